@@ -1,0 +1,83 @@
+# Every layer is an OBJECT library so that start-up registrations in files nothing
+# references still reach the program: the linker never drops an object file that is
+# named on its command line. Object files do not travel through target_link_libraries,
+# so executables link the closure of TB_DEPS computed here.
+
+# tb_library(<name> SOURCES ... [DEPS tb libs...] [LIBS external libs...])
+function(tb_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  add_library(${name} OBJECT ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_DEPS} ${A_LIBS})
+  set_property(TARGET ${name} PROPERTY TB_DEPS "${A_DEPS}")
+endfunction()
+
+function(_tb_closure out)
+  set(result "")
+  set(todo ${ARGN})
+  while(todo)
+    list(POP_FRONT todo lib)
+    if(NOT lib IN_LIST result)
+      list(APPEND result ${lib})
+      get_property(deps TARGET ${lib} PROPERTY TB_DEPS)
+      list(APPEND todo ${deps})
+    endif()
+  endwhile()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Links the object files of the given libraries and of everything they depend on.
+function(tb_link target)
+  _tb_closure(all ${ARGN})
+  foreach(lib ${all})
+    target_link_libraries(${target} PRIVATE ${lib})
+  endforeach()
+endfunction()
+
+# tb_executable(<name> SOURCES ... DEPS tb libs... [LIBS external...])
+function(tb_executable name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  tb_link(${name} ${A_DEPS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+endfunction()
+
+# One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
+# Each runs in its own scratch folder, where relative paths such as data/log.txt land.
+# tb_tests(<lib> [DEPS extra tb libs...] [LIBS external...])
+function(tb_tests lib)
+  cmake_parse_arguments(A "" "" "DEPS;LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
+  foreach(src ${tests})
+    get_filename_component(stem ${src} NAME_WE)
+    set(exe ${lib}_${stem})
+    add_executable(${exe} ${src} ${support})
+    target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+    tb_link(${exe} ${lib} ${A_DEPS})
+    target_link_libraries(${exe} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
+    set(wd ${CMAKE_BINARY_DIR}/testrun/${exe})
+    file(MAKE_DIRECTORY ${wd})
+    gtest_discover_tests(${exe} WORKING_DIRECTORY ${wd} DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "TB_NO_MESSAGE_BOX=1")
+  endforeach()
+endfunction()
+
+# A libFuzzer target: fuzz/<name>.cpp, built only with TB_FUZZ.
+function(tb_fuzzer name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  if(TB_FUZZ)
+    tb_executable(${name} SOURCES ${A_SOURCES} DEPS ${A_DEPS} LIBS ${A_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    set_property(GLOBAL APPEND PROPERTY TB_FUZZERS ${name})
+  endif()
+endfunction()
+
+function(tb_benchmark name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  if(TB_BENCH)
+    tb_executable(${name} SOURCES ${A_SOURCES} DEPS ${A_DEPS} LIBS benchmark::benchmark ${A_LIBS})
+  endif()
+endfunction()

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "framework/Singleton.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Where log lines, watches and status text go besides the log file. The editor installs
+// one; until then nothing is shown anywhere but the file.
+class DebugSink {
+public:
+    virtual ~DebugSink() = default;
+    virtual void OnLog(const char* text) = 0;
+    virtual void OnWatchesChanged() {}
+};
+
+// A watched value: renders itself as text and tells whether it changed since last asked.
+class WatchData {
+public:
+    virtual ~WatchData() = default;
+    virtual void GetText(std::string& out) = 0;
+    virtual bool HasChanged() = 0;
+    std::string name;
+    int group = 0;
+};
+
+class Debug : public Singleton<Debug> {
+public:
+    Debug();
+    ~Debug() override;
+
+    // Zeroes the counters and empties the log file "data\log.txt".
+    void Initialise();
+    void Log(const char* text);      // appended as is
+    void Error(const char* text);    // "***ERROR: " prefix, error count raised
+    void Warning(const char* text);  // "***WARNING: " prefix, warning count raised
+
+    WatchData* AddWatch(const char* name, const uint32_t* value, const char* group);
+    WatchData* AddWatch(const char* name, const int* value, const char* group);
+    WatchData* AddWatch(const char* name, const float* value, const char* group);
+    void AddWatchData(WatchData* watch, const char* group);  // takes ownership
+    void RemoveAllWatches();
+    void UpdateWatches();  // once per idle pass: notifies the sink when a value changed
+
+    void ClearStatus();
+    void AppendStatus(const char* text);
+    const std::string& GetStatus() const { return m_status; }
+
+    int GetErrorCount() const { return m_errors; }
+    int GetWarningCount() const { return m_warnings; }
+
+    void SetSink(DebugSink* sink) { m_sink = sink; }
+    DebugSink* GetSink() const { return m_sink; }
+
+    const std::vector<WatchData*>& GetWatches() const { return m_watches; }
+    const std::vector<std::string>& GetWatchGroups() const { return m_groups; }
+
+    // Fields the editor's windows use.
+    bool messageWindowShown = false;
+    bool watchesWindowShown = false;
+    bool watchesLocked = false;
+
+private:
+    int GroupIndex(const char* group);
+    void Append(const char* text);
+
+    int m_errors = 0;
+    int m_warnings = 0;
+    std::string m_status;
+    std::vector<WatchData*> m_watches;
+    std::vector<std::string> m_groups;
+    DebugSink* m_sink = nullptr;
+};
+
+#if defined(__GNUC__)
+#define TB_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define TB_PRINTF(fmt, args)
+#endif
+
+// Reports and returns normally; the caller decides what to do next.
+void LogError(const char* format, ...) TB_PRINTF(1, 2);
+void LogWarning(const char* format, ...) TB_PRINTF(1, 2);
+// Plain log line, no prefix, no counter.
+void LogMessage(const char* format, ...) TB_PRINTF(1, 2);
+void LogStatus(const char* format, ...) TB_PRINTF(1, 2);
+// Logs and shows a box; returns when it is closed. Without a display, or with the
+// environment variable TB_NO_MESSAGE_BOX set, the text only goes to the log.
+void LogMessageBox(const char* format, ...) TB_PRINTF(1, 2);
+// Logs as an error, shows the box and ends the program with exit code 1.
+[[noreturn]] void LogFatalError(const char* format, ...) TB_PRINTF(1, 2);
+// Trace output goes nowhere.
+void DebugTrace(const char* format, ...) TB_PRINTF(1, 2);
+
+// The platform layer installs the real box; the default writes to stderr.
+using MessageBoxHandler = void (*)(const char* title, const char* text);
+void SetMessageBoxHandler(MessageBoxHandler handler);

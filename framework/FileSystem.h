@@ -1,0 +1,69 @@
+#pragma once
+
+#include "framework/File.h"
+#include "framework/Singleton.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Archive;
+
+// The game's file layer: the data archive, path aliases and Windows-style names.
+// Names use backslashes and any letter case, as the data spells them ("<PP>Menu\main.xml",
+// "Data\SaveGames\user.txt"); at the operating-system boundary a backslash becomes "/" and
+// each path component that does not exist as spelt is matched without regard to case.
+class FileSystem : public Singleton<FileSystem> {
+public:
+    FileSystem();
+    ~FileSystem() override;
+
+    // Mounts the data archive. A missing archive ends the program (LogFatalError); a
+    // corrupt one is reported and not mounted (returns false).
+    bool AddDataFile(const char* name, bool cache);
+    void RemoveDataFiles();
+
+    // Every registered alias replaced (compared without regard to case), "/" turned into
+    // "\", doubled backslashes folded.
+    std::string ExpandAliases(const std::string& name) const;
+    // Each registered alias folder replaced by its alias, doubled backslashes folded.
+    std::string CollapseAliases(const std::string& name) const;
+    void AddAlias(const char* alias, const char* folder);
+    void RemoveAlias(const char* alias);
+    // The folder an alias stands for, or empty.
+    std::string GetAlias(const char* alias) const;
+
+    // Reading looks in the archive first, then on disk. Modes "r", "rb", "w", "wb".
+    // Writing goes to a temporary file in the same folder that Close renames into place,
+    // so an interrupted write never leaves a half-written file; missing folders are made.
+    File* Open(const char* name, const char* mode);
+    File* OpenRead(const char* name) { return Open(name, "r"); }
+    File* OpenReadBinary(const char* name) { return Open(name, "rb"); }
+    File* OpenWrite(const char* name) { return Open(name, "w"); }
+    File* OpenWriteBinary(const char* name) { return Open(name, "wb"); }
+    // Closes and deletes the file; returns the close result. Null is allowed.
+    bool Close(File* file);
+
+    // True when the name (aliases expanded) is in the archive or on disk.
+    bool FileExists(const char* name) const;
+    bool ExistsOnDisk(const char* name) const;
+    // Whole file into memory; false when it cannot be opened.
+    bool ReadAll(const char* name, std::vector<uint8_t>& out);
+
+    // The operating-system path for a name: aliases expanded, "\" to "/", each existing
+    // component matched without regard to case. Components that do not exist stay as spelt.
+    std::string ResolveDiskPath(const std::string& name) const;
+
+private:
+    struct Alias {
+        std::string alias;
+        std::string folder;
+    };
+    std::vector<Alias> m_aliases;
+    std::vector<std::unique_ptr<Archive>> m_archives;
+};
+
+namespace FileUtil {
+// Size in bytes; 0 when the file does not exist ("FileUtil::FileLength: file not found: %s\n").
+int64_t FileLength(const char* name);
+}  // namespace FileUtil
