@@ -8,8 +8,10 @@ class Singleton {
 public:
     static T* Instance()
     {
-        if (!s_instance)
+        if (!s_instance) {
             s_instance = new T();
+            s_self = s_instance;
+        }
         return s_instance;
     }
 
@@ -20,6 +22,7 @@ public:
     {
         T* p = s_instance;
         s_instance = nullptr;
+        s_self = nullptr;
         delete p;
     }
 
@@ -27,8 +30,12 @@ protected:
     Singleton() = default;
     virtual ~Singleton()
     {
-        if (s_instance == static_cast<T*>(this))
+        // Compared as the base: casting down to T here, with T already destroyed,
+        // is undefined.
+        if (s_self == this) {
             s_instance = nullptr;
+            s_self = nullptr;
+        }
     }
 
     Singleton(const Singleton&) = delete;
@@ -37,4 +44,6 @@ protected:
 private:
     // Constant-initialised, so a registration running before main() may already use it.
     static inline T* s_instance = nullptr;
+    // The same object seen as this base, taken while it was complete.
+    static inline Singleton* s_self = nullptr;
 };
