@@ -44,7 +44,7 @@ function(tb_executable name)
 endfunction()
 
 # One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
-# Each runs in its own scratch folder, where relative paths such as data/log.txt land.
+# Each executable runs in its own scratch folder, where relative paths such as data/log.txt land.
 # tb_tests(<lib> [DEPS extra tb libs...] [LIBS external...])
 function(tb_tests lib)
   cmake_parse_arguments(A "" "" "DEPS;LIBS" ${ARGN})
@@ -59,8 +59,10 @@ function(tb_tests lib)
     target_link_libraries(${exe} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
     set(wd ${CMAKE_BINARY_DIR}/testrun/${exe})
     file(MAKE_DIRECTORY ${wd})
-    gtest_discover_tests(${exe} WORKING_DIRECTORY ${wd} DISCOVERY_MODE PRE_TEST
-                         PROPERTIES ENVIRONMENT "TB_NO_MESSAGE_BOX=1")
+    # One CTest entry per executable: its cases share a working folder, so they must
+    # not run side by side.
+    add_test(NAME ${exe} COMMAND ${exe} WORKING_DIRECTORY ${wd})
+    set_tests_properties(${exe} PROPERTIES ENVIRONMENT "TB_NO_MESSAGE_BOX=1")
   endforeach()
 endfunction()
 
