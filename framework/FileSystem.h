@@ -1,13 +1,16 @@
 #pragma once
 
+#include "framework/Archive.h"
 #include "framework/File.h"
 #include "framework/Singleton.h"
 
+#include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
-
-class Archive;
 
 // The game's file layer: the data archive, path aliases and Windows-style names.
 // Names use backslashes and any letter case, as the data spells them ("<PP>Menu\main.xml",
@@ -54,13 +57,42 @@ public:
     // component matched without regard to case. Components that do not exist stay as spelt.
     std::string ResolveDiskPath(const std::string& name) const;
 
+    // Size in bytes of an archive entry or disk file; -1 when there is none.
+    int64_t FileSize(const char* name) const;
+    // Forgets the cached listing of an operating-system folder ("." for the working
+    // folder), or of every folder when none is given. The layer does this itself for what it
+    // creates; changes made by others are noticed through the folder's modification time.
+    void InvalidateDiskCache(const std::string& folder = std::string());
+
 private:
     struct Alias {
         std::string alias;
         std::string folder;
+        std::string lowerAlias;  // for matching without regard to case
+        std::string lowerFolder;
     };
+    struct DirListing {
+        bool exists = false;
+        timespec modified{};
+        timespec loaded{};
+        std::unordered_set<std::string> names;
+        std::unordered_map<std::string, std::string> lowerNames;  // lower case -> name on disk
+    };
+    const Archive::Entry* FindInArchives(const std::string& expanded, const Archive** owner) const;
+    // Resolves each component without regard to case. With makeFolders, missing folders on
+    // the way to the last component are created; folderOut receives the resolved folder.
+    bool Resolve(const std::string& expanded, bool makeFolders, std::string& pathOut,
+                 std::string* folderOut) const;
+    // The name as spelt on disk in the folder (cache key "." or a path without a trailing
+    // slash), or null. The cache mutex must be held.
+    const std::string* MatchInFolder(const std::string& key, const std::string& component,
+                                     const std::string& lowerComponent) const;
+    static void LoadListing(const std::string& folder, DirListing& listing);
+
     std::vector<Alias> m_aliases;
     std::vector<std::unique_ptr<Archive>> m_archives;
+    mutable std::mutex m_cacheMutex;
+    mutable std::unordered_map<std::string, DirListing> m_dirCache;
 };
 
 namespace FileUtil {

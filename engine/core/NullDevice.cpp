@@ -1,0 +1,210 @@
+#include "engine/core/NullDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace {
+
+struct NullRaster {
+    RwInt32 width = 0, height = 0;
+    std::vector<RwUInt8> pixels;  // RGBA rows; empty for depth rasters
+};
+
+NullRaster* Storage(const RwRaster* raster)
+{
+    return raster && raster->parent ? static_cast<NullRaster*>(raster->parent->deviceData) : nullptr;
+}
+
+std::unordered_set<NullRaster*>& Live()
+{
+    static std::unordered_set<NullRaster*> live;
+    return live;
+}
+
+}  // namespace
+
+RwNullDevice::~RwNullDevice()
+{
+    for (NullRaster* s : Live())
+        delete s;
+    Live().clear();
+}
+
+bool RwNullDevice::Start(const RwVideoMode* m, RwInt32 rate)
+{
+    started = true;
+    if (m)
+        mode = *m;
+    refreshRate = rate;
+    return true;
+}
+
+void RwNullDevice::Stop()
+{
+    started = false;
+}
+
+bool RwNullDevice::ChangeVideoMode(const RwVideoMode& m, RwInt32 rate)
+{
+    mode = m;
+    refreshRate = rate;
+    ++modeChanges;
+    return true;
+}
+
+bool RwNullDevice::CreateRaster(RwRaster* raster)
+{
+    auto* s = new NullRaster;
+    s->width = raster->width;
+    s->height = raster->height;
+    if (raster->type != rwRasterTypeZBuffer)
+        s->pixels.assign(size_t(raster->width) * size_t(raster->height) * 4, 0);
+    raster->deviceData = s;
+    Live().insert(s);
+    return true;
+}
+
+void RwNullDevice::DestroyRaster(RwRaster* raster)
+{
+    auto* s = static_cast<NullRaster*>(raster->deviceData);
+    if (s && Live().erase(s))
+        delete s;
+    raster->deviceData = nullptr;
+}
+
+bool RwNullDevice::UploadRaster(RwRaster* raster, const RwImage* image)
+{
+    NullRaster* s = Storage(raster);
+    if (!s || s->pixels.empty())
+        return false;
+    for (RwInt32 y = 0; y < raster->height; ++y) {
+        std::memcpy(&s->pixels[(size_t(raster->offsetY + y) * s->width + raster->offsetX) * 4],
+                    image->pixels + size_t(y) * image->stride, size_t(raster->width) * 4);
+    }
+    return true;
+}
+
+bool RwNullDevice::ReadRaster(RwRaster* raster, RwImage* image)
+{
+    NullRaster* s = Storage(raster);
+    if (!s || s->pixels.empty())
+        return false;
+    for (RwInt32 y = 0; y < raster->height; ++y) {
+        std::memcpy(image->pixels + size_t(y) * image->stride,
+                    &s->pixels[(size_t(raster->offsetY + y) * s->width + raster->offsetX) * 4],
+                    size_t(raster->width) * 4);
+    }
+    return true;
+}
+
+bool RwNullDevice::RenderRasterScaled(RwRaster* target, RwRaster* source, const RwRect& rect)
+{
+    // Nearest-texel copy so that what a loading screen paints can be read back.
+    NullRaster* dst = Storage(target);
+    NullRaster* src = Storage(source);
+    if (!dst || !src || dst->pixels.empty() || src->pixels.empty() || source->width <= 0 || source->height <= 0)
+        return false;
+    ++scaledRenders;
+    for (RwInt32 y = std::max(rect.y, 0); y < std::min(rect.y + rect.h, target->height); ++y) {
+        const RwInt32 sy = RwInt32(int64_t(y - rect.y) * source->height / rect.h);
+        for (RwInt32 x = std::max(rect.x, 0); x < std::min(rect.x + rect.w, target->width); ++x) {
+            const RwInt32 sx = RwInt32(int64_t(x - rect.x) * source->width / rect.w);
+            std::memcpy(&dst->pixels[(size_t(target->offsetY + y) * dst->width + target->offsetX + x) * 4],
+                        &src->pixels[(size_t(source->offsetY + sy) * src->width + source->offsetX + sx) * 4], 4);
+        }
+    }
+    return true;
+}
+
+bool RwNullDevice::BeginCameraUpdate(RwCamera* camera)
+{
+    m_camera = camera;
+    return true;
+}
+
+void RwNullDevice::EndCameraUpdate(RwCamera*)
+{
+    m_camera = nullptr;
+}
+
+bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clearMode)
+{
+    clears.push_back({camera, colour, clearMode});
+    RwRaster* fb = camera->frameBuffer;
+    NullRaster* s = Storage(fb);
+    if ((clearMode & rwCameraClearImage) && s && !s->pixels.empty()) {
+        const RwUInt8 c[4] = {colour.red, colour.green, colour.blue, colour.alpha};
+        for (RwInt32 y = 0; y < fb->height; ++y) {
+            for (RwInt32 x = 0; x < fb->width; ++x)
+                std::memcpy(&s->pixels[(size_t(fb->offsetY + y) * s->width + fb->offsetX + x) * 4], c, 4);
+        }
+    }
+    return true;
+}
+
+bool RwNullDevice::ShowRaster(RwCamera*, void*, RwUInt32)
+{
+    ++shows;
+    return true;
+}
+
+void RwNullDevice::SetRenderState(RwRenderState state, intptr_t value)
+{
+    if (state > 0 && state < rwRenderStateCount) {
+        if (m_state[state] != value && metrics)
+            metrics->device.numRenderStateChanges++;
+        m_state[state] = value;
+    }
+    states.push_back({state, value});
+}
+
+void RwNullDevice::SetZBias(RwInt32 bias)
+{
+    m_zBias = bias;
+}
+
+RwNullDrawRecord RwNullDevice::Record(bool is2D, RwPrimitiveType type, RwInt32 numVertices, RwInt32 numIndices,
+                                      RwUInt32 flags) const
+{
+    RwNullDrawRecord r{};
+    r.is2D = is2D;
+    r.type = type;
+    r.numVertices = numVertices;
+    r.numIndices = numIndices;
+    r.flags = flags;
+    r.texture = reinterpret_cast<RwRaster*>(m_state[rwRenderStateTextureRaster]);
+    r.camera = m_camera;
+    r.zTest = m_state[rwRenderStateZTestEnable];
+    r.zWrite = m_state[rwRenderStateZWriteEnable];
+    r.vertexAlpha = m_state[rwRenderStateVertexAlphaEnable];
+    r.srcBlend = m_state[rwRenderStateSrcBlend];
+    r.destBlend = m_state[rwRenderStateDestBlend];
+    r.alphaFunction = m_state[rwRenderStateAlphaTestFunction];
+    r.alphaRef = m_state[rwRenderStateAlphaTestFunctionRef];
+    r.fog = m_state[rwRenderStateFogEnable];
+    r.cull = m_state[rwRenderStateCullMode];
+    r.zBias = m_zBias;
+    return r;
+}
+
+bool RwNullDevice::DrawIm3D(const RwIm3DDraw& draw)
+{
+    draws.push_back(Record(false, draw.type, draw.numVertices, draw.numIndices, draw.flags));
+    return true;
+}
+
+bool RwNullDevice::DrawIm2D(const RwIm2DDraw& draw)
+{
+    draws.push_back(Record(true, draw.type, draw.numVertices, draw.numIndices, 0));
+    return true;
+}
+
+void RwNullDevice::ClearLog()
+{
+    draws.clear();
+    states.clear();
+    clears.clear();
+    shows = 0;
+    scaledRenders = 0;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+// The device for runs without a window or GL: rasters are CPU images (clears fill them, so
+// read-back works), drawing only leaves a record that tests and headless runs can inspect.
+
+#include "engine/core/RwDevice.h"
+
+#include <vector>
+
+struct RwNullDrawRecord {
+    bool is2D;
+    RwPrimitiveType type;
+    RwInt32 numVertices;
+    RwInt32 numIndices;  // 0 when not indexed
+    RwUInt32 flags;      // the Im3D transform flags
+    RwRaster* texture;   // the texture raster state at the draw
+    RwCamera* camera;
+    intptr_t zTest, zWrite, vertexAlpha, srcBlend, destBlend, alphaFunction, alphaRef, fog, cull;
+    RwInt32 zBias;
+};
+
+struct RwNullStateRecord {
+    RwRenderState state;
+    intptr_t value;
+};
+
+struct RwNullClearRecord {
+    RwCamera* camera;
+    RwRGBA colour;
+    RwInt32 clearMode;
+};
+
+class RwNullDevice : public RwDevice {
+public:
+    ~RwNullDevice() override;  // frees the storage of rasters still alive
+    RwDeviceKind GetKind() const override { return rwDeviceNull; }
+    bool Start(const RwVideoMode* mode, RwInt32 refreshRate) override;
+    void Stop() override;
+    bool ChangeVideoMode(const RwVideoMode& mode, RwInt32 refreshRate) override;
+    bool CreateRaster(RwRaster* raster) override;
+    void DestroyRaster(RwRaster* raster) override;
+    bool UploadRaster(RwRaster* raster, const RwImage* image) override;
+    bool ReadRaster(RwRaster* raster, RwImage* image) override;
+    bool RenderRasterScaled(RwRaster* target, RwRaster* source, const RwRect& rect) override;
+    bool BeginCameraUpdate(RwCamera* camera) override;
+    void EndCameraUpdate(RwCamera* camera) override;
+    bool ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clearMode) override;
+    bool ShowRaster(RwCamera* camera, void* window, RwUInt32 flags) override;
+    void SetRenderState(RwRenderState state, intptr_t value) override;
+    void SetZBias(RwInt32 bias) override;
+    bool DrawIm3D(const RwIm3DDraw& draw) override;
+    bool DrawIm2D(const RwIm2DDraw& draw) override;
+
+    void ClearLog();
+
+    std::vector<RwNullDrawRecord> draws;
+    std::vector<RwNullStateRecord> states;
+    std::vector<RwNullClearRecord> clears;
+    RwInt32 shows = 0;
+    RwInt32 scaledRenders = 0;
+    bool started = false;
+    RwVideoMode mode{};
+    RwInt32 refreshRate = 0;
+    RwInt32 modeChanges = 0;
+
+private:
+    RwNullDrawRecord Record(bool is2D, RwPrimitiveType type, RwInt32 numVertices, RwInt32 numIndices,
+                            RwUInt32 flags) const;
+    intptr_t m_state[rwRenderStateCount] = {};
+    RwInt32 m_zBias = 0;
+    RwCamera* m_camera = nullptr;
+};
+
+// The open engine's device when it is the null device, else null.
+RwNullDevice* RwNullDeviceGet();

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "engine/core/RwDevice.h"
+#include "engine/gl/GLShaders.h"
+#include "engine/gl/GLStateCache.h"
+#include "engine/gl/GLTargets.h"
+
+#include <SDL.h>
+
+#include <unordered_set>
+
+// The engine's device on OpenGL 3.3 core. Every camera draws into an off-screen
+// framebuffer made of its frame raster (a texture) and z raster (a renderbuffer); showing
+// a camera copies its frame raster into the window and swaps, so the raster still holds
+// the frame afterwards. Render states are only recorded when set and reach GL through the
+// state cache at the next draw.
+class GLDevice : public RwDevice {
+public:
+    explicit GLDevice(SDL_Window* window);
+    ~GLDevice() override;
+
+    RwDeviceKind GetKind() const override { return rwDeviceGL; }
+    bool Start(const RwVideoMode* mode, RwInt32 refreshRate) override;
+    void Stop() override;
+    bool ChangeVideoMode(const RwVideoMode& mode, RwInt32 refreshRate) override;
+
+    bool CreateRaster(RwRaster* raster) override;
+    void DestroyRaster(RwRaster* raster) override;
+    bool ResizeRaster(RwRaster* raster) override;
+    bool SubRaster(RwRaster* raster) override;
+    bool UploadRaster(RwRaster* raster, const RwImage* image) override;
+    bool ReadRaster(RwRaster* raster, RwImage* image) override;
+    bool RenderRasterScaled(RwRaster* target, RwRaster* source, const RwRect& rect) override;
+
+    bool BeginCameraUpdate(RwCamera* camera) override;
+    void EndCameraUpdate(RwCamera* camera) override;
+    bool ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clearMode) override;
+    bool ShowRaster(RwCamera* camera, void* window, RwUInt32 flags) override;
+
+    void SetRenderState(RwRenderState state, intptr_t value) override;
+    void SetZBias(RwInt32 bias) override;
+
+    bool DrawIm3D(const RwIm3DDraw& draw) override;
+    bool DrawIm2D(const RwIm2DDraw& draw) override;
+    void SetLighting(const RwDeviceLighting* lighting) override;
+
+    // What tests and tools may look at.
+    const GLCounters& Counters() const { return m_cache.counters; }
+    GLuint RasterTexture(const RwRaster* raster) const;
+    size_t FramebufferCount() const { return m_framebuffers.Size(); }
+    int ShaderVariantCount() const { return m_shaders.VariantCount(); }
+
+private:
+    struct StreamBuffer {
+        GLuint buffer = 0;
+        size_t capacity = 0;
+        size_t offset = 0;
+    };
+    struct SamplerState {
+        GLint wrapS = 0, wrapT = 0, minFilter = 0, magFilter = 0;
+        float border[4] = {-1, -1, -1, -1};
+    };
+    struct TargetRect {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+
+    GLSurface* Storage(RwRaster* raster);
+    bool Rect(RwRaster* raster, const GLSurface& surface, TargetRect& rect) const;
+    bool BindTarget(RwRaster* frame, RwRaster* z, TargetRect* rect = nullptr);
+    uint32_t ApplyRenderStates(bool screen);
+    void ApplySampler(const GLSurface& texture);
+    size_t Stream(StreamBuffer& stream, GLenum target, const void* data, size_t bytes,
+                  size_t align);
+    bool Draw(GLuint vao, StreamBuffer& vertices, size_t stride, RwPrimitiveType type,
+              const void* vertexData, RwInt32 numVertices, const RwImVertexIndex* indices,
+              RwInt32 numIndices);
+    void ReleaseGL();
+    void Report();
+
+    SDL_Window* m_window = nullptr;
+    SDL_GLContext m_context = nullptr;
+    bool m_ownsContext = false;
+    bool m_started = false;
+
+    GLStateCache m_cache;
+    GLShaderFamily m_shaders{m_cache};
+    gltarget::FramebufferCache m_framebuffers{m_cache};
+    std::unordered_set<GLSurface*> m_surfaces;
+    GLSurface m_scratch;  // a part of a raster on its own, for scaled copies
+
+    GLuint m_vao3D = 0;
+    GLuint m_vao2D = 0;
+    StreamBuffer m_vertices3D;
+    StreamBuffer m_vertices2D;
+    StreamBuffer m_indices;
+    GLuint m_sampler = 0;
+    SamplerState m_samplerState;
+
+    intptr_t m_states[rwRenderStateCount] = {};
+    RwInt32 m_zBias = 0;
+
+    RwCamera* m_camera = nullptr;
+    float m_clip[16] = {};       // world to clip, turned for top-row-first targets
+    float m_depthPlane[4] = {};  // world point to distance along the view axis
+    GLShaderInputs m_inputs;
+    bool m_lit = false;
+    float m_materialColour[4] = {1, 1, 1, 1};  // of lit 3D draws; everything else draws white
+
+    GLCounters m_reported;  // what has gone into the metrics already
+};

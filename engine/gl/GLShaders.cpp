@@ -1,0 +1,356 @@
+#include "engine/gl/GLShaders.h"
+
+#include "framework/Debug.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char* kVertexBody = R"(
+layout(location = 0) in vec4 aPosition;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec4 aColour;
+layout(location = 3) in vec2 aTexCoord;
+
+uniform mat4 uTransform;
+uniform vec4 uDepthPlane;
+uniform mat3 uWorldNormal;
+uniform vec2 uScreenSize;
+uniform vec4 uMaterialColour;
+uniform vec3 uAmbient;
+uniform int uLightCount;
+uniform vec3 uLightDirection[MAX_LIGHTS];
+uniform vec3 uLightColour[MAX_LIGHTS];
+
+FLAT_QUALIFIER out vec4 vColour;
+out vec2 vTexCoord;
+out float vDepth;
+
+void main()
+{
+#if SCREEN
+    // Pixels with y down, onto a target whose first row is the top of the image.
+    vec2 ndc = aPosition.xy / uScreenSize * 2.0 - 1.0;
+    float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;
+    gl_Position = vec4(ndc, aPosition.z * 2.0 - 1.0, 1.0) * w;
+    vDepth = 0.0;
+#else
+    gl_Position = uTransform * vec4(aPosition.xyz, 1.0);
+    vDepth = dot(uDepthPlane, vec4(aPosition.xyz, 1.0));
+#endif
+    vec4 colour = aColour;
+#if LIT
+    vec3 n = normalize(uWorldNormal * aNormal);
+    vec3 light = uAmbient;
+    for (int i = 0; i < uLightCount; ++i)
+        light += max(dot(n, -uLightDirection[i]), 0.0) * uLightColour[i];
+    colour.rgb = min(colour.rgb + light, vec3(1.0));
+#endif
+    vColour = colour * uMaterialColour;
+    vTexCoord = aTexCoord;
+}
+)";
+
+const char* kFragmentBody = R"(
+FLAT_QUALIFIER in vec4 vColour;
+in vec2 vTexCoord;
+in float vDepth;
+
+uniform sampler2D uTexture;
+uniform int uAlphaFunction;
+uniform float uAlphaReference;
+uniform int uFogType;
+uniform vec3 uFogColour;
+uniform float uFogStart;
+uniform float uFogEnd;
+uniform float uFogDensity;
+
+out vec4 fragColour;
+
+bool AlphaPasses(float a, float ref)
+{
+    switch (uAlphaFunction) {
+    case 1: return false;
+    case 2: return a < ref;
+    case 3: return a == ref;
+    case 4: return a <= ref;
+    case 5: return a > ref;
+    case 6: return a != ref;
+    case 7: return a >= ref;
+    default: return true;
+    }
+}
+
+void main()
+{
+    vec4 colour = vColour;
+#if TEXTURED
+    colour *= texture(uTexture, vTexCoord);
+#endif
+#if ALPHA_TEST
+    if (!AlphaPasses(floor(colour.a * 255.0 + 0.5), uAlphaReference))
+        discard;
+#endif
+#if FOG
+    float d = max(vDepth, 0.0);
+    float keep;
+    if (uFogType == 2)
+        keep = exp(-uFogDensity * d);
+    else if (uFogType == 3)
+        keep = exp(-(uFogDensity * d) * (uFogDensity * d));
+    else
+        keep = uFogEnd > uFogStart ? (uFogEnd - d) / (uFogEnd - uFogStart) : 1.0;
+    colour.rgb = mix(uFogColour, colour.rgb, clamp(keep, 0.0, 1.0));
+#endif
+    fragColour = colour;
+}
+)";
+
+GLuint Compile(GLenum stage, const std::string& source)
+{
+    GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        GLint length = 0;
+        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+        std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
+        glGetShaderInfoLog(shader, length, nullptr, log.data());
+        LogError("GLShaderFamily: shader does not compile: %s\n", log.data());
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+}  // namespace
+
+std::string GLShaderSource(uint32_t features, bool fragment)
+{
+    std::string source = "#version 330 core\n";
+    auto define = [&](const char* name, bool on) {
+        source += "#define ";
+        source += name;
+        source += on ? " 1\n" : " 0\n";
+    };
+    define("SCREEN", features & kShaderScreen);
+    define("TEXTURED", features & kShaderTextured);
+    define("ALPHA_TEST", features & kShaderAlphaTest);
+    // Screen vertices carry no camera depth to fog by, nor normals to light.
+    define("FOG", (features & kShaderFog) && !(features & kShaderScreen));
+    define("LIT", (features & kShaderLit) && !(features & kShaderScreen));
+    source += (features & kShaderFlat) ? "#define FLAT_QUALIFIER flat\n" : "#define FLAT_QUALIFIER\n";
+    source += "#define MAX_LIGHTS " + std::to_string(kMaxDirectionalLights) + "\n";
+    source += fragment ? kFragmentBody : kVertexBody;
+    return source;
+}
+
+GLShaderFamily::~GLShaderFamily()
+{
+    // Programs die with the context; Shutdown is for a context that is still current.
+}
+
+bool GLShaderFamily::Initialise()
+{
+    const uint32_t common[] = {0, kShaderTextured, kShaderScreen, kShaderScreen | kShaderTextured};
+    for (uint32_t features : common)
+        if (!Get(features))
+            return false;
+    return true;
+}
+
+void GLShaderFamily::Shutdown()
+{
+    for (auto& [features, variant] : m_variants)
+        if (variant.program) {
+            if (m_cache.Program() == variant.program)
+                m_cache.UseProgram(0);
+            glDeleteProgram(variant.program);
+        }
+    m_variants.clear();
+}
+
+GLShaderFamily::Variant* GLShaderFamily::Get(uint32_t features)
+{
+    // Features a variant cannot use collapse onto the variant without them.
+    if (features & kShaderScreen)
+        features &= ~(kShaderFog | kShaderLit);
+    auto found = m_variants.find(features);
+    if (found == m_variants.end())
+        found = m_variants.emplace(features, Build(features)).first;
+    return found->second.program ? &found->second : nullptr;
+}
+
+GLShaderFamily::Variant GLShaderFamily::Build(uint32_t features)
+{
+    Variant variant;
+    GLuint vertex = Compile(GL_VERTEX_SHADER, GLShaderSource(features, false));
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, GLShaderSource(features, true));
+    if (!vertex || !fragment) {
+        if (vertex)
+            glDeleteShader(vertex);
+        if (fragment)
+            glDeleteShader(fragment);
+        return variant;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
+        LogError("GLShaderFamily: shader variant %u does not link: %s\n", features, log);
+        glDeleteProgram(program);
+        return variant;
+    }
+    variant.program = program;
+    auto at = [&](const char* name) { return glGetUniformLocation(program, name); };
+    variant.transform = at("uTransform");
+    variant.depthPlane = at("uDepthPlane");
+    variant.worldNormal = at("uWorldNormal");
+    variant.screenSize = at("uScreenSize");
+    variant.materialColour = at("uMaterialColour");
+    variant.alphaFunction = at("uAlphaFunction");
+    variant.alphaReference = at("uAlphaReference");
+    variant.fogType = at("uFogType");
+    variant.fogColour = at("uFogColour");
+    variant.fogStart = at("uFogStart");
+    variant.fogEnd = at("uFogEnd");
+    variant.fogDensity = at("uFogDensity");
+    variant.ambient = at("uAmbient");
+    variant.lightCount = at("uLightCount");
+    variant.lightDirection = at("uLightDirection");
+    variant.lightColour = at("uLightColour");
+    // The sampler always reads unit 0.
+    GLuint previous = m_cache.Program();
+    m_cache.UseProgram(program);
+    glUniform1i(at("uTexture"), 0);
+    m_cache.UseProgram(previous);
+    return variant;
+}
+
+bool GLShaderFamily::Use(uint32_t features, const GLShaderInputs& inputs)
+{
+    Variant* variant = Get(features);
+    if (!variant)
+        return false;
+    m_cache.UseProgram(variant->program);
+    Upload(*variant, inputs);
+    return true;
+}
+
+void GLShaderFamily::Upload(Variant& v, const GLShaderInputs& in)
+{
+    GLShaderInputs& sent = v.sent;
+    const bool all = !v.anySent;
+    v.anySent = true;
+    uint32_t& changes = m_cache.counters.uniformChanges;
+    auto differs = [&](const void* a, const void* b, size_t size) {
+        return all || std::memcmp(a, b, size) != 0;
+    };
+    // A location of -1 means the variant compiled the uniform away: nothing to send.
+    if (v.transform >= 0 && differs(in.transform, sent.transform, sizeof in.transform)) {
+        glUniformMatrix4fv(v.transform, 1, GL_FALSE, in.transform);
+        std::memcpy(sent.transform, in.transform, sizeof in.transform);
+        ++changes;
+    }
+    if (v.depthPlane >= 0 && differs(in.depthPlane, sent.depthPlane, sizeof in.depthPlane)) {
+        glUniform4fv(v.depthPlane, 1, in.depthPlane);
+        std::memcpy(sent.depthPlane, in.depthPlane, sizeof in.depthPlane);
+        ++changes;
+    }
+    if (v.worldNormal >= 0 &&
+        differs(in.worldNormal, sent.worldNormal, sizeof in.worldNormal)) {
+        glUniformMatrix3fv(v.worldNormal, 1, GL_FALSE, in.worldNormal);
+        std::memcpy(sent.worldNormal, in.worldNormal, sizeof in.worldNormal);
+        ++changes;
+    }
+    if (v.screenSize >= 0 && differs(in.screenSize, sent.screenSize, sizeof in.screenSize)) {
+        glUniform2fv(v.screenSize, 1, in.screenSize);
+        std::memcpy(sent.screenSize, in.screenSize, sizeof in.screenSize);
+        ++changes;
+    }
+    if (v.materialColour >= 0 &&
+        differs(in.materialColour, sent.materialColour, sizeof in.materialColour)) {
+        glUniform4fv(v.materialColour, 1, in.materialColour);
+        std::memcpy(sent.materialColour, in.materialColour, sizeof in.materialColour);
+        ++changes;
+        ++m_cache.counters.materialChanges;
+    }
+    if (v.alphaFunction >= 0 && (all || in.alphaFunction != sent.alphaFunction)) {
+        glUniform1i(v.alphaFunction, in.alphaFunction);
+        sent.alphaFunction = in.alphaFunction;
+        ++changes;
+    }
+    if (v.alphaReference >= 0 && (all || in.alphaReference != sent.alphaReference)) {
+        glUniform1f(v.alphaReference, in.alphaReference);
+        sent.alphaReference = in.alphaReference;
+        ++changes;
+    }
+    if (v.fogType >= 0 && (all || in.fogType != sent.fogType)) {
+        glUniform1i(v.fogType, in.fogType);
+        sent.fogType = in.fogType;
+        ++changes;
+    }
+    if (v.fogColour >= 0 && differs(in.fogColour, sent.fogColour, sizeof in.fogColour)) {
+        glUniform3fv(v.fogColour, 1, in.fogColour);
+        std::memcpy(sent.fogColour, in.fogColour, sizeof in.fogColour);
+        ++changes;
+    }
+    if (v.fogStart >= 0 && (all || in.fogStart != sent.fogStart)) {
+        glUniform1f(v.fogStart, in.fogStart);
+        sent.fogStart = in.fogStart;
+        ++changes;
+    }
+    if (v.fogEnd >= 0 && (all || in.fogEnd != sent.fogEnd)) {
+        glUniform1f(v.fogEnd, in.fogEnd);
+        sent.fogEnd = in.fogEnd;
+        ++changes;
+    }
+    if (v.fogDensity >= 0 && (all || in.fogDensity != sent.fogDensity)) {
+        glUniform1f(v.fogDensity, in.fogDensity);
+        sent.fogDensity = in.fogDensity;
+        ++changes;
+    }
+    if (v.ambient >= 0 && differs(in.ambient, sent.ambient, sizeof in.ambient)) {
+        glUniform3fv(v.ambient, 1, in.ambient);
+        std::memcpy(sent.ambient, in.ambient, sizeof in.ambient);
+        ++changes;
+        ++m_cache.counters.lightChanges;
+    }
+    if (v.lightCount >= 0) {
+        int count = in.lightCount < 0 ? 0
+                    : in.lightCount > kMaxDirectionalLights ? kMaxDirectionalLights
+                                                             : in.lightCount;
+        if (all || count != sent.lightCount) {
+            glUniform1i(v.lightCount, count);
+            sent.lightCount = count;
+            ++changes;
+            ++m_cache.counters.lightChanges;
+        }
+        size_t bytes = sizeof(float) * 3 * static_cast<size_t>(count);
+        if (count > 0 && v.lightDirection >= 0 &&
+            differs(in.lightDirection, sent.lightDirection, bytes)) {
+            glUniform3fv(v.lightDirection, count, &in.lightDirection[0][0]);
+            std::memcpy(sent.lightDirection, in.lightDirection, bytes);
+            ++changes;
+            ++m_cache.counters.lightChanges;
+        }
+        if (count > 0 && v.lightColour >= 0 &&
+            differs(in.lightColour, sent.lightColour, bytes)) {
+            glUniform3fv(v.lightColour, count, &in.lightColour[0][0]);
+            std::memcpy(sent.lightColour, in.lightColour, bytes);
+            ++changes;
+            ++m_cache.counters.lightChanges;
+        }
+    }
+}

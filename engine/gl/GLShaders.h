@@ -1,0 +1,93 @@
+#pragma once
+
+#include "engine/gl/GLStateCache.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+// The fixed-function stages GL 3.3 core lacks, as one vertex/fragment source compiled
+// into variants. Each feature bit is a compile-time switch, so a plain draw pays for
+// nothing it does not use; the values behind a feature are uniforms.
+enum GLShaderFeature : uint32_t {
+    kShaderScreen = 1u << 0,     // vertices are already in pixels (2D immediate mode)
+    kShaderTextured = 1u << 1,
+    kShaderAlphaTest = 1u << 2,
+    kShaderFog = 1u << 3,
+    kShaderLit = 1u << 4,        // ambient plus directional lights, needs normals
+    kShaderFlat = 1u << 5,       // one colour per primitive, from its first vertex
+};
+
+constexpr int kMaxDirectionalLights = 8;
+
+// Attribute slots shared by every variant and every vertex layout.
+enum GLAttribute : GLuint {
+    kAttribPosition = 0,  // vec3 for 3D, vec4 (x, y, z, 1/w) for screen vertices
+    kAttribNormal = 1,
+    kAttribColour = 2,    // packed 0xAARRGGBB, read as BGRA bytes
+    kAttribTexCoord = 3,
+};
+
+// Everything the shaders read besides the vertices. The device fills one of these
+// per draw; only values that differ from what the program last saw are sent.
+struct GLShaderInputs {
+    // Object to clip space, column-major, y already turned for top-row-first targets.
+    float transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // Distance along the camera's view axis as a plane in object space: fog reads it.
+    float depthPlane[4] = {0, 0, 1, 0};
+    float worldNormal[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // object to world, for normals
+    float screenSize[2] = {1, 1};
+    float materialColour[4] = {1, 1, 1, 1};
+    int alphaFunction = 8;      // engine comparison codes 1 never .. 8 always
+    float alphaReference = 0;   // 0..255
+    int fogType = 1;            // 1 linear, 2 exponential, 3 exponential squared
+    float fogColour[3] = {0, 0, 0};
+    float fogStart = 0;         // the camera's fog distance
+    float fogEnd = 1;           // the camera's far plane
+    float fogDensity = 1;
+    float ambient[3] = {0, 0, 0};
+    int lightCount = 0;
+    float lightDirection[kMaxDirectionalLights][3] = {};  // world space, direction of travel
+    float lightColour[kMaxDirectionalLights][3] = {};
+};
+
+class GLShaderFamily {
+public:
+    explicit GLShaderFamily(GLStateCache& cache) : m_cache(cache) {}
+    ~GLShaderFamily();
+    GLShaderFamily(const GLShaderFamily&) = delete;
+    GLShaderFamily& operator=(const GLShaderFamily&) = delete;
+
+    // Compiles the variants every frame needs; false (and a log line) when the GL
+    // refuses the source.
+    bool Initialise();
+    void Shutdown();
+
+    // Makes the variant current and brings its uniforms up to date; false when the
+    // variant does not compile (the draw is then skipped).
+    bool Use(uint32_t features, const GLShaderInputs& inputs);
+
+    int VariantCount() const { return static_cast<int>(m_variants.size()); }
+
+private:
+    struct Variant {
+        GLuint program = 0;
+        GLint transform = -1, depthPlane = -1, worldNormal = -1, screenSize = -1;
+        GLint materialColour = -1, alphaFunction = -1, alphaReference = -1;
+        GLint fogType = -1, fogColour = -1, fogStart = -1, fogEnd = -1, fogDensity = -1;
+        GLint ambient = -1, lightCount = -1, lightDirection = -1, lightColour = -1;
+        GLShaderInputs sent;
+        bool anySent = false;
+    };
+
+    Variant* Get(uint32_t features);
+    Variant Build(uint32_t features);
+    void Upload(Variant& variant, const GLShaderInputs& inputs);
+
+    GLStateCache& m_cache;
+    std::unordered_map<uint32_t, Variant> m_variants;
+};
+
+std::string GLShaderSource(uint32_t features, bool fragment);

@@ -1,0 +1,304 @@
+#include "framework/Debug.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+// The log is written here directly, not through the file layer: it has to work
+// before anything is mounted, and the file layer itself logs.
+constexpr const char* kLogDir = "data";
+constexpr const char* kLogPath = "data/log.txt";
+constexpr size_t kFormatBufferSize = 8 * 1024;
+
+// The music thread may log too.
+std::mutex g_logMutex;
+MessageBoxHandler g_messageBoxHandler = nullptr;
+std::atomic<bool> g_inMessageBox{false};
+
+FILE* OpenLog(const char* mode)
+{
+    FILE* f = std::fopen(kLogPath, mode);
+    if (!f && errno == ENOENT) {
+        ::mkdir(kLogDir, 0777);
+        f = std::fopen(kLogPath, mode);
+    }
+    return f;
+}
+
+template <typename T>
+class ValueWatch : public WatchData {
+public:
+    ValueWatch(const T* value, const char* format) : m_value(value), m_last(*value), m_format(format) {}
+
+    void GetText(std::string& out) override
+    {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, m_format, *m_value);
+        out = buffer;
+    }
+
+    bool HasChanged() override
+    {
+        // Compared bit for bit, so a NaN that stays NaN is no change.
+        const T now = *m_value;
+        const bool changed = std::memcmp(&now, &m_last, sizeof(T)) != 0;
+        m_last = now;
+        return changed;
+    }
+
+private:
+    const T* m_value;
+    T m_last;
+    const char* m_format;
+};
+
+void VFormat(char (&buffer)[kFormatBufferSize], const char* format, va_list args)
+{
+    if (!format) {
+        buffer[0] = '\0';
+        return;
+    }
+    // vsnprintf truncates at the buffer's end and always terminates.
+    if (std::vsnprintf(buffer, sizeof buffer, format, args) < 0)
+        buffer[0] = '\0';
+}
+
+void ShowMessageBox(const char* text)
+{
+    if (g_messageBoxHandler && !std::getenv("TB_NO_MESSAGE_BOX")) {
+        g_messageBoxHandler("Turfbolt", text);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+}
+
+// The box text also goes to the log, as a line of its own.
+void LogBoxText(const char* text)
+{
+    const size_t n = std::strlen(text);
+    if (n > 0 && text[n - 1] == '\n') {
+        Debug::Instance()->Log(text);
+    } else {
+        std::string line(text);
+        line += '\n';
+        Debug::Instance()->Log(line.c_str());
+    }
+}
+
+}  // namespace
+
+Debug::Debug() = default;
+
+Debug::~Debug()
+{
+    // The sink may be gone by now: no notice.
+    for (WatchData* watch : m_watches)
+        delete watch;
+}
+
+void Debug::Initialise()
+{
+    std::lock_guard<std::mutex> lock(g_logMutex);
+    m_errors = 0;
+    m_warnings = 0;
+    if (FILE* f = OpenLog("w"))
+        std::fclose(f);
+    else
+        std::fprintf(stderr, "Debug::Initialise: cannot create %s\n", kLogPath);
+}
+
+void Debug::Append(const char* text)
+{
+    if (!text)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        if (FILE* f = OpenLog("a")) {
+            std::fputs(text, f);
+            std::fclose(f);
+        }
+    }
+    if (m_sink)
+        m_sink->OnLog(text);
+}
+
+void Debug::Log(const char* text) { Append(text); }
+
+void Debug::Error(const char* text)
+{
+    ++m_errors;
+    Append((std::string("***ERROR: ") + (text ? text : "")).c_str());
+}
+
+void Debug::Warning(const char* text)
+{
+    ++m_warnings;
+    Append((std::string("***WARNING: ") + (text ? text : "")).c_str());
+}
+
+int Debug::GroupIndex(const char* group)
+{
+    const std::string name = group ? group : "";
+    for (size_t i = 0; i < m_groups.size(); ++i)
+        if (m_groups[i] == name)
+            return static_cast<int>(i);
+    m_groups.push_back(name);
+    return static_cast<int>(m_groups.size() - 1);
+}
+
+WatchData* Debug::AddWatch(const char* name, const uint32_t* value, const char* group)
+{
+    if (!value) {
+        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
+        return nullptr;
+    }
+    WatchData* watch = new ValueWatch<uint32_t>(value, "%u");
+    watch->name = name ? name : "";
+    AddWatchData(watch, group);
+    return watch;
+}
+
+WatchData* Debug::AddWatch(const char* name, const int* value, const char* group)
+{
+    if (!value) {
+        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
+        return nullptr;
+    }
+    WatchData* watch = new ValueWatch<int>(value, "%d");
+    watch->name = name ? name : "";
+    AddWatchData(watch, group);
+    return watch;
+}
+
+WatchData* Debug::AddWatch(const char* name, const float* value, const char* group)
+{
+    if (!value) {
+        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
+        return nullptr;
+    }
+    WatchData* watch = new ValueWatch<float>(value, "%f");
+    watch->name = name ? name : "";
+    AddWatchData(watch, group);
+    return watch;
+}
+
+void Debug::AddWatchData(WatchData* watch, const char* group)
+{
+    if (!watch)
+        return;
+    watch->group = GroupIndex(group);
+    m_watches.push_back(watch);
+    if (m_sink)
+        m_sink->OnWatchesChanged();
+}
+
+void Debug::RemoveAllWatches()
+{
+    for (WatchData* watch : m_watches)
+        delete watch;
+    m_watches.clear();
+    m_groups.clear();
+    if (m_sink)
+        m_sink->OnWatchesChanged();
+}
+
+void Debug::UpdateWatches()
+{
+    // Locked watches are not asked, so their changes are still pending when unlocked.
+    if (watchesLocked)
+        return;
+    bool changed = false;
+    for (WatchData* watch : m_watches)
+        changed = watch->HasChanged() || changed;  // every watch must be asked
+    if (changed && m_sink)
+        m_sink->OnWatchesChanged();
+}
+
+void Debug::ClearStatus() { m_status.clear(); }
+
+void Debug::AppendStatus(const char* text)
+{
+    if (text)
+        m_status += text;
+}
+
+void LogError(const char* format, ...)
+{
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    VFormat(buffer, format, args);
+    va_end(args);
+    Debug::Instance()->Error(buffer);
+}
+
+void LogWarning(const char* format, ...)
+{
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    VFormat(buffer, format, args);
+    va_end(args);
+    Debug::Instance()->Warning(buffer);
+}
+
+void LogMessage(const char* format, ...)
+{
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    VFormat(buffer, format, args);
+    va_end(args);
+    Debug::Instance()->Log(buffer);
+}
+
+void LogStatus(const char* format, ...)
+{
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    VFormat(buffer, format, args);
+    va_end(args);
+    Debug::Instance()->AppendStatus(buffer);
+}
+
+void LogMessageBox(const char* format, ...)
+{
+    // A box raised while one is shown (from the handler, or a repaint under it) is dropped.
+    if (g_inMessageBox.exchange(true))
+        return;
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    VFormat(buffer, format, args);
+    va_end(args);
+    LogBoxText(buffer);
+    ShowMessageBox(buffer);
+    g_inMessageBox = false;
+}
+
+void LogFatalError(const char* format, ...)
+{
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    VFormat(buffer, format, args);
+    va_end(args);
+    Debug::Instance()->Error(buffer);
+    // Inside a box already, the error is logged but no second box is stacked on it.
+    if (!g_inMessageBox.exchange(true))
+        ShowMessageBox(buffer);
+    std::exit(1);
+}
+
+void DebugTrace(const char* /*format*/, ...) {}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { g_messageBoxHandler = handler; }

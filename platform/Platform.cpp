@@ -1,0 +1,128 @@
+#include "platform/Platform.h"
+
+#include "framework/Debug.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+
+Uint32 s_subsystems = 0;  // what Init brought up, to release exactly that
+
+bool IsHeadlessDriver(const char* name)
+{
+    return name && (SDL_strcasecmp(name, "offscreen") == 0 || SDL_strcasecmp(name, "dummy") == 0);
+}
+
+bool EnvSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+void ShowMessageBox(const char* title, const char* text)
+{
+    if (!MessageBoxAllowed())
+        return;  // the framework has already logged the text
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title ? title : "", text ? text : "",
+                                 nullptr) != 0) {
+        // Called from inside the logger: writing to the log again here could recurse.
+        std::fprintf(stderr, "platform::ShowMessageBox: %s\n%s\n", SDL_GetError(), text ? text : "");
+    }
+}
+
+}  // namespace
+
+bool Init()
+{
+    if (s_subsystems)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        LogError("platform::Init: no video: %s (headless runs set SDL_VIDEODRIVER=offscreen)\n",
+                 SDL_GetError());
+        return false;
+    }
+    s_subsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
+    // Without joysticks the game still runs, on keyboard and mouse.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0)
+        s_subsystems |= SDL_INIT_GAMECONTROLLER;
+    else
+        LogWarning("platform::Init: no joysticks: %s\n", SDL_GetError());
+    LogMessage("platform::Init: video driver %s\n", VideoDriver());
+    return true;
+}
+
+void Shutdown()
+{
+    if (!s_subsystems)
+        return;
+    SDL_QuitSubSystem(s_subsystems);
+    s_subsystems = 0;
+}
+
+bool IsInitialised()
+{
+    return s_subsystems != 0;
+}
+
+const char* VideoDriver()
+{
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
+}
+
+bool IsHeadless()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        return IsHeadlessDriver(SDL_GetCurrentVideoDriver());
+    return IsHeadlessDriver(std::getenv("SDL_VIDEODRIVER"));
+}
+
+bool HasRealDisplay()
+{
+    if (IsHeadless())
+        return false;
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        return true;
+    return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
+}
+
+uint64_t PerformanceCounter()
+{
+    return SDL_GetPerformanceCounter();
+}
+
+uint64_t PerformanceFrequency()
+{
+    return SDL_GetPerformanceFrequency();
+}
+
+double SecondsBetween(uint64_t start, uint64_t end)
+{
+    const uint64_t frequency = SDL_GetPerformanceFrequency();
+    if (end <= start || frequency == 0)
+        return 0.0;
+    // Long double keeps nanosecond steps exact over days of counter values.
+    return static_cast<double>(static_cast<long double>(end - start) / frequency);
+}
+
+void Sleep(uint32_t milliseconds)
+{
+    SDL_Delay(milliseconds);
+}
+
+void InstallMessageBoxHandler()
+{
+    SetMessageBoxHandler(&ShowMessageBox);
+}
+
+bool MessageBoxAllowed()
+{
+    return !EnvSet("TB_NO_MESSAGE_BOX") && HasRealDisplay();
+}
+
+}  // namespace platform
