@@ -24,8 +24,26 @@ std::unordered_set<NullRaster*>& Live()
 
 }  // namespace
 
+namespace {
+
+struct NullMesh {
+    RwInt32 numVertices = 0;
+    RwInt32 numIndices = 0;
+};
+
+std::unordered_set<NullMesh*>& LiveMeshes()
+{
+    static std::unordered_set<NullMesh*> live;
+    return live;
+}
+
+}  // namespace
+
 RwNullDevice::~RwNullDevice()
 {
+    for (NullMesh* m : LiveMeshes())
+        delete m;
+    LiveMeshes().clear();
     for (NullRaster* s : Live())
         delete s;
     Live().clear();
@@ -197,6 +215,50 @@ bool RwNullDevice::DrawIm3D(const RwIm3DDraw& draw)
 bool RwNullDevice::DrawIm2D(const RwIm2DDraw& draw)
 {
     draws.push_back(Record(true, draw.type, draw.numVertices, draw.numIndices, 0));
+    return true;
+}
+
+void* RwNullDevice::CreateMesh(const RwDeviceMeshData& data)
+{
+    auto* m = new NullMesh{data.numVertices, data.numIndices};
+    LiveMeshes().insert(m);
+    ++liveMeshes;
+    return m;
+}
+
+bool RwNullDevice::UpdateMesh(void* mesh, const RwDeviceMeshData&, RwUInt32)
+{
+    if (!LiveMeshes().count(static_cast<NullMesh*>(mesh)))
+        return false;
+    ++meshUpdates;
+    return true;
+}
+
+void RwNullDevice::DestroyMesh(void* mesh)
+{
+    auto* m = static_cast<NullMesh*>(mesh);
+    if (LiveMeshes().erase(m)) {
+        delete m;
+        --liveMeshes;
+    }
+}
+
+bool RwNullDevice::DrawMesh(const RwDeviceMeshDraw& draw)
+{
+    auto* m = static_cast<NullMesh*>(draw.mesh);
+    if (!LiveMeshes().count(m) || draw.firstIndex < 0 || draw.numIndices <= 0 ||
+        draw.firstIndex + draw.numIndices > m->numIndices)
+        return false;
+    RwNullDrawRecord r = Record(false, rwPrimTypeTriList, m->numVertices, draw.numIndices, 0);
+    r.texture = draw.texture;
+    r.isMesh = true;
+    r.lit = draw.lighting != nullptr;
+    r.numLights = draw.lighting ? draw.lighting->numDirectional : 0;
+    r.transparent = draw.transparent;
+    r.numBones = draw.boneMatrices ? draw.numBones : 0;
+    r.materialColour = draw.materialColour;
+    r.firstIndex = draw.firstIndex;
+    draws.push_back(r);
     return true;
 }
 

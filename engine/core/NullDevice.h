@@ -17,6 +17,14 @@ struct RwNullDrawRecord {
     RwCamera* camera;
     intptr_t zTest, zWrite, vertexAlpha, srcBlend, destBlend, alphaFunction, alphaRef, fog, cull;
     RwInt32 zBias;
+    // Mesh draws only.
+    bool isMesh = false;
+    bool lit = false;
+    RwInt32 numLights = 0;  // directional
+    bool transparent = false;
+    RwInt32 numBones = 0;
+    RwRGBAReal materialColour{};
+    RwInt32 firstIndex = 0;
 };
 
 struct RwNullStateRecord {
@@ -50,6 +58,10 @@ public:
     void SetZBias(RwInt32 bias) override;
     bool DrawIm3D(const RwIm3DDraw& draw) override;
     bool DrawIm2D(const RwIm2DDraw& draw) override;
+    void* CreateMesh(const RwDeviceMeshData& data) override;
+    bool UpdateMesh(void* mesh, const RwDeviceMeshData& data, RwUInt32 parts) override;
+    void DestroyMesh(void* mesh) override;
+    bool DrawMesh(const RwDeviceMeshDraw& draw) override;
 
     void ClearLog();
 
@@ -62,6 +74,8 @@ public:
     RwVideoMode mode{};
     RwInt32 refreshRate = 0;
     RwInt32 modeChanges = 0;
+    RwInt32 meshUpdates = 0;  // UpdateMesh calls
+    RwInt32 liveMeshes = 0;
 
 private:
     RwNullDrawRecord Record(bool is2D, RwPrimitiveType type, RwInt32 numVertices, RwInt32 numIndices,

@@ -50,6 +50,54 @@ struct RwDeviceDirectionalLight {
     RwRGBAReal colour;
 };
 
+// Meshes: vertex and index buffers a device keeps for geometry drawn every frame (atomics and
+// world sectors). Vertex arrays may be null when the geometry has none: no normals draws
+// unlit, no colours means black before lighting (white unlit), no UVs samples (0, 0), no
+// bone data cannot be skinned.
+struct RwDeviceMeshData {
+    RwInt32 numVertices;
+    const RwV3d* positions;
+    const RwV3d* normals;
+    const RwRGBA* colours;
+    const RwV2d* uvs;
+    const RwUInt8 (*boneIndices)[4];  // below the bone count the mesh is drawn with
+    const RwReal (*weights)[4];
+    const RwUInt16* indices;  // triangle list, below numVertices (checked by the caller)
+    RwInt32 numIndices;
+};
+
+enum RwDeviceMeshPart : RwUInt32 {
+    rwMeshPositions = 0x01,
+    rwMeshNormals = 0x02,
+    rwMeshColours = 0x04,
+    rwMeshUVs = 0x08,
+    rwMeshBones = 0x10,  // indices and weights
+    rwMeshIndices = 0x20,
+    rwMeshAll = 0x3f,
+};
+
+struct RwDeviceLighting;
+
+// One material's share of a mesh, drawn with the current render states except those the
+// material decides: its texture and sampling, and blending when it is transparent.
+struct RwDeviceMeshDraw {
+    void* mesh;
+    const RwMatrix* ltm;  // object to world, null: identity
+    RwInt32 firstIndex;
+    RwInt32 numIndices;
+    const RwDeviceLighting* lighting;  // null: unlit (vertex colours as they are, white without)
+    RwRGBAReal materialColour;         // multiplies the colour, lit or not
+    RwRaster* texture;                 // null: untextured
+    RwInt32 filter;                    // RwTextureFilterMode
+    RwInt32 addressU, addressV;        // RwTextureAddressMode
+    const RwMatrix* uvTransform;       // null: UVs as they are
+    bool transparent;                  // blend with the current blend functions
+    const RwMatrix* boneMatrices;      // null: not skinned
+    RwInt32 numBones;                  // at most rwDeviceMaxBones
+};
+
+enum : RwInt32 { rwDeviceMaxBones = 64 };
+
 struct RwDeviceLighting {
     RwRGBAReal ambient;  // alpha unused
     const RwDeviceDirectionalLight* directional;
@@ -105,7 +153,28 @@ public:
     // * materialColour, with n the vertex normal turned into world space.
     virtual void SetLighting(const RwDeviceLighting* /*lighting*/) {}
 
+    // Meshes live until DestroyMesh or the device's end (a device frees what is left).
+    // Callers keep serial with the handle: a handle is only good for the device of that serial.
+    virtual void* CreateMesh(const RwDeviceMeshData& /*data*/) { return nullptr; }
+    // Replaces the parts named (same vertex and index counts as at creation).
+    virtual bool UpdateMesh(void* /*mesh*/, const RwDeviceMeshData& /*data*/, RwUInt32 /*parts*/) { return false; }
+    virtual void DestroyMesh(void* /*mesh*/) {}
+    // Inside a camera update. Lighting as for SetLighting, with draw.materialColour in place
+    // of lighting->materialColour; skinned positions and normals are the weighted sum of
+    // the vertex moved by each of its bones' matrices, before the ltm.
+    virtual bool DrawMesh(const RwDeviceMeshDraw& /*draw*/) { return false; }
+    // Some texel of the texture raster is not opaque (drawing with it blends).
+    virtual bool RasterHasAlpha(RwRaster* /*raster*/) { return false; }
+
     RwMetrics* metrics = nullptr;  // the frame under way, set by core
+    const uint64_t serial = NextSerial();  // tells one device object from any later one
+
+private:
+    static uint64_t NextSerial()
+    {
+        static uint64_t next = 0;
+        return ++next;
+    }
 };
 
 using RwDeviceCreateFunc = RwDevice* (*)(const RwEngineOpenParams& params);

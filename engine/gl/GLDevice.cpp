@@ -130,6 +130,8 @@ GLDevice::GLDevice(SDL_Window* window) : m_window(window)
 GLDevice::~GLDevice()
 {
     Stop();
+    for (Mesh* mesh : m_meshes)
+        delete mesh;
     for (GLSurface* surface : m_surfaces)
         delete surface;
 }
@@ -261,6 +263,16 @@ void GLDevice::ReleaseGL()
             *surface = empty;
         }
         gltarget::Release(m_cache, m_scratch);
+        m_cache.BindVertexArray(0);
+        for (Mesh* mesh : m_meshes) {
+            // The records stay until DestroyMesh; without storage they no longer draw.
+            m_cache.OnBufferDeleted(mesh->vertices);
+            m_cache.OnBufferDeleted(mesh->indices);
+            GLuint buffers[2] = {mesh->vertices, mesh->indices};
+            glDeleteBuffers(2, buffers);
+            glDeleteVertexArrays(1, &mesh->vao);
+            *mesh = Mesh();
+        }
         m_shaders.Shutdown();
         GLuint buffers[3] = {m_vertices3D.buffer, m_vertices2D.buffer, m_indices.buffer};
         glDeleteBuffers(3, buffers);
@@ -760,16 +772,11 @@ bool GLDevice::Draw(GLuint vao, StreamBuffer& vertices, size_t stride, RwPrimiti
     return true;
 }
 
-bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
+void GLDevice::SetObjectTransform(const RwMatrix* ltm)
 {
-    if (!m_started || !m_camera || !draw.vertices ||
-        !BindTarget(m_camera->frameBuffer, m_camera->zBuffer)) {
-        Report();
-        return false;
-    }
-    if (draw.ltm) {
+    if (ltm) {
         float world[16];
-        ToColumnMajor(*draw.ltm, world);
+        ToColumnMajor(*ltm, world);
         Multiply(m_inputs.transform, m_clip, world);
         const float* d = m_depthPlane;
         for (int axis = 0; axis < 3; ++axis)
@@ -786,6 +793,16 @@ bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
         const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
         std::memcpy(m_inputs.worldNormal, identity, sizeof identity);
     }
+}
+
+bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
+{
+    if (!m_started || !m_camera || !draw.vertices ||
+        !BindTarget(m_camera->frameBuffer, m_camera->zBuffer)) {
+        Report();
+        return false;
+    }
+    SetObjectTransform(draw.ltm);
     uint32_t features = ApplyRenderStates(false);
     if (m_lit)
         features |= kShaderLit;
@@ -856,4 +873,209 @@ void GLDevice::Report()
         out.numVBSwitches += now.bufferBinds - m_reported.bufferBinds;
     }
     m_reported = now;
+}
+
+namespace {
+
+// Sections of a mesh's vertex buffer, in the order of RwDeviceMeshPart.
+constexpr size_t kSectionBytes[5] = {sizeof(RwV3d), sizeof(RwV3d), 4, sizeof(RwV2d), 4 + 16};
+
+size_t SectionOffset(int part, RwInt32 numVertices)
+{
+    size_t offset = 0;
+    for (int i = 0; i < part; ++i)
+        offset += kSectionBytes[i] * static_cast<size_t>(numVertices);
+    return offset;
+}
+
+}  // namespace
+
+bool GLDevice::UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 parts)
+{
+    const size_t n = static_cast<size_t>(mesh.numVertices);
+    m_cache.BindVertexArray(mesh.vao);
+    m_cache.BindArrayBuffer(mesh.vertices);
+    auto section = [&](RwUInt32 part, int index, const void* source, GLuint attrib, GLint size, GLenum type,
+                       GLboolean normalise) {
+        if (!(parts & part) || !source)
+            return;
+        const size_t offset = SectionOffset(index, mesh.numVertices);
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset),
+                        static_cast<GLsizeiptr>(kSectionBytes[index] * n), source);
+        glEnableVertexAttribArray(attrib);
+        glVertexAttribPointer(attrib, size, type, normalise, 0, reinterpret_cast<void*>(offset));
+        mesh.present |= part;
+    };
+    section(rwMeshPositions, 0, data.positions, kAttribPosition, 3, GL_FLOAT, GL_FALSE);
+    section(rwMeshNormals, 1, data.normals, kAttribNormal, 3, GL_FLOAT, GL_FALSE);
+    section(rwMeshColours, 2, data.colours, kAttribColour, 4, GL_UNSIGNED_BYTE, GL_TRUE);
+    section(rwMeshUVs, 3, data.uvs, kAttribTexCoord, 2, GL_FLOAT, GL_FALSE);
+    if ((parts & rwMeshBones) && data.boneIndices && data.weights) {
+        const size_t offset = SectionOffset(4, mesh.numVertices);
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(4 * n),
+                        data.boneIndices);
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset + 4 * n), static_cast<GLsizeiptr>(16 * n),
+                        data.weights);
+        glEnableVertexAttribArray(kAttribBoneIndices);
+        glVertexAttribPointer(kAttribBoneIndices, 4, GL_UNSIGNED_BYTE, GL_FALSE, 0, reinterpret_cast<void*>(offset));
+        glEnableVertexAttribArray(kAttribWeights);
+        glVertexAttribPointer(kAttribWeights, 4, GL_FLOAT, GL_FALSE, 0, reinterpret_cast<void*>(offset + 4 * n));
+        mesh.present |= rwMeshBones;
+    }
+    if ((parts & rwMeshIndices) && data.indices && data.numIndices > 0) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
+        const GLsizeiptr bytes = static_cast<GLsizeiptr>(sizeof(RwUInt16) * static_cast<size_t>(data.numIndices));
+        if (data.numIndices != mesh.numIndices)
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, data.indices, GL_STATIC_DRAW);
+        else
+            glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, bytes, data.indices);
+        mesh.numIndices = data.numIndices;
+    }
+    return glGetError() == GL_NO_ERROR;
+}
+
+void* GLDevice::CreateMesh(const RwDeviceMeshData& data)
+{
+    if (!m_started || data.numVertices <= 0 || !data.positions || !data.indices || data.numIndices <= 0)
+        return nullptr;
+    auto* mesh = new Mesh;
+    mesh->numVertices = data.numVertices;
+    glGenVertexArrays(1, &mesh->vao);
+    GLuint buffers[2];
+    glGenBuffers(2, buffers);
+    mesh->vertices = buffers[0];
+    mesh->indices = buffers[1];
+    m_cache.BindVertexArray(mesh->vao);
+    m_cache.BindArrayBuffer(mesh->vertices);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(SectionOffset(5, data.numVertices)), nullptr,
+                 GL_STATIC_DRAW);
+    m_meshes.insert(mesh);
+    if (!UploadMesh(*mesh, data, rwMeshAll)) {
+        LogError("GLDevice::CreateMesh: the GL refused the buffers\n");
+        DestroyMesh(mesh);
+        return nullptr;
+    }
+    return mesh;
+}
+
+bool GLDevice::UpdateMesh(void* handle, const RwDeviceMeshData& data, RwUInt32 parts)
+{
+    auto* mesh = static_cast<Mesh*>(handle);
+    if (!m_started || !m_meshes.count(mesh) || !mesh->vao || data.numVertices != mesh->numVertices)
+        return false;
+    return UploadMesh(*mesh, data, parts);
+}
+
+void GLDevice::DestroyMesh(void* handle)
+{
+    auto* mesh = static_cast<Mesh*>(handle);
+    if (!m_meshes.erase(mesh))
+        return;
+    if (mesh->vao && m_context && SDL_GL_GetCurrentContext() == m_context) {
+        m_cache.BindVertexArray(0);
+        m_cache.OnBufferDeleted(mesh->vertices);
+        m_cache.OnBufferDeleted(mesh->indices);
+        GLuint buffers[2] = {mesh->vertices, mesh->indices};
+        glDeleteBuffers(2, buffers);
+        glDeleteVertexArrays(1, &mesh->vao);
+    }
+    delete mesh;
+}
+
+bool GLDevice::RasterHasAlpha(RwRaster* raster)
+{
+    GLSurface* surface = Storage(raster);
+    return surface && surface->hasAlpha;
+}
+
+bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
+{
+    auto* mesh = static_cast<Mesh*>(draw.mesh);
+    if (!m_started || !m_camera || !m_meshes.count(mesh) || !mesh->vao || draw.firstIndex < 0 ||
+        draw.numIndices <= 0 || draw.firstIndex + draw.numIndices > mesh->numIndices ||
+        !BindTarget(m_camera->frameBuffer, m_camera->zBuffer)) {
+        Report();
+        return false;
+    }
+    SetObjectTransform(draw.ltm);
+
+    // The material decides texture, sampling and blending for this draw only.
+    const RwRenderState own[] = {rwRenderStateTextureRaster, rwRenderStateTextureFilter,
+                                 rwRenderStateTextureAddressU, rwRenderStateTextureAddressV,
+                                 rwRenderStateVertexAlphaEnable};
+    intptr_t saved[5];
+    for (int i = 0; i < 5; ++i)
+        saved[i] = m_states[own[i]];
+    m_states[rwRenderStateTextureRaster] = reinterpret_cast<intptr_t>(draw.texture);
+    if (draw.texture) {
+        m_states[rwRenderStateTextureFilter] = draw.filter;
+        m_states[rwRenderStateTextureAddressU] = draw.addressU;
+        m_states[rwRenderStateTextureAddressV] = draw.addressV;
+    }
+    if (draw.transparent)
+        m_states[rwRenderStateVertexAlphaEnable] = 1;
+    uint32_t features = ApplyRenderStates(false);
+    for (int i = 0; i < 5; ++i)
+        m_states[own[i]] = saved[i];
+
+    // Lights of Im3D draws (SetLighting) survive a mesh draw.
+    float ambient[3];
+    std::memcpy(ambient, m_inputs.ambient, sizeof ambient);
+    const int lightCount = m_inputs.lightCount;
+    float directions[kMaxDirectionalLights][3], colours[kMaxDirectionalLights][3];
+    std::memcpy(directions, m_inputs.lightDirection, sizeof directions);
+    std::memcpy(colours, m_inputs.lightColour, sizeof colours);
+    const bool lit = m_lit;
+    float imMaterialColour[4];
+    std::memcpy(imMaterialColour, m_materialColour, sizeof imMaterialColour);
+    if (draw.lighting) {
+        SetLighting(draw.lighting);
+        features |= kShaderLit;
+    }
+    m_lit = lit;
+    std::memcpy(m_materialColour, imMaterialColour, sizeof imMaterialColour);
+    const RwRGBAReal& mc = draw.materialColour;
+    const float materialColour[4] = {mc.red, mc.green, mc.blue, mc.alpha};
+    std::memcpy(m_inputs.materialColour, materialColour, sizeof materialColour);
+    if (draw.uvTransform) {
+        const RwMatrix& m = *draw.uvTransform;
+        const float rows[6] = {m.right.x, m.up.x, m.pos.x, m.right.y, m.up.y, m.pos.y};
+        std::memcpy(m_inputs.uvTransform, rows, sizeof rows);
+        features |= kShaderUVTransform;
+    }
+    if (draw.boneMatrices && draw.numBones > 0 && (mesh->present & rwMeshBones)) {
+        const int count = std::min<int>(draw.numBones, kMaxBones);
+        for (int b = 0; b < count; ++b) {
+            const RwMatrix& m = draw.boneMatrices[b];
+            float* r = &m_inputs.bones[b * 12];
+            const float rows[12] = {m.right.x, m.up.x, m.at.x, m.pos.x, m.right.y, m.up.y,
+                                    m.at.y,    m.pos.y, m.right.z, m.up.z, m.at.z, m.pos.z};
+            std::memcpy(r, rows, sizeof rows);
+        }
+        m_inputs.boneCount = count;
+        features |= kShaderSkinned;
+    }
+
+    m_cache.BindVertexArray(mesh->vao);
+    // Attributes the mesh lacks read these values.
+    if (!(mesh->present & rwMeshColours)) {
+        // Without pre-lit colours light starts from black; unlit meshes draw white.
+        const float base = draw.lighting ? 0.0f : 1.0f;
+        glVertexAttrib4f(kAttribColour, base, base, base, 1);
+    }
+    if (!(mesh->present & rwMeshNormals))
+        glVertexAttrib3f(kAttribNormal, 0, 0, 1);
+    if (!(mesh->present & rwMeshUVs))
+        glVertexAttrib2f(kAttribTexCoord, 0, 0);
+    const bool ok = m_shaders.Use(features, m_inputs);
+    if (ok)
+        glDrawElements(GL_TRIANGLES, draw.numIndices, GL_UNSIGNED_SHORT,
+                       reinterpret_cast<void*>(sizeof(RwUInt16) * static_cast<size_t>(draw.firstIndex)));
+
+    std::memcpy(m_inputs.ambient, ambient, sizeof ambient);
+    m_inputs.lightCount = lightCount;
+    std::memcpy(m_inputs.lightDirection, directions, sizeof directions);
+    std::memcpy(m_inputs.lightColour, colours, sizeof colours);
+    Report();
+    return ok;
 }

@@ -44,6 +44,13 @@ public:
     bool DrawIm2D(const RwIm2DDraw& draw) override;
     void SetLighting(const RwDeviceLighting* lighting) override;
 
+    void* CreateMesh(const RwDeviceMeshData& data) override;
+    bool UpdateMesh(void* mesh, const RwDeviceMeshData& data, RwUInt32 parts) override;
+    void DestroyMesh(void* mesh) override;
+    bool DrawMesh(const RwDeviceMeshDraw& draw) override;
+    bool RasterHasAlpha(RwRaster* raster) override;
+    size_t MeshCount() const { return m_meshes.size(); }
+
     // What tests and tools may look at.
     const GLCounters& Counters() const { return m_cache.counters; }
     GLuint RasterTexture(const RwRaster* raster) const;
@@ -60,6 +67,12 @@ private:
         GLint wrapS = 0, wrapT = 0, minFilter = 0, magFilter = 0;
         float border[4] = {-1, -1, -1, -1};
     };
+    // A geometry's vertices in one buffer, one section per attribute.
+    struct Mesh {
+        GLuint vao = 0, vertices = 0, indices = 0;
+        RwInt32 numVertices = 0, numIndices = 0;
+        RwUInt32 present = 0;  // RwDeviceMeshPart of the attributes uploaded
+    };
     struct TargetRect {
         int x = 0, y = 0, width = 0, height = 0;
     };
@@ -75,6 +88,8 @@ private:
               const void* vertexData, RwInt32 numVertices, const RwImVertexIndex* indices,
               RwInt32 numIndices);
     void ReleaseGL();
+    void SetObjectTransform(const RwMatrix* ltm);
+    bool UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 parts);
     void Report();
 
     SDL_Window* m_window = nullptr;
@@ -86,6 +101,7 @@ private:
     GLShaderFamily m_shaders{m_cache};
     gltarget::FramebufferCache m_framebuffers{m_cache};
     std::unordered_set<GLSurface*> m_surfaces;
+    std::unordered_set<Mesh*> m_meshes;
     GLSurface m_scratch;  // a part of a raster on its own, for scaled copies
 
     GLuint m_vao3D = 0;

@@ -12,6 +12,8 @@ layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColour;
 layout(location = 3) in vec2 aTexCoord;
+layout(location = 4) in vec4 aBoneIndices;
+layout(location = 5) in vec4 aWeights;
 
 uniform mat4 uTransform;
 uniform vec4 uDepthPlane;
@@ -22,6 +24,10 @@ uniform vec3 uAmbient;
 uniform int uLightCount;
 uniform vec3 uLightDirection[MAX_LIGHTS];
 uniform vec3 uLightColour[MAX_LIGHTS];
+uniform vec3 uUVTransform[2];
+#if SKINNED
+uniform vec4 uBones[MAX_BONES * 3];
+#endif
 
 FLAT_QUALIFIER out vec4 vColour;
 out vec2 vTexCoord;
@@ -35,20 +41,43 @@ void main()
     float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;
     gl_Position = vec4(ndc, aPosition.z * 2.0 - 1.0, 1.0) * w;
     vDepth = 0.0;
+    vec3 normal = aNormal;
 #else
-    gl_Position = uTransform * vec4(aPosition.xyz, 1.0);
-    vDepth = dot(uDepthPlane, vec4(aPosition.xyz, 1.0));
+    vec3 position = aPosition.xyz;
+    vec3 normal = aNormal;
+#if SKINNED
+    vec3 blended = vec3(0.0);
+    vec3 blendedNormal = vec3(0.0);
+    for (int i = 0; i < 4; ++i) {
+        float w = aWeights[i];
+        if (w == 0.0)
+            continue;
+        int b = int(aBoneIndices[i]) * 3;
+        vec4 p = vec4(position, 1.0);
+        blended += w * vec3(dot(uBones[b], p), dot(uBones[b + 1], p), dot(uBones[b + 2], p));
+        blendedNormal += w * vec3(dot(uBones[b].xyz, normal), dot(uBones[b + 1].xyz, normal),
+                                  dot(uBones[b + 2].xyz, normal));
+    }
+    position = blended;
+    normal = blendedNormal;
+#endif
+    gl_Position = uTransform * vec4(position, 1.0);
+    vDepth = dot(uDepthPlane, vec4(position, 1.0));
 #endif
     vec4 colour = aColour;
 #if LIT
-    vec3 n = normalize(uWorldNormal * aNormal);
+    vec3 n = normalize(uWorldNormal * normal);
     vec3 light = uAmbient;
     for (int i = 0; i < uLightCount; ++i)
         light += max(dot(n, -uLightDirection[i]), 0.0) * uLightColour[i];
     colour.rgb = min(colour.rgb + light, vec3(1.0));
 #endif
     vColour = colour * uMaterialColour;
+#if UV_TRANSFORM
+    vTexCoord = vec2(dot(uUVTransform[0], vec3(aTexCoord, 1.0)), dot(uUVTransform[1], vec3(aTexCoord, 1.0)));
+#else
     vTexCoord = aTexCoord;
+#endif
 }
 )";
 
@@ -143,8 +172,11 @@ std::string GLShaderSource(uint32_t features, bool fragment)
     // Screen vertices carry no camera depth to fog by, nor normals to light.
     define("FOG", (features & kShaderFog) && !(features & kShaderScreen));
     define("LIT", (features & kShaderLit) && !(features & kShaderScreen));
+    define("SKINNED", (features & kShaderSkinned) && !(features & kShaderScreen));
+    define("UV_TRANSFORM", features & kShaderUVTransform);
     source += (features & kShaderFlat) ? "#define FLAT_QUALIFIER flat\n" : "#define FLAT_QUALIFIER\n";
     source += "#define MAX_LIGHTS " + std::to_string(kMaxDirectionalLights) + "\n";
+    source += "#define MAX_BONES " + std::to_string(kMaxBones) + "\n";
     source += fragment ? kFragmentBody : kVertexBody;
     return source;
 }
@@ -178,7 +210,7 @@ GLShaderFamily::Variant* GLShaderFamily::Get(uint32_t features)
 {
     // Features a variant cannot use collapse onto the variant without them.
     if (features & kShaderScreen)
-        features &= ~(kShaderFog | kShaderLit);
+        features &= ~(kShaderFog | kShaderLit | kShaderSkinned);
     auto found = m_variants.find(features);
     if (found == m_variants.end())
         found = m_variants.emplace(features, Build(features)).first;
@@ -230,6 +262,8 @@ GLShaderFamily::Variant GLShaderFamily::Build(uint32_t features)
     variant.lightCount = at("uLightCount");
     variant.lightDirection = at("uLightDirection");
     variant.lightColour = at("uLightColour");
+    variant.uvTransform = at("uUVTransform");
+    variant.bones = at("uBones");
     // The sampler always reads unit 0.
     GLuint previous = m_cache.Program();
     m_cache.UseProgram(program);
@@ -351,6 +385,21 @@ void GLShaderFamily::Upload(Variant& v, const GLShaderInputs& in)
             std::memcpy(sent.lightColour, in.lightColour, bytes);
             ++changes;
             ++m_cache.counters.lightChanges;
+        }
+    }
+    if (v.uvTransform >= 0 && differs(in.uvTransform, sent.uvTransform, sizeof in.uvTransform)) {
+        glUniform3fv(v.uvTransform, 2, in.uvTransform);
+        std::memcpy(sent.uvTransform, in.uvTransform, sizeof in.uvTransform);
+        ++changes;
+    }
+    if (v.bones >= 0 && in.boneCount > 0) {
+        const int count = in.boneCount > kMaxBones ? kMaxBones : in.boneCount;
+        const size_t bytes = sizeof(float) * 12 * static_cast<size_t>(count);
+        if (all || count != sent.boneCount || differs(in.bones, sent.bones, bytes)) {
+            glUniform4fv(v.bones, count * 3, in.bones);
+            std::memcpy(sent.bones, in.bones, bytes);
+            sent.boneCount = count;
+            ++changes;
         }
     }
 }

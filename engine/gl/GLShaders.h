@@ -18,7 +18,11 @@ enum GLShaderFeature : uint32_t {
     kShaderFog = 1u << 3,
     kShaderLit = 1u << 4,        // ambient plus directional lights, needs normals
     kShaderFlat = 1u << 5,       // one colour per primitive, from its first vertex
+    kShaderSkinned = 1u << 6,    // positions and normals blended from bone matrices
+    kShaderUVTransform = 1u << 7,  // texture coordinates through a 2D affine matrix
 };
+
+constexpr int kMaxBones = 64;
 
 constexpr int kMaxDirectionalLights = 8;
 
@@ -28,6 +32,8 @@ enum GLAttribute : GLuint {
     kAttribNormal = 1,
     kAttribColour = 2,    // packed 0xAARRGGBB, read as BGRA bytes
     kAttribTexCoord = 3,
+    kAttribBoneIndices = 4,  // four bytes, read as floats
+    kAttribWeights = 5,
 };
 
 // Everything the shaders read besides the vertices. The device fills one of these
@@ -51,6 +57,9 @@ struct GLShaderInputs {
     int lightCount = 0;
     float lightDirection[kMaxDirectionalLights][3] = {};  // world space, direction of travel
     float lightColour[kMaxDirectionalLights][3] = {};
+    float uvTransform[6] = {1, 0, 0, 0, 1, 0};  // rows: u' = (a, b, c) . (u, v, 1), v' likewise
+    int boneCount = 0;
+    float bones[kMaxBones * 12] = {};  // per bone three rows (x, y, z) of (right, up, at, pos)
 };
 
 class GLShaderFamily {
@@ -78,6 +87,7 @@ private:
         GLint materialColour = -1, alphaFunction = -1, alphaReference = -1;
         GLint fogType = -1, fogColour = -1, fogStart = -1, fogEnd = -1, fogDensity = -1;
         GLint ambient = -1, lightCount = -1, lightDirection = -1, lightColour = -1;
+        GLint uvTransform = -1, bones = -1;
         GLShaderInputs sent;
         bool anySent = false;
     };

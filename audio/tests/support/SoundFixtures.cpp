@@ -1,0 +1,175 @@
+#include "support/SoundFixtures.h"
+
+#include <vorbis/vorbisenc.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace fixtures {
+
+namespace {
+
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
+}
+
+void Put16(std::vector<uint8_t>& out, uint16_t v)
+{
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+
+void PutTag(std::vector<uint8_t>& out, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(tag[i]));
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeWav(const WavSpec& spec)
+{
+    std::vector<uint8_t> body;
+    PutTag(body, "WAVE");
+    PutTag(body, "fmt ");
+    Put32(body, uint32_t(spec.fmtSize));
+    std::vector<uint8_t> fmt;
+    const int align = spec.channels * spec.bits / 8;
+    Put16(fmt, 1);
+    Put16(fmt, uint16_t(spec.channels));
+    Put32(fmt, uint32_t(spec.rate));
+    Put32(fmt, uint32_t(spec.rate * align));
+    Put16(fmt, uint16_t(align));
+    Put16(fmt, uint16_t(spec.bits));
+    fmt.resize(size_t(spec.fmtSize), 0);
+    body.insert(body.end(), fmt.begin(), fmt.end());
+    if (spec.listBytes > 0) {
+        PutTag(body, "LIST");
+        Put32(body, uint32_t(spec.listBytes));
+        for (int i = 0; i < spec.listBytes; ++i)
+            body.push_back(uint8_t("INFOISFTTurfbolt"[i % 16]));
+    }
+    PutTag(body, "data");
+    Put32(body, spec.dataSizeField < 0 ? uint32_t(spec.pcm.size()) : uint32_t(spec.dataSizeField));
+    body.insert(body.end(), spec.pcm.begin(), spec.pcm.end());
+
+    std::vector<uint8_t> out;
+    PutTag(out, "RIFF");
+    Put32(out, uint32_t(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<int16_t> Tone(int frames, int channels, int rate, double hz, int amplitude)
+{
+    std::vector<int16_t> out(size_t(frames) * size_t(channels));
+    for (int i = 0; i < frames; ++i) {
+        const double v = amplitude * std::sin(2.0 * M_PI * hz * i / rate);
+        for (int c = 0; c < channels; ++c)
+            out[size_t(i) * channels + c] = int16_t(std::lrint(v));
+    }
+    return out;
+}
+
+std::vector<uint8_t> ToBytes(const std::vector<int16_t>& samples)
+{
+    std::vector<uint8_t> out(samples.size() * 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        out[2 * i] = uint8_t(uint16_t(samples[i]));
+        out[2 * i + 1] = uint8_t(uint16_t(samples[i]) >> 8);
+    }
+    return out;
+}
+
+std::vector<int16_t> ToSamples(const std::vector<uint8_t>& bytes)
+{
+    std::vector<int16_t> out(bytes.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = int16_t(uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8));
+    return out;
+}
+
+std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int channels, int rate)
+{
+    std::vector<uint8_t> out;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, channels, rate, 0.4f) != 0) {
+        vorbis_info_clear(&vi);
+        return out;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block vb;
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 1234);
+
+    ogg_page og;
+    ogg_packet op;
+    auto flushPages = [&](bool force) {
+        while (force ? ogg_stream_flush(&os, &og) : ogg_stream_pageout(&os, &og)) {
+            out.insert(out.end(), og.header, og.header + og.header_len);
+            out.insert(out.end(), og.body, og.body + og.body_len);
+        }
+    };
+    ogg_packet header, comments, codebooks;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comments);
+    ogg_stream_packetin(&os, &codebooks);
+    flushPages(true);
+
+    const size_t frames = samples.size() / size_t(channels);
+    size_t done = 0;
+    for (;;) {
+        const size_t n = std::min<size_t>(1024, frames - done);
+        if (n == 0) {
+            vorbis_analysis_wrote(&vd, 0);
+        } else {
+            float** buffer = vorbis_analysis_buffer(&vd, int(n));
+            for (size_t i = 0; i < n; ++i)
+                for (int c = 0; c < channels; ++c)
+                    buffer[c][i] = samples[(done + i) * channels + c] / 32768.0f;
+            vorbis_analysis_wrote(&vd, int(n));
+            done += n;
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                flushPages(false);
+            }
+        }
+        if (n == 0)
+            break;
+    }
+    flushPages(true);
+
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (p.has_parent_path())
+        std::filesystem::create_directories(p.parent_path(), ec);
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+}  // namespace fixtures

@@ -1,0 +1,34 @@
+#pragma once
+
+// Sound files made on the spot, so that no binary fixture is kept in the tree.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+struct WavSpec {
+    int rate = 22050;
+    int channels = 1;
+    int bits = 16;
+    std::vector<uint8_t> pcm;        // the data chunk's bytes
+    int listBytes = 0;               // > 0: a LIST chunk of that payload between "fmt " and "data"
+    int fmtSize = 16;                // the fmt chunk's size field and body length
+    int64_t dataSizeField = -1;      // -1: the real size
+};
+
+std::vector<uint8_t> MakeWav(const WavSpec& spec);
+
+// Interleaved 16-bit samples of a sine tone.
+std::vector<int16_t> Tone(int frames, int channels, int rate, double hz, int amplitude);
+std::vector<uint8_t> ToBytes(const std::vector<int16_t>& samples);
+std::vector<int16_t> ToSamples(const std::vector<uint8_t>& bytes);
+
+// Ogg Vorbis of the interleaved samples (quality 0.4).
+std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int channels, int rate);
+
+// Writes the bytes, creating folders; false on failure.
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace fixtures

@@ -1,0 +1,409 @@
+// Drawing of atomics and world sectors through the device's cached meshes.
+
+#include "engine/core/RwEngine.h"
+#include "engine/world/RpWorldInternal.h"
+
+#include "framework/Debug.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace rpworld {
+namespace {
+
+// What a geometry or a sector hands to the instance builder.
+struct Source {
+    RwInt32 numVertices;
+    const RwV3d* positions;
+    const RwV3d* normals;
+    const RwRGBA* prelit;
+    const RwTexCoords* uvs;
+    const RpTriangle* triangles;
+    RwInt32 numTriangles;
+    RwInt32 numMaterials;
+};
+
+void BuildIndices(Instance& inst, const Source& src)
+{
+    inst.indices.clear();
+    inst.splits.clear();
+    const RwInt32 numMaterials = std::max(src.numMaterials, 1);
+    std::vector<RwInt32> counts(size_t(numMaterials) + 1, 0);
+    auto usable = [&](const RpTriangle& t) {
+        return t.vertIndex[0] < src.numVertices && t.vertIndex[1] < src.numVertices &&
+               t.vertIndex[2] < src.numVertices;
+    };
+    // Out-of-range material indices draw with the first material rather than not at all.
+    auto material = [&](const RpTriangle& t) { return t.matIndex < numMaterials ? RwInt32(t.matIndex) : 0; };
+    for (RwInt32 i = 0; i < src.numTriangles; ++i)
+        if (usable(src.triangles[i]))
+            ++counts[size_t(material(src.triangles[i])) + 1];
+    for (RwInt32 m = 0; m < numMaterials; ++m)
+        counts[size_t(m) + 1] += counts[size_t(m)];
+    std::vector<RwInt32> next(counts.begin(), counts.end() - 1);
+    inst.indices.assign(size_t(counts.back()) * 3, 0);
+    for (RwInt32 i = 0; i < src.numTriangles; ++i) {
+        const RpTriangle& t = src.triangles[i];
+        if (!usable(t))
+            continue;
+        RwInt32& at = next[size_t(material(t))];
+        std::copy(t.vertIndex, t.vertIndex + 3, &inst.indices[size_t(at) * 3]);
+        ++at;
+    }
+    for (RwInt32 m = 0; m < numMaterials; ++m) {
+        const RwInt32 first = counts[size_t(m)] * 3, count = (counts[size_t(m) + 1] - counts[size_t(m)]) * 3;
+        if (count == 0)
+            continue;
+        bool alpha = false;
+        if (src.prelit)
+            for (RwInt32 k = first; k < first + count && !alpha; ++k)
+                alpha = src.prelit[inst.indices[size_t(k)]].alpha < 255;
+        inst.splits.push_back({m, first, count, alpha});
+    }
+}
+
+// Brings the device copy up to date; null when there is nothing to draw.
+Instance* Prepare(void*& slot, const Source& src, const RpAtomicSkinData* skin)
+{
+    RwDevice* device = RwDeviceGetCurrent();
+    if (!device || src.numVertices <= 0 || src.numTriangles <= 0)
+        return nullptr;
+    auto* inst = static_cast<Instance*>(slot);
+    if (!inst)
+        slot = inst = new Instance;
+    if (inst->mesh && inst->serial != device->serial) {
+        // Made by a device that is gone: its storage went with it.
+        inst->mesh = nullptr;
+    }
+    RwUInt32 parts = inst->mesh ? inst->dirty : RwUInt32(rwMeshAll);
+    if (skin && (!inst->hasBones || inst->numBones != skin->numBones))
+        parts |= rwMeshBones;
+    if (!inst->mesh)
+        inst->hasBones = false;
+    if (parts == 0)
+        return inst;
+    if (parts & rwMeshIndices)
+        BuildIndices(*inst, src);
+    if (inst->indices.empty())
+        return nullptr;
+
+    RwDeviceMeshData data{};
+    data.numVertices = src.numVertices;
+    data.positions = src.positions;
+    data.normals = src.normals;
+    data.colours = src.prelit;
+    data.uvs = reinterpret_cast<const RwV2d*>(src.uvs);
+    data.indices = inst->indices.data();
+    data.numIndices = RwInt32(inst->indices.size());
+    std::vector<RwUInt8> clamped;
+    if (skin && (parts & rwMeshBones)) {
+        // Indices past the bone count would read outside the matrices.
+        const RwInt32 bones = std::clamp(skin->numBones, 1, RwInt32(rwDeviceMaxBones));
+        clamped.resize(size_t(src.numVertices) * 4);
+        bool warned = false;
+        for (RwInt32 v = 0; v < src.numVertices; ++v)
+            for (int k = 0; k < 4; ++k) {
+                RwUInt8 b = skin->boneIndices[v][k];
+                if (b >= bones) {
+                    if (!warned && skin->weights[v][k] != 0.0f)
+                        LogWarning("RpAtomicRender: bone index %d past the %d bones drawn, using bone 0\n", b, bones);
+                    warned = true;
+                    b = 0;
+                }
+                clamped[size_t(v) * 4 + size_t(k)] = b;
+            }
+        data.boneIndices = reinterpret_cast<const RwUInt8(*)[4]>(clamped.data());
+        data.weights = skin->weights;
+        inst->numBones = skin->numBones;
+    }
+    if (!inst->mesh) {
+        inst->mesh = device->CreateMesh(data);
+        if (!inst->mesh)
+            return nullptr;
+        inst->device = device;
+        inst->serial = device->serial;
+        if (parts & rwMeshBones)
+            device->UpdateMesh(inst->mesh, data, rwMeshBones);
+    } else if (!device->UpdateMesh(inst->mesh, data, parts)) {
+        return nullptr;
+    }
+    if (parts & rwMeshBones)
+        inst->hasBones = skin != nullptr;
+    inst->dirty = 0;
+    return inst;
+}
+
+struct LightSet {
+    RwRGBAReal ambient{0, 0, 0, 1};
+    std::vector<RwDeviceDirectionalLight> directional;
+};
+
+LightSet GatherLights(const RpWorld* world, RwUInt8 flag)
+{
+    LightSet set;
+    if (!world)
+        return set;
+    for (RpLight* l : world->lights) {
+        if (!(l->object.object.flags & flag))
+            continue;
+        if (l->object.object.subType == rpLightAmbient) {
+            set.ambient.red += l->color.red;
+            set.ambient.green += l->color.green;
+            set.ambient.blue += l->color.blue;
+        } else if (l->object.object.subType == rpLightDirectional) {
+            RwDeviceDirectionalLight d{{0, 0, 1}, l->color};
+            if (RwFrame* f = RwObjectGetFrame(l)) {
+                const RwMatrix* ltm = RwFrameGetLTM(f);
+                if (RwV3dNormalize(&d.direction, &ltm->at) == 0.0f)
+                    continue;
+            }
+            set.directional.push_back(d);
+        }
+    }
+    return set;
+}
+
+// One material's draw state.
+struct MaterialDraw {
+    RwDeviceMeshDraw draw{};
+    RwDeviceLighting lighting{};
+    std::vector<RwDeviceDirectionalLight> lights;
+};
+
+void SetupMaterial(MaterialDraw& out, RwDevice* device, const RpMaterial* material, bool modulate, bool lit,
+                   const LightSet& lights, bool hasUVs, bool effects, const MeshSplit& split)
+{
+    RwDeviceMeshDraw& d = out.draw;
+    d.firstIndex = split.firstIndex;
+    d.numIndices = split.numIndices;
+    d.materialColour = {1, 1, 1, 1};
+    if (material && modulate)
+        d.materialColour = {material->color.red / 255.0f, material->color.green / 255.0f,
+                            material->color.blue / 255.0f, material->color.alpha / 255.0f};
+    if (lit) {
+        const RwSurfaceProperties sp = material ? material->surfaceProps : RwSurfaceProperties{1, 1, 1};
+        out.lighting.ambient = {lights.ambient.red * sp.ambient, lights.ambient.green * sp.ambient,
+                                lights.ambient.blue * sp.ambient, 1};
+        out.lights = lights.directional;
+        for (RwDeviceDirectionalLight& l : out.lights) {
+            l.colour.red *= sp.diffuse;
+            l.colour.green *= sp.diffuse;
+            l.colour.blue *= sp.diffuse;
+        }
+        out.lighting.directional = out.lights.data();
+        out.lighting.numDirectional = RwInt32(out.lights.size());
+        out.lighting.materialColour = d.materialColour;
+        d.lighting = &out.lighting;
+    }
+    RwTexture* texture = material && hasUVs ? material->texture : nullptr;
+    if (texture && texture->raster) {
+        d.texture = texture->raster;
+        d.filter = texture->filter;
+        d.addressU = texture->addressU;
+        d.addressV = texture->addressV;
+    }
+    if (effects && material && material->fxEffects == rpMaterialFXUVTransform && material->uvTransform[0])
+        d.uvTransform = material->uvTransform[0];
+    d.transparent = split.vertexAlpha || d.materialColour.alpha < 1.0f ||
+                    (d.texture && device->RasterHasAlpha(d.texture));
+}
+
+void Count(RwInt32 numIndices, RwInt32 numVertices)
+{
+    if (RwMetrics* m = RwEngineGetFrameMetrics()) {
+        m->numTriangles += RwUInt32(numIndices / 3);
+        m->numProcTriangles += RwUInt32(numIndices / 3);
+        m->numVertices += RwUInt32(numVertices);
+    }
+}
+
+RwSphere BoxSphere(const RwBBox& b)
+{
+    RwSphere s;
+    s.center = {(b.sup.x + b.inf.x) * 0.5f, (b.sup.y + b.inf.y) * 0.5f, (b.sup.z + b.inf.z) * 0.5f};
+    const RwV3d half{(b.sup.x - b.inf.x) * 0.5f, (b.sup.y - b.inf.y) * 0.5f, (b.sup.z - b.inf.z) * 0.5f};
+    s.radius = RwV3dLength(&half);
+    return s;
+}
+
+bool BoxVisible(RwCamera* camera, const RwBBox& box)
+{
+    const RwSphere s = BoxSphere(box);
+    return RwCameraFrustumTestSphere(camera, &s) != rwSphereOutside;
+}
+
+void VisitVisible(RpWorld* world, RwCamera* camera, RwInt32 child, std::vector<RpWorldSector*>& out, int depth)
+{
+    if (depth > 1024)
+        return;
+    if (child < 0) {
+        RpWorldSector* s = world->sectors[size_t(~child)];
+        if (BoxVisible(camera, s->boundingBox))
+            out.push_back(s);
+        return;
+    }
+    if (!BoxVisible(camera, world->nodeBoxes[size_t(child)]))
+        return;
+    const RpPlaneNode& node = world->planes[size_t(child)];
+    VisitVisible(world, camera, node.left, out, depth + 1);
+    VisitVisible(world, camera, node.right, out, depth + 1);
+}
+
+std::vector<RpWorldSector*> VisibleSectors(RpWorld* world, RwCamera* camera)
+{
+    std::vector<RpWorldSector*> out;
+    if (world->planes.empty()) {
+        for (RpWorldSector* s : world->sectors)
+            if (BoxVisible(camera, s->boundingBox))
+                out.push_back(s);
+    } else {
+        VisitVisible(world, camera, 0, out, 0);
+    }
+    return out;
+}
+
+}  // namespace
+
+void DestroyInstance(void*& slot)
+{
+    auto* inst = static_cast<Instance*>(slot);
+    if (!inst)
+        return;
+    RwDevice* device = RwDeviceGetCurrent();
+    if (inst->mesh && device && device == inst->device && device->serial == inst->serial)
+        device->DestroyMesh(inst->mesh);
+    delete inst;
+    slot = nullptr;
+}
+
+void MarkInstanceDirty(void* slot, RwUInt32 parts)
+{
+    if (auto* inst = static_cast<Instance*>(slot))
+        inst->dirty |= parts;
+}
+
+}  // namespace rpworld
+
+using namespace rpworld;
+
+RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
+{
+    if (!atomic)
+        return nullptr;
+    RwCamera* camera = RwCameraGetCurrentCamera();
+    RpGeometry* g = atomic->geometry;
+    RwDevice* device = RwDeviceGetCurrent();
+    if (!camera || !device || !g || g->numTriangles <= 0 || g->numVertices <= 0 || g->numMorphTargets <= 0)
+        return atomic;
+
+    RpAtomicSkinData skin{};
+    const RpAtomicSkinQueryCallBack query = RpAtomicGetSkinQueryCallBack();
+    const bool skinned = query && query(atomic, &skin) && skin.numBones > 0 && skin.boneMatrices &&
+                         skin.boneIndices && skin.weights;
+    if (skinned && skin.numBones > rwDeviceMaxBones) {
+        LogWarning("RpAtomicRender: %d bones, only the first %d are drawn\n", skin.numBones, int(rwDeviceMaxBones));
+        skin.numBones = rwDeviceMaxBones;
+    }
+    // Skinned vertices leave the bind-pose sphere, so only rigid atomics are culled.
+    if (!skinned && RwCameraFrustumTestSphere(camera, RpAtomicGetWorldBoundingSphere(atomic)) == rwSphereOutside)
+        return atomic;
+
+    const RpMorphTarget& target = g->morphTarget[0];
+    const Source src{g->numVertices, target.verts, target.normals, g->preLitLum,
+                     g->numTexCoordSets > 0 ? g->texCoords[0] : nullptr, g->triangles, g->numTriangles,
+                     g->matList.numMaterials};
+    Instance* inst = Prepare(g->instance, src, skinned ? &skin : nullptr);
+    if (!inst)
+        return atomic;
+
+    RwFrame* frame = RpAtomicGetFrame(atomic);
+    const RwMatrix* ltm = frame ? RwFrameGetLTM(frame) : nullptr;
+    const bool lit = (g->flags & rpGeometryLight) && target.normals;
+    const LightSet lights = lit ? GatherLights(camera->world, rpLightLightAtomics) : LightSet{};
+    const bool modulate = g->flags & rpGeometryModulateMaterialColor;
+
+    // Opaque runs first, so that blended ones find the depth of everything behind them.
+    std::vector<MaterialDraw> blended;
+    for (const MeshSplit& split : inst->splits) {
+        const RpMaterial* material =
+            split.material < g->matList.numMaterials ? g->matList.materials[split.material] : nullptr;
+        MaterialDraw md;
+        SetupMaterial(md, device, material, modulate, lit, lights, src.uvs != nullptr, atomic->matFXEnabled, split);
+        md.draw.mesh = inst->mesh;
+        md.draw.ltm = ltm;
+        if (skinned && inst->hasBones) {
+            md.draw.boneMatrices = skin.boneMatrices;
+            md.draw.numBones = skin.numBones;
+        }
+        if (md.draw.transparent) {
+            blended.push_back(std::move(md));
+            continue;
+        }
+        device->DrawMesh(md.draw);
+        Count(split.numIndices, 0);
+    }
+    for (MaterialDraw& md : blended) {
+        md.draw.lighting = md.draw.lighting ? &md.lighting : nullptr;
+        md.lighting.directional = md.lights.data();
+        device->DrawMesh(md.draw);
+        Count(md.draw.numIndices, 0);
+    }
+    Count(0, g->numVertices);
+    return atomic;
+}
+
+RwInt32 RpWorldForAllVisibleSectors(RpWorld* world, RwCamera* camera, RpWorldSector* (*callback)(RpWorldSector*, void*),
+                                    void* data)
+{
+    if (!world || !camera)
+        return 0;
+    const std::vector<RpWorldSector*> visible = VisibleSectors(world, camera);
+    if (callback)
+        for (RpWorldSector* s : visible)
+            if (!callback(s, data))
+                break;
+    return RwInt32(visible.size());
+}
+
+RpWorld* RpWorldRender(RpWorld* world)
+{
+    if (!world)
+        return nullptr;
+    RwCamera* camera = RwCameraGetCurrentCamera();
+    RwDevice* device = RwDeviceGetCurrent();
+    if (!camera || !device)
+        return world;
+    const bool modulate = world->flags & rpGeometryModulateMaterialColor;
+    const LightSet lights = (world->flags & rpGeometryLight) ? GatherLights(world, rpLightLightWorld) : LightSet{};
+
+    std::vector<MaterialDraw> blended;
+    for (RpWorldSector* s : VisibleSectors(world, camera)) {
+        const Source src{s->numVertices, s->vertices, s->normals, s->preLitLum, s->texCoords,
+                         s->triangles, s->numTriangles, world->matList.numMaterials};
+        Instance* inst = Prepare(s->instance, src, nullptr);
+        if (!inst)
+            continue;
+        const bool lit = (world->flags & rpGeometryLight) && s->normals;
+        for (const MeshSplit& split : inst->splits) {
+            const RpMaterial* material =
+                split.material < world->matList.numMaterials ? world->matList.materials[split.material] : nullptr;
+            MaterialDraw md;
+            SetupMaterial(md, device, material, modulate, lit, lights, s->texCoords != nullptr, false, split);
+            md.draw.mesh = inst->mesh;
+            if (md.draw.transparent) {
+                blended.push_back(std::move(md));
+                continue;
+            }
+            device->DrawMesh(md.draw);
+            Count(split.numIndices, 0);
+        }
+        Count(0, s->numVertices);
+    }
+    for (MaterialDraw& md : blended) {
+        md.draw.lighting = md.draw.lighting ? &md.lighting : nullptr;
+        md.lighting.directional = md.lights.data();
+        device->DrawMesh(md.draw);
+        Count(md.draw.numIndices, 0);
+    }
+    return world;
+}

@@ -1,0 +1,197 @@
+#include "support/WorldTestSupport.h"
+
+#include "engine/core/NullDevice.h"
+
+#include <cstdlib>
+
+namespace worldtest {
+
+RpGeometry* MakeBox(float h, const std::vector<RpMaterial*>& materials, RwUInt32 flags)
+{
+    RpGeometry* g = RpGeometryCreate(24, 12, flags | rpGeometryNormals | rpGeometryTextured);
+    if (!g)
+        return nullptr;
+    // Per face: normal, and two axes spanning it.
+    const RwV3d faces[6][3] = {
+        {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+        {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+        {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
+    };
+    const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    RpMorphTarget& t = g->morphTarget[0];
+    for (int f = 0; f < 6; ++f) {
+        const RwV3d& n = faces[f][0];
+        const RwV3d& a = faces[f][1];
+        const RwV3d& b = faces[f][2];
+        for (int k = 0; k < 4; ++k) {
+            const int v = f * 4 + k;
+            const float s = corner[k][0], r = corner[k][1];
+            t.verts[v] = {h * (n.x + s * a.x + r * b.x), h * (n.y + s * a.y + r * b.y), h * (n.z + s * a.z + r * b.z)};
+            t.normals[v] = n;
+            g->texCoords[0][v] = {(s + 1) * 0.5f, (1 - r) * 0.5f};
+            if (g->preLitLum)
+                g->preLitLum[v] = {0, 0, 0, 255};
+        }
+        const RwUInt16 base = RwUInt16(f * 4);
+        const RwUInt16 m = RwUInt16(materials.empty() ? 0 : f % int(materials.size()));
+        g->triangles[f * 2] = {{base, RwUInt16(base + 1), RwUInt16(base + 2)}, m};
+        g->triangles[f * 2 + 1] = {{base, RwUInt16(base + 2), RwUInt16(base + 3)}, m};
+    }
+    for (RpMaterial* m : materials)
+        RpGeometryAddMaterial(g, m);
+    RpMorphTargetCalcBoundingSphere(&t, nullptr);
+    return g;
+}
+
+RpGeometry* MakeQuad(float x0, float y0, float x1, float y1, RpMaterial* material, RwUInt32 flags)
+{
+    RpGeometry* g = RpGeometryCreate(4, 2, flags | rpGeometryNormals | rpGeometryTextured);
+    RpMorphTarget& t = g->morphTarget[0];
+    const RwV3d p[4] = {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}};
+    const RwTexCoords uv[4] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    for (int i = 0; i < 4; ++i) {
+        t.verts[i] = p[i];
+        t.normals[i] = {0, 0, -1};
+        g->texCoords[0][i] = uv[i];
+        if (g->preLitLum)
+            g->preLitLum[i] = {255, 255, 255, 255};
+    }
+    g->triangles[0] = {{0, 1, 2}, 0};
+    g->triangles[1] = {{0, 2, 3}, 0};
+    if (material)
+        RpGeometryAddMaterial(g, material);
+    RpMorphTargetCalcBoundingSphere(&t, nullptr);
+    return g;
+}
+
+RpClump* MakeClump(RpGeometry* geometry, RwV3d position)
+{
+    RpClump* clump = RpClumpCreate();
+    RwFrame* frame = RwFrameCreate();
+    RwFrameTranslate(frame, &position, rwCombineReplace);
+    RpClumpSetFrame(clump, frame);
+    RpAtomic* atomic = RpAtomicCreate();
+    RpAtomicSetGeometry(atomic, geometry);
+    RpAtomicSetFrame(atomic, frame);
+    RpClumpAddAtomic(clump, atomic);
+    return clump;
+}
+
+namespace {
+
+template <typename T, typename Write>
+std::vector<uint8_t> WriteWith(const T* object, Write write)
+{
+    RwMemory mem{nullptr, 0};
+    RwStream* s = RwStreamOpen(rwStreamMemory, rwStreamWrite, &mem);
+    EXPECT_NE(write(object, s), nullptr);
+    RwStreamClose(s, &mem);
+    std::vector<uint8_t> out(mem.start, mem.start + mem.length);
+    std::free(mem.start);
+    return out;
+}
+
+template <typename Read>
+auto ReadWith(const std::vector<uint8_t>& bytes, RwUInt32 chunk, Read read) -> decltype(read(nullptr))
+{
+    RwMemory mem{const_cast<uint8_t*>(bytes.data()), RwUInt32(bytes.size())};
+    RwStream* s = RwStreamOpen(rwStreamMemory, rwStreamRead, &mem);
+    decltype(read(nullptr)) result = nullptr;
+    if (RwStreamFindChunk(s, chunk, nullptr, nullptr))
+        result = read(s);
+    RwStreamClose(s, nullptr);
+    return result;
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteClump(const RpClump* clump)
+{
+    return WriteWith(clump, RpClumpStreamWrite);
+}
+
+std::vector<uint8_t> WriteWorld(const RpWorld* world)
+{
+    return WriteWith(world, RpWorldStreamWrite);
+}
+
+RpClump* ReadClump(const std::vector<uint8_t>& bytes)
+{
+    return ReadWith(bytes, rwChunkClump, RpClumpStreamRead);
+}
+
+RpWorld* ReadWorld(const std::vector<uint8_t>& bytes)
+{
+    return ReadWith(bytes, rwChunkWorld, RpWorldStreamRead);
+}
+
+namespace {
+
+RpWorldSector* Sector(const std::vector<RwV3d>& quads)
+{
+    const RwInt32 nq = RwInt32(quads.size() / 4);
+    RpWorldSector* s = RpWorldSectorCreate(nq * 4, nq * 2, rpGeometryNormals | rpGeometryTextured);
+    for (RwInt32 q = 0; q < nq; ++q) {
+        for (int k = 0; k < 4; ++k)
+            s->vertices[q * 4 + k] = quads[size_t(q * 4 + k)];
+        const RwV3d& a = quads[size_t(q * 4)];
+        const RwV3d e1{quads[size_t(q * 4 + 1)].x - a.x, quads[size_t(q * 4 + 1)].y - a.y,
+                       quads[size_t(q * 4 + 1)].z - a.z};
+        const RwV3d e2{quads[size_t(q * 4 + 2)].x - a.x, quads[size_t(q * 4 + 2)].y - a.y,
+                       quads[size_t(q * 4 + 2)].z - a.z};
+        RwV3d n;
+        RwV3dCrossProduct(&n, &e1, &e2);
+        RwV3dNormalize(&n, &n);
+        for (int k = 0; k < 4; ++k)
+            s->normals[q * 4 + k] = n;
+        const RwUInt16 b = RwUInt16(q * 4);
+        s->triangles[q * 2] = {{b, RwUInt16(b + 1), RwUInt16(b + 2)}, 0};
+        s->triangles[q * 2 + 1] = {{b, RwUInt16(b + 2), RwUInt16(b + 3)}, 0};
+    }
+    RpWorldSectorCalcBoundingBox(s);
+    return s;
+}
+
+}  // namespace
+
+RpWorld* MakeWallWorld()
+{
+    // Floors wind so that their normal is +y; the wall's normal is +x.
+    RpWorldSector* left = Sector({{-10, 0, -10}, {-10, 0, 10}, {0, 0, 10}, {0, 0, -10}});
+    RpWorldSector* right = Sector({{0, 0, -10}, {0, 0, 10}, {10, 0, 10}, {10, 0, -10},
+                                   {5, 0, -10}, {5, 4, -10}, {5, 4, 10}, {5, 0, 10}});
+    const RwBBox box{{10, 4, 10}, {-10, 0, -10}};
+    RpWorld* world = RpWorldCreateFromSectors(&box, rpGeometryLight | rpGeometryNormals, {left, right},
+                                              {{0, 0.0f, ~0, ~1}});
+    RpMaterial* m = RpMaterialCreate();
+    RpWorldAddMaterial(world, m);
+    RpMaterialDestroy(m);
+    return world;
+}
+
+void NullEngineTest::SetUpTestSuite()
+{
+    const RwEngineOpenParams params{nullptr, rwDeviceNull};
+    ASSERT_TRUE(RwEngineInit(nullptr, 0, 0x100000));
+    ASSERT_TRUE(RpWorldPluginAttach());
+    ASSERT_TRUE(RpCollisionPluginAttach());
+    ASSERT_TRUE(RwEngineOpen(&params));
+    ASSERT_TRUE(RwEngineStart());
+}
+
+void NullEngineTest::TearDownTestSuite()
+{
+    RwEngineStop();
+    RwEngineClose();
+    RwEngineTerm();
+}
+
+void NullEngineTest::SetUp()
+{
+    RwError e;
+    RwErrorGet(&e);
+    if (RwNullDevice* d = RwNullDeviceGet())
+        d->ClearLog();
+}
+
+}  // namespace worldtest

@@ -1,0 +1,145 @@
+#include "input/JoystickInput.h"
+
+#include "framework/Debug.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+int32_t ScaleAxis(Sint16 value)
+{
+    // SDL's range is -32768..32767; the game's is -1000..1000. Rounded, so a stick set
+    // to a fifth of its travel does not fall just short of the dead zone.
+    const auto scaled = static_cast<int32_t>(std::lround(value * 1000.0 / 32767.0));
+    return std::clamp(scaled, -1000, 1000);
+}
+
+}  // namespace
+
+JoystickInput::~JoystickInput()
+{
+    if (m_joystick)
+        SDL_JoystickClose(m_joystick);
+}
+
+bool JoystickInput::Init(int deviceIndex)
+{
+    m_joystick = SDL_JoystickOpen(deviceIndex);
+    if (!m_joystick) {
+        LogError("JoystickInput::Init: could not open joystick %d: %s\n", deviceIndex, SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+bool JoystickInput::Poll()
+{
+    m_previous = m_current;
+    if (!m_joystick || !SDL_JoystickGetAttached(m_joystick)) {
+        m_current = JoystickState();
+        return false;
+    }
+    JoystickState state;
+    int32_t* axes[] = {&state.x, &state.y, &state.z, &state.rx, &state.ry, &state.rz,
+                       &state.slider[0], &state.slider[1]};
+    const int axisCount = std::min<int>(SDL_JoystickNumAxes(m_joystick), static_cast<int>(std::size(axes)));
+    for (int i = 0; i < axisCount; ++i)
+        *axes[i] = ScaleAxis(SDL_JoystickGetAxis(m_joystick, i));
+    const int buttonCount = std::min(SDL_JoystickNumButtons(m_joystick), JoystickState::kButtons);
+    for (int i = 0; i < buttonCount; ++i)
+        state.buttons[i] = SDL_JoystickGetButton(m_joystick, i) ? 0x80 : 0;
+    m_current = state;
+    return true;
+}
+
+bool JoystickInput::IsButtonDown(int button) const
+{
+    return button >= 0 && button < 32 && m_current.buttons[button] != 0;
+}
+
+bool JoystickInput::WasButtonPressed(int button) const
+{
+    return IsButtonDown(button) && m_previous.buttons[button] == 0;
+}
+
+uint32_t JoystickInput::GetButtonMask() const
+{
+    uint32_t mask = 0;
+    for (int i = 0; i < 32; ++i)
+        if (IsButtonDown(i))
+            mask |= 1u << i;
+    return mask;
+}
+
+uint32_t JoystickInput::GetPressedMask() const
+{
+    uint32_t mask = 0;
+    for (int i = 0; i < 32; ++i)
+        if (WasButtonPressed(i))
+            mask |= 1u << i;
+    return mask;
+}
+
+const char* JoystickInput::GetName() const
+{
+    const char* name = m_joystick ? SDL_JoystickName(m_joystick) : nullptr;
+    return name ? name : "";
+}
+
+DXInput::~DXInput()
+{
+    Exit();
+}
+
+bool DXInput::Init()
+{
+    Exit();  // a second start-up must not list the same controllers twice
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) {
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+            LogError("DXInput::Init: joystick support failed to start: %s\n", SDL_GetError());
+            return false;
+        }
+        m_ownsSubsystem = true;
+    }
+    const int count = SDL_NumJoysticks();
+    for (int i = 0; i < count; ++i) {
+        // Kept even when it failed to open: device numbers must not shift, and it reads as
+        // all zero.
+        auto* joystick = new JoystickInput();
+        joystick->Init(i);
+        m_joysticks.push_back(joystick);
+    }
+    return true;
+}
+
+void DXInput::Update(float)
+{
+    if (m_joysticks.empty())
+        return;
+    // Event pumping updates SDL's joysticks only while joystick events are enabled.
+    SDL_JoystickUpdate();
+    for (JoystickInput* joystick : m_joysticks)
+        joystick->Poll();
+}
+
+bool DXInput::Exit()
+{
+    for (JoystickInput* joystick : m_joysticks)
+        delete joystick;
+    m_joysticks.clear();
+    if (m_ownsSubsystem) {
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        m_ownsSubsystem = false;
+    }
+    return true;
+}
+
+JoystickInput* DXInput::GetJoystick(int index) const
+{
+    if (index < 0 || index >= GetJoystickCount())
+        return nullptr;
+    return m_joysticks[static_cast<size_t>(index)];
+}

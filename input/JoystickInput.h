@@ -1,0 +1,73 @@
+#pragma once
+
+#include "framework/Singleton.h"
+
+#include <cstdint>
+#include <vector>
+
+typedef struct _SDL_Joystick SDL_Joystick;
+
+// One poll of a game controller. Axes run -1000..1000; SDL's axes are taken in the
+// device's own order X, Y, Z, Rx, Ry, Rz, then the sliders (throttle, rudder).
+struct JoystickState {
+    static constexpr int kButtons = 128;
+    static constexpr int kSliders = 2;
+
+    int32_t x = 0, y = 0, z = 0;
+    int32_t rx = 0, ry = 0, rz = 0;
+    int32_t slider[kSliders] = {};
+    uint8_t buttons[kButtons] = {};
+};
+
+class JoystickInput {
+public:
+    JoystickInput() = default;
+    ~JoystickInput();
+    JoystickInput(const JoystickInput&) = delete;
+    JoystickInput& operator=(const JoystickInput&) = delete;
+
+    // Opens the SDL joystick of that device index; false (logged) when it cannot.
+    bool Init(int deviceIndex);
+    // Previous state := current; current := the device now, or all zero (false) when the
+    // device is gone or was never opened.
+    bool Poll();
+
+    bool IsButtonDown(int button) const;
+    bool WasButtonPressed(int button) const;
+    // Bit i for button i, buttons 0..31.
+    uint32_t GetButtonMask() const;
+    uint32_t GetPressedMask() const;
+
+    float GetX() const { return m_current.x * 0.001f; }
+    float GetY() const { return m_current.y * 0.001f; }
+    float GetRz() const { return m_current.rz * 0.001f; }
+    float GetSlider() const { return m_current.slider[0] * 0.001f; }
+
+    const JoystickState& GetState() const { return m_current; }
+    const char* GetName() const;
+
+private:
+    SDL_Joystick* m_joystick = nullptr;
+    JoystickState m_current;
+    JoystickState m_previous;
+};
+
+// The game controllers present at start-up, polled once per frame. Controllers plugged
+// in later are not seen.
+class DXInput : public Singleton<DXInput> {
+public:
+    ~DXInput() override;
+
+    // Opens every joystick SDL knows of; false (logged) when joystick support cannot start.
+    bool Init();
+    void Update(float dt);
+    bool Exit();
+
+    int GetJoystickCount() const { return static_cast<int>(m_joysticks.size()); }
+    // Null outside 0..count-1.
+    JoystickInput* GetJoystick(int index) const;
+
+private:
+    std::vector<JoystickInput*> m_joysticks;
+    bool m_ownsSubsystem = false;  // Init started SDL's joystick support itself
+};

@@ -1,0 +1,227 @@
+#include "shell/MainApp.h"
+
+#include "framework/Cast.h"
+#include "framework/Debug.h"
+#include "framework/FileSystem.h"
+#include "framework/MainProgram.h"
+#include "framework/Settings.h"
+#include "platform/Platform.h"
+#include "platform/Window.h"
+#include "scene/RwGraphics.h"
+#include "shell/ShellInput.h"
+#include "shell/StartupParameters.h"
+
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+CMainApp theApp;
+
+namespace {
+
+const char* const kVersion = "1.0g";
+const char* const kDataFile = "data\\Turfbolt.dat";
+const char* const kConfigFile = "data\\pc\\config.txt";
+const char* const kUserFile = "Data\\SaveGames\\user.txt";
+constexpr int kFallbackWidth = 800;
+constexpr int kFallbackHeight = 600;
+
+void LogBanner()
+{
+    const char* const dashes = "---------------------------------------------------\n";
+    LogMessage("%s", dashes);
+    LogMessage("Turfbolt\n");
+    LogMessage("%s", dashes);
+    LogMessage("Build: %s %s\n", __DATE__, __TIME__);
+    LogMessage("Version %s\n", kVersion);
+    LogMessage("\n");
+
+    char started[64] = "";
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* local = std::localtime(&now))
+        std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S", local);
+    LogMessage("Started at: %s\n", started);
+
+    // The release "6.1.0-18-amd64" gives major 6, minor 1 and build 0.
+    utsname names{};
+    unsigned major = 0, minor = 0, build = 0;
+    if (uname(&names) == 0)
+        std::sscanf(names.release, "%u.%u.%u", &major, &minor, &build);
+    else
+        std::snprintf(names.sysname, sizeof names.sysname, "%s", "Unknown");
+    LogMessage("%s version: %x.%02x build %04x\n", names.sysname, major, minor, build);
+}
+
+// "Resolution" from the user file; the cast is only a vehicle and goes again at once.
+int ReadResolution()
+{
+    StartupParameters parameters;
+    // No user file yet on a first start: the defaults stand.
+    if (!FileSystem::Instance()->FileExists(kUserFile)) {
+        LogMessage("CMainApp::InitInstance: no %s yet; default game parameters\n", kUserFile);
+        return parameters.resolution;
+    }
+    CastManager* casts = CastManager::Instance();
+    Cast* user = casts->CreateCast("user");
+    user->AddMember(&parameters, "Game Parameters", false);
+    LoadSettings(user, kUserFile);
+    user->RemoveMember(&parameters);
+    casts->DeleteAll();
+    return parameters.resolution;
+}
+
+}  // namespace
+
+Resolution SelectResolution(int index)
+{
+    constexpr int last = int(std::size(kResolutions)) - 1;
+    if (index < 0 || index > last) {
+        const int clamped = index < 0 ? 0 : last;
+        LogWarning("CMainApp::InitInstance: Resolution %d is outside 0..%d; using %d\n", index, last, clamped);
+        index = clamped;
+    }
+    return kResolutions[index];
+}
+
+bool CMainApp::InitInstance()
+{
+    Debug::Instance()->Initialise();
+    LogBanner();
+
+    char directory[300] = "";
+    if (!getcwd(directory, sizeof directory))
+        directory[0] = '\0';
+    m_startDirectory = std::string(directory) + "/";
+    LogMessage("Starting in directory %s\n", m_startDirectory.c_str());
+
+    FileSystem::Instance()->AddDataFile(kDataFile, false);
+
+    SettingsManager* settings = SettingsManager::Instance();
+    settings->LoadSettings(kConfigFile);
+    int width = settings->GetInt("screenWidth");
+    int height = settings->GetInt("screenHeight");
+    m_fullScreen = settings->GetBool("fullscreen");
+
+    const int resolution = ReadResolution();
+    if (settings->GetInt("fullscreen") == 1) {
+        const Resolution size = SelectResolution(resolution);
+        width = size.width;
+        height = size.height;
+    }
+    if (width <= 0 || height <= 0) {
+        LogWarning("CMainApp::InitInstance: no usable screen size (%d x %d) in %s; using %d x %d\n", width,
+                   height, kConfigFile, kFallbackWidth, kFallbackHeight);
+        width = kFallbackWidth;
+        height = kFallbackHeight;
+    }
+
+    LogMessage("Starting in mode: %d %d\n", width, height);
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(width, height);
+    graphics->SetFullScreen(m_fullScreen);
+    settings->UnloadAll();
+
+    if (!CreateRenderWindow(m_fullScreen, width, height))
+        return false;
+
+    shell_input::Init();
+
+    if (!MainProgram::Instance()->Init())
+        LogMessage("CMainApp::InitInstance: the game state is missing; running with no state\n");
+    return true;
+}
+
+bool CMainApp::CreateRenderWindow(bool fullScreen, int width, int height)
+{
+    if (!platform::Init())
+        LogFatalError("CMainApp::InitInstance: the platform layer cannot start.\n");
+    platform::InstallMessageBoxHandler();
+
+    // Full screen is entered by the renderer through its video mode; the window opens
+    // plain at the render size.
+    (void)fullScreen;
+    platform::WindowSettings windowSettings;
+    windowSettings.title = "Turfbolt";
+    windowSettings.width = width;
+    windowSettings.height = height;
+    m_mainWnd = platform::Window::Create(windowSettings);
+    if (!m_mainWnd)
+        LogFatalError("CMainApp::InitInstance: the render window cannot be created.\n");
+    return m_renderWindow.Create(m_mainWnd.get());
+}
+
+void CMainApp::SetControlPanel(ControlPanel* panel)
+{
+    m_controlPanel = panel;
+    if (!panel) {
+        m_paused = false;
+        m_timeScale = 1.0f;
+    }
+}
+
+bool CMainApp::OnIdle(long /*count*/)
+{
+    Debug::Instance()->UpdateWatches();
+    if (m_controlPanel) {
+        if (shell_input::PauseGamePressed())
+            m_controlPanel->SetPaused(!m_paused);
+        m_timeScale = m_controlPanel->GetSpeed();
+        m_paused = m_controlPanel->IsPaused();
+    }
+    m_ticked = m_renderWindow.Tick();
+    m_renderWindow.Invalidate();
+    return true;
+}
+
+int CMainApp::Run()
+{
+    if (!InitInstance())
+        return 1;
+
+    FrameLimiter limiter;
+    while (!m_quitPosted) {
+        platform::PumpEvents(m_renderWindow);
+        if (m_quitPosted)
+            break;
+        OnIdle(0);
+        if (m_renderWindow.NeedsPaint())
+            m_renderWindow.Paint();
+        // Vsync paces the loop where it exists; elsewhere it sleeps.
+        platform::Window* window = m_renderWindow.GetHandle();
+        if (window && (platform::IsHeadless() || window->GetSwapInterval() == 0)) {
+            TickHost* host = m_renderWindow.GetTickHost();
+            if (const uint32_t wait = limiter.WaitFor(host->Counter(), host->Frequency(), m_ticked))
+                platform::Sleep(wait);
+        }
+    }
+    platform::Shutdown();
+    return m_exitCode;
+}
+
+void CMainApp::ShutdownGame()
+{
+    LogMessage("MainProgram::Instance()->Exit()\n");
+    MainProgram::Instance()->Exit();
+    LogMessage("DXInput::Instance()->Exit()\n");
+    shell_input::Exit();
+    LogMessage("renderWindow.Destroy()\n");
+    m_renderWindow.Destroy();
+    LogMessage("renderWindow.Destroy() ok\n");
+}
+
+void CMainApp::Exit2()
+{
+    if (m_fullScreen)
+        LogMessage("Exit2:: detach window\n");
+    LogMessage("Exit2:: delete m_pMainWnd\n");
+    m_mainWnd.reset();
+    LogMessage("Exit2:: delete m_pMainWnd ok\n");
+}
+
+void CMainApp::PostQuitMessage(int exitCode)
+{
+    m_exitCode = exitCode;
+    m_quitPosted = true;
+}

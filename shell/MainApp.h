@@ -1,0 +1,77 @@
+#pragma once
+
+#include "shell/RenderWindow.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+class Window;
+}
+
+// The editor's control panel as the idle loop sees it: pause and speed. Without one
+// (full screen, or before the editor exists) the game runs unpaused at speed 1.
+class ControlPanel {
+public:
+    virtual ~ControlPanel() = default;
+    virtual float GetSpeed() = 0;
+    // Consumes a pending single step, which reads as one unpaused frame.
+    virtual bool IsPaused() = 0;
+    virtual void SetPaused(bool paused) = 0;
+};
+
+// Full-screen sizes selected by the "Resolution" game parameter.
+struct Resolution {
+    int width;
+    int height;
+};
+inline constexpr Resolution kResolutions[3] = {{800, 600}, {1024, 768}, {1280, 960}};
+// The table entry for an index, clamped into the table with a warning.
+Resolution SelectResolution(int index);
+
+// The application: start-up, the idle-driven frame loop and shutdown.
+class CMainApp {
+public:
+    static constexpr int kExitCode = 123;
+
+    // Start-up in order; false when the program cannot run (logged).
+    bool InitInstance();
+    // One idle pass: watches, the control panel, one tick, then a paint is due.
+    bool OnIdle(long count);
+    // Start-up, the message loop and shutdown; the process's exit code.
+    int Run();
+
+    // The two halves of shutdown, run when the render window closes.
+    void ShutdownGame();
+    void Exit2();
+    // Ends the message loop after this pass.
+    void PostQuitMessage(int exitCode);
+    bool QuitPosted() const { return m_quitPosted; }
+
+    RenderWindow& GetRenderWindow() { return m_renderWindow; }
+    const std::string& GetStartDirectory() const { return m_startDirectory; }
+
+    // Without a panel the game runs unpaused at speed 1 again.
+    void SetControlPanel(ControlPanel* panel);
+    bool IsPaused() const { return m_paused; }
+    float GetTimeScale() const { return m_timeScale; }
+    // Copied from the editor's physics switch once it exists; nothing reads it yet.
+    bool GetPhysics() const { return m_physics; }
+
+private:
+    bool CreateRenderWindow(bool fullScreen, int width, int height);
+
+    RenderWindow m_renderWindow;
+    std::unique_ptr<platform::Window> m_mainWnd;
+    ControlPanel* m_controlPanel = nullptr;
+    std::string m_startDirectory;
+    bool m_fullScreen = false;
+    bool m_paused = false;
+    float m_timeScale = 1.0f;
+    bool m_physics = true;
+    bool m_ticked = false;
+    bool m_quitPosted = false;
+    int m_exitCode = 0;
+};
+
+extern CMainApp theApp;

@@ -1,0 +1,263 @@
+#include "shell/RenderWindow.h"
+
+#include "framework/Debug.h"
+#include "framework/MainProgram.h"
+#include "framework/TimeInfo.h"
+#include "platform/Cursor.h"
+#include "platform/Platform.h"
+#include "platform/Window.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "shell/MainApp.h"
+#include "shell/ShellAudio.h"
+#include "shell/ShellInput.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+constexpr double kMinTick = 0.005;
+constexpr double kMaxTick = 0.3;
+}  // namespace
+
+uint64_t TickHost::Counter()
+{
+    return platform::PerformanceCounter();
+}
+
+uint64_t TickHost::Frequency()
+{
+    return platform::PerformanceFrequency();
+}
+
+bool TickHost::IsMinimised(const platform::Window* window)
+{
+    return window && window->IsMinimised();
+}
+
+bool TickHost::IsVisible(const platform::Window* window)
+{
+    return !window || window->IsVisible();
+}
+
+uint32_t FrameLimiter::WaitFor(uint64_t now, uint64_t frequency, bool ticked)
+{
+    uint32_t wait = 0;
+    if (!ticked) {
+        wait = kIdleWaitMs;
+    } else if (!m_first && frequency > 0 && now >= m_lastPass) {
+        const double elapsed = double(now - m_lastPass) / double(frequency);
+        if (elapsed < kMinPass)
+            wait = uint32_t(std::ceil((kMinPass - elapsed) * 1000.0));
+    }
+    m_first = false;
+    m_lastPass = now;
+    return wait;
+}
+
+RenderWindow::RenderWindow() = default;
+
+bool RenderWindow::Create(platform::Window* window)
+{
+    m_window = window;
+    RwGraphics* graphics = RwGraphics::Instance();
+    window->SetSize(graphics->GetWidth(), graphics->GetHeight());
+    SetFocus();
+
+    Debug::Instance()->AddWatch("fps", &m_fps, "Statistics");
+    Debug::Instance()->AddWatch("delta time ms", &m_dt, "Statistics");
+
+    if (!graphics->Initialise(window->GetSDLWindow())) {
+        // Nothing can be shown without a renderer.
+        LogFatalError("RenderWindow::Create: the renderer failed to start.\n");
+    }
+    if (!shell_audio::Init())
+        LogWarning("DX3Application::Create: Failed to initialize SampleManager!\n");
+    return true;
+}
+
+bool RenderWindow::Tick()
+{
+    if (!RwGraphics::Instance()->IsFullScreen())
+        m_active = true;
+    if (m_host->IsMinimised(m_window) || !m_host->IsVisible(m_window) || !m_hasFocus || !m_active)
+        return false;
+
+    if (m_firstTick) {
+        m_frequency = m_host->Frequency();
+        if (m_frequency == 0) {
+            LogMessageBox("No Performance Counter!");
+            std::abort();
+        }
+        m_lastCounter = m_host->Counter();
+        m_firstTick = false;
+    }
+    const uint64_t now = m_host->Counter();
+    // A counter that went backwards counts as no time.
+    const long double elapsed =
+        now > m_lastCounter ? (long double)(now - m_lastCounter) / (long double)m_frequency : 0.0L;
+    float dt = float(elapsed);
+    // Time keeps accumulating until the next call.
+    if (dt < kMinTick)
+        return true;
+    // The rest of a long stall is dropped.
+    if (dt > kMaxTick)
+        dt = float(kMaxTick);
+    m_lastCounter = now;
+    m_dt = dt;
+    m_fps = 1.0f / dt;
+
+    Debug::Instance()->ClearStatus();
+    TimeInfo::Instance()->AddFrame(dt);
+
+    const bool cursorHidden = shell_input::IsCursorHidden();
+    if (cursorHidden && m_window) {
+        int x = 0, y = 0;
+        platform::GetCursorPosition(x, y);
+        shell_input::MousePosition(x, y);
+    }
+    shell_input::Update(dt);
+    if (cursorHidden && m_window) {
+        int width = 0, height = 0;
+        m_window->GetSize(width, height);
+        platform::WarpCursor(*m_window, width / 2, height / 2);
+        shell_input::ResetMousePosition(width / 2, height / 2);
+    }
+
+    MainProgram::Instance()->Update(theApp.IsPaused() ? 0.0f : theApp.GetTimeScale() * dt);
+    Invalidate();
+    return true;
+}
+
+bool RenderWindow::Destroy()
+{
+    LogMessage("RenderWindow Destroy\n");
+    LogMessage("RwGraphics::Instance()->Exit()\n");
+    RwGraphics::Instance()->Destroy();
+    LogMessage("RwGraphics::Instance()->Exit() ok\n");
+    return true;
+}
+
+void RenderWindow::SetFocus()
+{
+    if (m_window)
+        SDL_RaiseWindow(m_window->GetSDLWindow());
+}
+
+void RenderWindow::Paint()
+{
+    m_invalid = false;
+    MainProgram* program = MainProgram::Instance();
+    if (program->HasCurrentState()) {
+        program->Render();
+        return;
+    }
+    // No state to draw: the window shows black.
+    RwGraphics* graphics = RwGraphics::Instance();
+    PrimaryCamera* camera = graphics->GetPrimaryCamera();
+    if (!camera)
+        return;
+    static const float kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    graphics->BeginRender();
+    camera->Clear(kBlack, 3);
+    graphics->Render();
+}
+
+void RenderWindow::OnQuit()
+{
+    // A second request (another signal) finds everything shut down already.
+    if (theApp.QuitPosted())
+        return;
+    LogMessage("RenderWindow: Exit\n");
+    theApp.ShutdownGame();
+    LogMessage("RenderWindow: Exit 2\n");
+    theApp.Exit2();
+    m_window = nullptr;
+    LogMessage("AfxPostQuitMesage\n");
+    theApp.PostQuitMessage(CMainApp::kExitCode);
+    LogMessage("AfxPostQuitMesage ok\n");
+}
+
+void RenderWindow::OnResized(int width, int height)
+{
+    if (PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera())
+        camera->SetSize(uint32_t(width), uint32_t(height));
+    Invalidate();
+}
+
+void RenderWindow::OnFocus(bool gained)
+{
+    if (gained) {
+        OnActivate(true);
+        OnSetFocus();
+    } else {
+        OnActivate(false);
+        OnKillFocus();
+    }
+}
+
+void RenderWindow::OnActivate(bool active)
+{
+    if (active) {
+        m_active = true;
+        MainProgram::Instance()->HandleEvent("got focus", 0, 0);
+    } else {
+        MainProgram::Instance()->HandleEvent("lost focus", 0, 0);
+        m_active = false;
+    }
+}
+
+void RenderWindow::OnSetFocus()
+{
+    m_hasFocus = true;
+    if (m_focusLostOnce && m_mouseWasHidden)
+        shell_input::HideCursor(true);
+    if (m_window)
+        platform::ShowCursor(false);
+}
+
+void RenderWindow::OnKillFocus()
+{
+    m_hasFocus = false;
+    m_mouseWasHidden = shell_input::IsCursorHidden();
+    if (m_mouseWasHidden)
+        shell_input::HideCursor(false);
+    m_focusLostOnce = true;
+    if (m_window)
+        platform::ShowCursor(true);
+}
+
+void RenderWindow::OnKeyDown(const platform::KeyEvent& key)
+{
+    shell_input::KeyDown(key.scancode);
+}
+
+void RenderWindow::OnKeyUp(const platform::KeyEvent& key)
+{
+    shell_input::KeyUp(key.scancode);
+}
+
+void RenderWindow::OnMouseMotion(const platform::MouseMotionEvent& motion)
+{
+    if (m_hasFocus)
+        shell_input::MouseState(motion.x, motion.y, motion.buttons, !shell_input::IsCursorHidden());
+}
+
+void RenderWindow::OnMouseButton(const platform::MouseButtonEvent& button)
+{
+    // Only the left and right buttons are messages of their own.
+    if (!m_hasFocus || (button.button != SDL_BUTTON_LEFT && button.button != SDL_BUTTON_RIGHT))
+        return;
+    shell_input::MouseState(button.x, button.y, button.buttons, !shell_input::IsCursorHidden());
+}
+
+void RenderWindow::OnMouseWheel(int /*x*/, int y)
+{
+    shell_input::MouseWheel(y);
+}
+
+void CloseRenderWindow()
+{
+    LogMessage("CloseRenderWindow\n");
+    platform::RequestQuit();
+}
