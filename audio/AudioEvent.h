@@ -8,9 +8,15 @@
 // and pitch with their random variation, and the sound group.
 class AudioEvent : public Object {
 public:
+    // Property table "AudioEvent". Read values are kept in range, and an event read apart
+    // from the engine passes its values on to the engine's event of its name.
+    void Serialize(Serializer& serializer, const char* descriptor) override;
+
     // Keeps the values in range after they were set or read: priority in [0, 1], the
     // minimum distance at least 1, the maximum distance above the minimum.
     void ClampValues();
+    // Every value but the event name.
+    void CopyValuesFrom(const AudioEvent& other);
 
     std::string eventName;
     std::string sampleName;

@@ -1,6 +1,7 @@
 #include "audio/SampleManager.h"
 
 #include "audio/SoundEngine.h"
+#include "audio/StreamingSample.h"
 #include "framework/Debug.h"
 #include "framework/Serializer.h"
 
@@ -11,6 +12,9 @@ SampleManager::SampleManager() = default;
 
 SampleManager::~SampleManager()
 {
+    // Voices point at our instances: they give them back before the instances go.
+    if (SoundEngine::Exists())
+        SoundEngine::Instance()->ReleaseVoiceSamples();
     // Samples stop before the device closes.
     m_samples.clear();
     m_instances.clear();
@@ -54,6 +58,8 @@ std::unique_ptr<Sample> SampleManager::Load(const std::string& name, const std::
 {
     if (!SoundEngine::Instance()->IsEnabled())
         return nullptr;
+    if (flags & kSampleStreamed)
+        return LoadStreamed(name, file, flags);
     for (auto& loader : m_loaders) {
         if (!loader->CanLoad(file))
             continue;
@@ -66,6 +72,31 @@ std::unique_ptr<Sample> SampleManager::Load(const std::string& name, const std::
     }
     LogError("SampleManager::Load could not load filename %s\n", file.c_str());
     return std::make_unique<Sample>(name, file, flags, nullptr);
+}
+
+std::unique_ptr<StreamingSample> SampleManager::LoadStreamed(const std::string& name, const std::string& file,
+                                                             int flags)
+{
+    if (!SoundEngine::Instance()->IsEnabled())
+        return nullptr;
+    std::unique_ptr<SampleStream> stream;
+    WaveData wave;
+    for (const auto& entry : SampleStreamRegistry::Get()) {
+        std::unique_ptr<SampleStream> candidate(entry.second());
+        if (candidate && candidate->CanOpen(file) && candidate->Open(file, wave)) {
+            stream = std::move(candidate);
+            break;
+        }
+    }
+    if (!stream || wave.frequency <= 0 || wave.channels <= 0 || wave.bits <= 0) {
+        LogError("SampleManager::Load could not load filename %s\n", file.c_str());
+        return nullptr;
+    }
+    // One second of silence, refilled while it plays.
+    wave.frames = wave.frequency;
+    wave.data.clear();
+    auto buffer = CreateSoundBuffer(wave, flags);
+    return std::make_unique<StreamingSample>(name, file, flags, std::move(buffer), std::move(stream));
 }
 
 bool SampleManager::LoadEffectSamples(const std::string& name, const std::string& file, int flags)
@@ -214,4 +245,6 @@ void SampleManager::Serialize(Serializer& serializer, const char* descriptor)
 {
     serializer.BeginSection("Sample Manager", descriptor);
     serializer.EndSection();
+    if (serializer.IsReading() && SoundEngine::Instance()->IsEnabled())
+        SoundEngine::Instance()->RefreshVoices();
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class StreamingSample;
+
 // Owns the sound device, turns sound files into samples and keeps thirteen instances of
 // every sound effect so that one effect can sound several times at once.
 class SampleManager : public Singleton<SampleManager>, public Object {
@@ -31,6 +33,9 @@ public:
     // A new sample owned by the caller; without a buffer when no loader accepts the file.
     // Null while sound is disabled.
     std::unique_ptr<Sample> Load(const std::string& name, const std::string& file, int flags);
+    // A streamed sample of the file (flag 16 of Load): the first registered stream class
+    // that accepts the file plays it through a one-second buffer. Null when none does.
+    std::unique_ptr<StreamingSample> LoadStreamed(const std::string& name, const std::string& file, int flags);
     // Loads a sound effect with its instances, kept by the manager under the name.
     bool LoadEffectSamples(const std::string& name, const std::string& file, int flags);
     Sample* FindSample(const std::string& name) const;
@@ -42,6 +47,7 @@ public:
     static void Resample(WaveData& wave);
     std::unique_ptr<platform::SoundBuffer> CreateSoundBuffer(const WaveData& wave, int flags);
 
+    // After reading, the sound engine draws its voices' variations again.
     void Serialize(Serializer& serializer, const char* descriptor) override;
 
 private:

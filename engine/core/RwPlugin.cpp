@@ -114,9 +114,10 @@ RwBool RwPluginCreateExtension(RwPluginObjectClass cls, void* object, RwUInt8** 
     if (!ValidClass(cls))
         return false;
     ClassRegistry& reg = g_classes[cls];
-    if (reg.total == 0)
+    if (reg.entries.empty())
         return true;
-    auto* block = static_cast<RwUInt8*>(std::calloc(1, size_t(reg.total)));
+    // Plugins without data still get a block, or their stream callbacks would never run.
+    auto* block = static_cast<RwUInt8*>(std::calloc(1, size_t(reg.total > 0 ? reg.total : 1)));
     if (!block)
         return false;
     for (size_t i = 0; i < reg.entries.size(); ++i) {

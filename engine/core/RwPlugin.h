@@ -47,8 +47,8 @@ RwInt32 RwEngineRegisterPluginStream(RwPluginObjectClass cls, RwUInt32 pluginId,
 RwInt32 RwEngineGetPluginOffset(RwPluginObjectClass cls, RwUInt32 pluginId);
 RwBool RwEngineIsPluginAttached(RwUInt32 pluginId);
 
-// For the owners of plugin-carrying objects. Create makes the block (null when the class has
-// no plugin data) with every constructor run; false when one refused (nothing is left).
+// For the owners of plugin-carrying objects. Create makes the block (null when no plugin is
+// registered for the class) with every constructor run; false when one refused (nothing is left).
 RwBool RwPluginCreateExtension(RwPluginObjectClass cls, void* object, RwUInt8** blockOut);
 void RwPluginDestroyExtension(RwPluginObjectClass cls, void* object, RwUInt8* block);
 RwBool RwPluginCopyExtension(RwPluginObjectClass cls, void* dstObject, RwUInt8* dstBlock, const void* srcObject,

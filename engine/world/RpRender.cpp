@@ -122,8 +122,6 @@ Instance* Prepare(void*& slot, const Source& src, const RpAtomicSkinData* skin)
             return nullptr;
         inst->device = device;
         inst->serial = device->serial;
-        if (parts & rwMeshBones)
-            device->UpdateMesh(inst->mesh, data, rwMeshBones);
     } else if (!device->UpdateMesh(inst->mesh, data, parts)) {
         return nullptr;
     }

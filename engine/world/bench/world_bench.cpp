@@ -68,7 +68,9 @@ RwTexture* Checker()
     RwRaster* r = RwRasterCreate(64, 64, 32, rwRasterTypeTexture);
     RwRasterSetFromImage(r, image);
     RwImageDestroy(image);
-    return RwTextureCreate(r);
+    RwTexture* t = RwTextureCreate(r);
+    RwTextureSetName(t, "checker");
+    return t;
 }
 
 // A bumpy terrain of cells x cells quads (2 triangles each) per sector, sectors in a row along x.
@@ -292,6 +294,10 @@ void BM_ReadClump5k(benchmark::State& state)
         state.SkipWithError("no engine");
         return;
     }
+    // The texture is found in the current dictionary, as level loading finds it.
+    RwTexDictionary* dict = RwTexDictionaryCreate();
+    RwTexDictionarySetCurrent(dict);
+    RwTexDictionaryAddTexture(dict, Checker());
     RpGeometry* g = MakeGrid(50, rpGeometryLight);  // 5,000 triangles
     RpClump* clump = RpClumpCreate();
     RwFrame* f = RwFrameCreate();
@@ -316,6 +322,8 @@ void BM_ReadClump5k(benchmark::State& state)
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * mem.length);
     std::free(mem.start);
+    RwTexDictionarySetCurrent(nullptr);
+    RwTexDictionaryDestroy(dict);
 }
 BENCHMARK(BM_ReadClump5k)->Unit(benchmark::kMicrosecond);
 

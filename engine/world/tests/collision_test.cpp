@@ -35,8 +35,9 @@ protected:
     {
         NullEngineTest::SetUp();
         world = MakeWallWorld();
-        if (GetParam())
+        if (GetParam()) {
             ASSERT_EQ(RpCollisionWorldBuildData(world, nullptr), world);
+        }
         EXPECT_EQ(RpCollisionWorldQueryData(world), GetParam());
     }
     void TearDown() override { RpWorldDestroy(world); }

@@ -127,7 +127,8 @@ TEST_F(WorldGL, UVMatrixIsReadAtEveryDraw)
     auto colourAt = [&] {
         Clear({0, 0, 0, 255});
         Draw([&] { RpClumpRender(clump); });
-        const uint8_t* p = PixelOf(Read(), quarter);
+        const Pixels pixels = Read();
+        const uint8_t* p = PixelOf(pixels, quarter);
         return p[0] > 200 ? 'r' : p[1] > 200 ? 'g' : '?';
     };
     EXPECT_EQ(colourAt(), 'r');
@@ -227,7 +228,8 @@ TEST_F(WorldGL, WorldSectorsUseTheLightsThatLightTheWorld)
     RwCameraSetFarClipPlane(camera, 4);
     Clear({0, 0, 0, 255});
     Draw([&] { RpWorldRender(walls); });
-    const uint8_t* fogged = PixelOf(Read(), {5, 2, 0});
+    const Pixels pixels = Read();
+    const uint8_t* fogged = PixelOf(pixels, {5, 2, 0});
     EXPECT_LT(fogged[0], 10);
     EXPECT_GT(fogged[2], 240);
     RwRenderStateSet(rwRenderStateFogEnable, 0);

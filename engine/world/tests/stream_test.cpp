@@ -293,3 +293,50 @@ TEST_F(WorldStream, CorruptWorldsAreRefused)
 }
 
 }  // namespace
+
+namespace {
+
+// A plugin without data of its own still sees its chunks (the core used to give such classes
+// no block, so their stream callbacks never ran).
+constexpr RwUInt32 kEmptyPlugin = 0x7f02;
+int g_emptyReads = 0;
+
+RwBool ReadEmpty(RwStream*, RwUInt32, void*, void*)
+{
+    ++g_emptyReads;
+    return true;
+}
+RwBool WriteEmpty(RwStream* stream, const void*, const void*)
+{
+    const RwUInt32 word = 5;
+    return RwStreamWriteUInt32(stream, &word, 1) != nullptr;
+}
+RwUInt32 EmptySize(const void*, const void*)
+{
+    return 4;
+}
+
+TEST(WorldStreamPlugins, DatalessPluginsReadTheirAtomicChunks)
+{
+    const RwEngineOpenParams params{nullptr, rwDeviceNull};
+    ASSERT_TRUE(RwEngineInit(nullptr, 0, 0x100000));
+    ASSERT_GE(RwEngineRegisterPlugin(rwPluginClassAtomic, kEmptyPlugin, 0, nullptr, nullptr, nullptr), 0);
+    ASSERT_GE(RwEngineRegisterPluginStream(rwPluginClassAtomic, kEmptyPlugin, ReadEmpty, WriteEmpty, EmptySize), 0);
+    ASSERT_TRUE(RwEngineOpen(&params));
+    ASSERT_TRUE(RwEngineStart());
+    RpMaterial* m = RpMaterialCreate();
+    RpGeometry* g = MakeQuad(0, 0, 1, 1, m, 0);
+    RpClump* clump = MakeClump(g, {0, 0, 0});
+    RpClump* read = ReadClump(WriteClump(clump));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(g_emptyReads, 1);
+    RpClumpDestroy(read);
+    RpClumpDestroy(clump);
+    RpGeometryDestroy(g);
+    RpMaterialDestroy(m);
+    RwEngineStop();
+    RwEngineClose();
+    RwEngineTerm();
+}
+
+}  // namespace

@@ -1,0 +1,1149 @@
+#include "tools/assets/animations/Motions.h"
+
+#include "engine/plugins/RtAnim.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace assets::chars {
+
+namespace {
+
+constexpr float kTau = 2.0f * kPi;
+constexpr float kAnkleHeight = 0.09f;
+
+float Smooth(float x)
+{
+    x = std::clamp(x, 0.0f, 1.0f);
+    return x * x * (3 - 2 * x);
+}
+
+// 0 before a, 1 after b, smooth in between.
+float Ramp(float t, float a, float b)
+{
+    return Smooth((t - a) / (b - a));
+}
+
+// Feet flat on the ground whatever the hips and knees do.
+Pose FlatFeet(Pose p)
+{
+    for (Leg& l : p.leg)
+        l.ankle = l.flex - l.knee - p.pelvis.bend;
+    return p;
+}
+
+// Lowers or raises the hips until the lower ankle is at its standing height.
+Pose Ground(Pose p)
+{
+    const auto world = PoseToWorld(p);
+    const float low = std::min(world[kFootL].pos.y, world[kFootR].pos.y);
+    p.hip.y += kAnkleHeight - low;
+    return p;
+}
+
+// ---------------------------------------------------------------- key-framed motion
+
+struct Key {
+    float t;
+    Pose pose;
+};
+
+constexpr int kFloats = sizeof(Pose) / sizeof(float);
+
+const float* F(const Pose& p) { return reinterpret_cast<const float*>(&p); }
+
+// Cubic Hermite through the keys with tangents from the neighbours (non-uniform spacing);
+// the ends of a one-shot clip start and stop at rest, a loop wraps around.
+std::function<Pose(float)> Keys(std::vector<Key> keys, bool loop)
+{
+    return [keys = std::move(keys), loop](float t) {
+        const size_t n = keys.size();
+        if (n == 1 || t <= keys.front().t)
+            return keys.front().pose;
+        if (t >= keys.back().t)
+            return keys.back().pose;
+        size_t i = 0;
+        while (i + 2 < n && t >= keys[i + 1].t)
+            ++i;
+        const float d = keys.back().t - keys.front().t;
+        const Key& k1 = keys[i];
+        const Key& k2 = keys[i + 1];
+        const Pose* p0 = &k1.pose;
+        const Pose* p3 = &k2.pose;
+        float t0 = k1.t, t3 = k2.t;
+        if (i > 0) {
+            p0 = &keys[i - 1].pose;
+            t0 = keys[i - 1].t;
+        } else if (loop && n > 2) {
+            p0 = &keys[n - 2].pose;
+            t0 = keys[n - 2].t - d;
+        }
+        if (i + 2 < n) {
+            p3 = &keys[i + 2].pose;
+            t3 = keys[i + 2].t;
+        } else if (loop && n > 2) {
+            p3 = &keys[1].pose;
+            t3 = keys[1].t + d;
+        }
+        const float h = k2.t - k1.t;
+        const float s = (t - k1.t) / h;
+        const float s2 = s * s, s3 = s2 * s;
+        const float h00 = 2 * s3 - 3 * s2 + 1, h10 = s3 - 2 * s2 + s, h01 = -2 * s3 + 3 * s2, h11 = s3 - s2;
+        // A one-shot's end keys get zero tangents, so motion eases in and out of them.
+        const bool restStart = p0 == &k1.pose, restEnd = p3 == &k2.pose;
+        Pose out;
+        auto* o = reinterpret_cast<float*>(&out);
+        const float *a = F(*p0), *b = F(k1.pose), *c = F(k2.pose), *e = F(*p3);
+        for (int f = 0; f < kFloats; ++f) {
+            const float m1 = restStart ? 0 : (c[f] - a[f]) / (k2.t - t0) * h;
+            const float m2 = restEnd ? 0 : (e[f] - b[f]) / (t3 - k1.t) * h;
+            o[f] = h00 * b[f] + h10 * m1 + h01 * c[f] + h11 * m2;
+        }
+        return out;
+    };
+}
+
+// ---------------------------------------------------------------- poses
+
+Pose Stand()
+{
+    Pose p;
+    p.spine.bend = 2;
+    p.head.bend = -2;
+    for (Arm& a : p.arm) {
+        a.down = 82;
+        a.fwd = 4;
+        a.elbow = 14;
+    }
+    for (Leg& l : p.leg) {
+        l.flex = 3;
+        l.spread = 3;
+        l.knee = 6;
+        l.twist = 6;
+    }
+    p.tail1.bend = -12;
+    p.tail2.bend = -10;
+    return Ground(FlatFeet(p));
+}
+
+// Knees bent, weight forward, hands ready: the keeper's and the tackler's stance.
+Pose Ready(float depth = 1.0f)
+{
+    Pose p = Stand();
+    p.pelvis.bend = 12 * depth;
+    p.spine.bend = 8 * depth;
+    p.head.bend = -14 * depth;
+    for (Leg& l : p.leg) {
+        l.flex = 34 * depth + 3;
+        l.spread = 9;
+        l.knee = 62 * depth + 6;
+    }
+    for (Arm& a : p.arm) {
+        a.down = 62;
+        a.fwd = 38 * depth;
+        a.elbow = 48;
+    }
+    return Ground(FlatFeet(p));
+}
+
+// One stride of each leg per cycle; phase 0 has the left leg passing under the body.
+Pose Stride(float phase, float size, float lean, float lift, float armSwing, float elbow)
+{
+    Pose p = Stand();
+    const float a = kTau * phase;
+    p.spine.bend = lean;
+    p.pelvis.bend = lean * 0.3f;
+    p.head.bend = -lean * 0.9f;
+    p.pelvis.twist = -8 * size * std::sin(a);
+    p.chest.twist = 12 * size * std::sin(a);
+    p.head.twist = -4 * size * std::sin(a);
+    p.tail1.twist = 14 * std::sin(a);
+    p.tail2.twist = 22 * std::sin(a - 0.8f);
+    p.tail1.bend = -4;
+    for (int s = 0; s < 2; ++s) {
+        const float b = a + (s ? kPi : 0);
+        Leg& l = p.leg[s];
+        l.flex = 40 * size * std::sin(b) + 6;
+        l.spread = 3;
+        l.twist = 4;
+        // The knee folds while the leg swings through, straightens to land.
+        l.knee = 12 + lift * std::pow(std::max(0.0f, std::cos(b - 0.25f)), 1.4f) + 10 * size * std::max(0.0f, -std::sin(b));
+        l.ankle = 8 + 28 * size * std::max(0.0f, -std::sin(b + 0.5f)) - 10 * std::max(0.0f, std::sin(b));
+        Arm& arm = p.arm[s];
+        arm.down = 76;
+        arm.fwd = -armSwing * std::sin(b) + 6;
+        arm.elbow = elbow;
+    }
+    // Lowest just after each foot lands.
+    p.hip.y = -0.03f * size - 0.035f * size * std::cos(2 * a - 0.6f);
+    return p;
+}
+
+Pose Run(float phase) { return Stride(phase, 1.0f, 13, 95, 42, 88); }
+Pose Jog(float phase) { return Stride(phase, 0.65f, 7, 62, 26, 78); }
+
+Pose Walk(float phase)
+{
+    Pose p = Stand();
+    const float a = kTau * phase;
+    p.pelvis.twist = -5 * std::sin(a);
+    p.chest.twist = 6 * std::sin(a);
+    p.tail1.twist = 10 * std::sin(a);
+    p.tail2.twist = 16 * std::sin(a - 0.8f);
+    for (int s = 0; s < 2; ++s) {
+        const float b = a + (s ? kPi : 0);
+        Leg& l = p.leg[s];
+        l.flex = 24 * std::sin(b) + 3;
+        l.knee = 8 + 38 * std::pow(std::max(0.0f, std::cos(b - 0.35f)), 2.0f);
+        l.ankle = 12 * std::max(0.0f, -std::sin(b + 0.4f)) - 6 * std::max(0.0f, std::sin(b));
+        p.arm[s].down = 84;
+        p.arm[s].fwd = -22 * std::sin(b) + 4;
+        p.arm[s].elbow = 18;
+    }
+    p.hip.y = -0.02f - 0.02f * std::cos(2 * a - 0.5f);
+    return p;
+}
+
+// Side steps and short steps on the spot: the lead leg reaches, the other follows.
+Pose Shuffle(float phase, float sideways, float forwards)
+{
+    Pose p = Ready(0.45f);
+    const float a = kTau * phase;
+    for (int s = 0; s < 2; ++s) {
+        const float b = a + (s ? kPi : 0);
+        Leg& l = p.leg[s];
+        const float lift = std::max(0.0f, std::sin(b));
+        l.knee += 30 * lift;
+        l.flex += 15 * lift + forwards * 14 * std::sin(b + kPi / 2);
+        l.spread += sideways * (s ? -1 : 1) * 9 * std::sin(b + kPi / 2) + 4;
+        l.ankle = l.flex - l.knee - p.pelvis.bend;
+    }
+    p.hip.x = 0.03f * sideways * std::sin(a);
+    p.hip.y -= 0.02f * std::cos(2 * a);
+    p.pelvis.side = 3 * sideways * std::sin(a);
+    return p;
+}
+
+Pose WithArms(Pose p, float down, float fwd, float elbow)
+{
+    for (Arm& a : p.arm) {
+        a.down = down;
+        a.fwd = fwd;
+        a.elbow = elbow;
+    }
+    return p;
+}
+
+// Both hands on the ball in front of the chest.
+Pose HoldBall(Pose p)
+{
+    for (Arm& a : p.arm) {
+        a.down = 96;
+        a.fwd = 52;
+        a.elbow = 74;
+        a.twist = 30;
+        a.wrist = 10;
+    }
+    return p;
+}
+
+// Both hands on the ball above the head.
+Pose BallOverhead(Pose p, float back)
+{
+    for (Arm& a : p.arm) {
+        a.down = 86;
+        a.fwd = 158 + back * 0.3f;
+        a.elbow = 30 + back;
+        a.twist = 10;
+    }
+    p.spine.bend = -6 - back * 0.15f;
+    return p;
+}
+
+// ---------------------------------------------------------------- kicks
+
+// Right-footed kick: wind-up, contact, follow-through. power 0..1.
+std::vector<Key> KickKeys(float contact, float duration, float power)
+{
+    Pose start = Ready(0.25f);
+    Pose wind = start;
+    wind.pelvis.twist = -10 - 10 * power;
+    wind.chest.twist = 14 + 10 * power;
+    wind.spine.bend = 4 - 8 * power;
+    wind.leg[1].flex = -30 - 25 * power;
+    wind.leg[1].knee = 70 + 30 * power;
+    wind.leg[1].ankle = 25;
+    wind.leg[0].flex = 18;
+    wind.leg[0].knee = 26;
+    wind.arm[0] = {40, 25, 20, 0, 0};
+    wind.arm[1] = {60, -25, 30, 0, 0};
+    wind = Ground(wind);
+    Pose hit = wind;
+    hit.pelvis.twist = 6;
+    hit.chest.twist = -12;
+    hit.spine.bend = 6 - 6 * power;
+    hit.leg[1].flex = 20 + 10 * power;
+    hit.leg[1].knee = 18;
+    hit.leg[1].ankle = 10 + 30 * power;
+    hit.leg[1].twist = 30 * (1 - power);  // inside of the foot for a pass
+    hit.arm[0] = {30, 40, 25, 0, 0};
+    hit.arm[1] = {55, -35, 25, 0, 0};
+    hit = Ground(hit);
+    Pose follow = hit;
+    follow.leg[1].flex = 45 + 45 * power;
+    follow.leg[1].knee = 12;
+    follow.leg[1].twist = 0;
+    follow.spine.bend = -4 - 10 * power;
+    follow.leg[0].ankle = 20 * power;
+    follow = Ground(follow);
+    follow.hip.y += 0.06f * power;
+    return {{0, start},
+            {contact * 0.55f, wind},
+            {contact, hit},
+            {contact + 0.15f + 0.1f * power, follow},
+            {duration, Stand()}};
+}
+
+Vec3 FootBall() { return {-0.12f, kBallRadius, 0.42f}; }
+
+// ---------------------------------------------------------------- keeper saves
+
+// A dive to the keeper's left at one of three heights (0 low, 1 middle, 2 high).
+Clip SaveSide(const char* name, int height)
+{
+    Clip c;
+    c.name = name;
+    c.duration = 2.0f;
+    const float contact = height == 2 ? 0.45f : height == 1 ? 0.40f : 0.38f;
+    c.contact = contact;
+    Pose load = Ready(1.1f);
+    load.pelvis.side = 8;
+    load.leg[1].spread = 14;
+    load = Ground(load);
+    Pose fly;
+    fly.pelvis.side = height == 0 ? 88 : 78;
+    fly.pelvis.bend = 6;
+    fly.spine.side = 6;
+    fly.head.side = -10;
+    fly.hip.y = height == 2 ? 0.28f : height == 1 ? -0.2f : -0.62f;
+    fly.hip.x = 0.1f;
+    // Arms raised through the front, so blends from and to the hold stay in front too.
+    for (Arm& a : fly.arm) {
+        a.down = height == 0 ? 80 : 90;
+        a.fwd = height == 0 ? 140 : 170;
+        a.elbow = 12;
+    }
+    fly.arm[1].down += 10;
+    fly.leg[0] = {8, 10, 20, 30, 0};
+    fly.leg[1] = {-10, 22, 35, 30, 0};
+    Pose land = fly;
+    land.hip.y = -0.6f;
+    land.pelvis.side = 84;
+    land = HoldBall(land);
+    land.leg[0] = {30, 6, 60, 20, 0};
+    land.leg[1] = {20, 10, 50, 20, 0};
+    Pose kneel = HoldBall(Ready(1.2f));
+    kneel.pelvis.side = 20;
+    kneel = Ground(kneel);
+    c.pose = Keys({{0, Ready(0.8f)},
+                   {contact * 0.35f, load},
+                   {contact, fly},
+                   {0.85f, land},
+                   {1.3f, land},
+                   {1.7f, kneel},
+                   {2.0f, HoldBall(Stand())}},
+                  false);
+    const float reach = height == 0 ? 1.3f : 1.6f;
+    c.move = [contact, reach](float t) { return Vec3{reach * Ramp(t, contact * 0.35f, 0.85f), 0, 0.15f * Ramp(t, 0, contact)}; };
+    c.ball = BallMode::Hands;
+    c.ballEnd = c.duration;
+    return c;
+}
+
+Clip SaveCentre(const char* name, int height)
+{
+    Clip c;
+    c.name = name;
+    c.ball = BallMode::Hands;
+    Pose ready = Ready(0.8f);
+    if (height == 2) {
+        c.duration = 1.4f;
+        c.contact = 0.45f;
+        Pose load = Ready(1.3f);
+        Pose jump = Stand();
+        jump.hip.y = 0.42f;
+        jump.spine.bend = -8;
+        jump.head.bend = -25;
+        jump.leg[0] = {10, 4, 40, 40, 0};
+        jump.leg[1] = {-5, 4, 55, 40, 0};
+        jump = WithArms(jump, 88, 172, 12);
+        Pose land = HoldBall(Ready(0.9f));
+        c.pose = Keys({{0, ready}, {0.18f, load}, {0.45f, jump}, {0.8f, land}, {1.4f, HoldBall(Stand())}}, false);
+    } else if (height == 1) {
+        c.duration = 1.1f;
+        c.contact = 0.32f;
+        Pose catchIt = HoldBall(Ready(1.0f));
+        catchIt.spine.bend = 22;
+        catchIt.pelvis.bend = 20;
+        catchIt = Ground(FlatFeet(catchIt));
+        c.pose = Keys({{0, ready}, {0.18f, WithArms(Ready(1.0f), 80, 80, 20)}, {0.32f, catchIt}, {0.7f, catchIt},
+                       {1.1f, HoldBall(Stand())}},
+                      false);
+    } else {
+        c.duration = 1.5f;
+        c.contact = 0.42f;
+        Pose scoop = Ready(1.0f);
+        scoop.hip.y = -0.52f;
+        scoop.pelvis.bend = 30;
+        scoop.spine.bend = 38;
+        scoop.head.bend = -30;
+        scoop.leg[0] = {60, 8, 150, -40, 0};
+        scoop.leg[1] = {40, 8, 130, -40, 0};
+        scoop = WithArms(scoop, 95, 40, 20);
+        Pose hug = HoldBall(scoop);
+        hug.spine.bend = 20;
+        c.pose = Keys({{0, ready}, {0.42f, scoop}, {0.8f, hug}, {1.1f, hug}, {1.5f, HoldBall(Stand())}}, false);
+    }
+    c.ballEnd = c.duration;
+    return c;
+}
+
+Clip MirrorClip(const Clip& src, const char* name)
+{
+    Clip c = src;
+    c.name = name;
+    auto pose = src.pose;
+    c.pose = [pose](float t) { return Mirror(pose(t)); };
+    if (src.move) {
+        auto move = src.move;
+        c.move = [move](float t) {
+            Vec3 v = move(t);
+            v.x = -v.x;
+            return v;
+        };
+    }
+    if (src.ballAt) {
+        auto at = src.ballAt;
+        c.ballAt = [at](float t) {
+            Vec3 v = at(t);
+            v.x = -v.x;
+            return v;
+        };
+    }
+    return c;
+}
+
+Clip Loop(const char* name, float duration, std::function<Pose(float)> cycle)
+{
+    Clip c;
+    c.name = name;
+    c.duration = duration;
+    c.loops = true;
+    c.pose = [cycle, duration](float t) { return cycle(t / duration); };
+    return c;
+}
+
+Clip OneShot(const char* name, std::vector<Key> keys)
+{
+    Clip c;
+    c.name = name;
+    c.duration = keys.back().t;
+    c.pose = Keys(std::move(keys), false);
+    return c;
+}
+
+Clip Blend(const char* name, float duration, std::function<Pose(float)> from, std::function<Pose(float)> to)
+{
+    Clip c;
+    c.name = name;
+    c.duration = duration;
+    c.pose = [from, to, duration](float t) {
+        const float s = t / duration;
+        return Lerp(from(t), to(t), Smooth(s));
+    };
+    return c;
+}
+
+// ---------------------------------------------------------------- the library
+
+std::vector<Clip> MakeClips()
+{
+    std::vector<Clip> clips;
+    auto add = [&clips](Clip c) { clips.push_back(std::move(c)); };
+
+    // Standing and waiting.
+    add(Loop("stand", 2.4f, [](float p) {
+        Pose s = Stand();
+        const float b = std::sin(kTau * p);
+        s.chest.bend += 1.5f * b;
+        s.head.bend -= 1.0f * b;
+        s.arm[0].down += 2 * b;
+        s.arm[1].down += 2 * b;
+        s.tail2.twist = 8 * std::sin(kTau * p + 1);
+        return s;
+    }));
+    {
+        Pose a = Stand(), left = Stand(), right = Stand();
+        left.head.twist = 38;
+        left.neck.twist = 12;
+        left.hip.x = 0.03f;
+        left.pelvis.side = -3;
+        left.leg[1].knee = 16;
+        left.leg[1].flex = 8;
+        right = Mirror(left);
+        right.head.bend = 6;
+        Pose scratch = Stand();
+        scratch.arm[1] = {-20, 70, 150, 0, 20};
+        scratch.head.side = -10;
+        add(OneShot("idle", {{0, a}, {0.7f, left}, {1.5f, left}, {2.2f, right}, {3.0f, right}, {3.6f, scratch},
+                             {4.3f, scratch}, {5.0f, a}}));
+        clips.back().loops = true;
+    }
+    add(Loop("run", 0.66f, Run));
+    clips.back().contact = 0;
+    add(Loop("jog", 0.84f, Jog));
+    add(Blend("startrun", 0.3f, [](float) { return Ready(0.3f); }, [](float t) { return Run(t / 0.66f); }));
+    clips.back().move = [](float t) { return Vec3{0, 0, 0.6f * Smooth(t / 0.3f) * t / 0.3f}; };
+    {
+        Pose brake = Ready(0.7f);
+        brake.spine.bend = -6;
+        brake.pelvis.bend = -4;
+        brake.leg[0].flex = 38;
+        brake.leg[1].flex = -8;
+        brake = Ground(FlatFeet(brake));
+        add(OneShot("endrun", {{0, Run(0)}, {0.18f, brake}, {0.45f, Stand()}}));
+        clips.back().move = [](float t) { return Vec3{0, 0, 0.9f * (1 - (1 - t / 0.45f) * (1 - t / 0.45f))}; };
+    }
+    add(Loop("stepleft", 0.6f, [](float p) { return Shuffle(p, 1, 0); }));
+    add(Loop("stepright", 0.6f, [](float p) { return Shuffle(p, -1, 0); }));
+    add(Loop("stepforth", 0.6f, [](float p) { return Shuffle(p, 0, 1); }));
+    add(Loop("stepback", 0.6f, [](float p) { return Shuffle(p, 0, -1); }));
+
+    // Tackles and falls.
+    {
+        Pose drop = Run(0.25f);
+        drop.hip.y = -0.35f;
+        drop.pelvis.bend = -20;
+        drop.leg[0] = {50, 6, 20, 30, 0};
+        drop.leg[1] = {0, 8, 90, 20, 0};
+        Pose slide;
+        slide.hip.y = -0.66f;
+        slide.pelvis.bend = -48;
+        slide.spine.bend = 10;
+        slide.head.bend = 20;
+        slide.leg[0] = {40, 4, 0, 30, 0};
+        slide.leg[1] = {10, 14, 100, 10, 0};
+        slide.arm[0] = {70, -40, 20, 0, 0};
+        slide.arm[1] = {40, -50, 10, 0, 0};
+        slide.tail1.bend = 10;
+        Pose stop = slide;
+        stop.leg[0].ankle = -10;
+        stop.spine.bend = 18;
+        add(OneShot("slidetackle", {{0, Run(0.25f)}, {0.16f, drop}, {0.3f, slide}, {0.8f, stop}, {1.1f, stop}}));
+        clips.back().move = [](float t) { return Vec3{0, 0, 3.4f * (1 - std::pow(1 - std::min(t, 0.9f) / 0.9f, 2.0f))}; };
+        clips.back().contact = 0.3f;
+        Pose sitUp = stop;
+        sitUp.pelvis.bend = -10;
+        sitUp.spine.bend = 40;
+        sitUp.leg[1] = {80, 10, 150, -20, 0};
+        sitUp.arm[0] = {90, -20, 10, 0, 0};
+        Pose kneel = Ready(1.3f);
+        kneel.leg[1] = {70, 8, 120, -40, 0};
+        kneel = Ground(kneel);
+        add(OneShot("slidegetup", {{0, stop}, {0.3f, sitUp}, {0.6f, kneel}, {0.95f, Stand()}}));
+    }
+    {
+        Pose trip = Run(0.25f);
+        trip.spine.bend = 35;
+        trip.pelvis.bend = 20;
+        trip.arm[0] = {80, 80, 20, 0, 0};
+        trip.arm[1] = {80, 70, 30, 0, 0};
+        trip.leg[1] = {-40, 4, 60, 20, 0};
+        Pose down;
+        down.hip.y = -0.74f;
+        down.pelvis.bend = 88;
+        down.spine.bend = 4;
+        down.head.bend = -45;
+        down.arm[0] = {70, 120, 80, 0, 0};
+        down.arm[1] = {80, 100, 90, 0, 0};
+        down.leg[0] = {6, 8, 10, 40, 0};
+        down.leg[1] = {2, 10, 30, 40, 0};
+        down.tail1.bend = 20;
+        add(OneShot("fallover", {{0, Stand()}, {0.25f, trip}, {0.55f, down}, {0.95f, down}}));
+        clips.back().move = [](float t) { return Vec3{0, 0, 1.0f * Ramp(t, 0, 0.6f)}; };
+        Pose push = down;
+        push.hip.y = -0.5f;
+        push.pelvis.bend = 60;
+        push.arm[0] = {90, 80, 10, 0, 0};
+        push.arm[1] = {90, 80, 10, 0, 0};
+        push.leg[0] = {60, 8, 120, -30, 0};
+        Pose kneel = Ready(1.4f);
+        kneel.leg[0] = {80, 8, 120, -40, 0};
+        kneel = Ground(kneel);
+        add(OneShot("fallgetup", {{0, down}, {0.35f, push}, {0.7f, kneel}, {1.1f, Stand()}}));
+    }
+
+    // Ball play.
+    {
+        Pose load = Ready(1.1f);
+        Pose jump = Stand();
+        jump.hip.y = 0.36f;
+        jump.spine.bend = -14;
+        jump.head.bend = -30;
+        jump.leg[0] = {8, 4, 50, 40, 0};
+        jump.leg[1] = {-4, 4, 60, 40, 0};
+        jump = WithArms(jump, 40, 30, 40);
+        Pose nod = jump;
+        nod.spine.bend = 14;
+        nod.head.bend = 30;
+        nod.hip.y = 0.3f;
+        Clip c = OneShot("header", {{0, Ready(0.3f)}, {0.16f, load}, {0.34f, jump}, {0.42f, nod}, {0.62f, Ready(0.8f)},
+                                    {0.85f, Stand()}});
+        c.ball = BallMode::Point;
+        c.ballEnd = 0.42f;
+        c.ballAt = [](float) { return Vec3{0, 2.3f, 0.5f}; };
+        c.move = [](float t) { return Vec3{0, 0, 0.35f * Ramp(t, 0.1f, 0.6f)}; };
+        add(c);
+    }
+    auto kick = [&add](const char* name, float contact, float duration, float power) {
+        Clip c = OneShot(name, KickKeys(contact, duration, power));
+        c.ball = BallMode::Point;
+        c.ballEnd = contact;
+        c.ballAt = [](float) { return FootBall(); };
+        c.contact = contact;
+        add(c);
+    };
+    kick("pass", 0.32f, 0.8f, 0.2f);
+    kick("shoot", 0.42f, 1.0f, 1.0f);
+    kick("kickoff", 0.34f, 0.9f, 0.1f);
+    kick("penaltyshot", 0.5f, 1.2f, 1.0f);
+    {
+        Pose lunge = Ready(0.9f);
+        lunge.leg[0] = {62, 6, 12, 10, 20};
+        lunge.leg[1] = {-10, 6, 80, 10, 0};
+        lunge.spine.bend = 10;
+        lunge.arm[0] = {50, -20, 30, 0, 0};
+        lunge.arm[1] = {50, 40, 30, 0, 0};
+        lunge = Ground(lunge);
+        Clip c = OneShot("snag", {{0, Ready(0.5f)}, {0.3f, lunge}, {0.45f, lunge}, {0.75f, Ready(0.5f)}});
+        c.ball = BallMode::Point;
+        c.ballEnd = 0.3f;
+        c.ballAt = [](float t) { return Vec3{0.12f, kBallRadius, 0.9f - 0.3f * Ramp(t, 0, 0.3f)}; };
+        c.contact = 0.3f;
+        c.move = [](float t) { return Vec3{0, 0, 0.4f * Ramp(t, 0, 0.3f)}; };
+        add(c);
+    }
+
+    // The keeper.
+    Clip topLeft = SaveSide("savetopleft", 2);
+    Clip midLeft = SaveSide("savemiddleleft", 1);
+    Clip lowLeft = SaveSide("savebottomleft", 0);
+    add(topLeft);
+    add(SaveCentre("savetopcenter", 2));
+    add(MirrorClip(topLeft, "savetopright"));
+    add(midLeft);
+    add(SaveCentre("savemiddlecenter", 1));
+    add(MirrorClip(midLeft, "savemiddleright"));
+    add(lowLeft);
+    add(SaveCentre("savebottomcenter", 0));
+    add(MirrorClip(lowLeft, "savebottomright"));
+    add(Loop("standwithball", 2.4f, [](float p) {
+        Pose s = HoldBall(Stand());
+        s.chest.bend += 1.5f * std::sin(kTau * p);
+        s.head.twist = 10 * std::sin(kTau * p);
+        return s;
+    }));
+    clips.back().ball = BallMode::Hands;
+    clips.back().ballEnd = kHoldForever;
+    add(Loop("keeperkickwait", 2.0f, [](float p) {
+        Pose s = Stand();
+        for (Arm& a : s.arm) {
+            a.down = 92;
+            a.fwd = 44;
+            a.elbow = 22;
+            a.twist = 40;
+        }
+        s.spine.bend = 4 + 1.5f * std::sin(kTau * p);
+        s.head.bend = -6;
+        return s;
+    }));
+    clips.back().ball = BallMode::Hands;
+    clips.back().ballEnd = kHoldForever;
+    auto punt = [&add](const char* name, float power) {
+        Pose hold = Stand();
+        hold = WithArms(hold, 92, 44, 22);
+        Pose drop = hold;
+        drop.arm[0] = {60, 60, 10, 0, 0};
+        drop.arm[1] = {70, 30, 10, 0, 0};
+        drop.leg[1] = {-30, 4, 70, 20, 0};
+        drop = Ground(drop);
+        Pose hit = drop;
+        hit.leg[1] = {70 + 20 * power, 4, 5, 40, 0};
+        hit.spine.bend = -10 * power;
+        hit.arm[0] = {40, 40, 10, 0, 0};
+        hit.arm[1] = {40, -30, 10, 0, 0};
+        hit = Ground(hit);
+        hit.hip.y += 0.05f * power;
+        const float contact = 0.5f + 0.05f * power;
+        Clip c = OneShot(name, {{0, hold}, {0.3f, drop}, {contact, hit}, {contact + 0.2f, hit}, {1.1f + 0.1f * power, Stand()}});
+        c.ball = BallMode::Point;
+        c.ballEnd = contact;
+        // Let go at 0.3 s, the ball falls onto the swinging foot.
+        const Vec3 hands = BallInHands(hold);
+        c.ballAt = [hands, contact](float t) {
+            const float f = Ramp(t, 0.3f, contact);
+            return Vec3{hands.x - 0.1f * f, hands.y + (0.75f - hands.y) * f * f, hands.z + (0.45f - hands.z) * f};
+        };
+        c.contact = contact;
+        add(c);
+    };
+    punt("keeperkickpass", 0.3f);
+    punt("keeperkickshot", 1.0f);
+
+    // Set pieces.
+    add(Loop("penaltywait", 2.2f, [](float p) {
+        Pose s = Stand();
+        s.arm[0] = {70, -20, 100, 0, 0};  // hands on the hips
+        s.arm[1] = {70, -20, 100, 0, 0};
+        s.spine.bend = 6;
+        s.head.bend = 10 + 4 * std::sin(kTau * p);
+        s.hip.x = 0.02f * std::sin(kTau * p);
+        return s;
+    }));
+    add(Loop("throwinwait", 2.0f, [](float p) { return BallOverhead(Stand(), 10 + 6 * std::sin(kTau * p)); }));
+    clips.back().ball = BallMode::Hands;
+    clips.back().ballEnd = kHoldForever;
+    auto throwIn = [&add](const char* name, float release, float power) {
+        Pose back = BallOverhead(Stand(), 60 + 30 * power);
+        back.spine.bend = -14 - 10 * power;
+        back.leg[0].flex = 20;
+        back.leg[1].flex = -12;
+        back = Ground(back);
+        Pose out = Stand();
+        for (Arm& a : out.arm) {
+            a.down = 86;
+            a.fwd = 120 - 20 * power;
+            a.elbow = 8;
+        }
+        out.spine.bend = 16 + 8 * power;
+        out.leg[0].flex = 20;
+        out.leg[1].flex = -12;
+        out = Ground(out);
+        Clip c = OneShot(name, {{0, BallOverhead(Stand(), 10)}, {release * 0.6f, back}, {release, out}, {release + 0.5f, Stand()}});
+        c.ball = BallMode::Hands;
+        c.ballEnd = release;
+        c.contact = release;
+        add(c);
+    };
+    throwIn("throwinpass", 0.45f, 0.2f);
+    throwIn("throwinshot", 0.55f, 1.0f);
+
+    // The bench and the crowd moments.
+    {
+        Pose sit;
+        sit.hip = {0, -0.42f, 0.02f};
+        sit.spine.bend = 6;
+        sit.leg[0] = {88, 6, 88, 0, 6};
+        sit.leg[1] = {88, 6, 88, 0, 6};
+        sit.arm[0] = {84, 20, 60, 0, 0};
+        sit.arm[1] = {84, 20, 60, 0, 0};
+        sit.tail1.bend = -30;
+        Pose half = Ready(1.2f);
+        half.spine.bend = 26;
+        add(OneShot("sitdown", {{0, Stand()}, {0.4f, half}, {0.9f, sit}}));
+        add(OneShot("standup", {{0, sit}, {0.45f, half}, {0.9f, Stand()}}));
+        add(Loop("satdown", 3.0f, [sit](float p) {
+            Pose s = sit;
+            s.head.twist = 20 * std::sin(kTau * p);
+            s.chest.bend += 2 * std::sin(2 * kTau * p);
+            return s;
+        }));
+        add(Loop("stoodup", 2.4f, [](float p) {
+            Pose s = Stand();
+            s.head.twist = -15 * std::sin(kTau * p);
+            return s;
+        }));
+    }
+    add(Loop("cheer", 1.0f, [](float p) {
+        Pose s = Stand();
+        const float a = kTau * p;
+        const float up = std::max(0.0f, std::sin(a));
+        s.hip.y += 0.22f * up;
+        for (Leg& l : s.leg) {
+            l.knee = 30 * (1 - up);
+            l.flex = 15 * (1 - up);
+            l.ankle = 30 * up;
+        }
+        s.arm[0] = {-70, 15, 20 + 30 * (1 - up), 0, 0};
+        s.arm[1] = {-70, 15, 20 + 30 * (1 - up), 0, 0};
+        s.head.bend = -20;
+        s.tail1.bend = 20;
+        s.tail2.twist = 30 * std::sin(2 * a);
+        return s;
+    }));
+    add(Loop("cheer2", 1.6f, [](float p) {
+        Pose s = Stand();
+        const float a = kTau * p;
+        s.arm[0] = {-60 + 25 * std::sin(2 * a), 30, 40, 0, 0};  // punching the air
+        s.arm[1] = {70, 70, 110, 0, 0};                          // fist clenched at the chest
+        s.pelvis.twist = 20 * std::sin(a);
+        s.chest.twist = 15 * std::sin(a);
+        s.spine.bend = -8;
+        s.head.bend = -15;
+        s.leg[0].knee = 10 + 10 * std::sin(2 * a);
+        s.hip.y -= 0.02f * (1 + std::sin(2 * a));
+        s.tail2.twist = 30 * std::sin(a);
+        return Ground(FlatFeet(s));
+    }));
+    add(Loop("dismay", 2.4f, [](float p) {
+        Pose s = Stand();
+        s.spine.bend = 22 + 4 * std::sin(kTau * p);
+        s.neck.bend = 14;
+        s.head.bend = 16;
+        s.head.twist = 14 * std::sin(kTau * p);
+        s.arm[0] = {-30, 60, 150, 0, 0};  // hands on the head
+        s.arm[1] = {-30, 60, 150, 0, 0};
+        s.leg[0].knee = 14;
+        s.tail1.bend = -30;
+        s.tail2.bend = -20;
+        return Ground(FlatFeet(s));
+    }));
+
+    // The special move: gather, power run, finish.
+    {
+        Pose gather = Ready(1.3f);
+        gather.spine.bend = 30;
+        gather.head.bend = -30;
+        gather.arm[0] = {40, -60, 30, 0, 0};
+        gather.arm[1] = {40, -60, 30, 0, 0};
+        gather.tail1.bend = 30;
+        gather = Ground(gather);
+        add(OneShot("specialstart", {{0, Ready(0.3f)}, {0.35f, gather}, {0.6f, Run(0)}}));
+        add(Loop("specialmove", 0.6f, [](float p) {
+            Pose s = Stride(p, 1.1f, 24, 105, 0, 20);
+            for (Arm& a : s.arm) {
+                a.down = 45;
+                a.fwd = -70;
+                a.elbow = 10;
+            }
+            s.tail1.bend = 25;
+            return s;
+        }));
+        Pose leap = Run(0.25f);
+        leap.hip.y = 0.35f;
+        leap.leg[1] = {-50, 4, 100, 30, 0};
+        leap.leg[0] = {40, 4, 80, 20, 0};
+        leap.arm[0] = {-30, 20, 20, 0, 0};
+        leap.arm[1] = {10, -30, 20, 0, 0};
+        Pose volley = leap;
+        volley.hip.y = 0.2f;
+        volley.pelvis.twist = 30;
+        volley.leg[1] = {95, 10, 5, 40, 0};
+        volley.leg[0] = {-10, 4, 60, 30, 0};
+        volley.spine.bend = -20;
+        Clip end = OneShot("specialend", {{0, Run(0)}, {0.3f, leap}, {0.55f, volley}, {0.8f, Ready(0.8f)}, {1.2f, Stand()}});
+        end.ball = BallMode::Point;
+        end.ballEnd = 0.55f;
+        end.ballAt = [](float t) { return Vec3{-0.1f, kBallRadius + 0.6f * std::sin(kPi * std::min(1.0f, t / 0.55f)), 0.6f}; };
+        end.contact = 0.55f;
+        end.move = [](float t) { return Vec3{0, 0, 1.4f * Ramp(t, 0, 0.7f)}; };
+        add(end);
+    }
+    {
+        // The panda's own finish: a full spin, then a low drive.
+        Clip c;
+        c.name = "special_panda";
+        c.duration = 1.4f;
+        c.contact = 0.85f;
+        Pose crouch = Ready(1.1f);
+        c.pose = [crouch](float t) {
+            Pose base = Ready(0.9f);
+            const float spin = Ramp(t, 0.1f, 0.7f);
+            base.pelvis.twist = -360 * spin;
+            for (Arm& a : base.arm) {
+                a.down = 20 + 60 * (1 - std::sin(kPi * spin));
+                a.elbow = 10;
+            }
+            if (t > 0.7f) {
+                const float k = Ramp(t, 0.7f, 0.85f) * (1 - Ramp(t, 1.0f, 1.4f));
+                base.leg[1].flex = -20 + 110 * k;
+                base.leg[1].knee = 60 * (1 - k) + 5;
+                base.leg[1].ankle = 35 * k;
+            }
+            base.hip.y += 0.1f * std::sin(kPi * spin);
+            return Lerp(Lerp(Stand(), base, Ramp(t, 0, 0.1f)), Stand(), Ramp(t, 1.05f, 1.4f));
+        };
+        (void)crouch;
+        c.ball = BallMode::Point;
+        c.ballEnd = c.contact;
+        c.ballAt = [](float) { return FootBall(); };
+        add(c);
+    }
+
+    // The referee.
+    auto refStand = [](float p) {
+        Pose s = Stand();
+        s.arm[0] = {82, -24, 40, 0, 0};  // hands behind the back
+        s.arm[1] = {82, -24, 40, 0, 0};
+        s.spine.bend = -3;
+        s.head.bend = -4;
+        s.head.twist = 12 * std::sin(kTau * p);
+        s.chest.bend += 1.2f * std::sin(2 * kTau * p);
+        return s;
+    };
+    auto refWalk = [](float p) { return Walk(p); };
+    auto refRun = [](float p) { return Stride(p, 0.9f, 9, 80, 34, 80); };
+    add(Loop("refstand", 2.8f, refStand));
+    add(Loop("refwalk", 1.1f, refWalk));
+    add(Loop("refrun", 0.7f, refRun));
+    auto at = [](std::function<Pose(float)> cycle, float phase) { return [cycle, phase](float) { return cycle(phase); }; };
+    add(Blend("refstandtowalk", 0.35f, at(refStand, 0), at(refWalk, 0)));
+    add(Blend("refstandtorun", 0.35f, at(refStand, 0), at(refRun, 0)));
+    add(Blend("refwalktostand", 0.4f, at(refWalk, 0), at(refStand, 0)));
+    add(Blend("refwalktorun", 0.3f, at(refWalk, 0), at(refRun, 0)));
+    add(Blend("refruntostand", 0.45f, at(refRun, 0), at(refStand, 0)));
+    add(Blend("refruntowalk", 0.35f, at(refRun, 0), at(refWalk, 0)));
+    auto whistle = [](Pose p, float k) {
+        // Right hand to the mouth.
+        Arm& a = p.arm[1];
+        const Arm to{30, 88, 150, 0, 10};
+        a.down += (to.down - a.down) * k;
+        a.fwd += (to.fwd - a.fwd) * k;
+        a.elbow += (to.elbow - a.elbow) * k;
+        a.wrist += (to.wrist - a.wrist) * k;
+        p.head.bend -= 6 * k;
+        return p;
+    };
+    {
+        Clip c;
+        c.name = "refwhistleshortstatic";
+        c.duration = 0.8f;
+        c.contact = 0.3f;
+        c.pose = [refStand, whistle](float t) { return whistle(refStand(0), Ramp(t, 0, 0.25f) * (1 - Ramp(t, 0.5f, 0.8f))); };
+        add(c);
+        c.name = "refwhistleshortmoving";
+        c.pose = [refWalk, whistle](float t) { return whistle(refWalk(t / 1.1f), Ramp(t, 0, 0.25f) * (1 - Ramp(t, 0.5f, 0.8f))); };
+        add(c);
+        c.name = "refwhistlelong";
+        c.duration = 1.6f;
+        c.contact = 0.35f;
+        c.pose = [refStand, whistle](float t) {
+            const float k = Ramp(t, 0, 0.3f) * (1 - Ramp(t, 1.2f, 1.6f));
+            Pose p = whistle(refStand(0), k);
+            p.arm[0].down += (-20 - p.arm[0].down) * k;  // the other arm points out
+            p.arm[0].fwd += (40 - p.arm[0].fwd) * k;
+            p.arm[0].elbow *= 1 - k;
+            p.spine.bend -= 8 * k;
+            p.head.bend -= 10 * k;
+            return p;
+        };
+        add(c);
+    }
+    {
+        Pose pocket = refStand(0);
+        pocket.arm[1] = {80, 55, 125, 0, 20};
+        Pose show = refStand(0);
+        show.arm[1] = {-78, 20, 5, 0, 0};
+        show.arm[0] = {86, 0, 15, 0, 0};
+        show.spine.bend = -4;
+        show.head.bend = -8;
+        show.head.twist = -10;
+        Clip present = OneShot("refredcardpresent", {{0, refStand(0)}, {0.35f, pocket}, {0.8f, show}, {1.6f, show}});
+        present.contact = 0.35f;
+        add(present);
+        Clip end = OneShot("refredcardend", {{0, show}, {0.45f, pocket}, {0.9f, refStand(0)}});
+        end.contact = 0.45f;
+        add(end);
+    }
+    return clips;
+}
+
+}  // namespace
+
+const std::vector<Clip>& Clips()
+{
+    static const std::vector<Clip> clips = MakeClips();
+    return clips;
+}
+
+const Clip* FindClip(const std::string& name)
+{
+    for (const Clip& c : Clips())
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+const std::vector<ActionAnimation>& ActionAnimations()
+{
+    static const std::vector<ActionAnimation> table = {
+        {"stand", "stand"},
+        {"run", "run"},
+        {"startrun", "startrun"},
+        {"endrun", "endrun"},
+        {"slidetackle", "slidetackle"},
+        {"slidegetup", "slidegetup"},
+        {"fallover", "fallover"},
+        {"fallgetup", "fallgetup"},
+        {"header", "header"},
+        {"pass", "pass"},
+        {"shoot", "shoot"},
+        {"jog", "jog"},
+        {"snag", "snag"},
+        {"stepleft", "stepleft"},
+        {"stepright", "stepright"},
+        {"stepforth", "stepforth"},
+        {"stepback", "stepback"},
+        {"savetopleft", "savetopleft"},
+        {"savetopcenter", "savetopcenter"},
+        {"savetopright", "savetopright"},
+        {"savemiddleleft", "savemiddleleft"},
+        {"savemiddlecenter", "savemiddlecenter"},
+        {"savemiddleright", "savemiddleright"},
+        {"savebottomleft", "savebottomleft"},
+        {"savebottomcenter", "savebottomcenter"},
+        {"savebottomright", "savebottomright"},
+        {"standwithball", "standwithball"},
+        {"inactive", "stand"},
+        {"kickoff", "kickoff"},
+        {"penaltywait", "penaltywait"},
+        {"penaltyshot", "penaltyshot"},
+        {"throwinwait", "throwinwait"},
+        {"throwinpass", "throwinpass"},
+        {"throwinshot", "throwinshot"},
+        {"refstand", "refstand"},
+        {"refstandtowalk", "refstandtowalk"},
+        {"refstandtorun", "refstandtorun"},
+        {"refwalk", "refwalk"},
+        {"refwalktostand", "refwalktostand"},
+        {"refwalktorun", "refwalktorun"},
+        {"refrun", "refrun"},
+        {"refruntostand", "refruntostand"},
+        {"refruntowalk", "refruntowalk"},
+        {"refwhistleshortstatic", "refwhistleshortstatic"},
+        {"refwhistleshortmoving", "refwhistleshortmoving"},
+        {"refwhistlelong", "refwhistlelong"},
+        {"refredcardpresent", "refredcardpresent"},
+        {"refredcardend", "refredcardend"},
+        {"standup", "standup"},
+        {"stoodup", "stoodup"},
+        {"sitdown", "sitdown"},
+        {"satdown", "satdown"},
+        {"cheer", "cheer"},
+        {"dismay", "dismay"},
+        {"specialstart", "specialstart"},
+        {"specialmove", "specialmove"},
+        {"specialend", "specialend"},
+        {"special_panda", "special_panda"},
+        {"cheer2", "cheer2"},
+        {"idle", "idle"},
+        {"keeperkickwait", "keeperkickwait"},
+        {"keeperkickpass", "keeperkickpass"},
+        {"keeperkickshot", "keeperkickshot"},
+    };
+    return table;
+}
+
+Vec3 BallInHands(const Pose& pose)
+{
+    const auto world = PoseToWorld(pose);
+    const Vec3 l = world[kHandL].Point({0.08f, 0, 0});
+    const Vec3 r = world[kHandR].Point({-0.08f, 0, 0});
+    const Vec3 mid = (l + r) * 0.5f;
+    // Pushed away from the chest so the ball sits in the palms, not inside the body.
+    Vec3 out = mid - world[kChest].pos;
+    out.y = 0;
+    const float len = Length(out);
+    return len > 1e-4f ? mid + out * (0.08f / len) : mid + Vec3{0, 0, 0.08f};
+}
+
+namespace {
+
+int KeyCount(float duration)
+{
+    return std::max(1, int(std::lround(duration * kSampleRate)));
+}
+
+RtAnimKeyFrame MakeKey(float t, const Quat& q, Vec3 p)
+{
+    RtAnimKeyFrame k{};
+    k.time = t;
+    k.rot[0] = q.w;
+    k.rot[1] = q.x;
+    k.rot[2] = q.y;
+    k.rot[3] = q.z;
+    k.trans[0] = p.x;
+    k.trans[1] = p.y;
+    k.trans[2] = p.z;
+    return k;
+}
+
+}  // namespace
+
+RtAnimAnimation* BuildClipAnimation(const Clip& clip)
+{
+    RtAnimAnimation* anim = RtAnimAnimationCreate(kBoneCount, clip.duration);
+    if (!anim)
+        return nullptr;
+    const int n = KeyCount(clip.duration);
+    std::array<Quat, kBoneCount> rot;
+    std::array<Vec3, kBoneCount> trans;
+    Quat previous[kBoneCount];
+    for (int k = 0; k <= n; ++k) {
+        // The last key of a loop repeats the first exactly, so the seam is invisible.
+        const float t = clip.duration * float(k) / float(n);
+        PoseToLocal(clip.pose(clip.loops && k == n ? 0.0f : t), rot, trans);
+        for (int b = 0; b < kBoneCount; ++b) {
+            Quat q = rot[size_t(b)];
+            // Keep neighbouring keys in one hemisphere so nothing flips between them.
+            if (k > 0 && q.w * previous[b].w + q.x * previous[b].x + q.y * previous[b].y + q.z * previous[b].z < 0)
+                q = {-q.w, -q.x, -q.y, -q.z};
+            previous[b] = q;
+            anim->tracks[size_t(b)].keys.push_back(MakeKey(t, q, trans[size_t(b)]));
+        }
+    }
+    return anim;
+}
+
+RtAnimAnimation* BuildLocatorAnimation(float duration, const std::function<Vec3(float)>& at)
+{
+    RtAnimAnimation* anim = RtAnimAnimationCreate(2, duration);
+    if (!anim)
+        return nullptr;
+    anim->tracks[0].keys = {MakeKey(0, {}, {}), MakeKey(duration, {}, {})};
+    // A locator that holds one place for an hour needs two keys, not seventy thousand.
+    const int n = duration > 60 ? 1 : KeyCount(duration);
+    for (int k = 0; k <= n; ++k) {
+        const float t = duration * float(k) / float(n);
+        anim->tracks[1].keys.push_back(MakeKey(t, {}, at(t)));
+    }
+    return anim;
+}
+
+RtAnimAnimation* BuildBallLocator(const Clip& clip)
+{
+    switch (clip.ball) {
+    case BallMode::None:
+        return nullptr;
+    case BallMode::Point:
+        return BuildLocatorAnimation(clip.ballEnd, clip.ballAt);
+    case BallMode::Hands: {
+        const auto& pose = clip.pose;
+        const float d = clip.duration;
+        const bool loops = clip.loops;
+        return BuildLocatorAnimation(clip.ballEnd, [&pose, d, loops](float t) {
+            Vec3 p = BallInHands(pose(loops ? std::fmod(t, d) : std::min(t, d)));
+            p.y = std::max(p.y, kBallRadius);  // hands at the ground hold the ball on it
+            return p;
+        });
+    }
+    }
+    return nullptr;
+}
+
+RtAnimAnimation* BuildMoveLocator(const Clip& clip)
+{
+    return clip.move ? BuildLocatorAnimation(clip.duration, clip.move) : nullptr;
+}
+
+}  // namespace assets::chars

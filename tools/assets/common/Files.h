@@ -1,0 +1,32 @@
+#pragma once
+
+// Writing generated files: folders are made on the way, engine objects go through the
+// engine's own stream writers, and every failure is printed with the file name.
+// Paths here are operating-system paths ("/" separators).
+
+#include <string>
+#include <vector>
+
+struct RpClump;
+struct RpWorld;
+struct RtAnimAnimation;
+struct RwTexDictionary;
+
+namespace assets {
+
+// Makes every folder on the way to the file (not the file itself).
+bool MakeParentDirs(const std::string& path);
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+bool WriteClumpFile(const RpClump* clump, const std::string& path);
+bool WriteWorldFile(const RpWorld* world, const std::string& path);
+bool WriteAnimationFile(const RtAnimAnimation* animation, const std::string& path);
+bool WriteTexDictionaryFile(const RwTexDictionary* dict, const std::string& path);
+bool WriteTextFile(const std::string& path, const std::string& text);
+
+// Every file the writers above (and WritePng) produced in this run, in the order written,
+// so the tool can list its outputs and remove what it no longer makes.
+void NoteWritten(const std::string& path);
+const std::vector<std::string>& WrittenFiles();
+
+}  // namespace assets

@@ -1,0 +1,87 @@
+#include "support/AssetTestSupport.h"
+
+#include "engine/plugins/RpPlugins.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/common/Sheet.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace assets::test {
+
+namespace {
+
+struct Engine {
+    bool up = false;
+    Engine()
+    {
+        const RwEngineOpenParams params{nullptr, rwDeviceNull};
+        up = RwEngineInit(nullptr, 0, 0x100000) && RpPluginsAttachAll() && RwEngineOpen(&params) &&
+             RwEngineStart() && RegisterImageReaders();
+    }
+    ~Engine()
+    {
+        if (up) {
+            RwEngineStop();
+            RwEngineClose();
+        }
+        RwEngineTerm();
+    }
+};
+
+}  // namespace
+
+bool EngineUp()
+{
+    static Engine engine;
+    return engine.up;
+}
+
+bool Generate(std::string& stageDir)
+{
+    static int counter = 0;
+    stageDir = std::filesystem::absolute("stage" + std::to_string(counter++)).string();
+    std::filesystem::remove_all(stageDir);
+    if (!EngineUp())
+        return false;
+    AssetContext context;
+    context.stageDir = stageDir;
+    bool ok = true;
+    for (const Generator& generator : RegisteredGenerators())
+        ok = generator.run(context) && ok;
+    return ok;
+}
+
+const std::string& SharedStage()
+{
+    static const std::string stage = [] {
+        std::string dir;
+        return Generate(dir) ? dir : std::string();
+    }();
+    return stage;
+}
+
+std::vector<std::string> ListFiles(const std::string& root)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file())
+            files.push_back(std::filesystem::relative(it->path(), root).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool ReadBytes(const std::string& path, std::vector<unsigned char>& out)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+}  // namespace assets::test

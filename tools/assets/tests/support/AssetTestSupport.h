@@ -1,0 +1,22 @@
+#pragma once
+
+// Shared by the asset tests: the engine on its null device with every plugin and the PNG
+// reader, and the data set generated once per test program into a scratch folder.
+
+#include <string>
+#include <vector>
+
+namespace assets::test {
+
+// Starts the engine on first use (null device); stays up for the whole test program.
+bool EngineUp();
+// Runs every registered generator into a fresh folder below the working folder; false when
+// one of them failed. The folder name is unique per call.
+bool Generate(std::string& stageDir);
+// The data set generated once and shared by the tests of a program (empty on failure).
+const std::string& SharedStage();
+// Every regular file below a folder, as paths relative to it, sorted.
+std::vector<std::string> ListFiles(const std::string& root);
+bool ReadBytes(const std::string& path, std::vector<unsigned char>& out);
+
+}  // namespace assets::test

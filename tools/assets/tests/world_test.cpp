@@ -1,0 +1,265 @@
+// The stadiums, balls, sky domes, flares and camera paths read back through the engine's
+// readers and hold what the game relies on.
+#include "support/AssetTestSupport.h"
+
+#include "engine/plugins/RpPlugins.h"
+#include "engine/world/RpWorld.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/common/Sheet.h"
+#include "tools/assets/world/Balls.h"
+#include "tools/assets/world/Levels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using namespace assets;
+using namespace assets::world;
+
+const char* const kDressing[] = {"benches", "benches_shadow", "short_benches", "short_benches_shadow", "Crowd",
+                                 "spec_mods_crowd", "flags", "flags_01", "flags_02", "flags_03"};
+
+class WorldAssets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        stage = test::SharedStage();
+        ASSERT_FALSE(stage.empty()) << "the data set was not generated";
+        RwError none;
+        RwErrorGet(&none);
+    }
+    std::string Project() const { return stage + "/data/pc/"; }
+    std::string Level(int i) const { return Project() + LevelTheme(i).folder + "/"; }
+
+    // No texture went missing since the last call.
+    static bool TexturesFound()
+    {
+        RwError error;
+        RwErrorGet(&error);
+        return error.errorCode != rwErrorTextureMissing;
+    }
+
+    std::string stage;
+};
+
+int ClumpTriangles(RpClump* clump)
+{
+    int n = 0;
+    for (RpAtomic* a : clump->atomics)
+        n += a->geometry ? a->geometry->numTriangles : 0;
+    return n;
+}
+
+// The first hit of a line against the world, as a parameter along it (-1: none).
+float FirstHit(RpWorld* world, RwV3d from, RwV3d to)
+{
+    RpIntersection line{};
+    line.type = rpIntersectLine;
+    line.t.line = {from, to};
+    float best = -1;
+    RpCollisionWorldForAllIntersections(
+        world, &line,
+        [](RpIntersection*, RpWorldSector*, RpCollisionTriangle* t, RwReal d, void* data) -> RpCollisionTriangle* {
+            float& b = *static_cast<float*>(data);
+            if (b < 0 || d < b)
+                b = d;
+            return t;
+        },
+        &best);
+    return best;
+}
+
+TEST_F(WorldAssets, EveryLevelReadsBackWithItsTexturesInBothSets)
+{
+    for (int i = 0; i < kLevelCount; ++i)
+        for (const char* set : kTextureSets) {
+            SCOPED_TRACE(std::string(LevelTheme(i).folder) + " " + set);
+            const std::string textures = Level(i) + set + "/";
+            RpWorld* world = LoadWorld(Level(i) + "Objects/Level.bsp", textures);
+            ASSERT_NE(world, nullptr);
+            EXPECT_TRUE(TexturesFound());
+            // Sectored under a tree, and no sector over the 16-bit vertex limit.
+            EXPECT_GE(RpWorldGetNumSectors(world), 4);
+            EXPECT_EQ(world->planes.size() + 1, world->sectors.size());
+            int triangles = 0;
+            for (const RpWorldSector* s : world->sectors) {
+                EXPECT_LE(s->numVertices, 65535);
+                triangles += s->numTriangles;
+            }
+            for (const char* name : kDressing) {
+                RpClump* clump = LoadClump(Level(i) + "Objects/" + name + ".dff", textures);
+                ASSERT_NE(clump, nullptr) << name;
+                EXPECT_TRUE(TexturesFound()) << name;
+                EXPECT_GT(ClumpTriangles(clump), 0) << name;
+                triangles += ClumpTriangles(clump);
+                RpClumpDestroy(clump);
+            }
+            RecordProperty(std::string(LevelTheme(i).folder) + "_triangles", triangles);
+            EXPECT_LT(triangles, 60000);
+            EXPECT_GT(triangles, 5000);  // a stadium, not a placeholder
+            for (const char* sky : {"skydome.dff", "sky_night.dff"}) {
+                RpClump* clump = LoadClump(Level(i) + "Objects/" + sky, textures);
+                ASSERT_NE(clump, nullptr) << sky;
+                EXPECT_TRUE(TexturesFound()) << sky;
+                // Drawn round the camera: it must lie inside the far clip of 500.
+                const RwSphere* s = RpAtomicGetBoundingSphere(clump->atomics[0]);
+                EXPECT_LT(std::hypot(s->center.x, s->center.y, s->center.z) + s->radius, 500.0f);
+                RpClumpDestroy(clump);
+            }
+            RpWorldDestroy(world);
+        }
+}
+
+TEST_F(WorldAssets, PitchGoalsAndStandsStandWhereTheGameExpects)
+{
+    for (int i = 0; i < kLevelCount; ++i) {
+        SCOPED_TRACE(LevelTheme(i).folder);
+        RpWorld* world = LoadWorld(Level(i) + "Objects/Level.bsp", "");
+        ASSERT_NE(world, nullptr);
+        // The ground at the centre spot and at each corner flag is at height 0.
+        for (RwV3d p : {RwV3d{0, 0, 0}, RwV3d{49.9f, 0, 32.6f}, RwV3d{-49.9f, 0, -32.6f}}) {
+            const float t = FirstHit(world, {p.x, 5, p.z}, {p.x, -5, p.z});
+            ASSERT_GE(t, 0.0f);
+            EXPECT_NEAR(5 - 10 * t, 0.0f, 0.05f);
+        }
+        // Nothing stands on the pitch at head height between the goal lines...
+        EXPECT_LT(FirstHit(world, {-45, 1.7f, -30}, {45, 1.7f, 30}), 0.0f);
+        for (int side = -1; side <= 1; side += 2) {
+            // ...a shot along the centre line at 1 m is stopped by the net just behind the line,
+            const float t = FirstHit(world, {0, 1, 0}, {side * 60.0f, 1, 0});
+            ASSERT_GE(t, 0.0f);
+            EXPECT_GT(60 * t, kHalfLength);
+            EXPECT_LT(60 * t, kHalfLength + kGoalDepth + 0.1f);
+            // ...one over the bar at 2.6 m is not stopped by the goal,
+            const float over = FirstHit(world, {0, 2.6f, 0}, {side * 60.0f, 2.6f, 0});
+            EXPECT_TRUE(over < 0 || 60 * over > kHalfLength + kGoalDepth + 1) << 60 * over;
+            // ...and the post is found where the goal is 6 wide.
+            const float post = FirstHit(world, {side * kHalfLength, 1, 0}, {side * kHalfLength, 1, 5});
+            ASSERT_GE(post, 0.0f);
+            EXPECT_NEAR(5 * post, kGoalHalfWidth - 0.06f, 0.03f);
+        }
+        // A ball kicked out over the touch line meets a stand before it leaves the stadium.
+        const float out = FirstHit(world, {0, 3, 0}, {0, 3, 100});
+        ASSERT_GE(out, 0.0f);
+        EXPECT_LT(100 * out, kSideStandZ + 12);
+        RpWorldDestroy(world);
+    }
+}
+
+TEST_F(WorldAssets, BallsAreTexturedSpheresOfTheBallRadius)
+{
+    for (const char* name : {"tournamentball", "ragball"}) {
+        SCOPED_TRACE(name);
+        RpClump* ball = LoadClump(Project() + "Balls/" + name + ".dff", Project() + "Balls/");
+        ASSERT_NE(ball, nullptr);
+        EXPECT_TRUE(TexturesFound());
+        // The collision radius is the largest |centre| + radius over the atomics.
+        float radius = 0;
+        for (RpAtomic* a : ball->atomics) {
+            const RwSphere* s = RpAtomicGetBoundingSphere(a);
+            radius = std::max(radius, std::hypot(s->center.x, s->center.y, s->center.z) + s->radius);
+        }
+        EXPECT_GT(radius, kBallRadius * 0.98f);
+        EXPECT_LT(radius, kBallRadius * 1.2f);
+        const RpGeometry* g = ball->atomics[0]->geometry;
+        EXPECT_TRUE(g->flags & rpGeometryLight);
+        EXPECT_GT(g->numTriangles, 500);
+        RpClumpDestroy(ball);
+    }
+}
+
+TEST_F(WorldAssets, CameraPathsLookAtThePitchThroughout)
+{
+    // Part of what the match asks for: level 1 picks 1..6, level 2 1..5, levels 3 and 4 only 1.
+    const int intros[kLevelCount] = {6, 5, 1, 1};
+    for (int i = 0; i < kLevelCount; ++i) {
+        std::vector<std::string> paths{"camera"};
+        for (int n = 1; n <= intros[i]; ++n) {
+            char name[24];
+            std::snprintf(name, sizeof name, "camera%02d", n);
+            paths.push_back(name);
+        }
+        for (const std::string& path : paths) {
+            SCOPED_TRACE(std::string(LevelTheme(i).folder) + "/" + path);
+            RpClump* carrier = LoadClump(Level(i) + "camera/" + path + ".dff", "");
+            ASSERT_NE(carrier, nullptr);
+            // The carrier's frame is applied after the path: it must not move the camera.
+            EXPECT_TRUE(RwMatrixIsIdentity(RwFrameGetMatrix(RpClumpGetFrame(carrier)), 1e-5f));
+            for (RpAtomic* a : carrier->atomics)
+                EXPECT_FALSE(RpAtomicGetFlags(a) & rpAtomicRender);
+            RpClumpDestroy(carrier);
+
+            RtAnimAnimation* anim = RtAnimAnimationRead((Level(i) + "camera/" + path + ".anm").c_str());
+            ASSERT_NE(anim, nullptr);
+            EXPECT_EQ(anim->numNodes, 1);
+            EXPECT_GE(anim->duration, path == "camera" ? 10.0f : 8.0f);
+            RtAnimInterpolator* interp = RtAnimInterpolatorCreate(1, sizeof(RtAnimKeyFrame));
+            RtAnimInterpolatorSetCurrentAnim(interp, anim);
+            for (float f : {0.0f, 0.33f, 0.66f, 0.999f}) {
+                RtAnimInterpolatorSetCurrentTime(interp, anim->duration * f);
+                RwMatrix m;
+                RtAnimScheme1Apply(&m, RtAnimInterpolatorGetInterpFrame(interp, 0));
+                // Above the ground, inside the dome, and the view points down at the pitch:
+                // the line of sight meets y = 0 within the stadium.
+                EXPECT_GT(m.pos.y, 1.0f);
+                EXPECT_LT(std::hypot(m.pos.x, m.pos.z), 300.0f);
+                ASSERT_LT(m.at.y, 0.0f) << "at " << f;
+                const float s = -m.pos.y / m.at.y;
+                EXPECT_LT(std::fabs(m.pos.x + s * m.at.x), 70.0f) << "at " << f;
+                EXPECT_LT(std::fabs(m.pos.z + s * m.at.z), 50.0f) << "at " << f;
+                // An upright camera: screen up has no downward part.
+                EXPECT_GT(m.up.y, 0.0f);
+            }
+            RtAnimInterpolatorDestroy(interp);
+            RtAnimAnimationDestroy(anim);
+        }
+    }
+}
+
+TEST_F(WorldAssets, CameraKeysReproduceTheModelledFrames)
+{
+    // The quaternions written must give back the look-at frames they came from.
+    const CameraPath path = IntroCameraPath(0, 1);
+    RtAnimAnimation* anim = RtAnimAnimationRead((Level(0) + "camera/camera01.anm").c_str());
+    ASSERT_NE(anim, nullptr);
+    for (const RtAnimKeyFrame& key : anim->tracks[0].keys) {
+        RwMatrix m;
+        RtAnimScheme1Apply(&m, const_cast<RtAnimKeyFrame*>(&key));
+        const Frame3 f = CameraPathFrame(path, key.time);
+        EXPECT_NEAR(m.at.x, f.at.x, 1e-3f);
+        EXPECT_NEAR(m.at.y, f.at.y, 1e-3f);
+        EXPECT_NEAR(m.at.z, f.at.z, 1e-3f);
+        EXPECT_NEAR(m.up.y, f.up.y, 1e-3f);
+        EXPECT_NEAR(m.right.x, f.right.x, 1e-3f);
+        EXPECT_NEAR(m.pos.x, f.pos.x, 1e-3f);
+    }
+    RtAnimAnimationDestroy(anim);
+}
+
+TEST_F(WorldAssets, LensFlaresAreTranslucentSpritesInBothSets)
+{
+    for (int set = 0; set < 2; ++set)
+        for (int n = 1; n <= 5; ++n) {
+            char name[64];
+            std::snprintf(name, sizeof name, "Lensflares/%s/flare_%02d.png", kTextureSets[set], n);
+            SCOPED_TRACE(name);
+            RwImage* image = RtPngImageRead((Project() + name).c_str());
+            ASSERT_NE(image, nullptr);
+            EXPECT_EQ(image->width, set ? 64 : 128);
+            // Drawn additively: clear at the corners, something in the middle.
+            const RwUInt8* corner = image->pixels;
+            EXPECT_EQ(corner[3], 0);
+            int covered = 0;
+            for (int y = 0; y < image->height; ++y)
+                for (int x = 0; x < image->width; ++x)
+                    covered += image->pixels[size_t(y) * size_t(image->stride) + size_t(x) * 4 + 3] > 16;
+            EXPECT_GT(covered, image->width * image->height / 50);
+            RwImageDestroy(image);
+        }
+}
+
+}  // namespace
