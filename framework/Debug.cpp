@@ -70,6 +70,16 @@ void VFormat(char (&buffer)[kFormatBufferSize], const char* format, va_list args
         buffer[0] = '\0';
 }
 
+// Each variadic entry point owns its va_list; this keeps the buffer and the
+// formatting rules in one place.
+template <typename Use>
+void WithFormatted(const char* format, va_list args, Use&& use)
+{
+    char buffer[kFormatBufferSize];
+    VFormat(buffer, format, args);
+    use(static_cast<const char*>(buffer));
+}
+
 void ShowMessageBox(const char* text)
 {
     if (g_messageBoxHandler && !std::getenv("TB_NO_MESSAGE_BOX")) {
@@ -232,42 +242,34 @@ void Debug::AppendStatus(const char* text)
 
 void LogError(const char* format, ...)
 {
-    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    VFormat(buffer, format, args);
+    WithFormatted(format, args, [](const char* text) { Debug::Instance()->Error(text); });
     va_end(args);
-    Debug::Instance()->Error(buffer);
 }
 
 void LogWarning(const char* format, ...)
 {
-    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    VFormat(buffer, format, args);
+    WithFormatted(format, args, [](const char* text) { Debug::Instance()->Warning(text); });
     va_end(args);
-    Debug::Instance()->Warning(buffer);
 }
 
 void LogMessage(const char* format, ...)
 {
-    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    VFormat(buffer, format, args);
+    WithFormatted(format, args, [](const char* text) { Debug::Instance()->Log(text); });
     va_end(args);
-    Debug::Instance()->Log(buffer);
 }
 
 void LogStatus(const char* format, ...)
 {
-    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    VFormat(buffer, format, args);
+    WithFormatted(format, args, [](const char* text) { Debug::Instance()->AppendStatus(text); });
     va_end(args);
-    Debug::Instance()->AppendStatus(buffer);
 }
 
 void LogMessageBox(const char* format, ...)
@@ -275,27 +277,27 @@ void LogMessageBox(const char* format, ...)
     // A box raised while one is shown (from the handler, or a repaint under it) is dropped.
     if (g_inMessageBox.exchange(true))
         return;
-    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    VFormat(buffer, format, args);
+    WithFormatted(format, args, [](const char* text) {
+        LogBoxText(text);
+        ShowMessageBox(text);
+    });
     va_end(args);
-    LogBoxText(buffer);
-    ShowMessageBox(buffer);
     g_inMessageBox = false;
 }
 
 void LogFatalError(const char* format, ...)
 {
-    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    VFormat(buffer, format, args);
+    WithFormatted(format, args, [](const char* text) {
+        Debug::Instance()->Error(text);
+        // Inside a box already, the error is logged but no second box is stacked on it.
+        if (!g_inMessageBox.exchange(true))
+            ShowMessageBox(text);
+    });
     va_end(args);
-    Debug::Instance()->Error(buffer);
-    // Inside a box already, the error is logged but no second box is stacked on it.
-    if (!g_inMessageBox.exchange(true))
-        ShowMessageBox(buffer);
     std::exit(1);
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/Object.h"
 #include "framework/Singleton.h"
+#include "framework/Vector.h"
 
 #include <string>
 #include <vector>
@@ -102,7 +103,15 @@ struct ControllerInput {
     float buttonBHoldTime = 0.0f;
     float x = 0.0f;  // right positive
     float y = 0.0f;  // down positive
+
+    // Turns the stick from the primary camera's heading into world x and z.
+    void ToCameraSpace();
+    // The stick's heading on the pitch is not here yet: it needs the pitch frame.
 };
+
+// Rotates v from the primary camera's heading frame (its right axis and world up) into
+// world space. Without a camera or with the right axis along up, v comes back unchanged.
+Vector3 TransformByCameraHeading(const Vector3& v);
 
 // prefix: "(0):", "(1):" or "(menu):". Read through the buffered controller.
 ControllerInput GetControllerInput(const std::string& prefix);

@@ -16,10 +16,12 @@ NullRaster* Storage(const RwRaster* raster)
     return raster && raster->parent ? static_cast<NullRaster*>(raster->parent->deviceData) : nullptr;
 }
 
+// Never destroyed: an engine closed from another static's destructor at exit still needs
+// these after the ordinary statics are gone.
 std::unordered_set<NullRaster*>& Live()
 {
-    static std::unordered_set<NullRaster*> live;
-    return live;
+    static auto* live = new std::unordered_set<NullRaster*>;
+    return *live;
 }
 
 }  // namespace
@@ -33,8 +35,8 @@ struct NullMesh {
 
 std::unordered_set<NullMesh*>& LiveMeshes()
 {
-    static std::unordered_set<NullMesh*> live;
-    return live;
+    static auto* live = new std::unordered_set<NullMesh*>;
+    return *live;
 }
 
 }  // namespace

@@ -12,10 +12,11 @@ namespace {
 
 constexpr RwInt32 kMaxRasterSide = 16384;
 
+// Never destroyed, so rasters released by an engine closed at exit still find it.
 std::vector<RwRaster*>& Contexts()
 {
-    static std::vector<RwRaster*> stack;
-    return stack;
+    static auto* stack = new std::vector<RwRaster*>;
+    return *stack;
 }
 
 bool ValidType(RwInt32 type)

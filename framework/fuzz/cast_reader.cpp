@@ -1,14 +1,12 @@
 // Reads arbitrary bytes as a cast file, plain or scrambled, into a cast of a few
 // objects; dynamic blocks make objects through a test factory.
 #include "framework/Cast.h"
-#include "framework/Color.h"
 #include "framework/Debug.h"
 #include "framework/Object.h"
-#include "framework/Quaternion.h"
 #include "framework/Registration.h"
 #include "framework/Scramble.h"
 #include "framework/Serializer.h"
-#include "framework/Vector.h"
+#include "framework/fuzz/FuzzScalars.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -21,25 +19,13 @@
 
 struct FuzzNode : Object {
     int depth = 0;
-    int32_t number = 0;
-    bool flag = false;
-    float value = 0.0f;
-    std::string text;
-    Vector3 position;
-    Quaternion rotation;
-    Color colour;
+    FuzzScalars scalars;
     std::vector<std::unique_ptr<FuzzNode>> children;
 
     void Serialize(Serializer& s, const char* descriptor) override
     {
         s.BeginSection("FuzzNode", descriptor);
-        s.SerializeInt("number", &number);
-        s.SerializeBool("flag", &flag);
-        s.SerializeFloat("value", &value);
-        s.SerializeString("text", &text);
-        s.SerializeVector3("position", &position);
-        s.SerializeQuaternion("rotation", &rotation);
-        s.SerializeColor("colour", &colour);
+        scalars.Serialize(s);
         int32_t count = static_cast<int32_t>(children.size());
         s.SerializeInt("num children", &count);
         if (s.IsReading()) {

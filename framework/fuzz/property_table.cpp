@@ -3,12 +3,10 @@
 // writer made must give back the same values.
 
 #include "framework/AsciiSerializer.h"
-#include "framework/Color.h"
 #include "framework/File.h"
 #include "framework/MemoryFile.h"
 #include "framework/Object.h"
-#include "framework/Quaternion.h"
-#include "framework/Vector.h"
+#include "framework/fuzz/FuzzScalars.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -71,26 +69,14 @@ struct Node : Object {
     explicit Node(int depth_) : depth(depth_) {}
 
     int depth;
-    int32_t number = 0;
-    bool flag = false;
-    float value = 0.0f;
-    std::string text;
-    Vector3 position;
-    Quaternion rotation;
-    Color colour;
+    FuzzScalars scalars;
     std::vector<std::string> repeated;
     std::vector<std::unique_ptr<Node>> children;
 
     void Serialize(Serializer& s, const char* descriptor) override
     {
         s.BeginSection("Node", descriptor);
-        s.SerializeInt("number", &number);
-        s.SerializeBool("flag", &flag);
-        s.SerializeFloat("value", &value);
-        s.SerializeString("text", &text);
-        s.SerializeVector3("position", &position);
-        s.SerializeQuaternion("rotation", &rotation);
-        s.SerializeColor("colour", &colour);
+        scalars.Serialize(s);
         int32_t count = static_cast<int32_t>(repeated.size());
         s.SerializeInt("num repeated", &count);
         if (s.IsReading())

@@ -1,6 +1,6 @@
 #include "support/SoundFixtures.h"
 
-#include <vorbis/vorbisenc.h>
+#include "audio/VorbisEncode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,70 +95,12 @@ std::vector<int16_t> ToSamples(const std::vector<uint8_t>& bytes)
 
 std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int channels, int rate)
 {
-    std::vector<uint8_t> out;
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, channels, rate, 0.4f) != 0) {
-        vorbis_info_clear(&vi);
-        return out;
-    }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 1234);
-
-    ogg_page og;
-    ogg_packet op;
-    auto flushPages = [&](bool force) {
-        while (force ? ogg_stream_flush(&os, &og) : ogg_stream_pageout(&os, &og)) {
-            out.insert(out.end(), og.header, og.header + og.header_len);
-            out.insert(out.end(), og.body, og.body + og.body_len);
-        }
-    };
-    ogg_packet header, comments, codebooks;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comments);
-    ogg_stream_packetin(&os, &codebooks);
-    flushPages(true);
-
     const size_t frames = samples.size() / size_t(channels);
-    size_t done = 0;
-    for (;;) {
-        const size_t n = std::min<size_t>(1024, frames - done);
-        if (n == 0) {
-            vorbis_analysis_wrote(&vd, 0);
-        } else {
-            float** buffer = vorbis_analysis_buffer(&vd, int(n));
-            for (size_t i = 0; i < n; ++i)
-                for (int c = 0; c < channels; ++c)
-                    buffer[c][i] = samples[(done + i) * channels + c] / 32768.0f;
-            vorbis_analysis_wrote(&vd, int(n));
-            done += n;
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                flushPages(false);
-            }
-        }
-        if (n == 0)
-            break;
-    }
-    flushPages(true);
-
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    return vorbis_encode::Encode(channels, rate, 0.4f, 1234, frames, [&](float** buffer, size_t first, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c)
+                buffer[c][i] = samples[(first + i) * channels + c] / 32768.0f;
+    });
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -1,6 +1,6 @@
 #include "tools/assets/audio/Synth.h"
 
-#include <vorbis/vorbisenc.h>
+#include "audio/VorbisEncode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -159,67 +159,11 @@ std::vector<uint8_t> EncodeWav(const Signal& signal)
 
 std::vector<uint8_t> EncodeOgg(const Signal& signal, float quality)
 {
-    std::vector<uint8_t> out;
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 1, kRate, quality) != 0) {
-        vorbis_info_clear(&vi);
-        return out;
-    }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 0x54420001);  // a fixed serial keeps the bytes the same
-
-    ogg_page og;
-    ogg_packet op;
-    auto flushPages = [&](bool force) {
-        while (force ? ogg_stream_flush(&os, &og) : ogg_stream_pageout(&os, &og)) {
-            out.insert(out.end(), og.header, og.header + og.header_len);
-            out.insert(out.end(), og.body, og.body + og.body_len);
-        }
-    };
-    ogg_packet header, comments, codebooks;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comments);
-    ogg_stream_packetin(&os, &codebooks);
-    flushPages(true);
-
-    size_t done = 0;
-    for (;;) {
-        const size_t n = std::min<size_t>(1024, signal.size() - done);
-        if (n == 0) {
-            vorbis_analysis_wrote(&vd, 0);
-        } else {
-            float** buffer = vorbis_analysis_buffer(&vd, int(n));
-            for (size_t i = 0; i < n; ++i)
-                buffer[0][i] = std::clamp(signal[done + i], -1.0f, 1.0f);
-            vorbis_analysis_wrote(&vd, int(n));
-            done += n;
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                flushPages(false);
-            }
-        }
-        if (n == 0)
-            break;
-    }
-    flushPages(true);
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    return vorbis_encode::Encode(1, kRate, quality, 0x54420001, signal.size(),
+                                 [&](float** buffer, size_t first, size_t n) {
+                                     for (size_t i = 0; i < n; ++i)
+                                         buffer[0][i] = std::clamp(signal[first + i], -1.0f, 1.0f);
+                                 });
 }
 
 }  // namespace assets::audio

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 NullEngine::NullEngine()
 {
@@ -20,25 +18,6 @@ NullEngine::~NullEngine()
     RwEngineStop();
     RwEngineClose();
     RwEngineTerm();
-}
-
-LogCapture::LogCapture() : m_previous(Debug::Instance()->GetSink())
-{
-    Debug::Instance()->SetSink(this);
-}
-
-LogCapture::~LogCapture()
-{
-    Debug::Instance()->SetSink(m_previous);
-}
-
-bool LogCapture::Contains(const std::string& part) const
-{
-    for (const std::string& l : lines) {
-        if (l.find(part) != std::string::npos)
-            return true;
-    }
-    return false;
 }
 
 bool WritePng(const std::string& path, int width, int height, int colorType, int bitDepth,
@@ -69,19 +48,6 @@ bool WritePng(const std::string& path, int width, int height, int colorType, int
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
-}
-
-std::vector<unsigned char> ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
 }
 
 std::vector<unsigned char> MakeDds(int width, int height, const char* fourCC, const std::vector<unsigned char>& body,

@@ -3,7 +3,7 @@
 #include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
 
-#include "framework/Debug.h"
+#include "engine/core/tests/support/CommonTestSupport.h"
 
 #include <string>
 #include <vector>
@@ -16,25 +16,10 @@ public:
     RwNullDevice* device() const { return RwNullDeviceGet(); }
 };
 
-// Collects log lines while alive.
-class LogCapture : public DebugSink {
-public:
-    LogCapture();
-    ~LogCapture() override;
-    void OnLog(const char* text) override { lines.push_back(text); }
-    bool Contains(const std::string& part) const;
-    std::vector<std::string> lines;
-
-private:
-    DebugSink* m_previous;
-};
-
 // A PNG file written with libpng. colorType is a PNG_COLOR_TYPE_* value; pixels are packed
 // as that type stores them (palette: indices, with the palette given as RGB triples).
 bool WritePng(const std::string& path, int width, int height, int colorType, int bitDepth,
               const std::vector<unsigned char>& pixels, const std::vector<unsigned char>& paletteRgb = {});
-std::vector<unsigned char> ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // A DDS file: the 128-byte header followed by the given body.
 std::vector<unsigned char> MakeDds(int width, int height, const char* fourCC, const std::vector<unsigned char>& body,

@@ -5,8 +5,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace {
@@ -49,25 +47,6 @@ PluginEngine::~PluginEngine()
     if (RwEngineGetState() == 2)
         RwEngineClose();
     RwEngineTerm();
-}
-
-LogCapture::LogCapture() : m_previous(Debug::Instance()->GetSink())
-{
-    Debug::Instance()->SetSink(this);
-}
-
-LogCapture::~LogCapture()
-{
-    Debug::Instance()->SetSink(m_previous);
-}
-
-bool LogCapture::Contains(const std::string& part) const
-{
-    for (const std::string& l : lines) {
-        if (l.find(part) != std::string::npos)
-            return true;
-    }
-    return false;
 }
 
 RtAnimKeyFrame Key(RwReal time, RwReal degreesZ, RwV3d trans)
@@ -219,17 +198,4 @@ RpClump* RoundTrip(const RpClump* clump)
 {
     const std::vector<RwUInt8> bytes = WriteClump(clump);
     return bytes.empty() ? nullptr : ReadClump(bytes);
-}
-
-std::vector<RwUInt8> ReadFileBytes(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-bool WriteFileBytes(const std::string& path, const std::vector<RwUInt8>& bytes)
-{
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(f);
 }

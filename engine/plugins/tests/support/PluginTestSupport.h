@@ -1,8 +1,7 @@
 #pragma once
 
+#include "engine/core/tests/support/CommonTestSupport.h"
 #include "engine/plugins/RpPlugins.h"
-
-#include "framework/Debug.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +18,6 @@ public:
 
 private:
     bool m_open = false;
-};
-
-// Collects log lines while alive.
-class LogCapture : public DebugSink {
-public:
-    LogCapture();
-    ~LogCapture() override;
-    void OnLog(const char* text) override { lines.push_back(text); }
-    bool Contains(const std::string& part) const;
-    std::vector<std::string> lines;
-
-private:
-    DebugSink* m_previous;
 };
 
 // A key frame rotating by degrees about z, then translating.
@@ -61,5 +47,3 @@ RtAnimAnimation* MakeBendAnimation();
 RpClump* RoundTrip(const RpClump* clump);
 std::vector<RwUInt8> WriteClump(const RpClump* clump);
 RpClump* ReadClump(const std::vector<RwUInt8>& bytes);
-std::vector<RwUInt8> ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::vector<RwUInt8>& bytes);
