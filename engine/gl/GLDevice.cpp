@@ -627,53 +627,37 @@ void GLDevice::ApplySampler(const GLSurface& texture)
     SamplerState wanted;
     wanted.wrapS = AddressMode(m_states[rwRenderStateTextureAddressU]);
     wanted.wrapT = AddressMode(m_states[rwRenderStateTextureAddressV]);
-    const bool mips = texture.levels > 1;
+    // Minification with and without mip levels, and magnification, per filter mode.
+    struct FilterGL {
+        GLint minMip, min, mag;
+    };
+    static const FilterGL kNearest{GL_NEAREST, GL_NEAREST, GL_NEAREST};
+    static const FilterGL kLinear{GL_LINEAR, GL_LINEAR, GL_LINEAR};
+    FilterGL filter = kLinear;
     switch (m_states[rwRenderStateTextureFilter]) {
-    case rwFilterNearest:
-        wanted.minFilter = GL_NEAREST;
-        wanted.magFilter = GL_NEAREST;
-        break;
-    case rwFilterMipNearest:
-        wanted.minFilter = mips ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST;
-        wanted.magFilter = GL_NEAREST;
-        break;
-    case rwFilterMipLinear:
-        wanted.minFilter = mips ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST;
-        wanted.magFilter = GL_NEAREST;
-        break;
-    case rwFilterLinearMipNearest:
-        wanted.minFilter = mips ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR;
-        wanted.magFilter = GL_LINEAR;
-        break;
-    case rwFilterLinearMipLinear:
-        wanted.minFilter = mips ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
-        wanted.magFilter = GL_LINEAR;
-        break;
-    default:
-        wanted.minFilter = GL_LINEAR;
-        wanted.magFilter = GL_LINEAR;
-        break;
+    case rwFilterNearest: filter = kNearest; break;
+    case rwFilterMipNearest: filter = {GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST, GL_NEAREST}; break;
+    case rwFilterMipLinear: filter = {GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST, GL_NEAREST}; break;
+    case rwFilterLinearMipNearest: filter = {GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, GL_LINEAR}; break;
+    case rwFilterLinearMipLinear: filter = {GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_LINEAR}; break;
+    default: break;
     }
+    wanted.minFilter = texture.levels > 1 ? filter.minMip : filter.min;
+    wanted.magFilter = filter.mag;
     UnpackColour(m_states[rwRenderStateBorderColor], wanted.border, &wanted.border[3]);
 
     SamplerState& have = m_samplerState;
     uint32_t& changes = m_cache.counters.samplerChanges;
-    if (have.wrapS != wanted.wrapS) {
-        glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_S, wanted.wrapS);
-        ++changes;
-    }
-    if (have.wrapT != wanted.wrapT) {
-        glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_T, wanted.wrapT);
-        ++changes;
-    }
-    if (have.minFilter != wanted.minFilter) {
-        glSamplerParameteri(m_sampler, GL_TEXTURE_MIN_FILTER, wanted.minFilter);
-        ++changes;
-    }
-    if (have.magFilter != wanted.magFilter) {
-        glSamplerParameteri(m_sampler, GL_TEXTURE_MAG_FILTER, wanted.magFilter);
-        ++changes;
-    }
+    const auto update = [&](GLint had, GLint want, GLenum parameter) {
+        if (had != want) {
+            glSamplerParameteri(m_sampler, parameter, want);
+            ++changes;
+        }
+    };
+    update(have.wrapS, wanted.wrapS, GL_TEXTURE_WRAP_S);
+    update(have.wrapT, wanted.wrapT, GL_TEXTURE_WRAP_T);
+    update(have.minFilter, wanted.minFilter, GL_TEXTURE_MIN_FILTER);
+    update(have.magFilter, wanted.magFilter, GL_TEXTURE_MAG_FILTER);
     if (std::memcmp(have.border, wanted.border, sizeof wanted.border) != 0) {
         glSamplerParameterfv(m_sampler, GL_TEXTURE_BORDER_COLOR, wanted.border);
         ++changes;
