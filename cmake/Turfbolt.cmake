@@ -56,7 +56,7 @@ function(tb_tests lib)
     add_executable(${exe} ${src} ${support})
     target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
     tb_link(${exe} ${lib} ${A_DEPS})
-    target_link_libraries(${exe} PRIVATE GTest::gtest GTest::gtest_main ${A_LIBS})
+    target_link_libraries(${exe} PRIVATE tb_test_support GTest::gtest GTest::gtest_main ${A_LIBS})
     set(wd ${CMAKE_BINARY_DIR}/testrun/${exe})
     file(MAKE_DIRECTORY ${wd})
     # One CTest entry per executable: its cases share a working folder, so they must

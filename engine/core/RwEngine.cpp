@@ -230,6 +230,26 @@ RwInt32 RwEngineGetState()
     return G().state;
 }
 
+RwBool RwEngineStartUp(RwDeviceKind device, void* displayID, RwBool (*attach)())
+{
+    const RwEngineOpenParams params{displayID, device};
+    // An engine already up belongs to someone else: leave it alone.
+    if (!RwEngineInit(nullptr, 0, kEngineArenaBytes))
+        return false;
+    if ((!attach || attach()) && RwEngineOpen(&params) && RwEngineStart())
+        return true;
+    RwEngineShutDown();
+    return false;
+}
+
+void RwEngineShutDown()
+{
+    if (G().state == StateStarted)
+        RwEngineStop();
+    if (G().state != StateTerminated)
+        RwEngineTerm();
+}
+
 RwInt32 RwEngineGetNumVideoModes()
 {
     return RwInt32(G().modes.size());

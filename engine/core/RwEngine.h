@@ -63,6 +63,15 @@ RwBool RwEngineTerm();
 // 0 before Init, then 1 initialised, 2 open, 3 started.
 RwInt32 RwEngineGetState();
 
+// The arena size the game, its tools and its tests open the engine with.
+constexpr RwUInt32 kEngineArenaBytes = 0x100000;
+// Init with kEngineArenaBytes, attach (may be null: no plugins), open on the device and start.
+// False when a step fails: an engine that was already initialised is left as it was, one
+// brought up here is taken back down.
+RwBool RwEngineStartUp(RwDeviceKind device, void* displayID = nullptr, RwBool (*attach)() = nullptr);
+// Stops, closes and terminates the engine from whatever stage it reached.
+void RwEngineShutDown();
+
 RwInt32 RwEngineGetNumVideoModes();
 RwVideoMode* RwEngineGetVideoModeInfo(RwVideoMode* modeInfo, RwInt32 modeIndex);
 RwInt32 RwEngineGetCurrentVideoMode();

@@ -52,6 +52,14 @@ RwBool RwImageFindFileType(const char* fileName);  // a registered format reads 
 // PNG through libpng, over an engine stream; palette, grey and RGB become RGBA.
 RwImage* RtPngImageRead(const char* fileName);
 RwImage* RtPngImageReadStream(RwStream* stream);
+// Writes pixel rows in any PNG layout: colorType is a PNG_COLOR_TYPE_* value, rows are packed
+// as that type stores them, rowBytes apart; a palette comes as RGB triples. False (logged)
+// when the file could not be written.
+RwBool RtPngWriteRows(const char* fileName, RwInt32 width, RwInt32 height, RwInt32 colorType, RwInt32 bitDepth,
+                      const RwUInt8* rows, RwUInt32 rowBytes, const RwUInt8* paletteRgb = nullptr,
+                      RwInt32 paletteEntries = 0);
+// A depth-32 image as an 8-bit RGBA PNG file; false (logged) for other depths or a failed write.
+RwBool RtPngImageWrite(const RwImage* image, const char* fileName);
 
 // DDS: uncompressed 32/24-bit and DXT1/3/5, decoded to depth 32.
 RwImage* RwDdsImageReadMemory(const void* data, RwUInt32 size);

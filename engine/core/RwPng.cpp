@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -117,4 +118,54 @@ RwImage* RtPngImageRead(const char* fileName)
     if (!image)
         LogError("RtPngImageRead: %s is not a readable PNG\n", fileName);
     return image;
+}
+
+RwBool RtPngWriteRows(const char* fileName, RwInt32 width, RwInt32 height, RwInt32 colorType, RwInt32 bitDepth,
+                      const RwUInt8* rows, RwUInt32 rowBytes, const RwUInt8* paletteRgb, RwInt32 paletteEntries)
+{
+    if (!fileName || !rows || width <= 0 || height <= 0) {
+        LogError("RtPngWriteRows: nothing to write\n");
+        return false;
+    }
+    std::FILE* file = std::fopen(fileName, "wb");
+    if (!file) {
+        LogError("RtPngWriteRows: cannot create %s\n", fileName);
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        LogError("RtPngWriteRows: could not write %s\n", fileName);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (RwInt32 i = 0; paletteRgb && i < paletteEntries; ++i)
+        palette.push_back({paletteRgb[3 * i], paletteRgb[3 * i + 1], paletteRgb[3 * i + 2]});
+    if (!palette.empty())
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    png_write_info(png, info);
+    for (RwInt32 y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(rows + static_cast<size_t>(y) * rowBytes));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(file) != 0) {
+        LogError("RtPngWriteRows: could not write %s\n", fileName);
+        return false;
+    }
+    return true;
+}
+
+RwBool RtPngImageWrite(const RwImage* image, const char* fileName)
+{
+    if (!image || image->depth != 32 || !image->pixels) {
+        LogError("RtPngImageWrite: %s needs a depth-32 image with pixels\n", fileName ? fileName : "(null)");
+        return false;
+    }
+    return RtPngWriteRows(fileName, image->width, image->height, PNG_COLOR_TYPE_RGB_ALPHA, 8, image->pixels,
+                          static_cast<RwUInt32>(image->stride));
 }
