@@ -1,9 +1,12 @@
 #include "tools/assets/animations/Motions.h"
 
+#include "tools/assets/characters/Characters.h"
+
 #include "engine/plugins/RtAnim.h"
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace assets::chars {
 
@@ -839,7 +842,7 @@ Pose Seated()
     sit.leg[1] = {88, 6, 88, 0, 6};
     sit.arm[0] = {84, 20, 60, 0, 0};
     sit.arm[1] = {84, 20, 60, 0, 0};
-    sit.tail1.bend = -30;
+    sit.tail1.bend = 10;  // out behind along the bench
     return sit;
 }
 
@@ -1114,6 +1117,16 @@ void AddReferee(std::vector<Clip>& clips)
     AddRedCard(clips);
 }
 
+// Lifts the pose until no race's flesh reaches into the pitch. The clips are shared, so a
+// lying pose rests on the bulkiest race and the slimmer ones lie a little above the grass.
+Pose OnThePitch(Pose p)
+{
+    const float low = LowestFlesh(p);
+    if (low < 0)
+        p.hip.y -= low;
+    return p;
+}
+
 std::vector<Clip> MakeClips()
 {
     std::vector<Clip> clips;
@@ -1125,6 +1138,8 @@ std::vector<Clip> MakeClips()
     AddReactions(clips);
     AddSpecials(clips);
     AddReferee(clips);
+    for (Clip& c : clips)
+        c.pose = [pose = std::move(c.pose)](float t) { return OnThePitch(pose(t)); };
     return clips;
 }
 
@@ -1181,6 +1196,92 @@ Vec3 BallInHands(const Pose& pose)
     out.y = 0;
     const float len = Length(out);
     return len > 1e-4f ? mid + out * (0.08f / len) : mid + Vec3{0, 0, 0.08f};
+}
+
+namespace {
+
+// Vertices of the races' models in the bind pose that share one set of skin weights, so one
+// blended transform places them all, and a sphere around them bounds how low they reach.
+struct FleshGroup {
+    std::array<uint8_t, 4> bones;
+    std::array<float, 4> weights;
+    std::vector<Vec3> points;
+    Vec3 centre;
+    float radius = 0;
+};
+
+void Bound(FleshGroup& g)
+{
+    Vec3 lo = g.points.front(), hi = lo;
+    for (const Vec3& p : g.points) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    }
+    g.centre = (lo + hi) * 0.5f;
+    for (const Vec3& p : g.points)
+        g.radius = std::max(g.radius, Length(p - g.centre));
+}
+
+std::vector<FleshGroup> GroupFlesh()
+{
+    std::map<std::pair<std::array<uint8_t, 4>, std::array<float, 4>>, FleshGroup> groups;
+    for (Race race : kRaces)
+        for (const MeshBuilder& mesh : BuildCharacterMeshes(race))
+            for (const MeshVertex& v : mesh.Vertices()) {
+                const std::array<uint8_t, 4> bones{v.bones[0], v.bones[1], v.bones[2], v.bones[3]};
+                const std::array<float, 4> weights{v.weights[0], v.weights[1], v.weights[2], v.weights[3]};
+                FleshGroup& g = groups[{bones, weights}];
+                g.bones = bones;
+                g.weights = weights;
+                g.points.push_back(v.pos);
+            }
+    std::vector<FleshGroup> out;
+    for (auto& [key, g] : groups) {
+        Bound(g);
+        out.push_back(std::move(g));
+    }
+    // The feet first: the lowest point is found early and most groups are passed over.
+    std::sort(out.begin(), out.end(), [](const FleshGroup& a, const FleshGroup& b) { return a.centre.y < b.centre.y; });
+    return out;
+}
+
+const std::vector<FleshGroup>& Flesh()
+{
+    static const std::vector<FleshGroup> groups = GroupFlesh();
+    return groups;
+}
+
+// The height a bind-pose point reaches: one row of a skinning transform.
+struct HeightRow {
+    Vec3 axis;
+    float offset = 0;
+    float At(Vec3 p) const { return Dot(axis, p) + offset; }
+};
+
+}  // namespace
+
+float LowestFlesh(const Pose& pose)
+{
+    const auto world = PoseToWorld(pose);
+    std::array<HeightRow, kBoneCount> rows;
+    for (size_t b = 0; b < rows.size(); ++b) {
+        const Frame3& f = world[b];
+        rows[b].axis = {f.right.y, f.up.y, f.at.y};
+        rows[b].offset = f.pos.y - Dot(rows[b].axis, Bones()[b].bindPos);
+    }
+    float low = 1e9f;
+    for (const FleshGroup& g : Flesh()) {
+        HeightRow h;
+        for (size_t k = 0; k < 4; ++k) {
+            h.axis = h.axis + rows[g.bones[k]].axis * g.weights[k];
+            h.offset += rows[g.bones[k]].offset * g.weights[k];
+        }
+        if (h.At(g.centre) - Length(h.axis) * g.radius >= low)
+            continue;
+        for (const Vec3& p : g.points)
+            low = std::min(low, h.At(p));
+    }
+    return low;
 }
 
 namespace {
