@@ -671,7 +671,13 @@ MeshBuilder BuildKit(Race race)
     const int kit = m.Material(n + "_kit");
     // The shirt: the torso from the hem up, and short sleeves.
     m.UseMaterial(shirt);
-    Part body = Torso(s, s.torsoLow + 0.2f, s.torsoTop + 0.01f, 1.07f);
+    const float hem = s.torsoLow + 0.2f, collar = s.torsoTop + 0.01f;
+    Part body = Torso(s, hem, collar, 1.07f);
+    // Looser over the shoulders, where the torso rounds off faster than the shirt's rings.
+    body.relief = [s, hem, collar, belly = body.relief](float u, float phi) {
+        const float t = TorsoHeight(s, hem + (collar - hem) * u);
+        return belly(u, phi) * (1 + 0.05f * Smooth(std::clamp((t - 0.75f) / 0.2f, 0.0f, 1.0f)));
+    };
     body.u0 = 0.75f;  // the seam under the right arm, the chest at u 0.25 and the back at 0.75
     // The profile runs from the hem (s 0) up; the texture runs from the collar down.
     body.vScale = -0.8f;
