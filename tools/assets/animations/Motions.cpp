@@ -501,7 +501,7 @@ Pose Fallen()
     down.arm[1] = {80, 100, 90, 0, 0};
     down.leg[0] = {6, 8, 10, 40, 0};
     down.leg[1] = {2, 10, 30, 40, 0};
-    down.tail1.bend = 20;
+    down.tail1.bend = -60;  // laid back along the legs, not stood up in the air
     return down;
 }
 
