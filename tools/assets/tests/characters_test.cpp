@@ -561,9 +561,9 @@ bool InTorsoOfShirt(const RpGeometry* kit, const RpTriangle& tri)
 }
 
 // The body under the shirt stays under it: every vertex of the torso's flesh between the hem
-// and the collar (clear of the shirt's closing caps) lies inside the shirt, looking out from the
-// torso's axis. The shirt and the
-// torso are weighted alike by height, so what holds in the bind pose holds in every pose.
+// and the collar (clear of the shirt's closing caps) lies inside the shirt, looking out from
+// the torso's axis. The shirt and the torso are weighted alike by height, so what holds in the
+// bind pose holds in every pose.
 TEST_F(Staged, NothingOfTheTorsoComesThroughTheShirt)
 {
     const auto onTorso = [](const RpSkin* skin, int v) {
@@ -617,6 +617,89 @@ TEST_F(Staged, NothingOfTheTorsoComesThroughTheShirt)
         EXPECT_GT(checked, 50);
         EXPECT_EQ(outside, 0);
         RpClumpDestroy(clump);
+    }
+}
+
+// Both eyes look out of the face: each pupil shows to a camera in front of the head and to
+// that eye's side, not hidden inside the head or behind the snout.
+TEST_F(Staged, EyesShowFromTheFront)
+{
+    // The detail picture's pupil cell, as the palette lays it out (4 x 4 cells).
+    constexpr float kPupilU = 1.5f / 4, kPupilV = 0.5f / 4;
+    RtAnimAnimation* stand = ReadAnimation("stand");
+    ASSERT_NE(stand, nullptr);
+    for (Race race : kRaces) {
+        SCOPED_TRACE(RaceName(race));
+        bool missing = false;
+        Posed model(Load(race, "SmallTextures24Bit", 0, missing));
+        ASSERT_TRUE(model.Ready());
+        model.Pose(stand, 0);
+        const int body = BodyAtomic(race);
+        std::vector<RwV3d> normals;
+        const std::vector<RwV3d> pos = model.Vertices(body, &normals);
+        const RpGeometry* g = RpAtomicGetGeometry(model.Clump()->atomics[size_t(body)]);
+        const int hidden = race == Race::Weasel ? kCardAtomic : -1;
+        for (const float side : {1.0f, -1.0f}) {
+            int pupils = 0, seen = 0;
+            for (int v = 0; v < g->numVertices; ++v) {
+                const RwTexCoords& uv = g->texCoords[0][v];
+                if (std::fabs(uv.u - kPupilU) > 1e-3f || std::fabs(uv.v - kPupilV) > 1e-3f || pos[size_t(v)].x * side <= 0)
+                    continue;
+                ++pupils;
+                const SurfacePoint p{{pos[size_t(v)].x, pos[size_t(v)].y, pos[size_t(v)].z},
+                                     {normals[size_t(v)].x, normals[size_t(v)].y, normals[size_t(v)].z}};
+                seen += Sees(model, {side * 1.0f, p.pos.y, 3.0f}, p, hidden) ? 1 : 0;
+            }
+            EXPECT_GT(pupils, 0) << "side " << side;
+            EXPECT_GT(seen, 0) << "side " << side;
+        }
+    }
+    RtAnimAnimationDestroy(stand);
+}
+
+// The ground search skips flesh that cannot be lowest; it must find what a search of every
+// vertex finds.
+TEST(Motions, LowestFleshIsTheLowestVertexOfAnyRace)
+{
+    std::vector<MeshBuilder> meshes;
+    for (Race race : kRaces)
+        for (MeshBuilder& m : BuildCharacterMeshes(race))
+            meshes.push_back(std::move(m));
+    for (const char* name : {"stand", "run", "slidetackle", "fallover", "savebottomleft", "cheer", "satdown"}) {
+        const Clip* clip = FindClip(name);
+        ASSERT_NE(clip, nullptr);
+        for (int k = 0; k <= 4; ++k) {
+            const Pose pose = clip->pose(clip->duration * float(k) / 4);
+            const auto world = PoseToWorld(pose);
+            float low = 1e9f;
+            for (const MeshBuilder& m : meshes)
+                for (const MeshVertex& v : m.Vertices()) {
+                    float y = 0;
+                    for (int w = 0; w < 4; ++w)
+                        y += v.weights[w] * world[v.bones[w]].Point(v.pos - Bones()[v.bones[w]].bindPos).y;
+                    low = std::min(low, y);
+                }
+            EXPECT_NEAR(LowestFlesh(pose), low, 1e-4f) << name << " " << k;
+        }
+    }
+}
+
+// From one key frame to the next no joint jumps further than a sprint of 20 m/s would take
+// it, the seam of a loop included.
+TEST(Motions, JointsMoveSmoothlyFromKeyToKey)
+{
+    constexpr float kFurthestStep = 20.0f / kSampleRate;
+    for (const Clip& c : Clips()) {
+        const int n = std::max(1, int(std::lround(c.duration * kSampleRate)));
+        float furthest = 0;
+        auto previous = PoseToWorld(c.pose(0));
+        for (int k = 1; k <= n; ++k) {
+            const auto world = PoseToWorld(c.pose(c.loops && k == n ? 0.0f : c.duration * float(k) / float(n)));
+            for (size_t b = 0; b < world.size(); ++b)
+                furthest = std::max(furthest, Length(world[b].pos - previous[b].pos));
+            previous = world;
+        }
+        EXPECT_LT(furthest, kFurthestStep) << c.name;
     }
 }
 
@@ -706,3 +789,4 @@ TEST(Motions, DoWhatTheirNamesSay)
 }
 
 }  // namespace
+
