@@ -451,6 +451,30 @@ TEST_F(Staged, RestingPosesTouchThePitch)
     }
 }
 
+// A standing player stands in its boots: the kit reaches lower than the bare feet, and down
+// to the pitch.
+TEST_F(Staged, StandingPlayersStandInTheirBoots)
+{
+    RtAnimAnimation* stand = ReadAnimation("stand");
+    ASSERT_NE(stand, nullptr);
+    for (Race race : kRaces) {
+        bool missing = false;
+        Posed model(Load(race, "SmallTextures24Bit", 0, missing));
+        ASSERT_TRUE(model.Ready());
+        model.Pose(stand, 0);
+        const auto lowest = [&model](int atomic) {
+            float low = 1e9f;
+            for (const RwV3d& p : model.Vertices(atomic))
+                low = std::min(low, p.y);
+            return low;
+        };
+        const float boots = lowest(KitAtomic(race));
+        EXPECT_LT(boots, lowest(BodyAtomic(race))) << RaceName(race);
+        EXPECT_LT(boots, 0.02f) << RaceName(race);
+    }
+    RtAnimAnimationDestroy(stand);
+}
+
 // Where a texture coordinate of a material lands on the posed atomic, with the surface normal.
 struct SurfacePoint {
     Vec3 pos, normal;
