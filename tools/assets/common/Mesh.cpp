@@ -83,9 +83,9 @@ void MeshBuilder::Box(Vec3 mn, Vec3 mx, float tile, unsigned faces)
     const float sx = mx.x - mn.x, sy = mx.y - mn.y, sz = mx.z - mn.z;
     auto uv = [&](float len) { return tile > 0 ? len / tile : 1.0f; };
     if (faces & 0x01)
-        Quad({mn.x, mn.y, mx.z}, {mn.x, mn.y, mn.z}, {mn.x, mx.y, mn.z}, {mn.x, mx.y, mx.z}, 0, uv(sy), uv(sz), 0);
+        Quad({mn.x, mn.y, mn.z}, {mn.x, mn.y, mx.z}, {mn.x, mx.y, mx.z}, {mn.x, mx.y, mn.z}, 0, uv(sy), uv(sz), 0);
     if (faces & 0x02)
-        Quad({mx.x, mn.y, mn.z}, {mx.x, mn.y, mx.z}, {mx.x, mx.y, mx.z}, {mx.x, mx.y, mn.z}, 0, uv(sy), uv(sz), 0);
+        Quad({mx.x, mn.y, mx.z}, {mx.x, mn.y, mn.z}, {mx.x, mx.y, mn.z}, {mx.x, mx.y, mx.z}, 0, uv(sy), uv(sz), 0);
     if (faces & 0x04)
         Quad({mn.x, mn.y, mn.z}, {mx.x, mn.y, mn.z}, {mx.x, mn.y, mx.z}, {mn.x, mn.y, mx.z}, 0, 0, uv(sx), uv(sz));
     if (faces & 0x08)
