@@ -11,6 +11,21 @@ RwV3d ToRw(Vec3 v)
     return {v.x, v.y, v.z};
 }
 
+RpMaterial* CreateMaterial(const MeshMaterial& m)
+{
+    RpMaterial* material = RpMaterialCreate();
+    const RwRGBA colour{m.colour.r, m.colour.g, m.colour.b, m.colour.a};
+    RpMaterialSetColor(material, &colour);
+    if (!m.texture.empty()) {
+        RwTexture* texture = RwTextureCreate(nullptr);
+        RwTextureSetName(texture, m.texture.c_str());
+        RwTextureSetFilterMode(texture, rwFilterLinearMipLinear);
+        RpMaterialSetTexture(material, texture);
+        RwTextureDestroy(texture);
+    }
+    return material;
+}
+
 Frame3 Frame3::LookAt(Vec3 eye, Vec3 target)
 {
     Frame3 f;
@@ -229,17 +244,7 @@ RpGeometry* MeshBuilder::BuildGeometry(uint32_t flags) const
     }
     RpMorphTargetCalcBoundingSphere(&target, nullptr);
     for (const MeshMaterial& m : m_materials) {
-        RpMaterial* material = RpMaterialCreate();
-        const RwRGBA colour{m.colour.r, m.colour.g, m.colour.b, m.colour.a};
-        RpMaterialSetColor(material, &colour);
-        if (!m.texture.empty()) {
-            // A reference by name: the loader reads the image from the texture folder.
-            RwTexture* texture = RwTextureCreate(nullptr);
-            RwTextureSetName(texture, m.texture.c_str());
-            RwTextureSetFilterMode(texture, rwFilterLinearMipLinear);
-            RpMaterialSetTexture(material, texture);
-            RwTextureDestroy(texture);
-        }
+        RpMaterial* material = CreateMaterial(m);
         RpGeometryAddMaterial(g, material);
         RpMaterialDestroy(material);
     }
