@@ -174,18 +174,19 @@ TEST(SceneLights, LightTheSideTheSunShinesOnAndLeaveWithDestroy)
     ASSERT_TRUE(camera.Create(16, 16, 0.2f, 0.2f, 0.1f, 20, rwRasterTypeCamera));
     camera.LookAt({0, 0, -5}, {0, 0, 0});
     RpWorldAddCamera(world, camera.Camera());
-    // The red channel at the middle of the picture, where the square is.
+    // The colour at the middle of the picture, where the square is.
     const auto middle = [&]() {
-        int red = -1;
+        RwRGBA colour{0, 0, 0, 0};
         if (camera.Begin({0, 0, 255, 255})) {
             RpClumpRender(square);
             camera.End();
             if (RwImage* image = camera.Grab()) {
-                red = image->pixels[8 * image->stride + 8 * 4];
+                const RwUInt8* p = image->pixels + 8 * image->stride + 8 * 4;
+                colour = {p[0], p[1], p[2], p[3]};
                 RwImageDestroy(image);
             }
         }
-        return red;
+        return colour;
     };
 
     SceneLights lights;
@@ -193,15 +194,23 @@ TEST(SceneLights, LightTheSideTheSunShinesOnAndLeaveWithDestroy)
     const RwRGBAReal ambient{0.25f, 0.25f, 0.25f, 1}, sun{0.7f, 0.7f, 0.7f, 1};
     ASSERT_TRUE(lights.Create(world, ambient, sun, {0, 0, 1}));  // from behind the camera
     EXPECT_EQ(lights.World(), world);
-    const int facing = middle();
+    const RwRGBA facing = middle();
     ASSERT_TRUE(lights.Create(world, ambient, sun, {0, 0, -1}));  // from behind the square
-    const int away = middle();
+    const RwRGBA away = middle();
     lights.Destroy();
-    const int none = middle();
+    const RwRGBA none = middle();
+    // Moved back, the square is drawn up to the far clip plane and not beyond.
+    camera.LookAt({0, 0, -15}, {0, 0, 0});
+    const RwRGBA far = middle();
+    camera.LookAt({0, 0, -25}, {0, 0, 0});
+    const RwRGBA tooFar = middle();
 
-    EXPECT_NEAR(facing, 0.95f * 255, 6);
-    EXPECT_NEAR(away, 0.25f * 255, 6);
-    EXPECT_LE(none, 6);
+    EXPECT_NEAR(facing.red, 0.95f * 255, 6);
+    EXPECT_NEAR(away.red, 0.25f * 255, 6);
+    EXPECT_LE(none.red, 6);
+    EXPECT_EQ(none.blue, 0);
+    EXPECT_EQ(far.blue, 0);
+    EXPECT_EQ(tooFar.blue, 255);
     EXPECT_EQ(lights.World(), nullptr);
 
     RpWorldRemoveCamera(world, camera.Camera());
