@@ -202,8 +202,8 @@ bool RenderLevels(const SheetContext& context)
         ok = PathFrame(cameras + "camera.anm", 0.5f, view) && Render(scene, theme, camera, view, out + "_main.png") &&
              ok;
         ok = RenderPathPage(scene, theme, thumb, cameras, out + "_paths.png") && ok;
-        ok = Render(scene, theme, camera, Frame3::LookAt({-38, 5, -14}, {-50, 1.2f, 0}), out + "_goal.png") && ok;
-        ok = Render(scene, theme, camera, Frame3::LookAt({20, 90, -150}, {0, 0, 0}), out + "_aerial.png") && ok;
+        ok = Render(scene, theme, camera, Frame3::LookAt({-43, 3, -7}, {-50.5f, 1.0f, 0}), out + "_goal.png") && ok;
+        ok = Render(scene, theme, camera, Frame3::LookAt({15, 55, -100}, {0, 0, 0}), out + "_aerial.png") && ok;
     }
     return ok;
 }
