@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -112,16 +113,47 @@ TEST(AssetImages, ShapesCoverWhatTheyDrawAndNothingElse)
     EXPECT_EQ(ring.Get(16, 16).r, 0);       // the hole
     EXPECT_EQ(ring.Get(16 + 7, 16).r, 255);  // on the band
     EXPECT_EQ(ring.Get(16 + 13, 16).r, 0);   // outside
+    // Pixels are sampled at their centres: a disc of radius 10 round (16, 16) covers pixels
+    // 6..25, the outermost in part, the same on every side.
     Image disc(32, 32, {0, 0, 0, 255});
     disc.FillCircle(16, 16, 10, white);
-    EXPECT_EQ(disc.Get(16, 16).r, 255);
-    EXPECT_EQ(disc.Get(16, 16 - 13).r, 0);
+    const auto cell = [](Rgba p) { return p.r == 255 ? '#' : p.r == 0 ? '.' : '+'; };
+    std::string across, column;
+    for (int k = 4; k < 28; ++k) {
+        across += cell(disc.Get(k, 16));
+        column += cell(disc.Get(16, k));
+    }
+    EXPECT_EQ(across, "..+##################+..");
+    EXPECT_EQ(column, across);
+    // A line of width 2 along a pixel row's centre: full on its row, half on the rows either
+    // side, with round ends one pixel long.
     Image line(32, 32, {0, 0, 0, 255});
     line.Line(4, 4.5f, 28, 4.5f, 2, white);
-    EXPECT_EQ(line.Get(4, 4).r, 255);
-    EXPECT_EQ(line.Get(27, 4).r, 255);
-    EXPECT_EQ(line.Get(16, 10).r, 0);
-    EXPECT_EQ(line.Get(31, 4).r, 0);
+    std::string along, down;
+    for (int x = 1; x < 31; ++x)
+        along += cell(line.Get(x, 4));
+    for (int y = 1; y < 8; ++y)
+        down += cell(line.Get(16, y));
+    EXPECT_EQ(along, "..##########################..");
+    EXPECT_EQ(down, "..+#+..");
+}
+
+TEST(AssetImages, NoiseIsContinuousAcrossCellsAndStaysInRange)
+{
+    for (float x : {2.0f, 3.0f, 7.0f})
+        for (float y : {0.5f, 4.0f}) {
+            EXPECT_NEAR(ValueNoise(x - 1e-4f, y, 8, 7), ValueNoise(x, y, 8, 7), 1e-3f) << x << "," << y;
+            EXPECT_NEAR(ValueNoise(y, x - 1e-4f, 8, 7), ValueNoise(y, x, 8, 7), 1e-3f) << y << "," << x;
+        }
+    float lo = 1, hi = -1;
+    for (int i = 0; i < 200; ++i) {
+        const float n = FractalNoise(i * 0.37f, i * 0.11f, 16, 4, 3);
+        lo = std::min(lo, n);
+        hi = std::max(hi, n);
+    }
+    EXPECT_GE(lo, -1.0f);
+    EXPECT_LE(hi, 1.0f);
+    EXPECT_GT(hi - lo, 0.5f);  // it varies
 }
 
 TEST(AssetMeshes, GeometryCarriesVerticesMaterialsAndItsSphere)
@@ -181,6 +213,29 @@ TEST(AssetMeshes, PrimitivesAreClosedOutwardFacingShapes)
         EXPECT_NE(v.normal, (Vec3{0, 0, -1}));
     }
 
+    // Texture coordinates repeat every `tile` units on each face.
+    MeshBuilder tiled;
+    tiled.Box({0, 0, 0}, {2, 3, 4}, 1);
+    const float dims[3] = {2, 3, 4};
+    for (size_t q = 0; q < tiled.Vertices().size(); q += 4) {
+        float u[2] = {1e9f, -1e9f}, v[2] = {1e9f, -1e9f};
+        for (size_t k = q; k < q + 4; ++k) {
+            const MeshVertex& vx = tiled.Vertices()[k];
+            u[0] = std::min(u[0], vx.u), u[1] = std::max(u[1], vx.u);
+            v[0] = std::min(v[0], vx.v), v[1] = std::max(v[1], vx.v);
+        }
+        // The face's two sides are the box's sizes other than along its normal.
+        const Vec3 n = tiled.Vertices()[q].normal;
+        const int axis = n.x != 0 ? 0 : n.y != 0 ? 1 : 2;
+        std::vector<float> want, got{u[1] - u[0], v[1] - v[0]};
+        for (int a = 0; a < 3; ++a)
+            if (a != axis)
+                want.push_back(dims[a]);
+        std::sort(got.begin(), got.end());
+        EXPECT_EQ(got, want) << "face " << q / 4;
+        EXPECT_EQ(std::min(u[0], v[0]), 0.0f) << "face " << q / 4;
+    }
+
     MeshBuilder can;
     can.Frustum({5, 0, 5}, 2, 1, 4, 8, true);
     EXPECT_EQ(can.TriangleCount(), 8u * 2 + 8u * 2);
@@ -191,6 +246,24 @@ TEST(AssetMeshes, PrimitivesAreClosedOutwardFacingShapes)
         EXPECT_GE(v.pos.y, 0.0f);
         EXPECT_LE(v.pos.y, 4.0f);
     }
+
+    // Round shapes close up: a fine frustum's surface is nearly the true one.
+    MeshBuilder fine;
+    fine.Frustum({0, 0, 0}, 2, 1, 4, 64, true);
+    float area = 0;
+    for (const MeshTriangle& t : fine.Triangles()) {
+        const Vec3 a = fine.Vertices()[t.v[0]].pos, b = fine.Vertices()[t.v[1]].pos, c = fine.Vertices()[t.v[2]].pos;
+        area += Length(Cross(b - a, c - a)) / 2;
+    }
+    const float slant = std::hypot(4.0f, 1.0f);
+    EXPECT_NEAR(area, kPi * (2 * 2 + 1 * 1) + kPi * (2 + 1) * slant, 0.3f);
+    MeshBuilder ball;
+    ball.Sphere({1, 2, 3}, 0.5f, 8, 12);
+    ExpectFacingAwayFrom(ball, {1, 2, 3});
+    for (const MeshVertex& v : ball.Vertices())
+        EXPECT_NEAR(Length(v.pos - Vec3{1, 2, 3}), 0.5f, 1e-5f);
+    // Two caps of one-triangle rows, six rings of two triangles a segment between them.
+    EXPECT_EQ(ball.TriangleCount(), 12u * 2 + 12u * 6 * 2);
 
     // A beam runs between its ends at its radius, whatever its direction.
     for (Vec3 end : {Vec3{0, 5, 0}, Vec3{3, 0, 4}, Vec3{0, -2, 0}}) {
@@ -232,6 +305,21 @@ TEST(AssetMeshes, TransformsNestAndAppendMergesMaterials)
     EXPECT_EQ(materials, (std::vector<int>{0, 0, 1, 1, 0, 0}));
     // The appended triangles point at the appended vertices.
     EXPECT_EQ(a.Triangles()[4].v[0], 8u);
+
+    // Skin weights apply to the vertices added after them.
+    MeshBuilder skin;
+    const uint8_t bones[4] = {1, 2, 3, 4};
+    const float weights[4] = {0.4f, 0.3f, 0.2f, 0.1f};
+    skin.SetBoneWeights(bones, weights);
+    skin.Vertex({}, {0, 1, 0}, 0, 0);
+    skin.SetBone(7);
+    skin.Vertex({}, {0, 1, 0}, 0, 0);
+    const MeshVertex& blended = skin.Vertices()[0];
+    const MeshVertex& single = skin.Vertices()[1];
+    EXPECT_EQ(std::vector<int>(blended.bones, blended.bones + 4), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(std::vector<float>(blended.weights, blended.weights + 4), (std::vector<float>{0.4f, 0.3f, 0.2f, 0.1f}));
+    EXPECT_EQ(std::vector<int>(single.bones, single.bones + 4), (std::vector<int>{7, 0, 0, 0}));
+    EXPECT_EQ(std::vector<float>(single.weights, single.weights + 4), (std::vector<float>{1, 0, 0, 0}));
 }
 
 TEST(AssetMeshes, LookAtFramesAreRightHandedAndAimed)
