@@ -10,6 +10,7 @@
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"
 #include "tools/assets/world/Balls.h"
+#include "tools/common/SceneLights.h"
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
@@ -274,11 +275,13 @@ bool DrawRow(const SheetContext& ctx, std::vector<Loaded>& row, const std::strin
     SheetCamera camera;
     RpClump* ground = BuildGround();
     const RwBBox box{{200, 200, 200}, {-200, -200, -200}};
-    LitWorld lit = CreateLitWorld(RpWorldCreate(&box), {-0.3f, -0.7f, -0.6f}, 0.45f, 0.7f);
-    bool ok = ground && camera.Create(kWidth, view.height, kViewWindow, 0.5f, 200.0f);
+    RpWorld* world = RpWorldCreate(&box);
+    tools::SceneLights lights;
+    bool ok = ground && camera.Create(kWidth, view.height, kViewWindow, 0.5f, 200.0f) &&
+              lights.Create(world, {0.45f, 0.45f, 0.45f, 1}, {0.7f, 0.7f, 0.665f, 1}, {-0.3f, -0.7f, -0.6f});
     if (ok) {
         camera.Place(view.frame);
-        RpWorldAddCamera(lit.world, camera.Camera());
+        RpWorldAddCamera(world, camera.Camera());
         ok = camera.Begin({176, 196, 214, 255});
         if (ok) {
             RpClumpRender(ground);
@@ -291,11 +294,12 @@ bool DrawRow(const SheetContext& ctx, std::vector<Loaded>& row, const std::strin
             camera.End();
             ok = camera.SavePng(ctx.outDir + "/" + name + ".png");
         }
-        RpWorldRemoveCamera(lit.world, camera.Camera());
+        RpWorldRemoveCamera(world, camera.Camera());
     }
     if (ground)
         RpClumpDestroy(ground);
-    DestroyLitWorld(lit, true);
+    lights.Destroy();
+    RpWorldDestroy(world);
     return ok;
 }
 
