@@ -1,43 +1,19 @@
-// Turning the stick by the primary camera's heading, with the renderer on the null device.
-#include "InputTestSupport.h"
+// Turning the stick by the primary camera's heading, checked through the camera's own
+// projection with the renderer on the null device.
+#include "support/InputTest.h"
 
-#include "engine/core/RwFrame.h"
+#include "engine/core/RwCamera.h"
+#include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
-
-#include <SDL.h>
+#include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-using inputtest::LogCapture;
-
 constexpr const char* kWarning = "TransformByCameraHeading";
-
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
-::testing::AssertionResult Near(const Vector3& got, const Vector3& want, float tolerance = 1e-5f)
-{
-    if (std::isfinite(got.x) && std::isfinite(got.y) && std::isfinite(got.z) &&
-        std::fabs(got.x - want.x) <= tolerance && std::fabs(got.y - want.y) <= tolerance &&
-        std::fabs(got.z - want.z) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.x << ", " << got.y << ", " << got.z << ") is not ("
-                                         << want.x << ", " << want.y << ", " << want.z << ")";
-}
-
-Vector3 ToVector(const RwV3d& v)
-{
-    return {v.x, v.y, v.z};
-}
 
 // The stick as a world direction on the ground, through the record.
 Vector3 Stick(float x, float y)
@@ -49,162 +25,102 @@ Vector3 Stick(float x, float y)
     return {input.x, 0.0f, input.y};
 }
 
-Vector3 OnGround(Vector3 v)
-{
-    v.y = 0.0f;
-    v.Normalize();
-    return v;
-}
-
-// The renderer on the null device, which needs a window but draws nothing.
-class Renderer {
-public:
-    static void Start()
+class CameraSpaceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        s_window = SDL_CreateWindow("camera space", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(s_window, nullptr) << SDL_GetError();
         RwGraphics* graphics = RwGraphics::Instance();
         graphics->SetDeviceKind(rwDeviceNull);
         graphics->SetScreenSize(64, 64);
-        ASSERT_TRUE(graphics->Initialise(s_window));
+        ASSERT_TRUE(graphics->Initialise(OffscreenWindow(64, 64)->GetSDLWindow()));
     }
-    static void Stop()
+    static void TearDownTestSuite()
     {
         if (RwGraphics::Exists()) {
             RwGraphics::Instance()->Destroy();
             RwGraphics::DestroyInstance();
         }
-        if (s_window)
-            SDL_DestroyWindow(s_window);
-        s_window = nullptr;
-        SDL_Quit();
+        CloseOffscreenWindow();
     }
-
-private:
-    static inline SDL_Window* s_window = nullptr;
-};
-
-class CameraSpaceTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { Renderer::Start(); }
-    static void TearDownTestSuite() { Renderer::Stop(); }
     void SetUp() override
     {
-        ASSERT_NE(RwGraphics::Instance()->GetPrimaryCamera(), nullptr);
-        frame = RwGraphics::Instance()->GetPrimaryCamera()->GetFrame();
-        ASSERT_NE(frame, nullptr);
-        RwFrameSetIdentity(frame);
+        camera = RwGraphics::Instance()->GetPrimaryCamera()->GetRwCamera();
+        frame = RwCameraGetFrame(camera);
+        Aim(0.0f, 0.0f, 0.0f);
+        TransformByCameraHeading({0.0f, 0.0f, 1.0f});  // the heading found: no warning pending
     }
-    // Leaves the heading found, so the next test starts without a pending warning.
-    void TearDown() override
+    // Turned about world up by yaw, then pitched down, then rolled about its view.
+    void Aim(float yaw, float pitch, float roll)
     {
         RwFrameSetIdentity(frame);
-        TransformByCameraHeading({0.0f, 0.0f, 1.0f});
+        const RwV3d up = {0.0f, 1.0f, 0.0f}, at = {0.0f, 0.0f, 1.0f}, left = {1.0f, 0.0f, 0.0f};
+        RwFrameRotate(frame, &at, roll, rwCombineReplace);
+        RwFrameRotate(frame, &left, pitch, rwCombinePostMultiply);
+        RwFrameRotate(frame, &up, yaw, rwCombinePostMultiply);
+        const RwV3d position = {3.0f, 10.0f, -4.0f};
+        RwFrameTranslate(frame, &position, rwCombinePostMultiply);
     }
-
-    void Turn(const RwV3d& axis, float degrees)
+    // Where a world point lands on the screen: x to the right, y down.
+    std::pair<float, float> OnScreen(const Vector3& p)
     {
-        RwFrameRotate(frame, &axis, degrees, rwCombinePostMultiply);
+        const RwMatrix* v = RwCameraGetViewMatrix(camera);
+        const float x = p.x * v->right.x + p.y * v->up.x + p.z * v->at.x + v->pos.x;
+        const float y = p.x * v->right.y + p.y * v->up.y + p.z * v->at.y + v->pos.y;
+        const float z = p.x * v->right.z + p.y * v->up.z + p.z * v->at.z + v->pos.z;
+        return {x / z, y / z};
     }
-    Vector3 Right() { return ToVector(RwFrameGetLTM(frame)->right); }
-    Vector3 Up() { return ToVector(RwFrameGetLTM(frame)->up); }
-    Vector3 At() { return ToVector(RwFrameGetLTM(frame)->at); }
 
+    RwCamera* camera = nullptr;
     RwFrame* frame = nullptr;
 };
 
-TEST_F(CameraSpaceTest, ACameraAlongZLeavesEveryDirectionAsItIs)
+TEST_F(CameraSpaceTest, TheStickMovesAPlayerTheSameWayOnTheScreenBehindAnyCamera)
 {
     LogCapture log;
-    for (const Vector3& v : {Vector3{1.0f, 0.0f, 0.0f}, Vector3{0.0f, 0.0f, -1.0f}, Vector3{0.3f, -2.0f, 0.7f}})
-        EXPECT_TRUE(Near(TransformByCameraHeading(v), v));
-    EXPECT_TRUE(Near(Stick(0.25f, -0.5f), {0.25f, 0.0f, -0.5f}));
-    EXPECT_EQ(Count(log.Text(), kWarning), 0);
+    for (const float yaw : {0.0f, 90.0f, -125.0f, 180.0f})
+        for (const float pitch : {0.0f, 50.0f, 90.0f}) {
+            Aim(yaw, pitch, 0.0f);
+            const RwMatrix* ltm = RwFrameGetLTM(frame);
+            // A player on the ground below the view's centre line.
+            const Vector3 player = Vector3{ltm->pos.x, ltm->pos.y, ltm->pos.z} +
+                                   Vector3{ltm->at.x, ltm->at.y, ltm->at.z} * 5.0f - Vector3{0.0f, 1.0f, 0.0f};
+            const auto [x, y] = OnScreen(player);
+            for (const auto& [sx, sy] : {std::pair{1.0f, 0.0f}, {-1.0f, 0.0f}, {0.0f, 1.0f}, {0.0f, -1.0f}}) {
+                const Vector3 step = Stick(sx, sy);
+                EXPECT_NEAR(step.Length(), 1.0f, 1e-5f);
+                const auto [movedX, movedY] = OnScreen(player + step * 0.5f);
+                // Screen right and down for stick right and down, and nothing across.
+                EXPECT_GT((movedX - x) * sx + (movedY - y) * sy, 1e-3f) << yaw << " " << pitch << " " << sx << sy;
+                EXPECT_NEAR((movedX - x) * sy - (movedY - y) * sx, 0.0f, 1e-4f) << yaw << " " << pitch;
+            }
+        }
+    // Rolled short of the vertical the heading still holds, and is not stretched.
+    Aim(30.0f, 0.0f, 60.0f);
+    EXPECT_NEAR(Stick(0.0f, 1.0f).Length(), 1.0f, 1e-5f);
+    EXPECT_EQ(log.Count(kWarning), 0);
 }
 
-TEST_F(CameraSpaceTest, TheStickFollowsTheCameraHeadingOnTheGround)
+TEST_F(CameraSpaceTest, WithoutAHeadingTheDirectionStaysAsItIsWithOneWarningEachTimeItIsLost)
 {
     LogCapture log;
-    Turn({0.0f, 1.0f, 0.0f}, 90.0f);
-    // A real quarter turn: the camera now looks along the x axis.
-    ASSERT_TRUE(Near(OnGround(At()), {At().x > 0 ? 1.0f : -1.0f, 0.0f, 0.0f}));
-    EXPECT_TRUE(Near(Stick(0.0f, 1.0f), At()));
-    EXPECT_TRUE(Near(Stick(1.0f, 0.0f), Right()));
-    EXPECT_TRUE(Near(TransformByCameraHeading({0.0f, 2.0f, 0.0f}), {0.0f, 2.0f, 0.0f}));
-
-    // Pitched down over the pitch, the stick still moves along the ground at full length.
-    RwFrameSetIdentity(frame);
-    Turn({0.0f, 1.0f, 0.0f}, -125.0f);
-    Turn({Right().x, Right().y, Right().z}, 50.0f);
-    ASSERT_LT(At().y, -0.5f);
-    EXPECT_TRUE(Near(Stick(0.0f, 1.0f), OnGround(At())));
-    EXPECT_TRUE(Near(Stick(-1.0f, 0.0f), Right() * -1.0f));
-    const Vector3 diagonal = Stick(0.6f, 0.8f);
-    EXPECT_TRUE(Near(diagonal, Right() * 0.6f + OnGround(At()) * 0.8f));
-    EXPECT_EQ(Count(log.Text(), kWarning), 0);
-}
-
-TEST_F(CameraSpaceTest, ALookDownCameraTurnsTheStickUpTheScreen)
-{
-    LogCapture log;
-    Turn({0.0f, 1.0f, 0.0f}, 30.0f);
-    Turn({Right().x, Right().y, Right().z}, 90.0f);
-    ASSERT_TRUE(Near(At(), {0.0f, -1.0f, 0.0f}));
-    // The right axis still lies on the ground, so the heading is the camera's screen up.
-    EXPECT_TRUE(Near(Stick(0.0f, 1.0f), OnGround(Up())));
-    EXPECT_TRUE(Near(Stick(1.0f, 0.0f), Right()));
-    EXPECT_EQ(Count(log.Text(), kWarning), 0);
-}
-
-TEST_F(CameraSpaceTest, ARightAxisAlongUpLeavesTheDirectionWithOneWarning)
-{
-    LogCapture log;
-    int expected = 0;
+    const Vector3 v{0.4f, -1.0f, 0.9f};
     for (const float roll : {90.0f, -90.0f}) {
-        RwFrameSetIdentity(frame);
-        Turn({0.0f, 0.0f, 1.0f}, roll);
-        ASSERT_GT(std::fabs(Right().y), 0.9999f);
-        const Vector3 v{0.4f, -1.0f, 0.9f};
-        EXPECT_TRUE(Near(TransformByCameraHeading(v), v, 0.0f));
-        EXPECT_TRUE(Near(Stick(0.5f, -0.5f), {0.5f, 0.0f, -0.5f}, 0.0f));
-        // Still lost on the next read: no second warning.
-        EXPECT_EQ(Count(log.Text(), kWarning), ++expected);
-
-        // Found again and lost again: a new warning.
-        RwFrameSetIdentity(frame);
-        TransformByCameraHeading(v);
-        Turn({0.0f, 0.0f, 1.0f}, roll);
-        TransformByCameraHeading(v);
-        EXPECT_EQ(Count(log.Text(), kWarning), ++expected);
-        RwFrameSetIdentity(frame);
+        Aim(0.0f, 0.0f, roll);  // right axis along up
+        for (int read = 0; read < 2; ++read) {
+            const Vector3 turned = TransformByCameraHeading(v);
+            EXPECT_EQ(std::vector<float>({turned.x, turned.y, turned.z}), std::vector<float>({v.x, v.y, v.z}));
+        }
+        Aim(0.0f, 0.0f, 0.0f);
         TransformByCameraHeading(v);
     }
+    EXPECT_EQ(log.Count(kWarning), 2);
 
-    // Rolled short of the vertical, the heading is real and forward is not stretched.
-    Turn({0.0f, 0.0f, 1.0f}, 60.0f);
-    EXPECT_TRUE(Near(Stick(0.0f, 1.0f), {0.0f, 0.0f, 1.0f}));
-    EXPECT_TRUE(Near(Stick(1.0f, 0.0f), {Right().x, 0.0f, Right().z}));
-    EXPECT_EQ(Count(log.Text(), kWarning), expected);
-}
-
-TEST(CameraSpaceWithoutCamera, LeavesTheDirectionWithOneWarning)
-{
-    // Start from a found heading, so the warning is this test's own.
-    Renderer::Start();
-    TransformByCameraHeading({0.0f, 0.0f, 1.0f});
-    Renderer::Stop();
-    ASSERT_FALSE(RwGraphics::Exists());
-    LogCapture log;
-    const Vector3 v{0.2f, 0.0f, -0.7f};
-    EXPECT_TRUE(Near(TransformByCameraHeading(v), v, 0.0f));
-    // A renderer that never started has no primary camera either.
-    RwGraphics::Instance();
-    EXPECT_TRUE(Near(Stick(-0.3f, 0.6f), {-0.3f, 0.0f, 0.6f}, 0.0f));
+    RwGraphics::Instance()->Destroy();
     RwGraphics::DestroyInstance();
-    EXPECT_EQ(Count(log.Text(), kWarning), 1);
-    EXPECT_TRUE(log.Contains("no primary camera"));
+    EXPECT_EQ(Stick(-0.3f, 0.6f).x, -0.3f);
+    RwGraphics::Instance();  // a renderer that never started has no camera either
+    EXPECT_EQ(Stick(-0.3f, 0.6f).z, 0.6f);
+    EXPECT_EQ(log.Count("there is no primary camera"), 1);
 }
 
 }  // namespace

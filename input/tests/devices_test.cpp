@@ -1,315 +1,122 @@
-#include "InputTestSupport.h"
+#include "support/InputTest.h"
 
-#include "input/InputEvents.h"
 #include "input/InputMappers.h"
 #include "input/VirtualKeys.h"
-#include "platform/Events.h"
 
 #include <SDL.h>
 
-using inputtest::InputTest;
-
 namespace {
 
-void Tap(KeyboardInput* keyboard, int key)
-{
-    keyboard->OnKeyDown(key);
-    keyboard->Update(0.02f);
-    keyboard->OnKeyUp(key);
-    keyboard->Update(0.02f);
-}
-
-TEST_F(InputTest, TwoKeysReleasedInOneFrameTypeOnlyTheHigherCode)
+TEST_F(InputTest, ReleasedKeysAreTypedOnePerFrameAndMatchInAnyCase)
 {
     keyboard()->OnKeyDown('A');
     keyboard()->OnKeyDown('B');
     keyboard()->Update(0.02f);
-    EXPECT_EQ(0, keyboard()->GetLastReleasedKey());
     keyboard()->OnKeyUp('A');
     keyboard()->OnKeyUp('B');
     keyboard()->Update(0.02f);
-    EXPECT_EQ('B', keyboard()->GetLastReleasedKey());
+    // Of two keys released in one frame only the higher code is typed.
+    EXPECT_EQ(keyboard()->GetLastReleasedKey(), 'B');
     EXPECT_TRUE(keyboard()->WasKeyReleased('A'));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("b"));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("ab"));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("ba"));
-}
-
-TEST_F(InputTest, TypedSequenceMatchesInAnyCaseUntilAnotherKey)
-{
     for (char c : {'C', 'A', 'T'})
-        Tap(keyboard(), c);
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("cat"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("CaT"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("at"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches(""));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("tac"));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("xcat"));
-    Tap(keyboard(), 'S');
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("cat"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("cats"));
+        Tap(c);
+    const std::pair<const char*, bool> matches[] = {{"bcat", true}, {"CaT", true}, {"at", true}, {"", true},
+                                                    {"tac", false}, {"abcat", false}, {"xcat", false}};
+    for (const auto& [text, match] : matches)
+        EXPECT_EQ(keyboard()->TypedSequenceMatches(text), match) << text;
     keyboard()->ClearTypedKeys();
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("s"));
-}
-
-TEST_F(InputTest, TypedBufferKeepsTheLast99Keys)
-{
+    EXPECT_FALSE(keyboard()->TypedSequenceMatches("t"));
     for (int i = 0; i < 150; ++i)
-        Tap(keyboard(), 'Z');
+        Tap('Z');
     EXPECT_TRUE(keyboard()->TypedSequenceMatches(std::string(99, 'z').c_str()));
     EXPECT_FALSE(keyboard()->TypedSequenceMatches(std::string(100, 'z').c_str()));
 }
 
-TEST_F(InputTest, KeyDownAndUpBetweenUpdatesMakesNoEdge)
+TEST_F(InputTest, HeldKeysEdgesAndCodesOutsideTheTable)
 {
+    for (int key : {-1, 0, 256, 100000})
+        keyboard()->OnKeyDown(key);
+    EXPECT_EQ(keyboard()->GetHeldKey(), -1);
+    keyboard()->OnKeyDown('A');
+    keyboard()->OnKeyDown('B');
+    keyboard()->OnKeyUp('A');
+    EXPECT_EQ(keyboard()->GetHeldKey(), 'B');
+    keyboard()->ClearHeldKey();
+    EXPECT_EQ(keyboard()->GetHeldKey(), -1);
+    EXPECT_TRUE(keyboard()->IsKeyDown('B')) << "clearing the held key leaves the key down";
+    // Down and up between two updates make no edge.
     keyboard()->OnKeyDown(vk::Space);
     keyboard()->OnKeyUp(vk::Space);
     keyboard()->Update(0.02f);
-    EXPECT_FALSE(keyboard()->WasKeyPressed(vk::Space));
-    EXPECT_FALSE(keyboard()->WasKeyReleased(vk::Space));
-    EXPECT_EQ(0, keyboard()->GetLastReleasedKey());
-    EXPECT_EQ(vk::Space, keyboard()->GetLastPressedKey());
+    EXPECT_EQ(std::vector<bool>({keyboard()->WasKeyPressed('B'), keyboard()->WasKeyPressed(vk::Space),
+                                 keyboard()->WasKeyReleased(vk::Space), keyboard()->IsKeyDown(256)}),
+              std::vector<bool>({true, false, false, false}));
+    EXPECT_EQ(keyboard()->GetLastPressedKey(), vk::Space);
 }
 
-TEST_F(InputTest, HeldKeyFollowsTheNewestKeyStillDown)
+TEST(VirtualKeys, ScancodesBecomeTheCodesOfAUSKeyboard)
 {
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    keyboard()->OnKeyDown('A');
-    keyboard()->OnKeyDown('B');
-    EXPECT_EQ('B', keyboard()->GetHeldKey());
-    keyboard()->OnKeyUp('A');
-    EXPECT_EQ('B', keyboard()->GetHeldKey());
-    keyboard()->ClearHeldKey();
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    EXPECT_TRUE(keyboard()->IsKeyDown('B')) << "clearing the held key leaves the key down";
-    keyboard()->OnKeyDown('C');
-    keyboard()->OnKeyUp('C');
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
+    const std::pair<SDL_Scancode, int> codes[] = {
+        {SDL_SCANCODE_A, 0x41}, {SDL_SCANCODE_Z, 0x5A},   {SDL_SCANCODE_0, 0x30},        {SDL_SCANCODE_1, 0x31},
+        {SDL_SCANCODE_9, 0x39}, {SDL_SCANCODE_KP_0, 0x60}, {SDL_SCANCODE_KP_9, 0x69},    {SDL_SCANCODE_F1, 0x70},
+        {SDL_SCANCODE_F12, 0x7B}, {SDL_SCANCODE_F13, 0x7C}, {SDL_SCANCODE_UP, 0x26},     {SDL_SCANCODE_KP_ENTER, 0x0D},
+        {SDL_SCANCODE_RSHIFT, 0x10}, {SDL_SCANCODE_RCTRL, 0x11}, {SDL_SCANCODE_SEMICOLON, 0xBA},
+        {SDL_SCANCODE_UNKNOWN, 0}, {SDL_SCANCODE_AUDIOPLAY, 0}};
+    for (const auto& [scancode, code] : codes)
+        EXPECT_EQ(vk::FromScancode(scancode), code) << SDL_GetScancodeName(scancode);
 }
 
-TEST_F(InputTest, KeyCodesOutsideTheTableAreIgnored)
-{
-    for (int key : {-1, 0, 256, 100000}) {
-        keyboard()->OnKeyDown(key);
-        EXPECT_FALSE(keyboard()->IsKeyDown(key));
-        keyboard()->OnKeyUp(key);
-    }
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    EXPECT_EQ(0, keyboard()->GetLastPressedKey());
-}
-
-TEST(VirtualKeys, ScancodesTranslateToGameCodes)
-{
-    EXPECT_EQ(0x41, vk::FromScancode(SDL_SCANCODE_A));
-    EXPECT_EQ(0x5A, vk::FromScancode(SDL_SCANCODE_Z));
-    EXPECT_EQ(0x30, vk::FromScancode(SDL_SCANCODE_0));
-    EXPECT_EQ(0x31, vk::FromScancode(SDL_SCANCODE_1));
-    EXPECT_EQ(0x39, vk::FromScancode(SDL_SCANCODE_9));
-    EXPECT_EQ(0x60, vk::FromScancode(SDL_SCANCODE_KP_0));
-    EXPECT_EQ(0x61, vk::FromScancode(SDL_SCANCODE_KP_1));
-    EXPECT_EQ(0x69, vk::FromScancode(SDL_SCANCODE_KP_9));
-    EXPECT_EQ(0x70, vk::FromScancode(SDL_SCANCODE_F1));
-    EXPECT_EQ(0x7B, vk::FromScancode(SDL_SCANCODE_F12));
-    EXPECT_EQ(0x7C, vk::FromScancode(SDL_SCANCODE_F13));
-    EXPECT_EQ(0x26, vk::FromScancode(SDL_SCANCODE_UP));
-    EXPECT_EQ(0x0D, vk::FromScancode(SDL_SCANCODE_KP_ENTER));
-    EXPECT_EQ(0x10, vk::FromScancode(SDL_SCANCODE_LSHIFT));
-    EXPECT_EQ(0x10, vk::FromScancode(SDL_SCANCODE_RSHIFT));
-    EXPECT_EQ(0x11, vk::FromScancode(SDL_SCANCODE_RCTRL));
-    EXPECT_EQ(0xBA, vk::FromScancode(SDL_SCANCODE_SEMICOLON));
-    EXPECT_EQ(0xDE, vk::FromScancode(SDL_SCANCODE_APOSTROPHE));
-    EXPECT_EQ(0, vk::FromScancode(SDL_SCANCODE_UNKNOWN));
-    EXPECT_EQ(0, vk::FromScancode(SDL_SCANCODE_AUDIOPLAY));
-}
-
-class EventFeedTest : public InputTest {
-protected:
-    void SetUp() override
-    {
-        InputTest::SetUp();
-        ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_EVENTS)) << SDL_GetError();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-    void TearDown() override
-    {
-        SDL_QuitSubSystem(SDL_INIT_EVENTS);
-        InputTest::TearDown();
-    }
-
-    static void PushKey(SDL_Scancode scancode, bool down)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = scancode;
-        ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
-    }
-    static void PushMotion(int x, int y, uint32_t state)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.x = x;
-        event.motion.y = y;
-        event.motion.state = state;
-        ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
-    }
-    static void PushWheel(int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEWHEEL;
-        event.wheel.y = y;
-        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-        ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
-    }
-
-    InputEventHandler m_handler;
-};
-
-TEST_F(EventFeedTest, PushedKeysReachTheKeyboardByGameCode)
-{
-    PushKey(SDL_SCANCODE_W, true);
-    PushKey(SDL_SCANCODE_KP_2, true);
-    PushKey(SDL_SCANCODE_AUDIOPLAY, true);  // no game code: dropped
-    platform::PumpEvents(m_handler);
-    keyboard()->Update(0.02f);
-    EXPECT_TRUE(keyboard()->WasKeyPressed('W'));
-    EXPECT_TRUE(keyboard()->IsKeyDown(vk::Numpad(2)));
-    EXPECT_EQ(vk::Numpad(2), keyboard()->GetHeldKey());
-
-    PushKey(SDL_SCANCODE_KP_2, false);
-    PushKey(SDL_SCANCODE_AUDIOPLAY, false);
-    platform::PumpEvents(m_handler);
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(vk::Numpad(2), keyboard()->GetLastReleasedKey());
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    EXPECT_TRUE(keyboard()->IsKeyDown('W'));
-}
-
-TEST_F(EventFeedTest, MouseEventsCountOnlyWithFocus)
-{
-    MouseInput* mouse = MouseInput::Instance();
-    PushMotion(10, 20, SDL_BUTTON_RMASK);
-    PushWheel(-2);
-    platform::PumpEvents(m_handler);
-    mouse->Update(0.02f);
-    int x = 0, y = 0;
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(10, x);
-    EXPECT_EQ(20, y);
-    EXPECT_EQ(MouseInput::kRight, mouse->GetButtons());
-    EXPECT_EQ(-2, mouse->GetWheel());
-
-    m_handler.OnFocus(false);
-    PushMotion(50, 60, SDL_BUTTON_LMASK);
-    platform::PumpEvents(m_handler);
-    mouse->Update(0.02f);
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(10, x);
-    EXPECT_EQ(MouseInput::kRight, mouse->GetButtons());
-    EXPECT_EQ(0, mouse->GetWheel()) << "a wheel notch counts for one update";
-
-    // With the cursor hidden the tick owns the position; events bring buttons only.
-    m_handler.OnFocus(true);
-    mouse->HideCursor(true);
-    PushMotion(70, 80, SDL_BUTTON_LMASK | SDL_BUTTON_MMASK);
-    platform::PumpEvents(m_handler);
-    mouse->Update(0.02f);
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(10, x);
-    EXPECT_EQ(MouseInput::kLeft | MouseInput::kMiddle, mouse->GetButtons());
-    mouse->HideCursor(false);
-}
-
-TEST_F(InputTest, MouseStateAndDelta)
-{
-    MouseInput* mouse = MouseInput::Instance();
-    mouse->SetState(100, 50, 0);
-    mouse->Update(0.02f);
-    int dx = 1, dy = 1;
-    mouse->GetDelta(dx, dy);
-    EXPECT_EQ(0, dx) << "no delta on the first update";
-    EXPECT_EQ(0, dy);
-
-    mouse->SetState(-1, -1, 1);  // buttons only
-    mouse->Update(0.02f);
-    int x = 0, y = 0;
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(100, x);
-    EXPECT_EQ(50, y);
-    EXPECT_EQ(1u, mouse->GetButtons());
-    EXPECT_EQ(1u, mouse->GetButtonsPressed());
-
-    mouse->SetState(110, 45, MouseInput::kUnchanged);
-    mouse->Update(0.02f);
-    mouse->GetDelta(dx, dy);
-    EXPECT_EQ(10, dx);
-    EXPECT_EQ(-5, dy);
-    EXPECT_EQ(1u, mouse->GetButtons());
-    EXPECT_EQ(0u, mouse->GetButtonsPressed());
-
-    mouse->ResetPosition(400, 300);
-    mouse->Update(0.02f);
-    mouse->GetDelta(dx, dy);
-    EXPECT_EQ(0, dx);
-    EXPECT_EQ(0, dy);
-}
-
-TEST_F(InputTest, DefaultMapperReportsMouseBitsAndRawKeys)
+TEST_F(InputTest, MouseStateAndItsNamedValues)
 {
     InputMapperDefault mapper;
     MouseInput* mouse = MouseInput::Instance();
-    mouse->SetState(7, 9, MouseInput::kRight | MouseInput::kMiddle);
+    mouse->SetState(100, 50, MouseInput::kRight | MouseInput::kMiddle);
     mouse->Update(0.02f);
-    EXPECT_EQ(2.0f, mapper.GetValue("mouse button r"));
-    EXPECT_EQ(16.0f, mapper.GetValue("mouse button m"));
-    EXPECT_EQ(0.0f, mapper.GetValue("mouse button l"));
-    EXPECT_EQ(18.0f, mapper.GetValue("mouse buttons"));
-    EXPECT_EQ(2.0f, mapper.GetValue("mouse event r"));
-    EXPECT_EQ(7.0f, mapper.GetValue("mouse pos x"));
-    EXPECT_EQ(9.0f, mapper.GetValue("mouse pos y"));
+    mouse->SetState(MouseInput::kUnchanged, MouseInput::kUnchanged, MouseInput::kLeft);
+    mouse->SetState(110, 45, MouseInput::kUnchanged);
     mouse->Update(0.02f);
-    EXPECT_EQ(0.0f, mapper.GetValue("mouse event r")) << "held, not newly pressed";
-    EXPECT_EQ(2.0f, mapper.GetValue("mouse button r"));
-
-    keyboard()->OnKeyDown(65);
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(1.0f, mapper.GetValue("key event 65"));
-    EXPECT_EQ(1.0f, mapper.GetValue("key pressed 65"));
-    EXPECT_EQ(0.0f, mapper.GetValue("key pressed 66"));
-    EXPECT_EQ(0.0f, mapper.GetValue("key pressed 9999"));
-    EXPECT_EQ(0.0f, mapper.GetValue("key event nonsense"));
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(0.0f, mapper.GetValue("key event 65"));
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("menu up"));
-    EXPECT_FALSE(mapper.Capture("keyboard"));
+    // The button's own bit is the value; events are the buttons newly down.
+    const std::pair<const char*, float> values[] = {
+        {"mouse pos x", 110}, {"mouse pos y", 45}, {"mouse delta x", 10}, {"mouse delta y", -5},
+        {"mouse button l", 1}, {"mouse button m", 0}, {"mouse button r", 0}, {"mouse buttons", 1},
+        {"mouse event l", 1}, {"mouse event r", 0}, {"mouse events", 1}, {"menu up", InputMapper::kUnknown}};
+    for (const auto& [name, value] : values)
+        EXPECT_EQ(mapper.GetValue(name), value) << name;
+    mouse->ResetPosition(400, 300);
+    mouse->Update(0.02f);
+    EXPECT_EQ(mapper.GetValue("mouse delta x") + mapper.GetValue("mouse events"), 0.0f);
+    EXPECT_EQ(MouseInput::ButtonsFromSDL(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_RMASK), 19u);
+    EXPECT_TRUE(mapper.Capture("mouse"));
+    EXPECT_TRUE(mouse->IsCursorHidden());
+    EXPECT_FALSE(mapper.Release("keyboard"));
+    EXPECT_TRUE(mapper.Release("mouse"));
+    EXPECT_FALSE(mouse->IsCursorHidden());
 }
 
-TEST_F(InputTest, GameMapperKeysAndCheats)
+TEST_F(InputTest, TheDefaultMapperReadsRawKeysAndTheGameMapperItsFixedKeysAndCheats)
 {
-    InputMapperGameTB mapper;
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("(0):up"));
-    EXPECT_EQ(0.0f, mapper.GetValue("pause game"));
-
+    InputMapperDefault raw;
+    InputMapperGameTB game;
     keyboard()->OnKeyDown(vk::Return);
     keyboard()->OnKeyDown(vk::F(7));
     keyboard()->Update(0.02f);
-    EXPECT_EQ(1.0f, mapper.GetValue("menu select"));
-    EXPECT_EQ(1.0f, mapper.GetValue("zoom in camera"));
-    EXPECT_EQ(0.0f, mapper.GetValue("menu back"));
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(0.0f, mapper.GetValue("menu select")) << "an edge, not a level";
-    EXPECT_EQ(1.0f, mapper.GetValue("zoom in camera")) << "a level";
-    EXPECT_EQ(0.0f, mapper.GetValue("any key press"));
+    const std::pair<const char*, float> first[] = {
+        {"key event 13", 1}, {"key pressed 13", 1}, {"key pressed 66", 0}, {"key pressed 9999", 0},
+        {"key event nonsense", 0}, {"menu select", 1}, {"zoom in camera", 1}, {"menu back", 0},
+        {"pause game", 0}, {"any key press", 0}, {"(0):up", InputMapper::kUnknown}};
+    for (const auto& [name, value] : first)
+        EXPECT_EQ(raw.GetValue(name) == InputMapper::kUnknown ? game.GetValue(name) : raw.GetValue(name), value) << name;
     keyboard()->OnKeyUp(vk::F(7));
     keyboard()->Update(0.02f);
-    EXPECT_EQ(1.0f, mapper.GetValue("any key press"));
-
+    // Edges last one frame, levels as long as the key.
+    EXPECT_EQ(std::vector<float>({raw.GetValue("key event 13"), game.GetValue("menu select"),
+                                  game.GetValue("zoom in camera"), game.GetValue("any key press")}),
+              std::vector<float>({0, 0, 0, 1}));
     for (char c : std::string("CHEAT SKIP"))
-        Tap(keyboard(), c);
-    EXPECT_EQ(0.0f, mapper.GetValue("cheat win"));
-    EXPECT_EQ(1.0f, mapper.GetValue("cheat skip"));
-    EXPECT_EQ(0.0f, mapper.GetValue("cheat skip")) << "the typed keys were cleared";
+        Tap(c);
+    EXPECT_EQ(game.GetValue("cheat win"), 0.0f);
+    EXPECT_EQ(game.GetValue("cheat skip"), 1.0f);
+    EXPECT_EQ(game.GetValue("cheat skip"), 0.0f) << "the typed keys were cleared";
 }
 
 }  // namespace

@@ -1,168 +1,107 @@
-#include "InputTestSupport.h"
+// A virtual SDL joystick with eight axes (X, Y, Z, Rx, Ry, Rz, two sliders) and 16 buttons,
+// opened by DXInput as device 1.
+#include "support/InputTest.h"
 
 #include <SDL.h>
 
-using inputtest::InputTest;
-
 namespace {
 
-// A virtual SDL joystick with eight axes (X, Y, Z, Rx, Ry, Rz, two sliders) and 16
-// buttons, opened by DXInput as device 1.
 class VirtualJoystickTest : public InputTest {
 protected:
     void SetUp() override
     {
         InputTest::SetUp();
-        ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_JOYSTICK)) << SDL_GetError();
-        m_deviceIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 8, 16, 0);
-        ASSERT_GE(m_deviceIndex, 0) << SDL_GetError();
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+        m_index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 8, 16, 0);
+        ASSERT_GE(m_index, 0) << SDL_GetError();
         ASSERT_TRUE(DXInput::Instance()->Init());
-        ASSERT_EQ(1, DXInput::Instance()->GetJoystickCount());
-        m_joystick = SDL_JoystickOpen(m_deviceIndex);  // the same device, counted twice
-        ASSERT_NE(nullptr, m_joystick) << SDL_GetError();
+        ASSERT_TRUE(DXInput::Instance()->Init()) << "a second start lists the joystick once";
+        m_stick = SDL_JoystickOpen(m_index);  // the same device, opened again to move it
         m_pad = PlatformInputDevices::Instance()->GetInputMapper(1);
-        ASSERT_NE(nullptr, m_pad);
+        ASSERT_NE(m_pad, nullptr);
         controller()->RegisterInputMapper(m_pad);
     }
     void TearDown() override
     {
-        if (m_joystick)
-            SDL_JoystickClose(m_joystick);
+        SDL_JoystickClose(m_stick);
         InputTest::TearDown();  // closes DXInput's handle
-        if (m_deviceIndex >= 0)
-            SDL_JoystickDetachVirtual(m_deviceIndex);
+        if (m_index >= 0)
+            SDL_JoystickDetachVirtual(m_index);
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     }
+    void Set(int axis, float value) { SDL_JoystickSetVirtualAxis(m_stick, axis, static_cast<Sint16>(value * 32767)); }
+    void Button(int button, bool down) { SDL_JoystickSetVirtualButton(m_stick, button, down); }
 
-    void SetAxis(int axis, float value)
-    {
-        const auto raw = static_cast<Sint16>(value >= 0 ? value * 32767 : value * 32768);
-        ASSERT_EQ(0, SDL_JoystickSetVirtualAxis(m_joystick, axis, raw)) << SDL_GetError();
-    }
-    void SetButton(int button, bool down)
-    {
-        ASSERT_EQ(0, SDL_JoystickSetVirtualButton(m_joystick, button, down ? SDL_PRESSED : SDL_RELEASED))
-            << SDL_GetError();
-    }
-
-    int m_deviceIndex = -1;
-    SDL_Joystick* m_joystick = nullptr;
+    int m_index = -1;
+    SDL_Joystick* m_stick = nullptr;
     ConfigurableInputMapper* m_pad = nullptr;
 };
 
-TEST_F(VirtualJoystickTest, DevicesAreNumberedKeyboardFirst)
+TEST_F(VirtualJoystickTest, DevicesAreNumberedKeyboardFirstAndKeepTheirNumbers)
 {
     PlatformInputDevices* devices = PlatformInputDevices::Instance();
-    EXPECT_EQ(2, devices->GetNumDevices());
-    EXPECT_NE(nullptr, dynamic_cast<ConfigurableKeyboardInputMapper*>(devices->GetInputMapper(0)));
-    auto* pad = dynamic_cast<ConfigurableJoystickInputMapper*>(m_pad);
-    ASSERT_NE(nullptr, pad);
-    EXPECT_EQ(0, pad->GetJoystickIndex());
-    EXPECT_EQ(m_pad, devices->GetInputMapper(1)) << "cached";
-    EXPECT_EQ(nullptr, devices->GetInputMapper(2));
-    EXPECT_EQ(nullptr, devices->GetInputMapper(-1));
-}
+    EXPECT_EQ(devices->GetNumDevices(), 2);
+    EXPECT_NE(dynamic_cast<ConfigurableKeyboardInputMapper*>(devices->GetInputMapper(0)), nullptr);
+    EXPECT_EQ(dynamic_cast<ConfigurableJoystickInputMapper*>(m_pad)->GetJoystickIndex(), 0);
+    EXPECT_EQ(devices->GetInputMapper(1), m_pad) << "made once";
+    EXPECT_EQ(devices->GetInputMapper(2), nullptr);
+    EXPECT_EQ(devices->GetInputMapper(-1), nullptr);
+    EXPECT_EQ(DXInput::Instance()->GetJoystick(1), nullptr);
 
-TEST_F(VirtualJoystickTest, StickDrivesPlayerActionOnceClaimed)
-{
-    SetAxis(0, -0.5f);
+    // Unplugged, it reads zero and the numbers do not shift.
+    Button(0, true);
     Frame();
-    EXPECT_EQ(0.0f, Value("(0):left")) << "an unclaimed joystick does not answer for a player";
-    EXPECT_EQ(InputMapper::kUnknown, m_pad->GetValue("(0):left"));
-    EXPECT_NEAR(0.5f, Value("(menu):left"), 0.001f);
-
-    m_pad->SetClaimed(0, true);
-    EXPECT_NEAR(0.5f, Value("(0):left"), 0.001f);
-    EXPECT_EQ(0.0f, Value("(0):right"));
-    EXPECT_EQ(0.0f, Value("(1):left"));
-
-    SetAxis(1, 1.0f);
-    Frame();
-    EXPECT_NEAR(1.0f, Value("(0):down"), 0.001f);
-    const ControllerInput input = GetControllerInput("(0):");
-    EXPECT_NEAR(-0.5f, input.x, 0.001f);
-    EXPECT_NEAR(1.0f, input.y, 0.001f);
-}
-
-TEST_F(VirtualJoystickTest, ButtonDrivesMenuActionWithEdges)
-{
-    Press("(menu):button a");
-    SetButton(0, true);
-    Frame();
-    EXPECT_EQ(1.0f, Press("(menu):button a"));
-    JoystickInput* joystick = DXInput::Instance()->GetJoystick(0);
-    EXPECT_TRUE(joystick->WasButtonPressed(0));
-    EXPECT_EQ(1u, joystick->GetButtonMask());
-
-    SetButton(7, true);  // "BUTTON_H"
-    Frame();
-    EXPECT_EQ(0.0f, Press("(menu):button a"));
-    EXPECT_EQ(1.0f, Value("(menu):button h"));
-    EXPECT_EQ(0x81u, joystick->GetButtonMask());
-    EXPECT_EQ(0x80u, joystick->GetPressedMask());
-
-    SetButton(0, false);
-    Frame();
-    EXPECT_EQ(1.0f, Release("(menu):button a"));
-}
-
-TEST_F(VirtualJoystickTest, StickDeadZoneIsPointTwoWithoutRescaling)
-{
-    SetAxis(0, -0.1f);
-    Frame();
-    EXPECT_EQ(0.0f, m_pad->GetValue("(menu):left"));
-    EXPECT_EQ(0.0f, m_pad->GetValue("(menu):right"));
-
-    SetAxis(0, -0.19f);
-    Frame();
-    EXPECT_EQ(0.0f, m_pad->GetValue("(menu):left"));
-
-    SetAxis(0, 0.2f);
-    Frame();
-    EXPECT_NEAR(0.2f, m_pad->GetValue("(menu):right"), 0.001f);
-    EXPECT_EQ(0.0f, m_pad->GetValue("(menu):left"));
-
-    SetAxis(0, -0.5f);
-    Frame();
-    EXPECT_NEAR(0.5f, m_pad->GetValue("(menu):left"), 0.001f);
-    EXPECT_EQ(0.0f, m_pad->GetValue("(menu):right"));
-
-    // The second stick is the first slider (the seventh axis).
-    m_pad->SetBinding("(menu):up", kStick2Up);
-    SetAxis(6, -0.75f);
-    Frame();
-    EXPECT_NEAR(0.75f, m_pad->GetValue("(menu):up"), 0.001f);
-}
-
-TEST_F(VirtualJoystickTest, AxesScaleToThousandths)
-{
-    SetAxis(0, 1.0f);
-    SetAxis(1, -1.0f);
-    SetAxis(5, 0.5f);
-    Frame();
-    const JoystickInput* joystick = DXInput::Instance()->GetJoystick(0);
-    EXPECT_EQ(1000, joystick->GetState().x);
-    EXPECT_EQ(-1000, joystick->GetState().y);
-    EXPECT_FLOAT_EQ(1.0f, joystick->GetX());
-    EXPECT_NEAR(0.5f, joystick->GetRz(), 0.001f);
-}
-
-TEST_F(VirtualJoystickTest, UnpluggedJoystickReadsZero)
-{
-    SetButton(0, true);
-    SetAxis(0, -1.0f);
-    Frame();
-    EXPECT_EQ(1.0f, Value("(menu):button a"));
-
-    SDL_JoystickClose(m_joystick);
-    m_joystick = nullptr;
-    ASSERT_EQ(0, SDL_JoystickDetachVirtual(m_deviceIndex));
-    m_deviceIndex = -1;
+    EXPECT_EQ(Value("(menu):button a"), 1.0f);
+    SDL_JoystickClose(m_stick);
+    m_stick = nullptr;
+    ASSERT_EQ(SDL_JoystickDetachVirtual(m_index), 0);
+    m_index = -1;
     Frame();
     EXPECT_FALSE(DXInput::Instance()->GetJoystick(0)->Poll());
-    EXPECT_EQ(0.0f, Value("(menu):button a"));
-    EXPECT_EQ(0.0f, Value("(menu):left"));
-    EXPECT_EQ(2, PlatformInputDevices::Instance()->GetNumDevices()) << "device numbers do not shift";
+    EXPECT_EQ(Value("(menu):button a"), 0.0f);
+    EXPECT_EQ(devices->GetNumDevices(), 2);
+}
+
+TEST_F(VirtualJoystickTest, AxesAndButtonsAnswerTheActionsPastTheDeadZoneOnceClaimed)
+{
+    m_pad->SetBinding("(menu):up", kStick2Up);  // the second stick is the first slider
+    // Axis X, then the slider: the value each action reads.
+    const struct {
+        float x, slider, left, right, up;
+    } cases[] = {{-0.1f, 0.0f, 0.0f, 0.0f, 0.0f}, {-0.19f, -0.75f, 0.0f, 0.0f, 0.75f},
+                 {0.2f, 0.0f, 0.0f, 0.2f, 0.0f},  {-0.5f, 0.0f, 0.5f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f, 1.0f, 0.0f}};
+    for (const auto& c : cases) {
+        Set(0, c.x);
+        Set(6, c.slider);
+        Frame();
+        EXPECT_NEAR(Value("(menu):left"), c.left, 0.001f) << c.x;
+        EXPECT_NEAR(Value("(menu):right"), c.right, 0.001f) << c.x;
+        EXPECT_NEAR(Value("(menu):up"), c.up, 0.001f) << c.slider;
+    }
+    const JoystickInput* joystick = DXInput::Instance()->GetJoystick(0);
+    Set(1, -1.0f);
+    Set(5, 0.5f);
+    Frame();
+    EXPECT_EQ(std::vector<int32_t>({joystick->GetState().x, joystick->GetState().y}), std::vector<int32_t>({1000, -1000}));
+    EXPECT_NEAR(joystick->GetRz(), 0.5f, 0.001f);
+    EXPECT_EQ(Value("(0):left"), 0.0f) << "an unclaimed joystick does not answer for a player";
+    m_pad->SetClaimed(0, true);
+    EXPECT_NEAR(GetControllerInput("(0):").y, -1.0f, 0.001f);
+
+    Press("(menu):button a");
+    Button(0, true);
+    Frame();
+    EXPECT_EQ(Press("(menu):button a"), 1.0f);
+    Button(7, true);  // "BUTTON_H"
+    Frame();
+    EXPECT_EQ(Press("(menu):button a"), 0.0f);
+    EXPECT_EQ(Value("(menu):button h"), 1.0f);
+    EXPECT_EQ(joystick->GetButtonMask(), 0x81u);
+    EXPECT_EQ(joystick->GetPressedMask(), 0x80u);
+    EXPECT_TRUE(joystick->WasButtonPressed(7) && !joystick->WasButtonPressed(0));
+    Button(0, false);
+    Frame();
+    EXPECT_EQ(Release("(menu):button a"), 1.0f);
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "input/ConfigurableInputMapper.h"
+#include "input/InputController.h"
+#include "input/JoystickInput.h"
+#include "input/KeyboardInput.h"
+#include "input/MouseInput.h"
+#include "input/PlatformInputDevices.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+// Answers from a table; names it does not hold are unknown.
+class TableMapper : public InputMapper {
+public:
+    bool Capture(const char*) override { return false; }
+    bool Release(const char*) override { return false; }
+    float GetValue(const std::string& name) override
+    {
+        auto it = values.find(name);
+        return it == values.end() ? kUnknown : it->second;
+    }
+    std::map<std::string, float> values;
+};
+
+// Every test starts with fresh input singletons.
+class InputTest : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset()
+    {
+        PlatformInputDevices::DestroyInstance();
+        BufferedInputController::DestroyInstance();
+        KeyboardInput::DestroyInstance();
+        MouseInput::DestroyInstance();
+        DXInput::DestroyInstance();
+    }
+
+    static BufferedInputController* controller() { return BufferedInputController::Instance(); }
+    static KeyboardInput* keyboard() { return KeyboardInput::Instance(); }
+
+    // The tick's input updates.
+    static void Frame(float dt = 0.02f)
+    {
+        KeyboardInput::Instance()->Update(dt);
+        MouseInput::Instance()->Update(dt);
+        DXInput::Instance()->Update(dt);
+        BufferedInputController::Instance()->Update(dt);
+    }
+    static void Tap(int key)
+    {
+        keyboard()->OnKeyDown(key);
+        keyboard()->Update(0.02f);
+        keyboard()->OnKeyUp(key);
+        keyboard()->Update(0.02f);
+    }
+    static float Press(const std::string& name) { return controller()->GetAction(name, InputController::kPressEdge); }
+    static float Release(const std::string& name) { return controller()->GetAction(name, InputController::kReleaseEdge); }
+    static float Value(const std::string& name) { return controller()->GetAction(name, InputController::kValue); }
+};
