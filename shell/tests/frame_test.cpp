@@ -1,5 +1,4 @@
-// Frames on a fake clock: the tick, the idle pass and the frame limiter, with pushed SDL
-// events and a virtual joystick reaching the game through the render window.
+// Idle passes on a fake clock, with pushed SDL events and a virtual joystick.
 #include <gtest/gtest.h>
 
 #include "framework/GameState.h"
@@ -33,7 +32,7 @@ struct Recorder : GameState, ControlPanel, InputMapper {
     int HandleEvent(const char* event, intptr_t, intptr_t) override { return events.push_back(event), 1; }
     float GetSpeed() override { return speed; }
     bool IsPaused() override { return paused; }
-    void SetPaused(bool p) override { paused = p, ++pauseSets; }
+    void SetPaused(bool p) override { paused = p; }
     bool Capture(const char*) override { return false; }
     bool Release(const char*) override { return false; }
     float GetValue(const std::string& name) override { return name == "pause game" ? pauseKey : kUnknown; }
@@ -41,7 +40,6 @@ struct Recorder : GameState, ControlPanel, InputMapper {
     std::vector<std::string> events;
     float speed = 1.0f, pauseKey = 0.0f;
     bool paused = false;
-    int pauseSets = 0;
 };
 
 SDL_Event Event(Uint32 type, int a = 0, int x = 0, int y = 0, Uint32 mask = 0)
@@ -63,157 +61,112 @@ SDL_Event Event(Uint32 type, int a = 0, int x = 0, int y = 0, Uint32 mask = 0)
 
 class Frame : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
         UseOffscreenDriverUnlessSet();
         ASSERT_TRUE(platform::Init());
-    }
-    static void TearDownTestSuite() { platform::Shutdown(); }
-    void SetUp() override
-    {
         MainProgram::Instance()->PushState(recorder);
-        MainProgram::Instance()->Update(0.0f);
-        window.SetTickHost(&g_clock);
         theApp.GetRenderWindow().SetTickHost(&g_clock);
         shell_input::Init();
         BufferedInputController::Instance()->RegisterInputMapper(recorder);
-        Pass(0);  // sets the reference
+        Pass(0);  // the time since the last test is not this test's
         recorder->updates.clear();
     }
     void TearDown() override
     {
+        shell_input::HideCursor(false);
         theApp.SetControlPanel(nullptr);
-        BufferedInputController::Instance()->UnregisterInputMapper(recorder);
         shell_input::Exit();
-        MainProgram::Instance()->Exit();
+        MainProgram::Instance()->Exit();  // deletes the recorder, which leaves the controller
     }
 
-    // The events pumped, then a tick ms after the last pass.
-    bool Pass(double ms, std::initializer_list<SDL_Event> events = {})
+    // The events pumped into the render window, then an idle pass ms after the last.
+    static void Pass(double ms, std::initializer_list<SDL_Event> events = {})
     {
         for (SDL_Event e : events)
             EXPECT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-        platform::PumpEvents(window);
+        platform::PumpEvents(theApp.GetRenderWindow());
         g_clock.now += static_cast<uint64_t>(ms * 1000);
-        return window.Tick();
-    }
-    void Idle(double ms, int passes = 1)
-    {
-        for (int i = 0; i < passes; ++i, g_clock.now += static_cast<uint64_t>(ms * 1000))
-            theApp.OnIdle(0);
+        theApp.OnIdle(0);
     }
     static float Action(const std::string& name, int mode = InputController::kValue)
     {
         return BufferedInputController::Instance()->GetAction(name, mode);
     }
 
-    RenderWindow window;
     Recorder* recorder = new Recorder();  // the program deletes it
 };
 
-TEST_F(Frame, ShortTicksAccumulateAndAStallIsClamped)
+TEST_F(Frame, ShortTicksAddUpAndWithoutFocusOrVisibilityTheGameIsFrozenAndTheMouseIgnored)
 {
-    for (double ms : {3.0, 3.0, 2000.0, 10.0})
-        EXPECT_TRUE(Pass(ms));
-    // Measured from 0, not from 3; of the two-second stall 0.3 s is kept.
-    ASSERT_EQ(recorder->updates.size(), 3u);
-    EXPECT_NEAR(recorder->updates[0], 0.006f, 1e-6f);
-    EXPECT_FLOAT_EQ(recorder->updates[1], 0.3f);
-    EXPECT_NEAR(window.GetDeltaTime(), 0.010f, 1e-6f);
-}
-
-TEST_F(Frame, WithoutFocusOrVisibilityTheGameIsFrozenAndTheMouseIgnored)
-{
-    Pass(10, {Event(SDL_MOUSEMOTION, 0, 10, 20)});
+    Pass(3);
+    Pass(3, {Event(SDL_MOUSEMOTION, 0, 10, 20)});  // measured from 0, not from 3
     shell_input::HideCursor(true);
-    EXPECT_FALSE(Pass(10, {Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST), Event(SDL_MOUSEMOTION, 0, 50, 60)}));
+    Pass(10, {Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST), Event(SDL_MOUSEMOTION, 0, 50, 60)});
     EXPECT_FALSE(shell_input::IsCursorHidden());
     g_clock.minimised = true;
-    EXPECT_FALSE(Pass(10, {Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED)}));
+    Pass(10, {Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED)});
     g_clock.minimised = false, g_clock.visible = false;
-    EXPECT_FALSE(Pass(10));
+    Pass(10);
     g_clock.visible = true;
-    // Back: the hidden cursor returns, events bring buttons only, frozen time is clamped.
-    EXPECT_TRUE(Pass(1000, {Event(SDL_MOUSEMOTION, 0, 90, 95, SDL_BUTTON_LMASK)}));
+    // Back: the hidden cursor returns, events bring buttons only, frozen time is cut to 0.3 s.
+    Pass(1000, {Event(SDL_MOUSEMOTION, 0, 90, 95, SDL_BUTTON_LMASK)});
     EXPECT_TRUE(shell_input::IsCursorHidden());
-    shell_input::HideCursor(false);
     EXPECT_EQ(Action("mouse pos x"), 10.0f);
     EXPECT_EQ(Action("mouse buttons"), static_cast<float>(MouseInput::kLeft));
-    EXPECT_EQ(recorder->updates, (std::vector<float>{0.010f, 0.3f}));
+    EXPECT_EQ(recorder->updates, (std::vector<float>{0.006f, 0.3f}));
     EXPECT_EQ(recorder->events, (std::vector<std::string>{"lost focus", "got focus"}));
 }
 
-TEST_F(Frame, KeysMouseAndWheelReachTheActionsButTheMiddleButtonDoesNot)
-{
-    Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_W), Event(SDL_KEYDOWN, SDL_SCANCODE_KP_2),
-              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 2, 70, 80)});
-    EXPECT_EQ(Action("key event 87"), 1.0f);
-    EXPECT_EQ(Action("mouse pos y"), 20.0f);
-    EXPECT_EQ(Action("mouse buttons"), static_cast<float>(MouseInput::kRight));
-    Pass(10, {Event(SDL_KEYUP, SDL_SCANCODE_KP_2), Event(SDL_MOUSEWHEEL, -2)});
-    EXPECT_EQ(Action("key event 87"), 0.0f);
-    EXPECT_EQ(Action("key pressed 87"), 1.0f);
-    EXPECT_EQ(KeyboardInput::Instance()->GetLastReleasedKey(), vk::Numpad(2));
-    EXPECT_EQ(MouseInput::Instance()->GetWheel(), -2);
-}
-
-TEST_F(Frame, AJoystickPresentAtStartDrivesTheMenuActions)
+TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddleButtonDoesNot)
 {
     shell_input::Exit();
     const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
     shell_input::Init();
     SDL_Joystick* stick = SDL_JoystickOpen(index);
     ASSERT_NE(stick, nullptr) << SDL_GetError();
-    ConfigurableInputMapper* pad = PlatformInputDevices::Instance()->GetInputMapper(1);
-    BufferedInputController::Instance()->RegisterInputMapper(pad);
+    BufferedInputController::Instance()->RegisterInputMapper(PlatformInputDevices::Instance()->GetInputMapper(1));
     Action("(menu):button a", InputController::kPressEdge);
     SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
-    SDL_JoystickSetVirtualAxis(stick, 0, -16384);
-    Pass(10);
-    EXPECT_EQ(Action("(menu):button a", InputController::kPressEdge), 1.0f);
-    EXPECT_NEAR(Action("(menu):left"), 0.5f, 0.001f);
-    BufferedInputController::Instance()->UnregisterInputMapper(pad);
+    Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_W), Event(SDL_KEYDOWN, SDL_SCANCODE_KP_2),
+              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 2, 70, 80)});
+    EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("mouse pos y"), Action("mouse buttons"),
+                                  Action("(menu):button a", InputController::kPressEdge)}),
+              std::vector<float>({1, 20, MouseInput::kRight, 1}));
+    Pass(10, {Event(SDL_KEYUP, SDL_SCANCODE_KP_2), Event(SDL_MOUSEWHEEL, -2)});
+    EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("key pressed 87")}), std::vector<float>({0, 1}));
+    EXPECT_EQ(KeyboardInput::Instance()->GetLastReleasedKey(), vk::Numpad(2));
+    EXPECT_EQ(MouseInput::Instance()->GetWheel(), -2);
     SDL_JoystickClose(stick);
     SDL_JoystickDetachVirtual(index);
 }
 
-TEST_F(Frame, PanelSetsPauseAndSpeedAndPauseGameTogglesOnItsPressEdge)
+TEST_F(Frame, PausedByThePanelTheStateUpdatesWithNoTimeAndPauseGameTogglesOnItsPressEdge)
 {
-    Idle(10);
-    recorder->updates.clear();
-    Idle(10);
     theApp.SetControlPanel(recorder);
-    recorder->paused = true;
-    Idle(20);
-    recorder->paused = false, recorder->speed = 2.0f;
-    Idle(10);
-    // Paused, the state still updates every tick, with no time.
-    EXPECT_EQ(recorder->updates, (std::vector<float>{0.010f, 0.0f, 0.040f}));
-    recorder->pauseKey = 1.0f;
-    Idle(10, 4);
-    EXPECT_TRUE(recorder->paused);
-    recorder->pauseKey = 0.0f;
-    Idle(10);
-    recorder->pauseKey = 1.0f;
-    Idle(10, 2);
-    EXPECT_EQ(recorder->pauseSets, 2);
+    for (const auto& [paused, speed] : {std::pair{true, 1.0f}, {false, 2.0f}})
+        recorder->paused = paused, recorder->speed = speed, Pass(10);
+    EXPECT_EQ(recorder->updates, (std::vector<float>{0.0f, 0.020f}));
+    // A held key toggles once, on the frame after its press reached the controller.
+    std::string paused;
+    for (const float key : {1, 1, 1, 1, 0, 1, 1}) {
+        recorder->pauseKey = key;
+        Pass(10);
+        paused += recorder->paused ? 'P' : '-';
+    }
+    EXPECT_EQ(paused, "-PPPPP-");
     theApp.SetControlPanel(nullptr);
-    EXPECT_FALSE(theApp.IsPaused());
-    EXPECT_EQ(theApp.GetTimeScale(), 1.0f);
+    EXPECT_TRUE(!theApp.IsPaused() && theApp.GetTimeScale() == 1.0f);
 }
 
 TEST_F(Frame, TheLimiterPacesPassesToTheShortestTickAndWaitsAfterARefusedOne)
 {
-    // Each pass works 0.1 ms; a paced one then waits out the rest of 5 ms (rounded up to
-    // whole milliseconds), a refused one 10 ms.
+    // Passes that work 0.1 ms each; the wait is in whole milliseconds, rounded up.
     for (const auto& [ticked, period] : {std::pair{true, 5.1}, std::pair{false, 10.1}}) {
         FrameLimiter limiter;
-        const uint64_t end = g_clock.now + 1'000'000;
         int passes = 0;
-        for (; g_clock.now < end; ++passes) {
-            g_clock.now += 100;
-            limiter.Pace(g_clock, ticked);
-        }
+        for (const uint64_t end = g_clock.now + 1'000'000; g_clock.now < end; ++passes)
+            g_clock.now += 100, limiter.Pace(g_clock, ticked);
         EXPECT_NEAR(passes, 1000.0 / period, 2.0) << ticked;
     }
 }
