@@ -7,7 +7,15 @@
 
 namespace {
 
-TEST_F(InputTest, ReleasedKeysAreTypedOnePerFrameAndMatchInAnyCase)
+void Tap(int key)
+{
+    KeyboardInput::Instance()->OnKeyDown(key);
+    KeyboardInput::Instance()->Update(0.02f);
+    KeyboardInput::Instance()->OnKeyUp(key);
+    KeyboardInput::Instance()->Update(0.02f);
+}
+
+TEST_F(InputTest, KeysAreTypedOnePerFrameHeldAndEdgedOnlyBetweenUpdates)
 {
     keyboard()->OnKeyDown('A');
     keyboard()->OnKeyDown('B');
@@ -16,8 +24,7 @@ TEST_F(InputTest, ReleasedKeysAreTypedOnePerFrameAndMatchInAnyCase)
     keyboard()->OnKeyUp('B');
     keyboard()->Update(0.02f);
     // Of two keys released in one frame only the higher code is typed.
-    EXPECT_EQ(keyboard()->GetLastReleasedKey(), 'B');
-    EXPECT_TRUE(keyboard()->WasKeyReleased('A'));
+    EXPECT_TRUE(keyboard()->GetLastReleasedKey() == 'B' && keyboard()->WasKeyReleased('A'));
     for (char c : {'C', 'A', 'T'})
         Tap(c);
     const std::pair<const char*, bool> matches[] = {{"bcat", true}, {"CaT", true}, {"at", true}, {"", true},
@@ -30,10 +37,11 @@ TEST_F(InputTest, ReleasedKeysAreTypedOnePerFrameAndMatchInAnyCase)
         Tap('Z');
     EXPECT_TRUE(keyboard()->TypedSequenceMatches(std::string(99, 'z').c_str()));
     EXPECT_FALSE(keyboard()->TypedSequenceMatches(std::string(100, 'z').c_str()));
-}
 
-TEST_F(InputTest, HeldKeysEdgesAndCodesOutsideTheTable)
-{
+    // Keys sit where a US keyboard has them; codes outside the table carry no key.
+    EXPECT_EQ(std::vector<int>({vk::FromScancode(SDL_SCANCODE_0), vk::FromScancode(SDL_SCANCODE_9), vk::FromScancode(SDL_SCANCODE_RSHIFT),
+                                vk::FromScancode(SDL_SCANCODE_KP_ENTER), vk::FromScancode(SDL_SCANCODE_AUDIOPLAY)}),
+              std::vector<int>({'0', '9', vk::Shift, vk::Return, 0}));
     for (int key : {-1, 0, 256, 100000})
         keyboard()->OnKeyDown(key);
     EXPECT_EQ(keyboard()->GetHeldKey(), -1);
@@ -54,69 +62,102 @@ TEST_F(InputTest, HeldKeysEdgesAndCodesOutsideTheTable)
     EXPECT_EQ(keyboard()->GetLastPressedKey(), vk::Space);
 }
 
-TEST(VirtualKeys, ScancodesBecomeTheCodesOfAUSKeyboard)
-{
-    const std::pair<SDL_Scancode, int> codes[] = {
-        {SDL_SCANCODE_A, 0x41}, {SDL_SCANCODE_Z, 0x5A},   {SDL_SCANCODE_0, 0x30},        {SDL_SCANCODE_1, 0x31},
-        {SDL_SCANCODE_9, 0x39}, {SDL_SCANCODE_KP_0, 0x60}, {SDL_SCANCODE_KP_9, 0x69},    {SDL_SCANCODE_F1, 0x70},
-        {SDL_SCANCODE_F12, 0x7B}, {SDL_SCANCODE_F13, 0x7C}, {SDL_SCANCODE_UP, 0x26},     {SDL_SCANCODE_KP_ENTER, 0x0D},
-        {SDL_SCANCODE_RSHIFT, 0x10}, {SDL_SCANCODE_RCTRL, 0x11}, {SDL_SCANCODE_SEMICOLON, 0xBA},
-        {SDL_SCANCODE_UNKNOWN, 0}, {SDL_SCANCODE_AUDIOPLAY, 0}};
-    for (const auto& [scancode, code] : codes)
-        EXPECT_EQ(vk::FromScancode(scancode), code) << SDL_GetScancodeName(scancode);
-}
-
-TEST_F(InputTest, MouseStateAndItsNamedValues)
-{
-    InputMapperDefault mapper;
-    MouseInput* mouse = MouseInput::Instance();
-    mouse->SetState(100, 50, MouseInput::kRight | MouseInput::kMiddle);
-    mouse->Update(0.02f);
-    mouse->SetState(MouseInput::kUnchanged, MouseInput::kUnchanged, MouseInput::kLeft);
-    mouse->SetState(110, 45, MouseInput::kUnchanged);
-    mouse->Update(0.02f);
-    // The button's own bit is the value; events are the buttons newly down.
-    const std::pair<const char*, float> values[] = {
-        {"mouse pos x", 110}, {"mouse pos y", 45}, {"mouse delta x", 10}, {"mouse delta y", -5},
-        {"mouse button l", 1}, {"mouse button m", 0}, {"mouse button r", 0}, {"mouse buttons", 1},
-        {"mouse event l", 1}, {"mouse event r", 0}, {"mouse events", 1}, {"menu up", InputMapper::kUnknown}};
-    for (const auto& [name, value] : values)
-        EXPECT_EQ(mapper.GetValue(name), value) << name;
-    mouse->ResetPosition(400, 300);
-    mouse->Update(0.02f);
-    EXPECT_EQ(mapper.GetValue("mouse delta x") + mapper.GetValue("mouse events"), 0.0f);
-    EXPECT_EQ(MouseInput::ButtonsFromSDL(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_RMASK), 19u);
-    EXPECT_TRUE(mapper.Capture("mouse"));
-    EXPECT_TRUE(mouse->IsCursorHidden());
-    EXPECT_FALSE(mapper.Release("keyboard"));
-    EXPECT_TRUE(mapper.Release("mouse"));
-    EXPECT_FALSE(mouse->IsCursorHidden());
-}
-
-TEST_F(InputTest, TheDefaultMapperReadsRawKeysAndTheGameMapperItsFixedKeysAndCheats)
+TEST_F(InputTest, TheDefaultMapperNamesMouseAndRawKeyValuesAndTheGameMapperItsKeysAndCheats)
 {
     InputMapperDefault raw;
     InputMapperGameTB game;
+    MouseInput* mouse = MouseInput::Instance();
+    mouse->SetState(100, 50, MouseInput::kRight | MouseInput::kMiddle);
+    Frame();
+    mouse->SetState(MouseInput::kUnchanged, MouseInput::kUnchanged, MouseInput::kLeft);
+    mouse->SetState(110, 45, MouseInput::kUnchanged);
     keyboard()->OnKeyDown(vk::Return);
     keyboard()->OnKeyDown(vk::F(7));
-    keyboard()->Update(0.02f);
-    const std::pair<const char*, float> first[] = {
-        {"key event 13", 1}, {"key pressed 13", 1}, {"key pressed 66", 0}, {"key pressed 9999", 0},
-        {"key event nonsense", 0}, {"menu select", 1}, {"zoom in camera", 1}, {"menu back", 0},
-        {"pause game", 0}, {"any key press", 0}, {"(0):up", InputMapper::kUnknown}};
-    for (const auto& [name, value] : first)
+    Frame();
+    // A button reads as its own bit; events are the buttons newly down. Names the default
+    // mapper does not know are the game mapper's.
+    const std::pair<const char*, float> values[] = {
+        {"mouse pos x", 110}, {"mouse pos y", 45}, {"mouse delta x", 10}, {"mouse delta y", -5}, {"mouse button l", 1},
+        {"mouse button m", 0}, {"mouse button r", 0}, {"mouse buttons", 1}, {"mouse event l", 1}, {"mouse event r", 0},
+        {"mouse events", 1}, {"key event 13", 1}, {"key pressed 13", 1}, {"key pressed 66", 0}, {"key pressed 9999", 0},
+        {"key event nonsense", 0}, {"menu select", 1}, {"zoom in camera", 1}, {"menu back", 0}, {"pause game", 0},
+        {"any key press", 0}, {"(0):up", InputMapper::kUnknown}};
+    for (const auto& [name, value] : values)
         EXPECT_EQ(raw.GetValue(name) == InputMapper::kUnknown ? game.GetValue(name) : raw.GetValue(name), value) << name;
+    mouse->ResetPosition(400, 300);
     keyboard()->OnKeyUp(vk::F(7));
-    keyboard()->Update(0.02f);
-    // Edges last one frame, levels as long as the key.
-    EXPECT_EQ(std::vector<float>({raw.GetValue("key event 13"), game.GetValue("menu select"),
-                                  game.GetValue("zoom in camera"), game.GetValue("any key press")}),
-              std::vector<float>({0, 0, 0, 1}));
+    Frame();
+    // Edges last one frame, levels as long as the key; a reset position makes no delta.
+    EXPECT_EQ(std::vector<float>({raw.GetValue("key event 13"), game.GetValue("menu select"), game.GetValue("zoom in camera"),
+                                  game.GetValue("any key press"), raw.GetValue("mouse delta x"), raw.GetValue("mouse events")}),
+              std::vector<float>({0, 0, 0, 1, 0, 0}));
+    EXPECT_TRUE(raw.Capture("mouse") && mouse->IsCursorHidden());
+    EXPECT_TRUE(!raw.Release("keyboard") && raw.Release("mouse") && !mouse->IsCursorHidden());
     for (char c : std::string("CHEAT SKIP"))
         Tap(c);
-    EXPECT_EQ(game.GetValue("cheat win"), 0.0f);
-    EXPECT_EQ(game.GetValue("cheat skip"), 1.0f);
-    EXPECT_EQ(game.GetValue("cheat skip"), 0.0f) << "the typed keys were cleared";
+    EXPECT_EQ(std::vector<float>({game.GetValue("cheat win"), game.GetValue("cheat skip"), game.GetValue("cheat skip")}),
+              std::vector<float>({0, 1, 0}))
+        << "a cheat fires once: the typed keys are cleared";
+}
+
+// A virtual joystick with eight axes (X, Y, Z, Rx, Ry, Rz, two sliders) and 16 buttons,
+// opened by DXInput as device 1 and moved through a second handle.
+TEST_F(InputTest, AJoystickIsDevice1AndAnswersPastTheDeadZoneOnceClaimedUntilUnplugged)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 8, 16, 0);
+    ASSERT_TRUE(DXInput::Instance()->Init() && DXInput::Instance()->Init()) << "a second start lists it once";
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    PlatformInputDevices* devices = PlatformInputDevices::Instance();
+    ConfigurableInputMapper* pad = devices->GetInputMapper(1);
+    ASSERT_TRUE(stick && pad) << SDL_GetError();
+    controller()->RegisterInputMapper(pad);
+    EXPECT_EQ(devices->GetNumDevices(), 2);
+    EXPECT_NE(dynamic_cast<ConfigurableKeyboardInputMapper*>(devices->GetInputMapper(0)), nullptr);
+    EXPECT_EQ(dynamic_cast<ConfigurableJoystickInputMapper*>(pad)->GetJoystickIndex(), 0);
+    EXPECT_TRUE(devices->GetInputMapper(1) == pad && !devices->GetInputMapper(2) && !devices->GetInputMapper(-1) &&
+                !DXInput::Instance()->GetJoystick(1));
+
+    const auto set = [&](int axis, float value) { SDL_JoystickSetVirtualAxis(stick, axis, static_cast<Sint16>(value * 32767)); };
+    pad->SetBinding("(menu):up", kStick2Up);  // the second stick is the first slider
+    // Axis X and the slider, then what "(menu):left", "(menu):right" and "(menu):up" read.
+    const float cases[][5] = {{-0.1f, 0, 0, 0, 0}, {-0.19f, -0.75f, 0, 0, 0.75f}, {0.2f, 0, 0, 0.2f, 0},
+                              {-0.5f, 0, 0.5f, 0, 0}, {1, 0, 0, 1, 0}};
+    for (const auto& c : cases) {
+        set(0, c[0]), set(6, c[1]);
+        Frame();
+        const float read[] = {Value("(menu):left"), Value("(menu):right"), Value("(menu):up")};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(read[i], c[2 + i], 0.001f) << c[0] << " " << c[1] << " column " << i;
+    }
+    const JoystickInput* joystick = DXInput::Instance()->GetJoystick(0);
+    set(1, -1.0f), set(5, 0.5f);
+    Frame();
+    EXPECT_EQ(std::vector<int32_t>({joystick->GetState().x, joystick->GetState().y}), std::vector<int32_t>({1000, -1000}));
+    EXPECT_NEAR(joystick->GetRz(), 0.5f, 0.001f);
+    EXPECT_EQ(Value("(0):left"), 0.0f) << "an unclaimed joystick does not answer for a player";
+    pad->SetClaimed(0, true);
+    EXPECT_NEAR(GetControllerInput("(0):").y, -1.0f, 0.001f);
+
+    Press("(menu):button a");
+    for (const int button : {0, 7}) {  // "BUTTON_A", "BUTTON_H"
+        SDL_JoystickSetVirtualButton(stick, button, SDL_PRESSED);
+        Frame();
+        EXPECT_EQ(Press("(menu):button a"), button == 0 ? 1.0f : 0.0f);
+    }
+    EXPECT_EQ(std::vector<float>({Value("(menu):button a"), Value("(menu):button h")}), std::vector<float>({1, 1}));
+    EXPECT_EQ(std::vector<uint32_t>({joystick->GetButtonMask(), joystick->GetPressedMask()}), std::vector<uint32_t>({0x81, 0x80}));
+    EXPECT_TRUE(joystick->WasButtonPressed(7) && !joystick->WasButtonPressed(0));
+
+    // Unplugged, it reads zero and the numbers do not shift.
+    SDL_JoystickClose(stick);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    Frame();
+    EXPECT_FALSE(DXInput::Instance()->GetJoystick(0)->Poll());
+    EXPECT_EQ(std::vector<float>({Release("(menu):button a"), Value("(menu):button h")}), std::vector<float>({1, 0}));
+    EXPECT_EQ(devices->GetNumDevices(), 2);
+    DXInput::Instance()->Exit();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "input/ConfigurableInputMapper.h"
-#include "input/InputController.h"
 #include "input/JoystickInput.h"
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
@@ -13,24 +12,18 @@
 #include <string>
 
 // Answers from a table; names it does not hold are unknown.
-class TableMapper : public InputMapper {
-public:
+struct TableMapper : InputMapper {
     bool Capture(const char*) override { return false; }
     bool Release(const char*) override { return false; }
-    float GetValue(const std::string& name) override
-    {
-        auto it = values.find(name);
-        return it == values.end() ? kUnknown : it->second;
-    }
+    float GetValue(const std::string& name) override { return values.count(name) ? values[name] : kUnknown; }
     std::map<std::string, float> values;
 };
 
-// Every test starts with fresh input singletons.
+// Every test starts and ends with fresh input singletons.
 class InputTest : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
-    static void Reset()
+    void SetUp() override { InputTest::TearDown(); }
+    void TearDown() override
     {
         PlatformInputDevices::DestroyInstance();
         BufferedInputController::DestroyInstance();
@@ -41,21 +34,13 @@ protected:
 
     static BufferedInputController* controller() { return BufferedInputController::Instance(); }
     static KeyboardInput* keyboard() { return KeyboardInput::Instance(); }
-
     // The tick's input updates.
     static void Frame(float dt = 0.02f)
     {
-        KeyboardInput::Instance()->Update(dt);
+        keyboard()->Update(dt);
         MouseInput::Instance()->Update(dt);
         DXInput::Instance()->Update(dt);
-        BufferedInputController::Instance()->Update(dt);
-    }
-    static void Tap(int key)
-    {
-        keyboard()->OnKeyDown(key);
-        keyboard()->Update(0.02f);
-        keyboard()->OnKeyUp(key);
-        keyboard()->Update(0.02f);
+        controller()->Update(dt);
     }
     static float Press(const std::string& name) { return controller()->GetAction(name, InputController::kPressEdge); }
     static float Release(const std::string& name) { return controller()->GetAction(name, InputController::kReleaseEdge); }
