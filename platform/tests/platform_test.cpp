@@ -59,8 +59,8 @@ TEST(DisplayModes, SDLModesAreSortedWithoutDuplicatesCountingStoredBits)
         {SDL_PIXELFORMAT_RGB565, 800, 600, 60, nullptr},   {SDL_PIXELFORMAT_RGB888, 0, 0, 60, nullptr},
         {SDL_PIXELFORMAT_RGB888, 1024, 768, 75, nullptr},  {SDL_PIXELFORMAT_RGB888, 1024, 768, 60, nullptr},
         {SDL_PIXELFORMAT_RGB24, 1024, 768, 60, nullptr},   {SDL_PIXELFORMAT_RGB888, 640, 0, 60, nullptr},
-        {SDL_PIXELFORMAT_RGB888, 640, 480, -1, nullptr}};
-    const std::vector<DisplayMode> expected = {{640, 480, 32, 0},   {800, 600, 16, 60},  {1024, 768, 24, 60},
+        {SDL_PIXELFORMAT_RGB888, 640, 480, -1, nullptr},   {SDL_PIXELFORMAT_RGB888, 1, 1, 60, nullptr}};
+    const std::vector<DisplayMode> expected = {{1, 1, 32, 60}, {640, 480, 32, 0},   {800, 600, 16, 60},  {1024, 768, 24, 60},
                                                {1024, 768, 32, 60}, {1024, 768, 32, 75}, {1920, 1080, 32, 60}};
     EXPECT_EQ(platform::DisplayModesFromSDL(modes, static_cast<int>(std::size(modes))), expected);
     EXPECT_TRUE(platform::DisplayModesFromSDL(nullptr, 5).empty());

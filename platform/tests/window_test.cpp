@@ -137,7 +137,7 @@ TEST_F(WindowTest, SizesFullScreenAndTheCursor)
     EXPECT_TRUE(window->IsVisible() && !window->IsMinimised() && !window->IsFullscreen());
     Pump({});
     recorder.lines.clear();
-    ASSERT_TRUE(window->SetSize(400, 300));
+    ASSERT_TRUE(window->SetSize(1, 1) && window->SetSize(400, 300));
     for (const auto& [width, height] : {std::pair{0, 100}, {100, -1}, {1 << 20, 100}, {100, 16385}})
         EXPECT_FALSE(window->SetSize(width, height)) << width << " x " << height;
     EXPECT_EQ(Size(*window, true), (std::vector<int>{400, 300}));
