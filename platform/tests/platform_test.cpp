@@ -35,8 +35,8 @@ TEST(MessageBox, OnlyOnARealDisplayAndNotWhenSwitchedOff)
         const char *driver, *display, *wayland, *off;
         bool real, allowed;
     } cases[] = {{"offscreen", ":0", nullptr, nullptr, false, false}, {"dummy", ":0", nullptr, nullptr, false, false},
-                 {"x11", ":0", nullptr, nullptr, true, true},           {"x11", nullptr, "w-0", nullptr, true, true},
-                 {"x11", ":0", nullptr, "1", true, false},              {"x11", nullptr, nullptr, nullptr, false, false}};
+                 {"x11", ":0", nullptr, nullptr, true, true}, {"x11", nullptr, "w-0", nullptr, true, true},
+                 {"x11", ":0", nullptr, "1", true, false}, {"x11", nullptr, nullptr, nullptr, false, false}};
     for (const auto& c : cases) {
         ScopedEnv driver("SDL_VIDEODRIVER", c.driver), display("DISPLAY", c.display),
             wayland("WAYLAND_DISPLAY", c.wayland), off("TB_NO_MESSAGE_BOX", c.off);
@@ -60,8 +60,9 @@ TEST(DisplayModes, SDLModesAreSortedWithoutDuplicatesCountingStoredBits)
         {SDL_PIXELFORMAT_RGB888, 1024, 768, 75, nullptr},  {SDL_PIXELFORMAT_RGB888, 1024, 768, 60, nullptr},
         {SDL_PIXELFORMAT_RGB24, 1024, 768, 60, nullptr},   {SDL_PIXELFORMAT_RGB888, 640, 0, 60, nullptr},
         {SDL_PIXELFORMAT_RGB888, 640, 480, -1, nullptr},   {SDL_PIXELFORMAT_RGB888, 1, 1, 60, nullptr}};
-    const std::vector<DisplayMode> expected = {{1, 1, 32, 60}, {640, 480, 32, 0},   {800, 600, 16, 60},  {1024, 768, 24, 60},
-                                               {1024, 768, 32, 60}, {1024, 768, 32, 75}, {1920, 1080, 32, 60}};
+    const std::vector<DisplayMode> expected = {{1, 1, 32, 60},      {640, 480, 32, 0},   {800, 600, 16, 60},
+                                               {1024, 768, 24, 60}, {1024, 768, 32, 60}, {1024, 768, 32, 75},
+                                               {1920, 1080, 32, 60}};
     EXPECT_EQ(platform::DisplayModesFromSDL(modes, static_cast<int>(std::size(modes))), expected);
     EXPECT_TRUE(platform::DisplayModesFromSDL(nullptr, 5).empty());
     EXPECT_TRUE(platform::DisplayModesFromSDL(modes, -1).empty());
@@ -79,7 +80,7 @@ TEST(DisplayModes, HeadlessOrSwitchedOnTheListIsFixedAndAnEmptyListFallsBackToIt
                  {"x11", "1", true},           {"x11", "0", false},  {"x11", "", false}};
     for (const auto& c : cases) {
         ScopedEnv driver("SDL_VIDEODRIVER", c.driver), fixedSwitch("TB_FIXED_VIDEO_MODES", c.fixedSwitch);
-        EXPECT_EQ(platform::UsesFixedDisplayModes(), c.usesFixed) << c.driver << " " << (c.fixedSwitch ? c.fixedSwitch : "-");
+        EXPECT_EQ(platform::UsesFixedDisplayModes(), c.usesFixed) << c.driver << (c.fixedSwitch ? c.fixedSwitch : "");
         // Video is not up, so a real driver lists nothing for the display either.
         EXPECT_EQ(platform::GetDisplayModes(3), fixed);
     }

@@ -16,6 +16,7 @@
 
 namespace {
 
+using platform::DeviceEvent;
 using platform::Window;
 
 // Writes every call as a line, so that order and content are checked at once.
@@ -28,10 +29,13 @@ struct Recorder : platform::EventHandler {
     void OnKeyUp(const platform::KeyEvent& e) override { Add("up", e.scancode, e.modifiers); }
     void OnTextInput(const char* text) override { Add(std::string("text ") + text); }
     void OnMouseMotion(const platform::MouseMotionEvent& e) override { Add("move", e.x, e.y, e.dx, e.dy, e.buttons); }
-    void OnMouseButton(const platform::MouseButtonEvent& e) override { Add(e.down ? "press" : "release", e.button, e.x, e.y, e.buttons); }
+    void OnMouseButton(const platform::MouseButtonEvent& e) override
+    {
+        Add(e.down ? "press" : "release", e.button, e.x, e.y, e.buttons);
+    }
     void OnMouseWheel(int x, int y) override { Add("wheel", x, y); }
-    void OnDeviceAdded(const platform::DeviceEvent& e) override { Add("added", e.deviceIndex, e.instanceId, e.gamepad); }
-    void OnDeviceRemoved(const platform::DeviceEvent& e) override { Add("removed", e.deviceIndex, e.instanceId, e.gamepad); }
+    void OnDeviceAdded(const DeviceEvent& d) override { Add("added", d.deviceIndex, d.instanceId, d.gamepad); }
+    void OnDeviceRemoved(const DeviceEvent& d) override { Add("removed", d.deviceIndex, d.instanceId, d.gamepad); }
     template <typename... Numbers>
     void Add(std::string line, Numbers... numbers)
     {
@@ -60,7 +64,8 @@ SDL_Event Event(Uint32 type, int a = 0, int b = 0, int c = 0)
 std::unique_ptr<Window> Open(int width, int height, bool fullscreen = false, std::optional<int> swapInterval = {})
 {
     platform::WindowSettings settings;
-    settings.width = width, settings.height = height, settings.fullscreen = fullscreen, settings.swapInterval = swapInterval;
+    settings.width = width, settings.height = height;
+    settings.fullscreen = fullscreen, settings.swapInterval = swapInterval;
     return Window::Create(settings);
 }
 
@@ -192,7 +197,8 @@ TEST_F(WindowTest, EventsArriveInOrderAndUnhandledOnesAreDropped)
     const int pumped = Pump(
         {Event(SDL_KEYDOWN, SDL_SCANCODE_A), Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST),
          Event(SDL_KEYDOWN, SDL_SCANCODE_A, 1), Event(SDL_KEYUP, SDL_SCANCODE_A), text,
-         Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED), Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_SIZE_CHANGED, 640, 360),
+         Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED),
+         Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_SIZE_CHANGED, 640, 360),
          Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_RESIZED, 640, 360), Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_EXPOSED),
          Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, 10, 10), Event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6),
          Event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 5, 6), Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 7, 8),

@@ -42,7 +42,7 @@ protected:
         DXInput::Instance()->Update(dt);
         controller()->Update(dt);
     }
-    static float Press(const std::string& name) { return controller()->GetAction(name, InputController::kPressEdge); }
-    static float Release(const std::string& name) { return controller()->GetAction(name, InputController::kReleaseEdge); }
-    static float Value(const std::string& name) { return controller()->GetAction(name, InputController::kValue); }
+    static float Press(const std::string& a) { return controller()->GetAction(a, InputController::kPressEdge); }
+    static float Release(const std::string& a) { return controller()->GetAction(a, InputController::kReleaseEdge); }
+    static float Value(const std::string& a) { return controller()->GetAction(a, InputController::kValue); }
 };
