@@ -7,6 +7,7 @@
 #include "input/InputController.h"
 #include "input/MouseInput.h"
 #include "platform/Window.h"
+#include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
 #include "shell/ShellInput.h"
@@ -22,7 +23,7 @@
 namespace {
 
 struct Seen {
-    int updates = 0, renders = 0, cursorX = 0, cursorY = 0;
+    int updates = 0, renders = 0, width = 0, cursorX = 0, cursorY = 0;
     uint32_t windowId = 0;  // set by the first frame, which starts the shutdown samples
     bool stateExited = false;
     RwVideoMode mode{};
@@ -52,33 +53,32 @@ struct StageProbe : LogCapture {
 struct ProbeState : GameState {
     void Update(float) override
     {
+        SDL_Window* window = theApp.GetRenderWindow().GetHandle()->GetSDLWindow();
         if (g_seen.updates++ == 0) {
-            g_seen.windowId = SDL_GetWindowID(theApp.GetRenderWindow().GetHandle()->GetSDLWindow());
+            g_seen.windowId = SDL_GetWindowID(window);
             RwEngineGetVideoModeInfo(&g_seen.mode, RwEngineGetCurrentVideoMode());
+            SDL_SetWindowSize(window, 320, 200);
             shell_input::HideCursor(true);
             SampleStage();
         }
-        if (g_seen.updates == kFrames) {
-            MouseInput::Instance()->GetPosition(g_seen.cursorX, g_seen.cursorY);
+        MouseInput::Instance()->GetPosition(g_seen.cursorX, g_seen.cursorY);
+        if (g_seen.updates == kFrames)
             g_close();
-        }
     }
-    void Render() override { ++g_seen.renders; }
+    void Render() override { ++g_seen.renders, g_seen.width = RwGraphics::Instance()->GetPrimaryCamera()->GetWidth(); }
     bool Exit() override { return g_seen.stateExited = true, SampleStage(), true; }
 };
 
 // One whole run with the given "fullscreen", "Resolution" and "screenHeight"; the exit code.
 int RunWith(int fullScreen, int resolution, int height = 480)
 {
-    static const bool packed = [] {
+    [[maybe_unused]] static const bool packed = [] {
         for (const char* folder : {"stage", "data/pc", "Data/SaveGames"})
             std::filesystem::create_directories(folder);
-        std::ofstream("stage/readme.txt") << "the configuration files are loose\n";
         FactoryRegistry::GameStates().Register("GameShellTest", [] { return static_cast<GameState*>(new ProbeState); });
         std::string error;
         return Archive::Pack("data/Turfbolt.dat", "stage", error);
     }();
-    EXPECT_TRUE(packed);
     std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth 640\nscreenHeight " << height
                                         << "\nfullscreen " << fullScreen;
     std::ofstream("Data/SaveGames/user.txt") << "OBJECT START\nclass type: \"GameParameters\"\n[GameParameters] "
@@ -92,11 +92,10 @@ TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
     StageProbe log;
     EXPECT_EQ(RunWith(0, 9), 123);
     EXPECT_TRUE(g_seen.renders >= kFrames && g_seen.renders < 3 * kFrames) << "paced: " << g_seen.renders;
-    EXPECT_EQ(std::vector<int>({g_seen.cursorX, g_seen.cursorY}), std::vector<int>({320, 240})) << "hidden, centred";
+    EXPECT_EQ(std::vector<int>({g_seen.width, g_seen.cursorX, g_seen.cursorY}), std::vector<int>({320, 160, 100}))
+        << "resized, the camera follows; a hidden cursor is held at the centre";
     EXPECT_EQ(g_seen.stages, (std::vector<std::string>{"----", "S---", "SI--", "SIR-", "SIRW"}));
-    // Windowed, "Resolution" is not looked at; and nothing went wrong.
-    EXPECT_EQ(log.Count("Starting in mode: 640 480\n"), 1);
-    EXPECT_EQ(log.Count("***"), 0) << log.Text();
+    EXPECT_EQ(log.Count("***"), 0) << log.Text();  // windowed, "Resolution" 9 is not looked at
 }
 
 TEST(AppRun, EachStartTakesTheModeItsSettingsName)
@@ -106,7 +105,7 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
     // Full screen by "Resolution" (clamped with a warning), windowed without a height at 800 x 600.
     const struct { int fullScreen, resolution, screenHeight, width, height, warnings; } starts[] = {
         {1, 1, 480, 1024, 768, 0}, {1, 2, 480, 1280, 960, 0}, {1, 7, 480, 1280, 960, 1}, {1, -1, 480, 800, 600, 1},
-        {0, 1, 0, 800, 600, 1}};
+        {1, 0, 480, 800, 600, 0}, {0, 1, 0, 800, 600, 1}};
     for (const auto& start : starts) {
         LogCapture log;
         EXPECT_EQ(RunWith(start.fullScreen, start.resolution, start.screenHeight), 123);
@@ -115,10 +114,9 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
     }
 }
 
-TEST(AppRun, WithoutARendererTheProgramEndsWithCode1AndSaysWhy)
+TEST(AppRun, WithTheEngineTakenTheRendererCannotStartAndTheProgramEndsWithCode1)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // With the engine taken already the renderer's own start is refused.
     EXPECT_EXIT({ RwEngineInit(nullptr, 0, 0); std::exit(theApp.Run()); }, ::testing::ExitedWithCode(1),
                 "the renderer failed to start");
 }
