@@ -139,19 +139,16 @@ TEST_F(InputTest, AJoystickIsDevice1AndAnswersPastTheDeadZoneOnceClaimedUntilUnp
     set(1, -1.0f);
     Frame();
     EXPECT_EQ(std::vector<int32_t>({joystick->GetState().x, joystick->GetState().y}), std::vector({1000, -1000}));
-    EXPECT_EQ(Value("(0):left"), 0.0f) << "an unclaimed joystick does not answer for a player";
-    pad->SetClaimed(0, true);
-    EXPECT_NEAR(GetControllerInput("(0):").y, -1.0f, 0.001f);
 
     Press("(menu):button a");
     for (const int button : {0, 7}) {  // "BUTTON_A", "BUTTON_H"
         SDL_JoystickSetVirtualButton(stick, button, SDL_PRESSED);
         Frame();
         EXPECT_EQ(Press("(menu):button a"), button == 0 ? 1.0f : 0.0f);
+        EXPECT_EQ(joystick->GetPressedMask(), 1u << button);
     }
     EXPECT_EQ(std::vector<float>({Value("(menu):button a"), Value("(menu):button h")}), std::vector<float>({1, 1}));
-    EXPECT_EQ(std::vector({joystick->GetButtonMask(), joystick->GetPressedMask()}), std::vector({0x81u, 0x80u}));
-    EXPECT_TRUE(joystick->WasButtonPressed(7) && !joystick->WasButtonPressed(0));
+    EXPECT_EQ(joystick->GetButtonMask(), 0x81u);
 
     // Unplugged, it reads zero and the numbers do not shift.
     SDL_JoystickClose(stick);
@@ -162,6 +159,10 @@ TEST_F(InputTest, AJoystickIsDevice1AndAnswersPastTheDeadZoneOnceClaimedUntilUnp
     EXPECT_EQ(devices->GetNumDevices(), 2);
     DXInput::Instance()->Exit();
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    // Joystick support that DXInput started itself ends with it.
+    ASSERT_TRUE(DXInput::Instance()->Init() && SDL_WasInit(SDL_INIT_JOYSTICK));
+    DXInput::Instance()->Exit();
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_JOYSTICK));
 }
 
 }  // namespace

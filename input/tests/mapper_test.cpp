@@ -27,7 +27,7 @@ TEST_F(InputTest, DefaultsTheirNamesAndClaims)
         {&pad, "(menu):button b", "-"}};
     for (const auto& [mapper, action, name] : names)
         EXPECT_EQ(mapper->GetTargetName(action), name) << action;
-    const std::pair<int, std::string> keyNames[] = {{'7', "7"}, {vk::Numpad(0), "NUM 0"}, {vk::Decimal, "%80538%"},
+    const std::pair<int, std::string> keyNames[] = {{'0', "0"}, {vk::Numpad(0), "NUM 0"}, {vk::Decimal, "%80538%"},
                                                     {vk::Plus, "+"}, {0, "-"}, {-1, kRedDash}, {vk::F(1), ""}};
     for (const auto& [key, name] : keyNames)
         EXPECT_EQ(ConfigurableKeyboardInputMapper::KeyName(key), name) << key;
