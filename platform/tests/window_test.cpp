@@ -154,11 +154,6 @@ TEST_F(WindowTest, SizesFullScreenAndTheCursor)
     int x = 0, y = 0;
     platform::GetCursorPosition(x, y);
     EXPECT_EQ(std::vector<int>({x, y}), std::vector<int>({30, 40}));
-    // The headless drivers have no relative mode: refused, and the state says so.
-    const bool relative = platform::SetRelativeMouseMode(true);
-    EXPECT_EQ(platform::IsRelativeMouseMode(), relative);
-    EXPECT_TRUE(!platform::IsHeadless() || !relative);
-    platform::SetRelativeMouseMode(false);
 
     // Back from full screen the windowed size returns, also after a size change there.
     ASSERT_TRUE(window->ToggleFullscreen());
