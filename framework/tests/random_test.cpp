@@ -2,116 +2,60 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
-TEST(Random, UnitStaysInClosedUnitIntervalAndReachesBothEnds)
+TEST(RandomTest, DrawsCoverTheirWholeRangesAndNothingBeyond)
 {
-    Random::Seed(12345);
-    bool sawZero = false, sawOne = false;
-    double sum = 0.0;
     constexpr int kDraws = 1000000;
+    Random::Seed(12345);
+    std::vector<bool> seen(Random::Max + 1, false);
+    float unitLo = 1, unitHi = 0, signedLo = 1, signedHi = -1;
+    double unitSum = 0;
     for (int i = 0; i < kDraws; ++i) {
-        const float u = Random::Unit();
-        ASSERT_GE(u, 0.0f);
-        ASSERT_LE(u, 1.0f);
-        sawZero |= u == 0.0f;
-        sawOne |= u == 1.0f;
-        sum += u;
+        const int r = Random::Next();
+        ASSERT_TRUE(r >= 0 && r <= Random::Max) << r;
+        seen[r] = true;
+        const float u = Random::Unit(), s = Random::Signed();
+        unitLo = std::min(unitLo, u);
+        unitHi = std::max(unitHi, u);
+        signedLo = std::min(signedLo, s);
+        signedHi = std::max(signedHi, s);
+        unitSum += u;
     }
     // A 15-bit draw hits each end about 30 times in a million.
-    EXPECT_TRUE(sawZero);
-    EXPECT_TRUE(sawOne);
-    EXPECT_NEAR(sum / kDraws, 0.5, 0.01);
-}
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), Random::Max + 1);
+    EXPECT_EQ(std::make_pair(unitLo, unitHi), std::make_pair(0.0f, 1.0f));
+    EXPECT_EQ(std::make_pair(signedLo, signedHi), std::make_pair(-1.0f, 1.0f));
+    EXPECT_NEAR(unitSum / kDraws, 0.5, 0.01);
 
-TEST(Random, RawDrawCoversFifteenBits)
-{
-    Random::Seed(7);
-    std::vector<bool> seen(Random::Max + 1, false);
-    int distinct = 0;
-    for (int i = 0; i < 1000000; ++i) {
-        const int r = Random::Next();
-        ASSERT_GE(r, 0);
-        ASSERT_LE(r, Random::Max);
-        if (!seen[r]) {
-            seen[r] = true;
-            ++distinct;
-        }
+    int counts[7] = {}, range[7] = {};
+    for (int i = 0; i < 70000; ++i) {
+        const int below = Random::Below(7), r = Random::Range(-3, 4);
+        ASSERT_TRUE(below >= 0 && below < 7 && r >= -3 && r < 4) << below << " " << r;
+        ++counts[below];
+        ++range[r + 3];
+        const int wide = Random::Range(-2000000000, 2000000000);  // a span wider than an int
+        ASSERT_TRUE(wide >= -2000000000 && wide < 2000000000) << wide;
     }
-    EXPECT_EQ(distinct, Random::Max + 1);
+    EXPECT_GT(*std::min_element(counts, counts + 7), 8000);
+    EXPECT_GT(*std::min_element(range, range + 7), 8000);
+    for (const auto& [got, expected] : {std::pair{Random::Below(1), 0}, {Random::Below(0), 0}, {Random::Below(-5), 0},
+                                        {Random::Range(5, 5), 5}, {Random::Range(9, 2), 9}})
+        EXPECT_EQ(got, expected);
 }
 
-TEST(Random, SeededSequenceRepeats)
+TEST(RandomTest, ASeedRepeatsItsSequence)
 {
-    Random::Seed(99);
-    std::vector<int> first;
-    for (int i = 0; i < 100; ++i)
-        first.push_back(Random::Next());
-    Random::Seed(99);
-    for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(Random::Next(), first[i]) << "draw " << i;
-
-    Random::Seed(100);
+    std::vector<int> first, again, other;
+    for (auto [seed, draws] : {std::pair{99u, &first}, {99u, &again}, {100u, &other}}) {
+        Random::Seed(seed);
+        for (int i = 0; i < 100; ++i)
+            draws->push_back(Random::Next());
+    }
+    EXPECT_EQ(first, again);
     int same = 0;
     for (int i = 0; i < 100; ++i)
-        same += Random::Next() == first[i];
+        same += other[i] == first[i];
     EXPECT_LT(same, 10);
-}
-
-TEST(Random, SignedCoversMinusOneToOne)
-{
-    Random::Seed(3);
-    float lo = 1.0f, hi = -1.0f;
-    int negative = 0;
-    for (int i = 0; i < 1000000; ++i) {
-        const float s = Random::Signed();
-        ASSERT_GE(s, -1.0f);
-        ASSERT_LE(s, 1.0f);
-        lo = std::min(lo, s);
-        hi = std::max(hi, s);
-        negative += s < 0.0f;
-    }
-    EXPECT_EQ(lo, -1.0f);
-    EXPECT_EQ(hi, 1.0f);
-    EXPECT_NEAR(negative / 1e6, 0.5, 0.01);
-}
-
-TEST(Random, BelowStaysUnderBoundAndHitsEveryValue)
-{
-    Random::Seed(11);
-    int counts[7] = {};
-    for (int i = 0; i < 70000; ++i) {
-        const int r = Random::Below(7);
-        ASSERT_GE(r, 0);
-        ASSERT_LT(r, 7);
-        ++counts[r];
-    }
-    for (int c : counts)
-        EXPECT_GT(c, 8000);
-    EXPECT_EQ(Random::Below(1), 0);
-    EXPECT_EQ(Random::Below(0), 0);
-    EXPECT_EQ(Random::Below(-5), 0);
-}
-
-TEST(Random, RangeIsHalfOpen)
-{
-    Random::Seed(5);
-    bool sawLo = false, sawLast = false;
-    for (int i = 0; i < 10000; ++i) {
-        const int r = Random::Range(-3, 4);
-        ASSERT_GE(r, -3);
-        ASSERT_LT(r, 4);
-        sawLo |= r == -3;
-        sawLast |= r == 3;
-    }
-    EXPECT_TRUE(sawLo);
-    EXPECT_TRUE(sawLast);
-    EXPECT_EQ(Random::Range(5, 5), 5);
-    EXPECT_EQ(Random::Range(9, 2), 9);
-    // A span wider than an int must not overflow.
-    for (int i = 0; i < 1000; ++i) {
-        const int r = Random::Range(-2000000000, 2000000000);
-        ASSERT_GE(r, -2000000000);
-        ASSERT_LT(r, 2000000000);
-    }
 }

@@ -1,39 +1,24 @@
 #pragma once
 
-// Helpers shared by the file-layer tests: a clean scratch folder, raw disk access that
-// bypasses the layer under test, and a capture of the log.
+// A fresh file layer and an empty scratch folder per test, and disk access that bypasses
+// the layer under test.
 
-#include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-namespace filetest {
-
-class LogCapture : public DebugSink {
-public:
-    LogCapture() { Debug::Instance()->SetSink(this); }
-    ~LogCapture() override { Debug::Instance()->SetSink(nullptr); }
-    void OnLog(const char* text) override { m_text += text; }
-    bool Contains(const std::string& part) const { return m_text.find(part) != std::string::npos; }
-    const std::string& Text() const { return m_text; }
-    void Clear() { m_text.clear(); }
-
-private:
-    std::string m_text;
-};
+#include <sys/resource.h>
 
 inline void WriteRaw(const std::filesystem::path& path, const std::string& bytes)
 {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadRaw(const std::filesystem::path& path)
@@ -44,7 +29,28 @@ inline std::string ReadRaw(const std::filesystem::path& path)
     return s.str();
 }
 
-// Every test starts with a fresh file layer and an empty scratch folder "scratch/<test>".
+// The disk is "full" past the given size for the life of a scope.
+class DiskFullAfter {
+public:
+    explicit DiskFullAfter(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~DiskFullAfter()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    void (*m_handler)(int);
+    rlimit m_saved{};
+};
+
+// The scratch folder is "scratch/<suite>.<test>".
 class FileTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -56,34 +62,35 @@ protected:
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
     }
-
     void TearDown() override
     {
         FileSystem::DestroyInstance();
         SettingsManager::DestroyInstance();
     }
 
-    // The scratch folder in the game's spelling, ending in a backslash.
-    std::string Dir() const
+    // The scratch folder in the game's spelling, ending in a backslash, with name after it.
+    std::string Dir(const std::string& name = {}) const
     {
         std::string s = m_dir.string() + "/";
         for (char& c : s)
             if (c == '/')
                 c = '\\';
-        return s;
+        return s + name;
     }
     std::filesystem::path Path(const std::string& relative) const { return m_dir / relative; }
-
     FileSystem* fs() const { return FileSystem::Instance(); }
 
-    std::string ReadThroughLayer(const std::string& name)
+    // "<missing>" when the layer cannot open the name.
+    std::string ReadThroughLayer(const std::string& name, const char* mode = "rb")
     {
-        std::vector<uint8_t> bytes;
-        if (!fs()->ReadAll(name.c_str(), bytes))
+        File* file = fs()->Open(name.c_str(), mode);
+        if (!file)
             return "<missing>";
-        return std::string(bytes.begin(), bytes.end());
+        std::string text(1 << 16, '\0');
+        text.resize(file->Read(text.data(), text.size()));
+        fs()->Close(file);
+        return text;
     }
-
     bool WriteThroughLayer(const std::string& name, const std::string& text)
     {
         File* file = fs()->OpenWrite(name.c_str());
@@ -95,5 +102,3 @@ protected:
 
     std::filesystem::path m_dir;
 };
-
-}  // namespace filetest
