@@ -78,7 +78,6 @@ protected:
         onStack.push_back(&object);
         return cast->AddMember(&object, name, false);
     }
-
     Cast* cast = nullptr;
     std::vector<Object*> onStack;
     // Members that outlive the test body, for the casts to be emptied of them in TearDown.
@@ -118,7 +117,6 @@ TEST_F(CastTest, MembersAreFoundByTheirObjectsNameAndOnlyOwnedOnesAreDeleted)
               (Members{cast->GetMember(1), nullptr, nullptr, nullptr, nullptr}));
     EXPECT_EQ(cast->GetMember(2)->object, &c);
     EXPECT_EQ(cast->GetMemberCount(), 3);
-
     Tracked* owned = new Tracked;
     cast->AddMember(owned, "Owned", true);
     // Only a member's object can be removed, once.
@@ -128,7 +126,6 @@ TEST_F(CastTest, MembersAreFoundByTheirObjectsNameAndOnlyOwnedOnesAreDeleted)
     EXPECT_FALSE(a.HasName());
     EXPECT_EQ(Tracked::destroyed, 1);
     EXPECT_EQ(cast->GetMemberCount(), 2);
-
     // Clear deletes the owned objects first, then tells every listener.
     cast->AddMember(new Tracked, "Owned 1", true);
     cast->AddDynamicMember(new Tracked, "Owned 2");
@@ -150,7 +147,6 @@ TEST_F(CastTest, TheManagerFindsCastsAndObjectsByPathAndDeletesOnlyWhatIsOwned)
     EXPECT_EQ((std::vector<Cast*>{manager->GetCastAt(1), manager->GetCastAt(2), manager->GetCastAt(-1),
                                   manager->GetCast("hud"), manager->GetCast("HUD"), manager->GetCast(nullptr)}),
               (std::vector<Cast*>{hud, nullptr, nullptr, hud, nullptr, nullptr}));
-
     Tracked card1, card2, odd;
     hud->AddMember(&card1, "YellowCard1", false);
     hud->AddMember(&card2, "YellowCard1", false);
@@ -162,7 +158,6 @@ TEST_F(CastTest, TheManagerFindsCastsAndObjectsByPathAndDeletesOnlyWhatIsOwned)
     for (const char* missing : {"hud|Missing", "objects|YellowCard1", "test|YellowCard1", "hudYellowCard1",
                                 "|YellowCard1", "hud|", "|", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(manager->FindObject(missing), nullptr) << (missing ? missing : "null");
-
     manager->DeleteAll();
     EXPECT_EQ(Tracked::destroyed, 2);
     EXPECT_EQ(manager->GetCastCount(), 0);
@@ -189,7 +184,6 @@ TEST_F(CastTest, ACastFileUpdatesMembersAndCreatesDynamicOnesThroughTheGivenRegi
     EXPECT_EQ(params.inner.zoom, 0.5f);
     EXPECT_EQ(params.inner.texture, "unchanged");  // absent key
     EXPECT_EQ(cast->GetMemberCount(), 1);
-
     log.Clear();
     EXPECT_TRUE(LoadSettings(cast, Dir("cast.txt").c_str(), false, FactoryRegistry::HudItems()));
     EXPECT_EQ(log.Text(), "");
@@ -218,7 +212,6 @@ TEST_F(CastTest, SavedFilesHaveTheCastLayoutAndLoadBackPlainOrScrambled)
               " [CastTestElement] \"Inner\"\n {\n  \"Size\" 9\n  \"Zoom\" 2.250000\n  \"Texture\" \"Cam \"Main\"\"\n }\n}\n" +
               kRule + "Made\nDYNAMIC OBJECT START\nclass type: \"CastTestElement\"\n[CastTestElement] \"Made\"\n"
               "{\n \"Size\" 33\n \"Zoom\" 0.000000\n \"Texture\" \"\"\n}\n");
-
     for (bool scrambled : {false, true}) {
         const std::string name = Dir("Saves\\game.txt");
         ASSERT_TRUE(SaveSettings(cast, name.c_str(), scrambled));
@@ -297,7 +290,6 @@ TEST_F(CastTest, FilesThatCannotBeReadOrWrittenLeaveMembersAndOldFilesAsTheyWere
     EXPECT_EQ(log.Count("Could not save settings to " + Dir("taken\\cast.txt") + "\n"), 2);
     EXPECT_FALSE(SaveSettings(nullptr, Dir("x.txt").c_str()));
     EXPECT_FALSE(LoadSettings(nullptr, Dir("x.txt").c_str()));
-
     for (bool scrambled : {false, true}) {
         const std::string name = Dir(scrambled ? "s.txt" : "p.txt");
         element.texture = "old";

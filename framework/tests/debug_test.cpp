@@ -60,14 +60,12 @@ TEST_F(DebugTest, LinesGetTheirPrefixesAndCountsInTheFileAndTheSink)
     EXPECT_EQ(sink.lines.size(), 5u);
     EXPECT_EQ(Debug::Instance()->GetErrorCount(), 1);
     EXPECT_EQ(Debug::Instance()->GetWarningCount(), 2);
-
     // Status text appends until cleared and never reaches the log.
     LogStatus("fps %d ", 60);
     LogStatus("dt %.2f", 0.02);
     EXPECT_EQ(Debug::Instance()->GetStatus(), "fps 60 dt 0.02");
     Debug::Instance()->ClearStatus();
     EXPECT_EQ(Debug::Instance()->GetStatus(), "");
-
     Debug::Instance()->Initialise();
     EXPECT_EQ(ReadLog(), "");
     EXPECT_EQ(Debug::Instance()->GetErrorCount() + Debug::Instance()->GetWarningCount(), 0);
@@ -98,7 +96,6 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
     WatchData* custom = new Custom(&destroyed);
     debug->AddWatchData(custom, "Input");
     EXPECT_EQ(sink.notices, 4);
-
     EXPECT_EQ(debug->GetWatchGroups(), (std::vector<std::string>{"Timing", "Match", "Input"}));
     EXPECT_EQ(std::vector<int>({wf->group, ws->group, wp->group}), std::vector<int>({0, 1, 0}));
     EXPECT_EQ(debug->GetWatches(), (std::vector<WatchData*>{wf, ws, wp, custom}));
@@ -125,7 +122,6 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
     debug->watchesLocked = false;
     update();
     EXPECT_EQ(notices, (std::vector<int>{4, 5, 5, 5, 6}));
-
     debug->RemoveAllWatches();
     EXPECT_EQ(destroyed, 1);
     EXPECT_EQ(sink.notices, 7);
@@ -157,14 +153,12 @@ TEST_F(DebugTest, MessageBoxesAreLoggedShownOnceAndSkippedWhenSwitchedOff)
     LogMessageBox("Menu::GetItem not found (%s)", "x");  // switched off by TB_NO_MESSAGE_BOX
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Menu::GetItem not found (x)\n");
     EXPECT_EQ(g_boxes, 0);
-
     unsetenv("TB_NO_MESSAGE_BOX");
     LogMessageBox("Too many characters for replay!!!\n");
     EXPECT_EQ(g_boxes, 1);  // not re-entered from the handler
     EXPECT_EQ(g_boxText, "Too many characters for replay!!!\n");
     LogMessageBox("again");  // the guard is released afterwards
     EXPECT_EQ(g_boxes, 2);
-
     SetMessageBoxHandler(nullptr);  // no display: stderr, without waiting
     testing::internal::CaptureStderr();
     LogMessageBox("no display");
@@ -191,7 +185,6 @@ TEST(DebugDisplayTest, OptionsAreAddedOffWhenFirstAskedAndPersistAsOneBoolEach)
     EXPECT_TRUE(d->CheckOption("A option"));
     EXPECT_FALSE(d->CheckOption(nullptr));
     EXPECT_EQ(d->GetOptions().size(), 2u);
-
     StringFile out;
     AsciiSerializer(&out, true).SerializeObject("Debug Display", d);
     EXPECT_EQ(out.text, "class type: \"DebugDisplay\"\n[DebugDisplay] \"Debug Display\"\n{\n \"B option\" 0\n"

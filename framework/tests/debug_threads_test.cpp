@@ -43,7 +43,6 @@ TEST(DebugThreadsTest, ARefillThreadAndTheGameThreadLogAtOnce)
                   second.Count("***WARNING: OggLoader::Refill: damaged page"),
               kLines);
     EXPECT_EQ(first.lines.size() + second.lines.size(), 3u * kLines);
-
     // Every line reached the file whole.
     std::ifstream in("data/log.txt");
     int lines = 0;

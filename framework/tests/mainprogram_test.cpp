@@ -78,7 +78,6 @@ TEST_F(MainProgramTest, RequestsAreCarriedOutByTheNextUpdateAndOnlyTheTopStateRu
     EXPECT_TRUE(log.Contains("***WARNING: "));  // the pop of nothing
     EXPECT_TRUE(program->GetCurrentState()->GetFlag());
     EXPECT_EQ(Steps(), (Log{"a:enter", "b:enter", "b:update 0.500000"}));
-
     program->Render();
     EXPECT_EQ(program->HandleEvent("got focus", 2, 3), 5);
     program->PopAndPushState(new Recording("c"));
@@ -87,7 +86,6 @@ TEST_F(MainProgramTest, RequestsAreCarriedOutByTheNextUpdateAndOnlyTheTopStateRu
     program->Update(0.0f);
     EXPECT_EQ(Steps(), (Log{"b:render", "b:got focus", "b:exit", "b:delete", "c:enter", "c:update 0.250000", "c:exit",
                             "c:delete", "a:update 0.000000"}));
-
     program->PushState(new Recording("pending"));
     program->Exit();
     program->Update(1.0f);  // nothing left to run
@@ -117,12 +115,10 @@ TEST_F(MainProgramTest, InitReadsTheConfigurationAndRequestsTheGameState)
     program->Update(0.0f);
     EXPECT_EQ(Steps(), (Log{"GameProbe:enter", "GameProbe:update 0.000000"}));
     EXPECT_NE(dynamic_cast<GameProbe*>(program->GetCurrentState()), nullptr);
-
     // A second Init replaces the aliases rather than stacking them.
     ASSERT_TRUE(init("Project Probe\nProjectPath other\\\nTextureSet low\n"));
     EXPECT_EQ(files->ExpandAliases("<PP>a.txt"), "other\\a.txt");
     EXPECT_EQ(files->ExpandAliases("<TP>a.png"), "low\\a.png");
-
     MainProgram::DestroyInstance();
     program = MainProgram::Instance();
     LogCapture log;

@@ -1,11 +1,15 @@
 #include "framework/Color.h"
+#include "framework/KinematicSolver.h"
 #include "framework/MathUtil.h"
+#include "framework/Random.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,24 @@ void ExpectSameRotation(const Quaternion& a, const Quaternion& b, float tol = kT
 {
     EXPECT_NEAR(std::fabs(a.Dot(b)), 1.0f, tol) << a.w << " " << a.x << " " << a.y << " " << a.z << " vs " << b.w
                                                 << " " << b.x << " " << b.y << " " << b.z;
+}
+
+
+enum { A = KinematicSolver::Acceleration, V0 = KinematicSolver::InitialSpeed, V1 = KinematicSolver::FinalSpeed,
+       T = KinematicSolver::Time, S = KinematicSolver::Distance };
+
+// The five values after solving from the known ones, then 1 when solved, else 0.
+std::vector<float> Solved(const std::vector<std::pair<int, float>>& known)
+{
+    KinematicSolver solver;
+    for (const auto& [index, value] : known)
+        solver.SetValue(index, value);
+    const bool solved = solver.Solve();
+    std::vector<float> values;
+    for (int n = 0; n < 5; ++n)
+        values.push_back(solver.GetValue(n));
+    values.push_back(solved ? 1.0f : 0.0f);
+    return values;
 }
 
 }  // namespace
@@ -84,7 +106,6 @@ TEST(QuaternionTest, RotationsConvertAndComposeLikeMatrices)
     ExpectNear(back, axis);
     Quaternion().ToAxisAngle(angle, back);
     EXPECT_EQ(std::make_pair(angle, back), std::make_pair(0.0f, Vector3::UnitX));
-
     const Quaternion quarter(Math::HalfPi, Vector3::UnitZ);
     ExpectNear(quarter.Rotate(Vector3::UnitX), Vector3::UnitY);
     Matrix3 m;
@@ -102,7 +123,6 @@ TEST(QuaternionTest, RotationsConvertAndComposeLikeMatrices)
     Quaternion rows;
     rows.FromMatrix3(m.GetRow(0), m.GetRow(1), m.GetRow(2));
     ExpectNear(rows.ToMatrix(), m);
-
     const Quaternion a(0.7f, Vector3::UnitX), b(-1.3f, Vector3::UnitY);
     const Vector3 v{0.2f, -1.0f, 3.0f};
     ExpectNear((a * b).Rotate(v), a.Rotate(b.Rotate(v)), 1e-4f);  // a * b applies b first
@@ -194,7 +214,6 @@ TEST(MathUtilTest, AnglesWrapLerpsAndQuadraticRoots)
         EXPECT_TRUE(d > -Math::Pi && d <= Math::Pi) << a;
     }
     EXPECT_EQ(Math::LerpDelta(2.0f, 4.0f, 0.5f), 4.0f);
-
     struct Quadratic {
         float a, b, c;
         int count;
@@ -207,7 +226,6 @@ TEST(MathUtilTest, AnglesWrapLerpsAndQuadraticRoots)
         Math::SolveQuadratic(q.a, q.b, q.c, count, r1, r2);
         EXPECT_EQ(std::make_tuple(count, r1, r2), std::make_tuple(q.count, q.root1, q.root2)) << q.a << q.b << q.c;
     }
-
     // first about z, second about x, third about y, for Rz(first) Ry(third) Rx(second).
     const Quaternion q =
         Quaternion(0.9f, Vector3::UnitZ) * Quaternion(-0.4f, Vector3::UnitY) * Quaternion(2.2f, Vector3::UnitX);
@@ -217,4 +235,103 @@ TEST(MathUtilTest, AnglesWrapLerpsAndQuadraticRoots)
     // A slightly unnormalised quaternion at the pole puts the sine past 1; no NaN.
     Math::QuaternionToEuler(Quaternion(0.7072f, 0.0f, 0.7072f, 0.0f), first, second, third);
     EXPECT_FLOAT_EQ(third, Math::HalfPi);
+}
+
+TEST(KinematicSolverTest, EveryTripleOfKnownValuesSolvesTheOtherTwo)
+{
+    // One consistent motion: a = 2, v0 = 3, v1 = 11, t = 4, s = 28.
+    const float motion[] = {2.0f, 3.0f, 11.0f, 4.0f, 28.0f, 1.0f};
+    for (int i = 0; i < 5; ++i) {
+        for (int j = i + 1; j < 5; ++j) {
+            for (int k = j + 1; k < 5; ++k) {
+                const std::vector<float> values = Solved({{i, motion[i]}, {j, motion[j]}, {k, motion[k]}});
+                for (int n = 0; n < 6; ++n)
+                    EXPECT_NEAR(values[n], motion[n], 1e-4f) << "known " << i << j << k << ", value " << n;
+            }
+        }
+    }
+    // A ball slowing at 2 m/s^2 that covers 20 m in 2 s left at 12 m/s and ends at 8 m/s.
+    EXPECT_EQ(Solved({{A, -2}, {T, 2}, {S, 20}}), (std::vector<float>{-2, 12, 8, 2, 20, 1}));
+    // Thrown up at 10 m/s under -10 m/s^2: 3.2 m up at t = 0.4 (and again at 1.6), 5 m only at 1.
+    const std::vector<float> up = Solved({{A, -10}, {V0, 10}, {S, 3.2f}});
+    EXPECT_NEAR(up[T], 0.4f, 1e-5f);
+    EXPECT_NEAR(up[V1], 6.0f, 1e-4f);
+    EXPECT_NEAR(Solved({{A, -10}, {V0, 10}, {S, 5}})[T], 1.0f, 1e-3f);
+    // What cannot be determined stays and is reported.
+    EXPECT_EQ(Solved({{A, -10}, {V0, 10}, {S, 6}}), (std::vector<float>{-10, 10, 0, 0, 6, 0}));  // never that high
+    EXPECT_EQ(Solved({{A, 0}, {V0, 5}, {V1, 5}}), (std::vector<float>{0, 5, 5, 0, 0, 0}));  // any time fits
+    EXPECT_EQ(Solved({{A, 1}, {T, 3}}), (std::vector<float>{1, 0, 0, 3, 0, 0}));
+    EXPECT_EQ(Solved({{A, 2}, {V0, 5}, {V1, 1}}), (std::vector<float>{2, 5, 1, 0, -6, 0}));  // negative time
+    EXPECT_EQ(Solved({{5, 1}, {-1, 1}}), (std::vector<float>{0, 0, 0, 0, 0, 0}));  // out of range: ignored
+}
+
+TEST(KinematicSolverTest, ComputedValuesAreNotKnownSoAChangedInputRecomputesThem)
+{
+    KinematicSolver solver;
+    solver.SetValue(A, 2.0f);
+    solver.SetValue(V0, 3.0f);
+    solver.SetValue(T, 4.0f);
+    ASSERT_TRUE(solver.Solve());
+    EXPECT_FALSE(solver.IsKnown(V1));
+    solver.SetValue(T, 1.0f);
+    ASSERT_TRUE(solver.Solve());
+    EXPECT_EQ(std::make_pair(solver.GetValue(V1), solver.GetValue(S)), std::make_pair(5.0f, 4.0f));
+    solver.Clear();
+    EXPECT_FALSE(solver.Solve());
+    EXPECT_FALSE(solver.IsKnown(A) || solver.IsKnown(-1) || solver.GetValue(V1) != 0.0f);
+}
+
+TEST(RandomTest, DrawsCoverTheirWholeRangesAndNothingBeyond)
+{
+    constexpr int kDraws = 1000000;
+    Random::Seed(12345);
+    std::vector<bool> seen(Random::Max + 1, false);
+    float unitLo = 1, unitHi = 0, signedLo = 1, signedHi = -1;
+    double unitSum = 0;
+    for (int i = 0; i < kDraws; ++i) {
+        const int r = Random::Next();
+        ASSERT_TRUE(r >= 0 && r <= Random::Max) << r;
+        seen[r] = true;
+        const float u = Random::Unit(), s = Random::Signed();
+        unitLo = std::min(unitLo, u);
+        unitHi = std::max(unitHi, u);
+        signedLo = std::min(signedLo, s);
+        signedHi = std::max(signedHi, s);
+        unitSum += u;
+    }
+    // A 15-bit draw hits each end about 30 times in a million.
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), Random::Max + 1);
+    EXPECT_EQ(std::make_pair(unitLo, unitHi), std::make_pair(0.0f, 1.0f));
+    EXPECT_EQ(std::make_pair(signedLo, signedHi), std::make_pair(-1.0f, 1.0f));
+    EXPECT_NEAR(unitSum / kDraws, 0.5, 0.01);
+
+    int counts[7] = {}, range[7] = {};
+    for (int i = 0; i < 70000; ++i) {
+        const int below = Random::Below(7), r = Random::Range(-3, 4);
+        ASSERT_TRUE(below >= 0 && below < 7 && r >= -3 && r < 4) << below << " " << r;
+        ++counts[below];
+        ++range[r + 3];
+        const int wide = Random::Range(-2000000000, 2000000000);  // a span wider than an int
+        ASSERT_TRUE(wide >= -2000000000 && wide < 2000000000) << wide;
+    }
+    EXPECT_GT(*std::min_element(counts, counts + 7), 8000);
+    EXPECT_GT(*std::min_element(range, range + 7), 8000);
+    for (const auto& [got, expected] : {std::pair{Random::Below(1), 0}, {Random::Below(0), 0}, {Random::Below(-5), 0},
+                                        {Random::Range(5, 5), 5}, {Random::Range(9, 2), 9}})
+        EXPECT_EQ(got, expected);
+}
+
+TEST(RandomTest, ASeedRepeatsItsSequence)
+{
+    std::vector<int> first, again, other;
+    for (auto [seed, draws] : {std::pair{99u, &first}, {99u, &again}, {100u, &other}}) {
+        Random::Seed(seed);
+        for (int i = 0; i < 100; ++i)
+            draws->push_back(Random::Next());
+    }
+    EXPECT_EQ(first, again);
+    int same = 0;
+    for (int i = 0; i < 100; ++i)
+        same += other[i] == first[i];
+    EXPECT_LT(same, 10);
 }

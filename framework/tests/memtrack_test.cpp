@@ -35,7 +35,6 @@ TEST(MemTrackTest, AllocationsAreCountedByPhaseAndTagAndDumpedAsCsv)
     EXPECT_EQ(MemTrack::GetLiveCount(), 2u);
     EXPECT_EQ(MemTrack::GetLiveBytes(), 130u);
     EXPECT_EQ(MemTrack::GetTotalAllocations(), 3u);
-
     ASSERT_TRUE(MemTrack::ReportUnfreed(2));
     const std::string unfreed = ReadFile("data/memtrack_unfreed.csv");
     EXPECT_EQ(unfreed.substr(0, unfreed.find('\n') + 1), "address,size,phase,tag\n");
@@ -49,7 +48,6 @@ TEST(MemTrackTest, AllocationsAreCountedByPhaseAndTagAndDumpedAsCsv)
     const std::string summary = ReadFile("data/memtrack_summary.csv");
     for (const char* line : {"SN  ,1,30,2\n", "TEXR,1,100,1\n", "total,2,130,3\n"})
         EXPECT_NE(summary.find(line), std::string::npos) << line;
-
     // A tag cannot break the CSV.
     for (const auto& [tag, kept] : {std::pair{"a,\n\"", "a___"}, {static_cast<const char*>(nullptr), "    "}}) {
         MemTrack::SetTag(tag);

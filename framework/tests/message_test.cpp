@@ -70,7 +70,6 @@ TEST_F(MessageServerTest, MessagesReachOneListenerOrAllInTheOrderTheyRegistered)
     server->Send(0, 5001, -7);
     server->SendMessage(99, 5002, 0);
     EXPECT_EQ(got, (Log{"b 5000 7", "a 5001 -7", "b 5001 -7", "c 5001 -7"}));
-
     LogCapture log;
     server->UnregisterListener(&stranger);
     EXPECT_EQ(log.Text(), "***WARNING: MessageServer::UnregisterListener - listener not found\n");

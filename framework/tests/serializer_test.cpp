@@ -161,7 +161,6 @@ TEST(AsciiSerializerTest, ReadingStopsAtTheOuterClosingBraceAndLeavesTheRest)
     AsciiSerializer(&file, false).SerializeObject("b", &b);
     EXPECT_EQ(a.number, 1);
     EXPECT_EQ(b.number, 2);
-
     // Entries after the outer "}" do not belong to the table; only spaces indent.
     Player c;
     Read("[Player] \"c\"\n{\n}\n \"number\" 3\n[Player] \"c\"\n{\n \"number\" 4\n}\n", c, "c");
@@ -226,7 +225,6 @@ TEST(AsciiSerializerTest, MissingOrDamagedValuesAreReportedAndKeepOrLimitTheValu
     EXPECT_EQ(squad.tint, Color(0.1f, 0.2f, 0.3f, 0.4f));
     EXPECT_EQ(squad.rotation, Quaternion(0.5f, 0.5f, -0.5f, 0.5f));  // absent: kept
     EXPECT_TRUE(squad.active) << "entries after a damaged header still belong to the section";
-
     // strtof takes these; no number field may.
     Squad kept = MakeSquad();
     kept.players.clear();  // made anew by every read
@@ -239,7 +237,6 @@ TEST(AsciiSerializerTest, MissingOrDamagedValuesAreReportedAndKeepOrLimitTheValu
         EXPECT_EQ(log.Count("finite number(s), found"), 4) << bad;
         EXPECT_EQ(Write(kept, "Home"), unchanged) << bad;
     }
-
     MemoryFile file = TextFile("[S] \"s\"\n{\n \"a\" \"open\n \"b\"\n \"c\" \"\"\n \"lo\" -2147483648\n"
                                " \"hi\" 2147483648\n \"t\" 2\n \"f\" 0\n \"g\" yes\n}\n");
     AsciiSerializer reader(&file, false);
@@ -277,7 +274,6 @@ TEST(AsciiSerializerTest, WritingMendsLineBreaksAndReportsWhatItCannotDo)
     Read(text, copy, "A B");
     EXPECT_EQ(copy.label, "two lines }");
     EXPECT_EQ(copy.speed, 0.0f) << "the whole table was read";
-
     StringFile file;
     {
         AsciiSerializer writer(&file, true);
@@ -288,12 +284,10 @@ TEST(AsciiSerializerTest, WritingMendsLineBreaksAndReportsWhatItCannotDo)
     EXPECT_EQ(file.text, "[Player] \"open\"\n{\n");
     EXPECT_TRUE(log.Contains("AsciiSerializer::EndSection: no open section"));
     EXPECT_TRUE(log.Contains("AsciiSerializer::~AsciiSerializer: 1 section(s) left open"));
-
     file.room = 10;
     Player player;
     AsciiSerializer(&file, true).SerializeObject("p", &player);
     EXPECT_TRUE(log.Contains("AsciiSerializer: could not write"));
-
     // Without a file nothing is read or written, and that is said.
     player.number = 5;
     AsciiSerializer(nullptr, false).SerializeObject("p", &player);
@@ -317,7 +311,6 @@ TEST(ObjectTest, ClassNamesDropNamespacesAndNamesAreCopies)
     EXPECT_EQ(ClassNameOf(nested), "Nested");
     EXPECT_EQ(ClassNameOf(holder), "Holder<outer::inner::Nested>");
     EXPECT_EQ(ClassNameOf(asBase), "Player") << "the dynamic type names the class";
-
     Object object;
     EXPECT_EQ(object.GetName(), nullptr);
     std::string source = "Game Parameters";

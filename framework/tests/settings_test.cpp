@@ -1,9 +1,10 @@
-#include "framework/Archive.h"
 #include "framework/Settings.h"
 #include "support/FileTest.h"
 #include "tests/support/LogCapture.h"
 
+#include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -70,31 +71,23 @@ TEST(SettingsTest, BrokenSectionsAndNumbersAreReportedAndTheRestStillReads)
 
 using SettingsFileTest = FileTest;
 
-TEST_F(SettingsFileTest, TheManagerReadsThroughTheArchiveFirstAndTheFirstFileLoadedWins)
+TEST_F(SettingsFileTest, TheManagerReadsEveryTypeAndTheFirstFileLoadedWins)
 {
     LogCapture log;
     EXPECT_FALSE(SettingsManager::Instance()->LoadSettings("data\\pc\\nothing.txt"));
     EXPECT_EQ(log.Text(), "***ERROR: Settings::Load could not open file <data\\pc\\nothing.txt>\n"
                           "***ERROR: SettingsManager::LoadSettings: could not load settings <data\\pc\\nothing.txt>\n");
-    WriteRaw(Path("stage/data/pc/config.txt"),
+    WriteRaw(Path("config.txt"),
              "SECTION Graphics\r\nscreenWidth 800\r\nfullscreen 0\r\nENDSECTION\r\nProject TB\r\n"
              "ProjectPath data\\pc\\\r\nsound 1\r\nfastLoading false\r\nCutScenes TRUE\r\nGameSize XXL large\r\n"
              "zoom 0.5\r\nbig 99999999999\r\nbad inf\r\n");
-    WriteRaw(Path("game/data/pc/config.txt"), "Project Disk\n");  // shadowed by the archive
-    std::string error;
-    ASSERT_TRUE(Archive::Pack(Dir("game\\Turfbolt.dat"), Dir("stage"), error)) << error;
-    ASSERT_TRUE(fs()->AddDataFile(Dir("game\\Turfbolt.dat").c_str(), true));
     fs()->AddAlias("<G>", Dir().c_str());
-
     SettingsManager* settings = SettingsManager::Instance();
-    ASSERT_TRUE(settings->LoadSettings("data\\pc\\config.txt"));
-    EXPECT_EQ(settings->GetString("Project"), "TB");
-    EXPECT_EQ(settings->GetString("ProjectPath"), "data\\pc\\");
-    EXPECT_EQ(settings->GetString("GameSize"), "XXL large");
-    EXPECT_EQ(settings->GetInt("screenWidth", "Graphics"), 800);
-    EXPECT_EQ(settings->GetInt("screenWidth", "Audio"), 0);
-    EXPECT_EQ(settings->GetInt("Project"), 0);
-    EXPECT_EQ(settings->GetInt("big"), INT_MAX);
+    ASSERT_TRUE(settings->LoadSettings("<G>Config.txt"));
+    EXPECT_EQ(settings->GetString("ProjectPath") + "|" + settings->GetString("GameSize"), "data\\pc\\|XXL large");
+    EXPECT_EQ((std::vector<int>{settings->GetInt("screenWidth", "Graphics"), settings->GetInt("screenWidth", "Audio"),
+                                settings->GetInt("Project"), settings->GetInt("big")}),
+              (std::vector<int>{800, 0, 0, INT_MAX}));
     std::string bools;
     for (const char* key : {"sound", "fullscreen", "fastLoading", "CutScenes", "missing"})
         bools += settings->GetBool(key) ? '1' : '0';
@@ -104,7 +97,6 @@ TEST_F(SettingsFileTest, TheManagerReadsThroughTheArchiveFirstAndTheFirstFileLoa
     EXPECT_EQ(settings->GetFloat("bad"), 0.0f);
     EXPECT_EQ(log.Text(), "***WARNING: SettingsManager::GetFloat: \"bad\" is not a finite number: \"inf\"; 0 used\n");
     EXPECT_EQ(settings->GetString("missing"), "");
-
     // A second file adds keys; the first loaded keeps precedence; loading again replaces.
     WriteRaw(Path("user.txt"), "Project Other\nlanguage en\n");
     ASSERT_TRUE(settings->LoadSettings("<G>user.txt"));

@@ -99,7 +99,6 @@ TEST(IteratingStateTest, AChainRunsThroughItsHandOversAndThenGivesItsNext)
     EXPECT_EQ(log, (Log{"first:enter", "first:exit", "first:delete", "second:enter", "second:render", "second:exit",
                         "second:delete", "next:enter"}));
     StateSlot::Set(&slot, nullptr, false);
-
     // Without next, or without a first state, the holder ends empty.
     for (State* chain : {new IteratingState(new Probe(log, "only", 0.25f), nullptr), new IteratingState(nullptr, nullptr)})
         EXPECT_EQ(RunToEnd(chain, log), 1);
@@ -171,7 +170,6 @@ TEST(ParallelStateTest, ARestartOutlastsItsBannerAndAHeldWalkOffEndsWithItsShow)
     EXPECT_EQ(frameOf("banner:delete"), 7);  // during the 8th frame, at 2 s
     EXPECT_EQ(frameOf("kick:enter"), 7);
     EXPECT_EQ(frameOf("kick:delete"), 19);
-
     log.clear();
     auto* show = new ParallelState;
     show->AddState(new Probe(log, "walkoff", -1.0f, nullptr, true));
@@ -191,7 +189,6 @@ TEST(ParallelStateTest, SubStatesNotOwnedAreExitedButNotDeletedAndAllRunningOnes
     parallel->AddState(&waiting, false);
     EXPECT_EQ(RunToEnd(parallel, log), 1);
     EXPECT_EQ(log, (Log{"kept:enter", "waiting:enter", "kept:exit", "waiting:exit", "frame"}));
-
     log.clear();
     parallel = new ParallelState;
     for (const char* name : {"a", "b", "c"})

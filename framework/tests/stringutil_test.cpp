@@ -14,7 +14,6 @@ TEST(StringUtilTest, CaseTrimSlicesAndFormatting)
     for (const auto& [search, start] : {std::pair{"menu", 6}, {"", 0}, {"x", 100}})
         EXPECT_EQ(ReplaceNoCase(s, search, "y", start), -1) << search;
     EXPECT_EQ(s, "data\\Menu\\x");
-
     for (const auto& [text, trimmed] : {std::pair{" \t\n value \t\n", "value"}, {"line\r\n", "line\r"}, {" \t\n", ""}}) {
         std::string t = text;
         Trim(t);
@@ -28,7 +27,6 @@ TEST(StringUtilTest, CaseTrimSlicesAndFormatting)
     EXPECT_EQ(StringUtil::Left("level01", 5) + StringUtil::Right("target.PNG", 3), "levelPNG");
     EXPECT_EQ(StringUtil::Left("ab", 5) + StringUtil::Right("ab", 5), "abab");
     EXPECT_EQ(StringUtil::Left("ab", -1) + StringUtil::Right("ab", 0), "");
-
     EXPECT_EQ(FormatString("animation %02d, 100%%", 7), "animation 07, 100%");
     const std::string big(40000, 'q');
     EXPECT_EQ(FormatString("<%s>", big.c_str()), "<" + big + ">");  // no length limit

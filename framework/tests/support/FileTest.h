@@ -67,7 +67,6 @@ protected:
         FileSystem::DestroyInstance();
         SettingsManager::DestroyInstance();
     }
-
     // The scratch folder in the game's spelling, ending in a backslash, with name after it.
     std::string Dir(const std::string& name = {}) const
     {
@@ -79,7 +78,6 @@ protected:
     }
     std::filesystem::path Path(const std::string& relative) const { return m_dir / relative; }
     FileSystem* fs() const { return FileSystem::Instance(); }
-
     // "<missing>" when the layer cannot open the name.
     std::string ReadThroughLayer(const std::string& name, const char* mode = "rb")
     {
