@@ -78,6 +78,8 @@ TEST_F(ArchiveTest, TheToolsArchiveShadowsDiskFilesAndStoresTextScrambled)
     std::string error;
     EXPECT_FALSE(Archive::Pack(Dir("x.dat"), Dir("no such folder"), error));
     EXPECT_EQ(error, "not a folder: " + Dir("no such folder"));
+    EXPECT_FALSE(Archive::Pack(Dir("stage\\data\\Turfbolt.dat\\x.dat"), Dir("stage"), error));
+    EXPECT_EQ(error, "cannot create " + Dir("stage\\data\\Turfbolt.dat\\x.dat"));
 }
 
 TEST_F(ArchiveTest, ATextReadsTheSameFromTheArchiveAndFromDisk)
@@ -115,6 +117,8 @@ TEST_F(ArchiveTest, DamagedArchivesAreRejectedWithTheirReason)
     PackStage();
     const std::string whole = ReadRaw(Path("stage/data/Turfbolt.dat"));
     LogCapture log;
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto filesBefore = openFiles();
     for (size_t length = 0; length < whole.size(); ++length)
         EXPECT_FALSE(Mount(whole.substr(0, length))) << "accepted " << length << " of " << whole.size();
     EXPECT_EQ(log.Count("FileSystem::AddDataFile: cannot use"), static_cast<int>(whole.size()));
@@ -134,6 +138,7 @@ TEST_F(ArchiveTest, DamagedArchivesAreRejectedWithTheirReason)
         EXPECT_FALSE(Mount(bytes)) << reason;
         EXPECT_TRUE(log.Contains(reason)) << log.Text();
     }
+    EXPECT_EQ(openFiles(), filesBefore) << "a refused archive stays open";
     EXPECT_TRUE(Mount(whole));
     EXPECT_TRUE(Mount(HandMade(1, "a.bin", 24, 4)));
     EXPECT_EQ(ReadThroughLayer("A.BIN"), "abcd");

@@ -264,8 +264,8 @@ TEST_F(CastTest, DamagedBlocksAreReportedAndNeverSpoilTheOthers)
                                              "5  0.000000", "6  0.000000"}));
     const std::string file = "LoadSettings: " + Dir("bad.txt") + ": ";
     for (const std::string& line :
-         {file + "line 1 stands outside any object and is ignored", file + "the object A at line 3 was read with the problems above",
-          file + "the object at line 14 has no section; skipped", file + "the object C at line 19 was read with the problems above",
+         {file + "line 1 stands outside any object and is ignored", file + "the object A at line 3 was read with the problems above (table line 1 is line 4)",
+          file + "the object at line 14 has no section; skipped", file + "the object C at line 19 was read with the problems above (table line 1 is line 20)",
           file + "the object D at line 26 was read", std::string("LoadSettings: Object Nobody not found"),
           file + "the dynamic object Classless at line 44 has no class type; skipped", file + "the object F at line"})
         EXPECT_EQ(log.Count(line), 1) << line << "\n" << log.Text();
