@@ -58,8 +58,7 @@ TEST_F(DebugTest, LinesGetTheirPrefixesAndCountsInTheFileAndTheSink)
     EXPECT_EQ(ReadLog(), text);
     EXPECT_EQ(sink.Text(), text);
     EXPECT_EQ(sink.lines.size(), 5u);
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), 1);
-    EXPECT_EQ(Debug::Instance()->GetWarningCount(), 2);
+    EXPECT_EQ(std::make_pair(Debug::Instance()->GetErrorCount(), Debug::Instance()->GetWarningCount()), std::pair(1, 2));
     // Status text appends until cleared and never reaches the log.
     LogStatus("fps %d ", 60);
     LogStatus("dt %.2f", 0.02);
@@ -134,31 +133,25 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
 }
 
 namespace {
-int g_boxes = 0;
-std::string g_boxText;
+std::vector<std::string> g_boxes;
 
 void NestingHandler(const char*, const char* text)
 {
-    ++g_boxes;
-    g_boxText = text;
-    LogMessageBox("nested %d", g_boxes);
+    g_boxes.push_back(text);
+    LogMessageBox("nested");
 }
 }  // namespace
 
 TEST_F(DebugTest, MessageBoxesAreLoggedShownOnceAndSkippedWhenSwitchedOff)
 {
-    g_boxes = 0;
     SetMessageBoxHandler(NestingHandler);
     testing::internal::CaptureStderr();
     LogMessageBox("Menu::GetItem not found (%s)", "x");  // switched off by TB_NO_MESSAGE_BOX
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Menu::GetItem not found (x)\n");
-    EXPECT_EQ(g_boxes, 0);
     unsetenv("TB_NO_MESSAGE_BOX");
-    LogMessageBox("Too many characters for replay!!!\n");
-    EXPECT_EQ(g_boxes, 1);  // not re-entered from the handler
-    EXPECT_EQ(g_boxText, "Too many characters for replay!!!\n");
-    LogMessageBox("again");  // the guard is released afterwards
-    EXPECT_EQ(g_boxes, 2);
+    LogMessageBox("Too many characters for replay!!!\n");  // not re-entered from the handler
+    LogMessageBox("again");                                  // the guard is released afterwards
+    EXPECT_EQ(g_boxes, (std::vector<std::string>{"Too many characters for replay!!!\n", "again"}));
     SetMessageBoxHandler(nullptr);  // no display: stderr, without waiting
     testing::internal::CaptureStderr();
     LogMessageBox("no display");

@@ -47,13 +47,11 @@ int g_creatorCalls = 0;
 
 class MainProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void TearDown() override
     {
         MainProgram::DestroyInstance();
-        program = MainProgram::Instance();
         g_log.clear();
     }
-    void TearDown() override { MainProgram::DestroyInstance(); }
     // Steps from the last call on.
     Log Steps()
     {
@@ -61,7 +59,7 @@ protected:
         steps.swap(g_log);
         return steps;
     }
-    MainProgram* program = nullptr;
+    MainProgram* program = MainProgram::Instance();
 };
 
 TEST_F(MainProgramTest, RequestsAreCarriedOutByTheNextUpdateAndOnlyTheTopStateRuns)
@@ -105,20 +103,17 @@ TEST_F(MainProgramTest, InitReadsTheConfigurationAndRequestsTheGameState)
     const int calls = g_creatorCalls;
     ASSERT_TRUE(init("Project Probe\nProjectPath data\\probe\\\nTextureSet textures\\high\n"));
     EXPECT_EQ(g_creatorCalls, calls + 1);
-    EXPECT_EQ(program->GetProjectName(), "Probe");
-    EXPECT_EQ(program->GetProjectPath(), "data\\probe\\");
-    EXPECT_EQ(program->GetTextureSetPath(), "textures\\high\\");
     FileSystem* files = FileSystem::Instance();
-    EXPECT_EQ(files->ExpandAliases("<PP>level01\\x.txt"), "data\\probe\\level01\\x.txt");
-    EXPECT_EQ(files->ExpandAliases("<TP>ball.png"), "textures\\high\\ball.png");
+    EXPECT_EQ((Log{program->GetProjectName(), program->GetProjectPath(), program->GetTextureSetPath(),
+                   files->ExpandAliases("<PP>x.txt"), files->ExpandAliases("<TP>ball.png")}),
+              (Log{"Probe", "data\\probe\\", "textures\\high\\", "data\\probe\\x.txt", "textures\\high\\ball.png"}));
     EXPECT_FALSE(program->HasCurrentState());  // requested, not yet running
     program->Update(0.0f);
     EXPECT_EQ(Steps(), (Log{"GameProbe:enter", "GameProbe:update 0.000000"}));
     EXPECT_NE(dynamic_cast<GameProbe*>(program->GetCurrentState()), nullptr);
     // A second Init replaces the aliases rather than stacking them.
     ASSERT_TRUE(init("Project Probe\nProjectPath other\\\nTextureSet low\n"));
-    EXPECT_EQ(files->ExpandAliases("<PP>a.txt"), "other\\a.txt");
-    EXPECT_EQ(files->ExpandAliases("<TP>a.png"), "low\\a.png");
+    EXPECT_EQ(files->ExpandAliases("<PP>a.txt") + files->ExpandAliases("<TP>a.png"), "other\\a.txtlow\\a.png");
     MainProgram::DestroyInstance();
     program = MainProgram::Instance();
     LogCapture log;
