@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <sys/resource.h>
 
 inline void WriteRaw(const std::filesystem::path& path, const std::string& bytes)
@@ -58,7 +59,8 @@ protected:
         FileSystem::DestroyInstance();
         SettingsManager::DestroyInstance();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = std::filesystem::path("scratch") / (std::string(info->test_suite_name()) + "." + info->name());
+        m_name = std::string(info->test_suite_name()) + "." + info->name();
+        m_dir = std::filesystem::path("scratch") / m_name;
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
     }
@@ -68,26 +70,14 @@ protected:
         SettingsManager::DestroyInstance();
     }
     // The scratch folder in the game's spelling, ending in a backslash, with name after it.
-    std::string Dir(const std::string& name = {}) const
-    {
-        std::string s = m_dir.string() + "/";
-        for (char& c : s)
-            if (c == '/')
-                c = '\\';
-        return s + name;
-    }
+    std::string Dir(const std::string& name = {}) const { return "scratch\\" + m_name + "\\" + name; }
     std::filesystem::path Path(const std::string& relative) const { return m_dir / relative; }
     FileSystem* fs() const { return FileSystem::Instance(); }
     // "<missing>" when the layer cannot open the name.
-    std::string ReadThroughLayer(const std::string& name, const char* mode = "rb")
+    std::string ReadThroughLayer(const std::string& name)
     {
-        File* file = fs()->Open(name.c_str(), mode);
-        if (!file)
-            return "<missing>";
-        std::string text(1 << 16, '\0');
-        text.resize(file->Read(text.data(), text.size()));
-        fs()->Close(file);
-        return text;
+        std::vector<uint8_t> bytes;
+        return fs()->ReadAll(name.c_str(), bytes) ? std::string(bytes.begin(), bytes.end()) : "<missing>";
     }
     bool WriteThroughLayer(const std::string& name, const std::string& text)
     {
@@ -97,6 +87,6 @@ protected:
         file->Write(text.data(), text.size());
         return fs()->Close(file);
     }
-
+    std::string m_name;
     std::filesystem::path m_dir;
 };
