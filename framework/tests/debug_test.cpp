@@ -1,6 +1,7 @@
+#include "framework/AsciiSerializer.h"
 #include "framework/Debug.h"
 #include "framework/DebugDisplay.h"
-#include "framework/AsciiSerializer.h"
+#include "support/FileTest.h"
 #include "support/StringFile.h"
 #include "tests/support/LogCapture.h"
 
@@ -8,20 +9,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string ReadLog()
-{
-    std::ifstream in("data/log.txt", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 struct WatchSink : LogCapture {
     void OnWatchesChanged() override { ++notices; }
@@ -55,7 +46,7 @@ TEST_F(DebugTest, LinesGetTheirPrefixesAndCountsInTheFileAndTheSink)
     LogMessage("plain %.1f\n", 1.5);
     Debug::Instance()->Log("as is");
     const std::string text = "***ERROR: Thing::Do: bad 7\n***WARNING: Thing::Do: odd x\n***WARNING: second\nplain 1.5\nas is";
-    EXPECT_EQ(ReadLog(), text);
+    EXPECT_EQ(ReadRaw("data/log.txt"), text);
     EXPECT_EQ(sink.Text(), text);
     EXPECT_EQ(sink.lines.size(), 5u);
     EXPECT_EQ(std::make_pair(Debug::Instance()->GetErrorCount(), Debug::Instance()->GetWarningCount()), std::pair(1, 2));
@@ -66,10 +57,10 @@ TEST_F(DebugTest, LinesGetTheirPrefixesAndCountsInTheFileAndTheSink)
     Debug::Instance()->ClearStatus();
     EXPECT_EQ(Debug::Instance()->GetStatus(), "");
     Debug::Instance()->Initialise();
-    EXPECT_EQ(ReadLog(), "");
+    EXPECT_EQ(ReadRaw("data/log.txt"), "");
     EXPECT_EQ(Debug::Instance()->GetErrorCount() + Debug::Instance()->GetWarningCount(), 0);
     LogError("%s", std::string(20000, 'a').c_str());  // cut to the format buffer
-    EXPECT_EQ(ReadLog(), "***ERROR: " + std::string(8 * 1024 - 1, 'a'));
+    EXPECT_EQ(ReadRaw("data/log.txt"), "***ERROR: " + std::string(8 * 1024 - 1, 'a'));
 }
 
 TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
@@ -156,7 +147,7 @@ TEST_F(DebugTest, MessageBoxesAreLoggedShownOnceAndSkippedWhenSwitchedOff)
     testing::internal::CaptureStderr();
     LogMessageBox("no display");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "no display\n");
-    EXPECT_EQ(ReadLog(), "Menu::GetItem not found (x)\nToo many characters for replay!!!\nagain\nno display\n");
+    EXPECT_EQ(ReadRaw("data/log.txt"), "Menu::GetItem not found (x)\nToo many characters for replay!!!\nagain\nno display\n");
     EXPECT_EQ(Debug::Instance()->GetErrorCount(), 0);
 }
 
@@ -165,7 +156,7 @@ TEST_F(DebugTest, AFatalErrorLogsAndExitsWithOne)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(LogFatalError("Archive missing: %s\n", "data/x.dat"), ::testing::ExitedWithCode(1),
                 "Archive missing: data/x.dat");
-    EXPECT_EQ(ReadLog(), "***ERROR: Archive missing: data/x.dat\n");
+    EXPECT_EQ(ReadRaw("data/log.txt"), "***ERROR: Archive missing: data/x.dat\n");
 }
 
 TEST(DebugDisplayTest, OptionsAreAddedOffWhenFirstAskedAndPersistAsOneBoolEach)

@@ -18,8 +18,9 @@
 namespace {
 
 struct Player : Object {
+    explicit Player(std::string n = {}, int32_t k = 0) : name(std::move(n)), number(k) {}
     std::string name;
-    int32_t number = 0;
+    int32_t number;
 
     void Serialize(Serializer& s, const char* descriptor) override
     {
@@ -84,11 +85,8 @@ Squad MakeSquad()
     squad.position = {1.0f, -2.5f, 3.25f};
     squad.rotation = {0.5f, 0.5f, -0.5f, 0.5f};
     squad.tint = Color(0.5f, 0.25f, 1.0f, 0.75f);
-    for (const char* name : {"Bo", "Al", ""}) {
-        squad.players.push_back(std::make_unique<Player>());
-        squad.players.back()->name = name;
-        squad.players.back()->number = static_cast<int32_t>(squad.players.size()) * 7;
-    }
+    for (const char* name : {"Bo", "Al", ""})
+        squad.players.push_back(std::make_unique<Player>(name, static_cast<int32_t>(squad.players.size() + 1) * 7));
     return squad;
 }
 
@@ -175,9 +173,7 @@ TEST(AsciiSerializerTest, NoLineLengthLosesTheNextLine)
     for (const size_t length : {998u, 999u, 1000u, 1001u, 2000u, 4096u}) {
         for (const char* end : {"\n", "\r\n"}) {
             // A value of braces: a rest read as a line of its own would close the section.
-            Player player;
-            player.name.assign(length - 10, '}');
-            player.number = 42;
+            Player player(std::string(length - 10, '}'), 42);
             LogCapture log;
             std::string text = Write(player, "p");
             EXPECT_NE(text.find("{\n \"name\" \"" + player.name + "\"\n"), std::string::npos);

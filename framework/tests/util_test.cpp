@@ -1,8 +1,11 @@
+#include "framework/MemTrack.h"
 #include "framework/StringUtil.h"
+#include "support/FileTest.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 TEST(StringUtilTest, CaseTrimSlicesAndFormatting)
 {
@@ -51,4 +54,40 @@ TEST(StringTokenizerTest, SplitsAtRunsOfAnyDelimiterAndGuardsReadsPastTheEnd)
     EXPECT_EQ(t.NextToken(), "a");
     t.NextToken();
     EXPECT_EQ(t.NextInt(), INT_MAX);
+}
+
+TEST(MemTrackTest, AllocationsAreCountedByPhaseAndTagAndDumpedAsCsv)
+{
+    MemTrack::Reset();
+    int a, b, c;
+    MemTrack::SetPhase(1);
+    MemTrack::SetTag("TEXR");
+    MemTrack::RecordAlloc(&a, 100);
+    MemTrack::SetPhase(2);
+    MemTrack::SetTag("SN");  // padded
+    MemTrack::RecordAlloc(&b, 30);
+    MemTrack::RecordAlloc(&c, 7);
+    EXPECT_EQ(MemTrack::GetLiveBytes(), 137u);
+    EXPECT_EQ((std::vector<bool>{MemTrack::RecordFree(&c), MemTrack::RecordFree(&c)}), (std::vector<bool>{true, false}));
+    EXPECT_EQ((std::vector<size_t>{MemTrack::GetLiveCount(), MemTrack::GetLiveBytes(), MemTrack::GetTotalAllocations()}),
+              (std::vector<size_t>{2, 130, 3}));
+    ASSERT_TRUE(MemTrack::ReportUnfreed(2));
+    const std::string unfreed = ReadRaw("data/memtrack_unfreed.csv");
+    EXPECT_EQ(unfreed.substr(0, unfreed.find('\n') + 1), "address,size,phase,tag\n");
+    EXPECT_NE(unfreed.find(",30,2,SN  \n"), std::string::npos);
+    EXPECT_EQ(unfreed.find(",100,"), std::string::npos);
+    ASSERT_TRUE(MemTrack::WriteAllocations(-1));
+    const std::string all = ReadRaw("data/memtrack_allocations.csv");
+    EXPECT_NE(all.find(",100,1,TEXR\n"), std::string::npos);
+    EXPECT_NE(all.find(",30,2,SN  \n"), std::string::npos);
+    ASSERT_TRUE(MemTrack::WriteSummary());
+    const std::string summary = ReadRaw("data/memtrack_summary.csv");
+    for (const char* line : {"SN  ,1,30,2\n", "TEXR,1,100,1\n", "total,2,130,3\n"})
+        EXPECT_NE(summary.find(line), std::string::npos) << line;
+    // A tag cannot break the CSV.
+    for (const auto& [tag, kept] : {std::pair{"a,\n\"", "a___"}, {static_cast<const char*>(nullptr), "    "}}) {
+        MemTrack::SetTag(tag);
+        EXPECT_EQ(MemTrack::GetTag(), kept);
+    }
+    MemTrack::Reset();
 }
