@@ -179,7 +179,7 @@ TEST(ScrambleTest, TheKeyRestartsWithEveryFileAndHexIsUppercaseSixtyFourPairsALi
 
 using CryptedFileTest = FileTest;
 
-TEST_F(CryptedFileTest, RoundTripStoresHexAndReadsAsText)
+TEST_F(CryptedFileTest, RoundTripStoresHexAndReadsAsTextAndCorruptHexGivesNoFile)
 {
     const std::string text = "# ---- Gained Objects\r\nOBJECT START\n \"Count\" 3\n" + std::string(200, 'z') + "\n";
     File* out = CryptedStdFile::Open(Dir("SaveGames\\gained.txt").c_str(), true);
@@ -205,10 +205,7 @@ TEST_F(CryptedFileTest, RoundTripStoresHexAndReadsAsText)
     out->Write("second", 6);
     delete out;  // never closed: the old file stays
     EXPECT_EQ(ReadRaw(Path("SaveGames/gained.txt")), stored);
-}
-
-TEST_F(CryptedFileTest, CorruptHexGivesNoFile)
-{
+    // Corrupt hex gives no file.
     LogCapture log;
     WriteRaw(Path("bad.txt"), "0A1B\r\n2C3G\n");
     EXPECT_EQ(CryptedStdFile::Open(Dir("bad.txt").c_str(), false), nullptr);

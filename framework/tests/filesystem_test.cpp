@@ -67,7 +67,7 @@ TEST_F(AliasTest, ExpandAndCollapseIgnoreCaseAndNormaliseSeparators)
 
 using DiskTest = FileTest;
 
-TEST_F(DiskTest, ResolveMatchesEachComponentAndKeepsWhatDoesNotExist)
+TEST_F(DiskTest, ResolveMatchesEachComponentInEveryFolderThatMatches)
 {
     WriteRaw(Path("Menu/Screens/Main.XML"), "<x/>");
     EXPECT_EQ(fs()->ResolveDiskPath(Dir("menu\\SCREENS\\main.xml")), Path("Menu/Screens/Main.XML").string());
@@ -82,10 +82,7 @@ TEST_F(DiskTest, ResolveMatchesEachComponentAndKeepsWhatDoesNotExist)
     EXPECT_EQ(ReadThroughLayer(Dir("Menu\\Screens\\main.xml")), "<y/>");
     const std::string absolute = fsys::absolute(Path("Menu")).string();
     EXPECT_EQ(fs()->ResolveDiskPath(absolute + "/screens/MAIN.XML"), absolute + "/Screens/Main.XML");
-}
-
-TEST_F(DiskTest, FoldersDifferingOnlyInCaseAreEachLookedIn)
-{
+    // Folders differing only in case are each looked in.
     WriteRaw(Path("Data/pc/a.txt"), "A");
     WriteRaw(Path("data/pc/b.txt"), "B");
     EXPECT_EQ(ReadThroughLayer(Dir("DATA\\PC\\B.TXT")), "B");
@@ -172,7 +169,7 @@ TEST_F(AtomicWriteTest, TemporariesOfAWriterThatIsGoneGoWithTheNextWrite)
     EXPECT_EQ(Entries(m_dir), expected);
 }
 
-TEST_F(AtomicWriteTest, FailedWritesAndRenamesAreReportedAndKeepTheOldFile)
+TEST_F(AtomicWriteTest, FailedWritesAreReportedAndKeepTheOldFileAndBinaryWritesSeek)
 {
     const std::string name = Dir("big.txt");
     ASSERT_TRUE(WriteThroughLayer(name, "old\n"));
@@ -195,12 +192,8 @@ TEST_F(AtomicWriteTest, FailedWritesAndRenamesAreReportedAndKeepTheOldFile)
     EXPECT_FALSE(fs()->Close(file));
     EXPECT_EQ(log.Count("could not store"), 2);
     EXPECT_EQ(Entries(m_dir), (std::set<std::string>{"big.txt", "taken"}));
-}
-
-TEST_F(AtomicWriteTest, BinaryWritesSeekAndKeepPermissions)
-{
-    const std::string name = Dir("data.bin");
-    File* file = fs()->OpenWriteBinary(name.c_str());
+    // Binary writes seek, and a file written again keeps its permissions.
+    file = fs()->OpenWriteBinary(Dir("data.bin").c_str());
     ASSERT_NE(file, nullptr);
     file->Write("XXXXtail", 8);
     EXPECT_TRUE(file->Seek(0));
@@ -209,7 +202,7 @@ TEST_F(AtomicWriteTest, BinaryWritesSeekAndKeepPermissions)
     ASSERT_TRUE(fs()->Close(file));
     EXPECT_EQ(ReadRaw(Path("data.bin")), "headtail");
     fsys::permissions(Path("data.bin"), fsys::perms::owner_read | fsys::perms::owner_write);
-    ASSERT_TRUE(WriteThroughLayer(name, "v2"));
+    ASSERT_TRUE(WriteThroughLayer(Dir("data.bin"), "v2"));
     EXPECT_EQ(fsys::status(Path("data.bin")).permissions() & fsys::perms::all,
               fsys::perms::owner_read | fsys::perms::owner_write);
 }

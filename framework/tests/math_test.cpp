@@ -89,7 +89,7 @@ TEST(ColorTest, OnlyAnAlphaMakesAColourSet)
     EXPECT_EQ(d, Color(0.0f, 1.0f, 0.0f, 0.0f));  // set, as a colour made with an alpha
 }
 
-TEST(QuaternionTest, RotationsConvertAndComposeLikeMatrices)
+TEST(QuaternionTest, RotationsConvertComposeAndInterpolate)
 {
     Vector3 axis{1, 2, -2};
     axis.Normalize();
@@ -127,10 +127,7 @@ TEST(QuaternionTest, RotationsConvertAndComposeLikeMatrices)
     const Quaternion p = Quaternion(2, 1, -1, 3) * Quaternion(2, 1, -1, 3).Inverse();
     EXPECT_LE(std::fabs(p.w - 1) + std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z), kTol);
     EXPECT_EQ(Quaternion(0, 0, 0, 0).Inverse(), Quaternion(0, 0, 0, 0));
-}
-
-TEST(QuaternionTest, SlerpTakesTheShortPathAndStaysFiniteForNearlyEqualEnds)
-{
+    // Slerp takes the short path and stays finite for nearly equal ends.
     const Quaternion from(0.2f, Vector3::UnitY), to(1.4f, Vector3::UnitY);
     EXPECT_EQ(from.Slerp(to, 1.0f), to);
     EXPECT_EQ(from.Slerp(to, 0.0f), from);
@@ -141,7 +138,7 @@ TEST(QuaternionTest, SlerpTakesTheShortPathAndStaysFiniteForNearlyEqualEnds)
     EXPECT_NEAR(mid.NormSquared(), 1.0f, kTol);
 }
 
-TEST(Matrix3Test, EulerAnglesRoundTripAndComposeAxisRotations)
+TEST(Matrix3Test, EulerAnglesRoundTripComposeAxisRotationsAndInvert)
 {
     for (float x : {-2.8f, -1.0f, 0.0f, 1.5f, 3.0f}) {
         for (float y : {-1.4f, 0.0f, 0.9f, 1.5f}) {
@@ -174,10 +171,6 @@ TEST(Matrix3Test, EulerAnglesRoundTripAndComposeAxisRotations)
     zyx.FromEulerZYX(1.9f, -0.8f, 0.3f);
     ExpectNear(xyz, rx * ry * rz);
     ExpectNear(zyx, rz * ry * rx);
-}
-
-TEST(Matrix3Test, InverseWithTolerance)
-{
     Matrix3 r, inv;
     r.FromEulerXYZ(0.4f, 1.1f, -2.0f);
     ASSERT_TRUE(r.Inverse(inv));
@@ -227,7 +220,7 @@ TEST(MathUtilTest, AnglesWrapAndQuadraticRoots)
     EXPECT_FLOAT_EQ(third, Math::HalfPi);
 }
 
-TEST(KinematicSolverTest, EveryTripleOfKnownValuesSolvesTheOtherTwo)
+TEST(KinematicSolverTest, AnyThreeKnownValuesSolveTheOtherTwo)
 {
     // One consistent motion: a = 2, v0 = 3, v1 = 11, t = 4, s = 28.
     const float motion[] = {2.0f, 3.0f, 11.0f, 4.0f, 28.0f, 1.0f};
@@ -253,10 +246,7 @@ TEST(KinematicSolverTest, EveryTripleOfKnownValuesSolvesTheOtherTwo)
     EXPECT_EQ(Solved({{A, 1}, {T, 3}}), (std::vector<float>{1, 0, 0, 3, 0, 0}));
     EXPECT_EQ(Solved({{A, 2}, {V0, 5}, {V1, 1}}), (std::vector<float>{2, 5, 1, 0, -6, 0}));  // negative time
     EXPECT_EQ(Solved({{5, 1}, {-1, 1}}), (std::vector<float>{0, 0, 0, 0, 0, 0}));  // out of range: ignored
-}
-
-TEST(KinematicSolverTest, ComputedValuesAreNotKnownSoAChangedInputRecomputesThem)
-{
+    // Computed values are not known, so a changed input recomputes them.
     KinematicSolver solver;
     solver.SetValue(A, 2.0f);
     solver.SetValue(V0, 3.0f);
@@ -271,7 +261,7 @@ TEST(KinematicSolverTest, ComputedValuesAreNotKnownSoAChangedInputRecomputesThem
     EXPECT_FALSE(solver.IsKnown(A) || solver.IsKnown(-1) || solver.GetValue(V1) != 0.0f);
 }
 
-TEST(RandomTest, DrawsCoverTheirWholeRangesAndNothingBeyond)
+TEST(RandomTest, DrawsCoverTheirRangesAndASeedRepeats)
 {
     constexpr int kDraws = 1000000;
     Random::Seed(12345);
@@ -303,10 +293,7 @@ TEST(RandomTest, DrawsCoverTheirWholeRangesAndNothingBeyond)
     for (const auto& [got, expected] : {std::pair{Random::Below(1), 0}, {Random::Below(0), 0}, {Random::Below(-5), 0},
                                         {Random::Range(5, 5), 5}, {Random::Range(9, 2), 9}})
         EXPECT_EQ(got, expected);
-}
-
-TEST(RandomTest, ASeedRepeatsItsSequence)
-{
+    // A seed repeats its sequence.
     std::vector<int> first, again, other;
     for (auto [seed, draws] : {std::pair{99u, &first}, {99u, &again}, {100u, &other}}) {
         Random::Seed(seed);

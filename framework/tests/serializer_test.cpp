@@ -143,7 +143,7 @@ TEST(AsciiSerializerTest, EntriesAndSectionsAreFoundOnceEachInFileOrder)
     EXPECT_EQ(got, (std::vector<int32_t>{2, 3, -1, 1, -1, 2, -1, 3, -1, -1, -1, 1, -1, 4, -1, -1, -1, 4}));
 }
 
-TEST(AsciiSerializerTest, ReadingStopsAtTheOuterClosingBraceAndLeavesTheRest)
+TEST(AsciiSerializerTest, ReadingStopsAtTheOuterClosingBraceAndNoLineLengthLosesTheNext)
 {
     // Two blocks in one file, as in a cast file: each reader takes one.
     MemoryFile file = TextFile(
@@ -166,10 +166,7 @@ TEST(AsciiSerializerTest, ReadingStopsAtTheOuterClosingBraceAndLeavesTheRest)
     file = TextFile("[Player] \"p\"\r\n{\r\n \"name\" \"Dos\"\r\r\n \"number\" 6\r\n}\r\n", false);
     AsciiSerializer(&file, false).SerializeObject("p", &c);
     EXPECT_EQ(std::pair(c.name, c.number), std::pair(std::string("Dos"), 6));
-}
-
-TEST(AsciiSerializerTest, NoLineLengthLosesTheNextLine)
-{
+    // No line length loses the next line.
     for (const size_t length : {998u, 999u, 1000u, 1001u, 2000u, 4096u}) {
         for (const char* end : {"\n", "\r\n"}) {
             // A value of braces: a rest read as a line of its own would close the section.

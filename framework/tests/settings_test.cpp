@@ -17,7 +17,7 @@ Settings Parsed(const char* text)
 
 }  // namespace
 
-TEST(SettingsTest, KeysValuesSectionsAndCommentsAsWritten)
+TEST(SettingsTest, KeysValuesSectionsAsWrittenAndWhatIsBrokenIsReported)
 {
     const Settings s = Parsed(
         "# font info\r\n// also a comment\r\n\r\nSECTION Graphics\r\nscreenWidth\t 1024 \r\nscreenHeight 768\r\n"
@@ -45,20 +45,17 @@ TEST(SettingsTest, KeysValuesSectionsAndCommentsAsWritten)
     EXPECT_EQ(*s.GetRaw("screenWidth", 0, "Audio"), "320");
     EXPECT_EQ(s.GetRaw("screenWidth", 1, "Audio"), nullptr);
     EXPECT_EQ(s.GetRaw("kerning", 0, "Graphics"), nullptr);
-}
-
-TEST(SettingsTest, BrokenSectionsAndNumbersAreReportedAndTheRestStillReads)
-{
+    // Broken sections and numbers are reported, and the rest still reads.
     LogCapture log;
-    const Settings s = Parsed("ENDSECTION\nSECTION\na 1\nSECTION One\nSECTION Two\nb 2\nf1 nan\nf2 -INF\nf3 1e999\nf4 x\n");
+    const Settings broken = Parsed("ENDSECTION\nSECTION\na 1\nSECTION One\nSECTION Two\nb 2\nf1 nan\nf2 -INF\nf3 1e999\nf4 x\n");
     for (const char* problem : {"test line 1: ENDSECTION without SECTION", "test line 2: SECTION without a name",
                                 "test line 5: SECTION Two inside One (ENDSECTION missing)", "SECTION Two not closed"})
         EXPECT_TRUE(log.Contains(problem)) << problem;
-    EXPECT_EQ(*s.GetRaw("a", 0, ""), "1");
-    EXPECT_EQ(*s.GetRaw("b", 0, "Two"), "2");
+    EXPECT_EQ(*broken.GetRaw("a", 0, ""), "1");
+    EXPECT_EQ(*broken.GetRaw("b", 0, "Two"), "2");
     log.Clear();
     for (const char* key : {"f1", "f2", "f3", "f4"})
-        EXPECT_EQ(s.GetFloat(key), 0.0f) << key;
+        EXPECT_EQ(broken.GetFloat(key), 0.0f) << key;
     EXPECT_EQ(log.Text(), "***WARNING: Settings::GetFloat: \"f1\" is not a finite number: \"nan\"; 0 used\n"
                           "***WARNING: Settings::GetFloat: \"f2\" is not a finite number: \"-INF\"; 0 used\n"
                           "***WARNING: Settings::GetFloat: \"f3\" is not a finite number: \"1e999\"; 0 used\n");

@@ -34,10 +34,7 @@ TEST(StringUtilTest, CaseTrimSlicesAndFormatting)
     const std::string big(40000, 'q');
     EXPECT_EQ(FormatString("<%s>", big.c_str()), "<" + big + ">");  // no length limit
     EXPECT_EQ(IntToString(-42) + " " + FloatToString(0.5f), "-42 0.500000");
-}
-
-TEST(StringTokenizerTest, SplitsAtRunsOfAnyDelimiterAndGuardsReadsPastTheEnd)
-{
+    // A tokenizer splits at runs of any delimiter and guards reads past the end.
     StringTokenizer t("  AV\t-1.0  , 3,,x ", " \t,");
     EXPECT_EQ(t.CountTokens(), 4);
     EXPECT_EQ(t.NextToken(), "AV");
