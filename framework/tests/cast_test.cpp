@@ -105,8 +105,7 @@ TEST_F(CastTest, MembersAreFoundByTheirObjectsNameAndOnlyOwnedOnesAreDeleted)
     EXPECT_EQ((Members{cast->FindByName("Ball", 1), cast->FindByName("Goal"), cast->GetMember(3), cast->GetMember(-1),
                        cast->AddMember(nullptr, "none", true)}),
               (Members{cast->GetMember(1), nullptr, nullptr, nullptr, nullptr}));
-    EXPECT_EQ(cast->GetMember(2)->object, &c);
-    EXPECT_EQ(cast->GetMemberCount(), 3);
+    EXPECT_EQ(std::pair(cast->GetMember(2)->object, cast->GetMemberCount()), (std::pair<Object*, int>(&c, 3)));
     Tracked* owned = new Tracked;
     cast->AddMember(owned, "Owned", true);
     // Only a member's object can be removed, once.
@@ -114,8 +113,7 @@ TEST_F(CastTest, MembersAreFoundByTheirObjectsNameAndOnlyOwnedOnesAreDeleted)
                                  cast->RemoveMember(&a), cast->RemoveMember(owned)}),
               (std::vector<bool>{false, false, true, false, true}));
     EXPECT_FALSE(a.HasName());
-    EXPECT_EQ(Tracked::destroyed, 1);
-    EXPECT_EQ(cast->GetMemberCount(), 2);
+    EXPECT_EQ(std::pair(Tracked::destroyed, cast->GetMemberCount()), std::pair(1, 2));
     // Clear deletes the owned objects first, then tells every listener.
     cast->AddMember(new Tracked, "Owned 1", true);
     cast->AddDynamicMember(new Tracked, "Owned 2");
@@ -148,8 +146,7 @@ TEST_F(CastTest, TheManagerFindsCastsAndObjectsByPathAndDeletesOnlyWhatIsOwned)
                                 "|YellowCard1", "hud|", "|", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(manager->FindObject(missing), nullptr) << (missing ? missing : "null");
     manager->DeleteAll();
-    EXPECT_EQ(Tracked::destroyed, 2);
-    EXPECT_EQ(manager->GetCastCount(), 0);
+    EXPECT_EQ(std::pair(Tracked::destroyed, manager->GetCastCount()), std::pair(2, 0));
     EXPECT_TRUE(card1.HasName());  // untouched
     cast = manager->CreateCast("test");
 }
@@ -170,21 +167,17 @@ TEST_F(CastTest, ACastFileUpdatesMembersAndCreatesDynamicOnesThroughTheGivenRegi
     EXPECT_FALSE(LoadSettings(cast, Dir("CAST.TXT").c_str()));
     EXPECT_EQ(log.Text(), "***WARNING: LoadSettings: " + Dir("CAST.TXT") +
                               ": unknown class \"CastTestHudItem\" for the dynamic object ClumpElement_1; skipped\n");
-    EXPECT_EQ(params.volume, 10);
-    EXPECT_EQ(params.inner.zoom, 0.5f);
-    EXPECT_EQ(params.inner.texture, "unchanged");  // absent key
+    EXPECT_EQ(std::tie(params.volume, params.inner.zoom, params.inner.texture), std::tuple(10, 0.5f, "unchanged"));
     EXPECT_EQ(cast->GetMemberCount(), 1);
     log.Clear();
     EXPECT_TRUE(LoadSettings(cast, Dir("cast.txt").c_str(), false, FactoryRegistry::HudItems()));
     EXPECT_EQ(log.Text(), "");
     ASSERT_EQ(cast->GetMemberCount(), 2);
     CastMember* created = cast->GetMember(1);
-    EXPECT_TRUE(created->owned && created->dynamic);
-    EXPECT_EQ(cast->FindByName("ClumpElement_1"), created);
+    EXPECT_TRUE(created->owned && created->dynamic && cast->FindByName("ClumpElement_1") == created);
     auto* element = dynamic_cast<CastTestHudItem*>(created->object);
     ASSERT_NE(element, nullptr);
-    EXPECT_EQ(element->size, 7);
-    EXPECT_EQ(element->texture, "grass.png");
+    EXPECT_EQ(std::tie(element->size, element->texture), std::tuple(7, "grass.png"));
 }
 
 TEST_F(CastTest, SavedFilesHaveTheCastLayoutAndLoadBackPlainOrScrambled)
@@ -204,26 +197,20 @@ TEST_F(CastTest, SavedFilesHaveTheCastLayoutAndLoadBackPlainOrScrambled)
               kRule + "Made\nDYNAMIC OBJECT START\nclass type: \"CastTestElement\"\n[CastTestElement] \"Made\"\n"
               "{\n \"Size\" 33\n \"Zoom\" 0.000000\n \"Texture\" \"\"\n}\n");
     for (bool scrambled : {false, true}) {
-        const std::string name = Dir("Saves\\game.txt");
-        ASSERT_TRUE(SaveSettings(cast, name.c_str(), scrambled));
-        EXPECT_EQ(ReadRaw(Path("Saves/game.txt")).find("OBJECT START") == std::string::npos, scrambled);
+        ASSERT_TRUE(SaveSettings(cast, Dir("game.txt").c_str(), scrambled));
+        EXPECT_EQ(ReadRaw(Path("game.txt")).find("OBJECT START") == std::string::npos, scrambled);
         Cast* loaded = CastManager::Instance()->CreateCast(scrambled ? "scrambled" : "plain");
         CastTestParams copy;
         loaded->AddMember(&copy, "Game Parameters", false);
         LogCapture log;
-        ASSERT_TRUE(LoadSettings(loaded, name.c_str(), scrambled));
+        ASSERT_TRUE(LoadSettings(loaded, Dir("game.txt").c_str(), scrambled));
         EXPECT_EQ(log.Text(), "");
-        EXPECT_EQ(copy.volume, -12);
-        EXPECT_EQ(std::tie(copy.inner.size, copy.inner.zoom, copy.inner.texture),
-                  std::tie(params.inner.size, params.inner.zoom, params.inner.texture));
-        ASSERT_EQ(loaded->GetMemberCount(), 2);
-        EXPECT_TRUE(loaded->GetMember(1)->dynamic);
-        EXPECT_EQ(dynamic_cast<CastTestElement&>(*loaded->GetMember(1)->object).size, 33);
+        ASSERT_TRUE(SaveSettings(loaded, Dir("again.txt").c_str()));
+        EXPECT_EQ(ReadRaw(Path("again.txt")), ReadRaw(Path("out.txt")));  // the dynamic member made anew too
         // Read the other way, the file is refused and nothing changes.
         copy.volume = 1;
-        EXPECT_FALSE(LoadSettings(loaded, name.c_str(), !scrambled));
-        EXPECT_EQ(copy.volume, 1);
-        EXPECT_EQ(loaded->GetMemberCount(), 2);
+        EXPECT_FALSE(LoadSettings(loaded, Dir("game.txt").c_str(), !scrambled));
+        EXPECT_EQ(std::pair(copy.volume, loaded->GetMemberCount()), std::pair(1, 2));
     }
 }
 
@@ -260,8 +247,7 @@ TEST_F(CastTest, DamagedBlocksAreReportedAndNeverSpoilTheOthers)
           file + "the object D at line 26 was read", std::string("LoadSettings: Object Nobody not found"),
           file + "the dynamic object Classless at line 44 has no class type; skipped", file + "the object F at line"})
         EXPECT_EQ(log.Count(line), 1) << line << "\n" << log.Text();
-    EXPECT_FALSE(log.Contains("the object B"));
-    EXPECT_FALSE(log.Contains("the object E"));
+    EXPECT_FALSE(log.Contains("the object B") || log.Contains("the object E"));
 }
 
 TEST_F(CastTest, FilesThatCannotBeReadOrWrittenLeaveMembersAndOldFilesAsTheyWere)
@@ -279,8 +265,7 @@ TEST_F(CastTest, FilesThatCannotBeReadOrWrittenLeaveMembersAndOldFilesAsTheyWere
     }
     EXPECT_EQ(log.Count("Could not load cast from \"" + Dir("missing.txt") + "\"\n"), 2);
     EXPECT_EQ(log.Count("Could not save settings to " + Dir("taken\\cast.txt") + "\n"), 2);
-    EXPECT_FALSE(SaveSettings(nullptr, Dir("x.txt").c_str()));
-    EXPECT_FALSE(LoadSettings(nullptr, Dir("x.txt").c_str()));
+    EXPECT_FALSE(SaveSettings(nullptr, Dir("x.txt").c_str()) || LoadSettings(nullptr, Dir("x.txt").c_str()));
     for (bool scrambled : {false, true}) {
         const std::string name = Dir(scrambled ? "s.txt" : "p.txt");
         element.texture = "old";

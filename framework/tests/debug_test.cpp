@@ -47,8 +47,7 @@ TEST_F(DebugTest, LinesGetTheirPrefixesAndCountsInTheFileAndTheSink)
     Debug::Instance()->Log("as is");
     const std::string text = "***ERROR: Thing::Do: bad 7\n***WARNING: Thing::Do: odd x\n***WARNING: second\nplain 1.5\nas is";
     EXPECT_EQ(ReadRaw("data/log.txt"), text);
-    EXPECT_EQ(sink.Text(), text);
-    EXPECT_EQ(sink.lines.size(), 5u);
+    EXPECT_EQ(std::pair(sink.Text(), sink.lines.size()), std::pair(text, size_t{5}));
     EXPECT_EQ(std::make_pair(Debug::Instance()->GetErrorCount(), Debug::Instance()->GetWarningCount()), std::pair(1, 2));
     // Status text appends until cleared and never reaches the log.
     LogStatus("fps %d ", 60);
@@ -113,8 +112,7 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
     update();
     EXPECT_EQ(notices, (std::vector<int>{4, 5, 5, 5, 6}));
     debug->RemoveAllWatches();
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(sink.notices, 7);
+    EXPECT_EQ(std::pair(destroyed, sink.notices), std::pair(1, 7));
     EXPECT_TRUE(debug->GetWatches().empty() && debug->GetWatchGroups().empty());
     debug->AddWatchData(new Custom(&destroyed), "Input");
     debug->SetSink(nullptr);
@@ -166,8 +164,7 @@ TEST(DebugDisplayTest, OptionsAreAddedOffWhenFirstAskedAndPersistAsOneBoolEach)
     EXPECT_FALSE(d->CheckOption("B option"));
     EXPECT_FALSE(d->CheckOption("B option"));
     d->SetOption("A option", true);
-    EXPECT_TRUE(d->CheckOption("A option"));
-    EXPECT_FALSE(d->CheckOption(nullptr));
+    EXPECT_TRUE(d->CheckOption("A option") && !d->CheckOption(nullptr));
     EXPECT_EQ(d->GetOptions().size(), 2u);
     StringFile out;
     AsciiSerializer(&out, true).SerializeObject("Debug Display", d);
@@ -178,7 +175,6 @@ TEST(DebugDisplayTest, OptionsAreAddedOffWhenFirstAskedAndPersistAsOneBoolEach)
     EXPECT_TRUE(d->CheckOption("B option"));
     EXPECT_TRUE(d->CheckOption("A option"));  // an absent key keeps its value
     d->Clear();
-    EXPECT_TRUE(d->GetOptions().empty());
-    EXPECT_FALSE(d->CheckOption("A option"));
+    EXPECT_TRUE(d->GetOptions().empty() && !d->CheckOption("A option"));
     DebugDisplay::DestroyInstance();
 }

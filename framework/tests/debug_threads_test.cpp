@@ -37,8 +37,7 @@ TEST(DebugThreadsTest, ARefillThreadAndTheGameThreadLogAtOnce)
         debug->GetStatus();
     }
     refill.join();
-    EXPECT_EQ(debug->GetErrorCount(), kLines);
-    EXPECT_EQ(debug->GetWarningCount(), kLines);
+    EXPECT_EQ(std::pair(debug->GetErrorCount(), debug->GetWarningCount()), std::pair(kLines, kLines));
     EXPECT_EQ(first.Count("***WARNING: OggLoader::Refill: damaged page") +
                   second.Count("***WARNING: OggLoader::Refill: damaged page"),
               kLines);

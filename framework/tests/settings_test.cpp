@@ -31,8 +31,7 @@ TEST(SettingsTest, KeysValuesSectionsAsWrittenAndWhatIsBrokenIsReported)
     EXPECT_EQ(*s.GetRaw("emptyvalue"), "");
     for (const char* absent : {"#", "//", "SECTION", "missing"})
         EXPECT_EQ(s.GetRaw(absent), nullptr) << absent;
-    EXPECT_EQ(s.GetString("missing"), "");
-    EXPECT_EQ(s.GetFloat("missing"), 0.0f);
+    EXPECT_EQ(std::pair(s.GetString("missing"), s.GetFloat("missing")), std::pair(std::string(), 0.0f));
     // Repeated keys are counted by occurrence, within a section when one is given.
     std::string value = "kept";
     EXPECT_FALSE(s.FindValue(value, "kerning", 2));  // "Kerning" is another key
@@ -40,8 +39,7 @@ TEST(SettingsTest, KeysValuesSectionsAsWrittenAndWhatIsBrokenIsReported)
     EXPECT_EQ(value, "kept");
     ASSERT_TRUE(s.FindValue(value, "kerning", 1));
     EXPECT_EQ(value, "Te   -0.5");
-    EXPECT_EQ(s.GetString("kerning", 1), "Te");
-    EXPECT_EQ(s.GetFloat("screenWidth", 1), 320.0f);
+    EXPECT_EQ(std::pair(s.GetString("kerning", 1), s.GetFloat("screenWidth", 1)), std::pair(std::string("Te"), 320.0f));
     EXPECT_EQ(*s.GetRaw("screenWidth", 0, "Audio"), "320");
     EXPECT_EQ(s.GetRaw("screenWidth", 1, "Audio"), nullptr);
     EXPECT_EQ(s.GetRaw("kerning", 0, "Graphics"), nullptr);

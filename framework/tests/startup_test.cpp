@@ -129,8 +129,17 @@ TEST_F(MainProgramTest, InitReadsTheConfigurationAndRequestsTheGameState)
 
 class AnimateUVAction : public Object {};
 class AnimatedTextureAction : public Object {};
+// Registered by the macros below before main(); probe_registration.cpp is linked in but
+// nothing here names anything of it, so only its start-up registrations can have put
+// its names in place.
+class RegisteredElement : public Object {};
+class RegisteredGame : public GameState {};
+REGISTER_FACTORY(GameElements, RegisteredElement);
+REGISTER_FACTORY(GameStates, RegisteredGame);
+REGISTER_MESSAGE(g_msgFirst, "registration test message");
+REGISTER_MESSAGE(g_msgAgain, "registration test message");
 
-TEST(FactoryTest, NamesRunInByteOrderAndTheLastRegistrationOfANameWins)
+TEST(FactoryTest, NamesRunInByteOrderTheLastRegistrationWinsAndMacrosRegisterBeforeMain)
 {
     Factory<Object> factory;
     factory.Register("AnimatedTextureAction", [] { return static_cast<Object*>(new AnimatedTextureAction); });
@@ -149,20 +158,7 @@ TEST(FactoryTest, NamesRunInByteOrderAndTheLastRegistrationOfANameWins)
     EXPECT_EQ(factory.Create("animateUVAction"), nullptr);  // names are exact
     EXPECT_EQ(factory.Create(nullptr), nullptr);
     EXPECT_FALSE(factory.Contains(nullptr));
-}
-
-// Registered by the macros below before main(); probe_registration.cpp is linked in but
-// nothing here names anything of it, so only its start-up registrations can have put
-// its names in place.
-class RegisteredElement : public Object {};
-class RegisteredGame : public GameState {};
-REGISTER_FACTORY(GameElements, RegisteredElement);
-REGISTER_FACTORY(GameStates, RegisteredGame);
-REGISTER_MESSAGE(g_msgFirst, "registration test message");
-REGISTER_MESSAGE(g_msgAgain, "registration test message");
-
-TEST(RegistrationTest, MacrosFillTheNamedRegistriesBeforeMainFromEveryLinkedFile)
-{
+    // The macros fill the named registries before main(), from every linked file.
     std::unique_ptr<Object> element(FactoryRegistry::Create(FactoryRegistry::GameElements(), "RegisteredElement"));
     EXPECT_NE(dynamic_cast<RegisteredElement*>(element.get()), nullptr);
     EXPECT_FALSE(FactoryRegistry::CameraControls().Contains("RegisteredElement"));  // each registry is its own

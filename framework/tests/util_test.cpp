@@ -7,7 +7,7 @@
 #include <climits>
 #include <string>
 
-TEST(StringUtilTest, CaseTrimSlicesAndFormatting)
+TEST(StringUtilTest, TextHelpersTokensAndTheAllocationRecords)
 {
     EXPECT_TRUE(EqualsNoCase("Data\\SaveGames", "data\\savegames"));
     EXPECT_FALSE(EqualsNoCase("abc", "abcd"));
@@ -51,10 +51,7 @@ TEST(StringUtilTest, CaseTrimSlicesAndFormatting)
     EXPECT_EQ(t.NextToken(), "a");
     t.NextToken();
     EXPECT_EQ(t.NextInt(), INT_MAX);
-}
-
-TEST(MemTrackTest, AllocationsAreCountedByPhaseAndTagAndDumpedAsCsv)
-{
+    // Allocations are counted by phase and tag and dumped as CSV.
     MemTrack::Reset();
     int a, b, c;
     MemTrack::SetPhase(1);
