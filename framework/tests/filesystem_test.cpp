@@ -107,7 +107,8 @@ TEST_F(DiskTest, NamesResolveInEveryFolderThatMatchesAndWhatIsNoFileIsRefused)
     EXPECT_TRUE(fs()->FileExists(Dir("five.BIN").c_str()) && fs()->ExistsOnDisk(Dir("FIVE.bin").c_str()));
     EXPECT_EQ(FileUtil::FileLength(Dir("FIVE.bin").c_str()), 5);
     LogCapture log;
-    for (const char* name : {Dir().c_str(), static_cast<const char*>(nullptr)})  // a folder is not a file
+    const std::string folder = Dir();  // a folder is not a file
+    for (const char* name : {folder.c_str(), static_cast<const char*>(nullptr)})
         EXPECT_FALSE(fs()->FileExists(name) || fs()->ExistsOnDisk(name));
     EXPECT_EQ(FileUtil::FileLength(Dir("none.bin").c_str()), 0);
     EXPECT_TRUE(log.Contains("FileUtil::FileLength: file not found: " + Dir("none.bin") + "\n"));
