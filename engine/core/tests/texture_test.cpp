@@ -6,160 +6,152 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
 
-RwTextureCallBackRead g_previous = nullptr;
-int g_ddsTries = 0;
+int g_texturesDestroyed = 0;
 
-// The read callback as the game installs it: DDS under the name before its first dot,
-// then the callback that was there before with the names unchanged.
-RwTexture* GameReadCallBack(const char* name, const char* mask)
+// A texture plugin whose destructor counts the textures that really went.
+RwBool CountTextureDeaths()
 {
-    std::string base = name;
-    const size_t dot = base.find('.');
-    if (dot != std::string::npos && dot > 0)
-        base.resize(dot);
-    ++g_ddsTries;
-    if (RwTexture* t = RwD3D8DdsTextureRead(base.c_str(), mask))
-        return t;
-    return g_previous(name, mask);
-}
-
-std::vector<int> TexturePixel(RwTexture* texture, int x, int y)
-{
-    RwRaster* r = RwTextureGetRaster(texture);
-    RwImage* image = RwImageCreate(r->width, r->height, 32);
-    RwImageAllocatePixels(image);
-    RwImageSetFromRaster(image, r);
-    std::vector<int> p = Pixel(image, x, y);
-    RwImageDestroy(image);
-    return p;
+    const auto count = [](void*, void*, RwInt32) { ++g_texturesDestroyed; };
+    return RwEngineRegisterPlugin(rwPluginClassTexture, 0xc0de, 0, nullptr, count, nullptr) >= 0;
 }
 
 RwTexture* SolidTexture(const char* name, int w, int h, unsigned char seed)
 {
-    RwImage* image = RwImageCreate(w, h, 32);
-    RwImageAllocatePixels(image);
-    for (int i = 0; i < w * h * 4; ++i)
-        image->pixels[i] = (unsigned char)(seed + i);
-    RwRaster* raster = RwRasterCreate(w, h, 32, rwRasterTypeTexture);
-    RwRasterSetFromImage(raster, image);
-    RwImageDestroy(image);
-    RwTexture* t = RwTextureCreate(raster);
+    RwTexture* t = RwTextureCreate(PatternRaster(w, h, seed));
     RwTextureSetName(t, name);
     return t;
+}
+
+RwError TakeError()
+{
+    RwError e{};
+    RwErrorGet(&e);
+    return e;
 }
 
 class TextureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(engine.IsOpen());
         RwImageRegisterImageFormat("png", RtPngImageRead, nullptr);
         RwImageSetPath("");
         RwTextureSetReadCallBack(nullptr);
         RwTextureSetMipmapping(false);
         RwTextureSetAutoMipmapping(false);
-        RwError e;
-        RwErrorGet(&e);
+        TakeError();
+        g_texturesDestroyed = 0;
     }
-    NullEngine engine;
+    ScopedEngine engine{rwDeviceNull, CountTextureDeaths};
 };
 
-TEST_F(TextureTest, MissingTextureSetsError22AndErrorGetClearsIt)
+RwTextureCallBackRead g_previous = nullptr;
+int g_ddsTries = 0;
+
+// The read callback as the game installs it: DDS under the name before its first dot, then
+// the callback that was there before with the names unchanged.
+RwTexture* GameReadCallBack(const char* name, const char* mask)
 {
-    LogCapture log;
-    EXPECT_EQ(RwTextureRead("nothing.png", nullptr), nullptr);
-    RwError e{};
-    RwErrorGet(&e);
-    EXPECT_EQ(e.errorCode, rwErrorTextureMissing);
-    RwErrorGet(&e);
-    EXPECT_EQ(e.errorCode, 0);
-    EXPECT_TRUE(log.Contains("nothing.png"));
+    std::string base = name;
+    base.resize(std::min(base.size(), base.find('.')));
+    ++g_ddsTries;
+    if (RwTexture* t = RwD3D8DdsTextureRead(base.c_str(), mask))
+        return t;
+    return g_previous(name, mask);
 }
 
-TEST_F(TextureTest, ReadCallBackChainTriesDdsFirstThenFallsBack)
+TEST_F(TextureTest, ReadCallBackChainTriesDdsFirstThenFallsBackAndAMissSetsError22)
 {
     // ball: a red DDS and a green PNG; grass: only a blue PNG.
     WriteFileBytes("ball.dds", MakeDds(4, 4, "DXT1", {0x00, 0xf8, 0x00, 0xf8, 0, 0, 0, 0}));
     ASSERT_TRUE(WritePng("ball.png", 1, 1, PNG_COLOR_TYPE_RGB, 8, {0, 255, 0}));
     ASSERT_TRUE(WritePng("grass.png", 1, 1, PNG_COLOR_TYPE_RGB, 8, {0, 0, 255}));
     g_previous = RwTextureGetReadCallBack();
+    EXPECT_EQ(g_previous, RwTextureReadDefault);
     RwTextureSetReadCallBack(GameReadCallBack);
     g_ddsTries = 0;
 
     RwTexture* ball = RwTextureRead("ball.png", nullptr);
-    ASSERT_NE(ball, nullptr);
-    EXPECT_EQ(TexturePixel(ball, 0, 0), (std::vector<int>{255, 0, 0, 255}));
-    EXPECT_STREQ(RwTextureGetName(ball), "ball");
-
     RwTexture* grass = RwTextureRead("grass.png", nullptr);
+    ASSERT_NE(ball, nullptr);
     ASSERT_NE(grass, nullptr);
-    EXPECT_EQ(TexturePixel(grass, 0, 0), (std::vector<int>{0, 0, 255, 255}));
+    EXPECT_EQ(RasterPixel(ball->raster, 0, 0), (Rgba{255, 0, 0, 255}));
+    EXPECT_STREQ(RwTextureGetName(ball), "ball");
+    EXPECT_EQ(RasterPixel(grass->raster, 0, 0), (Rgba{0, 0, 255, 255}));
     EXPECT_STREQ(RwTextureGetName(grass), "grass.png");
     EXPECT_EQ(g_ddsTries, 2);
+    EXPECT_EQ(TakeError().errorCode, rwErrorNone);  // a missing DDS alone is no error
 
-    // A missing DDS alone sets no error; the fallback's miss does.
-    RwError e{};
-    RwErrorGet(&e);
-    EXPECT_EQ(e.errorCode, 0);
-    {
-        LogCapture log;
-        EXPECT_EQ(RwTextureRead("nowhere.png", nullptr), nullptr);
-    }
-    RwErrorGet(&e);
-    EXPECT_EQ(e.errorCode, rwErrorTextureMissing);
+    LogCapture log;
+    EXPECT_EQ(RwTextureRead("nowhere.png", nullptr), nullptr);
+    EXPECT_TRUE(log.Contains("texture nowhere.png is missing"));
+    EXPECT_EQ(TakeError().errorCode, rwErrorTextureMissing);
+    EXPECT_EQ(TakeError().errorCode, rwErrorNone);  // taking the error clears it
+    for (const char* nothing : {"", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(RwTextureRead(nothing, nullptr), nullptr);
 
     RwTextureDestroy(ball);
     RwTextureDestroy(grass);
-    RwTextureSetReadCallBack(g_previous);
+    EXPECT_EQ(g_texturesDestroyed, 2);
 }
 
-TEST_F(TextureTest, CurrentDictionaryIsSearchedFirstAndCollectsNewTextures)
+// The game's exit order: a material holds a texture read into a dictionary, and the
+// dictionary is destroyed first.
+TEST_F(TextureTest, ADictionaryHoldsItsOwnReferenceOfEachTexture)
 {
     ASSERT_TRUE(WritePng("crowd.png", 2, 2, PNG_COLOR_TYPE_RGB, 8, std::vector<unsigned char>(12, 77)));
     RwTexDictionary* dict = RwTexDictionaryCreate();
     RwTexDictionarySetCurrent(dict);
-    RwTexture* first = RwTextureRead("crowd.png", nullptr);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->dict, dict);
-    ASSERT_TRUE(std::remove("crowd.png") == 0);
-    RwTexture* second = RwTextureRead("CROWD.png", nullptr);
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(first->refCount, 2);
-
-    // Reaching zero takes a texture out of its dictionary.
-    RwTextureDestroy(second);
-    EXPECT_EQ(dict->textures.size(), 1u);
-    RwTextureDestroy(first);
-    EXPECT_TRUE(dict->textures.empty());
-
-    // Destroying the dictionary drops one reference of each member.
-    RwTexture* kept = SolidTexture("kept", 1, 1, 0);
-    RwTexture* gone = SolidTexture("gone", 1, 1, 0);
-    RwTexDictionaryAddTexture(dict, kept);
-    RwTexDictionaryAddTexture(dict, gone);
-    RwTextureAddRef(kept);
+    RwTexture* read = RwTextureRead("crowd.png", nullptr);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->dict, dict);
+    ASSERT_EQ(std::remove("crowd.png"), 0);
+    EXPECT_EQ(RwTextureRead("CROWD.png", nullptr), read);  // from the dictionary: no file needed
+    RwTexture* material = RwTextureAddRef(read);
+    RwTextureDestroy(read);
+    RwTextureDestroy(read);
     RwTexDictionaryDestroy(dict);
+    ASSERT_EQ(g_texturesDestroyed, 0);
     EXPECT_EQ(RwTexDictionaryGetCurrent(), nullptr);
-    EXPECT_EQ(kept->refCount, 1);
-    EXPECT_EQ(kept->dict, nullptr);
-    RwTextureDestroy(kept);
+    EXPECT_EQ(material->dict, nullptr);
+    EXPECT_EQ(RasterPixel(material->raster, 1, 1), (Rgba{77, 77, 77, 255}));
+    RwTextureDestroy(material);
+    EXPECT_EQ(g_texturesDestroyed, 1);
+
+    // A texture added by hand gives its reference to the dictionary: destroying it there
+    // takes it out; taken out, the reference comes back to the caller.
+    dict = RwTexDictionaryCreate();
+    RwTexture* given = RwTexDictionaryAddTexture(dict, SolidTexture("given", 1, 1, 0));
+    RwTexture* taken = RwTexDictionaryAddTexture(dict, SolidTexture("taken", 1, 1, 0));
+    EXPECT_EQ(RwTexDictionaryFindNamedTexture(dict, "TAKEN"), taken);
+    RwTextureDestroy(given);
+    EXPECT_EQ(dict->textures, std::vector<RwTexture*>{taken});
+    EXPECT_EQ(RwTexDictionaryRemoveTexture(taken), taken);
+    EXPECT_EQ(RwTexDictionaryFindNamedTexture(dict, "taken"), nullptr);
+    RwTexDictionaryDestroy(dict);
+    EXPECT_EQ(g_texturesDestroyed, 2);
+    RwTextureDestroy(taken);
+    EXPECT_EQ(g_texturesDestroyed, 3);
 }
 
 TEST_F(TextureTest, MipmapFlagsApplyToLaterReads)
 {
     ASSERT_TRUE(WritePng("mip.png", 2, 2, PNG_COLOR_TYPE_RGB, 8, std::vector<unsigned char>(12, 1)));
-    RwTextureSetMipmapping(true);
-    RwTextureSetAutoMipmapping(true);
-    RwTexture* t = RwTextureRead("mip.png", nullptr);
-    ASSERT_NE(t, nullptr);
-    EXPECT_TRUE(t->raster->format & rwRasterFormatMipmap);
-    EXPECT_TRUE(t->raster->format & rwRasterFormatAutoMipmap);
-    EXPECT_EQ(t->filter, rwFilterLinearMipLinear);
-    RwTextureDestroy(t);
+    for (bool on : {true, false}) {
+        RwTextureSetMipmapping(on);
+        RwTextureSetAutoMipmapping(on);
+        EXPECT_EQ(RwTextureGetMipmapping(), on);
+        RwTexture* t = RwTextureRead("mip.png", nullptr);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ((t->raster->format & rwRasterFormatMipmap) != 0, on);
+        EXPECT_EQ((t->raster->format & rwRasterFormatAutoMipmap) != 0, on);
+        EXPECT_EQ(t->filter, on ? rwFilterLinearMipLinear : rwFilterLinear);
+        RwTextureDestroy(t);
+    }
 }
 
 std::vector<RwUInt8> WriteDictionary(RwTexDictionary* dict)
@@ -175,7 +167,7 @@ std::vector<RwUInt8> WriteDictionary(RwTexDictionary* dict)
 
 RwTexDictionary* ReadDictionary(std::vector<RwUInt8>& bytes)
 {
-    RwMemory mem{bytes.data(), RwUInt32(bytes.size())};
+    RwMemory mem{bytes.data(), static_cast<RwUInt32>(bytes.size())};
     RwStream* r = RwStreamOpen(rwStreamMemory, rwStreamRead, &mem);
     RwUInt32 size, version;
     RwTexDictionary* dict = nullptr;
@@ -188,13 +180,12 @@ RwTexDictionary* ReadDictionary(std::vector<RwUInt8>& bytes)
 TEST_F(TextureTest, DictionaryRoundTripsThroughAStream)
 {
     RwTexDictionary* dict = RwTexDictionaryCreate();
-    RwTexture* a = SolidTexture("pitch", 3, 2, 10);
-    RwTexture* b = SolidTexture("goal", 1, 4, 200);
+    RwTexture* a = RwTexDictionaryAddTexture(dict, SolidTexture("pitch", 3, 2, 10));
+    RwTexture* b = RwTexDictionaryAddTexture(dict, SolidTexture("goal", 1, 4, 200));
     RwTextureSetMaskName(b, "goal_mask");
     RwTextureSetFilterMode(b, rwFilterLinearMipLinear);
-    RwTextureSetAddressing(b, rwTextureAddressClamp);
-    RwTexDictionaryAddTexture(dict, a);
-    RwTexDictionaryAddTexture(dict, b);
+    RwTextureSetAddressingU(b, rwTextureAddressClamp);
+    RwTextureSetAddressingV(b, rwTextureAddressMirror);
     std::vector<RwUInt8> bytes = WriteDictionary(dict);
     EXPECT_EQ(bytes.size(), 12 + RwTexDictionaryStreamGetSize(dict));
 
@@ -206,14 +197,14 @@ TEST_F(TextureTest, DictionaryRoundTripsThroughAStream)
     ASSERT_NE(pitch, nullptr);
     ASSERT_NE(goal, nullptr);
     EXPECT_EQ(pitch->raster->width, 3);
-    EXPECT_EQ(TexturePixel(pitch, 2, 1), TexturePixel(a, 2, 1));
-    EXPECT_EQ(TexturePixel(goal, 0, 3), TexturePixel(b, 0, 3));
+    EXPECT_EQ(RasterPixel(pitch->raster, 2, 1), RasterPixel(a->raster, 2, 1));
+    EXPECT_EQ(RasterPixel(goal->raster, 0, 3), RasterPixel(b->raster, 0, 3));
     EXPECT_STREQ(RwTextureGetMaskName(goal), "goal_mask");
-    EXPECT_EQ(goal->filter, rwFilterLinearMipLinear);
-    EXPECT_EQ(goal->addressU, rwTextureAddressClamp);
-    EXPECT_EQ(goal->addressV, rwTextureAddressClamp);
+    EXPECT_EQ((std::vector<RwInt32>{goal->filter, goal->addressU, goal->addressV}),
+              (std::vector<RwInt32>{rwFilterLinearMipLinear, rwTextureAddressClamp, rwTextureAddressMirror}));
     EXPECT_EQ(goal->dict, back);
     RwTexDictionaryDestroy(back);
+    EXPECT_EQ(g_texturesDestroyed, 2);  // the dictionary held the only reference
     RwTexDictionaryDestroy(dict);
 }
 
@@ -243,7 +234,7 @@ TEST_F(TextureTest, DictionaryWithDxtTexturesDecodes)
     RwTexDictionary* dict = ReadDictionary(data);
     ASSERT_NE(dict, nullptr);
     ASSERT_EQ(dict->textures.size(), 1u);
-    EXPECT_EQ(TexturePixel(dict->textures[0], 3, 3), (std::vector<int>{255, 0, 0, 255}));
+    EXPECT_EQ(RasterPixel(dict->textures[0]->raster, 3, 3), (Rgba{255, 0, 0, 255}));
     RwTexDictionaryDestroy(dict);
 }
 
@@ -256,7 +247,7 @@ TEST_F(TextureTest, TruncatedOrCorruptDictionariesGiveNullAndALogLine)
     RwTexDictionaryDestroy(dict);
 
     for (size_t cut = 12; cut < whole.size(); ++cut) {
-        std::vector<RwUInt8> bytes(whole.begin(), whole.begin() + std::ptrdiff_t(cut));
+        std::vector<RwUInt8> bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
         LogCapture log;
         RwTexDictionary* d = ReadDictionary(bytes);
         EXPECT_EQ(d, nullptr) << "cut at " << cut;
