@@ -26,7 +26,6 @@ TEST(BridgeTest, EngineStreamsReadAndWriteThroughTheGameFileLayer)
     ASSERT_TRUE(RwInstallFileSystem());
     ASSERT_NE(VantaroFileSystem::Get(), nullptr);
     EXPECT_EQ(RtFSManagerGetFileSystemFromName("vantaro"), VantaroFileSystem::Get());
-
     // Written under an alias with backslashes, read back in another letter case.
     RwStream* w = RwStreamOpen(rwStreamFileName, rwStreamWrite, "<XP>Sub\\Data.bin");
     ASSERT_NE(w, nullptr);
@@ -40,7 +39,6 @@ TEST(BridgeTest, EngineStreamsReadAndWriteThroughTheGameFileLayer)
     EXPECT_TRUE(RwStreamFindChunk(r, 22, &size, &version));
     EXPECT_EQ(version, 4u);
     RwStreamClose(r, nullptr);
-
     // Without the game's file system the alias means nothing to the disk.
     VantaroFileSystem::Uninstall();
     EXPECT_EQ(VantaroFileSystem::Get(), nullptr);

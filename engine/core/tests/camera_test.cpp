@@ -20,20 +20,6 @@ RwV3d Offset(const RwMatrix* ltm, float along, float up, float right)
     return {axis(&RwV3d::x), axis(&RwV3d::y), axis(&RwV3d::z)};
 }
 
-TEST(CameraTest, CreateHasPerspectiveDefaultsAndOnlyKnownProjections)
-{
-    RwCamera* c = RwCameraCreate();
-    EXPECT_EQ(c->projectionType, rwPerspective);
-    EXPECT_EQ((std::array<float, 3>{c->nearPlane, c->farPlane, c->fogPlane}), (std::array<float, 3>{0.05f, 10, 5}));
-    EXPECT_EQ(c->frameBuffer, nullptr);
-    EXPECT_EQ(RwCameraGetWorld(c), nullptr);
-    for (RwInt32 bad : {0, 3})
-        EXPECT_EQ(RwCameraSetProjection(c, RwCameraProjection(bad)), nullptr) << bad;
-    EXPECT_EQ(RwCameraSetProjection(c, rwParallel), c);
-    EXPECT_EQ(c->projectionType, rwParallel);
-    RwCameraDestroy(c);
-}
-
 // Turned and moved, so that nothing relies on the identity case. The view matrix maps the
 // view onto 0..1 after division by depth; the clip matrix onto -1..1 with y up.
 TEST(CameraTest, ViewAndClipMatricesMapTheViewVolume)
@@ -117,10 +103,13 @@ TEST(CameraTest, FrustumTestUsesTheCurrentFrameOutsideUpdates)
         {rwParallel, 0, {{0, 0, 50}, 0.5f}, rwSphereInside},
     };
     for (const Case& c : cases) {
-        RwCameraSetProjection(t.camera, c.projection);
+        EXPECT_EQ(RwCameraSetProjection(t.camera, c.projection), t.camera);
         RwFrameRotate(t.frame, &kY, c.turn, rwCombineReplace);
         EXPECT_EQ(RwCameraFrustumTestSphere(t.camera, &c.sphere), c.expected) << &c - cases;
     }
+    for (RwInt32 unknown : {0, 3})
+        EXPECT_EQ(RwCameraSetProjection(t.camera, RwCameraProjection(unknown)), nullptr) << unknown;
+    EXPECT_EQ(t.camera->projectionType, rwParallel);
 }
 
 TEST(CameraTest, UpdateClearAndShowOnTheNullDevice)
@@ -154,47 +143,41 @@ TEST(CameraTest, UpdateClearAndShowOnTheNullDevice)
     RwCameraDestroy(bare);
 }
 
-// A sub-camera on (0.5, 0, 0.5, 1) of an 800 x 600 parent covers x 400 to 799.
-TEST(CameraTest, SubRasterCameraClearsOnlyItsPartOfTheParent)
+// A sub-camera on (0.5, 0, 0.5, 1) of an 800 x 600 parent covers x 400 to 799; a size the
+// caller writes into a raster is applied at its next use.
+TEST(CameraTest, SubRasterCamerasClearTheirPartAndSizesApplyAtTheNextUse)
 {
     ScopedEngine engine;
-    TestCamera parent(800, 600);
+    TestCamera parent(800, 600), sub(0, 0);
     const RwRGBA black{0, 0, 0, 255}, green{0, 255, 0, 255};
     RwCameraClear(parent.camera, &black, rwCameraClearImage);
-
-    TestCamera sub(0, 0);
-    const RwRect rect{400, 0, 400, 600};
+    const RwRect rect{400, 0, 400, 600}, outside{900, 0, 10, 10};
     ASSERT_NE(RwRasterSubRaster(sub.raster, parent.raster, &rect), nullptr);
     ASSERT_NE(RwRasterSubRaster(sub.z, parent.z, &rect), nullptr);
-    EXPECT_EQ(sub.raster->width, 400);
-    EXPECT_EQ(sub.raster->height, 600);
+    EXPECT_EQ((std::array<RwInt32, 2>{sub.raster->width, sub.raster->height}), (std::array<RwInt32, 2>{400, 600}));
     EXPECT_EQ(RwRasterGetParent(sub.raster), parent.raster);
     EXPECT_TRUE(RwRasterIsSubRaster(sub.raster));
     {
         LogCapture log;
         EXPECT_EQ(RwRasterSubRaster(sub.z, parent.raster, &rect), nullptr);  // depth into colour
-        const RwRect outside{900, 0, 10, 10};
         EXPECT_EQ(RwRasterSubRaster(sub.raster, parent.raster, &outside), nullptr);
     }
     RwCameraClear(sub.camera, &green, rwCameraClearImage);
     EXPECT_EQ(RasterPixel(parent.raster, 399, 300), (Rgba{0, 0, 0, 255}));
     EXPECT_EQ(RasterPixel(parent.raster, 400, 0), (Rgba{0, 255, 0, 255}));
     EXPECT_EQ(RasterPixel(parent.raster, 799, 599), (Rgba{0, 255, 0, 255}));
-}
 
-TEST(CameraTest, RasterSizeWrittenByTheCallerIsAppliedAtTheNextUse)
-{
-    ScopedEngine engine;
-    TestCamera t(16, 16);
-    for (RwRaster* r : {t.raster, t.z}) {
-        r->width = 32;
+    for (RwRaster* r : {parent.raster, parent.z}) {
+        r->width = 320;
         r->height = 8;
     }
-    const RwRGBA blue{0, 0, 255, 255};
-    ASSERT_NE(RwCameraClear(t.camera, &blue, rwCameraClearImage), nullptr);
-    EXPECT_EQ(t.raster->storedWidth, 32);
-    EXPECT_EQ(t.raster->storedHeight, 8);
-    EXPECT_EQ(RasterPixel(t.raster, 31, 7), (Rgba{0, 0, 255, 255}));
+    ASSERT_NE(RwCameraClear(parent.camera, &green, rwCameraClearImage), nullptr);
+    EXPECT_EQ((std::array<RwInt32, 2>{parent.raster->storedWidth, parent.raster->storedHeight}),
+              (std::array<RwInt32, 2>{320, 8}));
+    EXPECT_EQ(RasterPixel(parent.raster, 319, 7), (Rgba{0, 255, 0, 255}));
+    // The sub-raster keeps within its shrunk parent.
+    ASSERT_NE(RwCameraClear(sub.camera, &black, rwCameraClearImage), nullptr);
+    EXPECT_EQ((std::array<RwInt32, 2>{sub.raster->width, sub.raster->height}), (std::array<RwInt32, 2>{0, 8}));
 }
 
 TEST(CameraTest, ShowRasterEndsTheMetricsFrame)

@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(EngineTest, LifeCycleRunsInOrderOnly)
+TEST(EngineTest, LifeCycleRunsInOrderOnlyAndSetsTheFullScreenModeAtTheStart)
 {
     LogCapture log;
     const RwEngineOpenParams params{nullptr, rwDeviceNull};
@@ -16,15 +16,23 @@ TEST(EngineTest, LifeCycleRunsInOrderOnly)
     ASSERT_TRUE(RwEngineInit(nullptr, 0, kEngineArenaBytes));
     EXPECT_FALSE(RwEngineInit(nullptr, 0, kEngineArenaBytes));
     EXPECT_FALSE(RwEngineStart());
+    EXPECT_FALSE(RwEngineSetVideoMode(1));  // not open yet
     EXPECT_FALSE(RwEngineOpen(nullptr));
     ASSERT_TRUE(RwEngineOpen(&params));
     EXPECT_FALSE(RwEngineOpen(&params));
     EXPECT_EQ(RwEngineGetState(), 2);
+    EXPECT_FALSE(RwEngineSetVideoMode(3));
+    EXPECT_TRUE(RwEngineSetVideoMode(1));
+    RwD3D8EngineSetRefreshRate(60);
     ASSERT_TRUE(RwEngineStart());
     EXPECT_FALSE(RwEngineStart());
-    EXPECT_TRUE(RwNullDeviceGet()->started);
+    RwNullDevice* device = RwNullDeviceGet();
+    EXPECT_TRUE(device->started);
+    EXPECT_EQ((std::vector<RwInt32>{device->mode.width, device->refreshRate, RwEngineGetCurrentVideoMode()}),
+              (std::vector<RwInt32>{1024, 60, 1}));
+    EXPECT_FALSE(RwEngineSetVideoMode(0));  // only before the start
     EXPECT_TRUE(RwEngineStop());
-    EXPECT_FALSE(RwNullDeviceGet()->started);
+    EXPECT_FALSE(device->started);
     EXPECT_FALSE(RwEngineStop());
     EXPECT_TRUE(RwEngineClose());
     EXPECT_EQ(RwNullDeviceGet(), nullptr);
@@ -34,15 +42,10 @@ TEST(EngineTest, LifeCycleRunsInOrderOnly)
     EXPECT_EQ(RwEngineGetState(), 0);
 }
 
-RwBool RefuseToAttach()
-{
-    return false;
-}
-
 TEST(EngineTest, StartUpBringsTheEngineUpOrLeavesItAsItWas)
 {
     LogCapture log;
-    EXPECT_FALSE(RwEngineStartUp(rwDeviceNull, nullptr, RefuseToAttach));
+    EXPECT_FALSE(RwEngineStartUp(rwDeviceNull, nullptr, []() -> RwBool { return false; }));  // attach refused
     EXPECT_EQ(RwEngineGetState(), 0);
     EXPECT_FALSE(RwEngineStartUp(rwDeviceGL));  // no window
     EXPECT_EQ(RwEngineGetState(), 0);
@@ -91,28 +94,19 @@ TEST(EngineTest, OtherDevicesAreFoundThroughTheirRegistrationAndNeedAWindow)
     RwEngineTerm();
 }
 
-struct Counters {
-    int constructed = 0, destroyed = 0;
-};
-Counters g_counts;
-
-RwBool Construct(void*, void* data, RwInt32 size)
-{
-    ++g_counts.constructed;
-    std::memset(data, 0x5a, static_cast<size_t>(size));
-    return true;
-}
-void Destruct(void*, void*, RwInt32)
-{
-    ++g_counts.destroyed;
-}
+int g_constructed = 0, g_destroyed = 0;
 
 TEST(EngineTest, PluginsAttachOnlyBetweenInitAndOpenAndOnlyOnce)
 {
     LogCapture log;
     EXPECT_EQ(RwEngineRegisterPlugin(rwPluginClassFrame, 0x999, 4, nullptr, nullptr, nullptr), -1);
     ASSERT_TRUE(RwEngineInit(nullptr, 0, kEngineArenaBytes));
-    const RwInt32 first = RwEngineRegisterPlugin(rwPluginClassFrame, 0x900, 4, Construct, Destruct, nullptr);
+    const RwPluginConstructor construct = [](void*, void* data, RwInt32 size) -> RwBool {
+        std::memset(data, 0x5a, static_cast<size_t>(size));
+        return ++g_constructed > 0;
+    };
+    const RwPluginDestructor destruct = [](void*, void*, RwInt32) { ++g_destroyed; };
+    const RwInt32 first = RwEngineRegisterPlugin(rwPluginClassFrame, 0x900, 4, construct, destruct, nullptr);
     const RwInt32 second = RwEngineRegisterPlugin(rwPluginClassFrame, 0x901, 8, nullptr, nullptr, nullptr);
     EXPECT_EQ(first, 0);
     EXPECT_GE(second, 4);
@@ -128,16 +122,13 @@ TEST(EngineTest, PluginsAttachOnlyBetweenInitAndOpenAndOnlyOnce)
     EXPECT_EQ(RwEngineGetPluginOffset(rwPluginClassFrame, 0x901), second);
     EXPECT_EQ(RwEngineGetPluginOffset(rwPluginClassCamera, 0x902), -1);
     EXPECT_TRUE(RwEngineIsPluginAttached(0x901));
-
     // Frames carry the plugin data: zeroed, then filled by the constructor; destroyed with the frame.
-    g_counts = {};
     RwFrame* frame = RwFrameCreate();
     ASSERT_NE(frame->pluginData, nullptr);
     EXPECT_EQ(frame->pluginData[first], 0x5a);
     EXPECT_EQ(frame->pluginData[second], 0);
     RwFrameDestroy(frame);
-    EXPECT_EQ(g_counts.constructed, 1);
-    EXPECT_EQ(g_counts.destroyed, 1);
+    EXPECT_EQ((std::vector<int>{g_constructed, g_destroyed}), (std::vector<int>{1, 1}));
     RwEngineTerm();
     // A new session starts with no plugins.
     ASSERT_TRUE(RwEngineInit(nullptr, 0, kEngineArenaBytes));
@@ -145,28 +136,22 @@ TEST(EngineTest, PluginsAttachOnlyBetweenInitAndOpenAndOnlyOnce)
     RwEngineTerm();
 }
 
-RwBool ReadTag(RwStream* stream, RwUInt32 length, void*, void* data)
-{
-    return length == 4 && RwStreamReadUInt32(stream, static_cast<RwUInt32*>(data), 1);
-}
-RwBool WriteTag(RwStream* stream, const void*, const void* data)
-{
-    return RwStreamWriteUInt32(stream, static_cast<const RwUInt32*>(data), 1) != nullptr;
-}
-RwUInt32 TagSize(const void*, const void*)
-{
-    return 4;
-}
-
 TEST(EngineTest, ExtensionChunksReachTheirPluginAndUnknownOnesAreSkipped)
 {
     ASSERT_TRUE(RwEngineInit(nullptr, 0, kEngineArenaBytes));
+    // The plugin's data is one tag, read and written as it is.
+    const RwPluginStreamRead read = [](RwStream* stream, RwUInt32 length, void*, void* data) -> RwBool {
+        return length == 4 && RwStreamReadUInt32(stream, static_cast<RwUInt32*>(data), 1);
+    };
+    const RwPluginStreamWrite write = [](RwStream* stream, const void*, const void* data) -> RwBool {
+        return RwStreamWriteUInt32(stream, static_cast<const RwUInt32*>(data), 1) != nullptr;
+    };
+    const RwPluginStreamSize size = [](const void*, const void*) -> RwUInt32 { return 4; };
     const RwInt32 offset = RwEngineRegisterPlugin(rwPluginClassFrame, 0x203, 4, nullptr, nullptr, nullptr);
-    ASSERT_GE(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x203, ReadTag, WriteTag, TagSize), 0);
-    EXPECT_EQ(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x204, ReadTag, WriteTag, TagSize), -1);
+    ASSERT_GE(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x203, read, write, size), 0);
+    EXPECT_EQ(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x204, read, write, size), -1);
     RwFrame* frame = RwFrameCreate();
     *reinterpret_cast<RwUInt32*>(frame->pluginData + offset) = 0xfeedbeef;
-
     // An extension with an unknown plugin chunk, then ours; then the one the plugin writes.
     RwStream* w = RwStreamOpen(rwStreamMemory, rwStreamWrite, nullptr);
     const RwUInt32 junk[2] = {1, 2}, tag = 0x12345678;
@@ -191,7 +176,6 @@ TEST(EngineTest, ExtensionChunksReachTheirPluginAndUnknownOnesAreSkipped)
     }
     EXPECT_EQ(RwStreamGetRemaining(r), 0);
     RwStreamClose(r, nullptr);
-
     // A plugin chunk that claims more than its extension holds is refused.
     std::vector<RwUInt8> bad(mem.start, mem.start + 12 + 12);
     reinterpret_cast<RwUInt32*>(bad.data())[2] = 12;      // extension: 12 bytes
@@ -218,50 +202,27 @@ TEST(EngineTest, VideoModesAndTheRefreshRateChosenForThem)
     ASSERT_NE(RwEngineGetVideoModeInfo(&mode, 1), nullptr);
     EXPECT_EQ((std::vector<RwInt32>{mode.width, mode.height, mode.depth, static_cast<RwInt32>(mode.flags)}),
               (std::vector<RwInt32>{1024, 768, 32, rwVideoModeExclusive}));
-    for (RwInt32 bad : {-1, 3})
-        EXPECT_EQ(RwEngineGetVideoModeInfo(&mode, bad), nullptr) << bad;
-
     LogCapture log;
     EXPECT_TRUE(RwD3D8ChangeVideoMode(2));
     EXPECT_EQ(RwNullDeviceGet()->mode.width, 1280);
     EXPECT_EQ(RwNullDeviceGet()->modeChanges, 1);
-    for (RwInt32 bad : {-1, 3})
+    for (RwInt32 bad : {-1, 3}) {
+        EXPECT_EQ(RwEngineGetVideoModeInfo(&mode, bad), nullptr) << bad;
         EXPECT_FALSE(RwD3D8ChangeVideoMode(bad)) << bad;
+    }
     EXPECT_EQ(RwEngineGetCurrentVideoMode(), 2);
-    EXPECT_FALSE(RwEngineSetVideoMode(0));  // only before the start
-
     // The rate wanted when a mode of that size and depth offers it, else the highest lower
     // one, else the mode's own.
     rwcore::G().modes = {{640, 480, 32, 1, 60, 0}, {640, 480, 32, 1, 75, 0}, {640, 480, 32, 1, 100, 0},
                          {800, 600, 32, 1, 85, 0}, {640, 480, 16, 1, 72, 0}};
-    const struct {
-        RwUInt32 wanted;
-        RwInt32 chosen;
-    } cases[] = {{0, 60}, {75, 75}, {85, 75}, {72, 60}, {100, 100}, {120, 100}, {50, 60}};
-    for (const auto& c : cases) {
-        RwD3D8EngineSetRefreshRate(c.wanted);
-        EXPECT_EQ(RwEngineChooseRefreshRate(0), c.chosen) << c.wanted;
+    for (auto [wanted, chosen] :
+         {std::pair{0u, 60}, {75u, 75}, {85u, 75}, {72u, 60}, {100u, 100}, {120u, 100}, {50u, 60}}) {
+        RwD3D8EngineSetRefreshRate(wanted);
+        EXPECT_EQ(RwEngineChooseRefreshRate(0), chosen) << wanted;
     }
     EXPECT_EQ(RwEngineChooseRefreshRate(5), 0);
     EXPECT_EQ(RwEngineChooseRefreshRate(-1), 0);
     RwD3D8EngineSetRefreshRate(0);
-}
-
-TEST(EngineTest, FullScreenModeIsSetWhenTheEngineStarts)
-{
-    LogCapture log;
-    const RwEngineOpenParams params{nullptr, rwDeviceNull};
-    ASSERT_TRUE(RwEngineInit(nullptr, 0, kEngineArenaBytes));
-    EXPECT_FALSE(RwEngineSetVideoMode(1));  // not open yet
-    ASSERT_TRUE(RwEngineOpen(&params));
-    EXPECT_FALSE(RwEngineSetVideoMode(3));
-    EXPECT_TRUE(RwEngineSetVideoMode(1));
-    RwD3D8EngineSetRefreshRate(60);
-    ASSERT_TRUE(RwEngineStart());
-    EXPECT_EQ(RwNullDeviceGet()->mode.width, 1024);
-    EXPECT_EQ(RwNullDeviceGet()->refreshRate, 60);
-    EXPECT_EQ(RwEngineGetCurrentVideoMode(), 1);
-    RwEngineShutDown();
 }
 
 }  // namespace

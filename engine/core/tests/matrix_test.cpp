@@ -2,17 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cmath>
+#include <vector>
 
 namespace {
 
-::testing::AssertionResult Near(const RwV3d& got, const RwV3d& want, float tolerance = 1e-5f)
+::testing::AssertionResult Near(const RwV3d& got, const RwV3d& want)
 {
-    if (std::abs(got.x - want.x) <= tolerance && std::abs(got.y - want.y) <= tolerance &&
-        std::abs(got.z - want.z) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.x << ", " << got.y << ", " << got.z << "), wanted ("
-                                         << want.x << ", " << want.y << ", " << want.z << ")";
+    if (std::abs(got.x - want.x) > 1e-5f || std::abs(got.y - want.y) > 1e-5f || std::abs(got.z - want.z) > 1e-5f)
+        return ::testing::AssertionFailure() << "(" << got.x << ", " << got.y << ", " << got.z << ")";
+    return ::testing::AssertionSuccess();
 }
 
 RwV3d Apply(const RwMatrix* m, RwV3d p)
@@ -24,126 +23,82 @@ RwV3d Apply(const RwMatrix* m, RwV3d p)
 
 const RwV3d kX{1, 0, 0}, kY{0, 1, 0}, kZ{0, 0, 1};
 
-// Each matrix is built from identity; the case says where it takes a point.
-TEST(MatrixTest, TransformsCombineInTheirOrder)
+// One step of building a matrix: a turn (degrees about v), a translation or a scale by v.
+struct Step {
+    char kind;  // 'r', 't' or 's'
+    RwV3d v;
+    RwOpCombineType combine;
+    float degrees = 0;
+};
+
+void Build(RwMatrix* m, const std::vector<Step>& steps)
 {
-    const RwV3d t{1, 0, 0};
-    const struct Case {
-        const char* name;
-        std::function<void(RwMatrix*)> build;
-        RwV3d in, out;
-    } cases[] = {
-        {"turn about z, right-handed in degrees", [](RwMatrix* m) { RwMatrixRotate(m, &kZ, 90, rwCombineReplace); },
-         {1, 0, 0}, {0, 1, 0}},
-        {"turn about x", [](RwMatrix* m) { RwMatrixRotate(m, &kX, 90, rwCombineReplace); }, {0, 1, 0}, {0, 0, 1}},
-        {"replace drops the turn",
-         [&](RwMatrix* m) {
-             RwMatrixRotate(m, &kZ, 90, rwCombineReplace);
-             RwMatrixTranslate(m, &t, rwCombineReplace);
-         },
-         {1, 0, 0}, {2, 0, 0}},
-        {"pre: the step acts first, in the matrix's own space",
-         [&](RwMatrix* m) {
-             RwMatrixRotate(m, &kZ, 90, rwCombineReplace);
-             RwMatrixTranslate(m, &t, rwCombinePreMultiply);
-         },
-         {1, 0, 0}, {0, 2, 0}},
-        {"post: the turn acts first, then the step in the parent's space",
-         [&](RwMatrix* m) {
-             RwMatrixRotate(m, &kZ, 90, rwCombineReplace);
-             RwMatrixTranslate(m, &t, rwCombinePostMultiply);
-         },
-         {1, 0, 0}, {1, 1, 0}},
-        {"scale, then a step",
-         [](RwMatrix* m) {
-             const RwV3d s{2, 3, 4}, step{10, 0, 0};
-             RwMatrixScale(m, &s, rwCombineReplace);
-             RwMatrixTranslate(m, &step, rwCombinePostMultiply);
-         },
-         {1, 1, 1}, {12, 3, 4}},
-        {"a whole matrix, pre-multiplied",
-         [&](RwMatrix* m) {
-             RwMatrix step;
-             RwMatrixTranslate(RwMatrixSetIdentity(&step), &t, rwCombineReplace);
-             RwMatrixRotate(m, &kZ, 90, rwCombineReplace);
-             RwMatrixTransform(m, &step, rwCombinePreMultiply);
-         },
-         {0, 0, 0}, {0, 1, 0}},
-        {"multiply applies its first operand first",
-         [&](RwMatrix* m) {
-             RwMatrix a, b;
-             RwMatrixRotate(RwMatrixSetIdentity(&a), &kZ, 90, rwCombineReplace);
-             RwMatrixTranslate(RwMatrixSetIdentity(&b), &t, rwCombineReplace);
-             RwMatrixMultiply(m, &a, &b);
-         },
-         {1, 0, 0}, {1, 1, 0}},
-    };
-    for (const Case& c : cases) {
-        RwMatrix m;
-        RwMatrixSetIdentity(&m);
-        c.build(&m);
-        EXPECT_TRUE(Near(Apply(&m, c.in), c.out)) << c.name;
+    RwMatrixSetIdentity(m);
+    for (const Step& s : steps) {
+        if (s.kind == 'r')
+            RwMatrixRotate(m, &s.v, s.degrees, s.combine);
+        else if (s.kind == 't')
+            RwMatrixTranslate(m, &s.v, s.combine);
+        else
+            RwMatrixScale(m, &s.v, s.combine);
     }
 }
 
-TEST(MatrixTest, VectorsIgnoreTheStepAndFlagsFollowTheAxes)
+TEST(MatrixTest, TransformsCombineInTheirOrder)
 {
-    RwMatrix m;
-    const RwV3d s{2, 3, 4}, t{10, 0, 0};
-    RwMatrixRotate(RwMatrixSetIdentity(&m), &kY, 30, rwCombineReplace);
+    const Step turn{'r', kZ, rwCombineReplace, 90};
+    const struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        RwV3d in, out;
+    } cases[] = {
+        {"turn about z, right-handed in degrees", {turn}, {1, 0, 0}, {0, 1, 0}},
+        {"turn about x", {{'r', kX, rwCombineReplace, 90}}, {0, 1, 0}, {0, 0, 1}},
+        {"replace drops the turn", {turn, {'t', kX, rwCombineReplace}}, {1, 0, 0}, {2, 0, 0}},
+        {"pre: the step first, in its own space", {turn, {'t', kX, rwCombinePreMultiply}}, {1, 0, 0}, {0, 2, 0}},
+        {"post: the turn first, then the step", {turn, {'t', kX, rwCombinePostMultiply}}, {1, 0, 0}, {1, 1, 0}},
+        {"scale, then a step", {{'s', {2, 3, 4}, rwCombineReplace}, {'t', {10, 0, 0}, rwCombinePostMultiply}},
+         {1, 1, 1}, {12, 3, 4}},
+        {"a scale pre-multiplied", {turn, {'s', {2, 1, 1}, rwCombinePreMultiply}}, {1, 0, 0}, {0, 2, 0}},
+    };
+    for (const Case& c : cases) {
+        RwMatrix m;
+        Build(&m, c.steps);
+        EXPECT_TRUE(Near(Apply(&m, c.in), c.out)) << c.name;
+    }
+    // Multiply and Transform take whole matrices: a x b applies a first.
+    RwMatrix a, b, ab;
+    Build(&a, {turn});
+    Build(&b, {{'t', kX, rwCombineReplace}});
+    RwMatrixMultiply(&ab, &a, &b);
+    EXPECT_TRUE(Near(Apply(&ab, {1, 0, 0}), {1, 1, 0}));
+    RwMatrixTransform(&a, &b, rwCombinePreMultiply);
+    EXPECT_TRUE(Near(Apply(&a, {0, 0, 0}), {0, 1, 0}));
+}
+
+TEST(MatrixTest, VectorsIgnoreTheStepAndOnlyRegularMatricesInvert)
+{
+    RwMatrix m, inv, product, other;
+    Build(&m, {{'r', kY, rwCombineReplace, 30}});
     EXPECT_TRUE(m.flags & rwMatrixTypeOrthonormal);
-    RwMatrixScale(RwMatrixSetIdentity(&m), &s, rwCombineReplace);
-    RwMatrixTranslate(&m, &t, rwCombinePostMultiply);
+    Build(&m, {{'s', {2, 3, 4}, rwCombineReplace}, {'t', {10, 0, 0}, rwCombinePostMultiply}});
     EXPECT_FALSE(m.flags & rwMatrixTypeOrthonormal);
     const RwV3d in[2] = {{1, 1, 1}, {0, 0, 1}};
     RwV3d vectors[2];
     RwV3dTransformVectors(vectors, in, 2, &m);
     EXPECT_TRUE(Near(vectors[0], {2, 3, 4}));
     EXPECT_TRUE(Near(vectors[1], {0, 0, 4}));
-    const RwV3d v{3, 4, 0};
-    EXPECT_FLOAT_EQ(RwV3dLength(&v), 5);
-}
+    EXPECT_FLOAT_EQ(RwV3dLength(&vectors[0]), std::sqrt(29.0f));
 
-TEST(MatrixTest, InverseTimesOriginalIsIdentityAndSingularOnesHaveNone)
-{
-    RwMatrix m;
-    const RwV3d axis{1, 2, 3}, t{4, -5, 6}, s{2, 0.5f, 3};
-    RwMatrixRotate(RwMatrixSetIdentity(&m), &axis, 37, rwCombineReplace);
-    RwMatrixScale(&m, &s, rwCombinePostMultiply);
-    RwMatrixTranslate(&m, &t, rwCombinePostMultiply);
-    RwMatrix inv, product, other;
+    Build(&m, {{'r', {1, 2, 3}, rwCombineReplace, 37}, {'s', {2, 0.5f, 3}, rwCombinePostMultiply},
+               {'t', {4, -5, 6}, rwCombinePostMultiply}});
     ASSERT_NE(RwMatrixInvert(&inv, &m), nullptr);
     RwMatrixMultiply(&product, &inv, &m);
     EXPECT_TRUE(RwMatrixIsIdentity(&product, 1e-5f));
     RwMatrixMultiply(&other, &m, &inv);
     EXPECT_TRUE(RwMatrixIsIdentity(&other, 1e-5f));
-
-    const RwV3d flat{1, 0, 1};
-    RwMatrixScale(RwMatrixSetIdentity(&m), &flat, rwCombineReplace);
+    Build(&m, {{'s', {1, 0, 1}, rwCombineReplace}});
     EXPECT_EQ(RwMatrixInvert(&inv, &m), nullptr);
-}
-
-// The root-motion reading: the step a frame made, post-multiplied in its parent's space, is
-// inverse(old) x new.
-TEST(MatrixTest, LocatorDeltaIsTheStepTheRootMade)
-{
-    RwFrame* root = RwFrameCreate();
-    const RwV3d start{3, 0, -2}, step{0, 0, 1.5f};
-    RwFrameRotate(root, &kY, 30, rwCombineReplace);
-    RwFrameTranslate(root, &start, rwCombinePostMultiply);
-    const RwMatrix old = *RwFrameGetMatrix(root);
-    RwFrameRotate(root, &kY, 15, rwCombinePostMultiply);
-    RwFrameTranslate(root, &step, rwCombinePostMultiply);
-
-    RwMatrix inv, delta, expected;
-    RwMatrixInvert(&inv, &old);
-    RwMatrixMultiply(&delta, &inv, RwFrameGetMatrix(root));
-    RwMatrixRotate(RwMatrixSetIdentity(&expected), &kY, 15, rwCombineReplace);
-    RwMatrixTranslate(&expected, &step, rwCombinePostMultiply);
-    EXPECT_TRUE(Near(delta.pos, expected.pos));
-    EXPECT_TRUE(Near(delta.right, expected.right));
-    EXPECT_TRUE(Near(delta.at, expected.at));
-    RwFrameDestroy(root);
 }
 
 TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
@@ -158,16 +113,13 @@ TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
     RwFrameTranslate(child, &right2, rwCombineReplace);
     // The child's origin: (2, 0, 0) turned to (0, 2, 0), lifted to (0, 12, 0).
     EXPECT_TRUE(Near(RwFrameGetLTM(child)->pos, {0, 12, 0}));
-
     // Post-multiplying the parent by a turn about z swings the lifted child around the origin.
     RwFrameRotate(parent, &kZ, 90, rwCombinePostMultiply);
     EXPECT_TRUE(Near(RwFrameGetLTM(child)->pos, {-12, 0, 0}));
-
     // Pre-multiplying the child turns it about its own origin: its position stays.
     RwFrameRotate(child, &kZ, 180, rwCombinePreMultiply);
     EXPECT_TRUE(Near(RwFrameGetLTM(child)->pos, {-12, 0, 0}));
     EXPECT_TRUE(Near(RwFrameGetLTM(child)->right, {1, 0, 0}));
-
     // Writing the modelling matrix directly is seen at the next LTM query.
     RwFrameGetMatrix(parent)->pos = {0, 0, 5};
     RwMatrixMarkChanged(RwFrameGetMatrix(parent));
@@ -203,53 +155,47 @@ TEST(FrameTest, ChainsOfAnyDepthAndNoFrameAtAll)
 
 TEST(FrameTest, HierarchyEditsRejectCyclesAndCallbacksStopOnNull)
 {
-    RwFrame* a = RwFrameCreate();
-    RwFrame* b = RwFrameCreate();
-    RwFrame* c = RwFrameCreate();
+    RwFrame* f[4];
+    for (RwFrame*& frame : f)
+        frame = RwFrameCreate();
+    RwFrame *a = f[0], *b = f[1], *c = f[2], *d = f[3];
     RwFrameAddChild(a, b);
     RwFrameAddChild(b, c);
+    RwFrameAddChild(a, d);
     {
         LogCapture log;
         EXPECT_EQ(RwFrameAddChild(c, a), nullptr);
         EXPECT_EQ(RwFrameAddChild(c, c), nullptr);
     }
     EXPECT_EQ(RwFrameGetRoot(c), a);
-    EXPECT_EQ(RwFrameCount(a), 3);
-    RwFrame* d = RwFrameCreate();
-    RwFrameAddChild(a, d);
-    const auto count = [](RwFrame* f, void* data) -> RwFrame* { return ++*static_cast<int*>(data) < 2 ? f : nullptr; };
+    EXPECT_EQ(RwFrameCount(a), 4);
+    // Counts its calls, and stops the walk at the second.
     int visited = 0;
-    RwFrameForAllChildren(a, count, &visited);
-    EXPECT_EQ(visited, 2);
-    visited = 0;
-    RwFrameForAllChildren(b, count, &visited);
-    EXPECT_EQ(visited, 1);
+    const auto twice = [](RwFrame* frame, void* n) { return ++*static_cast<int*>(n) < 2 ? frame : nullptr; };
+    RwFrameForAllChildren(a, twice, &visited);
+    RwFrameForAllChildren(b, twice, &visited);
+    EXPECT_EQ(visited, 3);
 
-    RwCamera* camera = RwCameraCreate();
-    RwCamera* other = RwCameraCreate();
-    RwObjectHasFrameSetFrame(camera, c);
-    RwObjectHasFrameSetFrame(other, c);
-    const auto countObjects = [](RwObjectHasFrame* o, void* data) -> RwObjectHasFrame* {
-        ++*static_cast<int*>(data);
-        return o;
-    };
+    RwCamera* cameras[2] = {RwCameraCreate(), RwCameraCreate()};
+    for (RwCamera* camera : cameras)
+        RwObjectHasFrameSetFrame(camera, c);
     visited = 0;
-    RwFrameForAllObjects(c, countObjects, &visited);
+    RwFrameForAllObjects(c, [](RwObjectHasFrame* o, void* n) { return ++*static_cast<int*>(n) > 0 ? o : nullptr; },
+                         &visited);
     EXPECT_EQ(visited, 2);
     RwFrameRemoveChild(d);
     EXPECT_EQ(RwFrameGetParent(d), nullptr);
-    EXPECT_EQ(RwFrameCount(a), 3);
     RwFrameDestroy(b);  // c becomes a root and keeps its cameras
     EXPECT_EQ(RwFrameGetParent(c), nullptr);
     EXPECT_EQ(RwFrameCount(a), 1);
-    RwObjectHasFrameSetFrame(other, nullptr);
-    EXPECT_EQ(RwCameraGetFrame(camera), c);
+    RwObjectHasFrameSetFrame(cameras[1], nullptr);
+    EXPECT_EQ(RwCameraGetFrame(cameras[0]), c);
     RwFrameDestroy(c);
-    EXPECT_EQ(RwCameraGetFrame(camera), nullptr);
-    RwCameraDestroy(camera);
-    RwCameraDestroy(other);
+    EXPECT_EQ(RwCameraGetFrame(cameras[0]), nullptr);
+    for (RwCamera* camera : cameras)
+        RwCameraDestroy(camera);
     RwFrameDestroy(d);
-    RwFrameDestroyHierarchy(a);
+    RwFrameDestroy(a);
 }
 
 }  // namespace

@@ -59,7 +59,6 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
         EXPECT_FALSE(RwRenderStateGet(RwRenderState(unknown), &v)) << unknown;
     }
     EXPECT_FALSE(RwD3D8SetRenderState(46, 1));
-
     // The device heard every accepted change, the last one last.
     const RwNullStateRecord& last = RwNullDeviceGet()->states.back();
     EXPECT_EQ(last.state, rwRenderStateTextureAddress);
@@ -69,61 +68,45 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
     EXPECT_EQ(v, rwBlendSrcAlpha);
 }
 
-TEST_F(RenderTest, Im3DDrawsReachTheDeviceWithTheirStates)
+TEST_F(RenderTest, ImmediateModeDrawsNeedACameraAndValidIndicesAndReachTheDeviceWithTheirStates)
 {
     RwIm3DVertex v[5] = {};
+    RwIm2DVertex quad[4] = {};
+    const RwImVertexIndex lines[4] = {0, 1, 3, 4}, bad[3] = {0, 1, 5}, tris[6] = {3, 2, 0, 2, 1, 0};
     LogCapture log;
     EXPECT_EQ(RwIm3DTransform(v, 5, nullptr, 0), nullptr);  // no camera yet
+    EXPECT_FALSE(RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, quad, 4, tris, 6));
     ASSERT_NE(RwCameraBeginUpdate(t.camera), nullptr);
     EXPECT_EQ(RwIm3DTransform(v, 0, nullptr, 0), nullptr);
     RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(t.raster));
     RwRenderStateSet(rwRenderStateZTestEnable, 0);
     RwD3D8SetRenderState(rwD3D8RenderStateZBias, 1);
     RwMatrix ltm;
-    RwMatrixSetIdentity(&ltm);
-    ASSERT_NE(RwIm3DTransform(v, 5, &ltm, rwIm3DVertexUV), nullptr);
+    ASSERT_NE(RwIm3DTransform(v, 5, RwMatrixSetIdentity(&ltm), rwIm3DVertexUV), nullptr);
     EXPECT_TRUE(RwIm3DRenderPrimitive(rwPrimTypeTriStrip));
-    const RwImVertexIndex lines[4] = {0, 1, 3, 4};
     EXPECT_TRUE(RwIm3DRenderIndexedPrimitive(rwPrimTypeLineList, lines, 4));
-    const RwImVertexIndex bad[3] = {0, 1, 5};
     EXPECT_FALSE(RwIm3DRenderIndexedPrimitive(rwPrimTypeTriList, bad, 3));
     EXPECT_FALSE(RwIm3DRenderPrimitive(RwPrimitiveType(9)));
     EXPECT_TRUE(RwIm3DEnd());
     EXPECT_FALSE(RwIm3DRenderPrimitive(rwPrimTypeTriList));
-    RwCameraEndUpdate(t.camera);
-
-    const std::vector<RwNullDrawRecord>& draws = RwNullDeviceGet()->draws;
-    ASSERT_EQ(draws.size(), 2u);
-    const RwNullDrawRecord& strip = draws[0];
-    EXPECT_FALSE(strip.is2D);
-    EXPECT_EQ(strip.type, rwPrimTypeTriStrip);
-    EXPECT_EQ((std::vector<intptr_t>{strip.numVertices, strip.numIndices, strip.zTest, strip.zBias}),
-              (std::vector<intptr_t>{5, 0, 0, 1}));
-    EXPECT_EQ(strip.texture, t.raster);
-    EXPECT_EQ(strip.camera, t.camera);
-    EXPECT_EQ(draws[1].type, rwPrimTypeLineList);
-    EXPECT_EQ(draws[1].numIndices, 4);
-    EXPECT_EQ(RwEngineGetFrameMetrics()->numTriangles, 3u);
-}
-
-TEST_F(RenderTest, Im2DDrawsNeedACameraAndValidIndices)
-{
-    RwIm2DVertex quad[4] = {};
-    const RwImVertexIndex tris[6] = {3, 2, 0, 2, 1, 0};
-    LogCapture log;
-    EXPECT_FALSE(RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, quad, 4, tris, 6));
-    RwCameraBeginUpdate(t.camera);
     RwRenderStateSet(rwRenderStateVertexAlphaEnable, 1);
     EXPECT_TRUE(RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, quad, 4, tris, 6));
     EXPECT_TRUE(RwIm2DRenderTriangle(quad, 4, 2, 1, 0));
     EXPECT_FALSE(RwIm2DRenderTriangle(quad, 4, 2, 1, 4));
     EXPECT_FALSE(RwIm2DRenderPrimitive(rwPrimTypeTriList, quad, 2));
     RwCameraEndUpdate(t.camera);
-    const std::vector<RwNullDrawRecord>& draws = RwNullDeviceGet()->draws;
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_TRUE(draws[0].is2D);
-    EXPECT_EQ(draws[0].numIndices, 6);
-    EXPECT_EQ(draws[0].vertexAlpha, 1);
+    // Kind, type, vertices, indices, z test, z bias, vertex alpha of each draw.
+    std::vector<std::vector<intptr_t>> seen;
+    for (const RwNullDrawRecord& d : RwNullDeviceGet()->draws) {
+        seen.push_back({d.is2D, d.type, d.numVertices, d.numIndices, d.zTest, d.zBias, d.vertexAlpha});
+        EXPECT_EQ(d.texture, t.raster);
+        EXPECT_EQ(d.camera, t.camera);
+    }
+    EXPECT_EQ(seen, (std::vector<std::vector<intptr_t>>{{0, rwPrimTypeTriStrip, 5, 0, 0, 1, 0},
+                                                        {0, rwPrimTypeLineList, 5, 4, 0, 1, 0},
+                                                        {1, rwPrimTypeTriList, 4, 6, 0, 1, 1},
+                                                        {1, rwPrimTypeTriList, 4, 3, 0, 1, 1}}));
+    EXPECT_EQ(RwEngineGetFrameMetrics()->numTriangles, 3u + 2 + 1);
     EXPECT_EQ(RwIm2DGetNearScreenZ(), 0.0f);
     EXPECT_EQ(RwIm2DGetFarScreenZ(), 1.0f);
 }
@@ -220,7 +203,6 @@ TEST_F(RenderTest, RastersCheckTheirInput)
     EXPECT_EQ(RwRasterSetFromImage(depth, wrongSize), nullptr);
     EXPECT_EQ(RwRasterSetFromImage(t.z, nullptr), nullptr);
     RwImageDestroy(wrongSize);
-
     // A palettised picture is expanded on the way in; the caller's image stays as it was.
     RwImage* indexed = RwImageCreate(2, 2, 8);
     RwImageAllocatePixels(indexed);

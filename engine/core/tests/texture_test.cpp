@@ -93,10 +93,21 @@ TEST_F(TextureTest, ReadCallBackChainTriesDdsFirstThenFallsBackAndAMissSetsError
     EXPECT_EQ(TakeError().errorCode, rwErrorNone);  // taking the error clears it
     for (const char* nothing : {"", static_cast<const char*>(nullptr)})
         EXPECT_EQ(RwTextureRead(nothing, nullptr), nullptr);
-
+    // Mip-map flags apply to the reads after them.
+    for (bool on : {true, false}) {
+        RwTextureSetMipmapping(on);
+        RwTextureSetAutoMipmapping(on);
+        RwTexture* t = RwTextureRead("grass.png", nullptr);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ((std::vector<bool>{(t->raster->format & rwRasterFormatMipmap) != 0, RwTextureGetMipmapping(),
+                                     (t->raster->format & rwRasterFormatAutoMipmap) != 0, RwTextureGetAutoMipmapping(),
+                                     t->filter == rwFilterLinearMipLinear}),
+                  std::vector<bool>(5, on));
+        RwTextureDestroy(t);
+    }
     RwTextureDestroy(ball);
     RwTextureDestroy(grass);
-    EXPECT_EQ(g_texturesDestroyed, 2);
+    EXPECT_EQ(g_texturesDestroyed, 4);
 }
 
 // The game's exit order: a material holds a texture read into a dictionary, and the
@@ -121,7 +132,6 @@ TEST_F(TextureTest, ADictionaryHoldsItsOwnReferenceOfEachTexture)
     EXPECT_EQ(RasterPixel(material->raster, 1, 1), (Rgba{77, 77, 77, 255}));
     RwTextureDestroy(material);
     EXPECT_EQ(g_texturesDestroyed, 1);
-
     // A texture added by hand gives its reference to the dictionary: destroying it there
     // takes it out; taken out, the reference comes back to the caller.
     dict = RwTexDictionaryCreate();
@@ -136,22 +146,6 @@ TEST_F(TextureTest, ADictionaryHoldsItsOwnReferenceOfEachTexture)
     EXPECT_EQ(g_texturesDestroyed, 2);
     RwTextureDestroy(taken);
     EXPECT_EQ(g_texturesDestroyed, 3);
-}
-
-TEST_F(TextureTest, MipmapFlagsApplyToLaterReads)
-{
-    ASSERT_TRUE(WritePng("mip.png", 2, 2, PNG_COLOR_TYPE_RGB, 8, std::vector<unsigned char>(12, 1)));
-    for (bool on : {true, false}) {
-        RwTextureSetMipmapping(on);
-        RwTextureSetAutoMipmapping(on);
-        EXPECT_EQ(RwTextureGetMipmapping(), on);
-        RwTexture* t = RwTextureRead("mip.png", nullptr);
-        ASSERT_NE(t, nullptr);
-        EXPECT_EQ((t->raster->format & rwRasterFormatMipmap) != 0, on);
-        EXPECT_EQ((t->raster->format & rwRasterFormatAutoMipmap) != 0, on);
-        EXPECT_EQ(t->filter, on ? rwFilterLinearMipLinear : rwFilterLinear);
-        RwTextureDestroy(t);
-    }
 }
 
 std::vector<RwUInt8> WriteDictionary(RwTexDictionary* dict)
@@ -210,28 +204,18 @@ TEST_F(TextureTest, DictionaryRoundTripsThroughAStream)
 
 TEST_F(TextureTest, DictionaryWithDxtTexturesDecodes)
 {
-    // Header, then one NativeTexture holding a 4 x 4 DXT1 block of pure red.
-    RwStream* w = RwStreamOpen(rwStreamMemory, rwStreamWrite, nullptr);
-    const RwUInt32 one = 1, bytes = 8, dims[3] = {4, 4, 1};
-    const RwUInt8 modes[4] = {2, 1, 1, 2};
-    const RwUInt8 block[8] = {0x00, 0xf8, 0x00, 0xf8, 0, 0, 0, 0};
-    const RwUInt32 native = 12 + 16 + RwStreamStringSize("red") + RwStreamStringSize("") + 4 + 8;
-    RwStreamWriteChunkHeader(w, rwChunkTexDictionary, 1, 16 + 12 + native);
-    RwStreamWriteChunkHeader(w, rwChunkData, 1, 4);
-    RwStreamWriteUInt32(w, &one, 1);
-    RwStreamWriteChunkHeader(w, rwChunkNativeTexture, 1, native);
-    RwStreamWriteChunkHeader(w, rwChunkData, 1, 16);
-    RwStreamWrite(w, modes, 4);
-    RwStreamWriteUInt32(w, dims, 3);
-    RwStreamWriteString(w, "red");
-    RwStreamWriteString(w, "");
-    RwStreamWriteUInt32(w, &bytes, 1);
-    RwStreamWrite(w, block, 8);
-    RwMemory mem{};
-    RwStreamClose(w, &mem);
-    std::vector<RwUInt8> data(mem.start, mem.start + mem.length);
-    std::free(mem.start);
-    RwTexDictionary* dict = ReadDictionary(data);
+    // A dictionary of one 4 x 4 texture made DXT1: format 2, and one 8-byte block of pure red in
+    // place of the 64 bytes of pixels.
+    RwTexDictionary* plain = RwTexDictionaryCreate();
+    RwTexDictionaryAddTexture(plain, SolidTexture("red", 4, 4, 0));
+    std::vector<RwUInt8> bytes = WriteDictionary(plain);
+    RwTexDictionaryDestroy(plain);
+    bytes.resize(bytes.size() - 4 - 64);
+    bytes.insert(bytes.end(), {8, 0, 0, 0, 0x00, 0xf8, 0x00, 0xf8, 0, 0, 0, 0});
+    bytes[12 + 16 + 12 + 12 + 3] = 2;  // the format, in the texture's data chunk
+    for (size_t sizeAt : {8, 12 + 16 + 8})  // of the dictionary's chunk and the texture's
+        reinterpret_cast<RwUInt32*>(&bytes[sizeAt])[0] -= 56;
+    RwTexDictionary* dict = ReadDictionary(bytes);
     ASSERT_NE(dict, nullptr);
     ASSERT_EQ(dict->textures.size(), 1u);
     EXPECT_EQ(RasterPixel(dict->textures[0]->raster, 3, 3), (Rgba{255, 0, 0, 255}));
