@@ -69,6 +69,11 @@ TEST(CameraTest, ViewAndClipMatricesMapTheViewVolume)
             }
         }
     }
+    // A parallel view: 0.8 to the right at any distance is the right edge, the far plane z 1.
+    RwCameraSetProjection(t.camera, rwParallel);
+    RwCameraGetClipMatrix(t.camera, clip);
+    EXPECT_NEAR(ndc(Offset(ltm, 3, 0, 0.8f))[0], 1, 1e-4f);
+    EXPECT_NEAR(ndc(Offset(ltm, f, 0.3f, 0))[2], 1, 1e-4f);
 }
 
 TEST(CameraTest, FrustumTestUsesTheCurrentFrameOutsideUpdates)

@@ -108,8 +108,7 @@ TEST(EngineTest, PluginsAttachOnlyBetweenInitAndOpenAndOnlyOnce)
     const RwPluginDestructor destruct = [](void*, void*, RwInt32) { ++g_destroyed; };
     const RwInt32 first = RwEngineRegisterPlugin(rwPluginClassFrame, 0x900, 4, construct, destruct, nullptr);
     const RwInt32 second = RwEngineRegisterPlugin(rwPluginClassFrame, 0x901, 8, nullptr, nullptr, nullptr);
-    EXPECT_EQ(first, 0);
-    EXPECT_GE(second, 4);
+    EXPECT_EQ((std::vector<RwInt32>{first, second}), (std::vector<RwInt32>{0, 8}));  // 8-byte aligned
     EXPECT_EQ(RwEngineRegisterPlugin(rwPluginClassFrame, 0x900, 4, nullptr, nullptr, nullptr), -1);
     EXPECT_TRUE(log.Contains("0x900"));
     EXPECT_EQ(RwEngineRegisterPlugin(rwPluginClassFrame, 0x902, -1, nullptr, nullptr, nullptr), -1);
@@ -119,6 +118,7 @@ TEST(EngineTest, PluginsAttachOnlyBetweenInitAndOpenAndOnlyOnce)
     ASSERT_TRUE(RwEngineOpen(&params));
     EXPECT_EQ(RwEngineRegisterPlugin(rwPluginClassCamera, 0x902, 4, nullptr, nullptr, nullptr), -1);
     EXPECT_TRUE(log.Contains("between RwEngineInit and RwEngineOpen"));
+    EXPECT_EQ(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x901, nullptr, nullptr, nullptr), -1);
     EXPECT_EQ(RwEngineGetPluginOffset(rwPluginClassFrame, 0x901), second);
     EXPECT_EQ(RwEngineGetPluginOffset(rwPluginClassCamera, 0x902), -1);
     EXPECT_TRUE(RwEngineIsPluginAttached(0x901));
@@ -147,48 +147,40 @@ TEST(EngineTest, ExtensionChunksReachTheirPluginAndUnknownOnesAreSkipped)
         return RwStreamWriteUInt32(stream, static_cast<const RwUInt32*>(data), 1) != nullptr;
     };
     const RwPluginStreamSize size = [](const void*, const void*) -> RwUInt32 { return 4; };
+    RwEngineRegisterPlugin(rwPluginClassFrame, 0x202, 4, nullptr, nullptr, nullptr);  // ours is not first
     const RwInt32 offset = RwEngineRegisterPlugin(rwPluginClassFrame, 0x203, 4, nullptr, nullptr, nullptr);
     ASSERT_GE(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x203, read, write, size), 0);
     EXPECT_EQ(RwEngineRegisterPluginStream(rwPluginClassFrame, 0x204, read, write, size), -1);
     RwFrame* frame = RwFrameCreate();
     *reinterpret_cast<RwUInt32*>(frame->pluginData + offset) = 0xfeedbeef;
     // An extension with an unknown plugin chunk, then ours; then the one the plugin writes.
-    RwStream* w = RwStreamOpen(rwStreamMemory, rwStreamWrite, nullptr);
-    const RwUInt32 junk[2] = {1, 2}, tag = 0x12345678;
     EXPECT_EQ(RwPluginStreamExtensionSize(rwPluginClassFrame, frame, frame->pluginData), 12u + 12 + 4);
-    RwStreamWriteChunkHeader(w, rwChunkExtension, 1, 20 + 16);
-    RwStreamWriteChunkHeader(w, 0x777, 1, 8);
-    RwStreamWriteUInt32(w, junk, 2);
-    RwStreamWriteChunkHeader(w, 0x203, 1, 4);
-    RwStreamWriteUInt32(w, &tag, 1);
-    ASSERT_TRUE(RwPluginStreamWriteExtension(rwPluginClassFrame, w, frame, frame->pluginData));
-    RwMemory mem{};
-    RwStreamClose(w, &mem);
-
+    const std::vector<RwUInt8> bytes = Written([frame](RwStream* w) {
+        const RwUInt32 junk[2] = {1, 2}, tag = 0x12345678;
+        RwStreamWriteChunkHeader(w, rwChunkExtension, 1, 20 + 16);
+        RwStreamWriteChunkHeader(w, 0x777, 1, 8);
+        RwStreamWriteUInt32(w, junk, 2);
+        RwStreamWriteChunkHeader(w, 0x203, 1, 4);
+        RwStreamWriteUInt32(w, &tag, 1);
+        EXPECT_TRUE(RwPluginStreamWriteExtension(rwPluginClassFrame, w, frame, frame->pluginData));
+    });
     RwFrame* copy = RwFrameCreate();
-    RwMemory in = mem;
-    RwStream* r = RwStreamOpen(rwStreamMemory, rwStreamRead, &in);
+    Reader r(bytes);
     RwUInt32 length, version;
     for (RwUInt32 expected : {0x12345678u, 0xfeedbeefu}) {
-        ASSERT_TRUE(RwStreamFindChunk(r, rwChunkExtension, &length, &version));
-        ASSERT_TRUE(RwPluginStreamReadExtension(rwPluginClassFrame, r, length, copy, copy->pluginData));
+        ASSERT_TRUE(RwStreamFindChunk(r.stream, rwChunkExtension, &length, &version));
+        ASSERT_TRUE(RwPluginStreamReadExtension(rwPluginClassFrame, r.stream, length, copy, copy->pluginData));
         EXPECT_EQ(*reinterpret_cast<RwUInt32*>(copy->pluginData + offset), expected);
     }
-    EXPECT_EQ(RwStreamGetRemaining(r), 0);
-    RwStreamClose(r, nullptr);
+    EXPECT_EQ(RwStreamGetRemaining(r.stream), 0);
     // A plugin chunk that claims more than its extension holds is refused.
-    std::vector<RwUInt8> bad(mem.start, mem.start + 12 + 12);
-    reinterpret_cast<RwUInt32*>(bad.data())[2] = 12;      // extension: 12 bytes
-    reinterpret_cast<RwUInt32*>(bad.data() + 12)[2] = 8;  // child claims 8 more than left
-    RwMemory badMem{bad.data(), static_cast<RwUInt32>(bad.size())};
-    r = RwStreamOpen(rwStreamMemory, rwStreamRead, &badMem);
-    ASSERT_TRUE(RwStreamFindChunk(r, rwChunkExtension, &length, &version));
+    Reader bad({bytes.begin(), bytes.begin() + 12 + 12});
+    reinterpret_cast<RwUInt32*>(bad.bytes.data())[2] = 12;      // extension: 12 bytes
+    reinterpret_cast<RwUInt32*>(bad.bytes.data() + 12)[2] = 8;  // child claims 8 more than left
+    ASSERT_TRUE(RwStreamFindChunk(bad.stream, rwChunkExtension, &length, &version));
     LogCapture log;
-    EXPECT_FALSE(RwPluginStreamReadExtension(rwPluginClassFrame, r, length, copy, copy->pluginData));
+    EXPECT_FALSE(RwPluginStreamReadExtension(rwPluginClassFrame, bad.stream, length, copy, copy->pluginData));
     EXPECT_TRUE(log.Contains("exceeds its extension"));
-    RwStreamClose(r, nullptr);
-
-    std::free(mem.start);
     RwFrameDestroy(frame);
     RwFrameDestroy(copy);
     RwEngineTerm();

@@ -1,5 +1,7 @@
 #include "support/EngineTestSupport.h"
 
+#include "framework/engine_bridge/EngineBridge.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -101,6 +103,20 @@ TEST(MatrixTest, VectorsIgnoreTheStepAndOnlyRegularMatricesInvert)
     EXPECT_EQ(RwMatrixInvert(&inv, &m), nullptr);
 }
 
+TEST(MatrixTest, EngineMatricesBecomeFrameworkRotations)
+{
+    RwMatrix m;
+    RwMatrixRotate(RwMatrixSetIdentity(&m), &kY, 90, rwCombineReplace);
+    const Matrix3 r = Math::Matrix3FromRwMatrix(&m);
+    const Vector3 x = r.Transform(Vector3(1, 0, 0));
+    const RwV3d engine = Apply(&m, {1, 0, 0});
+    EXPECT_NEAR(x.x, engine.x, 1e-5f);
+    EXPECT_NEAR(x.z, engine.z, 1e-5f);
+    const Vector3 q = Math::QuaternionFromRwMatrix(&m).Rotate(Vector3(1, 0, 0));
+    EXPECT_NEAR(q.x, engine.x, 1e-5f);
+    EXPECT_NEAR(q.z, engine.z, 1e-5f);
+}
+
 TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
 {
     RwFrame* parent = RwFrameCreate();
@@ -124,11 +140,9 @@ TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
     RwFrameGetMatrix(parent)->pos = {0, 0, 5};
     RwMatrixMarkChanged(RwFrameGetMatrix(parent));
     EXPECT_TRUE(Near(RwFrameGetLTM(child)->pos, {-2, 0, 5}));
-
-    RwFrameSetIdentity(parent);
     const RwV3d twice{2, 2, 2};
-    RwFrameScale(parent, &twice, rwCombineReplace);
-    EXPECT_NEAR(RwFrameGetLTM(child)->right.x, -2, 1e-5f);
+    RwFrameScale(RwFrameSetIdentity(parent), &twice, rwCombineReplace);
+    EXPECT_TRUE(Near(RwFrameGetLTM(child)->right, {-2, 0, 0}));
     RwFrameDestroyHierarchy(parent);
 }
 

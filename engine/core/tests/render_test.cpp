@@ -63,9 +63,6 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
     const RwNullStateRecord& last = RwNullDeviceGet()->states.back();
     EXPECT_EQ(last.state, rwRenderStateTextureAddress);
     EXPECT_EQ(last.value, rwTextureAddressClamp);
-    RwRenderStateReset();
-    RwRenderStateGet(rwRenderStateSrcBlend, &v);
-    EXPECT_EQ(v, rwBlendSrcAlpha);
 }
 
 TEST_F(RenderTest, ImmediateModeDrawsNeedACameraAndValidIndicesAndReachTheDeviceWithTheirStates)

@@ -1,37 +1,15 @@
 #include "support/EngineTestSupport.h"
 
+#include "framework/FileSystem.h"
+#include "framework/engine_bridge/EngineBridge.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
+
 #include <cstring>
 
 namespace {
-
-// Writes into a memory stream (starting from the given bytes when appending) and returns the bytes.
-template <typename F>
-std::vector<RwUInt8> Written(F fill, RwStreamAccessType access = rwStreamWrite, std::vector<RwUInt8> start = {})
-{
-    RwMemory mem{start.data(), static_cast<RwUInt32>(start.size())};
-    RwStream* s = RwStreamOpen(rwStreamMemory, access, &mem);
-    fill(s);
-    RwStreamClose(s, &mem);
-    std::vector<RwUInt8> out(mem.start, mem.start + mem.length);
-    std::free(mem.start);
-    return out;
-}
-
-// A read stream over its own copy of the bytes, closed with it.
-struct Reader {
-    explicit Reader(std::vector<RwUInt8> data)
-        : bytes(std::move(data)), mem{bytes.data(), static_cast<RwUInt32>(bytes.size())},
-          stream(RwStreamOpen(rwStreamMemory, rwStreamRead, &mem))
-    {
-    }
-    ~Reader() { RwStreamClose(stream, nullptr); }
-    std::vector<RwUInt8> bytes;
-    RwMemory mem;
-    RwStream* stream;
-};
 
 void ThreeChunks(RwStream* s)
 {
@@ -67,6 +45,18 @@ TEST(StreamTest, FindChunkSkipsOtherChunksAndFailsWithALogLineOnCutShortInput)
     Reader part({whole.begin(), whole.begin() + 12 + 8 + 12 + 2});
     EXPECT_FALSE(RwStreamFindChunk(part.stream, 16, &size, &version));
     EXPECT_TRUE(log.Contains("RwStreamFindChunk: chunk 16 claims 4 bytes, 2 remain"));
+    // Reads and skips stop at the end; a read stream takes no writes.
+    Reader ten(std::vector<RwUInt8>(10, 7));
+    RwUInt8 b[8] = {};
+    EXPECT_NE(RwStreamSkip(ten.stream, 4), nullptr);
+    EXPECT_EQ(RwStreamTell(ten.stream), 4);
+    EXPECT_EQ(RwStreamGetRemaining(ten.stream), 6);
+    EXPECT_EQ(RwStreamRead(ten.stream, b, 8), 6u);
+    EXPECT_EQ(RwStreamRead(ten.stream, b, 1), 0u);
+    Reader again(ten.bytes);
+    EXPECT_EQ(RwStreamSkip(again.stream, 11), nullptr);
+    EXPECT_EQ(RwStreamGetRemaining(again.stream), 0);
+    EXPECT_EQ(RwStreamWrite(again.stream, b, 1), nullptr);
     // Appending keeps what the memory held.
     EXPECT_EQ(Written([](RwStream* a) { RwStreamWriteChunkHeader(a, 1, 2, 3); }, rwStreamAppend, {9, 9}),
               (std::vector<RwUInt8>{9, 9, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}));
@@ -100,21 +90,6 @@ TEST(StreamTest, StringsRoundTripAndBadOnesAreRefused)
         EXPECT_FALSE(RwStreamReadString(b.stream, text, sizeof text));
         EXPECT_STREQ(text, "");
     }
-}
-
-TEST(StreamTest, ReadsSkipsAndRemainingStopAtTheEnd)
-{
-    Reader r(std::vector<RwUInt8>(10, 7));
-    EXPECT_EQ(RwStreamGetRemaining(r.stream), 10);
-    EXPECT_NE(RwStreamSkip(r.stream, 4), nullptr);
-    EXPECT_EQ(RwStreamTell(r.stream), 4);
-    RwUInt8 b[8] = {};
-    EXPECT_EQ(RwStreamRead(r.stream, b, 8), 6u);
-    EXPECT_EQ(RwStreamRead(r.stream, b, 1), 0u);
-    Reader again(r.bytes);
-    EXPECT_EQ(RwStreamSkip(again.stream, 11), nullptr);
-    EXPECT_EQ(RwStreamGetRemaining(again.stream), 0);
-    EXPECT_EQ(RwStreamWrite(again.stream, b, 1), nullptr);  // a read stream takes no writes
 }
 
 // Opens, through the disk, only the names that begin with its letter; counts opens and polls.
@@ -168,8 +143,52 @@ TEST(StreamTest, FileSystemsAreTriedInRegistrationOrderAndTheDiskWithoutThem)
     EXPECT_EQ(RwStreamGetRemaining(r), 0);
     EXPECT_FALSE(RwStreamSkip(r, 1));
     RwStreamClose(r, nullptr);
+    RwStreamClose(RwStreamOpen(rwStreamFileName, rwStreamWrite, "empty.bin"), nullptr);
+    r = RwStreamOpen(rwStreamFileName, rwStreamRead, "empty.bin");
+    EXPECT_EQ(RwStreamGetRemaining(r), 0);
+    RwStreamClose(r, nullptr);
     EXPECT_EQ(RwStreamOpen(rwStreamFileName, rwStreamRead, "no such file.bin"), nullptr);
     EXPECT_TRUE(log.Contains("no such file.bin"));
+}
+
+TEST(StreamTest, EngineStreamsReadAndWriteThroughTheGameFileLayer)
+{
+    std::filesystem::create_directories("Assets/Sub");
+    FileSystem::Instance()->AddAlias("<XP>", "Assets\\");
+    ASSERT_TRUE(RtFSManagerOpen(-1));
+    ASSERT_TRUE(RwInstallFileSystem());
+    ASSERT_NE(VantaroFileSystem::Get(), nullptr);
+    EXPECT_EQ(RtFSManagerGetFileSystemFromName("vantaro"), VantaroFileSystem::Get());
+    // Written under an alias with backslashes, read back in another letter case.
+    RwStream* w = RwStreamOpen(rwStreamFileName, rwStreamWrite, "<XP>Sub\\Data.bin");
+    ASSERT_NE(w, nullptr);
+    RwStreamWriteChunkHeader(w, 22, 4, 0);
+    ASSERT_TRUE(RwStreamClose(w, nullptr));
+    EXPECT_TRUE(std::filesystem::exists("Assets/Sub/Data.bin"));
+
+    RwStream* r = RwStreamOpen(rwStreamFileName, rwStreamRead, "<XP>sub\\DATA.BIN");
+    ASSERT_NE(r, nullptr);
+    RwUInt32 size, version;
+    EXPECT_TRUE(RwStreamFindChunk(r, 22, &size, &version));
+    EXPECT_EQ(version, 4u);
+    RwStreamClose(r, nullptr);
+    // Without the game's file system the alias means nothing to the disk.
+    VantaroFileSystem::Uninstall();
+    EXPECT_EQ(VantaroFileSystem::Get(), nullptr);
+    {
+        LogCapture log;
+        EXPECT_EQ(RwStreamOpen(rwStreamFileName, rwStreamRead, "<XP>Sub\\Data.bin"), nullptr);
+    }
+    r = RwStreamOpen(rwStreamFileName, rwStreamRead, "Assets\\Sub\\Data.bin");
+    EXPECT_NE(r, nullptr);  // the default file system turns backslashes into slashes
+    RwStreamClose(r, nullptr);
+    RtFSManagerClose();
+    FileSystem::Instance()->RemoveAlias("<XP>");
+    // Without the manager the game's file system cannot be installed.
+    LogCapture log;
+    EXPECT_FALSE(RwInstallFileSystem());
+    EXPECT_EQ(VantaroFileSystem::Get(), nullptr);
+    EXPECT_TRUE(log.Contains("RwInstallFileSystem"));
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ Step Rect(float x, float y, float w, float h, uint32_t colour)
 {
     return [=] { Rect2D(x, y, w, h, colour); };
 }
-Step Square(float z, float s, uint32_t colour)
+Step Square(float z, float s, uint32_t colour, const RwMatrix* ltm = nullptr)
 {
-    return [=] { Square3D(z, s, colour); };
+    return [=] { Square3D(z, s, colour, ltm); };
 }
 // A 200 x 100 white rectangle with u from u0 to u1 and v from v0 to v1.
 Step Stretched(float u0, float u1, float v0, float v1)
@@ -186,8 +186,13 @@ TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
 }
 
 // The camera's fog starts at 5 and ends at its far plane, 10: white fades to black at 7.5.
-TEST_F(GLDraw, FogFadesByTheCameraDistanceIn3DOnly)
+// Flat shading takes the colour of a triangle's first vertex.
+TEST_F(GLDraw, FogFadesByTheCameraDistanceIn3DOnlyAndShadingIsFlatOrBlended)
 {
+    const float z = RwIm2DGetNearScreenZ();
+    const RwIm2DVertex corners[3] = {
+        {0, 0, z, 1, kRed, 0, 0}, {320, 0, z, 1, kGreen, 0, 0}, {0, 240, z, 1, kBlue, 0, 0}};
+    const Step triangle = [&] { RwIm2DRenderPrimitive(rwPrimTypeTriList, corners, 3); };
     const auto fog = [](RwFogType type, float density) {
         return std::vector<Step>{State(rwRenderStateFogEnable, 1), State(rwRenderStateFogColor, Argb(255, 0, 0, 0)),
                                  State(rwRenderStateFogType, type),
@@ -201,6 +206,8 @@ TEST_F(GLDraw, FogFadesByTheCameraDistanceIn3DOnly)
         {"nearer than the fog, and 2D",
          {State(rwRenderStateFogEnable, 1), Square(3, 20, kWhite), Rect(0, 0, 20, 20, kGreen)},
          {{160, 120, kWhitePixel}, {10, 10, kGreenPixel}}},
+        {"flat", {State(rwRenderStateShadeMode, rwShadeFlat), triangle}, {{100, 60, kRedPixel}}},
+        {"gouraud", {triangle}, {{100, 60, {111, 80, 64, 255}, 3}}},
     });
 }
 
@@ -236,45 +243,11 @@ TEST_F(GLDraw, CullModesDropOneWindingEach)
     Check(scenes);
 }
 
-TEST_F(GLDraw, ShadingAndTheObjectMatrix)
-{
-    const float z = RwIm2DGetNearScreenZ();
-    const RwIm2DVertex corners[3] = {
-        {0, 0, z, 1, kRed, 0, 0}, {320, 0, z, 1, kGreen, 0, 0}, {0, 240, z, 1, kBlue, 0, 0}};
-    const Step triangle = [&] { RwIm2DRenderPrimitive(rwPrimTypeTriList, corners, 3); };
-    // The object matrix moves a triangle from behind the camera into view.
-    const Step moved = [] {
-        RwMatrix ltm;
-        const RwV3d shift = {0, 0, 100};
-        RwMatrixTranslate(RwMatrixSetIdentity(&ltm), &shift, rwCombineReplace);
-        RwIm3DVertex v[3] = {
-            {{-1, -1, -95}, {}, kGreen, 0, 0}, {{1, -1, -95}, {}, kGreen, 0, 0}, {{0, 1, -95}, {}, kGreen, 0, 0}};
-        ASSERT_NE(RwIm3DTransform(v, 3, &ltm, 0), nullptr);
-        EXPECT_TRUE(RwIm3DRenderPrimitive(rwPrimTypeTriList));
-        RwIm3DEnd();
-    };
-    Check({
-        {"flat takes the first vertex", {State(rwRenderStateShadeMode, rwShadeFlat), triangle}, {{100, 60, kRedPixel}}},
-        {"gouraud blends the corners", {triangle}, {{100, 60, {111, 80, 64, 255}, 3}}},
-        {"object matrix", {moved}, {{160, 120, kGreenPixel}}},
-    });
-}
-
 // Lit: colour = min(prelit + ambient + sum(max(0, n . -direction) * colour), 1) * material. A mesh
 // draw brings its own texture and lights: the states and lights of the draws around it stay.
 TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
 {
-    // Dark red squares with normal -z at distance 5: whole, or the right half of the view.
-    const auto square = [](const RwMatrix* ltm, float right = 20) -> Step {
-        return [=] {
-            const uint32_t c = Argb(255, 20, 0, 0);
-            RwIm3DVertex v[4] = {{{-20, -20, 5}, {0, 0, -1}, c, 0, 0}, {{right, -20, 5}, {0, 0, -1}, c, 0, 0},
-                                 {{right, 20, 5}, {0, 0, -1}, c, 0, 0}, {{-20, 20, 5}, {0, 0, -1}, c, 0, 0}};
-            EXPECT_NE(RwIm3DTransform(v, 4, ltm, 0), nullptr);
-            RwIm3DRenderPrimitive(rwPrimTypeTriFan);
-            RwIm3DEnd();
-        };
-    };
+    const uint32_t darkRed = Argb(255, 20, 0, 0);
     const auto lights = [this](const RwDeviceLighting* lighting) -> Step {
         return [=] { Device()->SetLighting(lighting); };
     };
@@ -285,18 +258,25 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
     const RwDeviceLighting white = {{0, 0.25f, 0, 1}, directional, 2, {1, 1, 1, 1}};
     const RwDeviceLighting halved = {{0, 0.25f, 0, 1}, directional, 2, {0.5f, 1, 1, 0.5f}};
     const RwDeviceLighting blueAmbient = {{0, 0, 0.5f, 1}, nullptr, 3, {1, 1, 1, 1}};
-    // Turned half round about y and moved back in front: only the second light reaches it.
-    RwMatrix turned;
-    const RwV3d yAxis = {0, 1, 0}, back = {0, 0, 10};
+    // Turned half round about y and moved back in front by the object matrix: only the second
+    // light reaches it. Moved a half to the right, a quarter of the size covers the right half.
+    RwMatrix turned, right;
+    const RwV3d yAxis = {0, 1, 0}, back = {0, 0, 10}, aside = {-10, 0, 0};
     RwMatrixRotate(RwMatrixSetIdentity(&turned), &yAxis, 180, rwCombineReplace);
     RwMatrixTranslate(&turned, &back, rwCombinePostMultiply);
+    RwMatrixTranslate(RwMatrixSetIdentity(&right), &aside, rwCombineReplace);
     // The mesh: a quad over world x 0 to 20, the left half of the view, without colours.
     const RwV3d positions[4] = {{0, -20, 5}, {20, -20, 5}, {20, 20, 5}, {0, 20, 5}};
     const RwV3d normals[4] = {{0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}};
     const RwV2d uvs[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     const RwUInt16 indices[6] = {0, 1, 2, 0, 2, 3};
-    void* mesh = Device()->CreateMesh({4, positions, normals, nullptr, uvs, nullptr, nullptr, indices, 6});
+    const RwDeviceMeshData data = {4, positions, normals, nullptr, uvs, nullptr, nullptr, indices, 6};
+    void* mesh = Device()->CreateMesh(data);
     ASSERT_NE(mesh, nullptr);
+    EXPECT_TRUE(Device()->UpdateMesh(mesh, data, rwMeshNormals | rwMeshUVs));
+    RwDeviceMeshData fewer = data;
+    fewer.numVertices = 3;
+    EXPECT_FALSE(Device()->UpdateMesh(mesh, fewer, rwMeshAll));
     RwDeviceMeshDraw draw = {mesh, nullptr, 0, 6, &white, {1, 1, 1, 1}, MakeTexture(1, 1, {Argb(255, 0, 255, 255)}),
                              rwFilterNearest, rwTextureAddressWrap, rwTextureAddressWrap, nullptr, false, nullptr, 0};
     const Step drawMesh = [&] {
@@ -306,15 +286,17 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
         EXPECT_FALSE(Device()->DrawMesh(tooMany));
     };
     Check({
-        {"lit", {lights(&white), square(nullptr), lights(nullptr)}, {{160, 120, {122, 64, 0, 255}, 2}}},
-        {"material colour", {lights(&halved), square(nullptr), lights(nullptr)}, {{160, 120, {61, 64, 0, 128}, 2}}},
-        {"turned away", {lights(&white), square(&turned), lights(nullptr)}, {{160, 120, {20, 64, 255, 255}, 2}}},
-        {"unlit", {square(nullptr)}, {{160, 120, {20, 0, 0, 255}}}},
+        {"lit", {lights(&white), Square(5, 20, darkRed), lights(nullptr)}, {{160, 120, {122, 64, 0, 255}, 2}}},
+        {"material colour", {lights(&halved), Square(5, 20, darkRed), lights(nullptr)},
+         {{160, 120, {61, 64, 0, 128}, 2}}},
+        {"turned away", {lights(&white), Square(5, 20, darkRed, &turned), lights(nullptr)},
+         {{160, 120, {20, 64, 255, 255}, 2}}},
+        {"unlit", {Square(5, 20, darkRed)}, {{160, 120, {20, 0, 0, 255}}}},
         // Mesh: no prelit colour, (0.4, 0.25, 0) of light times the cyan texel. The square after
         // it keeps its blue ambient light and the white rectangle its lack of texture.
         {"a mesh between immediate-mode draws",
-         {lights(&blueAmbient), drawMesh, square(nullptr, 0), lights(nullptr), State(rwRenderStateZTestEnable, 0),
-          Rect(0, 0, 10, 10, kWhite)},
+         {lights(&blueAmbient), drawMesh, Square(5, 10, darkRed, &right), lights(nullptr),
+          State(rwRenderStateZTestEnable, 0), Rect(0, 0, 10, 10, kWhite)},
          {{80, 120, {0, 64, 0, 255}, 2}, {240, 120, {20, 0, 128, 255}, 2}, {5, 5, kWhitePixel}}},
     });
     Device()->DestroyMesh(mesh);

@@ -3,7 +3,26 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+
+std::vector<RwUInt8> Written(const std::function<void(RwStream*)>& fill, RwStreamAccessType access,
+                             std::vector<RwUInt8> start)
+{
+    RwMemory mem{start.data(), static_cast<RwUInt32>(start.size())};
+    RwStream* s = RwStreamOpen(rwStreamMemory, access, &mem);
+    fill(s);
+    RwStreamClose(s, &mem);
+    std::vector<RwUInt8> out(mem.start, mem.start + mem.length);
+    std::free(mem.start);
+    return out;
+}
+
+Reader::Reader(std::vector<RwUInt8> data)
+    : bytes(std::move(data)), mem{bytes.data(), static_cast<RwUInt32>(bytes.size())},
+      stream(RwStreamOpen(rwStreamMemory, rwStreamRead, &mem))
+{
+}
 
 bool WritePng(const std::string& path, int width, int height, int colorType, int bitDepth,
               const std::vector<unsigned char>& pixels, const std::vector<unsigned char>& paletteRgb)

@@ -5,8 +5,24 @@
 #include "engine/core/tests/support/CommonTestSupport.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// What fill writes into a memory stream, which starts from the given bytes when appending.
+std::vector<RwUInt8> Written(const std::function<void(RwStream*)>& fill, RwStreamAccessType access = rwStreamWrite,
+                             std::vector<RwUInt8> start = {});
+
+// A read stream over its own copy of the bytes, closed with it.
+struct Reader {
+    explicit Reader(std::vector<RwUInt8> data);
+    ~Reader() { RwStreamClose(stream, nullptr); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    std::vector<RwUInt8> bytes;
+    RwMemory mem;
+    RwStream* stream;
+};
 
 // PNG rows packed as the colour type stores them (palette: indices, the palette as RGB triples).
 bool WritePng(const std::string& path, int width, int height, int colorType, int bitDepth,
@@ -30,7 +46,6 @@ struct TestCamera {
     ~TestCamera();
     TestCamera(const TestCamera&) = delete;
     TestCamera& operator=(const TestCamera&) = delete;
-
     RwCamera* camera;
     RwFrame* frame;
     RwRaster* raster;

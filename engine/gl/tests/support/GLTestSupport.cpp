@@ -37,8 +37,10 @@ GLDevice* GLEngineTest::Device()
 
 void GLEngineTest::SetUp()
 {
-    if (!s_engine || !s_engine->IsOpen() || !Device())
-        GTEST_SKIP() << "no OpenGL 3.3 engine on this machine";
+    if (!OffscreenWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 on this machine";
+    // With a window, an engine that did not start is a fault, not a reason to skip.
+    ASSERT_TRUE(s_engine && s_engine->IsOpen() && Device());
     RwRenderStateReset();
 }
 
@@ -130,12 +132,12 @@ void Rect2D(float x, float y, float w, float h, uint32_t colour)
     EXPECT_TRUE(RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, v, 4, indices, 6));
 }
 
-void Square3D(float z, float s, uint32_t colour)
+void Square3D(float z, float s, uint32_t colour, const RwMatrix* ltm)
 {
     RwIm3DVertex v[4] = {{{-s, -s, z}, {0, 0, -1}, colour, 0, 1}, {{s, -s, z}, {0, 0, -1}, colour, 1, 1},
                          {{s, s, z}, {0, 0, -1}, colour, 1, 0}, {{-s, s, z}, {0, 0, -1}, colour, 0, 0}};
     const RwImVertexIndex indices[6] = {0, 1, 2, 0, 2, 3};
-    ASSERT_NE(RwIm3DTransform(v, 4, nullptr, rwIm3DVertexUV), nullptr);
+    ASSERT_NE(RwIm3DTransform(v, 4, ltm, rwIm3DVertexUV), nullptr);
     EXPECT_TRUE(RwIm3DRenderIndexedPrimitive(rwPrimTypeTriList, indices, 6));
     RwIm3DEnd();
 }

@@ -31,8 +31,9 @@ struct Probe {
 
 // Into the camera being updated: a screen rectangle as two triangles, one colour, UVs 0..1 over it.
 void Rect2D(float x, float y, float w, float h, uint32_t colour);
-// A square facing the camera at distance z, half size s, centred on the view axis.
-void Square3D(float z, float s, uint32_t colour);
+// A square with normal -z at distance z, half size s, centred on the view axis before the
+// object matrix (null: identity) moves it.
+void Square3D(float z, float s, uint32_t colour, const RwMatrix* ltm = nullptr);
 
 // The engine on the GL device over the shared offscreen window, once per test program; each
 // test starts from the default render states. Tests skip where the machine has no GL 3.3.
@@ -42,7 +43,6 @@ protected:
     static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
-
     static GLDevice* Device();
 
     struct TestCamera {
@@ -55,7 +55,6 @@ protected:
     TestCamera MakeCamera(int width, int height, bool withZ = true, bool asTexture = false);
     // A texture raster filled from 0xAARRGGBB pixels, rows top first; destroyed by TearDown.
     RwRaster* MakeTexture(int width, int height, const std::vector<uint32_t>& argb, RwInt32 format = 0);
-
     struct Pixels {
         int width = 0, height = 0;
         std::vector<uint8_t> data;
@@ -63,7 +62,6 @@ protected:
     };
     static Pixels Read(RwRaster* raster);
     static ::testing::AssertionResult Holds(const Pixels& pixels, const std::vector<Probe>& probes);
-
     static void Clear(RwCamera* camera, RwRGBA colour, RwInt32 mode = rwCameraClearImage | rwCameraClearZ);
     // Clears the camera, then draws between its begin and end update.
     static void Draw(RwCamera* camera, RwRGBA background, const std::function<void()>& draw);
