@@ -844,11 +844,11 @@ bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
     }
     SetObjectTransform(draw.ltm);
     uint32_t features = ApplyRenderStates(false);
-    if (m_lit)
+    if (m_lit) {
         features |= kShaderLit;
-    std::memcpy(m_inputs.materialColour, m_lit ? m_materialColour : kWhite, sizeof kWhite);
-    if (m_lit)
         m_inputs.lights = m_imLights;
+    }
+    std::memcpy(m_inputs.materialColour, m_lit ? m_materialColour : kWhite, sizeof kWhite);
     bool ok = m_shaders.Use(features, m_inputs) &&
               Draw(m_vao3D, m_vertices3D, sizeof(RwIm3DVertex), draw.type, draw.vertices,
                    draw.numVertices, draw.indices, draw.numIndices);

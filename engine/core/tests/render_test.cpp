@@ -61,8 +61,8 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
     EXPECT_FALSE(RwD3D8SetRenderState(46, 1));
     // The device heard every accepted change, the last one last.
     const RwNullStateRecord& last = RwNullDeviceGet()->states.back();
-    EXPECT_EQ(last.state, rwRenderStateTextureAddress);
-    EXPECT_EQ(last.value, rwTextureAddressClamp);
+    EXPECT_EQ(std::pair(last.state, last.value),
+              std::pair(rwRenderStateTextureAddress, intptr_t{rwTextureAddressClamp}));
 }
 
 TEST_F(RenderTest, ImmediateModeDrawsNeedACameraAndValidIndicesAndReachTheDeviceWithTheirStates)

@@ -20,14 +20,8 @@ Step Texture(RwRaster* raster, RwTextureFilterMode filter = rwFilterNearest)
         RwRenderStateSet(rwRenderStateTextureFilter, filter);
     };
 }
-Step Bias(RwUInt32 bias)
-{
-    return [=] { RwD3D8SetRenderState(rwD3D8RenderStateZBias, bias); };
-}
-Step Rect(float x, float y, float w, float h, uint32_t colour)
-{
-    return [=] { Rect2D(x, y, w, h, colour); };
-}
+Step Bias(RwUInt32 bias) { return [=] { RwD3D8SetRenderState(rwD3D8RenderStateZBias, bias); }; }
+Step Rect(float x, float y, float w, float h, uint32_t colour) { return [=] { Rect2D(x, y, w, h, colour); }; }
 Step Square(float z, float s, uint32_t colour, const RwMatrix* ltm = nullptr)
 {
     return [=] { Square3D(z, s, colour, ltm); };
@@ -299,6 +293,10 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
           State(rwRenderStateZTestEnable, 0), Rect(0, 0, 10, 10, kWhite)},
          {{80, 120, {0, 64, 0, 255}, 2}, {240, 120, {20, 0, 128, 255}, 2}, {5, 5, kWhitePixel}}},
     });
+    // Outside a camera update nothing draws.
+    EXPECT_FALSE(Device()->DrawMesh(draw));
+    const RwIm2DVertex corner[3] = {};
+    EXPECT_FALSE(Device()->DrawIm2D({corner, 3, rwPrimTypeTriList, nullptr, 0}));
     Device()->DestroyMesh(mesh);
     EXPECT_EQ(Device()->MeshCount(), 0u);
 }
