@@ -141,9 +141,9 @@ TEST_F(GLHelpers, VariantsCompileAndUniformsAreSentOnlyWhenTheyChange)
     inputs.lights.ambient[0] = 1;
     ASSERT_TRUE(family.Use(0, inputs));
     EXPECT_EQ(cache.counters.uniformChanges, before);
-    GLfloat red = 0;  // what was sent is what the program holds
-    glGetUniformfv(cache.Program(), glGetUniformLocation(cache.Program(), "uMaterialColour"), &red);
-    EXPECT_EQ(red, 0.5f);
+    GLfloat colour[4] = {};  // what was sent is what the program holds
+    glGetUniformfv(cache.Program(), glGetUniformLocation(cache.Program(), "uMaterialColour"), colour);
+    EXPECT_EQ(colour[0], 0.5f);
     family.Shutdown();
     EXPECT_EQ(family.VariantCount(), 0);
 }
