@@ -150,6 +150,7 @@ void RwNullDevice::EndCameraUpdate(RwCamera*)
 
 bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clearMode)
 {
+    ForgetShownFrame();
     clears.push_back({camera, colour, clearMode});
     RwRaster* fb = camera->frameBuffer;
     NullRaster* s = Storage(fb);
@@ -166,7 +167,19 @@ bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 c
 bool RwNullDevice::ShowRaster(RwCamera*, void*, RwUInt32)
 {
     ++shows;
+    m_shown = true;
     return true;
+}
+
+void RwNullDevice::ForgetShownFrame()
+{
+    if (!m_shown)
+        return;
+    m_shown = false;
+    // clear() keeps the capacity: after the first frames nothing more is allocated.
+    draws.clear();
+    states.clear();
+    clears.clear();
 }
 
 void RwNullDevice::SetRenderState(RwRenderState state, intptr_t value)
@@ -176,6 +189,7 @@ void RwNullDevice::SetRenderState(RwRenderState state, intptr_t value)
             metrics->device.numRenderStateChanges++;
         m_state[state] = value;
     }
+    ForgetShownFrame();
     states.push_back({state, value});
 }
 
@@ -210,12 +224,14 @@ RwNullDrawRecord RwNullDevice::Record(bool is2D, RwPrimitiveType type, RwInt32 n
 
 bool RwNullDevice::DrawIm3D(const RwIm3DDraw& draw)
 {
+    ForgetShownFrame();
     draws.push_back(Record(false, draw.type, draw.numVertices, draw.numIndices, draw.flags));
     return true;
 }
 
 bool RwNullDevice::DrawIm2D(const RwIm2DDraw& draw)
 {
+    ForgetShownFrame();
     draws.push_back(Record(true, draw.type, draw.numVertices, draw.numIndices, 0));
     return true;
 }
@@ -260,12 +276,14 @@ bool RwNullDevice::DrawMesh(const RwDeviceMeshDraw& draw)
     r.numBones = draw.boneMatrices ? draw.numBones : 0;
     r.materialColour = draw.materialColour;
     r.firstIndex = draw.firstIndex;
+    ForgetShownFrame();
     draws.push_back(r);
     return true;
 }
 
 void RwNullDevice::ClearLog()
 {
+    m_shown = false;
     draws.clear();
     states.clear();
     clears.clear();

@@ -1,7 +1,7 @@
 #pragma once
 
 // The device for runs without a window or GL: rasters are CPU images (clears fill them, so
-// read-back works), drawing only leaves a record that tests and headless runs can inspect.
+// read-back works), drawing only leaves a record of the frame that tests can inspect.
 
 #include "engine/core/RwDevice.h"
 
@@ -63,8 +63,11 @@ public:
     void DestroyMesh(void* mesh) override;
     bool DrawMesh(const RwDeviceMeshDraw& draw) override;
 
+    // Forgets the records and the show and scaled-render counts.
     void ClearLog();
 
+    // What the frame under way asked for, or the frame last shown until the next one starts:
+    // records go with their frame, so that a headless match runs in constant memory.
     std::vector<RwNullDrawRecord> draws;
     std::vector<RwNullStateRecord> states;
     std::vector<RwNullClearRecord> clears;
@@ -78,8 +81,11 @@ public:
     RwInt32 liveMeshes = 0;
 
 private:
+    // Called before each new record: the first one after a show starts the next frame.
+    void ForgetShownFrame();
     RwNullDrawRecord Record(bool is2D, RwPrimitiveType type, RwInt32 numVertices, RwInt32 numIndices,
                             RwUInt32 flags) const;
+    bool m_shown = false;
     intptr_t m_state[rwRenderStateCount] = {};
     RwInt32 m_zBias = 0;
     RwCamera* m_camera = nullptr;

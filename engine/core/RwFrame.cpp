@@ -118,20 +118,19 @@ RwMatrix* RwFrameGetMatrix(RwFrame* frame)
 
 RwMatrix* RwFrameGetLTM(RwFrame* frame)
 {
-    // Callers write modelling matrices directly, so a cached LTM could be stale: compute
-    // from the root down each time (hierarchies are shallow).
-    RwFrame* chain[256];
-    int n = 0;
-    for (RwFrame* f = frame; f; f = static_cast<RwFrame*>(f->object.parent)) {
-        if (n == 256) {
-            LogError("RwFrameGetLTM: hierarchy deeper than 256 frames\n");
-            break;
-        }
-        chain[n++] = f;
+    if (!frame) {
+        LogError("RwFrameGetLTM: no frame\n");
+        return nullptr;
     }
-    RwFrame* top = chain[n - 1];
+    // Callers write modelling matrices directly, so a cached LTM could be stale: compute
+    // from the root down each time. Reused, so a deep chain costs no allocation per call.
+    thread_local std::vector<RwFrame*> chain;
+    chain.clear();
+    for (RwFrame* f = frame; f; f = static_cast<RwFrame*>(f->object.parent))
+        chain.push_back(f);
+    RwFrame* top = chain.back();
     top->ltm = top->modelling;
-    for (int i = n - 2; i >= 0; --i)
+    for (size_t i = chain.size() - 1; i-- > 0;)
         RwMatrixMultiply(&chain[i]->ltm, &chain[i]->modelling, &chain[i + 1]->ltm);
     return &frame->ltm;
 }

@@ -58,7 +58,8 @@ RwFrame* RwFrameRotate(RwFrame* frame, const RwV3d* axis, RwReal degrees, RwOpCo
 RwFrame* RwFrameScale(RwFrame* frame, const RwV3d* v, RwOpCombineType combine);
 RwFrame* RwFrameTransform(RwFrame* frame, const RwMatrix* m, RwOpCombineType combine);
 RwMatrix* RwFrameGetMatrix(RwFrame* frame);
-// The world matrix, computed from the current modelling matrices up the chain.
+// The world matrix, computed from the current modelling matrices up the chain, however
+// deep. Null (logged) for a null frame.
 RwMatrix* RwFrameGetLTM(RwFrame* frame);
 // Marks the hierarchy for update. LTMs are always computed on demand, so this only keeps
 // the call sites meaningful.

@@ -19,17 +19,26 @@ constexpr png_uint_32 kMaxPixels = 16u * 1024u * 1024u;
 
 struct ReadContext {
     RwStream* stream;
-    char message[128];
+    char message[256];
+    char warning[128];  // the last one: libpng warns with the reason, then fails in general terms
 };
 
 void OnError(png_structp png, png_const_charp text)
 {
     auto* ctx = static_cast<ReadContext*>(png_get_error_ptr(png));
-    std::snprintf(ctx->message, sizeof ctx->message, "%s", text ? text : "unknown error");
+    const char* what = text ? text : "unknown error";
+    if (ctx->warning[0])
+        std::snprintf(ctx->message, sizeof ctx->message, "%s (%s)", what, ctx->warning);
+    else
+        std::snprintf(ctx->message, sizeof ctx->message, "%s", what);
     png_longjmp(png, 1);
 }
 
-void OnWarning(png_structp, png_const_charp) {}
+void OnWarning(png_structp png, png_const_charp text)
+{
+    auto* ctx = static_cast<ReadContext*>(png_get_error_ptr(png));
+    std::snprintf(ctx->warning, sizeof ctx->warning, "%s", text ? text : "");
+}
 
 void OnRead(png_structp png, png_bytep data, png_size_t length)
 {
@@ -44,7 +53,7 @@ RwImage* RtPngImageReadStream(RwStream* stream)
 {
     if (!stream)
         return nullptr;
-    ReadContext ctx{stream, {}};
+    ReadContext ctx{stream, {}, {}};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnError, OnWarning);
     if (!png)
         return nullptr;
@@ -69,8 +78,14 @@ RwImage* RtPngImageReadStream(RwStream* stream)
 
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    if (width == 0 || height == 0 || uint64_t(width) * height > kMaxPixels)
-        png_error(png, "picture too large");
+    if (width == 0 || height == 0)
+        png_error(png, "empty picture");
+    if (uint64_t(width) * height > kMaxPixels) {
+        char reason[96];
+        std::snprintf(reason, sizeof reason, "picture of %u x %u pixels is over the limit of %u",
+                      static_cast<unsigned>(width), static_cast<unsigned>(height), kMaxPixels);
+        png_error(png, reason);
+    }
     const int colorType = png_get_color_type(png, info);
     const int bitDepth = png_get_bit_depth(png, info);
 

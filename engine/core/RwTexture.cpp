@@ -153,8 +153,10 @@ RwTexture* RwTextureRead(const char* name, const char* maskName)
             return RwTextureAddRef(t);
     }
     RwTexture* texture = g_readCallBack ? g_readCallBack(name, maskName) : nullptr;
-    if (texture && g_current && !texture->dict)
-        RwTexDictionaryAddTexture(g_current, texture);
+    if (texture && g_current && !texture->dict) {
+        // The dictionary's own reference: the caller keeps the one the read gave.
+        RwTexDictionaryAddTexture(g_current, RwTextureAddRef(texture));
+    }
     return texture;
 }
 

@@ -63,7 +63,8 @@ RwTexture* RwTextureSetAddressingU(RwTexture* texture, RwTextureAddressMode mode
 RwTexture* RwTextureSetAddressingV(RwTexture* texture, RwTextureAddressMode mode);
 
 // The texture of that name from the current dictionary (one more reference), else through the
-// read callback; a texture so read joins the current dictionary. Null when there is none.
+// read callback; a texture so read joins the current dictionary, which takes a reference of
+// its own. Null when there is none.
 RwTexture* RwTextureRead(const char* name, const char* maskName);
 RwBool RwTextureSetReadCallBack(RwTextureCallBackRead callback);
 RwTextureCallBackRead RwTextureGetReadCallBack();
@@ -77,13 +78,16 @@ RwBool RwTextureSetAutoMipmapping(RwBool enable);
 RwBool RwTextureGetAutoMipmapping();
 
 struct RwTexDictionary {
-    std::vector<RwTexture*> textures;  // membership is not a reference
+    std::vector<RwTexture*> textures;  // the dictionary holds one reference of each
 };
 
 RwTexDictionary* RwTexDictionaryCreate();
-// Destroys every texture in it (one reference each) and the dictionary.
+// Drops the reference it holds of each texture, then destroys the dictionary: a texture
+// someone else still holds lives on outside any dictionary.
 RwBool RwTexDictionaryDestroy(RwTexDictionary* dict);
-RwTexture* RwTexDictionaryAddTexture(RwTexDictionary* dict, RwTexture* texture);  // moves it
+// Moves the texture here; the caller's reference becomes the dictionary's.
+RwTexture* RwTexDictionaryAddTexture(RwTexDictionary* dict, RwTexture* texture);
+// Takes the texture out of its dictionary; the dictionary's reference passes to the caller.
 RwTexture* RwTexDictionaryRemoveTexture(RwTexture* texture);
 RwTexture* RwTexDictionaryFindNamedTexture(RwTexDictionary* dict, const char* name);  // case-insensitive
 RwTexDictionary* RwTexDictionaryForAllTextures(RwTexDictionary* dict, RwTextureCallBack callback, void* data);

@@ -98,6 +98,62 @@ void ToColumnMajor(const RwMatrix& m, float* out)
     }
 }
 
+void ToFloats(const RwRGBAReal& colour, float* out)
+{
+    out[0] = colour.red;
+    out[1] = colour.green;
+    out[2] = colour.blue;
+    out[3] = colour.alpha;
+}
+
+GLLights ToLights(const RwDeviceLighting& lighting)
+{
+    GLLights lights;
+    lights.ambient[0] = lighting.ambient.red;
+    lights.ambient[1] = lighting.ambient.green;
+    lights.ambient[2] = lighting.ambient.blue;
+    lights.count = lighting.directional ? std::clamp(lighting.numDirectional, 0, kMaxDirectionalLights) : 0;
+    for (int i = 0; i < lights.count; ++i) {
+        const RwDeviceDirectionalLight& light = lighting.directional[i];
+        const float direction[3] = {light.direction.x, light.direction.y, light.direction.z};
+        const float colour[3] = {light.colour.red, light.colour.green, light.colour.blue};
+        std::copy(direction, direction + 3, lights.direction[i]);
+        std::copy(colour, colour + 3, lights.colour[i]);
+    }
+    return lights;
+}
+
+// Overrides render states for one draw and gives the caller's values back when it goes.
+class StateOverride {
+public:
+    explicit StateOverride(intptr_t* states) : m_states(states) {}
+    ~StateOverride()
+    {
+        // Last first, so that a state overridden twice ends as it began.
+        while (m_count > 0) {
+            const Saved& saved = m_saved[--m_count];
+            m_states[saved.state] = saved.value;
+        }
+    }
+    StateOverride(const StateOverride&) = delete;
+    StateOverride& operator=(const StateOverride&) = delete;
+
+    void Set(RwRenderState state, intptr_t value)
+    {
+        m_saved[m_count++] = {state, m_states[state]};
+        m_states[state] = value;
+    }
+
+private:
+    struct Saved {
+        RwRenderState state;
+        intptr_t value;
+    };
+    intptr_t* m_states;
+    Saved m_saved[rwRenderStateCount];
+    int m_count = 0;
+};
+
 GLenum ColourFormat(const RwRaster* raster)
 {
     switch (raster->format & rwRasterFormatPixelMask) {
@@ -788,8 +844,10 @@ bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
     }
     SetObjectTransform(draw.ltm);
     uint32_t features = ApplyRenderStates(false);
-    if (m_lit)
+    if (m_lit) {
         features |= kShaderLit;
+        m_inputs.lights = m_imLights;
+    }
     std::memcpy(m_inputs.materialColour, m_lit ? m_materialColour : kWhite, sizeof kWhite);
     bool ok = m_shaders.Use(features, m_inputs) &&
               Draw(m_vao3D, m_vertices3D, sizeof(RwIm3DVertex), draw.type, draw.vertices,
@@ -823,24 +881,8 @@ void GLDevice::SetLighting(const RwDeviceLighting* lighting)
     m_lit = lighting != nullptr;
     if (!lighting)
         return;
-    m_inputs.ambient[0] = lighting->ambient.red;
-    m_inputs.ambient[1] = lighting->ambient.green;
-    m_inputs.ambient[2] = lighting->ambient.blue;
-    const int count = std::clamp(lighting->numDirectional, 0, kMaxDirectionalLights);
-    m_inputs.lightCount = lighting->directional ? count : 0;
-    for (int i = 0; i < m_inputs.lightCount; ++i) {
-        const RwDeviceDirectionalLight& light = lighting->directional[i];
-        m_inputs.lightDirection[i][0] = light.direction.x;
-        m_inputs.lightDirection[i][1] = light.direction.y;
-        m_inputs.lightDirection[i][2] = light.direction.z;
-        m_inputs.lightColour[i][0] = light.colour.red;
-        m_inputs.lightColour[i][1] = light.colour.green;
-        m_inputs.lightColour[i][2] = light.colour.blue;
-    }
-    m_materialColour[0] = lighting->materialColour.red;
-    m_materialColour[1] = lighting->materialColour.green;
-    m_materialColour[2] = lighting->materialColour.blue;
-    m_materialColour[3] = lighting->materialColour.alpha;
+    m_imLights = ToLights(*lighting);
+    ToFloats(lighting->materialColour, m_materialColour);
 }
 
 void GLDevice::Report()
@@ -982,45 +1024,25 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         return false;
     }
     SetObjectTransform(draw.ltm);
-
-    // The material decides texture, sampling and blending for this draw only.
-    const RwRenderState own[] = {rwRenderStateTextureRaster, rwRenderStateTextureFilter,
-                                 rwRenderStateTextureAddressU, rwRenderStateTextureAddressV,
-                                 rwRenderStateVertexAlphaEnable};
-    intptr_t saved[5];
-    for (int i = 0; i < 5; ++i)
-        saved[i] = m_states[own[i]];
-    m_states[rwRenderStateTextureRaster] = reinterpret_cast<intptr_t>(draw.texture);
-    if (draw.texture) {
-        m_states[rwRenderStateTextureFilter] = draw.filter;
-        m_states[rwRenderStateTextureAddressU] = draw.addressU;
-        m_states[rwRenderStateTextureAddressV] = draw.addressV;
+    uint32_t features = 0;
+    {
+        // The material decides texture, sampling and blending for this draw only.
+        StateOverride material(m_states);
+        material.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(draw.texture));
+        if (draw.texture) {
+            material.Set(rwRenderStateTextureFilter, draw.filter);
+            material.Set(rwRenderStateTextureAddressU, draw.addressU);
+            material.Set(rwRenderStateTextureAddressV, draw.addressV);
+        }
+        if (draw.transparent)
+            material.Set(rwRenderStateVertexAlphaEnable, 1);
+        features = ApplyRenderStates(false);
     }
-    if (draw.transparent)
-        m_states[rwRenderStateVertexAlphaEnable] = 1;
-    uint32_t features = ApplyRenderStates(false);
-    for (int i = 0; i < 5; ++i)
-        m_states[own[i]] = saved[i];
-
-    // Lights of Im3D draws (SetLighting) survive a mesh draw.
-    float ambient[3];
-    std::memcpy(ambient, m_inputs.ambient, sizeof ambient);
-    const int lightCount = m_inputs.lightCount;
-    float directions[kMaxDirectionalLights][3], colours[kMaxDirectionalLights][3];
-    std::memcpy(directions, m_inputs.lightDirection, sizeof directions);
-    std::memcpy(colours, m_inputs.lightColour, sizeof colours);
-    const bool lit = m_lit;
-    float imMaterialColour[4];
-    std::memcpy(imMaterialColour, m_materialColour, sizeof imMaterialColour);
     if (draw.lighting) {
-        SetLighting(draw.lighting);
+        m_inputs.lights = ToLights(*draw.lighting);
         features |= kShaderLit;
     }
-    m_lit = lit;
-    std::memcpy(m_materialColour, imMaterialColour, sizeof imMaterialColour);
-    const RwRGBAReal& mc = draw.materialColour;
-    const float materialColour[4] = {mc.red, mc.green, mc.blue, mc.alpha};
-    std::memcpy(m_inputs.materialColour, materialColour, sizeof materialColour);
+    ToFloats(draw.materialColour, m_inputs.materialColour);
     if (draw.uvTransform) {
         const RwMatrix& m = *draw.uvTransform;
         const float rows[6] = {m.right.x, m.up.x, m.pos.x, m.right.y, m.up.y, m.pos.y};
@@ -1055,11 +1077,6 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
     if (ok)
         glDrawElements(GL_TRIANGLES, draw.numIndices, GL_UNSIGNED_SHORT,
                        reinterpret_cast<void*>(sizeof(RwUInt16) * static_cast<size_t>(draw.firstIndex)));
-
-    std::memcpy(m_inputs.ambient, ambient, sizeof ambient);
-    m_inputs.lightCount = lightCount;
-    std::memcpy(m_inputs.lightDirection, directions, sizeof directions);
-    std::memcpy(m_inputs.lightColour, colours, sizeof colours);
     Report();
     return ok;
 }

@@ -119,7 +119,9 @@ private:
     float m_clip[16] = {};       // world to clip, turned for top-row-first targets
     float m_depthPlane[4] = {};  // world point to distance along the view axis
     GLShaderInputs m_inputs;
+    // The lighting of Im3D draws, as SetLighting left it: mesh draws bring their own.
     bool m_lit = false;
+    GLLights m_imLights;
     float m_materialColour[4] = {1, 1, 1, 1};  // of lit 3D draws; everything else draws white
 
     GLCounters m_reported;  // what has gone into the metrics already

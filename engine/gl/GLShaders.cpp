@@ -2,6 +2,7 @@
 
 #include "framework/Debug.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -135,6 +136,30 @@ void main()
     fragColour = colour;
 }
 )";
+
+// Element types of the uniforms the shaders declare.
+enum UniformKind { kInt, kFloat, kVec2, kVec3, kVec4, kMat3, kMat4 };
+
+size_t UniformBytes(UniformKind kind, int count)
+{
+    static_assert(sizeof(GLint) == sizeof(GLfloat));
+    static constexpr size_t kFloats[] = {1, 1, 2, 3, 4, 9, 16};
+    return kFloats[kind] * sizeof(float) * static_cast<size_t>(count);
+}
+
+void SendUniform(GLint location, UniformKind kind, int count, const void* data)
+{
+    const auto* f = static_cast<const GLfloat*>(data);
+    switch (kind) {
+    case kInt: glUniform1iv(location, count, static_cast<const GLint*>(data)); break;
+    case kFloat: glUniform1fv(location, count, f); break;
+    case kVec2: glUniform2fv(location, count, f); break;
+    case kVec3: glUniform3fv(location, count, f); break;
+    case kVec4: glUniform4fv(location, count, f); break;
+    case kMat3: glUniformMatrix3fv(location, count, GL_FALSE, f); break;
+    case kMat4: glUniformMatrix4fv(location, count, GL_FALSE, f); break;
+    }
+}
 
 GLuint Compile(GLenum stage, const std::string& source)
 {
@@ -287,119 +312,39 @@ void GLShaderFamily::Upload(Variant& v, const GLShaderInputs& in)
     GLShaderInputs& sent = v.sent;
     const bool all = !v.anySent;
     v.anySent = true;
-    uint32_t& changes = m_cache.counters.uniformChanges;
-    auto differs = [&](const void* a, const void* b, size_t size) {
-        return all || std::memcmp(a, b, size) != 0;
+    GLCounters& counters = m_cache.counters;
+    // Sends a uniform (count elements of its kind) that differs from what the program last
+    // saw and remembers it; a location of -1 means the variant compiled it away. The sent
+    // copy mirrors the program's values element for element, so comparing bytes is exact.
+    const auto send = [&](GLint location, UniformKind kind, int count, void* had, const void* wanted,
+                          uint32_t* alsoCounted = nullptr) {
+        const size_t bytes = UniformBytes(kind, count);
+        if (location < 0 || count <= 0 || (!all && std::memcmp(had, wanted, bytes) == 0))
+            return;
+        SendUniform(location, kind, count, wanted);
+        std::memcpy(had, wanted, bytes);
+        ++counters.uniformChanges;
+        if (alsoCounted)
+            ++*alsoCounted;
     };
-    // A location of -1 means the variant compiled the uniform away: nothing to send.
-    if (v.transform >= 0 && differs(in.transform, sent.transform, sizeof in.transform)) {
-        glUniformMatrix4fv(v.transform, 1, GL_FALSE, in.transform);
-        std::memcpy(sent.transform, in.transform, sizeof in.transform);
-        ++changes;
-    }
-    if (v.depthPlane >= 0 && differs(in.depthPlane, sent.depthPlane, sizeof in.depthPlane)) {
-        glUniform4fv(v.depthPlane, 1, in.depthPlane);
-        std::memcpy(sent.depthPlane, in.depthPlane, sizeof in.depthPlane);
-        ++changes;
-    }
-    if (v.worldNormal >= 0 &&
-        differs(in.worldNormal, sent.worldNormal, sizeof in.worldNormal)) {
-        glUniformMatrix3fv(v.worldNormal, 1, GL_FALSE, in.worldNormal);
-        std::memcpy(sent.worldNormal, in.worldNormal, sizeof in.worldNormal);
-        ++changes;
-    }
-    if (v.screenSize >= 0 && differs(in.screenSize, sent.screenSize, sizeof in.screenSize)) {
-        glUniform2fv(v.screenSize, 1, in.screenSize);
-        std::memcpy(sent.screenSize, in.screenSize, sizeof in.screenSize);
-        ++changes;
-    }
-    if (v.materialColour >= 0 &&
-        differs(in.materialColour, sent.materialColour, sizeof in.materialColour)) {
-        glUniform4fv(v.materialColour, 1, in.materialColour);
-        std::memcpy(sent.materialColour, in.materialColour, sizeof in.materialColour);
-        ++changes;
-        ++m_cache.counters.materialChanges;
-    }
-    if (v.alphaFunction >= 0 && (all || in.alphaFunction != sent.alphaFunction)) {
-        glUniform1i(v.alphaFunction, in.alphaFunction);
-        sent.alphaFunction = in.alphaFunction;
-        ++changes;
-    }
-    if (v.alphaReference >= 0 && (all || in.alphaReference != sent.alphaReference)) {
-        glUniform1f(v.alphaReference, in.alphaReference);
-        sent.alphaReference = in.alphaReference;
-        ++changes;
-    }
-    if (v.fogType >= 0 && (all || in.fogType != sent.fogType)) {
-        glUniform1i(v.fogType, in.fogType);
-        sent.fogType = in.fogType;
-        ++changes;
-    }
-    if (v.fogColour >= 0 && differs(in.fogColour, sent.fogColour, sizeof in.fogColour)) {
-        glUniform3fv(v.fogColour, 1, in.fogColour);
-        std::memcpy(sent.fogColour, in.fogColour, sizeof in.fogColour);
-        ++changes;
-    }
-    if (v.fogStart >= 0 && (all || in.fogStart != sent.fogStart)) {
-        glUniform1f(v.fogStart, in.fogStart);
-        sent.fogStart = in.fogStart;
-        ++changes;
-    }
-    if (v.fogEnd >= 0 && (all || in.fogEnd != sent.fogEnd)) {
-        glUniform1f(v.fogEnd, in.fogEnd);
-        sent.fogEnd = in.fogEnd;
-        ++changes;
-    }
-    if (v.fogDensity >= 0 && (all || in.fogDensity != sent.fogDensity)) {
-        glUniform1f(v.fogDensity, in.fogDensity);
-        sent.fogDensity = in.fogDensity;
-        ++changes;
-    }
-    if (v.ambient >= 0 && differs(in.ambient, sent.ambient, sizeof in.ambient)) {
-        glUniform3fv(v.ambient, 1, in.ambient);
-        std::memcpy(sent.ambient, in.ambient, sizeof in.ambient);
-        ++changes;
-        ++m_cache.counters.lightChanges;
-    }
-    if (v.lightCount >= 0) {
-        int count = in.lightCount < 0 ? 0
-                    : in.lightCount > kMaxDirectionalLights ? kMaxDirectionalLights
-                                                             : in.lightCount;
-        if (all || count != sent.lightCount) {
-            glUniform1i(v.lightCount, count);
-            sent.lightCount = count;
-            ++changes;
-            ++m_cache.counters.lightChanges;
-        }
-        size_t bytes = sizeof(float) * 3 * static_cast<size_t>(count);
-        if (count > 0 && v.lightDirection >= 0 &&
-            differs(in.lightDirection, sent.lightDirection, bytes)) {
-            glUniform3fv(v.lightDirection, count, &in.lightDirection[0][0]);
-            std::memcpy(sent.lightDirection, in.lightDirection, bytes);
-            ++changes;
-            ++m_cache.counters.lightChanges;
-        }
-        if (count > 0 && v.lightColour >= 0 &&
-            differs(in.lightColour, sent.lightColour, bytes)) {
-            glUniform3fv(v.lightColour, count, &in.lightColour[0][0]);
-            std::memcpy(sent.lightColour, in.lightColour, bytes);
-            ++changes;
-            ++m_cache.counters.lightChanges;
-        }
-    }
-    if (v.uvTransform >= 0 && differs(in.uvTransform, sent.uvTransform, sizeof in.uvTransform)) {
-        glUniform3fv(v.uvTransform, 2, in.uvTransform);
-        std::memcpy(sent.uvTransform, in.uvTransform, sizeof in.uvTransform);
-        ++changes;
-    }
-    if (v.bones >= 0 && in.boneCount > 0) {
-        const int count = in.boneCount > kMaxBones ? kMaxBones : in.boneCount;
-        const size_t bytes = sizeof(float) * 12 * static_cast<size_t>(count);
-        if (all || count != sent.boneCount || differs(in.bones, sent.bones, bytes)) {
-            glUniform4fv(v.bones, count * 3, in.bones);
-            std::memcpy(sent.bones, in.bones, bytes);
-            sent.boneCount = count;
-            ++changes;
-        }
-    }
+    send(v.transform, kMat4, 1, sent.transform, in.transform);
+    send(v.depthPlane, kVec4, 1, sent.depthPlane, in.depthPlane);
+    send(v.worldNormal, kMat3, 1, sent.worldNormal, in.worldNormal);
+    send(v.screenSize, kVec2, 1, sent.screenSize, in.screenSize);
+    send(v.materialColour, kVec4, 1, sent.materialColour, in.materialColour, &counters.materialChanges);
+    send(v.alphaFunction, kInt, 1, &sent.alphaFunction, &in.alphaFunction);
+    send(v.alphaReference, kFloat, 1, &sent.alphaReference, &in.alphaReference);
+    send(v.fogType, kInt, 1, &sent.fogType, &in.fogType);
+    send(v.fogColour, kVec3, 1, sent.fogColour, in.fogColour);
+    send(v.fogStart, kFloat, 1, &sent.fogStart, &in.fogStart);
+    send(v.fogEnd, kFloat, 1, &sent.fogEnd, &in.fogEnd);
+    send(v.fogDensity, kFloat, 1, &sent.fogDensity, &in.fogDensity);
+    GLLights& lightsSent = sent.lights;
+    const int lights = std::clamp(in.lights.count, 0, kMaxDirectionalLights);
+    send(v.ambient, kVec3, 1, lightsSent.ambient, in.lights.ambient, &counters.lightChanges);
+    send(v.lightCount, kInt, 1, &lightsSent.count, &lights, &counters.lightChanges);
+    send(v.lightDirection, kVec3, lights, lightsSent.direction, in.lights.direction, &counters.lightChanges);
+    send(v.lightColour, kVec3, lights, lightsSent.colour, in.lights.colour, &counters.lightChanges);
+    send(v.uvTransform, kVec3, 2, sent.uvTransform, in.uvTransform);
+    send(v.bones, kVec4, 3 * std::clamp(in.boneCount, 0, kMaxBones), sent.bones, in.bones);
 }

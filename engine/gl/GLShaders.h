@@ -36,6 +36,14 @@ enum GLAttribute : GLuint {
     kAttribWeights = 5,
 };
 
+// Ambient and directional lights as the lit variants read them.
+struct GLLights {
+    float ambient[3] = {0, 0, 0};
+    int count = 0;  // the first kMaxDirectionalLights are used
+    float direction[kMaxDirectionalLights][3] = {};  // world space, direction of travel
+    float colour[kMaxDirectionalLights][3] = {};
+};
+
 // Everything the shaders read besides the vertices. The device fills one of these
 // per draw; only values that differ from what the program last saw are sent.
 struct GLShaderInputs {
@@ -53,12 +61,9 @@ struct GLShaderInputs {
     float fogStart = 0;         // the camera's fog distance
     float fogEnd = 1;           // the camera's far plane
     float fogDensity = 1;
-    float ambient[3] = {0, 0, 0};
-    int lightCount = 0;
-    float lightDirection[kMaxDirectionalLights][3] = {};  // world space, direction of travel
-    float lightColour[kMaxDirectionalLights][3] = {};
+    GLLights lights;
     float uvTransform[6] = {1, 0, 0, 0, 1, 0};  // rows: u' = (a, b, c) . (u, v, 1), v' likewise
-    int boneCount = 0;
+    int boneCount = 0;  // the first kMaxBones are used
     float bones[kMaxBones * 12] = {};  // per bone three rows (x, y, z) of (right, up, at, pos)
 };
 

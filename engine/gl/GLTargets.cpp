@@ -184,42 +184,32 @@ GLuint FramebufferCache::Get(GLuint texture, GLuint renderbuffer)
 
 void FramebufferCache::ForgetTexture(GLuint texture)
 {
-    for (auto it = m_framebuffers.begin(); it != m_framebuffers.end();) {
-        if (it->first.first == texture) {
-            if (it->second) {
-                m_cache.OnFramebufferDeleted(it->second);
-                glDeleteFramebuffers(1, &it->second);
-            }
-            it = m_framebuffers.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    Forget([texture](const Key& key) { return key.first == texture; });
 }
 
 void FramebufferCache::ForgetRenderbuffer(GLuint renderbuffer)
 {
+    Forget([renderbuffer](const Key& key) { return key.second == renderbuffer; });
+}
+
+void FramebufferCache::Forget(const std::function<bool(const Key&)>& uses)
+{
     for (auto it = m_framebuffers.begin(); it != m_framebuffers.end();) {
-        if (it->first.second == renderbuffer) {
-            if (it->second) {
-                m_cache.OnFramebufferDeleted(it->second);
-                glDeleteFramebuffers(1, &it->second);
-            }
-            it = m_framebuffers.erase(it);
-        } else {
+        if (!uses(it->first)) {
             ++it;
+            continue;
         }
+        if (it->second) {
+            m_cache.OnFramebufferDeleted(it->second);
+            glDeleteFramebuffers(1, &it->second);
+        }
+        it = m_framebuffers.erase(it);
     }
 }
 
 void FramebufferCache::Clear()
 {
-    for (auto& [key, framebuffer] : m_framebuffers)
-        if (framebuffer) {
-            m_cache.OnFramebufferDeleted(framebuffer);
-            glDeleteFramebuffers(1, &framebuffer);
-        }
-    m_framebuffers.clear();
+    Forget([](const Key&) { return true; });
 }
 
 bool ReadPixels(GLStateCache& cache, FramebufferCache& framebuffers, GLuint texture, int x,

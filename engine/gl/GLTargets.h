@@ -5,6 +5,7 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -56,8 +57,11 @@ public:
     size_t Size() const { return m_framebuffers.size(); }
 
 private:
+    using Key = std::pair<GLuint, GLuint>;  // colour texture, depth renderbuffer
+    void Forget(const std::function<bool(const Key&)>& uses);
+
     GLStateCache& m_cache;
-    std::map<std::pair<GLuint, GLuint>, GLuint> m_framebuffers;
+    std::map<Key, GLuint> m_framebuffers;
 };
 
 // Reads RGBA8 pixels of a rectangle of a colour texture, top row first.

@@ -2,29 +2,16 @@
 
 #include "engine/core/RwCore.h"
 
-#include "framework/Debug.h"
-
-// The engine on the null device, opened once for the whole fuzzing run; log lines are kept
-// out of the log file so the run stays fast.
-inline void FuzzOpenEngine()
+// The engine on the null device, started once for the whole fuzzing run; attach (may be
+// null) attaches the plugins the target reads.
+inline void FuzzOpenEngine(RwBool (*attach)() = nullptr)
 {
-    static bool open = [] {
-        class Quiet : public DebugSink {
-        public:
-            void OnLog(const char*) override {}
-        };
-        static Quiet quiet;
-        Debug::Instance()->SetSink(&quiet);
-        RwEngineInit(nullptr, 0, 0);
-        RwEngineOpenParams params{nullptr, rwDeviceNull};
-        RwEngineOpen(&params);
-        return RwEngineStart();
-    }();
+    static const bool open = RwEngineStartUp(rwDeviceNull, nullptr, attach);
     (void)open;
 }
 
 inline RwStream* FuzzStream(const uint8_t* data, size_t size, RwMemory& mem)
 {
-    mem = {const_cast<RwUInt8*>(data), RwUInt32(size)};
+    mem = {const_cast<RwUInt8*>(data), static_cast<RwUInt32>(size)};
     return RwStreamOpen(rwStreamMemory, rwStreamRead, &mem);
 }

@@ -37,8 +37,7 @@ Bench& Engine()
         b.window = platform::Window::Create(settings);
         if (!b.window)
             return b;
-        const RwEngineOpenParams params{b.window->GetSDLWindow(), rwDeviceGL};
-        if (!RwEngineInit(nullptr, 0, 0x100000) || !RwEngineOpen(&params) || !RwEngineStart())
+        if (!RwEngineStartUp(rwDeviceGL, b.window->GetSDLWindow()))
             return b;
         b.raster = RwRasterCreate(800, 600, 0, rwRasterTypeCamera);
         b.zRaster = RwRasterCreate(800, 600, 0, rwRasterTypeZBuffer);

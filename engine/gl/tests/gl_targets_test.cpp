@@ -1,109 +1,110 @@
 // Where the GL device draws: off-screen camera rasters, sub-rasters, rasters used as
 // textures, presenting, resizing and scaled copies.
-#include "support/GLEngineFixture.h"
+#include "support/GLTestSupport.h"
 
 namespace {
 
 using GLTargets = GLEngineTest;
 
+constexpr Rgba kBlack{0, 0, 0, 255}, kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kWhite{255, 255, 255, 255};
+constexpr RwRGBA kClearBlack{0, 0, 0, 255};
+
 TEST_F(GLTargets, SubCameraOnTheRightHalfDrawsOnlyThere)
 {
     TestCamera parent = MakeCamera(800, 600);
-    TestCamera sub = MakeSubCamera(parent, {400, 0, 400, 600});
-    ASSERT_EQ(sub.raster->width, 400);
-    ASSERT_EQ(sub.raster->height, 600);
-
-    Clear(parent.camera, {0, 0, 0, 255});
-    Clear(sub.camera, {0, 0, 255, 255});
-    ASSERT_NE(RwCameraBeginUpdate(sub.camera), nullptr);
-    // Screen coordinates start at the sub-camera's own corner; the rectangle and the
-    // big 3D square reach past its edges, the small one sits in the middle of its view.
-    Square3D(5.0f, 50.0f, Argb(255, 255, 0, 0));
-    Rect2D(-100, 0, 300, 100, Argb(255, 0, 255, 0));
-    RwRenderStateSet(rwRenderStateZTestEnable, 0);
-    Square3D(5.0f, 0.5f, Argb(255, 255, 255, 255));
-    RwCameraEndUpdate(sub.camera);
-
-    Pixels p = Read(parent.raster);
-    ASSERT_EQ(p.width, 800);
-    for (int y : {0, 50, 300, 599}) {
-        EXPECT_TRUE(PixelNear(p.at(0, y), {0, 0, 0, 255}, 0)) << y;
-        EXPECT_TRUE(PixelNear(p.at(399, y), {0, 0, 0, 255}, 0)) << y;
-    }
-    EXPECT_TRUE(PixelNear(p.at(400, 50), {0, 255, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(599, 50), {0, 255, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(600, 50), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(400, 300), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(799, 599), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(600, 300), {255, 255, 255, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(600, 200), {255, 0, 0, 255}, 0));
-
+    TestCamera sub = MakeCamera(0, 0);
+    const RwRect right = {400, 0, 400, 600};
+    ASSERT_NE(RwRasterSubRaster(sub.raster, parent.raster, &right), nullptr);
+    ASSERT_NE(RwRasterSubRaster(sub.zRaster, parent.zRaster, &right), nullptr);
+    Clear(parent.camera, kClearBlack);
+    // Coordinates start at the sub-camera's own corner; the rectangle and the big square reach
+    // past its edges, the small square sits in the middle of its view.
+    Draw(sub.camera, {0, 0, 255, 255}, [] {
+        Square3D(5.0f, 50.0f, Argb(255, 255, 0, 0));
+        Rect2D(-100, 0, 300, 100, Argb(255, 0, 255, 0));
+        RwRenderStateSet(rwRenderStateZTestEnable, 0);
+        Square3D(5.0f, 0.5f, Argb(255, 255, 255, 255));
+    });
+    Clear(parent.camera, {200, 200, 200, 255}, rwCameraClearZ);  // leaves the picture alone
+    EXPECT_TRUE(Holds(Read(parent.raster), {{0, 0, kBlack}, {399, 50, kBlack}, {0, 599, kBlack}, {399, 599, kBlack},
+                                            {400, 50, kGreen}, {599, 50, kGreen}, {600, 50, kRed}, {400, 300, kRed},
+                                            {799, 599, kRed}, {600, 300, kWhite}, {600, 200, kRed}}));
     // The sub-raster reads back its own part only.
-    Pixels own = Read(sub.raster);
-    ASSERT_EQ(own.width, 400);
-    EXPECT_TRUE(PixelNear(own.at(0, 50), {0, 255, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(own.at(399, 599), {255, 0, 0, 255}, 0));
+    const Pixels own = Read(sub.raster);
+    EXPECT_EQ(own.width, 400);
+    EXPECT_TRUE(Holds(own, {{0, 50, kGreen}, {399, 599, kRed}}));
 }
 
-TEST_F(GLTargets, CameraTextureDrawnInOnePassIsSampledInTheNext)
+// The shadow pass draws into a camera texture that the next pass samples; the projected
+// shadow then hands its z raster to another camera, which needs a framebuffer pair of its own.
+TEST_F(GLTargets, CameraTexturesAndZRastersPassFromOneCameraToAnother)
 {
     TestCamera shadow = MakeCamera(64, 64, true, true);
-    TestCamera view = MakeCamera(128, 128);
+    TestCamera view = MakeCamera(128, 128, false);
+    Draw(shadow.camera, {0, 255, 0, 255}, [] { Rect2D(0, 0, 64, 32, Argb(255, 255, 0, 0)); });
+    Draw(view.camera, kClearBlack, [&] {
+        RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(shadow.raster));
+        RwRenderStateSet(rwRenderStateTextureFilter, rwFilterNearest);
+        Rect2D(0, 0, 128, 128, Argb(255, 255, 255, 255));
+    });
+    EXPECT_TRUE(Holds(Read(view.raster), {{64, 10, kRed}, {64, 118, kGreen}}));
 
-    // Pass 1: green with a red top half.
-    Clear(shadow.camera, {0, 255, 0, 255});
-    ASSERT_NE(RwCameraBeginUpdate(shadow.camera), nullptr);
-    Rect2D(0, 0, 64, 32, Argb(255, 255, 0, 0));
-    RwCameraEndUpdate(shadow.camera);
-
-    // Pass 2: the raster as the texture of a full-screen quad.
-    Clear(view.camera, {0, 0, 0, 255});
-    ASSERT_NE(RwCameraBeginUpdate(view.camera), nullptr);
-    RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(shadow.raster));
-    RwRenderStateSet(rwRenderStateTextureFilter, rwFilterNearest);
-    Rect2D(0, 0, 128, 128, Argb(255, 255, 255, 255));
-    RwRenderStateSet(rwRenderStateTextureRaster, 0);
-    RwCameraEndUpdate(view.camera);
-
-    Pixels p = Read(view.raster);
-    EXPECT_TRUE(PixelNear(p.at(64, 10), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(64, 118), {0, 255, 0, 255}, 0));
-}
-
-TEST_F(GLTargets, SwappingTheZBufferBetweenUpdatesMakesANewPair)
-{
-    // The projected shadow hands its z raster from one camera to another.
-    TestCamera a = MakeCamera(32, 32);
-    TestCamera b = MakeCamera(32, 32, false);
     const size_t before = Device()->FramebufferCount();
-    Clear(a.camera, {0, 0, 0, 255});
-    b.camera->zBuffer = a.zRaster;
-    Clear(b.camera, {0, 0, 0, 255});
-    ASSERT_NE(RwCameraBeginUpdate(b.camera), nullptr);
-    RwRenderStateSet(rwRenderStateZTestEnable, 1);
-    Square3D(2.0f, 0.2f, Argb(255, 0, 255, 0));
-    Square3D(6.0f, 20.0f, Argb(255, 255, 0, 0));
-    RwCameraEndUpdate(b.camera);
-    b.camera->zBuffer = nullptr;
-    EXPECT_EQ(Device()->FramebufferCount(), before + 2);
-    EXPECT_TRUE(PixelNear(Read(b.raster).at(16, 16), {0, 255, 0, 255}, 0));
+    view.camera->zBuffer = RwRasterCreate(128, 128, 0, rwRasterTypeZBuffer);
+    Clear(view.camera, kClearBlack);
+    EXPECT_EQ(Device()->FramebufferCount(), before + 1);
+    EXPECT_EQ(Read(view.camera->zBuffer).width, 0);  // depth has no pixels to read
+    // Destroyed rasters, depth or colour, leave no framebuffer and no texture behind.
+    RwRasterDestroy(view.camera->zBuffer);
+    EXPECT_EQ(Device()->FramebufferCount(), before);
+    view.camera->zBuffer = nullptr;
+    view.camera->frameBuffer = RwRasterCreate(16, 16, 0, rwRasterTypeCameraTexture);
+    Clear(view.camera, kClearBlack);
+    EXPECT_EQ(Device()->FramebufferCount(), before + 1);
+    const GLuint texture = Device()->RasterTexture(view.camera->frameBuffer);
+    EXPECT_TRUE(glIsTexture(texture));
+    RwRaster* placeholder = RwRasterCreate(0, 0, 0, rwRasterTypeCameraTexture);
+    EXPECT_EQ(Device()->RasterTexture(placeholder), 0u);  // no storage yet
+    RwRasterDestroy(placeholder);
+    RwRasterDestroy(view.camera->frameBuffer);
+    EXPECT_EQ(Device()->FramebufferCount(), before);
+    EXPECT_FALSE(glIsTexture(texture));
+    view.camera->frameBuffer = view.raster;
 }
 
-TEST_F(GLTargets, ShownFrameStaysInTheRaster)
+// A size the caller writes is applied at the next use; a new video mode resizes the window and the
+// frames shown there stay in their rasters and reach the window the right way up.
+TEST_F(GLTargets, SizesVideoModesAndShowing)
 {
-    TestCamera primary = MakeCamera(800, 600);
-    Clear(primary.camera, {30, 60, 90, 255});
-    ASSERT_NE(RwCameraBeginUpdate(primary.camera), nullptr);
-    Rect2D(10, 10, 100, 100, Argb(255, 250, 250, 250));
-    RwCameraEndUpdate(primary.camera);
-    ASSERT_NE(RwCameraShowRaster(primary.camera, RwEngineGetWindow(), 0), nullptr);
+    TestCamera c = MakeCamera(64, 64);
+    for (RwRaster* r : {c.raster, c.zRaster}) {  // as Camera::SetSize writes them
+        r->width = 100;
+        r->height = 50;
+    }
+    Draw(c.camera, {9, 8, 7, 255}, [] { Rect2D(90, 40, 10, 10, Argb(255, 255, 255, 255)); });
+    const Pixels p = Read(c.raster);
+    ASSERT_EQ(p.width, 100);
+    ASSERT_EQ(p.height, 50);
+    EXPECT_TRUE(Holds(p, {{0, 0, {9, 8, 7, 255}}, {99, 49, kWhite}, {89, 39, {9, 8, 7, 255}}}));
 
-    // What a screenshot after the frame was shown sees.
-    Pixels p = Read(primary.raster);
-    EXPECT_TRUE(PixelNear(p.at(50, 50), {250, 250, 250, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(700, 500), {30, 60, 90, 255}, 0));
-
-    // The window got the same picture, right way up.
+    const auto modeOf = [](int width) {
+        RwVideoMode mode{};
+        for (int i = 0; i < RwEngineGetNumVideoModes(); ++i)
+            if (RwEngineGetVideoModeInfo(&mode, i) && mode.width == width)
+                return i;
+        return -1;
+    };
+    EXPECT_FALSE(Device()->ChangeVideoMode({0, 600, 32, 0, 60, 0}, 60));
+    for (int width : {1024, 800}) {
+        ASSERT_TRUE(RwD3D8ChangeVideoMode(modeOf(width))) << width;
+        int w = 0, h = 0;
+        SDL_GetWindowSize(static_cast<SDL_Window*>(RwEngineGetWindow()), &w, &h);
+        EXPECT_EQ(w, width);
+        TestCamera full = MakeCamera(width, h);  // the caller resizes its camera afterwards
+        Draw(full.camera, {30, 60, 90, 255}, [] { Rect2D(10, 10, 100, 100, Argb(255, 250, 250, 250)); });
+        ASSERT_NE(RwCameraShowRaster(full.camera, nullptr, 0), nullptr);
+        EXPECT_TRUE(Holds(Read(full.raster), {{50, 50, {250, 250, 250, 255}}, {width - 1, h - 1, {30, 60, 90, 255}}}));
+    }
     GLint previous = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -117,118 +118,68 @@ TEST_F(GLTargets, ShownFrameStaysInTheRaster)
     }
 }
 
-TEST_F(GLTargets, ChangedSizeReallocatesAtTheNextUse)
-{
-    TestCamera c = MakeCamera(64, 64);
-    // Camera::SetSize writes the fields directly.
-    c.raster->width = 100;
-    c.raster->height = 50;
-    c.zRaster->width = 100;
-    c.zRaster->height = 50;
-    Clear(c.camera, {9, 8, 7, 255});
-    ASSERT_NE(RwCameraBeginUpdate(c.camera), nullptr);
-    Rect2D(90, 40, 10, 10, Argb(255, 255, 255, 255));
-    RwCameraEndUpdate(c.camera);
-    Pixels p = Read(c.raster);
-    ASSERT_EQ(p.width, 100);
-    ASSERT_EQ(p.height, 50);
-    EXPECT_TRUE(PixelNear(p.at(0, 0), {9, 8, 7, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(99, 49), {255, 255, 255, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(89, 39), {9, 8, 7, 255}, 0));
-}
-
-TEST_F(GLTargets, RenderScaledStretchesAndCropsIntoTheContext)
+// The loading bar: a picture stretched, and the left texel of it through a sub-raster; then a
+// picture in a sub-raster changed by an upload.
+TEST_F(GLTargets, RenderScaledStretchesAndCropsAndUploadsFillOnlyTheirRectangle)
 {
     TestCamera c = MakeCamera(200, 100);
     RwRaster* picture = MakeTexture(2, 1, {Argb(255, 255, 0, 0), Argb(255, 0, 255, 0)});
-    Clear(c.camera, {0, 0, 0, 255});
-
-    ASSERT_NE(RwRasterPushContext(c.raster), nullptr);
-    RwRect whole = {0, 0, 100, 50};
-    EXPECT_NE(RwRasterRenderScaled(picture, &whole), nullptr);
-    // The loading bar's crop: the left texel only, through a sub-raster.
     RwRaster* part = RwRasterCreate(0, 0, 0, 0);
-    RwRect left = {0, 0, 1, 1};
+    const RwRect whole = {0, 0, 100, 50}, left = {0, 0, 1, 1}, bar = {100, 50, 100, 50};
     ASSERT_NE(RwRasterSubRaster(part, picture, &left), nullptr);
-    RwRect bar = {100, 50, 100, 50};
+    Clear(c.camera, kClearBlack);
+    ASSERT_NE(RwRasterPushContext(c.raster), nullptr);
+    EXPECT_NE(RwRasterRenderScaled(picture, &whole), nullptr);
     EXPECT_NE(RwRasterRenderScaled(part, &bar), nullptr);
+    const RwRect nothing = {0, 0, 0, 0};
+    EXPECT_NE(RwRasterRenderScaled(part, &nothing), nullptr);  // nothing to cover is no failure
     RwRasterPopContext();
-    RwRasterDestroy(part);
+    EXPECT_TRUE(
+        Holds(Read(c.raster), {{5, 25, kRed}, {95, 25, kGreen}, {150, 25, kBlack}, {195, 75, kRed}, {105, 75, kRed}}));
 
-    Pixels p = Read(c.raster);
-    EXPECT_TRUE(PixelNear(p.at(5, 25), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(95, 25), {0, 255, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(150, 25), {0, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(195, 75), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(105, 75), {255, 0, 0, 255}, 0));
-}
-
-TEST_F(GLTargets, TextureUploadIntoASubRasterChangesOnlyItsRectangle)
-{
-    RwRaster* picture = MakeTexture(4, 4, std::vector<uint32_t>(16, Argb(255, 0, 0, 0)));
-    RwRaster* corner = RwRasterCreate(0, 0, 0, 0);
-    RwRect rect = {2, 2, 2, 2};
-    ASSERT_NE(RwRasterSubRaster(corner, picture, &rect), nullptr);
-    RwImage* image = RwImageCreate(2, 2, 32);
+    RwImage* image = RwImageCreate(1, 1, 32);
     RwImageAllocatePixels(image);
-    std::fill(image->pixels, image->pixels + image->stride * 2, uint8_t(200));
-    EXPECT_NE(RwRasterSetFromImage(corner, image), nullptr);
+    std::fill(image->pixels, image->pixels + 4, uint8_t(200));
+    EXPECT_NE(RwRasterSetFromImage(part, image), nullptr);
     RwImageDestroy(image);
-    RwRasterDestroy(corner);
-
-    Pixels p = Read(picture);
-    EXPECT_TRUE(PixelNear(p.at(1, 1), {0, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(p.at(2, 2), {200, 200, 200, 200}, 0));
-    EXPECT_TRUE(PixelNear(p.at(3, 3), {200, 200, 200, 200}, 0));
+    RwRasterDestroy(part);
+    EXPECT_TRUE(Holds(Read(picture), {{0, 0, {200, 200, 200, 200}}, {1, 0, kGreen}}));
 }
 
-TEST_F(GLTargets, DestroyedRasterLeavesNoFramebufferBehind)
+// The engine's device counters come from what really reached GL.
+TEST_F(GLTargets, MetricsCountTextureBindsAndStateChangesThatReachGL)
 {
-    const size_t before = Device()->FramebufferCount();
-    RwRaster* raster = RwRasterCreate(16, 16, 0, rwRasterTypeCameraTexture);
-    RwCamera* camera = RwCameraCreate();
-    RwCameraSetRaster(camera, raster);
-    RwRGBA black = {0, 0, 0, 255};
-    ASSERT_NE(RwCameraClear(camera, &black, rwCameraClearImage), nullptr);
-    EXPECT_EQ(Device()->FramebufferCount(), before + 1);
-    RwCameraDestroy(camera);
-    RwRasterDestroy(raster);
-    EXPECT_EQ(Device()->FramebufferCount(), before);
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(GLTargets, ChangingTheVideoModeResizesTheWindowAndShowingStillWorks)
-{
-    SDL_Window* window = static_cast<SDL_Window*>(RwEngineGetWindow());
-    ASSERT_NE(window, nullptr);
-    int wanted = -1;
-    RwVideoMode mode{};
-    for (int i = 0; i < RwEngineGetNumVideoModes(); ++i)
-        if (RwEngineGetVideoModeInfo(&mode, i) && mode.width == 1024 && mode.height == 768)
-            wanted = i;
-    ASSERT_GE(wanted, 0) << "the fixed mode list has 1024 x 768";
-    ASSERT_TRUE(RwD3D8ChangeVideoMode(wanted));
-    int width = 0, height = 0;
-    SDL_GetWindowSize(window, &width, &height);
-    EXPECT_EQ(width, 1024);
-    EXPECT_EQ(height, 768);
-
-    // The caller then resizes its camera; a smaller raster is stretched over the window.
-    TestCamera c = MakeCamera(1024, 768);
-    Clear(c.camera, {1, 2, 3, 255});
-    EXPECT_NE(RwCameraShowRaster(c.camera, nullptr, 0), nullptr);
-    EXPECT_TRUE(PixelNear(Read(c.raster).at(1023, 767), {1, 2, 3, 255}, 0));
-
-    for (int i = 0; i < RwEngineGetNumVideoModes(); ++i) {
-        if (RwEngineGetVideoModeInfo(&mode, i) && mode.width == 800 && mode.height == 600) {
-            EXPECT_TRUE(RwD3D8ChangeVideoMode(i));
-        }
-    }
-    SDL_GetWindowSize(window, &width, &height);
-    EXPECT_EQ(width, 800);
+    TestCamera cam = MakeCamera(64, 64);
+    RwRaster* textures[2] = {MakeTexture(1, 1, {Argb(255, 255, 0, 0)}), MakeTexture(1, 1, {Argb(255, 0, 255, 0)})};
+    // Quads with the textures (one, or both in turn), switching the z write when asked.
+    const auto frame = [&](int count, int textureCount, bool toggleZWrite) {
+        Draw(cam.camera, kClearBlack, [&] {
+            for (int i = 0; i < count; ++i) {
+                RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(textures[i % textureCount]));
+                RwRenderStateSet(rwRenderStateZWriteEnable, toggleZWrite ? i % 2 : 1);
+                Rect2D(static_cast<float>(i), 0, 10, 10, Argb(255, 255, 255, 255));
+            }
+        });
+        EXPECT_NE(RwCameraShowRaster(cam.camera, nullptr, 0), nullptr);
+        return *RwEngineGetMetrics();
+    };
+    frame(1, 1, false);  // settles the states the frames below start from
+    const RwMetrics one = frame(1, 1, false);
+    const uint32_t suppressed = Device()->Counters().suppressed;
+    const RwMetrics same = frame(50, 1, false);
+    // Fifty draws with the same states change no more GL state than one.
+    EXPECT_EQ(same.device.numRenderStateChanges, one.device.numRenderStateChanges);
+    EXPECT_LE(same.device.numTextureStageStateChanges, 2u);
+    EXPECT_GT(Device()->Counters().suppressed, suppressed + 49 * 5);
+    EXPECT_EQ(same.numTriangles, 100u);
+    const RwMetrics alternating = frame(20, 2, true);
+    EXPECT_GE(alternating.device.numTextureStageStateChanges, 19u);  // the first was bound already
+    EXPECT_GE(alternating.device.numRenderStateChanges, one.device.numRenderStateChanges + 9);
+    EXPECT_TRUE(Holds(Read(cam.raster), {{19, 5, kGreen}}));  // the last texture really was bound
+    // The counters start afresh each frame.
+    const RwMetrics next = frame(1, 1, false);
+    EXPECT_LT(next.device.numTextureStageStateChanges, 5u);
+    EXPECT_EQ(next.numTriangles, 2u);
 }
 
 }  // namespace
