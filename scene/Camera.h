@@ -2,9 +2,11 @@
 
 #include "framework/Object.h"
 
-#include <SDL.h>
-
 #include <cstdint>
+
+namespace platform {
+class Window;
+}
 
 struct RwCamera;
 struct RwFrame;
@@ -62,14 +64,15 @@ protected:
 // The camera whose raster is shown in the render window.
 class PrimaryCamera : public Camera {
 public:
-    // A camera raster of the default format with a z-raster of the default depth.
-    bool Create(uint32_t width, uint32_t height, SDL_Window* window);
+    // A camera raster of the default format with a z-raster of the default depth; the
+    // window is borrowed and must outlive the camera.
+    bool Create(uint32_t width, uint32_t height, platform::Window* window);
     using Camera::Create;
     bool ShowRaster();
-    SDL_Window* GetWindow() const { return m_window; }
+    platform::Window* GetWindow() const { return m_window; }
 
 private:
-    SDL_Window* m_window = nullptr;
+    platform::Window* m_window = nullptr;
 };
 
 // Fractions (0..1) of the parent camera's size.

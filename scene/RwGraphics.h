@@ -5,10 +5,12 @@
 #include "framework/Singleton.h"
 #include "framework/Vector.h"
 
-#include <SDL.h>
-
 #include <cstdint>
 #include <vector>
+
+namespace platform {
+class Window;
+}
 
 class Camera;
 class PrimaryCamera;
@@ -36,7 +38,9 @@ public:
     // The engine device to open; GL unless a test asks for another.
     void SetDeviceKind(RwDeviceKind kind) { m_deviceKind = kind; }
 
-    bool Initialise(SDL_Window* window);
+    // The window is borrowed and must outlive Destroy. False (logged) without a window or
+    // when the engine or the primary camera cannot be made.
+    bool Initialise(platform::Window* window);
     // Undoes what Initialise did, each step only once and only when it was done.
     void Destroy();
     bool IsInitialised() const { return m_initialised; }
@@ -87,7 +91,7 @@ private:
     int m_height = 0;
     bool m_fullScreen = false;
     bool m_initialised = false;
-    SDL_Window* m_window = nullptr;
+    platform::Window* m_window = nullptr;
     RwDeviceKind m_deviceKind = rwDeviceGL;
     PrimaryCamera* m_primaryCamera = nullptr;
     Camera* m_camera = nullptr;
@@ -97,7 +101,6 @@ private:
     std::vector<RwVideoMode> m_videoModes;
     int m_chosenMode = 0;
     uint32_t m_counters[kCounterCount] = {};
-    uint32_t m_resourceArenaSize = 0;
 
     // What Initialise did, so that Destroy undoes exactly that.
     bool m_fileSystemInstalled = false;

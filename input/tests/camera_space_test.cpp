@@ -4,8 +4,7 @@
 #include "engine/core/RwFrame.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
-
-#include <SDL.h>
+#include "tests/support/OffscreenEngine.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -61,14 +60,12 @@ class Renderer {
 public:
     static void Start()
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        s_window = SDL_CreateWindow("camera space", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(s_window, nullptr) << SDL_GetError();
+        platform::Window* window = OffscreenWindow(64, 64);
+        ASSERT_NE(window, nullptr);
         RwGraphics* graphics = RwGraphics::Instance();
         graphics->SetDeviceKind(rwDeviceNull);
         graphics->SetScreenSize(64, 64);
-        ASSERT_TRUE(graphics->Initialise(s_window));
+        ASSERT_TRUE(graphics->Initialise(window));
     }
     static void Stop()
     {
@@ -76,14 +73,8 @@ public:
             RwGraphics::Instance()->Destroy();
             RwGraphics::DestroyInstance();
         }
-        if (s_window)
-            SDL_DestroyWindow(s_window);
-        s_window = nullptr;
-        SDL_Quit();
+        CloseOffscreenWindow();
     }
-
-private:
-    static inline SDL_Window* s_window = nullptr;
 };
 
 class CameraSpaceTest : public ::testing::Test {

@@ -1,165 +1,101 @@
-// Lights: the engine flag byte, colour times intensity, placement, tables, and what the
-// flags mean for the models they light.
-#include "SceneCoreSupport.h"
+// Lights: the engine flags, colour times intensity, placement, tables, and what the flags
+// mean for the models they light.
+#include "support/SceneTest.h"
 
-#include "framework/AsciiSerializer.h"
-#include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
 #include "scene/Clump.h"
 #include "scene/Light.h"
 
 namespace {
 
-using namespace scenetest;
-
-class LightTest : public NullSceneTest {};
+using LightTest = SceneTest;
 
 RwUInt32 EngineFlags(const Light& light)
 {
     return RpLightGetFlags(light.GetRwLight());
 }
 
-TEST_F(LightTest, TheEngineFlagByteFollowsFlagsAndTheSwitch)
+TEST_F(LightTest, TheEngineFlagsFollowTheFlagsWhileTheLightIsOn)
 {
     DirectionalLight light;
     ASSERT_TRUE(light.Create());
-    EXPECT_EQ(light.GetFlags(), 3u);
-    EXPECT_TRUE(light.IsEnabled());
-
-    light.SetFlags(3);
-    EXPECT_EQ(EngineFlags(light), 3u);
-    light.Disable();
-    EXPECT_FALSE(light.IsEnabled());
-    EXPECT_EQ(EngineFlags(light), 0u);
-    EXPECT_EQ(light.GetFlags(), 3u);
-    // Flags set while off stay off in the engine.
+    EXPECT_EQ(std::pair(light.GetFlags(), light.IsEnabled()), std::pair(3u, true));
+    const std::pair<uint32_t, RwUInt32> cases[] = {{3, 3}, {2, 3}, {1, 1}, {0x100, 0}, {0x201, 1}, {0x102, 3}, {0, 0}};
+    for (const auto& [flags, engine] : cases) {
+        light.SetEnabled(true);
+        light.SetFlags(flags);
+        EXPECT_EQ(EngineFlags(light), engine) << flags;
+        light.Disable();  // off, it reaches nothing and keeps its flags
+        EXPECT_EQ(std::tuple(EngineFlags(light), light.GetFlags(), light.IsEnabled()), std::tuple(0u, flags, false));
+    }
     light.SetFlags(1);
     EXPECT_EQ(EngineFlags(light), 0u);
-    light.SetFlags(3);
     light.SetEnabled(true);
-    EXPECT_EQ(EngineFlags(light), 3u);
-
-    const struct {
-        uint32_t flags;
-        RwUInt32 engine;
-    } cases[] = {{2, 3}, {1, 1}, {0x100, 0}, {0x200 | 1, 1}, {0x100 | 2, 3}, {0, 0}};
-    for (const auto& c : cases) {
-        light.SetFlags(c.flags);
-        EXPECT_EQ(EngineFlags(light), c.engine) << std::hex << c.flags;
-        EXPECT_EQ(light.GetFlags(), c.flags);
-    }
+    EXPECT_EQ(EngineFlags(light), 1u);
 }
 
-TEST_F(LightTest, TheEngineColourIsTheColourTimesTheIntensity)
+TEST_F(LightTest, ColourAndPlacementReachTheEngineLight)
 {
-    AmbientLight light;
-    ASSERT_TRUE(light.Create());
-    EXPECT_EQ(RpLightGetType(light.GetRwLight()), rpLightAmbient);
-    light.SetColor(Color(1.0f, 0.5f, 0.0f, 0.25f), 2.0f);
-    const RwRGBAReal* c = RpLightGetColor(light.GetRwLight());
-    EXPECT_FLOAT_EQ(c->red, 2.0f);
-    EXPECT_FLOAT_EQ(c->green, 1.0f);
-    EXPECT_FLOAT_EQ(c->blue, 0.0f);
-    EXPECT_FLOAT_EQ(c->alpha, 255.0f);
-    EXPECT_EQ(light.GetColor(), Color(1.0f, 0.5f, 0.0f, 0.25f));
-    EXPECT_FLOAT_EQ(light.GetIntensity(), 2.0f);
-}
-
-TEST_F(LightTest, PositionAndOrientationEachReplaceTheFrameMatrix)
-{
-    DirectionalLight light;
-    ASSERT_TRUE(light.Create());
-    ASSERT_NE(light.GetFrame(), nullptr);
-    EXPECT_EQ(RpLightGetFrame(light.GetRwLight()), light.GetFrame());
-
-    const Quaternion down(Math::HalfPi, Vector3::UnitX);  // at (0, 0, 1) turns to (0, -1, 0)
-    light.SetOrientation(down);
-    EXPECT_EQ(light.GetOrientation(), down);
-    const RwMatrix* m = RwFrameGetMatrix(light.GetFrame());
-    EXPECT_NEAR(m->at.y, -1.0f, 1e-5f);
-
-    light.SetPosition({1, 2, 3});
-    EXPECT_EQ(light.GetPosition(), Vector3(1, 2, 3));
-    EXPECT_FLOAT_EQ(m->pos.x, 1.0f);
-    EXPECT_NEAR(m->at.z, 1.0f, 1e-6f);  // the rotation is gone
-
-    // An ambient light has no orientation of its own.
     AmbientLight ambient;
     ASSERT_TRUE(ambient.Create());
-    ambient.SetOrientation(down);
+    EXPECT_EQ(RpLightGetType(ambient.GetRwLight()), rpLightAmbient);
+    ambient.SetColor(Color(1.0f, 0.5f, 0.0f, 0.25f), 2.0f);
+    const RwRGBAReal* c = RpLightGetColor(ambient.GetRwLight());
+    EXPECT_EQ((std::vector<float>{c->red, c->green, c->blue, c->alpha}), (std::vector<float>{2, 1, 0, 255}));
+    EXPECT_EQ(std::pair(ambient.GetColor(), ambient.GetIntensity()), std::pair(Color(1.0f, 0.5f, 0.0f, 0.25f), 2.0f));
+    ambient.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));  // it has none
     EXPECT_EQ(ambient.GetOrientation(), Quaternion::Identity);
     EXPECT_TRUE(RwMatrixIsIdentity(RwFrameGetMatrix(ambient.GetFrame()), 1e-6f));
-}
 
-TEST_F(LightTest, DestroyTwiceDoesNothingTheSecondTime)
-{
-    AmbientLight light;
-    ASSERT_TRUE(light.Create());
-    EXPECT_TRUE(light.Destroy());
-    EXPECT_EQ(light.GetRwLight(), nullptr);
-    EXPECT_EQ(light.GetFrame(), nullptr);
-    EXPECT_FALSE(light.Destroy());
+    // Position and orientation each replace the frame's matrix.
+    DirectionalLight sun;
+    ASSERT_TRUE(sun.Create());
+    EXPECT_EQ(std::pair(RpLightGetType(sun.GetRwLight()), RpLightGetFrame(sun.GetRwLight())),
+              std::pair(RwInt32(rpLightDirectional), sun.GetFrame()));
+    const RwMatrix* m = RwFrameGetMatrix(sun.GetFrame());
+    sun.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));
+    EXPECT_TRUE(Near(V(m->at), {0, -1, 0}, 1e-5f));
+    sun.SetPosition({1, 2, 3});
+    EXPECT_EQ(std::pair(V(m->pos), V(m->at)), std::pair(Vector3(1, 2, 3), Vector3(0, 0, 1)));
+    sun.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));
+    sun.SetOrientation(Quaternion::Identity);
+    EXPECT_TRUE(RwMatrixIsIdentity(m, 1e-6f));
+    EXPECT_EQ(std::pair(sun.GetPosition(), sun.GetOrientation()), std::pair(Vector3(1, 2, 3), Quaternion::Identity));
+
     // Without an engine light the settings are only stored.
-    light.SetFlags(2);
-    light.SetColor(Color(0.5f, 0.5f, 0.5f), 1.0f);
-    light.SetPosition({1, 1, 1});
-    EXPECT_EQ(light.GetFlags(), 2u);
-    EXPECT_EQ(light.GetPosition(), Vector3(1, 1, 1));
-}
-
-void WriteTable(Object& object, const char* path, const char* name)
-{
-    File* file = FileSystem::Instance()->OpenWrite(path);
-    ASSERT_NE(file, nullptr);
-    {
-        AsciiSerializer writer(file, true);
-        object.Serialize(writer, name);
-    }
-    ASSERT_TRUE(FileSystem::Instance()->Close(file));
-}
-
-void ReadTable(Object& object, const char* path, const char* name)
-{
-    File* file = FileSystem::Instance()->OpenRead(path);
-    ASSERT_NE(file, nullptr);
-    {
-        AsciiSerializer reader(file, false);
-        object.Serialize(reader, name);
-    }
-    FileSystem::Instance()->Close(file);
+    EXPECT_TRUE(sun.Destroy());
+    EXPECT_FALSE(sun.Destroy());
+    EXPECT_EQ(sun.GetFrame(), nullptr);
+    sun.SetFlags(2);
+    sun.SetColor(Color(0.5f, 0.5f, 0.5f), 1.0f);
+    sun.SetPosition({4, 4, 4});
+    EXPECT_EQ(std::pair(sun.GetFlags(), sun.GetPosition()), std::pair(2u, Vector3(4, 4, 4)));
 }
 
 TEST_F(LightTest, ReadingATableAppliesColourFlagsAndOrientation)
 {
-    DirectionalLight source;
-    ASSERT_TRUE(source.Create());
-    source.SetFlags(Light::kStaticLighting | 0x1000);  // a bit no key stands for
+    DirectionalLight source, light;
+    ASSERT_TRUE(source.Create() && light.Create());
+    source.SetFlags(Light::kStaticLighting | Light::kDynamicLighting | 0x1000);  // a bit no key stands for
     source.SetColor(Color(0.25f, 0.5f, 1.0f), 0.5f);
     source.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitY));
     source.Disable();
-    WriteTable(source, "sun.txt", "Sun");
-
-    DirectionalLight light;
-    ASSERT_TRUE(light.Create());
-    ReadTable(light, "sun.txt", "Sun");
-    EXPECT_EQ(light.GetFlags(), uint32_t(Light::kStaticLighting));
-    EXPECT_FALSE(light.IsEnabled());
-    EXPECT_EQ(EngineFlags(light), 0u);
+    SerializeTable(source, "sun.txt", "Sun", true);
+    SerializeTable(light, "sun.txt", "Sun", false);
+    EXPECT_EQ(std::tuple(light.GetFlags(), light.IsEnabled(), EngineFlags(light)),
+              std::tuple(uint32_t(Light::kStaticLighting | Light::kDynamicLighting), false, 0u));
     const RwRGBAReal* c = RpLightGetColor(light.GetRwLight());
-    EXPECT_FLOAT_EQ(c->red, 0.125f);
-    EXPECT_FLOAT_EQ(c->blue, 0.5f);
-    EXPECT_NEAR(RwFrameGetMatrix(light.GetFrame())->at.x, 1.0f, 1e-5f);
+    EXPECT_EQ(std::pair(c->red, c->blue), std::pair(0.125f, 0.5f));
+    EXPECT_TRUE(Near(V(RwFrameGetMatrix(light.GetFrame())->at), {1, 0, 0}, 1e-5f));
 
-    // Another kind's section is not this one's.
-    AmbientLight ambient;
-    ASSERT_TRUE(ambient.Create());
+    AmbientLight ambient, copy;
+    ASSERT_TRUE(ambient.Create() && copy.Create());
     ambient.SetColor(Color(0.1f, 0.2f, 0.3f), 1.0f);
-    WriteTable(ambient, "ambient.txt", "Fill");
-    AmbientLight copy;
-    ASSERT_TRUE(copy.Create());
-    ReadTable(copy, "ambient.txt", "Fill");
+    SerializeTable(ambient, "ambient.txt", "Fill", true);
+    copy.SetFlags(0);
+    SerializeTable(copy, "ambient.txt", "Fill", false);
     EXPECT_FLOAT_EQ(RpLightGetColor(copy.GetRwLight())->green, 0.2f);
-    EXPECT_EQ(copy.GetFlags(), 3u);
+    EXPECT_EQ(std::pair(copy.GetFlags(), EngineFlags(copy)), std::pair(3u, 3u));
 }
 
 TEST_F(LightTest, FlagsDecideWhetherAModelIsLit)
@@ -169,34 +105,28 @@ TEST_F(LightTest, FlagsDecideWhetherAModelIsLit)
     DirectionalLight sun;
     ASSERT_TRUE(sun.Create());
     RpWorldAddLight(world, sun.GetRwLight());
-
     Clump clump;
     ASSERT_TRUE(clump.CreateDummyClump());
-    std::vector<RpAtomic*> atomics;
-    clump.GetAtomics(atomics);
-    RpAtomicSetGeometry(atomics[0], MakeCube({0, 0, 0}, 1.0f, {255, 255, 255, 255}));
-    RpGeometryDestroy(RpAtomicGetGeometry(atomics[0]));
+    RpAtomic* atomic = clump.GetRwClump()->atomics[0];
+    RpAtomicSetGeometry(atomic, MakeCube({0, 0, 0}, 1.0f, {255, 255, 255, 255}));
+    RpGeometryDestroy(RpAtomicGetGeometry(atomic));
     clump.SetPosition({0, 0, 10});
     clump.Update(0);
-
-    TestCamera camera;
-    RpWorldAddCamera(world, camera.camera);
-    auto litBy = [&]() {
-        RwNullDeviceGet()->ClearLog();
-        camera.Draw([&] { clump.Render(); });
-        const std::vector<RwNullDrawRecord> draws = MeshDraws();
+    DrawCamera camera;
+    RpWorldAddCamera(world, camera.GetRwCamera());
+    const auto lights = [&]() {
+        const std::vector<RwNullDrawRecord> draws = camera.Draw([&] { clump.Render(); });
         return draws.size() == 1 && draws[0].lit ? draws[0].numLights : -1;
     };
-    EXPECT_EQ(litBy(), 1);
+    EXPECT_EQ(lights(), 1);
     sun.Disable();
-    EXPECT_EQ(litBy(), 0);
+    EXPECT_EQ(lights(), 0);
     sun.SetEnabled(true);
     sun.SetFlags(Light::kDynamicLighting);
-    EXPECT_EQ(litBy(), 0);
+    EXPECT_EQ(lights(), 0);
     sun.SetFlags(Light::kLightWorld);
-    EXPECT_EQ(litBy(), 1);
-
-    RpWorldRemoveCamera(world, camera.camera);
+    EXPECT_EQ(lights(), 1);
+    RpWorldRemoveCamera(world, camera.GetRwCamera());
     sun.Destroy();
     RpWorldDestroy(world);
 }

@@ -1,151 +1,106 @@
-// Render objects kept in lists, and the render objects made by class name.
+// Render objects kept in lists and containers, and the render objects made by class name.
 #include <gtest/gtest.h>
 
 #include "framework/Factory.h"
-#include "framework/Serializer.h"
 #include "scene/Clump.h"
 #include "scene/RenderObject.h"
 
+#include <algorithm>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
-// Records what reaches it and whether it is still alive.
+using Journal = std::vector<std::string>;
+
+// Records what reaches it, and its end.
 class Probe : public RenderObject {
 public:
-    Probe(std::string name, std::vector<std::string>* journal, bool* alive = nullptr)
-        : m_name(std::move(name)), m_journal(journal), m_alive(alive)
-    {
-        if (m_alive)
-            *m_alive = true;
-    }
-    ~Probe() override
-    {
-        if (m_alive)
-            *m_alive = false;
-    }
-    void Render() override { m_journal->push_back("render " + m_name); }
-    void Update(float dt) override { m_journal->push_back("update " + m_name + " " + std::to_string(dt)); }
+    Probe(std::string name, Journal& journal) : m_name(std::move(name)), m_journal(journal) {}
+    ~Probe() override { m_journal.push_back("delete " + m_name); }
+    void Render() override { m_journal.push_back("render " + m_name); }
+    void Update(float dt) override { m_journal.push_back("update " + m_name + " " + std::to_string(dt)); }
 
 private:
     std::string m_name;
-    std::vector<std::string>* m_journal;
-    bool* m_alive;
+    Journal& m_journal;
 };
 
-TEST(RenderObjectsList, TakesRenderObjectsOnlyAndKeepsDuplicates)
+TEST(RenderObjectsList, TakesRenderObjectsOnlyAndRemovesTheFirstOfDuplicates)
 {
-    std::vector<std::string> journal;
-    Probe a("a", &journal), b("b", &journal);
+    Journal journal;
+    Probe a("a", journal), b("b", journal), stranger("c", journal);
     Object notDrawable;
     RenderObjectsList list;
-    EXPECT_TRUE(list.IsEmpty());
-
-    EXPECT_FALSE(list.Add(&notDrawable));
-    EXPECT_FALSE(list.Add(nullptr));
-    EXPECT_EQ(list.Count(), 0);
-
-    EXPECT_TRUE(list.Add(&a));
-    EXPECT_TRUE(list.Add(&b));
-    EXPECT_TRUE(list.Add(&a));
-    ASSERT_EQ(list.Count(), 3);
-    EXPECT_FALSE(list.IsEmpty());
-
-    // One removal takes out only the first entry of a duplicate.
+    EXPECT_FALSE(list.Add(&notDrawable) || list.Add(nullptr));
+    EXPECT_TRUE(list.IsEmpty() && list.Get(0) == nullptr && list.Get(-1) == nullptr);
+    EXPECT_TRUE(list.Add(&a) && list.Add(&b) && list.Add(&a));
+    EXPECT_EQ(std::pair(list.Count(), list.IsEmpty()), std::pair(3, false));
     EXPECT_TRUE(list.Remove(&a));
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Get(0), &b);
-    EXPECT_EQ(list.Get(1), &a);
-
-    EXPECT_FALSE(list.Remove(&notDrawable));
-    Probe stranger("c", &journal);
-    EXPECT_FALSE(list.Remove(&stranger));
-    EXPECT_EQ(list.Count(), 2);
+    EXPECT_FALSE(list.Remove(&notDrawable) || list.Remove(&stranger));
+    // Get is bounded; a negative index gives the first member.
+    for (const auto& [index, member] : std::vector<std::pair<int, Object*>>{{0, &b}, {1, &a}, {2, nullptr}, {-5, &b}})
+        EXPECT_EQ(list.Get(index), member) << index;
 }
 
-TEST(RenderObjectsList, GetIsBoundedAndANegativeIndexGivesTheFirst)
+TEST(RenderObjectsList, PassesDrawingUpdatingAndPlacementOnButOwnsNoMember)
 {
-    std::vector<std::string> journal;
-    Probe a("a", &journal), b("b", &journal);
-    RenderObjectsList list;
-    EXPECT_EQ(list.Get(0), nullptr);
-    EXPECT_EQ(list.Get(-1), nullptr);
-    list.Add(&a);
-    list.Add(&b);
-    EXPECT_EQ(list.Get(1), &b);
-    EXPECT_EQ(list.Get(2), nullptr);
-    EXPECT_EQ(list.Get(100), nullptr);
-    EXPECT_EQ(list.Get(-5), &a);
-}
-
-TEST(RenderObjectsList, ClearingOrDestroyingTheListLeavesMembersAlive)
-{
-    std::vector<std::string> journal;
-    bool aliveA = false, aliveB = false;
-    auto a = std::make_unique<Probe>("a", &journal, &aliveA);
-    auto b = std::make_unique<Probe>("b", &journal, &aliveB);
-
+    Journal journal;
+    auto a = std::make_unique<Probe>("a", journal);
+    auto b = std::make_unique<Probe>("b", journal);
     auto list = std::make_unique<RenderObjectsList>();
+    EXPECT_EQ(std::pair(list->GetPosition(), list->GetRotation()), std::pair(Vector3(), Quaternion::Identity));
+    list->SetVisible(false);  // the list draws regardless
     list->Add(a.get());
     list->Add(b.get());
+    list->Render();
+    list->Update(0.5f);
+    a->SetPosition({1, 1, 1});
+    list->SetPosition({3, 4, 5});  // the same absolute placement for every member
+    list->SetRotation({0.5f, 0.5f, 0.5f, 0.5f});
+    for (RenderObject* object : std::initializer_list<RenderObject*>{a.get(), b.get(), list.get()})
+        EXPECT_EQ(std::pair(object->GetPosition(), object->GetRotation()),
+                  std::pair(Vector3(3, 4, 5), Quaternion(0.5f, 0.5f, 0.5f, 0.5f)));
     list->Clear();
     EXPECT_TRUE(list->IsEmpty());
-    EXPECT_TRUE(aliveA && aliveB);
-
     list->Add(a.get());
-    list->Add(b.get());
     list.reset();
-    EXPECT_TRUE(aliveA);
-    EXPECT_TRUE(aliveB);
+    b.reset();
+    EXPECT_EQ(journal, (Journal{"render a", "render b", "update a 0.500000", "update b 0.500000", "delete b"}));
 }
 
-TEST(RenderObjectsList, PassesDrawingUpdatingAndPlacementOnInOrder)
-{
-    std::vector<std::string> journal;
-    Probe a("a", &journal), b("b", &journal);
-    RenderObjectsList list;
-    list.SetVisible(false);  // the list draws regardless
-    list.Add(&a);
-    list.Add(&b);
-    list.Render();
-    list.Update(0.5f);
-    const std::vector<std::string> expected = {"render a", "render b", "update a 0.500000", "update b 0.500000"};
-    EXPECT_EQ(journal, expected);
-
-    a.SetPosition({1, 1, 1});
-    list.SetPosition({3, 4, 5});
-    const Quaternion half{0.5f, 0.5f, 0.5f, 0.5f};
-    list.SetRotation(half);
-    // Every member gets the same absolute placement.
-    for (RenderObject* member : {static_cast<RenderObject*>(&a), static_cast<RenderObject*>(&b)}) {
-        EXPECT_EQ(member->GetPosition(), Vector3(3, 4, 5));
-        EXPECT_EQ(member->GetRotation(), half);
+// Holds objects in order; the refused one cannot be removed.
+struct Box : Container {
+    bool Add(Object* object) override { return items.push_back(object), true; }
+    bool Remove(Object* object) override
+    {
+        const auto it = std::find(items.begin(), items.end(), object);
+        return object != refused && it != items.end() && (items.erase(it), true);
     }
-    EXPECT_EQ(list.GetPosition(), Vector3(3, 4, 5));
-}
+    int Count() const override { return static_cast<int>(items.size()); }
+    Object* Get(int index) const override { return items[static_cast<size_t>(index)]; }
+    std::vector<Object*> items;
+    Object* refused = nullptr;
+};
 
-TEST(RenderObjectsList, PlacingAnEmptyListMovesOnlyItself)
+TEST(Container, ClearRemovesTheFirstMemberUntilNoneIsLeftOrOneStays)
 {
-    RenderObjectsList list;
-    EXPECT_EQ(list.GetPosition(), Vector3(0, 0, 0));
-    EXPECT_EQ(list.GetRotation(), Quaternion::Identity);
-    list.SetPosition({1, 2, 3});
-    EXPECT_EQ(list.GetPosition(), Vector3(1, 2, 3));
-    EXPECT_EQ(list.Count(), 0);
+    Object a, b;
+    Box box;
+    box.items = {&a, &b, &a};
+    box.refused = &b;
+    box.Clear();
+    EXPECT_EQ(box.items, (std::vector<Object*>{&b, &a}));
+    box.refused = nullptr;
+    box.Clear();
+    EXPECT_TRUE(box.IsEmpty());
 }
 
 TEST(RenderObjectRegistry, MakesListsAndClumpsByClassName)
 {
-    std::unique_ptr<Object> list(FactoryRegistry::Create(FactoryRegistry::RenderObjects(), "RenderObjectsList"));
-    EXPECT_NE(dynamic_cast<RenderObjectsList*>(list.get()), nullptr);
-    std::unique_ptr<Object> clump(FactoryRegistry::Create(FactoryRegistry::RenderObjects(), "Clump"));
-    auto* made = dynamic_cast<Clump*>(clump.get());
-    ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->GetRwClump(), nullptr);
-    EXPECT_EQ(made->GetScale(), Vector3(1, 1, 1));
-    EXPECT_EQ(FactoryRegistry::Create(FactoryRegistry::RenderObjects(), "NoSuchObject"), nullptr);
+    const auto make = [](const char* name) { return std::unique_ptr<Object>(FactoryRegistry::Create(FactoryRegistry::RenderObjects(), name)); };
+    EXPECT_NE(dynamic_cast<RenderObjectsList*>(make("RenderObjectsList").get()), nullptr);
+    EXPECT_NE(dynamic_cast<Clump*>(make("Clump").get()), nullptr);
+    EXPECT_EQ(make("NoSuchObject"), nullptr);
 }
 
 }  // namespace

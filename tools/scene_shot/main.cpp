@@ -276,7 +276,7 @@ int Run(const std::string& folder, const std::string& out)
     } else {
         RwGraphics* graphics = RwGraphics::Instance();
         graphics->SetScreenSize(width, height);
-        if (!graphics->Initialise(window->GetSDLWindow()) || !graphics->GetPrimaryCamera())
+        if (!graphics->Initialise(window.get()) || !graphics->GetPrimaryCamera())
             Fail("the rendering engine does not start%s", "");
         else
             result = Shoot(*graphics->GetPrimaryCamera(), out);

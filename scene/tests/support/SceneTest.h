@@ -1,32 +1,59 @@
 #pragma once
 
+// Scene test support: the renderer on the null device, and the models, images, files and
+// cameras the tests make.
+
 #include <gtest/gtest.h>
 
+#include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
+#include "engine/world/RpWorld.h"
+#include "framework/Vector.h"
+#include "scene/Camera.h"
 
-#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
-namespace platform {
-class Window;
-}
-
-// The renderer started once per test program on an 800 x 600 offscreen window.
+// The renderer on the null device over the shared offscreen window, at 800 x 600: the engine
+// with the scene's plugins and the game's file layer under it, recording instead of drawing.
 class SceneTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    void SetUp() override;
-    static platform::Window* Window();
-
-    struct Pixels {
-        int width = 0, height = 0;
-        std::vector<uint8_t> data;
-        const uint8_t* at(int x, int y) const { return &data[(size_t(y) * width + x) * 4]; }
-    };
-    static Pixels Read(RwRaster* raster);
-    // A square facing a camera at the origin looking down +z: distance z, half size s.
-    static void Square3D(float z, float s, RwRGBA colour);
 };
 
-::testing::AssertionResult PixelIs(const uint8_t* pixel, RwRGBA want, int tolerance = 2);
+// A 64 x 64 camera at the origin looking along +z.
+class DrawCamera : public Camera {
+public:
+    DrawCamera();
+    // The mesh draws recorded while the function drew.
+    std::vector<RwNullDrawRecord> Draw(const std::function<void()>& draw);
+};
+
+struct ImageDeleter {
+    void operator()(RwImage* image) const { RwImageDestroy(image); }
+};
+using Image = std::unique_ptr<RwImage, ImageDeleter>;
+// A depth-32 image whose pixel (x, y) the function gives.
+Image MakeImage(int width, int height, const std::function<RwRGBA(int, int)>& pixel);
+// The raster's pixel as red, green, blue, alpha; empty when the raster cannot be read.
+std::vector<uint8_t> PixelOf(RwRaster* raster, int x, int y);
+
+Vector3 V(const RwV3d& v);
+::testing::AssertionResult Near(const Vector3& got, const Vector3& want, float tolerance = 1e-4f);
+
+// A cube lit by dynamic lights, with one material of the colour.
+RpGeometry* MakeCube(Vector3 centre, float half, RwRGBA colour);
+// The geometries (given away) on the root frame, which the matrix places.
+RpClump* MakeClump(const std::vector<RpGeometry*>& geometries, const RwMatrix* placement = nullptr);
+
+// Written through the engine's file stream.
+void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
+// Writes the clump, then destroys it.
+void WriteClumpFile(const char* path, RpClump* clump);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string ReadText(const std::string& path);
+// Writes or reads the object's table through the game's file layer.
+void SerializeTable(Object& object, const char* path, const char* name, bool writing);
