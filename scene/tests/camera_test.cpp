@@ -10,9 +10,8 @@ namespace {
 using CameraTest = SceneTest;
 using Pixel = std::vector<uint8_t>;
 
-const float kBlack[4] = {0, 0, 0, 1};
-const float kRed[4] = {1, 0, 0, 1};
-const float kBlue[4] = {0, 0, 1, 0.5f};  // channels are truncated: 127 alpha
+const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kBlue[4] = {0, 0, 1, 0.5f};
+// Channels are truncated: half of 255 is 127.
 const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kBluePixel{0, 0, 255, 127};
 
 TEST_F(CameraTest, FrameDepthSelectsTheRasterFormat)
@@ -33,8 +32,8 @@ TEST_F(CameraTest, FrameDepthSelectsTheRasterFormat)
     EXPECT_EQ(std::pair(odd.GetRaster()->type, odd.GetZRaster()->depth), std::pair(RwInt32(rwRasterTypeCameraTexture), 16));
     EXPECT_TRUE(odd.Destroy() && odd.Destroy());
     // Without an engine camera nothing can be drawn.
-    EXPECT_EQ(std::tuple(odd.Clear(kRed, 1), odd.BeginUpdate(), odd.EndUpdate(), odd.GetWidth()), std::tuple(false, false, false, 0.0f));
-    EXPECT_TRUE(odd.GetRwCamera() == nullptr && odd.GetFrame() == nullptr);
+    EXPECT_EQ(std::tuple(odd.Clear(kRed, 1), odd.BeginUpdate(), odd.EndUpdate(), odd.GetWidth(), odd.GetFrame()),
+              std::tuple(false, false, false, 0.0f, nullptr));
 }
 
 TEST_F(CameraTest, TheViewWindowIsCorrectedForTheAspectAndFollowsTheSize)
@@ -50,50 +49,49 @@ TEST_F(CameraTest, TheViewWindowIsCorrectedForTheAspectAndFollowsTheSize)
     camera.SetClipPlanes(2, 300);
     camera.GetClipPlanes(x, y);
     EXPECT_EQ(std::tuple(engine->nearPlane, engine->farPlane, x, y), std::tuple(2.0f, 300.0f, 2.0f, 300.0f));
-
     // Both rasters take the new size, which the next clear fills.
     camera.SetSize(600, 500);
     EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f / 1.2f);
-    EXPECT_EQ(std::pair(camera.GetZRaster()->width, camera.GetZRaster()->height), std::pair(600, 500));
     ASSERT_TRUE(camera.Clear(kRed, 3));
-    EXPECT_EQ(std::pair(camera.GetWidth(), camera.GetHeight()), std::pair(600.0f, 500.0f));
-    EXPECT_EQ(PixelOf(camera.GetRaster(), 599, 499), kRedPixel);
+    EXPECT_EQ(std::tuple(camera.GetWidth(), camera.GetHeight(), camera.GetZRaster()->width, PixelOf(camera.GetRaster(), 599, 499)),
+              std::tuple(600.0f, 500.0f, 600, kRedPixel));
     camera.SetSize(0, 500);  // no width: aspect one
     EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f);
 }
 
 TEST_F(CameraTest, SubCamerasTakeTheirRectangleOfTheParentsRasters)
 {
+    LogCapture log;
     PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
     SubCamera top, bottom;
     ASSERT_TRUE(top.Create(primary, {0, 0, 1, 0.5f}, false) && bottom.Create(primary, {0.25f, 0.5f, 0.5f, 0.5f}, false));
-    EXPECT_EQ(std::tuple(bottom.GetParent(), bottom.GetWidth(), bottom.GetHeight()), std::tuple(primary, 400.0f, 300.0f));
     const RwRaster* raster = bottom.GetRaster();
-    EXPECT_EQ(std::tuple(raster->offsetX, raster->offsetY, raster->width, bottom.GetZRaster()->offsetY),
-              std::tuple(200, 300, 400, 300));
+    EXPECT_EQ(std::tuple(bottom.GetParent(), bottom.GetWidth(), bottom.GetHeight(), raster->offsetX, raster->offsetY,
+                         raster->width, bottom.GetZRaster()->offsetY),
+              std::tuple(primary, 400.0f, 300.0f, 200, 300, 400, 300));
     bottom.SetViewWindow(1.0f, 1.0f);  // shaped by the rectangle in pixels
     EXPECT_FLOAT_EQ(bottom.GetRwCamera()->viewWindow.y, 0.75f);
     ASSERT_TRUE(primary->Clear(kBlack, 3) && top.Clear(kRed, 3) && bottom.Clear(kBlue, 3));
-    for (const auto& [x, y, pixel] : std::vector<std::tuple<int, int, Pixel>>{
-             {799, 299, kRedPixel}, {199, 300, kBlackPixel}, {200, 300, kBluePixel}, {599, 599, kBluePixel}, {600, 599, kBlackPixel}})
+    const std::tuple<int, int, Pixel> pixels[] = {
+        {799, 299, kRedPixel}, {199, 300, kBlackPixel}, {200, 300, kBluePixel}, {599, 599, kBluePixel}, {600, 599, kBlackPixel}};
+    for (const auto& [x, y, pixel] : pixels)
         EXPECT_EQ(PixelOf(primary->GetRaster(), x, y), pixel) << x << ", " << y;
 
     // A parent without a z-raster gives none; made again, the sub-camera is a camera texture.
     Camera parent;
-    ASSERT_TRUE(parent.Create(320, 240, false, false, 0, 0));
-    SubCamera inset;
-    ASSERT_TRUE(inset.Create(&parent, {0.25f, 0.25f, 0.5f, 0.5f}, false));
+    SubCamera inset, outside, orphan;
+    ASSERT_TRUE(parent.Create(320, 240, false, false, 0, 0) && inset.Create(&parent, {0.25f, 0.25f, 0.5f, 0.5f}, false));
     EXPECT_FALSE(inset.HasZRaster());
     ASSERT_TRUE(inset.Recreate());
     raster = inset.GetRaster();
     EXPECT_EQ(std::tuple(raster->type, raster->offsetX, raster->offsetY, raster->width),
               std::tuple(RwInt32(rwRasterTypeCameraTexture), 80, 60, 160));
-
-    LogCapture log;
-    SubCamera outside, orphan;
+    EXPECT_TRUE(log.lines.empty());
     EXPECT_FALSE(outside.Create(&parent, {1.5f, 0, 0.5f, 1}, false) || orphan.Create(nullptr, {0, 0, 1, 1}, false));
-    EXPECT_EQ(log.Count("***ERROR: SubCamera::Create: RwRasterSubRaster (for Raster) failed!\n"), 1);
-    EXPECT_EQ(log.Count("***ERROR: SubCamera::Create: Failed to Create the Subcamera!\n"), 1);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "***ERROR: RwRasterSubRaster: rectangle (480, 0, 160, 240) lies outside the 320 x 240 parent\n",
+                             "***ERROR: SubCamera::Create: RwRasterSubRaster (for Raster) failed!\n",
+                             "***ERROR: SubCamera::Create: Failed to Create the Subcamera!\n"}));
     EXPECT_EQ(orphan.GetWidth(), 0.0f);
 }
 

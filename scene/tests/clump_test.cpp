@@ -2,6 +2,7 @@
 // alpha, cloning, freezing and the bind pose of skinned models.
 #include "support/SceneTest.h"
 
+#include "engine/core/NullDevice.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/MathUtil.h"
 #include "scene/Clump.h"
@@ -9,32 +10,48 @@
 
 namespace {
 
-constexpr RwRGBA kRed{255, 0, 0, 255};
-constexpr RwRGBA kGreen{0, 255, 0, 255};
-using Names = std::pair<std::string, std::string>;
+using Lines = std::vector<std::string>;
+constexpr RwRGBA kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255};
 
-// Turned 90 degrees about y, then moved to (1, 2, 3).
-RwMatrix FilePlacement()
+// Eight corners around the centre, two triangles and one material of the colour.
+RpGeometry* MakeCube(Vector3 centre, float half, RwRGBA colour)
 {
-    RwMatrix placement;
-    const RwV3d y{0, 1, 0}, pos{1, 2, 3};
-    RwMatrixRotate(&placement, &y, 90.0f, rwCombineReplace);
-    RwMatrixTranslate(&placement, &pos, rwCombinePostMultiply);
-    return placement;
+    RpGeometry* g = RpGeometryCreate(8, 2, rpGeometryNormals);
+    for (int i = 0; i < 8; ++i) {
+        const RwV3d corner{(i & 1) ? half : -half, (i & 2) ? half : -half, (i & 4) ? half : -half};
+        g->morphTarget[0].verts[i] = {centre.x + corner.x, centre.y + corner.y, centre.z + corner.z};
+        g->morphTarget[0].normals[i] = corner;
+    }
+    g->triangles[0] = {{0, 1, 2}, 0};
+    g->triangles[1] = {{5, 6, 7}, 0};
+    RpMorphTargetCalcBoundingSphere(&g->morphTarget[0], nullptr);
+    RpMaterial* material = RpMaterialCreate();
+    RpGeometryAddMaterial(g, RpMaterialSetColor(material, &colour));
+    RpMaterialDestroy(material);
+    return g;
 }
 
-// "models\cubes.dff": a red cube at the origin and a green one at x = 10 on the placed root,
-// neither modulated by its material colour.
-class ClumpTest : public SceneTest {
-protected:
-    static void SetUpTestSuite()
-    {
-        SceneTest::SetUpTestSuite();
-        const RwMatrix placement = FilePlacement();
-        WriteClumpFile("models\\cubes.dff",
-                       MakeClump({MakeCube({0, 0, 0}, 1.0f, kRed), MakeCube({10, 0, 0}, 1.0f, kGreen)}, &placement));
+// An atomic for each geometry (given away) on the root frame, turned 90 degrees about y and
+// moved to (1, 2, 3).
+RpClump* MakeModel(const std::vector<RpGeometry*>& geometries)
+{
+    RpClump* clump = RpClumpCreate();
+    RwFrame* root = RwFrameCreate();
+    const RwV3d y{0, 1, 0}, pos{1, 2, 3};
+    RwFrameTranslate(RwFrameRotate(root, &y, 90.0f, rwCombineReplace), &pos, rwCombinePostMultiply);
+    RpClumpSetFrame(clump, root);
+    for (RpGeometry* geometry : geometries) {
+        RpClumpAddAtomic(clump, RpAtomicSetFrame(RpAtomicSetGeometry(RpAtomicCreate(), geometry), root));
+        RpGeometryDestroy(geometry);
     }
-};
+    return clump;
+}
+
+void WriteModel(const char* path, RpClump* clump)
+{
+    WriteEngineFile(path, [&](RwStream* stream) { return RpClumpStreamWrite(clump, stream) != nullptr; });
+    RpClumpDestroy(clump);
+}
 
 std::vector<RpAtomic*> Atomics(const Clump& clump)
 {
@@ -43,24 +60,32 @@ std::vector<RpAtomic*> Atomics(const Clump& clump)
     return atomics;
 }
 
-RwRGBA MaterialColour(RpAtomic* atomic)
+RwUInt8 Alpha(RpAtomic* atomic)
 {
-    return RpAtomicGetGeometry(atomic)->matList.materials[0]->color;
+    return RpAtomicGetGeometry(atomic)->matList.materials[0]->color.alpha;
 }
 
-TEST_F(ClumpTest, LoadsAFileAndPlacesItOnTopOfItsFilePlacement)
-{
-    LogCapture log;
+// The clump loaded from "models\cubes.dff": a red cube at the origin and a green one at x = 10.
+class ClumpTest : public SceneTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        SceneTest::SetUpTestSuite();
+        WriteModel("models\\cubes.dff", MakeModel({MakeCube({}, 1.0f, kRed), MakeCube({10, 0, 0}, 1.0f, kGreen)}));
+    }
+    void SetUp() override { ASSERT_TRUE(clump.LoadClump("models\\cubes.dff", "models\\", true)); }
+
     Clump clump;
-    ASSERT_TRUE(clump.LoadClump("models\\cubes.dff", "models\\", true));
-    EXPECT_TRUE(log.lines.empty());
-    EXPECT_EQ(Names(clump.GetGeometry(), clump.GetTexturePath()), Names("models\\cubes.dff", "models\\"));
+};
+
+TEST_F(ClumpTest, ALoadedModelIsPlacedOnTopOfItsFilePlacement)
+{
+    EXPECT_EQ(clump.GetTexturePath(), "models\\");
     std::vector<RpAtomic*> atomics{nullptr};
     EXPECT_EQ(clump.GetAtomics(atomics), 3);  // appended
     EXPECT_TRUE(Near(clump.GetInitialPosition(), {1, 2, 3}));
     EXPECT_TRUE(Near(clump.GetInitialRotation().Rotate(Vector3::UnitX), {0, 0, -1}));
     EXPECT_EQ(std::pair(clump.GetPosition(), clump.GetRotation()), std::pair(Vector3(), Quaternion::Identity));
-
     // Translation adds to the file's; rotation acts after the file's; scale acts first.
     clump.SetPosition({10, 0, 0});
     clump.SetRotation(Quaternion(Math::HalfPi, Vector3::UnitZ));
@@ -72,11 +97,16 @@ TEST_F(ClumpTest, LoadsAFileAndPlacesItOnTopOfItsFilePlacement)
 
 TEST_F(ClumpTest, AFileThatCannotBeReadGivesTheDummyAndAnEmptyNameChangesNothing)
 {
+    const RpClump* model = clump.GetRwClump();
+    EXPECT_FALSE(clump.LoadClump("", "other\\", true));
+    EXPECT_EQ(std::tuple(clump.GetRwClump(), clump.GetGeometry(), clump.GetTexturePath()),
+              std::tuple(model, std::string("models\\cubes.dff"), std::string("models\\")));
+
     RwTexDictionary* dictionary = RwTexDictionaryCreate();
     WriteEngineFile("models\\notaclump.dff", [&](RwStream* s) { return RwTexDictionaryStreamWrite(dictionary, s); });
     RwTexDictionaryDestroy(dictionary);
     const std::string dummy = "***ERROR: Clump::LoadClump: Failed to read clump, creating a dummy clump.\n";
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
+    const std::pair<const char*, Lines> cases[] = {
         {"models\\missing.dff",
          {"RwStreamOpen: cannot open models\\missing.dff\n",
           "***ERROR: Clump::LoadClump: Failed to load file <models\\missing.dff>!\n", dummy}},
@@ -85,64 +115,48 @@ TEST_F(ClumpTest, AFileThatCannotBeReadGivesTheDummyAndAnEmptyNameChangesNothing
     };
     for (const auto& [file, lines] : cases) {
         LogCapture log;
-        Clump clump;
         EXPECT_TRUE(clump.LoadClump(file, "", true));
-        EXPECT_EQ(log.lines, lines);
         BoundingSphere sphere;
         clump.GetBoundingSphere(sphere);
-        EXPECT_EQ(std::pair(Atomics(clump).size(), sphere.radius), std::pair(size_t(1), 1.0f));
+        EXPECT_EQ(std::tuple(log.lines, Atomics(clump).size(), sphere.radius), std::tuple(lines, size_t(1), 1.0f));
     }
-    Clump clump;
-    ASSERT_TRUE(clump.LoadClump("models\\cubes.dff", "", true));
-    RpClump* before = clump.GetRwClump();
-    EXPECT_FALSE(clump.LoadClump("", "other\\", true));
-    EXPECT_EQ(clump.GetRwClump(), before);
-    EXPECT_EQ(Names(clump.GetGeometry(), clump.GetTexturePath()), Names("models\\cubes.dff", ""));
 }
-
-// Counts the loads that reach a subclass.
-struct CountingClump : Clump {
-    bool LoadClump(const std::string& fileName, const std::string& textureFolder, bool bindPose) override
-    {
-        ++loads;
-        return Clump::LoadClump(fileName, textureFolder, bindPose);
-    }
-    int loads = 0;
-};
 
 TEST_F(ClumpTest, ATableReloadsTheModelOnlyWhenItsFilesChange)
 {
-    Clump source;
-    ASSERT_TRUE(source.LoadClump("models\\cubes.dff", "models\\", true));
-    source.SetPosition({5, 0, 0});
-    source.SetScale({1, 2, 1});
-    SerializeTable(source, "clump.txt", "pitch", true);
-    ASSERT_TRUE(source.LoadClump("models\\cubes.dff", "textures\\", true));
-    SerializeTable(source, "retextured.txt", "pitch", true);
+    clump.SetPosition({5, 0, 0});
+    clump.SetScale({1, 2, 1});
+    SerializeTable(clump, "clump.txt", "pitch", true);
+    ASSERT_TRUE(clump.LoadClump("models\\cubes.dff", "textures\\", true));
+    SerializeTable(clump, "retextured.txt", "pitch", true);
 
-    CountingClump clump;
-    SerializeTable(clump, "clump.txt", "pitch", false);
-    // What a subclass adds to loading is not redone; the placement is read after loading.
-    EXPECT_EQ(std::pair(Atomics(clump).size(), clump.loads), std::pair(size_t(2), 0));
-    EXPECT_EQ(std::pair(clump.GetPosition(), clump.GetScale()), std::pair(Vector3(5, 0, 0), Vector3(1, 2, 1)));
-    EXPECT_TRUE(Near(clump.GetInitialPosition(), {1, 2, 3}));
-    // A reload would bring the file's opaque materials back.
-    clump.SetAlpha(0.5f);
-    SerializeTable(clump, "clump.txt", "pitch", false);
-    EXPECT_EQ(MaterialColour(Atomics(clump)[0]).alpha, 128);
-    SerializeTable(clump, "retextured.txt", "pitch", false);
-    EXPECT_EQ(clump.GetTexturePath(), "textures\\");
-    EXPECT_EQ(MaterialColour(Atomics(clump)[0]).alpha, 255);
+    Clump copy;
+    SerializeTable(copy, "clump.txt", "pitch", false);
+    // The placement is read after loading.
+    EXPECT_EQ(std::tuple(Atomics(copy).size(), copy.GetPosition(), copy.GetScale()),
+              std::tuple(size_t(2), Vector3(5, 0, 0), Vector3(1, 2, 1)));
+    EXPECT_TRUE(Near(copy.GetInitialPosition(), {1, 2, 3}));
+    copy.SetAlpha(0.5f);  // a reload would bring the file's opaque materials back
+    SerializeTable(copy, "clump.txt", "pitch", false);
+    EXPECT_EQ(Alpha(Atomics(copy)[0]), 128);
+    SerializeTable(copy, "retextured.txt", "pitch", false);
+    EXPECT_EQ(std::pair(copy.GetTexturePath(), Alpha(Atomics(copy)[0])), std::pair(std::string("textures\\"), RwUInt8(255)));
 }
 
 TEST_F(ClumpTest, HiddenAtomicsAreNeitherDrawnNorBounded)
 {
-    Clump clump;
-    ASSERT_TRUE(clump.LoadClump("models\\cubes.dff", "", true));
+    Camera camera;
+    ASSERT_TRUE(camera.Create(64, 64, false, false, 0, 0));
+    camera.SetClipPlanes(0.1f, 100.0f);
     clump.SetPosition({-1, -2, 27});  // the cubes at z = 30 and z = 20
     clump.Update(0);
-    DrawCamera camera;
-    const auto draws = [&] { return camera.Draw([&] { clump.Render(); }); };
+    const auto draws = [&] {
+        RwNullDeviceGet()->ClearLog();
+        camera.BeginUpdate();
+        clump.Render();
+        camera.EndUpdate();
+        return RwNullDeviceGet()->draws;
+    };
     BoundingSphere sphere;
     const auto radius = [&] { return clump.GetBoundingSphere(sphere), sphere.radius; };
     EXPECT_EQ(draws().size(), 2u);
@@ -158,8 +172,8 @@ TEST_F(ClumpTest, HiddenAtomicsAreNeitherDrawnNorBounded)
     EXPECT_TRUE(Near(sphere.centre, {half, 0, 0}));
 
     clump.AddInvisibleAtomics({1, 1});  // every atomic hidden: the origin is left
-    EXPECT_EQ(clump.GetInvisibleAtomics(), (std::vector<int>{0, 1, 1}));
-    EXPECT_EQ(std::pair(radius(), draws().size()), std::pair(0.0f, size_t(0)));
+    EXPECT_EQ(std::tuple(clump.GetInvisibleAtomics(), radius(), draws().size()),
+              std::tuple(std::vector<int>{0, 1, 1}, 0.0f, size_t(0)));
     clump.SetInvisibleAtomics({});
     EXPECT_EQ(draws().size(), 2u);
 }
@@ -179,65 +193,58 @@ TEST(BoundingSpheres, MergeGivesTheSmallestSphereAroundBoth)
 
 TEST_F(ClumpTest, SetAlphaSetsEveryMaterialsAlphaAndModulatesByIt)
 {
-    Clump clump;
-    ASSERT_TRUE(clump.LoadClump("models\\cubes.dff", "", true));
     for (const auto& [alpha, byte] : {std::pair{-1.0f, 0}, std::pair{2.0f, 255}, std::pair{0.5f, 128}}) {
         clump.SetAlpha(alpha);
-        for (RpAtomic* atomic : Atomics(clump)) {
-            EXPECT_TRUE(RpGeometryGetFlags(RpAtomicGetGeometry(atomic)) & rpGeometryModulateMaterialColor);
-            EXPECT_EQ(MaterialColour(atomic).alpha, byte) << alpha;
-        }
+        for (RpAtomic* atomic : Atomics(clump))
+            EXPECT_EQ(std::pair(Alpha(atomic), RpGeometryGetFlags(RpAtomicGetGeometry(atomic)) & rpGeometryModulateMaterialColor),
+                      std::pair(RwUInt8(byte), RwUInt32(rpGeometryModulateMaterialColor))) << alpha;
     }
 }
 
 TEST_F(ClumpTest, CloneCopiesPlacementAndModelButNotTheFilesOrHiddenAtomics)
 {
-    Clump source;
-    ASSERT_TRUE(source.LoadClump("models\\cubes.dff", "models\\", true));
-    source.SetName("keeper");
-    source.SetPosition({1, 0, 0});
-    source.SetRotation(Quaternion(1.0f, Vector3::UnitY));
-    source.SetScale({3, 3, 3});
-    source.SetVisible(false);
-    source.AddInvisibleAtomics({1});
-    std::unique_ptr<Clump> clone(source.Clone());
+    clump.SetName("keeper");
+    clump.SetPosition({1, 0, 0});
+    clump.SetRotation(Quaternion(1.0f, Vector3::UnitY));
+    clump.SetScale({3, 3, 3});
+    clump.SetVisible(false);
+    clump.AddInvisibleAtomics({1});
+    std::unique_ptr<Clump> clone(clump.Clone());
     EXPECT_STREQ(clone->GetName(), "keeper");
-    EXPECT_NE(clone->GetRwClump(), source.GetRwClump());
-    EXPECT_EQ(Atomics(*clone).size(), 2u);
     EXPECT_EQ(std::tuple(clone->GetPosition(), clone->GetRotation(), clone->GetScale(), clone->IsVisible()),
-              std::tuple(source.GetPosition(), source.GetRotation(), source.GetScale(), false));
-    EXPECT_EQ(std::tuple(clone->GetGeometry(), clone->GetInvisibleAtomics().size(), clone->GetInitialPosition()),
-              std::tuple(std::string(), size_t(0), Vector3()));
+              std::tuple(clump.GetPosition(), clump.GetRotation(), clump.GetScale(), false));
+    EXPECT_EQ(std::tuple(Atomics(*clone).size(), clone->GetRwClump() != clump.GetRwClump(), clone->GetGeometry(),
+                         clone->GetInvisibleAtomics().size(), clone->GetInitialPosition()),
+              std::tuple(size_t(2), true, std::string(), size_t(0), Vector3()));
     EXPECT_EQ(std::unique_ptr<Clump>(Clump().Clone())->GetRwClump(), nullptr);
 }
 
 TEST_F(ClumpTest, FreezeTransformMovesEveryVertexOnceAndResetsThePlacement)
 {
-    // On the placed root a cube and two atomics sharing a geometry; a cube on a child frame.
-    const RwMatrix placement = FilePlacement();
+    // A cube and two atomics sharing a geometry on the root; a cube on a child frame.
     RpGeometry* shared = RpGeometryAddRef(MakeCube({3, 0, 0}, 1.0f, kGreen));
-    RpClump* model = MakeClump({MakeCube({}, 1.0f, kRed), shared, shared, MakeCube({0, 1, 0}, 0.5f, kRed)}, &placement);
-    RwFrame* child = RwFrameCreate();
+    RpClump* model = MakeModel({MakeCube({}, 1.0f, kRed), shared, shared, MakeCube({0, 1, 0}, 0.5f, kRed)});
     const RwV3d offset{0, 0, 4};
-    RwFrameTranslate(child, &offset, rwCombineReplace);
+    RwFrame* child = RwFrameTranslate(RwFrameCreate(), &offset, rwCombineReplace);
     RwFrameAddChild(RpClumpGetFrame(model), child);
     RpAtomicSetFrame(model->atomics.back(), child);
-    WriteClumpFile("models\\freeze.dff", model);
-
-    Clump clump;
+    WriteModel("models\\freeze.dff", model);
     ASSERT_TRUE(clump.LoadClump("models\\freeze.dff", "", true));
     clump.SetPosition({0, 5, 0});
     clump.Update(0);
+
     const std::vector<RpAtomic*> atomics = Atomics(clump);
     ASSERT_EQ(RpAtomicGetGeometry(atomics[1]), RpAtomicGetGeometry(atomics[2]));
-    std::vector<std::vector<RwV3d>> world;
-    for (RpAtomic* atomic : atomics) {
-        const RpGeometry* g = RpAtomicGetGeometry(atomic);
-        world.emplace_back(static_cast<size_t>(g->numVertices));
-        RwV3dTransformPoints(world.back().data(), g->morphTarget[0].verts, g->numVertices,
+    const auto corners = [&](RpAtomic* atomic) {  // in the world
+        std::vector<RwV3d> points(8);
+        RwV3dTransformPoints(points.data(), RpAtomicGetGeometry(atomic)->morphTarget[0].verts, 8,
                              RwFrameGetLTM(RpAtomicGetFrame(atomic)));
-    }
-    const RwV3d normal = RpAtomicGetGeometry(atomics[3])->morphTarget[0].normals[0];
+        return points;
+    };
+    std::vector<std::vector<RwV3d>> before;
+    for (RpAtomic* atomic : atomics)
+        before.push_back(corners(atomic));
+    const RwV3d normal = RpAtomicGetGeometry(atomics[3])->morphTarget[0].normals[7];
 
     clump.FreezeTransform();
     EXPECT_EQ(std::tuple(clump.GetPosition(), clump.GetRotation(), clump.GetInitialPosition(), clump.GetInitialRotation()),
@@ -245,26 +252,23 @@ TEST_F(ClumpTest, FreezeTransformMovesEveryVertexOnceAndResetsThePlacement)
     clump.Update(0);
     for (size_t a = 0; a < atomics.size(); ++a) {
         EXPECT_TRUE(RwMatrixIsIdentity(RwFrameGetLTM(RpAtomicGetFrame(atomics[a])), 1e-6f)) << a;
-        const RpGeometry* g = RpAtomicGetGeometry(atomics[a]);
-        for (int v = 0; v < g->numVertices; ++v)
-            EXPECT_TRUE(Near(V(g->morphTarget[0].verts[v]), V(world[a][static_cast<size_t>(v)]))) << a << " " << v;
+        for (size_t v = 0; v < 8; ++v)
+            EXPECT_TRUE(Near(V(corners(atomics[a])[v]), V(before[a][v]))) << a << " " << v;
     }
-    EXPECT_EQ(V(RpAtomicGetGeometry(atomics[3])->morphTarget[0].normals[0]), V(normal));
+    EXPECT_EQ(V(RpAtomicGetGeometry(atomics[3])->morphTarget[0].normals[7]), V(normal));
 }
 
-// A cube skinned to `bones` bones, bone i at x = i, with a chain of `nodes` frames under the root.
+// A cube skinned to `bones` bones, bone i at x = i, under a chain of `nodes` frames.
 RpClump* MakeSkinned(int bones, int nodes, RwInt32 hierarchyFlags)
 {
-    RpGeometry* g = MakeCube({}, 1.0f, kRed);
+    RpGeometry* cube = MakeCube({}, 1.0f, kRed);
     std::vector<RwMatrix> skinToBone(static_cast<size_t>(bones));
-    for (int i = 0; i < bones; ++i) {
-        RwMatrixSetIdentity(&skinToBone[static_cast<size_t>(i)]);
-        skinToBone[static_cast<size_t>(i)].pos = {-static_cast<float>(i), 0, 0};
-    }
+    for (int i = 0; i < bones; ++i)
+        RwMatrixSetIdentity(&skinToBone[static_cast<size_t>(i)])->pos = {-static_cast<float>(i), 0, 0};
     RpSkinVertexIndices indices[8] = {};
     RpSkinVertexWeights weights[8] = {{1}, {1}, {1}, {1}, {1}, {1}, {1}, {1}};
-    RpSkinGeometrySetSkin(g, RpSkinCreate(8, bones, skinToBone.data(), indices, weights));
-    RpClump* clump = MakeClump({g});
+    RpSkinGeometrySetSkin(cube, RpSkinCreate(8, bones, skinToBone.data(), indices, weights));
+    RpClump* clump = MakeModel({cube});
     std::vector<RwInt32> ids;
     for (RwFrame* parent = RpClumpGetFrame(clump); static_cast<int>(ids.size()) < nodes; parent = parent->child) {
         RwFrameAddChild(parent, RwFrameCreate());
@@ -279,34 +283,32 @@ RpClump* MakeSkinned(int bones, int nodes, RwInt32 hierarchyFlags)
 TEST_F(ClumpTest, TheBindPoseIsWrittenForTheBonesBothSkinAndHierarchyHave)
 {
     for (const auto& [bones, nodes] : {std::pair{3, 2}, std::pair{2, 3}, std::pair{2, 2}}) {
-        WriteClumpFile("models\\skinned.dff", MakeSkinned(bones, nodes, 0));
+        WriteModel("models\\skinned.dff", MakeSkinned(bones, nodes, 0));
         LogCapture log;
-        Clump clump;
         ASSERT_TRUE(clump.LoadClump("models\\skinned.dff", "", true));
         EXPECT_EQ(log.Count("***WARNING: Clump::LoadClump: skin of " + std::to_string(bones) + " bones on a hierarchy of " +
                             std::to_string(nodes) + " nodes"),
                   bones != nodes ? 1 : 0);
         RpHAnimHierarchy* hierarchy = RpHAnimFrameGetHierarchy(clump.GetFrame()->child);
         ASSERT_NE(hierarchy, nullptr);
-        EXPECT_TRUE(hierarchy->flags & rpHAnimHierarchyLocalSpaceMatrices);
-        EXPECT_EQ(RpSkinAtomicGetHAnimHierarchy(Atomics(clump)[0]), hierarchy);
+        EXPECT_EQ(std::pair(hierarchy->flags & rpHAnimHierarchyLocalSpaceMatrices, RpSkinAtomicGetHAnimHierarchy(Atomics(clump)[0])),
+                  std::pair(RwInt32(rpHAnimHierarchyLocalSpaceMatrices), hierarchy));
         // The inverse of skin-to-bone; a node without a bone keeps its own matrix.
         for (int i = 0; i < nodes; ++i)
             EXPECT_TRUE(Near(V(hierarchy->pMatrixArray[i].pos), {i < bones ? float(i) : 0.0f, 0, 0})) << bones << i;
     }
-    Clump plain;  // without the bind pose the matrices stay as the hierarchy made them
-    ASSERT_TRUE(plain.LoadClump("models\\skinned.dff", "", false));
-    RpHAnimHierarchy* untouched = RpHAnimFrameGetHierarchy(plain.GetFrame()->child);
+    ASSERT_TRUE(clump.LoadClump("models\\skinned.dff", "", false));  // the matrices stay as made
+    const RpHAnimHierarchy* untouched = RpHAnimFrameGetHierarchy(clump.GetFrame()->child);
     EXPECT_FALSE(untouched->flags & rpHAnimHierarchyLocalSpaceMatrices);
     EXPECT_TRUE(RwMatrixIsIdentity(&untouched->pMatrixArray[1], 1e-6f));
 
     RpHAnimStreamAllowNoMatrices(true);
-    WriteClumpFile("models\\nomatrices.dff", MakeSkinned(2, 2, rpHAnimHierarchyNoMatrices));
+    WriteModel("models\\nomatrices.dff", MakeSkinned(2, 2, rpHAnimHierarchyNoMatrices));
     RpHAnimStreamAllowNoMatrices(false);
     LogCapture log;
-    EXPECT_FALSE(plain.LoadClump("models\\nomatrices.dff", "", true));
-    EXPECT_EQ(plain.GetRwClump(), nullptr);
-    EXPECT_EQ(log.lines, std::vector<std::string>{"***ERROR: Clump::LoadClump: Clump is exported with no matrices!\n"});
+    EXPECT_FALSE(clump.LoadClump("models\\nomatrices.dff", "", true));
+    EXPECT_EQ(std::pair(clump.GetRwClump(), log.lines),
+              std::pair(static_cast<RpClump*>(nullptr), Lines{"***ERROR: Clump::LoadClump: Clump is exported with no matrices!\n"}));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #pragma once
 
-// Scene test support: the renderer on the null device, and the models, images, files and
-// cameras the tests make.
+// Scene test support: the renderer on the null device, and the images, files and tables the
+// tests make.
 
 #include <gtest/gtest.h>
 
-#include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Vector.h"
@@ -24,14 +23,6 @@ protected:
     static void TearDownTestSuite();
 };
 
-// A 64 x 64 camera at the origin looking along +z.
-class DrawCamera : public Camera {
-public:
-    DrawCamera();
-    // The mesh draws recorded while the function drew.
-    std::vector<RwNullDrawRecord> Draw(const std::function<void()>& draw);
-};
-
 struct ImageDeleter {
     void operator()(RwImage* image) const { RwImageDestroy(image); }
 };
@@ -44,15 +35,8 @@ std::vector<uint8_t> PixelOf(RwRaster* raster, int x, int y);
 Vector3 V(const RwV3d& v);
 ::testing::AssertionResult Near(const Vector3& got, const Vector3& want, float tolerance = 1e-4f);
 
-// A cube lit by dynamic lights, with one material of the colour.
-RpGeometry* MakeCube(Vector3 centre, float half, RwRGBA colour);
-// The geometries (given away) on the root frame, which the matrix places.
-RpClump* MakeClump(const std::vector<RpGeometry*>& geometries, const RwMatrix* placement = nullptr);
-
 // Written through the engine's file stream.
 void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
-// Writes the clump, then destroys it.
-void WriteClumpFile(const char* path, RpClump* clump);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadText(const std::string& path);
 // Writes or reads the object's table through the game's file layer.
