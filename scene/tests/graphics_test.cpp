@@ -1,9 +1,12 @@
-// The renderer's start, frames, settings table, state saver, texture reading and shutdown.
+// The renderer, its cameras and lights: start, frames, settings, state saver, texture reading,
+// shutdown, raster formats, view windows, sub-cameras, light flags, colours and placement.
 #include "support/SceneTest.h"
 
 #include "framework/Cast.h"
+#include "framework/MathUtil.h"
 #include "framework/engine_bridge/EngineBridge.h"
 #include "scene/Clump.h"
+#include "scene/Light.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
@@ -16,6 +19,11 @@ namespace {
 
 using Graphics = SceneTest;
 using Lines = std::vector<std::string>;
+using Pixel = std::vector<uint8_t>;
+
+const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kBlue[4] = {0, 0, 1, 0.5f};
+// Channels are truncated: half of 255 is 127.
+const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kBluePixel{0, 0, 255, 127};
 
 TEST_F(Graphics, StartsWithThePrimaryCameraAndCountsEachFrameAtTheNext)
 {
@@ -61,15 +69,13 @@ TEST_F(Graphics, RenderStateSaverPutsBackWhatItChanged)
     const auto states = [] {
         std::pair<intptr_t, intptr_t> values;
         RwRenderStateGet(rwRenderStateZWriteEnable, &values.first);
-        RwRenderStateGet(rwRenderStateSrcBlend, &values.second);
-        return values;
+        return RwRenderStateGet(rwRenderStateSrcBlend, &values.second), values;
     };
     const std::pair<intptr_t, intptr_t> before = states(), changed(!before.first, rwBlendOne);
-    ASSERT_NE(before.second, changed.second);
     RenderStateSaver saver;
     saver.Set(rwRenderStateZWriteEnable, changed.first);
     saver.Set(rwRenderStateSrcBlend, changed.second);
-    EXPECT_EQ(std::pair(states(), saver.IsEmpty()), std::pair(changed, false));
+    EXPECT_EQ(std::tuple(states(), saver.IsEmpty(), before.second != changed.second), std::tuple(changed, false, true));
     saver.Restore();
     EXPECT_EQ(std::pair(states(), saver.IsEmpty()), std::pair(before, true));
 }
@@ -77,16 +83,14 @@ TEST_F(Graphics, RenderStateSaverPutsBackWhatItChanged)
 Lines g_fallback;
 RwTexture* FallbackRead(const char* name, const char* mask)
 {
-    g_fallback.push_back(std::string(name) + "|" + (mask ? mask : ""));
-    return nullptr;
+    return g_fallback.push_back(std::string(name) + "|" + (mask ? mask : "")), nullptr;
 }
 
 // A 2 x 2 uncompressed 32-bit picture of one colour, given as 0xAARRGGBB.
 void WriteDds(const char* path, uint32_t colour)
 {
-    uint32_t file[36] = {0x20534444, 124, 0x100f, 2, 2};
-    const uint32_t format[8] = {32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000};
-    std::copy_n(format, 8, file + 19);
+    uint32_t file[36] = {0x20534444, 124, 0x100f, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                         32,         0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000};
     std::fill_n(file + 32, 4, colour);
     WriteBytes(path, std::vector<uint8_t>(reinterpret_cast<uint8_t*>(file), reinterpret_cast<uint8_t*>(file + 36)));
 }
@@ -99,11 +103,10 @@ TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
     WriteDds("ball.dds", 0xff0a141e);
     WriteDds(".ball.dds", 0xff010203);  // a leading dot is not an extension
-    for (const auto& [name, pixel] : {std::pair{"ball.png", 0x0a141eu}, std::pair{".ball", 0x010203u}}) {
+    for (const auto& [name, pixel] : {std::pair{"ball.png", Pixel{10, 20, 30, 255}}, std::pair{".ball", Pixel{1, 2, 3, 255}}}) {
         RwTexture* texture = RwTextureRead(name, "mask");
         ASSERT_NE(texture, nullptr) << name;
-        EXPECT_EQ(PixelOf(RwTextureGetRaster(texture), 1, 1),
-                  (std::vector<uint8_t>{uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel), 255}));
+        EXPECT_EQ(PixelOf(RwTextureGetRaster(texture), 1, 1), pixel);
         RwTextureDestroy(texture);
     }
     // Without a DDS the earlier reader gets the name as it was given.
@@ -129,6 +132,7 @@ TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
     VantaroFileSystem::Uninstall();
     RtFSManagerClose();
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    EXPECT_EQ(graphics->GetChosenVideoMode(), 0);
 
     log.Clear();
     RwGraphics local;
@@ -144,21 +148,165 @@ TEST_F(Graphics, DistancesAreMeasuredFromTheCurrentCamera)
     ASSERT_TRUE(camera.Create(16, 16, false, false, 0, 0));
     graphics->SetCamera(&camera);
     graphics->SetWorld(nullptr);  // keeps the camera
-    EXPECT_EQ(std::tuple(graphics->GetCamera(), graphics->GetWorld()), std::tuple(&camera, nullptr));
     const RwV3d position = {1, 2, 3};
     RwFrameTranslate(camera.GetFrame(), &position, rwCombineReplace);
-    EXPECT_EQ(std::tuple(graphics->GetCameraPosition(), graphics->GetDistanceToCamera({1, 2, 8}),
-                         graphics->GetCameraMatrix().GetColumn(2).z),
-              std::tuple(Vector3(1, 2, 3), 5.0f, 1.0f));
     // A model is measured from its frame, an object without one from its position.
     Clump placed, empty;
     ASSERT_TRUE(placed.CreateDummyClump());
     placed.SetPosition({1, 6, 3});
     placed.Update(0);
     empty.SetPosition({1, 2, -4});
-    EXPECT_EQ(std::pair(placed.GetDistanceToCamera(), empty.GetDistanceToCamera()), std::pair(4.0f, 7.0f));
+    EXPECT_EQ(std::tuple(graphics->GetCamera(), graphics->GetWorld(), graphics->GetDistanceToCamera({1, 2, 8}),
+                         graphics->GetCameraMatrix().GetColumn(2).z, placed.GetDistanceToCamera(), empty.GetDistanceToCamera()),
+              std::tuple(&camera, nullptr, 5.0f, 1.0f, 4.0f, 7.0f));
     graphics->SetCamera(nullptr);  // the last position found stays
     EXPECT_EQ(graphics->GetCameraPosition(), Vector3(1, 2, 3));
+}
+
+TEST_F(Graphics, FrameDepthSelectsTheCameraRasterFormat)
+{
+    const std::tuple<uint32_t, RwInt32, RwInt32> cases[] = {
+        {16, rwRasterFormat565, 16}, {24, rwRasterFormat888, 32}, {32, rwRasterFormat8888, 32}};
+    for (const auto& [frameDepth, format, depth] : cases) {
+        Camera camera;
+        ASSERT_TRUE(camera.Create(64, 32, false, false, frameDepth, 0));
+        const RwRaster* raster = camera.GetRaster();
+        EXPECT_EQ(std::tuple(raster->format & rwRasterFormatPixelMask, raster->depth, raster->type, camera.HasZRaster()),
+                  std::tuple(format, depth, RwInt32(rwRasterTypeCamera), false));
+    }
+    LogCapture log;
+    Camera odd;
+    EXPECT_TRUE(odd.Create(64, 32, true, true, 7, 16));  // logged, then made all the same
+    EXPECT_EQ(log.lines, Lines{"***ERROR: Camera::Create wrong frameDepth: 7\n"});
+    EXPECT_EQ(std::pair(odd.GetRaster()->type, odd.GetZRaster()->depth), std::pair(RwInt32(rwRasterTypeCameraTexture), 16));
+    EXPECT_TRUE(odd.Destroy() && odd.Destroy());
+    // Without an engine camera nothing can be drawn.
+    EXPECT_EQ(std::tuple(odd.Clear(kRed, 1), odd.BeginUpdate(), odd.EndUpdate(), odd.GetWidth(), odd.GetFrame()),
+              std::tuple(false, false, false, 0.0f, nullptr));
+}
+
+TEST_F(Graphics, TheViewWindowIsCorrectedForTheAspectAndFollowsTheSize)
+{
+    Camera camera;
+    ASSERT_TRUE(camera.Create(1024, 768, true, false, 0, 0));
+    const RwCamera* engine = camera.GetRwCamera();
+    float x = 0, y = 0;
+    camera.SetViewWindow(0.8f, 0.8f);
+    camera.GetViewWindow(x, y);
+    EXPECT_EQ(std::tuple(engine->viewWindow.x, x, y), std::tuple(0.8f, 0.8f, 0.8f));  // stored uncorrected
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.6f);
+    camera.SetClipPlanes(2, 300);
+    camera.GetClipPlanes(x, y);
+    EXPECT_EQ(std::tuple(engine->nearPlane, engine->farPlane, x, y), std::tuple(2.0f, 300.0f, 2.0f, 300.0f));
+    // Both rasters take the new size, which the next clear fills.
+    camera.SetSize(600, 500);
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f / 1.2f);
+    ASSERT_TRUE(camera.Clear(kRed, 3));
+    EXPECT_EQ(std::tuple(camera.GetWidth(), camera.GetHeight(), camera.GetZRaster()->width, PixelOf(camera.GetRaster(), 599, 499)),
+              std::tuple(600.0f, 500.0f, 600, kRedPixel));
+    camera.SetSize(0, 500);  // no width: aspect one
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f);
+}
+
+TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
+{
+    LogCapture log;
+    PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
+    SubCamera top, bottom;
+    ASSERT_TRUE(top.Create(primary, {0, 0, 1, 0.5f}, false) && bottom.Create(primary, {0.25f, 0.5f, 0.5f, 0.5f}, false));
+    const RwRaster* raster = bottom.GetRaster();
+    EXPECT_EQ(std::tuple(bottom.GetParent(), bottom.GetWidth(), bottom.GetHeight(), raster->offsetX, raster->offsetY,
+                         raster->width, bottom.GetZRaster()->offsetY),
+              std::tuple(primary, 400.0f, 300.0f, 200, 300, 400, 300));
+    bottom.SetViewWindow(1.0f, 1.0f);  // shaped by the rectangle in pixels
+    EXPECT_FLOAT_EQ(bottom.GetRwCamera()->viewWindow.y, 0.75f);
+    ASSERT_TRUE(primary->Clear(kBlack, 3) && top.Clear(kRed, 3) && bottom.Clear(kBlue, 3));
+    const std::tuple<int, int, Pixel> pixels[] = {
+        {799, 299, kRedPixel}, {199, 300, kBlackPixel}, {200, 300, kBluePixel}, {599, 599, kBluePixel}, {600, 599, kBlackPixel}};
+    for (const auto& [x, y, pixel] : pixels)
+        EXPECT_EQ(PixelOf(primary->GetRaster(), x, y), pixel) << x << ", " << y;
+
+    // A parent without a z-raster gives none; made again, the sub-camera is a camera texture.
+    Camera parent;
+    SubCamera inset, outside, orphan;
+    ASSERT_TRUE(parent.Create(320, 240, false, false, 0, 0) && inset.Create(&parent, {0.25f, 0.25f, 0.5f, 0.5f}, false));
+    EXPECT_FALSE(inset.HasZRaster());
+    ASSERT_TRUE(inset.Recreate());
+    raster = inset.GetRaster();
+    EXPECT_EQ(std::tuple(raster->type, raster->offsetX, raster->offsetY, raster->width),
+              std::tuple(RwInt32(rwRasterTypeCameraTexture), 80, 60, 160));
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_FALSE(outside.Create(&parent, {1.5f, 0, 0.5f, 1}, false) || orphan.Create(nullptr, {0, 0, 1, 1}, false));
+    EXPECT_EQ(log.lines, (Lines{"***ERROR: RwRasterSubRaster: rectangle (480, 0, 160, 240) lies outside the 320 x 240 parent\n",
+                                "***ERROR: SubCamera::Create: RwRasterSubRaster (for Raster) failed!\n",
+                                "***ERROR: SubCamera::Create: Failed to Create the Subcamera!\n"}));
+    EXPECT_EQ(orphan.GetWidth(), 0.0f);
+}
+
+RwUInt32 EngineFlags(const Light& light)
+{
+    return RpLightGetFlags(light.GetRwLight());
+}
+
+TEST_F(Graphics, TheEngineLightFlagsFollowTheFlagsWhileTheLightIsOn)
+{
+    DirectionalLight light;
+    ASSERT_TRUE(light.Create());
+    EXPECT_EQ(std::pair(light.GetFlags(), light.IsEnabled()), std::pair(3u, true));
+    // Lighting the world lights atomics too; the static and dynamic bits reach nothing.
+    const std::pair<uint32_t, RwUInt32> cases[] = {{3, 3}, {2, 3}, {1, 1}, {0x100, 0}, {0x201, 1}, {0x102, 3}, {0, 0}};
+    for (const auto& [flags, engine] : cases) {
+        light.SetEnabled(true);
+        light.SetFlags(flags);
+        EXPECT_EQ(EngineFlags(light), engine) << flags;
+        light.Disable();  // off, it reaches nothing and keeps its flags
+        EXPECT_EQ(std::tuple(EngineFlags(light), light.GetFlags(), light.IsEnabled()), std::tuple(0u, flags, false));
+    }
+    light.SetFlags(1);
+    light.SetEnabled(true);
+    EXPECT_EQ(EngineFlags(light), 1u);
+}
+
+TEST_F(Graphics, ALightsColourAndPlacementReachTheEngineLightWhileThereIsOne)
+{
+    AmbientLight ambient;
+    DirectionalLight sun;
+    ASSERT_TRUE(ambient.Create() && sun.Create());
+    EXPECT_EQ(std::pair(RpLightGetType(sun.GetRwLight()), RpLightGetType(ambient.GetRwLight())),
+              std::pair(RwInt32(rpLightDirectional), RwInt32(rpLightAmbient)));
+    ambient.SetColor(Color(1.0f, 0.5f, 0.0f, 0.25f), 2.0f);
+    const RwRGBAReal* c = RpLightGetColor(ambient.GetRwLight());
+    EXPECT_EQ(std::tuple(c->red, c->green, c->blue, c->alpha, ambient.GetIntensity()), std::tuple(2.0f, 1.0f, 0.0f, 255.0f, 2.0f));
+    ambient.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));  // it has none
+    EXPECT_EQ(ambient.GetOrientation(), Quaternion::Identity);
+    // Position and orientation each replace the frame's matrix.
+    const RwMatrix* m = RwFrameGetMatrix(sun.GetFrame());
+    sun.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));
+    EXPECT_TRUE(Near(V(m->at), {0, -1, 0}, 1e-5f));
+    sun.SetPosition({1, 2, 3});
+    EXPECT_EQ(std::pair(V(m->pos), V(m->at)), std::pair(Vector3(1, 2, 3), Vector3(0, 0, 1)));
+    sun.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));
+    sun.SetOrientation(Quaternion::Identity);
+    EXPECT_TRUE(RwMatrixIsIdentity(m, 1e-6f));
+    EXPECT_TRUE(sun.Destroy() && !sun.Destroy());
+    sun.SetPosition({4, 4, 4});  // only stored
+    EXPECT_EQ(std::tuple(sun.GetPosition(), sun.GetFrame()), std::tuple(Vector3(4, 4, 4), nullptr));
+}
+
+TEST_F(Graphics, ReadingALightsTableAppliesColourFlagsAndOrientation)
+{
+    DirectionalLight source, light;
+    ASSERT_TRUE(source.Create() && light.Create());
+    source.SetFlags(Light::kStaticLighting | Light::kDynamicLighting | Light::kLightAtomics | 0x1000);  // 0x1000: no key
+    source.SetColor(Color(0.25f, 0.5f, 1.0f), 0.5f);
+    source.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitY));
+    SerializeTable(source, "sun.txt", "Sun", true);
+    light.Disable();
+    SerializeTable(light, "sun.txt", "Sun", false);
+    EXPECT_EQ(std::tuple(light.GetFlags(), light.IsEnabled(), EngineFlags(light)), std::tuple(0x301u, true, 1u));
+    const RwRGBAReal* c = RpLightGetColor(light.GetRwLight());
+    EXPECT_EQ(std::pair(c->red, c->blue), std::pair(0.125f, 0.5f));
+    EXPECT_TRUE(Near(V(RwFrameGetMatrix(light.GetFrame())->at), {1, 0, 0}, 1e-5f));
 }
 
 }  // namespace
