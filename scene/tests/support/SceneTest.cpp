@@ -62,12 +62,6 @@ void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& wri
     EXPECT_TRUE(RwStreamClose(stream, nullptr)) << path;
 }
 
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
-}
-
 std::string ReadText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

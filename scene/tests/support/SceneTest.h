@@ -37,7 +37,6 @@ Vector3 V(const RwV3d& v);
 
 // Written through the engine's file stream.
 void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadText(const std::string& path);
 // Writes or reads the object's table through the game's file layer.
 void SerializeTable(Object& object, const char* path, const char* name, bool writing);
