@@ -1,14 +1,12 @@
-// The renderer, its cameras and lights: start, frames, settings, texture reading, shutdown,
+// The renderer, its cameras and lights: start, frames, texture reading, shutdown,
 // raster formats, view windows, sub-cameras, light flags, colours and placement.
 #include "support/SceneTest.h"
 
-#include "framework/Cast.h"
 #include "framework/MathUtil.h"
 #include "framework/engine_bridge/EngineBridge.h"
 #include "scene/Clump.h"
 #include "scene/Light.h"
 #include "scene/RwGraphics.h"
-#include "scene/RwGraphicsSettings.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -31,8 +29,8 @@ TEST_F(Graphics, StartsWithThePrimaryCameraAndCountsEachFrameAtTheNext)
     const RwCamera* engine = camera->GetRwCamera();
     EXPECT_EQ(std::tuple(camera->GetWindow(), camera->GetWidth(), camera->HasZRaster(), engine->farPlane),
               std::tuple(OffscreenWindow(), 800.0f, true, 10000.0f));
-    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.6f);
-    EXPECT_NE(VantaroFileSystem::Get(), nullptr);  // the engine reads through the game's file layer
+    // The view window is corrected for 800 x 600; the engine reads through the game's file layer.
+    EXPECT_TRUE(std::abs(engine->viewWindow.y - 0.6f) < 1e-6f && VantaroFileSystem::Get());
     const auto frame = [&](bool triangle) {
         RwIm3DVertex vertices[3] = {};
         if (camera->BeginUpdate() && triangle && RwIm3DTransform(vertices, 3, nullptr, 0))
@@ -44,24 +42,6 @@ TEST_F(Graphics, StartsWithThePrimaryCameraAndCountsEachFrameAtTheNext)
     frame(true);
     EXPECT_EQ(frame(false), std::pair(1u, 3u));
     EXPECT_EQ(frame(false), std::pair(0u, 0u));
-}
-
-TEST_F(Graphics, ReadingTheEngineSettingsAppliesThemToThePrimaryCamera)
-{
-    RwGraphicsSettings& settings = RwGraphicsSettings::Global();
-    Cast* display = CastManager::Instance()->CreateCast("display");
-    display->AddMember(&settings, "Engine", false);
-    std::ofstream("engine.txt") << "OBJECT START\nclass type: \"RwGraphicsSettings\"\n[Engine Settings] \"Engine\"\n{\n"
-                                   "\"near clip\" 1\n\"far clip low\" 300\n\"far clip high\" 900\n\"view x\" 0.5\n"
-                                   "\"view y\" 0.6\n}\n";
-    ASSERT_TRUE(LoadSettings(display, "engine.txt"));
-    const RwCamera* camera = RwGraphics::Instance()->GetPrimaryCamera()->GetRwCamera();
-    EXPECT_EQ(std::tuple(camera->nearPlane, camera->farPlane, camera->viewWindow.x, settings.farClipHigh),
-              std::tuple(1.0f, 300.0f, 0.5f, 900.0f));
-    EXPECT_FLOAT_EQ(camera->viewWindow.y, 0.6f * 0.75f);
-    display->RemoveMember(&settings);
-    CastManager::Instance()->DeleteAll();
-    settings = RwGraphicsSettings();
 }
 
 Lines g_fallback;
@@ -107,8 +87,7 @@ TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
-    EXPECT_EQ(std::tuple(graphics->IsInitialised(), graphics->GetPrimaryCamera(), RwEngineGetState()),
-              std::tuple(false, nullptr, 0));
+    EXPECT_FALSE(graphics->IsInitialised() || graphics->GetPrimaryCamera() || RwEngineGetState());
     // Neither the engine nor a file system installed since by someone else is touched again.
     ASSERT_TRUE(RtFSManagerOpen(-1) && RwInstallFileSystem());
     LogCapture log;
@@ -119,10 +98,9 @@ TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
     EXPECT_EQ(graphics->GetChosenVideoMode(), 0);
     log.Clear();
-    RwGraphics local;
-    EXPECT_FALSE(local.Initialise(nullptr) || local.IsInitialised());
+    RwGraphics local;  // without a primary camera a frame is nothing to show
+    EXPECT_FALSE(local.Initialise(nullptr) || local.IsInitialised() || !local.Render());
     EXPECT_EQ(log.lines, Lines{"***ERROR: RwGraphics::Initialise: Invalid window specified.\n"});
-    EXPECT_TRUE(local.Render());  // without a primary camera a frame is nothing to show
 }
 
 TEST_F(Graphics, DistancesAreMeasuredFromTheCurrentCamera)

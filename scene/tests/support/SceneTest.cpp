@@ -25,11 +25,8 @@ Image MakeImage(int width, int height, const std::function<RwRGBA(int, int)>& pi
 {
     Image image(RwImageAllocatePixels(RwImageCreate(width, height, 32)));
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const RwRGBA c = pixel(x, y);
-            const RwUInt8 bytes[4] = {c.red, c.green, c.blue, c.alpha};
-            std::copy_n(bytes, 4, image->pixels + y * image->stride + x * 4);
-        }
+        for (int x = 0; x < width; ++x)
+            *reinterpret_cast<RwRGBA*>(image->pixels + y * image->stride + x * 4) = pixel(x, y);
     return image;
 }
 
