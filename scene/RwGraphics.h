@@ -45,16 +45,21 @@ public:
     void Destroy();
     bool IsInitialised() const { return m_initialised; }
 
+    // Nothing to prepare: the frame is shown by Render.
     bool BeginRender();
-    // Copies the frame's counters and shows the primary camera's raster in the window.
+    // Copies the frame's counters and shows the primary camera's raster in the window. True
+    // without a primary camera; false when the engine threw.
     bool Render();
 
+    // Null before Initialise, after Destroy, or when it could not be made.
     PrimaryCamera* GetPrimaryCamera() const { return m_primaryCamera; }
     Camera* GetCamera() const { return m_camera; }
     World* GetWorld() const { return m_world; }
+    // Both are borrowed and must stay alive while they are set.
     void SetCamera(Camera* camera);
     void SetWorld(World* world);
 
+    // Where the current camera's frame is; without a camera, where the last one was.
     const Vector3& GetCameraPosition();
     float GetDistanceToCamera(const Vector3& point);
     const Matrix3& GetCameraMatrix();
