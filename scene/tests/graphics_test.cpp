@@ -18,11 +18,11 @@ using Graphics = SceneTest;
 using Lines = std::vector<std::string>;
 using Pixel = std::vector<uint8_t>;
 
-const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kBlue[4] = {0, 0, 1, 0.5f};
+const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kTeal[4] = {0, 0.5f, 1, 0.5f};
 // Channels are truncated: half of 255 is 127.
-const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kBluePixel{0, 0, 255, 127};
+const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kTealPixel{0, 127, 255, 127};
 
-TEST_F(Graphics, StartsWithThePrimaryCameraAndCountsEachFrameAtTheNext)
+TEST_F(Graphics, StartsWithThePrimaryCameraCountsEachFrameAtTheNextAndMeasuresFromTheCamera)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     PrimaryCamera* camera = graphics->GetPrimaryCamera();
@@ -31,24 +31,43 @@ TEST_F(Graphics, StartsWithThePrimaryCameraAndCountsEachFrameAtTheNext)
               std::tuple(OffscreenWindow(), 800.0f, true, 10000.0f));
     // The view window is corrected for 800 x 600; the engine reads through the game's file layer.
     EXPECT_TRUE(std::abs(engine->viewWindow.y - 0.6f) < 1e-6f && VantaroFileSystem::Get());
-    const auto frame = [&](bool triangle) {
-        RwIm3DVertex vertices[3] = {};
-        if (camera->BeginUpdate() && triangle && RwIm3DTransform(vertices, 3, nullptr, 0))
-            RwIm3DRenderPrimitive(rwPrimTypeTriList) && RwIm3DEnd();
-        camera->EndUpdate();
-        EXPECT_TRUE(graphics->BeginRender() && graphics->Render());
+    RwIm3DVertex vertices[3] = {};
+    ASSERT_TRUE(graphics->BeginRender() && camera->BeginUpdate() && RwIm3DTransform(vertices, 3, nullptr, 0));
+    RwIm3DRenderPrimitive(rwPrimTypeTriList) && RwIm3DEnd();
+    camera->EndUpdate();
+    const auto show = [&] {
+        EXPECT_TRUE(graphics->Render());
         return std::pair(graphics->GetCounter(RwGraphics::kTriangles), graphics->GetCounter(RwGraphics::kVertices));
     };
-    frame(true);
-    EXPECT_EQ(frame(false), std::pair(1u, 3u));
-    EXPECT_EQ(frame(false), std::pair(0u, 0u));
+    show();
+    EXPECT_EQ(show(), std::pair(1u, 3u));  // a frame's counters reach the watches with the next
+    EXPECT_EQ(show(), std::pair(0u, 0u));
+
+    // Distances are measured from the current camera: a model from its frame, another object from
+    // its position. Without a camera the last position found stays.
+    graphics->SetCamera(camera);
+    graphics->SetWorld(nullptr);  // keeps the camera
+    Clump placed, empty;
+    ASSERT_TRUE(placed.CreateDummyClump());
+    placed.SetPosition({0, 0, 7});
+    placed.Update(0);
+    empty.SetPosition({0, 3, 4});
+    EXPECT_EQ(std::tuple(graphics->GetCamera(), placed.GetDistanceToCamera(), empty.GetDistanceToCamera(),
+                         graphics->GetCameraMatrix().GetColumn(2).z),
+              std::tuple(camera, 7.0f, 5.0f, 1.0f));
+    const RwV3d position = {1, 2, 3};
+    RwFrameTranslate(camera->GetFrame(), &position, rwCombineReplace);
+    graphics->GetCameraPosition();
+    graphics->SetCamera(nullptr);
+    EXPECT_EQ(std::pair(graphics->GetCameraPosition(), graphics->GetDistanceToCamera({1, 2, 8})),
+              std::pair(Vector3(1, 2, 3), 5.0f));
+    RwFrameSetIdentity(camera->GetFrame());
 }
 
 Lines g_fallback;
-RwTexture* FallbackRead(const char* name, const char* mask)
-{
+const RwTextureCallBackRead kFallbackRead = [](const char* name, const char* mask) -> RwTexture* {
     return g_fallback.push_back(std::string(name) + "|" + (mask ? mask : "")), nullptr;
-}
+};
 
 // A 2 x 2 uncompressed 32-bit picture of one colour, given as 0xAARRGGBB.
 void WriteDds(const char* path, uint32_t colour)
@@ -63,7 +82,7 @@ TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
-    RwTextureSetReadCallBack(FallbackRead);
+    RwTextureSetReadCallBack(kFallbackRead);
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
     WriteDds("ball.dds", 0xff0a141e);
     WriteDds(".ball.dds", 0xff010203);  // a leading dot is not an extension
@@ -78,7 +97,7 @@ TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
     EXPECT_FALSE(RwTextureRead("grass.png", "grassmask") || RwTextureRead(".hidden", nullptr));
     EXPECT_EQ(g_fallback, (Lines{"grass.png|grassmask", ".hidden|"}));
     graphics->Destroy();  // gives the engine its earlier reader back
-    EXPECT_EQ(RwTextureGetReadCallBack(), &FallbackRead);
+    EXPECT_EQ(RwTextureGetReadCallBack(), kFallbackRead);
     RwTextureSetReadCallBack(nullptr);
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
 }
@@ -103,39 +122,16 @@ TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
     EXPECT_EQ(log.lines, Lines{"***ERROR: RwGraphics::Initialise: Invalid window specified.\n"});
 }
 
-TEST_F(Graphics, DistancesAreMeasuredFromTheCurrentCamera)
-{
-    RwGraphics* graphics = RwGraphics::Instance();
-    Camera camera;
-    ASSERT_TRUE(camera.Create(16, 16, false, false, 0, 0));
-    graphics->SetCamera(&camera);
-    graphics->SetWorld(nullptr);  // keeps the camera
-    const RwV3d position = {1, 2, 3};
-    RwFrameTranslate(camera.GetFrame(), &position, rwCombineReplace);
-    // A model is measured from its frame, an object without one from its position.
-    Clump placed, empty;
-    ASSERT_TRUE(placed.CreateDummyClump());
-    placed.SetPosition({1, 6, 3});
-    placed.Update(0);
-    empty.SetPosition({1, 2, -4});
-    EXPECT_EQ(std::tuple(graphics->GetCamera(), graphics->GetDistanceToCamera({1, 2, 8}),
-                         graphics->GetCameraMatrix().GetColumn(2).z, placed.GetDistanceToCamera(),
-                         empty.GetDistanceToCamera()),
-              std::tuple(&camera, 5.0f, 1.0f, 4.0f, 7.0f));
-    graphics->SetCamera(nullptr);  // the last position found stays
-    EXPECT_EQ(graphics->GetCameraPosition(), Vector3(1, 2, 3));
-}
-
-TEST_F(Graphics, FrameDepthSelectsTheCameraRasterFormat)
+TEST_F(Graphics, ACameraTakesItsRasterFormatFromTheDepthAndCorrectsItsViewWindowForTheAspect)
 {
     const std::tuple<uint32_t, RwInt32, RwInt32> cases[] = {
         {16, rwRasterFormat565, 16}, {24, rwRasterFormat888, 32}, {32, rwRasterFormat8888, 32}};
     for (const auto& [frameDepth, format, depth] : cases) {
-        Camera camera;
-        ASSERT_TRUE(camera.Create(64, 32, false, false, frameDepth, 0));
-        const RwRaster* raster = camera.GetRaster();
+        Camera made;
+        ASSERT_TRUE(made.Create(64, 32, false, false, frameDepth, 0));
+        const RwRaster* raster = made.GetRaster();
         EXPECT_EQ(std::tuple(raster->format & rwRasterFormatPixelMask, raster->depth, raster->type,
-                             camera.HasZRaster()),
+                             made.HasZRaster()),
                   std::tuple(format, depth, RwInt32(rwRasterTypeCamera), false));
     }
     LogCapture log;
@@ -148,10 +144,8 @@ TEST_F(Graphics, FrameDepthSelectsTheCameraRasterFormat)
     // Without an engine camera nothing can be drawn.
     EXPECT_EQ(std::tuple(odd.Clear(kRed, 1), odd.BeginUpdate(), odd.EndUpdate(), odd.GetWidth(), odd.GetFrame()),
               std::tuple(false, false, false, 0.0f, nullptr));
-}
 
-TEST_F(Graphics, TheViewWindowIsCorrectedForTheAspectAndFollowsTheSize)
-{
+    // The view window is corrected for the aspect and follows the size.
     Camera camera;
     ASSERT_TRUE(camera.Create(1024, 768, true, false, 0, 0));
     const RwCamera* engine = camera.GetRwCamera();
@@ -187,10 +181,10 @@ TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
               std::tuple(primary, 400.0f, 300.0f, 200, 300, 400, 300));
     bottom.SetViewWindow(1.0f, 1.0f);  // shaped by the rectangle in pixels
     EXPECT_FLOAT_EQ(bottom.GetRwCamera()->viewWindow.y, 0.75f);
-    ASSERT_TRUE(primary->Clear(kBlack, 3) && top.Clear(kRed, 3) && bottom.Clear(kBlue, 3));
+    ASSERT_TRUE(primary->Clear(kBlack, 3) && top.Clear(kRed, 3) && bottom.Clear(kTeal, 3));
     EXPECT_EQ(std::tuple(PixelOf(primary->GetRaster(), 799, 299), PixelOf(primary->GetRaster(), 199, 300),
                          PixelOf(primary->GetRaster(), 200, 300), PixelOf(primary->GetRaster(), 600, 599)),
-              std::tuple(kRedPixel, kBlackPixel, kBluePixel, kBlackPixel));
+              std::tuple(kRedPixel, kBlackPixel, kTealPixel, kBlackPixel));
 
     // A parent without a z-raster gives none; made again, the sub-camera is a camera texture.
     Camera parent;
@@ -210,35 +204,25 @@ TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
     EXPECT_EQ(orphan.GetWidth(), 0.0f);
 }
 
-RwUInt32 EngineFlags(const Light& light)
-{
-    return RpLightGetFlags(light.GetRwLight());
-}
-
-TEST_F(Graphics, TheEngineLightFlagsFollowTheFlagsWhileTheLightIsOn)
-{
-    DirectionalLight light;
-    ASSERT_TRUE(light.Create());
-    EXPECT_EQ(std::pair(light.GetFlags(), light.IsEnabled()), std::pair(3u, true));
-    // Lighting the world lights atomics too; the static and dynamic bits reach nothing.
-    const std::pair<uint32_t, RwUInt32> cases[] = {{3, 3}, {2, 3}, {1, 1}, {0x100, 0}, {0x201, 1}, {0x102, 3}, {0, 0}};
-    for (const auto& [flags, engine] : cases) {
-        light.SetEnabled(true);
-        light.SetFlags(flags);
-        EXPECT_EQ(EngineFlags(light), engine) << flags;
-        light.Disable();  // off, it reaches nothing and keeps its flags
-        EXPECT_EQ(std::tuple(EngineFlags(light), light.GetFlags(), light.IsEnabled()), std::tuple(0u, flags, false));
-    }
-    light.SetFlags(1);
-    light.SetEnabled(true);
-    EXPECT_EQ(EngineFlags(light), 1u);
-}
-
-TEST_F(Graphics, ALightsColourAndPlacementReachTheEngineLightWhileThereIsOne)
+TEST_F(Graphics, ALightsFlagsColourAndPlacementReachTheEngineLightAlsoFromATable)
 {
     AmbientLight ambient;
     DirectionalLight sun;
     ASSERT_TRUE(ambient.Create() && sun.Create());
+    const auto engineFlags = [&] { return RpLightGetFlags(sun.GetRwLight()); };
+    EXPECT_EQ(std::pair(sun.GetFlags(), sun.IsEnabled()), std::pair(3u, true));
+    const std::pair<uint32_t, RwUInt32> cases[] = {{3, 3}, {2, 3}, {1, 1}, {0x100, 0}, {0x201, 1}, {0x102, 3}, {0, 0}};
+    for (const auto& [flags, engine] : cases) {
+        sun.SetEnabled(true);
+        sun.SetFlags(flags);
+        EXPECT_EQ(engineFlags(), engine) << flags;
+        sun.Disable();  // off, it reaches nothing and keeps its flags
+        EXPECT_EQ(std::tuple(engineFlags(), sun.GetFlags(), sun.IsEnabled()), std::tuple(0u, flags, false));
+    }
+    sun.SetFlags(1);
+    sun.SetEnabled(true);
+    EXPECT_EQ(engineFlags(), 1u);
+
     ambient.SetColor(Color(1.0f, 0.5f, 0.0f, 0.25f), 2.0f);
     const RwRGBAReal* c = RpLightGetColor(ambient.GetRwLight());
     EXPECT_EQ(std::tuple(c->red, c->green, c->blue, c->alpha, RpLightGetType(ambient.GetRwLight())),
@@ -254,21 +238,18 @@ TEST_F(Graphics, ALightsColourAndPlacementReachTheEngineLightWhileThereIsOne)
     EXPECT_TRUE(RwMatrixIsIdentity(m, 1e-6f) && sun.Destroy() && !sun.Destroy());
     sun.SetPosition({4, 4, 4});  // only stored
     EXPECT_EQ(std::tuple(sun.GetPosition(), sun.GetFrame()), std::tuple(Vector3(4, 4, 4), nullptr));
-}
 
-TEST_F(Graphics, ReadingALightsTableAppliesColourFlagsAndOrientation)
-{
+    // Reading a table applies colour, flags (a bit no key stands for is dropped) and orientation.
     DirectionalLight source, light;
     ASSERT_TRUE(source.Create() && light.Create());
-    // 0x1000 has no key and is dropped.
     source.SetFlags(Light::kStaticLighting | Light::kDynamicLighting | Light::kLightAtomics | 0x1000);
     source.SetColor(Color(0.25f, 0.5f, 1.0f), 0.5f);
     source.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitY));
     SerializeTable(source, "sun.txt", "Sun", true);
     light.Disable();
     SerializeTable(light, "sun.txt", "Sun", false);
-    const RwRGBAReal* c = RpLightGetColor(light.GetRwLight());
-    EXPECT_EQ(std::tuple(light.GetFlags(), light.IsEnabled(), EngineFlags(light), c->red, c->blue),
+    c = RpLightGetColor(light.GetRwLight());
+    EXPECT_EQ(std::tuple(light.GetFlags(), light.IsEnabled(), RpLightGetFlags(light.GetRwLight()), c->red, c->blue),
               std::tuple(0x301u, true, 1u, 0.125f, 0.5f));
     EXPECT_TRUE(Near(V(RwFrameGetMatrix(light.GetFrame())->at), {1, 0, 0}, 1e-5f));
 }
