@@ -4,7 +4,9 @@
 
 #include "engine/core/NullDevice.h"
 #include "engine/plugins/RpPlugins.h"
+#include "engine/world/RpWorld.h"
 #include "framework/MathUtil.h"
+#include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "tests/support/LogCapture.h"
 

@@ -2,8 +2,10 @@
 // raster formats, view windows, sub-cameras, light flags, colours and placement.
 #include "support/SceneTest.h"
 
+#include "engine/world/RpWorld.h"
 #include "framework/MathUtil.h"
 #include "framework/engine_bridge/EngineBridge.h"
+#include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "scene/Light.h"
 #include "scene/RwGraphics.h"
@@ -21,6 +23,14 @@ using Pixel = std::vector<uint8_t>;
 const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kTeal[4] = {0, 0.5f, 1, 0.5f};
 // Channels are truncated: half of 255 is 127.
 const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kTealPixel{0, 127, 255, 127};
+
+// The raster's pixel as red, green, blue, alpha.
+Pixel PixelOf(RwRaster* raster, int x, int y)
+{
+    Image image(RwImageCreate(raster->width, raster->height, 32), RwImageDestroy);
+    EXPECT_TRUE(RwImageSetFromRaster(image.get(), raster));
+    return Pixel(image->pixels + y * image->stride + x * 4, image->pixels + y * image->stride + x * 4 + 4);
+}
 
 TEST_F(Graphics, StartsWithThePrimaryCameraCountsEachFrameAtTheNextAndMeasuresFromTheCamera)
 {
@@ -69,23 +79,19 @@ const RwTextureCallBackRead kFallbackRead = [](const char* name, const char* mas
     return g_fallback.push_back(std::string(name) + "|" + (mask ? mask : "")), nullptr;
 };
 
-// A 2 x 2 uncompressed 32-bit picture of one colour, given as 0xAARRGGBB.
-void WriteDds(const char* path, uint32_t colour)
-{
-    uint32_t file[36] = {0x20534444, 124, 0x100f, 2, 2};
-    const uint32_t format[8] = {32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000};
-    std::fill_n(std::copy_n(format, 8, file + 19) + 5, 4, colour);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file), sizeof file);
-}
-
 TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
     RwTextureSetReadCallBack(kFallbackRead);
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    WriteDds("ball.dds", 0xff0a141e);
-    WriteDds(".ball.dds", 0xff010203);  // a leading dot is not an extension
+    // 2 x 2 uncompressed 32-bit pictures of one colour (0xAARRGGBB); a leading dot is no extension.
+    for (const auto& [path, colour] : {std::pair{"ball.dds", 0xff0a141eu}, std::pair{".ball.dds", 0xff010203u}}) {
+        uint32_t file[36] = {0x20534444, 124, 0x100f, 2, 2};
+        const uint32_t format[8] = {32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000};
+        std::fill_n(std::copy_n(format, 8, file + 19) + 5, 4, colour);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file), sizeof file);
+    }
     const std::pair<const char*, Pixel> reads[] = {{"ball.png", {10, 20, 30, 255}}, {".ball", {1, 2, 3, 255}}};
     for (const auto& [name, pixel] : reads) {
         RwTexture* texture = RwTextureRead(name, "mask");

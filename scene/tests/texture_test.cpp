@@ -4,6 +4,7 @@
 
 #include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
+#include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/Texture.h"
 #include "tests/support/LogCapture.h"
@@ -13,14 +14,14 @@
 
 namespace {
 
-// A dictionary file holding one texture of that name.
-void WriteDictionary(const char* path, const char* textureName)
+// A depth-32 image whose pixel (x, y) the function gives.
+Image MakeImage(int width, int height, const std::function<RwRGBA(int, int)>& pixel)
 {
-    RwTexDictionary* dictionary = RwTexDictionaryCreate();
-    RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture | rwRasterFormat8888));
-    RwTextureSetName(RwTexDictionaryAddTexture(dictionary, texture), textureName);
-    WriteEngineFile(path, [&](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream) != nullptr; });
-    RwTexDictionaryDestroy(dictionary);
+    Image image(RwImageAllocatePixels(RwImageCreate(width, height, 32)), RwImageDestroy);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            *reinterpret_cast<RwRGBA*>(image->pixels + y * image->stride + x * 4) = pixel(x, y);
+    return image;
 }
 
 class TextureTest : public SceneTest {
@@ -62,8 +63,13 @@ TEST_F(TextureTest, TexturesAreSharedByFileAndMaskNamesInAnyCase)
 
 TEST_F(TextureTest, ALevelDictionaryReplacesTheLastOneAndGivesBackTheOuterOne)
 {
-    WriteDictionary("levels\\one.txd", "turf");
-    WriteDictionary("levels\\two.txd", "stands");
+    for (const auto& [path, name] : {std::pair{"levels\\one.txd", "turf"}, std::pair{"levels\\two.txd", "stands"}}) {
+        RwTexDictionary* dictionary = RwTexDictionaryCreate();
+        RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture | rwRasterFormat8888));
+        RwTextureSetName(RwTexDictionaryAddTexture(dictionary, texture), name);
+        WriteEngineFile(path, [&](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream); });
+        RwTexDictionaryDestroy(dictionary);
+    }
     RwTexDictionary* outer = RwTexDictionarySetCurrent(RwTexDictionaryCreate());
     // A file that holds no dictionary changes nothing.
     const auto refused = [&](const char* file, RwTexDictionary* current) {
@@ -121,13 +127,14 @@ TEST_F(EngineUtilTest, ACameraGrabIsSavedAsTgaBottomRowFirstInBlueGreenRedAndOth
     Camera camera;  // wider and higher than one byte holds
     const float blue[4] = {0, 0, 1, 1};
     ASSERT_TRUE(camera.Create(300, 260, false, false, 0, 0) && camera.Clear(blue, 1));
-    Image shot(EngineUtil::GrabCameraRaster(camera.GetRwCamera()));
+    Image shot(EngineUtil::GrabCameraRaster(camera.GetRwCamera()), RwImageDestroy);
     ASSERT_NE(shot, nullptr);
     // The top left red, the bottom right green; the alpha is dropped.
     std::copy_n("\xff\0\0\x10", 4, shot->pixels);
     std::copy_n("\0\xff\0\x20", 4, shot->pixels + 259 * shot->stride + 299 * 4);
     ASSERT_TRUE(EngineUtil::SaveImage(shot.get(), "shots\\grab.tga"));
-    const std::string file = ReadText("shots/grab.tga");
+    std::ifstream in("shots/grab.tga", std::ios::binary);
+    const std::string file(std::istreambuf_iterator<char>(in), {});
     ASSERT_EQ(file.size(), 18u + 300u * 260u * 3u);
     const auto pixel = [&](int x, int y) { return file.substr(18 + (static_cast<size_t>(259 - y) * 300 + x) * 3, 3); };
     EXPECT_EQ(std::tuple(file.substr(0, 18), pixel(0, 0), pixel(299, 259), pixel(299, 0)),

@@ -2,10 +2,9 @@
 
 #include "framework/AsciiSerializer.h"
 #include "framework/FileSystem.h"
+#include "framework/Object.h"
 #include "scene/RwGraphics.h"
 #include "tests/support/OffscreenEngine.h"
-
-#include <fstream>
 
 void SceneTest::SetUpTestSuite()
 {
@@ -19,24 +18,6 @@ void SceneTest::TearDownTestSuite()
 {
     RwGraphics::Instance()->Destroy();
     CloseOffscreenWindow();
-}
-
-Image MakeImage(int width, int height, const std::function<RwRGBA(int, int)>& pixel)
-{
-    Image image(RwImageAllocatePixels(RwImageCreate(width, height, 32)));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            *reinterpret_cast<RwRGBA*>(image->pixels + y * image->stride + x * 4) = pixel(x, y);
-    return image;
-}
-
-std::vector<uint8_t> PixelOf(RwRaster* raster, int x, int y)
-{
-    Image image(RwImageCreate(raster->width, raster->height, 32));
-    if (!RwImageSetFromRaster(image.get(), raster))
-        return {};
-    const RwUInt8* p = image->pixels + y * image->stride + x * 4;
-    return std::vector<uint8_t>(p, p + 4);
 }
 
 Vector3 V(const RwV3d& v)
@@ -57,12 +38,6 @@ void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& wri
     ASSERT_NE(stream, nullptr) << path;
     EXPECT_TRUE(write(stream)) << path;
     EXPECT_TRUE(RwStreamClose(stream, nullptr)) << path;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void SerializeTable(Object& object, const char* path, const char* name, bool writing)

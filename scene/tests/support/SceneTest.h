@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/RwCore.h"
-#include "engine/world/RpWorld.h"
 #include "framework/Vector.h"
-#include "scene/Camera.h"
 
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
+
+class Object;
 
 // The renderer on the null device over the shared offscreen window, at 800 x 600: the engine
 // with the scene's plugins and the game's file layer under it, recording instead of drawing.
@@ -23,20 +21,12 @@ protected:
     static void TearDownTestSuite();
 };
 
-struct ImageDeleter {
-    void operator()(RwImage* image) const { RwImageDestroy(image); }
-};
-using Image = std::unique_ptr<RwImage, ImageDeleter>;
-// A depth-32 image whose pixel (x, y) the function gives.
-Image MakeImage(int width, int height, const std::function<RwRGBA(int, int)>& pixel);
-// The raster's pixel as red, green, blue, alpha; empty when the raster cannot be read.
-std::vector<uint8_t> PixelOf(RwRaster* raster, int x, int y);
+using Image = std::unique_ptr<RwImage, decltype(&RwImageDestroy)>;
 
 Vector3 V(const RwV3d& v);
 ::testing::AssertionResult Near(const Vector3& got, const Vector3& want, float tolerance = 1e-4f);
 
 // Written through the engine's file stream.
 void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
-std::string ReadText(const std::string& path);
 // Writes or reads the object's table through the game's file layer.
 void SerializeTable(Object& object, const char* path, const char* name, bool writing);
