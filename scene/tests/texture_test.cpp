@@ -150,6 +150,7 @@ TEST_F(EngineUtilTest, ACameraGrabIsSavedAsTgaBottomRowFirstInBlueGreenRedAndOth
         {&shallow, "shallow.tga", "EngineUtil::SaveImage: cannot write a 2x2 image of depth 16: shallow.tga\n"},
         {shot.get(), "blocker\\shot.tga", "EngineUtil::SaveImage could not create file: blocker\\shot.tga\n"}};
     for (const auto& [picture, name, error] : cases) {
+        std::filesystem::remove(name);
         LogCapture log;
         EXPECT_FALSE(EngineUtil::SaveImage(picture, name) || std::filesystem::exists(name)) << name;
         EXPECT_EQ(log.Count(error ? error : "EngineUtil"), error ? 1 : 0) << name;
