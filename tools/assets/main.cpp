@@ -4,17 +4,14 @@
 //                                                  engine on the GL device (offscreen works)
 // With --manifest the list of files written goes to that file, and files a previous run
 // listed there but this run no longer makes are removed from the stage.
-#include "engine/core/RwDevice.h"
 #include "engine/plugins/RpPlugins.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"
+#include "tools/common/OffscreenSession.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -59,11 +56,8 @@ bool UpdateManifest(const std::string& manifest)
 int Generate(const std::string& stageDir, const std::string& manifest)
 {
     const auto start = std::chrono::steady_clock::now();
-    const RwEngineOpenParams params{nullptr, rwDeviceNull};
-    if (!RwEngineInit(nullptr, 0, 0x100000) || !RpPluginsAttachAll() || !RwEngineOpen(&params) ||
-        !RwEngineStart()) {
+    if (!RwEngineStartUp(rwDeviceNull, nullptr, &RpPluginsAttachAll)) {
         std::fprintf(stderr, "tbasset: the engine does not start\n");
-        RwEngineTerm();
         return 1;
     }
     assets::AssetContext context;
@@ -74,9 +68,7 @@ int Generate(const std::string& stageDir, const std::string& manifest)
             std::fprintf(stderr, "tbasset: generator %s failed\n", generator.name.c_str());
             ++failures;
         }
-    RwEngineStop();
-    RwEngineClose();
-    RwEngineTerm();
+    RwEngineShutDown();
     if (!manifest.empty() && !UpdateManifest(manifest))
         ++failures;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -87,38 +79,22 @@ int Generate(const std::string& stageDir, const std::string& manifest)
 
 int ContactSheet(const std::string& stageDir, const std::string& outDir)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!platform::Init())
+    tools::OffscreenSession session("tbasset", 800, 600);
+    if (!session.Start(tools::OffscreenSession::kStartEngine, &RpPluginsAttachAll))
         return 1;
-    platform::WindowSettings settings;
-    settings.title = "tbasset";
-    settings.swapInterval = 0;
-    auto window = platform::Window::Create(settings);
-    if (!window) {
-        platform::Shutdown();
+    if (!assets::RegisterImageReaders()) {
+        std::fprintf(stderr, "tbasset: the engine reads no PNG images\n");
         return 1;
     }
-    const RwEngineOpenParams params{window->GetSDLWindow(), rwDeviceGL};
+    const assets::SheetContext context{std::filesystem::absolute(stageDir).lexically_normal().string(),
+                                       std::filesystem::absolute(outDir).lexically_normal().string()};
+    std::filesystem::create_directories(context.outDir);
     int failures = 0;
-    if (RwEngineInit(nullptr, 0, 0x100000) && RpPluginsAttachAll() && RwEngineOpen(&params) && RwEngineStart() &&
-        assets::RegisterImageReaders()) {
-        assets::SheetContext context{std::filesystem::absolute(stageDir).lexically_normal().string(),
-                                     std::filesystem::absolute(outDir).lexically_normal().string()};
-        std::filesystem::create_directories(context.outDir);
-        for (const assets::SheetPage& page : assets::RegisteredSheetPages())
-            if (!page.render(context)) {
-                std::fprintf(stderr, "tbasset: contact sheet %s failed\n", page.name.c_str());
-                ++failures;
-            }
-        RwEngineStop();
-        RwEngineClose();
-    } else {
-        std::fprintf(stderr, "tbasset: the engine does not start on GL\n");
-        ++failures;
-    }
-    RwEngineTerm();
-    window.reset();
-    platform::Shutdown();
+    for (const assets::SheetPage& page : assets::RegisteredSheetPages())
+        if (!page.render(context)) {
+            std::fprintf(stderr, "tbasset: contact sheet %s failed\n", page.name.c_str());
+            ++failures;
+        }
     return failures ? 1 : 0;
 }
 

@@ -5,46 +5,17 @@
 // the (hidden) window, then read back from the raster.
 #include "engine/core/RwCore.h"
 #include "engine/core/RwDevice.h"
-#include "framework/Debug.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
-
-#include <png.h>
+#include "tools/common/OffscreenCamera.h"
+#include "tools/common/OffscreenSession.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace {
 
 constexpr float kPi = 3.14159265f;
-
-bool WritePng(const char* path, const RwImage* image)
-{
-    FILE* file = std::fopen(path, "wb");
-    if (!file) {
-        std::fprintf(stderr, "render_frame: cannot write %s\n", path);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, image->width, image->height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image->height; ++y)
-        png_write_row(png, image->pixels + static_cast<size_t>(y) * image->stride);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
 
 struct Mesh {
     std::vector<RwIm3DVertex> vertices;
@@ -79,41 +50,13 @@ struct Mesh {
     }
 };
 
-struct Camera {
-    RwCamera* camera = nullptr;
-    RwFrame* frame = nullptr;
-    RwRaster* raster = nullptr;
-    RwRaster* zRaster = nullptr;
-
-    bool Create(int width, int height, RwInt32 type)
-    {
-        raster = RwRasterCreate(width, height, 0, type);
-        zRaster = RwRasterCreate(width, height, 0, rwRasterTypeZBuffer);
-        frame = RwFrameCreate();
-        camera = RwCameraCreate();
-        if (!raster || !zRaster || !frame || !camera)
-            return false;
-        RwCameraSetRaster(camera, raster);
-        RwCameraSetZRaster(camera, zRaster);
-        RwObjectHasFrameSetFrame(camera, frame);
-        return true;
-    }
-    // Looking down by pitch degrees from a point.
-    void Place(RwV3d position, float pitch)
-    {
-        const RwV3d xAxis = {1, 0, 0};
-        RwFrameRotate(frame, &xAxis, pitch, rwCombineReplace);
-        RwFrameTranslate(frame, &position, rwCombinePostMultiply);
-    }
-    void Destroy()
-    {
-        RwObjectHasFrameSetFrame(camera, nullptr);
-        RwCameraDestroy(camera);
-        RwFrameDestroy(frame);
-        RwRasterDestroy(zRaster);
-        RwRasterDestroy(raster);
-    }
-};
+// Looking down by pitch degrees from a point, screen up towards +z.
+void PlaceLookingDown(tools::OffscreenCamera& camera, RwV3d eye, float pitchDegrees)
+{
+    const float pitch = pitchDegrees * kPi / 180;
+    const RwV3d target{eye.x, eye.y - std::sin(pitch), eye.z + std::cos(pitch)};
+    camera.LookAt(eye, target);
+}
 
 void DrawScene(RwDevice* device)
 {
@@ -184,53 +127,30 @@ void Rect2D(float x, float y, float w, float h, RwUInt32 colour)
 
 int Run(const char* out, int width, int height)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!platform::Init())
+    tools::OffscreenSession session("render_frame", width, height);
+    if (!session.Start(tools::OffscreenSession::kStartEngine))
         return 1;
-    platform::WindowSettings settings;
-    settings.title = "render_frame";
-    settings.width = width;
-    settings.height = height;
-    auto window = platform::Window::Create(settings);
-    if (!window)
-        return 1;
-    const RwEngineOpenParams params{window->GetSDLWindow(), rwDeviceGL};
-    if (!RwEngineInit(nullptr, 0, 0x100000) || !RwEngineOpen(&params) || !RwEngineStart()) {
-        std::fprintf(stderr, "render_frame: the engine does not start on GL\n");
-        return 1;
-    }
     RwDevice* device = RwDeviceGetCurrent();
 
-    Camera main, map;
-    if (!main.Create(width, height, rwRasterTypeCamera) ||
-        !map.Create(160, 240, rwRasterTypeCameraTexture)) {
+    tools::OffscreenCamera main, map;
+    if (!main.Create(width, height, 0.8f, 0.8f * height / width, 0.1f, 70, rwRasterTypeCamera) ||
+        !map.Create(160, 240, 17, 25.5f, 0.1f, 80, rwRasterTypeCameraTexture)) {
         std::fprintf(stderr, "render_frame: no cameras\n");
         return 1;
     }
-    main.Place({0, 9, -30}, 22);
-    const RwV2d view = {0.8f, 0.8f * height / width};
-    RwCameraSetViewWindow(main.camera, &view);
-    RwCameraSetNearClipPlane(main.camera, 0.1f);
-    RwCameraSetFarClipPlane(main.camera, 70);
-    RwCameraSetFogDistance(main.camera, 30);
+    PlaceLookingDown(main, {0, 9, -30}, 22);
+    RwCameraSetFogDistance(main.Camera(), 30);
 
     // Pass 1: a top view of the pitch into a camera texture, for the corner map.
-    map.Place({0, 40, 0}, 90);
-    RwCameraSetProjection(map.camera, rwParallel);
-    const RwV2d mapView = {17, 25.5f};
-    RwCameraSetViewWindow(map.camera, &mapView);
-    RwCameraSetFarClipPlane(map.camera, 80);
-    const RwRGBA black = {0, 0, 0, 255};
-    RwCameraClear(map.camera, &black, rwCameraClearImage | rwCameraClearZ);
-    if (RwCameraBeginUpdate(map.camera)) {
+    PlaceLookingDown(map, {0, 40, 0}, 90);
+    RwCameraSetProjection(map.Camera(), rwParallel);
+    if (map.Begin({0, 0, 0, 255})) {
         DrawScene(device);
-        RwCameraEndUpdate(map.camera);
+        map.End();
     }
 
     // Pass 2: the view, with fog, then the HUD over it.
-    const RwRGBA sky = {120, 160, 210, 255};
-    RwCameraClear(main.camera, &sky, rwCameraClearImage | rwCameraClearZ);
-    if (RwCameraBeginUpdate(main.camera)) {
+    if (main.Begin({120, 160, 210, 255})) {
         RwRenderStateSet(rwRenderStateFogEnable, 1);
         RwRenderStateSet(rwRenderStateFogColor, RwPackColor(120, 160, 210, 255));
         RwRenderStateSet(rwRenderStateFogType, rwFogLinear);
@@ -247,28 +167,17 @@ int Run(const char* out, int width, int height)
         Rect2D(200, 28, 32, 32, RwPackColor(40, 60, 200, 255));
         const float mapX = float(width) - 20 - 120, mapY = 20;
         Rect2D(mapX - 4, mapY - 4, 128, 188, RwPackColor(255, 255, 255, 200));
-        RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(map.raster));
+        RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(map.Raster()));
         Rect2D(mapX, mapY, 120, 180, RwPackColor(255, 255, 255, 255));
         RwRenderStateSet(rwRenderStateTextureRaster, 0);
-        RwCameraEndUpdate(main.camera);
+        main.End();
     }
-    RwCameraShowRaster(main.camera, nullptr, 0);
+    RwCameraShowRaster(main.Camera(), nullptr, 0);
 
     // After showing, as a screenshot would.
-    RwImage* image = RwImageCreate(width, height, 32);
-    RwImageAllocatePixels(image);
-    bool ok = RwImageSetFromRaster(image, main.raster) && WritePng(out, image);
+    const bool ok = main.SavePng(out);
     if (ok)
         std::printf("render_frame: wrote %s (%d x %d)\n", out, width, height);
-    RwImageDestroy(image);
-
-    map.Destroy();
-    main.Destroy();
-    RwEngineStop();
-    RwEngineClose();
-    RwEngineTerm();
-    window.reset();
-    platform::Shutdown();
     return ok ? 0 : 1;
 }
 

@@ -3,13 +3,11 @@
 // The arm is written to a clump stream and read back, and its animation goes through an
 // ".anm" file, so the picture shows what loading gives.
 
-#include "engine/core/RwDevice.h"
 #include "engine/plugins/RpPlugins.h"
-
-#include "platform/Platform.h"
-#include "platform/Window.h"
-
-#include <png.h>
+#include "engine/world/RpWorld.h"
+#include "tools/common/OffscreenCamera.h"
+#include "tools/common/OffscreenSession.h"
+#include "tools/common/SceneLights.h"
 
 #include <cmath>
 #include <cstdio>
@@ -23,30 +21,6 @@ constexpr int kBones = 3;
 constexpr int kRings = 31;
 constexpr int kSegments = 16;
 constexpr RwReal kLength = 3.0f;
-
-bool WritePng(const RwImage* image, const char* path)
-{
-    FILE* file = std::fopen(path, "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(image->width), png_uint_32(image->height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image->height; ++y)
-        png_write_row(png, image->pixels + size_t(y) * size_t(image->stride));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return true;
-}
 
 // A tapering tube along x over a chain of bones; each vertex blends the two nearest bones, and
 // the colour bands show which bone carries it.
@@ -185,61 +159,28 @@ int Run(const char* outPath, RwReal time)
     RtAnimInterpolatorSetCurrentTime(h->interpolator, time);
     RpHAnimHierarchyUpdateMatrices(h);
 
-    RpLight* ambient = RpLightCreate(rpLightAmbient);
-    RpLight* sun = RpLightCreate(rpLightDirectional);
-    const RwRGBAReal dim{0.35f, 0.35f, 0.35f, 1}, bright{0.8f, 0.8f, 0.75f, 1};
-    RpLightSetColor(ambient, &dim);
-    RpLightSetColor(sun, &bright);
-    RwFrame* sunFrame = RwFrameCreate();
-    const RwV3d axis{1, 1, 0};
-    RwFrameRotate(sunFrame, &axis, 140, rwCombineReplace);
-    RpLightSetFrame(sun, sunFrame);
     const RwBBox box{{100, 100, 100}, {-100, -100, -100}};
     RpWorld* world = RpWorldCreate(&box);
-    RpWorldAddLight(world, ambient);
-    RpWorldAddLight(world, sun);
-
-    RwRaster* raster = RwRasterCreate(kW, kH, 0, rwRasterTypeCamera);
-    RwRaster* z = RwRasterCreate(kW, kH, 0, rwRasterTypeZBuffer);
-    RwCamera* camera = RwCameraCreate();
-    RwFrame* camFrame = RwFrameCreate();
-    RwCameraSetRaster(camera, raster);
-    RwCameraSetZRaster(camera, z);
-    const RwV2d window{0.5f, 0.375f};
-    RwCameraSetViewWindow(camera, &window);
-    RwCameraSetFarClipPlane(camera, 50);
-    const RwV3d eye{1.6f, 0.9f, -5.5f};
-    RwFrameTranslate(camFrame, &eye, rwCombineReplace);
-    RwObjectHasFrameSetFrame(camera, camFrame);
-    RpWorldAddCamera(world, camera);
-
-    const RwRGBA sky{150, 180, 210, 255};
-    RwCameraClear(camera, &sky, rwCameraClearImage | rwCameraClearZ);
     int status = 1;
-    if (RwCameraBeginUpdate(camera)) {
-        RpClumpRender(clump);
-        RwCameraEndUpdate(camera);
-        RwImage* image = RwImageCreate(kW, kH, 32);
-        RwImageAllocatePixels(image);
-        if (RwImageSetFromRaster(image, raster) && WritePng(image, outPath)) {
-            std::printf("render_skinned: wrote %s (t = %.2f of 1 s)\n", outPath, double(time));
-            status = 0;
-        } else {
-            std::fprintf(stderr, "render_skinned: cannot write %s\n", outPath);
+    {
+        tools::SceneLights lights;
+        tools::OffscreenCamera camera;
+        if (lights.Create(world, {0.35f, 0.35f, 0.35f, 1}, {0.8f, 0.8f, 0.75f, 1}, {0.45f, -0.45f, -0.77f}) &&
+            camera.Create(kW, kH, 0.5f, 0.375f, 0.3f, 50, rwRasterTypeCamera)) {
+            camera.LookAt({1.6f, 0.9f, -5.5f}, {1.6f, 0.9f, 0});
+            RpWorldAddCamera(world, camera.Camera());
+            if (camera.Begin({150, 180, 210, 255})) {
+                RpClumpRender(clump);
+                camera.End();
+                if (camera.SavePng(outPath)) {
+                    std::printf("render_skinned: wrote %s (t = %.2f of 1 s)\n", outPath, double(time));
+                    status = 0;
+                }
+            }
+            RpWorldRemoveCamera(world, camera.Camera());
         }
-        RwImageDestroy(image);
     }
-
-    RpWorldRemoveCamera(world, camera);
     RpWorldDestroy(world);
-    RwObjectHasFrameSetFrame(camera, nullptr);
-    RwCameraDestroy(camera);
-    RwFrameDestroy(camFrame);
-    RwRasterDestroy(raster);
-    RwRasterDestroy(z);
-    RpLightDestroy(ambient);
-    RpLightDestroy(sun);
-    RwFrameDestroy(sunFrame);
     RpClumpDestroy(clump);
     RtAnimAnimationDestroy(anim);
     return status;
@@ -251,26 +192,8 @@ int main(int argc, char** argv)
 {
     const char* out = argc > 1 ? argv[1] : "render_skinned.png";
     const RwReal time = argc > 2 ? RwReal(std::atof(argv[2])) : 0.5f;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!platform::Init())
+    tools::OffscreenSession session("render_skinned", 800, 600);
+    if (!session.Start(tools::OffscreenSession::kStartEngine, &RpPluginsAttachAll))
         return 1;
-    platform::WindowSettings settings;
-    settings.title = "render_skinned";
-    settings.swapInterval = 0;
-    auto window = platform::Window::Create(settings);
-    if (!window) {
-        platform::Shutdown();
-        return 1;
-    }
-    const RwEngineOpenParams params{window->GetSDLWindow(), rwDeviceGL};
-    int status = 1;
-    if (RwEngineInit(nullptr, 0, 0x100000) && RpPluginsAttachAll() && RwEngineOpen(&params) && RwEngineStart()) {
-        status = Run(out, time);
-        RwEngineStop();
-        RwEngineClose();
-    }
-    RwEngineTerm();
-    window.reset();
-    platform::Shutdown();
-    return status;
+    return Run(out, time);
 }

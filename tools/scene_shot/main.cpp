@@ -15,13 +15,13 @@
 #include "framework/Quaternion.h"
 #include "framework/Settings.h"
 #include "framework/Vector.h"
-#include "platform/Platform.h"
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "scene/EngineUtil.h"
 #include "scene/Light.h"
 #include "scene/RwGraphics.h"
+#include "tools/common/OffscreenSession.h"
 
 #include <unistd.h>
 
@@ -31,7 +31,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -257,33 +256,23 @@ int Shoot(PrimaryCamera& camera, const std::string& out)
 
 int Run(const std::string& folder, const std::string& out)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
     if (!MountData(folder))
         return Fail("no game data (%s) in the folder", kConfigFile);
     int width = 0, height = 0;
     ReadScreenSize(width, height);
 
-    if (!platform::Init())
-        return Fail("the platform layer does not start%s", "");
-    platform::WindowSettings settings;
-    settings.title = "scene_shot";
-    settings.width = width;
-    settings.height = height;
-    std::unique_ptr<platform::Window> window = platform::Window::Create(settings);
+    tools::OffscreenSession session("scene_shot", width, height);
+    // The graphics layer starts the engine itself, as the game does.
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(width, height);
     int result = 1;
-    if (!window) {
-        Fail("no window of %s", std::to_string(width) + " x " + std::to_string(height));
-    } else {
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetScreenSize(width, height);
-        if (!graphics->Initialise(window.get()) || !graphics->GetPrimaryCamera())
-            Fail("the rendering engine does not start%s", "");
-        else
-            result = Shoot(*graphics->GetPrimaryCamera(), out);
-        graphics->Destroy();
-    }
-    window.reset();
-    platform::Shutdown();
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
+        Fail("the rendering engine does not start%s", "");
+    else
+        result = Shoot(*graphics->GetPrimaryCamera(), out);
+    graphics->Destroy();
     return result;
 }
 

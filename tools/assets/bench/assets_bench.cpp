@@ -10,20 +10,8 @@
 namespace {
 
 struct Engine {
-    Engine()
-    {
-        const RwEngineOpenParams params{nullptr, rwDeviceNull};
-        RwEngineInit(nullptr, 0, 0x100000);
-        RpPluginsAttachAll();
-        RwEngineOpen(&params);
-        RwEngineStart();
-    }
-    ~Engine()
-    {
-        RwEngineStop();
-        RwEngineClose();
-        RwEngineTerm();
-    }
+    Engine() { RwEngineStartUp(rwDeviceNull, nullptr, &RpPluginsAttachAll); }
+    ~Engine() { RwEngineShutDown(); }
 };
 
 // The whole data set, as the build makes it (generators are looked up when the benchmark

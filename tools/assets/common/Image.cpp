@@ -3,6 +3,8 @@
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Random.h"
 
+#include "engine/core/RwImage.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -205,43 +207,17 @@ bool WritePng(const Image& image, const std::string& path)
 {
     if (!MakeParentDirs(path))
         return false;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "tbasset: cannot write %s\n", path.c_str());
-        return false;
-    }
-    const bool alpha = image.HasAlpha();
-    std::vector<uint8_t> row(size_t(image.Width()) * 4);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::fprintf(stderr, "tbasset: libpng failed on %s\n", path.c_str());
-        return false;
-    }
     NoteWritten(path);
-    png_init_io(png, file);
-    png_set_compression_level(png, 6);
-    png_set_IHDR(png, info, png_uint_32(image.Width()), png_uint_32(image.Height()), 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const uint8_t* pixels = image.Data();
-    for (int y = 0; y < image.Height(); ++y) {
-        const uint8_t* src = pixels + size_t(y) * size_t(image.Width()) * 4;
-        if (alpha) {
-            png_write_row(png, src);
-        } else {
-            for (int x = 0; x < image.Width(); ++x)
-                for (int k = 0; k < 3; ++k)
-                    row[size_t(x) * 3 + size_t(k)] = src[size_t(x) * 4 + size_t(k)];
-            png_write_row(png, row.data());
-        }
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    if (image.HasAlpha())
+        return RtPngWriteRows(path.c_str(), image.Width(), image.Height(), PNG_COLOR_TYPE_RGB_ALPHA, 8, image.Data(),
+                              static_cast<RwUInt32>(image.Width()) * 4);
+    // Opaque pictures go without their alpha: a third smaller, and the same to every reader.
+    std::vector<uint8_t> rgb(static_cast<size_t>(image.Width()) * static_cast<size_t>(image.Height()) * 3);
+    const uint8_t* rgba = image.Data();
+    for (size_t i = 0, n = rgb.size() / 3; i < n; ++i)
+        std::copy(rgba + i * 4, rgba + i * 4 + 3, rgb.begin() + static_cast<ptrdiff_t>(i * 3));
+    return RtPngWriteRows(path.c_str(), image.Width(), image.Height(), PNG_COLOR_TYPE_RGB, 8, rgb.data(),
+                          static_cast<RwUInt32>(image.Width()) * 3);
 }
 
 }  // namespace assets

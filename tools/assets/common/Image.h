@@ -1,6 +1,6 @@
 #pragma once
 
-// Procedural texture painting on an RGBA8 canvas, and PNG output through libpng.
+// Procedural texture painting on an RGBA8 canvas, and its PNG output.
 // Rows run from the top of the picture down, as the engine's image readers deliver them.
 // Every operation is plain integer/float arithmetic in a fixed order, so the bytes written
 // are the same on every run.
@@ -62,8 +62,9 @@ float ValueNoise(float x, float y, int period, uint32_t seed);
 // Fractal sum of ValueNoise octaves, in -1..1; tileable over `period` cells at octave 0.
 float FractalNoise(float x, float y, int period, int octaves, uint32_t seed);
 
-// Writes an 8-bit RGBA PNG (RGB when every pixel is opaque), making missing folders.
-// No time stamp or other varying chunk is written.
+// Writes an 8-bit RGBA PNG (RGB when every pixel is opaque) through the engine's writer,
+// making missing folders. No time stamp or other varying chunk is written. False (logged)
+// when the file could not be written.
 bool WritePng(const Image& image, const std::string& path);
 
 }  // namespace assets

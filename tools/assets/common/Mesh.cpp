@@ -11,6 +11,21 @@ RwV3d ToRw(Vec3 v)
     return {v.x, v.y, v.z};
 }
 
+RpMaterial* CreateMaterial(const MeshMaterial& m)
+{
+    RpMaterial* material = RpMaterialCreate();
+    const RwRGBA colour{m.colour.r, m.colour.g, m.colour.b, m.colour.a};
+    RpMaterialSetColor(material, &colour);
+    if (!m.texture.empty()) {
+        RwTexture* texture = RwTextureCreate(nullptr);
+        RwTextureSetName(texture, m.texture.c_str());
+        RwTextureSetFilterMode(texture, rwFilterLinearMipLinear);
+        RpMaterialSetTexture(material, texture);
+        RwTextureDestroy(texture);
+    }
+    return material;
+}
+
 Frame3 Frame3::LookAt(Vec3 eye, Vec3 target)
 {
     Frame3 f;
@@ -83,9 +98,9 @@ void MeshBuilder::Box(Vec3 mn, Vec3 mx, float tile, unsigned faces)
     const float sx = mx.x - mn.x, sy = mx.y - mn.y, sz = mx.z - mn.z;
     auto uv = [&](float len) { return tile > 0 ? len / tile : 1.0f; };
     if (faces & 0x01)
-        Quad({mn.x, mn.y, mx.z}, {mn.x, mn.y, mn.z}, {mn.x, mx.y, mn.z}, {mn.x, mx.y, mx.z}, 0, uv(sy), uv(sz), 0);
+        Quad({mn.x, mn.y, mn.z}, {mn.x, mn.y, mx.z}, {mn.x, mx.y, mx.z}, {mn.x, mx.y, mn.z}, 0, uv(sy), uv(sz), 0);
     if (faces & 0x02)
-        Quad({mx.x, mn.y, mn.z}, {mx.x, mn.y, mx.z}, {mx.x, mx.y, mx.z}, {mx.x, mx.y, mn.z}, 0, uv(sy), uv(sz), 0);
+        Quad({mx.x, mn.y, mx.z}, {mx.x, mn.y, mn.z}, {mx.x, mx.y, mn.z}, {mx.x, mx.y, mx.z}, 0, uv(sy), uv(sz), 0);
     if (faces & 0x04)
         Quad({mn.x, mn.y, mn.z}, {mx.x, mn.y, mn.z}, {mx.x, mn.y, mx.z}, {mn.x, mn.y, mx.z}, 0, 0, uv(sx), uv(sz));
     if (faces & 0x08)
@@ -229,17 +244,7 @@ RpGeometry* MeshBuilder::BuildGeometry(uint32_t flags) const
     }
     RpMorphTargetCalcBoundingSphere(&target, nullptr);
     for (const MeshMaterial& m : m_materials) {
-        RpMaterial* material = RpMaterialCreate();
-        const RwRGBA colour{m.colour.r, m.colour.g, m.colour.b, m.colour.a};
-        RpMaterialSetColor(material, &colour);
-        if (!m.texture.empty()) {
-            // A reference by name: the loader reads the image from the texture folder.
-            RwTexture* texture = RwTextureCreate(nullptr);
-            RwTextureSetName(texture, m.texture.c_str());
-            RwTextureSetFilterMode(texture, rwFilterLinearMipLinear);
-            RpMaterialSetTexture(material, texture);
-            RwTextureDestroy(texture);
-        }
+        RpMaterial* material = CreateMaterial(m);
         RpGeometryAddMaterial(g, material);
         RpMaterialDestroy(material);
     }

@@ -16,6 +16,7 @@
 struct RpGeometry;
 struct RpAtomic;
 struct RpClump;
+struct RpMaterial;
 struct RwFrame;
 struct RwV3d;
 
@@ -158,6 +159,11 @@ inline constexpr uint32_t kGeoNormals = 0x01, kGeoPrelit = 0x02, kGeoTextured = 
                           kGeoModulate = 0x40;
 
 RwV3d ToRw(Vec3 v);
+
+// The engine material for a mesh material: its colour, and its texture as a reference by
+// name that the loader resolves from the texture folder. The caller releases it with
+// RpMaterialDestroy (geometry and worlds keep their own reference).
+RpMaterial* CreateMaterial(const MeshMaterial& material);
 
 // A clump of one atomic on a root frame at the origin: the usual shape of a static model.
 // Null when the mesh is empty.

@@ -8,6 +8,7 @@
 #include "tools/assets/common/Sheet.h"
 #include "tools/assets/world/Balls.h"
 #include "tools/assets/world/Levels.h"
+#include "tools/assets/world/Stadium.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,41 @@ float FirstHit(RpWorld* world, RwV3d from, RwV3d to)
         },
         &best);
     return best;
+}
+
+// The paths the match loads for a level: the main one, then the intro paths it picks from
+// (level 1 picks 1..6, level 2 1..5, levels 3 and 4 only 1).
+std::vector<std::string> CameraPaths(int level)
+{
+    const int intros[kLevelCount] = {6, 5, 1, 1};
+    std::vector<std::string> paths{"camera"};
+    for (int n = 1; n <= intros[level]; ++n) {
+        char name[24];
+        std::snprintf(name, sizeof name, "camera%02d", n);
+        paths.push_back(name);
+    }
+    return paths;
+}
+
+// The camera matrix a path file gives at a fraction of its length, as the spline camera
+// applies it.
+std::vector<RwMatrix> PathMatrices(const std::string& anmPath, const std::vector<float>& fractions)
+{
+    std::vector<RwMatrix> out;
+    RtAnimAnimation* anim = RtAnimAnimationRead(anmPath.c_str());
+    if (!anim)
+        return out;
+    RtAnimInterpolator* interp = RtAnimInterpolatorCreate(1, sizeof(RtAnimKeyFrame));
+    RtAnimInterpolatorSetCurrentAnim(interp, anim);
+    for (float f : fractions) {
+        RtAnimInterpolatorSetCurrentTime(interp, anim->duration * f);
+        RwMatrix m;
+        RtAnimScheme1Apply(&m, RtAnimInterpolatorGetInterpFrame(interp, 0));
+        out.push_back(m);
+    }
+    RtAnimInterpolatorDestroy(interp);
+    RtAnimAnimationDestroy(anim);
+    return out;
 }
 
 TEST_F(WorldAssets, EveryLevelReadsBackWithItsTexturesInBothSets)
@@ -174,16 +210,8 @@ TEST_F(WorldAssets, BallsAreTexturedSpheresOfTheBallRadius)
 
 TEST_F(WorldAssets, CameraPathsLookAtThePitchThroughout)
 {
-    // Part of what the match asks for: level 1 picks 1..6, level 2 1..5, levels 3 and 4 only 1.
-    const int intros[kLevelCount] = {6, 5, 1, 1};
-    for (int i = 0; i < kLevelCount; ++i) {
-        std::vector<std::string> paths{"camera"};
-        for (int n = 1; n <= intros[i]; ++n) {
-            char name[24];
-            std::snprintf(name, sizeof name, "camera%02d", n);
-            paths.push_back(name);
-        }
-        for (const std::string& path : paths) {
+    for (int i = 0; i < kLevelCount; ++i)
+        for (const std::string& path : CameraPaths(i)) {
             SCOPED_TRACE(std::string(LevelTheme(i).folder) + "/" + path);
             RpClump* carrier = LoadClump(Level(i) + "camera/" + path + ".dff", "");
             ASSERT_NE(carrier, nullptr);
@@ -197,47 +225,90 @@ TEST_F(WorldAssets, CameraPathsLookAtThePitchThroughout)
             ASSERT_NE(anim, nullptr);
             EXPECT_EQ(anim->numNodes, 1);
             EXPECT_GE(anim->duration, path == "camera" ? 10.0f : 8.0f);
-            RtAnimInterpolator* interp = RtAnimInterpolatorCreate(1, sizeof(RtAnimKeyFrame));
-            RtAnimInterpolatorSetCurrentAnim(interp, anim);
-            for (float f : {0.0f, 0.33f, 0.66f, 0.999f}) {
-                RtAnimInterpolatorSetCurrentTime(interp, anim->duration * f);
-                RwMatrix m;
-                RtAnimScheme1Apply(&m, RtAnimInterpolatorGetInterpFrame(interp, 0));
-                // Above the ground, inside the dome, and the view points down at the pitch:
-                // the line of sight meets y = 0 within the stadium.
-                EXPECT_GT(m.pos.y, 1.0f);
-                EXPECT_LT(std::hypot(m.pos.x, m.pos.z), 300.0f);
-                ASSERT_LT(m.at.y, 0.0f) << "at " << f;
+            RtAnimAnimationDestroy(anim);
+            const std::vector<float> fractions{0.0f, 0.33f, 0.66f, 0.999f};
+            const std::vector<RwMatrix> frames = PathMatrices(Level(i) + "camera/" + path + ".anm", fractions);
+            ASSERT_EQ(frames.size(), fractions.size());
+            for (size_t k = 0; k < frames.size(); ++k) {
+                const RwMatrix& m = frames[k];
+                // The view points down at the pitch: the line of sight meets y = 0 within the stadium.
+                ASSERT_LT(m.at.y, 0.0f) << "at " << fractions[k];
                 const float s = -m.pos.y / m.at.y;
-                EXPECT_LT(std::fabs(m.pos.x + s * m.at.x), 70.0f) << "at " << f;
-                EXPECT_LT(std::fabs(m.pos.z + s * m.at.z), 50.0f) << "at " << f;
+                EXPECT_LT(std::fabs(m.pos.x + s * m.at.x), 70.0f) << "at " << fractions[k];
+                EXPECT_LT(std::fabs(m.pos.z + s * m.at.z), 50.0f) << "at " << fractions[k];
                 // An upright camera: screen up has no downward part.
                 EXPECT_GT(m.up.y, 0.0f);
             }
-            RtAnimInterpolatorDestroy(interp);
-            RtAnimAnimationDestroy(anim);
         }
+}
+
+TEST_F(WorldAssets, CameraPathsSeeThePitchFromInsideTheBowl)
+{
+    // Above the floodlight tops the stadium turns into a model of itself.
+    constexpr float kCeiling = 40.0f;
+    // Just above the paint of the centre spot; the main camera must also see both touch lines.
+    const RwV3d centreSpot{0, 0.2f, 0};
+    std::vector<RwV3d> touchLines;
+    for (float x : {-kHalfLength, 0.0f, kHalfLength})
+        for (float z : {-kHalfWidth, kHalfWidth})
+            touchLines.push_back({x, 0.2f, z});
+    std::vector<float> fractions;
+    for (int k = 0; k < 20; ++k)
+        fractions.push_back(float(k) / 19.0f);
+    for (int i = 0; i < kLevelCount; ++i) {
+        RpWorld* world = LoadWorld(Level(i) + "Objects/Level.bsp", "");
+        ASSERT_NE(world, nullptr);
+        const StadiumLayout layout = LayoutFor(LevelTheme(i));
+        for (const std::string& path : CameraPaths(i)) {
+            const std::vector<RwMatrix> frames = PathMatrices(Level(i) + "camera/" + path + ".anm", fractions);
+            ASSERT_EQ(frames.size(), fractions.size()) << path;
+            for (size_t k = 0; k < frames.size(); ++k) {
+                SCOPED_TRACE(std::string(LevelTheme(i).folder) + "/" + path + " at " + std::to_string(fractions[k]));
+                const RwV3d eye = frames[k].pos;
+                // On the pitch side of every stand's back wall, above the ground, below the lights.
+                for (const StandProfile& s : layout.stands)
+                    EXPECT_LT(Dot(Vec3{eye.x, eye.y, eye.z} - s.front, s.out), s.depth);
+                EXPECT_GT(eye.y, 1.0f);
+                EXPECT_LT(eye.y, kCeiling);
+                EXPECT_LT(FirstHit(world, eye, centreSpot), 0.0f) << "the centre spot is hidden";
+                if (path != "camera")
+                    continue;
+                for (const RwV3d& p : touchLines)
+                    EXPECT_LT(FirstHit(world, eye, p), 0.0f) << "the touch line at " << p.x << ", " << p.z;
+            }
+        }
+        RpWorldDestroy(world);
     }
 }
 
 TEST_F(WorldAssets, CameraKeysReproduceTheModelledFrames)
 {
-    // The quaternions written must give back the look-at frames they came from.
-    const CameraPath path = IntroCameraPath(0, 1);
-    RtAnimAnimation* anim = RtAnimAnimationRead((Level(0) + "camera/camera01.anm").c_str());
-    ASSERT_NE(anim, nullptr);
-    for (const RtAnimKeyFrame& key : anim->tracks[0].keys) {
-        RwMatrix m;
-        RtAnimScheme1Apply(&m, const_cast<RtAnimKeyFrame*>(&key));
-        const Frame3 f = CameraPathFrame(path, key.time);
-        EXPECT_NEAR(m.at.x, f.at.x, 1e-3f);
-        EXPECT_NEAR(m.at.y, f.at.y, 1e-3f);
-        EXPECT_NEAR(m.at.z, f.at.z, 1e-3f);
-        EXPECT_NEAR(m.up.y, f.up.y, 1e-3f);
-        EXPECT_NEAR(m.right.x, f.right.x, 1e-3f);
-        EXPECT_NEAR(m.pos.x, f.pos.x, 1e-3f);
+    // The quaternions written must give back the look-at frames they came from, whichever
+    // way the camera faces, and the keys must run to the end of the path.
+    for (int i = 0; i < kLevelCount; ++i) {
+        const std::vector<std::string> paths = CameraPaths(i);
+        for (size_t n = 0; n < paths.size(); ++n) {
+            SCOPED_TRACE(std::string(LevelTheme(i).folder) + "/" + paths[n]);
+            const CameraPath path = n == 0 ? MainCameraPath() : IntroCameraPath(i, int(n));
+            RtAnimAnimation* anim = RtAnimAnimationRead((Level(i) + "camera/" + paths[n] + ".anm").c_str());
+            ASSERT_NE(anim, nullptr);
+            ASSERT_FALSE(anim->tracks[0].keys.empty());
+            EXPECT_EQ(anim->tracks[0].keys.front().time, 0.0f);
+            EXPECT_EQ(anim->tracks[0].keys.back().time, path.duration);
+            for (const RtAnimKeyFrame& key : anim->tracks[0].keys) {
+                RwMatrix m;
+                RtAnimScheme1Apply(&m, const_cast<RtAnimKeyFrame*>(&key));
+                const Frame3 f = CameraPathFrame(path, key.time);
+                const float got[12] = {m.right.x, m.right.y, m.right.z, m.up.x, m.up.y, m.up.z,
+                                       m.at.x,    m.at.y,    m.at.z,    m.pos.x, m.pos.y, m.pos.z};
+                const float want[12] = {f.right.x, f.right.y, f.right.z, f.up.x, f.up.y, f.up.z,
+                                        f.at.x,    f.at.y,    f.at.z,    f.pos.x, f.pos.y, f.pos.z};
+                for (int k = 0; k < 12; ++k)
+                    ASSERT_NEAR(got[k], want[k], 1e-3f) << "component " << k << " at " << key.time;
+            }
+            RtAnimAnimationDestroy(anim);
+        }
     }
-    RtAnimAnimationDestroy(anim);
 }
 
 TEST_F(WorldAssets, LensFlaresAreTranslucentSpritesInBothSets)

@@ -26,27 +26,36 @@ Vec3 OnCircle(float angle, float radius, float height)
     return {std::cos(angle) * radius, height, std::sin(angle) * radius};
 }
 
+Vec3 OnEllipse(float angle, float halfLength, float halfWidth, float height)
+{
+    return {std::cos(angle) * halfLength, height, std::sin(angle) * halfWidth};
+}
+
+// Every eye stays inside the stands' outline and below the floodlight tops, so no shot starts
+// behind a wall or passes through a roof: the near side's roof is low enough to look over.
+
 // Main camera: a slow pan along the far side from the broadcast position.
 Vec3 MainEye(float t) { return kMainCameraEye + Vec3{-12 + 24 * Ease(t), 0, 0}; }
 Vec3 MainTarget(float t) { return kMainCameraTarget + Vec3{-25 + 50 * Ease(t), 0, 0}; }
 
 // Intro 1: a high sweep round a corner, coming down towards the centre spot.
-Vec3 Intro1Eye(float t) { return OnCircle(-2.3f + 1.3f * Ease(t), 95 - 30 * t, 45 - 25 * Ease(t)); }
+Vec3 Intro1Eye(float t) { return OnCircle(-2.3f + 1.3f * Ease(t), 60 - 20 * t, 38 - 20 * Ease(t)); }
 Vec3 Intro1Target(float t) { return Vec3{0, 0, 0} + Vec3{0, 6 * (1 - t), 0}; }
-// Intro 2: low along the near touch line, looking at the players walking on.
-Vec3 Intro2Eye(float t) { return {-45 + 60 * Ease(t), 2.5f + 2 * t, -kHalfWidth - 6}; }
+// Intro 2: low along the near touch line, in front of the boards, looking at the players
+// walking on.
+Vec3 Intro2Eye(float t) { return {-45 + 60 * Ease(t), 2.5f + 2 * t, -kHalfWidth - 2.2f}; }
 Vec3 Intro2Target(float t) { return {-25 + 50 * Ease(t), 1.2f, 0}; }
 // Intro 3: a crane shot from above the centre circle, rising and pulling back.
-Vec3 Intro3Eye(float t) { return {6 - 4 * t, 12 + 38 * Ease(t), -14 - 40 * Ease(t)}; }
+Vec3 Intro3Eye(float t) { return {6 - 4 * t, 12 + 24 * Ease(t), -14 - 34 * Ease(t)}; }
 Vec3 Intro3Target(float) { return {0, 0, 0}; }
-// Intro 4: from behind the left goal, pushing in over the net.
-Vec3 Intro4Eye(float t) { return {-kHalfLength - 22 + 14 * Ease(t), 6 + 4 * t, -6 + 8 * t}; }
+// Intro 4: from behind the left goal, in front of the end stand, pushing in over the net.
+Vec3 Intro4Eye(float t) { return {-kHalfLength - 7 + 14 * Ease(t), 4 + 3 * t, -6 + 8 * t}; }
 Vec3 Intro4Target(float t) { return {-10 + 10 * t, 1, 0}; }
-// Intro 5: an orbit round the pitch at stand height.
-Vec3 Intro5Eye(float t) { return OnCircle(0.4f + 2.0f * t, 58, 14); }
+// Intro 5: round the pitch at stand height, in front of the stands and under the roofs' edge.
+Vec3 Intro5Eye(float t) { return OnEllipse(0.4f + 2.0f * t, 54, 36, 14); }
 Vec3 Intro5Target(float) { return {0, 2, 0}; }
-// Intro 6: in from the landscape over the far stand's roof.
-Vec3 Intro6Eye(float t) { return {30 - 30 * Ease(t), 60 - 38 * Ease(t), 150 - 215 * Ease(t)}; }
+// Intro 6: down over the far stand's roof and across the pitch.
+Vec3 Intro6Eye(float t) { return {30 - 30 * Ease(t), 36 - 14 * Ease(t), 50 - 80 * Ease(t)}; }
 Vec3 Intro6Target(float t) { return {0, 12 * (1 - t), 10 * (1 - t)}; }
 
 const CameraPath kIntros[6] = {

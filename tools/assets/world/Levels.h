@@ -57,8 +57,9 @@ inline constexpr float kStandBase = 1.4f;  // height of the first tier's front
 inline const Vec3 kSunPosition{260.0f, 150.0f, 32.5f};
 Vec3 ToSun();
 
-// Main camera of the match (broadcast position on the near side) and what it looks at.
-inline const Vec3 kMainCameraEye{0.0f, 30.0f, -74.0f};
+// Main camera of the match (broadcast position over the back of the near stand) and what it
+// looks at.
+inline const Vec3 kMainCameraEye{0.0f, 26.0f, -51.0f};
 inline const Vec3 kMainCameraTarget{0.0f, 0.0f, 4.0f};
 
 // Baked light for a surface normal: the colour times (ambient + sun x max(0, n . toSun)).

@@ -121,16 +121,7 @@ RpWorld* BuildWorld(const MeshBuilder& mesh, int maxTriangles)
     if (!world)
         return nullptr;
     for (const MeshMaterial& m : mesh.Materials()) {
-        RpMaterial* material = RpMaterialCreate();
-        const RwRGBA colour{m.colour.r, m.colour.g, m.colour.b, m.colour.a};
-        RpMaterialSetColor(material, &colour);
-        if (!m.texture.empty()) {
-            RwTexture* texture = RwTextureCreate(nullptr);
-            RwTextureSetName(texture, m.texture.c_str());
-            RwTextureSetFilterMode(texture, rwFilterLinearMipLinear);
-            RpMaterialSetTexture(material, texture);
-            RwTextureDestroy(texture);
-        }
+        RpMaterial* material = CreateMaterial(m);
         RpWorldAddMaterial(world, material);
         RpMaterialDestroy(material);
     }

@@ -1,6 +1,7 @@
 #include "support/AssetTestSupport.h"
 
 #include "engine/plugins/RpPlugins.h"
+#include "tests/support/OffscreenEngine.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"
 
@@ -14,21 +15,8 @@ namespace assets::test {
 namespace {
 
 struct Engine {
-    bool up = false;
-    Engine()
-    {
-        const RwEngineOpenParams params{nullptr, rwDeviceNull};
-        up = RwEngineInit(nullptr, 0, 0x100000) && RpPluginsAttachAll() && RwEngineOpen(&params) &&
-             RwEngineStart() && RegisterImageReaders();
-    }
-    ~Engine()
-    {
-        if (up) {
-            RwEngineStop();
-            RwEngineClose();
-        }
-        RwEngineTerm();
-    }
+    ScopedEngine engine{rwDeviceNull, &RpPluginsAttachAll};
+    bool up = engine.IsOpen() && RegisterImageReaders();
 };
 
 }  // namespace
