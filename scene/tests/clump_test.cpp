@@ -176,7 +176,7 @@ TEST_F(ClumpTest, HiddenAtomicsAreNeitherDrawnNorBounded)
     // The model's origin merged with the green cube's sphere alone.
     const RwSphere& green = *RpAtomicGetBoundingSphere(Atomics()[1]);
     const float half = (green.center.x + green.radius) / 2.0f;
-    EXPECT_FLOAT_EQ(radius(), half);
+    EXPECT_NEAR(radius(), half, 1e-5f);
     EXPECT_TRUE(Near(sphere.centre, {half, 0, 0}));
     clump.AddInvisibleAtomics({1, 1});  // every atomic hidden: the origin is left
     EXPECT_EQ(std::tuple(clump.GetInvisibleAtomics(), radius(), draws().size()),
@@ -187,10 +187,10 @@ TEST_F(ClumpTest, HiddenAtomicsAreNeitherDrawnNorBounded)
 
 TEST(BoundingSpheres, MergeGivesTheSmallestSphereAroundBoth)
 {
-    // One holding the other gives it, whichever comes first; apart, the sphere touching both far sides.
+    // One holding the other gives it, whichever comes first; else the sphere touching both far sides.
     const BoundingSphere cases[][3] = {
-        {{{0, 0, 0}, 1}, {{0.5f, 0, 0}, 3}, {{0.5f, 0, 0}, 3}}, {{{0.5f, 0, 0}, 3}, {{0, 0, 0}, 1}, {{0.5f, 0, 0}, 3}},
-        {{{0, 0, 0}, 1}, {{4, 0, 0}, 2}, {{2.5f, 0, 0}, 3.5f}}, {{{0, 3, 0}, 1}, {{0, 0, 0}, 0}, {{0, 2, 0}, 2}}};
+        {{{0, 0, 0}, 1}, {{2, 0, 0}, 5}, {{2, 0, 0}, 5}}, {{{2, 0, 0}, 5}, {{0, 0, 0}, 1}, {{2, 0, 0}, 5}},
+        {{{0, 0, 0}, 1}, {{2, 0, 0}, 2}, {{1.5f, 0, 0}, 2.5f}}, {{{0, 3, 0}, 1}, {{0, 0, 0}, 0}, {{0, 2, 0}, 2}}};
     for (const auto& [a, b, merged] : cases)
         EXPECT_TRUE(Near(MergeBoundingSpheres(a, b).centre, merged.centre, 1e-6f) &&
                     MergeBoundingSpheres(a, b).radius == merged.radius) << b.centre.x;
@@ -222,13 +222,13 @@ TEST_F(ClumpTest, FreezeTransformMovesEveryVertexOnceAndResetsThePlacement)
     EXPECT_EQ(V(Atomics()[3]->geometry->morphTarget[0].normals[7]), Vector3(0.5f, 0.5f, 0.5f));  // normals stay
 }
 
-// A cube skinned to `bones` bones, bone i at x = i, under a chain of `nodes` frames.
+// A cube skinned to `bones` bones, bone i at x = i + 1, under a chain of `nodes` frames.
 void WriteSkinned(const char* path, int bones, int nodes, RwInt32 hierarchyFlags)
 {
     RpGeometry* cube = MakeCube({}, 1.0f, kRed);
     std::vector<RwMatrix> skinToBone(static_cast<size_t>(bones));
     for (int i = 0; i < bones; ++i)
-        RwMatrixSetIdentity(&skinToBone[static_cast<size_t>(i)])->pos = {-static_cast<float>(i), 0, 0};
+        RwMatrixSetIdentity(&skinToBone[static_cast<size_t>(i)])->pos = {-static_cast<float>(i + 1), 0, 0};
     RpSkinVertexIndices indices[8] = {};
     RpSkinVertexWeights weights[8] = {{1}, {1}, {1}, {1}, {1}, {1}, {1}, {1}};
     RpSkinGeometrySetSkin(cube, RpSkinCreate(8, bones, skinToBone.data(), indices, weights));
@@ -254,12 +254,11 @@ TEST_F(ClumpTest, TheBindPoseIsWrittenForTheBonesBothSkinAndHierarchyHave)
                             " bones on a hierarchy of " + std::to_string(nodes) + " nodes"),
                   bones != nodes ? 1 : 0);
         const RpHAnimHierarchy* hierarchy = RpHAnimFrameGetHierarchy(clump.GetFrame()->child);
-        ASSERT_NE(hierarchy, nullptr);
-        EXPECT_TRUE((hierarchy->flags & rpHAnimHierarchyLocalSpaceMatrices) &&
+        ASSERT_TRUE(hierarchy && (hierarchy->flags & rpHAnimHierarchyLocalSpaceMatrices) &&
                     RpSkinAtomicGetHAnimHierarchy(Atomics()[0]) == hierarchy);
         // The inverse of skin-to-bone; a node without a bone keeps its own matrix.
         for (int i = 0; i < nodes; ++i)
-            EXPECT_TRUE(Near(V(hierarchy->pMatrixArray[i].pos), {i < bones ? float(i) : 0.0f, 0, 0})) << bones << i;
+            EXPECT_TRUE(Near(V(hierarchy->pMatrixArray[i].pos), {i < bones ? i + 1.0f : 0.0f, 0, 0})) << bones << i;
     }
     ASSERT_TRUE(clump.LoadClump("models\\skinned.dff", "", false));  // the matrices stay as made
     const RpHAnimHierarchy* untouched = RpHAnimFrameGetHierarchy(clump.GetFrame()->child);

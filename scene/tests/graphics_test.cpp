@@ -1,5 +1,4 @@
-// The renderer, its cameras and lights: start, frames, texture reading, shutdown,
-// raster formats, view windows, sub-cameras, light flags, colours and placement.
+// The renderer with its cameras and lights.
 #include "support/SceneTest.h"
 
 #include "engine/world/RpWorld.h"
@@ -12,7 +11,6 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
-#include <cmath>
 #include <fstream>
 
 namespace {
@@ -38,10 +36,11 @@ TEST_F(Graphics, StartsWithThePrimaryCameraCountsEachFrameAtTheNextAndMeasuresFr
     RwGraphics* graphics = RwGraphics::Instance();
     PrimaryCamera* camera = graphics->GetPrimaryCamera();
     const RwCamera* engine = camera->GetRwCamera();
-    EXPECT_EQ(std::tuple(camera->GetWindow(), camera->GetWidth(), camera->HasZRaster(), engine->farPlane),
-              std::tuple(OffscreenWindow(), 800.0f, true, 10000.0f));
-    // The view window is corrected for 800 x 600; the engine reads through the game's file layer.
-    EXPECT_TRUE(std::abs(engine->viewWindow.y - 0.6f) < 1e-6f && VantaroFileSystem::Get());
+    // The engine reads through the game's file layer; the view window is corrected for 800 x 600.
+    EXPECT_EQ(std::tuple(camera->GetWindow(), camera->GetWidth(), camera->GetRaster()->depth,
+                         camera->GetZRaster()->depth, engine->farPlane, VantaroFileSystem::Get() != nullptr),
+              std::tuple(OffscreenWindow(), 800.0f, 32, 24, 10000.0f, true));
+    EXPECT_NEAR(engine->viewWindow.y, 0.6f, 1e-6f);
     RwIm3DVertex vertices[3] = {};
     ASSERT_TRUE(graphics->BeginRender() && camera->BeginUpdate() && RwIm3DTransform(vertices, 3, nullptr, 0));
     EXPECT_TRUE(RwIm3DRenderPrimitive(rwPrimTypeTriList) && RwIm3DEnd());
@@ -113,6 +112,9 @@ TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
     EXPECT_FALSE(graphics->IsInitialised() || graphics->GetPrimaryCamera() || RwEngineGetState());
+    graphics->SetDeviceKind(static_cast<RwDeviceKind>(7));  // one the engine does not have
+    EXPECT_FALSE(graphics->Initialise(OffscreenWindow()) || RwEngineGetState());
+    graphics->SetDeviceKind(rwDeviceNull);
     // Neither the engine nor a file system installed since by someone else is touched again.
     ASSERT_TRUE(RtFSManagerOpen(-1) && RwInstallFileSystem());
     LogCapture log;
@@ -120,8 +122,7 @@ TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
     EXPECT_EQ(std::tuple(log.lines, VantaroFileSystem::Get() != nullptr), std::tuple(Lines{}, true));
     VantaroFileSystem::Uninstall();
     RtFSManagerClose();
-    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    EXPECT_EQ(graphics->GetChosenVideoMode(), 0);
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()) && graphics->GetChosenVideoMode() == 0);
     log.Clear();
     RwGraphics local;  // without a primary camera a frame is nothing to show
     EXPECT_FALSE(local.Initialise(nullptr) || local.IsInitialised() || !local.Render());
@@ -147,6 +148,9 @@ TEST_F(Graphics, ACameraTakesItsRasterFormatFromTheDepthAndCorrectsItsViewWindow
               std::tuple(Lines{"***ERROR: Camera::Create wrong frameDepth: 7\n"}, RwInt32(rwRasterTypeCameraTexture),
                          16));
     EXPECT_TRUE(odd.Destroy() && odd.Destroy());
+    // Nothing made by a failing call stays: a side or a z depth the engine refuses.
+    for (const auto& [width, zDepth] : {std::pair{~0u, 0u}, std::pair{64u, 33u}})
+        EXPECT_FALSE(odd.Create(width, 32, true, false, 0, zDepth) || odd.GetRwCamera()) << zDepth;
     // Without an engine camera nothing can be drawn.
     EXPECT_EQ(std::tuple(odd.Clear(kRed, 1), odd.BeginUpdate(), odd.EndUpdate(), odd.GetWidth(), odd.GetFrame()),
               std::tuple(false, false, false, 0.0f, nullptr));
@@ -183,8 +187,8 @@ TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
     ASSERT_TRUE(bottom.Create(primary, {0.25f, 0.5f, 0.5f, 0.5f}, false));
     const RwRaster* raster = bottom.GetRaster();
     EXPECT_EQ(std::tuple(bottom.GetParent(), bottom.GetWidth(), bottom.GetHeight(), raster->offsetX, raster->offsetY,
-                         raster->width, bottom.GetZRaster()->offsetY),
-              std::tuple(primary, 400.0f, 300.0f, 200, 300, 400, 300));
+                         raster->width, bottom.GetZRaster()->offsetY, bottom.GetZRaster()->depth),
+              std::tuple(primary, 400.0f, 300.0f, 200, 300, 400, 300, 24));
     bottom.SetViewWindow(1.0f, 1.0f);  // shaped by the rectangle in pixels
     EXPECT_FLOAT_EQ(bottom.GetRwCamera()->viewWindow.y, 0.75f);
     ASSERT_TRUE(primary->Clear(kBlack, 3) && top.Clear(kRed, 3) && bottom.Clear(kTeal, 3));
@@ -202,19 +206,19 @@ TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
     raster = inset.GetRaster();
     EXPECT_EQ(std::tuple(raster->type, raster->offsetX, raster->offsetY, raster->width, log.lines.size()),
               std::tuple(RwInt32(rwRasterTypeCameraTexture), 80, 60, 160, size_t(0)));
-    EXPECT_FALSE(outside.Create(&parent, {1.5f, 0, 0.5f, 1}, false) || orphan.Create(nullptr, {0, 0, 1, 1}, false));
+    EXPECT_FALSE(outside.Create(&parent, {1.5f, 0, 0.5f, 1}, false) || orphan.Create(nullptr, {0, 0, 1, 1}, false) ||
+                 orphan.GetWidth());
     EXPECT_EQ(log.lines,
               (Lines{"***ERROR: RwRasterSubRaster: rectangle (480, 0, 160, 240) lies outside the 320 x 240 parent\n",
                      "***ERROR: SubCamera::Create: RwRasterSubRaster (for Raster) failed!\n",
                      "***ERROR: SubCamera::Create: Failed to Create the Subcamera!\n"}));
-    EXPECT_EQ(orphan.GetWidth(), 0.0f);
 }
 
 TEST_F(Graphics, ALightsFlagsColourAndPlacementReachTheEngineLightAlsoFromATable)
 {
-    AmbientLight ambient;
+    AmbientLight ambient, copy;
     DirectionalLight sun;
-    ASSERT_TRUE(ambient.Create() && sun.Create());
+    ASSERT_TRUE(ambient.Create() && copy.Create() && sun.Create());
     const auto engineFlags = [&] { return RpLightGetFlags(sun.GetRwLight()); };
     EXPECT_EQ(std::pair(sun.GetFlags(), sun.IsEnabled()), std::pair(3u, true));
     const std::pair<uint32_t, RwUInt32> cases[] = {{3, 3}, {2, 3}, {1, 1}, {0x100, 0}, {0x201, 1}, {0x102, 3}, {0, 0}};
@@ -258,6 +262,9 @@ TEST_F(Graphics, ALightsFlagsColourAndPlacementReachTheEngineLightAlsoFromATable
     EXPECT_EQ(std::tuple(light.GetFlags(), light.IsEnabled(), RpLightGetFlags(light.GetRwLight()), c->red, c->blue),
               std::tuple(0x301u, true, 1u, 0.125f, 0.5f));
     EXPECT_TRUE(Near(V(RwFrameGetMatrix(light.GetFrame())->at), {1, 0, 0}, 1e-5f));
+    SerializeTable(ambient, "fill.txt", "Fill", true);
+    SerializeTable(copy, "fill.txt", "Fill", false);
+    EXPECT_EQ(RpLightGetColor(copy.GetRwLight())->red, 2.0f);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Images: textures shared by file name, masks, tables and the level's texture dictionary; camera
-// grabs written as TGA files, pixel operations, and matrices from poses.
+// Images: textures, the level's texture dictionary, TGA files, pixel operations and pose matrices.
 #include "support/SceneTest.h"
 
 #include "framework/FileSystem.h"
@@ -44,6 +43,7 @@ TEST_F(TextureTest, TexturesAreSharedByFileAndMaskNamesInAnyCase)
     Texture* grass = manager->CreateTexture("<TP>grass.bmp", nullptr, false);
     Texture* flag = manager->CreateTexture("<TP>flag.bmp", "<TP>flag_mask.bmp", false);
     ASSERT_TRUE(grass && flag);
+    EXPECT_STREQ(RwImageGetPath(), "tex\\");
     EXPECT_EQ(std::tuple(grass->GetFileName(), grass->GetName(), grass->GetMaskName(), flag->GetMaskName(),
                          RwTextureGetMaskName(flag->GetHandle())),
               std::tuple("tex\\grass.bmp", "grass.bmp", "", "tex\\flag_mask.bmp", std::string("flag_mask.bmp")));
@@ -94,18 +94,16 @@ TEST_F(TextureTest, ALevelDictionaryReplacesTheLastOneAndGivesBackTheOuterOne)
     EXPECT_TRUE(RwTexDictionaryGetCurrent() == manager->GetDictionary() &&
                 RwTexDictionaryFindNamedTexture(manager->GetDictionary(), "stands"));
     EXPECT_TRUE(turf->GetHandle()->dict == nullptr && turf->GetRaster()->width == 2);
-    for (int shutdown = 0; shutdown < 2; ++shutdown) {
-        EXPECT_TRUE(manager->Shutdown());
-        EXPECT_EQ(std::tuple(manager->GetTextures().size(), manager->GetDictionary(), RwTexDictionaryGetCurrent()),
-                  std::tuple(size_t(0), nullptr, outer));
-    }
+    for (int shutdown = 0; shutdown < 2; ++shutdown)  // the second finds no dictionary to give back
+        EXPECT_TRUE(manager->Shutdown() && manager->GetTextures().empty() && !manager->GetDictionary() &&
+                    RwTexDictionaryGetCurrent() == outer);
     RwTexDictionaryDestroy(outer);
 }
 
 TEST_F(TextureTest, ATextureTableLoadsTheTextureAndTheManagerTableReadsNothing)
 {
     Texture source, texture;
-    ASSERT_TRUE(source.Load("<TP>flag.bmp", "<TP>flag_mask.bmp"));
+    ASSERT_TRUE(source.Load("<TP>grass.bmp", nullptr) && source.Load("<TP>flag.bmp", "<TP>flag_mask.bmp"));
     SerializeTable(source, "texture.txt", "Flag", true);
     SerializeTable(texture, "texture.txt", "Flag", false);
     ASSERT_NE(texture.GetHandle(), nullptr);
@@ -143,10 +141,13 @@ TEST_F(EngineUtilTest, ACameraGrabIsSavedAsTgaBottomRowFirstInBlueGreenRedAndOth
 
     std::ofstream("blocker") << "a plain file where a folder should be";
     RwUInt8 bytes[16] = {};
-    const RwImage noPixels{0, 2, 2, 32, 8, nullptr, nullptr}, shallow{0, 2, 2, 16, 8, bytes, nullptr};
+    const RwImage noPixels{0, 2, 2, 32, 8, nullptr, nullptr}, shallow{0, 2, 2, 16, 8, bytes, nullptr},
+        narrow{0, 0, 2, 32, 8, bytes, nullptr}, flat{0, 2, 0, 32, 8, bytes, nullptr};
     const std::tuple<const RwImage*, const char*, const char*> cases[] = {
         {nullptr, "none.tga", nullptr},
         {&noPixels, "empty.tga", nullptr},
+        {&narrow, "narrow.tga", "EngineUtil::SaveImage: cannot write a 0x2 image of depth 32: narrow.tga\n"},
+        {&flat, "flat.tga", "EngineUtil::SaveImage: cannot write a 2x0 image of depth 32: flat.tga\n"},
         {&shallow, "shallow.tga", "EngineUtil::SaveImage: cannot write a 2x2 image of depth 16: shallow.tga\n"},
         {shot.get(), "blocker\\shot.tga", "EngineUtil::SaveImage could not create file: blocker\\shot.tga\n"}};
     for (const auto& [picture, name, error] : cases) {
@@ -187,10 +188,11 @@ TEST(ImageUtil, BlendMirrorAndTint)
     LogCapture log;  // another size is refused
     ImageUtil::BlendOver(image.get(), MakeImage(2, 1, [&](int, int) { return opaque; }).get());
     EXPECT_EQ(std::pair(bytes(), log.Count("ImageUtil::BlendOver")), std::pair(blended, 1));
-    ImageUtil::MirrorRows(image.get());
-    EXPECT_EQ(bytes(), (Bytes{200, 0, 50, 255, 100, 100, 100, 100, 200, 0, 50, 255, 150, 49, 75, 114}));
     ImageUtil::Tint(image.get(), 0.5f, 1.0f, 0.0f, 0.25f);  // in whole 255ths: 0.5 is 127 of them
-    EXPECT_EQ(bytes(), (Bytes{99, 0, 0, 63, 49, 100, 0, 24, 99, 0, 0, 63, 74, 49, 0, 28}));
+    EXPECT_EQ(bytes(), (Bytes{49, 100, 0, 24, 99, 0, 0, 63, 74, 49, 0, 28, 99, 0, 0, 63}));
+    Image row = MakeImage(4, 1, [](int x, int) { return RwRGBA{RwUInt8(x), 0, 0, 0}; });
+    ImageUtil::MirrorRows(row.get());
+    EXPECT_EQ(Bytes(row->pixels, row->pixels + 16), (Bytes{3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 }  // namespace

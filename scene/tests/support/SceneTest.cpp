@@ -44,9 +44,7 @@ void SerializeTable(Object& object, const char* path, const char* name, bool wri
 {
     File* file = writing ? FileSystem::Instance()->OpenWrite(path) : FileSystem::Instance()->OpenRead(path);
     ASSERT_NE(file, nullptr) << path;
-    {
-        AsciiSerializer serializer(file, writing);
-        object.Serialize(serializer, name);
-    }
+    // The serializer is done with the file before it closes.
+    object.Serialize(*std::make_unique<AsciiSerializer>(file, writing), name);
     EXPECT_TRUE(FileSystem::Instance()->Close(file) || !writing) << path;
 }

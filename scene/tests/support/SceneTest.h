@@ -1,7 +1,6 @@
 #pragma once
 
-// Scene test support: the renderer on the null device, and the images, files and tables the
-// tests make.
+// What the scene's tests share: the renderer on the null device, files and tables.
 
 #include <gtest/gtest.h>
 
