@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -92,7 +93,7 @@ void AsciiSerializer::Warn(const char* format, ...)
 
 void AsciiSerializer::Parse()
 {
-    // One character more than a line may hold, so a cut line can be told from a full one.
+    // Room for the longest line and its line feed: a line without one was cut.
     char line[kMaxLineLength + 2];
     int lineNumber = 0;
     int current = 0;
@@ -114,12 +115,9 @@ void AsciiSerializer::Parse()
             length = kMaxLineLength;
             // Were the rest read as a line of its own, it could open or close a section.
             char rest[kMaxLineLength + 2];
-            while (!ended) {
-                rest[0] = '\0';
-                if (!m_file->ReadLine(rest, sizeof rest))
-                    break;
-                size_t restLength = std::strlen(rest);
-                ended = (restLength > 0 && rest[restLength - 1] == '\n') || restLength <= kMaxLineLength;
+            while (!ended && m_file->ReadLine(rest, sizeof rest)) {
+                const size_t restLength = std::strlen(rest);
+                ended = restLength > 0 && rest[restLength - 1] == '\n';
             }
         }
         while (length > 0 && line[length - 1] == '\r')
@@ -219,8 +217,9 @@ bool AsciiSerializer::ReadFloats(const char* name, float* out, int count)
     for (int i = 0; i < count; ++i) {
         char* end = nullptr;
         parsed[i] = std::strtof(p, &end);
-        if (end == p) {
-            Warn("AsciiSerializer: \"%s\" needs %d number(s), found \"%s\"; value kept\n", name, count,
+        // strtof takes "nan" and "inf" too; no field is meant to hold them.
+        if (end == p || !std::isfinite(parsed[i])) {
+            Warn("AsciiSerializer: \"%s\" needs %d finite number(s), found \"%s\"; value kept\n", name, count,
                  value->c_str());
             return false;
         }

@@ -375,7 +375,8 @@ private:
         const int reported = Debug::Instance()->GetWarningCount() + Debug::Instance()->GetErrorCount();
         {
             MemoryFile block(std::vector<uint8_t>(m_text.begin() + static_cast<ptrdiff_t>(begin),
-                                                  m_text.begin() + static_cast<ptrdiff_t>(end)));
+                                                  m_text.begin() + static_cast<ptrdiff_t>(end)),
+                             true);
             AsciiSerializer reader(&block, false);
             reader.SerializeObject(name.c_str(), object);
         }

@@ -45,7 +45,7 @@ size_t CryptedStdFile::Read(void* buffer, size_t count)
 {
     if (m_writing || !buffer)
         return 0;
-    return MemoryFile::ReadBytes(m_data, m_pos, buffer, count);
+    return MemoryFile::ReadBytes(m_data, m_pos, buffer, count, true);
 }
 
 size_t CryptedStdFile::Write(const void* buffer, size_t count)
@@ -61,7 +61,7 @@ bool CryptedStdFile::ReadLine(char* buffer, size_t size)
 {
     if (m_writing)
         return false;
-    return MemoryFile::ReadTextLine(m_data, m_pos, buffer, size);
+    return MemoryFile::ReadTextLine(m_data, m_pos, buffer, size, true);
 }
 
 bool CryptedStdFile::Seek(int64_t offset)

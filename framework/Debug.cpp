@@ -17,9 +17,10 @@ constexpr const char* kLogDir = "data";
 constexpr const char* kLogPath = "data/log.txt";
 constexpr size_t kFormatBufferSize = 8 * 1024;
 
-// The music thread may log too.
-std::mutex g_logMutex;
-MessageBoxHandler g_messageBoxHandler = nullptr;
+// Guards the log file and every member of Debug. Recursive: a sink, called under it, may log.
+std::recursive_mutex g_logMutex;
+using LogLock = std::lock_guard<std::recursive_mutex>;
+std::atomic<MessageBoxHandler> g_messageBoxHandler{nullptr};
 std::atomic<bool> g_inMessageBox{false};
 
 FILE* OpenLog(const char* mode)
@@ -82,8 +83,9 @@ void WithFormatted(const char* format, va_list args, Use&& use)
 
 void ShowMessageBox(const char* text)
 {
-    if (g_messageBoxHandler && !std::getenv("TB_NO_MESSAGE_BOX")) {
-        g_messageBoxHandler("Turfbolt", text);
+    const MessageBoxHandler handler = g_messageBoxHandler;
+    if (handler && !std::getenv("TB_NO_MESSAGE_BOX")) {
+        handler("Turfbolt", text);
         return;
     }
     std::fprintf(stderr, "%s\n", text);
@@ -116,7 +118,7 @@ Debug::~Debug()
 
 void Debug::Initialise()
 {
-    std::lock_guard<std::mutex> lock(g_logMutex);
+    LogLock lock(g_logMutex);
     m_errors = 0;
     m_warnings = 0;
     if (FILE* f = OpenLog("w"))
@@ -129,12 +131,10 @@ void Debug::Append(const char* text)
 {
     if (!text)
         return;
-    {
-        std::lock_guard<std::mutex> lock(g_logMutex);
-        if (FILE* f = OpenLog("a")) {
-            std::fputs(text, f);
-            std::fclose(f);
-        }
+    LogLock lock(g_logMutex);
+    if (FILE* f = OpenLog("a")) {
+        std::fputs(text, f);
+        std::fclose(f);
     }
     if (m_sink)
         m_sink->OnLog(text);
@@ -144,12 +144,14 @@ void Debug::Log(const char* text) { Append(text); }
 
 void Debug::Error(const char* text)
 {
+    LogLock lock(g_logMutex);
     ++m_errors;
     Append((std::string("***ERROR: ") + (text ? text : "")).c_str());
 }
 
 void Debug::Warning(const char* text)
 {
+    LogLock lock(g_logMutex);
     ++m_warnings;
     Append((std::string("***WARNING: ") + (text ? text : "")).c_str());
 }
@@ -204,6 +206,7 @@ void Debug::AddWatchData(WatchData* watch, const char* group)
 {
     if (!watch)
         return;
+    LogLock lock(g_logMutex);
     watch->group = GroupIndex(group);
     m_watches.push_back(watch);
     if (m_sink)
@@ -212,12 +215,16 @@ void Debug::AddWatchData(WatchData* watch, const char* group)
 
 void Debug::RemoveAllWatches()
 {
-    for (WatchData* watch : m_watches)
+    std::vector<WatchData*> removed;
+    {
+        LogLock lock(g_logMutex);
+        removed.swap(m_watches);
+        m_groups.clear();
+        if (m_sink)
+            m_sink->OnWatchesChanged();
+    }
+    for (WatchData* watch : removed)
         delete watch;
-    m_watches.clear();
-    m_groups.clear();
-    if (m_sink)
-        m_sink->OnWatchesChanged();
 }
 
 void Debug::UpdateWatches()
@@ -225,6 +232,7 @@ void Debug::UpdateWatches()
     // Locked watches are not asked, so their changes are still pending when unlocked.
     if (watchesLocked)
         return;
+    LogLock lock(g_logMutex);
     bool changed = false;
     for (WatchData* watch : m_watches)
         changed = watch->HasChanged() || changed;  // every watch must be asked
@@ -232,12 +240,59 @@ void Debug::UpdateWatches()
         m_sink->OnWatchesChanged();
 }
 
-void Debug::ClearStatus() { m_status.clear(); }
+void Debug::ClearStatus()
+{
+    LogLock lock(g_logMutex);
+    m_status.clear();
+}
 
 void Debug::AppendStatus(const char* text)
 {
+    LogLock lock(g_logMutex);
     if (text)
         m_status += text;
+}
+
+std::string Debug::GetStatus() const
+{
+    LogLock lock(g_logMutex);
+    return m_status;
+}
+
+int Debug::GetErrorCount() const
+{
+    LogLock lock(g_logMutex);
+    return m_errors;
+}
+
+int Debug::GetWarningCount() const
+{
+    LogLock lock(g_logMutex);
+    return m_warnings;
+}
+
+void Debug::SetSink(DebugSink* sink)
+{
+    LogLock lock(g_logMutex);
+    m_sink = sink;
+}
+
+DebugSink* Debug::GetSink() const
+{
+    LogLock lock(g_logMutex);
+    return m_sink;
+}
+
+std::vector<WatchData*> Debug::GetWatches() const
+{
+    LogLock lock(g_logMutex);
+    return m_watches;
+}
+
+std::vector<std::string> Debug::GetWatchGroups() const
+{
+    LogLock lock(g_logMutex);
+    return m_groups;
 }
 
 void LogError(const char* format, ...)

@@ -2,13 +2,15 @@
 
 #include "framework/Singleton.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // Where log lines, watches and status text go besides the log file. The editor installs
-// one; until then nothing is shown anywhere but the file.
+// one; until then nothing is shown anywhere but the file. Called under the log's lock from
+// whichever thread logs, so that a sink being replaced is not still in use; it may log.
 class DebugSink {
 public:
     virtual ~DebugSink() = default;
@@ -26,6 +28,7 @@ public:
     int group = 0;
 };
 
+// Every member may be used from any thread: the sound threads log too.
 class Debug : public Singleton<Debug> {
 public:
     Debug();
@@ -46,21 +49,23 @@ public:
 
     void ClearStatus();
     void AppendStatus(const char* text);
-    const std::string& GetStatus() const { return m_status; }
+    std::string GetStatus() const;
 
-    int GetErrorCount() const { return m_errors; }
-    int GetWarningCount() const { return m_warnings; }
+    int GetErrorCount() const;
+    int GetWarningCount() const;
 
-    void SetSink(DebugSink* sink) { m_sink = sink; }
-    DebugSink* GetSink() const { return m_sink; }
+    // Once SetSink returns, no thread is still inside the previous sink.
+    void SetSink(DebugSink* sink);
+    DebugSink* GetSink() const;
 
-    const std::vector<WatchData*>& GetWatches() const { return m_watches; }
-    const std::vector<std::string>& GetWatchGroups() const { return m_groups; }
+    // The watches stay valid until RemoveAllWatches, which deletes them.
+    std::vector<WatchData*> GetWatches() const;
+    std::vector<std::string> GetWatchGroups() const;
 
     // Fields the editor's windows use.
-    bool messageWindowShown = false;
-    bool watchesWindowShown = false;
-    bool watchesLocked = false;
+    std::atomic<bool> messageWindowShown{false};
+    std::atomic<bool> watchesWindowShown{false};
+    std::atomic<bool> watchesLocked{false};
 
 private:
     int GroupIndex(const char* group);

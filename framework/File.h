@@ -12,9 +12,9 @@ public:
     virtual size_t Read(void* buffer, size_t count) = 0;
     // Returns the number of bytes written; fewer than asked on failure.
     virtual size_t Write(const void* buffer, size_t count) = 0;
-    // One line of at most size - 1 characters, always terminated. Archive and scrambled
-    // files cut the line at the line feed and blank out carriage returns; plain files keep
-    // the line feed. At the end of the file the buffer is left as it was and false returned.
+    // One line of at most size - 1 characters with its line feed, always terminated. Text
+    // (mode "r", scrambled files) reads "\r\n" as "\n", here as in Read, wherever the file
+    // lies. At the end of the file the buffer is left as it was and false returned.
     virtual bool ReadLine(char* buffer, size_t size) = 0;
     virtual bool IsEof() const = 0;
     virtual bool Seek(int64_t offset) = 0;  // from the start

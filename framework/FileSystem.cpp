@@ -1,5 +1,6 @@
 #include "framework/FileSystem.h"
 
+#include "framework/Archive.h"
 #include "framework/Debug.h"
 #include "framework/MemoryFile.h"
 #include "framework/StringUtil.h"
@@ -8,9 +9,16 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +32,59 @@ std::string FolderKey(const std::string& folder)
     if (folder.size() > 1 && folder.back() == '/')
         return folder.substr(0, folder.size() - 1);
     return folder;
+}
+
+std::string ChildKey(const std::string& key, const std::string& name)
+{
+    if (key == ".")
+        return name;
+    return key == "/" ? key + name : key + '/' + name;
+}
+
+bool IsSpecial(const std::string& component)
+{
+    return component == "." || component == "..";
+}
+
+// The writer of "." + base + ".tmp<pid>_<n>", a temporary of an earlier write to base;
+// 0 when the name is not one.
+pid_t TemporaryWriter(const char* name, const std::string& base)
+{
+    const std::string prefix = "." + base + ".tmp";
+    if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0)
+        return 0;
+    const char* digits = name + prefix.size();
+    const char* underscore = digits + std::strspn(digits, "0123456789");
+    const char* rest = underscore + 1;
+    if (underscore == digits || *underscore != '_' || *rest == '\0' || rest[std::strspn(rest, "0123456789")])
+        return 0;
+    return static_cast<pid_t>(std::atol(digits));
+}
+
+// A crash between writing and renaming leaves the temporary behind; one whose writer is
+// gone is removed. Live writers, this program among them, keep theirs.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& base)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const pid_t writer = TemporaryWriter(entry->d_name, base);
+        if (writer > 0 && writer != getpid() && kill(writer, 0) != 0 && errno == ESRCH)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+// A rename is stored only once the folder that holds it is.
+void SyncFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (fsync(fd) != 0 && errno != EINVAL)
+        LogWarning("FileSystem: could not sync the folder %s: %s\n", folder.c_str(), std::strerror(errno));
+    close(fd);
 }
 
 // A file on disk opened for reading. In text mode ("r") a carriage return before a line
@@ -137,6 +198,7 @@ public:
         const size_t slash = target.find_last_of('/');
         const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
         const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        RemoveStaleTemporaries(FolderKey(folder), base);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string temp = dir + "." + base + ".tmp" + std::to_string(getpid()) + "_" +
                                      std::to_string(counter.fetch_add(1));
@@ -215,6 +277,7 @@ public:
             LogError("FileSystem: could not store %s: %s\n", m_target.c_str(), std::strerror(error));
             return false;
         }
+        SyncFolder(m_folder);
         if (FileSystem::Exists())
             FileSystem::Instance()->InvalidateDiskCache(m_folder);
         m_stored = true;
@@ -268,7 +331,51 @@ void ReplaceAllNoCase(std::string& text, std::string& lower, const std::string& 
 
 }  // namespace
 
-FileSystem::FileSystem() = default;
+struct FileSystem::Impl {
+    struct Alias {
+        std::string alias;
+        std::string folder;
+        std::string lowerAlias;  // for matching without regard to case
+        std::string lowerFolder;
+    };
+    struct DirListing {
+        bool exists = false;
+        timespec modified{};
+        timespec loaded{};
+        std::unordered_set<std::string> names;
+        // Lower case -> every name on disk spelt so without regard to case, in byte order.
+        std::unordered_map<std::string, std::vector<std::string>> lowerNames;
+    };
+
+    const Archive::Entry* FindInArchives(const std::string& expanded, const Archive** owner) const;
+    // Resolves each component without regard to case; a name that exists is found in
+    // whichever of several matching folders holds it. Otherwise, with makeFolders, missing
+    // folders on the way to the last component are created. folderOut receives the
+    // resolved folder's cache key.
+    bool Resolve(const std::string& expanded, bool makeFolders, std::string& pathOut, std::string* folderOut);
+
+    std::vector<Alias> aliases;
+    std::vector<std::unique_ptr<Archive>> archives;
+    std::mutex cacheMutex;
+    // Folder listings by cache key: "." or a path without a trailing slash.
+    std::unordered_map<std::string, DirListing> dirCache;
+
+private:
+    // The names in the folder that match the component: as spelt first, then the others
+    // in byte order. Each stays valid while the folder's listing is not reloaded. The cache
+    // mutex must be held, here and below.
+    void Matches(const std::string& key, const std::string& component, std::vector<const std::string*>& out);
+    // The first existing path for parts[index...] below the folder, trying every match.
+    bool Search(const std::vector<std::string>& parts, size_t index, const std::string& resolved,
+                const std::string& key, std::string& pathOut, std::string& folderOut);
+    // The path through the first match of each component, as spelt where none exists.
+    bool Walk(const std::vector<std::string>& parts, bool absolute, bool makeFolders, std::string& pathOut,
+              std::string* folderOut);
+    static void LoadListing(const std::string& folder, DirListing& listing);
+    static bool IsStale(const std::string& key, const DirListing& listing);
+};
+
+FileSystem::FileSystem() : m_impl(std::make_unique<Impl>()) {}
 FileSystem::~FileSystem() = default;
 
 bool FileSystem::AddDataFile(const char* name, bool cache)
@@ -287,22 +394,22 @@ bool FileSystem::AddDataFile(const char* name, bool cache)
         LogError("FileSystem::AddDataFile: cannot use %s: %s\n", name, error.c_str());
         return false;
     }
-    m_archives.push_back(std::move(archive));
+    m_impl->archives.push_back(std::move(archive));
     return true;
 }
 
 void FileSystem::RemoveDataFiles()
 {
-    m_archives.clear();
+    m_impl->archives.clear();
 }
 
 std::string FileSystem::ExpandAliases(const std::string& name) const
 {
     std::string result = name;
-    if (!m_aliases.empty()) {
+    if (!m_impl->aliases.empty()) {
         std::string lower = StringUtil::Lower(name);
         // Newest first, so an alias added again without being removed takes its new folder.
-        for (auto it = m_aliases.rbegin(); it != m_aliases.rend(); ++it)
+        for (auto it = m_impl->aliases.rbegin(); it != m_impl->aliases.rend(); ++it)
             ReplaceAllNoCase(result, lower, it->alias, it->lowerAlias, it->folder, it->lowerFolder);
     }
     std::replace(result.begin(), result.end(), '/', '\\');
@@ -317,7 +424,7 @@ std::string FileSystem::CollapseAliases(const std::string& name) const
     FoldBackslashes(result);
     // Longest folder first, so a folder inside another keeps the more specific alias.
     std::vector<std::pair<std::string, const std::string*>> folders;
-    for (auto it = m_aliases.rbegin(); it != m_aliases.rend(); ++it) {
+    for (auto it = m_impl->aliases.rbegin(); it != m_impl->aliases.rend(); ++it) {
         std::string folder = it->folder;
         std::replace(folder.begin(), folder.end(), '/', '\\');
         FoldBackslashes(folder);
@@ -337,36 +444,36 @@ void FileSystem::AddAlias(const char* alias, const char* folder)
 {
     if (!alias || !*alias)
         return;
-    Alias entry{alias, folder ? folder : "", alias, folder ? folder : ""};
+    Impl::Alias entry{alias, folder ? folder : "", alias, folder ? folder : ""};
     StringUtil::ToLower(entry.lowerAlias);
     StringUtil::ToLower(entry.lowerFolder);
-    m_aliases.push_back(std::move(entry));
+    m_impl->aliases.push_back(std::move(entry));
 }
 
 void FileSystem::RemoveAlias(const char* alias)
 {
     if (!alias)
         return;
-    std::erase_if(m_aliases, [&](const Alias& a) { return EqualsNoCase(a.alias, alias); });
+    std::erase_if(m_impl->aliases, [&](const Impl::Alias& a) { return EqualsNoCase(a.alias, alias); });
 }
 
 std::string FileSystem::GetAlias(const char* alias) const
 {
     if (!alias)
         return std::string();
-    for (auto it = m_aliases.rbegin(); it != m_aliases.rend(); ++it) {
+    for (auto it = m_impl->aliases.rbegin(); it != m_impl->aliases.rend(); ++it) {
         if (EqualsNoCase(it->alias, alias))
             return it->folder;
     }
     return std::string();
 }
 
-const Archive::Entry* FileSystem::FindInArchives(const std::string& expanded, const Archive** owner) const
+const Archive::Entry* FileSystem::Impl::FindInArchives(const std::string& expanded, const Archive** owner) const
 {
-    if (m_archives.empty())
+    if (archives.empty())
         return nullptr;
     const std::string key = Archive::NormaliseName(expanded);
-    for (const auto& archive : m_archives) {
+    for (const auto& archive : archives) {
         if (const Archive::Entry* entry = archive->Find(key)) {
             if (owner)
                 *owner = archive.get();
@@ -394,22 +501,22 @@ File* FileSystem::Open(const char* name, const char* mode)
             return nullptr;
         }
         std::string path, folder;
-        if (!Resolve(expanded, true, path, &folder))
+        if (!m_impl->Resolve(expanded, true, path, &folder))
             return nullptr;
         return DiskWriteFile::Create(path, folder);
     }
 
     const Archive* archive = nullptr;
-    if (const Archive::Entry* entry = FindInArchives(expanded, &archive)) {
+    if (const Archive::Entry* entry = m_impl->FindInArchives(expanded, &archive)) {
         std::vector<uint8_t> bytes;
         std::string error;
         if (archive->ReadEntry(*entry, bytes, error))
-            return new MemoryFile(std::move(bytes));
+            return new MemoryFile(std::move(bytes), m == "r");
         LogError("FileSystem::Open: %s\n", error.c_str());
     }
 
     std::string path;
-    Resolve(expanded, false, path, nullptr);
+    m_impl->Resolve(expanded, false, path, nullptr);
     FILE* file = fopen(path.c_str(), "rb");
     if (!file)
         return nullptr;
@@ -448,10 +555,10 @@ int64_t FileSystem::FileSize(const char* name) const
     if (!name)
         return -1;
     const std::string expanded = ExpandAliases(name);
-    if (const Archive::Entry* entry = FindInArchives(expanded, nullptr))
+    if (const Archive::Entry* entry = m_impl->FindInArchives(expanded, nullptr))
         return static_cast<int64_t>(entry->size);
     std::string path;
-    Resolve(expanded, false, path, nullptr);
+    m_impl->Resolve(expanded, false, path, nullptr);
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
@@ -476,20 +583,20 @@ bool FileSystem::ReadAll(const char* name, std::vector<uint8_t>& out)
 std::string FileSystem::ResolveDiskPath(const std::string& name) const
 {
     std::string path;
-    Resolve(ExpandAliases(name), false, path, nullptr);
+    m_impl->Resolve(ExpandAliases(name), false, path, nullptr);
     return path;
 }
 
 void FileSystem::InvalidateDiskCache(const std::string& folder)
 {
-    std::lock_guard<std::mutex> lock(m_cacheMutex);
+    std::lock_guard<std::mutex> lock(m_impl->cacheMutex);
     if (folder.empty())
-        m_dirCache.clear();
+        m_impl->dirCache.clear();
     else
-        m_dirCache.erase(FolderKey(folder));
+        m_impl->dirCache.erase(FolderKey(folder));
 }
 
-void FileSystem::LoadListing(const std::string& folder, DirListing& listing)
+void FileSystem::Impl::LoadListing(const std::string& folder, DirListing& listing)
 {
     listing = DirListing();
     clock_gettime(CLOCK_REALTIME, &listing.loaded);
@@ -506,91 +613,99 @@ void FileSystem::LoadListing(const std::string& folder, DirListing& listing)
         if (name == "." || name == "..")
             continue;
         listing.names.insert(name);
-        auto [it, added] = listing.lowerNames.emplace(StringUtil::Lower(name), name);
-        if (!added && name < it->second)
-            it->second = name;  // of names differing only in case, always the same one
+        listing.lowerNames[StringUtil::Lower(name)].push_back(name);
     }
     closedir(dir);
+    for (auto& [lower, names] : listing.lowerNames)
+        std::sort(names.begin(), names.end());
 }
 
-const std::string* FileSystem::MatchInFolder(const std::string& key, const std::string& component,
-                                             const std::string& lowerComponent) const
+bool FileSystem::Impl::IsStale(const std::string& key, const DirListing& listing)
 {
-    auto [it, added] = m_dirCache.try_emplace(key);
+    // The folder's time stamp tells of changes made outside the layer, but it is coarse:
+    // a listing taken within two seconds of it is not trusted.
+    struct stat st {};
+    const bool exists = stat(key.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return exists != listing.exists || (exists && st.st_mtim != listing.modified) ||
+           listing.loaded.tv_sec <= listing.modified.tv_sec + 2;
+}
+
+void FileSystem::Impl::Matches(const std::string& key, const std::string& component,
+                               std::vector<const std::string*>& out)
+{
+    auto [it, added] = dirCache.try_emplace(key);
     DirListing& listing = it->second;
     if (added)
         LoadListing(key, listing);
+    const std::string lower = StringUtil::Lower(component);
     for (int pass = 0; pass < 2; ++pass) {
         const auto exact = listing.names.find(component);
         if (exact != listing.names.end())
-            return &*exact;
-        const auto match = listing.lowerNames.find(lowerComponent);
-        if (match != listing.lowerNames.end())
-            return &match->second;
-        if (pass == 1)
-            break;
-        // A miss may be a change made outside the layer. The folder's time stamp tells,
-        // but it is coarse: a listing taken within two seconds of it is not trusted.
-        struct stat st {};
-        const bool exists = stat(key.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        const bool changed = exists != listing.exists || (exists && st.st_mtim != listing.modified) ||
-                             listing.loaded.tv_sec <= listing.modified.tv_sec + 2;
-        if (!changed)
-            break;
+            out.push_back(&*exact);
+        const auto spellings = listing.lowerNames.find(lower);
+        if (spellings != listing.lowerNames.end()) {
+            for (const std::string& name : spellings->second)
+                if (name != component)
+                    out.push_back(&name);
+        }
+        // A miss may be a change made outside the layer.
+        if (!out.empty() || pass == 1 || !IsStale(key, listing))
+            return;
         LoadListing(key, listing);
     }
-    return nullptr;
 }
 
-bool FileSystem::Resolve(const std::string& expanded, bool makeFolders, std::string& pathOut,
-                         std::string* folderOut) const
+bool FileSystem::Impl::Search(const std::vector<std::string>& parts, size_t index, const std::string& resolved,
+                              const std::string& key, std::string& pathOut, std::string& folderOut)
 {
-    const bool absolute = !expanded.empty() && (expanded[0] == '\\' || expanded[0] == '/');
+    const std::string& part = parts[index];
+    std::vector<const std::string*> names;
+    if (IsSpecial(part))
+        names.push_back(&part);
+    else
+        Matches(key, part, names);
+    const bool last = index + 1 == parts.size();
+    for (const std::string* name : names) {
+        if (last) {
+            pathOut = resolved + *name;
+            folderOut = key;
+            return true;
+        }
+        if (Search(parts, index + 1, resolved + *name + "/", ChildKey(key, *name), pathOut, folderOut))
+            return true;
+    }
+    return false;
+}
+
+bool FileSystem::Impl::Walk(const std::vector<std::string>& parts, bool absolute, bool makeFolders,
+                            std::string& pathOut, std::string* folderOut)
+{
     std::string resolved = absolute ? "/" : "";  // always ends in "/" unless empty
     std::string key = absolute ? "/" : ".";       // the folder resolved so far, as a cache key
     std::string folderKey = key;
-    std::string component, lower;
     bool searching = true;  // false once a folder on the way does not exist
-    std::lock_guard<std::mutex> lock(m_cacheMutex);
-    size_t pos = 0;
-    while (pos < expanded.size()) {
-        size_t end = expanded.find_first_of("\\/", pos);
-        const bool last = end == std::string::npos;
-        if (last)
-            end = expanded.size();
-        component.assign(expanded, pos, end - pos);
-        pos = end + 1;
-        if (component.empty())
-            continue;  // leading, doubled or trailing separators
+    std::vector<const std::string*> names;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        const bool last = i + 1 == parts.size();
         folderKey = key;
-        const bool special = component == "." || component == "..";
-        const std::string* actual = nullptr;
-        if (!special && searching) {
-            lower = component;
-            StringUtil::ToLower(lower);
-            actual = MatchInFolder(key, component, lower);
-        }
-        if (!actual && !special) {
-            if (makeFolders && !last) {
-                const std::string made = resolved + component;
+        names.clear();
+        if (!IsSpecial(part) && searching) {
+            Matches(key, part, names);
+            if (names.empty() && makeFolders && !last) {
+                const std::string made = resolved + part;
                 if (mkdir(made.c_str(), 0777) != 0 && errno != EEXIST) {
                     LogError("FileSystem::Open: cannot create folder %s: %s\n", made.c_str(), std::strerror(errno));
                     return false;
                 }
-                m_dirCache.erase(key);
-            } else {
+                dirCache.erase(key);
+            } else if (names.empty()) {
                 searching = false;
             }
         }
-        const std::string& name = actual ? *actual : component;
+        const std::string& name = names.empty() ? part : *names.front();
         resolved += name;
-        if (key == ".")
-            key = name;
-        else {
-            if (key != "/")
-                key += '/';
-            key += name;
-        }
+        key = ChildKey(key, name);
         if (!last)
             resolved += '/';
     }
@@ -598,6 +713,30 @@ bool FileSystem::Resolve(const std::string& expanded, bool makeFolders, std::str
     if (folderOut)
         *folderOut = folderKey;
     return true;
+}
+
+bool FileSystem::Impl::Resolve(const std::string& expanded, bool makeFolders, std::string& pathOut,
+                               std::string* folderOut)
+{
+    const bool absolute = !expanded.empty() && (expanded[0] == '\\' || expanded[0] == '/');
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos < expanded.size()) {
+        size_t end = expanded.find_first_of("\\/", pos);
+        if (end == std::string::npos)
+            end = expanded.size();
+        if (end > pos)  // leading, doubled and trailing separators name nothing
+            parts.emplace_back(expanded, pos, end - pos);
+        pos = end + 1;
+    }
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    std::string folder;
+    if (!parts.empty() && Search(parts, 0, absolute ? "/" : "", absolute ? "/" : ".", pathOut, folder)) {
+        if (folderOut)
+            *folderOut = folder;
+        return true;
+    }
+    return Walk(parts, absolute, makeFolders, pathOut, folderOut);
 }
 
 namespace FileUtil {

@@ -1,21 +1,18 @@
 #pragma once
 
-#include "framework/Archive.h"
 #include "framework/File.h"
 #include "framework/Singleton.h"
 
-#include <ctime>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 // The game's file layer: the data archive, path aliases and Windows-style names.
 // Names use backslashes and any letter case, as the data spells them ("<PP>Menu\main.xml",
 // "Data\SaveGames\user.txt"); at the operating-system boundary a backslash becomes "/" and
-// each path component that does not exist as spelt is matched without regard to case.
+// each path component is matched without regard to case. Where several folders match
+// ("Data" and "data"), each is looked in: the one spelt as asked first, then the others
+// in byte order.
 class FileSystem : public Singleton<FileSystem> {
 public:
     FileSystem();
@@ -38,7 +35,8 @@ public:
 
     // Reading looks in the archive first, then on disk. Modes "r", "rb", "w", "wb".
     // Writing goes to a temporary file in the same folder that Close renames into place,
-    // so an interrupted write never leaves a half-written file; missing folders are made.
+    // so an interrupted write never leaves a half-written file; missing folders are made,
+    // and temporaries that a crashed program left beside the target are removed.
     File* Open(const char* name, const char* mode);
     File* OpenRead(const char* name) { return Open(name, "r"); }
     File* OpenReadBinary(const char* name) { return Open(name, "rb"); }
@@ -54,7 +52,8 @@ public:
     bool ReadAll(const char* name, std::vector<uint8_t>& out);
 
     // The operating-system path for a name: aliases expanded, "\" to "/", each existing
-    // component matched without regard to case. Components that do not exist stay as spelt.
+    // component matched without regard to case. When no match exists, the components
+    // that do not exist stay as spelt.
     std::string ResolveDiskPath(const std::string& name) const;
 
     // Size in bytes of an archive entry or disk file; -1 when there is none.
@@ -65,34 +64,8 @@ public:
     void InvalidateDiskCache(const std::string& folder = std::string());
 
 private:
-    struct Alias {
-        std::string alias;
-        std::string folder;
-        std::string lowerAlias;  // for matching without regard to case
-        std::string lowerFolder;
-    };
-    struct DirListing {
-        bool exists = false;
-        timespec modified{};
-        timespec loaded{};
-        std::unordered_set<std::string> names;
-        std::unordered_map<std::string, std::string> lowerNames;  // lower case -> name on disk
-    };
-    const Archive::Entry* FindInArchives(const std::string& expanded, const Archive** owner) const;
-    // Resolves each component without regard to case. With makeFolders, missing folders on
-    // the way to the last component are created; folderOut receives the resolved folder.
-    bool Resolve(const std::string& expanded, bool makeFolders, std::string& pathOut,
-                 std::string* folderOut) const;
-    // The name as spelt on disk in the folder (cache key "." or a path without a trailing
-    // slash), or null. The cache mutex must be held.
-    const std::string* MatchInFolder(const std::string& key, const std::string& component,
-                                     const std::string& lowerComponent) const;
-    static void LoadListing(const std::string& folder, DirListing& listing);
-
-    std::vector<Alias> m_aliases;
-    std::vector<std::unique_ptr<Archive>> m_archives;
-    mutable std::mutex m_cacheMutex;
-    mutable std::unordered_map<std::string, DirListing> m_dirCache;
+    struct Impl;  // aliases, archives and the cache of folder listings with its lock
+    std::unique_ptr<Impl> m_impl;
 };
 
 namespace FileUtil {

@@ -3,35 +3,50 @@
 #include <algorithm>
 #include <cstring>
 
-size_t MemoryFile::ReadBytes(const std::vector<uint8_t>& data, size_t& pos, void* buffer, size_t count)
+namespace {
+
+bool DroppedReturn(const std::vector<uint8_t>& data, size_t pos, bool text)
 {
-    if (pos >= data.size() || count == 0)
-        return 0;
-    const size_t n = std::min(count, data.size() - pos);
-    std::memcpy(buffer, data.data() + pos, n);
-    pos += n;
-    return n;
+    return text && data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n';
 }
 
-bool MemoryFile::ReadTextLine(const std::vector<uint8_t>& data, size_t& pos, char* buffer, size_t size)
+}  // namespace
+
+size_t MemoryFile::ReadBytes(const std::vector<uint8_t>& data, size_t& pos, void* buffer, size_t count, bool text)
+{
+    if (!buffer || pos >= data.size() || count == 0)
+        return 0;
+    uint8_t* out = static_cast<uint8_t*>(buffer);
+    if (!text) {
+        const size_t n = std::min(count, data.size() - pos);
+        std::memcpy(out, data.data() + pos, n);
+        pos += n;
+        return n;
+    }
+    size_t written = 0;
+    for (; pos < data.size() && written < count; ++pos) {
+        if (!DroppedReturn(data, pos, text))
+            out[written++] = data[pos];
+    }
+    return written;
+}
+
+bool MemoryFile::ReadTextLine(const std::vector<uint8_t>& data, size_t& pos, char* buffer, size_t size, bool text)
 {
     if (!buffer || size == 0 || pos >= data.size())
         return false;
     size_t written = 0;
-    while (pos < data.size()) {
-        const char c = static_cast<char>(data[pos]);
-        if (c == '\n') {
-            ++pos;
-            break;
-        }
-        if (c == '\r') {
+    // The line feed is kept, as from a plain file: without it a caller could not tell a
+    // line that fills the buffer from one cut by it.
+    while (pos < data.size() && written + 1 < size) {
+        if (DroppedReturn(data, pos, text)) {
             ++pos;
             continue;
         }
-        if (written + 1 >= size)
-            break;  // the rest of the line comes with the next call
+        const char c = static_cast<char>(data[pos++]);
         buffer[written++] = c;
-        ++pos;
+        if (c == '\n')
+            break;
     }
     buffer[written] = '\0';
     return true;
@@ -39,12 +54,12 @@ bool MemoryFile::ReadTextLine(const std::vector<uint8_t>& data, size_t& pos, cha
 
 size_t MemoryFile::Read(void* buffer, size_t count)
 {
-    return ReadBytes(m_data, m_pos, buffer, count);
+    return ReadBytes(m_data, m_pos, buffer, count, m_text);
 }
 
 bool MemoryFile::ReadLine(char* buffer, size_t size)
 {
-    return ReadTextLine(m_data, m_pos, buffer, size);
+    return ReadTextLine(m_data, m_pos, buffer, size, m_text);
 }
 
 bool MemoryFile::Seek(int64_t offset)

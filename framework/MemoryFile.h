@@ -4,11 +4,12 @@
 
 #include <vector>
 
-// A read-only file over bytes in memory: an entry of the data archive, or the decoded text
-// of a scrambled file. ReadLine cuts at the line feed and drops carriage returns.
+// A read-only file over bytes in memory: an entry of the data archive, a block of a cast
+// file, or the decoded text of a scrambled file. In text mode "\r\n" reads as "\n", as
+// from a plain file opened in mode "r".
 class MemoryFile : public File {
 public:
-    explicit MemoryFile(std::vector<uint8_t> data) : m_data(std::move(data)) {}
+    MemoryFile(std::vector<uint8_t> data, bool text) : m_data(std::move(data)), m_text(text) {}
 
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void*, size_t) override { return 0; }
@@ -21,11 +22,12 @@ public:
 
     const std::vector<uint8_t>& Data() const { return m_data; }
 
-    // The line rules shared with the scrambled file.
-    static size_t ReadBytes(const std::vector<uint8_t>& data, size_t& pos, void* buffer, size_t count);
-    static bool ReadTextLine(const std::vector<uint8_t>& data, size_t& pos, char* buffer, size_t size);
+    // The read rules shared with the scrambled file.
+    static size_t ReadBytes(const std::vector<uint8_t>& data, size_t& pos, void* buffer, size_t count, bool text);
+    static bool ReadTextLine(const std::vector<uint8_t>& data, size_t& pos, char* buffer, size_t size, bool text);
 
 private:
     std::vector<uint8_t> m_data;
+    bool m_text;
     size_t m_pos = 0;
 };

@@ -5,6 +5,7 @@
 #include "framework/StringUtil.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,11 +34,18 @@ std::string FirstToken(const std::string& value)
     return value.substr(0, end);
 }
 
-float ToFloat(const std::string& text)
+// 0 when the text is no number. strtof takes "nan" and "inf" too: refused aloud.
+float ToFloat(const std::string& text, const char* caller, const char* key)
 {
     char* end = nullptr;
     const float value = std::strtof(text.c_str(), &end);
-    return end == text.c_str() ? 0.0f : value;
+    if (end == text.c_str())
+        return 0.0f;
+    if (!std::isfinite(value)) {
+        LogWarning("%s: \"%s\" is not a finite number: \"%s\"; 0 used\n", caller, key, text.c_str());
+        return 0.0f;
+    }
+    return value;
 }
 
 // atoi without its undefined overflow.
@@ -132,7 +140,7 @@ std::string Settings::GetString(const char* key, int index, const char* section)
 
 float Settings::GetFloat(const char* key, int index, const char* section) const
 {
-    return ToFloat(GetString(key, index, section));
+    return ToFloat(GetString(key, index, section), "Settings::GetFloat", key);
 }
 
 bool Settings::FindValue(std::string& out, const char* key, int index, const char* section) const
@@ -205,5 +213,5 @@ bool SettingsManager::GetBool(const char* key, const char* section)
 float SettingsManager::GetFloat(const char* key, const char* section)
 {
     const std::string* value = Find(key, section);
-    return value ? ToFloat(*value) : 0.0f;
+    return value ? ToFloat(*value, "SettingsManager::GetFloat", key) : 0.0f;
 }

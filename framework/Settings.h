@@ -31,7 +31,8 @@ public:
     // The whole value of the index-th occurrence of the key, or null. With a section,
     // only entries of that section count.
     const std::string* GetRaw(const char* key, int index = 0, const char* section = nullptr) const;
-    // The first token of the value; empty or 0 when absent.
+    // The first token of the value; empty or 0 when absent. A value that is no finite
+    // number reads as 0; "nan" and "inf" are warned about.
     std::string GetString(const char* key, int index = 0, const char* section = nullptr) const;
     float GetFloat(const char* key, int index = 0, const char* section = nullptr) const;
     // The whole value of the index-th occurrence; false when there is no such occurrence.
@@ -59,7 +60,8 @@ public:
     std::string GetString(const char* key, const char* section = nullptr);
     int GetInt(const char* key, const char* section = nullptr);      // 0 when absent
     bool GetBool(const char* key, const char* section = nullptr);    // "1"/"true"; false when absent
-    float GetFloat(const char* key, const char* section = nullptr);  // 0 when absent
+    // 0 when absent or no finite number ("nan" and "inf" are warned about).
+    float GetFloat(const char* key, const char* section = nullptr);
 
     // The value, or null when no loaded file has the key.
     const std::string* Find(const char* key, const char* section = nullptr) const;

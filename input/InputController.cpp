@@ -186,8 +186,10 @@ Vector3 TransformByCameraHeading(const Vector3& v)
     if (!frame)
         return unturned("there is no primary camera");
 
+    // This engine draws a camera's right axis toward the screen's left; the stick turns
+    // by the axis that runs to the screen's right.
     const RwV3d& right = RwFrameGetLTM(frame)->right;
-    Vector3 axis{right.x, right.y, right.z};
+    Vector3 axis{-right.x, -right.y, -right.z};
     axis.Normalize();
     const Vector3 up{0.0f, 1.0f, 0.0f};
     const Vector3 ground = axis.Cross(up);

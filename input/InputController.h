@@ -104,13 +104,15 @@ struct ControllerInput {
     float x = 0.0f;  // right positive
     float y = 0.0f;  // down positive
 
-    // Turns the stick from the primary camera's heading into world x and z.
+    // Turns the stick from the primary camera's heading into world x and z: pushed right
+    // it runs to the screen's right, pushed down toward the camera.
     void ToCameraSpace();
     // The stick's heading on the pitch is not here yet: it needs the pitch frame.
 };
 
-// Rotates v from the primary camera's heading frame (its right axis and world up) into
-// world space. Without a camera or with the right axis along up, v comes back unchanged.
+// Rotates v from the primary camera's heading frame into world space: x runs to the
+// screen's right, z toward the camera, y up. Without a camera or with the camera's right
+// axis along up, v comes back unchanged.
 Vector3 TransformByCameraHeading(const Vector3& v);
 
 // prefix: "(0):", "(1):" or "(menu):". Read through the buffered controller.

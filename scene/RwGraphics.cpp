@@ -63,9 +63,7 @@ bool RwGraphics::Initialise(platform::Window* window)
         return false;
     }
 
-    // The best depth found is kept across engine restarts on purpose: a later start
-    // picks a deeper mode only.
-    static int s_bestDepth = 0;
+    int bestDepth = 0;
     m_chosenMode = 0;
     m_videoModes.clear();
     LogMessage("available video modes:\n");
@@ -74,8 +72,8 @@ bool RwGraphics::Initialise(platform::Window* window)
         RwVideoMode mode;
         if (!RwEngineGetVideoModeInfo(&mode, i))
             continue;
-        if (mode.width == m_width && mode.height == m_height && mode.depth > s_bestDepth) {
-            s_bestDepth = mode.depth;
+        if (mode.width == m_width && mode.height == m_height && mode.depth > bestDepth) {
+            bestDepth = mode.depth;
             m_chosenMode = i;
         }
         m_videoModes.push_back(mode);

@@ -5,6 +5,7 @@
 #include "framework/FileSystem.h"
 #include "framework/MainProgram.h"
 #include "framework/Settings.h"
+#include "platform/Events.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "scene/RwGraphics.h"
@@ -177,6 +178,9 @@ bool CMainApp::OnIdle(long /*count*/)
 
 int CMainApp::Run()
 {
+    // A run starts with no quit pending, also when one ran before in this process.
+    m_quitPosted = false;
+    platform::ClearQuitRequest();
     if (!InitInstance())
         return 1;
 
@@ -190,11 +194,8 @@ int CMainApp::Run()
             m_renderWindow.Paint();
         // Vsync paces the loop where it exists; elsewhere it sleeps.
         platform::Window* window = m_renderWindow.GetHandle();
-        if (window && (platform::IsHeadless() || window->GetSwapInterval() == 0)) {
-            TickHost* host = m_renderWindow.GetTickHost();
-            if (const uint32_t wait = limiter.WaitFor(host->Counter(), host->Frequency(), m_ticked))
-                platform::Sleep(wait);
-        }
+        if (window && (platform::IsHeadless() || window->GetSwapInterval() == 0))
+            limiter.Pace(*m_renderWindow.GetTickHost(), m_ticked);
     }
     platform::Shutdown();
     return m_exitCode;

@@ -40,19 +40,26 @@ bool TickHost::IsVisible(const platform::Window* window)
     return !window || window->IsVisible();
 }
 
-uint32_t FrameLimiter::WaitFor(uint64_t now, uint64_t frequency, bool ticked)
+void TickHost::Sleep(uint32_t milliseconds)
 {
-    uint32_t wait = 0;
-    if (!ticked) {
-        wait = kIdleWaitMs;
-    } else if (!m_first && frequency > 0 && now >= m_lastPass) {
-        const double elapsed = double(now - m_lastPass) / double(frequency);
+    platform::Sleep(milliseconds);
+}
+
+void FrameLimiter::Pace(TickHost& host, bool ticked)
+{
+    uint32_t wait = ticked ? 0 : kIdleWaitMs;
+    const uint64_t now = host.Counter();
+    const uint64_t frequency = host.Frequency();
+    if (ticked && !m_first && frequency > 0 && now >= m_lastPass) {
+        const double elapsed = static_cast<double>(now - m_lastPass) / static_cast<double>(frequency);
         if (elapsed < kMinPass)
-            wait = uint32_t(std::ceil((kMinPass - elapsed) * 1000.0));
+            wait = static_cast<uint32_t>(std::ceil((kMinPass - elapsed) * 1000.0));
     }
+    if (wait)
+        host.Sleep(wait);
+    // Read after the sleep: measured from before it, every other pass would go unpaced.
+    m_lastPass = host.Counter();
     m_first = false;
-    m_lastPass = now;
-    return wait;
 }
 
 RenderWindow::RenderWindow() = default;

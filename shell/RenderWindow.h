@@ -17,17 +17,18 @@ public:
     // Of the render window; a tick without a window sees it shown and restored.
     virtual bool IsMinimised(const platform::Window* window);
     virtual bool IsVisible(const platform::Window* window);
+    virtual void Sleep(uint32_t milliseconds);
 };
 
-// Keeps a loop without vsync from spinning a core: each pass waits until the shortest
-// tick (5 ms) has gone by since the previous one, and a refused tick waits a little.
+// Keeps a loop without vsync from spinning a core: passes start at least the shortest
+// tick (5 ms) apart, and after a refused tick the loop waits a little.
 class FrameLimiter {
 public:
     static constexpr double kMinPass = 0.005;
     static constexpr uint32_t kIdleWaitMs = 10;
 
-    // Milliseconds to sleep now, given the counter; remembers the pass.
-    uint32_t WaitFor(uint64_t now, uint64_t frequency, bool ticked);
+    // Sleeps through the host until the next pass may start.
+    void Pace(TickHost& host, bool ticked);
 
 private:
     uint64_t m_lastPass = 0;

@@ -1,6 +1,6 @@
 #include "support/ManagerFixture.h"
 
-#include "platform/tests/Headless.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <set>
 

@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ScratchFile plain(std::string(reinterpret_cast<const char*>(data), size));
     Check(plain);
-    MemoryFile archived(std::vector<uint8_t>(data, data + size));
+    MemoryFile archived(std::vector<uint8_t>(data, data + size), true);
     Check(archived);
     return 0;
 }

@@ -1,21 +1,14 @@
 #include "framework/Cast.h"
-#include "framework/Color.h"
 #include "framework/Factory.h"
 #include "framework/Message.h"
 #include "framework/Object.h"
-#include "framework/Quaternion.h"
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
-#include "framework/Vector.h"
+#include "support/FileTest.h"
+#include "tests/support/LogCapture.h"
 
-#include "file_test_util.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/resource.h>
-
-#include <csignal>
 #include <string>
+#include <tuple>
 
 // Test classes live outside any namespace so that their written class names are plain.
 
@@ -25,51 +18,30 @@ struct Tracked : Object {
     ~Tracked() override { ++destroyed; }
 };
 
-struct CastTestInner : Object {
-    Vector3 position;
-    Quaternion rotation;
-    Color tint;
-    int32_t level = 0;
-
-    void Serialize(Serializer& s, const char* descriptor) override
-    {
-        s.BeginSection("CastTestInner", descriptor);
-        s.SerializeVector3("Position", &position);
-        s.SerializeQuaternion("Rotation", &rotation);
-        s.SerializeColor("Tint", &tint);
-        s.SerializeInt("Level", &level);
-        s.EndSection();
-    }
-};
-
-struct CastTestParams : Tracked {
-    int32_t volume = 0;
-    float zoom = 0.0f;
-    bool cards = false;
-    std::string camera;
-    CastTestInner inner;
-
-    void Serialize(Serializer& s, const char* descriptor) override
-    {
-        s.BeginSection("CastTestParams", descriptor);
-        s.SerializeInt("SFX Volume", &volume);
-        s.SerializeBool("Cards", &cards);
-        s.SerializeString("Camera_0", &camera);
-        s.SerializeFloat("Zoom0", &zoom);
-        s.SerializeObject("Inner", &inner);
-        s.EndSection();
-    }
-};
-
 struct CastTestElement : Tracked {
     int32_t size = 0;
+    float zoom = 0.0f;
     std::string texture;
 
     void Serialize(Serializer& s, const char* descriptor) override
     {
         s.BeginSection("CastTestElement", descriptor);
         s.SerializeInt("Size", &size);
+        s.SerializeFloat("Zoom", &zoom);
         s.SerializeString("Texture", &texture);
+        s.EndSection();
+    }
+};
+
+struct CastTestParams : Tracked {
+    int32_t volume = 0;
+    CastTestElement inner;
+
+    void Serialize(Serializer& s, const char* descriptor) override
+    {
+        s.BeginSection("CastTestParams", descriptor);
+        s.SerializeInt("SFX Volume", &volume);
+        s.SerializeObject("Inner", &inner);
         s.EndSection();
     }
 };
@@ -82,11 +54,9 @@ REGISTER_FACTORY(HudItems, CastTestHudItem);
 
 namespace {
 
-using filetest::LogCapture;
-using filetest::ReadRaw;
-using filetest::WriteRaw;
+const char* kRule = "# ------------------------------------------------ ";
 
-class CastTest : public filetest::FileTest {
+class CastTest : public FileTest {
 protected:
     void SetUp() override
     {
@@ -95,490 +65,228 @@ protected:
         Tracked::destroyed = 0;
         cast = CastManager::Instance()->CreateCast("test");
     }
+    // The casts delete only what they own: members on a test's stack are not touched.
     void TearDown() override
     {
         CastManager::DestroyInstance();
         FileTest::TearDown();
     }
-
+    CastMember* Add(Object& object, const char* name) { return cast->AddMember(&object, name, false); }
     Cast* cast = nullptr;
 };
-
-// ---------------------------------------------------------------------------------
-// Members
-
-TEST_F(CastTest, FindByNameCountsMatchesByTheObjectsName)
-{
-    Tracked a, b, c;
-    EXPECT_NE(cast->AddMember(&a, "Ball", false), nullptr);
-    cast->AddMember(&b, "Goal", false);
-    CastMember* second = cast->AddMember(&c, "Ball", false);
-    EXPECT_STREQ(c.GetName(), "Ball");  // the member name becomes the object's
-
-    ASSERT_NE(cast->FindByName("Ball", 0), nullptr);
-    EXPECT_EQ(cast->FindByName("Ball", 0)->object, &a);
-    EXPECT_EQ(cast->FindByName("Ball", 1), second);
-    EXPECT_EQ(cast->FindByName("Ball", 2), nullptr);
-    EXPECT_EQ(cast->FindByName("Ball", -1), nullptr);
-    EXPECT_EQ(cast->FindByName("ball", 0), nullptr);
-    EXPECT_EQ(cast->FindByName(nullptr, 0), nullptr);
-
-    // A renamed object is found by its new name.
-    b.SetName("Ball");
-    EXPECT_EQ(cast->FindByName("Ball", 1)->object, &b);
-    EXPECT_EQ(cast->FindByName("Goal", 0), nullptr);
-
-    EXPECT_EQ(cast->GetMemberCount(), 3);
-    EXPECT_EQ(cast->GetMember(2)->object, &c);
-    EXPECT_EQ(cast->GetMember(3), nullptr);
-    EXPECT_EQ(cast->GetMember(-1), nullptr);
-    EXPECT_EQ(cast->AddMember(nullptr, "none", true), nullptr);
-    EXPECT_EQ(cast->GetMemberCount(), 3);
-    cast->RemoveMember(&a);
-    cast->RemoveMember(&b);
-    cast->RemoveMember(&c);
-}
-
-TEST_F(CastTest, RemoveMemberClearsTheNameAndDeletesOnlyOwnedObjects)
-{
-    Tracked kept;
-    cast->AddMember(&kept, "Kept", false);
-    Tracked* owned = new Tracked;
-    cast->AddMember(owned, "Owned", true);
-    Tracked stranger;
-
-    EXPECT_FALSE(cast->RemoveMember(&stranger));
-    EXPECT_FALSE(cast->RemoveMember(nullptr));
-
-    EXPECT_TRUE(cast->RemoveMember(&kept));
-    EXPECT_FALSE(kept.HasName());
-    EXPECT_EQ(Tracked::destroyed, 0);
-    EXPECT_FALSE(cast->RemoveMember(&kept));  // already gone
-
-    EXPECT_TRUE(cast->RemoveMember(owned));
-    EXPECT_EQ(Tracked::destroyed, 1);
-    EXPECT_EQ(cast->GetMemberCount(), 0);
-}
 
 class ClearListener : public MessageListener {
 public:
     explicit ClearListener(Cast* cast) : m_cast(cast) {}
     int OnMessage(int message, intptr_t) override
     {
-        if (message == MessageServer::Instance()->RegisterMessage("cast clear")) {
-            ++clears;
-            membersSeen = m_cast->GetMemberCount();
-            destroyedSeen = Tracked::destroyed;
-        }
+        if (message == MessageServer::Instance()->RegisterMessage("cast clear"))
+            seen.push_back({m_cast->GetMemberCount(), Tracked::destroyed});
         return 0;
     }
-    int clears = 0;
-    int membersSeen = -1;
-    int destroyedSeen = -1;
+    std::vector<std::pair<int, int>> seen;  // members left, objects destroyed
 
 private:
     Cast* m_cast;
 };
 
-TEST_F(CastTest, ClearDeletesOwnedMembersAndThenSendsCastClear)
+TEST_F(CastTest, MembersAreFoundByTheirObjectsNameAndOnlyOwnedOnesAreDeleted)
 {
-    Tracked kept;
-    cast->AddMember(&kept, "Kept", false);
+    Tracked a, b, c, stranger;
+    Add(a, "Ball");
+    Add(b, "Goal");
+    CastMember* second = Add(c, "Ball");
+    EXPECT_STREQ(c.GetName(), "Ball");  // the member name becomes the object's
+    using Members = std::vector<CastMember*>;
+    EXPECT_EQ((Members{cast->FindByName("Ball", 0), cast->FindByName("Ball", 1), cast->FindByName("Ball", 2),
+                       cast->FindByName("Ball", -1), cast->FindByName("ball"), cast->FindByName(nullptr)}),
+              (Members{cast->GetMember(0), second, nullptr, nullptr, nullptr, nullptr}));
+    b.SetName("Ball");  // a renamed object is found by its new name
+    EXPECT_EQ((Members{cast->FindByName("Ball", 1), cast->FindByName("Goal"), cast->GetMember(3), cast->GetMember(-1),
+                       cast->AddMember(nullptr, "none", true)}),
+              (Members{cast->GetMember(1), nullptr, nullptr, nullptr, nullptr}));
+    EXPECT_EQ(std::pair(cast->GetMember(2)->object, cast->GetMemberCount()), (std::pair<Object*, int>(&c, 3)));
+    Tracked* owned = new Tracked;
+    cast->AddMember(owned, "Owned", true);
+    // Only a member's object can be removed, once.
+    EXPECT_EQ((std::vector<bool>{cast->RemoveMember(&stranger), cast->RemoveMember(nullptr), cast->RemoveMember(&a),
+                                 cast->RemoveMember(&a), cast->RemoveMember(owned)}),
+              (std::vector<bool>{false, false, true, false, true}));
+    EXPECT_EQ(std::tuple(a.HasName(), Tracked::destroyed, cast->GetMemberCount()), std::tuple(false, 1, 2));
+    // Clear deletes the owned objects first, then tells every listener.
     cast->AddMember(new Tracked, "Owned 1", true);
     cast->AddDynamicMember(new Tracked, "Owned 2");
-
     ClearListener listener(cast);
     MessageServer::Instance()->RegisterListener(&listener);
     cast->Clear();
     MessageServer::Instance()->UnregisterListener(&listener);
-
-    EXPECT_EQ(listener.clears, 1);
-    EXPECT_EQ(listener.membersSeen, 0);    // sent after the members went
-    EXPECT_EQ(listener.destroyedSeen, 2);  // and the owned objects with them
-    EXPECT_EQ(Tracked::destroyed, 2);
-    EXPECT_EQ(cast->GetMemberCount(), 0);
+    EXPECT_EQ(listener.seen, (std::vector<std::pair<int, int>>{{0, 3}}));
+    EXPECT_TRUE(c.HasName()) << "a member not owned is left alone";
 }
 
-// ---------------------------------------------------------------------------------
-// Manager
-
-TEST_F(CastTest, TheManagerFindsCastsAndObjectsByPath)
+TEST_F(CastTest, TheManagerFindsCastsAndObjectsByPathAndDeletesOnlyWhatIsOwned)
 {
     CastManager* manager = CastManager::Instance();
     EXPECT_EQ(manager->CreateCast("test"), cast);  // a taken name gives the cast it names
     Cast* hud = manager->CreateCast("hud");
     EXPECT_EQ(manager->GetCastCount(), 2);
-    EXPECT_EQ(manager->GetCastAt(1), hud);
-    EXPECT_EQ(manager->GetCastAt(2), nullptr);
-    EXPECT_EQ(manager->GetCastAt(-1), nullptr);
-    EXPECT_EQ(manager->GetCast("hud"), hud);
-    EXPECT_EQ(manager->GetCast("HUD"), nullptr);
-    EXPECT_EQ(manager->GetCast(nullptr), nullptr);
-
-    Tracked card1, card2, odd;
+    EXPECT_EQ((std::vector<Cast*>{manager->GetCastAt(1), manager->GetCastAt(2), manager->GetCastAt(-1),
+                                  manager->GetCast("hud"), manager->GetCast("HUD"), manager->GetCast(nullptr)}),
+              (std::vector<Cast*>{hud, nullptr, nullptr, hud, nullptr, nullptr}));
+    Tracked card1, card2, odd, nameless;
+    hud->AddMember(&nameless, "", false);  // "hud|" still names no object
     hud->AddMember(&card1, "YellowCard1", false);
     hud->AddMember(&card2, "YellowCard1", false);
     hud->AddMember(&odd, "a|b", false);
+    hud->AddDynamicMember(new Tracked, "Owned");
+    cast->AddMember(new Tracked, "Owned", true);
     EXPECT_EQ(manager->FindObject("hud|YellowCard1"), &card1);  // the first of that name
     EXPECT_EQ(manager->FindObject("hud|a|b"), &odd);            // split at the first bar
-    EXPECT_EQ(manager->FindObject("hud|Missing"), nullptr);
-    EXPECT_EQ(manager->FindObject("objects|YellowCard1"), nullptr);
-    EXPECT_EQ(manager->FindObject("test|YellowCard1"), nullptr);
-    for (const char* malformed : {"hudYellowCard1", "|YellowCard1", "hud|", "|", ""})
-        EXPECT_EQ(manager->FindObject(malformed), nullptr) << malformed;
-    EXPECT_EQ(manager->FindObject(nullptr), nullptr);
-    hud->Clear();
-}
-
-TEST_F(CastTest, DeleteAllDeletesTheCastsWithOnlyTheObjectsTheyOwn)
-{
-    CastManager* manager = CastManager::Instance();
-    Tracked kept;
-    cast->AddMember(&kept, "Kept", false);
-    cast->AddMember(new Tracked, "Owned", true);
-    manager->CreateCast("hud")->AddDynamicMember(new Tracked, "Owned");
-
+    for (const char* missing : {"hud|Missing", "objects|YellowCard1", "test|YellowCard1", "hudYellowCard1",
+                                "|YellowCard1", "hud|", "|", "", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(manager->FindObject(missing), nullptr) << (missing ? missing : "null");
     manager->DeleteAll();
-    EXPECT_EQ(Tracked::destroyed, 2);
-    EXPECT_EQ(manager->GetCastCount(), 0);
-    EXPECT_EQ(manager->GetCast("test"), nullptr);
-    EXPECT_TRUE(kept.HasName());  // untouched
+    EXPECT_EQ(std::pair(Tracked::destroyed, manager->GetCastCount()), std::pair(2, 0));
+    EXPECT_TRUE(card1.HasName());  // untouched
+    cast = manager->CreateCast("test");
 }
 
-// ---------------------------------------------------------------------------------
-// Cast files
-
-TEST_F(CastTest, ACastFileUpdatesOneObjectAndCreatesAnotherThroughTheFactory)
+TEST_F(CastTest, ACastFileUpdatesMembersAndCreatesDynamicOnesThroughTheGivenRegistry)
 {
     CastTestParams params;
-    params.volume = 3;
-    params.camera = "unchanged";
-    cast->AddMember(&params, "Game Parameters", false);
-
-    WriteRaw(Path("cast.txt"),
-             "# ------------------------------------------------ Game Parameters\r\n"
-             "OBJECT START\r\n"
-             "class type: \"CastTestParams\"\r\n"
-             "[CastTestParams] \"Game Parameters\"\r\n"
-             "{\r\n"
-             " \"SFX Volume\" 10\r\n"
-             " \"Zoom0\" 0.500000\r\n"
-             "}\r\n"
-             "# ------------------------------------------------ ClumpElement_1\n"
-             "DYNAMIC OBJECT START\n"
-             "class type: \"CastTestElement\"\n"
-             "[CastTestElement] \"ClumpElement_1\"\n"
-             "{\n"
-             " \"Size\" 7\n"
-             " \"Texture\" \"grass.png\"\n"
-             "}\n");
+    params.inner.texture = "unchanged";
+    Add(params, "Game Parameters");
+    WriteRaw(Path("cast.txt"), std::string(kRule) + "Game Parameters\r\nOBJECT START\r\n"
+                               "class type: \"CastTestParams\"\r\n[CastTestParams] \"Game Parameters\"\r\n{\r\n"
+                               " \"SFX Volume\" 10\r\n [CastTestElement] \"Inner\"\r\n {\r\n  \"Zoom\" 0.500000\r\n"
+                               " }\r\n}\r\n" + kRule + "ClumpElement_1\nDYNAMIC OBJECT START\n"
+                               "class type: \"CastTestHudItem\"\n[CastTestElement] \"ClumpElement_1\"\n{\n"
+                               " \"Size\" 7\n \"Texture\" \"grass.png\"\n}\n");
     LogCapture log;
-    EXPECT_TRUE(LoadSettings(cast, (Dir() + "CAST.TXT").c_str()));
+    // Not a game element: the block is skipped; the others are read all the same.
+    EXPECT_FALSE(LoadSettings(cast, Dir("CAST.TXT").c_str()));
+    EXPECT_EQ(log.Text(), "***WARNING: LoadSettings: " + Dir("CAST.TXT") +
+                              ": unknown class \"CastTestHudItem\" for the dynamic object ClumpElement_1; skipped\n");
+    EXPECT_EQ(std::tie(params.volume, params.inner.zoom, params.inner.texture), std::tuple(10, 0.5f, "unchanged"));
+    EXPECT_EQ(cast->GetMemberCount(), 1);
+    log.Clear();
+    EXPECT_TRUE(LoadSettings(cast, Dir("cast.txt").c_str(), false, FactoryRegistry::HudItems()));
     EXPECT_EQ(log.Text(), "");
-
-    EXPECT_EQ(params.volume, 10);
-    EXPECT_EQ(params.zoom, 0.5f);
-    EXPECT_EQ(params.camera, "unchanged");  // absent key
     ASSERT_EQ(cast->GetMemberCount(), 2);
     CastMember* created = cast->GetMember(1);
-    EXPECT_TRUE(created->owned);
-    EXPECT_TRUE(created->dynamic);
-    EXPECT_EQ(created->name, "ClumpElement_1");
-    auto* element = dynamic_cast<CastTestElement*>(created->object);
+    EXPECT_TRUE(created->owned && created->dynamic && cast->FindByName("ClumpElement_1") == created);
+    auto* element = dynamic_cast<CastTestHudItem*>(created->object);
     ASSERT_NE(element, nullptr);
-    EXPECT_EQ(element->size, 7);
-    EXPECT_EQ(element->texture, "grass.png");
-    EXPECT_EQ(cast->FindByName("ClumpElement_1", 0), created);
-    cast->RemoveMember(&params);
+    EXPECT_EQ(std::tie(element->size, element->texture), std::tuple(7, "grass.png"));
 }
 
-TEST_F(CastTest, DynamicBlocksUseTheGivenRegistryAndSkipUnknownClasses)
+TEST_F(CastTest, SavedFilesHaveTheCastLayoutAndLoadBackPlainOrScrambled)
 {
-    const std::string text =
-        "# ------------------------------------------------ Card\n"
-        "DYNAMIC OBJECT START\n"
-        "class type: \"CastTestHudItem\"\n"
-        "[CastTestElement] \"Card\"\n"
-        "{\n"
-        " \"Size\" 4\n"
-        "}\n";
-    WriteRaw(Path("hud.txt"), text);
-    const std::string name = Dir() + "hud.txt";
-
-    LogCapture log;
-    EXPECT_FALSE(LoadSettings(cast, name.c_str()));  // not a game element
-    EXPECT_TRUE(log.Contains("unknown class \"CastTestHudItem\""));
-    EXPECT_EQ(cast->GetMemberCount(), 0);
-
-    EXPECT_TRUE(LoadSettings(cast, name.c_str(), false, FactoryRegistry::HudItems()));
-    ASSERT_EQ(cast->GetMemberCount(), 1);
-    auto* item = dynamic_cast<CastTestHudItem*>(cast->GetMember(0)->object);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->size, 4);
-}
-
-TEST_F(CastTest, SaveWritesTheCastFileLayout)
-{
-    CastTestElement element;
-    element.size = 2;
-    element.texture = "a.png";
-    cast->AddMember(&element, "Static", false);
-    auto* dynamic = new CastTestElement;
-    cast->AddDynamicMember(dynamic, "Made");
-
-    ASSERT_TRUE(SaveSettings(cast, (Dir() + "out.txt").c_str()));
-    EXPECT_EQ(ReadRaw(Path("out.txt")),
-              "# ------------------------------------------------ Static\n"
-              "OBJECT START\n"
-              "class type: \"CastTestElement\"\n"
-              "[CastTestElement] \"Static\"\n"
-              "{\n"
-              " \"Size\" 2\n"
-              " \"Texture\" \"a.png\"\n"
-              "}\n"
-              "# ------------------------------------------------ Made\n"
-              "DYNAMIC OBJECT START\n"
-              "class type: \"CastTestElement\"\n"
-              "[CastTestElement] \"Made\"\n"
-              "{\n"
-              " \"Size\" 0\n"
-              " \"Texture\" \"\"\n"
-              "}\n");
-    cast->RemoveMember(&element);
-}
-
-class CastRoundTrip : public CastTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(CastRoundTrip, SaveThenLoadRestoresValuesIncludingNestedObjects)
-{
-    const bool scrambled = GetParam();
-    const std::string name = Dir() + "Saves\\game.txt";
-    {
-        CastTestParams params;
-        params.volume = -12;
-        params.zoom = 2.25f;
-        params.cards = true;
-        params.camera = "Cam \"Main\"";
-        params.inner.position = Vector3(1.5f, -2.0f, 3.25f);
-        params.inner.rotation = Quaternion(0.5f, 0.5f, -0.5f, 0.5f);
-        params.inner.tint = Color(0.25f, 0.5f, 0.75f, 1.0f);
-        params.inner.level = 9;
-        cast->AddMember(&params, "Game Parameters", false);
-        auto* element = new CastTestElement;
-        element->size = 33;
-        element->texture = "pitch.png";
-        cast->AddDynamicMember(element, "Element 1");
-        ASSERT_TRUE(SaveSettings(cast, name.c_str(), scrambled));
-        cast->RemoveMember(&params);
-        cast->Clear();
-    }
-    const std::string stored = ReadRaw(Path("Saves/game.txt"));
-    EXPECT_EQ(stored.find("OBJECT START") == std::string::npos, scrambled);
-
     CastTestParams params;
-    cast->AddMember(&params, "Game Parameters", false);
-    LogCapture log;
-    ASSERT_TRUE(LoadSettings(cast, name.c_str(), scrambled));
-    EXPECT_EQ(log.Text(), "");
-    EXPECT_EQ(params.volume, -12);
-    EXPECT_EQ(params.zoom, 2.25f);
-    EXPECT_TRUE(params.cards);
-    EXPECT_EQ(params.camera, "Cam \"Main\"");
-    EXPECT_EQ(params.inner.position, Vector3(1.5f, -2.0f, 3.25f));
-    EXPECT_EQ(params.inner.rotation, Quaternion(0.5f, 0.5f, -0.5f, 0.5f));
-    EXPECT_EQ(params.inner.tint.g, 0.5f);
-    EXPECT_EQ(params.inner.tint.b, 0.75f);
-    EXPECT_EQ(params.inner.level, 9);
-    ASSERT_EQ(cast->GetMemberCount(), 2);
-    auto* element = dynamic_cast<CastTestElement*>(cast->GetMember(1)->object);
-    ASSERT_NE(element, nullptr);
-    EXPECT_TRUE(cast->GetMember(1)->dynamic);
-    EXPECT_EQ(element->size, 33);
-    EXPECT_EQ(element->texture, "pitch.png");
-
-    // Read the other way, the file is refused and nothing changes.
-    params.volume = 1;
-    EXPECT_FALSE(LoadSettings(cast, name.c_str(), !scrambled));
-    EXPECT_EQ(params.volume, 1);
-    EXPECT_EQ(cast->GetMemberCount(), 2);
-    cast->RemoveMember(&params);
+    params.volume = -12;
+    std::tie(params.inner.size, params.inner.zoom, params.inner.texture) = std::tuple(9, 2.25f, "Cam \"Main\"");
+    Add(params, "Game Parameters");
+    auto* made = new CastTestElement;
+    made->size = 33;
+    cast->AddDynamicMember(made, "Made");
+    ASSERT_TRUE(SaveSettings(cast, Dir("out.txt").c_str()));
+    EXPECT_EQ(ReadRaw(Path("out.txt")),
+              std::string(kRule) + "Game Parameters\nOBJECT START\nclass type: \"CastTestParams\"\n"
+              "[CastTestParams] \"Game Parameters\"\n{\n \"SFX Volume\" -12\n class type: \"CastTestElement\"\n"
+              " [CastTestElement] \"Inner\"\n {\n  \"Size\" 9\n  \"Zoom\" 2.250000\n  \"Texture\" \"Cam \"Main\"\"\n }\n}\n" +
+              kRule + "Made\nDYNAMIC OBJECT START\nclass type: \"CastTestElement\"\n[CastTestElement] \"Made\"\n"
+              "{\n \"Size\" 33\n \"Zoom\" 0.000000\n \"Texture\" \"\"\n}\n");
+    for (bool scrambled : {false, true}) {
+        ASSERT_TRUE(SaveSettings(cast, Dir("game.txt").c_str(), scrambled));
+        EXPECT_EQ(ReadRaw(Path("game.txt")).find("OBJECT START") == std::string::npos, scrambled);
+        Cast* loaded = CastManager::Instance()->CreateCast(scrambled ? "scrambled" : "plain");
+        CastTestParams copy;
+        loaded->AddMember(&copy, "Game Parameters", false);
+        LogCapture log;
+        ASSERT_TRUE(LoadSettings(loaded, Dir("game.txt").c_str(), scrambled));
+        EXPECT_EQ(log.Text(), "");
+        ASSERT_TRUE(SaveSettings(loaded, Dir("again.txt").c_str()));
+        EXPECT_EQ(ReadRaw(Path("again.txt")), ReadRaw(Path("out.txt")));  // the dynamic member made anew too
+        // Read the other way, the file is refused and nothing changes.
+        copy.volume = 1;
+        EXPECT_FALSE(LoadSettings(loaded, Dir("game.txt").c_str(), !scrambled));
+        EXPECT_EQ(std::pair(copy.volume, loaded->GetMemberCount()), std::pair(1, 2));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(PlainAndScrambled, CastRoundTrip, ::testing::Bool());
 
 TEST_F(CastTest, DamagedBlocksAreReportedAndNeverSpoilTheOthers)
 {
-    CastTestElement a, b, c, d, e, f;
-    CastTestElement* objects[] = {&a, &b, &c, &d, &e, &f};
+    CastTestElement elements[6];
     const char* names[] = {"A", "B", "C", "D", "E", "F"};
     for (int i = 0; i < 6; ++i)
-        cast->AddMember(objects[i], names[i], false);
-
-    std::string text =
-        // Unbalanced: the section never closes.
-        "# ------------------------------------------------ A\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"A\"\n"
-        "{\n"
-        " \"Size\" 1\n"
-        "# ------------------------------------------------ B\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"B\"\n"
-        "{\n"
-        " \"Size\" 2\n"
-        "}\n"
-        // No section header: its entries must not reach C.
-        "# ------------------------------------------------ Lost\n"
-        "OBJECT START\n"
-        " \"Size\" 666\n"
-        " \"Texture\" \"wrong\"\n"
-        "}\n"
-        "# ------------------------------------------------ C\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"C\"\n"
-        "{\n"
-        " \"Size\" 3\n"
-        "}\n"
-        // Missing quotes: the value without them, the key without a closing one.
-        "# ------------------------------------------------ D\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"D\"\n"
-        "{\n"
-        " \"Texture\" bare\n"
-        " \"Size 9\n"
-        "}\n"
-        // Garbage bytes, a NUL among them.
-        "# ------------------------------------------------ E\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"E\"\n"
-        "{\n";
-    const char garbage[] = "\x01\xff\x00}\x80{\n \"Size\" 5\n";
-    text.append(garbage, sizeof garbage - 1);
-    text +=
-        "}\n"
-        "# ------------------------------------------------ Nobody\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"Nobody\"\n"
-        "{\n"
-        "}\n"
-        // Truncated in the middle of a line.
-        "# ------------------------------------------------ F\n"
-        "OBJECT START\n"
-        "[CastTestElement] \"F\"\n"
-        "{\n"
-        " \"Size\" 6\n"
-        " \"Textu";
+        Add(elements[i], names[i]);
+    const std::string garbage("\x01\xff\x00}\x80{\n \"Size\" 5\n", 17);
+    const std::string text =
+        "stray text\n" + std::string(kRule) + "A\nOBJECT START\n[CastTestElement] \"A\"\n{\n \"Size\" 1\n" +  // never closed
+        kRule + "B\nOBJECT START\n[CastTestElement] \"B\"\n{\n \"Size\" 2\n}\n" +
+        kRule + "Lost\nOBJECT START\n \"Size\" 666\n \"Texture\" \"wrong\"\n}\n" +  // no section header
+        kRule + "C\nOBJECT START\n[CastTestElement] \"C\"\n{\n \"Size\" 3\n \"Zoom\" nan\n}\n" +
+        kRule + "D\nOBJECT START\n[CastTestElement] \"D\"\n{\n \"Texture\" bare\n \"Size 9\n}\n" +
+        kRule + "E\nOBJECT START\n[CastTestElement] \"E\"\n{\n" + garbage + "}\n" +
+        kRule + "Nobody\nOBJECT START\n[CastTestElement] \"Nobody\"\n{\n}\n" +
+        "DYNAMIC OBJECT START\n[CastTestElement] \"Classless\"\n{\n}\n" +
+        "OBJECT START\nclass type: \"CastTestElement\"\n[CastTestElement] \"B\"\n{\n \"Zoom\" 4\n}\n" +
+        kRule + "F\nOBJECT START\n[CastTestElement] \"F\"\n{\n \"Size\" 6\n \"Textu";  // truncated
     WriteRaw(Path("bad.txt"), text);
-
     LogCapture log;
-    EXPECT_FALSE(LoadSettings(cast, (Dir() + "bad.txt").c_str()));
-    EXPECT_EQ(a.size, 1);  // read up to where it broke off
-    EXPECT_EQ(b.size, 2);
-    EXPECT_EQ(c.size, 3);
-    EXPECT_EQ(c.texture, "");
-    EXPECT_EQ(d.texture, "bare");
-    EXPECT_EQ(d.size, 0);
-    EXPECT_EQ(e.size, 5);
-    EXPECT_EQ(f.size, 6);
-    EXPECT_TRUE(log.Contains("the object A at line 2 was read with the problems above"));
-    EXPECT_TRUE(log.Contains("the object at line 13 has no section; skipped"));
-    EXPECT_TRUE(log.Contains("the object D at line 24 was read with the problems above"));
-    EXPECT_TRUE(log.Contains("LoadSettings: Object Nobody not found"));
-    EXPECT_TRUE(log.Contains("the object F at line"));
-    EXPECT_FALSE(log.Contains("object B"));
-    EXPECT_FALSE(log.Contains("object C"));
-    for (CastTestElement* object : objects)
-        cast->RemoveMember(object);
+    EXPECT_FALSE(LoadSettings(cast, Dir("bad.txt").c_str()));
+    std::vector<std::string> got;
+    for (const CastTestElement& o : elements)
+        got.push_back(std::to_string(o.size) + " " + o.texture + " " + std::to_string(o.zoom));
+    EXPECT_EQ(got, (std::vector<std::string>{"1  0.000000", "2  4.000000", "3  0.000000", "0 bare 0.000000",
+                                             "5  0.000000", "6  0.000000"}));
+    const std::string file = "LoadSettings: " + Dir("bad.txt") + ": ";
+    for (const std::string& line :
+         {file + "line 1 stands outside any object and is ignored", file + "the object A at line 3 was read with the problems above (table line 1 is line 4)",
+          file + "the object at line 14 has no section; skipped", file + "the object C at line 19 was read with the problems above (table line 1 is line 20)",
+          file + "the object D at line 26 was read", std::string("LoadSettings: Object Nobody not found"),
+          file + "the dynamic object Classless at line 44 has no class type; skipped", file + "the object F at line"})
+        EXPECT_EQ(log.Count(line), 1) << line << "\n" << log.Text();
+    EXPECT_FALSE(log.Contains("the object B") || log.Contains("the object E"));
 }
 
-TEST_F(CastTest, BlocksWithoutACommentAreNamedByTheirSection)
+TEST_F(CastTest, FilesThatCannotBeReadOrWrittenLeaveMembersAndOldFilesAsTheyWere)
 {
     CastTestElement element;
-    cast->AddMember(&element, "Flag", false);
-    WriteRaw(Path("plain.txt"),
-             "stray text\n"
-             "OBJECT START\n"
-             "class type: \"CastTestElement\"\n"
-             "[CastTestElement] \"Flag\"\n"
-             "{\n"
-             " \"Size\" 8\n"
-             "}\n"
-             "DYNAMIC OBJECT START\n"
-             "[CastTestElement] \"Classless\"\n"
-             "{\n"
-             "}\n");
+    element.texture = "old";
+    Add(element, "E");
     LogCapture log;
-    EXPECT_FALSE(LoadSettings(cast, (Dir() + "plain.txt").c_str()));
-    EXPECT_EQ(element.size, 8);
-    EXPECT_TRUE(log.Contains("line 1 stands outside any object"));
-    EXPECT_TRUE(log.Contains("the dynamic object Classless at line 8 has no class type"));
-    EXPECT_EQ(cast->GetMemberCount(), 1);
-    cast->RemoveMember(&element);
-}
-
-TEST_F(CastTest, AFileThatCannotBeReadKeepsTheMembersValues)
-{
-    CastTestElement element;
-    element.size = 5;
-    cast->AddMember(&element, "Kept", false);
-    const std::string name = Dir() + "missing.txt";
-    LogCapture log;
-    EXPECT_FALSE(LoadSettings(cast, name.c_str()));
-    EXPECT_TRUE(log.Contains("Could not load cast from \"" + name + "\"\n"));
-    EXPECT_FALSE(LoadSettings(cast, name.c_str(), true));
-    EXPECT_EQ(element.size, 5);
-    EXPECT_EQ(cast->GetMemberCount(), 1);
-    cast->RemoveMember(&element);
-}
-
-TEST_F(CastTest, ASaveThatCannotBeOpenedWritesNothing)
-{
-    WriteRaw(Path("taken"), "a file where a folder should be\n");
-    CastTestElement element;
-    cast->AddMember(&element, "E", false);
-    const std::string name = Dir() + "taken\\cast.txt";
     for (bool scrambled : {false, true}) {
-        LogCapture log;
-        EXPECT_FALSE(SaveSettings(cast, name.c_str(), scrambled));
-        EXPECT_TRUE(log.Contains("Could not save settings to " + name + "\n"));
+        EXPECT_FALSE(LoadSettings(cast, Dir("missing.txt").c_str(), scrambled));
+        EXPECT_EQ(element.texture, "old");
+        WriteRaw(Path("taken"), "a file where a folder should be\n");
+        EXPECT_FALSE(SaveSettings(cast, Dir("taken\\cast.txt").c_str(), scrambled));
+        EXPECT_EQ(ReadRaw(Path("taken")), "a file where a folder should be\n");
     }
-    EXPECT_EQ(ReadRaw(Path("taken")), "a file where a folder should be\n");
-    cast->RemoveMember(&element);
-}
-
-TEST_F(CastTest, AFailedSaveKeepsTheOldFile)
-{
+    EXPECT_EQ(log.Count("Could not load cast from \"" + Dir("missing.txt") + "\"\n"), 2);
+    EXPECT_EQ(log.Count("Could not save settings to " + Dir("taken\\cast.txt") + "\n"), 2);
+    EXPECT_FALSE(SaveSettings(nullptr, Dir("x.txt").c_str()) || LoadSettings(nullptr, Dir("x.txt").c_str()));
     for (bool scrambled : {false, true}) {
-        const std::string name = Dir() + (scrambled ? "s.txt" : "p.txt");
-        CastTestElement element;
+        const std::string name = Dir(scrambled ? "s.txt" : "p.txt");
         element.texture = "old";
-        cast->AddMember(&element, "E", false);
         ASSERT_TRUE(SaveSettings(cast, name.c_str(), scrambled));
         const std::string old = ReadRaw(Path(scrambled ? "s.txt" : "p.txt"));
-
         element.texture.assign(900, 'x');
         for (int i = 0; i < 5; ++i)
             cast->AddMember(new CastTestElement(element), "Copy", true);
-        // A file-size limit makes the disk "full" after 4 KB.
-        struct rlimit saved {};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limited = saved;
-        limited.rlim_cur = 4096;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        LogCapture log;
-        const bool stored = SaveSettings(cast, name.c_str(), scrambled);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-
+        log.Clear();
+        const bool stored = [&] {
+            DiskFullAfter full(4096);
+            return SaveSettings(cast, name.c_str(), scrambled);
+        }();
         EXPECT_FALSE(stored);
         EXPECT_TRUE(log.Contains("Could not save settings to " + name + "\n"));
         EXPECT_EQ(ReadRaw(Path(scrambled ? "s.txt" : "p.txt")), old);
         element.texture.clear();
         ASSERT_TRUE(LoadSettings(cast, name.c_str(), scrambled));
         EXPECT_EQ(element.texture, "old");
-        cast->RemoveMember(&element);
-        cast->Clear();
+        while (cast->GetMemberCount() > 1)
+            cast->RemoveMember(cast->GetMember(1)->object);
     }
 }
 

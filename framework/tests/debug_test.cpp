@@ -1,262 +1,179 @@
+#include "framework/AsciiSerializer.h"
 #include "framework/Debug.h"
+#include "framework/DebugDisplay.h"
+#include "support/FileTest.h"
+#include "support/StringFile.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string ReadLog()
-{
-    std::ifstream in("data/log.txt", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-class RecordingSink : public DebugSink {
-public:
-    void OnLog(const char* text) override { lines.emplace_back(text); }
-    void OnWatchesChanged() override { ++watchNotices; }
-    std::vector<std::string> lines;
-    int watchNotices = 0;
+struct WatchSink : LogCapture {
+    void OnWatchesChanged() override { ++notices; }
+    int notices = 0;
 };
 
-// CTest runs the cases of one executable side by side in one folder; each case keeps
-// its log in a folder of its own.
 class DebugTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_home = std::filesystem::current_path();
-        const std::filesystem::path dir = m_home / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        std::filesystem::remove_all("data");
         Debug::DestroyInstance();
-        Debug::Instance()->Initialise();
+        Debug::Instance()->Initialise();  // makes the data folder
     }
     void TearDown() override
     {
         Debug::DestroyInstance();
         SetMessageBoxHandler(nullptr);
         setenv("TB_NO_MESSAGE_BOX", "1", 1);
-        std::filesystem::current_path(m_home);
     }
-
-    std::filesystem::path m_home;
 };
 
 }  // namespace
 
-TEST_F(DebugTest, InitialiseEmptiesTheLogAndZeroesCounters)
+TEST_F(DebugTest, LinesGetTheirPrefixesAndCountsInTheFileAndTheSink)
 {
-    LogError("old error\n");
-    LogWarning("old warning\n");
-    ASSERT_NE(ReadLog(), "");
-    Debug::Instance()->Initialise();
-    EXPECT_EQ(ReadLog(), "");
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), 0);
-    EXPECT_EQ(Debug::Instance()->GetWarningCount(), 0);
-}
-
-TEST_F(DebugTest, InitialiseCreatesTheDataFolder)
-{
-    std::remove("data/log.txt");
-    std::remove("data");
-    Debug::Instance()->Initialise();
-    LogMessage("hello\n");
-    EXPECT_EQ(ReadLog(), "hello\n");
-}
-
-TEST_F(DebugTest, PrefixesAndCountsReachFileAndSink)
-{
-    RecordingSink sink;
-    Debug::Instance()->SetSink(&sink);
+    LogCapture sink;
     LogError("Thing::Do: bad %d\n", 7);
     LogWarning("Thing::Do: odd %s\n", "x");
     LogWarning("second\n");
     LogMessage("plain %.1f\n", 1.5);
     Debug::Instance()->Log("as is");
-    EXPECT_EQ(ReadLog(), "***ERROR: Thing::Do: bad 7\n***WARNING: Thing::Do: odd x\n***WARNING: second\nplain 1.5\nas is");
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), 1);
-    EXPECT_EQ(Debug::Instance()->GetWarningCount(), 2);
-    ASSERT_EQ(sink.lines.size(), 5u);
-    EXPECT_EQ(sink.lines[0], "***ERROR: Thing::Do: bad 7\n");
-    EXPECT_EQ(sink.lines[4], "as is");
-    Debug::Instance()->SetSink(nullptr);
-}
-
-TEST_F(DebugTest, OverlongMessageIsTruncatedToTheBuffer)
-{
-    const std::string huge(20000, 'a');
-    LogError("%s", huge.c_str());
-    const std::string log = ReadLog();
-    EXPECT_EQ(log.size(), std::string("***ERROR: ").size() + 8 * 1024 - 1);
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), 1);
-}
-
-TEST_F(DebugTest, StatusTextAppendsUntilCleared)
-{
+    const std::string text = "***ERROR: Thing::Do: bad 7\n***WARNING: Thing::Do: odd x\n***WARNING: second\nplain 1.5\nas is";
+    EXPECT_EQ(ReadRaw("data/log.txt"), text);
+    EXPECT_EQ(std::pair(sink.Text(), sink.lines.size()), std::pair(text, size_t{5}));
+    EXPECT_EQ(std::make_pair(Debug::Instance()->GetErrorCount(), Debug::Instance()->GetWarningCount()), std::pair(1, 2));
+    // Status text appends until cleared and never reaches the log.
     LogStatus("fps %d ", 60);
     LogStatus("dt %.2f", 0.02);
     EXPECT_EQ(Debug::Instance()->GetStatus(), "fps 60 dt 0.02");
     Debug::Instance()->ClearStatus();
     EXPECT_EQ(Debug::Instance()->GetStatus(), "");
-    EXPECT_EQ(ReadLog(), "");
+    Debug::Instance()->Initialise();
+    EXPECT_EQ(ReadRaw("data/log.txt"), "");
+    EXPECT_EQ(Debug::Instance()->GetErrorCount() + Debug::Instance()->GetWarningCount(), 0);
+    LogError("%s", std::string(20000, 'a').c_str());  // cut to the format buffer
+    EXPECT_EQ(ReadRaw("data/log.txt"), "***ERROR: " + std::string(8 * 1024 - 1, 'a'));
 }
 
-TEST_F(DebugTest, DebugTraceWritesNothing)
-{
-    RecordingSink sink;
-    Debug::Instance()->SetSink(&sink);
-    DebugTrace("trace %d\n", 1);
-    EXPECT_EQ(ReadLog(), "");
-    EXPECT_TRUE(sink.lines.empty());
-    Debug::Instance()->SetSink(nullptr);
-}
-
-TEST_F(DebugTest, WatchesGroupTextAndChangeNotification)
+TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
 {
     Debug* debug = Debug::Instance();
-    RecordingSink sink;
+    WatchSink sink;
     uint32_t frames = 10;
     int score = -2;
     float fps = 59.5f;
     WatchData* wf = debug->AddWatch("frames", &frames, "Timing");
     WatchData* ws = debug->AddWatch("score", &score, "Match");
     WatchData* wp = debug->AddWatch("fps", &fps, "Timing");
-    ASSERT_TRUE(wf && ws && wp);
-    EXPECT_EQ(debug->AddWatch("none", static_cast<const int*>(nullptr), "Match"), nullptr);
-    EXPECT_EQ(debug->GetErrorCount(), 1);
-
-    ASSERT_EQ(debug->GetWatchGroups().size(), 2u);
-    EXPECT_EQ(debug->GetWatchGroups()[wf->group], "Timing");
-    EXPECT_EQ(wp->group, wf->group);
-    EXPECT_EQ(debug->GetWatchGroups()[ws->group], "Match");
-    ASSERT_EQ(debug->GetWatches().size(), 3u);
-    EXPECT_EQ(debug->GetWatches()[1]->name, "score");
-
-    std::string text;
-    wf->GetText(text);
-    EXPECT_EQ(text, "10");
-    ws->GetText(text);
-    EXPECT_EQ(text, "-2");
-    wp->GetText(text);
-    EXPECT_EQ(text, "59.500000");
-
-    debug->SetSink(&sink);
-    debug->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 0);
-
-    // Only the last watch changes: every watch must still be asked.
-    fps = 60.0f;
-    debug->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 1);
-    debug->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 1);
-
-    // Locked: nothing is reported, and the change waits until unlocked.
-    debug->watchesLocked = true;
-    ++frames;
-    debug->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 1);
-    debug->watchesLocked = false;
-    debug->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 2);
-
-    debug->RemoveAllWatches();
-    EXPECT_TRUE(debug->GetWatches().empty());
-    EXPECT_TRUE(debug->GetWatchGroups().empty());
-    debug->SetSink(nullptr);
-}
-
-TEST_F(DebugTest, CustomWatchIsOwnedAndAsked)
-{
+    EXPECT_TRUE(!debug->AddWatch("none", static_cast<const int*>(nullptr), "Match") && debug->GetErrorCount() == 1);
     struct Custom : WatchData {
         explicit Custom(int* d) : destroyed(d) {}
         ~Custom() override { ++*destroyed; }
         void GetText(std::string& out) override { out = "custom"; }
-        bool HasChanged() override { return ++asked == 2; }
+        bool HasChanged() override { return false; }
         int* destroyed;
-        int asked = 0;
     };
     int destroyed = 0;
-    RecordingSink sink;
-    auto* custom = new Custom(&destroyed);
-    custom->name = "mapper";
-    Debug::Instance()->AddWatchData(custom, "Input");
-    EXPECT_EQ(Debug::Instance()->GetWatchGroups()[custom->group], "Input");
-    Debug::Instance()->SetSink(&sink);
-    Debug::Instance()->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 0);
-    Debug::Instance()->UpdateWatches();
-    EXPECT_EQ(sink.watchNotices, 1);
-    Debug::Instance()->SetSink(nullptr);
+    WatchData* custom = new Custom(&destroyed);
+    debug->AddWatchData(custom, "Input");
+    EXPECT_EQ(sink.notices, 4);
+    EXPECT_EQ(debug->GetWatchGroups(), (std::vector<std::string>{"Timing", "Match", "Input"}));
+    EXPECT_EQ(std::vector<int>({wf->group, ws->group, wp->group}), std::vector<int>({0, 1, 0}));
+    EXPECT_EQ(debug->GetWatches(), (std::vector<WatchData*>{wf, ws, wp, custom}));
+    std::string texts, text;
+    for (WatchData* watch : debug->GetWatches()) {
+        watch->GetText(text);
+        texts += watch->name + "=" + text + " ";
+    }
+    EXPECT_EQ(texts, "frames=10 score=-2 fps=59.500000 =custom ");
+
+    std::vector<int> notices;
+    const auto update = [&] {
+        debug->UpdateWatches();
+        notices.push_back(sink.notices);
+    };
+    update();
+    ++frames;  // two watches change: each must be asked, or the later one is reported again
+    fps = 60.0f;
+    update();
+    update();
+    debug->watchesLocked = true;  // locked: nothing is reported, and the change waits
+    score = 3;
+    update();
+    debug->watchesLocked = false;
+    update();
+    EXPECT_EQ(notices, (std::vector<int>{4, 5, 5, 5, 6}));
+    debug->RemoveAllWatches();
+    EXPECT_EQ(std::pair(destroyed, sink.notices), std::pair(1, 7));
+    EXPECT_TRUE(debug->GetWatches().empty() && debug->GetWatchGroups().empty());
+    debug->AddWatchData(new Custom(&destroyed), "Input");
+    debug->SetSink(nullptr);
     Debug::DestroyInstance();
-    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(destroyed, 2);
+    Debug::Instance()->SetSink(&sink);  // given back to the one it replaced
 }
 
 namespace {
-int g_boxes = 0;
-std::string g_boxText;
+std::vector<std::string> g_boxes;
 
 void NestingHandler(const char*, const char* text)
 {
-    ++g_boxes;
-    g_boxText = text;
-    LogMessageBox("nested %d", g_boxes);
+    g_boxes.push_back(text);
+    LogMessageBox("nested");
 }
 }  // namespace
 
-TEST_F(DebugTest, MessageBoxGoesToTheLogOnlyWhenSwitchedOff)
+TEST_F(DebugTest, MessageBoxesAreLoggedShownOnceAndSkippedWhenSwitchedOff)
 {
-    g_boxes = 0;
     SetMessageBoxHandler(NestingHandler);
-    setenv("TB_NO_MESSAGE_BOX", "1", 1);
     testing::internal::CaptureStderr();
-    LogMessageBox("Menu::GetItem not found (%s)", "x");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(g_boxes, 0);
-    EXPECT_NE(err.find("Menu::GetItem not found (x)"), std::string::npos);
-    EXPECT_EQ(ReadLog(), "Menu::GetItem not found (x)\n");
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), 0);
-}
-
-TEST_F(DebugTest, MessageBoxIsNotReentered)
-{
-    g_boxes = 0;
-    SetMessageBoxHandler(NestingHandler);
+    LogMessageBox("Menu::GetItem not found (%s)", "x");  // switched off by TB_NO_MESSAGE_BOX
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Menu::GetItem not found (x)\n");
     unsetenv("TB_NO_MESSAGE_BOX");
-    LogMessageBox("Too many characters for replay!!!\n");
-    EXPECT_EQ(g_boxes, 1);
-    EXPECT_EQ(g_boxText, "Too many characters for replay!!!\n");
-    EXPECT_EQ(ReadLog(), "Too many characters for replay!!!\n");
-
-    // The guard is released afterwards.
-    LogMessageBox("again");
-    EXPECT_EQ(g_boxes, 2);
-}
-
-TEST_F(DebugTest, MessageBoxWithoutHandlerDoesNotWait)
-{
-    unsetenv("TB_NO_MESSAGE_BOX");
-    SetMessageBoxHandler(nullptr);
+    LogMessageBox("Too many characters for replay!!!\n");  // not re-entered from the handler
+    LogMessageBox("again");                                  // the guard is released afterwards
+    EXPECT_EQ(g_boxes, (std::vector<std::string>{"Too many characters for replay!!!\n", "again"}));
+    SetMessageBoxHandler(nullptr);  // no display: stderr, without waiting
     testing::internal::CaptureStderr();
     LogMessageBox("no display");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "no display\n");
-    EXPECT_EQ(ReadLog(), "no display\n");
+    EXPECT_EQ(ReadRaw("data/log.txt"), "Menu::GetItem not found (x)\nToo many characters for replay!!!\nagain\nno display\n");
+    EXPECT_EQ(Debug::Instance()->GetErrorCount(), 0);
 }
 
-TEST_F(DebugTest, FatalErrorLogsAndExitsWithOne)
+TEST_F(DebugTest, AFatalErrorLogsAndExitsWithOne)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(LogFatalError("Archive missing: %s\n", "data/x.dat"), ::testing::ExitedWithCode(1),
                 "Archive missing: data/x.dat");
-    EXPECT_EQ(ReadLog(), "***ERROR: Archive missing: data/x.dat\n");
+    EXPECT_EQ(ReadRaw("data/log.txt"), "***ERROR: Archive missing: data/x.dat\n");
+}
+
+TEST(DebugDisplayTest, OptionsAreAddedOffWhenFirstAskedAndPersistAsOneBoolEach)
+{
+    DebugDisplay::DestroyInstance();
+    DebugDisplay* d = DebugDisplay::Instance();
+    EXPECT_FALSE(d->CheckOption("B option"));
+    EXPECT_FALSE(d->CheckOption("B option"));
+    d->SetOption("A option", true);
+    EXPECT_TRUE(d->CheckOption("A option") && !d->CheckOption(nullptr));
+    EXPECT_EQ(d->GetOptions().size(), 2u);
+    StringFile out;
+    AsciiSerializer(&out, true).SerializeObject("Debug Display", d);
+    EXPECT_EQ(out.text, "class type: \"DebugDisplay\"\n[DebugDisplay] \"Debug Display\"\n{\n \"B option\" 0\n"
+                        " \"A option\" 1\n}\n");
+    MemoryFile in = TextFile("[DebugDisplay] \"Debug Display\"\n{\n \"B option\" 1\n}\n");
+    AsciiSerializer(&in, false).SerializeObject("Debug Display", d);
+    EXPECT_TRUE(d->CheckOption("B option"));
+    EXPECT_TRUE(d->CheckOption("A option"));  // an absent key keeps its value
+    d->Clear();
+    EXPECT_TRUE(d->GetOptions().empty() && !d->CheckOption("A option"));
+    DebugDisplay::DestroyInstance();
 }

@@ -1,29 +1,23 @@
-#include "framework/Debug.h"
 #include "framework/Message.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-struct Delivery {
-    std::string who;
-    int message;
-    intptr_t param;
-    bool operator==(const Delivery&) const = default;
-};
-using Deliveries = std::vector<Delivery>;
+using Log = std::vector<std::string>;
 
+// Logs "name message param" for each message it gets.
 class Recorder : public MessageListener {
 public:
-    Recorder(Deliveries& out, std::string name) : m_out(out), m_name(std::move(name)) {}
+    Recorder(Log& out, std::string name) : m_out(out), m_name(std::move(name)) {}
     int OnMessage(int message, intptr_t param) override
     {
-        m_out.push_back({m_name, message, param});
+        m_out.push_back(m_name + " " + std::to_string(message) + " " + std::to_string(param));
         if (onMessage)
             onMessage();
         return result;
@@ -32,8 +26,20 @@ public:
     int result = 0;
 
 private:
-    Deliveries& m_out;
+    Log& m_out;
     std::string m_name;
+};
+
+// Logs each message with what was still queued during its handler.
+class Queue : public MessageQueuedListener {
+public:
+    void OnQueuedMessage(int message, intptr_t param) override
+    {
+        handled.push_back(std::to_string(message) + " " + std::to_string(param) + " " + std::to_string(QueuedCount()));
+        if (message == 1)
+            OnMessage(3, 30);  // a handler that queues another
+    }
+    Log handled;
 };
 
 // Every test starts from an empty server, whatever registered before main().
@@ -46,189 +52,81 @@ protected:
     }
     void TearDown() override { MessageServer::DestroyInstance(); }
     MessageServer* server = nullptr;
+    Log got;
 };
 
-TEST_F(MessageServerTest, IdsStartAt4096AndAreStablePerName)
+TEST_F(MessageServerTest, NamesGetIdsFrom4096OnOnePerExactName)
 {
-    const int goal = server->RegisterMessage("goal scored");
-    const int out = server->RegisterMessage("out of bounds far");
-    EXPECT_EQ(goal, 4096);
-    EXPECT_EQ(out, 4097);
-    EXPECT_EQ(server->RegisterMessage("goal scored"), goal);
-    // Names are compared exactly.
-    EXPECT_EQ(server->RegisterMessage("Goal Scored"), 4098);
-    // Never fails, not even without a name.
-    EXPECT_EQ(server->RegisterMessage(nullptr), 4099);
-    EXPECT_EQ(server->RegisterMessage(""), 4099);
-
-    EXPECT_STREQ(server->GetMessageName(goal), "goal scored");
-    EXPECT_STREQ(server->GetMessageName(out), "out of bounds far");
-    EXPECT_EQ(server->GetMessageName(4095), nullptr);
-    EXPECT_EQ(server->GetMessageName(4100), nullptr);
+    std::vector<int> ids;
+    for (const char* name : {"goal scored", "out of bounds far", "goal scored", "Goal Scored", static_cast<const char*>(nullptr), ""})
+        ids.push_back(server->RegisterMessage(name));
+    EXPECT_EQ(ids, (std::vector<int>{4096, 4097, 4096, 4098, 4099, 4099}));  // never fails, not even without a name
+    EXPECT_STREQ(server->GetMessageName(4097), "out of bounds far");
+    EXPECT_STREQ(server->GetMessageName(4099), "");
+    EXPECT_TRUE(!server->GetMessageName(4095) && !server->GetMessageName(4100));
     EXPECT_EQ(server->GetMessageCount(), 4);
+    server->Clear();  // names survive it
+    EXPECT_EQ(server->RegisterMessage("Goal Scored"), 4098);
 }
 
-TEST_F(MessageServerTest, TargetedAndBroadcastDelivery)
+TEST_F(MessageServerTest, MessagesReachOneListenerOrAllInTheOrderTheyRegistered)
 {
-    Deliveries got;
-    Recorder a(got, "a"), b(got, "b"), c(got, "c");
-    const int idA = server->RegisterListener(&a);
-    const int idB = server->RegisterListener(&b, 4200);  // the key changes nothing
-    const int idC = server->RegisterListener(&c);
-    EXPECT_EQ(idA, 1);
-    EXPECT_EQ(idB, 2);
-    EXPECT_EQ(idC, 3);
-
-    int x = 0;
-    const intptr_t pointer = reinterpret_cast<intptr_t>(&x);
-    server->SendMessage(idB, 5000, pointer);
-    EXPECT_EQ(got, (Deliveries{{"b", 5000, pointer}}));
-
-    got.clear();
+    Recorder a(got, "a"), b(got, "b"), c(got, "c"), stranger(got, "stranger");
+    // The key changes nothing; a listener registered twice keeps its one entry.
+    EXPECT_EQ((std::vector<int>{server->RegisterListener(&a), server->RegisterListener(&b, 4200),
+                                server->RegisterListener(&c), server->RegisterListener(&b, 4300),
+                                server->RegisterListener(nullptr)}),
+              (std::vector<int>{1, 2, 3, 2, 0}));
+    server->SendMessage(2, 5000, 7);
     server->Send(0, 5001, -7);
-    EXPECT_EQ(got, (Deliveries{{"a", 5001, -7}, {"b", 5001, -7}, {"c", 5001, -7}}));
-
-    got.clear();
     server->SendMessage(99, 5002, 0);
-    EXPECT_TRUE(got.empty());
-}
-
-TEST_F(MessageServerTest, RegisteringTwiceKeepsOneEntry)
-{
-    Deliveries got;
-    Recorder a(got, "a");
-    const int id = server->RegisterListener(&a);
-    EXPECT_EQ(server->RegisterListener(&a, 4300), id);
-    server->SendMessage(0, 1, 0);
-    EXPECT_EQ(got.size(), 1u);
-    server->UnregisterListener(&a);
-    EXPECT_FALSE(server->IsRegistered(&a));
-}
-
-TEST_F(MessageServerTest, ListenerUnregisteringItselfDuringDelivery)
-{
-    Deliveries got;
-    Recorder a(got, "a"), b(got, "b");
-    server->RegisterListener(&a);
-    server->RegisterListener(&b);
-    a.onMessage = [&] { server->UnregisterListener(&a); };
-
-    server->SendMessage(0, 1, 0);
-    EXPECT_EQ(got, (Deliveries{{"a", 1, 0}, {"b", 1, 0}}));
-    got.clear();
-    server->SendMessage(0, 2, 0);
-    EXPECT_EQ(got, (Deliveries{{"b", 2, 0}}));
-}
-
-TEST_F(MessageServerTest, ListenerRemovedByAnotherDuringDeliveryIsSkipped)
-{
-    Deliveries got;
-    Recorder a(got, "a"), b(got, "b");
-    auto* c = new Recorder(got, "c");
-    server->RegisterListener(&a);
-    server->RegisterListener(&b);
-    server->RegisterListener(c);
-    // a unregisters b, b deletes c outright: neither may be reached afterwards.
-    a.onMessage = [&] { server->UnregisterListener(&b); };
-    server->SendMessage(0, 1, 0);
-    EXPECT_EQ(got, (Deliveries{{"a", 1, 0}, {"c", 1, 0}}));
-
-    got.clear();
-    a.onMessage = [&] {
-        delete c;
-        c = nullptr;
-    };
-    server->SendMessage(0, 2, 0);
-    EXPECT_EQ(got, (Deliveries{{"a", 2, 0}}));
-    EXPECT_EQ(server->GetListenerCount(), 1);
-}
-
-TEST_F(MessageServerTest, ListenerAddedDuringDeliveryWaitsForTheNextMessage)
-{
-    Deliveries got;
-    Recorder a(got, "a"), late(got, "late");
-    server->RegisterListener(&a);
-    a.onMessage = [&] { server->RegisterListener(&late); };
-    server->SendMessage(0, 1, 0);
-    EXPECT_EQ(got, (Deliveries{{"a", 1, 0}}));
-    a.onMessage = nullptr;
-    got.clear();
-    server->SendMessage(0, 2, 0);
-    EXPECT_EQ(got, (Deliveries{{"a", 2, 0}, {"late", 2, 0}}));
-}
-
-TEST_F(MessageServerTest, UnknownListenerIsReportedAndClearDropsAll)
-{
-    Deliveries got;
-    Recorder a(got, "a"), stranger(got, "stranger");
-    server->RegisterListener(&a);
-    const int warnings = Debug::Instance()->GetWarningCount();
+    EXPECT_EQ(got, (Log{"b 5000 7", "a 5001 -7", "b 5001 -7", "c 5001 -7"}));
+    LogCapture log;
     server->UnregisterListener(&stranger);
-    EXPECT_EQ(Debug::Instance()->GetWarningCount(), warnings + 1);
-
+    EXPECT_EQ(log.Text(), "***WARNING: MessageServer::UnregisterListener - listener not found\n");
+    server->UnregisterListener(&b);
+    EXPECT_TRUE(!server->IsRegistered(&b) && server->IsRegistered(&c));
     server->Clear();
-    server->SendMessage(0, 1, 0);
-    EXPECT_TRUE(got.empty());
-    // Names survive Clear.
-    const int id = server->RegisterMessage("cast clear");
-    server->Clear();
-    EXPECT_EQ(server->RegisterMessage("cast clear"), id);
-}
-
-TEST_F(MessageServerTest, DestroyedListenerLeavesTheServer)
-{
-    Deliveries got;
-    Recorder kept(got, "kept");
-    {
-        Recorder gone(got, "gone");
-        server->RegisterListener(&gone);
-        server->RegisterListener(&kept);
-    }
-    server->SendMessage(0, 1, 0);
-    EXPECT_EQ(got, (Deliveries{{"kept", 1, 0}}));
-}
-
-TEST(DeliverMessageTest, CallsTheListenerAndReturnsItsResult)
-{
-    Deliveries got;
-    Recorder a(got, "a");
+    EXPECT_EQ(server->GetListenerCount(), 0);
     a.result = 42;
     EXPECT_EQ(DeliverMessage(&a, 4100, 9), 42);
-    EXPECT_EQ(got, (Deliveries{{"a", 4100, 9}}));
+    EXPECT_EQ(got.back(), "a 4100 9");
     EXPECT_EQ(DeliverMessage(nullptr, 4100, 9), 0);
+    EXPECT_TRUE(log.Contains("DeliverMessage: no listener for message 4100"));
 }
 
-class Queue : public MessageQueuedListener {
-public:
-    void OnQueuedMessage(int message, intptr_t param) override
-    {
-        handled.push_back({message, param});
-        queuedDuringCall.push_back(QueuedCount());
-        if (message == 1)
-            OnMessage(3, 30);  // a handler that queues another
-    }
-    std::vector<std::pair<int, intptr_t>> handled;
-    std::vector<size_t> queuedDuringCall;
-};
-
-TEST_F(MessageServerTest, QueuedListenerHandlesInArrivalOrderOnDrain)
+TEST_F(MessageServerTest, ListenersChangedDuringADeliveryTakeEffectSafelyAndQueuesWait)
 {
+    Recorder a(got, "a"), b(got, "b"), late(got, "late");
+    auto* c = new Recorder(got, "c");
+    auto* d = new Recorder(got, "d");
+    for (MessageListener* listener : std::vector<MessageListener*>{&a, &b, c, d})
+        server->RegisterListener(listener);
+    // a unregisters itself and b, c deletes d outright, a new listener waits for the next message.
+    a.onMessage = [&] {
+        server->UnregisterListener(&a);
+        server->UnregisterListener(&b);
+        server->RegisterListener(&late);
+    };
+    c->onMessage = [&] { delete d; };
+    server->SendMessage(0, 1, 0);
+    c->onMessage = nullptr;
+    server->SendMessage(0, 2, 0);
+    delete c;  // a destroyed listener leaves the server
+    server->SendMessage(0, 3, 0);
+    EXPECT_EQ(got, (Log{"a 1 0", "c 1 0", "c 2 0", "late 2 0", "late 3 0"}));
+    EXPECT_EQ(server->GetListenerCount(), 1);
+    // A queued listener handles in arrival order when drained.
     Queue queue;
     const int id = server->RegisterListener(&queue);
     server->SendMessage(0, 1, 10);
     server->SendMessage(id, 2, 20);
     EXPECT_TRUE(queue.handled.empty());
     EXPECT_EQ(queue.QueuedCount(), 2u);
-
     queue.Drain();
-    using Pairs = std::vector<std::pair<int, intptr_t>>;
-    EXPECT_EQ(queue.handled, (Pairs{{1, 10}, {2, 20}, {3, 30}}));
-    // Each left the queue before its handler ran.
-    EXPECT_EQ(queue.queuedDuringCall, (std::vector<size_t>{1, 1, 0}));
+    queue.Drain();
+    EXPECT_EQ(queue.handled, (Log{"1 10 1", "2 20 1", "3 30 0"}));  // each left the queue before its handler ran
     EXPECT_EQ(queue.QueuedCount(), 0u);
-
-    queue.Drain();
-    EXPECT_EQ(queue.handled.size(), 3u);
 }
 
 }  // namespace

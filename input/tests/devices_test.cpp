@@ -1,315 +1,168 @@
-#include "InputTestSupport.h"
+#include "support/InputTest.h"
 
-#include "input/InputEvents.h"
 #include "input/InputMappers.h"
 #include "input/VirtualKeys.h"
-#include "platform/Events.h"
 
 #include <SDL.h>
 
-using inputtest::InputTest;
-
 namespace {
 
-void Tap(KeyboardInput* keyboard, int key)
+void Tap(int key)
 {
-    keyboard->OnKeyDown(key);
-    keyboard->Update(0.02f);
-    keyboard->OnKeyUp(key);
-    keyboard->Update(0.02f);
+    KeyboardInput::Instance()->OnKeyDown(key);
+    KeyboardInput::Instance()->Update(0.02f);
+    KeyboardInput::Instance()->OnKeyUp(key);
+    KeyboardInput::Instance()->Update(0.02f);
 }
 
-TEST_F(InputTest, TwoKeysReleasedInOneFrameTypeOnlyTheHigherCode)
+TEST_F(InputTest, KeysAreTypedOnePerFrameHeldAndEdgedOnlyBetweenUpdates)
 {
     keyboard()->OnKeyDown('A');
     keyboard()->OnKeyDown('B');
     keyboard()->Update(0.02f);
-    EXPECT_EQ(0, keyboard()->GetLastReleasedKey());
     keyboard()->OnKeyUp('A');
     keyboard()->OnKeyUp('B');
     keyboard()->Update(0.02f);
-    EXPECT_EQ('B', keyboard()->GetLastReleasedKey());
-    EXPECT_TRUE(keyboard()->WasKeyReleased('A'));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("b"));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("ab"));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("ba"));
-}
-
-TEST_F(InputTest, TypedSequenceMatchesInAnyCaseUntilAnotherKey)
-{
+    // Of two keys released in one frame only the higher code is typed.
+    EXPECT_TRUE(keyboard()->GetLastReleasedKey() == 'B' && keyboard()->WasKeyReleased('A'));
     for (char c : {'C', 'A', 'T'})
-        Tap(keyboard(), c);
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("cat"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("CaT"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("at"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches(""));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("tac"));
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("xcat"));
-    Tap(keyboard(), 'S');
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("cat"));
-    EXPECT_TRUE(keyboard()->TypedSequenceMatches("cats"));
+        Tap(c);
+    const std::pair<const char*, bool> matches[] = {{"bcat", true}, {"CaT", true}, {"at", true}, {"", true},
+                                                    {"tac", false}, {"abcat", false}, {"xcat", false}};
+    for (const auto& [text, match] : matches)
+        EXPECT_EQ(keyboard()->TypedSequenceMatches(text), match) << text;
     keyboard()->ClearTypedKeys();
-    EXPECT_FALSE(keyboard()->TypedSequenceMatches("s"));
-}
-
-TEST_F(InputTest, TypedBufferKeepsTheLast99Keys)
-{
+    EXPECT_FALSE(keyboard()->TypedSequenceMatches("t"));
     for (int i = 0; i < 150; ++i)
-        Tap(keyboard(), 'Z');
+        Tap('Z');
     EXPECT_TRUE(keyboard()->TypedSequenceMatches(std::string(99, 'z').c_str()));
     EXPECT_FALSE(keyboard()->TypedSequenceMatches(std::string(100, 'z').c_str()));
-}
 
-TEST_F(InputTest, KeyDownAndUpBetweenUpdatesMakesNoEdge)
-{
+    // Keys sit where a US keyboard has them; codes outside the table carry no key.
+    std::vector<int> codes;
+    for (const SDL_Scancode key :
+         {SDL_SCANCODE_0, SDL_SCANCODE_9, SDL_SCANCODE_RSHIFT, SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_AUDIOPLAY})
+        codes.push_back(vk::FromScancode(key));
+    EXPECT_EQ(codes, std::vector<int>({'0', '9', vk::Shift, vk::Return, 0}));
+    for (int key : {-1, 0, 256, 100000})
+        keyboard()->OnKeyDown(key);
+    EXPECT_EQ(keyboard()->GetHeldKey(), -1);
+    keyboard()->OnKeyDown('A');
+    keyboard()->OnKeyDown('B');
+    keyboard()->OnKeyUp('A');
+    EXPECT_EQ(keyboard()->GetHeldKey(), 'B');
+    keyboard()->ClearHeldKey();
+    EXPECT_EQ(keyboard()->GetHeldKey(), -1);
+    EXPECT_TRUE(keyboard()->IsKeyDown('B')) << "clearing the held key leaves the key down";
+    // Down and up between two updates make no edge.
     keyboard()->OnKeyDown(vk::Space);
     keyboard()->OnKeyUp(vk::Space);
     keyboard()->Update(0.02f);
-    EXPECT_FALSE(keyboard()->WasKeyPressed(vk::Space));
-    EXPECT_FALSE(keyboard()->WasKeyReleased(vk::Space));
-    EXPECT_EQ(0, keyboard()->GetLastReleasedKey());
-    EXPECT_EQ(vk::Space, keyboard()->GetLastPressedKey());
+    EXPECT_EQ(std::vector<bool>({keyboard()->WasKeyPressed('B'), keyboard()->WasKeyPressed(vk::Space),
+                                 keyboard()->WasKeyReleased(vk::Space), keyboard()->IsKeyDown(256)}),
+              std::vector<bool>({true, false, false, false}));
+    EXPECT_EQ(keyboard()->GetLastPressedKey(), vk::Space);
 }
 
-TEST_F(InputTest, HeldKeyFollowsTheNewestKeyStillDown)
+TEST_F(InputTest, TheDefaultMapperNamesMouseAndRawKeyValuesAndTheGameMapperItsKeysAndCheats)
 {
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    keyboard()->OnKeyDown('A');
-    keyboard()->OnKeyDown('B');
-    EXPECT_EQ('B', keyboard()->GetHeldKey());
-    keyboard()->OnKeyUp('A');
-    EXPECT_EQ('B', keyboard()->GetHeldKey());
-    keyboard()->ClearHeldKey();
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    EXPECT_TRUE(keyboard()->IsKeyDown('B')) << "clearing the held key leaves the key down";
-    keyboard()->OnKeyDown('C');
-    keyboard()->OnKeyUp('C');
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-}
-
-TEST_F(InputTest, KeyCodesOutsideTheTableAreIgnored)
-{
-    for (int key : {-1, 0, 256, 100000}) {
-        keyboard()->OnKeyDown(key);
-        EXPECT_FALSE(keyboard()->IsKeyDown(key));
-        keyboard()->OnKeyUp(key);
-    }
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    EXPECT_EQ(0, keyboard()->GetLastPressedKey());
-}
-
-TEST(VirtualKeys, ScancodesTranslateToGameCodes)
-{
-    EXPECT_EQ(0x41, vk::FromScancode(SDL_SCANCODE_A));
-    EXPECT_EQ(0x5A, vk::FromScancode(SDL_SCANCODE_Z));
-    EXPECT_EQ(0x30, vk::FromScancode(SDL_SCANCODE_0));
-    EXPECT_EQ(0x31, vk::FromScancode(SDL_SCANCODE_1));
-    EXPECT_EQ(0x39, vk::FromScancode(SDL_SCANCODE_9));
-    EXPECT_EQ(0x60, vk::FromScancode(SDL_SCANCODE_KP_0));
-    EXPECT_EQ(0x61, vk::FromScancode(SDL_SCANCODE_KP_1));
-    EXPECT_EQ(0x69, vk::FromScancode(SDL_SCANCODE_KP_9));
-    EXPECT_EQ(0x70, vk::FromScancode(SDL_SCANCODE_F1));
-    EXPECT_EQ(0x7B, vk::FromScancode(SDL_SCANCODE_F12));
-    EXPECT_EQ(0x7C, vk::FromScancode(SDL_SCANCODE_F13));
-    EXPECT_EQ(0x26, vk::FromScancode(SDL_SCANCODE_UP));
-    EXPECT_EQ(0x0D, vk::FromScancode(SDL_SCANCODE_KP_ENTER));
-    EXPECT_EQ(0x10, vk::FromScancode(SDL_SCANCODE_LSHIFT));
-    EXPECT_EQ(0x10, vk::FromScancode(SDL_SCANCODE_RSHIFT));
-    EXPECT_EQ(0x11, vk::FromScancode(SDL_SCANCODE_RCTRL));
-    EXPECT_EQ(0xBA, vk::FromScancode(SDL_SCANCODE_SEMICOLON));
-    EXPECT_EQ(0xDE, vk::FromScancode(SDL_SCANCODE_APOSTROPHE));
-    EXPECT_EQ(0, vk::FromScancode(SDL_SCANCODE_UNKNOWN));
-    EXPECT_EQ(0, vk::FromScancode(SDL_SCANCODE_AUDIOPLAY));
-}
-
-class EventFeedTest : public InputTest {
-protected:
-    void SetUp() override
-    {
-        InputTest::SetUp();
-        ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_EVENTS)) << SDL_GetError();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-    void TearDown() override
-    {
-        SDL_QuitSubSystem(SDL_INIT_EVENTS);
-        InputTest::TearDown();
-    }
-
-    static void PushKey(SDL_Scancode scancode, bool down)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = scancode;
-        ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
-    }
-    static void PushMotion(int x, int y, uint32_t state)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.x = x;
-        event.motion.y = y;
-        event.motion.state = state;
-        ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
-    }
-    static void PushWheel(int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEWHEEL;
-        event.wheel.y = y;
-        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-        ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
-    }
-
-    InputEventHandler m_handler;
-};
-
-TEST_F(EventFeedTest, PushedKeysReachTheKeyboardByGameCode)
-{
-    PushKey(SDL_SCANCODE_W, true);
-    PushKey(SDL_SCANCODE_KP_2, true);
-    PushKey(SDL_SCANCODE_AUDIOPLAY, true);  // no game code: dropped
-    platform::PumpEvents(m_handler);
-    keyboard()->Update(0.02f);
-    EXPECT_TRUE(keyboard()->WasKeyPressed('W'));
-    EXPECT_TRUE(keyboard()->IsKeyDown(vk::Numpad(2)));
-    EXPECT_EQ(vk::Numpad(2), keyboard()->GetHeldKey());
-
-    PushKey(SDL_SCANCODE_KP_2, false);
-    PushKey(SDL_SCANCODE_AUDIOPLAY, false);
-    platform::PumpEvents(m_handler);
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(vk::Numpad(2), keyboard()->GetLastReleasedKey());
-    EXPECT_EQ(-1, keyboard()->GetHeldKey());
-    EXPECT_TRUE(keyboard()->IsKeyDown('W'));
-}
-
-TEST_F(EventFeedTest, MouseEventsCountOnlyWithFocus)
-{
+    InputMapperDefault raw;
+    InputMapperGameTB game;
     MouseInput* mouse = MouseInput::Instance();
-    PushMotion(10, 20, SDL_BUTTON_RMASK);
-    PushWheel(-2);
-    platform::PumpEvents(m_handler);
-    mouse->Update(0.02f);
-    int x = 0, y = 0;
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(10, x);
-    EXPECT_EQ(20, y);
-    EXPECT_EQ(MouseInput::kRight, mouse->GetButtons());
-    EXPECT_EQ(-2, mouse->GetWheel());
-
-    m_handler.OnFocus(false);
-    PushMotion(50, 60, SDL_BUTTON_LMASK);
-    platform::PumpEvents(m_handler);
-    mouse->Update(0.02f);
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(10, x);
-    EXPECT_EQ(MouseInput::kRight, mouse->GetButtons());
-    EXPECT_EQ(0, mouse->GetWheel()) << "a wheel notch counts for one update";
-
-    // With the cursor hidden the tick owns the position; events bring buttons only.
-    m_handler.OnFocus(true);
-    mouse->HideCursor(true);
-    PushMotion(70, 80, SDL_BUTTON_LMASK | SDL_BUTTON_MMASK);
-    platform::PumpEvents(m_handler);
-    mouse->Update(0.02f);
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(10, x);
-    EXPECT_EQ(MouseInput::kLeft | MouseInput::kMiddle, mouse->GetButtons());
-    mouse->HideCursor(false);
-}
-
-TEST_F(InputTest, MouseStateAndDelta)
-{
-    MouseInput* mouse = MouseInput::Instance();
-    mouse->SetState(100, 50, 0);
-    mouse->Update(0.02f);
-    int dx = 1, dy = 1;
-    mouse->GetDelta(dx, dy);
-    EXPECT_EQ(0, dx) << "no delta on the first update";
-    EXPECT_EQ(0, dy);
-
-    mouse->SetState(-1, -1, 1);  // buttons only
-    mouse->Update(0.02f);
-    int x = 0, y = 0;
-    mouse->GetPosition(x, y);
-    EXPECT_EQ(100, x);
-    EXPECT_EQ(50, y);
-    EXPECT_EQ(1u, mouse->GetButtons());
-    EXPECT_EQ(1u, mouse->GetButtonsPressed());
-
+    mouse->SetState(100, 50, MouseInput::kRight | MouseInput::kMiddle);
+    Frame();
+    mouse->SetState(MouseInput::kUnchanged, MouseInput::kUnchanged, MouseInput::kLeft);
     mouse->SetState(110, 45, MouseInput::kUnchanged);
-    mouse->Update(0.02f);
-    mouse->GetDelta(dx, dy);
-    EXPECT_EQ(10, dx);
-    EXPECT_EQ(-5, dy);
-    EXPECT_EQ(1u, mouse->GetButtons());
-    EXPECT_EQ(0u, mouse->GetButtonsPressed());
-
-    mouse->ResetPosition(400, 300);
-    mouse->Update(0.02f);
-    mouse->GetDelta(dx, dy);
-    EXPECT_EQ(0, dx);
-    EXPECT_EQ(0, dy);
-}
-
-TEST_F(InputTest, DefaultMapperReportsMouseBitsAndRawKeys)
-{
-    InputMapperDefault mapper;
-    MouseInput* mouse = MouseInput::Instance();
-    mouse->SetState(7, 9, MouseInput::kRight | MouseInput::kMiddle);
-    mouse->Update(0.02f);
-    EXPECT_EQ(2.0f, mapper.GetValue("mouse button r"));
-    EXPECT_EQ(16.0f, mapper.GetValue("mouse button m"));
-    EXPECT_EQ(0.0f, mapper.GetValue("mouse button l"));
-    EXPECT_EQ(18.0f, mapper.GetValue("mouse buttons"));
-    EXPECT_EQ(2.0f, mapper.GetValue("mouse event r"));
-    EXPECT_EQ(7.0f, mapper.GetValue("mouse pos x"));
-    EXPECT_EQ(9.0f, mapper.GetValue("mouse pos y"));
-    mouse->Update(0.02f);
-    EXPECT_EQ(0.0f, mapper.GetValue("mouse event r")) << "held, not newly pressed";
-    EXPECT_EQ(2.0f, mapper.GetValue("mouse button r"));
-
-    keyboard()->OnKeyDown(65);
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(1.0f, mapper.GetValue("key event 65"));
-    EXPECT_EQ(1.0f, mapper.GetValue("key pressed 65"));
-    EXPECT_EQ(0.0f, mapper.GetValue("key pressed 66"));
-    EXPECT_EQ(0.0f, mapper.GetValue("key pressed 9999"));
-    EXPECT_EQ(0.0f, mapper.GetValue("key event nonsense"));
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(0.0f, mapper.GetValue("key event 65"));
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("menu up"));
-    EXPECT_FALSE(mapper.Capture("keyboard"));
-}
-
-TEST_F(InputTest, GameMapperKeysAndCheats)
-{
-    InputMapperGameTB mapper;
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("(0):up"));
-    EXPECT_EQ(0.0f, mapper.GetValue("pause game"));
-
     keyboard()->OnKeyDown(vk::Return);
     keyboard()->OnKeyDown(vk::F(7));
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(1.0f, mapper.GetValue("menu select"));
-    EXPECT_EQ(1.0f, mapper.GetValue("zoom in camera"));
-    EXPECT_EQ(0.0f, mapper.GetValue("menu back"));
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(0.0f, mapper.GetValue("menu select")) << "an edge, not a level";
-    EXPECT_EQ(1.0f, mapper.GetValue("zoom in camera")) << "a level";
-    EXPECT_EQ(0.0f, mapper.GetValue("any key press"));
+    Frame();
+    // A button reads as its own bit; events are the buttons newly down. Names the default
+    // mapper does not know are the game mapper's.
+    const std::pair<const char*, float> values[] = {{"mouse pos x", 110}, {"mouse pos y", 45}, {"mouse delta x", 10},
+        {"mouse delta y", -5}, {"mouse button l", 1}, {"mouse button m", 0}, {"mouse button r", 0},
+        {"mouse buttons", 1}, {"mouse event l", 1}, {"mouse event r", 0}, {"mouse events", 1}, {"key event 13", 1},
+        {"key pressed 13", 1}, {"key pressed 9999", 0}, {"key event nonsense", 0}, {"menu select", 1}, {"menu back", 0},
+        {"zoom in camera", 1}, {"pause game", 0}, {"any key press", 0}, {"(0):up", InputMapper::kUnknown}};
+    for (const auto& [name, value] : values)
+        EXPECT_EQ(raw.GetValue(name) != InputMapper::kUnknown ? raw.GetValue(name) : game.GetValue(name), value)
+            << name;
+    mouse->ResetPosition(400, 300);
     keyboard()->OnKeyUp(vk::F(7));
-    keyboard()->Update(0.02f);
-    EXPECT_EQ(1.0f, mapper.GetValue("any key press"));
-
+    Frame();
+    // Edges last one frame, levels as long as the key; a reset position makes no delta.
+    EXPECT_EQ(std::vector<float>({raw.GetValue("key event 13"), game.GetValue("menu select"),
+                                  game.GetValue("zoom in camera"), game.GetValue("any key press"),
+                                  raw.GetValue("mouse delta x"), raw.GetValue("mouse events")}),
+              std::vector<float>({0, 0, 0, 1, 0, 0}));
+    EXPECT_TRUE(raw.Capture("mouse") && mouse->IsCursorHidden());
+    EXPECT_TRUE(!raw.Release("keyboard") && raw.Release("mouse") && !mouse->IsCursorHidden());
     for (char c : std::string("CHEAT SKIP"))
-        Tap(keyboard(), c);
-    EXPECT_EQ(0.0f, mapper.GetValue("cheat win"));
-    EXPECT_EQ(1.0f, mapper.GetValue("cheat skip"));
-    EXPECT_EQ(0.0f, mapper.GetValue("cheat skip")) << "the typed keys were cleared";
+        Tap(c);
+    EXPECT_EQ(game.GetValue("cheat win"), 0.0f);
+    EXPECT_EQ(game.GetValue("cheat skip"), 1.0f);
+    EXPECT_EQ(game.GetValue("cheat skip"), 0.0f) << "a cheat fires once: the typed keys are cleared";
+}
+
+// A virtual joystick with eight axes (X, Y, Z, Rx, Ry, Rz, two sliders) and 16 buttons,
+// opened by DXInput as device 1 and moved through a second handle.
+TEST_F(InputTest, AJoystickIsDevice1AndAnswersPastTheDeadZoneOnceClaimedUntilUnplugged)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 8, 16, 0);
+    ASSERT_TRUE(DXInput::Instance()->Init() && DXInput::Instance()->Init()) << "a second start lists it once";
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    PlatformInputDevices* devices = PlatformInputDevices::Instance();
+    ConfigurableInputMapper* pad = devices->GetInputMapper(1);
+    ASSERT_TRUE(stick && pad) << SDL_GetError();
+    controller()->RegisterInputMapper(pad);
+    EXPECT_EQ(devices->GetNumDevices(), 2);
+    EXPECT_NE(dynamic_cast<ConfigurableKeyboardInputMapper*>(devices->GetInputMapper(0)), nullptr);
+    EXPECT_EQ(dynamic_cast<ConfigurableJoystickInputMapper*>(pad)->GetJoystickIndex(), 0);
+    EXPECT_TRUE(devices->GetInputMapper(1) == pad && !devices->GetInputMapper(2) && !devices->GetInputMapper(-1) &&
+                !DXInput::Instance()->GetJoystick(1));
+
+    const auto set = [&](int axis, float at) {
+        SDL_JoystickSetVirtualAxis(stick, axis, static_cast<Sint16>(at * 32767));
+    };
+    pad->SetBinding("(menu):up", kStick2Up);  // the second stick is the first slider
+    // Axis X and the slider, then what "(menu):left", "(menu):right" and "(menu):up" read.
+    const float cases[][5] = {{-0.1f, 0, 0, 0, 0}, {-0.19f, -0.75f, 0, 0, 0.75f}, {0.2f, 0, 0, 0.2f, 0},
+                              {-0.5f, 0, 0.5f, 0, 0}, {1, 0, 0, 1, 0}};
+    for (const auto& c : cases) {
+        set(0, c[0]), set(6, c[1]);
+        Frame();
+        const float read[] = {Value("(menu):left"), Value("(menu):right"), Value("(menu):up")};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(read[i], c[2 + i], 0.001f) << c[0] << " " << c[1] << " column " << i;
+    }
+    const JoystickInput* joystick = DXInput::Instance()->GetJoystick(0);
+    set(1, -1.0f);
+    Frame();
+    EXPECT_EQ(std::vector<int32_t>({joystick->GetState().x, joystick->GetState().y}), std::vector({1000, -1000}));
+
+    Press("(menu):button a");
+    for (const int button : {0, 7}) {  // "BUTTON_A", "BUTTON_H"
+        SDL_JoystickSetVirtualButton(stick, button, SDL_PRESSED);
+        Frame();
+        EXPECT_EQ(Press("(menu):button a"), button == 0 ? 1.0f : 0.0f);
+        EXPECT_EQ(joystick->GetPressedMask(), 1u << button);
+    }
+    EXPECT_EQ(std::vector<float>({Value("(menu):button a"), Value("(menu):button h")}), std::vector<float>({1, 1}));
+    EXPECT_EQ(joystick->GetButtonMask(), 0x81u);
+
+    // Unplugged, it reads zero and the numbers do not shift.
+    SDL_JoystickClose(stick);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    Frame();
+    EXPECT_FALSE(DXInput::Instance()->GetJoystick(0)->Poll());
+    EXPECT_EQ(std::vector<float>({Release("(menu):button a"), Value("(menu):button h")}), std::vector<float>({1, 0}));
+    EXPECT_EQ(devices->GetNumDevices(), 2);
+    DXInput::Instance()->Exit();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    // Joystick support that DXInput started itself ends with it.
+    ASSERT_TRUE(DXInput::Instance()->Init() && SDL_WasInit(SDL_INIT_JOYSTICK));
+    DXInput::Instance()->Exit();
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_JOYSTICK));
 }
 
 }  // namespace

@@ -1,306 +1,149 @@
-#include "InputTestSupport.h"
+#include "support/InputTest.h"
 
-#include "framework/AsciiSerializer.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "input/VirtualKeys.h"
+#include "tests/support/LogCapture.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-using inputtest::InputTest;
-using inputtest::LogCapture;
-
 namespace {
 
 const std::string kRedDash = "<color 255.0 0.0 0.0>-</color>";
+constexpr int kUnbound = ConfigurableInputMapper::kUnbound;
 
-TEST_F(InputTest, KeyboardDefaultsAndTheirNames)
+TEST_F(InputTest, DefaultsTheirNamesAndClaims)
 {
-    ConfigurableKeyboardInputMapper mapper;
-    EXPECT_EQ(20u, mapper.GetBindings().size());
-    EXPECT_EQ(vk::Up, mapper.GetBinding("(menu):up"));
-    EXPECT_EQ(vk::Escape, mapper.GetBinding("escape"));
-    EXPECT_EQ("W", mapper.GetTargetName("(0):up"));
-    EXPECT_EQ("K", mapper.GetTargetName("(0):button a"));
-    EXPECT_EQ("%80511%", mapper.GetTargetName("(1):up"));
-    EXPECT_EQ("%80518%", mapper.GetTargetName("(menu):button a"));
-    EXPECT_EQ("NUM 1", mapper.GetTargetName("(1):button a"));
-    EXPECT_EQ("-", mapper.GetTargetName("no such action"));
-    EXPECT_TRUE(mapper.IsShared());
-    EXPECT_TRUE(mapper.IsClaimed(0));
-    EXPECT_TRUE(mapper.IsClaimed(1));
-    EXPECT_FALSE(mapper.IsClaimed(2));
-
-    EXPECT_EQ("7", ConfigurableKeyboardInputMapper::KeyName('7'));
-    EXPECT_EQ("NUM 0", ConfigurableKeyboardInputMapper::KeyName(vk::Numpad(0)));
-    EXPECT_EQ("%80538%", ConfigurableKeyboardInputMapper::KeyName(vk::Decimal));
-    EXPECT_EQ("+", ConfigurableKeyboardInputMapper::KeyName(0xBB));
-    EXPECT_EQ("-", ConfigurableKeyboardInputMapper::KeyName(0));
-    EXPECT_EQ(kRedDash, ConfigurableKeyboardInputMapper::KeyName(-1));
-    EXPECT_EQ("", ConfigurableKeyboardInputMapper::KeyName(vk::F(1)));
-}
-
-TEST_F(InputTest, KeyboardBindingsAnswerByKeyState)
-{
-    ConfigurableKeyboardInputMapper mapper;
-    EXPECT_EQ(0.0f, mapper.GetValue("(0):up"));
-    keyboard()->OnKeyDown('W');
-    EXPECT_EQ(1.0f, mapper.GetValue("(0):up"));
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("(0):jump"));
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue(""));
-
-    // Without player 2's claim the device does not answer for that player at all.
-    mapper.SetClaimed(1, false);
-    keyboard()->OnKeyDown(vk::Up);
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("(1):up"));
-    EXPECT_EQ(1.0f, mapper.GetValue("(menu):up"));
-    mapper.SetClaimed(0, false);
-    EXPECT_EQ(InputMapper::kUnknown, mapper.GetValue("(0):up"));
-}
-
-TEST_F(InputTest, CapturedKeyMovesBetweenPlayerActionsButMenusShare)
-{
-    ConfigurableKeyboardInputMapper mapper;
-    keyboard()->OnKeyDown('K');
-    EXPECT_TRUE(mapper.CaptureBinding("(1):button a", false));
-    EXPECT_EQ('K', mapper.GetBinding("(1):button a"));
-    EXPECT_EQ("K", mapper.GetTargetName("(1):button a"));
-    EXPECT_EQ(ConfigurableInputMapper::kUnbound, mapper.GetBinding("(0):button a"));
-    EXPECT_EQ(kRedDash, mapper.GetTargetName("(0):button a"));
-    EXPECT_EQ(0.0f, mapper.GetValue("(0):button a")) << "unbound answers 0 even with K down";
-    EXPECT_EQ(1.0f, mapper.GetValue("(1):button a"));
-    keyboard()->OnKeyUp('K');
-
-    keyboard()->OnKeyDown(vk::Up);
-    EXPECT_TRUE(mapper.CaptureBinding("(0):up", false));
-    EXPECT_EQ(vk::Up, mapper.GetBinding("(0):up"));
-    EXPECT_EQ(vk::Up, mapper.GetBinding("(menu):up")) << "menu bindings may share a key";
-    EXPECT_EQ(ConfigurableInputMapper::kUnbound, mapper.GetBinding("(1):up"));
-    keyboard()->OnKeyUp(vk::Up);
-
-    mapper.SetDefaults();
-    EXPECT_EQ('K', mapper.GetBinding("(0):button a"));
-    EXPECT_EQ(vk::Up, mapper.GetBinding("(1):up"));
-}
-
-TEST_F(InputTest, CaptureNeedsAHeldKeyWithAName)
-{
-    ConfigurableKeyboardInputMapper mapper;
-    EXPECT_FALSE(mapper.CaptureBinding("(0):up", false));
-    EXPECT_EQ('W', mapper.GetBinding("(0):up")) << "nothing held: nothing changes";
-
-    // Reset forgets a key that was already down, so the player must press a new one.
-    keyboard()->OnKeyDown('Q');
-    EXPECT_FALSE(mapper.CaptureBinding("(0):up", true));
-    EXPECT_EQ(ConfigurableInputMapper::kUnbound, mapper.GetBinding("(0):up"));
-    EXPECT_FALSE(mapper.CaptureBinding("(0):up", false));
-    keyboard()->OnKeyUp('Q');
-
-    keyboard()->OnKeyDown(vk::F(1));
-    EXPECT_TRUE(mapper.CaptureBinding("(0):down", false));
-    EXPECT_EQ(ConfigurableInputMapper::kUnbound, mapper.GetBinding("(0):down"));
-    keyboard()->OnKeyUp(vk::F(1));
-
-    ConfigurableJoystickInputMapper pad(0);
-    keyboard()->OnKeyDown('Q');
-    EXPECT_FALSE(pad.CaptureBinding("(0):up", false));
-}
-
-TEST_F(InputTest, JoystickDefaultsAndNames)
-{
+    ConfigurableKeyboardInputMapper keys;
     ConfigurableJoystickInputMapper pad(1);
-    EXPECT_FALSE(pad.IsShared());
-    EXPECT_FALSE(pad.IsClaimed(0));
-    EXPECT_FALSE(pad.IsClaimed(1));
-    EXPECT_EQ(21u, pad.GetBindings().size());
-    EXPECT_EQ(kStickUp, pad.GetBinding("(menu):up"));
-    EXPECT_EQ(kButtonB, pad.GetBinding("(menu):back"));
-    EXPECT_EQ(kButtonH, pad.GetBinding("(menu):button h"));
-    EXPECT_EQ(kButtonB, pad.GetBinding("(1):button b"));
-    EXPECT_EQ("STICK_LEFT", pad.GetTargetName("(0):left"));
-    EXPECT_EQ("BUTTON_A", pad.GetTargetName("(menu):button a"));
-    pad.SetBinding("(0):left", ConfigurableInputMapper::kUnbound);
-    EXPECT_EQ(kRedDash, pad.GetTargetName("(0):left"));
-    EXPECT_EQ("-", pad.GetTargetName("(menu):button b")) << "no default for it";
-    // No joystick 1 exists here: bound inputs read 0, never crash.
+    EXPECT_EQ(std::vector({keys.GetBindings().size(), pad.GetBindings().size()}), std::vector<size_t>({20, 21}));
+    pad.SetBinding("(0):left", kUnbound);
+    const std::tuple<ConfigurableInputMapper*, const char*, std::string> names[] = {{&keys, "(0):up", "W"},
+        {&keys, "(1):up", "%80511%"}, {&keys, "(menu):button a", "%80518%"}, {&keys, "(1):button a", "NUM 1"},
+        {&keys, "escape", ""}, {&keys, "no such action", "-"}, {&pad, "(menu):up", "STICK_UP"},
+        {&pad, "(menu):back", "BUTTON_B"}, {&pad, "(menu):button h", "BUTTON_H"}, {&pad, "(0):left", kRedDash},
+        {&pad, "(menu):button b", "-"}};
+    for (const auto& [mapper, action, name] : names)
+        EXPECT_EQ(mapper->GetTargetName(action), name) << action;
+    const std::pair<int, std::string> keyNames[] = {{'0', "0"}, {vk::Numpad(0), "NUM 0"}, {vk::Decimal, "%80538%"},
+                                                    {vk::Plus, "+"}, {0, "-"}, {-1, kRedDash}, {vk::F(1), ""}};
+    for (const auto& [key, name] : keyNames)
+        EXPECT_EQ(ConfigurableKeyboardInputMapper::KeyName(key), name) << key;
+    EXPECT_STREQ(ConfigurableJoystickInputMapper::StickInputName(kStickInputCount), "-");
+
+    // The keyboard serves every player; a joystick none until claimed.
+    EXPECT_EQ(std::vector<bool>({keys.IsShared(), keys.IsClaimed(0), keys.IsClaimed(1), keys.IsClaimed(2),
+                                 pad.IsShared(), pad.IsClaimed(0), pad.IsClaimed(1)}),
+              std::vector<bool>({true, true, true, false, false, false, false}));
+    keyboard()->OnKeyDown('W');
+    keyboard()->OnKeyDown(vk::Up);
+    keys.SetClaimed(1, false);
     pad.SetClaimed(0, true);
-    EXPECT_EQ(0.0f, pad.GetValue("(0):up"));
+    const std::tuple<ConfigurableInputMapper*, const char*, float> values[] = {
+        {&keys, "(0):up", 1}, {&keys, "(0):down", 0}, {&keys, "(0):jump", InputMapper::kUnknown},
+        {&keys, "(1):up", InputMapper::kUnknown}, {&keys, "(menu):up", 1}, {&pad, "(0):up", 0}};  // no joystick 1
+    for (const auto& [mapper, action, value] : values)
+        EXPECT_EQ(mapper->GetValue(action), value) << action;
 }
 
-// Round trips through the text files of the framework.
+TEST_F(InputTest, ACapturedKeyMovesBetweenPlayerActionsButMenusShareIt)
+{
+    ConfigurableKeyboardInputMapper keys;
+    // Nothing held; two keys; reset forgets a key already down; a key without a name unbinds.
+    const struct { int key; const char* action; bool reset, captured; } captures[] = {
+        {0, "(0):up", false, false}, {'K', "(1):button a", false, true}, {vk::Up, "(0):up", false, true},
+        {'Q', "(0):left", true, false}, {vk::F(1), "(0):down", false, true}, {'K', "", false, false}};
+    for (const auto& c : captures) {
+        keyboard()->OnKeyDown(c.key);
+        EXPECT_EQ(keys.CaptureBinding(c.action, c.reset), c.captured) << c.action;
+        keyboard()->OnKeyUp(c.key);
+    }
+    const std::pair<const char*, int> bindings[] = {{"(1):button a", 'K'}, {"(0):button a", kUnbound},
+        {"(0):up", vk::Up}, {"(menu):up", vk::Up}, {"(1):up", kUnbound}, {"(0):left", kUnbound},
+        {"(0):down", kUnbound}};
+    for (const auto& [action, key] : bindings)
+        EXPECT_EQ(keys.GetBinding(action), key) << action;
+    EXPECT_EQ(keys.GetTargetName("(0):button a"), kRedDash);
+    keyboard()->OnKeyDown('K');
+    EXPECT_EQ(keys.GetValue("(0):button a"), 0.0f) << "unbound answers 0";
+    keys.SetDefaults();
+    keys.SetBinding("", 'K');
+    EXPECT_EQ(keys.GetBinding("(0):button a"), 'K');
+    EXPECT_EQ(keys.GetBindings().size(), 20u);
+}
+
+// The key-assignment file as the game keeps it: the cast "inputs", one mapper per device.
 class KeyFileTest : public InputTest {
 protected:
     void SetUp() override
     {
         InputTest::SetUp();
-        FileSystem::DestroyInstance();
+        FileSystem::DestroyInstance();  // its folder cache would outlive the files
         std::filesystem::remove_all("data");
         std::filesystem::create_directories("data/Savegames");
+        cast = CastManager::Instance()->CreateCast("inputs");
+        cast->AddMember(&keys, "input(0)", false);
+        cast->AddMember(&pad, "input(1)", false);
     }
     void TearDown() override
     {
-        FileSystem::DestroyInstance();
+        CastManager::DestroyInstance();
         InputTest::TearDown();
     }
+    // Saves, edits the file's text, and loads it into defaults; the text saved.
+    std::string SaveEditLoad(const std::vector<std::pair<std::string, std::string>>& edits)
+    {
+        EXPECT_TRUE(SaveSettings(cast, kFile));
+        std::stringstream text;
+        text << std::ifstream("data/Savegames/inputs.txt").rdbuf();
+        std::string edited = text.str();
+        for (const auto& [from, to] : edits) {
+            const size_t at = edited.find(from);
+            EXPECT_NE(at, std::string::npos) << from;
+            edited.replace(std::min(at, edited.size()), from.size(), to);
+        }
+        std::ofstream("data/Savegames/inputs.txt", std::ios::trunc) << edited;
+        keys.SetDefaults(), pad.SetDefaults();
+        LoadSettings(cast, kFile);
+        return text.str();
+    }
 
-    static bool Write(ConfigurableInputMapper& mapper, const char* file)
-    {
-        File* out = FileSystem::Instance()->OpenWrite(file);
-        if (!out)
-            return false;
-        {
-            AsciiSerializer writer(out, true);
-            writer.SerializeObject("input(0)", &mapper);
-        }
-        return FileSystem::Instance()->Close(out);
-    }
-    static bool Read(ConfigurableInputMapper& mapper, const char* file)
-    {
-        File* in = FileSystem::Instance()->OpenRead(file);
-        if (!in)
-            return false;
-        {
-            AsciiSerializer reader(in, false);
-            reader.SerializeObject("input(0)", &mapper);
-        }
-        FileSystem::Instance()->Close(in);
-        return true;
-    }
-    static std::string Text(const char* path)
-    {
-        std::ifstream in(path);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static void Replace(std::string& text, const std::string& from, const std::string& to)
-    {
-        const size_t at = text.find(from);
-        ASSERT_NE(std::string::npos, at) << from;
-        text.replace(at, from.size(), to);
-    }
+    static constexpr const char* kFile = "data\\Savegames\\inputs.txt";
+    ConfigurableKeyboardInputMapper keys;
+    ConfigurableJoystickInputMapper pad{3};
+    Cast* cast = nullptr;
 };
 
-TEST_F(KeyFileTest, KeyboardTableRoundTrips)
+TEST_F(KeyFileTest, EveryDeviceSavesAndLoadsItsTable)
 {
-    ConfigurableKeyboardInputMapper written;
     keyboard()->OnKeyDown('K');
-    ASSERT_TRUE(written.CaptureBinding("(1):button a", false));
-    keyboard()->OnKeyUp('K');
-    ASSERT_TRUE(Write(written, "data\\Savegames\\inputs.txt"));
-
-    const std::string text = Text("data/Savegames/inputs.txt");
-    EXPECT_NE(std::string::npos, text.find("[Input Mapper] \"input(0)\"")) << text;
-    EXPECT_NE(std::string::npos, text.find("\"Action Name\" \"(1):button a\"\n  \"Value\" 75")) << text;
-    EXPECT_NE(std::string::npos, text.find("\"Value\" -1")) << text;
-    EXPECT_NE(std::string::npos, text.find("\"Target\" \"\"")) << text;
-
-    ConfigurableKeyboardInputMapper read;
-    ASSERT_TRUE(Read(read, "data\\Savegames\\inputs.txt"));
-    EXPECT_EQ(written.GetBindings(), read.GetBindings());
-    EXPECT_EQ(kRedDash, read.GetTargetName("(0):button a"));
-}
-
-TEST_F(KeyFileTest, JoystickTableRoundTripsWithItsIndex)
-{
-    ConfigurableJoystickInputMapper written(3);
-    written.SetBinding("(0):button a", kButtonG);
-    written.SetBinding("(menu):back", ConfigurableInputMapper::kUnbound);
-    ASSERT_TRUE(Write(written, "data\\Savegames\\pad.txt"));
-    const std::string text = Text("data/Savegames/pad.txt");
-    EXPECT_NE(std::string::npos, text.find("[Joystick Input]")) << text;
-    EXPECT_NE(std::string::npos, text.find("\"DirectX Index\" 3")) << text;
-
-    ConfigurableJoystickInputMapper read(0);
-    ASSERT_TRUE(Read(read, "data\\Savegames\\pad.txt"));
-    EXPECT_EQ(written.GetBindings(), read.GetBindings());
-    EXPECT_EQ(3, read.GetJoystickIndex());
-}
-
-TEST_F(KeyFileTest, OutOfRangeCodesKeepTheDefaultWithAWarning)
-{
-    ConfigurableKeyboardInputMapper defaults;
-    ASSERT_TRUE(Write(defaults, "data\\Savegames\\inputs.txt"));
-    std::string text = Text("data/Savegames/inputs.txt");
-    Replace(text, "\"Action Name\" \"(0):up\"\n  \"Value\" 87", "\"Action Name\" \"(0):up\"\n  \"Value\" 300");
-    Replace(text, "\"Action Name\" \"(0):down\"\n  \"Value\" 83", "\"Action Name\" \"(0):down\"\n  \"Value\" -7");
-    Replace(text, "\"Action Name\" \"(0):left\"\n  \"Value\" 65", "\"Action Name\" \"(0):left\"\n  \"Value\" 68");
-    Replace(text, "\"Action Name\" \"(0):right\"", "\"Action Name\" \"\"");
-    std::ofstream("data/Savegames/inputs.txt", std::ios::trunc) << text;
-
-    LogCapture log;
-    ConfigurableKeyboardInputMapper read;
-    ASSERT_TRUE(Read(read, "data\\Savegames\\inputs.txt"));
-    EXPECT_EQ('W', read.GetBinding("(0):up"));
-    EXPECT_EQ('S', read.GetBinding("(0):down"));
-    EXPECT_EQ('D', read.GetBinding("(0):left")) << "valid codes are taken";
-    EXPECT_EQ('D', read.GetBinding("(0):right"));
-    EXPECT_EQ(0u, read.GetBindings().count(""));
-    EXPECT_TRUE(log.Contains("***WARNING: ConfigurableInputMapper::Serialize: \"(0):up\" has the invalid code 300"))
-        << log.Text();
-    EXPECT_TRUE(log.Contains("\"(0):down\" has the invalid code -7")) << log.Text();
-    EXPECT_TRUE(log.Contains("an action without a name is ignored")) << log.Text();
-
-    // A joystick code past the table is refused the same way.
-    ConfigurableJoystickInputMapper pad(0);
-    ASSERT_TRUE(Write(pad, "data\\Savegames\\pad.txt"));
-    text = Text("data/Savegames/pad.txt");
-    Replace(text, "\"Action Name\" \"(0):button a\"\n   \"Value\" 7",
-            "\"Action Name\" \"(0):button a\"\n   \"Value\" 12");
-    std::ofstream("data/Savegames/pad.txt", std::ios::trunc) << text;
-    ConfigurableJoystickInputMapper padRead(0);
-    ASSERT_TRUE(Read(padRead, "data\\Savegames\\pad.txt"));
-    EXPECT_EQ(kButtonA, padRead.GetBinding("(0):button a"));
-    EXPECT_TRUE(log.Contains("\"(0):button a\" has the invalid code 12")) << log.Text();
-}
-
-TEST_F(KeyFileTest, MissingFileOrEntriesLeaveTheBindings)
-{
-    std::ofstream("data/Savegames/inputs.txt") << "[Input Mapper] \"input(0)\"\n{\n"
-                                                  " [Action] \"\"\n {\n  \"Value\" 81\n }\n}\n";
-    ConfigurableKeyboardInputMapper read;
-    ASSERT_TRUE(Read(read, "data\\Savegames\\inputs.txt"));
-    // Without its name the first entry (in name order) takes the value.
-    EXPECT_EQ('Q', read.GetBinding("(0):button a"));
-    EXPECT_EQ('L', read.GetBinding("(0):button b"));
-    EXPECT_EQ(20u, read.GetBindings().size());
-}
-
-}  // namespace
-
-namespace {
-
-// The key-assignment file as the game keeps it: the cast "inputs" with one mapper per
-// device, saved and loaded as a cast file.
-TEST_F(KeyFileTest, InputsCastSavesAndLoadsEveryDevice)
-{
-    const char* file = "data\\Savegames\\inputs.txt";
-    ConfigurableKeyboardInputMapper keys;
-    ConfigurableJoystickInputMapper pad(0);
-    Cast* cast = CastManager::Instance()->CreateCast("inputs");
-    cast->AddMember(&keys, "input(0)", false);
-    cast->AddMember(&pad, "input(1)", false);
-
-    keyboard()->OnKeyDown('J');
-    ASSERT_TRUE(keys.CaptureBinding("(0):button b", false));
-    keyboard()->OnKeyUp('J');
+    ASSERT_TRUE(keys.CaptureBinding("(1):button a", false));
     pad.SetBinding("(menu):back", kButtonF);
-    ASSERT_TRUE(SaveSettings(cast, file));
-    const std::string text = Text("data/Savegames/inputs.txt");
-    EXPECT_NE(std::string::npos, text.find("OBJECT START")) << text;
+    const ConfigurableInputMapper::Bindings keyTable = keys.GetBindings(), padTable = pad.GetBindings();
+    const std::string text = SaveEditLoad({{"\"DirectX Index\" 3", "\"DirectX Index\" 2"}});
+    EXPECT_TRUE(keys.GetBindings() == keyTable && pad.GetBindings() == padTable);
+    EXPECT_EQ(pad.GetJoystickIndex(), 2);
+    for (const char* part : {"[Input Mapper] \"input(0)\"", "\"Action Name\" \"(1):button a\"\n  \"Value\" 75",
+                             "\"Value\" -1", "\"Target\" \"\"", "[Joystick Input] \"input(1)\""})
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
+}
 
-    keys.SetDefaults();
-    pad.SetDefaults();
-    ASSERT_EQ('L', keys.GetBinding("(0):button b"));
-    EXPECT_TRUE(LoadSettings(cast, file));
-    EXPECT_EQ('J', keys.GetBinding("(0):button b"));
-    EXPECT_EQ(kButtonF, pad.GetBinding("(menu):back"));
-
-    cast->RemoveMember(&keys);
-    cast->RemoveMember(&pad);
-    CastManager::DestroyInstance();
+TEST_F(KeyFileTest, CodesNoDeviceHasKeepTheBindingWithAWarning)
+{
+    LogCapture log;
+    SaveEditLoad({{"\"(0):up\"\n  \"Value\" 87", "\"(0):up\"\n  \"Value\" 300"},
+                  {"\"(0):down\"\n  \"Value\" 83", "\"(0):down\"\n  \"Value\" -7"},
+                  {"\"(0):left\"\n  \"Value\" 65", "\"(0):left\"\n  \"Value\" 68"},
+                  {"\"Action Name\" \"(0):right\"", "\"Action Name\" \"\""},
+                  {"\"(0):button a\"\n   \"Value\" 7", "\"(0):button a\"\n   \"Value\" 12"}});
+    EXPECT_EQ(std::vector<int>({keys.GetBinding("(0):up"), keys.GetBinding("(0):down"), keys.GetBinding("(0):left"),
+                                keys.GetBinding("(0):right"), pad.GetBinding("(0):button a")}),
+              std::vector<int>({'W', 'S', 'D', 'D', kButtonA}));
+    for (const char* warning : {"\"(0):up\" has the invalid code 300", "\"(0):down\" has the invalid code -7",
+                                "\"(0):button a\" has the invalid code 12", "an action without a name is ignored"})
+        EXPECT_EQ(log.Count(warning), 1) << warning << " in\n" << log.Text();
 }
 
 }  // namespace

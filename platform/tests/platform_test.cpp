@@ -1,85 +1,89 @@
-#include "Headless.h"
+#include "platform/DisplayModes.h"
+#include "platform/Platform.h"
 
 #include "framework/Debug.h"
+#include "tests/support/ScopedEnv.h"
 
+#include <gtest/gtest.h>
 
 namespace {
 
-TEST(PerformanceCounter, IsMonotonicAndMeasuresSleeps)
+TEST(PerformanceCounter, MeasuresSleepsAndGivesSeconds)
 {
     const uint64_t frequency = platform::PerformanceFrequency();
     ASSERT_GT(frequency, 0u);
-    EXPECT_EQ(platform::PerformanceFrequency(), frequency);
-
-    uint64_t last = platform::PerformanceCounter();
-    for (int i = 0; i < 100000; ++i) {
-        const uint64_t now = platform::PerformanceCounter();
-        ASSERT_GE(now, last);
-        last = now;
-    }
-
-    const uint64_t start = platform::PerformanceCounter();
+    const uint64_t last = platform::PerformanceCounter();
     platform::Sleep(20);
-    const double seconds = platform::SecondsBetween(start, platform::PerformanceCounter());
-    EXPECT_GE(seconds, 0.019);
-    EXPECT_LT(seconds, 1.0);
-}
+    const double slept = platform::SecondsBetween(last, platform::PerformanceCounter());
+    EXPECT_GE(slept, 0.019);
+    EXPECT_LT(slept, 1.0);
 
-TEST(PerformanceCounter, SecondsBetweenCounterValues)
-{
-    const uint64_t frequency = platform::PerformanceFrequency();
     const uint64_t base = 1ull << 40;
-    EXPECT_DOUBLE_EQ(platform::SecondsBetween(base, base + frequency), 1.0);
-    EXPECT_DOUBLE_EQ(platform::SecondsBetween(base, base + frequency / 200), 0.005);
-    EXPECT_DOUBLE_EQ(platform::SecondsBetween(base, base), 0.0);
-    EXPECT_DOUBLE_EQ(platform::SecondsBetween(base + frequency, base), 0.0);
+    const struct {
+        uint64_t start, end;
+        double seconds;
+    } spans[] = {{base, base + frequency, 1.0}, {base, base + frequency / 200, 0.005}, {base, base, 0.0},
+                 {base + frequency, base, 0.0}};
+    for (const auto& span : spans)
+        EXPECT_DOUBLE_EQ(platform::SecondsBetween(span.start, span.end), span.seconds);
 }
 
-TEST(PlatformInit, ReportsTheDriverAndComesUpTwice)
+TEST(MessageBox, OnlyOnARealDisplayAndNotWhenSwitchedOff)
 {
-    UseOffscreenDriverUnlessSet();
-    EXPECT_STREQ(platform::VideoDriver(), "");
-    ASSERT_TRUE(platform::Init());
-    EXPECT_TRUE(platform::Init());
-    EXPECT_STRNE(platform::VideoDriver(), "");
-    EXPECT_TRUE(platform::IsInitialised());
-    platform::Shutdown();
-    EXPECT_FALSE(platform::IsInitialised());
-    EXPECT_STREQ(platform::VideoDriver(), "");
-    platform::Shutdown();  // a second shutdown is harmless
-}
-
-TEST(PlatformInit, AnUnknownDriverFailsWithoutCrashing)
-{
-    ScopedEnv driver("SDL_VIDEODRIVER", "no-such-driver");
-    EXPECT_FALSE(platform::Init());
-    EXPECT_FALSE(platform::IsInitialised());
-}
-
-TEST(MessageBox, NeverShownWithoutADisplayOrWhenSwitchedOff)
-{
-    ScopedEnv noSwitch("TB_NO_MESSAGE_BOX", nullptr);
-    {
-        ScopedEnv driver("SDL_VIDEODRIVER", "offscreen");
-        EXPECT_FALSE(platform::HasRealDisplay());
-        EXPECT_FALSE(platform::MessageBoxAllowed());
-        // Reaches our handler (the switch is off), which must return at once: a box
-        // here would wait for a click nobody can give.
-        platform::InstallMessageBoxHandler();
-        LogMessageBox("a box in a test\n");
+    // Before Init the environment stands for the driver and display that would run.
+    const struct {
+        const char *driver, *display, *wayland, *off;
+        bool real, allowed;
+    } cases[] = {{"offscreen", ":0", nullptr, nullptr, false, false}, {"dummy", ":0", nullptr, nullptr, false, false},
+                 {"x11", ":0", nullptr, nullptr, true, true}, {"x11", nullptr, "w-0", nullptr, true, true},
+                 {"x11", ":0", nullptr, "1", true, false}, {"x11", nullptr, nullptr, nullptr, false, false}};
+    for (const auto& c : cases) {
+        ScopedEnv driver("SDL_VIDEODRIVER", c.driver), display("DISPLAY", c.display),
+            wayland("WAYLAND_DISPLAY", c.wayland), off("TB_NO_MESSAGE_BOX", c.off);
+        EXPECT_EQ(platform::HasRealDisplay(), c.real) << c.driver << " " << (c.display ? c.display : "-");
+        EXPECT_EQ(platform::MessageBoxAllowed(), c.allowed) << c.driver << " " << (c.off ? "off" : "");
+        EXPECT_EQ(platform::IsHeadless(), c.driver[0] != 'x');
     }
-    ScopedEnv driver("SDL_VIDEODRIVER", "x11");
-    {
-        ScopedEnv display("DISPLAY", ":0");
-        EXPECT_TRUE(platform::HasRealDisplay());
-        EXPECT_TRUE(platform::MessageBoxAllowed());
-        ScopedEnv off("TB_NO_MESSAGE_BOX", "1");
-        EXPECT_FALSE(platform::MessageBoxAllowed());
+    // Our handler must return at once where no box is allowed: nobody could click it.
+    ScopedEnv driver("SDL_VIDEODRIVER", "offscreen"), on("TB_NO_MESSAGE_BOX", nullptr);
+    platform::InstallMessageBoxHandler();
+    LogMessageBox("a box in a test\n");
+}
+
+using platform::DisplayMode;
+
+TEST(DisplayModes, SDLModesAreSortedWithoutDuplicatesCountingStoredBits)
+{
+    const SDL_DisplayMode modes[] = {
+        {SDL_PIXELFORMAT_RGB888, 1920, 1080, 60, nullptr}, {SDL_PIXELFORMAT_ARGB8888, 1920, 1080, 60, nullptr},
+        {SDL_PIXELFORMAT_RGB565, 800, 600, 60, nullptr},   {SDL_PIXELFORMAT_RGB888, 0, 0, 60, nullptr},
+        {SDL_PIXELFORMAT_RGB888, 1024, 768, 75, nullptr},  {SDL_PIXELFORMAT_RGB888, 1024, 768, 60, nullptr},
+        {SDL_PIXELFORMAT_RGB24, 1024, 768, 60, nullptr},   {SDL_PIXELFORMAT_RGB888, 640, 0, 60, nullptr},
+        {SDL_PIXELFORMAT_RGB888, 640, 480, -1, nullptr},   {SDL_PIXELFORMAT_RGB888, 1, 1, 60, nullptr}};
+    const std::vector<DisplayMode> expected = {{1, 1, 32, 60},      {640, 480, 32, 0},   {800, 600, 16, 60},
+                                               {1024, 768, 24, 60}, {1024, 768, 32, 60}, {1024, 768, 32, 75},
+                                               {1920, 1080, 32, 60}};
+    EXPECT_EQ(platform::DisplayModesFromSDL(modes, static_cast<int>(std::size(modes))), expected);
+    EXPECT_TRUE(platform::DisplayModesFromSDL(nullptr, 5).empty());
+    EXPECT_TRUE(platform::DisplayModesFromSDL(modes, -1).empty());
+}
+
+TEST(DisplayModes, HeadlessOrSwitchedOnTheListIsFixedAndAnEmptyListFallsBackToIt)
+{
+    const std::vector<DisplayMode> fixed = {{800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 960, 32, 60}};
+    EXPECT_EQ(platform::FixedDisplayModes(), fixed);
+    // Before Init the driver variable stands for the driver that would run.
+    const struct {
+        const char *driver, *fixedSwitch;
+        bool usesFixed;
+    } cases[] = {{"offscreen", nullptr, true}, {"dummy", "0", true}, {"x11", nullptr, false},
+                 {"x11", "1", true},           {"x11", "0", false},  {"x11", "", false}};
+    for (const auto& c : cases) {
+        ScopedEnv driver("SDL_VIDEODRIVER", c.driver), fixedSwitch("TB_FIXED_VIDEO_MODES", c.fixedSwitch);
+        EXPECT_EQ(platform::UsesFixedDisplayModes(), c.usesFixed) << c.driver << (c.fixedSwitch ? c.fixedSwitch : "");
+        // Video is not up, so a real driver lists nothing for the display either.
+        EXPECT_EQ(platform::GetDisplayModes(3), fixed);
     }
-    ScopedEnv noDisplay("DISPLAY", nullptr);
-    ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
-    EXPECT_FALSE(platform::HasRealDisplay());
-    EXPECT_FALSE(platform::MessageBoxAllowed());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "platform/Sound.h"
 
-#include "Headless.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 

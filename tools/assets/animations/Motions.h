@@ -6,6 +6,7 @@
 // folder: "<clip>.anm", "<clip>_ball.anm", "<clip>_move.anm".
 
 #include "tools/assets/characters/Rig.h"
+#include "tools/assets/world/Balls.h"
 
 #include <functional>
 #include <string>
@@ -17,8 +18,9 @@ namespace assets::chars {
 
 inline constexpr const char* kAnimationFolder = "Characters/Animations";
 inline constexpr float kSampleRate = 20.0f;  // key frames per second
-// Where the ball's centre sits when it rests on the ground.
-inline constexpr float kBallRadius = 0.16f;
+// A ball resting on the pitch has its centre one radius up: the radius the ball models are
+// built to.
+using world::kBallRadius;
 // Locators of a ball that stays in the hands until the action changes run this long, since
 // the action's time runs on past the clip's end.
 inline constexpr float kHoldForever = 3600.0f;
@@ -29,6 +31,7 @@ struct Clip {
     std::string name;
     float duration = 1.0f;
     bool loops = false;
+    // Every race's flesh stays on or above the pitch in every pose.
     std::function<Pose(float)> pose;
     // Root motion: displacement from the start (x left, z forward); empty when none.
     std::function<Vec3(float)> move;
@@ -50,6 +53,9 @@ const std::vector<ActionAnimation>& ActionAnimations();
 
 // The ball's centre in body space for a pose: between the palms.
 Vec3 BallInHands(const Pose& pose);
+
+// The height of the lowest point of any race's model in the pose.
+float LowestFlesh(const Pose& pose);
 
 RtAnimAnimation* BuildClipAnimation(const Clip& clip);
 // Two nodes, as a locator plays them: node 0 stays put, node 1 carries the point.

@@ -27,7 +27,11 @@ struct Part {
     float width = 0.1f;    // cross-section radii
     float depth = 0.1f;
     std::function<float(float)> profile;  // radius factor along the axis, 0..1
+    // A further factor by place on the surface (s along, phi around from the front), for bulges
+    // and patches; the normals follow the profile alone.
+    std::function<float(float, float)> relief;
     int rings = 6, sides = 8;
+    float sweep = 1;  // the part of a full turn the columns span; below 1 the surface is open
     // UVs: u runs once around (starting at azimuth u0 turns from the front), v along the axis,
     // both mapped into the rectangle (uOff, vOff) + (uScale, vScale).
     float u0 = 0.5f, uOff = 0, vOff = 0, uScale = 1, vScale = 1;
@@ -35,6 +39,11 @@ struct Part {
     Vec3 j0, j1;
     std::vector<Anchor> anchors;
 };
+
+float Smooth(float x)
+{
+    return x * x * (3 - 2 * x);
+}
 
 float EllipsoidProfile(float s)
 {
@@ -93,7 +102,7 @@ void AddPart(MeshBuilder& mesh, const Part& part)
     const int rings = part.rings, sides = part.sides;
     const float mean = 0.5f * (part.width + part.depth);
     auto point = [&](float s, float phi) {
-        const float r = part.profile(s);
+        const float r = part.profile(s) * (part.relief ? part.relief(s, phi) : 1.0f);
         return part.a + d * (s * length) + (front * (std::cos(phi) * part.depth) + side * (std::sin(phi) * part.width)) * r;
     };
     auto normal = [&](float s, float phi) {
@@ -112,7 +121,7 @@ void AddPart(MeshBuilder& mesh, const Part& part)
     for (int i = 1; i < rings; ++i) {
         const float s = float(i) / float(rings);
         for (int j = 0; j <= sides; ++j) {
-            const float phi = phi0 + 2 * kPi * float(j) / float(sides);
+            const float phi = phi0 + 2 * kPi * part.sweep * float(j) / float(sides);
             const Vec3 p = point(s, phi);
             SetWeights(mesh, part, p);
             float u, v;
@@ -160,8 +169,8 @@ struct Shape {
 Shape BaseShape(Race race)
 {
     switch (race) {
-    case Race::Panda:  // round and soft
-        return {0.30f, 0.26f, 0.74f, 1.60f, 0.20f, 0.23f, 0.20f, 0.21f, 0.16f, 0.03f,
+    case Race::Panda:  // round and soft, the belly in front where the arms clear it
+        return {0.24f, 0.28f, 0.74f, 1.60f, 0.20f, 0.23f, 0.20f, 0.21f, 0.16f, 0.03f,
                 0.085f, 0.075f, 0.075f, 0.12f, 0.095f, 0.15f, 0.075f, 0.11f};
     case Race::Lizard:  // slim, long-headed
         return {0.20f, 0.17f, 0.80f, 1.56f, 0.05f, 0.13f, 0.12f, 0.15f, 0.10f, 0.06f,
@@ -270,6 +279,21 @@ Part Spindle(int bone, Vec3 a, Vec3 b, float width, float depth, Vec3 side, int 
 
 // ---------------------------------------------------------------- the body
 
+constexpr int kTorsoRings = 9;
+
+// Height along the torso, 0 at its low end and 1 at its top.
+float TorsoHeight(const Shape& s, float y)
+{
+    return (y - s.torsoLow) / (s.torsoTop - s.torsoLow);
+}
+
+// The belly pushes the front out, not the sides, so that hanging arms clear it.
+float BellyRelief(const Shape& s, float t, float phi)
+{
+    const float front = std::max(0.0f, std::cos(phi));
+    return 1 + s.belly * std::exp(-std::pow((t - 0.32f) / 0.22f, 2.0f)) * front * front;
+}
+
 Part Torso(const Shape& s, float low, float top, float grow)
 {
     Part p;
@@ -277,23 +301,54 @@ Part Torso(const Shape& s, float low, float top, float grow)
     p.b = {0, top, 0.0f};
     p.width = s.torsoW * grow;
     p.depth = s.torsoD * grow;
-    const float belly = s.belly, base = s.torsoLow, span = s.torsoTop - s.torsoLow;
     // Shaped by height on the full torso, so a shorter shell follows the same body.
-    p.profile = [belly, base, span, low, top](float u) {
-        const float y = low + (top - low) * u;
-        const float t = (y - base) / span;
-        float r = 0.78f + 0.22f * std::sin(kPi * std::clamp(t * 0.85f + 0.1f, 0.0f, 1.0f));
-        r += belly * std::exp(-std::pow((t - 0.32f) / 0.22f, 2.0f));
+    const auto height = [s, low, top](float u) { return TorsoHeight(s, low + (top - low) * u); };
+    p.profile = [height](float u) {
+        const float t = height(u);
+        const float r = 0.78f + 0.22f * std::sin(kPi * std::clamp(t * 0.85f + 0.1f, 0.0f, 1.0f));
         // Rounded at the hips and the shoulders.
         const float ends = std::min(std::clamp(t / 0.12f, 0.0f, 1.0f), std::clamp((1 - t) / 0.14f, 0.0f, 1.0f));
         return r * std::sqrt(std::max(0.0f, 1 - (1 - ends) * (1 - ends)));
     };
-    p.rings = 9;
+    p.relief = [s, height](float u, float phi) { return BellyRelief(s, height(u), phi); };
+    p.rings = kTorsoRings;
     p.sides = 14;
-    p.j0 = {0, base, 0};
+    p.j0 = {0, s.torsoLow, 0};
     p.j1 = {0, s.torsoTop, 0};
-    auto at = [&](float y) { return (y - base) / span; };
+    auto at = [&](float y) { return TorsoHeight(s, y); };
     p.anchors = {{kPelvis, at(0.9f)}, {kSpine, at(1.12f)}, {kChest, at(1.36f)}};
+    return p;
+}
+
+float Window(float x, float edge)
+{
+    return Smooth(std::clamp((1 - std::fabs(x)) / edge, 0.0f, 1.0f));
+}
+
+// A lighter chest and belly: a skin over the torso's front that rises just above it in the
+// middle and sinks below it at the edges, so it follows the torso in every pose and stays
+// well inside the shirt.
+Part BellyPatch(const Shape& s)
+{
+    // An oval by height along the torso and angle around it. Its rings are the torso's second
+    // to eighth, so the patch never crosses a torso facet.
+    constexpr float kLow = 0.2f, kHigh = 0.8f, kHalfAngle = 0.9f;
+    const float ring = (s.torsoTop - s.torsoLow) / kTorsoRings;
+    const float low = s.torsoLow + ring, top = s.torsoTop - ring;
+    Part p = Torso(s, low, top, 1.0f);
+    p.rings = kTorsoRings - 2;
+    p.relief = [s, low, top, belly = p.relief](float u, float phi) {
+        const float along = (2 * TorsoHeight(s, low + (top - low) * u) - kLow - kHigh) / (kHigh - kLow);
+        const float around = std::remainder(phi, 2 * kPi) / kHalfAngle;
+        const float inside = Window(std::sqrt(along * along + around * around), 0.3f);
+        return belly(u, phi) * (0.94f + 0.075f * inside);
+    };
+    // The front 6/14 of the turn, its columns on every torso meridian and halfway between.
+    p.sweep = 6.0f / 14.0f;
+    p.sides = 12;
+    p.u0 = 0.5f + (1 - p.sweep) * 0.5f;
+    p.vOff = 0.1f;
+    p.vScale = 0.3f;
     return p;
 }
 
@@ -335,20 +390,58 @@ void AddLimbs(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
     }
 }
 
-void AddEyes(MeshBuilder& m, const Materials& mat, Vec3 centre, float spread, float size, float outwards)
+// Where the line from the centre of an ellipsoid towards dir meets its surface, and the
+// surface normal there.
+Vec3 OnEllipsoid(Vec3 centre, Vec3 radii, Vec3 dir, Vec3& normal)
+{
+    const Vec3 q{dir.x / radii.x, dir.y / radii.y, dir.z / radii.z};
+    const Vec3 p = dir * (1.0f / Length(q));
+    normal = Normalised({p.x / (radii.x * radii.x), p.y / (radii.y * radii.y), p.z / (radii.z * radii.z)});
+    return centre + p;
+}
+
+// A pair of eyes set into the head's surface in the direction `look` (for the left eye;
+// the right one mirrors it), bulging out by half their size.
+void AddEyes(MeshBuilder& m, const Materials& mat, Vec3 centre, Vec3 radii, Vec3 look, float size)
 {
     m.UseMaterial(mat.detail);
     for (int side = 0; side < 2; ++side) {
         const float x = side ? -1.0f : 1.0f;
-        const Vec3 c = centre + Vec3{x * spread, 0, 0};
+        Vec3 normal;
+        const Vec3 surface = OnEllipsoid(centre, radii, {look.x * x, look.y, look.z}, normal);
+        const Vec3 c = surface + normal * (size * 0.1f);
         Part white = Blob(kHead, c, {size, size * 1.1f, size * 0.8f}, 4, 6);
         PaletteUV(white, kEyeWhite, 4);
         AddPart(m, white);
-        const Vec3 look = Normalised(Vec3{x * outwards, 0, 1});
-        Part pupil = Blob(kHead, c + look * (size * 0.62f), Vec3{size * 0.5f, size * 0.6f, size * 0.45f}, 4, 6);
+        Part pupil = Blob(kHead, c + normal * (size * 0.62f), Vec3{size * 0.5f, size * 0.6f, size * 0.45f}, 4, 6);
         PaletteUV(pupil, kPupil, 4);
         AddPart(m, pupil);
     }
+}
+
+// Spikes along the middle of the head from the brow to the nape, and one on the neck, each
+// rooted in the surface it stands on and pointing out of it.
+void AddCrest(MeshBuilder& m, const Materials& mat, const Shape& s, Vec3 hc, Vec3 headRadii)
+{
+    m.UseMaterial(mat.detail);
+    auto spike = [&](int bone, Vec3 base, Vec3 normal, float height) {
+        Part p = Spindle(bone, base - normal * 0.01f, base + normal * height, 0.012f, 0.03f, {1, 0, 0}, 3, 4);
+        p.profile = [](float u) { return 1.0f - u; };
+        PaletteUV(p, kStripe, 4);
+        AddPart(m, p);
+    };
+    for (int k = 0; k < 4; ++k) {
+        const float a = 0.35f + 0.45f * static_cast<float>(k);  // from the brow over the crown
+        Vec3 normal;
+        const Vec3 base = OnEllipsoid(hc, headRadii, {0, std::cos(a), -std::sin(a) + 0.3f}, normal);
+        spike(kHead, base, normal, 0.07f - 0.008f * static_cast<float>(k));
+    }
+    // The neck runs from below its joint to the head's centre.
+    const Vec3 neckBase = J(kNeck) - Vec3{0, 0.08f, 0};
+    const float y = J(kHead).y - 0.02f;
+    const Vec3 axis = Lerp(neckBase, hc, (y - neckBase.y) / (hc.y - neckBase.y));
+    const Vec3 nape = axis - Vec3{0, 0, s.neckR * 0.85f};
+    spike(kNeck, nape, Normalised({0, 0.3f, -1}), 0.045f);
 }
 
 void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
@@ -361,9 +454,8 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
     neck.anchors = {{kChest, -0.3f}, {kNeck, 0.3f}, {kHead, 0.9f}};
     AddPart(m, neck);
     m.UseMaterial(mat.face);
-    Part head = Blob(kHead, hc, {s.headW, s.headH, s.headD}, 9, 14);
-    AddPart(m, head);
-    const float eyeY = hc.y + s.headH * 0.25f;
+    const Vec3 headRadii{s.headW, s.headH, s.headD};
+    AddPart(m, Blob(kHead, hc, headRadii, 9, 14));
     switch (race) {
     case Race::Panda: {
         m.UseMaterial(mat.face);
@@ -384,7 +476,7 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
                                {1, 0, 0}, 4, 8);
             AddPart(m, ear);
         }
-        AddEyes(m, mat, {hc.x, eyeY, hc.z + s.headD * 0.86f}, 0.085f, 0.03f, 0.2f);
+        AddEyes(m, mat, hc, headRadii, {0.085f, s.headH * 0.25f, s.headD * 0.86f}, 0.03f);
         break;
     }
     case Race::Lizard: {
@@ -402,18 +494,8 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
         snout.vOff = 0.55f;
         snout.vScale = 0.4f;
         AddPart(m, snout);
-        AddEyes(m, mat, {hc.x, hc.y + 0.06f, hc.z + 0.06f}, 0.10f, 0.045f, 0.9f);
-        // A crest down the head and back.
-        m.UseMaterial(mat.detail);
-        for (int k = 0; k < 5; ++k) {
-            const float t = float(k) / 4.0f;
-            const Vec3 base{0, hc.y + s.headH * 0.8f - t * 0.55f, hc.z - 0.05f - t * (0.12f + s.torsoD)};
-            const int bone = k < 2 ? kHead : kChest;
-            Part spike = Spindle(bone, base, base + Vec3{0, 0.07f, -0.05f}, 0.012f, 0.03f, {1, 0, 0}, 3, 4);
-            spike.profile = [](float u) { return 1.0f - u; };
-            PaletteUV(spike, kStripe, 4);
-            AddPart(m, spike);
-        }
+        AddEyes(m, mat, hc, headRadii, {0.10f, 0.06f, 0.06f}, 0.045f);
+        AddCrest(m, mat, s, hc, headRadii);
         break;
     }
     case Race::Primate: {
@@ -429,7 +511,7 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
         Part brow = Spindle(kHead, hc + Vec3{0.15f, 0.06f, s.headD * 0.72f}, hc + Vec3{-0.15f, 0.06f, s.headD * 0.72f}, 0.04f,
                             0.05f, {0, 1, 0}, 5, 6);
         AddPart(m, brow);
-        AddEyes(m, mat, {hc.x, hc.y + 0.0f, hc.z + s.headD * 0.8f}, 0.06f, 0.028f, 0.1f);
+        AddEyes(m, mat, hc, headRadii, {0.06f, 0.0f, s.headD * 0.8f}, 0.028f);
         m.UseMaterial(mat.face);
         for (int side = 0; side < 2; ++side) {
             const float x = side ? -1.0f : 1.0f;
@@ -460,7 +542,7 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
         horn2.profile = horn.profile;
         PaletteUV(horn2, kHorn, 4);
         AddPart(m, horn2);
-        AddEyes(m, mat, {hc.x, hc.y + 0.06f, hc.z + 0.13f}, 0.13f, 0.028f, 0.9f);
+        AddEyes(m, mat, hc, headRadii, {0.13f, 0.06f, 0.13f}, 0.032f);
         m.UseMaterial(mat.skin);
         for (int side = 0; side < 2; ++side) {
             const float x = side ? -1.0f : 1.0f;
@@ -483,7 +565,7 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
         Part nose = Blob(kHead, hc + Vec3{0, -0.04f, 0.27f}, {0.025f, 0.02f, 0.02f}, 4, 6);
         PaletteUV(nose, kNose, 4);
         AddPart(m, nose);
-        AddEyes(m, mat, {hc.x, hc.y + 0.04f, hc.z + s.headD * 0.75f}, 0.065f, 0.028f, 0.4f);
+        AddEyes(m, mat, hc, headRadii, {0.065f, 0.04f, s.headD * 0.75f}, 0.028f);
         m.UseMaterial(mat.skin);
         for (int side = 0; side < 2; ++side) {
             const float x = side ? -1.0f : 1.0f;
@@ -506,9 +588,9 @@ void AddTail(MeshBuilder& m, const Materials& mat, Race race)
     tail.rings = 7;
     const Vec3 dir = Normalised(J(kTail2) - J(kTail1));
     switch (race) {
-    case Race::Lizard:  // long and heavy, to the ground
+    case Race::Lizard:  // long and heavy, held clear of the pitch
         tail.a = J(kTail1) + Vec3{0, 0.04f, 0.1f};
-        tail.b = J(kTail2) + dir * 0.55f + Vec3{0, -0.25f, 0};
+        tail.b = J(kTail2) + dir * 0.35f;
         tail.profile = TubeProfile(0.13f, 0.01f, 0.12f);
         break;
     case Race::Weasel:  // long and bushy with a dark tip
@@ -559,19 +641,20 @@ MeshBuilder BuildBody(Race race)
     MeshBuilder m;
     const Shape s = ShapeOf(race);
     Materials mat = MakeMaterials(m, race);
-    m.UseMaterial(race == Race::Primate ? mat.skin : mat.skin);
     Part torso = Torso(s, s.torsoLow, s.torsoTop, 1.0f);
     torso.uScale = 2;  // the fur repeats twice around
     m.UseMaterial(mat.skin);
     AddPart(m, torso);
-    if (race == Race::Primate || race == Race::Lizard || race == Race::Weasel) {
-        // A lighter chest or belly patch.
+    if (race == Race::Primate || race == Race::Lizard) {
         m.UseMaterial(mat.skin2);
-        Part chest = Blob(kSpine, {0, 1.18f, s.torsoD * 0.62f}, {s.torsoW * 0.55f, 0.28f, s.torsoD * 0.45f}, 6, 10);
-        chest.j0 = {0, 0.9f, 0};
-        chest.j1 = {0, 1.5f, 0};
-        chest.anchors = {{kPelvis, 0.0f}, {kSpine, 0.4f}, {kChest, 0.8f}};
-        AddPart(m, chest);
+        AddPart(m, BellyPatch(s));
+    } else if (race == Race::Weasel) {
+        // The weasel's second skin is its tail; its belly is the cream of its throat.
+        m.UseMaterial(mat.face);
+        Part belly = BellyPatch(s);
+        belly.vOff = 0.7f;
+        belly.vScale = 0.25f;
+        AddPart(m, belly);
     }
     AddHead(m, s, mat, race);
     AddLimbs(m, s, mat, race);
@@ -588,10 +671,14 @@ MeshBuilder BuildKit(Race race)
     const int kit = m.Material(n + "_kit");
     // The shirt: the torso from the hem up, and short sleeves.
     m.UseMaterial(shirt);
-    Part body = Torso(s, s.torsoLow + 0.2f, s.torsoTop + 0.01f, 1.07f);
-    body.u0 = 0.25f;  // the seam under the left arm, the chest at u 0.25 and the back at 0.75
-    body.vScale = 0.8f;
-    body.vOff = 0;
+    const float hem = s.torsoLow + 0.2f, collar = s.torsoTop + 0.01f;
+    Part body = Torso(s, hem, collar, 1.07f);
+    // Looser over the shoulders, where the torso rounds off faster than the shirt's rings.
+    body.relief = [s, hem, collar, belly = body.relief](float u, float phi) {
+        const float t = TorsoHeight(s, hem + (collar - hem) * u);
+        return belly(u, phi) * (1 + 0.05f * Smooth(std::clamp((t - 0.75f) / 0.2f, 0.0f, 1.0f)));
+    };
+    body.u0 = 0.75f;  // the seam under the right arm, the chest at u 0.25 and the back at 0.75
     // The profile runs from the hem (s 0) up; the texture runs from the collar down.
     body.vScale = -0.8f;
     body.vOff = 0.8f;

@@ -29,7 +29,9 @@ Look BaseLook(Race race)
     return {};
 }
 
-// Each variation shifts the colours and picks its own markings, so no two look alike.
+// Each variation takes a tone from its race's list and one of the race's four kinds of
+// markings. Tone and markings step through their lists at different rates, so no two
+// variations of a race share both and each can be told apart on the pitch.
 struct VariationLook {
     Look look;
     int pattern;   // 0..3: the race's kinds of markings
@@ -39,29 +41,41 @@ struct VariationLook {
 
 Rgba Shade(Rgba c, float k) { return Scale(c, k); }
 
+struct Tones {
+    std::vector<Rgba> fur;
+    std::vector<Rgba> fur2;  // empty: the race's own
+};
+
+Tones TonesOf(Race race)
+{
+    switch (race) {
+    case Race::Panda:  // white, cream, ash and tan coats; black, brown or charcoal patches
+        return {{{242, 240, 232, 255}, {240, 224, 188, 255}, {200, 200, 206, 255}, {222, 196, 158, 255}},
+                {{28, 26, 30, 255}, {92, 60, 40, 255}, {72, 72, 80, 255}}};
+    case Race::Lizard:
+        return {{{90, 170, 60, 255}, {60, 130, 110, 255}, {130, 150, 50, 255}, {50, 120, 160, 255}, {150, 110, 50, 255}}, {}};
+    case Race::Primate:
+        return {{{30, 28, 30, 255}, {86, 58, 38, 255}, {62, 62, 76, 255}, {130, 86, 52, 255}, {120, 120, 124, 255}}, {}};
+    case Race::Rhino:
+        return {{{140, 138, 142, 255}, {156, 120, 100, 255}, {100, 116, 140, 255}, {180, 170, 150, 255}, {90, 86, 84, 255}}, {}};
+    case Race::Weasel: return {{BaseLook(race).fur}, {}};
+    }
+    return {};
+}
+
 VariationLook LookOf(Race race, int variation)
 {
     VariationLook v;
     v.look = BaseLook(race);
     v.seed = uint32_t(int(race) * 100 + variation + 17);
     Rng rng(v.seed);
-    const float bright = 0.86f + 0.28f * rng.Unit();
-    v.pattern = variation % 4;
-    v.amount = 0.4f + 0.6f * rng.Unit();
-    // Hue nudges, kept inside each animal's colours.
-    static const Rgba tintsPanda[] = {{255, 245, 225, 255}, {240, 240, 255, 255}, {255, 235, 210, 255}, {245, 245, 245, 255}};
-    static const Rgba tintsLizard[] = {{90, 170, 60, 255}, {60, 130, 110, 255}, {130, 150, 50, 255}, {50, 120, 160, 255},
-                                       {150, 110, 50, 255}};
-    static const Rgba tintsPrimate[] = {{60, 48, 42, 255}, {80, 56, 36, 255}, {40, 40, 44, 255}, {96, 70, 50, 255}};
-    static const Rgba tintsRhino[] = {{140, 138, 142, 255}, {150, 130, 120, 255}, {120, 126, 134, 255}, {160, 150, 140, 255}};
-    switch (race) {
-    case Race::Panda: v.look.fur = Mix(v.look.fur, tintsPanda[variation % 4], 0.7f); break;
-    case Race::Lizard: v.look.fur = tintsLizard[variation % 5]; break;
-    case Race::Primate: v.look.fur = tintsPrimate[variation % 4]; break;
-    case Race::Rhino: v.look.fur = tintsRhino[variation % 4]; break;
-    case Race::Weasel: break;
-    }
-    v.look.fur = Shade(v.look.fur, race == Race::Panda ? std::min(1.0f, bright + 0.1f) : bright);
+    const Tones tones = TonesOf(race);
+    const int n = static_cast<int>(tones.fur.size());
+    v.look.fur = Shade(tones.fur[static_cast<size_t>(variation % n)], 0.96f + 0.08f * rng.Unit());
+    if (!tones.fur2.empty())
+        v.look.fur2 = tones.fur2[static_cast<size_t>((variation + variation / n) % static_cast<int>(tones.fur2.size()))];
+    v.pattern = (variation + variation / n) % 4;
+    v.amount = 0.6f + 0.4f * rng.Unit();
     return v;
 }
 
@@ -78,16 +92,16 @@ Image PaintSkin(Race race, const VariationLook& v)
                 const float ox = float(x + ((y / 8) % 2) * 4);
                 img.Ring(ox, float(y), 2.8f, 4.2f, WithAlpha(dark, 150));
             }
-        if (v.pattern == 1)
+        if (v.pattern == 1)  // pale bands
             for (int y = 0; y < kSkinSize; y += 32)
-                img.FillRect(0, y, kSkinSize, y + 10, WithAlpha(v.look.accent, uint8_t(90 + 100 * v.amount)));
+                img.FillRect(0, y, kSkinSize, y + 12, WithAlpha(v.look.fur2, uint8_t(120 + 100 * v.amount)));
         if (v.pattern == 2)
             for (int i = 0; i < 14; ++i)
                 img.FillCircle(rng.Range(0, kSkinSize), rng.Range(0, kSkinSize), rng.Range(4, 9),
                                WithAlpha(Rgba{230, 200, 60, 255}, uint8_t(120 + 100 * v.amount)));
-        if (v.pattern == 3)
-            for (int i = 0; i < 20; ++i)
-                img.FillCircle(rng.Range(0, kSkinSize), rng.Range(0, kSkinSize), rng.Range(3, 6), WithAlpha(v.look.accent, 200));
+        if (v.pattern == 3)  // dark blotches
+            for (int i = 0; i < 24; ++i)
+                img.FillCircle(rng.Range(0, kSkinSize), rng.Range(0, kSkinSize), rng.Range(4, 8), WithAlpha(Shade(v.look.fur, 0.45f), 220));
         img.Grain(0.08f, 0.12f, v.seed);
         break;
     }
@@ -142,6 +156,32 @@ Image PaintSkin2(Race race, const VariationLook& v)
     return img;
 }
 
+// Eye patches in one of four cuts: round, drooping, a mask joining them, or small patches
+// with a dark muzzle.
+void PaintPandaMarkings(Image& img, const VariationLook& v)
+{
+    const float s = static_cast<float>(img.Width()), cx = 0.5f * s;
+    const float size = 5 + 2 * v.amount;
+    for (int side = -1; side <= 1; side += 2) {
+        const float x = cx + static_cast<float>(side) * (0.05f * s);
+        switch (v.pattern) {
+        case 0: img.FillCircle(x, 0.38f * s, size + 1, v.look.fur2, 1.2f); break;
+        case 1:
+            for (int k = 0; k < 5; ++k)
+                img.FillCircle(x + static_cast<float>(side * k) * 1.2f, 0.37f * s + static_cast<float>(k) * 1.6f,
+                               size - 0.5f * static_cast<float>(k), v.look.fur2, 1.2f);
+            break;
+        case 2: img.FillCircle(x, 0.38f * s, size, v.look.fur2, 1.2f); break;
+        default: img.FillCircle(x, 0.38f * s, size - 2, v.look.fur2, 1.2f); break;
+        }
+    }
+    if (v.pattern == 2)  // the patches joined into a mask
+        img.FillRect(static_cast<int>(cx - 0.07f * s), static_cast<int>(0.35f * s), static_cast<int>(cx + 0.07f * s),
+                     static_cast<int>(0.41f * s), v.look.fur2);
+    if (v.pattern == 3)  // a dark muzzle
+        img.FillCircle(cx, 0.8f * s, 0.09f * s, WithAlpha(v.look.fur2, 220), 2);
+}
+
 // The face wraps the head: u around (the nose at 0.5), v from the crown down. The snouts and
 // muzzles map into the lower middle of the picture.
 Image PaintFace(Race race, const VariationLook& v)
@@ -152,18 +192,9 @@ Image PaintFace(Race race, const VariationLook& v)
     const float cx = 0.5f * s;
     switch (race) {
     case Race::Panda: {
-        // Eye patches, drooping outwards: size and slant are the variation's.
-        const float size = 5 + 3 * v.amount;
-        const float slant = v.pattern % 2 ? 1.4f : 0.8f;
-        for (int side = -1; side <= 1; side += 2) {
-            const float x = cx + side * (0.05f * s);
-            for (int k = 0; k < 5; ++k)
-                img.FillCircle(x + side * k * 0.9f, 0.37f * s + k * slant, size - 0.5f * k, v.look.fur2, 1.2f);
-        }
+        PaintPandaMarkings(img, v);
         img.FillRect(int(0.45f * s), int(0.7f * s), int(0.55f * s), int(0.9f * s), Shade(v.look.fur, 1.02f));
         img.Line(cx - 6, 0.84f * s, cx + 6, 0.84f * s, 1.5f, Rgba{60, 40, 40, 255});
-        if (v.pattern == 3)  // a dark crown
-            img.FillRect(0, 0, s, int(0.12f * s), WithAlpha(v.look.fur2, 160));
         break;
     }
     case Race::Lizard: {
@@ -178,18 +209,21 @@ Image PaintFace(Race race, const VariationLook& v)
         break;
     }
     case Race::Primate: {
-        const Rgba skin = v.look.fur2;
+        const Rgba skin = v.pattern == 3 ? Shade(v.look.fur2, 1.4f) : v.look.fur2;  // a pale face
         img.FillCircle(cx, 0.55f * s, 0.16f * s, skin, 3);
         img.FillRect(int(0.4f * s), int(0.7f * s), int(0.6f * s), int(0.95f * s), skin);
         img.Line(cx - 8, 0.86f * s, cx + 8, 0.86f * s, 1.6f, Rgba{40, 30, 30, 255});
         img.FillCircle(cx - 3, 0.74f * s, 1.8f, Rgba{30, 24, 24, 255});
         img.FillCircle(cx + 3, 0.74f * s, 1.8f, Rgba{30, 24, 24, 255});
         if (v.pattern == 2)  // grey whiskers
-            img.FillRect(int(0.35f * s), int(0.9f * s), int(0.65f * s), s, WithAlpha(Rgba{170, 170, 170, 255}, 140));
+            img.FillRect(int(0.3f * s), int(0.86f * s), int(0.7f * s), s, WithAlpha(Rgba{190, 190, 190, 255}, 220));
         break;
     }
     case Race::Rhino: {
-        img.FillRect(0, int(0.55f * s), s, s, WithAlpha(Shade(v.look.fur, 1.08f), 160));
+        // The snout pale on some, a dark band at the eyes on others.
+        img.FillRect(0, int(0.55f * s), s, s, WithAlpha(Shade(v.look.fur, v.pattern == 3 ? 1.35f : 1.08f), 200));
+        if (v.pattern == 2)
+            img.FillRect(0, int(0.3f * s), s, int(0.44f * s), WithAlpha(Shade(v.look.fur, 0.55f), 220));
         for (int i = 0; i < 12; ++i) {
             const float y = 0.6f * s + float(i) * 3.5f;
             img.Line(0.32f * s, y, 0.68f * s, y + 1, 1.0f, WithAlpha(Shade(v.look.fur, 0.7f), 120));

@@ -1,39 +1,25 @@
 #pragma once
 
-// Helpers shared by the file-layer tests: a clean scratch folder, raw disk access that
-// bypasses the layer under test, and a capture of the log.
+// A fresh file layer and an empty scratch folder per test, and disk access that bypasses
+// the layer under test.
 
-#include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-namespace filetest {
-
-class LogCapture : public DebugSink {
-public:
-    LogCapture() { Debug::Instance()->SetSink(this); }
-    ~LogCapture() override { Debug::Instance()->SetSink(nullptr); }
-    void OnLog(const char* text) override { m_text += text; }
-    bool Contains(const std::string& part) const { return m_text.find(part) != std::string::npos; }
-    const std::string& Text() const { return m_text; }
-    void Clear() { m_text.clear(); }
-
-private:
-    std::string m_text;
-};
+#include <vector>
+#include <sys/resource.h>
 
 inline void WriteRaw(const std::filesystem::path& path, const std::string& bytes)
 {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadRaw(const std::filesystem::path& path)
@@ -44,7 +30,28 @@ inline std::string ReadRaw(const std::filesystem::path& path)
     return s.str();
 }
 
-// Every test starts with a fresh file layer and an empty scratch folder "scratch/<test>".
+// The disk is "full" past the given size for the life of a scope.
+class DiskFullAfter {
+public:
+    explicit DiskFullAfter(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~DiskFullAfter()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    void (*m_handler)(int);
+    rlimit m_saved{};
+};
+
+// The scratch folder is "scratch/<suite>.<test>".
 class FileTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,38 +59,26 @@ protected:
         FileSystem::DestroyInstance();
         SettingsManager::DestroyInstance();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = std::filesystem::path("scratch") / (std::string(info->test_suite_name()) + "." + info->name());
+        m_name = std::string(info->test_suite_name()) + "." + info->name();
+        m_dir = std::filesystem::path("scratch") / m_name;
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
     }
-
     void TearDown() override
     {
         FileSystem::DestroyInstance();
         SettingsManager::DestroyInstance();
     }
-
-    // The scratch folder in the game's spelling, ending in a backslash.
-    std::string Dir() const
-    {
-        std::string s = m_dir.string() + "/";
-        for (char& c : s)
-            if (c == '/')
-                c = '\\';
-        return s;
-    }
+    // The scratch folder in the game's spelling, ending in a backslash, with name after it.
+    std::string Dir(const std::string& name = {}) const { return "scratch\\" + m_name + "\\" + name; }
     std::filesystem::path Path(const std::string& relative) const { return m_dir / relative; }
-
     FileSystem* fs() const { return FileSystem::Instance(); }
-
+    // "<missing>" when the layer cannot open the name.
     std::string ReadThroughLayer(const std::string& name)
     {
         std::vector<uint8_t> bytes;
-        if (!fs()->ReadAll(name.c_str(), bytes))
-            return "<missing>";
-        return std::string(bytes.begin(), bytes.end());
+        return fs()->ReadAll(name.c_str(), bytes) ? std::string(bytes.begin(), bytes.end()) : "<missing>";
     }
-
     bool WriteThroughLayer(const std::string& name, const std::string& text)
     {
         File* file = fs()->OpenWrite(name.c_str());
@@ -92,8 +87,6 @@ protected:
         file->Write(text.data(), text.size());
         return fs()->Close(file);
     }
-
+    std::string m_name;
     std::filesystem::path m_dir;
 };
-
-}  // namespace filetest

@@ -1,0 +1,124 @@
+// Whole runs of the application in this process, with a game state that closes the window.
+#include <gtest/gtest.h>
+
+#include "engine/core/RwCore.h"
+#include "framework/Archive.h"
+#include "framework/GameState.h"
+#include "input/InputController.h"
+#include "input/MouseInput.h"
+#include "platform/Window.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "shell/MainApp.h"
+#include "shell/ShellInput.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/ScopedEnv.h"
+
+#include <SDL.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+struct Seen {
+    int updates = 0, renders = 0, width = 0, cursorX = 0, cursorY = 0;
+    uint32_t windowId = 0;  // set by the first frame, which starts the shutdown samples
+    bool stateExited = false;
+    RwVideoMode mode{};
+    std::vector<std::string> stages;  // state exited, input closed, renderer down, window gone
+} g_seen;
+void (*g_close)() = CloseRenderWindow;
+constexpr int kFrames = 5;
+
+void SampleStage()
+{
+    if (!g_seen.windowId)
+        return;
+    const auto mark = [](bool done, char stage) { return done ? stage : '-'; };
+    const bool inputClosed = BufferedInputController::Instance()->GetMappers().empty();
+    const bool rendererDown = !RwGraphics::Instance()->IsInitialised();
+    const std::string now = {mark(g_seen.stateExited, 'S'), mark(inputClosed, 'I'), mark(rendererDown, 'R'),
+                             mark(!SDL_GetWindowFromID(g_seen.windowId), 'W')};
+    if (g_seen.stages.empty() || g_seen.stages.back() != now)
+        g_seen.stages.push_back(now);
+}
+
+// Every line logged samples how far shutdown has come, read from the objects themselves.
+struct StageProbe : LogCapture {
+    void OnLog(const char* text) override { LogCapture::OnLog(text), SampleStage(); }
+};
+
+struct ProbeState : GameState {
+    void Update(float) override
+    {
+        SDL_Window* window = theApp.GetRenderWindow().GetHandle()->GetSDLWindow();
+        if (g_seen.updates++ == 0) {
+            g_seen.windowId = SDL_GetWindowID(window);
+            RwEngineGetVideoModeInfo(&g_seen.mode, RwEngineGetCurrentVideoMode());
+            SDL_SetWindowSize(window, 320, 200);
+            shell_input::HideCursor(true);
+            SampleStage();
+        }
+        MouseInput::Instance()->GetPosition(g_seen.cursorX, g_seen.cursorY);
+        if (g_seen.updates == kFrames)
+            g_close();
+    }
+    void Render() override { ++g_seen.renders, g_seen.width = RwGraphics::Instance()->GetPrimaryCamera()->GetWidth(); }
+    bool Exit() override { return g_seen.stateExited = true, SampleStage(), true; }
+};
+
+// One whole run with the given "fullscreen", "Resolution" and "screenHeight"; the exit code.
+int RunWith(int fullScreen, int resolution, int height = 480)
+{
+    [[maybe_unused]] static const bool packed = [] {
+        for (const char* folder : {"stage", "data/pc", "Data/SaveGames"})
+            std::filesystem::create_directories(folder);
+        FactoryRegistry::GameStates().Register("GameShellTest", [] { return static_cast<GameState*>(new ProbeState); });
+        std::string error;
+        return Archive::Pack("data/Turfbolt.dat", "stage", error);
+    }();
+    std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth 640\nscreenHeight " << height
+                                        << "\nfullscreen " << fullScreen;
+    std::ofstream("Data/SaveGames/user.txt") << "OBJECT START\nclass type: \"GameParameters\"\n[GameParameters] "
+                                             << "\"Game Parameters\"\n{\n \"Resolution\" " << resolution << "\n}\n";
+    g_seen = Seen();
+    return theApp.Run();
+}
+
+TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
+{
+    StageProbe log;
+    EXPECT_EQ(RunWith(0, 9), 123);
+    EXPECT_TRUE(g_seen.renders >= kFrames && g_seen.renders < 3 * kFrames) << "paced: " << g_seen.renders;
+    EXPECT_EQ(std::vector<int>({g_seen.width, g_seen.cursorX, g_seen.cursorY}), std::vector<int>({320, 160, 100}))
+        << "resized, the camera follows; a hidden cursor is held at the centre";
+    EXPECT_EQ(g_seen.stages, (std::vector<std::string>{"----", "S---", "SI--", "SIR-", "SIRW"}));
+    EXPECT_EQ(log.Count("***"), 0) << log.Text();  // windowed, "Resolution" 9 is not looked at
+}
+
+TEST(AppRun, EachStartTakesTheModeItsSettingsName)
+{
+    ScopedEnv fixedModes("TB_FIXED_VIDEO_MODES", "1");
+    g_close = [] { std::raise(SIGINT); };  // Ctrl+C takes the window's close path
+    // Full screen by "Resolution" (clamped with a warning), windowed without a height at 800 x 600.
+    const struct { int fullScreen, resolution, screenHeight, width, height, warnings; } starts[] = {
+        {1, 1, 480, 1024, 768, 0}, {1, 2, 480, 1280, 960, 0}, {1, 7, 480, 1280, 960, 1}, {1, -1, 480, 800, 600, 1},
+        {1, 0, 480, 800, 600, 0}, {0, 1, 0, 800, 600, 1}};
+    for (const auto& start : starts) {
+        LogCapture log;
+        EXPECT_EQ(RunWith(start.fullScreen, start.resolution, start.screenHeight), 123);
+        EXPECT_EQ(std::vector<int>({g_seen.mode.width, g_seen.mode.height}), std::vector({start.width, start.height}));
+        EXPECT_EQ(log.Count("***WARNING: CMainApp::InitInstance: "), start.warnings) << log.Text();
+    }
+}
+
+TEST(AppRun, WithTheEngineTakenTheRendererCannotStartAndTheProgramEndsWithCode1)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT({ RwEngineInit(nullptr, 0, 0); std::exit(theApp.Run()); }, ::testing::ExitedWithCode(1),
+                "the renderer failed to start");
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "framework/GameState.h"
+#include "framework/MainProgram.h"
+#include "framework/TimeInfo.h"
+#include "input/ConfigurableInputMapper.h"
+#include "input/KeyboardInput.h"
+#include "input/MouseInput.h"
+#include "input/PlatformInputDevices.h"
+#include "platform/Platform.h"
+#include "shell/MainApp.h"
+#include "shell/ShellInput.h"
+#include "tests/support/ScopedEnv.h"
+
+#include <SDL.h>
+
+namespace {
+
+// One clock for all tests: the application's window keeps its last reading between them.
+struct FakeHost : TickHost {
+    uint64_t Counter() override { return now; }
+    uint64_t Frequency() override { return 1'000'000; }
+    bool IsMinimised(const platform::Window*) override { return minimised; }
+    bool IsVisible(const platform::Window*) override { return visible; }
+    void Sleep(uint32_t ms) override { now += ms * 1000; }
+    uint64_t now = 0;
+    bool minimised = false, visible = true;
+} g_clock;
+
+struct Recorder : GameState, ControlPanel, InputMapper {
+    void Update(float dt) override { updates.push_back(dt); }
+    int HandleEvent(const char* event, intptr_t, intptr_t) override { return events.push_back(event), 1; }
+    float GetSpeed() override { return speed; }
+    bool IsPaused() override { return paused; }
+    void SetPaused(bool p) override { paused = p; }
+    bool Capture(const char*) override { return false; }
+    bool Release(const char*) override { return false; }
+    float GetValue(const std::string& name) override { return name == "pause game" ? pauseKey : kUnknown; }
+    std::vector<float> updates;
+    std::vector<std::string> events;
+    float speed = 1.0f, pauseKey = 0.0f;
+    bool paused = false;
+};
+
+SDL_Event Event(Uint32 type, int a = 0, int x = 0, int y = 0, Uint32 mask = 0)
+{
+    SDL_Event e{};
+    e.type = type;
+    if (type == SDL_KEYDOWN || type == SDL_KEYUP)
+        e.key.keysym.scancode = static_cast<SDL_Scancode>(a);
+    else if (type == SDL_WINDOWEVENT)
+        e.window.event = static_cast<Uint8>(a);
+    else if (type == SDL_MOUSEMOTION)
+        e.motion = {type, 0, 0, 0, mask, x, y, 0, 0};
+    else if (type == SDL_MOUSEWHEEL)
+        e.wheel.y = a;
+    else
+        e.button = {type, 0, 0, 0, static_cast<Uint8>(a), SDL_PRESSED, 1, 0, x, y};
+    return e;
+}
+
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        UseOffscreenDriverUnlessSet();
+        ASSERT_TRUE(platform::Init());
+        MainProgram::Instance()->PushState(recorder);
+        theApp.GetRenderWindow().SetTickHost(&g_clock);
+        shell_input::Init();
+        BufferedInputController::Instance()->RegisterInputMapper(recorder);
+        Pass(0);  // the time since the last test is not this test's
+        recorder->updates.clear();
+    }
+    void TearDown() override
+    {
+        shell_input::HideCursor(false);
+        theApp.SetControlPanel(nullptr);
+        shell_input::Exit();
+        MainProgram::Instance()->Exit();  // deletes the recorder, which leaves the controller
+    }
+
+    // The events pumped into the render window, then an idle pass ms after the last.
+    static void Pass(double ms, std::initializer_list<SDL_Event> events = {})
+    {
+        for (SDL_Event e : events)
+            EXPECT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+        platform::PumpEvents(theApp.GetRenderWindow());
+        g_clock.now += static_cast<uint64_t>(ms * 1000);
+        theApp.OnIdle(0);
+    }
+    static float Action(const std::string& name, int mode = InputController::kValue)
+    {
+        return BufferedInputController::Instance()->GetAction(name, mode);
+    }
+
+    Recorder* recorder = new Recorder();  // the program deletes it
+};
+
+TEST_F(Frame, ShortTicksAddUpAndWithoutFocusOrVisibilityTheGameIsFrozenAndTheMouseIgnored)
+{
+    const uint32_t frames = TimeInfo::Instance()->GetFrameCount();
+    Pass(3);
+    Pass(3, {Event(SDL_MOUSEMOTION, 0, 10, 20)});  // measured from 0, not from 3
+    shell_input::HideCursor(true);
+    Pass(10, {Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST), Event(SDL_MOUSEMOTION, 0, 50, 60)});
+    EXPECT_FALSE(shell_input::IsCursorHidden());
+    g_clock.minimised = true;
+    Pass(10, {Event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED)});
+    g_clock.minimised = false, g_clock.visible = false;
+    Pass(10);
+    g_clock.visible = true;
+    // Back: the hidden cursor returns, events bring buttons only, frozen time is cut to 0.3 s.
+    Pass(1000, {Event(SDL_MOUSEMOTION, 0, 90, 95, SDL_BUTTON_LMASK)});
+    EXPECT_EQ(Action("mouse pos x"), 10.0f);
+    EXPECT_EQ(Action("mouse buttons"), static_cast<float>(MouseInput::kLeft));
+    EXPECT_EQ(recorder->updates, (std::vector<float>{0.006f, 0.3f}));
+    EXPECT_EQ(TimeInfo::Instance()->GetFrameCount(), frames + 2);
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"lost focus", "got focus"}));
+}
+
+TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddleButtonDoesNot)
+{
+    shell_input::Exit();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+    shell_input::Init();
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    BufferedInputController::Instance()->RegisterInputMapper(PlatformInputDevices::Instance()->GetInputMapper(1));
+    Action("(menu):button a", InputController::kPressEdge);
+    SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
+    Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_W), Event(SDL_KEYDOWN, SDL_SCANCODE_KP_2),
+              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40),
+              Event(SDL_MOUSEBUTTONDOWN, 2, 70, 80)});
+    EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("mouse pos y"), Action("mouse buttons"),
+                                  Action("(menu):button a", InputController::kPressEdge)}),
+              std::vector<float>({1, 40, MouseInput::kLeft | MouseInput::kRight, 1}));
+    Pass(10, {Event(SDL_KEYUP, SDL_SCANCODE_KP_2), Event(SDL_MOUSEWHEEL, -2)});
+    EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("key pressed 87")}), std::vector<float>({0, 1}));
+    EXPECT_EQ(std::vector<int>({KeyboardInput::Instance()->GetLastReleasedKey(), MouseInput::Instance()->GetWheel()}),
+              std::vector<int>({vk::Numpad(2), -2}));
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(index);
+}
+
+TEST_F(Frame, PausedByThePanelTheStateUpdatesWithNoTimeAndPauseGameTogglesOnItsPressEdge)
+{
+    theApp.SetControlPanel(recorder);
+    for (const auto& [paused, speed] : {std::pair{true, 1.0f}, {false, 2.0f}})
+        recorder->paused = paused, recorder->speed = speed, Pass(10);
+    EXPECT_EQ(recorder->updates, (std::vector<float>{0.0f, 0.020f}));
+    // A held key toggles once, on the frame after its press reached the controller.
+    std::string paused;
+    for (const float key : {1, 1, 1, 1, 0, 1, 1})
+        recorder->pauseKey = key, Pass(10), paused += recorder->paused ? 'P' : '-';
+    EXPECT_EQ(paused, "-PPPPP-");
+    theApp.SetControlPanel(nullptr);
+    EXPECT_TRUE(!theApp.IsPaused() && theApp.GetTimeScale() == 1.0f);
+}
+
+TEST_F(Frame, TheLimiterPacesPassesToTheShortestTickAndWaitsAfterARefusedOne)
+{
+    // Passes that work 0.1 ms each; the wait is in whole milliseconds, rounded up.
+    for (const auto& [ticked, period] : {std::pair{true, 5.1}, std::pair{false, 10.1}}) {
+        FrameLimiter limiter;
+        int passes = 0;
+        for (const uint64_t end = g_clock.now + 1'000'000; g_clock.now < end; ++passes)
+            g_clock.now += 100, limiter.Pace(g_clock, ticked);
+        EXPECT_NEAR(passes, 1000.0 / period, 2.0) << ticked;
+    }
+}
+
+}  // namespace
