@@ -19,8 +19,7 @@ using Graphics = SceneTest;
 using Lines = std::vector<std::string>;
 using Pixel = std::vector<uint8_t>;
 
-const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kTeal[4] = {0, 0.5f, 1, 0.5f};
-// Channels are truncated: half of 255 is 127.
+const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kTeal[4] = {0, 0.5f, 1, 0.5f};  // halves give 127
 const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kTealPixel{0, 127, 255, 127};
 
 // The raster's pixel as red, green, blue, alpha.
@@ -83,7 +82,8 @@ TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
     RwTextureSetReadCallBack(kFallbackRead);
-    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    graphics->SetScreenSize(123, 45);  // no video mode has that size
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()) && graphics->GetChosenVideoMode() == 0);
     // 2 x 2 uncompressed 32-bit pictures of one colour (0xAARRGGBB); a leading dot is no extension.
     for (const auto& [path, colour] : {std::pair{"ball.dds", 0xff0a141eu}, std::pair{".ball.dds", 0xff010203u}}) {
         uint32_t file[36] = {0x20534444, 124, 0x100f, 2, 2};
@@ -104,6 +104,7 @@ TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
     graphics->Destroy();  // gives the engine its earlier reader back
     EXPECT_EQ(RwTextureGetReadCallBack(), kFallbackRead);
     RwTextureSetReadCallBack(nullptr);
+    graphics->SetScreenSize(800, 600);
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
 }
 
