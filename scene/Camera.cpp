@@ -2,6 +2,7 @@
 
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
+#include "platform/Window.h"
 
 Camera::~Camera()
 {
@@ -187,7 +188,7 @@ RwFrame* Camera::GetFrame() const
     return m_camera ? RwCameraGetFrame(m_camera) : nullptr;
 }
 
-bool PrimaryCamera::Create(uint32_t width, uint32_t height, SDL_Window* window)
+bool PrimaryCamera::Create(uint32_t width, uint32_t height, platform::Window* window)
 {
     m_window = window;
     return Camera::Create(width, height, true, false, 0, 0);
@@ -195,7 +196,7 @@ bool PrimaryCamera::Create(uint32_t width, uint32_t height, SDL_Window* window)
 
 bool PrimaryCamera::ShowRaster()
 {
-    return m_camera && RwCameraShowRaster(m_camera, m_window, 0) != nullptr;
+    return m_camera && RwCameraShowRaster(m_camera, m_window ? m_window->GetSDLWindow() : nullptr, 0) != nullptr;
 }
 
 SubCamera::~SubCamera()

@@ -2,9 +2,11 @@
 
 #include "framework/Object.h"
 
-#include <SDL.h>
-
 #include <cstdint>
+
+namespace platform {
+class Window;
+}
 
 struct RwCamera;
 struct RwFrame;
@@ -26,19 +28,23 @@ public:
     // the default format used. Nothing made by a failing call stays allocated.
     virtual bool Create(uint32_t width, uint32_t height, bool withZRaster, bool asTexture,
                         uint32_t frameDepth, uint32_t zDepth);
+    // Releases the engine camera, its frame and both rasters; true also when there was none.
     virtual bool Destroy();
 
     virtual RwCamera* GetRwCamera() const { return m_camera; }
+    // The frame raster's size; 0 without one.
     virtual float GetWidth() const;
     virtual float GetHeight() const;
 
     // Channels are truncated to bytes; flags are the engine's clear flags (1 image, 2 z).
+    // These three are false without an engine camera.
     virtual bool Clear(const float colour[4], int32_t flags);
     virtual bool BeginUpdate();
     virtual bool EndUpdate();
 
     // The vertical extent given to the engine is corrected for the raster's aspect; the
-    // stored y is the uncorrected value.
+    // stored y is the uncorrected value. Without an engine camera the view window and the
+    // clip planes are only stored.
     virtual void SetViewWindow(float x, float y);
     virtual void GetViewWindow(float& x, float& y) const;
     virtual void SetClipPlanes(float nearClip, float farClip);
@@ -46,6 +52,7 @@ public:
     // Resizes both rasters in place and re-applies the view window for the new aspect.
     virtual void SetSize(uint32_t width, uint32_t height);
 
+    // Null before Create and after Destroy.
     virtual RwRaster* GetRaster() const;
     virtual RwRaster* GetZRaster() const;
     virtual RwFrame* GetFrame() const;
@@ -62,14 +69,16 @@ protected:
 // The camera whose raster is shown in the render window.
 class PrimaryCamera : public Camera {
 public:
-    // A camera raster of the default format with a z-raster of the default depth.
-    bool Create(uint32_t width, uint32_t height, SDL_Window* window);
+    // A camera raster of the default format with a z-raster of the default depth; the
+    // window is borrowed and must outlive the camera.
+    bool Create(uint32_t width, uint32_t height, platform::Window* window);
     using Camera::Create;
+    // False without an engine camera.
     bool ShowRaster();
-    SDL_Window* GetWindow() const { return m_window; }
+    platform::Window* GetWindow() const { return m_window; }
 
 private:
-    SDL_Window* m_window = nullptr;
+    platform::Window* m_window = nullptr;
 };
 
 // Fractions (0..1) of the parent camera's size.
@@ -88,9 +97,11 @@ public:
     ~SubCamera() override;
 
     bool Destroy() override;
+    // The rectangle's share of the parent's size; 0 without a parent.
     float GetWidth() const override;
     float GetHeight() const override;
 
+    // False (logged) without a parent or when the rectangle does not lie inside its rasters.
     virtual bool Create(Camera* parent, const CameraRect& rect, bool asTexture);
     // Destroy, then Create again on the stored parent and rectangle as a camera texture.
     virtual bool Recreate();

@@ -39,10 +39,12 @@ public:
     // A file that cannot be read gives a dummy clump and still returns true; false for an
     // empty name (nothing changes) or a hierarchy exported without matrices (no clump left).
     virtual bool LoadClump(const std::string& fileName, const std::string& textureFolder, bool bindPose);
+    // Releases the model with the hierarchy on its frames.
     void DestroyClump();
-    // A stand-in model of radius 1 at the origin.
+    // Replaces the model by a stand-in of radius 1 at the origin.
     bool CreateDummyClump();
 
+    // Null without a model.
     RpClump* GetRwClump() const { return m_clump; }
     RwFrame* GetFrame() const;
     RwMatrix* GetFrameMatrix() const;

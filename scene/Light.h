@@ -33,6 +33,8 @@ public:
     virtual void SetEnabled(bool enabled);
     virtual void Disable();
     virtual bool IsEnabled() const;
+    // While enabled, kLightWorld makes the engine light reach the world and the atomics,
+    // kLightAtomics the atomics only; the other bits reach nothing.
     virtual void SetFlags(uint32_t flags);
     virtual uint32_t GetFlags() const;
     // The engine light gets the colour times the intensity.
@@ -43,11 +45,14 @@ public:
     virtual const Vector3& GetPosition() const;
     virtual void SetOrientation(const Quaternion&) {}
     virtual const Quaternion& GetOrientation() const;
+    // Null before Create and after Destroy.
     virtual RwFrame* GetFrame() const;
     virtual RpLight* GetRwLight() const;
+    // False when there was no engine light.
     virtual bool Destroy();
 
-    // type: 1 directional, 2 ambient.
+    // type: 1 directional, 2 ambient. A light made before is destroyed first; false (logged)
+    // when the engine cannot make the light or its frame.
     bool Create(RwInt32 type);
     float GetIntensity() const { return m_intensity; }
 

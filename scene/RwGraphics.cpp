@@ -3,6 +3,7 @@
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "framework/engine_bridge/EngineBridge.h"
+#include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/EnginePlugins.h"
 
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kResourceArenaSize = 0x100000;
 // The wanted full-screen refresh rate; the engine takes the nearest lower one it offers.
 constexpr uint32_t kFullScreenRefreshRate = 85;
 
@@ -40,15 +40,14 @@ const char* const kCounterWatchNames[RwGraphics::kCounterCount] = {
 
 RwGraphics::~RwGraphics() = default;
 
-bool RwGraphics::Initialise(SDL_Window* window)
+bool RwGraphics::Initialise(platform::Window* window)
 {
-    m_resourceArenaSize = kResourceArenaSize;
     if (!window) {
         LogError("RwGraphics::Initialise: Invalid window specified.\n");
         return false;
     }
     m_window = window;
-    if (!RwEngineInit(nullptr, 0, m_resourceArenaSize)) {
+    if (!RwEngineInit(nullptr, 0, kEngineArenaBytes)) {
         LogError("RwGraphics::Initialise: Rendering Engine failed to initialise.\n");
         return false;
     }
@@ -57,7 +56,7 @@ bool RwGraphics::Initialise(SDL_Window* window)
         return false;
     }
 
-    const RwEngineOpenParams params = {window, m_deviceKind};
+    const RwEngineOpenParams params = {window->GetSDLWindow(), m_deviceKind};
     if (!RwEngineOpen(&params)) {
         LogError("\nRwGraphics::Initialise: Failed to open library.\n");
         RwEngineTerm();

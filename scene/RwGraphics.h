@@ -5,10 +5,12 @@
 #include "framework/Singleton.h"
 #include "framework/Vector.h"
 
-#include <SDL.h>
-
 #include <cstdint>
 #include <vector>
+
+namespace platform {
+class Window;
+}
 
 class Camera;
 class PrimaryCamera;
@@ -36,21 +38,28 @@ public:
     // The engine device to open; GL unless a test asks for another.
     void SetDeviceKind(RwDeviceKind kind) { m_deviceKind = kind; }
 
-    bool Initialise(SDL_Window* window);
+    // The window is borrowed and must outlive Destroy. False (logged) without a window or
+    // when the engine or the primary camera cannot be made.
+    bool Initialise(platform::Window* window);
     // Undoes what Initialise did, each step only once and only when it was done.
     void Destroy();
     bool IsInitialised() const { return m_initialised; }
 
+    // Nothing to prepare: the frame is shown by Render.
     bool BeginRender();
-    // Copies the frame's counters and shows the primary camera's raster in the window.
+    // Copies the frame's counters and shows the primary camera's raster in the window. True
+    // without a primary camera; false when the engine threw.
     bool Render();
 
+    // Null before Initialise, after Destroy, or when it could not be made.
     PrimaryCamera* GetPrimaryCamera() const { return m_primaryCamera; }
     Camera* GetCamera() const { return m_camera; }
     World* GetWorld() const { return m_world; }
+    // Both are borrowed and must stay alive while they are set.
     void SetCamera(Camera* camera);
     void SetWorld(World* world);
 
+    // Where the current camera's frame is; without a camera, where the last one was.
     const Vector3& GetCameraPosition();
     float GetDistanceToCamera(const Vector3& point);
     const Matrix3& GetCameraMatrix();
@@ -87,7 +96,7 @@ private:
     int m_height = 0;
     bool m_fullScreen = false;
     bool m_initialised = false;
-    SDL_Window* m_window = nullptr;
+    platform::Window* m_window = nullptr;
     RwDeviceKind m_deviceKind = rwDeviceGL;
     PrimaryCamera* m_primaryCamera = nullptr;
     Camera* m_camera = nullptr;
@@ -97,7 +106,6 @@ private:
     std::vector<RwVideoMode> m_videoModes;
     int m_chosenMode = 0;
     uint32_t m_counters[kCounterCount] = {};
-    uint32_t m_resourceArenaSize = 0;
 
     // What Initialise did, so that Destroy undoes exactly that.
     bool m_fileSystemInstalled = false;

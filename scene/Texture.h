@@ -23,10 +23,12 @@ public:
     void Serialize(Serializer& serializer, const char* descriptor) override;
 
     // Path aliases in both names are expanded. The engine looks in the current texture
-    // dictionary before it reads the file.
+    // dictionary before it reads the file. What was loaded before is released first; false
+    // when the image cannot be read.
     bool Load(const char* fileName, const char* maskName);
     bool Release();
 
+    // Null until a load succeeds, and after Release.
     RwTexture* GetHandle() const { return m_texture; }
     RwRaster* GetRaster() const { return m_raster; }
     // The file name without its folder.

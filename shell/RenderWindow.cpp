@@ -74,7 +74,7 @@ bool RenderWindow::Create(platform::Window* window)
     Debug::Instance()->AddWatch("fps", &m_fps, "Statistics");
     Debug::Instance()->AddWatch("delta time ms", &m_dt, "Statistics");
 
-    if (!graphics->Initialise(window->GetSDLWindow())) {
+    if (!graphics->Initialise(window)) {
         // Nothing can be shown without a renderer.
         LogFatalError("RenderWindow::Create: the renderer failed to start.\n");
     }

@@ -130,7 +130,7 @@ protected:
     {
         RwGraphics::Instance()->SetDeviceKind(rwDeviceNull);
         RwGraphics::Instance()->SetScreenSize(64, 64);
-        ASSERT_TRUE(RwGraphics::Instance()->Initialise(OffscreenWindow(64, 64)->GetSDLWindow()));
+        ASSERT_TRUE(RwGraphics::Instance()->Initialise(OffscreenWindow(64, 64)));
     }
     static void TearDownTestSuite() { CloseOffscreenWindow(); }
     // Turned about world up by yaw, then pitched down, then rolled about its view.

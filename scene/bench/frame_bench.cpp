@@ -92,7 +92,7 @@ void BM_StadiumFrame(benchmark::State& state)
     std::unique_ptr<platform::Window> window = platform::Window::Create(settings);
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->SetScreenSize(1280, 720);
-    if (!window || !graphics->Initialise(window->GetSDLWindow())) {
+    if (!window || !graphics->Initialise(window.get())) {
         state.SkipWithError("no renderer");
         return;
     }

@@ -1,277 +1,271 @@
-// The renderer's start, frame, settings table, state saver, texture reading and shutdown.
+// The renderer with its cameras and lights.
 #include "support/SceneTest.h"
 
-#include "framework/Cast.h"
-#include "framework/Debug.h"
+#include "engine/world/RpWorld.h"
+#include "framework/MathUtil.h"
 #include "framework/engine_bridge/EngineBridge.h"
-#include "platform/Window.h"
 #include "scene/Camera.h"
-#include "scene/RenderStateSaver.h"
+#include "scene/Clump.h"
+#include "scene/Light.h"
 #include "scene/RwGraphics.h"
-#include "scene/RwGraphicsSettings.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
 
-#include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace {
 
 using Graphics = SceneTest;
+using Lines = std::vector<std::string>;
+using Pixel = std::vector<uint8_t>;
 
-std::string ReadText(const char* path)
+const float kBlack[4] = {0, 0, 0, 1}, kRed[4] = {1, 0, 0, 1}, kTeal[4] = {0, 0.5f, 1, 0.5f};  // halves give 127
+const Pixel kBlackPixel{0, 0, 0, 255}, kRedPixel{255, 0, 0, 255}, kTealPixel{0, 127, 255, 127};
+
+// The raster's pixel as red, green, blue, alpha.
+Pixel PixelOf(RwRaster* raster, int x, int y)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    Image image(RwImageCreate(raster->width, raster->height, 32), RwImageDestroy);
+    EXPECT_TRUE(RwImageSetFromRaster(image.get(), raster));
+    return Pixel(image->pixels + y * image->stride + x * 4, image->pixels + y * image->stride + x * 4 + 4);
 }
 
-TEST_F(Graphics, StartsInAWindowWithThePrimaryCameraAndTheVideoModes)
+TEST_F(Graphics, StartsWithThePrimaryCameraCountsEachFrameAtTheNextAndMeasuresFromTheCamera)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     PrimaryCamera* camera = graphics->GetPrimaryCamera();
-    ASSERT_NE(camera, nullptr);
-    EXPECT_EQ(camera->GetWindow(), Window()->GetSDLWindow());
-    EXPECT_EQ(camera->GetWidth(), 800.0f);
-    EXPECT_TRUE(camera->HasZRaster());
-    EXPECT_EQ(graphics->GetCamera(), nullptr);
-    float nearClip = 0, farClip = 0, x = 0, y = 0;
-    camera->GetClipPlanes(nearClip, farClip);
-    camera->GetViewWindow(x, y);
-    EXPECT_FLOAT_EQ(nearClip, 0.1f);
-    EXPECT_FLOAT_EQ(farClip, 10000.0f);
-    EXPECT_FLOAT_EQ(x, 0.8f);
-    EXPECT_FLOAT_EQ(camera->GetRwCamera()->viewWindow.y, 0.6f);
-
-    // The offscreen driver offers the fixed modes; in a window none is set.
-    const std::vector<RwVideoMode>& modes = graphics->GetVideoModes();
-    ASSERT_EQ(int(modes.size()), RwEngineGetNumVideoModes());
-    ASSERT_GE(modes.size(), 3u);
-    EXPECT_EQ(modes[0].width, 800);
-    EXPECT_EQ(modes[2].height, 960);
-    EXPECT_EQ(graphics->GetChosenVideoMode(), 0);
-
-    // The engine reads its files through the game's file layer.
-    EXPECT_NE(VantaroFileSystem::Get(), nullptr);
-}
-
-TEST_F(Graphics, RenderPublishesTheFrameCountersAndShowsTheRaster)
-{
-    RwGraphics* graphics = RwGraphics::Instance();
-    PrimaryCamera* camera = graphics->GetPrimaryCamera();
-    camera->SetClipPlanes(0.1f, 100.0f);
-    const float black[4] = {0, 0, 0, 1};
-    ASSERT_TRUE(graphics->BeginRender());
-    camera->Clear(black, 3);
-    ASSERT_TRUE(camera->BeginUpdate());
-    Square3D(5.0f, 1.0f, {0, 255, 0, 255});
+    const RwCamera* engine = camera->GetRwCamera();
+    // The engine reads through the game's file layer; the view window is corrected for 800 x 600.
+    EXPECT_EQ(std::tuple(camera->GetWindow(), camera->GetWidth(), camera->GetRaster()->depth,
+                         camera->GetZRaster()->depth, engine->farPlane, VantaroFileSystem::Get() != nullptr),
+              std::tuple(OffscreenWindow(), 800.0f, 32, 24, 10000.0f, true));
+    EXPECT_NEAR(engine->viewWindow.y, 0.6f, 1e-6f);
+    RwIm3DVertex vertices[3] = {};
+    ASSERT_TRUE(graphics->BeginRender() && camera->BeginUpdate() && RwIm3DTransform(vertices, 3, nullptr, 0));
+    EXPECT_TRUE(RwIm3DRenderPrimitive(rwPrimTypeTriList) && RwIm3DEnd());
     camera->EndUpdate();
-    ASSERT_TRUE(graphics->Render());
-    // The counters shown are those of the last finished frame: the one just shown
-    // reaches them with the next.
-    graphics->BeginRender();
-    camera->Clear(black, 3);
-    ASSERT_TRUE(graphics->Render());
-    EXPECT_EQ(graphics->GetCounter(RwGraphics::kTriangles), 2u);
-    EXPECT_EQ(graphics->GetCounter(RwGraphics::kVertices), 4u);
-    graphics->BeginRender();
-    ASSERT_TRUE(graphics->Render());
-    EXPECT_EQ(graphics->GetCounter(RwGraphics::kTriangles), 0u);
+    const auto show = [&] {
+        EXPECT_TRUE(graphics->Render());
+        return std::pair(graphics->GetCounter(RwGraphics::kTriangles), graphics->GetCounter(RwGraphics::kVertices));
+    };
+    show();
+    EXPECT_EQ(show(), std::pair(1u, 3u));  // a frame's counters reach the watches with the next
+    EXPECT_EQ(show(), std::pair(0u, 0u));
 
-    // The counters are watches of the group "Render Metrics".
-    int watches = 0;
-    for (WatchData* watch : Debug::Instance()->GetWatches()) {
-        if (watch->name == "Triangles" || watch->name == "VB Switches")
-            ++watches;
-    }
-    EXPECT_EQ(watches, 2);
+    // Distances are measured from the current camera: a model from its frame, another object from
+    // its position. Without a camera the last position found stays.
+    graphics->SetCamera(camera);
+    graphics->SetWorld(nullptr);  // keeps the camera
+    Clump placed, empty;
+    ASSERT_TRUE(placed.CreateDummyClump());
+    placed.SetPosition({0, 0, 7});
+    placed.Update(0);
+    empty.SetPosition({0, 3, 4});
+    EXPECT_EQ(std::tuple(graphics->GetCamera(), placed.GetDistanceToCamera(), empty.GetDistanceToCamera(),
+                         graphics->GetCameraMatrix().GetColumn(2).z),
+              std::tuple(camera, 7.0f, 5.0f, 1.0f));
+    const RwV3d position = {1, 2, 3};
+    RwFrameTranslate(camera->GetFrame(), &position, rwCombineReplace);
+    EXPECT_EQ(graphics->GetDistanceToCamera({1, 2, 8}), 5.0f);
+    graphics->SetCamera(nullptr);
+    EXPECT_EQ(graphics->GetCameraPosition(), Vector3(1, 2, 3));
+    RwFrameSetIdentity(camera->GetFrame());
 }
 
-TEST_F(Graphics, ReadingTheEngineSettingsTableAppliesClipPlanesAndViewWindowAtOnce)
-{
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    Cast* display = CastManager::Instance()->CreateCast("display");
-    display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
+Lines g_fallback;
+const RwTextureCallBackRead kFallbackRead = [](const char* name, const char* mask) -> RwTexture* {
+    return g_fallback.push_back(std::string(name) + "|" + (mask ? mask : "")), nullptr;
+};
 
-    // Written first: the table in its order with the defaults.
-    ASSERT_TRUE(SaveSettings(display, "engine_defaults.txt"));
-    const std::string written = ReadText("engine_defaults.txt");
-    size_t at = written.find("[Engine Settings] \"Engine\"");
-    ASSERT_NE(at, std::string::npos) << written;
-    for (const char* entry : {"\"near clip\" 0.100000", "\"far clip low\" 500.000000", "\"far clip medium\" 500.000000",
-                              "\"far clip high\" 500.000000", "\"view x\" 0.800000", "\"view y\" 0.800000"}) {
-        at = written.find(entry, at);
-        EXPECT_NE(at, std::string::npos) << entry << " in\n" << written;
-    }
-
-    std::ofstream("engine.txt") << "OBJECT START\nclass type: \"RwGraphicsSettings\"\n[Engine Settings] \"Engine\"\n"
-                                   "{\n \"near clip\" 1\n \"far clip low\" 300\n \"far clip high\" 900\n"
-                                   " \"view x\" 0.5\n \"view y\" 0.6\n}\n";
-    ASSERT_TRUE(LoadSettings(display, "engine.txt"));
-    float nearClip = 0, farClip = 0;
-    camera->GetClipPlanes(nearClip, farClip);
-    EXPECT_FLOAT_EQ(nearClip, 1.0f);
-    EXPECT_FLOAT_EQ(farClip, 300.0f);
-    EXPECT_FLOAT_EQ(camera->GetRwCamera()->nearPlane, 1.0f);
-    EXPECT_FLOAT_EQ(camera->GetRwCamera()->farPlane, 300.0f);
-    EXPECT_FLOAT_EQ(camera->GetRwCamera()->viewWindow.x, 0.5f);
-    EXPECT_FLOAT_EQ(camera->GetRwCamera()->viewWindow.y, 0.6f / (800.0f / 600.0f));
-    EXPECT_FLOAT_EQ(RwGraphicsSettings::Global().farClipHigh, 900.0f);
-
-    display->RemoveMember(&RwGraphicsSettings::Global());
-    CastManager::Instance()->DeleteAll();
-    RwGraphicsSettings::Global() = RwGraphicsSettings();
-    camera->SetClipPlanes(0.1f, 10000.0f);
-    camera->SetViewWindow(0.8f, 0.8f);
-}
-
-TEST_F(Graphics, RenderStateSaverPutsBackWhatItChanged)
-{
-    intptr_t zWrite = 0, srcBlend = 0;
-    RwRenderStateGet(rwRenderStateZWriteEnable, &zWrite);
-    RwRenderStateGet(rwRenderStateSrcBlend, &srcBlend);
-    ASSERT_NE(srcBlend, rwBlendOne);
-
-    RenderStateSaver saver;
-    saver.Restore();  // empty: nothing happens
-    saver.Set(rwRenderStateZWriteEnable, !zWrite);
-    saver.Set(rwRenderStateSrcBlend, rwBlendOne);
-    intptr_t value = 0;
-    RwRenderStateGet(rwRenderStateSrcBlend, &value);
-    EXPECT_EQ(value, rwBlendOne);
-    EXPECT_FALSE(saver.IsEmpty());
-
-    saver.Restore();
-    EXPECT_TRUE(saver.IsEmpty());
-    RwRenderStateGet(rwRenderStateZWriteEnable, &value);
-    EXPECT_EQ(value, zWrite);
-    RwRenderStateGet(rwRenderStateSrcBlend, &value);
-    EXPECT_EQ(value, srcBlend);
-}
-
-std::vector<std::string> g_fallbackNames;
-RwTexture* FallbackRead(const char* name, const char* mask)
-{
-    g_fallbackNames.push_back(std::string(name) + "|" + (mask ? mask : ""));
-    return nullptr;
-}
-
-// A 2 x 2 uncompressed 32-bit picture, all one colour.
-void WriteDds(const char* path, uint8_t r, uint8_t g, uint8_t b)
-{
-    std::vector<uint8_t> file(4 + 124 + 16, 0);
-    auto put = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
-    put(0, 0x20534444);
-    put(4, 124);
-    put(8, 0x100f);
-    put(12, 2);           // height
-    put(16, 2);           // width
-    put(4 + 72, 32);      // pixel format size
-    put(4 + 76, 0x41);    // RGB with alpha
-    put(4 + 84, 32);
-    put(4 + 88, 0x00ff0000);
-    put(4 + 92, 0x0000ff00);
-    put(4 + 96, 0x000000ff);
-    put(4 + 100, 0xff000000);
-    for (size_t i = 0; i < 4; ++i) {
-        const uint8_t pixel[4] = {b, g, r, 255};
-        std::memcpy(&file[128 + i * 4], pixel, 4);
-    }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-}
-
-TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheCallbackInstalledBefore)
+TEST_F(Graphics, TexturesAreTriedAsDdsFirstThenByTheReaderInstalledBefore)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
-    RwTextureSetReadCallBack(FallbackRead);
-    ASSERT_TRUE(graphics->Initialise(Window()->GetSDLWindow()));
-
-    WriteDds("ball.dds", 10, 20, 30);
-    RwTexDictionary* dict = RwTexDictionaryCreate();
-    RwTexDictionarySetCurrent(dict);
-    g_fallbackNames.clear();
-
-    RwTexture* ball = RwTextureRead("ball.png", "mask");
-    ASSERT_NE(ball, nullptr);
-    EXPECT_TRUE(g_fallbackNames.empty());
-    Pixels p = Read(RwTextureGetRaster(ball));
-    EXPECT_TRUE(PixelIs(p.at(1, 1), {10, 20, 30, 255}));
-
-    // No DDS: the fallback gets the name as it was given.
-    EXPECT_EQ(RwTextureRead("grass.png", "grassmask"), nullptr);
-    EXPECT_EQ(RwTextureRead(".hidden", nullptr), nullptr);
-    EXPECT_EQ(g_fallbackNames, (std::vector<std::string>{"grass.png|grassmask", ".hidden|"}));
-
-    // A leading dot is not an extension: ".ball" is read as ".ball.dds".
-    WriteDds(".ball.dds", 1, 2, 3);
-    RwTexture* dotted = RwTextureRead(".ball", nullptr);
-    ASSERT_NE(dotted, nullptr);
-    EXPECT_TRUE(PixelIs(Read(RwTextureGetRaster(dotted)).at(0, 0), {1, 2, 3, 255}));
-
-    RwTexDictionarySetCurrent(nullptr);
-    RwTexDictionaryDestroy(dict);
-    // Destroy gives the engine its earlier reader back.
-    graphics->Destroy();
-    EXPECT_EQ(RwTextureGetReadCallBack(), &FallbackRead);
+    RwTextureSetReadCallBack(kFallbackRead);
+    graphics->SetScreenSize(123, 45);  // no video mode has that size
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()) && graphics->GetChosenVideoMode() == 0);
+    // 2 x 2 uncompressed 32-bit pictures of one colour (0xAARRGGBB); a leading dot is no extension.
+    for (const auto& [path, colour] : {std::pair{"ball.dds", 0xff0a141eu}, std::pair{".ball.dds", 0xff010203u}}) {
+        uint32_t file[36] = {0x20534444, 124, 0x100f, 2, 2};
+        const uint32_t format[8] = {32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000};
+        std::fill_n(std::copy_n(format, 8, file + 19) + 5, 4, colour);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file), sizeof file);
+    }
+    const std::pair<const char*, Pixel> reads[] = {{"ball.png", {10, 20, 30, 255}}, {".ball", {1, 2, 3, 255}}};
+    for (const auto& [name, pixel] : reads) {
+        RwTexture* texture = RwTextureRead(name, "mask");
+        ASSERT_NE(texture, nullptr) << name;
+        EXPECT_EQ(PixelOf(RwTextureGetRaster(texture), 1, 1), pixel);
+        RwTextureDestroy(texture);
+    }
+    // Without a DDS the earlier reader gets the name as it was given.
+    EXPECT_FALSE(RwTextureRead("grass.png", "grassmask") || RwTextureRead(".hidden", nullptr));
+    EXPECT_EQ(g_fallback, (Lines{"grass.png|grassmask", ".hidden|"}));
+    graphics->Destroy();  // gives the engine its earlier reader back
+    EXPECT_EQ(RwTextureGetReadCallBack(), kFallbackRead);
     RwTextureSetReadCallBack(nullptr);
-    ASSERT_TRUE(graphics->Initialise(Window()->GetSDLWindow()));
+    graphics->SetScreenSize(800, 600);
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
 }
 
 TEST_F(Graphics, DestroyUndoesOnlyWhatWasDoneAndOnlyOnce)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->Destroy();
-    EXPECT_FALSE(graphics->IsInitialised());
-    EXPECT_EQ(graphics->GetPrimaryCamera(), nullptr);
-    EXPECT_EQ(RwEngineGetState(), 0);
-
-    // A second Destroy must neither stop the engine again nor touch a file system that
-    // someone else installed meanwhile.
-    ASSERT_TRUE(RtFSManagerOpen(-1));
-    ASSERT_TRUE(RwInstallFileSystem());
-    const int errors = Debug::Instance()->GetErrorCount();
+    EXPECT_FALSE(graphics->IsInitialised() || graphics->GetPrimaryCamera() || RwEngineGetState());
+    graphics->SetDeviceKind(static_cast<RwDeviceKind>(7));  // one the engine does not have
+    EXPECT_FALSE(graphics->Initialise(OffscreenWindow()) || RwEngineGetState());
+    graphics->SetDeviceKind(rwDeviceNull);
+    // Neither the engine nor a file system installed since by someone else is touched again.
+    ASSERT_TRUE(RtFSManagerOpen(-1) && RwInstallFileSystem());
+    LogCapture log;
     graphics->Destroy();
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), errors);
-    EXPECT_NE(VantaroFileSystem::Get(), nullptr);
+    EXPECT_EQ(std::tuple(log.lines, VantaroFileSystem::Get() != nullptr), std::tuple(Lines{}, true));
     VantaroFileSystem::Uninstall();
     RtFSManagerClose();
-
-    ASSERT_TRUE(graphics->Initialise(Window()->GetSDLWindow()));
-    EXPECT_NE(graphics->GetPrimaryCamera(), nullptr);
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()) && graphics->GetChosenVideoMode() == 0);
+    log.Clear();
+    RwGraphics local;  // without a primary camera a frame is nothing to show
+    EXPECT_FALSE(local.Initialise(nullptr) || local.IsInitialised() || !local.Render());
+    EXPECT_EQ(log.lines, Lines{"***ERROR: RwGraphics::Initialise: Invalid window specified.\n"});
 }
 
-TEST_F(Graphics, InitialiseWithoutAWindowFails)
+TEST_F(Graphics, ACameraTakesItsRasterFormatFromTheDepthAndCorrectsItsViewWindowForTheAspect)
 {
-    RwGraphics local;
-    const int errors = Debug::Instance()->GetErrorCount();
-    EXPECT_FALSE(local.Initialise(nullptr));
-    EXPECT_EQ(Debug::Instance()->GetErrorCount(), errors + 1);
-    EXPECT_FALSE(local.IsInitialised());
-    // Without a primary camera, a frame is nothing to show.
-    EXPECT_TRUE(local.Render());
-}
+    const std::tuple<uint32_t, RwInt32, RwInt32> cases[] = {
+        {16, rwRasterFormat565, 16}, {24, rwRasterFormat888, 32}, {32, rwRasterFormat8888, 32}};
+    for (const auto& [frameDepth, format, depth] : cases) {
+        Camera made;
+        ASSERT_TRUE(made.Create(64, 32, false, false, frameDepth, 0));
+        const RwRaster* raster = made.GetRaster();
+        EXPECT_EQ(std::tuple(raster->format & rwRasterFormatPixelMask, raster->depth, raster->type,
+                             made.HasZRaster()),
+                  std::tuple(format, depth, RwInt32(rwRasterTypeCamera), false));
+    }
+    LogCapture log;
+    Camera odd;
+    EXPECT_TRUE(odd.Create(64, 32, true, true, 7, 16));  // logged, then made all the same
+    EXPECT_EQ(std::tuple(log.lines, odd.GetRaster()->type, odd.GetZRaster()->depth),
+              std::tuple(Lines{"***ERROR: Camera::Create wrong frameDepth: 7\n"}, RwInt32(rwRasterTypeCameraTexture),
+                         16));
+    EXPECT_TRUE(odd.Destroy() && odd.Destroy());
+    // Nothing made by a failing call stays: a side or a z depth the engine refuses.
+    for (const auto& [width, zDepth] : {std::pair{~0u, 0u}, std::pair{64u, 33u}})
+        EXPECT_FALSE(odd.Create(width, 32, true, false, 0, zDepth) || odd.GetRwCamera()) << zDepth;
+    // Without an engine camera nothing can be drawn.
+    EXPECT_EQ(std::tuple(odd.Clear(kRed, 1), odd.BeginUpdate(), odd.EndUpdate(), odd.GetWidth(), odd.GetFrame()),
+              std::tuple(false, false, false, 0.0f, nullptr));
 
-TEST_F(Graphics, SetWorldWithNullKeepsTheCurrentCamera)
-{
-    RwGraphics* graphics = RwGraphics::Instance();
+    // The view window is corrected for the aspect and follows the size.
     Camera camera;
-    ASSERT_TRUE(camera.Create(16, 16, false, false, 0, 0));
-    graphics->SetCamera(&camera);
-    graphics->SetWorld(nullptr);
-    EXPECT_EQ(graphics->GetCamera(), &camera);
-    EXPECT_EQ(graphics->GetWorld(), nullptr);
+    ASSERT_TRUE(camera.Create(1024, 768, true, false, 0, 0));
+    const RwCamera* engine = camera.GetRwCamera();
+    float x = 0, y = 0;
+    camera.SetViewWindow(0.8f, 0.8f);
+    camera.GetViewWindow(x, y);
+    EXPECT_EQ(std::tuple(engine->viewWindow.x, x, y), std::tuple(0.8f, 0.8f, 0.8f));  // stored uncorrected
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.6f);
+    camera.SetClipPlanes(2, 300);
+    camera.GetClipPlanes(x, y);
+    EXPECT_EQ(std::tuple(engine->nearPlane, engine->farPlane, x, y), std::tuple(2.0f, 300.0f, 2.0f, 300.0f));
+    // Both rasters take the new size, which the next clear fills.
+    camera.SetSize(600, 500);
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f / 1.2f);
+    ASSERT_TRUE(camera.Clear(kRed, 3));
+    EXPECT_EQ(std::tuple(camera.GetWidth(), camera.GetHeight(), camera.GetZRaster()->width,
+                         PixelOf(camera.GetRaster(), 599, 499)),
+              std::tuple(600.0f, 500.0f, 600, kRedPixel));
+    camera.SetSize(0, 500);  // no width: aspect one
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f);
+}
 
-    RwV3d position = {1, 2, 3};
-    RwFrameTranslate(camera.GetFrame(), &position, rwCombineReplace);
-    const Vector3& cached = graphics->GetCameraPosition();
-    EXPECT_FLOAT_EQ(cached.y, 2.0f);
-    EXPECT_FLOAT_EQ(graphics->GetDistanceToCamera(Vector3{1, 2, 8}), 5.0f);
-    EXPECT_FLOAT_EQ(graphics->GetCameraMatrix().GetColumn(2).z, 1.0f);
-    graphics->SetCamera(nullptr);
+TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
+{
+    LogCapture log;
+    PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
+    SubCamera top, bottom;
+    ASSERT_TRUE(top.Create(primary, {0, 0, 1, 0.5f}, false));
+    ASSERT_TRUE(bottom.Create(primary, {0.25f, 0.5f, 0.5f, 0.5f}, false));
+    const RwRaster* raster = bottom.GetRaster();
+    EXPECT_EQ(std::tuple(bottom.GetParent(), bottom.GetWidth(), bottom.GetHeight(), raster->offsetX, raster->offsetY,
+                         raster->width, bottom.GetZRaster()->offsetY, bottom.GetZRaster()->depth),
+              std::tuple(primary, 400.0f, 300.0f, 200, 300, 400, 300, 24));
+    bottom.SetViewWindow(1.0f, 1.0f);  // shaped by the rectangle in pixels
+    EXPECT_FLOAT_EQ(bottom.GetRwCamera()->viewWindow.y, 0.75f);
+    ASSERT_TRUE(primary->Clear(kBlack, 3) && top.Clear(kRed, 3) && bottom.Clear(kTeal, 3));
+    EXPECT_EQ(std::tuple(PixelOf(primary->GetRaster(), 799, 299), PixelOf(primary->GetRaster(), 199, 300),
+                         PixelOf(primary->GetRaster(), 200, 300), PixelOf(primary->GetRaster(), 600, 599)),
+              std::tuple(kRedPixel, kBlackPixel, kTealPixel, kBlackPixel));
+
+    // A parent without a z-raster gives none; made again, the sub-camera is a camera texture.
+    Camera parent;
+    SubCamera inset, outside, orphan;
+    ASSERT_TRUE(parent.Create(320, 240, false, false, 0, 0));
+    ASSERT_TRUE(inset.Create(&parent, {0.25f, 0.25f, 0.5f, 0.5f}, false));
+    EXPECT_FALSE(inset.HasZRaster());
+    ASSERT_TRUE(inset.Recreate());
+    raster = inset.GetRaster();
+    EXPECT_EQ(std::tuple(raster->type, raster->offsetX, raster->offsetY, raster->width, log.lines.size()),
+              std::tuple(RwInt32(rwRasterTypeCameraTexture), 80, 60, 160, size_t(0)));
+    EXPECT_FALSE(outside.Create(&parent, {1.5f, 0, 0.5f, 1}, false) || orphan.Create(nullptr, {0, 0, 1, 1}, false) ||
+                 orphan.GetWidth());
+    EXPECT_EQ(log.lines,
+              (Lines{"***ERROR: RwRasterSubRaster: rectangle (480, 0, 160, 240) lies outside the 320 x 240 parent\n",
+                     "***ERROR: SubCamera::Create: RwRasterSubRaster (for Raster) failed!\n",
+                     "***ERROR: SubCamera::Create: Failed to Create the Subcamera!\n"}));
+}
+
+TEST_F(Graphics, ALightsFlagsColourAndPlacementReachTheEngineLightAlsoFromATable)
+{
+    AmbientLight ambient, copy;
+    DirectionalLight sun;
+    ASSERT_TRUE(ambient.Create() && copy.Create() && sun.Create());
+    const auto engineFlags = [&] { return RpLightGetFlags(sun.GetRwLight()); };
+    EXPECT_EQ(std::pair(sun.GetFlags(), sun.IsEnabled()), std::pair(3u, true));
+    const std::pair<uint32_t, RwUInt32> cases[] = {{3, 3}, {2, 3}, {1, 1}, {0x100, 0}, {0x201, 1}, {0x102, 3}, {0, 0}};
+    for (const auto& [flags, engine] : cases) {
+        sun.SetEnabled(true);
+        sun.SetFlags(flags);
+        EXPECT_EQ(engineFlags(), engine) << flags;
+        sun.Disable();  // off, it reaches nothing and keeps its flags
+        EXPECT_EQ(std::tuple(engineFlags(), sun.GetFlags(), sun.IsEnabled()), std::tuple(0u, flags, false));
+    }
+    sun.SetFlags(1);
+    sun.SetEnabled(true);
+    EXPECT_EQ(engineFlags(), 1u);
+
+    ambient.SetColor(Color(1.0f, 0.5f, 0.0f, 0.25f), 2.0f);
+    const RwRGBAReal* c = RpLightGetColor(ambient.GetRwLight());
+    EXPECT_EQ(std::tuple(c->red, c->green, c->blue, c->alpha, RpLightGetType(ambient.GetRwLight())),
+              std::tuple(2.0f, 1.0f, 0.0f, 255.0f, RwInt32(rpLightAmbient)));
+    // Position and orientation each replace the frame's matrix.
+    const RwMatrix* m = RwFrameGetMatrix(sun.GetFrame());
+    sun.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));
+    EXPECT_TRUE(Near(V(m->at), {0, -1, 0}, 1e-5f));
+    sun.SetPosition({1, 2, 3});
+    EXPECT_EQ(std::pair(V(m->pos), V(m->at)), std::pair(Vector3(1, 2, 3), Vector3(0, 0, 1)));
+    sun.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitX));
+    sun.SetOrientation(Quaternion::Identity);
+    EXPECT_TRUE(RwMatrixIsIdentity(m, 1e-6f) && sun.Destroy() && !sun.Destroy());
+    sun.SetPosition({4, 4, 4});  // only stored
+    EXPECT_EQ(std::tuple(sun.GetPosition(), sun.GetFrame()), std::tuple(Vector3(4, 4, 4), nullptr));
+
+    // Reading a table applies colour, flags (a bit no key stands for is dropped) and orientation.
+    DirectionalLight source, light;
+    ASSERT_TRUE(source.Create() && light.Create());
+    source.SetFlags(Light::kStaticLighting | Light::kDynamicLighting | Light::kLightAtomics | 0x1000);
+    source.SetColor(Color(0.25f, 0.5f, 1.0f), 0.5f);
+    source.SetOrientation(Quaternion(Math::HalfPi, Vector3::UnitY));
+    SerializeTable(source, "sun.txt", "Sun", true);
+    light.Disable();
+    SerializeTable(light, "sun.txt", "Sun", false);
+    c = RpLightGetColor(light.GetRwLight());
+    EXPECT_EQ(std::tuple(light.GetFlags(), light.IsEnabled(), RpLightGetFlags(light.GetRwLight()), c->red, c->blue),
+              std::tuple(0x301u, true, 1u, 0.125f, 0.5f));
+    EXPECT_TRUE(Near(V(RwFrameGetMatrix(light.GetFrame())->at), {1, 0, 0}, 1e-5f));
+    SerializeTable(ambient, "fill.txt", "Fill", true);
+    SerializeTable(copy, "fill.txt", "Fill", false);
+    EXPECT_EQ(RpLightGetColor(copy.GetRwLight())->red, 2.0f);
 }
 
 }  // namespace

@@ -1,242 +1,198 @@
-// Textures shared by file name, masks, and the level's texture dictionary.
-#include "SceneCoreSupport.h"
+// Images: textures, the level's texture dictionary, TGA files, pixel operations and pose matrices.
+#include "support/SceneTest.h"
 
-#include "framework/AsciiSerializer.h"
 #include "framework/FileSystem.h"
+#include "framework/MathUtil.h"
+#include "scene/Camera.h"
+#include "scene/EngineUtil.h"
 #include "scene/Texture.h"
+#include "tests/support/LogCapture.h"
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
-using namespace scenetest;
-
-class TextureTest : public NullSceneTest {
-protected:
-    void SetUp() override
-    {
-        NullSceneTest::SetUp();
-        FileSystem::Instance()->AddAlias("<TP>", "tex\\");
-        TextureManager::Instance()->Initialise();
-        RwTexDictionarySetCurrent(nullptr);
-    }
-    void TearDown() override
-    {
-        TextureManager::Instance()->Shutdown();
-        FileSystem::Instance()->RemoveAlias("<TP>");
-        RwTexDictionarySetCurrent(nullptr);
-    }
-};
-
-// A depth-32 image filled with one colour.
-RwImage* MakeImage(int width, int height, RwRGBA colour)
+// A depth-32 image whose pixel (x, y) the function gives.
+Image MakeImage(int width, int height, const std::function<RwRGBA(int, int)>& pixel)
 {
-    RwImage* image = RwImageAllocatePixels(RwImageCreate(width, height, 32));
+    Image image(RwImageAllocatePixels(RwImageCreate(width, height, 32)), RwImageDestroy);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            RwUInt8* p = image->pixels + y * image->stride + x * 4;
-            p[0] = colour.red;
-            p[1] = colour.green;
-            p[2] = colour.blue;
-            p[3] = colour.alpha;
-        }
+        for (int x = 0; x < width; ++x)
+            *reinterpret_cast<RwRGBA*>(image->pixels + y * image->stride + x * 4) = pixel(x, y);
     return image;
 }
 
-void WriteImage(const char* path, int width, int height, RwRGBA colour)
-{
-    RwImage* image = MakeImage(width, height, colour);
-    ASSERT_NE(RwImageWrite(image, path), nullptr) << path;
-    RwImageDestroy(image);
-}
+class TextureTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        FileSystem::Instance()->AddAlias("<TP>", "tex\\");
+        const auto green = [](int, int) { return RwRGBA{0, 200, 0, 255}; };
+        for (const auto& [path, width] : {std::pair{"tex/grass.bmp", 4}, std::pair{"tex/flag.bmp", 2},
+                                          std::pair{"tex/flag_mask.bmp", 2}})
+            ASSERT_TRUE(RwImageWrite(MakeImage(width, 2, green).get(), path));
+    }
+    void TearDown() override { TextureManager::Instance()->Shutdown(); }
 
-RwTexture* MakeEngineTexture(const char* name)
-{
-    RwImage* image = MakeImage(2, 2, {10, 20, 30, 255});
-    RwRaster* raster = RwRasterCreate(2, 2, 32, rwRasterTypeTexture | rwRasterFormat8888);
-    RwRasterSetFromImage(raster, image);
-    RwImageDestroy(image);
-    RwTexture* texture = RwTextureCreate(raster);
-    RwTextureSetName(texture, name);
-    return texture;
-}
-
-// A dictionary file holding one texture of that name.
-void WriteDictionary(const char* path, const char* textureName)
-{
-    RwTexDictionary* dictionary = RwTexDictionaryCreate();
-    RwTexDictionaryAddTexture(dictionary, MakeEngineTexture(textureName));
-    WriteWithEngine(path, dictionary, RwTexDictionaryStreamWrite);
-    RwTexDictionaryDestroy(dictionary);
-}
-
-TEST_F(TextureTest, AnAliasedAndAnExpandedNameShareOneTexture)
-{
-    WriteImage("tex/grass.bmp", 4, 2, {0, 200, 0, 255});
     TextureManager* manager = TextureManager::Instance();
-    Texture* first = manager->CreateTexture("<TP>grass.bmp", nullptr, false);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->GetFileName(), "tex\\grass.bmp");
-    EXPECT_EQ(first->GetName(), "grass.bmp");
-    EXPECT_EQ(first->GetMaskName(), "");
-    ASSERT_NE(first->GetHandle(), nullptr);
-    ASSERT_NE(first->GetRaster(), nullptr);
-    EXPECT_EQ(first->GetRaster()->width, 4);
-    EXPECT_FALSE(RwTextureGetMipmapping());
+};
 
-    EXPECT_EQ(manager->CreateTexture("tex\\grass.bmp", nullptr, true), first);
-    EXPECT_EQ(manager->CreateTexture("TEX/Grass.BMP", nullptr, true), first);
-    EXPECT_EQ(manager->GetTextures().size(), 1u);
-    // The flag is set for later reads even when nothing is read.
-    EXPECT_TRUE(RwTextureGetMipmapping());
-    EXPECT_TRUE(RwTextureGetAutoMipmapping());
-}
-
-TEST_F(TextureTest, AMaskedTextureIsFoundByALookupWithoutMask)
+TEST_F(TextureTest, TexturesAreSharedByFileAndMaskNamesInAnyCase)
 {
-    WriteImage("tex/flag.bmp", 2, 2, {200, 0, 0, 255});
-    WriteImage("tex/flag_mask.bmp", 2, 2, {255, 255, 255, 255});
-    TextureManager* manager = TextureManager::Instance();
-    Texture* masked = manager->CreateTexture("<TP>flag.bmp", "<TP>flag_mask.bmp", false);
-    ASSERT_NE(masked, nullptr);
-    EXPECT_EQ(masked->GetMaskName(), "tex\\flag_mask.bmp");
-    EXPECT_STREQ(RwTextureGetMaskName(masked->GetHandle()), "flag_mask.bmp");
-
-    EXPECT_EQ(manager->FindTexture("tex\\flag.bmp", nullptr), masked);
-    EXPECT_EQ(manager->FindTexture("tex\\flag.bmp", "tex\\flag_mask.bmp"), masked);
-    EXPECT_EQ(manager->FindTexture("tex\\flag.bmp", "tex\\other_mask.bmp"), nullptr);
-    EXPECT_EQ(manager->CreateTexture("<TP>flag.bmp", nullptr, false), masked);
-}
-
-TEST_F(TextureTest, OnlyANameWithAFolderSetsTheImagePath)
-{
-    WriteImage("tex/grass.bmp", 2, 2, {0, 200, 0, 255});
-    RwImageSetPath("keep\\");
-    Texture plain;
-    EXPECT_FALSE(plain.Load("nofolder.bmp", nullptr));
-    EXPECT_EQ(plain.GetHandle(), nullptr);
-    EXPECT_STREQ(RwImageGetPath(), "keep\\");
-
-    Texture grass;
-    EXPECT_TRUE(grass.Load("tex/grass.bmp", nullptr));
-    EXPECT_STREQ(RwImageGetPath(), "tex\\");
-    EXPECT_TRUE(grass.Release());
-    EXPECT_EQ(grass.GetHandle(), nullptr);
-    EXPECT_EQ(grass.GetRaster(), nullptr);
-}
-
-TEST_F(TextureTest, AFailedLoadLeavesTheManagerUnchanged)
-{
-    WriteImage("tex/grass.bmp", 2, 2, {0, 200, 0, 255});
-    TextureManager* manager = TextureManager::Instance();
     Texture* grass = manager->CreateTexture("<TP>grass.bmp", nullptr, false);
-    ASSERT_NE(grass, nullptr);
-    EXPECT_EQ(manager->CreateTexture("<TP>missing.bmp", nullptr, false), nullptr);
-    ASSERT_EQ(manager->GetTextures().size(), 1u);
-    EXPECT_EQ(manager->GetTextures()[0], grass);
-    EXPECT_EQ(manager->FindTexture("tex\\missing.bmp", nullptr), nullptr);
+    Texture* flag = manager->CreateTexture("<TP>flag.bmp", "<TP>flag_mask.bmp", false);
+    ASSERT_TRUE(grass && flag);
+    EXPECT_STREQ(RwImageGetPath(), "tex\\");
+    EXPECT_EQ(std::tuple(grass->GetFileName(), grass->GetName(), grass->GetMaskName(), flag->GetMaskName(),
+                         RwTextureGetMaskName(flag->GetHandle())),
+              std::tuple("tex\\grass.bmp", "grass.bmp", "", "tex\\flag_mask.bmp", std::string("flag_mask.bmp")));
+    EXPECT_TRUE(grass->GetRaster() == RwTextureGetRaster(grass->GetHandle()) && !RwTextureGetMipmapping());
+    // Without a mask name any mask matches.
+    const std::tuple<const char*, const char*, Texture*> lookups[] = {
+        {"TEX\\Grass.BMP", nullptr, grass},       {"tex\\flag.bmp", nullptr, flag},
+        {"tex\\flag.bmp", "TEX\\FLAG_mask.bmp", flag}, {"tex\\flag.bmp", "tex\\other_mask.bmp", nullptr},
+        {"tex\\grass.bm", nullptr, nullptr}};
+    for (const auto& [file, mask, found] : lookups)
+        EXPECT_EQ(manager->FindTexture(file, mask), found) << file << " " << (mask ? mask : "-");
+    // Names are expanded before the lookup; the mip-map flags stay set for later reads.
+    EXPECT_TRUE(manager->CreateTexture("TEX/Grass.BMP", nullptr, true) == grass &&
+                !manager->CreateTexture("<TP>missing.bmp", nullptr, true) && manager->GetTextures().size() == 2);
+    EXPECT_TRUE(RwTextureGetMipmapping() && RwTextureGetAutoMipmapping());
 }
 
-TEST_F(TextureTest, LevelDictionariesComeAndGoAndGiveBackTheOuterOne)
+TEST_F(TextureTest, ALevelDictionaryReplacesTheLastOneAndGivesBackTheOuterOne)
 {
-    WriteDictionary("levels/one.txd", "turf");
-    WriteDictionary("levels/two.txd", "stands");
-    RwTexDictionary* outer = RwTexDictionaryCreate();
-    RwTexDictionarySetCurrent(outer);
-    TextureManager* manager = TextureManager::Instance();
-
-    LogLines log;
-    EXPECT_FALSE(manager->ReadDictionary("levels\\missing.txd"));
-    EXPECT_EQ(log.Count("***WARNING: TextureManager::ReadDictionary - Could not read levels\\missing.txd.\n"), 1);
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), outer);
-
-    // A file without a dictionary is refused and changes nothing.
-    WriteImage("levels/notadictionary.bmp", 1, 1, {0, 0, 0, 255});
-    EXPECT_FALSE(manager->ReadDictionary("levels\\notadictionary.bmp"));
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), outer);
-    EXPECT_EQ(manager->GetDictionary(), nullptr);
+    for (const auto& [path, name] : {std::pair{"levels\\one.txd", "turf"}, std::pair{"levels\\two.txd", "stands"}}) {
+        RwTexDictionary* dictionary = RwTexDictionaryCreate();
+        RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture | rwRasterFormat8888));
+        RwTextureSetName(RwTexDictionaryAddTexture(dictionary, texture), name);
+        WriteEngineFile(path, [&](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream); });
+        RwTexDictionaryDestroy(dictionary);
+    }
+    RwTexDictionary* outer = RwTexDictionarySetCurrent(RwTexDictionaryCreate());
+    // A file that holds no dictionary changes nothing.
+    const auto refused = [&](const char* file, RwTexDictionary* current) {
+        LogCapture log;
+        EXPECT_FALSE(manager->ReadDictionary(file));
+        EXPECT_EQ(std::tuple(RwTexDictionaryGetCurrent(), manager->GetDictionary()),
+                  std::tuple(current, current == outer ? nullptr : current));
+        return log.lines.empty() ? std::string() : log.lines.back();
+    };
+    EXPECT_EQ(refused("levels\\missing.txd", outer),
+              "***WARNING: TextureManager::ReadDictionary - Could not read levels\\missing.txd.\n");
+    const std::string none = "***WARNING: TextureManager::ReadDictionary - No texture dictionary in tex\\grass.bmp.\n";
+    EXPECT_EQ(refused("tex\\grass.bmp", outer), none);
 
     ASSERT_TRUE(manager->ReadDictionary("levels\\one.txd"));
     RwTexDictionary* first = manager->GetDictionary();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), first);
-    // No such file on disk: the texture comes from the dictionary.
-    Texture* turf = manager->CreateTexture("turf", nullptr, false);
-    ASSERT_NE(turf, nullptr);
-
-    // A file without a dictionary keeps the level's.
-    EXPECT_FALSE(manager->ReadDictionary("levels\\notadictionary.bmp"));
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), first);
-
+    Texture* turf = manager->CreateTexture("turf", nullptr, false);  // no such file: from the dictionary
+    ASSERT_TRUE(turf && turf->GetHandle()->dict == first && RwTexDictionaryGetCurrent() == first);
+    EXPECT_EQ(refused("tex\\grass.bmp", first), none);
+    // The first is given back and destroyed before the second is read; its texture stays ours.
     ASSERT_TRUE(manager->ReadDictionary("levels\\two.txd"));
-    RwTexDictionary* second = manager->GetDictionary();
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), second);
-    EXPECT_NE(RwTexDictionaryFindNamedTexture(second, "stands"), nullptr);
-    EXPECT_EQ(RwTexDictionaryFindNamedTexture(second, "turf"), nullptr);
-    // The texture taken from the dropped dictionary is still ours.
-    ASSERT_NE(turf->GetRaster(), nullptr);
-    EXPECT_EQ(turf->GetRaster()->width, 2);
-
-    EXPECT_TRUE(manager->Shutdown());
-    EXPECT_TRUE(manager->GetTextures().empty());
-    EXPECT_EQ(manager->GetDictionary(), nullptr);
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), outer);
-    RwTexDictionarySetCurrent(nullptr);
+    EXPECT_TRUE(RwTexDictionaryGetCurrent() == manager->GetDictionary() &&
+                RwTexDictionaryFindNamedTexture(manager->GetDictionary(), "stands"));
+    EXPECT_TRUE(turf->GetHandle()->dict == nullptr && turf->GetRaster()->width == 2);
+    for (int shutdown = 0; shutdown < 2; ++shutdown)  // the second finds no dictionary to give back
+        EXPECT_TRUE(manager->Shutdown() && manager->GetTextures().empty() && !manager->GetDictionary() &&
+                    RwTexDictionaryGetCurrent() == outer);
     RwTexDictionaryDestroy(outer);
 }
 
-TEST_F(TextureTest, ShutdownWithoutADictionaryOnlyReleasesTheTextures)
+TEST_F(TextureTest, ATextureTableLoadsTheTextureAndTheManagerTableReadsNothing)
 {
-    WriteImage("tex/grass.bmp", 2, 2, {0, 200, 0, 255});
-    RwTexDictionary* outer = RwTexDictionaryCreate();
-    RwTexDictionarySetCurrent(outer);
-    TextureManager* manager = TextureManager::Instance();
-    ASSERT_NE(manager->CreateTexture("<TP>grass.bmp", nullptr, false), nullptr);
-    EXPECT_TRUE(manager->Shutdown());
-    EXPECT_TRUE(manager->GetTextures().empty());
-    EXPECT_EQ(RwTexDictionaryGetCurrent(), outer);
-    RwTexDictionarySetCurrent(nullptr);
-    RwTexDictionaryDestroy(outer);
-}
-
-TEST_F(TextureTest, ReadingATextureTableLoadsItAndTheManagerTableReadsNothing)
-{
-    WriteImage("tex/grass.bmp", 2, 2, {0, 200, 0, 255});
-    Texture source;
-    ASSERT_TRUE(source.Load("<TP>grass.bmp", nullptr));
-    File* file = FileSystem::Instance()->OpenWrite("texture.txt");
-    {
-        AsciiSerializer writer(file, true);
-        source.Serialize(writer, "Grass");
-    }
-    FileSystem::Instance()->Close(file);
-
-    Texture texture;
-    file = FileSystem::Instance()->OpenRead("texture.txt");
-    {
-        AsciiSerializer reader(file, false);
-        texture.Serialize(reader, "Grass");
-    }
-    FileSystem::Instance()->Close(file);
+    Texture source, texture;
+    ASSERT_TRUE(source.Load("<TP>grass.bmp", nullptr) && source.Load("<TP>flag.bmp", "<TP>flag_mask.bmp"));
+    SerializeTable(source, "texture.txt", "Flag", true);
+    SerializeTable(texture, "texture.txt", "Flag", false);
     ASSERT_NE(texture.GetHandle(), nullptr);
-    EXPECT_EQ(texture.GetFileName(), "tex\\grass.bmp");
-    EXPECT_EQ(texture.GetMaskName(), "");
+    EXPECT_EQ(std::tuple(texture.GetFileName(), texture.GetMaskName(), RwTextureGetMaskName(texture.GetHandle())),
+              std::tuple(source.GetFileName(), source.GetMaskName(), std::string("flag_mask.bmp")));
+    const Texture* grass = manager->CreateTexture("<TP>grass.bmp", nullptr, false);
+    const RwTexture* handle = grass->GetHandle();
+    SerializeTable(*manager, "manager.txt", "Textures", true);
+    SerializeTable(*manager, "manager.txt", "Textures", false);
+    EXPECT_TRUE(manager->GetTextures().size() == 1 && grass->GetHandle() == handle);
+}
 
-    TextureManager* manager = TextureManager::Instance();
-    Texture* grass = manager->CreateTexture("<TP>grass.bmp", nullptr, false);
-    RwTexture* handle = grass->GetHandle();
-    file = FileSystem::Instance()->OpenWrite("manager.txt");
-    {
-        AsciiSerializer writer(file, true);
-        manager->Serialize(writer, "Textures");
+using EngineUtilTest = SceneTest;
+using Bytes = std::vector<uint8_t>;
+
+TEST_F(EngineUtilTest, ACameraGrabIsSavedAsTgaBottomRowFirstInBlueGreenRedAndOtherImagesAreRefused)
+{
+    EXPECT_EQ(EngineUtil::GrabCameraRaster(nullptr), nullptr);
+    Camera camera;  // wider and higher than one byte holds
+    const float blue[4] = {0, 0, 1, 1};
+    ASSERT_TRUE(camera.Create(300, 260, false, false, 0, 0) && camera.Clear(blue, 1));
+    Image shot(EngineUtil::GrabCameraRaster(camera.GetRwCamera()), RwImageDestroy);
+    ASSERT_NE(shot, nullptr);
+    // The top left red, the bottom right green; the alpha is dropped.
+    std::copy_n("\xff\0\0\x10", 4, shot->pixels);
+    std::copy_n("\0\xff\0\x20", 4, shot->pixels + 259 * shot->stride + 299 * 4);
+    ASSERT_TRUE(EngineUtil::SaveImage(shot.get(), "shots\\grab.tga"));
+    std::ifstream in("shots/grab.tga", std::ios::binary);
+    const std::string file(std::istreambuf_iterator<char>(in), {});
+    ASSERT_EQ(file.size(), 18u + 300u * 260u * 3u);
+    const auto pixel = [&](int x, int y) { return file.substr(18 + (static_cast<size_t>(259 - y) * 300 + x) * 3, 3); };
+    EXPECT_EQ(std::tuple(file.substr(0, 18), pixel(0, 0), pixel(299, 259), pixel(299, 0)),
+              std::tuple(std::string("\0\0\2\0\0\0\0\0\0\0\0\0\x2c\1\4\1\x18\0", 18), std::string("\0\0\xff", 3),
+                         std::string("\0\xff\0", 3), std::string("\xff\0\0", 3)));
+
+    std::ofstream("blocker") << "a plain file where a folder should be";
+    RwUInt8 bytes[16] = {};
+    const RwImage noPixels{0, 2, 2, 32, 8, nullptr, nullptr}, shallow{0, 2, 2, 16, 8, bytes, nullptr},
+        narrow{0, 0, 2, 32, 8, bytes, nullptr}, flat{0, 2, 0, 32, 8, bytes, nullptr};
+    const std::tuple<const RwImage*, const char*, const char*> cases[] = {
+        {nullptr, "none.tga", nullptr},
+        {&noPixels, "empty.tga", nullptr},
+        {&narrow, "narrow.tga", "EngineUtil::SaveImage: cannot write a 0x2 image of depth 32: narrow.tga\n"},
+        {&flat, "flat.tga", "EngineUtil::SaveImage: cannot write a 2x0 image of depth 32: flat.tga\n"},
+        {&shallow, "shallow.tga", "EngineUtil::SaveImage: cannot write a 2x2 image of depth 16: shallow.tga\n"},
+        {shot.get(), "blocker\\shot.tga", "EngineUtil::SaveImage could not create file: blocker\\shot.tga\n"}};
+    for (const auto& [picture, name, error] : cases) {
+        std::filesystem::remove(name);
+        LogCapture log;
+        EXPECT_FALSE(EngineUtil::SaveImage(picture, name) || std::filesystem::exists(name)) << name;
+        EXPECT_EQ(log.Count(error ? error : "EngineUtil"), error ? 1 : 0) << name;
     }
-    FileSystem::Instance()->Close(file);
-    file = FileSystem::Instance()->OpenRead("manager.txt");
-    {
-        AsciiSerializer reader(file, false);
-        manager->Serialize(reader, "Textures");
+}
+
+TEST_F(EngineUtilTest, BuildMatrixTurnsByTheWholeAngleAndThenMoves)
+{
+    const std::tuple<Vector3, Quaternion, Vector3, Vector3> cases[] = {
+        {{1, 2, 3}, Quaternion(Math::HalfPi, Vector3::UnitZ), {0, 1, 0}, {-1, 0, 0}},
+        // Half a turn about an axis given unnormalised by the quaternion's vector part.
+        {{4, 5, 6}, Quaternion(0.0f, 0.0f, 2.0f, 0.0f), {-1, 0, 0}, {0, 1, 0}}};
+    for (const auto& [position, rotation, right, up] : cases) {
+        RwMatrix m;
+        EngineUtil::BuildMatrix(&m, position, rotation);
+        EXPECT_TRUE(Near(V(m.right), right, 1e-6f) && Near(V(m.up), up, 1e-6f) && V(m.pos) == position) << position.x;
     }
-    FileSystem::Instance()->Close(file);
-    EXPECT_EQ(grass->GetHandle(), handle);
-    EXPECT_EQ(manager->GetTextures().size(), 1u);
+    RwFrame* frame = RwFrameCreate();
+    EngineUtil::SetFramePose({7, 8, 9}, Quaternion(Math::HalfPi, Vector3::UnitX), frame);
+    EXPECT_TRUE(Near(V(RwFrameGetLTM(frame)->up), {0, 0, 1}, 1e-6f) && Near(V(RwFrameGetLTM(frame)->pos), {7, 8, 9}));
+    RwFrameDestroy(frame);
+}
+
+TEST(ImageUtil, BlendMirrorAndTint)
+{
+    // Over grey: clear leaves it; opaque copies, alpha included; half gives (s - d) x 128 / 255 + d.
+    const RwRGBA grey{100, 100, 100, 100}, clear{200, 0, 50, 0}, opaque{200, 0, 50, 255}, half{200, 0, 51, 128};
+    const RwRGBA sources[2][2] = {{clear, opaque}, {half, opaque}};
+    Image image = MakeImage(2, 2, [&](int, int) { return grey; });
+    ImageUtil::BlendOver(image.get(), MakeImage(2, 2, [&](int x, int y) { return sources[y][x]; }).get());
+    const Bytes blended = {100, 100, 100, 100, 200, 0, 50, 255, 150, 49, 75, 114, 200, 0, 50, 255};
+    const auto bytes = [&] { return Bytes(image->pixels, image->pixels + 16); };
+    EXPECT_EQ(bytes(), blended);
+    LogCapture log;  // another size is refused
+    ImageUtil::BlendOver(image.get(), MakeImage(2, 1, [&](int, int) { return opaque; }).get());
+    EXPECT_EQ(std::pair(bytes(), log.Count("ImageUtil::BlendOver")), std::pair(blended, 1));
+    ImageUtil::Tint(image.get(), 0.5f, 1.0f, 0.0f, 0.25f);  // in whole 255ths: 0.5 is 127 of them
+    EXPECT_EQ(bytes(), (Bytes{49, 100, 0, 24, 99, 0, 0, 63, 74, 49, 0, 28, 99, 0, 0, 63}));
+    Image row = MakeImage(4, 1, [](int x, int) { return RwRGBA{RwUInt8(x), 0, 0, 0}; });
+    ImageUtil::MirrorRows(row.get());
+    EXPECT_EQ(Bytes(row->pixels, row->pixels + 16), (Bytes{3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -268,7 +268,7 @@ int Run(const std::string& folder, const std::string& out)
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->SetScreenSize(width, height);
     int result = 1;
-    if (!graphics->Initialise(session.GetWindow()->GetSDLWindow()) || !graphics->GetPrimaryCamera())
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
         Fail("the rendering engine does not start%s", "");
     else
         result = Shoot(*graphics->GetPrimaryCamera(), out);

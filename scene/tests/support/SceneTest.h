@@ -1,32 +1,31 @@
 #pragma once
 
+// What the scene's tests share: the renderer on the null device, files and tables.
+
 #include <gtest/gtest.h>
 
 #include "engine/core/RwCore.h"
+#include "framework/Vector.h"
 
-#include <cstdint>
-#include <vector>
+#include <functional>
+#include <memory>
 
-namespace platform {
-class Window;
-}
+class Object;
 
-// The renderer started once per test program on an 800 x 600 offscreen window.
+// The renderer on the null device over the shared offscreen window, at 800 x 600: the engine
+// with the scene's plugins and the game's file layer under it, recording instead of drawing.
 class SceneTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    void SetUp() override;
-    static platform::Window* Window();
-
-    struct Pixels {
-        int width = 0, height = 0;
-        std::vector<uint8_t> data;
-        const uint8_t* at(int x, int y) const { return &data[(size_t(y) * width + x) * 4]; }
-    };
-    static Pixels Read(RwRaster* raster);
-    // A square facing a camera at the origin looking down +z: distance z, half size s.
-    static void Square3D(float z, float s, RwRGBA colour);
 };
 
-::testing::AssertionResult PixelIs(const uint8_t* pixel, RwRGBA want, int tolerance = 2);
+using Image = std::unique_ptr<RwImage, decltype(&RwImageDestroy)>;
+
+Vector3 V(const RwV3d& v);
+::testing::AssertionResult Near(const Vector3& got, const Vector3& want, float tolerance = 1e-4f);
+
+// Written through the engine's file stream.
+void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
+// Writes or reads the object's table through the game's file layer.
+void SerializeTable(Object& object, const char* path, const char* name, bool writing);
