@@ -1,6 +1,4 @@
-#include "support/WorldTestSupport.h"
-
-#include "engine/core/NullDevice.h"
+#include "engine/world/tests/support/WorldTestSupport.h"
 
 #include <cstdlib>
 
@@ -77,6 +75,16 @@ RpClump* MakeClump(RpGeometry* geometry, RwV3d position)
     return clump;
 }
 
+RpClump* BoxClump(RwV3d position, RwUInt32 flags, const std::vector<RpMaterial*>& materials)
+{
+    RpMaterial* plain = materials.empty() ? RpMaterialCreate() : nullptr;
+    RpGeometry* g = MakeBox(1, plain ? std::vector<RpMaterial*>{plain} : materials, flags);
+    RpMaterialDestroy(plain);
+    RpClump* clump = MakeClump(g, position);
+    RpGeometryDestroy(g);
+    return clump;
+}
+
 namespace {
 
 template <typename T, typename Write>
@@ -84,9 +92,9 @@ std::vector<uint8_t> WriteWith(const T* object, Write write)
 {
     RwMemory mem{nullptr, 0};
     RwStream* s = RwStreamOpen(rwStreamMemory, rwStreamWrite, &mem);
-    EXPECT_NE(write(object, s), nullptr);
+    const bool written = write(object, s) != nullptr;
     RwStreamClose(s, &mem);
-    std::vector<uint8_t> out(mem.start, mem.start + mem.length);
+    std::vector<uint8_t> out(mem.start, mem.start + (written ? mem.length : 0));
     std::free(mem.start);
     return out;
 }
@@ -127,23 +135,25 @@ RpWorld* ReadWorld(const std::vector<uint8_t>& bytes)
 
 namespace {
 
+RwV3d Minus(const RwV3d& a, const RwV3d& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
 RpWorldSector* Sector(const std::vector<RwV3d>& quads)
 {
     const RwInt32 nq = RwInt32(quads.size() / 4);
     RpWorldSector* s = RpWorldSectorCreate(nq * 4, nq * 2, rpGeometryNormals | rpGeometryTextured);
     for (RwInt32 q = 0; q < nq; ++q) {
-        for (int k = 0; k < 4; ++k)
-            s->vertices[q * 4 + k] = quads[size_t(q * 4 + k)];
-        const RwV3d& a = quads[size_t(q * 4)];
-        const RwV3d e1{quads[size_t(q * 4 + 1)].x - a.x, quads[size_t(q * 4 + 1)].y - a.y,
-                       quads[size_t(q * 4 + 1)].z - a.z};
-        const RwV3d e2{quads[size_t(q * 4 + 2)].x - a.x, quads[size_t(q * 4 + 2)].y - a.y,
-                       quads[size_t(q * 4 + 2)].z - a.z};
+        const RwV3d* corner = &quads[size_t(q) * 4];
+        const RwV3d e1 = Minus(corner[1], corner[0]), e2 = Minus(corner[2], corner[0]);
         RwV3d n;
         RwV3dCrossProduct(&n, &e1, &e2);
         RwV3dNormalize(&n, &n);
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 4; ++k) {
+            s->vertices[q * 4 + k] = corner[k];
             s->normals[q * 4 + k] = n;
+        }
         const RwUInt16 b = RwUInt16(q * 4);
         s->triangles[q * 2] = {{b, RwUInt16(b + 1), RwUInt16(b + 2)}, 0};
         s->triangles[q * 2 + 1] = {{b, RwUInt16(b + 2), RwUInt16(b + 3)}, 0};
@@ -169,29 +179,32 @@ RpWorld* MakeWallWorld()
     return world;
 }
 
-void NullEngineTest::SetUpTestSuite()
+CameraRig::CameraRig(int size)
+    : raster(RwRasterCreate(size, size, 0, rwRasterTypeCamera)),
+      zRaster(RwRasterCreate(size, size, 0, rwRasterTypeZBuffer)),
+      frame(RwFrameCreate()),
+      camera(RwCameraCreate())
 {
-    const RwEngineOpenParams params{nullptr, rwDeviceNull};
-    ASSERT_TRUE(RwEngineInit(nullptr, 0, 0x100000));
-    ASSERT_TRUE(RpWorldPluginAttach());
-    ASSERT_TRUE(RpCollisionPluginAttach());
-    ASSERT_TRUE(RwEngineOpen(&params));
-    ASSERT_TRUE(RwEngineStart());
+    RwCameraSetRaster(camera, raster);
+    RwCameraSetZRaster(camera, zRaster);
+    const RwV2d window{0.5f, 0.5f};
+    RwCameraSetViewWindow(camera, &window);
+    RwCameraSetNearClipPlane(camera, 0.1f);
+    RwCameraSetFarClipPlane(camera, 100);
+    RwObjectHasFrameSetFrame(camera, frame);
+    const RwBBox box{{1000, 1000, 1000}, {-1000, -1000, -1000}};
+    world = RpWorldCreate(&box);
+    RpWorldAddCamera(world, camera);
 }
 
-void NullEngineTest::TearDownTestSuite()
+CameraRig::~CameraRig()
 {
-    RwEngineStop();
-    RwEngineClose();
-    RwEngineTerm();
-}
-
-void NullEngineTest::SetUp()
-{
-    RwError e;
-    RwErrorGet(&e);
-    if (RwNullDevice* d = RwNullDeviceGet())
-        d->ClearLog();
+    RpWorldDestroy(world);
+    RwObjectHasFrameSetFrame(camera, nullptr);
+    RwCameraDestroy(camera);
+    RwFrameDestroy(frame);
+    RwRasterDestroy(raster);
+    RwRasterDestroy(zRaster);
 }
 
 }  // namespace worldtest
