@@ -158,7 +158,8 @@ TEST_F(WorldCollisionLarge, TreeAgreesWithScan)
         }
     RpWorldSectorCalcBoundingBox(s);
     const RwBBox box = s->boundingBox;
-    RpWorld* world = RpWorldCreateFromSectors(&box, 0, {s}, {});
+    // An empty sector first: a search that finds nothing there goes on to the next.
+    RpWorld* world = RpWorldCreateFromSectors(&box, 0, {RpWorldSectorCreate(0, 0, 0), s}, {{0, -1, ~0, ~1}});
     RpMaterial* m = RpMaterialCreate();
     RpWorldAddMaterial(world, m);
     RpMaterialDestroy(m);

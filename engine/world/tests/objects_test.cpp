@@ -1,6 +1,7 @@
 #include "support/WorldTestSupport.h"
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 using namespace worldtest;
@@ -9,18 +10,11 @@ namespace {
 
 class WorldObjects : public NullEngineTest {};
 
-RwTexture* MakeTexture(const char* name)
-{
-    RwTexture* t = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
-    RwTextureSetName(t, name);
-    return t;
-}
-
 TEST_F(WorldObjects, MaterialsAndGeometriesCountTheirReferences)
 {
     RpMaterial* m = RpMaterialCreate();
-    RwTexture* a = MakeTexture("a");
-    RwTexture* b = MakeTexture("b");
+    RwTexture* a = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
+    RwTexture* b = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
     RpMaterialSetTexture(m, a);
     RpMaterialSetTexture(m, a);  // the same texture again keeps one reference
     EXPECT_EQ(a->refCount, 2);
@@ -28,11 +22,13 @@ TEST_F(WorldObjects, MaterialsAndGeometriesCountTheirReferences)
     EXPECT_EQ(RpMaterialGetTexture(m), b);
     EXPECT_EQ(std::pair(a->refCount, b->refCount), std::pair(1, 2));
 
+    EXPECT_EQ(RpMaterialSetColor(m, nullptr), nullptr);
     RpGeometry* g = MakeBox(1, {m}, 0);
-    EXPECT_EQ(m->refCount, 2);
+    EXPECT_EQ(RpGeometryAddMaterial(g, m), 1) << "its index in the list";
+    EXPECT_EQ(m->refCount, 3);
     RpGeometryAddRef(g);
     RpGeometryDestroy(g);
-    EXPECT_EQ(m->refCount, 2) << "one geometry reference left";
+    EXPECT_EQ(m->refCount, 3) << "one geometry reference left";
     RpGeometryDestroy(g);
     EXPECT_EQ(m->refCount, 1);
     RpMaterialDestroy(m);
@@ -43,15 +39,18 @@ TEST_F(WorldObjects, MaterialsAndGeometriesCountTheirReferences)
 
 TEST_F(WorldObjects, GeometryRefusesOutOfRangeCountsAndEmptyLocks)
 {
-    EXPECT_EQ(RpGeometryCreate(65536, 1, 0), nullptr);
-    EXPECT_EQ(RpGeometryCreate(-1, 1, 0), nullptr);
-    EXPECT_EQ(RpGeometryCreate(3, -1, 0), nullptr);
-    EXPECT_EQ(RpGeometryCreate(3, 1, 0, rpMaxTextureCoordSets + 1), nullptr);
+    using Counts = std::tuple<RwInt32, RwInt32, RwInt32>;
+    for (const auto [vertices, triangles, uvSets] : {Counts(65536, 1, -1), Counts(-1, 1, -1), Counts(3, -1, -1),
+                                                     Counts(3, 1, rpMaxTextureCoordSets + 1)})
+        EXPECT_EQ(RpGeometryCreate(vertices, triangles, 0, uvSets), nullptr) << vertices << " " << uvSets;
     RpGeometry* g = RpGeometryCreate(65535, 1, rpGeometryPrelit);
     ASSERT_NE(g, nullptr);
     EXPECT_NE(g->preLitLum, nullptr);
     EXPECT_EQ(g->morphTarget[0].normals, nullptr);
     EXPECT_EQ(g->numTexCoordSets, 0);
+    g->morphTarget[0].boundingSphere.radius = 7;
+    EXPECT_EQ(RpGeometryAddMorphTarget(g), 1);
+    EXPECT_EQ(std::pair(g->numMorphTargets, g->morphTarget[0].boundingSphere.radius), std::pair(2, 7.0f));
     EXPECT_EQ(RpGeometryLock(g, 0), nullptr);
     EXPECT_EQ(RpGeometryLock(g, 0x100), nullptr);
     EXPECT_EQ(RpGeometryLock(g, rpGeometryLockVertices | rpGeometryLockPrelight), g);
@@ -87,6 +86,13 @@ TEST_F(WorldObjects, CloneSharesGeometryAndEitherCopyCanGoFirst)
         EXPECT_EQ(RpAtomicGetFrame(copy->atomics[0]), root);
         EXPECT_EQ(RpAtomicGetFrame(copy->atomics[1]), root->child);
         EXPECT_EQ(RpAtomicGetClump(copy->atomics[1]), copy);
+        int visited = 0;
+        const auto first = [](RpAtomic*, void* n) -> RpAtomic* {
+            ++*static_cast<int*>(n);
+            return nullptr;
+        };
+        RpClumpForAllAtomics(copy, first, &visited);
+        EXPECT_EQ(visited, 1) << "a callback returning null stops the walk";
 
         RpClumpDestroy(originalFirst ? clump : copy);
         EXPECT_EQ(std::pair(g->refCount, m->refCount), std::pair(2, 2));
@@ -94,18 +100,6 @@ TEST_F(WorldObjects, CloneSharesGeometryAndEitherCopyCanGoFirst)
         EXPECT_EQ(m->refCount, 1);
         RpMaterialDestroy(m);
     }
-}
-
-TEST_F(WorldObjects, ForAllAtomicsStopsOnNull)
-{
-    RpClump* clump = RpClumpCreate();
-    for (int i = 0; i < 4; ++i)
-        RpClumpAddAtomic(clump, RpAtomicCreate());
-    int n = 0;
-    RpClumpForAllAtomics(
-        clump, [](RpAtomic* a, void* data) { return ++*static_cast<int*>(data) == 2 ? nullptr : a; }, &n);
-    EXPECT_EQ(n, 2);
-    RpClumpDestroy(clump);
 }
 
 TEST_F(WorldObjects, BoundingSpheresFollowFramesAndScale)
@@ -118,13 +112,15 @@ TEST_F(WorldObjects, BoundingSpheresFollowFramesAndScale)
     EXPECT_EQ(std::pair(placed->center.x, placed->center.z), std::pair(4.0f, 6.0f));
     RpClumpDestroy(dummy);
 
-    RpClump* clump = BoxClump({0, 0, 0});
+    RpGeometry* g = MakeBox(2, {}, 0);
+    RpClump* clump = MakeClump(g);
+    RpGeometryDestroy(g);
     const RwV3d scale{1, 3, 1}, move{10, 0, 0};
     RwFrameScale(RpClumpGetFrame(clump), &scale, rwCombineReplace);
     RwFrameTranslate(RpClumpGetFrame(clump), &move, rwCombinePostMultiply);
     const RwSphere* s = RpAtomicGetWorldBoundingSphere(clump->atomics[0]);
     EXPECT_NEAR(s->center.x, 10, 1e-5);
-    EXPECT_NEAR(s->radius, 3 * std::sqrt(3.0f), 1e-4);
+    EXPECT_NEAR(s->radius, 3 * 2 * std::sqrt(3.0f), 1e-4);
     RpClumpDestroy(clump);
 }
 
@@ -169,6 +165,7 @@ TEST_F(WorldObjects, SectorTreeMustReachEverySectorOnce)
         {{{0, 0, 0, ~1}}, false},                              // a cycle
         {{{3, 0, ~0, ~1}}, false},                             // bad axis
         {{{0, 0, 1, ~1}}, false},                              // a node that does not exist
+        {{{0, 0, ~0, ~2}}, false},                             // a sector that does not exist
         {{}, false},                                           // two sectors, no planes
     };
     for (const auto& c : cases) {

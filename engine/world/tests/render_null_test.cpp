@@ -1,6 +1,12 @@
 #include "support/WorldTestSupport.h"
 
 #include "engine/core/NullDevice.h"
+#include "tests/support/LogCapture.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <sstream>
+#include <string>
 
 using namespace worldtest;
 
@@ -18,21 +24,37 @@ protected:
         for (RpLight* l : lights)
             RpLightDestroy(l);
     }
-    // Draws inside a camera update and returns the mesh draws recorded.
+    // The mesh draws made inside a camera update, one line each: "first+count" of the
+    // indices, then "lit:N" (N directional lights), "blend", "tex" (textured), "bones:N" and
+    // "alpha:A" (the material colour's) where they apply.
     template <typename F>
-    std::vector<RwNullDrawRecord> Draw(F draw)
+    std::vector<std::string> Draw(F draw)
     {
         device->ClearLog();
         EXPECT_NE(RwCameraBeginUpdate(camera), nullptr);
         draw();
         RwCameraEndUpdate(camera);
-        std::vector<RwNullDrawRecord> out;
-        for (const RwNullDrawRecord& r : device->draws)
-            if (r.isMesh)
-                out.push_back(r);
+        std::vector<std::string> out;
+        for (const RwNullDrawRecord& r : device->draws) {
+            if (!r.isMesh)
+                continue;
+            std::ostringstream line;
+            line << r.firstIndex << "+" << r.numIndices;
+            if (r.lit)
+                line << " lit:" << r.numLights;
+            if (r.transparent)
+                line << " blend";
+            if (r.texture)
+                line << " tex";
+            if (r.numBones)
+                line << " bones:" << r.numBones;
+            if (r.materialColour.alpha < 1)
+                line << " alpha:" << std::fixed << std::setprecision(2) << r.materialColour.alpha;
+            out.push_back(line.str());
+        }
         return out;
     }
-    std::vector<RwNullDrawRecord> Draw(RpClump* clump)
+    std::vector<std::string> Draw(RpClump* clump)
     {
         return Draw([&] { RpClumpRender(clump); });
     }
@@ -50,48 +72,34 @@ protected:
     std::vector<RpLight*> lights;
 };
 
+using Draws = std::vector<std::string>;
+
 TEST_F(WorldRenderNull, TransparentMaterialsDrawAfterOpaqueOnes)
 {
     RpMaterial* clear = RpMaterialCreate();
     const RwRGBA half{255, 255, 255, 128};
     RpMaterialSetColor(clear, &half);
     RpMaterial* solid = RpMaterialCreate();
+    RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
+    RpMaterialSetTexture(solid, texture);
+    RwTextureDestroy(texture);
     // Faces alternate materials: the translucent one comes first in the list.
-    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor, {clear, solid});
+    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear, solid});
     RpMaterialDestroy(clear);
     RpMaterialDestroy(solid);
-    const auto draws = Draw(clump);
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_FALSE(draws[0].transparent);
-    EXPECT_EQ(draws[0].materialColour.alpha, 1.0f);
-    EXPECT_TRUE(draws[1].transparent);
-    EXPECT_NEAR(draws[1].materialColour.alpha, 128 / 255.0f, 1e-6);
-    EXPECT_EQ(std::pair(draws[0].numIndices, draws[1].numIndices), std::pair(18, 18));
-    EXPECT_EQ(std::pair(draws[0].firstIndex, draws[1].firstIndex), std::pair(18, 0));
-
+    EXPECT_EQ(Draw(clump), (Draws{"18+18 tex", "0+18 blend alpha:0.50"}));
     // Without 0x40 the material colour does not count and nothing blends.
-    GeometryOf(clump)->flags &= ~RwUInt32(rpGeometryModulateMaterialColor);
-    const auto plain = Draw(clump);
-    ASSERT_EQ(plain.size(), 2u);
-    EXPECT_FALSE(plain[0].transparent || plain[1].transparent);
-    EXPECT_EQ(plain[0].materialColour.alpha, 1.0f);
-    RpClumpDestroy(clump);
-}
-
-TEST_F(WorldRenderNull, PrelitAlphaBlendsItsMaterialRunOnly)
-{
-    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryPrelit, {RpMaterialCreate(), RpMaterialCreate()});
     RpGeometry* g = GeometryOf(clump);
-    for (RpMaterial* m : {g->matList.materials[0], g->matList.materials[1]})
-        RpMaterialDestroy(m);  // the geometry keeps its own references
-    EXPECT_EQ(Draw(clump)[1].transparent, false);
+    g->flags &= ~RwUInt32(rpGeometryModulateMaterialColor);
+    EXPECT_EQ(Draw(clump), (Draws{"0+18", "18+18 tex"}));
+    g->numTexCoordSets = 0;
+    EXPECT_EQ(Draw(clump), (Draws{"0+18", "18+18"})) << "no texture without texture coordinates";
+    g->numTexCoordSets = 1;
+    // Pre-lit alpha blends the run of its material only.
     ASSERT_EQ(RpGeometryLock(g, rpGeometryLockPrelight), g);
     g->preLitLum[4].alpha = 100;  // a vertex of face 1, drawn with material 1
     RpGeometryUnlock(g);
-    const auto draws = Draw(clump);
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(std::pair(draws[0].transparent, draws[1].transparent), std::pair(false, true));
-    EXPECT_EQ(draws[1].firstIndex, 18) << "material 1's run, drawn last";
+    EXPECT_EQ(Draw(clump), (Draws{"0+18", "18+18 blend tex"}));
     RpClumpDestroy(clump);
 }
 
@@ -102,19 +110,13 @@ TEST_F(WorldRenderNull, AtomicsUseTheWorldLightsThatLightAtomics)
     AddLight(world, rpLightDirectional, rpLightLightAtomics | rpLightLightWorld);
     AddLight(world, rpLightDirectional, rpLightLightWorld);
     AddLight(world, rpLightDirectional, 0);
-    auto draws = Draw(clump);
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_TRUE(draws[0].lit);
-    EXPECT_EQ(draws[0].numLights, 1);
-
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 lit:1"}));
     // An unlit geometry ignores lights; outside its world the atomic finds none.
     GeometryOf(clump)->flags &= ~RwUInt32(rpGeometryLight);
-    EXPECT_FALSE(Draw(clump)[0].lit);
+    EXPECT_EQ(Draw(clump), (Draws{"0+36"}));
     GeometryOf(clump)->flags |= rpGeometryLight;
     RpWorldRemoveCamera(world, camera);
-    draws = Draw(clump);
-    EXPECT_TRUE(draws[0].lit);
-    EXPECT_EQ(draws[0].numLights, 0);
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 lit:0"}));
     RpClumpDestroy(clump);
 }
 
@@ -129,7 +131,7 @@ TEST_F(WorldRenderNull, OnlyVisibleAtomicsInsideACameraUpdateAreDrawn)
     RpAtomicSetFlags(a, 0);
     EXPECT_TRUE(Draw(clump).empty());
     // Partial drawing calls the render callback itself, whatever the flag says.
-    EXPECT_EQ(Draw([&] { RpAtomicRender(a); }).size(), 1u);
+    EXPECT_EQ(Draw([&] { RpAtomicRender(a); }), (Draws{"0+36"}));
     RpAtomicSetFlags(a, rpAtomicRender);
     const RwV3d behind{0, 0, -20};
     RwFrameTranslate(RpClumpGetFrame(clump), &behind, rwCombineReplace);
@@ -162,6 +164,35 @@ TEST_F(WorldRenderNull, MeshesAreCachedAndUnlockUploadsAgain)
     EXPECT_EQ(device->liveMeshes, before);
 }
 
+TEST_F(WorldRenderNull, SkinnedAtomicsHandTheirBonesToTheDevice)
+{
+    RpClump* clump = BoxClump({0, 0, 5});
+    static RwMatrix bones[2];
+    static RwUInt8 indices[24][4];
+    static RwReal weights[24][4];
+    for (auto& w : weights)
+        w[0] = 1;
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpAtomicSkinData* out) -> RwBool {
+        *out = {2, bones, indices, weights};
+        return true;
+    });
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 bones:2"}));
+    // An index past the bones drawn would read outside the matrices: bone 0 stands in, and
+    // where it carries weight, once, the log says so.
+    RpGeometry* g = RpGeometryCreate(24, 12, 0);
+    std::copy(GeometryOf(clump)->triangles, GeometryOf(clump)->triangles + 12, g->triangles);
+    RpAtomicSetGeometry(clump->atomics[0], g);  // bone data is read once per geometry
+    RpGeometryDestroy(g);
+    indices[0][1] = 2;
+    indices[1][0] = indices[2][0] = 2;
+    LogCapture log;
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 bones:2"}));
+    EXPECT_EQ(log.Count("bone index 2 past the 2 bones drawn"), 1);
+    RpAtomicSetSkinQueryCallBack(nullptr);
+    EXPECT_EQ(Draw(clump), (Draws{"0+36"}));
+    RpClumpDestroy(clump);
+}
+
 TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
 {
     RpWorld* walls = MakeWallWorld();
@@ -172,17 +203,12 @@ TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
 
     // From above, looking down at everything.
     rig.frame->modelling = {{1, 0, 0}, 0, {0, 0, 1}, 0, {0, -1, 0}, 0, {0, 40, 0}, 0};
-    auto draws = Draw([&] { RpWorldRender(walls); });
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0].numIndices + draws[1].numIndices, 18);
-    EXPECT_TRUE(draws[0].lit);
-    EXPECT_EQ(draws[0].numLights, 2);
-
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
     // Standing at x = -9 looking towards -x: the sector at x >= 0 is behind.
     rig.frame->modelling = {{0, 0, 1}, 0, {0, 1, 0}, 0, {-1, 0, 0}, 0, {-9, 1, 0}, 0};
-    draws = Draw([&] { RpWorldRender(walls); });
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0].numIndices, 6);
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2"}));
+    walls->flags &= ~RwUInt32(rpGeometryLight);
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6"})) << "a world without 0x08 is not lit";
     std::vector<RpWorldSector*> seen;
     const auto collect = [](RpWorldSector* s, void* data) {
         static_cast<std::vector<RpWorldSector*>*>(data)->push_back(s);

@@ -7,11 +7,12 @@ using namespace worldtest;
 
 namespace {
 
-// A frame plugin that streams one int and copies it on clone, to prove the clump code hands
-// extensions to the registry and calls the copy callbacks.
+// A frame plugin that streams one int and copies it on clone (refusing the tag -1), and counts
+// the frames and clumps that end, to prove the clump code hands extensions to the registry.
 constexpr RwUInt32 kTagPlugin = 0x7f01;
 RwInt32 g_tagOffset = -1;
 int g_copies = 0;
+int g_ends = 0;
 
 RwInt32& Tag(RwFrame* frame)
 {
@@ -23,8 +24,9 @@ RwBool AttachWorldAndTag()
     const auto copy = [](void*, void* dst, const void*, const void* src, RwInt32) -> RwBool {
         ++g_copies;
         std::memcpy(dst, src, 4);
-        return true;
+        return *static_cast<const RwInt32*>(src) != -1;
     };
+    const auto end = [](void*, void*, RwInt32) { ++g_ends; };
     const auto read = [](RwStream* stream, RwUInt32 length, void*, void* data) -> RwBool {
         return length == 4 && RwStreamReadInt32(stream, static_cast<RwInt32*>(data), 1);
     };
@@ -34,8 +36,9 @@ RwBool AttachWorldAndTag()
     const auto size = [](const void*, const void* data) -> RwUInt32 {
         return *static_cast<const RwInt32*>(data) ? 4 : 0;
     };
-    g_tagOffset = RwEngineRegisterPlugin(rwPluginClassFrame, kTagPlugin, 4, nullptr, nullptr, copy);
+    g_tagOffset = RwEngineRegisterPlugin(rwPluginClassFrame, kTagPlugin, 4, nullptr, end, copy);
     return RpWorldPluginAttach() && g_tagOffset >= 0 &&
+           RwEngineRegisterPlugin(rwPluginClassClump, kTagPlugin, 0, nullptr, end, nullptr) >= 0 &&
            RwEngineRegisterPluginStream(rwPluginClassFrame, kTagPlugin, read, write, size) >= 0;
 }
 
@@ -126,12 +129,18 @@ TEST_F(WorldStream, ClumpRoundTripAndCloneKeepEverything)
     EXPECT_NE(clump->atomics[1]->geometry->matList.materials[0], m);
     RpClumpDestroy(clump);
 
-    g_copies = 0;
+    g_copies = g_ends = 0;
     RpClump* copy = RpClumpClone(original);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(g_copies, 2) << "both frames";
     EXPECT_EQ(WriteClump(copy), bytes);
     RpClumpDestroy(copy);
+    EXPECT_EQ(g_ends, 3) << "two frames and the clump";
+    // A plugin refusing the copy takes the half-made clone down with it.
+    Tag(RpClumpGetFrame(original)->child) = -1;
+    g_ends = 0;
+    EXPECT_EQ(RpClumpClone(original), nullptr);
+    EXPECT_EQ(g_ends, 3);
     RpClumpDestroy(original);
 }
 

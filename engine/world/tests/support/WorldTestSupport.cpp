@@ -4,61 +4,62 @@
 
 namespace worldtest {
 
+namespace {
+
+// Quad q of the geometry: corners at centre -a -b, +a -b, +a +b, -a +b with the UVs (0, 1),
+// (1, 1), (1, 0), (0, 0), white where pre-lit, and two triangles of the material.
+void PutQuad(RpGeometry* g, int q, RwV3d centre, RwV3d a, RwV3d b, RwV3d normal, RwUInt16 material)
+{
+    const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int k = 0; k < 4; ++k) {
+        const int v = q * 4 + k;
+        const float s = corner[k][0], r = corner[k][1];
+        g->morphTarget[0].verts[v] = {centre.x + s * a.x + r * b.x, centre.y + s * a.y + r * b.y,
+                                      centre.z + s * a.z + r * b.z};
+        g->morphTarget[0].normals[v] = normal;
+        g->texCoords[0][v] = {(s + 1) * 0.5f, (1 - r) * 0.5f};
+        if (g->preLitLum)
+            g->preLitLum[v] = {255, 255, 255, 255};
+    }
+    const RwUInt16 base = RwUInt16(q * 4);
+    g->triangles[q * 2] = {{base, RwUInt16(base + 1), RwUInt16(base + 2)}, material};
+    g->triangles[q * 2 + 1] = {{base, RwUInt16(base + 2), RwUInt16(base + 3)}, material};
+}
+
+RwV3d Scaled(RwV3d v, float s)
+{
+    return {v.x * s, v.y * s, v.z * s};
+}
+
+}  // namespace
+
 RpGeometry* MakeBox(float h, const std::vector<RpMaterial*>& materials, RwUInt32 flags)
 {
     RpGeometry* g = RpGeometryCreate(24, 12, flags | rpGeometryNormals | rpGeometryTextured);
-    if (!g)
-        return nullptr;
     // Per face: normal, and two axes spanning it.
     const RwV3d faces[6][3] = {
         {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
         {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
         {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
     };
-    const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    RpMorphTarget& t = g->morphTarget[0];
     for (int f = 0; f < 6; ++f) {
-        const RwV3d& n = faces[f][0];
-        const RwV3d& a = faces[f][1];
-        const RwV3d& b = faces[f][2];
-        for (int k = 0; k < 4; ++k) {
-            const int v = f * 4 + k;
-            const float s = corner[k][0], r = corner[k][1];
-            t.verts[v] = {h * (n.x + s * a.x + r * b.x), h * (n.y + s * a.y + r * b.y), h * (n.z + s * a.z + r * b.z)};
-            t.normals[v] = n;
-            g->texCoords[0][v] = {(s + 1) * 0.5f, (1 - r) * 0.5f};
-            if (g->preLitLum)
-                g->preLitLum[v] = {0, 0, 0, 255};
-        }
-        const RwUInt16 base = RwUInt16(f * 4);
+        const auto& [n, a, b] = faces[f];
         const RwUInt16 m = RwUInt16(materials.empty() ? 0 : f % int(materials.size()));
-        g->triangles[f * 2] = {{base, RwUInt16(base + 1), RwUInt16(base + 2)}, m};
-        g->triangles[f * 2 + 1] = {{base, RwUInt16(base + 2), RwUInt16(base + 3)}, m};
+        PutQuad(g, f, Scaled(n, h), Scaled(a, h), Scaled(b, h), n, m);
     }
     for (RpMaterial* m : materials)
         RpGeometryAddMaterial(g, m);
-    RpMorphTargetCalcBoundingSphere(&t, nullptr);
+    RpMorphTargetCalcBoundingSphere(&g->morphTarget[0], nullptr);
     return g;
 }
 
 RpGeometry* MakeQuad(float x0, float y0, float x1, float y1, RpMaterial* material, RwUInt32 flags)
 {
     RpGeometry* g = RpGeometryCreate(4, 2, flags | rpGeometryNormals | rpGeometryTextured);
-    RpMorphTarget& t = g->morphTarget[0];
-    const RwV3d p[4] = {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}};
-    const RwTexCoords uv[4] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
-    for (int i = 0; i < 4; ++i) {
-        t.verts[i] = p[i];
-        t.normals[i] = {0, 0, -1};
-        g->texCoords[0][i] = uv[i];
-        if (g->preLitLum)
-            g->preLitLum[i] = {255, 255, 255, 255};
-    }
-    g->triangles[0] = {{0, 1, 2}, 0};
-    g->triangles[1] = {{0, 2, 3}, 0};
+    PutQuad(g, 0, {(x0 + x1) / 2, (y0 + y1) / 2, 0}, {(x1 - x0) / 2, 0, 0}, {0, (y1 - y0) / 2, 0}, {0, 0, -1}, 0);
     if (material)
         RpGeometryAddMaterial(g, material);
-    RpMorphTargetCalcBoundingSphere(&t, nullptr);
+    RpMorphTargetCalcBoundingSphere(&g->morphTarget[0], nullptr);
     return g;
 }
 

@@ -13,8 +13,9 @@
 namespace worldtest {
 
 // An axis-aligned box of half size `half` around the origin: 24 vertices (four per face, with
-// face normals and UVs 0..1), two triangles per face. Faces in the order +x, -x, +y, -y, +z, -z;
-// face f uses material f % numMaterials. The geometry holds one reference to each material.
+// face normals, UVs 0..1 and white where pre-lit), two triangles per face. Faces in the order
+// +x, -x, +y, -y, +z, -z; face f uses material f % numMaterials. The geometry holds one
+// reference to each material.
 RpGeometry* MakeBox(float half, const std::vector<RpMaterial*>& materials, RwUInt32 flags);
 // A quad in the z = 0 plane from (x0, y0) to (x1, y1), normal -z (towards a camera at -z looking
 // at +z), UVs (0, 0) at (x0, y1) .. (1, 1) at (x1, y0).
