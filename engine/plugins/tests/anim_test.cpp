@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -71,6 +72,11 @@ TEST_F(Anim, FilesRoundTripAndCorruptOnesAreRefused)
         std::copy(c.bytes.begin(), c.bytes.end(), bad.begin() + long(c.at));
         EXPECT_EQ(ReadBytes(bad), nullptr) << c.what;
     }
+    // A chunk 12 bytes shorter than its content: its last track reaches past it.
+    std::vector<RwUInt8> shorter = good;
+    const RwUInt32 size = RwUInt32(good.size() - 2 * rwChunkHeaderSize);
+    std::memcpy(&shorter[8], &size, 4);
+    EXPECT_EQ(ReadBytes(shorter), nullptr);
     LogCapture log;
     EXPECT_EQ(RtAnimAnimationRead("missing.anm"), nullptr);
     EXPECT_TRUE(log.Contains("missing.anm"));
@@ -87,6 +93,11 @@ TEST_F(Anim, WriterRefusesTracksThatDoNotSpanTheDuration)
         EXPECT_FALSE(RtAnimAnimationWrite(anim, "bad.anm"));
         EXPECT_TRUE(log.Contains("does not run from 0")) << keys.size();
     }
+    anim->tracks[0].keys = {Key(0, 0), Key(2, 10)};
+    anim->numNodes = 2;  // one track short
+    LogCapture log;
+    EXPECT_FALSE(RtAnimAnimationWrite(anim, "bad.anm"));
+    EXPECT_TRUE(log.Contains("2 nodes and 1 tracks refused"));
     RtAnimAnimationDestroy(anim);
 }
 
@@ -112,11 +123,28 @@ TEST_F(Anim, SamplesBetweenTheKeysAroundTheTimeAndWrapsPastTheEnd)
         EXPECT_NEAR(in->frames[0].trans[0], c.x, 1e-5f) << c.time;
         EXPECT_FLOAT_EQ(in->frames[1].rot[0], 1.0f) << "a node without a track stays at rest";
     }
+    EXPECT_EQ(RtAnimInterpolatorGetInterpFrame(in, 1), &in->frames[1]);
+    EXPECT_EQ(RtAnimInterpolatorGetInterpFrame(in, 2), nullptr);
+    EXPECT_EQ(RtAnimInterpolatorGetInterpFrame(in, -1), nullptr);
     ASSERT_TRUE(RtAnimInterpolatorSetCurrentAnim(in, nullptr));
     EXPECT_FALSE(in->hasPose) << "without an animation the pose is gone";
     EXPECT_FLOAT_EQ(in->frames[0].rot[0], 1.0f);
     RtAnimInterpolatorDestroy(in);
     RtAnimAnimationDestroy(anim);
+}
+
+TEST_F(Anim, KeyFramesBecomeTheirRotationThenTheirTranslation)
+{
+    const RwReal h = std::sqrt(0.5f);  // cos and sin of 45 degrees: quarter turns
+    for (const RwV3d axis : {RwV3d{1, 0, 0}, RwV3d{0, 1, 0}, RwV3d{0, 0, 1}}) {
+        RtAnimKeyFrame k{0, {h, h * axis.x, h * axis.y, h * axis.z}, {3, 4, 5}, 0};
+        RwMatrix m, want;
+        RtAnimScheme1Apply(&m, &k);
+        RwMatrixRotate(&want, &axis, 90, rwCombineReplace);
+        want.pos = {3, 4, 5};
+        for (const RwV3d p : {RwV3d{1, 0, 0}, RwV3d{0, 1, 0}, RwV3d{0, 0, 1}})
+            EXPECT_TRUE(Near(Transformed(m, p), Transformed(want, p))) << axis.x << axis.y << axis.z;
+    }
 }
 
 TEST_F(Anim, BlendingTwoPosesHalfwayGivesTheHalfwayRotation)
@@ -138,6 +166,7 @@ TEST_F(Anim, BlendingTwoPosesHalfwayGivesTheHalfwayRotation)
     EXPECT_NEAR(std::fabs(AngleZ(in[2]->frames[0])), 180.0f, 1e-2f);
 
     // A node count that differs is refused rather than read past; so are unknown schemes.
+    EXPECT_FALSE(RtAnimInterpolatorBlend(in[2], in[0], nullptr, 0.5f));
     LogCapture log;
     RtAnimInterpolator* two = RtAnimInterpolatorCreate(2, 36);
     EXPECT_FALSE(RtAnimInterpolatorBlend(two, in[0], in[1], 0.5f));

@@ -1,5 +1,6 @@
 #include "support/PluginTestSupport.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -75,7 +76,10 @@ TEST_F(Bmp, RoundTripThroughTheImageFormatKeepsOpaqueAndTranslucentPictures)
     for (bool alpha : {false, true}) {
         RwImage* src = Picture(7, 5, alpha);  // odd width: padded rows
         ASSERT_NE(RwImageWrite(src, "pic.bmp"), nullptr);
-        EXPECT_EQ(FileBytes("pic.bmp").at(28), alpha ? 32 : 24) << "bits a pixel";
+        const std::vector<RwUInt8> file = FileBytes("pic.bmp");
+        RwUInt32 size;
+        std::memcpy(&size, &file.at(2), 4);
+        EXPECT_EQ(std::pair(size, file.at(28)), std::pair(RwUInt32(file.size()), RwUInt8(alpha ? 32 : 24)));
         RwImage* back = RwImageRead("pic.bmp");
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(back->depth, 32);
@@ -83,6 +87,22 @@ TEST_F(Bmp, RoundTripThroughTheImageFormatKeepsOpaqueAndTranslucentPictures)
         RwImageDestroy(src);
         RwImageDestroy(back);
     }
+    // A palettised picture is written from a depth-32 copy; the picture itself stays as it was.
+    RwImage* indexed = RwImageCreate(3, 2, 8);
+    RwImageAllocatePixels(indexed);
+    const RwRGBA colours[3] = {{0, 0, 0, 255}, {10, 20, 30, 255}, {40, 50, 60, 255}};
+    std::copy(colours, colours + 3, indexed->palette);
+    const RwUInt8 rows[2][3] = {{1, 2, 1}, {2, 2, 0}};
+    for (int y = 0; y < 2; ++y)
+        std::copy(rows[y], rows[y] + 3, indexed->pixels + y * indexed->stride);
+    ASSERT_NE(RtBmpImageWrite(indexed, "indexed.bmp"), nullptr);
+    EXPECT_EQ(indexed->depth, 8);
+    RwImage* back = RtBmpImageRead("indexed.bmp");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(Pixels(back), (std::vector<RwUInt8>{10, 20, 30, 255, 40, 50, 60, 255, 10, 20, 30, 255,
+                                                  40, 50, 60, 255, 40, 50, 60, 255, 0, 0, 0, 255}));
+    RwImageDestroy(back);
+    RwImageDestroy(indexed);
 }
 
 TEST_F(Bmp, ReadsPalettesTopDownRowsAndZeroAlpha)
@@ -99,11 +119,11 @@ TEST_F(Bmp, ReadsPalettesTopDownRowsAndZeroAlpha)
     EXPECT_TRUE(log.Contains("palette index"));
 
     // 32-bit pixels whose fourth byte is zero everywhere are opaque; one that is not keeps it.
-    const std::vector<RwUInt8> bgra = {30, 20, 10, 0, 60, 50, 40, 0};
-    EXPECT_EQ(Read(File(2, 1, 32, {}, bgra)), (std::vector<RwUInt8>{10, 20, 30, 255, 40, 50, 60, 255}));
+    const std::vector<RwUInt8> bgra = {30, 20, 10, 0, 60, 50, 40, 0};  // bottom row first
+    EXPECT_EQ(Read(File(1, 2, 32, {}, bgra)), (std::vector<RwUInt8>{40, 50, 60, 255, 10, 20, 30, 255}));
     std::vector<RwUInt8> some = bgra;
     some[7] = 9;
-    EXPECT_EQ(Read(File(2, 1, 32, {}, some)), (std::vector<RwUInt8>{10, 20, 30, 0, 40, 50, 60, 9}));
+    EXPECT_EQ(Read(File(1, 2, 32, {}, some)), (std::vector<RwUInt8>{40, 50, 60, 9, 10, 20, 30, 0}));
 }
 
 TEST_F(Bmp, CorruptFilesGiveNullAndALogLine)

@@ -4,7 +4,7 @@
 
 namespace {
 
-class HAnim : public PluginTest {};
+class HAnim : public LimbTest {};
 
 std::vector<RwInt32> Parents(const RpHAnimHierarchy* h)
 {
@@ -71,7 +71,6 @@ TEST_F(HAnim, FindHierarchyLooksAtTheFrameThenDepthFirstBelowIt)
 
 TEST_F(HAnim, AttachedNodesFollowTheAnimationIntoFramesAndMatrices)
 {
-    Limb l = MakeLimb();
     RwFrame* stray = RwFrameCreate();  // same id, but not below the parent frame
     RpHAnimFrameSetID(stray, 1);
     RpHAnimFrameSetID(l.root, 1);  // same id, but above it
@@ -99,7 +98,6 @@ TEST_F(HAnim, AttachedNodesFollowTheAnimationIntoFramesAndMatrices)
     RpHAnimHierarchyDetach(l.hierarchy);
     EXPECT_EQ(l.hierarchy->pNodeInfo[1].pFrame, nullptr);
     RwFrameDestroy(stray);
-    RpClumpDestroy(l.clump);
     RtAnimAnimationDestroy(anim);
 }
 
@@ -136,7 +134,6 @@ TEST_F(HAnim, RootMotionMovesTheRootFrameByItsStep)
 
 TEST_F(HAnim, AHierarchySitsOnOneFrameAndOneWithoutMatricesIsRefused)
 {
-    Limb l = MakeLimb();
     RpHAnimHierarchyDestroy(l.hierarchy);
     EXPECT_EQ(RpHAnimFrameGetHierarchy(l.bone0), nullptr) << "destroying it clears its frame";
     const RwInt32 ids[2] = {0, 1};
@@ -158,7 +155,6 @@ TEST_F(HAnim, AHierarchySitsOnOneFrameAndOneWithoutMatricesIsRefused)
     ASSERT_NE(FindLimb(back).hierarchy, nullptr);
     EXPECT_TRUE(FindLimb(back).hierarchy->flags & rpHAnimHierarchyNoMatrices);
     RpClumpDestroy(back);
-    RpClumpDestroy(l.clump);  // frees the hierarchy with its frame
 }
 
 }  // namespace

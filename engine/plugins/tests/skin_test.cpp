@@ -5,12 +5,15 @@
 
 namespace {
 
-class Skin : public PluginTest {};
+class Skin : public LimbTest {};
 
-std::vector<RwV3d> Blend(RpAtomic* atomic)
+// The blended positions, and the normals when asked for.
+std::vector<RwV3d> Blend(RpAtomic* atomic, std::vector<RwV3d>* normals = nullptr)
 {
     std::vector<RwV3d> out(size_t(atomic->geometry->numVertices));
-    EXPECT_NE(RpSkinBlendVertices(atomic, out.data(), nullptr), nullptr);
+    if (normals)
+        normals->resize(out.size());
+    EXPECT_NE(RpSkinBlendVertices(atomic, out.data(), normals ? normals->data() : nullptr), nullptr);
     return out;
 }
 
@@ -31,7 +34,6 @@ RwV3d Rest(const Limb& l, int v)
 
 TEST_F(Skin, BlendedVerticesFollowTheBonesInTheAtomicsSpace)
 {
-    Limb l = MakeLimb();
     RpSkin* skin = RpSkinGeometryGetSkin(l.atomic->geometry);
     ASSERT_EQ(RpSkinGetNumBones(skin), 2);
     EXPECT_TRUE(AtRest(l)) << "no hierarchy: identity bones";
@@ -55,21 +57,23 @@ TEST_F(Skin, BlendedVerticesFollowTheBonesInTheAtomicsSpace)
     RtAnimInterpolatorSetCurrentAnim(l.hierarchy->interpolator, anim);
     RtAnimInterpolatorSetCurrentTime(l.hierarchy->interpolator, 0.5f);
     RpHAnimHierarchyUpdateMatrices(l.hierarchy);
-    const std::vector<RwV3d> blended = Blend(l.atomic);
+    std::vector<RwV3d> normals;
+    const std::vector<RwV3d> blended = Blend(l.atomic, &normals);
     const RwReal c = std::cos(3.14159265f / 4), s = std::sin(3.14159265f / 4);
     for (int side = 0; side < 2; ++side) {
-        const RwReal y = Rest(l, side).y;
+        const RwReal y = Rest(l, side).y, n = side ? 1.0f : -1.0f;
         EXPECT_TRUE(Near(blended[size_t(side)], Rest(l, side)));
         EXPECT_TRUE(Near(blended[size_t(2 + side)], {1 - s * y / 2, (1 + c) * y / 2, 0}));
         EXPECT_TRUE(Near(blended[size_t(4 + side)], {1 + c - s * y, s + c * y, 0}));
+        EXPECT_TRUE(Near(normals[size_t(side)], {0, n, 0}));
+        EXPECT_TRUE(Near(normals[size_t(4 + side)], {-s * n, c * n, 0})) << "turned with the tip";
     }
-    RpClumpDestroy(l.clump);
+    EXPECT_EQ(RpSkinBlendVertices(l.atomic, nullptr, normals.data()), nullptr);
     RtAnimAnimationDestroy(anim);
 }
 
 TEST_F(Skin, MoreBonesThanNodesIsClampedWithAWarning)
 {
-    Limb l = MakeLimb();
     const RwInt32 ids[1] = {0};
     RpHAnimHierarchy* small = RpHAnimHierarchyCreate(1, nullptr, ids, rpHAnimHierarchyLocalSpaceMatrices, 36);
     small->pMatrixArray[0].pos = {0, 1, 0};
@@ -80,12 +84,10 @@ TEST_F(Skin, MoreBonesThanNodesIsClampedWithAWarning)
     EXPECT_TRUE(Near(blended[0], {0, Rest(l, 0).y + 1, 0}));  // bone 0 moved
     EXPECT_TRUE(Near(blended[4], Rest(l, 4)));                // bone 1 kept
     RpHAnimHierarchyDestroy(small);
-    RpClumpDestroy(l.clump);
 }
 
 TEST_F(Skin, StreamAndCloneCarryTheSkeletonAndTheSkin)
 {
-    Limb l = MakeLimb();
     l.hierarchy->flags = rpHAnimHierarchyLocalSpaceMatrices;
     l.hierarchy->pMatrixArray[1].pos = {5, 6, 7};
     RpHAnimHierarchyAttach(l.hierarchy);
@@ -136,11 +138,17 @@ TEST_F(Skin, StreamAndCloneCarryTheSkeletonAndTheSkin)
         EXPECT_EQ(RpSkinAtomicGetHAnimHierarchy(c.atomic), source == back ? c.hierarchy : nullptr);
         RpClumpDestroy(clone);
     }
-    RpClumpDestroy(l.clump);
     RpClumpDestroy(back);
 }
 
-TEST_F(Skin, BadSkinDataIsRefused)
+// Where the bytes first hold the words, or past the end.
+size_t Find(const std::vector<RwUInt8>& bytes, std::vector<RwUInt32> words)
+{
+    const auto* begin = reinterpret_cast<const RwUInt8*>(words.data());
+    return size_t(std::search(bytes.begin(), bytes.end(), begin, begin + words.size() * 4) - bytes.begin());
+}
+
+TEST_F(Skin, BadSkinAndSkeletonDataIsRefused)
 {
     LogCapture log;
     RwMatrix m;
@@ -155,21 +163,31 @@ TEST_F(Skin, BadSkinDataIsRefused)
         EXPECT_EQ(RpSkinCreate(1, 1, &m, idx, w), nullptr) << int(c.bone) << " " << c.weights[0];
     }
     EXPECT_EQ(log.Count("RpSkinCreate"), 4);
+    RpSkin* empty = RpSkinCreate(0, 1, &m, nullptr, nullptr);
+    EXPECT_NE(empty, nullptr) << "a skin of no vertices is no fault";
+    RpSkinDestroy(empty);
 
-    // In a written clump: the skin chunk (type 0x201), its Data chunk, numBones, the weights
-    // count, then the first bone index.
-    Limb l = MakeLimb();
-    std::vector<RwUInt8> bytes = WriteClump(l.clump);
-    RpClumpDestroy(l.clump);
-    const RwUInt8 skinChunk[4] = {0x01, 0x02, 0, 0};
-    const size_t at = size_t(std::search(bytes.begin(), bytes.end(), skinChunk, skinChunk + 4) - bytes.begin()) + 32;
-    ASSERT_LT(at, bytes.size());
-    for (const auto& [offset, value, what] : {std::tuple(0, 9, "bad bone"), std::tuple(-8, 200, "do not match")}) {
+    // In a written clump. The skin chunk (0x201) holds a Data chunk: numBones, the weights
+    // count, the bone indices. Bone 1's skeleton chunk (0x200) holds its id and no hierarchy.
+    const std::vector<RwUInt8> bytes = WriteClump(l.clump);
+    const size_t skin = Find(bytes, {rwChunkSkin, 1}), bone1 = Find(bytes, {rwChunkData, 1, 8, 1, 0});
+    ASSERT_LT(std::max(skin, bone1), bytes.size());
+    const struct {
+        size_t at;
+        RwUInt8 value;
+        const char* what;
+    } patches[] = {
+        {skin + 32, 9, "bad bone"},
+        {skin + 24, 200, "do not match"},
+        {skin + 12, 1, "data chunk missing"},
+        {bone1 + 16, 1, "hierarchy cut short"},
+    };
+    for (const auto& p : patches) {
         std::vector<RwUInt8> bad = bytes;
-        bad[size_t(long(at) + offset)] = RwUInt8(value);
+        bad[p.at] = p.value;
         log.Clear();
-        EXPECT_EQ(ReadClump(bad), nullptr) << what;
-        EXPECT_TRUE(log.Contains(what));
+        EXPECT_EQ(ReadClump(bad), nullptr) << p.what;
+        EXPECT_TRUE(log.Contains(p.what)) << p.what;
     }
 }
 

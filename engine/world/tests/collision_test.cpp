@@ -1,5 +1,6 @@
 #include "support/WorldTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -140,10 +141,41 @@ TEST_P(WorldCollision, CallbackReturningNullStopsAndUnknownPrimitivesAreRefused)
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutData, WorldCollision, ::testing::Bool());
 
-class WorldCollisionLarge : public NullEngineTest {};
+class WorldCollisionAlone : public NullEngineTest {};
+
+// A world of the sectors (boxes fitted) and planes, with one material.
+RpWorld* WorldOf(std::vector<RpWorldSector*> sectors, std::vector<RpPlaneNode> planes)
+{
+    RwBBox box{{-1000, -1000, -1000}, {1000, 1000, 1000}};
+    for (RpWorldSector* s : sectors)
+        box = RpWorldSectorCalcBoundingBox(s)->numVertices ? s->boundingBox : box;
+    RpWorld* world = RpWorldCreateFromSectors(&box, 0, sectors, planes);
+    RpMaterial* m = RpMaterialCreate();
+    RpWorldAddMaterial(world, m);
+    RpMaterialDestroy(m);
+    return world;
+}
+
+// A box inside the bounds of a slanted triangle (normal along (1, 1, 1)) but clear of its
+// plane misses it; one across the plane meets it.
+TEST_F(WorldCollisionAlone, BoxesMeetASlantedTriangleOnlyAcrossItsPlane)
+{
+    RpWorldSector* s = RpWorldSectorCreate(3, 1, 0);
+    const RwV3d corners[3] = {{1, -1, 0}, {0, 1, -1}, {-1, 0, 1}};
+    std::copy(corners, corners + 3, s->vertices);
+    s->triangles[0] = {{0, 1, 2}, 0};
+    RpWorld* world = WorldOf({s}, {});
+    for (const auto [at, hits] : {std::pair(0.4f, size_t(0)), std::pair(0.1f, size_t(1))}) {
+        Recorder r;
+        RpIntersection box = Box({at - 0.25f, at - 0.25f, at - 0.25f}, {at + 0.25f, at + 0.25f, at + 0.25f});
+        RpCollisionWorldForAllIntersections(world, &box, Record, &r);
+        EXPECT_EQ(r.hits.size(), hits) << at;
+    }
+    RpWorldDestroy(world);
+}
 
 // The search tree must find what a plain scan finds, on a sector big enough to have one.
-TEST_F(WorldCollisionLarge, TreeAgreesWithScan)
+TEST_F(WorldCollisionAlone, TreeAgreesWithScan)
 {
     const int n = 40;
     RpWorldSector* s = RpWorldSectorCreate((n + 1) * (n + 1), n * n * 2, 0);
@@ -156,13 +188,8 @@ TEST_F(WorldCollisionLarge, TreeAgreesWithScan)
             s->triangles[(z * n + x) * 2] = {{a, c, b}, 0};
             s->triangles[(z * n + x) * 2 + 1] = {{b, c, RwUInt16(c + 1)}, 0};
         }
-    RpWorldSectorCalcBoundingBox(s);
-    const RwBBox box = s->boundingBox;
     // An empty sector first: a search that finds nothing there goes on to the next.
-    RpWorld* world = RpWorldCreateFromSectors(&box, 0, {RpWorldSectorCreate(0, 0, 0), s}, {{0, -1, ~0, ~1}});
-    RpMaterial* m = RpMaterialCreate();
-    RpWorldAddMaterial(world, m);
-    RpMaterialDestroy(m);
+    RpWorld* world = WorldOf({RpWorldSectorCreate(0, 0, 0), s}, {{0, -1, ~0, ~1}});
 
     const auto collect = [&](RpIntersection is) {
         Recorder r;

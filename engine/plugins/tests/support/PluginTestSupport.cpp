@@ -32,7 +32,7 @@ Limb MakeLimb()
     for (int v = 0; v < 6; ++v) {
         const RwReal x = RwReal(v / 2);
         g->morphTarget[0].verts[v] = {x, v % 2 ? 0.15f : -0.15f, 0};
-        g->morphTarget[0].normals[v] = {0, 0, -1};
+        g->morphTarget[0].normals[v] = {0, v % 2 ? 1.0f : -1.0f, 0};
         g->preLitLum[v] = {255, 255, 255, 255};
         indices[v][1] = 1;
         weights[v][0] = 1 - x / 2;

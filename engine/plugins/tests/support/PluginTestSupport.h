@@ -23,7 +23,7 @@ RwV3d Transformed(const RwMatrix& m, RwV3d p);
 
 // The limb: a ribbon in the plane z = 0 from x 0 to x 2 (y -0.15 to 0.15) skinned to two
 // bones, bone 0 at the origin and bone 1 at x 1. Vertices in pairs at x 0 (on bone 0), x 1
-// (half and half) and x 2 (on bone 1). Frames: root (the atomic's) -> bone 0 (id 0, holding
+// (half and half) and x 2 (on bone 1), their normals pointing away from the x axis. Frames: root (the atomic's) -> bone 0 (id 0, holding
 // the hierarchy of 2 nodes) -> bone 1 (id 1).
 struct Limb {
     RpClump* clump = nullptr;
@@ -36,6 +36,14 @@ struct Limb {
 Limb MakeLimb();
 // The same parts found in a clump read back or cloned.
 Limb FindLimb(RpClump* clump);
+
+// With a limb, taken down after the test.
+class LimbTest : public PluginTest {
+protected:
+    void TearDown() override { RpClumpDestroy(l.clump); }
+    Limb l = MakeLimb();
+};
+
 // Bone 1 turns from 0 to 90 degrees about z over one second; bone 0 stays.
 RtAnimAnimation* MakeBendAnimation();
 
