@@ -165,7 +165,7 @@ TEST_F(WorldObjects, SectorTreeMustReachEverySectorOnce)
         {{{0, 0, 0, ~1}}, false},                              // a cycle
         {{{3, 0, ~0, ~1}}, false},                             // bad axis
         {{{0, 0, 1, ~1}}, false},                              // a node that does not exist
-        {{{0, 0, ~0, ~2}}, false},                             // a sector that does not exist
+        {{{0, 0, ~0, 1}, {0, 0.5f, ~1, ~2}}, false},          // a sector that does not exist
         {{}, false},                                           // two sectors, no planes
     };
     for (const auto& c : cases) {
@@ -173,6 +173,10 @@ TEST_F(WorldObjects, SectorTreeMustReachEverySectorOnce)
                                               c.planes);
         EXPECT_EQ(w != nullptr, c.valid) << (c.planes.empty() ? -1 : c.planes[0].left);
         EXPECT_EQ(RpWorldGetNumSectors(w), c.valid ? 2 : 0);
+        RpMaterial* m = RpMaterialCreate();
+        const RwInt32 first = RpWorldAddMaterial(w, m);
+        EXPECT_EQ(std::pair(first, RpWorldAddMaterial(w, m)), c.valid ? std::pair(0, 1) : std::pair(-1, -1));
+        RpMaterialDestroy(m);
         RpWorldDestroy(w);
     }
 }

@@ -87,7 +87,11 @@ TEST_F(WorldRenderNull, TransparentMaterialsDrawAfterOpaqueOnes)
     RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear, solid});
     RpMaterialDestroy(clear);
     RpMaterialDestroy(solid);
+    const RwMetrics before = *RwEngineGetFrameMetrics();
     EXPECT_EQ(Draw(clump), (Draws{"18+18 tex", "0+18 blend alpha:0.50"}));
+    const RwMetrics* after = RwEngineGetFrameMetrics();
+    EXPECT_EQ(std::pair(after->numTriangles - before.numTriangles, after->numVertices - before.numVertices),
+              std::pair(12u, 24u));
     // Without 0x40 the material colour does not count and nothing blends.
     RpGeometry* g = GeometryOf(clump);
     g->flags &= ~RwUInt32(rpGeometryModulateMaterialColor);
@@ -207,15 +211,19 @@ TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
     // Standing at x = -9 looking towards -x: the sector at x >= 0 is behind.
     rig.frame->modelling = {{0, 0, 1}, 0, {0, 1, 0}, 0, {-1, 0, 0}, 0, {-9, 1, 0}, 0};
     EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2"}));
-    walls->flags &= ~RwUInt32(rpGeometryLight);
-    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6"})) << "a world without 0x08 is not lit";
     std::vector<RpWorldSector*> seen;
     const auto collect = [](RpWorldSector* s, void* data) {
         static_cast<std::vector<RpWorldSector*>*>(data)->push_back(s);
         return s;
     };
+    EXPECT_EQ(RpWorldForAllVisibleSectors(nullptr, camera, collect, &seen), 0);
     EXPECT_EQ(RpWorldForAllVisibleSectors(walls, camera, collect, &seen), 1);
     EXPECT_EQ(seen, std::vector<RpWorldSector*>{walls->sectors[0]});
+    // Nearer the plane, sector 1's sphere reaches into view: culling keeps what may show.
+    rig.frame->modelling.pos = {-2, 1, 0};
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
+    walls->flags &= ~RwUInt32(rpGeometryLight);
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6", "0+12"})) << "a world without 0x08 is not lit";
     RpWorldDestroy(walls);
 }
 

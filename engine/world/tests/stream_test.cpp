@@ -97,6 +97,8 @@ protected:
         RpClump* clump = BoxClump({1, 2, 3}, rpGeometryLight | rpGeometryModulateMaterialColor, {m});
         RpGeometry* quad = MakeQuad(0, 0, 1, 1, m, rpGeometryPrelit);
         quad->preLitLum[2] = {1, 2, 3, 4};
+        const RwInt32 second = RpGeometryAddMorphTarget(quad);
+        quad->morphTarget[second].normals[3] = {0, 1, 0};
         RpMaterialDestroy(m);
         RwFrame* child = RwFrameCreate();
         const RwV3d axis{0, 1, 0};
@@ -189,6 +191,25 @@ TEST_F(WorldStream, WorldRoundTripKeepsEverythingAndMissingTexturesSetError22)
     EXPECT_EQ(TakeError(), rwErrorTextureMissing);
     RpClumpDestroy(clump);
     RpWorldDestroy(world);
+}
+
+TEST_F(WorldStream, EmptyAndLargestGeometriesRoundTrip)
+{
+    const RwV3d at{1, 2, 3};
+    RpClump* clump = RpClumpCreateDummy(&at, 2);
+    RpGeometry* largest = RpGeometryCreate(65535, 0, rpGeometryNormals);
+    largest->morphTarget[0].verts[65534] = {7, 8, 9};
+    RpAtomic* a = RpAtomicCreate();
+    RpAtomicSetGeometry(a, largest);
+    RpGeometryDestroy(largest);
+    RpAtomicSetFrame(a, RpClumpGetFrame(clump));
+    RpClumpAddAtomic(clump, a);
+    const std::vector<uint8_t> bytes = WriteClump(clump);
+    RpClumpDestroy(clump);
+    clump = ReadClump(bytes);
+    ASSERT_NE(clump, nullptr);
+    EXPECT_EQ(WriteClump(clump), bytes);
+    RpClumpDestroy(clump);
 }
 
 // Every cut is refused, and a byte spoiled at any place reads safely.
