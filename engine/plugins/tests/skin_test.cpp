@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -69,6 +70,12 @@ TEST_F(Skin, BlendedVerticesFollowTheBonesInTheAtomicsSpace)
         EXPECT_TRUE(Near(normals[size_t(4 + side)], {-s * n, c * n, 0})) << "turned with the tip";
     }
     EXPECT_EQ(RpSkinBlendVertices(l.atomic, nullptr, normals.data()), nullptr);
+    // A geometry without normals blends none.
+    RwV3d* none = nullptr;
+    std::swap(l.atomic->geometry->morphTarget[0].normals, none);
+    Blend(l.atomic, &normals);
+    std::swap(l.atomic->geometry->morphTarget[0].normals, none);
+    EXPECT_TRUE(Near(normals[4], {0, 0, 0}));
     RtAnimAnimationDestroy(anim);
 }
 

@@ -165,7 +165,7 @@ TEST_F(WorldCollisionAlone, BoxesMeetASlantedTriangleOnlyAcrossItsPlane)
     std::copy(corners, corners + 3, s->vertices);
     s->triangles[0] = {{0, 1, 2}, 0};
     RpWorld* world = WorldOf({s}, {});
-    for (const auto [at, hits] : {std::pair(0.4f, size_t(0)), std::pair(0.1f, size_t(1))}) {
+    for (const auto& [at, hits] : {std::pair(0.4f, size_t(0)), std::pair(0.1f, size_t(1))}) {
         Recorder r;
         RpIntersection box = Box({at - 0.25f, at - 0.25f, at - 0.25f}, {at + 0.25f, at + 0.25f, at + 0.25f});
         RpCollisionWorldForAllIntersections(world, &box, Record, &r);

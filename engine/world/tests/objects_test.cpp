@@ -40,7 +40,7 @@ TEST_F(WorldObjects, MaterialsAndGeometriesCountTheirReferences)
 TEST_F(WorldObjects, GeometryRefusesOutOfRangeCountsAndEmptyLocks)
 {
     using Counts = std::tuple<RwInt32, RwInt32, RwInt32>;
-    for (const auto [vertices, triangles, uvSets] : {Counts(65536, 1, -1), Counts(-1, 1, -1), Counts(3, -1, -1),
+    for (const auto& [vertices, triangles, uvSets] : {Counts(65536, 1, -1), Counts(-1, 1, -1), Counts(3, -1, -1),
                                                      Counts(3, 1, rpMaxTextureCoordSets + 1)})
         EXPECT_EQ(RpGeometryCreate(vertices, triangles, 0, uvSets), nullptr) << vertices << " " << uvSets;
     RpGeometry* g = RpGeometryCreate(65535, 1, rpGeometryPrelit);
