@@ -41,23 +41,6 @@ RpAtomic* AppendAtomic(RpAtomic* atomic, void* data)
     return atomic;
 }
 
-RwFrame* FindChildHierarchy(RwFrame* child, void* data)
-{
-    if (RpHAnimHierarchy* hierarchy = RpHAnimFrameGetHierarchy(child)) {
-        *static_cast<RpHAnimHierarchy**>(data) = hierarchy;
-        return nullptr;
-    }
-    return child;
-}
-
-RpHAnimHierarchy* ChildHierarchy(RwFrame* root)
-{
-    RpHAnimHierarchy* hierarchy = nullptr;
-    if (root)
-        RwFrameForAllChildren(root, FindChildHierarchy, &hierarchy);
-    return hierarchy;
-}
-
 bool IsListed(const std::vector<int>& indices, int index)
 {
     return std::find(indices.begin(), indices.end(), index) != indices.end();
@@ -207,9 +190,7 @@ bool Clump::LoadClump(const std::string& fileName, const std::string& textureFol
     m_position = Vector3{0.0f, 0.0f, 0.0f};
     m_rotation = Quaternion::Identity;
 
-    RpHAnimHierarchy* hierarchy = root ? RpHAnimFrameGetHierarchy(root) : nullptr;
-    if (!hierarchy)
-        hierarchy = ChildHierarchy(root);
+    RpHAnimHierarchy* hierarchy = RpHAnimFrameFindHierarchy(root);
     if (!hierarchy)
         return true;
     if (hierarchy->flags & rpHAnimHierarchyNoMatrices) {
@@ -247,7 +228,7 @@ void Clump::DestroyClump()
 {
     if (!m_clump)
         return;
-    if (RpHAnimHierarchy* hierarchy = ChildHierarchy(RpClumpGetFrame(m_clump))) {
+    if (RpHAnimHierarchy* hierarchy = RpHAnimFrameFindHierarchy(RpClumpGetFrame(m_clump))) {
         RpHAnimHierarchyDetach(hierarchy);
         RpHAnimHierarchyDestroy(hierarchy);
     }

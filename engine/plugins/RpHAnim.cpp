@@ -59,20 +59,21 @@ bool Bound(const RpHAnimHierarchy* h, RwInt32 i)
     return i >= 0 && h->pNodeInfo[i].pFrame;
 }
 
-RwFrame* FindById(RwFrame* top, RwInt32 id)
+// The first frame at or below top, depth-first, that the test accepts. A walk over the links
+// rather than recursion: a chain of frames read from a file may be thousands deep.
+template <typename Test>
+RwFrame* FindFrame(RwFrame* top, Test accepts)
 {
-    std::vector<RwFrame*> todo{top};
-    while (!todo.empty()) {
-        RwFrame* f = todo.back();
-        todo.pop_back();
-        FrameData* d = Get(f);
-        if (d && d->id == id)
+    for (RwFrame* f = top; f;) {
+        if (accepts(f))
             return f;
-        // Pushed in reverse so the first child is searched first.
-        std::vector<RwFrame*> kids;
-        for (RwFrame* c = f->child; c; c = c->next)
-            kids.push_back(c);
-        todo.insert(todo.end(), kids.rbegin(), kids.rend());
+        if (f->child) {
+            f = f->child;
+            continue;
+        }
+        while (f != top && !f->next)
+            f = RwFrameGetParent(f);
+        f = f == top ? nullptr : f->next;
     }
     return nullptr;
 }
@@ -297,7 +298,10 @@ RpHAnimHierarchy* RpHAnimHierarchyAttach(RpHAnimHierarchy* h)
         return nullptr;
     }
     for (RwInt32 i = 0; i < h->numNodes; ++i)
-        h->pNodeInfo[i].pFrame = FindById(h->parentFrame, h->pNodeInfo[i].nodeID);
+        h->pNodeInfo[i].pFrame = FindFrame(h->parentFrame, [&](RwFrame* f) {
+            const FrameData* d = Get(f);
+            return d && d->id == h->pNodeInfo[i].nodeID;
+        });
     return h;
 }
 
@@ -370,6 +374,12 @@ RpHAnimHierarchy* RpHAnimFrameGetHierarchy(RwFrame* frame)
 {
     FrameData* d = Get(frame);
     return d ? d->hierarchy : nullptr;
+}
+
+RpHAnimHierarchy* RpHAnimFrameFindHierarchy(RwFrame* frame)
+{
+    RwFrame* holder = FindFrame(frame, [](RwFrame* f) { return RpHAnimFrameGetHierarchy(f) != nullptr; });
+    return RpHAnimFrameGetHierarchy(holder);
 }
 
 RwFrame* RpHAnimFrameSetHierarchy(RwFrame* frame, RpHAnimHierarchy* h)

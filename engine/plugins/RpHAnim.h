@@ -65,6 +65,9 @@ RwBool RpHAnimHierarchyUpdateMatrices(RpHAnimHierarchy* hierarchy);
 // The hierarchy held by the frame (at most one). A frame destroyed while it still holds one
 // destroys it; RpHAnimHierarchyDestroy clears the reference first.
 RpHAnimHierarchy* RpHAnimFrameGetHierarchy(RwFrame* frame);
+// The frame's own hierarchy, else the first held by a frame below it (depth-first: children
+// in order, each with its whole subtree before the next); null when there is none.
+RpHAnimHierarchy* RpHAnimFrameFindHierarchy(RwFrame* frame);
 // Also makes the frame the hierarchy's parent frame. Null detaches the frame from it.
 RwFrame* RpHAnimFrameSetHierarchy(RwFrame* frame, RpHAnimHierarchy* hierarchy);
 RwBool RpHAnimFrameSetID(RwFrame* frame, RwInt32 id);

@@ -72,12 +72,11 @@ RwBool AtomicCopy(void* dst, void*, const void* src, const void*, RwInt32)
 
 RwBool RpMatFXPluginAttach()
 {
-    // The effects live in the material itself, but the core only dispatches stream data to
-    // objects that have an extension block, so the plugin asks for a (unused) word of it.
-    return RwEngineRegisterPlugin(rwPluginClassMaterial, kPluginId, 4, nullptr, nullptr, nullptr) >= 0 &&
+    // The effects live in the material and the atomic themselves: the plugin keeps no data.
+    return RwEngineRegisterPlugin(rwPluginClassMaterial, kPluginId, 0, nullptr, nullptr, nullptr) >= 0 &&
            RwEngineRegisterPluginStream(rwPluginClassMaterial, kPluginId, MaterialRead, MaterialWrite,
                                         MaterialSize) >= 0 &&
-           RwEngineRegisterPlugin(rwPluginClassAtomic, kPluginId, 4, nullptr, nullptr, AtomicCopy) >= 0 &&
+           RwEngineRegisterPlugin(rwPluginClassAtomic, kPluginId, 0, nullptr, nullptr, AtomicCopy) >= 0 &&
            RwEngineRegisterPluginStream(rwPluginClassAtomic, kPluginId, AtomicRead, AtomicWrite, AtomicSize) >= 0;
 }
 

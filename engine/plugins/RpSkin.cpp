@@ -157,27 +157,6 @@ void AtomicDestruct(void*, void* data, RwInt32)
     d->hierarchy = nullptr;
 }
 
-// The hierarchy a clone's atomic uses is its own clump's: on the root frame, else the first
-// found depth-first below it.
-RpHAnimHierarchy* FindClumpHierarchy(RpClump* clump)
-{
-    RwFrame* root = clump ? RpClumpGetFrame(clump) : nullptr;
-    std::vector<RwFrame*> todo;
-    if (root)
-        todo.push_back(root);
-    while (!todo.empty()) {
-        RwFrame* f = todo.back();
-        todo.pop_back();
-        if (RpHAnimHierarchy* h = RpHAnimFrameGetHierarchy(f))
-            return h;
-        std::vector<RwFrame*> kids;
-        for (RwFrame* c = f->child; c; c = c->next)
-            kids.push_back(c);
-        todo.insert(todo.end(), kids.rbegin(), kids.rend());
-    }
-    return nullptr;
-}
-
 RwBool AtomicCopy(void* dstObject, void* dstData, const void*, const void* srcData, RwInt32)
 {
     auto* dst = static_cast<AtomicData*>(dstData);
@@ -186,7 +165,8 @@ RwBool AtomicCopy(void* dstObject, void* dstData, const void*, const void* srcDa
     dst->hierarchy = nullptr;
     if (src->hierarchy) {
         auto* atomic = static_cast<RpAtomic*>(dstObject);
-        if (RpHAnimHierarchy* h = FindClumpHierarchy(atomic->clump))
+        // The source's hierarchy belongs to the original clump: the copy binds to its own.
+        if (RpHAnimHierarchy* h = RpHAnimFrameFindHierarchy(RpClumpGetFrame(atomic->clump)))
             RpSkinAtomicSetHAnimHierarchy(atomic, h);
     }
     return true;

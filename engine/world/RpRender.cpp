@@ -105,9 +105,11 @@ Instance* Prepare(void*& slot, const Source& src, const RpAtomicSkinData* skin)
             for (int k = 0; k < 4; ++k) {
                 RwUInt8 b = skin->boneIndices[v][k];
                 if (b >= bones) {
-                    if (!warned && skin->weights[v][k] != 0.0f)
+                    // Only a weighted index changes the picture; report the first of those.
+                    if (!warned && skin->weights[v][k] != 0.0f) {
                         LogWarning("RpAtomicRender: bone index %d past the %d bones drawn, using bone 0\n", b, bones);
-                    warned = true;
+                        warned = true;
+                    }
                     b = 0;
                 }
                 clamped[size_t(v) * 4 + size_t(k)] = b;

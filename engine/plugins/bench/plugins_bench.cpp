@@ -3,23 +3,15 @@
 #include "engine/core/RwDevice.h"
 #include "engine/plugins/RpPlugins.h"
 
-#include "framework/Debug.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 namespace {
-
-class Quiet : public DebugSink {
-public:
-    void OnLog(const char*) override {}
-};
 
 // A tube along x of (rings - 1) x segments x 2 triangles over a chain of bones, each vertex
 // weighted between the two nearest bones; the hierarchy (flags 0x3000) sits on the first bone.
@@ -115,44 +107,15 @@ RtAnimAnimation* MakeWave(int bones)
     return anim;
 }
 
-struct Gl {
-    std::unique_ptr<platform::Window> window;
-    bool open = false;
-    Gl()
-    {
-        static Quiet quiet;
-        Debug::Instance()->SetSink(&quiet);
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (!platform::Init())
-            return;
-        platform::WindowSettings settings;
-        settings.swapInterval = 0;
-        window = platform::Window::Create(settings);
-        if (!window)
-            return;
-        const RwEngineOpenParams params{window->GetSDLWindow(), rwDeviceGL};
-        open = RwEngineInit(nullptr, 0, 0x100000) && RpPluginsAttachAll() && RwEngineOpen(&params) &&
-               RwEngineStart();
-    }
-    ~Gl()
-    {
-        RwEngineStop();
-        RwEngineClose();
-        RwEngineTerm();
-        window.reset();
-        platform::Shutdown();
-    }
-};
-
-Gl& Engine()
+ScopedEngine& Engine()
 {
-    static Gl gl;
-    return gl;
+    static ScopedEngine engine(rwDeviceGL, RpPluginsAttachAll);
+    return engine;
 }
 
 void BM_ReadSkinnedClump5000(benchmark::State& state)
 {
-    if (!Engine().open) {
+    if (!Engine().IsOpen()) {
         state.SkipWithError("no GL engine");
         return;
     }
@@ -178,7 +141,7 @@ BENCHMARK(BM_ReadSkinnedClump5000)->Unit(benchmark::kMicrosecond);
 
 void BM_SkinAndDrawTwelveCharacters(benchmark::State& state)
 {
-    if (!Engine().open) {
+    if (!Engine().IsOpen()) {
         state.SkipWithError("no GL engine");
         return;
     }

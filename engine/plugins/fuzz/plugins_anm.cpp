@@ -1,35 +1,12 @@
 #include "engine/plugins/RtAnim.h"
 
-#include "framework/Debug.h"
-
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void OpenEngine()
-{
-    static bool open = [] {
-        class Quiet : public DebugSink {
-        public:
-            void OnLog(const char*) override {}
-        };
-        static Quiet quiet;
-        Debug::Instance()->SetSink(&quiet);
-        RwEngineInit(nullptr, 0, 0);
-        RtAnimPluginAttach();
-        RwEngineOpenParams params{nullptr, rwDeviceNull};
-        RwEngineOpen(&params);
-        return RwEngineStart();
-    }();
-    (void)open;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    OpenEngine();
+    static const bool open = RwEngineStartUp(rwDeviceNull, nullptr, RtAnimPluginAttach);
+    (void)open;
     RwMemory mem{const_cast<RwUInt8*>(data), RwUInt32(size)};
     RwStream* stream = RwStreamOpen(rwStreamMemory, rwStreamRead, &mem);
     RwUInt32 length, version;

@@ -2,37 +2,25 @@
 
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 namespace {
 
 struct Engine {
-    std::unique_ptr<platform::Window> window;
+    ScopedEngine engine{rwDeviceGL, RpWorldPluginAttach};
     RwCamera* camera = nullptr;
     RwFrame* frame = nullptr;
-    bool ok = false;
+    bool ok = engine.IsOpen();
 
     Engine()
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (!platform::Init())
-            return;
-        platform::WindowSettings settings;
-        settings.swapInterval = 0;
-        window = platform::Window::Create(settings);
-        if (!window)
-            return;
-        const RwEngineOpenParams params{window->GetSDLWindow(), rwDeviceGL};
-        ok = RwEngineInit(nullptr, 0, 0x100000) && RpWorldPluginAttach() && RwEngineOpen(&params) && RwEngineStart();
         if (!ok)
             return;
         camera = RwCameraCreate();

@@ -1,6 +1,12 @@
 #include "support/WorldTestSupport.h"
 
 #include "engine/core/NullDevice.h"
+#include "tests/support/LogCapture.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <sstream>
+#include <string>
 
 using namespace worldtest;
 
@@ -11,66 +17,62 @@ protected:
     void SetUp() override
     {
         NullEngineTest::SetUp();
-        device = RwNullDeviceGet();
         ASSERT_NE(device, nullptr);
-        raster = RwRasterCreate(64, 64, 0, rwRasterTypeCamera);
-        zRaster = RwRasterCreate(64, 64, 0, rwRasterTypeZBuffer);
-        frame = RwFrameCreate();
-        camera = RwCameraCreate();
-        RwCameraSetRaster(camera, raster);
-        RwCameraSetZRaster(camera, zRaster);
-        RwCameraSetFarClipPlane(camera, 100);
-        RwObjectHasFrameSetFrame(camera, frame);
-        const RwBBox box{{1000, 1000, 1000}, {-1000, -1000, -1000}};
-        world = RpWorldCreate(&box);
-        RpWorldAddCamera(world, camera);
     }
     void TearDown() override
     {
-        RpWorldDestroy(world);
-        RwObjectHasFrameSetFrame(camera, nullptr);
-        RwCameraDestroy(camera);
-        RwFrameDestroy(frame);
-        RwRasterDestroy(raster);
-        RwRasterDestroy(zRaster);
+        for (RpLight* l : lights)
+            RpLightDestroy(l);
     }
-    // Draws between a camera update and returns the mesh draws recorded.
+    // The mesh draws made inside a camera update, one line each: "first+count" of the
+    // indices, then "lit:N" (N directional lights), "blend", "tex" (textured), "bones:N" and
+    // "alpha:A" (the material colour's) where they apply.
     template <typename F>
-    std::vector<RwNullDrawRecord> Draw(F draw)
+    std::vector<std::string> Draw(F draw)
     {
         device->ClearLog();
         EXPECT_NE(RwCameraBeginUpdate(camera), nullptr);
         draw();
         RwCameraEndUpdate(camera);
-        std::vector<RwNullDrawRecord> out;
-        for (const RwNullDrawRecord& r : device->draws)
-            if (r.isMesh)
-                out.push_back(r);
+        std::vector<std::string> out;
+        for (const RwNullDrawRecord& r : device->draws) {
+            if (!r.isMesh)
+                continue;
+            std::ostringstream line;
+            line << r.firstIndex << "+" << r.numIndices;
+            if (r.lit)
+                line << " lit:" << r.numLights;
+            if (r.transparent)
+                line << " blend";
+            if (r.texture)
+                line << " tex";
+            if (r.numBones)
+                line << " bones:" << r.numBones;
+            if (r.materialColour.alpha < 1)
+                line << " alpha:" << std::fixed << std::setprecision(2) << r.materialColour.alpha;
+            out.push_back(line.str());
+        }
         return out;
     }
-    RpLight* AddLight(RwInt32 type, RwUInt32 flags)
+    std::vector<std::string> Draw(RpClump* clump)
     {
-        RpLight* l = RpLightCreate(type);
-        RpLightSetFlags(l, flags);
-        RpWorldAddLight(world, l);
-        lights.push_back(l);
-        return l;
+        return Draw([&] { RpClumpRender(clump); });
     }
-    void DestroyLights()
+    void AddLight(RpWorld* to, RwInt32 type, RwUInt32 flags)
     {
-        for (RpLight* l : lights)
-            RpLightDestroy(l);
-        lights.clear();
+        lights.push_back(RpLightCreate(type));
+        RpLightSetFlags(lights.back(), flags);
+        RpWorldAddLight(to, lights.back());
     }
 
-    RwNullDevice* device = nullptr;
-    RwRaster* raster = nullptr;
-    RwRaster* zRaster = nullptr;
-    RwFrame* frame = nullptr;
-    RwCamera* camera = nullptr;
-    RpWorld* world = nullptr;
+    RwNullDevice* device = RwNullDeviceGet();
+    CameraRig rig{64};
+    RwCamera* camera = rig.camera;
+    RpWorld* world = rig.world;
     std::vector<RpLight*> lights;
 };
+
+using Draws = std::vector<std::string>;
 
 TEST_F(WorldRenderNull, TransparentMaterialsDrawAfterOpaqueOnes)
 {
@@ -78,193 +80,151 @@ TEST_F(WorldRenderNull, TransparentMaterialsDrawAfterOpaqueOnes)
     const RwRGBA half{255, 255, 255, 128};
     RpMaterialSetColor(clear, &half);
     RpMaterial* solid = RpMaterialCreate();
+    RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
+    RpMaterialSetTexture(solid, texture);
+    RwTextureDestroy(texture);
     // Faces alternate materials: the translucent one comes first in the list.
-    RpGeometry* g = MakeBox(1, {clear, solid}, rpGeometryModulateMaterialColor);
-    RpClump* clump = MakeClump(g, {0, 0, 5});
-    const auto draws = Draw([&] { RpClumpRender(clump); });
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_FALSE(draws[0].transparent);
-    EXPECT_EQ(draws[0].materialColour.alpha, 1.0f);
-    EXPECT_TRUE(draws[1].transparent);
-    EXPECT_NEAR(draws[1].materialColour.alpha, 128 / 255.0f, 1e-6);
-    EXPECT_EQ(draws[0].numIndices + draws[1].numIndices, 36);
-
-    // Without 0x40 the material colour does not count and nothing blends.
-    g->flags &= ~RwUInt32(rpGeometryModulateMaterialColor);
-    const auto plain = Draw([&] { RpClumpRender(clump); });
-    ASSERT_EQ(plain.size(), 2u);
-    EXPECT_FALSE(plain[1].transparent);
-    EXPECT_EQ(plain[1].materialColour.alpha, 1.0f);
-    RpClumpDestroy(clump);
-    RpGeometryDestroy(g);
+    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear, solid});
     RpMaterialDestroy(clear);
     RpMaterialDestroy(solid);
+    const RwMetrics before = *RwEngineGetFrameMetrics();
+    EXPECT_EQ(Draw(clump), (Draws{"18+18 tex", "0+18 blend alpha:0.50"}));
+    const RwMetrics* after = RwEngineGetFrameMetrics();
+    EXPECT_EQ(std::pair(after->numTriangles - before.numTriangles, after->numVertices - before.numVertices),
+              std::pair(12u, 24u));
+    // Without 0x40 the material colour does not count and nothing blends.
+    RpGeometry* g = GeometryOf(clump);
+    g->flags &= ~RwUInt32(rpGeometryModulateMaterialColor);
+    EXPECT_EQ(Draw(clump), (Draws{"0+18", "18+18 tex"}));
+    g->numTexCoordSets = 0;
+    EXPECT_EQ(Draw(clump), (Draws{"0+18", "18+18"})) << "no texture without texture coordinates";
+    g->numTexCoordSets = 1;
+    // Pre-lit alpha blends the run of its material only.
+    ASSERT_EQ(RpGeometryLock(g, rpGeometryLockPrelight), g);
+    g->preLitLum[4].alpha = 100;  // a vertex of face 1, drawn with material 1
+    RpGeometryUnlock(g);
+    EXPECT_EQ(Draw(clump), (Draws{"0+18", "18+18 blend tex"}));
+    RpClumpDestroy(clump);
 }
 
 TEST_F(WorldRenderNull, AtomicsUseTheWorldLightsThatLightAtomics)
 {
-    RpGeometry* g = MakeBox(1, {RpMaterialCreate()}, rpGeometryLight);
-    RpMaterialDestroy(g->matList.materials[0]);  // the geometry keeps it
-    RpClump* clump = MakeClump(g, {0, 0, 5});
-    AddLight(rpLightAmbient, rpLightLightAtomics);
-    AddLight(rpLightDirectional, rpLightLightAtomics | rpLightLightWorld);
-    AddLight(rpLightDirectional, rpLightLightWorld);
-    AddLight(rpLightDirectional, 0);
-    auto draws = Draw([&] { RpClumpRender(clump); });
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_TRUE(draws[0].lit);
-    EXPECT_EQ(draws[0].numLights, 1);
-
+    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryLight);
+    AddLight(world, rpLightAmbient, rpLightLightAtomics);
+    AddLight(world, rpLightDirectional, rpLightLightAtomics | rpLightLightWorld);
+    AddLight(world, rpLightDirectional, rpLightLightWorld);
+    AddLight(world, rpLightDirectional, 0);
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 lit:1"}));
     // An unlit geometry ignores lights; outside its world the atomic finds none.
-    g->flags &= ~RwUInt32(rpGeometryLight);
-    EXPECT_FALSE(Draw([&] { RpClumpRender(clump); })[0].lit);
-    g->flags |= rpGeometryLight;
+    GeometryOf(clump)->flags &= ~RwUInt32(rpGeometryLight);
+    EXPECT_EQ(Draw(clump), (Draws{"0+36"}));
+    GeometryOf(clump)->flags |= rpGeometryLight;
     RpWorldRemoveCamera(world, camera);
-    draws = Draw([&] { RpClumpRender(clump); });
-    EXPECT_TRUE(draws[0].lit);
-    EXPECT_EQ(draws[0].numLights, 0);
-    RpWorldAddCamera(world, camera);
-    DestroyLights();
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 lit:0"}));
     RpClumpDestroy(clump);
-    RpGeometryDestroy(g);
 }
 
-TEST_F(WorldRenderNull, InvisibleAndOffScreenAtomicsAreSkipped)
+TEST_F(WorldRenderNull, OnlyVisibleAtomicsInsideACameraUpdateAreDrawn)
 {
-    RpMaterial* m = RpMaterialCreate();
-    RpGeometry* g = MakeBox(1, {m}, 0);
-    RpClump* clump = MakeClump(g, {0, 0, 5});
+    RpClump* clump = BoxClump({0, 0, 5});
     RpAtomic* a = clump->atomics[0];
+    device->ClearLog();
+    RpClumpRender(clump);
+    RpWorldRender(world);
+    EXPECT_TRUE(device->draws.empty()) << "outside a camera update";
     RpAtomicSetFlags(a, 0);
-    EXPECT_TRUE(Draw([&] { RpClumpRender(clump); }).empty());
+    EXPECT_TRUE(Draw(clump).empty());
     // Partial drawing calls the render callback itself, whatever the flag says.
-    EXPECT_EQ(Draw([&] { a->renderCallBack(a); }).size(), 1u);
+    EXPECT_EQ(Draw([&] { RpAtomicRender(a); }), (Draws{"0+36"}));
     RpAtomicSetFlags(a, rpAtomicRender);
     const RwV3d behind{0, 0, -20};
     RwFrameTranslate(RpClumpGetFrame(clump), &behind, rwCombineReplace);
-    EXPECT_TRUE(Draw([&] { RpClumpRender(clump); }).empty());
+    EXPECT_TRUE(Draw(clump).empty());
     RpClumpDestroy(clump);
-    RpGeometryDestroy(g);
-    RpMaterialDestroy(m);
 }
 
 TEST_F(WorldRenderNull, MeshesAreCachedAndUnlockUploadsAgain)
 {
-    RpMaterial* m = RpMaterialCreate();
-    RpGeometry* g = MakeBox(1, {m}, 0);
-    RpClump* clump = MakeClump(g, {0, 0, 5});
+    RpClump* clump = BoxClump({0, 0, 5});
+    RpGeometry* g = GeometryOf(clump);
     const RwInt32 before = device->liveMeshes;
-    Draw([&] { RpClumpRender(clump); });
+    Draw(clump);
     EXPECT_EQ(device->liveMeshes, before + 1);
     const RwInt32 updates = device->meshUpdates;
-    Draw([&] { RpClumpRender(clump); });
+    Draw(clump);
     EXPECT_EQ(device->meshUpdates, updates);
     ASSERT_EQ(RpGeometryLock(g, rpGeometryLockVertices), g);
     g->morphTarget[0].verts[0].x = 3;
     RpGeometryUnlock(g);
-    Draw([&] { RpClumpRender(clump); });
+    Draw(clump);
     EXPECT_EQ(device->meshUpdates, updates + 1);
     // A clone shares the mesh; the last reference takes it away.
     RpClump* copy = RpClumpClone(clump);
-    Draw([&] { RpClumpRender(copy); });
+    Draw(copy);
     EXPECT_EQ(device->liveMeshes, before + 1);
     RpClumpDestroy(clump);
-    RpGeometryDestroy(g);
     EXPECT_EQ(device->liveMeshes, before + 1);
     RpClumpDestroy(copy);
     EXPECT_EQ(device->liveMeshes, before);
-    RpMaterialDestroy(m);
-}
-
-RwMatrix g_bones[2];
-RwUInt8 g_indices[24][4];
-RwReal g_weights[24][4];
-
-RwBool TestSkin(RpAtomic*, RpAtomicSkinData* out)
-{
-    out->numBones = 2;
-    out->boneMatrices = g_bones;
-    out->boneIndices = g_indices;
-    out->weights = g_weights;
-    return true;
 }
 
 TEST_F(WorldRenderNull, SkinnedAtomicsHandTheirBonesToTheDevice)
 {
-    RpMaterial* m = RpMaterialCreate();
-    RpGeometry* g = MakeBox(1, {m}, 0);
-    RpClump* clump = MakeClump(g, {0, 0, 5});
-    RpAtomicSetSkinQueryCallBack(TestSkin);
-    const auto draws = Draw([&] { RpClumpRender(clump); });
-    RpAtomicSetSkinQueryCallBack(nullptr);
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0].numBones, 2);
-    EXPECT_EQ(Draw([&] { RpClumpRender(clump); })[0].numBones, 0);
-    RpClumpDestroy(clump);
+    RpClump* clump = BoxClump({0, 0, 5});
+    static RwMatrix bones[2];
+    static RwUInt8 indices[24][4];
+    static RwReal weights[24][4];
+    for (auto& w : weights)
+        w[0] = 1;
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpAtomicSkinData* out) -> RwBool {
+        *out = {2, bones, indices, weights};
+        return true;
+    });
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 bones:2"}));
+    // An index past the bones drawn would read outside the matrices: bone 0 stands in, and
+    // where it carries weight, once, the log says so.
+    RpGeometry* g = RpGeometryCreate(24, 12, 0);
+    std::copy(GeometryOf(clump)->triangles, GeometryOf(clump)->triangles + 12, g->triangles);
+    RpAtomicSetGeometry(clump->atomics[0], g);  // bone data is read once per geometry
     RpGeometryDestroy(g);
-    RpMaterialDestroy(m);
-}
-
-RpWorldSector* CountSector(RpWorldSector* s, void* data)
-{
-    static_cast<std::vector<RpWorldSector*>*>(data)->push_back(s);
-    return s;
+    indices[0][1] = 3;  // weighs nothing
+    indices[1][0] = indices[2][0] = 2;
+    LogCapture log;
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 bones:2"}));
+    EXPECT_EQ(log.Count("bone index 2 past the 2 bones drawn"), 1);
+    RpAtomicSetSkinQueryCallBack(nullptr);
+    EXPECT_EQ(Draw(clump), (Draws{"0+36"}));
+    RpClumpDestroy(clump);
 }
 
 TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
 {
     RpWorld* walls = MakeWallWorld();
     RpWorldAddCamera(walls, camera);
-    RpLight* l = RpLightCreate(rpLightDirectional);
-    RpLightSetFlags(l, rpLightLightWorld);
-    RpWorldAddLight(walls, l);
-    RpLight* atomicsOnly = RpLightCreate(rpLightDirectional);
-    RpLightSetFlags(atomicsOnly, rpLightLightAtomics);
-    RpWorldAddLight(walls, atomicsOnly);
+    AddLight(walls, rpLightDirectional, rpLightLightWorld);
+    AddLight(walls, rpLightDirectional, rpLightLightWorld | rpLightLightAtomics);
+    AddLight(walls, rpLightDirectional, rpLightLightAtomics);
 
     // From above, looking down at everything.
-    RwFrame* f = frame;
-    f->modelling.right = {1, 0, 0};
-    f->modelling.up = {0, 0, 1};
-    f->modelling.at = {0, -1, 0};
-    f->modelling.pos = {0, 40, 0};
-    auto draws = Draw([&] { RpWorldRender(walls); });
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0].numIndices + draws[1].numIndices, 18);
-    EXPECT_TRUE(draws[0].lit);
-    EXPECT_EQ(draws[0].numLights, 1);
-
+    rig.frame->modelling = {{1, 0, 0}, 0, {0, 0, 1}, 0, {0, -1, 0}, 0, {0, 40, 0}, 0};
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
     // Standing at x = -9 looking towards -x: the sector at x >= 0 is behind.
-    f->modelling.right = {0, 0, 1};
-    f->modelling.up = {0, 1, 0};
-    f->modelling.at = {-1, 0, 0};
-    f->modelling.pos = {-9, 1, 0};
-    draws = Draw([&] { RpWorldRender(walls); });
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0].numIndices, 6);
+    rig.frame->modelling = {{0, 0, 1}, 0, {0, 1, 0}, 0, {-1, 0, 0}, 0, {-9, 1, 0}, 0};
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2"}));
     std::vector<RpWorldSector*> seen;
-    EXPECT_EQ(RpWorldForAllVisibleSectors(walls, camera, CountSector, &seen), 1);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0], walls->sectors[0]);
-
+    const auto collect = [](RpWorldSector* s, void* data) {
+        static_cast<std::vector<RpWorldSector*>*>(data)->push_back(s);
+        return s;
+    };
+    EXPECT_EQ(RpWorldForAllVisibleSectors(nullptr, camera, collect, &seen), 0);
+    EXPECT_EQ(RpWorldForAllVisibleSectors(walls, camera, collect, &seen), 1);
+    EXPECT_EQ(seen, std::vector<RpWorldSector*>{walls->sectors[0]});
+    // Nearer the plane, sector 1's sphere reaches into view: culling keeps what may show.
+    rig.frame->modelling.pos = {-2, 1, 0};
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
+    walls->flags &= ~RwUInt32(rpGeometryLight);
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6", "0+12"})) << "a world without 0x08 is not lit";
     RpWorldDestroy(walls);
-    RpLightDestroy(l);
-    RpLightDestroy(atomicsOnly);
-    RpWorldAddCamera(world, camera);
-}
-
-TEST_F(WorldRenderNull, DrawingOutsideACameraUpdateDoesNothing)
-{
-    RpMaterial* m = RpMaterialCreate();
-    RpGeometry* g = MakeBox(1, {m}, 0);
-    RpClump* clump = MakeClump(g, {0, 0, 5});
-    device->ClearLog();
-    RpClumpRender(clump);
-    RpWorldRender(world);
-    EXPECT_TRUE(device->draws.empty());
-    RpClumpDestroy(clump);
-    RpGeometryDestroy(g);
-    RpMaterialDestroy(m);
 }
 
 }  // namespace

@@ -62,18 +62,6 @@ RpClump* LoadWithTextures(const std::string& file, const std::string& texturePat
     return clump;
 }
 
-RpHAnimHierarchy* FindHierarchy(RwFrame* frame)
-{
-    if (!frame)
-        return nullptr;
-    if (RpHAnimHierarchy* h = RpHAnimFrameGetHierarchy(frame))
-        return h;
-    for (RwFrame* c = frame->child; c; c = c->next)
-        if (RpHAnimHierarchy* h = FindHierarchy(c))
-            return h;
-    return nullptr;
-}
-
 Vec3 LocatorPoint(RtAnimAnimation* locator, float t)
 {
     RtAnimInterpolator* in = RtAnimInterpolatorCreate(2, 36);
@@ -172,7 +160,7 @@ bool LoadFigure(const SheetContext& ctx, const Figure& f, Loaded& out, std::stri
         error = std::string(RaceName(f.race)) + " or " + f.clip + " does not load";
         return false;
     }
-    RpHAnimHierarchy* h = FindHierarchy(RpClumpGetFrame(out.clump));
+    RpHAnimHierarchy* h = RpHAnimFrameFindHierarchy(RpClumpGetFrame(out.clump));
     if (!h) {
         error = std::string(RaceName(f.race)) + " has no skeleton";
         return false;

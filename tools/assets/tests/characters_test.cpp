@@ -75,18 +75,6 @@ protected:
     mutable std::vector<RwTexDictionary*> dicts;
 };
 
-RpHAnimHierarchy* FindHierarchy(RwFrame* frame)
-{
-    if (!frame)
-        return nullptr;
-    if (RpHAnimHierarchy* h = RpHAnimFrameGetHierarchy(frame))
-        return h;
-    for (RwFrame* c = frame->child; c; c = c->next)
-        if (RpHAnimHierarchy* h = FindHierarchy(c))
-            return h;
-    return nullptr;
-}
-
 bool HasShirt(RpAtomic* atomic)
 {
     const RpGeometry* g = RpAtomicGetGeometry(atomic);
@@ -107,7 +95,7 @@ TEST_F(Staged, ModelsReadBackSkinnedOnTheSharedSkeleton)
         RpClump* clump = Load(race, "Textures24Bit", 2 % VariationCount(race), missing);
         ASSERT_NE(clump, nullptr);
         EXPECT_FALSE(missing);
-        RpHAnimHierarchy* h = FindHierarchy(RpClumpGetFrame(clump));
+        RpHAnimHierarchy* h = RpHAnimFrameFindHierarchy(RpClumpGetFrame(clump));
         ASSERT_NE(h, nullptr);
         ASSERT_EQ(h->numNodes, kBoneCount);
         for (int i = 0; i < kBoneCount; ++i) {

@@ -1,66 +1,65 @@
-#include "support/WorldTestSupport.h"
-
-#include "engine/core/NullDevice.h"
+#include "engine/world/tests/support/WorldTestSupport.h"
 
 #include <cstdlib>
 
 namespace worldtest {
 
+namespace {
+
+// Quad q of the geometry: corners at centre -a -b, +a -b, +a +b, -a +b with the UVs (0, 1),
+// (1, 1), (1, 0), (0, 0), white where pre-lit, and two triangles of the material.
+void PutQuad(RpGeometry* g, int q, RwV3d centre, RwV3d a, RwV3d b, RwV3d normal, RwUInt16 material)
+{
+    const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int k = 0; k < 4; ++k) {
+        const int v = q * 4 + k;
+        const float s = corner[k][0], r = corner[k][1];
+        g->morphTarget[0].verts[v] = {centre.x + s * a.x + r * b.x, centre.y + s * a.y + r * b.y,
+                                      centre.z + s * a.z + r * b.z};
+        g->morphTarget[0].normals[v] = normal;
+        g->texCoords[0][v] = {(s + 1) * 0.5f, (1 - r) * 0.5f};
+        if (g->preLitLum)
+            g->preLitLum[v] = {255, 255, 255, 255};
+    }
+    const RwUInt16 base = RwUInt16(q * 4);
+    g->triangles[q * 2] = {{base, RwUInt16(base + 1), RwUInt16(base + 2)}, material};
+    g->triangles[q * 2 + 1] = {{base, RwUInt16(base + 2), RwUInt16(base + 3)}, material};
+}
+
+RwV3d Scaled(RwV3d v, float s)
+{
+    return {v.x * s, v.y * s, v.z * s};
+}
+
+}  // namespace
+
 RpGeometry* MakeBox(float h, const std::vector<RpMaterial*>& materials, RwUInt32 flags)
 {
     RpGeometry* g = RpGeometryCreate(24, 12, flags | rpGeometryNormals | rpGeometryTextured);
-    if (!g)
-        return nullptr;
     // Per face: normal, and two axes spanning it.
     const RwV3d faces[6][3] = {
         {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
         {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
         {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
     };
-    const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    RpMorphTarget& t = g->morphTarget[0];
     for (int f = 0; f < 6; ++f) {
-        const RwV3d& n = faces[f][0];
-        const RwV3d& a = faces[f][1];
-        const RwV3d& b = faces[f][2];
-        for (int k = 0; k < 4; ++k) {
-            const int v = f * 4 + k;
-            const float s = corner[k][0], r = corner[k][1];
-            t.verts[v] = {h * (n.x + s * a.x + r * b.x), h * (n.y + s * a.y + r * b.y), h * (n.z + s * a.z + r * b.z)};
-            t.normals[v] = n;
-            g->texCoords[0][v] = {(s + 1) * 0.5f, (1 - r) * 0.5f};
-            if (g->preLitLum)
-                g->preLitLum[v] = {0, 0, 0, 255};
-        }
-        const RwUInt16 base = RwUInt16(f * 4);
+        const auto& [n, a, b] = faces[f];
         const RwUInt16 m = RwUInt16(materials.empty() ? 0 : f % int(materials.size()));
-        g->triangles[f * 2] = {{base, RwUInt16(base + 1), RwUInt16(base + 2)}, m};
-        g->triangles[f * 2 + 1] = {{base, RwUInt16(base + 2), RwUInt16(base + 3)}, m};
+        PutQuad(g, f, Scaled(n, h), Scaled(a, h), Scaled(b, h), n, m);
     }
     for (RpMaterial* m : materials)
         RpGeometryAddMaterial(g, m);
-    RpMorphTargetCalcBoundingSphere(&t, nullptr);
+    RpMorphTargetCalcBoundingSphere(&g->morphTarget[0], nullptr);
     return g;
 }
 
 RpGeometry* MakeQuad(float x0, float y0, float x1, float y1, RpMaterial* material, RwUInt32 flags)
 {
     RpGeometry* g = RpGeometryCreate(4, 2, flags | rpGeometryNormals | rpGeometryTextured);
-    RpMorphTarget& t = g->morphTarget[0];
-    const RwV3d p[4] = {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}};
-    const RwTexCoords uv[4] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
-    for (int i = 0; i < 4; ++i) {
-        t.verts[i] = p[i];
-        t.normals[i] = {0, 0, -1};
-        g->texCoords[0][i] = uv[i];
-        if (g->preLitLum)
-            g->preLitLum[i] = {255, 255, 255, 255};
-    }
-    g->triangles[0] = {{0, 1, 2}, 0};
-    g->triangles[1] = {{0, 2, 3}, 0};
+    PutQuad(g, 0, {(x0 + x1) / 2, (y0 + y1) / 2, 0}, {(x1 - x0) / 2, 0, 0}, {0, (y1 - y0) / 2, 0}, {0, 0, -1}, 0);
     if (material)
         RpGeometryAddMaterial(g, material);
-    RpMorphTargetCalcBoundingSphere(&t, nullptr);
+    RpMorphTargetCalcBoundingSphere(&g->morphTarget[0], nullptr);
     return g;
 }
 
@@ -77,6 +76,16 @@ RpClump* MakeClump(RpGeometry* geometry, RwV3d position)
     return clump;
 }
 
+RpClump* BoxClump(RwV3d position, RwUInt32 flags, const std::vector<RpMaterial*>& materials)
+{
+    RpMaterial* plain = materials.empty() ? RpMaterialCreate() : nullptr;
+    RpGeometry* g = MakeBox(1, plain ? std::vector<RpMaterial*>{plain} : materials, flags);
+    RpMaterialDestroy(plain);
+    RpClump* clump = MakeClump(g, position);
+    RpGeometryDestroy(g);
+    return clump;
+}
+
 namespace {
 
 template <typename T, typename Write>
@@ -84,9 +93,9 @@ std::vector<uint8_t> WriteWith(const T* object, Write write)
 {
     RwMemory mem{nullptr, 0};
     RwStream* s = RwStreamOpen(rwStreamMemory, rwStreamWrite, &mem);
-    EXPECT_NE(write(object, s), nullptr);
+    const bool written = write(object, s) != nullptr;
     RwStreamClose(s, &mem);
-    std::vector<uint8_t> out(mem.start, mem.start + mem.length);
+    std::vector<uint8_t> out(mem.start, mem.start + (written ? mem.length : 0));
     std::free(mem.start);
     return out;
 }
@@ -127,23 +136,25 @@ RpWorld* ReadWorld(const std::vector<uint8_t>& bytes)
 
 namespace {
 
+RwV3d Minus(const RwV3d& a, const RwV3d& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
 RpWorldSector* Sector(const std::vector<RwV3d>& quads)
 {
     const RwInt32 nq = RwInt32(quads.size() / 4);
     RpWorldSector* s = RpWorldSectorCreate(nq * 4, nq * 2, rpGeometryNormals | rpGeometryTextured);
     for (RwInt32 q = 0; q < nq; ++q) {
-        for (int k = 0; k < 4; ++k)
-            s->vertices[q * 4 + k] = quads[size_t(q * 4 + k)];
-        const RwV3d& a = quads[size_t(q * 4)];
-        const RwV3d e1{quads[size_t(q * 4 + 1)].x - a.x, quads[size_t(q * 4 + 1)].y - a.y,
-                       quads[size_t(q * 4 + 1)].z - a.z};
-        const RwV3d e2{quads[size_t(q * 4 + 2)].x - a.x, quads[size_t(q * 4 + 2)].y - a.y,
-                       quads[size_t(q * 4 + 2)].z - a.z};
+        const RwV3d* corner = &quads[size_t(q) * 4];
+        const RwV3d e1 = Minus(corner[1], corner[0]), e2 = Minus(corner[2], corner[0]);
         RwV3d n;
         RwV3dCrossProduct(&n, &e1, &e2);
         RwV3dNormalize(&n, &n);
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 4; ++k) {
+            s->vertices[q * 4 + k] = corner[k];
             s->normals[q * 4 + k] = n;
+        }
         const RwUInt16 b = RwUInt16(q * 4);
         s->triangles[q * 2] = {{b, RwUInt16(b + 1), RwUInt16(b + 2)}, 0};
         s->triangles[q * 2 + 1] = {{b, RwUInt16(b + 2), RwUInt16(b + 3)}, 0};
@@ -169,29 +180,32 @@ RpWorld* MakeWallWorld()
     return world;
 }
 
-void NullEngineTest::SetUpTestSuite()
+CameraRig::CameraRig(int size)
+    : raster(RwRasterCreate(size, size, 0, rwRasterTypeCamera)),
+      zRaster(RwRasterCreate(size, size, 0, rwRasterTypeZBuffer)),
+      frame(RwFrameCreate()),
+      camera(RwCameraCreate())
 {
-    const RwEngineOpenParams params{nullptr, rwDeviceNull};
-    ASSERT_TRUE(RwEngineInit(nullptr, 0, 0x100000));
-    ASSERT_TRUE(RpWorldPluginAttach());
-    ASSERT_TRUE(RpCollisionPluginAttach());
-    ASSERT_TRUE(RwEngineOpen(&params));
-    ASSERT_TRUE(RwEngineStart());
+    RwCameraSetRaster(camera, raster);
+    RwCameraSetZRaster(camera, zRaster);
+    const RwV2d window{0.5f, 0.5f};
+    RwCameraSetViewWindow(camera, &window);
+    RwCameraSetNearClipPlane(camera, 0.1f);
+    RwCameraSetFarClipPlane(camera, 100);
+    RwObjectHasFrameSetFrame(camera, frame);
+    const RwBBox box{{1000, 1000, 1000}, {-1000, -1000, -1000}};
+    world = RpWorldCreate(&box);
+    RpWorldAddCamera(world, camera);
 }
 
-void NullEngineTest::TearDownTestSuite()
+CameraRig::~CameraRig()
 {
-    RwEngineStop();
-    RwEngineClose();
-    RwEngineTerm();
-}
-
-void NullEngineTest::SetUp()
-{
-    RwError e;
-    RwErrorGet(&e);
-    if (RwNullDevice* d = RwNullDeviceGet())
-        d->ClearLog();
+    RpWorldDestroy(world);
+    RwObjectHasFrameSetFrame(camera, nullptr);
+    RwCameraDestroy(camera);
+    RwFrameDestroy(frame);
+    RwRasterDestroy(raster);
+    RwRasterDestroy(zRaster);
 }
 
 }  // namespace worldtest
