@@ -343,7 +343,7 @@ TEST_F(Staged, LocatorsHaveTwoNodesAndTimeTheBall)
 // A staged model skinned on its hierarchy, posed by staged clips the way the game poses it.
 class Posed {
 public:
-    explicit Posed(RpClump* clump) : m_clump(clump), m_h(clump ? FindHierarchy(RpClumpGetFrame(clump)) : nullptr)
+    explicit Posed(RpClump* clump) : m_clump(clump), m_h(clump ? RpHAnimFrameFindHierarchy(RpClumpGetFrame(clump)) : nullptr)
     {
         if (!m_h)
             return;
