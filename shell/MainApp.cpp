@@ -186,12 +186,16 @@ int CMainApp::Run()
 
     FrameLimiter limiter;
     while (!m_quitPosted) {
-        platform::PumpEvents(m_renderWindow);
-        if (m_quitPosted)
-            break;
-        OnIdle(0);
-        if (m_renderWindow.NeedsPaint())
-            m_renderWindow.Paint();
+        {
+            // Events, the tick (cursor warps) and the paint all talk to the display.
+            platform::DisplayWork display;
+            platform::PumpEvents(m_renderWindow);
+            if (m_quitPosted)
+                break;
+            OnIdle(0);
+            if (m_renderWindow.NeedsPaint())
+                m_renderWindow.Paint();
+        }
         // Vsync paces the loop where it exists; elsewhere it sleeps.
         platform::Window* window = m_renderWindow.GetHandle();
         if (window && (platform::IsHeadless() || window->GetSwapInterval() == 0))
