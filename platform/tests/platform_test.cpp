@@ -75,6 +75,8 @@ struct ExitCase {
 [[noreturn]] void ExitFrom(const ExitCase& c)
 {
     g_teardown.armed = true;
+    // Left open and unflushed: an exit still writes it out.
+    std::fputs("written", std::fopen("open.txt", "w"));
     UseOffscreenDriverUnlessSet();
     platform::Init();
     std::unique_ptr<platform::Window> window = c.window ? platform::Window::Create({}) : nullptr;
@@ -92,15 +94,21 @@ TEST(DisplayWork, AFailingExitInsideItIsALostDisplayAndNoExitWithAWindowTearsDow
         {true, false, 3, false, false},   // a fatal error with the window open: no teardown that could hang
         {true, true, 0, false, true},     // a normal end tears down as ever
         {false, false, 2, false, true}};  // no window and no display work: an ordinary failing exit
+    const auto read = [](const char* path) {
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    };
     for (const ExitCase& c : cases) {
         std::remove("data/log.txt");
+        std::remove("open.txt");
         EXPECT_EXIT(ExitFrom(c), ::testing::ExitedWithCode(c.code), "");
-        std::stringstream log;
-        log << std::ifstream("data/log.txt").rdbuf();
-        const bool lost = log.str().find("platform::DisplayWork: lost the connection to the display") != std::string::npos;
-        const bool teardown = log.str().find("static teardown") != std::string::npos;
+        const std::string log = read("data/log.txt");
+        const bool lost = log.find("platform::DisplayWork: lost the connection to the display") != std::string::npos;
+        const bool teardown = log.find("static teardown") != std::string::npos;
         EXPECT_EQ(std::vector<bool>({lost, teardown}), std::vector<bool>({c.lostLine, c.teardown}))
-            << "exit " << c.code << " window " << c.window << " display work " << c.displayWork << "\n" << log.str();
+            << "exit " << c.code << " window " << c.window << " display work " << c.displayWork << "\n" << log;
+        EXPECT_EQ(read("open.txt"), "written");
     }
 }
 
