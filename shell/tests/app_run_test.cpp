@@ -114,7 +114,8 @@ struct ProbeState : GameState {
 int RunWith(int fullScreen, int resolution, int height = 480)
 {
     [[maybe_unused]] static const bool registered = [] {
-        FactoryRegistry::GameStates().Register(shelltest::kStateClass, [] { return static_cast<GameState*>(new ProbeState); });
+        FactoryRegistry::GameStates().Register(shelltest::kStateClass,
+                                               [] { return static_cast<GameState*>(new ProbeState); });
         return true;
     }();
     EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height));
@@ -158,7 +159,8 @@ TEST(AppRun, WithoutASoundDeviceItSaysWhyAndRunsSilentToTheNormalEnd)
     LogCapture log;
     EXPECT_EQ(RunWith(0, 0), 123);
     g_withSound = false;
-    EXPECT_EQ(std::vector<int>({g_seen.updates, g_seen.whistles, g_seen.sounding}), std::vector<int>({kFrames, kFrames, 0}));
+    EXPECT_EQ(std::vector<int>({g_seen.updates, g_seen.whistles, g_seen.sounding}),
+              std::vector<int>({kFrames, kFrames, 0}));
     // Why, and what follows: the start-up goes on without sound.
     EXPECT_EQ(std::vector<int>({log.Count("no sound device (Audio target 'no_such_driver' not available); the game "
                                           "runs without sound"),

@@ -100,7 +100,8 @@ TEST(DisplayLoss, TheGameEndsWithinSecondsWithAnErrorCodeAndSaysWhy)
     if (display.empty())
         GTEST_SKIP() << "no private X server could start: " << reason;
     ScopedEnv video("SDL_VIDEODRIVER", "x11"), screen("DISPLAY", display.c_str());
-    FactoryRegistry::GameStates().Register(shelltest::kStateClass, [] { return static_cast<GameState*>(new ServerStopper); });
+    FactoryRegistry::GameStates().Register(shelltest::kStateClass,
+                                           [] { return static_cast<GameState*>(new ServerStopper); });
     ASSERT_TRUE(shelltest::WriteRunFiles(0, 0));
 
     // Forked, not started again: only this process knows the server. It has no other threads yet.
@@ -109,7 +110,8 @@ TEST(DisplayLoss, TheGameEndsWithinSecondsWithAnErrorCodeAndSaysWhy)
     EXPECT_EXIT(std::exit(theApp.Run()), failedByItself, "");
     StopServer();
     const std::string log = shelltest::ReadLog();
-    EXPECT_NE(log.find("***ERROR: platform::DisplayWork: lost the connection to the display"), std::string::npos) << log;
+    EXPECT_NE(log.find("***ERROR: platform::DisplayWork: lost the connection to the display"), std::string::npos)
+        << log;
     EXPECT_EQ(log.find("RenderWindow: Exit"), std::string::npos) << "nothing tears the window down: " << log;
 }
 
