@@ -23,6 +23,7 @@ extern char** environ;
 namespace {
 
 constexpr int kFrames = 5;
+constexpr unsigned kSecondsToFrames = 60;
 constexpr unsigned kSecondsToEnd = 5;
 constexpr int kServerStartMs = 20000;
 
@@ -93,6 +94,13 @@ std::string StartServer(std::string& reason)
     return display;
 }
 
+[[noreturn]] void RunUntilTheServerGoes()
+{
+    // A run that never reaches its frames would never stop the server either.
+    alarm(kSecondsToFrames);
+    std::exit(theApp.Run());
+}
+
 TEST(DisplayLoss, TheGameEndsWithinSecondsWithAnErrorCodeAndSaysWhy)
 {
     std::string reason;
@@ -107,7 +115,7 @@ TEST(DisplayLoss, TheGameEndsWithinSecondsWithAnErrorCodeAndSaysWhy)
     // Forked, not started again: only this process knows the server. It has no other threads yet.
     GTEST_FLAG_SET(death_test_style, "fast");
     const auto failedByItself = [](int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; };
-    EXPECT_EXIT(std::exit(theApp.Run()), failedByItself, "");
+    EXPECT_EXIT(RunUntilTheServerGoes(), failedByItself, "");
     StopServer();
     const std::string log = shelltest::ReadLog();
     EXPECT_NE(log.find("***ERROR: platform::DisplayWork: lost the connection to the display"), std::string::npos)
