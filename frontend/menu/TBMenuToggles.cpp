@@ -38,7 +38,7 @@ TBMenuToggles::TBMenuToggles()
 
 TBMenuToggle* TBMenuToggles::GetToggle(int id)
 {
-    return id < 0 || id >= kCount ? nullptr : &m_toggles[static_cast<size_t>(id)];
+    return const_cast<TBMenuToggle*>(static_cast<const TBMenuToggles*>(this)->GetToggle(id));
 }
 
 const TBMenuToggle* TBMenuToggles::GetToggle(int id) const

@@ -213,6 +213,29 @@ TEST_F(GainedObjectsTest, GameSizeDecidesWhatIsUnlockedAtFirst)
     }
 }
 
+TEST_F(GainedObjectsTest, FreshTableIsWrittenInFileOrder)
+{
+    UseGameSize("XS");
+    GainedObjects gained;
+    EXPECT_EQ(Write(gained, "Gained Objects"), R"table([GainedObjects] "Gained Objects"
+{
+ "Gained_Team_0" 1
+ "Gained_Team_1" 1
+ "Gained_Team_2" 0
+ "Gained_Team_3" 0
+ "Gained_Team_4" 0
+ "Gained_Team_5" 0
+ "Gained_Team_6" 0
+ "Gained_Team_7" 0
+ "Gained_Environment_0" 1
+ "Gained_Environment_1" 0
+ "Gained_Environment_2" 0
+ "Gained_Environment_3" 0
+ "AllStarTeam" 0
+}
+)table");
+}
+
 TEST_F(GainedObjectsTest, ScrambledFileRoundTrips)
 {
     GainedObjects saved;
