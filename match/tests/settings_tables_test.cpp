@@ -88,6 +88,42 @@ TEST(MatchSettingsTest, FreshTableIsWrittenInFileOrder)
 )table");
 }
 
+// Which keys the editor edits as angles (degrees) and as file names.
+TEST(MatchSettingsTest, HintsPrecedeTheAngleAndFileKeys)
+{
+    class HintRecorder : public table_test::Changer {
+    public:
+        void SerializeButton(const char* option, const char* second) override
+        {
+            EXPECT_STREQ(second, "");
+            pending = option;
+        }
+        void SerializeFloat(const char* key, float*) override { Note(key); }
+        void SerializeString(const char* key, std::string*) override { Note(key); }
+        void Note(const char* key)
+        {
+            if (!pending.empty())
+                hinted.push_back(pending + ": " + key);
+            pending.clear();
+        }
+        std::string pending;
+        std::vector<std::string> hinted;
+    } recorder;
+    MatchSettings settings;
+    settings.Serialize(recorder, "");
+    const std::vector<std::string> expected = {
+        "filename: Direction arrow file name", "angle: Direction arrow angle to ground",
+        "angle: Direction arrow move rate",    "angle: corner angle limit",
+        "angle: throwIn angle limit",          "angle: Min shot loft angle",
+        "angle: Max shot loft angle",          "angle: Special move shot loft",
+        "angle: Header strike fov",            "filename: Plyr select text A",
+        "filename: Plyr select text B",        "filename: Spot select texture",
+        "angle: Facing angle error",           "angle: Keeper guard angle",
+        "angle: Max deflect angle",            "angle: Loft deflect angle",
+    };
+    EXPECT_EQ(recorder.hinted, expected);
+}
+
 // Every key has a value here, the ones the file leaves open included.
 TEST(PenaltySettingsTest, FreshTableIsWrittenInFileOrder)
 {
