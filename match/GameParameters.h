@@ -49,12 +49,12 @@ public:
     // "players" as a number; 0 when it is not one ("NULL").
     int GetChosenPlayers() const;
 
-    int32_t headerWord = 256;  // not read by anything here
+    int32_t headerWord = 256;  // nothing reads it
     int32_t musicVolume = 10;
     int32_t sfxVolume = 10;
     int32_t quality = 1;
     int32_t spareWord = 0;  // not saved
-    int32_t playerCount = 1;
+    int32_t playerCount = 1;  // players on screen; the game state sets it at each start
     int32_t halftimeDuration = 2;  // an index into the option's durations
     bool cards = true;
     bool replays = true;
@@ -66,7 +66,7 @@ public:
     float cameraZooms[kCameraSlots] = {0.5f, 0.5f, 0.5f};
     int32_t playerDevices[2] = {0, 0};
     int32_t deviceCount = -1;  // -1 until the input devices are counted
-    int32_t blockedDevices[2] = {-1, -1};
+    int32_t blockedDevices[2] = {-1, -1};  // by player: the device the other one holds, -1 for none
     int32_t customTeam[2] = {0, 0};  // by side: non-zero when the side plays a picked team
     int32_t memberListsStale = 0;
     std::vector<TeamMember> memberLists[2];
