@@ -79,7 +79,7 @@ struct Effects {
     ParticleSystem fountain;
     ParticleSystem burst;
 
-    Effects(Texture& smoke, Texture& flash, const Vector3& base, float rate, int maximum)
+    Effects(Texture& smoke, Texture& flash, const Vector3& base, const Vector3& flashCentre, float rate, int maximum)
     {
         const Quaternion up(-std::numbers::pi_v<float> / 2, {1, 0, 0});
         sprayFactory.Setup(&smoke, rwBlendSrcAlpha, rwBlendInvSrcAlpha, 1, 1, 1);
@@ -110,9 +110,10 @@ struct Effects {
         flashFactory.Setup(&flash, rwBlendSrcAlpha, rwBlendOne, 4, 4, 16);
         burst.SetParticleFactory(&flashFactory);
         burst.SetAutomaticGenerate(false);
-        burst.SetPosition(base + Vector3(3.2f, 1.2f, 0));
+        burst.SetPosition(flashCentre);
         burst.SetRotation(up);
-        burst.SetMaxParticles(kBurstCount);
+        // Room for the last burst's flashes that are still fading.
+        burst.SetMaxParticles(2 * kBurstCount);
         burst.Position().Set(Sphere({0, 0, 0}, 0.5f));
         burst.Velocity().Set(Sphere({0, 0, 0.4f}, 1.2f));
         burst.Angle().Set(Linear(0, std::numbers::pi_v<float>));
@@ -170,8 +171,8 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
             time += kStep;
             if (burst < std::size(kBursts) && time >= kBursts[burst]) {
                 ++burst;
-                while (effects.burst.Emit()) {
-                }
+                for (int i = 0; i < kBurstCount; ++i)
+                    effects.burst.Emit();
             }
             effects.Update(kStep);
         }
@@ -244,10 +245,11 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
         } else {
             graphics->SetCamera(&camera);
             Random::Seed(17);
-            // Standing on the pitch to the left of the view centre.
-            const Vector3 side = Vector3(0, 1, 0).Cross(level.At());
-            const Vector3 base = level.Centre() + side * (1.6f / side.Length());
-            Effects effects(smoke, flash, base, bench ? kBenchParticles / 1.5f : 90.0f, bench ? kBenchParticles : 400);
+            // The fountain on the pitch to one side of the view centre, the flashes above the other.
+            Vector3 side = Vector3(0, 1, 0).Cross(level.At());
+            side.Normalize();
+            Effects effects(smoke, flash, level.Centre() + side * 1.8f, level.Centre() - side * 2.2f + Vector3(0, 1.2f, 0),
+                            bench ? kBenchParticles / 1.5f : 90.0f, bench ? kBenchParticles : 400);
             result = bench ? Bench(camera, level.World(), effects) : Shoot(camera, level.World(), effects, prefix);
             graphics->SetCamera(nullptr);
         }
