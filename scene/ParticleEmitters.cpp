@@ -136,9 +136,9 @@ bool ParticleActionBlink::Apply(Particle& particle, int32_t, float)
     return false;
 }
 
-void ParticleActionFadeIn::Serialize(Serializer& serializer, const char* descriptor)
+void ParticleActionFade::Serialize(Serializer& serializer, const char* descriptor)
 {
-    serializer.BeginSection("Fade In", descriptor);
+    serializer.BeginSection(m_section, descriptor);
     serializer.SerializeFloat("time", &m_time);
     serializer.EndSection();
 }
@@ -149,13 +149,6 @@ bool ParticleActionFadeIn::Apply(Particle& particle, int32_t, float)
     if (age < m_time)
         particle.SetAlpha(particle.GetAlpha() * age / m_time);
     return false;
-}
-
-void ParticleActionFadeOut::Serialize(Serializer& serializer, const char* descriptor)
-{
-    serializer.BeginSection("Fade Out", descriptor);
-    serializer.SerializeFloat("time", &m_time);
-    serializer.EndSection();
 }
 
 bool ParticleActionFadeOut::Apply(Particle& particle, int32_t, float)

@@ -167,26 +167,32 @@ private:
     float m_speed = 0.0f;
 };
 
-// Scales alpha up from 0 over the first seconds of life.
-class ParticleActionFadeIn : public ParticleAction {
+// A fade over a time in seconds; its table is a section of its own name with the time.
+class ParticleActionFade : public ParticleAction {
 public:
     void Serialize(Serializer& serializer, const char* descriptor) override;
-    bool Apply(Particle& particle, int32_t word, float dt) override;
     void SetTime(float time) { m_time = time; }
 
-private:
+protected:
+    explicit ParticleActionFade(const char* section) : m_section(section) {}
     float m_time = 0.0f;
+
+private:
+    const char* m_section;
+};
+
+// Scales alpha up from 0 over the first seconds of life.
+class ParticleActionFadeIn : public ParticleActionFade {
+public:
+    ParticleActionFadeIn() : ParticleActionFade("Fade In") {}
+    bool Apply(Particle& particle, int32_t word, float dt) override;
 };
 
 // Scales alpha down to 0 over the last seconds of life.
-class ParticleActionFadeOut : public ParticleAction {
+class ParticleActionFadeOut : public ParticleActionFade {
 public:
-    void Serialize(Serializer& serializer, const char* descriptor) override;
+    ParticleActionFadeOut() : ParticleActionFade("Fade Out") {}
     bool Apply(Particle& particle, int32_t word, float dt) override;
-    void SetTime(float time) { m_time = time; }
-
-private:
-    float m_time = 0.0f;
 };
 
 // Carries particles above the start height along with the wind.

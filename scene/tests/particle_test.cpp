@@ -125,6 +125,8 @@ TEST(ParticleEmitters, FactoriesSetTheTypeAndFallBackOnUnknownOnesWithOneLine)
     log.Clear();
     for (int type = 0; type < kParticleActionTypeCount; ++type)
         EXPECT_EQ(CreateParticleAction(type)->GetType(), type);
+    EXPECT_EQ(std::tuple(ParticleActionTypeName(-1), std::string(ParticleActionTypeName(3)), ParticleActionTypeName(4)),
+              std::tuple(nullptr, std::string("Height Wind"), nullptr));
     EXPECT_TRUE(dynamic_cast<ParticleActionHeightWind*>(CreateParticleAction(3).get()));
     EXPECT_EQ(std::pair(CreateParticleAction(4), log.lines),
               std::pair(std::unique_ptr<ParticleAction>(), Lines{"ParticleActionFactory: illegale type (4)\n"}));
@@ -362,6 +364,11 @@ TEST(ParticleSystemTable, TheFactoryStoresBlendsOneLowerAndReadsBadCountsAsOne)
     BillboardParticleFactory read;
     Read(read, text);
     EXPECT_EQ(Written(read), text);
+    // A new particle shows the sheet's first frame.
+    std::unique_ptr<Particle> first(read.Create());
+    RwIm3DVertex corners[4];
+    dynamic_cast<BillboardParticle&>(*first).GetBillboard().BuildQuad(Matrix3(), corners);
+    EXPECT_EQ(std::tuple(corners[0].u, corners[0].v, corners[2].u, corners[2].v), std::tuple(0.0f, 0.0f, 0.25f, 0.25f));
 
     LogCapture log;
     Read(read, Replace(Replace(Replace(text, "column count", "0"), "frames count", "-1"), "Blend Src", "11"));
@@ -374,8 +381,8 @@ TEST(ParticleSystemTable, TheFactoryStoresBlendsOneLowerAndReadsBadCountsAsOne)
 
 class SampleTest : public SceneTest {};
 
-// Four vertices, the first two on bone 0 and the others on bone 1; bone 1 is posed 5 up and
-// the atomic's frame stands at x = 10.
+// Four vertices, the first two on bone 0, the third on bone 1 and the last half on each; bone
+// 1 is posed 5 up and the atomic's frame stands at x = 10.
 TEST_F(SampleTest, PointsLieOnThePosedMeshInTheWorld)
 {
     RpGeometry* geometry = RpGeometryCreate(4, 1, rpGeometryNormals);
@@ -388,7 +395,7 @@ TEST_F(SampleTest, PointsLieOnThePosedMeshInTheWorld)
     RwMatrixSetIdentity(&identity[0]);
     RwMatrixSetIdentity(&identity[1]);
     const RpSkinVertexIndices indices[4] = {{0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}};
-    const RpSkinVertexWeights weights[4] = {{1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}};
+    const RpSkinVertexWeights weights[4] = {{1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}};
     RpSkinGeometrySetSkin(geometry, RpSkinCreate(4, 2, identity, indices, weights));
     RpAtomic* atomic = RpAtomicSetGeometry(RpAtomicCreate(), geometry);
     RpGeometryDestroy(geometry);
@@ -408,7 +415,7 @@ TEST_F(SampleTest, PointsLieOnThePosedMeshInTheWorld)
     Random::Seed(3);
     Vector3 positions[64], normals[64];
     ASSERT_TRUE(SampleAtomicVertices(atomic, positions, normals, 64));
-    const std::vector<Vector3> posed{{10, 0, 0}, {11, 0, 0}, {10, 6, 0}, {11, 6, 0}};
+    const std::vector<Vector3> posed{{10, 0, 0}, {11, 0, 0}, {10, 6, 0}, {11, 3.5f, 0}};
     std::vector<int> hits(4);
     for (int i = 0; i < 64; ++i) {
         const auto it = std::find_if(posed.begin(), posed.end(), [&](const Vector3& p) { return Near(p, positions[i]); });
