@@ -317,15 +317,19 @@ Particle* ParticleSystem::Emit()
     return particle;
 }
 
+void ParticleSystem::SetParticleFactory(ParticleFactory* factory)
+{
+    Reset();
+    m_factory = factory;
+}
+
 void ParticleSystem::Release(std::list<Particle*>::iterator particle)
 {
     Particle* dead = *particle;
     m_particles.erase(particle);
     --m_liveCount;
-    if (m_factory)
-        m_factory->Release(dead);
-    else
-        delete dead;
+    // Only a factory makes particles, so one is set while any lives.
+    m_factory->Release(dead);
 }
 
 void ParticleSystem::Reset()

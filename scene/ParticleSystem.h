@@ -152,8 +152,9 @@ public:
     // Every live particle goes back to the factory.
     void Reset();
 
-    // Borrowed; it must outlive the system. Null stops emission.
-    void SetParticleFactory(ParticleFactory* factory) { m_factory = factory; }
+    // Borrowed; it must outlive the system. The live particles go back to the factory that
+    // made them first. Null stops emission.
+    void SetParticleFactory(ParticleFactory* factory);
     ParticleFactory* GetParticleFactory() const { return m_factory; }
     // Particles per second.
     float GetEmitterSpeed() const { return m_emitterSpeed; }

@@ -238,6 +238,29 @@ TEST(ParticleSystem, WithoutRoomOrFactoryNothingIsEmitted)
     EXPECT_EQ(keys.objects.front(), "Particle Factory");
 }
 
+TEST(ParticleSystem, LiveParticlesGoBackToTheFactoryThatMadeThem)
+{
+    struct Counting : BillboardParticleFactory {
+        void Release(Particle* particle) override
+        {
+            ++released;
+            BillboardParticleFactory::Release(particle);
+        }
+        int released = 0;
+    };
+    Counting first, second;
+    {
+        ParticleSystem system;
+        system.SetParticleFactory(&first);
+        system.Emit();
+        system.Emit();
+        system.SetParticleFactory(&second);
+        EXPECT_EQ(std::tuple(first.released, system.GetLiveCount()), std::tuple(2, 0));
+        system.Emit();
+    }
+    EXPECT_EQ(second.released, 1);  // what is left when the system goes
+}
+
 TEST(ParticleSystem, ParticlesDieWithTheirLifeOrPastTheLastFrame)
 {
     Fountain f;
