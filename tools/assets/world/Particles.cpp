@@ -73,8 +73,10 @@ Image FlashSheet()
                       const float body = x < 1 ? 1 - x * x : 0.0f;
                       const float ring = std::exp(-(x - 0.85f) * (x - 0.85f) * 40.0f) * t;
                       const float heat = std::clamp(1.2f - x, 0.0f, 1.0f);
+                      // Clear before the cell's edge, so that added flashes show no square.
+                      const float edge = std::clamp((1.0f - r) * 8.0f, 0.0f, 1.0f);
                       return Rgba{255, Byte(0.55f + 0.45f * heat), Byte(0.2f + 0.7f * heat * (1 - t)),
-                                  Byte(strength * (body + ring))};
+                                  Byte(strength * (body + ring) * edge)};
                   });
     }
     return image;
