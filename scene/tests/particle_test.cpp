@@ -475,6 +475,14 @@ TEST_F(SampleTest, PointsLieOnThePosedMeshInTheWorld)
     EXPECT_FALSE(SampleAtomicVertices(atomic, positions, normals, 65));
     EXPECT_EQ(positions[0], Vector3(-1, -1, -1));
 
+    // A second morph target is reported and the first one used.
+    ASSERT_GE(RpGeometryAddMorphTarget(atomic->geometry), 0);
+    LogCapture log;
+    ASSERT_TRUE(SampleAtomicVertices(atomic, positions, normals, 1));
+    EXPECT_NE(std::find_if(posed.begin(), posed.end(), [&](const Vector3& p) { return Near(p, positions[0]); }),
+              posed.end());
+    EXPECT_EQ(log.lines, Lines{"ERROR: Atomic with more than 1 morph target found!\n"});
+
     RpSkinAtomicSetHAnimHierarchy(atomic, nullptr);
     RpHAnimHierarchyDestroy(hierarchy);
     RpAtomicSetFrame(atomic, nullptr);
