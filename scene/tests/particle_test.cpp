@@ -5,9 +5,9 @@
 #include "engine/world/RpWorld.h"
 #include "framework/Random.h"
 #include "framework/Registration.h"
-#include "framework/Serializer.h"
 #include "scene/ParticleSystem.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/NullSerializer.h"
 
 #include <algorithm>
 #include <fstream>
@@ -59,18 +59,9 @@ std::vector<int32_t> Types(const ParticleSystem& system)
 }
 
 // Writes nothing; keeps the keys of the object entries it is given.
-struct KeyRecorder : Serializer {
-    bool IsWriting() const override { return true; }
-    void SerializeQuaternion(const char*, Quaternion*) override {}
-    void SerializeColor(const char*, Color*) override {}
-    void SerializeVector3(const char*, Vector3*) override {}
-    void SerializeString(const char*, std::string*) override {}
-    void SerializeBool(const char*, bool*) override {}
-    void SerializeFloat(const char*, float*) override {}
-    void SerializeInt(const char*, int32_t*) override {}
+struct KeyRecorder : NullSerializer {
+    KeyRecorder() : NullSerializer(true) {}
     void SerializeObject(const char* name, Object*) override { objects.emplace_back(name); }
-    void BeginSection(const char*, const char*) override {}
-    void EndSection() override {}
     Lines objects;
 };
 
