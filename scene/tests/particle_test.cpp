@@ -91,7 +91,7 @@ TEST(ParticleEmitters, DrawWithinTheirRangesFromTheSeededSequence)
     box.Set({0, 5, 0}, {1, 0, 0});
     SphereEmitter sphere;
     sphere.Set({0, 0, 0}, 2);
-    float low = 100, high = -100, lowX = 100, highX = -100;
+    float low = 100, high = -100, lowX = 100, highX = -100, lowSphereX = 100;
     for (int i = 0; i < 2000; ++i) {
         const float value = linear.Emit();
         ASSERT_TRUE(value >= 8 && value <= 12) << value;
@@ -104,9 +104,11 @@ TEST(ParticleEmitters, DrawWithinTheirRangesFromTheSeededSequence)
         const Vector3 s = sphere.Emit();
         ASSERT_NEAR(s.Length(), 2.0f, 1e-4f);
         ASSERT_GE(s.z, 0.0f);
+        lowSphereX = std::min(lowSphereX, s.x);
     }
     // The whole range is used, not one value.
-    EXPECT_TRUE(low < 8.1f && high > 11.9f && lowX < -0.95f && highX > 0.95f) << low << " " << high;
+    EXPECT_TRUE(low < 8.1f && high > 11.9f && lowX < -0.95f && highX > 0.95f && lowSphereX < -1.9f)
+        << low << " " << high << " " << lowSphereX;
 }
 
 TEST(ParticleEmitters, FactoriesSetTheTypeAndFallBackOnUnknownOnesWithOneLine)
@@ -123,10 +125,10 @@ TEST(ParticleEmitters, FactoriesSetTheTypeAndFallBackOnUnknownOnesWithOneLine)
             << type;
     }
     log.Clear();
-    const std::unique_ptr<VectorEmitter> box = CreateVectorEmitter(1), sphere = CreateVectorEmitter(2),
-                                         fallback = CreateVectorEmitter(-1);
-    EXPECT_TRUE(dynamic_cast<BoxEmitter*>(box.get()) && dynamic_cast<SphereEmitter*>(sphere.get()) &&
-                dynamic_cast<PointEmitter*>(fallback.get()));
+    const std::unique_ptr<VectorEmitter> point = CreateVectorEmitter(0), box = CreateVectorEmitter(1),
+                                         sphere = CreateVectorEmitter(2), fallback = CreateVectorEmitter(-1);
+    EXPECT_TRUE(dynamic_cast<PointEmitter*>(point.get()) && dynamic_cast<BoxEmitter*>(box.get()) &&
+                dynamic_cast<SphereEmitter*>(sphere.get()) && dynamic_cast<PointEmitter*>(fallback.get()));
     EXPECT_EQ(std::tuple(box->GetType(), sphere->GetType(), fallback->GetType(), fallback->Emit()),
               std::tuple(1, 2, 0, Vector3(0, 0, 0)));
     EXPECT_EQ(log.lines, Lines{"VectorEmitterFactory: illegale type (-1)\n"});
@@ -142,12 +144,13 @@ TEST(ParticleEmitters, FactoriesSetTheTypeAndFallBackOnUnknownOnesWithOneLine)
 
 TEST(ParticleActions, ChangeAParticleOnlyWhenTheirConditionHolds)
 {
-    // A particle of life 2 aged by 'age' seconds, alpha 1 at the start.
+    // A particle of life 2 aged by 'age' seconds, its alpha then 0.8.
     const auto particle = [](float age, Vector3 position = {}) {
         auto p = std::make_unique<BillboardParticle>();
         p->SetLifeTime(2.0f);
         p->SetPosition(position);
         EXPECT_FALSE(p->Advance(age));
+        p->SetAlpha(0.8f);
         return p;
     };
     ParticleActionBlink blink;
@@ -157,12 +160,12 @@ TEST(ParticleActions, ChangeAParticleOnlyWhenTheirConditionHolds)
         // Blink at 4: remaining 1.9 counts 7 (hidden), 1.7 counts 6 (shown), every quarter second.
         {"blink odd", [&] { blink.SetSpeed(4); }, &blink, 0.1f, 0.0f},
         {"blink even", [&] { blink.SetSpeed(4); }, &blink, 0.3f, 1.0f},
-        {"blink off", [&] { blink.SetSpeed(0); }, &blink, 0.1f, 1.0f},
-        {"fade in 0", [&] { fadeIn.SetTime(0); }, &fadeIn, 0.5f, 1.0f},
-        {"fade in 1", [&] { fadeIn.SetTime(1); }, &fadeIn, 0.25f, 0.25f},
-        {"fade out 0", [&] { fadeOut.SetTime(0); }, &fadeOut, 1.5f, 1.0f},
-        {"fade out 1", [&] { fadeOut.SetTime(1); }, &fadeOut, 1.5f, 0.5f},
-        {"fade out before", [&] { fadeOut.SetTime(1); }, &fadeOut, 0.5f, 1.0f},
+        {"blink off", [&] { blink.SetSpeed(0); }, &blink, 0.1f, 0.8f},
+        {"fade in 0", [&] { fadeIn.SetTime(0); }, &fadeIn, 0.5f, 0.8f},
+        {"fade in 1", [&] { fadeIn.SetTime(1); }, &fadeIn, 0.25f, 0.2f},
+        {"fade out 0", [&] { fadeOut.SetTime(0); }, &fadeOut, 1.5f, 0.8f},
+        {"fade out 1", [&] { fadeOut.SetTime(1); }, &fadeOut, 1.5f, 0.4f},
+        {"fade out before", [&] { fadeOut.SetTime(1); }, &fadeOut, 0.5f, 0.8f},
     };
     for (const auto& [name, set, action, age, alpha] : cases) {
         set();
@@ -289,6 +292,12 @@ TEST(ParticleSystem, StartValuesAreTurnedIntoTheSystemsFrameAndColoursRunOverThe
     f.system.Velocity().Set(std::move(velocity));
     f.system.LifeTime().Set(Fountain::Constant(4.0f));
     f.system.SetColors(Color(1, 0, 0, 1), Color(0, 0, 1, 0));
+    f.system.Angle().Set(Fountain::Constant(0.5f));
+    f.system.DeltaAngle().Set(Fountain::Constant(0.25f));
+    f.system.Size().Set(Fountain::Constant(2.0f));
+    f.system.DeltaSize().Set(Fountain::Constant(1.0f));
+    f.system.AnimSpeed().Set(Fountain::Constant(3.0f));
+    f.factory.Setup(nullptr, rwBlendSrcAlpha, rwBlendInvSrcAlpha, 4, 4, 16);
     f.system.SetPosition({10, 0, 0});
     f.system.SetRotation(Quaternion(std::numbers::pi_v<float> / 2, {0, 1, 0}));
     auto* particle = dynamic_cast<BillboardParticle*>(f.system.Emit());
@@ -300,8 +309,14 @@ TEST(ParticleSystem, StartValuesAreTurnedIntoTheSystemsFrameAndColoursRunOverThe
     const Color& c = particle->GetColor();
     EXPECT_EQ(std::tuple(c.r, c.g, c.b, c.a), std::tuple(0.75f, 0.0f, 0.25f, 0.75f));
     particle->Update(0.0f);
-    EXPECT_TRUE(Near(particle->GetBillboard().GetPosition(), {11, 0, -1}));
-    EXPECT_EQ(particle->GetBillboard().GetColor(), Color(0.75f, 0.0f, 0.25f, 0.75f));
+    const AnimatedBillboard& billboard = particle->GetBillboard();
+    EXPECT_TRUE(Near(billboard.GetPosition(), {11, 0, -1}));
+    EXPECT_EQ(billboard.GetColor(), Color(0.75f, 0.0f, 0.25f, 0.75f));
+    // Angle 0.5 turning 0.25, size 2 growing 1 and frame 0 running 3 a second, one second on.
+    EXPECT_EQ(std::tuple(billboard.GetAngle(), billboard.GetSize()), std::tuple(0.75f, 3.0f));
+    RwIm3DVertex corners[4];
+    billboard.BuildQuad(Matrix3(), corners);
+    EXPECT_EQ(std::pair(corners[0].u, corners[0].v), std::pair(0.75f, 0.0f));  // frame 3 of 4 x 4
 }
 
 TEST(ParticleSystem, ActionsRunInOrderAfterAgeingAndBeforeTheBillboardIsSet)
@@ -463,7 +478,9 @@ TEST_F(SampleTest, PointsLieOnThePosedMeshInTheWorld)
     }
     EXPECT_EQ(std::count(hits.begin(), hits.end(), 0), 0);
     positions[0] = {-1, -1, -1};
-    EXPECT_FALSE(SampleAtomicVertices(atomic, positions, normals, 65));
+    EXPECT_FALSE(SampleAtomicVertices(atomic, positions, normals, 65) ||
+                 SampleAtomicVertices(atomic, positions, normals, -1) ||
+                 SampleAtomicVertices(nullptr, positions, normals, 1));
     EXPECT_EQ(positions[0], Vector3(-1, -1, -1));
 
     // A second morph target is reported and the first one used.
