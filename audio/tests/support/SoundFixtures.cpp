@@ -39,12 +39,13 @@ std::vector<uint8_t> MakeWav(const WavSpec& spec)
     Put32(body, uint32_t(spec.fmtSize));
     std::vector<uint8_t> fmt;
     const int align = spec.channels * spec.bits / 8;
-    Put16(fmt, 1);
+    Put16(fmt, spec.formatTag);
     Put16(fmt, uint16_t(spec.channels));
     Put32(fmt, uint32_t(spec.rate));
     Put32(fmt, uint32_t(spec.rate * align));
     Put16(fmt, uint16_t(align));
     Put16(fmt, uint16_t(spec.bits));
+    fmt.insert(fmt.end(), spec.fmtTail.begin(), spec.fmtTail.end());
     fmt.resize(size_t(spec.fmtSize), 0);
     body.insert(body.end(), fmt.begin(), fmt.end());
     if (spec.listBytes > 0) {
@@ -52,6 +53,15 @@ std::vector<uint8_t> MakeWav(const WavSpec& spec)
         Put32(body, uint32_t(spec.listBytes));
         for (int i = 0; i < spec.listBytes; ++i)
             body.push_back(uint8_t("INFOISFTTurfbolt"[i % 16]));
+        if (spec.listBytes % 2)
+            body.push_back(0);
+    }
+    for (const auto& [tag, payload] : spec.chunks) {
+        PutTag(body, tag.c_str());
+        Put32(body, uint32_t(payload.size()));
+        body.insert(body.end(), payload.begin(), payload.end());
+        if (payload.size() % 2)
+            body.push_back(0);
     }
     PutTag(body, "data");
     Put32(body, spec.dataSizeField < 0 ? uint32_t(spec.pcm.size()) : uint32_t(spec.dataSizeField));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fixtures {
@@ -12,9 +13,13 @@ struct WavSpec {
     int rate = 22050;
     int channels = 1;
     int bits = 16;
+    uint16_t formatTag = 1;          // integer PCM
     std::vector<uint8_t> pcm;        // the data chunk's bytes
     int listBytes = 0;               // > 0: a LIST chunk of that payload between "fmt " and "data"
     int fmtSize = 16;                // the fmt chunk's size field and body length
+    std::vector<uint8_t> fmtTail;    // written after the 16 bytes of PCM fields, within fmtSize
+    // Chunks (tag, payload) after the LIST chunk; odd payloads get their pad byte.
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> chunks;
     int64_t dataSizeField = -1;      // -1: the real size
 };
 
