@@ -36,6 +36,8 @@ size_t MemRead(void* out, size_t size, size_t count, void* source)
         return 0;
     const size_t left = s->bytes->size() - *s->pos;
     const size_t n = std::min(count, left / size);
+    if (n == 0)
+        return 0;  // an empty file has no data pointer to copy from
     std::memcpy(out, s->bytes->data() + *s->pos, n * size);
     *s->pos += n * size;
     return n;

@@ -64,6 +64,9 @@ TEST_F(OggTest, CorruptAndTruncatedFilesAreReportedAndSafe)
         audiotest::LogCapture log;
         EXPECT_FALSE(loader.Load("scratch\\junk.ogg", wave));
         EXPECT_TRUE(log.Contains("OggLoader: <scratch\\junk.ogg> does not appear to be an Ogg bitstream."));
+        EXPECT_FALSE(OggLoader::Decode({}, "empty.ogg", wave));
+        OggStream stream;
+        EXPECT_FALSE(stream.OpenBytes({}, "empty.ogg", wave));
     }
     // A cut-off file keeps what could be decoded.
     WaveData partial;
