@@ -92,9 +92,21 @@ void SoundEngine::UpdateVoice(Voice* voice, float dt)
     if (!voice->IsActive()) {
         voice->AttachSample(nullptr, false);
     } else if (!voice->GetSample() && voice->GetEvent()) {
-        if (Sample* sample = SampleManager::Instance()->GetFreeInstance(voice->GetEvent()->sampleName))
+        if (Sample* sample = SampleManager::Instance()->GetFreeInstance(voice->GetEvent()->sampleName)) {
+            // A finished or stolen instance may still be bound to its earlier voice, whose
+            // stop would then silence this one.
+            ForgetSample(sample);
             voice->AttachSample(sample, false);
+        }
     }
+}
+
+void SoundEngine::ForgetSample(const Sample* sample)
+{
+    for (auto* list : {&m_voices, &m_temporaryVoices, &m_cleanupVoices})
+        for (auto& voice : *list)
+            if (voice->GetSample() == sample)
+                voice->ForgetSample();
 }
 
 void SoundEngine::Update(float dt)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class Sample;
 class StreamingSample;
 class Voice;
 
@@ -99,6 +100,8 @@ public:
 
 private:
     void UpdateVoice(Voice* voice, float dt);
+    // Every voice bound to the sample unbinds it, leaving it playing.
+    void ForgetSample(const Sample* sample);
     AudioEvent* FindAudioEvent(const std::string& name, int depth);
 
     bool m_enabled = false;
