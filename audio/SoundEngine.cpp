@@ -337,6 +337,16 @@ bool SoundEngine::IsStreamValid(const StreamingSample* stream) const
     return false;
 }
 
+StreamingSample* SoundEngine::FindStream(uint64_t id) const
+{
+    std::lock_guard<std::recursive_mutex> lock(StreamLock());
+    for (const auto& s : m_streams) {
+        if (s->GetStreamId() == id)
+            return s.get();
+    }
+    return nullptr;
+}
+
 int SoundEngine::GetStreamCount() const
 {
     std::lock_guard<std::recursive_mutex> lock(StreamLock());

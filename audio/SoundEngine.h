@@ -4,6 +4,7 @@
 #include "framework/Object.h"
 #include "framework/Singleton.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -72,6 +73,8 @@ public:
     // Unlists, closes and deletes the stream (waiting for a running refill).
     void ReleaseStream(StreamingSample* stream);
     bool IsStreamValid(const StreamingSample* stream) const;
+    // The listed stream with the id (StreamingSample::GetStreamId), or null.
+    StreamingSample* FindStream(uint64_t id) const;
     // Guards the stream list and every refill.
     static std::recursive_mutex& StreamLock();
     // Whether the live engine lists the stream; the caller holds StreamLock().
