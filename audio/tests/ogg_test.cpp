@@ -35,6 +35,8 @@ TEST_F(OggTest, LoaderDecodesTheWholeFileToItsLength)
     EXPECT_TRUE(loader.CanLoad("scratch\\tone.OGG"));
     EXPECT_TRUE(loader.CanLoad("scratch\\tone"));
     EXPECT_FALSE(loader.CanLoad("scratch\\tone.wav"));
+    WaveData none;
+    EXPECT_FALSE(loader.Load("scratch\\missing.ogg", none));
 
     WaveData wave;
     ASSERT_TRUE(loader.Load("scratch\\tone", wave));
