@@ -72,7 +72,6 @@ int MemClose(void* source)
     return 0;
 }
 
-
 // The codec named by the first packet of a file that the Vorbis decoder refused, or null.
 const char* OtherCodec(const std::vector<uint8_t>& bytes)
 {
@@ -121,6 +120,30 @@ int PlayableLinks(OggVorbis_File* decoder, const char* who, const std::string& n
         return int(i);
     }
     return int(std::max(links, 1L));
+}
+
+struct OggFormat {
+    int rate = 0;
+    int channels = 0;
+    int links = 1;  // the leading parts of a chain that share the first part's format
+};
+
+// The format of a decoder just opened; false (logged) when the decoder holds no stream
+// or the device cannot play it.
+bool ReadFormat(OggVorbis_File* decoder, const char* who, const std::string& name, const char* notOgg,
+                OggFormat& out)
+{
+    const vorbis_info* info = ov_info(decoder, -1);
+    if (!info || info->channels <= 0) {
+        LogError("%s", notOgg);
+        return false;
+    }
+    out.rate = int(std::min<long>(info->rate, 0x7fffffff));
+    out.channels = info->channels;
+    if (!sample_detail::IsPlayableFormat(out.rate, out.channels, 16, who, name))
+        return false;
+    out.links = PlayableLinks(decoder, who, name);
+    return true;
 }
 
 // One read of 16-bit PCM that skips damaged stretches: the bytes read, or 0 at the end of
@@ -188,19 +211,11 @@ bool OggLoader::Decode(const std::vector<uint8_t>& bytes, const std::string& nam
         ReportRefusal(who, name, bytes, notOgg.c_str());
         return false;
     }
-    const vorbis_info* info = ov_info(&decoder, -1);
-    const int channels = info ? info->channels : 0;
-    const int rate = info ? int(std::min<long>(info->rate, 0x7fffffff)) : 0;
-    if (channels <= 0) {
-        ov_clear(&decoder);
-        LogError("%s", notOgg.c_str());
-        return false;
-    }
-    if (!sample_detail::IsPlayableFormat(rate, channels, 16, who, name)) {
+    OggFormat format;
+    if (!ReadFormat(&decoder, who, name, notOgg.c_str(), format)) {
         ov_clear(&decoder);
         return false;
     }
-    const int links = PlayableLinks(&decoder, who, name);
 
     std::vector<uint8_t> pcm;
     size_t used = 0;
@@ -212,7 +227,7 @@ bool OggLoader::Decode(const std::vector<uint8_t>& bytes, const std::string& nam
                 pcm.resize(pcm.size() + kGrowth);
             int section = 0;
             const long got = ReadPcm(&decoder, pcm.data() + used, kReadPiece, &section, damaged, who, name);
-            if (got == 0 || section >= links)
+            if (got == 0 || section >= format.links)
                 break;
             used += size_t(got);
         }
@@ -223,10 +238,10 @@ bool OggLoader::Decode(const std::vector<uint8_t>& bytes, const std::string& nam
     ov_clear(&decoder);
     pcm.resize(used);
     pcm.shrink_to_fit();
-    wave.frequency = rate;
+    wave.frequency = format.rate;
     wave.bits = 16;
-    wave.channels = channels;
-    wave.frames = int(used / (2 * size_t(channels)));
+    wave.channels = format.channels;
+    wave.frames = int(used / (2 * size_t(format.channels)));
     wave.data = std::move(pcm);
     return true;
 }
@@ -277,21 +292,22 @@ bool OggStream::OpenBytes(std::vector<uint8_t> bytes, const std::string& name, W
     m_file = std::move(bytes);
     m_name = name;
     m_damaged = 0;
-    const vorbis_info* info = OpenDecoder() ? ov_info(&m_decoder, -1) : nullptr;
-    if (!info || info->channels <= 0) {
-        ReportRefusal("OggStream::Open", name, m_file, "OggStream: Input does not appear to be an Ogg bitstream.\n");
+    const char* who = "OggStream::Open";
+    const char* notOgg = "OggStream: Input does not appear to be an Ogg bitstream.\n";
+    OggFormat format;
+    if (!OpenDecoder()) {
+        ReportRefusal(who, name, m_file, notOgg);
         Close();
         return false;
     }
-    const int rate = int(std::min<long>(info->rate, 0x7fffffff));
-    if (!sample_detail::IsPlayableFormat(rate, info->channels, 16, "OggStream::Open", name)) {
+    if (!ReadFormat(&m_decoder, who, name, notOgg, format)) {
         Close();
         return false;
     }
-    m_links = PlayableLinks(&m_decoder, "OggStream::Open", name);
-    wave.frequency = rate;
+    m_links = format.links;
+    wave.frequency = format.rate;
     wave.bits = 16;
-    wave.channels = info->channels;
+    wave.channels = format.channels;
     wave.frames = 0;
     wave.data.clear();
     return true;
