@@ -18,8 +18,9 @@ namespace {
 constexpr const char* kSizes[3] = {"XS", "XL", "XXL"};
 constexpr double kTwoPi = 6.283185307179586;
 
-// Peaks of the three layers that sound at once: music, crowd ambience and effects. Their
-// sum stays below full scale, so that the mix does not clip when the loudest moments meet.
+// Peaks of the layers that sound at once: music, crowd ambience and effects. Music,
+// ambience and the loudest effect together stay below full scale, so that the mix does
+// not clip when their loudest moments meet.
 constexpr float kMusicPeak = 0.3f;
 constexpr float kAmbiencePeak = 0.2f;
 // Effects are made at their loudness relative to one another, then scaled by this.
