@@ -293,6 +293,44 @@ TEST_F(EngineTest, ReadingTheSampleManagerRefreshesVoices)
     SampleManager::Instance()->Serialize(reader, "Sample Manager");
     EXPECT_EQ(engine->GetTemporaryVoiceCount(), 0);
     EXPECT_TRUE(hum->IsActive());  // it was sounding, so it starts again
+    engine->Update(0.02f);
+    ASSERT_TRUE(hum->IsSamplePlaying());
+    uint32_t status = 0;
+    hum->GetSample()->GetBuffer()->GetStatus(&status);
+    EXPECT_EQ(status, platform::kSoundStatusPlaying | platform::kSoundStatusLooping);
+}
+
+TEST_F(EngineTest, AnInstanceServesOnlyItsLatestVoice)
+{
+    DefineBeepAndHum();
+    const auto play = [this] {
+        Voice* voice = engine->Play("beep", false);
+        voice->Start();
+        engine->Update(0.02f);
+        return voice;
+    };
+    // A voice whose sample has finished still holds it; the next voice is given that one.
+    Voice* finished = play();
+    Mix(4410 + 2);
+    ASSERT_FALSE(finished->IsSamplePlaying());
+    Voice* next = play();
+    ASSERT_TRUE(next->IsSamplePlaying());
+    EXPECT_EQ(finished->GetSample(), nullptr);
+    engine->DestroyVoice(finished);
+    EXPECT_TRUE(next->IsSamplePlaying());
+
+    // Thirteen sound at once; the fourteenth steals the first instance from its voice.
+    std::vector<Voice*> voices{next};
+    for (int i = 1; i < SampleManager::kInstancesPerEffect; ++i)
+        voices.push_back(play());
+    Sample* first = voices[0]->GetSample();
+    Voice* thief = play();
+    EXPECT_EQ(thief->GetSample(), first);
+    EXPECT_EQ(voices[0]->GetSample(), nullptr);
+    voices[0]->Stop();
+    EXPECT_TRUE(thief->IsSamplePlaying());
+    for (size_t i = 1; i < voices.size(); ++i)
+        EXPECT_TRUE(voices[i]->IsSamplePlaying()) << i;
 }
 
 TEST_F(EngineTest, ListenerPointsAreSetOneByOne)
