@@ -135,11 +135,14 @@ void CollisionSet::Resolve()
 
 void CollisionSet::Invalidate(const CollisionSet* origin)
 {
-    if (origin == this)
+    // The flag stops an invalidation that comes round a loop of links.
+    if (origin == this || m_invalidating)
         return;
     m_nextImpactTime = kInvalidTime;
+    m_invalidating = true;
     for (CollisionSet* linked : m_linked)
         linked->Invalidate(origin);
+    m_invalidating = false;
 }
 
 void CollisionSet::Link(CollisionSet* other)

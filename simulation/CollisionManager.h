@@ -44,7 +44,8 @@ public:
     void Advance(float dt);
     // Tells each member what it hits, when the set stands exactly at its found impact.
     void Resolve();
-    // Forgets the found impact here and in the linked sets, unless this is the origin.
+    // Forgets the found impact here and in the linked sets, unless this is the origin. Each
+    // set is reached once, even when the links form a loop.
     void Invalidate(const CollisionSet* origin);
     // The other set's found impact is forgotten with this one's; it must outlive this set.
     void Link(CollisionSet* other);
@@ -75,6 +76,7 @@ private:
     // Member count squared, by member index: stable because membership changes forget it.
     std::vector<float> m_lastHit;
     std::vector<CollisionSet*> m_linked;
+    bool m_invalidating = false;
 };
 
 // The named collision sets, advanced together through each frame to every impact in time
