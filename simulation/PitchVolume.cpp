@@ -3,7 +3,6 @@
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
 #include "match/settings/GameSettings.h"
-#include "scene/Wireframe.h"
 #include "simulation/CollisionManager.h"
 
 #include <cmath>
@@ -18,25 +17,20 @@ REGISTER_FACTORY(GameElements, PlanarPitchVolume);
 constexpr float kPatchHalfSize = 5.0f;
 constexpr int kPatchLines = 11;
 
-// A square grid in the object's own x-z plane, centred on its position.
-class WireframePatch : public WireframeObject {
-protected:
-    void Tessellate(std::vector<Vector3>& points, std::vector<RwImVertexIndex>& indices) override
-    {
-        const float step = 2.0f * kPatchHalfSize / (kPatchLines - 1);
-        for (int i = 0; i < kPatchLines; ++i) {
-            const float a = -kPatchHalfSize + i * step;
-            const auto first = static_cast<RwImVertexIndex>(points.size());
-            points.insert(points.end(), {{a, 0, -kPatchHalfSize}, {a, 0, kPatchHalfSize},
-                                         {-kPatchHalfSize, 0, a}, {kPatchHalfSize, 0, a}});
-            indices.insert(indices.end(), {first, static_cast<RwImVertexIndex>(first + 1),
-                                           static_cast<RwImVertexIndex>(first + 2),
-                                           static_cast<RwImVertexIndex>(first + 3)});
-        }
-    }
-};
-
 }  // namespace
+
+void WireframePatch::Tessellate(std::vector<Vector3>& points, std::vector<RwImVertexIndex>& indices)
+{
+    const float step = 2.0f * kPatchHalfSize / (kPatchLines - 1);
+    for (int i = 0; i < kPatchLines; ++i) {
+        const float a = -kPatchHalfSize + i * step;
+        const auto first = static_cast<RwImVertexIndex>(points.size());
+        points.insert(points.end(),
+                      {{a, 0, -kPatchHalfSize}, {a, 0, kPatchHalfSize}, {-kPatchHalfSize, 0, a}, {kPatchHalfSize, 0, a}});
+        for (int k = 0; k < 4; ++k)
+            indices.push_back(static_cast<RwImVertexIndex>(first + k));
+    }
+}
 
 PitchVolume::PitchVolume(std::unique_ptr<Shape> shape) : Collidable(std::move(shape)) {}
 
@@ -169,12 +163,17 @@ const Quaternion& PlanarPitchVolume::GetRotation() const
     return m_frame;
 }
 
+WireframePatch PlanarPitchVolume::GetPatch() const
+{
+    WireframePatch patch;
+    // The frame takes world axes to the plane's; the patch goes the other way.
+    patch.SetRotation(GetRotation().Conjugate());
+    patch.SetPosition(GetPlane().PointOnPlane());
+    return patch;
+}
+
 void PlanarPitchVolume::Render()
 {
-    if (!ShouldDraw())
-        return;
-    WireframePatch patch;
-    patch.SetRotation(GetRotation());
-    patch.SetPosition(GetPlane().PointOnPlane());
-    patch.Render();
+    if (ShouldDraw())
+        GetPatch().Render();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/GameElement.h"
+#include "scene/Wireframe.h"
 #include "simulation/Collidable.h"
 
 #include <memory>
@@ -47,6 +48,12 @@ private:
     bool m_inSet = false;
 };
 
+// A 10 x 10 grid in the object's own x-z plane, centred on its position: how a plane shows.
+class WireframePatch : public WireframeObject {
+protected:
+    void Tessellate(std::vector<Vector3>& points, std::vector<RwImVertexIndex>& indices) override;
+};
+
 // A box from its position (the minimum corner) by the cube's size.
 class CubicPitchVolume : public PitchVolume {
 public:
@@ -76,6 +83,8 @@ public:
     const Quaternion& GetRotation() const override;
     void Render() override;
     Plane& GetPlane() const;
+    // The grid Render draws, lying in the plane around its point nearest the origin.
+    WireframePatch GetPatch() const;
 
 private:
     void FoldPosition();
