@@ -127,6 +127,27 @@ TEST_F(PitchVolumeTest, ATableReadBackKeepsSetIdAndShapeAndAChangedSetMovesTheVo
     EXPECT_FALSE(CollisionManager::Exists());
 }
 
+TEST_F(PitchVolumeTest, ShapeTablesMendAZeroNormalNegativeSizesAndAnAxisThatIsNone)
+{
+    std::ofstream("shapes.txt") << "Plane\n[Plane] \"Volume\"\n{\n \"Normal(x)\" 0\n \"Normal(y)\" 0\n \"Normal(z)\" 0\n}\n";
+    std::ofstream("cylinder.txt") << "AxisAlignedCylinder\n[AxisAlignedCylinder] \"Volume\"\n{\n \"World Axis\" 7\n"
+                                     " \"Radius\" -2\n \"Length\" 3\n}\n";
+    Plane plane(Vector3(0, 3, 4), 2.0f);
+    Serialize(plane, "shapes.txt", false);
+    AxisAlignedCylinder cylinder(Vector3::UnitZ, 1.0f, 1.0f);
+    LogCapture log;
+    Serialize(cylinder, "cylinder.txt", false);
+    EXPECT_EQ(std::tuple(plane.normal, plane.distance, cylinder.axis, cylinder.radius, cylinder.length),
+              std::tuple(Vector3::UnitX, 2.0f, Vector3::UnitZ, 0.0f, 3.0f));
+    EXPECT_EQ(log.Count("AxisAlignedCylinder::Serialize: no world axis 7"), 1);
+    EXPECT_EQ(std::tuple(Sphere(-1).radius, AxisAlignedCylinder(Vector3::UnitY, -1, -1).length), std::tuple(0.0f, 0.0f));
+
+    AxisAlignedCylinder alongX(Vector3::UnitX, 0.5f, 2.0f);
+    Serialize(alongX, "x.txt", true);
+    Serialize(cylinder, "x.txt", false);
+    EXPECT_EQ(std::tuple(cylinder.axis, cylinder.radius), std::tuple(Vector3::UnitX, 0.5f));
+}
+
 TEST_F(PitchVolumeTest, TwoVolumesNeverMeetButABallDoes)
 {
     CubicPitchVolume area, net;
