@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <utility>
 
 CollisionSet::CollisionSet(Kind kind) : m_kind(kind) {}
 
@@ -123,8 +124,7 @@ void CollisionSet::Resolve()
     for (Member& member : m_members)
         if (!member.hits.empty()) {
             hitters.push_back(member.collidable);
-            impacts.push_back(std::move(member.hits));
-            member.hits.clear();
+            impacts.push_back(std::exchange(member.hits, {}));
         }
     for (size_t i = 0; i < hitters.size(); ++i)
         hitters[i]->OnCollision(impacts[i]);

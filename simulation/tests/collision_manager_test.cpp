@@ -217,6 +217,8 @@ TEST_F(CollisionManagerTest, SetsAreRemovedByNameAndLinkedSetsForgetTheirImpactT
     CollisionSet first, second;
     first.Link(&second);
     second.Link(&first);
+    first.Link(nullptr);  // neither null nor itself is linked
+    first.Link(&first);
     float time = 0;
     for (CollisionSet* s : {&first, &second}) {
         s->Add(ground.get(), false);

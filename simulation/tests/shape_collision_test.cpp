@@ -108,6 +108,23 @@ TEST_F(ShapeCollision, AFallingCylinderMeetsTheOneBelowWhenItsBaseReachesTheTop)
     EXPECT_EQ(Meet(lower, upper, {0.3f, 3, 0}, {0, 2, 0}), (Result{true, 0.5f}));
     EXPECT_FALSE(Meet(lower, upper, {1.3f, 3, 0}, {0, 2, 0}).hit);
     EXPECT_FALSE(Meet(lower, upper, {0.3f, 3, 0}, {0, 0.5f, 0}).hit);
+    // Resting exactly on top, sliding sideways, they do not meet.
+    EXPECT_FALSE(Meet(lower, upper, {0.3f, 2, 0}, {0.5f, 0, 0}).hit);
+    EXPECT_EQ(Meet(lower, upper, {0.3f, 1.9f, 0}, {0.5f, 0, 0}), (Result{true, 0}));
+}
+
+// A shape of a kind the table does not know.
+class Odd : public Shape {
+public:
+    Odd() : Shape(99) {}
+};
+
+TEST_F(ShapeCollision, AShapeOfAnUnknownKindMeetsNothing)
+{
+    const Odd odd;
+    const Sphere sphere(1.0f);
+    EXPECT_FALSE(Meet(odd, sphere, Vector3::Zero, Vector3::Zero).hit);
+    EXPECT_FALSE(Meet(sphere, odd, Vector3::Zero, Vector3::Zero).hit);
 }
 
 float Uniform(std::mt19937& rng, float lo, float hi)
