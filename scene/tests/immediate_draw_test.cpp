@@ -83,7 +83,11 @@ TEST_F(ImmediateDraw, EachWireFrameDrawsItsIndexedLineListWithItsFirstLines)
     for (const Case& c : cases) {
         const Outline outline = OutlineOf(*c.object, c.first.size());
         EXPECT_EQ(std::tuple(outline.vertices, outline.indices, outline.first), std::tuple(c.vertices, c.indices, c.first));
+            // Whatever texture the caller left set, outlines draw untextured.
+        RwRaster* callers = RwGraphics::Instance()->GetPrimaryCamera()->GetRaster();
+        RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(callers));
         const auto draws = Drawn([&] { c.object->Render(); });
+        RwRenderStateSet(rwRenderStateTextureRaster, 0);
         ASSERT_EQ(draws.size(), 1u);
         EXPECT_EQ(std::tuple(draws[0].type, draws[0].numVertices, draws[0].numIndices, draws[0].texture),
                   std::tuple(rwPrimTypeLineList, c.vertices, c.indices, nullptr));
@@ -117,6 +121,11 @@ TEST_F(ImmediateDraw, CountsWithoutAnOutlineDrawNothingAndCountsPastTheIndicesAr
     oneLatitude.latitudeCount = 1;
     for (WireframeObject* object : std::initializer_list<WireframeObject*>{&noSegments, &negative, &oneLatitude})
         EXPECT_TRUE(Drawn([&] { object->Render(); }).empty());
+    // One segment is a single spoke joined to itself.
+    WireframeCylinder oneSegment;
+    oneSegment.longitudeCount = 1;
+    const Outline spoke = OutlineOf(oneSegment, 6);
+    EXPECT_EQ(std::tuple(spoke.vertices, spoke.first), std::tuple(2, Indices{0, 1, 0, 0, 1, 1}));
 
     WireframeSphere dense;
     dense.longitudeCount = 1000;
@@ -171,8 +180,11 @@ TEST_F(ImmediateDraw, TheFlagsDecideWhetherTheFunctionsSetStatesAndTheyAreRestor
     RwRenderStateSet(rwRenderStateZTestEnable, 1);
     RwRenderStateSet(rwRenderStateZWriteEnable, 1);
     RwRenderStateSet(rwRenderStateVertexAlphaEnable, 0);
+    RwRenderStateSet(rwRenderStateDestBlend, rwBlendZero);
     const Color translucent(1, 0, 0, 0.5f);
-    const auto states = [](const RwNullDrawRecord& d) { return std::tuple(d.zTest, d.zWrite, d.vertexAlpha, d.srcBlend); };
+    const auto states = [](const RwNullDrawRecord& d) {
+        return std::tuple(d.zTest, d.zWrite, d.vertexAlpha, d.srcBlend, d.destBlend);
+    };
     const auto now = [] {
         intptr_t zTest = 0, zWrite = 0, alpha = 0;
         RwRenderStateGet(rwRenderStateZTestEnable, &zTest);
@@ -180,19 +192,21 @@ TEST_F(ImmediateDraw, TheFlagsDecideWhetherTheFunctionsSetStatesAndTheyAreRestor
         RwRenderStateGet(rwRenderStateVertexAlphaEnable, &alpha);
         return std::tuple(zTest, zWrite, alpha);
     };
-    intptr_t callerBlend = 0;
+    intptr_t callerBlend = 0, callerDestBlend = 0;
     RwRenderStateGet(rwRenderStateSrcBlend, &callerBlend);
+    RwRenderStateGet(rwRenderStateDestBlend, &callerDestBlend);
 
     auto draws = Drawn([&] { DrawBlendedRect({0, 0, 10, 10}, translucent); });
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(states(draws[0]), std::tuple(intptr_t(0), intptr_t(0), intptr_t(1), intptr_t(rwBlendSrcAlpha)));
+    EXPECT_EQ(states(draws[0]),
+              std::tuple(intptr_t(0), intptr_t(0), intptr_t(1), intptr_t(rwBlendSrcAlpha), intptr_t(rwBlendInvSrcAlpha)));
     EXPECT_EQ(now(), std::tuple(intptr_t(1), intptr_t(1), intptr_t(0)));
 
     SetDraw2DStates(false);
     draws = Drawn([&] { DrawBlendedRect({0, 0, 10, 10}, translucent); });
     SetDraw2DStates(true);
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(states(draws[0]), std::tuple(intptr_t(1), intptr_t(1), intptr_t(0), callerBlend));
+    EXPECT_EQ(states(draws[0]), std::tuple(intptr_t(1), intptr_t(1), intptr_t(0), callerBlend, callerDestBlend));
 
     // An opaque colour draws without vertex alpha; the 3D quad has its own flag.
     const Vector3 quad[4] = {{0, 0, 5}, {1, 0, 5}, {0, 1, 5}, {1, 1, 5}};
@@ -207,6 +221,7 @@ TEST_F(ImmediateDraw, TheFlagsDecideWhetherTheFunctionsSetStatesAndTheyAreRestor
     EXPECT_EQ(std::tuple(draws[0].vertexAlpha, draws[1].zWrite, draws[2].zWrite, draws[2].type, draws[2].numVertices),
               std::tuple(intptr_t(0), intptr_t(1), intptr_t(0), rwPrimTypeTriStrip, 4));
     EXPECT_EQ(now(), std::tuple(intptr_t(1), intptr_t(1), intptr_t(0)));
+    RwRenderStateReset();
 }
 
 TEST_F(ImmediateDraw, TheSelectionCursorSpinsAndShowsItsOutlineOnlyWithCollisionDataOn)

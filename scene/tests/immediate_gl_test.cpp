@@ -75,11 +75,16 @@ TEST_F(ImmediateGL, AWireBoxAndATexturedRectangleLandOnTheirPixels)
     box.Render();
     // Texels are filtered: probes stay within a quarter of the rectangle's ends.
     DrawTexturedRect(texture, {20, 20, 40, 20}, {0, 0, 1, 1}, Color::White);
+    // Stood on end about its centre: 20 wide and 40 high.
+    DrawRotatedTexturedRect(texture, {100, 100, 40, 20}, {0, 0, 1, 1}, {120, 110}, 1.5707963f, Color::White);
     camera->EndUpdate();
     RwRasterDestroy(texture);
 
     EXPECT_TRUE(LineNear(400, 220) && LineNear(400, 380) && LineNear(320, 300) && LineNear(480, 300));
-    EXPECT_EQ(std::tuple(At(400, 300), At(24, 30), At(56, 30), At(70, 30)), std::tuple(kBlack, kRed, kBlue, kBlack));
+    EXPECT_EQ(std::tuple(At(400, 300), At(24, 30), At(24, 36), At(56, 30), At(70, 30)),
+              std::tuple(kBlack, kRed, kRed, kBlue, kBlack));
+    EXPECT_EQ(std::tuple(At(104, 110) == kBlack, At(120, 93) == kBlack, At(120, 127) == kBlack),
+              std::tuple(true, false, false));
 }
 
 }  // namespace
