@@ -157,9 +157,7 @@ const Quaternion& PlanarPitchVolume::GetRotation() const
         first.Normalize();
         second = n;
     }
-    Vector3 third = first.Cross(second);
-    third.Normalize();
-    m_frame.FromMatrix3(first, second, third);
+    m_frame.FromMatrix3(first, second, first.Cross(second));
     return m_frame;
 }
 

@@ -53,6 +53,7 @@ TEST_F(PitchVolumeTest, APlanarVolumeFoldsItsPositionIntoThePlane)
                                   "  \"Distance to origin\" 1\n }\n}\n";
     auto plane = Create<PlanarPitchVolume>("PlanarPitchVolume");
     ASSERT_NE(plane, nullptr);
+    EXPECT_TRUE(Create<CubicPitchVolume>("CubicPitchVolume") && Create<CylindricalPitchVolume>("CylindricalPitchVolume"));
     Serialize(*plane, "plane.txt", false);
     EXPECT_EQ(std::tuple(plane->GetPosition(), plane->GetPlane().normal, plane->GetPlane().distance),
               std::tuple(Vector3::Zero, Vector3::UnitY, 3.0f));

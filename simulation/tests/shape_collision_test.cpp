@@ -301,6 +301,9 @@ TEST_F(ShapeCollision, CollidablesAskWithTheirRelativeMotionAndAnswerInSeconds)
     EXPECT_FLOAT_EQ(time, 0.5f);
     ASSERT_TRUE(floor.FindImpact(ball, 2.0f, time));
     EXPECT_FLOAT_EQ(time, 0.5f);
+    // Without a shape nothing is met.
+    SimpleCollidable shapeless(static_cast<Shape*>(nullptr));
+    EXPECT_FALSE(ball.FindImpact(shapeless, 2.0f, time) || shapeless.FindImpact(ball, 2.0f, time));
     ball.Move(0.25f);
     EXPECT_EQ(std::tuple(ball.GetPosition(), ball.GetCollisionName(), floor.GetShape()),
               std::tuple(Vector3(0, 2.5f, 0), std::string("null"), static_cast<Shape*>(&ground)));
