@@ -21,9 +21,8 @@
 #include "scene/EngineUtil.h"
 #include "scene/Light.h"
 #include "scene/RwGraphics.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
-
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -37,7 +36,6 @@
 
 namespace {
 
-const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kConfigFile = "data\\pc\\config.txt";
 const char* const kWorldFile = "<LP>Objects\\Level.bsp";
 const char* const kCameraPath = "<LP>camera\\camera.anm";
@@ -69,18 +67,9 @@ int Fail(const char* format, const std::string& detail)
     return 1;
 }
 
-// Works in the game folder, as the game does, with the archive mounted when there is one.
 bool MountData(const std::string& folder)
 {
-    if (chdir(folder.c_str()) != 0)
-        return false;
-    FileSystem* files = FileSystem::Instance();
-    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
-        return false;
-    files->AddAlias("<PP>", "data\\pc\\");
-    files->AddAlias("<TP>", "Textures24Bit\\");
-    files->AddAlias("<LP>", (files->GetAlias("<PP>") + "level01\\").c_str());
-    return files->FileExists(kConfigFile);
+    return tools::MountGameData(folder) && FileSystem::Instance()->FileExists(kConfigFile);
 }
 
 void ReadScreenSize(int& width, int& height)
@@ -110,20 +99,6 @@ bool ReadPathFrame(const char* anmFile, float fraction, RwMatrix& frame)
     RtAnimInterpolatorDestroy(interpolator);
     RtAnimAnimationDestroy(anim);
     return true;
-}
-
-RpWorld* ReadWorld(const char* fileName, const char* textureFolder)
-{
-    FileSystem* files = FileSystem::Instance();
-    const std::string name = files->ExpandAliases(fileName);
-    RwImageSetPath(files->ExpandAliases(textureFolder).c_str());
-    RpWorld* world = nullptr;
-    if (RwStream* stream = RwStreamOpen(rwStreamFileName, rwStreamRead, name.c_str())) {
-        if (RwStreamFindChunk(stream, rwChunkWorld, nullptr, nullptr))
-            world = RpWorldStreamRead(stream);
-        RwStreamClose(stream, nullptr);
-    }
-    return world;
 }
 
 // A rotation whose z axis is the direction, with y as near to up as it can be.
@@ -184,7 +159,7 @@ bool AddLight(Scene& scene, Light& light, const Color& color, float intensity)
 int Shoot(PrimaryCamera& camera, const std::string& out)
 {
     Scene scene;
-    scene.world = ReadWorld(kWorldFile, "<LP><TP>");
+    scene.world = tools::ReadWorld(kWorldFile, "<LP><TP>");
     if (!scene.world)
         return Fail("cannot read the stadium %s", kWorldFile);
 
