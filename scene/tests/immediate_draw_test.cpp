@@ -8,6 +8,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "scene/SelectionCursor.h"
+#include "scene/Texture.h"
 #include "scene/Wireframe.h"
 #include "tests/support/LogCapture.h"
 
@@ -248,6 +249,24 @@ TEST_F(ImmediateDraw, TheSelectionCursorSpinsAndShowsItsOutlineOnlyWithCollision
     }
     GameSettings::Instance()->displayCollisionData = was;
     EXPECT_TRUE(GetDraw3DStates());
+}
+
+TEST_F(ImmediateDraw, TheSelectionCursorDrawsWithTheManagersTextureAndLeavesItThere)
+{
+    Image image(RwImageAllocatePixels(RwImageCreate(2, 2, 32)), RwImageDestroy);
+    ASSERT_TRUE(image && RtPngImageWrite(image.get(), "cursor.png"));
+    Texture* shared = nullptr;
+    {
+        SelectionCursor cursor("cursor.png", 1, 1, 0);
+        shared = TextureManager::Instance()->FindTexture("cursor.png", nullptr);
+        ASSERT_TRUE(shared && shared->GetRaster());
+        EXPECT_EQ(cursor.GetTexture(), shared);
+        const auto draws = Drawn([&] { cursor.Render(); });
+        ASSERT_EQ(draws.size(), 1u);
+        EXPECT_EQ(draws[0].texture, shared->GetRaster());
+    }
+    EXPECT_EQ(TextureManager::Instance()->FindTexture("cursor.png", nullptr), shared);
+    EXPECT_NE(shared->GetRaster(), nullptr);
 }
 
 TEST_F(ImmediateDraw, TablesKeepTheirSectionsKeysAndValues)
