@@ -7,14 +7,12 @@
 #include "framework/Matrix3.h"
 #include "framework/Settings.h"
 #include "scene/Camera.h"
-
-#include <unistd.h>
+#include "tools/common/GameData.h"
 
 namespace tools::level {
 
 namespace {
 
-const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kWorldFile = "<LP>Objects\\Level.bsp";
 const char* const kCameraPath = "<LP>camera\\camera.anm";
 constexpr int kFallbackWidth = 800;
@@ -38,20 +36,6 @@ bool ReadPathFrame(const char* anmFile, float fraction, RwMatrix& frame)
     return true;
 }
 
-RpWorld* ReadWorld(const char* fileName, const char* textureFolder)
-{
-    FileSystem* files = FileSystem::Instance();
-    const std::string name = files->ExpandAliases(fileName);
-    RwImageSetPath(files->ExpandAliases(textureFolder).c_str());
-    RpWorld* world = nullptr;
-    if (RwStream* stream = RwStreamOpen(rwStreamFileName, rwStreamRead, name.c_str())) {
-        if (RwStreamFindChunk(stream, rwChunkWorld, nullptr, nullptr))
-            world = RpWorldStreamRead(stream);
-        RwStreamClose(stream, nullptr);
-    }
-    return world;
-}
-
 Vector3 FromRw(const RwV3d& v)
 {
     return Vector3(v.x, v.y, v.z);
@@ -61,15 +45,7 @@ Vector3 FromRw(const RwV3d& v)
 
 bool MountGameData(const std::string& folder)
 {
-    if (chdir(folder.c_str()) != 0)
-        return false;
-    FileSystem* files = FileSystem::Instance();
-    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
-        return false;
-    files->AddAlias("<PP>", "data\\pc\\");
-    files->AddAlias("<TP>", "Textures24Bit\\");
-    files->AddAlias("<LP>", (files->GetAlias("<PP>") + "level01\\").c_str());
-    return files->FileExists(kConfigFile);
+    return tools::MountGameData(folder) && FileSystem::Instance()->FileExists(kConfigFile);
 }
 
 void ReadScreenSize(int& width, int& height)
