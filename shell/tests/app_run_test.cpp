@@ -110,6 +110,18 @@ struct ProbeState : GameState {
     bool Exit() override { return g_seen.stateExited = true, SampleStage(), true; }
 };
 
+// Ends a run that goes on for seconds (its game never ticks, or never closes the window) as
+// Ctrl+C would, so that it fails instead of hanging.
+struct Watchdog : TickHost {
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (slept < 3000 && (slept += milliseconds) >= 3000)
+            std::raise(SIGINT);
+        TickHost::Sleep(milliseconds);
+    }
+    uint32_t slept = 0;
+};
+
 // One whole run with the given "fullscreen", "Resolution" and "screenHeight"; the exit code.
 int RunWith(int fullScreen, int resolution, int height = 480)
 {
@@ -120,7 +132,11 @@ int RunWith(int fullScreen, int resolution, int height = 480)
     }();
     EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height));
     g_seen = Seen();
-    return theApp.Run();
+    Watchdog watchdog;
+    theApp.GetRenderWindow().SetTickHost(&watchdog);
+    const int code = theApp.Run();
+    theApp.GetRenderWindow().SetTickHost(nullptr);
+    return code;
 }
 
 TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
@@ -143,6 +159,8 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
         {1, 1, 480, 1024, 768, 0}, {1, 2, 480, 1280, 960, 0}, {1, 7, 480, 1280, 960, 1}, {1, -1, 480, 800, 600, 1},
         {1, 0, 480, 800, 600, 0}, {0, 1, 0, 800, 600, 1}};
     for (const auto& start : starts) {
+        // The last run's window lost its focus; the new one is in front without being told.
+        theApp.GetRenderWindow().OnFocus(false);
         LogCapture log;
         EXPECT_EQ(RunWith(start.fullScreen, start.resolution, start.screenHeight), 123);
         EXPECT_EQ(std::vector<int>({g_seen.mode.width, g_seen.mode.height}), std::vector({start.width, start.height}));
