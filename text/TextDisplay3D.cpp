@@ -29,36 +29,48 @@ void TextDisplay3D::Print(const std::string& text, float x, float y)
     }
 }
 
-void TextDisplay3D::DrawWord(float x, float y, const std::string& word, const Vector3& position,
-                             const Quaternion& rotation, const Vector3& pivot)
+void TextDisplay3D::PlaceWord(std::vector<GlyphQuad>& out, float x, float y, const std::string& word,
+                              const Vector3& position, const Quaternion& rotation, const Vector3& pivot) const
 {
+    out.clear();
     const Font* font = m_attributes.font;
-    if (!font || !font->GetRaster())
+    if (!font)
         return;
     const TextDisplay* display = TextDisplay::Instance();
     const float gx = display->GetGlobalScaleX(), gy = display->GetGlobalScaleY();
     const float kx = 1.0f / (kLayoutUnitsPerWorldUnit * gx), ky = 1.0f / (kLayoutUnitsPerWorldUnit * gy);
     const float sx = gx * m_attributes.scaleX, sy = gy * m_attributes.scaleY;
     const float top = y * ky;
-
-    RenderStateSaver saver;
-    saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
-    saver.Set(rwRenderStateTextureRaster, 0);
-    saver.Set(rwRenderStateCullMode, rwCullNone);
     font->WalkText(word, sx, x, [&](unsigned char c, float pen) {
-        TextRect uv, size;
+        GlyphQuad quad;
+        TextRect size;
         if (!font->GetGlyphSize(c, size))
             return;
-        font->GetTexCoords(c, uv);
+        font->GetTexCoords(c, quad.uv);
         const float left = pen * kx, width = size.width * sx * kx, height = size.height * sy * ky;
         const Vector3 plane[4] = {{-left, -top, 0.0f},
                                   {-(left + width), -top, 0.0f},
                                   {-left, -(top + height), 0.0f},
                                   {-(left + width), -(top + height), 0.0f}};
-        Vector3 corners[4];
         for (int i = 0; i < 4; ++i)
-            corners[i] = position + pivot + rotation.Rotate(plane[i] - pivot);
-        textdraw::DrawTexturedQuad3D(corners, font->GetRaster(), uv, m_attributes.color);
+            quad.corners[i] = position + pivot + rotation.Rotate(plane[i] - pivot);
+        out.push_back(quad);
     });
+}
+
+void TextDisplay3D::DrawWord(float x, float y, const std::string& word, const Vector3& position,
+                             const Quaternion& rotation, const Vector3& pivot)
+{
+    const Font* font = m_attributes.font;
+    if (!font || !font->GetRaster())
+        return;
+    std::vector<GlyphQuad> quads;
+    PlaceWord(quads, x, y, word, position, rotation, pivot);
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
+    saver.Set(rwRenderStateTextureRaster, 0);
+    saver.Set(rwRenderStateCullMode, rwCullNone);
+    for (const GlyphQuad& quad : quads)
+        textdraw::DrawTexturedQuad3D(quad.corners, font->GetRaster(), quad.uv, m_attributes.color);
     saver.Restore();
 }

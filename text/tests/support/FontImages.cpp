@@ -23,12 +23,12 @@ void Ink(RwImage& image, int x0, int x1, int y0, int y1, RwUInt8 alpha)
         }
 }
 
-bool MakeBlockFont(Font& font, const std::string& charset, int advance, float spacingX)
+bool MakeBlockFont(Font& font, const std::string& charset, int advance, float spacingX, int inkRows)
 {
     const int pitch = advance + 3;
-    ImagePtr image = ClearImage(static_cast<int>(charset.size()) * pitch, kBlockInk + 4);
+    ImagePtr image = ClearImage(static_cast<int>(charset.size()) * pitch, inkRows + 4);
     for (size_t i = 0; i < charset.size(); ++i)
-        Ink(*image, static_cast<int>(i) * pitch, static_cast<int>(i) * pitch + advance, 0, kBlockInk);
+        Ink(*image, static_cast<int>(i) * pitch, static_cast<int>(i) * pitch + advance, 0, inkRows);
     Settings info;
     const std::string text = "spacingX " + std::to_string(spacingX) + "\n";
     info.Parse(text.data(), text.size(), "block font");
