@@ -45,6 +45,13 @@ TEST(FontTest, GapsOfOneOrTwoColumnsStayInsideAGlyphAndThreeSplit)
         Ink(*image, 3 + c.gap, 5 + c.gap, 2, 5, 1);  // alpha 1 is ink too
         EXPECT_EQ(Widths(Font::ExtractGlyphs(*image)), c.widths) << "gap " << c.gap;
     }
+    // The lowest ink may stand in a glyph's last column.
+    ImagePtr hook = ClearImage(8, 12);
+    Ink(*hook, 0, 3, 1, 4);
+    Ink(*hook, 3, 4, 1, 9);
+    const std::vector<Glyph> hooked = Font::ExtractGlyphs(*hook);
+    ASSERT_EQ(hooked.size(), 1u);
+    EXPECT_EQ(hooked[0].height, 9.0f);
     // A glyph touching the right edge ends with the image.
     ImagePtr edge = ClearImage(6, 4);
     Ink(*edge, 4, 6, 0, 2);
@@ -164,10 +171,14 @@ TEST_F(FontEngineTest, PacksGlyphsIntoATextureThatHoldsThemAll)
     std::vector<std::array<int, 4>> fifty;
     for (int i = 0; i < 50; ++i)
         fifty.push_back({i * 12, i * 12 + 9, 0, 11});  // 9 x 12 with the clear row
+    std::vector<std::array<int, 4>> exact;
+    for (int i = 0; i < 48; ++i)
+        exact.push_back({i * 12, i * 12 + 9, 0, 14});
     const Case cases[] = {
         // sqrt(500 x 13) = 80: 128 x 64 at first, five rows of 13 need 128 x 128.
         {"fifty", fifty, 12, 128, 128},
         {"wide", {{0, 100, 0, 4}}, 5, 128, 64},
+        {"exact", exact, 16, 128, 64},  // four rows of 16 fill 64 exactly
         {"tall", {{0, 2, 0, 100}}, 100, 32, 128},  // ink on the last row: its clear row is outside
     };
     for (const Case& c : cases) {
@@ -182,13 +193,18 @@ TEST_F(FontEngineTest, PacksGlyphsIntoATextureThatHoldsThemAll)
     }
 }
 
-TEST_F(FontEngineTest, AnImageWithoutGlyphsMakesNoFont)
+TEST_F(FontEngineTest, AnImageWithoutGlyphsOrOfAnotherDepthMakesNoFont)
 {
     ImagePtr image = ClearImage(16, 16);
     Font font;
     LogCapture log;
     EXPECT_FALSE(font.CreateFromImage(*image, "AB", nullptr, "blank"));
     EXPECT_TRUE(log.Contains("***ERROR: Font::Create - no glyphs in blank"));
+    Ink(*image, 0, 4, 0, 4);
+    image->depth = 8;
+    EXPECT_FALSE(font.CreateFromImage(*image, "AB", nullptr, "palettised"));
+    EXPECT_TRUE(log.Contains("***ERROR: Font::Create - palettised is no 32-bit image"));
+    image->depth = 32;
     EXPECT_EQ(font.GetRaster(), nullptr);
     EXPECT_EQ(font.GetAdvance('A'), 0.0f);
 }
