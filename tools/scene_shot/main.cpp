@@ -21,8 +21,9 @@
 #include "scene/EngineUtil.h"
 #include "scene/Light.h"
 #include "scene/RwGraphics.h"
-#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -36,6 +37,7 @@
 
 namespace {
 
+const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kConfigFile = "data\\pc\\config.txt";
 const char* const kWorldFile = "<LP>Objects\\Level.bsp";
 const char* const kCameraPath = "<LP>camera\\camera.anm";
@@ -70,9 +72,13 @@ int Fail(const char* format, const std::string& detail)
 // Works in the game folder, as the game does, with the archive mounted when there is one.
 bool MountData(const std::string& folder)
 {
-    if (!tools::MountGameData(folder))
+    if (chdir(folder.c_str()) != 0)
         return false;
     FileSystem* files = FileSystem::Instance();
+    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
+        return false;
+    files->AddAlias("<PP>", "data\\pc\\");
+    files->AddAlias("<TP>", "Textures24Bit\\");
     files->AddAlias("<LP>", (files->GetAlias("<PP>") + "level01\\").c_str());
     return files->FileExists(kConfigFile);
 }
