@@ -396,14 +396,8 @@ void TextDisplay::PlaceWord(std::vector<GlyphRect>& out, const std::string& word
     if (!font)
         return;
     const float sx = m_attributes.scaleX * m_globalScaleX, sy = m_attributes.scaleY * m_globalScaleY;
-    font->WalkText(word, sx, x, [&](unsigned char c, float pen) {
-        GlyphRect rect;
-        TextRect size;
-        if (!font->GetGlyphSize(c, size))
-            return;
-        font->GetTexCoords(c, rect.uv);
-        rect.screen = TextRect{pen, y, size.width * sx, size.height * sy};
-        out.push_back(rect);
+    font->WalkGlyphs(word, sx, x, [&](float pen, const TextRect& size, const TextRect& uv) {
+        out.push_back(GlyphRect{TextRect{pen, y, size.width * sx, size.height * sy}, uv});
     });
 }
 
