@@ -80,14 +80,14 @@ TEST(DebugThreadsTest, ARefillThreadAndTheGameThreadLogAtOnce)
     std::thread refill([debug] {
         for (int i = 0; i < kLines; ++i) {
             LogWarning("OggLoader::Refill: damaged page %d\n", i);
-            LogStatus("refill %d ", debug->GetWarningCount());
+            LogStatus("refill %d ", debug->GetErrorCount());  // each reads the other's counter
             debug->GetWatches();
         }
     });
     int frame = 0;
     for (int i = 0; i < kLines; ++i) {
         LogError("Game::Update: frame %d\n", i);
-        LogMessage("plain %d\n", debug->GetErrorCount());
+        LogMessage("plain %d\n", debug->GetWarningCount());
         debug->SetSink(i % 2 ? &first : &second);
         debug->AddWatch("frame", &frame, "Timing");
         ++frame;
