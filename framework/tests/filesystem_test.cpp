@@ -6,6 +6,8 @@
 #include <dlfcn.h>
 #include <functional>
 #include <set>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -146,26 +148,78 @@ TEST_F(AtomicWriteTest, TheOldContentStaysUntilCloseAndAnAbandonedWriteLeavesNoT
     EXPECT_EQ(Entries(Path("Saves")), (std::set<std::string>{"user.txt"}));
 }
 
-TEST_F(AtomicWriteTest, TemporariesOfAWriterThatIsGoneGoWithTheNextWrite)
+// Another program writing: it holds its temporary until told to let go.
+class ForeignWriter {
+public:
+    explicit ForeignWriter(const fsys::path& temp)
+    {
+        int held[2], release[2];
+        EXPECT_EQ(pipe(held) | pipe(release), 0);
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(held[0]);
+            close(release[1]);
+            const int fd = open(temp.c_str(), O_WRONLY | O_CREAT, 0666);
+            char c = flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+            if (write(held[1], &c, 1) != 1 || read(release[0], &c, 1) < 0)
+                _exit(1);
+            _exit(0);
+        }
+        close(held[1]);
+        close(release[0]);
+        char c = 0;
+        EXPECT_EQ(read(held[0], &c, 1), 1);
+        EXPECT_EQ(c, 'y');
+        close(held[0]);
+        m_release = release[1];
+    }
+    ~ForeignWriter()
+    {
+        close(m_release);
+        waitpid(m_pid, nullptr, 0);
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+};
+
+TEST_F(AtomicWriteTest, TemporariesThatNoWriterHoldsGoWithTheNextWrite)
 {
     const pid_t gone = fork();  // a writer that has ended
     if (gone == 0)
         _exit(0);
     waitpid(gone, nullptr, 0);
     const std::string dead = std::to_string(gone);
-    const std::string stale = ".user.txt.tmp" + dead + "_3";
-    const std::set<std::string> kept = {
-        ".user.txt.tmp" + std::to_string(getppid()) + "_0",  // its writer still runs
-        ".user.txt.tmp" + std::to_string(getpid()) + "_0",   // ours
-        ".other.txt.tmp" + dead + "_1", ".user.txt.tmp" + dead + "_", ".user.txt.tmp" + dead + "_3x",
-        ".user.txt.tmp_3", ".user.txt.tmp" + dead};
-    WriteRaw(Path(stale), "partial");
-    for (const std::string& name : kept)
+    const std::string ours = std::to_string(getpid());
+    const std::set<std::string> stale = {
+        ".user.txt.tmp" + dead + "_3",
+        ".user.txt.tmp" + ours + "_0",                         // an earlier run with our process id
+        ".user.txt.tmp" + std::to_string(getppid()) + "_7"};  // a live process that does not hold it
+    const std::set<std::string> unlike = {".other.txt.tmp" + dead + "_1", ".user.txt.tmp" + dead + "_",
+                                          ".user.txt.tmp" + dead + "_3x", ".user.txt.tmp_3",
+                                          ".user.txt.tmp" + dead};
+    for (const std::string& name : stale)
         WriteRaw(Path(name), "partial");
-    ASSERT_TRUE(WriteThroughLayer(Dir("user.txt"), "saved"));
-    std::set<std::string> expected = kept;
-    expected.insert("user.txt");
-    EXPECT_EQ(Entries(m_dir), expected);
+    for (const std::string& name : unlike)
+        WriteRaw(Path(name), "partial");
+    const std::string held = ".user.txt.tmp" + ours + "_99";
+    ForeignWriter foreign(Path(held));
+    File* first = fs()->OpenWrite(Dir("user.txt").c_str());  // this program's own writer, still open
+    ASSERT_NE(first, nullptr);
+    std::set<std::string> kept = unlike;
+    kept.insert(held);
+    EXPECT_EQ(Entries(m_dir).size(), kept.size() + 1);
+    const std::string removedSpelling = ".USER.TXT.TMP" + dead + "_3";
+    File* second = fs()->OpenWrite(Dir("user.txt").c_str());
+    ASSERT_NE(second, nullptr);
+    // The listing the write was resolved through forgets what the clean-up removed.
+    EXPECT_EQ(fs()->ResolveDiskPath(Dir(removedSpelling)), Path(removedSpelling).string());
+    second->Write("saved", 5);
+    EXPECT_TRUE(fs()->Close(second));
+    EXPECT_TRUE(fs()->Close(first));  // its temporary outlived the second write
+    kept.insert("user.txt");
+    EXPECT_EQ(Entries(m_dir), kept);
 }
 
 TEST_F(AtomicWriteTest, FailedWritesAreReportedAndKeepTheOldFileAndBinaryWritesSeek)
