@@ -203,23 +203,25 @@ TEST_F(AtomicWriteTest, TemporariesThatNoWriterHoldsGoWithTheNextWrite)
         WriteRaw(Path(name), "partial");
     for (const std::string& name : unlike)
         WriteRaw(Path(name), "partial");
+    WriteRaw(Path("user.txt"), "old");
     const std::string held = ".user.txt.tmp" + ours + "_99";
     ForeignWriter foreign(Path(held));
-    File* first = fs()->OpenWrite(Dir("user.txt").c_str());  // this program's own writer, still open
+    File* first = fs()->OpenWrite(Dir("user.txt").c_str());
     ASSERT_NE(first, nullptr);
-    std::set<std::string> kept = unlike;
-    kept.insert(held);
-    EXPECT_EQ(Entries(m_dir).size(), kept.size() + 1);
+    // The listing the write was resolved through forgets what the clean-up removed.
     const std::string removedSpelling = ".USER.TXT.TMP" + dead + "_3";
+    EXPECT_EQ(fs()->ResolveDiskPath(Dir(removedSpelling)), Path(removedSpelling).string());
+    std::set<std::string> kept = unlike;
+    kept.insert({held, "user.txt"});
+    EXPECT_EQ(Entries(m_dir).size(), kept.size() + 1);  // and the first writer's temporary
+    // This program's own writer, still open, keeps its temporary through a second write.
     File* second = fs()->OpenWrite(Dir("user.txt").c_str());
     ASSERT_NE(second, nullptr);
-    // The listing the write was resolved through forgets what the clean-up removed.
-    EXPECT_EQ(fs()->ResolveDiskPath(Dir(removedSpelling)), Path(removedSpelling).string());
-    second->Write("saved", 5);
+    second->Write("second", 6);
     EXPECT_TRUE(fs()->Close(second));
-    EXPECT_TRUE(fs()->Close(first));  // its temporary outlived the second write
-    kept.insert("user.txt");
-    EXPECT_EQ(Entries(m_dir), kept);
+    first->Write("first", 5);
+    EXPECT_TRUE(fs()->Close(first));
+    EXPECT_EQ(std::pair(Entries(m_dir), ReadRaw(Path("user.txt"))), std::pair(kept, std::string("first")));
 }
 
 TEST_F(AtomicWriteTest, FailedWritesAreReportedAndKeepTheOldFileAndBinaryWritesSeek)
