@@ -27,10 +27,21 @@ using LogLock = std::lock_guard<std::mutex>;
 // One pass of UpdateWatches at a time: asking a watch changes what it remembers.
 std::mutex g_watchPassMutex;
 // One entry per call into a sink under way, so that SetSink can wait for them to end.
-std::vector<const DebugSink*> g_sinkCalls;
-std::condition_variable g_sinkCallEnded;
-// The sinks this thread is inside: a sink that replaces itself does not wait for itself.
-thread_local std::vector<const DebugSink*> t_sinkCalls;
+// Never destroyed: a static's destructor may log at exit.
+struct SinkCalls {
+    std::vector<const DebugSink*> underWay;
+    std::condition_variable ended;
+};
+SinkCalls& Calls()
+{
+    static auto* calls = new SinkCalls;
+    return *calls;
+}
+// The sinks this thread is inside, so that a sink replacing itself does not wait for
+// itself. Plain data: it must still work while the thread's objects are destroyed at exit.
+constexpr int kMaxNestedSinkCalls = 16;
+thread_local const DebugSink* t_sinkCalls[kMaxNestedSinkCalls];
+thread_local int t_sinkDepth = 0;
 std::atomic<MessageBoxHandler> g_messageBoxHandler{nullptr};
 std::atomic<bool> g_inMessageBox{false};
 
@@ -78,8 +89,10 @@ public:
     SinkCall(DebugSink* sink, std::unique_lock<std::mutex>& lock) : m_sink(sink)
     {
         if (m_sink) {
-            g_sinkCalls.push_back(m_sink);
-            t_sinkCalls.push_back(m_sink);
+            Calls().underWay.push_back(m_sink);
+            if (t_sinkDepth < kMaxNestedSinkCalls)
+                t_sinkCalls[t_sinkDepth] = m_sink;
+            ++t_sinkDepth;
         }
         lock.unlock();
     }
@@ -87,12 +100,13 @@ public:
     {
         if (!m_sink)
             return;
-        t_sinkCalls.pop_back();
+        --t_sinkDepth;
+        std::vector<const DebugSink*>& underWay = Calls().underWay;
         {
             LogLock lock(g_logMutex);
-            g_sinkCalls.erase(std::find(g_sinkCalls.begin(), g_sinkCalls.end(), m_sink));
+            underWay.erase(std::find(underWay.begin(), underWay.end(), m_sink));
         }
-        g_sinkCallEnded.notify_all();
+        Calls().ended.notify_all();
     }
     SinkCall(const SinkCall&) = delete;
     SinkCall& operator=(const SinkCall&) = delete;
@@ -316,8 +330,9 @@ void Debug::SetSink(DebugSink* sink)
     const DebugSink* previous = std::exchange(m_sink, sink);
     if (!previous || previous == sink)
         return;
-    const auto own = std::count(t_sinkCalls.begin(), t_sinkCalls.end(), previous);
-    g_sinkCallEnded.wait(lock, [&] { return std::count(g_sinkCalls.begin(), g_sinkCalls.end(), previous) == own; });
+    const auto own = std::count(t_sinkCalls, t_sinkCalls + std::min(t_sinkDepth, kMaxNestedSinkCalls), previous);
+    const std::vector<const DebugSink*>& underWay = Calls().underWay;
+    Calls().ended.wait(lock, [&] { return std::count(underWay.begin(), underWay.end(), previous) == own; });
 }
 
 DebugSink* Debug::GetSink() const
