@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fsys = std::filesystem;
@@ -18,6 +19,15 @@ namespace {
 
 // Every fsync of this program passes here, so that a test sees what was made durable.
 std::function<void(const std::string& path)> g_onSync;
+// Runs once, before the next flock of this program: another program's turn.
+std::function<void(const std::string& path)> g_beforeLock;
+
+std::string OpenPath(int fd)
+{
+    char path[4096];
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
 
 std::set<std::string> Entries(const fsys::path& dir)
 {
@@ -31,12 +41,18 @@ std::set<std::string> Entries(const fsys::path& dir)
 
 extern "C" int fsync(int fd)
 {
-    char path[4096];
-    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
-    if (g_onSync && n > 0)
-        g_onSync(std::string(path, static_cast<size_t>(n)));
+    if (g_onSync)
+        g_onSync(OpenPath(fd));
     static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
     return real(fd);
+}
+
+extern "C" int flock(int fd, int operation)
+{
+    if (g_beforeLock)
+        std::exchange(g_beforeLock, nullptr)(OpenPath(fd));
+    static const auto real = reinterpret_cast<int (*)(int, int)>(dlsym(RTLD_NEXT, "flock"));
+    return real(fd, operation);
 }
 
 using AliasTest = FileTest;
@@ -222,6 +238,27 @@ TEST_F(AtomicWriteTest, TemporariesThatNoWriterHoldsGoWithTheNextWrite)
     first->Write("first", 5);
     EXPECT_TRUE(fs()->Close(first));
     EXPECT_EQ(std::pair(Entries(m_dir), ReadRaw(Path("user.txt"))), std::pair(kept, std::string("first")));
+}
+
+// Another program's clean-up may find a new temporary before its writer has locked it.
+TEST_F(AtomicWriteTest, ATemporaryRemovedBeforeItsWriterLocksItIsGivenUp)
+{
+    for (const bool stillHeld : {false, true}) {
+        int cleanup = -1;
+        g_beforeLock = [&](const std::string& temp) {
+            cleanup = open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+            EXPECT_EQ(flock(cleanup, LOCK_EX | LOCK_NB), 0);
+            EXPECT_EQ(unlink(temp.c_str()), 0);
+            if (!stillHeld)
+                close(cleanup);
+        };
+        const std::string text = stillHeld ? "second" : "first";
+        EXPECT_TRUE(WriteThroughLayer(Dir("user.txt"), text)) << stillHeld;
+        if (stillHeld)
+            close(cleanup);
+        EXPECT_EQ(std::pair(Entries(m_dir), ReadRaw(Path("user.txt"))),
+                  std::pair(std::set<std::string>{"user.txt"}, text));
+    }
 }
 
 TEST_F(AtomicWriteTest, FailedWritesAreReportedAndKeepTheOldFileAndBinaryWritesSeek)
