@@ -68,9 +68,9 @@ public:
 
     // What the frame under way asked for, or the frame last shown until the next one starts:
     // records go with their frame, so that a headless match runs in constant memory. A frame
-    // that is never shown (an off-screen camera, a tool) keeps only its last kMaxFrameUpdates
-    // camera updates, each with the clears and states that led to it; past kMaxRecords
-    // records outside any ended update it starts over.
+    // keeps its last kMaxFrameUpdates camera updates, each with the clears and states that led
+    // to it, so that one never shown (an off-screen camera, a tool, a failed show) stays
+    // bounded too; past kMaxRecords records (an update that never ends) it starts over.
     static constexpr size_t kMaxFrameUpdates = 16;
     static constexpr size_t kMaxRecords = 1 << 16;
     std::vector<RwNullDrawRecord> draws;
