@@ -68,9 +68,9 @@ bool TryLock(int fd)
 
 bool IsNamed(int fd, int dir, const char* name)
 {
-    struct stat open {}, named {};
-    return fstat(fd, &open) == 0 && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(open.st_mode) && open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    struct stat opened {}, named {};
+    return fstat(fd, &opened) == 0 && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(opened.st_mode) && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 // A crash between writing and renaming leaves the temporary behind: one that no writer
