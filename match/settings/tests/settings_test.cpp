@@ -5,6 +5,7 @@
 #include "match/settings/GameSettings.h"
 #include "match/settings/LevelSettings.h"
 #include "match/tests/support/TableTestSupport.h"
+#include "tests/support/LogCapture.h"
 
 #include <fstream>
 #include <memory>
@@ -164,6 +165,25 @@ TEST(SettingsTest, SettingsReadBackWhatWasWrittenAndKeepWhatAFileLacks)
     partial.selectionThreshold = 7.0f;
     Serialize(partial, "short.txt", false);
     EXPECT_EQ(std::tuple(partial.displayCollisionData, partial.selectionThreshold), std::tuple(true, 7.0f));
+}
+
+// A value that does not read keeps the one the level had, and says so; the rest still reads.
+TEST(SettingsTest, DamagedLevelValuesKeepTheirOldValue)
+{
+    LogCapture log;
+    LevelSettings level;
+    level.lightDirection = {0.0f, 1.0f, 0.0f, 0.0f};
+    table_test::Read(level, R"table([LevelSettings] "x"
+{
+ "Light direction" 1.0 0.0 0.0
+ "Gravity (m/s^2)" nan
+ "Max ball spin (rad/s)" 12.0
+}
+)table",
+                     "x");
+    EXPECT_EQ(std::tuple(level.lightDirection, level.gravity, level.maxBallSpin),
+              std::tuple(Quaternion(0.0f, 1.0f, 0.0f, 0.0f), 9.8f, 12.0f));
+    EXPECT_EQ(log.Count("value kept"), 2) << log.Text();
 }
 
 }  // namespace
