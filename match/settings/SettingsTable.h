@@ -30,7 +30,7 @@ template <class Settings>
 struct SettingsKey {
     const char* key;
     std::variant<bool Settings::*, int32_t Settings::*, float Settings::*> field;
-    // Entered as an angle (a float).
+    // A float the editor enters as an angle.
     bool angle = false;
 };
 
@@ -42,9 +42,9 @@ void SerializeKeys(Serializer& serializer, Settings& settings, std::span<const S
             serializer.SerializeBool(row.key, &(settings.**b));
         else if (auto* i = std::get_if<int32_t Settings::*>(&row.field))
             serializer.SerializeInt(row.key, &(settings.**i));
-        else if (float* f = &(settings.*std::get<float Settings::*>(row.field)); row.angle)
-            SerializeAngle(serializer, row.key, f);
+        else if (float* value = &(settings.*std::get<float Settings::*>(row.field)); row.angle)
+            SerializeAngle(serializer, row.key, value);
         else
-            serializer.SerializeFloat(row.key, f);
+            serializer.SerializeFloat(row.key, value);
     }
 }

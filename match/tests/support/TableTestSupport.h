@@ -1,7 +1,8 @@
 #pragma once
 
 // Property tables in memory for the settings tests: write an object's table to text, read
-// text into an object, and give every entry of a table a new value of its own.
+// text into an object, give every entry of a table a new value of its own, and list the
+// editor hints that come before its entries.
 
 #include "framework/AsciiSerializer.h"
 #include "framework/Color.h"
