@@ -54,6 +54,13 @@ public:
     void ApplyToFrame(RwFrame* frame) override;
     bool OnInput(float dt) override;
 
+    // Where the eye is, pitched down about x by angleX, then turned about y by angleY.
+    void SetView(const Vector3& position, float angleX, float angleY)
+    {
+        m_position = position;
+        m_angleX = angleX;
+        m_angleY = angleY;
+    }
     float GetAngleX() const { return m_angleX; }
     float GetAngleY() const { return m_angleY; }
 
