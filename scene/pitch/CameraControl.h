@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class Clump;
 class TrackedObject;
@@ -195,6 +196,13 @@ private:
     Quaternion m_rotation = Quaternion::Identity;
     bool m_flippable = false;
 };
+
+struct CameraControlEntry {
+    const char* name;       // the member is "Cameras|" + name
+    const char* className;  // in FactoryRegistry::CameraControls
+};
+// The game's 27 camera controls in the order it makes them, "Free Camera" first.
+const std::vector<CameraControlEntry>& GetCameraControlTable();
 
 // What every tracking control follows (borrowed; null for none: the origin). The owner
 // clears it before the object goes.

@@ -89,27 +89,13 @@ TEST_F(DisplaySettings, EveryLevelsDisplayCastReadsWithoutAWordAndLightsBothSets
 TEST_F(DisplaySettings, TheCamerasCastHoldsTheTwentySevenControlsByTheirClasses)
 {
     LogCapture log;
-    const std::vector<std::pair<const char*, const char*>> expected = {
-        {"Free Camera", "FreeCameraControl"}, {"StandardMedium", "TrackingCameraControl"},
-        {"LeftToRightMedium", "TrackingCameraControl"}, {"RightToLeftMedium", "TrackingCameraControl"},
-        {"TopDownMedium", "TrackingCameraControl"}, {"IsometricMedium", "TrackingCameraControl"},
-        {"Goal Left Far", "FreeCameraControl"}, {"Goal Left Middle", "FreeCameraControl"},
-        {"Goal Left Near", "FreeCameraControl"}, {"Goal Right Far", "FreeCameraControl"},
-        {"Goal Right Middle", "FreeCameraControl"}, {"Goal Right Near", "FreeCameraControl"},
-        {"Corner Left Far", "TrackingCameraControl"}, {"Corner Left Near", "TrackingCameraControl"},
-        {"Corner Right Far", "TrackingCameraControl"}, {"Corner Right Near", "TrackingCameraControl"},
-        {"Whole Field", "FreeCameraControl"}, {"Kick Off", "FreeCameraControl"},
-        {"Fly", "TrackingCameraControl"}, {"Penalty Left", "FreeCameraControl"},
-        {"Penalty Right", "FreeCameraControl"}, {"Menu", "FreeCameraControl"},
-        {"Throw In", "TrackingCameraControl"}, {"Referee", "TrackingCameraControl"},
-        {"Players Bench", "SimpleCameraControl"}, {"Intro Camera", "SplineCameraControl"},
-        {"CutScene", "SplineCameraControl"}};
     std::vector<std::unique_ptr<Object>> controls;
     Cast cameras("cameras");
-    for (const auto& [name, type] : expected) {
-        controls.emplace_back(FactoryRegistry::CameraControls().Create(type));
-        cameras.AddMember(controls.back().get(), (std::string("Cameras|") + name).c_str(), false);
+    for (const CameraControlEntry& entry : GetCameraControlTable()) {
+        controls.emplace_back(FactoryRegistry::CameraControls().Create(entry.className));
+        cameras.AddMember(controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
     }
+    // A block whose table differs from the member's class would be reported.
     EXPECT_TRUE(LoadSettings(&cameras, "<PP>cameras.txt"));
     EXPECT_EQ(cameras.GetMemberCount(), 27);
     EXPECT_EQ(log.Count("***"), 0) << log.Text();

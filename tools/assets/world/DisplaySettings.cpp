@@ -168,14 +168,6 @@ const Free kFree[] = {
 };
 // clang-format on
 
-// The cast in the order the game makes its controls.
-const char* const kOrder[] = {"Free Camera", "StandardMedium", "LeftToRightMedium", "RightToLeftMedium",
-                              "TopDownMedium", "IsometricMedium", "Goal Left Far", "Goal Left Middle",
-                              "Goal Left Near", "Goal Right Far", "Goal Right Middle", "Goal Right Near",
-                              "Corner Left Far", "Corner Left Near", "Corner Right Far", "Corner Right Near",
-                              "Whole Field", "Kick Off", "Fly", "Penalty Left", "Penalty Right", "Menu",
-                              "Throw In", "Referee", "Players Bench", "Intro Camera", "CutScene"};
-
 std::unique_ptr<CameraControl> MakeTracking(const Tracking& t)
 {
     auto control = std::make_unique<TrackingCameraControl>();
@@ -222,9 +214,9 @@ bool WriteCameras(const AssetContext& context)
 {
     std::vector<std::unique_ptr<CameraControl>> controls;
     Cast cameras("cameras");
-    for (const char* name : kOrder) {
-        controls.push_back(MakeControl(name));
-        cameras.AddMember(controls.back().get(), (std::string("Cameras|") + name).c_str(), false);
+    for (const CameraControlEntry& entry : GetCameraControlTable()) {
+        controls.push_back(MakeControl(entry.name));
+        cameras.AddMember(controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
     }
     return Save(cameras, context.Path("cameras.txt"));
 }
