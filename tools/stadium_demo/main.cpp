@@ -13,7 +13,7 @@
 #include "framework/Debug.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
-#include "framework/Matrix3.h"
+#include "framework/MathUtil.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
@@ -240,19 +240,9 @@ bool SavePicture(const std::string& path)
 // A fixed camera at the eye looking at the point.
 void LookAt(const Vector3& eye, const Vector3& target)
 {
-    Vector3 at = target - eye;
-    at.Normalize();
-    Vector3 right = Vector3::UnitY.Cross(at);
-    right.Normalize();
-    Matrix3 m;
-    m.SetColumn(0, right);
-    m.SetColumn(1, at.Cross(right));
-    m.SetColumn(2, at);
-    Quaternion q;
-    q.FromMatrix(m);
     SimpleCameraControl control;
     control.SetPosition(eye);
-    control.SetRotation(q);
+    control.SetRotation(Math::LookAlong(target - eye));
     control.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
 }
 
