@@ -263,9 +263,9 @@ class CameraControlTableTest : public SceneTest {};
 
 TEST_F(CameraControlTableTest, TheFourControlsAreMadeByNameAndReadTheirTables)
 {
-    for (const char* name : {"FreeCameraControl", "SimpleCameraControl", "SplineCameraControl", "TrackingCameraControl"}) {
-        std::unique_ptr<Object> made(FactoryRegistry::CameraControls().Create(name));
-        EXPECT_NE(dynamic_cast<CameraControl*>(made.get()), nullptr) << name;
+    for (const CameraControlEntry& entry : GetCameraControlTable()) {
+        std::unique_ptr<Object> made(FactoryRegistry::CameraControls().Create(entry.className));
+        EXPECT_NE(dynamic_cast<CameraControl*>(made.get()), nullptr) << entry.name;
     }
     TrackingCameraControl written;
     written.SetOffsets({1, 2, 3}, {4, 5, 6});

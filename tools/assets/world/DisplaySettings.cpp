@@ -33,16 +33,6 @@ Color ToColor(Rgba c, float scale = 1.0f)
     return Color(c.r / 255.0f * scale, c.g / 255.0f * scale, c.b / 255.0f * scale, 1.0f);
 }
 
-bool Save(Cast& cast, const std::string& path)
-{
-    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
-        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
-        return false;
-    }
-    NoteWritten(path);
-    return true;
-}
-
 // Five flares along the line from the sun through the centre and beyond, over the sprites.
 void AddFlares(Lensflares& flares)
 {
@@ -107,7 +97,7 @@ bool WriteDisplay(const AssetContext& context, const Theme& theme)
     display.AddMember(ambient.get(), "Ambient Light", false);
     display.AddMember(sun.get(), "Directional Light", false);
     display.AddMember(objects.get(), "Directional Light Objects", false);
-    const bool ok = Save(display, context.Path(std::string(theme.folder) + "/settings/display/display.txt"));
+    const bool ok = WriteCastFile(display, context.Path(std::string(theme.folder) + "/settings/display/display.txt"));
     FileSystem::Instance()->RemoveAlias("<LP>");
     return ok;
 }
@@ -203,7 +193,7 @@ bool WriteCameras(const AssetContext& context)
         controls.push_back(MakeControl(entry.name));
         cameras.AddMember(controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
     }
-    return Save(cameras, context.Path("cameras.txt"));
+    return WriteCastFile(cameras, context.Path("cameras.txt"));
 }
 
 bool WriteDisplaySettings(const AssetContext& context)
