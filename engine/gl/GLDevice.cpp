@@ -1153,9 +1153,11 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
     if (!(mesh->present & rwMeshUVs))
         glVertexAttrib2f(kAttribTexCoord, 0, 0);
     const bool ok = m_shaders.Use(features, m_inputs);
-    if (ok)
+    if (ok) {
         glDrawElements(GL_TRIANGLES, draw.numIndices, GL_UNSIGNED_SHORT,
                        reinterpret_cast<void*>(sizeof(RwUInt16) * static_cast<size_t>(draw.firstIndex)));
+        ++m_cache.counters.meshDraws;
+    }
     Report();
     return ok;
 }

@@ -3,55 +3,40 @@
 //                                               broadcast camera following a runner, towards
 //                                               the sun with its flares, the sun behind a
 //                                               stand, and a panda half-way from run to shoot
-//     stadium_demo --bench <game folder>        300 frames of the first stadium with eleven
-//                                               cross-fading characters at 1280 x 720
 // The game folder holds data\Turfbolt.dat, or the data unpacked (the stage folder). Each
 // picture is checked: a scene in it, and flares exactly where the sun can be seen.
 #include "engine/core/RwCore.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
-#include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
-#include "scene/AnimatedClump.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
-#include "scene/Light.h"
 #include "scene/RwGraphics.h"
-#include "scene/RwGraphicsSettings.h"
 #include "scene/pitch/CameraControl.h"
-#include "scene/pitch/TBWorld.h"
-#include "simulation/TrackedObject.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/stadium_scene/StadiumScene.h"
 
-
-#include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 namespace {
 
-const char* const kWorldFile = "<LP>\\Objects\\Level.bsp";
-const char* const kPanda = "<PP>Characters\\Panda\\Panda.DFF";
-const char* const kPandaTextures = "<PP>Characters\\Panda\\<TP>";
-const char* const kAnimations = "<PP>Characters\\Animations\\";
-const char* const kLevels[] = {"level01", "level02", "level03", "level04"};
-const char* const kDressing[] = {"short_benches", "short_benches_shadow", "Crowd", "spec_mods_crowd",
-                                 "flags", "flags_01", "flags_02", "flags_03"};
+using tools::Cameras;
+using tools::DrawFrame;
+using tools::kLevels;
+using tools::Stadium;
+using Runner = tools::Character;
+
 constexpr int kSheetWidth = 800, kSheetHeight = 600;
-constexpr int kBenchWidth = 1280, kBenchHeight = 720;
-constexpr int kBenchFrames = 300;
-constexpr int kBenchCharacters = 11;
 constexpr float kFrameTime = 1.0f / 30.0f;
 constexpr float kBlendTime = 0.25f;
 constexpr size_t kMinimumColours = 64;
@@ -78,133 +63,6 @@ bool Fail(const std::string& what)
 bool MountData(const std::string& folder)
 {
     return tools::MountGameData(folder) && FileSystem::Instance()->FileExists("<PP>cameras.txt");
-}
-
-// A character that plays its animations and runs where it is told; the cameras follow it.
-class Runner : public AnimatedClump, public TrackedObject {
-public:
-    const Vector3& GetPosition() const override { return m_position; }
-    const Quaternion& GetRotation() const override { return m_rotation; }
-
-    bool Load()
-    {
-        FileSystem* files = FileSystem::Instance();
-        const std::string textures = files->ExpandAliases(kPandaTextures);
-        const std::string folders = textures + "Var00\\;" + textures + "Common\\;" + textures + "Shirt00\\";
-        if (!LoadClump(files->ExpandAliases(kPanda), folders, true) || !GetHierarchy())
-            return Fail("no panda " + files->ExpandAliases(kPanda));
-        for (const char* name : {"run", "shoot"})
-            if (!LoadAnimation(files->ExpandAliases(std::string(kAnimations) + name + ".anm")))
-                return Fail(std::string("no animation ") + name);
-        SetAnimationControl(new AnimationControlLooping(1.0f));
-        SetAnimation(0, 0.0f);
-        return true;
-    }
-};
-
-// One stadium with everything a match puts into it before the players.
-class Stadium {
-public:
-    Stadium()
-    {
-        m_display = CastManager::Instance()->CreateCast("display");
-        m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
-        m_ambient.Create();
-        m_sun.Create();
-        m_objects.Create();
-        m_display->AddMember(&m_ambient, "Ambient Light", false);
-        m_display->AddMember(&m_sun, "Directional Light", false);
-        m_display->AddMember(&m_objects, "Directional Light Objects", false);
-        for (Light* light : Lights())
-            m_world.AddLight(light);
-    }
-    ~Stadium()
-    {
-        for (auto& clump : m_dressing)
-            m_world.RemoveRenderObject(clump.get());
-        for (Light* light : Lights())
-            m_world.RemoveLight(light);
-        m_world.Unload();
-        for (Object* object : {static_cast<Object*>(&RwGraphicsSettings::Global()), static_cast<Object*>(&m_ambient),
-                               static_cast<Object*>(&m_sun), static_cast<Object*>(&m_objects)})
-            m_display->RemoveMember(object);
-    }
-
-    bool Load(const char* level)
-    {
-        FileSystem* files = FileSystem::Instance();
-        files->RemoveAlias("<LP>");
-        files->RemoveAlias("<SP>");
-        files->AddAlias("<LP>", (std::string("<PP>") + level + "\\").c_str());
-        files->AddAlias("<SP>", (std::string("<PP>") + level + "\\settings\\").c_str());
-        for (auto& clump : m_dressing)
-            m_world.RemoveRenderObject(clump.get());
-        m_dressing.clear();
-        if (!m_world.Load(kWorldFile, "<LP><TP>"))
-            return Fail(std::string("cannot load the stadium of ") + level);
-        if (!LoadSettings(m_display, "<SP>display\\display.txt"))
-            return Fail(std::string("cannot read the display settings of ") + level);
-        for (const char* name : kDressing) {
-            auto clump = std::make_unique<Clump>();
-            clump->SetName(name);
-            clump->LoadClump(files->ExpandAliases(std::string("<LP>Objects\\") + name + ".dff"),
-                             files->ExpandAliases("<LP><TP>"), true);
-            clump->Update(0.0f);
-            m_world.AddRenderObject(clump.get());
-            m_dressing.push_back(std::move(clump));
-        }
-        m_world.ShowShortBenches(true);
-        m_world.ShowSpectators(true);
-        return true;
-    }
-
-    TBWorld& World() { return m_world; }
-
-private:
-    std::vector<Light*> Lights() { return {&m_ambient, &m_sun, &m_objects}; }
-
-    Cast* m_display;
-    AmbientLight m_ambient;
-    DirectionalLight m_sun;
-    DirectionalLight m_objects;
-    TBWorld m_world;
-    std::vector<std::unique_ptr<Clump>> m_dressing;
-};
-
-// The 27 controls by name, read from the cameras' settings file.
-class Cameras {
-public:
-    bool Load()
-    {
-        Cast* cast = CastManager::Instance()->CreateCast("cameras");
-        for (const CameraControlEntry& entry : GetCameraControlTable()) {
-            m_controls.emplace_back(FactoryRegistry::CameraControls().Create(entry.className));
-            cast->AddMember(m_controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
-        }
-        if (!LoadSettings(cast, "<PP>cameras.txt"))
-            return Fail("cannot read the camera controls");
-        CastMember* standard = cast->FindByName("Cameras|StandardMedium");
-        m_standard = standard ? dynamic_cast<CameraControl*>(standard->object) : nullptr;
-        return m_standard != nullptr;
-    }
-    CameraControl& Standard() { return *m_standard; }
-
-private:
-    std::vector<std::unique_ptr<Object>> m_controls;
-    CameraControl* m_standard = nullptr;
-};
-
-bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra = {})
-{
-    Camera* camera = RwGraphics::Instance()->GetCamera();
-    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    if (!camera || !camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
-        return Fail("the camera does not begin its update");
-    world.Render();
-    for (RenderObject* object : extra)
-        object->Render();
-    camera->EndUpdate();
-    return RwGraphics::Instance()->Render();
 }
 
 // Writes the picture and checks that it shows a scene, not a flat clear.
@@ -307,7 +165,7 @@ bool MakeSheet(const std::string& outDir)
     Stadium stadium;
     Cameras cameras;
     Runner runner;
-    if (!cameras.Load() || !runner.Load())
+    if (!cameras.Load() || !runner.Load("Panda", "Var00", {"run", "shoot"}))
         return false;
     bool ok = true;
     for (const char* level : kLevels) {
@@ -324,78 +182,20 @@ bool MakeSheet(const std::string& outDir)
     return ok;
 }
 
-double Milliseconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// Eleven runners on the first stadium, each switching between run and shoot every second.
-bool Bench()
-{
-    Stadium stadium;
-    Cameras cameras;
-    if (!cameras.Load() || !stadium.Load(kLevels[0]))
-        return false;
-    std::vector<std::unique_ptr<Runner>> team;
-    std::vector<RenderObject*> drawn;
-    for (int i = 0; i < kBenchCharacters; ++i) {
-        team.push_back(std::make_unique<Runner>());
-        if (!team.back()->Load())
-            return false;
-        team.back()->SetPosition({-30.0f + 6.0f * float(i), 0, float(i % 3) * 8.0f - 8.0f});
-        drawn.push_back(team.back().get());
-    }
-    SetCameraTarget(team[5].get());
-    cameras.Standard().Activate();
-    std::vector<double> frames, updates;
-    for (int frame = 0; frame < kBenchFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        for (size_t i = 0; i < team.size(); ++i) {
-            Runner& runner = *team[i];
-            if ((frame + int(i) * 3) % 30 == 0)
-                runner.SetAnimation(1 - runner.GetCurrentAnimation(), kBlendTime);
-            runner.SetPosition(runner.GetPosition() + Vector3{0.08f, 0, 0});
-            runner.Update(kFrameTime);
-        }
-        const auto animated = std::chrono::steady_clock::now();
-        cameras.Standard().Update(kFrameTime);
-        cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
-        stadium.World().Update(kFrameTime);
-        if (!DrawFrame(stadium.World(), drawn))
-            return false;
-        const auto end = std::chrono::steady_clock::now();
-        frames.push_back(Milliseconds(end - start));
-        updates.push_back(Milliseconds(animated - start));
-    }
-    SetCameraTarget(nullptr);
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
-    std::printf("stadium_demo: %d frames of level01 at %d x %d with sky, fog, flares and %d cross-fading "
-                "characters: median %.2f ms, worst %.2f ms; animated clump updates median %.3f ms, worst %.3f "
-                "ms per frame\n",
-                kBenchFrames, kBenchWidth, kBenchHeight, kBenchCharacters, median(frames),
-                *std::max_element(frames.begin(), frames.end()), median(updates),
-                *std::max_element(updates.begin(), updates.end()));
-    return true;
-}
-
-int Run(const std::string& folder, const std::string& outDir, bool bench)
+int Run(const std::string& folder, const std::string& outDir)
 {
     if (!MountData(folder))
         return Fail("no game data in " + folder), 1;
-    const int width = bench ? kBenchWidth : kSheetWidth, height = bench ? kBenchHeight : kSheetHeight;
-    tools::OffscreenSession session("stadium_demo", width, height);
+    tools::OffscreenSession session("stadium_demo", kSheetWidth, kSheetHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(width, height);
+    graphics->SetScreenSize(kSheetWidth, kSheetHeight);
     bool ok = false;
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
         Fail("the rendering engine does not start");
     else
-        ok = bench ? Bench() : MakeSheet(outDir);
+        ok = MakeSheet(outDir);
     graphics->SetWorld(nullptr);
     graphics->SetCamera(nullptr);
     CastManager::Instance()->DeleteAll();
@@ -407,19 +207,16 @@ int Run(const std::string& folder, const std::string& outDir, bool bench)
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[1]) == "--bench";
-    if (!bench && argc != 3) {
-        std::fprintf(stderr, "usage: stadium_demo <game folder> <out folder>\n"
-                             "       stadium_demo --bench <game folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: stadium_demo <game folder> <out folder>\n");
         return 2;
     }
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
     std::error_code error;
-    const std::string out = bench ? std::string() : std::filesystem::absolute(argv[2], error).string();
-    if (!bench)
-        std::filesystem::create_directories(out, error);
-    const int result = error ? (Fail("bad folder"), 1) : Run(argv[bench ? 2 : 1], out, bench);
+    const std::string out = std::filesystem::absolute(argv[2], error).string();
+    std::filesystem::create_directories(out, error);
+    const int result = error ? (Fail("bad folder"), 1) : Run(argv[1], out);
     Debug::Instance()->SetSink(nullptr);
     return result;
 }

@@ -1,0 +1,137 @@
+#include "tools/stadium_scene/StadiumScene.h"
+
+#include "framework/Cast.h"
+#include "framework/Factory.h"
+#include "framework/FileSystem.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "scene/RwGraphicsSettings.h"
+#include "scene/pitch/CameraControl.h"
+
+#include <cstdio>
+
+namespace tools {
+
+namespace {
+
+const char* const kWorldFile = "<LP>\\Objects\\Level.bsp";
+const char* const kAnimations = "<PP>Characters\\Animations\\";
+const char* const kBall = "<PP>Balls\\tournamentball.dff";
+const char* const kBallTextures = "<PP>Balls\\Textures24Bit\\;<PP>Balls\\";
+const char* const kDressing[] = {"short_benches", "short_benches_shadow", "Crowd", "spec_mods_crowd",
+                                 "flags", "flags_01", "flags_02", "flags_03"};
+
+bool Fail(const std::string& what)
+{
+    std::fprintf(stderr, "stadium scene: %s\n", what.c_str());
+    return false;
+}
+
+}  // namespace
+
+bool Character::Load(const std::string& race, const std::string& variation, const std::vector<std::string>& clips)
+{
+    const std::string model = "<PP>Characters\\" + race + "\\" + race + ".DFF";
+    const std::string textures = "<PP>Characters\\" + race + "\\<TP>";
+    const std::string folders = textures + variation + "\\;" + textures + "Common\\;" + textures + "Shirt00\\";
+    if (!LoadClump(FileSystem::Instance()->ExpandAliases(model), FileSystem::Instance()->ExpandAliases(folders), true) || !GetHierarchy())
+        return Fail("no character " + FileSystem::Instance()->ExpandAliases(model));
+    for (const std::string& clip : clips)
+        if (!LoadAnimation(FileSystem::Instance()->ExpandAliases(kAnimations + clip + ".anm")))
+            return Fail("no animation " + clip);
+    SetAnimationControl(new AnimationControlLooping(1.0f));
+    SetAnimation(0, 0.0f);
+    return true;
+}
+
+bool Ball::Load()
+{
+    if (!LoadClump(FileSystem::Instance()->ExpandAliases(kBall), FileSystem::Instance()->ExpandAliases(kBallTextures), true) ||
+        !GetRwClump())
+        return Fail("no ball");
+    Update(0.0f);
+    return true;
+}
+
+Stadium::Stadium()
+{
+    m_display = CastManager::Instance()->CreateCast("display");
+    m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
+    m_ambient.Create();
+    m_sun.Create();
+    m_objects.Create();
+    m_display->AddMember(&m_ambient, "Ambient Light", false);
+    m_display->AddMember(&m_sun, "Directional Light", false);
+    m_display->AddMember(&m_objects, "Directional Light Objects", false);
+    for (Light* light : Lights())
+        m_world.AddLight(light);
+}
+
+Stadium::~Stadium()
+{
+    for (auto& clump : m_dressing)
+        m_world.RemoveRenderObject(clump.get());
+    for (Light* light : Lights())
+        m_world.RemoveLight(light);
+    m_world.Unload();
+    for (Object* object : {static_cast<Object*>(&RwGraphicsSettings::Global()), static_cast<Object*>(&m_ambient),
+                           static_cast<Object*>(&m_sun), static_cast<Object*>(&m_objects)})
+        m_display->RemoveMember(object);
+}
+
+bool Stadium::Load(const char* level)
+{
+    FileSystem* files = FileSystem::Instance();
+    files->RemoveAlias("<LP>");
+    files->RemoveAlias("<SP>");
+    files->AddAlias("<LP>", (std::string("<PP>") + level + "\\").c_str());
+    files->AddAlias("<SP>", (std::string("<PP>") + level + "\\settings\\").c_str());
+    for (auto& clump : m_dressing)
+        m_world.RemoveRenderObject(clump.get());
+    m_dressing.clear();
+    if (!m_world.Load(kWorldFile, "<LP><TP>"))
+        return Fail(std::string("cannot load the stadium of ") + level);
+    if (!LoadSettings(m_display, "<SP>display\\display.txt"))
+        return Fail(std::string("cannot read the display settings of ") + level);
+    for (const char* name : kDressing) {
+        auto clump = std::make_unique<Clump>();
+        clump->SetName(name);
+        clump->LoadClump(files->ExpandAliases(std::string("<LP>Objects\\") + name + ".dff"),
+                         files->ExpandAliases("<LP><TP>"), true);
+        clump->Update(0.0f);
+        m_world.AddRenderObject(clump.get());
+        m_dressing.push_back(std::move(clump));
+    }
+    m_world.ShowShortBenches(true);
+    m_world.ShowSpectators(true);
+    return true;
+}
+
+bool Cameras::Load()
+{
+    Cast* cast = CastManager::Instance()->CreateCast("cameras");
+    for (const CameraControlEntry& entry : GetCameraControlTable()) {
+        m_controls.emplace_back(FactoryRegistry::CameraControls().Create(entry.className));
+        cast->AddMember(m_controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
+    }
+    if (!LoadSettings(cast, "<PP>cameras.txt"))
+        return Fail("cannot read the camera controls");
+    CastMember* standard = cast->FindByName("Cameras|StandardMedium");
+    m_standard = standard ? dynamic_cast<CameraControl*>(standard->object) : nullptr;
+    return m_standard != nullptr || Fail("no broadcast camera");
+}
+
+bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra)
+{
+    Camera* camera = RwGraphics::Instance()->GetCamera();
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    if (!camera || !camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
+        return Fail("the camera does not begin its update");
+    world.Render();
+    for (RenderObject* object : extra)
+        object->Render();
+    camera->EndUpdate();
+    return RwGraphics::Instance()->Render();
+}
+
+}  // namespace tools

@@ -1,0 +1,85 @@
+#pragma once
+
+// A stadium from the default data as a match shows it, for tools that draw it off screen:
+// the level's world with its dressing and display settings (sky, fog, flares, lights), the
+// broadcast cameras, animated characters and the ball. The data must be mounted
+// (tools::MountGameData) and the rendering engine running. Failures are reported on stderr.
+
+#include "scene/AnimatedClump.h"
+#include "scene/Light.h"
+#include "scene/pitch/TBWorld.h"
+#include "simulation/TrackedObject.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Cast;
+class CameraControl;
+class Object;
+class RenderObject;
+
+namespace tools {
+
+inline const char* const kLevels[] = {"level01", "level02", "level03", "level04"};
+
+// A character that plays its clips and goes where it is put; the cameras can follow it.
+class Character : public AnimatedClump, public TrackedObject {
+public:
+    const Vector3& GetPosition() const override { return m_position; }
+    const Quaternion& GetRotation() const override { return m_rotation; }
+
+    // race: "Panda", "Weasel"...; variation: the texture set ("Var00"...); clips from the
+    // shared animation folder, indexed in the order given. Loops its clips; starts on the first.
+    bool Load(const std::string& race, const std::string& variation, const std::vector<std::string>& clips);
+    // Hides one atomic (the referee's card when it is not shown).
+    void HideAtomic(int index);
+};
+
+// The match ball, which the cameras can follow.
+class Ball : public Clump, public TrackedObject {
+public:
+    const Vector3& GetPosition() const override { return m_position; }
+    const Quaternion& GetRotation() const override { return m_rotation; }
+    bool Load();
+};
+
+// One stadium with everything a match puts into it before the players.
+class Stadium {
+public:
+    Stadium();
+    ~Stadium();
+    Stadium(const Stadium&) = delete;
+    Stadium& operator=(const Stadium&) = delete;
+
+    // Another level replaces the one loaded.
+    bool Load(const char* level);
+    TBWorld& World() { return m_world; }
+
+private:
+    std::vector<Light*> Lights() { return {&m_ambient, &m_sun, &m_objects}; }
+
+    Cast* m_display;
+    AmbientLight m_ambient;
+    DirectionalLight m_sun;
+    DirectionalLight m_objects;
+    TBWorld m_world;
+    std::vector<std::unique_ptr<Clump>> m_dressing;
+};
+
+// The camera controls by name, read from the cameras' settings file.
+class Cameras {
+public:
+    bool Load();
+    // The broadcast camera at the match camera's height and distance.
+    CameraControl& Standard() { return *m_standard; }
+
+private:
+    std::vector<std::unique_ptr<Object>> m_controls;
+    CameraControl* m_standard = nullptr;
+};
+
+// Clears the current camera and draws the world, then the extra objects, and shows the frame.
+bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra = {});
+
+}  // namespace tools
