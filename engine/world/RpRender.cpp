@@ -232,6 +232,121 @@ bool BoxVisible(RwCamera* camera, const RwBBox& box)
     return RwCameraFrustumTestSphere(camera, &s) != rwSphereOutside;
 }
 
+// The largest stretch the matrix gives a length, as the engine's bounding spheres take it.
+RwReal MatrixScale(const RwMatrix& m)
+{
+    return std::max({RwV3dLength(&m.right), RwV3dLength(&m.up), RwV3dLength(&m.at)});
+}
+
+// Inside out, so that the first point grown by sets both corners.
+constexpr RwBBox kEmptyBox{{-1e30f, -1e30f, -1e30f}, {1e30f, 1e30f, 1e30f}};
+
+void Grow(RwBBox& box, const RwV3d& p, RwReal radius)
+{
+    box.sup = {std::max(box.sup.x, p.x + radius), std::max(box.sup.y, p.y + radius), std::max(box.sup.z, p.z + radius)};
+    box.inf = {std::min(box.inf.x, p.x - radius), std::min(box.inf.y, p.y - radius), std::min(box.inf.z, p.z - radius)};
+}
+
+// A sphere around every given sphere (negative radii are left out); radius < 0 when none.
+RwSphere Enclose(const std::vector<RwSphere>& spheres)
+{
+    RwBBox box = kEmptyBox;
+    bool any = false;
+    for (const RwSphere& s : spheres) {
+        if (s.radius < 0.0f)
+            continue;
+        any = true;
+        Grow(box, s.center, s.radius);
+    }
+    if (!any)
+        return {{0, 0, 0}, -1.0f};
+    RwSphere out{{(box.sup.x + box.inf.x) * 0.5f, (box.sup.y + box.inf.y) * 0.5f, (box.sup.z + box.inf.z) * 0.5f},
+                 0.0f};
+    for (const RwSphere& s : spheres)
+        if (s.radius >= 0.0f) {
+            const RwV3d d{s.center.x - out.center.x, s.center.y - out.center.y, s.center.z - out.center.z};
+            out.radius = std::max(out.radius, RwV3dLength(&d) + s.radius);
+        }
+    return out;
+}
+
+void BuildBoneSpheres(Instance& inst, const Source& src, const RpAtomicSkinData& skin)
+{
+    constexpr RwReal kSlack = 1e-3f;
+    const size_t bones = size_t(std::max(skin.numBones, 1));
+    std::vector<RwBBox> boxes(bones, kEmptyBox);
+    std::vector<bool> used(bones, false);
+    bool towardsOrigin = false;
+    inst.unbounded = false;
+    // Each posed vertex is a weighted mean of where its bones put it, so it stays within the
+    // spheres of those bones once they are moved (and the origin when the weights fall short).
+    for (RwInt32 v = 0; v < src.numVertices; ++v) {
+        RwReal sum = 0.0f;
+        for (int k = 0; k < 4; ++k) {
+            const RwReal w = skin.weights[v][k];
+            if (w < 0.0f)
+                inst.unbounded = true;
+            if (w == 0.0f)
+                continue;
+            sum += w;
+            const size_t b = skin.boneIndices[v][k] < bones ? skin.boneIndices[v][k] : 0;
+            Grow(boxes[b], src.positions[v], 0.0f);
+            used[b] = true;
+        }
+        if (sum > 1.0f + kSlack)
+            inst.unbounded = true;
+        towardsOrigin = towardsOrigin || sum < 1.0f - kSlack;
+    }
+    inst.boneSpheres.assign(bones + 1, RwSphere{{0, 0, 0}, -1.0f});
+    for (size_t b = 0; b < bones; ++b)
+        if (used[b]) {
+            // The box's corner distance can overshoot; the vertices decide the radius.
+            inst.boneSpheres[b] = {BoxSphere(boxes[b]).center, 0.0f};
+        }
+    for (RwInt32 v = 0; v < src.numVertices; ++v)
+        for (int k = 0; k < 4; ++k)
+            if (skin.weights[v][k] != 0.0f) {
+                const size_t b = skin.boneIndices[v][k] < bones ? skin.boneIndices[v][k] : 0;
+                const RwV3d& p = src.positions[v];
+                const RwV3d& c = inst.boneSpheres[b].center;
+                const RwV3d d{p.x - c.x, p.y - c.y, p.z - c.z};
+                inst.boneSpheres[b].radius = std::max(inst.boneSpheres[b].radius, RwV3dLength(&d));
+            }
+    if (towardsOrigin)
+        inst.boneSpheres[bones] = {{0, 0, 0}, 0.0f};
+    inst.boundsBones = skin.numBones;
+    inst.boundsStale = false;
+}
+
+// The world sphere the skinned atomic stays within in its current pose; false when its
+// weights let it reach anywhere.
+bool SkinnedWorldSphere(void*& slot, const Source& src, const RpAtomicSkinData& skin, const RwMatrix* ltm,
+                        RwSphere& out)
+{
+    auto* inst = static_cast<Instance*>(slot);
+    if (!inst)
+        slot = inst = new Instance;
+    if (inst->boundsStale || inst->boundsBones != skin.numBones)
+        BuildBoneSpheres(*inst, src, skin);
+    if (inst->unbounded)
+        return false;
+    std::vector<RwSphere> posed(inst->boneSpheres);
+    for (size_t b = 0; b + 1 < posed.size(); ++b)
+        if (posed[b].radius >= 0.0f) {
+            RwV3dTransformPoints(&posed[b].center, &inst->boneSpheres[b].center, 1, &skin.boneMatrices[b]);
+            posed[b].radius *= MatrixScale(skin.boneMatrices[b]);
+        }
+    out = Enclose(posed);
+    if (out.radius < 0.0f)
+        return false;
+    if (ltm) {
+        const RwV3d local = out.center;
+        RwV3dTransformPoints(&out.center, &local, 1, ltm);
+        out.radius *= MatrixScale(*ltm);
+    }
+    return true;
+}
+
 void VisitVisible(RpWorld* world, RwCamera* camera, RwInt32 child, std::vector<RpWorldSector*>& out, int depth)
 {
     if (depth > 1024)
@@ -278,8 +393,11 @@ void DestroyInstance(void*& slot)
 
 void MarkInstanceDirty(void* slot, RwUInt32 parts)
 {
-    if (auto* inst = static_cast<Instance*>(slot))
+    if (auto* inst = static_cast<Instance*>(slot)) {
         inst->dirty |= parts;
+        if (parts & (rwMeshPositions | rwMeshBones))
+            inst->boundsStale = true;
+    }
 }
 
 }  // namespace rpworld
@@ -304,20 +422,22 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
         LogWarning("RpAtomicRender: %d bones, only the first %d are drawn\n", skin.numBones, int(rwDeviceMaxBones));
         skin.numBones = rwDeviceMaxBones;
     }
-    // Skinned vertices leave the bind-pose sphere, so only rigid atomics are culled.
-    if (!skinned && RwCameraFrustumTestSphere(camera, RpAtomicGetWorldBoundingSphere(atomic)) == rwSphereOutside)
-        return atomic;
-
     const RpMorphTarget& target = g->morphTarget[0];
     const Source src{g->numVertices, target.verts, target.normals, g->preLitLum,
                      g->numTexCoordSets > 0 ? g->texCoords[0] : nullptr, g->triangles, g->numTriangles,
                      g->matList.numMaterials};
+    RwFrame* frame = RpAtomicGetFrame(atomic);
+    const RwMatrix* ltm = frame ? RwFrameGetLTM(frame) : nullptr;
+    // Skinned vertices leave the bind-pose sphere: theirs follows the bones.
+    RwSphere posed;
+    if (skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, posed) &&
+                      RwCameraFrustumTestSphere(camera, &posed) == rwSphereOutside
+                : RwCameraFrustumTestSphere(camera, RpAtomicGetWorldBoundingSphere(atomic)) == rwSphereOutside)
+        return atomic;
     Instance* inst = Prepare(g->instance, src, skinned ? &skin : nullptr);
     if (!inst)
         return atomic;
 
-    RwFrame* frame = RpAtomicGetFrame(atomic);
-    const RwMatrix* ltm = frame ? RwFrameGetLTM(frame) : nullptr;
     const bool lit = (g->flags & rpGeometryLight) && target.normals;
     const LightSet lights = lit ? GatherLights(camera->world, rpLightLightAtomics) : LightSet{};
     const bool modulate = g->flags & rpGeometryModulateMaterialColor;

@@ -28,6 +28,12 @@ struct Instance {
     RwInt32 numBones = 0;   // bone count the indices were clamped to
     std::vector<MeshSplit> splits;
     std::vector<RwUInt16> indices;  // sorted by material
+    // Skinned: around the vertices each bone moves, in bind pose (radius < 0: none); the last
+    // holds the origin where weights fall short of one, since the skin pulls those towards it.
+    std::vector<RwSphere> boneSpheres;
+    RwInt32 boundsBones = -1;  // bone count the spheres were made for
+    bool boundsStale = true;
+    bool unbounded = false;    // weights the spheres cannot bound (negative, or summing past one)
 };
 
 void DestroyInstance(void*& instance);

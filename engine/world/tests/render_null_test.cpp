@@ -197,6 +197,49 @@ TEST_F(WorldRenderNull, SkinnedAtomicsHandTheirBonesToTheDevice)
     RpClumpDestroy(clump);
 }
 
+TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
+{
+    // The camera at the origin looks along +z to 100. Vertices 0-11 of the box hang on bone 0,
+    // the rest on bone 1, each with the one weight given; the bones move along z.
+    struct Case {
+        const char* name;
+        float clumpZ, bone0Z, bone1Z, weight;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"in view as bound", 5, 0, 0, 1, true},
+        {"behind the camera", -20, 0, 0, 1, false},
+        {"posed into view from behind", -20, 25, 25, 1, true},
+        {"posed out of view", 5, -25, -25, 1, false},
+        {"half posed into view", -20, 25, 0, 1, true},
+        {"half posed out of view", 5, -25, 0, 1, true},
+        {"posed past the far plane", -20, 230, 230, 1, false},
+        {"weights short of one pull towards the origin", -20, 230, 230, 0.5f, true},
+    };
+    static RwMatrix bones[2];
+    static RwUInt8 indices[24][4];
+    static RwReal weights[24][4];
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpAtomicSkinData* out) -> RwBool {
+        *out = {2, bones, indices, weights};
+        return true;
+    });
+    for (const Case& c : cases) {
+        for (int v = 0; v < 24; ++v) {
+            indices[v][0] = v < 12 ? 0 : 1;
+            weights[v][0] = c.weight;
+        }
+        const RwV3d moves[2] = {{0, 0, c.bone0Z}, {0, 0, c.bone1Z}};
+        for (int b = 0; b < 2; ++b) {
+            RwMatrixSetIdentity(&bones[b]);
+            RwMatrixTranslate(&bones[b], &moves[b], rwCombineReplace);
+        }
+        RpClump* clump = BoxClump({0, 0, c.clumpZ});
+        EXPECT_EQ(Draw(clump).size(), c.drawn ? 1u : 0u) << c.name;
+        RpClumpDestroy(clump);
+    }
+    RpAtomicSetSkinQueryCallBack(nullptr);
+}
+
 TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
 {
     RpWorld* walls = MakeWallWorld();
