@@ -4,8 +4,11 @@
 //                                               the sun with its flares, the sun behind a
 //                                               stand, and a panda half-way from run to shoot
 // The game folder holds data\Turfbolt.dat, or the data unpacked (the stage folder). Each
-// picture is checked: a scene in it, and flares exactly where the sun can be seen.
+// picture is checked: a scene in it, and flares exactly where the sun can be seen. Last, the
+// panda is drawn behind the camera and half out of the picture, to check how it is culled.
 #include "engine/core/RwCore.h"
+#include "engine/core/RwDevice.h"
+#include "engine/gl/GLDevice.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -160,6 +163,51 @@ bool ShootBlend(Stadium& stadium, Runner& runner, const std::string& out)
     return DrawFrame(stadium.World(), {&runner}) && SavePicture(out);
 }
 
+// How many meshes of the runner reach the device, drawn alone.
+uint32_t RunnerDraws(Runner& runner)
+{
+    Camera* camera = RwGraphics::Instance()->GetCamera();
+    const auto* device = dynamic_cast<const GLDevice*>(RwDeviceGetCurrent());
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    if (!device || !camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
+        return 0;
+    const uint32_t before = device->Counters().meshDraws;
+    runner.Render();
+    const uint32_t draws = device->Counters().meshDraws - before;
+    camera->EndUpdate();
+    return draws;
+}
+
+// Characters are culled by where their bones put them: none drawn behind the camera, all of
+// one drawn that stands half out of the picture, mid-kick.
+bool CheckCharacterCulling(Runner& runner)
+{
+    runner.SetPosition({0, 0, 0});
+    runner.SetRotation(Quaternion::Identity);
+    runner.SetAnimation(1, 0.0f);
+    runner.Update(0.4f);
+    const Vector3 eye{0, 1, -5};
+    LookAt(eye, {0, 1, 0});
+    const uint32_t inView = RunnerDraws(runner);
+    if (inView == 0)
+        return Fail("the runner in front of the camera is not drawn");
+    LookAt(eye, {0, 1, -10});
+    if (RunnerDraws(runner) != 0)
+        return Fail("the runner behind the camera is drawn");
+    // Its middle on the side of the view at five metres.
+    LookAt(eye, {0, 1, 0});
+    RwCamera* camera = RwGraphics::Instance()->GetCamera()->GetRwCamera();
+    const RwMatrix* view = RwFrameGetLTM(RwCameraGetFrame(camera));
+    constexpr float kAhead = 5.0f;
+    const float aside = kAhead * camera->viewWindow.x;
+    runner.SetPosition({eye.x + view->at.x * kAhead + view->right.x * aside, 0,
+                        eye.z + view->at.z * kAhead + view->right.z * aside});
+    runner.Update(0.0f);
+    if (RunnerDraws(runner) != inView)
+        return Fail("the runner half in view is not drawn whole");
+    return true;
+}
+
 bool MakeSheet(const std::string& outDir)
 {
     Stadium stadium;
@@ -179,7 +227,7 @@ bool MakeSheet(const std::string& outDir)
              ShootSun(stadium, eye, false, prefix + "_sun_behind_stand.png") && ok;
     }
     ok = ShootBlend(stadium, runner, outDir + "/panda_run_to_shoot.png") && ok;
-    return ok;
+    return CheckCharacterCulling(runner) && ok;
 }
 
 int Run(const std::string& folder, const std::string& outDir)
