@@ -100,6 +100,9 @@ struct FrameLoad {
     double triangles = 0, draws = 0, states = 0, textures = 0, dropped = 0;
 };
 
+// Set when the program starts, for the time to the first frame.
+std::chrono::steady_clock::time_point g_started;
+
 bool Bench(const std::string& picture)
 {
     tools::Stadium stadium;
@@ -131,6 +134,7 @@ bool Bench(const std::string& picture)
     cameras.Standard().Activate();
     GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
     std::vector<double> frames;
+    double startUp = 0.0;
     FrameLoad load;
     float time = 0.0f;
     for (int frame = 0; frame < kFrames; ++frame) {
@@ -153,6 +157,8 @@ bool Bench(const std::string& picture)
         if (!tools::DrawFrame(stadium.World(), drawn))
             return Fail("a frame was not drawn");
         frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+        if (frame == 0)
+            startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
         if (const RwMetrics* metrics = RwEngineGetMetrics()) {
             load.triangles += metrics->numTriangles;
             load.states += metrics->device.numRenderStateChanges;
@@ -172,6 +178,8 @@ bool Bench(const std::string& picture)
                 "  median %.2f ms, p95 %.2f ms, worst %.2f ms (after the first, which took %.1f ms)\n",
                 kFrames, kWidth, kHeight, std::size(kTeam), Quantile(frames, 0.5), Quantile(frames, 0.95),
                 *std::max_element(later.begin(), later.end()), frames.front());
+    std::printf("  start-up to the end of the first frame: %.0f ms; %d shader variants\n", startUp,
+                device ? device->ShaderVariantCount() : 0);
     std::printf("  per frame: %.0f triangles, %.0f draws, %.0f render state changes, %.0f texture stage "
                 "changes, %.0f repeated calls dropped\n",
                 load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
@@ -224,6 +232,7 @@ int Run(const std::string& folder, const std::string& picture)
 
 int main(int argc, char** argv)
 {
+    g_started = std::chrono::steady_clock::now();
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: match_view_bench <game folder> [picture.png]\n");
         return 2;
