@@ -8,6 +8,7 @@
 #include "scene/Light.h"
 
 #include <string>
+#include <vector>
 
 class PrimaryCamera;
 struct RpWorld;
@@ -40,6 +41,8 @@ public:
     // Where the path's line of sight meets the pitch, and the camera's viewing direction.
     const Vector3& Centre() const { return m_centre; }
     const Vector3& At() const { return m_at; }
+    // The way the sun's light travels.
+    const Vector3& SunDirection() const { return m_sunDirection; }
 
 private:
     bool AddLight(Light& light, const Color& color, float intensity);
@@ -50,9 +53,15 @@ private:
     DirectionalLight m_sun;
     Vector3 m_centre{0.0f, 0.0f, 0.0f};
     Vector3 m_at{0.0f, 0.0f, 1.0f};
+    Vector3 m_sunDirection{0.0f, -1.0f, 0.0f};
 };
 
 // A rotation whose z axis is the direction, with y as near to up as it can be.
 Quaternion FacingAlong(Vector3 direction);
+
+// The camera's picture as an opaque PNG; false when it cannot be read or written.
+bool SavePng(PrimaryCamera& camera, const std::string& path);
+// The middle value (the upper one of an even count); 0 for none.
+double Median(std::vector<double> values);
 
 }  // namespace tools::level

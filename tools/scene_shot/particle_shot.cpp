@@ -8,7 +8,6 @@
 #include "framework/Debug.h"
 #include "framework/Random.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/ParticleSystem.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
@@ -147,21 +146,6 @@ bool DrawFrame(PrimaryCamera& camera, RpWorld* world, Effects* effects)
     return RwGraphics::Instance()->Render();
 }
 
-bool SavePng(PrimaryCamera& camera, const std::string& path)
-{
-    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
-    if (!image)
-        return false;
-    // Blending leaves its own alpha in the raster: the picture is what was seen.
-    for (RwInt32 y = 0; y < image->height; ++y)
-        for (RwInt32 x = 0; x < image->width; ++x)
-            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
-                255;
-    const bool saved = RtPngImageWrite(image, path.c_str());
-    RwImageDestroy(image);
-    return saved;
-}
-
 int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::string& prefix)
 {
     float time = 0;
@@ -183,12 +167,6 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
                     effects.fountain.GetLiveCount(), effects.burst.GetLiveCount());
     }
     return 0;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 double Milliseconds(Clock::time_point from)
