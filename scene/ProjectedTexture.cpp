@@ -101,10 +101,15 @@ void ProjectedTexture::Serialize(Serializer& serializer, const char* descriptor)
     serializer.EndSection();
 }
 
-void ProjectedTexture::Render()
+RpWorld* ProjectedTexture::TargetWorld() const
 {
     const World* world = RwGraphics::Instance()->GetWorld();
-    if (m_radius <= 0.0f || !world || !world->GetRwWorld())
+    return m_radius > 0.0f && world ? world->GetRwWorld() : nullptr;
+}
+
+void ProjectedTexture::Render()
+{
+    if (!TargetWorld())
         return;
     RwD3D8SetRenderState(rwD3D8RenderStateZBias, kZBias);
     RwMatrix projector;
@@ -124,8 +129,8 @@ void ProjectedTexture::Render()
 void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, float fadeDist)
 {
     m_drawnTriangles = 0;
-    const World* world = RwGraphics::Instance()->GetWorld();
-    if (m_radius <= 0.0f || !world || !world->GetRwWorld())
+    RpWorld* world = TargetWorld();
+    if (!world)
         return;
     RenderStateSaver states;
     states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_raster));
@@ -142,7 +147,7 @@ void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, flo
     RpIntersection query{};
     query.type = rpIntersectBox;
     query.t.box = box;
-    RpCollisionWorldForAllIntersections(world->GetRwWorld(), &query, ProjectWorldTriangle, &step);
+    RpCollisionWorldForAllIntersections(world, &query, ProjectWorldTriangle, &step);
     cache->Flush();
     m_drawnTriangles = step.accepted;
     states.Restore();

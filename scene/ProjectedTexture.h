@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+struct RpWorld;
 struct RwBBox;
 struct RwRaster;
 
@@ -75,6 +76,9 @@ public:
     int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
 
 private:
+    // The current world's engine world when there is one to project on and a radius.
+    RpWorld* TargetWorld() const;
+
     RwRaster* m_raster = nullptr;
     float m_alpha = 0.35f;
     float m_fadeDist = 0.0f;
