@@ -8,9 +8,13 @@
 #include "framework/Settings.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
+#include "scene/RwGraphics.h"
 #include "tools/common/GameData.h"
+#include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 
 namespace tools::level {
 
@@ -162,6 +166,52 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request)
+{
+    request.bench = argc == 3 && std::string(argv[1]) == "--bench";
+    if (!request.bench && argc != 3) {
+        std::fprintf(stderr, "usage: %s <game folder> <out prefix>\n       %s --bench <game folder>\n", tool, tool);
+        return false;
+    }
+    request.folder = argv[request.bench ? 2 : 1];
+    std::error_code error;
+    request.prefix = request.bench ? "" : std::filesystem::absolute(argv[2], error).string();
+    if (error)
+        std::fprintf(stderr, "%s: bad path %s\n", tool, argv[2]);
+    return !error;
+}
+
+int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
+               float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body)
+{
+    if (!MountGameData(folder)) {
+        std::fprintf(stderr, "%s: no game data (%s) in the folder\n", tool, kConfigFile);
+        return 1;
+    }
+    tools::OffscreenSession session(tool, width, height);
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(width, height);
+    int result = 1;
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
+        std::fprintf(stderr, "%s: the rendering engine does not start\n", tool);
+    } else {
+        PrimaryCamera& camera = *graphics->GetPrimaryCamera();
+        LevelView level;
+        const std::string failure = level.Open(camera, distance, aimHeight);
+        if (!failure.empty()) {
+            std::fprintf(stderr, "%s: %s\n", tool, failure.c_str());
+        } else {
+            graphics->SetCamera(&camera);
+            result = body(camera, level);
+            graphics->SetCamera(nullptr);
+        }
+    }
+    graphics->Destroy();
+    return result;
 }
 
 }  // namespace tools::level

@@ -7,6 +7,7 @@
 #include "framework/Vector.h"
 #include "scene/Light.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,5 +64,21 @@ Quaternion FacingAlong(Vector3 direction);
 bool SavePng(PrimaryCamera& camera, const std::string& path);
 // The middle value (the upper one of an even count); 0 for none.
 double Median(std::vector<double> values);
+
+// What a scene tool was asked for: pictures under a prefix, or benchmark figures.
+struct ShotRequest {
+    std::string folder;
+    std::string prefix;  // absolute
+    bool bench = false;
+};
+// Reads "<tool> <game folder> <out prefix>" or "<tool> --bench <game folder>"; false, with the
+// usage or the fault on stderr, for anything else.
+bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request);
+
+// Mounts the game data, brings the renderer up offscreen at the size, opens the level with the
+// camera that far from its aim point and runs the body; the body's exit code, else 1 with what
+// failed on stderr. The renderer's camera is the primary one while the body runs.
+int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
+               float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body);
 
 }  // namespace tools::level

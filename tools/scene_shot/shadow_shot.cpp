@@ -15,14 +15,12 @@
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
 #include "tools/assets/common/Mesh.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -262,52 +260,23 @@ int Bench(PrimaryCamera& camera, const LevelView& level)
     return 0;
 }
 
-int Run(const std::string& folder, const std::string& prefix, bool bench)
-{
-    if (!MountGameData(folder))
-        return Fail("no game data (%s) in the folder", kConfigFile);
-    tools::OffscreenSession session("shadow_shot", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(kWidth, kHeight);
-    int result = 1;
-    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
-        Fail("the rendering engine does not start%s", "");
-    } else {
-        PrimaryCamera& camera = *graphics->GetPrimaryCamera();
-        LevelView level;
-        const std::string failure = level.Open(camera, 9.0f, 0.8f);
-        if (!failure.empty()) {
-            Fail("%s", failure);
-        } else {
-            // As the stadium world does, so that projections find their triangles quickly.
-            RpCollisionWorldBuildData(level.World(), nullptr);
-            LevelWorld world(level.World());
-            graphics->SetWorld(&world);
-            graphics->SetCamera(&camera);
-            result = bench ? Bench(camera, level) : Shoot(camera, level, prefix);
-            graphics->SetCamera(nullptr);
-            graphics->SetWorld(nullptr);
-        }
-    }
-    graphics->Destroy();
-    return result;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[1]) == "--bench";
-    if (!bench && argc != 3) {
-        std::fprintf(stderr, "usage: shadow_shot <game folder> <out prefix>\n"
-                             "       shadow_shot --bench <game folder>\n");
+    ShotRequest request;
+    if (!ReadShotRequest("shadow_shot", argc, argv, request))
         return 1;
-    }
-    std::error_code error;
-    const std::string prefix = bench ? "" : std::filesystem::absolute(argv[2], error).string();
-    if (error)
-        return Fail("bad path %s", argv[2]);
-    return Run(argv[bench ? 2 : 1], prefix, bench);
+    return RunOnLevel("shadow_shot", request.folder, kWidth, kHeight, 9.0f, 0.8f,
+                      [&](PrimaryCamera& camera, LevelView& level) {
+                          // As the stadium world does, so that projections find their triangles
+                          // quickly.
+                          RpCollisionWorldBuildData(level.World(), nullptr);
+                          LevelWorld world(level.World());
+                          RwGraphics::Instance()->SetWorld(&world);
+                          const int result =
+                              request.bench ? Bench(camera, level) : Shoot(camera, level, request.prefix);
+                          RwGraphics::Instance()->SetWorld(nullptr);
+                          return result;
+                      });
 }
