@@ -109,6 +109,7 @@ RpWorld* ProjectedTexture::TargetWorld() const
 
 void ProjectedTexture::Render()
 {
+    m_drawnTriangles = 0;
     if (!TargetWorld())
         return;
     RwD3D8SetRenderState(rwD3D8RenderStateZBias, kZBias);

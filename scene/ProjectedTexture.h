@@ -72,7 +72,7 @@ public:
     }
     int32_t GetSourceBlend() const { return m_sourceBlend; }
     int32_t GetDestinationBlend() const { return m_destinationBlend; }
-    // Triangles the last Project drew.
+    // Triangles the last Render or Project drew.
     int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
 
 private:

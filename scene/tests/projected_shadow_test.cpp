@@ -103,6 +103,7 @@ TEST_F(ProjectionTest, TrianglesBesideBehindOrFacingAwayAreDropped)
     const Case cases[] = {
         {"under the projector", kUp, {0, -0.5f, 0}, {0.5f, -0.5f, 0}, {0, -0.5f, 0.5f}, true},
         {"straddling an edge", kUp, {0.5f, -0.5f, 0}, {1.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, true},
+        {"only its middle corner inside", kUp, {1.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, true},
         {"all u below 0", kUp, {1.1f, -0.5f, 0}, {1.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, false},
         {"all u above 1", kUp, {-1.1f, -0.5f, 0}, {-1.5f, -0.5f, 0}, {-1.5f, -0.5f, 0.5f}, false},
         {"all v below 0", kUp, {0, -0.5f, 1.1f}, {0.5f, -0.5f, 1.5f}, {0, -0.5f, 1.5f}, false},
@@ -119,7 +120,7 @@ TEST_F(ProjectionTest, TrianglesBesideBehindOrFacingAwayAreDropped)
         EXPECT_EQ(cache->GetVertexCount(), c.drawn ? 3 : 0) << c.name;
         cache->Flush();
     }
-    EXPECT_EQ(step.accepted, 5);
+    EXPECT_EQ(step.accepted, 6);
 }
 
 TEST_F(ProjectionTest, CornersTakeTheirUVsAndFadeWithDepth)
@@ -216,7 +217,9 @@ TEST_F(ProjectionTest, NothingIsDrawnWithoutARadiusOrAWorld)
     for (const auto& [radius, world] : cases) {
         RwGraphics::Instance()->SetWorld(world);
         projected.SetRadius(radius);
-        EXPECT_EQ(Draw(projected).empty(), radius <= 0 || !world) << radius << " " << world;
+        const bool none = radius <= 0 || !world;
+        EXPECT_EQ(Draw(projected).empty(), none) << radius << " " << world;
+        EXPECT_EQ(projected.GetDrawnTriangles() == 0, none) << radius << " " << world;
     }
 }
 
