@@ -272,6 +272,8 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     RwCamera* camera = shadow.GetShadowCamera();
     EXPECT_EQ(camera->projectionType, rwParallel);
     EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(camera))->at), {0, -1, 0}));
+    EXPECT_EQ((std::vector<float>{camera->viewWindow.x, camera->viewWindow.y, camera->farPlane, camera->nearPlane}),
+              (std::vector<float>{5, 5, 10, 0.005f}));
     EXPECT_EQ(shadow.GetResult(), nullptr);
 
     const std::vector<RwNullDrawRecord> draws = Cast(shadow, box.get(), 1, 1.9f);
@@ -338,8 +340,17 @@ TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
     EXPECT_TRUE(Draw(shadow).empty());  // no caster yet
     Cast(shadow, box.get(), 1, 1.9f);
 
+    intptr_t alphaTest = 0, fog = 0;
+    RwRenderStateGet(rwRenderStateAlphaTestFunction, &alphaTest);
+    RwRenderStateGet(rwRenderStateFogEnable, &fog);
     const std::vector<RwNullDrawRecord> draws = Draw(shadow);
     ASSERT_FALSE(draws.empty());
+    const auto now = [](RwRenderState state) {
+        intptr_t value = 0;
+        RwRenderStateGet(state, &value);
+        return value;
+    };
+    EXPECT_EQ(std::pair(now(rwRenderStateAlphaTestFunction), now(rwRenderStateFogEnable)), std::pair(alphaTest, fog));
     EXPECT_EQ(draws[0].texture, shadow.GetResult());
     EXPECT_EQ(std::pair(draws[0].srcBlend, draws[0].destBlend),
               Blend(rwBlendZero, rwBlendInvSrcColor));
@@ -359,6 +370,11 @@ TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
     EngineUtil::BuildMatrix(&turned, {0, 0, 0}, slanted);
     EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(shadow.GetShadowCamera()))->at), V(turned.at)));
     EXPECT_NEAR(projector->GetRotation().x, slanted.x, 1e-6f);
+    // The camera backs away from the target along the new direction.
+    RpClump* caster = box.get();
+    shadow.SetCaster(&caster, 1, RwSphere{{1, 0, 2}, 1.9f}, {1, 0, 2});
+    EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(shadow.GetShadowCamera()))->pos),
+                     Vector3(1, 0, 2) - V(turned.at) * 2.2f));
 }
 
 TEST_F(ShadowTest, AShadowThatFailedToCreateIgnoresItsCallersAndDrawsNothing)
@@ -380,6 +396,8 @@ TEST_F(ShadowTest, AShadowThatFailedToCreateIgnoresItsCallersAndDrawsNothing)
         EXPECT_TRUE(Draw(shadow).empty()) << size;
         EXPECT_EQ(log.Text(), "") << size;
     }
+    ProjectedShadow smallest;
+    EXPECT_TRUE(smallest.Create(1));
 }
 
 // The GL device with the renderer's camera 10 above a floor, looking down at it.
