@@ -14,10 +14,16 @@ namespace {
 constexpr float kTwoPi = 6.283185f;
 constexpr float kPi = 3.1415925f;
 
-// Rings of points 2i and 2i + 1: the spokes, and the edges of both rings.
-void RingIndices(int n, std::vector<RwImVertexIndex>& indices)
+// Two rings of n points about the z axis, interleaved (point 2i on the first, 2i + 1 on the
+// second), joined by spokes and each closed round.
+void TwoRings(int n, float r0, float z0, float r1, float z1, std::vector<Vector3>& points,
+              std::vector<RwImVertexIndex>& indices)
 {
+    const float step = kTwoPi / n;
     for (int i = 0; i < n; ++i) {
+        const float s = std::sin(i * step), c = std::cos(i * step);
+        points.emplace_back(r0 * s, r0 * c, z0);
+        points.emplace_back(r1 * s, r1 * c, z1);
         const auto a = static_cast<RwImVertexIndex>(2 * i);
         const auto next = static_cast<RwImVertexIndex>(2 * ((i + 1) % n));
         indices.insert(indices.end(), {a, static_cast<RwImVertexIndex>(a + 1), a, next,
@@ -98,13 +104,9 @@ void WireframeCone::Tessellate(std::vector<Vector3>& points, std::vector<RwImVer
     const int n = ClampCount(longitudeCount, 2, "WireframeCone::Render");
     if (n < 1)
         return;
-    const float step = kTwoPi / n;
+    // The apex is a ring of radius 0.
     const float r = std::cos(angle) == 0.0f ? 1.0f : length * std::tan(angle);
-    for (int i = 0; i < n; ++i) {
-        points.push_back(Vector3::Zero);
-        points.emplace_back(r * std::sin(i * step), r * std::cos(i * step), length);
-    }
-    RingIndices(n, indices);
+    TwoRings(n, 0.0f, 0.0f, r, length, points, indices);
 }
 
 void WireFrameCube::Serialize(Serializer& serializer, const char* descriptor)
@@ -139,15 +141,8 @@ void WireframeCylinder::Serialize(Serializer& serializer, const char* descriptor
 void WireframeCylinder::Tessellate(std::vector<Vector3>& points, std::vector<RwImVertexIndex>& indices)
 {
     const int n = ClampCount(longitudeCount, 2, "WireframeCylinder::Render");
-    if (n < 1)
-        return;
-    const float step = kTwoPi / n;
-    for (int i = 0; i < n; ++i) {
-        const float x = radius * std::sin(i * step), y = radius * std::cos(i * step);
-        points.emplace_back(x, y, -length / 2);
-        points.emplace_back(x, y, length / 2);
-    }
-    RingIndices(n, indices);
+    if (n >= 1)
+        TwoRings(n, radius, -length / 2, radius, length / 2, points, indices);
 }
 
 void WireframeSphere::Serialize(Serializer& serializer, const char* descriptor)

@@ -25,8 +25,9 @@ void WireframePatch::Tessellate(std::vector<Vector3>& points, std::vector<RwImVe
     for (int i = 0; i < kPatchLines; ++i) {
         const float a = -kPatchHalfSize + i * step;
         const auto first = static_cast<RwImVertexIndex>(points.size());
-        points.insert(points.end(),
-                      {{a, 0, -kPatchHalfSize}, {a, 0, kPatchHalfSize}, {-kPatchHalfSize, 0, a}, {kPatchHalfSize, 0, a}});
+        points.insert(
+            points.end(),
+            {{a, 0, -kPatchHalfSize}, {a, 0, kPatchHalfSize}, {-kPatchHalfSize, 0, a}, {kPatchHalfSize, 0, a}});
         for (int k = 0; k < 4; ++k)
             indices.push_back(static_cast<RwImVertexIndex>(first + k));
     }

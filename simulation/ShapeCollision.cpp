@@ -123,7 +123,8 @@ void Init()
     s_tests[PairKey(Shape::kPlane, Shape::kCylinder)] = &Dispatch<Plane, AxisAlignedCylinder, CollidePlaneCylinder>;
     s_tests[PairKey(Shape::kCylinder, Shape::kCylinder)] =
         &Dispatch<AxisAlignedCylinder, AxisAlignedCylinder, CollideCylinderCylinder>;
-    s_tests[PairKey(Shape::kCylinder, Shape::kCube)] = &Dispatch<AxisAlignedCylinder, AxisAlignedCube, CollideCylinderCube>;
+    s_tests[PairKey(Shape::kCylinder, Shape::kCube)] =
+        &Dispatch<AxisAlignedCylinder, AxisAlignedCube, CollideCylinderCube>;
 }
 
 bool Test(const Shape& a, const Shape& b, const Vector3& p, const Vector3& m, float& fraction)

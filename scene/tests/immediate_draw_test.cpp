@@ -8,6 +8,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "scene/SelectionCursor.h"
+#include "scene/Texture.h"
 #include "scene/Wireframe.h"
 #include "tests/support/LogCapture.h"
 
@@ -82,8 +83,9 @@ TEST_F(ImmediateDraw, EachWireFrameDrawsItsIndexedLineListWithItsFirstLines)
     };
     for (const Case& c : cases) {
         const Outline outline = OutlineOf(*c.object, c.first.size());
-        EXPECT_EQ(std::tuple(outline.vertices, outline.indices, outline.first), std::tuple(c.vertices, c.indices, c.first));
-            // Whatever texture the caller left set, outlines draw untextured.
+        EXPECT_EQ(std::tuple(outline.vertices, outline.indices, outline.first),
+                  std::tuple(c.vertices, c.indices, c.first));
+        // Whatever texture the caller left set, outlines draw untextured.
         RwRaster* callers = RwGraphics::Instance()->GetPrimaryCamera()->GetRaster();
         RwRenderStateSet(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(callers));
         const auto draws = Drawn([&] { c.object->Render(); });
@@ -164,7 +166,8 @@ TEST_F(ImmediateDraw, TheCacheGrowsForALargeDrawAndAnEmptyFlushSucceeds)
         cache->Flush();
     });
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(std::tuple(draws[0].numVertices, draws[0].numIndices, cache->GetVertexCount(), cache->GetVertexCapacity() >= 300),
+    EXPECT_EQ(std::tuple(draws[0].numVertices, draws[0].numIndices, cache->GetVertexCount(),
+                         cache->GetVertexCapacity() >= 300),
               std::tuple(300, 0, 0, true));
     EXPECT_EQ(cache->AllocVertices(0), nullptr);
 }
@@ -198,8 +201,8 @@ TEST_F(ImmediateDraw, TheFlagsDecideWhetherTheFunctionsSetStatesAndTheyAreRestor
 
     auto draws = Drawn([&] { DrawBlendedRect({0, 0, 10, 10}, translucent); });
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(states(draws[0]),
-              std::tuple(intptr_t(0), intptr_t(0), intptr_t(1), intptr_t(rwBlendSrcAlpha), intptr_t(rwBlendInvSrcAlpha)));
+    EXPECT_EQ(states(draws[0]), std::tuple(intptr_t(0), intptr_t(0), intptr_t(1), intptr_t(rwBlendSrcAlpha),
+                                           intptr_t(rwBlendInvSrcAlpha)));
     EXPECT_EQ(now(), std::tuple(intptr_t(1), intptr_t(1), intptr_t(0)));
 
     SetDraw2DStates(false);
@@ -246,6 +249,24 @@ TEST_F(ImmediateDraw, TheSelectionCursorSpinsAndShowsItsOutlineOnlyWithCollision
     }
     GameSettings::Instance()->displayCollisionData = was;
     EXPECT_TRUE(GetDraw3DStates());
+}
+
+TEST_F(ImmediateDraw, TheSelectionCursorDrawsWithTheManagersTextureAndLeavesItThere)
+{
+    Image image(RwImageAllocatePixels(RwImageCreate(2, 2, 32)), RwImageDestroy);
+    ASSERT_TRUE(image && RtPngImageWrite(image.get(), "cursor.png"));
+    Texture* shared = nullptr;
+    {
+        SelectionCursor cursor("cursor.png", 1, 1, 0);
+        shared = TextureManager::Instance()->FindTexture("cursor.png", nullptr);
+        ASSERT_TRUE(shared && shared->GetRaster());
+        EXPECT_EQ(cursor.GetTexture(), shared);
+        const auto draws = Drawn([&] { cursor.Render(); });
+        ASSERT_EQ(draws.size(), 1u);
+        EXPECT_EQ(draws[0].texture, shared->GetRaster());
+    }
+    EXPECT_EQ(TextureManager::Instance()->FindTexture("cursor.png", nullptr), shared);
+    EXPECT_NE(shared->GetRaster(), nullptr);
 }
 
 TEST_F(ImmediateDraw, TablesKeepTheirSectionsKeysAndValues)

@@ -53,7 +53,8 @@ TEST_F(PitchVolumeTest, APlanarVolumeFoldsItsPositionIntoThePlane)
                                   "  \"Distance to origin\" 1\n }\n}\n";
     auto plane = Create<PlanarPitchVolume>("PlanarPitchVolume");
     ASSERT_NE(plane, nullptr);
-    EXPECT_TRUE(Create<CubicPitchVolume>("CubicPitchVolume") && Create<CylindricalPitchVolume>("CylindricalPitchVolume"));
+    EXPECT_TRUE(Create<CubicPitchVolume>("CubicPitchVolume") &&
+                Create<CylindricalPitchVolume>("CylindricalPitchVolume"));
     Serialize(*plane, "plane.txt", false);
     EXPECT_EQ(std::tuple(plane->GetPosition(), plane->GetPlane().normal, plane->GetPlane().distance),
               std::tuple(Vector3::Zero, Vector3::UnitY, 3.0f));
@@ -103,10 +104,11 @@ TEST_F(PitchVolumeTest, ATableReadBackKeepsSetIdAndShapeAndAChangedSetMovesTheVo
 
     auto read = Create<CylindricalPitchVolume>("CylindricalPitchVolume");
     Serialize(*read, "post.txt", false);
-    EXPECT_EQ(std::tuple(read->GetCollisionName(), read->GetCollisionSetName(), read->GetCylinder().radius,
-                         read->GetCylinder().length, read->GetCylinder().axis, read->GetPosition(), read->GetStatusFlags()),
-              std::tuple(std::string("collidecylinder"), std::string("ball+pitchvolumes"), 0.1f, 2.4f, Vector3::UnitY,
-                         Vector3(50, 0, 3), uint32_t(GameElement::kEnabled)));
+    EXPECT_EQ(
+        std::tuple(read->GetCollisionName(), read->GetCollisionSetName(), read->GetCylinder().radius,
+                   read->GetCylinder().length, read->GetCylinder().axis, read->GetPosition(), read->GetStatusFlags()),
+        std::tuple(std::string("collidecylinder"), std::string("ball+pitchvolumes"), 0.1f, 2.4f, Vector3::UnitY,
+                   Vector3(50, 0, 3), uint32_t(GameElement::kEnabled)));
     EXPECT_TRUE(Set("ball+pitchvolumes")->Contains(read.get()) && read->IsInCollisionSet());
 
     std::string text;
@@ -118,7 +120,8 @@ TEST_F(PitchVolumeTest, ATableReadBackKeepsSetIdAndShapeAndAChangedSetMovesTheVo
     text.replace(text.find(from), from.size(), "\"characters+pitchvolumes\"");
     std::ofstream("moved.txt") << text;
     Serialize(*read, "moved.txt", false);
-    EXPECT_EQ(std::tuple(Set("ball+pitchvolumes")->Contains(read.get()), Set("characters+pitchvolumes")->Contains(read.get())),
+    EXPECT_EQ(std::tuple(Set("ball+pitchvolumes")->Contains(read.get()),
+                         Set("characters+pitchvolumes")->Contains(read.get())),
               std::tuple(false, true));
     // Destruction leaves the set; a volume leaving after the manager is gone makes nothing.
     read.reset();
@@ -130,7 +133,8 @@ TEST_F(PitchVolumeTest, ATableReadBackKeepsSetIdAndShapeAndAChangedSetMovesTheVo
 
 TEST_F(PitchVolumeTest, ShapeTablesMendAZeroNormalNegativeSizesAndAnAxisThatIsNone)
 {
-    std::ofstream("shapes.txt") << "Plane\n[Plane] \"Volume\"\n{\n \"Normal(x)\" 0\n \"Normal(y)\" 0\n \"Normal(z)\" 0\n}\n";
+    std::ofstream("shapes.txt")
+        << "Plane\n[Plane] \"Volume\"\n{\n \"Normal(x)\" 0\n \"Normal(y)\" 0\n \"Normal(z)\" 0\n}\n";
     std::ofstream("cylinder.txt") << "AxisAlignedCylinder\n[AxisAlignedCylinder] \"Volume\"\n{\n \"World Axis\" 7\n"
                                      " \"Radius\" -2\n \"Length\" 3\n}\n";
     Plane plane(Vector3(0, 3, 4), 2.0f);
@@ -141,7 +145,8 @@ TEST_F(PitchVolumeTest, ShapeTablesMendAZeroNormalNegativeSizesAndAnAxisThatIsNo
     EXPECT_EQ(std::tuple(plane.normal, plane.distance, cylinder.axis, cylinder.radius, cylinder.length),
               std::tuple(Vector3::UnitX, 2.0f, Vector3::UnitZ, 0.0f, 3.0f));
     EXPECT_EQ(log.Count("AxisAlignedCylinder::Serialize: no world axis 7"), 1);
-    EXPECT_EQ(std::tuple(Sphere(-1).radius, AxisAlignedCylinder(Vector3::UnitY, -1, -1).length), std::tuple(0.0f, 0.0f));
+    EXPECT_EQ(std::tuple(Sphere(-1).radius, AxisAlignedCylinder(Vector3::UnitY, -1, -1).length),
+              std::tuple(0.0f, 0.0f));
 
     AxisAlignedCylinder alongX(Vector3::UnitX, 0.5f, 2.0f);
     Serialize(alongX, "x.txt", true);

@@ -48,7 +48,10 @@ protected:
 struct Result {
     bool hit;
     float fraction;
-    bool operator==(const Result& o) const { return hit == o.hit && (!hit || std::fabs(fraction - o.fraction) < 1e-5f); }
+    bool operator==(const Result& o) const
+    {
+        return hit == o.hit && (!hit || std::fabs(fraction - o.fraction) < 1e-5f);
+    }
 };
 
 std::ostream& operator<<(std::ostream& out, const Result& r)
@@ -93,8 +96,9 @@ TEST_F(ShapeCollision, PairsWithoutATestNeverMeetAndAFaceGrazeMisses)
     const AxisAlignedCube cube, other;
     const WorldGeometry world;
     const Vector3 overlapping(0.1f, 0.1f, 0.1f), motion(0.5f, 0.5f, 0.5f);
-    for (const auto& [first, second] : {std::pair<const Shape*, const Shape*>{&a, &b}, {&plane, &plane}, {&cube, &other},
-                                        {&plane, &cube}, {&world, &plane}})
+    const std::pair<const Shape*, const Shape*> pairs[] = {
+        {&a, &b}, {&plane, &plane}, {&cube, &other}, {&plane, &cube}, {&world, &plane}};
+    for (const auto& [first, second] : pairs)
         EXPECT_FALSE(Meet(*first, *second, overlapping, motion).hit) << first->GetType() << second->GetType();
     // A unit cube ahead of the sphere, just under its path: the sphere slides along its top.
     EXPECT_FALSE(Meet(a, cube, {2, -2, 0}, {6, 0, 0}).hit);

@@ -18,9 +18,8 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/ShapeCollision.h"
 #include "tools/common/OffscreenCamera.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -28,7 +27,6 @@
 
 namespace {
 
-const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kWorldFile = "<LP>Objects\\Level.bsp";
 const char* const kObjectsFile = "<SP>objects\\objects.txt";
 constexpr int kWidth = 1280;
@@ -46,33 +44,6 @@ int Fail(const char* what, const std::string& detail)
 {
     std::fprintf(stderr, "collision_demo: %s%s\n", what, detail.c_str());
     return 1;
-}
-
-bool MountData(const std::string& folder)
-{
-    if (chdir(folder.c_str()) != 0)
-        return false;
-    FileSystem* files = FileSystem::Instance();
-    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
-        return false;
-    files->AddAlias("<PP>", "data\\pc\\");
-    files->AddAlias("<TP>", "Textures24Bit\\");
-    files->AddAlias("<LP>", "data\\pc\\level01\\");
-    files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
-    return files->FileExists(kObjectsFile);
-}
-
-RpWorld* ReadWorld()
-{
-    FileSystem* files = FileSystem::Instance();
-    RwImageSetPath(files->ExpandAliases("<LP><TP>").c_str());
-    RpWorld* world = nullptr;
-    if (RwStream* stream = RwStreamOpen(rwStreamFileName, rwStreamRead, files->ExpandAliases(kWorldFile).c_str())) {
-        if (RwStreamFindChunk(stream, rwChunkWorld, nullptr, nullptr))
-            world = RpWorldStreamRead(stream);
-        RwStreamClose(stream, nullptr);
-    }
-    return world;
 }
 
 // The thrown ball: says what it meets and stops there.
@@ -139,7 +110,7 @@ int ThrowAtPost(RpWorld* world)
 
 int Run(const std::string& folder, const std::string& out)
 {
-    if (!MountData(folder))
+    if (!tools::MountGameData(folder) || !FileSystem::Instance()->FileExists(kObjectsFile))
         return Fail("no level data in ", folder);
     tools::OffscreenSession session("collision_demo", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
@@ -150,7 +121,7 @@ int Run(const std::string& folder, const std::string& out)
         return Fail("the rendering engine does not start", "");
     int result = 1;
     Cast volumes("objects");
-    RpWorld* world = ReadWorld();
+    RpWorld* world = tools::ReadWorld(kWorldFile, "<LP><TP>");
     if (!world)
         Fail("cannot read the stadium ", kWorldFile);
     else if (RpCollisionWorldBuildData(world, nullptr), !LoadSettings(&volumes, kObjectsFile))

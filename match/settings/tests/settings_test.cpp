@@ -80,8 +80,9 @@ TEST(SettingsTest, SettingsReadBackWhatWasWrittenAndKeepWhatAFileLacks)
     Serialize(gameRead, "game.txt", false);
     LevelSettings levelRead;
     Serialize(levelRead, "level.txt", false);
-    EXPECT_EQ(std::tuple(gameRead.displayCollisionData, gameRead.energyAffectSpeedPercent, gameRead.aiBallObtainReadAhead),
-              std::tuple(true, 35, 0.5f));
+    EXPECT_EQ(
+        std::tuple(gameRead.displayCollisionData, gameRead.energyAffectSpeedPercent, gameRead.aiBallObtainReadAhead),
+        std::tuple(true, 35, 0.5f));
     EXPECT_EQ(std::tuple(levelRead.gravity, levelRead.lightDirection, levelRead.updateLight, levelRead.ballMass),
               std::tuple(3.5f, Quaternion(0.5f, 0.5f, -0.5f, 0.5f), true, 0.45f));
     EXPECT_EQ(Keys("level.txt"),
