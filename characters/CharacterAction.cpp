@@ -59,12 +59,15 @@ void CharacterActionEvent::Serialize(Serializer& serializer, const char* descrip
 
 bool CharacterActionEvent::IsBetween(float t0, float t1) const
 {
+    // -1 marks an event without a time, which a step from before 0 would otherwise cross.
+    if (time < 0.0f)
+        return false;
     if (t0 < t1)
         return t0 <= time && time < t1;
     if (t0 == t1)
         return false;
-    // Wrapped: the step ran over the end and on from the start. -1 stays out of both.
-    return time >= 0.0f && (t0 <= time || time < t1);
+    // Wrapped: the step ran over the end and on from the start.
+    return t0 <= time || time < t1;
 }
 
 CharacterAction::CharacterAction() = default;
