@@ -45,7 +45,7 @@ AnimatedClump* ActorClumpCache::GetClump(const std::string& path, const std::str
     entry->textureDictionary = RwTexDictionaryCreate();
     RwTexDictionarySetCurrent(entry->textureDictionary);
     entry->clump = std::make_unique<AnimatedClump>();
-    entry->clump->LoadClump(path + name, path, false);
+    entry->clump->LoadClump(name, path, false);
     RwTexDictionarySetCurrent(previous);
     entry->path = path;
     entry->name = name;

@@ -19,7 +19,7 @@ public:
     ActorClumpCache();
     ~ActorClumpCache() override;
 
-    // The model of "path + name" with its textures from path; never null (a model that fails
+    // The model file "name" with its textures from the folders of path; never null (a model that fails
     // to load is entered empty). The cache keeps it until DestroyClump and eviction.
     AnimatedClump* GetClump(const std::string& path, const std::string& name);
     // The dictionary the model's textures live in; null for a clump the cache does not hold.
