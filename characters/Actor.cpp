@@ -80,6 +80,8 @@ int CastClearMessage()
 
 }  // namespace
 
+std::span<const char* const> Actor::ActionNames() { return kPreloadedActions; }
+
 Actor::Actor(const std::string& path, const std::string& name, CharacterActionProvider* provider,
              ActorEventListener* listener, const ActorStateNode& startNode, bool fieldPlayer)
     : CopiedCollidable(std::make_unique<AxisAlignedCylinder>()), m_fieldPlayer(fieldPlayer), m_provider(provider)
@@ -90,7 +92,7 @@ Actor::Actor(const std::string& path, const std::string& name, CharacterActionPr
     m_clump = cache->GetClump(path, name);
     m_textureDictionary = cache->GetTextureDictionary(m_clump);
     m_clump->SetAnimationControl(new AnimationControlForward(1.0f));
-    for (const char* action : kPreloadedActions) {
+    for (const char* action : ActionNames()) {
         if (CharacterAction* found = m_provider ? m_provider->GetAction(action) : nullptr)
             found->GetAnimation().GetRtAnimation();
     }

@@ -7,6 +7,7 @@
 #include "simulation/TrackedObject.h"
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ public:
     Actor(const std::string& path, const std::string& name, CharacterActionProvider* provider,
           ActorEventListener* listener, const ActorStateNode& startNode, bool fieldPlayer);
     ~Actor() override;
+
+    // The actions every actor preloads, in order: one per node of the graph.
+    static std::span<const char* const> ActionNames();
 
     // energy: the current value of the energy statistic, lowered as the actor works; may be null.
     void Update(float dt, ActorCommand& command, float* energy, float runSpeed, float rotationSpeed,

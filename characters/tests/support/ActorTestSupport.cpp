@@ -9,67 +9,9 @@
 #include "tests/support/OffscreenEngine.h"
 
 #include <algorithm>
-#include <cstdio>
 
-namespace {
-
-// The actions that travel, with the metres one play of their clip covers.
-const std::map<std::string, float> kMoving = {{"run", 2.0f}, {"startrun", 1.0f}, {"jog", 1.5f},
-                                              {"refrun", 2.0f}, {"refwalk", 1.0f}, {"specialmove", 2.0f}};
-
-const char* const kActionNames[] = {
-    "stand", "run", "startrun", "endrun", "slidetackle", "slidegetup", "fallover", "fallgetup", "header", "pass",
-    "shoot", "jog", "snag", "stepleft", "stepright", "stepforth", "stepback", "savetopleft", "savetopcenter",
-    "savetopright", "savemiddleleft", "savemiddlecenter", "savemiddleright", "savebottomleft", "savebottomcenter",
-    "savebottomright", "standwithball", "inactive", "kickoff", "penaltywait", "penaltyshot", "throwinwait",
-    "throwinpass", "throwinshot", "refstand", "refstandtowalk", "refstandtorun", "refwalk", "refwalktostand",
-    "refwalktorun", "refrun", "refruntostand", "refruntowalk", "refwhistleshortstatic", "refwhistleshortmoving",
-    "refwhistlelong", "refredcardpresent", "refredcardend", "standup", "stoodup", "sitdown", "satdown", "cheer",
-    "dismay", "specialstart", "specialmove", "specialend", "special_panda", "cheer2", "idle", "keeperkickwait",
-    "keeperkickpass", "keeperkickshot"};
-
-bool Exists(const std::string& path)
-{
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        std::fclose(file);
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 std::string StagePath(const std::string& relative) { return std::string(TB_STAGE_DIR) + "/data/pc/" + relative; }
-
-DataActions::DataActions()
-{
-    for (const char* name : kActionNames) {
-        const std::string clip = std::string(name) == "inactive" ? "stand" : name;
-        const std::string base = StagePath("Characters/Animations/" + clip);
-        auto action = std::make_unique<CharacterAction>();
-        action->SetName(name);
-        MovingAnimation& animation = action->GetAnimation();
-        animation.SetFileName(base + ".anm");
-        if (Exists(base + "_move.anm"))
-            animation.SetLocatorAnimation(base + "_move.anm");
-        const auto moving = kMoving.find(name);
-        if (moving != kMoving.end())
-            animation.SetRates(moving->second, 0.0f, 1.0f, MovingAnimation::kMovement);
-        else
-            animation.SetRates(0.0f, 0.0f, 1.0f, MovingAnimation::kFixed);
-        if (Exists(base + "_ball.anm"))
-            action->SetBallLocatorName(base + "_ball.anm");
-        action->boundRadius = 0.4f;
-        action->boundHeight = 1.8f;
-        m_actions[name] = std::move(action);
-    }
-}
-
-CharacterAction* DataActions::GetAction(const std::string& name)
-{
-    const auto found = m_actions.find(name);
-    return found != m_actions.end() ? found->second.get() : nullptr;
-}
 
 TestBall::TestBall() : SimpleCollidable(std::make_unique<Sphere>(0.11f)) { SetCollisionName("ball"); }
 
@@ -92,7 +34,7 @@ void KickAbout::SetUpTestSuite()
     graphics->SetDeviceKind(rwDeviceNull);
     graphics->SetScreenSize(800, 600);
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    s_actions = new DataActions();
+    s_actions = new DataActions(StagePath(""));
 }
 
 void KickAbout::TearDownTestSuite()

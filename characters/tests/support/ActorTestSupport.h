@@ -5,6 +5,7 @@
 
 #include "characters/Actor.h"
 #include "characters/CarriedBall.h"
+#include "support/DataActions.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,6 @@
 
 // Where the default data lies, "/" ended.
 std::string StagePath(const std::string& relative);
-
-// One action per action name over the default data's clips, as a race would read them:
-// moving nodes locked to speed, the others at their own pace.
-class DataActions : public CharacterActionProvider {
-public:
-    DataActions();
-    CharacterAction* GetAction(const std::string& name) override;
-
-private:
-    std::map<std::string, std::unique_ptr<CharacterAction>> m_actions;
-};
 
 // A ball that keeps what the actor does to it.
 class TestBall : public SimpleCollidable, public CarriedBall {
