@@ -2,7 +2,7 @@
 
 #include "characters/Actor.h"
 
-#include <cstdio>
+#include "framework/FileSystem.h"
 
 namespace {
 
@@ -10,14 +10,7 @@ namespace {
 const std::map<std::string, float> kMoving = {{"run", 2.0f}, {"startrun", 1.0f}, {"jog", 1.5f},
                                               {"refrun", 2.0f}, {"refwalk", 1.0f}, {"specialmove", 2.0f}};
 
-bool Exists(const std::string& path)
-{
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        std::fclose(file);
-        return true;
-    }
-    return false;
-}
+bool Exists(const std::string& path) { return FileSystem::Instance()->FileExists(path.c_str()); }
 
 }  // namespace
 
