@@ -236,7 +236,7 @@ void Actor::Update(float dt, ActorCommand& command, float* energy, float runSpee
         SetVelocity(dt > 0.0f ? ToWorld(GetFrameMovement(), m_heading) / dt : Vector3{});
     if (GetPosition().y < 0.0f)
         SetPosition(Flat(GetPosition()));
-    FollowTarget(command);
+    FollowTarget(command, dt);
     Turn(dt, command, speed, rotationSpeed);
     m_displayedHeading += Math::AngleDifference(m_heading, m_displayedHeading) * GameSettings::Instance()->charRotateControlVar;
     m_displayedHeading = WrapHeading(m_displayedHeading);
@@ -264,15 +264,16 @@ void Actor::UpdateIdle(float dt)
     }
 }
 
-void Actor::FollowTarget(const ActorCommand& command)
+void Actor::FollowTarget(const ActorCommand& command, float dt)
 {
     const auto* volume = dynamic_cast<const CylindricalPitchVolume*>(command.target);
-    if (!volume)
+    if (!volume || !(dt > 0.0f))
         return;
+    // The velocity is per second: this frame's step lands on the circle.
     const Vector3 centre = volume->GetPosition();
-    Vector3 away = Flat(GetPosition() + GetVelocity() - centre);
+    Vector3 away = Flat(GetPosition() + GetVelocity() * dt - centre);
     away.Normalize();
-    SetVelocity(Flat(centre + away * volume->GetCylinder().radius - GetPosition()));
+    SetVelocity(Flat(centre + away * volume->GetCylinder().radius - GetPosition()) / dt);
 }
 
 void Actor::Turn(float dt, const ActorCommand& command, float speed, float rotationSpeed)

@@ -126,7 +126,7 @@ private:
     void SetCylinder(float radius, float height);
     void FindParticleSystems();
     void Turn(float dt, const ActorCommand& command, float speed, float rotationSpeed);
-    void FollowTarget(const ActorCommand& command);
+    void FollowTarget(const ActorCommand& command, float dt);
     void PlaceClump(int headBone);
     void UpdateIdle(float dt);
     void UpdateParticles(float dt);

@@ -10,6 +10,8 @@
 #include "framework/MathUtil.h"
 #include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
+#include "simulation/PitchVolume.h"
+#include "simulation/Shape.h"
 #include "tests/support/LogCapture.h"
 
 #include <algorithm>
@@ -161,6 +163,8 @@ TEST_F(ActorTest, ASlideTackleFloorsAHolderWithAFoulOnlyFromBehind)
         EXPECT_STREQ(holder->GetStateName(), c.state) << c.name;
         EXPECT_EQ(holderEars.Heard("foul"), c.foul) << c.name;
         EXPECT_TRUE(holderEars.Heard("collision")) << c.name;
+        if (std::string(c.state) == "fallover" && std::string(before->GetNode().name) != "fallover")
+            EXPECT_NEAR(holder->DistanceTo(*tackler), 0.0f, 1e-4f) << c.name;
         if (std::string(c.name) == "already down")
             EXPECT_EQ(holder->GetState(), before) << c.name;
         if (std::string(c.state) == "fallover" && before->GetNode().name != std::string("fallover")) {
@@ -327,4 +331,97 @@ TEST_F(ActorTest, ActorsOfOneModelShareTheCachedClumpAndGiveItBack)
     second.reset();
     EXPECT_EQ(cache->GetUseCount(first->GetClump()), 1);
     EXPECT_GT(first->GetClump()->GetAnimationCount(), 0);
+}
+
+TEST_F(ActorTest, VolumesPushTheActorBackAndATargetPostKeepsItOnItsCircle)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, run);
+    CylindricalPitchVolume post;
+    post.SetCollisionName("collidecylinder");
+    post.SetPosition({0.0f, 0.0f, 1.0f});
+    post.GetCylinder().radius = 5.0f;
+    PlanarPitchVolume wall;
+    wall.SetCollisionName("collideplane");
+    wall.GetPlane().normal = Vector3{-1.0f, 0.0f, 0.0f};
+
+    const struct {
+        Collidable* hit;
+        bool contact;
+        Vector3 velocity;
+    } cases[] = {
+        {&post, true, {1.0f, 0.0f, 0.0f}},   // the part towards the post goes
+        {&post, false, {1.0f, 0.0f, 4.0f}},  // contact switched off
+        {&wall, true, {0.0f, 0.0f, 4.0f}},
+    };
+    for (const auto& c : cases) {
+        actor->pitchVolumeContact = c.contact;
+        actor->SetVelocity({1.0f, 0.0f, 4.0f});
+        actor->OnCollision({c.hit});
+        EXPECT_LT((actor->GetVelocity() - c.velocity).Length(), 1e-5f) << c.hit->GetCollisionName();
+    }
+
+    actor->pitchVolumeContact = true;
+    actor->PlaceInState({5.0f, 0.0f, 1.0f}, 0.0f, new ActorState(run));
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    command.target = &post;
+    for (int i = 0; i < 120; ++i) {
+        Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+        EXPECT_NEAR((actor->GetPosition() - post.GetPosition()).Length(), 5.0f, 0.05f) << i;
+    }
+    EXPECT_GT(actor->GetPosition().z, 3.0f);
+}
+
+TEST_F(ActorTest, TheBallLocatorEndsAtItsDurationAndAnEmptyNameDropsIt)
+{
+    CharacterAction action;
+    action.SetBallLocatorName(StagePath("Characters/Animations/pass_ball.anm"));
+    ASSERT_NE(action.GetBallLocator(), nullptr);
+    const float d = action.GetBallLocator()->GetDuration();
+    ASSERT_GT(d, 0.0f);
+    const auto ends = [&](float t0, float t1) {
+        for (const CharacterActionEvent* event : action.GetEventsBetween(t0, t1)) {
+            if (event->type == 1)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(ends(d, d + 0.1f));
+    EXPECT_TRUE(ends(d - 0.1f, d + 0.01f));
+    EXPECT_FALSE(ends(d - 0.1f, d));
+    action.SetBallLocatorName("");
+    EXPECT_EQ(action.GetBallLocator(), nullptr);
+    EXPECT_FALSE(ends(d, d + 0.1f));
+}
+
+TEST_F(ActorTest, ANewActorStandsInItsStartNodeAndItsClumpPlaysTheAction)
+{
+    const std::string folder = StagePath("Characters/Panda/Textures24Bit/");
+    Recorder listener;
+    Actor referee(folder + "Var00/;" + folder + "Common/", StagePath("Characters/Panda/Panda.DFF"), s_actions,
+                  &listener, refstand, false);
+    EXPECT_STREQ(referee.GetStateName(), "refstand");
+    EXPECT_EQ(ActionName(referee), "refstand");
+    EXPECT_FALSE(referee.IsFieldPlayer());
+    ActorCommand command;
+    for (int i = 0; i < 30; ++i)
+        Frame({{&referee, &command}}, 1.0f / 60.0f);
+    EXPECT_NEAR(referee.GetClump()->GetTime(), 0.5f, 1e-3f);
+    EXPECT_NEAR(referee.GetActionTime(), 0.5f, 1e-3f);
+}
+
+TEST_F(ActorTest, DistancesLeaveOutBothRadii)
+{
+    Recorder ears[2];
+    auto first = MakeActor(ears[0], stand);
+    auto second = MakeActor(ears[1], stand, {3, 0, 4});
+    EXPECT_NEAR(first->DistanceTo(*second), 5.0f - 0.8f, 1e-5f);
+    second->PlaceInState({0.3f, 0, 0}, 0.0f, new ActorState(stand));
+    EXPECT_EQ(first->DistanceTo(*second), 0.0f);
+    // Exactly at the short-pass limit a ground pass still does.
+    EXPECT_FALSE(first->NeedsHighPass({0, 0, GameSettings::Instance()->maxShortPassDist}, {}));
+    EXPECT_TRUE(first->IsFacing({0, 0, 3}, 0.1f));
+    EXPECT_FALSE(first->IsFacing({3, 0, 0}, 0.1f));
+    EXPECT_TRUE(first->IsFacing(first->GetPosition(), 0.0f));
 }
