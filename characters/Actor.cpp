@@ -12,7 +12,9 @@
 #include "framework/Random.h"
 #include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
+#include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
+#include "scene/RwGraphics.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
@@ -416,6 +418,16 @@ bool Actor::IsFacing(const Vector3& point, float limit) const
     if ((point - GetPosition()).LengthSquared() == 0.0f)
         return true;
     return std::fabs(Math::AngleDifference(HeadingTo(GetPosition(), point), m_heading)) <= limit;
+}
+
+bool Actor::IsOnScreen(const Vector3& offset, float radius) const
+{
+    const Camera* camera = RwGraphics::Exists() ? RwGraphics::Instance()->GetPrimaryCamera() : nullptr;
+    if (!camera || !camera->GetRwCamera())
+        return true;
+    const Vector3 at = GetPosition() + offset;
+    const RwSphere sphere{{at.x, at.y, at.z}, radius};
+    return RwCameraFrustumTestSphere(camera->GetRwCamera(), &sphere) != rwSphereOutside;
 }
 
 void Actor::PushBack(const Vector3& normal)

@@ -73,6 +73,9 @@ public:
 
     float DistanceTo(const Actor& other) const;
     bool IsFacing(const Vector3& point, float limit) const;
+    // Whether a sphere at the position plus the offset is not outside the primary camera's
+    // view; true without a camera, as nothing then hides the actor.
+    bool IsOnScreen(const Vector3& offset, float radius = 1.0f) const;
     void PushBack(const Vector3& normal);
     float GetMoveSpeed(float energy, float baseSpeed) const;
     Vector3 GetBallLocatorPosition() const;

@@ -10,6 +10,7 @@
 #include "framework/MathUtil.h"
 #include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
+#include "scene/RwGraphics.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
 #include "tests/support/LogCapture.h"
@@ -424,4 +425,19 @@ TEST_F(ActorTest, DistancesLeaveOutBothRadii)
     EXPECT_TRUE(first->IsFacing({0, 0, 3}, 0.1f));
     EXPECT_FALSE(first->IsFacing({3, 0, 0}, 0.1f));
     EXPECT_TRUE(first->IsFacing(first->GetPosition(), 0.0f));
+}
+
+TEST_F(ActorTest, IsOnScreenTestsTheOffsetSphereAgainstThePrimaryCamera)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    RwGraphics* graphics = RwGraphics::Instance();
+    const Vector3 eye = graphics->GetCameraPosition();
+    // The camera looks along its at row, whichever way the frame is stored.
+    const Matrix3 frame = graphics->GetCameraMatrix();
+    Vector3 at = frame.GetRow(2);
+    if (at.LengthSquared() == 0.0f)
+        at = frame.Transform(Vector3{0.0f, 0.0f, 1.0f});
+    EXPECT_TRUE(actor->IsOnScreen(eye + at * 10.0f - actor->GetPosition()));
+    EXPECT_FALSE(actor->IsOnScreen(eye - at * 10.0f - actor->GetPosition()));
 }
