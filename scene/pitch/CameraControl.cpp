@@ -43,6 +43,27 @@ int ActionValue(const char* name)
 
 }  // namespace
 
+const std::vector<CameraControlEntry>& GetCameraControlTable()
+{
+    static const std::vector<CameraControlEntry> table = {
+        {"Free Camera", "FreeCameraControl"},         {"StandardMedium", "TrackingCameraControl"},
+        {"LeftToRightMedium", "TrackingCameraControl"}, {"RightToLeftMedium", "TrackingCameraControl"},
+        {"TopDownMedium", "TrackingCameraControl"},   {"IsometricMedium", "TrackingCameraControl"},
+        {"Goal Left Far", "FreeCameraControl"},       {"Goal Left Middle", "FreeCameraControl"},
+        {"Goal Left Near", "FreeCameraControl"},      {"Goal Right Far", "FreeCameraControl"},
+        {"Goal Right Middle", "FreeCameraControl"},   {"Goal Right Near", "FreeCameraControl"},
+        {"Corner Left Far", "TrackingCameraControl"}, {"Corner Left Near", "TrackingCameraControl"},
+        {"Corner Right Far", "TrackingCameraControl"}, {"Corner Right Near", "TrackingCameraControl"},
+        {"Whole Field", "FreeCameraControl"},         {"Kick Off", "FreeCameraControl"},
+        {"Fly", "TrackingCameraControl"},             {"Penalty Left", "FreeCameraControl"},
+        {"Penalty Right", "FreeCameraControl"},       {"Menu", "FreeCameraControl"},
+        {"Throw In", "TrackingCameraControl"},        {"Referee", "TrackingCameraControl"},
+        {"Players Bench", "SimpleCameraControl"},     {"Intro Camera", "SplineCameraControl"},
+        {"CutScene", "SplineCameraControl"},
+    };
+    return table;
+}
+
 void SetCameraTarget(TrackedObject* target)
 {
     s_target = target;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class Clump;
 class TrackedObject;
@@ -54,6 +55,13 @@ public:
     void ApplyToFrame(RwFrame* frame) override;
     bool OnInput(float dt) override;
 
+    // Where the eye is, pitched down about x by angleX, then turned about y by angleY.
+    void SetView(const Vector3& position, float angleX, float angleY)
+    {
+        m_position = position;
+        m_angleX = angleX;
+        m_angleY = angleY;
+    }
     float GetAngleX() const { return m_angleX; }
     float GetAngleY() const { return m_angleY; }
 
@@ -188,6 +196,13 @@ private:
     Quaternion m_rotation = Quaternion::Identity;
     bool m_flippable = false;
 };
+
+struct CameraControlEntry {
+    const char* name;       // the member is "Cameras|" + name
+    const char* className;  // in FactoryRegistry::CameraControls
+};
+// The game's 27 camera controls in the order it makes them, "Free Camera" first.
+const std::vector<CameraControlEntry>& GetCameraControlTable();
 
 // What every tracking control follows (borrowed; null for none: the origin). The owner
 // clears it before the object goes.

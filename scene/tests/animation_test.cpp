@@ -96,6 +96,8 @@ TEST_F(MovingAnimationTest, FractionWrapsOnceAndMapTimeFollowsTheSpeedLock)
 
     MovingAnimation moving;
     moving.SetFileName(WriteAnimation("held.anm", Held(0)));
+    ASSERT_NE(moving.GetRtAnimation(), nullptr);
+    EXPECT_EQ(moving.GetRtAnimation(), moving.GetRtAnimation());
     EXPECT_NEAR(moving.GetFraction(0.8f, 0.2f), 0.4f, 1e-6f);
     EXPECT_NEAR(moving.GetFraction(0.2f, 0.8f), 0.6f, 1e-6f);
 
@@ -297,6 +299,16 @@ TEST_F(AnimatedClumpTest, TheLocatorReportsTheStepOfItsRootMotion)
     moving.SetLocatorAnimation("walk.anm");
     moving.SetRates(4.0f, 0.0f, 1.0f, MovingAnimation::kMovement);
     EXPECT_TRUE(Near(moving.GetPosition(0.0f, 0.5f, Vector3::UnitZ), {1, 0, 2}, 1e-4f));
+    moving.GetRotation(0.0f, 0.5f, Vector3::UnitY).ToAxisAngle(angle, axis);
+    EXPECT_NEAR(angle, 3.14159265f / 4, 1e-3f);
+
+    // The table brings the rates and the locator back.
+    SerializeTable(moving, "moving.txt", "walk", true);
+    MovingAnimation read;
+    SerializeTable(read, "moving.txt", "walk", false);
+    EXPECT_EQ(read.GetFileName(), "walk.anm");
+    ASSERT_NE(read.GetLocator(), nullptr);
+    EXPECT_EQ(read.MapTime(2.0f, 0.0f), 0.5f);
 }
 
 }  // namespace

@@ -265,7 +265,8 @@ TEST_F(AtmosphereTest, FlaresShowForASunInViewAndFadeTowardsTheEdge)
 {
     ASSERT_TRUE(world.CreateWorld());
     Lensflares flares;
-    EXPECT_EQ(flares.GetTexture(3), nullptr);
+    for (int missing : {-1, 3, 5})
+        EXPECT_EQ(flares.GetTexture(missing), nullptr) << missing;
     flares.GetFlares().resize(5);
     for (int i = 0; i < 5; ++i)
         flares.GetFlares()[static_cast<size_t>(i)].type = i;
