@@ -441,3 +441,31 @@ TEST_F(ActorTest, IsOnScreenTestsTheOffsetSphereAgainstThePrimaryCamera)
     EXPECT_TRUE(actor->IsOnScreen(eye + at * 10.0f - actor->GetPosition()));
     EXPECT_FALSE(actor->IsOnScreen(eye - at * 10.0f - actor->GetPosition()));
 }
+
+TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, run);
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    const auto word = [&](const ActorStateNode& node, bool effects) {
+        ActorSurroundings::effects = effects;
+        actor->PlaceInState({}, 0.0f, new ActorState(node));
+        for (int i = 0; i < 10; ++i)
+            Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+        ActorSurroundings::effects = true;
+        const uint32_t bits = actor->GetParticleWord();
+        // The ground amount as the word holds it: speed x 0.05 x 64.
+        const auto expected = static_cast<uint32_t>(actor->GetVelocity().Length() * 0.05f * 64.0f);
+        EXPECT_NEAR(static_cast<float>(bits >> 16), static_cast<float>(expected), 1.0f) << node.name;
+        return bits & 0xffffu;
+    };
+    EXPECT_EQ(word(run, true), 0u);
+    EXPECT_EQ(word(specialmove, true), 1u);
+    EXPECT_GT(actor->GetParticleWord() >> 16, 0u);
+    ActorSurroundings::effects = false;
+    actor->PlaceInState({}, 0.0f, new ActorState(specialmove));
+    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    ActorSurroundings::effects = true;
+    EXPECT_EQ(actor->GetParticleWord(), 0u);
+}
