@@ -469,3 +469,44 @@ TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
     ActorSurroundings::effects = true;
     EXPECT_EQ(actor->GetParticleWord(), 0u);
 }
+
+namespace {
+
+class Player : public CharacterActionPlayer {
+public:
+    void OnActionEvent(const CharacterActionEvent&) override {}
+};
+
+}  // namespace
+
+TEST_F(ActorTest, ThePlayerPlacesTheBallAtTheLocatorAndScalesTheAnimationsTurn)
+{
+    // A throw-in carries the ball in the hands, which move.
+    CharacterAction& throwing = *s_actions->GetAction("throwinpass");
+    ASSERT_NE(throwing.GetBallLocator(), nullptr);
+    Player player;
+    player.SetAction(&throwing);
+    player.SetSpeed(1.0f, 0.0f);
+    const float t = throwing.GetBallLocator()->GetDuration() * 0.6f;
+    player.UpdateAction(t);
+    Locator reference;
+    reference.PlayAnimation(StagePath("Characters/Animations/throwinpass_ball.anm"));
+    reference.Update(0.0f);
+    const Vector3 atStart = reference.GetPosition();
+    reference.SetTime(t);
+    reference.Update(0.0f);
+    ASSERT_GT((reference.GetPosition() - atStart).Length(), 0.01f);
+    EXPECT_LT((player.GetBallLocatorPoint() - reference.GetPosition()).Length(), 1e-4f);
+
+    CharacterAction turning;
+    turning.GetAnimation().SetFileName(StagePath("Characters/Animations/run.anm"));
+    turning.GetAnimation().SetRates(0.0f, 2.0f, 1.0f, MovingAnimation::kRotation);
+    player.SetAction(&turning);
+    const struct {
+        float turn, ratio;
+    } cases[] = {{1.0f, 0.5f}, {-1.0f, 0.5f}, {5.0f, 1.0f}, {0.0f, 0.0f}};
+    for (const auto& c : cases) {
+        player.SetSpeed(0.0f, c.turn);
+        EXPECT_NEAR(player.GetTurnRatio(), c.ratio, 1e-4f) << c.turn;
+    }
+}
