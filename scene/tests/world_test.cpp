@@ -121,8 +121,8 @@ TEST_F(WorldTest, RemovingTakesOneEntryAndWarnsAboutAbsentOnes)
     World world;
     std::string draws;
     Probe probe(true, {}, draws);
-    world.AddRenderObject(&probe);
-    world.AddRenderObject(&probe);
+    EXPECT_TRUE(world.AddRenderObject(&probe));
+    EXPECT_TRUE(world.AddRenderObject(&probe));
     EXPECT_TRUE(world.RemoveRenderObject(&probe));
     EXPECT_EQ(world.GetRenderObjects().size(), 1u);
     EXPECT_TRUE(world.RemoveRenderObject(&probe));
@@ -259,6 +259,26 @@ TEST_F(AtmosphereTest, TheRaycasterFindsTheWallOnlyInTheCurrentWorld)
     EXPECT_EQ(Raycaster::Instance()->RayTest({0, 1, 0}, {-5, 1, 0}), -1.0f);
     RwGraphics::Instance()->SetWorld(nullptr);
     EXPECT_EQ(Raycaster::Instance()->RayTest({0, 1, 0}, {100, 1, 0}), -1.0f);
+}
+
+TEST_F(AtmosphereTest, LoadingAndDestroyingTakeTheLightsOutOfTheEngineWorldButKeepThemListed)
+{
+    auto light = MakeLight(World::kDynamicSet);
+    ASSERT_TRUE(world.CreateWorld());
+    EXPECT_TRUE(world.AddLight(light.get()));
+    ASSERT_NE(RpLightGetWorld(light->GetRwLight()), nullptr);
+    ASSERT_TRUE(world.Load("wall.bsp", ""));
+    EXPECT_EQ(RpLightGetWorld(light->GetRwLight()), nullptr);
+    world.Update(0.0f);
+    EXPECT_EQ(RpLightGetWorld(light->GetRwLight()), world.GetRwWorld());
+    world.DestroyWorld();
+    EXPECT_EQ(world.GetRwWorld(), nullptr);
+    EXPECT_EQ(RpLightGetWorld(light->GetRwLight()), nullptr);
+    EXPECT_EQ(world.GetLights().size(), 1u);
+    LogCapture log;
+    EXPECT_FALSE(world.Load("no such world.bsp", ""));
+    EXPECT_TRUE(log.Contains("Engine::LoadWorld: failed to load stream."));
+    EXPECT_TRUE(world.RemoveLight(light.get()));
 }
 
 TEST_F(AtmosphereTest, FlaresShowForASunInViewAndFadeTowardsTheEdge)

@@ -13,7 +13,7 @@
 #include "framework/Debug.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
-#include "framework/Matrix3.h"
+#include "framework/MathUtil.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
@@ -24,9 +24,9 @@
 #include "scene/pitch/CameraControl.h"
 #include "scene/pitch/TBWorld.h"
 #include "simulation/TrackedObject.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,7 +41,6 @@
 
 namespace {
 
-const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kWorldFile = "<LP>\\Objects\\Level.bsp";
 const char* const kPanda = "<PP>Characters\\Panda\\Panda.DFF";
 const char* const kPandaTextures = "<PP>Characters\\Panda\\<TP>";
@@ -78,14 +77,7 @@ bool Fail(const std::string& what)
 
 bool MountData(const std::string& folder)
 {
-    if (chdir(folder.c_str()) != 0)
-        return false;
-    FileSystem* files = FileSystem::Instance();
-    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
-        return false;
-    files->AddAlias("<PP>", "data\\pc\\");
-    files->AddAlias("<TP>", "Textures24Bit\\");
-    return files->FileExists("<PP>cameras.txt");
+    return tools::MountGameData(folder) && FileSystem::Instance()->FileExists("<PP>cameras.txt");
 }
 
 // A character that plays its animations and runs where it is told; the cameras follow it.
@@ -240,19 +232,9 @@ bool SavePicture(const std::string& path)
 // A fixed camera at the eye looking at the point.
 void LookAt(const Vector3& eye, const Vector3& target)
 {
-    Vector3 at = target - eye;
-    at.Normalize();
-    Vector3 right = Vector3::UnitY.Cross(at);
-    right.Normalize();
-    Matrix3 m;
-    m.SetColumn(0, right);
-    m.SetColumn(1, at.Cross(right));
-    m.SetColumn(2, at);
-    Quaternion q;
-    q.FromMatrix(m);
     SimpleCameraControl control;
     control.SetPosition(eye);
-    control.SetRotation(q);
+    control.SetRotation(Math::LookAlong(target - eye));
     control.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
 }
 

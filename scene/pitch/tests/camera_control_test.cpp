@@ -10,6 +10,8 @@
 #include "simulation/TrackedObject.h"
 #include "tests/support/LogCapture.h"
 
+#include <tuple>
+
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -197,13 +199,73 @@ TEST_F(SplineTest, WithoutPathFilesTheCameraStaysWhereItIs)
     EXPECT_TRUE(log.Contains("SplineCameraControl::Load: no path"));
 }
 
+// The mouse as the input devices report it.
+class Mouse : public InputMapper {
+public:
+    bool Capture(const char*) override { return true; }
+    bool Release(const char*) override { return true; }
+    float GetValue(const std::string& name) override
+    {
+        if (name == "mouse delta x")
+            return dx;
+        if (name == "mouse delta y")
+            return dy;
+        return name == "mouse buttons" ? buttons : kUnknown;
+    }
+    float dx = 0.0f, dy = 0.0f, buttons = 0.0f;
+};
+
+class FreeCameraTest : public SceneTest {};
+
+TEST_F(FreeCameraTest, TheMouseTurnsFliesAndSlidesTheCameraOnlyWhileActive)
+{
+    Mouse mouse;
+    BufferedInputController* input = BufferedInputController::Instance();
+    input->RegisterInputMapper(&mouse);
+    FreeCameraControl free;
+    free.SetView({0, 2, 0}, 0.0f, 0.0f);
+    mouse.dx = 4;
+    mouse.dy = 2;
+    mouse.buttons = 1;
+    input->Update(0.5f);
+    EXPECT_EQ(free.GetAngleY(), 0.0f);
+
+    ASSERT_TRUE(free.Activate());
+    input->Update(0.5f);
+    EXPECT_NEAR(free.GetAngleY(), -1.0f, 1e-6f);
+    EXPECT_NEAR(free.GetAngleX(), 0.5f, 1e-6f);
+
+    // Flying moves along the view; sliding across it, in the view's plane.
+    free.SetView({0, 2, 0}, 0.0f, 0.0f);
+    mouse.buttons = 2 | 1;
+    input->Update(0.01f);
+    EXPECT_TRUE(Near(free.GetPosition(), {0, 2, -2}));
+    mouse.buttons = 16;
+    input->Update(0.01f);
+    EXPECT_TRUE(Near(free.GetPosition(), {-4, 0, -2}));
+    EXPECT_EQ(free.GetAngleY(), 0.0f);
+
+    Clump holder;
+    ASSERT_TRUE(holder.CreateDummyClump());
+    free.SetView({1, 2, 3}, 0.0f, kPi / 2);
+    free.ApplyToFrame(holder.GetFrame());
+    EXPECT_TRUE(Near(V(holder.GetFrameMatrix()->pos), {1, 2, 3}));
+    EXPECT_TRUE(Near(V(holder.GetFrameMatrix()->at), {1, 0, 0}, 1e-4f));
+
+    ASSERT_TRUE(free.Deactivate());
+    free.SetView({0, 2, 0}, 0.0f, 0.0f);
+    input->Update(0.5f);
+    EXPECT_TRUE(Near(free.GetPosition(), {0, 2, 0}));
+    input->UnregisterInputMapper(&mouse);
+}
+
 class CameraControlTableTest : public SceneTest {};
 
 TEST_F(CameraControlTableTest, TheFourControlsAreMadeByNameAndReadTheirTables)
 {
-    for (const char* name : {"FreeCameraControl", "SimpleCameraControl", "SplineCameraControl", "TrackingCameraControl"}) {
-        std::unique_ptr<Object> made(FactoryRegistry::CameraControls().Create(name));
-        EXPECT_NE(dynamic_cast<CameraControl*>(made.get()), nullptr) << name;
+    for (const CameraControlEntry& entry : GetCameraControlTable()) {
+        std::unique_ptr<Object> made(FactoryRegistry::CameraControls().Create(entry.className));
+        EXPECT_NE(dynamic_cast<CameraControl*>(made.get()), nullptr) << entry.name;
     }
     TrackingCameraControl written;
     written.SetOffsets({1, 2, 3}, {4, 5, 6});
@@ -218,6 +280,22 @@ TEST_F(CameraControlTableTest, TheFourControlsAreMadeByNameAndReadTheirTables)
     SetCameraFlipped(true);
     EXPECT_TRUE(Near(read.GetWantedPosition(), written.GetWantedPosition()));
     SetCameraFlipped(false);
+
+    FreeCameraControl free, freeRead;
+    free.SetView({1, 2, 3}, 0.25f, 0.5f);
+    free.nextInSequence = "Whole Field";
+    SerializeTable(free, "free.txt", "Goal Left Far", true);
+    SerializeTable(freeRead, "free.txt", "Goal Left Far", false);
+    EXPECT_EQ(std::tuple(freeRead.GetPosition(), freeRead.GetAngleX(), freeRead.GetAngleY(), freeRead.nextInSequence),
+              std::tuple(Vector3{1, 2, 3}, 0.25f, 0.5f, std::string("Whole Field")));
+
+    SimpleCameraControl simple, simpleRead;
+    simple.SetPosition({4, 5, 6});
+    simple.SetRotation(Quaternion(0.5f, Vector3::UnitY));
+    SerializeTable(simple, "simple.txt", "Players Bench", true);
+    SerializeTable(simpleRead, "simple.txt", "Players Bench", false);
+    EXPECT_TRUE(Near(simpleRead.GetPosition(), {4, 5, 6}));
+    EXPECT_NEAR(simpleRead.GetRotation().Dot(simple.GetRotation()), 1.0f, 1e-5f);
 }
 
 }  // namespace

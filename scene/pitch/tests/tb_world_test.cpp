@@ -37,6 +37,11 @@ protected:
         std::filesystem::create_directories("level");
         RpWorld* wall = worldtest::MakeWallWorld();
         WriteEngineFile("level/wall.bsp", [&](RwStream* s) { return RpWorldStreamWrite(wall, s) != nullptr; });
+        // The same world painted with a texture no folder holds.
+        RwTexture* missing = RwTextureSetName(RwTextureCreate(RwRasterCreate(4, 4, 32, rwRasterTypeTexture)), "nowhere");
+        RpMaterialSetTexture(wall->matList.materials[0], missing);
+        RwTextureDestroy(missing);
+        WriteEngineFile("level/painted.bsp", [&](RwStream* s) { return RpWorldStreamWrite(wall, s) != nullptr; });
         RpWorldDestroy(wall);
     }
 
@@ -86,6 +91,24 @@ TEST_F(TBWorldTest, AMissingFileMakesWorldAndCameraCurrentAndTheNextCallRetries)
     EXPECT_EQ(RwCameraGetWorld(graphics->GetPrimaryCamera()->GetRwCamera()), world.GetRwWorld());
     world.Unload();
     world.Unload();
+}
+
+TEST_F(TBWorldTest, AWorldWithMissingTexturesIsKeptWithItsCollisionButNoAtmosphere)
+{
+    LogCapture log;
+    TBWorld world;
+    EXPECT_FALSE(world.Load("<LP>painted.bsp", "<LP>"));
+    EXPECT_TRUE(log.Contains("Engine::LoadWorld: (Warning) failed to load all textures."));
+    EXPECT_NE(world.GetRwWorld(), nullptr);
+    EXPECT_TRUE(world.IsLoaded("<LP>painted.bsp", "<LP>"));
+    EXPECT_TRUE(BallSet()->Contains(world.GetWorldCollidable()));
+    EXPECT_EQ(world.GetSkydome(), nullptr);
+    EXPECT_EQ(world.GetLensflares(), nullptr);
+    EXPECT_TRUE(world.Load("<LP>painted.bsp", "<LP>"));
+    world.Update(0.0f);
+    world.Render();
+    world.Unload();
+    EXPECT_EQ(BallSet()->GetMemberCount(), 0);
 }
 
 TEST_F(TBWorldTest, WithoutADisplayCastTheAtmosphereIsMadeButNotRegistered)

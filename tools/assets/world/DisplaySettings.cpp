@@ -2,7 +2,7 @@
 // lights in its colours) and the project's camera controls, written through their own tables.
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
-#include "framework/Matrix3.h"
+#include "framework/MathUtil.h"
 #include "framework/engine_bridge/EngineBridge.h"
 #include "engine/core/RtFSManager.h"
 #include "scene/Atmosphere.h"
@@ -31,31 +31,6 @@ constexpr float kFarClip = 520.0f;
 Color ToColor(Rgba c, float scale = 1.0f)
 {
     return Color(c.r / 255.0f * scale, c.g / 255.0f * scale, c.b / 255.0f * scale, 1.0f);
-}
-
-// A rotation whose z axis (the direction a light shines or a camera looks) is the direction.
-Quaternion Facing(Vector3 direction)
-{
-    direction.Normalize();
-    Vector3 right = Vector3::UnitY.Cross(direction);
-    right.Normalize();
-    Matrix3 m;
-    m.SetColumn(0, right);
-    m.SetColumn(1, direction.Cross(right));
-    m.SetColumn(2, direction);
-    Quaternion q;
-    q.FromMatrix(m);
-    return q;
-}
-
-bool Save(Cast& cast, const std::string& path)
-{
-    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
-        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
-        return false;
-    }
-    NoteWritten(path);
-    return true;
 }
 
 // Five flares along the line from the sun through the centre and beyond, over the sprites.
@@ -111,8 +86,8 @@ bool WriteDisplay(const AssetContext& context, const Theme& theme)
                                            ToColor(theme.ambientColour), 0.6f);
     auto sun = MakeLight<DirectionalLight>(World::kStaticSet, ToColor(theme.sunColour), 0.8f);
     auto objects = MakeLight<DirectionalLight>(World::kDynamicSet, ToColor(theme.sunColour), 0.9f);
-    sun->SetOrientation(Facing(toSun * -1.0f));
-    objects->SetOrientation(Facing(toSun * -1.0f));
+    sun->SetOrientation(Math::LookAlong(toSun * -1.0f));
+    objects->SetOrientation(Math::LookAlong(toSun * -1.0f));
 
     Cast display("display");
     display.AddMember(&engine, "Engine", false);
@@ -122,7 +97,7 @@ bool WriteDisplay(const AssetContext& context, const Theme& theme)
     display.AddMember(ambient.get(), "Ambient Light", false);
     display.AddMember(sun.get(), "Directional Light", false);
     display.AddMember(objects.get(), "Directional Light Objects", false);
-    const bool ok = Save(display, context.Path(std::string(theme.folder) + "/settings/display/display.txt"));
+    const bool ok = WriteCastFile(display, context.Path(std::string(theme.folder) + "/settings/display/display.txt"));
     FileSystem::Instance()->RemoveAlias("<LP>");
     return ok;
 }
@@ -202,7 +177,7 @@ std::unique_ptr<CameraControl> MakeControl(const std::string& name)
         auto bench = std::make_unique<SimpleCameraControl>();
         const Vector3 eye{-4, 3.5f, -kSideStandZ + 4}, target{6, 1, 0};
         bench->SetPosition(eye);
-        bench->SetRotation(Facing(target - eye));
+        bench->SetRotation(Math::LookAlong(target - eye));
         return bench;
     }
     if (name == "Intro Camera" || name == "CutScene")
@@ -218,7 +193,7 @@ bool WriteCameras(const AssetContext& context)
         controls.push_back(MakeControl(entry.name));
         cameras.AddMember(controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
     }
-    return Save(cameras, context.Path("cameras.txt"));
+    return WriteCastFile(cameras, context.Path("cameras.txt"));
 }
 
 bool WriteDisplaySettings(const AssetContext& context)
