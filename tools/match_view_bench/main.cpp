@@ -9,15 +9,12 @@
 #include "engine/core/RwDevice.h"
 #include "engine/core/RwEngine.h"
 #include "engine/gl/GLDevice.h"
-#include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
-#include "tools/common/GameData.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
@@ -207,27 +204,6 @@ bool Bench(const std::string& picture)
     return true;
 }
 
-int Run(const std::string& folder, const std::string& picture)
-{
-    if (!tools::MountGameData(folder))
-        return Fail("no game data in " + folder), 1;
-    tools::OffscreenSession session("match_view_bench", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(kWidth, kHeight);
-    bool ok = false;
-    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
-        Fail("the rendering engine does not start");
-    else
-        ok = Bench(picture);
-    graphics->SetWorld(nullptr);
-    graphics->SetCamera(nullptr);
-    CastManager::Instance()->DeleteAll();
-    graphics->Destroy();
-    return ok ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -239,7 +215,8 @@ int main(int argc, char** argv)
     }
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
-    const int result = Run(argv[1], argc == 3 ? argv[2] : "");
+    const std::string picture = argc == 3 ? argv[2] : "";
+    const int result = tools::RunInStadium("match_view_bench", argv[1], kWidth, kHeight, [&] { return Bench(picture); });
     Debug::Instance()->SetSink(nullptr);
     return result;
 }

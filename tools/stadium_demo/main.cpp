@@ -19,8 +19,6 @@
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
-#include "tools/common/GameData.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <cstring>
@@ -61,11 +59,6 @@ bool Fail(const std::string& what)
 {
     std::fprintf(stderr, "stadium_demo: %s\n", what.c_str());
     return false;
-}
-
-bool MountData(const std::string& folder)
-{
-    return tools::MountGameData(folder) && FileSystem::Instance()->FileExists("<PP>cameras.txt");
 }
 
 // Writes the picture and checks that it shows a scene, not a flat clear.
@@ -230,27 +223,6 @@ bool MakeSheet(const std::string& outDir)
     return CheckCharacterCulling(runner) && ok;
 }
 
-int Run(const std::string& folder, const std::string& outDir)
-{
-    if (!MountData(folder))
-        return Fail("no game data in " + folder), 1;
-    tools::OffscreenSession session("stadium_demo", kSheetWidth, kSheetHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(kSheetWidth, kSheetHeight);
-    bool ok = false;
-    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
-        Fail("the rendering engine does not start");
-    else
-        ok = MakeSheet(outDir);
-    graphics->SetWorld(nullptr);
-    graphics->SetCamera(nullptr);
-    CastManager::Instance()->DeleteAll();
-    graphics->Destroy();
-    return ok ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -264,7 +236,8 @@ int main(int argc, char** argv)
     std::error_code error;
     const std::string out = std::filesystem::absolute(argv[2], error).string();
     std::filesystem::create_directories(out, error);
-    const int result = error ? (Fail("bad folder"), 1) : Run(argv[1], out);
+    const int result = error ? (Fail("bad folder"), 1) : tools::RunInStadium("stadium_demo", argv[1], kSheetWidth, kSheetHeight,
+                                                                            [&] { return MakeSheet(out); });
     Debug::Instance()->SetSink(nullptr);
     return result;
 }

@@ -7,6 +7,8 @@
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "scene/pitch/CameraControl.h"
+#include "tools/common/GameData.h"
+#include "tools/common/OffscreenSession.h"
 
 #include <cstdio>
 
@@ -119,6 +121,30 @@ bool Cameras::Load()
     CastMember* standard = cast->FindByName("Cameras|StandardMedium");
     m_standard = standard ? dynamic_cast<CameraControl*>(standard->object) : nullptr;
     return m_standard != nullptr || Fail("no broadcast camera");
+}
+
+int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,
+                 const std::function<bool()>& work)
+{
+    if (!MountGameData(gameFolder) || !FileSystem::Instance()->FileExists("<PP>cameras.txt")) {
+        std::fprintf(stderr, "%s: no game data in %s\n", toolName, gameFolder.c_str());
+        return 1;
+    }
+    OffscreenSession session(toolName, width, height);
+    if (!session.Start(OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(width, height);
+    bool ok = false;
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
+        std::fprintf(stderr, "%s: the rendering engine does not start\n", toolName);
+    else
+        ok = work();
+    graphics->SetWorld(nullptr);
+    graphics->SetCamera(nullptr);
+    CastManager::Instance()->DeleteAll();
+    graphics->Destroy();
+    return ok ? 0 : 1;
 }
 
 bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra)

@@ -10,6 +10,7 @@
 #include "scene/pitch/TBWorld.h"
 #include "simulation/TrackedObject.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,6 +79,12 @@ private:
     std::vector<std::unique_ptr<Object>> m_controls;
     CameraControl* m_standard = nullptr;
 };
+
+// Mounts the game folder's data, starts the engine over a hidden window of the size and runs
+// the work, then takes it all down. 1 when any of it fails (reported on stderr with the
+// tool's name), else 0.
+int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,
+                 const std::function<bool()>& work);
 
 // Clears the current camera and draws the world, then the extra objects, and shows the frame.
 bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra = {});
