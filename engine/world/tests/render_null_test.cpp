@@ -213,6 +213,7 @@ TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
         {"posed out of view", 5, -25, -25, 1, false},
         {"half posed into view", -20, 25, 0, 1, true},
         {"half posed out of view", 5, -25, 0, 1, true},
+        {"only a face past the near plane", -20, 19.2f, 19.2f, 1, true},
         {"posed past the far plane", -20, 230, 230, 1, false},
         {"weights short of one pull towards the origin", -20, 230, 230, 0.5f, true},
     };
