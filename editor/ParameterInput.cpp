@@ -39,7 +39,8 @@ std::string FormatFloat(float value)
 {
     // to_chars rather than "%f": the text must not follow the process locale.
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, 6);
+    // Adding zero turns -0 into 0, which is what a designer expects to read.
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value) + 0.0, std::chars_format::fixed, 6);
     if (result.ec != std::errc())
         return "0";
     return TrimTrailingZeros(std::string(buffer, result.ptr));

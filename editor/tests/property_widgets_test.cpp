@@ -13,7 +13,7 @@ TEST(PropertyWidgets, FloatTextsReadAndWritten)
     const struct {
         float value;
         const char* shown;
-    } shown[] = {{2.0f, "2"}, {0.25f, "0.25"}, {0.0f, "0"}, {-1.5f, "-1.5"}, {100.0f, "100"}};
+    } shown[] = {{2.0f, "2"}, {0.25f, "0.25"}, {0.0f, "0"}, {-0.0f, "0"}, {-1.5f, "-1.5"}, {100.0f, "100"}};
     for (const auto& c : shown)
         EXPECT_EQ(FormatFloat(c.value), c.shown) << c.value;
 

@@ -162,9 +162,12 @@ void InputDialogView::DrawControls(float top)
 
     const CInputDialog::Rect autoUpdate = m_dialog.GetBottomControl(CInputDialog::kAutoUpdateId);
     ImGui::SetCursorPos(ImVec2(static_cast<float>(autoUpdate.left), top + autoUpdate.top));
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    ImGui::PushClipRect(at, ImVec2(at.x + autoUpdate.right - autoUpdate.left, at.y + autoUpdate.bottom - autoUpdate.top), true);
     ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(2, 1));
     ImGui::Checkbox("Auto Update", &m_autoUpdate);
     ImGui::PopStyleVar();
+    ImGui::PopClipRect();
     for (int id : {CInputDialog::kApplyId, CInputDialog::kOkId}) {
         const CInputDialog::Rect r = m_dialog.GetBottomControl(id);
         ImGui::SetCursorPos(ImVec2(static_cast<float>(r.left), top + r.top));
