@@ -2,6 +2,7 @@
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
+#include "framework/Cast.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -91,6 +92,16 @@ bool WriteTextFile(const std::string& path, const std::string& text)
     NoteWritten(path);
     const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && ok;
+}
+
+bool WriteCastFile(Cast& cast, const std::string& path)
+{
+    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
+        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
+        return false;
+    }
+    NoteWritten(path);
+    return true;
 }
 
 namespace {

@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+class Cast;
 struct RpClump;
 struct RpWorld;
 struct RtAnimAnimation;
 struct RwTexDictionary;
+
+class Cast;
 
 namespace assets {
 
@@ -23,6 +26,9 @@ bool WriteWorldFile(const RpWorld* world, const std::string& path);
 bool WriteAnimationFile(const RtAnimAnimation* animation, const std::string& path);
 bool WriteTexDictionaryFile(const RwTexDictionary* dict, const std::string& path);
 bool WriteTextFile(const std::string& path, const std::string& text);
+// The cast through the game's settings writer, which puts the file in place only when all of
+// it is written; false (reported) when it could not be.
+bool WriteCastFile(Cast& cast, const std::string& path);
 
 // Every file the writers above (and WritePng) produced in this run, in the order written,
 // so the tool can list its outputs and remove what it no longer makes.
