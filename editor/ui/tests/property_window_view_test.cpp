@@ -100,6 +100,42 @@ TEST(PropertyWindowView, TypeThenApplyChangesTheObject)
     EXPECT_EQ(callbacks, 1);
 }
 
+TEST(PropertyWindowView, RegainedFocusReplacesTypedTextAndEscapeHides)
+{
+    float a = 1, b = 2;
+    CInputDialog first, second;
+    first.SetLabel("first");
+    second.SetLabel("second");
+    ParameterInput* field = first.AddFloat("a", &a);
+    second.AddFloat("b", &b);
+    editor::InputDialogView firstView(first), secondView(second);
+    Frames frames;
+    auto draw = [&] {
+        ImGui::SetNextWindowPos(ImVec2(0, 0));
+        firstView.Draw();
+        ImGui::SetNextWindowPos(ImVec2(400, 0));
+        secondView.Draw();
+    };
+    const float top = 0;
+    frames.Run(draw);
+    const DialogControl& edit = field->Controls()[1];
+    const ImVec2 editAt(edit.left + 10.0f, top + ImGui::GetFrameHeight() + edit.top + 8.0f);
+    frames.Click(draw, editAt);
+    field->Controls()[1].text = "typed";  // as if typed, not applied
+    frames.Click(draw, ImVec2(420, 60));   // the other window takes the focus
+    a = 5;                                  // the object changed meanwhile
+    frames.Click(draw, editAt);             // back: the clicked field shows the stored value
+    EXPECT_EQ(field->Controls()[1].text, "5");
+
+    ImGuiIO& io = ImGui::GetIO();
+    io.KeysDown[ImGuiKey_Escape] = true;
+    frames.Run(draw, editAt);
+    io.KeysDown[ImGuiKey_Escape] = false;
+    frames.Run(draw, editAt);
+    EXPECT_FALSE(first.IsVisible());
+    EXPECT_TRUE(second.IsVisible());
+}
+
 TEST(PropertyWindowView, WindowTakesTheComputedSize)
 {
     CInputDialog dialog;
