@@ -362,6 +362,61 @@ TEST(InputDialogSerializer, EqualKeysMissingKeysAndRebuild)
     EXPECT_TRUE(window.serializer.IsRebuildRequested());
 }
 
+TEST(InputDialogSerializer, EveryValueCallUsesUpAOnceOption)
+{
+    const std::function<void(Serializer&)> calls[] = {
+        [](Serializer& s) { float v = 0; s.SerializeFloat("v", &v); },
+        [](Serializer& s) { int32_t v = 0; s.SerializeInt("v", &v); },
+        [](Serializer& s) { bool v = false; s.SerializeBool("v", &v); },
+        [](Serializer& s) { Color v; s.SerializeColor("v", &v); },
+        [](Serializer& s) { Vector3 v; s.SerializeVector3("v", &v); },
+        [](Serializer& s) { std::string v; s.SerializeString("v", &v); },
+        [](Serializer& s) { Quaternion v; s.SerializeQuaternion("v", &v); },
+    };
+    for (size_t i = 0; i < std::size(calls); ++i) {
+        float after = 1;
+        Scripted object;
+        object.table = [&](Serializer& s, const char*) {
+            s.SerializeButton("once hide", "");
+            calls[i](s);
+            s.SerializeFloat("after", &after);
+        };
+        Window window(object);
+        EXPECT_EQ(window.dialog.Widgets().size(), 1u) << i;
+        EXPECT_NE(window.Widget("after"), nullptr) << i;
+    }
+}
+
+TEST(InputDialogSerializer, LookupStaysInsideTheSection)
+{
+    float a = 1, b = 2, c = 3;
+    bool swapped = false;
+    Scripted object;
+    object.table = [&](Serializer& s, const char*) {
+        s.SerializeButton("", "");  // no words: never expires
+        s.BeginSection("One", "");
+        s.SerializeFloat(swapped ? "b" : "a", &a);
+        s.EndSection();
+        s.BeginSection("Two", "");
+        if (swapped)
+            s.SerializeFloat("c", &c);
+        s.SerializeFloat("b", &b);
+        if (!swapped)
+            s.SerializeFloat("c", &c);
+        s.EndSection();
+    };
+    Window window(object);
+    EXPECT_EQ(window.serializer.GetOptions().size(), 1u);
+    window.dialog.Widgets()[3]->Controls()[1].text = "7";
+    window.dialog.Widgets()[4]->Controls()[1].text = "8";
+    // Section One now asks for a key only section Two has; Two asks in another order.
+    swapped = true;
+    window.dialog.ApplyAll();
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 7);
+    EXPECT_EQ(c, 8);
+}
+
 TEST(InputDialogSerializer, ReadingPastTheLastEntryIsSafe)
 {
     float x = 1;
