@@ -310,6 +310,9 @@ TEST(InputDialogSerializer, ComboBoxStoresTheChosenIndex)
     EXPECT_EQ(combo->Controls()[1].items.size(), 4u);
     EXPECT_EQ(combo->Controls()[1].selection, 1);
     EXPECT_EQ(window.Widget("empty")->Controls()[1].selection, -1);
+    combo->Controls()[1].selection = 4;  // past the last item
+    window.dialog.ApplyAll();
+    EXPECT_EQ(channel, 1);
     combo->Controls()[1].selection = 3;
     window.dialog.ApplyAll();
     EXPECT_EQ(channel, 3);

@@ -1,5 +1,6 @@
 #include "editor/InputDialog.h"
 #include "framework/Matrix3.h"
+#include "framework/Object.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,41 @@ TEST(PropertyWidgets, ControlsTakeIdentifiersFromTwentyThousandAtTheCursor)
     ASSERT_EQ(dialog.Commands().size(), 1u);
     EXPECT_EQ(dialog.Commands()[0].id, 20006);
     EXPECT_EQ(dialog.Commands()[0].kind, 2);
+}
+
+TEST(PropertyWidgets, ControlRectanglesRelativeToTheCursor)
+{
+    CInputDialog dialog;
+    std::string text;
+    Color colour{0, 0, 0, 1};
+    Quaternion q;
+    Object object;
+    struct Row {
+        ParameterInput* widget;
+        int y;  // the cursor it was made at
+        size_t control;
+        std::array<int, 4> rect;  // left, top, right, bottom from the cursor
+    };
+    std::vector<Row> rows;
+    auto at = [&](int y, ParameterInput* w, std::vector<std::pair<size_t, std::array<int, 4>>> expected) {
+        for (auto& [i, r] : expected)
+            rows.push_back({w, y, i, r});
+    };
+    int y = dialog.GetCursorY();
+    at(y, dialog.AddString("s", &text), {{1, {120, 0, 240, 20}}});
+    y = dialog.GetCursorY();
+    at(y, dialog.AddColor("c", &colour), {{0, {0, 0, 240, 70}}, {2, {75, 20, 135, 36}}, {6, {80, 40, 230, 66}}});
+    y = dialog.GetCursorY();
+    at(y, dialog.AddQuaternion("q", &q), {{1, {120, 40, 200, 56}}, {2, {120, 60, 200, 76}}, {5, {10, 20, 90, 100}}});
+    y = dialog.GetCursorY();
+    at(y, dialog.AddButton("b", "Settings", &object, "b"), {{0, {0, 2, 170, 18}}, {1, {180, 0, 240, 20}}});
+    y = dialog.GetCursorY() + 10;  // a title below the top of a column
+    at(y, dialog.AddTitle("t"), {{0, {0, 0, 240, 20}}, {1, {1, 1, 238, 18}}});
+    for (const Row& r : rows) {
+        const DialogControl& c = r.widget->Controls()[r.control];
+        EXPECT_EQ((std::array{c.left - 20, c.top - r.y, c.right - 20, c.bottom - r.y}), r.rect)
+            << r.widget->Controls()[0].text << " control " << r.control;
+    }
 }
 
 TEST(PropertyWidgets, ColourBlocksAndSlider)
