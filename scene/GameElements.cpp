@@ -5,7 +5,6 @@
 #include "framework/Factory.h"
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
-#include "match/GameParameters.h"
 #include "scene/Billboard.h"
 #include "scene/Clump.h"
 #include "scene/HudItems.h"
@@ -26,6 +25,8 @@ namespace {
 
 constexpr float kTreeAngle = 0.7853982f;
 constexpr const char* kInitialised = "initialised:";
+
+GeParticleSystem::QualitySource s_qualitySource = nullptr;
 
 // Alpha test at the clip value while the caller draws; a clip of 0 tests nothing.
 void ClipAlpha(RenderStateSaver& states, int32_t clip)
@@ -277,9 +278,19 @@ float GeParticleSystem::GetDistanceToCamera() const
     return std::max(RwGraphics::Instance()->GetDistanceToCamera(m_position) - m_sortingOffset, 0.0f);
 }
 
+void GeParticleSystem::SetQualitySource(QualitySource source)
+{
+    s_qualitySource = source;
+}
+
+int32_t GeParticleSystem::GetQualitySetting()
+{
+    return s_qualitySource ? s_qualitySource() : kMedium;
+}
+
 bool GeParticleSystem::CanRun()
 {
-    return Prepare(1.0f) && m_texture->GetHandle() && m_quality <= GameParameters::Instance()->quality;
+    return Prepare(1.0f) && m_texture->GetHandle() && m_quality <= GetQualitySetting();
 }
 
 void GeParticleSystem::Render()
@@ -341,7 +352,8 @@ void HudElement::Serialize(Serializer& serializer, const char* descriptor)
             made.release();
             m_item.reset(item);
         } else if (!m_itemName.empty()) {
-            LogWarning("HudElement::Serialize: no HUD item \"%s\"\n", m_itemName.c_str());
+            const std::string unknown = m_itemName;
+            LogWarning("HudElement::Serialize: no HUD item \"%s\"\n", unknown.c_str());
         }
         // Without an item its data has nowhere to go and is skipped.
         if (withData && m_item)

@@ -133,6 +133,12 @@ public:
     void ResetStatus() override;
 
     virtual ParticleSystem* GetParticleSystem() { return m_system.get(); }
+
+    // Where the player's graphics quality comes from (the game parameters sit above the
+    // scene); null reads as medium, the parameters' default.
+    using QualitySource = int32_t (*)();
+    static void SetQualitySource(QualitySource source);
+    static int32_t GetQualitySetting();
     Texture* GetTexture() { return m_texture.get(); }
     void SetQuality(int32_t quality) { m_quality = quality; }
 
