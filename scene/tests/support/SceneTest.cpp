@@ -4,6 +4,7 @@
 #include "framework/AsciiSerializer.h"
 #include "framework/FileSystem.h"
 #include "framework/Object.h"
+#include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -130,4 +131,14 @@ void WriteGridModel(const char* path, int n, float height, const char* folder, c
     RpGeometryDestroy(g);
     WriteEngineFile(path, [&](RwStream* stream) { return RpClumpStreamWrite(clump, stream) != nullptr; });
     RpClumpDestroy(clump);
+}
+
+std::vector<RwNullDrawRecord> Drawn(const std::function<void()>& draw)
+{
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    RwNullDeviceGet()->ClearLog();
+    EXPECT_TRUE(camera->BeginUpdate());
+    draw();
+    camera->EndUpdate();
+    return RwNullDeviceGet()->draws;
 }

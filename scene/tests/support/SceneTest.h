@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
 #include "framework/Vector.h"
 
@@ -42,3 +43,5 @@ void WriteImage(const char* path, int width, int height, RwRGBA colour);
 // texture is the named image in the folder (none for an empty name); pre-lit when asked.
 // Written as a one-atomic clump file.
 void WriteGridModel(const char* path, int n, float height, const char* folder, const char* texture, bool prelit);
+// What the null device recorded while the primary camera drew.
+std::vector<RwNullDrawRecord> Drawn(const std::function<void()>& draw);
