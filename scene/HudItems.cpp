@@ -128,9 +128,7 @@ void HudImage::Serialize(Serializer& serializer, const char* descriptor)
 
 void HudImage::SetImage(const std::string& fileName, int width, int height)
 {
-    m_fileName = fileName;
-    m_nativeWidth = width;
-    m_nativeHeight = height;
+    NameImage(fileName, width, height);
     LoadTexture();
 }
 

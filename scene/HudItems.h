@@ -91,6 +91,13 @@ public:
 
     // Loads through the texture manager; a file that cannot be read leaves no texture.
     void SetImage(const std::string& fileName, int width, int height);
+    // Names the image without loading it, for writers of tables; reading the table loads.
+    void NameImage(const std::string& fileName, int width, int height)
+    {
+        m_fileName = fileName;
+        m_nativeWidth = width;
+        m_nativeHeight = height;
+    }
     Texture* GetTexture() const { return m_texture; }
     void SetFlip(bool horizontal, bool vertical)
     {

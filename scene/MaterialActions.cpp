@@ -114,7 +114,6 @@ void AnimatedTextureAction::SetFileName(const std::string& name, int startIndex,
     m_fileName = name;
     m_startIndex = startIndex;
     m_animSpeed = speed;
-    ReadFrames();
 }
 
 void AnimatedTextureAction::DestroyFrames()
@@ -131,9 +130,11 @@ void AnimatedTextureAction::ReadFrames()
     m_time = 0.0f;
     if (m_fileName.empty())
         return;
-    const size_t dot = m_fileName.rfind('.');
-    const std::string stem = m_fileName.substr(0, dot);
-    const std::string extension = dot == std::string::npos ? std::string() : m_fileName.substr(dot + 1);
+    // Aliases first: the folder is what the last backslash ends.
+    const std::string file = FileSystem::Instance()->ExpandAliases(m_fileName);
+    const size_t dot = file.rfind('.');
+    const std::string stem = file.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot + 1);
     const size_t slash = stem.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? std::string() : stem.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? stem : stem.substr(slash + 1);
@@ -220,7 +221,6 @@ void AnimatedTransparencyAction::SetAnimation(const std::string& fileName, float
 {
     m_fileName = fileName;
     m_speed = speed;
-    ReadAnimation();
 }
 
 void AnimatedTransparencyAction::DestroyAnimation()

@@ -75,10 +75,12 @@ public:
     int GetFrameIndex() const;
     const std::vector<RwTexture*>& GetFrames() const { return m_frames; }
     const std::vector<Material>& GetMaterials() const { return m_materials; }
+    // Names the first frame without reading; reading the table or ReadFrames reads.
     void SetFileName(const std::string& name, int startIndex, float speed);
+    // Reads the frames from the start index on until one is missing; the time starts again.
+    void ReadFrames();
 
 private:
-    void ReadFrames();
     void DestroyFrames();
 
     std::vector<Material> m_materials;
@@ -100,10 +102,12 @@ public:
 
     // 0..1; the value the last DoAction applied.
     float GetAlpha() const { return m_alpha; }
+    // Names the file without reading; reading the table or ReadAnimation reads.
     void SetAnimation(const std::string& fileName, float speed);
+    // A file that cannot be read leaves the action without an animation (it does nothing).
+    void ReadAnimation();
 
 private:
-    void ReadAnimation();
     void DestroyAnimation();
 
     std::string m_fileName;

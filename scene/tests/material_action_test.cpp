@@ -58,6 +58,7 @@ TEST_F(MaterialActionTest, FramesAreReadFromTheStartIndexUntilOneIsMissing)
     for (const Case& c : cases) {
         AnimatedTextureAction action;
         action.SetFileName(c.file, c.start, 1.0f);
+        action.ReadFrames();
         std::vector<std::string> names;
         for (RwTexture* frame : action.GetFrames())
             names.push_back(FrameName(frame).substr(0, FrameName(frame).find('.')));
@@ -69,6 +70,7 @@ TEST_F(MaterialActionTest, TheFlipBookRoundsHalvesToEvenAndWrapsAround)
 {
     AnimatedTextureAction action;
     action.SetFileName("anim\\flag0001.bmp", 1, 1.0f);
+    action.ReadFrames();
     ASSERT_TRUE(action.Attach(&clump, 0));
     ASSERT_EQ(action.GetMaterials().size(), 1u);
     std::vector<int> shown;
@@ -132,6 +134,7 @@ TEST_F(MaterialActionTest, FadingFollowsTheFirstNodesTranslationAcrossEveryMater
     AnimatedTransparencyAction action;
     EXPECT_TRUE(action.DoAction(nullptr, 0.1f));
     action.SetAnimation("fade.anm", 0.0f);
+    action.ReadAnimation();
     action.Attach(&clump, 0);
     std::vector<int> alphas;
     // Times 0.25 (x -0.5), 0.75 (x -1.5: clamped), then 1.0 starts again at 0.

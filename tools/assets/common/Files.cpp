@@ -2,6 +2,7 @@
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
+#include "framework/Cast.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -109,6 +110,16 @@ void NoteWritten(const std::string& path)
 const std::vector<std::string>& WrittenFiles()
 {
     return Written();
+}
+
+bool WriteCastFile(Cast& cast, const std::string& path)
+{
+    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
+        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
+        return false;
+    }
+    NoteWritten(path);
+    return true;
 }
 
 }  // namespace assets

@@ -79,23 +79,12 @@ void AddGoal(Cast& cast, int side)
                {kGoalDepth, kGoalHeight, kNetThickness});
 }
 
-// Saved through the file layer, which puts the file in place only when all of it is written.
-bool Save(Cast& cast, const std::string& path)
-{
-    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
-        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
-        return false;
-    }
-    NoteWritten(path);
-    return true;
-}
-
 bool WriteGlobalSettings(const AssetContext& context)
 {
     GameSettings defaults;
     Cast global("global");
     global.AddMember(&defaults, "Game Settings", false);
-    return Save(global, context.Path("global/global.txt"));
+    return WriteCastFile(global, context.Path("global/global.txt"));
 }
 
 // All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
@@ -119,7 +108,9 @@ bool WritePitchVolumes(const AssetContext& context)
     for (int i = 0; i < kLevelCount; ++i) {
         Cast objects("objects");
         AddLevelPitchVolumes(objects);
-        ok = Save(objects, context.Path(std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt")) && ok;
+        AddLevelElements(objects);
+        const std::string path = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
+        ok = WriteCastFile(objects, context.Path(path)) && ok;
     }
     return ok;
 }
