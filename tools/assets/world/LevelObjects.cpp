@@ -28,8 +28,8 @@ constexpr int kScreenFrames = 8;
 // Engine blend functions.
 constexpr int32_t kSourceAlpha = 5, kInverseSourceAlpha = 6, kZero = 1, kSourceColour = 3;
 // Placed outside the stands, where the main camera looks over them.
-const Vec3 kScreenCentre{-66.0f, 15.0f, 0.0f};
-const Vec3 kPondCentre{69.0f, 0.15f, 55.0f};
+const Vec3 kScreenCentre{28.0f, 21.0f, 60.0f};
+const Vec3 kPondCentre{74.0f, 0.15f, 56.0f};
 const Vec3 kChimney{-72.0f, 14.0f, 58.0f};
 constexpr float kScrollZ = 39.8f;
 
@@ -113,9 +113,9 @@ MeshBuilder Screen()
     m.SetColour(kWhite);
     const float halfWidth = 8.0f, halfHeight = 4.0f;
     const Vec3 c = kScreenCentre;
-    // Faces the pitch (+x).
-    m.Quad(c + Vec3{0, -halfHeight, halfWidth}, c + Vec3{0, -halfHeight, -halfWidth},
-           c + Vec3{0, halfHeight, -halfWidth}, c + Vec3{0, halfHeight, halfWidth}, 0, 1, 1, 0);
+    // Above the far stand, facing the main camera (-z).
+    m.Quad(c + Vec3{halfWidth, -halfHeight, 0}, c + Vec3{-halfWidth, -halfHeight, 0},
+           c + Vec3{-halfWidth, halfHeight, 0}, c + Vec3{halfWidth, halfHeight, 0}, 0, 1, 1, 0);
     return m;
 }
 
@@ -136,8 +136,8 @@ MeshBuilder Pond()
     MeshBuilder m;
     m.UseMaterial(m.Material("water"));
     m.SetColour({255, 255, 255, 200});
-    constexpr int kCells = 14;
-    const float size = 1.0f;
+    constexpr int kCells = 18;
+    const float size = 1.4f;
     for (int j = 0; j < kCells; ++j)
         for (int i = 0; i < kCells; ++i) {
             const Vec3 a = kPondCentre + Vec3{(static_cast<float>(i) - kCells / 2.0f) * size, 0,
@@ -305,14 +305,14 @@ void AddParticleSystems(Cast& cast)
     GeParticleSystem* smoke = AddParticles(cast, "smoke", "<PP>Particles\\<TP>smoke.png", GeParticleSystem::kLow);
     smoke->SetPosition({kChimney.x, kChimney.y, kChimney.z});
     ParticleSystem& rising = *smoke->GetParticleSystem();
-    rising.SetEmitterSpeed(6.0f);
-    rising.SetMaxParticles(40);
-    rising.SetColors({0.8f, 0.8f, 0.8f, 0.7f}, {0.9f, 0.9f, 0.9f, 0.0f});
+    rising.SetEmitterSpeed(10.0f);
+    rising.SetMaxParticles(60);
+    rising.SetColors({0.75f, 0.75f, 0.75f, 0.9f}, {0.9f, 0.9f, 0.9f, 0.0f});
     rising.Position().Set(Sphere({0, 0, 0}, 0.6f));
     rising.Velocity().Set(Sphere({0.8f, 2.2f, 0}, 0.5f));
     rising.Angle().Set(Linear(0, std::numbers::pi_v<float>));
     rising.DeltaAngle().Set(Linear(0, 0.4f));
-    rising.Size().Set(Linear(1.4f, 0.3f));
+    rising.Size().Set(Linear(2.2f, 0.4f));
     rising.DeltaSize().Set(Linear(0.9f, 0.2f));
     rising.LifeTime().Set(Linear(5.0f, 1.0f));
 
