@@ -110,10 +110,13 @@ TEST_F(MaterialActionTest, AttachingAgainCollectsOnceAndLetsGoOfTheOldMaterial)
 {
     AnimateUVAction action;
     action.Attach(&clump, 0);
-    RpMaterial* old = FirstMaterial(clump);
+    // Kept alive here to see what the action leaves on it.
+    RpMaterial* old = RpMaterialAddRef(FirstMaterial(clump));
     ASSERT_TRUE(clump.LoadClump("models\\grid.dff", "anim\\", true));
     ASSERT_NE(FirstMaterial(clump), old);
     action.Attach(&clump, 0);
+    EXPECT_EQ(std::pair(old->fxEffects, old->uvTransform[0]), std::pair(RwUInt32{rpMaterialFXNone}, nullptr));
+    RpMaterialDestroy(old);
     EXPECT_EQ(action.GetMaterials().size(), 1u);
     EXPECT_EQ(action.GetMaterials().front().GetRwMaterial(), FirstMaterial(clump));
     EXPECT_EQ(FirstMaterial(clump)->uvTransform[0], action.GetUVMatrix());
