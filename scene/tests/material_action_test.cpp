@@ -115,7 +115,7 @@ TEST_F(MaterialActionTest, AttachingAgainCollectsOnceAndLetsGoOfTheOldMaterial)
     ASSERT_TRUE(clump.LoadClump("models\\grid.dff", "anim\\", true));
     ASSERT_NE(FirstMaterial(clump), old);
     action.Attach(&clump, 0);
-    EXPECT_EQ(std::pair(old->fxEffects, old->uvTransform[0]), std::pair(RwUInt32{rpMaterialFXNone}, nullptr));
+    EXPECT_EQ(std::pair(old->fxEffects, old->uvTransform[0]), std::pair(RwUInt32{rpMaterialFXNone}, static_cast<const RwMatrix*>(nullptr)));
     RpMaterialDestroy(old);
     EXPECT_EQ(action.GetMaterials().size(), 1u);
     EXPECT_EQ(action.GetMaterials().front().GetRwMaterial(), FirstMaterial(clump));
