@@ -10,6 +10,7 @@
 #include "scene/Texture.h"
 #include "tests/support/LogCapture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -230,6 +231,41 @@ TEST_F(HudItemTest, AHudElementCarriesItsItemsClassAndDataThroughItsTable)
         EXPECT_EQ(other.GetItem() ? other.GetItem()->GetClassName() : "", c.item) << c.name;
         if (other.GetItem())
             EXPECT_EQ(WrittenTable(*other.GetItem()), WrittenTable(*std::make_unique<HudText>())) << c.name;
+    }
+}
+
+TEST_F(HudItemTest, ATruncatedOrCorruptTableLeavesAnElementThatDrawsSafely)
+{
+    HudElement written;
+    auto meter = std::make_unique<HudMeter>();
+    meter->SetImage("hud\\bar.bmp", 64, 16);
+    written.SetItem(std::move(meter));
+    const std::string text = WrittenTable(written);
+    std::string corrupt = text;
+    corrupt.replace(corrupt.find("\"Native width\""), 40, "\x01\xff{{ \"Native width\" 1e99999 ]]]");
+    struct Case {
+        std::string text;
+        bool warned, item;
+    };
+    const Case cases[] = {
+        {text.substr(0, text.size() / 2), true, true},
+        {text.substr(0, text.find("item data")), true, true},
+        {corrupt, false, true},
+        {"\xff\xfe garbage", false, false},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        HudElement read;
+        ReadTable(read, c.text);
+        EXPECT_EQ(log.Contains("AsciiSerializer::Parse: "), c.warned) << log.Text();
+        ASSERT_EQ(read.GetItem() != nullptr, c.item) << c.text;
+        read.SetPosition({10, 10, 0});
+        Drawn([&] { read.Render(); });
+        if (c.item) {
+            int width = -1, height = -1;
+            read.GetItem()->GetSize(width, height);
+            EXPECT_GE(std::min(width, height), 0);
+        }
     }
 }
 
