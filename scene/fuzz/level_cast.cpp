@@ -4,6 +4,7 @@
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
+#include "framework/fuzz/FuzzScratch.h"
 #include "scene/GameElement.h"
 
 #include <cstdio>
@@ -12,15 +13,6 @@
 namespace {
 
 constexpr const char* kScratch = "fuzz_level_cast.txt";
-
-bool WriteScratch(const uint8_t* data, size_t size)
-{
-    FILE* f = std::fopen(kScratch, "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
 
 }  // namespace
 
@@ -31,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static unsigned runs = 0;
     if (++runs % 1000 == 0)
         Debug::Instance()->Initialise();
-    if (!WriteScratch(data, size))
+    if (!FuzzWriteScratch(kScratch, data, size))
         std::abort();
     Cast cast("objects");
     LoadSettings(&cast, kScratch);

@@ -7,6 +7,9 @@
 #include "framework/Matrix3.h"
 #include "framework/Settings.h"
 #include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+
+#include <algorithm>
 #include "tools/common/GameData.h"
 
 namespace tools::level {
@@ -119,6 +122,32 @@ std::string LevelView::Open(PrimaryCamera& camera, float distance, float aimHeig
     if (!AddLight(m_ambient, Color(0.55f, 0.55f, 0.6f), 1.0f) || !AddLight(m_sun, Color(1.0f, 0.95f, 0.85f), 0.8f))
         return std::string("cannot add the lights to ") + kWorldFile;
     return "";
+}
+
+bool SaveShot(PrimaryCamera& camera, const std::string& path)
+{
+    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
+    if (!image)
+        return false;
+    // Blending leaves its own alpha in the raster: the picture is what was seen.
+    for (RwInt32 y = 0; y < image->height; ++y)
+        for (RwInt32 x = 0; x < image->width; ++x)
+            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
+                255;
+    const bool saved = RtPngImageWrite(image, path.c_str());
+    RwImageDestroy(image);
+    return saved;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double Milliseconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
 }
 
 Quaternion FacingAlong(Vector3 direction)

@@ -7,7 +7,9 @@
 #include "framework/Vector.h"
 #include "scene/Light.h"
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 class PrimaryCamera;
 struct RpWorld;
@@ -51,6 +53,13 @@ private:
     Vector3 m_centre{0.0f, 0.0f, 0.0f};
     Vector3 m_at{0.0f, 0.0f, 1.0f};
 };
+
+// The primary camera's picture as a PNG, opaque: blending leaves its own alpha in the raster.
+bool SaveShot(PrimaryCamera& camera, const std::string& path);
+
+// For frame-time figures.
+double Median(std::vector<double> values);
+double Milliseconds(std::chrono::steady_clock::time_point from);
 
 // A rotation whose z axis is the direction, with y as near to up as it can be.
 Quaternion FacingAlong(Vector3 direction);

@@ -133,20 +133,12 @@ bool DrawFrame(PrimaryCamera& camera, RpWorld* world, const Casts* casts, Render
     return RwGraphics::Instance()->Render();
 }
 
-bool SavePng(PrimaryCamera& camera, const std::string& path)
+bool Saved(PrimaryCamera& camera, const std::string& path)
 {
-    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
-    if (!image)
+    if (!SaveShot(camera, path))
         return false;
-    for (RwInt32 y = 0; y < image->height; ++y)
-        for (RwInt32 x = 0; x < image->width; ++x)
-            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
-                255;
-    const bool saved = RtPngImageWrite(image, path.c_str());
-    RwImageDestroy(image);
-    if (saved)
-        std::printf("element_shot: wrote %s\n", path.c_str());
-    return saved;
+    std::printf("element_shot: wrote %s\n", path.c_str());
+    return true;
 }
 
 int ShootLevel(PrimaryCamera& camera, const LevelView& level, const Casts& casts, const std::string& prefix,
@@ -155,10 +147,10 @@ int ShootLevel(PrimaryCamera& camera, const LevelView& level, const Casts& casts
     FeedHud(casts);
     for (int i = 0; i < kWarmUpFrames; ++i)
         casts.Update(kStep);
-    if (!DrawFrame(camera, level.World(), &casts) || !SavePng(camera, prefix + "_" + name + ".png"))
+    if (!DrawFrame(camera, level.World(), &casts) || !Saved(camera, prefix + "_" + name + ".png"))
         return Fail("cannot draw or write the shot of %s", name);
     ShowSpectators(*casts.objects, false);
-    if (!DrawFrame(camera, level.World(), &casts) || !SavePng(camera, prefix + "_" + name + "_nocrowd.png"))
+    if (!DrawFrame(camera, level.World(), &casts) || !Saved(camera, prefix + "_" + name + "_nocrowd.png"))
         return Fail("cannot draw or write the shot of %s without spectators", name);
     ShowSpectators(*casts.objects, true);
     if (name != "level01")
@@ -174,20 +166,9 @@ int ShootLevel(PrimaryCamera& camera, const LevelView& level, const Casts& casts
     LightProxyObject proxy;
     proxy.Attach(&sun);
     proxy.Update(0.0f);
-    if (!DrawFrame(camera, level.World(), nullptr, &proxy) || !SavePng(camera, prefix + "_light_proxy.png"))
+    if (!DrawFrame(camera, level.World(), nullptr, &proxy) || !Saved(camera, prefix + "_light_proxy.png"))
         return Fail("cannot draw or write the light proxy%s", "");
     return 0;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-double Milliseconds(Clock::time_point from)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
 
 int Bench(PrimaryCamera& camera, const LevelView& level, const Casts& casts)

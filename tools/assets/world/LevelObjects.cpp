@@ -275,22 +275,6 @@ void AddCrowdSounds(Cast& cast)
     }
 }
 
-std::unique_ptr<FloatEmitter> Linear(float base, float variance)
-{
-    auto emitter = std::make_unique<LinearEmitter>();
-    emitter->Set(base, variance);
-    emitter->SetType(1);
-    return emitter;
-}
-
-std::unique_ptr<VectorEmitter> Sphere(const Vector3& centre, float radius)
-{
-    auto emitter = std::make_unique<SphereEmitter>();
-    emitter->Set(centre, radius);
-    emitter->SetType(2);
-    return emitter;
-}
-
 GeParticleSystem* AddParticles(Cast& cast, const char* name, const char* texture, int32_t quality)
 {
     auto* element = new GeParticleSystem();
@@ -308,13 +292,13 @@ void AddParticleSystems(Cast& cast)
     rising.SetEmitterSpeed(10.0f);
     rising.SetMaxParticles(60);
     rising.SetColors({0.75f, 0.75f, 0.75f, 0.9f}, {0.9f, 0.9f, 0.9f, 0.0f});
-    rising.Position().Set(Sphere({0, 0, 0}, 0.6f));
-    rising.Velocity().Set(Sphere({0.8f, 2.2f, 0}, 0.5f));
-    rising.Angle().Set(Linear(0, std::numbers::pi_v<float>));
-    rising.DeltaAngle().Set(Linear(0, 0.4f));
-    rising.Size().Set(Linear(2.2f, 0.4f));
-    rising.DeltaSize().Set(Linear(0.9f, 0.2f));
-    rising.LifeTime().Set(Linear(5.0f, 1.0f));
+    rising.Position().Set(MakeSphereEmitter({0, 0, 0}, 0.6f));
+    rising.Velocity().Set(MakeSphereEmitter({0.8f, 2.2f, 0}, 0.5f));
+    rising.Angle().Set(MakeLinearEmitter(0, std::numbers::pi_v<float>));
+    rising.DeltaAngle().Set(MakeLinearEmitter(0, 0.4f));
+    rising.Size().Set(MakeLinearEmitter(2.2f, 0.4f));
+    rising.DeltaSize().Set(MakeLinearEmitter(0.9f, 0.2f));
+    rising.LifeTime().Set(MakeLinearEmitter(5.0f, 1.0f));
 
     // Emitted by the ball and the players themselves, not on a timer.
     for (auto [name, texture] : {std::pair{"ball_particles", "<PP>Particles\\<TP>spark.png"},
@@ -324,9 +308,9 @@ void AddParticleSystems(Cast& cast)
         system.SetEmitterSpeed(30.0f);
         system.SetMaxParticles(60);
         system.SetColors({1, 1, 1, 0.8f}, {1, 1, 1, 0});
-        system.Size().Set(Linear(0.25f, 0.05f));
-        system.DeltaSize().Set(Linear(0.3f, 0.1f));
-        system.LifeTime().Set(Linear(0.6f, 0.2f));
+        system.Size().Set(MakeLinearEmitter(0.25f, 0.05f));
+        system.DeltaSize().Set(MakeLinearEmitter(0.3f, 0.1f));
+        system.LifeTime().Set(MakeLinearEmitter(0.6f, 0.2f));
     }
 }
 
