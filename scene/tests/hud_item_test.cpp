@@ -7,6 +7,7 @@
 #include "framework/Factory.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
+#include "scene/Immediate3DCache.h"
 #include "scene/Texture.h"
 #include "tests/support/LogCapture.h"
 
@@ -115,8 +116,10 @@ TEST_F(HudItemTest, AMeterTakesItsColourParameterOnlyWhenToldAndOnlyWithFourNumb
     };
     const RwUInt32 white = colour("", true);
     EXPECT_EQ(colour("0,255,0,255", false), white);
-    EXPECT_NE(colour("0,255,0,255", true), white);
-    EXPECT_EQ(colour("0,255,0,255", true), colour(" 0 , 255 , 0 , 255 ", true));
+    EXPECT_EQ(colour("0,255,0,255", true), PackColor(Color(0, 1, 0, 1)));
+    EXPECT_EQ(colour(" 0 , 255 , 0 , 255 ", true), PackColor(Color(0, 1, 0, 1)));
+    // Channels beyond a byte are held to it.
+    EXPECT_EQ(colour("-5,300,0,255", true), PackColor(Color(0, 1, 0, 1)));
     for (const char* bad : {"0,255,0", "green", "0,255,0,255,7", "0;255;0;255"})
         EXPECT_EQ(colour(bad, true), white) << bad;
 }
@@ -206,6 +209,7 @@ TEST_F(HudItemTest, AHudElementCarriesItsItemsClassAndDataThroughItsTable)
     meter->SetImage("hud\\bar.bmp", 64, 16);
     meter->SetMeter(0.75f, HudMeter::kBottomToTop);
     meter->SetPosition({12, 34, 0});
+    meter->SetVisible(false);
     written.SetItem(std::move(meter));
     const std::string text = WrittenTable(written);
     EXPECT_NE(text.find("\"initialised:HudMeter\""), std::string::npos) << text;
