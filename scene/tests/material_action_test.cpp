@@ -125,6 +125,9 @@ TEST_F(MaterialActionTest, AttachingAgainCollectsOnceAndLetsGoOfTheOldMaterial)
     flipBook.Attach(&clump, 0);
     flipBook.Attach(&clump, 0);
     EXPECT_EQ(flipBook.GetMaterials().size(), 1u);
+    // Attached to what is not a clump, it drives nothing.
+    EXPECT_FALSE(flipBook.Attach(nullptr, 0));
+    EXPECT_TRUE(flipBook.GetMaterials().empty());
 }
 
 TEST_F(MaterialActionTest, FadingFollowsTheFirstNodesTranslationAcrossEveryMaterial)
@@ -172,6 +175,9 @@ TEST_F(MaterialActionTest, WaterStaysWithinItsAlphasAndHeightsAndEachSurfaceKeep
         }
     }
     EXPECT_EQ(std::pair(pondWater.GetBaseHeight(), lakeWater.GetBaseHeight()), std::pair(2.0f, -3.0f));
+    // The waves cross: one along x, one along z, both travelling with the time (20 x 0.13 s).
+    const RwV3d& corner = pond.GetRwClump()->atomics[0]->geometry->morphTarget[0].verts[6];
+    EXPECT_NEAR(corner.y, std::sin(corner.x * 3.0f + 2.6f) * std::sin(corner.z * 6.0f + 2.6f) * 0.2f + 2.0f, 1e-4f);
     EXPECT_EQ((std::vector<int>{pondWater.Alpha(-1.0f), pondWater.Alpha(0.0f), pondWater.Alpha(1.0f)}),
               (std::vector<int>{120, 180, 240}));
 
@@ -243,6 +249,8 @@ TEST_F(MaterialActionTest, MaterialsCopyTheEngineMaterialAndWriteBackWhenRead)
     LogCapture log;
     Material none(nullptr);
     EXPECT_TRUE(log.Contains("Material::Material: Material-Ptr is null!"));
+    // Without an engine material a read only changes the copy.
+    ReadTable(none, ReplaceValue(WrittenTable(none), "Ambient Reflection", "0.5"));
 
     RpMaterial* engine = FirstMaterial(clump);
     const RwRGBA colour{51, 102, 153, 204};
