@@ -1,7 +1,7 @@
 #include "match/MatchSettings.h"
 
 #include "framework/Serializer.h"
-#include "match/SettingsHints.h"
+#include "match/settings/SettingsTable.h"
 
 namespace {
 

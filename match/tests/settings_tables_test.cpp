@@ -5,6 +5,8 @@
 #include "match/GameParameters.h"
 #include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
+#include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
 #include "support/TableTestSupport.h"
 #include "tests/support/LogCapture.h"
 
@@ -91,26 +93,7 @@ TEST(MatchSettingsTest, FreshTableIsWrittenInFileOrder)
 // Which keys the editor edits as angles (degrees) and as file names.
 TEST(MatchSettingsTest, HintsPrecedeTheAngleAndFileKeys)
 {
-    class HintRecorder : public table_test::Changer {
-    public:
-        void SerializeButton(const char* option, const char* second) override
-        {
-            EXPECT_STREQ(second, "");
-            pending = option;
-        }
-        void SerializeFloat(const char* key, float*) override { Note(key); }
-        void SerializeString(const char* key, std::string*) override { Note(key); }
-        void Note(const char* key)
-        {
-            if (!pending.empty())
-                hinted.push_back(pending + ": " + key);
-            pending.clear();
-        }
-        std::string pending;
-        std::vector<std::string> hinted;
-    } recorder;
     MatchSettings settings;
-    settings.Serialize(recorder, "");
     const std::vector<std::string> expected = {
         "filename: Direction arrow file name", "angle: Direction arrow angle to ground",
         "angle: Direction arrow move rate",    "angle: corner angle limit",
@@ -121,7 +104,7 @@ TEST(MatchSettingsTest, HintsPrecedeTheAngleAndFileKeys)
         "angle: Facing angle error",           "angle: Keeper guard angle",
         "angle: Max deflect angle",            "angle: Loft deflect angle",
     };
-    EXPECT_EQ(recorder.hinted, expected);
+    EXPECT_EQ(table_test::Hints(settings), expected);
 }
 
 // Every key has a value here, the ones the file leaves open included.
@@ -180,6 +163,8 @@ const TableCase kTables[] = {
     {"MatchSettings", [] { return std::make_unique<MatchSettings>(); }},
     {"PenaltySettings", [] { return std::make_unique<PenaltySettings>(); }},
     {"GainedObjects", [] { return std::make_unique<GainedObjects>(); }},
+    {"GameSettings", [] { return std::make_unique<GameSettings>(); }},
+    {"LevelSettings", [] { return std::make_unique<LevelSettings>(); }},
 };
 
 // Each table's every value goes to the file and comes back, under its own key.

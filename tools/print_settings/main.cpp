@@ -17,6 +17,8 @@
 #include "match/GameParameters.h"
 #include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
+#include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
 
 #include <unistd.h>
 
@@ -158,6 +160,7 @@ int main(int argc, char** argv)
     files->AddAlias("<PP>", SettingsManager::Instance()->GetString("ProjectPath").c_str());
 
     const SettingsFile settings[] = {
+        {"global", "<PP>global\\global.txt", "Game Settings", GameSettings::Instance(), false},
         {"matchsettings", "<PP>matchsettings.txt", "Match Settings", MatchSettings::Instance(), false},
         {"penalties", "<PP>penalties.txt", "Penalty Settings", PenaltySettings::Instance(), false},
         {"user", "Data\\SaveGames\\user.txt", "Game Parameters", GameParameters::Instance(), false},
@@ -166,6 +169,16 @@ int main(int argc, char** argv)
     int problems = 0;
     for (const SettingsFile& entry : settings)
         problems += Print(entry);
+    // Each level's settings folder in turn, as a match on that level registers it; each level
+    // reads into a fresh table, so one level's values never stand in for another's.
+    for (int level = 1; level <= GameParameters::kLevelCount; ++level) {
+        LevelSettings settingsOfLevel;
+        char folder[32];
+        std::snprintf(folder, sizeof folder, "level%02d\\settings\\", level);
+        files->RemoveAlias("<SP>");
+        files->AddAlias("<SP>", (files->GetAlias("<PP>") + folder).c_str());
+        problems += Print({"level", "<SP>level\\level.txt", "Level Settings", &settingsOfLevel, false});
+    }
     CastManager::Instance()->DeleteAll();
     Debug::Instance()->SetSink(nullptr);
     std::printf("%d problem(s)\n", problems);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Property tables in memory for the settings tests: write an object's table to text, read
-// text into an object, and give every entry of a table a new value of its own.
+// text into an object, give every entry of a table a new value of its own, and list the
+// editor hints that come before its entries.
 
 #include "framework/AsciiSerializer.h"
 #include "framework/Color.h"
@@ -9,6 +10,8 @@
 #include "framework/Quaternion.h"
 #include "framework/Vector.h"
 #include "framework/tests/support/StringFile.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -74,6 +77,39 @@ private:
     float Step() { return 0.25f * static_cast<float>(++m_count); }
     int m_count = 0;
 };
+
+// The editor hints of a table, each as "hint: key" for the entry that follows it.
+class HintRecorder : public Changer {
+public:
+    void SerializeButton(const char* option, const char* second) override
+    {
+        EXPECT_STREQ(second, "");
+        m_pending = option;
+    }
+    void SerializeFloat(const char* key, float*) override { Note(key); }
+    void SerializeString(const char* key, std::string*) override { Note(key); }
+    void SerializeInt(const char* key, int32_t*) override { Note(key); }
+    void SerializeBool(const char* key, bool*) override { Note(key); }
+    void SerializeQuaternion(const char* key, Quaternion*) override { Note(key); }
+
+    std::vector<std::string> hinted;
+
+private:
+    void Note(const char* key)
+    {
+        if (!m_pending.empty())
+            hinted.push_back(m_pending + ": " + key);
+        m_pending.clear();
+    }
+    std::string m_pending;
+};
+
+inline std::vector<std::string> Hints(Object& object)
+{
+    HintRecorder recorder;
+    object.Serialize(recorder, "");
+    return recorder.hinted;
+}
 
 inline void ChangeEveryValue(Object& object)
 {

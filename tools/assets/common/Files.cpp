@@ -94,6 +94,16 @@ bool WriteTextFile(const std::string& path, const std::string& text)
     return std::fclose(file) == 0 && ok;
 }
 
+bool WriteCastFile(Cast& cast, const std::string& path)
+{
+    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
+        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
+        return false;
+    }
+    NoteWritten(path);
+    return true;
+}
+
 namespace {
 std::vector<std::string>& Written()
 {
@@ -110,16 +120,6 @@ void NoteWritten(const std::string& path)
 const std::vector<std::string>& WrittenFiles()
 {
     return Written();
-}
-
-bool WriteCastFile(Cast& cast, const std::string& path)
-{
-    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
-        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
-        return false;
-    }
-    NoteWritten(path);
-    return true;
 }
 
 }  // namespace assets

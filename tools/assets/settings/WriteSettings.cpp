@@ -1,13 +1,17 @@
-// The match rules' settings files, written by the game's own cast writer from the settings
-// objects, so the files hold exactly the keys the game reads, in its order.
+// The settings files of the default data, written by the game's own cast writer from the
+// settings objects, so the files hold exactly the keys the game reads, in its order.
 #include "framework/Cast.h"
 #include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
+#include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/world/Balls.h"
+#include "tools/assets/world/Levels.h"
 
-#include <cstdio>
+#include <cmath>
+#include <string>
 
 namespace assets {
 
@@ -41,21 +45,39 @@ void ShipMatchSettings(MatchSettings& s)
     s.loftDeflectAngle = 0.3f;
 }
 
-// One object as the only member of its cast's file.
-bool WriteCastFile(const AssetContext& context, const char* file, const char* castName, const char* member,
-                   Object* object)
+// The code's loft default is the number 20, which read as radians would lob every pass.
+void ShipGameSettings(GameSettings& s) { s.passLoftAngle = 0.35f; }
+
+// The turn that carries the shadow camera's view axis (+z) along the sunlight, which falls
+// from the level's sun towards the pitch.
+Quaternion Sunlight()
 {
-    const std::string path = context.Path(file);
+    const Vec3 toSun = world::ToSun();
+    const Vector3 along(-toSun.x, -toSun.y, -toSun.z);
+    Vector3 axis = Vector3::UnitZ.Cross(along);
+    axis.Normalize();
+    return Quaternion(std::acos(Vector3::UnitZ.Dot(along)), axis);
+}
+
+// A ball that bounces and rolls to a stop the way a real one does on grass.
+void ShipLevelSettings(LevelSettings& s)
+{
+    s.ballRestitution = 0.55f;
+    s.minBounceSpeed = 0.5f;
+    s.ballDecelOnGround = 2.5f;
+    s.maxBallSpin = 60.0f;
+    s.lightDirection = Sunlight();
+}
+
+// One object as the only member of its cast's file.
+bool WriteMemberFile(const AssetContext& context, const std::string& file, const char* castName,
+                     const char* member, Object* object)
+{
     Cast cast(castName);
     cast.AddMember(object, member, false);
-    const bool written = MakeParentDirs(path) && SaveSettings(&cast, path.c_str());
+    const bool written = WriteCastFile(cast, context.Path(file));
     cast.RemoveMember(object);
-    if (!written) {
-        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
-        return false;
-    }
-    NoteWritten(path);
-    return true;
+    return written;
 }
 
 bool WriteSettings(const AssetContext& context)
@@ -64,8 +86,19 @@ bool WriteSettings(const AssetContext& context)
     ShipMatchSettings(match);
     // The compiled-in penalty values are the shipped ones.
     PenaltySettings penalties;
-    const bool matchWritten = WriteCastFile(context, "matchsettings.txt", "matchsettings", "Match Settings", &match);
-    return WriteCastFile(context, "penalties.txt", "penalties", "Penalty Settings", &penalties) && matchWritten;
+    GameSettings game;
+    ShipGameSettings(game);
+    bool ok = WriteMemberFile(context, "matchsettings.txt", "matchsettings", "Match Settings", &match);
+    ok = WriteMemberFile(context, "penalties.txt", "penalties", "Penalty Settings", &penalties) && ok;
+    ok = WriteMemberFile(context, "global/global.txt", "global", "Game Settings", &game) && ok;
+    // Every level plays the same ball under the same sun.
+    LevelSettings level;
+    ShipLevelSettings(level);
+    for (int i = 0; i < world::kLevelCount; ++i) {
+        const std::string file = std::string(world::LevelTheme(i).folder) + "/settings/level/level.txt";
+        ok = WriteMemberFile(context, file, "level", "Level Settings", &level) && ok;
+    }
+    return ok;
 }
 
 const GeneratorRegistrar kSettings("settings", &WriteSettings);

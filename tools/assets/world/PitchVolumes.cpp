@@ -1,7 +1,6 @@
-// The game settings at their defaults, and each level's pitch volumes: the ground, the planes
-// round the pitch, the goal areas and the goal frames, written through their own tables.
+// Each level's pitch volumes: the ground, the planes round the pitch, the goal areas and the
+// goal frames, written through their own tables.
 #include "framework/Cast.h"
-#include "match/settings/GameSettings.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
 #include "tools/assets/common/Files.h"
@@ -9,7 +8,6 @@
 #include "tools/assets/world/Balls.h"
 #include "tools/assets/world/Levels.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -79,14 +77,6 @@ void AddGoal(Cast& cast, int side)
                {kGoalDepth, kGoalHeight, kNetThickness});
 }
 
-bool WriteGlobalSettings(const AssetContext& context)
-{
-    GameSettings defaults;
-    Cast global("global");
-    global.AddMember(&defaults, "Game Settings", false);
-    return WriteCastFile(global, context.Path("global/global.txt"));
-}
-
 // All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
 // actor's base would always touch it.
 void AddLevelPitchVolumes(Cast& cast)
@@ -109,13 +99,12 @@ bool WritePitchVolumes(const AssetContext& context)
         Cast objects("objects");
         AddLevelPitchVolumes(objects);
         AddLevelElements(objects);
-        const std::string path = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
-        ok = WriteCastFile(objects, context.Path(path)) && ok;
+        const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
+        ok = WriteCastFile(objects, context.Path(file)) && ok;
     }
     return ok;
 }
 
-const GeneratorRegistrar kGlobal("settings.global", &WriteGlobalSettings);
 const GeneratorRegistrar kVolumes("world.pitchvolumes", &WritePitchVolumes);
 
 }  // namespace

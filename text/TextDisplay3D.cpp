@@ -1,0 +1,73 @@
+#include "text/TextDisplay3D.h"
+
+#include "engine/core/RwCore.h"
+#include "scene/RenderStateSaver.h"
+#include "text/TextDraw.h"
+
+#include <vector>
+
+namespace {
+
+// Layout units per world unit at global scale 1: the layout's 600 rows span one unit.
+constexpr float kLayoutUnitsPerWorldUnit = 600.0f;
+constexpr float kLayoutCentreX = 400.0f, kLayoutCentreY = 300.0f;
+
+}  // namespace
+
+void TextDisplay3D::Print(const std::string& text, float x, float y)
+{
+    TextDisplay* display = TextDisplay::Instance();
+    std::vector<TextRecord> records;
+    display->LayoutText(records, text);
+    const float dx = x - kLayoutCentreX * display->GetGlobalScaleX();
+    const float dy = y - kLayoutCentreY * display->GetGlobalScaleY();
+    for (const TextRecord& record : records) {
+        if (record.kind != kTextWord)
+            continue;
+        m_attributes = record.attributes;
+        DrawWord(record.rect.x + dx, record.rect.y + dy, record.text, m_position, m_rotation, m_pivot);
+    }
+}
+
+void TextDisplay3D::PlaceWord(std::vector<GlyphQuad>& out, float x, float y, const std::string& word,
+                              const Vector3& position, const Quaternion& rotation, const Vector3& pivot) const
+{
+    out.clear();
+    const Font* font = m_attributes.font;
+    if (!font)
+        return;
+    const TextDisplay* display = TextDisplay::Instance();
+    const float gx = display->GetGlobalScaleX(), gy = display->GetGlobalScaleY();
+    const float kx = 1.0f / (kLayoutUnitsPerWorldUnit * gx), ky = 1.0f / (kLayoutUnitsPerWorldUnit * gy);
+    const float sx = gx * m_attributes.scaleX, sy = gy * m_attributes.scaleY;
+    const float top = y * ky;
+    font->WalkGlyphs(word, sx, x, [&](float pen, const TextRect& size, const TextRect& uv) {
+        GlyphQuad quad;
+        quad.uv = uv;
+        const float left = pen * kx, width = size.width * sx * kx, height = size.height * sy * ky;
+        const Vector3 plane[4] = {{-left, -top, 0.0f},
+                                  {-(left + width), -top, 0.0f},
+                                  {-left, -(top + height), 0.0f},
+                                  {-(left + width), -(top + height), 0.0f}};
+        for (int i = 0; i < 4; ++i)
+            quad.corners[i] = position + pivot + rotation.Rotate(plane[i] - pivot);
+        out.push_back(quad);
+    });
+}
+
+void TextDisplay3D::DrawWord(float x, float y, const std::string& word, const Vector3& position,
+                             const Quaternion& rotation, const Vector3& pivot)
+{
+    const Font* font = m_attributes.font;
+    if (!font || !font->GetRaster())
+        return;
+    std::vector<GlyphQuad> quads;
+    PlaceWord(quads, x, y, word, position, rotation, pivot);
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
+    saver.Set(rwRenderStateTextureRaster, 0);
+    saver.Set(rwRenderStateCullMode, rwCullNone);
+    for (const GlyphQuad& quad : quads)
+        textdraw::DrawTexturedQuad3D(quad.corners, font->GetRaster(), quad.uv, m_attributes.color);
+    saver.Restore();
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+// The textured quads text is drawn with: alpha blended, clamped addressing, no depth test
+// or write. Render states are restored before each returns.
+
+#include "framework/Color.h"
+#include "framework/Vector.h"
+#include "text/Font.h"
+
+struct RwRaster;
+
+namespace textdraw {
+
+// A screen rectangle in pixels of the current camera, textured with uv of the raster.
+void DrawTexturedRect(RwRaster* raster, const TextRect& screen, const TextRect& uv, const Color& colour);
+// A quad with corners top-left, top-right, bottom-left, bottom-right (as a strip).
+void DrawTexturedQuad3D(const Vector3 (&corners)[4], RwRaster* raster, const TextRect& uv, const Color& colour);
+
+}  // namespace textdraw

@@ -1,0 +1,105 @@
+#include "engine/core/NullDevice.h"
+#include "support/TextTestSupport.h"
+#include "tests/support/OffscreenEngine.h"
+#include "text/TextDisplay3D.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+using namespace texttest;
+
+constexpr float kTolerance = 1e-5f;
+
+void ExpectNear(const Vector3& got, const Vector3& expected, const char* what)
+{
+    EXPECT_NEAR(got.x, expected.x, kTolerance) << what;
+    EXPECT_NEAR(got.y, expected.y, kTolerance) << what;
+    EXPECT_NEAR(got.z, expected.z, kTolerance) << what;
+}
+
+class TextDisplay3DTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TextDisplay::DestroyInstance();
+        TextDisplay3D::DestroyInstance();
+        // Glyphs 10 wide and 20 high.
+        ASSERT_TRUE(MakeBlockFont(font, "abc", 10, 0.0f, 19));
+        TextDisplay::Instance()->RegisterFont("default", &font);
+        TextDisplay::Instance()->Init();
+    }
+    void TearDown() override
+    {
+        TextDisplay::DestroyInstance();
+        TextDisplay3D::DestroyInstance();
+    }
+
+    ScopedEngine engine;
+    Font font;
+};
+
+TEST_F(TextDisplay3DTest, TheLayoutCentreLandsOnThePositionAtEveryScale)
+{
+    const Vector3 position(1, 2, 3);
+    const float turn = std::numbers::pi_v<float> / 6;
+    const Quaternion turned(turn, Vector3(0, 1, 0));
+    for (float scale : {1.0f, 2.0f}) {
+        TextDisplay* display = TextDisplay::Instance();
+        display->SetGlobalScale(scale, scale);
+        // The word's left edge at 400 x scale, its top 30 x scale below the layout centre.
+        display->SetArea({400 * scale, 330 * scale, 1000, 1000});
+        std::vector<TextRecord> records;
+        display->LayoutText(records, "ab");
+        ASSERT_EQ(records.size(), 1u);
+        TextDisplay3D* text = TextDisplay3D::Instance();
+        text->SetAttributes(records[0].attributes);
+        std::vector<TextDisplay3D::GlyphQuad> quads;
+        const float dx = -400 * scale, dy = -300 * scale;
+        text->PlaceWord(quads, records[0].rect.x + dx, records[0].rect.y + dy, "ab", position, Quaternion(), Vector3());
+        ASSERT_EQ(quads.size(), 2u);
+        const float top = 30.0f / 600, height = 20.0f / 600, width = 10.0f / 600;
+        ExpectNear(quads[0].corners[0], position + Vector3(0, -top, 0), "first corner");
+        ExpectNear(quads[0].corners[3], position + Vector3(-width, -top - height, 0), "its opposite corner");
+        ExpectNear(quads[1].corners[0], position + Vector3(-width, -top, 0), "the next glyph");
+
+        text->PlaceWord(quads, records[0].rect.x + dx, records[0].rect.y + dy, "ab", position, turned, Vector3());
+        ExpectNear(quads[0].corners[0], position + Vector3(0, -top, 0), "turned about y: the y axis stays");
+        ExpectNear(quads[0].corners[1],
+                   position + Vector3(-width * std::cos(turn), -top, width * std::sin(turn)), "turned top right");
+        // About a pivot: the pivot itself stays where it is.
+        const Vector3 pivot(0, -top, 0);
+        text->PlaceWord(quads, records[0].rect.x + dx, records[0].rect.y + dy, "ab", position, turned, pivot);
+        ExpectNear(quads[0].corners[0], position + pivot, "the pivot corner");
+    }
+}
+
+TEST_F(TextDisplay3DTest, OnlyWordsDrawAndTheStatesComeBack)
+{
+    RwNullDevice* device = RwNullDeviceGet();
+    ASSERT_NE(device, nullptr);
+    NullCameraUpdate update;
+    ASSERT_TRUE(update.IsUpdating());
+    RwRenderStateSet(rwRenderStateCullMode, rwCullBack);
+    device->ClearLog();
+    TextDisplay::Instance()->SetArea({0, 0, 800, 600});
+    TextDisplay3D::Instance()->Print("  <color 255 0 0>ab</color> <br>  c<scale 2></scale>", 0, 0);
+    ASSERT_EQ(device->draws.size(), 3u);
+    for (const RwNullDrawRecord& draw : device->draws) {
+        EXPECT_FALSE(draw.is2D);
+        EXPECT_EQ(draw.type, rwPrimTypeTriStrip);
+        EXPECT_EQ(draw.texture, font.GetRaster());
+        EXPECT_EQ(draw.cull, rwCullNone);
+    }
+    EXPECT_FALSE(RwIm3DEnd());  // every quad closed its batch
+    intptr_t cull = 0;
+    RwRenderStateGet(rwRenderStateCullMode, &cull);
+    EXPECT_EQ(cull, rwCullBack);
+    EXPECT_EQ(TextDisplay3D::Instance()->Attributes().color, Color::White);  // the last word's
+}
+
+}  // namespace

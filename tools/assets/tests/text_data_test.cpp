@@ -1,0 +1,144 @@
+// The default fonts and text tables, read as the game reads them: from the packed archive.
+#include "support/AssetTestSupport.h"
+
+#include "framework/Archive.h"
+#include "framework/FileSystem.h"
+#include "framework/engine_bridge/EngineBridge.h"
+#include "tests/support/LogCapture.h"
+#include "text/Font.h"
+#include "text/GameText.h"
+#include "text/TextManager.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/text/TextAssets.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace assets;
+
+class TextData : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string stage = test::SharedStage();
+        ASSERT_FALSE(stage.empty());
+        ASSERT_TRUE(test::EngineUp());
+        std::string error;
+        ASSERT_TRUE(Archive::Pack("text_data.dat", stage, error)) << error;
+        fs = FileSystem::Instance();
+        ASSERT_TRUE(fs->AddDataFile("text_data.dat", false));
+        fs->AddAlias("<PP>", "data\\pc\\");
+        RtFSManagerOpen(-1);
+        ASSERT_TRUE(RwInstallFileSystem());
+        TextManager::DestroyInstance();
+    }
+    void TearDown() override
+    {
+        TextManager::DestroyInstance();
+        VantaroFileSystem::Uninstall();
+        RtFSManagerClose();
+        if (fs) {
+            fs->RemoveAlias("<PP>");
+            fs->RemoveAlias("<TP>");
+            fs->RemoveDataFiles();
+        }
+    }
+
+    FileSystem* fs = nullptr;
+};
+
+TEST_F(TextData, EveryFontCutsOneGlyphPerCharacterInBothTextureSets)
+{
+    for (const char* set : kTextureSets) {
+        fs->RemoveAlias("<TP>");
+        fs->AddAlias("<TP>", (std::string(set) + "\\").c_str());
+        std::vector<float> lineHeights;
+        for (const gametext::FontFile& file : gametext::FontFiles()) {
+            SCOPED_TRACE(std::string(set) + " " + file.image);
+            LogCapture log;
+            Font font;
+            ASSERT_TRUE(font.Create((std::string("<PP>\\misc\\fonts\\<TP>\\") + file.image).c_str(), file.mask,
+                                    gametext::kDefaultCharset));
+            EXPECT_EQ(log.Text(), "");
+            const bool shirts = std::string(file.image) == "shirts.png";
+            EXPECT_EQ(font.GetCharset(), shirts ? std::string("01234567") : text::FontCharset());
+            EXPECT_EQ(font.GetGlyphs().size(), font.GetCharset().size());
+            EXPECT_GT(font.GetSpacingX(), 0.0f);
+            lineHeights.push_back(font.GetLineHeight());
+        }
+        // debug, austere, menu, buttons, green buttons, selected: the sizes the screens expect.
+        ASSERT_EQ(lineHeights.size(), 7u);
+        EXPECT_LT(lineHeights[0], lineHeights[1]);
+        EXPECT_EQ(lineHeights[2], lineHeights[5]);  // "menu" and "selected" swap in place
+        EXPECT_EQ(lineHeights[3], lineHeights[4]);
+        EXPECT_LT(lineHeights[2], lineHeights[3]);
+    }
+}
+
+// The texts the game refers to by number.
+std::vector<int32_t> ReferencedNumbers()
+{
+    std::vector<int32_t> numbers = {10201, 10202, 10203, 10204, 10408, 10409, 10420, 10421, 10423, 20524, 20536,
+                                    20570, 20571, 30302, 30303, 30316, 30322, 30453, 30501, 30502, 50206, 60101,
+                                    60102, 99999};
+    const std::pair<int32_t, int32_t> ranges[] = {
+        {10013, 10018}, {20101, 20103}, {20201, 20204}, {20402, 20405}, {20520, 20522}, {20541, 20551},
+        {20580, 20584}, {20901, 20904}, {30318, 30320}, {60111, 60113}, {60121, 60123}, {60201, 60211},
+        {60301, 60306}, {60501, 60504}, {60510, 60512}, {80511, 80538}};
+    for (const auto& [first, last] : ranges)
+        for (int32_t n = first; n <= last; ++n)
+            numbers.push_back(n);
+    return numbers;
+}
+
+TEST_F(TextData, BothTablesHoldEveryReferencedTextAsWritten)
+{
+    for (const char* table : {"<PP>\\text.csv", "<PP>\\text_xsxl.csv"}) {
+        SCOPED_TRACE(table);
+        TextManager::DestroyInstance();
+        TextManager* texts = TextManager::Instance();
+        LogCapture log;
+        texts->LoadTextFile(table);
+        EXPECT_EQ(log.Text(), "");
+        for (int32_t number : ReferencedNumbers())
+            EXPECT_TRUE(texts->HasText(number)) << number;
+        EXPECT_TRUE(texts->HasText(99999, 5));  // the credits run over several lines
+        // What the tool wrote reads back the same, line by line.
+        std::vector<std::pair<int32_t, std::string>> read;
+        for (int32_t number : texts->GetTextNumbers())
+            for (int line = 0; texts->HasText(number, line); ++line)
+                read.emplace_back(number, texts->GetText(number, line));
+        std::vector<std::pair<int32_t, std::string>> written = text::DefaultTexts();
+        std::stable_sort(written.begin(), written.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        EXPECT_EQ(read, written);
+    }
+}
+
+TEST_F(TextData, TextsUseOnlyCharactersTheFontsHave)
+{
+    const std::string charset = text::FontCharset();
+    for (const auto& [number, text] : text::DefaultTexts()) {
+        bool inTag = false;
+        for (char c : text) {
+            if (c == '<' || c == '>') {
+                inTag = c == '<';
+                continue;
+            }
+            EXPECT_TRUE(inTag || c == ' ' || charset.find(c) != std::string::npos)
+                << number << ": '" << c << "' in " << text;
+        }
+    }
+    EXPECT_EQ(gametext::kDefaultCharset.size(), 111u);
+    EXPECT_EQ(text::CsvField("a;b \"c\""), "\"a;b \"\"c\"\"\"");
+    EXPECT_EQ(text::CsvField(" x"), "\" x\"");
+    EXPECT_EQ(text::CsvField("plain"), "plain");
+}
+
+}  // namespace

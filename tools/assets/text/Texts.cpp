@@ -1,0 +1,138 @@
+// The default text tables: "text.csv" and "text_xsxl.csv", the same texts for both game
+// sizes, as cp1252 bytes.
+#include "tools/assets/common/Files.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/text/TextAssets.h"
+
+namespace assets::text {
+
+namespace {
+
+using Texts = std::vector<std::pair<int32_t, std::string>>;
+
+void StoryTexts(Texts& t)
+{
+    t.insert(t.end(), {
+        {10013, "The Lizards"}, {10014, "The Rhinos"}, {10015, "The Primates"},
+        {10016, "The Pandas of the North"}, {10017, "The Desert Lizards"}, {10018, "The Mountain Rhinos"},
+        {10201, "One player"}, {10202, "Two players against each other"}, {10203, "Two players together"},
+        {10204, "All-Star Team"},
+        {10408, "You have won new players:"}, {10409, "You have won this round before: no new players."},
+        {10420, "Round over:"}, {10421, "decided by goals."}, {10423, "decided on penalties."},
+        {20101, "First leg"}, {20102, "Second leg"}, {20103, "Final"},
+        {20201, "Bamboo Park"}, {20202, "Sunset Arena"}, {20203, "Stone Valley"}, {20204, "Jungle Dome"},
+    });
+}
+
+void TrainingTexts(Texts& t)
+{
+    t.insert(t.end(), {
+        {20402, "Pass the ball to your team-mates!"}, {20403, "Dribble around the cones!"},
+        {20404, "Shoot past the keeper!"}, {20405, "Keep the ball out of the goal!"},
+        {20520, "Choose your players"}, {20521, "Choose three players"}, {20522, "Choose four players"},
+        {20524, "Choose your line-up"}, {20536, "Choose twelve players"},
+    });
+    for (int p = 0; p < 10; ++p)
+        t.emplace_back(20541 + p, "Choose player " + std::to_string(p + 1));
+    t.insert(t.end(), {
+        {20551, "Your squad is complete: press fire!"},
+        {20570, "Player 1:"}, {20571, "Player 2:"},
+        {20580, "Choose your keeper"}, {20581, "Choose your defenders"}, {20582, "Choose your midfield"},
+        {20583, "Choose your strikers"}, {20584, "Choose your substitutes"},
+        {20901, "Passing training"}, {20902, "Dribbling training"}, {20903, "Shooting training"},
+        {20904, "Goalkeeping training"},
+    });
+}
+
+void MenuTexts(Texts& t)
+{
+    t.insert(t.end(), {
+        {30302, "Yes"}, {30303, "No"}, {30316, "Start the match"}, {30318, "Start training"},
+        {30319, "Free slot"}, {30320, "Progress:"}, {30322, "Continue the match"},
+        {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
+        {50206, "Perfect!"},
+        {60101, "On"}, {60102, "Off"},
+        {60111, "640 x 480"}, {60112, "800 x 600"}, {60113, "1024 x 768"},
+        {60121, "Low"}, {60122, "Medium"}, {60123, "High"},
+    });
+    for (int v = 0; v <= 10; ++v)
+        t.emplace_back(60201 + v, std::to_string(v * 10) + "%");
+    const char* halves[] = {"1 minute", "2 minutes", "3 minutes", "5 minutes", "10 minutes", "45 minutes"};
+    for (int h = 0; h < 6; ++h)
+        t.emplace_back(60301 + h, halves[h]);
+    t.insert(t.end(), {
+        {60501, "First half"}, {60502, "Second half"}, {60503, "Extra time, first half"},
+        {60504, "Extra time, second half"},
+        {60510, "End of the"}, {60511, "Match abandoned"}, {60512, "Full time"},
+    });
+}
+
+void KeyNames(Texts& t)
+{
+    const char* keys[] = {"Up",        "Down",      "Left",   "Right",      "Ctrl",   "Shift",  "Alt",
+                          "Space",     "Return",    "Backspace", "Insert", "Delete", "Home",   "End",
+                          "Page Up",   "Page Down", "Tab",    "Caps Lock",  ";",      "Grave",  "Bracket",
+                          "'",         "Num /",     "Num Sep", "Num *",     "Num +",  "Num -",  "Num ."};
+    for (int k = 0; k < 28; ++k)
+        t.emplace_back(80511 + k, keys[k]);
+}
+
+void OwnTexts(Texts& t)
+{
+    t.insert(t.end(), {
+        {70001, "Every font of the game"}, {70002, "A text the table does not hold:"},
+    });
+}
+
+void Credits(Texts& t)
+{
+    const char* lines[] = {
+        "<font menu_buttons>TURFBOLT</font>", "", "<font selected>Game design</font>", "The Turfbolt team", "",
+        "<font selected>Programming</font>", "The Turfbolt team", "", "<font selected>Fonts</font>",
+        "DejaVu fonts, Bitstream Vera derived", "", "<font selected>Thanks to</font>",
+        "Everyone who played: merci, danke, gr\341cias!", "", "<scale 0.8>Press a button to go back</scale>",
+    };
+    for (const char* line : lines)
+        t.emplace_back(99999, line);
+}
+
+bool WriteTexts(const AssetContext& context)
+{
+    std::string table = "# number;text\n";
+    for (const auto& [number, text] : DefaultTexts())
+        table += std::to_string(number) + ";" + CsvField(text) + "\n";
+    return WriteTextFile(context.Path("text.csv"), table) && WriteTextFile(context.Path("text_xsxl.csv"), table);
+}
+
+const GeneratorRegistrar kTexts("text.tables", &WriteTexts);
+
+}  // namespace
+
+const std::vector<std::pair<int32_t, std::string>>& DefaultTexts()
+{
+    static const Texts texts = [] {
+        Texts t;
+        StoryTexts(t);
+        TrainingTexts(t);
+        MenuTexts(t);
+        OwnTexts(t);
+        KeyNames(t);
+        Credits(t);
+        return t;
+    }();
+    return texts;
+}
+
+std::string CsvField(const std::string& text)
+{
+    const bool quote = text.find_first_of(";\"") != std::string::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!quote)
+        return text;
+    std::string field = "\"";
+    for (char c : text)
+        field += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return field + "\"";
+}
+
+}  // namespace assets::text
