@@ -16,6 +16,10 @@
 #include "scene/Light.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
+#include "text/Font.h"
+#include "text/GameText.h"
+#include "text/TextDisplay.h"
+#include "text/TextManager.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/scene_shot/Level.h"
@@ -24,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -211,6 +216,14 @@ int RunLevel(PrimaryCamera& camera, const std::string& folder, const std::string
     return result;
 }
 
+// The HUD's texts draw in the game's fonts.
+bool LoadTexts(std::vector<std::unique_ptr<Font>>& fonts)
+{
+    TextManager::Instance()->LoadTextFile(gametext::TextTableFor("XXL").c_str());
+    TextDisplay::Instance()->Init();
+    return gametext::CreateFonts(fonts);
+}
+
 int Run(const std::string& folder, const std::string& prefix, bool bench)
 {
     tools::OffscreenSession session("element_shot", kWidth, kHeight);
@@ -221,8 +234,11 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
     HudItem::SetScreenSize(kWidth, kHeight);
     GeParticleSystem::SetQualitySource([] { return static_cast<int32_t>(GeParticleSystem::kHigh); });
     int result = 1;
+    std::vector<std::unique_ptr<Font>> fonts;
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
         Fail("the rendering engine does not start%s", "");
+    } else if (!tools::MountGameData(folder) || !LoadTexts(fonts)) {
+        Fail("no fonts or texts in %s", folder);
     } else if (bench) {
         result = RunLevel(*graphics->GetPrimaryCamera(), folder, "level01", prefix, true);
     } else {
@@ -230,6 +246,9 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
         for (const char* name : {"level01", "level02"})
             result = RunLevel(*graphics->GetPrimaryCamera(), folder, name, prefix, false) || result;
     }
+    // The display forgets the fonts before they go, and both go before the engine.
+    TextDisplay::Instance()->Reset();
+    fonts.clear();
     TextureManager::Instance()->Shutdown();
     graphics->Destroy();
     return result;

@@ -17,7 +17,7 @@ namespace assets {
 namespace {
 
 constexpr Rgba kClear{0, 0, 0, 0};
-const char* const kFont = "default";
+const char* const kFont = "menu";
 const Color kTextColour{1.0f, 1.0f, 1.0f, 1.0f};
 
 std::string Picture(const char* name)
@@ -129,11 +129,11 @@ void AddMeter(Cast& cast, const std::string& name, const char* picture, int widt
 
 void AddScoreAndClock(Cast& cast)
 {
-    AddText(cast, "LeftTeamName", "%60501%", 340, 12, HudItem::kRight);
+    AddText(cast, "LeftTeamName", "", 340, 12, HudItem::kRight);
     AddText(cast, "LeftScore", "0", 375, 12, HudItem::kCenter);
     AddText(cast, "ScoreColon", "-", 400, 12, HudItem::kCenter);
     AddText(cast, "RightScore", "0", 425, 12, HudItem::kCenter);
-    AddText(cast, "RightTeamName", "%60502%", 460, 12, HudItem::kLeft);
+    AddText(cast, "RightTeamName", "", 460, 12, HudItem::kLeft);
     AddText(cast, "TimeMinutes", "0", 730, 12, HudItem::kRight);
     AddText(cast, "TimeColon", ":", 736, 12, HudItem::kCenter);
     AddText(cast, "TimeSeconds", "00", 742, 12, HudItem::kLeft);
