@@ -2,6 +2,8 @@
 
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
+#include "scene/AnimatedClump.h"
+#include "scene/AnimatedClumpElement.h"
 #include "scene/Billboard.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
@@ -69,6 +71,11 @@ TEST(LevelCasts, EveryLevelsObjectsReadWithoutAWordAndShowWhatTheyName)
             EXPECT_NE(particles->GetTexture()->GetHandle(), nullptr) << name;
         }
         EXPECT_EQ(Find<SfxElement>(objects, "crowd_sound_1")->GetEventName(), "crowd_cheer_low");
+        auto* mascot = Find<AnimatedClumpElement>(objects, "mascot");
+        ASSERT_NE(mascot, nullptr);
+        EXPECT_EQ(std::pair(mascot->GetClump()->GetAnimationCount(), mascot->GetClump()->GetCurrentAnimation()),
+                  std::pair(1, 0));
+        EXPECT_NE(mascot->GetClump()->GetHierarchy(), nullptr);
         EXPECT_EQ(log.Count("***"), 0) << log.Text();
         objects.Clear();
         TextureManager::Instance()->Shutdown();

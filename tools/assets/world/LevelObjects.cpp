@@ -1,8 +1,11 @@
 // The elements each level's objects cast places around the pitch volumes: the stadium dressing,
-// waving crowd flags, a scrolling board, a flip-book screen that fades, a pond, a forest, smoke
-// from a chimney, crowd sound markers, and the ball's and the ground's particle systems. The
-// models and pictures they show are written here too; the elements go through their own tables.
+// waving crowd flags, a scrolling board, a flip-book screen that fades, a pond, a forest, a
+// cheering mascot, smoke from a chimney, crowd sound markers, and the ball's and the ground's
+// particle systems. The models and pictures they show are written here too; the elements go
+// through their own tables.
 #include "framework/Cast.h"
+#include "scene/AnimatedClump.h"
+#include "scene/AnimatedClumpElement.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
 #include "tools/assets/common/Files.h"
@@ -263,6 +266,18 @@ void AddEffects(Cast& cast)
     cast.AddDynamicMember(forest, "forest");
 }
 
+// A mascot cheering on the near touchline, beside the dugouts.
+void AddMascot(Cast& cast)
+{
+    auto* mascot = new AnimatedClumpElement();
+    const std::string textures = "<PP>Characters\\Panda\\<TP>";
+    mascot->GetClump()->NameFiles("<PP>Characters\\Panda\\Panda.DFF",
+                                  textures + "Var00\\;" + textures + "Common\\;" + textures + "Shirt00\\");
+    mascot->SetPosition({14.0f, 0.0f, -35.5f});
+    mascot->SetAnimations({"<PP>Characters\\Animations\\cheer.anm"}, 0, AnimatedClumpElement::kLooping, 1.0f);
+    cast.AddDynamicMember(mascot, "mascot");
+}
+
 // Sound markers on the four stands.
 void AddCrowdSounds(Cast& cast)
 {
@@ -328,6 +343,7 @@ void AddLevelElements(Cast& cast)
 {
     AddDressing(cast);
     AddEffects(cast);
+    AddMascot(cast);
     AddCrowdSounds(cast);
     AddParticleSystems(cast);
 }
