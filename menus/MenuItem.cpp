@@ -70,7 +70,8 @@ void MenuItem::ReadCommonAttributes(XmlNode* node)
 
 void MenuItem::UpdateWithFade(float seconds)
 {
-    Update(seconds);
+    // The base's: widgets whose Update is this function would recurse.
+    MenuItem::Update(seconds);
     UpdateFade(seconds);
 }
 
