@@ -128,24 +128,22 @@ void XmlParser::ParseAttributes(XmlNode& node, int depth, std::vector<std::uniqu
     }
 }
 
-bool XmlParser::CloseElement(const XmlNode* parent)
+void XmlParser::CloseElement(const XmlNode* parent)
 {
     const std::string name = ReadToken(false);
     if (!parent || name != parent->name) {
         m_error = "XmlParser::ParseNode: Error in file, opening/closing tags don't match (" +
                   (parent ? parent->name : std::string()) + ", " + name + ")\n";
-        return false;
+        return;
     }
     while (!m_eof && ReadToken(true) != ">") {
     }
-    return true;
 }
 
 bool XmlParser::NextLine()
 {
     char buffer[kLineBufferSize];
     do {
-        buffer[0] = '\0';
         if (m_eof || !m_file->ReadLine(buffer, sizeof buffer)) {
             m_eof = true;
             m_line.clear();

@@ -57,7 +57,8 @@ private:
     // the last element opened at that level. Top-level elements go to roots.
     XmlNode* ParseNode(XmlNode* parent, int depth, std::vector<std::unique_ptr<XmlNode>>& roots);
     void ParseAttributes(XmlNode& node, int depth, std::vector<std::unique_ptr<XmlNode>>& roots);
-    bool CloseElement(const XmlNode* parent);
+    // A mismatch leaves its message in m_error.
+    void CloseElement(const XmlNode* parent);
     std::string ReadToken(bool skipBlanks);
     // False at the end of the file (which then sets eof).
     bool NextLine();

@@ -48,11 +48,14 @@ TEST(XmlParserTest, EquivalentFormsGiveTheSameTree)
         {"brackets in a value", "<T text=\"[color 1 2 3]x[/color] [b]\"/>", "<T text='<color 1 2 3>x</color> <b>'/>"},
         {"blanks and lines between tags", "<A>\n  <B/>\n\n<C x=1 />\n</A>", "<A><B/><C x=1/></A>"},
         {"a quote glued to a word", "<A v=ab\"c d\"/>", "<A v=\"abc d\"/>"},
+        {"tabs as blanks", "<A\tb=1\t/>", "<A b=\"1\"/>"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DumpText(c.first), DumpText(c.second)) << c.what;
     EXPECT_EQ(DumpText("<T text=\"[color 1 2 3]x[/color] [b]\"/>"), "T text=\"<color 1 2 3>x</color> <b>\"");
     EXPECT_EQ(DumpText("<A>some  words = here</A>"), "A text=\"some  words = here\"");
+    // The name must follow the bracket: a blank is the name here, and A an attribute.
+    EXPECT_EQ(DumpText("< A/>"), "  A=\"\"");
 }
 
 TEST(XmlParserTest, AnEmptyValueExistsAndAMissingOneIsEmpty)
@@ -105,6 +108,7 @@ TEST(XmlParserTest, MismatchedClosingTagsAreRejected)
         {"</A>", "(, A)"},
         {"<A></A></A>", "(, A)"},
         {"<A><B></b></A>", "(B, b)"},
+        {"<A></ A>", "(A,  )"},
     };
     for (const auto& c : cases) {
         std::string error;
