@@ -99,7 +99,7 @@ bool Menu::LoadScreen(std::unique_ptr<XmlNode> root)
     return true;
 }
 
-bool Menu::LoadNode(XmlNode* node, int macroDepth)
+void Menu::LoadNode(XmlNode* node, int macroDepth)
 {
     const uint32_t generation = m_generation;
     LoadCursor();
@@ -108,7 +108,7 @@ bool Menu::LoadNode(XmlNode* node, int macroDepth)
     for (size_t i = 0; i < node->children.size() && generation == m_generation; ++i)
         LoadChild(node->children[i].get(), macroDepth);
     if (generation != m_generation)
-        return false;
+        return;
     if (node->HasAttribute("selected"))
         SelectItem(node->GetAttribute("selected").c_str());
     if (node->HasAttribute("noShadow"))
@@ -116,7 +116,6 @@ bool Menu::LoadNode(XmlNode* node, int macroDepth)
     // The screen's OnLoad runs again after every macro and group, as screens expect.
     if (const XmlNode* screen = Screen())
         ExecuteActions(nullptr, screen->GetAttribute("OnLoad"));
-    return generation == m_generation;
 }
 
 void Menu::LoadChild(XmlNode* child, int macroDepth)

@@ -136,7 +136,8 @@ public:
     uint32_t GetGeneration() const { return m_generation; }
 
 private:
-    bool LoadNode(XmlNode* node, int macroDepth);
+    // Stops when an action replaced the screen.
+    void LoadNode(XmlNode* node, int macroDepth);
     void LoadChild(XmlNode* child, int macroDepth);
     void LoadMacro(XmlNode* element, int macroDepth);
     void LoadCursor();

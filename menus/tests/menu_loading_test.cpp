@@ -92,7 +92,9 @@ TEST_F(MenuLoadingTest, ATruncatedOrCorruptMacroLoadsWhatItHolds)
 TEST_F(MenuLoadingTest, ItemsAreFoundByNameAndIndex)
 {
     ASSERT_TRUE(Load("<S><Probe name=a/><Probe name=b/><Probe name=a x=5/></S>"));
+    EXPECT_TRUE(menu.HasItem("b"));
     EXPECT_TRUE(menu.HasItem("a", 1));
+    EXPECT_FALSE(menu.HasItem("a", -1));
     EXPECT_FALSE(menu.HasItem("a", 2));
     EXPECT_EQ(menu.GetItem("a", 1)->GetArea().x, 5.0f);
     LogCapture log;
