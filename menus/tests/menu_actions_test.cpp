@@ -59,6 +59,15 @@ TEST_F(MenuActionsTest, WithoutAnOwnerNothingRunsAndOneWarningIsLogged)
     EXPECT_TRUE(owner.log.empty());
 }
 
+TEST_F(MenuActionsTest, UpdateActionsRunEveryFrameWithTheirItem)
+{
+    ASSERT_TRUE(Load("<S><Probe/><Probe name=clock OnUpdate=\"Tick 1;Tock\"/><CustomElement OnUpdate=Area/></S>"));
+    menu.Update(0.1f);
+    menu.Update(0.1f);
+    EXPECT_EQ(owner.log, (Log{"Tick:1", "Tock:", "Area:", "Tick:1", "Tock:", "Area:"}));
+    EXPECT_EQ(owner.sources[0], menu.GetItem("clock"));
+}
+
 TEST_F(MenuActionsTest, EditValuesAreFoundByNameAndOutliveScreens)
 {
     int value = 3;
