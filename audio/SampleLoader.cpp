@@ -1,7 +1,9 @@
 #include "audio/SampleLoader.h"
 
+#include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/StringUtil.h"
+#include "platform/Sound.h"
 
 #include <new>
 
@@ -53,6 +55,24 @@ bool ReadWholeFile(const std::string& name, std::vector<uint8_t>& out)
     out.resize(file->Read(out.data(), out.size()));
     FileSystem::Instance()->Close(file);
     return !out.empty();
+}
+
+bool IsPlayableFormat(int rate, int channels, int bits, const char* who, const std::string& name)
+{
+    if (bits != 8 && bits != 16) {
+        LogError("%s: <%s> has %d-bit samples; only 8- and 16-bit sound can be played\n", who, name.c_str(), bits);
+        return false;
+    }
+    if (channels != 1 && channels != 2) {
+        LogError("%s: <%s> has %d channels; only mono and stereo sound can be played\n", who, name.c_str(), channels);
+        return false;
+    }
+    if (rate < platform::kSoundFrequencyMin || rate > platform::kSoundFrequencyMax) {
+        LogError("%s: <%s> has a rate of %d Hz; only %d to %d Hz can be played\n", who, name.c_str(), rate,
+                 platform::kSoundFrequencyMin, platform::kSoundFrequencyMax);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace sample_detail

@@ -51,4 +51,7 @@ bool HasExtensionAndExists(const std::string& name, const char* extension,
 std::string WithDefaultExtension(const std::string& name, const char* extension);
 // The whole file; false (logged by the file layer) when it is missing or empty.
 bool ReadWholeFile(const std::string& name, std::vector<uint8_t>& out);
+// True when the sound device can play the format; otherwise false, with a log line
+// "<who>: <name> ..." that says why.
+bool IsPlayableFormat(int rate, int channels, int bits, const char* who, const std::string& name);
 }  // namespace sample_detail

@@ -92,9 +92,21 @@ void SoundEngine::UpdateVoice(Voice* voice, float dt)
     if (!voice->IsActive()) {
         voice->AttachSample(nullptr, false);
     } else if (!voice->GetSample() && voice->GetEvent()) {
-        if (Sample* sample = SampleManager::Instance()->GetFreeInstance(voice->GetEvent()->sampleName))
+        if (Sample* sample = SampleManager::Instance()->GetFreeInstance(voice->GetEvent()->sampleName)) {
+            // A finished or stolen instance may still be bound to its earlier voice, whose
+            // stop would then silence this one.
+            ForgetSample(sample);
             voice->AttachSample(sample, false);
+        }
     }
+}
+
+void SoundEngine::ForgetSample(const Sample* sample)
+{
+    for (auto* list : {&m_voices, &m_temporaryVoices, &m_cleanupVoices})
+        for (auto& voice : *list)
+            if (voice->GetSample() == sample)
+                voice->ForgetSample();
 }
 
 void SoundEngine::Update(float dt)
@@ -323,6 +335,16 @@ bool SoundEngine::IsStreamValid(const StreamingSample* stream) const
     }
     DebugTrace("SoundEngine::IsStreamValid stream %p not valid\n", static_cast<const void*>(stream));
     return false;
+}
+
+StreamingSample* SoundEngine::FindStream(uint64_t id) const
+{
+    std::lock_guard<std::recursive_mutex> lock(StreamLock());
+    for (const auto& s : m_streams) {
+        if (s->GetStreamId() == id)
+            return s.get();
+    }
+    return nullptr;
 }
 
 int SoundEngine::GetStreamCount() const

@@ -4,12 +4,14 @@
 #include "framework/Object.h"
 #include "framework/Singleton.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+class Sample;
 class StreamingSample;
 class Voice;
 
@@ -71,6 +73,8 @@ public:
     // Unlists, closes and deletes the stream (waiting for a running refill).
     void ReleaseStream(StreamingSample* stream);
     bool IsStreamValid(const StreamingSample* stream) const;
+    // The listed stream with the id (StreamingSample::GetStreamId), or null.
+    StreamingSample* FindStream(uint64_t id) const;
     // Guards the stream list and every refill.
     static std::recursive_mutex& StreamLock();
     // Whether the live engine lists the stream; the caller holds StreamLock().
@@ -99,6 +103,8 @@ public:
 
 private:
     void UpdateVoice(Voice* voice, float dt);
+    // Every voice bound to the sample unbinds it, leaving it playing.
+    void ForgetSample(const Sample* sample);
     AudioEvent* FindAudioEvent(const std::string& name, int depth);
 
     bool m_enabled = false;

@@ -16,6 +16,7 @@ thread_local const RefillTimer* t_currentTimer = nullptr;
 uint8_t g_transfer[StreamingSample::kTransferBytes];
 
 std::atomic<bool> g_manualTimer{false};
+std::atomic<uint64_t> g_lastStreamId{0};
 std::atomic<int64_t> g_startWaitMs{500};
 
 }  // namespace
@@ -89,7 +90,7 @@ void RefillTimer::Run(std::chrono::milliseconds period)
 StreamingSample::StreamingSample(const std::string& name, const std::string& file, int flags,
                                  std::unique_ptr<platform::SoundBuffer> buffer,
                                  std::unique_ptr<SampleStream> stream)
-    : Sample(name, file, flags, std::move(buffer)), m_stream(std::move(stream))
+    : Sample(name, file, flags, std::move(buffer)), m_streamId(++g_lastStreamId), m_stream(std::move(stream))
 {
     if (m_buffer) {
         platform::SoundBufferCaps caps;

@@ -65,6 +65,9 @@ public:
     virtual void Close();
     virtual void Rewind();
 
+    // Unique among all streams made in the process, unlike the address, which a later
+    // stream may reuse.
+    uint64_t GetStreamId() const { return m_streamId; }
     void SetSoundGroup(int group) { m_soundGroup = group; }
     int GetSoundGroup() const { return m_soundGroup; }
 
@@ -96,6 +99,7 @@ private:
     // Writes n bytes of the transfer block, or zeros, at the write offset.
     bool WriteAtOffset(const uint8_t* bytes, uint32_t n, bool silence);
 
+    const uint64_t m_streamId;
     std::unique_ptr<SampleStream> m_stream;
     uint32_t m_bufferSize = 0;
     std::atomic<int> m_reentry{0};

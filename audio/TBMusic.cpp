@@ -100,10 +100,22 @@ std::string TBMusic::GetSizeFolder()
     }
 }
 
-StreamingSample* TBMusic::Valid(StreamingSample*& stream)
+StreamingSample* TBMusic::Valid(uint64_t& id)
 {
-    if (stream && !SoundEngine::Instance()->IsStreamValid(stream))
-        stream = nullptr;
+    StreamingSample* stream = id ? SoundEngine::Instance()->FindStream(id) : nullptr;
+    if (!stream)
+        id = 0;
+    return stream;
+}
+
+StreamingSample* TBMusic::Load(const std::string& file, int group, uint64_t& id)
+{
+    StreamingSample* stream = SoundEngine::Instance()->LoadStream(file);
+    if (!stream)
+        return nullptr;
+    id = stream->GetStreamId();
+    stream->SetSoundGroup(group);
+    SoundEngine::Instance()->UpdateVolumes();
     return stream;
 }
 
@@ -125,12 +137,9 @@ bool TBMusic::HasMusic()
 void TBMusic::PlayStream(const std::string& file, int group, bool looped)
 {
     StopMusic();
-    StreamingSample* stream = SoundEngine::Instance()->LoadStream(file);
+    StreamingSample* stream = Load(file, group, m_music);
     if (!stream)
         return;
-    m_music = stream;
-    stream->SetSoundGroup(group);
-    SoundEngine::Instance()->UpdateVolumes();
     if (looped)
         stream->PlayLooped();
     else
@@ -140,31 +149,27 @@ void TBMusic::PlayStream(const std::string& file, int group, bool looped)
 void TBMusic::PlayAmbience(const std::string& file)
 {
     StopAmbience();
-    StreamingSample* stream = SoundEngine::Instance()->LoadStream(file);
-    if (!stream)
-        return;
-    m_ambience = stream;
-    stream->SetSoundGroup(kEffectsGroup);
-    SoundEngine::Instance()->UpdateVolumes();
-    stream->PlayLooped();
+    if (StreamingSample* stream = Load(file, kEffectsGroup, m_ambience))
+        stream->PlayLooped();
+}
+
+void TBMusic::Release(uint64_t& id)
+{
+    if (StreamingSample* stream = Valid(id)) {
+        stream->Stop();
+        SoundEngine::Instance()->ReleaseStream(stream);
+    }
+    id = 0;
 }
 
 void TBMusic::StopMusic()
 {
-    if (StreamingSample* stream = GetMusic()) {
-        stream->Stop();
-        SoundEngine::Instance()->ReleaseStream(stream);
-    }
-    m_music = nullptr;
+    Release(m_music);
 }
 
 void TBMusic::StopAmbience()
 {
-    if (StreamingSample* stream = GetAmbience()) {
-        stream->Stop();
-        SoundEngine::Instance()->ReleaseStream(stream);
-    }
-    m_ambience = nullptr;
+    Release(m_ambience);
 }
 
 void TBMusic::PlayMenuMusic()

@@ -2,6 +2,7 @@
 
 #include "framework/Singleton.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -40,9 +41,14 @@ public:
     StreamingSample* GetAmbience();
 
 private:
-    // The stream, or null (and forgotten) when the engine no longer lists it.
-    static StreamingSample* Valid(StreamingSample*& stream);
+    // The stream of the id, or null (and the id forgotten) when the engine no longer
+    // lists it. Streams are held by id: a released stream's address may be reused.
+    static StreamingSample* Valid(uint64_t& id);
+    // Loads the stream, holds its id and sets it up for the group; null when it cannot load.
+    static StreamingSample* Load(const std::string& file, int group, uint64_t& id);
+    // Stops and releases the stream of the id, if still listed; the id becomes 0.
+    static void Release(uint64_t& id);
 
-    StreamingSample* m_music = nullptr;     // owned by the sound engine
-    StreamingSample* m_ambience = nullptr;  // owned by the sound engine
+    uint64_t m_music = 0;  // 0: none; the streams are owned by the sound engine
+    uint64_t m_ambience = 0;
 };

@@ -145,8 +145,11 @@ void Voice::Refresh()
     if (!m_event)
         return;
     const bool wasPlaying = IsSamplePlaying();
-    if (m_sample)
+    // Given back as well as stopped: the engine binds samples only to voices without one.
+    if (m_sample) {
         m_sample->Stop();
+        m_sample = nullptr;
+    }
     SetEvent(m_event);
     if (wasPlaying || m_restart)
         Start();

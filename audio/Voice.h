@@ -16,7 +16,8 @@ public:
     // Stores the event and draws its volume and pitch variations.
     virtual void SetEvent(AudioEvent* event);
     virtual void Stop();
-    // Draws the variations again and restarts a voice that was sounding.
+    // Draws the variations again and restarts a voice that was sounding: its sample is
+    // stopped and given back, and the engine binds a free one at its next update.
     virtual void Refresh();
     // Distance attenuation against the engine's listener points.
     virtual void Update(float dt);
@@ -31,6 +32,8 @@ public:
     // With null: unbinds a sample playing a looping event, or any sample when forced.
     virtual void AttachSample(Sample* sample, bool force);
     virtual void SetPosition(const SoundPoint& point) { m_position = point; }
+    // Unbinds the sample without stopping it: it now serves another voice.
+    void ForgetSample() { m_sample = nullptr; }
 
     bool IsActive() const { return m_active; }
     int GetPriority() const { return m_priority; }

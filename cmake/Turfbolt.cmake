@@ -43,6 +43,10 @@ function(tb_executable name)
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
 
+# Every test CTest runs, here or in a tool's folder, starts with the drivers chosen there;
+# read when CTest runs, so that a caller's own choice at that time still counts.
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_LIST_DIR}/TestDrivers.cmake)
+
 # One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
 # Each executable runs in its own scratch folder, where relative paths such as data/log.txt land.
 # tb_tests(<lib> [DEPS extra tb libs...] [LIBS external...])

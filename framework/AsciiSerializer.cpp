@@ -416,13 +416,14 @@ void AsciiSerializer::BeginSection(const char* type, const char* instance)
     }
 
     Cursor& cursor = m_cursors.back();
+    const bool anyInstance = !m_anyInstance.empty() && m_anyInstance == instance;
     int found = -1;
     if (cursor.section >= 0) {
         const std::vector<int>& children = m_sections[static_cast<size_t>(cursor.section)].children;
         auto isUsed = [&](size_t i) { return m_sections[static_cast<size_t>(children[i])].used; };
         for (size_t i = cursor.firstUnreadChild; i < children.size(); ++i) {
             Section& child = m_sections[static_cast<size_t>(children[i])];
-            if (child.used || child.type != type || child.instance != instance)
+            if (child.used || child.type != type || (child.instance != instance && !anyInstance))
                 continue;
             child.used = true;
             found = children[i];

@@ -33,6 +33,10 @@ public:
 
     bool IsWriting() const override { return m_writing; }
 
+    // Reading: a section asked for under this instance name is the first unread section of
+    // its type, whatever instance name it was saved under. Null switches it off.
+    void SetAnyInstanceName(const char* instance) { m_anyInstance = instance ? instance : ""; }
+
     void SerializeQuaternion(const char* name, Quaternion* value) override;
     void SerializeColor(const char* name, Color* value) override;
     void SerializeVector3(const char* name, Vector3* value) override;
@@ -82,6 +86,7 @@ private:
     bool m_writing;
     int m_depth = 0;  // writing: open sections
     int m_warnings = 0;
+    std::string m_anyInstance;
 
     std::vector<Section> m_sections;  // reading: [0] holds what stands outside any section
     std::vector<Cursor> m_cursors;

@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -17,9 +20,28 @@ constexpr const char* kLogDir = "data";
 constexpr const char* kLogPath = "data/log.txt";
 constexpr size_t kFormatBufferSize = 8 * 1024;
 
-// Guards the log file and every member of Debug. Recursive: a sink, called under it, may log.
-std::recursive_mutex g_logMutex;
-using LogLock = std::lock_guard<std::recursive_mutex>;
+// Guards the log file, every member of Debug and the list of sink calls under way. Nothing
+// outside this file runs under it, so a sink or a watch that logs or waits cannot deadlock.
+std::mutex g_logMutex;
+using LogLock = std::lock_guard<std::mutex>;
+// One pass of UpdateWatches at a time: asking a watch changes what it remembers.
+std::mutex g_watchPassMutex;
+// One entry per call into a sink under way, so that SetSink can wait for them to end.
+// Never destroyed: a static's destructor may log at exit.
+struct SinkCalls {
+    std::vector<const DebugSink*> underWay;
+    std::condition_variable ended;
+};
+SinkCalls& Calls()
+{
+    static auto* calls = new SinkCalls;
+    return *calls;
+}
+// The sinks this thread is inside, so that a sink replacing itself does not wait for
+// itself. Plain data: it must still work while the thread's objects are destroyed at exit.
+constexpr int kMaxNestedSinkCalls = 16;
+thread_local const DebugSink* t_sinkCalls[kMaxNestedSinkCalls];
+thread_local int t_sinkDepth = 0;
 std::atomic<MessageBoxHandler> g_messageBoxHandler{nullptr};
 std::atomic<bool> g_inMessageBox{false};
 
@@ -59,6 +81,54 @@ private:
     T m_last;
     const char* m_format;
 };
+
+// A call into the sink made after the log's lock is released. It counts as under way from
+// its construction, still under the lock, so a SetSink after that waits for it.
+class SinkCall {
+public:
+    SinkCall(DebugSink* sink, std::unique_lock<std::mutex>& lock) : m_sink(sink)
+    {
+        if (m_sink) {
+            Calls().underWay.push_back(m_sink);
+            if (t_sinkDepth < kMaxNestedSinkCalls)
+                t_sinkCalls[t_sinkDepth] = m_sink;
+            ++t_sinkDepth;
+        }
+        lock.unlock();
+    }
+    ~SinkCall()
+    {
+        if (!m_sink)
+            return;
+        --t_sinkDepth;
+        std::vector<const DebugSink*>& underWay = Calls().underWay;
+        {
+            LogLock lock(g_logMutex);
+            underWay.erase(std::find(underWay.begin(), underWay.end(), m_sink));
+        }
+        Calls().ended.notify_all();
+    }
+    SinkCall(const SinkCall&) = delete;
+    SinkCall& operator=(const SinkCall&) = delete;
+
+    explicit operator bool() const { return m_sink != nullptr; }
+    DebugSink* operator->() const { return m_sink; }
+
+private:
+    DebugSink* m_sink;
+};
+
+template <typename T>
+std::shared_ptr<WatchData> MakeWatch(const char* name, const T* value, const char* format)
+{
+    if (!value) {
+        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
+        return nullptr;
+    }
+    auto watch = std::make_shared<ValueWatch<T>>(value, format);
+    watch->name = name ? name : "";
+    return watch;
+}
 
 void VFormat(char (&buffer)[kFormatBufferSize], const char* format, va_list args)
 {
@@ -109,12 +179,8 @@ void LogBoxText(const char* text)
 
 Debug::Debug() = default;
 
-Debug::~Debug()
-{
-    // The sink may be gone by now: no notice.
-    for (WatchData* watch : m_watches)
-        delete watch;
-}
+// Watches still held by a reader go when it lets go; the sink may be gone by now: no notice.
+Debug::~Debug() = default;
 
 void Debug::Initialise()
 {
@@ -127,33 +193,37 @@ void Debug::Initialise()
         std::fprintf(stderr, "Debug::Initialise: cannot create %s\n", kLogPath);
 }
 
-void Debug::Append(const char* text)
+void Debug::Append(const char* text, int* counter)
 {
     if (!text)
         return;
-    LogLock lock(g_logMutex);
+    std::unique_lock<std::mutex> lock(g_logMutex);
+    if (counter)
+        ++*counter;
     if (FILE* f = OpenLog("a")) {
         std::fputs(text, f);
         std::fclose(f);
     }
-    if (m_sink)
-        m_sink->OnLog(text);
+    SinkCall sink(m_sink, lock);
+    if (sink)
+        sink->OnLog(text);
 }
 
-void Debug::Log(const char* text) { Append(text); }
+void Debug::Log(const char* text) { Append(text, nullptr); }
 
-void Debug::Error(const char* text)
-{
-    LogLock lock(g_logMutex);
-    ++m_errors;
-    Append((std::string("***ERROR: ") + (text ? text : "")).c_str());
-}
+void Debug::Error(const char* text) { Append((std::string("***ERROR: ") + (text ? text : "")).c_str(), &m_errors); }
 
 void Debug::Warning(const char* text)
 {
-    LogLock lock(g_logMutex);
-    ++m_warnings;
-    Append((std::string("***WARNING: ") + (text ? text : "")).c_str());
+    Append((std::string("***WARNING: ") + (text ? text : "")).c_str(), &m_warnings);
+}
+
+void Debug::NotifyWatchesChanged()
+{
+    std::unique_lock<std::mutex> lock(g_logMutex);
+    SinkCall sink(m_sink, lock);
+    if (sink)
+        sink->OnWatchesChanged();
 }
 
 int Debug::GroupIndex(const char* group)
@@ -166,65 +236,46 @@ int Debug::GroupIndex(const char* group)
     return static_cast<int>(m_groups.size() - 1);
 }
 
-WatchData* Debug::AddWatch(const char* name, const uint32_t* value, const char* group)
+std::shared_ptr<WatchData> Debug::AddWatch(const char* name, const uint32_t* value, const char* group)
 {
-    if (!value) {
-        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
-        return nullptr;
-    }
-    WatchData* watch = new ValueWatch<uint32_t>(value, "%u");
-    watch->name = name ? name : "";
-    AddWatchData(watch, group);
-    return watch;
+    return AddShared(MakeWatch(name, value, "%u"), group);
 }
 
-WatchData* Debug::AddWatch(const char* name, const int* value, const char* group)
+std::shared_ptr<WatchData> Debug::AddWatch(const char* name, const int* value, const char* group)
 {
-    if (!value) {
-        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
-        return nullptr;
-    }
-    WatchData* watch = new ValueWatch<int>(value, "%d");
-    watch->name = name ? name : "";
-    AddWatchData(watch, group);
-    return watch;
+    return AddShared(MakeWatch(name, value, "%d"), group);
 }
 
-WatchData* Debug::AddWatch(const char* name, const float* value, const char* group)
+std::shared_ptr<WatchData> Debug::AddWatch(const char* name, const float* value, const char* group)
 {
-    if (!value) {
-        LogError("Debug::AddWatch: no value for watch %s\n", name ? name : "");
-        return nullptr;
-    }
-    WatchData* watch = new ValueWatch<float>(value, "%f");
-    watch->name = name ? name : "";
-    AddWatchData(watch, group);
-    return watch;
+    return AddShared(MakeWatch(name, value, "%f"), group);
 }
 
-void Debug::AddWatchData(WatchData* watch, const char* group)
+void Debug::AddWatchData(WatchData* watch, const char* group) { AddShared(std::shared_ptr<WatchData>(watch), group); }
+
+std::shared_ptr<WatchData> Debug::AddShared(std::shared_ptr<WatchData> watch, const char* group)
 {
     if (!watch)
-        return;
-    LogLock lock(g_logMutex);
-    watch->group = GroupIndex(group);
-    m_watches.push_back(watch);
-    if (m_sink)
-        m_sink->OnWatchesChanged();
+        return nullptr;
+    {
+        LogLock lock(g_logMutex);
+        watch->group = GroupIndex(group);
+        m_watches.push_back(watch);
+    }
+    NotifyWatchesChanged();
+    return watch;
 }
 
 void Debug::RemoveAllWatches()
 {
-    std::vector<WatchData*> removed;
+    // Let go of after the notice and outside the lock: a watch's destructor may log.
+    std::vector<std::shared_ptr<WatchData>> removed;
     {
         LogLock lock(g_logMutex);
         removed.swap(m_watches);
         m_groups.clear();
-        if (m_sink)
-            m_sink->OnWatchesChanged();
     }
-    for (WatchData* watch : removed)
-        delete watch;
+    NotifyWatchesChanged();
 }
 
 void Debug::UpdateWatches()
@@ -232,12 +283,14 @@ void Debug::UpdateWatches()
     // Locked watches are not asked, so their changes are still pending when unlocked.
     if (watchesLocked)
         return;
-    LogLock lock(g_logMutex);
     bool changed = false;
-    for (WatchData* watch : m_watches)
-        changed = watch->HasChanged() || changed;  // every watch must be asked
-    if (changed && m_sink)
-        m_sink->OnWatchesChanged();
+    {
+        std::lock_guard<std::mutex> pass(g_watchPassMutex);
+        for (const auto& watch : GetWatches())
+            changed = watch->HasChanged() || changed;  // every watch must be asked
+    }
+    if (changed)
+        NotifyWatchesChanged();
 }
 
 void Debug::ClearStatus()
@@ -273,8 +326,13 @@ int Debug::GetWarningCount() const
 
 void Debug::SetSink(DebugSink* sink)
 {
-    LogLock lock(g_logMutex);
-    m_sink = sink;
+    std::unique_lock<std::mutex> lock(g_logMutex);
+    const DebugSink* previous = std::exchange(m_sink, sink);
+    if (!previous || previous == sink)
+        return;
+    const auto own = std::count(t_sinkCalls, t_sinkCalls + std::min(t_sinkDepth, kMaxNestedSinkCalls), previous);
+    const std::vector<const DebugSink*>& underWay = Calls().underWay;
+    Calls().ended.wait(lock, [&] { return std::count(underWay.begin(), underWay.end(), previous) == own; });
 }
 
 DebugSink* Debug::GetSink() const
@@ -283,7 +341,7 @@ DebugSink* Debug::GetSink() const
     return m_sink;
 }
 
-std::vector<WatchData*> Debug::GetWatches() const
+std::vector<std::shared_ptr<WatchData>> Debug::GetWatches() const
 {
     LogLock lock(g_logMutex);
     return m_watches;

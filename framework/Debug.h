@@ -5,12 +5,17 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 // Where log lines, watches and status text go besides the log file. The editor installs
-// one; until then nothing is shown anywhere but the file. Called under the log's lock from
-// whichever thread logs, so that a sink being replaced is not still in use; it may log.
+// one; until then nothing is shown anywhere but the file.
+// A sink is called from whichever thread logs, outside the log's lock, so calls from two
+// threads may overlap and lines may reach it in another order than the file's: a sink
+// that keeps state guards it with a lock of its own. It may log, take its own locks and
+// read the watches. It should not wait for the game thread (keep the line and show it on
+// the game thread's next pass instead): SetSink waits for calls into the sink it replaces.
 class DebugSink {
 public:
     virtual ~DebugSink() = default;
@@ -40,10 +45,12 @@ public:
     void Error(const char* text);    // "***ERROR: " prefix, error count raised
     void Warning(const char* text);  // "***WARNING: " prefix, warning count raised
 
-    WatchData* AddWatch(const char* name, const uint32_t* value, const char* group);
-    WatchData* AddWatch(const char* name, const int* value, const char* group);
-    WatchData* AddWatch(const char* name, const float* value, const char* group);
+    // Null (logged) without a value. The value must outlive the watch.
+    std::shared_ptr<WatchData> AddWatch(const char* name, const uint32_t* value, const char* group);
+    std::shared_ptr<WatchData> AddWatch(const char* name, const int* value, const char* group);
+    std::shared_ptr<WatchData> AddWatch(const char* name, const float* value, const char* group);
     void AddWatchData(WatchData* watch, const char* group);  // takes ownership
+    // A watch still held by a caller of GetWatches is deleted when the last holder lets go.
     void RemoveAllWatches();
     void UpdateWatches();  // once per idle pass: notifies the sink when a value changed
 
@@ -54,12 +61,14 @@ public:
     int GetErrorCount() const;
     int GetWarningCount() const;
 
-    // Once SetSink returns, no thread is still inside the previous sink.
+    // Once SetSink returns, no other thread is still inside the previous sink (a sink may
+    // replace itself; its own call goes on).
     void SetSink(DebugSink* sink);
     DebugSink* GetSink() const;
 
-    // The watches stay valid until RemoveAllWatches, which deletes them.
-    std::vector<WatchData*> GetWatches() const;
+    // Shared, so that a watch read here survives a RemoveAllWatches on another thread. Hold
+    // them for one pass only: a watch reads its value, which may go once the watch is removed.
+    std::vector<std::shared_ptr<WatchData>> GetWatches() const;
     std::vector<std::string> GetWatchGroups() const;
 
     // Fields the editor's windows use.
@@ -69,12 +78,16 @@ public:
 
 private:
     int GroupIndex(const char* group);
-    void Append(const char* text);
+    // Writes the line and counts it (counter may be null), then hands it to the sink.
+    void Append(const char* text, int* counter);
+    void NotifyWatchesChanged();
+    // The watch, now listed in the group; null stays null.
+    std::shared_ptr<WatchData> AddShared(std::shared_ptr<WatchData> watch, const char* group);
 
     int m_errors = 0;
     int m_warnings = 0;
     std::string m_status;
-    std::vector<WatchData*> m_watches;
+    std::vector<std::shared_ptr<WatchData>> m_watches;
     std::vector<std::string> m_groups;
     DebugSink* m_sink = nullptr;
 };

@@ -18,7 +18,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,34 +46,64 @@ bool IsSpecial(const std::string& component)
     return component == "." || component == "..";
 }
 
-// The writer of "." + base + ".tmp<pid>_<n>", a temporary of an earlier write to base;
-// 0 when the name is not one.
-pid_t TemporaryWriter(const char* name, const std::string& base)
+// True for "." + base + ".tmp<pid>_<n>", the name of a temporary of a write to base.
+bool IsTemporaryOf(const char* name, const std::string& base)
 {
     const std::string prefix = "." + base + ".tmp";
     if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0)
-        return 0;
+        return false;
     const char* digits = name + prefix.size();
     const char* underscore = digits + std::strspn(digits, "0123456789");
     const char* rest = underscore + 1;
-    if (underscore == digits || *underscore != '_' || *rest == '\0' || rest[std::strspn(rest, "0123456789")])
-        return 0;
-    return static_cast<pid_t>(std::atol(digits));
+    return underscore != digits && *underscore == '_' && *rest != '\0' && !rest[std::strspn(rest, "0123456789")];
 }
 
-// A crash between writing and renaming leaves the temporary behind; one whose writer is
-// gone is removed. Live writers, this program among them, keep theirs.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& base)
+// A writer holds a lock on its temporary until it is renamed or removed: a process id can
+// be reused (every start in a container may get the same one), a held lock cannot. flock,
+// not fcntl: its locks belong to the open file, so this program's own writers see them too.
+bool TryLock(int fd)
+{
+    return flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+bool IsNamed(int fd, int dir, const char* name)
+{
+    struct stat opened {}, named {};
+    return fstat(fd, &opened) == 0 && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(opened.st_mode) && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// A crash between writing and renaming leaves the temporary behind: one that no writer
+// holds is removed. True when any was.
+bool RemoveStaleTemporaries(const std::string& folder, const std::string& base)
 {
     DIR* dir = opendir(folder.c_str());
     if (!dir)
-        return;
+        return false;
+    bool removed = false;
     while (const dirent* entry = readdir(dir)) {
-        const pid_t writer = TemporaryWriter(entry->d_name, base);
-        if (writer > 0 && writer != getpid() && kill(writer, 0) != 0 && errno == ESRCH)
-            unlinkat(dirfd(dir), entry->d_name, 0);
+        if (!IsTemporaryOf(entry->d_name, base))
+            continue;
+        const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Removed while locked, so that a writer locking it after us finds it nameless.
+        if (TryLock(fd) && IsNamed(fd, dirfd(dir), entry->d_name) && unlinkat(dirfd(dir), entry->d_name, 0) == 0)
+            removed = true;
+        close(fd);
     }
     closedir(dir);
+    return removed;
+}
+
+// False when a clean-up took the new temporary for stale before its writer could lock it.
+// Where the file system has no locks, the write goes on unlocked and nothing is removed.
+bool HoldTemporary(int fd)
+{
+    if (!TryLock(fd))
+        return errno != EWOULDBLOCK;
+    struct stat st {};
+    return fstat(fd, &st) != 0 || st.st_nlink > 0;
 }
 
 // A rename is stored only once the folder that holds it is.
@@ -198,7 +228,8 @@ public:
         const size_t slash = target.find_last_of('/');
         const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
         const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-        RemoveStaleTemporaries(FolderKey(folder), base);
+        if (RemoveStaleTemporaries(FolderKey(folder), base) && FileSystem::Exists())
+            FileSystem::Instance()->InvalidateDiskCache(folder);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string temp = dir + "." + base + ".tmp" + std::to_string(getpid()) + "_" +
                                      std::to_string(counter.fetch_add(1));
@@ -209,13 +240,17 @@ public:
                 LogError("FileSystem::Open: cannot create %s: %s\n", target.c_str(), std::strerror(errno));
                 return nullptr;
             }
+            if (!HoldTemporary(fd)) {
+                close(fd);
+                continue;
+            }
             struct stat st {};
             if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
                 (void)fchmod(fd, st.st_mode & 07777);
             FILE* file = fdopen(fd, "wb");
             if (!file) {
-                close(fd);
                 unlink(temp.c_str());
+                close(fd);
                 LogError("FileSystem::Open: cannot create %s: %s\n", target.c_str(), std::strerror(errno));
                 return nullptr;
             }
@@ -225,11 +260,12 @@ public:
         return nullptr;
     }
 
+    // The temporary goes before its lock does.
     ~DiskWriteFile() override
     {
         if (m_file) {
-            fclose(m_file);
             unlink(m_temp.c_str());
+            fclose(m_file);
         }
     }
 
@@ -267,13 +303,15 @@ public:
             error = errno;
         if (fsync(fileno(m_file)) != 0 && !error)
             error = errno;
-        if (fclose(m_file) != 0 && !error)
-            error = errno;
-        m_file = nullptr;
+        // Renamed before the close lets go of the lock, or another writer could take the
+        // temporary for stale and remove it first.
         if (!error && rename(m_temp.c_str(), m_target.c_str()) != 0)
             error = errno;
-        if (error) {
+        if (error)
             unlink(m_temp.c_str());
+        fclose(m_file);
+        m_file = nullptr;
+        if (error) {
             LogError("FileSystem: could not store %s: %s\n", m_target.c_str(), std::strerror(error));
             return false;
         }

@@ -1,6 +1,7 @@
 #include "platform/Events.h"
 
 #include "framework/Debug.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <vector>
@@ -122,6 +123,7 @@ int PumpEvents(EventHandler& handler)
 {
     if (!SDL_WasInit(SDL_INIT_EVENTS))
         return 0;
+    DisplayWork display;
     int count = 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {

@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 Uint32 s_subsystems = 0;  // what Init brought up, to release exactly that
+thread_local int t_displayWork = 0;
 
 bool IsHeadlessDriver(const char* name)
 {
@@ -35,12 +36,37 @@ void ShowMessageBox(const char* title, const char* text)
     }
 }
 
+// Runs before the static destructors, which are registered earlier.
+void EndWithoutTeardown(int status, void*)
+{
+    if (status == 0)
+        return;
+    const bool inDisplayWork = t_displayWork > 0;
+    if (inDisplayWork)
+        LogError("platform::DisplayWork: lost the connection to the display; ending at once with code %d\n", status);
+    if (inDisplayWork || SDL_GL_GetCurrentWindow()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+}
+
 }  // namespace
+
+DisplayWork::DisplayWork()
+{
+    ++t_displayWork;
+}
+
+DisplayWork::~DisplayWork()
+{
+    --t_displayWork;
+}
 
 bool Init()
 {
     if (s_subsystems)
         return true;
+    [[maybe_unused]] static const bool hooked = on_exit(&EndWithoutTeardown, nullptr) == 0;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         LogError("platform::Init: no video: %s (headless runs set SDL_VIDEODRIVER=offscreen)\n",
                  SDL_GetError());
@@ -89,6 +115,11 @@ bool HasRealDisplay()
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
+}
+
+const char* LastError()
+{
+    return SDL_GetError();
 }
 
 uint64_t PerformanceCounter()

@@ -40,6 +40,23 @@ bool IsHeadless();
 // A screen a person could look at: not headless, and a display to connect to.
 bool HasRealDisplay();
 
+// SDL's text for the last call that failed, for the log line right after it.
+const char* LastError();
+
+// Marks work that talks to the display server: the event pump, drawing, the buffer swap.
+// X11's client library ends the process with exit code 1 when the connection breaks: a
+// non-zero exit inside this work is logged as a lost display. A non-zero exit inside it,
+// or while a window's GL context is current, ends the process at once (stdio flushed),
+// without the static teardown that would wait for ever on a dead connection. Per thread;
+// scopes nest.
+class DisplayWork {
+public:
+    DisplayWork();
+    ~DisplayWork();
+    DisplayWork(const DisplayWork&) = delete;
+    DisplayWork& operator=(const DisplayWork&) = delete;
+};
+
 // Monotonic high-resolution counter; its frequency never changes while running.
 uint64_t PerformanceCounter();
 uint64_t PerformanceFrequency();

@@ -240,6 +240,7 @@ bool Window::MakeCurrent()
 
 void Window::Swap()
 {
+    DisplayWork display;
     SDL_GL_SwapWindow(m_window);
 }
 

@@ -5,12 +5,12 @@
 #include "framework/FileSystem.h"
 #include "framework/MainProgram.h"
 #include "framework/Settings.h"
+#include "match/GameParameters.h"
 #include "platform/Events.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "scene/RwGraphics.h"
 #include "shell/ShellInput.h"
-#include "shell/StartupParameters.h"
 
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -58,19 +58,19 @@ void LogBanner()
 // "Resolution" from the user file; the cast is only a vehicle and goes again at once.
 int ReadResolution()
 {
-    StartupParameters parameters;
+    GameParameters* parameters = GameParameters::Instance();
     // No user file yet on a first start: the defaults stand.
     if (!FileSystem::Instance()->FileExists(kUserFile)) {
         LogMessage("CMainApp::InitInstance: no %s yet; default game parameters\n", kUserFile);
-        return parameters.resolution;
+        return parameters->resolution;
     }
     CastManager* casts = CastManager::Instance();
     Cast* user = casts->CreateCast("user");
-    user->AddMember(&parameters, "Game Parameters", false);
+    user->AddMember(parameters, "Game Parameters", false);
     LoadSettings(user, kUserFile);
-    user->RemoveMember(&parameters);
+    user->RemoveMember(parameters);
     casts->DeleteAll();
-    return parameters.resolution;
+    return parameters->resolution;
 }
 
 }  // namespace
@@ -186,12 +186,16 @@ int CMainApp::Run()
 
     FrameLimiter limiter;
     while (!m_quitPosted) {
-        platform::PumpEvents(m_renderWindow);
-        if (m_quitPosted)
-            break;
-        OnIdle(0);
-        if (m_renderWindow.NeedsPaint())
-            m_renderWindow.Paint();
+        {
+            // Events, the tick (cursor warps) and the paint all talk to the display.
+            platform::DisplayWork display;
+            platform::PumpEvents(m_renderWindow);
+            if (m_quitPosted)
+                break;
+            OnIdle(0);
+            if (m_renderWindow.NeedsPaint())
+                m_renderWindow.Paint();
+        }
         // Vsync paces the loop where it exists; elsewhere it sleeps.
         platform::Window* window = m_renderWindow.GetHandle();
         if (window && (platform::IsHeadless() || window->GetSwapInterval() == 0))

@@ -67,6 +67,11 @@ RenderWindow::RenderWindow() = default;
 bool RenderWindow::Create(platform::Window* window)
 {
     m_window = window;
+    // A new window is the one in front, whatever an earlier run's window went through; with
+    // no window manager (an off-screen run) no focus event ever comes to say so.
+    m_hasFocus = true;
+    m_active = true;
+    m_firstTick = true;
     RwGraphics* graphics = RwGraphics::Instance();
     window->SetSize(graphics->GetWidth(), graphics->GetHeight());
     SetFocus();

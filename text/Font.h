@@ -76,6 +76,19 @@ public:
         }
         return pen;
     }
+    // As WalkText, visiting only the characters that have a glyph: visit(pen, size, uv) with
+    // the glyph's pixel size and texture rectangle.
+    template <typename Visit>
+    float WalkGlyphs(const std::string& text, float scale, float pen, Visit&& visit) const
+    {
+        return WalkText(text, scale, pen, [&](unsigned char c, float at) {
+            TextRect size, uv;
+            if (!GetGlyphSize(c, size))
+                return;
+            GetTexCoords(c, uv);
+            visit(at, size, uv);
+        });
+    }
 
     float GetSpaceAdvance() const { return m_spaceAdvance; }
     float GetSpacingX() const { return m_spacingX; }

@@ -389,21 +389,28 @@ void TextDisplay::DrawLines(const std::vector<TextRecord>& records)
     m_attributes = outside;
 }
 
+void TextDisplay::PlaceWord(std::vector<GlyphRect>& out, const std::string& word, float x, float y) const
+{
+    out.clear();
+    const Font* font = m_attributes.font;
+    if (!font)
+        return;
+    const float sx = m_attributes.scaleX * m_globalScaleX, sy = m_attributes.scaleY * m_globalScaleY;
+    font->WalkGlyphs(word, sx, x, [&](float pen, const TextRect& size, const TextRect& uv) {
+        out.push_back(GlyphRect{TextRect{pen, y, size.width * sx, size.height * sy}, uv});
+    });
+}
+
 void TextDisplay::DrawWord(const std::string& word, float x, float y) const
 {
     const Font* font = m_attributes.font;
     if (!font || !font->GetRaster())
         return;
-    const float sx = m_attributes.scaleX * m_globalScaleX, sy = m_attributes.scaleY * m_globalScaleY;
+    std::vector<GlyphRect> rects;
+    PlaceWord(rects, word, x, y);
     RenderStateSaver saver;
     saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
-    font->WalkText(word, sx, x, [&](unsigned char c, float pen) {
-        TextRect uv, size;
-        if (!font->GetGlyphSize(c, size))
-            return;
-        font->GetTexCoords(c, uv);
-        textdraw::DrawTexturedRect(font->GetRaster(), TextRect{pen, y, size.width * sx, size.height * sy}, uv,
-                                   m_attributes.color);
-    });
+    for (const GlyphRect& rect : rects)
+        textdraw::DrawTexturedRect(font->GetRaster(), rect.screen, rect.uv, m_attributes.color);
     saver.Restore();
 }

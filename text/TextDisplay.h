@@ -66,6 +66,13 @@ public:
     void LayoutText(std::vector<TextRecord>& out, const std::string& text);
     // Draws the word records with their own attributes.
     void DrawLines(const std::vector<TextRecord>& records);
+    // One character's screen rectangle and its texture rectangle.
+    struct GlyphRect {
+        TextRect screen;
+        TextRect uv;
+    };
+    // The rectangles DrawWord draws for a word at (x, y) in the current attributes.
+    void PlaceWord(std::vector<GlyphRect>& out, const std::string& word, float x, float y) const;
     // Draws one word at (x, y) in the current attributes.
     void DrawWord(const std::string& word, float x, float y) const;
 

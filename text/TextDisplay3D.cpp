@@ -41,12 +41,9 @@ void TextDisplay3D::PlaceWord(std::vector<GlyphQuad>& out, float x, float y, con
     const float kx = 1.0f / (kLayoutUnitsPerWorldUnit * gx), ky = 1.0f / (kLayoutUnitsPerWorldUnit * gy);
     const float sx = gx * m_attributes.scaleX, sy = gy * m_attributes.scaleY;
     const float top = y * ky;
-    font->WalkText(word, sx, x, [&](unsigned char c, float pen) {
+    font->WalkGlyphs(word, sx, x, [&](float pen, const TextRect& size, const TextRect& uv) {
         GlyphQuad quad;
-        TextRect size;
-        if (!font->GetGlyphSize(c, size))
-            return;
-        font->GetTexCoords(c, quad.uv);
+        quad.uv = uv;
         const float left = pen * kx, width = size.width * sx * kx, height = size.height * sy * ky;
         const Vector3 plane[4] = {{-left, -top, 0.0f},
                                   {-(left + width), -top, 0.0f},

@@ -3,7 +3,7 @@
 #include "audio/Voice.h"
 #include "framework/Cast.h"
 #include "framework/Random.h"
-#include "framework/Serializer.h"
+#include "tests/support/NullSerializer.h"
 
 #include "support/ManagerFixture.h"
 
@@ -63,20 +63,6 @@ protected:
     SoundEngine* engine = nullptr;
 };
 
-// Reads nothing: only tells the object that it was read.
-class EmptyReader : public Serializer {
-public:
-    bool IsWriting() const override { return false; }
-    void SerializeQuaternion(const char*, Quaternion*) override {}
-    void SerializeColor(const char*, Color*) override {}
-    void SerializeVector3(const char*, Vector3*) override {}
-    void SerializeString(const char*, std::string*) override {}
-    void SerializeBool(const char*, bool*) override {}
-    void SerializeFloat(const char*, float*) override {}
-    void SerializeInt(const char*, int32_t*) override {}
-    void BeginSection(const char*, const char*) override {}
-    void EndSection() override {}
-};
 
 }  // namespace
 
@@ -277,7 +263,7 @@ TEST_F(EngineTest, ReadingTheCastUpdatesTheEnginesOwnEventsInPlace)
     // A copy read apart from the engine passes its values on.
     AudioEvent copy = *beep;
     copy.pitch = 1.5f;
-    EmptyReader reader;
+    NullSerializer reader(false);
     copy.Serialize(reader, "beep");
     EXPECT_FLOAT_EQ(beep->pitch, 1.5f);
 }
@@ -303,10 +289,48 @@ TEST_F(EngineTest, ReadingTheSampleManagerRefreshesVoices)
     hum->Start();
     engine->Update(0.02f);
     engine->Play("beep", true)->Start();
-    EmptyReader reader;
+    NullSerializer reader(false);
     SampleManager::Instance()->Serialize(reader, "Sample Manager");
     EXPECT_EQ(engine->GetTemporaryVoiceCount(), 0);
     EXPECT_TRUE(hum->IsActive());  // it was sounding, so it starts again
+    engine->Update(0.02f);
+    ASSERT_TRUE(hum->IsSamplePlaying());
+    uint32_t status = 0;
+    hum->GetSample()->GetBuffer()->GetStatus(&status);
+    EXPECT_EQ(status, platform::kSoundStatusPlaying | platform::kSoundStatusLooping);
+}
+
+TEST_F(EngineTest, AnInstanceServesOnlyItsLatestVoice)
+{
+    DefineBeepAndHum();
+    const auto play = [this] {
+        Voice* voice = engine->Play("beep", false);
+        voice->Start();
+        engine->Update(0.02f);
+        return voice;
+    };
+    // A voice whose sample has finished still holds it; the next voice is given that one.
+    Voice* finished = play();
+    Mix(4410 + 2);
+    ASSERT_FALSE(finished->IsSamplePlaying());
+    Voice* next = play();
+    ASSERT_TRUE(next->IsSamplePlaying());
+    EXPECT_EQ(finished->GetSample(), nullptr);
+    engine->DestroyVoice(finished);
+    EXPECT_TRUE(next->IsSamplePlaying());
+
+    // Thirteen sound at once; the fourteenth steals the first instance from its voice.
+    std::vector<Voice*> voices{next};
+    for (int i = 1; i < SampleManager::kInstancesPerEffect; ++i)
+        voices.push_back(play());
+    Sample* first = voices[0]->GetSample();
+    Voice* thief = play();
+    EXPECT_EQ(thief->GetSample(), first);
+    EXPECT_EQ(voices[0]->GetSample(), nullptr);
+    voices[0]->Stop();
+    EXPECT_TRUE(thief->IsSamplePlaying());
+    for (size_t i = 1; i < voices.size(); ++i)
+        EXPECT_TRUE(voices[i]->IsSamplePlaying()) << i;
 }
 
 TEST_F(EngineTest, ListenerPointsAreSetOneByOne)

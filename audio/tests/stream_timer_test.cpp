@@ -113,12 +113,25 @@ TEST_F(StreamTimerTest, StartStopAndReleaseWhileTheTimerRefills)
     EXPECT_EQ(engine->GetStreamCount(), 0);
 }
 
-TEST_F(StreamTimerTest, StartGoesOnWhenTheCursorNeverMoves)
+TEST_F(StreamTimerTest, StartWaitsHalfASecondForACursorThatNeverMoves)
 {
     // No mixer runs: the play cursor stays at 0.
     StreamingSample* music = Load(10000000);
     ASSERT_NE(music, nullptr);
-    music->PlayLooped();
+    std::atomic<bool> started{false};
+    std::chrono::steady_clock::duration waited{};
+    std::thread starter([&] {
+        const auto begin = std::chrono::steady_clock::now();
+        music->PlayLooped();
+        waited = std::chrono::steady_clock::now() - begin;
+        started = true;
+    });
+    const bool inTime = WaitFor([&] { return started.load(); });
+    if (!inTime)
+        music->GetBuffer()->SetPosition(2);  // frees a start that would wait for ever
+    starter.join();
+    EXPECT_TRUE(inTime);
+    EXPECT_GE(waited, std::chrono::milliseconds(500));
     EXPECT_TRUE(music->IsPlaying());
     EXPECT_TRUE(music->IsTimerInstalled());
     SoundEngine::Instance()->ReleaseStream(music);

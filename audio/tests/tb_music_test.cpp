@@ -176,9 +176,25 @@ TEST_F(MusicTest, NothingPlaysWithSoundDisabled)
 TEST_F(MusicTest, StreamsReleasedByTheEngineAreForgotten)
 {
     music()->PlayIntroMusic(1);
+    const std::set<const void*> released = {music()->GetMusic(), music()->GetAmbience()};
     SoundEngine::Instance()->Exit();
+
+    // Someone else's streams; the allocator hands freed blocks out again, so one of them
+    // is likely to sit where a released one was.
+    std::vector<StreamingSample*> others;
+    bool reused = false;
+    for (int i = 0; i < 16 && !reused; ++i) {
+        others.push_back(SoundEngine::Instance()->LoadStream("Audio\\XXL\\Data\\music\\newspaper.ogg"));
+        ASSERT_NE(others.back(), nullptr);
+        reused = released.count(others.back()) > 0;
+    }
     EXPECT_FALSE(music()->HasMusic());
     EXPECT_EQ(music()->GetAmbience(), nullptr);
+    music()->StopMusic();
+    music()->StopAmbience();
+    EXPECT_EQ(SoundEngine::Instance()->GetStreamCount(), int(others.size()));
+
     music()->PlayMainMusic(1, true);  // nothing dangles
     EXPECT_TRUE(music()->HasMusic());
+    EXPECT_EQ(SoundEngine::Instance()->GetStreamCount(), int(others.size()) + 2);
 }

@@ -209,11 +209,14 @@ TEST_F(VoiceTest, RefreshRestartsOnlyAVoiceThatWasSounding)
     voice.Refresh();
     EXPECT_FALSE(voice.IsActive());
 
-    voice.AttachSample(Instance(), false);
+    Sample* sample = Instance();
+    voice.AttachSample(sample, false);
     ASSERT_TRUE(voice.IsSamplePlaying());
     voice.Refresh();
     EXPECT_TRUE(voice.IsActive());
-    EXPECT_FALSE(voice.IsSamplePlaying());  // the engine binds a sample again
+    // Stopped and given back: the engine binds a sample again.
+    EXPECT_EQ(voice.GetSample(), nullptr);
+    EXPECT_FALSE(sample->IsPlaying());
 
     Voice eventless;
     eventless.Refresh();

@@ -41,15 +41,98 @@ TEST(WavLoader, StereoSixteenBitWithListChunkBetweenFmtAndData)
     EXPECT_EQ(wave.data, spec.pcm);
 }
 
-TEST(WavLoader, TagsAreOnlyFoundAtMultiplesOfFourFromTheSearchStart)
+TEST(WavLoader, ChunksAreWalkedByTheirSizesPaddedToEven)
 {
-    // A LIST chunk of 18 bytes puts "data" two bytes off the grid.
-    WavSpec spec = Stereo16(64);
-    spec.listBytes = 18;
-    audiotest::LogCapture log;
-    WaveData wave;
-    EXPECT_FALSE(Parse(MakeWav(spec), wave));
-    EXPECT_TRUE(log.Contains("could not find data chunk"));
+    using Chunks = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+    // "data" inside another chunk's payload, where a search by tag would stop.
+    std::vector<uint8_t> decoy = {'d', 'a', 't', 'a', 4, 0, 0, 0, 9, 9, 9, 9};
+    struct Case {
+        const char* what;
+        int listBytes;
+        Chunks chunks;
+    } cases[] = {
+        {"26-byte LIST chunk, as common encoders write", 26, {}},
+        {"18-byte LIST chunk", 18, {}},
+        {"odd chunk and its pad byte", 0, {{"junk", std::vector<uint8_t>(25, 7)}}},
+        {"an empty chunk", 0, {{"fact", {}}}},
+        {"a tag inside a payload", 0, {{"LIST", decoy}}},
+    };
+    for (const Case& c : cases) {
+        WavSpec spec = Stereo16(64);
+        spec.listBytes = c.listBytes;
+        spec.chunks = c.chunks;
+        WaveData wave;
+        ASSERT_TRUE(Parse(MakeWav(spec), wave)) << c.what;
+        EXPECT_EQ(wave.data, spec.pcm) << c.what;
+    }
+}
+
+TEST(WavLoader, ChunkSizesPastTheEndFindNoData)
+{
+    for (const uint32_t size : {1000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
+        WavSpec spec = Stereo16(64);
+        spec.chunks = {{"junk", std::vector<uint8_t>(8, 1)}};
+        std::vector<uint8_t> bytes = MakeWav(spec);
+        const size_t junk = 12 + 8 + 16;
+        bytes[junk + 4] = uint8_t(size);
+        bytes[junk + 5] = uint8_t(size >> 8);
+        bytes[junk + 6] = uint8_t(size >> 16);
+        bytes[junk + 7] = uint8_t(size >> 24);
+        audiotest::LogCapture log;
+        WaveData wave;
+        EXPECT_FALSE(Parse(bytes, wave)) << size;
+        EXPECT_TRUE(log.Contains("could not find data chunk")) << size;
+    }
+}
+
+TEST(WavLoader, OnlyWhatTheDeviceCanPlayIsTakenAndTheRefusalSaysWhy)
+{
+    // The GUID of an extensible fmt chunk: the format tag, then a fixed tail.
+    const auto extensible = [](uint16_t subFormat) {
+        WavSpec spec = Stereo16(400);
+        spec.formatTag = 0xFFFE;
+        spec.fmtSize = 40;
+        spec.fmtTail = {22, 0, 16, 0, 3, 0, 0, 0, uint8_t(subFormat), uint8_t(subFormat >> 8),
+                        0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        return spec;
+    };
+    const auto with = [](auto change) {
+        WavSpec spec = Stereo16(2400);
+        change(spec);
+        return spec;
+    };
+    struct Case {
+        const char* what;
+        WavSpec spec;
+        const char* message;  // null: loads
+    } cases[] = {
+        {"mu-law", with([](WavSpec& s) { s.formatTag = 7; }), "holds mu-law data, not integer PCM; refused"},
+        {"A-law", with([](WavSpec& s) { s.formatTag = 6; }), "holds A-law data, not integer PCM"},
+        {"float", with([](WavSpec& s) { s.formatTag = 3; }), "holds floating-point data"},
+        {"MPEG", with([](WavSpec& s) { s.formatTag = 0x55; }), "holds MPEG layer 3 data"},
+        {"unknown tag", with([](WavSpec& s) { s.formatTag = 0x1234; }), "holds format 0x1234 data"},
+        {"extensible float", extensible(3), "holds floating-point data"},
+        {"extensible PCM", extensible(1), nullptr},
+        {"extensible, cut short", with([](WavSpec& s) { s.formatTag = 0xFFFE; }), "holds extensible, of an unknown kind,"},
+        {"24 bits", with([](WavSpec& s) { s.bits = 24; }), "has 24-bit samples; only 8- and 16-bit"},
+        {"32 bits", with([](WavSpec& s) { s.bits = 32; }), "has 32-bit samples"},
+        {"4 bits", with([](WavSpec& s) { s.bits = 4; }), "has 4-bit samples"},
+        {"six channels", with([](WavSpec& s) { s.channels = 6; }), "has 6 channels; only mono and stereo"},
+        {"no channels", with([](WavSpec& s) { s.channels = 0; }), "has 0 channels"},
+        {"no rate", with([](WavSpec& s) { s.rate = 0; }), "has a rate of 0 Hz"},
+        {"eight-bit mono", with([](WavSpec& s) { s.bits = 8, s.channels = 1; }), nullptr},
+    };
+    for (const Case& c : cases) {
+        audiotest::LogCapture log;
+        WaveData wave;
+        const std::vector<uint8_t> bytes = MakeWav(c.spec);
+        EXPECT_EQ(WavLoader::Parse(bytes.data(), bytes.size(), wave, "beep.wav"), !c.message) << c.what;
+        if (c.message)
+            EXPECT_TRUE(log.Contains(std::string("WavLoader::Load: <beep.wav> ") + c.message)) << c.what << ": "
+                                                                                              << log.Text();
+        else
+            EXPECT_EQ(wave.data, c.spec.pcm) << c.what;
+    }
 }
 
 TEST(WavLoader, DataChunkLongerThanTheFileIsClampedToTheBytesPresent)
@@ -88,19 +171,14 @@ TEST(WavLoader, BrokenHeadersFailWithTheirMessage)
         cases.push_back({"short fmt chunk", MakeWav(spec), "fmt chunk too short"});
     }
     {
-        WavSpec spec = Stereo16(400);
-        spec.channels = 0;
-        cases.push_back({"no channels", MakeWav(spec), "unsupported format"});
-    }
-    {
-        WavSpec spec = Stereo16(400);
-        spec.bits = 4;
-        cases.push_back({"four bits", MakeWav(spec), "unsupported format"});
-    }
-    {
         std::vector<uint8_t> bytes = MakeWav(Stereo16(400));
         bytes[8] = 'X';
         cases.push_back({"no WAVE tag", bytes, "could not find WAVE chunk"});
+    }
+    {
+        std::vector<uint8_t> bytes = MakeWav(Stereo16(400));
+        bytes[0] = 'r';
+        cases.push_back({"no RIFF tag", bytes, "could not find WAVE chunk"});
     }
     {
         std::vector<uint8_t> bytes = MakeWav(Stereo16(400));

@@ -139,6 +139,7 @@ bool RwNullDevice::RenderRasterScaled(RwRaster* target, RwRaster* source, const 
 
 bool RwNullDevice::BeginCameraUpdate(RwCamera* camera)
 {
+    BeginRecord();
     m_camera = camera;
     return true;
 }
@@ -146,11 +147,12 @@ bool RwNullDevice::BeginCameraUpdate(RwCamera* camera)
 void RwNullDevice::EndCameraUpdate(RwCamera*)
 {
     m_camera = nullptr;
+    m_updateEnded = true;
 }
 
 bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clearMode)
 {
-    ForgetShownFrame();
+    BeginRecord();
     clears.push_back({camera, colour, clearMode});
     RwRaster* fb = camera->frameBuffer;
     NullRaster* s = Storage(fb);
@@ -171,15 +173,38 @@ bool RwNullDevice::ShowRaster(RwCamera*, void*, RwUInt32)
     return true;
 }
 
-void RwNullDevice::ForgetShownFrame()
+void RwNullDevice::BeginRecord()
 {
-    if (!m_shown)
+    if (m_shown || draws.size() + states.size() + clears.size() >= kMaxRecords)
+        StartFrame();
+    if (!m_updateEnded)
         return;
+    m_updateEnded = false;
+    if (m_updates.size() == kMaxFrameUpdates)
+        DropOldestUpdate();
+    m_updates.push_back({draws.size(), states.size(), clears.size()});
+}
+
+void RwNullDevice::StartFrame()
+{
     m_shown = false;
+    m_updateEnded = true;
+    m_updates.clear();
     // clear() keeps the capacity: after the first frames nothing more is allocated.
     draws.clear();
     states.clear();
     clears.clear();
+}
+
+void RwNullDevice::DropOldestUpdate()
+{
+    const Mark next = m_updates[1];
+    draws.erase(draws.begin(), draws.begin() + static_cast<ptrdiff_t>(next.draws));
+    states.erase(states.begin(), states.begin() + static_cast<ptrdiff_t>(next.states));
+    clears.erase(clears.begin(), clears.begin() + static_cast<ptrdiff_t>(next.clears));
+    m_updates.erase(m_updates.begin());
+    for (Mark& mark : m_updates)
+        mark = {mark.draws - next.draws, mark.states - next.states, mark.clears - next.clears};
 }
 
 void RwNullDevice::SetRenderState(RwRenderState state, intptr_t value)
@@ -189,7 +214,7 @@ void RwNullDevice::SetRenderState(RwRenderState state, intptr_t value)
             metrics->device.numRenderStateChanges++;
         m_state[state] = value;
     }
-    ForgetShownFrame();
+    BeginRecord();
     states.push_back({state, value});
 }
 
@@ -224,14 +249,14 @@ RwNullDrawRecord RwNullDevice::Record(bool is2D, RwPrimitiveType type, RwInt32 n
 
 bool RwNullDevice::DrawIm3D(const RwIm3DDraw& draw)
 {
-    ForgetShownFrame();
+    BeginRecord();
     draws.push_back(Record(false, draw.type, draw.numVertices, draw.numIndices, draw.flags));
     return true;
 }
 
 bool RwNullDevice::DrawIm2D(const RwIm2DDraw& draw)
 {
-    ForgetShownFrame();
+    BeginRecord();
     draws.push_back(Record(true, draw.type, draw.numVertices, draw.numIndices, 0));
     return true;
 }
@@ -276,17 +301,14 @@ bool RwNullDevice::DrawMesh(const RwDeviceMeshDraw& draw)
     r.numBones = draw.boneMatrices ? draw.numBones : 0;
     r.materialColour = draw.materialColour;
     r.firstIndex = draw.firstIndex;
-    ForgetShownFrame();
+    BeginRecord();
     draws.push_back(r);
     return true;
 }
 
 void RwNullDevice::ClearLog()
 {
-    m_shown = false;
-    draws.clear();
-    states.clear();
-    clears.clear();
+    StartFrame();
     shows = 0;
     scaledRenders = 0;
 }

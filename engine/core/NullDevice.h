@@ -67,7 +67,12 @@ public:
     void ClearLog();
 
     // What the frame under way asked for, or the frame last shown until the next one starts:
-    // records go with their frame, so that a headless match runs in constant memory.
+    // records go with their frame, so that a headless match runs in constant memory. A frame
+    // keeps its last kMaxFrameUpdates camera updates, each with the clears and states that led
+    // to it, so that one never shown (an off-screen camera, a tool, a failed show) stays
+    // bounded too; past kMaxRecords records (an update that never ends) it starts over.
+    static constexpr size_t kMaxFrameUpdates = 16;
+    static constexpr size_t kMaxRecords = 1 << 16;
     std::vector<RwNullDrawRecord> draws;
     std::vector<RwNullStateRecord> states;
     std::vector<RwNullClearRecord> clears;
@@ -81,11 +86,20 @@ public:
     RwInt32 liveMeshes = 0;
 
 private:
-    // Called before each new record: the first one after a show starts the next frame.
-    void ForgetShownFrame();
+    // Where an update's records begin.
+    struct Mark {
+        size_t draws, states, clears;
+    };
+    // Called before each new record and at each camera update: the first one after a show
+    // starts the next frame, the first one after an update ends starts the next update.
+    void BeginRecord();
+    void StartFrame();
+    void DropOldestUpdate();
     RwNullDrawRecord Record(bool is2D, RwPrimitiveType type, RwInt32 numVertices, RwInt32 numIndices,
                             RwUInt32 flags) const;
     bool m_shown = false;
+    std::vector<Mark> m_updates;  // of the frame under way, oldest first
+    bool m_updateEnded = true;
     intptr_t m_state[rwRenderStateCount] = {};
     RwInt32 m_zBias = 0;
     RwCamera* m_camera = nullptr;

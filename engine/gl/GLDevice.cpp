@@ -11,6 +11,10 @@ namespace {
 
 constexpr size_t kStreamBytes = 4u << 20;  // per stream; grows for bigger draws
 constexpr float kWhite[4] = {1, 1, 1, 1};
+// Only small draws (sprites, decals) are worth copying into a batch.
+constexpr RwInt32 kMaxBatchedDraw = 64;
+// 16-bit indices.
+constexpr size_t kMaxBatchVertices = 65536;
 
 RwDevice* CreateGLDevice(const RwEngineOpenParams& params)
 {
@@ -308,6 +312,8 @@ void GLDevice::Stop()
 
 void GLDevice::ReleaseGL()
 {
+    m_batch.vertices.clear();
+    m_batch.indices.clear();
     if (m_context && SDL_GL_GetCurrentContext() == m_context) {
         m_framebuffers.Clear();
         for (GLSurface* surface : m_surfaces) {
@@ -350,6 +356,7 @@ void GLDevice::ReleaseGL()
 
 bool GLDevice::ChangeVideoMode(const RwVideoMode& mode, RwInt32 refreshRate)
 {
+    FlushIm3D();
     if (!m_window || mode.width <= 0 || mode.height <= 0)
         return false;
     if (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) {
@@ -438,6 +445,7 @@ bool GLDevice::CreateRaster(RwRaster* raster)
 
 void GLDevice::DestroyRaster(RwRaster* raster)
 {
+    FlushIm3D();
     auto* surface = static_cast<GLSurface*>(raster->deviceData);
     if (m_states[rwRenderStateTextureRaster] == reinterpret_cast<intptr_t>(raster))
         m_states[rwRenderStateTextureRaster] = 0;
@@ -458,6 +466,7 @@ void GLDevice::DestroyRaster(RwRaster* raster)
 
 bool GLDevice::ResizeRaster(RwRaster* raster)
 {
+    FlushIm3D();
     auto* surface = static_cast<GLSurface*>(raster->deviceData);
     if (!surface)
         return CreateRaster(raster);
@@ -482,6 +491,7 @@ bool GLDevice::SubRaster(RwRaster* raster)
 
 bool GLDevice::UploadRaster(RwRaster* raster, const RwImage* image)
 {
+    FlushIm3D();
     GLSurface* surface = Storage(raster);
     if (!surface || !surface->texture || !image || !image->pixels || image->depth != 32)
         return false;
@@ -502,6 +512,7 @@ bool GLDevice::UploadRaster(RwRaster* raster, const RwImage* image)
 
 bool GLDevice::ReadRaster(RwRaster* raster, RwImage* image)
 {
+    FlushIm3D();
     GLSurface* surface = Storage(raster);
     TargetRect rect;
     if (!surface || !surface->texture || !image || !image->pixels || image->depth != 32 ||
@@ -517,6 +528,7 @@ bool GLDevice::ReadRaster(RwRaster* raster, RwImage* image)
 
 bool GLDevice::RenderRasterScaled(RwRaster* target, RwRaster* source, const RwRect& rect)
 {
+    FlushIm3D();
     GLSurface* to = Storage(target);
     GLSurface* from = Storage(source);
     TargetRect toRect, fromRect;
@@ -586,6 +598,7 @@ bool GLDevice::BindTarget(RwRaster* frame, RwRaster* z, TargetRect* rectOut)
 
 bool GLDevice::BeginCameraUpdate(RwCamera* camera)
 {
+    FlushIm3D();
     if (!camera || !BindTarget(camera->frameBuffer, camera->zBuffer)) {
         Report();
         return false;
@@ -606,12 +619,14 @@ bool GLDevice::BeginCameraUpdate(RwCamera* camera)
 
 void GLDevice::EndCameraUpdate(RwCamera* camera)
 {
+    FlushIm3D();
     if (camera == m_camera)
         m_camera = nullptr;
 }
 
 bool GLDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clearMode)
 {
+    FlushIm3D();
     if (!camera || !BindTarget(camera->frameBuffer, camera->zBuffer)) {
         Report();
         return false;
@@ -635,6 +650,7 @@ bool GLDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 clear
 
 bool GLDevice::ShowRaster(RwCamera* camera, void* window, RwUInt32 /*flags*/)
 {
+    FlushIm3D();
     SDL_Window* target = window ? static_cast<SDL_Window*>(window) : m_window;
     if (target != m_window) {
         LogWarning("GLDevice::ShowRaster: not the engine's window, showing in it instead\n");
@@ -794,6 +810,7 @@ bool GLDevice::Draw(GLuint vao, StreamBuffer& vertices, size_t stride, RwPrimiti
     const GLenum mode = PrimitiveMode(type, known);
     if (!known || numVertices <= 0 || (indices && numIndices <= 0))
         return false;
+    ++m_cache.counters.draws;
     m_cache.BindVertexArray(vao);
     m_cache.BindArrayBuffer(vertices.buffer);
     const size_t vertexOffset = Stream(vertices, GL_ARRAY_BUFFER, vertexData,
@@ -835,7 +852,66 @@ void GLDevice::SetObjectTransform(const RwMatrix* ltm)
     }
 }
 
+bool GLDevice::Batchable(const RwIm3DDraw& draw) const
+{
+    const RwInt32 count = draw.indices ? draw.numIndices : draw.numVertices;
+    return m_started && m_camera && draw.vertices && !draw.ltm && !m_lit && draw.type == rwPrimTypeTriList &&
+           draw.numVertices > 0 && draw.numVertices <= kMaxBatchedDraw && count > 0 && count % 3 == 0;
+}
+
+void GLDevice::AddToBatch(const RwIm3DDraw& draw)
+{
+    const bool sameStates = m_batch.flags == draw.flags && m_batch.zBias == m_zBias &&
+                            std::equal(std::begin(m_states), std::end(m_states), std::begin(m_batch.states));
+    if (!m_batch.vertices.empty() &&
+        (!sameStates || m_batch.vertices.size() + static_cast<size_t>(draw.numVertices) > kMaxBatchVertices))
+        FlushIm3D();
+    if (m_batch.vertices.empty()) {
+        std::copy(std::begin(m_states), std::end(m_states), std::begin(m_batch.states));
+        m_batch.zBias = m_zBias;
+        m_batch.flags = draw.flags;
+    }
+    const auto base = static_cast<RwImVertexIndex>(m_batch.vertices.size());
+    m_batch.vertices.insert(m_batch.vertices.end(), draw.vertices, draw.vertices + draw.numVertices);
+    if (draw.indices) {
+        for (RwInt32 i = 0; i < draw.numIndices; ++i)
+            m_batch.indices.push_back(static_cast<RwImVertexIndex>(base + draw.indices[i]));
+    } else {
+        for (RwInt32 i = 0; i < draw.numVertices; ++i)
+            m_batch.indices.push_back(static_cast<RwImVertexIndex>(base + i));
+    }
+}
+
+bool GLDevice::FlushIm3D()
+{
+    if (m_batch.vertices.empty())
+        return true;
+    intptr_t current[rwRenderStateCount];
+    std::copy(std::begin(m_states), std::end(m_states), std::begin(current));
+    std::copy(std::begin(m_batch.states), std::end(m_batch.states), std::begin(m_states));
+    std::swap(m_zBias, m_batch.zBias);
+    const RwIm3DDraw draw{m_batch.vertices.data(), static_cast<RwInt32>(m_batch.vertices.size()), nullptr,
+                          m_batch.flags, rwPrimTypeTriList, m_batch.indices.data(),
+                          static_cast<RwInt32>(m_batch.indices.size())};
+    const bool ok = DrawIm3DNow(draw);
+    std::swap(m_zBias, m_batch.zBias);
+    std::copy(std::begin(current), std::end(current), std::begin(m_states));
+    m_batch.vertices.clear();
+    m_batch.indices.clear();
+    return ok;
+}
+
 bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
+{
+    if (Batchable(draw)) {
+        AddToBatch(draw);
+        return true;
+    }
+    FlushIm3D();
+    return DrawIm3DNow(draw);
+}
+
+bool GLDevice::DrawIm3DNow(const RwIm3DDraw& draw)
 {
     if (!m_started || !m_camera || !draw.vertices ||
         !BindTarget(m_camera->frameBuffer, m_camera->zBuffer)) {
@@ -858,6 +934,7 @@ bool GLDevice::DrawIm3D(const RwIm3DDraw& draw)
 
 bool GLDevice::DrawIm2D(const RwIm2DDraw& draw)
 {
+    FlushIm3D();
     TargetRect rect;
     if (!m_started || !m_camera || !draw.vertices ||
         !BindTarget(m_camera->frameBuffer, m_camera->zBuffer, &rect)) {
@@ -878,6 +955,7 @@ bool GLDevice::DrawIm2D(const RwIm2DDraw& draw)
 
 void GLDevice::SetLighting(const RwDeviceLighting* lighting)
 {
+    FlushIm3D();
     m_lit = lighting != nullptr;
     if (!lighting)
         return;
@@ -1016,6 +1094,7 @@ bool GLDevice::RasterHasAlpha(RwRaster* raster)
 
 bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
 {
+    FlushIm3D();
     auto* mesh = static_cast<Mesh*>(draw.mesh);
     if (!m_started || !m_camera || !m_meshes.count(mesh) || !mesh->vao || draw.firstIndex < 0 ||
         draw.numIndices <= 0 || draw.firstIndex + draw.numIndices > mesh->numIndices ||

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <unordered_set>
+#include <vector>
 
 // The engine's device on OpenGL 3.3 core. Every camera draws into an off-screen
 // framebuffer made of its frame raster (a texture) and z raster (a renderbuffer); showing
@@ -76,6 +77,15 @@ private:
     struct TargetRect {
         int x = 0, y = 0, width = 0, height = 0;
     };
+    // Small immediate 3D triangle lists in a row with equal states, drawn as one when the
+    // states change or anything else draws, reads or changes a target.
+    struct Im3DBatch {
+        std::vector<RwIm3DVertex> vertices;
+        std::vector<RwImVertexIndex> indices;
+        intptr_t states[rwRenderStateCount] = {};
+        RwInt32 zBias = 0;
+        RwUInt32 flags = 0;
+    };
 
     GLSurface* Storage(RwRaster* raster);
     bool Rect(RwRaster* raster, const GLSurface& surface, TargetRect& rect) const;
@@ -88,6 +98,11 @@ private:
               const void* vertexData, RwInt32 numVertices, const RwImVertexIndex* indices,
               RwInt32 numIndices);
     void ReleaseGL();
+    bool Batchable(const RwIm3DDraw& draw) const;
+    void AddToBatch(const RwIm3DDraw& draw);
+    // Draws the batch with the states it was made under; true when there was none.
+    bool FlushIm3D();
+    bool DrawIm3DNow(const RwIm3DDraw& draw);
     void SetObjectTransform(const RwMatrix* ltm);
     bool UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 parts);
     void Report();
@@ -123,6 +138,8 @@ private:
     bool m_lit = false;
     GLLights m_imLights;
     float m_materialColour[4] = {1, 1, 1, 1};  // of lit 3D draws; everything else draws white
+
+    Im3DBatch m_batch;
 
     GLCounters m_reported;  // what has gone into the metrics already
 };

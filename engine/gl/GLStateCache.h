@@ -16,6 +16,7 @@ struct GLCounters {
     uint32_t materialChanges = 0;  // of those: the material colour
     uint32_t lightChanges = 0;     // of those: ambient and directional lights
     uint32_t suppressed = 0;       // calls that matched the cached value and were dropped
+    uint32_t draws = 0;            // immediate-mode draw calls
 };
 
 // Every GL state change of the device goes through here. The cache mirrors what GL

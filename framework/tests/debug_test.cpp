@@ -69,9 +69,9 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
     uint32_t frames = 10;
     int score = -2;
     float fps = 59.5f;
-    WatchData* wf = debug->AddWatch("frames", &frames, "Timing");
-    WatchData* ws = debug->AddWatch("score", &score, "Match");
-    WatchData* wp = debug->AddWatch("fps", &fps, "Timing");
+    const auto wf = debug->AddWatch("frames", &frames, "Timing");
+    const auto ws = debug->AddWatch("score", &score, "Match");
+    const auto wp = debug->AddWatch("fps", &fps, "Timing");
     EXPECT_TRUE(!debug->AddWatch("none", static_cast<const int*>(nullptr), "Match") && debug->GetErrorCount() == 1);
     struct Custom : WatchData {
         explicit Custom(int* d) : destroyed(d) {}
@@ -86,9 +86,12 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
     EXPECT_EQ(sink.notices, 4);
     EXPECT_EQ(debug->GetWatchGroups(), (std::vector<std::string>{"Timing", "Match", "Input"}));
     EXPECT_EQ(std::vector<int>({wf->group, ws->group, wp->group}), std::vector<int>({0, 1, 0}));
-    EXPECT_EQ(debug->GetWatches(), (std::vector<WatchData*>{wf, ws, wp, custom}));
+    std::vector<std::shared_ptr<WatchData>> watches = debug->GetWatches();
+    ASSERT_EQ(watches.size(), 4u);
+    EXPECT_EQ(std::vector<WatchData*>({watches[0].get(), watches[1].get(), watches[2].get(), watches[3].get()}),
+              std::vector<WatchData*>({wf.get(), ws.get(), wp.get(), custom}));
     std::string texts, text;
-    for (WatchData* watch : debug->GetWatches()) {
+    for (const auto& watch : watches) {
         watch->GetText(text);
         texts += watch->name + "=" + text + " ";
     }
@@ -110,8 +113,11 @@ TEST_F(DebugTest, WatchesAreGroupedOwnedAndAllAskedForChanges)
     debug->watchesLocked = false;
     update();
     EXPECT_EQ(notices, (std::vector<int>{4, 5, 5, 5, 6}));
+    // A watch that a reader still holds outlives its removal.
     debug->RemoveAllWatches();
-    EXPECT_EQ(std::pair(destroyed, sink.notices), std::pair(1, 7));
+    EXPECT_EQ(std::pair(destroyed, sink.notices), std::pair(0, 7));
+    watches.clear();
+    EXPECT_EQ(destroyed, 1);
     EXPECT_TRUE(debug->GetWatches().empty() && debug->GetWatchGroups().empty());
     debug->AddWatchData(new Custom(&destroyed), "Input");
     debug->SetSink(nullptr);

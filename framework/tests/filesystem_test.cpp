@@ -6,8 +6,11 @@
 #include <dlfcn.h>
 #include <functional>
 #include <set>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fsys = std::filesystem;
@@ -16,6 +19,15 @@ namespace {
 
 // Every fsync of this program passes here, so that a test sees what was made durable.
 std::function<void(const std::string& path)> g_onSync;
+// Runs once, before the next flock of this program: another program's turn.
+std::function<void(const std::string& path)> g_beforeLock;
+
+std::string OpenPath(int fd)
+{
+    char path[4096];
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
 
 std::set<std::string> Entries(const fsys::path& dir)
 {
@@ -29,12 +41,18 @@ std::set<std::string> Entries(const fsys::path& dir)
 
 extern "C" int fsync(int fd)
 {
-    char path[4096];
-    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
-    if (g_onSync && n > 0)
-        g_onSync(std::string(path, static_cast<size_t>(n)));
+    if (g_onSync)
+        g_onSync(OpenPath(fd));
     static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
     return real(fd);
+}
+
+extern "C" int flock(int fd, int operation)
+{
+    if (g_beforeLock)
+        std::exchange(g_beforeLock, nullptr)(OpenPath(fd));
+    static const auto real = reinterpret_cast<int (*)(int, int)>(dlsym(RTLD_NEXT, "flock"));
+    return real(fd, operation);
 }
 
 using AliasTest = FileTest;
@@ -146,26 +164,101 @@ TEST_F(AtomicWriteTest, TheOldContentStaysUntilCloseAndAnAbandonedWriteLeavesNoT
     EXPECT_EQ(Entries(Path("Saves")), (std::set<std::string>{"user.txt"}));
 }
 
-TEST_F(AtomicWriteTest, TemporariesOfAWriterThatIsGoneGoWithTheNextWrite)
+// Another program writing: it holds its temporary until told to let go.
+class ForeignWriter {
+public:
+    explicit ForeignWriter(const fsys::path& temp)
+    {
+        int held[2], release[2];
+        EXPECT_EQ(pipe(held) | pipe(release), 0);
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(held[0]);
+            close(release[1]);
+            const int fd = open(temp.c_str(), O_WRONLY | O_CREAT, 0666);
+            char c = flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+            if (write(held[1], &c, 1) != 1 || read(release[0], &c, 1) < 0)
+                _exit(1);
+            _exit(0);
+        }
+        close(held[1]);
+        close(release[0]);
+        char c = 0;
+        EXPECT_EQ(read(held[0], &c, 1), 1);
+        EXPECT_EQ(c, 'y');
+        close(held[0]);
+        m_release = release[1];
+    }
+    ~ForeignWriter()
+    {
+        close(m_release);
+        waitpid(m_pid, nullptr, 0);
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+};
+
+TEST_F(AtomicWriteTest, TemporariesThatNoWriterHoldsGoWithTheNextWrite)
 {
     const pid_t gone = fork();  // a writer that has ended
     if (gone == 0)
         _exit(0);
     waitpid(gone, nullptr, 0);
     const std::string dead = std::to_string(gone);
-    const std::string stale = ".user.txt.tmp" + dead + "_3";
-    const std::set<std::string> kept = {
-        ".user.txt.tmp" + std::to_string(getppid()) + "_0",  // its writer still runs
-        ".user.txt.tmp" + std::to_string(getpid()) + "_0",   // ours
-        ".other.txt.tmp" + dead + "_1", ".user.txt.tmp" + dead + "_", ".user.txt.tmp" + dead + "_3x",
-        ".user.txt.tmp_3", ".user.txt.tmp" + dead};
-    WriteRaw(Path(stale), "partial");
-    for (const std::string& name : kept)
+    const std::string ours = std::to_string(getpid());
+    const std::set<std::string> stale = {
+        ".user.txt.tmp" + dead + "_3",
+        ".user.txt.tmp" + ours + "_0",                         // an earlier run with our process id
+        ".user.txt.tmp" + std::to_string(getppid()) + "_7"};  // a live process that does not hold it
+    const std::set<std::string> unlike = {".other.txt.tmp" + dead + "_1", ".user.txt.tmp" + dead + "_",
+                                          ".user.txt.tmp" + dead + "_3x", ".user.txt.tmp_3",
+                                          ".user.txt.tmp" + dead};
+    for (const std::string& name : stale)
         WriteRaw(Path(name), "partial");
-    ASSERT_TRUE(WriteThroughLayer(Dir("user.txt"), "saved"));
-    std::set<std::string> expected = kept;
-    expected.insert("user.txt");
-    EXPECT_EQ(Entries(m_dir), expected);
+    for (const std::string& name : unlike)
+        WriteRaw(Path(name), "partial");
+    WriteRaw(Path("user.txt"), "old");
+    const std::string held = ".user.txt.tmp" + ours + "_99";
+    ForeignWriter foreign(Path(held));
+    File* first = fs()->OpenWrite(Dir("user.txt").c_str());
+    ASSERT_NE(first, nullptr);
+    // The listing the write was resolved through forgets what the clean-up removed.
+    const std::string removedSpelling = ".USER.TXT.TMP" + dead + "_3";
+    EXPECT_EQ(fs()->ResolveDiskPath(Dir(removedSpelling)), Path(removedSpelling).string());
+    std::set<std::string> kept = unlike;
+    kept.insert({held, "user.txt"});
+    EXPECT_EQ(Entries(m_dir).size(), kept.size() + 1);  // and the first writer's temporary
+    // This program's own writer, still open, keeps its temporary through a second write.
+    File* second = fs()->OpenWrite(Dir("user.txt").c_str());
+    ASSERT_NE(second, nullptr);
+    second->Write("second", 6);
+    EXPECT_TRUE(fs()->Close(second));
+    first->Write("first", 5);
+    EXPECT_TRUE(fs()->Close(first));
+    EXPECT_EQ(std::pair(Entries(m_dir), ReadRaw(Path("user.txt"))), std::pair(kept, std::string("first")));
+}
+
+// Another program's clean-up may find a new temporary before its writer has locked it.
+TEST_F(AtomicWriteTest, ATemporaryRemovedBeforeItsWriterLocksItIsGivenUp)
+{
+    for (const bool stillHeld : {false, true}) {
+        int cleanup = -1;
+        g_beforeLock = [&](const std::string& temp) {
+            cleanup = open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+            EXPECT_EQ(flock(cleanup, LOCK_EX | LOCK_NB), 0);
+            EXPECT_EQ(unlink(temp.c_str()), 0);
+            if (!stillHeld)
+                close(cleanup);
+        };
+        const std::string text = stillHeld ? "second" : "first";
+        EXPECT_TRUE(WriteThroughLayer(Dir("user.txt"), text)) << stillHeld;
+        if (stillHeld)
+            close(cleanup);
+        EXPECT_EQ(std::pair(Entries(m_dir), ReadRaw(Path("user.txt"))),
+                  std::pair(std::set<std::string>{"user.txt"}, text));
+    }
 }
 
 TEST_F(AtomicWriteTest, FailedWritesAreReportedAndKeepTheOldFileAndBinaryWritesSeek)

@@ -247,6 +247,29 @@ TEST(AsciiSerializerTest, MissingOrDamagedValuesAreReportedAndKeepOrLimitTheValu
     EXPECT_TRUE(log.Contains("AsciiSerializer::EndSection: no open section"));
 }
 
+// Pasted settings: the section asked for under the wildcard name is found by its type alone;
+// nested sections are still found by their own names.
+TEST(AsciiSerializerTest, WildcardInstanceFindsTheSectionByTypeAlone)
+{
+    const std::string text = "[Squad] \"Saved\"\n{\n \"Speed\" 2.5\n \"num players\" 1\n"
+                             " [Player] \"other\"\n {\n  \"number\" 8\n }\n"
+                             " [Player] \"player\"\n {\n  \"number\" 9\n }\n}\n";
+    const auto read = [&](const char* wildcard) {
+        Squad squad;
+        MemoryFile file = TextFile(text);
+        AsciiSerializer reader(&file, false);
+        reader.SetAnyInstanceName(wildcard);
+        reader.SerializeObject("Pasted", &squad);
+        return squad;
+    };
+    Squad pasted = read("Pasted");
+    EXPECT_EQ(pasted.speed, 2.5f);
+    ASSERT_EQ(pasted.players.size(), 1u);
+    EXPECT_EQ(pasted.players[0]->number, 9);
+    EXPECT_EQ(read(nullptr).speed, 0.0f);
+    EXPECT_EQ(read("Other").speed, 0.0f);
+}
+
 TEST(AsciiSerializerTest, WritingMendsLineBreaksAndReportsWhatItCannotDo)
 {
     Squad squad;

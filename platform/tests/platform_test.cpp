@@ -1,10 +1,16 @@
 #include "platform/DisplayModes.h"
 #include "platform/Platform.h"
+#include "platform/Window.h"
 
 #include "framework/Debug.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
 
 namespace {
 
@@ -48,6 +54,62 @@ TEST(MessageBox, OnlyOnARealDisplayAndNotWhenSwitchedOff)
     ScopedEnv driver("SDL_VIDEODRIVER", "offscreen"), on("TB_NO_MESSAGE_BOX", nullptr);
     platform::InstallMessageBoxHandler();
     LogMessageBox("a box in a test\n");
+}
+
+// Leaves a line in the log when the static destructors run, once a death-test child arms it.
+struct TeardownMark {
+    ~TeardownMark()
+    {
+        if (armed)
+            LogMessage("static teardown\n");
+    }
+    bool armed = false;
+} g_teardown;
+
+struct ExitCase {
+    bool window, displayWork;
+    int code;
+    bool lostLine, teardown;
+};
+
+[[noreturn]] void ExitFrom(const ExitCase& c)
+{
+    g_teardown.armed = true;
+    // Left open and unflushed: an exit still writes it out.
+    std::fputs("written", std::fopen("open.txt", "w"));
+    UseOffscreenDriverUnlessSet();
+    platform::Init();
+    std::unique_ptr<platform::Window> window = c.window ? platform::Window::Create({}) : nullptr;
+    std::optional<platform::DisplayWork> work;
+    if (c.displayWork)
+        work.emplace();
+    std::exit(c.code);
+}
+
+TEST(DisplayWork, AFailingExitInsideItIsALostDisplayAndNoExitWithAWindowTearsDown)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const ExitCase cases[] = {
+        {false, true, 1, true, false},    // the display's library giving up on a broken connection
+        {true, false, 3, false, false},   // a fatal error with the window open: no teardown that could hang
+        {true, true, 0, false, true},     // a normal end tears down as ever
+        {false, false, 2, false, true}};  // no window and no display work: an ordinary failing exit
+    const auto read = [](const char* path) {
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    };
+    for (const ExitCase& c : cases) {
+        std::remove("data/log.txt");
+        std::remove("open.txt");
+        EXPECT_EXIT(ExitFrom(c), ::testing::ExitedWithCode(c.code), "");
+        const std::string log = read("data/log.txt");
+        const bool lost = log.find("platform::DisplayWork: lost the connection to the display") != std::string::npos;
+        const bool teardown = log.find("static teardown") != std::string::npos;
+        EXPECT_EQ(std::vector<bool>({lost, teardown}), std::vector<bool>({c.lostLine, c.teardown}))
+            << "exit " << c.code << " window " << c.window << " display work " << c.displayWork << "\n" << log;
+        EXPECT_EQ(read("open.txt"), "written");
+    }
 }
 
 using platform::DisplayMode;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <thread>
 
 using namespace platform;
@@ -304,8 +306,12 @@ TEST(SoundBuffer, MixingOnAnotherThreadWhileTheGameThreadWrites)
         while (!stop.load())
             device->Mix(out.data(), 256);
     });
+    // Writes go on until they have seen the mixer move the cursor (or for ten seconds).
+    std::set<uint32_t> cursors;
     uint32_t lastPlay = 0;
-    for (int i = 0; i < 300; ++i) {
+    int i = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (; i < 300 || (cursors.size() < 2 && std::chrono::steady_clock::now() < deadline); ++i) {
         uint32_t play = 0;
         buffer->GetPosition(&play, nullptr);
         void *p1, *p2;
@@ -319,9 +325,25 @@ TEST(SoundBuffer, MixingOnAnotherThreadWhileTheGameThreadWrites)
         std::unique_ptr<SoundBuffer> copy;
         device->DuplicateBuffer(buffer.get(), &copy);
         copy->Play(false);
+        cursors.insert(play);
         lastPlay = play;
     }
     stop = true;
     mixer.join();
-    EXPECT_LT(lastPlay, 8820u);
+
+    EXPECT_GT(cursors.size(), 1u);  // the cursor moved while the writes went on
+    for (uint32_t cursor : cursors)
+        EXPECT_EQ(cursor % 2, 0u) << cursor;  // whole frames only
+    int volume = 1;
+    buffer->GetVolume(&volume);
+    EXPECT_EQ(volume, -((i - 1) % 100) * 10);
+    // The mixer only reads: the last write is there whole.
+    void *p1, *p2;
+    uint32_t n1, n2;
+    ASSERT_EQ(buffer->Lock(lastPlay, 4000, &p1, &n1, &p2, &n2), kSoundOk);
+    std::vector<uint8_t> last(static_cast<uint8_t*>(p1), static_cast<uint8_t*>(p1) + n1);
+    if (p2)
+        last.insert(last.end(), static_cast<uint8_t*>(p2), static_cast<uint8_t*>(p2) + n2);
+    buffer->Unlock(p1, 0, p2, 0);
+    EXPECT_EQ(last, std::vector<uint8_t>(4000, uint8_t((i - 1) & 0xff)));
 }

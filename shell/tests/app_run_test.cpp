@@ -1,8 +1,11 @@
 // Whole runs of the application in this process, with a game state that closes the window.
 #include <gtest/gtest.h>
 
+#include "audio/SampleManager.h"
+#include "audio/SoundEngine.h"
+#include "audio/Voice.h"
 #include "engine/core/RwCore.h"
-#include "framework/Archive.h"
+#include "framework/Factory.h"
 #include "framework/GameState.h"
 #include "input/InputController.h"
 #include "input/MouseInput.h"
@@ -11,19 +14,21 @@
 #include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
 #include "shell/ShellInput.h"
+#include "support/RunFiles.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <SDL.h>
 
 #include <csignal>
-#include <filesystem>
+#include <cstdint>
 #include <fstream>
 
 namespace {
 
 struct Seen {
     int updates = 0, renders = 0, width = 0, cursorX = 0, cursorY = 0;
+    int whistles = 0, sounding = 0;  // voices the game got, and frames with its sample playing
     uint32_t windowId = 0;  // set by the first frame, which starts the shutdown samples
     bool stateExited = false;
     RwVideoMode mode{};
@@ -31,6 +36,40 @@ struct Seen {
 } g_seen;
 void (*g_close)() = CloseRenderWindow;
 constexpr int kFrames = 5;
+bool g_withSound = false;
+const char* const kWhistle = "whistle";
+
+// A short tone file, so that loading it asks the sound device for a buffer.
+void WriteWhistle()
+{
+    const int16_t samples[] = {0, 9000, 12000, 9000, 0, -9000, -12000, -9000};
+    std::ofstream out("whistle.wav", std::ios::binary);
+    const auto put = [&out](uint32_t value, int bytes) { out.write(reinterpret_cast<const char*>(&value), bytes); };
+    out << "RIFF", put(36 + sizeof samples, 4), out << "WAVEfmt ", put(16, 4);
+    put(1, 2), put(1, 2), put(22050, 4), put(44100, 4), put(2, 2), put(16, 2);
+    out << "data", put(sizeof samples, 4);
+    out.write(reinterpret_cast<const char*>(samples), sizeof samples);
+}
+
+// The sound calls a game makes: an effect loaded once, then played and updated each frame.
+void PlayWhistle(bool first, float dt)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    if (first) {
+        engine->SetEnabled(true);
+        AudioEvent event;
+        event.sampleName = kWhistle;
+        engine->AddAudioEvent(kWhistle, event);
+        SampleManager::Instance()->LoadEffectSamples(kWhistle, "whistle.wav", kSampleVolumeControl);
+    }
+    if (Voice* voice = engine->Play(kWhistle, true)) {
+        voice->Start();
+        ++g_seen.whistles;
+    }
+    engine->Update(dt);
+    Sample* sample = SampleManager::Instance()->FindSample(kWhistle);
+    g_seen.sounding += sample && sample->IsPlaying();
+}
 
 void SampleStage()
 {
@@ -51,9 +90,11 @@ struct StageProbe : LogCapture {
 };
 
 struct ProbeState : GameState {
-    void Update(float) override
+    void Update(float dt) override
     {
         SDL_Window* window = theApp.GetRenderWindow().GetHandle()->GetSDLWindow();
+        if (g_withSound)
+            PlayWhistle(g_seen.updates == 0, dt);
         if (g_seen.updates++ == 0) {
             g_seen.windowId = SDL_GetWindowID(window);
             RwEngineGetVideoModeInfo(&g_seen.mode, RwEngineGetCurrentVideoMode());
@@ -69,22 +110,33 @@ struct ProbeState : GameState {
     bool Exit() override { return g_seen.stateExited = true, SampleStage(), true; }
 };
 
+// Ends a run that goes on for seconds (its game never ticks, or never closes the window) as
+// Ctrl+C would, so that it fails instead of hanging.
+struct Watchdog : TickHost {
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (slept < 3000 && (slept += milliseconds) >= 3000)
+            std::raise(SIGINT);
+        TickHost::Sleep(milliseconds);
+    }
+    uint32_t slept = 0;
+};
+
 // One whole run with the given "fullscreen", "Resolution" and "screenHeight"; the exit code.
 int RunWith(int fullScreen, int resolution, int height = 480)
 {
-    [[maybe_unused]] static const bool packed = [] {
-        for (const char* folder : {"stage", "data/pc", "Data/SaveGames"})
-            std::filesystem::create_directories(folder);
-        FactoryRegistry::GameStates().Register("GameShellTest", [] { return static_cast<GameState*>(new ProbeState); });
-        std::string error;
-        return Archive::Pack("data/Turfbolt.dat", "stage", error);
+    [[maybe_unused]] static const bool registered = [] {
+        FactoryRegistry::GameStates().Register(shelltest::kStateClass,
+                                               [] { return static_cast<GameState*>(new ProbeState); });
+        return true;
     }();
-    std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth 640\nscreenHeight " << height
-                                        << "\nfullscreen " << fullScreen;
-    std::ofstream("Data/SaveGames/user.txt") << "OBJECT START\nclass type: \"GameParameters\"\n[GameParameters] "
-                                             << "\"Game Parameters\"\n{\n \"Resolution\" " << resolution << "\n}\n";
+    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height));
     g_seen = Seen();
-    return theApp.Run();
+    Watchdog watchdog;
+    theApp.GetRenderWindow().SetTickHost(&watchdog);
+    const int code = theApp.Run();
+    theApp.GetRenderWindow().SetTickHost(nullptr);
+    return code;
 }
 
 TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
@@ -107,11 +159,35 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
         {1, 1, 480, 1024, 768, 0}, {1, 2, 480, 1280, 960, 0}, {1, 7, 480, 1280, 960, 1}, {1, -1, 480, 800, 600, 1},
         {1, 0, 480, 800, 600, 0}, {0, 1, 0, 800, 600, 1}};
     for (const auto& start : starts) {
+        // The last run's window lost its focus; the new one is in front without being told.
+        theApp.GetRenderWindow().OnFocus(false);
         LogCapture log;
         EXPECT_EQ(RunWith(start.fullScreen, start.resolution, start.screenHeight), 123);
         EXPECT_EQ(std::vector<int>({g_seen.mode.width, g_seen.mode.height}), std::vector({start.width, start.height}));
         EXPECT_EQ(log.Count("***WARNING: CMainApp::InitInstance: "), start.warnings) << log.Text();
     }
+}
+
+TEST(AppRun, WithoutASoundDeviceItSaysWhyAndRunsSilentToTheNormalEnd)
+{
+    ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
+    SampleManager::DestroyInstance();  // an earlier run's device would still be open
+    WriteWhistle();
+    g_withSound = true;
+    LogCapture log;
+    EXPECT_EQ(RunWith(0, 0), 123);
+    g_withSound = false;
+    EXPECT_EQ(std::vector<int>({g_seen.updates, g_seen.whistles, g_seen.sounding}),
+              std::vector<int>({kFrames, kFrames, 0}));
+    // Why, and what follows: the start-up goes on without sound.
+    EXPECT_EQ(std::vector<int>({log.Count("no sound device (Audio target 'no_such_driver' not available); the game "
+                                          "runs without sound"),
+                                log.Count("***WARNING: DX3Application::Create: Failed to initialize SampleManager!")}),
+              std::vector<int>({1, 1}))
+        << log.Text();
+    EXPECT_FALSE(SampleManager::Instance()->IsInitialised());
+    SampleManager::DestroyInstance();
+    SoundEngine::DestroyInstance();
 }
 
 TEST(AppRun, WithTheEngineTakenTheRendererCannotStartAndTheProgramEndsWithCode1)

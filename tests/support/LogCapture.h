@@ -5,6 +5,7 @@
 
 #include "framework/Debug.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,12 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    void OnLog(const char* text) override { lines.emplace_back(text); }
+    // Threads that log at once call in at once.
+    void OnLog(const char* text) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        lines.emplace_back(text);
+    }
 
     bool Contains(const std::string& part) const { return Count(part) > 0; }
     // Lines holding the part.
@@ -40,4 +46,5 @@ public:
 
 private:
     DebugSink* m_previous;
+    std::mutex m_mutex;
 };

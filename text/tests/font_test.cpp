@@ -1,6 +1,6 @@
 #include "framework/FileSystem.h"
 #include "framework/Settings.h"
-#include "support/FontImages.h"
+#include "support/TextTestSupport.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 #include "text/Font.h"

@@ -1,5 +1,5 @@
 #include "engine/core/NullDevice.h"
-#include "support/FontImages.h"
+#include "support/TextTestSupport.h"
 #include "tests/support/OffscreenEngine.h"
 #include "text/TextDisplay3D.h"
 
@@ -78,14 +78,13 @@ TEST_F(TextDisplay3DTest, TheLayoutCentreLandsOnThePositionAtEveryScale)
     }
 }
 
-TEST_F(TextDisplay3DTest, OnlyWordsDraw)
+TEST_F(TextDisplay3DTest, OnlyWordsDrawAndTheStatesComeBack)
 {
     RwNullDevice* device = RwNullDeviceGet();
     ASSERT_NE(device, nullptr);
-    RwCamera* camera = RwCameraCreate();
-    RwRaster* target = RwRasterCreate(320, 200, 0, rwRasterTypeCamera);
-    RwCameraSetRaster(camera, target);
-    ASSERT_TRUE(RwCameraBeginUpdate(camera));
+    NullCameraUpdate update;
+    ASSERT_TRUE(update.IsUpdating());
+    RwRenderStateSet(rwRenderStateCullMode, rwCullBack);
     device->ClearLog();
     TextDisplay::Instance()->SetArea({0, 0, 800, 600});
     TextDisplay3D::Instance()->Print("  <color 255 0 0>ab</color> <br>  c<scale 2></scale>", 0, 0);
@@ -96,11 +95,11 @@ TEST_F(TextDisplay3DTest, OnlyWordsDraw)
         EXPECT_EQ(draw.texture, font.GetRaster());
         EXPECT_EQ(draw.cull, rwCullNone);
     }
+    EXPECT_FALSE(RwIm3DEnd());  // every quad closed its batch
+    intptr_t cull = 0;
+    RwRenderStateGet(rwRenderStateCullMode, &cull);
+    EXPECT_EQ(cull, rwCullBack);
     EXPECT_EQ(TextDisplay3D::Instance()->Attributes().color, Color::White);  // the last word's
-    RwCameraEndUpdate(camera);
-    RwCameraSetRaster(camera, nullptr);
-    RwRasterDestroy(target);
-    RwCameraDestroy(camera);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #include "engine/core/NullDevice.h"
-#include "support/FontImages.h"
+#include "support/TextTestSupport.h"
 #include "tests/support/OffscreenEngine.h"
 #include "text/TextDisplay.h"
 
@@ -183,6 +183,9 @@ TEST_F(TextLayoutTest, AlignmentsMoveLinesInTheArea)
         // The first word fixes a line's alignment; a later tag acts on the next line.
         {kAlignLeft, kAlignTop, "ab<halign right><br>ab", 180, kLine},
         {kAlignLeft, kAlignTop, "ab <halign right>ab", 0 + 20 + kBlank, 0},
+        // Closings with nothing opened keep the defaults; names may stand behind blanks.
+        {kAlignRight, kAlignBottom, "</halign></center></valign>ab", 180, 100 - kLine},
+        {kAlignLeft, kAlignTop, "<\tvalign bottom><  halign  right >ab", 180, 100 - kLine},
     };
     for (const Case& c : cases) {
         display->SetHorizontalAlign(c.halign);
@@ -212,14 +215,19 @@ TEST_F(TextLayoutTest, MeasuresTheWordsOnly)
     EXPECT_EQ(display->GetHorizontalAlign(), kAlignLeft);
 }
 
-TEST_F(TextLayoutTest, DrawsOneQuadPerInkedCharacterAndNothingWithoutAFont)
+TEST_F(TextLayoutTest, DrawsOneQuadPerInkedCharacterInItsOwnStatesAndNothingWithoutAFont)
 {
     RwNullDevice* device = RwNullDeviceGet();
     ASSERT_NE(device, nullptr);
-    RwCamera* camera = RwCameraCreate();
-    RwRaster* target = RwRasterCreate(320, 200, 0, rwRasterTypeCamera);
-    RwCameraSetRaster(camera, target);
-    ASSERT_TRUE(RwCameraBeginUpdate(camera));
+    NullCameraUpdate update;
+    ASSERT_TRUE(update.IsUpdating());
+    // States the text must not depend on, nor leave changed.
+    const std::pair<RwRenderState, intptr_t> before[] = {
+        {rwRenderStateSrcBlend, rwBlendOne},         {rwRenderStateDestBlend, rwBlendOne},
+        {rwRenderStateShadeMode, rwShadeGouraud},    {rwRenderStateTextureFilter, rwFilterNearest},
+        {rwRenderStateZTestEnable, 1},               {rwRenderStateVertexAlphaEnable, 1}};
+    for (const auto& [state, value] : before)
+        RwRenderStateSet(state, value);
     device->ClearLog();
     display->Print("ab <color 0 255 0 128>c</color> <font wide>d</font>", 10, 10);
     ASSERT_EQ(device->draws.size(), 4u);
@@ -228,7 +236,13 @@ TEST_F(TextLayoutTest, DrawsOneQuadPerInkedCharacterAndNothingWithoutAFont)
     EXPECT_EQ(device->draws[1].vertexAlpha, 0);
     EXPECT_EQ(device->draws[2].vertexAlpha, 1);  // the half-transparent colour fades
     for (const RwNullDrawRecord& draw : device->draws)
-        EXPECT_EQ(std::pair(draw.srcBlend, draw.zTest), std::pair(intptr_t{rwBlendSrcAlpha}, intptr_t{0}));
+        EXPECT_EQ((std::vector<intptr_t>{draw.srcBlend, draw.destBlend, draw.zTest}),
+                  (std::vector<intptr_t>{rwBlendSrcAlpha, rwBlendInvSrcAlpha, 0}));
+    for (const auto& [state, value] : before) {
+        intptr_t now = 0;
+        RwRenderStateGet(state, &now);
+        EXPECT_EQ(now, value) << "state " << state;
+    }
 
     device->ClearLog();
     display->SetFont("none");
@@ -236,10 +250,44 @@ TEST_F(TextLayoutTest, DrawsOneQuadPerInkedCharacterAndNothingWithoutAFont)
     EXPECT_EQ(display->GetLineHeight(), 0.0f);
     display->Print("abc");
     EXPECT_TRUE(device->draws.empty());
-    RwCameraEndUpdate(camera);
-    RwCameraSetRaster(camera, nullptr);
-    RwRasterDestroy(target);
-    RwCameraDestroy(camera);
+}
+
+TEST_F(TextLayoutTest, GlyphsAreScaledFromThePenWithSpacingAndKerning)
+{
+    Font spaced;
+    ASSERT_TRUE(MakeBlockFont(spaced, "ab", kAdvance, 1.0f));
+    display->RegisterFont("spaced", &spaced);
+    display->SetFont("spaced");
+    display->SetScale(2, 1);
+    display->SetGlobalScale(1.5f, 2);
+    std::vector<TextDisplay::GlyphRect> rects;
+    display->PlaceWord(rects, "ab?", 10, 20);
+    ASSERT_EQ(rects.size(), 2u);  // '?' has no glyph
+    EXPECT_EQ(rects[0].screen, (TextRect{10, 20, 30, 22}));
+    EXPECT_EQ(rects[1].screen, (TextRect{10 + 11 * 3, 20, 30, 22}));
+    TextRect uv;
+    spaced.GetTexCoords('b', uv);
+    EXPECT_EQ(rects[1].uv, uv);
+    EXPECT_EQ(display->GetTextWidth("ab?"), 3 * (11 + 11 + 1));
+}
+
+TEST_F(TextLayoutTest, PushedAttributesComeBackAndAnEmptyPopChangesNothing)
+{
+    EXPECT_TRUE(display->Init());
+    display->PushAttributes();
+    display->SetFont("wide");
+    display->SetColor(Color(1, 0, 0));
+    display->SetScale(3, 3);
+    display->PopAttributes();
+    EXPECT_EQ(display->Attributes().font, &font);
+    EXPECT_EQ(display->Attributes().color, Color::White);
+    EXPECT_EQ(display->Attributes().scaleX, 1.0f);
+    display->SetFont("wide");
+    display->PopAttributes();
+    EXPECT_EQ(display->Attributes().font, &wide);
+    EXPECT_TRUE(display->Reset());
+    EXPECT_EQ(display->FindFont("wide"), nullptr);
+    EXPECT_EQ(display->Attributes().font, nullptr);
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 //
 // The game folder holds "data" (the packed "data/Turfbolt.dat", or the loose "data/pc"
 // files); by default the working folder. SDL_AUDIODRIVER=disk captures the output to
-// SDL_DISKAUDIOFILE. The exit code is 0 when everything played as it should.
+// SDL_DISKAUDIOFILE, and the capture is then checked for clipping. The exit code is 0 when
+// everything played as it should.
 
 #include "audio/SampleManager.h"
 #include "audio/SfxLoaderUtil.h"
@@ -21,9 +22,16 @@
 #include "framework/StringUtil.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -55,6 +63,29 @@ bool RunUntil(Condition condition, double seconds)
         platform::Sleep(20);
     }
     return condition();
+}
+
+// With the disk driver the mixed output lies in a file once the device is closed: no
+// sample of it may reach full scale, where the mixer clips.
+void CheckClipping()
+{
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const char* file = std::getenv("SDL_DISKAUDIOFILE");
+    if (!driver || std::strcmp(driver, "disk") != 0 || !file)
+        return;
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> raw{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<int16_t> samples(raw.size() / 2);
+    std::memcpy(samples.data(), raw.data(), samples.size() * 2);
+    int peak = 0;
+    size_t clipped = 0;
+    for (int16_t v : samples) {
+        peak = std::max(peak, std::abs(int(v)));
+        clipped += v == INT16_MAX || v == INT16_MIN;
+    }
+    std::printf("play_music: output peak %d (%.1f dBFS), %zu samples at full scale\n", peak,
+                20.0 * std::log10(std::max(peak, 1) / 32768.0), clipped);
+    Check(!samples.empty() && clipped == 0, "the mixed output never clips");
 }
 
 void PlayEvent(const char* name)
@@ -136,6 +167,7 @@ int main(int argc, char** argv)
     music->StopAmbience();
     engine->Exit();
     SampleManager::DestroyInstance();
+    CheckClipping();
     const int errors = Debug::Instance()->GetErrorCount();
     std::printf("play_music: done, %d errors, %d failures\n", errors, g_failures);
     return errors == 0 && g_failures == 0 ? 0 : 1;

@@ -11,19 +11,16 @@
 #include "framework/Color.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "framework/Matrix3.h"
 #include "framework/Quaternion.h"
-#include "framework/Settings.h"
 #include "framework/Vector.h"
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "scene/EngineUtil.h"
-#include "scene/Light.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/scene_shot/Level.h"
 
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -37,16 +34,10 @@
 
 namespace {
 
-const char* const kDataFile = "data\\Turfbolt.dat";
-const char* const kConfigFile = "data\\pc\\config.txt";
-const char* const kWorldFile = "<LP>Objects\\Level.bsp";
-const char* const kCameraPath = "<LP>camera\\camera.anm";
+using namespace tools::level;
+
 const char* const kCharacterFile = "<PP>Characters\\Panda\\Panda.DFF";
 const char* const kCharacterFolder = "<PP>Characters\\Panda\\<TP>";
-constexpr int kFallbackWidth = 800;
-constexpr int kFallbackHeight = 600;
-// Where on the main camera path the shot is taken, as a fraction of its length.
-constexpr float kPathFraction = 0.5f;
 // The camera is drawn in along its line of sight until the character is this far away, so
 // that it fills a good part of the frame.
 constexpr float kCharacterDistance = 7.0f;
@@ -69,156 +60,22 @@ int Fail(const char* format, const std::string& detail)
     return 1;
 }
 
-// Works in the game folder, as the game does, with the archive mounted when there is one.
-bool MountData(const std::string& folder)
-{
-    if (chdir(folder.c_str()) != 0)
-        return false;
-    FileSystem* files = FileSystem::Instance();
-    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
-        return false;
-    files->AddAlias("<PP>", "data\\pc\\");
-    files->AddAlias("<TP>", "Textures24Bit\\");
-    files->AddAlias("<LP>", (files->GetAlias("<PP>") + "level01\\").c_str());
-    return files->FileExists(kConfigFile);
-}
-
-void ReadScreenSize(int& width, int& height)
-{
-    SettingsManager* settings = SettingsManager::Instance();
-    settings->LoadSettings(kConfigFile);
-    width = settings->GetInt("screenWidth");
-    height = settings->GetInt("screenHeight");
-    settings->UnloadAll();
-    if (width <= 0 || height <= 0) {
-        width = kFallbackWidth;
-        height = kFallbackHeight;
-    }
-}
-
-// The frame the main camera path gives part-way along it.
-bool ReadPathFrame(const char* anmFile, float fraction, RwMatrix& frame)
-{
-    const std::string name = FileSystem::Instance()->ExpandAliases(anmFile);
-    RtAnimAnimation* anim = RtAnimAnimationRead(name.c_str());
-    if (!anim)
-        return false;
-    RtAnimInterpolator* interpolator = RtAnimInterpolatorCreate(anim->numNodes, sizeof(RtAnimKeyFrame));
-    RtAnimInterpolatorSetCurrentAnim(interpolator, anim);
-    RtAnimInterpolatorSetCurrentTime(interpolator, anim->duration * fraction);
-    RtAnimScheme1Apply(&frame, RtAnimInterpolatorGetInterpFrame(interpolator, 0));
-    RtAnimInterpolatorDestroy(interpolator);
-    RtAnimAnimationDestroy(anim);
-    return true;
-}
-
-RpWorld* ReadWorld(const char* fileName, const char* textureFolder)
-{
-    FileSystem* files = FileSystem::Instance();
-    const std::string name = files->ExpandAliases(fileName);
-    RwImageSetPath(files->ExpandAliases(textureFolder).c_str());
-    RpWorld* world = nullptr;
-    if (RwStream* stream = RwStreamOpen(rwStreamFileName, rwStreamRead, name.c_str())) {
-        if (RwStreamFindChunk(stream, rwChunkWorld, nullptr, nullptr))
-            world = RpWorldStreamRead(stream);
-        RwStreamClose(stream, nullptr);
-    }
-    return world;
-}
-
-// A rotation whose z axis is the direction, with y as near to up as it can be.
-Quaternion FacingAlong(Vector3 direction)
-{
-    direction.Normalize();
-    Vector3 right = Vector3(0.0f, 1.0f, 0.0f).Cross(direction);
-    if (right.LengthSquared() < 1e-6f)
-        right = Vector3(1.0f, 0.0f, 0.0f);
-    right.Normalize();
-    const Vector3 up = direction.Cross(right);
-    Matrix3 m;
-    m.SetColumn(0, right);
-    m.SetColumn(1, up);
-    m.SetColumn(2, direction);
-    Quaternion q;
-    q.FromMatrix(m);
-    return q;
-}
-
-Vector3 FromRw(const RwV3d& v)
-{
-    return Vector3(v.x, v.y, v.z);
-}
-
 // Everything the shot loads, released in the right order whatever fails on the way.
 struct Scene {
-    RpWorld* world = nullptr;
-    RwCamera* camera = nullptr;
-    AmbientLight ambient;
-    DirectionalLight sun;
+    LevelView level;
     Clump character;
 
-    ~Scene()
-    {
-        character.DestroyClump();
-        if (world) {
-            if (camera)
-                RpWorldRemoveCamera(world, camera);
-            for (Light* light : {static_cast<Light*>(&ambient), static_cast<Light*>(&sun)})
-                if (light->GetRwLight())
-                    RpWorldRemoveLight(world, light->GetRwLight());
-        }
-        ambient.Destroy();
-        sun.Destroy();
-        if (world)
-            RpWorldDestroy(world);
-    }
+    ~Scene() { character.DestroyClump(); }
 };
-
-bool AddLight(Scene& scene, Light& light, const Color& color, float intensity)
-{
-    light.SetColor(color, intensity);
-    light.SetFlags(Light::kLightAtomics | Light::kLightWorld);
-    return RpWorldAddLight(scene.world, light.GetRwLight()) != nullptr;
-}
 
 int Shoot(PrimaryCamera& camera, const std::string& out)
 {
     Scene scene;
-    scene.world = ReadWorld(kWorldFile, "<LP><TP>");
-    if (!scene.world)
-        return Fail("cannot read the stadium %s", kWorldFile);
-
-    RwMatrix path;
-    if (!ReadPathFrame(kCameraPath, kPathFraction, path))
-        return Fail("cannot read the camera path %s", kCameraPath);
-    const Vector3 at = FromRw(path.at);
-    if (at.y >= -1e-3f)
-        return Fail("the camera path %s does not look down at the pitch", kCameraPath);
-    // Where the path camera's line of sight meets the pitch.
-    const Vector3 eye = FromRw(path.pos);
-    const Vector3 centre = eye + at * (-eye.y / at.y);
-    const Vector3 aim = centre + Vector3(0.0f, kAimHeight, 0.0f);
-    const Vector3 position = aim - at * kCharacterDistance;
-
-    RwFrame* frame = camera.GetFrame();
-    RwMatrix* matrix = RwFrameGetMatrix(frame);
-    *matrix = path;
-    matrix->pos = RwV3d{position.x, position.y, position.z};
-    RwMatrixUpdateFlags(matrix);
-    RwFrameUpdateObjects(frame);
-    camera.SetClipPlanes(0.3f, 600.0f);
-    scene.camera = camera.GetRwCamera();
-    if (!RpWorldAddCamera(scene.world, scene.camera))
-        return Fail("cannot put the camera into %s", kWorldFile);
-
-    // Soft fill, and a low sun from behind the camera's left shoulder.
-    if (!scene.ambient.Create() || !scene.sun.Create())
-        return Fail("cannot create the %s", "lights");
-    const Vector3 sunDirection = at + Vector3(0.4f, -0.6f, 0.0f);
-    scene.sun.SetOrientation(FacingAlong(sunDirection));
-    if (!AddLight(scene, scene.ambient, Color(0.55f, 0.55f, 0.6f), 1.0f) ||
-        !AddLight(scene, scene.sun, Color(1.0f, 0.95f, 0.85f), 0.8f))
-        return Fail("cannot add the lights to %s", kWorldFile);
+    const std::string failure = scene.level.Open(camera, kCharacterDistance, kAimHeight);
+    if (!failure.empty())
+        return Fail("%s", failure);
+    const Vector3& at = scene.level.At();
+    const Vector3& centre = scene.level.Centre();
 
     // A file that does not load leaves a dummy: the shot needs the real character.
     FileSystem* files = FileSystem::Instance();
@@ -238,12 +95,12 @@ int Shoot(PrimaryCamera& camera, const std::string& out)
     const float sky[4] = {0.47f, 0.63f, 0.82f, 1.0f};
     if (!camera.Clear(sky, rwCameraClearImage | rwCameraClearZ) || !camera.BeginUpdate())
         return Fail("the camera does not begin its update%s", "");
-    RpWorldRender(scene.world);
+    RpWorldRender(scene.level.World());
     scene.character.Render();
     camera.EndUpdate();
     RwGraphics::Instance()->Render();
 
-    RwImage* image = EngineUtil::GrabCameraRaster(scene.camera);
+    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
     if (!image)
         return Fail("cannot read back the camera raster%s", "");
     const bool saved = EngineUtil::SaveImage(image, out.c_str());
@@ -256,7 +113,7 @@ int Shoot(PrimaryCamera& camera, const std::string& out)
 
 int Run(const std::string& folder, const std::string& out)
 {
-    if (!MountData(folder))
+    if (!MountGameData(folder))
         return Fail("no game data (%s) in the folder", kConfigFile);
     int width = 0, height = 0;
     ReadScreenSize(width, height);
@@ -283,7 +140,7 @@ int Check(const std::string& folder, const std::string& shot)
     if (!in)
         return Fail("no screenshot %s", shot);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!MountData(folder))
+    if (!MountGameData(folder))
         return Fail("no game data (%s) in the folder", kConfigFile);
     int width = 0, height = 0;
     ReadScreenSize(width, height);

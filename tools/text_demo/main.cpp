@@ -14,10 +14,9 @@
 #include "text/TextDisplay3D.h"
 #include "text/TextDraw.h"
 #include "text/TextManager.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
-
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -31,7 +30,6 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 720;
 constexpr int kPanelWidth = 480, kPanelHeight = 270;
-const char* const kDataFile = "data\\Turfbolt.dat";
 
 // Counts the warnings and errors logged while it is the sink, and shows them.
 class ProblemSink : public DebugSink {
@@ -45,18 +43,6 @@ public:
     }
     int problems = 0;
 };
-
-bool MountData(const std::string& folder)
-{
-    if (chdir(folder.c_str()) != 0)
-        return false;
-    FileSystem* files = FileSystem::Instance();
-    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
-        return false;
-    files->AddAlias("<PP>", "data\\pc\\");
-    files->AddAlias("<TP>", "Textures24Bit\\");
-    return true;
-}
 
 void PrintAt(const std::string& text, float x, float y, float width, float height)
 {
@@ -152,7 +138,7 @@ void DrawTextures(const std::vector<std::unique_ptr<Font>>& fonts)
 int Run(const std::string& folder, const std::string& out)
 {
     const std::string outPath = std::filesystem::absolute(out).string();
-    if (!MountData(folder)) {
+    if (!tools::MountGameData(folder)) {
         std::fprintf(stderr, "text_demo: no game data in %s\n", folder.c_str());
         return 1;
     }

@@ -39,12 +39,13 @@ std::vector<uint8_t> MakeWav(const WavSpec& spec)
     Put32(body, uint32_t(spec.fmtSize));
     std::vector<uint8_t> fmt;
     const int align = spec.channels * spec.bits / 8;
-    Put16(fmt, 1);
+    Put16(fmt, spec.formatTag);
     Put16(fmt, uint16_t(spec.channels));
     Put32(fmt, uint32_t(spec.rate));
     Put32(fmt, uint32_t(spec.rate * align));
     Put16(fmt, uint16_t(align));
     Put16(fmt, uint16_t(spec.bits));
+    fmt.insert(fmt.end(), spec.fmtTail.begin(), spec.fmtTail.end());
     fmt.resize(size_t(spec.fmtSize), 0);
     body.insert(body.end(), fmt.begin(), fmt.end());
     if (spec.listBytes > 0) {
@@ -52,6 +53,15 @@ std::vector<uint8_t> MakeWav(const WavSpec& spec)
         Put32(body, uint32_t(spec.listBytes));
         for (int i = 0; i < spec.listBytes; ++i)
             body.push_back(uint8_t("INFOISFTTurfbolt"[i % 16]));
+        if (spec.listBytes % 2)
+            body.push_back(0);
+    }
+    for (const auto& [tag, payload] : spec.chunks) {
+        PutTag(body, tag.c_str());
+        Put32(body, uint32_t(payload.size()));
+        body.insert(body.end(), payload.begin(), payload.end());
+        if (payload.size() % 2)
+            body.push_back(0);
     }
     PutTag(body, "data");
     Put32(body, spec.dataSizeField < 0 ? uint32_t(spec.pcm.size()) : uint32_t(spec.dataSizeField));
@@ -75,6 +85,17 @@ std::vector<int16_t> Tone(int frames, int channels, int rate, double hz, int amp
     return out;
 }
 
+std::vector<int16_t> Noise(int frames, int channels, int amplitude)
+{
+    std::vector<int16_t> out(size_t(frames) * size_t(channels));
+    uint32_t state = 12345;
+    for (int16_t& v : out) {
+        state = state * 1664525u + 1013904223u;
+        v = int16_t(int(state >> 16) % (2 * amplitude + 1) - amplitude);
+    }
+    return out;
+}
+
 std::vector<uint8_t> ToBytes(const std::vector<int16_t>& samples)
 {
     std::vector<uint8_t> out(samples.size() * 2);
@@ -93,14 +114,42 @@ std::vector<int16_t> ToSamples(const std::vector<uint8_t>& bytes)
     return out;
 }
 
-std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int channels, int rate)
+std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int channels, int rate, int serial)
 {
     const size_t frames = samples.size() / size_t(channels);
-    return vorbis_encode::Encode(channels, rate, 0.4f, 1234, frames, [&](float** buffer, size_t first, size_t n) {
+    return vorbis_encode::Encode(channels, rate, 0.4f, serial, frames, [&](float** buffer, size_t first, size_t n) {
         for (size_t i = 0; i < n; ++i)
             for (int c = 0; c < channels; ++c)
                 buffer[c][i] = samples[(first + i) * channels + c] / 32768.0f;
     });
+}
+
+std::vector<uint8_t> OggPage(const std::vector<uint8_t>& packet, int serial)
+{
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, serial);
+    ogg_packet op{};
+    op.packet = const_cast<unsigned char*>(packet.data());
+    op.bytes = long(packet.size());
+    op.b_o_s = 1;
+    ogg_stream_packetin(&stream, &op);
+    std::vector<uint8_t> out;
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page)) {
+        out.insert(out.end(), page.header, page.header + page.header_len);
+        out.insert(out.end(), page.body, page.body + page.body_len);
+    }
+    ogg_stream_clear(&stream);
+    return out;
+}
+
+std::vector<size_t> OggPageOffsets(const std::vector<uint8_t>& bytes)
+{
+    std::vector<size_t> out;
+    for (size_t i = 0; i + 4 <= bytes.size(); ++i)
+        if (std::equal(bytes.begin() + long(i), bytes.begin() + long(i) + 4, "OggS"))
+            out.push_back(i);
+    return out;
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class RenderTest : public ::testing::Test {
@@ -10,6 +12,35 @@ protected:
     {
         ASSERT_TRUE(engine.IsOpen());
         RwNullDeviceGet()->ClearLog();
+    }
+    // Clears, states and draws held.
+    static std::vector<size_t> Recorded()
+    {
+        const RwNullDevice* device = RwNullDeviceGet();
+        return {device->clears.size(), device->states.size(), device->draws.size()};
+    }
+    // Bytes the records hold.
+    static size_t Held()
+    {
+        const RwNullDevice* device = RwNullDeviceGet();
+        return device->clears.capacity() * sizeof(RwNullClearRecord) +
+               device->states.capacity() * sizeof(RwNullStateRecord) +
+               device->draws.capacity() * sizeof(RwNullDrawRecord);
+    }
+    // One camera update: clear, a state, a 2D and a 3D draw.
+    static void Update(RwCamera* camera, intptr_t zWrite)
+    {
+        static const RwRGBA black{0, 0, 0, 255};
+        static RwIm2DVertex quad[4] = {};
+        static RwIm3DVertex triangle[3] = {};
+        RwCameraClear(camera, &black, rwCameraClearImage);
+        RwCameraBeginUpdate(camera);
+        RwRenderStateSet(rwRenderStateZWriteEnable, zWrite);
+        RwIm2DRenderPrimitive(rwPrimTypeTriFan, quad, 4);
+        RwIm3DTransform(triangle, 3, nullptr, 0);
+        RwIm3DRenderPrimitive(rwPrimTypeTriList);
+        RwIm3DEnd();
+        RwCameraEndUpdate(camera);
     }
     ScopedEngine engine;
     TestCamera t{64, 32};
@@ -112,43 +143,85 @@ TEST_F(RenderTest, ImmediateModeDrawsNeedACameraAndValidIndicesAndReachTheDevice
 TEST_F(RenderTest, TheNullDeviceKeepsTheFrameUnderWayOrTheOneLastShown)
 {
     TestCamera small(4, 4);
-    const RwRGBA black{0, 0, 0, 255};
-    RwIm2DVertex quad[4] = {};
-    RwIm3DVertex triangle[3] = {};
     const auto frame = [&](int i) {
-        RwCameraClear(small.camera, &black, rwCameraClearImage);
-        RwCameraBeginUpdate(small.camera);
-        RwRenderStateSet(rwRenderStateZWriteEnable, i % 2);
-        RwIm2DRenderPrimitive(rwPrimTypeTriFan, quad, 4);
-        RwIm3DTransform(triangle, 3, nullptr, 0);
-        RwIm3DRenderPrimitive(rwPrimTypeTriList);
-        RwIm3DEnd();
-        RwCameraEndUpdate(small.camera);
+        Update(small.camera, i % 2);
         RwCameraShowRaster(small.camera, nullptr, 0);
     };
     RwNullDevice* device = RwNullDeviceGet();
-    const auto recorded = [&] {
-        return std::vector<size_t>{device->clears.size(), device->states.size(), device->draws.size()};
-    };
-    const auto held = [&] {
-        return device->clears.capacity() * sizeof(RwNullClearRecord) +
-               device->states.capacity() * sizeof(RwNullStateRecord) +
-               device->draws.capacity() * sizeof(RwNullDrawRecord);
-    };
     for (int i = 0; i < 10; ++i)
         frame(i);
-    EXPECT_EQ(recorded(), (std::vector<size_t>{1, 1, 2}));
+    EXPECT_EQ(Recorded(), (std::vector<size_t>{1, 1, 2}));
     EXPECT_TRUE(device->draws[0].is2D);
     EXPECT_EQ(device->states[0].value, 1);
-    const size_t settled = held();
+    const size_t settled = Held();
     for (int i = 10; i < 100000; ++i)
         frame(i);
-    EXPECT_EQ(recorded(), (std::vector<size_t>{1, 1, 2}));
-    EXPECT_EQ(held(), settled);
+    EXPECT_EQ(Recorded(), (std::vector<size_t>{1, 1, 2}));
+    EXPECT_EQ(Held(), settled);
     EXPECT_EQ(device->shows, 100000);
     // The next frame's first record replaces the shown frame.
     RwRenderStateSet(rwRenderStateZWriteEnable, 1);
-    EXPECT_EQ(recorded(), (std::vector<size_t>{0, 1, 0}));
+    EXPECT_EQ(Recorded(), (std::vector<size_t>{0, 1, 0}));
+}
+
+// Off-screen cameras, tools and shows that fail never end a frame with a show.
+TEST_F(RenderTest, TheNullDeviceStaysBoundedWhenFramesAreNeverShown)
+{
+    constexpr int kFrames = 100000;
+    constexpr size_t kUpdates = RwNullDevice::kMaxFrameUpdates;
+    TestCamera small(4, 4), texture(2, 2);
+    RwCamera* bare = RwCameraCreate();  // no frame buffer: its show returns early
+    const RwRGBA black{0, 0, 0, 255};
+    RwIm2DVertex quad[4] = {};
+    const struct {
+        const char* name;
+        std::function<void(int)> frame;
+        std::vector<size_t> recorded;  // at the end
+    } loops[] = {
+        {"never shown", [&](int i) { Update(small.camera, i % 2); }, {kUpdates, kUpdates, 2 * kUpdates}},
+        {"a failed show",
+         [&](int i) {
+             Update(small.camera, i % 2);
+             RwCameraShowRaster(bare, nullptr, 0);
+         },
+         {kUpdates, kUpdates, 2 * kUpdates}},
+        {"a camera texture, then the screen",
+         [&](int i) {
+             Update(texture.camera, i % 2);
+             Update(small.camera, i % 2);
+         },
+         {kUpdates, kUpdates, 2 * kUpdates}},
+        {"states and clears outside any update",
+         [&](int i) {
+             RwRenderStateSet(rwRenderStateZWriteEnable, i % 2);
+             RwCameraClear(small.camera, &black, rwCameraClearZ);
+         },
+         {(2 * kFrames) % RwNullDevice::kMaxRecords / 2, (2 * kFrames) % RwNullDevice::kMaxRecords / 2, 0}},
+    };
+    RwNullDevice* device = RwNullDeviceGet();
+    for (const auto& loop : loops) {
+        device->ClearLog();
+        size_t settled = 0;
+        for (int i = 0; i < kFrames; ++i) {
+            loop.frame(i);
+            if (i == kFrames * 7 / 10)
+                settled = Held();
+        }
+        EXPECT_EQ(Recorded(), loop.recorded) << loop.name;
+        EXPECT_EQ(Held(), settled) << loop.name;
+        EXPECT_LE(settled, RwNullDevice::kMaxRecords * sizeof(RwNullDrawRecord)) << loop.name;
+        // The newest frames are the ones kept.
+        EXPECT_EQ(device->states.back().value, (kFrames - 1) % 2) << loop.name;
+    }
+    // One update that draws for ever.
+    device->ClearLog();
+    RwCameraBeginUpdate(small.camera);
+    for (int i = 0; i < kFrames; ++i)
+        RwIm2DRenderPrimitive(rwPrimTypeTriFan, quad, 4);
+    RwCameraEndUpdate(small.camera);
+    EXPECT_EQ(Recorded(), (std::vector<size_t>{0, 0, kFrames % RwNullDevice::kMaxRecords}));
+    EXPECT_EQ(device->shows, 0);
+    RwCameraDestroy(bare);
 }
 
 // What the loading screen does: a placeholder raster made a window onto part of a texture,

@@ -91,6 +91,29 @@ TEST_F(GLDraw, DepthTestWriteAndBias)
     });
 }
 
+TEST_F(GLDraw, SmallDrawsWithEqualStatesReachGLAsOneInTheirOrder)
+{
+    // A green square over everything, then small ones in the middle, red and green in turn; with
+    // the z test off the last drawn covers the middle. Toggling the z write splits them.
+    for (const bool toggle : {false, true}) {
+        RwRenderStateReset();
+        RwRenderStateSet(rwRenderStateZTestEnable, 0);
+        uint32_t waiting = 0;
+        const uint32_t before = Device()->Counters().draws;
+        Draw(cam.camera, {0, 0, 0, 255}, [&] {
+            for (int i = 0; i < 10; ++i) {
+                if (toggle)
+                    RwRenderStateSet(rwRenderStateZWriteEnable, i % 2);
+                Square3D(5, i == 0 ? 20.0f : 0.2f - 0.01f * static_cast<float>(i), i % 2 ? kRed : kGreen);
+            }
+            waiting = Device()->Counters().draws - before;
+        });
+        EXPECT_EQ(std::pair(waiting, Device()->Counters().draws - before), toggle ? std::pair(9u, 10u) : std::pair(0u, 1u));
+        // The middle is the last square's, the outer ring the first's.
+        EXPECT_TRUE(Holds(Read(cam.raster), {{160, 120, kRedPixel}, {5, 120, kGreenPixel}})) << toggle;
+    }
+}
+
 TEST_F(GLDraw, BlendCodesAndAlphaTests)
 {
     std::vector<Scene> scenes = {

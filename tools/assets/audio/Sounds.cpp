@@ -18,6 +18,14 @@ namespace {
 constexpr const char* kSizes[3] = {"XS", "XL", "XXL"};
 constexpr double kTwoPi = 6.283185307179586;
 
+// Peaks of the layers that sound at once: music, crowd ambience and effects. Music,
+// ambience and the loudest effect together stay below full scale, so that the mix does
+// not clip when their loudest moments meet.
+constexpr float kMusicPeak = 0.3f;
+constexpr float kAmbiencePeak = 0.2f;
+// Effects are made at their loudness relative to one another, then scaled by this.
+constexpr float kEffectGain = 0.5f;
+
 // ---- music ----
 
 struct Piece {
@@ -164,7 +172,7 @@ Signal RenderPiece(const Piece& p)
             }
         }
     }
-    Normalise(out, 0.55f);
+    Normalise(out, kMusicPeak);
     return out;
 }
 
@@ -402,7 +410,7 @@ Signal CrowdReaction(double seconds, double hz, double glide, float cheer, uint6
         voice.vibratoDepth = 0.01;
         AddNote(out, voice, false);
     }
-    // Reactions sound over music and ambience: kept below full scale.
+    // Reactions are heard as a swell of the ambience: softer than a whistle.
     Normalise(out, peak * 0.75f);
     return out;
 }
@@ -626,14 +634,17 @@ bool WriteAudio(const AssetContext& ctx)
     for (const Piece& piece : Pieces())
         ok = WriteForEverySize(ctx, piece.file, EncodeOgg(RenderPiece(piece), 0.3f)) && ok;
     for (const Crowd& crowd : Crowds())
-        ok = WriteForEverySize(ctx, crowd.file, EncodeOgg(RenderCrowd(crowd, 6.0, 0.35f), 0.2f)) && ok;
+        ok = WriteForEverySize(ctx, crowd.file, EncodeOgg(RenderCrowd(crowd, 6.0, kAmbiencePeak), 0.2f)) && ok;
 
     std::string menu = "# Menu sounds: event name, then one sample file per variant (below Data\\)\n";
     std::string game = "# Match sounds: event name, then one sample file per variant (below Data\\)\n";
     for (const Effect& effect : Effects()) {
         std::string line = effect.event;
         for (size_t i = 0; i < effect.files.size(); ++i) {
-            ok = WriteForEverySize(ctx, effect.files[i], EncodeWav(effect.make[i]())) && ok;
+            Signal sound = effect.make[i]();
+            for (float& v : sound)
+                v *= kEffectGain;
+            ok = WriteForEverySize(ctx, effect.files[i], EncodeWav(sound)) && ok;
             line += " " + effect.files[i];
         }
         (effect.menu ? menu : game) += line + "\n";

@@ -1,6 +1,7 @@
 #include "tools/assets/common/Files.h"
 
 #include "engine/plugins/RpPlugins.h"
+#include "framework/Cast.h"
 #include "engine/world/RpWorld.h"
 
 #include <cstdio>
@@ -91,6 +92,17 @@ bool WriteTextFile(const std::string& path, const std::string& text)
     NoteWritten(path);
     const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && ok;
+}
+
+bool WriteCastFile(Cast* cast, const std::string& path)
+{
+    // The file layer puts the file in place only once all of it is written.
+    if (!MakeParentDirs(path) || !SaveSettings(cast, path.c_str())) {
+        std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
+        return false;
+    }
+    NoteWritten(path);
+    return true;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class Cast;
 struct RpClump;
 struct RpWorld;
 struct RtAnimAnimation;
@@ -23,6 +24,8 @@ bool WriteWorldFile(const RpWorld* world, const std::string& path);
 bool WriteAnimationFile(const RtAnimAnimation* animation, const std::string& path);
 bool WriteTexDictionaryFile(const RwTexDictionary* dict, const std::string& path);
 bool WriteTextFile(const std::string& path, const std::string& text);
+// The cast's settings file, through the game's own settings writer.
+bool WriteCastFile(Cast* cast, const std::string& path);
 
 // Every file the writers above (and WritePng) produced in this run, in the order written,
 // so the tool can list its outputs and remove what it no longer makes.

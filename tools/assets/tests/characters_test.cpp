@@ -189,21 +189,32 @@ TEST_F(Staged, EveryTwoVariationsOfARaceLookVisiblyDifferent)
     // Fur, second fur and face: what shows of a player in a kit.
     constexpr int kSkin = 0, kSkin2 = 1, kFace = 2;
     constexpr float kVisible = 45;
+    // Field players of one team also differ in the colour of their coats, which shows when
+    // a face is too small to read; the keepers wear their own kits.
+    constexpr float kCoatsApart = 40;
     for (Race race : kRaces) {
         const std::string d = project + RaceFolder(race) + "/Textures24Bit/Var0";
-        std::vector<Coarse> looks;
+        std::vector<Coarse> looks, coats;
         for (int v = 0; v < VariationCount(race); ++v) {
-            Coarse look;
+            Coarse look, coat;
             for (const int texture : {kSkin, kSkin2, kFace}) {
-                const Coarse part = CoarseColours(d + std::to_string(v) + "/" + TextureNames(race)[size_t(texture)] + ".png", 4);
+                const std::string path = d + std::to_string(v) + "/" + TextureNames(race)[size_t(texture)] + ".png";
+                const Coarse part = CoarseColours(path, 4);
                 ASSERT_FALSE(part.empty()) << RaceName(race) << " Var0" << v;
                 look.insert(look.end(), part.begin(), part.end());
+                if (texture != kFace)
+                    coat.push_back(CoarseColours(path, 1).front());
             }
             looks.push_back(look);
+            coats.push_back(coat);
         }
         for (size_t a = 0; a < looks.size(); ++a)
-            for (size_t b = a + 1; b < looks.size(); ++b)
+            for (size_t b = a + 1; b < looks.size(); ++b) {
                 EXPECT_GE(LargestDifference(looks[a], looks[b]), kVisible) << RaceName(race) << " Var0" << a << " and Var0" << b;
+                if (!IsKeeperVariation(race, int(a)))
+                    EXPECT_GE(LargestDifference(coats[a], coats[b]), kCoatsApart)
+                        << RaceName(race) << " coats of Var0" << a << " and Var0" << b;
+            }
     }
 }
 

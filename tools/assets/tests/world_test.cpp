@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 namespace {
@@ -329,6 +330,52 @@ TEST_F(WorldAssets, LensFlaresAreTranslucentSpritesInBothSets)
                 for (int x = 0; x < image->width; ++x)
                     covered += image->pixels[size_t(y) * size_t(image->stride) + size_t(x) * 4 + 3] > 16;
             EXPECT_GT(covered, image->width * image->height / 50);
+            RwImageDestroy(image);
+        }
+}
+
+// Alpha of the cell (column, row) of a sheet cut into cells of that size: covered pixels and sum.
+std::pair<int, long> CellAlpha(const RwImage* image, int cell, int column, int row)
+{
+    int covered = 0;
+    long sum = 0;
+    for (int y = row * cell; y < (row + 1) * cell; ++y)
+        for (int x = column * cell; x < (column + 1) * cell; ++x) {
+            const int alpha = image->pixels[size_t(y) * size_t(image->stride) + size_t(x) * 4 + 3];
+            covered += alpha > 16;
+            sum += alpha;
+        }
+    return {covered, sum};
+}
+
+TEST_F(WorldAssets, ParticleSpritesAreSoftInBothSetsAndTheFlashGrowsAndFades)
+{
+    for (int set = 0; set < 2; ++set)
+        for (const char* sprite : {"smoke", "spark", "dust", "flash_sheet"}) {
+            const std::string name = std::string("Particles/") + kTextureSets[set] + "/" + sprite + ".png";
+            SCOPED_TRACE(name);
+            RwImage* image = RtPngImageRead((Project() + name).c_str());
+            ASSERT_NE(image, nullptr);
+            const bool sheet = std::string(sprite) == "flash_sheet";
+            EXPECT_EQ(image->width, (sheet ? 256 : 64) >> set);
+            // A single sprite, or the sheet's sixth frame.
+            const int cell = sheet ? image->width / 4 : image->width, origin = sheet ? cell : 0;
+            const auto alpha = [&](int x, int y) {
+                return image->pixels[size_t(origin + y) * size_t(image->stride) + size_t(origin + x) * 4 + 3];
+            };
+            // Clear at the corner, covered in the middle, with soft steps between.
+            EXPECT_EQ(std::pair(int(image->pixels[3]), int(alpha(0, 0))), std::pair(0, 0));
+            EXPECT_GT(alpha(cell / 2, cell / 2), 64);
+            std::set<int> levels;
+            for (int x = 0; x < cell / 2; ++x)
+                levels.insert(alpha(x, cell / 2));
+            EXPECT_GT(levels.size(), size_t(cell / 8));
+            if (sheet) {
+                const auto first = CellAlpha(image, cell, 0, 0), grown = CellAlpha(image, cell, 1, 1),
+                           late = CellAlpha(image, cell, 2, 3);
+                EXPECT_GT(grown.first, first.first);
+                EXPECT_LT(late.second, grown.second / 4);
+            }
             RwImageDestroy(image);
         }
 }

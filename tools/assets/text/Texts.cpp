@@ -90,7 +90,7 @@ void Credits(Texts& t)
         "<font menu_buttons>TURFBOLT</font>", "", "<font selected>Game design</font>", "The Turfbolt team", "",
         "<font selected>Programming</font>", "The Turfbolt team", "", "<font selected>Fonts</font>",
         "DejaVu fonts, Bitstream Vera derived", "", "<font selected>Thanks to</font>",
-        "Everyone who played: merci, danke, gr\xE1" "cias!", "", "<scale 0.8>Press a button to go back</scale>",
+        "Everyone who played: merci, danke, gr\341cias!", "", "<scale 0.8>Press a button to go back</scale>",
     };
     for (const char* line : lines)
         t.emplace_back(99999, line);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Font images painted in memory for the text tests.
+// Font images painted in memory, and a camera whose draws leave records, for the text tests.
 
 #include "engine/core/RwCore.h"
 #include "text/Font.h"
@@ -29,5 +29,22 @@ inline constexpr float kBlockLineHeight = kBlockInk + 1;
 // charset, with the given spacing behind each. The engine must be up.
 bool MakeBlockFont(Font& font, const std::string& charset, int advance, float spacingX = 0.0f,
                    int inkRows = kBlockInk);
+
+// A camera of the null device in its update for the life of the scope, so that draws reach
+// the device's record. The engine must be up on the null device.
+class NullCameraUpdate {
+public:
+    NullCameraUpdate();
+    ~NullCameraUpdate();
+    NullCameraUpdate(const NullCameraUpdate&) = delete;
+    NullCameraUpdate& operator=(const NullCameraUpdate&) = delete;
+
+    bool IsUpdating() const { return m_updating; }
+
+private:
+    RwCamera* m_camera = nullptr;
+    RwRaster* m_raster = nullptr;
+    bool m_updating = false;
+};
 
 }  // namespace texttest

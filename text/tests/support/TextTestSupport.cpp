@@ -1,4 +1,4 @@
-#include "support/FontImages.h"
+#include "support/TextTestSupport.h"
 
 #include "framework/Settings.h"
 
@@ -33,6 +33,23 @@ bool MakeBlockFont(Font& font, const std::string& charset, int advance, float sp
     const std::string text = "spacingX " + std::to_string(spacingX) + "\n";
     info.Parse(text.data(), text.size(), "block font");
     return font.CreateFromImage(*image, charset, &info, "block font");
+}
+
+NullCameraUpdate::NullCameraUpdate()
+{
+    m_camera = RwCameraCreate();
+    m_raster = RwRasterCreate(320, 200, 0, rwRasterTypeCamera);
+    RwCameraSetRaster(m_camera, m_raster);
+    m_updating = RwCameraBeginUpdate(m_camera) != nullptr;
+}
+
+NullCameraUpdate::~NullCameraUpdate()
+{
+    if (m_updating)
+        RwCameraEndUpdate(m_camera);
+    RwCameraSetRaster(m_camera, nullptr);
+    RwRasterDestroy(m_raster);
+    RwCameraDestroy(m_camera);
 }
 
 }  // namespace texttest

@@ -1,0 +1,148 @@
+#include "scene/Billboard.h"
+
+#include "engine/core/RwCore.h"
+#include "framework/Debug.h"
+#include "framework/Registration.h"
+#include "scene/Camera.h"
+#include "scene/RenderStateSaver.h"
+#include "scene/RwGraphics.h"
+#include "scene/Texture.h"
+
+#include <algorithm>
+#include <cmath>
+
+REGISTER_FACTORY(RenderObjects, Billboard);
+
+namespace {
+
+const RwImVertexIndex kQuadIndices[6] = {2, 1, 0, 0, 3, 2};
+
+RwUInt8 Channel(float value)
+{
+    return static_cast<RwUInt8>(std::clamp(value, 0.0f, 1.0f) * 255.0f);
+}
+
+}  // namespace
+
+int32_t SpriteSheetCount(int32_t count, const char* caller, const char* what)
+{
+    if (count >= 1)
+        return count;
+    LogWarning("%s: %s %d read as 1\n", caller, what, count);
+    return 1;
+}
+
+Billboard::Billboard()
+{
+    Init(nullptr, rwBlendSrcAlpha, rwBlendInvSrcAlpha);
+}
+
+bool Billboard::Init(Texture* texture, int32_t sourceBlend, int32_t destinationBlend)
+{
+    m_upright = false;
+    m_mipFilter = false;
+    m_texture = texture;
+    SetUVRect(0.0f, 0.0f, 1.0f, 1.0f);
+    m_sourceBlend = sourceBlend;
+    m_destinationBlend = destinationBlend;
+    m_zWrite = false;
+    m_zTest = true;
+    m_position = Vector3{0.0f, 0.0f, 0.0f};
+    m_angle = 0.0f;
+    m_size = 1.0f;
+    m_color = Color::White;
+    return true;
+}
+
+void Billboard::SetUVRect(float uMin, float vMin, float uMax, float vMax)
+{
+    m_uv[0] = uMin;
+    m_uv[1] = vMin;
+    m_uv[2] = uMax;
+    m_uv[3] = vMax;
+}
+
+void Billboard::BuildQuad(const Matrix3& view, RwIm3DVertex corners[4]) const
+{
+    Matrix3 m = view;
+    if (m_upright) {
+        float x = 0.0f, y = 0.0f, z = 0.0f;
+        view.ToEulerAngles(x, y, z);
+        m.FromEulerXYZ(x, 0.0f, 0.0f);
+    }
+    const float s = std::sin(m_angle), c = std::cos(m_angle);
+    const Vector3 quad[4] = {{c, s, 0.0f}, {-s, c, 0.0f}, {-c, -s, 0.0f}, {s, -c, 0.0f}};
+    const float uv[4][2] = {{m_uv[0], m_uv[1]}, {m_uv[2], m_uv[1]}, {m_uv[2], m_uv[3]}, {m_uv[0], m_uv[3]}};
+    // Truncated, not rounded: 0.5 gives 127.
+    const RwUInt32 colour = RwPackColor(Channel(m_color.r), Channel(m_color.g), Channel(m_color.b), Channel(m_color.a));
+    for (int i = 0; i < 4; ++i) {
+        const Vector3 p = m_position + m.Transform(quad[i]) * m_size;
+        corners[i] = RwIm3DVertex{{p.x, p.y, p.z}, {0.0f, 0.0f, 0.0f}, colour, uv[i][0], uv[i][1]};
+    }
+}
+
+void Billboard::Render()
+{
+    RwGraphics* graphics = RwGraphics::Instance();
+    const Camera* camera = graphics->GetCamera();
+    if (!m_texture || !m_texture->GetRaster() || !camera || !camera->GetRwCamera())
+        return;
+    const RwSphere sphere{{m_position.x, m_position.y, m_position.z}, m_size};
+    if (RwCameraFrustumTestSphere(camera->GetRwCamera(), &sphere) == rwSphereOutside)
+        return;
+
+    RwIm3DVertex corners[4];
+    BuildQuad(graphics->GetCameraMatrix(), corners);
+    RenderStateSaver states;
+    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_texture->GetRaster()));
+    states.Set(rwRenderStateVertexAlphaEnable, 1);
+    states.Set(rwRenderStateShadeMode, rwShadeFlat);
+    states.Set(rwRenderStateSrcBlend, m_sourceBlend);
+    states.Set(rwRenderStateDestBlend, m_destinationBlend);
+    states.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
+    states.Set(rwRenderStateZWriteEnable, m_zWrite);
+    states.Set(rwRenderStateZTestEnable, m_zTest);
+    states.Set(rwRenderStateTextureFilter, m_mipFilter ? rwFilterLinearMipLinear : rwFilterLinear);
+    if (RwIm3DTransform(corners, 4, nullptr, rwIm3DVertexUV | rwIm3DVertexXYZ | rwIm3DVertexRGBA)) {
+        RwIm3DRenderIndexedPrimitive(rwPrimTypeTriList, kQuadIndices, 6);
+        RwIm3DEnd();
+    }
+    states.Restore();
+}
+
+void Billboard::Update(float) {}
+
+void AnimatedBillboard::SetLayout(int32_t rows, int32_t columns)
+{
+    m_rows = SpriteSheetCount(rows, "AnimatedBillboard::SetLayout", "rows");
+    m_columns = SpriteSheetCount(columns, "AnimatedBillboard::SetLayout", "columns");
+}
+
+void AnimatedBillboard::SetFrameCount(int32_t frames)
+{
+    m_frames = SpriteSheetCount(frames, "AnimatedBillboard::SetFrameCount", "frames");
+}
+
+void AnimatedBillboard::SetFrame(int32_t frame)
+{
+    frame = std::clamp(frame, 0, m_frames - 1);
+    const int32_t row = frame / m_columns, column = frame % m_columns;
+    const RwRaster* raster = m_texture ? m_texture->GetRaster() : nullptr;
+    const float texelU = raster && raster->width > 0 ? 1.0f / static_cast<float>(raster->width) : 0.0f;
+    const float texelV = raster && raster->height > 0 ? 1.0f / static_cast<float>(raster->height) : 0.0f;
+    const float columns = static_cast<float>(m_columns), rows = static_cast<float>(m_rows);
+    SetUVRect(static_cast<float>(column) / columns + texelU, static_cast<float>(row) / rows + texelV,
+              static_cast<float>(column + 1) / columns - texelU, static_cast<float>(row + 1) / rows - texelV);
+}
+
+void AnimatedBillboard::Update(float dt)
+{
+    m_time += dt * m_speed;
+    m_finished = false;
+    const float frames = static_cast<float>(m_frames);
+    if (m_time >= frames) {
+        m_finished = true;
+        m_time = m_loop ? 0.0f : frames - 0.0001f;
+    }
+    SetFrame(static_cast<int32_t>(m_time));
+}

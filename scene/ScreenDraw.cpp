@@ -1,0 +1,155 @@
+#include "scene/ScreenDraw.h"
+
+#include "engine/core/RwCamera.h"
+#include "engine/core/RwIm.h"
+#include "engine/core/RwTexture.h"
+#include "framework/Color.h"
+#include "scene/Immediate3DCache.h"
+#include "scene/RenderStateSaver.h"
+
+#include <cmath>
+
+namespace {
+
+bool s_set2DStates = true;
+bool s_set3DStates = true;
+
+// Two triangles over the corners in builder order.
+const RwImVertexIndex kRectIndices[6] = {3, 2, 0, 2, 1, 0};
+
+enum class Look { Filled, Blended, Textured };
+
+RwReal RecipZ()
+{
+    const RwCamera* camera = RwCameraGetCurrentCamera();
+    return camera && camera->nearPlane > 0.0f ? 1.0f / camera->nearPlane : 1.0f;
+}
+
+RwIm2DVertex ScreenVertex(float x, float y, uint32_t colour, float u, float v)
+{
+    return {x, y, RwIm2DGetNearScreenZ(), RecipZ(), colour, u, v};
+}
+
+void BuildRect(RwIm2DVertex out[4], const ScreenRect& rect, const ScreenRect& uv, uint32_t colour)
+{
+    out[0] = ScreenVertex(rect.x, rect.y, colour, uv.x, uv.y);
+    out[1] = ScreenVertex(rect.x + rect.w, rect.y, colour, uv.x + uv.w, uv.y);
+    out[2] = ScreenVertex(rect.x + rect.w, rect.y + rect.h, colour, uv.x + uv.w, uv.y + uv.h);
+    out[3] = ScreenVertex(rect.x, rect.y + rect.h, colour, uv.x, uv.y + uv.h);
+}
+
+void SetStates(RenderStateSaver& saver, Look look, RwRaster* texture, const Color& colour)
+{
+    if (look == Look::Filled) {
+        saver.Set(rwRenderStateTextureRaster, 0);
+        saver.Set(rwRenderStateVertexAlphaEnable, 1);
+        return;
+    }
+    saver.Set(rwRenderStateShadeMode, rwShadeFlat);
+    saver.Set(rwRenderStateTextureRaster, look == Look::Textured ? reinterpret_cast<intptr_t>(texture) : 0);
+    saver.Set(rwRenderStateSrcBlend, rwBlendSrcAlpha);
+    saver.Set(rwRenderStateDestBlend, rwBlendInvSrcAlpha);
+    saver.Set(rwRenderStateVertexAlphaEnable, colour.a != 1.0f);
+    saver.Set(rwRenderStateZWriteEnable, 0);
+    saver.Set(rwRenderStateZTestEnable, 0);
+    if (look == Look::Textured)
+        saver.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
+}
+
+void DrawRect(const RwIm2DVertex vertices[4], Look look, RwRaster* texture, const Color& colour)
+{
+    RenderStateSaver saver;
+    if (s_set2DStates)
+        SetStates(saver, look, texture, colour);
+    RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, vertices, 4, kRectIndices, 6);
+    saver.Restore();
+}
+
+}  // namespace
+
+void SetDraw2DStates(bool on)
+{
+    s_set2DStates = on;
+}
+
+bool GetDraw2DStates()
+{
+    return s_set2DStates;
+}
+
+void SetDraw3DStates(bool on)
+{
+    s_set3DStates = on;
+}
+
+bool GetDraw3DStates()
+{
+    return s_set3DStates;
+}
+
+void DrawFilledRect(const ScreenRect& rect, const Color& colour)
+{
+    RwIm2DVertex vertices[4];
+    BuildRect(vertices, rect, {}, PackColor(colour));
+    DrawRect(vertices, Look::Filled, nullptr, colour);
+}
+
+void DrawFilledTriangle(const Vector2& a, const Vector2& b, const Vector2& c, const Color& colour)
+{
+    const uint32_t packed = PackColor(colour);
+    const RwIm2DVertex vertices[3] = {ScreenVertex(a.x, a.y, packed, 0, 0), ScreenVertex(b.x, b.y, packed, 0, 0),
+                                      ScreenVertex(c.x, c.y, packed, 0, 0)};
+    RenderStateSaver saver;
+    if (s_set2DStates)
+        SetStates(saver, Look::Filled, nullptr, colour);
+    RwIm2DRenderTriangle(vertices, 3, 2, 1, 0);
+    saver.Restore();
+}
+
+void DrawBlendedRect(const ScreenRect& rect, const Color& colour)
+{
+    RwIm2DVertex vertices[4];
+    BuildRect(vertices, rect, {}, PackColor(colour));
+    DrawRect(vertices, Look::Blended, nullptr, colour);
+}
+
+void DrawTexturedRect(RwRaster* texture, const ScreenRect& rect, const ScreenRect& uv, const Color& colour)
+{
+    RwIm2DVertex vertices[4];
+    BuildRect(vertices, rect, uv, PackColor(colour));
+    DrawRect(vertices, Look::Textured, texture, colour);
+}
+
+void DrawRotatedTexturedRect(RwRaster* texture, const ScreenRect& rect, const ScreenRect& uv, const Vector2& pivot,
+                             float angle, const Color& colour)
+{
+    RwIm2DVertex vertices[4];
+    BuildRect(vertices, rect, uv, PackColor(colour));
+    const float c = std::cos(angle), s = std::sin(angle);
+    for (RwIm2DVertex& v : vertices) {
+        const float dx = v.x - pivot.x, dy = v.y - pivot.y;
+        v.x = pivot.x + c * dx + s * dy;
+        v.y = pivot.y + c * dy - s * dx;
+    }
+    DrawRect(vertices, Look::Textured, texture, colour);
+}
+
+void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const ScreenRect& uv, const Color& colour)
+{
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    cache->Begin(rwPrimTypeTriStrip, false);
+    RwIm3DVertex* vertices = cache->AllocVertices(4);
+    Immediate3DCache::SetPositions(vertices, points, 4);
+    Immediate3DCache::SetColors(vertices, colour, 4);
+    const float us[4] = {uv.x, uv.x + uv.w, uv.x, uv.x + uv.w};
+    const float vs[4] = {uv.y, uv.y, uv.y + uv.h, uv.y + uv.h};
+    for (int i = 0; i < 4; ++i) {
+        vertices[i].u = us[i];
+        vertices[i].v = vs[i];
+    }
+    RenderStateSaver saver;
+    if (s_set3DStates)
+        SetStates(saver, Look::Textured, texture, colour);
+    cache->Flush();
+    saver.Restore();
+}

@@ -1,0 +1,54 @@
+#include "scene/SelectionCursor.h"
+
+#include "engine/core/RwTexture.h"
+#include "match/settings/GameSettings.h"
+#include "scene/RenderStateSaver.h"
+#include "scene/ScreenDraw.h"
+#include "scene/Texture.h"
+#include "scene/Wireframe.h"
+
+SelectionCursor::SelectionCursor(const char* textureFile, int width, int height, int spinSpeed)
+    : m_texture(TextureManager::Instance()->CreateTexture(textureFile, nullptr, false)),
+      m_width(width),
+      m_height(height),
+      m_spinSpeed(static_cast<float>(spinSpeed))
+{
+}
+
+void SelectionCursor::Update(float dt)
+{
+    m_rotation = m_rotation * Quaternion(dt * m_spinSpeed, Vector3::UnitZ);
+}
+
+void SelectionCursor::Render()
+{
+    const Vector3 scale(static_cast<float>(m_width), static_cast<float>(m_height), 1.0f);
+    const Vector3 corners[4] = {{-0.5f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f}, {-0.5f, -0.5f, 0.0f}, {0.5f, -0.5f, 0.0f}};
+    Vector3 points[4];
+    for (int i = 0; i < 4; ++i)
+        points[i] = m_rotation.Rotate({corners[i].x * scale.x, corners[i].y * scale.y, corners[i].z}) + m_position;
+
+    RwRaster* raster = m_texture ? m_texture->GetRaster() : nullptr;
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateShadeMode, rwShadeFlat);
+    saver.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(raster));
+    saver.Set(rwRenderStateVertexAlphaEnable, 0);
+    saver.Set(rwRenderStateSrcBlend, rwBlendSrcAlpha);
+    saver.Set(rwRenderStateDestBlend, rwBlendInvSrcAlpha);
+    saver.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
+    saver.Set(rwRenderStateZWriteEnable, 0);
+    saver.Set(rwRenderStateZTestEnable, 1);
+    const bool setStates = GetDraw3DStates();
+    SetDraw3DStates(false);
+    DrawTexturedQuad3D(points, raster, {0.0f, 0.0f, 1.0f, 1.0f}, Color::White);
+    SetDraw3DStates(setStates);
+    saver.Restore();
+
+    if (GameSettings::Instance()->displayCollisionData) {
+        WireFrameCube outline;
+        outline.size = {scale.x, scale.y, 0.0f};
+        outline.SetRotation(m_rotation);
+        outline.SetPosition(m_position + m_rotation.Rotate({-scale.x / 2, -scale.y / 2, 0.0f}));
+        outline.Render();
+    }
+}

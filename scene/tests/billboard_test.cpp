@@ -1,0 +1,218 @@
+// Billboards: the quad facing the camera, what reaches the device, and sprite sheets.
+#include "support/SceneTest.h"
+
+#include "engine/core/NullDevice.h"
+#include "framework/Registration.h"
+#include "scene/Billboard.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "scene/Texture.h"
+#include "tests/support/LogCapture.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr float kHalfRoot2 = 0.70710678f;
+
+struct Quad {
+    RwIm3DVertex corners[4];
+    Vector3 Corner(int i) const { return V(corners[i].objVertex); }
+    // The frame of a 4 x 4 sheet whose cell the UV rectangle lies in.
+    int Frame() const
+    {
+        return static_cast<int>(corners[0].v * 4.0f) * 4 + static_cast<int>(corners[0].u * 4.0f);
+    }
+};
+
+Quad Build(const Billboard& billboard, const Matrix3& view = Matrix3())
+{
+    Quad quad;
+    billboard.BuildQuad(view, quad.corners);
+    return quad;
+}
+
+// A 64 x 64 sheet loaded as a texture, and the primary camera at the origin looking along +z.
+class BillboardTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        Image image(RwImageAllocatePixels(RwImageCreate(64, 64, 32)), RwImageDestroy);
+        ASSERT_TRUE(RwImageWrite(image.get(), "sheet.bmp"));
+        ASSERT_TRUE(sheet.Load("sheet.bmp", nullptr));
+        camera = RwGraphics::Instance()->GetPrimaryCamera();
+        RwGraphics::Instance()->SetCamera(camera);
+    }
+    void TearDown() override { RwGraphics::Instance()->SetCamera(nullptr); }
+
+    // The draws one Render leaves on the null device.
+    std::vector<RwNullDrawRecord> Draw(Billboard& billboard)
+    {
+        RwNullDevice* device = RwNullDeviceGet();
+        EXPECT_TRUE(camera->BeginUpdate());
+        device->ClearLog();
+        billboard.Render();
+        std::vector<RwNullDrawRecord> draws = device->draws;
+        camera->EndUpdate();
+        return draws;
+    }
+
+    Texture sheet;
+    Camera* camera = nullptr;
+};
+
+TEST(Billboard, CornersTurnWithTheRotationInTheViewPlane)
+{
+    Billboard billboard;
+    billboard.SetPosition({1, 2, 3});
+    billboard.SetSize(2);
+    const float r = 2 * kHalfRoot2;
+    const std::pair<float, std::vector<Vector3>> cases[] = {
+        {0.0f, {{3, 2, 3}, {1, 4, 3}, {-1, 2, 3}, {1, 0, 3}}},  // a diamond on the axes
+        {std::numbers::pi_v<float> / 4, {{1 + r, 2 + r, 3}, {1 - r, 2 + r, 3}, {1 - r, 2 - r, 3}, {1 + r, 2 - r, 3}}},
+    };
+    for (const auto& [angle, want] : cases) {
+        billboard.SetAngle(angle);
+        const Quad quad = Build(billboard);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(Near(quad.Corner(i), want[i])) << angle << " corner " << i;
+    }
+    // A camera turned half round about y mirrors x; the quad stays in its view plane.
+    billboard.SetAngle(0);
+    Matrix3 turned;
+    turned.FromAxisAngle({0, 1, 0}, std::numbers::pi_v<float>);
+    EXPECT_TRUE(Near(Build(billboard, turned).Corner(0), {-1, 2, 3}));
+}
+
+TEST(Billboard, UVsAndTheTruncatedColourGoToTheCornersInOrder)
+{
+    Billboard billboard;
+    billboard.SetUVRect(0.1f, 0.2f, 0.3f, 0.4f);
+    billboard.SetColor(Color(1.0f, 0.5f, 0.0f, 0.25f));
+    const Quad quad = Build(billboard);
+    const float want[4][2] = {{0.1f, 0.2f}, {0.3f, 0.2f}, {0.3f, 0.4f}, {0.1f, 0.4f}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(std::pair(quad.corners[i].u, quad.corners[i].v), std::pair(want[i][0], want[i][1])) << i;
+        EXPECT_EQ(quad.corners[i].color, RwPackColor(255, 127, 0, 63)) << i;
+    }
+}
+
+TEST(Billboard, UprightKeepsOnlyTheFirstEulerAngleOfTheCamera)
+{
+    Billboard billboard;
+    billboard.SetUpright(true);
+    Matrix3 view, first;
+    view.FromEulerXYZ(0.4f, 0.7f, -0.3f);
+    first.FromEulerXYZ(0.4f, 0.0f, 0.0f);
+    const Quad upright = Build(billboard, view);
+    const Quad free = Build(billboard, first);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(Near(upright.Corner(i), free.Corner(i))) << i;
+    billboard.SetUpright(false);
+    EXPECT_FALSE(Near(Build(billboard, view).Corner(0), free.Corner(0)));
+}
+
+TEST_F(BillboardTest, FromTheFactoryItStartsAsInitLeavesItAndDrawsNothingWithoutATexture)
+{
+    std::unique_ptr<Object> made(FactoryRegistry::RenderObjects().Create("Billboard"));
+    auto* billboard = dynamic_cast<Billboard*>(made.get());
+    ASSERT_NE(billboard, nullptr);
+    EXPECT_EQ(std::tuple(billboard->GetTexture(), billboard->GetSize(), billboard->GetAngle(), billboard->GetColor()),
+              std::tuple(nullptr, 1.0f, 0.0f, Color::White));
+    billboard->SetPosition({0, 0, 10});
+    EXPECT_TRUE(Draw(*billboard).empty());
+    billboard->Init(&sheet, rwBlendSrcAlpha, rwBlendOne);
+    billboard->SetPosition({0, 0, 10});
+    EXPECT_EQ(Draw(*billboard).size(), 1u);
+}
+
+TEST_F(BillboardTest, OneIndexedQuadReachesTheDeviceWithItsStatesOnlyWhenTheCameraSeesIt)
+{
+    Billboard billboard;
+    billboard.Init(&sheet, rwBlendSrcAlpha, rwBlendOne);
+    billboard.SetZWrite(true);
+    billboard.SetZTest(false);
+    billboard.SetPosition({0, 0, 10});
+    intptr_t before = 0;
+    RwRenderStateGet(rwRenderStateSrcBlend, &before);
+    const std::vector<RwNullDrawRecord> draws = Draw(billboard);
+    ASSERT_EQ(draws.size(), 1u);
+    const RwNullDrawRecord& d = draws[0];
+    EXPECT_EQ(std::tuple(d.is2D, d.type, d.numVertices, d.numIndices, d.texture),
+              std::tuple(false, rwPrimTypeTriList, 4, 6, sheet.GetRaster()));
+    using States = std::tuple<intptr_t, intptr_t, intptr_t, intptr_t, intptr_t>;
+    EXPECT_EQ(States(d.srcBlend, d.destBlend, d.zWrite, d.zTest, d.vertexAlpha),
+              States(rwBlendSrcAlpha, rwBlendOne, 1, 0, 1));
+    intptr_t after = 0;
+    RwRenderStateGet(rwRenderStateSrcBlend, &after);
+    EXPECT_EQ(after, before);
+
+    for (const Vector3& outside : {Vector3(0, 0, -10), Vector3(500, 0, 10)}) {
+        billboard.SetPosition(outside);
+        EXPECT_TRUE(Draw(billboard).empty()) << outside.x << " " << outside.z;
+    }
+    billboard.SetPosition({0, 0, 10});
+    RwGraphics::Instance()->SetCamera(nullptr);
+    EXPECT_TRUE(Draw(billboard).empty());
+}
+
+TEST_F(BillboardTest, AFrameIsInsetOneTexelAndFramesBeyondTheCountShowTheLast)
+{
+    AnimatedBillboard billboard;
+    billboard.Init(&sheet, rwBlendSrcAlpha, rwBlendInvSrcAlpha);
+    billboard.SetLayout(4, 4);
+    billboard.SetFrameCount(16);
+    const float texel = 1.0f / 64;
+    for (const auto& [frame, column, row] : {std::tuple{5, 1, 1}, std::tuple{15, 3, 3}, std::tuple{99, 3, 3},
+                                             std::tuple{2, 2, 0}}) {
+        billboard.SetFrame(frame);
+        const Quad quad = Build(billboard);
+        EXPECT_FLOAT_EQ(quad.corners[0].u, column / 4.0f + texel) << frame;
+        EXPECT_FLOAT_EQ(quad.corners[0].v, row / 4.0f + texel) << frame;
+        EXPECT_FLOAT_EQ(quad.corners[2].u, (column + 1) / 4.0f - texel) << frame;
+        EXPECT_FLOAT_EQ(quad.corners[2].v, (row + 1) / 4.0f - texel) << frame;
+    }
+}
+
+TEST_F(BillboardTest, ASheetAtSixteenFramesASecondHoldsItsLastFrameOrStartsAgainWithLoop)
+{
+    for (const bool loop : {false, true}) {
+        AnimatedBillboard billboard;
+        billboard.Init(&sheet, rwBlendSrcAlpha, rwBlendInvSrcAlpha);
+        billboard.SetLayout(4, 4);
+        billboard.SetFrameCount(16);
+        billboard.SetSpeed(16);
+        billboard.SetLoop(loop);
+        std::vector<std::pair<int, bool>> shown;
+        for (int i = 0; i < 18; ++i) {
+            billboard.Update(1.0f / 16);
+            shown.emplace_back(Build(billboard).Frame(), billboard.IsFinished());
+        }
+        std::vector<std::pair<int, bool>> want;
+        for (int frame = 1; frame <= 15; ++frame)
+            want.emplace_back(frame, false);
+        if (loop)
+            want.insert(want.end(), {{0, true}, {1, false}, {2, false}});
+        else
+            want.insert(want.end(), {{15, true}, {15, true}, {15, true}});
+        EXPECT_EQ(shown, want) << loop;
+    }
+}
+
+TEST_F(BillboardTest, CountsBelowOneAreReadAsOneWithAWarning)
+{
+    AnimatedBillboard billboard;
+    billboard.Init(&sheet, rwBlendSrcAlpha, rwBlendInvSrcAlpha);
+    LogCapture log;
+    billboard.SetLayout(0, -2);
+    billboard.SetFrameCount(0);
+    EXPECT_EQ(std::tuple(billboard.GetRows(), billboard.GetColumns(), billboard.GetFrameCount()), std::tuple(1, 1, 1));
+    EXPECT_EQ(log.Count("***WARNING: AnimatedBillboard::"), 3);
+    billboard.SetFrame(3);
+    const Quad quad = Build(billboard);
+    EXPECT_FLOAT_EQ(quad.corners[0].u, 1.0f / 64);
+    EXPECT_FLOAT_EQ(quad.corners[2].v, 1.0f - 1.0f / 64);
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+// The settings files of the default data, written by the game's own cast writer from the
+// settings objects, so the files hold exactly the keys the game reads, in its order.
+#include "framework/Cast.h"
+#include "match/MatchSettings.h"
+#include "match/penalties/PenaltySettings.h"
+#include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
+#include "tools/assets/common/Files.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/world/Balls.h"
+#include "tools/assets/world/Levels.h"
+
+#include <cmath>
+#include <string>
+
+namespace assets {
+
+namespace {
+
+// How far inside the lines a corner or throw-in is taken: more than the ball's diameter, so
+// a ball placed for the kick never touches the plane it went out over.
+constexpr float kPlacedInside = 1.0f;
+static_assert(kPlacedInside > 2 * world::kBallRadius);
+
+// The values the settings object leaves open or at zero; the rest keep their defaults.
+void ShipMatchSettings(MatchSettings& s)
+{
+    s.fadeLength = 0.5f;
+    s.directionArrowFileName = "<PP>\\Misc\\arrow.png";
+    s.directionArrowWidth = 1.0f;
+    s.directionArrowHeight = 4.0f;
+    s.cornerDistIn = kPlacedInside;
+    s.throwInDistIn = kPlacedInside;
+    s.goalkickEndDistLimit = 1.0f;
+    s.aiHeaderDistance = 3.0f;
+    s.maxHeaderHeightError = 0.5f;
+    s.goalReactionTime = 3.0f;
+    s.goalMinStagger = 0.0f;
+    s.goalMaxStagger = 0.3f;
+    s.penaltyReactionTime = 1.5f;
+    s.facingAngleError = 0.3f;
+    s.minDeflectSpeed = 5.0f;
+    s.maxDeflectSpeed = 15.0f;
+    s.maxDeflectAngle = 0.5f;
+    s.loftDeflectAngle = 0.3f;
+}
+
+// The code's loft default is the number 20, which read as radians would lob every pass.
+void ShipGameSettings(GameSettings& s) { s.passLoftAngle = 0.35f; }
+
+// The turn that carries the shadow camera's view axis (+z) along the sunlight, which falls
+// from the level's sun towards the pitch.
+Quaternion Sunlight()
+{
+    const Vec3 toSun = world::ToSun();
+    const Vector3 along(-toSun.x, -toSun.y, -toSun.z);
+    Vector3 axis = Vector3::UnitZ.Cross(along);
+    axis.Normalize();
+    return Quaternion(std::acos(Vector3::UnitZ.Dot(along)), axis);
+}
+
+// A ball that bounces and rolls to a stop the way a real one does on grass.
+void ShipLevelSettings(LevelSettings& s)
+{
+    s.ballRestitution = 0.55f;
+    s.minBounceSpeed = 0.5f;
+    s.ballDecelOnGround = 2.5f;
+    s.maxBallSpin = 60.0f;
+    s.lightDirection = Sunlight();
+}
+
+// One object as the only member of its cast's file.
+bool WriteMemberFile(const AssetContext& context, const std::string& file, const char* castName,
+                     const char* member, Object* object)
+{
+    Cast cast(castName);
+    cast.AddMember(object, member, false);
+    const bool written = WriteCastFile(&cast, context.Path(file));
+    cast.RemoveMember(object);
+    return written;
+}
+
+bool WriteSettings(const AssetContext& context)
+{
+    MatchSettings match;
+    ShipMatchSettings(match);
+    // The compiled-in penalty values are the shipped ones.
+    PenaltySettings penalties;
+    GameSettings game;
+    ShipGameSettings(game);
+    bool ok = WriteMemberFile(context, "matchsettings.txt", "matchsettings", "Match Settings", &match);
+    ok = WriteMemberFile(context, "penalties.txt", "penalties", "Penalty Settings", &penalties) && ok;
+    ok = WriteMemberFile(context, "global/global.txt", "global", "Game Settings", &game) && ok;
+    // Every level plays the same ball under the same sun.
+    LevelSettings level;
+    ShipLevelSettings(level);
+    for (int i = 0; i < world::kLevelCount; ++i) {
+        const std::string file = std::string(world::LevelTheme(i).folder) + "/settings/level/level.txt";
+        ok = WriteMemberFile(context, file, "level", "Level Settings", &level) && ok;
+    }
+    return ok;
+}
+
+const GeneratorRegistrar kSettings("settings", &WriteSettings);
+
+}  // namespace
+
+}  // namespace assets

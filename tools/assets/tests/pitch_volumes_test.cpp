@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "framework/Cast.h"
+#include "framework/FileSystem.h"
+#include "match/settings/GameSettings.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/PitchVolume.h"
+#include "support/AssetTestSupport.h"
+#include "tests/support/LogCapture.h"
+
+#include <map>
+
+namespace assets {
+namespace {
+
+TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    FileSystem* fs = FileSystem::Instance();
+    LogCapture log;
+    GameSettings settings;
+    settings.displayCollisionData = true;
+    Cast global("global");
+    global.AddMember(&settings, "Game Settings", false);
+    EXPECT_TRUE(LoadSettings(&global, (stage + "/data/pc/global/global.txt").c_str()));
+    EXPECT_FALSE(settings.displayCollisionData);
+
+    for (const char* level : {"level01", "level02", "level03", "level04"}) {
+        SCOPED_TRACE(level);
+        fs->AddAlias("<SP>", (stage + "/data/pc/" + level + "/settings/").c_str());
+        Cast objects("objects");
+        ASSERT_TRUE(LoadSettings(&objects, "<SP>objects\\objects.txt"));
+        fs->RemoveAlias("<SP>");
+        ASSERT_EQ(objects.GetMemberCount(), 19);
+        std::map<std::string, int> ids;
+        for (int i = 0; i < objects.GetMemberCount(); ++i) {
+            auto* volume = dynamic_cast<PitchVolume*>(objects.GetMember(i)->object);
+            ASSERT_NE(volume, nullptr);
+            ++ids[volume->GetCollisionName()];
+            EXPECT_EQ(volume->GetCollisionSetName(), "ball+pitchvolumes");
+        }
+        EXPECT_EQ(ids, (std::map<std::string, int>{{"collidecube", 8}, {"collidecylinder", 4}, {"farplane", 1},
+                                                   {"ground", 1}, {"leftgoalscorearea", 1}, {"leftplane", 1},
+                                                   {"nearplane", 1}, {"rightgoalscorearea", 1}, {"rightplane", 1}}));
+        const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
+        const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
+        const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
+        EXPECT_EQ(std::tuple(left.normal, left.distance, nearPlane.normal, nearPlane.distance),
+                  std::tuple(Vector3(-1, 0, 0), -50.22f, Vector3(0, 0, 1), -32.89f));
+        const auto& area = dynamic_cast<CubicPitchVolume&>(*find("RightGoalArea"));
+        const auto& post = dynamic_cast<CylindricalPitchVolume&>(*find("LeftGoalLeftPost"));
+        EXPECT_EQ(std::tuple(area.GetPosition(), area.GetCube().size, post.GetPosition(), post.GetCylinder().radius,
+                             post.GetCylinder().length),
+                  std::tuple(Vector3(-52, 0, -3), Vector3(2, 2.4f, 6), Vector3(50, 0, 3), 0.1f, 2.4f));
+        EXPECT_EQ(CollisionManager::Instance()->GetCollisionSet("ball+pitchvolumes")->GetMemberCount(), 19);
+    }
+    EXPECT_EQ(log.Count("***"), 0) << log.Text();
+    CollisionManager::DestroyInstance();
+}
+
+}  // namespace
+}  // namespace assets

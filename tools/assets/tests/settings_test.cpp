@@ -1,0 +1,150 @@
+// The shipped settings files read back through the game's cast reader with every key the
+// tables know and none they do not, and hold values a match can be played with.
+#include "support/AssetTestSupport.h"
+
+#include "framework/Cast.h"
+#include "framework/FileSystem.h"
+#include "match/MatchSettings.h"
+#include "match/penalties/PenaltySettings.h"
+#include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
+#include "match/tests/support/TableTestSupport.h"
+#include "tests/support/LogCapture.h"
+#include "tools/assets/world/Balls.h"
+#include "tools/assets/world/Levels.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+using table_test::Keys;
+using table_test::Write;
+
+class ShippedSettings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        stage = assets::test::SharedStage();
+        ASSERT_FALSE(stage.empty()) << "the data set was not generated";
+    }
+    std::string Path(const char* file) const { return stage + "/data/pc/" + file; }
+    std::string Text(const char* file) const
+    {
+        std::ifstream in(Path(file), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // Reads the file into the object as the game does; false when a block was damaged or a
+    // problem was logged.
+    bool Load(const char* file, const char* castName, const char* member, Object* object) const
+    {
+        LogCapture log;
+        Cast cast(castName);
+        cast.AddMember(object, member, false);
+        const bool loaded = LoadSettings(&cast, Path(file).c_str());
+        cast.RemoveMember(object);
+        EXPECT_EQ(log.Text(), "");
+        return loaded && log.lines.empty();
+    }
+    std::string stage;
+};
+
+// The files as the game's cast table names them, each level's below its settings folder.
+struct ShippedFile {
+    std::string file;
+    const char* cast;
+    const char* member;
+    std::function<std::unique_ptr<Object>()> make;
+};
+
+std::vector<ShippedFile> ShippedFiles()
+{
+    std::vector<ShippedFile> files = {
+        {"matchsettings.txt", "matchsettings", "Match Settings", [] { return std::make_unique<MatchSettings>(); }},
+        {"penalties.txt", "penalties", "Penalty Settings", [] { return std::make_unique<PenaltySettings>(); }},
+        {"global/global.txt", "global", "Game Settings", [] { return std::make_unique<GameSettings>(); }},
+    };
+    for (int i = 0; i < assets::world::kLevelCount; ++i)
+        files.push_back({std::string(assets::world::LevelTheme(i).folder) + "/settings/level/level.txt", "level",
+                         "Level Settings", [] { return std::make_unique<LevelSettings>(); }});
+    return files;
+}
+
+TEST_F(ShippedSettings, EveryFileHoldsExactlyItsTablesKeys)
+{
+    for (const ShippedFile& shipped : ShippedFiles()) {
+        SCOPED_TRACE(shipped.file);
+        const std::unique_ptr<Object> object = shipped.make();
+        EXPECT_EQ(Keys(Text(shipped.file.c_str())), Keys(Write(*object)));
+        EXPECT_TRUE(Load(shipped.file.c_str(), shipped.cast, shipped.member, object.get()));
+        // Each member under the name the game's cast gives it.
+        EXPECT_NE(Text(shipped.file.c_str()).find(std::string("# ") + std::string(48, '-') + " " + shipped.member),
+                  std::string::npos);
+    }
+}
+
+// A key missing from the player's copy of the file falls back to the shipped value.
+TEST_F(ShippedSettings, PenaltiesEqualTheCompiledInValues)
+{
+    PenaltySettings loaded;
+    table_test::ChangeEveryValue(loaded);
+    ASSERT_TRUE(Load("penalties.txt", "penalties", "Penalty Settings", &loaded));
+    PenaltySettings compiledIn;
+    EXPECT_EQ(Write(loaded), Write(compiledIn));
+}
+
+TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
+{
+    MatchSettings s;
+    ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
+    for (float value : {s.aiHeaderDistance, s.maxHeaderHeightError, s.goalReactionTime, s.goalMaxStagger,
+                        s.penaltyReactionTime, s.facingAngleError, s.minDeflectSpeed, s.maxDeflectSpeed,
+                        s.maxDeflectAngle, s.loftDeflectAngle, s.fadeLength, s.goalkickEndDistLimit})
+        EXPECT_GT(value, 0.0f);
+    EXPECT_LE(s.goalMinStagger, s.goalMaxStagger);
+    EXPECT_LT(s.minDeflectSpeed, s.maxDeflectSpeed);
+    EXPECT_GT(s.cornerDistIn, 2 * assets::world::kBallRadius);
+    EXPECT_GT(s.throwInDistIn, 2 * assets::world::kBallRadius);
+    EXPECT_FALSE(s.directionArrowFileName.empty());
+    EXPECT_GT(s.directionArrowWidth * s.directionArrowHeight, 0.0f);
+}
+
+// Passes are lofted by an angle a player can see, not by 20 radians.
+TEST_F(ShippedSettings, PassLoftIsAnAngle)
+{
+    GameSettings s;
+    ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &s));
+    EXPECT_GT(s.passLoftAngle, 0.2f);
+    EXPECT_LT(s.passLoftAngle, 0.6f);
+}
+
+// A ball that bounces lower each time, rolls to a stop in a few seconds, spins, and throws
+// its shadow away from the sun onto the pitch.
+TEST_F(ShippedSettings, EveryLevelsBallCanBePlayed)
+{
+    const assets::Vec3 toSun = assets::world::ToSun();
+    for (int i = 0; i < assets::world::kLevelCount; ++i) {
+        const std::string file = std::string(assets::world::LevelTheme(i).folder) + "/settings/level/level.txt";
+        SCOPED_TRACE(file);
+        LevelSettings s;
+        ASSERT_TRUE(Load(file.c_str(), "level", "Level Settings", &s));
+        EXPECT_GT(s.ballRestitution, 0.3f);
+        EXPECT_LT(s.ballRestitution, 0.8f);
+        EXPECT_GT(s.minBounceSpeed, 0.1f);
+        EXPECT_GT(s.ballDecelOnGround, 1.0f);
+        EXPECT_GT(s.maxBallSpin, 10.0f);
+        EXPECT_NEAR(s.lightDirection.NormSquared(), 1.0f, 1e-4f);
+        const Vector3 light = s.lightDirection.Rotate(Vector3::UnitZ);
+        EXPECT_NEAR(light.x, -toSun.x, 1e-4f);
+        EXPECT_NEAR(light.y, -toSun.y, 1e-4f);
+        EXPECT_NEAR(light.z, -toSun.z, 1e-4f);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// Each level's pitch volumes: the ground, the planes round the pitch, the goal areas and the
+// goal frames, written through their own tables.
+#include "framework/Cast.h"
+#include "simulation/PitchVolume.h"
+#include "simulation/Shape.h"
+#include "tools/assets/common/Files.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/world/Balls.h"
+#include "tools/assets/world/Levels.h"
+
+#include <memory>
+#include <string>
+
+namespace assets::world {
+
+namespace {
+
+constexpr const char* kBallSet = "ball+pitchvolumes";
+// The planes stand a ball's width outside the lines, so the ball is out only once wholly over.
+constexpr float kOutMargin = 2.0f * kBallRadius;
+constexpr float kPostRadius = 0.1f;
+constexpr float kBarThickness = 0.2f;
+constexpr float kNetThickness = 0.1f;
+
+template <class Volume>
+Volume* Add(Cast& cast, const char* name, const char* id)
+{
+    auto* volume = new Volume();
+    volume->SetCollisionName(id);
+    volume->MoveToCollisionSet(kBallSet);
+    cast.AddDynamicMember(volume, name);
+    return volume;
+}
+
+void AddPlane(Cast& cast, const char* name, const char* id, const Vector3& inward, float distance)
+{
+    Plane& plane = Add<PlanarPitchVolume>(cast, name, id)->GetPlane();
+    plane.normal = inward;
+    plane.distance = distance;
+}
+
+void AddBox(Cast& cast, const char* name, const char* id, const Vector3& low, const Vector3& size)
+{
+    CubicPitchVolume* box = Add<CubicPitchVolume>(cast, name, id);
+    box->SetPosition(low);
+    box->GetCube().size = size;
+}
+
+void AddPost(Cast& cast, const char* name, const Vector3& base)
+{
+    CylindricalPitchVolume* post = Add<CylindricalPitchVolume>(cast, name, "collidecylinder");
+    post->SetPosition(base);
+    post->GetCylinder().radius = kPostRadius;
+    post->GetCylinder().length = kGoalHeight;
+}
+
+// side +1: the goal at x = +50 that the first side defends ("Left"); -1 the other. A keeper
+// facing the pitch has his left on +z at the left goal and on -z at the right one.
+void AddGoal(Cast& cast, int side)
+{
+    const bool left = side > 0;
+    const auto name = [&](const char* part) { return std::string(left ? "Left" : "Right") + part; };
+    const float line = side * kHalfLength, net = side * (kHalfLength + kGoalDepth);
+    const float inner = std::min(line, net), z = kGoalHalfWidth;
+    AddBox(cast, name("GoalArea").c_str(), left ? "leftgoalscorearea" : "rightgoalscorearea", {inner, 0, -z},
+           {kGoalDepth, kGoalHeight, 2 * z});
+    AddPost(cast, name("GoalLeftPost").c_str(), {line, 0, side * z});
+    AddPost(cast, name("GoalRightPost").c_str(), {line, 0, -side * z});
+    const float bar = kBarThickness, edge = z + kPostRadius;
+    AddBox(cast, name("Crossbar").c_str(), "collidecube", {line - bar / 2, kGoalHeight - bar / 2, -edge},
+           {bar, bar, 2 * edge});
+    // The net's back and its two sides, each one box under the one name.
+    const float back = left ? net : net - kNetThickness;
+    AddBox(cast, name("GoalNet").c_str(), "collidecube", {back, 0, -z}, {kNetThickness, kGoalHeight, 2 * z});
+    for (int e = -1; e <= 1; e += 2)
+        AddBox(cast, name("GoalNet").c_str(), "collidecube", {inner, 0, e > 0 ? z : -z - kNetThickness},
+               {kGoalDepth, kGoalHeight, kNetThickness});
+}
+
+// All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
+// actor's base would always touch it.
+void AddLevelPitchVolumes(Cast& cast)
+{
+    const float out = kHalfLength + kOutMargin, across = kHalfWidth + kOutMargin;
+    AddPlane(cast, "GroundPlane", "ground", Vector3::UnitY, 0.0f);
+    AddPlane(cast, "LeftEndPlane", "leftplane", {-1, 0, 0}, -out);
+    AddPlane(cast, "RightEndPlane", "rightplane", {1, 0, 0}, -out);
+    // The near touchline is on the pitch's across axis, which points along -z.
+    AddPlane(cast, "NearTouchPlane", "nearplane", {0, 0, 1}, -across);
+    AddPlane(cast, "FarTouchPlane", "farplane", {0, 0, -1}, -across);
+    AddGoal(cast, 1);
+    AddGoal(cast, -1);
+}
+
+bool WritePitchVolumes(const AssetContext& context)
+{
+    bool ok = true;
+    for (int i = 0; i < kLevelCount; ++i) {
+        Cast objects("objects");
+        AddLevelPitchVolumes(objects);
+        const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
+        ok = WriteCastFile(&objects, context.Path(file)) && ok;
+    }
+    return ok;
+}
+
+const GeneratorRegistrar kVolumes("world.pitchvolumes", &WritePitchVolumes);
+
+}  // namespace
+
+}  // namespace assets::world

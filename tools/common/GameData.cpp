@@ -1,0 +1,44 @@
+#include "tools/common/GameData.h"
+
+#include "engine/core/RwCore.h"
+#include "engine/world/RpWorld.h"
+#include "framework/FileSystem.h"
+
+#include <unistd.h>
+
+namespace tools {
+
+namespace {
+const char* const kDataFile = "data\\Turfbolt.dat";
+}
+
+bool MountGameData(const std::string& folder, const std::string& level)
+{
+    if (chdir(folder.c_str()) != 0)
+        return false;
+    FileSystem* files = FileSystem::Instance();
+    if (files->ExistsOnDisk(kDataFile) && !files->AddDataFile(kDataFile, false))
+        return false;
+    files->AddAlias("<PP>", "data\\pc\\");
+    files->AddAlias("<TP>", "Textures24Bit\\");
+    const std::string levelFolder = files->GetAlias("<PP>") + level + "\\";
+    files->AddAlias("<LP>", levelFolder.c_str());
+    files->AddAlias("<SP>", (levelFolder + "settings\\").c_str());
+    return true;
+}
+
+RpWorld* ReadWorld(const char* fileName, const char* textureFolder)
+{
+    FileSystem* files = FileSystem::Instance();
+    const std::string name = files->ExpandAliases(fileName);
+    RwImageSetPath(files->ExpandAliases(textureFolder).c_str());
+    RpWorld* world = nullptr;
+    if (RwStream* stream = RwStreamOpen(rwStreamFileName, rwStreamRead, name.c_str())) {
+        if (RwStreamFindChunk(stream, rwChunkWorld, nullptr, nullptr))
+            world = RpWorldStreamRead(stream);
+        RwStreamClose(stream, nullptr);
+    }
+    return world;
+}
+
+}  // namespace tools
