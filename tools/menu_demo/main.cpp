@@ -21,8 +21,9 @@
 
 #include <unistd.h>
 
-#include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
