@@ -46,4 +46,20 @@ void QuaternionToEuler(const Quaternion& q, float& first, float& second, float& 
     third = std::asin(std::clamp(-2.0f * (x * z - y * w), -1.0f, 1.0f));
 }
 
+Quaternion LookAlong(Vector3 direction)
+{
+    direction.Normalize();
+    Vector3 right = Vector3::UnitY.Cross(direction);
+    if (right.LengthSquared() < 1e-6f)
+        right = Vector3::UnitX;
+    right.Normalize();
+    Matrix3 m;
+    m.SetColumn(0, right);
+    m.SetColumn(1, direction.Cross(right));
+    m.SetColumn(2, direction);
+    Quaternion q;
+    q.FromMatrix(m);
+    return q;
+}
+
 }  // namespace Math

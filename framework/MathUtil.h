@@ -37,4 +37,8 @@ void SolveQuadratic(float a, float b, float c, int& count, float& root1, float& 
 // Angles of the rotation Rz(first) Ry(third) Rx(second), in radians.
 void QuaternionToEuler(const Quaternion& q, float& first, float& second, float& third);
 
+// The rotation that turns z onto the direction, keeping y as near to up as it can; a
+// direction along y keeps x as the right axis.
+Quaternion LookAlong(Vector3 direction);
+
 }  // namespace Math

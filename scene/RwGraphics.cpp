@@ -6,6 +6,7 @@
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/EnginePlugins.h"
+#include "scene/World.h"
 
 #if TB_HAVE_ENGINE_PLUGINS
 #include "engine/world/RpWorld.h"
@@ -209,10 +210,13 @@ void RwGraphics::RemoveCameraFromWorld()
 
 void RwGraphics::SetCamera(Camera* camera)
 {
-    // Adding the camera to the new world's engine world waits for World.
     if (m_world)
         RemoveCameraFromWorld();
     m_camera = camera;
+#if TB_HAVE_ENGINE_PLUGINS
+    if (camera && camera->GetRwCamera() && m_world && m_world->GetRwWorld())
+        RpWorldAddCamera(m_world->GetRwWorld(), camera->GetRwCamera());
+#endif
 }
 
 void RwGraphics::SetWorld(World* world)
@@ -221,8 +225,8 @@ void RwGraphics::SetWorld(World* world)
     if (m_world)
         SetCamera(nullptr);
     m_world = world;
-    if (world)
-        SetCamera(camera);
+    // Without a new world the camera only stays current.
+    SetCamera(camera);
 }
 
 const Vector3& RwGraphics::GetCameraPosition()

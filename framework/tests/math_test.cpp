@@ -215,6 +215,19 @@ TEST(MathUtilTest, AnglesWrapAndQuadraticRoots)
     EXPECT_FLOAT_EQ(third, Math::HalfPi);
 }
 
+TEST(MathUtilTest, LookAlongTurnsZOntoTheDirectionWithYUp)
+{
+    for (const Vector3& direction : {Vector3{0, 0, 5}, Vector3{1, -1, 0}, Vector3{-3, 2, -4}, Vector3{0, -2, 0}}) {
+        const Quaternion q = Math::LookAlong(direction);
+        Vector3 want = direction;
+        want.Normalize();
+        const Vector3 z = q.Rotate(Vector3::UnitZ), x = q.Rotate(Vector3::UnitX);
+        ExpectNear({z.x, z.y, z.z}, {want.x, want.y, want.z});
+        // The right axis stays level.
+        EXPECT_NEAR(x.y, 0.0f, 1e-5f);
+    }
+}
+
 TEST(KinematicSolverTest, AnyThreeKnownValuesSolveTheOtherTwo)
 {
     // One consistent motion: a = 2, v0 = 3, v1 = 11, t = 4, s = 28.

@@ -1,8 +1,8 @@
 #include "tools/assets/common/Files.h"
 
 #include "engine/plugins/RpPlugins.h"
-#include "framework/Cast.h"
 #include "engine/world/RpWorld.h"
+#include "framework/Cast.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -94,10 +94,9 @@ bool WriteTextFile(const std::string& path, const std::string& text)
     return std::fclose(file) == 0 && ok;
 }
 
-bool WriteCastFile(Cast* cast, const std::string& path)
+bool WriteCastFile(Cast& cast, const std::string& path)
 {
-    // The file layer puts the file in place only once all of it is written.
-    if (!MakeParentDirs(path) || !SaveSettings(cast, path.c_str())) {
+    if (!MakeParentDirs(path) || !SaveSettings(&cast, path.c_str())) {
         std::fprintf(stderr, "tbasset: could not write %s\n", path.c_str());
         return false;
     }

@@ -13,6 +13,8 @@ struct RpWorld;
 struct RtAnimAnimation;
 struct RwTexDictionary;
 
+class Cast;
+
 namespace assets {
 
 // Makes every folder on the way to the file (not the file itself).
@@ -24,8 +26,9 @@ bool WriteWorldFile(const RpWorld* world, const std::string& path);
 bool WriteAnimationFile(const RtAnimAnimation* animation, const std::string& path);
 bool WriteTexDictionaryFile(const RwTexDictionary* dict, const std::string& path);
 bool WriteTextFile(const std::string& path, const std::string& text);
-// The cast's settings file, through the game's own settings writer.
-bool WriteCastFile(Cast* cast, const std::string& path);
+// The cast through the game's settings writer, which puts the file in place only when all of
+// it is written; false (reported) when it could not be.
+bool WriteCastFile(Cast& cast, const std::string& path);
 
 // Every file the writers above (and WritePng) produced in this run, in the order written,
 // so the tool can list its outputs and remove what it no longer makes.

@@ -75,7 +75,7 @@ bool WriteMemberFile(const AssetContext& context, const std::string& file, const
 {
     Cast cast(castName);
     cast.AddMember(object, member, false);
-    const bool written = WriteCastFile(&cast, context.Path(file));
+    const bool written = WriteCastFile(cast, context.Path(file));
     cast.RemoveMember(object);
     return written;
 }

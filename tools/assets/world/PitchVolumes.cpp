@@ -99,7 +99,7 @@ bool WritePitchVolumes(const AssetContext& context)
         Cast objects("objects");
         AddLevelPitchVolumes(objects);
         const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
-        ok = WriteCastFile(&objects, context.Path(file)) && ok;
+        ok = WriteCastFile(objects, context.Path(file)) && ok;
     }
     return ok;
 }

@@ -1,0 +1,168 @@
+#pragma once
+
+#include "characters/ActorState.h"
+#include "characters/CharacterAction.h"
+#include "framework/Message.h"
+#include "simulation/Collidable.h"
+#include "simulation/TrackedObject.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+class Actor;
+class AnimatedClump;
+class AxisAlignedCylinder;
+class CarriedBall;
+class ParticleSystem;
+struct RwTexDictionary;
+
+// Whoever owns an actor and hears what happens to it: its character.
+class ActorEventListener {
+public:
+    virtual ~ActorEventListener() = default;
+    virtual void OnBallTouched(CarriedBall& ball, bool canHold, bool deflects) = 0;
+    virtual void OnActorCollision(Actor& other) = 0;
+    virtual void OnActionEvent(const CharacterActionEvent& event) = 0;
+    // The actor was knocked over by the cause in a way the rules call a foul.
+    virtual void OnStrike(Actor& cause) = 0;
+    // The name the actor's particle system is kept under: its variation's.
+    virtual std::string GetParticleName() const { return ""; }
+};
+
+// What the pitch lends its actors; the match set-up fills it. The ball is borrowed and must
+// be cleared before it goes.
+struct ActorSurroundings {
+    static inline CarriedBall* ball = nullptr;
+    // Energy is spent only while the match clock runs.
+    static inline bool clockRunning = false;
+    // Shadows, actor particles and the replay word.
+    static inline bool effects = true;
+};
+
+// The body of one character on the pitch: plays its state's action, moves and turns by its
+// command, collides, carries the ball and tells its listener what happens.
+class Actor : public CopiedCollidable, public CharacterActionPlayer, public TrackedObject, public MessageListener {
+public:
+    // The provider and listener are borrowed and must outlive the actor; the listener may be
+    // null. The model is shared through the clump cache.
+    Actor(const std::string& path, const std::string& name, CharacterActionProvider* provider,
+          ActorEventListener* listener, const ActorStateNode& startNode, bool fieldPlayer);
+    ~Actor() override;
+
+    // The actions every actor preloads, in order: one per node of the graph.
+    static std::span<const char* const> ActionNames();
+
+    // energy: the current value of the energy statistic, lowered as the actor works; may be null.
+    void Update(float dt, ActorCommand& command, float* energy, float runSpeed, float rotationSpeed,
+                int headBone);
+    void ApplyCommand(float dt, ActorCommand& command, float* energy);
+    // The actor owns the state from here on.
+    void PlaceInState(Vector3 position, float heading, ActorState* state);
+    void PlayAction(const std::string& name);
+
+    const char* GetStateName() const;
+    bool IsInSpecialState() const;
+    ActorState* GetState() const { return static_cast<ActorState*>(m_state); }
+
+    bool HasBall() const { return m_ball != nullptr; }
+    CarriedBall* GetBall() const { return m_ball; }
+    void TakeBall(CarriedBall* ball);
+    void ReleaseBall();
+
+    float DistanceTo(const Actor& other) const;
+    bool IsFacing(const Vector3& point, float limit) const;
+    // Whether a sphere at the position plus the offset is not outside the primary camera's
+    // view; true without a camera, as nothing then hides the actor.
+    bool IsOnScreen(const Vector3& offset, float radius = 1.0f) const;
+    void PushBack(const Vector3& normal);
+    float GetMoveSpeed(float energy, float baseSpeed) const;
+    Vector3 GetBallLocatorPosition() const;
+    void CarryBall(float dt);
+    void OnCharacterContact(Actor& other);
+    void FallOver(Actor& cause, bool checkFoul);
+
+    // Null when no member lies within the pass cone.
+    Actor* FindPassReceiver(float direction, const std::vector<Actor*>& team) const;
+    Vector3 GetPassTarget(float direction, const std::vector<Actor*>& team, const std::vector<Actor*>& opponents,
+                          bool allowLofted) const;
+    Vector3 GetPassTargetPosition(const Actor& receiver, const std::vector<Actor*>& opponents,
+                                  bool allowLofted) const;
+    bool NeedsHighPass(const Vector3& target, const std::vector<Actor*>& opponents) const;
+    bool IsBallInPassHighArea() const;
+
+    // False (logged) for an index out of range; nothing changes then.
+    bool SetMaterialColor(int atomic, int material, const struct Color& color);
+    // False when either image is missing; the clump's textures stay as they were.
+    bool SetShirtTexture(const std::string& shirtPath, const std::string& numberPath, const struct Color& color,
+                         bool mirror);
+    // Shirt materials swapped by the last SetShirtTexture.
+    int GetShirtMaterialCount() const { return m_shirtMaterials; }
+    void Render(const std::vector<int>& hiddenAtomics = {});
+
+    void OnCollision(const std::vector<Collidable*>& hits) override;
+    void OnActionEvent(const CharacterActionEvent& event) override;
+    int OnMessage(int message, intptr_t param) override;
+    const Vector3& GetPosition() const override { return SimpleCollidable::GetPosition(); }
+    const Quaternion& GetRotation() const override { return m_rotation; }
+
+    AnimatedClump* GetClump() const { return m_clump; }
+    float GetHeading() const { return m_heading; }
+    void SetHeading(float heading) { m_heading = m_displayedHeading = heading; }
+    float GetDisplayedHeading() const { return m_displayedHeading; }
+    float GetRadius() const;
+    float GetHeight() const;
+    float GetIdleTimer() const { return m_idleTimer; }
+    uint32_t GetParticleWord() const { return m_particleWord; }
+    bool IsFieldPlayer() const { return m_fieldPlayer; }
+
+    float kickPower = 0.0f;  // 0 to 1, the power bar
+    bool pitchVolumeContact = true;
+    bool ballContact = true;
+    bool replaceRequested = false;
+    bool inPlay = true;
+    bool goalReaction = true;
+
+private:
+    void ChangeState(ActorState* next);
+    void SetCylinder(float radius, float height);
+    void FindParticleSystems();
+    void Turn(float dt, const ActorCommand& command, float speed, float rotationSpeed);
+    void FollowTarget(const ActorCommand& command, float dt);
+    void PlaceClump(int headBone);
+    void UpdateIdle(float dt);
+    void UpdateParticles(float dt);
+    void Emit(ParticleSystem* system, float amount, bool atVertex);
+    void SpendEnergy(float* energy, float amount) const;
+
+    AnimatedClump* m_clump = nullptr;
+    RwTexDictionary* m_textureDictionary = nullptr;
+    // Always an ActorState; held as a State for the state slot.
+    State* m_state = nullptr;
+    float m_heading = 0.0f;
+    float m_displayedHeading = 0.0f;
+    Quaternion m_rotation = Quaternion::Identity;
+    CarriedBall* m_ball = nullptr;
+    bool m_fieldPlayer;
+    CharacterActionProvider* m_provider;
+    ActorEventListener* m_listener = nullptr;
+    AxisAlignedCylinder* m_cylinder;
+    CollisionDoppelGanger* m_doppelGanger = nullptr;
+    AxisAlignedCylinder* m_doppelCylinder = nullptr;
+    bool m_particleLookUp = true;
+    ParticleSystem* m_actorParticles = nullptr;
+    ParticleSystem* m_groundParticles = nullptr;
+    float m_emission = 0.0f;
+    float m_idleTimer = 0.0f;
+    uint32_t m_particleWord = 0;
+    int32_t m_providerValueA = 0;
+    int32_t m_providerValueB = 0;
+    int m_listenerId = 0;
+    int m_shirtMaterials = 0;
+};
+
+// The member of the team within "Pass snap FOV" of the direction from the point, nearest
+// first (the first of equals); null when none. The excluded actor is never chosen.
+Actor* FindActorInDirection(const std::vector<Actor*>& team, const Vector3& from, float direction,
+                            const Actor* excluded);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "framework/Quaternion.h"
+#include "framework/Vector.h"
+
+class Collidable;
+
+// What an actor needs of the ball it touches and carries; the pitch's ball implements it.
+class CarriedBall {
+public:
+    virtual ~CarriedBall() = default;
+
+    virtual const Collidable& GetCollidable() const = 0;
+    virtual Vector3 GetBallPosition() const = 0;
+    virtual void SetBallPosition(const Vector3& position) = 0;
+    virtual void SetBallVelocity(const Vector3& velocity) = 0;
+    virtual void SetBallRotation(const Quaternion& rotation) = 0;
+    virtual float GetRadius() const = 0;
+    // The holder lets go; 1 when the holder lets go itself.
+    virtual void ReleasePossession(int how) = 0;
+    virtual void UpdateParticles() {}
+};

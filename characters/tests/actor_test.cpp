@@ -1,0 +1,512 @@
+// Actors on the default data: moving, turning, energy, idling, tackles, carrying, passing and
+// shirts.
+#include "support/ActorTestSupport.h"
+
+#include "characters/ActorClumpCache.h"
+#include "engine/core/RwTexture.h"
+#include "engine/world/RpClump.h"
+#include "engine/world/RpGeometry.h"
+#include "framework/Color.h"
+#include "framework/MathUtil.h"
+#include "match/settings/GameSettings.h"
+#include "scene/AnimatedClump.h"
+#include "scene/RwGraphics.h"
+#include "simulation/PitchVolume.h"
+#include "simulation/Shape.h"
+#include "tests/support/LogCapture.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+using namespace ActorNodes;
+
+namespace {
+
+std::string ActionName(const Actor& actor)
+{
+    return actor.GetAction() && actor.GetAction()->GetName() ? actor.GetAction()->GetName() : "";
+}
+
+std::vector<RwTexture*> ShirtTextures(const Actor& actor)
+{
+    std::vector<RpAtomic*> atomics;
+    actor.GetClump()->GetAtomics(atomics);
+    std::vector<RwTexture*> textures;
+    for (RpAtomic* atomic : atomics) {
+        const RpMaterialList& list = atomic->geometry->matList;
+        for (int i = 0; i < list.numMaterials; ++i) {
+            RwTexture* texture = list.materials[i]->texture;
+            std::string name = texture ? RwTextureGetName(texture) : "";
+            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+            if (name.find("shirt") != std::string::npos)
+                textures.push_back(texture);
+        }
+    }
+    return textures;
+}
+
+}  // namespace
+
+using ActorTest = KickAbout;
+
+TEST_F(ActorTest, RunningForTwoSecondsCoversTheSpeedAndTurnsNoFasterThanAllowed)
+{
+    for (const float dt : {1.0f / 60.0f, 1.0f / 30.0f}) {
+        Recorder listener;
+        auto actor = MakeActor(listener, run);
+        ActorCommand command;
+        command.code = ActorInput::Run;
+        const int frames = static_cast<int>(std::lround(2.0f / dt));
+        for (int i = 0; i < frames; ++i)
+            Frame({{actor.get(), &command}}, dt);
+        EXPECT_NEAR(actor->GetPosition().z, kRunSpeed * 2.0f, kRunSpeed * 2.0f * 0.05f) << dt;
+        EXPECT_NEAR(actor->GetPosition().x, 0.0f, 1e-3f) << dt;
+        EXPECT_STREQ(actor->GetStateName(), "run");
+
+        command.direction = Math::HalfPi;
+        float before = actor->GetHeading();
+        for (int i = 0; i < 30; ++i) {
+            Frame({{actor.get(), &command}}, dt);
+            EXPECT_LE(std::fabs(Math::AngleDifference(actor->GetHeading(), before)), kRotationSpeed * dt + 1e-4f);
+            before = actor->GetHeading();
+        }
+        EXPECT_NEAR(actor->GetHeading(), Math::HalfPi, 1e-4f);
+        EXPECT_FALSE(std::isnan(actor->GetPosition().x));
+    }
+}
+
+TEST_F(ActorTest, LowEnergySlowsTheActorLinearlyToTheRemainingShare)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    GameSettings* settings = GameSettings::Instance();
+    const int32_t saved = settings->energyAffectSpeedPercent;
+    settings->energyAffectSpeedPercent = 40;
+    const struct {
+        float energy, share;
+    } cases[] = {{0.0f, 0.6f}, {10.0f, 0.8f}, {20.0f, 1.0f}, {90.0f, 1.0f}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(actor->GetMoveSpeed(c.energy, 10.0f), 10.0f * c.share, 1e-4f) << c.energy;
+    actor->PlaceInState({}, 0.0f, new ActorState(jog));
+    EXPECT_NEAR(actor->GetMoveSpeed(100.0f, 10.0f), 10.0f * settings->runToJogMultiplier, 1e-4f);
+    settings->energyAffectSpeedPercent = saved;
+}
+
+TEST_F(ActorTest, EnergyIsSpentOnlyWhileTheClockRuns)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, run);
+    s_actions->GetAction("run")->energyPerSecond = 3.0f;
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    float energy = 50.0f;
+    ActorSurroundings::clockRunning = false;
+    actor->Update(0.5f, command, &energy, kRunSpeed, kRotationSpeed, -1);
+    EXPECT_EQ(energy, 50.0f);
+    ActorSurroundings::clockRunning = true;
+    actor->Update(0.5f, command, &energy, kRunSpeed, kRotationSpeed, -1);
+    EXPECT_NEAR(energy, 48.5f, 1e-4f);
+    s_actions->GetAction("run")->energyPerSecond = 0.0f;
+}
+
+TEST_F(ActorTest, AnInactiveActorPlaysIdleWhenItsTimerRunsOut)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, inactive);
+    ActorCommand command;
+    EXPECT_EQ(ActionName(*actor), "inactive");
+    const float first = actor->GetIdleTimer();
+    EXPECT_GE(first, 5.0f);
+    EXPECT_LE(first, 25.0f);
+    float waited = 0.0f;
+    while (ActionName(*actor) != "idle" && waited < 30.0f) {
+        Frame({{actor.get(), &command}}, 0.1f);
+        waited += 0.1f;
+    }
+    EXPECT_NEAR(waited, first, 0.11f);
+    EXPECT_GE(actor->GetIdleTimer(), 15.0f);
+    EXPECT_LE(actor->GetIdleTimer(), 30.0f);
+    EXPECT_STREQ(actor->GetStateName(), "inactive");
+
+    actor->PlaceInState({}, 0.0f, new ActorState(stand));
+    Frame({{actor.get(), &command}}, 0.1f);
+    EXPECT_GE(actor->GetIdleTimer(), 5.0f);
+    EXPECT_LE(actor->GetIdleTimer(), 25.0f);
+}
+
+TEST_F(ActorTest, ASlideTackleFloorsAHolderWithAFoulOnlyFromBehind)
+{
+    const struct {
+        const char* name;
+        Vector3 tackler;  // the holder stands at the origin facing +z
+        bool holds, fieldPlayer;
+        const ActorStateNode& holderNode;
+        const char* state;
+        bool foul;
+    } cases[] = {
+        {"from the front", {0, 0, 0.7f}, true, true, stand, "fallover", false},
+        {"from behind", {0, 0, -0.7f}, true, true, stand, "fallover", true},
+        {"from behind without the ball", {0, 0, -0.7f}, false, true, stand, "fallover", true},
+        {"from the front without the ball", {0, 0, 0.7f}, false, true, stand, "fallover", true},
+        {"a keeper", {0, 0, -0.7f}, true, false, stand, "stand", false},
+        {"the referee", {0, 0, -0.7f}, false, false, refstand, "refstand", false},
+        {"already down", {0, 0, -0.7f}, false, true, fallover, "fallover", false},
+    };
+    for (const auto& c : cases) {
+        Recorder holderEars, tacklerEars;
+        auto holder = MakeActor(holderEars, c.holderNode, {}, c.fieldPlayer);
+        auto tackler = MakeActor(tacklerEars, slidetackle, c.tackler);
+        if (c.holds)
+            holder->TakeBall(&ball);
+        const ActorState* before = holder->GetState();
+        holder->OnCollision({tackler.get()});
+        EXPECT_STREQ(holder->GetStateName(), c.state) << c.name;
+        EXPECT_EQ(holderEars.Heard("foul"), c.foul) << c.name;
+        EXPECT_TRUE(holderEars.Heard("collision")) << c.name;
+        if (std::string(c.state) == "fallover" && std::string(before->GetNode().name) != "fallover")
+            EXPECT_NEAR(holder->DistanceTo(*tackler), 0.0f, 1e-4f) << c.name;
+        if (std::string(c.name) == "already down")
+            EXPECT_EQ(holder->GetState(), before) << c.name;
+        if (std::string(c.state) == "fallover" && before->GetNode().name != std::string("fallover")) {
+            // Knocked away from the tackler, and the ball let go.
+            EXPECT_FALSE(holder->HasBall()) << c.name;
+            EXPECT_NEAR(std::fabs(Math::AngleDifference(holder->GetHeading(), c.tackler.z > 0 ? Math::Pi : 0.0f)),
+                        0.0f, 1e-4f)
+                << c.name;
+        }
+        holder->ReleaseBall();
+    }
+}
+
+TEST_F(ActorTest, TheCarriedBallFollowsTheLocatorAndGoesWhenTheNodeCannotHoldIt)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, standwithball, {3.0f, 0.0f, 4.0f});
+    actor->TakeBall(&ball);
+    ActorCommand command;
+    for (int i = 0; i < 10; ++i)
+        Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    const Vector3 expected = actor->GetPosition() + actor->GetBallLocatorPosition() - actor->GetCollisionLocatorPoint();
+    EXPECT_LT((ball.GetPosition() - expected).Length(), 0.05f);
+    EXPECT_TRUE(actor->HasBall());
+    EXPECT_EQ(ball.releases, 0);
+
+    command.code = ActorInput::FallOver;
+    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    EXPECT_STREQ(actor->GetStateName(), "fallover");
+    EXPECT_FALSE(actor->HasBall());
+    EXPECT_EQ(ball.releases, 1);
+}
+
+TEST_F(ActorTest, AKeeperEndingASaveWithTheBallStandsWithItAndTriggersAGoalKick)
+{
+    Recorder listener;
+    auto keeper = MakeActor(listener, savemiddlecenter, {}, false);
+    keeper->TakeBall(&ball);
+    ActorCommand command;
+    for (int i = 0; i < 600 && std::string(keeper->GetStateName()) == "savemiddlecenter"; ++i)
+        Frame({{keeper.get(), &command}}, 1.0f / 60.0f);
+    EXPECT_STREQ(keeper->GetStateName(), "standwithball");
+    EXPECT_EQ(ActionName(*keeper), "standwithball");
+    EXPECT_TRUE(listener.Heard("Trigger Goal Kick"));
+    EXPECT_TRUE(keeper->HasBall());
+}
+
+TEST_F(ActorTest, StrikingNodesMarkTheCommandAndFallingTakesItsDirection)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    ActorCommand command;
+    command.code = ActorInput::Pass;
+    command.hold = 1;
+    actor->ApplyCommand(1.0f / 60.0f, command, nullptr);
+    EXPECT_STREQ(actor->GetStateName(), "pass");
+    EXPECT_EQ(command.strike, 1);
+    EXPECT_EQ(command.hold, 0);
+
+    command = ActorCommand{};
+    command.code = ActorInput::FallOver;
+    command.direction = 1.25f;
+    actor->ApplyCommand(1.0f / 60.0f, command, nullptr);
+    EXPECT_STREQ(actor->GetStateName(), "fallover");
+    EXPECT_EQ(command.strike, 0);
+    EXPECT_EQ(actor->GetHeading(), 1.25f);
+}
+
+TEST_F(ActorTest, FindPassReceiverTakesTheNearestInTheConeAndTheFirstOfEquals)
+{
+    Recorder ears[5];
+    auto passer = MakeActor(ears[0], stand);
+    auto far = MakeActor(ears[1], stand, {0, 0, 20});
+    auto near = MakeActor(ears[2], stand, {0.5f, 0, 8});
+    auto twin = MakeActor(ears[3], stand, {-0.5f, 0, 8});
+    auto aside = MakeActor(ears[4], stand, {6, 0, 2});
+    const std::vector<Actor*> team = {passer.get(), far.get(), near.get(), twin.get(), aside.get()};
+    EXPECT_EQ(passer->FindPassReceiver(0.0f, team), near.get());
+    EXPECT_EQ(passer->FindPassReceiver(0.0f, {passer.get(), twin.get(), near.get()}), twin.get());
+    EXPECT_EQ(passer->FindPassReceiver(Math::HalfPi - 0.3f, team), aside.get());
+    EXPECT_EQ(passer->FindPassReceiver(Math::Pi, team), nullptr);
+    // Without a receiver the pass goes the default distance ahead.
+    const Vector3 target = passer->GetPassTarget(Math::Pi, team, {}, true);
+    EXPECT_NEAR(target.z, -GameSettings::Instance()->passDefaultDist, 1e-3f);
+}
+
+TEST_F(ActorTest, NeedsHighPassWhenAnOpponentBlocksOrTheTargetIsFar)
+{
+    Recorder ears[3];
+    auto passer = MakeActor(ears[0], stand);
+    auto blocker = MakeActor(ears[1], stand, {0.2f, 0, 5});
+    auto aside = MakeActor(ears[2], stand, {3, 0, 5});
+    const Vector3 target{0, 0, 10};
+    EXPECT_TRUE(passer->NeedsHighPass(target, {blocker.get()}));
+    EXPECT_FALSE(passer->NeedsHighPass(target, {aside.get()}));
+    EXPECT_FALSE(passer->NeedsHighPass(target, {}));
+    EXPECT_TRUE(passer->NeedsHighPass({0, 0, GameSettings::Instance()->maxShortPassDist + 1}, {}));
+    // A lofted pass over the blocker aims up the receiver's body.
+    Recorder receiverEars;
+    auto receiver = MakeActor(receiverEars, stand, target);
+    EXPECT_NEAR(passer->GetPassTargetPosition(*receiver, {blocker.get()}, true).y, 0.75f * receiver->GetHeight(),
+                1e-4f);
+    EXPECT_EQ(passer->GetPassTargetPosition(*receiver, {blocker.get()}, false).y, 0.0f);
+}
+
+TEST_F(ActorTest, TheShirtGoesOnShirtTexturesOnlyAndAMissingImageChangesNothing)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    const std::vector<RwTexture*> shirts = ShirtTextures(*actor);
+    ASSERT_FALSE(shirts.empty());
+    const std::string shirtName = RwTextureGetName(shirts.front());
+    const std::string shirt = StagePath("Characters/Panda/Textures24Bit/Var01/panda_shirt.png");
+    RwTexDictionary* current = RwTexDictionaryGetCurrent();
+
+    LogCapture log;
+    EXPECT_FALSE(actor->SetShirtTexture(shirt, StagePath("no_number.png"), Color(1, 0, 0, 1), false));
+    EXPECT_FALSE(actor->SetShirtTexture(StagePath("no_shirt.png"), shirt, Color(1, 0, 0, 1), false));
+    EXPECT_EQ(ShirtTextures(*actor), shirts);
+    EXPECT_EQ(RwTexDictionaryGetCurrent(), current);
+
+    const struct {
+        const char* name;
+        int matched;
+    } names[] = {{"PANDA_SHIRT", 1}, {"_shirt", 0}, {"x_Shirt", 1}, {"panda_shirts", 0}};
+    for (const auto& n : names) {
+        RwTextureSetName(ShirtTextures(*actor).front(), n.name);
+        EXPECT_TRUE(actor->SetShirtTexture(shirt, shirt, Color(0, 0, 1, 1), true)) << n.name;
+        EXPECT_EQ(actor->GetShirtMaterialCount(), n.matched) << n.name;
+        EXPECT_EQ(RwTexDictionaryGetCurrent(), current) << n.name;
+    }
+    RwTextureSetName(ShirtTextures(*actor).front(), shirtName.c_str());
+    EXPECT_TRUE(actor->SetShirtTexture(shirt, shirt, Color(0, 0, 1, 1), false));
+    EXPECT_EQ(actor->GetShirtMaterialCount(), 1);
+    EXPECT_NE(ShirtTextures(*actor).front(), shirts.front());
+    EXPECT_STREQ(RwTextureGetName(ShirtTextures(*actor).front()), shirtName.c_str());
+}
+
+TEST_F(ActorTest, SetMaterialColorRefusesIndicesOutOfRange)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    LogCapture log;
+    EXPECT_FALSE(actor->SetMaterialColor(-1, 0, Color(1, 0, 0, 1)));
+    EXPECT_FALSE(actor->SetMaterialColor(99, 0, Color(1, 0, 0, 1)));
+    EXPECT_FALSE(actor->SetMaterialColor(0, 999, Color(1, 0, 0, 1)));
+    EXPECT_EQ(log.Count("Actor::SetMaterialColor has invalid atomic number"), 2);
+    EXPECT_EQ(log.Count("Actor::SetMaterialColor has invalid material number 999"), 1);
+    ASSERT_TRUE(actor->SetMaterialColor(0, 0, Color(1, 0, 0, 1)));
+    std::vector<RpAtomic*> atomics;
+    actor->GetClump()->GetAtomics(atomics);
+    EXPECT_EQ(atomics[0]->geometry->matList.materials[0]->color.red, 255);
+    EXPECT_EQ(atomics[0]->geometry->matList.materials[0]->color.green, 0);
+}
+
+TEST_F(ActorTest, ActorsOfOneModelShareTheCachedClumpAndGiveItBack)
+{
+    Recorder a, b;
+    auto first = MakeActor(a, stand);
+    auto second = MakeActor(b, stand);
+    ActorClumpCache* cache = ActorClumpCache::Instance();
+    EXPECT_EQ(first->GetClump(), second->GetClump());
+    EXPECT_EQ(cache->GetUseCount(first->GetClump()), 2);
+    second.reset();
+    EXPECT_EQ(cache->GetUseCount(first->GetClump()), 1);
+    EXPECT_GT(first->GetClump()->GetAnimationCount(), 0);
+}
+
+TEST_F(ActorTest, VolumesPushTheActorBackAndATargetPostKeepsItOnItsCircle)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, run);
+    CylindricalPitchVolume post;
+    post.SetCollisionName("collidecylinder");
+    post.SetPosition({0.0f, 0.0f, 1.0f});
+    post.GetCylinder().radius = 5.0f;
+    PlanarPitchVolume wall;
+    wall.SetCollisionName("collideplane");
+    wall.GetPlane().normal = Vector3{-1.0f, 0.0f, 0.0f};
+
+    const struct {
+        Collidable* hit;
+        bool contact;
+        Vector3 velocity;
+    } cases[] = {
+        {&post, true, {1.0f, 0.0f, 0.0f}},   // the part towards the post goes
+        {&post, false, {1.0f, 0.0f, 4.0f}},  // contact switched off
+        {&wall, true, {0.0f, 0.0f, 4.0f}},
+    };
+    for (const auto& c : cases) {
+        actor->pitchVolumeContact = c.contact;
+        actor->SetVelocity({1.0f, 0.0f, 4.0f});
+        actor->OnCollision({c.hit});
+        EXPECT_LT((actor->GetVelocity() - c.velocity).Length(), 1e-5f) << c.hit->GetCollisionName();
+    }
+
+    actor->pitchVolumeContact = true;
+    actor->PlaceInState({5.0f, 0.0f, 1.0f}, 0.0f, new ActorState(run));
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    command.target = &post;
+    for (int i = 0; i < 120; ++i) {
+        Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+        EXPECT_NEAR((actor->GetPosition() - post.GetPosition()).Length(), 5.0f, 0.05f) << i;
+    }
+    EXPECT_GT(actor->GetPosition().z, 3.0f);
+}
+
+TEST_F(ActorTest, TheBallLocatorEndsAtItsDurationAndAnEmptyNameDropsIt)
+{
+    CharacterAction action;
+    action.SetBallLocatorName(StagePath("Characters/Animations/pass_ball.anm"));
+    ASSERT_NE(action.GetBallLocator(), nullptr);
+    const float d = action.GetBallLocator()->GetDuration();
+    ASSERT_GT(d, 0.0f);
+    const auto ends = [&](float t0, float t1) {
+        for (const CharacterActionEvent* event : action.GetEventsBetween(t0, t1)) {
+            if (event->type == 1)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(ends(d, d + 0.1f));
+    EXPECT_TRUE(ends(d - 0.1f, d + 0.01f));
+    EXPECT_FALSE(ends(d - 0.1f, d));
+    action.SetBallLocatorName("");
+    EXPECT_EQ(action.GetBallLocator(), nullptr);
+    EXPECT_FALSE(ends(d, d + 0.1f));
+}
+
+TEST_F(ActorTest, ANewActorStandsInItsStartNodeAndItsClumpPlaysTheAction)
+{
+    const std::string folder = StagePath("Characters/Panda/Textures24Bit/");
+    Recorder listener;
+    Actor referee(folder + "Var00/;" + folder + "Common/", StagePath("Characters/Panda/Panda.DFF"), s_actions,
+                  &listener, refstand, false);
+    EXPECT_STREQ(referee.GetStateName(), "refstand");
+    EXPECT_EQ(ActionName(referee), "refstand");
+    EXPECT_FALSE(referee.IsFieldPlayer());
+    ActorCommand command;
+    for (int i = 0; i < 30; ++i)
+        Frame({{&referee, &command}}, 1.0f / 60.0f);
+    EXPECT_NEAR(referee.GetClump()->GetTime(), 0.5f, 1e-3f);
+    EXPECT_NEAR(referee.GetActionTime(), 0.5f, 1e-3f);
+}
+
+TEST_F(ActorTest, DistancesLeaveOutBothRadii)
+{
+    Recorder ears[2];
+    auto first = MakeActor(ears[0], stand);
+    auto second = MakeActor(ears[1], stand, {3, 0, 4});
+    EXPECT_NEAR(first->DistanceTo(*second), 5.0f - 0.8f, 1e-5f);
+    second->PlaceInState({0.3f, 0, 0}, 0.0f, new ActorState(stand));
+    EXPECT_EQ(first->DistanceTo(*second), 0.0f);
+    // Exactly at the short-pass limit a ground pass still does.
+    EXPECT_FALSE(first->NeedsHighPass({0, 0, GameSettings::Instance()->maxShortPassDist}, {}));
+    EXPECT_TRUE(first->IsFacing({0, 0, 3}, 0.1f));
+    EXPECT_FALSE(first->IsFacing({3, 0, 0}, 0.1f));
+    EXPECT_TRUE(first->IsFacing(first->GetPosition(), 0.0f));
+}
+
+TEST_F(ActorTest, IsOnScreenTestsTheOffsetSphereAgainstThePrimaryCamera)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    RwGraphics* graphics = RwGraphics::Instance();
+    const Vector3 eye = graphics->GetCameraPosition();
+    // The camera looks along its at row, whichever way the frame is stored.
+    const Matrix3 frame = graphics->GetCameraMatrix();
+    Vector3 at = frame.GetRow(2);
+    if (at.LengthSquared() == 0.0f)
+        at = frame.Transform(Vector3{0.0f, 0.0f, 1.0f});
+    EXPECT_TRUE(actor->IsOnScreen(eye + at * 10.0f - actor->GetPosition()));
+    EXPECT_FALSE(actor->IsOnScreen(eye - at * 10.0f - actor->GetPosition()));
+}
+
+TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, run);
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    const auto word = [&](const ActorStateNode& node, bool effects) {
+        ActorSurroundings::effects = effects;
+        actor->PlaceInState({}, 0.0f, new ActorState(node));
+        for (int i = 0; i < 10; ++i)
+            Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+        ActorSurroundings::effects = true;
+        const uint32_t bits = actor->GetParticleWord();
+        // The ground amount as the word holds it: speed x 0.05 x 64.
+        const auto expected = static_cast<uint32_t>(actor->GetVelocity().Length() * 0.05f * 64.0f);
+        EXPECT_NEAR(static_cast<float>(bits >> 16), static_cast<float>(expected), 1.0f) << node.name;
+        return bits & 0xffffu;
+    };
+    EXPECT_EQ(word(run, true), 0u);
+    EXPECT_EQ(word(specialmove, true), 1u);
+    EXPECT_GT(actor->GetParticleWord() >> 16, 0u);
+    ActorSurroundings::effects = false;
+    actor->PlaceInState({}, 0.0f, new ActorState(specialmove));
+    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    ActorSurroundings::effects = true;
+    EXPECT_EQ(actor->GetParticleWord(), 0u);
+}
+
+namespace {
+
+class Player : public CharacterActionPlayer {
+public:
+    void OnActionEvent(const CharacterActionEvent&) override {}
+};
+
+}  // namespace
+
+TEST_F(ActorTest, ThePlayerPlacesTheBallAtTheLocatorAndScalesTheAnimationsTurn)
+{
+    // A throw-in carries the ball in the hands, which move.
+    CharacterAction& throwing = *s_actions->GetAction("throwinpass");
+    ASSERT_NE(throwing.GetBallLocator(), nullptr);
+    Player player;
+    player.SetAction(&throwing);
+    player.SetSpeed(1.0f, 0.0f);
+    const float t = throwing.GetBallLocator()->GetDuration() * 0.6f;
+    player.UpdateAction(t);
+    Locator reference;
+    reference.PlayAnimation(StagePath("Characters/Animations/throwinpass_ball.anm"));
+    reference.Update(0.0f);
+    const Vector3 atStart = reference.GetPosition();
+    reference.SetTime(t);
+    reference.Update(0.0f);
+    ASSERT_GT((reference.GetPosition() - atStart).Length(), 0.01f);
+    EXPECT_LT((player.GetBallLocatorPoint() - reference.GetPosition()).Length(), 1e-4f);
+
+    CharacterAction turning;
+    turning.GetAnimation().SetFileName(StagePath("Characters/Animations/run.anm"));
+    turning.GetAnimation().SetRates(0.0f, 2.0f, 1.0f, MovingAnimation::kRotation);
+    player.SetAction(&turning);
+    const struct {
+        float turn, ratio;
+    } cases[] = {{1.0f, 0.5f}, {-1.0f, 0.5f}, {5.0f, 1.0f}, {0.0f, 0.0f}};
+    for (const auto& c : cases) {
+        player.SetSpeed(0.0f, c.turn);
+        EXPECT_NEAR(player.GetTurnRatio(), c.ratio, 1e-4f) << c.turn;
+    }
+}

@@ -1,0 +1,82 @@
+#include "support/ActorTestSupport.h"
+
+#include "characters/ActorClumpCache.h"
+#include "framework/FileSystem.h"
+#include "framework/Random.h"
+#include "match/settings/GameSettings.h"
+#include "scene/RwGraphics.h"
+#include "simulation/CollisionManager.h"
+#include "tests/support/OffscreenEngine.h"
+
+#include <algorithm>
+
+
+std::string StagePath(const std::string& relative) { return std::string(TB_STAGE_DIR) + "/data/pc/" + relative; }
+
+TestBall::TestBall() : SimpleCollidable(std::make_unique<Sphere>(0.11f)) { SetCollisionName("ball"); }
+
+void Recorder::OnBallTouched(CarriedBall& ball, bool canHold, bool)
+{
+    log.push_back("ball");
+    if (actor && canHold && !actor->HasBall())
+        actor->TakeBall(&ball);
+}
+
+void Recorder::OnActionEvent(const CharacterActionEvent& event) { log.push_back(ActionEventName(event.type)); }
+
+bool Recorder::Heard(const std::string& what) const { return std::find(log.begin(), log.end(), what) != log.end(); }
+
+DataActions* KickAbout::s_actions = nullptr;
+
+void KickAbout::SetUpTestSuite()
+{
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetDeviceKind(rwDeviceNull);
+    graphics->SetScreenSize(800, 600);
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    s_actions = new DataActions(StagePath(""));
+}
+
+void KickAbout::TearDownTestSuite()
+{
+    delete s_actions;
+    s_actions = nullptr;
+    ActorClumpCache::DestroyInstance();
+    RwGraphics::Instance()->Destroy();
+    CloseOffscreenWindow();
+}
+
+void KickAbout::SetUp()
+{
+    Random::Seed(1);
+    CharacterActionPlayer::SetBallRadius(ball.GetRadius());
+    ActorSurroundings::ball = &ball;
+    ActorSurroundings::clockRunning = true;
+    CollisionManager::Instance()->GetCollisionSet("characters+ball")->Add(&ball, true);
+}
+
+void KickAbout::TearDown()
+{
+    ActorSurroundings::ball = nullptr;
+    if (CollisionSet* set = CollisionManager::Instance()->FindCollisionSet("characters+ball"))
+        set->Remove(&ball);
+}
+
+std::unique_ptr<Actor> KickAbout::MakeActor(Recorder& listener, const ActorStateNode& node, const Vector3& at,
+                                            bool fieldPlayer)
+{
+    const std::string folder = StagePath("Characters/Panda/Textures24Bit/");
+    auto actor = std::make_unique<Actor>(folder + "Var00/;" + folder + "Common/;" + folder + "Shirt00/",
+                                         StagePath("Characters/Panda/Panda.DFF"), s_actions, &listener, node,
+                                         fieldPlayer);
+    actor->PlaceInState(at, 0.0f, new ActorState(node));
+    listener.actor = actor.get();
+    return actor;
+}
+
+void KickAbout::Frame(const std::vector<std::pair<Actor*, ActorCommand*>>& actors, float dt)
+{
+    for (const auto& [actor, command] : actors)
+        actor->Update(dt, *command, nullptr, kRunSpeed, kRotationSpeed, -1);
+    CollisionManager::Instance()->Update(dt);
+}

@@ -1,0 +1,342 @@
+// A kick-about on the first stadium with the default data's panda: A runs a figure of eight,
+// walks onto the loose ball and carries it, B slide-tackles A from behind, C idles. Prints
+// what happens each second; exits 1 on a NaN or when the story does not happen. Then draws A
+// and B in two shirts. With --bench: eleven actors running about, frame times over 3,000 frames.
+
+#include "characters/Actor.h"
+#include "characters/ActorClumpCache.h"
+#include "characters/CarriedBall.h"
+#include "engine/core/RwCore.h"
+#include "engine/world/RpWorld.h"
+#include "framework/Cast.h"
+#include "framework/Color.h"
+#include "framework/Debug.h"
+#include "framework/FileSystem.h"
+#include "framework/MathUtil.h"
+#include "framework/Random.h"
+#include "match/settings/GameSettings.h"
+#include "scene/AnimatedClump.h"
+#include "scene/RwGraphics.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/ShapeCollision.h"
+#include "support/DataActions.h"
+#include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
+#include "tools/common/OffscreenSession.h"
+#include "tools/common/SceneLights.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kObjectsFile = "<SP>objects\\objects.txt";
+const char* const kModel = "<PP>Characters\\Panda\\Panda.DFF";
+const char* const kTextures = "<PP>Characters\\Panda\\Textures24Bit\\";
+constexpr int kWidth = 960;
+constexpr int kHeight = 540;
+constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kRunSpeed = 6.0f;
+constexpr float kRotationSpeed = 6.0f;
+constexpr float kLoopSeconds = 4.0f;
+constexpr float kSlideDistance = 1.1f;
+constexpr int kBenchFrames = 3000;
+constexpr int kBenchActors = 11;
+
+class ConsoleSink : public DebugSink {
+public:
+    void OnLog(const char* text) override { std::fputs(text, stderr); }
+};
+
+int Fail(const char* what, const std::string& detail)
+{
+    std::fprintf(stderr, "kickabout: %s%s\n", what, detail.c_str());
+    return 1;
+}
+
+class Ball : public SimpleCollidable, public CarriedBall {
+public:
+    Ball() : SimpleCollidable(std::make_unique<Sphere>(0.11f)) { SetCollisionName("ball"); }
+    const Collidable& GetCollidable() const override { return *this; }
+    Vector3 GetBallPosition() const override { return GetPosition(); }
+    void SetBallPosition(const Vector3& position) override { SetPosition(position); }
+    void SetBallVelocity(const Vector3& velocity) override { SetVelocity(velocity); }
+    void SetBallRotation(const Quaternion&) override {}
+    float GetRadius() const override { return 0.11f; }
+    void ReleasePossession(int) override
+    {
+        SetVelocity(Vector3::Zero);
+        held = false;
+    }
+
+    bool held = false;
+};
+
+// Tells what happens to one actor, and takes the ball when the node allows.
+class Player : public ActorEventListener {
+public:
+    explicit Player(const char* name) : m_name(name) {}
+    void OnBallTouched(CarriedBall& ball, bool canHold, bool) override
+    {
+        // One holder at a time, as the rules will have it.
+        auto& loose = static_cast<Ball&>(ball);
+        if (actor && canHold && !loose.held) {
+            std::printf("  %s takes the ball\n", m_name);
+            actor->TakeBall(&ball);
+            loose.held = true;
+        }
+    }
+    void OnActorCollision(Actor&) override {}
+    void OnActionEvent(const CharacterActionEvent&) override {}
+    void OnStrike(Actor&) override
+    {
+        std::printf("  %s hears the foul\n", m_name);
+        fouled = true;
+    }
+
+    Actor* actor = nullptr;
+    bool fouled = false;
+
+private:
+    const char* m_name;
+};
+
+struct Cast3 {
+    Player a{"A"}, b{"B"}, c{"C"};
+};
+
+std::unique_ptr<Actor> MakeActor(DataActions& actions, Player& player, const std::string& variation,
+                                 const ActorStateNode& node, const Vector3& at, float heading)
+{
+    FileSystem* files = FileSystem::Instance();
+    const std::string textures = files->ExpandAliases(kTextures);
+    const std::string folders = textures + variation + "\\;" + textures + "Common\\;" + textures + "Shirt00\\";
+    auto actor = std::make_unique<Actor>(folders, files->ExpandAliases(kModel), &actions, &player, node, true);
+    actor->PlaceInState(at, heading, new ActorState(node));
+    player.actor = actor.get();
+    return actor;
+}
+
+float HeadingTo(const Vector3& from, const Vector3& to) { return std::atan2(to.x - from.x, to.z - from.z); }
+
+bool IsNan(const Vector3& v) { return std::isnan(v.x) || std::isnan(v.y) || std::isnan(v.z); }
+
+std::string Name(const Actor& actor)
+{
+    const CharacterAction* action = actor.GetAction();
+    return std::string(actor.GetStateName()) + "/" + (action && action->GetName() ? action->GetName() : "-");
+}
+
+// A's command: two loops from the moment it runs, then straight at the ball, then on with it.
+void SteerA(Actor& a, ActorCommand& command, const Ball& ball, float& running)
+{
+    command.code = ActorInput::Run;
+    if (std::string(a.GetStateName()) == "stand")
+        return;
+    running += kFrame;
+    const float time = running;
+    if (time < 2.0f * kLoopSeconds) {
+        const float turn = Math::TwoPi / kLoopSeconds * kFrame;
+        command.direction += time < kLoopSeconds ? turn : -turn;
+        command.direction = std::fmod(command.direction + Math::TwoPi, Math::TwoPi);
+    } else if (!a.HasBall()) {
+        command.direction = std::fmod(HeadingTo(a.GetPosition(), ball.GetPosition()) + Math::TwoPi, Math::TwoPi);
+    }
+}
+
+// B chases A once A is near the ball and slides in from close behind.
+void SteerB(Actor& b, ActorCommand& command, const Actor& a, const Ball& ball, bool fouled)
+{
+    const bool near = (a.GetPosition() - ball.GetPosition()).Length() < 10.0f;
+    if (fouled || (!near && !a.HasBall())) {
+        command.code = ActorInput::None;
+        return;
+    }
+    command.direction = std::fmod(HeadingTo(b.GetPosition(), a.GetPosition()) + Math::TwoPi, Math::TwoPi);
+    // Closer than the AI's slide distance: the slide has to reach a runner who runs on.
+    const bool close = (a.GetPosition() - b.GetPosition()).Length() < kSlideDistance;
+    command.code = close ? ActorInput::Tackle : ActorInput::Run;
+}
+
+int PlayStory(DataActions& actions, Ball& ball)
+{
+    Cast3 players;
+    auto a = MakeActor(actions, players.a, "Var00", ActorNodes::stand, {-4.0f, 0.0f, -6.0f}, 0.0f);
+    auto b = MakeActor(actions, players.b, "Var01", ActorNodes::stand, {-4.0f, 0.0f, -2.0f}, 0.0f);
+    auto c = MakeActor(actions, players.c, "Var02", ActorNodes::inactive, {6.0f, 0.0f, 8.0f}, Math::Pi);
+    ActorCommand ca, cb, cc;
+    bool idled = false, nan = false;
+    float running = 0.0f;
+    const int frames = static_cast<int>(26.0f / kFrame);
+    for (int frame = 1; frame <= frames && !nan; ++frame) {
+        const float time = frame * kFrame;
+        SteerA(*a, ca, ball, running);
+        SteerB(*b, cb, *a, ball, players.a.fouled);
+        a->Update(kFrame, ca, nullptr, kRunSpeed, kRotationSpeed, -1);
+        b->Update(kFrame, cb, nullptr, kRunSpeed, kRotationSpeed, -1);
+        c->Update(kFrame, cc, nullptr, kRunSpeed, kRotationSpeed, -1);
+        CollisionManager::Instance()->Update(kFrame);
+        if (!idled && c->GetAction() && std::string(c->GetAction()->GetName()) == "idle") {
+            std::printf("  C plays idle at %.2f s\n", time);
+            idled = true;
+        }
+        nan = IsNan(a->GetPosition()) || IsNan(b->GetPosition()) || IsNan(c->GetPosition()) || IsNan(ball.GetPosition());
+        if (frame % 60 == 0 || nan) {
+            const Vector3 pa = a->GetPosition(), pb = b->GetPosition(), pc = c->GetPosition(), pball = ball.GetPosition();
+            std::printf("%5.1f s  A (%6.2f %6.2f) %-20s B (%6.2f %6.2f) %-22s C (%5.2f %5.2f) %-16s ball (%6.2f %5.2f %6.2f)\n",
+                        time, pa.x, pa.z, Name(*a).c_str(), pb.x, pb.z, Name(*b).c_str(), pc.x, pc.z, Name(*c).c_str(),
+                        pball.x, pball.y, pball.z);
+        }
+    }
+    std::fflush(stdout);
+    if (nan)
+        return Fail("a position became NaN", "");
+    if (!players.a.fouled)
+        return Fail("A was never fouled", "");
+    return idled ? 0 : Fail("C never played idle", "");
+}
+
+bool TakePicture(DataActions& actions, const std::string& out)
+{
+    Player left("left"), right("right");
+    auto a = MakeActor(actions, left, "Var00", ActorNodes::stand, {-0.8f, 0.0f, 0.0f}, Math::Pi);
+    auto b = MakeActor(actions, right, "Var03", ActorNodes::stand, {0.8f, 0.0f, 0.0f}, Math::Pi);
+    const std::string shirt = FileSystem::Instance()->ExpandAliases(kTextures) + "Shirt00\\panda_shirt.png";
+    if (!a->SetShirtTexture(shirt, shirt, Color(0.9f, 0.1f, 0.1f, 1.0f), false) ||
+        !b->SetShirtTexture(shirt, shirt, Color(0.1f, 0.2f, 0.9f, 1.0f), true))
+        return false;
+    ActorCommand idle;
+    for (Actor* actor : {a.get(), b.get()})
+        actor->Update(0.3f, idle, nullptr, 0.0f, 0.0f, -1);
+    const RwBBox box{{100, 100, 100}, {-100, -100, -100}};
+    RpWorld* world = RpWorldCreate(&box);
+    bool saved = false;
+    {
+        tools::SceneLights lights;
+        tools::OffscreenCamera camera;
+        if (lights.Create(world, {0.4f, 0.4f, 0.4f, 1}, {0.8f, 0.8f, 0.75f, 1}, {0.45f, -0.45f, 0.77f}) &&
+            camera.Create(kWidth, kHeight, 0.5f, 0.5f * kHeight / kWidth, 0.1f, 100.0f, rwRasterTypeCamera)) {
+            camera.LookAt({0.0f, 1.4f, -4.5f}, {0.0f, 0.9f, 0.0f});
+            RpWorldAddCamera(world, camera.Camera());
+            if (camera.Begin({60, 110, 60, 255})) {
+                a->Render();
+                b->Render();
+                camera.End();
+                saved = camera.SavePng(out);
+            }
+            RpWorldRemoveCamera(world, camera.Camera());
+        }
+    }
+    RpWorldDestroy(world);
+    return saved;
+}
+
+// Eleven actors running and turning at random, as the bench measures a frame.
+int Bench(DataActions& actions, Ball& ball)
+{
+    std::vector<Player> players(kBenchActors, Player("bench"));
+    std::vector<std::unique_ptr<Actor>> actors;
+    std::vector<ActorCommand> commands(kBenchActors);
+    const char* const variations[] = {"Var00", "Var01", "Var02", "Var03", "Var04", "Var05",
+                                      "Var06", "Var07", "Var08", "Var09", "Var00"};
+    for (int i = 0; i < kBenchActors; ++i)
+        actors.push_back(MakeActor(actions, players[static_cast<size_t>(i)], variations[i], ActorNodes::stand,
+                                   {(i % 4) * 8.0f - 12.0f, 0.0f, (i / 4) * 8.0f - 8.0f}, 0.0f));
+    ball.SetPosition({0.0f, 0.11f, 0.0f});
+    std::vector<double> total, actorTimes, collisionTimes;
+    using Clock = std::chrono::steady_clock;
+    for (int frame = 0; frame < kBenchFrames; ++frame) {
+        for (size_t i = 0; i < actors.size(); ++i) {
+            ActorCommand& command = commands[i];
+            if (Random::Below(90) == 0)
+                command.code = Random::Below(4) == 0 ? ActorInput::None : ActorInput::Run;
+            command.direction = std::fmod(command.direction + Random::Signed() * 0.05f + Math::TwoPi, Math::TwoPi);
+        }
+        const auto start = Clock::now();
+        for (size_t i = 0; i < actors.size(); ++i)
+            actors[i]->Update(kFrame, commands[i], nullptr, kRunSpeed, kRotationSpeed, -1);
+        const auto moved = Clock::now();
+        CollisionManager::Instance()->Update(kFrame);
+        const auto end = Clock::now();
+        actorTimes.push_back(std::chrono::duration<double, std::milli>(moved - start).count());
+        collisionTimes.push_back(std::chrono::duration<double, std::milli>(end - moved).count());
+        total.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    const auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    const auto worstFrame = std::max_element(total.begin(), total.end());
+    std::printf("kickabout bench: %d actors, %d frames: median %.4f ms, worst %.4f ms at frame %d, worst after the "
+                "first second %.4f ms (median: actors %.4f ms, collisions %.4f ms)\n",
+                kBenchActors, kBenchFrames, median(total), *worstFrame, static_cast<int>(worstFrame - total.begin()),
+                *std::max_element(total.begin() + 60, total.end()), median(actorTimes), median(collisionTimes));
+    return 0;
+}
+
+int Run(const std::string& folder, const std::string& out, bool bench)
+{
+    if (!tools::MountGameData(folder))
+        return Fail("no game data in ", folder);
+    tools::OffscreenSession session("kickabout", kWidth, kHeight);
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    if (bench)
+        graphics->SetDeviceKind(rwDeviceNull);
+    graphics->SetScreenSize(kWidth, kHeight);
+    if (!graphics->Initialise(session.GetWindow()))
+        return Fail("the rendering engine does not start", "");
+    Random::Seed(7);
+    ShapeCollisionTable::Init();
+    int result = 1;
+    {
+        Cast objects("objects");
+        if (!LoadSettings(&objects, kObjectsFile))
+            Fail("cannot read the level's objects ", kObjectsFile);
+        DataActions actions(FileSystem::Instance()->ExpandAliases("<PP>"));
+        Ball ball;
+        ball.SetPosition({6.0f, 0.11f, 2.0f});
+        CollisionManager::Instance()->GetCollisionSet("characters+ball")->Add(&ball, true);
+        CharacterActionPlayer::SetBallRadius(ball.GetRadius());
+        ActorSurroundings::ball = &ball;
+        ActorSurroundings::clockRunning = true;
+        if (bench) {
+            result = Bench(actions, ball);
+        } else if ((result = PlayStory(actions, ball)) == 0 && !TakePicture(actions, out)) {
+            result = Fail("cannot draw or save ", out);
+        } else if (result == 0) {
+            std::printf("kickabout: wrote %s (%d x %d)\n", out.c_str(), kWidth, kHeight);
+        }
+        ActorSurroundings::ball = nullptr;
+        CollisionManager::Instance()->GetCollisionSet("characters+ball")->Remove(&ball);
+        objects.Clear();
+    }
+    ActorClumpCache::DestroyInstance();
+    CollisionManager::DestroyInstance();
+    graphics->Destroy();
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const bool bench = argc == 3 && std::string(argv[2]) == "--bench";
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: kickabout <game folder> <out.png | --bench>\n");
+        return 1;
+    }
+    ConsoleSink console;
+    Debug::Instance()->SetSink(&console);
+    std::error_code error;
+    const std::string out = bench ? "" : std::filesystem::absolute(argv[2], error).string();
+    const int result = error ? Fail("bad path ", argv[2]) : Run(argv[1], out, bench);
+    Debug::Instance()->SetSink(nullptr);
+    return result;
+}
