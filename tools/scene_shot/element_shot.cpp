@@ -140,7 +140,7 @@ bool DrawFrame(PrimaryCamera& camera, RpWorld* world, const Casts* casts, Render
 
 bool Saved(PrimaryCamera& camera, const std::string& path)
 {
-    if (!SaveShot(camera, path))
+    if (!SavePng(camera, path))
         return false;
     std::printf("element_shot: wrote %s\n", path.c_str());
     return true;

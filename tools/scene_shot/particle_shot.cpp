@@ -8,17 +8,14 @@
 #include "framework/Debug.h"
 #include "framework/Random.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/ParticleSystem.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -139,7 +136,7 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
             effects.Update(kStep);
         }
         const std::string path = prefix + "_" + std::to_string(shot + 1) + ".png";
-        if (!DrawFrame(camera, world, &effects) || !SaveShot(camera, path))
+        if (!DrawFrame(camera, world, &effects) || !SavePng(camera, path))
             return Fail("cannot draw or write %s", path);
         std::printf("particle_shot: wrote %s at %.1f s: %d spray and %d flash particles\n", path.c_str(), time,
                     effects.fountain.GetLiveCount(), effects.burst.GetLiveCount());
@@ -172,56 +169,28 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
     return 0;
 }
 
-int Run(const std::string& folder, const std::string& prefix, bool bench)
-{
-    if (!MountGameData(folder))
-        return Fail("no game data (%s) in the folder", kConfigFile);
-    tools::OffscreenSession session("particle_shot", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(kWidth, kHeight);
-    int result = 1;
-    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
-        Fail("the rendering engine does not start%s", "");
-    } else {
-        PrimaryCamera& camera = *graphics->GetPrimaryCamera();
-        LevelView level;
-        const std::string failure = level.Open(camera, 11.0f, 2.0f);
-        Texture smoke, flash;
-        if (!failure.empty()) {
-            Fail("%s", failure);
-        } else if (!smoke.Load(kSmoke, nullptr) || !flash.Load(kFlash, nullptr)) {
-            Fail("no particle textures (%s)", kSmoke);
-        } else {
-            graphics->SetCamera(&camera);
-            Random::Seed(17);
-            // The fountain on the pitch to one side of the view centre, the flashes above the other.
-            Vector3 side = Vector3(0, 1, 0).Cross(level.At());
-            side.Normalize();
-            Effects effects(smoke, flash, level.Centre() + side * 1.8f, level.Centre() - side * 2.2f + Vector3(0, 1.2f, 0),
-                            bench ? kBenchParticles / 1.5f : 90.0f, bench ? kBenchParticles : 400);
-            result = bench ? Bench(camera, level.World(), effects) : Shoot(camera, level.World(), effects, prefix);
-            graphics->SetCamera(nullptr);
-        }
-    }
-    graphics->Destroy();
-    return result;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[1]) == "--bench";
-    if (!bench && argc != 3) {
-        std::fprintf(stderr, "usage: particle_shot <game folder> <out prefix>\n"
-                             "       particle_shot --bench <game folder>\n");
+    ShotRequest request;
+    if (!ReadShotRequest("particle_shot", argc, argv, request))
         return 1;
-    }
-    std::error_code error;
-    const std::string prefix = bench ? "" : std::filesystem::absolute(argv[2], error).string();
-    if (error)
-        return Fail("bad path %s", argv[2]);
-    return Run(argv[bench ? 2 : 1], prefix, bench);
+    return RunOnLevel("particle_shot", request.folder, kWidth, kHeight, 11.0f, 2.0f,
+                      [&](PrimaryCamera& camera, LevelView& level) {
+                          Texture smoke, flash;
+                          if (!smoke.Load(kSmoke, nullptr) || !flash.Load(kFlash, nullptr))
+                              return Fail("no particle textures (%s)", kSmoke);
+                          Random::Seed(17);
+                          // The fountain on the pitch to one side of the view centre, the flashes
+                          // above the other.
+                          Vector3 side = Vector3(0, 1, 0).Cross(level.At());
+                          side.Normalize();
+                          Effects effects(smoke, flash, level.Centre() + side * 1.8f,
+                                          level.Centre() - side * 2.2f + Vector3(0, 1.2f, 0),
+                                          request.bench ? kBenchParticles / 1.5f : 90.0f,
+                                          request.bench ? kBenchParticles : 400);
+                          return request.bench ? Bench(camera, level.World(), effects)
+                                               : Shoot(camera, level.World(), effects, request.prefix);
+                      });
 }
