@@ -7,7 +7,14 @@
 #include "framework/Matrix3.h"
 #include "framework/Settings.h"
 #include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+#include "scene/RwGraphics.h"
 #include "tools/common/GameData.h"
+#include "tools/common/OffscreenSession.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 
 namespace tools::level {
 
@@ -115,7 +122,9 @@ std::string LevelView::Open(PrimaryCamera& camera, float distance, float aimHeig
     // Soft fill, and a low sun from behind the camera's left shoulder.
     if (!m_ambient.Create() || !m_sun.Create())
         return "cannot create the lights";
-    m_sun.SetOrientation(FacingAlong(m_at + Vector3(0.4f, -0.6f, 0.0f)));
+    m_sunDirection = m_at + Vector3(0.4f, -0.6f, 0.0f);
+    m_sunDirection.Normalize();
+    m_sun.SetOrientation(FacingAlong(m_sunDirection));
     if (!AddLight(m_ambient, Color(0.55f, 0.55f, 0.6f), 1.0f) || !AddLight(m_sun, Color(1.0f, 0.95f, 0.85f), 0.8f))
         return std::string("cannot add the lights to ") + kWorldFile;
     return "";
@@ -136,6 +145,78 @@ Quaternion FacingAlong(Vector3 direction)
     Quaternion q;
     q.FromMatrix(m);
     return q;
+}
+
+bool SavePng(PrimaryCamera& camera, const std::string& path)
+{
+    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
+    if (!image)
+        return false;
+    // Blending leaves its own alpha in the raster: the picture is what was seen.
+    for (RwInt32 y = 0; y < image->height; ++y)
+        for (RwInt32 x = 0; x < image->width; ++x)
+            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
+                255;
+    const bool saved = RtPngImageWrite(image, path.c_str());
+    RwImageDestroy(image);
+    return saved;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double Milliseconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
+}
+
+bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request)
+{
+    request.bench = argc == 3 && std::string(argv[1]) == "--bench";
+    if (!request.bench && argc != 3) {
+        std::fprintf(stderr, "usage: %s <game folder> <out prefix>\n       %s --bench <game folder>\n", tool, tool);
+        return false;
+    }
+    request.folder = argv[request.bench ? 2 : 1];
+    std::error_code error;
+    request.prefix = request.bench ? "" : std::filesystem::absolute(argv[2], error).string();
+    if (error)
+        std::fprintf(stderr, "%s: bad path %s\n", tool, argv[2]);
+    return !error;
+}
+
+int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
+               float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body)
+{
+    if (!MountGameData(folder)) {
+        std::fprintf(stderr, "%s: no game data (%s) in the folder\n", tool, kConfigFile);
+        return 1;
+    }
+    tools::OffscreenSession session(tool, width, height);
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(width, height);
+    int result = 1;
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
+        std::fprintf(stderr, "%s: the rendering engine does not start\n", tool);
+    } else {
+        PrimaryCamera& camera = *graphics->GetPrimaryCamera();
+        LevelView level;
+        const std::string failure = level.Open(camera, distance, aimHeight);
+        if (!failure.empty()) {
+            std::fprintf(stderr, "%s: %s\n", tool, failure.c_str());
+        } else {
+            graphics->SetCamera(&camera);
+            result = body(camera, level);
+            graphics->SetCamera(nullptr);
+        }
+    }
+    graphics->Destroy();
+    return result;
 }
 
 }  // namespace tools::level

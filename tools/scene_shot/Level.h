@@ -7,7 +7,10 @@
 #include "framework/Vector.h"
 #include "scene/Light.h"
 
+#include <chrono>
+#include <functional>
 #include <string>
+#include <vector>
 
 class PrimaryCamera;
 struct RpWorld;
@@ -40,6 +43,8 @@ public:
     // Where the path's line of sight meets the pitch, and the camera's viewing direction.
     const Vector3& Centre() const { return m_centre; }
     const Vector3& At() const { return m_at; }
+    // The way the sun's light travels.
+    const Vector3& SunDirection() const { return m_sunDirection; }
 
 private:
     bool AddLight(Light& light, const Color& color, float intensity);
@@ -50,9 +55,33 @@ private:
     DirectionalLight m_sun;
     Vector3 m_centre{0.0f, 0.0f, 0.0f};
     Vector3 m_at{0.0f, 0.0f, 1.0f};
+    Vector3 m_sunDirection{0.0f, -1.0f, 0.0f};
 };
 
 // A rotation whose z axis is the direction, with y as near to up as it can be.
 Quaternion FacingAlong(Vector3 direction);
+
+// The camera's picture as an opaque PNG; false when it cannot be read or written.
+bool SavePng(PrimaryCamera& camera, const std::string& path);
+// The middle value (the upper one of an even count); 0 for none.
+double Median(std::vector<double> values);
+// Since the time point.
+double Milliseconds(std::chrono::steady_clock::time_point from);
+
+// What a scene tool was asked for: pictures under a prefix, or benchmark figures.
+struct ShotRequest {
+    std::string folder;
+    std::string prefix;  // absolute
+    bool bench = false;
+};
+// Reads "<tool> <game folder> <out prefix>" or "<tool> --bench <game folder>"; false, with the
+// usage or the fault on stderr, for anything else.
+bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request);
+
+// Mounts the game data, brings the renderer up offscreen at the size, opens the level with the
+// camera that far from its aim point and runs the body; the body's exit code, else 1 with what
+// failed on stderr. The renderer's camera is the primary one while the body runs.
+int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
+               float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body);
 
 }  // namespace tools::level

@@ -8,17 +8,14 @@
 #include "framework/Debug.h"
 #include "framework/Random.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/ParticleSystem.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -49,29 +46,6 @@ int Fail(const char* format, const std::string& detail)
     return 1;
 }
 
-std::unique_ptr<FloatEmitter> Linear(float base, float variance)
-{
-    auto emitter = std::make_unique<LinearEmitter>();
-    emitter->Set(base, variance);
-    emitter->SetType(1);
-    return emitter;
-}
-
-std::unique_ptr<VectorEmitter> Sphere(const Vector3& centre, float radius)
-{
-    auto emitter = std::make_unique<SphereEmitter>();
-    emitter->Set(centre, radius);
-    emitter->SetType(2);
-    return emitter;
-}
-
-std::unique_ptr<VectorEmitter> Point(const Vector3& position)
-{
-    auto emitter = std::make_unique<PointEmitter>();
-    emitter->SetPosition(position);
-    return emitter;
-}
-
 // The two effects on their factories. Both systems emit along their z axis, turned up.
 struct Effects {
     BillboardParticleFactory sprayFactory;
@@ -88,14 +62,14 @@ struct Effects {
         fountain.SetRotation(up);
         fountain.SetEmitterSpeed(rate);
         fountain.SetMaxParticles(maximum);
-        fountain.Position().Set(Sphere({0, 0, 0}, 0.25f));
-        fountain.Velocity().Set(Sphere({0, 0, 6.5f}, 1.6f));
-        fountain.Acceleration().Set(Point({0, -9.8f, 0}));
-        fountain.Angle().Set(Linear(0, std::numbers::pi_v<float>));
-        fountain.DeltaAngle().Set(Linear(0, 1.5f));
-        fountain.Size().Set(Linear(0.22f, 0.06f));
-        fountain.DeltaSize().Set(Linear(0.35f, 0.1f));
-        fountain.LifeTime().Set(Linear(1.5f, 0.3f));
+        fountain.Position().Set(MakeSphereEmitter({0, 0, 0}, 0.25f));
+        fountain.Velocity().Set(MakeSphereEmitter({0, 0, 6.5f}, 1.6f));
+        fountain.Acceleration().Set(MakePointEmitter({0, -9.8f, 0}));
+        fountain.Angle().Set(MakeLinearEmitter(0, std::numbers::pi_v<float>));
+        fountain.DeltaAngle().Set(MakeLinearEmitter(0, 1.5f));
+        fountain.Size().Set(MakeLinearEmitter(0.22f, 0.06f));
+        fountain.DeltaSize().Set(MakeLinearEmitter(0.35f, 0.1f));
+        fountain.LifeTime().Set(MakeLinearEmitter(1.5f, 0.3f));
         fountain.SetColors(Color(0.75f, 0.88f, 1.0f, 0.9f), Color(1.0f, 1.0f, 1.0f, 0.5f));
         auto fadeIn = std::make_unique<ParticleActionFadeIn>();
         fadeIn->SetTime(0.15f);
@@ -114,13 +88,13 @@ struct Effects {
         burst.SetRotation(up);
         // Room for the last burst's flashes that are still fading.
         burst.SetMaxParticles(2 * kBurstCount);
-        burst.Position().Set(Sphere({0, 0, 0}, 0.5f));
-        burst.Velocity().Set(Sphere({0, 0, 0.4f}, 1.2f));
-        burst.Angle().Set(Linear(0, std::numbers::pi_v<float>));
-        burst.Size().Set(Linear(0.9f, 0.3f));
-        burst.DeltaSize().Set(Linear(0.8f, 0.2f));
-        burst.AnimSpeed().Set(Linear(16, 3));
-        burst.LifeTime().Set(Linear(5, 0));
+        burst.Position().Set(MakeSphereEmitter({0, 0, 0}, 0.5f));
+        burst.Velocity().Set(MakeSphereEmitter({0, 0, 0.4f}, 1.2f));
+        burst.Angle().Set(MakeLinearEmitter(0, std::numbers::pi_v<float>));
+        burst.Size().Set(MakeLinearEmitter(0.9f, 0.3f));
+        burst.DeltaSize().Set(MakeLinearEmitter(0.8f, 0.2f));
+        burst.AnimSpeed().Set(MakeLinearEmitter(16, 3));
+        burst.LifeTime().Set(MakeLinearEmitter(5, 0));
     }
     void Update(float dt)
     {
@@ -147,21 +121,6 @@ bool DrawFrame(PrimaryCamera& camera, RpWorld* world, Effects* effects)
     return RwGraphics::Instance()->Render();
 }
 
-bool SavePng(PrimaryCamera& camera, const std::string& path)
-{
-    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
-    if (!image)
-        return false;
-    // Blending leaves its own alpha in the raster: the picture is what was seen.
-    for (RwInt32 y = 0; y < image->height; ++y)
-        for (RwInt32 x = 0; x < image->width; ++x)
-            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
-                255;
-    const bool saved = RtPngImageWrite(image, path.c_str());
-    RwImageDestroy(image);
-    return saved;
-}
-
 int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::string& prefix)
 {
     float time = 0;
@@ -183,17 +142,6 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
                     effects.fountain.GetLiveCount(), effects.burst.GetLiveCount());
     }
     return 0;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-double Milliseconds(Clock::time_point from)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
 
 int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
@@ -221,56 +169,28 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
     return 0;
 }
 
-int Run(const std::string& folder, const std::string& prefix, bool bench)
-{
-    if (!MountGameData(folder))
-        return Fail("no game data (%s) in the folder", kConfigFile);
-    tools::OffscreenSession session("particle_shot", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(kWidth, kHeight);
-    int result = 1;
-    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
-        Fail("the rendering engine does not start%s", "");
-    } else {
-        PrimaryCamera& camera = *graphics->GetPrimaryCamera();
-        LevelView level;
-        const std::string failure = level.Open(camera, 11.0f, 2.0f);
-        Texture smoke, flash;
-        if (!failure.empty()) {
-            Fail("%s", failure);
-        } else if (!smoke.Load(kSmoke, nullptr) || !flash.Load(kFlash, nullptr)) {
-            Fail("no particle textures (%s)", kSmoke);
-        } else {
-            graphics->SetCamera(&camera);
-            Random::Seed(17);
-            // The fountain on the pitch to one side of the view centre, the flashes above the other.
-            Vector3 side = Vector3(0, 1, 0).Cross(level.At());
-            side.Normalize();
-            Effects effects(smoke, flash, level.Centre() + side * 1.8f, level.Centre() - side * 2.2f + Vector3(0, 1.2f, 0),
-                            bench ? kBenchParticles / 1.5f : 90.0f, bench ? kBenchParticles : 400);
-            result = bench ? Bench(camera, level.World(), effects) : Shoot(camera, level.World(), effects, prefix);
-            graphics->SetCamera(nullptr);
-        }
-    }
-    graphics->Destroy();
-    return result;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[1]) == "--bench";
-    if (!bench && argc != 3) {
-        std::fprintf(stderr, "usage: particle_shot <game folder> <out prefix>\n"
-                             "       particle_shot --bench <game folder>\n");
+    ShotRequest request;
+    if (!ReadShotRequest("particle_shot", argc, argv, request))
         return 1;
-    }
-    std::error_code error;
-    const std::string prefix = bench ? "" : std::filesystem::absolute(argv[2], error).string();
-    if (error)
-        return Fail("bad path %s", argv[2]);
-    return Run(argv[bench ? 2 : 1], prefix, bench);
+    return RunOnLevel("particle_shot", request.folder, kWidth, kHeight, 11.0f, 2.0f,
+                      [&](PrimaryCamera& camera, LevelView& level) {
+                          Texture smoke, flash;
+                          if (!smoke.Load(kSmoke, nullptr) || !flash.Load(kFlash, nullptr))
+                              return Fail("no particle textures (%s)", kSmoke);
+                          Random::Seed(17);
+                          // The fountain on the pitch to one side of the view centre, the flashes
+                          // above the other.
+                          Vector3 side = Vector3(0, 1, 0).Cross(level.At());
+                          side.Normalize();
+                          Effects effects(smoke, flash, level.Centre() + side * 1.8f,
+                                          level.Centre() - side * 2.2f + Vector3(0, 1.2f, 0),
+                                          request.bench ? kBenchParticles / 1.5f : 90.0f,
+                                          request.bench ? kBenchParticles : 400);
+                          return request.bench ? Bench(camera, level.World(), effects)
+                                               : Shoot(camera, level.World(), effects, request.prefix);
+                      });
 }

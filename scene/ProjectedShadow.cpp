@@ -1,0 +1,276 @@
+#include "scene/ProjectedShadow.h"
+
+#include "engine/core/RwCore.h"
+#include "engine/world/RpClump.h"
+#include "framework/Color.h"
+#include "framework/Debug.h"
+#include "scene/EngineUtil.h"
+#include "scene/ProjectedTexture.h"
+#include "scene/RenderStateSaver.h"
+#include "scene/ScreenDraw.h"
+
+#include <numbers>
+
+namespace {
+
+constexpr float kCreateFarClip = 10.0f;
+constexpr float kCreateNearClip = 0.005f;
+constexpr float kCreateViewWindow = 5.0f;
+// Room round the casters' sphere, and the near plane as a share of the frame.
+constexpr float kSphereMargin = 0.1f;
+constexpr float kFrameScale = 1.1f;
+constexpr float kNearShare = 0.001f;
+constexpr float kProjectionZoneRadius = 10.0f;
+const Vector3 kProjectorStart{0.0f, 20.0f, 0.0f};
+
+// Keeps the global 2D flag as it was, whatever the caller had.
+class OwnStates2D {
+public:
+    OwnStates2D() : m_was(GetDraw2DStates()) { SetDraw2DStates(false); }
+    ~OwnStates2D() { SetDraw2DStates(m_was); }
+    OwnStates2D(const OwnStates2D&) = delete;
+    OwnStates2D& operator=(const OwnStates2D&) = delete;
+
+private:
+    bool m_was;
+};
+
+}  // namespace
+
+const Quaternion& ProjectedShadow::DefaultLightDirection()
+{
+    static const Quaternion down(std::numbers::pi_v<float> / 2, Vector3(1.0f, 0.0f, 0.0f));
+    return down;
+}
+
+void ProjectedShadow::CameraDeleter::operator()(RwCamera* camera) const
+{
+    RwFrame* frame = RwCameraGetFrame(camera);
+    RwRaster* zRaster = RwCameraGetZRaster(camera);
+    RwObjectHasFrameSetFrame(camera, nullptr);
+    RwCameraDestroy(camera);
+    if (frame)
+        RwFrameDestroy(frame);
+    if (zRaster)
+        RwRasterDestroy(zRaster);
+}
+
+void ProjectedShadow::RasterDeleter::operator()(RwRaster* raster) const
+{
+    RwRasterDestroy(raster);
+}
+
+ProjectedShadow::ProjectedShadow() = default;
+
+ProjectedShadow::~ProjectedShadow()
+{
+    Release();
+}
+
+void ProjectedShadow::Release()
+{
+    m_created = false;
+    m_result = nullptr;
+    m_projector.reset();
+    // The cameras first: they point at the rasters.
+    m_shadowCamera.reset();
+    m_smallCamera.reset();
+    m_cameraRaster.reset();
+    m_antialiasRaster.reset();
+    m_tempRaster.reset();
+}
+
+ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t size)
+{
+    if (size < 1)
+        return nullptr;
+    CameraPtr camera(RwCameraCreate());
+    if (!camera)
+        return nullptr;
+    RwFrame* frame = RwFrameCreate();
+    if (!frame)
+        return nullptr;
+    RwObjectHasFrameSetFrame(camera.get(), frame);
+    RwRaster* zRaster = RwRasterCreate(size, size, 0, rwRasterTypeZBuffer);
+    if (!zRaster)
+        return nullptr;
+    RwCameraSetZRaster(camera.get(), zRaster);
+    if (!RwCameraSetProjection(camera.get(), rwParallel))
+        return nullptr;
+    return camera;
+}
+
+bool ProjectedShadow::Create(int32_t size)
+{
+    Release();
+    const int32_t small = m_antialias ? size / 2 : size;
+    m_shadowCamera = MakeCamera(size);
+    if (!m_shadowCamera)
+        return false;
+    TurnCamera(DefaultLightDirection());
+    RwCameraSetFarClipPlane(m_shadowCamera.get(), kCreateFarClip);
+    RwCameraSetNearClipPlane(m_shadowCamera.get(), kCreateNearClip);
+    const RwV2d window{kCreateViewWindow, kCreateViewWindow};
+    RwCameraSetViewWindow(m_shadowCamera.get(), &window);
+    FrameCasters();
+
+    m_smallCamera = MakeCamera(small);
+    if (!m_smallCamera)
+        return false;
+    const auto makeRaster = [](RasterPtr& raster, int32_t n, const char* failure) {
+        raster.reset(RwRasterCreate(n, n, 0, rwRasterTypeCameraTexture));
+        if (!raster)
+            DebugTrace(failure);
+        return raster != nullptr;
+    };
+    if (!makeRaster(m_cameraRaster, size, "could not create camera raster\n"))
+        return false;
+    RwCameraSetRaster(m_shadowCamera.get(), m_cameraRaster.get());
+    if (m_antialias && !makeRaster(m_antialiasRaster, small, "could not create antialiasing camera raster\n"))
+        return false;
+    if (!makeRaster(m_tempRaster, small, "could not create temp raster\n"))
+        return false;
+
+    m_projector = std::make_unique<ProjectedTexture>();
+    m_projector->SetPosition(kProjectorStart);
+    m_projector->SetRotation(DefaultLightDirection());
+    DebugTrace("projected shadow ok\n");
+    m_created = true;
+    return true;
+}
+
+void ProjectedShadow::TurnCamera(const Quaternion& direction)
+{
+    RwMatrix turned;
+    EngineUtil::BuildMatrix(&turned, Vector3(0.0f, 0.0f, 0.0f), direction);
+    RwFrame* frame = RwCameraGetFrame(m_shadowCamera.get());
+    RwMatrix* matrix = RwFrameGetMatrix(frame);
+    matrix->right = turned.right;
+    matrix->up = turned.up;
+    matrix->at = turned.at;
+    RwMatrixUpdateFlags(matrix);
+    RwFrameUpdateObjects(frame);
+}
+
+void ProjectedShadow::SetLightDirection(const Quaternion& direction)
+{
+    if (!m_created)
+        return;
+    TurnCamera(direction);
+    // The texture is laid down the way it was taken.
+    m_projector->SetRotation(direction);
+}
+
+void ProjectedShadow::FrameCasters()
+{
+    // The target sits half way along the depth range.
+    RwCamera* camera = m_shadowCamera.get();
+    RwFrame* frame = RwCameraGetFrame(camera);
+    RwMatrix* matrix = RwFrameGetMatrix(frame);
+    const float back = 0.5f * camera->farPlane;
+    matrix->pos = RwV3d{m_target.x - back * matrix->at.x, m_target.y - back * matrix->at.y,
+                        m_target.z - back * matrix->at.z};
+    RwMatrixUpdateFlags(matrix);
+    RwFrameUpdateObjects(frame);
+}
+
+void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target)
+{
+    if (!m_created)
+        return;
+    m_sphere = sphere;
+    m_target = target;
+    RwCamera* camera = m_shadowCamera.get();
+    const float k = (sphere.radius + kSphereMargin) * kFrameScale;
+    RwCameraSetFarClipPlane(camera, 2.0f * k);
+    RwCameraSetNearClipPlane(camera, k * kNearShare);
+    const RwV2d window{k, k};
+    RwCameraSetViewWindow(camera, &window);
+    FrameCasters();
+    if (count <= 0 || !clumps || !DrawCasters(clumps, count))
+        return;
+    m_result = m_cameraRaster.get();
+    if (m_antialias && DrawRaster(m_cameraRaster.get(), m_antialiasRaster.get(), 0.5f))
+        m_result = m_antialiasRaster.get();
+    if (m_blur && DrawRaster(m_result, m_tempRaster.get(), 1.0f))
+        DrawRaster(m_tempRaster.get(), m_result, 0.0f);
+}
+
+bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
+{
+    RwCamera* camera = m_shadowCamera.get();
+    const RwRGBA white{255, 255, 255, 0};
+    if (!RwCameraClear(camera, &white, rwCameraClearImage | rwCameraClearZ))
+        return false;
+    RwFrameUpdateObjects(RwCameraGetFrame(camera));
+    if (!RwCameraBeginUpdate(camera))
+        return false;
+    RenderStateSaver states;
+    states.Set(rwRenderStateFogEnable, 0);
+    for (int32_t i = 0; i < count; ++i)
+        if (clumps[i])
+            RpClumpRender(clumps[i]);
+    // White over white is black and the casters, unlit in here, come out light.
+    states.Set(rwRenderStateZTestEnable, 0);
+    states.Set(rwRenderStateTextureRaster, 0);
+    states.Set(rwRenderStateVertexAlphaEnable, 1);
+    states.Set(rwRenderStateSrcBlend, rwBlendInvDestColor);
+    states.Set(rwRenderStateDestBlend, rwBlendZero);
+    {
+        OwnStates2D own;
+        const auto side = static_cast<float>(camera->frameBuffer->width);
+        DrawFilledRect({0.0f, 0.0f, side, side}, Color::White);
+    }
+    states.Restore();
+    RwCameraEndUpdate(camera);
+    return true;
+}
+
+bool ProjectedShadow::DrawRaster(RwRaster* source, RwRaster* target, float offset)
+{
+    RwCamera* camera = m_smallCamera.get();
+    RwCameraSetRaster(camera, target);
+    if (!RwCameraBeginUpdate(camera))
+        return false;
+    RenderStateSaver states;
+    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(source));
+    states.Set(rwRenderStateTextureFilter, rwFilterLinear);
+    states.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
+    states.Set(rwRenderStateSrcBlend, rwBlendOne);
+    states.Set(rwRenderStateDestBlend, rwBlendZero);
+    states.Set(rwRenderStateVertexAlphaEnable, 0);
+    states.Set(rwRenderStateZTestEnable, 0);
+    states.Set(rwRenderStateZWriteEnable, 0);
+    states.Set(rwRenderStateFogEnable, 0);
+    {
+        OwnStates2D own;
+        // Pixels are sampled at their centres: half a texel back puts each sample on the
+        // corner of four texels, so that linear filtering averages them.
+        const auto side = static_cast<float>(target->width);
+        const float start = (offset - 0.5f) / side;
+        DrawTexturedRect(source, {0.0f, 0.0f, side, side}, {start, start, 1.0f, 1.0f}, Color::White);
+    }
+    states.Restore();
+    RwCameraEndUpdate(camera);
+    return true;
+}
+
+void ProjectedShadow::Render()
+{
+    if (!m_created || !m_result)
+        return;
+    RenderStateSaver states;
+    states.Set(rwRenderStateFogEnable, 0);
+    // The shape is in the colour; the alpha left by the inversion must not cut texels away.
+    states.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
+    m_projector->SetRadius(m_shadowCamera->viewWindow.x);
+    m_projector->SetFadeDist(m_fadeDistance);
+    m_projector->SetProjectionZoneRadius(kProjectionZoneRadius);
+    m_projector->SetAlpha(m_alpha);
+    m_projector->SetTexture(m_result);
+    m_projector->SetPosition(m_target);
+    m_projector->SetBlend(rwBlendZero, rwBlendInvSrcColor);
+    m_projector->SetStartRadius(m_sphere.radius + kSphereMargin);
+    m_projector->Render();
+    states.Restore();
+}

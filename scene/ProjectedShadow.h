@@ -1,0 +1,96 @@
+#pragma once
+
+#include "engine/core/RwTypes.h"
+#include "framework/Quaternion.h"
+#include "framework/Vector.h"
+#include "scene/RenderObject.h"
+
+#include <cstdint>
+#include <memory>
+
+class ProjectedTexture;
+struct RpClump;
+struct RwCamera;
+struct RwRaster;
+
+// A soft shadow of some clumps: they are drawn from the light's direction into a texture by
+// a camera of the shadow's own, softened, and projected onto the current world by a
+// ProjectedTexture.
+class ProjectedShadow : public RenderObject {
+public:
+    // Pi/2 about x: straight down.
+    static const Quaternion& DefaultLightDirection();
+
+    ProjectedShadow();
+    ~ProjectedShadow() override;
+    ProjectedShadow(const ProjectedShadow&) = delete;
+    ProjectedShadow& operator=(const ProjectedShadow&) = delete;
+
+    // It has no table.
+    void Serialize(Serializer&, const char*) override {}
+
+    // Makes the cameras, the rasters (size x size, half that for the softening passes with
+    // antialiasing) and the projector. False at the first step that fails, with a trace line;
+    // a shadow that failed ignores SetLightDirection and SetCaster and draws nothing. A second
+    // Create starts afresh.
+    bool Create(int32_t size);
+    bool IsCreated() const { return m_created; }
+
+    // The light's rotation: the shadow camera and the projector look along its third axis.
+    void SetLightDirection(const Quaternion& direction);
+    // Draws the clumps (count 0 keeps the texture drawn last) into the shadow texture, framed
+    // by the sphere round them and centred on the target. Between camera updates: the shadow
+    // camera takes its own.
+    void SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target);
+
+    // Lays the texture onto the current world with fog off; nothing before the first caster.
+    void Render() override;
+    void Update(float) override {}
+
+    // Set before Create.
+    void SetAntialias(bool antialias) { m_antialias = antialias; }
+    void SetBlur(bool blur) { m_blur = blur; }
+    void SetAlpha(float alpha) { m_alpha = alpha; }
+    float GetAlpha() const { return m_alpha; }
+
+    // The softened texture the projector lays down: null before the first caster.
+    RwRaster* GetResult() const { return m_result; }
+    // Both are null before Create or when it failed before making them.
+    RwCamera* GetShadowCamera() const { return m_shadowCamera.get(); }
+    const ProjectedTexture* GetProjector() const { return m_projector.get(); }
+
+private:
+    // An engine camera's frame and z-raster go with it.
+    struct CameraDeleter {
+        void operator()(RwCamera* camera) const;
+    };
+    struct RasterDeleter {
+        void operator()(RwRaster* raster) const;
+    };
+    using CameraPtr = std::unique_ptr<RwCamera, CameraDeleter>;
+    using RasterPtr = std::unique_ptr<RwRaster, RasterDeleter>;
+
+    static CameraPtr MakeCamera(int32_t size);
+    void Release();
+    void TurnCamera(const Quaternion& direction);
+    void FrameCasters();
+    bool DrawCasters(RpClump* const* clumps, int32_t count);
+    // Draws source over the whole of target through the small camera, sampling offset texels
+    // of the target along.
+    bool DrawRaster(RwRaster* source, RwRaster* target, float offset);
+
+    bool m_antialias = false;
+    bool m_blur = true;
+    bool m_created = false;
+    float m_alpha = 0.7f;
+    CameraPtr m_shadowCamera;
+    CameraPtr m_smallCamera;
+    RasterPtr m_cameraRaster;
+    RasterPtr m_antialiasRaster;
+    RasterPtr m_tempRaster;
+    RwRaster* m_result = nullptr;  // one of the three above
+    RwSphere m_sphere{{0.0f, 0.0f, 0.0f}, 0.0f};
+    Vector3 m_target{0.0f, 0.0f, 0.0f};
+    std::unique_ptr<ProjectedTexture> m_projector;
+    float m_fadeDistance = 10.0f;
+};

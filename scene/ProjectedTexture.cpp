@@ -1,0 +1,155 @@
+#include "scene/ProjectedTexture.h"
+
+#include "engine/core/RwCore.h"
+#include "engine/world/RpCollision.h"
+#include "framework/Registration.h"
+#include "framework/Serializer.h"
+#include "scene/EngineUtil.h"
+#include "scene/Immediate3DCache.h"
+#include "scene/RenderStateSaver.h"
+#include "scene/RwGraphics.h"
+#include "scene/World.h"
+
+#include <algorithm>
+#include <cmath>
+
+REGISTER_FACTORY(RenderObjects, ProjectedTexture);
+
+namespace {
+
+// Pulls the projected triangles in front of the surface they were taken from.
+constexpr RwUInt32 kZBias = 1;
+constexpr RwUInt32 kWhite = 0xffffffffu;
+// Ground under a projector placed on it lies at depth 0 give or take rounding: it is not behind.
+constexpr float kBehind = -1e-4f;
+
+RwUInt8 CornerByte(const ProjectionStep& step, float d)
+{
+    if (!step.fading)
+        return step.base;
+    const float fade = std::max(0.0f, 1.0f - d * d);
+    return static_cast<RwUInt8>(static_cast<float>(step.base) * fade);
+}
+
+// Beside the texture when all three corners are beyond one of its edges.
+bool OutsideTexture(const RwV3d uvd[3])
+{
+    const auto all = [&](auto outside) { return outside(uvd[0]) && outside(uvd[1]) && outside(uvd[2]); };
+    return all([](const RwV3d& p) { return p.z < kBehind; }) || all([](const RwV3d& p) { return p.x < 0.0f; }) ||
+           all([](const RwV3d& p) { return p.x > 1.0f; }) || all([](const RwV3d& p) { return p.y < 0.0f; }) ||
+           all([](const RwV3d& p) { return p.y > 1.0f; });
+}
+
+RpCollisionTriangle* ProjectWorldTriangle(RpIntersection*, RpWorldSector*, RpCollisionTriangle* triangle, RwReal,
+                                          void* data)
+{
+    ProjectionStep& step = *static_cast<ProjectionStep*>(data);
+    ProjectTriangle(step, triangle->normal, *triangle->vertices[0], *triangle->vertices[1], *triangle->vertices[2]);
+    return triangle;
+}
+
+}  // namespace
+
+ProjectionStep MakeProjectionStep(const RwMatrix& projector, float radius, float fadeDist, float alpha)
+{
+    ProjectionStep step;
+    RwMatrixInvert(&step.texture, &projector);
+    const RwV3d scale{-0.5f / radius, -0.5f / radius, 1.0f / (fadeDist + radius)};
+    RwMatrixScale(&step.texture, &scale, rwCombinePostMultiply);
+    const RwV3d centre{0.5f, 0.5f, 0.0f};
+    RwMatrixTranslate(&step.texture, &centre, rwCombinePostMultiply);
+    step.direction = projector.at;
+    step.fading = fadeDist > 0.0f;
+    step.base = static_cast<RwUInt8>(std::clamp(alpha, 0.0f, 1.0f) * 255.0f);
+    return step;
+}
+
+bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c)
+{
+    if (RwV3dDotProduct(&normal, &step.direction) > 0.0f)
+        return false;
+    const RwV3d corners[3] = {a, b, c};
+    RwV3d uvd[3];
+    RwV3dTransformPoints(uvd, corners, 3, &step.texture);
+    if (OutsideTexture(uvd))
+        return false;
+
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    if (cache->GetVertexCount() > ProjectedTexture::kBatchVertices - 3) {
+        cache->Flush();
+        cache->Begin(rwPrimTypeTriList, false);
+    }
+    RwIm3DVertex* out = cache->AllocVertices(3);
+    for (int i = 0; i < 3; ++i) {
+        const RwUInt8 k = CornerByte(step, uvd[i].z);
+        out[i] = RwIm3DVertex{corners[i], {0.0f, 0.0f, 0.0f}, RwPackColor(k, k, k, k), uvd[i].x, uvd[i].y};
+    }
+    ++step.accepted;
+    return true;
+}
+
+void ProjectedTexture::Serialize(Serializer& serializer, const char* descriptor)
+{
+    serializer.BeginSection("Projected Texture", descriptor);
+    serializer.SerializeVector3("Position:", &m_position);
+    serializer.SerializeQuaternion("Rotation:", &m_rotation);
+    serializer.SerializeFloat("alpha", &m_alpha);
+    serializer.SerializeFloat("fadeDist", &m_fadeDist);
+    serializer.SerializeFloat("projectionZoneRadius", &m_projectionZoneRadius);
+    serializer.SerializeFloat("startRadius", &m_startRadius);
+    serializer.SerializeFloat("radius", &m_radius);
+    serializer.EndSection();
+}
+
+RpWorld* ProjectedTexture::TargetWorld() const
+{
+    const World* world = RwGraphics::Instance()->GetWorld();
+    return m_radius > 0.0f && world ? world->GetRwWorld() : nullptr;
+}
+
+void ProjectedTexture::Render()
+{
+    m_drawnTriangles = 0;
+    if (!TargetWorld())
+        return;
+    RwD3D8SetRenderState(rwD3D8RenderStateZBias, kZBias);
+    RwMatrix projector;
+    EngineUtil::BuildMatrix(&projector, m_position, m_rotation);
+    // The box round the projector, stretched along the projection as far as the zone reaches.
+    const float reach[3] = {projector.at.x * m_projectionZoneRadius, projector.at.y * m_projectionZoneRadius,
+                            projector.at.z * m_projectionZoneRadius};
+    float sup[3] = {m_position.x + m_startRadius, m_position.y + m_startRadius, m_position.z + m_startRadius};
+    float inf[3] = {m_position.x - m_startRadius, m_position.y - m_startRadius, m_position.z - m_startRadius};
+    for (int i = 0; i < 3; ++i)
+        (reach[i] > 0.0f ? sup[i] : inf[i]) += reach[i];
+    const RwBBox box{{sup[0], sup[1], sup[2]}, {inf[0], inf[1], inf[2]}};
+    Project(projector, box, m_fadeDist);
+    RwD3D8SetRenderState(rwD3D8RenderStateZBias, 0);
+}
+
+void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, float fadeDist)
+{
+    m_drawnTriangles = 0;
+    RpWorld* world = TargetWorld();
+    if (!world)
+        return;
+    RenderStateSaver states;
+    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_raster));
+    states.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
+    states.Set(rwRenderStateBorderColor, static_cast<intptr_t>(kWhite));
+    states.Set(rwRenderStateVertexAlphaEnable, 1);
+    states.Set(rwRenderStateTextureFilter, rwFilterLinear);
+    states.Set(rwRenderStateSrcBlend, m_sourceBlend);
+    states.Set(rwRenderStateDestBlend, m_destinationBlend);
+
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    cache->Begin(rwPrimTypeTriList, false);
+    ProjectionStep step = MakeProjectionStep(projector, m_radius, fadeDist, m_alpha);
+    RpIntersection query{};
+    query.type = rpIntersectBox;
+    query.t.box = box;
+    RpCollisionWorldForAllIntersections(world, &query, ProjectWorldTriangle, &step);
+    cache->Flush();
+    m_drawnTriangles = step.accepted;
+    states.Restore();
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/core/RwMatrix.h"
+#include "engine/core/RwRenderState.h"
+#include "scene/RenderObject.h"
+
+#include <cstdint>
+
+struct RpWorld;
+struct RwBBox;
+struct RwRaster;
+
+// How the world's triangles take a projected texture: the texture matrix maps a world point
+// to (u, v, d), with u and v across the texture and d the depth along the projection
+// direction (0 at the projector, 1 at fadeDist + radius from it).
+struct ProjectionStep {
+    RwMatrix texture;
+    RwV3d direction;  // the way the projection travels
+    bool fading = false;
+    RwUInt8 base = 0;  // the corner colour without fading
+    int32_t accepted = 0;  // triangles appended since the step was made
+};
+
+// The step for a projector placed by `projector` (its third axis the direction); fading is
+// on when fadeDist > 0. radius must be above 0.
+ProjectionStep MakeProjectionStep(const RwMatrix& projector, float radius, float fadeDist, float alpha);
+
+// Appends the triangle to the immediate-mode cache's triangle list, drawing and emptying a
+// full batch first. False, with nothing appended, when it faces away from the projector or
+// lies wholly behind it or beside the texture.
+bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c);
+
+// Lays a texture over the current world's triangles below it by projective texturing, for
+// shadows and for spots that levels place. It looks along its rotation's third axis.
+class ProjectedTexture : public RenderObject {
+public:
+    // The most vertices one batch of projected triangles holds.
+    static constexpr int kBatchVertices = 1500;
+
+    ProjectedTexture() = default;
+
+    void Serialize(Serializer& serializer, const char* descriptor) override;
+
+    // Draws nothing with radius <= 0 or without a current world; without a texture the
+    // triangles are drawn untextured.
+    void Render() override;
+    void Update(float) override {}
+
+    // Projects with the texture matrix of `projector` over the world triangles inside the
+    // box, then draws what is left of the batch. Inside a camera update.
+    void Project(const RwMatrix& projector, const RwBBox& box, float fadeDist);
+
+    // Borrowed; it must stay alive while it is set.
+    void SetTexture(RwRaster* raster) { m_raster = raster; }
+    RwRaster* GetTexture() const { return m_raster; }
+    void SetAlpha(float alpha) { m_alpha = alpha; }
+    float GetAlpha() const { return m_alpha; }
+    void SetFadeDist(float fadeDist) { m_fadeDist = fadeDist; }
+    float GetFadeDist() const { return m_fadeDist; }
+    void SetProjectionZoneRadius(float radius) { m_projectionZoneRadius = radius; }
+    float GetProjectionZoneRadius() const { return m_projectionZoneRadius; }
+    void SetStartRadius(float radius) { m_startRadius = radius; }
+    float GetStartRadius() const { return m_startRadius; }
+    // Half the width of the texture's square where it meets the world.
+    void SetRadius(float radius) { m_radius = radius; }
+    float GetRadius() const { return m_radius; }
+    // Engine blend functions.
+    void SetBlend(int32_t source, int32_t destination)
+    {
+        m_sourceBlend = source;
+        m_destinationBlend = destination;
+    }
+    int32_t GetSourceBlend() const { return m_sourceBlend; }
+    int32_t GetDestinationBlend() const { return m_destinationBlend; }
+    // Triangles the last Render or Project drew.
+    int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
+
+private:
+    // The current world's engine world when there is one to project on and a radius.
+    RpWorld* TargetWorld() const;
+
+    RwRaster* m_raster = nullptr;
+    float m_alpha = 0.35f;
+    float m_fadeDist = 0.0f;
+    float m_projectionZoneRadius = 130.0f;
+    float m_startRadius = 5.0f;
+    float m_radius = 3.0f;
+    int32_t m_sourceBlend = rwBlendZero;
+    int32_t m_destinationBlend = rwBlendInvSrcAlpha;
+    int32_t m_drawnTriangles = 0;
+};

@@ -1,0 +1,464 @@
+// Projected textures and shadows: the triangle step without pixels, what reaches the null
+// device, shadows that failed to create, and one shadow drawn on the GL device.
+#include "support/SceneTest.h"
+#include "engine/world/tests/support/WorldTestSupport.h"
+
+#include "engine/core/NullDevice.h"
+#include "engine/world/RpClump.h"
+#include "framework/Registration.h"
+#include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+#include "scene/Immediate3DCache.h"
+#include "scene/ProjectedShadow.h"
+#include "scene/ProjectedTexture.h"
+#include "scene/RwGraphics.h"
+#include "scene/World.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
+
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ClumpPtr = std::unique_ptr<RpClump, decltype(&RpClumpDestroy)>;
+using Blend = std::pair<intptr_t, intptr_t>;
+
+// A flat floor at y = 0 of columns x rows unit squares centred on the origin, two triangles
+// each, facing up; unlit, so that it draws white.
+class FloorWorld : public World {
+public:
+    FloorWorld(int columns, int rows)
+    {
+        RpWorldSector* sector = RpWorldSectorCreate(columns * rows * 4, columns * rows * 2, 0);
+        const float x0 = -0.5f * static_cast<float>(columns), z0 = -0.5f * static_cast<float>(rows);
+        for (int q = 0; q < columns * rows; ++q) {
+            const float x = x0 + static_cast<float>(q % columns), z = z0 + static_cast<float>(q / columns);
+            const RwV3d corners[4] = {{x, 0, z}, {x, 0, z + 1}, {x + 1, 0, z + 1}, {x + 1, 0, z}};
+            for (int k = 0; k < 4; ++k)
+                sector->vertices[q * 4 + k] = corners[k];
+            const auto b = static_cast<RwUInt16>(q * 4);
+            sector->triangles[q * 2] = {{b, static_cast<RwUInt16>(b + 1), static_cast<RwUInt16>(b + 2)}, 0};
+            sector->triangles[q * 2 + 1] = {{b, static_cast<RwUInt16>(b + 2), static_cast<RwUInt16>(b + 3)}, 0};
+        }
+        RpWorldSectorCalcBoundingBox(sector);
+        const RwBBox box{{-x0, 1, -z0}, {x0, -1, z0}};
+        m_world = RpWorldCreateFromSectors(&box, 0, {sector}, {});
+        RpMaterial* material = RpMaterialCreate();
+        RpWorldAddMaterial(m_world, material);
+        RpMaterialDestroy(material);
+    }
+};
+
+// A projector at the position looking straight down.
+RwMatrix Downwards(const Vector3& position)
+{
+    RwMatrix m;
+    EngineUtil::BuildMatrix(&m, position, ProjectedShadow::DefaultLightDirection());
+    return m;
+}
+
+const RwV3d kUp{0, 1, 0};
+
+class ProjectionTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        camera = RwGraphics::Instance()->GetPrimaryCamera();
+        Immediate3DCache::Instance()->Flush();
+    }
+    void TearDown() override
+    {
+        RwGraphics::Instance()->SetWorld(nullptr);
+        Immediate3DCache::Instance()->Flush();
+    }
+    // What the object leaves on the null device during one camera update.
+    std::vector<RwNullDrawRecord> Draw(RenderObject& object)
+    {
+        RwNullDevice* device = RwNullDeviceGet();
+        EXPECT_TRUE(camera->BeginUpdate());
+        device->ClearLog();
+        object.Render();
+        std::vector<RwNullDrawRecord> draws = device->draws;
+        camera->EndUpdate();
+        return draws;
+    }
+
+    Camera* camera = nullptr;
+};
+
+TEST_F(ProjectionTest, TrianglesBesideBehindOrFacingAwayAreDropped)
+{
+    // Radius 1, no fading: u = 0.5 - x / 2 and v = 0.5 - z / 2 below the projector at the
+    // origin, and d the depth below it.
+    ProjectionStep step = MakeProjectionStep(Downwards({0, 0, 0}), 1.0f, 0.0f, 0.35f);
+    struct Case {
+        const char* name;
+        RwV3d normal;
+        RwV3d a, b, c;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"under the projector", kUp, {0, -0.5f, 0}, {0.5f, -0.5f, 0}, {0, -0.5f, 0.5f}, true},
+        {"straddling an edge", kUp, {0.5f, -0.5f, 0}, {1.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, true},
+        {"only its middle corner inside", kUp, {1.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, true},
+        {"all u below 0", kUp, {1.1f, -0.5f, 0}, {1.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, false},
+        {"all u above 1", kUp, {-1.1f, -0.5f, 0}, {-1.5f, -0.5f, 0}, {-1.5f, -0.5f, 0.5f}, false},
+        {"all v below 0", kUp, {0, -0.5f, 1.1f}, {0.5f, -0.5f, 1.5f}, {0, -0.5f, 1.5f}, false},
+        {"all v above 1", kUp, {0, -0.5f, -1.1f}, {0.5f, -0.5f, -1.5f}, {0, -0.5f, -1.5f}, false},
+        {"on the projector's plane", kUp, {0, 0, 0.1f}, {0.5f, 0, 0.1f}, {0, 0, 0.5f}, true},
+        {"on its plane the other side", kUp, {0, 0, -0.1f}, {0.5f, 0, -0.5f}, {0, 0, -0.5f}, true},
+        {"behind the projector", kUp, {0, 0.5f, 0}, {0.5f, 0.5f, 0}, {0, 0.5f, 0.5f}, false},
+        {"facing away", {0, -1, 0}, {0, -0.5f, 0}, {0.5f, -0.5f, 0}, {0, -0.5f, 0.5f}, false},
+        {"edge on", {1, 0, 0}, {0, -0.5f, 0}, {0, -0.6f, 0}, {0, -0.5f, 0.5f}, true},
+    };
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    for (const Case& c : cases) {
+        EXPECT_EQ(ProjectTriangle(step, c.normal, c.a, c.b, c.c), c.drawn) << c.name;
+        EXPECT_EQ(cache->GetVertexCount(), c.drawn ? 3 : 0) << c.name;
+        cache->Flush();
+    }
+    EXPECT_EQ(step.accepted, 6);
+}
+
+TEST_F(ProjectionTest, CornersTakeTheirUVsAndFadeWithDepth)
+{
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    const auto corners = [&](float fadeDist, float alpha, const RwV3d& a, const RwV3d& b, const RwV3d& c) {
+        ProjectionStep step = MakeProjectionStep(Downwards({0, 0, 0}), 1.0f, fadeDist, alpha);
+        EXPECT_TRUE(ProjectTriangle(step, kUp, a, b, c));
+        std::vector<RwIm3DVertex> out(cache->GetVertices(), cache->GetVertices() + cache->GetVertexCount());
+        cache->Flush();
+        return out;
+    };
+    const auto grey = [](RwUInt8 k) { return RwPackColor(k, k, k, k); };
+
+    // Without fading every corner has the truncated base, whatever its depth.
+    for (const RwIm3DVertex& v : corners(0.0f, 0.35f, {0, 0, 0}, {0.5f, -1, 0}, {0, -3, 0.5f}))
+        EXPECT_EQ(v.color, grey(89));
+    // fadeDist 1 with radius 1: d = depth / 2, colour base x (1 - d^2).
+    const std::vector<RwIm3DVertex> faded = corners(1.0f, 1.0f, {0, 0, 0}, {0.5f, -1, 0}, {0, -2, 0.5f});
+    EXPECT_EQ(faded[0].color, grey(255));
+    EXPECT_EQ(faded[1].color, grey(191));
+    EXPECT_EQ(faded[2].color, grey(0));
+    // Past d = 1 the colour stays 0 rather than wrapping.
+    EXPECT_EQ(corners(1.0f, 1.0f, {0, 0, 0}, {0.5f, -1, 0}, {0, -3, 0.5f})[2].color, grey(0));
+    // The image is seen from above the projector's back: x runs right to left across u.
+    const auto uv = [](const RwIm3DVertex& v) { return Vector3(v.u, v.v, 0); };
+    EXPECT_TRUE(Near(uv(faded[0]), {0.5f, 0.5f, 0}));
+    EXPECT_TRUE(Near(uv(faded[1]), {0.25f, 0.5f, 0}));
+    EXPECT_TRUE(Near(uv(faded[2]), {0.5f, 0.25f, 0}));
+    EXPECT_TRUE(Near(V(faded[2].objVertex), {0, -2, 0.5f}));
+}
+
+TEST_F(ProjectionTest, SixHundredTrianglesGoOutInTwoBatchesWithTheZBiasOn)
+{
+    FloorWorld floor(30, 10);
+    RwGraphics::Instance()->SetWorld(&floor);
+    RwRaster* texture = RwRasterCreate(4, 4, 0, rwRasterTypeTexture);
+    ProjectedTexture projected;
+    projected.SetTexture(texture);
+    projected.SetPosition({0, 1, 0});
+    projected.SetRotation(ProjectedShadow::DefaultLightDirection());
+    projected.SetRadius(20);
+    projected.SetStartRadius(20);
+    projected.SetFadeDist(4);
+
+    const std::vector<RwNullDrawRecord> draws = Draw(projected);
+    ASSERT_EQ(draws.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(draws[i].numVertices, i == 0 ? 1500 : 300) << i;
+        EXPECT_EQ(draws[i].type, rwPrimTypeTriList) << i;
+        EXPECT_EQ(draws[i].zBias, 1) << i;
+        EXPECT_EQ(draws[i].texture, texture) << i;
+        EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend), Blend(1, 6)) << i;
+        EXPECT_EQ(draws[i].vertexAlpha, 1) << i;
+    }
+    EXPECT_EQ(projected.GetDrawnTriangles(), 600);
+    // The bias is off again for whatever draws next.
+    ASSERT_TRUE(camera->BeginUpdate());
+    RwIm3DVertex point[3] = {};
+    ASSERT_TRUE(RwIm3DTransform(point, 3, nullptr, 0));
+    RwIm3DRenderPrimitive(rwPrimTypeTriList);
+    RwIm3DEnd();
+    EXPECT_EQ(RwNullDeviceGet()->draws.back().zBias, 0);
+    camera->EndUpdate();
+    RwRasterDestroy(texture);
+}
+
+TEST_F(ProjectionTest, TheBoxReachesAlongTheProjectionOnly)
+{
+    FloorWorld floor(30, 10);
+    RwGraphics::Instance()->SetWorld(&floor);
+    ProjectedTexture projected;
+    projected.SetRadius(20);
+    projected.SetStartRadius(0.5f);
+    projected.SetRotation(ProjectedShadow::DefaultLightDirection());
+    // From 3 above the floor: a zone of 2 stops short of it, one of 4 reaches the single square
+    // under the projector (two triangles, with the neighbours it touches).
+    projected.SetPosition({0.5f, 3, 0.5f});
+    projected.SetProjectionZoneRadius(2);
+    EXPECT_TRUE(Draw(projected).empty());
+    projected.SetProjectionZoneRadius(4);
+    EXPECT_FALSE(Draw(projected).empty());
+    EXPECT_GE(projected.GetDrawnTriangles(), 2);
+    EXPECT_LE(projected.GetDrawnTriangles(), 18);
+}
+
+TEST_F(ProjectionTest, NothingIsDrawnWithoutARadiusOrAWorld)
+{
+    FloorWorld floor(4, 4);
+    ProjectedTexture projected;
+    projected.SetRotation(ProjectedShadow::DefaultLightDirection());
+    projected.SetPosition({0, 1, 0});
+    const std::pair<float, World*> cases[] = {{3.0f, &floor}, {0.0f, &floor}, {-1.0f, &floor}, {3.0f, nullptr}};
+    for (const auto& [radius, world] : cases) {
+        RwGraphics::Instance()->SetWorld(world);
+        projected.SetRadius(radius);
+        const bool none = radius <= 0 || !world;
+        EXPECT_EQ(Draw(projected).empty(), none) << radius << " " << world;
+        EXPECT_EQ(projected.GetDrawnTriangles() == 0, none) << radius << " " << world;
+    }
+}
+
+TEST_F(ProjectionTest, TheFactoryMakesOneWithItsDefaultsAndTheTableKeepsItsValues)
+{
+    std::unique_ptr<Object> made(FactoryRegistry::RenderObjects().Create("ProjectedTexture"));
+    auto* projected = dynamic_cast<ProjectedTexture*>(made.get());
+    ASSERT_NE(projected, nullptr);
+    EXPECT_EQ(projected->GetAlpha(), 0.35f);
+    EXPECT_EQ(projected->GetFadeDist(), 0.0f);
+    EXPECT_EQ(projected->GetProjectionZoneRadius(), 130.0f);
+    EXPECT_EQ(projected->GetStartRadius(), 5.0f);
+    EXPECT_EQ(projected->GetRadius(), 3.0f);
+    EXPECT_EQ(std::pair(projected->GetSourceBlend(), projected->GetDestinationBlend()), std::pair(1, 6));
+
+    projected->SetPosition({1, 2, 3});
+    projected->SetRotation(ProjectedShadow::DefaultLightDirection());
+    projected->SetAlpha(0.5f);
+    projected->SetFadeDist(2);
+    projected->SetProjectionZoneRadius(7);
+    projected->SetStartRadius(4);
+    projected->SetRadius(6);
+    SerializeTable(*projected, "projected.txt", "spot", true);
+    ProjectedTexture read;
+    SerializeTable(read, "projected.txt", "spot", false);
+    EXPECT_TRUE(Near(read.GetPosition(), {1, 2, 3}));
+    EXPECT_NEAR(read.GetRotation().x, ProjectedShadow::DefaultLightDirection().x, 1e-5f);
+    EXPECT_EQ((std::vector<float>{read.GetAlpha(), read.GetFadeDist(), read.GetProjectionZoneRadius(),
+                                  read.GetStartRadius(), read.GetRadius()}),
+              (std::vector<float>{0.5f, 2, 7, 4, 6}));
+}
+
+class ShadowTest : public ProjectionTest {
+protected:
+    // What SetCaster leaves on the null device.
+    std::vector<RwNullDrawRecord> Cast(ProjectedShadow& shadow, RpClump* clump, int count, float radius)
+    {
+        RwNullDevice* device = RwNullDeviceGet();
+        device->ClearLog();
+        shadow.SetCaster(&clump, count, RwSphere{{0, 1, 0}, radius}, {0, 0, 0});
+        return device->draws;
+    }
+    ClumpPtr box{worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy};
+};
+
+TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
+{
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(32));
+    RwCamera* camera = shadow.GetShadowCamera();
+    EXPECT_EQ(camera->projectionType, rwParallel);
+    EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(camera))->at), {0, -1, 0}));
+    EXPECT_EQ((std::vector<float>{camera->viewWindow.x, camera->viewWindow.y, camera->farPlane, camera->nearPlane}),
+              (std::vector<float>{5, 5, 10, 0.005f}));
+    EXPECT_EQ(shadow.GetResult(), nullptr);
+
+    const std::vector<RwNullDrawRecord> draws = Cast(shadow, box.get(), 1, 1.9f);
+    // k = (1.9 + 0.1) x 1.1: the view window, half the far plane, and the camera that far above.
+    EXPECT_FLOAT_EQ(camera->viewWindow.x, 2.2f);
+    EXPECT_FLOAT_EQ(camera->farPlane, 4.4f);
+    EXPECT_FLOAT_EQ(camera->nearPlane, 0.0022f);
+    EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(camera))->pos), {0, 2.2f, 0}));
+    const std::vector<RwNullClearRecord>& clears = RwNullDeviceGet()->clears;
+    ASSERT_EQ(clears.size(), 1u);
+    EXPECT_EQ(clears[0].camera, camera);
+    EXPECT_EQ((std::vector<int>{clears[0].colour.red, clears[0].colour.green, clears[0].colour.blue,
+                                clears[0].colour.alpha, clears[0].clearMode}),
+              (std::vector<int>{255, 255, 255, 0, 3}));
+    // The box, the inverting quad, then the two blur passes over the result.
+    ASSERT_EQ(draws.size(), 4u);
+    EXPECT_TRUE(draws[0].isMesh);
+    EXPECT_EQ(draws[0].camera, camera);
+    EXPECT_TRUE(draws[1].is2D);
+    EXPECT_EQ(draws[1].texture, nullptr);
+    EXPECT_EQ(draws[1].zTest, 0);
+    EXPECT_EQ(std::pair(draws[1].srcBlend, draws[1].destBlend),
+              Blend(rwBlendInvDestColor, rwBlendZero));
+    RwRaster* result = shadow.GetResult();
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result, camera->frameBuffer);
+    for (int i = 2; i < 4; ++i) {
+        EXPECT_TRUE(draws[i].is2D) << i;
+        EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend),
+                  Blend(rwBlendOne, rwBlendZero)) << i;
+        EXPECT_EQ(draws[i].zTest, 0) << i;
+    }
+    // Out of the result and back into it.
+    EXPECT_EQ(draws[2].texture, result);
+    EXPECT_NE(draws[3].texture, result);
+    EXPECT_EQ(draws[3].camera->frameBuffer, result);
+
+    // Nothing to cast keeps the texture.
+    EXPECT_TRUE(Cast(shadow, box.get(), 0, 1.9f).empty());
+    EXPECT_EQ(shadow.GetResult(), result);
+}
+
+TEST_F(ShadowTest, WithAntialiasingTheHalfSizeRasterIsTheResult)
+{
+    ProjectedShadow shadow;
+    shadow.SetAntialias(true);
+    shadow.SetBlur(false);
+    ASSERT_TRUE(shadow.Create(32));
+    const std::vector<RwNullDrawRecord> draws = Cast(shadow, box.get(), 1, 1.0f);
+    ASSERT_EQ(draws.size(), 3u);
+    ASSERT_NE(shadow.GetResult(), nullptr);
+    EXPECT_EQ(shadow.GetResult()->width, 16);
+    EXPECT_EQ(draws[2].texture, shadow.GetShadowCamera()->frameBuffer);
+    EXPECT_EQ(draws[2].camera->frameBuffer, shadow.GetResult());
+}
+
+TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
+{
+    FloorWorld floor(10, 10);
+    RwGraphics::Instance()->SetWorld(&floor);
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(32));
+    shadow.SetAlpha(0.5f);
+    EXPECT_TRUE(Draw(shadow).empty());  // no caster yet
+    Cast(shadow, box.get(), 1, 1.9f);
+
+    intptr_t alphaTest = 0, fog = 0;
+    RwRenderStateGet(rwRenderStateAlphaTestFunction, &alphaTest);
+    RwRenderStateGet(rwRenderStateFogEnable, &fog);
+    const std::vector<RwNullDrawRecord> draws = Draw(shadow);
+    ASSERT_FALSE(draws.empty());
+    const auto now = [](RwRenderState state) {
+        intptr_t value = 0;
+        RwRenderStateGet(state, &value);
+        return value;
+    };
+    EXPECT_EQ(std::pair(now(rwRenderStateAlphaTestFunction), now(rwRenderStateFogEnable)), std::pair(alphaTest, fog));
+    EXPECT_EQ(draws[0].texture, shadow.GetResult());
+    EXPECT_EQ(std::pair(draws[0].srcBlend, draws[0].destBlend),
+              Blend(rwBlendZero, rwBlendInvSrcColor));
+    EXPECT_EQ(draws[0].fog, 0);
+    EXPECT_EQ(draws[0].alphaFunction, rwAlphaTestAlways);
+    const ProjectedTexture* projector = shadow.GetProjector();
+    EXPECT_FLOAT_EQ(projector->GetRadius(), 2.2f);
+    EXPECT_FLOAT_EQ(projector->GetStartRadius(), 2.0f);
+    EXPECT_EQ(projector->GetAlpha(), 0.5f);
+    EXPECT_EQ(projector->GetFadeDist(), 10.0f);
+    EXPECT_TRUE(Near(projector->GetPosition(), {0, 0, 0}));
+
+    // Turning the light turns the projector with the camera.
+    const Quaternion slanted(2.0f, Vector3(1, 0, 0));
+    shadow.SetLightDirection(slanted);
+    RwMatrix turned;
+    EngineUtil::BuildMatrix(&turned, {0, 0, 0}, slanted);
+    EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(shadow.GetShadowCamera()))->at), V(turned.at)));
+    EXPECT_NEAR(projector->GetRotation().x, slanted.x, 1e-6f);
+    // The camera backs away from the target along the new direction.
+    RpClump* caster = box.get();
+    shadow.SetCaster(&caster, 1, RwSphere{{1, 0, 2}, 1.9f}, {1, 0, 2});
+    EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(shadow.GetShadowCamera()))->pos),
+                     Vector3(1, 0, 2) - V(turned.at) * 2.2f));
+}
+
+TEST_F(ShadowTest, AShadowThatFailedToCreateIgnoresItsCallersAndDrawsNothing)
+{
+    FloorWorld floor(4, 4);
+    RwGraphics::Instance()->SetWorld(&floor);
+    // No size; a half size of 0 for the softening camera; a negative size.
+    const std::pair<bool, int> cases[] = {{false, 0}, {true, 1}, {false, -8}};
+    for (const auto& [antialias, size] : cases) {
+        ProjectedShadow shadow;
+        shadow.SetAntialias(antialias);
+        LogCapture log;
+        EXPECT_FALSE(shadow.Create(size)) << size;
+        EXPECT_FALSE(shadow.IsCreated()) << size;
+        shadow.SetLightDirection(Quaternion(1.0f, Vector3(1, 0, 0)));
+        EXPECT_TRUE(Cast(shadow, box.get(), 1, 1.0f).empty()) << size;
+        EXPECT_TRUE(RwNullDeviceGet()->clears.empty()) << size;
+        EXPECT_EQ(shadow.GetResult(), nullptr) << size;
+        EXPECT_TRUE(Draw(shadow).empty()) << size;
+        EXPECT_EQ(log.Text(), "") << size;
+    }
+    ProjectedShadow smallest;
+    EXPECT_TRUE(smallest.Create(1));
+}
+
+// The GL device with the renderer's camera 10 above a floor, looking down at it.
+class ShadowGL : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!OffscreenWindow())
+            GTEST_SKIP() << "no GL 3.3 on this machine";
+        RwGraphics* graphics = RwGraphics::Instance();
+        graphics->SetDeviceKind(rwDeviceGL);
+        graphics->SetScreenSize(400, 400);
+        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+        camera = graphics->GetPrimaryCamera();
+        camera->SetClipPlanes(0.1f, 100.0f);
+        camera->SetViewWindow(0.5f, 0.5f);
+        EngineUtil::SetFramePose({0, 10, 0}, ProjectedShadow::DefaultLightDirection(), camera->GetFrame());
+    }
+    void TearDown() override
+    {
+        RwGraphics::Instance()->SetWorld(nullptr);
+        box.reset();
+        RwGraphics::Instance()->Destroy();
+        CloseOffscreenWindow();
+    }
+    static int Red(RwRaster* raster, int x, int y)
+    {
+        Image image(RwImageCreate(raster->width, raster->height, 32), RwImageDestroy);
+        RwImageSetFromRaster(image.get(), raster);
+        return image->pixels[y * image->stride + x * 4];
+    }
+
+    PrimaryCamera* camera = nullptr;
+    ClumpPtr box{nullptr, RpClumpDestroy};
+};
+
+TEST_F(ShadowGL, ABoxLightsTheMiddleOfItsTextureAndDarkensThePitchUnderIt)
+{
+    box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(64));
+    shadow.SetAlpha(0.7f);
+    RpClump* casters[] = {box.get()};
+    shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.8f}, {0, 0, 0});
+    RwRaster* result = shadow.GetResult();
+    ASSERT_NE(result, nullptr);
+    EXPECT_GT(Red(result, 32, 32), 230);
+    EXPECT_LT(Red(result, 0, 0), 25);
+    EXPECT_LT(Red(result, 63, 32), 25);
+
+    FloorWorld floor(40, 40);
+    RwGraphics::Instance()->SetWorld(&floor);
+    const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+    ASSERT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
+    RpWorldRender(floor.GetRwWorld());
+    shadow.Render();
+    camera->EndUpdate();
+    // The floor is white; under the box 0.7 of it is taken away, beside the shadow nothing.
+    const int under = Red(camera->GetRaster(), 200, 200), beside = Red(camera->GetRaster(), 200, 40);
+    EXPECT_EQ(beside, 255);
+    EXPECT_NEAR(under, 255 - 178, 8);
+}
+
+}  // namespace
