@@ -3,6 +3,7 @@
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "framework/Registration.h"
+#include "framework/Serializer.h"
 #include "scene/Camera.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/RwGraphics.h"
@@ -14,6 +15,12 @@
 REGISTER_FACTORY(RenderObjects, Billboard);
 
 namespace {
+
+constexpr int32_t kFirstBlend = 1;
+constexpr int32_t kLastBlend = 11;
+const char* const kBlendHint =
+    "combobox [Zero][One][Source Color][Inv. Source Color][Source Alpha][Inv. Source Alpha][Dest Alpha]"
+    "[Inv. Dest Alpha][Dest Color][Inv. Dest Color][Source Alpha Sat.]";
 
 const RwImVertexIndex kQuadIndices[6] = {2, 1, 0, 0, 3, 2};
 
@@ -145,4 +152,15 @@ void AnimatedBillboard::Update(float dt)
         m_time = m_loop ? 0.0f : frames - 0.0001f;
     }
     SetFrame(static_cast<int32_t>(m_time));
+}
+
+void SerializeBlend(Serializer& serializer, const char* key, int32_t& blend, const char* caller)
+{
+    int32_t stored = blend - 1;
+    serializer.SerializeButton(kBlendHint, "");
+    serializer.SerializeInt(key, &stored);
+    if (stored + 1 >= kFirstBlend && stored + 1 <= kLastBlend)
+        blend = stored + 1;
+    else
+        LogWarning("%s: %s %d ignored\n", caller, key, stored);
 }

@@ -94,3 +94,7 @@ private:
 // Rows, columns and frame counts are divisors: below 1 they are read as 1 (logged with the
 // caller's name).
 int32_t SpriteSheetCount(int32_t count, const char* caller, const char* what);
+
+// A blend function in a table: the editor's list box, then the value one lower than the
+// engine's (0 = Zero). A value outside the list keeps the old one (logged with the caller).
+void SerializeBlend(Serializer& serializer, const char* key, int32_t& blend, const char* caller);

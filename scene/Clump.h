@@ -64,6 +64,12 @@ public:
     // Bakes the placement into the vertices (normals stay) and resets it.
     void FreezeTransform();
 
+    // Names the files without loading them, for writers of tables; reading the table loads.
+    void NameFiles(const std::string& geometry, const std::string& textureFolder)
+    {
+        m_geometry = geometry;
+        m_textures = textureFolder;
+    }
     const std::string& GetGeometry() const { return m_geometry; }
     const std::string& GetTexturePath() const { return m_textures; }
     void SetScale(const Vector3& scale) { m_scale = scale; }

@@ -101,6 +101,27 @@ std::unique_ptr<VectorEmitter> CreateVectorEmitter(int32_t type)
     return std::make_unique<PointEmitter>();
 }
 
+std::unique_ptr<FloatEmitter> MakeLinearEmitter(float base, float variance)
+{
+    auto emitter = std::make_unique<LinearEmitter>();
+    emitter->Set(base, variance);
+    return Typed<FloatEmitter>(std::move(emitter), 1);
+}
+
+std::unique_ptr<VectorEmitter> MakeSphereEmitter(const Vector3& centre, float radius)
+{
+    auto emitter = std::make_unique<SphereEmitter>();
+    emitter->Set(centre, radius);
+    return Typed<VectorEmitter>(std::move(emitter), 2);
+}
+
+std::unique_ptr<VectorEmitter> MakePointEmitter(const Vector3& position)
+{
+    auto emitter = std::make_unique<PointEmitter>();
+    emitter->SetPosition(position);
+    return emitter;
+}
+
 template <class Emitter>
 void GenericEmitter<Emitter>::Serialize(Serializer& serializer, const char* descriptor)
 {

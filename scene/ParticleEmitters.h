@@ -104,6 +104,11 @@ std::unique_ptr<FloatEmitter> CreateFloatEmitter(int32_t type);
 // 0 point, 1 box, 2 sphere; any other type is logged and gives a point at the origin.
 std::unique_ptr<VectorEmitter> CreateVectorEmitter(int32_t type);
 
+// Emitters set up in one call, with the type their tables write.
+std::unique_ptr<FloatEmitter> MakeLinearEmitter(float base, float variance);
+std::unique_ptr<VectorEmitter> MakeSphereEmitter(const Vector3& centre, float radius);
+std::unique_ptr<VectorEmitter> MakePointEmitter(const Vector3& position);
+
 // Holds one emitter, never none, whose kind its table can switch by type number.
 template <class Emitter>
 class GenericEmitter : public Object {

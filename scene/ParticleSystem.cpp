@@ -18,28 +18,11 @@ namespace {
 constexpr int kMaxSamples = 64;
 // A particle dies when its animation passes the last frame of a 4 x 4 sheet.
 constexpr float kLastFrame = 15.0f;
-constexpr int32_t kFirstBlend = 1;
-constexpr int32_t kLastBlend = 11;
-const char* const kBlendHint =
-    "combobox [Zero][One][Source Color][Inv. Source Color][Source Alpha][Inv. Source Alpha][Dest Alpha]"
-    "[Inv. Dest Alpha][Dest Color][Inv. Dest Color][Source Alpha Sat.]";
 
 Color Mix(const Color& start, const Color& end, float fraction)
 {
     const auto mix = [&](float a, float b) { return b * fraction + a * (1.0f - fraction); };
     return {mix(start.r, end.r), mix(start.g, end.g), mix(start.b, end.b), mix(start.a, end.a)};
-}
-
-// Files hold the blend one lower than memory; a value outside the list keeps the old one.
-void SerializeBlend(Serializer& serializer, const char* key, int32_t& blend)
-{
-    int32_t stored = blend - 1;
-    serializer.SerializeButton(kBlendHint, "");
-    serializer.SerializeInt(key, &stored);
-    if (stored + 1 >= kFirstBlend && stored + 1 <= kLastBlend)
-        blend = stored + 1;
-    else
-        LogWarning("BillboardParticleFactory::Serialize: %s %d ignored\n", key, stored);
 }
 
 }  // namespace
@@ -92,8 +75,8 @@ void BillboardParticleFactory::Serialize(Serializer& serializer, const char* des
     serializer.BeginSection("Billboard Particle Factory", descriptor);
     if (m_texture)
         serializer.SerializeObject("texture", m_texture);
-    SerializeBlend(serializer, "Blend Src", m_sourceBlend);
-    SerializeBlend(serializer, "Blend Dest", m_destinationBlend);
+    SerializeBlend(serializer, "Blend Src", m_sourceBlend, "BillboardParticleFactory::Serialize");
+    SerializeBlend(serializer, "Blend Dest", m_destinationBlend, "BillboardParticleFactory::Serialize");
     serializer.SerializeInt("row count", &m_rows);
     serializer.SerializeInt("column count", &m_columns);
     serializer.SerializeInt("frames count", &m_frames);

@@ -27,6 +27,12 @@ public:
     // when the image cannot be read.
     bool Load(const char* fileName, const char* maskName);
     bool Release();
+    // Names the files without loading them, for writers of tables; reading the table loads.
+    void NameFiles(const std::string& fileName, const std::string& maskName)
+    {
+        m_fileName = fileName;
+        m_maskName = maskName;
+    }
 
     // Null until a load succeeds, and after Release.
     RwTexture* GetHandle() const { return m_texture; }

@@ -9,6 +9,7 @@
 #include "platform/Events.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "shell/ShellInput.h"
 
@@ -90,6 +91,7 @@ bool CMainApp::InitInstance()
 {
     Debug::Instance()->Initialise();
     LogBanner();
+    GeParticleSystem::SetQualitySource([] { return GameParameters::Instance()->quality; });
 
     char directory[300] = "";
     if (!getcwd(directory, sizeof directory))

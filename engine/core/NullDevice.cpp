@@ -258,6 +258,8 @@ bool RwNullDevice::DrawIm2D(const RwIm2DDraw& draw)
 {
     BeginRecord();
     draws.push_back(Record(true, draw.type, draw.numVertices, draw.numIndices, 0));
+    for (RwInt32 i = 0; i < std::min<RwInt32>(draw.numVertices, 4) && draw.vertices; ++i)
+        draws.back().corners2D[i] = draw.vertices[i];
     return true;
 }
 

@@ -25,6 +25,8 @@ struct RwNullDrawRecord {
     RwInt32 numBones = 0;
     RwRGBAReal materialColour{};
     RwInt32 firstIndex = 0;
+    // 2D draws only: the first four vertices (a screen rectangle's corners), zero beyond the count.
+    RwIm2DVertex corners2D[4]{};
 };
 
 struct RwNullStateRecord {

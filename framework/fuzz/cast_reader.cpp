@@ -7,6 +7,7 @@
 #include "framework/Scramble.h"
 #include "framework/Serializer.h"
 #include "framework/fuzz/FuzzScalars.h"
+#include "framework/fuzz/FuzzScratch.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -47,15 +48,6 @@ namespace {
 
 constexpr const char* kScratch = "fuzz_cast.txt";
 
-bool WriteScratch(const uint8_t* data, size_t size)
-{
-    FILE* f = std::fopen(kScratch, "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -76,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<uint8_t> bytes(data, data + size);
         Scramble::Apply(bytes.data(), bytes.size());
         const std::string hex = Scramble::EncodeHex(bytes.data(), bytes.size());
-        if (!WriteScratch(reinterpret_cast<const uint8_t*>(hex.data()), hex.size()))
+        if (!FuzzWriteScratch(kScratch, reinterpret_cast<const uint8_t*>(hex.data()), hex.size()))
             std::abort();
-    } else if (!WriteScratch(data, size)) {
+    } else if (!FuzzWriteScratch(kScratch, data, size)) {
         std::abort();
     }
 

@@ -21,17 +21,6 @@ namespace {
 using ImmediateDraw = SceneTest;
 using Indices = std::vector<RwImVertexIndex>;
 
-// What the null device recorded while the primary camera drew.
-std::vector<RwNullDrawRecord> Drawn(const std::function<void()>& draw)
-{
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwNullDeviceGet()->ClearLog();
-    EXPECT_TRUE(camera->BeginUpdate());
-    draw();
-    camera->EndUpdate();
-    return RwNullDeviceGet()->draws;
-}
-
 // The outline the object leaves in the cache: its first indices and where its vertices are.
 struct Outline {
     int vertices;

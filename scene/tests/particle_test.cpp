@@ -23,33 +23,6 @@ std::pair<Particle*, int32_t> None()
     return {nullptr, 0};
 }
 
-// The table as the text serializer writes it.
-std::string Written(Object& object)
-{
-    SerializeTable(object, "table.txt", "test", true);
-    std::ifstream in("table.txt");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Read(Object& object, const std::string& text)
-{
-    std::ofstream("table.txt") << text;
-    SerializeTable(object, "table.txt", "test", false);
-}
-
-// The text with the first line holding the key given the new value.
-std::string Replace(std::string text, const std::string& key, const std::string& value)
-{
-    const size_t at = text.find("\"" + key + "\"");
-    EXPECT_NE(at, std::string::npos) << key;
-    if (at == std::string::npos)
-        return text;
-    const size_t start = at + key.size() + 2, end = text.find('\n', start);
-    return text.replace(start, end - start, " " + value);
-}
-
 std::vector<int32_t> Types(const ParticleSystem& system)
 {
     std::vector<int32_t> types;
@@ -343,7 +316,7 @@ std::string ThreeActions(ParticleSystem& system)
 {
     for (int type = 1; type <= 3; ++type)
         system.AddAction(CreateParticleAction(type));
-    return Written(system);
+    return WrittenTable(system);
 }
 
 TEST(ParticleSystemTable, TheActionCountShrinksOrGrowsTheListWithBlinks)
@@ -355,7 +328,7 @@ TEST(ParticleSystemTable, TheActionCountShrinksOrGrowsTheListWithBlinks)
         Fountain g;
         g.system.AddAction(CreateParticleAction(2));
         LogCapture log;
-        Read(g.system, Replace(text, "Actions Count", count));
+        ReadTable(g.system, ReplaceValue(text, "Actions Count", count));
         EXPECT_EQ(Types(g.system), want) << count;
         EXPECT_EQ(log.Count("***WARNING: ParticleSystem::Serialize: Actions Count -4 read as 0"), want.empty());
     }
@@ -368,7 +341,7 @@ TEST(ParticleSystemTable, AFileCreatesDeletesAndResetsNothingAndValuesOutsideThe
     for (const char* key : {"\"Create\" 0", "\"Delete\" 0", "\"Reset\" 0"})
         EXPECT_NE(text.find(key), std::string::npos) << key;
     ASSERT_NE(f.system.Emit(), nullptr);
-    Read(f.system, text);
+    ReadTable(f.system, text);
     EXPECT_EQ(std::pair(Types(f.system), f.system.GetLiveCount()), std::pair(std::vector{1, 2, 3}, 1));
 
     const std::tuple<const char*, const char*, std::vector<int32_t>, int> edits[] = {
@@ -380,11 +353,11 @@ TEST(ParticleSystemTable, AFileCreatesDeletesAndResetsNothingAndValuesOutsideThe
         Fountain g;
         ThreeActions(g.system);
         LogCapture log;
-        Read(g.system, Replace(text, key, value));
+        ReadTable(g.system, ReplaceValue(text, key, value));
         EXPECT_EQ(Types(g.system), types) << key << " " << value;
         EXPECT_EQ(log.Count("***WARNING: ParticleSystem::Serialize: "), warnings) << key << " " << value;
     }
-    Read(f.system, Replace(text, "Reset", "1"));
+    ReadTable(f.system, ReplaceValue(text, "Reset", "1"));
     EXPECT_EQ(f.system.GetLiveCount(), 0);
 }
 
@@ -395,14 +368,14 @@ TEST(ParticleSystemTable, AGenericEmittersTypeSwitchThenReadsTheNewEmittersKeys)
     emitter->Set(10, 2);
     emitter->SetType(1);
     linear.Set(std::move(emitter));
-    const std::string text = Written(linear);
+    const std::string text = WrittenTable(linear);
     GenericFloatEmitter read;
-    Read(read, text);
+    ReadTable(read, text);
     ASSERT_TRUE(dynamic_cast<LinearEmitter*>(&read.Get()));
-    EXPECT_EQ(Written(read), text);
+    EXPECT_EQ(WrittenTable(read), text);
 
     GenericVectorEmitter vector;
-    Read(vector, "[Emitter] \"test\"\n{\n \"Type\" 2\n [Sphere Emitter] \"\"\n {\n  \"radius\" 3\n }\n}\n");
+    ReadTable(vector, "[Emitter] \"test\"\n{\n \"Type\" 2\n [Sphere Emitter] \"\"\n {\n  \"radius\" 3\n }\n}\n");
     ASSERT_TRUE(dynamic_cast<SphereEmitter*>(&vector.Get()));
     EXPECT_NEAR(vector.Emit().Length(), 3.0f, 1e-4f);
 }
@@ -411,12 +384,12 @@ TEST(ParticleSystemTable, TheFactoryStoresBlendsOneLowerAndReadsBadCountsAsOne)
 {
     BillboardParticleFactory factory;
     factory.Setup(nullptr, 5, 6, 4, 4, 16);
-    const std::string text = Written(factory);
+    const std::string text = WrittenTable(factory);
     EXPECT_NE(text.find("\"Blend Src\" 4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Blend Dest\" 5\n"), std::string::npos) << text;
     BillboardParticleFactory read;
-    Read(read, text);
-    EXPECT_EQ(Written(read), text);
+    ReadTable(read, text);
+    EXPECT_EQ(WrittenTable(read), text);
     // A new particle shows the sheet's first frame.
     std::unique_ptr<Particle> first(read.Create());
     RwIm3DVertex corners[4];
@@ -424,12 +397,13 @@ TEST(ParticleSystemTable, TheFactoryStoresBlendsOneLowerAndReadsBadCountsAsOne)
     EXPECT_EQ(std::tuple(corners[0].u, corners[0].v, corners[2].u, corners[2].v), std::tuple(0.0f, 0.0f, 0.25f, 0.25f));
 
     LogCapture log;
-    Read(read, Replace(Replace(Replace(text, "column count", "0"), "frames count", "-1"), "Blend Src", "11"));
+    ReadTable(read, ReplaceValue(ReplaceValue(ReplaceValue(text, "column count", "0"), "frames count", "-1"),
+                                 "Blend Src", "11"));
     EXPECT_EQ(log.Count("***WARNING: BillboardParticleFactory::Serialize: "), 3);
     std::unique_ptr<Particle> particle(read.Create());
     const AnimatedBillboard& billboard = dynamic_cast<BillboardParticle&>(*particle).GetBillboard();
     EXPECT_EQ(std::tuple(billboard.GetRows(), billboard.GetColumns(), billboard.GetFrameCount()), std::tuple(4, 1, 1));
-    EXPECT_NE(Written(read).find("\"Blend Src\" 4\n"), std::string::npos);
+    EXPECT_NE(WrittenTable(read).find("\"Blend Src\" 4\n"), std::string::npos);
 }
 
 class SampleTest : public SceneTest {};

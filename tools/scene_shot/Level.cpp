@@ -168,6 +168,11 @@ double Median(std::vector<double> values)
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
+double Milliseconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
+}
+
 bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request)
 {
     request.bench = argc == 3 && std::string(argv[1]) == "--bench";

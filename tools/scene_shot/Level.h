@@ -7,6 +7,7 @@
 #include "framework/Vector.h"
 #include "scene/Light.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ Quaternion FacingAlong(Vector3 direction);
 bool SavePng(PrimaryCamera& camera, const std::string& path);
 // The middle value (the upper one of an even count); 0 for none.
 double Median(std::vector<double> values);
+// Since the time point.
+double Milliseconds(std::chrono::steady_clock::time_point from);
 
 // What a scene tool was asked for: pictures under a prefix, or benchmark figures.
 struct ShotRequest {

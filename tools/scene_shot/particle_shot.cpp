@@ -46,29 +46,6 @@ int Fail(const char* format, const std::string& detail)
     return 1;
 }
 
-std::unique_ptr<FloatEmitter> Linear(float base, float variance)
-{
-    auto emitter = std::make_unique<LinearEmitter>();
-    emitter->Set(base, variance);
-    emitter->SetType(1);
-    return emitter;
-}
-
-std::unique_ptr<VectorEmitter> Sphere(const Vector3& centre, float radius)
-{
-    auto emitter = std::make_unique<SphereEmitter>();
-    emitter->Set(centre, radius);
-    emitter->SetType(2);
-    return emitter;
-}
-
-std::unique_ptr<VectorEmitter> Point(const Vector3& position)
-{
-    auto emitter = std::make_unique<PointEmitter>();
-    emitter->SetPosition(position);
-    return emitter;
-}
-
 // The two effects on their factories. Both systems emit along their z axis, turned up.
 struct Effects {
     BillboardParticleFactory sprayFactory;
@@ -85,14 +62,14 @@ struct Effects {
         fountain.SetRotation(up);
         fountain.SetEmitterSpeed(rate);
         fountain.SetMaxParticles(maximum);
-        fountain.Position().Set(Sphere({0, 0, 0}, 0.25f));
-        fountain.Velocity().Set(Sphere({0, 0, 6.5f}, 1.6f));
-        fountain.Acceleration().Set(Point({0, -9.8f, 0}));
-        fountain.Angle().Set(Linear(0, std::numbers::pi_v<float>));
-        fountain.DeltaAngle().Set(Linear(0, 1.5f));
-        fountain.Size().Set(Linear(0.22f, 0.06f));
-        fountain.DeltaSize().Set(Linear(0.35f, 0.1f));
-        fountain.LifeTime().Set(Linear(1.5f, 0.3f));
+        fountain.Position().Set(MakeSphereEmitter({0, 0, 0}, 0.25f));
+        fountain.Velocity().Set(MakeSphereEmitter({0, 0, 6.5f}, 1.6f));
+        fountain.Acceleration().Set(MakePointEmitter({0, -9.8f, 0}));
+        fountain.Angle().Set(MakeLinearEmitter(0, std::numbers::pi_v<float>));
+        fountain.DeltaAngle().Set(MakeLinearEmitter(0, 1.5f));
+        fountain.Size().Set(MakeLinearEmitter(0.22f, 0.06f));
+        fountain.DeltaSize().Set(MakeLinearEmitter(0.35f, 0.1f));
+        fountain.LifeTime().Set(MakeLinearEmitter(1.5f, 0.3f));
         fountain.SetColors(Color(0.75f, 0.88f, 1.0f, 0.9f), Color(1.0f, 1.0f, 1.0f, 0.5f));
         auto fadeIn = std::make_unique<ParticleActionFadeIn>();
         fadeIn->SetTime(0.15f);
@@ -111,13 +88,13 @@ struct Effects {
         burst.SetRotation(up);
         // Room for the last burst's flashes that are still fading.
         burst.SetMaxParticles(2 * kBurstCount);
-        burst.Position().Set(Sphere({0, 0, 0}, 0.5f));
-        burst.Velocity().Set(Sphere({0, 0, 0.4f}, 1.2f));
-        burst.Angle().Set(Linear(0, std::numbers::pi_v<float>));
-        burst.Size().Set(Linear(0.9f, 0.3f));
-        burst.DeltaSize().Set(Linear(0.8f, 0.2f));
-        burst.AnimSpeed().Set(Linear(16, 3));
-        burst.LifeTime().Set(Linear(5, 0));
+        burst.Position().Set(MakeSphereEmitter({0, 0, 0}, 0.5f));
+        burst.Velocity().Set(MakeSphereEmitter({0, 0, 0.4f}, 1.2f));
+        burst.Angle().Set(MakeLinearEmitter(0, std::numbers::pi_v<float>));
+        burst.Size().Set(MakeLinearEmitter(0.9f, 0.3f));
+        burst.DeltaSize().Set(MakeLinearEmitter(0.8f, 0.2f));
+        burst.AnimSpeed().Set(MakeLinearEmitter(16, 3));
+        burst.LifeTime().Set(MakeLinearEmitter(5, 0));
     }
     void Update(float dt)
     {
@@ -165,11 +142,6 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
                     effects.fountain.GetLiveCount(), effects.burst.GetLiveCount());
     }
     return 0;
-}
-
-double Milliseconds(Clock::time_point from)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
 
 int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
 #include "framework/Vector.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class Object;
 
@@ -29,3 +31,17 @@ Vector3 V(const RwV3d& v);
 void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
 // Writes or reads the object's table through the game's file layer.
 void SerializeTable(Object& object, const char* path, const char* name, bool writing);
+// The table as the text serializer writes it, and read back from such a text.
+std::string WrittenTable(Object& object);
+void ReadTable(Object& object, const std::string& text);
+// The text with the first line holding the key given the new value.
+std::string ReplaceValue(std::string text, const std::string& key, const std::string& value);
+
+// A small image file of one colour, for texture and frame tests.
+void WriteImage(const char* path, int width, int height, RwRGBA colour);
+// A flat n x n grid of quads at the height, two triangles each, with one material whose
+// texture is the named image in the folder (none for an empty name); pre-lit when asked.
+// Written as a one-atomic clump file.
+void WriteGridModel(const char* path, int n, float height, const char* folder, const char* texture, bool prelit);
+// What the null device recorded while the primary camera drew.
+std::vector<RwNullDrawRecord> Drawn(const std::function<void()>& draw);

@@ -17,7 +17,6 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
 {
     const std::string& stage = test::SharedStage();
     ASSERT_FALSE(stage.empty());
-    FileSystem* fs = FileSystem::Instance();
     LogCapture log;
     GameSettings settings;
     settings.displayCollisionData = true;
@@ -28,21 +27,23 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
 
     for (const char* level : {"level01", "level02", "level03", "level04"}) {
         SCOPED_TRACE(level);
-        fs->AddAlias("<SP>", (stage + "/data/pc/" + level + "/settings/").c_str());
+        test::StageAliases aliases(stage, level);
         Cast objects("objects");
         ASSERT_TRUE(LoadSettings(&objects, "<SP>objects\\objects.txt"));
-        fs->RemoveAlias("<SP>");
-        ASSERT_EQ(objects.GetMemberCount(), 19);
         std::map<std::string, int> ids;
+        int volumes = 0;
         for (int i = 0; i < objects.GetMemberCount(); ++i) {
             auto* volume = dynamic_cast<PitchVolume*>(objects.GetMember(i)->object);
-            ASSERT_NE(volume, nullptr);
+            if (!volume)
+                continue;
+            ++volumes;
             ++ids[volume->GetCollisionName()];
             EXPECT_EQ(volume->GetCollisionSetName(), "ball+pitchvolumes");
         }
         EXPECT_EQ(ids, (std::map<std::string, int>{{"collidecube", 8}, {"collidecylinder", 4}, {"farplane", 1},
                                                    {"ground", 1}, {"leftgoalscorearea", 1}, {"leftplane", 1},
                                                    {"nearplane", 1}, {"rightgoalscorearea", 1}, {"rightplane", 1}}));
+        EXPECT_EQ(volumes, 19);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();

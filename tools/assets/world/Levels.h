@@ -8,6 +8,8 @@
 
 #include <string>
 
+class Cast;
+
 namespace assets {
 struct AssetContext;
 }
@@ -92,6 +94,8 @@ bool WriteLevelTextures(const AssetContext& context, const Theme& theme);
 bool WriteLevelDressing(const AssetContext& context, const Theme& theme);
 bool WriteLevelSky(const AssetContext& context, const Theme& theme);
 bool WriteLevelCameras(const AssetContext& context, const Theme& theme);
+// The elements every level's objects cast holds besides its pitch volumes.
+void AddLevelElements(Cast& cast);
 
 // A camera path: positions and look-at points sampled at even steps over the duration.
 struct CameraPath {

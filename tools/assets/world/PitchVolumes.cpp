@@ -98,6 +98,7 @@ bool WritePitchVolumes(const AssetContext& context)
     for (int i = 0; i < kLevelCount; ++i) {
         Cast objects("objects");
         AddLevelPitchVolumes(objects);
+        AddLevelElements(objects);
         const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
         ok = WriteCastFile(objects, context.Path(file)) && ok;
     }

@@ -1,6 +1,9 @@
 #include "support/AssetTestSupport.h"
 
+#include "engine/core/RtFSManager.h"
 #include "engine/plugins/RpPlugins.h"
+#include "framework/FileSystem.h"
+#include "framework/engine_bridge/EngineBridge.h"
 #include "tests/support/OffscreenEngine.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"
@@ -70,6 +73,24 @@ bool ReadBytes(const std::string& path, std::vector<unsigned char>& out)
         return false;
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
+}
+
+StageAliases::StageAliases(const std::string& stage, const char* level)
+{
+    RtFSManagerOpen(-1);
+    RwInstallFileSystem();
+    FileSystem* fs = FileSystem::Instance();
+    fs->AddAlias("<PP>", (stage + "/data/pc/").c_str());
+    fs->AddAlias("<TP>", "Textures24Bit\\");
+    fs->AddAlias("<LP>", (stage + "/data/pc/" + level + "/").c_str());
+    fs->AddAlias("<SP>", (stage + "/data/pc/" + level + "/settings/").c_str());
+}
+
+StageAliases::~StageAliases()
+{
+    for (const char* alias : {"<PP>", "<TP>", "<LP>", "<SP>"})
+        FileSystem::Instance()->RemoveAlias(alias);
+    VantaroFileSystem::Uninstall();
 }
 
 }  // namespace assets::test

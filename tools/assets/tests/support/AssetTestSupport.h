@@ -19,4 +19,14 @@ const std::string& SharedStage();
 std::vector<std::string> ListFiles(const std::string& root);
 bool ReadBytes(const std::string& path, std::vector<unsigned char>& out);
 
+// While it lives, the engine reads through the game's file layer and the game's aliases name
+// the shared stage and the level in it, as the game sets them.
+class StageAliases {
+public:
+    StageAliases(const std::string& stage, const char* level);
+    ~StageAliases();
+    StageAliases(const StageAliases&) = delete;
+    StageAliases& operator=(const StageAliases&) = delete;
+};
+
 }  // namespace assets::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+union SDL_Event;
+
+namespace platform {
+class Window;
+}
+
+namespace editor {
+
+// The editor's ImGui context. Over a platform window it draws with OpenGL into that window;
+// headless it only lays out and takes input, for tests. One host at a time.
+class ImGuiHost {
+public:
+    ImGuiHost() = default;
+    ~ImGuiHost();
+    ImGuiHost(const ImGuiHost&) = delete;
+    ImGuiHost& operator=(const ImGuiHost&) = delete;
+
+    // False (logged) when a backend refuses; the host is then unusable.
+    bool Start(platform::Window& window);
+    // No backend: the caller feeds io.MousePos and friends and calls Render, which only ends the frame.
+    bool StartHeadless(int width, int height);
+    void Stop();
+
+    // The event goes to ImGui too; true when ImGui wants it kept from the game.
+    bool ProcessEvent(const SDL_Event& event);
+    void NewFrame();
+    // Ends the frame and, over a window, draws it over what the game drew.
+    void Render();
+    // The window's framebuffer as an opaque PNG; false (logged) on failure.
+    bool CapturePng(const std::string& path) const;
+
+    bool IsStarted() const { return m_started; }
+
+private:
+    platform::Window* m_window = nullptr;
+    bool m_started = false;
+    bool m_headless = false;
+};
+
+}  // namespace editor

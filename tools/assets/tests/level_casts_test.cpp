@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include "framework/Cast.h"
+#include "framework/FileSystem.h"
+#include "scene/AnimatedClump.h"
+#include "scene/AnimatedClumpElement.h"
+#include "scene/Billboard.h"
+#include "scene/Clump.h"
+#include "scene/GameElements.h"
+#include "scene/HudItems.h"
+#include "scene/Texture.h"
+#include "simulation/CollisionManager.h"
+#include "support/AssetTestSupport.h"
+#include "tests/support/LogCapture.h"
+
+#include <map>
+#include <set>
+
+namespace assets {
+namespace {
+
+template <class Element>
+Element* Find(const Cast& cast, const char* name)
+{
+    const CastMember* member = cast.FindByName(name);
+    return member ? dynamic_cast<Element*>(member->object) : nullptr;
+}
+
+std::vector<std::string> ActionTypes(ClumpElement& element)
+{
+    std::vector<std::string> types;
+    for (const auto& action : element.GetActions())
+        types.push_back(action ? ClassNameOf(*action) : "");
+    return types;
+}
+
+TEST(LevelCasts, EveryLevelsObjectsReadWithoutAWordAndShowWhatTheyName)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    for (const char* level : {"level01", "level02", "level03", "level04"}) {
+        SCOPED_TRACE(level);
+        test::StageAliases aliases(stage, level);
+        LogCapture log;
+        Cast objects("objects");
+        ASSERT_TRUE(LoadSettings(&objects, "<SP>objects\\objects.txt")) << log.Text();
+        for (const char* name : {"benches", "benches_shadow", "short_benches", "short_benches_shadow", "Crowd",
+                                 "spec_mods_crowd", "flags", "flags_01", "flags_02", "flags_03", "scroll_board",
+                                 "pond", "big_screen"}) {
+            auto* element = Find<ClumpElement>(objects, name);
+            ASSERT_NE(element, nullptr) << name;
+            // A real model, not the stand-in a missing file gives.
+            std::vector<RpAtomic*> atomics;
+            element->GetClump()->GetAtomics(atomics);
+            EXPECT_FALSE(atomics.empty()) << name;
+        }
+        auto& flags = *Find<ClumpElement>(objects, "flags_02");
+        ASSERT_EQ(ActionTypes(flags), std::vector<std::string>{"AnimatedTextureAction"});
+        EXPECT_EQ(dynamic_cast<AnimatedTextureAction&>(*flags.GetActions()[0]).GetFrames().size(), 6u);
+        EXPECT_EQ(ActionTypes(*Find<ClumpElement>(objects, "big_screen")),
+                  (std::vector<std::string>{"AnimatedTextureAction", "AnimatedTransparencyAction"}));
+        EXPECT_EQ(ActionTypes(*Find<ClumpElement>(objects, "scroll_board")),
+                  std::vector<std::string>{"AnimateUVAction"});
+        EXPECT_EQ(ActionTypes(*Find<ClumpElement>(objects, "pond")), std::vector<std::string>{"WaterAction"});
+        auto* forest = Find<BillboardForest>(objects, "forest");
+        ASSERT_NE(forest, nullptr);
+        EXPECT_EQ(forest->GetBillboards().size(), 2u * 172u);
+        for (const char* name : {"smoke", "ball_particles", "ground_particles"}) {
+            auto* particles = Find<GeParticleSystem>(objects, name);
+            ASSERT_NE(particles, nullptr) << name;
+            EXPECT_NE(particles->GetTexture()->GetHandle(), nullptr) << name;
+        }
+        EXPECT_EQ(Find<SfxElement>(objects, "crowd_sound_1")->GetEventName(), "crowd_cheer_low");
+        auto* mascot = Find<AnimatedClumpElement>(objects, "mascot");
+        ASSERT_NE(mascot, nullptr);
+        EXPECT_EQ(std::pair(mascot->GetClump()->GetAnimationCount(), mascot->GetClump()->GetCurrentAnimation()),
+                  std::pair(1, 0));
+        EXPECT_NE(mascot->GetClump()->GetHierarchy(), nullptr);
+        EXPECT_EQ(log.Count("***"), 0) << log.Text();
+        objects.Clear();
+        TextureManager::Instance()->Shutdown();
+    }
+    CollisionManager::DestroyInstance();
+}
+
+TEST(LevelCasts, TheHudCastsHoldEveryElementTheMatchNamesWithItsItem)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    LogCapture log;
+    Cast hud("hud"), penalties("penaltyhud");
+    ASSERT_TRUE(LoadSettings(&hud, "<PP>hud.txt"));
+    ASSERT_TRUE(LoadSettings(&penalties, "<PP>penaltyhud.txt"));
+
+    std::map<std::string, std::string> classes;
+    for (const Cast* cast : {&hud, &penalties})
+        for (int i = 0; i < cast->GetMemberCount(); ++i) {
+            auto* element = dynamic_cast<HudElement*>(cast->GetMember(i)->object);
+            ASSERT_NE(element, nullptr);
+            ASSERT_NE(element->GetItem(), nullptr) << cast->GetMember(i)->name;
+            classes[cast->GetMember(i)->name] = element->GetItem()->GetClassName();
+            if (auto* image = dynamic_cast<HudImage*>(element->GetItem()))
+                EXPECT_NE(image->GetTexture(), nullptr) << cast->GetMember(i)->name;
+        }
+    const std::map<std::string, std::string> expected{
+        {"LeftTeamName", "HudText"}, {"RightTeamName", "HudText"}, {"LeftScore", "HudText"},
+        {"ScoreColon", "HudText"}, {"RightScore", "HudText"}, {"TimeMinutes", "HudText"}, {"TimeColon", "HudText"},
+        {"TimeSeconds", "HudText"}, {"Player1Name", "HudText"}, {"Player2Name", "HudText"},
+        {"EnergyMeter1", "HudMeter"}, {"EnergyMeter2", "HudMeter"}, {"EnergyBackground1", "HudImage"},
+        {"EnergyBackground2", "HudImage"}, {"EnergyDefaultLevel1", "HudMeter"}, {"EnergyDefaultLevel2", "HudMeter"},
+        {"PowerBar", "HudMeter"}, {"PowerBar_Normal_Background", "HudImage"},
+        {"PowerBar_Penalty_Background", "HudImage"}, {"FullCycles", "HudText"}, {"CountdownSeconds", "HudText"},
+        {"TrainingName", "HudText"}, {"YellowCard1", "HudImage"}, {"YellowCard2", "HudImage"},
+        {"DebugEnergyText1", "HudText"}, {"DebugEnergyValue1", "HudText"}, {"DebugSpeedText1", "HudText"},
+        {"DebugSpeedValue1", "HudText"}, {"DebugShootingText1", "HudText"}, {"DebugShootingValue1", "HudText"},
+        {"DebugEnergyText2", "HudText"}, {"DebugEnergyValue2", "HudText"}, {"DebugSpeedText2", "HudText"},
+        {"DebugSpeedValue2", "HudText"}, {"DebugShootingText2", "HudText"}, {"DebugShootingValue2", "HudText"},
+    };
+    for (const auto& [name, itemClass] : expected)
+        EXPECT_EQ(classes[name], itemClass) << name;
+    int marks = 0;
+    for (int mark = 1; mark <= 5; ++mark)
+        for (int side = 1; side <= 2; ++side)
+            for (const char* look : {"scored", "miss", "empty"})
+                marks += classes.count("PenaltyDisplay_" + std::to_string(mark) + "_" + look + "_p" +
+                                       std::to_string(side));
+    EXPECT_EQ(marks, 30);
+    EXPECT_EQ(classes.size(), expected.size() + 30);
+    EXPECT_EQ(log.Count("***"), 0) << log.Text();
+    hud.Clear();
+    penalties.Clear();
+    TextureManager::Instance()->Shutdown();
+}
+
+}  // namespace
+}  // namespace assets
