@@ -17,6 +17,7 @@
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/ShapeCollision.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
@@ -34,11 +35,6 @@ constexpr int kHeight = 720;
 constexpr float kBallRadius = 0.11f;
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr int kMostFrames = 180;
-
-class ConsoleSink : public DebugSink {
-public:
-    void OnLog(const char* text) override { std::fputs(text, stderr); }
-};
 
 int Fail(const char* what, const std::string& detail)
 {

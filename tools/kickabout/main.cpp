@@ -20,6 +20,7 @@
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
 #include "support/DataActions.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
@@ -47,11 +48,6 @@ constexpr float kLoopSeconds = 4.0f;
 constexpr float kSlideDistance = 1.1f;
 constexpr int kBenchFrames = 3000;
 constexpr int kBenchActors = 11;
-
-class ConsoleSink : public DebugSink {
-public:
-    void OnLog(const char* text) override { std::fputs(text, stderr); }
-};
 
 int Fail(const char* what, const std::string& detail)
 {

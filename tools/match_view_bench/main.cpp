@@ -15,6 +15,7 @@
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
@@ -51,15 +52,6 @@ const Place kTeam[] = {
     {-12, -18, kRun}, {-10, 16, kRun}, {14, 2, kIdle}, {3, -3, kKick}, {20, -8, kRun},
 };
 constexpr Place kReferee = {-6, 14, kRun};
-
-class ConsoleSink : public DebugSink {
-public:
-    void OnLog(const char* text) override
-    {
-        if (std::strncmp(text, "***", 3) == 0)
-            std::fputs(text, stderr);
-    }
-};
 
 bool Fail(const std::string& what)
 {
@@ -213,7 +205,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: match_view_bench <game folder> [picture.png]\n");
         return 2;
     }
-    ConsoleSink console;
+    ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string picture = argc == 3 ? argv[2] : "";
     const int result = tools::RunInStadium("match_view_bench", argv[1], kWidth, kHeight, [&] { return Bench(picture); });

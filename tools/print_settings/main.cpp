@@ -19,6 +19,7 @@
 #include "match/penalties/PenaltySettings.h"
 #include "match/settings/GameSettings.h"
 #include "match/settings/LevelSettings.h"
+#include "tools/common/ConsoleSink.h"
 
 #include <unistd.h>
 
@@ -36,11 +37,6 @@ struct SettingsFile {
     const char* member;
     Object* object;
     bool scrambled;
-};
-
-class StderrSink : public DebugSink {
-public:
-    void OnLog(const char* text) override { std::fputs(text, stderr); }
 };
 
 // Collects what a writer writes.
@@ -151,7 +147,7 @@ int main(int argc, char** argv)
         std::perror(argv[1]);
         return 2;
     }
-    StderrSink sink;
+    ConsoleSink sink;
     Debug::Instance()->SetSink(&sink);
     FileSystem* files = FileSystem::Instance();
     if (!files->AddDataFile("data\\Turfbolt.dat", false))

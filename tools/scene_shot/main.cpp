@@ -18,6 +18,7 @@
 #include "scene/Clump.h"
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/scene_shot/Level.h"
 
@@ -45,12 +46,6 @@ constexpr float kCharacterDistance = 7.0f;
 constexpr float kAimHeight = 0.9f;
 // A flat clear, or a clear with one flat shape on it, has no more than a few colours.
 constexpr size_t kMinimumColours = 64;
-
-// The engine's log lines go to the log file; the ones about this run go to the console too.
-class ConsoleSink : public DebugSink {
-public:
-    void OnLog(const char* text) override { std::fputs(text, stderr); }
-};
 
 int Fail(const char* format, const std::string& detail)
 {

@@ -19,6 +19,7 @@
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <cstring>
@@ -45,15 +46,6 @@ constexpr size_t kMinimumColours = 64;
 constexpr float kSunAside = 0.22f;
 constexpr float kLowEye = 0.6f;
 constexpr float kBehindGoal = 53.0f;
-
-class ConsoleSink : public DebugSink {
-public:
-    void OnLog(const char* text) override
-    {
-        if (std::strncmp(text, "***", 3) == 0)
-            std::fputs(text, stderr);
-    }
-};
 
 bool Fail(const std::string& what)
 {
@@ -231,7 +223,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: stadium_demo <game folder> <out folder>\n");
         return 2;
     }
-    ConsoleSink console;
+    ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     std::error_code error;
     const std::string out = std::filesystem::absolute(argv[2], error).string();

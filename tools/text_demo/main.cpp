@@ -14,6 +14,7 @@
 #include "text/TextDisplay3D.h"
 #include "text/TextDraw.h"
 #include "text/TextManager.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
@@ -30,19 +31,6 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 720;
 constexpr int kPanelWidth = 480, kPanelHeight = 270;
-
-// Counts the warnings and errors logged while it is the sink, and shows them.
-class ProblemSink : public DebugSink {
-public:
-    void OnLog(const char* text) override
-    {
-        if (std::string(text).rfind("***", 0) == 0) {
-            ++problems;
-            std::fputs(text, stderr);
-        }
-    }
-    int problems = 0;
-};
 
 void PrintAt(const std::string& text, float x, float y, float width, float height)
 {
@@ -153,7 +141,7 @@ int Run(const std::string& folder, const std::string& out)
         std::fprintf(stderr, "text_demo: the engine cannot read through the file layer\n");
         return 1;
     }
-    ProblemSink problems;
+    ConsoleSink problems(true);
     DebugSink* previous = Debug::Instance()->GetSink();
     Debug::Instance()->SetSink(&problems);
     TextManager::Instance()->LoadTextFile(gametext::TextTableFor("XXL").c_str());
