@@ -1,17 +1,26 @@
-// Opens property windows on a pitch volume and a particle system inside one offscreen game
-// window, edits them with scripted mouse and keyboard events and writes a picture before
-// and after: property_demo [before.png] [after.png]
+// Loads the first stadium with its objects cast, opens property windows on the benches and
+// the ground particles inside one offscreen game window over the drawn stadium, edits them
+// with scripted mouse and keyboard events and writes a picture before and after:
+//     property_demo <game folder> [before.png] [after.png]
 
 #include "editor/InputDialog.h"
 #include "editor/InputDialogSerializer.h"
 #include "editor/ui/ImGuiHost.h"
 #include "editor/ui/InputDialogView.h"
 #include "editor/ui/Modals.h"
+#include "engine/core/RwCore.h"
+#include "engine/world/RpWorld.h"
+#include "framework/Cast.h"
 #include "framework/Object.h"
 #include "platform/Window.h"
-#include "scene/ParticleSystem.h"
-#include "simulation/PitchVolume.h"
+#include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+#include "scene/GameElements.h"
+#include "scene/RwGraphics.h"
+#include "scene/Texture.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -19,6 +28,7 @@
 #include <imgui_internal.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <list>
 #include <memory>
 #include <string>
@@ -26,23 +36,10 @@
 namespace {
 
 constexpr int kWidth = 1280, kHeight = 800;
-
-// The property kinds the two game objects do not have.
-class Showcase : public Object {
-public:
-    Quaternion orientation{0.9238795f, 0.0f, 0.3826834f, 0.0f};
-    std::string model = "models\\bench.dff";
-    std::string note = "stand-in";
-    void Serialize(Serializer& s, const char* descriptor) override
-    {
-        s.BeginSection("Showcase", descriptor);
-        s.SerializeQuaternion("Orientation", &orientation);
-        s.SerializeButton("filename [Geometry|*.dff|All|*.*]", "");
-        s.SerializeString("model", &model);
-        s.SerializeString("note", &note);
-        s.EndSection();
-    }
-};
+// The camera looks over the pitch high enough to put the benches of the near side below the
+// windows.
+constexpr float kViewDistance = 95.0f;
+constexpr float kAimHeight = 12.0f;
 
 // One open property window: the dialog, the builder over it and its view.
 struct PropertyWindow {
@@ -73,29 +70,122 @@ struct PropertyWindow {
         ImGui::SetNextWindowPos(place, ImGuiCond_Once);
         view.Draw();
     }
-    // Screen centre of a control: windows sit at their place, controls below the title bar.
-    ImVec2 Where(const DialogControl& c) const
+    ImGuiWindow* Window() const
     {
-        return ImVec2(place.x + (c.left + c.right) / 2.0f, place.y + ImGui::GetFrameHeight() + (c.top + c.bottom) / 2.0f);
+        return ImGui::FindWindowByName((dialog.GetLabel() + "###" + std::to_string(dialog.GetSerial())).c_str());
     }
-    // The control whose row is labelled label, at index within the widget; counts from the
-    // n-th such row.
-    DialogControl* Find(const std::string& label, size_t index, int n = 0)
+    // Screen centre of a rectangle of the window's content, which sits below the title bar
+    // and scrolls.
+    ImVec2 Where(float left, float top, float right, float bottom) const
+    {
+        ImVec2 origin = place;
+        if (const ImGuiWindow* window = Window())
+            origin = ImVec2(window->Pos.x - window->Scroll.x, window->Pos.y - window->Scroll.y);
+        return ImVec2(origin.x + (left + right) / 2.0f, origin.y + ImGui::GetFrameHeight() + (top + bottom) / 2.0f);
+    }
+    ImVec2 Where(const DialogControl& c) const { return Where(c.left, c.top, c.right, c.bottom); }
+    // The control at index within the first row labelled label.
+    DialogControl* Find(const std::string& label, size_t index)
     {
         for (auto& w : dialog.Widgets())
-            if (!w->Controls().empty() && w->Controls()[0].text == label && n-- == 0 && index < w->Controls().size())
+            if (!w->Controls().empty() && w->Controls()[0].text == label && index < w->Controls().size())
                 return &w->Controls()[index];
         return nullptr;
     }
 };
 
+// The framebuffers bound while ImGui draws into or is read from the window; the engine's
+// own bindings come back after, so its state cache stays true.
+class WindowFramebuffer {
+public:
+    WindowFramebuffer()
+    {
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &m_draw);
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &m_read);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    ~WindowFramebuffer()
+    {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(m_draw));
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(m_read));
+    }
+    WindowFramebuffer(const WindowFramebuffer&) = delete;
+    WindowFramebuffer& operator=(const WindowFramebuffer&) = delete;
+
+private:
+    GLint m_draw = 0, m_read = 0;
+};
+
+// The first stadium with its objects cast, drawn by the engine's camera into a texture that
+// ImGui lays behind the windows.
+class Stadium {
+public:
+    Stadium(PrimaryCamera& camera, tools::level::LevelView& level, Cast& objects)
+        : m_camera(camera), m_level(level), m_objects(objects)
+    {
+    }
+    ~Stadium()
+    {
+        if (m_texture)
+            glDeleteTextures(1, &m_texture);
+    }
+    Stadium(const Stadium&) = delete;
+    Stadium& operator=(const Stadium&) = delete;
+
+    // Draws the scene again; false when the engine cannot draw or read it back.
+    bool Refresh()
+    {
+        for (int i = 0; i < m_objects.GetMemberCount(); ++i)
+            if (auto* element = dynamic_cast<GameElement*>(m_objects.GetMember(i)->object))
+                element->Update(1.0f / 30);
+        const float sky[4] = {0.47f, 0.63f, 0.82f, 1.0f};
+        if (!m_camera.Clear(sky, rwCameraClearImage | rwCameraClearZ) || !m_camera.BeginUpdate())
+            return false;
+        RpWorldRender(m_level.World());
+        RenderCast(m_objects);
+        m_camera.EndUpdate();
+        RwImage* image = EngineUtil::GrabCameraRaster(m_camera.GetRwCamera());
+        if (!image)
+            return false;
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        if (!m_texture)
+            glGenTextures(1, &m_texture);
+        glBindTexture(GL_TEXTURE_2D, m_texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, image->stride / 4);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, image->width, image->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     image->pixels);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+        RwImageDestroy(image);
+        return true;
+    }
+    // Behind every window, over the whole screen.
+    void Draw() const
+    {
+        if (m_texture)
+            ImGui::GetBackgroundDrawList()->AddImage(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(m_texture)),
+                                                     ImVec2(0, 0), ImGui::GetIO().DisplaySize);
+    }
+
+private:
+    PrimaryCamera& m_camera;
+    tools::level::LevelView& m_level;
+    Cast& m_objects;
+    GLuint m_texture = 0;
+};
+
 struct Demo {
     platform::Window& window;
+    Stadium& stadium;
     editor::ImGuiHost host;
     editor::Modals modals;
     std::list<PropertyWindow> windows;
 
-    explicit Demo(platform::Window& w) : window(w) {}
+    Demo(platform::Window& w, Stadium& s) : window(w), stadium(s) {}
 
     void Frame()
     {
@@ -103,9 +193,11 @@ struct Demo {
         while (SDL_PollEvent(&event))
             host.ProcessEvent(event);
         host.NewFrame();
+        stadium.Draw();
         for (auto& w : windows)
             w.Draw();
         modals.Draw();
+        WindowFramebuffer target;
         glViewport(0, 0, kWidth, kHeight);
         glClearColor(0.18f, 0.32f, 0.16f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
@@ -116,6 +208,14 @@ struct Demo {
     {
         for (int i = 0; i < n; ++i)
             Frame();
+    }
+    bool Capture(const std::string& path)
+    {
+        WindowFramebuffer source;
+        if (!host.CapturePng(path))
+            return false;
+        std::printf("property_demo: wrote %s\n", path.c_str());
+        return true;
     }
     void Push(SDL_Event event)
     {
@@ -149,72 +249,72 @@ struct Demo {
     }
 };
 
-void PrintColour(PropertyWindow& window, const char* when)
+std::string ColourText(PropertyWindow& window)
 {
-    std::printf("Start Color %s:", when);
+    std::string text;
     for (size_t i = 1; i <= 3; ++i)
         if (DialogControl* c = window.Find("Start Color", i))
-            std::printf(" %s", c->text.c_str());
-    std::printf("\n");
+            text += " " + c->text;
+    return text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+void PrintPosition(const char* when, const Vector3& p)
 {
-    const std::string before = argc > 1 ? argv[1] : "property_before.png";
-    const std::string after = argc > 2 ? argv[2] : "property_after.png";
+    std::printf("benches position %s: %g %g %g\n", when, p.x, p.y, p.z);
+}
 
-    tools::OffscreenSession session("property_demo", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kStartEngine))
-        return 1;
-    Demo demo(*session.GetWindow());
-    if (!demo.host.Start(*session.GetWindow()))
-        return 1;
-
-    CubicPitchVolume stand;
-    stand.SetName("stand");
-    BillboardParticleFactory factory;
-    ParticleSystem particles;
-    particles.SetName("ground_particles");
-    particles.SetParticleFactory(&factory);
-    particles.SetColors(Color(0.5f, 1.0f, 0.2f, 0.8f), Color(1.0f, 1.0f, 1.0f, 0.0f));
-    Showcase showcase;
-
+// The windows, the typed position and the picked colour; 0 when both edits reached the objects.
+int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const std::string& before,
+         const std::string& after)
+{
     auto opener = [&demo](Object* object, const std::string& name) {
-        demo.windows.emplace_back(object, name, ImVec2(900, 420), demo.modals, nullptr);
+        demo.windows.emplace_back(object, name, ImVec2(330, 10), demo.modals, nullptr);
     };
-    PropertyWindow& standWindow = demo.windows.emplace_back(&stand, "stand", ImVec2(10, 10), demo.modals, opener);
-    PropertyWindow& showWindow = demo.windows.emplace_back(&showcase, "showcase", ImVec2(10, 470), demo.modals, opener);
+    PropertyWindow& benchWindow = demo.windows.emplace_back(&benches, "benches", ImVec2(10, 10), demo.modals, opener);
     PropertyWindow& particleWindow =
-        demo.windows.emplace_back(&particles, "ground_particles", ImVec2(340, 10), demo.modals, opener);
+        demo.windows.emplace_back(&particles, "ground_particles", ImVec2(930, 10), demo.modals, opener);
     demo.Frames(3);
 
-    // The factory's own window, through its "Settings" button.
-    if (DialogControl* settings = particleWindow.Find("Particle Factory", 1))
+    // The particle system's own window, through its "Settings" button.
+    if (DialogControl* settings = particleWindow.Find("particle system", 1))
         demo.Click(particleWindow.Where(*settings));
     demo.Frames(2);
-    if (!demo.host.CapturePng(before))
+    if (demo.windows.size() != 3) {
+        std::fprintf(stderr, "property_demo: the particle system's window did not open\n");
+        return 1;
+    }
+    PropertyWindow& systemWindow = demo.windows.back();
+    if (!demo.Capture(before))
         return 1;
     std::printf("property windows open: %zu\n", demo.windows.size());
 
-    std::printf("stand position before: %g %g %g\n", stand.GetPosition().x, stand.GetPosition().y, stand.GetPosition().z);
-    DialogControl* y = standWindow.Find("y", 1);
+    const Vector3 start = benches.GetPosition();
+    PrintPosition("before", start);
+    // The row's title, then its x, y and z.
+    DialogControl* y = benchWindow.Find("Position", 2);
     if (!y) {
-        std::fprintf(stderr, "property_demo: no y row in the stand's window\n");
+        std::fprintf(stderr, "property_demo: no Position row in the benches' window\n");
         return 1;
     }
-    demo.Click(standWindow.Where(*y));
-    demo.Type("4.5");
-    const CInputDialog::Rect apply = standWindow.dialog.GetBottomControl(CInputDialog::kApplyId);
-    demo.Click(ImVec2(standWindow.place.x + (apply.left + apply.right) / 2.0f,
-                      standWindow.place.y + ImGui::GetFrameHeight() + (apply.top + apply.bottom) / 2.0f));
-    std::printf("stand position after: %g %g %g\n", stand.GetPosition().x, stand.GetPosition().y, stand.GetPosition().z);
+    char typed[32];
+    std::snprintf(typed, sizeof typed, "%g", start.y + 6.0f);
+    demo.Click(benchWindow.Where(*y));
+    demo.Type(typed);
+    const CInputDialog::Rect apply = benchWindow.dialog.GetBottomControl(CInputDialog::kApplyId);
+    // The buttons lie below the window's fold: the window grows to show them, as the user
+    // would drag its edge.
+    if (ImGuiWindow* window = benchWindow.Window())
+        ImGui::SetWindowSize(window, ImVec2(window->Size.x, window->Size.y + 2.0f * ImGui::GetFrameHeight()));
+    demo.Frames(2);
+    demo.Click(benchWindow.Where(apply.left, apply.top, apply.right, apply.bottom));
+    const Vector3 moved = benches.GetPosition();
+    PrintPosition("after", moved);
 
     // The colour picker from "Start Color", answered OK.
-    PrintColour(particleWindow, "before");
-    if (DialogControl* pick = particleWindow.Find("Start Color", 4)) {
-        demo.Click(particleWindow.Where(*pick));
+    const std::string colourBefore = ColourText(systemWindow);
+    std::printf("Start Color before:%s\n", colourBefore.c_str());
+    if (DialogControl* pick = systemWindow.Find("Start Color", 4)) {
+        demo.Click(systemWindow.Where(*pick));
         demo.Frames(2);
         if (ImGuiWindow* modal = ImGui::FindWindowByName("Color###tb_color_modal")) {
             // Somewhere in the hue bar, then OK (the first button on the last row).
@@ -223,12 +323,89 @@ int main(int argc, char** argv)
             demo.Click(ImVec2(modal->Pos.x + padding.x + 120, modal->Pos.y + row + padding.y + 60));
             demo.Click(ImVec2(modal->Pos.x + padding.x + 30, modal->Pos.y + modal->Size.y - padding.y - row / 2));
         }
-        particleWindow.dialog.OnCommand(CInputDialog::kApplyId);
+        systemWindow.dialog.OnCommand(CInputDialog::kApplyId);
     }
-    PrintColour(particleWindow, "after");
-    demo.Frames(20);  // the modal's dimming fades out
-    if (!demo.host.CapturePng(after))
+    const std::string colourAfter = ColourText(systemWindow);
+    std::printf("Start Color after:%s\n", colourAfter.c_str());
+
+    if (!demo.stadium.Refresh())
         return 1;
-    (void)showWindow;
-    return stand.GetPosition().y == 4.5f ? 0 : 1;
+    demo.Frames(20);  // the modal's dimming fades out
+    if (!demo.Capture(after))
+        return 1;
+    const bool typedReached = moved.y == std::stof(typed) && moved.x == start.x && moved.z == start.z;
+    const bool colourChanged = !colourBefore.empty() && colourAfter != colourBefore;
+    if (!typedReached)
+        std::fprintf(stderr, "property_demo: the typed position did not reach the benches\n");
+    if (!colourChanged)
+        std::fprintf(stderr, "property_demo: the picked colour did not reach the particle system\n");
+    return typedReached && colourChanged ? 0 : 1;
+}
+
+int Run(platform::Window& window, PrimaryCamera& camera, const std::string& before, const std::string& after)
+{
+    tools::level::LevelView level;
+    const std::string failure = level.Open(camera, kViewDistance, kAimHeight);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "property_demo: %s\n", failure.c_str());
+        return 1;
+    }
+    // The cast goes before the world it was placed in.
+    struct CastsGone {
+        ~CastsGone() { CastManager::Instance()->DeleteAll(); }
+    } castsGone;
+    Cast* objects = CastManager::Instance()->CreateCast("objects");
+    if (!LoadSettings(objects, "<SP>objects\\objects.txt")) {
+        std::fprintf(stderr, "property_demo: cannot read the objects cast of level01\n");
+        return 1;
+    }
+    auto* benches = dynamic_cast<ClumpElement*>(CastManager::Instance()->FindObject("objects|benches"));
+    auto* particles = dynamic_cast<GeParticleSystem*>(CastManager::Instance()->FindObject("objects|ground_particles"));
+    if (!benches || !particles) {
+        std::fprintf(stderr, "property_demo: no benches or ground_particles in the objects cast\n");
+        return 1;
+    }
+    Stadium stadium(camera, level, *objects);
+    if (!stadium.Refresh()) {
+        std::fprintf(stderr, "property_demo: the stadium cannot be drawn\n");
+        return 1;
+    }
+    Demo demo(window, stadium);
+    if (!demo.host.Start(window))
+        return 1;
+    return Edit(demo, *benches, *particles, before, after);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: property_demo <game folder> [before.png] [after.png]\n");
+        return 2;
+    }
+    // Absolute before the game folder becomes the working one.
+    const std::string folder = std::filesystem::absolute(argv[1]).string();
+    const std::string before = std::filesystem::absolute(argc > 2 ? argv[2] : "property_before.png").string();
+    const std::string after = std::filesystem::absolute(argc > 3 ? argv[3] : "property_after.png").string();
+
+    tools::OffscreenSession session("property_demo", kWidth, kHeight);
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(kWidth, kHeight);
+    GeParticleSystem::SetQualitySource([] { return static_cast<int32_t>(GeParticleSystem::kHigh); });
+    int result = 1;
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
+        std::fprintf(stderr, "property_demo: the rendering engine does not start\n");
+    } else if (!tools::MountGameData(folder)) {
+        std::fprintf(stderr, "property_demo: no game data in %s\n", folder.c_str());
+    } else {
+        graphics->SetCamera(graphics->GetPrimaryCamera());
+        result = Run(*session.GetWindow(), *graphics->GetPrimaryCamera(), before, after);
+        graphics->SetCamera(nullptr);
+    }
+    TextureManager::Instance()->Shutdown();
+    graphics->Destroy();
+    return result;
 }
