@@ -4,10 +4,9 @@
 
 #include "engine/core/RwCore.h"
 #include "engine/core/RwDevice.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "scene/bench/BenchRenderer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -80,22 +79,10 @@ std::vector<Mesh> BuildStadium()
 
 void BM_StadiumFrame(benchmark::State& state)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!platform::Init()) {
-        state.SkipWithError("no video");
+    BenchRenderer renderer;
+    if (!renderer.Start(state, 1280, 720))
         return;
-    }
-    platform::WindowSettings settings;
-    settings.width = 1280;
-    settings.height = 720;
-    settings.swapInterval = 0;
-    std::unique_ptr<platform::Window> window = platform::Window::Create(settings);
     RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(1280, 720);
-    if (!window || !graphics->Initialise(window.get())) {
-        state.SkipWithError("no renderer");
-        return;
-    }
     PrimaryCamera* camera = graphics->GetPrimaryCamera();
     camera->SetClipPlanes(0.5f, 400.0f);
     const RwV3d xAxis = {1, 0, 0};
@@ -130,9 +117,6 @@ void BM_StadiumFrame(benchmark::State& state)
     state.counters["worst_ms"] = frames.back() * 1000.0;
     state.counters["triangles"] = graphics->GetCounter(RwGraphics::kTriangles);
 
-    graphics->Destroy();
-    window.reset();
-    platform::Shutdown();
 }
 BENCHMARK(BM_StadiumFrame)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
 

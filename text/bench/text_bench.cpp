@@ -5,10 +5,9 @@
 
 #include "engine/core/RwCore.h"
 #include "framework/FileSystem.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "scene/bench/BenchRenderer.h"
 #include "text/Font.h"
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
@@ -48,22 +47,10 @@ void Report(benchmark::State& state, std::vector<double>& times, const char* nam
 
 void BM_MenuTextFrame(benchmark::State& state)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!platform::Init()) {
-        state.SkipWithError("no video");
+    BenchRenderer renderer;
+    if (!renderer.Start(state, 1280, 720))
         return;
-    }
-    platform::WindowSettings settings;
-    settings.width = 1280;
-    settings.height = 720;
-    settings.swapInterval = 0;
-    std::unique_ptr<platform::Window> window = platform::Window::Create(settings);
     RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetScreenSize(1280, 720);
-    if (!window || !graphics->Initialise(window.get())) {
-        state.SkipWithError("no renderer");
-        return;
-    }
     FileSystem::Instance()->AddAlias("<PP>", TB_STAGE_DIR "/data/pc/");
     FileSystem::Instance()->AddAlias("<TP>", "Textures24Bit\\");
     std::vector<std::unique_ptr<Font>> fonts;
@@ -103,9 +90,6 @@ void BM_MenuTextFrame(benchmark::State& state)
 
     display->Reset();
     fonts.clear();
-    graphics->Destroy();
-    window.reset();
-    platform::Shutdown();
 }
 BENCHMARK(BM_MenuTextFrame)->Iterations(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -1,0 +1,58 @@
+#pragma once
+
+// The renderer over a hidden window of the offscreen driver (unless the caller chose another),
+// for the frame benchmarks; what was started is taken down when it goes.
+
+#include <benchmark/benchmark.h>
+
+#include "platform/Platform.h"
+#include "platform/Window.h"
+#include "scene/RwGraphics.h"
+
+#include <cstdlib>
+#include <memory>
+
+class BenchRenderer {
+public:
+    BenchRenderer() = default;
+    BenchRenderer(const BenchRenderer&) = delete;
+    BenchRenderer& operator=(const BenchRenderer&) = delete;
+
+    ~BenchRenderer()
+    {
+        if (m_renderer)
+            RwGraphics::Instance()->Destroy();
+        m_window.reset();
+        if (m_platform)
+            platform::Shutdown();
+    }
+
+    // False, with the benchmark skipped, when no window or renderer could start.
+    bool Start(benchmark::State& state, int width, int height)
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        if (!platform::Init()) {
+            state.SkipWithError("no video");
+            return false;
+        }
+        m_platform = true;
+        platform::WindowSettings settings;
+        settings.width = width;
+        settings.height = height;
+        settings.swapInterval = 0;
+        m_window = platform::Window::Create(settings);
+        RwGraphics* graphics = RwGraphics::Instance();
+        graphics->SetScreenSize(width, height);
+        if (!m_window || !graphics->Initialise(m_window.get())) {
+            state.SkipWithError("no renderer");
+            return false;
+        }
+        m_renderer = true;
+        return true;
+    }
+
+private:
+    std::unique_ptr<platform::Window> m_window;
+    bool m_platform = false;
+    bool m_renderer = false;
+};
