@@ -47,11 +47,15 @@ public:
     int OnMessage(int, intptr_t) override { return 0; }
 };
 
-void Report(benchmark::State& state, std::vector<double>& times)
+struct Timings {
+    std::vector<double> menu, frame;
+};
+
+void Report(benchmark::State& state, std::vector<double>& times, const char* name)
 {
     std::sort(times.begin(), times.end());
-    state.counters["frame_median_ms"] = times[times.size() / 2] * 1000.0;
-    state.counters["frame_worst_ms"] = times.back() * 1000.0;
+    state.counters[std::string(name) + "_median_ms"] = times[times.size() / 2] * 1000.0;
+    state.counters[std::string(name) + "_worst_ms"] = times.back() * 1000.0;
 }
 
 void BM_MenuFrame(benchmark::State& state)
@@ -93,7 +97,7 @@ void BM_MenuFrame(benchmark::State& state)
     PrimaryCamera* camera = graphics->GetPrimaryCamera();
     graphics->SetCamera(camera);
     const float clear[4] = {0.1f, 0.12f, 0.2f, 1.0f};
-    std::vector<double> times;
+    Timings timings;
     int frame = 0;
     for (auto _ : state) {
         // The selection walks down the buttons, so one pops out and one springs back.
@@ -104,14 +108,21 @@ void BM_MenuFrame(benchmark::State& state)
         graphics->BeginRender();
         camera->Clear(clear, 3);
         camera->BeginUpdate();
+        const auto menuStart = std::chrono::steady_clock::now();
         menu->Update(kFrameTime);
         menu->Render();
+        const auto menuEnd = std::chrono::steady_clock::now();
         camera->EndUpdate();
         graphics->Render();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        state.SetIterationTime(times.back());
+        const auto end = std::chrono::steady_clock::now();
+        // The menu's own work, and the frame it lies in with the clear and the show that wait
+        // for the drawing to finish.
+        timings.menu.push_back(std::chrono::duration<double>(menuEnd - menuStart).count());
+        timings.frame.push_back(std::chrono::duration<double>(end - start).count());
+        state.SetIterationTime(timings.menu.back());
     }
-    Report(state, times);
+    Report(state, timings.menu, "menu");
+    Report(state, timings.frame, "frame");
 
     menu->SetOwner(nullptr);
     Menu::DestroyInstance();
