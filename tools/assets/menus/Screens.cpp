@@ -151,7 +151,7 @@ std::string Statistics(bool background)
 {
     std::string items;
     if (background) {
-        items += Image(kPanel, 0, 0, 800, 600, true);
+        items += Image(kBackground, 0, 0, 800, 600, true);
         items += Element("PalmTree", {{"texture", kPalm}, {"position", "640,120"}, {"size", "200,400"}});
     }
     items += Image(kPanel, 90, 30, 620, 540);
@@ -179,7 +179,7 @@ std::string Statistics(bool background)
 
 std::string Forfeit()
 {
-    std::string items = Image(kPanel, 0, 0, 800, 600, true);
+    std::string items = Image(kBackground, 0, 0, 800, 600, true);
     items += Image(kPanel, 120, 170, 560, 260);
     items += Static(Big("%match_period%"), kCentreX, 196);
     items += Static(Text(kForfeit), kCentreX, 270);

@@ -155,6 +155,8 @@ TEST(MenuData, TheLoadingScreenAndTheScreensHaveTheirPictures)
          menus::kLogoHeight},
         {std::string("Menu/Screens/Textures24Bit/") + menus::kPanel + ".png", menus::kPanelWidth, menus::kPanelHeight},
         {std::string("Menu/Screens/Textures24Bit/") + menus::kPalm + ".png", menus::kPalmWidth, menus::kPalmHeight},
+        {std::string("Menu/Screens/Textures24Bit/") + menus::kBackground + ".png", menus::kBackgroundWidth,
+         menus::kBackgroundHeight},
     };
     for (const auto& picture : expected) {
         RwImage* image = RwImageRead(context.Path(picture.path).c_str());
