@@ -22,4 +22,28 @@ bool InputString(const char* label, std::string* text, ImGuiInputTextFlags flags
                             text);
 }
 
+bool BeginWantedModal(const char* title, bool* wanted, ImGuiWindowFlags flags)
+{
+    if (!*wanted)
+        return false;
+    if (!ImGui::IsPopupOpen(title))
+        ImGui::OpenPopup(title);
+    ImGui::SetNextWindowPos(ImGui::GetIO().DisplaySize * 0.5f, ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (ImGui::BeginPopupModal(title, wanted, flags))
+        return true;
+    *wanted = false;
+    return false;
+}
+
+bool OkCloses(bool* wanted)
+{
+    const bool ok = ImGui::Button("OK", ImVec2(75, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
+                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
+    if (ok) {
+        *wanted = false;
+        ImGui::CloseCurrentPopup();
+    }
+    return ok;
+}
+
 }  // namespace editor

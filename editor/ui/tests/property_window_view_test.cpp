@@ -1,6 +1,6 @@
 #include "editor/InputDialog.h"
 #include "editor/InputDialogSerializer.h"
-#include "editor/ui/FileFilter.h"
+#include "editor/FileFilter.h"
 #include "editor/ui/ImGuiHost.h"
 #include "editor/ui/InputDialogView.h"
 #include "editor/ui/Modals.h"
