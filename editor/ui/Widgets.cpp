@@ -37,8 +37,19 @@ bool BeginWantedModal(const char* title, bool* wanted, ImGuiWindowFlags flags)
 
 bool OkCloses(bool* wanted)
 {
-    const bool ok = ImGui::Button("OK", ImVec2(75, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
-                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
+    // One press closes one box: a box closed by it hands the focus to its parent at once,
+    // in the same frame.
+    static const ImGuiContext* s_keyContext = nullptr;
+    static int s_keyFrame = -1;
+    const bool keyFree = s_keyContext != ImGui::GetCurrentContext() || s_keyFrame != ImGui::GetFrameCount();
+    const bool key = keyFree && ImGui::IsWindowFocused() &&
+                     (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
+                      ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)));
+    if (key) {
+        s_keyContext = ImGui::GetCurrentContext();
+        s_keyFrame = ImGui::GetFrameCount();
+    }
+    const bool ok = ImGui::Button("OK", ImVec2(75, 0)) || key;
     if (ok) {
         *wanted = false;
         ImGui::CloseCurrentPopup();
