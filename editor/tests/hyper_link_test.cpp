@@ -48,6 +48,7 @@ TEST(HyperLinkTest, ColourFollowsHoverFocusAndVisits)
         {L::kDefaultOptions, false, true, false, teal},
         {L::kDefaultOptions, false, false, true, purple},
         {L::kDefaultOptions | L::kHoverColor, true, true, true, red},
+        {L::kDefaultOptions | L::kHoverColor, false, false, false, blue},
         {L::kDefaultOptions | L::kNoFocusColor, false, true, false, blue},
         {L::kDefaultOptions | L::kNoFocusColor, false, true, true, purple},
     };
@@ -61,6 +62,10 @@ TEST(HyperLinkTest, ColourFollowsHoverFocusAndVisits)
             link.OnMouseEnter();
         if (c.pressed)
             link.OnFocus();
+        if (!c.hovering) {  // came and went
+            link.OnMouseEnter();
+            link.OnMouseLeave();
+        }
         const LinkColor got = link.GetColor();
         EXPECT_EQ((std::vector<int>{got.r, got.g, got.b}), (std::vector<int>{c.want.r, c.want.g, c.want.b}))
             << int(c.options) << c.hovering << c.pressed << c.visited;
