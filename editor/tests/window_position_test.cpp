@@ -194,7 +194,7 @@ TEST(RegistryFileTest, FormatReadsBack)
 {
     const RegistryFile::Values values{{"Control Panel", {0, 0xff, 0x10}}, {"Empty", {}}};
     const std::string text = RegistryFile::Format(values);
-    EXPECT_EQ(text, "Control Panel=00ff10\nEmpty=\n");
+    EXPECT_EQ(text, "Control Panel=00FF10\nEmpty=\n");
     EXPECT_EQ(RegistryFile::Parse(text.data(), text.size(), "x"), values);
 }
 
