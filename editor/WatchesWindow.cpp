@@ -28,6 +28,9 @@ void CWatchesWindow::Update(bool force)
             continue;
         std::string text;
         watch->GetText(text);
+        // A watch's text is its value alone; shown without its name it would mean nothing.
+        if (!watch->name.empty())
+            text.insert(0, watch->name + ": ");
         // Watches are only ever appended or all removed, so the n-th watch shown is the
         // n-th of the last pass while it is still the same watch.
         const size_t index = shown.size();

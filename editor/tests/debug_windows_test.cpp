@@ -149,13 +149,16 @@ TEST_F(DebugWindowsTest, LockHoldsTheValuesUntilUpdateOrUnlock)
 
 TEST_F(DebugWindowsTest, HudPutsTheShownGroupOnTheStatusText)
 {
-    Add("fps 60\nms 16");
+    int fps = 60;
+    Debug::Instance()->AddWatch("fps", &fps, "game");
+    Add("ms 16");
     Add("other", "elsewhere");
     windows.OnIdle();
     EXPECT_EQ(Debug::Instance()->GetStatus(), "");
     watches.SetHud(true);
     windows.OnIdle();
-    EXPECT_EQ(Debug::Instance()->GetStatus(), "fps 60\nms 16\n");
+    EXPECT_EQ(Debug::Instance()->GetStatus(), "fps: 60\nms 16\n");
+    EXPECT_EQ(watches.GetRows(), (Rows{"fps: 60", "ms 16"}));
 }
 
 TEST_F(DebugWindowsTest, RemovedWindowsGiveTheSinkBack)
