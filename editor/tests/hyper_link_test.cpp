@@ -27,11 +27,6 @@ TEST(HelpDialogTest, TextIsTheFixedHelp)
     EXPECT_EQ(text.size(), 260u);
     EXPECT_EQ(text.substr(0, 16), "Help........\r\n\r\n");
     EXPECT_EQ(text.substr(text.size() - 37), "    pg.down: prev. path point\r\n\r\n\r\n\r\n");
-    CHelpDialog dialog;
-    EXPECT_FALSE(dialog.IsOpen());
-    dialog.Open();
-    EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_EQ(&dialog.GetText(), &text);
 }
 
 TEST(HyperLinkTest, ColourFollowsHoverFocusAndVisits)
