@@ -138,7 +138,8 @@ Image Panel()
     constexpr float kMargin = 2;
     FillRounded(image, kMargin, kMargin, kPanelWidth - kMargin, kPanelHeight - kMargin, 24,
                 [](int, int) { return WithAlpha(kRim, 200); });
-    FillRounded(image, kMargin + 3, kMargin + 3, kPanelWidth - kMargin - 3, kPanelHeight - kMargin - 3, 21, [](int, int y) {
+    constexpr float kInner = kMargin + 3;
+    FillRounded(image, kInner, kInner, kPanelWidth - kInner, kPanelHeight - kInner, 21, [](int, int y) {
         return WithAlpha(Mix({30, 50, 90, 255}, {10, 16, 34, 255}, y / static_cast<float>(kPanelHeight)), 210);
     });
     return image;

@@ -79,12 +79,14 @@ std::string Image(const std::string& texture, float x, float y, float w, float h
     return Element("Image", attributes);
 }
 
-std::string Static(const std::string& text, float x, float y, const char* halign = "center", const std::string& name = "")
+std::string Static(const std::string& text, float x, float y, const char* halign = "center",
+                   const std::string& name = "")
 {
     Attributes attributes;
     if (!name.empty())
         attributes.emplace_back("name", name);
-    attributes.insert(attributes.end(), {{"position", Pair(PlacedX(x, halign), y)}, {"text", text}, {"halign", halign}});
+    attributes.insert(attributes.end(),
+                      {{"position", Pair(PlacedX(x, halign), y)}, {"text", text}, {"halign", halign}});
     return Element("StaticText", attributes);
 }
 

@@ -78,8 +78,9 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
             EXPECT_TRUE(FactoryRegistry::MenuItems().Contains(("Menu" + child->name).c_str()))
                 << name << ": no widget \"" << child->name << "\"";
             // The default selected form of a button is its text in another font.
-            if (child->name == "TextButton")
+            if (child->name == "TextButton") {
                 EXPECT_EQ(child->GetAttribute("text").find("font"), std::string::npos) << name;
+            }
         }
     }
 }
