@@ -1,5 +1,6 @@
 #include "shell/MainApp.h"
 
+#include "editor/ui/ControlPanel.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
@@ -126,7 +127,7 @@ bool CMainApp::InitInstance()
     graphics->SetFullScreen(m_fullScreen);
     settings->UnloadAll();
 
-    if (!CreateRenderWindow(m_fullScreen, width, height))
+    if (!CreateMainWindow(m_fullScreen, width, height))
         return false;
 
     shell_input::Init();
@@ -136,7 +137,7 @@ bool CMainApp::InitInstance()
     return true;
 }
 
-bool CMainApp::CreateRenderWindow(bool fullScreen, int width, int height)
+bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
 {
     if (!platform::Init())
         LogFatalError("CMainApp::InitInstance: the platform layer cannot start.\n");
@@ -144,7 +145,6 @@ bool CMainApp::CreateRenderWindow(bool fullScreen, int width, int height)
 
     // Full screen is entered by the renderer through its video mode; the window opens
     // plain at the render size.
-    (void)fullScreen;
     platform::WindowSettings windowSettings;
     windowSettings.title = "Turfbolt";
     windowSettings.width = width;
@@ -152,16 +152,48 @@ bool CMainApp::CreateRenderWindow(bool fullScreen, int width, int height)
     m_mainWnd = platform::Window::Create(windowSettings);
     if (!m_mainWnd)
         LogFatalError("CMainApp::InitInstance: the render window cannot be created.\n");
-    return m_renderWindow.Create(m_mainWnd.get());
+    if (fullScreen)
+        return CreateRenderWindow(*m_mainWnd);
+
+    m_frame = std::make_unique<CMainFrame>(*this);
+    if (!m_frame->Create(*m_mainWnd)) {
+        // The game runs without its editor when only ImGui failed.
+        m_frame.reset();
+        if (!m_renderWindow.GetHandle())
+            return false;
+    }
+    SetControlPanel(m_frame ? m_frame->GetControlPanel() : nullptr);
+    return true;
 }
 
-void CMainApp::SetControlPanel(ControlPanel* panel)
+bool CMainApp::CreateRenderWindow(platform::Window& window)
+{
+    return m_renderWindow.Create(&window);
+}
+
+void CMainApp::CloseMainWindow()
+{
+    platform::RequestQuit();
+}
+
+bool CMainApp::Filter(SDL_Event& event)
+{
+    return m_frame && m_frame->Filter(event);
+}
+
+void CMainApp::SetControlPanel(CControlPanel* panel)
 {
     m_controlPanel = panel;
     if (!panel) {
         m_paused = false;
         m_timeScale = 1.0f;
     }
+}
+
+void CMainApp::GameUpdated()
+{
+    if (m_controlPanel && !m_paused)
+        m_controlPanel->SpendStep();
 }
 
 bool CMainApp::OnIdle(long /*count*/)
@@ -172,8 +204,10 @@ bool CMainApp::OnIdle(long /*count*/)
             m_controlPanel->SetPaused(!m_paused);
         m_timeScale = m_controlPanel->GetSpeed();
         m_paused = m_controlPanel->IsPaused();
+        m_physics = m_controlPanel->IsPhysicsSimulationOn();
     }
-    m_ticked = m_renderWindow.Tick();
+    // The time spent answering a modal does not reach the game: the next tick is clamped.
+    m_ticked = !(m_frame && m_frame->IsModalOpen()) && m_renderWindow.Tick();
     m_renderWindow.Invalidate();
     return true;
 }
@@ -191,10 +225,12 @@ int CMainApp::Run()
         {
             // Events, the tick (cursor warps) and the paint all talk to the display.
             platform::DisplayWork display;
-            platform::PumpEvents(m_renderWindow);
+            platform::PumpEvents(m_renderWindow, this);
             if (m_quitPosted)
                 break;
             OnIdle(0);
+            if (m_frame)
+                m_frame->Frame();
             if (m_renderWindow.NeedsPaint())
                 m_renderWindow.Paint();
         }
@@ -223,6 +259,9 @@ void CMainApp::Exit2()
     if (m_fullScreen)
         LogMessage("Exit2:: detach window\n");
     LogMessage("Exit2:: delete m_pMainWnd\n");
+    // The frame's windows and ImGui go while the window's GL context still exists.
+    SetControlPanel(nullptr);
+    m_frame.reset();
     m_mainWnd.reset();
     LogMessage("Exit2:: delete m_pMainWnd ok\n");
 }

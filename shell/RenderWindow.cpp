@@ -123,22 +123,31 @@ bool RenderWindow::Tick()
     TimeInfo::Instance()->AddFrame(dt);
 
     const bool cursorHidden = shell_input::IsCursorHidden();
+    const platform::Rect view = GetView();
     if (cursorHidden && m_window) {
         int x = 0, y = 0;
         platform::GetCursorPosition(x, y);
-        shell_input::MousePosition(x, y);
+        shell_input::MousePosition(x - view.x, y - view.y);
     }
     shell_input::Update(dt);
     if (cursorHidden && m_window) {
-        int width = 0, height = 0;
-        m_window->GetSize(width, height);
-        platform::WarpCursor(*m_window, width / 2, height / 2);
-        shell_input::ResetMousePosition(width / 2, height / 2);
+        platform::WarpCursor(*m_window, view.x + view.width / 2, view.y + view.height / 2);
+        shell_input::ResetMousePosition(view.width / 2, view.height / 2);
     }
 
     MainProgram::Instance()->Update(theApp.IsPaused() ? 0.0f : theApp.GetTimeScale() * dt);
+    theApp.GameUpdated();
     Invalidate();
     return true;
+}
+
+platform::Rect RenderWindow::GetView() const
+{
+    int width = 0, height = 0;
+    if (m_window)
+        m_window->GetSize(width, height);
+    const platform::PresentHook* hook = platform::GetPresentHook();
+    return hook ? hook->GetView(width, height) : platform::Rect{0, 0, width, height};
 }
 
 bool RenderWindow::Destroy()
