@@ -1,5 +1,6 @@
 #include "shell/MainApp.h"
 
+#include "editor/DebugWindows.h"
 #include "editor/ui/ControlPanel.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -91,6 +92,7 @@ Resolution SelectResolution(int index)
 bool CMainApp::InitInstance()
 {
     Debug::Instance()->Initialise();
+    m_debugWindows = std::make_unique<DebugWindows>();
     LogBanner();
     GeParticleSystem::SetQualitySource([] { return GameParameters::Instance()->quality; });
 
@@ -148,14 +150,19 @@ bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
     platform::WindowSettings windowSettings;
     windowSettings.title = "Turfbolt";
     windowSettings.width = width;
-    windowSettings.height = height;
+    // Room for the editor's bar from the start: the offscreen driver cannot grow a window.
+    windowSettings.height = height + (fullScreen ? 0 : CMainFrame::MenuBarHeight());
     m_mainWnd = platform::Window::Create(windowSettings);
     if (!m_mainWnd)
         LogFatalError("CMainApp::InitInstance: the render window cannot be created.\n");
     if (fullScreen)
         return CreateRenderWindow(*m_mainWnd);
 
-    m_frame = std::make_unique<CMainFrame>(*this);
+    // The about box links to this run's log.
+    const char* const log = "data/log.txt";
+    m_frame = std::make_unique<CMainFrame>(
+        *this, FrameSetup{*m_debugWindows, kVersion, log, m_startDirectory + log,
+                              [](const std::string& target) { return platform::OpenUrl(target.c_str()); }});
     if (!m_frame->Create(*m_mainWnd)) {
         // The game runs without its editor when only ImGui failed.
         m_frame.reset();
@@ -198,7 +205,10 @@ void CMainApp::GameUpdated()
 
 bool CMainApp::OnIdle(long /*count*/)
 {
-    Debug::Instance()->UpdateWatches();
+    if (m_debugWindows)
+        m_debugWindows->OnIdle();
+    else
+        Debug::Instance()->UpdateWatches();
     if (m_controlPanel) {
         if (shell_input::PauseGamePressed())
             m_controlPanel->SetPaused(!m_paused);
@@ -217,8 +227,10 @@ int CMainApp::Run()
     // A run starts with no quit pending, also when one ran before in this process.
     m_quitPosted = false;
     platform::ClearQuitRequest();
-    if (!InitInstance())
+    if (!InitInstance()) {
+        m_debugWindows.reset();
         return 1;
+    }
 
     FrameLimiter limiter;
     while (!m_quitPosted) {
@@ -240,6 +252,7 @@ int CMainApp::Run()
             limiter.Pace(*m_renderWindow.GetTickHost(), m_ticked);
     }
     platform::Shutdown();
+    m_debugWindows.reset();
     return m_exitCode;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 class CControlPanel;
+class DebugWindows;
 
 namespace platform {
 class Window;
@@ -70,6 +71,8 @@ private:
     // Declared after the window it draws in, so that it goes first.
     std::unique_ptr<platform::Window> m_mainWnd;
     std::unique_ptr<CMainFrame> m_frame;
+    // The Messages and Watches models, full screen too; Debug's sink while they live.
+    std::unique_ptr<DebugWindows> m_debugWindows;
     CControlPanel* m_controlPanel = nullptr;
     std::string m_startDirectory;
     bool m_fullScreen = false;

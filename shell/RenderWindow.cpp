@@ -73,7 +73,11 @@ bool RenderWindow::Create(platform::Window* window)
     m_active = true;
     m_firstTick = true;
     RwGraphics* graphics = RwGraphics::Instance();
-    window->SetSize(graphics->GetWidth(), graphics->GetHeight());
+    // The view gets the renderer's size; what else the window holds (the editor's bar) adds.
+    int width = 0, height = 0;
+    window->GetSize(width, height);
+    const platform::Rect view = GetView();
+    window->SetSize(graphics->GetWidth() + width - view.width, graphics->GetHeight() + height - view.height);
     SetFocus();
 
     Debug::Instance()->AddWatch("fps", &m_fps, "Statistics");

@@ -8,7 +8,14 @@
 namespace {
 // The edit box holds what its original held: at most 99 characters.
 constexpr size_t kSpeedTextSize = 100;
+// As the window opens: two buttons, the speed and the check box.
+const ImVec2 kPanelSize(330, 76);
 }  // namespace
+
+CControlPanel::CControlPanel(const std::string& positions) : m_position(kTitle, positions)
+{
+    OnInitDialog();
+}
 
 void CControlPanel::OnInitDialog()
 {
@@ -38,18 +45,16 @@ float CControlPanel::GetSpeed()
     return m_speed;
 }
 
-void CControlPanel::Draw()
+void CControlPanel::Draw(const editor::ViewRect& view)
 {
     if (!m_shown)
         return;
-    // Top right, under the menu bar, where property windows do not open.
-    const float margin = 10.0f;
-    ImGui::SetNextWindowPos(ImVec2(ImGui::GetIO().DisplaySize.x - margin, ImGui::GetFrameHeight() + margin),
-                            ImGuiCond_FirstUseEver, ImVec2(1.0f, 0.0f));
+    m_placer.BeforeBegin(view, kPanelSize);
     if (!ImGui::Begin(kTitle, &m_shown, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings)) {
         ImGui::End();
         return;
     }
+    m_placer.AfterBegin(view);
     const ImVec2 button(75, 0);
     // The label changes, the button does not: the id after "###" keeps it one widget.
     if (ImGui::Button((std::string(m_playPauseText) + "###playpause").c_str(), button))

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "editor/WindowPosition.h"
+#include "editor/ui/WindowPlacer.h"
+
 #include <string>
 
 // The editor's tool window for the game clock: pause, single steps, a time scale and the
@@ -8,9 +11,11 @@ class CControlPanel {
 public:
     static constexpr const char* kTitle = "Control Panel";
 
-    CControlPanel() { OnInitDialog(); }
+    // position names the file of the window positions; the panel's record is "Control Panel".
+    explicit CControlPanel(const std::string& positions = kWindowPositionsFile);
 
-    // The opening state: running, "Pause", Step disabled, speed "1.0", physics on.
+    // The opening state: running, "Pause", Step disabled, speed "1.0", physics on; the
+    // window opens where it was left.
     void OnInitDialog();
     // Running becomes paused and back; the button and Step follow.
     void OnPlayPause();
@@ -36,10 +41,12 @@ public:
     // Closing only hides it.
     void Show() { m_shown = true; }
     bool IsShown() const { return m_shown; }
-    // The window, when shown, in the current ImGui frame.
-    void Draw();
+    // The window, when shown, in the current ImGui frame; a finished move is saved.
+    void Draw(const editor::ViewRect& view);
 
 private:
+    WindowPosition m_position;
+    editor::WindowPlacer m_placer{m_position};
     std::string m_speedText;
     const char* m_playPauseText = "Pause";
     float m_speed = 1.0f;

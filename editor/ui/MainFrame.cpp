@@ -1,5 +1,7 @@
 #include "editor/ui/MainFrame.h"
 
+#include "editor/DebugWindows.h"
+#include "editor/ui/HelpDialogView.h"
 #include "framework/Debug.h"
 #include "framework/MainProgram.h"
 #include "platform/Cursor.h"
@@ -57,7 +59,13 @@ void SendEvent(const char* event)
 
 }  // namespace
 
-CMainFrame::CMainFrame(FrameHost& host) : m_host(host)
+CMainFrame::CMainFrame(FrameHost& host, FrameSetup setup)
+    : m_host(host),
+      m_setup(std::move(setup)),
+      m_position("Main Frame", m_setup.positions),
+      m_messagesView(m_setup.debugWindows.Messages()),
+      m_watchesView(m_setup.debugWindows.Watches()),
+      m_about(m_setup.version, m_setup.linkText, m_setup.linkTarget, m_setup.opener)
 {
     for (const ResourceItem& item : kResourceMenu) {
         MenuPopup* popup = m_menu.FindPopup(item.popup);
@@ -72,43 +80,51 @@ CMainFrame::~CMainFrame()
     Destroy();
 }
 
+int CMainFrame::MenuBarHeight()
+{
+    // ImGui's built-in font is 13 pixels high; a bar is one line of it with frame padding.
+    constexpr float kDefaultFontSize = 13.0f;
+    return static_cast<int>(std::ceil(kDefaultFontSize + ImGuiStyle().FramePadding.y * 2));
+}
+
 bool CMainFrame::Create(platform::Window& window)
 {
-    if (!m_host.CreateRenderWindow(window))
-        return false;
-    if (!m_imgui.Start(window)) {
-        LogError("CMainFrame::Create: no ImGui over the window; running without the editor\n");
+    // The hook first: the render window takes the view's size, the bar comes on top.
+    m_window = &window;
+    m_barHeight = MenuBarHeight();
+    platform::SetPresentHook(this);
+    const bool created = m_host.CreateRenderWindow(window);
+    if (!created || !m_imgui.Start(window)) {
+        if (created)
+            LogError("CMainFrame::Create: no ImGui over the window; running without the editor\n");
+        Destroy();
         return false;
     }
-    m_window = &window;
     OnCreate();
-    int width = 0, height = 0;
-    window.GetSize(width, height);
-    window.SetSize(width, height + m_barHeight);
-    platform::SetPresentHook(this);
     return true;
 }
 
 bool CMainFrame::CreateHeadless(int width, int height)
 {
-    if (!m_imgui.StartHeadless(width, height))
+    m_barHeight = MenuBarHeight();
+    if (!m_imgui.StartHeadless(width, height + m_barHeight))
         return false;
     OnCreate();
     m_headlessWidth = width;
     m_headlessHeight = height + m_barHeight;
-    ImGui::GetIO().DisplaySize = ImVec2(static_cast<float>(m_headlessWidth), static_cast<float>(m_headlessHeight));
     return true;
 }
 
 void CMainFrame::OnCreate()
 {
-    m_barHeight = static_cast<int>(std::ceil(ImGui::GetFrameHeight()));
-    m_controlPanel = std::make_unique<CControlPanel>();
+    m_controlPanel = std::make_unique<CControlPanel>(m_setup.positions);
     for (const AddedPopup& popup : kAddedPopups) {
         AddPopupMenu(popup.text);
         for (const char* item : popup.items)
             AddMenu(popup.text, item);
     }
+    int x = 0, y = 0, width = 0, height = 0;
+    m_position.Load(x, y, width, height);
 }
 
 void CMainFrame::Destroy()
@@ -147,8 +163,10 @@ void CMainFrame::OnCommand(int id)
     case kObjectsBrowser: SendEvent("show objectsettings"); break;
     case kReloadText: SendEvent("reload text"); break;
     case kControlPanel: m_controlPanel->Show(); break;
-    case kWatches: Debug::Instance()->watchesWindowShown = true; break;
-    case kMessages: Debug::Instance()->messageWindowShown = true; break;
+    case kWatches: m_setup.debugWindows.Watches().Show(); break;
+    case kMessages: m_setup.debugWindows.Messages().Show(); break;
+    case kHelpMe: m_help.Open(); break;
+    case kAbout: m_about.Open(); break;
     case kExit: m_host.CloseMainWindow(); break;
     default: break;
     }
@@ -159,12 +177,17 @@ void CMainFrame::Frame()
     if (!m_imgui.IsStarted())
         return;
     m_imgui.NewFrame();
+    const editor::ViewRect view = GetViewRect();
     DrawMenuBar();
     if (m_controlPanel)
-        m_controlPanel->Draw();
+        m_controlPanel->Draw(view);
+    m_messagesView.Draw(view);
+    m_watchesView.Draw(view);
     for (auto& window : m_propertyWindows)
         window.Draw();
     m_modals.Draw();
+    editor::DrawHelpDialog(m_help);
+    m_about.Draw();
     m_imgui.EndFrame();
     ShowCursorOverView();
     RunCommands();
@@ -199,7 +222,14 @@ void CMainFrame::RunCommands()
 
 bool CMainFrame::IsModalOpen() const
 {
-    return m_modals.IsOpen();
+    return m_modals.IsOpen() || m_help.IsOpen() || m_about.IsOpen();
+}
+
+editor::ViewRect CMainFrame::GetViewRect() const
+{
+    const platform::Rect view = GetView(0, 0);
+    return {ImVec2(static_cast<float>(view.x), static_cast<float>(view.y)),
+            ImVec2(static_cast<float>(view.width), static_cast<float>(view.height))};
 }
 
 editor::PropertyWindow& CMainFrame::OpenPropertyWindow(Object& object, const std::string& label)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "editor/HelpDialog.h"
 #include "editor/MenuBar.h"
+#include "editor/WindowPosition.h"
+#include "editor/ui/AboutDialog.h"
 #include "editor/ui/ControlPanel.h"
+#include "editor/ui/DebugWindowsView.h"
 #include "editor/ui/ImGuiHost.h"
 #include "editor/ui/Modals.h"
 #include "editor/ui/PropertyWindow.h"
@@ -13,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class DebugWindows;
 class Object;
 
 // What the editor frame asks of the application around it.
@@ -24,6 +29,18 @@ public:
     virtual bool CreateRenderWindow(platform::Window& window) = 0;
     // Closes the main window, as its close box does; the application shuts down once.
     virtual void CloseMainWindow() = 0;
+};
+
+// What the frame shows beside the game, and where it keeps it.
+struct FrameSetup {
+    // The Messages and Watches models; they outlive the frame.
+    DebugWindows& debugWindows;
+    std::string version;
+    // The about box's link.
+    std::string linkText, linkTarget;
+    LinkOpener opener;
+    // The file of the window positions.
+    std::string positions = kWindowPositionsFile;
 };
 
 // The editor around the game view when the game runs in a window: a menu bar over the view
@@ -46,13 +63,16 @@ public:
     // Items added at run time take the ids 65536 - 100, 65536 - 101, ...
     static constexpr int kFirstItemNumber = 100;
 
-    explicit CMainFrame(FrameHost& host);
+    CMainFrame(FrameHost& host, FrameSetup setup);
     ~CMainFrame() override;
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
-    // Over the main window: the render window, ImGui, the hidden control panel and the added
-    // popups; the window grows by the bar so that the view keeps the window's size. False
+    // The height of the menu bar over the game view, in window units.
+    static int MenuBarHeight();
+
+    // Over the main window: the render window, sized so that the view below the bar has the
+    // renderer's size, then ImGui, the hidden control panel and the added popups. False
     // (logged) when the render window or ImGui do not start.
     bool Create(platform::Window& window);
     // The same without a window: no render window, ImGui lays out only. For tests.
@@ -68,6 +88,8 @@ public:
     // The item's text, "&" and all, goes to the game as an event; then the item's handler.
     void OnCommand(int id);
 
+    // The game view in ImGui's coordinates.
+    editor::ViewRect GetViewRect() const;
     // Lays out the editor's windows for the next present; commands chosen run after it.
     void Frame();
     // A modal window waits for an answer; the game's tick waits too.
@@ -98,11 +120,18 @@ private:
     void ShowCursorOverView();
 
     FrameHost& m_host;
+    FrameSetup m_setup;
     platform::Window* m_window = nullptr;
     editor::ImGuiHost m_imgui;
     editor::Modals m_modals;
     MenuBar m_menu;
+    // Read when the frame opens; the frame keeps no place of its own.
+    WindowPosition m_position;
     std::unique_ptr<CControlPanel> m_controlPanel;
+    editor::MessageWindowView m_messagesView;
+    editor::WatchesWindowView m_watchesView;
+    CHelpDialog m_help;
+    CAboutDlg m_about;
     // By pointer-stable list: a window's "Settings" button opens another while drawing.
     std::list<editor::PropertyWindow> m_propertyWindows;
     std::vector<int> m_chosen;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "editor/DebugWindows.h"
 #include "editor/ui/ControlPanel.h"
 #include "editor/ui/MainFrame.h"
 #include "framework/GameState.h"
@@ -196,7 +197,8 @@ struct NoWindow : FrameHost {
 TEST_F(Frame, AClickOnPauseInTheControlPanelPausesTheGame)
 {
     NoWindow host;
-    CMainFrame frame(host);
+    DebugWindows debugWindows;
+    CMainFrame frame(host, FrameSetup{debugWindows, "1.0g", "", "", nullptr});
     ASSERT_TRUE(frame.CreateHeadless(640, 480));
     theApp.SetControlPanel(frame.GetControlPanel());
     frame.OnCommand(CMainFrame::kControlPanel);

@@ -241,9 +241,6 @@ void StandInGame::Script()
     };
     const auto mark = [this] { m_steps.push_back({0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; }}); };
     m_steps.push_back({5, [] {}});
-    menu("Debug", 0);
-    menu("Debug", 1);
-    menu("Debug", 2);
     m_steps.push_back({5, [this] {
                            CMainFrame* frame = theApp.GetMainFrame();
                            CastMember* member = m_display->FindByName("Engine");
@@ -252,6 +249,10 @@ void StandInGame::Script()
                                m_engineWindow = &frame->OpenPropertyWindow(*engine, "Engine");
                            Check(m_engineWindow != nullptr, "a property window on Engine of the cast display");
                        }});
+    // Watches and Messages open beside the view's right edge, the panel last and on top.
+    menu("Debug", 1);
+    menu("Debug", 2);
+    menu("Debug", 0);
     m_steps.push_back({3, [] { g_camera.pending = g_pictures + "/editor_frame.png"; }});
 
     // Pause: the game time stands while the frames go on.
@@ -278,7 +279,9 @@ void StandInGame::Script()
                            Check(m_lastUpdate > 0 && std::abs(m_lastUpdate - 0.5f * m_lastFrame) < 1e-6f,
                                  "speed 0.5 halves the game step");
                        }});
-    // "view x" of the engine's settings set to 0.4 and applied: the view zooms out.
+    // "view x" of the engine's settings set to 0.4 and applied: the view zooms in. The
+    // property window comes to the front first, by its title bar.
+    m_steps.push_back({3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); }});
     m_steps.push_back({3, [this] { Click(PropertyControl("view x", 1)); }});
     m_steps.push_back({3, [this] { Type("0.4"); }});
     m_steps.push_back({3, [this] {
