@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <cmath>
 #include <string>
@@ -116,6 +117,11 @@ TEST_F(MainFrame, EachCommandSendsItsItemsTextFirstAndThenWhatItsHandlerDoes)
     EXPECT_TRUE(frame.GetControlPanel()->IsShown());
     // The about box waits for an answer: the game's tick waits with it.
     EXPECT_TRUE(frame.IsModalOpen());
+    frame.Frame(), frame.Frame();
+    for (const char* window : {"Watches", "Messages", CControlPanel::kTitle, "About Turfbolt###tb_about"}) {
+        const ImGuiWindow* shown = ImGui::FindWindowByName(window);
+        EXPECT_TRUE(shown && shown->Active) << window;
+    }
     EXPECT_EQ(host.closes, 0);
     frame.OnCommand(CMainFrame::kExit);
     EXPECT_EQ(recorder->events.back(), "E&xit");
@@ -161,6 +167,26 @@ TEST_F(MainFrame, TheGameGetsTheViewsSizeAndMouseEventsOverTheViewRelativeToIt)
     EXPECT_EQ(inView.button.y, 40);
     const platform::Rect view = frame.GetView(640, 480 + bar);
     EXPECT_EQ(std::vector<int>({view.x, view.y, view.width, view.height}), std::vector<int>({0, bar, 640, 480}));
+}
+
+TEST_F(MainFrame, KeysReachTheGameUntilATextFieldOfTheEditorTakesTheKeyboard)
+{
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.scancode = SDL_SCANCODE_W;
+    frame.OnCommand(CMainFrame::kControlPanel);
+    frame.Frame(), frame.Frame();
+    const bool before = frame.Filter(key);
+    // The speed box: right of the two buttons and the label.
+    const ImGuiWindow* panel = ImGui::FindWindowByName(CControlPanel::kTitle);
+    ASSERT_NE(panel, nullptr);
+    const ImVec2 speed(panel->Pos.x + panel->Size.x - 30, panel->DC.CursorStartPos.y + 5);
+    for (const bool down : {false, true, false}) {
+        ImGui::GetIO().MousePos = speed;
+        ImGui::GetIO().MouseDown[0] = down;
+        frame.Frame();
+    }
+    EXPECT_EQ(std::vector<bool>({before, frame.Filter(key)}), std::vector<bool>({false, true}));
 }
 
 }  // namespace
