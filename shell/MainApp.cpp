@@ -216,7 +216,7 @@ bool CMainApp::OnIdle(long /*count*/)
         m_paused = m_controlPanel->IsPaused();
         m_physics = m_controlPanel->IsPhysicsSimulationOn();
     }
-    // The time spent answering a modal does not reach the game: the next tick is clamped.
+    // The game stands while an editor modal waits; the tick after it is clamped like any stall.
     m_ticked = !(m_frame && m_frame->IsModalOpen()) && m_renderWindow.Tick();
     m_renderWindow.Invalidate();
     return true;

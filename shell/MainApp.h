@@ -61,7 +61,7 @@ public:
     bool Filter(SDL_Event& event) override;
     bool IsPaused() const { return m_paused; }
     float GetTimeScale() const { return m_timeScale; }
-    // Copied from the editor's physics switch once it exists; nothing reads it yet.
+    // Copied from the control panel's physics switch; nothing reads it yet.
     bool GetPhysics() const { return m_physics; }
 
 private:

@@ -78,7 +78,7 @@ ImVec2 MenuAt(const std::string& popupText)
     return ImVec2(-1, -1);
 }
 
-// The row of an open menu, from the top of its first item.
+// The middle of a row of the open menu.
 ImVec2 MenuItemAt(int row)
 {
     const ImGuiWindow* menu = ImGui::FindWindowByName("##Menu_00");
@@ -88,7 +88,7 @@ ImVec2 MenuItemAt(int row)
     return ImVec2(menu->DC.CursorStartPos.x + 30, menu->DC.CursorStartPos.y + row * pitch + pitch / 2 - 2);
 }
 
-// Where the n-th widget of a window starts, found by its label in the last frame.
+// A point dx, dy from where the window's first widget stood in the last frame.
 ImVec2 ControlAt(const char* window, float dx, float dy)
 {
     const ImGuiWindow* w = ImGui::FindWindowByName(window);
@@ -96,7 +96,7 @@ ImVec2 ControlAt(const char* window, float dx, float dy)
 }
 
 // The frame's present with a picture taken before the swap when one is asked for.
-struct Camera : platform::PresentHook {
+struct Capture : platform::PresentHook {
     std::string pending;
     platform::Rect GetView(int width, int height) const override
     {
@@ -117,7 +117,7 @@ struct Camera : platform::PresentHook {
             ++g_failures;
         pending.clear();
     }
-} g_camera;
+} g_capture;
 
 // The scripted user: one step per game tick, each after the ticks the last one asked to wait.
 struct Step {
@@ -147,7 +147,6 @@ private:
     std::vector<Step> m_steps;
     size_t m_next = 0;
     int m_waiting = 0;
-    int m_ticks = 0;
     double m_gameTime = 0;
     int m_runningUpdates = 0;
     float m_lastUpdate = 0, m_lastFrame = 0;
@@ -169,7 +168,7 @@ bool StandInGame::Enter()
     RwGraphics::Instance()->SetCamera(camera);
     m_display = CastManager::Instance()->CreateCast("display");
     m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
-    platform::SetPresentHook(&g_camera);
+    platform::SetPresentHook(&g_capture);
     Script();
     return true;
 }
@@ -184,7 +183,6 @@ bool StandInGame::Exit()
 
 void StandInGame::Update(float dt)
 {
-    ++m_ticks;
     m_gameTime += dt;
     m_runningUpdates += dt > 0;
     m_lastUpdate = dt;
@@ -194,7 +192,8 @@ void StandInGame::Update(float dt)
         return;
     }
     if (m_next < m_steps.size()) {
-        Step& step = m_steps[m_next++];
+        // A copy: the step may add steps after itself.
+        const Step step = m_steps[m_next++];
         step.act();
         m_waiting = step.wait;
     }
@@ -253,7 +252,7 @@ void StandInGame::Script()
     menu("Debug", 1);
     menu("Debug", 2);
     menu("Debug", 0);
-    m_steps.push_back({3, [] { g_camera.pending = g_pictures + "/editor_frame.png"; }});
+    m_steps.push_back({3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; }});
 
     // Pause: the game time stands while the frames go on.
     m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
@@ -287,10 +286,14 @@ void StandInGame::Script()
     m_steps.push_back({3, [this] {
                            // Its buttons lie below the window's fold: the window grows to show
                            // them, as the user would drag its edge.
-                           if (ImGuiWindow* w = ImGui::FindWindowByName(m_engineWindow->WindowName().c_str()))
+                           ImGuiWindow* w =
+                               m_engineWindow ? ImGui::FindWindowByName(m_engineWindow->WindowName().c_str()) : nullptr;
+                           if (w)
                                ImGui::SetWindowSize(w, ImVec2(w->Size.x, w->Size.y + 3 * ImGui::GetFrameHeight()));
                        }});
     m_steps.push_back({3, [this] {
+                           if (!m_engineWindow)
+                               return;
                            const CInputDialog::Rect apply =
                                m_engineWindow->Dialog().GetBottomControl(CInputDialog::kApplyId);
                            Click(PropertyPoint(apply.left, apply.top, apply.right, apply.bottom));
@@ -298,9 +301,14 @@ void StandInGame::Script()
     m_steps.push_back({5, [] {
                            std::printf("view x after Apply: %g\n", RwGraphicsSettings::Global().viewX);
                            Check(RwGraphicsSettings::Global().viewX == 0.4f, "view x 0.4 reached the engine");
-                           g_camera.pending = g_pictures + "/editor_view_x.png";
+                           g_capture.pending = g_pictures + "/editor_view_x.png";
                        }});
     menu("&File", 1);
+    m_steps.push_back({30, [] {}});
+    m_steps.push_back({0, [] {
+                           Check(false, "File > Exit closes the program");
+                           CloseRenderWindow();
+                       }});
 }
 
 ImVec2 StandInGame::PropertyPoint(float left, float top, float right, float bottom) const
