@@ -4,7 +4,9 @@
 #include "framework/Debug.h"
 #include "framework/GameState.h"
 #include "framework/MainProgram.h"
+#include "platform/Platform.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -187,6 +189,33 @@ TEST_F(MainFrame, KeysReachTheGameUntilATextFieldOfTheEditorTakesTheKeyboard)
         frame.Frame();
     }
     EXPECT_EQ(std::vector<bool>({before, frame.Filter(key)}), std::vector<bool>({false, true}));
+}
+
+TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARenderWindowNotAtAll)
+{
+    UseOffscreenDriverUnlessSet();
+    ASSERT_TRUE(platform::Init());
+    auto window = platform::Window::Create({.title = "Turfbolt", .width = 320, .height = 240});
+    ASSERT_TRUE(window);
+    DebugWindows debugWindows;
+    struct Refusing : Host {
+        bool CreateRenderWindow(platform::Window&) override { return false; }
+    } refusing;
+    Host host;
+    std::vector<bool> hooked;
+    {
+        CMainFrame failed(refusing, FrameSetup{debugWindows, "", "", "", nullptr});
+        hooked.push_back(failed.Create(*window));
+        hooked.push_back(platform::GetPresentHook() != nullptr);
+        CMainFrame frame(host, FrameSetup{debugWindows, "", "", "", nullptr});
+        hooked.push_back(frame.Create(*window));
+        hooked.push_back(platform::GetPresentHook() == &frame);
+        const platform::Rect view = frame.GetView(320, 240);
+        EXPECT_EQ(std::vector<int>({view.y, view.height}), std::vector<int>({frame.GetBarHeight(), 240 - frame.GetBarHeight()}));
+    }
+    hooked.push_back(platform::GetPresentHook() != nullptr);
+    EXPECT_EQ(hooked, (std::vector<bool>{false, false, true, true, false}));
+    window.reset();
 }
 
 }  // namespace
