@@ -15,7 +15,7 @@ void CMessageWindow::AddMessage(const char* text)
     m_pending.push_back(std::move(line));
 }
 
-bool CMessageWindow::TakeMessages()
+void CMessageWindow::TakeMessages()
 {
     std::vector<std::string> taken;
     {
@@ -23,10 +23,9 @@ bool CMessageWindow::TakeMessages()
         taken.swap(m_pending);
     }
     if (taken.empty())
-        return false;
+        return;
     m_rows.insert(m_rows.end(), std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()));
     m_selected = static_cast<int>(m_rows.size()) - 1;
-    return true;
 }
 
 void CMessageWindow::Clear()

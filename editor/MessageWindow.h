@@ -13,9 +13,8 @@ public:
 
     // Any thread. At most kMaxMessageLength characters are kept, less one trailing line feed.
     void AddMessage(const char* text);
-    // Game thread: moves the lines added since into the rows; true when rows were added,
-    // so that the view selects and scrolls to the last one.
-    bool TakeMessages();
+    // Game thread: moves the lines added since into the rows and selects the last row.
+    void TakeMessages();
 
     // "Clear": removes every row, including lines not yet taken.
     void Clear();

@@ -2,39 +2,15 @@
 
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/Scramble.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 namespace {
 
 constexpr int kMaxReportedLines = 3;
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-bool DecodeHex(const std::string& hex, std::vector<uint8_t>& bytes)
-{
-    if (hex.size() % 2 != 0)
-        return false;
-    bytes.clear();
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        const int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
-    }
-    return true;
-}
 
 // One line without its line feed: true when it holds a value or nothing at all.
 bool ParseLine(std::string line, RegistryFile::Values& values)
@@ -45,7 +21,8 @@ bool ParseLine(std::string line, RegistryFile::Values& values)
         return true;
     const size_t equals = line.rfind('=');
     std::vector<uint8_t> bytes;
-    if (equals == std::string::npos || equals == 0 || !DecodeHex(line.substr(equals + 1), bytes))
+    if (equals == std::string::npos || equals == 0 ||
+        !Scramble::DecodeHex(line.data() + equals + 1, line.size() - equals - 1, bytes))
         return false;
     values[line.substr(0, equals)] = std::move(bytes);
     return true;
@@ -130,10 +107,9 @@ std::string RegistryFile::Format(const Values& values)
     for (const auto& [name, bytes] : values) {
         text += name;
         text += '=';
-        for (const uint8_t b : bytes) {
-            text += kHexDigits[b >> 4];
-            text += kHexDigits[b & 0x0f];
-        }
+        std::string hex = Scramble::EncodeHex(bytes.data(), bytes.size());
+        hex.erase(std::remove(hex.begin(), hex.end(), '\n'), hex.end());
+        text += hex;
         text += '\n';
     }
     return text;

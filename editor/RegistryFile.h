@@ -6,7 +6,7 @@
 #include <vector>
 
 // A key of named binary values kept in one text file, one line per value:
-//     Control Panel=0a000000f6ffffff...
+//     Control Panel=0A000000F6FFFFFF...
 // the name up to the last "=", then the value's bytes as hex pairs. Lines starting with
 // "#" and blank lines are ignored. Every call reads the file anew, so several records
 // bound to one file never overwrite each other's values.

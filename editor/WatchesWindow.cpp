@@ -1,21 +1,15 @@
 #include "editor/WatchesWindow.h"
 
 #include "framework/Debug.h"
+#include "framework/StringUtil.h"
 
 namespace {
 
 std::vector<std::string> NonEmptyLines(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (end > start)
-            lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    for (StringTokenizer tokens(text, "\n"); tokens.HasMoreTokens();)
+        lines.push_back(tokens.NextToken());
     return lines;
 }
 
@@ -34,6 +28,9 @@ void CWatchesWindow::Update(bool force)
             continue;
         std::string text;
         watch->GetText(text);
+        // A watch's text is its value alone; shown without its name it would mean nothing.
+        if (!watch->name.empty())
+            text.insert(0, watch->name + ": ");
         // Watches are only ever appended or all removed, so the n-th watch shown is the
         // n-th of the last pass while it is still the same watch.
         const size_t index = shown.size();

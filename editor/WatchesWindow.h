@@ -13,8 +13,8 @@ class CWatchesWindow {
 public:
     // Rewrites the rows of the shown group's watches whose text changed since the last
     // pass (every row with force) and keeps the others; each watch takes as many rows as
-    // its text has non-empty lines. With "HUD" ticked each watch's text also goes to the
-    // on-screen status text.
+    // its text, "name: " first when it has a name, has non-empty lines. With "HUD" ticked
+    // each watch's text also goes to the on-screen status text.
     void Update(bool force);
     // Once per idle pass, after Debug::UpdateWatches: Update unless the watches are locked.
     void OnIdle();

@@ -72,6 +72,7 @@ TEST_F(DebugWindowsTest, ShowingAndClosingSetTheFlags)
     messages.Hide();
     watches.Hide();
     EXPECT_FALSE(messages.IsVisible());
+    EXPECT_FALSE(watches.IsVisible());
     EXPECT_FALSE(Debug::Instance()->messageWindowShown);
     EXPECT_FALSE(Debug::Instance()->watchesWindowShown);
     EXPECT_EQ(messages.GetRows(), (Rows{"kept"}));
@@ -99,10 +100,11 @@ TEST_F(DebugWindowsTest, EachWatchTakesOneRowPerLineAndKeepsThemWhenItsCountChan
     windows.OnIdle();
     EXPECT_EQ(watches.GetRows(), (Rows{"e", "f"}));
 
+    // A new list whose first watch reads like the old one's still gets its rows.
     Debug::Instance()->RemoveAllWatches();
-    Add("fresh");
+    Add("e\nf");
     windows.OnIdle();
-    EXPECT_EQ(watches.GetRows(), (Rows{"fresh"}));
+    EXPECT_EQ(watches.GetRows(), (Rows{"e", "f"}));
 }
 
 TEST_F(DebugWindowsTest, GroupsListInOrderOfFirstUseAndTheShownOneStays)
@@ -116,6 +118,8 @@ TEST_F(DebugWindowsTest, GroupsListInOrderOfFirstUseAndTheShownOneStays)
     windows.OnIdle();
     EXPECT_EQ(watches.GetGroups(), (Rows{"b", "a", longName}));
     EXPECT_EQ(watches.GetCurrentGroup(), 0);
+    EXPECT_EQ(watches.GetRows(), (Rows{"b1", "b2"}));
+    watches.SelectGroup(0);  // picked again: the rows are written anew, the same
     EXPECT_EQ(watches.GetRows(), (Rows{"b1", "b2"}));
     watches.SelectGroup(2);
     EXPECT_EQ(watches.GetRows(), (Rows{"l1", "l2"}));
@@ -145,13 +149,16 @@ TEST_F(DebugWindowsTest, LockHoldsTheValuesUntilUpdateOrUnlock)
 
 TEST_F(DebugWindowsTest, HudPutsTheShownGroupOnTheStatusText)
 {
-    Add("fps 60\nms 16");
+    int fps = 60;
+    Debug::Instance()->AddWatch("fps", &fps, "game");
+    Add("ms 16");
     Add("other", "elsewhere");
     windows.OnIdle();
     EXPECT_EQ(Debug::Instance()->GetStatus(), "");
     watches.SetHud(true);
     windows.OnIdle();
-    EXPECT_EQ(Debug::Instance()->GetStatus(), "fps 60\nms 16\n");
+    EXPECT_EQ(Debug::Instance()->GetStatus(), "fps: 60\nms 16\n");
+    EXPECT_EQ(watches.GetRows(), (Rows{"fps: 60", "ms 16"}));
 }
 
 TEST_F(DebugWindowsTest, RemovedWindowsGiveTheSinkBack)

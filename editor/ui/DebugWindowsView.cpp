@@ -6,6 +6,8 @@
 
 #include <imgui.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,14 +15,16 @@ namespace editor {
 
 namespace {
 
-const ImVec2 kWindowSize(525, 400);
+constexpr float kWindowWidth = 525;
 constexpr float kButtonWidth = 75;
 
-// Opens each window once beside the view's right edge, the messages above the watches.
-void PlaceFirstTime(const ViewRect& view, float top)
+// Opens each window once along the view's right edge, the messages in the upper half,
+// the watches in the lower.
+void PlaceFirstTime(const ViewRect& view, int half)
 {
-    ImGui::SetNextWindowPos(ImVec2(view.origin.x + view.size.x - kWindowSize.x, view.origin.y + top), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(kWindowSize, ImGuiCond_FirstUseEver);
+    const ImVec2 size(std::min(kWindowWidth, view.size.x), std::floor(view.size.y / 2));
+    ImGui::SetNextWindowPos(ImVec2(view.origin.x + view.size.x - size.x, view.origin.y + half * size.y), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
 }
 
 // The rows in a child that fills the window above `below` pixels of controls, the selected
@@ -73,7 +77,7 @@ void WatchesWindowView::Draw(const ViewRect& view)
 {
     if (!m_window.IsVisible())
         return;
-    PlaceFirstTime(view, kWindowSize.y);
+    PlaceFirstTime(view, 1);
     bool open = true;
     if (ImGui::Begin("Watches", &open)) {
         DrawGroups();
