@@ -12,6 +12,7 @@
 #include "scene/AnimatedClump.h"
 #include "scene/RwGraphics.h"
 #include "simulation/PitchVolume.h"
+#include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
 #include "tests/support/LogCapture.h"
 
@@ -470,6 +471,35 @@ TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
     Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     ActorSurroundings::effects = true;
     EXPECT_EQ(actor->GetParticleWord(), 0u);
+}
+
+TEST_F(ActorTest, WhileTheReplayRecordsTheClumpIsRecordedAndPlayedBackInItsSlot)
+{
+    Recorder firstListener, secondListener;
+    auto first = MakeActor(firstListener, run);
+    auto second = MakeActor(secondListener, stand);
+    second->PlaceInState({5, 0, 0}, 0.0f, new ActorState(specialmove));
+    ActorCommand running, standing;
+    running.code = ActorInput::Run;
+    ReplayEngine* replay = ReplayEngine::Instance();
+    replay->SetEnabled(true);
+    std::vector<Vector3> recorded;
+    for (int i = 0; i < 30; ++i) {
+        replay->Tick(1.0f / 60.0f);
+        Frame({{first.get(), &running}, {second.get(), &standing}}, 1.0f / 60.0f);
+        recorded.push_back(first->GetClump()->GetPosition());
+    }
+    replay->StartReplay(1.0f);
+    const Vector3 ran = first->GetPosition();
+    // Now standing elsewhere, out of the special state.
+    second->PlaceInState({8, 0, 0}, 0.0f, new ActorState(stand));
+    replay->Tick(0.0f);
+    Frame({{first.get(), &running}, {second.get(), &standing}}, 0.0f);
+    // Each clump shows its own first frame with its word; the body stays where it ran to.
+    EXPECT_EQ(std::tuple(first->GetClump()->GetPosition(), second->GetClump()->GetPosition().x, first->GetPosition()),
+              std::tuple(recorded.front(), 5.0f, ran));
+    EXPECT_EQ(second->GetParticleWord() & 1u, 1u);
+    ReplayEngine::DestroyInstance();
 }
 
 namespace {
