@@ -13,6 +13,7 @@
 #include "scene/ProjectedShadow.h"
 #include "simulation/BallToucher.h"
 #include "simulation/CollisionManager.h"
+#include "simulation/ReplayEngine.h"
 #include "simulation/ShapeCollision.h"
 #include "simulation/frame/PitchCoordinates.h"
 
@@ -35,6 +36,8 @@ constexpr float kShadowGroundAlpha = 0.5f;
 // A bounce is heard from this vertical speed and is loudest kBounceLoudRange above it.
 constexpr float kBounceQuietSpeed = 1.0f;
 constexpr float kBounceLoudRange = 7.0f;
+// Slower than this on the ground, a ball has stopped rolling.
+constexpr float kStillSpeed = 0.05f;
 // One deflection is heard, however many contacts it makes in this time.
 constexpr float kDeflectQuiet = 0.5f;
 
@@ -221,15 +224,25 @@ void Ball::Update(float dt)
     UpdateSpin(dt);
     m_clump->SetPosition(GetPosition());
     m_clump->SetRotation(m_rotation);
-    const bool trail = TrailSwitch();
+    const bool trail = RecordOrReplay(TrailSwitch());
     m_clump->Update(dt);
     UpdateShadow();
     if (trail) {
         UpdateParticles(dt);
         m_trailStopping = true;
     }
-    if (m_trailStopping && (m_held || m_physicsVelocity == Vector3::Zero))
+    if (m_trailStopping && (m_held || IsAtRest()))
         m_trail = m_trailStopping = false;
+}
+
+bool Ball::IsAtRest() const
+{
+    if (m_physicsVelocity == Vector3::Zero)
+        return true;
+    // On the ground each step's gravity leaves a fall that the next bounce cancels, so the
+    // velocity is never zero there: a ball that has stopped rolling counts as still.
+    const Vector3& v = m_physicsVelocity;
+    return GetPosition().y <= m_sphere->radius && v.x * v.x + v.z * v.z < kStillSpeed * kStillSpeed;
 }
 
 bool Ball::TrailSwitch()
@@ -240,6 +253,22 @@ bool Ball::TrailSwitch()
         m_trailStopping = true;
     }
     return trail && s_highQuality;
+}
+
+bool Ball::RecordOrReplay(bool trail)
+{
+    ReplayEngine* replay = ReplayEngine::Instance();
+    if (!replay->IsEnabled())
+        return trail;
+    uint32_t word = trail ? 1u : 0u;
+    if (!replay->IsReplaying()) {
+        replay->Record(*m_clump, ReplayEngine::kBall, word);
+        return trail;
+    }
+    replay->Apply(*m_clump, ReplayEngine::kBall, word);
+    SetPosition(m_clump->GetPosition());
+    m_rotation = m_clump->GetRotation();
+    return word != 0;
 }
 
 void Ball::UpdateShadow()
@@ -336,6 +365,7 @@ void Ball::HitGround(const Collidable& ground)
         if (Voice* voice = SoundEngine::Instance()->Play("ballbounce", true)) {
             voice->SetPosition(SoundPointAt(GetPosition()));
             voice->SetVolume(std::clamp((speed - kBounceQuietSpeed) / kBounceLoudRange, 0.0f, 1.0f));
+            voice->Start();
         }
     Bounce(plane->normal, true);
     Vector3 resting = GetPosition();
@@ -376,8 +406,10 @@ void Ball::PlayDeflect()
     // The timer only keeps one deflection from sounding many times.
     if (!SoundsAllowed() || m_deflectTimer > 0.0f)
         return;
-    if (Voice* voice = SoundEngine::Instance()->Play("deflect", true))
+    if (Voice* voice = SoundEngine::Instance()->Play("deflect", true)) {
         voice->SetPosition(SoundPointAt(GetPosition()));
+        voice->Start();
+    }
     m_deflectTimer = kDeflectQuiet;
 }
 
@@ -410,6 +442,15 @@ void Ball::HitSidePlane(bool nearSide)
     MessageServer::Instance()->SendMessage(0, outAcross, reinterpret_cast<intptr_t>(&m_acrossRecord));
 }
 
-bool Ball::SoundsAllowed() { return true; }
+bool Ball::SoundsAllowed()
+{
+    const ReplayEngine* replay = ReplayEngine::Instance();
+    return replay->IsEnabled() && !replay->IsReplaying();
+}
 
-SoccerTeam* Ball::OtherTeam(const SoccerTeam*) { return nullptr; }
+SoccerTeam* Ball::OtherTeam(const SoccerTeam* team) const
+{
+    if (team == m_teams[0])
+        return m_teams[1];
+    return team == m_teams[1] ? m_teams[0] : nullptr;
+}

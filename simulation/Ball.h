@@ -72,6 +72,9 @@ public:
     bool TakePossession(BallToucher* holder);
     // The last toucher stays.
     void ReleasePossession(int flag) override;
+    // The match's two sides, borrowed: a goal a side puts in its own net counts for the
+    // other. The pitch lends them and clears them before they go.
+    void SetTeams(SoccerTeam* first, SoccerTeam* second) { m_teams[0] = first; m_teams[1] = second; }
     // A toucher about to go away: the ball no longer refers to it (nor holds by it).
     void ForgetToucher(const BallToucher* toucher);
     // Reloads the model when the choice changes: tournament ball or rag ball.
@@ -122,6 +125,7 @@ private:
     void UpdateSpin(float dt);
     void UpdateShadow();
     bool TrailSwitch();
+    bool IsAtRest() const;
     void Bounce(const Vector3& normal, bool allowRolling);
     void HitGround(const Collidable& ground);
     void HitCylinder(const Collidable& cylinder);
@@ -132,8 +136,10 @@ private:
     void PlayDeflect();
     // Sounds are made while the play is live, not while it is replayed.
     static bool SoundsAllowed();
-    // The other of the pitch's two teams.
-    static SoccerTeam* OtherTeam(const SoccerTeam* team);
+    // The other of the two sides; null for a team that is neither.
+    SoccerTeam* OtherTeam(const SoccerTeam* team) const;
+    // The trail switch, recorded, or as the replay shows it.
+    bool RecordOrReplay(bool trail);
 
     int m_listenerId = 0;
     Quaternion m_rotation;
@@ -159,4 +165,5 @@ private:
     bool m_trail = false;
     bool m_trailStopping = true;
     float m_deflectTimer = 0.0f;
+    SoccerTeam* m_teams[2] = {nullptr, nullptr};
 };
