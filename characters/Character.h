@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simulation/BallToucher.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,14 +26,14 @@ struct CharacterStatistics {
 // One field player, goalkeeper or referee of a match. Until characters get their bodies and
 // brains a character has no actor and does nothing when updated or drawn: the pitch, the ball
 // and the HUD see its kind, team, statistics and selection.
-class Character {
+class Character : public BallToucher {
 public:
     enum Kind : int32_t { kFieldPlayer = 0, kGoalkeeper = 1, kReferee = 2 };
 
     // The team is borrowed and owns the character (null for the referee). The name names the
     // character's variation; it is also the name shown on the HUD.
     Character(int32_t kind, const std::string& variationName, SoccerTeam* team);
-    virtual ~Character();
+    ~Character() override;
 
     Character(const Character&) = delete;
     Character& operator=(const Character&) = delete;
@@ -45,6 +47,12 @@ public:
     Actor* GetActor() const { return m_actor.get(); }
     // The kick power its actor holds (0 to 1); 0 without an actor.
     float GetPower() const;
+
+    // BallToucher.
+    bool IsKeeper() const override { return m_kind == kGoalkeeper; }
+    SoccerTeam* GetBallTeam() const override { return m_team; }
+    bool IsOnFirstSide() const override;
+    void LetGoOfBall() override;
 
     CharacterStatistics& GetStatistics() { return m_statistics; }
     const CharacterStatistics& GetStatistics() const { return m_statistics; }

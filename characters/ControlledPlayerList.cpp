@@ -31,6 +31,9 @@ void ControlledPlayerList::Remove(Character* member)
 void ControlledPlayerList::Refresh()
 {
     if (!m_enabled) {
+        // Nobody is steered either: a flag left set would keep a brain reading the controller.
+        if (m_selected)
+            m_selected->SetSelected(false);
         m_selected = nullptr;
         return;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "framework/Singleton.h"
+#include "simulation/MatchClock.h"
+#include "simulation/frame/PitchCoordinates.h"
 
 #include <array>
 #include <cstdint>
@@ -13,26 +15,6 @@ class SoccerTeam;
 class TBWorld;
 class TeamManager;
 class UtilityRegistry;
-
-// Match time, running at a rate the caller may change while it runs.
-class MatchClock {
-public:
-    // The rate is borrowed and read every update: clock seconds per second of play.
-    explicit MatchClock(const float* rate) : m_rate(rate) {}
-
-    void Update(float dt) { m_time += dt * *m_rate; }
-    // Whole minutes and the seconds past them, both truncated.
-    int Minutes() const;
-    int Seconds() const;
-
-    float GetTime() const { return m_time; }
-    void SetTime(float time) { m_time = time; }
-    const float* GetRate() const { return m_rate; }
-
-private:
-    const float* m_rate;
-    float m_time = 0.0f;
-};
 
 // Everything on the pitch during a match, drill or cut scene: the two sides with their
 // managers, the referee, the ball, the AI's measures, the clock and the stadium. The state
@@ -74,6 +56,18 @@ public:
 
     PitchSimulation();
     ~PitchSimulation() override;
+
+    // The pitch frame every side's coordinates are taken in (PitchFrame), set by the game at
+    // start-up.
+    static void SetPitchAxes(const Vector3& along, const Vector3& unused, const Vector3& third)
+    {
+        PitchFrame::SetAxes(along, unused, third);
+    }
+    static void SetPitchExtents(const Vector3& centre, float acrossNegative, float acrossPositive,
+                                float alongNegative, float alongPositive)
+    {
+        PitchFrame::SetExtents(centre, acrossNegative, acrossPositive, alongNegative, alongPositive);
+    }
 
     // Builds the ball, both empty sides, their managers, the AI's measures, the clock and an
     // empty stadium world, once: while a match is set up it returns true and changes nothing.
