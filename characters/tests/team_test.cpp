@@ -51,6 +51,12 @@ TEST(SoccerTeamTest, RolesFillTheGapsAndKeepBothLinesManned)
     EXPECT_EQ(RolesOf(other), (Roles{0, 2, 3, 4}));
     other.RemovePlayer(four[2]).reset();
     EXPECT_EQ(RolesOf(other), (Roles{0, 2, 4}));
+
+    // With roles 3 and 4 gone, the first member holding 1 or 2 drops back to 3.
+    SoccerTeam third(false);
+    std::vector<Character*> back = Fill(third, 4);
+    third.RemovePlayer(back[3]).reset();
+    EXPECT_EQ(RolesOf(third), (Roles{0, 3, 2}));
 }
 
 TEST(SoccerTeamTest, RemovingANonMemberChangesNothing)
@@ -75,12 +81,15 @@ TEST(ControlledPlayerListTest, SelectsTheFirstMemberAndMarksOnlyAPersonsChoice)
     EXPECT_FALSE(members[0]->IsSelected());
 
     list.SetControllerName("(0):");
-    list.Refresh();
+    team.UpdateWithSelection(0.0f, false);
+    EXPECT_FALSE(members[0]->IsSelected());
+    team.UpdateWithSelection(0.0f, true);
     EXPECT_TRUE(members[0]->IsSelected());
     EXPECT_EQ(members[1]->GetControllerName(), "(0):");
 
     // The selected member leaves: the next one is chosen on demand.
-    team.RemovePlayer(members[0]).reset();
+    std::unique_ptr<Character> left = team.RemovePlayer(members[0]);
+    EXPECT_FALSE(left->IsSelected());
     EXPECT_EQ(list.GetSelected(), members[1]);
     EXPECT_TRUE(members[1]->IsSelected());
 

@@ -7,13 +7,16 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
+#include "framework/Message.h"
 #include "match/settings/GameSettings.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
 #include "scene/pitch/TBWorld.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
+#include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
+#include "simulation/Shape.h"
 #include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
 
@@ -119,6 +122,21 @@ public:
 private:
     Log& m_log;
     std::string m_name;
+};
+
+// The team each "goal scored" credits.
+class GoalListener : public MessageListener {
+public:
+    GoalListener() { MessageServer::Instance()->RegisterListener(this); }
+    ~GoalListener() override { MessageServer::Instance()->UnregisterListener(this); }
+    int OnMessage(int message, intptr_t param) override
+    {
+        if (message == MessageServer::Instance()->RegisterMessage("goal scored"))
+            credited.push_back(reinterpret_cast<const Ball::Goal*>(param)->scoringTeam);
+        return 0;
+    }
+
+    std::vector<const SoccerTeam*> credited;
 };
 
 class PitchSimulationTest : public SceneTest {
@@ -388,6 +406,38 @@ TEST_F(PitchSimulationTest, TearingDownDeletesTheBenchesAndASecondSetUpChangesNo
     pitch->DestroyMatch();
     pitch->RecreateTeams();
     EXPECT_EQ(pitch->GetTeam(0), nullptr);
+}
+
+TEST_F(PitchSimulationTest, AnOwnGoalCountsForTheSidesOfTheMomentAlsoAfterTheyAreRebuilt)
+{
+    // The first side's own goal, at the end its pitch coordinates start from.
+    CubicPitchVolume area;
+    area.SetCollisionName("leftgoalscorearea");
+    area.SetPosition({50.0f, 0.0f, -3.0f});
+    area.GetCube().size = {2.0f, 2.4f, 6.0f};
+    area.MoveToCollisionSet("ball+pitchvolumes");
+    GoalListener goals;
+    std::vector<const SoccerTeam*> expected;
+    const auto ownGoal = [&] {
+        auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var00", pitch->GetTeam(0));
+        Character* defender = owned.get();
+        pitch->GetTeam(0)->AddPlayer(std::move(owned));
+        Ball* ball = pitch->GetBall();
+        ball->TakePossession(defender);
+        ball->ReleasePossession(1);
+        ball->SetPosition({48.0f, 1.0f, 0.0f});
+        ball->SetVelocity({20.0f, 0.0f, 0.0f});
+        goals.credited.clear();
+        for (int frame = 0; frame < 10 && goals.credited.empty(); ++frame)
+            pitch->Update(1.0f / 60.0f, PitchSimulation::kUpdateCollisions | PitchSimulation::kUpdateBall);
+        return goals.credited.empty() ? nullptr : goals.credited.front();
+    };
+    EXPECT_EQ(ownGoal(), pitch->GetTeam(1));
+    pitch->RecreateTeams();
+    EXPECT_EQ(ownGoal(), pitch->GetTeam(1));
+    Log log;
+    pitch->SetSide(1, std::make_unique<LoggingTeam>(log, 1), std::make_unique<LoggingManager>(log, 1));
+    EXPECT_EQ(ownGoal(), pitch->GetTeam(1));
 }
 
 } // namespace
