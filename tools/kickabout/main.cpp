@@ -20,8 +20,8 @@
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
 #include "support/DataActions.h"
-#include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
+#include "tools/common/PictureOrBench.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/SceneLights.h"
@@ -30,7 +30,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -323,16 +322,5 @@ int Run(const std::string& folder, const std::string& out, bool bench)
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[2]) == "--bench";
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kickabout <game folder> <out.png | --bench>\n");
-        return 1;
-    }
-    ConsoleSink console;
-    Debug::Instance()->SetSink(&console);
-    std::error_code error;
-    const std::string out = bench ? "" : std::filesystem::absolute(argv[2], error).string();
-    const int result = error ? Fail("bad path ", argv[2]) : Run(argv[1], out, bench);
-    Debug::Instance()->SetSink(nullptr);
-    return result;
+    return tools::RunPictureOrBench("kickabout", argc, argv, Run);
 }

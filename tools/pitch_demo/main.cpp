@@ -23,8 +23,8 @@
 #include "simulation/Shape.h"
 #include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
+#include "tools/common/PictureOrBench.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
@@ -32,7 +32,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,8 +43,6 @@ constexpr int kWidth = 960;
 constexpr int kHeight = 540;
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kShotSeconds = 4.0f;
-// After the goal the ball settles in the net before the replay.
-constexpr float kSettleSeconds = 1.5f;
 constexpr float kReplaySeconds = 5.0f;
 constexpr double kBenchSeconds = 10000.0;
 constexpr int kKickFrames = 240;
@@ -60,17 +57,15 @@ int Fail(const std::string& what)
     return 1;
 }
 
+int SideOf(const SoccerTeam* team) { return team == PitchSimulation::Instance()->GetTeam(0) ? 0 : 1; }
+
 std::string Who(const BallToucher* toucher)
 {
     const auto* character = dynamic_cast<const Character*>(toucher);
     if (!character)
         return "nobody";
-    const SoccerTeam* team = character->GetTeam();
-    const int side = team == PitchSimulation::Instance()->GetTeam(0) ? 0 : 1;
-    return character->GetStatistics().name + " (side " + std::to_string(side) + ")";
+    return character->GetStatistics().name + " (side " + std::to_string(SideOf(character->GetTeam())) + ")";
 }
-
-int SideOf(const SoccerTeam* team) { return team == PitchSimulation::Instance()->GetTeam(0) ? 0 : 1; }
 
 // Prints the first of each event while one shot flies; the ball raises an event again every
 // frame it stays in an area or behind a plane.
@@ -154,12 +149,12 @@ struct Shot {
 };
 
 // Plays the shot for a few seconds; false when its first event is not the expected one.
-bool PlayShot(EventPrinter& events, Character& player, const Shot& shot, float seconds)
+bool PlayShot(EventPrinter& events, Character& player, const Shot& shot)
 {
     std::printf("%s\n", shot.title);
     events.StartShot();
     Kick(player, shot.from, shot.velocity);
-    for (float t = 0.0f; t < seconds; t += kFrame) {
+    for (float t = 0.0f; t < kShotSeconds; t += kFrame) {
         Step();
         events.Tick();
     }
@@ -238,8 +233,7 @@ bool PlayDemo(const std::string& out)
          "goal scored: side 0"},
     };
     for (const Shot& shot : shots) {
-        const bool last = &shot == &shots[std::size(shots) - 1];
-        if (!PlayShot(events, striker, shot, last ? kSettleSeconds + 1.0f : kShotSeconds))
+        if (!PlayShot(events, striker, shot))
             return false;
     }
     return ReplayAndDraw(out);
@@ -330,16 +324,5 @@ int Run(const std::string& folder, const std::string& out, bool bench)
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[2]) == "--bench";
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: pitch_demo <game folder> <out.png | --bench>\n");
-        return 2;
-    }
-    ConsoleSink console;
-    Debug::Instance()->SetSink(&console);
-    std::error_code error;
-    const std::string out = bench ? "" : std::filesystem::absolute(argv[2], error).string();
-    const int result = error ? Fail(std::string("bad path ") + argv[2]) : Run(argv[1], out, bench);
-    Debug::Instance()->SetSink(nullptr);
-    return result;
+    return tools::RunPictureOrBench("pitch_demo", argc, argv, Run);
 }
