@@ -84,6 +84,11 @@ const char* EnergyColor(float energy)
 
 std::string Truncated(float value) { return IntToString(static_cast<int>(value)); }
 
+void SetHud(const Cast& hud, const char* element, const char* parameter, const std::string& value)
+{
+    HudElement::SetItemParameter(hud, element, parameter, value.c_str());
+}
+
 } // namespace
 
 PitchSimulation::PitchSimulation() = default;
@@ -236,7 +241,7 @@ void PitchSimulation::UpdateHud()
     if (!hud)
         return;
     const auto set = [&](const char* element, const char* parameter, const std::string& value) {
-        HudElement::SetItemParameter(*hud, element, parameter, value.c_str());
+        SetHud(*hud, element, parameter, value);
     };
     std::string seconds = IntToString(m_clock->Seconds());
     if (seconds.size() == 1)
@@ -246,7 +251,7 @@ void PitchSimulation::UpdateHud()
     set("LeftScore", "text", IntToString(m_teams[0]->GetGoals()));
     set("RightScore", "text", IntToString(m_teams[1]->GetGoals()));
     for (int side = 0; side < kSides; ++side)
-        UpdatePlayerHud(side);
+        UpdatePlayerHud(*hud, side);
     for (const auto& team : m_teams) {
         if (Character* holder = team->GetBallHolder()) {
             set("PowerBar", "level", FloatToString(holder->GetPower()));
@@ -255,15 +260,14 @@ void PitchSimulation::UpdateHud()
     }
 }
 
-void PitchSimulation::UpdatePlayerHud(int side)
+void PitchSimulation::UpdatePlayerHud(const Cast& hud, int side)
 {
     Character* player = m_teams[static_cast<size_t>(side)]->GetControlledPlayers().GetSelected();
     if (!player)
         return;
-    const Cast& hud = *CastManager::Instance()->GetCast(kHudCast);
     const PlayerHud& names = kPlayerHuds[side];
     const auto set = [&](const char* element, const char* parameter, const std::string& value) {
-        HudElement::SetItemParameter(hud, element, parameter, value.c_str());
+        SetHud(hud, element, parameter, value);
     };
     const CharacterStatistics& stats = player->GetStatistics();
     set(names.name, "color", names.nameColor);
