@@ -292,6 +292,14 @@ TEST_F(BallTest, ADroppedBallBouncesLowerThenRollsToAStopAndItsTrailEnds)
     EXPECT_FALSE(ball->IsTrailing());
     // It turned while it rolled.
     EXPECT_LT(ball->GetRotation().w, 0.999f);
+
+    // The next kick's trail ends as well.
+    ball->SetVelocity({3, 0, 0});
+    ball->UpdateParticles(kFrame);
+    Frames(10);
+    EXPECT_TRUE(ball->IsTrailing());
+    Frames(300);
+    EXPECT_FALSE(ball->IsTrailing());
 }
 
 TEST_F(BallTest, AHeldBallNeitherBouncesNorTrails)
@@ -493,6 +501,10 @@ TEST_F(BallTest, TheCubeBouncesOffTheFaceNearestTheBall)
         {{-50.35f, 2.4f, 0}, {5, 0, 0}, {-2.5f, 0, 0}},
         {{-50.0f, 2.6f, 0}, {0, -5, 0}, {0, 2.5f, 0}},
         {{-50.0f, 2.2f, 0}, {0, 5, 0}, {0, -2.5f, 0}},
+        {{-50.0f, 2.4f, 3.2f}, {0, 0, -5}, {0, 0, 2.5f}},
+        {{-50.0f, 2.4f, -3.2f}, {0, 0, 5}, {0, 0, -2.5f}},
+        // Inside: the first face.
+        {{-50.0f, 2.4f, 0}, {5, -1, 0}, {-2.5f, -1, 0}},
     };
     LevelSettings::Instance()->ballRestitution = 0.5f;
     for (const Case& c : cases) {
@@ -501,6 +513,7 @@ TEST_F(BallTest, TheCubeBouncesOffTheFaceNearestTheBall)
         ball->OnCollision({Volume("RightCrossbar")});
         EXPECT_NEAR((ball->GetVelocity() - c.expected).Length(), 0.0f, 1e-5f) << c.at.x << " " << c.at.y;
     }
+    EXPECT_EQ(Played("deflect").size(), 1u) << "one deflection however many contacts";
 }
 
 // After a hard kick the ball leaves dt x rate particles behind it, owed fractions carried
@@ -558,8 +571,11 @@ TEST_F(BallTest, ARenderedBallDrawsItsShadowAndModelOnTheNullDevice)
     LevelSettings::Instance()->updateLight = true;
     ball->SetPosition({0, 1, 0});
     ball->Update(kFrame);
+    ball->SetRotation(Quaternion(0.5f, Vector3::UnitX));
+    ball->Update(0.0f);
     ball->Render();
     EXPECT_EQ(ball->GetClump()->GetPosition(), ball->GetPosition());
+    EXPECT_NEAR(ball->GetClump()->GetRotation().Dot(ball->GetRotation()), 1.0f, 1e-5f);
 }
 
 TEST_F(BallTest, AReplayedBallTakesTheRecordedPlaceAndTrail)
