@@ -11,9 +11,6 @@
 #include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
 #include "scene/RwGraphics.h"
-#include "framework/FileSystem.h"
-#include "simulation/Ball.h"
-#include "simulation/BallToucher.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
@@ -203,38 +200,6 @@ TEST_F(ActorTest, TheCarriedBallFollowsTheLocatorAndGoesWhenTheNodeCannotHoldIt)
     EXPECT_STREQ(actor->GetStateName(), "fallover");
     EXPECT_FALSE(actor->HasBall());
     EXPECT_EQ(ball.releases, 1);
-}
-
-// The pitch's own ball, as a character takes it: held while carried, let go on a fall.
-TEST_F(ActorTest, ThePitchsBallIsCarriedAndLetGoAsTheBallItIs)
-{
-    struct Holder : BallToucher {
-        bool IsKeeper() const override { return false; }
-        SoccerTeam* GetBallTeam() const override { return nullptr; }
-        bool IsOnFirstSide() const override { return true; }
-        void LetGoOfBall() override {}
-    } holder;
-    FileSystem::Instance()->AddAlias("<PP>", StagePath("").c_str());
-    Ball pitchBall;
-    Recorder listener;
-    auto actor = MakeActor(listener, standwithball, {3.0f, 0.0f, 4.0f});
-    ASSERT_TRUE(pitchBall.TakePossession(&holder));
-    pitchBall.ReleasePossession(0);
-    ASSERT_TRUE(pitchBall.TakePossession(&holder));
-    actor->TakeBall(&pitchBall);
-    ActorCommand command;
-    for (int i = 0; i < 10; ++i)
-        Frame({{actor.get(), &command}}, 1.0f / 60.0f);
-    const Vector3 expected = actor->GetPosition() + actor->GetBallLocatorPosition() - actor->GetCollisionLocatorPoint();
-    EXPECT_LT((pitchBall.GetPosition() - expected).Length(), 0.05f);
-    EXPECT_TRUE(pitchBall.IsHeld());
-
-    command.code = ActorInput::FallOver;
-    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
-    EXPECT_FALSE(actor->HasBall());
-    EXPECT_EQ(std::tuple(pitchBall.IsHeld(), pitchBall.IsLegalForGoal(), pitchBall.GetLastToucher()),
-              std::tuple(false, true, static_cast<BallToucher*>(&holder)));
-    FileSystem::Instance()->RemoveAlias("<PP>");
 }
 
 TEST_F(ActorTest, AKeeperEndingASaveWithTheBallStandsWithItAndTriggersAGoalKick)
