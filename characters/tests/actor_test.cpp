@@ -159,7 +159,7 @@ TEST_F(ActorTest, ASlideTackleFloorsAHolderWithAFoulOnlyFromBehind)
         auto holder = MakeActor(holderEars, c.holderNode, {}, c.fieldPlayer);
         auto tackler = MakeActor(tacklerEars, slidetackle, c.tackler);
         if (c.holds)
-            holder->TakeBall(&ball);
+            GiveBall(holderEars);
         const ActorState* before = holder->GetState();
         // The collision may replace the state: keep its node's name, not the state.
         const std::string beforeName = before->GetNode().name;
@@ -186,27 +186,27 @@ TEST_F(ActorTest, TheCarriedBallFollowsTheLocatorAndGoesWhenTheNodeCannotHoldIt)
 {
     Recorder listener;
     auto actor = MakeActor(listener, standwithball, {3.0f, 0.0f, 4.0f});
-    actor->TakeBall(&ball);
+    GiveBall(listener);
     ActorCommand command;
     for (int i = 0; i < 10; ++i)
         Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     const Vector3 expected = actor->GetPosition() + actor->GetBallLocatorPosition() - actor->GetCollisionLocatorPoint();
     EXPECT_LT((ball.GetPosition() - expected).Length(), 0.05f);
     EXPECT_TRUE(actor->HasBall());
-    EXPECT_EQ(ball.releases, 0);
+    EXPECT_TRUE(ball.IsHeld());
 
     command.code = ActorInput::FallOver;
     Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     EXPECT_STREQ(actor->GetStateName(), "fallover");
     EXPECT_FALSE(actor->HasBall());
-    EXPECT_EQ(ball.releases, 1);
+    EXPECT_FALSE(ball.IsHeld());
 }
 
 TEST_F(ActorTest, AKeeperEndingASaveWithTheBallStandsWithItAndTriggersAGoalKick)
 {
     Recorder listener;
     auto keeper = MakeActor(listener, savemiddlecenter, {}, false);
-    keeper->TakeBall(&ball);
+    GiveBall(listener);
     ActorCommand command;
     for (int i = 0; i < 600 && std::string(keeper->GetStateName()) == "savemiddlecenter"; ++i)
         Frame({{keeper.get(), &command}}, 1.0f / 60.0f);
