@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -19,6 +20,7 @@ struct Frame {
 // Half the length and half the width of the pitch the frame starts with.
 constexpr float kStartAlong = 50.0f;
 constexpr float kStartAcross = 32.67f;
+constexpr float kPi = std::numbers::pi_v<float>;
 
 // A zero extent gives 0 rather than infinity: the pitch has no room on that side.
 float Divide(float value, float extent) { return extent > 0.0f ? value / extent : 0.0f; }
@@ -127,7 +129,9 @@ void PitchPosition::Clamp()
 PitchAngle PitchAngle::FromDirection(const Vector3& direction)
 {
     const Vector3 p = TheFrame().worldToPitch * direction;
-    return PitchAngle(std::atan2(p.x, p.z));
+    const float angle = std::atan2(p.x, p.z);
+    // atan2 gives -pi for a negative zero: the same heading as pi, which the range keeps.
+    return PitchAngle(angle == -kPi ? kPi : angle);
 }
 
 Vector3 PitchAngle::ToDirection() const

@@ -5,7 +5,11 @@
 #include "audio/Voice.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
+#include "input/InputController.h"
+#include "match/settings/GameSettings.h"
 #include "match/settings/LevelSettings.h"
+#include "scene/Clump.h"
+#include "scene/ParticleSystem.h"
 #include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
@@ -288,6 +292,14 @@ TEST_F(BallTest, ADroppedBallBouncesLowerThenRollsToAStopAndItsTrailEnds)
     EXPECT_FALSE(ball->IsTrailing());
     // It turned while it rolled.
     EXPECT_LT(ball->GetRotation().w, 0.999f);
+
+    // The next kick's trail ends as well.
+    ball->SetVelocity({3, 0, 0});
+    ball->UpdateParticles(kFrame);
+    Frames(10);
+    EXPECT_TRUE(ball->IsTrailing());
+    Frames(300);
+    EXPECT_FALSE(ball->IsTrailing());
 }
 
 TEST_F(BallTest, AHeldBallNeitherBouncesNorTrails)
@@ -489,6 +501,10 @@ TEST_F(BallTest, TheCubeBouncesOffTheFaceNearestTheBall)
         {{-50.35f, 2.4f, 0}, {5, 0, 0}, {-2.5f, 0, 0}},
         {{-50.0f, 2.6f, 0}, {0, -5, 0}, {0, 2.5f, 0}},
         {{-50.0f, 2.2f, 0}, {0, 5, 0}, {0, -2.5f, 0}},
+        {{-50.0f, 2.4f, 3.2f}, {0, 0, -5}, {0, 0, 2.5f}},
+        {{-50.0f, 2.4f, -3.2f}, {0, 0, 5}, {0, 0, -2.5f}},
+        // Inside: the first face.
+        {{-50.0f, 2.4f, 0}, {5, -1, 0}, {-2.5f, -1, 0}},
     };
     LevelSettings::Instance()->ballRestitution = 0.5f;
     for (const Case& c : cases) {
@@ -497,6 +513,88 @@ TEST_F(BallTest, TheCubeBouncesOffTheFaceNearestTheBall)
         ball->OnCollision({Volume("RightCrossbar")});
         EXPECT_NEAR((ball->GetVelocity() - c.expected).Length(), 0.0f, 1e-5f) << c.at.x << " " << c.at.y;
     }
+    EXPECT_EQ(Played("deflect").size(), 1u) << "one deflection however many contacts";
+}
+
+// After a hard kick the ball leaves dt x rate particles behind it, owed fractions carried
+// over; the system is looked up again only after "cast clear".
+TEST_F(BallTest, TheTrailEmitsFromTheBallsParticleSystem)
+{
+    BillboardParticleFactory factory;
+    ParticleSystem system;
+    system.SetParticleFactory(&factory);
+    system.SetEmitterSpeed(6.0f);
+    system.SetMaxParticles(100);
+    Cast* objects = CastManager::Instance()->CreateCast("objects");
+    objects->AddMember(&system, "ball_particles", false);
+    ball->SetPosition({4, 1, -2});
+    ball->UpdateParticles(0.25f);
+    ball->UpdateParticles(0.25f);
+    EXPECT_EQ(system.GetLiveCount(), 3);
+    EXPECT_EQ(system.GetParticles().front()->GetPosition(), Vector3(4, 1, -2));
+    objects->RemoveMember(&system);
+    ball->UpdateParticles(0.25f);
+    EXPECT_EQ(system.GetLiveCount(), 5) << "the pointer is kept until the cast is cleared";
+    MessageServer::Instance()->SendMessage(0, MessageServer::Instance()->RegisterMessage("cast clear"), 0);
+    ball->UpdateParticles(0.25f);
+    EXPECT_EQ(system.GetLiveCount(), 5);
+    EXPECT_TRUE(ball->IsTrailing());
+    CastManager::Instance()->DeleteAll();
+}
+
+// An input mapper that holds one button down.
+struct Pad : InputMapper {
+    bool Capture(const char*) override { return false; }
+    bool Release(const char*) override { return false; }
+    float GetValue(const std::string& name) override { return name == "(0):button a" ? 1.0f : kUnknown; }
+};
+
+TEST_F(BallTest, InBallDebugModeTheButtonLaunchesTheBall)
+{
+    Pad pad;
+    BufferedInputController::Instance()->RegisterInputMapper(&pad);
+    GameSettings* game = GameSettings::Instance();
+    game->ballDebugVelocityX = 1.0f;
+    ball->SetPosition({0, 5, 0});
+    ball->Update(kFrame);
+    EXPECT_LT(ball->GetVelocity().y, 0.0f) << "only in debug mode";
+    game->ballDebugMode = true;
+    ball->Update(kFrame);
+    EXPECT_EQ(ball->GetVelocity(), Vector3(1, 10, 0));
+    game->ballDebugMode = false;
+    game->ballDebugVelocityX = 0.0f;
+    BufferedInputController::Instance()->UnregisterInputMapper(&pad);
+}
+
+TEST_F(BallTest, ARenderedBallDrawsItsShadowAndModelOnTheNullDevice)
+{
+    LevelSettings::Instance()->updateLight = true;
+    ball->SetPosition({0, 1, 0});
+    ball->Update(kFrame);
+    ball->SetRotation(Quaternion(0.5f, Vector3::UnitX));
+    ball->Update(0.0f);
+    ball->Render();
+    EXPECT_EQ(ball->GetClump()->GetPosition(), ball->GetPosition());
+    EXPECT_NEAR(ball->GetClump()->GetRotation().Dot(ball->GetRotation()), 1.0f, 1e-5f);
+}
+
+TEST_F(BallTest, AReplayedBallTakesTheRecordedPlaceAndTrail)
+{
+    ReplayEngine* replay = ReplayEngine::Instance();
+    Toucher kicker(true);
+    Kick({0, 1, 0}, {6, 0, 0}, &kicker);
+    ball->UpdateParticles(kFrame);
+    for (int i = 0; i < 30; ++i) {
+        replay->Tick(kFrame);
+        Frames(1);
+    }
+    const Vector3 end = ball->GetPosition();
+    replay->StartReplay(1.0f);
+    ASSERT_TRUE(replay->IsReplaying());
+    ball->Update(0.0f);
+    EXPECT_LT(ball->GetPosition().x, 0.2f);
+    EXPECT_TRUE(ball->IsTrailing());
+    EXPECT_LT(ball->GetPosition().x, end.x);
 }
 
 }  // namespace
