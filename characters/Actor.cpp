@@ -3,7 +3,7 @@
 #include "audio/SoundEngine.h"
 #include "audio/Voice.h"
 #include "characters/ActorClumpCache.h"
-#include "characters/CarriedBall.h"
+#include "simulation/CarriedBall.h"
 #include "engine/core/RwFrame.h"
 #include "engine/core/RwMatrix.h"
 #include "framework/Cast.h"
@@ -402,7 +402,7 @@ Vector3 Actor::GetBallLocatorPosition() const
     return {out.x, out.y, out.z};
 }
 
-void Actor::CarryBall(float)
+void Actor::CarryBall(float dt)
 {
     CarriedBall* ball = m_ball;
     const Vector3 target = GetBallLocatorPosition() + GetPosition() - GetCollisionLocatorPoint();
@@ -418,7 +418,7 @@ void Actor::CarryBall(float)
     if (GetAction() && GetAction()->ballLocatorRotates)
         ball->SetBallRotation(m_rotation);
     if (IsInSpecialState() && ActorSurroundings::effects)
-        ball->UpdateParticles();
+        ball->UpdateParticles(dt);
 }
 
 float Actor::DistanceTo(const Actor& other) const

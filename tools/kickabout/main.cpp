@@ -5,7 +5,7 @@
 
 #include "characters/Actor.h"
 #include "characters/ActorClumpCache.h"
-#include "characters/CarriedBall.h"
+#include "simulation/CarriedBall.h"
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Cast.h"

@@ -4,7 +4,7 @@
 // data's animations and models, a ball and listeners that record.
 
 #include "characters/Actor.h"
-#include "characters/CarriedBall.h"
+#include "simulation/CarriedBall.h"
 #include "support/DataActions.h"
 
 #include <gtest/gtest.h>
