@@ -307,6 +307,26 @@ TEST_F(PitchSimulationTest, TheEnergyMeterColourChangesAtEachThreshold)
     EXPECT_EQ(Parameter("LeftScore", "text") + ":" + Parameter("RightScore", "text"), "0:3");
 }
 
+TEST_F(PitchSimulationTest, TheYellowCardShowsWhileTheCardDisplayIsOn)
+{
+    MakeHud({"YellowCard1", "YellowCard2"});
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var03", nullptr);
+    Character* player = owned.get();
+    pitch->GetTeam(0)->AddPlayer(std::move(owned));
+    const auto shown = [&] {
+        pitch->Update(0.0f, PitchSimulation::kUpdateHud);
+        return std::string(Item("YellowCard1")->IsVisible() ? "1" : "-") + (Item("YellowCard2")->IsVisible() ? "2" : "-");
+    };
+    EXPECT_EQ(shown(), "-2");  // nobody selected on the second side: its card is left alone
+    player->SetBooked(true);
+    EXPECT_EQ(shown(), "12");
+    pitch->SetCardDisplay(false);
+    player->SetBooked(false);
+    EXPECT_EQ(shown(), "12");
+    pitch->SetCardDisplay(true);
+    EXPECT_EQ(shown(), "-2");
+}
+
 TEST_F(PitchSimulationTest, TheHudMaskShowsExactlyTheNamedElements)
 {
     const std::vector<std::string> all = {"Player1Name", "Player2Name", "EnergyMeter1", "EnergyMeter2",
