@@ -101,6 +101,8 @@ bool PitchSimulation::SetupMatch()
         return true;
     m_ball = std::make_unique<Ball>();
     m_ball->SetPosition(kParkedBall);
+    ActorSurroundings::ball = m_ball.get();
+    CharacterActionPlayer::SetBallRadius(m_ball->GetRadius());
     m_registry = std::make_unique<UtilityRegistry>();
     for (int side = 0; side < kSides; ++side)
         CreateSide(side);
@@ -133,6 +135,7 @@ void PitchSimulation::DestroyMatch()
         m_teams[index].reset();
     }
     m_registry.reset();
+    ActorSurroundings::ball = nullptr;
     m_ball.reset();
     m_referee.reset();
     m_world->DestroyWorld();

@@ -405,6 +405,20 @@ TEST_F(PitchSimulationTest, RecreatedTeamsStartEmptyWithoutARefereeAndTheBallPar
     EXPECT_EQ(pitch->GetReferee()->GetStatistics().name, "Referee");
 }
 
+TEST_F(PitchSimulationTest, ASubstitutedToucherIsForgottenByTheBall)
+{
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var00", pitch->GetTeam(0));
+    Character* leaving = owned.get();
+    SoccerTeam* team = pitch->GetTeam(0);
+    team->AddPlayer(std::move(owned));
+    Ball* ball = pitch->GetBall();
+    ASSERT_TRUE(ball->TakePossession(leaving));
+    ball->ReleasePossession(1);
+    team->ReplacePlayer(leaving, std::make_unique<Character>(Character::kFieldPlayer, "Var01", team));
+    EXPECT_EQ(ball->GetLastToucher(), nullptr);
+    pitch->Update(1.0f / 60.0f, PitchSimulation::kUpdateAll);
+}
+
 TEST_F(PitchSimulationTest, TearingDownDeletesTheBenchesAndASecondSetUpChangesNothing)
 {
     Ball* ball = pitch->GetBall();
