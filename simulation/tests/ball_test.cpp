@@ -612,6 +612,11 @@ TEST_F(BallTest, TheStadiumTurnsBackABallOffThePitch)
         ball->OnCollision({&stadium});
         EXPECT_NEAR((ball->GetVelocity() - expected).Length(), 0.0f, 1e-5f) << at.z;
     }
+    // Off the pitch the ground plane is left to the stadium.
+    ball->SetPosition({0, 0.1f, 40});
+    ball->SetVelocity({0, -4, 0});
+    ball->OnCollision({Volume("GroundPlane")});
+    EXPECT_EQ(ball->GetVelocity(), Vector3(0, -4, 0));
     WorldContactNormal::normal = Vector3::Zero;
 }
 
