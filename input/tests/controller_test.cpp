@@ -127,7 +127,8 @@ TEST(StickHeadingTest, TheStickTurnsIntoAHeadingOnThePitch)
     for (bool startFrame : {true, false}) {
         if (!startFrame)
             PitchFrame::SetAxes(alongZ[0], Vector3::Zero, alongZ[1]);
-        const Vector3 a = PitchFrame::GetDirection(PitchFrame::kAlong), c = PitchFrame::GetDirection(PitchFrame::kAcross);
+        const Vector3 a = PitchFrame::GetDirection(PitchFrame::kAlong);
+        const Vector3 c = PitchFrame::GetDirection(PitchFrame::kAcross);
         for (const Case& k : cases) {
             ControllerInput input;
             input.x = k.x, input.y = k.y;

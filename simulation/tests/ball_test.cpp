@@ -597,4 +597,27 @@ TEST_F(BallTest, AReplayedBallTakesTheRecordedPlaceAndTrail)
     EXPECT_LT(ball->GetPosition().x, end.x);
 }
 
+// The stadium's own geometry turns back only a ball off the pitch, by the mean of the
+// normals it touched, made unit length again.
+TEST_F(BallTest, TheStadiumTurnsBackABallOffThePitch)
+{
+    SimpleCollidable stadium(std::make_unique<WorldGeometry>());
+    stadium.SetCollisionName("world");
+    WorldContactNormal::normal = {0, 0.5f, 0};
+    LevelSettings::Instance()->ballRestitution = 0.5f;
+    const std::pair<Vector3, Vector3> cases[] = {{{0, 1, 40}, {0, 2, 0}}, {{0, 1, 20}, {0, -4, 0}}};
+    for (const auto& [at, expected] : cases) {
+        ball->SetPosition(at);
+        ball->SetVelocity({0, -4, 0});
+        ball->OnCollision({&stadium});
+        EXPECT_NEAR((ball->GetVelocity() - expected).Length(), 0.0f, 1e-5f) << at.z;
+    }
+    // Off the pitch the ground plane is left to the stadium.
+    ball->SetPosition({0, 0.1f, 40});
+    ball->SetVelocity({0, -4, 0});
+    ball->OnCollision({Volume("GroundPlane")});
+    EXPECT_EQ(ball->GetVelocity(), Vector3(0, -4, 0));
+    WorldContactNormal::normal = Vector3::Zero;
+}
+
 }  // namespace

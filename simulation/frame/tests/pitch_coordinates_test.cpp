@@ -59,10 +59,11 @@ TEST_F(PitchCoordinatesTest, PositionsAndHeadingsConvertBothWaysForEitherSide)
         {"headings come back", [] { return Vector3(TurnError(0.3f), TurnError(-2.5f), TurnError(kPi)); }, {0, 0, 0}},
         {"whole turns aside", [] { return Vector3(TurnError(3 * kPi), TurnError(-kPi), RoundTrip(2 * kPi - 0.5f)); },
          {0, 0, -0.5f}},
-        {"into (-pi, pi]", [] { return Vector3(InRange(RoundTrip(3 * kPi)), InRange(RoundTrip(-kPi)), InRange(RoundTrip(7))); },
+        {"into (-pi, pi]",
+         [] { return Vector3(InRange(RoundTrip(3 * kPi)), InRange(RoundTrip(-kPi)), InRange(RoundTrip(7))); },
          {1, 1, 1}},
-        {"a heading's rotation turns z onto its direction", [] { return PitchAngle(1.2f).ToRotation().Rotate(Vector3::UnitZ); },
-         PitchAngle(1.2f).ToDirection()},
+        {"a heading's rotation turns z onto its direction",
+         [] { return PitchAngle(1.2f).ToRotation().Rotate(Vector3::UnitZ); }, PitchAngle(1.2f).ToDirection()},
     };
     for (const Case& c : cases) {
         const Vector3 actual = c.actual();
