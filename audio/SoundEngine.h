@@ -96,6 +96,8 @@ public:
 
     int GetVoiceCount() const { return int(m_voices.size()); }
     int GetTemporaryVoiceCount() const { return int(m_temporaryVoices.size()); }
+    // Valid until the voice finishes or the engine's next Update; index below the count.
+    const Voice* GetTemporaryVoice(int index) const { return m_temporaryVoices[static_cast<size_t>(index)].get(); }
     int GetCleanupVoiceCount() const { return int(m_cleanupVoices.size()); }
     int GetStreamCount() const;
 

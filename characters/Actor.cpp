@@ -3,7 +3,7 @@
 #include "audio/SoundEngine.h"
 #include "audio/Voice.h"
 #include "characters/ActorClumpCache.h"
-#include "characters/CarriedBall.h"
+#include "simulation/CarriedBall.h"
 #include "engine/core/RwFrame.h"
 #include "engine/core/RwMatrix.h"
 #include "framework/Cast.h"
@@ -17,6 +17,7 @@
 #include "scene/RwGraphics.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
+#include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
 
 #include <algorithm>
@@ -247,10 +248,22 @@ void Actor::Update(float dt, ActorCommand& command, float* energy, float runSpee
     float ground = length * kGroundPerSpeed * (&GetState()->GetNode() == &ActorNodes::slidetackle ? kSlideGroundBoost : 1.0f);
     const auto groundWord = static_cast<uint32_t>(std::min(ground * kGroundWordScale, 65535.0f));
     m_particleWord = ActorSurroundings::effects ? (groundWord << 16) | (IsInSpecialState() ? 1u : 0u) : 0u;
+    RecordOrReplay();
     m_clump->Update(GetPlaybackRate() * dt);
     UpdateParticles(dt);
     if (HasBall())
         CarryBall(dt);
+}
+
+void Actor::RecordOrReplay()
+{
+    ReplayEngine* replay = ReplayEngine::Instance();
+    if (!replay->IsEnabled())
+        return;
+    if (replay->IsReplaying())
+        replay->Apply(*m_clump, ReplayEngine::kCharacter, m_particleWord);
+    else
+        replay->Record(*m_clump, ReplayEngine::kCharacter, m_particleWord);
 }
 
 void Actor::UpdateIdle(float dt)
@@ -389,7 +402,7 @@ Vector3 Actor::GetBallLocatorPosition() const
     return {out.x, out.y, out.z};
 }
 
-void Actor::CarryBall(float)
+void Actor::CarryBall(float dt)
 {
     CarriedBall* ball = m_ball;
     const Vector3 target = GetBallLocatorPosition() + GetPosition() - GetCollisionLocatorPoint();
@@ -405,7 +418,7 @@ void Actor::CarryBall(float)
     if (GetAction() && GetAction()->ballLocatorRotates)
         ball->SetBallRotation(m_rotation);
     if (IsInSpecialState() && ActorSurroundings::effects)
-        ball->UpdateParticles();
+        ball->UpdateParticles(dt);
 }
 
 float Actor::DistanceTo(const Actor& other) const

@@ -131,6 +131,9 @@ private:
     void Turn(float dt, const ActorCommand& command, float speed, float rotationSpeed);
     void FollowTarget(const ActorCommand& command, float dt);
     void PlaceClump(int headBone);
+    // Records the clump and the particle word while the replay records; places them from the
+    // recording while it plays back.
+    void RecordOrReplay();
     void UpdateIdle(float dt);
     void UpdateParticles(float dt);
     void Emit(ParticleSystem* system, float amount, bool atVertex);

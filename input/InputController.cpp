@@ -5,6 +5,7 @@
 #include "framework/Matrix3.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 
@@ -168,6 +169,12 @@ void ControllerInput::ToCameraSpace()
     const Vector3 world = TransformByCameraHeading(Vector3{x, 0.0f, y});
     x = world.x;
     y = world.z;
+}
+
+float ControllerInput::GetStickHeading() const
+{
+    const Matrix3& pitchToWorld = PitchFrame::PitchToWorld();
+    return PitchAngle::FromDirection(pitchToWorld.GetColumn(0) * x + pitchToWorld.GetColumn(2) * y).angle;
 }
 
 Vector3 TransformByCameraHeading(const Vector3& v)

@@ -107,7 +107,9 @@ struct ControllerInput {
     // Turns the stick from the primary camera's heading into world x and z: pushed right
     // it runs to the screen's right, pushed down toward the camera.
     void ToCameraSpace();
-    // The stick's heading on the pitch is not here yet: it needs the pitch frame.
+    // The stick's heading on the pitch (radians, in (-pi, pi]): x and y taken along the pitch
+    // frame's first and third axes.
+    float GetStickHeading() const;
 };
 
 // Rotates v from the primary camera's heading frame into world space: x runs to the

@@ -12,6 +12,7 @@
 #include "scene/AnimatedClump.h"
 #include "scene/RwGraphics.h"
 #include "simulation/PitchVolume.h"
+#include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
 #include "tests/support/LogCapture.h"
 
@@ -158,7 +159,7 @@ TEST_F(ActorTest, ASlideTackleFloorsAHolderWithAFoulOnlyFromBehind)
         auto holder = MakeActor(holderEars, c.holderNode, {}, c.fieldPlayer);
         auto tackler = MakeActor(tacklerEars, slidetackle, c.tackler);
         if (c.holds)
-            holder->TakeBall(&ball);
+            GiveBall(holderEars);
         const ActorState* before = holder->GetState();
         // The collision may replace the state: keep its node's name, not the state.
         const std::string beforeName = before->GetNode().name;
@@ -166,10 +167,12 @@ TEST_F(ActorTest, ASlideTackleFloorsAHolderWithAFoulOnlyFromBehind)
         EXPECT_STREQ(holder->GetStateName(), c.state) << c.name;
         EXPECT_EQ(holderEars.Heard("foul"), c.foul) << c.name;
         EXPECT_TRUE(holderEars.Heard("collision")) << c.name;
-        if (std::string(c.state) == "fallover" && beforeName != "fallover")
+        if (std::string(c.state) == "fallover" && beforeName != "fallover") {
             EXPECT_NEAR(holder->DistanceTo(*tackler), 0.0f, 1e-4f) << c.name;
-        if (std::string(c.name) == "already down")
+        }
+        if (std::string(c.name) == "already down") {
             EXPECT_EQ(holder->GetState(), before) << c.name;
+        }
         if (std::string(c.state) == "fallover" && beforeName != "fallover") {
             // Knocked away from the tackler, and the ball let go.
             EXPECT_FALSE(holder->HasBall()) << c.name;
@@ -185,27 +188,27 @@ TEST_F(ActorTest, TheCarriedBallFollowsTheLocatorAndGoesWhenTheNodeCannotHoldIt)
 {
     Recorder listener;
     auto actor = MakeActor(listener, standwithball, {3.0f, 0.0f, 4.0f});
-    actor->TakeBall(&ball);
+    GiveBall(listener);
     ActorCommand command;
     for (int i = 0; i < 10; ++i)
         Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     const Vector3 expected = actor->GetPosition() + actor->GetBallLocatorPosition() - actor->GetCollisionLocatorPoint();
     EXPECT_LT((ball.GetPosition() - expected).Length(), 0.05f);
     EXPECT_TRUE(actor->HasBall());
-    EXPECT_EQ(ball.releases, 0);
+    EXPECT_TRUE(ball.IsHeld());
 
     command.code = ActorInput::FallOver;
     Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     EXPECT_STREQ(actor->GetStateName(), "fallover");
     EXPECT_FALSE(actor->HasBall());
-    EXPECT_EQ(ball.releases, 1);
+    EXPECT_FALSE(ball.IsHeld());
 }
 
 TEST_F(ActorTest, AKeeperEndingASaveWithTheBallStandsWithItAndTriggersAGoalKick)
 {
     Recorder listener;
     auto keeper = MakeActor(listener, savemiddlecenter, {}, false);
-    keeper->TakeBall(&ball);
+    GiveBall(listener);
     ActorCommand command;
     for (int i = 0; i < 600 && std::string(keeper->GetStateName()) == "savemiddlecenter"; ++i)
         Frame({{keeper.get(), &command}}, 1.0f / 60.0f);
@@ -470,6 +473,35 @@ TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
     Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     ActorSurroundings::effects = true;
     EXPECT_EQ(actor->GetParticleWord(), 0u);
+}
+
+TEST_F(ActorTest, WhileTheReplayRecordsTheClumpIsRecordedAndPlayedBackInItsSlot)
+{
+    Recorder firstListener, secondListener;
+    auto first = MakeActor(firstListener, run);
+    auto second = MakeActor(secondListener, stand);
+    second->PlaceInState({5, 0, 0}, 0.0f, new ActorState(specialmove));
+    ActorCommand running, standing;
+    running.code = ActorInput::Run;
+    ReplayEngine* replay = ReplayEngine::Instance();
+    replay->SetEnabled(true);
+    std::vector<Vector3> recorded;
+    for (int i = 0; i < 30; ++i) {
+        replay->Tick(1.0f / 60.0f);
+        Frame({{first.get(), &running}, {second.get(), &standing}}, 1.0f / 60.0f);
+        recorded.push_back(first->GetClump()->GetPosition());
+    }
+    replay->StartReplay(1.0f);
+    const Vector3 ran = first->GetPosition();
+    // Now standing elsewhere, out of the special state.
+    second->PlaceInState({8, 0, 0}, 0.0f, new ActorState(stand));
+    replay->Tick(0.0f);
+    Frame({{first.get(), &running}, {second.get(), &standing}}, 0.0f);
+    // Each clump shows its own first frame with its word; the body stays where it ran to.
+    EXPECT_EQ(std::tuple(first->GetClump()->GetPosition(), second->GetClump()->GetPosition().x, first->GetPosition()),
+              std::tuple(recorded.front(), 5.0f, ran));
+    EXPECT_EQ(second->GetParticleWord() & 1u, 1u);
+    ReplayEngine::DestroyInstance();
 }
 
 namespace {

@@ -157,11 +157,16 @@ bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 c
     RwRaster* fb = camera->frameBuffer;
     NullRaster* s = Storage(fb);
     if ((clearMode & rwCameraClearImage) && s && !s->pixels.empty()) {
-        const RwUInt8 c[4] = {colour.red, colour.green, colour.blue, colour.alpha};
-        for (RwInt32 y = 0; y < fb->height; ++y) {
-            for (RwInt32 x = 0; x < fb->width; ++x)
-                std::memcpy(&s->pixels[(size_t(fb->offsetY + y) * s->width + fb->offsetX + x) * 4], c, 4);
+        // One row built once and copied down: a shadow clears its raster every frame.
+        std::vector<RwUInt8> row(size_t(fb->width) * 4);
+        for (size_t i = 0; i < row.size(); i += 4) {
+            row[i] = colour.red;
+            row[i + 1] = colour.green;
+            row[i + 2] = colour.blue;
+            row[i + 3] = colour.alpha;
         }
+        for (RwInt32 y = 0; y < fb->height; ++y)
+            std::memcpy(&s->pixels[(size_t(fb->offsetY + y) * s->width + fb->offsetX) * 4], row.data(), row.size());
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "simulation/frame/PitchCoordinates.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -112,6 +113,33 @@ TEST_F(InputTest, ControllerInputCombinesTheStickAndTwoButtons)
     EXPECT_EQ(std::vector<bool>({input.buttonAPressed, input.buttonAHeld, input.buttonBReleased, input.buttonBHeld}),
               std::vector<bool>({true, true, true, false}));
     EXPECT_FALSE(GetControllerInput("(menu):").buttonAPressed) << "another prefix is tracked apart";
+}
+
+// Whatever way the pitch lies, a stick pushed along its axes points the same way on the pitch.
+TEST(StickHeadingTest, TheStickTurnsIntoAHeadingOnThePitch)
+{
+    struct Case {
+        float x, y, heading;
+    };
+    const Case cases[] = {{0, 1, 0}, {1, 0, 1.5707964f}, {-1, 0, -1.5707964f}, {0, -1, 3.1415927f},
+                          {0.5f, 0.5f, 0.7853982f}, {-0.2f, -0.2f, -2.3561945f}};
+    const Vector3 alongZ[] = {{0, 0, 1}, {-1, 0, 0}};
+    for (bool startFrame : {true, false}) {
+        if (!startFrame)
+            PitchFrame::SetAxes(alongZ[0], Vector3::Zero, alongZ[1]);
+        const Vector3 a = PitchFrame::GetDirection(PitchFrame::kAlong);
+        const Vector3 c = PitchFrame::GetDirection(PitchFrame::kAcross);
+        for (const Case& k : cases) {
+            ControllerInput input;
+            input.x = k.x, input.y = k.y;
+            const float heading = input.GetStickHeading();
+            EXPECT_NEAR(heading, k.heading, 1e-6f) << k.x << " " << k.y;
+            Vector3 stick = a * k.x + c * k.y;
+            stick.Normalize();
+            EXPECT_NEAR((PitchAngle(heading).ToDirection() - stick).Length(), 0.0f, 1e-5f) << k.x << " " << k.y;
+        }
+    }
+    PitchFrame::Reset();
 }
 
 // The stick as a world direction on the ground, through the record. It is checked through

@@ -5,7 +5,6 @@
 
 #include "characters/Actor.h"
 #include "characters/ActorClumpCache.h"
-#include "characters/CarriedBall.h"
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
@@ -15,28 +14,32 @@
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
 #include "scene/AnimatedClump.h"
 #include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
+#include "simulation/BallToucher.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "support/DataActions.h"
-#include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/common/PictureOrBench.h"
 #include "tools/common/SceneLights.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
 const char* const kObjectsFile = "<SP>objects\\objects.txt";
+const char* const kLevelFile = "<SP>level\\level.txt";
 const char* const kModel = "<PP>Characters\\Panda\\Panda.DFF";
 const char* const kTextures = "<PP>Characters\\Panda\\Textures24Bit\\";
 constexpr int kWidth = 960;
@@ -48,6 +51,8 @@ constexpr float kLoopSeconds = 4.0f;
 constexpr float kSlideDistance = 1.1f;
 constexpr int kBenchFrames = 3000;
 constexpr int kBenchActors = 11;
+// The actors are stepped here: the pitch runs the collisions and the ball.
+constexpr uint32_t kPitchSteps = PitchSimulation::kUpdateCollisions | PitchSimulation::kUpdateBall;
 
 int Fail(const char* what, const std::string& detail)
 {
@@ -55,36 +60,17 @@ int Fail(const char* what, const std::string& detail)
     return 1;
 }
 
-class Ball : public SimpleCollidable, public CarriedBall {
-public:
-    Ball() : SimpleCollidable(std::make_unique<Sphere>(0.11f)) { SetCollisionName("ball"); }
-    const Collidable& GetCollidable() const override { return *this; }
-    Vector3 GetBallPosition() const override { return GetPosition(); }
-    void SetBallPosition(const Vector3& position) override { SetPosition(position); }
-    void SetBallVelocity(const Vector3& velocity) override { SetVelocity(velocity); }
-    void SetBallRotation(const Quaternion&) override {}
-    float GetRadius() const override { return 0.11f; }
-    void ReleasePossession(int) override
-    {
-        SetVelocity(Vector3::Zero);
-        held = false;
-    }
-
-    bool held = false;
-};
-
-// Tells what happens to one actor, and takes the ball when the node allows.
-class Player : public ActorEventListener {
+// Tells what happens to one actor, and takes the ball when the node allows and nobody
+// holds it.
+class Player : public ActorEventListener, public BallToucher {
 public:
     explicit Player(const char* name) : m_name(name) {}
-    void OnBallTouched(CarriedBall& ball, bool canHold, bool) override
+    void OnBallTouched(CarriedBall& carried, bool canHold, bool) override
     {
-        // One holder at a time, as the rules will have it.
-        auto& loose = static_cast<Ball&>(ball);
-        if (actor && canHold && !loose.held) {
+        auto* ball = dynamic_cast<Ball*>(&carried);
+        if (actor && canHold && ball && ball->TakePossession(this)) {
             std::printf("  %s takes the ball\n", m_name);
-            actor->TakeBall(&ball);
-            loose.held = true;
+            actor->TakeBall(&carried);
         }
     }
     void OnActorCollision(Actor&) override {}
@@ -93,6 +79,15 @@ public:
     {
         std::printf("  %s hears the foul\n", m_name);
         fouled = true;
+    }
+
+    bool IsKeeper() const override { return false; }
+    SoccerTeam* GetBallTeam() const override { return nullptr; }
+    bool IsOnFirstSide() const override { return false; }
+    void LetGoOfBall() override
+    {
+        if (actor)
+            actor->ReleaseBall();
     }
 
     Actor* actor = nullptr;
@@ -176,7 +171,7 @@ int PlayStory(DataActions& actions, Ball& ball)
         a->Update(kFrame, ca, nullptr, kRunSpeed, kRotationSpeed, -1);
         b->Update(kFrame, cb, nullptr, kRunSpeed, kRotationSpeed, -1);
         c->Update(kFrame, cc, nullptr, kRunSpeed, kRotationSpeed, -1);
-        CollisionManager::Instance()->Update(kFrame);
+        PitchSimulation::Instance()->Update(kFrame, kPitchSteps);
         if (!idled && c->GetAction() && std::string(c->GetAction()->GetName()) == "idle") {
             std::printf("  C plays idle at %.2f s\n", time);
             idled = true;
@@ -243,7 +238,7 @@ int Bench(DataActions& actions, Ball& ball)
     for (int i = 0; i < kBenchActors; ++i)
         actors.push_back(MakeActor(actions, players[static_cast<size_t>(i)], variations[i], ActorNodes::stand,
                                    {(i % 4) * 8.0f - 12.0f, 0.0f, (i / 4) * 8.0f - 8.0f}, 0.0f));
-    ball.SetPosition({0.0f, 0.11f, 0.0f});
+    ball.SetPosition({0.0f, ball.GetRadius(), 0.0f});
     std::vector<double> total, actorTimes, collisionTimes;
     using Clock = std::chrono::steady_clock;
     for (int frame = 0; frame < kBenchFrames; ++frame) {
@@ -257,7 +252,7 @@ int Bench(DataActions& actions, Ball& ball)
         for (size_t i = 0; i < actors.size(); ++i)
             actors[i]->Update(kFrame, commands[i], nullptr, kRunSpeed, kRotationSpeed, -1);
         const auto moved = Clock::now();
-        CollisionManager::Instance()->Update(kFrame);
+        PitchSimulation::Instance()->Update(kFrame, kPitchSteps);
         const auto end = Clock::now();
         actorTimes.push_back(std::chrono::duration<double, std::milli>(moved - start).count());
         collisionTimes.push_back(std::chrono::duration<double, std::milli>(end - moved).count());
@@ -269,7 +264,7 @@ int Bench(DataActions& actions, Ball& ball)
     };
     const auto worstFrame = std::max_element(total.begin(), total.end());
     std::printf("kickabout bench: %d actors, %d frames: median %.4f ms, worst %.4f ms at frame %d, worst after the "
-                "first second %.4f ms (median: actors %.4f ms, collisions %.4f ms)\n",
+                "first second %.4f ms (median: actors %.4f ms, collisions and ball %.4f ms)\n",
                 kBenchActors, kBenchFrames, median(total), *worstFrame, static_cast<int>(worstFrame - total.begin()),
                 *std::max_element(total.begin() + 60, total.end()), median(actorTimes), median(collisionTimes));
     return 0;
@@ -292,15 +287,18 @@ int Run(const std::string& folder, const std::string& out, bool bench)
     ShapeCollisionTable::Init();
     int result = 1;
     {
+        Cast level("level");
+        level.AddMember(LevelSettings::Instance(), "Level Settings", false);
+        if (!LoadSettings(&level, kLevelFile))
+            Fail("cannot read the level's settings ", kLevelFile);
         Cast objects("objects");
         if (!LoadSettings(&objects, kObjectsFile))
             Fail("cannot read the level's objects ", kObjectsFile);
         DataActions actions(FileSystem::Instance()->ExpandAliases("<PP>"));
-        Ball ball;
-        ball.SetPosition({6.0f, 0.11f, 2.0f});
-        CollisionManager::Instance()->GetCollisionSet("characters+ball")->Add(&ball, true);
-        CharacterActionPlayer::SetBallRadius(ball.GetRadius());
-        ActorSurroundings::ball = &ball;
+        PitchSimulation* pitch = PitchSimulation::Instance();
+        pitch->SetupMatch();
+        Ball& ball = *pitch->GetBall();
+        ball.SetPosition({6.0f, ball.GetRadius(), 2.0f});
         ActorSurroundings::clockRunning = true;
         if (bench) {
             result = Bench(actions, ball);
@@ -309,9 +307,9 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         } else if (result == 0) {
             std::printf("kickabout: wrote %s (%d x %d)\n", out.c_str(), kWidth, kHeight);
         }
-        ActorSurroundings::ball = nullptr;
-        CollisionManager::Instance()->GetCollisionSet("characters+ball")->Remove(&ball);
+        PitchSimulation::DestroyInstance();
         objects.Clear();
+        level.RemoveMember(LevelSettings::Instance());
     }
     ActorClumpCache::DestroyInstance();
     CollisionManager::DestroyInstance();
@@ -323,16 +321,5 @@ int Run(const std::string& folder, const std::string& out, bool bench)
 
 int main(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[2]) == "--bench";
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kickabout <game folder> <out.png | --bench>\n");
-        return 1;
-    }
-    ConsoleSink console;
-    Debug::Instance()->SetSink(&console);
-    std::error_code error;
-    const std::string out = bench ? "" : std::filesystem::absolute(argv[2], error).string();
-    const int result = error ? Fail("bad path ", argv[2]) : Run(argv[1], out, bench);
-    Debug::Instance()->SetSink(nullptr);
-    return result;
+    return tools::RunPictureOrBench("kickabout", argc, argv, Run);
 }

@@ -27,7 +27,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -41,7 +40,6 @@ using Runner = tools::Character;
 constexpr int kSheetWidth = 800, kSheetHeight = 600;
 constexpr float kFrameTime = 1.0f / 30.0f;
 constexpr float kBlendTime = 0.25f;
-constexpr size_t kMinimumColours = 64;
 // How far beside the sun the sun pictures look (a fraction of the distance to it).
 constexpr float kSunAside = 0.22f;
 constexpr float kLowEye = 0.6f;
@@ -51,28 +49,6 @@ bool Fail(const std::string& what)
 {
     std::fprintf(stderr, "stadium_demo: %s\n", what.c_str());
     return false;
-}
-
-// Writes the picture and checks that it shows a scene, not a flat clear.
-bool SavePicture(const std::string& path)
-{
-    RwImage* image = EngineUtil::GrabCameraRaster(RwGraphics::Instance()->GetCamera()->GetRwCamera());
-    if (!image)
-        return Fail("cannot read back the camera");
-    std::unordered_set<uint32_t> colours;
-    const RwInt32 pixels = image->width * image->height;
-    for (RwInt32 i = 0; i < pixels && colours.size() < kMinimumColours; ++i) {
-        const RwUInt8* p = image->pixels + size_t(i) * 4;
-        colours.insert(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16);
-    }
-    const bool saved = RtPngImageWrite(image, path.c_str());
-    RwImageDestroy(image);
-    if (!saved)
-        return Fail("cannot write " + path);
-    if (colours.size() < kMinimumColours)
-        return Fail(path + " shows next to nothing");
-    std::printf("stadium_demo: wrote %s\n", path.c_str());
-    return true;
 }
 
 // A fixed camera at the eye looking at the point.
@@ -97,7 +73,7 @@ bool ShootStandard(Stadium& stadium, Runner& runner, CameraControl& standard, co
         standard.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
         stadium.World().Update(kFrameTime);
     }
-    const bool ok = DrawFrame(stadium.World(), {&runner}) && SavePicture(out);
+    const bool ok = DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("stadium_demo", out);
     SetCameraTarget(nullptr);
     return ok;
 }
@@ -112,7 +88,7 @@ bool ShootSun(Stadium& stadium, const Vector3& eye, bool wantFlares, const std::
     const float away = wantFlares ? kSunAside : 0.0f;
     LookAt(eye, eye + toSun + Vector3::UnitY.Cross(toSun) * away + Vector3{0, -away, 0});
     stadium.World().Update(0.0f);
-    if (!DrawFrame(stadium.World()) || !SavePicture(out))
+    if (!DrawFrame(stadium.World()) || !tools::SavePicture("stadium_demo", out))
         return false;
     if ((flares->GetDrawnCount() > 0) != wantFlares)
         return Fail(out + (wantFlares ? ": no flares towards the sun" : ": flares through a stand"));
@@ -145,7 +121,7 @@ bool ShootBlend(Stadium& stadium, Runner& runner, const std::string& out)
         return Fail("the panda does not blend from run to shoot");
     LookAt({-1.6f, 1.4f, -3.2f}, {0, 0.85f, 0});
     stadium.World().Update(0.0f);
-    return DrawFrame(stadium.World(), {&runner}) && SavePicture(out);
+    return DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("stadium_demo", out);
 }
 
 // How many meshes of the runner reach the device, drawn alone.

@@ -4,6 +4,7 @@
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "scene/Camera.h"
+#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "scene/pitch/CameraControl.h"
@@ -11,10 +12,14 @@
 #include "tools/common/OffscreenSession.h"
 
 #include <cstdio>
+#include <unordered_set>
 
 namespace tools {
 
 namespace {
+
+// A picture with fewer colours than this is a flat clear, not a scene.
+constexpr size_t kMinimumColours = 64;
 
 const char* const kWorldFile = "<LP>\\Objects\\Level.bsp";
 const char* const kAnimations = "<PP>Characters\\Animations\\";
@@ -55,7 +60,8 @@ bool Ball::Load()
     return true;
 }
 
-Stadium::Stadium()
+Stadium::Stadium(TBWorld* world)
+    : m_ownWorld(world ? nullptr : std::make_unique<TBWorld>()), m_world(world ? *world : *m_ownWorld)
 {
     m_display = CastManager::Instance()->CreateCast("display");
     m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
@@ -147,17 +153,45 @@ int RunInStadium(const char* toolName, const std::string& gameFolder, int width,
     return ok ? 0 : 1;
 }
 
-bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra)
+bool DrawFrame(const std::function<void()>& draw)
 {
     Camera* camera = RwGraphics::Instance()->GetCamera();
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     if (!camera || !camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
         return Fail("the camera does not begin its update");
-    world.Render();
-    for (RenderObject* object : extra)
-        object->Render();
+    draw();
     camera->EndUpdate();
     return RwGraphics::Instance()->Render();
+}
+
+bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra)
+{
+    return DrawFrame([&] {
+        world.Render();
+        for (RenderObject* object : extra)
+            object->Render();
+    });
+}
+
+bool SavePicture(const char* toolName, const std::string& path)
+{
+    RwImage* image = EngineUtil::GrabCameraRaster(RwGraphics::Instance()->GetCamera()->GetRwCamera());
+    if (!image)
+        return Fail("cannot read back the camera");
+    std::unordered_set<uint32_t> colours;
+    const RwInt32 pixels = image->width * image->height;
+    for (RwInt32 i = 0; i < pixels && colours.size() < kMinimumColours; ++i) {
+        const RwUInt8* p = image->pixels + static_cast<size_t>(i) * 4;
+        colours.insert(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16);
+    }
+    const bool saved = RtPngImageWrite(image, path.c_str());
+    RwImageDestroy(image);
+    if (!saved)
+        return Fail("cannot write " + path);
+    if (colours.size() < kMinimumColours)
+        return Fail(path + " shows next to nothing");
+    std::printf("%s: wrote %s\n", toolName, path.c_str());
+    return true;
 }
 
 }  // namespace tools

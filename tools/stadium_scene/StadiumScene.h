@@ -48,7 +48,8 @@ public:
 // One stadium with everything a match puts into it before the players.
 class Stadium {
 public:
-    Stadium();
+    // The stadium fills the given world (borrowed; a match's), else one of its own.
+    explicit Stadium(TBWorld* world = nullptr);
     ~Stadium();
     Stadium(const Stadium&) = delete;
     Stadium& operator=(const Stadium&) = delete;
@@ -64,7 +65,8 @@ private:
     AmbientLight m_ambient;
     DirectionalLight m_sun;
     DirectionalLight m_objects;
-    TBWorld m_world;
+    std::unique_ptr<TBWorld> m_ownWorld;
+    TBWorld& m_world;
     std::vector<std::unique_ptr<Clump>> m_dressing;
 };
 
@@ -86,7 +88,12 @@ private:
 int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,
                  const std::function<bool()>& work);
 
+// Clears the current camera, lets draw fill it and shows the frame.
+bool DrawFrame(const std::function<void()>& draw);
 // Clears the current camera and draws the world, then the extra objects, and shows the frame.
 bool DrawFrame(TBWorld& world, const std::vector<RenderObject*>& extra = {});
+// Writes the current camera's picture as a PNG and checks that it shows a scene, not a flat
+// clear; what failed goes to stderr under the tool's name.
+bool SavePicture(const char* toolName, const std::string& path);
 
 }  // namespace tools

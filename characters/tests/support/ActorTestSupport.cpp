@@ -6,6 +6,8 @@
 #include "match/settings/GameSettings.h"
 #include "scene/RwGraphics.h"
 #include "simulation/CollisionManager.h"
+#include "simulation/ShapeCollision.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <algorithm>
@@ -13,13 +15,18 @@
 
 std::string StagePath(const std::string& relative) { return std::string(TB_STAGE_DIR) + "/data/pc/" + relative; }
 
-TestBall::TestBall() : SimpleCollidable(std::make_unique<Sphere>(0.11f)) { SetCollisionName("ball"); }
-
 void Recorder::OnBallTouched(CarriedBall& ball, bool canHold, bool)
 {
     log.push_back("ball");
-    if (actor && canHold && !actor->HasBall())
+    auto* pitchBall = dynamic_cast<Ball*>(&ball);
+    if (actor && canHold && !actor->HasBall() && pitchBall && pitchBall->TakePossession(this))
         actor->TakeBall(&ball);
+}
+
+void Recorder::LetGoOfBall()
+{
+    if (actor)
+        actor->ReleaseBall();
 }
 
 void Recorder::OnActionEvent(const CharacterActionEvent& event) { log.push_back(ActionEventName(event.type)); }
@@ -34,6 +41,8 @@ void KickAbout::SetUpTestSuite()
     graphics->SetDeviceKind(rwDeviceNull);
     graphics->SetScreenSize(800, 600);
     ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    FileSystem::Instance()->AddAlias("<PP>", StagePath("").c_str());
+    ShapeCollisionTable::Init();
     s_actions = new DataActions(StagePath(""));
 }
 
@@ -41,25 +50,35 @@ void KickAbout::TearDownTestSuite()
 {
     delete s_actions;
     s_actions = nullptr;
+    FileSystem::Instance()->RemoveAlias("<PP>");
     ActorClumpCache::DestroyInstance();
     RwGraphics::Instance()->Destroy();
     CloseOffscreenWindow();
 }
 
+Ball& KickAbout::StartMatch()
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    pitch->SetupMatch();
+    return *pitch->GetBall();
+}
+
 void KickAbout::SetUp()
 {
     Random::Seed(1);
-    CharacterActionPlayer::SetBallRadius(ball.GetRadius());
-    ActorSurroundings::ball = &ball;
     ActorSurroundings::clockRunning = true;
-    CollisionManager::Instance()->GetCollisionSet("characters+ball")->Add(&ball, true);
 }
 
 void KickAbout::TearDown()
 {
-    ActorSurroundings::ball = nullptr;
-    if (CollisionSet* set = CollisionManager::Instance()->FindCollisionSet("characters+ball"))
-        set->Remove(&ball);
+    PitchSimulation::DestroyInstance();
+    CollisionManager::DestroyInstance();
+}
+
+void KickAbout::GiveBall(Recorder& holder)
+{
+    ASSERT_TRUE(ball.TakePossession(&holder));
+    holder.actor->TakeBall(&ball);
 }
 
 std::unique_ptr<Actor> KickAbout::MakeActor(Recorder& listener, const ActorStateNode& node, const Vector3& at,

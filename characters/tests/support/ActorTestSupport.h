@@ -1,10 +1,12 @@
 #pragma once
 
 // The kick-about scene the actor tests share: the renderer on the null device, the default
-// data's animations and models, a ball and listeners that record.
+// data's animations and models, the pitch simulation's ball and listeners that record.
 
 #include "characters/Actor.h"
-#include "characters/CarriedBall.h"
+#include "simulation/Ball.h"
+#include "simulation/BallToucher.h"
+#include "simulation/CarriedBall.h"
 #include "support/DataActions.h"
 
 #include <gtest/gtest.h>
@@ -17,28 +19,18 @@
 // Where the default data lies, "/" ended.
 std::string StagePath(const std::string& relative);
 
-// A ball that keeps what the actor does to it.
-class TestBall : public SimpleCollidable, public CarriedBall {
-public:
-    TestBall();
-    const Collidable& GetCollidable() const override { return *this; }
-    Vector3 GetBallPosition() const override { return GetPosition(); }
-    void SetBallPosition(const Vector3& position) override { SetPosition(position); }
-    void SetBallVelocity(const Vector3& velocity) override { SetVelocity(velocity); }
-    void SetBallRotation(const Quaternion&) override {}
-    float GetRadius() const override { return 0.11f; }
-    void ReleasePossession(int) override { ++releases; }
-
-    int releases = 0;
-};
-
-// Writes down what its actor tells it, and takes the ball when it may.
-class Recorder : public ActorEventListener {
+// Writes down what its actor tells it, and takes the ball when it may and nobody holds it.
+class Recorder : public ActorEventListener, public BallToucher {
 public:
     void OnBallTouched(CarriedBall& ball, bool canHold, bool) override;
     void OnActorCollision(Actor&) override { log.push_back("collision"); }
     void OnActionEvent(const CharacterActionEvent& event) override;
     void OnStrike(Actor&) override { log.push_back("foul"); }
+
+    bool IsKeeper() const override { return actor && !actor->IsFieldPlayer(); }
+    SoccerTeam* GetBallTeam() const override { return nullptr; }
+    bool IsOnFirstSide() const override { return false; }
+    void LetGoOfBall() override;
 
     Actor* actor = nullptr;
     std::vector<std::string> log;
@@ -61,7 +53,13 @@ protected:
                                      bool fieldPlayer = true);
     // One frame of every actor under its command, then their moves.
     void Frame(const std::vector<std::pair<Actor*, ActorCommand*>>& actors, float dt);
+    // The recorder's actor holds the ball, as a character takes it.
+    void GiveBall(Recorder& holder);
 
     static DataActions* s_actions;
-    TestBall ball;
+    // The match's ball, parked out of sight until a test places it.
+    Ball& ball = StartMatch();
+
+private:
+    static Ball& StartMatch();
 };

@@ -3,9 +3,10 @@
 #include "framework/Quaternion.h"
 #include "framework/Vector.h"
 
+class BallToucher;
 class Collidable;
 
-// What an actor needs of the ball it touches and carries; the pitch's ball implements it.
+// What an actor needs of the ball it touches and carries; the pitch's Ball implements it.
 class CarriedBall {
 public:
     virtual ~CarriedBall() = default;
@@ -16,7 +17,11 @@ public:
     virtual void SetBallVelocity(const Vector3& velocity) = 0;
     virtual void SetBallRotation(const Quaternion& rotation) = 0;
     virtual float GetRadius() const = 0;
-    // The holder lets go; 1 when the holder lets go itself.
-    virtual void ReleasePossession(int how) = 0;
-    virtual void UpdateParticles() {}
+    // The holder lets go; the flag is the ball's kick flag from here on (1 when the holder
+    // lets go itself).
+    virtual void ReleasePossession(int flag) = 0;
+    // The trail a hard kick leaves, for dt seconds.
+    virtual void UpdateParticles(float) {}
+    // A player about to go away: the ball must not refer to it any more.
+    virtual void ForgetToucher(const BallToucher*) {}
 };

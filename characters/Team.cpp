@@ -1,0 +1,141 @@
+#include "characters/Team.h"
+
+#include "characters/Actor.h"
+#include "characters/Character.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Rebalancing looks at the five outfield and keeper slots only.
+constexpr int32_t kBalancedRoles = 5;
+constexpr size_t kMinBalancedTeam = 3;
+const Vector3 kBenchPosition{-10000.0f, -10000.0f, -10000.0f};
+
+} // namespace
+
+Team::~Team()
+{
+    // Taken out first: a character's destructor may look at its team.
+    std::vector<std::unique_ptr<Character>> leaving;
+    leaving.swap(m_members);
+}
+
+void Team::Update(float dt)
+{
+    for (auto& member : m_members)
+        member->Update(dt);
+}
+
+void Team::Render()
+{
+    for (auto& member : m_members)
+        member->Render();
+}
+
+void Team::AddPlayer(std::unique_ptr<Character> character)
+{
+    if (character)
+        m_members.push_back(std::move(character));
+}
+
+std::unique_ptr<Character> Team::RemovePlayer(Character* character)
+{
+    const auto found = std::find_if(m_members.begin(), m_members.end(),
+                                    [&](const auto& member) { return member.get() == character; });
+    if (found == m_members.end())
+        return nullptr;
+    std::unique_ptr<Character> removed = std::move(*found);
+    m_members.erase(found);
+    return removed;
+}
+
+void Team::SendToBench(Character* character)
+{
+    m_bench.push_back(character);
+    if (Actor* actor = character ? character->GetActor() : nullptr)
+        actor->SetPosition(kBenchPosition);
+}
+
+bool Team::Contains(const Character* character) const
+{
+    return std::any_of(m_members.begin(), m_members.end(),
+                       [&](const auto& member) { return member.get() == character; });
+}
+
+Character* Team::GetBallHolder() const
+{
+    for (const auto& member : m_members) {
+        if (member->GetActor() && member->GetActor()->HasBall())
+            return member.get();
+    }
+    return nullptr;
+}
+
+SoccerTeam::SoccerTeam(bool firstSide) : m_firstSide(firstSide) {}
+
+void SoccerTeam::AddPlayer(std::unique_ptr<Character> character)
+{
+    if (!character)
+        return;
+    int32_t role = 0;
+    while (std::any_of(m_members.begin(), m_members.end(),
+                       [&](const auto& member) { return member->GetRoleIndex() == role; }))
+        ++role;
+    character->SetRoleIndex(role);
+    m_controlled.Add(character.get());
+    Team::AddPlayer(std::move(character));
+}
+
+std::unique_ptr<Character> SoccerTeam::RemovePlayer(Character* character)
+{
+    std::unique_ptr<Character> removed = Team::RemovePlayer(character);
+    if (removed)
+        m_controlled.Remove(removed.get());
+    RebalanceRoles();
+    return removed;
+}
+
+void SoccerTeam::ReplacePlayer(Character* outgoing, std::unique_ptr<Character> incoming)
+{
+    const int32_t role = outgoing ? outgoing->GetRoleIndex() : 0;
+    RemovePlayer(outgoing).reset();
+    Character* added = incoming.get();
+    AddPlayer(std::move(incoming));
+    if (added)
+        added->SetRoleIndex(role);
+    RebalanceRoles();
+}
+
+void SoccerTeam::UpdateWithSelection(float dt, bool refresh)
+{
+    if (refresh)
+        m_controlled.Refresh();
+    Update(dt);
+}
+
+void SoccerTeam::RebalanceRoles()
+{
+    if (m_members.size() < kMinBalancedTeam)
+        return;
+    std::array<bool, kBalancedRoles> present{};
+    for (const auto& member : m_members) {
+        const int32_t role = member->GetRoleIndex();
+        if (role >= 0 && role < kBalancedRoles)
+            present[static_cast<size_t>(role)] = true;
+    }
+    // The first member holding one of the roles takes the missing role.
+    const auto fill = [&](int32_t first, int32_t second, int32_t missing) {
+        for (const auto& member : m_members) {
+            if (member->GetRoleIndex() == first || member->GetRoleIndex() == second) {
+                member->SetRoleIndex(missing);
+                return;
+            }
+        }
+    };
+    if (!present[1] && !present[2])
+        fill(3, 4, 2);
+    else if (!present[3] && !present[4])
+        fill(1, 2, 3);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "characters/ControlledPlayerList.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class Character;
+
+// The characters that play for one side, in the order they were added, and its bench.
+class Team {
+public:
+    Team() = default;
+    // Deletes every member; the bench is only forgotten (see SendToBench).
+    virtual ~Team();
+
+    Team(const Team&) = delete;
+    Team& operator=(const Team&) = delete;
+
+    virtual void Update(float dt);
+    virtual void Render();
+    virtual void AddPlayer(std::unique_ptr<Character> character);
+    // The member handed back to the caller; null when it is not a member.
+    virtual std::unique_ptr<Character> RemovePlayer(Character* character);
+    // The outgoing member is deleted.
+    virtual void ReplacePlayer(Character* outgoing, std::unique_ptr<Character> incoming) = 0;
+    // Borrowed: the bench keeps a character that is no member, and whoever benched it deletes
+    // it (the pitch simulation's DeleteBench at the end of a match).
+    virtual void SendToBench(Character* character);
+    // Forgets the bench without deleting it.
+    virtual void ClearBench() { m_bench.clear(); }
+
+    int32_t GetPlayerCount() const { return static_cast<int32_t>(m_members.size()); }
+    // Index below the player count.
+    Character* GetPlayer(int32_t index) const { return m_members[static_cast<size_t>(index)].get(); }
+    bool Contains(const Character* character) const;
+    // The first member whose actor holds the ball, or null.
+    Character* GetBallHolder() const;
+    bool HasBall() const { return GetBallHolder() != nullptr; }
+    const std::vector<Character*>& GetBench() const { return m_bench; }
+
+protected:
+    std::vector<std::unique_ptr<Character>> m_members;
+    std::vector<Character*> m_bench;
+};
+
+// A match side: its members' roles, goals, first-side flag and the member a controller steers.
+class SoccerTeam : public Team {
+public:
+    // The first side is the one the pitch frame is seen from unchanged.
+    explicit SoccerTeam(bool firstSide);
+
+    void AddPlayer(std::unique_ptr<Character> character) override;
+    std::unique_ptr<Character> RemovePlayer(Character* character) override;
+    void ReplacePlayer(Character* outgoing, std::unique_ptr<Character> incoming) override;
+    // refresh: re-choose the selected member first.
+    virtual void UpdateWithSelection(float dt, bool refresh);
+
+    bool IsFirstSide() const { return m_firstSide; }
+    int32_t GetGoals() const { return m_goals; }
+    void SetGoals(int32_t goals) { m_goals = goals; }
+    // A forfeited match: 3 goals, else 0.
+    void SetForfeitScore(bool forfeit) { m_goals = forfeit ? kForfeitGoals : 0; }
+    float GetAggression() const { return m_aggression; }
+    void SetAggression(float aggression) { m_aggression = aggression; }
+    ControlledPlayerList& GetControlledPlayers() { return m_controlled; }
+    const ControlledPlayerList& GetControlledPlayers() const { return m_controlled; }
+
+private:
+    static constexpr int32_t kForfeitGoals = 3;
+
+    // Keeps roles 1 or 2 and 3 or 4 filled once three members remain.
+    void RebalanceRoles();
+
+    ControlledPlayerList m_controlled;
+    bool m_firstSide;
+    float m_aggression = 0.0f;
+    int32_t m_goals = 0;
+};
