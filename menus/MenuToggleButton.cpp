@@ -2,6 +2,8 @@
 
 #include "framework/Registration.h"
 #include "menus/Menu.h"
+#include "menus/MenuLabel.h"
+#include "menus/MenuText.h"
 #include "menus/XmlParser.h"
 
 #include <cstdio>
@@ -9,6 +11,9 @@
 REGISTER_FACTORY(MenuItems, MenuToggleButton);
 
 namespace {
+
+// The shadow follows the pop-out only half way.
+constexpr float kShadowFollow = 0.5f;
 
 // "%d" of the text; the number stays as it was when the text holds none.
 void ReadNumber(const std::string& text, int32_t& out)
@@ -22,27 +27,27 @@ void MenuToggleButton::Create(XmlNode* node)
 {
     ReadCommonAttributes(node);
     if (node && m_menu) {
-        m_label.Read(node, "MenuToggleButton");
-        m_valueName = node->GetAttribute("value");
+        ReadTextAttributes(node, "MenuToggleButton");
+        m_value.name = node->GetAttribute("value");
         const auto expanded = [&](const char* attribute, int32_t& out) {
             if (node->HasAttribute(attribute))
                 ReadNumber(m_menu->ExpandVariables(node->GetAttribute(attribute)), out);
         };
-        expanded("minValue", m_minValue);
-        expanded("maxValue", m_maxValue);
+        expanded("minValue", m_value.minValue);
+        expanded("maxValue", m_value.maxValue);
         expanded("valueStep", m_valueStep);
         int32_t wrap = 0;
         ReadNumber(node->GetAttribute("wrap"), wrap);
-        m_wrap = wrap != 0;
-        m_targetName = node->GetAttribute("target");
+        m_value.wrap = wrap != 0 ? MenuEditValue::Wrap::kToOtherEnd : MenuEditValue::Wrap::kNone;
+        m_value.target = node->GetAttribute("target");
         m_hasBlocked = node->HasAttribute("blockedValue");
         m_blockedText = node->GetAttribute("blockedValue");
         if (m_hasBlocked)
             ReadBlockedValue();
-        AddSelectSoundToOnChange();
+        AddSelectSoundToOnChange(node);
     }
-    m_rect = Vector4(m_label.x, m_label.y, 0.0f, 0.0f);
-    BringIntoRange();
+    m_rect = Vector4(m_x, m_y, 0.0f, 0.0f);
+    m_value.BringIntoRange(m_menu);
 }
 
 void MenuToggleButton::ReadBlockedValue()
@@ -50,54 +55,46 @@ void MenuToggleButton::ReadBlockedValue()
     ReadNumber(m_menu->ExpandVariables(m_blockedText), m_blockedValue);
 }
 
-int32_t MenuToggleButton::InRange(int64_t value) const
-{
-    if (!m_wrap)
-        return Clamp(value);
-    if (value < m_minValue)
-        value = m_maxValue;
-    if (value > m_maxValue)
-        value = m_minValue;
-    return static_cast<int32_t>(value);
-}
-
 bool MenuToggleButton::StepOnce(int& value, int before, int direction)
 {
-    int64_t next = static_cast<int64_t>(value) + static_cast<int64_t>(direction) * m_valueStep;
+    const int64_t step = static_cast<int64_t>(direction) * m_valueStep;
+    int64_t next = value + step;
     if (m_hasBlocked) {
         ReadBlockedValue();
-        next = InRange(next);
+        next = m_value.InRange(next);
         if (next == m_blockedValue) {
-            const bool atEnd = !m_wrap && (direction < 0 ? next <= m_minValue : next >= m_maxValue);
+            const bool wrap = m_value.wrap != MenuEditValue::Wrap::kNone;
+            const bool atEnd = !wrap && (direction < 0 ? next <= m_value.minValue : next >= m_value.maxValue);
             if (atEnd) {
                 value = before;
                 return false;
             }
-            next += static_cast<int64_t>(direction) * m_valueStep;
+            next += step;
         }
     }
-    value = InRange(next);
-    MarkStep(direction > 0 ? 1 : 0);
+    value = m_value.InRange(next);
+    m_value.MarkStep(direction > 0 ? 1 : 0);
     return true;
 }
 
 int MenuToggleButton::OnMessage(int message, intptr_t)
 {
-    if (m_fadeState != kIdle)
+    if (m_fadeState != kIdle || !m_menu)
         return 0;
     const bool left = message == MenuMessage("menu left");
     const bool right = message == MenuMessage("menu right");
     if (left || right) {
         const int direction = right ? 1 : -1;
-        const bool atEnd = right ? AtUpperEnd() : AtLowerEnd();
-        if (!atEnd && !StepWithOwner([&](int& value, int before) { return StepOnce(value, before, direction); }))
+        const bool atEnd = right ? m_value.AtUpperEnd(m_menu) : m_value.AtLowerEnd(m_menu);
+        const auto step = [&](int& value, int before) { return StepOnce(value, before, direction); };
+        if (!atEnd && !MenuEditValue::StepWithOwner(*this, m_value, step))
             return 0;
-        RunAction("OnToggle");
+        RunItemAction(*this, "OnToggle");
     } else if (message == MenuMessage("menu select")) {
-        RunAction("OnSelect");
-    } else if (message == MenuMessage("menu up") && m_menu) {
+        RunItemAction(*this, "OnSelect");
+    } else if (message == MenuMessage("menu up")) {
         m_menu->SelectPrevious();
-    } else if (message == MenuMessage("menu down") && m_menu) {
+    } else if (message == MenuMessage("menu down")) {
         m_menu->SelectNext();
     }
     return 0;
@@ -110,17 +107,19 @@ void MenuToggleButton::Update(float seconds)
     MenuItem::Update(seconds);
     if (menu && menu->GetGeneration() != generation)
         return;
-    BringIntoRange();
-    CountDownHighlight(seconds);
+    m_value.BringIntoRange(m_menu);
+    m_value.CountDownHighlight(seconds);
     UpdateFade(seconds);
-    m_popOut.Update(IsSelected(), seconds, kDamping);
+    UpdatePopOut(seconds, kDamping);
 }
 
-bool MenuToggleButton::HitTest(float x, float y) const
+void MenuToggleButton::Draw(int pass)
 {
-    return m_menu && HitMenuRect(*m_menu, m_rect, x, y);
-}
-
-void MenuToggleButton::Draw(int)
-{
+    if (!m_visible || !m_menu)
+        return;
+    const std::string display = DisplayText();
+    const menutext::AlignScope align(m_hasAlign, m_align);
+    PrintOnPlane(pass, pass == 0 ? menutext::ShadowText(display) : display, kShadowFollow);
+    // Always measured from the text: the toggle has no fixed "area".
+    MeasureRect(display);
 }

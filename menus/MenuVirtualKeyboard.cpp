@@ -2,6 +2,7 @@
 
 #include "framework/Registration.h"
 #include "menus/Menu.h"
+#include "menus/MenuText.h"
 #include "menus/XmlParser.h"
 #include "text/TextDisplay.h"
 
@@ -117,7 +118,7 @@ void MenuVirtualKeyboard::Draw(int pass)
     if (pass != 1)
         return;
     // The labels are always centred on their keys, whatever "halign" says.
-    const ScopedTextAlign centred(true, kAlignCenter);
+    const menutext::AlignScope centred(true, kAlignCenter);
     std::vector<Key> keys;
     GetKeys(keys);
     for (const Key& key : keys)
