@@ -80,10 +80,18 @@ void MenuEditValue::MarkStep(int32_t side)
     arrowSide = side;
 }
 
-void MenuEditValue::CountDownHighlight(float seconds)
+bool MenuEditValue::UpdateItem(MenuItem& item, float seconds)
 {
+    Menu* menu = item.GetMenu();
+    const uint32_t generation = menu ? menu->GetGeneration() : 0;
+    item.MenuItem::Update(seconds);
+    if (menu && menu->GetGeneration() != generation)
+        return false;
+    BringIntoRange(menu);
     if (arrowHighlight > 0.0f)
         arrowHighlight -= seconds;
+    item.UpdateFade(seconds);
+    return true;
 }
 
 bool MenuEditValue::StepWithOwner(MenuItem& item, MenuEditValue& edit,

@@ -36,7 +36,10 @@ struct MenuEditValue {
     void BringIntoRange(Menu* menu) const;
     // 0 after a step left or up, 1 after one right or down.
     void MarkStep(int32_t side);
-    void CountDownHighlight(float seconds);
+    // The update of the widgets that edit a value: the item's "OnUpdate", the value into
+    // range, the highlight counted down, the fade. False when "OnUpdate" replaced the
+    // screen, so the item is gone.
+    bool UpdateItem(MenuItem& item, float seconds);
 
     // One key's change to the item's value: step moves it (from the value it is given;
     // before is the value ahead of the key) and may end the key early by returning false,

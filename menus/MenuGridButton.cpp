@@ -100,14 +100,7 @@ int MenuGridButton::OnMessage(int message, intptr_t)
 
 void MenuGridButton::Update(float seconds)
 {
-    Menu* menu = m_menu;
-    const uint32_t generation = menu ? menu->GetGeneration() : 0;
-    MenuItem::Update(seconds);
-    if (menu && menu->GetGeneration() != generation)
-        return;
-    m_value.BringIntoRange(m_menu);
-    m_value.CountDownHighlight(seconds);
-    UpdateFade(seconds);
+    m_value.UpdateItem(*this, seconds);
 }
 
 MenuGridButton::Arrows MenuGridButton::GetArrows()

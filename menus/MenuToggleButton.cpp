@@ -102,15 +102,8 @@ int MenuToggleButton::OnMessage(int message, intptr_t)
 
 void MenuToggleButton::Update(float seconds)
 {
-    Menu* menu = m_menu;
-    const uint32_t generation = menu ? menu->GetGeneration() : 0;
-    MenuItem::Update(seconds);
-    if (menu && menu->GetGeneration() != generation)
-        return;
-    m_value.BringIntoRange(m_menu);
-    m_value.CountDownHighlight(seconds);
-    UpdateFade(seconds);
-    UpdatePopOut(seconds, kDamping);
+    if (m_value.UpdateItem(*this, seconds))
+        UpdatePopOut(seconds, kDamping);
 }
 
 void MenuToggleButton::Draw(int pass)
