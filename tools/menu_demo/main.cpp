@@ -25,6 +25,7 @@
 #include "text/TextManager.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/menu_demo/DemoOwner.h"
+#include "tools/menu_demo/OptionScreensRun.h"
 
 #include <unistd.h>
 
@@ -330,6 +331,9 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     const bool keys = RunMainKeys(owner);
     const bool mouse = RunMainMouseAndBack(owner);
     const bool banner = RunBanner(owner);
+    const auto frame = [](DemoOwner& each, const MenuKeys& keys, const std::string& png) { return Frame(each, keys, png); };
+    const bool options = RunOptionsScreen(frame);
+    const bool teamName = RunStoryTeamScreen(frame);
     Menu::DestroyInstance();
     TextDisplay::DestroyInstance();
     fonts.clear();
@@ -339,7 +343,8 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     std::printf("menu_demo: test screen %s, main by keys %s, main by mouse and back %s, banner %s, fonts %s, cursor %s\n",
                 test ? "ok" : "FAILED", keys ? "ok" : "FAILED", mouse ? "ok" : "FAILED", banner ? "ok" : "FAILED",
                 fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
-    return test && keys && mouse && banner && fontsMade && cursorLoaded ? 0 : 1;
+    std::printf("menu_demo: options %s, team name %s\n", options ? "ok" : "FAILED", teamName ? "ok" : "FAILED");
+    return test && keys && mouse && banner && options && teamName && fontsMade && cursorLoaded ? 0 : 1;
 }
 
 }  // namespace
