@@ -56,6 +56,22 @@ TEST_F(ValueButtonTest, GridStepsWithinRowsAndBetweenThem)
         {1, 1, "menu up", 9, true},     {1, 9, "menu down", 1, true},  {1, 0, "menu left", 3, true},
         {1, 7, "menu down", 1, true},   {1, 8, "menu right", 9, true}, {1, 9, "menu right", 0, true},
     };
+    const struct {
+        int wrap;
+        int start;
+        const char* message;
+        int expected;
+    } shifted[] = {
+        {0, 14, "menu up", 10}, {0, 15, "menu right", 16}, {0, 13, "menu right", 13}, {0, 17, "menu down", 19},
+        {1, 13, "menu right", 10}, {1, 11, "menu up", 19}, {1, 19, "menu down", 11},
+    };
+    for (const auto& c : shifted) {
+        MenuGridButton& grid = Grid("minValue=10 maxValue=19 gridWidth=4 wrap=" + std::to_string(c.wrap));
+        value = c.start;
+        Send(grid, c.message);
+        EXPECT_EQ(value, c.expected) << "wrap " << c.wrap << " from " << c.start << " " << c.message;
+        menu.ClearScreen();
+    }
     for (const auto& c : cases) {
         owner.log.clear();
         MenuGridButton& grid =
@@ -195,6 +211,8 @@ TEST_F(ValueButtonTest, ToggleSkipsTheBlockedValue)
         MenuToggleButton& toggle = Toggle(std::string(c.attributes) + " OnToggle=Toggled");
         value = c.start;
         Send(toggle, c.message);
+        if (c.changes)
+            EXPECT_EQ(toggle.GetEditValue().arrowSide, std::string(c.message) == "menu right" ? 1 : 0);
         EXPECT_EQ(value, c.expected) << c.attributes << " from " << c.start << " " << c.message;
         EXPECT_EQ(Count("PlaySelectSound:"), c.changes) << c.attributes << " from " << c.start;
         EXPECT_EQ(Count("Toggled:"), 1) << c.attributes << " from " << c.start;
@@ -246,7 +264,7 @@ TEST_F(ValueButtonTest, ToggleOnChangeEndsWithTheSelectSound)
 TEST_F(ValueButtonTest, ToggleWithoutItsValueWarnsAndKeysDoNothing)
 {
     LogCapture log;
-    MenuToggleButton& toggle = Toggle("maxValue=3 OnChange=Changed");
+    MenuToggleButton& toggle = Toggle("maxValue=3 OnChange=Changed OnToggle=Toggled");
     menu.SetEditValue("%v%", nullptr);
     value = 1;
     toggle.Update(0.02f);
@@ -254,6 +272,7 @@ TEST_F(ValueButtonTest, ToggleWithoutItsValueWarnsAndKeysDoNothing)
     Send(toggle, "menu left");
     EXPECT_EQ(value, 1);
     EXPECT_EQ(Count("Changed:"), 0);
+    EXPECT_EQ(Count("Toggled:"), 2);
     EXPECT_TRUE(log.Contains("Edit Value %v% does not exist!"));
 }
 

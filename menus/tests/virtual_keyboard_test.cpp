@@ -58,7 +58,7 @@ TEST(VirtualKeyboardCursorTest, MovesFollowTheKeyTable)
 TEST_F(VirtualKeyboardTest, NavigatesOnlyWhenSelectedAndIdle)
 {
     MenuVirtualKeyboard& keyboard = Keyboard();
-    keyboard.OnMessage(Id("menu right"), 0);
+    EXPECT_EQ(keyboard.OnMessage(Id("menu right"), 0), 0);
     keyboard.OnMessage(Id("menu down"), 0);
     EXPECT_EQ(keyboard.GetCursorLabel(), "M");
     keyboard.OnMessage(Id("menu select"), 0);
