@@ -2,6 +2,7 @@
 // sizes, as cp1252 bytes.
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
+#include "tools/assets/menus/MenuAssets.h"
 #include "tools/assets/text/TextAssets.h"
 
 namespace assets::text {
@@ -82,6 +83,8 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), {
         {70001, "Every font of the game"}, {70002, "A text the table does not hold:"},
     });
+    const auto& labels = menus::ScreenLabels();
+    t.insert(t.end(), labels.begin(), labels.end());
 }
 
 void Credits(Texts& t)
