@@ -5,7 +5,7 @@
 
 class XmlNode;
 
-// The label the grid button and the virtual keyboard read alike: "position", "text",
+// The label every text widget reads alike: "position", "text",
 // "selectedText" (by default the text in the font "selected") and "halign".
 struct MenuLabel {
     // Reads the attributes present; an unknown "halign" is logged as "<className>::Create:

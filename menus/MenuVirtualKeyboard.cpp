@@ -12,9 +12,13 @@ REGISTER_FACTORY(MenuItems, MenuVirtualKeyboard);
 
 namespace {
 
+// Row by row, eleven keys a row; the last row is short and its last three keys wide.
 constexpr std::array<const char*, MenuVirtualKeyboard::kKeyCount> kLabels = {
-    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N",     "O",   "P",  "Q",  "R",  "S",  "T", "U",
-    "V", "W", "X", "Y", "Z", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "!", ".", "SPACE", "DEL", "OK"};
+    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",
+    "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V",
+    "W", "X", "Y", "Z", "0", "1", "2", "3", "4", "5", "6",
+    "7", "8", "9", "!", ".", "SPACE", "DEL", "OK",
+};
 constexpr int kLastRow = 3;
 constexpr int kLastRowColumns = 8;
 // The wide keys of the last row and their centres beside the keyboard's reference point.

@@ -39,12 +39,12 @@ TEST(VirtualKeyboardCursorTest, MovesFollowTheKeyTable)
         K::Move move;
         const char* to;
     } cases[] = {
-        {"A", K::kUp, "7"},      {"K", K::kUp, "OK"},    {"OK", K::kUp, "6"},     {"SPACE", K::kUp, "1"},
-        {"DEL", K::kUp, "4"},    {"9", K::kUp, "Y"},     {"OK", K::kRight, "7"},  {"7", K::kLeft, "OK"},
-        {"A", K::kLeft, "K"},    {"K", K::kRight, "A"},  {"DEL", K::kDown, "I"},  {"OK", K::kDown, "K"},
-        {"SPACE", K::kDown, "F"}, {"7", K::kDown, "A"},  {"F", K::kUp, "SPACE"}, {"H", K::kUp, "SPACE"},
-        {"I", K::kUp, "DEL"},    {"J", K::kUp, "DEL"},   {"4", K::kDown, "DEL"},  {"6", K::kDown, "OK"},
-        {"2", K::kDown, "SPACE"},    {"L", K::kDown, "W"},   {"W", K::kUp, "L"},      {"DEL", K::kLeft, "SPACE"},
+        {"A", K::kUp, "7"},       {"K", K::kUp, "OK"},     {"OK", K::kUp, "6"},     {"SPACE", K::kUp, "1"},
+        {"DEL", K::kUp, "4"},     {"9", K::kUp, "Y"},      {"OK", K::kRight, "7"},  {"7", K::kLeft, "OK"},
+        {"A", K::kLeft, "K"},     {"K", K::kRight, "A"},   {"DEL", K::kDown, "I"},  {"OK", K::kDown, "K"},
+        {"SPACE", K::kDown, "F"}, {"7", K::kDown, "A"},    {"F", K::kUp, "SPACE"},  {"H", K::kUp, "SPACE"},
+        {"I", K::kUp, "DEL"},     {"J", K::kUp, "DEL"},    {"4", K::kDown, "DEL"},  {"6", K::kDown, "OK"},
+        {"2", K::kDown, "SPACE"}, {"L", K::kDown, "W"},    {"W", K::kUp, "L"},      {"DEL", K::kLeft, "SPACE"},
     };
     for (const auto& c : cases) {
         const int from = Index(c.from);

@@ -18,12 +18,12 @@ enum Label {
 };
 
 const std::pair<int32_t, std::string> kLabels[] = {
-    {kOptions, "Options"},           {kFxVolume, "Effects volume"},      {kMusicVolume, "Music volume"},
-    {kResolution, "Screen size"},    {kHalfTime, "Half-time length"},    {kShirts1, "Shirts, team 1"},
-    {kShirts2, "Shirts, team 2"},    {kDevice1, "Controls, player 1"},   {kDevice2, "Controls, player 2"},
-    {kCards, "Cards"},               {kReplays, "Replays"},              {kQuality, "Texture quality"},
-    {kAccept, "Accept"},             {kDecline, "Decline"},              {kTeamName, "Name your team"},
-    {kOk, "OK"},                     {kBack, "Back"},
+    {kOptions, "Options"},         {kFxVolume, "Effects volume"},    {kMusicVolume, "Music volume"},
+    {kResolution, "Screen size"},  {kHalfTime, "Half-time length"},  {kShirts1, "Shirts, team 1"},
+    {kShirts2, "Shirts, team 2"},  {kDevice1, "Controls, player 1"}, {kDevice2, "Controls, player 2"},
+    {kCards, "Cards"},             {kReplays, "Replays"},            {kQuality, "Texture quality"},
+    {kAccept, "Accept"},           {kDecline, "Decline"},            {kTeamName, "Name your team"},
+    {kOk, "OK"},                   {kBack, "Back"},
 };
 
 // One option: its label and its toggle, which edits the published value of the same name
