@@ -6,6 +6,7 @@
 #include "framework/StringUtil.h"
 #include "framework/TimeInfo.h"
 #include "menus/Menu.h"
+#include "menus/MenuText.h"
 #include "menus/XmlParser.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/ScreenDraw.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr float kShadowAlpha = 0.375f;
 constexpr float kDisabledShade = 0.5f;
-const Vector3 kShadowShift(0.02f, -0.02f, 0.0f);
 const ScreenRect kWholeTexture{0.0f, 0.0f, 1.0f, 1.0f};
 // The palm tree's shade, its distance behind the plane, and its sway: angle frequencies in
 // radians per second and largest angles (3, 3 and 1 degrees).
@@ -36,12 +36,6 @@ Texture* LoadTexture(const std::string& path)
     if (RwEngineGetState() != 3)
         return nullptr;
     return TextureManager::Instance()->CreateTexture(path.c_str(), nullptr, false);
-}
-
-void ReadPair(const XmlNode* node, const char* attribute, float& x, float& y)
-{
-    if (node->HasAttribute(attribute))
-        std::sscanf(node->GetAttribute(attribute).c_str(), "%f,%f", &x, &y);
 }
 
 }  // namespace
@@ -136,7 +130,7 @@ void MenuImage::Draw(int pass)
         Vector3 position = m_menu->GetPosition();
         GetFadeTransform(position, rotation);
         if (pass == 0)
-            position += rotation.Rotate(kShadowShift);
+            position += rotation.Rotate(menutext::kShadowShift);
         Vector3 corners[4];
         PlaneCorners(r, position, rotation, corners);
         DrawTexturedQuad3D(corners, raster, kWholeTexture, pass == 0 ? Color(0.0f, 0.0f, 0.0f, c.a * kShadowAlpha) : c);

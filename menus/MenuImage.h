@@ -9,12 +9,10 @@ class Texture;
 
 // A textured rectangle: flat (under everything of the normal pass, drawn in the shadow pass
 // only) or, by default, in the menu's 3D plane with a dark shadow behind it.
-class MenuImage : public MenuItem {
+class MenuImage : public MenuDisplayItem {
 public:
     static constexpr const char* kTextureFolder = "<PP>\\Menu\\Screens\\Textures24Bit\\";
 
-    int OnMessage(int, intptr_t) override { return 0; }
-    void Update(float seconds) override { UpdateWithFade(seconds); }
     // Reads the attributes, then asks the texture manager for the picture.
     void Create(XmlNode* node) override;
     void Draw(int pass) override;

@@ -8,22 +8,9 @@
 #include "text/TextDisplay.h"
 
 #include <algorithm>
-#include <cstdio>
 
 REGISTER_FACTORY(MenuItems, MenuStaticText);
 REGISTER_FACTORY(MenuItems, MenuTextArea);
-
-namespace {
-
-const Vector3 kShadowShift(0.02f, -0.02f, 0.0f);
-
-void ReadPair(const XmlNode* node, const char* attribute, float& x, float& y)
-{
-    if (node->HasAttribute(attribute))
-        std::sscanf(node->GetAttribute(attribute).c_str(), "%f,%f", &x, &y);
-}
-
-}  // namespace
 
 void MenuStaticText::Create(XmlNode* node)
 {
@@ -53,7 +40,7 @@ void MenuStaticText::Draw(int pass)
     Vector3 position = m_menu->GetPosition();
     GetFadeTransform(position, rotation);
     if (pass == 0)
-        menutext::Print3D(menutext::ShadowText(shown), x, y, position + rotation.Rotate(kShadowShift), rotation);
+        menutext::Print3D(menutext::ShadowText(shown), x, y, position + rotation.Rotate(menutext::kShadowShift), rotation);
     else
         menutext::Print3D(shown, x, y, position, rotation);
     TextRect measured;

@@ -6,10 +6,8 @@
 
 // A marked-up text in the menu plane with a dark drop shadow; variables are expanded at each
 // draw.
-class MenuStaticText : public MenuItem {
+class MenuStaticText : public MenuDisplayItem {
 public:
-    int OnMessage(int, intptr_t) override { return 0; }
-    void Update(float seconds) override { UpdateWithFade(seconds); }
     void Create(XmlNode* node) override;
     void Draw(int pass) override;
     // The box of the last draw in pixels, at least minArea; zero before the first.
@@ -30,10 +28,8 @@ private:
 };
 
 // Sets the text display's text area, for the texts drawn after it in the screen's order.
-class MenuTextArea : public MenuItem {
+class MenuTextArea : public MenuDisplayItem {
 public:
-    int OnMessage(int, intptr_t) override { return 0; }
-    void Update(float seconds) override { UpdateWithFade(seconds); }
     void Create(XmlNode* node) override;
     // In every pass, shown or hidden.
     void Draw(int pass) override;

@@ -2,16 +2,16 @@
 
 // Text helpers that every text widget of the menus shares.
 
+#include "framework/Vector.h"
+
 #include <string>
 
-class Menu;
-class XmlNode;
-struct Color;
 struct Quaternion;
-struct Vector3;
-struct Vector4;
 
 namespace menutext {
+
+// Where every widget's shadow lies from it, in world units of the menu plane.
+inline const Vector3 kShadowShift(0.02f, -0.02f, 0.0f);
 
 // The text with each colour tag, opening (with its arguments) or closing, in any case,
 // turned into an ignore tag, so that a colour wrapped round the result colours all of it.

@@ -18,21 +18,12 @@ REGISTER_FACTORY(MenuItems, MenuTextButton);
 namespace {
 
 constexpr const char* kSelectSound = "PlaySelectSound";
-// Where the shadow lies behind the text, in world units of the plane.
-const Vector3 kShadowShift(0.02f, -0.02f, 0.0f);
 // Blink phases per second: shown and hidden every quarter second.
 constexpr float kBlinkRate = 4.0f;
 
 int MessageId(const char* name)
 {
     return MessageServer::Instance()->RegisterMessage(name);
-}
-
-void ReadFloats(const XmlNode* node, const char* attribute, const char* format, float* a, float* b, float* c = nullptr,
-                float* d = nullptr)
-{
-    if (node->HasAttribute(attribute))
-        std::sscanf(node->GetAttribute(attribute).c_str(), format, a, b, c, d);
 }
 
 }  // namespace
@@ -48,7 +39,7 @@ void MenuTextButton::Create(XmlNode* node)
             onSelect->value += onSelect->value.empty() ? kSelectSound : std::string(";") + kSelectSound;
     }
     if (node->HasAttribute("area")) {
-        ReadFloats(node, "area", "%f,%f,%f,%f", &m_area.x, &m_area.y, &m_area.z, &m_area.w);
+        std::sscanf(node->GetAttribute("area").c_str(), "%f,%f,%f,%f", &m_area.x, &m_area.y, &m_area.z, &m_area.w);
         m_hasArea = true;
     }
     if (node->HasAttribute("useOffset"))
@@ -146,7 +137,7 @@ void MenuTextButton::PrintOnPlane(int pass, const std::string& text, float shado
     Vector3 origin = m_menu->GetPosition();
     GetFadeTransform(origin, rotation);
     const Vector3 lift = rotation.Rotate(offset);
-    const Vector3 position = pass == 0 ? origin + rotation.Rotate(kShadowShift) + lift * shadowFollow : origin + lift;
+    const Vector3 position = pass == 0 ? origin + rotation.Rotate(menutext::kShadowShift) + lift * shadowFollow : origin + lift;
     menutext::Print3D(text, x, y, position, rotation);
 }
 

@@ -51,13 +51,6 @@ struct Timings {
     std::vector<double> menu, frame;
 };
 
-void Report(benchmark::State& state, std::vector<double>& times, const char* name)
-{
-    std::sort(times.begin(), times.end());
-    state.counters[std::string(name) + "_median_ms"] = times[times.size() / 2] * 1000.0;
-    state.counters[std::string(name) + "_worst_ms"] = times.back() * 1000.0;
-}
-
 void BM_MenuFrame(benchmark::State& state)
 {
     BenchRenderer renderer;
@@ -121,8 +114,8 @@ void BM_MenuFrame(benchmark::State& state)
         timings.frame.push_back(std::chrono::duration<double>(end - start).count());
         state.SetIterationTime(timings.menu.back());
     }
-    Report(state, timings.menu, "menu");
-    Report(state, timings.frame, "frame");
+    ReportMedianAndWorst(state, timings.menu, "menu");
+    ReportMedianAndWorst(state, timings.frame, "frame");
 
     menu->SetOwner(nullptr);
     Menu::DestroyInstance();

@@ -64,6 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             DeliverMessage(menu->GetItem(i), MessageServer::Instance()->RegisterMessage(key), 0);
     menu->OnMessage(MessageServer::Instance()->RegisterMessage("menu back"), 0);
     menu->Update(0.5f);
+    // The widgets act on keys once idle.
+    menu->SetFadeState(Menu::kShown);
+    for (const char* key : {"menu down", "menu select"})
+        if (MenuItem* selected = menu->GetSelectedItem())
+            DeliverMessage(selected, MessageServer::Instance()->RegisterMessage(key), 0);
+    menu->Update(0.5f);
     menu->ClearScreen();
     return 0;
 }

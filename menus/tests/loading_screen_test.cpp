@@ -250,15 +250,18 @@ TEST_F(LoadingScreenTest, ShowingAgainLetsGoOfThePicturesAndHideClearsEveryBuffe
 
 TEST_F(LoadingScreenTest, AWindowOfNoSizeDrawsNothingAndLeavesNoFrameOpen)
 {
-    camera()->SetSize(0, 0);
-    screen->Show(10.0f, true);
-    ASSERT_TRUE(screen->IsActive());
-    EXPECT_EQ(screen->GetScaleX(), 0);
-    clock.At(5.0);
-    screen->Update();
-    screen->Finish();
-    EXPECT_EQ(RwNullDeviceGet()->shows, 0);
-    EXPECT_EQ(RwCameraGetCurrentCamera(), nullptr);
+    for (const auto& [width, height] : {std::pair{0u, 0u}, std::pair{800u, 0u}, std::pair{0u, 600u}}) {
+        camera()->SetSize(width, height);
+        clock.At(0.0);
+        screen->Show(10.0f, true);
+        ASSERT_TRUE(screen->IsActive());
+        EXPECT_TRUE(screen->GetScaleX() == 0 || screen->GetScaleY() == 0);
+        clock.At(5.0);
+        screen->Update();
+        screen->Finish();
+        EXPECT_EQ(RwNullDeviceGet()->shows, 0) << width << " x " << height;
+        EXPECT_EQ(RwCameraGetCurrentCamera(), nullptr) << width << " x " << height;
+    }
     // The game's next frame can begin.
     camera()->SetSize(800, 600);
     ASSERT_TRUE(camera()->BeginUpdate());

@@ -211,8 +211,9 @@ TEST_F(ValueButtonTest, ToggleSkipsTheBlockedValue)
         MenuToggleButton& toggle = Toggle(std::string(c.attributes) + " OnToggle=Toggled");
         value = c.start;
         Send(toggle, c.message);
-        if (c.changes)
+        if (c.changes) {
             EXPECT_EQ(toggle.GetEditValue().arrowSide, std::string(c.message) == "menu right" ? 1 : 0);
+        }
         EXPECT_EQ(value, c.expected) << c.attributes << " from " << c.start << " " << c.message;
         EXPECT_EQ(Count("PlaySelectSound:"), c.changes) << c.attributes << " from " << c.start;
         EXPECT_EQ(Count("Toggled:"), 1) << c.attributes << " from " << c.start;

@@ -23,6 +23,7 @@
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/menu_demo/DemoOwner.h"
 #include "tools/menu_demo/OptionScreensRun.h"
@@ -117,11 +118,7 @@ bool DrawFrame(DemoOwner& owner, const std::string& png = std::string(), const s
     RwImage* image = EngineUtil::GrabCameraRaster(camera->GetRwCamera());
     if (!image)
         return false;
-    for (RwInt32 y = 0; y < image->height; ++y)
-        for (RwInt32 x = 0; x < image->width; ++x)
-            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
-                255;
-    const bool written = RtPngImageWrite(image, png.c_str());
+    const bool written = tools::SaveOpaquePng(*image, png);
     RwImageDestroy(image);
     std::printf("  wrote %s\n", png.c_str());
     return written;

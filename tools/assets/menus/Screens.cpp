@@ -19,6 +19,13 @@ namespace {
 constexpr float kScreenAspect = 4.0f / 3.0f;
 constexpr float kCentreX = 400.0f;
 
+// A text is laid out in the whole screen and then moved by its position, so a centred text
+// is placed by how far its middle lies from the screen's.
+float PlacedX(float x, const std::string& halign)
+{
+    return halign == "center" ? x - kCentreX : x;
+}
+
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
 std::string Text(int number)
@@ -77,14 +84,14 @@ std::string Static(const std::string& text, float x, float y, const char* halign
     Attributes attributes;
     if (!name.empty())
         attributes.emplace_back("name", name);
-    attributes.insert(attributes.end(), {{"position", Pair(x, y)}, {"text", text}, {"halign", halign}});
+    attributes.insert(attributes.end(), {{"position", Pair(PlacedX(x, halign), y)}, {"text", text}, {"halign", halign}});
     return Element("StaticText", attributes);
 }
 
 std::string Button(const std::string& name, int label, float y, const std::string& onSelect)
 {
     return Element("TextButton", {{"name", name},
-                                  {"position", Pair(kCentreX, y)},
+                                  {"position", Pair(PlacedX(kCentreX, "center"), y)},
                                   {"text", Text(label)},
                                   {"halign", "center"},
                                   {"OnSelect", onSelect}});
