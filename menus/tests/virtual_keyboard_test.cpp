@@ -81,6 +81,26 @@ TEST_F(VirtualKeyboardTest, NavigatesOnlyWhenSelectedAndIdle)
     EXPECT_TRUE(keyboard.IsSelected());
 }
 
+TEST_F(VirtualKeyboardTest, TheOwnerReadsTheChosenKeyFromTheSource)
+{
+    std::vector<std::string> typed;
+    owner.react = [&](const std::string&, const MenuActionParameter& record) {
+        if (const auto* keys = dynamic_cast<const MenuVirtualKeyboard*>(record.source))
+            typed.push_back(keys->GetCursorLabel());
+        return 0;
+    };
+    MenuVirtualKeyboard& keyboard = Keyboard();
+    keyboard.OnMessage(Id("menu select"), 0);
+    keyboard.OnMessage(Id("menu up"), 0);
+    keyboard.OnMessage(Id("menu right"), 0);
+    keyboard.OnMessage(Id("menu right"), 0);
+    keyboard.OnMessage(Id("menu right"), 0);
+    keyboard.OnMessage(Id("menu right"), 0);
+    keyboard.OnMessage(Id("menu right"), 0);
+    keyboard.OnMessage(Id("menu select"), 0);
+    EXPECT_EQ(typed, std::vector<std::string>({"A", "SPACE"}));
+}
+
 TEST_F(VirtualKeyboardTest, DrawsFortyOneKeysWithTheCursorInLightBlue)
 {
     MenuVirtualKeyboard& keyboard = Keyboard();
