@@ -182,6 +182,8 @@ TEST_F(ValueButtonTest, GridSettingsWithoutAStepAreCorrected)
     for (const char* key : {"menu up", "menu down", "menu left", "menu right"})
         Send(inverted, key);
     EXPECT_EQ(value, 7);
+    menu.ClearScreen();
+    Grid("minValue=4 maxValue=4");
     EXPECT_EQ(log.Count("below 1"), 2);
     EXPECT_EQ(log.Count("exceeds maxValue"), 1);
 }
@@ -300,6 +302,30 @@ TEST_F(ValueButtonTest, ToggleSpringKeepsNinetySevenPercent)
     toggle.Update(0.01f);
     EXPECT_FLOAT_EQ(toggle.GetPopOut(), 0.99f);
     EXPECT_FLOAT_EQ(toggle.GetPopOutVelocity(), (-1.0f - 0.99f * 0.01f * 50.0f) * 0.97f);
+}
+
+TEST_F(ValueButtonTest, UpdateRunsOnUpdateAndKeepsTheValueInRange)
+{
+    MenuToggleButton& toggle = Toggle("maxValue=3 OnUpdate=Tick");
+    value = 8;
+    toggle.Update(0.02f);
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(Count("Tick:"), 1);
+}
+
+TEST_F(ValueButtonTest, AValueWithdrawnWhileTheOwnerAnswersEndsTheKey)
+{
+    owner.react = [&](const std::string& name, const MenuActionParameter&) {
+        if (name == "Withdraw")
+            menu.SetEditValue("%v%", nullptr);
+        return -2;
+    };
+    MenuToggleButton& toggle = Toggle("maxValue=9 OnChange=Withdraw OnToggle=Toggled");
+    value = 1;
+    Send(toggle, "menu right");
+    EXPECT_EQ(value, 2);
+    EXPECT_EQ(Count("Withdraw:"), 1);
+    EXPECT_EQ(Count("Toggled:"), 1);
 }
 
 TEST_F(ValueButtonTest, AnActionThatReplacesTheScreenEndsTheKey)
