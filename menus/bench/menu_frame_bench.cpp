@@ -31,12 +31,12 @@ constexpr float kFrameTime = 1.0f / 60.0f;
 // The plane 600 units high in a 16:9 view of the primary camera's window (0.8 across).
 constexpr float kPlaneDistance = 0.5f * kWidth / kHeight / 0.8f;
 
-// Two columns of twenty buttons.
+// Two columns of twenty buttons, centred a quarter of the screen left and right of its middle.
 std::string Screen()
 {
     std::string screen = "<Screen selected=\"b0\">\n";
     for (int i = 0; i < kButtons; ++i)
-        screen += "<TextButton name=\"b" + std::to_string(i) + "\" position=\"" + std::to_string(i < 20 ? 200 : 600) +
+        screen += "<TextButton name=\"b" + std::to_string(i) + "\" position=\"" + std::to_string(i < 20 ? -200 : 200) +
                   "," + std::to_string(40 + 27 * (i % 20)) + "\" halign=\"center\" text=\"[color 255 200 0]%60501%" +
                   "[/color] %player_name% [scale 0.8]%round_number%[/scale]\" OnSelect=\"Nothing\"/>\n";
     return screen + "</Screen>\n";

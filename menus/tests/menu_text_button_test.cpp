@@ -1,3 +1,4 @@
+#include "framework/DebugDisplay.h"
 #include "framework/TimeInfo.h"
 #include "menus/MenuText.h"
 #include "menus/MenuTextButton.h"
@@ -89,8 +90,8 @@ TEST_F(MenuTextButtonTest, KeysActOnlyOnTheIdleSelectedButton)
 
 TEST_F(MenuTextButtonTest, AReleasedButtonSwingsBehindThePlaneAndComesToRest)
 {
-    Load("<Screen><TextButton name=a/><TextButton name=b useOffset=False/><TextButton name=c useOffset=false/>"
-         "</Screen>");
+    Load("<Screen><TextButton name=a OnUpdate=Tick/><TextButton name=b useOffset=False/>"
+         "<TextButton name=c useOffset=false/></Screen>");
     for (int i = 0; i < 3; ++i)
         Item(i)->Select();
     for (int frame = 0; frame < 10; ++frame)
@@ -99,16 +100,20 @@ TEST_F(MenuTextButtonTest, AReleasedButtonSwingsBehindThePlaneAndComesToRest)
     EXPECT_EQ(Button(1)->GetPopOut(), 1.0f);
     EXPECT_EQ(Button(2)->GetPopOut(), 0.0f);
     EXPECT_EQ(Button(0)->GetPopOutVelocity(), -1.0f);
+    EXPECT_EQ(owner.log, Log(10, "Tick:"));
 
     Item(0)->Deselect();
-    float lowest = 1.0f;
+    float lowest = 1.0f, highestAfter = -1.0f;
     int frames = 0;
     while ((Button(0)->GetPopOut() != 0.0f || Button(0)->GetPopOutVelocity() != 0.0f) && frames < 1000) {
         Item(0)->Update(kFrame);
         lowest = std::min(lowest, Button(0)->GetPopOut());
+        if (lowest < 0.0f)
+            highestAfter = std::max(highestAfter, Button(0)->GetPopOut());
         ++frames;
     }
-    EXPECT_LT(lowest, -0.1f);  // behind the plane
+    EXPECT_LT(lowest, -0.1f);       // behind the plane
+    EXPECT_GT(highestAfter, 0.1f);  // and in front once more: it rests only when both are small
     EXPECT_LT(frames, 1000);
     EXPECT_EQ(Button(0)->GetPopOut(), 0.0f);
 }
@@ -128,6 +133,14 @@ TEST_F(MenuTextButtonTest, AButtonIsHitInsideItsLeftAndTopEdgesOnlyOnceDrawn)
     menu->SetScale(2.0f, 0.5f);
     Pass(1, 1);
     EXPECT_EQ(Item(1)->GetArea(), Vector4(20, 10, 60, 20));
+    // The debug option shows the hit rectangle.
+    DebugDisplay::Instance()->SetOption("Display Menu Boxes", true);
+    const auto boxed = Pass(1, 1);
+    DebugDisplay::DestroyInstance();
+    ASSERT_EQ(boxed.size(), 2u);
+    EXPECT_TRUE(boxed[1].is2D);
+    EXPECT_EQ(boxed[1].corners2D[0].x, 20.0f);
+    EXPECT_EQ(ColorOf(boxed[1]), Expected(Color(1, 0, 0, 0.3f)));
 }
 
 TEST_F(MenuTextButtonTest, ABlinkingButtonShowsEveryOtherQuarterSecondUnlessDimmed)
@@ -157,6 +170,9 @@ TEST_F(MenuTextButtonTest, ABlinkingButtonShowsTheValueOfItsVariableInBothPasses
     EXPECT_EQ(Pass(0).size(), 1u);
     EXPECT_EQ(Pass(1).size(), 1u);
     EXPECT_EQ(Item(0)->GetArea().z, 10.0f);
+    // A plain extra text shows as it is.
+    Item(0)->SetExtraText("Qa");
+    EXPECT_EQ(Pass(1).size(), 2u);
     // An unknown name shows empty and is entered.
     Item(0)->SetExtraText("%none%");
     EXPECT_TRUE(Pass(0).empty());

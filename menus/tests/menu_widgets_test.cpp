@@ -102,7 +102,8 @@ TEST_F(MenuWidgetsTest, A3dImageLiesOnTheTurnedPlaneOneScreenHeightToAUnit)
 TEST_F(MenuWidgetsTest, AnImageIsHitInsideItsLeftAndTopEdgesOnlyOnceDrawn)
 {
     Load("<Screen><Image name=pic position=100,50 size=200,100/></Screen>");
-    MenuItem* image = Item(0);
+    MenuItem* image = menu->GetItem("pic");
+    ASSERT_NE(image, nullptr);
     EXPECT_FALSE(image->HitTest(150, 100));
     Pass(1);
     const struct {
@@ -163,13 +164,16 @@ TEST_F(MenuWidgetsTest, AStaticTextReportsAtLeastItsMinimumAreaAtItsPosition)
          "<StaticText name=b position=50,60 text=ab/></Screen>");
     Pass(1);
     Pass(1, 1);
-    const Vector4 floored = Item(0)->GetArea(), measured = Item(1)->GetArea();
+    const Vector4 floored = menu->GetItem("a")->GetArea(), measured = Item(1)->GetArea();
     EXPECT_EQ(measured.x, 50.0f);
     EXPECT_EQ(measured.y, 60.0f);
     EXPECT_EQ(measured.z, 20.0f);
     EXPECT_EQ(floored.x, 50.0f);
     EXPECT_EQ(floored.z, 100.0f);
     EXPECT_EQ(floored.w, 30.0f);
+    Item(1)->Hide();
+    EXPECT_TRUE(Pass(0, 1).empty());
+    EXPECT_TRUE(Pass(1, 1).empty());
 }
 
 TEST_F(MenuWidgetsTest, AStaticTextShadowIsUniformlyDarkWhateverItsColourTags)

@@ -2,7 +2,8 @@
 //     menu_demo <game folder> <out folder>
 // The game folder holds data\Turfbolt.dat (screens, pictures, fonts, texts and the cursor).
 // A test screen with a macro and groups is written into the out folder and run first; then
-// "main" is faded in, driven by scripted keys and mouse, and left, and "message_goal" shown.
+// "main" is faded in, driven by scripted keys and mouse, and left, "message_goal" is shown, and
+// "main" is loaded once more at the smallest game size.
 // The pictures land in the out folder: menu_demo.png, menu_main_fade.png, menu_main.png,
 // menu_main_down.png and menu_message_goal.png.
 #include "engine/core/RwCore.h"
@@ -13,6 +14,7 @@
 #include "framework/TimeInfo.h"
 #include "input/MouseInput.h"
 #include "menus/Menu.h"
+#include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
@@ -277,6 +279,21 @@ bool RunBanner(DemoOwner& owner)
     return run.entered && drawn;
 }
 
+// "main" at the smallest size: no story mode, and the size's own logo.
+bool RunMainSmall(DemoOwner& owner)
+{
+    std::printf("loading \"main\" at the size XS:\n");
+    const bool entered = owner.Enter("main");
+    Menu* menu = Menu::Instance();
+    const bool storyHidden = menu->HasItem("storymode") && !menu->GetItem("storymode")->IsVisible();
+    const auto* logo = menu->HasItem("gamelogo") ? dynamic_cast<MenuImage*>(menu->GetItem("gamelogo")) : nullptr;
+    const bool logoLoaded = logo && logo->GetTexture() && logo->GetTexturePath().ends_with("TBlogoLogo_XS");
+    std::printf("story mode %s; logo %s\n", storyHidden ? "hidden" : "SHOWN",
+                logoLoaded ? logo->GetTexturePath().c_str() : "NOT LOADED");
+    owner.Exit();
+    return entered && storyHidden && logoLoaded;
+}
+
 // The game size the screens are adapted to, as the configuration would give it.
 void UseGameSize(const char* size)
 {
@@ -331,17 +348,20 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     const auto frame = [](DemoOwner& each, const MenuKeys& keys, const std::string& png) { return Frame(each, keys, png); };
     const bool options = RunOptionsScreen(frame);
     const bool teamName = RunStoryTeamScreen(frame);
+    UseGameSize("XS");
+    const bool small = RunMainSmall(owner);
     Menu::DestroyInstance();
     TextDisplay::DestroyInstance();
     fonts.clear();
     graphics->SetCamera(nullptr);
     TextureManager::Instance()->Shutdown();
     graphics->Destroy();
-    std::printf("menu_demo: test screen %s, main by keys %s, main by mouse and back %s, banner %s, fonts %s, cursor %s\n",
+    std::printf("menu_demo: test screen %s, main by keys %s, main by mouse and back %s, banner %s, main at XS %s, "
+                "fonts %s, cursor %s\n",
                 test ? "ok" : "FAILED", keys ? "ok" : "FAILED", mouse ? "ok" : "FAILED", banner ? "ok" : "FAILED",
-                fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
+                small ? "ok" : "FAILED", fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
     std::printf("menu_demo: options %s, team name %s\n", options ? "ok" : "FAILED", teamName ? "ok" : "FAILED");
-    return test && keys && mouse && banner && options && teamName && fontsMade && cursorLoaded ? 0 : 1;
+    return test && keys && mouse && banner && options && teamName && small && fontsMade && cursorLoaded ? 0 : 1;
 }
 
 }  // namespace

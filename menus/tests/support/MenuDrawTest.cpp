@@ -1,11 +1,10 @@
 #include "support/MenuDrawTest.h"
 
+#include "scene/Immediate3DCache.h"
 #include "scene/RwGraphics.h"
 #include "text/TextDisplay.h"
 #include "text/TextDisplay3D.h"
 #include "text/tests/support/TextTestSupport.h"
-
-#include <cmath>
 
 namespace menutest {
 
@@ -28,8 +27,7 @@ Rgba ColorOf(const RwNullDrawRecord& draw)
 
 Rgba Expected(const Color& colour)
 {
-    const auto channel = [](float v) { return static_cast<int>(std::lround(v * 255.0f)); };
-    return {channel(colour.r), channel(colour.g), channel(colour.b), channel(colour.a)};
+    return Unpack(PackColor(colour));
 }
 
 Vector3 Corner(const RwNullDrawRecord& draw, int i)

@@ -16,6 +16,8 @@ inline constexpr const char* kScreenFolder = "Menu/Screens";
 inline constexpr const char* kDefaultLogo = "turfbolt_logo";
 inline constexpr const char* kPanel = "panel";
 inline constexpr const char* kPalm = "palmtree";
+// Behind the screens shown without the match.
+inline constexpr const char* kBackground = "menu_background";
 
 inline constexpr int kLoadingWidth = 1024, kLoadingHeight = 768;
 // The loading bar's pictures are laid out for a bar of this size.
@@ -23,6 +25,7 @@ inline constexpr int kBarWidth = 512, kBarHeight = 32;
 inline constexpr int kLogoWidth = 512, kLogoHeight = 192;
 inline constexpr int kPanelWidth = 256, kPanelHeight = 128;
 inline constexpr int kPalmWidth = 256, kPalmHeight = 512;
+inline constexpr int kBackgroundWidth = 512, kBackgroundHeight = 384;
 
 // How far in front of the camera the menu plane stands so that its 600 units fill the height
 // of the primary camera's view at the game's 4:3 screen sizes.

@@ -45,25 +45,29 @@ void FillRounded(Image& image, float x0, float y0, float x1, float y1, float rad
 }
 
 // A dusk sky over a striped pitch that runs to the horizon.
-Image LoadingBackground()
+Image Pitch(int width, int height)
 {
-    Image image(kLoadingWidth, kLoadingHeight);
-    const int horizon = kLoadingHeight * 11 / 20;
-    for (int y = 0; y < kLoadingHeight; ++y) {
+    Image image(width, height);
+    const int horizon = height * 11 / 20;
+    for (int y = 0; y < height; ++y) {
         const bool sky = y < horizon;
-        const float t = sky ? static_cast<float>(y) / horizon
-                            : static_cast<float>(y - horizon) / (kLoadingHeight - horizon);
-        for (int x = 0; x < kLoadingWidth; ++x) {
+        const float t = sky ? static_cast<float>(y) / horizon : static_cast<float>(y - horizon) / (height - horizon);
+        for (int x = 0; x < width; ++x) {
             Rgba colour = sky ? Mix(kSkyTop, kSkyLow, t) : Mix(kGrassFar, kGrassNear, t);
-            if (!sky) {
-                // Mowing stripes that widen towards the viewer.
-                const float across = (x - kLoadingWidth / 2.0f) / (0.3f + t);
-                if (static_cast<int>(std::floor(across / 90.0f)) % 2 == 0)
-                    colour = Scale(colour, 1.08f);
-            }
+            // Mowing stripes that widen towards the viewer.
+            const float across = (x - width / 2.0f) * kLoadingWidth / width / (0.3f + t);
+            if (!sky && static_cast<int>(std::floor(across / 90.0f)) % 2 == 0)
+                colour = Scale(colour, 1.08f);
             image.Set(x, y, colour);
         }
     }
+    return image;
+}
+
+// The pitch with the game's name over it and a plate for the bar.
+Image LoadingBackground()
+{
+    Image image = Pitch(kLoadingWidth, kLoadingHeight);
     // A plate for the bar, which the screen lays at (144, 450) of 800 x 600.
     const float barX = kLoadingWidth * 144.0f / 800, barY = kLoadingHeight * 450.0f / 600;
     const float barW = kLoadingWidth * 512.0f / 800, barH = kLoadingHeight * 32.0f / 600;
@@ -76,8 +80,7 @@ Image LoadingBackground()
     title.baseline = kLoadingHeight * 3 / 10;
     title.colour = kGold;
     title.outline = true;
-    text::DrawCaption(image, title);
-    return image;
+    return text::DrawCaption(image, title) ? image : Image();
 }
 
 // The bar's trough, or its fill: both 512 x 32 behind the same rim, and opaque, since the
@@ -104,10 +107,9 @@ Image Logo(const std::string& size)
     FillRounded(image, 8, 8, kLogoWidth - 8, kLogoHeight - 8, 40, [](int, int y) {
         return WithAlpha(Mix({20, 60, 120, 255}, {8, 24, 56, 255}, y / static_cast<float>(kLogoHeight)), 220);
     });
-    // A bolt across the plate, behind the name.
-    const float bolt[][2] = {{330, 20}, {250, 100}, {300, 100}, {220, 180}};
-    for (int i = 0; i < 3; ++i)
-        image.Line(bolt[i][0], bolt[i][1], bolt[i + 1][0], bolt[i + 1][1], 14, WithAlpha(kGold, 150));
+    // A bolt striking down the plate, behind the name.
+    image.FillPolygon({{292, 12}, {206, 104}, {252, 104}, {196, 184}, {318, 84}, {268, 84}, {326, 12}},
+                      WithAlpha(kGold, 110));
     text::Caption name;
     name.text = kGameName;
     name.pixels = 96;
@@ -132,8 +134,12 @@ Image Logo(const std::string& size)
 Image Panel()
 {
     Image image(kPanelWidth, kPanelHeight, {0, 0, 0, 0});
-    FillRounded(image, 0, 0, kPanelWidth, kPanelHeight, 24, [](int, int) { return WithAlpha(kRim, 200); });
-    FillRounded(image, 3, 3, kPanelWidth - 3, kPanelHeight - 3, 21, [](int, int y) {
+    // Clear at the edges, so that filtering across the texture's wrap stays clear.
+    constexpr float kMargin = 2;
+    FillRounded(image, kMargin, kMargin, kPanelWidth - kMargin, kPanelHeight - kMargin, 24,
+                [](int, int) { return WithAlpha(kRim, 200); });
+    constexpr float kInner = kMargin + 3;
+    FillRounded(image, kInner, kInner, kPanelWidth - kInner, kPanelHeight - kInner, 21, [](int, int y) {
         return WithAlpha(Mix({30, 50, 90, 255}, {10, 16, 34, 255}, y / static_cast<float>(kPanelHeight)), 210);
     });
     return image;
@@ -175,7 +181,8 @@ Image Palm()
 
 bool WritePictures(const AssetContext& context)
 {
-    bool ok = context.WriteTexture("Menu", "loading", LoadingBackground());
+    const Image loading = LoadingBackground();
+    bool ok = loading.Width() > 0 && context.WriteTexture("Menu", "loading", loading);
     ok = context.WriteTexture("Menu", "loadingempty", Bar(false)) && ok;
     ok = context.WriteTexture("Menu", "loadingfilled", Bar(true)) && ok;
     const Image logos[] = {Logo(""), Logo("XS"), Logo("XL")};
@@ -183,6 +190,7 @@ bool WritePictures(const AssetContext& context)
     for (int i = 0; i < 3; ++i)
         ok = logos[i].Width() > 0 && context.WriteTexture(kScreenTextures, names[i], logos[i]) && ok;
     ok = context.WriteTexture(kScreenTextures, kPanel, Panel()) && ok;
+    ok = context.WriteTexture(kScreenTextures, kBackground, Pitch(kBackgroundWidth, kBackgroundHeight)) && ok;
     return context.WriteTexture(kScreenTextures, kPalm, Palm()) && ok;
 }
 

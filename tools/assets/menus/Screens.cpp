@@ -79,12 +79,14 @@ std::string Image(const std::string& texture, float x, float y, float w, float h
     return Element("Image", attributes);
 }
 
-std::string Static(const std::string& text, float x, float y, const char* halign = "center", const std::string& name = "")
+std::string Static(const std::string& text, float x, float y, const char* halign = "center",
+                   const std::string& name = "")
 {
     Attributes attributes;
     if (!name.empty())
         attributes.emplace_back("name", name);
-    attributes.insert(attributes.end(), {{"position", Pair(PlacedX(x, halign), y)}, {"text", text}, {"halign", halign}});
+    attributes.insert(attributes.end(),
+                      {{"position", Pair(PlacedX(x, halign), y)}, {"text", text}, {"halign", halign}});
     return Element("StaticText", attributes);
 }
 
@@ -151,7 +153,7 @@ std::string Statistics(bool background)
 {
     std::string items;
     if (background) {
-        items += Image(kPanel, 0, 0, 800, 600, true);
+        items += Image(kBackground, 0, 0, 800, 600, true);
         items += Element("PalmTree", {{"texture", kPalm}, {"position", "640,120"}, {"size", "200,400"}});
     }
     items += Image(kPanel, 90, 30, 620, 540);
@@ -179,7 +181,7 @@ std::string Statistics(bool background)
 
 std::string Forfeit()
 {
-    std::string items = Image(kPanel, 0, 0, 800, 600, true);
+    std::string items = Image(kBackground, 0, 0, 800, 600, true);
     items += Image(kPanel, 120, 170, 560, 260);
     items += Static(Big("%match_period%"), kCentreX, 196);
     items += Static(Text(kForfeit), kCentreX, 270);

@@ -78,8 +78,9 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
             EXPECT_TRUE(FactoryRegistry::MenuItems().Contains(("Menu" + child->name).c_str()))
                 << name << ": no widget \"" << child->name << "\"";
             // The default selected form of a button is its text in another font.
-            if (child->name == "TextButton")
+            if (child->name == "TextButton") {
                 EXPECT_EQ(child->GetAttribute("text").find("font"), std::string::npos) << name;
+            }
         }
     }
 }
@@ -155,6 +156,8 @@ TEST(MenuData, TheLoadingScreenAndTheScreensHaveTheirPictures)
          menus::kLogoHeight},
         {std::string("Menu/Screens/Textures24Bit/") + menus::kPanel + ".png", menus::kPanelWidth, menus::kPanelHeight},
         {std::string("Menu/Screens/Textures24Bit/") + menus::kPalm + ".png", menus::kPalmWidth, menus::kPalmHeight},
+        {std::string("Menu/Screens/Textures24Bit/") + menus::kBackground + ".png", menus::kBackgroundWidth,
+         menus::kBackgroundHeight},
     };
     for (const auto& picture : expected) {
         RwImage* image = RwImageRead(context.Path(picture.path).c_str());
