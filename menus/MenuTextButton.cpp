@@ -4,6 +4,7 @@
 #include "framework/Registration.h"
 #include "framework/TimeInfo.h"
 #include "menus/Menu.h"
+#include "menus/MenuLabel.h"
 #include "menus/MenuText.h"
 #include "menus/XmlParser.h"
 #include "text/TextDisplay.h"
@@ -47,17 +48,14 @@ void MenuTextButton::Create(XmlNode* node)
 
 void MenuTextButton::ReadTextAttributes(XmlNode* node, const char* className)
 {
-    ReadPair(node, "position", m_x, m_y);
-    m_text = node->GetAttribute("text");
-    m_selectedText = "<font selected>" + m_text + "</font>";
-    if (node->HasAttribute("selectedText"))
-        m_selectedText = node->GetAttribute("selectedText");
-    if (node->HasAttribute("halign")) {
-        const std::string& word = node->GetAttribute("halign");
-        m_hasAlign = menutext::ReadHorizontalAlign(word, m_align);
-        if (!m_hasAlign)
-            LogWarning("%s::Create: Unknown halign parameter: %s\n", className, word.c_str());
-    }
+    MenuLabel label;
+    label.Read(node, className);
+    m_x = label.x;
+    m_y = label.y;
+    m_text = label.text;
+    m_selectedText = label.selectedText;
+    m_hasAlign = label.hasAlign;
+    m_align = label.align;
 }
 
 int MenuTextButton::OnMessage(int message, intptr_t)

@@ -158,7 +158,7 @@ void DemoOwner::PollMenuInput(const MenuKeys& keys)
     const auto pointParam = reinterpret_cast<intptr_t>(point.c_str());
     MenuItem* selected = menu->GetSelectedItem();
     bool select = keys.select;
-    if (keys.up || keys.down || keys.select || keys.back)
+    if (keys.up || keys.down || keys.select || keys.back || keys.left || keys.right)
         menu->SetMouseMode(false);
     if (mouse->GetButtonsPressed() & (MouseInput::kLeft | MouseInput::kRight)) {
         menu->SetMouseMode(true);
@@ -183,6 +183,10 @@ void DemoOwner::PollMenuInput(const MenuKeys& keys)
             Deliver(selected, "menu up");
         if (down)
             Deliver(selected, "menu down");
+        if (keys.left)
+            Deliver(selected, "menu left");
+        if (keys.right)
+            Deliver(selected, "menu right");
     } else if (up || down) {
         menu->SelectNext();
     }

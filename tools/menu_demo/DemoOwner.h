@@ -13,7 +13,7 @@
 
 // One frame's menu keys.
 struct MenuKeys {
-    bool up = false, down = false, select = false, back = false;
+    bool up = false, down = false, select = false, back = false, left = false, right = false;
 };
 
 class DemoOwner : public MessageListener {

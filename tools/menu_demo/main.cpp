@@ -28,6 +28,7 @@
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/menu_demo/DemoOwner.h"
+#include "tools/menu_demo/OptionScreensRun.h"
 
 #include <unistd.h>
 
@@ -344,6 +345,9 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     const bool keys = RunMainKeys(owner);
     const bool mouse = RunMainMouseAndBack(owner);
     const bool banner = RunBanner(owner);
+    const auto frame = [](DemoOwner& each, const MenuKeys& keys, const std::string& png) { return Frame(each, keys, png); };
+    const bool options = RunOptionsScreen(frame);
+    const bool teamName = RunStoryTeamScreen(frame);
     UseGameSize("XS");
     const bool small = RunMainSmall(owner);
     Menu::DestroyInstance();
@@ -356,7 +360,8 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
                 "fonts %s, cursor %s\n",
                 test ? "ok" : "FAILED", keys ? "ok" : "FAILED", mouse ? "ok" : "FAILED", banner ? "ok" : "FAILED",
                 small ? "ok" : "FAILED", fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
-    return test && keys && mouse && banner && small && fontsMade && cursorLoaded ? 0 : 1;
+    std::printf("menu_demo: options %s, team name %s\n", options ? "ok" : "FAILED", teamName ? "ok" : "FAILED");
+    return test && keys && mouse && banner && options && teamName && small && fontsMade && cursorLoaded ? 0 : 1;
 }
 
 }  // namespace

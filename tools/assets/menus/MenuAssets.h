@@ -35,5 +35,9 @@ float PlaneDistance();
 std::vector<std::pair<std::string, std::string>> Screens();
 // The text numbers the screens show, with their texts, for the text tables.
 const std::vector<std::pair<int32_t, std::string>>& ScreenLabels();
+// The options screen and the story mode's team-name screen, which Screens() also lists, and
+// their labels.
+std::vector<std::pair<std::string, std::string>> OptionScreens();
+std::vector<std::pair<int32_t, std::string>> OptionScreenLabels();
 
 }  // namespace assets::menus

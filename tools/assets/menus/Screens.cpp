@@ -220,7 +220,7 @@ float PlaneDistance()
 
 std::vector<std::pair<std::string, std::string>> Screens()
 {
-    return {
+    std::vector<std::pair<std::string, std::string>> screens = {
         {"main", Main()},
         {"message_throwin", Banner(Big(Text(kThrowIn)))},
         {"message_corner", Banner(Big(Text(kCorner)))},
@@ -235,6 +235,9 @@ std::vector<std::pair<std::string, std::string>> Screens()
         {"fouloverkill_penalty", Forfeit()},
         {"ingame_menu", Pause()},
     };
+    const auto options = OptionScreens();
+    screens.insert(screens.end(), options.begin(), options.end());
+    return screens;
 }
 
 const std::vector<std::pair<int32_t, std::string>>& ScreenLabels()

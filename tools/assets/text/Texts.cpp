@@ -52,7 +52,7 @@ void MenuTexts(Texts& t)
         {30319, "Free slot"}, {30320, "Progress:"}, {30322, "Continue the match"},
         {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
         {50206, "Perfect!"},
-        {60101, "On"}, {60102, "Off"},
+        {60101, "Off"}, {60102, "On"},
         {60111, "640 x 480"}, {60112, "800 x 600"}, {60113, "1024 x 768"},
         {60121, "Low"}, {60122, "Medium"}, {60123, "High"},
     });
@@ -85,6 +85,8 @@ void OwnTexts(Texts& t)
     });
     const auto& labels = menus::ScreenLabels();
     t.insert(t.end(), labels.begin(), labels.end());
+    const auto options = menus::OptionScreenLabels();
+    t.insert(t.end(), options.begin(), options.end());
 }
 
 void Credits(Texts& t)
