@@ -79,6 +79,7 @@ public:
     // The replay time while replaying, else the recording time.
     float GetClock() const { return m_replaying ? m_replayClock : m_clock; }
     int GetWriteIndex() const { return m_writeIndex; }
+    // index in [0, kCapacity).
     const ReplayFrame& GetFrame(int index) const { return m_frames[static_cast<size_t>(index)]; }
 
 private:

@@ -82,6 +82,7 @@ TEST_F(BallGoalCheckerTest, AShotStopsInTheStepThatReachesAGoalAreaOrTheKeepersP
         bool stopped;
         float time;
         float centreX;  // where the ball is at the end
+        float fall = 0.0f;  // its downward speed, which a collision plane never stops
     };
     // With neither gravity nor drag, a ball at 20 m/s 25 m before the goal area arrives at 1.25 s.
     const Case cases[] = {
@@ -90,17 +91,18 @@ TEST_F(BallGoalCheckerTest, AShotStopsInTheStepThatReachesAGoalAreaOrTheKeepersP
         {"the keeper plane 0.5 m ahead", {40, 1, 0}, keeperPlane.get(), true, 0.1f, 40.5f},
         {"the right goal area is no stop on the left", {25 - radius, 1, 0}, first_stadium::Volume("RightGoalArea"),
          false, 5.0f, 125 - radius},
-        {"a collision plane turns it back", {40, 1, 0}, wall.get(), false, 5.0f, -59},
+        {"a collision plane turns it back", {40, 1, 0}, wall.get(), false, 5.0f, -59, 0.1f},
     };
     for (const Case& c : cases) {
         LevelSettings* level = LevelSettings::Instance();
         level->gravity = level->ballDecelInAir = 0.0f;
         level->ballRestitution = 1.0f;
-        const Prediction p = Predict(c.from, {20, 0, 0}, c.other);
+        const Prediction p = Predict(c.from, {20, -c.fall, 0}, c.other);
         EXPECT_EQ(p.stopped, c.stopped) << c.what;
         EXPECT_FLOAT_EQ(p.time, c.time) << c.what;
         // A stopped ball is where it met the area or plane, not carried on to the step's end.
         EXPECT_NEAR(p.position.x, c.centreX, 1e-3f) << c.what;
+        EXPECT_NEAR(p.position.y, c.from.y - c.fall * p.time, 1e-3f) << c.what;
     }
 }
 
