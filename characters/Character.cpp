@@ -2,6 +2,7 @@
 
 #include "characters/Actor.h"
 #include "characters/Team.h"
+#include "simulation/CarriedBall.h"
 
 Character::Character(int32_t kind, const std::string& variationName, SoccerTeam* team)
     : m_kind(kind), m_team(team)
@@ -9,7 +10,12 @@ Character::Character(int32_t kind, const std::string& variationName, SoccerTeam*
     m_statistics.name = variationName;
 }
 
-Character::~Character() = default;
+Character::~Character()
+{
+    // The ball keeps its last toucher and reads it every frame.
+    if (ActorSurroundings::ball)
+        ActorSurroundings::ball->ForgetToucher(this);
+}
 
 void Character::Update(float) {}
 

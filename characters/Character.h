@@ -33,6 +33,7 @@ public:
     // The team is borrowed and owns the character (null for the referee). The name names the
     // character's variation; it is also the name shown on the HUD.
     Character(int32_t kind, const std::string& variationName, SoccerTeam* team);
+    // The pitch's ball (ActorSurroundings) forgets the character.
     ~Character() override;
 
     Character(const Character&) = delete;

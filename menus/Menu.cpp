@@ -329,7 +329,7 @@ void Menu::ScaleRect(Vector4& rect) const
 
 Vector2 Menu::ScreenToMenu(float x, float y) const
 {
-    const Vector2 size = CameraSize(RwGraphics::Exists() ? RwGraphics::Instance()->GetPrimaryCamera() : nullptr);
+    const Vector2 size = ScreenSize();
     Quaternion camera;
     Vector3 eye;
     CameraPose(camera, eye);
@@ -339,6 +339,11 @@ Vector2 Menu::ScreenToMenu(float x, float y) const
     const Vector3 point = Vector3(x - size.x / 2, y - size.y / 2, 0.0f) - relative;
     const Vector3 inPlane = turn.Inverse().Rotate(point);
     return Vector2(size.x / 2 + inPlane.x, size.y / 2 + inPlane.y);
+}
+
+Vector2 Menu::ScreenSize()
+{
+    return CameraSize(RwGraphics::Exists() ? RwGraphics::Instance()->GetPrimaryCamera() : nullptr);
 }
 
 int Menu::SendToItem(const std::string& name, int message, intptr_t param)

@@ -93,6 +93,8 @@ public:
     virtual void ScaleRect(Vector4& rect) const;
     // A screen pixel mapped into the turned and moved menu plane, in pixels.
     virtual Vector2 ScreenToMenu(float x, float y) const;
+    // The primary camera's size in pixels; the menu's own size without one.
+    static Vector2 ScreenSize();
 
     // The first item of the name's answer; 0 when there is none.
     virtual int SendToItem(const std::string& name, int message, intptr_t param);

@@ -20,14 +20,13 @@ constexpr float kScrollDistance = 1000.0f;
 // How far a 3D item starts from its place, in world units.
 constexpr float kFadeDistance = 1.5f;
 
-// Reads "x,y" into the two numbers; those it cannot read stay as they were.
-void ReadPair(const XmlNode* node, const char* attribute, float& x, float& y)
+}  // namespace
+
+void MenuItem::ReadPair(const XmlNode* node, const char* attribute, float& x, float& y)
 {
     if (node->HasAttribute(attribute))
         std::sscanf(node->GetAttribute(attribute).c_str(), "%f,%f", &x, &y);
 }
-
-}  // namespace
 
 void MenuItem::Update(float)
 {

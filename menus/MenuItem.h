@@ -89,6 +89,8 @@ public:
     void UpdateWithFade(float seconds);
 
 protected:
+    // Reads "x,y" into the two numbers; those it cannot read stay as they were.
+    static void ReadPair(const XmlNode* node, const char* attribute, float& x, float& y);
     bool IsFading() const { return m_fadeState >= kWaitingToAppear && m_fadeState <= kGone; }
 
     Menu* m_menu = nullptr;
@@ -110,11 +112,16 @@ protected:
     Quaternion m_fadeRotation;
 };
 
-// Shifts the items after it in the screen by its position, for the rest of a drawing pass.
-class MenuOrigin : public MenuItem {
+// A widget that only shows something: it ignores messages and only fades.
+class MenuDisplayItem : public MenuItem {
 public:
     int OnMessage(int, intptr_t) override { return 0; }
     void Update(float seconds) override { UpdateWithFade(seconds); }
+};
+
+// Shifts the items after it in the screen by its position, for the rest of a drawing pass.
+class MenuOrigin : public MenuDisplayItem {
+public:
     void Create(XmlNode* node) override;
     void Draw(int pass) override;
     Vector4 GetArea() const override { return Vector4(); }

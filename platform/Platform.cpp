@@ -156,4 +156,13 @@ bool MessageBoxAllowed()
     return !EnvSet("TB_NO_MESSAGE_BOX") && HasRealDisplay();
 }
 
+bool OpenUrl(const char* url)
+{
+    if (!url || SDL_OpenURL(url) != 0) {
+        LogWarning("platform::OpenUrl: cannot open \"%s\": %s\n", url ? url : "", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace platform

@@ -70,4 +70,8 @@ void InstallMessageBoxHandler();
 // A real display exists and TB_NO_MESSAGE_BOX is unset.
 bool MessageBoxAllowed();
 
+// Hands an address or a file to the desktop's default handler; false (logged with SDL's
+// reason) when that failed. Whether the handler then managed to open it is not known.
+bool OpenUrl(const char* url);
+
 }  // namespace platform

@@ -76,7 +76,7 @@ public:
     // other. The pitch lends them and clears them before they go.
     void SetTeams(SoccerTeam* first, SoccerTeam* second) { m_teams[0] = first; m_teams[1] = second; }
     // A toucher about to go away: the ball no longer refers to it (nor holds by it).
-    void ForgetToucher(const BallToucher* toucher);
+    void ForgetToucher(const BallToucher* toucher) override;
     // Reloads the model when the choice changes: tournament ball or rag ball.
     void SetTournamentBall(bool tournament);
     void UpdateParticles(float dt) override;

@@ -3,6 +3,7 @@
 #include "framework/Quaternion.h"
 #include "framework/Vector.h"
 
+class BallToucher;
 class Collidable;
 
 // What an actor needs of the ball it touches and carries; the pitch's Ball implements it.
@@ -21,4 +22,6 @@ public:
     virtual void ReleasePossession(int flag) = 0;
     // The trail a hard kick leaves, for dt seconds.
     virtual void UpdateParticles(float) {}
+    // A player about to go away: the ball must not refer to it any more.
+    virtual void ForgetToucher(const BallToucher*) {}
 };

@@ -38,13 +38,15 @@ void TextDisplay3D::PlaceWord(std::vector<GlyphQuad>& out, float x, float y, con
         return;
     const TextDisplay* display = TextDisplay::Instance();
     const float gx = display->GetGlobalScaleX(), gy = display->GetGlobalScaleY();
-    const float kx = 1.0f / (kLayoutUnitsPerWorldUnit * gx), ky = 1.0f / (kLayoutUnitsPerWorldUnit * gy);
+    // One world unit is the screen's height across as well as down: on a screen wider than 4:3
+    // (gx > gy) a layout unit is still one pixel there, as for the menu's pictures and hit tests.
+    const float k = 1.0f / (kLayoutUnitsPerWorldUnit * gy);
     const float sx = gx * m_attributes.scaleX, sy = gy * m_attributes.scaleY;
-    const float top = y * ky;
+    const float top = y * k;
     font->WalkGlyphs(word, sx, x, [&](float pen, const TextRect& size, const TextRect& uv) {
         GlyphQuad quad;
         quad.uv = uv;
-        const float left = pen * kx, width = size.width * sx * kx, height = size.height * sy * ky;
+        const float left = pen * k, width = size.width * sx * k, height = size.height * sy * k;
         const Vector3 plane[4] = {{-left, -top, 0.0f},
                                   {-(left + width), -top, 0.0f},
                                   {-left, -(top + height), 0.0f},

@@ -167,10 +167,12 @@ TEST_F(ActorTest, ASlideTackleFloorsAHolderWithAFoulOnlyFromBehind)
         EXPECT_STREQ(holder->GetStateName(), c.state) << c.name;
         EXPECT_EQ(holderEars.Heard("foul"), c.foul) << c.name;
         EXPECT_TRUE(holderEars.Heard("collision")) << c.name;
-        if (std::string(c.state) == "fallover" && beforeName != "fallover")
+        if (std::string(c.state) == "fallover" && beforeName != "fallover") {
             EXPECT_NEAR(holder->DistanceTo(*tackler), 0.0f, 1e-4f) << c.name;
-        if (std::string(c.name) == "already down")
+        }
+        if (std::string(c.name) == "already down") {
             EXPECT_EQ(holder->GetState(), before) << c.name;
+        }
         if (std::string(c.state) == "fallover" && beforeName != "fallover") {
             // Knocked away from the tackler, and the ball let go.
             EXPECT_FALSE(holder->HasBall()) << c.name;

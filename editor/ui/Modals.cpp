@@ -1,6 +1,6 @@
 #include "editor/ui/Modals.h"
 
-#include "editor/ui/FileFilter.h"
+#include "editor/FileFilter.h"
 #include "editor/ui/Widgets.h"
 
 #include <imgui.h>

@@ -7,6 +7,7 @@
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -53,7 +54,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     menu->SetFadeState(Menu::kFadingIn);
     for (int i = 0; i < menu->GetItemCount(); ++i)
         menu->ExpandVariables(menu->GetItem(i)->GetName());
+    // The widgets that edit values and take keys, driven with whatever the screen gave them.
+    static int value = 0;
+    menu->SetEditValue("%v%", &value);
+    menu->SetFadeState(Menu::kShown);
+    static const char* const keys[] = {"menu left", "menu right", "menu up", "menu down", "menu select"};
+    for (int i = 0; i < std::min(menu->GetItemCount(), 64); ++i)
+        for (const char* key : keys)
+            DeliverMessage(menu->GetItem(i), MessageServer::Instance()->RegisterMessage(key), 0);
     menu->OnMessage(MessageServer::Instance()->RegisterMessage("menu back"), 0);
+    menu->Update(0.5f);
+    // The widgets act on keys once idle.
+    menu->SetFadeState(Menu::kShown);
+    for (const char* key : {"menu down", "menu select"})
+        if (MenuItem* selected = menu->GetSelectedItem())
+            DeliverMessage(selected, MessageServer::Instance()->RegisterMessage(key), 0);
     menu->Update(0.5f);
     menu->ClearScreen();
     return 0;

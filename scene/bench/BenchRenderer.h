@@ -9,8 +9,11 @@
 #include "platform/Window.h"
 #include "scene/RwGraphics.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 class BenchRenderer {
 public:
@@ -56,3 +59,15 @@ private:
     bool m_platform = false;
     bool m_renderer = false;
 };
+
+// The median and the worst of the times (seconds, sorted here) as the counters
+// "<name>_median_ms" and "<name>_worst_ms", or "median_ms" and "worst_ms" without a name.
+inline void ReportMedianAndWorst(benchmark::State& state, std::vector<double>& seconds, const std::string& name = "")
+{
+    if (seconds.empty())
+        return;
+    std::sort(seconds.begin(), seconds.end());
+    const std::string prefix = name.empty() ? "" : name + "_";
+    state.counters[prefix + "median_ms"] = seconds[seconds.size() / 2] * 1000.0;
+    state.counters[prefix + "worst_ms"] = seconds.back() * 1000.0;
+}

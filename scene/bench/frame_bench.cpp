@@ -112,9 +112,7 @@ void BM_StadiumFrame(benchmark::State& state)
         frames.push_back(took.count());
         state.SetIterationTime(took.count());
     }
-    std::sort(frames.begin(), frames.end());
-    state.counters["median_ms"] = frames[frames.size() / 2] * 1000.0;
-    state.counters["worst_ms"] = frames.back() * 1000.0;
+    ReportMedianAndWorst(state, frames);
     state.counters["triangles"] = graphics->GetCounter(RwGraphics::kTriangles);
 
 }

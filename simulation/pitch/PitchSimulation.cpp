@@ -84,6 +84,11 @@ const char* EnergyColor(float energy)
 
 std::string Truncated(float value) { return IntToString(static_cast<int>(value)); }
 
+void SetHud(const Cast& hud, const char* element, const char* parameter, const std::string& value)
+{
+    HudElement::SetItemParameter(hud, element, parameter, value.c_str());
+}
+
 } // namespace
 
 PitchSimulation::PitchSimulation() = default;
@@ -96,6 +101,8 @@ bool PitchSimulation::SetupMatch()
         return true;
     m_ball = std::make_unique<Ball>();
     m_ball->SetPosition(kParkedBall);
+    ActorSurroundings::ball = m_ball.get();
+    CharacterActionPlayer::SetBallRadius(m_ball->GetRadius());
     m_registry = std::make_unique<UtilityRegistry>();
     for (int side = 0; side < kSides; ++side)
         CreateSide(side);
@@ -128,6 +135,7 @@ void PitchSimulation::DestroyMatch()
         m_teams[index].reset();
     }
     m_registry.reset();
+    ActorSurroundings::ball = nullptr;
     m_ball.reset();
     m_referee.reset();
     m_world->DestroyWorld();
@@ -236,7 +244,7 @@ void PitchSimulation::UpdateHud()
     if (!hud)
         return;
     const auto set = [&](const char* element, const char* parameter, const std::string& value) {
-        HudElement::SetItemParameter(*hud, element, parameter, value.c_str());
+        SetHud(*hud, element, parameter, value);
     };
     std::string seconds = IntToString(m_clock->Seconds());
     if (seconds.size() == 1)
@@ -246,7 +254,7 @@ void PitchSimulation::UpdateHud()
     set("LeftScore", "text", IntToString(m_teams[0]->GetGoals()));
     set("RightScore", "text", IntToString(m_teams[1]->GetGoals()));
     for (int side = 0; side < kSides; ++side)
-        UpdatePlayerHud(side);
+        UpdatePlayerHud(*hud, side);
     for (const auto& team : m_teams) {
         if (Character* holder = team->GetBallHolder()) {
             set("PowerBar", "level", FloatToString(holder->GetPower()));
@@ -255,15 +263,14 @@ void PitchSimulation::UpdateHud()
     }
 }
 
-void PitchSimulation::UpdatePlayerHud(int side)
+void PitchSimulation::UpdatePlayerHud(const Cast& hud, int side)
 {
     Character* player = m_teams[static_cast<size_t>(side)]->GetControlledPlayers().GetSelected();
     if (!player)
         return;
-    const Cast& hud = *CastManager::Instance()->GetCast(kHudCast);
     const PlayerHud& names = kPlayerHuds[side];
     const auto set = [&](const char* element, const char* parameter, const std::string& value) {
-        HudElement::SetItemParameter(hud, element, parameter, value.c_str());
+        SetHud(hud, element, parameter, value);
     };
     const CharacterStatistics& stats = player->GetStatistics();
     set(names.name, "color", names.nameColor);

@@ -9,6 +9,7 @@
 #include <memory>
 
 class Ball;
+class Cast;
 class Character;
 class RenderObject;
 class SoccerTeam;
@@ -123,7 +124,7 @@ private:
     void CreateSide(int side);
     void ForgetOnBall(const Character* character);
     void UpdateHud();
-    void UpdatePlayerHud(int side);
+    void UpdatePlayerHud(const Cast& hud, int side);
 
     bool m_setUp = false;
     std::array<std::unique_ptr<TeamManager>, kSides> m_managers;

@@ -107,6 +107,10 @@ TEST_F(PathCheckerTest, APathIsMeasuredFromWhereEveryoneStandsNow)
     EXPECT_TRUE(checker.IsPathClear({0, 0, 10}));
     mover->SetPosition({5, 0, 0});
     EXPECT_FALSE(checker.IsPathClear({0, 0, 10}));
+    // The direction is measured from the mover to the target.
+    const Vector3 direction = checker.FindClearDirection({5, 0, 10});
+    EXPECT_NEAR(direction.x, Heading(kPi / 16).x, 1e-5f);
+    EXPECT_NEAR(direction.z, Heading(kPi / 16).z, 1e-5f);
     // Nothing the queries did moved anyone.
     EXPECT_EQ(std::tuple(mover->GetPosition(), mover->GetVelocity(), posts[0]->GetPosition()),
               std::tuple(Vector3(5, 0, 0), Vector3::Zero, Vector3(5, 0, 5)));

@@ -80,6 +80,11 @@ TEST_F(ReplayEngineTest, TheRingKeepsTheLast1200FramesAndAReplayReachesBackOnlyT
         replay->Tick(kDt);
     }
     EXPECT_EQ(std::tuple(shown.size(), shown.back(), replay->IsFinished()), std::tuple(1199u, 1299.0f, true));
+    replay->Reset();
+    replay->StartReplay(1.0f);
+    EXPECT_EQ(std::tuple(replay->IsReplaying(), replay->IsFinished()), std::tuple(false, true));
+    replay->Reset();
+    EXPECT_EQ(std::tuple(replay->IsFinished(), replay->GetSpeed(), replay->IsEnabled()), std::tuple(false, 1.0f, true));
 }
 
 TEST_F(ReplayEngineTest, AReplayLongerThanTheRecordingStartsAtTheOldestFrame)
@@ -131,11 +136,12 @@ TEST_F(ReplayEngineTest, AJumpOfTwoOrAChangeOfAnimationShowsFrameAUnblended)
             replay->Tick(1.0f);
             player.animation = animations[frame];
             player.SetTime(times[frame]);
-            player.SetPosition({frame * c.jump, 0, 0});
+            player.SetPosition({10 + frame * c.jump, 0, 0});
             player.SetRotation(frame ? turned : Quaternion::Identity);
             replay->Record(player, ReplayEngine::kCharacter, 10u + frame);
             // The ball makes the same jump and is always blended.
-            ball.SetPosition({frame * c.jump, 0, 0});
+            ball.SetPosition({10 + frame * c.jump, 0, 0});
+            ball.SetRotation(frame ? turned : Quaternion::Identity);
             replay->Record(ball, ReplayEngine::kBall, 0);
         }
         // Halfway between the two frames (recorded at times 0 and 1).
@@ -148,10 +154,12 @@ TEST_F(ReplayEngineTest, AJumpOfTwoOrAChangeOfAnimationShowsFrameAUnblended)
         player.GetRotation().ToAxisAngle(angle, axis);
         EXPECT_EQ(std::tuple(player.animation, player.blends, flag), std::tuple(3, std::vector<float>{0.0f}, 11u))
             << c.what;
-        EXPECT_NEAR(player.GetPosition().x, c.replayedX, 1e-5f) << c.what;
+        EXPECT_NEAR(player.GetPosition().x, 10 + c.replayedX, 1e-5f) << c.what;
         EXPECT_NEAR(player.GetTime(), c.replayedTime, 1e-5f) << c.what;
         EXPECT_NEAR(angle, blend * std::numbers::pi_v<float> / 2, 1e-4f) << c.what;
-        EXPECT_NEAR(ReplayedBallX(), c.jump / 2, 1e-5f) << c.what;
+        EXPECT_NEAR(ReplayedBallX(), 10 + c.jump / 2, 1e-5f) << c.what;
+        ball.GetRotation().ToAxisAngle(angle, axis);
+        EXPECT_NEAR(angle, std::numbers::pi_v<float> / 4, 1e-4f) << c.what;
     }
 }
 

@@ -38,13 +38,6 @@ struct Timings {
     std::vector<double> layout, frame;
 };
 
-void Report(benchmark::State& state, std::vector<double>& times, const char* name)
-{
-    std::sort(times.begin(), times.end());
-    state.counters[std::string(name) + "_median_ms"] = times[times.size() / 2] * 1000.0;
-    state.counters[std::string(name) + "_worst_ms"] = times.back() * 1000.0;
-}
-
 void BM_MenuTextFrame(benchmark::State& state)
 {
     BenchRenderer renderer;
@@ -84,8 +77,8 @@ void BM_MenuTextFrame(benchmark::State& state)
         timings.frame.push_back(std::chrono::duration<double>(end - laidOut).count());
         state.SetIterationTime(timings.frame.back());
     }
-    Report(state, timings.layout, "layout");
-    Report(state, timings.frame, "frame");
+    ReportMedianAndWorst(state, timings.layout, "layout");
+    ReportMedianAndWorst(state, timings.frame, "frame");
     state.counters["records"] = static_cast<double>(records.size());
 
     display->Reset();

@@ -78,6 +78,23 @@ TEST_F(TextDisplay3DTest, TheLayoutCentreLandsOnThePositionAtEveryScale)
     }
 }
 
+TEST_F(TextDisplay3DTest, OnAWideScreenALayoutUnitIsAPixelAcrossAsDown)
+{
+    // 1280 x 720: the menu scales 800 x 600 by 1.6 across and 1.2 down.
+    TextDisplay* display = TextDisplay::Instance();
+    display->SetGlobalScale(1.6f, 1.2f);
+    TextDisplay3D* text = TextDisplay3D::Instance();
+    text->SetAttributes(display->Attributes());
+    std::vector<TextDisplay3D::GlyphQuad> quads;
+    // A glyph 96 pixels right of the screen's middle and 72 below it.
+    text->PlaceWord(quads, 96, 72, "a", Vector3(), Quaternion(), Vector3());
+    ASSERT_EQ(quads.size(), 1u);
+    const float pixel = 1.0f / 720;  // the screen's height is one unit
+    ExpectNear(quads[0].corners[0], Vector3(-96 * pixel, -72 * pixel, 0), "where the pixels say");
+    // The glyph is scaled 1.6 across and 1.2 down, as the flat text is.
+    ExpectNear(quads[0].corners[3], Vector3(-(96 + 16) * pixel, -(72 + 24) * pixel, 0), "its size in pixels");
+}
+
 TEST_F(TextDisplay3DTest, OnlyWordsDrawAndTheStatesComeBack)
 {
     RwNullDevice* device = RwNullDeviceGet();

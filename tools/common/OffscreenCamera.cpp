@@ -111,6 +111,14 @@ RwImage* OffscreenCamera::Grab() const
     return nullptr;
 }
 
+bool SaveOpaquePng(RwImage& image, const std::string& path)
+{
+    for (RwInt32 y = 0; y < image.height; ++y)
+        for (RwInt32 x = 0; x < image.width; ++x)
+            image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.stride) + static_cast<size_t>(x) * 4 + 3] = 255;
+    return RtPngImageWrite(&image, path.c_str());
+}
+
 bool OffscreenCamera::SavePng(const std::string& path) const
 {
     RwImage* image = Grab();
@@ -118,12 +126,7 @@ bool OffscreenCamera::SavePng(const std::string& path) const
         std::fprintf(stderr, "OffscreenCamera::SavePng: cannot read back the picture for %s\n", path.c_str());
         return false;
     }
-    // The raster's alpha is whatever blending left there: the picture is what was seen.
-    for (RwInt32 y = 0; y < image->height; ++y)
-        for (RwInt32 x = 0; x < image->width; ++x)
-            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
-                255;
-    const bool ok = RtPngImageWrite(image, path.c_str());
+    const bool ok = SaveOpaquePng(*image, path);
     RwImageDestroy(image);
     return ok;
 }

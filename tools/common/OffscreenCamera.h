@@ -15,6 +15,10 @@ struct RwRaster;
 
 namespace tools {
 
+// The image as an opaque PNG file: blending leaves its own alpha in a raster, and the picture
+// is what was seen. The alpha is set in place. False when the file cannot be written.
+bool SaveOpaquePng(RwImage& image, const std::string& path);
+
 // A placement at eye looking at target, screen up as near to +y as it can be.
 RwMatrix LookAtMatrix(const RwV3d& eye, const RwV3d& target);
 

@@ -299,8 +299,6 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         pitch->SetupMatch();
         Ball& ball = *pitch->GetBall();
         ball.SetPosition({6.0f, ball.GetRadius(), 2.0f});
-        CharacterActionPlayer::SetBallRadius(ball.GetRadius());
-        ActorSurroundings::ball = &ball;
         ActorSurroundings::clockRunning = true;
         if (bench) {
             result = Bench(actions, ball);
@@ -309,7 +307,6 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         } else if (result == 0) {
             std::printf("kickabout: wrote %s (%d x %d)\n", out.c_str(), kWidth, kHeight);
         }
-        ActorSurroundings::ball = nullptr;
         PitchSimulation::DestroyInstance();
         objects.Clear();
         level.RemoveMember(LevelSettings::Instance());

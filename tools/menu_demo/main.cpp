@@ -1,42 +1,56 @@
-// Runs a menu screen headless the way the front end will, and draws the mouse cursor:
+// Runs menu screens headless the way the front end will, at 1280 x 720:
 //     menu_demo <game folder> <out folder>
-// The game folder holds data\Turfbolt.dat (the cursor and the texts); the screen and its
-// macro are written into the out folder, which also receives menu_demo.png. The owner below
-// stands in for the front-end menu state: it owns the screen, answers its commands and
-// turns a scripted run of keys and mouse into menu messages.
+// The game folder holds data\Turfbolt.dat (screens, pictures, fonts, texts and the cursor).
+// A test screen with a macro and groups is written into the out folder and run first; then
+// "main" is faded in, driven by scripted keys and mouse, and left, "message_goal" is shown, and
+// "main" is loaded once more at the smallest game size.
+// The pictures land in the out folder: menu_demo.png, menu_main_fade.png, menu_main.png,
+// menu_main_down.png and menu_message_goal.png.
 #include "engine/core/RwCore.h"
+#include "framework/Color.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
+#include "framework/Settings.h"
+#include "framework/TimeInfo.h"
 #include "input/MouseInput.h"
 #include "menus/Menu.h"
+#include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
-#include "menus/XmlParser.h"
-#include "scene/EnginePlugins.h"
+#include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+#include "scene/RwGraphics.h"
+#include "scene/ScreenDraw.h"
+#include "scene/Texture.h"
+#include "text/Font.h"
 #include "text/GameText.h"
-#include "text/TextDraw.h"
+#include "text/TextDisplay.h"
 #include "text/TextManager.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/menu_demo/DemoOwner.h"
+#include "tools/menu_demo/OptionScreensRun.h"
 
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace {
 
-constexpr int kWidth = 800, kHeight = 600;
+constexpr int kWidth = 1280, kHeight = 720;
 constexpr float kFrameTime = 1.0f / 60.0f;
 constexpr int kMaxFrames = 600;
+// The screens are laid out for 4:3; a wider picture keeps their height in view.
+constexpr float kScreenAspect = 4.0f / 3.0f;
 
-const char* const kScreen = R"(<Screen OnLoad="SetPosition 0,0,0;SetRotation 0,0,0;Loaded"
-        OnBack="PlaySelectSound;SetMenu main">
+const char* const kScreen = R"(<Screen OnLoad="SetPosition 0,0,0.8333;Loaded" OnBack="PlaySelectSound;SetMenu main">
   <!-- the title panel and its origin come from a macro -->
   <Macro name="panel" label="title" place="40,30" extent="720,80"/>
   <Group OnCreate="CheckPlayers 1">
@@ -58,27 +72,6 @@ const char* const kMacro = R"(<Panel>
 </Panel>
 )";
 
-// One frame of scripted input: the menu keys, and where the mouse is and what it holds.
-struct ScriptStep {
-    int frame;  // frames after the screen is shown
-    bool down, back;
-    int x, y;
-    uint32_t buttons;
-};
-
-const ScriptStep kScript[] = {
-    {0, false, false, 420, 300, 0},
-    {2, false, false, 200, 250, 0},
-    {4, false, false, 210, 260, MouseInput::kLeft},
-    {6, true, false, 210, 260, 0},
-    {9, false, true, 210, 260, 0},
-};
-
-int Message(const char* name)
-{
-    return MessageServer::Instance()->RegisterMessage(name);
-}
-
 std::string ClassName(const MenuItem& item)
 {
     std::string name = typeid(item).name();
@@ -86,102 +79,6 @@ std::string ClassName(const MenuItem& item)
         name.erase(0, 1);
     return name;
 }
-
-// Stands in for the front-end menu state.
-class DemoOwner : public MessageListener {
-public:
-    bool Enter(const std::string& screen)
-    {
-        Menu* menu = Menu::Instance();
-        menu->SetOwner(this);
-        const std::string path = "<PP>\\Menu\\Screens\\" + screen + ".xml";
-        File* file = FileSystem::Instance()->Open(path.c_str(), "r");
-        if (!file) {
-            LogError("DemoOwner::Enter: could not find menu <%s>\n", screen.c_str());
-            return false;
-        }
-        const bool loaded = menu->LoadScreen(XmlParser().Parse(file));
-        FileSystem::Instance()->Close(file);
-        menu->SetFadeState(Menu::kFadingIn);
-        return loaded;
-    }
-
-    void Exit()
-    {
-        Menu::Instance()->SetOwner(nullptr);
-        Menu::Instance()->ClearScreen();
-    }
-
-    int OnMessage(int message, intptr_t param) override
-    {
-        const auto& record = *reinterpret_cast<const MenuActionParameter*>(param);
-        const std::string name = MessageServer::Instance()->GetMessageName(message);
-        const std::string argument = record.argument;
-        std::printf("  owner: %s \"%s\" from %s\n", name.c_str(), argument.c_str(),
-                    record.source ? record.source->GetName().c_str() : "the screen");
-        Menu* menu = Menu::Instance();
-        float a = 0, b = 0, c = 0;
-        if (name == "SetPosition" && std::sscanf(argument.c_str(), "%f,%f,%f", &a, &b, &c) == 3)
-            menu->SetPosition(Vector3(a, b, c));
-        else if (name == "SetRotation" && std::sscanf(argument.c_str(), "%f,%f,%f", &a, &b, &c) == 3)
-            menu->SetRotation(Quaternion(b * kDegrees, Vector3::UnitY) * Quaternion(a * kDegrees, Vector3::UnitX) *
-                              Quaternion(c * kDegrees, Vector3::UnitZ));
-        else if (name == "SetMenu" && menu->GetFadeState() == Menu::kShown) {
-            next = argument;
-            menu->SetFadeState(Menu::kFadingOut);
-        } else if (name == "PlaySelectSound")
-            std::printf("  owner: plays \"menuselect\"\n");
-        else if (name == "CheckPlayers")
-            return std::atoi(argument.c_str()) <= kPlayers ? 0 : -1;
-        else if (name != "SetPosition" && name != "SetRotation")
-            std::printf("  owner: \"%s\" is not one of the demo's commands\n", name.c_str());
-        return 0;
-    }
-
-    // One frame of menu input, as the front end reads it: keys switch to key mode, mouse
-    // buttons and movement to mouse mode.
-    void PollMenuInput(bool down, bool back)
-    {
-        Menu* menu = Menu::Instance();
-        MouseInput* mouse = MouseInput::Instance();
-        int x = 0, y = 0, dx = 0, dy = 0;
-        mouse->GetPosition(x, y);
-        mouse->GetDelta(dx, dy);
-        const std::string point = std::to_string(x) + " " + std::to_string(y);
-        const auto pointParam = reinterpret_cast<intptr_t>(point.c_str());
-        MenuItem* selected = menu->GetSelectedItem();
-        if (down || back)
-            menu->SetMouseMode(false);
-        if (mouse->GetButtonsPressed() & (MouseInput::kLeft | MouseInput::kRight)) {
-            menu->SetMouseMode(true);
-            std::printf("  input: menu click at %s\n", point.c_str());
-            DeliverMessage(menu, Message("menu click"), pointParam);
-            if (selected)
-                DeliverMessage(selected, Message("menu click"), 0);
-        }
-        if (back) {
-            std::printf("  input: menu back\n");
-            DeliverMessage(menu, Message("menu back"), 0);
-            return;
-        }
-        if (selected && down)
-            DeliverMessage(selected, Message("menu down"), 0);
-        else if (down) {
-            menu->SelectNext();
-            std::printf("  input: down selects \"%s\"\n", menu->GetSelectedItemName().c_str());
-        }
-        if (dx || dy)
-            menu->SetMouseMode(true);
-        if (menu->IsMouseMode())
-            DeliverMessage(menu, Message("menu mouse move"), pointParam);
-    }
-
-    std::string next;
-
-private:
-    static constexpr float kDegrees = 0.017453292f;
-    static constexpr int kPlayers = 2;
-};
 
 bool WriteScreens()
 {
@@ -206,61 +103,206 @@ void PrintItems()
     }
 }
 
-// The custom elements as the owner would fill them, with the cursor on top.
-bool DrawPicture(const std::string& path)
+// Draws a frame on the primary camera, as the game does every frame, and keeps it as a
+// PNG when a path is given. extra draws over the screen before the cursor would.
+bool DrawFrame(DemoOwner& owner, const std::string& png = std::string(), const std::function<void()>& extra = {})
 {
-    tools::OffscreenCamera camera;
-    if (!camera.Create(kWidth, kHeight, 0.5f, 0.5f * kHeight / kWidth, 0.1f, 100, rwRasterTypeCamera) ||
-        !camera.Begin({24, 40, 64, 255}))
+    Camera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    const float background[4] = {0.09f, 0.16f, 0.25f, 1.0f};
+    if (!camera->Clear(background, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
         return false;
-    Menu* menu = Menu::Instance();
-    menu->Render();
-    for (int i = 0; i < menu->GetItemCount(); ++i) {
-        const Vector4 area = menu->GetItem(i)->GetArea();
-        if (area.z > 0 && area.w > 0)
-            textdraw::DrawTexturedRect(nullptr, {area.x, area.y, area.z, area.w}, {0, 0, 1, 1},
-                                       Color(0.3f + 0.15f * i, 0.6f, 0.9f - 0.1f * i, 0.6f));
-    }
-    menu->DrawMouseCursor();
-    camera.End();
-    return camera.SavePng(path);
+    if (extra)
+        extra();
+    owner.Render();
+    camera->EndUpdate();
+    if (png.empty())
+        return true;
+    RwImage* image = EngineUtil::GrabCameraRaster(camera->GetRwCamera());
+    if (!image)
+        return false;
+    const bool written = tools::SaveOpaquePng(*image, png);
+    RwImageDestroy(image);
+    std::printf("  wrote %s\n", png.c_str());
+    return written;
 }
 
-// Runs the screen from its fade-in to its fade-out, and draws it once it is shown; the frame
-// where it is shown, or -1.
-int RunScreen(DemoOwner& owner, bool& drawn)
-{
-    Menu* menu = Menu::Instance();
-    MouseInput* mouse = MouseInput::Instance();
+// Whether the menu had its cursor while "main" was up.
+bool cursorLoaded = false;
+
+// What a scripted run of a screen saw.
+struct Run {
+    bool entered = false;
     int shownAt = -1;
-    for (int frame = 0; frame < kMaxFrames; ++frame) {
-        const int state = menu->GetFadeState();
-        bool down = false, back = false;
-        if (state == Menu::kShown) {
-            if (shownAt < 0) {
-                shownAt = frame;
-                std::printf("frame %d: the screen is shown\n", frame);
-            }
-            for (const ScriptStep& step : kScript)
-                if (frame - shownAt == step.frame) {
-                    mouse->SetState(step.x, step.y, step.buttons);
-                    down = step.down;
-                    back = step.back;
-                }
-            mouse->Update(kFrameTime);
-            if (frame == shownAt)
-                drawn = DrawPicture("menu_demo.png");
-            owner.PollMenuInput(down, back);
-        } else if (state == Menu::kGone) {
-            std::printf("frame %d: the screen is gone; next screen \"%s\"\n", frame, owner.next.c_str());
-            return shownAt;
-        }
-        menu->Update(kFrameTime);
-    }
-    return shownAt;
+    int frames = 0;
+    bool pictures = true;
+};
+
+// One frame of the game: the owner's update with this frame's keys, the clock, the drawing.
+bool Frame(DemoOwner& owner, const MenuKeys& keys = {}, const std::string& png = std::string())
+{
+    MouseInput::Instance()->Update(kFrameTime);
+    TimeInfo::Instance()->AddFrame(kFrameTime);
+    const bool running = owner.Update(kFrameTime, keys);
+    return DrawFrame(owner, png) && running;
 }
 
-int Run(const std::string& gameFolder, const std::string& outFolder)
+// Runs frames until the screen is shown (the hook gets each fade-in frame's number, and
+// may take a picture); false when it never is.
+bool FadeIn(DemoOwner& owner, Run& run, const std::function<std::string(int)>& picture = {})
+{
+    for (int frame = 0; frame < kMaxFrames; ++frame, ++run.frames) {
+        if (Menu::Instance()->GetFadeState() == Menu::kShown) {
+            run.shownAt = run.frames;
+            std::printf("frame %d: the screen is shown\n", run.frames);
+            return true;
+        }
+        const std::string png = picture ? picture(frame) : std::string();
+        if (!Frame(owner, {}, png) && Menu::Instance()->GetFadeState() != Menu::kGone)
+            run.pictures = false;
+    }
+    return false;
+}
+
+// Runs frames until the screen has faded out; false when it never does.
+bool FadeOut(DemoOwner& owner, Run& run)
+{
+    for (int frame = 0; frame < kMaxFrames; ++frame, ++run.frames)
+        if (!Frame(owner))
+            return true;
+    return false;
+}
+
+// The middle of an item's last drawn area, where the mouse goes to point at it.
+void PointAt(const char* name)
+{
+    const Vector4 area = Menu::Instance()->GetItem(name)->GetArea();
+    MouseInput::Instance()->SetState(static_cast<int>(area.x + area.z / 2), static_cast<int>(area.y + area.w / 2), 0);
+}
+
+bool RunTestScreen(DemoOwner& owner)
+{
+    std::printf("loading \"demo\":\n");
+    Run run;
+    run.entered = owner.Enter("demo");
+    PrintItems();
+    const bool shown = FadeIn(owner, run);
+    MouseInput::Instance()->SetState(420, 300, 0);
+    const bool drawn = shown && DrawFrame(owner, "menu_demo.png", [] {
+        // The custom elements as the owner would fill them.
+        Menu* menu = Menu::Instance();
+        for (int i = 0; i < menu->GetItemCount(); ++i) {
+            const Vector4 area = menu->GetItem(i)->GetArea();
+            if (area.z > 0 && area.w > 0) {
+                Vector4 r = area;
+                menu->ScaleRect(r);
+                DrawTexturedRect(nullptr, {r.x, r.y, r.z, r.w}, {0, 0, 1, 1},
+                                 Color(0.3f + 0.15f * static_cast<float>(i), 0.6f, 0.9f - 0.1f * static_cast<float>(i), 0.6f));
+            }
+        }
+    });
+    Frame(owner, {false, false, false, true});
+    const bool left = FadeOut(owner, run);
+    std::printf("the screen is gone; next screen \"%s\"\n", owner.next.c_str());
+    owner.Exit();
+    return run.entered && shown && drawn && left && owner.next == "main";
+}
+
+bool Contains(const std::vector<std::string>& commands, size_t from, const std::vector<std::string>& wanted)
+{
+    for (size_t i = from; i + wanted.size() <= commands.size(); ++i)
+        if (std::equal(wanted.begin(), wanted.end(), commands.begin() + static_cast<long>(i)))
+            return true;
+    return false;
+}
+
+// "main": the fade-in, the mouse on the first button, two keys down, and "options" chosen.
+bool RunMainKeys(DemoOwner& owner)
+{
+    std::printf("loading \"main\":\n");
+    Run run;
+    run.entered = owner.Enter("main");
+    PrintItems();
+    const bool shown = FadeIn(owner, run, [](int frame) { return frame == 22 ? "menu_main_fade.png" : ""; });
+    PointAt("single");
+    Frame(owner);
+    for (int frame = 0; frame < 10; ++frame)
+        Frame(owner, {}, frame == 9 ? "menu_main.png" : "");
+    const bool firstSelected = Menu::Instance()->GetSelectedItemName() == "single";
+    cursorLoaded = Menu::Instance()->GetCursorTexture() != nullptr;
+    std::printf("with the mouse on it: \"%s\" is selected\n", Menu::Instance()->GetSelectedItemName().c_str());
+    for (int press = 0; press < 2; ++press) {
+        Frame(owner, {false, true});
+        std::printf("down: \"%s\" is selected\n", Menu::Instance()->GetSelectedItemName().c_str());
+        for (int frame = 0; frame < 8; ++frame)
+            Frame(owner, {}, press == 1 && frame == 7 ? "menu_main_down.png" : "");
+    }
+    const bool third = Menu::Instance()->GetSelectedItemName() == "options";
+    const size_t before = owner.commands.size();
+    Frame(owner, {false, false, true});
+    const bool selected = Contains(owner.commands, before, {"SetMenu options", "PlaySelectSound"});
+    const bool left = FadeOut(owner, run);
+    std::printf("the screen is gone; next screen \"%s\"\n", owner.next.c_str());
+    owner.Exit();
+    return run.entered && shown && run.pictures && firstSelected && third && selected && left &&
+           owner.next == "options";
+}
+
+// "main" again: the mouse moves onto "quit", then back runs the screen's OnBack.
+bool RunMainMouseAndBack(DemoOwner& owner)
+{
+    std::printf("loading \"main\" again:\n");
+    Run run;
+    run.entered = owner.Enter("main");
+    const bool shown = FadeIn(owner, run);
+    PointAt("quit");
+    Frame(owner);
+    const bool hovered = Menu::Instance()->GetSelectedItemName() == "quit";
+    std::printf("the mouse moved onto \"quit\": \"%s\" is selected\n", Menu::Instance()->GetSelectedItemName().c_str());
+    const size_t before = owner.commands.size();
+    Frame(owner, {false, false, false, true});
+    const bool back = Contains(owner.commands, before, {"QuitGame"});
+    const bool left = FadeOut(owner, run);
+    std::printf("the screen is gone; %s\n", owner.next.empty() ? "no next screen: the game would end" : owner.next.c_str());
+    owner.Exit();
+    return run.entered && shown && hovered && back && left && owner.next.empty();
+}
+
+bool RunBanner(DemoOwner& owner)
+{
+    std::printf("loading \"message_goal\":\n");
+    Menu::Instance()->SetVariable("%scorer%", "Bamboo Bill 23'");
+    Run run;
+    run.entered = owner.Enter("message_goal");
+    const bool shown = FadeIn(owner, run);
+    const bool drawn = shown && DrawFrame(owner, "menu_message_goal.png");
+    owner.Exit();
+    return run.entered && drawn;
+}
+
+// "main" at the smallest size: no story mode, and the size's own logo.
+bool RunMainSmall(DemoOwner& owner)
+{
+    std::printf("loading \"main\" at the size XS:\n");
+    const bool entered = owner.Enter("main");
+    Menu* menu = Menu::Instance();
+    const bool storyHidden = menu->HasItem("storymode") && !menu->GetItem("storymode")->IsVisible();
+    const auto* logo = menu->HasItem("gamelogo") ? dynamic_cast<MenuImage*>(menu->GetItem("gamelogo")) : nullptr;
+    const bool logoLoaded = logo && logo->GetTexture() && logo->GetTexturePath().ends_with("TBlogoLogo_XS");
+    std::printf("story mode %s; logo %s\n", storyHidden ? "hidden" : "SHOWN",
+                logoLoaded ? logo->GetTexturePath().c_str() : "NOT LOADED");
+    owner.Exit();
+    return entered && storyHidden && logoLoaded;
+}
+
+// The game size the screens are adapted to, as the configuration would give it.
+void UseGameSize(const char* size)
+{
+    std::ofstream("demo_config.txt", std::ios::trunc) << "GameSize " << size << "\n";
+    FileSystem::Instance()->InvalidateDiskCache();
+    SettingsManager::Instance()->LoadSettings("demo_config.txt");
+}
+
+int RunAll(const std::string& gameFolder, const std::string& outFolder)
 {
     const std::string archive = std::filesystem::absolute(gameFolder + "/data/Turfbolt.dat").string();
     std::error_code error;
@@ -275,36 +317,51 @@ int Run(const std::string& gameFolder, const std::string& outFolder)
         return 1;
     }
     files->AddAlias("<PP>", "data\\pc\\");
+    files->AddAlias("<TP>", "Textures24Bit\\");
     tools::OffscreenSession session("menu_demo", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kStartEngine))
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
-    RegisterEngineImageFormats();
-    const bool managerOpened = RtFSManagerOpen(-1);
-    if (!RwInstallFileSystem()) {
-        std::fprintf(stderr, "menu_demo: the engine cannot read through the file layer\n");
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetScreenSize(kWidth, kHeight);
+    if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
+        std::fprintf(stderr, "menu_demo: the rendering engine does not start\n");
         return 1;
     }
+    PrimaryCamera* camera = graphics->GetPrimaryCamera();
+    float viewX = 0, viewY = 0;
+    camera->GetViewWindow(viewX, viewY);
+    const float widen = (static_cast<float>(kWidth) / kHeight) / kScreenAspect;
+    camera->SetViewWindow(viewX * widen, viewY * widen);
+    graphics->SetCamera(camera);
+
+    UseGameSize("XXL");
     TextManager::Instance()->LoadTextFile(gametext::TextTableFor("XXL").c_str());
+    std::vector<std::unique_ptr<Font>> fonts;
+    const bool fontsMade = gametext::CreateFonts(fonts);
+    Menu::Instance()->SetVariable("%build_info%", "menu_demo");
 
     DemoOwner owner;
-    std::printf("loading \"demo\":\n");
-    const bool loaded = owner.Enter("demo");
-    PrintItems();
-    bool drawn = false;
-    const int shownAt = RunScreen(owner, drawn);
-    Menu* menu = Menu::Instance();
-    menu->SetVariable("%player_name%", "Ann");
-    const std::string text = "%10201% for %player_name%";
-    std::printf("expansion: \"%s\" gives \"%s\"\n", text.c_str(), menu->ExpandVariables(text).c_str());
-    const bool cursor = menu->GetCursorTexture() != nullptr;
-    owner.Exit();
+    const bool test = RunTestScreen(owner);
+    const bool keys = RunMainKeys(owner);
+    const bool mouse = RunMainMouseAndBack(owner);
+    const bool banner = RunBanner(owner);
+    const auto frame = [](DemoOwner& each, const MenuKeys& keys, const std::string& png) { return Frame(each, keys, png); };
+    const bool options = RunOptionsScreen(frame);
+    const bool teamName = RunStoryTeamScreen(frame);
+    UseGameSize("XS");
+    const bool small = RunMainSmall(owner);
     Menu::DestroyInstance();
-    VantaroFileSystem::Uninstall();
-    if (managerOpened)
-        RtFSManagerClose();
-    std::printf("menu_demo: %s; cursor %s\n", drawn ? "wrote menu_demo.png" : "could not draw the picture",
-                cursor ? "loaded" : "missing");
-    return loaded && shownAt >= 0 && cursor && drawn ? 0 : 1;
+    TextDisplay::DestroyInstance();
+    fonts.clear();
+    graphics->SetCamera(nullptr);
+    TextureManager::Instance()->Shutdown();
+    graphics->Destroy();
+    std::printf("menu_demo: test screen %s, main by keys %s, main by mouse and back %s, banner %s, main at XS %s, "
+                "fonts %s, cursor %s\n",
+                test ? "ok" : "FAILED", keys ? "ok" : "FAILED", mouse ? "ok" : "FAILED", banner ? "ok" : "FAILED",
+                small ? "ok" : "FAILED", fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
+    std::printf("menu_demo: options %s, team name %s\n", options ? "ok" : "FAILED", teamName ? "ok" : "FAILED");
+    return test && keys && mouse && banner && options && teamName && small && fontsMade && cursorLoaded ? 0 : 1;
 }
 
 }  // namespace
@@ -315,5 +372,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: menu_demo <game folder> <out folder>\n");
         return 2;
     }
-    return Run(argv[1], argv[2]);
+    return RunAll(argv[1], argv[2]);
 }

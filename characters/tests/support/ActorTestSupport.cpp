@@ -66,14 +66,11 @@ Ball& KickAbout::StartMatch()
 void KickAbout::SetUp()
 {
     Random::Seed(1);
-    CharacterActionPlayer::SetBallRadius(ball.GetRadius());
-    ActorSurroundings::ball = &ball;
     ActorSurroundings::clockRunning = true;
 }
 
 void KickAbout::TearDown()
 {
-    ActorSurroundings::ball = nullptr;
     PitchSimulation::DestroyInstance();
     CollisionManager::DestroyInstance();
 }

@@ -1,10 +1,11 @@
 #include "editor/InputDialog.h"
 #include "editor/InputDialogSerializer.h"
-#include "editor/ui/FileFilter.h"
+#include "editor/FileFilter.h"
 #include "editor/ui/ImGuiHost.h"
 #include "editor/ui/InputDialogView.h"
 #include "editor/ui/Modals.h"
 #include "framework/Object.h"
+#include "support/HeadlessFrames.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -19,30 +20,6 @@ struct Thing : Object {
         s.BeginSection("Thing", d);
         s.SerializeFloat("speed", &speed);
         s.EndSection();
-    }
-};
-
-// Frames of a headless context with the mouse where the test puts it.
-struct Frames {
-    editor::ImGuiHost host;
-    Frames() { host.StartHeadless(800, 600); }
-    void Run(const std::function<void()>& draw, ImVec2 mouse = {-1, -1}, bool down = false, const char* typed = nullptr)
-    {
-        ImGuiIO& io = ImGui::GetIO();
-        io.DeltaTime = 1.0f / 60;
-        io.MousePos = mouse;
-        io.MouseDown[0] = down;
-        if (typed)
-            io.AddInputCharactersUTF8(typed);
-        host.NewFrame();
-        draw();
-        host.Render();
-    }
-    void Click(const std::function<void()>& draw, ImVec2 at)
-    {
-        Run(draw, at, false);
-        Run(draw, at, true);
-        Run(draw, at, false);
     }
 };
 

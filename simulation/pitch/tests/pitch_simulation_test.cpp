@@ -307,6 +307,26 @@ TEST_F(PitchSimulationTest, TheEnergyMeterColourChangesAtEachThreshold)
     EXPECT_EQ(Parameter("LeftScore", "text") + ":" + Parameter("RightScore", "text"), "0:3");
 }
 
+TEST_F(PitchSimulationTest, TheYellowCardShowsWhileTheCardDisplayIsOn)
+{
+    MakeHud({"YellowCard1", "YellowCard2"});
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var03", nullptr);
+    Character* player = owned.get();
+    pitch->GetTeam(0)->AddPlayer(std::move(owned));
+    const auto shown = [&] {
+        pitch->Update(0.0f, PitchSimulation::kUpdateHud);
+        return std::string(Item("YellowCard1")->IsVisible() ? "1" : "-") + (Item("YellowCard2")->IsVisible() ? "2" : "-");
+    };
+    EXPECT_EQ(shown(), "-2");  // nobody selected on the second side: its card is left alone
+    player->SetBooked(true);
+    EXPECT_EQ(shown(), "12");
+    pitch->SetCardDisplay(false);
+    player->SetBooked(false);
+    EXPECT_EQ(shown(), "12");
+    pitch->SetCardDisplay(true);
+    EXPECT_EQ(shown(), "-2");
+}
+
 TEST_F(PitchSimulationTest, TheHudMaskShowsExactlyTheNamedElements)
 {
     const std::vector<std::string> all = {"Player1Name", "Player2Name", "EnergyMeter1", "EnergyMeter2",
@@ -383,6 +403,20 @@ TEST_F(PitchSimulationTest, RecreatedTeamsStartEmptyWithoutARefereeAndTheBallPar
     ASSERT_NE(pitch->GetReferee(), nullptr);
     EXPECT_EQ(pitch->GetReferee()->GetKind(), Character::kReferee);
     EXPECT_EQ(pitch->GetReferee()->GetStatistics().name, "Referee");
+}
+
+TEST_F(PitchSimulationTest, ASubstitutedToucherIsForgottenByTheBall)
+{
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var00", pitch->GetTeam(0));
+    Character* leaving = owned.get();
+    SoccerTeam* team = pitch->GetTeam(0);
+    team->AddPlayer(std::move(owned));
+    Ball* ball = pitch->GetBall();
+    ASSERT_TRUE(ball->TakePossession(leaving));
+    ball->ReleasePossession(1);
+    team->ReplacePlayer(leaving, std::make_unique<Character>(Character::kFieldPlayer, "Var01", team));
+    EXPECT_EQ(ball->GetLastToucher(), nullptr);
+    pitch->Update(1.0f / 60.0f, PitchSimulation::kUpdateAll);
 }
 
 TEST_F(PitchSimulationTest, TearingDownDeletesTheBenchesAndASecondSetUpChangesNothing)

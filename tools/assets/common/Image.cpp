@@ -126,6 +126,39 @@ void Image::Ring(float cx, float cy, float inner, float outer, Rgba c, float fea
         }
 }
 
+void Image::FillPolygon(const std::vector<std::pair<float, float>>& corners, Rgba c, int samples)
+{
+    // Even-odd crossings of a ray to the left.
+    const auto inside = [&corners](float x, float y) {
+        bool in = false;
+        for (size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++) {
+            const auto [xi, yi] = corners[i];
+            const auto [xj, yj] = corners[j];
+            if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
+                in = !in;
+        }
+        return in;
+    };
+    if (corners.size() < 3 || samples < 1)
+        return;
+    float left = corners[0].first, right = left, top = corners[0].second, bottom = top;
+    for (const auto& [x, y] : corners) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    for (int y = static_cast<int>(std::floor(top)); y < static_cast<int>(std::ceil(bottom)); ++y)
+        for (int x = static_cast<int>(std::floor(left)); x < static_cast<int>(std::ceil(right)); ++x) {
+            int hits = 0;
+            for (int sy = 0; sy < samples; ++sy)
+                for (int sx = 0; sx < samples; ++sx)
+                    hits += inside(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
+            if (hits)
+                Blend(x, y, c, static_cast<float>(hits) / (samples * samples));
+        }
+}
+
 void Image::Line(float x0, float y0, float x1, float y1, float width, Rgba c)
 {
     const float dx = x1 - x0, dy = y1 - y0;

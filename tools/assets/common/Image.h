@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace assets {
@@ -45,6 +46,9 @@ public:
     void FillCircle(float cx, float cy, float radius, Rgba c, float feather = 1.0f);
     // Anti-aliased ring between inner and outer radius.
     void Ring(float cx, float cy, float inner, float outer, Rgba c, float feather = 1.0f);
+    // The polygon (corners in order, either way round) blended with its coverage, sampled
+    // samples x samples times a pixel.
+    void FillPolygon(const std::vector<std::pair<float, float>>& corners, Rgba c, int samples = 4);
     // A line of the given width, anti-aliased.
     void Line(float x0, float y0, float x1, float y1, float width, Rgba c);
     // Multiplies each pixel's RGB by (1 + amount * n) with n = tileable fractal noise in -1..1.

@@ -33,6 +33,7 @@ struct Style {
 constexpr Rgba kWhite{255, 255, 255, 255};
 constexpr Rgba kGreen{96, 230, 80, 255};
 constexpr Rgba kOutline{16, 24, 16, 255};
+constexpr Rgba kCaptionShadow{0, 0, 0, 150};
 
 const Style kStyles[] = {
     {"debug", "DejaVuSansMono.ttf", 12, kWhite, false},
@@ -100,6 +101,9 @@ public:
                 out.coverage[static_cast<size_t>(y * out.width + x)] = bitmap.buffer[y * bitmap.pitch + x];
         return out.width > 0 && out.height > 0;
     }
+
+    // Whole pixels the pen moves after the glyph last rendered.
+    int Advance() const { return static_cast<int>((m_face->glyph->advance.x + 32) / 64); }
 
     // Whole pixels; 0 when the face has no kerning for the pair.
     int Kerning(unsigned char a, unsigned char b) const
@@ -284,5 +288,53 @@ bool WriteFonts(const AssetContext& context)
 const GeneratorRegistrar kFonts("text.fonts", &WriteFonts);
 
 }  // namespace
+
+bool DrawCaption(Image& image, const Caption& caption)
+{
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) {
+        std::fprintf(stderr, "tbasset: FreeType does not start\n");
+        return false;
+    }
+    bool ok = false;
+    {
+        const Face face(library, std::string(kFaceFolder) + caption.face, caption.pixels);
+        std::vector<Bitmap> glyphs;
+        std::vector<int> pens;
+        int pen = 0;
+        ok = face.IsOpen();
+        for (size_t i = 0; ok && i < caption.text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(caption.text[i]);
+            if (i > 0)
+                pen += face.Kerning(static_cast<unsigned char>(caption.text[i - 1]), c);
+            Bitmap glyph;
+            // A blank renders no bitmap but still moves the pen.
+            face.Render(c, glyph);
+            pens.push_back(pen);
+            pen += face.Advance();
+            glyphs.push_back(std::move(glyph));
+        }
+        const int left = static_cast<int>(caption.centreX) - pen / 2;
+        const int shadow = std::max(1, caption.pixels / 16);
+        for (int pass = 0; ok && pass < 2; ++pass)
+            for (size_t i = 0; i < glyphs.size(); ++i) {
+                const Bitmap glyph = caption.outline ? Padded(glyphs[i]) : glyphs[i];
+                const int x0 = left + pens[i] + glyph.left + (pass == 0 ? shadow : 0);
+                const int y0 = caption.baseline - glyph.top + (pass == 0 ? shadow : 0);
+                for (int y = 0; y < glyph.height; ++y)
+                    for (int x = 0; x < glyph.width; ++x) {
+                        const Rgba pixel = Pixel(glyph, x, y, caption.colour, caption.outline);
+                        if (!pixel.a || x0 + x < 0 || y0 + y < 0 || x0 + x >= image.Width() || y0 + y >= image.Height())
+                            continue;
+                        if (pass == 0)
+                            image.Blend(x0 + x, y0 + y, kCaptionShadow, pixel.a / 255.0f);
+                        else
+                            image.Blend(x0 + x, y0 + y, WithAlpha(pixel, 255), pixel.a / 255.0f);
+                    }
+            }
+    }
+    FT_Done_FreeType(library);
+    return ok;
+}
 
 }  // namespace assets::text

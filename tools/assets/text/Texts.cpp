@@ -2,6 +2,7 @@
 // sizes, as cp1252 bytes.
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
+#include "tools/assets/menus/MenuAssets.h"
 #include "tools/assets/text/TextAssets.h"
 
 namespace assets::text {
@@ -51,7 +52,7 @@ void MenuTexts(Texts& t)
         {30319, "Free slot"}, {30320, "Progress:"}, {30322, "Continue the match"},
         {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
         {50206, "Perfect!"},
-        {60101, "On"}, {60102, "Off"},
+        {60101, "Off"}, {60102, "On"},
         {60111, "640 x 480"}, {60112, "800 x 600"}, {60113, "1024 x 768"},
         {60121, "Low"}, {60122, "Medium"}, {60123, "High"},
     });
@@ -82,6 +83,10 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), {
         {70001, "Every font of the game"}, {70002, "A text the table does not hold:"},
     });
+    const auto& labels = menus::ScreenLabels();
+    t.insert(t.end(), labels.begin(), labels.end());
+    const auto options = menus::OptionScreenLabels();
+    t.insert(t.end(), options.begin(), options.end());
 }
 
 void Credits(Texts& t)

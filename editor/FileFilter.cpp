@@ -1,4 +1,4 @@
-#include "editor/ui/FileFilter.h"
+#include "editor/FileFilter.h"
 
 #include <cctype>
 

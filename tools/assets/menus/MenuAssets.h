@@ -1,0 +1,43 @@
+#pragma once
+
+// What the menu generators write and where: the pictures' names and sizes, and the screens.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace assets::menus {
+
+// Below the project folder; the menus read their pictures from this one folder whatever
+// the texture set.
+inline constexpr const char* kScreenTextures = "Menu/Screens/Textures24Bit";
+inline constexpr const char* kScreenFolder = "Menu/Screens";
+inline constexpr const char* kDefaultLogo = "turfbolt_logo";
+inline constexpr const char* kPanel = "panel";
+inline constexpr const char* kPalm = "palmtree";
+// Behind the screens shown without the match.
+inline constexpr const char* kBackground = "menu_background";
+
+inline constexpr int kLoadingWidth = 1024, kLoadingHeight = 768;
+// The loading bar's pictures are laid out for a bar of this size.
+inline constexpr int kBarWidth = 512, kBarHeight = 32;
+inline constexpr int kLogoWidth = 512, kLogoHeight = 192;
+inline constexpr int kPanelWidth = 256, kPanelHeight = 128;
+inline constexpr int kPalmWidth = 256, kPalmHeight = 512;
+inline constexpr int kBackgroundWidth = 512, kBackgroundHeight = 384;
+
+// How far in front of the camera the menu plane stands so that its 600 units fill the height
+// of the primary camera's view at the game's 4:3 screen sizes.
+float PlaneDistance();
+
+// Each screen as (name, file text), in the order written.
+std::vector<std::pair<std::string, std::string>> Screens();
+// The text numbers the screens show, with their texts, for the text tables.
+const std::vector<std::pair<int32_t, std::string>>& ScreenLabels();
+// The options screen and the story mode's team-name screen, which Screens() also lists, and
+// their labels.
+std::vector<std::pair<std::string, std::string>> OptionScreens();
+std::vector<std::pair<int32_t, std::string>> OptionScreenLabels();
+
+}  // namespace assets::menus

@@ -1,0 +1,143 @@
+// The options screen, where the option toggles are stepped, and the story mode's team-name
+// screen. Written as the screen reader takes them: one root, no declaration, mark-up in
+// square brackets, actions joined by ';' alone.
+#include "tools/assets/menus/MenuAssets.h"
+
+#include <cstdio>
+#include <string>
+
+namespace assets::menus {
+
+namespace {
+
+// Labels of these screens, numbered on from the other screens' labels.
+enum Label {
+    kOptions = 70500, kFxVolume, kMusicVolume, kResolution, kHalfTime, kShirts1, kShirts2, kDevice1, kDevice2,
+    kCards, kReplays, kQuality, kAccept, kDecline,
+    kTeamName = 70520, kOk, kBack,
+};
+
+const std::pair<int32_t, std::string> kLabels[] = {
+    {kOptions, "Options"},         {kFxVolume, "Effects volume"},    {kMusicVolume, "Music volume"},
+    {kResolution, "Screen size"},  {kHalfTime, "Half-time length"},  {kShirts1, "Shirts, team 1"},
+    {kShirts2, "Shirts, team 2"},  {kDevice1, "Controls, player 1"}, {kDevice2, "Controls, player 2"},
+    {kCards, "Cards"},             {kReplays, "Replays"},            {kQuality, "Texture quality"},
+    {kAccept, "Accept"},           {kDecline, "Decline"},            {kTeamName, "Name your team"},
+    {kOk, "OK"},                   {kBack, "Back"},
+};
+
+// One option: its label and its toggle, which edits the published value of the same name
+// and shows the variable of that name.
+struct Option {
+    Label label;
+    const char* toggle;
+    const char* range;  // further attributes: the range, the blocked value, wrap
+    const char* onChange;
+};
+
+const Option kOptionRows[] = {
+    {kFxVolume, "fx_volume", R"(maxValue="10")", "ToggleFXVolume"},
+    {kMusicVolume, "music_volume", R"(maxValue="10")", "ToggleMusicVolume"},
+    {kResolution, "screen_resolution", R"(maxValue="2")", ""},
+    {kHalfTime, "half_time_duration", R"(maxValue="%maxSingleDuration%")", ""},
+    {kShirts1, "shirts_team1", R"(maxValue="7" wrap="1" blockedValue="%blocked_shirt_1%")", ""},
+    {kShirts2, "shirts_team2", R"(maxValue="7" wrap="1" blockedValue="%blocked_shirt_2%")", ""},
+    {kDevice1, "control_device1", R"(maxValue="%numOfDevices%" blockedValue="%block_dev_1%")", "SwitchDevice"},
+    {kDevice2, "control_device2", R"(maxValue="%numOfDevices%" blockedValue="%block_dev_2%")", "SwitchDevice"},
+    {kCards, "var_cards", R"(maxValue="1" wrap="1")", ""},
+    {kReplays, "replays", R"(maxValue="1" wrap="1")", ""},
+    {kQuality, "quality", R"(maxValue="%maxDetailLevel%")", ""},
+};
+
+// Rows of options, the labels ending left of the middle and the values starting right of it.
+constexpr float kFirstRow = 112.0f;
+constexpr float kRowHeight = 34.0f;
+// A text's position moves the layout's area, the whole 800 units wide: a centred text at x 0
+// stands in the middle, and a right-aligned one at x -d ends d units before the right edge.
+constexpr float kMiddle = 0.0f;
+constexpr float kLabelRight = 380.0f - 800.0f;
+constexpr float kValueLeft = 420.0f;
+
+std::string Text(int number)
+{
+    return "%" + std::to_string(number) + "%";
+}
+
+std::string Row(const Option& option, float y)
+{
+    char text[600];
+    const std::string name = option.toggle;
+    const std::string onChange = *option.onChange ? std::string(" OnChange=\"") + option.onChange + "\"" : "";
+    std::snprintf(text, sizeof text,
+                  "  <StaticText position=\"%g,%g\" text=\"%s\" halign=\"right\"/>\n"
+                  "  <ToggleButton name=\"%s\" position=\"%g,%g\" text=\"%%%s%%\" halign=\"left\" "
+                  "value=\"%%%s%%\" minValue=\"0\" %s%s/>\n",
+                  kLabelRight, y, Text(option.label).c_str(), name.c_str(), kValueLeft, y, name.c_str(), name.c_str(),
+                  option.range,
+                  onChange.c_str());
+    return text;
+}
+
+std::string Button(const char* name, Label label, float x, float y, const char* onSelect)
+{
+    char text[300];
+    std::snprintf(text, sizeof text,
+                  "  <TextButton name=\"%s\" position=\"%g,%g\" text=\"%s\" halign=\"center\" OnSelect=\"%s\"/>\n", name,
+                  x, y, Text(label).c_str(), onSelect);
+    return text;
+}
+
+std::string Title(Label label, float y)
+{
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "  <StaticText position=\"%g,%g\" text=\"[font menu_buttons]%s[/font]\" halign=\"center\"/>\n", kMiddle, y,
+                  Text(label).c_str());
+    return text;
+}
+
+std::string Screen(const std::string& attributes, const std::string& items)
+{
+    char onLoad[60];
+    std::snprintf(onLoad, sizeof onLoad, "SetPosition 0,0,%g", PlaneDistance());
+    return std::string("<Screen OnLoad=\"") + onLoad + "\" " + attributes + ">\n" + items + "</Screen>\n";
+}
+
+std::string Options()
+{
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"90,24\" size=\"620,560\"/>\n";
+    items += Title(kOptions, 44);
+    float y = kFirstRow;
+    for (const Option& option : kOptionRows) {
+        items += Row(option, y);
+        y += kRowHeight;
+    }
+    items += Button("accept", kAccept, kMiddle - 100, y + 24, "Accept;SetMenu main");
+    items += Button("decline", kDecline, kMiddle + 100, y + 24, "Decline;SetMenu main");
+    return Screen(R"(OnBack="Decline;SetMenu main" selected="fx_volume")", items);
+}
+
+std::string StoryTeamSelect()
+{
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"170,120\" size=\"460,380\"/>\n";
+    items += Title(kTeamName, 150);
+    items += "  <TextField name=\"teamname\" position=\"0,250\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
+             "halign=\"center\"/>\n";
+    items += Button("ok", kOk, kMiddle, 350, "EnterStoryMode");
+    items += Button("back", kBack, kMiddle, 410, "SetMenu story_slots");
+    return Screen(R"(OnBack="SetMenu story_slots" selected="teamname")", items);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> OptionScreens()
+{
+    return {{"options", Options()}, {"story_team_select", StoryTeamSelect()}};
+}
+
+std::vector<std::pair<int32_t, std::string>> OptionScreenLabels()
+{
+    return {std::begin(kLabels), std::end(kLabels)};
+}
+
+}  // namespace assets::menus

@@ -1,0 +1,171 @@
+// The menus' default data: every screen as the menu reads it, the labels it shows, the plane
+// it stands on, and the pictures of the loading screen and the screens.
+#include "support/AssetTestSupport.h"
+
+#include "engine/core/RwCore.h"
+#include "framework/Factory.h"
+#include "framework/MemoryFile.h"
+#include "framework/Object.h"
+#include "menus/Menu.h"
+#include "menus/MenuItem.h"
+#include "menus/XmlParser.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphicsSettings.h"
+#include "tools/assets/common/Registry.h"
+#include "tools/assets/menus/MenuAssets.h"
+#include "tools/assets/text/TextAssets.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace assets;
+
+std::unique_ptr<XmlNode> Parse(const std::string& text, std::string& error)
+{
+    MemoryFile file(std::vector<uint8_t>(text.begin(), text.end()), true);
+    return XmlParser().TryParse(&file, error);
+}
+
+// Answers every command of a screen's actions, and keeps them.
+class Owner : public MessageListener {
+public:
+    int OnMessage(int message, intptr_t) override
+    {
+        commands.push_back(MessageServer::Instance()->GetMessageName(message));
+        return 0;
+    }
+    std::vector<std::string> commands;
+};
+
+std::map<std::string, std::string> ScreenTexts()
+{
+    std::map<std::string, std::string> screens;
+    for (const auto& [name, text] : menus::Screens())
+        screens[name] = text;
+    return screens;
+}
+
+TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
+{
+    const std::map<std::string, std::string> screens = ScreenTexts();
+    for (const char* name : {"main", "message_throwin", "message_corner", "message_goalkick", "message_goal",
+                             "message_freekick", "message_penaltykick", "message_redcard", "message_dynamic",
+                             "game_stat", "game_stat_wbg", "fouloverkill_penalty", "ingame_menu"})
+        EXPECT_TRUE(screens.contains(name)) << name;
+    char onLoad[60];
+    std::snprintf(onLoad, sizeof onLoad, "OnLoad=\"SetPosition 0,0,%g", menus::PlaneDistance());
+    for (const auto& [name, text] : screens) {
+        EXPECT_EQ(text.find("<?"), std::string::npos) << name;
+        EXPECT_EQ(text.find("; "), std::string::npos) << name;
+        EXPECT_NE(text.find(onLoad), std::string::npos) << name;
+        std::string error;
+        const std::unique_ptr<XmlNode> root = Parse(text, error);
+        ASSERT_NE(root, nullptr) << name << ": " << error;
+        // One root, and no mark-up in angle brackets.
+        EXPECT_EQ(std::count(text.begin(), text.end(), '<'), 2 + static_cast<long>(root->children.size())) << name;
+        for (const auto& child : root->children) {
+            EXPECT_TRUE(FactoryRegistry::MenuItems().Contains(("Menu" + child->name).c_str()))
+                << name << ": no widget \"" << child->name << "\"";
+            // The default selected form of a button is its text in another font.
+            if (child->name == "TextButton") {
+                EXPECT_EQ(child->GetAttribute("text").find("font"), std::string::npos) << name;
+            }
+        }
+    }
+}
+
+TEST(MenuData, TheMainScreenLoadsWithItsLogoAndItsButtons)
+{
+    ASSERT_TRUE(test::EngineUp());
+    Menu* menu = Menu::Instance();
+    Owner owner;
+    menu->SetOwner(&owner);
+    std::string error;
+    ASSERT_TRUE(menu->LoadScreen(Parse(ScreenTexts()["main"], error))) << error;
+    EXPECT_EQ(owner.commands, (std::vector<std::string>{"SetPosition", "CheckGameVersion"}));
+    std::vector<std::string> buttons;
+    for (int i = 0; i < menu->GetItemCount(); ++i)
+        if (menu->GetItem(i)->IsSelectable())
+            buttons.push_back(menu->GetItem(i)->GetName());
+    EXPECT_EQ(buttons, (std::vector<std::string>{"single", "storymode", "options", "controls", "credits", "quit"}));
+    EXPECT_TRUE(menu->HasItem("gamelogo"));
+    EXPECT_EQ(menu->GetSelectedItemName(), "single");
+    menu->SetOwner(nullptr);
+    Menu::DestroyInstance();
+}
+
+TEST(MenuData, EveryTextNumberOnAScreenIsInTheTextTable)
+{
+    std::set<int32_t> numbers;
+    for (const auto& [number, text] : text::DefaultTexts())
+        numbers.insert(number);
+    const std::regex textNumber("%([0-9]+)%");
+    int shown = 0;
+    for (const auto& [name, text] : menus::Screens())
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), textNumber); it != std::sregex_iterator(); ++it) {
+            EXPECT_TRUE(numbers.contains(std::stoi((*it)[1]))) << name << ": " << (*it)[0];
+            ++shown;
+        }
+    EXPECT_GT(shown, 30);
+}
+
+TEST(MenuData, TheMenuPlaneFillsTheHeightOfThePrimaryViewAtEveryScreenSize)
+{
+    ASSERT_TRUE(test::EngineUp());
+    const RwGraphicsSettings settings;
+    for (const auto& [width, height] : {std::pair{800u, 600u}, std::pair{1024u, 768u}, std::pair{1280u, 960u}}) {
+        Camera camera;
+        ASSERT_TRUE(camera.Create(width, height, false, false, 0, 0));
+        camera.SetViewWindow(settings.viewX, settings.viewY);
+        // A plane of 600 units is one world unit high once scaled to the screen and divided by it.
+        EXPECT_NEAR(2.0f * camera.GetRwCamera()->viewWindow.y * menus::PlaneDistance(), 1.0f, 1e-5f) << width;
+    }
+}
+
+TEST(MenuData, TheLoadingScreenAndTheScreensHaveTheirPictures)
+{
+    ASSERT_TRUE(test::EngineUp());
+    AssetContext context;
+    context.stageDir = std::filesystem::absolute("menu_pictures").string();
+    const auto generators = RegisteredGenerators();
+    const auto pictures = std::find_if(generators.begin(), generators.end(),
+                                       [](const Generator& g) { return g.name == "menus.pictures"; });
+    ASSERT_NE(pictures, generators.end());
+    ASSERT_TRUE(pictures->run(context));
+    const struct {
+        std::string path;
+        int width, height;
+    } expected[] = {
+        {"Menu/loading.png", menus::kLoadingWidth, menus::kLoadingHeight},
+        {"Menu/loadingempty.png", 512, 32},
+        {"Menu/loadingfilled.png", 512, 32},
+        {"Menu/Screens/Textures24Bit/TBlogoLogo_XS.png", menus::kLogoWidth, menus::kLogoHeight},
+        {"Menu/Screens/Textures24Bit/TBlogoLogo_XL.png", menus::kLogoWidth, menus::kLogoHeight},
+        {std::string("Menu/Screens/Textures24Bit/") + menus::kDefaultLogo + ".png", menus::kLogoWidth,
+         menus::kLogoHeight},
+        {std::string("Menu/Screens/Textures24Bit/") + menus::kPanel + ".png", menus::kPanelWidth, menus::kPanelHeight},
+        {std::string("Menu/Screens/Textures24Bit/") + menus::kPalm + ".png", menus::kPalmWidth, menus::kPalmHeight},
+        {std::string("Menu/Screens/Textures24Bit/") + menus::kBackground + ".png", menus::kBackgroundWidth,
+         menus::kBackgroundHeight},
+    };
+    for (const auto& picture : expected) {
+        RwImage* image = RwImageRead(context.Path(picture.path).c_str());
+        ASSERT_NE(image, nullptr) << picture.path;
+        EXPECT_EQ(image->width, picture.width) << picture.path;
+        EXPECT_EQ(image->height, picture.height) << picture.path;
+        RwImageDestroy(image);
+    }
+}
+
+}  // namespace
