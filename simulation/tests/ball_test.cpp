@@ -422,6 +422,7 @@ TEST_F(BallTest, ABallRestingInTheNetRaisesTheGoalEveryFrameAndTheHolderLetsGo)
     ball->ReleasePossession(1);
     Frames(3);
     EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "goal scored for first touched"), 4);
+    EXPECT_EQ(scorer.letGo, 1) << "only a held ball is let go";
 }
 
 TEST_F(BallTest, AForgottenToucherScoresNothing)
