@@ -342,10 +342,12 @@ void GLDevice::ReleaseGL()
         glDeleteVertexArrays(2, arrays);
         if (m_sampler)
             glDeleteSamplers(1, &m_sampler);
+        if (m_sampleQuery)
+            glDeleteQueries(1, &m_sampleQuery);
     }
     m_vertices3D = m_vertices2D = m_indices = StreamBuffer();
     m_scratch = GLSurface();
-    m_vao3D = m_vao2D = m_sampler = 0;
+    m_vao3D = m_vao2D = m_sampler = m_sampleQuery = 0;
     m_camera = nullptr;
     if (m_ownsContext && m_context)
         SDL_GL_DeleteContext(m_context);
@@ -951,6 +953,27 @@ bool GLDevice::DrawIm2D(const RwIm2DDraw& draw)
                    draw.numVertices, draw.indices, draw.numIndices);
     Report();
     return ok;
+}
+
+void GLDevice::BeginSampleCount()
+{
+    FlushIm3D();
+    if (!m_started)
+        return;
+    if (!m_sampleQuery)
+        glGenQueries(1, &m_sampleQuery);
+    glBeginQuery(GL_SAMPLES_PASSED, m_sampleQuery);
+}
+
+uint64_t GLDevice::EndSampleCount()
+{
+    FlushIm3D();
+    if (!m_started || !m_sampleQuery)
+        return 0;
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint64 samples = 0;
+    glGetQueryObjectui64v(m_sampleQuery, GL_QUERY_RESULT, &samples);
+    return samples;
 }
 
 void GLDevice::SetLighting(const RwDeviceLighting* lighting)
