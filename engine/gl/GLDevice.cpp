@@ -1138,6 +1138,7 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         }
         if (draw.transparent)
             material.Set(rwRenderStateVertexAlphaEnable, 1);
+        material.Set(rwRenderStateCullMode, draw.cullBack ? rwCullBack : rwCullNone);
         features = ApplyRenderStates(false);
     }
     if (draw.lighting) {

@@ -206,6 +206,7 @@ void SetupMaterial(MaterialDraw& out, RwDevice* device, const RpMaterial* materi
         d.uvTransform = material->uvTransform[0];
     d.transparent = split.vertexAlpha || d.materialColour.alpha < 1.0f ||
                     (d.texture && device->RasterHasAlpha(d.texture));
+    d.cullBack = !d.transparent;
 }
 
 void Count(RwInt32 numIndices, RwInt32 numVertices)

@@ -107,6 +107,24 @@ TEST_F(WorldRenderNull, TransparentMaterialsDrawAfterOpaqueOnes)
     RpClumpDestroy(clump);
 }
 
+TEST_F(WorldRenderNull, OpaqueMaterialsHideTheirBackFacesAndTranslucentOnesShowThem)
+{
+    RpMaterial* clear = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(clear, &half);
+    RpMaterial* solid = RpMaterialCreate();
+    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear, solid});
+    RpMaterialDestroy(clear);
+    RpMaterialDestroy(solid);
+    EXPECT_EQ(Draw(clump), (Draws{"18+18", "0+18 blend alpha:0.50"}));
+    std::vector<intptr_t> culls;
+    for (const RwNullDrawRecord& r : device->draws)
+        if (r.isMesh)
+            culls.push_back(r.cull);
+    EXPECT_EQ(culls, (std::vector<intptr_t>{rwCullBack, rwCullNone}));
+    RpClumpDestroy(clump);
+}
+
 TEST_F(WorldRenderNull, AtomicsUseTheWorldLightsThatLightAtomics)
 {
     RpClump* clump = BoxClump({0, 0, 5}, rpGeometryLight);
