@@ -127,6 +127,23 @@ GLLights ToLights(const RwDeviceLighting& lighting)
     return lights;
 }
 
+// Whether an alpha of 255 passes the alpha test: for draws that can only make opaque
+// fragments, the test then decides nothing.
+bool OpaquePasses(intptr_t function, intptr_t reference)
+{
+    constexpr intptr_t kOpaque = 255;
+    switch (function) {
+    case rwAlphaTestNever: return false;
+    case rwAlphaTestLess: return kOpaque < reference;
+    case rwAlphaTestEqual: return kOpaque == reference;
+    case rwAlphaTestLessEqual: return kOpaque <= reference;
+    case rwAlphaTestGreater: return kOpaque > reference;
+    case rwAlphaTestNotEqual: return kOpaque != reference;
+    case rwAlphaTestGreaterEqual: return kOpaque >= reference;
+    default: return true;
+    }
+}
+
 // Overrides render states for one draw and gives the caller's values back when it goes.
 class StateOverride {
 public:
@@ -1139,6 +1156,14 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         if (draw.transparent)
             material.Set(rwRenderStateVertexAlphaEnable, 1);
         material.Set(rwRenderStateCullMode, draw.cullBack ? rwCullBack : rwCullNone);
+        // Every fragment of an opaque material is opaque, unless a border colour is sampled. A
+        // test that lets them all through is dropped: without discarding, hidden fragments
+        // stop at the depth test before shading.
+        const bool bordered = draw.texture && (draw.addressU == rwTextureAddressBorder ||
+                                               draw.addressV == rwTextureAddressBorder);
+        if (!draw.transparent && !bordered &&
+            OpaquePasses(m_states[rwRenderStateAlphaTestFunction], m_states[rwRenderStateAlphaTestFunctionRef]))
+            material.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
         features = ApplyRenderStates(false);
     }
     if (draw.lighting) {
