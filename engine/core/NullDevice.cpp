@@ -307,6 +307,7 @@ bool RwNullDevice::DrawMesh(const RwDeviceMeshDraw& draw)
     r.lit = draw.lighting != nullptr;
     r.numLights = draw.lighting ? draw.lighting->numDirectional : 0;
     r.transparent = draw.transparent;
+    r.cull = draw.cullBack ? rwCullBack : rwCullNone;
     r.numBones = draw.boneMatrices ? draw.numBones : 0;
     r.materialColour = draw.materialColour;
     r.firstIndex = draw.firstIndex;

@@ -94,6 +94,7 @@ struct RwDeviceMeshDraw {
     bool transparent;                  // blend with the current blend functions
     const RwMatrix* boneMatrices;      // null: not skinned
     RwInt32 numBones;                  // at most rwDeviceMaxBones
+    bool cullBack;                     // faces wound clockwise on the screen are not drawn
 };
 
 enum : RwInt32 { rwDeviceMaxBones = 64 };

@@ -128,6 +128,23 @@ GLLights ToLights(const RwDeviceLighting& lighting)
     return lights;
 }
 
+// Whether an alpha of 255 passes the alpha test: for draws that can only make opaque
+// fragments, the test then decides nothing.
+bool OpaquePasses(intptr_t function, intptr_t reference)
+{
+    constexpr intptr_t kOpaque = 255;
+    switch (function) {
+    case rwAlphaTestNever: return false;
+    case rwAlphaTestLess: return kOpaque < reference;
+    case rwAlphaTestEqual: return kOpaque == reference;
+    case rwAlphaTestLessEqual: return kOpaque <= reference;
+    case rwAlphaTestGreater: return kOpaque > reference;
+    case rwAlphaTestNotEqual: return kOpaque != reference;
+    case rwAlphaTestGreaterEqual: return kOpaque >= reference;
+    default: return true;
+    }
+}
+
 // Overrides render states for one draw and gives the caller's values back when it goes.
 class StateOverride {
 public:
@@ -343,10 +360,12 @@ void GLDevice::ReleaseGL()
         glDeleteVertexArrays(2, arrays);
         if (m_sampler)
             glDeleteSamplers(1, &m_sampler);
+        if (m_sampleQuery)
+            glDeleteQueries(1, &m_sampleQuery);
     }
     m_vertices3D = m_vertices2D = m_indices = StreamBuffer();
     m_scratch = GLSurface();
-    m_vao3D = m_vao2D = m_sampler = 0;
+    m_vao3D = m_vao2D = m_sampler = m_sampleQuery = 0;
     m_camera = nullptr;
     if (m_ownsContext && m_context)
         SDL_GL_DeleteContext(m_context);
@@ -964,6 +983,27 @@ bool GLDevice::DrawIm2D(const RwIm2DDraw& draw)
     return ok;
 }
 
+void GLDevice::BeginSampleCount()
+{
+    FlushIm3D();
+    if (!m_started)
+        return;
+    if (!m_sampleQuery)
+        glGenQueries(1, &m_sampleQuery);
+    glBeginQuery(GL_SAMPLES_PASSED, m_sampleQuery);
+}
+
+uint64_t GLDevice::EndSampleCount()
+{
+    FlushIm3D();
+    if (!m_started || !m_sampleQuery)
+        return 0;
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint64 samples = 0;
+    glGetQueryObjectui64v(m_sampleQuery, GL_QUERY_RESULT, &samples);
+    return samples;
+}
+
 void GLDevice::SetLighting(const RwDeviceLighting* lighting)
 {
     FlushIm3D();
@@ -1126,6 +1166,15 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         }
         if (draw.transparent)
             material.Set(rwRenderStateVertexAlphaEnable, 1);
+        material.Set(rwRenderStateCullMode, draw.cullBack ? rwCullBack : rwCullNone);
+        // Every fragment of an opaque material is opaque, unless a border colour is sampled. A
+        // test that lets them all through is dropped: without discarding, hidden fragments
+        // stop at the depth test before shading.
+        const bool bordered = draw.texture && (draw.addressU == rwTextureAddressBorder ||
+                                               draw.addressV == rwTextureAddressBorder);
+        if (!draw.transparent && !bordered &&
+            OpaquePasses(m_states[rwRenderStateAlphaTestFunction], m_states[rwRenderStateAlphaTestFunctionRef]))
+            material.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
         features = ApplyRenderStates(false);
     }
     if (draw.lighting) {

@@ -57,6 +57,10 @@ public:
     GLuint RasterTexture(const RwRaster* raster) const;
     size_t FramebufferCount() const { return m_framebuffers.Size(); }
     int ShaderVariantCount() const { return m_shaders.VariantCount(); }
+    // The samples that pass the depth test between the two calls, for telling how often each
+    // pixel is drawn; 0 when the device has not started.
+    void BeginSampleCount();
+    uint64_t EndSampleCount();
 
 private:
     struct StreamBuffer {
@@ -125,6 +129,7 @@ private:
     StreamBuffer m_vertices2D;
     StreamBuffer m_indices;
     GLuint m_sampler = 0;
+    GLuint m_sampleQuery = 0;
     SamplerState m_samplerState;
 
     intptr_t m_states[rwRenderStateCount] = {};

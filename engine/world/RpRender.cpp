@@ -206,6 +206,7 @@ void SetupMaterial(MaterialDraw& out, RwDevice* device, const RpMaterial* materi
         d.uvTransform = material->uvTransform[0];
     d.transparent = split.vertexAlpha || d.materialColour.alpha < 1.0f ||
                     (d.texture && device->RasterHasAlpha(d.texture));
+    d.cullBack = !d.transparent;
 }
 
 void Count(RwInt32 numIndices, RwInt32 numVertices)
@@ -347,7 +348,8 @@ bool SkinnedWorldSphere(void*& slot, const Source& src, const RpAtomicSkinData& 
     return true;
 }
 
-void VisitVisible(RpWorld* world, RwCamera* camera, RwInt32 child, std::vector<RpWorldSector*>& out, int depth)
+void VisitVisible(RpWorld* world, RwCamera* camera, const RwV3d& eye, RwInt32 child,
+                  std::vector<RpWorldSector*>& out, int depth)
 {
     if (depth > 1024)
         return;
@@ -360,19 +362,24 @@ void VisitVisible(RpWorld* world, RwCamera* camera, RwInt32 child, std::vector<R
     if (!BoxVisible(camera, world->nodeBoxes[size_t(child)]))
         return;
     const RpPlaneNode& node = world->planes[size_t(child)];
-    VisitVisible(world, camera, node.left, out, depth + 1);
-    VisitVisible(world, camera, node.right, out, depth + 1);
+    const RwReal coordinate = node.axis == 0 ? eye.x : node.axis == 1 ? eye.y : eye.z;
+    // The eye's side of the plane first: what it hides then fails the depth test early.
+    const bool leftFirst = coordinate < node.value;
+    VisitVisible(world, camera, eye, leftFirst ? node.left : node.right, out, depth + 1);
+    VisitVisible(world, camera, eye, leftFirst ? node.right : node.left, out, depth + 1);
 }
 
+// The sectors in view, near to far where the world has its planes.
 std::vector<RpWorldSector*> VisibleSectors(RpWorld* world, RwCamera* camera)
 {
     std::vector<RpWorldSector*> out;
-    if (world->planes.empty()) {
+    RwFrame* frame = RwCameraGetFrame(camera);
+    if (world->planes.empty() || !frame) {
         for (RpWorldSector* s : world->sectors)
             if (BoxVisible(camera, s->boundingBox))
                 out.push_back(s);
     } else {
-        VisitVisible(world, camera, 0, out, 0);
+        VisitVisible(world, camera, RwFrameGetLTM(frame)->pos, 0, out, 0);
     }
     return out;
 }

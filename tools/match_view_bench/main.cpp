@@ -161,6 +161,16 @@ bool Bench(const std::string& picture)
     SetCameraTarget(nullptr);
     if (!picture.empty() && !SavePicture(picture))
         return false;
+    // The same view again, counting the samples that pass the depth test: how many times each
+    // pixel is drawn, in all and by the world alone.
+    double layers[2] = {};
+    for (int pass = 0; pass < 2 && device; ++pass) {
+        device->BeginSampleCount();
+        const bool ok = tools::DrawFrame(stadium.World(), pass == 0 ? drawn : std::vector<RenderObject*>());
+        layers[pass] = double(device->EndSampleCount()) / (kWidth * kHeight);
+        if (!ok)
+            return Fail("a frame was not drawn");
+    }
 
     const std::vector<double> later(frames.begin() + 1, frames.end());
     std::printf("match_view_bench: %d frames of level01 at %d x %d, %zu players, the referee and the ball:\n"
@@ -173,6 +183,7 @@ bool Bench(const std::string& picture)
                 "changes, %.0f repeated calls dropped\n",
                 load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
                 load.dropped / kFrames);
+    std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
     // What the players cost with none of them in sight: the camera turned away from the ball.
     SimpleCameraControl away;
     const Vector3 eye = cameras.Standard().GetPosition();
@@ -193,6 +204,15 @@ bool Bench(const std::string& picture)
         RwGraphics::Instance()->Render();
     }
     std::printf("  players and ball behind the camera: median %.3f ms to draw\n", Quantile(hidden, 0.5));
+    // Showing the last frame again: the copy into the window and the swap alone.
+    std::vector<double> shows;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!RwGraphics::Instance()->Render())
+            return Fail("a frame was not shown");
+        shows.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+    }
+    std::printf("  showing a frame (copy into the window and swap): median %.3f ms\n", Quantile(shows, 0.5));
     return true;
 }
 

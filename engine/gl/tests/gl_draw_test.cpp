@@ -315,6 +315,15 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
          {lights(&blueAmbient), drawMesh, Square(5, 10, darkRed, &right), lights(nullptr),
           State(rwRenderStateZTestEnable, 0), Rect(0, 0, 10, 10, kWhite)},
          {{80, 120, {0, 64, 0, 255}, 2}, {240, 120, {20, 0, 128, 255}, 2}, {5, 5, kWhitePixel}}},
+        // An opaque mesh's fragments all have alpha 255, whether or not the test is made.
+        {"an opaque mesh passes an alpha test it meets",
+         {State(rwRenderStateAlphaTestFunction, rwAlphaTestGreater), State(rwRenderStateAlphaTestFunctionRef, 254),
+          drawMesh},
+         {{80, 120, {0, 64, 0, 255}, 2}}},
+        {"an opaque mesh fails an alpha test it does not meet",
+         {State(rwRenderStateAlphaTestFunction, rwAlphaTestLess), State(rwRenderStateAlphaTestFunctionRef, 255),
+          drawMesh},
+         {{80, 120, kBlackPixel}}},
     });
     // Outside a camera update nothing draws.
     EXPECT_FALSE(Device()->DrawMesh(draw));

@@ -107,6 +107,24 @@ TEST_F(WorldRenderNull, TransparentMaterialsDrawAfterOpaqueOnes)
     RpClumpDestroy(clump);
 }
 
+TEST_F(WorldRenderNull, OpaqueMaterialsHideTheirBackFacesAndTranslucentOnesShowThem)
+{
+    RpMaterial* clear = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(clear, &half);
+    RpMaterial* solid = RpMaterialCreate();
+    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear, solid});
+    RpMaterialDestroy(clear);
+    RpMaterialDestroy(solid);
+    EXPECT_EQ(Draw(clump), (Draws{"18+18", "0+18 blend alpha:0.50"}));
+    std::vector<intptr_t> culls;
+    for (const RwNullDrawRecord& r : device->draws)
+        if (r.isMesh)
+            culls.push_back(r.cull);
+    EXPECT_EQ(culls, (std::vector<intptr_t>{rwCullBack, rwCullNone}));
+    RpClumpDestroy(clump);
+}
+
 TEST_F(WorldRenderNull, AtomicsUseTheWorldLightsThatLightAtomics)
 {
     RpClump* clump = BoxClump({0, 0, 5}, rpGeometryLight);
@@ -250,7 +268,7 @@ TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
     AddLight(walls, rpLightDirectional, rpLightLightAtomics);
 
     // From above, looking down at everything.
-    rig.frame->modelling = {{1, 0, 0}, 0, {0, 0, 1}, 0, {0, -1, 0}, 0, {0, 40, 0}, 0};
+    rig.frame->modelling = {{1, 0, 0}, 0, {0, 0, 1}, 0, {0, -1, 0}, 0, {-1, 40, 0}, 0};
     EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
     // Standing at x = -9 looking towards -x: the sector at x >= 0 is behind.
     rig.frame->modelling = {{0, 0, 1}, 0, {0, 1, 0}, 0, {-1, 0, 0}, 0, {-9, 1, 0}, 0};
@@ -268,6 +286,24 @@ TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
     EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
     walls->flags &= ~RwUInt32(rpGeometryLight);
     EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6", "0+12"})) << "a world without 0x08 is not lit";
+    RpWorldDestroy(walls);
+}
+
+TEST_F(WorldRenderNull, SectorsNearerTheCameraDrawFirst)
+{
+    RpWorld* walls = MakeWallWorld();
+    RpWorldAddCamera(walls, camera);
+    walls->flags &= ~RwUInt32(rpGeometryLight);
+    // Looking down from above one half of the floor, then from above the other; the sector at
+    // x < 0 has 6 indices, the one at x >= 0 has 12.
+    const struct {
+        RwReal x;
+        Draws order;
+    } cases[] = {{-1, {"0+6", "0+12"}}, {1, {"0+12", "0+6"}}, {-8, {"0+6", "0+12"}}, {8, {"0+12", "0+6"}}};
+    for (const auto& c : cases) {
+        rig.frame->modelling = {{1, 0, 0}, 0, {0, 0, 1}, 0, {0, -1, 0}, 0, {c.x, 60, 0}, 0};
+        EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), c.order) << "camera over x = " << c.x;
+    }
     RpWorldDestroy(walls);
 }
 

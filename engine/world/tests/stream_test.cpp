@@ -246,8 +246,8 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
     RpClump* original = MakeSample();
     const std::vector<uint8_t> bytes = WriteClump(original);
     RpClumpDestroy(original);
-    // The box's first triangle (0, 1, 2, material 0).
-    const uint8_t tri[8] = {0, 0, 1, 0, 2, 0, 0, 0};
+    // The box's first triangle (0, 3, 2, material 0).
+    const uint8_t tri[8] = {0, 0, 3, 0, 2, 0, 0, 0};
     const size_t triangle = size_t(std::search(bytes.begin(), bytes.end(), tri, tri + 8) - bytes.begin());
     ASSERT_LT(triangle, bytes.size());
     // Offsets: clump header 12, data header 12, counts at 24.

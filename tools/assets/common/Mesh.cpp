@@ -210,6 +210,28 @@ void MeshBuilder::BakeLighting(Vec3 toLight, float ambient, float diffuse)
     }
 }
 
+void MeshBuilder::Reverse(size_t first, size_t end)
+{
+    std::vector<bool> turned(m_vertices.size(), false);
+    for (size_t i = first; i < std::min(end, m_triangles.size()); ++i) {
+        uint32_t* v = m_triangles[i].v;
+        std::swap(v[1], v[2]);
+        for (int k = 0; k < 3; ++k)
+            if (!turned[v[k]]) {
+                m_vertices[v[k]].normal = -m_vertices[v[k]].normal;
+                turned[v[k]] = true;
+            }
+    }
+}
+
+void MeshBuilder::AddBackFaces(size_t first, size_t end)
+{
+    for (size_t i = first; i < std::min(end, m_triangles.size()); ++i) {
+        const MeshTriangle t = m_triangles[i];
+        m_triangles.push_back({{t.v[0], t.v[2], t.v[1]}, t.material});
+    }
+}
+
 void MeshBuilder::Append(const MeshBuilder& other)
 {
     const uint32_t base = uint32_t(m_vertices.size());

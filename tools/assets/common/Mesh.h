@@ -126,6 +126,12 @@ public:
     void Beam(Vec3 a, Vec3 b, float radius, int sides);
     // Pre-lit colours times a simple light: ambient + diffuse x max(0, n . toLight), per vertex.
     void BakeLighting(Vec3 toLight, float ambient, float diffuse);
+    // Turns the triangles [first, end) to face the other way, normals with them. Shared
+    // vertices turn once.
+    void Reverse(size_t first, size_t end);
+    // Gives the triangles [first, end) a back: the same vertices wound the other way, for
+    // thin surfaces seen from both sides when back faces are not drawn.
+    void AddBackFaces(size_t first, size_t end);
     // Adds another mesh's triangles (its materials merged into this list).
     void Append(const MeshBuilder& other);
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -378,6 +380,95 @@ TEST_F(WorldAssets, ParticleSpritesAreSoftInBothSetsAndTheFlashGrowsAndFades)
             }
             RwImageDestroy(image);
         }
+}
+
+// Faces that show their back to where they are seen from, in one mesh: back faces are not
+// drawn, so each face must wind counter-clockwise seen from the side its normals point to (a
+// sky dome's, from its centre; a thin surface seen from both sides has a second face wound
+// the other way), and paint on the grass must look up.
+struct WindingFaults {
+    int againstNormals = 0, facingDown = 0, faces = 0;
+};
+
+using Corners = std::array<std::array<float, 3>, 3>;
+
+// The corners starting from the smallest, keeping their turn.
+Corners Canonical(Corners c)
+{
+    const size_t first = size_t(std::min_element(c.begin(), c.end()) - c.begin());
+    std::rotate(c.begin(), c.begin() + ptrdiff_t(first), c.end());
+    return c;
+}
+
+void CheckWinding(const RwV3d* positions, const RwV3d* normals, const RpTriangle* triangles, int count,
+                  bool ground, bool dome, WindingFaults& out)
+{
+    std::set<Corners> faces;
+    auto corners = [&](const RpTriangle& t, bool reversed) {
+        Corners c;
+        for (int k = 0; k < 3; ++k) {
+            const RwV3d& p = positions[t.vertIndex[reversed && k > 0 ? 3 - k : k]];
+            c[size_t(k)] = {p.x, p.y, p.z};
+        }
+        return Canonical(c);
+    };
+    for (int i = 0; i < count; ++i)
+        faces.insert(corners(triangles[i], false));
+    for (int i = 0; i < count; ++i) {
+        const RpTriangle& t = triangles[i];
+        const RwV3d& a = positions[t.vertIndex[0]];
+        const RwV3d& b = positions[t.vertIndex[1]];
+        const RwV3d& c = positions[t.vertIndex[2]];
+        const Vec3 face = Cross(Vec3{b.x - a.x, b.y - a.y, b.z - a.z}, Vec3{c.x - a.x, c.y - a.y, c.z - a.z});
+        const Vec3 ab{b.x - a.x, b.y - a.y, b.z - a.z}, ac{c.x - a.x, c.y - a.y, c.z - a.z};
+        if (Length(face) < 1e-5f * (Dot(ab, ab) + Dot(ac, ac)))
+            continue;  // a sliver (the corners at a pole): no turn to tell
+        ++out.faces;
+        const bool twoSided = faces.count(corners(t, true)) > 0;
+        // Without normals, only a dome round the camera says where it is seen from.
+        Vec3 n = dome ? Vec3{-(a.x + b.x + c.x), -(a.y + b.y + c.y), -(a.z + b.z + c.z)} : Vec3{};
+        if (normals)
+            for (RwUInt16 v : t.vertIndex)
+                n = n + Vec3{normals[v].x, normals[v].y, normals[v].z};
+        if ((normals || dome) && !twoSided)
+            out.againstNormals += Dot(face, n) <= 0.0f;
+        // Paint lies just above the grass, at y = 0.
+        const bool onGround = std::min({a.y, b.y, c.y}) > 0.0f && std::max({a.y, b.y, c.y}) < 0.1f &&
+                              std::fabs(face.y) > 0.99f * Length(face);
+        out.facingDown += ground && onGround && !twoSided && face.y < 0.0f;
+    }
+}
+
+TEST_F(WorldAssets, EveryFaceIsWoundToBeSeenFromOutside)
+{
+    ASSERT_TRUE(test::EngineUp());
+    int models = 0;
+    for (const std::string& file : test::ListFiles(stage)) {
+        const std::string path = stage + "/" + file, folder = path.substr(0, path.rfind('/') + 1);
+        WindingFaults faults;
+        if (file.size() > 4 && file.compare(file.size() - 4, 4, ".bsp") == 0) {
+            RpWorld* world = LoadWorld(path, folder);
+            ASSERT_NE(world, nullptr) << file;
+            for (const RpWorldSector* s : world->sectors)
+                CheckWinding(s->vertices, s->normals, s->triangles, s->numTriangles, true, false, faults);
+            RpWorldDestroy(world);
+        } else if (file.size() > 4 && file.compare(file.size() - 4, 4, ".dff") == 0) {
+            RpClump* clump = LoadClump(path, folder);
+            ASSERT_NE(clump, nullptr) << file;
+            const bool dome = file.find("/sky") != std::string::npos;
+            for (RpAtomic* atomic : clump->atomics)
+                if (RpGeometry* g = atomic->geometry)
+                    CheckWinding(g->morphTarget[0].verts, g->morphTarget[0].normals, g->triangles, g->numTriangles,
+                                 false, dome, faults);
+            RpClumpDestroy(clump);
+        } else {
+            continue;
+        }
+        ++models;
+        EXPECT_EQ(faults.againstNormals, 0) << file << ": faces wound against their normals, of " << faults.faces;
+        EXPECT_EQ(faults.facingDown, 0) << file << ": faces on the ground looking down, of " << faults.faces;
+    }
+    EXPECT_GT(models, 20);
 }
 
 }  // namespace

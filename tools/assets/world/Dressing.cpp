@@ -163,6 +163,7 @@ MeshBuilder RoofFlags(const Theme& theme)
             // The cloth flies downwind (towards -x), in a gentle wave.
             m.UseMaterial(m.Material("flag_" + std::to_string(n % 4 + 1)));
             m.SetColour(kWhite);
+            const size_t cloth = m.TriangleCount();
             std::vector<uint32_t> lo, hi;
             for (int k = 0; k <= 6; ++k) {
                 const float t = k / 6.0f;
@@ -175,6 +176,7 @@ MeshBuilder RoofFlags(const Theme& theme)
                 m.Triangle(hi[k], lo[k], lo[k + 1]);
                 m.Triangle(hi[k], lo[k + 1], hi[k + 1]);
             }
+            m.AddBackFaces(cloth, m.TriangleCount());
             ++n;
         }
     }
@@ -199,8 +201,10 @@ MeshBuilder CrowdFlags(const Theme& theme, int stand, int variant)
         m.UseMaterial(m.Material("flag_" + std::to_string((variant + i) % 4 + 1)));
         m.SetColour(kWhite);
         const Vec3 fly = s.along * (rng.Unit() < 0.5f ? 1.4f : -1.4f);
+        const size_t cloth = m.TriangleCount();
         m.Quad(top - Vec3{0, 0.9f, 0}, top - Vec3{0, 0.9f, 0} + fly + Vec3{0, 0.1f, 0}, top + fly + Vec3{0, 0.1f, 0},
                top, 0, 1, 1, 0);
+        m.AddBackFaces(cloth, m.TriangleCount());
     }
     BakeTheme(theme, m);
     return m;

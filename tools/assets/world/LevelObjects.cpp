@@ -156,7 +156,14 @@ MeshBuilder ForestPositions(uint32_t seed)
     MeshBuilder m;
     m.UseMaterial(m.Material(""));
     Rng rng(seed);
-    const auto tree = [&](Vec3 at) { m.Quad(at, at + Vec3{0.1f, 0, 0}, at + Vec3{0.1f, 0, 0.1f}, at, 0, 0, 1, 1); };
+    const auto tree = [&](Vec3 at) {
+        // The second triangle has no area: the forest plants a tree at each triangle's centre.
+        const Vec3 up{0, 1, 0};
+        const uint32_t a = m.Vertex(at, up, 0, 0), b = m.Vertex(at + Vec3{0.1f, 0, 0}, up, 1, 0);
+        const uint32_t c = m.Vertex(at + Vec3{0.1f, 0, 0.1f}, up, 1, 1), d = m.Vertex(at, up, 0, 1);
+        m.Triangle(a, c, b);
+        m.Triangle(a, c, d);
+    };
     for (int i = 0; i < 160; ++i) {
         const float angle = rng.Unit() * kTwoPi, radius = 95.0f + rng.Unit() * 40.0f;
         tree({std::cos(angle) * radius, 0, std::sin(angle) * radius * 0.8f});

@@ -41,8 +41,9 @@ MeshBuilder Dome(const Theme& theme, const char* texture, bool sunGlow)
         }
         if (r > 0)
             for (int s = 0; s < kSegments; ++s) {
-                m.Triangle(prev[size_t(s)], cur[size_t(s) + 1], cur[size_t(s)]);
-                m.Triangle(prev[size_t(s)], prev[size_t(s) + 1], cur[size_t(s) + 1]);
+                // Wound to face the camera inside.
+                m.Triangle(prev[size_t(s)], cur[size_t(s)], cur[size_t(s) + 1]);
+                m.Triangle(prev[size_t(s)], cur[size_t(s) + 1], prev[size_t(s) + 1]);
             }
         std::swap(prev, cur);
     }

@@ -96,8 +96,8 @@ void AddGround(const Theme& theme, MeshBuilder& m)
         }
         if (r > 0)
             for (int s = 0; s < kSegments; ++s) {
-                m.Triangle(prev[size_t(s)], cur[size_t(s)], cur[size_t(s) + 1]);
-                m.Triangle(prev[size_t(s)], cur[size_t(s) + 1], prev[size_t(s) + 1]);
+                m.Triangle(prev[size_t(s)], cur[size_t(s) + 1], cur[size_t(s)]);
+                m.Triangle(prev[size_t(s)], prev[size_t(s) + 1], cur[size_t(s) + 1]);
             }
         std::swap(prev, cur);
     }
@@ -109,7 +109,7 @@ void Stripe(MeshBuilder& m, float x0, float z0, float x1, float z1, float w)
     const Vec3 a{x0, kLineHeight, z0}, b{x1, kLineHeight, z1};
     const Vec3 d = Normalised(b - a);
     const Vec3 side = Vec3{-d.z, 0, d.x} * (w / 2);
-    m.Quad(a - side, b - side, b + side, a + side);
+    m.Quad(a + side, b + side, b - side, a - side);
 }
 
 // An arc of a line around (cx, cz) from angle a0 to a1 (radians, x towards z).
@@ -119,7 +119,7 @@ void Arc(MeshBuilder& m, float cx, float cz, float r, float a0, float a1, int se
     for (int i = 0; i < segments; ++i) {
         const float s0 = a0 + (a1 - a0) * i / segments, s1 = a0 + (a1 - a0) * (i + 1) / segments;
         auto at = [&](float a, float rr) { return Vec3{cx + std::cos(a) * rr, kLineHeight, cz + std::sin(a) * rr}; };
-        m.Quad(at(s0, r - w), at(s0, r + w), at(s1, r + w), at(s1, r - w));
+        m.Quad(at(s0, r + w), at(s0, r - w), at(s1, r - w), at(s1, r + w));
     }
 }
 
@@ -199,9 +199,14 @@ void AddGoal(MeshBuilder& m, int side)
         const uint32_t c = m.Vertex({xTop, yBack, ez}, {0, 0, float(e)}, depthTop / cell, (h - yBack) / cell);
         const uint32_t d = m.Vertex({back, 0, ez}, {0, 0, float(e)}, kGoalDepth / cell, h / cell);
         const uint32_t f = m.Vertex({xTop, 0, ez}, {0, 0, float(e)}, depthTop / cell, h / cell);
-        m.Triangle(a, b, c);
-        m.Triangle(a, c, f);
-        m.Triangle(f, c, d);
+        // Wound to face the way of the side's normal, at either end of the pitch.
+        const bool turn = (xTop - x) * float(e) > 0;
+        const auto triangle = [&](uint32_t p, uint32_t q, uint32_t r) {
+            turn ? m.Triangle(p, r, q) : m.Triangle(p, q, r);
+        };
+        triangle(a, b, c);
+        triangle(a, c, f);
+        triangle(f, c, d);
     }
 }
 
@@ -264,6 +269,7 @@ void AddRoof(MeshBuilder& m, const Theme& theme, const StandProfile& s, float re
     const float uLen = 2 * s.half / 4;
     m.SetColour(kWhite);
     m.UseMaterial(roof);
+    const size_t first = m.TriangleCount();
     if (theme.style == Style::Bamboo) {
         // Tiled roof with the eaves turned up at the front and the ends.
         const float curl[4] = {0.0f, 0.15f, 0.55f, 1.4f};
@@ -292,6 +298,8 @@ void AddRoof(MeshBuilder& m, const Theme& theme, const StandProfile& s, float re
         m.Quad(p(-s.half, back, yBack), p(s.half, back, yBack), p(s.half, front, yFront), p(-s.half, front, yFront), 0,
                0, uLen, 3);
     }
+    // Seen from above and from below.
+    m.AddBackFaces(first, m.TriangleCount());
     // Columns at the back and the front.
     m.UseMaterial(plain);
     m.SetColour(theme.style == Style::Bamboo ? theme.seatA : theme.trim);
@@ -541,7 +549,9 @@ MeshBuilder BuildLevelMesh(const Theme& theme)
     AddGround(theme, m);
     AddGoal(m, -1);
     AddGoal(m, 1);
+    const size_t boards = m.TriangleCount();
     AddAdBoards(m);
+    const size_t boardsEnd = m.TriangleCount();
     const StadiumLayout layout = LayoutFor(theme);
     for (const StandProfile& s : layout.stands)
         AddTiers(m, theme, s.front, s.out, s.along, s.half, s.tiers, nullptr);
@@ -556,8 +566,16 @@ MeshBuilder BuildLevelMesh(const Theme& theme)
     for (int sx = -1; sx <= 1; sx += 2)
         for (int sz = -1; sz <= 1; sz += 2)
             AddFloodlight(m, theme, {sx * fx, 0, sz * fz}, theme.style == Style::Modern ? 34.0f : 28.0f);
+    const size_t scenery = m.TriangleCount();
     AddScenery(m, theme);
+    const size_t sceneryEnd = m.TriangleCount();
     BakeTheme(theme, m);
+    // Turned after baking, keeping the light they were painted with: the boards to face the
+    // pitch, the pyramids (modelled inside out) to face out.
+    m.Reverse(boards, boardsEnd);
+    for (size_t i = scenery; i < sceneryEnd; ++i)
+        if (m.Materials()[size_t(m.Triangles()[i].material)].texture == "stone")
+            m.Reverse(i, i + 1);
     AddMarkings(theme, m);
     return m;
 }

@@ -21,9 +21,13 @@ void PutQuad(RpGeometry* g, int q, RwV3d centre, RwV3d a, RwV3d b, RwV3d normal,
         if (g->preLitLum)
             g->preLitLum[v] = {255, 255, 255, 255};
     }
-    const RwUInt16 base = RwUInt16(q * 4);
-    g->triangles[q * 2] = {{base, RwUInt16(base + 1), RwUInt16(base + 2)}, material};
-    g->triangles[q * 2 + 1] = {{base, RwUInt16(base + 2), RwUInt16(base + 3)}, material};
+    // Wound to face where the normal points: back faces are not drawn.
+    const RwV3d turn{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    const bool reversed = turn.x * normal.x + turn.y * normal.y + turn.z * normal.z < 0;
+    const RwUInt16 base = RwUInt16(q * 4), second = RwUInt16(base + (reversed ? 3 : 1)),
+                   fourth = RwUInt16(base + (reversed ? 1 : 3));
+    g->triangles[q * 2] = {{base, second, RwUInt16(base + 2)}, material};
+    g->triangles[q * 2 + 1] = {{base, RwUInt16(base + 2), fourth}, material};
 }
 
 RwV3d Scaled(RwV3d v, float s)
