@@ -119,7 +119,7 @@ void HandleEvent(const SDL_Event& event, EventHandler& handler)
 
 }  // namespace
 
-int PumpEvents(EventHandler& handler)
+int PumpEvents(EventHandler& handler, EventFilter* filter)
 {
     if (!SDL_WasInit(SDL_INIT_EVENTS))
         return 0;
@@ -127,8 +127,10 @@ int PumpEvents(EventHandler& handler)
     int count = 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        HandleEvent(event, handler);
         ++count;
+        if (filter && filter->Filter(event))
+            continue;
+        HandleEvent(event, handler);
     }
     return count;
 }

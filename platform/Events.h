@@ -57,8 +57,17 @@ public:
     virtual void OnDeviceRemoved(const DeviceEvent&) {}
 };
 
-// Hands every pending event to the handler and returns how many it got.
-int PumpEvents(EventHandler& handler);
+// Sees each event before the handler and may change it (a view inside the window moves the
+// mouse and the size); true keeps the event from the handler.
+class EventFilter {
+public:
+    virtual ~EventFilter() = default;
+    virtual bool Filter(SDL_Event& event) = 0;
+};
+
+// Hands every pending event to the handler, through the filter when there is one, and
+// returns how many there were.
+int PumpEvents(EventHandler& handler, EventFilter* filter = nullptr);
 
 bool QuitRequested();
 // Posts a quit event, so the request reaches the handler through the pump like a

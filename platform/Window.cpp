@@ -262,4 +262,18 @@ bool Window::SetSwapInterval(int interval)
     return true;
 }
 
+namespace {
+PresentHook* s_presentHook = nullptr;
+}  // namespace
+
+void SetPresentHook(PresentHook* hook)
+{
+    s_presentHook = hook;
+}
+
+PresentHook* GetPresentHook()
+{
+    return s_presentHook;
+}
+
 }  // namespace platform

@@ -72,4 +72,24 @@ private:
     int m_windowedHeight = 0;
 };
 
+// A rectangle in window pixels from the top-left corner.
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Lets another picture share the window with the game's: the renderer shows its frame in
+// the view and the hook draws over the whole window before the one swap. The editor frame
+// installs one; without it the game's frame fills the window.
+class PresentHook {
+public:
+    virtual ~PresentHook() = default;
+    // Where the game's frame goes in a window of this many pixels.
+    virtual Rect GetView(int width, int height) const = 0;
+    // After the game's frame is in place, before the swap; GL state is left as found.
+    virtual void BeforeSwap() = 0;
+};
+// Null removes it. The hook must stay valid until removed.
+void SetPresentHook(PresentHook* hook);
+PresentHook* GetPresentHook();
+
 }  // namespace platform

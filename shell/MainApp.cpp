@@ -1,5 +1,7 @@
 #include "shell/MainApp.h"
 
+#include "editor/DebugWindows.h"
+#include "editor/ui/ControlPanel.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
@@ -90,6 +92,7 @@ Resolution SelectResolution(int index)
 bool CMainApp::InitInstance()
 {
     Debug::Instance()->Initialise();
+    m_debugWindows = std::make_unique<DebugWindows>();
     LogBanner();
     GeParticleSystem::SetQualitySource([] { return GameParameters::Instance()->quality; });
 
@@ -126,7 +129,7 @@ bool CMainApp::InitInstance()
     graphics->SetFullScreen(m_fullScreen);
     settings->UnloadAll();
 
-    if (!CreateRenderWindow(m_fullScreen, width, height))
+    if (!CreateMainWindow(m_fullScreen, width, height))
         return false;
 
     shell_input::Init();
@@ -136,7 +139,7 @@ bool CMainApp::InitInstance()
     return true;
 }
 
-bool CMainApp::CreateRenderWindow(bool fullScreen, int width, int height)
+bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
 {
     if (!platform::Init())
         LogFatalError("CMainApp::InitInstance: the platform layer cannot start.\n");
@@ -144,18 +147,48 @@ bool CMainApp::CreateRenderWindow(bool fullScreen, int width, int height)
 
     // Full screen is entered by the renderer through its video mode; the window opens
     // plain at the render size.
-    (void)fullScreen;
     platform::WindowSettings windowSettings;
     windowSettings.title = "Turfbolt";
     windowSettings.width = width;
-    windowSettings.height = height;
+    // Room for the editor's bar from the start: the offscreen driver cannot grow a window.
+    windowSettings.height = height + (fullScreen ? 0 : CMainFrame::MenuBarHeight());
     m_mainWnd = platform::Window::Create(windowSettings);
     if (!m_mainWnd)
         LogFatalError("CMainApp::InitInstance: the render window cannot be created.\n");
-    return m_renderWindow.Create(m_mainWnd.get());
+    if (fullScreen)
+        return CreateRenderWindow(*m_mainWnd);
+
+    // The about box links to this run's log.
+    const char* const log = "data/log.txt";
+    m_frame = std::make_unique<CMainFrame>(
+        *this, FrameSetup{*m_debugWindows, kVersion, log, m_startDirectory + log,
+                              [](const std::string& target) { return platform::OpenUrl(target.c_str()); }});
+    if (!m_frame->Create(*m_mainWnd)) {
+        // The game runs without its editor when only ImGui failed.
+        m_frame.reset();
+        if (!m_renderWindow.GetHandle())
+            return false;
+    }
+    SetControlPanel(m_frame ? m_frame->GetControlPanel() : nullptr);
+    return true;
 }
 
-void CMainApp::SetControlPanel(ControlPanel* panel)
+bool CMainApp::CreateRenderWindow(platform::Window& window)
+{
+    return m_renderWindow.Create(&window);
+}
+
+void CMainApp::CloseMainWindow()
+{
+    platform::RequestQuit();
+}
+
+bool CMainApp::Filter(SDL_Event& event)
+{
+    return m_frame && m_frame->Filter(event);
+}
+
+void CMainApp::SetControlPanel(CControlPanel* panel)
 {
     m_controlPanel = panel;
     if (!panel) {
@@ -164,16 +197,27 @@ void CMainApp::SetControlPanel(ControlPanel* panel)
     }
 }
 
+void CMainApp::GameUpdated()
+{
+    if (m_controlPanel && !m_paused)
+        m_controlPanel->SpendStep();
+}
+
 bool CMainApp::OnIdle(long /*count*/)
 {
-    Debug::Instance()->UpdateWatches();
+    if (m_debugWindows)
+        m_debugWindows->OnIdle();
+    else
+        Debug::Instance()->UpdateWatches();
     if (m_controlPanel) {
         if (shell_input::PauseGamePressed())
             m_controlPanel->SetPaused(!m_paused);
         m_timeScale = m_controlPanel->GetSpeed();
         m_paused = m_controlPanel->IsPaused();
+        m_physics = m_controlPanel->IsPhysicsSimulationOn();
     }
-    m_ticked = m_renderWindow.Tick();
+    // The game stands while an editor modal waits; the tick after it is clamped like any stall.
+    m_ticked = !(m_frame && m_frame->IsModalOpen()) && m_renderWindow.Tick();
     m_renderWindow.Invalidate();
     return true;
 }
@@ -183,18 +227,22 @@ int CMainApp::Run()
     // A run starts with no quit pending, also when one ran before in this process.
     m_quitPosted = false;
     platform::ClearQuitRequest();
-    if (!InitInstance())
+    if (!InitInstance()) {
+        m_debugWindows.reset();
         return 1;
+    }
 
     FrameLimiter limiter;
     while (!m_quitPosted) {
         {
             // Events, the tick (cursor warps) and the paint all talk to the display.
             platform::DisplayWork display;
-            platform::PumpEvents(m_renderWindow);
+            platform::PumpEvents(m_renderWindow, this);
             if (m_quitPosted)
                 break;
             OnIdle(0);
+            if (m_frame)
+                m_frame->Frame();
             if (m_renderWindow.NeedsPaint())
                 m_renderWindow.Paint();
         }
@@ -204,6 +252,7 @@ int CMainApp::Run()
             limiter.Pace(*m_renderWindow.GetTickHost(), m_ticked);
     }
     platform::Shutdown();
+    m_debugWindows.reset();
     return m_exitCode;
 }
 
@@ -223,6 +272,9 @@ void CMainApp::Exit2()
     if (m_fullScreen)
         LogMessage("Exit2:: detach window\n");
     LogMessage("Exit2:: delete m_pMainWnd\n");
+    // The frame's windows and ImGui go while the window's GL context still exists.
+    SetControlPanel(nullptr);
+    m_frame.reset();
     m_mainWnd.reset();
     LogMessage("Exit2:: delete m_pMainWnd ok\n");
 }

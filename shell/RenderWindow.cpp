@@ -73,7 +73,11 @@ bool RenderWindow::Create(platform::Window* window)
     m_active = true;
     m_firstTick = true;
     RwGraphics* graphics = RwGraphics::Instance();
-    window->SetSize(graphics->GetWidth(), graphics->GetHeight());
+    // The view gets the renderer's size; what else the window holds (the editor's bar) adds.
+    int width = 0, height = 0;
+    window->GetSize(width, height);
+    const platform::Rect view = GetView();
+    window->SetSize(graphics->GetWidth() + width - view.width, graphics->GetHeight() + height - view.height);
     SetFocus();
 
     Debug::Instance()->AddWatch("fps", &m_fps, "Statistics");
@@ -123,22 +127,31 @@ bool RenderWindow::Tick()
     TimeInfo::Instance()->AddFrame(dt);
 
     const bool cursorHidden = shell_input::IsCursorHidden();
+    const platform::Rect view = GetView();
     if (cursorHidden && m_window) {
         int x = 0, y = 0;
         platform::GetCursorPosition(x, y);
-        shell_input::MousePosition(x, y);
+        shell_input::MousePosition(x - view.x, y - view.y);
     }
     shell_input::Update(dt);
     if (cursorHidden && m_window) {
-        int width = 0, height = 0;
-        m_window->GetSize(width, height);
-        platform::WarpCursor(*m_window, width / 2, height / 2);
-        shell_input::ResetMousePosition(width / 2, height / 2);
+        platform::WarpCursor(*m_window, view.x + view.width / 2, view.y + view.height / 2);
+        shell_input::ResetMousePosition(view.width / 2, view.height / 2);
     }
 
     MainProgram::Instance()->Update(theApp.IsPaused() ? 0.0f : theApp.GetTimeScale() * dt);
+    theApp.GameUpdated();
     Invalidate();
     return true;
+}
+
+platform::Rect RenderWindow::GetView() const
+{
+    int width = 0, height = 0;
+    if (m_window)
+        m_window->GetSize(width, height);
+    const platform::PresentHook* hook = platform::GetPresentHook();
+    return hook ? hook->GetView(width, height) : platform::Rect{0, 0, width, height};
 }
 
 bool RenderWindow::Destroy()

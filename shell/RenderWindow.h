@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Events.h"
+#include "platform/Window.h"
 
 #include <cstdint>
 
@@ -54,6 +55,9 @@ public:
     void Invalidate() { m_invalid = true; }
     bool NeedsPaint() const { return m_invalid; }
     void Paint();
+
+    // The game's part of the window, in window units: all of it unless the editor shares it.
+    platform::Rect GetView() const;
 
     void SetTickHost(TickHost* host) { m_host = host ? host : &m_defaultHost; }
     TickHost* GetTickHost() const { return m_host; }

@@ -117,15 +117,32 @@ void ImGuiHost::NewFrame()
 
 void ImGuiHost::Render()
 {
-    if (!m_started)
+    EndFrame();
+    DrawFrame();
+}
+
+void ImGuiHost::EndFrame()
+{
+    if (m_started)
+        ImGui::Render();
+}
+
+void ImGuiHost::DrawFrame()
+{
+    ImDrawData* data = m_started && !m_headless ? ImGui::GetDrawData() : nullptr;
+    if (!data)
         return;
-    ImGui::Render();
-    if (m_headless)
-        return;
+    // The engine caches these; what it set must still hold when it draws next.
+    GLint viewport[4] = {}, draw = 0;
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     int width = 0, height = 0;
     m_window->GetDrawableSize(width, height);
     glViewport(0, 0, width, height);
-    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    ImGui_ImplOpenGL3_RenderDrawData(data);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw));
 }
 
 bool ImGuiHost::CapturePng(const std::string& path) const
@@ -137,8 +154,13 @@ bool ImGuiHost::CapturePng(const std::string& path) const
     int width = 0, height = 0;
     m_window->GetDrawableSize(width, height);
     std::vector<unsigned char> rows(static_cast<size_t>(width) * height * 4);
+    // The engine may have left its own target bound for reading.
+    GLint read = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
     RwImage* image = RwImageCreate(width, height, 32);
     if (!image || !RwImageAllocatePixels(image)) {
         if (image)

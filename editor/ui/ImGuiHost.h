@@ -30,6 +30,10 @@ public:
     void NewFrame();
     // Ends the frame and, over a window, draws it over what the game drew.
     void Render();
+    // Render in two halves: the frame ends (widgets done) and, later, is drawn into the
+    // window's framebuffer, leaving the viewport and framebuffer bindings as found.
+    void EndFrame();
+    void DrawFrame();
     // The window's framebuffer as an opaque PNG; false (logged) on failure.
     bool CapturePng(const std::string& path) const;
 

@@ -3,6 +3,7 @@
 #include "engine/core/RwTexture.h"
 #include "framework/Debug.h"
 #include "platform/Platform.h"
+#include "platform/Window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -667,12 +668,22 @@ bool GLDevice::ShowRaster(RwCamera* camera, void* window, RwUInt32 /*flags*/)
         return false;
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(target, &width, &height);
+    platform::PresentHook* hook = platform::GetPresentHook();
+    const platform::Rect view = hook ? hook->GetView(width, height) : platform::Rect{0, 0, width, height};
     m_cache.BindBlitFramebuffers(read, 0);
     m_cache.Scissor(false, 0, 0, 0, 0);
+    if (view.x != 0 || view.y != 0 || view.width != width || view.height != height) {
+        // Around a smaller view the window would show what the last swap left.
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     // The window's first row is its bottom: the copy turns the picture over.
-    const bool sameSize = width == rect.width && height == rect.height;
-    glBlitFramebuffer(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, 0, height,
-                      width, 0, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    const bool sameSize = view.width == rect.width && view.height == rect.height;
+    const int bottom = height - view.y - view.height;
+    glBlitFramebuffer(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, view.x, bottom + view.height,
+                      view.x + view.width, bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    if (hook)
+        hook->BeforeSwap();
     SDL_GL_SwapWindow(target);
     Report();
     return true;

@@ -4,6 +4,7 @@
 #include "audio/SampleManager.h"
 #include "audio/SoundEngine.h"
 #include "audio/Voice.h"
+#include "editor/ui/MainFrame.h"
 #include "engine/core/RwCore.h"
 #include "framework/Factory.h"
 #include "framework/GameState.h"
@@ -27,10 +28,11 @@
 namespace {
 
 struct Seen {
-    int updates = 0, renders = 0, width = 0, cursorX = 0, cursorY = 0;
+    int updates = 0, renders = 0, width = 0, height = 0, bar = 0, cursorX = 0, cursorY = 0;
     int whistles = 0, sounding = 0;  // voices the game got, and frames with its sample playing
     uint32_t windowId = 0;  // set by the first frame, which starts the shutdown samples
     bool stateExited = false;
+    bool hadFrame = false, pausedOrScaled = false;
     RwVideoMode mode{};
     std::vector<std::string> stages;  // state exited, input closed, renderer down, window gone
 } g_seen;
@@ -100,13 +102,19 @@ struct ProbeState : GameState {
             RwEngineGetVideoModeInfo(&g_seen.mode, RwEngineGetCurrentVideoMode());
             SDL_SetWindowSize(window, 320, 200);
             shell_input::HideCursor(true);
+            if (CMainFrame* frame = theApp.GetMainFrame())
+                g_seen.bar = frame->GetBarHeight();
             SampleStage();
         }
         MouseInput::Instance()->GetPosition(g_seen.cursorX, g_seen.cursorY);
         if (g_seen.updates == kFrames)
             g_close();
     }
-    void Render() override { ++g_seen.renders, g_seen.width = RwGraphics::Instance()->GetPrimaryCamera()->GetWidth(); }
+    void Render() override
+    {
+        const PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+        ++g_seen.renders, g_seen.width = camera->GetWidth(), g_seen.height = camera->GetHeight();
+    }
     bool Exit() override { return g_seen.stateExited = true, SampleStage(), true; }
 };
 
@@ -144,10 +152,47 @@ TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
     StageProbe log;
     EXPECT_EQ(RunWith(0, 9), 123);
     EXPECT_TRUE(g_seen.renders >= kFrames && g_seen.renders < 3 * kFrames) << "paced: " << g_seen.renders;
-    EXPECT_EQ(std::vector<int>({g_seen.width, g_seen.cursorX, g_seen.cursorY}), std::vector<int>({320, 160, 100}))
-        << "resized, the camera follows; a hidden cursor is held at the centre";
+    // The editor's bar takes the top of the window; the view is the rest.
+    const int view = 200 - g_seen.bar;
+    EXPECT_GT(g_seen.bar, 0);
+    EXPECT_EQ(std::vector<int>({g_seen.width, g_seen.height, g_seen.cursorX, g_seen.cursorY}),
+              std::vector<int>({320, view, 160, view / 2}))
+        << "resized, the camera follows; a hidden cursor is held at the view's centre";
     EXPECT_EQ(g_seen.stages, (std::vector<std::string>{"----", "S---", "SI--", "SIR-", "SIRW"}));
     EXPECT_EQ(log.Count("***"), 0) << log.Text();  // windowed, "Resolution" 9 is not looked at
+}
+
+TEST(AppRun, ExitTheCloseBoxAndCloseRenderWindowTogetherShutDownOnce)
+{
+    g_close = [] {
+        theApp.GetMainFrame()->OnCommand(CMainFrame::kExit);
+        SDL_Event close{};
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        SDL_PushEvent(&close);
+        CloseRenderWindow();
+    };
+    LogCapture log;
+    EXPECT_EQ(RunWith(0, 0), 123);
+    g_close = CloseRenderWindow;
+    EXPECT_EQ(std::vector<int>({log.Count("RenderWindow: Exit\n"), log.Count("MainProgram::Instance()->Exit()"),
+                                log.Count("Exit2:: delete m_pMainWnd ok")}),
+              std::vector<int>({1, 1, 1}))
+        << log.Text();
+    EXPECT_EQ(theApp.GetMainFrame(), nullptr);
+}
+
+TEST(AppRun, FullScreenHasNoFrameAndRunsUnpausedAtSpeedOne)
+{
+    ScopedEnv fixedModes("TB_FIXED_VIDEO_MODES", "1");
+    g_close = [] {
+        g_seen.hadFrame = theApp.GetMainFrame() != nullptr;
+        g_seen.pausedOrScaled = theApp.IsPaused() || theApp.GetTimeScale() != 1.0f;
+        CloseRenderWindow();
+    };
+    EXPECT_EQ(RunWith(1, 0), 123);
+    g_close = CloseRenderWindow;
+    EXPECT_EQ(std::vector<bool>({g_seen.hadFrame, g_seen.pausedOrScaled}), std::vector<bool>({false, false}));
 }
 
 TEST(AppRun, EachStartTakesTheModeItsSettingsName)

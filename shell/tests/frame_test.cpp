@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "editor/DebugWindows.h"
+#include "editor/ui/ControlPanel.h"
+#include "editor/ui/MainFrame.h"
 #include "framework/GameState.h"
 #include "framework/MainProgram.h"
 #include "framework/TimeInfo.h"
@@ -13,6 +16,8 @@
 #include "tests/support/ScopedEnv.h"
 
 #include <SDL.h>
+#include <imgui.h>
+#include <imgui_internal.h>
 
 namespace {
 
@@ -27,19 +32,15 @@ struct FakeHost : TickHost {
     bool minimised = false, visible = true;
 } g_clock;
 
-struct Recorder : GameState, ControlPanel, InputMapper {
+struct Recorder : GameState, InputMapper {
     void Update(float dt) override { updates.push_back(dt); }
     int HandleEvent(const char* event, intptr_t, intptr_t) override { return events.push_back(event), 1; }
-    float GetSpeed() override { return speed; }
-    bool IsPaused() override { return paused; }
-    void SetPaused(bool p) override { paused = p; }
     bool Capture(const char*) override { return false; }
     bool Release(const char*) override { return false; }
     float GetValue(const std::string& name) override { return name == "pause game" ? pauseKey : kUnknown; }
     std::vector<float> updates;
     std::vector<std::string> events;
-    float speed = 1.0f, pauseKey = 0.0f;
-    bool paused = false;
+    float pauseKey = 0.0f;
 };
 
 SDL_Event Event(Uint32 type, int a = 0, int x = 0, int y = 0, Uint32 mask = 0)
@@ -144,17 +145,76 @@ TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddl
 
 TEST_F(Frame, PausedByThePanelTheStateUpdatesWithNoTimeAndPauseGameTogglesOnItsPressEdge)
 {
-    theApp.SetControlPanel(recorder);
-    for (const auto& [paused, speed] : {std::pair{true, 1.0f}, {false, 2.0f}})
-        recorder->paused = paused, recorder->speed = speed, Pass(10);
+    CControlPanel panel;
+    theApp.SetControlPanel(&panel);
+    panel.OnPlayPause();
+    Pass(10);
+    panel.OnPlayPause(), panel.SetSpeedText("2.0");
+    Pass(10);
     EXPECT_EQ(recorder->updates, (std::vector<float>{0.0f, 0.020f}));
     // A held key toggles once, on the frame after its press reached the controller.
     std::string paused;
     for (const float key : {1, 1, 1, 1, 0, 1, 1})
-        recorder->pauseKey = key, Pass(10), paused += recorder->paused ? 'P' : '-';
+        recorder->pauseKey = key, Pass(10), paused += theApp.IsPaused() ? 'P' : '-';
     EXPECT_EQ(paused, "-PPPPP-");
     theApp.SetControlPanel(nullptr);
     EXPECT_TRUE(!theApp.IsPaused() && theApp.GetTimeScale() == 1.0f);
+}
+
+TEST_F(Frame, TwoStepsGiveOneUpdateWithTimeAndAStepOutlastsAPassTooShortToTick)
+{
+    CControlPanel panel;
+    theApp.SetControlPanel(&panel);
+    panel.OnPlayPause();
+    Pass(10);
+    panel.OnStep(), panel.OnStep();
+    Pass(10), Pass(10);
+    panel.OnStep();
+    Pass(3), Pass(3), Pass(10);
+    EXPECT_EQ(recorder->updates, (std::vector<float>{0.0f, 0.010f, 0.0f, 0.006f, 0.0f}));
+}
+
+TEST_F(Frame, PauseGameHeldFor50PassesTogglesOnceAndLeavesTheButtonsLabel)
+{
+    CControlPanel panel;
+    theApp.SetControlPanel(&panel);
+    int toggles = 0;
+    bool was = theApp.IsPaused();
+    recorder->pauseKey = 1.0f;
+    for (int pass = 0; pass < 50; ++pass, was = theApp.IsPaused())
+        Pass(10), toggles += theApp.IsPaused() != was;
+    EXPECT_EQ(toggles, 1);
+    EXPECT_TRUE(theApp.IsPaused());
+    EXPECT_EQ(std::string(panel.GetPlayPauseText()), "Pause");
+}
+
+// The editor's ImGui without a window: the test is the mouse.
+struct NoWindow : FrameHost {
+    bool CreateRenderWindow(platform::Window&) override { return true; }
+    void CloseMainWindow() override {}
+};
+
+TEST_F(Frame, AClickOnPauseInTheControlPanelPausesTheGame)
+{
+    NoWindow host;
+    DebugWindows debugWindows;
+    CMainFrame frame(host, FrameSetup{debugWindows, "1.0g", "", "", nullptr});
+    ASSERT_TRUE(frame.CreateHeadless(640, 480));
+    theApp.SetControlPanel(frame.GetControlPanel());
+    frame.OnCommand(CMainFrame::kControlPanel);
+    frame.Frame(), frame.Frame();  // the first one sizes the window, the second places it
+    ImGuiWindow* window = ImGui::FindWindowByName(CControlPanel::kTitle);
+    ASSERT_NE(window, nullptr);
+    const ImVec2 pause(window->DC.CursorStartPos.x + 10, window->DC.CursorStartPos.y + 5);
+    for (const bool down : {false, true, false}) {
+        ImGui::GetIO().MousePos = pause;
+        ImGui::GetIO().MouseDown[0] = down;
+        frame.Frame();
+    }
+    Pass(10), Pass(10);
+    EXPECT_EQ(recorder->updates, (std::vector<float>{0.0f, 0.0f}));
+    EXPECT_EQ(std::string(frame.GetControlPanel()->GetPlayPauseText()), "Play");
+    theApp.SetControlPanel(nullptr);
 }
 
 TEST_F(Frame, TheLimiterPacesPassesToTheShortestTickAndWaitsAfterARefusedOne)

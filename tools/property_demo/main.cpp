@@ -3,11 +3,9 @@
 // with scripted mouse and keyboard events and writes a picture before and after:
 //     property_demo <game folder> [before.png] [after.png]
 
-#include "editor/InputDialog.h"
-#include "editor/InputDialogSerializer.h"
 #include "editor/ui/ImGuiHost.h"
-#include "editor/ui/InputDialogView.h"
 #include "editor/ui/Modals.h"
+#include "editor/ui/PropertyWindow.h"
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
@@ -41,38 +39,25 @@ constexpr int kWidth = 1280, kHeight = 800;
 constexpr float kViewDistance = 95.0f;
 constexpr float kAimHeight = 12.0f;
 
-// One open property window: the dialog, the builder over it and its view.
+// One open property window where the demo puts it.
 struct PropertyWindow {
-    CInputDialog dialog;
-    InputDialogSerializer serializer{&dialog};
-    editor::InputDialogView view{dialog};
+    editor::PropertyWindow window;
     Object* object;
     ImVec2 place;
 
     PropertyWindow(Object* o, const std::string& label, ImVec2 at, editor::Modals& modals,
                    std::function<void(Object*, const std::string&)> opener)
-        : object(o), place(at)
+        : window(*o, label, modals, std::move(opener)), object(o), place(at)
     {
-        dialog.SetLabel(label);
-        dialog.SetColorChooser(modals.MakeColorChooser());
-        dialog.SetFileChooser(modals.MakeFileChooser());
-        dialog.SetObjectWindowOpener(std::move(opener));
-        serializer.SetWriting(true);
-        object->Serialize(serializer, label.c_str());
-        dialog.SetUpdateCallback([this] {
-            serializer.SetWriting(false);
-            serializer.Reset();
-            object->Serialize(serializer, "Unknown");
-        });
     }
     void Draw()
     {
         ImGui::SetNextWindowPos(place, ImGuiCond_Once);
-        view.Draw();
+        window.Draw();
     }
     ImGuiWindow* Window() const
     {
-        return ImGui::FindWindowByName((dialog.GetLabel() + "###" + std::to_string(dialog.GetSerial())).c_str());
+        return ImGui::FindWindowByName(window.WindowName().c_str());
     }
     // Screen centre of a rectangle of the window's content, which sits below the title bar
     // and scrolls.
@@ -87,7 +72,7 @@ struct PropertyWindow {
     // The control at index within the first row labelled label.
     DialogControl* Find(const std::string& label, size_t index)
     {
-        for (auto& w : dialog.Widgets())
+        for (auto& w : window.Dialog().Widgets())
             if (!w->Controls().empty() && w->Controls()[0].text == label && index < w->Controls().size())
                 return &w->Controls()[index];
         return nullptr;
@@ -300,7 +285,7 @@ int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const s
     std::snprintf(typed, sizeof typed, "%g", start.y + 6.0f);
     demo.Click(benchWindow.Where(*y));
     demo.Type(typed);
-    const CInputDialog::Rect apply = benchWindow.dialog.GetBottomControl(CInputDialog::kApplyId);
+    const CInputDialog::Rect apply = benchWindow.window.Dialog().GetBottomControl(CInputDialog::kApplyId);
     // The buttons lie below the window's fold: the window grows to show them, as the user
     // would drag its edge.
     if (ImGuiWindow* window = benchWindow.Window())
@@ -323,7 +308,7 @@ int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const s
             demo.Click(ImVec2(modal->Pos.x + padding.x + 120, modal->Pos.y + row + padding.y + 60));
             demo.Click(ImVec2(modal->Pos.x + padding.x + 30, modal->Pos.y + modal->Size.y - padding.y - row / 2));
         }
-        systemWindow.dialog.OnCommand(CInputDialog::kApplyId);
+        systemWindow.window.Dialog().OnCommand(CInputDialog::kApplyId);
     }
     const std::string colourAfter = ColourText(systemWindow);
     std::printf("Start Color after:%s\n", colourAfter.c_str());
