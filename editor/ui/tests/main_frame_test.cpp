@@ -162,11 +162,12 @@ TEST_F(MainFrame, TheGameGetsTheViewsSizeAndMouseEventsOverTheViewRelativeToIt)
     EXPECT_FALSE(frame.Filter(resize));
     EXPECT_EQ(std::vector<int>({resize.window.data1, resize.window.data2}), std::vector<int>({700, 500 - bar}));
 
-    SDL_Event inView = Mouse(SDL_MOUSEBUTTONDOWN, 30, bar + 40), inBar = Mouse(SDL_MOUSEMOTION, 30, bar - 1),
+    // The view's top-left pixel is the first in it.
+    SDL_Event inView = Mouse(SDL_MOUSEBUTTONDOWN, 0, bar), inBar = Mouse(SDL_MOUSEMOTION, 30, bar - 1),
               below = Mouse(SDL_MOUSEMOTION, 30, 480 + bar);
     EXPECT_EQ(std::vector<bool>({frame.Filter(inView), frame.Filter(inBar), frame.Filter(below)}),
               std::vector<bool>({false, true, true}));
-    EXPECT_EQ(inView.button.y, 40);
+    EXPECT_EQ(std::vector<int>({inView.button.x, inView.button.y}), std::vector<int>({0, 0}));
     const platform::Rect view = frame.GetView(640, 480 + bar);
     EXPECT_EQ(std::vector<int>({view.x, view.y, view.width, view.height}), std::vector<int>({0, bar, 640, 480}));
 }
