@@ -5,6 +5,7 @@
 #include "editor/ui/Widgets.h"
 #include "editor/ui/WindowPlacer.h"
 #include "framework/Debug.h"
+#include "framework/FileSystem.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -23,7 +24,7 @@ constexpr const char* kCreateTitle = "Create Game Element";
 constexpr float kCreateWidth = 300, kCreateHeight = 70;
 constexpr const char* kTreeMenu = "##tree menu";
 // Room for the icon before a row's text.
-constexpr const char* kIconRoom = "      ";
+constexpr const char* kIconRoom = "    ";
 
 ImTextureID TextureId(GLuint texture)
 {
@@ -47,7 +48,7 @@ namespace {
 // The picture as RGBA with pure green transparent, in a texture when asked.
 bool LoadIcon(const std::string& path, bool textures, GLuint& texture)
 {
-    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+    SDL_Surface* loaded = SDL_LoadBMP(FileSystem::Instance()->ResolveDiskPath(path).c_str());
     if (!loaded)
         return false;
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ABGR8888, 0);
@@ -105,7 +106,7 @@ void ObjectsBrowserView::Draw(const ViewRect& view, float dt)
     m_browser.UpdateAttachments(dt);
     DrawBrowser(view, dt);
     DrawCreateDialog(view);
-    DrawWindows();
+    DrawWindows(view);
 }
 
 void ObjectsBrowserView::AfterFrame()
@@ -396,8 +397,9 @@ void ObjectsBrowserView::DrawCreateDialog(const ViewRect& view)
         dialog.Hide();
 }
 
-void ObjectsBrowserView::DrawWindows()
+void ObjectsBrowserView::DrawWindows(const ViewRect& viewRect)
 {
+    int cascade = 0;
     for (auto& entry : m_browser.Windows()) {
         if (entry.closed)
             continue;
@@ -408,7 +410,13 @@ void ObjectsBrowserView::DrawWindows()
         if (entry.placePending) {
             ImGui::SetNextWindowPos(ImVec2(static_cast<float>(entry.x), static_cast<float>(entry.y)), ImGuiCond_Always);
             entry.placePending = false;
+        } else if (!entry.placeKnown) {
+            // A new window opens at the view's right edge, clear of the browser at its left.
+            const float step = ImGui::GetFrameHeight() * static_cast<float>(cascade);
+            const float x = viewRect.origin.x + viewRect.size.x - static_cast<float>(entry.dialog->GetWidth()) - step;
+            ImGui::SetNextWindowPos(ImVec2(std::max(viewRect.origin.x, x), viewRect.origin.y + step), ImGuiCond_Always);
         }
+        ++cascade;
         view->Draw();
         const std::string name = entry.dialog->GetLabel() + "###" + std::to_string(serial);
         if (const ImGuiWindow* window = ImGui::FindWindowByName(name.c_str())) {

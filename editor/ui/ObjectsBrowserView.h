@@ -55,7 +55,7 @@ private:
     void DrawDragTooltip();
     void DrawContextMenu();
     void DrawCreateDialog(const ViewRect& view);
-    void DrawWindows();
+    void DrawWindows(const ViewRect& view);
     TreeModel::Item RowAt(float y) const;
 
     CObjectSettingsDialog& m_browser;
