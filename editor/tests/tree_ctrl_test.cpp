@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -188,6 +189,9 @@ TEST(TreeScroll, TicksAddUpFrameTimesAndScrollAtTheEdgesOnly)
     EXPECT_EQ(tree.GetDropItem(), items[2]);
     EXPECT_EQ(tree.OnTimerTick(10, 100, 300, items[1], 3), -1);
     EXPECT_EQ(tree.GetDropItem(), items[1]);
+    // Once dropped, frame times no longer count.
+    tree.OnLButtonUp();
+    EXPECT_EQ(tree.AddDragTime(500), 0);
 }
 
 TEST_F(TreeCtrl, ALabelEditCommitsToTheItemItWasOpenedOnAsTheGameAnswers)
@@ -256,7 +260,10 @@ TEST(TreeModelTest, DeletingAnItemTakesItsBranchAndForgetsItsSelection)
     const Item a1 = tree.InsertItem("a1", 0, 0, a);
     const Item b = tree.InsertItem("b", 0, 0);
     const Item first = tree.InsertItem("first", 0, 0, TreeModel::kNone, TreeModel::kFirst);
+    tree.SelectItem(b);
     tree.SelectItem(a1);
+    EXPECT_EQ(std::make_pair(tree.GetItemState(a1, TreeModel::kSelected), tree.GetItemState(b, TreeModel::kSelected)),
+              std::make_pair(TreeModel::kSelected, 0u));
     EXPECT_TRUE(tree.IsExpanded(a));
     EXPECT_EQ(tree.TakeEnsureVisible(), a1);
     EXPECT_EQ(tree.TakeEnsureVisible(), TreeModel::kNone);
@@ -266,6 +273,8 @@ TEST(TreeModelTest, DeletingAnItemTakesItsBranchAndForgetsItsSelection)
     EXPECT_EQ(tree.GetRootItem(), first);
     EXPECT_EQ(tree.GetNextSibling(first), b);
     EXPECT_EQ(tree.InsertItem("orphan", 0, 0, a), TreeModel::kNone);
+    EXPECT_EQ(std::make_tuple(tree.GetItemText(a), tree.GetItemImage(a), tree.GetItemSelectedImage(a), tree.GetItemData(a)),
+              std::make_tuple(std::string(), 0, 0, static_cast<Object*>(nullptr)));
     tree.DeleteItem(TreeModel::kNone);
     EXPECT_EQ(tree.GetCount(), 0u);
 }
