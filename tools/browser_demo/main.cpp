@@ -21,6 +21,7 @@
 #include "shell/EditorProxyAttachment.h"
 #include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
+#include "tools/editor_script/EditorScript.h"
 #include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
@@ -39,110 +40,10 @@
 
 namespace {
 
+using namespace editor_script;
+
 std::string g_pictures;
-int g_failures = 0;
-
-void Check(bool ok, const char* what)
-{
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
-    g_failures += !ok;
-}
-
-SDL_Window* GameWindow()
-{
-    return theApp.GetRenderWindow().GetHandle()->GetSDLWindow();
-}
-
-void Push(SDL_Event event)
-{
-    event.common.timestamp = SDL_GetTicks();
-    SDL_PushEvent(&event);
-}
-
-void Move(ImVec2 at)
-{
-    SDL_WarpMouseInWindow(GameWindow(), static_cast<int>(at.x), static_cast<int>(at.y));
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = static_cast<int>(at.x);
-    e.motion.y = static_cast<int>(at.y);
-    Push(e);
-}
-
-void Button(ImVec2 at, bool down, Uint8 button = SDL_BUTTON_LEFT)
-{
-    Move(at);
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = button;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = static_cast<int>(at.x);
-    e.button.y = static_cast<int>(at.y);
-    Push(e);
-}
-
-void Type(const char* text)
-{
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    std::snprintf(e.text.text, sizeof e.text.text, "%s", text);
-    Push(e);
-}
-
-// The menu bar's labels as ImGui lays them out.
-ImVec2 MenuAt(const std::string& popupText)
-{
-    const ImGuiStyle& style = ImGui::GetStyle();
-    float x = std::max(style.WindowPadding.x, style.ItemSpacing.x);
-    for (const MenuPopup& popup : theApp.GetMainFrame()->GetMenuBar().Popups()) {
-        const float width = ImGui::CalcTextSize(MenuDisplayText(popup.text).c_str()).x;
-        if (popup.text == popupText)
-            return ImVec2(x + style.ItemSpacing.x * 0.5f + width / 2, ImGui::GetFrameHeight() / 2);
-        x += width + style.ItemSpacing.x * 2;
-    }
-    return ImVec2(-1, -1);
-}
-
-// The middle of a row of the open menu or popup window; a separator takes about a third of
-// a row, so rows below one are given as fractions.
-ImVec2 PopupRowAt(float row)
-{
-    const ImGuiContext& context = *ImGui::GetCurrentContext();
-    const ImGuiWindow* menu = context.OpenPopupStack.empty() ? nullptr : context.OpenPopupStack.back().Window;
-    if (!menu)
-        return ImVec2(-1, -1);
-    const float pitch = ImGui::GetFontSize() + ImGui::GetStyle().ItemSpacing.y;
-    return ImVec2(menu->DC.CursorStartPos.x + 30, menu->DC.CursorStartPos.y + row * pitch + pitch / 2 - 2);
-}
-
-// The frame's present with a picture taken before the swap when one is asked for.
-struct Capture : platform::PresentHook {
-    std::string pending;
-    platform::Rect GetView(int width, int height) const override
-    {
-        CMainFrame* frame = theApp.GetMainFrame();
-        return frame ? frame->GetView(width, height) : platform::Rect{0, 0, width, height};
-    }
-    void BeforeSwap() override
-    {
-        CMainFrame* frame = theApp.GetMainFrame();
-        if (!frame)
-            return;
-        frame->BeforeSwap();
-        if (pending.empty())
-            return;
-        if (frame->GetImGui().CapturePng(pending))
-            std::printf("browser_demo: wrote %s\n", pending.c_str());
-        else
-            ++g_failures;
-        pending.clear();
-    }
-} g_capture;
-
-struct Step {
-    int wait;
-    std::function<void()> act;
-};
+Capture g_capture("browser_demo");
 
 // Stands in for the game's state: the first stadium on screen, its casts in the browser,
 // and the browser's events answered as the game state answers them.
@@ -182,7 +83,7 @@ bool StandInGame::Enter()
     const std::string failure = camera ? m_level.Open(*camera, 95.0f, 12.0f) : "no primary camera";
     if (!failure.empty()) {
         std::fprintf(stderr, "browser_demo: %s\n", failure.c_str());
-        ++g_failures;
+        CountFailure();
     }
     RwGraphics::Instance()->SetCamera(camera);
     Cast* objects = CastManager::Instance()->CreateCast("objects");
@@ -477,5 +378,5 @@ int main(int argc, char** argv)
         FactoryRegistry::GameStates().Register("GameTB", [] { return static_cast<GameState*>(new StandInGame); });
     const int code = theApp.Run();
     std::printf("exit code %d\n", code);
-    return code == CMainApp::kExitCode && g_failures == 0 ? 0 : 1;
+    return code == CMainApp::kExitCode && Failures() == 0 ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "shell/MainApp.h"
+#include "tools/editor_script/EditorScript.h"
 #include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
@@ -32,61 +33,10 @@
 
 namespace {
 
+using namespace editor_script;
+
 std::string g_pictures;
-int g_failures = 0;
-
-void Check(bool ok, const char* what)
-{
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
-    g_failures += !ok;
-}
-
-void Push(SDL_Event event)
-{
-    event.common.timestamp = SDL_GetTicks();
-    SDL_PushEvent(&event);
-}
-
-SDL_Window* GameWindow()
-{
-    return theApp.GetRenderWindow().GetHandle()->GetSDLWindow();
-}
-
-void MouseButton(ImVec2 at, bool down)
-{
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = static_cast<int>(at.x);
-    e.button.y = static_cast<int>(at.y);
-    Push(e);
-}
-
-// The menu bar's labels as ImGui lays them out: each starts half an item spacing into its
-// slot, and a slot is the label and two spacings wide.
-ImVec2 MenuAt(const std::string& popupText)
-{
-    const ImGuiStyle& style = ImGui::GetStyle();
-    float x = std::max(style.WindowPadding.x, style.ItemSpacing.x);
-    for (const MenuPopup& popup : theApp.GetMainFrame()->GetMenuBar().Popups()) {
-        const float width = ImGui::CalcTextSize(MenuDisplayText(popup.text).c_str()).x;
-        if (popup.text == popupText)
-            return ImVec2(x + style.ItemSpacing.x * 0.5f + width / 2, ImGui::GetFrameHeight() / 2);
-        x += width + style.ItemSpacing.x * 2;
-    }
-    return ImVec2(-1, -1);
-}
-
-// The middle of a row of the open menu.
-ImVec2 MenuItemAt(int row)
-{
-    const ImGuiWindow* menu = ImGui::FindWindowByName("##Menu_00");
-    if (!menu)
-        return ImVec2(-1, -1);
-    const float pitch = ImGui::GetFontSize() + ImGui::GetStyle().ItemSpacing.y;
-    return ImVec2(menu->DC.CursorStartPos.x + 30, menu->DC.CursorStartPos.y + row * pitch + pitch / 2 - 2);
-}
+Capture g_capture("editor_demo");
 
 // A point dx, dy from where the window's first widget stood in the last frame.
 ImVec2 ControlAt(const char* window, float dx, float dy)
@@ -94,36 +44,6 @@ ImVec2 ControlAt(const char* window, float dx, float dy)
     const ImGuiWindow* w = ImGui::FindWindowByName(window);
     return w ? ImVec2(w->DC.CursorStartPos.x + dx, w->DC.CursorStartPos.y + dy) : ImVec2(-1, -1);
 }
-
-// The frame's present with a picture taken before the swap when one is asked for.
-struct Capture : platform::PresentHook {
-    std::string pending;
-    platform::Rect GetView(int width, int height) const override
-    {
-        CMainFrame* frame = theApp.GetMainFrame();
-        return frame ? frame->GetView(width, height) : platform::Rect{0, 0, width, height};
-    }
-    void BeforeSwap() override
-    {
-        CMainFrame* frame = theApp.GetMainFrame();
-        if (!frame)
-            return;
-        frame->BeforeSwap();
-        if (pending.empty())
-            return;
-        if (frame->GetImGui().CapturePng(pending))
-            std::printf("editor_demo: wrote %s\n", pending.c_str());
-        else
-            ++g_failures;
-        pending.clear();
-    }
-} g_capture;
-
-// The scripted user: one step per game tick, each after the ticks the last one asked to wait.
-struct Step {
-    int wait;
-    std::function<void()> act;
-};
 
 // Stands in for the game's own state: the first stadium under the primary camera, and the
 // game time it is given.
@@ -137,7 +57,6 @@ public:
 private:
     void Script();
     void Click(ImVec2 at);
-    void Type(const char* text);
     ImVec2 PropertyPoint(float left, float top, float right, float bottom) const;
     ImVec2 PropertyControl(const std::string& label, size_t index) const;
 
@@ -163,7 +82,7 @@ bool StandInGame::Enter()
     const std::string failure = camera ? m_level.Open(*camera, 95.0f, 12.0f) : "no primary camera";
     if (!failure.empty()) {
         std::fprintf(stderr, "editor_demo: %s\n", failure.c_str());
-        ++g_failures;
+        CountFailure();
     }
     RwGraphics::Instance()->SetCamera(camera);
     m_display = CastManager::Instance()->CreateCast("display");
@@ -214,23 +133,15 @@ void StandInGame::Render()
 void StandInGame::Click(ImVec2 at)
 {
     SDL_WarpMouseInWindow(GameWindow(), static_cast<int>(at.x), static_cast<int>(at.y));
-    MouseButton(at, true);
-    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(m_next), Step{2, [at] { MouseButton(at, false); }});
-}
-
-void StandInGame::Type(const char* text)
-{
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    std::snprintf(e.text.text, sizeof e.text.text, "%s", text);
-    Push(e);
+    Button(at, true);
+    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(m_next), Step{2, [at] { Button(at, false); }});
 }
 
 void StandInGame::Script()
 {
     const auto menu = [this](const char* popup, int row) {
         m_steps.push_back({3, [this, popup] { Click(MenuAt(popup)); }});
-        m_steps.push_back({3, [this, row] { Click(MenuItemAt(row)); }});
+        m_steps.push_back({3, [this, row] { Click(PopupRowAt(static_cast<float>(row))); }});
     };
     const auto print = [this](const char* when) {
         m_steps.push_back({0, [this, when] {
@@ -352,5 +263,5 @@ int main(int argc, char** argv)
         FactoryRegistry::GameStates().Register("GameTB", [] { return static_cast<GameState*>(new StandInGame); });
     const int code = theApp.Run();
     std::printf("exit code %d\n", code);
-    return code == CMainApp::kExitCode && g_failures == 0 ? 0 : 1;
+    return code == CMainApp::kExitCode && Failures() == 0 ? 0 : 1;
 }
