@@ -10,19 +10,15 @@
 #include "editor/ObjectsBrowserEvents.h"
 #include "editor/ui/MainFrame.h"
 #include "editor/ui/ObjectsBrowserView.h"
-#include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
-#include "scene/Camera.h"
 #include "scene/GameElement.h"
-#include "scene/RwGraphics.h"
 #include "shell/EditorProxyAttachment.h"
 #include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
 #include "tools/editor_script/EditorScript.h"
-#include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
 #include <imgui.h>
@@ -58,34 +54,23 @@ public:
 private:
     void Refresh();
     void Script();
-    void Click(ImVec2 at, Uint8 button = SDL_BUTTON_LEFT);
+    void Click(ImVec2 at, Uint8 button = SDL_BUTTON_LEFT) { m_script.Click(at, button); }
     ImVec2 RowOf(const Object* object) const;
     ImVec2 RowLabelled(const std::string& label) const;
     ImVec2 WindowControl(const std::string& label, size_t index) const;
     const CObjectSettingsDialog::PropertyWindowEntry* ElementWindow() const;
 
-    tools::level::LevelView m_level;
+    StadiumView m_stadium;
+    editor_script::Script m_script;
     std::unique_ptr<CObjectSettingsDialog> m_browser;
     std::unique_ptr<editor::ObjectsBrowserView> m_view;
     Object* m_element = nullptr;
     int m_counter = 0;
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    int m_waiting = 0;
 };
 
 bool StandInGame::Enter()
 {
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    FileSystem* files = FileSystem::Instance();
-    files->AddAlias("<LP>", "data\\pc\\level01\\");
-    files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
-    const std::string failure = camera ? m_level.Open(*camera, 95.0f, 12.0f) : "no primary camera";
-    if (!failure.empty()) {
-        std::fprintf(stderr, "browser_demo: %s\n", failure.c_str());
-        CountFailure();
-    }
-    RwGraphics::Instance()->SetCamera(camera);
+    m_stadium.Open();
     Cast* objects = CastManager::Instance()->CreateCast("objects");
     Check(LoadSettings(objects, "<SP>objects\\objects.txt"), "the stadium's objects load");
 
@@ -109,7 +94,7 @@ bool StandInGame::Exit()
         frame->SetObjectsBrowser(nullptr);
     m_view.reset();
     m_browser.reset();
-    RwGraphics::Instance()->SetCamera(nullptr);
+    m_stadium.Close();
     CastManager::Instance()->DeleteAll();
     return true;
 }
@@ -155,34 +140,12 @@ int StandInGame::HandleEvent(const char* event, intptr_t a, intptr_t b)
 
 void StandInGame::Update(float)
 {
-    if (m_waiting > 0) {
-        --m_waiting;
-        return;
-    }
-    if (m_next < m_steps.size()) {
-        const Step step = m_steps[m_next++];
-        step.act();
-        m_waiting = step.wait;
-    }
+    m_script.Tick();
 }
 
 void StandInGame::Render()
 {
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    static const float kSky[4] = {0.47f, 0.63f, 0.82f, 1.0f};
-    RwGraphics::Instance()->BeginRender();
-    if (camera && camera->Clear(kSky, rwCameraClearImage | rwCameraClearZ) && m_level.World() && camera->BeginUpdate()) {
-        RpWorldRender(m_level.World());
-        m_browser->RenderAttachments();
-        camera->EndUpdate();
-    }
-    RwGraphics::Instance()->Render();
-}
-
-void StandInGame::Click(ImVec2 at, Uint8 button)
-{
-    Button(at, true, button);
-    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(m_next), Step{2, [at, button] { Button(at, false, button); }});
+    m_stadium.Render([this] { m_browser->RenderAttachments(); });
 }
 
 ImVec2 StandInGame::RowOf(const Object* object) const
@@ -235,7 +198,7 @@ ImVec2 StandInGame::WindowControl(const std::string& label, size_t index) const
 
 void StandInGame::Script()
 {
-    const auto step = [this](int wait, std::function<void()> act) { m_steps.push_back({wait, std::move(act)}); };
+    const auto step = [this](int wait, std::function<void()> act) { m_script.steps.push_back({wait, std::move(act)}); };
     step(5, [] {});
     // Edit > Objects Browser: the frame sends "show objectsettings", the game shows it.
     step(3, [this] { Click(MenuAt("Edit")); });
@@ -274,7 +237,7 @@ void StandInGame::Script()
         Check(m_element != nullptr, "\"Create\" adds GeParticleSystem_1 under \"objects\"");
         // Without it the rest has nothing to act on: straight to the end.
         if (!m_element)
-            m_next = m_steps.size() - 1;
+            m_script.SkipToLast();
     });
     // A double click on it opens its property window.
     step(3, [this] {

@@ -6,18 +6,13 @@
 //     editor_demo <game folder> <picture folder>
 
 #include "editor/ui/MainFrame.h"
-#include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
 #include "framework/Factory.h"
-#include "framework/FileSystem.h"
 #include "framework/GameState.h"
 #include "framework/TimeInfo.h"
-#include "scene/Camera.h"
-#include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
-#include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -56,16 +51,14 @@ public:
 
 private:
     void Script();
-    void Click(ImVec2 at);
+    void Click(ImVec2 at) { m_script.Click(at); }
     ImVec2 PropertyPoint(float left, float top, float right, float bottom) const;
     ImVec2 PropertyControl(const std::string& label, size_t index) const;
 
-    tools::level::LevelView m_level;
+    StadiumView m_stadium;
+    editor_script::Script m_script;
     Cast* m_display = nullptr;
     editor::PropertyWindow* m_engineWindow = nullptr;
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    int m_waiting = 0;
     double m_gameTime = 0;
     int m_runningUpdates = 0;
     float m_lastUpdate = 0, m_lastFrame = 0;
@@ -75,16 +68,7 @@ private:
 
 bool StandInGame::Enter()
 {
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    FileSystem* files = FileSystem::Instance();
-    files->AddAlias("<LP>", "data\\pc\\level01\\");
-    files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
-    const std::string failure = camera ? m_level.Open(*camera, 95.0f, 12.0f) : "no primary camera";
-    if (!failure.empty()) {
-        std::fprintf(stderr, "editor_demo: %s\n", failure.c_str());
-        CountFailure();
-    }
-    RwGraphics::Instance()->SetCamera(camera);
+    m_stadium.Open();
     m_display = CastManager::Instance()->CreateCast("display");
     m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
     platform::SetPresentHook(&g_capture);
@@ -95,7 +79,7 @@ bool StandInGame::Enter()
 bool StandInGame::Exit()
 {
     platform::SetPresentHook(theApp.GetMainFrame());
-    RwGraphics::Instance()->SetCamera(nullptr);
+    m_stadium.Close();
     CastManager::Instance()->DeleteAll();
     return true;
 }
@@ -106,52 +90,29 @@ void StandInGame::Update(float dt)
     m_runningUpdates += dt > 0;
     m_lastUpdate = dt;
     m_lastFrame = TimeInfo::Instance()->GetFrameTime();
-    if (m_waiting > 0) {
-        --m_waiting;
-        return;
-    }
-    if (m_next < m_steps.size()) {
-        // A copy: the step may add steps after itself.
-        const Step step = m_steps[m_next++];
-        step.act();
-        m_waiting = step.wait;
-    }
+    m_script.Tick();
 }
 
 void StandInGame::Render()
 {
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    static const float kSky[4] = {0.47f, 0.63f, 0.82f, 1.0f};
-    RwGraphics::Instance()->BeginRender();
-    if (camera && camera->Clear(kSky, rwCameraClearImage | rwCameraClearZ) && m_level.World() && camera->BeginUpdate()) {
-        RpWorldRender(m_level.World());
-        camera->EndUpdate();
-    }
-    RwGraphics::Instance()->Render();
-}
-
-void StandInGame::Click(ImVec2 at)
-{
-    SDL_WarpMouseInWindow(GameWindow(), static_cast<int>(at.x), static_cast<int>(at.y));
-    Button(at, true);
-    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(m_next), Step{2, [at] { Button(at, false); }});
+    m_stadium.Render();
 }
 
 void StandInGame::Script()
 {
     const auto menu = [this](const char* popup, int row) {
-        m_steps.push_back({3, [this, popup] { Click(MenuAt(popup)); }});
-        m_steps.push_back({3, [this, row] { Click(PopupRowAt(static_cast<float>(row))); }});
+        m_script.steps.push_back({3, [this, popup] { Click(MenuAt(popup)); }});
+        m_script.steps.push_back({3, [this, row] { Click(PopupRowAt(static_cast<float>(row))); }});
     };
     const auto print = [this](const char* when) {
-        m_steps.push_back({0, [this, when] {
+        m_script.steps.push_back({0, [this, when] {
                                std::printf("game time %s: %.4f s after %d running updates\n", when, m_gameTime,
                                            m_runningUpdates);
                            }});
     };
-    const auto mark = [this] { m_steps.push_back({0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; }}); };
-    m_steps.push_back({5, [] {}});
-    m_steps.push_back({5, [this] {
+    const auto mark = [this] { m_script.steps.push_back({0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; }}); };
+    m_script.steps.push_back({5, [] {}});
+    m_script.steps.push_back({5, [this] {
                            CMainFrame* frame = theApp.GetMainFrame();
                            CastMember* member = m_display->FindByName("Engine");
                            Object* engine = member ? member->object : nullptr;
@@ -163,26 +124,26 @@ void StandInGame::Script()
     menu("Debug", 1);
     menu("Debug", 2);
     menu("Debug", 0);
-    m_steps.push_back({3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; }});
+    m_script.steps.push_back({3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; }});
 
     // Pause: the game time stands while the frames go on.
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
     mark();
     print("paused");
-    m_steps.push_back({20, [] {}});
+    m_script.steps.push_back({20, [] {}});
     print("20 ticks later");
-    m_steps.push_back({0, [this] { Check(m_gameTime == m_mark, "Pause stops the game time"); }});
+    m_script.steps.push_back({0, [this] { Check(m_gameTime == m_mark, "Pause stops the game time"); }});
     // Step: one update with time.
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 95, 5)); }});
-    m_steps.push_back({10, [] {}});
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 95, 5)); }});
+    m_script.steps.push_back({10, [] {}});
     print("after Step");
-    m_steps.push_back({0, [this] { Check(m_runningUpdates == m_markUpdates + 1 && m_gameTime > m_mark, "Step advances one update"); }});
+    m_script.steps.push_back({0, [this] { Check(m_runningUpdates == m_markUpdates + 1 && m_gameTime > m_mark, "Step advances one update"); }});
     // Play again, then the speed 0.5 typed over the selected "1.0".
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 245, 5)); }});
-    m_steps.push_back({3, [this] { Type("0.5"); }});
-    m_steps.push_back({10, [] {}});
-    m_steps.push_back({0, [this] {
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 245, 5)); }});
+    m_script.steps.push_back({3, [this] { Type("0.5"); }});
+    m_script.steps.push_back({10, [] {}});
+    m_script.steps.push_back({0, [this] {
                            std::printf("speed %s: game step %.5f s for a frame of %.5f s\n",
                                        theApp.GetMainFrame()->GetControlPanel()->GetSpeedText().c_str(), m_lastUpdate,
                                        m_lastFrame);
@@ -191,10 +152,10 @@ void StandInGame::Script()
                        }});
     // "view x" of the engine's settings set to 0.4 and applied: the view zooms in. The
     // property window comes to the front first, by its title bar.
-    m_steps.push_back({3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); }});
-    m_steps.push_back({3, [this] { Click(PropertyControl("view x", 1)); }});
-    m_steps.push_back({3, [this] { Type("0.4"); }});
-    m_steps.push_back({3, [this] {
+    m_script.steps.push_back({3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); }});
+    m_script.steps.push_back({3, [this] { Click(PropertyControl("view x", 1)); }});
+    m_script.steps.push_back({3, [this] { Type("0.4"); }});
+    m_script.steps.push_back({3, [this] {
                            // Its buttons lie below the window's fold: the window grows to show
                            // them, as the user would drag its edge.
                            ImGuiWindow* w =
@@ -202,21 +163,21 @@ void StandInGame::Script()
                            if (w)
                                ImGui::SetWindowSize(w, ImVec2(w->Size.x, w->Size.y + 3 * ImGui::GetFrameHeight()));
                        }});
-    m_steps.push_back({3, [this] {
+    m_script.steps.push_back({3, [this] {
                            if (!m_engineWindow)
                                return;
                            const CInputDialog::Rect apply =
                                m_engineWindow->Dialog().GetBottomControl(CInputDialog::kApplyId);
                            Click(PropertyPoint(apply.left, apply.top, apply.right, apply.bottom));
                        }});
-    m_steps.push_back({5, [] {
+    m_script.steps.push_back({5, [] {
                            std::printf("view x after Apply: %g\n", RwGraphicsSettings::Global().viewX);
                            Check(RwGraphicsSettings::Global().viewX == 0.4f, "view x 0.4 reached the engine");
                            g_capture.pending = g_pictures + "/editor_view_x.png";
                        }});
     menu("&File", 1);
-    m_steps.push_back({30, [] {}});
-    m_steps.push_back({0, [] {
+    m_script.steps.push_back({30, [] {}});
+    m_script.steps.push_back({0, [] {
                            Check(false, "File > Exit closes the program");
                            CloseRenderWindow();
                        }});

@@ -2,6 +2,10 @@
 
 #include "editor/MenuBar.h"
 #include "editor/ui/MainFrame.h"
+#include "engine/world/RpWorld.h"
+#include "framework/FileSystem.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
 
 #include <imgui_internal.h>
@@ -95,6 +99,60 @@ ImVec2 PopupRowAt(float row)
         return ImVec2(-1, -1);
     const float pitch = ImGui::GetFontSize() + ImGui::GetStyle().ItemSpacing.y;
     return ImVec2(menu->DC.CursorStartPos.x + 30, menu->DC.CursorStartPos.y + row * pitch + pitch / 2 - 2);
+}
+
+void Script::Tick()
+{
+    if (m_waiting > 0) {
+        --m_waiting;
+        return;
+    }
+    if (m_next < steps.size()) {
+        // A copy: the step may add steps after itself.
+        const Step step = steps[m_next++];
+        step.act();
+        m_waiting = step.wait;
+    }
+}
+
+void Script::Click(ImVec2 at, Uint8 button)
+{
+    Button(at, true, button);
+    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(m_next), Step{2, [at, button] { Button(at, false, button); }});
+}
+
+bool StadiumView::Open()
+{
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    FileSystem* files = FileSystem::Instance();
+    files->AddAlias("<LP>", "data\\pc\\level01\\");
+    files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
+    const std::string failure = camera ? m_level.Open(*camera, 95.0f, 12.0f) : "no primary camera";
+    RwGraphics::Instance()->SetCamera(camera);
+    if (failure.empty())
+        return true;
+    std::fprintf(stderr, "%s\n", failure.c_str());
+    CountFailure();
+    return false;
+}
+
+void StadiumView::Close()
+{
+    RwGraphics::Instance()->SetCamera(nullptr);
+}
+
+void StadiumView::Render(const std::function<void()>& inWorld)
+{
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    static const float kSky[4] = {0.47f, 0.63f, 0.82f, 1.0f};
+    RwGraphics::Instance()->BeginRender();
+    if (camera && camera->Clear(kSky, rwCameraClearImage | rwCameraClearZ) && m_level.World() && camera->BeginUpdate()) {
+        RpWorldRender(m_level.World());
+        if (inWorld)
+            inWorld();
+        camera->EndUpdate();
+    }
+    RwGraphics::Instance()->Render();
 }
 
 platform::Rect Capture::GetView(int width, int height) const

@@ -4,12 +4,14 @@
 // the game's window, places in ImGui's menus, and pictures taken before the frame's swap.
 
 #include "platform/Window.h"
+#include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
 #include <imgui.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace editor_script {
 
@@ -37,6 +39,35 @@ ImVec2 PopupRowAt(float row);
 struct Step {
     int wait;
     std::function<void()> act;
+};
+
+// A script's steps, run one per game tick.
+class Script {
+public:
+    std::vector<Step> steps;
+    // Runs the next step once the ticks the last one asked for have passed.
+    void Tick();
+    // The button goes down now and up two ticks later, before any later step.
+    void Click(ImVec2 at, Uint8 button = SDL_BUTTON_LEFT);
+    // The next step is the last one.
+    void SkipToLast() { m_next = steps.empty() ? 0 : steps.size() - 1; }
+
+private:
+    size_t m_next = 0;
+    int m_waiting = 0;
+};
+
+// The first stadium under the primary camera, as the stand-in game states show it.
+class StadiumView {
+public:
+    // False (printed and counted) when the stadium cannot be shown.
+    bool Open();
+    void Close();
+    // The sky and the stadium; inWorld draws more while the camera is updating.
+    void Render(const std::function<void()>& inWorld = {});
+
+private:
+    tools::level::LevelView m_level;
 };
 
 // The frame's present, with a picture of the whole window taken before the swap whenever
