@@ -308,20 +308,27 @@ void CObjectSettingsDialog::EndUiPass()
     RemoveClosed();
 }
 
-void CObjectSettingsDialog::OnObjectFreeing(const Object* object)
+void CObjectSettingsDialog::Forget(const Object* object)
 {
     for (PropertyWindowEntry& entry : m_windows)
         if (entry.object == object)
             MarkClosed(entry);
+    // Until the game refills the tree, its items must not reach the object either.
+    for (TreeModel::Item item = m_tree.GetRootItem(); item != TreeModel::kNone; item = m_tree.GetNextItemInOrder(item))
+        if (m_tree.GetItemData(item) == object)
+            m_tree.SetItemData(item, nullptr);
+}
+
+void CObjectSettingsDialog::OnObjectFreeing(const Object* object)
+{
+    Forget(object);
     RemoveClosedWhenIdle();
 }
 
 void CObjectSettingsDialog::OnCastClearing(const Cast& cast)
 {
     for (int m = 0; m < cast.GetMemberCount(); ++m)
-        for (PropertyWindowEntry& entry : m_windows)
-            if (entry.object == cast.GetMember(m)->object)
-                MarkClosed(entry);
+        Forget(cast.GetMember(m)->object);
     RemoveClosedWhenIdle();
 }
 

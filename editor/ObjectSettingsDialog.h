@@ -174,6 +174,8 @@ private:
     // Closes the window and those opened from it; removal waits for the UI pass's end.
     void Close(PropertyWindowEntry& entry);
     void MarkClosed(PropertyWindowEntry& entry);
+    // Closes the object's windows and takes it out of the tree's items.
+    void Forget(const Object* object);
     void RemoveClosedWhenIdle();
     void RemoveClosed();
     PropertyWindowEntry* FindBySerial(int serial);

@@ -187,8 +187,11 @@ TEST_F(Browser, WindowsAndTheirChildWindowsCloseBeforeTheGameFreesTheirObjects)
     browser.EndUiPass();
     EXPECT_EQ(OpenLabels(), (std::vector<std::string>{"thing", "other", "child"}));
 
-    // "delete object": the game tells the browser, then frees the object.
+    // "delete object": the game tells the browser, then frees the object. Its item, until
+    // the tree is refilled, opens nothing.
+    Fill();
     browser.OnObjectFreeing(thing);
+    EXPECT_EQ(browser.Tree().GetItemData(Find(browser.Tree(), "thing")), nullptr);
     CastManager::Instance()->GetCast("objects")->RemoveMember(thing);
     EXPECT_EQ(OpenLabels(), (std::vector<std::string>{"other"}));
 
