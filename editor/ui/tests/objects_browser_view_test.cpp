@@ -129,4 +129,24 @@ TEST_F(BrowserView, F2EditsTheSelectedLabelAndEnterSendsTheRename)
     EXPECT_EQ(scope.game->events.back().text, "x2");
 }
 
+TEST_F(BrowserView, ASlowSecondClickEditsTheLabelAndEscapeKeepsTheOldOne)
+{
+    const ImVec2 at = Row(3);
+    Frame(at, true);
+    Frame(at, false);
+    for (int i = 0; i < 30; ++i)
+        Frame(at);
+    EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone) << "one click only selects";
+    Frame(at, true);
+    Frame(at, false);
+    for (int i = 0; i < 30; ++i)
+        Frame(at);
+    ASSERT_EQ(browser.Tree().GetEditItem(), ItemAt(3));
+    frames.Press([&] { view.Draw(rect, 1.0f / 60); }, ImGuiKey_Escape, at);
+    view.AfterFrame();
+    EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone);
+    EXPECT_EQ(browser.Tree().GetItemText(ItemAt(3)), "a2");
+    EXPECT_TRUE(scope.game->events.empty());
+}
+
 }  // namespace
