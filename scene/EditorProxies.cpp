@@ -15,6 +15,21 @@ const Vector3 kOrigin{0.0f, 0.0f, 0.0f};
 
 }  // namespace
 
+std::unique_ptr<PositionEditorProxy> CreateEditorProxy(Object& object)
+{
+    for (const auto& [name, create] : FactoryRegistry::EditorProxies()) {
+        std::unique_ptr<Object> made(create());
+        auto* proxy = dynamic_cast<PositionEditorProxy*>(made.get());
+        if (!proxy || !proxy->CanHandle(&object))
+            continue;
+        made.release();
+        std::unique_ptr<PositionEditorProxy> attached(proxy);
+        attached->Attach(&object);
+        return attached;
+    }
+    return nullptr;
+}
+
 LightProxyObject::LightProxyObject() = default;
 LightProxyObject::~LightProxyObject() = default;
 

@@ -68,3 +68,8 @@ public:
 private:
     Spline* m_spline = nullptr;
 };
+
+// A proxy for the object from the first class in the editor-proxy registry (in its name
+// order) that can stand for it, attached to it; null when none can. The object must
+// outlive the proxy.
+std::unique_ptr<PositionEditorProxy> CreateEditorProxy(Object& object);

@@ -81,6 +81,15 @@ bool ImGuiHost::ProcessEvent(const SDL_Event& event)
     if (!m_started || m_headless)
         return false;
     ImGui_ImplSDL2_ProcessEvent(&event);
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        // ImGui counts left, right, middle; SDL left, middle, right.
+        const int index = event.button.button == SDL_BUTTON_LEFT    ? 0
+                          : event.button.button == SDL_BUTTON_RIGHT ? 1
+                          : event.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                     : -1;
+        if (index >= 0)
+            m_held[index] = event.type == SDL_MOUSEBUTTONDOWN;
+    }
     const ImGuiIO& io = ImGui::GetIO();
     switch (event.type) {
     case SDL_MOUSEMOTION:
@@ -111,6 +120,9 @@ void ImGuiHost::NewFrame()
             io.MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
             io.MouseDown[0] = io.MouseDown[0] || (buttons & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
         }
+        // Events that SDL's own state never saw (pushed ones) hold a button too, for a drag.
+        for (int i = 0; i < kHeldButtons; ++i)
+            ImGui::GetIO().MouseDown[i] = ImGui::GetIO().MouseDown[i] || m_held[i];
     }
     ImGui::NewFrame();
 }

@@ -43,6 +43,9 @@ private:
     platform::Window* m_window = nullptr;
     bool m_started = false;
     bool m_headless = false;
+    // Left, right and middle as the button events left them.
+    static constexpr int kHeldButtons = 3;
+    bool m_held[kHeldButtons] = {};
 };
 
 }  // namespace editor

@@ -2,6 +2,7 @@
 
 #include "editor/DebugWindows.h"
 #include "editor/ui/HelpDialogView.h"
+#include "editor/ui/ObjectsBrowserView.h"
 #include "framework/Debug.h"
 #include "framework/MainProgram.h"
 #include "platform/Cursor.h"
@@ -185,12 +186,16 @@ void CMainFrame::Frame()
     m_watchesView.Draw(view);
     for (auto& window : m_propertyWindows)
         window.Draw();
+    if (m_browser)
+        m_browser->Draw(view, ImGui::GetIO().DeltaTime);
     m_modals.Draw();
     editor::DrawHelpDialog(m_help);
     m_about.Draw();
     m_imgui.EndFrame();
     ShowCursorOverView();
     RunCommands();
+    if (m_browser)
+        m_browser->AfterFrame();
 }
 
 void CMainFrame::DrawMenuBar()

@@ -20,6 +20,10 @@
 class DebugWindows;
 class Object;
 
+namespace editor {
+class ObjectsBrowserView;
+}
+
 // What the editor frame asks of the application around it.
 class FrameHost {
 public:
@@ -95,6 +99,10 @@ public:
     // A modal window waits for an answer; the game's tick waits too.
     bool IsModalOpen() const;
 
+    // The objects browser the frame draws after its own windows and finishes after the UI
+    // pass; null for none. It must outlive the frame or be set to null first.
+    void SetObjectsBrowser(editor::ObjectsBrowserView* browser) { m_browser = browser; }
+
     // A property window on the object, under the label. The object must outlive the frame
     // or the window's Close.
     editor::PropertyWindow& OpenPropertyWindow(Object& object, const std::string& label);
@@ -134,6 +142,7 @@ private:
     CAboutDlg m_about;
     // By pointer-stable list: a window's "Settings" button opens another while drawing.
     std::list<editor::PropertyWindow> m_propertyWindows;
+    editor::ObjectsBrowserView* m_browser = nullptr;
     std::vector<int> m_chosen;
     int m_nextItemNumber = kFirstItemNumber;
     int m_barHeight = 0;

@@ -210,6 +210,21 @@ TEST_F(LevelElementTest, ALightProxyStandsOnlyForLightsThatAreNotAmbient)
               (std::vector<bool>{true, false, false, false, true, false}));
 }
 
+TEST_F(LevelElementTest, TheEditorTakesTheFirstRegisteredProxyThatCanStandForTheObject)
+{
+    DirectionalLight sun;
+    ASSERT_TRUE(sun.Create());
+    Spline spline;
+    Object plain;
+    const std::unique_ptr<PositionEditorProxy> forSun = CreateEditorProxy(sun);
+    const std::unique_ptr<PositionEditorProxy> forSpline = CreateEditorProxy(spline);
+    ASSERT_NE(dynamic_cast<LightProxyObject*>(forSun.get()), nullptr);
+    EXPECT_NE(static_cast<LightProxyObject*>(forSun.get())->GetShape(), nullptr);
+    ASSERT_NE(dynamic_cast<SplineProxyObject*>(forSpline.get()), nullptr);
+    EXPECT_EQ(static_cast<SplineProxyObject*>(forSpline.get())->GetSpline(), &spline);
+    EXPECT_EQ(CreateEditorProxy(plain), nullptr);
+}
+
 TEST_F(LevelElementTest, MovingALightProxyMovesItsCylinderAndItsLight)
 {
     DirectionalLight sun;

@@ -6,17 +6,13 @@
 //     editor_demo <game folder> <picture folder>
 
 #include "editor/ui/MainFrame.h"
-#include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
 #include "framework/Factory.h"
-#include "framework/FileSystem.h"
 #include "framework/GameState.h"
 #include "framework/TimeInfo.h"
-#include "scene/Camera.h"
-#include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "shell/MainApp.h"
-#include "tools/scene_shot/Level.h"
+#include "tools/editor_script/EditorScript.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -32,61 +28,10 @@
 
 namespace {
 
+using namespace editor_script;
+
 std::string g_pictures;
-int g_failures = 0;
-
-void Check(bool ok, const char* what)
-{
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
-    g_failures += !ok;
-}
-
-void Push(SDL_Event event)
-{
-    event.common.timestamp = SDL_GetTicks();
-    SDL_PushEvent(&event);
-}
-
-SDL_Window* GameWindow()
-{
-    return theApp.GetRenderWindow().GetHandle()->GetSDLWindow();
-}
-
-void MouseButton(ImVec2 at, bool down)
-{
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = static_cast<int>(at.x);
-    e.button.y = static_cast<int>(at.y);
-    Push(e);
-}
-
-// The menu bar's labels as ImGui lays them out: each starts half an item spacing into its
-// slot, and a slot is the label and two spacings wide.
-ImVec2 MenuAt(const std::string& popupText)
-{
-    const ImGuiStyle& style = ImGui::GetStyle();
-    float x = std::max(style.WindowPadding.x, style.ItemSpacing.x);
-    for (const MenuPopup& popup : theApp.GetMainFrame()->GetMenuBar().Popups()) {
-        const float width = ImGui::CalcTextSize(MenuDisplayText(popup.text).c_str()).x;
-        if (popup.text == popupText)
-            return ImVec2(x + style.ItemSpacing.x * 0.5f + width / 2, ImGui::GetFrameHeight() / 2);
-        x += width + style.ItemSpacing.x * 2;
-    }
-    return ImVec2(-1, -1);
-}
-
-// The middle of a row of the open menu.
-ImVec2 MenuItemAt(int row)
-{
-    const ImGuiWindow* menu = ImGui::FindWindowByName("##Menu_00");
-    if (!menu)
-        return ImVec2(-1, -1);
-    const float pitch = ImGui::GetFontSize() + ImGui::GetStyle().ItemSpacing.y;
-    return ImVec2(menu->DC.CursorStartPos.x + 30, menu->DC.CursorStartPos.y + row * pitch + pitch / 2 - 2);
-}
+Capture g_capture("editor_demo");
 
 // A point dx, dy from where the window's first widget stood in the last frame.
 ImVec2 ControlAt(const char* window, float dx, float dy)
@@ -94,36 +39,6 @@ ImVec2 ControlAt(const char* window, float dx, float dy)
     const ImGuiWindow* w = ImGui::FindWindowByName(window);
     return w ? ImVec2(w->DC.CursorStartPos.x + dx, w->DC.CursorStartPos.y + dy) : ImVec2(-1, -1);
 }
-
-// The frame's present with a picture taken before the swap when one is asked for.
-struct Capture : platform::PresentHook {
-    std::string pending;
-    platform::Rect GetView(int width, int height) const override
-    {
-        CMainFrame* frame = theApp.GetMainFrame();
-        return frame ? frame->GetView(width, height) : platform::Rect{0, 0, width, height};
-    }
-    void BeforeSwap() override
-    {
-        CMainFrame* frame = theApp.GetMainFrame();
-        if (!frame)
-            return;
-        frame->BeforeSwap();
-        if (pending.empty())
-            return;
-        if (frame->GetImGui().CapturePng(pending))
-            std::printf("editor_demo: wrote %s\n", pending.c_str());
-        else
-            ++g_failures;
-        pending.clear();
-    }
-} g_capture;
-
-// The scripted user: one step per game tick, each after the ticks the last one asked to wait.
-struct Step {
-    int wait;
-    std::function<void()> act;
-};
 
 // Stands in for the game's own state: the first stadium under the primary camera, and the
 // game time it is given.
@@ -136,17 +51,14 @@ public:
 
 private:
     void Script();
-    void Click(ImVec2 at);
-    void Type(const char* text);
+    void Click(ImVec2 at) { m_script.Click(at); }
     ImVec2 PropertyPoint(float left, float top, float right, float bottom) const;
     ImVec2 PropertyControl(const std::string& label, size_t index) const;
 
-    tools::level::LevelView m_level;
+    StadiumView m_stadium;
+    editor_script::Script m_script;
     Cast* m_display = nullptr;
     editor::PropertyWindow* m_engineWindow = nullptr;
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    int m_waiting = 0;
     double m_gameTime = 0;
     int m_runningUpdates = 0;
     float m_lastUpdate = 0, m_lastFrame = 0;
@@ -156,16 +68,7 @@ private:
 
 bool StandInGame::Enter()
 {
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    FileSystem* files = FileSystem::Instance();
-    files->AddAlias("<LP>", "data\\pc\\level01\\");
-    files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
-    const std::string failure = camera ? m_level.Open(*camera, 95.0f, 12.0f) : "no primary camera";
-    if (!failure.empty()) {
-        std::fprintf(stderr, "editor_demo: %s\n", failure.c_str());
-        ++g_failures;
-    }
-    RwGraphics::Instance()->SetCamera(camera);
+    m_stadium.Open();
     m_display = CastManager::Instance()->CreateCast("display");
     m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
     platform::SetPresentHook(&g_capture);
@@ -176,7 +79,7 @@ bool StandInGame::Enter()
 bool StandInGame::Exit()
 {
     platform::SetPresentHook(theApp.GetMainFrame());
-    RwGraphics::Instance()->SetCamera(nullptr);
+    m_stadium.Close();
     CastManager::Instance()->DeleteAll();
     return true;
 }
@@ -187,60 +90,29 @@ void StandInGame::Update(float dt)
     m_runningUpdates += dt > 0;
     m_lastUpdate = dt;
     m_lastFrame = TimeInfo::Instance()->GetFrameTime();
-    if (m_waiting > 0) {
-        --m_waiting;
-        return;
-    }
-    if (m_next < m_steps.size()) {
-        // A copy: the step may add steps after itself.
-        const Step step = m_steps[m_next++];
-        step.act();
-        m_waiting = step.wait;
-    }
+    m_script.Tick();
 }
 
 void StandInGame::Render()
 {
-    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    static const float kSky[4] = {0.47f, 0.63f, 0.82f, 1.0f};
-    RwGraphics::Instance()->BeginRender();
-    if (camera && camera->Clear(kSky, rwCameraClearImage | rwCameraClearZ) && m_level.World() && camera->BeginUpdate()) {
-        RpWorldRender(m_level.World());
-        camera->EndUpdate();
-    }
-    RwGraphics::Instance()->Render();
-}
-
-void StandInGame::Click(ImVec2 at)
-{
-    SDL_WarpMouseInWindow(GameWindow(), static_cast<int>(at.x), static_cast<int>(at.y));
-    MouseButton(at, true);
-    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(m_next), Step{2, [at] { MouseButton(at, false); }});
-}
-
-void StandInGame::Type(const char* text)
-{
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    std::snprintf(e.text.text, sizeof e.text.text, "%s", text);
-    Push(e);
+    m_stadium.Render();
 }
 
 void StandInGame::Script()
 {
     const auto menu = [this](const char* popup, int row) {
-        m_steps.push_back({3, [this, popup] { Click(MenuAt(popup)); }});
-        m_steps.push_back({3, [this, row] { Click(MenuItemAt(row)); }});
+        m_script.steps.push_back({3, [this, popup] { Click(MenuAt(popup)); }});
+        m_script.steps.push_back({3, [this, row] { Click(PopupRowAt(static_cast<float>(row))); }});
     };
     const auto print = [this](const char* when) {
-        m_steps.push_back({0, [this, when] {
+        m_script.steps.push_back({0, [this, when] {
                                std::printf("game time %s: %.4f s after %d running updates\n", when, m_gameTime,
                                            m_runningUpdates);
                            }});
     };
-    const auto mark = [this] { m_steps.push_back({0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; }}); };
-    m_steps.push_back({5, [] {}});
-    m_steps.push_back({5, [this] {
+    const auto mark = [this] { m_script.steps.push_back({0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; }}); };
+    m_script.steps.push_back({5, [] {}});
+    m_script.steps.push_back({5, [this] {
                            CMainFrame* frame = theApp.GetMainFrame();
                            CastMember* member = m_display->FindByName("Engine");
                            Object* engine = member ? member->object : nullptr;
@@ -252,26 +124,26 @@ void StandInGame::Script()
     menu("Debug", 1);
     menu("Debug", 2);
     menu("Debug", 0);
-    m_steps.push_back({3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; }});
+    m_script.steps.push_back({3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; }});
 
     // Pause: the game time stands while the frames go on.
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
     mark();
     print("paused");
-    m_steps.push_back({20, [] {}});
+    m_script.steps.push_back({20, [] {}});
     print("20 ticks later");
-    m_steps.push_back({0, [this] { Check(m_gameTime == m_mark, "Pause stops the game time"); }});
+    m_script.steps.push_back({0, [this] { Check(m_gameTime == m_mark, "Pause stops the game time"); }});
     // Step: one update with time.
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 95, 5)); }});
-    m_steps.push_back({10, [] {}});
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 95, 5)); }});
+    m_script.steps.push_back({10, [] {}});
     print("after Step");
-    m_steps.push_back({0, [this] { Check(m_runningUpdates == m_markUpdates + 1 && m_gameTime > m_mark, "Step advances one update"); }});
+    m_script.steps.push_back({0, [this] { Check(m_runningUpdates == m_markUpdates + 1 && m_gameTime > m_mark, "Step advances one update"); }});
     // Play again, then the speed 0.5 typed over the selected "1.0".
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
-    m_steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 245, 5)); }});
-    m_steps.push_back({3, [this] { Type("0.5"); }});
-    m_steps.push_back({10, [] {}});
-    m_steps.push_back({0, [this] {
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
+    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 245, 5)); }});
+    m_script.steps.push_back({3, [this] { Type("0.5"); }});
+    m_script.steps.push_back({10, [] {}});
+    m_script.steps.push_back({0, [this] {
                            std::printf("speed %s: game step %.5f s for a frame of %.5f s\n",
                                        theApp.GetMainFrame()->GetControlPanel()->GetSpeedText().c_str(), m_lastUpdate,
                                        m_lastFrame);
@@ -280,10 +152,10 @@ void StandInGame::Script()
                        }});
     // "view x" of the engine's settings set to 0.4 and applied: the view zooms in. The
     // property window comes to the front first, by its title bar.
-    m_steps.push_back({3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); }});
-    m_steps.push_back({3, [this] { Click(PropertyControl("view x", 1)); }});
-    m_steps.push_back({3, [this] { Type("0.4"); }});
-    m_steps.push_back({3, [this] {
+    m_script.steps.push_back({3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); }});
+    m_script.steps.push_back({3, [this] { Click(PropertyControl("view x", 1)); }});
+    m_script.steps.push_back({3, [this] { Type("0.4"); }});
+    m_script.steps.push_back({3, [this] {
                            // Its buttons lie below the window's fold: the window grows to show
                            // them, as the user would drag its edge.
                            ImGuiWindow* w =
@@ -291,21 +163,21 @@ void StandInGame::Script()
                            if (w)
                                ImGui::SetWindowSize(w, ImVec2(w->Size.x, w->Size.y + 3 * ImGui::GetFrameHeight()));
                        }});
-    m_steps.push_back({3, [this] {
+    m_script.steps.push_back({3, [this] {
                            if (!m_engineWindow)
                                return;
                            const CInputDialog::Rect apply =
                                m_engineWindow->Dialog().GetBottomControl(CInputDialog::kApplyId);
                            Click(PropertyPoint(apply.left, apply.top, apply.right, apply.bottom));
                        }});
-    m_steps.push_back({5, [] {
+    m_script.steps.push_back({5, [] {
                            std::printf("view x after Apply: %g\n", RwGraphicsSettings::Global().viewX);
                            Check(RwGraphicsSettings::Global().viewX == 0.4f, "view x 0.4 reached the engine");
                            g_capture.pending = g_pictures + "/editor_view_x.png";
                        }});
     menu("&File", 1);
-    m_steps.push_back({30, [] {}});
-    m_steps.push_back({0, [] {
+    m_script.steps.push_back({30, [] {}});
+    m_script.steps.push_back({0, [] {
                            Check(false, "File > Exit closes the program");
                            CloseRenderWindow();
                        }});
@@ -352,5 +224,5 @@ int main(int argc, char** argv)
         FactoryRegistry::GameStates().Register("GameTB", [] { return static_cast<GameState*>(new StandInGame); });
     const int code = theApp.Run();
     std::printf("exit code %d\n", code);
-    return code == CMainApp::kExitCode && g_failures == 0 ? 0 : 1;
+    return code == CMainApp::kExitCode && Failures() == 0 ? 0 : 1;
 }
