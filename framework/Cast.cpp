@@ -349,7 +349,12 @@ private:
         }
 
         Object* object = nullptr;
-        if (kind == Kind::Object) {
+        // A cast read again (every match reads its casts) must not gain a second copy of a
+        // dynamic member: a block whose name the cast holds updates that member.
+        CastMember* existing = kind == Kind::Dynamic ? FindMember(name) : nullptr;
+        if (existing) {
+            object = existing->object;
+        } else if (kind == Kind::Object) {
             CastMember* member = FindMember(name);
             if (!member) {
                 Problem("LoadSettings: Object %s not found\n", name.c_str());
@@ -385,7 +390,7 @@ private:
                     "is line %zu)\n",
                     m_file, name.c_str(), lineNumber, marker + 2);
 
-        if (kind == Kind::Dynamic) {
+        if (kind == Kind::Dynamic && !existing) {
             CastMember* member = m_cast.AddDynamicMember(object, name.c_str());
             if (m_indexed)
                 m_index.emplace(member->name, member);

@@ -178,6 +178,13 @@ TEST_F(CastTest, ACastFileUpdatesMembersAndCreatesDynamicOnesThroughTheGivenRegi
     auto* element = dynamic_cast<CastTestHudItem*>(created->object);
     ASSERT_NE(element, nullptr);
     EXPECT_EQ(std::tie(element->size, element->texture), std::tuple(7, "grass.png"));
+
+    // Read again (every match reads its casts), the dynamic block updates its member.
+    element->size = 1;
+    EXPECT_TRUE(LoadSettings(cast, Dir("cast.txt").c_str(), false, FactoryRegistry::HudItems()));
+    ASSERT_EQ(cast->GetMemberCount(), 2);
+    EXPECT_EQ(cast->GetMember(1)->object, element);
+    EXPECT_EQ(element->size, 7);
 }
 
 TEST_F(CastTest, SavedFilesHaveTheCastLayoutAndLoadBackPlainOrScrambled)
