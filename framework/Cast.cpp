@@ -227,6 +227,11 @@ public:
     CastReader(Cast& cast, const char* file, FactoryRegistry& registry)
         : m_cast(cast), m_file(file), m_registry(registry)
     {
+        for (int i = 0; i < cast.GetMemberCount(); ++i) {
+            CastMember* member = cast.GetMember(i);
+            if (member->dynamic)
+                m_earlierDynamic[member->name].push_back(member);
+        }
     }
 
     // False when any block was damaged or skipped.
@@ -350,8 +355,9 @@ private:
 
         Object* object = nullptr;
         // A cast read again (every match reads its casts) must not gain a second copy of a
-        // dynamic member: a block whose name the cast holds updates that member.
-        CastMember* existing = kind == Kind::Dynamic ? FindMember(name) : nullptr;
+        // dynamic member: a block whose name a dynamic member held before this read updates
+        // that member, each such member once, so blocks sharing a name stay apart.
+        CastMember* existing = kind == Kind::Dynamic ? TakeEarlierDynamic(name) : nullptr;
         if (existing) {
             object = existing->object;
         } else if (kind == Kind::Object) {
@@ -397,6 +403,16 @@ private:
         }
     }
 
+    CastMember* TakeEarlierDynamic(const std::string& name)
+    {
+        auto it = m_earlierDynamic.find(name);
+        if (it == m_earlierDynamic.end() || it->second.empty())
+            return nullptr;
+        CastMember* member = it->second.front();
+        it->second.erase(it->second.begin());
+        return member;
+    }
+
     // The first member of that name. Indexed once, as a cast file names most members.
     CastMember* FindMember(const std::string& name)
     {
@@ -434,6 +450,8 @@ private:
     std::string_view m_text;
     std::vector<Line> m_lines;
     std::unordered_map<std::string, CastMember*> m_index;
+    // The dynamic members the cast held before this read, by name, in member order.
+    std::unordered_map<std::string, std::vector<CastMember*>> m_earlierDynamic;
     bool m_indexed = false;
     int m_problems = 0;
 };

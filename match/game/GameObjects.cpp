@@ -114,8 +114,8 @@ void GameTB::CreateCameraControls()
         Object* made = FactoryRegistry::CameraControls().Create(entry.className);
         auto* control = dynamic_cast<CameraControl*>(made);
         if (!control) {
-            LogError("GameTB::CreateCameraControls: no camera control class \"%s\" for \"%s\"\n", entry.className ? entry.className : "",
-                     entry.name);
+            LogError("GameTB::CreateCameraControls: no camera control class \"%s\" for \"%s\"\n",
+                     entry.className ? entry.className : "", entry.name);
             delete made;
             continue;
         }
@@ -271,10 +271,12 @@ GameElement* GameTB::CreateGameElement(const char* className, const char* name, 
         m_quietElements.push_back(element);
     } else {
         ++counter;
-        const std::string memberName = name ? std::string(name) : std::string(className) + "_" + std::to_string(counter);
+        const std::string memberName =
+            name ? std::string(name) : std::string(className) + "_" + std::to_string(counter);
         GetCast(hud ? "hud" : "objects")->AddMember(element, memberName.c_str(), true);
     }
-    element->SetPosition(graphics->GetCameraPosition() + graphics->GetCameraMatrix().Transform(Vector3(0, 0, kPlaceAhead)));
+    element->SetPosition(graphics->GetCameraPosition() +
+                         graphics->GetCameraMatrix().Transform(Vector3(0, 0, kPlaceAhead)));
     if (!quiet) {
         RefreshObjectsBrowser();
         if (m_browser)

@@ -216,6 +216,18 @@ TEST_F(GameStateTest, MainMenuRequestAndEndOfPlay)
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->GetScreen(), "main");
 
+    // The cheats replace whatever runs: the outro first runs the story loading and cut scene.
+    harness->MakeCurrent(new ProbeState);
+    harness->Script().Press(harness->GetFrame() + 1, "cheat outro");
+    harness->RunFrames(2);
+    EXPECT_NE(dynamic_cast<IteratingState*>(game.GetCurrentState()), nullptr);
+    harness->RunFrames(2);
+    EXPECT_NE(dynamic_cast<TBMenu*>(game.GetCurrentState()), nullptr);  // each ends at once
+    harness->MakeCurrent(new ProbeState);
+    harness->Script().Press(harness->GetFrame(), "cheat quit");
+    harness->Step();
+    EXPECT_NE(dynamic_cast<TBMenu*>(game.GetCurrentState()), nullptr);
+
     // A finished flow of play closes the window.
     harness->MakeCurrent(new ProbeState([](ProbeState*) -> State* { return nullptr; }));
     LogCapture log;
