@@ -132,15 +132,16 @@ bool GameHarness::Start(const std::string& gameSize)
     return entered;
 }
 
-void GameHarness::Stop()
+bool GameHarness::Stop()
 {
     if (!m_game)
-        return;
-    m_game->Exit();
+        return true;
+    const bool exited = m_game->Exit();
     m_game.reset();
     BufferedInputController::Instance()->UnregisterInputMapper(&m_script);
     // The game's Exit has emptied the message server, the tap with it.
     m_tapId = 0;
+    return exited;
 }
 
 void GameHarness::MakeCurrent(State* state)

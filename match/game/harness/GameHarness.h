@@ -80,8 +80,9 @@ public:
     // Mounts the data, writes and loads the test configuration ("GameSize" as given, "sound"
     // 0), starts the renderer and enters the game state. False (on stderr) on failure.
     bool Start(const std::string& gameSize = "XL");
-    // Exits and deletes the game state; the renderer stays up. Safe to call twice.
-    void Stop();
+    // Exits and deletes the game state; the renderer stays up. Safe to call twice. The
+    // game's Exit result; true when nothing ran.
+    bool Stop();
 
     // Makes the state current (the old one exits and goes).
     void MakeCurrent(State* state);

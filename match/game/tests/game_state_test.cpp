@@ -6,6 +6,7 @@
 #include "framework/Registration.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
+#include "input/PlatformInputDevices.h"
 #include "match/GameParameters.h"
 #include "match/game/harness/GameHarness.h"
 #include "scene/GameElement.h"
@@ -13,7 +14,9 @@
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
 #include "scene/pitch/CameraControl.h"
+#include "simulation/frame/PitchCoordinates.h"
 #include "text/TextDisplay.h"
+#include "text/TextManager.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -146,13 +149,28 @@ TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
             expectedMissing.insert(file);
     EXPECT_EQ(missing, expectedMissing);
 
+    Cast* display = CastNamed("display");
+    for (const char* light : {"Ambient Light", "Directional Light", "Directional Light Objects"})
+        EXPECT_NE(display->FindByName(light), nullptr) << light;
+    EXPECT_EQ(RwGraphics::Instance()->GetWorld()->GetLights().size(), 3u);
+    EXPECT_EQ(PitchFrame::GetDirection(PitchFrame::kAlong), Vector3(-1, 0, 0));
+    EXPECT_EQ(PitchFrame::AlongHalfExtent(1.0f), 50.0f);
+    EXPECT_EQ(GameParameters::Instance()->deviceCount, PlatformInputDevices::Instance()->GetNumDevices());
+    EXPECT_EQ(CastNamed("inputs")->GetMemberCount(), PlatformInputDevices::Instance()->GetNumDevices());
+
     auto* menu = dynamic_cast<TBMenu*>(game.GetCurrentState());
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->GetScreen(), "main");
     EXPECT_TRUE(menu->IsScreenLoaded());
     EXPECT_EQ(harness->RunFrames(5), 5);  // the menu on "main" waits to be replaced
 
-    harness->Stop();
+    const size_t texts = TextManager::Instance()->GetEntryCount();
+    EXPECT_GT(texts, 0u);
+    game.HandleEvent("reload text", 0, 0);
+    EXPECT_EQ(TextManager::Instance()->GetEntryCount(), texts);
+
+    EXPECT_TRUE(harness->Stop());
+    EXPECT_EQ(TextManager::Instance()->GetEntryCount(), 0u);
     EXPECT_EQ(CastManager::Instance()->GetCastCount(), 0);
     EXPECT_EQ(MessageServer::Instance()->GetListenerCount(), 0);
     EXPECT_EQ(TextDisplay::Instance()->FindFont("default"), nullptr);
@@ -307,6 +325,7 @@ TEST_F(GameStateTest, CameraStackPushesPopsAndKeepsThePlayersChoice)
     harness->Script().Press(2, "next camera");
     harness->Step();
     EXPECT_EQ(ActiveName(game), "Cameras|Fly");
+    EXPECT_EQ(game.GetCameraStack().size(), 1u);
 }
 
 TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
