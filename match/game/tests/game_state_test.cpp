@@ -14,7 +14,9 @@
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
 #include "scene/pitch/CameraControl.h"
+#include "simulation/Ball.h"
 #include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
 #include "tests/support/LogCapture.h"
@@ -314,6 +316,9 @@ TEST_F(GameStateTest, CameraStackPushesPopsAndKeepsThePlayersChoice)
     EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
     parameters->cameraNames[0].clear();
     parameters->cameraNames[1].clear();
+    game.StoreCameraChoice(GameParameters::kCameraSlots);  // no such slot: nothing happens
+    game.RestoreCameraChoice(GameParameters::kCameraSlots);
+    EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
 
     // A successor no control bears is ignored the same way.
     harness->Step();
@@ -347,6 +352,17 @@ TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
     GameElement* plain = game.CreateGameElement("ProbeElement", "Plain", false);
     EXPECT_TRUE(inWorld(tree));
     EXPECT_EQ(game.CreateGameElement("NoSuchElement", nullptr, false), nullptr);
+    EXPECT_EQ(game.GetGameElements(), (std::vector<GameElement*>{hud, tree, bush, plain}));
+
+    // "reset" brings back the designed state and the ball above the centre spot, at rest.
+    tree->SetStatusFlags(0);
+    Ball* ball = PitchSimulation::Instance()->GetBall();
+    ball->SetBallPosition(Vector3(3, 0.5f, 4));
+    ball->SetBallVelocity(Vector3(1, 2, 3));
+    game.HandleEvent("reset", 0, 0);
+    EXPECT_EQ(tree->GetStatusFlags(), tree->GetFlags());
+    EXPECT_EQ(ball->GetPosition(), Vector3(0, 10, 0));
+    EXPECT_EQ(ball->GetVelocity(), Vector3(0, 0, 0));
 
     LogCapture log;
     EXPECT_FALSE(game.RenameObject(tree, "Bush"));  // Props|Bush exists
