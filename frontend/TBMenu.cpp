@@ -1,17 +1,12 @@
 #include "frontend/TBMenu.h"
 
-#include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "framework/MathUtil.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "input/InputController.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
+#include "menus/MenuView.h"
 #include "menus/XmlParser.h"
-#include "scene/Camera.h"
-#include "scene/RwGraphics.h"
-#include "text/TextDisplay.h"
 
 #include <cstdio>
 
@@ -138,25 +133,7 @@ void TBMenu::PollInput()
 
 void TBMenu::Render()
 {
-    Menu* menu = Menu::Instance();
-    Camera* camera = RwGraphics::Instance()->GetCamera();
-    if (!camera || !camera->GetFrame())
-        return;
-    const float width = camera->GetWidth(), height = camera->GetHeight();
-    menu->SetScale(width / Menu::kWidth, height / Menu::kHeight);
-    TextDisplay* text = TextDisplay::Instance();
-    text->SetGlobalScale(menu->GetScale().x, menu->GetScale().y);
-    text->PushAttributes();
-    text->SetFont("menu");
-    const RwMatrix* ltm = RwFrameGetLTM(camera->GetFrame());
-    const Quaternion cameraRotation = Math::QuaternionFromRwMatrix(ltm);
-    const Vector3 cameraPosition(ltm->pos.x, ltm->pos.y, ltm->pos.z);
-    menu->SetPosition(cameraPosition + cameraRotation.Rotate(m_position));
-    menu->SetRotation(cameraRotation * m_rotation);
-    menu->Render();
-    text->PopAttributes();
-    if (menu->IsMouseMode())
-        menu->DrawMouseCursor();
+    RenderMenuInView(m_position, m_rotation);
 }
 
 int TBMenu::OnMessage(int message, intptr_t param)
