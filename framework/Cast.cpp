@@ -227,6 +227,11 @@ public:
     CastReader(Cast& cast, const char* file, FactoryRegistry& registry)
         : m_cast(cast), m_file(file), m_registry(registry)
     {
+        for (int i = 0; i < cast.GetMemberCount(); ++i) {
+            CastMember* member = cast.GetMember(i);
+            if (member->dynamic)
+                m_earlierDynamic[member->name].push_back(member);
+        }
     }
 
     // False when any block was damaged or skipped.
@@ -349,7 +354,13 @@ private:
         }
 
         Object* object = nullptr;
-        if (kind == Kind::Object) {
+        // A cast read again (every match reads its casts) must not gain a second copy of a
+        // dynamic member: a block whose name a dynamic member held before this read updates
+        // that member, each such member once, so blocks sharing a name stay apart.
+        CastMember* existing = kind == Kind::Dynamic ? TakeEarlierDynamic(name) : nullptr;
+        if (existing) {
+            object = existing->object;
+        } else if (kind == Kind::Object) {
             CastMember* member = FindMember(name);
             if (!member) {
                 Problem("LoadSettings: Object %s not found\n", name.c_str());
@@ -385,11 +396,21 @@ private:
                     "is line %zu)\n",
                     m_file, name.c_str(), lineNumber, marker + 2);
 
-        if (kind == Kind::Dynamic) {
+        if (kind == Kind::Dynamic && !existing) {
             CastMember* member = m_cast.AddDynamicMember(object, name.c_str());
             if (m_indexed)
                 m_index.emplace(member->name, member);
         }
+    }
+
+    CastMember* TakeEarlierDynamic(const std::string& name)
+    {
+        auto it = m_earlierDynamic.find(name);
+        if (it == m_earlierDynamic.end() || it->second.empty())
+            return nullptr;
+        CastMember* member = it->second.front();
+        it->second.erase(it->second.begin());
+        return member;
     }
 
     // The first member of that name. Indexed once, as a cast file names most members.
@@ -429,6 +450,8 @@ private:
     std::string_view m_text;
     std::vector<Line> m_lines;
     std::unordered_map<std::string, CastMember*> m_index;
+    // The dynamic members the cast held before this read, by name, in member order.
+    std::unordered_map<std::string, std::vector<CastMember*>> m_earlierDynamic;
     bool m_indexed = false;
     int m_problems = 0;
 };

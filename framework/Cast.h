@@ -96,7 +96,9 @@ bool SaveSettings(Cast* cast, const char* file, bool scrambled = false);
 
 // "OBJECT START" blocks update the member of that name; "DYNAMIC OBJECT START" blocks
 // create an object of the block's class through the registry (game elements unless
-// given) and add it as an owned, dynamic member. Each block is read on its own, so a
+// given) and add it as an owned, dynamic member; a block named like a dynamic member the
+// cast held before the read updates that member instead (each such member once), so
+// reading a file again adds nothing. Each block is read on its own, so a
 // damaged block never spoils the next. False when the file could not be read (members
 // keep their values) or when any block was damaged or skipped; the other blocks are
 // read all the same.

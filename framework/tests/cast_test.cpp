@@ -178,6 +178,29 @@ TEST_F(CastTest, ACastFileUpdatesMembersAndCreatesDynamicOnesThroughTheGivenRegi
     auto* element = dynamic_cast<CastTestHudItem*>(created->object);
     ASSERT_NE(element, nullptr);
     EXPECT_EQ(std::tie(element->size, element->texture), std::tuple(7, "grass.png"));
+
+    // Read again (every match reads its casts), the dynamic block updates its member.
+    element->size = 1;
+    EXPECT_TRUE(LoadSettings(cast, Dir("cast.txt").c_str(), false, FactoryRegistry::HudItems()));
+    ASSERT_EQ(cast->GetMemberCount(), 2);
+    EXPECT_EQ(cast->GetMember(1)->object, element);
+    EXPECT_EQ(element->size, 7);
+}
+
+TEST_F(CastTest, DynamicBlocksSharingANameStayApartWhenTheFileIsReadAgain)
+{
+    const auto block = [](int size) {
+        return std::string(kRule) + "Box\nDYNAMIC OBJECT START\nclass type: \"CastTestElement\"\n"
+               "[CastTestElement] \"Box\"\n{\n \"Size\" " + std::to_string(size) + "\n}\n";
+    };
+    WriteRaw(Path("boxes.txt"), block(1) + block(2));
+    for (int read = 0; read < 2; ++read) {
+        EXPECT_TRUE(LoadSettings(cast, Dir("boxes.txt").c_str()));
+        ASSERT_EQ(cast->GetMemberCount(), 2) << read;
+        EXPECT_EQ(static_cast<CastTestElement*>(cast->GetMember(0)->object)->size, 1);
+        EXPECT_EQ(static_cast<CastTestElement*>(cast->GetMember(1)->object)->size, 2);
+        static_cast<CastTestElement*>(cast->GetMember(1)->object)->size = 5;
+    }
 }
 
 TEST_F(CastTest, SavedFilesHaveTheCastLayoutAndLoadBackPlainOrScrambled)

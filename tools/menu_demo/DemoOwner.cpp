@@ -1,14 +1,13 @@
 #include "tools/menu_demo/DemoOwner.h"
 
-#include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Settings.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "input/MouseInput.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
+#include "menus/MenuView.h"
 #include "menus/XmlParser.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -71,28 +70,10 @@ bool DemoOwner::Update(float seconds, const MenuKeys& keys)
 
 void DemoOwner::Render()
 {
-    Menu* menu = Menu::Instance();
-    RwGraphics* graphics = RwGraphics::Instance();
-    Camera* camera = graphics->GetCamera();
-    if (!camera || !camera->GetFrame())
-        return;
-    const float width = camera->GetWidth(), height = camera->GetHeight();
-    // As the game state's render sets them for every frame.
-    menu->SetScale(width / Menu::kWidth, height / Menu::kHeight);
-    TextDisplay* text = TextDisplay::Instance();
-    text->SetArea({0.0f, 0.0f, width, height});
-    text->SetGlobalScale(menu->GetScale().x, menu->GetScale().y);
-    text->PushAttributes();
-    text->SetFont("menu");
-    const RwMatrix* ltm = RwFrameGetLTM(camera->GetFrame());
-    const Quaternion cameraRotation = Math::QuaternionFromRwMatrix(ltm);
-    const Vector3 cameraPosition(ltm->pos.x, ltm->pos.y, ltm->pos.z);
-    menu->SetPosition(cameraPosition + cameraRotation.Rotate(m_position));
-    menu->SetRotation(cameraRotation * m_rotation);
-    menu->Render();
-    text->PopAttributes();
-    if (menu->IsMouseMode())
-        menu->DrawMouseCursor();
+    // The game state sets the text area for every frame.
+    if (Camera* camera = RwGraphics::Instance()->GetCamera())
+        TextDisplay::Instance()->SetArea({0.0f, 0.0f, camera->GetWidth(), camera->GetHeight()});
+    RenderMenuInView(m_position, m_rotation);
 }
 
 int DemoOwner::OnMessage(int message, intptr_t param)

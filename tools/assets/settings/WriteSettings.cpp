@@ -1,6 +1,7 @@
 // The settings files of the default data, written by the game's own cast writer from the
 // settings objects, so the files hold exactly the keys the game reads, in its order.
 #include "framework/Cast.h"
+#include "framework/DebugDisplay.h"
 #include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
 #include "match/settings/GameSettings.h"
@@ -97,7 +98,12 @@ bool WriteSettings(const AssetContext& context)
     for (int i = 0; i < world::kLevelCount; ++i) {
         const std::string file = std::string(world::LevelTheme(i).folder) + "/settings/level/level.txt";
         ok = WriteMemberFile(context, file, "level", "Level Settings", &level) && ok;
+        const std::string misc = std::string(world::LevelTheme(i).folder) + "/settings/misc/misc.txt";
+        ok = WriteMemberFile(context, misc, "misc", "Debug Display", DebugDisplay::Instance()) && ok;
     }
+    // No sound element is placed by default; the game still reads the cast's file.
+    Cast soundEvents("soundevents");
+    ok = WriteCastFile(soundEvents, context.Path("soundevents.txt")) && ok;
     return ok;
 }
 

@@ -1,0 +1,536 @@
+#include "match/game/GameTB.h"
+
+#include "audio/SampleManager.h"
+#include "audio/SfxLoaderUtil.h"
+#include "audio/SoundEngine.h"
+#include "audio/TBMusic.h"
+#include "engine/core/RwCore.h"
+#include "framework/Cast.h"
+#include "framework/Debug.h"
+#include "framework/DebugDisplay.h"
+#include "framework/FileSystem.h"
+#include "framework/MemTrack.h"
+#include "framework/Registration.h"
+#include "framework/Settings.h"
+#include "framework/StringUtil.h"
+#include "frontend/FrontEndStates.h"
+#include "frontend/TBMenu.h"
+#include "frontend/menu/TBMenuToggles.h"
+#include "input/ConfigurableInputMapper.h"
+#include "input/InputMappers.h"
+#include "input/PlatformInputDevices.h"
+#include "match/GameParameters.h"
+#include "match/ObjectSettings.h"
+#include "match/game/ObjectsBrowser.h"
+#include "menus/LoadingScreen.h"
+#include "menus/Menu.h"
+#include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+#include "scene/GameElement.h"
+#include "scene/HudItems.h"
+#include "scene/Immediate3DCache.h"
+#include "scene/Light.h"
+#include "scene/RwGraphics.h"
+#include "scene/Texture.h"
+#include "scene/World.h"
+#include "scene/pitch/CameraControl.h"
+#include "scene/pitch/TBWorld.h"
+#include "shell/RenderWindow.h"
+#include "simulation/Ball.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/ShapeCollision.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "text/Font.h"
+#include "text/GameText.h"
+#include "text/TextDisplay.h"
+#include "text/TextManager.h"
+
+#include <cstdio>
+#include <strings.h>
+
+REGISTER_FACTORY(GameStates, GameTB);
+
+bool GameTB::s_inMatch = true;
+int GameTB::s_screenshotCounter = 1;
+
+namespace {
+
+GameTB* s_current = nullptr;
+
+constexpr float kLoadingSeconds = 1.0f;
+constexpr uint32_t kLightFlags = 0x103;
+constexpr int kClearColourAndDepth = 3;
+const char* const kCopyFile = "__temp__.txt";
+const char* const kInputsFile = "data\\Savegames\\inputs.txt";
+
+float Action(const char* name, int mode)
+{
+    return BufferedInputController::Instance()->GetAction(name, mode);
+}
+
+}  // namespace
+
+GameTB::GameTB() : m_clearColor(Color::OpaqueBlack)
+{
+    s_current = this;
+}
+
+GameTB::~GameTB()
+{
+    StateSlot::Set(&m_state, nullptr, false);
+    if (s_current == this)
+        s_current = nullptr;
+}
+
+GameTB* GameTB::Current()
+{
+    return s_current;
+}
+
+void GameTB::AddOwnedObject(Object* object)
+{
+    if (object)
+        m_startupObjects.emplace_back(object);
+}
+
+void GameTB::SetCurrentState(State* state)
+{
+    StateSlot::Set(&m_state, state, state != nullptr);
+}
+
+int GameTB::OnMessage(int message, intptr_t param)
+{
+    if (message == MessageServer::Instance()->RegisterMessage("delete game element") && param) {
+        auto* element = reinterpret_cast<GameElement*>(param);
+        // A second request for one element in a frame would delete it twice.
+        if (std::find(m_pendingDeletions.begin(), m_pendingDeletions.end(), element) == m_pendingDeletions.end())
+            m_pendingDeletions.push_back(element);
+    }
+    return 0;
+}
+
+void GameTB::ReadGameSize()
+{
+    static const char* const kSizes[] = {"XS", "XL", "XXL"};
+    const std::string size = SettingsManager::Instance()->GetString("GameSize");
+    for (int i = 0; i < 3; ++i) {
+        if (strcasecmp(size.c_str(), kSizes[i]) == 0) {
+            m_gameSize = i;
+            m_gameSizeKnown = true;
+            return;
+        }
+    }
+    LogWarning("GameTB::Enter: No game size set/invalid size (\"%s\"); using XS\n", size.c_str());
+    m_gameSize = 0;
+}
+
+void GameTB::StartSound()
+{
+    SoundEngine* sound = SoundEngine::Instance();
+    sound->Init();
+    sound->ResizeListenerPoints(1);
+    sound->SetEnabled(SettingsManager::Instance()->GetInt("sound") != 0 && SampleManager::Instance()->IsInitialised());
+    const std::string folder = TBMusic::GetSizeFolder();
+    const std::string data = FormatString("<PP>Audio\\%s\\Data\\", folder.c_str());
+    SfxLoaderUtil::LoadSoundEffects(FormatString("<PP>Audio\\%s\\Definitions\\menu.txt", folder.c_str()), data);
+    SfxLoaderUtil::LoadSoundEffects(FormatString("<PP>Audio\\%s\\Definitions\\game.txt", folder.c_str()), data);
+}
+
+void GameTB::LoadTextTable()
+{
+    TextManager::Instance()->LoadTextFile(
+        gametext::TextTableFor(SettingsManager::Instance()->GetString("GameSize")).c_str());
+}
+
+void GameTB::CreateInputs()
+{
+    m_inputMapper = std::make_unique<InputMapperGameTB>();
+    BufferedInputController::Instance()->RegisterInputMapper(m_inputMapper.get());
+    Cast* inputs = CastManager::Instance()->CreateCast("inputs");
+    PlatformInputDevices* devices = PlatformInputDevices::Instance();
+    for (int i = 0; i < devices->GetNumDevices(); ++i) {
+        ConfigurableInputMapper* mapper = devices->GetInputMapper(i);
+        inputs->AddMember(mapper, FormatString("input(%d)", i).c_str(), false);
+        BufferedInputController::Instance()->RegisterInputMapper(mapper);
+    }
+    // A first run has no file: the defaults stand.
+    if (FileSystem::Instance()->FileExists(kInputsFile))
+        LoadSettings(inputs, kInputsFile);
+}
+
+void GameTB::CreateLights()
+{
+    World* world = RwGraphics::Instance()->GetWorld();
+    Cast* display = CastManager::Instance()->GetCast("display");
+    const auto add = [&](std::unique_ptr<Light> light, const char* name) {
+        light->SetName(name);
+        light->SetFlags(kLightFlags);
+        if (world)
+            world->AddLight(light.get());
+        if (display)
+            display->AddMember(light.get(), name, false);
+        m_lights.push_back(std::move(light));
+    };
+    auto ambient = std::make_unique<AmbientLight>();
+    ambient->Create();
+    add(std::move(ambient), "Ambient Light");
+    for (const char* name : {"Directional Light", "Directional Light Objects"}) {
+        auto directional = std::make_unique<DirectionalLight>();
+        directional->Create();
+        add(std::move(directional), name);
+    }
+}
+
+void GameTB::CreateSubCameras()
+{
+    PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
+    if (GameParameters::Instance()->playerCount != 2 || !primary)
+        return;
+    const CameraRect rects[2] = {{0.0f, 0.0f, 1.0f, 0.5f}, {0.0f, 0.5f, 1.0f, 0.5f}};
+    float x = 0, y = 0, nearClip = 0, farClip = 0;
+    primary->GetViewWindow(x, y);
+    primary->GetClipPlanes(nearClip, farClip);
+    for (int i = 0; i < 2; ++i) {
+        auto sub = std::make_unique<SubCamera>();
+        if (!sub->Create(primary, rects[i], false))
+            continue;
+        sub->SetViewWindow(x, y * 0.5f);
+        sub->SetClipPlanes(nearClip, farClip);
+        m_subCameras[i] = std::move(sub);
+    }
+}
+
+void GameTB::StartFirstState()
+{
+    State* menu = new TBMenu("main");
+    State* first = m_gameSize == 2 ? new IteratingState(new CutScenes("<PP>cutScenes\\primate_intro\\"), menu) : menu;
+    SetCurrentState(first);
+}
+
+bool GameTB::Enter()
+{
+    MemTrack::SetPhase(2);
+    ReadGameSize();
+    TBMusic::SetGameSizeSource([this] { return m_gameSize; });
+    LoadingScreen::Instance()->Show(kLoadingSeconds, true);
+    CreateSettingsCasts();
+    m_browser = std::make_unique<ObjectsBrowser>();
+    StartSound();
+
+    TextureManager::Instance()->Initialise();
+    if (SettingsManager::Instance()->GetBool("fastLoading") &&
+        TextureManager::Instance()->ReadDictionary("<LP>\\textures.dict"))
+        LogMessage("Texture Dictionary: Read <LP>\\textures.dict\n");
+    LoadTextTable();
+    TextDisplay::Instance()->Init();
+    Immediate3DCache::Instance()->Initialise();
+    GameParameters::Instance()->playerCount = 1;
+    m_clearColor = Color::OpaqueBlack;
+    m_listenerId = MessageServer::Instance()->RegisterListener(this, 0);
+
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    pitch->SetupMatch();
+    CreateInputs();
+    PitchSimulation::SetPitchAxes(Vector3(-1, 0, 0), Vector3(0, 1, 0), Vector3(0, 0, -1));
+    PitchSimulation::SetPitchExtents(Vector3(0, 0, 0), 32.67f, 32.67f, 50.0f, 50.0f);
+    gametext::CreateFonts(m_fonts);
+
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetWorld(pitch->GetWorld());
+    CreateLights();
+    graphics->SetCamera(graphics->GetPrimaryCamera());
+    PushCamera("StandardMedium");
+    if (CameraControl* active = GetActiveCamera())
+        active->Activate();
+    CreateSubCameras();
+
+    LoadOrSaveCasts(true, true, true);
+    CastManager::Instance()->Dump();
+    RefreshObjectsBrowser();
+    ShapeCollisionTable::Init();
+    SetCameraTarget(pitch->GetBall());
+
+    const int devices = PlatformInputDevices::Instance()->GetNumDevices();
+    GameParameters::Instance()->deviceCount = devices;
+    Menu::Instance()->SetVariable("%numOfDevices%", std::to_string(devices - 1));
+    TBMenuToggles::Instance()->Apply(true);
+    StartFirstState();
+    m_entered = true;
+    return true;
+}
+
+void GameTB::DestroyLights()
+{
+    World* world = RwGraphics::Instance()->GetWorld();
+    std::vector<std::unique_ptr<Light>> lights;
+    lights.swap(m_lights);
+    for (auto& light : lights) {
+        if (world)
+            world->RemoveLight(light.get());
+    }
+}
+
+// Emptying the casts deletes what they own, the game elements made loud among them.
+void GameTB::ReleaseCasts()
+{
+    // The world must never keep an element the casts are about to delete.
+    for (GameElement* element : m_gameElements)
+        TakeOutOfWorld(element);
+    if (Cast* objects = CastManager::Instance()->GetCast("objects"))
+        for (int i = 0; i < objects->GetMemberCount(); ++i)
+            TakeOutOfWorld(dynamic_cast<RenderObject*>(objects->GetMember(i)->object));
+    CastManager* casts = CastManager::Instance();
+    for (int i = 0; i < casts->GetCastCount(); ++i) {
+        Cast* cast = casts->GetCastAt(i);
+        while (cast->GetMemberCount() > 0)
+            cast->RemoveMember(cast->GetMember(0)->object);
+    }
+    m_gameElements.clear();
+}
+
+bool GameTB::Exit()
+{
+    m_entered = false;
+    LoadingScreen::Instance()->Hide();
+    SetCurrentState(nullptr);
+    ReleaseCasts();
+    // The quiet elements are the game's own, and no cast has deleted them.
+    std::vector<GameElement*> quiet;
+    quiet.swap(m_quietElements);
+    for (GameElement* element : quiet) {
+        TakeOutOfWorld(element);
+        delete element;
+    }
+    m_pendingDeletions.clear();
+    FileSystem::Instance()->RemoveAlias("<LP>");
+    if (CameraControl* active = GetActiveCamera())
+        active->Deactivate();
+    DestroyLights();
+    RwGraphics::Instance()->SetWorld(nullptr);
+
+    SetCameraTarget(nullptr);
+    PitchSimulation::Instance()->DestroyMatch();
+    for (auto& sub : m_subCameras)
+        sub.reset();
+    TextDisplay::Instance()->Reset();
+    m_fonts.clear();
+    m_startupObjects.clear();
+    CastManager::Instance()->DeleteAll();
+
+    BufferedInputController::Instance()->UnregisterInputMapper(m_inputMapper.get());
+    m_inputMapper.reset();
+    m_browser.reset();
+    m_cameraStack.clear();
+    m_cameraControls.clear();
+    MessageServer::Instance()->UnregisterListener(this, 0);
+
+    TextureManager::Instance()->Shutdown();
+    CastManager::Instance()->DeleteAll();
+    DebugDisplay::Instance()->Clear();
+    Immediate3DCache::Instance()->Shutdown();
+    TextManager::Instance()->Clear();
+    SoundEngine::Instance()->Exit();
+    Debug::Instance()->RemoveAllWatches();
+    MessageServer::Instance()->Clear();
+    TBMusic::SetGameSizeSource(nullptr);
+    CollisionManager* collisions = CollisionManager::Instance();
+    for (const char* set : {"characters+ball", "ball+pitchvolumes", "characters+pitchvolumes"})
+        collisions->RemoveCollisionSet(set);
+    MemTrack::ReportUnfreed(2);
+    return true;
+}
+
+void GameTB::UpdateCameraKeys()
+{
+    if (Action("change camera", 1) != 0.0f && m_cameraStack.size() == 1 && !m_cameraControls.empty()) {
+        const int next = (m_cameraStack.front() + 1) % static_cast<int>(m_cameraControls.size());
+        m_cameraControls[static_cast<size_t>(m_cameraStack.front())]->Deactivate();
+        m_cameraControls[static_cast<size_t>(next)]->Activate();
+        m_cameraStack.pop_front();
+        m_cameraStack.push_front(next);
+    }
+    if (m_cameraStack.size() != 1)
+        return;
+    CameraControl* active = GetActiveCamera();
+    std::string successor;
+    if (Action("next camera", 1) != 0.0f || Action("(menu):button f", 0) != 0.0f) {
+        LogMessage("\n Camera Switch\n");
+        successor = active->nextInSequence;
+    }
+    if (Action("zoom in camera", 1) != 0.0f || Action("(menu):button g", 1) != 0.0f)
+        active->ChangeZoom(true);
+    if (Action("zoom out camera", 1) != 0.0f || Action("(menu):button h", 1) != 0.0f)
+        active->ChangeZoom(false);
+    if (successor.empty())
+        return;
+    // An unknown successor would leave the stack empty.
+    if (FindCameraIndex(successor) < 0) {
+        LogWarning("GameTB::Update: no camera \"%s\" follows \"%s\"; the camera stays\n", successor.c_str(),
+                   active->GetName() ? active->GetName() : "");
+        return;
+    }
+    PopCamera();
+    PushCamera(successor);
+}
+
+void GameTB::Update(float dt)
+{
+    if (!m_entered)
+        return;
+    // File reads are synchronous: nothing waits to be completed here.
+    if (m_returnToMenu) {
+        SetCurrentState(new TBMenu("main"));
+        const char* career = StoryModeGame::Instance()->GetName();
+        StoryModeGame::Instance()->NewGame(career ? career : "");
+        m_returnToMenu = false;
+    }
+    RwGraphics* graphics = RwGraphics::Instance();
+    if (CameraControl* active = GetActiveCamera()) {
+        active->Update(dt);
+        if (Camera* camera = graphics->GetCamera())
+            active->ApplyToFrame(camera->GetFrame());
+    }
+    SoundEngine* sound = SoundEngine::Instance();
+    if (Ball* ball = PitchSimulation::Instance()->GetBall()) {
+        const Vector3& at = ball->GetPosition();
+        sound->SetListenerPoint(0, {static_cast<int>(at.x), static_cast<int>(at.z)});
+    }
+    sound->Update(dt);
+    StateSlot::Update(&m_state, dt);
+    UpdateCameraKeys();
+
+    std::vector<GameElement*> deletions;
+    deletions.swap(m_pendingDeletions);
+    for (GameElement* element : deletions)
+        DeleteGameElement(element);
+
+    if (Action("cheat outro", 1) != 0.0f)
+        SetCurrentState(new IteratingState(
+            new IteratingState(new StoryModeLoading(0, 0, 0), new CutScenes("<PP>cutScenes\\Outro\\")),
+            new TBMenu("main")));
+    if (Action("cheat quit", 1) != 0.0f)
+        SetCurrentState(new TBMenu("main"));
+    if (!m_state)
+        CloseRenderWindow();
+}
+
+void GameTB::RenderPlayers()
+{
+    RwGraphics* graphics = RwGraphics::Instance();
+    PrimaryCamera* primary = graphics->GetPrimaryCamera();
+    const int players = GameParameters::Instance()->playerCount;
+    for (int p = 0; p < players; ++p) {
+        Camera* camera = primary;
+        // Split screen draws only into the sub-cameras that could be made.
+        if (players >= 2)
+            camera = p < 2 ? m_subCameras[p].get() : nullptr;
+        if (!camera)
+            continue;
+        graphics->SetCamera(camera);
+        if (CameraControl* active = GetActiveCamera())
+            active->ApplyToFrame(camera->GetFrame());
+        if (!camera->BeginUpdate())
+            return;
+        TextDisplay::Instance()->SetGlobalScale(1.0f, 1.0f);
+        if (World* world = graphics->GetWorld()) {
+            std::vector<bool> states;
+            world->SaveLightStates(states);
+            world->DisableLights();
+            world->ReattachLights();
+            world->RestoreLightStates(states);
+            world->ReattachLights();
+        }
+        if (m_state)
+            m_state->Render();
+        RwRenderStateSet(rwRenderStateFogEnable, 0);
+        DebugDisplay::Instance()->Render();
+        if (players >= 2)
+            camera->EndUpdate();
+    }
+    if (players < 2 && primary)
+        primary->EndUpdate();
+    graphics->SetCamera(primary);
+    graphics->Render();
+}
+
+void GameTB::TakeScreenshot()
+{
+    PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
+    if (!primary)
+        return;
+    RwImage* image = EngineUtil::GrabCameraRaster(primary->GetRwCamera());
+    if (!image) {
+        LogWarning("GameTB::Render: the screenshot could not be taken\n");
+        return;
+    }
+    const std::string file = FormatString("Turfbolt - %04d.tga", s_screenshotCounter);
+    if (!EngineUtil::SaveImage(image, file.c_str()))
+        LogWarning("GameTB::Render: could not write %s\n", file.c_str());
+    RwImageDestroy(image);
+    ++s_screenshotCounter;
+}
+
+void GameTB::Render()
+{
+    if (!m_entered)
+        return;
+    RwGraphics* graphics = RwGraphics::Instance();
+    PrimaryCamera* primary = graphics->GetPrimaryCamera();
+    Camera* current = graphics->GetCamera();
+    if (!primary || !current)
+        return;
+    const float width = current->GetWidth(), height = current->GetHeight();
+    TextDisplay::Instance()->SetArea({0.0f, 0.0f, width, height});
+    HudItem::SetScreenSize(static_cast<int>(width), static_cast<int>(height));
+    graphics->BeginRender();
+    const float black[4] = {m_clearColor.r, m_clearColor.g, m_clearColor.b, m_clearColor.a};
+    primary->Clear(black, kClearColourAndDepth);
+    RenderPlayers();
+    if (s_inMatch && Action("screenshot", 0) != 0.0f)
+        m_screenshotRequested = !m_screenshotRequested;
+    if (m_screenshotRequested)
+        TakeScreenshot();
+    m_screenshotRequested = false;
+}
+
+int GameTB::HandleEvent(const char* event, intptr_t p1, intptr_t p2)
+{
+    if (!event)
+        return 0;
+    const std::string name = event;
+    auto* object = reinterpret_cast<Object*>(p1);
+    if (name == "show objectsettings") {
+        if (m_browser)
+            m_browser->Show();
+    } else if (name == "load settings") {
+        LoadOrSaveCasts(true, true, true);
+    } else if (name == "save settings") {
+        LoadOrSaveCasts(false, true, true);
+    } else if (name == "reload text") {
+        TextManager::Instance()->Clear();
+        LoadTextTable();
+    } else if (name == "reset") {
+        ResetObjects();
+    } else if (name == "rename object") {
+        RenameObject(object, reinterpret_cast<const char*>(p2));
+    } else if (name == "paste settings") {
+        LoadObjectSettings(kCopyFile, object);
+    } else if (name == "copy settings") {
+        SaveObjectSettings(kCopyFile, object, reinterpret_cast<const char*>(p2));
+    } else if (name == "select gameelement") {
+        if (m_browser)
+            m_browser->SelectObject(object);
+    } else if (name == "create game element") {
+        CreateGameElement(reinterpret_cast<const char*>(p1), nullptr, false);
+    } else if (name == "delete object") {
+        if (auto* element = dynamic_cast<GameElement*>(object))
+            DeleteGameElement(element);
+        else
+            LogMessageBox("only game elements!");
+    } else if (name == "Print Current Usage") {
+        MemTrack::WriteAllocations(-1);
+    } else if (name == "Print Subtotaled Usage") {
+        MemTrack::WriteSummary();
+    }
+    return 0;
+}

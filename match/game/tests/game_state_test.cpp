@@ -1,0 +1,462 @@
+#include "match/game/GameTB.h"
+
+#include "framework/Cast.h"
+#include "framework/FileSystem.h"
+#include "framework/Message.h"
+#include "framework/Registration.h"
+#include "frontend/FrontEndStates.h"
+#include "frontend/TBMenu.h"
+#include "input/PlatformInputDevices.h"
+#include "match/GameParameters.h"
+#include "match/game/harness/GameHarness.h"
+#include "scene/GameElement.h"
+#include "scene/GameElements.h"
+#include "scene/RwGraphics.h"
+#include "scene/World.h"
+#include "scene/pitch/CameraControl.h"
+#include "simulation/Ball.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "text/TextDisplay.h"
+#include "text/TextManager.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+using Log = std::vector<std::string>;
+static Log g_log;
+
+// Outside any namespace, so that its written class name is plain. Logs its deletion, to see
+// when and how often an element goes.
+struct ProbeElement : GameElement {
+    // By a name of its own: a cast clears a member's name before deleting it.
+    ~ProbeElement() override { g_log.push_back("delete " + probeName); }
+    void Render() override {}
+    void Update(float) override {}
+    std::string probeName;
+};
+
+namespace {
+
+// A flow-of-play state that runs a step each frame and logs its updates.
+class ProbeState : public State {
+public:
+    explicit ProbeState(std::function<State*(ProbeState*)> step = nullptr) : m_step(std::move(step)) {}
+    void Exit() override { g_log.push_back("probe exit"); }
+    State* Update(float) override
+    {
+        g_log.push_back("probe update");
+        return m_step ? m_step(this) : this;
+    }
+
+private:
+    std::function<State*(ProbeState*)> m_step;
+};
+
+}  // namespace
+
+REGISTER_FACTORY(GameElements, ProbeElement);
+
+namespace {
+
+class GameStateTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        RwGraphics* graphics = RwGraphics::Instance();
+        graphics->SetDeviceKind(rwDeviceNull);
+        graphics->SetScreenSize(800, 600);
+        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    }
+    static void TearDownTestSuite()
+    {
+        RwGraphics::Instance()->Destroy();
+        CloseOffscreenWindow();
+    }
+
+    void SetUp() override
+    {
+        std::filesystem::remove_all("Data");
+        std::filesystem::remove_all("data");
+        g_log.clear();
+        FileSystem::Instance()->InvalidateDiskCache();
+    }
+
+    GameTB& Start(const std::string& size = "XL")
+    {
+        harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
+        EXPECT_TRUE(harness->Start(size));
+        return *harness->GetGame();
+    }
+
+    static std::string ActiveName(const GameTB& game)
+    {
+        const CameraControl* active = game.GetActiveCamera();
+        return active && active->GetName() ? active->GetName() : "";
+    }
+    static Cast* CastNamed(const char* name) { return CastManager::Instance()->GetCast(name); }
+    static int MessageId(const char* name) { return MessageServer::Instance()->RegisterMessage(name); }
+
+    // The level's casts, as a match load reads them.
+    static void AddLevelAliases()
+    {
+        FileSystem::Instance()->AddAlias("<LP>", "data\\pc\\level01\\");
+        FileSystem::Instance()->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
+    }
+
+    std::unique_ptr<GameHarness> harness;
+};
+
+TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
+{
+    LogCapture log;
+    GameTB& game = Start();
+    ASSERT_TRUE(game.GetFlag());
+
+    std::set<std::string> casts;
+    for (int i = 0; i < CastManager::Instance()->GetCastCount(); ++i)
+        casts.insert(CastManager::Instance()->GetCastAt(i)->GetName());
+    std::set<std::string> expected = {"savegame", "SaveGameMeta", "inputs"};
+    for (const GameTB::CastEntry& entry : GameTB::kCastTable)
+        expected.insert(entry.name);
+    EXPECT_EQ(casts, expected);
+    EXPECT_EQ(casts.size(), 19u);
+    EXPECT_EQ(game.GetCameraControls().size(), 27u);
+    EXPECT_EQ(CastNamed("cameras")->GetMemberCount(), 27);
+    EXPECT_EQ(game.GetCameraStack().size(), 1u);
+    EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
+    for (const char* font : {"default", "debug", "austere", "menu", "menu_buttons", "menu_buttons_selected_green",
+                             "selected", "shirts"})
+        EXPECT_NE(TextDisplay::Instance()->FindFont(font), nullptr) << font;
+
+    // Without a level the "<SP>" casts have no file; a first run has no user or gained file.
+    // The start-up creators' and the referee's files come with their classes.
+    std::set<std::string> missing;
+    for (const std::string& line : log.lines) {
+        const size_t at = line.find("Could not load cast from \"");
+        if (at != std::string::npos)
+            missing.insert(line.substr(at + 26, line.find('"', at + 26) - at - 26));
+    }
+    std::set<std::string> expectedMissing = {"<SP>display\\display.txt", "<SP>level\\level.txt",
+                                             "<SP>misc\\misc.txt", "<SP>objects\\objects.txt",
+                                             "Data\\SaveGames\\user.txt", "Data\\SaveGames\\gained.txt"};
+    for (const char* file : {"<PP>Characters.txt", "<PP>Teams.txt", "<PP>referee.txt"})
+        if (!FileSystem::Instance()->FileExists(file))
+            expectedMissing.insert(file);
+    EXPECT_EQ(missing, expectedMissing);
+
+    Cast* display = CastNamed("display");
+    for (const char* light : {"Ambient Light", "Directional Light", "Directional Light Objects"})
+        EXPECT_NE(display->FindByName(light), nullptr) << light;
+    EXPECT_EQ(RwGraphics::Instance()->GetWorld()->GetLights().size(), 3u);
+    EXPECT_EQ(PitchFrame::GetDirection(PitchFrame::kAlong), Vector3(-1, 0, 0));
+    EXPECT_EQ(PitchFrame::AlongHalfExtent(1.0f), 50.0f);
+    EXPECT_EQ(GameParameters::Instance()->deviceCount, PlatformInputDevices::Instance()->GetNumDevices());
+    EXPECT_EQ(CastNamed("inputs")->GetMemberCount(), PlatformInputDevices::Instance()->GetNumDevices());
+
+    auto* menu = dynamic_cast<TBMenu*>(game.GetCurrentState());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->GetScreen(), "main");
+    EXPECT_TRUE(menu->IsScreenLoaded());
+    EXPECT_EQ(harness->RunFrames(5), 5);  // the menu on "main" waits to be replaced
+
+    const size_t texts = TextManager::Instance()->GetEntryCount();
+    EXPECT_GT(texts, 0u);
+    game.HandleEvent("reload text", 0, 0);
+    EXPECT_EQ(TextManager::Instance()->GetEntryCount(), texts);
+
+    EXPECT_TRUE(harness->Stop());
+    EXPECT_EQ(TextManager::Instance()->GetEntryCount(), 0u);
+    EXPECT_EQ(CastManager::Instance()->GetCastCount(), 0);
+    EXPECT_EQ(MessageServer::Instance()->GetListenerCount(), 0);
+    EXPECT_EQ(TextDisplay::Instance()->FindFont("default"), nullptr);
+    EXPECT_EQ(RwGraphics::Instance()->GetWorld(), nullptr);
+    EXPECT_EQ(GameTB::Current(), nullptr);
+}
+
+TEST_F(GameStateTest, GameSizeChoosesTheFirstStateWithoutRegardToCase)
+{
+    struct Case {
+        const char* setting;
+        int size;
+        bool known;
+        bool intro;
+    };
+    for (const Case& c : {Case{"XXL", 2, true, true}, Case{"xxl", 2, true, true}, Case{"XL", 1, true, false},
+                          Case{"xs", 0, true, false}, Case{"XXXL", 0, false, false}}) {
+        GameTB& game = Start(c.setting);
+        EXPECT_EQ(game.GetGameSize(), c.size) << c.setting;
+        EXPECT_EQ(game.IsGameSizeKnown(), c.known) << c.setting;
+        EXPECT_EQ(dynamic_cast<IteratingState*>(game.GetCurrentState()) != nullptr, c.intro) << c.setting;
+        // The intro ends at once and hands over to the menu.
+        harness->RunFrames(2);
+        EXPECT_NE(dynamic_cast<TBMenu*>(game.GetCurrentState()), nullptr) << c.setting;
+        harness->Stop();
+    }
+}
+
+TEST_F(GameStateTest, DeletionRequestsRunAfterTheStateUpdateInOrderAndOnce)
+{
+    GameTB& game = Start();
+    GameElement* first = game.CreateGameElement("ProbeElement", "first", false);
+    GameElement* second = game.CreateGameElement("ProbeElement", nullptr, true);
+    ASSERT_TRUE(first && second);
+    static_cast<ProbeElement*>(first)->probeName = "first";
+    static_cast<ProbeElement*>(second)->probeName = "quiet";
+    harness->MakeCurrent(new ProbeState([&](ProbeState* self) -> State* {
+        if (harness->GetFrame() == 0) {
+            for (GameElement* element : {first, second, first})
+                MessageServer::Instance()->SendMessage(0, MessageId("delete game element"),
+                                                       reinterpret_cast<intptr_t>(element));
+        }
+        return self;
+    }));
+    g_log.clear();
+    harness->Step();
+    EXPECT_EQ(g_log, (Log{"probe update", "delete first", "delete quiet"}));
+    EXPECT_TRUE(game.GetGameElements().empty());
+    EXPECT_EQ(CastNamed("objects")->FindByName("first"), nullptr);
+}
+
+TEST_F(GameStateTest, MainMenuRequestAndEndOfPlay)
+{
+    GameTB& game = Start();
+    harness->MakeCurrent(new ProbeState);
+    g_log.clear();
+    game.RequestMainMenu();
+    harness->Step();
+    EXPECT_EQ(g_log, (Log{"probe exit"}));  // replaced before the state would update
+    auto* menu = dynamic_cast<TBMenu*>(game.GetCurrentState());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->GetScreen(), "main");
+
+    // The cheats replace whatever runs: the outro first runs the story loading and cut scene.
+    harness->MakeCurrent(new ProbeState);
+    harness->Script().Press(harness->GetFrame() + 1, "cheat outro");
+    harness->RunFrames(2);
+    EXPECT_NE(dynamic_cast<IteratingState*>(game.GetCurrentState()), nullptr);
+    harness->RunFrames(2);
+    EXPECT_NE(dynamic_cast<TBMenu*>(game.GetCurrentState()), nullptr);  // each ends at once
+    harness->MakeCurrent(new ProbeState);
+    harness->Script().Press(harness->GetFrame(), "cheat quit");
+    harness->Step();
+    EXPECT_NE(dynamic_cast<TBMenu*>(game.GetCurrentState()), nullptr);
+
+    // A finished flow of play closes the window.
+    harness->MakeCurrent(new ProbeState([](ProbeState*) -> State* { return nullptr; }));
+    LogCapture log;
+    EXPECT_FALSE(harness->Step());
+    EXPECT_EQ(game.GetCurrentState(), nullptr);
+    EXPECT_TRUE(log.Contains("CloseRenderWindow"));
+}
+
+TEST_F(GameStateTest, ChangeCameraCyclesOnlyWithOneEntryAndWraps)
+{
+    GameTB& game = Start();
+    harness->Step();  // an action answers from the frame after its first request
+    harness->Script().Press(1, "change camera");
+    harness->Step();
+    EXPECT_EQ(ActiveName(game), "Cameras|LeftToRightMedium");
+
+    game.PopCamera();
+    game.PushCamera("CutScene");  // the last control
+    harness->Script().Press(2, "change camera");
+    harness->Step();
+    EXPECT_EQ(ActiveName(game), "Cameras|Free Camera");
+
+    game.PushCamera("Kick Off");
+    harness->Script().Press(3, "change camera");
+    harness->Step();
+    EXPECT_EQ(ActiveName(game), "Cameras|Kick Off");
+    EXPECT_EQ(game.GetCameraStack().size(), 2u);
+}
+
+TEST_F(GameStateTest, CameraStackPushesPopsAndKeepsThePlayersChoice)
+{
+    LogCapture log;
+    GameTB& game = Start();
+    game.PushCamera("Kick Off");
+    EXPECT_EQ(ActiveName(game), "Cameras|Kick Off");
+    game.PushCamera("No Such Camera");
+    EXPECT_EQ(game.GetCameraStack().size(), 2u);
+    game.PopCamera();
+    EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
+    game.PopCamera();
+    game.PopCamera();  // empty stays empty
+    EXPECT_TRUE(game.GetCameraStack().empty());
+    EXPECT_EQ(game.GetActiveCamera(), nullptr);
+
+    // The stored choice is the base, even under a set piece's camera.
+    game.PushCamera("Whole Field");
+    game.PushCamera("Kick Off");
+    game.StoreCameraChoice(0);
+    GameParameters* parameters = GameParameters::Instance();
+    EXPECT_EQ(parameters->cameraNames[0], "Whole Field");
+    EXPECT_TRUE(FileSystem::Instance()->ExistsOnDisk("Data\\SaveGames\\user.txt"));
+
+    // Two entries: no restore.
+    parameters->cameraNames[1] = "StandardMedium";
+    game.RestoreCameraChoice(1);
+    EXPECT_EQ(ActiveName(game), "Cameras|Kick Off");
+    game.PopCamera();
+    // A name no control bears (the user file is the player's) leaves the stack.
+    parameters->cameraNames[1] = "Gone Camera";
+    game.RestoreCameraChoice(1);
+    EXPECT_EQ(game.GetCameraStack().size(), 1u);
+    EXPECT_EQ(ActiveName(game), "Cameras|Whole Field");
+    EXPECT_TRUE(log.Contains("no camera \"Gone Camera\""));
+    parameters->cameraNames[1] = "StandardMedium";
+    game.RestoreCameraChoice(1);
+    EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
+    parameters->cameraNames[0].clear();
+    parameters->cameraNames[1].clear();
+    game.StoreCameraChoice(GameParameters::kCameraSlots);  // no such slot: nothing happens
+    game.RestoreCameraChoice(GameParameters::kCameraSlots);
+    EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
+
+    // A successor no control bears is ignored the same way.
+    harness->Step();
+    game.GetActiveCamera()->nextInSequence = "Gone Camera";
+    harness->Script().Press(1, "next camera");
+    harness->Step();
+    EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
+    game.GetActiveCamera()->nextInSequence = "Fly";
+    harness->Script().Press(2, "next camera");
+    harness->Step();
+    EXPECT_EQ(ActiveName(game), "Cameras|Fly");
+    EXPECT_EQ(game.GetCameraStack().size(), 1u);
+}
+
+TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
+{
+    GameTB& game = Start();
+    World* world = RwGraphics::Instance()->GetWorld();
+    const auto inWorld = [world](GameElement* element) {
+        const auto& objects = world->GetRenderObjects();
+        return std::find(objects.begin(), objects.end(), element) != objects.end();
+    };
+    GameElement* hud = game.CreateGameElement("HudElement", nullptr, false);
+    ASSERT_NE(hud, nullptr);
+    const std::string hudName = hud->GetName();
+    EXPECT_EQ(hudName.rfind("HudElement_", 0), 0u);
+    EXPECT_NE(CastNamed("hud")->FindByName(hudName.c_str()), nullptr);
+    EXPECT_FALSE(inWorld(hud));
+    GameElement* tree = game.CreateGameElement("ProbeElement", "Props|Tree_3", false);
+    GameElement* bush = game.CreateGameElement("ProbeElement", "Props|Bush", false);
+    GameElement* plain = game.CreateGameElement("ProbeElement", "Plain", false);
+    EXPECT_TRUE(inWorld(tree));
+    EXPECT_EQ(game.CreateGameElement("NoSuchElement", nullptr, false), nullptr);
+    EXPECT_EQ(game.GetGameElements(), (std::vector<GameElement*>{hud, tree, bush, plain}));
+
+    // "reset" brings back the designed state and the ball above the centre spot, at rest.
+    tree->SetStatusFlags(0);
+    Ball* ball = PitchSimulation::Instance()->GetBall();
+    ball->SetBallPosition(Vector3(3, 0.5f, 4));
+    ball->SetBallVelocity(Vector3(1, 2, 3));
+    game.HandleEvent("reset", 0, 0);
+    EXPECT_EQ(tree->GetStatusFlags(), tree->GetFlags());
+    EXPECT_EQ(ball->GetPosition(), Vector3(0, 10, 0));
+    EXPECT_EQ(ball->GetVelocity(), Vector3(0, 0, 0));
+
+    LogCapture log;
+    EXPECT_FALSE(game.RenameObject(tree, "Bush"));  // Props|Bush exists
+    EXPECT_EQ(std::string(tree->GetName()), "Props|Tree_3");
+    EXPECT_TRUE(log.Contains("name not unique"));
+    game.HandleEvent("delete object", reinterpret_cast<intptr_t>(bush), 0);
+    EXPECT_TRUE(game.RenameObject(tree, "Bush"));
+    EXPECT_EQ(std::string(tree->GetName()), "Props|Bush");
+    EXPECT_TRUE(game.RenameObject(plain, "Other"));
+    EXPECT_EQ(std::string(plain->GetName()), "Other");
+
+    // Deleted from the HUD cast, the element is neither drawn nor kept.
+    g_log.clear();
+    game.DeleteGameElement(hud);
+    EXPECT_EQ(CastNamed("hud")->FindByName(hudName.c_str()), nullptr);
+    Object notAnElement;
+    game.HandleEvent("delete object", reinterpret_cast<intptr_t>(&notAnElement), 0);
+    EXPECT_TRUE(log.Contains("only game elements!"));
+}
+
+TEST_F(GameStateTest, LevelObjectsReloadAndDeleteWithoutDanglingPointers)
+{
+    GameTB& game = Start();
+    AddLevelAliases();
+    World* world = RwGraphics::Instance()->GetWorld();
+    GameElement* made = game.CreateGameElement("ProbeElement", "made", false);
+    ASSERT_NE(made, nullptr);
+    const int hudMembers = CastNamed("hud")->GetMemberCount();
+    game.HandleEvent("load settings", 0, 0);
+    // The cleared cast's members left the vector with it: "reset" and Exit touch none.
+    EXPECT_TRUE(game.GetGameElements().empty());
+    game.HandleEvent("reset", 0, 0);
+    Cast* objects = CastNamed("objects");
+    ASSERT_GT(objects->GetMemberCount(), 0);
+    EXPECT_EQ(CastNamed("hud")->GetMemberCount(), hudMembers);  // read again, nothing doubled
+
+    auto* loaded = dynamic_cast<GameElement*>(objects->GetMember(0)->object);
+    ASSERT_NE(loaded, nullptr);
+    const size_t before = world->GetRenderObjects().size();
+    game.DeleteGameElement(loaded);
+    EXPECT_EQ(world->GetRenderObjects().size(), before - 1);
+    EXPECT_EQ(std::find(world->GetRenderObjects().begin(), world->GetRenderObjects().end(), loaded),
+              world->GetRenderObjects().end());
+
+    // Saved without objects, the objects file is not written.
+    game.LoadOrSaveCasts(false, false, true);
+    EXPECT_TRUE(std::filesystem::exists("data/pc/hud.txt"));
+    EXPECT_TRUE(std::filesystem::exists("data/pc/level01/settings/level/level.txt"));
+    EXPECT_FALSE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
+    game.HandleEvent("save settings", 0, 0);
+    EXPECT_TRUE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
+}
+
+TEST_F(GameStateTest, ScreenshotsAreNumberedFromOneWhilePressed)
+{
+    GameTB& game = Start();
+    const int first = game.GetScreenshotCounter();
+    harness->Script().Press(1, "screenshot");
+    harness->Script().Press(3, "screenshot");
+    harness->RunFrames(5);
+    char name[64];
+    for (int n : {first, first + 1}) {
+        std::snprintf(name, sizeof name, "Turfbolt - %04d.tga", n);
+        EXPECT_TRUE(std::filesystem::exists(name)) << name;
+    }
+    std::snprintf(name, sizeof name, "Turfbolt - %04d.tga", first + 2);
+    EXPECT_FALSE(std::filesystem::exists(name));
+    EXPECT_EQ(game.GetScreenshotCounter(), first + 2);
+}
+
+TEST_F(GameStateTest, CopyAndPasteSettingsBetweenElements)
+{
+    GameTB& game = Start();
+    GameElement* from = game.CreateGameElement("ProbeElement", "from", false);
+    GameElement* to = game.CreateGameElement("ProbeElement", "to", false);
+    from->SetGroup(7);
+    game.HandleEvent("copy settings", reinterpret_cast<intptr_t>(from), reinterpret_cast<intptr_t>("from"));
+    game.HandleEvent("paste settings", reinterpret_cast<intptr_t>(to), 0);
+    EXPECT_EQ(to->GetGroup(), 7);
+    game.HandleEvent("select gameelement", reinterpret_cast<intptr_t>(to), 0);
+    game.HandleEvent("show objectsettings", 0, 0);
+    game.HandleEvent("reload text", 0, 0);
+    game.HandleEvent("got focus", 0, 0);  // matches nothing
+}
+
+TEST_F(GameStateTest, HarnessLogsMessagesAndStopsOnTheFrameCap)
+{
+    Start();
+    harness->Tap().Clear();
+    MessageServer::Instance()->SendMessage(0, MessageId("harness probe"), 0);
+    EXPECT_EQ(harness->RunFrames(3), 3);  // the menu on "main" would run on
+    ASSERT_FALSE(harness->Tap().GetLines().empty());
+    EXPECT_EQ(harness->Tap().GetLines().front().rfind("frame 0 t=0.000 harness probe", 0), 0u);
+    EXPECT_TRUE(harness->GetProblem().empty());
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#include "menus/MenuView.h"
+
+#include "engine/core/RwCore.h"
+#include "framework/engine_bridge/EngineBridge.h"
+#include "menus/Menu.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "text/TextDisplay.h"
+
+void RenderMenuInView(const Vector3& offset, const Quaternion& turn)
+{
+    Menu* menu = Menu::Instance();
+    Camera* camera = RwGraphics::Instance()->GetCamera();
+    if (!camera || !camera->GetFrame())
+        return;
+    menu->SetScale(camera->GetWidth() / Menu::kWidth, camera->GetHeight() / Menu::kHeight);
+    TextDisplay* text = TextDisplay::Instance();
+    text->SetGlobalScale(menu->GetScale().x, menu->GetScale().y);
+    text->PushAttributes();
+    text->SetFont("menu");
+    const RwMatrix* ltm = RwFrameGetLTM(camera->GetFrame());
+    const Quaternion cameraRotation = Math::QuaternionFromRwMatrix(ltm);
+    const Vector3 cameraPosition(ltm->pos.x, ltm->pos.y, ltm->pos.z);
+    menu->SetPosition(cameraPosition + cameraRotation.Rotate(offset));
+    menu->SetRotation(cameraRotation * turn);
+    menu->Render();
+    text->PopAttributes();
+    if (menu->IsMouseMode())
+        menu->DrawMouseCursor();
+}
