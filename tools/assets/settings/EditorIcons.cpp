@@ -31,7 +31,7 @@ const char* const kCastClasses[] = {
     "AmbientLight", "DirectionalLight", "Fog", "FreeCameraControl", "GameSettings", "Lensflares",
     "LevelSettings", "MatchSettings", "PenaltySettings", "RwGraphicsSettings", "Skydome",
     "SimpleCameraControl", "SplineCameraControl", "TrackingCameraControl", "BillboardForest",
-    "CharacterRace", "CharacterVariation", "Clump",
+    "CharacterRace", "CharacterVariation", "Clump", "DebugDisplay",
 };
 
 std::string Lower(std::string text)
