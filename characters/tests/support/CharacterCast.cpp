@@ -1,0 +1,23 @@
+#include "support/CharacterCast.h"
+
+#include "characters/CharacterVariation.h"
+#include "framework/Cast.h"
+
+#include <filesystem>
+
+CharacterCast::CharacterCast(const std::string& file, int32_t gameSize)
+{
+    CharacterRace::CreateAll(gameSize, m_owned);
+    CharacterVariation::CreateAll(m_owned);
+    if (!file.empty() && std::filesystem::exists(file))
+        loaded = LoadSettings(CastManager::Instance()->GetCast("Characters"), file.c_str());
+}
+
+CharacterCast::~CharacterCast()
+{
+    // The cast only borrows the objects: empty it before they go.
+    if (Cast* cast = CastManager::Instance()->GetCast("Characters")) {
+        for (const auto& object : m_owned)
+            cast->RemoveMember(object.get());
+    }
+}
