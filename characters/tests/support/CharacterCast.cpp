@@ -2,14 +2,13 @@
 
 #include "characters/CharacterVariation.h"
 #include "framework/Cast.h"
-
-#include <filesystem>
+#include "framework/FileSystem.h"
 
 CharacterCast::CharacterCast(const std::string& file, int32_t gameSize)
 {
     CharacterRace::CreateAll(gameSize, m_owned);
     CharacterVariation::CreateAll(m_owned);
-    if (!file.empty() && std::filesystem::exists(file))
+    if (!file.empty() && FileSystem::Instance()->FileExists(file.c_str()))
         loaded = LoadSettings(CastManager::Instance()->GetCast("Characters"), file.c_str());
 }
 
