@@ -143,6 +143,10 @@ TEST_F(CharacterTest, AShotSaysSoWithoutAParameterAndRisesUnlessFlat)
     a->GetActor()->kickPower = 1.0f;
     a->Shoot(0.0f, 1.0f, false, true, false);
     EXPECT_EQ(messages.heard, (decltype(messages.heard){{"did shot", 0}}));
+    const MatchSettings& settings = *MatchSettings::Instance();
+    const float speed = settings.minShotSpeed +
+                        (settings.maxShotSpeed - settings.minShotSpeed) * a->GetVariation()->shooting.level / 100.0f;
+    EXPECT_NEAR(ball.GetPhysicsVelocity().Length(), speed, 1e-3f);
     EXPECT_GT(ball.GetPhysicsVelocity().y, 0.0f);
     EXPECT_GT(ball.GetPhysicsVelocity().z, 0.0f);
     EXPECT_EQ(a->GetActor()->kickPower, 0.0f);
@@ -257,6 +261,17 @@ TEST_F(CharacterTest, ASnagFromTheFrontTakesTheBallFromBehindOrByTheRefereeNever
     referee->OnSnagged();
     EXPECT_TRUE(holder->GetActor()->HasBall());
     EXPECT_TRUE(messages.heard.empty());
+    // A keeper holding the ball is never snagged.
+    Character* keeper = Add(away, Character::kGoalkeeper, "PandaGk00", {0.0f, 0.0f, 1.0f}, kPi);
+    Put(*holder, {0.0f, 0.0f, 8.0f}, kPi, ActorNodes::stand);
+    GiveBallTo(*keeper);
+    snagger->OnSnagged();
+    EXPECT_TRUE(keeper->GetActor()->HasBall());
+    keeper->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    Put(*keeper, {0.0f, 0.0f, 20.0f}, kPi, ActorNodes::stand);
+    Put(*holder, {0.0f, 0.0f, 1.0f}, kPi, ActorNodes::stand);
+    GiveBallTo(*holder);
     // Face to face: taken.
     snagger->OnSnagged();
     EXPECT_FALSE(holder->GetActor()->HasBall());
@@ -305,6 +320,28 @@ TEST_F(CharacterTest, ActionEventsBecomeBallPlayAndMessagesByTheActorsState)
     EXPECT_TRUE(player->IsCardShown());
     fire(*player, ActionEventType::PutAwayCard);
     EXPECT_FALSE(player->IsCardShown());
+}
+
+TEST_F(CharacterTest, AHeaderSendsALooseBallWithinReachAlongTheDirection)
+{
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->maxHeaderHeightError = 0.5f;
+    Character* a = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    const Vector3 head = a->GetActor()->GetPosition() + a->GetActor()->GetBallLocatorPosition();
+    ball.ReleasePossession(1);
+    ball.SetPosition(head + Vector3{0.0f, 0.0f, 0.2f});
+    ball.SetVelocity({0.0f, -1.0f, -5.0f});
+    a->Header(kPi / 2);
+    const float speed = settings->worstHeaderSpeed +
+                        (settings->bestHeaderSpeed - settings->worstHeaderSpeed) * a->GetVariation()->shooting.level / 100.0f;
+    EXPECT_NEAR(ball.GetPhysicsVelocity().x, speed, 1e-3f);
+    EXPECT_NEAR(ball.GetPhysicsVelocity().z, 0.0f, 1e-3f);
+    EXPECT_FALSE(a->GetActor()->HasBall());
+    // Out of reach: nothing.
+    ball.SetPosition(head + Vector3{0.0f, 0.0f, settings->maxHeaderStrikeDist + 0.5f});
+    ball.SetVelocity({});
+    a->Header(kPi / 2);
+    EXPECT_EQ(ball.GetPhysicsVelocity(), Vector3{});
 }
 
 TEST_F(CharacterTest, AMissingVariationOrKindIsLoggedAndAStandInOfTheKindBuilt)

@@ -86,9 +86,9 @@ TEST_F(TeamTest, RolesFillTheGapsAndKeepBothLinesManned)
     third.RemovePlayer(back[3]).reset();
     EXPECT_EQ(RolesOf(third), (Roles{0, 3, 2}));
 
-    // A replacement takes the outgoing member's role.
-    third.ReplacePlayer(back[0], std::make_unique<Character>(Character::kGoalkeeper, "PandaGk01", &third));
-    EXPECT_EQ(RolesOf(third), (Roles{3, 2, 0}));
+    // A replacement takes the outgoing member's role, not the smallest free one.
+    third.ReplacePlayer(back[1], std::make_unique<Character>(Character::kFieldPlayer, "PandaPl04", &third));
+    EXPECT_EQ(RolesOf(third), (Roles{0, 2, 3}));
 }
 
 TEST_F(TeamTest, RemovingANonMemberChangesNothingAndAPeriodStartEmptiesTheSide)
@@ -209,6 +209,11 @@ TEST_F(TeamTest, AKickSelectsTheMemberTheBallHeadsForButNeverTheKeeper)
     }
     list.SetEnabled(false);
     list.SelectByBallDirection(*kicker);
+    EXPECT_EQ(list.GetSelected(), nullptr);
+    list.SetEnabled(true);
+    list.Refresh();
+    list.SetEnabled(false);
+    list.SelectNext();
     EXPECT_EQ(list.GetSelected(), nullptr);
 }
 
