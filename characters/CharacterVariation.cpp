@@ -11,7 +11,7 @@ namespace {
 
 constexpr float kThird = 0.33333334f;
 
-// "3,7," and "3,7" alike give 3 and 7; tokens that are no whole number are skipped.
+// "3,7," and "3,7" alike give 3 and 7; tokens that are no whole number ("x", "12x") are skipped.
 std::vector<int32_t> ParseAtomics(const std::string& text)
 {
     std::vector<int32_t> atomics;
@@ -26,8 +26,10 @@ std::vector<int32_t> ParseAtomics(const std::string& text)
         const char* last = framed.data() + end;
         while (first < last && *first == ' ')
             ++first;
+        while (last > first && last[-1] == ' ')
+            --last;
         const auto [ptr, error] = std::from_chars(first, last, value);
-        if (error == std::errc() && ptr != first)
+        if (error == std::errc() && first != last && ptr == last)
             atomics.push_back(value);
         start = end + 1;
     }

@@ -131,7 +131,7 @@ TEST(CharacterVariationTest, InvisibleAtomicsReadAndWrite)
     const struct {
         const char* text;
         std::vector<int32_t> atomics;
-    } cases[] = {{"3,7", {3, 7}}, {"3,7,", {3, 7}}, {"", {}}, {",2,,x,-1", {2, -1}}};
+    } cases[] = {{"3,7", {3, 7}}, {"3,7,", {3, 7}}, {"", {}}, {",2,,x,-1, 4 ,12x", {2, -1, 4}}};
     for (const auto& c : cases) {
         WriteText("variation.txt",
                   std::string("[CharacterVariation] \"Object\"\n{\n \"invisible atomics\" \"") + c.text + "\"\n}\n");
@@ -255,6 +255,11 @@ TEST(CharacterRaceTest, ARaceWithoutSoundsMakesNone)
 {
     SoundEngine* engine = SoundEngine::Instance();
     engine->SetEnabled(true);
+    // Every sound of the other races is known, so that a name read past Panda's table would play.
+    for (const char* race : {"Lizard", "Primate", "Rhino"})
+        for (const char* name : *CharacterRace::SoundNamesOf(race))
+            engine->AddAudioEvent(name, AudioEvent{});
+    engine->AddAudioEvent("throw-in_panda", AudioEvent{});
     const AudioEvent* steal = engine->AddAudioEvent("stealballfrompanda", AudioEvent{});
     ASSERT_NE(steal, nullptr);
     CharacterRace panda("Panda", CharacterRace::SoundNamesOf("Panda"));
@@ -264,6 +269,10 @@ TEST(CharacterRaceTest, ARaceWithoutSoundsMakesNone)
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->GetEvent(), steal);
     engine->DestroyVoice(kept);
+    Voice* first = panda.CreateSound(static_cast<int32_t>(RaceSound::ThrowIn));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetEvent()->eventName, "throw-in_panda");
+    engine->DestroyVoice(first);
     const int32_t outOfRange[] = {-1, static_cast<int32_t>(kRaceSoundCount)};
     for (int32_t n : outOfRange)
         EXPECT_EQ(panda.CreateSound(n), nullptr) << n;
