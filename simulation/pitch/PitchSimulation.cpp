@@ -106,7 +106,7 @@ bool PitchSimulation::SetupMatch()
     m_registry = std::make_unique<UtilityRegistry>();
     for (int side = 0; side < kSides; ++side)
         CreateSide(side);
-    m_ball->SetTeams(m_teams[0].get(), m_teams[1].get());
+    LendSides();
     m_clock = std::make_unique<MatchClock>(&s_defaultClockRate);
     m_world = std::make_unique<TBWorld>();
     const bool created = m_world->CreateWorld();
@@ -120,6 +120,7 @@ void PitchSimulation::CreateSide(int side)
     m_teams[index] = std::make_unique<SoccerTeam>(side == 0);
     m_managers[index] = std::make_unique<TeamManager>();
     m_managers[index]->SetTeam(m_teams[index].get());
+    m_managers[index]->ChooseTactics();
 }
 
 void PitchSimulation::DestroyMatch()
@@ -127,6 +128,7 @@ void PitchSimulation::DestroyMatch()
     if (!m_setUp)
         return;
     m_ball->SetTeams(nullptr, nullptr);
+    m_registry->SetSides(nullptr, nullptr);
     for (int side = 0; side < kSides; ++side) {
         const auto index = static_cast<size_t>(side);
         // The benched characters are no members: the team would only forget them.
@@ -158,7 +160,7 @@ void PitchSimulation::RecreateTeams()
         DeleteBench(team);
         CreateSide(side);
     }
-    m_ball->SetTeams(m_teams[0].get(), m_teams[1].get());
+    LendSides();
     SetReferee(nullptr);
     m_ball->ReleasePossession(true);
     m_ball->SetPosition(kParkedBall);
@@ -202,7 +204,15 @@ void PitchSimulation::SetSide(int side, std::unique_ptr<SoccerTeam> team, std::u
     manager->SetTeam(team.get());
     m_managers[index] = std::move(manager);
     m_teams[index] = std::move(team);
+    LendSides();
+}
+
+void PitchSimulation::LendSides()
+{
     m_ball->SetTeams(m_teams[0].get(), m_teams[1].get());
+    m_registry->SetSides(m_teams[0].get(), m_teams[1].get());
+    for (int side = 0; side < kSides; ++side)
+        m_managers[static_cast<size_t>(side)]->SetMatch(m_teams[static_cast<size_t>(1 - side)].get(), m_registry.get());
 }
 
 void PitchSimulation::ResetMatchClock(const float* rate)

@@ -122,6 +122,8 @@ public:
 
 private:
     void CreateSide(int side);
+    // Lends both sides to the ball, the AI's measures and each manager (the other side).
+    void LendSides();
     void ForgetOnBall(const Character* character);
     void UpdateHud();
     void UpdatePlayerHud(const Cast& hud, int side);
