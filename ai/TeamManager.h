@@ -1,9 +1,13 @@
 #pragma once
 
+#include "framework/Vector.h"
+#include "simulation/frame/PitchCoordinates.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 
+class Character;
 class MatchClock;
 class SoccerTeam;
 class TeamStrategy;
@@ -37,7 +41,8 @@ public:
     // The strategy of that name from the cast "Teams"; none when it is not there.
     void SetStrategy(const std::string& name);
 
-    // The per-frame order step over the team's members.
+    // The per-frame order step: one order into the brain of each of the first "NumActors"
+    // members. Nothing without a team, the measures or a ball on the pitch.
     void DecideOrders(float dt);
 
     // Empty until the first update chose one.
@@ -49,6 +54,15 @@ public:
 
 private:
     enum ScoreState { kLevel, kAhead, kBehind, kScoreStates };
+
+    void UpdateAggression(float dt);
+    // The world point of the member's slot for the ball; on the touchline when asked.
+    Vector3 TacticalPoint(const Character& player, const PitchPosition& ball, bool touchline) const;
+    void GiveTacticalOrders(int32_t count, const PitchPosition& ball, bool touchline);
+    bool MaySpecialMove(const Character& holder, const PitchPosition& ball, float dt) const;
+    void OrderHolder(Character& holder, const PitchPosition& ball, float dt);
+    void OrderDefender(Character& opposingHolder);
+    void OrderHeaders(int32_t count);
     // No strategy chosen yet: no score state maps to it.
     static constexpr int32_t kNoStrategy = 4;
 
