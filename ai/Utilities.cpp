@@ -1,8 +1,8 @@
 #include "ai/Utilities.h"
 
-#include "ai/UtilityRegistry.h"
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "simulation/CarriedBall.h"
@@ -26,6 +26,15 @@ constexpr float kAreaTolerance = 0.01f;
 const Actor* ActorOf(const Character* candidate) { return candidate ? candidate->GetActor() : nullptr; }
 
 const CarriedBall* MatchBall() { return ActorSurroundings::ball; }
+
+const SoccerTeam* OpponentsOf(const SoccerTeam* team)
+{
+    for (const SoccerTeam* side : ActorSurroundings::sides) {
+        if (team && side && side != team)
+            return side;
+    }
+    return nullptr;
+}
 
 float FarRating(float distance) { return std::min(distance, kFarDistance) / kFarDistance; }
 
@@ -91,9 +100,9 @@ float ClearPathToBall::Evaluate(const Character* candidate) const
 float DistanceFromTacticalPosition::Evaluate(const Character* candidate) const
 {
     const Actor* actor = ActorOf(candidate);
-    if (!actor)
+    if (!actor || !candidate->GetBrain())
         return 0.0f;
-    return 0.0f; // BRAIN-PENDING
+    return FarRating(candidate->GetBrain()->GetDistanceToTargetPosition());
 }
 
 float IsConstrainedToArea::Evaluate(const Character* candidate) const
@@ -101,7 +110,7 @@ float IsConstrainedToArea::Evaluate(const Character* candidate) const
     constexpr int32_t kLastDefender = 1;
     if (!candidate || candidate->GetRoleIndex() != kLastDefender)
         return 0.0f;
-    const SoccerTeam* opponents = m_registry.GetOpponents(candidate->GetTeam());
+    const SoccerTeam* opponents = OpponentsOf(candidate->GetTeam());
     const Character* holder = opponents ? opponents->GetBallHolder() : nullptr;
     if (!holder || !holder->GetActor())
         return 1.0f;

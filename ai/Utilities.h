@@ -2,8 +2,6 @@
 
 #include "ai/Utility.h"
 
-class UtilityRegistry;
-
 // The seven measures of a candidate, each registered under its class name. Positions and
 // velocities are those of the candidate's actor and of the match ball; pitch positions are
 // seen from the candidate's side.
@@ -48,10 +46,5 @@ public:
 // defender's own penalty area, else 1. Every other role rates 0.
 class IsConstrainedToArea : public Utility<float> {
 public:
-    // The registry, borrowed, tells the other side.
-    explicit IsConstrainedToArea(const UtilityRegistry& registry) : m_registry(registry) {}
     float Evaluate(const Character* candidate) const override;
-
-private:
-    const UtilityRegistry& m_registry;
 };

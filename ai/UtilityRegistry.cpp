@@ -4,10 +4,10 @@
 
 namespace {
 
-template <typename Measure, typename... Args>
-void Register(std::map<std::string, std::unique_ptr<Utility<float>>>& measures, const char* name, Args&... args)
+template <typename Measure>
+void Register(std::map<std::string, std::unique_ptr<Utility<float>>>& measures, const char* name)
 {
-    auto measure = std::make_unique<Measure>(args...);
+    auto measure = std::make_unique<Measure>();
     measure->SetCaching(true);
     measures.emplace(name, std::move(measure));
 }
@@ -22,7 +22,7 @@ UtilityRegistry::UtilityRegistry()
     Register<DistanceAcrossPitch>(m_measures, "DistanceAcrossPitch");
     Register<ClearPathToBall>(m_measures, "ClearPathToBall");
     Register<DistanceFromTacticalPosition>(m_measures, "DistanceFromTacticalPosition");
-    Register<IsConstrainedToArea>(m_measures, "IsConstrainedToArea", *this);
+    Register<IsConstrainedToArea>(m_measures, "IsConstrainedToArea");
 }
 
 UtilityRegistry::~UtilityRegistry() = default;
@@ -39,11 +39,3 @@ void UtilityRegistry::ClearCaches()
         entry.second->ClearCache();
 }
 
-const SoccerTeam* UtilityRegistry::GetOpponents(const SoccerTeam* team) const
-{
-    if (!team)
-        return nullptr;
-    if (team == m_sides[0])
-        return m_sides[1];
-    return team == m_sides[1] ? m_sides[0] : nullptr;
-}

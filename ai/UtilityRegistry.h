@@ -2,15 +2,12 @@
 
 #include "ai/Utility.h"
 
-#include <array>
 #include <map>
 #include <memory>
 #include <string>
 
 // The match's one instance of each of the seven measures, by class name, all caching: a
 // measure is worked out at most once per candidate between two ClearCaches.
-class SoccerTeam;
-
 class UtilityRegistry {
 public:
     UtilityRegistry();
@@ -25,12 +22,6 @@ public:
     void ClearCaches();
     int GetCount() const { return static_cast<int>(m_measures.size()); }
 
-    // The match's two sides, borrowed; the pitch lends them and clears them before they go.
-    void SetSides(const SoccerTeam* first, const SoccerTeam* second) { m_sides = {first, second}; }
-    // The side that is not the team; null when the team is neither side.
-    const SoccerTeam* GetOpponents(const SoccerTeam* team) const;
-
 private:
-    std::array<const SoccerTeam*, 2> m_sides{};
     std::map<std::string, std::unique_ptr<Utility<float>>> m_measures;
 };

@@ -4,6 +4,8 @@
 #include "ai/UtilityRegistry.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "support/ActorTestSupport.h"
+#include "support/CharacterCast.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +14,26 @@
 
 namespace {
 
-// Without a body or an opposing holder, "IsConstrainedToArea" rates the last defender (role
-// 1) 1 and everybody else 0, and the distance measures rate 0: known values without a pitch.
+// Without an opposing holder, "IsConstrainedToArea" rates the last defender (role 1) 1 and
+// everybody else 0; with the ball parked far away "DistanceFromBall" rates everybody 1.
 constexpr const char* kRoleMeasure = "IsConstrainedToArea";
 constexpr int32_t kLastDefender = 1;
 
 std::unique_ptr<Character> Player(int32_t role)
 {
-    auto player = std::make_unique<Character>(Character::kFieldPlayer, "Var00", nullptr);
+    auto player = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", nullptr);
     player->SetRoleIndex(role);
     return player;
 }
 
-TEST(DecisionTest, ScoresAreWeightedMeansOrPlainSumsWhenTheWeightsCancel)
+// Characters need their data and a pitch.
+class DecisionTest : public KickAbout {
+protected:
+    CharacterCast cast{StagePath("Characters.txt")};
+};
+using UtilityRegistryTest = DecisionTest;
+
+TEST_F(DecisionTest, ScoresAreWeightedMeansOrPlainSumsWhenTheWeightsCancel)
 {
     const UtilityRegistry registry;
     const auto defender = Player(kLastDefender);
@@ -36,8 +45,8 @@ TEST(DecisionTest, ScoresAreWeightedMeansOrPlainSumsWhenTheWeightsCancel)
     };
     const std::vector<Case> cases = {
         {{}, 0.0f, 0.0f},
-        {{{kRoleMeasure, false, 3.0f}, {"DistanceFromBall", false, 1.0f}}, 0.75f, 0.0f},
-        {{{kRoleMeasure, true, 1.0f}, {"DistanceFromBall", true, 3.0f}}, 0.75f, 1.0f},
+        {{{kRoleMeasure, false, 3.0f}, {"DistanceFromBall", false, 1.0f}}, 1.0f, 0.25f},
+        {{{kRoleMeasure, true, 1.0f}, {"DistanceFromBall", true, 3.0f}}, 0.0f, 0.25f},
         {{{kRoleMeasure, false, 2.0f}, {kRoleMeasure, true, -2.0f}}, 2.0f, -2.0f},
         {{{kRoleMeasure, false, 0.0f}}, 0.0f, 0.0f},
         // A name nobody registered counts for nothing.
@@ -52,7 +61,7 @@ TEST(DecisionTest, ScoresAreWeightedMeansOrPlainSumsWhenTheWeightsCancel)
     }
 }
 
-TEST(DecisionTest, TheFirstOfTheBestCandidatesIsChosen)
+TEST_F(DecisionTest, TheFirstOfTheBestCandidatesIsChosen)
 {
     const UtilityRegistry registry;
     std::vector<std::unique_ptr<Character>> owned;
@@ -79,7 +88,7 @@ TEST(DecisionTest, TheFirstOfTheBestCandidatesIsChosen)
     EXPECT_EQ(defenders.ChooseBest(nullptr, 0, registry), nullptr);
 }
 
-TEST(DecisionTest, ChoosesAmongATeamsMembersInMemberOrder)
+TEST_F(DecisionTest, ChoosesAmongATeamsMembersInMemberOrder)
 {
     const UtilityRegistry registry;
     SoccerTeam team(true);
@@ -93,7 +102,7 @@ TEST(DecisionTest, ChoosesAmongATeamsMembersInMemberOrder)
     EXPECT_EQ(defenders.ChooseBestPlayer(team, registry), team.GetPlayer(1));
 }
 
-TEST(UtilityRegistryTest, AValueHoldsForTheFrameHoweverTheWorldMoves)
+TEST_F(UtilityRegistryTest, AValueHoldsForTheFrameHoweverTheWorldMoves)
 {
     UtilityRegistry registry;
     EXPECT_EQ(registry.GetCount(), 7);
@@ -117,20 +126,6 @@ TEST(UtilityRegistryTest, AValueHoldsForTheFrameHoweverTheWorldMoves)
     measure.SetCaching(false);
     player->SetRoleIndex(kLastDefender);
     EXPECT_EQ(measure.GetValue(player.get()), 1.0f);
-}
-
-TEST(UtilityRegistryTest, TheOtherSideIsTheOneThatIsNotTheTeam)
-{
-    UtilityRegistry registry;
-    SoccerTeam first(true);
-    SoccerTeam second(false);
-    SoccerTeam stranger(true);
-    EXPECT_EQ(registry.GetOpponents(&first), nullptr);
-    registry.SetSides(&first, &second);
-    EXPECT_EQ(registry.GetOpponents(&first), &second);
-    EXPECT_EQ(registry.GetOpponents(&second), &first);
-    EXPECT_EQ(registry.GetOpponents(&stranger), nullptr);
-    EXPECT_EQ(registry.GetOpponents(nullptr), nullptr);
 }
 
 } // namespace

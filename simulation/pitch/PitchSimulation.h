@@ -122,9 +122,9 @@ public:
 
 private:
     void CreateSide(int side);
-    // Lends both sides to the ball, the AI's measures and each manager (the other side).
-    void LendSides();
     void ForgetOnBall(const Character* character);
+    // The ball and the actors see the current sides; false takes them back.
+    void LendSides(bool lend);
     void UpdateHud();
     void UpdatePlayerHud(const Cast& hud, int side);
 

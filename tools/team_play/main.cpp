@@ -332,6 +332,20 @@ bool Play(const Options& options, Tally& tally, Bench* bench)
         }
         if (IsNan(pitch->GetBall()->GetPosition()))
             return false;
+        if (std::getenv("TEAM_PLAY_DEBUG") && frame % 120 == 0) {
+            for (int side = 0; side < kSides; ++side) {
+                SoccerTeam& team = *pitch->GetTeam(side);
+                for (int i = 0; i < team.GetPlayerCount(); ++i) {
+                    Character& p = *team.GetPlayer(i);
+                    const Vector3 at = p.GetActor()->GetPosition();
+                    std::fprintf(stderr, "f%d s%d p%d role %d (%.1f %.1f) %s order %d code %d brain '%s' sel %d\n", frame, side, i,
+                                 p.GetRoleIndex(), at.x, at.z, p.GetActor()->GetStateName(), p.GetBrain()->GetOrder().code,
+                                 p.GetCommand().code, p.GetBrain()->GetName().c_str(), p.IsSelected());
+                }
+            }
+            const Vector3 b = pitch->GetBall()->GetPosition();
+            std::fprintf(stderr, "ball (%.1f %.1f %.1f) strategy %p\n", b.x, b.y, b.z, (const void*)pitch->GetTeamManager(0)->GetStrategy());
+        }
     }
     return true;
 }
@@ -404,6 +418,7 @@ int Run(const Options& options)
         TeamStrategy::CreateAll();
         CastManager* casts = CastManager::Instance();
         casts->CreateCast("hud");
+        // The races' actions and the variations' statistics.
         const bool loaded = LoadData() && LoadSettings(casts->GetCast("Characters"), "<PP>Characters.txt") &&
                             LoadSettings(casts->GetCast(TeamStrategy::kCastName), "<PP>Teams.txt");
         PitchSimulation* pitch = PitchSimulation::Instance();

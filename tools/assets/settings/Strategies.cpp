@@ -6,8 +6,6 @@
 
 #include "ai/TeamStrategy.h"
 #include "framework/Cast.h"
-#include "tools/assets/common/Files.h"
-#include "tools/assets/common/Registry.h"
 
 #include <algorithm>
 #include <functional>
@@ -126,22 +124,5 @@ void AddStrategies(Cast& cast, std::vector<std::unique_ptr<TeamStrategy>>& strat
         strategies.push_back(std::move(strategy));
     }
 }
-
-namespace {
-
-bool WriteStrategies(const AssetContext& context)
-{
-    Cast cast(TeamStrategy::kCastName);
-    std::vector<std::unique_ptr<TeamStrategy>> strategies;
-    AddStrategies(cast, strategies);
-    const bool ok = WriteCastFile(cast, context.Path("Teams.txt"));
-    for (const auto& strategy : strategies)
-        cast.RemoveMember(strategy.get());
-    return ok;
-}
-
-const GeneratorRegistrar kStrategies("teams.strategies", &WriteStrategies);
-
-}  // namespace
 
 }  // namespace assets
