@@ -204,10 +204,11 @@ bool CharacterBrain::CanComeOut() const
 
 void CharacterBrain::Think(ActorCommand& command)
 {
-    if (m_mode == kFrozen || !m_actor) {
+    if (m_mode == kFrozen)
         SetCode(command, ActorInput::None);
+    // A brain without a body leaves the command to whoever drives it.
+    if (m_mode == kFrozen || !m_actor)
         return;
-    }
     switch (m_order.code) {
     case kOrderGoTo: GoTo(command, true, ActorInput::Jog); break;
     case kOrderCollect: GoTo(command, false, ActorInput::Run); break;
@@ -335,10 +336,10 @@ void CharacterBrain::PlayRaceSound(int32_t n) const
 
 void CharacterBrain::ProcessInput(ActorCommand& command)
 {
-    if (m_mode == kFrozen || !m_actor) {
+    if (m_mode == kFrozen)
         SetCode(command, ActorInput::None);
+    if (m_mode == kFrozen || !m_actor)
         return;
-    }
     ControllerInput in = GetControllerInput(m_name);
     in.ToCameraSpace();
     const bool moving = in.x != 0.0f || in.y != 0.0f;
