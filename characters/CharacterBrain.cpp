@@ -105,7 +105,8 @@ std::vector<Actor*> ActorsOf(const Team* team)
     return actors;
 }
 
-float AngleTo(const Vector3& direction) { return PitchAngle::FromDirection(direction).angle; }
+// The actor's heading convention: world x over world z, as the actor and the character turn.
+float AngleTo(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
 
 } // namespace
 
@@ -135,7 +136,7 @@ bool CharacterBrain::IsFacingAttack() const
     const ActorCommand& command = m_character->GetCommand();
     const bool firstSide = !m_character || !m_character->GetTeam() || m_character->GetTeam()->IsFirstSide();
     const Vector3 goal = PitchPosition(1.0f, 0.0f).ToWorld(firstSide);
-    const Vector3 facing = PitchAngle(command.direction).ToDirection();
+    const Vector3 facing(std::sin(command.direction), 0.0f, std::cos(command.direction));
     return facing.Dot(goal) > goal.Length() * std::cos(kFacingAttackAngle);
 }
 
@@ -343,7 +344,7 @@ void CharacterBrain::ProcessInput(ActorCommand& command)
     ControllerInput in = GetControllerInput(m_name);
     in.ToCameraSpace();
     const bool moving = in.x != 0.0f || in.y != 0.0f;
-    command.SetDirection(moving ? in.GetStickHeading() : m_actor->GetHeading());
+    command.SetDirection(moving ? AngleTo(PitchAngle(in.GetStickHeading()).ToDirection()) : m_actor->GetHeading());
     const bool full = m_charging && m_actor->kickPower >= 1.0f;
     // Only the first branch that matches runs; a while charging falls through to b.
     if (in.buttonAPressed && in.buttonBHeld)

@@ -105,7 +105,7 @@ TEST_F(FieldBrainTest, AnAiPassTurnsFirstExceptAtARestart)
     Character* receiver = Add(home, "PandaPl01", {0.0f, 0.0f, -12.0f}, 0.0f, ActorNodes::stand);
     GiveBallTo(*passer);
     // The receiver stands behind the passer's back.
-    const float away = PitchAngle::FromDirection(Vector3(0.0f, 0.0f, 12.0f)).angle;
+    const float away = 0.0f;  // facing +z
     for (const ActorStateNode* node : {&ActorNodes::standwithball, &ActorNodes::kickoff, &ActorNodes::throwinwait,
                                        &ActorNodes::keeperkickwait, &ActorNodes::throwinpass}) {
         Put(*passer, {0.0f, 0.0f, 0.0f}, away, *node);

@@ -80,6 +80,9 @@ struct Tally {
     int goals[kSides] = {};
     int restarts = 0;
     int possessionChanges = 0;
+    // How far the players sent to their formation places stood from them, summed over frames.
+    double formationGap = 0.0;
+    int formationSamples = 0;
     std::vector<std::string> strategies[kSides];
     std::vector<std::string> log;
 };
@@ -208,7 +211,8 @@ void PlaceTeams()
     for (int side = 0; side < kSides; ++side) {
         SoccerTeam& team = *pitch->GetTeam(side);
         const bool first = team.IsFirstSide();
-        const float heading = PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack)).angle;
+        const Vector3 attack = PitchPosition(1.0f, 0.0f).ToWorld(first) - PitchFrame::GetCentre();
+        const float heading = std::atan2(attack.x, attack.z);
         for (int i = 0; i < team.GetPlayerCount(); ++i) {
             Character& player = *team.GetPlayer(i);
             const PitchPosition place = kickoff ? kickoff->GetTacticalPosition(player.GetRoleIndex(), {}) : PitchPosition();
@@ -323,6 +327,10 @@ bool Play(const Options& options, Tally& tally, Bench* bench)
             SoccerTeam& team = *pitch->GetTeam(side);
             for (int i = 0; i < team.GetPlayerCount(); ++i) {
                 const Vector3 at = team.GetPlayer(i)->GetActor()->GetPosition();
+                if (team.GetPlayer(i)->GetBrain()->GetOrder().code == 0) {
+                    tally.formationGap += team.GetPlayer(i)->GetBrain()->GetDistanceToTargetPosition();
+                    ++tally.formationSamples;
+                }
                 if (IsNan(at) || OffPitch(at) > kStrayLimit) {
                     std::fprintf(stderr, "team_play: side %d player %d at (%.2f %.2f %.2f) at frame %d\n", side, i,
                                  at.x, at.y, at.z, frame);
@@ -332,20 +340,6 @@ bool Play(const Options& options, Tally& tally, Bench* bench)
         }
         if (IsNan(pitch->GetBall()->GetPosition()))
             return false;
-        if (std::getenv("TEAM_PLAY_DEBUG") && frame % 120 == 0) {
-            for (int side = 0; side < kSides; ++side) {
-                SoccerTeam& team = *pitch->GetTeam(side);
-                for (int i = 0; i < team.GetPlayerCount(); ++i) {
-                    Character& p = *team.GetPlayer(i);
-                    const Vector3 at = p.GetActor()->GetPosition();
-                    std::fprintf(stderr, "f%d s%d p%d role %d (%.1f %.1f) %s order %d code %d brain '%s' sel %d\n", frame, side, i,
-                                 p.GetRoleIndex(), at.x, at.z, p.GetActor()->GetStateName(), p.GetBrain()->GetOrder().code,
-                                 p.GetCommand().code, p.GetBrain()->GetName().c_str(), p.IsSelected());
-                }
-            }
-            const Vector3 b = pitch->GetBall()->GetPosition();
-            std::fprintf(stderr, "ball (%.1f %.1f %.1f) strategy %p\n", b.x, b.y, b.z, (const void*)pitch->GetTeamManager(0)->GetStrategy());
-        }
     }
     return true;
 }
@@ -361,8 +355,10 @@ void Report(const Tally& tally, const Bench* bench)
                     side, kTeams[side], tally.passes[side], tally.shots[side], tally.snags[side], tally.fouls[side],
                     tally.goals[side], strategies.c_str());
     }
-    std::printf("possession changed %d times; ball back on the spot %d times\n", tally.possessionChanges,
-                tally.restarts);
+    std::printf("possession changed %d times; ball back on the spot %d times; players sent to their places stood "
+                "%.1f m from them on average\n",
+                tally.possessionChanges, tally.restarts,
+                tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0);
     if (bench)
         std::printf("AI think time per frame over %zu frames: median %.4f ms, 99th percentile %.4f ms, worst %.4f ms; "
                     "path-checker queries per frame: median %.0f, 99th percentile %.0f\n",
