@@ -51,12 +51,11 @@ void CharacterBrain::ClearInput(ActorCommand& command)
 
 namespace {
 
-// Codes of the ActorInput table that the brain writes.
+// The gap to an opposing holder when there is none.
 constexpr float kNoHolderGap = 3.4e38f;
-// Races' sound numbers: the tackle shout, the special move's start under human and AI control.
-constexpr int32_t kTackleSound = 6;
-constexpr int32_t kHumanSpecialSound = 8;
-constexpr int32_t kAiSpecialSound = 9;
+constexpr auto kTackleSound = static_cast<int32_t>(RaceSound::SlideTackle);
+constexpr auto kHumanSpecialSound = static_cast<int32_t>(RaceSound::SpecialHuman);
+constexpr auto kAiSpecialSound = static_cast<int32_t>(RaceSound::SpecialComputer);
 // A header is ready while the player faces within this of the attacked goal (radians).
 constexpr float kFacingAttackAngle = 1.0f;
 

@@ -5,6 +5,7 @@
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
+#include "audio/SoundEngine.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
 #include "match/MatchSettings.h"
@@ -143,6 +144,122 @@ TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
     ball.SetVelocity({-5.0f, 0.0f, 0.0f});
     GiveBallTo(*Add(away, "LizardPl00", {20.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand));
     EXPECT_FALSE(player->GetBrain()->CanReachHeader());
+}
+
+TEST_F(FieldBrainTest, ASlideTackleShoutsOnceAsItStarts)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    const auto shout = static_cast<size_t>(RaceSound::SlideTackle);
+    ASSERT_NE(engine->AddAudioEvent((*CharacterRace::SoundNamesOf("Panda"))[shout], AudioEvent{}), nullptr);
+    Character* tackler = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 1.5f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    tackler->GetBrain()->GetOrder() = TeamOrder{6, Vector3{}, holder};
+    const int before = engine->GetTemporaryVoiceCount();
+    // The command keeps its hold byte from frame to frame, as the character's does.
+    ActorCommand command;
+    for (int frame = 0; frame < 5; ++frame)
+        tackler->GetBrain()->Think(command);
+    EXPECT_EQ(command.code, ActorInput::Tackle);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    // Standing, the code does not start a slide: no shout.
+    Put(*tackler, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    ActorCommand standing;
+    tackler->GetBrain()->Think(standing);
+    EXPECT_EQ(standing.code, ActorInput::Tackle);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    SoundEngine::DestroyInstance();
+}
+
+// A person's player under "(0):", the script stepping one frame per input update.
+class HumanBrainTest : public FieldBrainTest {
+protected:
+    void SetUp() override
+    {
+        FieldBrainTest::SetUp();
+        home->GetControlledPlayers().SetControllerName("(0):");
+        script.Register(*BufferedInputController::Instance());
+        GetControllerInput("(0):");  // edges count from the first request
+    }
+    // One frame: the script's next step, then the brain reads it.
+    void Step(Character& player, ActorCommand& command)
+    {
+        BufferedInputController::Instance()->Update(kFrame);
+        player.GetBrain()->Run(CharacterBrain::kHumanInput, command);
+    }
+    ScriptedInputMapper script{"(0):"};
+};
+
+TEST_F(HumanBrainTest, HoldingBWithTheBallShootsOnceThePowerIsFull)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+    GiveBallTo(*player);
+    player->GetBrain()->SetName("(0):");
+    script.Add(200, {{"button b", 1.0f}});
+    ActorCommand command;
+    int shotAt = -1;
+    int fullFrom = -1;
+    for (int frame = 0; frame < 200 && shotAt < 0; ++frame) {
+        const float powerBefore = player->GetActor()->kickPower;
+        if (fullFrom < 0 && powerBefore >= 1.0f)
+            fullFrom = frame;
+        Step(*player, command);
+        if (command.code == ActorInput::Shoot)
+            shotAt = frame;
+    }
+    const float framesToFull = MatchSettings::Instance()->holdTimeForMaxPower / kFrame;
+    EXPECT_NEAR(static_cast<float>(shotAt), framesToFull, 3.0f);
+    EXPECT_EQ(shotAt, fullFrom);
+    EXPECT_TRUE(command.hold);
+}
+
+TEST_F(HumanBrainTest, AFarFromAnyHolderSwitchesAndABesideAHolderSnags)
+{
+    Character* first = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* second = Add(home, "PandaPl01", {0.0f, 0.0f, 8.0f}, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 30.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    ControlledPlayerList& list = home->GetControlledPlayers();
+    list.Refresh();
+    Character* selected = list.GetSelected();
+    ASSERT_TRUE(selected == first || selected == second);
+    script.Add(1, {{"button a", 1.0f}});
+    script.Add(1, {});
+    script.Add(1, {{"button a", 1.0f}});
+    ActorCommand command;
+    Step(*selected, command);
+    EXPECT_NE(list.GetSelected(), selected);
+    EXPECT_EQ(command.code, ActorInput::None);
+    // Beside the holder the same press snags.
+    Character* now = list.GetSelected();
+    Put(*now, {0.0f, 0.0f, 29.0f}, 0.0f, ActorNodes::stand);
+    ActorCommand next;
+    Step(*now, next);
+    Step(*now, next);
+    EXPECT_EQ(list.GetSelected(), now);
+    EXPECT_EQ(next.code, ActorInput::Snag);
+    EXPECT_TRUE(next.hold);
+}
+
+TEST_F(HumanBrainTest, AWithBHeldIsASpecialMoveOnlyWithEnoughEnergy)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    player->GetBrain()->SetName("(0):");
+    script.Add(1, {{"button a", 1.0f}, {"button b", 1.0f}});
+    script.Add(1, {});
+    script.Add(1, {{"button a", 1.0f}, {"button b", 1.0f}});
+    player->GetVariation()->energy.current = GameSettings::Instance()->specialEnergyThreshold - 1.0f;
+    ActorCommand tired;
+    tired.code = ActorInput::Jog;
+    Step(*player, tired);
+    EXPECT_EQ(tired.code, ActorInput::Jog);
+    EXPECT_FALSE(tired.hold);
+    player->GetVariation()->energy.current = GameSettings::Instance()->specialEnergyThreshold;
+    ActorCommand fresh;
+    Step(*player, fresh);
+    Step(*player, fresh);
+    EXPECT_EQ(fresh.code, ActorInput::Tackle);
 }
 
 } // namespace
