@@ -5,11 +5,12 @@
 // did; exits 1 on a NaN position, a player far off the pitch, or a side that never passed,
 // shot or tackled.
 //
-//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human]
+//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events]
 //
 // --bench: the AI's think time per frame (cache clearing, both managers, every field brain's
 // Think) as median and 99th percentile, with the path checker's queries per frame.
 // --human: side 0 is steered by "(0):" under a script: run, pass, switch, charge and shoot.
+// --events: every match message in order after the summary, so that two runs can be compared.
 
 #include "ai/TeamManager.h"
 #include "ai/TeamStrategy.h"
@@ -69,6 +70,7 @@ struct Options {
     uint32_t seed = 1;
     bool bench = false;
     bool human = false;
+    bool events = false;
 };
 
 // What both sides did, by side.
@@ -367,9 +369,8 @@ void Report(const Tally& tally, const Bench* bench)
                     Percentile(bench->pathQueries, 0.99));
 }
 
-int RunMatch(const Options& options)
+int RunMatch(const Options& options, Tally& tally)
 {
-    Tally tally;
     Bench bench;
     std::unique_ptr<ScriptedInputMapper> script;
     if (options.human) {
@@ -403,7 +404,6 @@ int Run(const Options& options)
     graphics->SetScreenSize(320, 240);
     if (!graphics->Initialise(session.GetWindow()))
         return Fail("the rendering engine does not start");
-    Random::Seed(options.seed);
     ShapeCollisionTable::Init();
     int result = 1;
     {
@@ -417,11 +417,15 @@ int Run(const Options& options)
         // The races' actions and the variations' statistics.
         const bool loaded = LoadData() && LoadSettings(casts->GetCast("Characters"), "<PP>Characters.txt") &&
                             LoadSettings(casts->GetCast(TeamStrategy::kCastName), "<PP>Teams.txt");
-        PitchSimulation* pitch = PitchSimulation::Instance();
-        pitch->SetupMatch();
         ActorSurroundings::clockRunning = true;
+        Random::Seed(options.seed);
+        PitchSimulation::Instance()->SetupMatch();
+        Tally tally;
         if (loaded && MakeSides())
-            result = RunMatch(options);
+            result = RunMatch(options, tally);
+        if (options.events)
+            for (const std::string& event : tally.log)
+                std::printf("%s\n", event.c_str());
         PitchSimulation::DestroyInstance();
         for (const char* name : {"Characters", "Teams"}) {
             if (Cast* cast = casts->GetCast(name))
@@ -448,6 +452,8 @@ int main(int argc, char** argv)
             options.bench = true;
         else if (arg == "--human")
             options.human = true;
+        else if (arg == "--events")
+            options.events = true;
         else if (arg == "--seconds" && i + 1 < argc)
             options.seconds = std::strtof(argv[++i], nullptr);
         else if (arg == "--seed" && i + 1 < argc)
@@ -456,6 +462,6 @@ int main(int argc, char** argv)
             options.folder = arg;
     }
     if (options.folder.empty())
-        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human]");
+        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events]");
     return Run(options);
 }
