@@ -82,6 +82,10 @@ struct Tally {
     int goals[kSides] = {};
     int restarts = 0;
     int possessionChanges = 0;
+    // Under the script: the selected player's own passes and shots, and the switches.
+    int selectedPasses = 0;
+    int selectedShots = 0;
+    int switches = 0;
     // How far the players sent to their formation places stood from them, summed over frames.
     double formationGap = 0.0;
     int formationSamples = 0;
@@ -114,10 +118,14 @@ public:
     {
         const std::string name = MessageServer::Instance()->GetMessageName(message);
         const auto* character = reinterpret_cast<const Character*>(param);
-        if (name == "did pass" && character)
+        const Character* selected = PitchSimulation::Instance()->GetTeam(0)->GetControlledPlayers().GetSelected();
+        if (name == "did pass" && character) {
             ++m_tally.passes[SideOf(character->GetTeam())];
-        else if (name == "did shot" && HoldingSide() >= 0)
+            m_tally.selectedPasses += character == selected && selected->IsSelected();
+        } else if (name == "did shot" && HoldingSide() >= 0) {
             ++m_tally.shots[HoldingSide()];
+            m_tally.selectedShots += selected && selected->IsSelected() && selected->GetActor()->HasBall();
+        }
         else if (name == "Snagged" && character)
             ++m_tally.snags[SideOf(character->GetTeam())];
         else if ((name == "penalty foul" || name == "free kick foul") && param)
@@ -278,11 +286,16 @@ double Percentile(std::vector<double> values, double p)
     return *at;
 }
 
-// Side 0's selected player under "(0):": run up the pitch, pass, switch, then charge a shot.
-std::unique_ptr<ScriptedInputMapper> MakeScript()
+// Side 0's selected player under "(0):", in rounds: with the ball it runs right and passes
+// (a), runs up, presses a without the ball (a switch when no opponent holds it near), then,
+// given the ball again, runs left and charges a shot by holding b until the power is full.
+constexpr int kRoundFrames = 300;
+constexpr int kSecondBallFrame = 123;
+
+std::unique_ptr<ScriptedInputMapper> MakeScript(int frames)
 {
     auto script = std::make_unique<ScriptedInputMapper>("(0):");
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round * kRoundFrames < frames; ++round) {
         script->Add(90, {{"right", 1.0f}});
         script->Add(1, {{"button a", 1.0f}});
         script->Add(30, {{"up", 1.0f}});
@@ -290,10 +303,33 @@ std::unique_ptr<ScriptedInputMapper> MakeScript()
         script->Add(1, {{"button a", 1.0f}});
         script->Add(60, {{"left", 1.0f}});
         script->Add(1, {});
-        script->Add(75, {{"button b", 1.0f}, {"right", 0.5f}});
-        script->Add(20, {});
+        script->Add(90, {{"button b", 1.0f}, {"left", 0.5f}});
+        script->Add(kRoundFrames - 274, {});
     }
     return script;
+}
+
+// The scripted side's selected player takes the ball where it stands.
+void HandBallToSelected()
+{
+    Character* selected = PitchSimulation::Instance()->GetTeam(0)->GetControlledPlayers().GetSelected();
+    if (!selected || selected->GetActor()->HasBall())
+        return;
+    KickOff();
+    Ball& ball = *PitchSimulation::Instance()->GetBall();
+    ball.SetPosition(selected->GetActor()->GetPosition() + Vector3(0.0f, ball.GetRadius(), 0.0f));
+    if (ball.TakePossession(selected))
+        selected->GetActor()->TakeBall(&ball);
+}
+
+// A switch: the scripted side's selection moved while the side did not hold the ball.
+void CountSwitch(Tally& tally, const Character*& selected)
+{
+    SoccerTeam& team = *PitchSimulation::Instance()->GetTeam(0);
+    const Character* now = team.GetControlledPlayers().GetSelected();
+    if (selected && now != selected && !team.HasBall())
+        ++tally.switches;
+    selected = now;
 }
 
 // Plays the frames; false on a NaN or a stray player.
@@ -303,15 +339,21 @@ bool Play(const Options& options, Tally& tally, Bench* bench)
     Referee referee(tally);
     const int frames = static_cast<int>(options.seconds / kFrame);
     int holder = -1;
+    const Character* selected = nullptr;
     for (int frame = 0; frame < frames; ++frame) {
-        if (options.human)
+        if (options.human) {
+            if (frame % kRoundFrames == 0 || frame % kRoundFrames == kSecondBallFrame)
+                HandBallToSelected();
             BufferedInputController::Instance()->Update(kFrame);
+        }
         uint32_t flags = PitchSimulation::kUpdateAll;
         if (bench) {
             TimeThinking(*bench, kFrame);
             flags &= ~(PitchSimulation::kClearCaches | PitchSimulation::kUpdateManagers);
         }
         pitch->Update(kFrame, flags);
+        if (options.human)
+            CountSwitch(tally, selected);
         if (referee.restart) {
             referee.restart = false;
             ++tally.restarts;
@@ -361,6 +403,9 @@ void Report(const Tally& tally, const Bench* bench)
                 "%.1f m from them on average\n",
                 tally.possessionChanges, tally.restarts,
                 tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0);
+    if (tally.selectedPasses + tally.selectedShots + tally.switches > 0)
+        std::printf("side 0's selected player under the script: %d passes, %d shots, %d switches\n",
+                    tally.selectedPasses, tally.selectedShots, tally.switches);
     if (bench)
         std::printf("AI think time per frame over %zu frames: median %.4f ms, 99th percentile %.4f ms, worst %.4f ms; "
                     "path-checker queries per frame: median %.0f, 99th percentile %.0f\n",
@@ -374,7 +419,7 @@ int RunMatch(const Options& options, Tally& tally)
     Bench bench;
     std::unique_ptr<ScriptedInputMapper> script;
     if (options.human) {
-        script = MakeScript();
+        script = MakeScript(static_cast<int>(options.seconds / kFrame));
         script->Register(*BufferedInputController::Instance());
         PitchSimulation::Instance()->GetTeam(0)->GetControlledPlayers().SetControllerName("(0):");
     }
@@ -383,7 +428,9 @@ int RunMatch(const Options& options, Tally& tally)
     Report(tally, options.bench ? &bench : nullptr);
     if (!sound)
         return Fail("a position became NaN or a player left the pitch");
-    if (options.seconds < 60.0f)
+    if (options.human && (tally.selectedPasses == 0 || tally.selectedShots == 0 || tally.switches == 0))
+        return Fail("the scripted player did not pass, shoot and switch");
+    if (options.seconds < 60.0f || options.human)
         return 0;
     for (int side = 0; side < kSides; ++side) {
         if (tally.passes[side] == 0 || tally.shots[side] == 0 || tally.snags[side] + tally.fouls[side] == 0)
