@@ -27,14 +27,7 @@ const Actor* ActorOf(const Character* candidate) { return candidate ? candidate-
 
 const CarriedBall* MatchBall() { return ActorSurroundings::ball; }
 
-const SoccerTeam* OpponentsOf(const SoccerTeam* team)
-{
-    for (const SoccerTeam* side : ActorSurroundings::sides) {
-        if (team && side && side != team)
-            return side;
-    }
-    return nullptr;
-}
+
 
 float FarRating(float distance) { return std::min(distance, kFarDistance) / kFarDistance; }
 
@@ -110,7 +103,7 @@ float IsConstrainedToArea::Evaluate(const Character* candidate) const
     constexpr int32_t kLastDefender = 1;
     if (!candidate || candidate->GetRoleIndex() != kLastDefender)
         return 0.0f;
-    const SoccerTeam* opponents = OpponentsOf(candidate->GetTeam());
+    const SoccerTeam* opponents = candidate->GetTeam() ? candidate->Opponents() : nullptr;
     const Character* holder = opponents ? opponents->GetBallHolder() : nullptr;
     if (!holder || !holder->GetActor())
         return 1.0f;

@@ -85,29 +85,15 @@ bool IsState(const Actor& actor, const char* name)
     return state && std::strcmp(state, name) == 0;
 }
 
-SoccerTeam* OpponentsOf(const Team* team)
-{
-    for (SoccerTeam* side : ActorSurroundings::sides) {
-        if (side && side != team)
-            return side;
-    }
-    return nullptr;
-}
 
-std::vector<Actor*> ActorsOf(const Team* team)
-{
-    std::vector<Actor*> actors;
-    for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i) {
-        if (Actor* actor = team->GetPlayer(i)->GetActor())
-            actors.push_back(actor);
-    }
-    return actors;
-}
+std::vector<Actor*> ActorsOf(const Team* team) { return team ? team->GetActors() : std::vector<Actor*>{}; }
 
 // The actor's heading convention: world x over world z, as the actor and the character turn.
 float AngleTo(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
 
 } // namespace
+
+SoccerTeam* CharacterBrain::Opponents() const { return m_character ? m_character->Opponents() : nullptr; }
 
 Vector3 CharacterBrain::GetGoalCentre() const
 {
@@ -153,7 +139,7 @@ bool CharacterBrain::CanReachHeader() const
 {
     const CarriedBall* ball = MatchBall();
     const SoccerTeam* own = m_character ? m_character->GetTeam() : nullptr;
-    const SoccerTeam* other = OpponentsOf(own);
+    const SoccerTeam* other = Opponents();
     if (!ball || !m_actor || !m_race || (own && own->HasBall()) || (other && other->HasBall()))
         return false;
     const Vector3 velocity = ball->GetCollidable().GetVelocity();
@@ -193,7 +179,7 @@ bool CharacterBrain::IsBallApproaching() const
 
 bool CharacterBrain::CanComeOut() const
 {
-    const SoccerTeam* other = OpponentsOf(m_character ? m_character->GetTeam() : nullptr);
+    const SoccerTeam* other = Opponents();
     const Character* holder = other ? other->GetBallHolder() : nullptr;
     if (!holder || !holder->GetActor() || !m_actor || !MatchBall())
         return true;
@@ -309,7 +295,7 @@ void CharacterBrain::PassNow(ActorCommand& command, const Actor& receiver, bool 
     command.hold = 0;
     command.strike = 0;
     command.code = ActorInput::Pass;
-    command.targetPosition = m_actor->GetPassTargetPosition(receiver, ActorsOf(OpponentsOf(m_team)), lofted);
+    command.targetPosition = m_actor->GetPassTargetPosition(receiver, ActorsOf(Opponents()), lofted);
     command.hold = 1;
 }
 
@@ -380,11 +366,11 @@ void CharacterBrain::PassSnagOrSwitch(ActorCommand& command)
         SetCode(command, ActorInput::Pass);
         if (!command.hold)
             command.targetPosition = m_actor->GetPassTarget(command.direction, ActorsOf(m_team),
-                                                            ActorsOf(OpponentsOf(m_team)), true);
+                                                            ActorsOf(Opponents()), true);
         command.hold = 1;
         return;
     }
-    const SoccerTeam* other = OpponentsOf(m_team);
+    const SoccerTeam* other = Opponents();
     const Character* holder = other ? other->GetBallHolder() : nullptr;
     const float gap = holder && holder->GetActor() ? m_actor->DistanceTo(*holder->GetActor()) : kNoHolderGap;
     if (gap <= GameSettings::Instance()->snagTriggerDistHuman)

@@ -8,6 +8,7 @@
 class Actor;
 class Character;
 class CharacterRace;
+class SoccerTeam;
 class Team;
 struct ActorCommand;
 
@@ -102,6 +103,8 @@ private:
         kOrderSpecial = 9,
     };
 
+    // The other side of the match; null without a character or outside a match.
+    SoccerTeam* Opponents() const;
     float ClearHeadingTo(const Vector3& point) const;
     void GoTo(ActorCommand& command, bool mayStay, int32_t code);
     void CloseDown(ActorCommand& command);

@@ -4,8 +4,7 @@
 #include "ai/UtilityRegistry.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>
 
@@ -27,10 +26,7 @@ std::unique_ptr<Character> Player(int32_t role)
 }
 
 // Characters need their data and a pitch.
-class DecisionTest : public KickAbout {
-protected:
-    CharacterCast cast{StagePath("Characters.txt")};
-};
+using DecisionTest = CharacterKickAbout;
 using UtilityRegistryTest = DecisionTest;
 
 TEST_F(DecisionTest, ScoresAreWeightedMeansOrPlainSumsWhenTheWeightsCancel)

@@ -10,8 +10,7 @@
 #include "framework/Cast.h"
 #include "match/MatchStatistics.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +21,11 @@ namespace {
 
 constexpr int32_t kUntouched = 42;
 
-class TeamOrdersTest : public KickAbout {
+class TeamOrdersTest : public CharacterKickAbout {
 protected:
     void SetUp() override
     {
-        KickAbout::SetUp();
-        pitch = PitchSimulation::Instance();
-        home = pitch->GetTeam(0);
-        away = pitch->GetTeam(1);
+        CharacterKickAbout::SetUp();
         TeamStrategy::CreateAll();
         // Every slot stands on its own spot whatever the ball does.
         TeamStrategy* strategy = TeamStrategy::Find("Classic-Normal");
@@ -43,25 +39,18 @@ protected:
     }
     void TearDown() override
     {
-        KickAbout::TearDown();
+        CharacterKickAbout::TearDown();
         CastManager::Instance()->DeleteAll();
     }
 
+    // A computer-controlled member whose brain holds no order of the step's.
     Character* Add(SoccerTeam* team, const Vector3& at, int32_t kind = Character::kFieldPlayer)
     {
-        auto owned = std::make_unique<Character>(kind, kind == Character::kGoalkeeper ? "PandaGk00" : "PandaPl00", team);
-        Character* character = owned.get();
-        team->AddPlayer(std::move(owned));
-        character->GetActor()->PlaceInState(at, 0.0f, new ActorState(ActorNodes::stand));
+        Character* character =
+            CharacterKickAbout::Add(team, kind, kind == Character::kGoalkeeper ? "PandaGk00" : "PandaPl00", at);
         character->GetBrain()->SetName("ai");
         character->GetBrain()->GetOrder().code = kUntouched;
         return character;
-    }
-    void GiveBallTo(Character& holder)
-    {
-        ball.SetVelocity({});
-        ASSERT_TRUE(ball.TakePossession(&holder));
-        holder.GetActor()->TakeBall(&ball);
     }
     void Decide(float dt = 1.0f / 60.0f)
     {
@@ -70,11 +59,7 @@ protected:
     }
     static int32_t Code(const Character* player) { return player->GetBrain()->GetOrder().code; }
 
-    PitchSimulation* pitch = nullptr;
-    SoccerTeam* home = nullptr;
-    SoccerTeam* away = nullptr;
     TeamManager* manager = nullptr;
-    CharacterCast cast{StagePath("Characters.txt")};
 };
 
 TEST_F(TeamOrdersTest, OnlyTheStrategysSlotsGetOrdersAndTheKeeperPositionsItself)

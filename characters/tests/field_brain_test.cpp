@@ -11,8 +11,7 @@
 #include "match/MatchSettings.h"
 #include "match/settings/GameSettings.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>
 
@@ -26,40 +25,21 @@ namespace {
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kPi = 3.14159265f;
 
-class FieldBrainTest : public KickAbout {
+class FieldBrainTest : public CharacterKickAbout {
 protected:
-    void SetUp() override
-    {
-        KickAbout::SetUp();
-        pitch = PitchSimulation::Instance();
-        home = pitch->GetTeam(0);
-        away = pitch->GetTeam(1);
-    }
     void TearDown() override
     {
         BufferedInputController::DestroyInstance();
-        KickAbout::TearDown();
+        CharacterKickAbout::TearDown();
     }
 
+    // A computer-controlled field player.
     Character* Add(SoccerTeam* team, const char* variation, const Vector3& at, float heading,
                    const ActorStateNode& node)
     {
-        auto owned = std::make_unique<Character>(Character::kFieldPlayer, variation, team);
-        Character* character = owned.get();
-        team->AddPlayer(std::move(owned));
+        Character* character = CharacterKickAbout::Add(team, Character::kFieldPlayer, variation, at, heading, node);
         character->GetBrain()->SetName("ai");
-        Put(*character, at, heading, node);
         return character;
-    }
-    static void Put(Character& character, const Vector3& at, float heading, const ActorStateNode& node)
-    {
-        character.GetActor()->PlaceInState(at, heading, new ActorState(node));
-    }
-    void GiveBallTo(Character& holder)
-    {
-        ball.SetVelocity({});
-        ASSERT_TRUE(ball.TakePossession(&holder));
-        holder.GetActor()->TakeBall(&ball);
     }
     // The brain's code for one think with a fresh command.
     static int32_t Think(Character& player)
@@ -69,10 +49,6 @@ protected:
         return command.code;
     }
 
-    CharacterCast cast{StagePath("Characters.txt")};
-    PitchSimulation* pitch = nullptr;
-    SoccerTeam* home = nullptr;
-    SoccerTeam* away = nullptr;
 };
 
 TEST_F(FieldBrainTest, AStandingPlayerWaitsForALongerWalkThanAMovingOneTakes)
