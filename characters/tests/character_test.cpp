@@ -232,6 +232,47 @@ TEST_F(CharacterTest, ASnagFromTheFrontTakesTheBallFromBehindOrByTheRefereeNever
     settings->snagDefenderAngle = savedAngles[1];
 }
 
+TEST_F(CharacterTest, ActionEventsBecomeBallPlayAndMessagesByTheActorsState)
+{
+    Character* player = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    Character* keeper = Add(home, Character::kGoalkeeper, "PandaGk00", {0.0f, 0.0f, -20.0f});
+    Add(home, Character::kFieldPlayer, "PandaPl01", {0.0f, 0.0f, 10.0f});
+    const auto fire = [](Character& who, ActionEventType type) {
+        who.OnActionEvent(CharacterActionEvent(static_cast<int32_t>(type), 0.0f));
+    };
+    struct Case {
+        Character* who;
+        const ActorStateNode* node;
+        ActionEventType type;
+        std::vector<std::string> heard;
+    };
+    const Case cases[] = {
+        {player, &ActorNodes::pass, ActionEventType::EndBallLocator, {"did pass"}},
+        {player, &ActorNodes::throwinpass, ActionEventType::EndBallLocator, {"did pass"}},
+        {player, &ActorNodes::shoot, ActionEventType::EndBallLocator, {"did shot"}},
+        {player, &ActorNodes::specialend, ActionEventType::EndBallLocator, {"did shot"}},
+        {keeper, &ActorNodes::keeperkickpass, ActionEventType::EndBallLocator, {"did pass"}},
+        {player, &ActorNodes::stand, ActionEventType::EndBallLocator, {}},
+        {keeper, &ActorNodes::stand, ActionEventType::TriggerGoalKick, {"goal kick"}},
+        {player, &ActorNodes::stand, ActionEventType::TriggerGoalKick, {}},
+    };
+    for (const Case& c : cases) {
+        messages.heard.clear();
+        Put(*c.who, c.who->GetActor()->GetPosition(), 0.0f, *c.node);
+        GiveBallTo(*c.who);
+        c.who->GetCommand().targetPosition = {0.0f, 0.0f, 10.0f};
+        fire(*c.who, c.type);
+        EXPECT_EQ(messages.Names(), c.heard) << c.node->name << " " << static_cast<int>(c.type);
+        c.who->GetActor()->ReleaseBall();
+        ball.ReleasePossession(1);
+    }
+    // The card shows between taking it out and putting it away.
+    fire(*player, ActionEventType::TakeOutCard);
+    EXPECT_TRUE(player->IsCardShown());
+    fire(*player, ActionEventType::PutAwayCard);
+    EXPECT_FALSE(player->IsCardShown());
+}
+
 TEST_F(CharacterTest, AMissingVariationOrKindIsLoggedAndAStandInOfTheKindBuilt)
 {
     LogCapture log;

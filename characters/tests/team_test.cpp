@@ -181,6 +181,37 @@ TEST_F(TeamTest, RankingPutsTheNearestFirstTheLaterOfEqualsFirstAndAKeeperWithou
     EXPECT_GT(ControlledPlayerList::Score(*keeper), ControlledPlayerList::kUnselectable);
 }
 
+TEST_F(TeamTest, AKickSelectsTheMemberTheBallHeadsForButNeverTheKeeper)
+{
+    SoccerTeam team(true);
+    Character* keeper = Fill(team, 1, Character::kGoalkeeper)[0];
+    Members field = Fill(team, 3);
+    Character* kicker = field[0];
+    Place(kicker, {0.0f, 0.0f, 0.0f});
+    Place(keeper, {0.0f, 0.0f, -20.0f});
+    Place(field[1], {20.0f, 0.0f, 2.0f});
+    Place(field[2], {-3.0f, 0.0f, 15.0f});
+    ball.SetPosition({0.0f, 0.0f, 0.0f});
+    ControlledPlayerList& list = team.GetControlledPlayers();
+    struct Case {
+        Vector3 velocity;
+        Character* selected;
+    };
+    // Straight at a member; between two, the nearer in angle; at the keeper, the kicker keeps it.
+    const Case cases[] = {{{1.0f, 0.0f, 0.0f}, field[1]},
+                          {{-1.0f, 0.0f, 2.0f}, field[2]},
+                          {{1.0f, 0.0f, 1.0f}, field[1]},
+                          {{0.0f, 0.0f, -1.0f}, kicker}};
+    for (const Case& c : cases) {
+        ball.SetVelocity(c.velocity);
+        list.SelectByBallDirection(*kicker);
+        EXPECT_EQ(list.GetSelected(), c.selected) << c.velocity.x << " " << c.velocity.z;
+    }
+    list.SetEnabled(false);
+    list.SelectByBallDirection(*kicker);
+    EXPECT_EQ(list.GetSelected(), nullptr);
+}
+
 TEST_F(TeamTest, SwitchingWithOneCandidateKeepsIt)
 {
     SoccerTeam team(true);
