@@ -160,4 +160,41 @@ TEST_F(TeamOrdersTest, ClosingSpeedRatesFromHalfAtRestToTheEndsAtFiftyMetresASec
     }
 }
 
+TEST_F(TeamOrdersTest, TheLastDefenderIsHeldWhileTheHolderIsInHisArea)
+{
+    Cast* objects = CastManager::Instance()->CreateCast("objects");
+    // Other kinds of level objects may not be known here; the areas are.
+    LoadSettings(objects, StagePath("level01/settings/objects/objects.txt").c_str());
+    ASSERT_NE(CastManager::Instance()->FindObject("objects|LeftPenaltyArea"), nullptr);
+    ASSERT_NE(CastManager::Instance()->FindObject("objects|RightPenaltyArea"), nullptr);
+    Character* defender = Add(home, {30.0f, 0.0f, 0.0f});
+    Character* wide = Add(home, {30.0f, 0.0f, 10.0f});
+    Character* holder = Add(away, {45.0f, 0.0f, 2.0f});
+    defender->SetRoleIndex(1);
+    wide->SetRoleIndex(2);
+    const IsConstrainedToArea measure;
+    // No holder yet: the defender may go.
+    EXPECT_EQ(measure.Evaluate(defender), 1.0f);
+    GiveBallTo(*holder);
+    // The first side defends the left goal, at +x here.
+    EXPECT_EQ(measure.Evaluate(defender), 0.0f);
+    EXPECT_EQ(measure.Evaluate(wide), 0.0f);
+    Put(*holder, {20.0f, 0.0f, 2.0f}, 0.0f, ActorNodes::standwithball);
+    if (!holder->GetActor()->HasBall())
+        GiveBallTo(*holder);
+    EXPECT_EQ(measure.Evaluate(defender), 1.0f);
+    // The second side's last defender looks at the right area, at -x.
+    Character* visitor = Add(away, {-30.0f, 0.0f, 0.0f});
+    visitor->SetRoleIndex(1);
+    holder->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    Character* raider = Add(home, {-45.0f, 0.0f, 2.0f});
+    GiveBallTo(*raider);
+    EXPECT_EQ(measure.Evaluate(visitor), 0.0f);
+    Put(*raider, {-20.0f, 0.0f, 2.0f}, 0.0f, ActorNodes::standwithball);
+    if (!raider->GetActor()->HasBall())
+        GiveBallTo(*raider);
+    EXPECT_EQ(measure.Evaluate(visitor), 1.0f);
+}
+
 } // namespace
