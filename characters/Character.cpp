@@ -78,9 +78,11 @@ Character::Character(int32_t kind, const std::string& variationName, SoccerTeam*
     }
     const std::string directory = m_race->GetDirectory();
     const std::string shirts = directory + FileSystem::Instance()->GetAlias("<TP>") + "Shirt00\\";
-    const std::string texturePath = m_variation->GetTexturePath() + ";" + shirts;
+    FileSystem* files = FileSystem::Instance();
+    const std::string texturePath = files->ExpandAliases(m_variation->GetTexturePath() + ";" + shirts);
     const ActorStateNode& start = kind == kReferee ? ActorNodes::refstand : ActorNodes::stand;
-    m_actor = std::make_unique<Actor>(texturePath, m_race->GetModelFile(), m_race, this, start, kind == kFieldPlayer);
+    m_actor = std::make_unique<Actor>(texturePath, files->ExpandAliases(m_race->GetModelFile()), m_race, this, start,
+                                      kind == kFieldPlayer);
 
     switch (kind) {
     case kFieldPlayer: m_brain = std::make_unique<CharacterBrain>(m_actor.get(), this, m_race); break;

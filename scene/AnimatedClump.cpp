@@ -247,7 +247,8 @@ void AnimatedClump::ApplyBoneRotations(RpHAnimHierarchy* hierarchy) const
         if (bone < 0 || bone >= hierarchy->numNodes)
             continue;
         const RwMatrix turn = RotationMatrix(rotation);
-        RwMatrixTransform(&hierarchy->pMatrixArray[bone], &turn, rwCombineReplace);
+        // Turned about its own joint: the bone stays where the animation put it.
+        RwMatrixTransform(&hierarchy->pMatrixArray[bone], &turn, rwCombinePreMultiply);
     }
 }
 

@@ -268,9 +268,13 @@ TEST_F(AnimatedClumpTest, ABoneRotationOfNoAngleIsRemoved)
     LoadBoth(clump);
     RpHAnimHierarchy* hierarchy = clump.GetHierarchy();
     ASSERT_NE(hierarchy, nullptr);
+    clump.Update(0.0f);
+    const Vector3 joint = V(hierarchy->pMatrixArray[1].pos);
     clump.SetBoneRotation(1, Quaternion(1.0f, Vector3::UnitX));
     clump.Update(0.0f);
     EXPECT_NEAR(hierarchy->pMatrixArray[1].up.z, std::sin(1.0f), 1e-4f);
+    // Turned where it stands: a head looking round stays on its neck.
+    EXPECT_TRUE(Near(V(hierarchy->pMatrixArray[1].pos), joint));
     clump.SetBoneRotation(1, Quaternion::Identity);
     clump.Update(0.0f);
     EXPECT_NEAR(hierarchy->pMatrixArray[1].up.z, 0.0f, 1e-4f);

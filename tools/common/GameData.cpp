@@ -3,6 +3,7 @@
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/FileSystem.h"
+#include "framework/Settings.h"
 
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ bool MountGameData(const std::string& folder, const std::string& level)
     const std::string levelFolder = files->GetAlias("<PP>") + level + "\\";
     files->AddAlias("<LP>", levelFolder.c_str());
     files->AddAlias("<SP>", (levelFolder + "settings\\").c_str());
+    // The start-up configuration, as the game reads it: the texture set characters are dressed from.
+    SettingsManager::Instance()->LoadSettings("data\\pc\\config.txt");
     return true;
 }
 

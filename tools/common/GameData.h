@@ -10,8 +10,8 @@ struct RpWorld;
 namespace tools {
 
 // Works in the game folder, as the game does: changes into it, mounts the archive when there
-// is one and registers "<PP>", "<TP>" (the full texture set), and the level's "<LP>" and its
-// settings folder "<SP>". False when the folder cannot be entered or the archive not mounted.
+// is one, registers "<PP>", "<TP>" (the full texture set), and the level's "<LP>" and its
+// settings folder "<SP>", and reads the start-up configuration ("TextureSet"). False when the folder cannot be entered or the archive not mounted.
 bool MountGameData(const std::string& folder, const std::string& level = "level01");
 
 // The world in the file (aliases expanded), its textures read from the folder; null when the

@@ -123,6 +123,10 @@ void Place(Character& character, const Vector3& at, float heading)
 
 void GiveBall(Match& match, Character& holder)
 {
+    for (SoccerTeam* team : {&match.pandas, &match.lizards}) {
+        if (Character* had = team->GetBallHolder())
+            had->GetActor()->ReleaseBall();
+    }
     match.ball.ReleasePossession(1);
     match.ball.SetVelocity({});
     match.ball.SetPosition(holder.GetActor()->GetPosition());
@@ -261,10 +265,14 @@ bool Sweep()
         if (!race)
             return false;
         EndListener listener;
-        const std::string textures = FileSystem::Instance()->ExpandAliases(
-            CharacterVariation(std::string(raceName) + "Pl00", raceName, 2).GetTexturePath());
-        Actor actor(textures, FileSystem::Instance()->ExpandAliases(race->GetModelFile()), race, &listener,
-                    ActorNodes::inactive, true);
+        const CharacterVariation* variation =
+            CharacterVariation::Find(std::string(raceName) == "Weasel" ? "Referee" : std::string(raceName) + "Pl00");
+        if (!variation)
+            return false;
+        FileSystem* files = FileSystem::Instance();
+        const std::string textures =
+            files->ExpandAliases(variation->GetTexturePath() + ";" + race->GetDirectory() + "<TP>Shirt00\\");
+        Actor actor(textures, files->ExpandAliases(race->GetModelFile()), race, &listener, ActorNodes::inactive, true);
         int played = 0;
         for (const char* name : CharacterRace::ActionNames()) {
             listener.ended = false;
