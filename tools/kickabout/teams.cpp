@@ -6,6 +6,7 @@
 // NaN. Then draws a member of each side in its match shirt. With --bench: building eleven
 // characters with the model cache cold and warm.
 
+#include "ai/TeamStrategy.h"
 #include "characters/Actor.h"
 #include "characters/ActorClumpCache.h"
 #include "characters/Character.h"
@@ -13,7 +14,6 @@
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
-#include "ai/TeamStrategy.h"
 #include "characters/TeamDescription.h"
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
