@@ -83,6 +83,8 @@ public:
     void LetGoOfBall() override;
 
     int32_t GetKind() const { return m_kind; }
+    // The other side of the match, or null outside one.
+    SoccerTeam* Opponents() const;
     SoccerTeam* GetTeam() const { return m_team; }
     // Never null after construction.
     Actor* GetActor() const { return m_actor.get(); }
@@ -119,8 +121,6 @@ private:
     void PlaySoundAt(const char* name) const;
     void PlayShotSound() const;
     void OnBallLocator();
-    // The other side of the match, or null outside one.
-    SoccerTeam* Opponents() const;
     Statistic& Shooting() const;
     float ShotSpeed() const;
     bool FoulInPenaltyArea() const;

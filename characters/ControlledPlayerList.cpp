@@ -19,15 +19,7 @@ bool HoldsBall(const Character* member) { return member->GetActor() && member->G
 
 float HeadingOf(const Vector3& v) { return std::atan2(v.x, v.z); }
 
-std::vector<Actor*> ActorsOf(const Team* team)
-{
-    std::vector<Actor*> actors;
-    for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i) {
-        if (Actor* actor = team->GetPlayer(i)->GetActor())
-            actors.push_back(actor);
-    }
-    return actors;
-}
+std::vector<Actor*> ActorsOf(const Team* team) { return team ? team->GetActors() : std::vector<Actor*>{}; }
 
 // The kicker's team-mate nearest in angle to the direction, seen from the ball; the first of
 // equals. Null when the kicker plays alone.

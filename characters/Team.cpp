@@ -81,6 +81,16 @@ bool Team::Contains(const Character* character) const
                        [&](const auto& member) { return member.get() == character; });
 }
 
+std::vector<Actor*> Team::GetActors() const
+{
+    std::vector<Actor*> actors;
+    for (const auto& member : m_members) {
+        if (Actor* actor = member->GetActor())
+            actors.push_back(actor);
+    }
+    return actors;
+}
+
 Character* Team::GetBallHolder() const
 {
     for (const auto& member : m_members) {

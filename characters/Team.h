@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class Actor;
 class Character;
 class SelectionCursor;
 
@@ -39,6 +40,8 @@ public:
     // Index below the player count.
     Character* GetPlayer(int32_t index) const { return m_members[static_cast<size_t>(index)].get(); }
     bool Contains(const Character* character) const;
+    // The members' bodies in member order; members without one are left out.
+    std::vector<Actor*> GetActors() const;
     // The first member whose actor holds the ball, or null.
     Character* GetBallHolder() const;
     bool HasBall() const { return GetBallHolder() != nullptr; }

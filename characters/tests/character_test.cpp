@@ -12,8 +12,7 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "support/CharacterKickAbout.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -54,43 +53,10 @@ public:
     std::vector<std::pair<std::string, intptr_t>> heard;
 };
 
-class CharacterTest : public KickAbout {
+class CharacterTest : public CharacterKickAbout {
 protected:
-    void SetUp() override
-    {
-        KickAbout::SetUp();
-        pitch = PitchSimulation::Instance();
-        home = pitch->GetTeam(0);
-        away = pitch->GetTeam(1);
-    }
-
-    Character* Add(SoccerTeam* team, int32_t kind, const char* variation, const Vector3& at, float heading = 0.0f)
-    {
-        auto owned = std::make_unique<Character>(kind, variation, team);
-        Character* character = owned.get();
-        team->AddPlayer(std::move(owned));
-        Put(*character, at, heading, ActorNodes::stand);
-        return character;
-    }
-
-    static void Put(Character& character, const Vector3& at, float heading, const ActorStateNode& node)
-    {
-        character.GetActor()->PlaceInState(at, heading, new ActorState(node));
-    }
-
-    void GiveBallTo(Character& holder)
-    {
-        ball.SetVelocity({});
-        ASSERT_TRUE(ball.TakePossession(&holder));
-        holder.GetActor()->TakeBall(&ball);
-    }
-
     static intptr_t Of(const void* pointer) { return reinterpret_cast<intptr_t>(pointer); }
 
-    CharacterCast cast{StagePath("Characters.txt")};
-    PitchSimulation* pitch = nullptr;
-    SoccerTeam* home = nullptr;
-    SoccerTeam* away = nullptr;
     Messages messages;
 };
 

@@ -6,9 +6,11 @@
 // NaN. Then draws a member of each side in its match shirt. With --bench: building eleven
 // characters with the model cache cold and warm.
 
+#include "ai/TeamStrategy.h"
 #include "characters/Actor.h"
 #include "characters/ActorClumpCache.h"
 #include "characters/Character.h"
+#include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
@@ -137,6 +139,11 @@ void GiveBall(Match& match, Character& holder)
 // Steps the match until done says so; false on a NaN or when the time runs out.
 bool PlayUntil(Match& match, const std::function<bool()>& done, const std::function<void()>& steer = {})
 {
+    // The script steers: the brains only keep out of its way.
+    for (SoccerTeam* team : {&match.pandas, &match.lizards}) {
+        for (int32_t i = 0; i < team->GetPlayerCount(); ++i)
+            team->GetPlayer(i)->GetBrain()->SetMode(CharacterBrain::kFrozen);
+    }
     for (float time = 0.0f; time < kPlayTimeout; time += kFrame) {
         if (steer)
             steer();
@@ -161,6 +168,8 @@ std::function<void()> Press(Character& character, int32_t code, const char* stat
     return [&character, code, state] {
         ActorCommand& command = character.GetCommand();
         command.code = std::string(character.GetActor()->GetStateName()) == state ? ActorInput::None : code;
+        // Held, so that the frozen brain leaves it to the actor.
+        command.hold = command.code != ActorInput::None;
     };
 }
 
@@ -443,6 +452,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         CharacterCast characters("<PP>Characters.txt");
         std::vector<std::unique_ptr<Object>> descriptions;
         TeamDescription::CreateAll(descriptions);
+        TeamStrategy::CreateAll();
         const bool described = LoadSettings(CastManager::Instance()->GetCast("Teams"), "<PP>Teams.txt");
         PitchSimulation* pitch = PitchSimulation::Instance();
         pitch->SetupMatch();

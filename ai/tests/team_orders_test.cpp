@@ -1,0 +1,200 @@
+// The order step: which order each member of a side gets from the ball, the score of the
+// measures and the side's aggression.
+#include "ai/TeamManager.h"
+#include "ai/TeamStrategy.h"
+#include "ai/Utilities.h"
+#include "ai/UtilityRegistry.h"
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/Team.h"
+#include "framework/Cast.h"
+#include "match/MatchStatistics.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "support/CharacterKickAbout.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kUntouched = 42;
+
+class TeamOrdersTest : public CharacterKickAbout {
+protected:
+    void SetUp() override
+    {
+        CharacterKickAbout::SetUp();
+        TeamStrategy::CreateAll();
+        // Every slot stands on its own spot whatever the ball does.
+        TeamStrategy* strategy = TeamStrategy::Find("Classic-Normal");
+        strategy->Resize(1, 1, 5);
+        for (int32_t slot = 0; slot < 5; ++slot)
+            strategy->Cell(slot, 0, 0) = PitchPosition(-0.5f + 0.2f * static_cast<float>(slot), 0.0f);
+        manager = pitch->GetTeamManager(0);
+        manager->SetStrategy("Classic-Normal");
+        home->SetAggression(100.0f);
+        MatchStatistics::Instance()->Reset();
+    }
+    void TearDown() override
+    {
+        CharacterKickAbout::TearDown();
+        CastManager::Instance()->DeleteAll();
+    }
+
+    // A computer-controlled member whose brain holds no order of the step's.
+    Character* Add(SoccerTeam* team, const Vector3& at, int32_t kind = Character::kFieldPlayer)
+    {
+        Character* character =
+            CharacterKickAbout::Add(team, kind, kind == Character::kGoalkeeper ? "PandaGk00" : "PandaPl00", at);
+        character->GetBrain()->SetName("ai");
+        character->GetBrain()->GetOrder().code = kUntouched;
+        return character;
+    }
+    void Decide(float dt = 1.0f / 60.0f)
+    {
+        pitch->GetUtilityRegistry()->ClearCaches();
+        manager->DecideOrders(dt);
+    }
+    static int32_t Code(const Character* player) { return player->GetBrain()->GetOrder().code; }
+
+    TeamManager* manager = nullptr;
+};
+
+TEST_F(TeamOrdersTest, OnlyTheStrategysSlotsGetOrdersAndTheKeeperPositionsItself)
+{
+    std::vector<Character*> players{Add(home, {30.0f, 0.0f, 0.0f}, Character::kGoalkeeper)};
+    for (int i = 0; i < 5; ++i)
+        players.push_back(Add(home, {0.0f, 0.0f, 5.0f * static_cast<float>(i)}));
+    ball.SetPosition({0.0f, ball.GetRadius(), -20.0f});
+    Decide();
+    std::vector<int32_t> codes;
+    for (const Character* player : players)
+        codes.push_back(Code(player));
+    // One member chases the loose ball; the sixth has no slot.
+    EXPECT_EQ(codes[0], 7);
+    EXPECT_EQ(codes[5], kUntouched);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 2), 1);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 0), 3);
+    for (const Character* player : players) {
+        if (Code(player) == 0) {
+            const PitchPosition expected = TeamStrategy::Find("Classic-Normal")->GetTacticalPosition(player->GetRoleIndex(), {});
+            const Vector3 point = expected.ToWorld(true);
+            EXPECT_LT((player->GetBrain()->GetOrder().point - point).Length(), 1e-3f);
+        }
+    }
+    // A missing strategy leaves every member without an order.
+    manager->SetStrategy("Catenaccio");
+    for (Character* player : players)
+        player->GetBrain()->GetOrder().code = kUntouched;
+    Decide();
+    for (const Character* player : players)
+        EXPECT_NE(Code(player), 0);
+}
+
+TEST_F(TeamOrdersTest, AnAggressiveSideTacklesUnlessACardedLastDefenderWouldHaveTo)
+{
+    Character* defender = Add(home, {0.0f, 0.0f, 0.0f});
+    Character* holder = Add(away, {2.0f, 0.0f, 0.0f});
+    GiveBallTo(*holder);
+    defender->SetRoleIndex(2);
+    Decide();
+    EXPECT_TRUE(manager->IsAggressive());
+    EXPECT_EQ(Code(defender), 6);
+    EXPECT_EQ(defender->GetBrain()->GetOrder().target, holder);
+    // A carded last defender only closes down; so does any carded player once the side has a
+    // red card.
+    defender->SetBooked(true);
+    defender->SetRoleIndex(1);
+    Decide();
+    EXPECT_EQ(Code(defender), 3);
+    defender->SetRoleIndex(2);
+    Decide();
+    EXPECT_EQ(Code(defender), 6);
+    MatchStatistics::Instance()->redCards[0] = 1;
+    Decide();
+    EXPECT_EQ(Code(defender), 3);
+    // A side that never feels aggressive closes down.
+    home->SetAggression(-1.0f);
+    defender->SetBooked(false);
+    Decide(2.0f);
+    EXPECT_FALSE(manager->IsAggressive());
+    EXPECT_EQ(Code(defender), 3);
+}
+
+TEST_F(TeamOrdersTest, ABallOffThePitchStartsNoShotOrSpecialMove)
+{
+    Character* holder = Add(home, {0.0f, 0.0f, 0.0f});
+    Add(home, {10.0f, 0.0f, 20.0f});
+    // Deep in the attacked half, in the middle: the shooting zone. The first side attacks -x.
+    const float endLine = PitchFrame::AlongHalfExtent(-1.0f);
+    for (const float along : {endLine - 6.0f, endLine + 2.0f}) {
+        holder->GetActor()->PlaceInState({-along, 0.0f, 0.0f}, 0.0f, new ActorState(ActorNodes::standwithball));
+        if (!holder->GetActor()->HasBall())
+            GiveBallTo(*holder);
+        ball.SetPosition({-along - 0.5f, ball.GetRadius(), 0.0f});
+        ASSERT_EQ(home->GetBallHolder(), holder);
+        Decide(1000.0f);
+        const int32_t code = Code(holder);
+        EXPECT_EQ(code == 5, along < endLine) << along << " gave " << code;
+        EXPECT_NE(code, 9);
+    }
+}
+
+TEST_F(TeamOrdersTest, ClosingSpeedRatesFromHalfAtRestToTheEndsAtFiftyMetresASecond)
+{
+    Character* player = Add(home, {0.0f, 0.0f, 0.0f});
+    ball.SetPosition({1.0f, 0.0f, 0.0f});
+    const SpeedTowardsBall measure;
+    struct Case {
+        float actorSpeed;
+        float ballSpeed;
+        float value;
+    };
+    for (const Case& c : std::vector<Case>{{0.0f, 0.0f, 0.5f}, {25.0f, -25.0f, 1.0f}, {60.0f, 0.0f, 1.0f},
+                                           {0.0f, 50.0f, 0.0f}, {-30.0f, 30.0f, 0.0f}, {10.0f, 0.0f, 0.6f}}) {
+        player->GetActor()->SetVelocity({c.actorSpeed, 0.0f, 0.0f});
+        ball.SetVelocity({c.ballSpeed, 0.0f, 0.0f});
+        EXPECT_NEAR(measure.Evaluate(player), c.value, 1e-5f) << c.actorSpeed << " " << c.ballSpeed;
+    }
+}
+
+TEST_F(TeamOrdersTest, TheLastDefenderIsHeldWhileTheHolderIsInHisArea)
+{
+    Cast* objects = CastManager::Instance()->CreateCast("objects");
+    // Other kinds of level objects may not be known here; the areas are.
+    LoadSettings(objects, StagePath("level01/settings/objects/objects.txt").c_str());
+    ASSERT_NE(CastManager::Instance()->FindObject("objects|LeftPenaltyArea"), nullptr);
+    ASSERT_NE(CastManager::Instance()->FindObject("objects|RightPenaltyArea"), nullptr);
+    Character* defender = Add(home, {30.0f, 0.0f, 0.0f});
+    Character* wide = Add(home, {30.0f, 0.0f, 10.0f});
+    Character* holder = Add(away, {45.0f, 0.0f, 2.0f});
+    defender->SetRoleIndex(1);
+    wide->SetRoleIndex(2);
+    const IsConstrainedToArea measure;
+    // No holder yet: the defender may go.
+    EXPECT_EQ(measure.Evaluate(defender), 1.0f);
+    GiveBallTo(*holder);
+    // The first side defends the left goal, at +x here.
+    EXPECT_EQ(measure.Evaluate(defender), 0.0f);
+    EXPECT_EQ(measure.Evaluate(wide), 0.0f);
+    Put(*holder, {20.0f, 0.0f, 2.0f}, 0.0f, ActorNodes::standwithball);
+    if (!holder->GetActor()->HasBall())
+        GiveBallTo(*holder);
+    EXPECT_EQ(measure.Evaluate(defender), 1.0f);
+    // The second side's last defender looks at the right area, at -x.
+    Character* visitor = Add(away, {-30.0f, 0.0f, 0.0f});
+    visitor->SetRoleIndex(1);
+    holder->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    Character* raider = Add(home, {-45.0f, 0.0f, 2.0f});
+    GiveBallTo(*raider);
+    EXPECT_EQ(measure.Evaluate(visitor), 0.0f);
+    Put(*raider, {-20.0f, 0.0f, 2.0f}, 0.0f, ActorNodes::standwithball);
+    if (!raider->GetActor()->HasBall())
+        GiveBallTo(*raider);
+    EXPECT_EQ(measure.Evaluate(visitor), 1.0f);
+}
+
+} // namespace
