@@ -3,7 +3,6 @@
 #include "audio/SoundEngine.h"
 #include "audio/Voice.h"
 #include "characters/ActorClumpCache.h"
-#include "simulation/CarriedBall.h"
 #include "engine/core/RwFrame.h"
 #include "engine/core/RwMatrix.h"
 #include "framework/Cast.h"
@@ -14,7 +13,9 @@
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
+#include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
@@ -48,6 +49,9 @@ constexpr float kLoftShare = 0.75f;
 constexpr float kGroundWordScale = 64.0f;
 constexpr float kGroundPerSpeed = 0.05f;
 constexpr float kSlideGroundBoost = 20.0f;
+constexpr int32_t kShadowSize = 128;
+// The shadow's sphere about the clump, in cylinder radii.
+constexpr float kShadowRadii = 2.0f;
 
 // The body-space vector turned to the heading: +z is forward at heading 0.
 Vector3 ToWorld(const Vector3& v, float heading)
@@ -94,6 +98,8 @@ Actor::Actor(const std::string& path, const std::string& name, CharacterActionPr
     ActorClumpCache* cache = ActorClumpCache::Instance();
     m_clump = cache->GetClump(path, name);
     m_textureDictionary = cache->GetTextureDictionary(m_clump);
+    m_shadow = std::make_unique<ProjectedShadow>();
+    m_shadow->CreateInLevelLight(kShadowSize);
     m_clump->SetAnimationControl(new AnimationControlForward(1.0f));
     for (const char* action : ActionNames()) {
         if (CharacterAction* found = m_provider ? m_provider->GetAction(action) : nullptr)
@@ -247,12 +253,14 @@ void Actor::Update(float dt, ActorCommand& command, float* energy, float runSpee
     const float length = GetVelocity().Length();
     float ground = length * kGroundPerSpeed * (&GetState()->GetNode() == &ActorNodes::slidetackle ? kSlideGroundBoost : 1.0f);
     const auto groundWord = static_cast<uint32_t>(std::min(ground * kGroundWordScale, 65535.0f));
-    m_particleWord = ActorSurroundings::effects ? (groundWord << 16) | (IsInSpecialState() ? 1u : 0u) : 0u;
+    m_particleWord = Ball::s_highQuality ? (groundWord << 16) | (IsInSpecialState() ? 1u : 0u) : 0u;
     RecordOrReplay();
     m_clump->Update(GetPlaybackRate() * dt);
     UpdateParticles(dt);
     if (HasBall())
         CarryBall(dt);
+    if (Ball::s_highQuality)
+        m_shadow->SetCaster(m_clump->GetRwClump(), m_clump->GetPosition(), kShadowRadii * GetRadius());
 }
 
 void Actor::RecordOrReplay()
@@ -402,10 +410,15 @@ Vector3 Actor::GetBallLocatorPosition() const
     return {out.x, out.y, out.z};
 }
 
+Vector3 Actor::GetCarryPoint() const
+{
+    return GetBallLocatorPosition() + GetPosition() - GetCollisionLocatorPoint();
+}
+
 void Actor::CarryBall(float dt)
 {
     CarriedBall* ball = m_ball;
-    const Vector3 target = GetBallLocatorPosition() + GetPosition() - GetCollisionLocatorPoint();
+    const Vector3 target = GetCarryPoint();
     const Vector3 d = target - ball->GetBallPosition();
     const float length = d.Length();
     const Vector3 step = length == 0.0f ? Vector3{} : d / length * (length * GameSettings::Instance()->ballMoveControlVar);
@@ -417,7 +430,7 @@ void Actor::CarryBall(float dt)
     }
     if (GetAction() && GetAction()->ballLocatorRotates)
         ball->SetBallRotation(m_rotation);
-    if (IsInSpecialState() && ActorSurroundings::effects)
+    if (IsInSpecialState() && Ball::s_highQuality)
         ball->UpdateParticles(dt);
 }
 

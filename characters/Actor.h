@@ -16,6 +16,7 @@ class AnimatedClump;
 class AxisAlignedCylinder;
 class CarriedBall;
 class ParticleSystem;
+class ProjectedShadow;
 class SoccerTeam;
 struct RwTexDictionary;
 
@@ -38,10 +39,8 @@ struct ActorSurroundings {
     static inline CarriedBall* ball = nullptr;
     // The match's two sides, borrowed like the ball; null outside a match.
     static inline SoccerTeam* sides[2] = {nullptr, nullptr};
-    // Energy is spent only while the match clock runs.
+    // Energy is spent only while the match clock runs: the pitch's update sets it.
     static inline bool clockRunning = false;
-    // Shadows, actor particles and the replay word.
-    static inline bool effects = true;
 };
 
 // The body of one character on the pitch: plays its state's action, moves and turns by its
@@ -83,6 +82,8 @@ public:
     float GetMoveSpeed(float energy, float baseSpeed) const;
     Vector3 GetBallLocatorPosition() const;
     void CarryBall(float dt);
+    // Where a carried ball is drawn to: the ball locator on the body as it stands.
+    Vector3 GetCarryPoint() const;
     void OnCharacterContact(Actor& other);
     void FallOver(Actor& cause, bool checkFoul);
 
@@ -102,7 +103,10 @@ public:
                          bool mirror);
     // Shirt materials swapped by the last SetShirtTexture.
     int GetShirtMaterialCount() const { return m_shirtMaterials; }
+    // The shadow (with effects on), the clump without the atomics of those indices, and with
+    // "Display Collision Data?" on the collision cylinder and the ball locator as outlines.
     void Render(const std::vector<int>& hiddenAtomics = {});
+    const ProjectedShadow* GetShadow() const { return m_shadow.get(); }
 
     void OnCollision(const std::vector<Collidable*>& hits) override;
     void OnActionEvent(const CharacterActionEvent& event) override;
@@ -141,8 +145,10 @@ private:
     void UpdateParticles(float dt);
     void Emit(ParticleSystem* system, float amount, bool atVertex);
     void SpendEnergy(float* energy, float amount) const;
+    void RenderCollisionData() const;
 
     AnimatedClump* m_clump = nullptr;
+    std::unique_ptr<ProjectedShadow> m_shadow;
     RwTexDictionary* m_textureDictionary = nullptr;
     // Always an ActorState; held as a State for the state slot.
     State* m_state = nullptr;

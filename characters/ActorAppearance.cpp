@@ -12,7 +12,9 @@
 #include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
 #include "scene/EngineUtil.h"
+#include "scene/ProjectedShadow.h"
 #include "scene/Wireframe.h"
+#include "simulation/Ball.h"
 
 #include <algorithm>
 
@@ -20,6 +22,9 @@ namespace {
 
 constexpr const char kShirtSuffix[] = "_shirt";
 constexpr size_t kShirtSuffixLength = sizeof(kShirtSuffix) - 1;
+// The ball locator's mark before a match gives the ball's size.
+constexpr float kLocatorMarkRadius = 0.1f;
+constexpr Color kLocatorColour(1.0f, 0.9f, 0.2f, 1.0f);
 
 bool IsShirtTexture(const RwTexture* texture)
 {
@@ -115,15 +120,28 @@ bool Actor::SetShirtTexture(const std::string& shirtPath, const std::string& num
 
 void Actor::Render(const std::vector<int>& hiddenAtomics)
 {
+    m_shadow->FollowLevelLight();
+    if (Ball::s_highQuality)
+        m_shadow->Render();
     const std::vector<int> hidden = m_clump->GetInvisibleAtomics();
     m_clump->SetInvisibleAtomics(hiddenAtomics);
     m_clump->Render();
     m_clump->SetInvisibleAtomics(hidden);
-    if (!GameSettings::Instance()->displayCollisionData)
-        return;
+    if (GameSettings::Instance()->displayCollisionData)
+        RenderCollisionData();
+}
+
+void Actor::RenderCollisionData() const
+{
     WireframeCylinder cylinder;
     cylinder.radius = GetRadius();
     cylinder.length = GetHeight();
-    cylinder.SetPosition(GetPosition());
+    cylinder.StandOn(GetPosition());
     cylinder.Render();
+    WireframeSphere locator;
+    const float ballRadius = CharacterActionPlayer::GetBallRadius();
+    locator.radius = ballRadius > 0.0f ? ballRadius : kLocatorMarkRadius;
+    locator.SetColor(kLocatorColour);
+    locator.SetPosition(GetCarryPoint());
+    locator.Render();
 }

@@ -4,6 +4,7 @@
 #include "engine/world/RpClump.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
+#include "match/settings/LevelSettings.h"
 #include "scene/EngineUtil.h"
 #include "scene/ProjectedTexture.h"
 #include "scene/RenderStateSaver.h"
@@ -139,6 +140,21 @@ bool ProjectedShadow::Create(int32_t size)
     return true;
 }
 
+bool ProjectedShadow::CreateInLevelLight(int32_t size)
+{
+    if (!Create(size))
+        return false;
+    SetLightDirection(LevelSettings::Instance()->lightDirection);
+    return true;
+}
+
+void ProjectedShadow::FollowLevelLight()
+{
+    const LevelSettings* level = LevelSettings::Instance();
+    if (level->updateLight)
+        SetLightDirection(level->lightDirection);
+}
+
 void ProjectedShadow::TurnCamera(const Quaternion& direction)
 {
     RwMatrix turned;
@@ -194,6 +210,11 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
         m_result = m_antialiasRaster.get();
     if (m_blur && DrawRaster(m_result, m_tempRaster.get(), 1.0f))
         DrawRaster(m_tempRaster.get(), m_result, 0.0f);
+}
+
+void ProjectedShadow::SetCaster(RpClump* clump, const Vector3& at, float radius)
+{
+    SetCaster(&clump, clump ? 1 : 0, RwSphere{{at.x, at.y, at.z}, radius}, at);
 }
 
 bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)

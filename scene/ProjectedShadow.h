@@ -35,6 +35,8 @@ public:
     // Create starts afresh.
     bool Create(int32_t size);
     bool IsCreated() const { return m_created; }
+    // Create, aimed along the level's "Light direction" (LevelSettings).
+    bool CreateInLevelLight(int32_t size);
 
     // The light's rotation: the shadow camera and the projector look along its third axis.
     void SetLightDirection(const Quaternion& direction);
@@ -42,6 +44,11 @@ public:
     // by the sphere round them and centred on the target. Between camera updates: the shadow
     // camera takes its own.
     void SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target);
+    // One clump, framed by a sphere of the radius about the point and centred on it; a null
+    // clump keeps the texture drawn last.
+    void SetCaster(RpClump* clump, const Vector3& at, float radius);
+    // Aims along the level's "Light direction" again when its "Update Light?" is set.
+    void FollowLevelLight();
 
     // Lays the texture onto the current world with fog off; nothing before the first caster.
     void Render() override;

@@ -138,6 +138,13 @@ void WireframeCylinder::Serialize(Serializer& serializer, const char* descriptor
     serializer.EndSection();
 }
 
+void WireframeCylinder::StandOn(const Vector3& base)
+{
+    // The outline is centred on its own z axis.
+    SetRotation(Quaternion(-kPi / 2, Vector3::UnitX));
+    SetPosition(base + Vector3(0.0f, length / 2, 0.0f));
+}
+
 void WireframeCylinder::Tessellate(std::vector<Vector3>& points, std::vector<RwImVertexIndex>& indices)
 {
     const int n = ClampCount(longitudeCount, 2, "WireframeCylinder::Render");

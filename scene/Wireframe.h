@@ -65,6 +65,10 @@ class WireframeCylinder : public WireframeObject {
 public:
     void Serialize(Serializer& serializer, const char* descriptor) override;
 
+    // Turns the cylinder upright and stands its base on the point, as the collision
+    // cylinders stand.
+    void StandOn(const Vector3& base);
+
     float radius = 1.0f;
     float length = 1.0f;
     int32_t longitudeCount = 40;

@@ -67,8 +67,7 @@ Ball::Ball() : CopiedCollidable(std::make_unique<Sphere>(0.0f)), m_clump(std::ma
     m_sphere = static_cast<Sphere*>(GetShape());
     LoadModel(true);
     m_shadow = std::make_unique<ProjectedShadow>();
-    m_shadow->Create(kShadowSize);
-    m_shadow->SetLightDirection(LevelSettings::Instance()->lightDirection);
+    m_shadow->CreateInLevelLight(kShadowSize);
     SetCollisionName("ball");
     CollisionManager::Instance()->GetCollisionSet(kCharacterSet)->Add(this, true);
     FitRadiusToModel();
@@ -275,10 +274,8 @@ void Ball::UpdateShadow()
 {
     const float f = std::clamp(1.0f - GetPosition().y / kShadowFadeHeight, 0.0f, 1.0f);
     m_shadow->SetAlpha(f * (kShadowGroundAlpha - kShadowHighAlpha) + kShadowHighAlpha);
-    RpClump* clump = m_clump->GetRwClump();
-    const Vector3& at = m_clump->GetPosition();
-    if (clump)
-        m_shadow->SetCaster(&clump, 1, RwSphere{{at.x, at.y, at.z}, m_sphere->radius}, at);
+    if (RpClump* clump = m_clump->GetRwClump())
+        m_shadow->SetCaster(clump, m_clump->GetPosition(), m_sphere->radius);
 }
 
 void Ball::UpdateParticles(float dt)
@@ -304,9 +301,7 @@ void Ball::UpdateParticles(float dt)
 
 void Ball::Render()
 {
-    const LevelSettings* level = LevelSettings::Instance();
-    if (level->updateLight)
-        m_shadow->SetLightDirection(level->lightDirection);
+    m_shadow->FollowLevelLight();
     m_shadow->Render();
     m_clump->Render();
 }

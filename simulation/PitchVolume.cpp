@@ -118,12 +118,10 @@ void CylindricalPitchVolume::Render()
     if (!ShouldDraw())
         return;
     const AxisAlignedCylinder& cylinder = GetCylinder();
-    // The outline is centred on its own z axis; the shape stands on its base along y.
     WireframeCylinder outline;
     outline.radius = cylinder.radius;
     outline.length = cylinder.length;
-    outline.SetRotation(Quaternion(-1.5707963f, Vector3::UnitX));
-    outline.SetPosition(m_position + Vector3(0.0f, cylinder.length / 2, 0.0f));
+    outline.StandOn(m_position);
     outline.Render();
 }
 

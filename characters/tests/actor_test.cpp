@@ -1,24 +1,35 @@
-// Actors on the default data: moving, turning, energy, idling, tackles, carrying, passing and
-// shirts.
+// Actors on the default data: moving, turning, energy, idling, tackles, carrying, passing,
+// shirts, shadows and debug outlines.
 #include "support/ActorTestSupport.h"
+#include "support/SceneTest.h"
 
 #include "characters/ActorClumpCache.h"
+#include "engine/core/NullDevice.h"
+#include "engine/core/RwCore.h"
+#include "engine/world/tests/support/WorldTestSupport.h"
 #include "engine/core/RwTexture.h"
 #include "engine/world/RpClump.h"
 #include "engine/world/RpGeometry.h"
 #include "framework/Color.h"
 #include "framework/MathUtil.h"
 #include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
 #include "scene/AnimatedClump.h"
+#include "scene/Camera.h"
+#include "scene/ProjectedShadow.h"
+#include "scene/ProjectedTexture.h"
 #include "scene/RwGraphics.h"
+#include "scene/World.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 
 using namespace ActorNodes;
 
@@ -102,10 +113,11 @@ TEST_F(ActorTest, EnergyIsSpentOnlyWhileTheClockRuns)
     ActorCommand command;
     command.code = ActorInput::Run;
     float energy = 50.0f;
-    ActorSurroundings::clockRunning = false;
+    // The pitch's update mask says whether the clock runs this frame.
+    PitchSimulation::Instance()->Update(0.0f, PitchSimulation::kUpdateCollisions);
     actor->Update(0.5f, command, &energy, kRunSpeed, kRotationSpeed, -1);
     EXPECT_EQ(energy, 50.0f);
-    ActorSurroundings::clockRunning = true;
+    PitchSimulation::Instance()->Update(0.0f, PitchSimulation::kUpdateClock);
     actor->Update(0.5f, command, &energy, kRunSpeed, kRotationSpeed, -1);
     EXPECT_NEAR(energy, 48.5f, 1e-4f);
     s_actions->GetAction("run")->energyPerSecond = 0.0f;
@@ -454,11 +466,11 @@ TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
     ActorCommand command;
     command.code = ActorInput::Run;
     const auto word = [&](const ActorStateNode& node, bool effects) {
-        ActorSurroundings::effects = effects;
+        Ball::s_highQuality = effects;
         actor->PlaceInState({}, 0.0f, new ActorState(node));
         for (int i = 0; i < 10; ++i)
             Frame({{actor.get(), &command}}, 1.0f / 60.0f);
-        ActorSurroundings::effects = true;
+        Ball::s_highQuality = true;
         const uint32_t bits = actor->GetParticleWord();
         // The ground amount as the word holds it: speed x 0.05 x 64.
         const auto expected = static_cast<uint32_t>(actor->GetVelocity().Length() * 0.05f * 64.0f);
@@ -468,10 +480,10 @@ TEST_F(ActorTest, TheParticleWordCarriesTheGroundAmountAndTheSpecialBit)
     EXPECT_EQ(word(run, true), 0u);
     EXPECT_EQ(word(specialmove, true), 1u);
     EXPECT_GT(actor->GetParticleWord() >> 16, 0u);
-    ActorSurroundings::effects = false;
+    Ball::s_highQuality = false;
     actor->PlaceInState({}, 0.0f, new ActorState(specialmove));
     Frame({{actor.get(), &command}}, 1.0f / 60.0f);
-    ActorSurroundings::effects = true;
+    Ball::s_highQuality = true;
     EXPECT_EQ(actor->GetParticleWord(), 0u);
 }
 
@@ -542,5 +554,124 @@ TEST_F(ActorTest, ThePlayerPlacesTheBallAtTheLocatorAndScalesTheAnimationsTurn)
     for (const auto& c : cases) {
         player.SetSpeed(0.0f, c.turn);
         EXPECT_NEAR(player.GetTurnRatio(), c.ratio, 1e-4f) << c.turn;
+    }
+}
+
+namespace {
+
+// The plugin tests' wall world (a floor at y = 0 round the origin) as the renderer's world,
+// for the shadows to fall on.
+class FloorWorld : public World {
+public:
+    FloorWorld()
+    {
+        m_world = worldtest::MakeWallWorld();
+        RwGraphics::Instance()->SetWorld(this);
+    }
+    ~FloorWorld() override { RwGraphics::Instance()->SetWorld(nullptr); }
+};
+
+// What one Render of the actor leaves on the null device within a camera update.
+std::vector<RwNullDrawRecord> Drawn(Actor& actor)
+{
+    Camera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    EXPECT_TRUE(camera->BeginUpdate());
+    RwNullDeviceGet()->ClearLog();
+    actor.Render();
+    std::vector<RwNullDrawRecord> draws = RwNullDeviceGet()->draws;
+    camera->EndUpdate();
+    return draws;
+}
+
+int CountDraws(const std::vector<RwNullDrawRecord>& draws, RwRaster* shadow, bool lines)
+{
+    return static_cast<int>(std::count_if(draws.begin(), draws.end(), [&](const RwNullDrawRecord& draw) {
+        return lines ? draw.type == rwPrimTypeLineList : !draw.isMesh && shadow && draw.texture == shadow;
+    }));
+}
+
+Vector3 At(const RwIm3DVertex& vertex) { return {vertex.objVertex.x, vertex.objVertex.y, vertex.objVertex.z}; }
+
+}  // namespace
+
+TEST_F(ActorTest, TheShadowIsCastAndDrawnOnlyWithEffectsOn)
+{
+    FloorWorld floor;
+    Recorder listener;
+    auto actor = MakeActor(listener, stand, {1.0f, 0.0f, 2.0f});
+    ActorCommand command;
+    const RwRaster* const none = nullptr;
+    Ball::s_highQuality = false;
+    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    EXPECT_EQ(actor->GetShadow()->GetResult(), none);
+    Ball::s_highQuality = true;
+    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    RwRaster* shadow = actor->GetShadow()->GetResult();
+    ASSERT_NE(shadow, none);
+    // Framed by twice the actor's radius, and laid under it.
+    EXPECT_FLOAT_EQ(actor->GetShadow()->GetShadowCamera()->viewWindow.x, (2.0f * actor->GetRadius() + 0.1f) * 1.1f);
+
+    for (bool effects : {true, false}) {
+        Ball::s_highQuality = effects;
+        const std::vector<RwNullDrawRecord> draws = Drawn(*actor);
+        EXPECT_EQ(CountDraws(draws, shadow, false) > 0, effects) << effects;
+        EXPECT_TRUE(std::any_of(draws.begin(), draws.end(), [](const auto& d) { return d.isMesh; })) << effects;
+        EXPECT_EQ(CountDraws(draws, shadow, true), 0) << effects;
+        EXPECT_TRUE(Near(actor->GetShadow()->GetProjector()->GetPosition(), actor->GetClump()->GetPosition()));
+    }
+    Ball::s_highQuality = true;
+}
+
+TEST_F(ActorTest, TheShadowTakesTheLevelsLightAtBirthAndAtDrawsOnlyWhenAsked)
+{
+    LevelSettings* level = LevelSettings::Instance();
+    const Quaternion savedLight = level->lightDirection;
+    const bool savedUpdate = level->updateLight;
+    const auto lightAt = [](const Actor& actor) {
+        return V(RwFrameGetLTM(RwCameraGetFrame(actor.GetShadow()->GetShadowCamera()))->at);
+    };
+    const Quaternion slanted(0.5f, Vector3::UnitZ);
+    level->lightDirection = slanted;
+    Recorder listener;
+    auto actor = MakeActor(listener, stand);
+    const Vector3 born = lightAt(*actor);
+    EXPECT_TRUE(Near(born, slanted.Rotate(Vector3::UnitZ)));
+
+    level->lightDirection = ProjectedShadow::DefaultLightDirection();
+    for (bool update : {false, true}) {
+        level->updateLight = update;
+        Drawn(*actor);
+        EXPECT_TRUE(Near(lightAt(*actor), update ? Vector3{0.0f, -1.0f, 0.0f} : born)) << update;
+    }
+    level->lightDirection = savedLight;
+    level->updateLight = savedUpdate;
+}
+
+TEST_F(ActorTest, TheCollisionCylinderAndBallLocatorAreOutlinedOnlyWithCollisionDataOn)
+{
+    Recorder listener;
+    auto actor = MakeActor(listener, stand, {1.0f, 0.0f, 2.0f});
+    ActorCommand command;
+    Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+    GameSettings* settings = GameSettings::Instance();
+    for (bool display : {false, true}) {
+        settings->displayCollisionData = display;
+        const std::vector<RwNullDrawRecord> draws = Drawn(*actor);
+        settings->displayCollisionData = false;
+        std::vector<RwNullDrawRecord> lines;
+        std::copy_if(draws.begin(), draws.end(), std::back_inserter(lines),
+                     [](const RwNullDrawRecord& d) { return d.type == rwPrimTypeLineList; });
+        ASSERT_EQ(lines.size(), display ? 2u : 0u) << display;
+        if (!display)
+            continue;
+        // The cylinder stands on the actor's feet: its first point on the bottom ring, the
+        // next on the top one.
+        const Vector3 bottom = At(lines[0].corners3D[0]), top = At(lines[0].corners3D[1]);
+        EXPECT_NEAR(bottom.y, 0.0f, 1e-4f);
+        EXPECT_NEAR(top.y, actor->GetHeight(), 1e-4f);
+        EXPECT_NEAR((Vector3(bottom.x, 0.0f, bottom.z) - actor->GetPosition()).Length(), actor->GetRadius(), 1e-4f);
+        // The ball locator's mark: a sphere of the ball's size about where a carried ball goes.
+        const Vector3 carry = actor->GetBallLocatorPosition() + actor->GetPosition() - actor->GetCollisionLocatorPoint();
+        EXPECT_NEAR((At(lines[1].corners3D[0]) - carry).Length(), CharacterActionPlayer::GetBallRadius(), 1e-4f);
     }
 }

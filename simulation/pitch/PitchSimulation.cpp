@@ -229,6 +229,7 @@ void PitchSimulation::ResetMatchClock(const float* rate)
 void PitchSimulation::Update(float dt, uint32_t flags)
 {
     m_lastUpdateFlags = flags;
+    ActorSurroundings::clockRunning = (flags & kUpdateClock) != 0;
     if (flags & kClearCaches)
         m_registry->ClearCaches();
     if (flags & kUpdateCollisions)

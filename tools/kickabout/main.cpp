@@ -1,12 +1,11 @@
 // A kick-about on the first stadium with the default data's panda: A runs a figure of eight,
 // walks onto the loose ball and carries it, B slide-tackles A from behind, C idles. Prints
 // what happens each second; exits 1 on a NaN or when the story does not happen. Then draws A
-// and B in two shirts. With --bench: eleven actors running about, frame times over 3,000 frames.
+// and B in two shirts over their shadows on the stadium's grass. With --bench: eleven actors running about, frame times over 3,000 frames.
 
 #include "characters/Actor.h"
 #include "characters/ActorClumpCache.h"
 #include "engine/core/RwCore.h"
-#include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
@@ -16,6 +15,7 @@
 #include "match/settings/GameSettings.h"
 #include "match/settings/LevelSettings.h"
 #include "scene/AnimatedClump.h"
+#include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
@@ -27,7 +27,7 @@
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/PictureOrBench.h"
-#include "tools/common/SceneLights.h"
+#include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,6 +38,7 @@
 
 namespace {
 
+const char* const kLevel = "level01";
 const char* const kObjectsFile = "<SP>objects\\objects.txt";
 const char* const kLevelFile = "<SP>level\\level.txt";
 const char* const kModel = "<PP>Characters\\Panda\\Panda.DFF";
@@ -51,6 +52,9 @@ constexpr float kLoopSeconds = 4.0f;
 constexpr float kSlideDistance = 1.1f;
 constexpr int kBenchFrames = 3000;
 constexpr int kBenchActors = 11;
+// Low and in front of the two, so that the shadows on the grass show.
+constexpr RwV3d kPictureEye{1.2f, 1.9f, -4.2f};
+constexpr RwV3d kPictureTarget{0.0f, 0.6f, 0.0f};
 // The actors are stepped here: the pitch runs the collisions and the ball.
 constexpr uint32_t kPitchSteps = PitchSimulation::kUpdateCollisions | PitchSimulation::kUpdateBall;
 
@@ -192,8 +196,12 @@ int PlayStory(DataActions& actions, Ball& ball)
     return idled ? 0 : Fail("C never played idle", "");
 }
 
+// A and B in their shirts on the first stadium's grass, each over its shadow.
 bool TakePicture(DataActions& actions, const std::string& out)
 {
+    tools::Stadium stadium(PitchSimulation::Instance()->GetWorld());
+    if (!stadium.Load(kLevel))
+        return false;
     Player left("left"), right("right");
     auto a = MakeActor(actions, left, "Var00", ActorNodes::stand, {-0.8f, 0.0f, 0.0f}, Math::Pi);
     auto b = MakeActor(actions, right, "Var03", ActorNodes::stand, {0.8f, 0.0f, 0.0f}, Math::Pi);
@@ -204,27 +212,16 @@ bool TakePicture(DataActions& actions, const std::string& out)
     ActorCommand idle;
     for (Actor* actor : {a.get(), b.get()})
         actor->Update(0.3f, idle, nullptr, 0.0f, 0.0f, -1);
-    const RwBBox box{{100, 100, 100}, {-100, -100, -100}};
-    RpWorld* world = RpWorldCreate(&box);
-    bool saved = false;
-    {
-        tools::SceneLights lights;
-        tools::OffscreenCamera camera;
-        if (lights.Create(world, {0.4f, 0.4f, 0.4f, 1}, {0.8f, 0.8f, 0.75f, 1}, {0.45f, -0.45f, 0.77f}) &&
-            camera.Create(kWidth, kHeight, 0.5f, 0.5f * kHeight / kWidth, 0.1f, 100.0f, rwRasterTypeCamera)) {
-            camera.LookAt({0.0f, 1.4f, -4.5f}, {0.0f, 0.9f, 0.0f});
-            RpWorldAddCamera(world, camera.Camera());
-            if (camera.Begin({60, 110, 60, 255})) {
-                a->Render();
-                b->Render();
-                camera.End();
-                saved = camera.SavePng(out);
-            }
-            RpWorldRemoveCamera(world, camera.Camera());
-        }
-    }
-    RpWorldDestroy(world);
-    return saved;
+    RwFrame* frame = RwGraphics::Instance()->GetCamera()->GetFrame();
+    *RwFrameGetMatrix(frame) = tools::LookAtMatrix(kPictureEye, kPictureTarget);
+    RwMatrixUpdateFlags(RwFrameGetMatrix(frame));
+    RwFrameUpdateObjects(frame);
+    return tools::DrawFrame([&] {
+               PitchSimulation::Instance()->GetWorld()->Render();
+               a->Render();
+               b->Render();
+           }) &&
+           tools::SavePicture("kickabout", out);
 }
 
 // Eleven actors running and turning at random, as the bench measures a frame.
@@ -272,7 +269,7 @@ int Bench(DataActions& actions, Ball& ball)
 
 int Run(const std::string& folder, const std::string& out, bool bench)
 {
-    if (!tools::MountGameData(folder))
+    if (!tools::MountGameData(folder, kLevel))
         return Fail("no game data in ", folder);
     tools::OffscreenSession session("kickabout", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
@@ -299,15 +296,14 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         pitch->SetupMatch();
         Ball& ball = *pitch->GetBall();
         ball.SetPosition({6.0f, ball.GetRadius(), 2.0f});
-        ActorSurroundings::clockRunning = true;
         if (bench) {
             result = Bench(actions, ball);
         } else if ((result = PlayStory(actions, ball)) == 0 && !TakePicture(actions, out)) {
             result = Fail("cannot draw or save ", out);
-        } else if (result == 0) {
-            std::printf("kickabout: wrote %s (%d x %d)\n", out.c_str(), kWidth, kHeight);
         }
         PitchSimulation::DestroyInstance();
+        // The stadium's display cast, empty by now.
+        CastManager::Instance()->DeleteAll();
         objects.Clear();
         level.RemoveMember(LevelSettings::Instance());
     }

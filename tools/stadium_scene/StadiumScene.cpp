@@ -9,6 +9,7 @@
 #include "scene/RwGraphicsSettings.h"
 #include "scene/pitch/CameraControl.h"
 #include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <cstdio>
@@ -184,7 +185,8 @@ bool SavePicture(const char* toolName, const std::string& path)
         const RwUInt8* p = image->pixels + static_cast<size_t>(i) * 4;
         colours.insert(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16);
     }
-    const bool saved = RtPngImageWrite(image, path.c_str());
+    // Blending leaves its own alpha in the raster: the picture is what was seen.
+    const bool saved = SaveOpaquePng(*image, path);
     RwImageDestroy(image);
     if (!saved)
         return Fail("cannot write " + path);
