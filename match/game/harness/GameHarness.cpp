@@ -39,7 +39,7 @@ std::string Describe(const Vector3& v)
 
 }  // namespace
 
-float ScriptedInputMapper::GetValue(const std::string& name)
+float HarnessInputScript::GetValue(const std::string& name)
 {
     bool anyPress = false;
     for (const Entry& entry : m_entries) {
@@ -54,7 +54,7 @@ float ScriptedInputMapper::GetValue(const std::string& name)
     return kUnknown;
 }
 
-void ScriptedInputMapper::Press(int frame, const std::string& action, float value)
+void HarnessInputScript::Press(int frame, const std::string& action, float value)
 {
     m_entries.push_back({frame, action, value});
 }

@@ -26,7 +26,7 @@ class State;
 
 // Answers the actions it was given for the frames it was given; every other name is left
 // to the game's mappers. "any key press" answers 1 on a frame with any scripted press.
-class ScriptedInputMapper : public InputMapper {
+class HarnessInputScript : public InputMapper {
 public:
     bool Capture(const char*) override { return false; }
     bool Release(const char*) override { return false; }
@@ -93,7 +93,7 @@ public:
     int RunFrames(int cap);
 
     GameTB* GetGame() const { return m_game.get(); }
-    ScriptedInputMapper& Script() { return m_script; }
+    HarnessInputScript& Script() { return m_script; }
     MessageTap& Tap() { return m_tap; }
     int GetFrame() const { return m_frame; }
     const std::string& GetProblem() const { return m_problem; }
@@ -107,7 +107,7 @@ private:
     std::string m_archive;
     RwDeviceKind m_device;
     std::unique_ptr<GameTB> m_game;
-    ScriptedInputMapper m_script;
+    HarnessInputScript m_script;
     MessageTap m_tap;
     int m_tapId = 0;
     int m_frame = 0;

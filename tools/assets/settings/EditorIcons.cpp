@@ -31,7 +31,8 @@ const char* const kCastClasses[] = {
     "AmbientLight", "DirectionalLight", "Fog", "FreeCameraControl", "GameSettings", "Lensflares",
     "LevelSettings", "MatchSettings", "PenaltySettings", "RwGraphicsSettings", "Skydome",
     "SimpleCameraControl", "SplineCameraControl", "TrackingCameraControl", "BillboardForest",
-    "CharacterRace", "CharacterVariation", "Clump", "DebugDisplay",
+    "CharacterRace", "CharacterVariation", "Clump", "DebugDisplay", "TeamDescription",
+    "TeamStrategy",
 };
 
 std::string Lower(std::string text)
