@@ -1,5 +1,6 @@
 #pragma once
 
+#include "characters/Statistic.h"
 #include "simulation/BallToucher.h"
 
 #include <cstdint>
@@ -8,12 +9,6 @@
 
 class Actor;
 class SoccerTeam;
-
-// A statistic of a character: its level (0 to 100) and its current value.
-struct Statistic {
-    float level = 0.0f;
-    float current = 0.0f;
-};
 
 // What the match shows of a character: its name and the three statistics.
 struct CharacterStatistics {

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "framework/Vector.h"
+
+#include <cstdint>
+#include <string>
+
+class Actor;
+class Character;
+class CharacterRace;
+class Team;
+struct ActorCommand;
+
+// What team AI asks of one player: go to the point (0), pass to the target (1), collect the
+// loose ball (2), close down (3), dribble (4), tackle (6).
+struct TeamOrder {
+    int32_t code = 0;
+    Vector3 point;
+    // Borrowed; null for none.
+    Character* target = nullptr;
+};
+
+// Turns a human's controller or a team order into one field player's command each frame.
+// Until the players think, ProcessInput and Think only honour the frozen mode: whoever
+// drives the character writes its command.
+class CharacterBrain {
+public:
+    enum RunMode : int32_t { kThink = 1, kHumanInput = 2 };
+    // The brain's own match-flow mode: kFrozen only clears the command's input code.
+    static constexpr int32_t kFrozen = 1;
+
+    // All three are borrowed and outlive the brain; the team is the character's, read now.
+    CharacterBrain(Actor* actor, Character* character, CharacterRace* race);
+    virtual ~CharacterBrain() = default;
+
+    CharacterBrain(const CharacterBrain&) = delete;
+    CharacterBrain& operator=(const CharacterBrain&) = delete;
+
+    // kThink: Think; kHumanInput: ProcessInput; any other mode clears the input code unless
+    // the command holds it. A shot being charged ends once the actor has lost the ball.
+    void Run(int32_t runMode, ActorCommand& command);
+
+    virtual void ProcessInput(ActorCommand& command);
+    virtual void Think(ActorCommand& command);
+
+    // "ai" for computer control, else the controller prefix ("(0):"); set by the team.
+    const std::string& GetName() const { return m_name; }
+    void SetName(const std::string& name) { m_name = name; }
+    TeamOrder& GetOrder() { return m_order; }
+    const TeamOrder& GetOrder() const { return m_order; }
+    int32_t GetMode() const { return m_mode; }
+    void SetMode(int32_t mode) { m_mode = mode; }
+    bool IsCharging() const { return m_charging != 0; }
+    void SetCharging(bool charging) { m_charging = charging ? 1 : 0; }
+    // Raised on the taker and the keeper while a penalty is taken; nothing reads it yet.
+    bool IsInPenalty() const { return m_penalty != 0; }
+    void SetInPenalty(bool penalty) { m_penalty = penalty ? 1 : 0; }
+
+    Character* GetCharacter() const { return m_character; }
+    Actor* GetActor() const { return m_actor; }
+    Team* GetTeam() const { return m_team; }
+    CharacterRace* GetRace() const { return m_race; }
+
+protected:
+    // Clears the code unless the command holds it; the frozen brain's only answer.
+    static void ClearInput(ActorCommand& command);
+
+private:
+    std::string m_name;
+    Character* m_character;
+    Actor* m_actor;
+    TeamOrder m_order;
+    Team* m_team;
+    int32_t m_mode = 0;
+    CharacterRace* m_race;
+    uint8_t m_charging = 0;
+    uint8_t m_penalty = 0;
+};
+
+// The goalkeeper's brain; keeps its save logic once keepers think.
+class KeeperBrain : public CharacterBrain {
+public:
+    using CharacterBrain::CharacterBrain;
+};
+
+// The referee's brain; keeps its whistle and card sequences once the referee thinks.
+class RefereeBrain : public CharacterBrain {
+public:
+    using CharacterBrain::CharacterBrain;
+};
