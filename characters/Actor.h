@@ -16,6 +16,7 @@ class AnimatedClump;
 class AxisAlignedCylinder;
 class CarriedBall;
 class ParticleSystem;
+class SoccerTeam;
 struct RwTexDictionary;
 
 // Whoever owns an actor and hears what happens to it: its character.
@@ -35,6 +36,8 @@ public:
 // be cleared before it goes.
 struct ActorSurroundings {
     static inline CarriedBall* ball = nullptr;
+    // The match's two sides, borrowed like the ball; null outside a match.
+    static inline SoccerTeam* sides[2] = {nullptr, nullptr};
     // Energy is spent only while the match clock runs.
     static inline bool clockRunning = false;
     // Shadows, actor particles and the replay word.

@@ -1,34 +1,45 @@
 #pragma once
 
-#include "characters/Statistic.h"
+#include "characters/Actor.h"
+#include "characters/ActorState.h"
 #include "simulation/BallToucher.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class Actor;
+class CharacterBrain;
+class CharacterRace;
+class CharacterVariation;
 class SoccerTeam;
+class Statistic;
+class Voice;
 
-// What the match shows of a character: its name and the three statistics.
-struct CharacterStatistics {
-    std::string name;
-    Statistic energy;
-    Statistic speed;
-    Statistic shooting;
-};
-
-// One field player, goalkeeper or referee of a match. Until characters get their bodies and
-// brains a character has no actor and does nothing when updated or drawn: the pitch, the ball
-// and the HUD see its kind, team, statistics and selection.
-class Character : public BallToucher {
+// One field player, goalkeeper or referee of a match: its variation and race (the data), its
+// actor (the body) and its brain. It hears what its actor does and turns that into ball play,
+// sounds and the match messages "did pass", "did shot", "actor collision", "penalty foul",
+// "free kick foul", "goal kick" and "Snagged".
+class Character : public ActorEventListener, public BallToucher {
 public:
     enum Kind : int32_t { kFieldPlayer = 0, kGoalkeeper = 1, kReferee = 2 };
 
-    // The team is borrowed and owns the character (null for the referee). The name names the
-    // character's variation; it is also the name shown on the HUD.
+    // Sent with "actor collision": this character's actor, then the other.
+    struct CollisionReport {
+        Actor* own = nullptr;
+        Actor* other = nullptr;
+    };
+    // Sent with "penalty foul" and "free kick foul".
+    struct FoulRecord {
+        Character* offender = nullptr;
+        Character* fouled = nullptr;
+        Vector3 spot;
+    };
+
+    // The team is borrowed and owns the character (null for the referee). A variation or race
+    // that is not filed is logged and the member of the same kind that every game size has
+    // stands in ("PandaPl00", "PandaGk00", "Referee"); without that either the program ends.
     Character(int32_t kind, const std::string& variationName, SoccerTeam* team);
-    // The pitch's ball (ActorSurroundings) forgets the character.
+    // The ball and the path checker forget the character.
     ~Character() override;
 
     Character(const Character&) = delete;
@@ -37,12 +48,33 @@ public:
     virtual void Update(float dt);
     virtual void Render();
 
-    int32_t GetKind() const { return m_kind; }
-    SoccerTeam* GetTeam() const { return m_team; }
-    // Null while the character has no body on the pitch.
-    Actor* GetActor() const { return m_actor.get(); }
-    // The kick power its actor holds (0 to 1); 0 without an actor.
-    float GetPower() const;
+    // Ball play. Pass and Shoot send their message before the kick; KickBall does nothing
+    // unless the actor holds the ball.
+    void Pass(const Vector3& target, bool kick);
+    void Shoot(float direction, float speedFactor, bool flat, bool kick, bool specialLoft);
+    void KickBall(const Vector3& velocity, bool kick);
+    // The velocity that lands the ball on the target; zero when the target lies straight
+    // above or below the ball locator.
+    Vector3 ComputeKickVelocity(const Vector3& target) const;
+    void Header(float direction);
+    // Towards the nearest free team-mate ahead, else along the fallback heading.
+    void DeflectBall(float fallbackDirection);
+
+    // A field player always, a keeper while it holds the ball, the referee never.
+    bool CanBeSelected() const;
+    // Whether a snag may take the ball from this character.
+    bool CanBeSnagged(bool byKeeper) const;
+    // Plays the race's sound n at (x, z); nothing for a race without sounds.
+    void PlaySound(int32_t n, float x, float z) const;
+
+    // ActorEventListener.
+    void OnBallTouched(CarriedBall& ball, bool canHold, bool deflect) override;
+    void OnActorCollision(Actor& other) override;
+    void OnActionEvent(const CharacterActionEvent& event) override;
+    void OnStrike(Actor& cause) override;
+    std::string GetParticleName() const override;
+    // The snag attempt at the moment of foot contact; nothing for a character without a team.
+    void OnSnagged();
 
     // BallToucher.
     bool IsKeeper() const override { return m_kind == kGoalkeeper; }
@@ -50,8 +82,17 @@ public:
     bool IsOnFirstSide() const override;
     void LetGoOfBall() override;
 
-    CharacterStatistics& GetStatistics() { return m_statistics; }
-    const CharacterStatistics& GetStatistics() const { return m_statistics; }
+    int32_t GetKind() const { return m_kind; }
+    SoccerTeam* GetTeam() const { return m_team; }
+    // Never null after construction.
+    Actor* GetActor() const { return m_actor.get(); }
+    CharacterVariation* GetVariation() const { return m_variation; }
+    CharacterRace* GetRace() const { return m_race; }
+    // Null for a kind other than the three.
+    CharacterBrain* GetBrain() const { return m_brain.get(); }
+    ActorCommand& GetCommand() { return m_command; }
+    // The kick power its actor holds (0 to 1).
+    float GetPower() const { return m_actor->kickPower; }
 
     // Set while the character is its team's selected member under human control.
     bool IsSelected() const { return m_selected; }
@@ -59,20 +100,49 @@ public:
     // Set once the character has been shown a yellow card.
     bool IsBooked() const { return m_booked; }
     void SetBooked(bool booked) { m_booked = booked; }
+    // Set between the referee's "Take Out Card" and "Put Away Card".
+    bool IsCardShown() const { return m_cardShown; }
+    float GetMatchRating() const { return m_matchRating; }
+    void SetMatchRating(float rating) { m_matchRating = rating; }
     // The formation slot its team gave it.
     int32_t GetRoleIndex() const { return m_roleIndex; }
     void SetRoleIndex(int32_t role) { m_roleIndex = role; }
-    // Who steers it: "ai" or a controller's prefix; copied in by its team's selection list.
-    const std::string& GetControllerName() const { return m_controllerName; }
-    void SetControllerName(const std::string& name) { m_controllerName = name; }
+    // Who steers it: "ai" or a controller's prefix; kept by the brain.
+    const std::string& GetControllerName() const;
+    void SetControllerName(const std::string& name);
+    // The last foul committed on this character.
+    const FoulRecord& GetFoulRecord() const { return m_foul; }
 
 private:
-    int32_t m_kind;
+    // False when the variation or its race is not filed.
+    bool SetVariation(const std::string& name);
+    void PlaySoundAt(const char* name) const;
+    void PlayShotSound() const;
+    void OnBallLocator();
+    // The other side of the match, or null outside one.
+    SoccerTeam* Opponents() const;
+    Statistic& Shooting() const;
+    float ShotSpeed() const;
+    bool FoulInPenaltyArea() const;
+
+    CollisionReport m_collision;
     SoccerTeam* m_team;
-    std::unique_ptr<Actor> m_actor;
-    CharacterStatistics m_statistics;
-    bool m_selected = false;
-    bool m_booked = false;
+    ActorCommand m_command;
     int32_t m_roleIndex = 0;
+    int32_t m_kind;
+    CharacterVariation* m_variation = nullptr;
+    CharacterRace* m_race = nullptr;
+    std::unique_ptr<Actor> m_actor;
+    std::unique_ptr<CharacterBrain> m_brain;
+    bool m_selected = false;
+    FoulRecord m_foul;
+    bool m_cardShown = false;
+    bool m_booked = false;
+    float m_matchRating = 0.0f;
+    // Kept, not temporary: the character starts and stops its tired breathing.
+    Voice* m_tiredVoice = nullptr;
+    float m_deflectSoundTimer = 0.0f;
+    float m_strikeSoundTimer = 0.0f;
+    float m_tiredVoiceTimer = 0.0f;
     std::string m_controllerName = "ai";
 };

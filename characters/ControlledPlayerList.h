@@ -18,6 +18,17 @@ public:
     void Refresh();
     // The selected member, refreshing first when there is none; null for an empty list.
     Character* GetSelected();
+    // Orders the entries by score, highest first; of equal scores the later entry comes first.
+    void Rank();
+    // Moves the selection to the best ranked other member; nothing while a member holds the
+    // ball, nobody is selected or only one member is listed.
+    void SelectNext();
+    // After the kicker played the ball: the member in the ball's direction of travel.
+    void SelectByBallDirection(Character& kicker);
+    // The member's ranking score: the nearer it will be to the ball shortly, the higher;
+    // kUnselectable for one that cannot be selected.
+    static float Score(const Character& member);
+    static constexpr float kUnselectable = -3.4e38f;
 
     // "ai" for a computer-controlled side, else the controller's prefix.
     const std::string& GetControllerName() const { return m_controllerName; }
@@ -25,8 +36,14 @@ public:
     bool IsEnabled() const { return m_enabled; }
     void SetEnabled(bool enabled) { m_enabled = enabled; }
     int GetCount() const { return static_cast<int>(m_entries.size()); }
+    // Entry by index below the count, in ranking order after Rank.
+    Character* GetEntry(int index) const { return m_entries[static_cast<size_t>(index)].member; }
 
 private:
+    void Select(Character* member);
+    void Deselect();
+    bool AnyHoldsBall() const;
+
     struct Entry {
         Character* member;
         float score;

@@ -2,6 +2,9 @@
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "match/MatchSettings.h"
+#include "scene/SelectionCursor.h"
+#include "simulation/ReplayEngine.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +14,11 @@ namespace {
 // Rebalancing looks at the five outfield and keeper slots only.
 constexpr int32_t kBalancedRoles = 5;
 constexpr size_t kMinBalancedTeam = 3;
+// A period start takes off the players, never more than a side fields.
+constexpr size_t kRemovedAtPeriodStart = 5;
+constexpr float kQuarterTurn = 1.5707963f;
+// The cursor lies flat on the grass.
+const Vector3 kCursorTurnAxis{1.0f, 0.0f, 0.0f};
 const Vector3 kBenchPosition{-10000.0f, -10000.0f, -10000.0f};
 
 } // namespace
@@ -51,6 +59,15 @@ std::unique_ptr<Character> Team::RemovePlayer(Character* character)
     return removed;
 }
 
+std::vector<std::unique_ptr<Character>> Team::RemoveAll()
+{
+    std::vector<std::unique_ptr<Character>> removed;
+    while (!m_members.empty() && removed.size() < kRemovedAtPeriodStart)
+        removed.push_back(RemovePlayer(m_members.front().get()));
+    ClearBench();
+    return removed;
+}
+
 void Team::SendToBench(Character* character)
 {
     m_bench.push_back(character);
@@ -73,7 +90,17 @@ Character* Team::GetBallHolder() const
     return nullptr;
 }
 
-SoccerTeam::SoccerTeam(bool firstSide) : m_firstSide(firstSide) {}
+SoccerTeam::SoccerTeam(bool firstSide) : m_firstSide(firstSide)
+{
+    const MatchSettings& settings = *MatchSettings::Instance();
+    const std::string& texture = firstSide ? settings.playerSelectTextureA : settings.playerSelectTextureB;
+    m_cursor = std::make_unique<SelectionCursor>(texture.c_str(), static_cast<int>(settings.playerSelectWidth),
+                                                 static_cast<int>(settings.playerSelectHeight),
+                                                 static_cast<int>(settings.playerSelectRotSpeed));
+    m_cursor->SetRotation(Quaternion(kQuarterTurn, kCursorTurnAxis));
+}
+
+SoccerTeam::~SoccerTeam() = default;
 
 void SoccerTeam::AddPlayer(std::unique_ptr<Character> character)
 {
@@ -112,7 +139,19 @@ void SoccerTeam::UpdateWithSelection(float dt, bool refresh)
 {
     if (refresh)
         m_controlled.Refresh();
+    m_cursor->Update(dt);
     Update(dt);
+}
+
+void SoccerTeam::Render()
+{
+    Character* selected = m_controlled.GetSelected();
+    if (selected && selected->GetActor() && !ReplayEngine::Instance()->IsReplaying()) {
+        const Vector3 loft{0.0f, MatchSettings::Instance()->playerSelectorLoft, 0.0f};
+        m_cursor->SetPosition(selected->GetActor()->GetPosition() + loft);
+        m_cursor->Render();
+    }
+    Team::Render();
 }
 
 void SoccerTeam::RebalanceRoles()

@@ -7,6 +7,7 @@
 #include <vector>
 
 class Character;
+class SelectionCursor;
 
 // The characters that play for one side, in the order they were added, and its bench.
 class Team {
@@ -30,6 +31,9 @@ public:
     virtual void SendToBench(Character* character);
     // Forgets the bench without deleting it.
     virtual void ClearBench() { m_bench.clear(); }
+    // A period starts: up to the first five members leave (handed back, oldest first, for
+    // the caller to delete or keep) and the bench is forgotten.
+    std::vector<std::unique_ptr<Character>> RemoveAll();
 
     int32_t GetPlayerCount() const { return static_cast<int32_t>(m_members.size()); }
     // Index below the player count.
@@ -49,13 +53,17 @@ protected:
 class SoccerTeam : public Team {
 public:
     // The first side is the one the pitch frame is seen from unchanged.
+    // The selection cursor takes its look from the match settings.
     explicit SoccerTeam(bool firstSide);
+    ~SoccerTeam() override;
 
     void AddPlayer(std::unique_ptr<Character> character) override;
     std::unique_ptr<Character> RemovePlayer(Character* character) override;
     void ReplacePlayer(Character* outgoing, std::unique_ptr<Character> incoming) override;
     // refresh: re-choose the selected member first.
     virtual void UpdateWithSelection(float dt, bool refresh);
+    // The members, with the cursor over the selected one unless a replay plays.
+    void Render() override;
 
     bool IsFirstSide() const { return m_firstSide; }
     int32_t GetGoals() const { return m_goals; }
@@ -64,6 +72,13 @@ public:
     void SetForfeitScore(bool forfeit) { m_goals = forfeit ? kForfeitGoals : 0; }
     float GetAggression() const { return m_aggression; }
     void SetAggression(float aggression) { m_aggression = aggression; }
+    // Cleared for a side that may not be steered for a while (a goal kick's defenders).
+    bool GetControlFlag() const { return m_controlled.IsEnabled(); }
+    void SetControlFlag(bool control) { m_controlled.SetEnabled(control); }
+    // Game seconds the side has held the ball.
+    int32_t GetPossession() const { return m_possession; }
+    void SetPossession(int32_t seconds) { m_possession = seconds; }
+    const SelectionCursor& GetCursor() const { return *m_cursor; }
     ControlledPlayerList& GetControlledPlayers() { return m_controlled; }
     const ControlledPlayerList& GetControlledPlayers() const { return m_controlled; }
 
@@ -77,4 +92,6 @@ private:
     bool m_firstSide;
     float m_aggression = 0.0f;
     int32_t m_goals = 0;
+    int32_t m_possession = 0;
+    std::unique_ptr<SelectionCursor> m_cursor;
 };

@@ -69,7 +69,7 @@ public:
 
     // False, changing nothing, while the ball is held. Otherwise true; a holder (when the
     // ball can be held) then holds it, becomes the last toucher and the kick flag is set.
-    bool TakePossession(BallToucher* holder);
+    bool TakePossession(BallToucher* holder) override;
     // The last toucher stays.
     void ReleasePossession(int flag) override;
     // The match's two sides, borrowed: a goal a side puts in its own net counts for the
@@ -97,7 +97,7 @@ public:
     bool CanBeHeld() const { return m_canBeHeld; }
     void SetCanBeHeld(bool can) { m_canBeHeld = can; }
     // Null before anyone took the ball or after the toucher was forgotten.
-    BallToucher* GetLastToucher() const { return m_lastToucher; }
+    BallToucher* GetLastToucher() const override { return m_lastToucher; }
     // Set on every take; the release decides it: whether the ball may score.
     uint32_t GetKickFlag() const { return m_kickFlag; }
     bool IsLegalForGoal() const { return m_kickFlag != 0; }

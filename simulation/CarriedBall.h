@@ -20,6 +20,11 @@ public:
     // The holder lets go; the flag is the ball's kick flag from here on (1 when the holder
     // lets go itself).
     virtual void ReleasePossession(int flag) = 0;
+    // False, changing nothing, while the ball is held; otherwise true, and a holder (when
+    // the ball can be held) holds it and becomes the last toucher.
+    virtual bool TakePossession(BallToucher* holder) = 0;
+    // Null before anyone took the ball or once the toucher was forgotten.
+    virtual BallToucher* GetLastToucher() const = 0;
     // The trail a hard kick leaves, for dt seconds.
     virtual void UpdateParticles(float) {}
     // A player about to go away: the ball must not refer to it any more.

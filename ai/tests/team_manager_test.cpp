@@ -59,8 +59,9 @@ TEST(TeamManagerTest, PresetTacticsChangeWhatEachScoreMeans)
 TEST(UtilityRegistryTest, ValuesLastUntilTheCachesAreCleared)
 {
     UtilityRegistry registry;
-    const Character player(Character::kFieldPlayer, "Var00", nullptr);
-    const Character* who = &player;
+    // The registry only keys by the player's address; a real one needs its body and data.
+    alignas(Character) const unsigned char player[sizeof(Character)] = {};
+    const auto* who = reinterpret_cast<const Character*>(player);
     float value = 0.0f;
     EXPECT_FALSE(registry.Recall("DistanceFromBall", who, value));
     registry.Remember("DistanceFromBall", who, 0.25f);

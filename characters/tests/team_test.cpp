@@ -1,6 +1,12 @@
-// A side's members: the roles they get and keep, and the member a controller steers.
+// A side's members: the roles they get and keep, the bench, and the member a controller
+// steers and how the ranking chooses it.
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "characters/TeamDescription.h"
+#include "framework/Cast.h"
+#include "support/ActorTestSupport.h"
+#include "support/CharacterCast.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +16,40 @@
 namespace {
 
 using Roles = std::vector<int32_t>;
+using Members = std::vector<Character*>;
+
+class TeamTest : public KickAbout {
+protected:
+    // Adds count members of the kind and hands them back in order.
+    Members Fill(SoccerTeam& team, int count, int32_t kind = Character::kFieldPlayer)
+    {
+        Members added;
+        for (int i = 0; i < count; ++i) {
+            auto character = std::make_unique<Character>(kind, kind == Character::kGoalkeeper ? "PandaGk00" : "PandaPl00", &team);
+            added.push_back(character.get());
+            team.AddPlayer(std::move(character));
+        }
+        return added;
+    }
+
+    void GiveBallTo(Character& holder)
+    {
+        ASSERT_TRUE(ball.TakePossession(&holder));
+        holder.GetActor()->TakeBall(&ball);
+    }
+
+    static void Place(Character* member, const Vector3& at) { member->GetActor()->SetPosition(at); }
+
+    static Members Ranked(const ControlledPlayerList& list)
+    {
+        Members ranked;
+        for (int i = 0; i < list.GetCount(); ++i)
+            ranked.push_back(list.GetEntry(i));
+        return ranked;
+    }
+
+    CharacterCast cast;
+};
 
 Roles RolesOf(const Team& team)
 {
@@ -19,22 +59,10 @@ Roles RolesOf(const Team& team)
     return roles;
 }
 
-// Adds count field players and hands them back in order.
-std::vector<Character*> Fill(SoccerTeam& team, int count)
-{
-    std::vector<Character*> added;
-    for (int i = 0; i < count; ++i) {
-        auto character = std::make_unique<Character>(Character::kFieldPlayer, "Var00", &team);
-        added.push_back(character.get());
-        team.AddPlayer(std::move(character));
-    }
-    return added;
-}
-
-TEST(SoccerTeamTest, RolesFillTheGapsAndKeepBothLinesManned)
+TEST_F(TeamTest, RolesFillTheGapsAndKeepBothLinesManned)
 {
     SoccerTeam team(true);
-    std::vector<Character*> members = Fill(team, 4);
+    Members members = Fill(team, 4);
     EXPECT_EQ(RolesOf(team), (Roles{0, 1, 2, 3}));
 
     // Roles 2 and 3 remain: nothing to rebalance.
@@ -46,7 +74,7 @@ TEST(SoccerTeamTest, RolesFillTheGapsAndKeepBothLinesManned)
 
     // With roles 1 and 2 gone, the first member holding 3 or 4 moves up to 2.
     SoccerTeam other(false);
-    std::vector<Character*> four = Fill(other, 5);
+    Members four = Fill(other, 5);
     other.RemovePlayer(four[1]).reset();
     EXPECT_EQ(RolesOf(other), (Roles{0, 2, 3, 4}));
     other.RemovePlayer(four[2]).reset();
@@ -54,27 +82,42 @@ TEST(SoccerTeamTest, RolesFillTheGapsAndKeepBothLinesManned)
 
     // With roles 3 and 4 gone, the first member holding 1 or 2 drops back to 3.
     SoccerTeam third(false);
-    std::vector<Character*> back = Fill(third, 4);
+    Members back = Fill(third, 4);
     third.RemovePlayer(back[3]).reset();
     EXPECT_EQ(RolesOf(third), (Roles{0, 3, 2}));
+
+    // A replacement takes the outgoing member's role.
+    third.ReplacePlayer(back[0], std::make_unique<Character>(Character::kGoalkeeper, "PandaGk01", &third));
+    EXPECT_EQ(RolesOf(third), (Roles{3, 2, 0}));
 }
 
-TEST(SoccerTeamTest, RemovingANonMemberChangesNothing)
+TEST_F(TeamTest, RemovingANonMemberChangesNothingAndAPeriodStartEmptiesTheSide)
 {
     SoccerTeam team(true);
-    Fill(team, 2);
-    Character stranger(Character::kFieldPlayer, "Var01", nullptr);
+    Fill(team, 6);
+    Character stranger(Character::kFieldPlayer, "PandaPl01", nullptr);
     EXPECT_EQ(team.RemovePlayer(&stranger), nullptr);
-    EXPECT_EQ(team.GetPlayerCount(), 2);
+    EXPECT_EQ(team.GetPlayerCount(), 6);
     EXPECT_FALSE(team.Contains(&stranger));
+
+    team.SendToBench(&stranger);
+    EXPECT_EQ(stranger.GetActor()->GetPosition(), Vector3(-10000.0f, -10000.0f, -10000.0f));
+    const Character* sixth = team.GetPlayer(5);
+    EXPECT_EQ(team.RemoveAll().size(), 5u);
+    EXPECT_EQ(team.GetPlayerCount(), 1);
+    EXPECT_EQ(team.GetPlayer(0), sixth);
+    EXPECT_TRUE(team.GetBench().empty());
 }
 
-TEST(ControlledPlayerListTest, SelectsTheFirstMemberAndMarksOnlyAPersonsChoice)
+TEST_F(TeamTest, SelectsTheFirstMemberAndMarksOnlyAPersonsChoice)
 {
     SoccerTeam team(true);
     EXPECT_EQ(team.GetControlledPlayers().GetSelected(), nullptr);
 
-    std::vector<Character*> members = Fill(team, 2);
+    Members members = Fill(team, 2);
+    ball.SetPosition({0.0f, 0.0f, 0.0f});
+    Place(members[0], {1.0f, 0.0f, 0.0f});
+    Place(members[1], {2.0f, 0.0f, 0.0f});
     ControlledPlayerList& list = team.GetControlledPlayers();
     EXPECT_EQ(list.GetSelected(), members[0]);
     // A computer steers: nobody is under human control.
@@ -87,16 +130,94 @@ TEST(ControlledPlayerListTest, SelectsTheFirstMemberAndMarksOnlyAPersonsChoice)
     EXPECT_TRUE(members[0]->IsSelected());
     EXPECT_EQ(members[1]->GetControllerName(), "(0):");
 
-    // The selected member leaves: the next one is chosen on demand.
+    // The selected member leaves: the nearest to the ball is chosen on demand.
     std::unique_ptr<Character> left = team.RemovePlayer(members[0]);
     EXPECT_FALSE(left->IsSelected());
     EXPECT_EQ(list.GetSelected(), members[1]);
     EXPECT_TRUE(members[1]->IsSelected());
 
-    list.SetEnabled(false);
+    // The control flag is the list's: cleared, nobody is steered.
+    team.SetControlFlag(false);
     list.Refresh();
+    EXPECT_FALSE(list.IsEnabled());
     EXPECT_EQ(list.GetSelected(), nullptr);
     EXPECT_FALSE(members[1]->IsSelected());
+}
+
+TEST_F(TeamTest, RankingPutsTheNearestFirstTheLaterOfEqualsFirstAndAKeeperWithoutTheBallLast)
+{
+    SoccerTeam team(true);
+    Character* keeper = Fill(team, 1, Character::kGoalkeeper)[0];
+    Members field = Fill(team, 3);
+    ball.SetPosition({0.0f, 0.0f, 0.0f});
+    ball.SetVelocity({});
+    Place(keeper, {1.0f, 0.0f, 0.0f});
+    Place(field[0], {5.0f, 0.0f, 0.0f});
+    Place(field[1], {0.0f, 0.0f, 5.0f});
+    Place(field[2], {0.0f, 0.0f, 3.0f});
+    ControlledPlayerList& list = team.GetControlledPlayers();
+    list.Rank();
+    EXPECT_EQ(Ranked(list), (Members{field[2], field[1], field[0], keeper}));
+    EXPECT_EQ(ControlledPlayerList::Score(*keeper), ControlledPlayerList::kUnselectable);
+
+    // Selected while nobody holds the ball: the next best one takes over.
+    list.Refresh();
+    EXPECT_EQ(list.GetSelected(), field[2]);
+    list.SelectNext();
+    EXPECT_EQ(list.GetSelected(), field[1]);
+    list.SelectNext();
+    EXPECT_EQ(list.GetSelected(), field[2]);
+
+    // A holder overrides the selection, and switching does nothing while it holds.
+    GiveBallTo(*field[0]);
+    list.Refresh();
+    EXPECT_EQ(list.GetSelected(), field[0]);
+    list.SelectNext();
+    EXPECT_EQ(list.GetSelected(), field[0]);
+    // A keeper holding the ball may be selected.
+    field[0]->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    GiveBallTo(*keeper);
+    EXPECT_GT(ControlledPlayerList::Score(*keeper), ControlledPlayerList::kUnselectable);
+}
+
+TEST_F(TeamTest, SwitchingWithOneCandidateKeepsIt)
+{
+    SoccerTeam team(true);
+    Character* only = Fill(team, 1)[0];
+    ControlledPlayerList& list = team.GetControlledPlayers();
+    EXPECT_EQ(list.GetSelected(), only);
+    list.SelectNext();
+    EXPECT_EQ(list.GetSelected(), only);
+}
+
+TEST(TeamDescriptionTest, ReadsItsMembersAndFilesItsTeamName)
+{
+    std::vector<std::unique_ptr<Object>> owned;
+    TeamDescription::CreateAll(owned);
+    ASSERT_EQ(owned.size(), 8u);
+    TeamDescription* lizards = TeamDescription::Find("Lizard01");
+    ASSERT_NE(lizards, nullptr);
+    EXPECT_EQ(lizards, owned[2].get());
+    EXPECT_EQ(TeamDescription::Find("Lizard03"), nullptr);
+
+    Cast* teams = CastManager::Instance()->GetCast("Teams");
+    lizards->SetTeamName("Lagoon");
+    lizards->GetMembers() = {{"LizardGk00", true}, {"LizardPl00", false}};
+    ASSERT_TRUE(SaveSettings(teams, "teams.txt"));
+    lizards->GetMembers().clear();
+    for (const auto& object : owned)
+        static_cast<TeamDescription&>(*object).GetMembers() = {{"NoSuch", false}};
+    ASSERT_TRUE(LoadSettings(teams, "teams.txt"));
+    ASSERT_EQ(lizards->GetMembers().size(), 2u);
+    EXPECT_EQ(lizards->GetMembers()[0].variation, "LizardGk00");
+    EXPECT_TRUE(lizards->GetMembers()[0].isSub);
+    EXPECT_FALSE(lizards->GetMembers()[1].isSub);
+    // Written with no members, read back with none.
+    EXPECT_TRUE(static_cast<TeamDescription&>(*owned[0]).GetMembers().empty());
+    EXPECT_EQ(TeamDescription::KeyOfTeamName("Lagoon"), "Lizard01");
+    for (const auto& object : owned)
+        teams->RemoveMember(object.get());
 }
 
 } // namespace

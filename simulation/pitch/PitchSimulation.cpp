@@ -4,6 +4,7 @@
 #include "ai/UtilityRegistry.h"
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/StringUtil.h"
@@ -106,7 +107,7 @@ bool PitchSimulation::SetupMatch()
     m_registry = std::make_unique<UtilityRegistry>();
     for (int side = 0; side < kSides; ++side)
         CreateSide(side);
-    m_ball->SetTeams(m_teams[0].get(), m_teams[1].get());
+    LendSides(true);
     m_clock = std::make_unique<MatchClock>(&s_defaultClockRate);
     m_world = std::make_unique<TBWorld>();
     const bool created = m_world->CreateWorld();
@@ -126,7 +127,7 @@ void PitchSimulation::DestroyMatch()
 {
     if (!m_setUp)
         return;
-    m_ball->SetTeams(nullptr, nullptr);
+    LendSides(false);
     for (int side = 0; side < kSides; ++side) {
         const auto index = static_cast<size_t>(side);
         // The benched characters are no members: the team would only forget them.
@@ -158,11 +159,20 @@ void PitchSimulation::RecreateTeams()
         DeleteBench(team);
         CreateSide(side);
     }
-    m_ball->SetTeams(m_teams[0].get(), m_teams[1].get());
+    LendSides(true);
     SetReferee(nullptr);
     m_ball->ReleasePossession(true);
     m_ball->SetPosition(kParkedBall);
     m_ball->SetVelocity(Vector3{});
+}
+
+void PitchSimulation::LendSides(bool lend)
+{
+    SoccerTeam* first = lend ? m_teams[0].get() : nullptr;
+    SoccerTeam* second = lend ? m_teams[1].get() : nullptr;
+    m_ball->SetTeams(first, second);
+    ActorSurroundings::sides[0] = first;
+    ActorSurroundings::sides[1] = second;
 }
 
 void PitchSimulation::DeleteBench(SoccerTeam& team)
@@ -202,7 +212,7 @@ void PitchSimulation::SetSide(int side, std::unique_ptr<SoccerTeam> team, std::u
     manager->SetTeam(team.get());
     m_managers[index] = std::move(manager);
     m_teams[index] = std::move(team);
-    m_ball->SetTeams(m_teams[0].get(), m_teams[1].get());
+    LendSides(true);
 }
 
 void PitchSimulation::ResetMatchClock(const float* rate)
@@ -272,9 +282,9 @@ void PitchSimulation::UpdatePlayerHud(const Cast& hud, int side)
     const auto set = [&](const char* element, const char* parameter, const std::string& value) {
         SetHud(hud, element, parameter, value);
     };
-    const CharacterStatistics& stats = player->GetStatistics();
+    const CharacterVariation& stats = *player->GetVariation();
     set(names.name, "color", names.nameColor);
-    set(names.name, "text", stats.name);
+    set(names.name, "text", stats.GetDisplayName());
     set(names.defaultLevel, "level", FloatToString(stats.energy.level / 100.0f));
     set(names.meter, "level", FloatToString(stats.energy.current / 100.0f));
     set(names.meter, "color", EnergyColor(stats.energy.current));

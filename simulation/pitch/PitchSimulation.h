@@ -123,6 +123,8 @@ public:
 private:
     void CreateSide(int side);
     void ForgetOnBall(const Character* character);
+    // The ball and the actors see the current sides; false takes them back.
+    void LendSides(bool lend);
     void UpdateHud();
     void UpdatePlayerHud(const Cast& hud, int side);
 

@@ -5,6 +5,7 @@
 // With --bench: a ball kicked about for 10,000 simulated seconds, timed.
 
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -27,6 +28,7 @@
 #include "tools/common/PictureOrBench.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/stadium_scene/StadiumScene.h"
+#include "support/CharacterCast.h"
 
 #include <algorithm>
 #include <chrono>
@@ -64,7 +66,7 @@ std::string Who(const BallToucher* toucher)
     const auto* character = dynamic_cast<const Character*>(toucher);
     if (!character)
         return "nobody";
-    return character->GetStatistics().name + " (side " + std::to_string(SideOf(character->GetTeam())) + ")";
+    return character->GetVariation()->GetKeyName() + " (side " + std::to_string(SideOf(character->GetTeam())) + ")";
 }
 
 // Prints the first of each event while one shot flies; the ball raises an event again every
@@ -220,7 +222,7 @@ bool ReplayAndDraw(const std::string& out)
 bool PlayDemo(const std::string& out)
 {
     PitchSimulation* pitch = PitchSimulation::Instance();
-    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Striker", pitch->GetTeam(0));
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
     Character& striker = *owned;
     pitch->GetTeam(0)->AddPlayer(std::move(owned));
     ReplayEngine::Instance()->SetEnabled(true);
@@ -244,7 +246,7 @@ bool PlayDemo(const std::string& out)
 bool Bench()
 {
     PitchSimulation* pitch = PitchSimulation::Instance();
-    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Kicker", pitch->GetTeam(0));
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl01", pitch->GetTeam(0));
     Character& kicker = *owned;
     pitch->GetTeam(0)->AddPlayer(std::move(owned));
     ReplayEngine::Instance()->SetEnabled(true);
@@ -296,6 +298,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
         return Fail("the rendering engine does not start");
     ShapeCollisionTable::Init();
+    const CharacterCast characters("<PP>Characters.txt");
     CastManager* casts = CastManager::Instance();
     Cast* level = casts->CreateCast("level");
     level->AddMember(LevelSettings::Instance(), "Level Settings", false);

@@ -1,10 +1,12 @@
 // The pitch simulation: the order of its steps, the clock and HUD it feeds, what it draws
 // during a replay, and the match objects it builds, rebuilds and tears down.
+#include "support/CharacterCast.h"
 #include "support/SceneTest.h"
 
 #include "ai/TeamManager.h"
 #include "ai/UtilityRegistry.h"
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
@@ -77,7 +79,7 @@ private:
 class LoggingCharacter : public Character {
 public:
     LoggingCharacter(Log& log, const char* name, int32_t kind = kFieldPlayer)
-        : Character(kind, name, nullptr), m_log(log), m_name(name)
+        : Character(kind, kind == kReferee ? "Referee" : "PandaPl00", nullptr), m_log(log), m_name(name)
     {
     }
     ~LoggingCharacter() override { m_log.push_back("delete " + m_name); }
@@ -149,6 +151,7 @@ protected:
 
     void SetUp() override
     {
+        characters = std::make_unique<CharacterCast>();
         pitch = PitchSimulation::Instance();
         ASSERT_TRUE(pitch->SetupMatch());
     }
@@ -156,6 +159,7 @@ protected:
     void TearDown() override
     {
         PitchSimulation::DestroyInstance();
+        characters.reset();
         CastManager::Instance()->DeleteAll();
         ReplayEngine::DestroyInstance();
         CollisionManager::DestroyInstance();
@@ -192,6 +196,7 @@ protected:
     }
     static std::string Parameter(const char* name, const char* key) { return Item(name)->GetParameter(key); }
 
+    std::unique_ptr<CharacterCast> characters;
     PitchSimulation* pitch = nullptr;
     Log log;
     LoggingObject world{log};
@@ -278,12 +283,14 @@ TEST_F(PitchSimulationTest, TheEnergyMeterColourChangesAtEachThreshold)
 {
     MakeHud({"Player1Name", "Player2Name", "EnergyMeter1", "EnergyDefaultLevel1", "DebugSpeedValue1",
              "LeftScore", "RightScore"});
-    auto home = std::make_unique<Character>(Character::kFieldPlayer, "Var03", nullptr);
+    auto home = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl03", nullptr);
     Character* player = home.get();
-    player->GetStatistics().energy.level = 80.0f;
-    player->GetStatistics().speed.level = 42.9f;
+    player->GetVariation()->SetDisplayName("Var03");
+    player->GetVariation()->energy.level = 80.0f;
+    player->GetVariation()->speed.level = 42.9f;
     pitch->GetTeam(0)->AddPlayer(std::move(home));
-    pitch->GetTeam(1)->AddPlayer(std::make_unique<Character>(Character::kFieldPlayer, "Var05", nullptr));
+    pitch->GetTeam(1)->AddPlayer(std::make_unique<Character>(Character::kFieldPlayer, "PandaPl05", nullptr));
+    pitch->GetTeam(1)->GetPlayer(0)->GetVariation()->SetDisplayName("Var05");
     pitch->GetTeam(1)->SetGoals(3);
 
     const GameSettings* settings = GameSettings::Instance();
@@ -296,7 +303,7 @@ TEST_F(PitchSimulationTest, TheEnergyMeterColourChangesAtEachThreshold)
                  {settings->speedEnergyThreshold, "255,255,255,255"},
                  {settings->speedEnergyThreshold - 0.5f, "255,0,0,255"}};
     for (const auto& c : cases) {
-        player->GetStatistics().energy.current = c.energy;
+        player->GetVariation()->energy.current = c.energy;
         pitch->Update(0.0f, PitchSimulation::kUpdateHud);
         EXPECT_EQ(Parameter("EnergyMeter1", "color"), c.colour) << c.energy;
     }
@@ -310,7 +317,7 @@ TEST_F(PitchSimulationTest, TheEnergyMeterColourChangesAtEachThreshold)
 TEST_F(PitchSimulationTest, TheYellowCardShowsWhileTheCardDisplayIsOn)
 {
     MakeHud({"YellowCard1", "YellowCard2"});
-    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var03", nullptr);
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl03", nullptr);
     Character* player = owned.get();
     pitch->GetTeam(0)->AddPlayer(std::move(owned));
     const auto shown = [&] {
@@ -402,19 +409,19 @@ TEST_F(PitchSimulationTest, RecreatedTeamsStartEmptyWithoutARefereeAndTheBallPar
     pitch->CreateReferee();
     ASSERT_NE(pitch->GetReferee(), nullptr);
     EXPECT_EQ(pitch->GetReferee()->GetKind(), Character::kReferee);
-    EXPECT_EQ(pitch->GetReferee()->GetStatistics().name, "Referee");
+    EXPECT_EQ(pitch->GetReferee()->GetVariation()->GetKeyName(), "Referee");
 }
 
 TEST_F(PitchSimulationTest, ASubstitutedToucherIsForgottenByTheBall)
 {
-    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var00", pitch->GetTeam(0));
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
     Character* leaving = owned.get();
     SoccerTeam* team = pitch->GetTeam(0);
     team->AddPlayer(std::move(owned));
     Ball* ball = pitch->GetBall();
     ASSERT_TRUE(ball->TakePossession(leaving));
     ball->ReleasePossession(1);
-    team->ReplacePlayer(leaving, std::make_unique<Character>(Character::kFieldPlayer, "Var01", team));
+    team->ReplacePlayer(leaving, std::make_unique<Character>(Character::kFieldPlayer, "PandaPl01", team));
     EXPECT_EQ(ball->GetLastToucher(), nullptr);
     pitch->Update(1.0f / 60.0f, PitchSimulation::kUpdateAll);
 }
@@ -453,7 +460,7 @@ TEST_F(PitchSimulationTest, AnOwnGoalCountsForTheSidesOfTheMomentAlsoAfterTheyAr
     GoalListener goals;
     std::vector<const SoccerTeam*> expected;
     const auto ownGoal = [&] {
-        auto owned = std::make_unique<Character>(Character::kFieldPlayer, "Var00", pitch->GetTeam(0));
+        auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
         Character* defender = owned.get();
         pitch->GetTeam(0)->AddPlayer(std::move(owned));
         Ball* ball = pitch->GetBall();

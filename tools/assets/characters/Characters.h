@@ -58,5 +58,11 @@ struct TextureFile {
     Image image;
 };
 std::vector<TextureFile> PaintCharacterTextures(Race race);
+// The shirts a side may wear in a match besides the race's own "Shirt00": folders "Shirt01"
+// to "Shirt07".
+inline constexpr int kShirtColours = 8;
+std::vector<TextureFile> PaintMatchShirts(Race race);
+// A shirt-sized picture that is clear but for the number, white, on the back's number place.
+Image PaintShirtNumber(int number);
 
 }  // namespace assets::chars

@@ -392,4 +392,55 @@ std::vector<TextureFile> PaintCharacterTextures(Race race)
     return files;
 }
 
+std::vector<TextureFile> PaintMatchShirts(Race race)
+{
+    // One per further shirt colour a side may choose (colour 0 is the race's own, "Shirt00");
+    // the numbers drawn on them are black on 1, 4 and 6, white on 3 and 5, yellow on 2 and
+    // 7, so each shirt is dark or light to suit.
+    static const Colours kChoices[kShirtColours] = {
+        {},                                              {{245, 245, 245, 255}, {200, 200, 210, 255}, 0},
+        {{25, 60, 170, 255}, {15, 35, 110, 255}, 2},    {{20, 120, 50, 255}, {240, 240, 240, 255}, 1},
+        {{130, 200, 240, 255}, {250, 250, 250, 255}, 0}, {{100, 30, 140, 255}, {60, 15, 90, 255}, 3},
+        {{245, 140, 25, 255}, {250, 220, 120, 255}, 2}, {{25, 25, 28, 255}, {230, 190, 20, 255}, 1}};
+    const std::string shirt = TextureNames(race)[5];
+    std::vector<TextureFile> files;
+    for (int i = 1; i < kShirtColours; ++i) {
+        const Colours& c = kChoices[i];
+        files.push_back({"Shirt0" + std::to_string(i), shirt,
+                         PaintShirt(c.main, c.second, c.style, uint32_t(int(race) * 100 + i))});
+    }
+    return files;
+}
+
+Image PaintShirtNumber(int number)
+{
+    // Seven segments: top, top right, bottom right, bottom, bottom left, top left, middle.
+    static const uint8_t kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    const int s = kShirtSize;
+    Image img(s, s, Rgba{255, 255, 255, 0});
+    const std::string digits = std::to_string(number);
+    const int height = s / 4, width = height / 2, stroke = 3, gap = 3;
+    const int total = int(digits.size()) * width + (int(digits.size()) - 1) * gap;
+    const int top = int(kShirtNumberV * float(s)) - height / 2;
+    int left = int(kShirtBackU * float(s)) - total / 2;
+    const Rgba ink{255, 255, 255, 255};
+    for (char digit : digits) {
+        const uint8_t on = kSegments[digit - '0'];
+        const int mid = top + height / 2, bottom = top + height, right = left + width;
+        const auto bar = [&](int bit, int x0, int y0, int x1, int y1) {
+            if (on & (1 << bit))
+                img.FillRect(x0, y0, x1, y1, ink);
+        };
+        bar(0, left, top, right, top + stroke);
+        bar(1, right - stroke, top, right, mid);
+        bar(2, right - stroke, mid, right, bottom);
+        bar(3, left, bottom - stroke, right, bottom);
+        bar(4, left, mid, left + stroke, bottom);
+        bar(5, left, top, left + stroke, mid);
+        bar(6, left, mid - stroke / 2, right, mid + stroke - stroke / 2);
+        left += width + gap;
+    }
+    return img;
+}
+
 }  // namespace assets::chars

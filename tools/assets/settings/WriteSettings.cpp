@@ -45,8 +45,15 @@ void ShipMatchSettings(MatchSettings& s)
     s.loftDeflectAngle = 0.3f;
 }
 
-// The code's loft default is the number 20, which read as radians would lob every pass.
-void ShipGameSettings(GameSettings& s) { s.passLoftAngle = 0.35f; }
+// The code's loft default is the number 20, which read as radians would lob every pass. A
+// field player snags only what lies ahead of him from a holder who faces him; the open
+// half-turns would let him take the ball from behind.
+void ShipGameSettings(GameSettings& s)
+{
+    s.passLoftAngle = 0.35f;
+    s.snagAttackerAngle = 0.8f;
+    s.snagDefenderAngle = 1.6f;
+}
 
 // The turn that carries the shadow camera's view axis (+z) along the sunlight, which falls
 // from the level's sun towards the pitch.

@@ -38,12 +38,15 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
                 continue;
             ++volumes;
             ++ids[volume->GetCollisionName()];
-            EXPECT_EQ(volume->GetCollisionSetName(), "ball+pitchvolumes");
+            // The areas are only looked up by name: the ball passes through them.
+            const bool area = volume->GetCollisionName() == "penaltyarea" || volume->GetCollisionName() == "passhigharea";
+            EXPECT_EQ(volume->GetCollisionSetName(), area ? "" : "ball+pitchvolumes") << volume->GetName();
         }
         EXPECT_EQ(ids, (std::map<std::string, int>{{"collidecube", 8}, {"collidecylinder", 4}, {"farplane", 1},
                                                    {"ground", 1}, {"leftgoalscorearea", 1}, {"leftplane", 1},
-                                                   {"nearplane", 1}, {"rightgoalscorearea", 1}, {"rightplane", 1}}));
-        EXPECT_EQ(volumes, 19);
+                                                   {"nearplane", 1}, {"passhigharea", 4}, {"penaltyarea", 2},
+                                                   {"rightgoalscorearea", 1}, {"rightplane", 1}}));
+        EXPECT_EQ(volumes, 25);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
@@ -54,6 +57,13 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
         EXPECT_EQ(std::tuple(area.GetPosition(), area.GetCube().size, post.GetPosition(), post.GetCylinder().radius,
                              post.GetCylinder().length),
                   std::tuple(Vector3(-52, 0, -3), Vector3(2, 2.4f, 6), Vector3(50, 0, 3), 0.1f, 2.4f));
+        // The first side defends the left goal's area, at +x.
+        const auto& penalty = dynamic_cast<CubicPitchVolume&>(*find("LeftPenaltyArea"));
+        EXPECT_EQ(std::tuple(penalty.GetPosition(), penalty.GetCube().size),
+                  std::tuple(Vector3(39, 0, -13.5f), Vector3(11, 10, 27)));
+        for (const char* wing : {"PassHighAreaLeftFar", "PassHighAreaLeftNear", "PassHighAreaRightFar",
+                                 "PassHighAreaRightNear"})
+            EXPECT_NE(dynamic_cast<CubicPitchVolume*>(find(wing)), nullptr) << wing;
         EXPECT_EQ(CollisionManager::Instance()->GetCollisionSet("ball+pitchvolumes")->GetMemberCount(), 19);
     }
     EXPECT_EQ(log.Count("***"), 0) << log.Text();

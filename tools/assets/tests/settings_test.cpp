@@ -112,6 +112,8 @@ TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
     EXPECT_GT(s.cornerDistIn, 2 * assets::world::kBallRadius);
     EXPECT_GT(s.throwInDistIn, 2 * assets::world::kBallRadius);
     EXPECT_FALSE(s.directionArrowFileName.empty());
+    EXPECT_GT(s.minShotSpeed, 0.0f);
+    EXPECT_GT(s.holdTimeForMaxPower, 0.0f);
     EXPECT_GT(s.directionArrowWidth * s.directionArrowHeight, 0.0f);
 }
 
@@ -122,6 +124,9 @@ TEST_F(ShippedSettings, PassLoftIsAnAngle)
     ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &s));
     EXPECT_GT(s.passLoftAngle, 0.2f);
     EXPECT_LT(s.passLoftAngle, 0.6f);
+    // A snag from behind fails: the holder must face the snagger within a right angle or so.
+    EXPECT_LT(s.snagAttackerAngle, 1.6f);
+    EXPECT_LT(s.snagDefenderAngle, 2.0f);
 }
 
 // A ball that bounces lower each time, rolls to a stop in a few seconds, spins, and throws

@@ -21,6 +21,12 @@ constexpr float kOutMargin = 2.0f * kBallRadius;
 constexpr float kPostRadius = 0.1f;
 constexpr float kBarThickness = 0.2f;
 constexpr float kNetThickness = 0.1f;
+// The penalty area, scaled with this pitch (two thirds of a full one), and as tall as a lob.
+constexpr float kPenaltyDepth = 11.0f;
+constexpr float kPenaltyHalfWidth = 13.5f;
+constexpr float kAreaHeight = 10.0f;
+// The wings near each goal line, from which a pass goes high into the area.
+constexpr float kWingDepth = 20.0f;
 
 template <class Volume>
 Volume* Add(Cast& cast, const char* name, const char* id)
@@ -77,6 +83,32 @@ void AddGoal(Cast& cast, int side)
                {kGoalDepth, kGoalHeight, kNetThickness});
 }
 
+// An area that rules and players look up by name; in no collision set, so the ball passes
+// through it.
+void AddArea(Cast& cast, const char* name, const char* id, const Vector3& low, const Vector3& size)
+{
+    auto* box = new CubicPitchVolume();
+    box->SetCollisionName(id);
+    cast.AddDynamicMember(box, name);
+    box->SetPosition(low);
+    box->GetCube().size = size;
+}
+
+// side +1: the areas by the left goal, which the first side defends.
+void AddAreasAtGoal(Cast& cast, int side)
+{
+    const std::string end = side > 0 ? "Left" : "Right";
+    const float low = side > 0 ? kHalfLength - kPenaltyDepth : -kHalfLength;
+    AddArea(cast, (end + "PenaltyArea").c_str(), "penaltyarea", {low, 0, -kPenaltyHalfWidth},
+            {kPenaltyDepth, kAreaHeight, 2 * kPenaltyHalfWidth});
+    const float wingLow = side > 0 ? kHalfLength - kWingDepth : -kHalfLength;
+    const float wingWidth = kHalfWidth - kPenaltyHalfWidth;
+    AddArea(cast, ("PassHighArea" + end + "Far").c_str(), "passhigharea", {wingLow, 0, kPenaltyHalfWidth},
+            {kWingDepth, kAreaHeight, wingWidth});
+    AddArea(cast, ("PassHighArea" + end + "Near").c_str(), "passhigharea", {wingLow, 0, -kHalfWidth},
+            {kWingDepth, kAreaHeight, wingWidth});
+}
+
 // All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
 // actor's base would always touch it.
 void AddLevelPitchVolumes(Cast& cast)
@@ -90,6 +122,8 @@ void AddLevelPitchVolumes(Cast& cast)
     AddPlane(cast, "FarTouchPlane", "farplane", {0, 0, -1}, -across);
     AddGoal(cast, 1);
     AddGoal(cast, -1);
+    AddAreasAtGoal(cast, 1);
+    AddAreasAtGoal(cast, -1);
 }
 
 bool WritePitchVolumes(const AssetContext& context)

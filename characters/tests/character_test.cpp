@@ -1,0 +1,295 @@
+// A character's ball play and what it tells the match: passes, shots, keeper touches,
+// fouls, snags, and how a character is built when its data is missing.
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
+#include "framework/Cast.h"
+#include "framework/Message.h"
+#include "match/MatchSettings.h"
+#include "match/settings/GameSettings.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/PitchVolume.h"
+#include "simulation/Shape.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "support/ActorTestSupport.h"
+#include "support/CharacterCast.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kPi = 3.14159265f;
+
+// The match messages a character sends, with their parameters.
+class Messages : public MessageListener {
+public:
+    Messages() { MessageServer::Instance()->RegisterListener(this); }
+    ~Messages() override { MessageServer::Instance()->UnregisterListener(this); }
+    int OnMessage(int message, intptr_t param) override
+    {
+        const std::string name = MessageServer::Instance()->GetMessageName(message);
+        for (const char* kept : {"did pass", "did shot", "goal kick", "penalty foul", "free kick foul", "Snagged",
+                                 "actor collision"}) {
+            if (name == kept)
+                heard.push_back({name, param});
+        }
+        return 0;
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& [name, param] : heard)
+            names.push_back(name);
+        return names;
+    }
+
+    std::vector<std::pair<std::string, intptr_t>> heard;
+};
+
+class CharacterTest : public KickAbout {
+protected:
+    void SetUp() override
+    {
+        KickAbout::SetUp();
+        pitch = PitchSimulation::Instance();
+        home = pitch->GetTeam(0);
+        away = pitch->GetTeam(1);
+    }
+
+    Character* Add(SoccerTeam* team, int32_t kind, const char* variation, const Vector3& at, float heading = 0.0f)
+    {
+        auto owned = std::make_unique<Character>(kind, variation, team);
+        Character* character = owned.get();
+        team->AddPlayer(std::move(owned));
+        Put(*character, at, heading, ActorNodes::stand);
+        return character;
+    }
+
+    static void Put(Character& character, const Vector3& at, float heading, const ActorStateNode& node)
+    {
+        character.GetActor()->PlaceInState(at, heading, new ActorState(node));
+    }
+
+    void GiveBallTo(Character& holder)
+    {
+        ball.SetVelocity({});
+        ASSERT_TRUE(ball.TakePossession(&holder));
+        holder.GetActor()->TakeBall(&ball);
+    }
+
+    static intptr_t Of(const void* pointer) { return reinterpret_cast<intptr_t>(pointer); }
+
+    CharacterCast cast{StagePath("Characters.txt")};
+    PitchSimulation* pitch = nullptr;
+    SoccerTeam* home = nullptr;
+    SoccerTeam* away = nullptr;
+    Messages messages;
+};
+
+TEST_F(CharacterTest, APassLandsAtTheTeamMateWhoTakesIt)
+{
+    Character* a = Add(home, Character::kFieldPlayer, "PandaPl00", {0.0f, 0.0f, 0.0f});
+    Character* b = Add(home, Character::kFieldPlayer, "PandaPl01", {0.0f, 0.0f, 12.0f}, kPi);
+    GiveBallTo(*a);
+    a->Pass(b->GetActor()->GetPosition(), true);
+    EXPECT_EQ(messages.heard, (decltype(messages.heard){{"did pass", Of(a)}}));
+    EXPECT_FALSE(a->GetActor()->HasBall());
+    EXPECT_GE(ball.GetPhysicsVelocity().y, 0.0f);
+    // The ball is followed on its way; the receiver takes it when it arrives.
+    float nearest = 1e9f;
+    for (int frame = 0; frame < 240 && !b->GetActor()->HasBall(); ++frame) {
+        pitch->Update(kFrame, PitchSimulation::kUpdateCollisions | PitchSimulation::kUpdateBall);
+        const Vector3 gap = ball.GetPosition() - b->GetActor()->GetPosition();
+        nearest = std::min(nearest, std::hypot(gap.x, gap.z));
+    }
+    EXPECT_TRUE(b->GetActor()->HasBall());
+    EXPECT_LT(nearest, 1.0f);
+    EXPECT_EQ(ball.GetLastToucher(), b);
+}
+
+TEST_F(CharacterTest, APassWithNowhereToGoFollowsTheHeadingAndNoneLeavesDownwards)
+{
+    Character* a = Add(home, Character::kFieldPlayer, "PandaPl00", {0.0f, 0.0f, 0.0f}, kPi / 2);
+    // Straight above the ball locator: no distance to cover, so no velocity.
+    const Vector3 locator = a->GetActor()->GetPosition() + a->GetActor()->GetBallLocatorPosition();
+    EXPECT_EQ(a->ComputeKickVelocity(locator + Vector3{0.0f, 3.0f, 0.0f}), Vector3{});
+
+    GiveBallTo(*a);
+    a->Pass(locator, true);
+    const Vector3 along = ball.GetPhysicsVelocity();
+    EXPECT_NEAR(along.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(along.z, 0.0f, 1e-5f);
+    EXPECT_EQ(along.y, 0.0f);
+
+    // A target below the feet would send the ball into the ground: it leaves level.
+    GiveBallTo(*a);
+    a->Pass(a->GetActor()->GetPosition() + Vector3{5.0f, -3.0f, 0.0f}, true);
+    EXPECT_EQ(ball.GetPhysicsVelocity().y, 0.0f);
+    EXPECT_GT(ball.GetPhysicsVelocity().x, 0.0f);
+}
+
+TEST_F(CharacterTest, AShotSaysSoWithoutAParameterAndRisesUnlessFlat)
+{
+    Character* a = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    GiveBallTo(*a);
+    a->GetActor()->kickPower = 1.0f;
+    a->Shoot(0.0f, 1.0f, false, true, false);
+    EXPECT_EQ(messages.heard, (decltype(messages.heard){{"did shot", 0}}));
+    EXPECT_GT(ball.GetPhysicsVelocity().y, 0.0f);
+    EXPECT_GT(ball.GetPhysicsVelocity().z, 0.0f);
+    EXPECT_EQ(a->GetActor()->kickPower, 0.0f);
+    // Without the ball the message still goes, but nothing is kicked.
+    ball.SetVelocity({});
+    a->Shoot(0.0f, 1.0f, true, true, false);
+    EXPECT_EQ(ball.GetPhysicsVelocity(), Vector3{});
+}
+
+TEST_F(CharacterTest, AKeeperDeflectsABallFromBehindAndCatchesOneFromTheFront)
+{
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->minDeflectSpeed = 5.0f;
+    settings->maxDeflectSpeed = 15.0f;
+    settings->maxDeflectAngle = 0.5f;
+    settings->loftDeflectAngle = 0.3f;
+    Character* keeper = Add(home, Character::kGoalkeeper, "PandaGk00", {0.0f, 0.0f, 0.0f});
+    Character* mate = Add(home, Character::kFieldPlayer, "PandaPl00", {-5.0f, 0.0f, 20.0f});
+    // Behind the keeper, who faces +z: deflected even by an action without a "Deflect" event.
+    ball.SetPosition({0.0f, 0.5f, -0.5f});
+    keeper->OnBallTouched(ball, true, false);
+    EXPECT_FALSE(keeper->GetActor()->HasBall());
+    EXPECT_FALSE(ball.IsHeld());
+    // Towards the free team-mate ahead, rising.
+    const Vector3 deflected = ball.GetPhysicsVelocity();
+    EXPECT_GT(deflected.y, 0.0f);
+    EXPECT_NEAR(std::atan2(deflected.x, deflected.z), std::atan2(-5.0f, 20.0f), 1e-4f);
+    EXPECT_TRUE(messages.heard.empty());
+    // Nobody ahead: away from the keeper, along the ball's side.
+    mate->GetActor()->SetPosition({0.0f, 0.0f, -30.0f});
+    ball.SetPosition({0.5f, 0.5f, -0.5f});
+    keeper->OnBallTouched(ball, true, false);
+    EXPECT_NEAR(std::atan2(ball.GetPhysicsVelocity().x, ball.GetPhysicsVelocity().z), std::atan2(0.5f, -0.5f), 1e-4f);
+
+    // In front, in a save: caught, and no restart.
+    ball.SetPosition({0.0f, 0.5f, 0.5f});
+    Put(*keeper, {}, 0.0f, ActorNodes::savemiddlecenter);
+    keeper->OnBallTouched(ball, true, false);
+    EXPECT_TRUE(keeper->GetActor()->HasBall());
+    EXPECT_TRUE(messages.heard.empty());
+
+    // Standing: caught, and the keeper's kick is called for.
+    keeper->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    Put(*keeper, {}, 0.0f, ActorNodes::stand);
+    ball.SetPosition({0.0f, 0.5f, 0.5f});
+    keeper->OnBallTouched(ball, true, false);
+    EXPECT_TRUE(keeper->GetActor()->HasBall());
+    EXPECT_EQ(messages.heard, (decltype(messages.heard){{"goal kick", Of(keeper)}}));
+}
+
+TEST_F(CharacterTest, AFoulInTheAreaTheFoulingSideDefendsIsAPenaltyEitherWay)
+{
+    // The first side defends the left area, at +x; the second the right one, at -x.
+    Cast* objects = CastManager::Instance()->CreateCast("objects");
+    CubicPitchVolume left, right;
+    left.SetPosition({30.0f, 0.0f, -10.0f});
+    right.SetPosition({-40.0f, 0.0f, -10.0f});
+    for (CubicPitchVolume* area : {&left, &right})
+        area->GetCube().size = {10.0f, 5.0f, 20.0f};
+    objects->AddMember(&left, "LeftPenaltyArea", false);
+    objects->AddMember(&right, "RightPenaltyArea", false);
+
+    Character* first = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    Character* second = Add(away, Character::kFieldPlayer, "PandaPl01", {});
+    struct Case {
+        Character* fouled;
+        Character* offender;
+        Vector3 spot;
+        const char* heard;
+    };
+    const Case cases[] = {{second, first, {35.0f, 0.0f, 0.0f}, "penalty foul"},
+                          {second, first, {-35.0f, 0.0f, 0.0f}, "free kick foul"},
+                          {first, second, {-35.0f, 0.0f, 0.0f}, "penalty foul"},
+                          {first, second, {35.0f, 0.0f, 0.0f}, "free kick foul"}};
+    for (const Case& c : cases) {
+        messages.heard.clear();
+        Put(*c.fouled, c.spot, 0.0f, ActorNodes::stand);
+        c.fouled->OnStrike(*c.offender->GetActor());
+        EXPECT_EQ(messages.Names(), std::vector<std::string>{c.heard}) << c.spot.x;
+        EXPECT_EQ(c.fouled->GetFoulRecord().offender, c.offender);
+        EXPECT_EQ(c.fouled->GetFoulRecord().spot, c.spot);
+    }
+    // A team-mate's knock is no foul.
+    messages.heard.clear();
+    Character* mate = Add(home, Character::kFieldPlayer, "PandaPl02", {1.0f, 0.0f, 0.0f});
+    first->OnStrike(*mate->GetActor());
+    EXPECT_TRUE(messages.heard.empty());
+    objects->RemoveMember(&left);
+    objects->RemoveMember(&right);
+}
+
+TEST_F(CharacterTest, ASnagFromTheFrontTakesTheBallFromBehindOrByTheRefereeNever)
+{
+    GameSettings* settings = GameSettings::Instance();
+    const float savedAngles[] = {settings->snagAttackerAngle, settings->snagDefenderAngle};
+    settings->snagAttackerAngle = 0.8f;
+    settings->snagDefenderAngle = 1.6f;
+    Character* holder = Add(away, Character::kFieldPlayer, "PandaPl00", {0.0f, 0.0f, 1.0f}, kPi);
+    Character* snagger = Add(home, Character::kFieldPlayer, "PandaPl01", {0.0f, 0.0f, 0.0f}, 0.0f);
+    auto referee = std::make_unique<Character>(Character::kReferee, "Referee", nullptr);
+    Put(*referee, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::refstand);
+
+    // The holder turned away: it keeps the ball.
+    Put(*holder, {0.0f, 0.0f, 1.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    snagger->OnSnagged();
+    EXPECT_TRUE(holder->GetActor()->HasBall());
+    // The referee never takes it, whatever the geometry.
+    Put(*holder, {0.0f, 0.0f, 1.0f}, kPi, ActorNodes::stand);
+    GiveBallTo(*holder);
+    referee->OnSnagged();
+    EXPECT_TRUE(holder->GetActor()->HasBall());
+    EXPECT_TRUE(messages.heard.empty());
+    // Face to face: taken.
+    snagger->OnSnagged();
+    EXPECT_FALSE(holder->GetActor()->HasBall());
+    EXPECT_TRUE(snagger->GetActor()->HasBall());
+    EXPECT_EQ(messages.heard, (decltype(messages.heard){{"Snagged", Of(snagger)}}));
+    settings->snagAttackerAngle = savedAngles[0];
+    settings->snagDefenderAngle = savedAngles[1];
+}
+
+TEST_F(CharacterTest, AMissingVariationOrKindIsLoggedAndAStandInOfTheKindBuilt)
+{
+    LogCapture log;
+    Character keeper(Character::kGoalkeeper, "NoSuchKeeper", nullptr);
+    EXPECT_TRUE(log.Contains("Could not find character variation NoSuchKeeper"));
+    EXPECT_EQ(keeper.GetVariation()->GetKeyName(), "PandaGk00");
+    EXPECT_NE(dynamic_cast<KeeperBrain*>(keeper.GetBrain()), nullptr);
+
+    Character odd(7, "PandaPl02", nullptr);
+    EXPECT_EQ(log.Count("Incorrect character type passed into character constructor!\n"), 1);
+    EXPECT_EQ(odd.GetBrain(), nullptr);
+    EXPECT_FALSE(odd.CanBeSelected());
+    odd.Update(kFrame);
+}
+
+TEST_F(CharacterTest, ADeletedLastToucherLeavesTheBallWithNone)
+{
+    Character* a = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    GiveBallTo(*a);
+    a->KickBall({0.0f, 0.0f, 5.0f}, true);
+    EXPECT_EQ(ball.GetLastToucher(), a);
+    home->RemovePlayer(a).reset();
+    EXPECT_EQ(ball.GetLastToucher(), nullptr);
+    pitch->Update(kFrame, PitchSimulation::kUpdateAll);
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// The eight selectable teams and what a match dresses them in: the team descriptions, the
+// shirt of every colour a side may choose and the shirt numbers.
+#include "characters/TeamDescription.h"
+#include "framework/Cast.h"
+#include "tools/assets/characters/Characters.h"
+#include "tools/assets/common/Files.h"
+#include "tools/assets/common/Registry.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace assets::chars {
+
+namespace {
+
+// Five a side, two more than a full bench ever shows.
+constexpr int kHighestNumber = 11;
+constexpr int kOutfieldPerTeam = 4;
+
+struct TeamRow {
+    const char* key;
+    const char* race;
+    const char* shownName;
+    int squad;  // 0: Gk00 with Pl00 to Pl03; 1: Gk01 with Pl04 to Pl07
+};
+
+const TeamRow kTeams[] = {
+    {"Panda01", "Panda", "Bamboo Rovers", 0},      {"Panda02", "Panda", "Bamboo Wanderers", 1},
+    {"Lizard01", "Lizard", "Lagoon Lizards", 0},   {"Lizard02", "Lizard", "Marsh Basilisks", 1},
+    {"Rhino01", "Rhino", "Savanna Rhinos", 0},     {"Rhino02", "Rhino", "Thunder Horns", 1},
+    {"Primate01", "Primate", "Canopy Kings", 0},   {"Primate02", "Primate", "Volcano Apes", 1},
+};
+
+std::string Numbered(const char* prefix, int n) { return prefix + std::string(n < 10 ? "0" : "") + std::to_string(n); }
+
+std::unique_ptr<TeamDescription> Describe(const TeamRow& row)
+{
+    auto team = std::make_unique<TeamDescription>();
+    team->SetTeamName(row.shownName);
+    // The keeper comes first, flagged: the match loading reads the flag as the keeper's.
+    team->GetMembers().push_back({std::string(row.race) + Numbered("Gk", row.squad), true});
+    for (int i = 0; i < kOutfieldPerTeam; ++i)
+        team->GetMembers().push_back({std::string(row.race) + Numbered("Pl", row.squad * kOutfieldPerTeam + i), false});
+    return team;
+}
+
+bool WriteTeams(const AssetContext& context)
+{
+    Cast cast("Teams");
+    std::vector<std::unique_ptr<TeamDescription>> teams;
+    for (const TeamRow& row : kTeams) {
+        teams.push_back(Describe(row));
+        cast.AddMember(teams.back().get(), (std::string("Descriptions|") + row.key).c_str(), false);
+    }
+    bool ok = WriteCastFile(cast, context.Path("Teams.txt"));
+    for (const auto& team : teams)
+        cast.RemoveMember(team.get());
+
+    for (Race race : kRaces) {
+        if (race == Race::Weasel)
+            continue;
+        for (const TextureFile& shirt : PaintMatchShirts(race))
+            ok = context.WriteTextureSets(RaceFolder(race), shirt.folder + "/" + shirt.name, shirt.image) && ok;
+    }
+    for (int n = 1; n <= kHighestNumber; ++n)
+        ok = context.WriteTextureSets("Characters", "ShirtNumber_" + std::to_string(n), PaintShirtNumber(n)) && ok;
+    return ok;
+}
+
+const GeneratorRegistrar kTeamsGenerator("characters.teams", &WriteTeams);
+
+}  // namespace
+
+}  // namespace assets::chars
