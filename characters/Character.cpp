@@ -6,6 +6,7 @@
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/ControlledPlayerList.h"
+#include "characters/RefereeBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -404,9 +405,12 @@ void Character::OnActionEvent(const CharacterActionEvent& event)
     case ActionEventType::ContactFoot: OnSnagged(); break;
     case ActionEventType::WhistleShort:
     case ActionEventType::WhistleLong:
-        if (m_kind == kReferee)
+        if (m_kind == kReferee) {
             PlaySoundAt(event.type == static_cast<int32_t>(ActionEventType::WhistleShort) ? "whistle_short"
                                                                                         : "whistle_long");
+            if (auto* referee = dynamic_cast<RefereeBrain*>(m_brain.get()))
+                referee->EndWhistle();
+        }
         break;
     case ActionEventType::TakeOutCard: m_cardShown = true; break;
     case ActionEventType::PutAwayCard: m_cardShown = false; break;

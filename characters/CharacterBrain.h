@@ -82,9 +82,3 @@ class KeeperBrain : public CharacterBrain {
 public:
     using CharacterBrain::CharacterBrain;
 };
-
-// The referee's brain; keeps its whistle and card sequences once the referee thinks.
-class RefereeBrain : public CharacterBrain {
-public:
-    using CharacterBrain::CharacterBrain;
-};
