@@ -1,5 +1,6 @@
 #include "ai/TeamManager.h"
 
+#include "ai/TeamStrategy.h"
 #include "framework/Random.h"
 
 #include <algorithm>
@@ -12,14 +13,21 @@ constexpr int32_t kTacticRows[][3] = {{0, 1, 2}, {1, 1, 0}, {2, 0, 2}};
 
 } // namespace
 
-void TeamManager::Update(float, const MatchClock&, int32_t goalDifference)
+void TeamManager::Update(float dt, const MatchClock&, int32_t goalDifference)
 {
     const ScoreState state = goalDifference == m_threshold ? kLevel : goalDifference > m_threshold ? kAhead : kBehind;
     const int32_t index = m_scoreStates[state];
     if (index != m_current) {
         m_current = index;
-        m_strategyName = m_strategyNames[static_cast<size_t>(index)];
+        SetStrategy(m_strategyNames[static_cast<size_t>(index)]);
     }
+    DecideOrders(dt);
+}
+
+void TeamManager::SetStrategy(const std::string& name)
+{
+    m_strategyName = name;
+    m_strategy = TeamStrategy::Find(name.c_str());
 }
 
 void TeamManager::ChooseTactics()

@@ -1,14 +1,20 @@
 #pragma once
 
+#include "framework/Vector.h"
+#include "simulation/frame/PitchCoordinates.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 
+class Character;
 class MatchClock;
 class SoccerTeam;
+class TeamStrategy;
+class UtilityRegistry;
 
-// Steers one side during a match: picks its strategy by the score. The order step that
-// turns the strategy into orders for the players is still idle.
+// Steers one side during a match: picks its strategy by the score, keeps the side's
+// aggression roll and each frame writes an order into every field player's brain.
 class TeamManager {
 public:
     TeamManager() = default;
@@ -20,20 +26,52 @@ public:
     // Borrowed; the team must outlive the manager.
     void SetTeam(SoccerTeam* team) { m_team = team; }
     SoccerTeam* GetTeam() const { return m_team; }
-    // goalDifference: own goals minus the other side's. The clock is not read.
+    // The other side and the match's measures, both borrowed and outliving the manager; the
+    // order step needs both and does nothing without them.
+    void SetMatch(SoccerTeam* opponents, UtilityRegistry* registry)
+    {
+        m_opponents = opponents;
+        m_registry = registry;
+    }
+    // goalDifference: own goals minus the other side's. The clock is not read. Re-chooses the
+    // strategy only when the score state maps to another one, then runs the order step.
     virtual void Update(float dt, const MatchClock& clock, int32_t goalDifference);
     // One of three preset strategy rows for level, ahead and behind, at random.
     void ChooseTactics();
+    // The strategy of that name from the cast "Teams"; none when it is not there.
+    void SetStrategy(const std::string& name);
+
+    // The per-frame order step: one order into the brain of each of the first "NumActors"
+    // members. Nothing without a team, the measures or a ball on the pitch.
+    void DecideOrders(float dt);
 
     // Empty until the first update chose one.
     const std::string& GetStrategyName() const { return m_strategyName; }
+    // Null until the first update, or when the chosen name is not in the cast.
+    const TeamStrategy* GetStrategy() const { return m_strategy; }
+    bool IsAggressive() const { return m_aggressive; }
+    float GetAggressionTimer() const { return m_aggressionTimer; }
 
 private:
     enum ScoreState { kLevel, kAhead, kBehind, kScoreStates };
+
+    void UpdateAggression(float dt);
+    // The world point of the member's slot for the ball; on the touchline when asked.
+    Vector3 TacticalPoint(const Character& player, const PitchPosition& ball, bool touchline) const;
+    void GiveTacticalOrders(int32_t count, const PitchPosition& ball, bool touchline);
+    bool MaySpecialMove(const Character& holder, const PitchPosition& ball, float dt) const;
+    void OrderHolder(Character& holder, const PitchPosition& ball, float dt);
+    void OrderDefender(Character& opposingHolder);
+    void OrderHeaders(int32_t count);
     // No strategy chosen yet: no score state maps to it.
     static constexpr int32_t kNoStrategy = 4;
 
     SoccerTeam* m_team = nullptr;
+    TeamStrategy* m_strategy = nullptr;
+    bool m_aggressive = false;
+    float m_aggressionTimer = 0.0f;
+    SoccerTeam* m_opponents = nullptr;
+    UtilityRegistry* m_registry = nullptr;
     std::array<std::string, kScoreStates> m_strategyNames{"Classic-Normal", "Classic-Defend", "Classic-Attack"};
     std::array<int32_t, kScoreStates> m_scoreStates{0, 1, 2};
     int32_t m_current = kNoStrategy;

@@ -1,18 +1,41 @@
 #include "ai/UtilityRegistry.h"
 
-void UtilityRegistry::Remember(const std::string& measure, const Character* candidate, float value)
+#include "ai/Utilities.h"
+
+namespace {
+
+template <typename Measure>
+void Register(std::map<std::string, std::unique_ptr<Utility<float>>>& measures, const char* name)
 {
-    m_caches[measure][candidate] = value;
+    auto measure = std::make_unique<Measure>();
+    measure->SetCaching(true);
+    measures.emplace(name, std::move(measure));
 }
 
-bool UtilityRegistry::Recall(const std::string& measure, const Character* candidate, float& value) const
+} // namespace
+
+UtilityRegistry::UtilityRegistry()
 {
-    const auto cache = m_caches.find(measure);
-    if (cache == m_caches.end())
-        return false;
-    const auto found = cache->second.find(candidate);
-    if (found == cache->second.end())
-        return false;
-    value = found->second;
-    return true;
+    Register<DistanceFromBall>(m_measures, "DistanceFromBall");
+    Register<SpeedTowardsBall>(m_measures, "SpeedTowardsBall");
+    Register<DistanceAlongPitch>(m_measures, "DistanceAlongPitch");
+    Register<DistanceAcrossPitch>(m_measures, "DistanceAcrossPitch");
+    Register<ClearPathToBall>(m_measures, "ClearPathToBall");
+    Register<DistanceFromTacticalPosition>(m_measures, "DistanceFromTacticalPosition");
+    Register<IsConstrainedToArea>(m_measures, "IsConstrainedToArea");
 }
+
+UtilityRegistry::~UtilityRegistry() = default;
+
+Utility<float>* UtilityRegistry::Find(const std::string& name) const
+{
+    const auto found = m_measures.find(name);
+    return found == m_measures.end() ? nullptr : found->second.get();
+}
+
+void UtilityRegistry::ClearCaches()
+{
+    for (auto& entry : m_measures)
+        entry.second->ClearCache();
+}
+

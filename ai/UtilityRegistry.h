@@ -1,22 +1,27 @@
 #pragma once
 
+#include "ai/Utility.h"
+
 #include <map>
+#include <memory>
 #include <string>
 
-class Character;
-
-// The AI's measures of candidate players, by name, with the values each measure worked out
-// this frame. The measures themselves are not built yet: the registry only keeps the
-// per-frame values that callers hand it.
+// The match's one instance of each of the seven measures, by class name, all caching: a
+// measure is worked out at most once per candidate between two ClearCaches.
 class UtilityRegistry {
 public:
-    // Keeps the value of the measure for the candidate until ClearCaches.
-    void Remember(const std::string& measure, const Character* candidate, float value);
-    // False when nothing was remembered for the pair since the last ClearCaches.
-    bool Recall(const std::string& measure, const Character* candidate, float& value) const;
-    // Forgets every value: each frame starts afresh.
-    void ClearCaches() { m_caches.clear(); }
+    UtilityRegistry();
+    ~UtilityRegistry();
+
+    UtilityRegistry(const UtilityRegistry&) = delete;
+    UtilityRegistry& operator=(const UtilityRegistry&) = delete;
+
+    // Null for a name that is not registered. The registry keeps the measure.
+    Utility<float>* Find(const std::string& name) const;
+    // Forgets every measure's values: each frame starts afresh.
+    void ClearCaches();
+    int GetCount() const { return static_cast<int>(m_measures.size()); }
 
 private:
-    std::map<std::string, std::map<const Character*, float>> m_caches;
+    std::map<std::string, std::unique_ptr<Utility<float>>> m_measures;
 };

@@ -40,8 +40,31 @@ public:
     // the command holds it. A shot being charged ends once the actor has lost the ball.
     void Run(int32_t runMode, ActorCommand& command);
 
+    // A person's controller, read under the brain's name, turned into the command.
     virtual void ProcessInput(ActorCommand& command);
+    // The team's order carried out.
     virtual void Think(ActorCommand& command);
+
+    // The middle of the goal the team attacks, on the ground; the pitch centre when the
+    // posts are not filed.
+    Vector3 GetGoalCentre() const;
+    // From the ball to that goal centre, flat.
+    Vector3 GetGoalDirection() const;
+    // Whether the character's command points within a radian of the attacked end, seen from
+    // the pitch centre; false without a character.
+    bool IsFacingAttack() const;
+    // From the actor to the order's point, in three dimensions; 0 without an actor.
+    float GetDistanceToTargetPosition() const;
+    // Within "Minimum AI move range" of the order's point, the limit included.
+    bool IsAtTargetPosition() const;
+    // Whether a loose ball in flight will pass within header reach at a height the race can
+    // head; false while anybody holds the ball or it does not move across the pitch.
+    bool CanReachHeader() const;
+    // Whether the ball moves towards the actor across the pitch.
+    bool IsBallApproaching() const;
+    // The keeper's test: the other side does not hold the ball, or its holder is farther from
+    // the actor than the ball is.
+    bool CanComeOut() const;
 
     // "ai" for computer control, else the controller prefix ("(0):"); set by the team.
     const std::string& GetName() const { return m_name; }
@@ -64,6 +87,33 @@ public:
 protected:
     // Clears the code unless the command holds it; the frozen brain's only answer.
     static void ClearInput(ActorCommand& command);
+
+private:
+    // The order codes of the team's order step.
+    enum OrderCode : int32_t {
+        kOrderGoTo = 0,
+        kOrderPass = 1,
+        kOrderCollect = 2,
+        kOrderCloseDown = 3,
+        kOrderDribble = 4,
+        kOrderShoot = 5,
+        kOrderTackle = 6,
+        kOrderHeader = 8,
+        kOrderSpecial = 9,
+    };
+
+    float ClearHeadingTo(const Vector3& point) const;
+    void GoTo(ActorCommand& command, bool mayStay, int32_t code);
+    void CloseDown(ActorCommand& command);
+    void Tackle(ActorCommand& command);
+    void Pass(ActorCommand& command);
+    void PassNow(ActorCommand& command, const Actor& receiver, bool lofted);
+    void Shoot(ActorCommand& command);
+    void SpecialOrTackle(ActorCommand& command);
+    void PassSnagOrSwitch(ActorCommand& command);
+    void StartShotOrHeader(ActorCommand& command);
+    int32_t SpecialCode() const;
+    void PlayRaceSound(int32_t n) const;
 
 private:
     std::string m_name;

@@ -78,11 +78,13 @@ void PathChecker::RemoveObstacle(const Collidable* obstacle)
 
 bool PathChecker::IsPathClear(const Vector3& motion) const
 {
+    s_queries.fetch_add(1, std::memory_order_relaxed);
     return m_mover && PathProbe(*m_mover, m_obstacles).IsClear(motion);
 }
 
 Vector3 PathChecker::FindClearDirection(const Vector3& target) const
 {
+    s_queries.fetch_add(1, std::memory_order_relaxed);
     if (!m_mover)
         return Normalized(target);
     const Vector3 straight = target - m_mover->GetPosition();

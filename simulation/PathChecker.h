@@ -2,6 +2,8 @@
 
 #include "framework/Vector.h"
 
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 class Collidable;
@@ -31,7 +33,13 @@ public:
     // when there is no mover (then measured from the origin).
     Vector3 FindClearDirection(const Vector3& target) const;
 
+    // IsPathClear and FindClearDirection calls on every checker since start-up, for the
+    // AI's benchmark.
+    static uint64_t GetQueryCount() { return s_queries.load(std::memory_order_relaxed); }
+
 private:
+    static inline std::atomic<uint64_t> s_queries{0};
+
     Collidable* m_mover = nullptr;
     std::vector<Collidable*> m_obstacles;
 };

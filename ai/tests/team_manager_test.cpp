@@ -1,8 +1,8 @@
-// The team manager's strategy by score, and the AI's per-frame measure cache.
+// The team manager's strategy by score.
 #include "ai/TeamManager.h"
-#include "ai/UtilityRegistry.h"
+#include "ai/TeamStrategy.h"
+#include "framework/Cast.h"
 #include "framework/Random.h"
-#include "characters/Character.h"
 #include "simulation/MatchClock.h"
 
 #include <gtest/gtest.h>
@@ -56,20 +56,27 @@ TEST(TeamManagerTest, PresetTacticsChangeWhatEachScoreMeans)
     EXPECT_EQ(seen, (std::vector<bool>{true, true, true}));
 }
 
-TEST(UtilityRegistryTest, ValuesLastUntilTheCachesAreCleared)
+TEST(TeamManagerTest, AGoalAheadSwitchesAtOnceAndStayingAheadKeepsTheStrategy)
 {
-    UtilityRegistry registry;
-    // The registry only keys by the player's address; a real one needs its body and data.
-    alignas(Character) const unsigned char player[sizeof(Character)] = {};
-    const auto* who = reinterpret_cast<const Character*>(player);
-    float value = 0.0f;
-    EXPECT_FALSE(registry.Recall("DistanceFromBall", who, value));
-    registry.Remember("DistanceFromBall", who, 0.25f);
-    ASSERT_TRUE(registry.Recall("DistanceFromBall", who, value));
-    EXPECT_EQ(value, 0.25f);
-    EXPECT_FALSE(registry.Recall("DistanceFromBall", nullptr, value));
-    registry.ClearCaches();
-    EXPECT_FALSE(registry.Recall("DistanceFromBall", who, value));
+    TeamStrategy::CreateAll();
+    const float rate = 1.0f;
+    const MatchClock clock(&rate);
+    TeamManager manager;
+    manager.Update(0.0f, clock, 0);
+    EXPECT_EQ(manager.GetStrategy(), TeamStrategy::Find("Classic-Normal"));
+    manager.Update(0.0f, clock, 1);
+    EXPECT_EQ(manager.GetStrategy(), TeamStrategy::Find("Classic-Defend"));
+    // Chosen by hand: only a change of score state chooses again.
+    manager.SetStrategy("KickAndRush");
+    manager.Update(0.0f, clock, 1);
+    manager.Update(0.0f, clock, 3);
+    EXPECT_EQ(manager.GetStrategy(), TeamStrategy::Find("KickAndRush"));
+    manager.Update(0.0f, clock, -1);
+    EXPECT_EQ(manager.GetStrategy(), TeamStrategy::Find("Classic-Attack"));
+    // A name the cast does not hold leaves the manager without a strategy.
+    manager.SetStrategy("Catenaccio");
+    EXPECT_EQ(manager.GetStrategy(), nullptr);
+    CastManager::Instance()->DeleteAll();
 }
 
 } // namespace

@@ -121,6 +121,7 @@ void PitchSimulation::CreateSide(int side)
     m_teams[index] = std::make_unique<SoccerTeam>(side == 0);
     m_managers[index] = std::make_unique<TeamManager>();
     m_managers[index]->SetTeam(m_teams[index].get());
+    m_managers[index]->ChooseTactics();
 }
 
 void PitchSimulation::DestroyMatch()
@@ -173,6 +174,11 @@ void PitchSimulation::LendSides(bool lend)
     m_ball->SetTeams(first, second);
     ActorSurroundings::sides[0] = first;
     ActorSurroundings::sides[1] = second;
+    for (int side = 0; side < kSides; ++side) {
+        const auto index = static_cast<size_t>(side);
+        if (m_managers[index])
+            m_managers[index]->SetMatch(lend ? m_teams[1 - index].get() : nullptr, lend ? m_registry.get() : nullptr);
+    }
 }
 
 void PitchSimulation::DeleteBench(SoccerTeam& team)

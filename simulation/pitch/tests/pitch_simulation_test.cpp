@@ -39,10 +39,9 @@ const Vector3 kParked{0.0f, 0.0f, -1000.0f};
 std::string Seen()
 {
     PitchSimulation* pitch = PitchSimulation::Instance();
-    float value = 0.0f;
     char text[160];
     std::snprintf(text, sizeof text, " clock %.2f%s%s", pitch->GetClock()->GetTime(),
-                  pitch->GetUtilityRegistry()->Recall(kMeasure, nullptr, value) ? " cached" : "",
+                  pitch->GetUtilityRegistry()->Find(kMeasure)->IsCached(nullptr) ? " cached" : "",
                   pitch->GetBall()->GetPhysicsVelocity() == Vector3{} ? "" : " ball falling");
     return text;
 }
@@ -173,7 +172,7 @@ protected:
         pitch->SetReferee(std::make_unique<LoggingCharacter>(log, "referee", Character::kReferee));
         pitch->GetWorld()->AddRenderObject(&world);
         CollisionManager::Instance()->GetCollisionSet("logging")->Add(&collidable, true);
-        pitch->GetUtilityRegistry()->Remember(kMeasure, nullptr, 1.0f);
+        pitch->GetUtilityRegistry()->Find(kMeasure)->GetValue(nullptr);
         pitch->GetTeam(0)->SetGoals(2);
     }
 

@@ -1,10 +1,12 @@
 // The eight selectable teams and what a match dresses them in: the team descriptions, the
 // shirt of every colour a side may choose and the shirt numbers.
+#include "ai/TeamStrategy.h"
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
 #include "tools/assets/characters/Characters.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
+#include "tools/assets/settings/Strategies.h"
 
 #include <memory>
 #include <string>
@@ -53,9 +55,13 @@ bool WriteTeams(const AssetContext& context)
         teams.push_back(Describe(row));
         cast.AddMember(teams.back().get(), (std::string("Descriptions|") + row.key).c_str(), false);
     }
+    std::vector<std::unique_ptr<TeamStrategy>> strategies;
+    AddStrategies(cast, strategies);
     bool ok = WriteCastFile(cast, context.Path("Teams.txt"));
     for (const auto& team : teams)
         cast.RemoveMember(team.get());
+    for (const auto& strategy : strategies)
+        cast.RemoveMember(strategy.get());
 
     for (Race race : kRaces) {
         if (race == Race::Weasel)

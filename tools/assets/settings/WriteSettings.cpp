@@ -48,12 +48,16 @@ void ShipMatchSettings(MatchSettings& s)
 
 // The code's loft default is the number 20, which read as radians would lob every pass. A
 // field player snags only what lies ahead of him from a holder who faces him; the open
-// half-turns would let him take the ball from behind.
+// half-turns would let him take the ball from behind. The AI's move ranges are tuned in the
+// two-side kick-about: at the code's 10 and 20 m the players drift far from their formation
+// before they walk back.
 void ShipGameSettings(GameSettings& s)
 {
     s.passLoftAngle = 0.35f;
     s.snagAttackerAngle = 0.8f;
     s.snagDefenderAngle = 1.6f;
+    s.minimumAiMoveRange = 3.0f;
+    s.maximumAiMoveRange = 6.0f;
 }
 
 // The turn that carries the shadow camera's view axis (+z) along the sunlight, which falls

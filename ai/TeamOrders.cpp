@@ -1,0 +1,211 @@
+// The order step: from the strategy's grid and a few weighted decisions, one order for every
+// member of the side each frame.
+#include "ai/Decision.h"
+#include "ai/TeamManager.h"
+#include "ai/TeamStrategy.h"
+#include "ai/UtilityRegistry.h"
+#include "characters/Actor.h"
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
+#include "framework/Random.h"
+#include "match/MatchSettings.h"
+#include "match/MatchStatistics.h"
+#include "match/settings/GameSettings.h"
+#include "simulation/CarriedBall.h"
+#include "simulation/Collidable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+enum OrderCode : int32_t {
+    kGoTo = 0,
+    kPass = 1,
+    kCollect = 2,
+    kCloseDown = 3,
+    kDribble = 4,
+    kShoot = 5,
+    kTackle = 6,
+    kKeeper = 7,
+    kHeader = 8,
+    kSpecial = 9,
+};
+
+constexpr const char* kComputer = "ai";
+constexpr int32_t kLastDefender = 1;
+// How long the side keeps its aggression roll at least once it has won the ball.
+constexpr float kHoldingAggressionTimer = 1.0f;
+// The shooting-zone decision's score above which the holder shoots.
+constexpr float kShootingScore = 0.8f;
+
+bool InsidePitch(const PitchPosition& p) { return std::abs(p.x) < 1.0f && std::abs(p.z) < 1.0f; }
+
+bool InSpecialState(const Character& player)
+{
+    const char* state = player.GetActor() ? player.GetActor()->GetStateName() : nullptr;
+    return state && std::strncmp(state, "special", 7) == 0;
+}
+
+bool IsComputer(const Character& player) { return player.GetBrain() && player.GetBrain()->GetName() == kComputer; }
+
+void Give(Character& player, int32_t code, const Vector3& point, Character* target)
+{
+    if (CharacterBrain* brain = player.GetBrain())
+        brain->GetOrder() = TeamOrder{code, point, target};
+}
+
+Decision Parts(std::initializer_list<DecisionPart> parts)
+{
+    Decision decision;
+    for (const DecisionPart& part : parts)
+        decision.AddPart(part);
+    return decision;
+}
+
+Decision ShootingZone() { return Parts({{"DistanceAlongPitch", false, 2.0f}, {"DistanceAcrossPitch", true, 1.0f}}); }
+
+Decision PassReceiver()
+{
+    return Parts({{"DistanceAlongPitch", false, 10.0f}, {"DistanceAcrossPitch", true, 2.0f}, {"ClearPathToBall", false, 1.0f}});
+}
+
+Decision Defend()
+{
+    return Parts({{"DistanceFromBall", true, 1.0f},
+                  {"SpeedTowardsBall", false, 1.0f},
+                  {"DistanceFromTacticalPosition", true, GameSettings::Instance()->distanceFromTacticalPositionWeighting},
+                  {"IsConstrainedToArea", true, 10000.0f}});
+}
+
+Decision LooseBall() { return Parts({{"DistanceFromBall", true, 1.0f}, {"SpeedTowardsBall", false, 1.0f}}); }
+
+} // namespace
+
+void TeamManager::DecideOrders(float dt)
+{
+    const CarriedBall* ball = ActorSurroundings::ball;
+    if (!m_team || !m_registry || !ball)
+        return;
+    const bool firstSide = m_team->IsFirstSide();
+    const int32_t count = std::min(m_team->GetPlayerCount(), m_strategy ? m_strategy->GetSlotCount() : 0);
+
+    UpdateAggression(dt);
+    const PitchPosition b = PitchPosition::FromWorld(ball->GetBallPosition(), firstSide);
+    GiveTacticalOrders(count, b, false);
+    if (Character* holder = m_team->GetBallHolder())
+        OrderHolder(*holder, b, dt);
+    else if (Character* opposing = m_opponents ? m_opponents->GetBallHolder() : nullptr)
+        OrderDefender(*opposing);
+    else if (Character* player = LooseBall().ChooseBestPlayer(*m_team, *m_registry))
+        Give(*player, kCollect,
+             ball->GetBallPosition() + ball->GetCollidable().GetVelocity() * GameSettings::Instance()->aiBallObtainReadAhead,
+             nullptr);
+    OrderHeaders(count);
+    if (GameSettings::Instance()->aiDeactivate)
+        GiveTacticalOrders(count, b, true);
+}
+
+void TeamManager::UpdateAggression(float dt)
+{
+    m_aggressionTimer -= dt;
+    if (m_aggressionTimer > 0.0f)
+        return;
+    m_aggressive = std::abs(Random::Unit()) * 100.0f <= m_team->GetAggression();
+    m_aggressionTimer = GameSettings::Instance()->timeBetweenAggressionChanges;
+}
+
+Vector3 TeamManager::TacticalPoint(const Character& player, const PitchPosition& ball, bool touchline) const
+{
+    PitchPosition p = m_strategy ? m_strategy->GetTacticalPosition(player.GetRoleIndex(), ball) : PitchPosition();
+    if (touchline)
+        p.z = 1.0f;
+    return p.ToWorld(m_team->IsFirstSide());
+}
+
+void TeamManager::GiveTacticalOrders(int32_t count, const PitchPosition& ball, bool touchline)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        Character& player = *m_team->GetPlayer(i);
+        if (player.GetKind() == Character::kGoalkeeper)
+            Give(player, kKeeper, Vector3{}, nullptr);
+        else
+            Give(player, kGoTo, TacticalPoint(player, ball, touchline), nullptr);
+    }
+}
+
+bool TeamManager::MaySpecialMove(const Character& holder, const PitchPosition& ball, float dt) const
+{
+    const GameSettings& s = *GameSettings::Instance();
+    if (!holder.GetVariation() || holder.GetVariation()->energy.current < s.specialEnergyThreshold || !IsComputer(holder))
+        return false;
+    if (Random::Unit() > dt / s.aiAverageTimeBetweenSpecialMoves)
+        return false;
+    if (!InsidePitch(ball) || InSpecialState(holder) || !holder.GetActor())
+        return false;
+    const PitchPosition p = PitchPosition::FromWorld(holder.GetActor()->GetPosition(), m_team->IsFirstSide());
+    const float dx = std::min(std::abs(p.x - s.aiSpecialMoveCentreYOffset), 1.0f);
+    const float dz = std::min(std::abs(p.z), 1.0f);
+    return dx * dx + dz * dz < s.aiSpecialMovePitchRadius * s.aiSpecialMovePitchRadius;
+}
+
+void TeamManager::OrderHolder(Character& holder, const PitchPosition& ball, float dt)
+{
+    m_aggressive = false;
+    m_aggressionTimer = std::max(m_aggressionTimer, kHoldingAggressionTimer);
+    if (InSpecialState(holder)) {
+        Give(holder, kGoTo, holder.GetBrain() ? holder.GetBrain()->GetGoalCentre() : Vector3{}, nullptr);
+        return;
+    }
+    if (MaySpecialMove(holder, ball, dt)) {
+        Give(holder, kSpecial, Vector3{}, nullptr);
+        return;
+    }
+    if (InsidePitch(ball) && ShootingZone().Score(&holder, *m_registry) > kShootingScore) {
+        Give(holder, kShoot, Vector3{}, nullptr);
+        return;
+    }
+    Character* receiver = PassReceiver().ChooseBestPlayer(*m_team, *m_registry);
+    if (receiver && receiver != &holder) {
+        Give(holder, kPass, Vector3{}, receiver);
+        return;
+    }
+    // No one better placed: run on towards the own tactical point, or at the attacked goal
+    // when that point lies behind.
+    Vector3 point = TacticalPoint(holder, ball, false);
+    const bool firstSide = m_team->IsFirstSide();
+    const Vector3 from = holder.GetActor() ? holder.GetActor()->GetPosition() : Vector3{};
+    if (PitchPosition::FromWorld(point - from + PitchFrame::GetCentre(), firstSide).x <= 0.0f)
+        point = PitchPosition(1.0f, 0.0f).ToWorld(firstSide);
+    Give(holder, kDribble, point, nullptr);
+}
+
+void TeamManager::OrderDefender(Character& opposingHolder)
+{
+    Character* player = Defend().ChooseBestPlayer(*m_team, *m_registry);
+    if (!player)
+        return;
+    const int side = m_team->IsFirstSide() ? 0 : 1;
+    const bool mayTackle = MatchStatistics::Instance()->redCards[side] <= 0 || !player->IsBooked();
+    const bool guarded = player->IsBooked() && player->GetRoleIndex() == kLastDefender;
+    Give(*player, m_aggressive && mayTackle && !guarded ? kTackle : kCloseDown, Vector3{}, &opposingHolder);
+}
+
+void TeamManager::OrderHeaders(int32_t count)
+{
+    const CarriedBall& ball = *ActorSurroundings::ball;
+    for (int32_t i = 0; i < count; ++i) {
+        Character& player = *m_team->GetPlayer(i);
+        CharacterBrain* brain = player.GetBrain();
+        if (!brain || !player.GetActor() || !brain->CanReachHeader())
+            continue;
+        Vector3 gap = player.GetActor()->GetPosition() - ball.GetBallPosition();
+        gap = gap - PitchFrame::GetDirection(PitchFrame::kUp) * gap.Dot(PitchFrame::GetDirection(PitchFrame::kUp));
+        if (gap.Length() <= MatchSettings::Instance()->aiHeaderDistance && IsComputer(player) &&
+            brain->IsBallApproaching() && brain->IsFacingAttack())
+            Give(player, kHeader, Vector3{}, nullptr);
+    }
+}

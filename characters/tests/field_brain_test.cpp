@@ -1,0 +1,265 @@
+// The field player's brain: orders carried out by a computer player, and a person's
+// controller under a script.
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
+#include "audio/SoundEngine.h"
+#include "input/InputController.h"
+#include "input/ScriptedInputMapper.h"
+#include "match/MatchSettings.h"
+#include "match/settings/GameSettings.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "support/ActorTestSupport.h"
+#include "support/CharacterCast.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kPi = 3.14159265f;
+
+class FieldBrainTest : public KickAbout {
+protected:
+    void SetUp() override
+    {
+        KickAbout::SetUp();
+        pitch = PitchSimulation::Instance();
+        home = pitch->GetTeam(0);
+        away = pitch->GetTeam(1);
+    }
+    void TearDown() override
+    {
+        BufferedInputController::DestroyInstance();
+        KickAbout::TearDown();
+    }
+
+    Character* Add(SoccerTeam* team, const char* variation, const Vector3& at, float heading,
+                   const ActorStateNode& node)
+    {
+        auto owned = std::make_unique<Character>(Character::kFieldPlayer, variation, team);
+        Character* character = owned.get();
+        team->AddPlayer(std::move(owned));
+        character->GetBrain()->SetName("ai");
+        Put(*character, at, heading, node);
+        return character;
+    }
+    static void Put(Character& character, const Vector3& at, float heading, const ActorStateNode& node)
+    {
+        character.GetActor()->PlaceInState(at, heading, new ActorState(node));
+    }
+    void GiveBallTo(Character& holder)
+    {
+        ball.SetVelocity({});
+        ASSERT_TRUE(ball.TakePossession(&holder));
+        holder.GetActor()->TakeBall(&ball);
+    }
+    // The brain's code for one think with a fresh command.
+    static int32_t Think(Character& player)
+    {
+        ActorCommand command;
+        player.GetBrain()->Think(command);
+        return command.code;
+    }
+
+    CharacterCast cast{StagePath("Characters.txt")};
+    PitchSimulation* pitch = nullptr;
+    SoccerTeam* home = nullptr;
+    SoccerTeam* away = nullptr;
+};
+
+TEST_F(FieldBrainTest, AStandingPlayerWaitsForALongerWalkThanAMovingOneTakes)
+{
+    const GameSettings& s = *GameSettings::Instance();
+    ASSERT_LT(1.5f * s.minimumAiMoveRange, s.maximumAiMoveRange);
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    struct Case {
+        const ActorStateNode* node;
+        float distance;
+        int32_t code;
+    };
+    const std::vector<Case> cases = {
+        {&ActorNodes::stand, 1.5f * s.minimumAiMoveRange, ActorInput::None},
+        {&ActorNodes::stand, s.maximumAiMoveRange + 0.5f, ActorInput::Jog},
+        {&ActorNodes::jog, 1.5f * s.minimumAiMoveRange, ActorInput::Jog},
+        {&ActorNodes::jog, s.minimumAiMoveRange, ActorInput::None},
+        {&ActorNodes::run, s.minimumAiMoveRange - 0.5f, ActorInput::None},
+    };
+    for (const Case& c : cases) {
+        Put(*player, {0.0f, 0.0f, 0.0f}, 0.0f, *c.node);
+        player->GetBrain()->GetOrder() = TeamOrder{0, Vector3(c.distance, 0.0f, 0.0f), nullptr};
+        EXPECT_EQ(Think(*player), c.code) << c.node->name << " " << c.distance;
+        EXPECT_EQ(player->GetBrain()->IsAtTargetPosition(), c.distance <= s.minimumAiMoveRange);
+    }
+}
+
+TEST_F(FieldBrainTest, AnAiPassTurnsFirstExceptAtARestart)
+{
+    Character* passer = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* receiver = Add(home, "PandaPl01", {0.0f, 0.0f, -12.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*passer);
+    // The receiver stands behind the passer's back.
+    const float away = 0.0f;  // facing +z
+    for (const ActorStateNode* node : {&ActorNodes::standwithball, &ActorNodes::kickoff, &ActorNodes::throwinwait,
+                                       &ActorNodes::keeperkickwait, &ActorNodes::throwinpass}) {
+        Put(*passer, {0.0f, 0.0f, 0.0f}, away, *node);
+        passer->GetBrain()->GetOrder() = TeamOrder{1, Vector3{}, receiver};
+        ActorCommand command;
+        passer->GetBrain()->Think(command);
+        const bool turns = node == &ActorNodes::standwithball;
+        const bool waits = node == &ActorNodes::throwinpass;
+        EXPECT_EQ(command.code, turns ? ActorInput::Run : waits ? ActorInput::None : ActorInput::Pass) << node->name;
+        EXPECT_EQ(command.hold != 0, !turns && !waits) << node->name;
+    }
+}
+
+TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    const float inWindow = 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight());
+    struct Case {
+        float height;
+        float rise;  // the ball's vertical speed: it would leave the window within a moment
+        bool reachable;
+    };
+    for (const Case& c : std::vector<Case>{{inWindow, 30.0f, true},
+                                           {inWindow, -30.0f, true},
+                                           {race.GetMaxHeaderHeight() + 0.5f, -30.0f, false},
+                                           {race.GetMinHeaderHeight() - 0.5f, 30.0f, false}}) {
+        ball.SetPosition({0.5f, c.height, 0.0f});
+        ball.SetVelocity({-5.0f, c.rise, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), c.reachable) << c.height << " " << c.rise;
+    }
+    // A ball that does not move across the pitch, or one somebody holds, is never headed.
+    ball.SetVelocity({0.0f, 1.0f, 0.0f});
+    EXPECT_FALSE(player->GetBrain()->CanReachHeader());
+    ball.SetVelocity({-5.0f, 0.0f, 0.0f});
+    GiveBallTo(*Add(away, "LizardPl00", {20.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand));
+    EXPECT_FALSE(player->GetBrain()->CanReachHeader());
+}
+
+TEST_F(FieldBrainTest, ASlideTackleShoutsOnceAsItStarts)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    const auto shout = static_cast<size_t>(RaceSound::SlideTackle);
+    ASSERT_NE(engine->AddAudioEvent((*CharacterRace::SoundNamesOf("Panda"))[shout], AudioEvent{}), nullptr);
+    Character* tackler = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 1.5f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    tackler->GetBrain()->GetOrder() = TeamOrder{6, Vector3{}, holder};
+    const int before = engine->GetTemporaryVoiceCount();
+    // The command keeps its hold byte from frame to frame, as the character's does.
+    ActorCommand command;
+    for (int frame = 0; frame < 5; ++frame)
+        tackler->GetBrain()->Think(command);
+    EXPECT_EQ(command.code, ActorInput::Tackle);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    // Standing, the code does not start a slide: no shout.
+    Put(*tackler, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    ActorCommand standing;
+    tackler->GetBrain()->Think(standing);
+    EXPECT_EQ(standing.code, ActorInput::Tackle);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    SoundEngine::DestroyInstance();
+}
+
+// A person's player under "(0):", the script stepping one frame per input update.
+class HumanBrainTest : public FieldBrainTest {
+protected:
+    void SetUp() override
+    {
+        FieldBrainTest::SetUp();
+        home->GetControlledPlayers().SetControllerName("(0):");
+        script.Register(*BufferedInputController::Instance());
+        GetControllerInput("(0):");  // edges count from the first request
+    }
+    // One frame: the script's next step, then the brain reads it.
+    void Step(Character& player, ActorCommand& command)
+    {
+        BufferedInputController::Instance()->Update(kFrame);
+        player.GetBrain()->Run(CharacterBrain::kHumanInput, command);
+    }
+    ScriptedInputMapper script{"(0):"};
+};
+
+TEST_F(HumanBrainTest, HoldingBWithTheBallShootsOnceThePowerIsFull)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+    GiveBallTo(*player);
+    player->GetBrain()->SetName("(0):");
+    script.Add(200, {{"button b", 1.0f}});
+    ActorCommand command;
+    int shotAt = -1;
+    int fullFrom = -1;
+    for (int frame = 0; frame < 200 && shotAt < 0; ++frame) {
+        const float powerBefore = player->GetActor()->kickPower;
+        if (fullFrom < 0 && powerBefore >= 1.0f)
+            fullFrom = frame;
+        Step(*player, command);
+        if (command.code == ActorInput::Shoot)
+            shotAt = frame;
+    }
+    const float framesToFull = MatchSettings::Instance()->holdTimeForMaxPower / kFrame;
+    EXPECT_NEAR(static_cast<float>(shotAt), framesToFull, 3.0f);
+    EXPECT_EQ(shotAt, fullFrom);
+    EXPECT_TRUE(command.hold);
+}
+
+TEST_F(HumanBrainTest, AFarFromAnyHolderSwitchesAndABesideAHolderSnags)
+{
+    Character* first = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* second = Add(home, "PandaPl01", {0.0f, 0.0f, 8.0f}, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 30.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    ControlledPlayerList& list = home->GetControlledPlayers();
+    list.Refresh();
+    Character* selected = list.GetSelected();
+    ASSERT_TRUE(selected == first || selected == second);
+    script.Add(1, {{"button a", 1.0f}});
+    script.Add(1, {});
+    script.Add(1, {{"button a", 1.0f}});
+    ActorCommand command;
+    Step(*selected, command);
+    EXPECT_NE(list.GetSelected(), selected);
+    EXPECT_EQ(command.code, ActorInput::None);
+    // Beside the holder the same press snags.
+    Character* now = list.GetSelected();
+    Put(*now, {0.0f, 0.0f, 29.0f}, 0.0f, ActorNodes::stand);
+    ActorCommand next;
+    Step(*now, next);
+    Step(*now, next);
+    EXPECT_EQ(list.GetSelected(), now);
+    EXPECT_EQ(next.code, ActorInput::Snag);
+    EXPECT_TRUE(next.hold);
+}
+
+TEST_F(HumanBrainTest, AWithBHeldIsASpecialMoveOnlyWithEnoughEnergy)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    player->GetBrain()->SetName("(0):");
+    script.Add(1, {{"button a", 1.0f}, {"button b", 1.0f}});
+    script.Add(1, {});
+    script.Add(1, {{"button a", 1.0f}, {"button b", 1.0f}});
+    player->GetVariation()->energy.current = GameSettings::Instance()->specialEnergyThreshold - 1.0f;
+    ActorCommand tired;
+    tired.code = ActorInput::Jog;
+    Step(*player, tired);
+    EXPECT_EQ(tired.code, ActorInput::Jog);
+    EXPECT_FALSE(tired.hold);
+    player->GetVariation()->energy.current = GameSettings::Instance()->specialEnergyThreshold;
+    ActorCommand fresh;
+    Step(*player, fresh);
+    Step(*player, fresh);
+    EXPECT_EQ(fresh.code, ActorInput::Tackle);
+}
+
+} // namespace

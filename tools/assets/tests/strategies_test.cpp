@@ -1,0 +1,156 @@
+// The shipped formations: where each strategy puts the five slots, as the set pieces and the
+// open-play choice by score rely on.
+#include "ai/TeamStrategy.h"
+#include "framework/Cast.h"
+#include "tools/assets/settings/Strategies.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Slot { kKeeper, kLastDefender, kLeftWide, kRightWide, kForward, kSlots };
+
+// The penalty area in pitch units: 16.5 m of 50 deep, 20.15 m of 32.67 to each side.
+constexpr float kAreaFrom = 0.67f;
+constexpr float kAreaHalfWidth = 0.62f;
+
+bool InArea(const PitchPosition& p, bool attacked)
+{
+    return (attacked ? p.x > kAreaFrom : p.x < -kAreaFrom) && std::abs(p.z) < kAreaHalfWidth;
+}
+
+class ShippedStrategies : public ::testing::Test {
+protected:
+    void SetUp() override { assets::AddStrategies(cast, strategies); }
+    void TearDown() override
+    {
+        for (const auto& strategy : strategies)
+            cast.RemoveMember(strategy.get());
+    }
+    const TeamStrategy& Get(const char* name) const
+    {
+        return *dynamic_cast<TeamStrategy*>(cast.FindByName(TeamStrategy::MemberName(name).c_str())->object);
+    }
+    // The outfield players' mean position along the pitch, over a sweep of the ball.
+    float MeanHeight(const char* name) const { return Mean(name, [](const PitchPosition& p, int) { return p.x; }); }
+    float Length(const char* name) const
+    {
+        return Mean(name, [](const PitchPosition& p, int slot) {
+            return slot == kForward ? p.x : slot == kLastDefender ? -p.x : 0.0f;
+        });
+    }
+    float Width(const char* name) const
+    {
+        return Mean(name, [](const PitchPosition& p, int slot) {
+            return slot == kRightWide ? p.z : slot == kLeftWide ? -p.z : 0.0f;
+        });
+    }
+    template <typename Measure>
+    float Mean(const char* name, Measure measure) const
+    {
+        float sum = 0.0f;
+        int n = 0;
+        for (float bx = -1.0f; bx <= 1.0f; bx += 0.25f)
+            for (float bz = -1.0f; bz <= 1.0f; bz += 0.5f, ++n)
+                for (int slot = kLastDefender; slot < kSlots; ++slot)
+                    sum += measure(Get(name).GetTacticalPosition(slot, {bx, bz}), slot);
+        return sum / static_cast<float>(n);
+    }
+
+    Cast cast{"Teams"};
+    std::vector<std::unique_ptr<TeamStrategy>> strategies;
+};
+
+TEST_F(ShippedStrategies, EighteenValidFiveSlotGridsOnThePitch)
+{
+    ASSERT_EQ(cast.GetMemberCount(), TeamStrategy::kCount);
+    for (int k = 0; k < TeamStrategy::kCount; ++k) {
+        const TeamStrategy& s = Get(TeamStrategy::kNames[k]);
+        SCOPED_TRACE(TeamStrategy::kNames[k]);
+        EXPECT_TRUE(s.IsValid());
+        EXPECT_EQ(s.GetSlotCount(), kSlots);
+        EXPECT_EQ(s.GetColumns(), 4);
+        EXPECT_EQ(s.GetRows(), 3);
+        for (int slot = 0; slot < kSlots; ++slot)
+            for (int i = 0; i < 4; ++i)
+                for (int j = 0; j < 3; ++j) {
+                    EXPECT_LT(std::abs(s.Cell(slot, i, j).x), 1.0f);
+                    EXPECT_LT(std::abs(s.Cell(slot, i, j).z), 1.0f);
+                }
+    }
+}
+
+TEST_F(ShippedStrategies, OpenPlayStrategiesTellApart)
+{
+    EXPECT_LT(MeanHeight("Classic-Defend"), MeanHeight("Classic-Normal"));
+    EXPECT_GT(MeanHeight("Classic-Attack"), MeanHeight("Classic-Normal"));
+    EXPECT_GT(MeanHeight("AllOutOffense"), MeanHeight("Classic-Attack"));
+    EXPECT_GT(Length("KickAndRush"), Length("Classic-Normal"));
+    EXPECT_LT(Length("CounterTactics"), Length("Classic-Normal"));
+    EXPECT_LT(Width("CounterTactics"), Width("Classic-Normal"));
+    // Every open-play team moves up with the ball.
+    for (const char* name : {"Classic-Normal", "Classic-Defend", "Classic-Attack", "KickAndRush", "CounterTactics",
+                             "AllOutOffense"}) {
+        EXPECT_GT(Get(name).GetTacticalPosition(kForward, {0.8f, 0.0f}).x,
+                  Get(name).GetTacticalPosition(kForward, {-0.8f, 0.0f}).x + 0.2f)
+            << name;
+    }
+}
+
+TEST_F(ShippedStrategies, SetPiecesPlaceTheTeamsAsTheRulesWant)
+{
+    const PitchPosition centre(0.0f, 0.0f);
+    for (int slot = 0; slot < kSlots; ++slot) {
+        SCOPED_TRACE(slot);
+        // A kick-off: everybody in the own half.
+        EXPECT_LT(Get("kickoff_attack").GetTacticalPosition(slot, centre).x, 0.0f);
+        EXPECT_LT(Get("kickoff_defend").GetTacticalPosition(slot, centre).x, 0.0f);
+        // A penalty at either end: nobody but the defending keeper (and the taker, placed by
+        // the kick itself) in that area.
+        const PitchPosition attackingSpot(0.78f, 0.0f);
+        const PitchPosition defendingSpot(-0.78f, 0.0f);
+        EXPECT_FALSE(InArea(Get("penalty_attack").GetTacticalPosition(slot, attackingSpot), true));
+        if (slot != kKeeper)
+            EXPECT_FALSE(InArea(Get("penalty_defend").GetTacticalPosition(slot, defendingSpot), false));
+        // A goal kick: the side that does not kick stays out of the kicker's area.
+        EXPECT_FALSE(InArea(Get("goalkick_defend").GetTacticalPosition(slot, {0.9f, 0.3f}), true));
+    }
+    EXPECT_TRUE(InArea(Get("penalty_defend").GetTacticalPosition(kKeeper, {-0.78f, 0.0f}), false));
+    // A corner from either side: the attackers in the box, the defenders in their own.
+    for (float z : {-1.0f, 1.0f}) {
+        for (int slot : {kLeftWide, kRightWide, kForward}) {
+            EXPECT_TRUE(InArea(Get("corner_attack").GetTacticalPosition(slot, {1.0f, z}), true)) << slot;
+            EXPECT_TRUE(InArea(Get("corner_defend").GetTacticalPosition(slot - 1, {-1.0f, -z}), false)) << slot;
+        }
+    }
+}
+
+TEST_F(ShippedStrategies, TheCastWriterAndReaderKeepEveryCell)
+{
+    ASSERT_TRUE(SaveSettings(&cast, "teams.txt"));
+    Cast read("Teams");
+    std::vector<std::unique_ptr<TeamStrategy>> empty;
+    for (int k = 0; k < TeamStrategy::kCount; ++k) {
+        empty.push_back(std::make_unique<TeamStrategy>());
+        read.AddMember(empty.back().get(), TeamStrategy::MemberName(TeamStrategy::kNames[k]).c_str(), false);
+    }
+    ASSERT_TRUE(LoadSettings(&read, "teams.txt"));
+    for (int k = 0; k < TeamStrategy::kCount; ++k) {
+        const TeamStrategy& shipped = *strategies[static_cast<size_t>(k)];
+        const TeamStrategy& loaded = *empty[static_cast<size_t>(k)];
+        ASSERT_EQ(loaded.GetSlotCount(), shipped.GetSlotCount());
+        for (int slot = 0; slot < kSlots; ++slot)
+            for (int i = 0; i < 4; ++i)
+                for (int j = 0; j < 3; ++j)
+                    EXPECT_NEAR(loaded.Cell(slot, i, j).x, shipped.Cell(slot, i, j).x, 1e-5f);
+    }
+    for (const auto& strategy : empty)
+        read.RemoveMember(strategy.get());
+}
+
+} // namespace

@@ -1,0 +1,467 @@
+// Two computer sides, "Panda01" against "Lizard01" at aggression 50, kick about on the default
+// data, headless, with every part of the pitch simulation running. The match rules are not
+// played: after a goal, a ball out of play or a keeper's goal kick the ball goes back on the
+// centre spot (a goal still counts, so the strategies follow the score). Prints what the sides
+// did; exits 1 on a NaN position, a player far off the pitch, or a side that never passed,
+// shot or tackled.
+//
+//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events]
+//
+// --bench: the AI's think time per frame (cache clearing, both managers, every field brain's
+// Think) as median and 99th percentile, with the path checker's queries per frame.
+// --human: side 0 is steered by "(0):" under a script: run, pass, switch, charge and shoot.
+// --events: every match message in order after the summary, so that two runs can be compared.
+
+#include "ai/TeamManager.h"
+#include "ai/TeamStrategy.h"
+#include "ai/UtilityRegistry.h"
+#include "characters/Actor.h"
+#include "characters/ActorClumpCache.h"
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
+#include "characters/TeamDescription.h"
+#include "framework/Cast.h"
+#include "framework/Message.h"
+#include "framework/Random.h"
+#include "input/InputController.h"
+#include "input/ScriptedInputMapper.h"
+#include "match/MatchSettings.h"
+#include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
+#include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/PathChecker.h"
+#include "simulation/ShapeCollision.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "tools/common/GameData.h"
+#include "tools/common/OffscreenSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kAggression = 50.0f;
+constexpr float kStrayLimit = 5.0f;
+constexpr int kSides = PitchSimulation::kSides;
+const char* const kTeams[kSides] = {"Panda01", "Lizard01"};
+
+int Fail(const char* what, const std::string& detail = "")
+{
+    std::fprintf(stderr, "team_play: %s%s\n", what, detail.c_str());
+    return 1;
+}
+
+struct Options {
+    std::string folder;
+    float seconds = 300.0f;
+    uint32_t seed = 1;
+    bool bench = false;
+    bool human = false;
+    bool events = false;
+};
+
+// What both sides did, by side.
+struct Tally {
+    int passes[kSides] = {};
+    int shots[kSides] = {};
+    int snags[kSides] = {};
+    int fouls[kSides] = {};
+    int goals[kSides] = {};
+    int restarts = 0;
+    int possessionChanges = 0;
+    // How far the players sent to their formation places stood from them, summed over frames.
+    double formationGap = 0.0;
+    int formationSamples = 0;
+    std::vector<std::string> strategies[kSides];
+    std::vector<std::string> log;
+};
+
+int SideOf(const SoccerTeam* team)
+{
+    return team == PitchSimulation::Instance()->GetTeam(1) ? 1 : 0;
+}
+
+int HoldingSide()
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    for (int side = 0; side < kSides; ++side) {
+        if (pitch->GetTeam(side)->HasBall())
+            return side;
+    }
+    return -1;
+}
+
+// Counts the match messages; asks for the ball back on the spot when play would stop.
+class Referee : public MessageListener {
+public:
+    explicit Referee(Tally& tally) : m_tally(tally) { MessageServer::Instance()->RegisterListener(this); }
+    ~Referee() override { MessageServer::Instance()->UnregisterListener(this); }
+
+    int OnMessage(int message, intptr_t param) override
+    {
+        const std::string name = MessageServer::Instance()->GetMessageName(message);
+        const auto* character = reinterpret_cast<const Character*>(param);
+        if (name == "did pass" && character)
+            ++m_tally.passes[SideOf(character->GetTeam())];
+        else if (name == "did shot" && HoldingSide() >= 0)
+            ++m_tally.shots[HoldingSide()];
+        else if (name == "Snagged" && character)
+            ++m_tally.snags[SideOf(character->GetTeam())];
+        else if ((name == "penalty foul" || name == "free kick foul") && param)
+            Foul(*reinterpret_cast<const Character::FoulRecord*>(param));
+        else if (name == "goal scored" && param)
+            Goal(*reinterpret_cast<const Ball::Goal*>(param));
+        else if (name == "out of bounds far" || name == "out of bounds across" || name == "goal kick")
+            restart = true;
+        if (name != "actor collision" && m_tally.log.size() < kLoggedEvents)
+            m_tally.log.push_back(name);
+        return 0;
+    }
+
+    bool restart = false;
+
+private:
+    static constexpr size_t kLoggedEvents = 100000;
+
+    void Foul(const Character::FoulRecord& foul)
+    {
+        if (foul.offender)
+            ++m_tally.fouls[SideOf(foul.offender->GetTeam())];
+        restart = true;
+    }
+    void Goal(const Ball::Goal& goal)
+    {
+        if (goal.scoringTeam) {
+            ++m_tally.goals[SideOf(goal.scoringTeam)];
+            goal.scoringTeam->SetGoals(goal.scoringTeam->GetGoals() + 1);
+        }
+        restart = true;
+    }
+
+    Tally& m_tally;
+};
+
+bool LoadData()
+{
+    CastManager* casts = CastManager::Instance();
+    const auto load = [&](const char* cast, const char* member, Object* object, const char* file) {
+        Cast* c = casts->CreateCast(cast);
+        if (member)
+            c->AddMember(object, member, false);
+        return LoadSettings(c, file) || Fail("cannot read ", file);
+    };
+    bool ok = load("level", "Level Settings", LevelSettings::Instance(), "<SP>level\\level.txt");
+    ok = load("objects", nullptr, nullptr, "<SP>objects\\objects.txt") && ok;
+    ok = load("global", "Game Settings", GameSettings::Instance(), "<PP>global\\global.txt") && ok;
+    ok = load("matchsettings", "Match Settings", MatchSettings::Instance(), "<PP>matchsettings.txt") && ok;
+    return ok;
+}
+
+// The two sides of the descriptions, keepers first, computer-controlled.
+bool MakeSides()
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    for (int side = 0; side < kSides; ++side) {
+        const TeamDescription* description = TeamDescription::Find(kTeams[side]);
+        if (!description)
+            return Fail("no team description ", kTeams[side]) == 0;
+        SoccerTeam* team = pitch->GetTeam(side);
+        team->SetAggression(kAggression);
+        for (const TeamDescription::Member& member : description->GetMembers()) {
+            const int32_t kind = member.isSub ? Character::kGoalkeeper : Character::kFieldPlayer;
+            team->AddPlayer(std::make_unique<Character>(kind, member.variation, team));
+        }
+        pitch->GetTeamManager(side)->ChooseTactics();
+    }
+    return true;
+}
+
+// Every player on its kick-off place, the ball on the centre spot at rest.
+void KickOff()
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    Ball& ball = *pitch->GetBall();
+    ball.ReleasePossession(1);
+    for (int side = 0; side < kSides; ++side) {
+        SoccerTeam& team = *pitch->GetTeam(side);
+        for (int i = 0; i < team.GetPlayerCount(); ++i) {
+            if (Actor* actor = team.GetPlayer(i)->GetActor())
+                actor->ReleaseBall();
+        }
+    }
+    ball.SetPosition(PitchFrame::GetCentre() + PitchFrame::GetDirection(PitchFrame::kUp) * ball.GetRadius());
+    ball.SetVelocity(Vector3{});
+}
+
+void PlaceTeams()
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    const TeamStrategy* kickoff = TeamStrategy::Find("kickoff_defend");
+    for (int side = 0; side < kSides; ++side) {
+        SoccerTeam& team = *pitch->GetTeam(side);
+        const bool first = team.IsFirstSide();
+        const Vector3 attack = PitchPosition(1.0f, 0.0f).ToWorld(first) - PitchFrame::GetCentre();
+        const float heading = std::atan2(attack.x, attack.z);
+        for (int i = 0; i < team.GetPlayerCount(); ++i) {
+            Character& player = *team.GetPlayer(i);
+            const PitchPosition place = kickoff ? kickoff->GetTacticalPosition(player.GetRoleIndex(), {}) : PitchPosition();
+            player.GetActor()->PlaceInState(place.ToWorld(first), heading, new ActorState(ActorNodes::stand));
+        }
+    }
+    KickOff();
+}
+
+bool IsNan(const Vector3& v) { return std::isnan(v.x) || std::isnan(v.y) || std::isnan(v.z); }
+
+// Metres beyond the pitch's lines, 0 inside.
+float OffPitch(const Vector3& world)
+{
+    const Vector3 local = PitchFrame::WorldToPitch() * (world - PitchFrame::GetCentre());
+    const float along = std::abs(local.x) - PitchFrame::AlongHalfExtent(local.x);
+    const float across = std::abs(local.z) - PitchFrame::AcrossHalfExtent(local.z);
+    return std::max({along, across, 0.0f});
+}
+
+struct Bench {
+    std::vector<double> thinkMs;
+    std::vector<double> pathQueries;
+};
+
+// The AI's share of a frame, timed on its own: the caches, both managers, then each field
+// brain's Think on a copy of its command (the frame's update thinks again for real).
+void TimeThinking(Bench& bench, float dt)
+{
+    using Clock = std::chrono::steady_clock;
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    const uint64_t queries = PathChecker::GetQueryCount();
+    const auto start = Clock::now();
+    pitch->GetUtilityRegistry()->ClearCaches();
+    for (int side = 0; side < kSides; ++side) {
+        SoccerTeam& team = *pitch->GetTeam(side);
+        const int32_t difference = team.GetGoals() - pitch->GetTeam(1 - side)->GetGoals();
+        pitch->GetTeamManager(side)->Update(dt, *pitch->GetClock(), difference);
+    }
+    for (int side = 0; side < kSides; ++side) {
+        SoccerTeam& team = *pitch->GetTeam(side);
+        for (int i = 0; i < team.GetPlayerCount(); ++i) {
+            Character& player = *team.GetPlayer(i);
+            if (player.GetKind() != Character::kFieldPlayer || player.IsSelected())
+                continue;
+            ActorCommand scratch = player.GetCommand();
+            player.GetBrain()->Think(scratch);
+        }
+    }
+    const auto end = Clock::now();
+    bench.thinkMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    bench.pathQueries.push_back(static_cast<double>(PathChecker::GetQueryCount() - queries));
+}
+
+double Percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0.0;
+    const auto at = values.begin() + static_cast<long>(p * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), at, values.end());
+    return *at;
+}
+
+// Side 0's selected player under "(0):": run up the pitch, pass, switch, then charge a shot.
+std::unique_ptr<ScriptedInputMapper> MakeScript()
+{
+    auto script = std::make_unique<ScriptedInputMapper>("(0):");
+    for (int round = 0; round < 20; ++round) {
+        script->Add(90, {{"right", 1.0f}});
+        script->Add(1, {{"button a", 1.0f}});
+        script->Add(30, {{"up", 1.0f}});
+        script->Add(1, {});
+        script->Add(1, {{"button a", 1.0f}});
+        script->Add(60, {{"left", 1.0f}});
+        script->Add(1, {});
+        script->Add(75, {{"button b", 1.0f}, {"right", 0.5f}});
+        script->Add(20, {});
+    }
+    return script;
+}
+
+// Plays the frames; false on a NaN or a stray player.
+bool Play(const Options& options, Tally& tally, Bench* bench)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    Referee referee(tally);
+    const int frames = static_cast<int>(options.seconds / kFrame);
+    int holder = -1;
+    for (int frame = 0; frame < frames; ++frame) {
+        if (options.human)
+            BufferedInputController::Instance()->Update(kFrame);
+        uint32_t flags = PitchSimulation::kUpdateAll;
+        if (bench) {
+            TimeThinking(*bench, kFrame);
+            flags &= ~(PitchSimulation::kClearCaches | PitchSimulation::kUpdateManagers);
+        }
+        pitch->Update(kFrame, flags);
+        if (referee.restart) {
+            referee.restart = false;
+            ++tally.restarts;
+            KickOff();
+        }
+        const int holding = HoldingSide();
+        if (holding >= 0 && holder >= 0 && holding != holder)
+            ++tally.possessionChanges;
+        if (holding >= 0)
+            holder = holding;
+        for (int side = 0; side < kSides; ++side) {
+            const std::string& name = pitch->GetTeamManager(side)->GetStrategyName();
+            if (tally.strategies[side].empty() || tally.strategies[side].back() != name)
+                tally.strategies[side].push_back(name);
+            SoccerTeam& team = *pitch->GetTeam(side);
+            for (int i = 0; i < team.GetPlayerCount(); ++i) {
+                const Vector3 at = team.GetPlayer(i)->GetActor()->GetPosition();
+                if (team.GetPlayer(i)->GetBrain()->GetOrder().code == 0) {
+                    tally.formationGap += team.GetPlayer(i)->GetBrain()->GetDistanceToTargetPosition();
+                    ++tally.formationSamples;
+                }
+                if (IsNan(at) || OffPitch(at) > kStrayLimit) {
+                    std::fprintf(stderr, "team_play: side %d player %d at (%.2f %.2f %.2f) at frame %d\n", side, i,
+                                 at.x, at.y, at.z, frame);
+                    return false;
+                }
+            }
+        }
+        if (IsNan(pitch->GetBall()->GetPosition()))
+            return false;
+    }
+    return true;
+}
+
+void Report(const Tally& tally, const Bench* bench)
+{
+    for (int side = 0; side < kSides; ++side) {
+        std::string strategies;
+        for (const std::string& name : tally.strategies[side])
+            strategies += (strategies.empty() ? "" : " > ") + name;
+        std::printf("side %d (%s): %d passes (\"did pass\"), %d shots (\"did shot\"), %d snags (\"Snagged\"), %d fouls, "
+                    "%d goals; strategies %s\n",
+                    side, kTeams[side], tally.passes[side], tally.shots[side], tally.snags[side], tally.fouls[side],
+                    tally.goals[side], strategies.c_str());
+    }
+    std::printf("possession changed %d times; ball back on the spot %d times; players sent to their places stood "
+                "%.1f m from them on average\n",
+                tally.possessionChanges, tally.restarts,
+                tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0);
+    if (bench)
+        std::printf("AI think time per frame over %zu frames: median %.4f ms, 99th percentile %.4f ms, worst %.4f ms; "
+                    "path-checker queries per frame: median %.0f, 99th percentile %.0f\n",
+                    bench->thinkMs.size(), Percentile(bench->thinkMs, 0.5), Percentile(bench->thinkMs, 0.99),
+                    Percentile(bench->thinkMs, 1.0), Percentile(bench->pathQueries, 0.5),
+                    Percentile(bench->pathQueries, 0.99));
+}
+
+int RunMatch(const Options& options, Tally& tally)
+{
+    Bench bench;
+    std::unique_ptr<ScriptedInputMapper> script;
+    if (options.human) {
+        script = MakeScript();
+        script->Register(*BufferedInputController::Instance());
+        PitchSimulation::Instance()->GetTeam(0)->GetControlledPlayers().SetControllerName("(0):");
+    }
+    PlaceTeams();
+    const bool sound = Play(options, tally, options.bench ? &bench : nullptr);
+    Report(tally, options.bench ? &bench : nullptr);
+    if (!sound)
+        return Fail("a position became NaN or a player left the pitch");
+    if (options.seconds < 60.0f)
+        return 0;
+    for (int side = 0; side < kSides; ++side) {
+        if (tally.passes[side] == 0 || tally.shots[side] == 0 || tally.snags[side] + tally.fouls[side] == 0)
+            return Fail("a side never passed, shot or tackled: ", kTeams[side]);
+    }
+    return 0;
+}
+
+int Run(const Options& options)
+{
+    if (!tools::MountGameData(options.folder))
+        return Fail("no game data in ", options.folder);
+    tools::OffscreenSession session("team_play", 320, 240);
+    if (!session.Start(tools::OffscreenSession::kWindowOnly))
+        return 1;
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetDeviceKind(rwDeviceNull);
+    graphics->SetScreenSize(320, 240);
+    if (!graphics->Initialise(session.GetWindow()))
+        return Fail("the rendering engine does not start");
+    ShapeCollisionTable::Init();
+    int result = 1;
+    {
+        OwnedObjects owned;
+        CharacterRace::CreateAll(2, owned);
+        CharacterVariation::CreateAll(owned);
+        TeamDescription::CreateAll(owned);
+        TeamStrategy::CreateAll();
+        CastManager* casts = CastManager::Instance();
+        casts->CreateCast("hud");
+        // The races' actions and the variations' statistics.
+        const bool loaded = LoadData() && LoadSettings(casts->GetCast("Characters"), "<PP>Characters.txt") &&
+                            LoadSettings(casts->GetCast(TeamStrategy::kCastName), "<PP>Teams.txt");
+        ActorSurroundings::clockRunning = true;
+        Random::Seed(options.seed);
+        PitchSimulation::Instance()->SetupMatch();
+        Tally tally;
+        if (loaded && MakeSides())
+            result = RunMatch(options, tally);
+        if (options.events)
+            for (const std::string& event : tally.log)
+                std::printf("%s\n", event.c_str());
+        PitchSimulation::DestroyInstance();
+        for (const char* name : {"Characters", "Teams"}) {
+            if (Cast* cast = casts->GetCast(name))
+                for (const auto& object : owned)
+                    cast->RemoveMember(object.get());
+        }
+        casts->DeleteAll();
+    }
+    ActorClumpCache::DestroyInstance();
+    CollisionManager::DestroyInstance();
+    BufferedInputController::DestroyInstance();
+    graphics->Destroy();
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--bench")
+            options.bench = true;
+        else if (arg == "--human")
+            options.human = true;
+        else if (arg == "--events")
+            options.events = true;
+        else if (arg == "--seconds" && i + 1 < argc)
+            options.seconds = std::strtof(argv[++i], nullptr);
+        else if (arg == "--seed" && i + 1 < argc)
+            options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else
+            options.folder = arg;
+    }
+    if (options.folder.empty())
+        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events]");
+    return Run(options);
+}
