@@ -5,6 +5,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
+#include "characters/KeeperBrain.h"
 #include "characters/ControlledPlayerList.h"
 #include "characters/RefereeBrain.h"
 #include "characters/Team.h"
@@ -153,6 +154,10 @@ void Character::Render()
 {
     static const std::vector<int32_t> kNone;
     m_actor->Render(m_cardShown ? kNone : m_variation->GetInvisibleAtomics());
+    if (GameSettings::Instance()->displayCollisionData) {
+        if (const auto* keeper = dynamic_cast<const KeeperBrain*>(m_brain.get()))
+            keeper->DrawDebug();
+    }
 }
 
 std::string Character::GetParticleName() const { return m_variation->GetKeyName(); }

@@ -126,9 +126,3 @@ private:
     uint8_t m_charging = 0;
     uint8_t m_penalty = 0;
 };
-
-// The goalkeeper's brain; keeps its save logic once keepers think.
-class KeeperBrain : public CharacterBrain {
-public:
-    using CharacterBrain::CharacterBrain;
-};
