@@ -68,7 +68,9 @@ bool StateBegins(const Actor& actor, const char* prefix)
     return state && std::strncmp(state, prefix, std::strlen(prefix)) == 0;
 }
 
-float HeadingOf(const Vector3& direction) { return PitchAngle::FromDirection(direction).angle; }
+// Headings as the actor turns and moves by them.
+float HeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
+Vector3 DirectionOf(float heading) { return {std::sin(heading), 0.0f, std::cos(heading)}; }
 
 Vector3 Flat(const Vector3& v)
 {
@@ -237,7 +239,7 @@ bool KeeperBrain::Guard(GuardPoint& guard) const
         heading = out + delta;
     }
     guard.heading = heading;
-    guard.position = centre + PitchAngle(heading).ToDirection() * radius;
+    guard.position = centre + DirectionOf(heading) * radius;
     return true;
 }
 
@@ -356,7 +358,7 @@ void KeeperBrain::GuardStep(ActorCommand& command)
         SetCode(command, ActorInput::None);
         return;
     }
-    const Vector3 facing = PitchAngle(actor->GetHeading()).ToDirection();
+    const Vector3 facing = DirectionOf(actor->GetHeading());
     const Vector3 side(-facing.z, 0.0f, facing.x);
     const Vector3 offset = actor->GetPosition() - guard.position;
     const float ahead = facing.Dot(offset), across = side.Dot(offset);
@@ -397,7 +399,7 @@ void KeeperBrain::ProcessInput(ActorCommand& command)
     ControllerInput in = GetControllerInput(GetName());
     in.ToCameraSpace();
     if (in.x != 0.0f || in.y != 0.0f)
-        command.SetDirection(in.GetStickHeading());
+        command.SetDirection(HeadingOf(PitchAngle(in.GetStickHeading()).ToDirection()));
     if (in.buttonAPressed) {
         SetCode(command, ActorInput::Pass);
         if (!command.hold) {
@@ -431,7 +433,7 @@ void KeeperBrain::DrawDebug() const
     const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
     const Vector3 forward = ForwardAxis();
     const Vector3 left = up.Cross(forward);
-    const Quaternion turn = PitchAngle(HeadingOf(forward)).ToRotation();
+    const Quaternion turn = Quaternion(HeadingOf(forward), PitchFrame::GetDirection(PitchFrame::kUp));
     const Vector3 origin = actor->GetPosition() + forward * actor->GetRadius();
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {

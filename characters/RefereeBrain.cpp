@@ -26,7 +26,8 @@ void SetCode(ActorCommand& command, int32_t code, float heading)
     command.SetDirection(heading);
 }
 
-float HeadingOf(const Vector3& direction) { return PitchAngle::FromDirection(direction).angle; }
+// Headings as the actor turns and moves by them.
+float HeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
 
 bool StateBegins(const Actor& actor, const char* prefix)
 {

