@@ -202,8 +202,8 @@ TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement
 {
     const Vector3 keeperAt = keeper->GetActor()->GetPosition();
     // A shot at the keeper's chest from 12 m: a middle save.
-    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.2f, 0.0f};
-    Launch(from, forward * -20.0f + Vector3{0.0f, 2.0f, 0.0f});
+    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.6f, 0.0f};
+    Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
     float time = 0.0f;
     Vector3 crossing;
     ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
@@ -212,9 +212,12 @@ TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement
     EXPECT_EQ(Brain().SaveCell(crossing.x, crossing.y) / 3, 1);
 
     // Too far out for the save to be due yet.
+    MatchSettings::Instance()->worstKeeperSaveMisjudgement = 0.4f;
+    MatchSettings::Instance()->bestKeeperSaveMisjudgement = 0.2f;
     Brain().SetSkill(100.0f);
+    Brain().DrawMisjudgement();
     MatchSettings::Instance()->keeperSaveReserveTime = 5.0f;
-    Launch(from + forward * 30.0f, forward * -20.0f + Vector3{0.0f, 2.0f, 0.0f});
+    Launch(from + forward * 30.0f, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
     const float before = Brain().GetMisjudgement();
     ActorCommand command;
     Brain().Think(command);
@@ -225,7 +228,7 @@ TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement
     // Flown on until due: the save of the crossing's cell starts, holds and draws afresh.
     float misjudgement = before;
     for (int frame = 0; frame < 200 && command.code == ActorInput::None; ++frame) {
-        pitch->Update(kFrame, PitchSimulation::kUpdateBall);
+        pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
         misjudgement = Brain().GetMisjudgement();
         Brain().Think(command);
     }
@@ -333,7 +336,7 @@ TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
             Brain().Think(command);
             started = command.code != ActorInput::None;
             if (!started)
-                pitch->Update(kFrame, PitchSimulation::kUpdateBall);
+                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
         }
         ASSERT_TRUE(started);
         EXPECT_EQ(Brain().SaveCell(crossing.x, crossing.y), cell) << crossing.x << ", " << crossing.y;
