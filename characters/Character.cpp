@@ -5,7 +5,9 @@
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
+#include "characters/KeeperBrain.h"
 #include "characters/ControlledPlayerList.h"
+#include "characters/RefereeBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -154,6 +156,10 @@ void Character::Render()
 {
     static const std::vector<int32_t> kNone;
     m_actor->Render(m_cardShown ? kNone : m_variation->GetInvisibleAtomics());
+    if (GameSettings::Instance()->displayCollisionData) {
+        if (const auto* keeper = dynamic_cast<const KeeperBrain*>(m_brain.get()))
+            keeper->DrawDebug();
+    }
 }
 
 std::string Character::GetParticleName() const { return m_variation->GetKeyName(); }
@@ -406,9 +412,12 @@ void Character::OnActionEvent(const CharacterActionEvent& event)
     case ActionEventType::ContactFoot: OnSnagged(); break;
     case ActionEventType::WhistleShort:
     case ActionEventType::WhistleLong:
-        if (m_kind == kReferee)
+        if (m_kind == kReferee) {
             PlaySoundAt(event.type == static_cast<int32_t>(ActionEventType::WhistleShort) ? "whistle_short"
                                                                                         : "whistle_long");
+            if (auto* referee = dynamic_cast<RefereeBrain*>(m_brain.get()))
+                referee->EndWhistle();
+        }
         break;
     case ActionEventType::TakeOutCard: m_cardShown = true; break;
     case ActionEventType::PutAwayCard: m_cardShown = false; break;

@@ -129,15 +129,3 @@ private:
     uint8_t m_charging = 0;
     uint8_t m_penalty = 0;
 };
-
-// The goalkeeper's brain; keeps its save logic once keepers think.
-class KeeperBrain : public CharacterBrain {
-public:
-    using CharacterBrain::CharacterBrain;
-};
-
-// The referee's brain; keeps its whistle and card sequences once the referee thinks.
-class RefereeBrain : public CharacterBrain {
-public:
-    using CharacterBrain::CharacterBrain;
-};

@@ -3,6 +3,7 @@
 #include "support/ActorTestSupport.h"
 
 #include "characters/CharacterBrain.h"
+#include "characters/KeeperBrain.h"
 
 using namespace ActorNodes;
 

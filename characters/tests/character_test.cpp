@@ -3,6 +3,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
+#include "characters/KeeperBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"

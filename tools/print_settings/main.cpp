@@ -7,6 +7,7 @@
 // The game folder holds "data\Turfbolt.dat" (build/game after a build); the working folder
 // is the default. Files the data does not ship (the player's own) show their defaults.
 
+#include "characters/RefereeSettings.h"
 #include "framework/AsciiSerializer.h"
 #include "framework/Cast.h"
 #include "framework/CryptedStdFile.h"
@@ -159,6 +160,7 @@ int main(int argc, char** argv)
         {"global", "<PP>global\\global.txt", "Game Settings", GameSettings::Instance(), false},
         {"matchsettings", "<PP>matchsettings.txt", "Match Settings", MatchSettings::Instance(), false},
         {"penalties", "<PP>penalties.txt", "Penalty Settings", PenaltySettings::Instance(), false},
+        {"referee", "<PP>referee.txt", "Referee Settings", RefereeSettings::Instance(), false},
         {"user", "Data\\SaveGames\\user.txt", "Game Parameters", GameParameters::Instance(), false},
         {"gained", "Data\\SaveGames\\gained.txt", "Gained Objects", GainedObjects::Instance(), true},
     };

@@ -173,8 +173,9 @@ void TuneRace(CharacterRace& race, float rotationSpeed)
     CharacterRace::Tuning tuning;
     tuning.headBoneIndex = kHead;
     tuning.rotationSpeed = rotationSpeed;
-    tuning.saveGridWidth = 3.0f * side;
-    tuning.saveGridHeight = top + 0.5f * (top - low);
+    // The keeper's brain reads these as one cell's size.
+    tuning.saveGridWidth = side;
+    tuning.saveGridHeight = 0.5f * (top - low);
     tuning.minHeaderHeight = headerBall - kHeaderBelow;
     tuning.maxHeaderHeight = headerBall + kHeaderAbove;
     race.SetTuning(tuning);

@@ -1,5 +1,6 @@
 // The settings files of the default data, written by the game's own cast writer from the
 // settings objects, so the files hold exactly the keys the game reads, in its order.
+#include "characters/RefereeSettings.h"
 #include "framework/Cast.h"
 #include "framework/DebugDisplay.h"
 #include "match/MatchSettings.h"
@@ -81,6 +82,15 @@ void ShipLevelSettings(LevelSettings& s)
     s.lightDirection = Sunlight();
 }
 
+// Walking runs only past the distance at which a standing referee would run, so he walks
+// between his stand and run thresholds instead of breaking into a run at once.
+void ShipRefereeSettings(RefereeSettings& s)
+{
+    s.walkToRunDist = 6.0f;
+    s.foulSpotMaxDist = 20.0f;
+    s.foulSpotMaxFov = 0.7854f;
+}
+
 // One object as the only member of its cast's file.
 bool WriteMemberFile(const AssetContext& context, const std::string& file, const char* castName,
                      const char* member, Object* object)
@@ -103,6 +113,9 @@ bool WriteSettings(const AssetContext& context)
     bool ok = WriteMemberFile(context, "matchsettings.txt", "matchsettings", "Match Settings", &match);
     ok = WriteMemberFile(context, "penalties.txt", "penalties", "Penalty Settings", &penalties) && ok;
     ok = WriteMemberFile(context, "global/global.txt", "global", "Game Settings", &game) && ok;
+    RefereeSettings referee;
+    ShipRefereeSettings(referee);
+    ok = WriteMemberFile(context, "referee.txt", "referee", "Referee Settings", &referee) && ok;
     // Every level plays the same ball under the same sun.
     LevelSettings level;
     ShipLevelSettings(level);

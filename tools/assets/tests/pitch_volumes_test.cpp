@@ -39,14 +39,17 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
             ++volumes;
             ++ids[volume->GetCollisionName()];
             // The areas are only looked up by name: the ball passes through them.
-            const bool area = volume->GetCollisionName() == "penaltyarea" || volume->GetCollisionName() == "passhigharea";
+            const std::string& id = volume->GetCollisionName();
+            const bool area =
+                id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" || id == "guardcylinder";
             EXPECT_EQ(volume->GetCollisionSetName(), area ? "" : "ball+pitchvolumes") << volume->GetName();
         }
-        EXPECT_EQ(ids, (std::map<std::string, int>{{"collidecube", 8}, {"collidecylinder", 4}, {"farplane", 1},
+        EXPECT_EQ(ids, (std::map<std::string, int>{{"closetrigger", 4}, {"collidecube", 8}, {"collidecylinder", 4},
+                                                   {"farplane", 1}, {"guardcylinder", 2},
                                                    {"ground", 1}, {"leftgoalscorearea", 1}, {"leftplane", 1},
                                                    {"nearplane", 1}, {"passhigharea", 4}, {"penaltyarea", 2},
                                                    {"rightgoalscorearea", 1}, {"rightplane", 1}}));
-        EXPECT_EQ(volumes, 25);
+        EXPECT_EQ(volumes, 31);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
@@ -64,6 +67,26 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
         for (const char* wing : {"PassHighAreaLeftFar", "PassHighAreaLeftNear", "PassHighAreaRightFar",
                                  "PassHighAreaRightNear"})
             EXPECT_NE(dynamic_cast<CubicPitchVolume*>(find(wing)), nullptr) << wing;
+        // The keeper's cylinder stands on his goal's centre, midway between the posts; his
+        // close triggers reach out from his goal line, the "Off" box round the "On" one.
+        for (const char* end : {"Left", "Right"}) {
+            const std::string side = end;
+            const auto& guard = dynamic_cast<CylindricalPitchVolume&>(*find((side + "GuardCylinder").c_str()));
+            const auto post = [&](const char* which) {
+                return dynamic_cast<PitchVolume&>(*find((side + which).c_str())).GetPosition();
+            };
+            const Vector3 centre = (post("GoalLeftPost") + post("GoalRightPost")) * 0.5f;
+            EXPECT_EQ(std::tuple(guard.GetPosition(), guard.GetCylinder().radius), std::tuple(centre, 3.0f)) << end;
+            const auto& on = dynamic_cast<CubicPitchVolume&>(*find((side + "CloseTriggerOn").c_str()));
+            const auto& off = dynamic_cast<CubicPitchVolume&>(*find((side + "CloseTriggerOff").c_str()));
+            for (const CubicPitchVolume* box : {&on, &off}) {
+                const float low = box->GetPosition().x, high = low + box->GetCube().size.x;
+                EXPECT_TRUE(low == centre.x || high == centre.x) << end;
+                EXPECT_EQ(box->GetPosition().z, -box->GetCube().size.z / 2) << end;
+            }
+            EXPECT_GT(off.GetCube().size.x, on.GetCube().size.x) << end;
+            EXPECT_GT(off.GetCube().size.z, on.GetCube().size.z) << end;
+        }
         EXPECT_EQ(CollisionManager::Instance()->GetCollisionSet("ball+pitchvolumes")->GetMemberCount(), 19);
     }
     EXPECT_EQ(log.Count("***"), 0) << log.Text();

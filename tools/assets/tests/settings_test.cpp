@@ -2,6 +2,8 @@
 // tables know and none they do not, and hold values a match can be played with.
 #include "support/AssetTestSupport.h"
 
+#include "characters/RefereeBrain.h"
+#include "characters/RefereeSettings.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "match/MatchSettings.h"
@@ -69,6 +71,7 @@ std::vector<ShippedFile> ShippedFiles()
         {"matchsettings.txt", "matchsettings", "Match Settings", [] { return std::make_unique<MatchSettings>(); }},
         {"penalties.txt", "penalties", "Penalty Settings", [] { return std::make_unique<PenaltySettings>(); }},
         {"global/global.txt", "global", "Game Settings", [] { return std::make_unique<GameSettings>(); }},
+        {"referee.txt", "referee", "Referee Settings", [] { return std::make_unique<RefereeSettings>(); }},
     };
     for (int i = 0; i < assets::world::kLevelCount; ++i)
         files.push_back({std::string(assets::world::LevelTheme(i).folder) + "/settings/level/level.txt", "level",
@@ -97,6 +100,27 @@ TEST_F(ShippedSettings, PenaltiesEqualTheCompiledInValues)
     ASSERT_TRUE(Load("penalties.txt", "penalties", "Penalty Settings", &loaded));
     PenaltySettings compiledIn;
     EXPECT_EQ(Write(loaded), Write(compiledIn));
+}
+
+// The foul spot's limits exist only in the file; and a referee who set off walking keeps
+// walking until he nears his target, running only where a standing one would.
+TEST_F(ShippedSettings, RefereeWalksBetweenHisStandAndRunDistances)
+{
+    RefereeSettings* s = RefereeSettings::Instance();
+    table_test::ChangeEveryValue(*s);
+    ASSERT_TRUE(Load("referee.txt", "referee", "Referee Settings", s));
+    EXPECT_GT(s->foulSpotMaxDist, 0.0f);
+    EXPECT_GT(s->foulSpotMaxFov, 0.0f);
+    EXPECT_LT(s->foulSpotMaxFov, 3.1416f);
+    RefereeBrain brain(nullptr, nullptr, nullptr);
+    const float between = (s->standToWalkDist + s->standToRunDist) / 2;
+    EXPECT_EQ(brain.NextMovementState(between, 0.0f), RefereeBrain::kWalk);
+    brain.SetMovementState(RefereeBrain::kWalk);
+    for (float d : {between, s->standToRunDist, s->walkToStandDist})
+        EXPECT_EQ(brain.NextMovementState(d, 0.0f), RefereeBrain::kWalk) << d;
+    EXPECT_EQ(brain.NextMovementState(s->walkToStandDist / 2, 0.0f), RefereeBrain::kStand);
+    EXPECT_EQ(brain.NextMovementState(s->walkToRunDist + 1.0f, 0.0f), RefereeBrain::kRun);
+    RefereeSettings::DestroyInstance();
 }
 
 TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)

@@ -27,6 +27,15 @@ constexpr float kPenaltyHalfWidth = 13.5f;
 constexpr float kAreaHeight = 10.0f;
 // The wings near each goal line, from which a pass goes high into the area.
 constexpr float kWingDepth = 20.0f;
+// The keeper guards from the rim of a cylinder round the goal centre: far enough out to
+// narrow the angle, near enough to get back to either post.
+constexpr float kGuardRadius = 3.0f;
+// The keeper comes out for a ball inside the "On" box; the larger "Off" box keeps him from
+// turning back the moment the ball crosses the edge.
+constexpr float kCloseTriggerOnDepth = 7.0f;
+constexpr float kCloseTriggerOnHalfWidth = 7.0f;
+constexpr float kCloseTriggerOffDepth = 9.0f;
+constexpr float kCloseTriggerOffHalfWidth = 9.0f;
 
 template <class Volume>
 Volume* Add(Cast& cast, const char* name, const char* id)
@@ -107,6 +116,18 @@ void AddAreasAtGoal(Cast& cast, int side)
             {kWingDepth, kAreaHeight, wingWidth});
     AddArea(cast, ("PassHighArea" + end + "Near").c_str(), "passhigharea", {wingLow, 0, -kHalfWidth},
             {kWingDepth, kAreaHeight, wingWidth});
+    for (const bool on : {true, false}) {
+        const float depth = on ? kCloseTriggerOnDepth : kCloseTriggerOffDepth;
+        const float halfWidth = on ? kCloseTriggerOnHalfWidth : kCloseTriggerOffHalfWidth;
+        AddArea(cast, (end + "CloseTrigger" + (on ? "On" : "Off")).c_str(), "closetrigger",
+                {side > 0 ? kHalfLength - depth : -kHalfLength, 0, -halfWidth}, {depth, kAreaHeight, 2 * halfWidth});
+    }
+    auto* guard = new CylindricalPitchVolume();
+    guard->SetCollisionName("guardcylinder");
+    cast.AddDynamicMember(guard, (end + "GuardCylinder").c_str());
+    guard->SetPosition({side * kHalfLength, 0, 0});
+    guard->GetCylinder().radius = kGuardRadius;
+    guard->GetCylinder().length = kGoalHeight;
 }
 
 // All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing

@@ -1,0 +1,348 @@
+// The keeper's brain on the first level's pitch: the save grid and its timing, the guard
+// point on the cylinder in front of his goal, coming out, and handing over to the
+// field-player brain.
+#include "characters/Character.h"
+#include "characters/CharacterRace.h"
+#include "characters/KeeperBrain.h"
+#include "characters/Team.h"
+#include "framework/Cast.h"
+#include "framework/MathUtil.h"
+#include "framework/Random.h"
+#include "match/MatchSettings.h"
+#include "simulation/PitchVolume.h"
+#include "simulation/Shape.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "support/ActorTestSupport.h"
+#include "support/CharacterCast.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+// By grid cell, bottom row first, each row from the keeper's right.
+constexpr int32_t kSaveCodes[9] = {ActorInput::SaveBottomRight, ActorInput::SaveBottomCenter, ActorInput::SaveBottomLeft,
+                                   ActorInput::SaveMiddleRight, ActorInput::SaveMiddleCenter, ActorInput::SaveMiddleLeft,
+                                   ActorInput::SaveTopRight,    ActorInput::SaveTopCenter,    ActorInput::SaveTopLeft};
+
+class KeeperBrainTest : public KickAbout {
+protected:
+    void SetUp() override
+    {
+        KickAbout::SetUp();
+        objects = CastManager::Instance()->CreateCast("objects");
+        // The level's dressing is not registered here; only its volumes are wanted.
+        LoadSettings(objects, "<PP>level01\\settings\\objects\\objects.txt");
+        pitch = PitchSimulation::Instance();
+        home = pitch->GetTeam(0);
+        away = pitch->GetTeam(1);
+        ASSERT_TRUE(home->IsFirstSide());
+        auto owned = std::make_unique<Character>(Character::kGoalkeeper, "PandaGk00", home);
+        keeper = owned.get();
+        home->AddPlayer(std::move(owned));
+        cylinder = dynamic_cast<CylindricalPitchVolume*>(CastManager::Instance()->FindObject("objects|LeftGuardCylinder"));
+        ASSERT_NE(cylinder, nullptr);
+        goal = cylinder->GetPosition();
+        forward = Brain().ForwardAxis();
+        left = PitchFrame::GetDirection(PitchFrame::kUp).Cross(forward);
+        Put(*keeper, goal + forward * 3.0f, Heading(forward));
+        // Any order but 0 leaves the keeper to his own thinking.
+        Brain().GetOrder().code = 1;
+    }
+    void TearDown() override
+    {
+        objects->Clear();
+        // The tests tune the keeper's settings; the next one starts from the defaults.
+        MatchSettings::DestroyInstance();
+        KickAbout::TearDown();
+    }
+
+    static float Heading(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
+    static void Put(Character& character, const Vector3& at, float heading)
+    {
+        character.GetActor()->PlaceInState(at, heading, new ActorState(ActorNodes::stand));
+    }
+    KeeperBrain& Brain() const { return *static_cast<KeeperBrain*>(keeper->GetBrain()); }
+    Character* AddAway(const Vector3& at)
+    {
+        auto owned = std::make_unique<Character>(Character::kFieldPlayer, "LizardPl00", away);
+        Character* player = owned.get();
+        away->AddPlayer(std::move(owned));
+        Put(*player, at, Heading(-forward));
+        return player;
+    }
+    // A ball rolling or flying at the speed from the point.
+    void Launch(const Vector3& from, const Vector3& velocity)
+    {
+        ball.SetBallPosition(from);
+        ball.SetVelocity(velocity);
+    }
+
+    Cast* objects = nullptr;
+    CharacterCast cast{StagePath("Characters.txt")};
+    PitchSimulation* pitch = nullptr;
+    SoccerTeam* home = nullptr;
+    SoccerTeam* away = nullptr;
+    Character* keeper = nullptr;
+    CylindricalPitchVolume* cylinder = nullptr;
+    Vector3 goal, forward, left;
+};
+
+TEST_F(KeeperBrainTest, CrossingPointsFallInTheirGridCells)
+{
+    const float w = keeper->GetRace()->GetKeeperSaveGridWidth(), h = keeper->GetRace()->GetKeeperSaveGridHeight();
+    ASSERT_GT(w, 0.0f);
+    ASSERT_GT(h, 0.0f);
+    const struct {
+        float x, y;
+        int cell;
+    } cases[] = {
+        {-1.6f * w, 0.5f * h, 0}, {-5.0f * w, 10.0f * h, 6}, {-0.5f * w, 0.5f * h, 1}, {0.0f, 1.5f * h, 4},
+        {0.49f * w, 2.5f * h, 7}, {0.5f * w, -1.0f, 2},       {1.6f * w, 3.5f * h, 8},   {-0.51f * w, 1.0f * h, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y);
+        EXPECT_EQ(Brain().SaveCell(c.x, c.y), c.cell);
+        const KeeperBrain::SaveChoice& choice = Brain().ChooseSave({c.x, c.y, 0.0f}, 1.0f);
+        EXPECT_EQ(choice.code, kSaveCodes[c.cell]);
+        // The save's own contact time, from its animation.
+        EXPECT_GT(choice.time, 0.0f);
+    }
+}
+
+TEST_F(KeeperBrainTest, TheMisjudgementShrinksWithSkill)
+{
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->worstKeeperSaveMisjudgement = 0.4f;
+    settings->bestKeeperSaveMisjudgement = 0.1f;
+    for (const auto& [skill, limit] : {std::pair(50.0f, 0.25f), std::pair(100.0f, 0.1f)}) {
+        Random::Seed(7);
+        Brain().SetSkill(skill);
+        float largest = 0.0f;
+        for (int i = 0; i < 200; ++i) {
+            Brain().DrawMisjudgement();
+            EXPECT_GE(Brain().GetMisjudgement(), 0.0f);
+            largest = std::max(largest, Brain().GetMisjudgement());
+        }
+        EXPECT_LE(largest, limit * 1.0001f) << skill;
+        EXPECT_GT(largest, limit * 0.9f) << skill;
+    }
+}
+
+TEST_F(KeeperBrainTest, TheGuardPointLiesOnTheRimWithinTheGuardAngle)
+{
+    const float limit = MatchSettings::Instance()->keeperGuardAngle;
+    const float radius = cylinder->GetCylinder().radius;
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 slight = forward * 10.0f + left * 2.0f;
+    const struct {
+        const char* what;
+        Vector3 ball;
+        Vector3 cylinderAt;
+        bool clamped;
+        Vector3 expected;  // zero: only on the rim and finite
+    } cases[] = {
+        {"straight out", goal + forward * 20.0f, goal, false, goal + forward * radius},
+        // The goal centre inside the cylinder: the one rim point ahead along the ray.
+        {"slightly across", goal + slight, goal, false, goal + slight * (radius / slight.Length())},
+        {"straight above the goal", goal + up * 3.0f, goal, false, goal + forward * radius},
+        {"from the side", goal + forward * 2.0f + left * 10.0f, goal, true, Vector3{}},
+        // The ray passes the cylinder by: the point nearest it stands in.
+        {"rim missed", goal + forward * 20.0f, goal + left * 5.0f, true, Vector3{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cylinder->SetPosition(c.cylinderAt);
+        ball.SetBallPosition(c.ball);
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        EXPECT_EQ(guard.clamped, c.clamped);
+        EXPECT_TRUE(std::isfinite(guard.position.x) && std::isfinite(guard.position.z));
+        EXPECT_NEAR((guard.position - c.cylinderAt).Length(), radius, 1e-4f);
+        const float off = std::fabs(Math::AngleDifference(guard.heading, Heading(forward)));
+        if (c.clamped)
+            EXPECT_NEAR(off, limit, 1e-5f);
+        else
+            EXPECT_LT(off, limit);
+        if (c.expected != Vector3{}) {
+            EXPECT_TRUE(guard.position.IsEqual(c.expected)) << guard.position.x << " " << guard.position.z;
+        }
+    }
+    cylinder->SetPosition(goal);
+}
+
+TEST_F(KeeperBrainTest, OrderZeroOrTheBallInHandsMakesHimAFieldPlayer)
+{
+    CharacterBrain reference(keeper->GetActor(), keeper, keeper->GetRace());
+    for (const bool inHands : {false, true}) {
+        SCOPED_TRACE(inHands);
+        TeamOrder order{inHands ? 1 : 0, goal + forward * 15.0f, nullptr};
+        Brain().GetOrder() = order;
+        reference.GetOrder() = order;
+        if (inHands) {
+            ASSERT_TRUE(ball.TakePossession(keeper));
+            keeper->GetActor()->TakeBall(&ball);
+        }
+        ActorCommand expected, actual;
+        actual.target = cylinder;
+        reference.Think(expected);
+        Brain().Think(actual);
+        EXPECT_EQ(actual.code, expected.code);
+        EXPECT_NEAR(actual.direction, expected.direction, 1e-6f);
+        EXPECT_EQ(actual.target, nullptr);
+    }
+}
+
+TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement)
+{
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    // A shot at the keeper's chest from 12 m: a middle save.
+    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.6f, 0.0f};
+    Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
+    float time = 0.0f;
+    Vector3 crossing;
+    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+    EXPECT_NEAR(time, 0.6f, 0.11f);
+    EXPECT_LT(std::fabs(crossing.x), 0.5f);
+    EXPECT_EQ(Brain().SaveCell(crossing.x, crossing.y) / 3, 1);
+
+    // Too far out for the save to be due yet.
+    MatchSettings::Instance()->worstKeeperSaveMisjudgement = 0.4f;
+    MatchSettings::Instance()->bestKeeperSaveMisjudgement = 0.2f;
+    Brain().SetSkill(100.0f);
+    Brain().DrawMisjudgement();
+    MatchSettings::Instance()->keeperSaveReserveTime = 5.0f;
+    Launch(from + forward * 30.0f, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
+    const float before = Brain().GetMisjudgement();
+    ActorCommand command;
+    Brain().Think(command);
+    EXPECT_EQ(command.code, ActorInput::None);
+    EXPECT_EQ(command.hold, 0);
+    EXPECT_EQ(Brain().GetMisjudgement(), before);
+
+    // Flown on until due: the save of the crossing's cell starts, holds and draws afresh.
+    float misjudgement = before;
+    for (int frame = 0; frame < 200 && command.code == ActorInput::None; ++frame) {
+        pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
+        misjudgement = Brain().GetMisjudgement();
+        Brain().Think(command);
+    }
+    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+    const int due = Brain().SaveCell(crossing.x, crossing.y);
+    EXPECT_EQ(command.code, kSaveCodes[due]);
+    EXPECT_EQ(command.hold, 1);
+    EXPECT_EQ(command.faceAtOnce, 1);
+    EXPECT_NE(Brain().GetMisjudgement(), misjudgement);
+    // Started no earlier than its contact time plus the misjudgement, and before the ball arrives.
+    EXPECT_LE(time, Brain().ChooseSave(crossing, time).time + misjudgement + 1e-4f);
+    EXPECT_GT(time, 0.0f);
+
+    // Diving: a held command keeps its code, a free one gets None and leaves the circle, and
+    // nothing is drawn again.
+    const float drawn = Brain().GetMisjudgement();
+    keeper->GetActor()->PlaceInState(keeper->GetActor()->GetPosition(), 0.0f,
+                                     new ActorState(ActorNodes::savemiddlecenter));
+    for (int i = 0; i < 5; ++i)
+        Brain().Think(command);
+    EXPECT_NE(command.code, ActorInput::None);
+    ActorCommand free;
+    free.code = ActorInput::Run;
+    free.target = cylinder;
+    free.faceAtOnce = 1;
+    Brain().Think(free);
+    EXPECT_EQ(std::tuple(free.code, free.target, free.faceAtOnce),
+              std::tuple(int32_t(ActorInput::None), static_cast<PitchVolume*>(nullptr), uint8_t(0)));
+    EXPECT_EQ(Brain().GetMisjudgement(), drawn);
+}
+
+TEST_F(KeeperBrainTest, NoSaveWhileAnyoneHoldsTheBall)
+{
+    Character* attacker = AddAway(keeper->GetActor()->GetPosition() + forward * 12.0f);
+    ASSERT_TRUE(ball.TakePossession(attacker));
+    attacker->GetActor()->TakeBall(&ball);
+    ball.SetVelocity(forward * -25.0f);
+    ActorCommand command;
+    Brain().Think(command);
+    EXPECT_FALSE(command.code >= ActorInput::SaveTopLeft && command.code <= ActorInput::SaveBottomRight);
+    EXPECT_EQ(command.hold, 0);
+}
+
+TEST_F(KeeperBrainTest, AfterSideSteppingHeComesOutStraightAtTheBall)
+{
+    KeeperBrain::GuardPoint guard;
+    ball.SetBallPosition(goal + forward * 30.0f);
+    ASSERT_TRUE(Brain().Guard(guard));
+    // Two metres to one side of his guard point, facing out: a side-step along the circle.
+    Put(*keeper, guard.position + left * 2.0f, Heading(forward));
+    ActorCommand command;
+    Brain().Think(command);
+    EXPECT_TRUE(command.code == ActorInput::StepLeft || command.code == ActorInput::StepRight) << command.code;
+    EXPECT_EQ(command.target, cylinder);
+
+    // A loose ball in his area: he goes for it, off the circle.
+    const Vector3 loose = goal + forward * 5.0f + left * 1.0f;
+    ball.SetBallPosition(loose + Vector3{0.0f, ball.GetRadius(), 0.0f});
+    ball.SetVelocity({});
+    ASSERT_TRUE(Brain().IsBallInCloseTrigger());
+    Brain().Think(command);
+    EXPECT_EQ(command.target, nullptr);
+    EXPECT_EQ(Brain().GetOrder().code, 2);
+    EXPECT_NE(command.code, ActorInput::StepLeft);
+    EXPECT_NE(command.code, ActorInput::StepRight);
+    // And a ball far out leaves him guarding, stepping back to his point.
+    Put(*keeper, guard.position + forward * 3.0f, Heading(forward));
+    ball.SetBallPosition(goal + forward * 30.0f);
+    Brain().Think(command);
+    EXPECT_EQ(command.code, ActorInput::StepBack);
+    EXPECT_EQ(command.target, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Shots at the middle of each cell of the grid from 15 m: the keeper starts that cell's save
+// while the ball is still on its way.
+TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
+{
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->bestKeeperSaveMisjudgement = 0.0f;
+    Brain().SetSkill(100.0f);
+    Brain().DrawMisjudgement();
+    const float w = keeper->GetRace()->GetKeeperSaveGridWidth(), h = keeper->GetRace()->GetKeeperSaveGridHeight();
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    constexpr float kSpeed = 20.0f, kDistance = 15.0f;
+    for (int cell = 0; cell < 9; ++cell) {
+        SCOPED_TRACE(cell);
+        const float x = (cell % 3 - 1) * w, y = (cell / 3 + 0.5f) * h;
+        const Vector3 from = keeperAt + forward * kDistance + up * 0.5f;
+        const Vector3 aim = keeperAt + forward * keeper->GetActor()->GetRadius() + left * x + up * y;
+        // Aimed high enough that gravity brings the ball down to the cell's height.
+        const float flight = kDistance / kSpeed;
+        Launch(from, (aim - from) / flight + up * (0.5f * 9.8f * flight));
+        ActorCommand command;
+        float time = 0.0f;
+        Vector3 crossing;
+        bool started = false;
+        for (int frame = 0; frame < 90 && !started; ++frame) {
+            ASSERT_TRUE(Brain().PredictCrossing(time, crossing)) << frame;
+            command = ActorCommand{};
+            Brain().Think(command);
+            started = command.code != ActorInput::None;
+            if (!started)
+                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
+        }
+        ASSERT_TRUE(started);
+        EXPECT_EQ(Brain().SaveCell(crossing.x, crossing.y), cell) << crossing.x << ", " << crossing.y;
+        EXPECT_EQ(command.code, kSaveCodes[cell]);
+        EXPECT_GT(time, 0.0f);
+    }
+}
+
+}  // namespace
