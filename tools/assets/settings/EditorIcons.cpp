@@ -32,7 +32,7 @@ const char* const kCastClasses[] = {
     "LevelSettings", "MatchSettings", "PenaltySettings", "RwGraphicsSettings", "Skydome",
     "SimpleCameraControl", "SplineCameraControl", "TrackingCameraControl", "BillboardForest",
     "CharacterRace", "CharacterVariation", "Clump", "DebugDisplay", "TeamDescription",
-    "TeamStrategy",
+    "RefereeSettings", "TeamStrategy",
 };
 
 std::string Lower(std::string text)
