@@ -86,8 +86,6 @@ bool IsState(const Actor& actor, const char* name)
 }
 
 
-std::vector<Actor*> ActorsOf(const Team* team) { return team ? team->GetActors() : std::vector<Actor*>{}; }
-
 // The actor's heading convention: world x over world z, as the actor and the character turn.
 float AngleTo(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
 
@@ -295,7 +293,7 @@ void CharacterBrain::PassNow(ActorCommand& command, const Actor& receiver, bool 
     command.hold = 0;
     command.strike = 0;
     command.code = ActorInput::Pass;
-    command.targetPosition = m_actor->GetPassTargetPosition(receiver, ActorsOf(Opponents()), lofted);
+    command.targetPosition = m_actor->GetPassTargetPosition(receiver, Team::ActorsOf(Opponents()), lofted);
     command.hold = 1;
 }
 
@@ -365,8 +363,8 @@ void CharacterBrain::PassSnagOrSwitch(ActorCommand& command)
     if (m_actor->HasBall()) {
         SetCode(command, ActorInput::Pass);
         if (!command.hold)
-            command.targetPosition = m_actor->GetPassTarget(command.direction, ActorsOf(m_team),
-                                                            ActorsOf(Opponents()), true);
+            command.targetPosition = m_actor->GetPassTarget(command.direction, Team::ActorsOf(m_team),
+                                                            Team::ActorsOf(Opponents()), true);
         command.hold = 1;
         return;
     }

@@ -19,8 +19,6 @@ bool HoldsBall(const Character* member) { return member->GetActor() && member->G
 
 float HeadingOf(const Vector3& v) { return std::atan2(v.x, v.z); }
 
-std::vector<Actor*> ActorsOf(const Team* team) { return team ? team->GetActors() : std::vector<Actor*>{}; }
-
 // The kicker's team-mate nearest in angle to the direction, seen from the ball; the first of
 // equals. Null when the kicker plays alone.
 Character* NearestInAngle(const Team& team, const Character& kicker, const Vector3& ball, float direction)
@@ -152,11 +150,11 @@ void ControlledPlayerList::SelectByBallDirection(Character& kicker)
         return;
     const Vector3 from = ball->GetBallPosition();
     const float direction = HeadingOf(ball->GetCollidable().GetVelocity());
-    std::vector<Actor*> everyone = ActorsOf(ActorSurroundings::sides[0]);
-    const std::vector<Actor*> second = ActorsOf(ActorSurroundings::sides[1]);
+    std::vector<Actor*> everyone = Team::ActorsOf(ActorSurroundings::sides[0]);
+    const std::vector<Actor*> second = Team::ActorsOf(ActorSurroundings::sides[1]);
     everyone.insert(everyone.end(), second.begin(), second.end());
     if (everyone.empty())
-        everyone = ActorsOf(team);
+        everyone = Team::ActorsOf(team);
 
     Character* chosen = nullptr;
     if (const Actor* found = FindActorInDirection(everyone, from, direction, kicker.GetActor())) {

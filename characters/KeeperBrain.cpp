@@ -82,16 +82,6 @@ Ball* MatchBall() { return dynamic_cast<Ball*>(ActorSurroundings::ball); }
 
 Character* HolderOf(const SoccerTeam* team) { return team ? team->GetBallHolder() : nullptr; }
 
-std::vector<Actor*> ActorsOf(const Team* team)
-{
-    std::vector<Actor*> actors;
-    for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i) {
-        if (Actor* actor = team->GetPlayer(i)->GetActor())
-            actors.push_back(actor);
-    }
-    return actors;
-}
-
 // Column or row of a grid coordinate: truncated, within [0, 2]; the middle for a grid of no size.
 int GridIndex(float offset, float cell)
 {
@@ -409,7 +399,7 @@ void KeeperBrain::ProcessInput(ActorCommand& command)
                 if (side && side != own)
                     other = side;
             }
-            command.targetPosition = actor->GetPassTarget(command.direction, ActorsOf(GetTeam()), ActorsOf(other), true);
+            command.targetPosition = actor->GetPassTarget(command.direction, Team::ActorsOf(GetTeam()), Team::ActorsOf(other), true);
         }
     } else if (in.buttonBPressed) {
         SetCharging(true);

@@ -42,6 +42,8 @@ public:
     bool Contains(const Character* character) const;
     // The members' bodies in member order; members without one are left out.
     std::vector<Actor*> GetActors() const;
+    // The same for a team that may be missing: none then.
+    static std::vector<Actor*> ActorsOf(const Team* team) { return team ? team->GetActors() : std::vector<Actor*>{}; }
     // The first member whose actor holds the ball, or null.
     Character* GetBallHolder() const;
     bool HasBall() const { return GetBallHolder() != nullptr; }
