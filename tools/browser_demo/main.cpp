@@ -26,9 +26,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -323,23 +321,5 @@ void StandInGame::Script()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: browser_demo <game folder> <picture folder>\n");
-        return 2;
-    }
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    g_pictures = std::filesystem::absolute(argv[2]).string();
-    std::filesystem::create_directories(g_pictures);
-    if (std::filesystem::current_path(argv[1]), !std::filesystem::exists("data/Turfbolt.dat")) {
-        std::fprintf(stderr, "browser_demo: no game data in %s\n", argv[1]);
-        return 1;
-    }
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("TB_NO_MESSAGE_BOX", "1", 0);
-    if (!FactoryRegistry::GameStates().Contains("GameTB"))
-        FactoryRegistry::GameStates().Register("GameTB", [] { return static_cast<GameState*>(new StandInGame); });
-    const int code = theApp.Run();
-    std::printf("exit code %d\n", code);
-    return code == CMainApp::kExitCode && Failures() == 0 ? 0 : 1;
+    return RunDemo("browser_demo", argc, argv, g_pictures, [] { return static_cast<GameState*>(new StandInGame); });
 }

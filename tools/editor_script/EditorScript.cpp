@@ -3,7 +3,9 @@
 #include "editor/MenuBar.h"
 #include "editor/ui/MainFrame.h"
 #include "engine/world/RpWorld.h"
+#include "framework/Factory.h"
 #include "framework/FileSystem.h"
+#include "framework/GameState.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
@@ -12,11 +14,36 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 namespace editor_script {
 
 namespace {
 int g_failures = 0;
+}
+
+int RunDemo(const char* program, int argc, char** argv, std::string& pictures, GameState* (*makeGame)())
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <game folder> <picture folder>\n", program);
+        return 2;
+    }
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    pictures = std::filesystem::absolute(argv[2]).string();
+    std::filesystem::create_directories(pictures);
+    if (std::filesystem::current_path(argv[1]), !std::filesystem::exists("data/Turfbolt.dat")) {
+        std::fprintf(stderr, "%s: no game data in %s\n", program, argv[1]);
+        return 1;
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("TB_NO_MESSAGE_BOX", "1", 0);
+    if (!FactoryRegistry::GameStates().Contains("GameTB"))
+        FactoryRegistry::GameStates().Register("GameTB", makeGame);
+    const int code = theApp.Run();
+    std::printf("exit code %d\n", code);
+    return code == CMainApp::kExitCode && Failures() == 0 ? 0 : 1;
 }
 
 void Check(bool ok, const char* what)
