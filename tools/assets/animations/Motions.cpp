@@ -321,6 +321,19 @@ Clip Loop(const char* name, float duration, std::function<Pose(float)> cycle)
     return c;
 }
 
+// A keeper's shuffle carries him the way it steps (sideways, back or forth) through its root
+// motion: a forward move rate would take every step out of the goal.
+Clip StepLoop(const char* name, float sideways, float forwards)
+{
+    constexpr float kDuration = 0.6f, kStride = 0.9f;
+    Clip c = Loop(name, kDuration, [sideways, forwards](float p) { return Shuffle(p, sideways, forwards); });
+    c.move = [sideways, forwards](float t) {
+        const float d = kStride * t / kDuration;
+        return Vec3{sideways * d, 0, forwards * d};
+    };
+    return c;
+}
+
 Clip OneShot(const char* name, std::vector<Key> keys)
 {
     Clip c;
@@ -436,10 +449,10 @@ void AddLocomotion(std::vector<Clip>& clips)
     clips.push_back(Loop("jog", 0.84f, Jog));
     clips.push_back(StartRun());
     clips.push_back(EndRun());
-    clips.push_back(Loop("stepleft", 0.6f, [](float p) { return Shuffle(p, 1, 0); }));
-    clips.push_back(Loop("stepright", 0.6f, [](float p) { return Shuffle(p, -1, 0); }));
-    clips.push_back(Loop("stepforth", 0.6f, [](float p) { return Shuffle(p, 0, 1); }));
-    clips.push_back(Loop("stepback", 0.6f, [](float p) { return Shuffle(p, 0, -1); }));
+    clips.push_back(StepLoop("stepleft", 1, 0));
+    clips.push_back(StepLoop("stepright", -1, 0));
+    clips.push_back(StepLoop("stepforth", 0, 1));
+    clips.push_back(StepLoop("stepback", 0, -1));
 }
 
 // ---------------------------------------------------------------- tackles and falls

@@ -24,8 +24,7 @@ namespace {
 using Event = ActionEventType;
 
 // Looping moves whose playback follows the ground covered: one play covers a stride.
-const std::set<std::string> kLocomotion = {"run",      "jog",       "stepleft", "stepright", "stepforth",
-                                           "stepback", "refwalk",   "refrun",   "specialmove"};
+const std::set<std::string> kLocomotion = {"run", "jog", "refwalk", "refrun", "specialmove"};
 // Whose foot plants are footsteps ("Contact Foot").
 const std::set<std::string> kFootsteps = {"run", "jog", "refwalk", "refrun", "specialmove"};
 // Every action that strikes the ball on its ball locator's last frame.
@@ -70,10 +69,8 @@ float StrideLength(const Clip& clip)
     for (int i = 0; i < kSamples; ++i) {
         const auto world = PoseToWorld(clip.pose(clip.duration * float(i) / kSamples));
         const Vec3 foot = world[kFootL].pos;
-        // Steps to the side sweep across, not back.
-        const float along = (clip.name == "stepleft" || clip.name == "stepright") ? foot.x : foot.z;
-        low = std::min(low, along);
-        high = std::max(high, along);
+        low = std::min(low, foot.z);
+        high = std::max(high, foot.z);
     }
     return 2.0f * (high - low);
 }

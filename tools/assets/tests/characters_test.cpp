@@ -809,6 +809,20 @@ TEST(Motions, DoWhatTheirNamesSay)
     EXPECT_LT(Length(ball - w[kHandR].pos), 0.3f);
     EXPECT_GT(ball.z, w[kChest].pos.z + 0.1f);
     EXPECT_GT(ball.y, 0.9f);
+
+    // A keeper's step carries him the way it is named, or guarding walks him out of his goal.
+    struct Step {
+        const char* clip;
+        float left, forward;
+    };
+    for (const Step& s : {Step{"stepleft", 1, 0}, Step{"stepright", -1, 0}, Step{"stepforth", 0, 1},
+                          Step{"stepback", 0, -1}}) {
+        const Clip* step = FindClip(s.clip);
+        ASSERT_TRUE(step && step->move) << s.clip;
+        const Vec3 moved = step->move(step->duration);
+        EXPECT_GT(moved.x * s.left + moved.z * s.forward, 0.3f) << s.clip;
+        EXPECT_NEAR(moved.x * s.forward - moved.z * s.left, 0.0f, 1e-4f) << s.clip;
+    }
 }
 
 }  // namespace
