@@ -156,7 +156,7 @@ bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 c
     clears.push_back({camera, colour, clearMode});
     RwRaster* fb = camera->frameBuffer;
     NullRaster* s = Storage(fb);
-    if ((clearMode & rwCameraClearImage) && s && !s->pixels.empty()) {
+    if ((clearMode & rwCameraClearImage) && s && !s->pixels.empty() && fb->width > 0) {
         // One row built once and copied down: a shadow clears its raster every frame.
         std::vector<RwUInt8> row(size_t(fb->width) * 4);
         for (size_t i = 0; i < row.size(); i += 4) {

@@ -34,6 +34,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -298,7 +299,8 @@ int Run(const std::string& folder, const std::string& out, bool bench)
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera())
         return Fail("the rendering engine does not start");
     ShapeCollisionTable::Init();
-    const CharacterCast characters("<PP>Characters.txt");
+    // Ended before the engine: the races' locators hold engine frames.
+    auto characters = std::make_unique<CharacterCast>("<PP>Characters.txt");
     CastManager* casts = CastManager::Instance();
     Cast* level = casts->CreateCast("level");
     level->AddMember(LevelSettings::Instance(), "Level Settings", false);
@@ -313,6 +315,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         ok = stadium.Load(kLevel) && (bench ? Bench() : PlayDemo(out));
     }
     PitchSimulation::DestroyInstance();
+    characters.reset();
     level->RemoveMember(LevelSettings::Instance());
     graphics->SetWorld(nullptr);
     graphics->SetCamera(nullptr);
