@@ -543,7 +543,8 @@ int GameTB::HandleEvent(const char* event, intptr_t p1, intptr_t p2)
     } else if (name == "reset") {
         ResetObjects();
     } else if (name == "rename object") {
-        RenameObject(object, reinterpret_cast<const char*>(p2));
+        // The browser keeps its new label only on a non-zero answer.
+        return RenameObject(object, reinterpret_cast<const char*>(p2)) ? 1 : 0;
     } else if (name == "paste settings") {
         LoadObjectSettings(kCopyFile, object);
     } else if (name == "copy settings") {

@@ -49,7 +49,7 @@ public:
     bool Exit() override;
     void Update(float dt) override;
     void Render() override;
-    // The editor's and debug commands by name; 0.
+    // The editor's and debug commands by name; 0, but "rename object" answers 1 on a rename.
     int HandleEvent(const char* event, intptr_t p1, intptr_t p2) override;
     bool GetFlag() const override { return m_entered; }
 

@@ -422,6 +422,10 @@ TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
     LogCapture log;
     EXPECT_FALSE(game.RenameObject(tree, "Bush"));  // Props|Bush exists
     EXPECT_EQ(std::string(tree->GetName()), "Props|Tree_3");
+    // The browser keeps its label only when told the rename happened.
+    EXPECT_EQ(game.HandleEvent("rename object", reinterpret_cast<intptr_t>(tree), reinterpret_cast<intptr_t>("Bush")), 0);
+    EXPECT_EQ(game.HandleEvent("rename object", reinterpret_cast<intptr_t>(tree), reinterpret_cast<intptr_t>("Fir")), 1);
+    EXPECT_EQ(std::string(tree->GetName()), "Props|Fir");
     EXPECT_TRUE(log.Contains("name not unique"));
     game.HandleEvent("delete object", reinterpret_cast<intptr_t>(bush), 0);
     EXPECT_TRUE(game.RenameObject(tree, "Bush"));
