@@ -129,15 +129,33 @@ TeamStrategy* TeamStrategy::Find(const char* name)
     return member ? dynamic_cast<TeamStrategy*>(member->object) : nullptr;
 }
 
-int TeamStrategy::CreateAll()
+namespace {
+
+// Owned by the cast when owner is null.
+int CreateStrategies(std::vector<std::unique_ptr<Object>>* owner)
 {
-    Cast* cast = CastManager::Instance()->CreateCast(kCastName);
+    Cast* cast = CastManager::Instance()->CreateCast(TeamStrategy::kCastName);
     int created = 0;
-    for (const char* name : kNames) {
-        if (Find(name))
+    for (const char* name : TeamStrategy::kNames) {
+        if (TeamStrategy::Find(name))
             continue;
-        cast->AddMember(new TeamStrategy, MemberName(name).c_str(), true);
+        auto* strategy = new TeamStrategy;
+        cast->AddMember(strategy, TeamStrategy::MemberName(name).c_str(), owner == nullptr);
+        if (owner)
+            owner->emplace_back(strategy);
         ++created;
     }
     return created;
+}
+
+}  // namespace
+
+int TeamStrategy::CreateAll()
+{
+    return CreateStrategies(nullptr);
+}
+
+int TeamStrategy::CreateAll(std::vector<std::unique_ptr<Object>>& owner)
+{
+    return CreateStrategies(&owner);
 }

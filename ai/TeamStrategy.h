@@ -4,6 +4,7 @@
 #include "simulation/frame/PitchCoordinates.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // A named formation: for every slot (a member's role index) a grid of tactical positions,
@@ -32,6 +33,8 @@ public:
     // numbers come from the cast's settings file. Returns the number created (strategies
     // already present are kept and not counted).
     static int CreateAll();
+    // The same with the strategies owned by owner instead of the cast.
+    static int CreateAll(std::vector<std::unique_ptr<Object>>& owner);
     // "Strategies|<name>".
     static std::string MemberName(const char* name);
 

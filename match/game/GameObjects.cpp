@@ -1,7 +1,12 @@
 // The game state's casts, camera controls and game elements.
 #include "match/game/GameTB.h"
 
+#include "ai/TeamStrategy.h"
 #include "characters/Actor.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
+#include "characters/RefereeSettings.h"
+#include "characters/TeamDescription.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
@@ -10,11 +15,11 @@
 #include "framework/Factory.h"
 #include "framework/Matrix3.h"
 #include "framework/Message.h"
+#include "editor/ObjectSettingsDialog.h"
 #include "frontend/FrontEndStates.h"
 #include "match/GainedObjects.h"
 #include "match/GameParameters.h"
 #include "match/MatchSettings.h"
-#include "match/game/ObjectsBrowser.h"
 #include "match/penalties/PenaltySettings.h"
 #include "match/settings/GameSettings.h"
 #include "match/settings/LevelSettings.h"
@@ -85,6 +90,7 @@ void GameTB::AddSingletonsToCasts()
     AddSingleton("level", "Level Settings", LevelSettings::Instance());
     AddSingleton("penalties", "Penalty Settings", PenaltySettings::Instance());
     AddSingleton("matchsettings", "Match Settings", MatchSettings::Instance());
+    AddSingleton("referee", "Referee Settings", RefereeSettings::Instance());
     AddSingleton("user", "Game Parameters", GameParameters::Instance());
     AddSingleton("gained", "Gained Objects", GainedObjects::Instance());
 }
@@ -94,12 +100,15 @@ void GameTB::CreateSettingsCasts()
     CastManager* casts = CastManager::Instance();
     casts->DeleteAll();
     m_gameElements.clear();
+    m_startupObjects.clear();
     for (const CastEntry& entry : kCastTable)
         casts->CreateCast(entry.name);
-    LogWarning("GameTB::CreateSettingsCasts: no character races, variations, team strategies or team "
-               "descriptions are made yet; \"Characters\" and \"Teams\" stay empty\n");
+    // The game owns what they make; the casts only list it.
+    CharacterRace::CreateAll(m_gameSize, m_startupObjects);
+    CharacterVariation::CreateAll(m_startupObjects);
+    TeamStrategy::CreateAll(m_startupObjects);
+    TeamDescription::CreateAll(m_startupObjects);
     AddSingletonsToCasts();
-    LogWarning("GameTB::CreateSettingsCasts: no referee settings exist yet; \"referee\" stays empty\n");
     casts->CreateCast("savegame")->AddMember(StoryModeGame::Instance(), "SaveGame", false);
     casts->CreateCast("SaveGameMeta")->AddMember(StorySaveGame::Instance(), "Metainfo", false);
     CreateCameraControls();
@@ -150,6 +159,8 @@ void GameTB::ClearObjectsCast()
             std::erase(m_pendingDeletions, element);
         }
     }
+    if (m_browser)
+        m_browser->OnCastClearing(*objects);
     objects->Clear();
 }
 
@@ -289,6 +300,9 @@ bool GameTB::DeleteGameElement(GameElement* element)
 {
     if (!element)
         return false;
+    // Its property windows close before it goes.
+    if (m_browser)
+        m_browser->OnObjectFreeing(element);
     // File-loaded elements are in the world without being in the vector.
     TakeOutOfWorld(element);
     std::erase(m_gameElements, element);
@@ -362,5 +376,5 @@ void GameTB::RefreshObjectsBrowser()
     m_browser->ClearTree();
     for (const CastEntry& entry : kCastTable)
         if (Cast* cast = GetCast(entry.name))
-            m_browser->InsertObject(nullptr, cast->GetName());
+            m_browser->InsertObject(*cast, cast->GetName());
 }

@@ -4,6 +4,9 @@
 #include "audio/SfxLoaderUtil.h"
 #include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
+#include "editor/ObjectSettingsDialog.h"
+#include "editor/ui/MainFrame.h"
+#include "editor/ui/ObjectsBrowserView.h"
 #include "engine/core/RwCore.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -21,7 +24,6 @@
 #include "input/PlatformInputDevices.h"
 #include "match/GameParameters.h"
 #include "match/ObjectSettings.h"
-#include "match/game/ObjectsBrowser.h"
 #include "menus/LoadingScreen.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
@@ -35,6 +37,8 @@
 #include "scene/World.h"
 #include "scene/pitch/CameraControl.h"
 #include "scene/pitch/TBWorld.h"
+#include "shell/EditorProxyAttachment.h"
+#include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
@@ -78,6 +82,7 @@ GameTB::GameTB() : m_clearColor(Color::OpaqueBlack)
 GameTB::~GameTB()
 {
     StateSlot::Set(&m_state, nullptr, false);
+    DestroyObjectsBrowser();
     if (s_current == this)
         s_current = nullptr;
 }
@@ -91,6 +96,30 @@ void GameTB::AddOwnedObject(Object* object)
 {
     if (object)
         m_startupObjects.emplace_back(object);
+}
+
+// Only the editor frame shows a browser; without it the game runs with none.
+void GameTB::CreateObjectsBrowser()
+{
+    CMainFrame* frame = theApp.GetMainFrame();
+    if (!frame)
+        return;
+    m_ownBrowser = std::make_unique<CObjectSettingsDialog>();
+    m_ownBrowser->SetAttachmentMaker(&AttachEditorProxy);
+    m_browserView = std::make_unique<editor::ObjectsBrowserView>(*m_ownBrowser, frame->GetModals());
+    m_browserView->LoadIcons("data\\icons\\*.bmp", true);
+    frame->SetObjectsBrowser(m_browserView.get());
+    m_browser = m_ownBrowser.get();
+}
+
+void GameTB::DestroyObjectsBrowser()
+{
+    if (m_browserView)
+        if (CMainFrame* frame = theApp.GetMainFrame())
+            frame->SetObjectsBrowser(nullptr);
+    m_browserView.reset();
+    m_ownBrowser.reset();
+    m_browser = nullptr;
 }
 
 void GameTB::SetCurrentState(State* state)
@@ -214,7 +243,8 @@ bool GameTB::Enter()
     TBMusic::SetGameSizeSource([this] { return m_gameSize; });
     LoadingScreen::Instance()->Show(kLoadingSeconds, true);
     CreateSettingsCasts();
-    m_browser = std::make_unique<ObjectsBrowser>();
+    if (!m_browser)
+        CreateObjectsBrowser();
     StartSound();
 
     TextureManager::Instance()->Initialise();
@@ -293,6 +323,8 @@ bool GameTB::Exit()
     m_entered = false;
     LoadingScreen::Instance()->Hide();
     SetCurrentState(nullptr);
+    // The browser's windows go before the objects they show.
+    DestroyObjectsBrowser();
     ReleaseCasts();
     // The quiet elements are the game's own, and no cast has deleted them.
     std::vector<GameElement*> quiet;
@@ -319,7 +351,6 @@ bool GameTB::Exit()
 
     BufferedInputController::Instance()->UnregisterInputMapper(m_inputMapper.get());
     m_inputMapper.reset();
-    m_browser.reset();
     m_cameraStack.clear();
     m_cameraControls.clear();
     MessageServer::Instance()->UnregisterListener(this, 0);
@@ -512,7 +543,8 @@ int GameTB::HandleEvent(const char* event, intptr_t p1, intptr_t p2)
     } else if (name == "reset") {
         ResetObjects();
     } else if (name == "rename object") {
-        RenameObject(object, reinterpret_cast<const char*>(p2));
+        // The browser keeps its new label only on a non-zero answer.
+        return RenameObject(object, reinterpret_cast<const char*>(p2)) ? 1 : 0;
     } else if (name == "paste settings") {
         LoadObjectSettings(kCopyFile, object);
     } else if (name == "copy settings") {

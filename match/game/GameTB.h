@@ -16,6 +16,10 @@ class Light;
 class Object;
 class RenderObject;
 class ObjectsBrowser;
+class CObjectSettingsDialog;
+namespace editor {
+class ObjectsBrowserView;
+}
 class State;
 class SubCamera;
 
@@ -45,7 +49,7 @@ public:
     bool Exit() override;
     void Update(float dt) override;
     void Render() override;
-    // The editor's and debug commands by name; 0.
+    // The editor's and debug commands by name; 0, but "rename object" answers 1 on a rename.
     int HandleEvent(const char* event, intptr_t p1, intptr_t p2) override;
     bool GetFlag() const override { return m_entered; }
 
@@ -54,7 +58,7 @@ public:
     bool IsGameSizeKnown() const { return m_gameSizeKnown; }
     // The next Update replaces the current state by the menu "main".
     void RequestMainMenu() { m_returnToMenu = true; }
-    // Taken over: deleted by Exit.
+    // Taken over: deleted by Exit, after the casts let go of it.
     void AddOwnedObject(Object* object);
 
     // The casts of the table and their singletons, "savegame", "SaveGameMeta" and the
@@ -91,6 +95,10 @@ public:
     bool RenameObject(Object* object, const char* name);
     void ResetObjects();
     void RefreshObjectsBrowser();
+    // A browser of the caller's, told of what the game frees and refilled by it; null for
+    // none. Enter makes the game's own only when the editor frame exists and none was set.
+    void SetObjectsBrowser(ObjectsBrowser* browser) { m_browser = browser; }
+    ObjectsBrowser* GetObjectsBrowser() const { return m_browser; }
     const std::vector<GameElement*>& GetGameElements() const { return m_gameElements; }
 
     // Null before Enter and after Exit.
@@ -123,7 +131,13 @@ private:
 
     int m_listenerId = 0;
     bool m_entered = false;
-    std::unique_ptr<ObjectsBrowser> m_browser;
+    void CreateObjectsBrowser();
+    void DestroyObjectsBrowser();
+
+    // Null without an editor frame (full screen, headless): the browser is optional.
+    ObjectsBrowser* m_browser = nullptr;
+    std::unique_ptr<CObjectSettingsDialog> m_ownBrowser;
+    std::unique_ptr<editor::ObjectsBrowserView> m_browserView;
     std::vector<std::unique_ptr<Object>> m_startupObjects;
     std::vector<std::unique_ptr<CameraControl>> m_cameraControls;
     // In creation order; owned by their cast unless made quiet (see m_quietElements).

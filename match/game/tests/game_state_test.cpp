@@ -1,5 +1,12 @@
 #include "match/game/GameTB.h"
 
+#include "ai/TeamStrategy.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
+#include "characters/RefereeSettings.h"
+#include "characters/TeamDescription.h"
+#include "editor/ObjectSettingsDialog.h"
+
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "framework/Message.h"
@@ -43,6 +50,37 @@ struct ProbeElement : GameElement {
 };
 
 namespace {
+
+// Records what the game tells its browser, in the log the probes' deletions go to.
+class RecordingBrowser : public ObjectsBrowser {
+public:
+    void ClearTree() override
+    {
+        g_log.push_back("refresh");
+        inserted.clear();
+    }
+    void InsertObject(const Cast& cast, const std::string& castName) override
+    {
+        EXPECT_EQ(castName, cast.GetName());
+        inserted.push_back(castName);
+    }
+    void SelectObject(const Object* object) override
+    {
+        g_log.push_back("select");
+        selected.push_back(object);
+    }
+    void Show() override { g_log.push_back("show"); }
+    void OnObjectFreeing(const Object* object) override { g_log.push_back("freeing " + ProbeName(object)); }
+    void OnCastClearing(const Cast& cast) override { g_log.push_back(std::string("clearing ") + cast.GetName()); }
+
+    static std::string ProbeName(const Object* object)
+    {
+        const auto* probe = dynamic_cast<const ProbeElement*>(object);
+        return probe ? probe->probeName : "?";
+    }
+    std::vector<std::string> inserted;
+    std::vector<const Object*> selected;
+};
 
 // A flow-of-play state that runs a step each frame and logs its updates.
 class ProbeState : public State {
@@ -116,6 +154,7 @@ protected:
 TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
 {
     LogCapture log;
+    RefereeSettings::Instance()->foulSpotMaxDist = 0.0f;
     GameTB& game = Start();
     ASSERT_TRUE(game.GetFlag());
 
@@ -136,20 +175,36 @@ TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
         EXPECT_NE(TextDisplay::Instance()->FindFont(font), nullptr) << font;
 
     // Without a level the "<SP>" casts have no file; a first run has no user or gained file.
-    // The start-up creators' and the referee's files come with their classes.
     std::set<std::string> missing;
     for (const std::string& line : log.lines) {
         const size_t at = line.find("Could not load cast from \"");
         if (at != std::string::npos)
             missing.insert(line.substr(at + 26, line.find('"', at + 26) - at - 26));
     }
-    std::set<std::string> expectedMissing = {"<SP>display\\display.txt", "<SP>level\\level.txt",
-                                             "<SP>misc\\misc.txt", "<SP>objects\\objects.txt",
-                                             "Data\\SaveGames\\user.txt", "Data\\SaveGames\\gained.txt"};
-    for (const char* file : {"<PP>Characters.txt", "<PP>Teams.txt", "<PP>referee.txt"})
-        if (!FileSystem::Instance()->FileExists(file))
-            expectedMissing.insert(file);
+    const std::set<std::string> expectedMissing = {"<SP>display\\display.txt", "<SP>level\\level.txt",
+                                                   "<SP>misc\\misc.txt", "<SP>objects\\objects.txt",
+                                                   "Data\\SaveGames\\user.txt", "Data\\SaveGames\\gained.txt"};
     EXPECT_EQ(missing, expectedMissing);
+    EXPECT_FALSE(log.Contains("CreateSettingsCasts"));
+    // The start-up objects are members of their casts and read from their files.
+    EXPECT_NE(CharacterRace::Find("Panda"), nullptr);
+    EXPECT_EQ(CharacterRace::Find("Rhino"), nullptr);  // not in an "XL" game
+    EXPECT_NE(CharacterVariation::Find("Referee"), nullptr);
+    for (const char* name : TeamStrategy::kNames) {
+        const TeamStrategy* strategy = TeamStrategy::Find(name);
+        EXPECT_TRUE(strategy && strategy->IsValid()) << name;
+    }
+    int descriptions = 0;
+    Cast* teams = CastNamed("Teams");
+    for (int i = 0; i < teams->GetMemberCount(); ++i)
+        if (const auto* description = dynamic_cast<TeamDescription*>(teams->GetMember(i)->object)) {
+            ++descriptions;
+            EXPECT_FALSE(description->GetTeamName().empty());
+        }
+    EXPECT_GT(descriptions, 0);
+    EXPECT_NE(CastNamed("referee")->FindByName("Referee Settings"), nullptr);
+    EXPECT_EQ(RefereeSettings::Instance()->foulSpotMaxDist, 20.0f);  // only the file gives it
+    EXPECT_EQ(game.GetObjectsBrowser(), nullptr);  // no editor frame
 
     Cast* display = CastNamed("display");
     for (const char* light : {"Ambient Light", "Directional Light", "Directional Light Objects"})
@@ -367,6 +422,10 @@ TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
     LogCapture log;
     EXPECT_FALSE(game.RenameObject(tree, "Bush"));  // Props|Bush exists
     EXPECT_EQ(std::string(tree->GetName()), "Props|Tree_3");
+    // The browser keeps its label only when told the rename happened.
+    EXPECT_EQ(game.HandleEvent("rename object", reinterpret_cast<intptr_t>(tree), reinterpret_cast<intptr_t>("Bush")), 0);
+    EXPECT_EQ(game.HandleEvent("rename object", reinterpret_cast<intptr_t>(tree), reinterpret_cast<intptr_t>("Fir")), 1);
+    EXPECT_EQ(std::string(tree->GetName()), "Props|Fir");
     EXPECT_TRUE(log.Contains("name not unique"));
     game.HandleEvent("delete object", reinterpret_cast<intptr_t>(bush), 0);
     EXPECT_TRUE(game.RenameObject(tree, "Bush"));
@@ -414,6 +473,46 @@ TEST_F(GameStateTest, LevelObjectsReloadAndDeleteWithoutDanglingPointers)
     EXPECT_FALSE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
     game.HandleEvent("save settings", 0, 0);
     EXPECT_TRUE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
+}
+
+TEST_F(GameStateTest, BrowserIsToldBeforeCastMembersAreFreed)
+{
+    GameTB& game = Start();
+    RecordingBrowser browser;
+    game.SetObjectsBrowser(&browser);
+    const auto make = [&](const char* name, bool quiet) {
+        auto* probe = dynamic_cast<ProbeElement*>(game.CreateGameElement("ProbeElement", name, quiet));
+        EXPECT_NE(probe, nullptr);
+        if (probe)
+            probe->probeName = name;
+        return probe;
+    };
+    ProbeElement* loud = make("loud", false);
+    ProbeElement* quiet = make("quiet", true);
+    make("cleared", false);
+    g_log.clear();
+    game.DeleteGameElement(loud);
+    game.DeleteGameElement(quiet);
+    game.HandleEvent("load settings", 0, 0);
+    EXPECT_EQ(g_log, (Log{"freeing loud", "delete loud", "refresh", "freeing quiet", "delete quiet", "refresh",
+                          "clearing objects", "delete cleared", "refresh"}));
+    std::vector<std::string> table;
+    for (const GameTB::CastEntry& entry : GameTB::kCastTable)
+        table.push_back(entry.name);
+    EXPECT_EQ(browser.inserted, table);
+
+    g_log.clear();
+    browser.selected.clear();
+    ProbeElement* shown = make("shown", false);
+    game.HandleEvent("show objectsettings", 0, 0);
+    game.HandleEvent("select gameelement", reinterpret_cast<intptr_t>(shown), 0);
+    EXPECT_EQ(g_log, (Log{"refresh", "select", "show", "select"}));
+    EXPECT_EQ(browser.selected, (std::vector<const Object*>{shown, shown}));
+
+    // Exit lets go of the browser before it empties the casts.
+    g_log.clear();
+    EXPECT_TRUE(harness->Stop());
+    EXPECT_EQ(g_log, (Log{"delete shown"}));
 }
 
 TEST_F(GameStateTest, ScreenshotsAreNumberedFromOneWhilePressed)
