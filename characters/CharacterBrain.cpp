@@ -327,7 +327,7 @@ void CharacterBrain::ProcessInput(ActorCommand& command)
     ControllerInput in = GetControllerInput(m_name);
     in.ToCameraSpace();
     const bool moving = in.x != 0.0f || in.y != 0.0f;
-    command.SetDirection(moving ? AngleTo(PitchAngle(in.GetStickHeading()).ToDirection()) : m_actor->GetHeading());
+    command.SetDirection(moving ? in.GetWorldHeading() : m_actor->GetHeading());
     const bool full = m_charging && m_actor->kickPower >= 1.0f;
     // Only the first branch that matches runs; a while charging falls through to b.
     if (in.buttonAPressed && in.buttonBHeld)

@@ -296,7 +296,7 @@ std::unique_ptr<ScriptedInputMapper> MakeScript(int frames)
 {
     auto script = std::make_unique<ScriptedInputMapper>("(0):");
     for (int round = 0; round * kRoundFrames < frames; ++round) {
-        script->Add(90, {{"right", 1.0f}});
+        script->Add(60, {{"right", 1.0f}});
         script->Add(1, {{"button a", 1.0f}});
         script->Add(30, {{"up", 1.0f}});
         script->Add(1, {});
@@ -304,7 +304,7 @@ std::unique_ptr<ScriptedInputMapper> MakeScript(int frames)
         script->Add(60, {{"left", 1.0f}});
         script->Add(1, {});
         script->Add(90, {{"button b", 1.0f}, {"left", 0.5f}});
-        script->Add(kRoundFrames - 274, {});
+        script->Add(kRoundFrames - 244, {});
     }
     return script;
 }
