@@ -2,14 +2,17 @@
 // harness: a 2 s delay, a fade step to black, a free kick taken by the computer, a fade step
 // back, a whistle, a yellow and then a red card (the player walks off and is gone), a goal
 // reaction and a substitution from the bench. Prints each second the step under way, how many
-// brains are held and the match clock; exits 1 on a NaN, a step that never ends, or a red card
-// or substitution that did not change the sides.
+// brains are held and the match clock, and the match messages; exits 1 on a NaN, a step that
+// never ends, or a red card or substitution that did not change the sides. Given a picture,
+// it runs on GL and draws into it the free kick as a person would aim it, with the aiming
+// arrow at the taker; else it runs on the null device.
 //
-//     restart_demo <game folder> [--bench]
+//     restart_demo <game folder> [picture.png | --bench]
 //
 // --bench: the median times of a frame's update and drawing in open play, in a set piece
 // waiting for its kick and in a delay.
 #include "characters/Actor.h"
+#include "engine/core/RwCore.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
@@ -24,6 +27,7 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/game/harness/MatchSides.h"
+#include "match/setpieces/DirectionSelector.h"
 #include "match/setpieces/PlayerReaction.h"
 #include "match/setpieces/RefereeStates.h"
 #include "match/setpieces/SendOffPlayer.h"
@@ -31,13 +35,19 @@
 #include "simulation/Ball.h"
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "scene/Camera.h"
+#include "scene/EngineUtil.h"
+#include "scene/RwGraphics.h"
+#include "scene/pitch/CameraControl.h"
+#include "scene/pitch/TBWorld.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/common/ConsoleSink.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -46,7 +56,10 @@
 
 namespace {
 
+constexpr int kWidth = 800, kHeight = 600;
 constexpr int kFramesPerSecond = 60;
+// How far either way a person may turn the arrow from the taker's heading.
+constexpr float kAimRange = 0.8f;
 constexpr int kFrameCap = 120 * kFramesPerSecond;
 constexpr int kBenchFrames = 600;
 constexpr int kWarmUpFrames = 30;
@@ -69,10 +82,20 @@ public:
     {
     }
 
+    // As the set pieces of the match do: the camera "Throw In" on the taker.
     void Enter() override
     {
         m_taker = NearestFieldPlayer();
         SetPiece::Enter();
+        GameTB::Current()->PushCamera("Throw In");
+        if (m_taker)
+            SetCameraTarget(m_taker->GetActor());
+    }
+    void Exit() override
+    {
+        SetPiece::Exit();
+        GameTB::Current()->PopCamera();
+        SetCameraTarget(Pitch().GetBall());
     }
     State* Update(float dt) override
     {
@@ -151,6 +174,7 @@ public:
             m_current->Render();
     }
     const char* GetLabel() const { return m_index < m_steps.size() ? m_steps[m_index].label.c_str() : "(done)"; }
+    State* GetCurrent() const { return m_current; }
 
 private:
     void Start(size_t index)
@@ -254,6 +278,38 @@ void PrintMessages(const MessageTap& tap, size_t& printed, std::string& last)
     }
 }
 
+bool WritePicture(const std::string& out)
+{
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
+    const bool saved = image && tools::SaveOpaquePng(*image, out);
+    if (image)
+        RwImageDestroy(image);
+    return saved;
+}
+
+// Once the free kick waits for its kick: one frame with the arrow a person would aim by,
+// drawn into the picture. False when the picture cannot be written.
+bool TakePicture(GameHarness& harness, const Steps& steps, const std::string& out, bool& taken)
+{
+    if (out.empty())
+        return true;
+    const auto* kick = dynamic_cast<const ComputerFreeKick*>(steps.GetCurrent());
+    if (taken || !kick || kick->GetFadeIn() || !kick->GetTaker() || kick->IsKickTaken())
+        return true;
+    taken = true;
+    const Actor& taker = *kick->GetTaker()->GetActor();
+    DirectionSelector arrow("(0):", taker.GetPosition(), taker.GetHeading(), taker.GetHeading() - kAimRange,
+                            taker.GetHeading() + kAimRange);
+    TBWorld& world = *Pitch().GetWorld();
+    world.AddRenderObject(&arrow);
+    harness.Step();
+    world.RemoveRenderObject(&arrow);
+    const bool saved = WritePicture(out);
+    std::printf("restart_demo: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
+    return saved;
+}
+
 // The level's folders and settings casts, its objects (the spawn points among them) in the world.
 bool LoadLevel(GameTB& game)
 {
@@ -265,7 +321,7 @@ bool LoadLevel(GameTB& game)
     return GetSpawnPoint(Pitch().GetTeam(0)).LengthSquared() > 0.0f;
 }
 
-int RunDemo(GameHarness& harness)
+int RunDemo(GameHarness& harness, const std::string& out)
 {
     SoccerTeam& first = *Pitch().GetTeam(0);
     SoccerTeam& second = *Pitch().GetTeam(1);
@@ -280,9 +336,11 @@ int RunDemo(GameHarness& harness)
     int frame = 0;
     size_t printed = 0;
     std::string last;
+    bool pictured = false, saved = true;
     for (; frame < kFrameCap; ++frame) {
         if (frame % kFramesPerSecond == 0)
             PrintSecond(frame, *steps);
+        saved = TakePicture(harness, *steps, out, pictured) && saved;
         const bool running = harness.Step();
         PrintMessages(harness.Tap(), printed, last);
         if (!running)
@@ -296,7 +354,8 @@ int RunDemo(GameHarness& harness)
                 frame, static_cast<float>(frame) / kFramesPerSecond, ended ? "yes" : "no", second.GetPlayerCount(),
                 secondBefore, substituted ? "yes" : "no", Pitch().GetClock()->GetTime(),
                 harness.GetProblem().empty() ? "no NaN" : harness.GetProblem().c_str());
-    return ended && sentOff && substituted && harness.GetProblem().empty() && std::isfinite(Pitch().GetClock()->GetTime())
+    return ended && sentOff && substituted && (pictured || out.empty()) && saved && harness.GetProblem().empty() &&
+                   std::isfinite(Pitch().GetClock()->GetTime())
                ? 0
                : 1;
 }
@@ -357,25 +416,34 @@ int RunBench(GameHarness& harness)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(const std::string& archive, const std::string& out, bool bench)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: restart_demo <game folder> [--bench]\n");
-        return 2;
-    }
-    const bool bench = argc > 2 && std::strcmp(argv[2], "--bench") == 0;
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
-    tools::OffscreenSession session("restart_demo", 800, 600);
+    tools::OffscreenSession session("restart_demo", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
-    GameHarness harness(session.GetWindow(), archive);
+    GameHarness harness(session.GetWindow(), archive, out.empty() ? rwDeviceNull : rwDeviceGL);
     if (!harness.Start() || !PutSidesOnPitch("Panda01", "Lizard01"))
         return 1;
     if (!LoadLevel(*harness.GetGame()))
         std::fprintf(stderr, "restart_demo: no spawn points in %s; players walk to the centre\n", kLevel);
-    const int result = bench ? RunBench(harness) : RunDemo(harness);
+    const int result = bench ? RunBench(harness) : RunDemo(harness, out);
     harness.Stop();
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: restart_demo <game folder> [picture.png | --bench]\n");
+        return 2;
+    }
+    const bool bench = argc == 3 && std::string(argv[2]) == "--bench";
+    const std::string out = argc == 3 && !bench ? std::filesystem::absolute(argv[2]).string() : std::string();
+    ConsoleSink console;
+    Debug::Instance()->SetSink(&console);
+    const int result = Run(std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(), out, bench);
+    Debug::Instance()->SetSink(nullptr);
     return result;
 }

@@ -6,6 +6,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
+#include "engine/core/NullDevice.h"
 #include "match/game/GameTB.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -221,6 +223,49 @@ TEST_F(SetPieceTest, TheKickIsLookedAtOnlyAfterTheFadeFromBlackAndTheFadeToBlack
         }
         EXPECT_EQ(end, c.endFrame);
         corner.Exit();
+    }
+}
+
+// The opacity of each black rectangle over the whole screen in the last frame, in drawing
+// order; none unless something of the match was drawn before the first.
+std::vector<float> ScreenCoversOverTheMatch()
+{
+    std::vector<float> covers;
+    bool match = false;
+    for (const RwNullDrawRecord& d : RwNullDeviceGet()->draws) {
+        match = match || !d.is2D;
+        const RwIm2DVertex* c = d.corners2D;
+        const float right = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
+        const float bottom = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
+        if (d.is2D && match && (c[0].emissiveColor & 0xFFFFFFu) == 0 && right >= 800.0f && bottom >= 600.0f)
+            covers.push_back(static_cast<float>(c[0].emissiveColor >> 24) / 255.0f);
+    }
+    return covers;
+}
+
+TEST_F(SetPieceTest, BothFadesAreDrawnOverTheMatchWhileTheyLast)
+{
+    Character& taker = FieldPlayer(1);
+    constexpr float kFade = 0.25f;
+    auto* throwin = new Probe("throwin", false, &taker, At(0.2f, -0.95f), Vector3(0, 0, 1), kFade, kFade);
+    harness->MakeCurrent(throwin);
+    const float step = kFrame / kFade;
+    std::vector<std::vector<float>> covers;
+    harness->Step();
+    covers.push_back(ScreenCoversOverTheMatch());
+    harness->RunFrames(20);
+    ASSERT_EQ(throwin->GetFadeIn(), nullptr);
+    covers.push_back(ScreenCoversOverTheMatch());
+    taker.KickBall(Vector3(0, 0, 8), true);
+    harness->Step();
+    covers.push_back(ScreenCoversOverTheMatch());
+    // The fade to black is drawn from the start, clear until the kick.
+    const std::vector<std::vector<float>> expected = {{1.0f - step, 0.0f}, {0.0f}, {step}};
+    ASSERT_EQ(covers.size(), expected.size());
+    for (size_t phase = 0; phase < covers.size(); ++phase) {
+        ASSERT_EQ(covers[phase].size(), expected[phase].size()) << phase;
+        for (size_t i = 0; i < covers[phase].size(); ++i)
+            EXPECT_NEAR(covers[phase][i], expected[phase][i], 0.01f) << phase;
     }
 }
 
