@@ -9,7 +9,7 @@
 #include "match/PitchDrawingState.h"
 #include "match/PlayerHold.h"
 #include "match/game/harness/GameHarness.h"
-#include "match/game/harness/HarnessMatch.h"
+#include "match/game/harness/MatchSides.h"
 #include "match/setpieces/PlayerReaction.h"
 #include "match/setpieces/SendOffPlayer.h"
 #include "scene/RwGraphics.h"
@@ -43,8 +43,11 @@ public:
 
 void Time(GameHarness& harness, const char* name, int frames, const std::function<State*()>& make)
 {
-    if (!harnessmatch::MakeSides())
+    harness.MakeCurrent(nullptr);
+    PitchSimulation::Instance()->RecreateTeams();
+    if (!PutSidesOnPitch("Panda01", "Lizard01"))
         return;
+    LineUpSides();
     harness.MakeCurrent(make());
     std::vector<double> ms;
     for (int i = 0; i < kWarmUp + frames; ++i) {
@@ -81,8 +84,8 @@ int main(int argc, char** argv)
     {
         GameHarness harness(session.GetWindow(), archive);
         if (harness.Start()) {
-            harnessmatch::LoadLevel(harness);
-            harnessmatch::SetSpawnPoints({10.0f, 0.0f, 36.0f}, {-10.0f, 0.0f, 36.0f});
+            LoadLevelCasts(harness);
+            SetSpawnPoints({10.0f, 0.0f, 36.0f}, {-10.0f, 0.0f, 36.0f});
             Time(harness, "play", frames, [] { return new Play; });
             Time(harness, "delay", frames, [] { return new MatchDelay(kForever, true, true); });
             Time(harness, "fade step", frames, [] { return MatchFade::CreateFadeStep(false, kForever); });

@@ -54,7 +54,14 @@ int MeshDraws()
         std::count_if(draws.begin(), draws.end(), [&](const auto& d) { return d.isMesh && d.camera == screen; }));
 }
 
-using DelayAndFadeTest = MatchOnHarness;
+class DelayAndFadeTest : public setpiecetest::MatchOnHarness {
+protected:
+    void SetUp() override
+    {
+        MatchOnHarness::SetUp();
+        ResetSides();
+    }
+};
 
 }  // namespace
 
@@ -63,7 +70,7 @@ TEST_F(DelayAndFadeTest, ADelayHoldsEveryPlayerButNotTheRefereeAndStopsTheClock)
     const float clock = ClockTime();
     const int players = static_cast<int>(PlayerHold::AllPlayers().size());
     ASSERT_GT(players, 8);
-    Harness().MakeCurrent(new MatchDelay(0.5f, true, true));
+    harness->MakeCurrent(new MatchDelay(0.5f, true, true));
     int heldFrames = 0;
     bool refereeHeld = false;
     const int frames = RunWith(120, [&](int) {

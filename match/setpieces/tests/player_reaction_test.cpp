@@ -24,7 +24,14 @@ std::map<std::string, int> Nodes(const std::vector<Character*>& players)
     return nodes;
 }
 
-using PlayerReactionTest = MatchOnHarness;
+class PlayerReactionTest : public setpiecetest::MatchOnHarness {
+protected:
+    void SetUp() override
+    {
+        MatchOnHarness::SetUp();
+        ResetSides();
+    }
+};
 
 }  // namespace
 
@@ -32,14 +39,14 @@ TEST_F(PlayerReactionTest, WithoutStaggersEveryoneReactsOnTheFirstStepThatTakesT
 {
     const std::vector<Character*> cheering = Players(0), dismayed = Players(1);
     auto* reaction = new PlayerReaction(cheering, dismayed, 0.0f, 0.0f, 2.0f);
-    Harness().MakeCurrent(reaction);
+    harness->MakeCurrent(reaction);
 
     // A frame of no time changes nothing.
     EXPECT_EQ(reaction->Update(0.0f), reaction);
     EXPECT_EQ(reaction->GetElapsed(), 0.0f);
     EXPECT_EQ(Nodes(cheering), (std::map<std::string, int>{{"stand", static_cast<int>(cheering.size())}}));
 
-    ASSERT_TRUE(Harness().Step());
+    ASSERT_TRUE(harness->Step());
     const std::map<std::string, int> cheers = Nodes(cheering);
     EXPECT_EQ(cheers.count("stand"), 0u);
     EXPECT_EQ(cheers.size(), 2u) << "both cheers are used";
@@ -65,12 +72,12 @@ TEST_F(PlayerReactionTest, StartTimesGrowByGapsBetweenTheStaggers)
 
 TEST_F(PlayerReactionTest, ABusyPlayerReactsOnceHeStands)
 {
-    Character* busy = Player(0, 1);
-    Character* idle = Player(0, 2);
+    Character* busy = &Player(0, 1);
+    Character* idle = &Player(0, 2);
     // Running down: he stands again only when the action has played to its end.
     busy->GetActor()->PlaceInState(busy->GetActor()->GetPosition(), 0.0f, new ActorState(ActorNodes::endrun));
     auto* reaction = new PlayerReaction({busy, idle}, {}, 0.0f, 0.0f, 3.0f);
-    Harness().MakeCurrent(reaction);
+    harness->MakeCurrent(reaction);
     int reactedAt = -1, idleReactedAt = -1;
     float startWhenReacted = 0.0f;
     const auto cheering = [](const Character* player) {
@@ -97,8 +104,8 @@ TEST_F(PlayerReactionTest, ItEndsAtItsDurationWhetherOrNotEveryoneReactedAndLets
         bool allReacted;
     } cases[] = {{0.5f, 0.0f, 0.0f, true}, {0.5f, 1.0f, 1.0f, false}};
     for (const auto& c : cases) {
-        SetUp();
-        Harness().MakeCurrent(new PlayerReaction(Players(0), {}, c.minStagger, c.maxStagger, c.seconds));
+        ResetSides();
+        harness->MakeCurrent(new PlayerReaction(Players(0), {}, c.minStagger, c.maxStagger, c.seconds));
         bool held = true;
         const int frames = RunWith(300, [&](int) {
             for (Character* player : PlayerHold::AllPlayers())
@@ -115,7 +122,7 @@ TEST_F(PlayerReactionTest, ItEndsAtItsDurationWhetherOrNotEveryoneReactedAndLets
 
 TEST_F(PlayerReactionTest, AReactionPlaysToItsEndAndThePlayerStandsAgain)
 {
-    Character* player = Player(1, 1);
+    Character* player = &Player(1, 1);
     Run(new PlayerReaction({}, {player}, 0.0f, 0.0f, 5.0f), 2);
     ASSERT_EQ(StateOf(player), "dismay");
     const ActorState* reacting = player->GetActor()->GetState();

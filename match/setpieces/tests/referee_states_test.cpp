@@ -9,6 +9,7 @@
 #include "scene/pitch/CameraControl.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "match/game/harness/MatchSides.h"
 #include "support/MatchOnHarness.h"
 
 #include <cmath>
@@ -18,7 +19,7 @@ namespace {
 
 constexpr int kCap = 1500;
 
-RefereeBrain& RefereeBrainOf() { return *dynamic_cast<RefereeBrain*>(MatchOnHarness::Referee()->GetBrain()); }
+RefereeBrain& RefereeBrainOf() { return *dynamic_cast<RefereeBrain*>(PitchSimulation::Instance()->GetReferee()->GetBrain()); }
 
 std::string ActiveCamera()
 {
@@ -36,16 +37,16 @@ struct Sequence {
 };
 
 // The state made current unless it is already.
-Sequence Watch(State* state)
+Sequence Watch(setpiecetest::MatchOnHarness& test, State* state)
 {
     Sequence seen;
-    if (MatchOnHarness::Harness().GetGame()->GetCurrentState() != state)
-        MatchOnHarness::Harness().MakeCurrent(state);
-    seen.frames = MatchOnHarness::RunWith(kCap, [&](int) {
+    if (test.Harness().GetGame()->GetCurrentState() != state)
+        test.Harness().MakeCurrent(state);
+    seen.frames = test.RunWith(kCap, [&](int) {
         seen.refereeStates.insert(RefereeBrainOf().GetState());
         for (Character* player : PlayerHold::AllPlayers())
             seen.alwaysHeld = seen.alwaysHeld && PlayerHold::IsHeld(player);
-        seen.refereeHeld = seen.refereeHeld || PlayerHold::IsHeld(MatchOnHarness::Referee());
+        seen.refereeHeld = seen.refereeHeld || PlayerHold::IsHeld(PitchSimulation::Instance()->GetReferee());
         seen.cameras.insert(ActiveCamera());
     });
     return seen;
@@ -59,7 +60,14 @@ bool NobodyHeld()
     return true;
 }
 
-using RefereeStatesTest = MatchOnHarness;
+class RefereeStatesTest : public setpiecetest::MatchOnHarness {
+protected:
+    void SetUp() override
+    {
+        MatchOnHarness::SetUp();
+        ResetSides();
+    }
+};
 
 }  // namespace
 
@@ -71,7 +79,7 @@ TEST_F(RefereeStatesTest, AWhistleHoldsThePlayersUntilTheRefereeHasBlownIt)
     } cases[] = {{true, RefereeBrain::kShortWhistle}, {false, RefereeBrain::kLongWhistle}};
     for (const auto& c : cases) {
         const std::string camera = ActiveCamera();
-        const Sequence seen = Watch(new RefereeWhistle(c.shortWhistle));
+        const Sequence seen = Watch(*this, new RefereeWhistle(c.shortWhistle));
         ASSERT_TRUE(StateEnded()) << c.shortWhistle;
         EXPECT_GT(seen.frames, 5);
         EXPECT_EQ(seen.refereeStates, (std::set<int32_t>{c.state}));
@@ -86,7 +94,7 @@ TEST_F(RefereeStatesTest, AWhistleHoldsThePlayersUntilTheRefereeHasBlownIt)
 TEST_F(RefereeStatesTest, AWhistleWhileTheRefereeIsBusyStartsNothingAndWaitsForHim)
 {
     RefereeBrainOf().Whistle(true);
-    const Sequence seen = Watch(new RefereeWhistle(false));
+    const Sequence seen = Watch(*this, new RefereeWhistle(false));
     ASSERT_TRUE(StateEnded());
     EXPECT_EQ(seen.refereeStates, (std::set<int32_t>{RefereeBrain::kShortWhistle}));
     EXPECT_EQ(RefereeBrainOf().GetState(), RefereeBrain::kFollowing);
@@ -95,12 +103,12 @@ TEST_F(RefereeStatesTest, AWhistleWhileTheRefereeIsBusyStartsNothingAndWaitsForH
 TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
 {
     for (const bool yellow : {true, false}) {
-        SetUp();
-        Character* offender = Player(0, 2);
-        Character* fouled = Player(1, 2);
+        ResetSides();
+        Character* offender = &Player(0, 2);
+        Character* fouled = &Player(1, 2);
         const std::string camera = ActiveCamera();
         const size_t stack = GameTB::Current()->GetCameraStack().size();
-        Harness().MakeCurrent(new RedCardAward(offender, yellow, fouled));
+        harness->MakeCurrent(new RedCardAward(offender, yellow, fouled));
         // Both turned to face the referee on entry.
         for (Character* player : {offender, fouled}) {
             const Vector3 toReferee = Referee()->GetActor()->GetPosition() - player->GetActor()->GetPosition();
@@ -108,7 +116,7 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
             EXPECT_STREQ(player->GetActor()->GetStateName(), "stand");
         }
         EXPECT_EQ(RefereeBrainOf().GetRedCardPlayer(), offender);
-        const Sequence seen = Watch(Harness().GetGame()->GetCurrentState());
+        const Sequence seen = Watch(*this, harness->GetGame()->GetCurrentState());
         ASSERT_TRUE(StateEnded()) << yellow;
         EXPECT_TRUE(seen.refereeStates.count(RefereeBrain::kCardShow)) << yellow;
         EXPECT_TRUE(seen.alwaysHeld);
@@ -126,7 +134,7 @@ TEST_F(RefereeStatesTest, WithoutARefereeTheStatesEndAtOnce)
 {
     PitchSimulation::Instance()->SetReferee(nullptr);
     EXPECT_EQ(Run(new RefereeWhistle(true), 10), 1);
-    EXPECT_EQ(Run(new RedCardAward(Player(0, 1), true, nullptr), 10), 1);
-    EXPECT_TRUE(Player(0, 1)->IsBooked());
+    EXPECT_EQ(Run(new RedCardAward(&Player(0, 1), true, nullptr), 10), 1);
+    EXPECT_TRUE(Player(0, 1).IsBooked());
     EXPECT_TRUE(NobodyHeld());
 }

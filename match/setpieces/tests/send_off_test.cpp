@@ -11,6 +11,7 @@
 #include "match/setpieces/SendOffPlayer.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "match/game/harness/MatchSides.h"
 #include "support/MatchOnHarness.h"
 
 #include <algorithm>
@@ -35,10 +36,10 @@ struct Holds {
     bool outOfPlay = true;
 };
 
-Holds Watch(const std::vector<Character*>& listed, int cap, int* frames)
+Holds Watch(setpiecetest::MatchOnHarness& test, const std::vector<Character*>& listed, int cap, int* frames)
 {
     Holds holds;
-    *frames = MatchOnHarness::RunWith(cap, [&](int) {
+    *frames = test.RunWith(cap, [&](int) {
         for (Character* player : PlayerHold::AllPlayers()) {
             const bool isListed = std::find(listed.begin(), listed.end(), player) != listed.end();
             if (isListed)
@@ -46,7 +47,7 @@ Holds Watch(const std::vector<Character*>& listed, int cap, int* frames)
             else
                 holds.othersHeld = holds.othersHeld && PlayerHold::IsHeld(player);
         }
-        holds.othersHeld = holds.othersHeld && PlayerHold::IsHeld(MatchOnHarness::Referee());
+        holds.othersHeld = holds.othersHeld && PlayerHold::IsHeld(PitchSimulation::Instance()->GetReferee());
         holds.outOfPlay = holds.outOfPlay && !PitchSimulation::Instance()->GetBall()->IsInPlay();
     });
     return holds;
@@ -59,11 +60,18 @@ void ExpectAllReleased()
         EXPECT_TRUE(player->GetActor()->inPlay);
         EXPECT_TRUE(player->GetActor()->ballContact);
     }
-    EXPECT_FALSE(PlayerHold::IsHeld(MatchOnHarness::Referee()));
+    EXPECT_FALSE(PlayerHold::IsHeld(PitchSimulation::Instance()->GetReferee()));
     EXPECT_TRUE(PitchSimulation::Instance()->GetBall()->IsInPlay());
 }
 
-using SendOffTest = MatchOnHarness;
+class SendOffTest : public setpiecetest::MatchOnHarness {
+protected:
+    void SetUp() override
+    {
+        MatchOnHarness::SetUp();
+        ResetSides();
+    }
+};
 
 }  // namespace
 
@@ -83,20 +91,20 @@ TEST_F(SendOffTest, WithoutTheCameraItEndsWhenNobodyIsOnScreenOrAtTheTrackTime)
         {Vector3{}, 1.0f, 1.0f},     // the minimum time outlasts the track time
     };
     for (const auto& c : cases) {
-        SetUp();
-        Character* player = Player(0, 2);
+        ResetSides();
+        Character* player = &Player(0, 2);
         Place(player, c.at);
         SetSpawnPoints(c.at, c.at);
         const size_t stack = GameTB::Current()->GetCameraStack().size();
-        Harness().MakeCurrent(new SendOffPlayer({player}, false, false, false, c.minimum));
+        harness->MakeCurrent(new SendOffPlayer({player}, false, false, false, c.minimum));
         EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack + 1);
         int frames = 0;
-        const Holds holds = Watch({player}, 300, &frames);
+        const Holds holds = Watch(*this, {player}, 300, &frames);
         EXPECT_TRUE(StateEnded());
         EXPECT_NEAR(frames * kDt, c.seconds, kDt * 1.01f) << c.at.z << " " << c.minimum;
         EXPECT_TRUE(holds.listedFree && holds.othersHeld && holds.outOfPlay);
         EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack);
-        EXPECT_TRUE(Side(0)->Contains(player));
+        EXPECT_TRUE(Side(0).Contains(player));
         ExpectAllReleased();
     }
     MatchSettings::Instance()->maxCameraTrackTime = trackTime;
@@ -104,18 +112,18 @@ TEST_F(SendOffTest, WithoutTheCameraItEndsWhenNobodyIsOnScreenOrAtTheTrackTime)
 
 TEST_F(SendOffTest, ARedCardLastsFiveSecondsAndThePlayerIsGoneForGood)
 {
-    Character* player = Player(0, 2);
+    Character* player = &Player(0, 2);
     Place(player, {0.0f, 0.0f, 20.0f});
     SetSpawnPoints({0.0f, 0.0f, 60.0f}, {0.0f, 0.0f, 60.0f});
-    const int32_t count = Side(0)->GetPlayerCount();
-    Harness().MakeCurrent(new SendOffPlayer({player}, true, false, false, 5.0f));
+    const int32_t count = Side(0).GetPlayerCount();
+    harness->MakeCurrent(new SendOffPlayer({player}, true, false, false, 5.0f));
     Vector3 last;
     int frames = 0;
     frames = RunWith(600, [&](int) { last = player->GetActor()->GetPosition(); });
     EXPECT_TRUE(StateEnded());
     EXPECT_NEAR(frames * kDt, 5.0f, kDt * 1.01f);
     EXPECT_GT(last.z, 25.0f) << "he walked towards the spawn point";
-    EXPECT_EQ(Side(0)->GetPlayerCount(), count - 1);
+    EXPECT_EQ(Side(0).GetPlayerCount(), count - 1);
     ExpectAllReleased();
 
     // Nothing of him is left in the way: the ball rolls through where he stood.
@@ -130,8 +138,8 @@ TEST_F(SendOffTest, ARedCardLastsFiveSecondsAndThePlayerIsGoneForGood)
 
 TEST_F(SendOffTest, AHeldSendOffNeverEndsByItselfButEndsWithTheBannerBesideIt)
 {
-    Character* player = Player(1, 3);
-    const Vector3 spawn = GetSpawnPoint(Side(1));
+    Character* player = &Player(1, 3);
+    const Vector3 spawn = GetSpawnPoint(&Side(1));
     const float before = Distance(player, spawn);
     auto* walk = new SendOffPlayer({player}, false, false, true, 0.0f);
     EXPECT_TRUE(walk->WaitsForOwner());
@@ -141,7 +149,7 @@ TEST_F(SendOffTest, AHeldSendOffNeverEndsByItselfButEndsWithTheBannerBesideIt)
 
     auto* show = new ParallelState;
     show->AddState(new TBIngameMessageMenu("message_redcard", 0.5f));
-    show->AddState(new SendOffPlayer({Player(0, 1)}, false, false, true, 0.0f));
+    show->AddState(new SendOffPlayer({&Player(0, 1)}, false, false, true, 0.0f));
     const int frames = Run(show, 240);
     EXPECT_TRUE(StateEnded());
     EXPECT_NEAR(frames * kDt, 0.5f, kDt * 1.01f);
@@ -150,13 +158,13 @@ TEST_F(SendOffTest, AHeldSendOffNeverEndsByItselfButEndsWithTheBannerBesideIt)
 
 TEST_F(SendOffTest, FollowedByTheCameraItEndsOnceEveryoneHasArrived)
 {
-    Character* first = Player(0, 1);
-    Character* second = Player(0, 3);
+    Character* first = &Player(0, 1);
+    Character* second = &Player(0, 3);
     const Vector3 spawn{20.0f, 0.0f, 10.0f};
     SetSpawnPoints(spawn, spawn);
-    Harness().MakeCurrent(new SendOffPlayer({first, second}, false, true, false, 0.0f));
+    harness->MakeCurrent(new SendOffPlayer({first, second}, false, true, false, 0.0f));
     int frames = 0;
-    Watch({first, second}, 900, &frames);
+    Watch(*this, {first, second}, 900, &frames);
     EXPECT_TRUE(StateEnded());
     EXPECT_LE(Distance(first, spawn), SendOffPlayer::kArrivalDistance);
     EXPECT_LE(Distance(second, spawn), SendOffPlayer::kArrivalDistance);
@@ -171,14 +179,14 @@ TEST_F(SendOffTest, SendingInEndsOnTheFrameEveryoneIsWithinReach)
         bool atOnce;
     } cases[] = {{3.0f, true}, {15.0f, false}};
     for (const auto& c : cases) {
-        SetUp();
-        const std::vector<Character*> players = {Player(1, 1), Player(1, 2)};
+        ResetSides();
+        const std::vector<Character*> players = {&Player(1, 1), &Player(1, 2)};
         std::vector<Vector3> targets;
         for (Character* player : players)
             targets.push_back(player->GetActor()->GetPosition() + Vector3{-c.away, 0.0f, 0.0f});
-        Harness().MakeCurrent(new SendInPlayer(players, targets));
+        harness->MakeCurrent(new SendInPlayer(players, targets));
         int frames = 0;
-        const Holds holds = Watch(players, 600, &frames);
+        const Holds holds = Watch(*this, players, 600, &frames);
         EXPECT_TRUE(StateEnded());
         EXPECT_EQ(frames == 1, c.atOnce) << frames;
         for (size_t i = 0; i < players.size(); ++i)
@@ -190,9 +198,9 @@ TEST_F(SendOffTest, SendingInEndsOnTheFrameEveryoneIsWithinReach)
 
 TEST_F(SendOffTest, ASubstituteComesOffTheBenchOntoTheSpawnPoint)
 {
-    SoccerTeam* team = Side(0);
-    Character* outgoing = Player(0, 2);
-    auto* substitute = new Character(Character::kFieldPlayer, Player(0, 3)->GetVariation()->GetName(), team);
+    SoccerTeam* team = &Side(0);
+    Character* outgoing = &Player(0, 2);
+    auto* substitute = new Character(Character::kFieldPlayer, Player(0, 3).GetVariation()->GetName(), team);
     team->SendToBench(substitute);
     const int32_t count = team->GetPlayerCount();
     const int32_t role = outgoing->GetRoleIndex();
@@ -206,5 +214,5 @@ TEST_F(SendOffTest, ASubstituteComesOffTheBenchOntoTheSpawnPoint)
     EXPECT_STREQ(substitute->GetActor()->GetStateName(), "startrun");
     // The team alone owns him now: emptying the sides deletes him once.
     PitchSimulation::Instance()->RecreateTeams();
-    EXPECT_EQ(Side(0)->GetPlayerCount(), 0);
+    EXPECT_EQ(Side(0).GetPlayerCount(), 0);
 }

@@ -1,85 +1,83 @@
 #include "support/MatchOnHarness.h"
 
-#include "characters/Character.h"
 #include "characters/Team.h"
+#include "match/PitchDrawingState.h"
 #include "match/game/GameTB.h"
-#include "match/game/harness/HarnessMatch.h"
-#include "scene/RwGraphics.h"
+#include "match/game/harness/MatchSides.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
-#include <functional>
+namespace setpiecetest {
 
-std::unique_ptr<GameHarness> MatchOnHarness::s_harness;
+namespace {
 
-void MatchOnHarness::SetUpTestSuite()
-{
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetDeviceKind(rwDeviceNull);
-    graphics->SetScreenSize(800, 600);
-    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-    ASSERT_TRUE(s_harness->Start());
-    harnessmatch::LoadLevel(*s_harness);
-}
+// Stays until replaced, drawing the match: the flow of play a test replaces.
+class Standing : public PitchDrawingState {
+public:
+    State* Update(float) override { return this; }
+};
 
-void MatchOnHarness::TearDownTestSuite()
-{
-    if (s_harness) {
-        s_harness->MakeCurrent(nullptr);
-        s_harness->Stop();
-    }
-    s_harness.reset();
-    RwGraphics::Instance()->Destroy();
-    CloseOffscreenWindow();
-}
+}  // namespace
 
 void MatchOnHarness::SetUp()
 {
-    ASSERT_TRUE(s_harness && s_harness->GetGame());
-    // A state left running from before still points at the old sides.
-    s_harness->MakeCurrent(nullptr);
-    ASSERT_TRUE(harnessmatch::MakeSides());
-    SetSpawnPoints({10.0f, 0.0f, 36.0f}, {-10.0f, 0.0f, 36.0f});
+    harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
+    ASSERT_TRUE(harness->Start());
+    harness->MakeCurrent(new Standing);
+    ASSERT_TRUE(PutSidesOnPitch("Panda01", "Lizard01"));
 }
 
-SoccerTeam* MatchOnHarness::Side(int side) { return PitchSimulation::Instance()->GetTeam(side); }
+void MatchOnHarness::TearDown()
+{
+    if (harness)
+        harness->Stop();
+    harness.reset();
+}
 
-Character* MatchOnHarness::Player(int side, int index) { return Side(side)->GetPlayer(index); }
+SoccerTeam& MatchOnHarness::Side(int side) const { return *PitchSimulation::Instance()->GetTeam(side); }
 
-Character* MatchOnHarness::Referee() { return PitchSimulation::Instance()->GetReferee(); }
+Character& MatchOnHarness::Player(int side, int index) const { return *Side(side).GetPlayer(index); }
 
-std::vector<Character*> MatchOnHarness::Players(int side)
+std::vector<Character*> MatchOnHarness::Players(int side) const
 {
     std::vector<Character*> players;
-    for (int32_t i = 0; i < Side(side)->GetPlayerCount(); ++i)
-        players.push_back(Player(side, i));
+    for (int32_t i = 0; i < Side(side).GetPlayerCount(); ++i)
+        players.push_back(&Player(side, i));
     return players;
 }
 
-float MatchOnHarness::ClockTime() { return PitchSimulation::Instance()->GetClock()->GetTime(); }
+Character* MatchOnHarness::Referee() const { return PitchSimulation::Instance()->GetReferee(); }
 
-void MatchOnHarness::SetSpawnPoints(const Vector3& left, const Vector3& right)
+float MatchOnHarness::ClockTime() const { return PitchSimulation::Instance()->GetClock()->GetTime(); }
+
+void MatchOnHarness::ResetSides()
 {
-    harnessmatch::SetSpawnPoints(left, right);
+    // A state still running points at the old sides.
+    harness->MakeCurrent(new Standing);
+    PitchSimulation::Instance()->RecreateTeams();
+    ASSERT_TRUE(PutSidesOnPitch("Panda01", "Lizard01"));
+    LineUpSides();
+    SetSpawnPoints({10.0f, 0.0f, 36.0f}, {-10.0f, 0.0f, 36.0f});
 }
 
 int MatchOnHarness::Run(State* state, int cap)
 {
-    Harness().MakeCurrent(state);
-    return Harness().RunFrames(cap);
+    harness->MakeCurrent(state);
+    return harness->RunFrames(cap);
 }
 
 int MatchOnHarness::RunWith(int cap, const std::function<void(int frame)>& probe)
 {
     int frames = 0;
-    while (frames < cap && Harness().GetGame()->GetCurrentState()) {
+    while (frames < cap && harness->GetGame()->GetCurrentState()) {
         probe(frames);
         ++frames;
-        if (!Harness().Step())
+        if (!harness->Step())
             break;
     }
     return frames;
 }
 
-bool MatchOnHarness::StateEnded() { return Harness().GetGame()->GetCurrentState() == nullptr; }
+bool MatchOnHarness::StateEnded() const { return harness->GetGame()->GetCurrentState() == nullptr; }
+
+}  // namespace setpiecetest

@@ -1,47 +1,48 @@
 #pragma once
 
-// A match on the headless harness for the match-flow states: the game state entered on the
-// default data with the first level's casts and the sides of harnessmatch::MakeSides, with
-// the spawn points at (10, 0, 36) and (-10, 0, 36) unless a test moves them. One harness
-// serves a whole test program; every test starts from fresh sides and no current state.
+// The game state on the harness with two real sides on the pitch, as a match would have
+// them: "Panda01" (side 0) against "Lizard01" (side 1), keepers first, and the referee.
+// The current state is a placeholder that stands still until a test makes its own current.
 
-#include "framework/Vector.h"
 #include "match/game/harness/GameHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 class Character;
 class SoccerTeam;
 class State;
 
+namespace setpiecetest {
+
 class MatchOnHarness : public ::testing::Test {
 public:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
+    GameHarness& Harness() const { return *harness; }
+    SoccerTeam& Side(int side) const;
+    Character& Player(int side, int index) const;
+    std::vector<Character*> Players(int side) const;
+    // Null when the pitch has none.
+    Character* Referee() const;
+    float ClockTime() const;
 
-    static GameHarness& Harness() { return *s_harness; }
-    static SoccerTeam* Side(int side);
-    static Character* Player(int side, int index);
-    static Character* Referee();
-    static std::vector<Character*> Players(int side);
-    static float ClockTime();
-    // "objects|LeftSpawnPoint" and "objects|RightSpawnPoint" there.
-    static void SetSpawnPoints(const Vector3& left, const Vector3& right);
-
+    // Both sides made anew and lined up apart (LineUpSides) under a standing placeholder,
+    // the spawn points at (10, 0, 36) and (-10, 0, 36).
+    void ResetSides();
     // Makes the state current and runs it until it ends or the cap; the frames run.
-    static int Run(State* state, int cap);
-    // Runs frames of the current state, calling the probe before each; the frames run.
-    static int RunWith(int cap, const std::function<void(int frame)>& probe);
-    static bool StateEnded();
+    int Run(State* state, int cap);
+    // Runs the current state until it ends or the cap, calling the probe before each frame;
+    // the frames run.
+    int RunWith(int cap, const std::function<void(int frame)>& probe);
+    bool StateEnded() const;
 
 protected:
     void SetUp() override;
+    void TearDown() override;
 
-private:
-    static std::unique_ptr<GameHarness> s_harness;
+    std::unique_ptr<GameHarness> harness;
 };
+
+}  // namespace setpiecetest
