@@ -8,20 +8,39 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class Character;
 class SoccerTeam;
+class State;
 
 namespace setpiecetest {
 
 class MatchOnHarness : public ::testing::Test {
+public:
+    GameHarness& Harness() const { return *harness; }
+    SoccerTeam& Side(int side) const;
+    Character& Player(int side, int index) const;
+    std::vector<Character*> Players(int side) const;
+    // Null when the pitch has none.
+    Character* Referee() const;
+    float ClockTime() const;
+
+    // Both sides made anew and lined up apart (LineUpSides) under a standing placeholder,
+    // the spawn points at (10, 0, 36) and (-10, 0, 36).
+    void ResetSides();
+    // Makes the state current and runs it until it ends or the cap; the frames run.
+    int Run(State* state, int cap);
+    // Runs the current state until it ends or the cap, calling the probe before each frame;
+    // the frames run.
+    int RunWith(int cap, const std::function<void(int frame)>& probe);
+    bool StateEnded() const;
+
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    SoccerTeam& Side(int side) const;
-    Character& Player(int side, int index) const;
 
     std::unique_ptr<GameHarness> harness;
 };
