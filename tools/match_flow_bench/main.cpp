@@ -2,7 +2,7 @@
 // with the default data (null device: the game's own work, not the driver's):
 //     match_flow_bench <game folder> [frames]
 // Prints the median and 95th percentile of a whole harness frame (update and draw) for open
-// play, a delay, a fade step, a reaction and a send-off.
+// play, a delay, a fade step, a set piece waiting for its kick, a reaction and a send-off.
 #include "framework/Debug.h"
 #include "match/MatchDelay.h"
 #include "match/MatchFade.h"
@@ -12,6 +12,8 @@
 #include "match/game/harness/MatchSides.h"
 #include "match/setpieces/PlayerReaction.h"
 #include "match/setpieces/SendOffPlayer.h"
+#include "match/setpieces/SetPiece.h"
+#include "characters/Team.h"
 #include "scene/RwGraphics.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
@@ -39,6 +41,18 @@ public:
         PitchSimulation::Instance()->Update(dt, PitchSimulation::kUpdateAll);
         return this;
     }
+};
+
+// A free kick on the centre spot whose taker never kicks: the set piece's waiting phase.
+class WaitingFreeKick : public SetPiece {
+public:
+    WaitingFreeKick() : SetPiece("freekick", true, 0.0f, 0.0f) {}
+    void GetTakerPlacement(Vector3& spot, Vector3& direction) const override
+    {
+        spot = PitchFrame::GetCentre();
+        direction = PitchFrame::GetDirection(PitchFrame::kAlong);
+    }
+    Character* GetTaker() const override { return PitchSimulation::Instance()->GetTeam(0)->GetPlayer(1); }
 };
 
 void Time(GameHarness& harness, const char* name, int frames, const std::function<State*()>& make)
@@ -89,6 +103,7 @@ int main(int argc, char** argv)
             Time(harness, "play", frames, [] { return new Play; });
             Time(harness, "delay", frames, [] { return new MatchDelay(kForever, true, true); });
             Time(harness, "fade step", frames, [] { return MatchFade::CreateFadeStep(false, kForever); });
+            Time(harness, "set piece", frames, [] { return new WaitingFreeKick; });
             Time(harness, "reaction", frames, [] {
                 const auto players = PlayerHold::AllPlayers();
                 return new PlayerReaction(players, {}, 0.0f, 0.1f, kForever);

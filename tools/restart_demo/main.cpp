@@ -7,17 +7,13 @@
 // it runs on GL and draws into it the free kick as a person would aim it, with the aiming
 // arrow at the taker; else it runs on the null device.
 //
-//     restart_demo <game folder> [picture.png | --bench]
-//
-// --bench: the median times of a frame's update and drawing in open play, in a set piece
-// waiting for its kick and in a delay.
+//     restart_demo <game folder> [picture.png]
 #include "characters/Actor.h"
 #include "engine/core/RwCore.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
-#include "framework/FileSystem.h"
 #include "framework/State.h"
 #include "match/MatchDelay.h"
 #include "match/MatchFade.h"
@@ -44,8 +40,6 @@
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/ConsoleSink.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -61,8 +55,6 @@ constexpr int kFramesPerSecond = 60;
 // How far either way a person may turn the arrow from the taker's heading.
 constexpr float kAimRange = 0.8f;
 constexpr int kFrameCap = 120 * kFramesPerSecond;
-constexpr int kBenchFrames = 600;
-constexpr int kWarmUpFrames = 30;
 constexpr float kPlaySeconds = 1.0f;
 constexpr float kDelaySeconds = 2.0f;
 constexpr float kRedCardSeconds = 5.0f;
@@ -310,17 +302,6 @@ bool TakePicture(GameHarness& harness, const Steps& steps, const std::string& ou
     return saved;
 }
 
-// The level's folders and settings casts, its objects (the spawn points among them) in the world.
-bool LoadLevel(GameTB& game)
-{
-    FileSystem* files = FileSystem::Instance();
-    const std::string level = files->ExpandAliases(std::string("<PP>") + kLevel + "\\");
-    files->AddAlias("<LP>", level.c_str());
-    files->AddAlias("<SP>", (level + "settings\\").c_str());
-    game.LoadOrSaveCasts(true, true, false);
-    return GetSpawnPoint(Pitch().GetTeam(0)).LengthSquared() > 0.0f;
-}
-
 int RunDemo(GameHarness& harness, const std::string& out)
 {
     SoccerTeam& first = *Pitch().GetTeam(0);
@@ -360,63 +341,7 @@ int RunDemo(GameHarness& harness, const std::string& out)
                : 1;
 }
 
-double Median(std::vector<double> values)
-{
-    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
-    return values[values.size() / 2];
-}
-
-struct FrameTimes {
-    std::vector<double> update, render, whole;
-};
-
-// Milliseconds of each frame's update and drawing with the state current, from the ball on the
-// centre spot and after a few frames to settle.
-FrameTimes TimeFrames(GameHarness& harness, State* state)
-{
-    using Clock = std::chrono::steady_clock;
-    const auto since = [](Clock::time_point from, Clock::time_point to) {
-        return std::chrono::duration<double, std::milli>(to - from).count();
-    };
-    PutBallOnCentreSpot();
-    harness.MakeCurrent(state);
-    harness.RunFrames(kWarmUpFrames);
-    GameTB& game = *harness.GetGame();
-    FrameTimes times;
-    for (int i = 0; i < kBenchFrames; ++i) {
-        const auto start = Clock::now();
-        game.Update(GameHarness::kFrameTime);
-        const auto updated = Clock::now();
-        game.Render();
-        const auto drawn = Clock::now();
-        times.update.push_back(since(start, updated));
-        times.render.push_back(since(updated, drawn));
-        times.whole.push_back(since(start, drawn));
-    }
-    return times;
-}
-
-int RunBench(GameHarness& harness)
-{
-    const struct {
-        const char* name;
-        std::function<State*()> make;
-    } kinds[] = {
-        {"open play", [] { return new Play(1e9f); }},
-        {"set piece, waiting for the kick", [] { return new ComputerFreeKick(0.0f, 1e9f); }},
-        {"delay", [] { return new MatchDelay(1e9f, true, true); }},
-    };
-    std::printf("medians over %d frames (worst whole frame):\n", kBenchFrames);
-    for (const auto& kind : kinds) {
-        const FrameTimes times = TimeFrames(harness, kind.make());
-        std::printf("  %-32s update %.3f ms, drawing %.3f ms, whole %.3f ms (%.3f ms)\n", kind.name,
-                    Median(times.update), Median(times.render), Median(times.whole),
-                    *std::max_element(times.whole.begin(), times.whole.end()));
-    }
-    return 0;
-}
-
-int Run(const std::string& archive, const std::string& out, bool bench)
+int Run(const std::string& archive, const std::string& out)
 {
     tools::OffscreenSession session("restart_demo", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
@@ -424,9 +349,10 @@ int Run(const std::string& archive, const std::string& out, bool bench)
     GameHarness harness(session.GetWindow(), archive, out.empty() ? rwDeviceNull : rwDeviceGL);
     if (!harness.Start() || !PutSidesOnPitch("Panda01", "Lizard01"))
         return 1;
-    if (!LoadLevel(*harness.GetGame()))
+    LoadLevelCasts(harness, kLevel);
+    if (GetSpawnPoint(Pitch().GetTeam(0)).LengthSquared() == 0.0f)
         std::fprintf(stderr, "restart_demo: no spawn points in %s; players walk to the centre\n", kLevel);
-    const int result = bench ? RunBench(harness) : RunDemo(harness, out);
+    const int result = RunDemo(harness, out);
     harness.Stop();
     return result;
 }
@@ -436,14 +362,13 @@ int Run(const std::string& archive, const std::string& out, bool bench)
 int main(int argc, char** argv)
 {
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: restart_demo <game folder> [picture.png | --bench]\n");
+        std::fprintf(stderr, "usage: restart_demo <game folder> [picture.png]\n");
         return 2;
     }
-    const bool bench = argc == 3 && std::string(argv[2]) == "--bench";
-    const std::string out = argc == 3 && !bench ? std::filesystem::absolute(argv[2]).string() : std::string();
+    const std::string out = argc == 3 ? std::filesystem::absolute(argv[2]).string() : std::string();
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
-    const int result = Run(std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(), out, bench);
+    const int result = Run(std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(), out);
     Debug::Instance()->SetSink(nullptr);
     return result;
 }
