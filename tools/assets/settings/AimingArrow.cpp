@@ -25,9 +25,7 @@ const std::vector<std::pair<float, float>> kOutline = {
 Image DrawAimingArrow()
 {
     Image image(kWidth, kHeight, {0, 0, 0, 0});
-    image.FillPolygon(kOutline, kFill, kSamples);
-    for (size_t i = 0, j = kOutline.size() - 1; i < kOutline.size(); j = i++)
-        image.Line(kOutline[j].first, kOutline[j].second, kOutline[i].first, kOutline[i].second, kRimWidth, kRim);
+    image.OutlinedPolygon(kOutline, kFill, kRim, kRimWidth, kSamples);
     return image;
 }
 
