@@ -38,18 +38,19 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
                 continue;
             ++volumes;
             ++ids[volume->GetCollisionName()];
-            // The areas are only looked up by name: the ball passes through them.
+            // The areas and markers are only looked up by name: the ball passes through them.
             const std::string& id = volume->GetCollisionName();
-            const bool area =
-                id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" || id == "guardcylinder";
+            const bool area = id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" ||
+                              id == "guardcylinder" || id == "spawnpoint";
             EXPECT_EQ(volume->GetCollisionSetName(), area ? "" : "ball+pitchvolumes") << volume->GetName();
         }
         EXPECT_EQ(ids, (std::map<std::string, int>{{"closetrigger", 4}, {"collidecube", 8}, {"collidecylinder", 4},
                                                    {"farplane", 1}, {"guardcylinder", 2},
                                                    {"ground", 1}, {"leftgoalscorearea", 1}, {"leftplane", 1},
                                                    {"nearplane", 1}, {"passhigharea", 4}, {"penaltyarea", 2},
-                                                   {"rightgoalscorearea", 1}, {"rightplane", 1}}));
-        EXPECT_EQ(volumes, 31);
+                                                   {"rightgoalscorearea", 1}, {"rightplane", 1},
+                                                   {"spawnpoint", 2}}));
+        EXPECT_EQ(volumes, 33);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
