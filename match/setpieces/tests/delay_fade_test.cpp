@@ -11,7 +11,6 @@
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
-#include "tests/support/LogCapture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +52,17 @@ int MeshDraws()
     return static_cast<int>(
         std::count_if(draws.begin(), draws.end(), [&](const auto& d) { return d.isMesh && d.camera == screen; }));
 }
+
+// Draws its fade every frame without ever moving it on.
+class StillFade : public State {
+public:
+    StillFade(bool fromBlack, float seconds) : m_fade(fromBlack, seconds) {}
+    State* Update(float) override { return this; }
+    void Render() override { m_fade.Render(); }
+
+private:
+    Fade m_fade;
+};
 
 class DelayAndFadeTest : public setpiecetest::MatchOnHarness {
 protected:
@@ -142,10 +152,12 @@ TEST_F(DelayAndFadeTest, AFadeCoversTheScreenWithOneQuadAndAFadeOfNoLengthDrawsN
     EXPECT_NEAR(quad->corners2D[0].emissiveColor >> 24, 127, 3);
 
     for (const float seconds : {0.0f, -1.0f}) {
-        LogCapture log;
         EXPECT_EQ(Run(new Fade(true, seconds), 10), 1);
         EXPECT_TRUE(StateEnded());
+        Run(new StillFade(false, seconds), 2);
         EXPECT_EQ(FullScreenQuad(), nullptr) << seconds;
+        EXPECT_EQ(Fade(false, seconds).GetAlpha(), 1.0f);
+        EXPECT_EQ(Fade(true, seconds).GetAlpha(), 0.0f);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "match/game/GameTB.h"
 #include "match/setpieces/RefereeStates.h"
 #include "scene/pitch/CameraControl.h"
+#include "simulation/Ball.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "match/game/harness/MatchSides.h"
@@ -33,6 +34,7 @@ struct Sequence {
     bool alwaysHeld = true;
     bool refereeHeld = false;
     std::set<std::string> cameras;
+    bool followsReferee = true;
     int frames = 0;
 };
 
@@ -48,6 +50,7 @@ Sequence Watch(setpiecetest::MatchOnHarness& test, State* state)
             seen.alwaysHeld = seen.alwaysHeld && PlayerHold::IsHeld(player);
         seen.refereeHeld = seen.refereeHeld || PlayerHold::IsHeld(PitchSimulation::Instance()->GetReferee());
         seen.cameras.insert(ActiveCamera());
+        seen.followsReferee = seen.followsReferee && GetCameraTarget() == PitchSimulation::Instance()->GetReferee()->GetActor();
     });
     return seen;
 }
@@ -86,6 +89,8 @@ TEST_F(RefereeStatesTest, AWhistleHoldsThePlayersUntilTheRefereeHasBlownIt)
         EXPECT_TRUE(seen.alwaysHeld);
         EXPECT_FALSE(seen.refereeHeld);
         EXPECT_EQ(seen.cameras, (std::set<std::string>{camera}));
+        EXPECT_TRUE(seen.followsReferee);
+        EXPECT_EQ(GetCameraTarget(), PitchSimulation::Instance()->GetBall());
         EXPECT_EQ(RefereeBrainOf().GetState(), RefereeBrain::kFollowing);
         EXPECT_TRUE(NobodyHeld());
     }
@@ -106,6 +111,10 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
         ResetSides();
         Character* offender = &Player(0, 2);
         Character* fouled = &Player(1, 2);
+        // The foul a few steps from the referee, who then needs little time to come over.
+        const Vector3 referee = Referee()->GetActor()->GetPosition();
+        offender->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 0.0f}, 0.0f, new ActorState(ActorNodes::stand));
+        fouled->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 2.0f}, 0.0f, new ActorState(ActorNodes::stand));
         const std::string camera = ActiveCamera();
         const size_t stack = GameTB::Current()->GetCameraStack().size();
         harness->MakeCurrent(new RedCardAward(offender, yellow, fouled));
@@ -122,6 +131,8 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
         EXPECT_TRUE(seen.alwaysHeld);
         EXPECT_FALSE(seen.refereeHeld);
         EXPECT_EQ(seen.cameras, (std::set<std::string>{"Cameras|Referee"}));
+        EXPECT_TRUE(seen.followsReferee);
+        EXPECT_EQ(GetCameraTarget(), PitchSimulation::Instance()->GetBall());
         EXPECT_EQ(offender->IsBooked(), yellow);
         EXPECT_FALSE(fouled->IsBooked());
         EXPECT_EQ(ActiveCamera(), camera);

@@ -34,6 +34,7 @@ struct Holds {
     bool listedFree = true;
     bool othersHeld = true;
     bool outOfPlay = true;
+    bool onlyKeepersTouch = true;  // the ball-touch flag, kept by keepers only
 };
 
 Holds Watch(setpiecetest::MatchOnHarness& test, const std::vector<Character*>& listed, int cap, int* frames)
@@ -49,6 +50,9 @@ Holds Watch(setpiecetest::MatchOnHarness& test, const std::vector<Character*>& l
         }
         holds.othersHeld = holds.othersHeld && PlayerHold::IsHeld(PitchSimulation::Instance()->GetReferee());
         holds.outOfPlay = holds.outOfPlay && !PitchSimulation::Instance()->GetBall()->IsInPlay();
+        for (Character* player : PlayerHold::AllPlayers())
+            holds.onlyKeepersTouch = holds.onlyKeepersTouch &&
+                                     player->GetActor()->ballContact == (player->GetKind() == Character::kGoalkeeper);
     });
     return holds;
 }
@@ -102,7 +106,7 @@ TEST_F(SendOffTest, WithoutTheCameraItEndsWhenNobodyIsOnScreenOrAtTheTrackTime)
         const Holds holds = Watch(*this, {player}, 300, &frames);
         EXPECT_TRUE(StateEnded());
         EXPECT_NEAR(frames * kDt, c.seconds, kDt * 1.01f) << c.at.z << " " << c.minimum;
-        EXPECT_TRUE(holds.listedFree && holds.othersHeld && holds.outOfPlay);
+        EXPECT_TRUE(holds.listedFree && holds.othersHeld && holds.outOfPlay && holds.onlyKeepersTouch);
         EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack);
         EXPECT_TRUE(Side(0).Contains(player));
         ExpectAllReleased();
@@ -212,6 +216,11 @@ TEST_F(SendOffTest, ASubstituteComesOffTheBenchOntoTheSpawnPoint)
     EXPECT_EQ(substitute->GetRoleIndex(), role);
     EXPECT_LT(Distance(substitute, spawn), 0.5f);
     EXPECT_STREQ(substitute->GetActor()->GetStateName(), "startrun");
+    // Nobody to swap in, or nobody to swap out: nothing changes.
+    EXPECT_EQ(Run(new Substitution(substitute, nullptr), 10), 1);
+    EXPECT_EQ(Run(new Substitution(nullptr, &Player(0, 1)), 10), 1);
+    EXPECT_TRUE(team->Contains(substitute));
+    EXPECT_EQ(team->GetPlayerCount(), count);
     // The team alone owns him now: emptying the sides deletes him once.
     PitchSimulation::Instance()->RecreateTeams();
     EXPECT_EQ(Side(0).GetPlayerCount(), 0);
