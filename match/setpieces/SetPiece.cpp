@@ -87,7 +87,7 @@ void SetPiece::PlacePlayers()
         for (int32_t i = 0; i < team->GetPlayerCount(); ++i) {
             Character& player = *team->GetPlayer(i);
             const Vector3 place = strategy->GetTacticalPosition(player.GetRoleIndex(), ball).ToWorld(first);
-            player.GetActor()->ReleaseBall();
+            // Placing an actor also lets go of the ball he holds.
             PlaceIn(*player.GetActor(), place, heading, ActorNodes::inactive);
         }
     }

@@ -8,6 +8,8 @@
 #include "characters/Team.h"
 #include "engine/core/NullDevice.h"
 #include "match/game/GameTB.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
@@ -110,6 +112,19 @@ TEST_F(SetPieceTest, EachSideStandsInItsKindsFormationAndTheAttackingFlagPicksWh
     }
 }
 
+TEST_F(SetPieceTest, PlacingThePlayersTakesTheBallFromItsHolder)
+{
+    Character& holder = FieldPlayer(1, 2);
+    Ball& ball = TheBall();
+    ASSERT_TRUE(ball.TakePossession(&holder));
+    holder.GetActor()->TakeBall(&ball);
+    Probe corner("corner", true, &FieldPlayer(0), At(0.9f, 0.9f), Vector3(-1, 0, 0));
+    corner.FindCasts();
+    corner.PlacePlayers();
+    EXPECT_FALSE(holder.GetActor()->HasBall());
+    EXPECT_FALSE(Side(1).HasBall());
+}
+
 TEST_F(SetPieceTest, AMissingFormationIsNamedAndItsSideStaysWhereItStands)
 {
     Probe kickoff("kickoff", true, &FieldPlayer(0), At(0, 0), Vector3(1, 0, 0));
@@ -151,8 +166,13 @@ TEST_F(SetPieceTest, TheTakerStandsOneBodyRadiusBehindTheBallFacingAlongAndHolds
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Character& taker = FieldPlayer(0, 1);
+        // Left over from an earlier set piece: the command's aim is locked.
+        taker.GetCommand().hold = 1;
+        taker.GetCommand().strike = 1;
         Probe freekick("freekick", true, &taker, spot, c.direction);
         freekick.Enter();
+        EXPECT_EQ(taker.GetCommand().hold, 0);
+        EXPECT_EQ(taker.GetCommand().strike, 0);
         const Actor& actor = *taker.GetActor();
         const float length = c.direction.Length();
         const Vector3 unit = length > 0 ? c.direction * (1.0f / length) : Vector3();
@@ -226,14 +246,22 @@ TEST_F(SetPieceTest, TheKickIsLookedAtOnlyAfterTheFadeFromBlackAndTheFadeToBlack
     }
 }
 
+// A skinned model drawn into the screen's camera: only the characters are skinned, and their
+// shadows are cast into cameras of their own.
+bool IsPlayer(const RwNullDrawRecord& draw)
+{
+    return draw.isMesh && draw.numBones > 0 &&
+           draw.camera == RwGraphics::Instance()->GetPrimaryCamera()->GetRwCamera();
+}
+
 // The opacity of each black rectangle over the whole screen in the last frame, in drawing
-// order; none unless something of the match was drawn before the first.
+// order; none unless players were drawn before the first.
 std::vector<float> ScreenCoversOverTheMatch()
 {
     std::vector<float> covers;
     bool match = false;
     for (const RwNullDrawRecord& d : RwNullDeviceGet()->draws) {
-        match = match || !d.is2D;
+        match = match || IsPlayer(d);
         const RwIm2DVertex* c = d.corners2D;
         const float right = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
         const float bottom = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
@@ -267,6 +295,15 @@ TEST_F(SetPieceTest, BothFadesAreDrawnOverTheMatchWhileTheyLast)
         for (size_t i = 0; i < covers[phase].size(); ++i)
             EXPECT_NEAR(covers[phase][i], expected[phase][i], 0.01f) << phase;
     }
+}
+
+TEST_F(SetPieceTest, WithoutFadesTheMatchIsDrawnWhileTheKickIsAwaited)
+{
+    harness->MakeCurrent(new Probe("goalkick", true, &FieldPlayer(0), At(-0.9f, 0.2f), Vector3(1, 0, 0)));
+    ASSERT_TRUE(harness->Step());
+    const std::vector<RwNullDrawRecord>& draws = RwNullDeviceGet()->draws;
+    EXPECT_TRUE(std::any_of(draws.begin(), draws.end(), IsPlayer));
+    EXPECT_TRUE(ScreenCoversOverTheMatch().empty());
 }
 
 TEST_F(SetPieceTest, AComputerTakerWithAStalePassOrderKeepsTheBall)
