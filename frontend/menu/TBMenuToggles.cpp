@@ -142,6 +142,19 @@ bool TBMenuToggles::GetResolutionSize(int value, int& width, int& height)
     return true;
 }
 
+int TBMenuToggles::ChooseVideoMode(const std::vector<RwVideoMode>& modes, int width, int height)
+{
+    int best = -1;
+    for (size_t i = 0; i < modes.size(); ++i) {
+        const RwVideoMode& mode = modes[i];
+        if (mode.width != width || mode.height != height || !(mode.flags & rwVideoModeExclusive))
+            continue;
+        if (best < 0 || mode.depth > modes[static_cast<size_t>(best)].depth)
+            best = static_cast<int>(i);
+    }
+    return best;
+}
+
 void TBMenuToggles::Apply(bool allowResolutionChange)
 {
     GameParameters* parameters = GameParameters::Instance();
@@ -191,15 +204,7 @@ void TBMenuToggles::ApplyResolution(TBMenuToggle& toggle)
     } else if (!GetResolutionSize(toggle.value, width, height)) {
         toggle.value = toggle.applied;
     } else {
-        const std::vector<RwVideoMode>& modes = graphics->GetVideoModes();
-        int best = -1;
-        for (size_t i = 0; i < modes.size(); ++i) {
-            const RwVideoMode& mode = modes[i];
-            if (mode.width != width || mode.height != height || !(mode.flags & rwVideoModeExclusive))
-                continue;
-            if (best < 0 || mode.depth > modes[static_cast<size_t>(best)].depth)
-                best = static_cast<int>(i);
-        }
+        const int best = ChooseVideoMode(graphics->GetVideoModes(), width, height);
         if (best < 0) {
             toggle.value = toggle.applied;
             DebugTrace("This resolution is not supportet on this PC.\n");

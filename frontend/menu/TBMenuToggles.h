@@ -7,6 +7,7 @@
 #include <vector>
 
 class MenuVariables;
+struct RwVideoMode;
 class StoryModeGame;
 
 // The texts shown for a toggle's values; entry i for value i.
@@ -80,6 +81,9 @@ public:
 
     // The width and height of a resolution value; false outside the table.
     static bool GetResolutionSize(int value, int& width, int& height);
+    // The exclusive full-screen mode of the size with the greatest depth, the earliest on
+    // equal depth; -1 when there is none.
+    static int ChooseVideoMode(const std::vector<RwVideoMode>& modes, int width, int height);
 
 private:
     void ApplyVolume(TBMenuToggle& toggle, int channel, int32_t& parameter);
