@@ -80,6 +80,8 @@ protected:
         for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
             harness->Step();
         EXPECT_EQ(Menu::Instance()->GetFadeState(), Menu::kShown) << screen;
+        // The first frame shown starts reading the keys; edges count from the next one.
+        harness->Step();
         return menu;
     }
     // The command word with its argument, as the screen's action runs it.
@@ -89,11 +91,12 @@ protected:
         parameter.argument = argument;
         menu->OnMessage(MessageServer::Instance()->RegisterMessage(word), reinterpret_cast<intptr_t>(&parameter));
     }
-    // Presses the actions together on the next frame and runs it.
+    // Presses the actions together on the next frame, then releases them for one.
     void Press(std::initializer_list<const char*> actions)
     {
         for (const char* action : actions)
             harness->Script().Press(harness->GetFrame(), action);
+        harness->Step();
         harness->Step();
     }
     static std::string Selected()
@@ -118,13 +121,25 @@ protected:
     std::unique_ptr<GameHarness> harness;
 };
 
-TEST_F(MenuStateTest, ClicksDriveTheScreen)
+TEST_F(MenuStateTest, KeysAndClicksDriveTheScreen)
 {
     Show("options");
     Menu* menu = Menu::Instance();
     menu->SelectItem("half_time_duration");
     menu->SetMouseMode(false);  // the cursor would select what lies under it
     const int half = Toggle(TBMenuToggles::kHalfTime);
+
+    Press({"(menu):up", "(menu):down"});
+    EXPECT_EQ(Selected(), "half_time_duration");  // opposite directions cancel
+    Press({"(menu):left", "(menu):right"});
+    EXPECT_EQ(Toggle(TBMenuToggles::kHalfTime), half);
+    Press({"(menu):right"});
+    EXPECT_EQ(Toggle(TBMenuToggles::kHalfTime), half + 1);
+    Press({"(menu):left"});
+    EXPECT_EQ(Toggle(TBMenuToggles::kHalfTime), half);
+    Press({"(menu):down"});
+    EXPECT_NE(Selected(), "half_time_duration");
+    menu->SelectItem("half_time_duration");
 
     // A left click on a toggle steps it forward, a right click back.
     Click("half_time_duration", MouseInput::kLeft);
