@@ -7,6 +7,7 @@
 // run stays short); "QuitGame" ends the program with 123.
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
+// Pictures of the options, controls and credits screens land in <work folder>/pictures.
 // The exit code is 0 when the program ended with 123 and every check held.
 
 #include "framework/Factory.h"
@@ -38,6 +39,9 @@ namespace fs = std::filesystem;
 using namespace editor_script;
 
 constexpr int kTickCap = 6000;
+std::string g_pictures;
+Capture g_capture("menu_run");
+constexpr float kCreditsMiddle = 600.0f;
 constexpr float kCreditsNearEnd = 1450.0f;
 bool g_second = false;
 
@@ -120,6 +124,14 @@ MenuScript::Step Choose(const char* item)
     };
 }
 
+MenuScript::Step Picture(const char* name)
+{
+    return [name] {
+        g_capture.pending = g_pictures + "/" + name + ".png";
+        return true;
+    };
+}
+
 MenuScript::Step PressKey(SDL_Scancode code)
 {
     return [code] {
@@ -154,6 +166,7 @@ void Volume(SDL_Scancode code, int to)
     s.push_back(WaitFor("options"));
     for (int i = 0; i < 3; ++i)
         s.push_back(PressKey(code));
+    s.push_back(Picture(to == 7 ? "options" : "options_again"));
     s.push_back(Do([to] {
         std::printf("effects volume %d\n", EffectsVolume());
         Check(EffectsVolume() == to, "three presses change the effects volume");
@@ -176,6 +189,7 @@ void FirstRun()
     s.push_back(WaitFor("controls"));
     s.push_back(Choose("key0_up"));
     s.push_back(PressKey(SDL_SCANCODE_Q));
+    s.push_back(Picture("controls"));
     s.push_back(Do([] { Check(UpKey() == vk::Letter('Q'), "(0):up takes the key Q"); }));
     s.push_back(Choose("assign"));
     s.push_back(WaitFor("options"));
@@ -184,6 +198,8 @@ void FirstRun()
     s.push_back(WaitFor("main"));
     s.push_back(Choose("credits"));
     s.push_back(WaitFor("credits"));
+    s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));
+    s.push_back(Picture("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsNearEnd); }));
     s.push_back(WaitFor("main"));
     s.push_back(Do([] { std::printf("the credits went back to main by themselves\n"); }));
@@ -206,7 +222,11 @@ void SecondRun()
 // The game itself, with the script run before each of its updates.
 class ScriptedGame : public GameState {
 public:
-    bool Enter() override { return m_game.Enter(); }
+    bool Enter() override
+    {
+        platform::SetPresentHook(&g_capture);
+        return m_game.Enter();
+    }
     bool Exit() override { return m_game.Exit(); }
     void Update(float dt) override
     {
@@ -259,9 +279,8 @@ int main(int argc, char** argv)
     else
         FirstRun();
     FactoryRegistry::GameStates().Register("GameTB", &MakeScriptedGame);
-    std::string pictures;
     const std::string folder = work.string();
     const std::string pictureFolder = (fs::absolute(argv[2]) / "pictures").string();
     char* args[] = {argv[0], const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
-    return RunDemo("menu_run", 3, args, pictures, &MakeScriptedGame);
+    return RunDemo("menu_run", 3, args, g_pictures, &MakeScriptedGame);
 }
