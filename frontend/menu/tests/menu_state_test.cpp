@@ -390,6 +390,24 @@ TEST_F(MenuStateTest, VariablesShowTheStateOfTheGame)
     TrainingSettings::DestroyInstance();
 }
 
+// The menus read the leg fields every frame, before any career has started.
+TEST(StoryRecordTest, ANewRecordStandsAsAResetRound)
+{
+    StoryModeGame fresh;
+    StoryModeGame reset;
+    reset.firstLeg = false;
+    reset.roundFinished = true;
+    reset.homeGoals1 = reset.homeGoals2 = reset.awayGoals1 = reset.awayGoals2 = reset.penaltyResult = 3;
+    reset.ResetRound();
+    const auto legs = [](const StoryModeGame& s) {
+        return std::vector<int>{s.firstLeg, s.roundFinished, s.homeGoals1, s.homeGoals2, s.awayGoals1, s.awayGoals2,
+                                s.penaltyResult};
+    };
+    EXPECT_EQ(legs(fresh), legs(reset));
+    EXPECT_EQ(fresh.GetLevelNumber(), 1);
+    EXPECT_EQ(fresh.GetOpponentName(), "Panda02");
+}
+
 TEST(CreditsTest, LinesScrollUpAndEndPastTheTop)
 {
     // No line: nothing printed, ended once the scroll passes 700 + 100 s.
