@@ -2,6 +2,7 @@
 
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
+#include "framework/MemoryFile.h"
 #include "framework/Message.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenuToggles.h"
@@ -20,6 +21,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
+#include "menus/XmlParser.h"
 #include "scene/RwGraphics.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
@@ -388,6 +390,65 @@ TEST_F(MenuStateTest, VariablesShowTheStateOfTheGame)
     }
     StoryModeGame::Instance()->round = 0;
     TrainingSettings::DestroyInstance();
+}
+
+// The load screen shows the slot buttons that apply to the chosen slot.
+TEST_F(MenuStateTest, SlotButtonsFollowTheChosenSlot)
+{
+    TBMenu* menu = Show("options");
+    const std::string screen = "<Screen>\n"
+                               "<TextButton name=\"story_create\" position=\"0,100\" text=\"a\"/>\n"
+                               "<TextButton name=\"story_load\" position=\"0,200\" text=\"b\"/>\n"
+                               "<TextButton name=\"story_delete\" position=\"0,300\" text=\"c\"/>\n"
+                               "</Screen>\n";
+    MemoryFile file(std::vector<uint8_t>(screen.begin(), screen.end()), true);
+    Menu* items = Menu::Instance();
+    items->ClearScreen();
+    ASSERT_TRUE(items->LoadScreen(XmlParser().Parse(&file)));
+    // Shown and enabled, by button: create, load, delete.
+    const auto buttons = [items] {
+        std::vector<bool> state;
+        for (const char* name : {"story_create", "story_load", "story_delete"}) {
+            const MenuItem* item = items->GetItem(name, 0);
+            state.push_back(item->IsVisible() && item->IsEnabled());
+            state.push_back(item->IsVisible() || item->IsEnabled());
+        }
+        return state;
+    };
+    const struct {
+        const char* choice;
+        bool slotFree;
+        std::vector<bool> expected;
+    } cases[] = {
+        {"NULL", true, {false, false, false, false, false, false}},
+        {"2", true, {true, true, false, false, false, false}},
+        {"2", false, {false, false, true, true, true, true}},
+    };
+    for (const auto& c : cases) {
+        GameParameters::Instance()->SetParameter("storyslot", c.choice);
+        StorySaveGame::Instance()->slots[2].free = c.slotFree;
+        menu->UpdateMenuVariables();
+        EXPECT_EQ(buttons(), c.expected) << c.choice << " " << c.slotFree;
+    }
+    EXPECT_EQ(items->Variables()["%select_load2%"], "2");
+    StorySaveGame::Instance()->slots[2].free = true;
+    GameParameters::Instance()->SetParameter("storyslot", "NULL");
+}
+
+// While the screen is shown the variables follow the toggles, and "Accept" applies them.
+TEST_F(MenuStateTest, ShownScreensFollowTheTogglesAndAcceptAppliesThem)
+{
+    TBMenu* menu = Show("options");
+    TBMenuToggle* volume = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume);
+    EXPECT_EQ(Menu::Instance()->GetEditValue("%fx_volume%"), &volume->value);
+    volume->value = 4;
+    harness->Step();
+    EXPECT_EQ(Menu::Instance()->Variables()["%fx_volume%"], "%60205%");
+    Command(menu, "Accept");
+    EXPECT_EQ(volume->applied, 4);
+    EXPECT_TRUE(FileSystem::Instance()->FileExists("Data\\SaveGames\\user.txt"));
+    Command(menu, "Decline");
+    EXPECT_EQ(volume->value, 4);
 }
 
 // The menus read the leg fields every frame, before any career has started.
