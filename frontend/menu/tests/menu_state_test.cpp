@@ -348,6 +348,8 @@ TEST_F(MenuStateTest, VariablesShowTheStateOfTheGame)
         {"a team of the wrong number",
          [] { GameParameters::Instance()->SetParameter("teamone", "Lizard02"); },
          {{"select_team1_second", ""}}},
+        {"no player", [] { GameParameters::Instance()->SetParameter("players", "0"); },
+         {{"%singlematch_players%", "%10201%"}}},
         {"one player", [] { GameParameters::Instance()->SetParameter("players", "1"); },
          {{"%singlematch_players%", "%10202%"}}},
         {"seven players", [] { GameParameters::Instance()->SetParameter("players", "7"); },
@@ -449,6 +451,21 @@ TEST_F(MenuStateTest, ShownScreensFollowTheTogglesAndAcceptAppliesThem)
     EXPECT_TRUE(FileSystem::Instance()->FileExists("Data\\SaveGames\\user.txt"));
     Command(menu, "Decline");
     EXPECT_EQ(volume->value, 4);
+    GameParameters::Instance()->blockedDevices[1] = 3;
+    Command(menu, "SwitchDevice");
+    EXPECT_EQ(GameParameters::Instance()->blockedDevices[1], -1);  // player 1 is on the shared keyboard
+}
+
+// The main screen adapts to the game size: without "XXL" the story mode is hidden.
+TEST_F(MenuStateTest, TheMainScreenFitsTheGameSize)
+{
+    Show("main");
+    Menu* menu = Menu::Instance();
+    ASSERT_TRUE(menu->HasItem("storymode", 0));
+    EXPECT_FALSE(menu->GetItem("storymode", 0)->IsVisible());
+    EXPECT_TRUE(menu->GetItem("options", 0)->IsVisible());
+    EXPECT_EQ(menu->Variables()["%maxSingleDuration%"], "5");
+    EXPECT_EQ(menu->Variables()["%maxDetailLevel%"], "1");
 }
 
 // The menus read the leg fields every frame, before any career has started.
