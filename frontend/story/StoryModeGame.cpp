@@ -1,9 +1,29 @@
-#include "frontend/FrontEndStates.h"
+#include "frontend/story/StoryModeGame.h"
 
+#include "characters/TeamDescription.h"
 #include "framework/Serializer.h"
 #include "match/game/GameTB.h"
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+struct StoryRound {
+    const char* opponent;
+    int level;
+};
+
+const StoryRound kRounds[StoryModeGame::kRounds] = {
+    {"Panda02", 1}, {"Lizard01", 1}, {"Lizard02", 2}, {"Rhino01", 2}, {"Rhino02", 3}, {"Primate01", 3}, {"Primate02", 4},
+};
+
+const StoryRound& RoundOf(int32_t round)
+{
+    return kRounds[std::clamp(round, 0, StoryModeGame::kRounds - 1)];
+}
+
+}  // namespace
 
 void StoryModeGame::Serialize(Serializer& s, const char* descriptor)
 {
@@ -41,18 +61,36 @@ void StoryModeGame::NewGame(std::string name)
 
 void StoryModeGame::ResetRound()
 {
-    for (auto& leg : legGoals)
-        leg[0] = leg[1] = 0;
+    homeGoals1 = homeGoals2 = awayGoals1 = awayGoals2 = 0;
     penaltyResult = 0;
     firstLeg = true;
     roundFinished = false;
 }
 
-void StorySaveGame::Serialize(Serializer& s, const char* descriptor)
+int32_t StoryModeGame::GetGoals(bool ownSide, bool homeLeg) const
 {
-    s.BeginSection("StorySaveGame", descriptor);
-    s.SerializeString("SlotName", &slotName);
-    s.SerializeInt("Round", &round);
-    s.SerializeString("TeamName", &teamName);
-    s.EndSection();
+    if (ownSide)
+        return homeLeg ? homeGoals1 : awayGoals1;
+    return homeLeg ? homeGoals2 : awayGoals2;
+}
+
+int32_t StoryModeGame::GetTotalGoals(int side) const
+{
+    return GetGoals(side == 0, true) + GetGoals(side == 0, false);
+}
+
+std::string StoryModeGame::GetOpponentName() const
+{
+    return RoundOf(round).opponent;
+}
+
+int StoryModeGame::GetLevelNumber() const
+{
+    return RoundOf(round).level;
+}
+
+std::string StoryModeGame::GetOpponentTeamName() const
+{
+    const TeamDescription* team = TeamDescription::Find(GetOpponentName());
+    return team ? team->GetTeamName() : std::string();
 }
