@@ -9,7 +9,7 @@ namespace {
 class StoryFilesTest : public StoryTest {
 protected:
     // A directory where the file should go: nothing can be written in its place.
-    static void BlockFile(const std::string& path) { std::filesystem::create_directories(path); }
+    static void BlockFile(const std::string& name) { std::filesystem::create_directories(OnDisk(name)); }
 };
 
 TEST_F(StoryFilesTest, CareersRoundTripScrambled)
@@ -67,7 +67,7 @@ TEST_F(StoryFilesTest, StartingACareerFillsTheSlotAndWritesTheFiles)
               std::make_tuple(std::string(" Bolts "), std::string("data\\Savegames\\savegame2.txt"), false));
     EXPECT_EQ(Slots()->currentSlot, 2);
     EXPECT_NE(Unscrambled(kTablePath).find("\"DisplayName[2]\" \" Bolts \""), std::string::npos);
-    EXPECT_NE(Unscrambled("data/Savegames/gained.txt").find("\"Gained_Team_0\" 1"), std::string::npos);
+    EXPECT_NE(Unscrambled(kGainedPath).find("\"Gained_Team_0\" 1"), std::string::npos);
 }
 
 TEST_F(StoryFilesTest, FreshTableIsWrittenWithFiveFreeSlots)
@@ -116,12 +116,12 @@ TEST_F(StoryFilesTest, DeletingFreesAUsedSlotOnly)
               std::make_tuple(std::string("Empty"), std::string(), true));
     EXPECT_NE(Unscrambled(kTablePath).find("\"Free[3]\" 1"), std::string::npos);
     // The career file is kept.
-    EXPECT_TRUE(std::filesystem::exists(CareerPath(3)));
+    EXPECT_TRUE(std::filesystem::exists(OnDisk(CareerPath(3))));
 
-    std::filesystem::remove(kTablePath);
+    std::filesystem::remove(OnDisk(kTablePath));
     EXPECT_FALSE(Slots()->DeleteSlot(3));
     EXPECT_FALSE(Slots()->DeleteSlot(-1));
-    EXPECT_FALSE(std::filesystem::exists(kTablePath));
+    EXPECT_FALSE(std::filesystem::exists(OnDisk(kTablePath)));
 }
 
 TEST_F(StoryFilesTest, UnwritableFilesLeaveTheTableAsItWas)
@@ -132,12 +132,12 @@ TEST_F(StoryFilesTest, UnwritableFilesLeaveTheTableAsItWas)
     EXPECT_FALSE(Slots()->StartCareer(2, "Bolts", "Bolts"));
     EXPECT_TRUE(Slots()->slots[2].free);
     EXPECT_EQ(Slots()->slots[2].displayName, "Empty");
-    EXPECT_FALSE(std::filesystem::exists(kTablePath));
+    EXPECT_FALSE(std::filesystem::exists(OnDisk(kTablePath)));
     EXPECT_TRUE(log.Contains("***ERROR: StorySaveGame::StartCareer: could not write \"savegame\""));
 
     // The table cannot go in place: neither start nor save change it.
     ASSERT_TRUE(Slots()->StartCareer(1, "Bolts", "Bolts"));
-    std::filesystem::remove(kTablePath);
+    std::filesystem::remove(OnDisk(kTablePath));
     BlockFile(kTablePath);
     EXPECT_FALSE(Slots()->StartCareer(0, "Other", "Other"));
     EXPECT_TRUE(Slots()->slots[0].free);
@@ -155,7 +155,7 @@ TEST_F(StoryFilesTest, FailedLoadLeavesTheCareerInMemory)
     const std::string badRound = [&] {
         Game()->round = 9;
         Slots()->WriteCareer();
-        return ReadRaw(CareerPath(0));
+        return ReadRaw(OnDisk(CareerPath(0)));
     }();
     struct Case {
         const char* name;
@@ -169,9 +169,9 @@ TEST_F(StoryFilesTest, FailedLoadLeavesTheCareerInMemory)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(CareerPath(0));
+        std::filesystem::remove(OnDisk(CareerPath(0)));
         if (!c.bytes.empty())
-            WriteRaw(CareerPath(0), c.bytes);
+            WriteRaw(OnDisk(CareerPath(0)), c.bytes);
         Game()->NewGame("Running");
         Game()->round = 2;
         Game()->members[0] = "PandaGk00";
@@ -200,7 +200,7 @@ TEST_F(StoryFilesTest, NoSlotMeansNothingWritten)
     // A free slot holds no career to save into.
     Slots()->currentSlot = 2;
     EXPECT_FALSE(Slots()->Save());
-    EXPECT_FALSE(std::filesystem::exists("data/Savegames"));
+    EXPECT_FALSE(std::filesystem::exists(OnDisk("data\\Savegames")));
 }
 
 TEST_F(StoryFilesTest, TableIsReadWhenPresent)
@@ -212,8 +212,8 @@ TEST_F(StoryFilesTest, TableIsReadWhenPresent)
     EXPECT_TRUE(Slots()->LoadTable());
     EXPECT_EQ(Slots()->slots[4].displayName, "Bolts");
 
-    const std::string good = ReadRaw(kTablePath);
-    WriteRaw(kTablePath, good.substr(0, good.size() / 2) + "zz");
+    const std::string good = ReadRaw(OnDisk(kTablePath));
+    WriteRaw(OnDisk(kTablePath), good.substr(0, good.size() / 2) + "zz");
     Slots()->slots[4].displayName = "Kept";
     LogCapture log;
     EXPECT_FALSE(Slots()->LoadTable());

@@ -35,7 +35,9 @@ protected:
     void SetUp() override
     {
         FileTest::SetUp();
-        std::filesystem::remove_all("data");
+        // The log lives in "data"; the game's spellings of the save folder differ in case.
+        for (const char* folder : {"Data", "data/Savegames", "data/SaveGames"})
+            std::filesystem::remove_all(folder);
         DestroySingletons();
         CharacterVariation::CreateAll(m_owned);
         TeamDescription::CreateAll(m_owned);
@@ -80,9 +82,13 @@ protected:
         return names;
     }
 
-    // The plain text of a scrambled file; "<missing>" or "<not scrambled>" otherwise.
-    static std::string Unscrambled(const std::string& path)
+    // Where the file layer puts a game file name.
+    static std::string OnDisk(const std::string& name) { return FileSystem::Instance()->ResolveDiskPath(name); }
+
+    // The plain text of a scrambled game file; "<missing>" or "<not scrambled>" otherwise.
+    static std::string Unscrambled(const std::string& name)
     {
+        const std::string path = OnDisk(name);
         if (!std::filesystem::exists(path))
             return "<missing>";
         const std::string raw = ReadRaw(path);
@@ -93,14 +99,15 @@ protected:
         return std::string(bytes.begin(), bytes.end());
     }
 
-    static void WriteScrambled(const std::string& path, std::string text)
+    static void WriteScrambled(const std::string& name, std::string text)
     {
         Scramble::Apply(text.data(), text.size());
-        WriteRaw(path, Scramble::EncodeHex(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+        WriteRaw(OnDisk(name), Scramble::EncodeHex(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     }
 
-    static std::string CareerPath(int slot) { return "data/Savegames/savegame" + std::to_string(slot) + ".txt"; }
-    static constexpr const char* kTablePath = "data/Savegames/SaveGameMeta.txt";
+    static std::string CareerPath(int slot) { return StorySaveGame::CareerFileName(slot); }
+    static constexpr const char* kTablePath = StorySaveGame::kTableFile;
+    static constexpr const char* kGainedPath = StorySaveGame::kGainedFile;
 
     OwnedObjects m_owned;
 };
