@@ -121,16 +121,17 @@ std::string Overwrite()
     return Screen("", R"(OnBack="SetMenu story_slots" selected="no")", items);
 }
 
-// The round, the opponent and the stadium before a leg, with the way on.
-std::string LegDisplay()
+// The match ahead and the way on: "OK" or, for a resumed career, "continue" (the screen's
+// check keeps one), "Save" and "quit".
+std::string MatchAhead(const std::string& title, const char* play, const char* check)
 {
-    std::string items = Panel(120, 120, 560, 380) + Title(Text(kLeg) + " %round_number%: %leg_number%", 150);
+    std::string items = Panel(120, 120, 560, 380) + Title(title, 150);
     items += StaticText("%storyteam_name% - %opponent_name%", kMiddle, 220) + StaticText("%level_name%", kMiddle, 260);
-    items += Button("OK", Text(kOk), kMiddle, 320, "Training");
-    items += Button("continue", Text(kContinue), kMiddle, 320, "Training");
+    items += Button("OK", Text(kOk), kMiddle, 320, play);
+    items += Button("continue", Text(kContinue), kMiddle, 320, play);
     items += Button("Save", Text(kSave), kMiddle, 370, "Save");
     items += Button("quit", Text(kQuit), kMiddle, 420, "BackToMain");
-    return Screen("CheckLegEntry", R"(OnBack="BackToMain" selected="OK")", items);
+    return Screen(check, R"(OnBack="BackToMain" selected="OK")", items);
 }
 
 std::string FinalRound()
@@ -170,17 +171,6 @@ std::string WinPlaceHolder()
     return Screen("", R"(OnBack="SetMenu main" selected="OK")", items);
 }
 
-std::string MatchStart()
-{
-    std::string items = Panel(120, 120, 560, 380) + Title(Text(kMatchStart), 150);
-    items += StaticText("%storyteam_name% - %opponent_name%", kMiddle, 220) + StaticText("%level_name%", kMiddle, 260);
-    items += Button("OK", Text(kOk), kMiddle, 320, "StartMatch");
-    items += Button("continue", Text(kContinue), kMiddle, 320, "StartMatch");
-    items += Button("Save", Text(kSave), kMiddle, 370, "Save");
-    items += Button("quit", Text(kQuit), kMiddle, 420, "BackToMain");
-    return Screen("CheckMatchstartEntry", R"(OnBack="BackToMain" selected="OK")", items);
-}
-
 // Until the drills exist the training screen only leads on to the match start.
 std::string Training()
 {
@@ -197,12 +187,12 @@ std::vector<std::pair<std::string, std::string>> StoryScreens()
     return {
         {"story_slots", Slots()},
         {"overwrite", Overwrite()},
-        {"leg_display", LegDisplay()},
+        {"leg_display", MatchAhead(Text(kLeg) + " %round_number%: %leg_number%", "Training", "CheckLegEntry")},
         {"final_round_display", FinalRound()},
         {"round_won", RoundResult(true)},
         {"round_lost", RoundResult(false)},
         {"win_place_holder", WinPlaceHolder()},
-        {"matchstart", MatchStart()},
+        {"matchstart", MatchAhead(Text(kMatchStart), "StartMatch", "CheckMatchstartEntry")},
         {"training", Training()},
     };
 }
