@@ -4,6 +4,7 @@
 #include "framework/State.h"
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/PlayersGainedSelection.h"
 #include "frontend/story/StoryModeRound.h"
@@ -99,6 +100,8 @@ StoryChoice EnterStoryMode()
     const std::string name = TrimmedName(typed);
     if (name.empty())
         return StoryChoice::Stay();
+    // Before the first write, so that the career file carries the options from the start.
+    TBMenuToggles::Instance()->StoreStoryChoices(*StoryModeGame::Instance());
     StorySaveGame* slots = StorySaveGame::Instance();
     if (!slots->StartCareer(slots->currentSlot, name, typed))
         return StoryChoice::Stay();

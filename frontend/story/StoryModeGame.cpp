@@ -4,6 +4,7 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/Serializer.h"
+#include "frontend/story/TrainingSettings.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 
@@ -76,6 +77,7 @@ void StoryModeGame::ResetLeg()
         homeGoals2 = awayGoals1 = 0;
     else
         homeGoals1 = awayGoals2 = 0;
+    TrainingSettings::Instance()->Reset();
 }
 
 void StoryModeGame::AddLegGoals(int32_t own, int32_t opponent)

@@ -1,7 +1,7 @@
 #include "frontend/story/StoryModeRound.h"
 
 #include "framework/Debug.h"
-#include "frontend/TBMenu.h"
+#include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
 #include "match/GainedObjects.h"
@@ -197,3 +197,7 @@ State* StoryModeContinueNo::Update(float)
 {
     return MakeStoryScreen("main");
 }
+
+REGISTER_MENU_CODE(StoryModeLeg);
+REGISTER_MENU_CODE(StoryModeContinueYes);
+REGISTER_MENU_CODE(StoryModeContinueNo);

@@ -4,6 +4,7 @@
 // round on aggregate and unlocks its reward.
 
 #include "framework/State.h"
+#include "frontend/menu/MenuLaunchedCodeFragment.h"
 
 #include <functional>
 #include <string>
@@ -31,7 +32,7 @@ private:
 
 // One leg: its menu, training and match as the child; then the second leg, the same leg
 // again ("RestartMatch") or the round's result screen.
-class StoryModeLeg : public State {
+class StoryModeLeg : public MenuLaunchedCodeFragment {
 public:
     // The leg the career has due.
     StoryModeLeg();
@@ -53,14 +54,14 @@ private:
 
 // "Yes" on "round_lost": the round again from its first leg, with the statistics the
 // members had when it began.
-class StoryModeContinueYes : public State {
+class StoryModeContinueYes : public MenuLaunchedCodeFragment {
 public:
     State* Update(float dt) override;
 };
 
 // "No" on "round_lost": the career starts afresh under its name and is written to its
 // slot; then the main menu.
-class StoryModeContinueNo : public State {
+class StoryModeContinueNo : public MenuLaunchedCodeFragment {
 public:
     StoryModeContinueNo();
     State* Update(float dt) override;

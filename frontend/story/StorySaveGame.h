@@ -8,6 +8,15 @@
 #include <cstdint>
 #include <string>
 
+// One save slot as the menus show it.
+struct StorySlot {
+    std::string displayName = "Empty";
+    std::string fileName;
+    std::string date;  // mark-up text of the last save
+    std::string progress;  // mark-up text of the last save's step
+    bool free = true;
+};
+
 // The slot table, member "Metainfo" of the cast "SaveGameMeta", kept scrambled in
 // kTableFile. Every operation that writes puts a career file in place before the table
 // names it, and leaves the table as it was when a file cannot be written.
@@ -17,13 +26,7 @@ public:
     static constexpr const char* kTableFile = "data\\Savegames\\SaveGameMeta.txt";
     static constexpr const char* kGainedFile = "Data\\SaveGames\\gained.txt";
 
-    struct Slot {
-        std::string displayName = "Empty";
-        std::string fileName;
-        std::string date;  // mark-up text of the last save
-        std::string progress;  // mark-up text of the last save's step
-        bool free = true;
-    };
+    using Slot = StorySlot;
 
     void Serialize(Serializer& serializer, const char* descriptor) override;
 
@@ -35,6 +38,8 @@ public:
 
     // The slot, or null (logged with the caller's name) outside 0 to 4.
     Slot* GetSlot(int index, const char* caller);
+    // The slot, or null outside 0 to 4.
+    const Slot* GetSlot(int index) const { return IsSlot(index) ? &slots[index] : nullptr; }
 
     // A new career of the team in the slot, shown under the display name: the record restarted, its file, the table
     // and the rewards written. False (logged, slot unchanged) when the slot is not one or
