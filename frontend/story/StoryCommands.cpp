@@ -179,6 +179,14 @@ void CheckLegEntry()
         Menu::Instance()->RemoveItem("continue");
 }
 
+void CheckMatchstartEntry()
+{
+    if (StoryModeGame::Instance()->resumePending)
+        TakeOutForContinue("OK", "quit");
+    else if (Menu::Instance()->HasItem("continue"))
+        Menu::Instance()->RemoveItem("continue");
+}
+
 void CheckRoundResultType()
 {
     Menu* menu = Menu::Instance();

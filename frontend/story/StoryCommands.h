@@ -43,6 +43,8 @@ void LoadSavegameMeta();
 void SelectedStory();
 // "CheckLegEntry": the leg screen's buttons for a resumed, a first or another leg.
 void CheckLegEntry();
+// "CheckMatchstartEntry": the match-start screen's buttons for a resumed career or not.
+void CheckMatchstartEntry();
 // "CheckRoundResultType": the final has no home and away legs to show.
 void CheckRoundResultType();
 

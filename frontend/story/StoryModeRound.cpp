@@ -2,6 +2,7 @@
 
 #include "framework/Debug.h"
 #include "frontend/menu/TBMenu.h"
+#include "frontend/training/TrainingMode.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
 #include "match/GainedObjects.h"
@@ -54,6 +55,9 @@ State* MakeStoryScreen(const std::string& screen)
 {
     if (ScreenMaker())
         return ScreenMaker()(screen);
+    for (const char* training : {"training", "training_load", "training_advance", "matchstart"})
+        if (screen == training)
+            return new TrainingMode(screen);
     return new TBMenu(screen);
 }
 
