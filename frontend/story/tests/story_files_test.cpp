@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace {
 
 class StoryFilesTest : public StoryTest {
@@ -105,6 +107,10 @@ TEST_F(StoryFilesTest, ProgressCountsFourStepsARound)
     // "<scale 0.4>dd.mm.yyyy - hh:mm</scale>"
     EXPECT_EQ(Slots()->slots[0].date.size(), std::string("<scale 0.4>07.12.2026 - 12:00</scale>").size());
     EXPECT_EQ(Slots()->slots[0].date.substr(13, 1) + Slots()->slots[0].date.substr(21, 3), ". - ");
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    EXPECT_EQ(Slots()->slots[0].date.substr(17, 4), std::to_string(local.tm_year + 1900));
 }
 
 TEST_F(StoryFilesTest, DeletingFreesAUsedSlotOnly)

@@ -1,6 +1,7 @@
 // The story mode's road through the real game on the default data: slots, a new career, its
 // first leg saved, the game started again, the career continued into its training and the
 // match start.
+#include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
 #include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
@@ -143,6 +144,18 @@ TEST_F(StoryRoadTest, ACareerIsSavedAndContinuedAfterARestart)
     TBMenu* start = WaitFor("matchstart");
     ASSERT_NE(dynamic_cast<TrainingMode*>(start), nullptr);
     EXPECT_EQ(Buttons(), (std::vector<std::string>{"OK*", "Save", "quit"}));
+}
+
+TEST_F(StoryRoadTest, ANewCareerStartsFromTheStoredTeam)
+{
+    CharacterVariation* member = CharacterVariation::Find("PandaPl00");
+    ASSERT_NE(member, nullptr);
+    const float stored = member->energy.level;
+    member->energy.SetLevel(stored < 90.0f ? stored + 10.0f : 55.0f);
+    TeamDescription::Find("Panda01")->GetMembers().push_back({"LizardPl00", false});
+    StoryModeGame::Instance()->NewGame("Bolts");
+    EXPECT_EQ(member->energy.level, stored);
+    EXPECT_EQ(TeamDescription::Find("Panda01")->GetMembers().size(), 5u);
 }
 
 TEST_F(StoryRoadTest, TrainingMenusSpeakTheirOwnWords)
