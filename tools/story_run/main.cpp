@@ -12,10 +12,8 @@
 
 #include "characters/TeamDescription.h"
 #include "framework/CryptedStdFile.h"
-#include "framework/Factory.h"
 #include "framework/File.h"
 #include "framework/FileSystem.h"
-#include "framework/GameState.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
@@ -23,122 +21,21 @@
 #include "menus/Menu.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
-
-#include <SDL.h>
+#include "tools/menu_script/MenuScript.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace editor_script;
+using namespace menu_script;
 
-constexpr int kTickCap = 6000;
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
-
-// The menu that owns the screen: inside a story round it is the round's, not the game's.
-TBMenu* ScreenMenu()
-{
-    return dynamic_cast<TBMenu*>(Menu::Instance()->GetOwner());
-}
-
-bool OnScreen(const char* screen)
-{
-    const TBMenu* menu = ScreenMenu();
-    return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
-}
-
-void Key(SDL_Scancode code, bool down)
-{
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.windowID = SDL_GetWindowID(GameWindow());
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = code;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(code);
-    Push(event);
-}
-
-// A step runs every tick until it answers true; keys go down on one tick and up on the next.
-class StoryScript {
-public:
-    using Step = std::function<bool()>;
-    std::vector<Step> steps;
-
-    void Tick()
-    {
-        if (!m_release.empty()) {
-            for (auto code = m_release.rbegin(); code != m_release.rend(); ++code)
-                Key(*code, false);
-            m_release.clear();
-            return;
-        }
-        if (++m_ticks > kTickCap) {
-            Check(false, "the script ends within its ticks");
-            steps.clear();
-            theApp.PostQuitMessage(1);
-            return;
-        }
-        if (m_next < steps.size() && steps[m_next]())
-            ++m_next;
-    }
-    // The keys go down together, in order, and come up on the next tick.
-    void Press(std::vector<SDL_Scancode> codes)
-    {
-        for (SDL_Scancode code : codes)
-            Key(code, true);
-        m_release = std::move(codes);
-    }
-
-private:
-    size_t m_next = 0;
-    int m_ticks = 0;
-    std::vector<SDL_Scancode> m_release;
-};
-
-StoryScript g_script;
-
-StoryScript::Step WaitFor(const char* screen)
-{
-    return [screen] { return OnScreen(screen); };
-}
-
-// Down until the item is selected, then the select key.
-StoryScript::Step Choose(const char* item)
-{
-    return [item] {
-        if (Menu::Instance()->GetFadeState() != Menu::kShown)
-            return false;
-        if (Menu::Instance()->GetSelectedItemName() != item) {
-            g_script.Press({SDL_SCANCODE_DOWN});
-            return false;
-        }
-        g_script.Press({SDL_SCANCODE_SPACE});
-        return true;
-    };
-}
-
-StoryScript::Step PressKeys(std::vector<SDL_Scancode> codes)
-{
-    return [codes] {
-        g_script.Press(codes);
-        return true;
-    };
-}
-
-StoryScript::Step Do(std::function<void()> act)
-{
-    return [act] {
-        act();
-        return true;
-    };
-}
 
 std::string Variable(const std::string& name)
 {
@@ -167,7 +64,7 @@ void PrintFiles()
     PrintUnscrambled(StorySaveGame::kTableFile);
 }
 
-StoryScript::Step Quit()
+menu_script::Step Quit()
 {
     return Do([] {
         PrintFiles();
@@ -177,7 +74,7 @@ StoryScript::Step Quit()
 
 void ToTheSlots()
 {
-    auto& s = g_script.steps;
+    auto& s = Steps();
     s.push_back(WaitFor("main"));
     s.push_back(Choose("storymode"));
     s.push_back(WaitFor("story_slots"));
@@ -188,7 +85,7 @@ void ToTheSlots()
 void FirstRun()
 {
     ToTheSlots();
-    auto& s = g_script.steps;
+    auto& s = Steps();
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
     s.push_back(PressKeys({SDL_SCANCODE_LSHIFT, SDL_SCANCODE_B}));
@@ -216,7 +113,7 @@ void FirstRun()
 void SecondRun()
 {
     ToTheSlots();
-    auto& s = g_script.steps;
+    auto& s = Steps();
     s.push_back(Do([] {
         std::printf("slot 3 shows: %s | %s | %s\n", Variable("%savegame3%").c_str(), Variable("%savegame3_dat%").c_str(),
                     Variable("%savegame3_pro%").c_str());
@@ -243,43 +140,6 @@ void SecondRun()
     s.push_back(Quit());
 }
 
-// The game itself, with the script run before each of its updates.
-class ScriptedGame : public GameState {
-public:
-    bool Enter() override { return m_game.Enter(); }
-    bool Exit() override { return m_game.Exit(); }
-    void Update(float dt) override
-    {
-        g_script.Tick();
-        m_game.Update(dt);
-    }
-    void Render() override { m_game.Render(); }
-    int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
-
-private:
-    GameTB m_game;
-};
-
-GameState* MakeScriptedGame()
-{
-    return new ScriptedGame();
-}
-
-// The game folder's archive and icons, with save files of the run's own.
-bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
-{
-    std::error_code error;
-    if (fresh)
-        fs::remove_all(work, error);
-    fs::create_directories(work / "data" / "Savegames", error);
-    for (const char* entry : {"Turfbolt.dat", "icons"}) {
-        const fs::path link = work / "data" / entry;
-        if (!fs::exists(link))
-            fs::create_symlink(fs::absolute(game / "data" / entry), link, error);
-    }
-    return fs::exists(work / "data" / "Turfbolt.dat");
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -298,10 +158,5 @@ int main(int argc, char** argv)
         SecondRun();
     else
         FirstRun();
-    FactoryRegistry::GameStates().Register("GameTB", &MakeScriptedGame);
-    std::string pictures;
-    const std::string folder = work.string();
-    const std::string pictureFolder = (fs::absolute(argv[2]) / "pictures").string();
-    char* args[] = {argv[0], const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
-    return RunDemo("story_run", 3, args, pictures, &MakeScriptedGame);
+    return Run("story_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
 }
