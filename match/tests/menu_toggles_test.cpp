@@ -4,6 +4,7 @@
 #include "engine/core/RwEngine.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
+#include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "match/GameParameters.h"
 #include "tests/support/LogCapture.h"
@@ -144,6 +145,25 @@ TEST_F(MenuTogglesTest, ApplyRevertAndPublish)
         c.act();
         c.check();
     }
+}
+
+// A joystick serves one player; the keyboard is shared. Letting go is always allowed.
+TEST(DeviceClaimTest, AClaimedJoystickRefusesTheOtherPlayer)
+{
+    ConfigurableJoystickInputMapper joystick;
+    EXPECT_TRUE(joystick.IsFree());
+    EXPECT_TRUE(joystick.SetClaim(0, true));
+    EXPECT_FALSE(joystick.IsFree());
+    EXPECT_FALSE(joystick.SetClaim(1, true));
+    EXPECT_FALSE(joystick.IsClaimed(1));
+    EXPECT_TRUE(joystick.SetClaim(0, false));
+    EXPECT_TRUE(joystick.IsFree());
+    EXPECT_TRUE(joystick.SetClaim(1, true));
+
+    ConfigurableKeyboardInputMapper keyboard;
+    EXPECT_TRUE(keyboard.IsShared());
+    EXPECT_TRUE(keyboard.SetClaim(0, true));
+    EXPECT_TRUE(keyboard.SetClaim(1, true));
 }
 
 TEST_F(MenuTogglesTest, TheDeepestExclusiveModeOfTheSizeIsChosen)

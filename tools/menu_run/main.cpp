@@ -7,6 +7,7 @@
 // run stays short); "QuitGame" ends the program with 123.
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
+// Pictures of the options, controls and credits screens land in <work folder>/pictures.
 // The exit code is 0 when the program ended with 123 and every check held.
 
 #include "framework/FileSystem.h"
@@ -35,6 +36,7 @@ namespace fs = std::filesystem;
 using namespace editor_script;
 using namespace menu_script;
 
+constexpr float kCreditsMiddle = 600.0f;
 constexpr float kCreditsNearEnd = 1450.0f;
 bool g_second = false;
 
@@ -62,6 +64,7 @@ void Volume(SDL_Scancode code, int to)
     s.push_back(WaitFor("options"));
     for (int i = 0; i < 3; ++i)
         s.push_back(PressKeys({code}));
+    s.push_back(Picture(to == 7 ? "options" : "options_again"));
     s.push_back(Do([to] {
         std::printf("effects volume %d\n", EffectsVolume());
         Check(EffectsVolume() == to, "three presses change the effects volume");
@@ -84,6 +87,7 @@ void FirstRun()
     s.push_back(WaitFor("controls"));
     s.push_back(Choose("key0_up"));
     s.push_back(PressKeys({SDL_SCANCODE_Q}));
+    s.push_back(Picture("controls"));
     s.push_back(Do([] { Check(UpKey() == vk::Letter('Q'), "(0):up takes the key Q"); }));
     s.push_back(Choose("assign"));
     s.push_back(WaitFor("options"));
@@ -92,6 +96,8 @@ void FirstRun()
     s.push_back(WaitFor("main"));
     s.push_back(Choose("credits"));
     s.push_back(WaitFor("credits"));
+    s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));
+    s.push_back(Picture("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsNearEnd); }));
     s.push_back(WaitFor("main"));
     s.push_back(Do([] { std::printf("the credits went back to main by themselves\n"); }));

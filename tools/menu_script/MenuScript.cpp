@@ -8,6 +8,8 @@
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 
+#include <memory>
+
 namespace menu_script {
 
 namespace {
@@ -58,10 +60,29 @@ Script& TheScript()
     return script;
 }
 
+// Made by Run, which names the program.
+std::unique_ptr<editor_script::Capture>& TheCapture()
+{
+    static std::unique_ptr<editor_script::Capture> capture;
+    return capture;
+}
+
+// The folder the demo runner settles on.
+std::string& PicturesFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
 // The game itself, with the script run before each of its updates.
 class ScriptedGame : public GameState {
 public:
-    bool Enter() override { return m_game.Enter(); }
+    bool Enter() override
+    {
+        if (TheCapture())
+            platform::SetPresentHook(TheCapture().get());
+        return m_game.Enter();
+    }
     bool Exit() override { return m_game.Exit(); }
     void Update(float dt) override
     {
@@ -140,6 +161,15 @@ Step Do(std::function<void()> act)
     };
 }
 
+Step Picture(const char* name)
+{
+    return [name] {
+        if (TheCapture())
+            TheCapture()->pending = PicturesFolder() + "/" + name + ".png";
+        return true;
+    };
+}
+
 bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
 {
     std::error_code error;
@@ -156,12 +186,12 @@ bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
 
 int Run(const char* program, char* argv0, const fs::path& work, const fs::path& pictures)
 {
+    TheCapture() = std::make_unique<editor_script::Capture>(program);
     FactoryRegistry::GameStates().Register("GameTB", &MakeScriptedGame);
-    std::string shots;
     const std::string folder = work.string();
     const std::string pictureFolder = pictures.string();
     char* args[] = {argv0, const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
-    return editor_script::RunDemo(program, 3, args, shots, &MakeScriptedGame);
+    return editor_script::RunDemo(program, 3, args, PicturesFolder(), &MakeScriptedGame);
 }
 
 }  // namespace menu_script

@@ -7,7 +7,8 @@
 // career on its leg screen with "continue" chosen, on to the training and the match start,
 // where "Save" writes it again; the program quits. The story match is not built yet, so the
 // road ends there.
-// Both runs print the career file and the slot table unscrambled. The exit code is 0 when the
+// Both runs print the career file and the slot table unscrambled; pictures of the screens land
+// in <work folder>/pictures. The exit code is 0 when the
 // program ended with 123 and every check held.
 
 #include "characters/TeamDescription.h"
@@ -36,6 +37,7 @@ using namespace menu_script;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
+bool g_second = false;
 
 std::string Variable(const std::string& name)
 {
@@ -78,6 +80,7 @@ void ToTheSlots()
     s.push_back(WaitFor("main"));
     s.push_back(Choose("storymode"));
     s.push_back(WaitFor("story_slots"));
+    s.push_back(Picture(g_second ? "story_slots_again" : "story_slots"));
     // The slot's button chooses it and moves on to what can be done with it.
     s.push_back(Choose("slot2"));
 }
@@ -95,8 +98,10 @@ void FirstRun()
         std::printf("typed team name \"%s\"\n", Variable("storyteamname").c_str());
         Check(Variable("storyteamname") == "Bolts", "the typed name is Bolts");
     }));
+    s.push_back(Picture("story_team_select"));
     s.push_back(Choose("ok"));
     s.push_back(WaitFor("leg_display"));
+    s.push_back(Picture("leg_display"));
     s.push_back(Do([] {
         Check(StoryModeGame::Instance()->teamName == "Bolts", "the career takes the typed name");
         Check(StorySaveGame::Instance()->currentSlot == kCareerSlot, "the career runs in the third slot");
@@ -132,6 +137,7 @@ void SecondRun()
     s.push_back(WaitFor("training"));
     s.push_back(Choose("OK"));
     s.push_back(WaitFor("matchstart"));
+    s.push_back(Picture("matchstart"));
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
         Check(StorySaveGame::Instance()->slots[kCareerSlot].displayName == "Bolts", "the slot keeps its career");
@@ -149,6 +155,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool second = std::strcmp(argv[3], "second") == 0;
+    g_second = second;
     const fs::path work = fs::absolute(argv[2]) / "game";
     if (!PrepareWorkFolder(argv[1], work, !second)) {
         std::fprintf(stderr, "story_run: no game data in %s\n", argv[1]);

@@ -2,6 +2,7 @@
 
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
+#include "framework/MemoryFile.h"
 #include "framework/Message.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenuToggles.h"
@@ -20,6 +21,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
+#include "menus/XmlParser.h"
 #include "scene/RwGraphics.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
@@ -346,6 +348,8 @@ TEST_F(MenuStateTest, VariablesShowTheStateOfTheGame)
         {"a team of the wrong number",
          [] { GameParameters::Instance()->SetParameter("teamone", "Lizard02"); },
          {{"select_team1_second", ""}}},
+        {"no player", [] { GameParameters::Instance()->SetParameter("players", "0"); },
+         {{"%singlematch_players%", "%10201%"}}},
         {"one player", [] { GameParameters::Instance()->SetParameter("players", "1"); },
          {{"%singlematch_players%", "%10202%"}}},
         {"seven players", [] { GameParameters::Instance()->SetParameter("players", "7"); },
@@ -388,6 +392,98 @@ TEST_F(MenuStateTest, VariablesShowTheStateOfTheGame)
     }
     StoryModeGame::Instance()->round = 0;
     TrainingSettings::DestroyInstance();
+}
+
+// The load screen shows the slot buttons that apply to the chosen slot.
+TEST_F(MenuStateTest, SlotButtonsFollowTheChosenSlot)
+{
+    TBMenu* menu = Show("options");
+    const std::string screen = "<Screen>\n"
+                               "<TextButton name=\"story_create\" position=\"0,100\" text=\"a\"/>\n"
+                               "<TextButton name=\"story_load\" position=\"0,200\" text=\"b\"/>\n"
+                               "<TextButton name=\"story_delete\" position=\"0,300\" text=\"c\"/>\n"
+                               "</Screen>\n";
+    MemoryFile file(std::vector<uint8_t>(screen.begin(), screen.end()), true);
+    Menu* items = Menu::Instance();
+    items->ClearScreen();
+    ASSERT_TRUE(items->LoadScreen(XmlParser().Parse(&file)));
+    // Shown and enabled, by button: create, load, delete.
+    const auto buttons = [items] {
+        std::vector<bool> state;
+        for (const char* name : {"story_create", "story_load", "story_delete"}) {
+            const MenuItem* item = items->GetItem(name, 0);
+            state.push_back(item->IsVisible() && item->IsEnabled());
+            state.push_back(item->IsVisible() || item->IsEnabled());
+        }
+        return state;
+    };
+    const struct {
+        const char* choice;
+        bool slotFree;
+        std::vector<bool> expected;
+    } cases[] = {
+        {"NULL", true, {false, false, false, false, false, false}},
+        {"2", true, {true, true, false, false, false, false}},
+        {"2", false, {false, false, true, true, true, true}},
+    };
+    for (const auto& c : cases) {
+        GameParameters::Instance()->SetParameter("storyslot", c.choice);
+        StorySaveGame::Instance()->slots[2].free = c.slotFree;
+        menu->UpdateMenuVariables();
+        EXPECT_EQ(buttons(), c.expected) << c.choice << " " << c.slotFree;
+    }
+    EXPECT_EQ(items->Variables()["%select_load2%"], "2");
+    StorySaveGame::Instance()->slots[2].free = true;
+    GameParameters::Instance()->SetParameter("storyslot", "NULL");
+}
+
+// While the screen is shown the variables follow the toggles, and "Accept" applies them.
+TEST_F(MenuStateTest, ShownScreensFollowTheTogglesAndAcceptAppliesThem)
+{
+    TBMenu* menu = Show("options");
+    TBMenuToggle* volume = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume);
+    EXPECT_EQ(Menu::Instance()->GetEditValue("%fx_volume%"), &volume->value);
+    volume->value = 4;
+    harness->Step();
+    EXPECT_EQ(Menu::Instance()->Variables()["%fx_volume%"], "%60205%");
+    Command(menu, "Accept");
+    EXPECT_EQ(volume->applied, 4);
+    EXPECT_TRUE(FileSystem::Instance()->FileExists("Data\\SaveGames\\user.txt"));
+    Command(menu, "Decline");
+    EXPECT_EQ(volume->value, 4);
+    GameParameters::Instance()->blockedDevices[1] = 3;
+    Command(menu, "SwitchDevice");
+    EXPECT_EQ(GameParameters::Instance()->blockedDevices[1], -1);  // player 1 is on the shared keyboard
+}
+
+// The main screen adapts to the game size: without "XXL" the story mode is hidden.
+TEST_F(MenuStateTest, TheMainScreenFitsTheGameSize)
+{
+    Show("main");
+    Menu* menu = Menu::Instance();
+    ASSERT_TRUE(menu->HasItem("storymode", 0));
+    EXPECT_FALSE(menu->GetItem("storymode", 0)->IsVisible());
+    EXPECT_TRUE(menu->GetItem("options", 0)->IsVisible());
+    EXPECT_EQ(menu->Variables()["%maxSingleDuration%"], "5");
+    EXPECT_EQ(menu->Variables()["%maxDetailLevel%"], "1");
+}
+
+// The menus read the leg fields every frame, before any career has started.
+TEST(StoryRecordTest, ANewRecordStandsAsAResetRound)
+{
+    StoryModeGame fresh;
+    StoryModeGame reset;
+    reset.firstLeg = false;
+    reset.roundFinished = true;
+    reset.homeGoals1 = reset.homeGoals2 = reset.awayGoals1 = reset.awayGoals2 = reset.penaltyResult = 3;
+    reset.ResetRound();
+    const auto legs = [](const StoryModeGame& s) {
+        return std::vector<int>{s.firstLeg, s.roundFinished, s.homeGoals1, s.homeGoals2, s.awayGoals1, s.awayGoals2,
+                                s.penaltyResult};
+    };
+    EXPECT_EQ(legs(fresh), legs(reset));
+    EXPECT_EQ(fresh.GetLevelNumber(), 1);
+    EXPECT_EQ(fresh.GetOpponentName(), "Panda02");
 }
 
 TEST(CreditsTest, LinesScrollUpAndEndPastTheTop)

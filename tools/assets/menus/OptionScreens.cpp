@@ -180,7 +180,7 @@ std::string Controls()
 std::string Credits()
 {
     std::string items = "  <Image texture=\"" + std::string(kBackground) + "\" position=\"0,0\" size=\"800,600\" is3d=\"0\"/>\n";
-    items += "  <StaticText name=\"creditsText\" position=\"0,0\" text=\" \" halign=\"center\"/>\n";
+    items += "  <Image name=\"creditsText\" texture=\"" + std::string(kPanel) + "\" position=\"100,40\" size=\"600,500\"/>\n";
     items += Button("back", kBack, kMiddle, 560, "SetMenu main");
     return Screen(R"(OnBack="SetMenu main" selected="back")", items, ";InitCredits");
 }
