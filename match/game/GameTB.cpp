@@ -275,6 +275,7 @@ bool GameTB::Enter()
     CreateSubCameras();
 
     LoadOrSaveCasts(true, true, true);
+    StorySaveGame::Instance()->LoadTable();
     CastManager::Instance()->Dump();
     RefreshObjectsBrowser();
     ShapeCollisionTable::Init();

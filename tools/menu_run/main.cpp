@@ -10,9 +10,7 @@
 // Pictures of the options, controls and credits screens land in <work folder>/pictures.
 // The exit code is 0 when the program ended with 123 and every check held.
 
-#include "framework/Factory.h"
 #include "framework/FileSystem.h"
-#include "framework/GameState.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
@@ -22,14 +20,13 @@
 #include "menus/Menu.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
+#include "tools/menu_script/MenuScript.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,10 +34,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace editor_script;
+using namespace menu_script;
 
-constexpr int kTickCap = 6000;
-std::string g_pictures;
-Capture g_capture("menu_run");
 constexpr float kCreditsMiddle = 600.0f;
 constexpr float kCreditsNearEnd = 1450.0f;
 bool g_second = false;
@@ -49,103 +44,6 @@ TBMenu* CurrentMenu()
 {
     GameTB* game = GameTB::Current();
     return game ? dynamic_cast<TBMenu*>(game->GetCurrentState()) : nullptr;
-}
-
-bool OnScreen(const char* screen)
-{
-    const TBMenu* menu = CurrentMenu();
-    return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
-}
-
-void Key(SDL_Scancode code, bool down)
-{
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.windowID = SDL_GetWindowID(GameWindow());
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = code;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(code);
-    Push(event);
-}
-
-// A step runs every tick until it answers true; a key goes down on one tick and up on the next.
-class MenuScript {
-public:
-    using Step = std::function<bool()>;
-    std::vector<Step> steps;
-
-    void Tick()
-    {
-        if (m_release) {
-            Key(m_release, false);
-            m_release = SDL_SCANCODE_UNKNOWN;
-            return;
-        }
-        if (++m_ticks > kTickCap) {
-            Check(false, "the script ends within its ticks");
-            steps.clear();
-            theApp.PostQuitMessage(1);
-            return;
-        }
-        if (m_next < steps.size() && steps[m_next]())
-            ++m_next;
-    }
-    void Press(SDL_Scancode code)
-    {
-        Key(code, true);
-        m_release = code;
-    }
-
-private:
-    size_t m_next = 0;
-    int m_ticks = 0;
-    SDL_Scancode m_release = SDL_SCANCODE_UNKNOWN;
-};
-
-MenuScript g_script;
-
-MenuScript::Step WaitFor(const char* screen)
-{
-    return [screen] { return OnScreen(screen); };
-}
-
-// Down until the item is selected, then the select key.
-MenuScript::Step Choose(const char* item)
-{
-    return [item] {
-        if (Menu::Instance()->GetFadeState() != Menu::kShown)
-            return false;
-        if (Menu::Instance()->GetSelectedItemName() != item) {
-            g_script.Press(SDL_SCANCODE_DOWN);
-            return false;
-        }
-        g_script.Press(SDL_SCANCODE_SPACE);
-        return true;
-    };
-}
-
-MenuScript::Step Picture(const char* name)
-{
-    return [name] {
-        g_capture.pending = g_pictures + "/" + name + ".png";
-        return true;
-    };
-}
-
-MenuScript::Step PressKey(SDL_Scancode code)
-{
-    return [code] {
-        g_script.Press(code);
-        return true;
-    };
-}
-
-MenuScript::Step Do(std::function<void()> act)
-{
-    return [act] {
-        act();
-        return true;
-    };
 }
 
 int EffectsVolume()
@@ -160,12 +58,12 @@ int UpKey()
 
 void Volume(SDL_Scancode code, int to)
 {
-    auto& s = g_script.steps;
+    auto& s = Steps();
     s.push_back(WaitFor("main"));
     s.push_back(Choose("options"));
     s.push_back(WaitFor("options"));
     for (int i = 0; i < 3; ++i)
-        s.push_back(PressKey(code));
+        s.push_back(PressKeys({code}));
     s.push_back(Picture(to == 7 ? "options" : "options_again"));
     s.push_back(Do([to] {
         std::printf("effects volume %d\n", EffectsVolume());
@@ -184,11 +82,11 @@ void Volume(SDL_Scancode code, int to)
 void FirstRun()
 {
     Volume(SDL_SCANCODE_LEFT, 7);
-    auto& s = g_script.steps;
+    auto& s = Steps();
     s.push_back(Choose("controls"));
     s.push_back(WaitFor("controls"));
     s.push_back(Choose("key0_up"));
-    s.push_back(PressKey(SDL_SCANCODE_Q));
+    s.push_back(PressKeys({SDL_SCANCODE_Q}));
     s.push_back(Picture("controls"));
     s.push_back(Do([] { Check(UpKey() == vk::Letter('Q'), "(0):up takes the key Q"); }));
     s.push_back(Choose("assign"));
@@ -208,7 +106,7 @@ void FirstRun()
 
 void SecondRun()
 {
-    auto& s = g_script.steps;
+    auto& s = Steps();
     s.push_back(WaitFor("main"));
     s.push_back(Do([] {
         std::printf("stored: effects volume %d, (0):up key %d\n", EffectsVolume(), UpKey());
@@ -217,47 +115,6 @@ void SecondRun()
     }));
     Volume(SDL_SCANCODE_RIGHT, 10);
     s.push_back(Choose("quit"));
-}
-
-// The game itself, with the script run before each of its updates.
-class ScriptedGame : public GameState {
-public:
-    bool Enter() override
-    {
-        platform::SetPresentHook(&g_capture);
-        return m_game.Enter();
-    }
-    bool Exit() override { return m_game.Exit(); }
-    void Update(float dt) override
-    {
-        g_script.Tick();
-        m_game.Update(dt);
-    }
-    void Render() override { m_game.Render(); }
-    int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
-
-private:
-    GameTB m_game;
-};
-
-GameState* MakeScriptedGame()
-{
-    return new ScriptedGame();
-}
-
-// The game folder's archive and icons, with save files of the run's own.
-bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
-{
-    std::error_code error;
-    if (fresh)
-        fs::remove_all(work, error);
-    fs::create_directories(work / "data" / "Savegames", error);
-    for (const char* entry : {"Turfbolt.dat", "icons"}) {
-        const fs::path link = work / "data" / entry;
-        if (!fs::exists(link))
-            fs::create_symlink(fs::absolute(game / "data" / entry), link, error);
-    }
-    return fs::exists(work / "data" / "Turfbolt.dat");
 }
 
 }  // namespace
@@ -278,9 +135,5 @@ int main(int argc, char** argv)
         SecondRun();
     else
         FirstRun();
-    FactoryRegistry::GameStates().Register("GameTB", &MakeScriptedGame);
-    const std::string folder = work.string();
-    const std::string pictureFolder = (fs::absolute(argv[2]) / "pictures").string();
-    char* args[] = {argv[0], const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
-    return RunDemo("menu_run", 3, args, g_pictures, &MakeScriptedGame);
+    return Run("menu_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
 }

@@ -14,7 +14,7 @@ namespace {
 enum Label {
     kOptions = 70500, kFxVolume, kMusicVolume, kResolution, kHalfTime, kShirts1, kShirts2, kDevice1, kDevice2,
     kCards, kReplays, kQuality, kAccept, kDecline,
-    kTeamName = 70520, kOk, kBack,
+    kTeamName = 70520, kOk, kBack, kStoryShirts,
     kControls = 70530, kPlayer1, kPlayer2, kUp, kDown, kRight, kLeft, kPrimary, kSecondary, kAssign, kReset,
     kCredits = 70545,
 };
@@ -25,7 +25,8 @@ const std::pair<int32_t, std::string> kLabels[] = {
     {kShirts2, "Shirts, team 2"},  {kDevice1, "Controls, player 1"}, {kDevice2, "Controls, player 2"},
     {kCards, "Cards"},             {kReplays, "Replays"},            {kQuality, "Texture quality"},
     {kAccept, "Accept"},           {kDecline, "Decline"},            {kTeamName, "Name your team"},
-    {kOk, "OK"},                   {kBack, "Back"},                  {kControls, "Controls"},
+    {kOk, "OK"},                   {kBack, "Back"},                  {kStoryShirts, "Shirts"},
+    {kControls, "Controls"},
     {kPlayer1, "Player 1"},        {kPlayer2, "Player 2"},           {kUp, "Up"},
     {kDown, "Down"},               {kRight, "Right"},                {kLeft, "Left"},
     {kPrimary, "Pass / shoot"},    {kSecondary, "Tackle / lob"},     {kAssign, "Done"},
@@ -63,6 +64,13 @@ const Option kOptionRows[] = {
     {kCards, "var_cards", R"(maxValue="1" wrap="1")", ""},
     {kReplays, "replays", R"(maxValue="1" wrap="1")", ""},
     {kQuality, "quality", R"(maxValue="%maxDetailLevel%")", ""},
+};
+
+// The match options a career keeps from its start.
+const Option kStoryOptionRows[] = {
+    {kHalfTime, "story_half_time_duration", R"(maxValue="%maxSingleDuration%")", ""},
+    {kStoryShirts, "story_shirts", R"(maxValue="7" wrap="1")", ""},
+    {kCards, "story_cards", R"(maxValue="1" wrap="1")", ""},
 };
 
 // Rows of options, the labels ending left of the middle and the values starting right of it.
@@ -179,12 +187,17 @@ std::string Credits()
 
 std::string StoryTeamSelect()
 {
-    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"170,120\" size=\"460,380\"/>\n";
-    items += Title(kTeamName, 150);
-    items += "  <TextField name=\"teamname\" position=\"0,250\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"120,80\" size=\"560,460\"/>\n";
+    items += Title(kTeamName, 110);
+    items += "  <TextField name=\"teamname\" position=\"0,180\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
-    items += Button("ok", kOk, kMiddle, 350, "EnterStoryMode");
-    items += Button("back", kBack, kMiddle, 410, "SetMenu story_slots");
+    float y = 240;
+    for (const Option& option : kStoryOptionRows) {
+        items += Row(option, y);
+        y += kRowHeight;
+    }
+    items += Button("ok", kOk, kMiddle, y + 30, "EnterStoryMode");
+    items += Button("back", kBack, kMiddle, y + 80, "SetMenu story_slots");
     return Screen(R"(OnBack="SetMenu story_slots" selected="teamname")", items);
 }
 
