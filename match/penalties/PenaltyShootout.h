@@ -32,13 +32,15 @@ public:
     bool IsLeftKicking() const { return m_leftKicks; }
     int32_t GetLeftGoals() const { return m_leftGoals; }
     int32_t GetRightGoals() const { return m_rightGoals; }
+    // Every player of both sides waits out of sight in "inactive", the referee in "refstand".
+    static void ParkEveryone();
+
     // Null between kicks.
     const State* GetCurrentKick() const { return m_kick; }
     bool IsResultShown() const { return m_decidedShown; }
 
 private:
     void StartKick();
-    void ParkEveryone();
     void FinishKick();
     void ShowResult();
     void PopCamera();

@@ -1,10 +1,10 @@
 // Penalties on the default data, headless, on the game harness, between "Panda01" (left) and
 // "Lizard01" on the first level:
 //     penalty_shootout <game folder> [--count N] [--bench [N]]
-// By default N (50) seeded shoot-outs between the two computer sides, every kick printed
+// By default N (50; 0 for none) seeded shoot-outs between the two computer sides, every kick printed
 // (taker, the cell aimed at, the cell the keeper dived to, the outcome) with each winner;
-// then a person's penalty by script, top left past a keeper diving the wrong way, and the
-// same kick saved by a keeper who moves his stick the right way.
+// then a person's penalties by script: top left past a keeper diving the wrong way, and low
+// left, softly, saved by a keeper who moves his stick the right way.
 // --bench: N (200) seeded computer penalties: the wall time per kick and the shares scored,
 // saved and missed.
 // Exits 1 when a shoot-out ends undecided, its marks differ from its kicks, a value turns NaN,
@@ -27,6 +27,7 @@
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +40,8 @@ namespace {
 
 // A kick's longest run: the computer's wait, the run-up and the flight, at the shipped settings.
 constexpr int kKickFrameCap = 1200;
-constexpr int kResultFrames = 10;
+// How near the goal line a ball has come to count as reaching it (its radius and a little).
+constexpr float kLineMargin = 0.2f;
 
 const char* CellName(int32_t code)
 {
@@ -56,13 +58,16 @@ struct KickRecord {
     int32_t aim = 0;
     int32_t dive = 0;
     int32_t result = 0;
+    // The ball reached the goal line: a kick kept out before it was saved.
+    bool reachedLine = false;
     bool keeperTouched = false;
 
+    bool Saved() const { return result != PenaltyContext::kScored && (keeperTouched || !reachedLine); }
     const char* Outcome() const
     {
         if (result == PenaltyContext::kScored)
             return "goal";
-        return keeperTouched ? "saved" : "missed";
+        return Saved() ? "saved" : "missed";
     }
 };
 
@@ -77,6 +82,8 @@ void Watch(const PenaltyShot& shot, KickRecord& record)
         record.result = *context.result;
     const Ball* ball = PitchSimulation::Instance()->GetBall();
     record.keeperTouched = record.keeperTouched || (ball && ball->GetLastToucher() == context.keeper);
+    const float line = std::fabs(PenaltyPreShot::KeeperPoint(context.leftSide).x);
+    record.reachedLine = record.reachedLine || (ball && std::fabs(ball->GetPosition().x) > line - kLineMargin);
 }
 
 // The rows the display should show at the end: the block of five pairs the last kick is in.
@@ -101,12 +108,14 @@ bool PlayShootout(GameHarness& harness, int index, int* wins)
     auto* shootout = new PenaltyShootout(&winner);
     harness.MakeCurrent(shootout);
     std::vector<KickRecord> kicks;
-    const State* kick = nullptr;
+    // A kick is told by its pair and side: a new one may reuse the last one's address.
+    int kick = -1;
     int frames = 0;
     while (!shootout->IsResultShown() && frames++ < 40 * kKickFrameCap && harness.Step()) {
         const auto* shot = dynamic_cast<const PenaltyShot*>(shootout->GetCurrentKick());
-        if (shot && shot != kick) {
-            kick = shot;
+        const int current = 2 * shootout->GetPair() + (shootout->IsLeftKicking() ? 0 : 1);
+        if (shot && current != kick) {
+            kick = current;
             kicks.emplace_back();
         }
         if (shot)
@@ -136,13 +145,13 @@ bool PlayShootout(GameHarness& harness, int index, int* wins)
                 marksMatch && goalsMatch ? "" : " (DIFFER from the kicks)", harness.GetProblem().c_str());
     if (decided)
         ++wins[winner - 1];
-    harness.Script().Press(harness.GetFrame() + kResultFrames, "(menu):button a");
-    harness.RunFrames(2 * kResultFrames);
-    const bool closed = harness.GetGame()->GetCurrentState() == nullptr;
+    const bool closed = PenaltyMatch::PressUntilGone(harness, shootout);
+    if (!closed)
+        std::printf("  the result screen did not close\n");
     return decided && goalsMatch && marksMatch && closed && harness.GetProblem().empty();
 }
 
-// The person's kick: scored past a keeper diving to his left, saved by one diving top right.
+// The person's kicks: scored past a keeper diving the wrong way, saved by one diving the right way.
 bool PlayScriptedKicks(GameHarness& harness)
 {
     PenaltySettings& settings = *PenaltySettings::Instance();
@@ -150,14 +159,15 @@ bool PlayScriptedKicks(GameHarness& harness)
     settings.worstPowerUpTime = settings.bestPowerUpTime = 0.5f;
     struct Case {
         const char* name;
-        std::vector<std::string> keeperStick;
+        PenaltyMatch::PersonsKick kick;
         int32_t expected;
     };
-    const Case cases[] = {{"keeper dives to his left", {"(1):right", "(1):up"}, PenaltyContext::kScored},
-                          {"keeper dives top right", {"(1):left", "(1):up"}, PenaltyContext::kMissed}};
+    const Case cases[] = {
+        {"top left, the keeper dives to his left", PenaltyMatch::TopLeftPastTheKeeper(), PenaltyContext::kScored},
+        {"low left, softly, the keeper dives low to his right", PenaltyMatch::LowLeftSaved(), PenaltyContext::kMissed}};
     bool ok = true;
     for (const Case& c : cases) {
-        PenaltyMatch::ScriptPersonsKick(harness.Script(), harness.GetFrame(), c.keeperStick);
+        PenaltyMatch::ScriptPersonsKick(harness.Script(), harness.GetFrame(), c.kick);
         int32_t result = 0;
         auto* shot = new PenaltyShot(PenaltyMatch::LastPlayer(0), PenaltyMatch::Keeper(1), "(0):", "(1):", true,
                                      &result, true);
@@ -191,6 +201,7 @@ int Bench(GameHarness& harness, int count)
         Character* taker = kicking.GetPlayer(PenaltyShootout::TakerIndex(kicking.GetPlayerCount(), i / 2));
         Character* keeper = pitch->GetTeam(1 - side)->GetPlayer(0);
         int32_t result = 0;
+        PenaltyShootout::ParkEveryone();
         auto* shot = new PenaltyShot(taker, keeper, "ai", "ai", side == 0, &result, true);
         const auto start = std::chrono::steady_clock::now();
         harness.MakeCurrent(shot);
@@ -202,7 +213,7 @@ int Bench(GameHarness& harness, int count)
         }
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         record.result = result;
-        ++outcomes[result == PenaltyContext::kScored ? 0 : (record.keeperTouched ? 1 : 2)];
+        ++outcomes[result == PenaltyContext::kScored ? 0 : (record.Saved() ? 1 : 2)];
         if (!harness.GetProblem().empty()) {
             std::fprintf(stderr, "penalty_shootout: %s\n", harness.GetProblem().c_str());
             return 1;
@@ -221,6 +232,7 @@ int Run(platform::Window* window, const std::string& archive, int count, int ben
     GameHarness harness(window, archive);
     if (!harness.Start() || !PenaltyMatch::SetUp(*harness.GetGame()))
         return 1;
+
     if (bench > 0) {
         const int result = Bench(harness, bench);
         harness.Stop();
@@ -248,7 +260,7 @@ int main(int argc, char** argv)
     int count = 50, bench = 0;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
-            count = std::max(1, std::atoi(argv[++i]));
+            count = std::max(0, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--bench") == 0)
             bench = i + 1 < argc && argv[i + 1][0] != '-' ? std::max(1, std::atoi(argv[++i])) : 200;
     }

@@ -162,46 +162,51 @@ TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
     Game().LoadOrSaveCasts(true, true, false);
 }
 
-// A person takes the kick: a held, charges the power until its release; the stick aims.
+// A person takes the kick: a held charges the power until its release; the stick aims. A
+// person keeps goal with his stick.
 TEST_F(PenaltyShotTest, PersonScoresTopLeftPastAWrongKeeperAndAKeeperWithTheRightStickSaves)
 {
     Settings().worstPowerUpTime = Settings().bestPowerUpTime = 0.5f;
     Settings().optimumPowerLevel = 0.8f;
     struct Case {
         const char* name;
-        std::vector<std::string> keeperStick;
-        int32_t result;
+        PenaltyMatch::PersonsKick kick;
+        int32_t result, aim, dive;
+        float quality;
     };
+    // Held 26 frames: a power of 0.87 (p 1.08); held 11: 0.37 (p 0.46).
     const std::vector<Case> cases = {
-        {"keeper to his left", {"(1):right", "(1):up"}, PenaltyContext::kScored},
-        {"keeper to his top right", {"(1):left", "(1):up"}, PenaltyContext::kMissed},
+        {"top left, keeper to his left", PenaltyMatch::TopLeftPastTheKeeper(), PenaltyContext::kScored, 16, 14,
+         2.0f - 0.8667f / 0.8f},
+        {"low left, softly, keeper low to his right", PenaltyMatch::LowLeftSaved(), PenaltyContext::kMissed, 22, 22,
+         0.3667f / 0.8f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PenaltyMatch::ScriptPersonsKick(Harness().Script(), Harness().GetFrame(), c.keeperStick);
+        PenaltyMatch::ScriptPersonsKick(Harness().Script(), Harness().GetFrame(), c.kick);
         PenaltyShot* shot = Start("(0):", "(1):");
         Vector3 atGoal;
         int32_t before = PenaltyContext::kOpen;
-        float quality = -1.0f;
-        int32_t aimCode = 0;
+        PenaltyContext seen;
         Run(kCap, [&](int) {
-            if (shot && Game().GetCurrentState() == shot) {
-                quality = shot->GetContext().shotQuality;
-                aimCode = shot->GetContext().aimCode;
-            } else {
+            if (shot && Game().GetCurrentState() == shot)
+                seen = shot->GetContext();
+            else
                 shot = nullptr;
-            }
             if (before == PenaltyContext::kOpen && result == PenaltyContext::kScored)
                 atGoal = TheBall().GetPosition();
             before = result;
         });
         EXPECT_EQ(result, c.result);
-        EXPECT_EQ(aimCode, 16);
-        EXPECT_NEAR(quality, 2.0f - 0.8666f / 0.8f, 0.03f);
+        EXPECT_EQ(seen.aimCode, c.aim);
+        EXPECT_EQ(seen.diveCode, c.dive);
+        EXPECT_NEAR(seen.shotQuality, c.quality, 0.03f);
         if (c.result == PenaltyContext::kScored) {
             // The taker's left at the left goal is -z; high, but under the bar.
             EXPECT_LT(atGoal.z, -1.5f);
             EXPECT_GT(atGoal.y, 1.2f);
+        } else {
+            EXPECT_EQ(TheBall().GetLastToucher(), keeper);
         }
         EXPECT_EQ(Harness().GetProblem(), "");
     }
