@@ -162,10 +162,7 @@ void PenaltyShootout::FinishKick()
 void PenaltyShootout::ShowResult()
 {
     m_decidedShown = true;
-    if (GameTB* game = GameTB::Current()) {
-        game->PushCamera(m_leftKicks ? "Penalty Left" : "Penalty Right");
-        m_cameraPushed = true;
-    }
+    m_cameraPushed = PushPenaltyCamera(m_leftKicks);
     StateSlot::Set(&m_resultScreen, new TBIngameMenu("game_stat", 0), true);
 }
 

@@ -87,12 +87,23 @@ void StepPitch(float dt, uint32_t mask)
 
 // ---------------------------------------------------------------- PenaltyShot
 
+bool PushPenaltyCamera(bool leftSide)
+{
+    GameTB* game = GameTB::Current();
+    if (!game)
+        return false;
+    const size_t before = game->GetCameraStack().size();
+    game->PushCamera(leftSide ? "Penalty Left" : "Penalty Right");
+    return game->GetCameraStack().size() > before;
+}
+
 namespace {
 
-PenaltyContext* NewContext(Character* taker, Character* keeper, const std::string& takerController,
-                           const std::string& keeperController, bool leftSide, int32_t* result, bool bothWayError)
+std::unique_ptr<PenaltyContext> MakeContext(Character* taker, Character* keeper, const std::string& takerController,
+                                            const std::string& keeperController, bool leftSide, int32_t* result,
+                                            bool bothWayError)
 {
-    auto* context = new PenaltyContext;
+    auto context = std::make_unique<PenaltyContext>();
     context->taker = taker;
     context->keeper = keeper;
     context->takerController = takerController;
@@ -107,8 +118,7 @@ PenaltyContext* NewContext(Character* taker, Character* keeper, const std::strin
 
 PenaltyShot::PenaltyShot(Character* taker, Character* keeper, const std::string& takerController,
                          const std::string& keeperController, bool leftSide, int32_t* result, bool bothWayError)
-    : PenaltyShot(std::unique_ptr<PenaltyContext>(
-          NewContext(taker, keeper, takerController, keeperController, leftSide, result, bothWayError)))
+    : PenaltyShot(MakeContext(taker, keeper, takerController, keeperController, leftSide, result, bothWayError))
 {
 }
 
@@ -147,8 +157,7 @@ void PenaltyShot::Enter()
     IteratingState::Enter();
     Take(m_context->taker, m_context->takerController, m_savedTaker);
     Take(m_context->keeper, m_context->keeperController, m_savedKeeper);
-    if (GameTB* game = GameTB::Current())
-        game->PushCamera(m_context->leftSide ? "Penalty Left" : "Penalty Right");
+    m_cameraPushed = PushPenaltyCamera(m_context->leftSide);
     if (m_context->result)
         *m_context->result = PenaltyContext::kOpen;
     m_goalMessage = MessageServer::Instance()->RegisterMessage("goal scored");
@@ -164,7 +173,8 @@ void PenaltyShot::Exit()
     m_entered = false;
     GiveBack(m_context->taker, m_savedTaker);
     GiveBack(m_context->keeper, m_savedKeeper);
-    if (GameTB* game = GameTB::Current())
+    GameTB* game = GameTB::Current();
+    if (m_cameraPushed && game)
         game->PopCamera();
     MessageServer::Instance()->UnregisterListener(this);
 }

@@ -17,6 +17,10 @@
 class Character;
 class GameElement;
 
+// Pushes the game's camera on the goal of that side; false (nothing to pop) without a game or
+// when the cameras lack it.
+bool PushPenaltyCamera(bool leftSide);
+
 // What the three phases of one kick share.
 struct PenaltyContext {
     // Outcomes written to the creator's int.
@@ -80,6 +84,7 @@ private:
     Saved m_savedKeeper;
     int m_goalMessage = 0;
     bool m_entered = false;
+    bool m_cameraPushed = false;
 };
 
 // Each phase draws the match as it stands.

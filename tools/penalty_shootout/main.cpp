@@ -100,6 +100,20 @@ std::string ExpectedRow(const std::vector<KickRecord>& kicks, int side, int last
     return row;
 }
 
+// Makes the kick current and runs it to its end; its result int is the caller's.
+KickRecord PlayKick(GameHarness& harness, PenaltyShot* shot, const int32_t& result)
+{
+    harness.MakeCurrent(shot);
+    KickRecord record;
+    for (int frame = 0; frame < kKickFrameCap && harness.GetGame()->GetCurrentState() == shot; ++frame) {
+        Watch(*shot, record);
+        if (!harness.Step())
+            break;
+    }
+    record.result = result;
+    return record;
+}
+
 // One seeded shoot-out to its result screen, closed by the menu button. False on a fault.
 bool PlayShootout(GameHarness& harness, int index, int* wins)
 {
@@ -171,14 +185,7 @@ bool PlayScriptedKicks(GameHarness& harness)
         int32_t result = 0;
         auto* shot = new PenaltyShot(PenaltyMatch::LastPlayer(0), PenaltyMatch::Keeper(1), "(0):", "(1):", true,
                                      &result, true);
-        harness.MakeCurrent(shot);
-        KickRecord record;
-        for (int frame = 0; frame < kKickFrameCap && harness.GetGame()->GetCurrentState() == shot; ++frame) {
-            Watch(*shot, record);
-            if (!harness.Step())
-                break;
-        }
-        record.result = result;
+        const KickRecord record = PlayKick(harness, shot, result);
         const bool asScripted = result == c.expected;
         std::printf("person's kick, %s: aims %s, keeper %s, %s%s\n", c.name, CellName(record.aim),
                     CellName(record.dive), record.Outcome(), asScripted ? "" : " (NOT as scripted)");
@@ -204,15 +211,8 @@ int Bench(GameHarness& harness, int count)
         PenaltyShootout::ParkEveryone();
         auto* shot = new PenaltyShot(taker, keeper, "ai", "ai", side == 0, &result, true);
         const auto start = std::chrono::steady_clock::now();
-        harness.MakeCurrent(shot);
-        KickRecord record;
-        for (int frame = 0; frame < kKickFrameCap && harness.GetGame()->GetCurrentState() == shot; ++frame) {
-            Watch(*shot, record);
-            if (!harness.Step())
-                break;
-        }
+        const KickRecord record = PlayKick(harness, shot, result);
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        record.result = result;
         ++outcomes[result == PenaltyContext::kScored ? 0 : (record.Saved() ? 1 : 2)];
         if (!harness.GetProblem().empty()) {
             std::fprintf(stderr, "penalty_shootout: %s\n", harness.GetProblem().c_str());
