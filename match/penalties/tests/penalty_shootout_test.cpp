@@ -1,12 +1,13 @@
 // The shoot-out: when it is decided, who kicks, the rows of marks, and a whole seeded one
 // between two computer sides on the first level.
+#include "characters/Team.h"
+#include "framework/Cast.h"
 #include "frontend/TBMenu.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "match/penalties/PenaltyShot.h"
 #include "support/PenaltyTest.h"
-
-#include "characters/Team.h"
+#include "tests/support/LogCapture.h"
 
 #include <algorithm>
 #include <string>
@@ -60,6 +61,7 @@ protected:
 
 TEST_F(PenaltyShootoutTest, MarksFillTheRowsAndWrapAfterFive)
 {
+    LogCapture log;
     PenaltyDisplayControl& display = *PenaltyDisplayControl::Instance();
     display.Show(false, 5);
     EXPECT_EQ(Row(0) + " " + Row(1), "eeeee eeeee");
@@ -84,6 +86,29 @@ TEST_F(PenaltyShootoutTest, MarksFillTheRowsAndWrapAfterFive)
     EXPECT_EQ(Row(0), "ese--");
     display.Hide();
     EXPECT_EQ(Row(0) + " " + Row(1), "----- -----");
+    // Every mark it drove is in the cast.
+    EXPECT_EQ(log.Count("PenaltyDisplayControl"), 0);
+}
+
+TEST_F(PenaltyShootoutTest, MissingMarkIsLoggedOnceAndSkipped)
+{
+    Cast* cast = CastManager::Instance()->GetCast("penaltyhud");
+    ASSERT_NE(cast, nullptr);
+    CastMember* member = cast->FindByName("PenaltyDisplay_3_empty_p2");
+    ASSERT_NE(member, nullptr);
+    cast->RemoveMember(member->object);
+    LogCapture log;
+    PenaltyDisplayControl& display = *PenaltyDisplayControl::Instance();
+    display.Show(false, 5);
+    display.SetMark(1, 2, true);
+    display.Show(false, 5);
+    EXPECT_EQ(Row(0) + " " + Row(1), "eeeee ee-ee");
+    EXPECT_EQ(log.Count("PenaltyDisplayControl"), 1);
+    EXPECT_EQ(log.Count("\"PenaltyDisplay_3_empty_p2\""), 1);
+    // The match's next load brings it back.
+    Game().LoadOrSaveCasts(true, false, false);
+    display.Show(false, 5);
+    EXPECT_EQ(Row(1), "eeeee");
 }
 
 TEST_F(PenaltyShootoutTest, DisplayDrivesTheItemsOfAReloadedCast)
@@ -106,7 +131,9 @@ TEST_F(PenaltyShootoutTest, SeededComputerShootoutEndsOnTheResultScreen)
     int32_t winner = -1;
     auto* shootout = new PenaltyShootout(&winner);
     EXPECT_EQ(winner, 0);
+    PenaltyDisplayControl::Instance()->Hide();
     Harness().MakeCurrent(shootout);
+    EXPECT_EQ(Row(0) + " " + Row(1), "eeeee eeeee");
     EXPECT_EQ(PitchSimulation::Instance()->GetHudMask(), 120u);
     EXPECT_EQ(Game().GetCameraStack().size(), 2u);
 
