@@ -45,19 +45,21 @@ protected:
 
     static void CopySettings(const PenaltySettings& from, PenaltySettings& to)
     {
-        to.aiWaitBeforeShot = from.aiWaitBeforeShot;
-        to.timeAfterKick = from.timeAfterKick;
-        to.goalDecisionTime = from.goalDecisionTime;
-        to.defaultShotX = from.defaultShotX;
-        to.defaultShotY = from.defaultShotY;
-        to.minimumReadTime = from.minimumReadTime;
-        to.maximumReadTime = from.maximumReadTime;
-        to.keyboardInputTime = from.keyboardInputTime;
-        to.aiWorstSaveProb = from.aiWorstSaveProb;
-        to.aiBestSaveProb = from.aiBestSaveProb;
-        to.saveProbReadFraction = from.saveProbReadFraction;
-        to.saveProbSkillFraction = from.saveProbSkillFraction;
-        to.saveProbShotFraction = from.saveProbShotFraction;
+        float PenaltySettings::* const fields[] = {
+            &PenaltySettings::aiWaitBeforeShot,      &PenaltySettings::timeAfterKick,
+            &PenaltySettings::goalDecisionTime,      &PenaltySettings::defaultShotX,
+            &PenaltySettings::defaultShotY,          &PenaltySettings::worstPowerUpTime,
+            &PenaltySettings::bestPowerUpTime,       &PenaltySettings::worstPowerErrorAi,
+            &PenaltySettings::bestPowerErrorAi,      &PenaltySettings::optimumPowerLevel,
+            &PenaltySettings::optimumXOffset,        &PenaltySettings::optimumUpOffset,
+            &PenaltySettings::optimumDownOffset,     &PenaltySettings::worstBallToGoalTime,
+            &PenaltySettings::bestBallToGoalTime,    &PenaltySettings::minimumReadTime,
+            &PenaltySettings::maximumReadTime,       &PenaltySettings::aiWorstSaveProb,
+            &PenaltySettings::aiBestSaveProb,        &PenaltySettings::keyboardInputTime,
+            &PenaltySettings::saveProbReadFraction,  &PenaltySettings::saveProbSkillFraction,
+            &PenaltySettings::saveProbShotFraction};
+        for (float PenaltySettings::* field : fields)
+            to.*field = from.*field;
     }
 
     static GameHarness& Harness() { return *s_harness; }
