@@ -230,7 +230,7 @@ int Bench(GameHarness& harness, int count)
 int Run(platform::Window* window, const std::string& archive, int count, int bench)
 {
     GameHarness harness(window, archive);
-    if (!harness.Start() || !PenaltyMatch::SetUp(*harness.GetGame()))
+    if (!harness.Start() || !PenaltyMatch::SetUp(harness))
         return 1;
 
     if (bench > 0) {

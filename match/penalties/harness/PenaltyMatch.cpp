@@ -1,42 +1,18 @@
 #include "match/penalties/harness/PenaltyMatch.h"
 
-#include "ai/TeamManager.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "characters/TeamDescription.h"
-#include "framework/FileSystem.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "match/game/harness/MatchSides.h"
 #include "simulation/pitch/PitchSimulation.h"
 
-#include <cstdio>
-#include <memory>
-
-bool PenaltyMatch::SetUp(GameTB& game, const std::string& left, const std::string& right, const std::string& level)
+bool PenaltyMatch::SetUp(GameHarness& harness, const std::string& left, const std::string& right,
+                         const std::string& level)
 {
-    FileSystem* files = FileSystem::Instance();
-    files->AddAlias("<LP>", ("<PP>" + level + "\\").c_str());
-    files->AddAlias("<SP>", ("<PP>" + level + "\\settings\\").c_str());
-    game.LoadOrSaveCasts(true, true, false);
-
-    PitchSimulation* pitch = PitchSimulation::Instance();
-    pitch->RecreateTeams();
-    const std::string names[PitchSimulation::kSides] = {left, right};
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const TeamDescription* description = TeamDescription::Find(names[side]);
-        if (!description) {
-            std::fprintf(stderr, "PenaltyMatch: no team \"%s\"\n", names[side].c_str());
-            return false;
-        }
-        SoccerTeam* team = pitch->GetTeam(side);
-        for (const TeamDescription::Member& member : description->GetMembers()) {
-            const int32_t kind = member.isSub ? Character::kGoalkeeper : Character::kFieldPlayer;
-            team->AddPlayer(std::make_unique<Character>(kind, member.variation, team));
-        }
-        pitch->GetTeamManager(side)->ChooseTactics();
-    }
-    pitch->CreateReferee();
-    return true;
+    LoadLevelCasts(harness, level);
+    PitchSimulation::Instance()->RecreateTeams();
+    return PutSidesOnPitch(left, right);
 }
 
 Character* PenaltyMatch::Keeper(int side)

@@ -5,7 +5,7 @@
 //
 //     GameHarness harness(window, archive);
 //     harness.Start();
-//     if (!PenaltyMatch::SetUp(*harness.GetGame()))
+//     if (!PenaltyMatch::SetUp(harness))
 //         return;
 //     int32_t result = 0;
 //     harness.MakeCurrent(new PenaltyShot(taker, keeper, "ai", "ai", true, &result, true));
@@ -21,11 +21,10 @@ class State;
 
 class PenaltyMatch {
 public:
-    // Reads the level's casts ("<LP>" and "<SP>" set to the level folder, e.g. "level01"),
-    // fills both sides from the team descriptions and creates the referee. False (on stderr)
-    // when a team is not filed.
-    static bool SetUp(GameTB& game, const std::string& left = "Panda01", const std::string& right = "Lizard01",
-                      const std::string& level = "level01");
+    // Reads the level's casts (the level folder, e.g. "level01"), fills both sides afresh from
+    // the team descriptions and creates the referee. False (on stderr) when a team is not filed.
+    static bool SetUp(GameHarness& harness, const std::string& left = "Panda01",
+                      const std::string& right = "Lizard01", const std::string& level = "level01");
     // Player 0 of the side (its keeper) or the last one (the first taker); null without one.
     static Character* Keeper(int side);
     static Character* LastPlayer(int side);

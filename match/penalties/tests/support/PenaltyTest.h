@@ -25,7 +25,7 @@ protected:
     static void SetUpTestSuite()
     {
         s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        s_ready = s_harness->Start() && PenaltyMatch::SetUp(*s_harness->GetGame());
+        s_ready = s_harness->Start() && PenaltyMatch::SetUp(*s_harness);
         s_shipped = std::make_unique<PenaltySettings>();
         CopySettings(*PenaltySettings::Instance(), *s_shipped);
     }
