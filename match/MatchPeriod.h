@@ -60,7 +60,6 @@ public:
 
 private:
     void EnterStoryLineUp();
-    void SetPeriodNameVariables();
     void ApplyEnds();
     void StartSequenceAtEnter();
     void StartMainMusicAndBanner();
@@ -76,9 +75,7 @@ private:
     State* ReadCheats();
     State* Forfeit();
     bool ReadAction(const char* name) const;
-    bool UpdatePauseMenu(float dt);
     State* NextState();
-    State* CreateHalfTimeSelection();
 
     int m_period;
     State* m_sequence = nullptr;
