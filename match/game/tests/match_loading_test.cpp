@@ -227,6 +227,74 @@ TEST_F(MatchLoadingTest, ShirtsCarryNumbersInListOrderAndColoursByIndex)
     EXPECT_EQ(load->shirts, expected);
 }
 
+// The career's colours and clock take the place of the menus' choices.
+TEST_F(MatchLoadingTest, StoryModeColoursAndClockComeFromTheCareer)
+{
+    struct Case {
+        int32_t round;
+        int32_t teamColour;
+        std::string shirts[2];
+    };
+    const Case cases[] = {
+        {3, 3, {"shirt03", "shirt04"}},
+        {3, 5, {"shirt05", "shirt03"}},
+        {0, 0, {"shirt00", "shirt01"}},
+    };
+    StoryModeGame* career = StoryModeGame::Instance();
+    for (const Case& c : cases) {
+        career->active = true;
+        career->round = c.round;
+        career->teamColor = c.teamColour;
+        career->halftimeDuration = 1;
+        GameParameters::Instance()->halftimeDuration = 5;
+        const auto load = Load("level01", {{"PandaPl00", false}}, {{"LizardPl00", false}});
+        career->active = false;
+        ASSERT_EQ(load->shirts.size(), 2u);
+        for (int side = 0; side < 2; ++side)
+            EXPECT_NE(load->shirts[side].shirt.find("\\" + c.shirts[side] + "\\"), std::string::npos)
+                << c.round << " " << c.teamColour << ": " << load->shirts[side].shirt;
+        EXPECT_EQ(*PitchSimulation::Instance()->GetClock()->GetRate(), 6.0f);
+    }
+}
+
+// The career's members, name and trained statistics survive the cast reload of the load.
+TEST_F(MatchLoadingTest, StoryTeamSurvivesTheReloadOfTheCasts)
+{
+    TeamDescription* team = TeamDescription::Find("Panda01");
+    CharacterVariation* trained = CharacterVariation::Find("PandaPl00");
+    ASSERT_TRUE(team && trained);
+    for (const bool story : {true, false}) {
+        const Members career = {{"PandaGk00", true}, {"PandaPl00", false}, {"PandaPl06", false}};
+        team->GetMembers() = career;
+        team->SetTeamName("Career Pandas");
+        trained->speed.level = 93.0f;
+        trained->speed.current = 41.0f;
+        StoryModeGame::Instance()->active = story;
+        MatchLoading::ForgetCharactersLoaded();
+        Load("level01", {{"PandaPl00", false}}, {{"LizardPl00", false}});
+        StoryModeGame::Instance()->active = false;
+        EXPECT_EQ(team->GetTeamName() == "Career Pandas", story);
+        EXPECT_EQ(team->GetMembers().size() == career.size(), story);
+        EXPECT_EQ(trained->speed.level == 93.0f && trained->speed.current == 41.0f, story);
+    }
+}
+
+TEST_F(MatchLoadingTest, AStoryLoadWithoutTheStoryTeamIsLoggedAndGoesOn)
+{
+    Cast* teams = CastManager::Instance()->GetCast("Teams");
+    CastMember* member = teams->FindByName("Descriptions|Panda01");
+    ASSERT_NE(member, nullptr);
+    Object* description = member->object;
+    teams->RemoveMember(description);
+    LogCapture log;
+    StoryModeGame::Instance()->active = true;
+    Load("level01", {{"PandaPl00", false}}, {{"LizardPl00", false}});
+    StoryModeGame::Instance()->active = false;
+    teams->AddMember(description, "Descriptions|Panda01", false);
+    EXPECT_TRUE(log.Contains("\"Panda01\""));
+    EXPECT_EQ(PitchSimulation::Instance()->GetTeam(0)->GetPlayerCount(), 1);
+}
+
 TEST_F(MatchLoadingTest, NumberColoursFollowTheShirtIndex)
 {
     const char* const expected[] = {"white", "black", "yellow", "white", "black", "white", "black", "yellow", "black"};
