@@ -11,6 +11,7 @@
 #include "match/MatchStatistics.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "menus/LoadingScreen.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
 #include "simulation/MatchClock.h"
@@ -261,22 +262,34 @@ TEST_F(MatchLoadingTest, StoryModeColoursAndClockComeFromTheCareer)
 TEST_F(MatchLoadingTest, StoryTeamSurvivesTheReloadOfTheCasts)
 {
     TeamDescription* team = TeamDescription::Find("Panda01");
-    CharacterVariation* trained = CharacterVariation::Find("PandaPl00");
-    ASSERT_TRUE(team && trained);
+    ASSERT_NE(team, nullptr);
+    const Members career = {{"PandaGk00", true}, {"PandaPl00", false}, {"PandaPl06", false}};
+    const auto trained = [&](const std::string& name, float base) {
+        const CharacterVariation* variation = CharacterVariation::Find(name);
+        return variation->energy.level == base && variation->speed.level == base + 1.0f &&
+               variation->shooting.level == base + 2.0f && variation->shooting.current == base - 30.0f;
+    };
     for (const bool story : {true, false}) {
-        const Members career = {{"PandaGk00", true}, {"PandaPl00", false}, {"PandaPl06", false}};
         team->GetMembers() = career;
         team->SetTeamName("Career Pandas");
-        trained->speed.level = 93.0f;
-        trained->speed.current = 41.0f;
+        for (size_t i = 0; i < career.size(); ++i) {
+            CharacterVariation* variation = CharacterVariation::Find(career[i].variation);
+            const float base = 90.0f + static_cast<float>(i);
+            variation->energy.level = base;
+            variation->speed.level = base + 1.0f;
+            variation->shooting.level = base + 2.0f;
+            variation->shooting.current = base - 30.0f;
+        }
         StoryModeGame::Instance()->active = story;
         MatchLoading::ForgetCharactersLoaded();
         Load("level01", {{"PandaPl00", false}}, {{"LizardPl00", false}});
         StoryModeGame::Instance()->active = false;
         EXPECT_EQ(team->GetTeamName() == "Career Pandas", story);
         EXPECT_EQ(team->GetMembers().size() == career.size(), story);
-        EXPECT_EQ(trained->speed.level == 93.0f && trained->speed.current == 41.0f, story);
+        for (size_t i = 0; i < career.size(); ++i)
+            EXPECT_EQ(trained(career[i].variation, 90.0f + static_cast<float>(i)), story) << story << " " << i;
     }
+    EXPECT_FALSE(LoadingScreen::Instance()->IsActive());
 }
 
 TEST_F(MatchLoadingTest, AStoryLoadWithoutTheStoryTeamIsLoggedAndGoesOn)
