@@ -163,6 +163,9 @@ TEST_F(MatchLoadingTest, FirstLoadSetsTheLevelAliasesTheSidesTheRefereeAndTheSta
     const auto second = Load("level01", MembersOf("Panda01"), MembersOf("Lizard01"));
     EXPECT_EQ(second->casts, (std::vector<std::string>{"objects 0 characters 0"}));
     EXPECT_EQ(pitch->GetClock()->GetRate(), rate);
+    const auto other = Load("level02", MembersOf("Panda01"), MembersOf("Lizard01"));
+    EXPECT_EQ(other->casts, (std::vector<std::string>{"objects 1 characters 0"}));
+    EXPECT_EQ(files->GetAlias("<SP>"), files->ExpandAliases("<PP>level02\\settings\\"));
 }
 
 TEST_F(MatchLoadingTest, PlayersChooseTheControllersAndTheAggressions)
