@@ -28,6 +28,10 @@ constexpr const char* kStoryTeam = "Panda01";
 constexpr const char* kWorldFile = "<LP>\\Objects\\Level.bsp";
 constexpr const char* kWorldTextures = "<LP><TP>";
 constexpr const char* kHudNames[2] = {"LeftTeamName", "RightTeamName"};
+constexpr Color kWhite = Color::White;
+constexpr Color kBlack = Color::OpaqueBlack;
+constexpr Color kYellow(1.0f, 1.0f, 0.0f, 1.0f);
+constexpr Color kKeeperNumberColour = kBlack;
 
 void Progress()
 {
@@ -102,12 +106,9 @@ MatchLoading::MatchLoading(std::string levelFolder, std::string side0Name, std::
 
 Color MatchLoading::NumberColour(int32_t shirtIndex)
 {
-    const Color white(1.0f, 1.0f, 1.0f, 1.0f);
-    const Color black(0.0f, 0.0f, 0.0f, 1.0f);
-    const Color yellow(1.0f, 1.0f, 0.0f, 1.0f);
-    const Color byIndex[] = {white, black, yellow, white, black, white, black, yellow};
+    constexpr Color byIndex[] = {kWhite, kBlack, kYellow, kWhite, kBlack, kWhite, kBlack, kYellow};
     if (shirtIndex < 0 || shirtIndex >= static_cast<int32_t>(std::size(byIndex)))
-        return black;
+        return kBlack;
     return byIndex[shirtIndex];
 }
 
@@ -233,7 +234,7 @@ void MatchLoading::AddMember(SoccerTeam& team, const Member& member, const std::
     const std::string shirtPath = "<PP>\\Characters\\" + race + "\\" + textureSet + folder + "\\" + race + "_shirt.png";
     const std::string numberPath = "<PP>\\Characters\\" + textureSet + "ShirtNumber_" + number + ".png";
     if (Actor* actor = character->GetActor())
-        DressShirt(*actor, shirtPath, numberPath, keeper ? NumberColour(-1) : numberColour, race == "Rhino");
+        DressShirt(*actor, shirtPath, numberPath, keeper ? kKeeperNumberColour : numberColour, race == "Rhino");
     if (toBench)
         team.SendToBench(character.release());
     else
