@@ -311,12 +311,4 @@ TEST_F(MatchLoadingTest, AStoryLoadWithoutTheStoryTeamIsLoggedAndGoesOn)
     EXPECT_EQ(PitchSimulation::Instance()->GetTeam(0)->GetPlayerCount(), 1);
 }
 
-TEST_F(MatchLoadingTest, NumberColoursFollowTheShirtIndex)
-{
-    const char* const expected[] = {"white", "black", "yellow", "white", "black", "white", "black", "yellow", "black"};
-    for (int index = 0; index < 9; ++index)
-        EXPECT_EQ(ColourName(MatchLoading::NumberColour(index)), expected[index]) << index;
-    EXPECT_EQ(ColourName(MatchLoading::NumberColour(-1)), "black");
-}
-
 }  // namespace
