@@ -134,6 +134,7 @@ TEST_F(MatchLoadingTest, FirstLoadSetsTheLevelAliasesTheSidesTheRefereeAndTheSta
 {
     MatchLoading::ForgetCharactersLoaded();
     GameParameters::Instance()->halftimeDuration = 2;
+    MatchStatistics::Instance()->fouls[1] = 4;
     const auto first = Load("level01", MembersOf("Panda01"), MembersOf("Lizard01"));
     FileSystem* files = FileSystem::Instance();
     const std::string folder = files->ExpandAliases("<PP>level01\\");
@@ -154,6 +155,7 @@ TEST_F(MatchLoadingTest, FirstLoadSetsTheLevelAliasesTheSidesTheRefereeAndTheSta
     EXPECT_EQ(HudText("RightTeamName"), "Lizards");
     EXPECT_EQ(MatchStatistics::Instance()->teamNames[0], "Pandas");
     EXPECT_EQ(MatchStatistics::Instance()->teamNames[1], "Lizards");
+    EXPECT_EQ(MatchStatistics::Instance()->fouls[1], 0);
     EXPECT_EQ(*pitch->GetClock()->GetRate(), 6.0f);
     EXPECT_EQ(pitch->GetClock()->GetTime(), 0.0f);
 
