@@ -5,6 +5,18 @@
 
 #include <cstdio>
 
+MenuLaunchedCodeFragment::Registry& MenuLaunchedCodeFragment::GetFactory()
+{
+    static Registry registry;
+    return registry;
+}
+
+bool MenuLaunchedCodeFragment::Register(const char* className, Registry::Creator create)
+{
+    GetFactory().Register(className, create);
+    return true;
+}
+
 void StoryModeGame::Serialize(Serializer& s, const char* descriptor)
 {
     s.BeginSection("StoryModeGame", descriptor);

@@ -2,12 +2,28 @@
 
 // The story mode's and cut scenes' states as far as the game state needs them today.
 
+#include "framework/Factory.h"
 #include "framework/Object.h"
 #include "framework/Singleton.h"
 #include "framework/State.h"
 
 #include <cstdint>
 #include <string>
+
+// A state that a menu screen starts by its class name. Each class enters its create function
+// in the registry at start-up:
+//
+//     static const bool registered = MenuLaunchedCodeFragment::Register("Name", &CreateName);
+class MenuLaunchedCodeFragment : public State {
+public:
+    using Registry = Factory<MenuLaunchedCodeFragment>;
+
+    static Registry& GetFactory();
+    // A later registration of the name replaces the earlier one; true, for a static's initialiser.
+    static bool Register(const char* className, Registry::Creator create);
+    // A new state of the class, or null when no class has the name; the caller owns it.
+    static MenuLaunchedCodeFragment* Create(const char* className) { return GetFactory().Create(className); }
+};
 
 // Plays the cut scene of a script folder; no cut scene is played yet, so it ends at once.
 class CutScenes : public State {
