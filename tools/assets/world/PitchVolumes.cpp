@@ -177,6 +177,7 @@ bool WritePitchVolumes(const AssetContext& context)
         Cast objects("objects");
         AddLevelPitchVolumes(objects);
         AddLevelElements(objects);
+        AddSpawnPoints(objects);
         const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
         ok = WriteCastFile(objects, context.Path(file)) && ok;
     }
