@@ -106,6 +106,10 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
         ResetSides();
         Character* offender = &Player(0, 2);
         Character* fouled = &Player(1, 2);
+        // The foul a few steps from the referee, who then needs little time to come over.
+        const Vector3 referee = Referee()->GetActor()->GetPosition();
+        offender->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 0.0f}, 0.0f, new ActorState(ActorNodes::stand));
+        fouled->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 2.0f}, 0.0f, new ActorState(ActorNodes::stand));
         const std::string camera = ActiveCamera();
         const size_t stack = GameTB::Current()->GetCameraStack().size();
         harness->MakeCurrent(new RedCardAward(offender, yellow, fouled));
