@@ -33,7 +33,10 @@ CharacterBrain::CharacterBrain(Actor* actor, Character* character, CharacterRace
 
 void CharacterBrain::Run(int32_t runMode, ActorCommand& command)
 {
-    if (runMode == kThink)
+    // A second hold of its own: the match flow's hold never lowers it.
+    if (m_penalty)
+        ClearInput(command);
+    else if (runMode == kThink)
         Think(command);
     else if (runMode == kHumanInput)
         ProcessInput(command);

@@ -5,7 +5,8 @@
 class Character;
 
 // The brains' hold during a pause in play: a held brain gives its character no commands.
-// Works on the pitch simulation's two sides (and referee where said); nothing without a match.
+// HoldAll and ReleaseAll cover the players of the pitch simulation's two sides, never the
+// referee; without a match they do nothing.
 class PlayerHold {
 public:
     // Every player of side 0, then side 1, held.

@@ -1,11 +1,8 @@
 #include "match/setpieces/DirectionSelector.h"
 
-#include "framework/Color.h"
 #include "framework/Debug.h"
 #include "input/InputController.h"
 #include "match/MatchSettings.h"
-#include "engine/core/RwTexture.h"
-#include "scene/RenderStateSaver.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Texture.h"
 #include "simulation/frame/PitchCoordinates.h"
@@ -64,18 +61,5 @@ void DirectionSelector::Render()
         return;
     Vector3 corners[4];
     GetCorners(corners);
-    RenderStateSaver states;
-    states.Set(rwRenderStateShadeMode, rwShadeFlat);
-    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_texture->GetRaster()));
-    states.Set(rwRenderStateVertexAlphaEnable, 0);
-    states.Set(rwRenderStateSrcBlend, rwBlendSrcAlpha);
-    states.Set(rwRenderStateDestBlend, rwBlendInvSrcAlpha);
-    states.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
-    states.Set(rwRenderStateZWriteEnable, 0);
-    states.Set(rwRenderStateZTestEnable, 1);
-    const bool own = GetDraw3DStates();
-    SetDraw3DStates(false);
-    DrawTexturedQuad3D(corners, m_texture->GetRaster(), {0.0f, 0.0f, 1.0f, 1.0f}, Color::White);
-    SetDraw3DStates(own);
-    states.Restore();
+    DrawWorldMarker(corners, m_texture->GetRaster());
 }

@@ -129,6 +129,10 @@ void EnterPitch::PlaceWalkers()
             actor->PlaceInState(spawn[first ? 0 : 1], 0.0f, new ActorState(ActorNodes::stand));
         }
     }
+    // An order left from before could already lie at the spawn point: each walker is sent to
+    // his place now, so that nobody counts as arrived before he has walked.
+    for (int side = 0; side < PitchSimulation::kSides; ++side)
+        SendToFormation(side);
 }
 
 void EnterPitch::StartCamera()
@@ -148,21 +152,32 @@ void EnterPitch::StartCamera()
 void EnterPitch::FlushInput()
 {
     KeyboardInput::Instance()->Update(1.0f);
-    for (const char* controller : kControllers)
-        GetControllerInput(controller);
+    for (size_t i = 0; i < std::size(kControllers); ++i) {
+        const ControllerInput input = GetControllerInput(kControllers[i]);
+        m_heldAtEnter[i] = {input.buttonAHeld, input.buttonBHeld};
+    }
 }
 
 bool EnterPitch::SkipRequested()
 {
-    for (const char* controller : kControllers) {
-        const ControllerInput input = GetControllerInput(controller);
-        if (input.buttonAPressed || input.buttonBPressed)
-            return true;
+    bool skip = false;
+    for (size_t i = 0; i < std::size(kControllers); ++i) {
+        const ControllerInput input = GetControllerInput(kControllers[i]);
+        const bool pressed[2] = {input.buttonAPressed, input.buttonBPressed};
+        const bool held[2] = {input.buttonAHeld, input.buttonBHeld};
+        for (size_t b = 0; b < 2; ++b) {
+            // The controller reports a button first read while down as pressed on the next
+            // frame: a button held since before the scene skips only once pressed again.
+            skip = skip || (pressed[b] && !m_heldAtEnter[i][b]);
+            m_heldAtEnter[i][b] = m_heldAtEnter[i][b] && held[b];
+        }
     }
+    if (skip)
+        return true;
     const bool anyKey = BufferedInputController::Instance()->GetAction("any key press", InputController::kValue) != 0.0f;
-    const bool skip = anyKey && !m_ignoreFirstInput;
+    const bool keySkip = anyKey && !m_ignoreFirstInput;
     m_ignoreFirstInput = false;
-    return skip;
+    return keySkip;
 }
 
 State* EnterPitch::Update(float dt)
@@ -185,7 +200,6 @@ void EnterPitch::WalkToFormation(int side)
     if (!team)
         return;
     const bool first = team->IsFirstSide();
-    const TeamStrategy* strategy = GetStrategy(side);
     for (int32_t i = 0; i < team->GetPlayerCount(); ++i) {
         Character* player = team->GetPlayer(i);
         CharacterBrain* brain = player->GetBrain();
@@ -198,12 +212,33 @@ void EnterPitch::WalkToFormation(int side)
                 actor->PlaceInState(actor->GetPosition(), heading, new ActorState(ActorNodes::stand));
             continue;
         }
-        const PitchPosition place =
-            strategy ? strategy->GetTacticalPosition(i, PitchPosition(0.0f, 0.0f)) : PitchPosition::FromWorld(actor->GetPosition(), first);
-        brain->GetOrder() = TeamOrder{0, place.ToWorld(first), nullptr};
-        player->SetSelected(false);
-        actor->ReleaseBall();
+        SendToPlace(side, i);
     }
+}
+
+void EnterPitch::SendToFormation(int side)
+{
+    SoccerTeam* team = Pitch().GetTeam(side);
+    for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i)
+        SendToPlace(side, i);
+}
+
+void EnterPitch::SendToPlace(int side, int32_t index)
+{
+    const SoccerTeam& team = *Pitch().GetTeam(side);
+    Character* player = team.GetPlayer(index);
+    CharacterBrain* brain = player->GetBrain();
+    Actor* actor = player->GetActor();
+    if (!brain || !actor)
+        return;
+    const bool first = team.IsFirstSide();
+    // Without its formation a side walks nowhere: the error has been logged.
+    const TeamStrategy* strategy = GetStrategy(side);
+    const PitchPosition place = strategy ? strategy->GetTacticalPosition(index, PitchPosition(0.0f, 0.0f))
+                                         : PitchPosition::FromWorld(actor->GetPosition(), first);
+    brain->GetOrder() = TeamOrder{0, place.ToWorld(first), nullptr};
+    player->SetSelected(false);
+    actor->ReleaseBall();
 }
 
 float EnterPitch::CameraTimeLeft() const

@@ -2,6 +2,7 @@
 
 #include "match/setpieces/SetPiece.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ private:
     void FlushInput();
     bool SkipRequested();
     void WalkToFormation(int side);
+    void SendToFormation(int side);
+    // The brain order to the player's kick-off place.
+    void SendToPlace(int side, int32_t index);
     bool IsCameraFinished() const;
     float CameraTimeLeft() const;
 
@@ -51,6 +55,8 @@ private:
     State* m_fadeOut = nullptr;
     uint32_t m_savedHudMask = 0;
     bool m_ignoreFirstInput = false;
+    // By controller, buttons a and b: down when the scene started and not released since.
+    std::array<std::array<bool, 2>, 2> m_heldAtEnter{};
     bool m_pathLoaded = false;
     std::string m_cameraName;
 };

@@ -149,17 +149,21 @@ void KickOff::ReadHumanKick(Character* taker)
     BufferedInputController& input = *BufferedInputController::Instance();
     const bool pressed = input.GetAction(prefix + "button a", InputController::kValue) != 0.0f ||
                          input.GetAction(prefix + "button b", InputController::kValue) != 0.0f;
-    if (pressed) {
-        taker->GetBrain()->SetMode(0);
-        ActorCommand& command = taker->GetCommand();
-        if (!command.hold) {
-            command.code = kPassInput;
-            if (Character* receiver = ChooseReceiver(taker, true); receiver && receiver->GetActor())
-                command.targetPosition = receiver->GetActor()->GetPosition();
-        }
-        command.hold = 1;
-    }
+    if (pressed)
+        PassAsPressed(taker);
     m_kicked = pressed;
+}
+
+void KickOff::PassAsPressed(Character* taker)
+{
+    taker->GetBrain()->SetMode(0);
+    ActorCommand& command = taker->GetCommand();
+    if (!command.hold) {
+        command.code = kPassInput;
+        if (Character* receiver = ChooseReceiver(taker, true); receiver && receiver->GetActor())
+            command.targetPosition = receiver->GetActor()->GetPosition();
+    }
+    command.hold = 1;
 }
 
 void KickOff::IssueComputerKick(Character* taker)
@@ -178,6 +182,10 @@ void KickOff::IssueComputerKick(Character* taker)
     order.code = 1;
     order.point = Vector3::Zero;
     order.target = receiver;
+    // A steered taker's brain reads the controller, not orders: the pass is made for him as
+    // his button would.
+    if (taker->IsSelected())
+        PassAsPressed(taker);
 }
 
 void KickOff::Exit()

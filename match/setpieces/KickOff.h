@@ -29,6 +29,8 @@ private:
     void PlaceReferee(Character* taker);
     void FaceReceiver(Character* taker);
     void ReadHumanKick(Character* taker);
+    // What a kick button does: the pass input towards the receiver, held.
+    void PassAsPressed(Character* taker);
     void IssueComputerKick(Character* taker);
 
     State* m_whistle = nullptr;

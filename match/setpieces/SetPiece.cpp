@@ -9,6 +9,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "match/Fade.h"
+#include "match/PlayerHold.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/pitch/PitchSimulation.h"
@@ -23,18 +24,6 @@ constexpr const char* kTeamsCast = "Teams";
 constexpr float kSettleStep = 0.1f;
 // Below this a placement direction has no way to point.
 constexpr float kMinDirectionLength = 1e-6f;
-
-// Every player of side 0, then side 1.
-template <typename Visit>
-void ForEachPlayer(Visit visit)
-{
-    PitchSimulation* pitch = PitchSimulation::Instance();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const SoccerTeam* team = pitch->GetTeam(side);
-        for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i)
-            visit(*team->GetPlayer(i));
-    }
-}
 
 void PlaceIn(Actor& actor, const Vector3& position, float heading, const ActorStateNode& node)
 {
@@ -145,10 +134,10 @@ void SetPiece::Enter()
 
 void SetPiece::Exit()
 {
-    ForEachPlayer([](Character& player) {
-        Actor& actor = *player.GetActor();
+    for (Character* player : PlayerHold::AllPlayers()) {
+        Actor& actor = *player->GetActor();
         PlaceIn(actor, actor.GetPosition(), actor.GetHeading(), ActorNodes::stand);
-    });
+    }
 }
 
 State* SetPiece::Update(float dt)

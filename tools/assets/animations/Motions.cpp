@@ -614,7 +614,9 @@ void AddKicks(std::vector<Clip>& clips)
     clips.push_back(Kick("pass", 0.32f, 0.8f, 0.2f));
     clips.push_back(Kick("shoot", 0.42f, 1.0f, 1.0f));
     clips.push_back(Kick("kickoff", 0.34f, 0.9f, 0.1f));
-    clips.push_back(Kick("penaltyshot", 0.5f, 1.2f, 1.0f));
+    // The run-up lasts about a second and the foot meets the ball near its end, when the
+    // penalty kick releases it.
+    clips.push_back(Kick("penaltyshot", 0.78f, 1.0f, 0.5f));
     clips.push_back(Snag());
 }
 
