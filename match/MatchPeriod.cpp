@@ -14,6 +14,7 @@
 #include "match/MatchFade.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "match/penalties/PenaltyShootout.h"
 #include "match/setpieces/EnterPitch.h"
 #include "match/setpieces/KickOff.h"
 #include "match/setpieces/PlayerReaction.h"
@@ -27,13 +28,6 @@
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>
-
-// The shoot-out arrives with its own branch; until then a level match after extra time ends
-// drawn.
-#if __has_include("match/penalties/PenaltyShootout.h")
-#include "match/penalties/PenaltyShootout.h"
-#define TB_HAS_SHOOTOUT 1
-#endif
 
 namespace {
 
@@ -403,10 +397,8 @@ State* MatchPeriod::NextState()
                            (m_period == 2 && IsLevel());
     if (continues)
         return new MatchPeriod(m_period + 1, m_extraTimeAllowed, m_crowdFavours0, m_crowdFavours1);
-#ifdef TB_HAS_SHOOTOUT
     if (m_period >= 2 && IsLevel())
         return new PenaltyShootout(&StoryModeGame::Instance()->penaltyResult);
-#endif
     SetVariable("%match_period%", "%60512%");
     return nullptr;
 }

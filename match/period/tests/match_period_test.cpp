@@ -10,6 +10,7 @@
 #include "match/MatchStatistics.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "match/penalties/PenaltyShootout.h"
 #include "match/setpieces/KickOff.h"
 #include "menus/Menu.h"
 #include "scene/pitch/CameraControl.h"
@@ -179,11 +180,12 @@ TEST(MatchPeriodTest, WhatFollowsEachPeriod)
         bool extraTime;
         int goals0;
         int goals1;
-        int next;  // -1: the match is over
+        int next;  // -1: the match is over; kShootout: penalties
     };
+    constexpr int kShootout = 4;
     const Case cases[] = {
-        {0, true, 0, 1, 1},  {1, true, 1, 1, 2},  {1, false, 1, 1, -1},
-        {1, true, 2, 1, -1}, {2, true, 0, 0, 3},
+        {0, true, 0, 1, 1},  {1, true, 1, 1, 2}, {1, false, 1, 1, -1},
+        {1, true, 2, 1, -1}, {2, true, 0, 0, 3}, {3, true, 2, 2, kShootout},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "period " << c.period << " extra " << c.extraTime);
@@ -194,7 +196,9 @@ TEST(MatchPeriodTest, WhatFollowsEachPeriod)
         Clock().SetTime(static_cast<float>(MatchPeriod::kEndMinute[c.period]) * kMinute);
         RunToHandOver(match, state);
         const auto* next = dynamic_cast<const MatchPeriod*>(Current(match));
-        if (c.next < 0) {
+        if (c.next == kShootout) {
+            EXPECT_NE(dynamic_cast<const PenaltyShootout*>(Current(match)), nullptr);
+        } else if (c.next < 0) {
             EXPECT_EQ(Current(match), nullptr);
             EXPECT_EQ(Variable("%match_period%"), "%60512%");
         } else {
