@@ -9,6 +9,8 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/settings/GameSettings.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "characters/Team.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -201,6 +203,30 @@ TEST_F(SingleMatchTest, DeletingAHolderEndsWhatItHolds)
         round.Render();
     }
     EXPECT_EQ(log, (Log{"enter", "render", "exit", "delete", "enter", "render", "exit", "delete"}));
+}
+
+// The whole chain on the game state: the intro skipped, a drawn match called at once, then
+// the game runs the menu the match handed over.
+TEST_F(SingleMatchTest, ACalledMatchGoesBackToMain)
+{
+    GameParameters::Instance()->SetParameter("players", "1");
+    HarnessInputScript& script = s_harness->Script();
+    const int start = s_harness->GetFrame();
+    script.Press(start + 3, "(0):button a");
+    for (int frame = start + 4; frame < start + 900; ++frame)
+        script.Press(frame, "cheat draw");
+    s_harness->MakeCurrent(new SingleMatch());
+    const auto* menu = [&]() -> const TBMenu* {
+        for (int frame = 0; frame < 900 && s_harness->Step(); ++frame)
+            if (const auto* shown = dynamic_cast<const TBMenu*>(s_harness->GetGame()->GetCurrentState()))
+                return shown;
+        return nullptr;
+    }();
+    ASSERT_NE(menu, nullptr) << s_harness->GetProblem();
+    EXPECT_EQ(menu->GetScreen(), "main");
+    EXPECT_FALSE(GameTB::s_inMatch);
+    EXPECT_EQ(PitchSimulation::Instance()->GetTeam(0)->GetGoals(), 3);
+    EXPECT_EQ(PitchSimulation::Instance()->GetTeam(1)->GetGoals(), 3);
 }
 
 TEST_F(SingleMatchTest, StoryModeStartBeginsAFreshCareerAndItsFirstRound)
