@@ -38,10 +38,11 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
                 continue;
             ++volumes;
             ++ids[volume->GetCollisionName()];
-            // The areas are only looked up by name: the ball passes through them.
+            // The areas and markers are only looked up by name: the ball passes through them.
             const std::string& id = volume->GetCollisionName();
             const bool area = id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" ||
-                              id == "guardcylinder" || id == "penaltyspot" || id == "keeperline";
+                              id == "guardcylinder" || id == "penaltyspot" || id == "keeperline" ||
+                              id == "spawnpoint";
             EXPECT_EQ(volume->GetCollisionSetName(), area ? "" : "ball+pitchvolumes") << volume->GetName();
         }
         EXPECT_EQ(ids, (std::map<std::string, int>{{"closetrigger", 4}, {"collidecube", 8}, {"collidecylinder", 4},
@@ -49,8 +50,9 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
                                                    {"ground", 1}, {"keeperline", 2}, {"leftgoalscorearea", 1},
                                                    {"leftplane", 1}, {"nearplane", 1}, {"passhigharea", 4},
                                                    {"penaltyarea", 2}, {"penaltyspot", 2},
-                                                   {"rightgoalscorearea", 1}, {"rightplane", 1}}));
-        EXPECT_EQ(volumes, 35);
+                                                   {"rightgoalscorearea", 1}, {"rightplane", 1},
+                                                   {"spawnpoint", 2}}));
+        EXPECT_EQ(volumes, 37);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
