@@ -62,7 +62,7 @@ MatchPeriod* StartPlaying(TestMatch& match, int period, bool extraTime = true)
 void RunToHandOver(TestMatch& match, State* period)
 {
     GameHarness& harness = match.Harness();
-    for (int frame = harness.GetFrame(); frame < harness.GetFrame() + kShowCap; frame += 20)
+    for (int frame = harness.GetFrame(); frame < harness.GetFrame() + kShowCap; frame += 5)
         harness.Script().Press(frame, "(menu):button a");
     match.RunUntil([&] { return Current(match) != period; }, kShowCap);
 }
