@@ -360,18 +360,19 @@ State* MatchPeriod::ReadCheats()
         clock.SetTime(clock.GetTime() + 60.0f * static_cast<float>(kEndMinute[m_period] - clock.Minutes()));
     if (ReadAction("cheat goal"))
         TeamOf(0).SetGoals(TeamOf(0).GetGoals() + 1);
+    // Each side's score as the forfeit score: 3 goals when set, else none.
     struct Result {
         const char* action;
-        bool forfeit0;
-        bool forfeit1;
+        bool threeGoals0;
+        bool threeGoals1;
     };
     static constexpr Result kResults[] = {
         {"cheat win", true, false}, {"cheat loose", false, true}, {"cheat draw", true, true}};
     for (const Result& result : kResults) {
         if (!ReadAction(result.action))
             continue;
-        TeamOf(0).SetForfeitScore(result.forfeit0);
-        TeamOf(1).SetForfeitScore(result.forfeit1);
+        TeamOf(0).SetForfeitScore(result.threeGoals0);
+        TeamOf(1).SetForfeitScore(result.threeGoals1);
         FillStatistics(TeamOf(0).GetPlayerCount() > 0 ? TeamOf(0).GetPlayer(0) : nullptr);
         SetVariable("%dynamic_message%", "%60510% " + PeriodName(m_period));
         return nullptr;

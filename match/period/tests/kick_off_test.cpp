@@ -117,6 +117,7 @@ TEST(KickOffTest, TheComputerKicksAfterTheDelayForAnIdleHumanAndForItself)
         if (Current(match)) {
             EXPECT_EQ(taker->GetBrain()->GetOrder().code, 1);
             EXPECT_EQ(taker->GetBrain()->GetOrder().target->GetTeam(), taker->GetTeam());
+            EXPECT_NE(taker->GetBrain()->GetOrder().target, taker);
         }
         // The pass is made in bounded time and the set piece ends with it.
         match.RunUntil([&] { return Current(match) == nullptr; }, 600);

@@ -62,7 +62,7 @@ MatchPeriod* StartPlaying(TestMatch& match, int period, bool extraTime = true)
 void RunToHandOver(TestMatch& match, State* period)
 {
     GameHarness& harness = match.Harness();
-    for (int frame = harness.GetFrame(); frame < harness.GetFrame() + kShowCap; frame += 20)
+    for (int frame = harness.GetFrame(); frame < harness.GetFrame() + kShowCap; frame += 5)
         harness.Script().Press(frame, "(menu):button a");
     match.RunUntil([&] { return Current(match) != period; }, kShowCap);
 }
@@ -376,5 +376,36 @@ TEST(MatchPeriodTest, LevelScoreInAndOutOfTheStoryMode)
         story.firstLeg = c.firstLeg;
         SetScore(c.goals0, c.goals1);
         EXPECT_EQ(MatchPeriod::IsLevel(), c.level);
+    }
+}
+
+TEST(MatchPeriodTest, TheWinnersCheerAtTheFinalWhistle)
+{
+    struct Case {
+        int goals0;
+        int goals1;
+        int cheering;  // side; -1 for nobody
+    };
+    for (const Case& c : {Case{2, 1, 0}, Case{0, 1, 1}, Case{1, 1, -1}}) {
+        SCOPED_TRACE(testing::Message() << c.goals0 << ":" << c.goals1);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* state = StartPlaying(match, 1, false);
+        SetScore(c.goals0, c.goals1);
+        Clock().SetTime(static_cast<float>(MatchPeriod::kEndMinute[1]) * kMinute);
+        // Reactions start within their stagger once the whistle has gone.
+        std::string seen[2];
+        match.RunUntil([&] {
+            for (int side = 0; side < 2; ++side) {
+                const std::string name = TestMatch::Team(side).GetPlayer(1)->GetActor()->GetStateName();
+                if (name.rfind("cheer", 0) == 0 || name == "dismay")
+                    seen[side] = name.substr(0, 5);
+            }
+            return Current(match) != state;
+        }, 60 * 8);
+        for (int side = 0; side < 2; ++side) {
+            const std::string expected = c.cheering < 0 ? "" : side == c.cheering ? "cheer" : "disma";
+            EXPECT_EQ(seen[side], expected) << "side " << side;
+        }
     }
 }

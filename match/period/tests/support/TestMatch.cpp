@@ -2,10 +2,10 @@
 
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "characters/TeamDescription.h"
 #include "framework/FileSystem.h"
 #include "match/GameParameters.h"
 #include "match/game/GameTB.h"
+#include "match/game/harness/MatchSides.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -41,27 +41,17 @@ bool TestMatch::Start(int players, const std::string& level)
     m_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
     if (!m_harness->Start())
         return false;
-    FileSystem::Instance()->AddAlias("<LP>", ("data\\pc\\" + level + "\\").c_str());
-    FileSystem::Instance()->AddAlias("<SP>", ("data\\pc\\" + level + "\\settings\\").c_str());
     GameParameters::Instance()->SetParameter("level", level);
     GameParameters::Instance()->SetParameter("players", std::to_string(players));
-    m_harness->GetGame()->LoadOrSaveCasts(true, true, true);
+    LoadLevelCasts(*m_harness, level);
     PitchSimulation* pitch = PitchSimulation::Instance();
     pitch->SetupMatch();
     pitch->RecreateTeams();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const TeamDescription* description = TeamDescription::Find(kTeams[side]);
-        if (!description)
-            return false;
-        SoccerTeam* team = pitch->GetTeam(side);
-        // Before the members join: each takes the list's name as it is added.
-        team->GetControlledPlayers().SetControllerName(side < players ? kControllers[side] : "ai");
-        for (const TeamDescription::Member& member : description->GetMembers()) {
-            const int32_t kind = member.isSub ? Character::kGoalkeeper : Character::kFieldPlayer;
-            team->AddPlayer(std::make_unique<Character>(kind, member.variation, team));
-        }
-    }
-    pitch->CreateReferee();
+    // Before the members join: each takes the list's name as it is added.
+    for (int side = 0; side < PitchSimulation::kSides; ++side)
+        pitch->GetTeam(side)->GetControlledPlayers().SetControllerName(side < players ? kControllers[side] : "ai");
+    if (!PutSidesOnPitch(kTeams[0], kTeams[1]))
+        return false;
     pitch->ResetMatchClock(&m_rate);
     return true;
 }
