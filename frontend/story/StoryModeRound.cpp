@@ -72,6 +72,8 @@ void StoryModeRound::Enter()
 void StoryModeRound::Exit()
 {
     DebugTrace("StoryModeRound::Exit\n");
+    // A leg ended with the round books itself first, so that the reset has the last word.
+    Hold(nullptr);
     StoryModeGame::Instance()->ResetRound();
 }
 

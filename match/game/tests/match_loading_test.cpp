@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +108,9 @@ protected:
 
     void SetUp() override
     {
+        // A load reads the user file again: one a test stored must not reach the next.
+        std::filesystem::remove_all("data/SaveGames");
+        FileSystem::Instance()->InvalidateDiskCache();
         GameParameters* parameters = GameParameters::Instance();
         parameters->SetParameter("players", "1");
         parameters->halftimeDuration = 0;
