@@ -75,6 +75,7 @@ void TextManager::LoadTextFile(const char* fileName)
         LogError("could not open text file: %s\n", fileName ? fileName : "(null)");
         return;
     }
+    m_files.emplace_back(fileName);
     LoadText(reinterpret_cast<const char*>(bytes.data()), bytes.size(), fileName);
 }
 
@@ -138,5 +139,6 @@ std::vector<int32_t> TextManager::GetTextNumbers() const
 bool TextManager::Clear()
 {
     m_texts.clear();
+    m_files.clear();
     return true;
 }

@@ -31,6 +31,8 @@ public:
     // Each number held, once, ascending.
     std::vector<int32_t> GetTextNumbers() const;
     size_t GetEntryCount() const { return m_texts.size(); }
+    // The names of the files read since the last Clear, in load order, as they were given.
+    const std::vector<std::string>& GetLoadedFiles() const { return m_files; }
     bool Clear();
 
 private:
@@ -38,4 +40,5 @@ private:
 
     // Equal numbers keep their load order: that order is their line number.
     std::multimap<int32_t, std::string> m_texts;
+    std::vector<std::string> m_files;
 };

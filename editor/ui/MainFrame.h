@@ -102,6 +102,8 @@ public:
     // The objects browser the frame draws after its own windows and finishes after the UI
     // pass; null for none. It must outlive the frame or be set to null first.
     void SetObjectsBrowser(editor::ObjectsBrowserView* browser) { m_browser = browser; }
+    // Null while no game state has given the frame a browser.
+    editor::ObjectsBrowserView* GetObjectsBrowser() const { return m_browser; }
 
     // A property window on the object, under the label. The object must outlive the frame
     // or the window's Close.

@@ -72,6 +72,37 @@ float Action(const char* name, int mode)
     return BufferedInputController::Instance()->GetAction(name, mode);
 }
 
+// One device's mapper in the watches window: who claims it and which bound actions are held.
+class InputMapperWatch : public WatchData {
+public:
+    InputMapperWatch(ConfigurableInputMapper* mapper, const std::string& watchName) : m_mapper(mapper)
+    {
+        name = watchName;
+    }
+
+    void GetText(std::string& out) override
+    {
+        out = FormatString("claimed %d %d, shared %d, held:", m_mapper->IsClaimed(0) ? 1 : 0,
+                           m_mapper->IsClaimed(1) ? 1 : 0, m_mapper->IsShared() ? 1 : 0);
+        for (const auto& [action, input] : m_mapper->GetBindings())
+            if (input != ConfigurableInputMapper::kUnbound && m_mapper->ReadInput(input) != 0.0f)
+                out += " " + action;
+    }
+
+    bool HasChanged() override
+    {
+        std::string now;
+        GetText(now);
+        const bool changed = now != m_last;
+        m_last.swap(now);
+        return changed;
+    }
+
+private:
+    ConfigurableInputMapper* m_mapper;
+    std::string m_last;
+};
+
 }  // namespace
 
 GameTB::GameTB() : m_clearColor(Color::OpaqueBlack)
@@ -179,7 +210,10 @@ void GameTB::CreateInputs()
     PlatformInputDevices* devices = PlatformInputDevices::Instance();
     for (int i = 0; i < devices->GetNumDevices(); ++i) {
         ConfigurableInputMapper* mapper = devices->GetInputMapper(i);
-        inputs->AddMember(mapper, FormatString("input(%d)", i).c_str(), false);
+        const std::string name = FormatString("input(%d)", i);
+        // Removed with every other watch by Exit, before the devices could go.
+        Debug::Instance()->AddWatchData(new InputMapperWatch(mapper, name), name.c_str());
+        inputs->AddMember(mapper, name.c_str(), false);
         BufferedInputController::Instance()->RegisterInputMapper(mapper);
     }
     // A first run has no file: the defaults stand.
@@ -213,7 +247,7 @@ void GameTB::CreateLights()
 void GameTB::CreateSubCameras()
 {
     PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
-    if (GameParameters::Instance()->playerCount != 2 || !primary)
+    if (GameParameters::Instance()->playerCount != 2 || !primary || m_subCameras[0] || m_subCameras[1])
         return;
     const CameraRect rects[2] = {{0.0f, 0.0f, 1.0f, 0.5f}, {0.0f, 0.5f, 1.0f, 0.5f}};
     float x = 0, y = 0, nearClip = 0, farClip = 0;
@@ -459,6 +493,9 @@ void GameTB::RenderPlayers()
     RwGraphics* graphics = RwGraphics::Instance();
     PrimaryCamera* primary = graphics->GetPrimaryCamera();
     const int players = GameParameters::Instance()->playerCount;
+    // Enter counts one player before it looks for two: a second player who joins later gets
+    // the split screen here.
+    CreateSubCameras();
     for (int p = 0; p < players; ++p) {
         Camera* camera = primary;
         // Split screen draws only into the sub-cameras that could be made.
@@ -574,5 +611,7 @@ int GameTB::HandleEvent(const char* event, intptr_t p1, intptr_t p2)
     } else if (name == "Print Subtotaled Usage") {
         MemTrack::WriteSummary();
     }
+    // The browser's "clone object", "import settings" and "export settings" have no answer:
+    // the object and the scratch file stay as they are.
     return 0;
 }

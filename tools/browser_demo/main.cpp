@@ -2,20 +2,21 @@
 // of the first stadium, and drives it with scripted mouse events: Edit > Objects Browser,
 // "Create Game Element" with "GeParticleSystem", a double click on the new element, its
 // "Base Position" applied, a drag into "New Folder", and "Delete" from the context menu with
-// the element's window open. The game state of the game itself does not exist yet: a
-// stand-in state holds the casts and answers the browser's events as the game will.
+// the element's window open. The game state is the game's own, with the script run after
+// each of its updates.
 //     browser_demo <game folder> <picture folder>
 
 #include "editor/ObjectSettingsDialog.h"
-#include "editor/ObjectsBrowserEvents.h"
 #include "editor/ui/MainFrame.h"
 #include "editor/ui/ObjectsBrowserView.h"
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
+#include "match/game/GameTB.h"
 #include "scene/GameElement.h"
-#include "shell/EditorProxyAttachment.h"
+#include "scene/RwGraphics.h"
+#include "scene/World.h"
 #include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
 #include "tools/editor_script/EditorScript.h"
@@ -26,9 +27,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,114 +38,82 @@ using namespace editor_script;
 std::string g_pictures;
 Capture g_capture("browser_demo");
 
-// Stands in for the game's state: the first stadium on screen, its casts in the browser,
-// and the browser's events answered as the game state answers them.
-class StandInGame : public GameState {
+// The game state itself, on the first stadium's casts as a match loads them, with the
+// script's next step run after each of its updates.
+class ScriptedGame : public GameTB {
 public:
     bool Enter() override;
     bool Exit() override;
     void Update(float dt) override;
-    void Render() override;
-    int HandleEvent(const char* event, intptr_t a, intptr_t b) override;
 
 private:
-    void Refresh();
     void Script();
     void Click(ImVec2 at, Uint8 button = SDL_BUTTON_LEFT) { m_script.Click(at, button); }
     ImVec2 RowOf(const Object* object) const;
     ImVec2 RowLabelled(const std::string& label) const;
     ImVec2 WindowControl(const std::string& label, size_t index) const;
     const CObjectSettingsDialog::PropertyWindowEntry* ElementWindow() const;
+    bool InGame(const Object* object) const;
+    static bool InWorld(const RenderObject* object);
 
-    StadiumView m_stadium;
     editor_script::Script m_script;
-    std::unique_ptr<CObjectSettingsDialog> m_browser;
-    std::unique_ptr<editor::ObjectsBrowserView> m_view;
+    CObjectSettingsDialog* m_browser = nullptr;
+    editor::ObjectsBrowserView* m_view = nullptr;
     Object* m_element = nullptr;
-    int m_counter = 0;
+    RenderObject* m_renderObject = nullptr;  // the element's, for the world's list
 };
 
-bool StandInGame::Enter()
+bool ScriptedGame::Enter()
 {
-    m_stadium.Open();
-    Cast* objects = CastManager::Instance()->CreateCast("objects");
-    Check(LoadSettings(objects, "<SP>objects\\objects.txt"), "the stadium's objects load");
-
-    CMainFrame* frame = theApp.GetMainFrame();
-    m_browser = std::make_unique<CObjectSettingsDialog>();
-    m_browser->SetAttachmentMaker(&AttachEditorProxy);
-    m_view = std::make_unique<editor::ObjectsBrowserView>(*m_browser, frame->GetModals());
-    m_view->LoadIcons("data\\icons\\*.bmp", true);
+    GameTB::Enter();
+    FileSystem* files = FileSystem::Instance();
+    files->AddAlias("<LP>", "data\\pc\\level01\\");
+    files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
+    LoadOrSaveCasts(true, true, false);
+    m_browser = dynamic_cast<CObjectSettingsDialog*>(GetObjectsBrowser());
+    m_view = theApp.GetMainFrame() ? theApp.GetMainFrame()->GetObjectsBrowser() : nullptr;
+    Check(m_browser && m_view, "the game state gives the editor frame its objects browser");
+    const Cast* objects = CastManager::Instance()->GetCast("objects");
+    Check(objects && objects->GetMemberCount() > 0, "the stadium's objects load");
+    if (!m_browser || !m_view) {
+        m_script.steps.push_back({0, [] { CloseRenderWindow(); }});
+        return true;
+    }
     std::printf("icons: %d loaded, overlay %s\n", m_view->GetLoadedIconCount(), m_browser->HasOverlay() ? "yes" : "no");
-    frame->SetObjectsBrowser(m_view.get());
-    Refresh();
     platform::SetPresentHook(&g_capture);
     Script();
     return true;
 }
 
-bool StandInGame::Exit()
+bool ScriptedGame::Exit()
 {
     platform::SetPresentHook(theApp.GetMainFrame());
-    if (CMainFrame* frame = theApp.GetMainFrame())
-        frame->SetObjectsBrowser(nullptr);
-    m_view.reset();
-    m_browser.reset();
-    m_stadium.Close();
-    CastManager::Instance()->DeleteAll();
-    return true;
+    return GameTB::Exit();
 }
 
-void StandInGame::Refresh()
+void ScriptedGame::Update(float dt)
 {
-    m_browser->ClearTree();
-    for (int c = 0; c < CastManager::Instance()->GetCastCount(); ++c) {
-        const Cast* cast = CastManager::Instance()->GetCastAt(c);
-        m_browser->InsertObject(*cast, cast->GetName());
-    }
-}
-
-int StandInGame::HandleEvent(const char* event, intptr_t a, intptr_t b)
-{
-    Cast* objects = CastManager::Instance()->GetCast("objects");
-    if (std::strcmp(event, "show objectsettings") == 0) {
-        m_browser->Show();
-    } else if (std::strcmp(event, browser_events::kCreateGameElement) == 0) {
-        const char* name = reinterpret_cast<const char*>(a);
-        Object* element = FactoryRegistry::GameElements().Create(name);
-        if (!element)
-            return 0;
-        const std::string member = std::string(name) + "_" + std::to_string(++m_counter);
-        objects->AddMember(element, member.c_str(), true);
-        Refresh();
-        m_browser->SelectObject(element);
-    } else if (std::strcmp(event, browser_events::kDeleteObject) == 0) {
-        Object* object = reinterpret_cast<Object*>(a);
-        if (!dynamic_cast<GameElement*>(object))
-            return 0;
-        // The browser first: its windows on the element close before it goes.
-        m_browser->OnObjectFreeing(object);
-        objects->RemoveMember(object);
-        Refresh();
-    } else if (std::strcmp(event, browser_events::kRenameObject) == 0) {
-        return 1;
-    } else {
-        static_cast<void>(b);
-    }
-    return 0;
-}
-
-void StandInGame::Update(float)
-{
+    GameTB::Update(dt);
     m_script.Tick();
 }
 
-void StandInGame::Render()
+bool ScriptedGame::InGame(const Object* object) const
 {
-    m_stadium.Render([this] { m_browser->RenderAttachments(); });
+    const std::vector<GameElement*>& elements = GetGameElements();
+    return std::find(elements.begin(), elements.end(), object) != elements.end();
 }
 
-ImVec2 StandInGame::RowOf(const Object* object) const
+// Compared by address only: the element may be gone.
+bool ScriptedGame::InWorld(const RenderObject* object)
+{
+    const World* world = RwGraphics::Instance()->GetWorld();
+    if (!world || !object)
+        return false;
+    const auto& objects = world->GetRenderObjects();
+    return std::find(objects.begin(), objects.end(), object) != objects.end();
+}
+
+ImVec2 ScriptedGame::RowOf(const Object* object) const
 {
     const ObjectsBrowserTreeCtrl& tree = m_browser->Tree();
     for (TreeModel::Item item = tree.GetRootItem(); item != TreeModel::kNone; item = tree.GetNextItemInOrder(item))
@@ -158,7 +125,7 @@ ImVec2 StandInGame::RowOf(const Object* object) const
     return ImVec2(-1, -1);
 }
 
-ImVec2 StandInGame::RowLabelled(const std::string& label) const
+ImVec2 ScriptedGame::RowLabelled(const std::string& label) const
 {
     const ObjectsBrowserTreeCtrl& tree = m_browser->Tree();
     for (TreeModel::Item item = tree.GetRootItem(); item != TreeModel::kNone; item = tree.GetNextItemInOrder(item))
@@ -170,7 +137,7 @@ ImVec2 StandInGame::RowLabelled(const std::string& label) const
     return ImVec2(-1, -1);
 }
 
-const CObjectSettingsDialog::PropertyWindowEntry* StandInGame::ElementWindow() const
+const CObjectSettingsDialog::PropertyWindowEntry* ScriptedGame::ElementWindow() const
 {
     for (const auto& entry : m_browser->Windows())
         if (!entry.closed && entry.object == m_element)
@@ -178,7 +145,7 @@ const CObjectSettingsDialog::PropertyWindowEntry* StandInGame::ElementWindow() c
     return nullptr;
 }
 
-ImVec2 StandInGame::WindowControl(const std::string& label, size_t index) const
+ImVec2 ScriptedGame::WindowControl(const std::string& label, size_t index) const
 {
     const auto* entry = ElementWindow();
     if (!entry)
@@ -194,7 +161,7 @@ ImVec2 StandInGame::WindowControl(const std::string& label, size_t index) const
     return ImVec2(-1, -1);
 }
 
-void StandInGame::Script()
+void ScriptedGame::Script()
 {
     const auto step = [this](int wait, std::function<void()> act) { m_script.steps.push_back({wait, std::move(act)}); };
     step(5, [] {});
@@ -233,6 +200,8 @@ void StandInGame::Script()
         CastMember* member = CastManager::Instance()->GetCast("objects")->FindByName("GeParticleSystem_1");
         m_element = member ? member->object : nullptr;
         Check(m_element != nullptr, "\"Create\" adds GeParticleSystem_1 under \"objects\"");
+        m_renderObject = dynamic_cast<RenderObject*>(m_element);
+        Check(InGame(m_element) && InWorld(m_renderObject), "the game keeps the new element in its world");
         // Without it the rest has nothing to act on: straight to the end.
         if (!m_element)
             m_script.SkipToLast();
@@ -312,6 +281,7 @@ void StandInGame::Script()
         Check(CastManager::Instance()->GetCast("objects")->FindByName("New Folder|GeParticleSystem_1") == nullptr,
               "\"Delete\" deletes the element");
         Check(m_browser->Windows().empty(), "its property window closed with it");
+        Check(!InGame(m_element) && !InWorld(m_renderObject), "the game let go of it and took it out of the world");
         g_capture.pending = g_pictures + "/objects_browser_deleted.png";
     });
     step(5, [] { CloseRenderWindow(); });
@@ -321,5 +291,7 @@ void StandInGame::Script()
 
 int main(int argc, char** argv)
 {
-    return RunDemo("browser_demo", argc, argv, g_pictures, [] { return static_cast<GameState*>(new StandInGame); });
+    const auto make = [] { return static_cast<GameState*>(new ScriptedGame); };
+    FactoryRegistry::GameStates().Register("GameTB", make);
+    return RunDemo("browser_demo", argc, argv, g_pictures, make);
 }

@@ -2,23 +2,32 @@
 
 #include "ai/TeamStrategy.h"
 #include "characters/CharacterRace.h"
+#include "characters/Actor.h"
+#include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/RefereeSettings.h"
+#include "characters/Team.h"
 #include "characters/TeamDescription.h"
 #include "editor/ObjectSettingsDialog.h"
 
 #include "framework/Cast.h"
+#include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Message.h"
 #include "framework/Registration.h"
+#include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
+#include "input/ConfigurableInputMapper.h"
+#include "input/KeyboardInput.h"
 #include "input/PlatformInputDevices.h"
 #include "match/GameParameters.h"
 #include "match/game/harness/GameHarness.h"
+#include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
 #include "scene/GameElement.h"
 #include "scene/GameElements.h"
+#include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
 #include "scene/pitch/CameraControl.h"
@@ -34,7 +43,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <set>
 
 using Log = std::vector<std::string>;
@@ -96,6 +108,14 @@ public:
 
 private:
     std::function<State*(ProbeState*)> m_step;
+};
+
+// Records the camera the renderer draws each of its renders through.
+class CameraProbeState : public State {
+public:
+    State* Update(float) override { return this; }
+    void Render() override { cameras.push_back(RwGraphics::Instance()->GetCamera()); }
+    std::vector<Camera*> cameras;
 };
 
 }  // namespace
@@ -236,6 +256,153 @@ TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
     EXPECT_EQ(GameTB::Current(), nullptr);
 }
 
+TEST_F(GameStateTest, EachInputDeviceIsWatchedUntilExit)
+{
+    Start();
+    const auto inputWatches = [] {
+        std::map<std::string, std::shared_ptr<WatchData>> found;
+        for (const std::shared_ptr<WatchData>& watch : Debug::Instance()->GetWatches())
+            if (watch->name.rfind("input(", 0) == 0)
+                found[watch->name] = watch;
+        return found;
+    };
+    PlatformInputDevices* devices = PlatformInputDevices::Instance();
+    std::map<std::string, std::shared_ptr<WatchData>> watches = inputWatches();
+    std::vector<std::string> names, expected;
+    for (const auto& [name, watch] : watches)
+        names.push_back(name);
+    const std::vector<std::string> groups = Debug::Instance()->GetWatchGroups();
+    for (int i = 0; i < devices->GetNumDevices(); ++i) {
+        expected.push_back("input(" + std::to_string(i) + ")");
+        EXPECT_NE(std::find(groups.begin(), groups.end(), expected.back()), groups.end()) << expected.back();
+    }
+    EXPECT_EQ(names, expected);
+
+    // The keyboard's watch follows its claims and the actions its held key is bound to.
+    ConfigurableInputMapper* keyboard = devices->GetInputMapper(0);
+    const std::shared_ptr<WatchData> watch = watches["input(0)"];
+    ASSERT_TRUE(keyboard && watch);
+    int key = ConfigurableInputMapper::kUnbound;
+    std::string held;
+    for (const auto& [action, input] : keyboard->GetBindings())
+        if (input != ConfigurableInputMapper::kUnbound && (key == ConfigurableInputMapper::kUnbound || input == key)) {
+            key = input;
+            held += " " + action;
+        }
+    ASSERT_NE(key, ConfigurableInputMapper::kUnbound);
+    struct Step {
+        bool claimFirst, claimSecond, keyDown;
+        std::string text;
+        bool changed;
+    };
+    const Step steps[] = {{false, false, false, "claimed 0 0, shared 1, held:", true},
+                          {false, false, false, "claimed 0 0, shared 1, held:", false},
+                          {false, true, false, "claimed 0 1, shared 1, held:", true},
+                          {true, false, true, "claimed 1 0, shared 1, held:" + held, true},
+                          {true, false, true, "claimed 1 0, shared 1, held:" + held, false}};
+    const bool claims[2] = {keyboard->IsClaimed(0), keyboard->IsClaimed(1)};
+    keyboard->SetShared(true);
+    keyboard->SetClaimed(0, true);
+    keyboard->SetClaimed(1, true);
+    watch->HasChanged();  // from here on, compared with what it last showed
+    for (const Step& step : steps) {
+        keyboard->SetClaimed(0, step.claimFirst);
+        keyboard->SetClaimed(1, step.claimSecond);
+        if (step.keyDown)
+            KeyboardInput::Instance()->OnKeyDown(key);
+        else
+            KeyboardInput::Instance()->OnKeyUp(key);
+        EXPECT_EQ(watch->HasChanged(), step.changed) << step.text;
+        std::string text;
+        watch->GetText(text);
+        EXPECT_EQ(text, step.text);
+    }
+    KeyboardInput::Instance()->OnKeyUp(key);
+    keyboard->SetClaimed(0, claims[0]);
+    keyboard->SetClaimed(1, claims[1]);
+
+    EXPECT_TRUE(harness->Stop());
+    EXPECT_TRUE(inputWatches().empty());
+}
+
+TEST_F(GameStateTest, EachPlayerIsDrawnThroughItsOwnCamera)
+{
+    Start();
+    auto* probe = new CameraProbeState;
+    harness->MakeCurrent(probe);
+    PrimaryCamera* primary = RwGraphics::Instance()->GetPrimaryCamera();
+    GameParameters* parameters = GameParameters::Instance();
+    float viewX = 0, viewY = 0, nearClip = 0, farClip = 0;
+    primary->GetViewWindow(viewX, viewY);
+    primary->GetClipPlanes(nearClip, farClip);
+
+    // Each camera as "y height width viewY near far"; a repeated camera shows as "same".
+    const auto frame = [&](int players) {
+        parameters->playerCount = players;
+        probe->cameras.clear();
+        harness->Step();
+        std::vector<std::string> drawn;
+        for (size_t i = 0; i < probe->cameras.size(); ++i) {
+            Camera* camera = probe->cameras[i];
+            if (std::count(probe->cameras.begin(), probe->cameras.begin() + static_cast<long>(i), camera)) {
+                drawn.push_back("same");
+                continue;
+            }
+            const auto* sub = dynamic_cast<SubCamera*>(camera);
+            float x = 0, y = 0, n = 0, f = 0;
+            camera->GetViewWindow(x, y);
+            camera->GetClipPlanes(n, f);
+            drawn.push_back(FormatString("%s %g %g %g %g %g %g", sub ? "sub" : camera == primary ? "primary" : "?",
+                                         sub ? sub->GetRect().y : 0.0f, camera->GetHeight(), camera->GetWidth(),
+                                         y / viewY, n / nearClip, f / farClip));
+        }
+        return drawn;
+    };
+    const std::vector<std::string> one = {"primary 0 600 800 1 1 1"};
+    EXPECT_EQ(frame(1), one);
+    // Top half first, each with half the view window's height.
+    const std::vector<std::string> two = {"sub 0 300 800 0.5 1 1", "sub 0.5 300 800 0.5 1 1"};
+    EXPECT_EQ(frame(2), two);
+    EXPECT_EQ(frame(2), two);
+    EXPECT_EQ(RwGraphics::Instance()->GetCamera(), primary);  // the frame is shown through it
+    EXPECT_EQ(frame(1), one);
+    parameters->playerCount = 1;
+}
+
+TEST_F(GameStateTest, ActorsAreOnScreenWhereTheGamesCameraLooks)
+{
+    Start();
+    ASSERT_TRUE(PutSidesOnPitch("Panda01", "Lizard01"));
+    LineUpSides();
+    const Actor* actor = PitchSimulation::Instance()->GetTeam(0)->GetPlayer(0)->GetActor();
+    const Ball* ball = PitchSimulation::Instance()->GetBall();
+    RwGraphics* graphics = RwGraphics::Instance();
+    std::set<std::vector<float>> eyes;
+    for (const char* camera : {"StandardMedium", "Whole Field", "Goal Left Far", "Fly"}) {
+        GameTB::Current()->PopCamera();
+        GameTB::Current()->PushCamera(camera);
+        harness->RunFrames(3);
+        // The camera control has moved the frame; the null device keeps it for the test.
+        const Vector3 eye = graphics->GetCameraPosition();
+        eyes.insert({eye.x, eye.y, eye.z});
+        const Matrix3 frame = graphics->GetCameraMatrix();
+        // Ahead as the game places new elements in front of the camera.
+        const Vector3 at = frame.Transform(Vector3{0.0f, 0.0f, 1.0f});
+        // Ahead, behind, and ahead beyond the far clip plane.
+        std::vector<bool> seen;
+        for (float ahead : {10.0f, -10.0f, 20000.0f})
+            seen.push_back(actor->IsOnScreen(eye + at * ahead - actor->GetPosition()));
+        EXPECT_EQ(seen, (std::vector<bool>{true, false, false}))
+            << camera;
+    }
+    EXPECT_EQ(eyes.size(), 4u);  // each control placed the camera itself
+    // The player's camera follows the ball.
+    GameTB::Current()->PopCamera();
+    GameTB::Current()->PushCamera("StandardMedium");
+    harness->RunFrames(3);
+    EXPECT_TRUE(actor->IsOnScreen(ball->GetPosition() - actor->GetPosition()));
+}
+
 TEST_F(GameStateTest, GameSizeChoosesTheFirstStateWithoutRegardToCase)
 {
     struct Case {
@@ -243,10 +410,18 @@ TEST_F(GameStateTest, GameSizeChoosesTheFirstStateWithoutRegardToCase)
         int size;
         bool known;
         bool intro;
+        const char* texts;  // only the exact "XXL" reads the big table
     };
-    for (const Case& c : {Case{"XXL", 2, true, true}, Case{"xxl", 2, true, true}, Case{"XL", 1, true, false},
-                          Case{"xs", 0, true, false}, Case{"XXXL", 0, false, false}}) {
+    const char* const big = "<PP>\\text.csv";
+    const char* const small = "<PP>\\text_xsxl.csv";
+    for (const Case& c : {Case{"XXL", 2, true, true, big}, Case{"xxl", 2, true, true, small},
+                          Case{"XL", 1, true, false, small}, Case{"xs", 0, true, false, small},
+                          Case{"XXXL", 0, false, false, small}}) {
         GameTB& game = Start(c.setting);
+        EXPECT_EQ(TextManager::Instance()->GetLoadedFiles(), std::vector<std::string>{c.texts}) << c.setting;
+        EXPECT_GT(TextManager::Instance()->GetEntryCount(), 0u) << c.setting;
+        game.HandleEvent("reload text", 0, 0);
+        EXPECT_EQ(TextManager::Instance()->GetLoadedFiles(), std::vector<std::string>{c.texts}) << c.setting;
         EXPECT_EQ(game.GetGameSize(), c.size) << c.setting;
         EXPECT_EQ(game.IsGameSizeKnown(), c.known) << c.setting;
         EXPECT_EQ(dynamic_cast<IteratingState*>(game.GetCurrentState()) != nullptr, c.intro) << c.setting;
@@ -546,6 +721,37 @@ TEST_F(GameStateTest, CopyAndPasteSettingsBetweenElements)
     game.HandleEvent("show objectsettings", 0, 0);
     game.HandleEvent("reload text", 0, 0);
     game.HandleEvent("got focus", 0, 0);  // matches nothing
+}
+
+TEST_F(GameStateTest, BrowserEventsThatNoStateAnswersChangeNothing)
+{
+    GameTB& game = Start();
+    RecordingBrowser browser;
+    game.SetObjectsBrowser(&browser);
+    GameElement* element = game.CreateGameElement("ProbeElement", "kept", false);
+    ASSERT_NE(element, nullptr);
+    const auto scratch = [] {
+        std::ifstream in("__temp__.txt", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    element->SetGroup(3);
+    game.HandleEvent("copy settings", reinterpret_cast<intptr_t>(element), reinterpret_cast<intptr_t>("kept"));
+    const std::string copied = scratch();
+    ASSERT_NE(copied.find("kept"), std::string::npos);
+    element->SetGroup(5);
+
+    LogCapture log;
+    g_log.clear();
+    for (const char* event : {"clone object", "clone settings", "import settings", "export settings"})
+        EXPECT_EQ(game.HandleEvent(event, reinterpret_cast<intptr_t>(element), reinterpret_cast<intptr_t>("kept")), 0)
+            << event;
+    EXPECT_EQ(element->GetGroup(), 5);  // nothing pasted
+    EXPECT_EQ(scratch(), copied);       // nothing copied
+    EXPECT_EQ(g_log, Log{});            // nothing made, deleted, selected or refreshed
+    EXPECT_EQ(game.GetGameElements(), std::vector<GameElement*>{element});
+    EXPECT_NE(CastNamed("objects")->FindByName("kept"), nullptr);
+    EXPECT_FALSE(log.Contains("only game elements!"));
+    std::filesystem::remove("__temp__.txt");
 }
 
 TEST_F(GameStateTest, HarnessLogsMessagesAndStopsOnTheFrameCap)
