@@ -378,6 +378,8 @@ Clip MirrorClip(const Clip& src, const char* name)
         c.move = [move = src.move](float t) { return MirrorX(move(t)); };
     if (src.ballAt)
         c.ballAt = [at = src.ballAt](float t) { return MirrorX(at(t)); };
+    if (src.collisionAt)
+        c.collisionAt = [at = src.collisionAt](float t) { return MirrorX(at(t)); };
     return c;
 }
 
@@ -630,11 +632,12 @@ void AddKicks(std::vector<Clip>& clips)
 Pose DiveFlight(int height)
 {
     Pose fly;
-    fly.pelvis.side = height == 0 ? 88 : 78;
+    // A high dive flies tilted up, so the hands reach over the body to the top corner.
+    fly.pelvis.side = height == 0 ? 88 : height == 1 ? 70 : 45;
     fly.pelvis.bend = 6;
     fly.spine.side = 6;
     fly.head.side = -10;
-    fly.hip.y = height == 2 ? 0.28f : height == 1 ? -0.2f : -0.62f;
+    fly.hip.y = height == 2 ? 0.4f : height == 1 ? 0.1f : -0.62f;
     fly.hip.x = 0.1f;
     // Arms raised through the front, so blends from and to the hold stay in front too.
     for (Arm& a : fly.arm) {
@@ -672,8 +675,15 @@ Clip SaveSide(const char* name, int height)
     c.pose = Keys({{0, Ready(0.8f)}, {contact * 0.35f, load}, {contact, fly}, {0.85f, land}, {1.3f, land},
                    {1.7f, kneel}, {2.0f, HoldBall(Stand())}},
                   false);
+    // The cylinder's base rides on the body's lowest point: a low ball passes under a high
+    // dive, and a high one over a keeper who dived too early and lies on the pitch.
+    c.collisionAt = [pose = c.pose](float t) { return Vec3{0, std::max(LowestFlesh(pose(t)), 0.0f), 0}; };
+    // The push off the planted foot carries the body most of its way by the contact: a body
+    // still drifting sideways then lets the ball past the hands.
     const float reach = height == 0 ? 1.3f : 1.6f;
-    c.move = [contact, reach](float t) { return Vec3{reach * Ramp(t, contact * 0.35f, 0.85f), 0, 0.15f * Ramp(t, 0, contact)}; };
+    c.move = [contact, reach, lift = c.collisionAt](float t) {
+        return Vec3{reach * Ramp(t, contact * 0.35f, contact + 0.25f), lift(t).y, 0.15f * Ramp(t, 0, contact)};
+    };
     c.ball = BallMode::Hands;
     c.ballEnd = c.duration;
     return c;
@@ -1390,6 +1400,11 @@ RtAnimAnimation* BuildBallLocator(const Clip& clip)
 RtAnimAnimation* BuildMoveLocator(const Clip& clip)
 {
     return clip.move ? BuildLocatorAnimation(clip.duration, clip.move) : nullptr;
+}
+
+RtAnimAnimation* BuildCollisionLocator(const Clip& clip)
+{
+    return clip.collisionAt ? BuildLocatorAnimation(clip.duration, clip.collisionAt) : nullptr;
 }
 
 }  // namespace assets::chars
