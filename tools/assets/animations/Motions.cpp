@@ -651,6 +651,18 @@ Pose DiveFlight(int height)
     return fly;
 }
 
+// The cylinder's base rides on the body's lowest point: a low ball passes under a high
+// save, and a high one over a keeper who went too early and lies on the pitch. The move
+// lifts the root by as much, so the body is drawn where its pose puts it.
+void RideOnTheBody(Clip& c)
+{
+    c.collisionAt = [pose = c.pose](float t) { return Vec3{0, std::max(LowestFlesh(pose(t)), 0.0f), 0}; };
+    c.move = [across = c.move, lift = c.collisionAt](float t) {
+        const Vec3 moved = across ? across(t) : Vec3{};
+        return Vec3{moved.x, lift(t).y, moved.z};
+    };
+}
+
 Clip SaveSide(const char* name, int height)
 {
     Clip c;
@@ -675,15 +687,13 @@ Clip SaveSide(const char* name, int height)
     c.pose = Keys({{0, Ready(0.8f)}, {contact * 0.35f, load}, {contact, fly}, {0.85f, land}, {1.3f, land},
                    {1.7f, kneel}, {2.0f, HoldBall(Stand())}},
                   false);
-    // The cylinder's base rides on the body's lowest point: a low ball passes under a high
-    // dive, and a high one over a keeper who dived too early and lies on the pitch.
-    c.collisionAt = [pose = c.pose](float t) { return Vec3{0, std::max(LowestFlesh(pose(t)), 0.0f), 0}; };
     // The push off the planted foot carries the body most of its way by the contact: a body
     // still drifting sideways then lets the ball past the hands.
     const float reach = height == 0 ? 1.3f : 1.6f;
-    c.move = [contact, reach, lift = c.collisionAt](float t) {
-        return Vec3{reach * Ramp(t, contact * 0.35f, contact + 0.25f), lift(t).y, 0.15f * Ramp(t, 0, contact)};
+    c.move = [contact, reach](float t) {
+        return Vec3{reach * Ramp(t, contact * 0.35f, contact + 0.25f), 0, 0.15f * Ramp(t, 0, contact)};
     };
+    RideOnTheBody(c);
     c.ball = BallMode::Hands;
     c.ballEnd = c.duration;
     return c;
@@ -741,6 +751,7 @@ Clip SaveCentre(const char* name, int height)
     Clip c = height == 2 ? HighCatch(name) : height == 1 ? ChestCatch(name) : Scoop(name);
     c.ball = BallMode::Hands;
     c.ballEnd = c.duration;
+    RideOnTheBody(c);
     return c;
 }
 

@@ -119,7 +119,7 @@ void SetSaveBound(const Clip& clip, CharacterAction& action)
         top = std::max({top, BallInHands(pose).y + kBallRadius + kSaveStretch, PoseToWorld(pose)[kHead].pos.y});
     }
     // A save on the spot covers his own cell's width and his upright body too.
-    const bool onTheSpot = !clip.move;
+    const bool onTheSpot = !clip.move || std::fabs(clip.move(clip.duration).x) < 0.01f;
     action.boundRadius = std::max(std::hypot(hands.x, hands.z) + kSaveStretch, onTheSpot ? kSaveSpan : kBoundRadius);
     action.boundHeight = std::max(top - base, onTheSpot ? StandingHeight() : 0.0f);
 }
