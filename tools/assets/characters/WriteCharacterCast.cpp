@@ -51,8 +51,6 @@ constexpr float kBoundRadius = 0.4f;
 constexpr float kSaveCellWidth = 2.0f;
 constexpr float kSaveCellHeight = 0.8f;
 constexpr float kLyingRadius = 0.7f;
-// How far the palms and fingers stretch past the ball held between them.
-constexpr float kSaveStretch = 0.0f;
 // A keeper on his feet flings an arm or a leg this far out to either side.
 constexpr float kSaveSpan = 0.45f;
 // Above the head, from the bind pose: the body's own height.
@@ -104,8 +102,8 @@ std::vector<float> FootPlants(const Clip& clip)
 }
 
 // The cylinder stands on the body's root while the hands reach out to the side or up: it
-// holds the ball in the hands at the contact, with the palms' stretch around it, or a ball
-// through the save's reach passes over or beside it untouched.
+// holds the ball in the hands at the contact, or a ball through the save's reach passes
+// over or beside it untouched.
 void SetSaveBound(const Clip& clip, CharacterAction& action)
 {
     const Vec3 hands = BallInHands(clip.pose(clip.contact));
@@ -116,11 +114,11 @@ void SetSaveBound(const Clip& clip, CharacterAction& action)
     float top = 0.0f;
     for (int i = 0; i <= kSamples; ++i) {
         const Pose pose = clip.pose(clip.contact * (0.35f + 0.65f * float(i) / kSamples));
-        top = std::max({top, BallInHands(pose).y + kBallRadius + kSaveStretch, PoseToWorld(pose)[kHead].pos.y});
+        top = std::max({top, BallInHands(pose).y + kBallRadius, PoseToWorld(pose)[kHead].pos.y});
     }
     // A save on the spot covers his own cell's width and his upright body too.
     const bool onTheSpot = !clip.move || std::fabs(clip.move(clip.duration).x) < 0.01f;
-    action.boundRadius = std::max(std::hypot(hands.x, hands.z) + kSaveStretch, onTheSpot ? kSaveSpan : kBoundRadius);
+    action.boundRadius = std::max(std::hypot(hands.x, hands.z), onTheSpot ? kSaveSpan : kBoundRadius);
     action.boundHeight = std::max(top - base, onTheSpot ? StandingHeight() : 0.0f);
 }
 
