@@ -191,6 +191,9 @@ void CharacterAction::GetSaveContact(Vector3& position, float& time, float& prep
         m_ballLocator->Update(0.0f);
         position += m_ballLocator->GetPosition();
     }
+    // The body, and the ball in its hands, are drawn that far back from the moved root.
+    if (PlaceLocator(m_collisionLocator.get(), time))
+        position -= m_collisionLocator->GetPosition();
 
     const float rate = m_animation.MapTime(0.0f, 0.0f);
     if (rate == 0.0f) {

@@ -347,6 +347,55 @@ TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
     }
 }
 
+// Each save, started so that its contact time comes as the ball reaches the hands: a ball
+// through the hands is touched, one well beyond them flies past.
+TEST_F(KeeperBrainTest, EverySaveTouchesABallThroughItsHandsAtTheContact)
+{
+    const struct {
+        const ActorStateNode* node;
+        const char* action;
+    } saves[] = {
+        {&ActorNodes::savetopleft, "savetopleft"},       {&ActorNodes::savetopcenter, "savetopcenter"},
+        {&ActorNodes::savetopright, "savetopright"},     {&ActorNodes::savemiddleleft, "savemiddleleft"},
+        {&ActorNodes::savemiddlecenter, "savemiddlecenter"}, {&ActorNodes::savemiddleright, "savemiddleright"},
+        {&ActorNodes::savebottomleft, "savebottomleft"}, {&ActorNodes::savebottomcenter, "savebottomcenter"},
+        {&ActorNodes::savebottomright, "savebottomright"},
+    };
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    constexpr float kGravity = 9.8f, kDistance = 8.0f, kBeyond = 1.2f;
+    for (const auto& save : saves) {
+        CharacterAction* action = keeper->GetRace()->GetAction(save.action);
+        ASSERT_NE(action, nullptr) << save.action;
+        Vector3 contact;
+        float time = 0.0f, prepare = 0.0f;
+        action->GetSaveContact(contact, time, prepare);
+        ASSERT_GT(time, 0.0f) << save.action;
+        // x to the keeper's left, z ahead of him.
+        const Vector3 hands = keeperAt + left * contact.x + up * contact.y + forward * contact.z;
+        const Vector3 outward = left * (contact.x < -0.3f ? -1.0f : 1.0f);
+        for (const bool through : {true, false}) {
+            SCOPED_TRACE(std::string(save.action) + (through ? " through the hands" : " beyond them"));
+            const Vector3 aim = through ? hands : hands + outward * kBeyond;
+            const Vector3 from = aim + forward * kDistance;
+            Put(*keeper, keeperAt, Heading(forward));
+            keeper->GetActor()->PlaceInState(keeperAt, Heading(forward), new ActorState(*save.node));
+            ball.ReleasePossession(1);
+            ball.ForgetToucher(keeper);
+            Launch(from, (aim - from) / time + up * (0.5f * kGravity * time));
+            bool touched = false;
+            for (int frame = 0; frame * kFrame < time + 0.3f && !touched; ++frame) {
+                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateTeams |
+                                          PitchSimulation::kUpdateCollisions);
+                touched = ball.GetLastToucher() == keeper || keeper->GetActor()->HasBall();
+            }
+            EXPECT_EQ(touched, through) << "contact " << contact.x << ", " << contact.y << ", " << contact.z
+                                        << " at " << time << " s";
+            keeper->GetActor()->ReleaseBall();
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

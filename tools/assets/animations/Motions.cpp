@@ -378,6 +378,8 @@ Clip MirrorClip(const Clip& src, const char* name)
         c.move = [move = src.move](float t) { return MirrorX(move(t)); };
     if (src.ballAt)
         c.ballAt = [at = src.ballAt](float t) { return MirrorX(at(t)); };
+    if (src.collisionAt)
+        c.collisionAt = [at = src.collisionAt](float t) { return MirrorX(at(t)); };
     return c;
 }
 
@@ -630,11 +632,12 @@ void AddKicks(std::vector<Clip>& clips)
 Pose DiveFlight(int height)
 {
     Pose fly;
-    fly.pelvis.side = height == 0 ? 88 : 78;
+    // A high dive flies tilted up, so the hands reach over the body to the top corner.
+    fly.pelvis.side = height == 0 ? 88 : height == 1 ? 70 : 45;
     fly.pelvis.bend = 6;
     fly.spine.side = 6;
     fly.head.side = -10;
-    fly.hip.y = height == 2 ? 0.28f : height == 1 ? -0.2f : -0.62f;
+    fly.hip.y = height == 2 ? 0.4f : height == 1 ? 0.1f : -0.62f;
     fly.hip.x = 0.1f;
     // Arms raised through the front, so blends from and to the hold stay in front too.
     for (Arm& a : fly.arm) {
@@ -646,6 +649,18 @@ Pose DiveFlight(int height)
     fly.leg[0] = {8, 10, 20, 30, 0};
     fly.leg[1] = {-10, 22, 35, 30, 0};
     return fly;
+}
+
+// The cylinder's base rides on the body's lowest point: a low ball passes under a high
+// save, and a high one over a keeper who went too early and lies on the pitch. The move
+// lifts the root by as much, so the body is drawn where its pose puts it.
+void RideOnTheBody(Clip& c)
+{
+    c.collisionAt = [pose = c.pose](float t) { return Vec3{0, std::max(LowestFlesh(pose(t)), 0.0f), 0}; };
+    c.move = [across = c.move, lift = c.collisionAt](float t) {
+        const Vec3 moved = across ? across(t) : Vec3{};
+        return Vec3{moved.x, lift(t).y, moved.z};
+    };
 }
 
 Clip SaveSide(const char* name, int height)
@@ -672,8 +687,13 @@ Clip SaveSide(const char* name, int height)
     c.pose = Keys({{0, Ready(0.8f)}, {contact * 0.35f, load}, {contact, fly}, {0.85f, land}, {1.3f, land},
                    {1.7f, kneel}, {2.0f, HoldBall(Stand())}},
                   false);
+    // The push off the planted foot carries the body most of its way by the contact: a body
+    // still drifting sideways then lets the ball past the hands.
     const float reach = height == 0 ? 1.3f : 1.6f;
-    c.move = [contact, reach](float t) { return Vec3{reach * Ramp(t, contact * 0.35f, 0.85f), 0, 0.15f * Ramp(t, 0, contact)}; };
+    c.move = [contact, reach](float t) {
+        return Vec3{reach * Ramp(t, contact * 0.35f, contact + 0.25f), 0, 0.15f * Ramp(t, 0, contact)};
+    };
+    RideOnTheBody(c);
     c.ball = BallMode::Hands;
     c.ballEnd = c.duration;
     return c;
@@ -731,6 +751,7 @@ Clip SaveCentre(const char* name, int height)
     Clip c = height == 2 ? HighCatch(name) : height == 1 ? ChestCatch(name) : Scoop(name);
     c.ball = BallMode::Hands;
     c.ballEnd = c.duration;
+    RideOnTheBody(c);
     return c;
 }
 
@@ -1390,6 +1411,11 @@ RtAnimAnimation* BuildBallLocator(const Clip& clip)
 RtAnimAnimation* BuildMoveLocator(const Clip& clip)
 {
     return clip.move ? BuildLocatorAnimation(clip.duration, clip.move) : nullptr;
+}
+
+RtAnimAnimation* BuildCollisionLocator(const Clip& clip)
+{
+    return clip.collisionAt ? BuildLocatorAnimation(clip.duration, clip.collisionAt) : nullptr;
 }
 
 }  // namespace assets::chars

@@ -39,6 +39,9 @@ struct Clip {
     float ballEnd = 0;                  // locator length: the kick or release moment
     std::function<Vec3(float)> ballAt;  // BallMode::Point
     float contact = -1;  // the moment events hang on (catch, whistle, card), -1 when none
+    // Where the collision cylinder stands relative to the body; empty when on its root. The
+    // move carries it too, since the body is drawn that far back from the cylinder.
+    std::function<Vec3(float)> collisionAt;
 };
 
 const std::vector<Clip>& Clips();
@@ -62,5 +65,6 @@ RtAnimAnimation* BuildClipAnimation(const Clip& clip);
 RtAnimAnimation* BuildLocatorAnimation(float duration, const std::function<Vec3(float)>& at);
 RtAnimAnimation* BuildBallLocator(const Clip& clip);  // null when the clip has none
 RtAnimAnimation* BuildMoveLocator(const Clip& clip);  // null when the clip has none
+RtAnimAnimation* BuildCollisionLocator(const Clip& clip);  // null when the clip has none
 
 }  // namespace assets::chars

@@ -31,6 +31,8 @@ bool WriteAnimations(const AssetContext& context)
             ok = WriteOne(context, BuildBallLocator(clip), clip.name + "_ball") && ok;
         if (clip.move)
             ok = WriteOne(context, BuildMoveLocator(clip), clip.name + "_move") && ok;
+        if (clip.collisionAt)
+            ok = WriteOne(context, BuildCollisionLocator(clip), clip.name + "_collision") && ok;
     }
     return ok;
 }

@@ -51,6 +51,8 @@ constexpr float kBoundRadius = 0.4f;
 constexpr float kSaveCellWidth = 2.0f;
 constexpr float kSaveCellHeight = 0.8f;
 constexpr float kLyingRadius = 0.7f;
+// A keeper on his feet flings an arm or a leg this far out to either side.
+constexpr float kSaveSpan = 0.45f;
 // Above the head, from the bind pose: the body's own height.
 constexpr float kHeadroom = 0.3f;
 // A header meets balls a little below and above the ball point of the clip.
@@ -99,6 +101,27 @@ std::vector<float> FootPlants(const Clip& clip)
     return plants;
 }
 
+// The cylinder stands on the body's root while the hands reach out to the side or up: it
+// holds the ball in the hands at the contact, or a ball through the save's reach passes
+// over or beside it untouched.
+void SetSaveBound(const Clip& clip, CharacterAction& action)
+{
+    const Vec3 hands = BallInHands(clip.pose(clip.contact));
+    const float base = clip.collisionAt ? clip.collisionAt(clip.contact).y : 0.0f;
+    // From the push off to the contact the head and hands pass this high: a low dive still
+    // meets a ball at the height of his chest as he goes down.
+    constexpr int kSamples = 8;
+    float top = 0.0f;
+    for (int i = 0; i <= kSamples; ++i) {
+        const Pose pose = clip.pose(clip.contact * (0.35f + 0.65f * float(i) / kSamples));
+        top = std::max({top, BallInHands(pose).y + kBallRadius, PoseToWorld(pose)[kHead].pos.y});
+    }
+    // A save on the spot covers his own cell's width and his upright body too.
+    const bool onTheSpot = !clip.move || std::fabs(clip.move(clip.duration).x) < 0.01f;
+    action.boundRadius = std::max(std::hypot(hands.x, hands.z), onTheSpot ? kSaveSpan : kBoundRadius);
+    action.boundHeight = std::max(top - base, onTheSpot ? StandingHeight() : 0.0f);
+}
+
 void FillAction(CharacterAction& action, const std::string& name, const std::string& clipName)
 {
     const Clip* clip = FindClip(clipName);
@@ -111,9 +134,13 @@ void FillAction(CharacterAction& action, const std::string& name, const std::str
     else
         animation.SetRates(0.0f, 0.0f, 1.0f, MovingAnimation::kFixed);
 
-    const bool lying = kLying.count(name) || IsSave(name);
+    const bool lying = kLying.count(name);
     action.boundRadius = lying ? kLyingRadius : kBoundRadius;
     action.boundHeight = lying ? StandingHeight() * 0.5f : StandingHeight();
+    if (clip && IsSave(name) && clip->contact >= 0.0f)
+        SetSaveBound(*clip, action);
+    if (clip && clip->collisionAt)
+        action.SetCollisionLocatorName(AnimationPath(clipName + "_collision"));
     const auto perSecond = kDrainPerSecond.find(name);
     action.energyPerSecond = perSecond != kDrainPerSecond.end() ? perSecond->second : 0.0f;
     const auto perAction = kDrainPerAction.find(name);

@@ -47,6 +47,9 @@ void ShipMatchSettings(MatchSettings& s)
     s.maxDeflectSpeed = 15.0f;
     s.maxDeflectAngle = 0.5f;
     s.loftDeflectAngle = 0.3f;
+    // Seconds a keeper may start his save early: the worst lands before the ball arrives.
+    s.worstKeeperSaveMisjudgement = 1.1f;
+    s.bestKeeperSaveMisjudgement = 0.4f;
 }
 
 // The code's loft default is the number 20, which read as radians would lob every pass. A
