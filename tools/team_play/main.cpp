@@ -60,6 +60,8 @@ constexpr float kAggression = 50.0f;
 constexpr float kStrayLimit = 5.0f;
 constexpr int kSides = PitchSimulation::kSides;
 const char* const kTeams[kSides] = {"Panda01", "Lizard01"};
+constexpr int kMaxPlayers = 16;
+constexpr int kSettleFrames = 120;
 
 int Fail(const char* what, const std::string& detail = "")
 {
@@ -91,9 +93,13 @@ struct Tally {
     int selectedPasses = 0;
     int selectedShots = 0;
     int switches = 0;
-    // How far the players sent to their formation places stood from them, summed over frames.
+    // How far the players sent to their formation places stood from them, summed over frames;
+    // settled: only those sent there for kSettleFrames or more, back from a chase.
     double formationGap = 0.0;
     int formationSamples = 0;
+    double settledGap = 0.0;
+    int settledSamples = 0;
+    int sentFrames[kSides][kMaxPlayers] = {};
     std::vector<std::string> strategies[kSides];
     std::vector<std::string> log;
 };
@@ -337,6 +343,22 @@ void CountSwitch(Tally& tally, const Character*& selected)
     selected = now;
 }
 
+// A player sent to his place adds his distance from it; sent counts his frames on the way.
+void CountFormationGap(Tally& tally, const Character& player, int& sent)
+{
+    if (player.GetBrain()->GetOrder().code != 0) {
+        sent = 0;
+        return;
+    }
+    const float gap = player.GetBrain()->GetDistanceToTargetPosition();
+    tally.formationGap += gap;
+    ++tally.formationSamples;
+    if (++sent > kSettleFrames) {
+        tally.settledGap += gap;
+        ++tally.settledSamples;
+    }
+}
+
 // Plays the frames; false on a NaN or a stray player.
 bool Play(const Options& options, Tally& tally, Bench* bench)
 {
@@ -376,10 +398,8 @@ bool Play(const Options& options, Tally& tally, Bench* bench)
             SoccerTeam& team = *pitch->GetTeam(side);
             for (int i = 0; i < team.GetPlayerCount(); ++i) {
                 const Vector3 at = team.GetPlayer(i)->GetActor()->GetPosition();
-                if (team.GetPlayer(i)->GetBrain()->GetOrder().code == 0) {
-                    tally.formationGap += team.GetPlayer(i)->GetBrain()->GetDistanceToTargetPosition();
-                    ++tally.formationSamples;
-                }
+                if (i < kMaxPlayers)
+                    CountFormationGap(tally, *team.GetPlayer(i), tally.sentFrames[side][i]);
                 if (IsNan(at) || OffPitch(at) > kStrayLimit) {
                     std::fprintf(stderr, "team_play: side %d player %d at (%.2f %.2f %.2f) at frame %d\n", side, i,
                                  at.x, at.y, at.z, frame);
@@ -405,9 +425,11 @@ void Report(const Tally& tally, const Bench* bench)
                     tally.goals[side], strategies.c_str());
     }
     std::printf("possession changed %d times; ball back on the spot %d times; players sent to their places stood "
-                "%.1f m from them on average\n",
+                "%.1f m from them on average, %.1f m once sent there for %d s\n",
                 tally.possessionChanges, tally.restarts,
-                tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0);
+                tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0,
+                tally.settledSamples ? tally.settledGap / tally.settledSamples : 0.0,
+                static_cast<int>(kSettleFrames * kFrame));
     if (tally.selectedPasses + tally.selectedShots + tally.switches > 0)
         std::printf("side 0's selected player under the script: %d passes, %d shots, %d switches\n",
                     tally.selectedPasses, tally.selectedShots, tally.switches);
