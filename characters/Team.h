@@ -74,6 +74,8 @@ public:
     void Render() override;
 
     bool IsFirstSide() const { return m_firstSide; }
+    // The sides change ends every period.
+    void SetFirstSide(bool firstSide) { m_firstSide = firstSide; }
     int32_t GetGoals() const { return m_goals; }
     void SetGoals(int32_t goals) { m_goals = goals; }
     // A forfeited match: 3 goals, else 0.

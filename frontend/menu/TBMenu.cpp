@@ -232,10 +232,12 @@ void TBMenu::PollMenuInput()
     }
     int dx = 0, dy = 0;
     mouse->GetDelta(dx, dy);
-    if (dx != 0 || dy != 0)
+    // Only a moving mouse hovers: a resting pointer would take the screen's first
+    // selection away before a key could use it.
+    if (dx != 0 || dy != 0) {
         menu->SetMouseMode(true);
-    if (menu->IsMouseMode())
         DeliverPoint("menu mouse move", x, y);
+    }
 }
 
 void TBMenu::Render()

@@ -61,29 +61,26 @@ State* MakeStoryScreen(const std::string& screen)
     return new TBMenu(screen);
 }
 
-StoryModeRound::~StoryModeRound()
-{
-    delete m_child;
-}
-
 void StoryModeRound::Enter()
 {
     DebugTrace("StoryModeRound::Enter\n");
     State* first = IsFinal() ? MakeStoryScreen("final_round_display")
                              : new StoryModeLeg(StoryModeGame::Instance()->firstLeg);
-    StateSlot::Set(&m_child, first, true);
+    Hold(first);
 }
 
 void StoryModeRound::Exit()
 {
     DebugTrace("StoryModeRound::Exit\n");
+    // A leg ended with the round books itself first, so that the reset has the last word.
+    Hold(nullptr);
     StoryModeGame::Instance()->ResetRound();
 }
 
 State* StoryModeRound::Update(float dt)
 {
-    StateSlot::Update(&m_child, dt);
-    if (m_child)
+    StateSlot::Update(&m_held, dt);
+    if (m_held)
         return this;
     StoryModeGame* game = StoryModeGame::Instance();
     if (!game->IsRoundWon())
@@ -95,12 +92,6 @@ State* StoryModeRound::Update(float dt)
     game->trainingPassed = true;
     StorySaveGame::Instance()->WriteCareer();
     return MakeStoryScreen("win_place_holder");
-}
-
-void StoryModeRound::Render()
-{
-    if (m_child)
-        m_child->Render();
 }
 
 StoryModeLeg::StoryModeLeg() : StoryModeLeg(StoryModeGame::Instance()->firstLeg) {}

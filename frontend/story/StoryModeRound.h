@@ -18,16 +18,11 @@ State* MakeStoryScreen(const std::string& screen);
 
 // One round: its legs, then the next round, the end screen or the main menu. Exit always
 // resets the round's counters.
-class StoryModeRound : public State {
+class StoryModeRound : public SubStateHolder {
 public:
-    ~StoryModeRound() override;
     void Enter() override;
     void Exit() override;
     State* Update(float dt) override;
-    void Render() override;
-
-private:
-    State* m_child = nullptr;
 };
 
 // One leg: its menu, training and match as the child; then the second leg, the same leg

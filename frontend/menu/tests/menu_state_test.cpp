@@ -522,3 +522,31 @@ TEST_F(MenuStateTest, CreditsScrollWhileShownAndFadingAndReturnToMain)
 }
 
 }  // namespace
+
+namespace {
+
+// A pointer that lies still over no item hovers nothing: the screen's own selection stays
+// for the keys, and a moved pointer takes it.
+TEST_F(MenuStateTest, ARestingPointerLeavesTheScreensSelectionToTheKeys)
+{
+    MouseInput* mouse = MouseInput::Instance();
+    mouse->SetState(1, 1, 0u);
+    mouse->Update(GameHarness::kFrameTime);
+    mouse->Update(GameHarness::kFrameTime);
+    Menu* menu = Menu::Instance();
+    menu->SetMouseMode(true);
+    Show("game_stat");
+    for (int i = 0; i < 10; ++i)
+        harness->Step();
+    EXPECT_EQ(Selected(), "continue");
+    Press({"(menu):button a"});
+    EXPECT_NE(menu->GetFadeState(), Menu::kShown);
+
+    Show("game_stat");
+    mouse->SetState(2, 2, 0u);
+    mouse->Update(GameHarness::kFrameTime);
+    harness->Step();
+    EXPECT_EQ(Selected(), "");
+}
+
+}  // namespace
