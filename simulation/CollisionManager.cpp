@@ -53,6 +53,10 @@ bool CollisionSet::Remove(Collidable* collidable)
         return false;
     m_members.erase(m_members.begin() + index);
     ForgetLastHits();
+    // An emptied set starts again where a new one would: the sets outlive a match, and a
+    // time carried into the next would round its impacts otherwise.
+    if (m_members.empty())
+        m_setTime = kStartTime;
     return true;
 }
 

@@ -33,6 +33,7 @@ public:
     // members are never tested. Forgets every pair's last hit.
     void Add(Collidable* collidable, bool active);
     // False (nothing changes) when the object is not a member; else forgets every last hit.
+    // The last member's removal restarts the set's time.
     bool Remove(Collidable* collidable);
     bool Contains(const Collidable* collidable) const;
     int GetMemberCount() const { return static_cast<int>(m_members.size()); }
@@ -71,7 +72,9 @@ private:
 
     Kind m_kind;
     std::vector<Member> m_members;
-    float m_setTime = 0.1f;
+    // A managed pair counts once this much time has passed since its last hit.
+    static constexpr float kStartTime = 0.1f;
+    float m_setTime = kStartTime;
     float m_nextImpactTime = kInvalidTime;
     // Member count squared, by member index: stable because membership changes forget it.
     std::vector<float> m_lastHit;

@@ -242,3 +242,38 @@ TEST_F(CollisionManagerTest, SetsAreRemovedByNameAndLinkedSetsForgetTheirImpactT
 }
 
 }  // namespace
+
+// The sets outlive a match: once the last member leaves, the next match's pairs must count
+// exactly as in a new set, whatever time the old one had reached. A ball that reaches the
+// ground just before a frame ends meets it again as the next frame starts.
+TEST_F(CollisionManagerTest, AnEmptiedSetCountsItsNextMembersHitsExactlyAsANewSetDoes)
+{
+    constexpr float kFrame = 1.0f / 60;
+    const auto hitsByFrame = [&](const char* name) {
+        auto ground = Ground(log);
+        auto ball = Ball(log, "ball", {0, 1.0f + (kFrame - 2e-4f), 0}, {0, -1.0f, 0});
+        CollisionSet* set = manager->GetCollisionSet(name);
+        set->Add(ground.get(), false);
+        set->Add(ball.get(), true);
+        Age();
+        log.clear();
+        std::vector<size_t> hits;
+        for (int frame = 0; frame < 3; ++frame) {
+            manager->Update(kFrame);
+            hits.push_back(log.size());
+        }
+        set->Remove(ball.get());
+        set->Remove(ground.get());
+        return hits;
+    };
+    const std::vector<size_t> fresh = hitsByFrame("fresh");
+    EXPECT_EQ(fresh, (std::vector<size_t>{2, 4, 6}));
+    manager->RemoveCollisionSet("fresh");
+    // A match in "old" first: an hour of frames that age the set.
+    auto stand = Ground(log, "stand");
+    manager->GetCollisionSet("old")->Add(stand.get(), false);
+    for (int frame = 0; frame < 216000; ++frame)
+        manager->Update(kFrame);
+    manager->GetCollisionSet("old")->Remove(stand.get());
+    EXPECT_EQ(hitsByFrame("old"), fresh);
+}

@@ -5,12 +5,13 @@
 // did; exits 1 on a NaN position, a player far off the pitch, or a side that never passed,
 // shot or tackled.
 //
-//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--gallery N]
+//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--gallery N]
 //
 // --bench: the AI's think time per frame (cache clearing, both managers, every field brain's
 // Think) as median and 99th percentile, with the path checker's queries per frame.
 // --human: side 0 is steered by "(0):" under a script: run, pass, switch, charge and shoot.
 // --events: every match message in order after the summary, so that two runs can be compared.
+// --twice: plays the run again in the same process; exits 1 unless both tell the same story.
 // --gallery N: N seeded shots from 15 to 25 m at side 0's keeper, everybody else held; prints
 // the share of shots on target that drew a save and the share saved.
 
@@ -59,6 +60,8 @@ constexpr float kAggression = 50.0f;
 constexpr float kStrayLimit = 5.0f;
 constexpr int kSides = PitchSimulation::kSides;
 const char* const kTeams[kSides] = {"Panda01", "Lizard01"};
+constexpr int kMaxPlayers = 16;
+constexpr int kSettleFrames = 120;
 
 int Fail(const char* what, const std::string& detail = "")
 {
@@ -73,6 +76,7 @@ struct Options {
     bool bench = false;
     bool human = false;
     bool events = false;
+    bool twice = false;  // a second run in the same process must give the same messages
     int gallery = 0;  // shots at side 0's keeper instead of a match
 };
 
@@ -89,9 +93,13 @@ struct Tally {
     int selectedPasses = 0;
     int selectedShots = 0;
     int switches = 0;
-    // How far the players sent to their formation places stood from them, summed over frames.
+    // How far the players sent to their formation places stood from them, summed over frames;
+    // settled: only those sent there for kSettleFrames or more, back from a chase.
     double formationGap = 0.0;
     int formationSamples = 0;
+    double settledGap = 0.0;
+    int settledSamples = 0;
+    int sentFrames[kSides][kMaxPlayers] = {};
     std::vector<std::string> strategies[kSides];
     std::vector<std::string> log;
 };
@@ -335,6 +343,22 @@ void CountSwitch(Tally& tally, const Character*& selected)
     selected = now;
 }
 
+// A player sent to his place adds his distance from it; sent counts his frames on the way.
+void CountFormationGap(Tally& tally, const Character& player, int& sent)
+{
+    if (player.GetBrain()->GetOrder().code != 0) {
+        sent = 0;
+        return;
+    }
+    const float gap = player.GetBrain()->GetDistanceToTargetPosition();
+    tally.formationGap += gap;
+    ++tally.formationSamples;
+    if (++sent > kSettleFrames) {
+        tally.settledGap += gap;
+        ++tally.settledSamples;
+    }
+}
+
 // Plays the frames; false on a NaN or a stray player.
 bool Play(const Options& options, Tally& tally, Bench* bench)
 {
@@ -374,10 +398,8 @@ bool Play(const Options& options, Tally& tally, Bench* bench)
             SoccerTeam& team = *pitch->GetTeam(side);
             for (int i = 0; i < team.GetPlayerCount(); ++i) {
                 const Vector3 at = team.GetPlayer(i)->GetActor()->GetPosition();
-                if (team.GetPlayer(i)->GetBrain()->GetOrder().code == 0) {
-                    tally.formationGap += team.GetPlayer(i)->GetBrain()->GetDistanceToTargetPosition();
-                    ++tally.formationSamples;
-                }
+                if (i < kMaxPlayers)
+                    CountFormationGap(tally, *team.GetPlayer(i), tally.sentFrames[side][i]);
                 if (IsNan(at) || OffPitch(at) > kStrayLimit) {
                     std::fprintf(stderr, "team_play: side %d player %d at (%.2f %.2f %.2f) at frame %d\n", side, i,
                                  at.x, at.y, at.z, frame);
@@ -403,9 +425,11 @@ void Report(const Tally& tally, const Bench* bench)
                     tally.goals[side], strategies.c_str());
     }
     std::printf("possession changed %d times; ball back on the spot %d times; players sent to their places stood "
-                "%.1f m from them on average\n",
+                "%.1f m from them on average, %.1f m once sent there for %d s\n",
                 tally.possessionChanges, tally.restarts,
-                tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0);
+                tally.formationSamples ? tally.formationGap / tally.formationSamples : 0.0,
+                tally.settledSamples ? tally.settledGap / tally.settledSamples : 0.0,
+                static_cast<int>(kSettleFrames * kFrame));
     if (tally.selectedPasses + tally.selectedShots + tally.switches > 0)
         std::printf("side 0's selected player under the script: %d passes, %d shots, %d switches\n",
                     tally.selectedPasses, tally.selectedShots, tally.switches);
@@ -544,6 +568,60 @@ int RunMatch(const Options& options, Tally& tally)
     return 0;
 }
 
+// One kick-about on the loaded engine, from its own casts to their removal; the match
+// messages in order go to log.
+int PlayOnce(const Options& options, std::vector<std::string>& log)
+{
+    int result = 1;
+    OwnedObjects owned;
+    CharacterRace::CreateAll(2, owned);
+    CharacterVariation::CreateAll(owned);
+    TeamDescription::CreateAll(owned);
+    TeamStrategy::CreateAll();
+    CastManager* casts = CastManager::Instance();
+    casts->CreateCast("hud");
+    // The races' actions and the variations' statistics.
+    const bool loaded = LoadData() && LoadSettings(casts->GetCast("Characters"), "<PP>Characters.txt") &&
+                        LoadSettings(casts->GetCast(TeamStrategy::kCastName), "<PP>Teams.txt");
+    ActorSurroundings::clockRunning = true;
+    Random::Seed(options.seed);
+    PitchSimulation::Instance()->SetupMatch();
+    Tally tally;
+    if (loaded && MakeSides())
+        result = options.gallery > 0 ? RunGallery(options, tally) : RunMatch(options, tally);
+    log = std::move(tally.log);
+    PitchSimulation::DestroyInstance();
+    for (const char* name : {"Characters", "Teams"}) {
+        if (Cast* cast = casts->GetCast(name))
+            for (const auto& object : owned)
+                cast->RemoveMember(object.get());
+    }
+    casts->DeleteAll();
+    return result;
+}
+
+// With --twice the second run must tell the first one's story: nothing of a run may
+// outlive it.
+int PlayRuns(const Options& options)
+{
+    std::vector<std::string> first;
+    int result = PlayOnce(options, first);
+    if (options.twice && result == 0) {
+        std::vector<std::string> second;
+        result = PlayOnce(options, second);
+        const auto differ = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+        if (result == 0 && (differ.first != first.end() || differ.second != second.end())) {
+            std::fprintf(stderr, "team_play: the second run differs from the first at message %zu\n",
+                         static_cast<size_t>(differ.first - first.begin()));
+            result = 1;
+        }
+    }
+    if (options.events)
+        for (const std::string& event : first)
+            std::printf("%s\n", event.c_str());
+    return result;
+}
+
 int Run(const Options& options)
 {
     if (!tools::MountGameData(options.folder))
@@ -557,35 +635,7 @@ int Run(const Options& options)
     if (!graphics->Initialise(session.GetWindow()))
         return Fail("the rendering engine does not start");
     ShapeCollisionTable::Init();
-    int result = 1;
-    {
-        OwnedObjects owned;
-        CharacterRace::CreateAll(2, owned);
-        CharacterVariation::CreateAll(owned);
-        TeamDescription::CreateAll(owned);
-        TeamStrategy::CreateAll();
-        CastManager* casts = CastManager::Instance();
-        casts->CreateCast("hud");
-        // The races' actions and the variations' statistics.
-        const bool loaded = LoadData() && LoadSettings(casts->GetCast("Characters"), "<PP>Characters.txt") &&
-                            LoadSettings(casts->GetCast(TeamStrategy::kCastName), "<PP>Teams.txt");
-        ActorSurroundings::clockRunning = true;
-        Random::Seed(options.seed);
-        PitchSimulation::Instance()->SetupMatch();
-        Tally tally;
-        if (loaded && MakeSides())
-            result = options.gallery > 0 ? RunGallery(options, tally) : RunMatch(options, tally);
-        if (options.events)
-            for (const std::string& event : tally.log)
-                std::printf("%s\n", event.c_str());
-        PitchSimulation::DestroyInstance();
-        for (const char* name : {"Characters", "Teams"}) {
-            if (Cast* cast = casts->GetCast(name))
-                for (const auto& object : owned)
-                    cast->RemoveMember(object.get());
-        }
-        casts->DeleteAll();
-    }
+    const int result = PlayRuns(options);
     ActorClumpCache::DestroyInstance();
     CollisionManager::DestroyInstance();
     BufferedInputController::DestroyInstance();
@@ -606,6 +656,8 @@ int main(int argc, char** argv)
             options.human = true;
         else if (arg == "--events")
             options.events = true;
+        else if (arg == "--twice")
+            options.twice = true;
         else if (arg == "--seconds" && i + 1 < argc)
             options.seconds = std::strtof(argv[++i], nullptr);
         else if (arg == "--gallery" && i + 1 < argc)
@@ -616,6 +668,6 @@ int main(int argc, char** argv)
             options.folder = arg;
     }
     if (options.folder.empty())
-        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--gallery N]");
+        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--gallery N]");
     return Run(options);
 }

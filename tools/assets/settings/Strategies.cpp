@@ -62,14 +62,14 @@ Formation Fixed(const PitchPosition (&places)[kSlots])
     return [&places](int slot, float, float bz) { return Inside(places[slot].x, places[slot].z + 0.05f * bz); };
 }
 
-constexpr Shape kNormal{0.0f, 0.35f, 1.0f, 1.0f, 0.3f, 0.0f};
-constexpr Shape kDefend{-0.22f, 0.25f, 0.9f, 0.9f, 0.3f, -0.05f};
-constexpr Shape kAttack{0.15f, 0.4f, 1.0f, 1.05f, 0.3f, 0.05f};
+constexpr Shape kNormal{0.0f, 0.25f, 1.0f, 1.0f, 0.2f, 0.0f};
+constexpr Shape kDefend{-0.22f, 0.18f, 0.9f, 0.9f, 0.2f, -0.05f};
+constexpr Shape kAttack{0.15f, 0.28f, 1.0f, 1.05f, 0.2f, 0.05f};
 // Long: the forward waits high for the long ball while the back stays deep.
-constexpr Shape kKickAndRush{-0.05f, 0.3f, 1.35f, 1.0f, 0.25f, 0.2f};
+constexpr Shape kKickAndRush{-0.05f, 0.2f, 1.35f, 1.0f, 0.18f, 0.2f};
 // Compact: a short, narrow block that slides hard towards the ball.
-constexpr Shape kCounter{-0.12f, 0.3f, 0.6f, 0.7f, 0.45f, 0.0f};
-constexpr Shape kAllOut{0.3f, 0.45f, 0.9f, 1.1f, 0.3f, 0.1f};
+constexpr Shape kCounter{-0.12f, 0.2f, 0.6f, 0.7f, 0.3f, 0.0f};
+constexpr Shape kAllOut{0.3f, 0.3f, 0.9f, 1.1f, 0.2f, 0.1f};
 
 // The taker is placed by the set piece itself; these are where the others wait, the right
 // wide player within a short pass of the spot for the kick-off's first ball.
@@ -85,10 +85,10 @@ constexpr PitchPosition kPenaltyAttack[kSlots] = {{-0.92f, 0.0f}, {0.1f, 0.0f}, 
 constexpr PitchPosition kPenaltyDefend[kSlots] = {{-0.95f, 0.0f}, {-kOutsideArea + 0.02f, -0.15f}, {-kOutsideArea + 0.02f, -0.4f}, {-kOutsideArea + 0.02f, 0.4f}, {-0.3f, 0.0f}};
 
 // Throw-ins and free kicks are open play crowding the ball.
-constexpr Shape kThrowinAttack{0.05f, 0.4f, 1.0f, 0.9f, 0.45f, 0.0f};
-constexpr Shape kThrowinDefend{-0.1f, 0.35f, 0.9f, 0.9f, 0.4f, 0.0f};
-constexpr Shape kFreekickAttack{0.1f, 0.5f, 0.9f, 1.0f, 0.35f, 0.05f};
-constexpr Shape kFreekickDefend{-0.15f, 0.35f, 0.8f, 0.8f, 0.4f, -0.05f};
+constexpr Shape kThrowinAttack{0.05f, 0.28f, 1.0f, 0.9f, 0.3f, 0.0f};
+constexpr Shape kThrowinDefend{-0.1f, 0.25f, 0.9f, 0.9f, 0.28f, 0.0f};
+constexpr Shape kFreekickAttack{0.1f, 0.35f, 0.9f, 1.0f, 0.25f, 0.05f};
+constexpr Shape kFreekickDefend{-0.15f, 0.25f, 0.8f, 0.8f, 0.28f, -0.05f};
 
 // In creation order.
 std::vector<Formation> Formations()

@@ -56,14 +56,16 @@ void ShipMatchSettings(MatchSettings& s)
 // field player snags only what lies ahead of him from a holder who faces him; the open
 // half-turns would let him take the ball from behind. The AI's move ranges are tuned in the
 // two-side kick-about: at the code's 10 and 20 m the players drift far from their formation
-// before they walk back.
+// before they walk back, and at half a run's speed a jogging player falls behind a place
+// that follows a pass.
 void ShipGameSettings(GameSettings& s)
 {
     s.passLoftAngle = 0.35f;
     s.snagAttackerAngle = 0.8f;
     s.snagDefenderAngle = 1.6f;
-    s.minimumAiMoveRange = 3.0f;
-    s.maximumAiMoveRange = 6.0f;
+    s.minimumAiMoveRange = 1.5f;
+    s.maximumAiMoveRange = 3.0f;
+    s.runToJogMultiplier = 0.7f;
 }
 
 // The turn that carries the shadow camera's view axis (+z) along the sunlight, which falls
