@@ -9,6 +9,9 @@ namespace assets::menus {
 
 namespace {
 
+// The stadiums' names in the text tables, by level number from 1.
+constexpr int kLevelNames = 20200;
+
 // Labels of these screens, numbered on from the story screens' labels.
 enum Label { kPlayers = 70700, kNoHuman, kOneHuman, kTwoHumans, kTeamOne, kTeamTwo, kLevel, kBack };
 
@@ -99,7 +102,7 @@ std::string Levels()
         const std::string name = "level" + std::to_string(i);
         const std::string level = "level0" + std::to_string(i + 1);
         const float y = 140.0f + 60.0f * static_cast<float>(i);
-        items += Button(name, "%" + level + "_name%", 0, y, "SetParameter level=" + level + ";StartGame SingleMatch");
+        items += Button(name, Text(kLevelNames + i + 1), 0, y, "SetParameter level=" + level + ";StartGame SingleMatch");
         items += ButtonImage(name, 0, y);
     }
     const std::string back = "BackStepMenu select_team_two";
