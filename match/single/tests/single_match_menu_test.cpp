@@ -159,6 +159,7 @@ TEST_F(SingleMatchMenuTest, CommandsRecordTheChoicesAndChooseTheNextScreen)
     };
     const Case cases[] = {
         {"select_players", "NULL", nullptr, "AdvanceMenu", "select_team_one", "none", "NULL", "NULL", {0, 0}},
+        {"select_team_two", "2", nullptr, "BackStepMenu", "select_team_one", "select_team_one", "NULL", "Rhino01", {0, 2}},
         {"select_players", "1", nullptr, "AdvanceMenu", "select_team_one", "select_team_one", "NULL", "NULL", {0, 0}},
         {"select_team_one", "1", "team2", "AdvanceMenu", "select_team_two", "select_team_two", "Lizard01", "NULL", {0, 0}},
         {"select_team_one", "0", "allstar", "AdvanceMenu", "select_team_two", "select_team_two", "NULL", "NULL", {2, 0}},
@@ -180,6 +181,11 @@ TEST_F(SingleMatchMenuTest, CommandsRecordTheChoicesAndChooseTheNextScreen)
         // The team names are published on the way to the first team screen.
         Command(Show("select_players"), "AdvanceMenu", "select_team_one");
         TBMenu* menu = Show(c.screen);
+        // Coming back to the first team screen forgets side one's earlier choice.
+        if (std::string(c.argument) == "select_team_one") {
+            parameters->SetParameter("teamone", "Rhino02");
+            parameters->customTeam[0] = 2;
+        }
         if (c.selected)
             Menu::Instance()->SelectItem(c.selected);
         Command(menu, c.word, c.argument);
