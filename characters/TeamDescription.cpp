@@ -11,7 +11,7 @@ namespace {
 
 const char* const kCast = "Teams";
 const char* const kMemberPrefix = "Descriptions|";
-const std::array<const char*, 8> kDescriptions = {"Panda01", "Panda02", "Lizard01", "Lizard02",
+const std::array<const char*, TeamDescription::kCount> kDescriptions = {"Panda01", "Panda02", "Lizard01", "Lizard02",
                                                   "Rhino01", "Rhino02", "Primate01", "Primate02"};
 // Appended by the editor's "Another character?" until a variation is chosen.
 const char* const kNoVariation = "NoVariation";
@@ -23,6 +23,13 @@ std::map<std::string, std::string>& KeysByTeamName()
 }
 
 } // namespace
+
+const char* TeamDescription::KeyAt(int index)
+{
+    if (index < 0 || index >= kCount)
+        return nullptr;
+    return kDescriptions[static_cast<size_t>(index)];
+}
 
 void TeamDescription::Serialize(Serializer& serializer, const char* descriptor)
 {

@@ -23,6 +23,9 @@ public:
     // Creates the eight descriptions, files them in the "Teams" cast (created if missing),
     // which only borrows them, and hands them to the owner.
     static void CreateAll(std::vector<std::unique_ptr<Object>>& owner);
+    static constexpr int kCount = 8;
+    // The index-th description key in the order of the unlock flags; null out of range.
+    static const char* KeyAt(int index);
     // The description key ("Panda01") filed for a shown team name by the last read of that
     // description; empty when none was read.
     static std::string KeyOfTeamName(const std::string& teamName);

@@ -104,6 +104,22 @@ MatchLoading::MatchLoading(std::string levelFolder, std::string side0Name, std::
 {
 }
 
+MatchLoading::MatchLoading(MatchSetup setup)
+    : MatchLoading(std::move(setup.levelFolder), std::move(setup.teamOne.teamName), std::move(setup.teamOne.members),
+                   setup.teamOne.benchCount, std::move(setup.teamTwo.teamName), std::move(setup.teamTwo.members),
+                   setup.teamTwo.benchCount, setup.createReferee, setup.computerAggression, setup.showBenches,
+                   setup.showSpectators)
+{
+}
+
+State* MatchLoading::RunAtOnce(MatchSetup setup)
+{
+    State* current = nullptr;
+    StateSlot::Set(&current, new MatchLoading(std::move(setup)), true);
+    StateSlot::Update(&current, 0.0f);
+    return current;
+}
+
 Color MatchLoading::NumberColour(int32_t shirtIndex)
 {
     constexpr Color byIndex[] = {kWhite, kBlack, kYellow, kWhite, kBlack, kWhite, kBlack, kYellow};

@@ -3,6 +3,7 @@
 #include "characters/TeamDescription.h"
 #include "framework/Color.h"
 #include "framework/State.h"
+#include "match/MatchSetup.h"
 
 #include <cstdint>
 #include <string>
@@ -35,6 +36,13 @@ public:
                  int32_t side0BenchCount, std::string side1Name, std::vector<Member> side1Members,
                  int32_t side1BenchCount, bool createReferee, float aiAggression, bool fullBenches,
                  bool spectators);
+    explicit MatchLoading(MatchSetup setup);
+
+    // Loads at once, for a screen that shows the characters before anything runs: enters a
+    // loading built from the setup and runs one update with no time step. The loading gives
+    // way to the state it returns, which comes back entered (null when none); the caller
+    // owns it.
+    static State* RunAtOnce(MatchSetup setup);
 
     // The whole load; null (finished).
     State* Update(float dt) override;

@@ -62,9 +62,14 @@ std::unique_ptr<MatchLoading> SingleMatch::CreateLoading()
         return nullptr;
     const std::string folder = FileSystem::Instance()->ExpandAliases("<PP>") +
                                GameParameters::Instance()->GetParameter("level") + "\\";
-    return std::make_unique<MatchLoading>(folder, sides[0]->name, sides[0]->members, 0, sides[1]->name,
-                                          sides[1]->members, 0, true, GameSettings::Instance()->singleMatchAggression,
-                                          false, true);
+    MatchSetup setup;
+    setup.levelFolder = folder;
+    setup.teamOne = {sides[0]->name, sides[0]->members, 0};
+    setup.teamTwo = {sides[1]->name, sides[1]->members, 0};
+    setup.createReferee = true;
+    setup.computerAggression = GameSettings::Instance()->singleMatchAggression;
+    setup.showSpectators = true;
+    return std::make_unique<MatchLoading>(std::move(setup));
 }
 
 void SingleMatch::Enter()
@@ -99,4 +104,10 @@ State* StoryModeStart::Update(float)
     return new StoryModeRound();
 }
 
+State* SingleMatchStart::Update(float)
+{
+    return new SingleMatch();
+}
+
 REGISTER_MENU_CODE(StoryModeStart);
+REGISTER_MENU_CODE(SingleMatchStart);

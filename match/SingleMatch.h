@@ -25,6 +25,12 @@ public:
     static std::unique_ptr<MatchLoading> CreateLoading();
 };
 
+// Started by the menus by name ("StartGame SingleMatch"): gives way to a SingleMatch.
+class SingleMatchStart : public MenuLaunchedCodeFragment {
+public:
+    State* Update(float dt) override;
+};
+
 // Started by the menus by name: a fresh career (team name "StoryModeStart"), then its first
 // round.
 class StoryModeStart : public MenuLaunchedCodeFragment {

@@ -3,8 +3,10 @@
 #include "framework/Debug.h"
 #include "framework/StringUtil.h"
 #include "frontend/menu/MenuCommands.h"
+#include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryCommands.h"
+#include "match/GameParameters.h"
 
 namespace {
 
@@ -14,6 +16,26 @@ void Apply(MenuCommandCall& call, StoryChoice choice)
         call.SetSuccessor(choice.next);
 }
 
+// Lives with the match states, above this library; the menus find it by name.
+constexpr const char* kSingleMatchStart = "SingleMatchStart";
+
+void StartSingleMatch(MenuCommandCall& call)
+{
+    const GameParameters* parameters = GameParameters::Instance();
+    if (parameters->GetParameter("level") == "NULL")
+        return;
+    if (parameters->customTeam[0] != 0 || parameters->customTeam[1] != 0) {
+        LogWarning("StartGame: all-star squads cannot be picked yet; choose two teams\n");
+        return;
+    }
+    MenuLaunchedCodeFragment* start = MenuLaunchedCodeFragment::GetFactory().Create(kSingleMatchStart);
+    if (!start) {
+        LogError("StartGame: no \"%s\" in this program\n", kSingleMatchStart);
+        return;
+    }
+    call.SetSuccessor(start);
+}
+
 void StartGame(MenuCommandCall& call)
 {
     StringTokenizer tokens(call.argument, " \t");
@@ -21,7 +43,11 @@ void StartGame(MenuCommandCall& call)
         LogWarning("TBMenu::OnMessage: StartGame without a mode\n");
         return;
     }
-    Apply(call, story_commands::StartGame(tokens.NextToken()));
+    const std::string mode = tokens.NextToken();
+    if (mode == "SingleMatch")
+        StartSingleMatch(call);
+    else
+        Apply(call, story_commands::StartGame(mode));
 }
 
 void EnterStoryMode(MenuCommandCall& call) { Apply(call, story_commands::EnterStoryMode()); }

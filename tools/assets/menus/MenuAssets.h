@@ -43,4 +43,8 @@ std::vector<std::pair<int32_t, std::string>> OptionScreenLabels();
 std::vector<std::pair<std::string, std::string>> StoryScreens();
 std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
 
+// The single-match screens, which Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> SingleMatchScreens();
+std::vector<std::pair<int32_t, std::string>> SingleMatchScreenLabels();
+
 }  // namespace assets::menus

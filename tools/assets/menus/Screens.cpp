@@ -239,6 +239,8 @@ std::vector<std::pair<std::string, std::string>> Screens()
     screens.insert(screens.end(), options.begin(), options.end());
     const auto story = StoryScreens();
     screens.insert(screens.end(), story.begin(), story.end());
+    const auto single = SingleMatchScreens();
+    screens.insert(screens.end(), single.begin(), single.end());
     return screens;
 }
 

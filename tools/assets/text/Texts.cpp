@@ -89,6 +89,8 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), options.begin(), options.end());
     const auto story = menus::StoryScreenLabels();
     t.insert(t.end(), story.begin(), story.end());
+    const auto single = menus::SingleMatchScreenLabels();
+    t.insert(t.end(), single.begin(), single.end());
 }
 
 void Credits(Texts& t)
