@@ -368,12 +368,12 @@ void MatchPeriod::StartCornerOrKeeperKick(const Ball::OutOfBoundsFar& record)
     if (touchingTeam && record.left == touchingTeam->IsFirstSide()) {
         const int touchingSide = SideOf(touchingTeam);
         ++MatchStatistics::Instance()->corners[touchingSide == 0 ? 1 : 0];
-        setPiece = AddPlayerChanges(RestartKicks::CreateCorner(touchingSide != 0, !record.negativeSide));
+        setPiece = AddPlayerChanges(RestartKicks::CreateCorner(touchingSide != 0, record.negativeSide));
         ShowBanner("message_corner", kBannerSeconds);
     } else {
         // Without a last toucher the side that defends the line kicks.
         const bool attacking = touchingTeam ? SideOf(touchingTeam) != 0 : TeamOf(0).IsFirstSide() == record.left;
-        setPiece = RestartKicks::CreateKeeperKick(attacking, !record.negativeSide);
+        setPiece = RestartKicks::CreateKeeperKick(attacking, record.negativeSide);
         ShowBanner("message_goalkick", kBannerSeconds);
     }
     SetSequence(WrapSetPiece(setPiece));
