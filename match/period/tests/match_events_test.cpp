@@ -39,9 +39,11 @@ MatchPeriod* StartPlaying(TestMatch& match, int period = 0, bool favours0 = true
     return state;
 }
 
+// Counted from the keeper; wraps round a small side.
 Character* Player(int side, int index)
 {
-    return TestMatch::Team(side).GetPlayer(index);
+    const SoccerTeam& team = TestMatch::Team(side);
+    return team.GetPlayer(index % team.GetPlayerCount());
 }
 
 Ball& TheBall()
