@@ -63,17 +63,11 @@ void CornerKick::Enter()
     if (taker) {
         Vector3 spot, direction;
         GetTakerPlacement(spot, direction);
-        const float angle = PitchAngle::FromDirection(direction).angle;
-        const float limit = Settings().cornerAngleLimit;
-        m_aim.Begin(*taker, angle, angle - limit, angle + limit);
+        m_aim.BeginAround(*taker, direction, Settings().cornerAngleLimit);
     }
     KickAim::PushCamera(GetCameraName(), taker ? taker->GetActor() : nullptr);
     m_aiDelay = Settings().aiSetPieceDelay;
-    const SoccerTeam* defending = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 1 : 0);
-    if (defending && defending->GetPlayerCount() > 0) {
-        Actor& keeper = *defending->GetPlayer(0)->GetActor();
-        keeper.PlaceInState(keeper.GetPosition(), keeper.GetHeading(), new ActorState(ActorNodes::stand));
-    }
+    KickAim::FreeDefendingKeeper(IsAttacking());
 }
 
 State* CornerKick::Update(float dt)
@@ -82,8 +76,11 @@ State* CornerKick::Update(float dt)
         m_aim.Update(*taker, ActorNodes::kickoff);
         m_aiDelay -= dt;
         // A person who waits too long has the corner played for him.
-        if (m_aiDelay <= 0.0f)
+        if (m_aiDelay <= 0.0f) {
+            // Put back in his waiting node every frame, he would never make the pass.
+            m_aim.HandOver();
             KickAim::OrderPass(*taker, ChooseReceiver(taker, false));
+        }
     }
     return SetPiece::Update(dt);
 }

@@ -8,7 +8,6 @@
 #include "characters/Team.h"
 #include "framework/Message.h"
 #include "match/MatchSettings.h"
-#include "simulation/CollisionManager.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
@@ -18,7 +17,6 @@
 
 namespace {
 
-constexpr float kSettleStep = 0.1f;
 const char* const kFreeKickMessage = "message freekick";
 
 const MatchSettings& Settings() { return *MatchSettings::Instance(); }
@@ -88,28 +86,12 @@ void FreeKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 void FreeKick::Enter()
 {
     SetPiece::Enter();
-    PitchSimulation& pitch = *PitchSimulation::Instance();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const SoccerTeam* team = pitch.GetTeam(side);
-        for (int32_t i = 1; team && i < team->GetPlayerCount(); ++i) {
-            Actor& actor = *team->GetPlayer(i)->GetActor();
-            const float heading = PitchAngle::FromDirection(m_kickSpot - actor.GetPosition()).angle;
-            actor.PlaceInState(actor.GetPosition(), heading, new ActorState(ActorNodes::inactive));
-        }
-    }
+    KickAim::FaceOutfieldPlayers(m_kickSpot);
     Character* taker = GetTaker();
-    if (taker) {
-        Actor& actor = *taker->GetActor();
-        // The arrow turns all the way round.
-        m_aim.Begin(*taker, actor.GetHeading(), -FLT_MAX, FLT_MAX);
-        actor.PlaceInState(actor.GetPosition(), actor.GetHeading(), new ActorState(ActorNodes::kickoff));
-    }
-    CollisionManager::Instance()->Update(kSettleStep);
-    const SoccerTeam* defending = pitch.GetTeam(IsAttacking() ? 1 : 0);
-    if (defending && defending->GetPlayerCount() > 0) {
-        Actor& keeper = *defending->GetPlayer(0)->GetActor();
-        keeper.PlaceInState(keeper.GetPosition(), keeper.GetHeading(), new ActorState(ActorNodes::stand));
-    }
+    // The arrow turns all the way round.
+    if (taker)
+        m_aim.Begin(*taker, taker->GetActor()->GetHeading(), -FLT_MAX, FLT_MAX);
+    KickAim::SettleTaker(taker, ActorNodes::kickoff, IsAttacking());
     KickAim::PushCamera("Throw In", taker ? taker->GetActor() : nullptr);
     m_aiDelay = Settings().aiSetPieceDelay;
     MessageServer* server = MessageServer::Instance();

@@ -4,12 +4,14 @@
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
+#include "characters/Team.h"
 #include "input/InputController.h"
 #include "match/game/GameTB.h"
 #include "match/setpieces/DirectionSelector.h"
 #include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
+#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "scene/pitch/TBWorld.h"
 
@@ -18,6 +20,8 @@ namespace {
 const char* const kComputer = "ai";
 // The collision step that lets a turned taker keep the ball at his feet.
 constexpr float kTurnSettleStep = 0.01f;
+// One collision step resolves the taker's touch of the ball, so that he holds it.
+constexpr float kSettleStep = 0.1f;
 
 }  // namespace
 
@@ -41,6 +45,12 @@ void KickAim::Begin(const Character& taker, float angle, float minimum, float ma
         new DirectionSelector(taker.GetBrain()->GetName(), taker.GetActor()->GetPosition(), angle, minimum, maximum);
     if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
         world->AddRenderObject(m_selector);
+}
+
+void KickAim::BeginAround(const Character& taker, const Vector3& direction, float limit)
+{
+    const float angle = PitchAngle::FromDirection(direction).angle;
+    Begin(taker, angle, angle - limit, angle + limit);
 }
 
 void KickAim::Update(Character& taker, const ActorStateNode& waiting)
@@ -79,6 +89,17 @@ void KickAim::OrderPass(Character& taker, Character* receiver)
 {
     if (CharacterBrain* brain = taker.GetBrain())
         brain->GetOrder() = TeamOrder{1, Vector3::Zero, receiver};
+    // A steered taker's brain reads the controller, not orders: the pass is made for him as
+    // his button would.
+    if (!taker.IsSelected())
+        return;
+    ActorCommand& command = taker.GetCommand();
+    if (!command.hold) {
+        command.code = ActorInput::Pass;
+        if (receiver && receiver->GetActor())
+            command.targetPosition = receiver->GetActor()->GetPosition();
+    }
+    command.hold = 1;
 }
 
 void KickAim::PushCamera(const std::string& name, TrackedObject* target)
@@ -93,4 +114,36 @@ void KickAim::PopCamera()
     if (GameTB* game = GameTB::Current())
         game->PopCamera();
     SetCameraTarget(PitchSimulation::Instance()->GetBall());
+}
+
+void KickAim::FaceOutfieldPlayers(const Vector3& point)
+{
+    PitchSimulation& pitch = *PitchSimulation::Instance();
+    for (int side = 0; side < PitchSimulation::kSides; ++side) {
+        const SoccerTeam* team = pitch.GetTeam(side);
+        for (int32_t i = 1; team && i < team->GetPlayerCount(); ++i) {
+            Actor& actor = *team->GetPlayer(i)->GetActor();
+            const float heading = PitchAngle::FromDirection(point - actor.GetPosition()).angle;
+            actor.PlaceInState(actor.GetPosition(), heading, new ActorState(ActorNodes::inactive));
+        }
+    }
+}
+
+void KickAim::SettleTaker(Character* taker, const ActorStateNode& waiting, bool attacking)
+{
+    if (taker) {
+        Actor& actor = *taker->GetActor();
+        actor.PlaceInState(actor.GetPosition(), actor.GetHeading(), new ActorState(waiting));
+    }
+    CollisionManager::Instance()->Update(kSettleStep);
+    FreeDefendingKeeper(attacking);
+}
+
+void KickAim::FreeDefendingKeeper(bool attacking)
+{
+    const SoccerTeam* defending = PitchSimulation::Instance()->GetTeam(attacking ? 1 : 0);
+    if (defending && defending->GetPlayerCount() > 0) {
+        Actor& keeper = *defending->GetPlayer(0)->GetActor();
+        keeper.PlaceInState(keeper.GetPosition(), keeper.GetHeading(), new ActorState(ActorNodes::stand));
+    }
 }

@@ -26,11 +26,15 @@ public:
     // For a human taker, the arrow at his feet pointing at the angle, turning within the
     // limits, drawn with the pitch; nothing for the computer.
     void Begin(const Character& taker, float angle, float minimum, float maximum);
+    // Begin with the arrow along the direction, turning up to the limit either way.
+    void BeginAround(const Character& taker, const Vector3& direction, float limit);
     // One frame of a human's aim until the kick starts: exactly one button pressed in this
     // frame starts it (both at once count as none), pointing the kick along his heading and
     // raising the kick flag; otherwise he turns with the arrow in the waiting node. Then the
     // arrow follows him once the kick has started.
     void Update(Character& taker, const ActorStateNode& waiting);
+    // The computer takes the kick over: the human aims no more, the arrow follows the taker.
+    void HandOver() { m_started = true; }
     // Out of the world and deleted; safe to call twice.
     void End();
 
@@ -44,6 +48,13 @@ public:
     static void PushCamera(const std::string& name, TrackedObject* target);
     // The restart's camera off the stack; the ball followed again.
     static void PopCamera();
+    // Every outfield player of both sides turned, where he stands, towards the point.
+    static void FaceOutfieldPlayers(const Vector3& point);
+    // The taker into his waiting node where he stands, the ball settled at his feet, then the
+    // other side's keeper (player 0) standing free.
+    static void SettleTaker(Character* taker, const ActorStateNode& waiting, bool attacking);
+    // The keeper (player 0) of the side that does not take the restart, standing free.
+    static void FreeDefendingKeeper(bool attacking);
 
 private:
     DirectionSelector* m_selector = nullptr;

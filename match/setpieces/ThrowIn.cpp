@@ -6,15 +6,12 @@
 #include "characters/Team.h"
 #include "match/MatchSettings.h"
 #include "match/setpieces/FreeKick.h"
-#include "simulation/CollisionManager.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr float kSettleStep = 0.1f;
 
 const MatchSettings& Settings() { return *MatchSettings::Instance(); }
 
@@ -45,31 +42,14 @@ Character* ThrowIn::GetTaker() const
 void ThrowIn::Enter()
 {
     SetPiece::Enter();
-    PitchSimulation& pitch = *PitchSimulation::Instance();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const SoccerTeam* team = pitch.GetTeam(side);
-        for (int32_t i = 1; team && i < team->GetPlayerCount(); ++i) {
-            Actor& actor = *team->GetPlayer(i)->GetActor();
-            const float heading = PitchAngle::FromDirection(m_outPosition - actor.GetPosition()).angle;
-            actor.PlaceInState(actor.GetPosition(), heading, new ActorState(ActorNodes::inactive));
-        }
-    }
+    KickAim::FaceOutfieldPlayers(m_outPosition);
     Character* taker = GetTaker();
     if (taker) {
         Vector3 spot, direction;
         GetTakerPlacement(spot, direction);
-        const float angle = PitchAngle::FromDirection(direction).angle;
-        const float limit = Settings().throwInAngleLimit;
-        m_aim.Begin(*taker, angle, angle - limit, angle + limit);
-        Actor& actor = *taker->GetActor();
-        actor.PlaceInState(actor.GetPosition(), actor.GetHeading(), new ActorState(ActorNodes::throwinwait));
+        m_aim.BeginAround(*taker, direction, Settings().throwInAngleLimit);
     }
-    CollisionManager::Instance()->Update(kSettleStep);
-    const SoccerTeam* defending = pitch.GetTeam(IsAttacking() ? 1 : 0);
-    if (defending && defending->GetPlayerCount() > 0) {
-        Actor& keeper = *defending->GetPlayer(0)->GetActor();
-        keeper.PlaceInState(keeper.GetPosition(), keeper.GetHeading(), new ActorState(ActorNodes::stand));
-    }
+    KickAim::SettleTaker(taker, ActorNodes::throwinwait, IsAttacking());
     m_aiDelay = Settings().aiSetPieceDelay;
     KickAim::PushCamera("Throw In", taker ? taker->GetActor() : nullptr);
 }
