@@ -1,3 +1,4 @@
+#include "match/penalties/InGamePenalty.h"
 #include "match/setpieces/CornerKick.h"
 #include "match/setpieces/DirectionSelector.h"
 #include "match/setpieces/FreeKick.h"
@@ -11,6 +12,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
+#include "framework/Message.h"
 #include "match/MatchSettings.h"
 #include "match/game/GameTB.h"
 #include "simulation/Ball.h"
@@ -24,6 +26,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -400,4 +403,58 @@ TEST(KeeperKickTest, TheKeeperHoldsTheBallOnTheSpotAndTheKickEndsIt)
     match.RunUntil([&] { return Current(match) != kick; }, 600);
     EXPECT_NE(Current(match), kick);
     EXPECT_FALSE(keeper->GetActor()->HasBall());
+}
+
+namespace {
+
+// The "goal scored" messages whose record names the scorer, as the goal handling reads them.
+class GoalListener : public MessageListener {
+public:
+    GoalListener() : m_goal(MessageServer::Instance()->RegisterMessage("goal scored"))
+    {
+        MessageServer::Instance()->RegisterListener(this);
+    }
+    ~GoalListener() override { MessageServer::Instance()->UnregisterListener(this); }
+    int OnMessage(int message, intptr_t param) override
+    {
+        if (message == m_goal && param)
+            goals.push_back(*reinterpret_cast<const Ball::Goal*>(param));
+        return 0;
+    }
+    std::vector<Ball::Goal> goals;
+
+private:
+    int m_goal;
+};
+
+}  // namespace
+
+TEST(InGamePenaltyTest, AScoredPenaltyIsOneGoalByTheTakerAndTheRefereeIsHeldUntilItEnds)
+{
+    for (const bool attacking : {true, false}) {
+        SCOPED_TRACE(attacking);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        auto* penalty = new InGamePenalty(attacking);
+        match.Harness().MakeCurrent(penalty);
+        SoccerTeam& kicking = TestMatch::Team(attacking ? 0 : 1);
+        Character* taker = penalty->GetTaker();
+        ASSERT_EQ(taker, kicking.GetPlayer(kicking.GetPlayerCount() - 1));
+        ASSERT_NE(penalty->GetShot(), nullptr);
+        CharacterBrain* referee = PitchSimulation::Instance()->GetReferee()->GetBrain();
+        EXPECT_EQ(referee->GetMode(), CharacterBrain::kFrozen);
+        EXPECT_NEAR(PitchSimulation::Instance()->GetReferee()->GetActor()->GetPosition().x, 0.0f, 1e-3f);
+
+        GoalListener listener;
+        match.RunUntil([&] { return Current(match) != penalty; }, 1800);
+        ASSERT_NE(Current(match), penalty) << "the penalty never ended";
+        EXPECT_EQ(referee->GetMode(), 0);
+        // A goal is raised by the ball as it goes in, then reported by the penalty on leaving,
+        // both naming the taker for his side; a miss raises none.
+        int byTaker = 0;
+        for (const Ball::Goal& goal : listener.goals)
+            byTaker += goal.scoringTeam == &kicking && goal.scorer == taker;
+        EXPECT_EQ(byTaker, static_cast<int>(listener.goals.size()));
+        EXPECT_TRUE(byTaker == 0 || byTaker == 2) << byTaker;
+    }
 }
