@@ -5,9 +5,8 @@
 class State;
 
 // The set pieces that the match events start, made in one place so that the event handler
-// does not depend on how each kind is built. A kind that has no class of its own yet is
-// stood in for by PlaceholderRestart: the sides line up by that kind's formations, the ball
-// goes on the spot and play is handed back at once. attacking: side 0 takes the kick.
+// does not depend on how each kind is built. attacking: side 0 takes the kick; the flags
+// are the ball's records', passed on as they are.
 namespace RestartKicks {
 
 State* CreateThrowIn(bool attacking, bool touchlineFlag, const Vector3& position);
