@@ -315,3 +315,31 @@ TEST(MatchEventsTest, CrowdSoundsByLevelAndFavour)
     }
     GameParameters::Instance()->SetParameter("level", saved);
 }
+
+TEST(MatchEventsTest, EachRestartHandsPlayBack)
+{
+    enum Kind { kThrowIn, kCorner, kKeeperKick, kFreeKick };
+    constexpr int kFrameCap = 60 * 40;
+    for (Kind kind : {kThrowIn, kCorner, kKeeperKick, kFreeKick}) {
+        SCOPED_TRACE(kind);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        RefereeGuard referee(true, false);
+        const bool firstSide = TestMatch::Team(0).IsFirstSide();
+        Ball::OutOfBoundsFar far{kind == kCorner ? firstSide : !firstSide, true, Player(0, 2)};
+        Ball::OutOfBoundsAcross across{true, Player(0, 2)->GetActor()->GetPosition(), Player(0, 2)};
+        Character::FoulRecord foul{Player(0, 1), Player(1, 2), Player(0, 1)->GetActor()->GetPosition()};
+        if (kind == kThrowIn)
+            Send(period, "out of bounds across", &across);
+        else if (kind == kFreeKick)
+            Send(period, "free kick foul", &foul);
+        else
+            Send(period, "out of bounds far", &far);
+        ASSERT_NE(period->GetSequence(), nullptr);
+        const int frames = match.RunUntil([&] { return !period->GetSequence(); }, kFrameCap);
+        // The 2 s of play before the fade come first.
+        EXPECT_GT(frames, 60);
+        EXPECT_LT(frames, kFrameCap);
+    }
+}
