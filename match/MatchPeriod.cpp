@@ -1,7 +1,12 @@
 #include "match/MatchPeriod.h"
 
+#include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
+#include "audio/Voice.h"
+#include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/RefereeBrain.h"
+#include "characters/RefereeSettings.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
@@ -9,7 +14,10 @@
 #include "frontend/TBMenu.h"
 #include "input/InputController.h"
 #include "match/GameParameters.h"
+#include "match/MatchDelay.h"
+#include "match/MatchSettings.h"
 #include "match/MatchStatistics.h"
+#include "match/RestartKicks.h"
 #include "match/MenuVariables.h"
 #include "match/MatchFade.h"
 #include "match/PlayerHold.h"
@@ -25,6 +33,7 @@
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
 #include "simulation/ReplayEngine.h"
+#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>
@@ -75,6 +84,63 @@ void SetVariable(const std::string& key, const std::string& text)
 bool StoryActive()
 {
     return StoryModeGame::Instance()->active;
+}
+
+constexpr float kBannerSeconds = 2.0f;
+constexpr float kRestartDelay = 2.0f;
+constexpr float kCardDelay = 1.5f;
+constexpr float kRedCardWalkSeconds = 5.0f;
+constexpr int kForfeitRedCards = 3;
+constexpr int kHighCrowdLevels = 2;
+
+// Rating changes by event.
+constexpr float kSnagRating = 0.2f;
+constexpr float kGoalRating = 2.0f;
+constexpr float kIllegalGoalRating = -0.1f;
+constexpr float kBallOutRating = -0.1f;
+constexpr float kUnseenFoulRating = 0.3f;
+constexpr float kFoulRating = 0.1f;
+constexpr float kPenaltyRating = -0.5f;
+constexpr float kYellowRating = -0.5f;
+constexpr float kRedRating = -1.0f;
+
+void AddRating(Character* player, float change)
+{
+    if (player)
+        player->SetMatchRating(player->GetMatchRating() + change);
+}
+
+int SideOf(const SoccerTeam* team)
+{
+    return team == &TeamOf(0) ? 0 : 1;
+}
+
+// The side of a player's team: 0 for team 0, else 1 (a player without a team counts as 1).
+int SideOf(const Character* player)
+{
+    return player && player->GetTeam() == &TeamOf(0) ? 0 : 1;
+}
+
+Character* AsCharacter(BallToucher* toucher)
+{
+    return dynamic_cast<Character*>(toucher);
+}
+
+std::string NameOf(const Character* player)
+{
+    return player && player->GetVariation() ? player->GetVariation()->GetName() : std::string();
+}
+
+void Whistle()
+{
+    if (Character* referee = Pitch().GetReferee())
+        if (auto* brain = dynamic_cast<RefereeBrain*>(referee->GetBrain()))
+            brain->Whistle(true);
+}
+
+bool Matches(int message, const char* name)
+{
+    return message == MessageServer::Instance()->RegisterMessage(name);
 }
 
 // The statistics screen shows side 0 as home except in a story-mode first leg.
@@ -214,9 +280,258 @@ ParallelState* MatchPeriod::CreateFadeStep(bool direction, float duration)
     return MatchFade::CreateFadeStep(direction, duration);
 }
 
-void MatchPeriod::OnQueuedMessage(int, intptr_t)
+void MatchPeriod::OnQueuedMessage(int message, intptr_t param)
 {
-    // Match events do not stop play yet: the period keeps running through them.
+    // Events raised while play stands are lost, not deferred.
+    if (m_sequence || m_pauseMenu || m_periodOver || !param)
+        return;
+    if (Matches(message, "goal scored")) {
+        const Ball::Goal& goal = *reinterpret_cast<const Ball::Goal*>(param);
+        Character* scorer = AsCharacter(goal.scorer);
+        const bool ownGoal = !goal.scoringTeam || !goal.scoringTeam->Contains(scorer);
+        if (ownGoal)
+            AddRating(scorer, -kGoalRating);
+        LogMessage("Goal scored, ownGoal=%d\n", ownGoal ? 1 : 0);
+        const Ball* ball = Pitch().GetBall();
+        if (!ownGoal && ball && !ball->IsLegalForGoal()) {
+            LogMessage("Ball was _not_ legal for goal\n");
+            Ball::OutOfBoundsFar record;
+            record.left = !goal.scoringTeam->IsFirstSide();
+            record.negativeSide = true;
+            record.lastToucher = goal.scoringTeam->GetPlayerCount() > 0 ? goal.scoringTeam->GetPlayer(0) : nullptr;
+            AddRating(scorer, kIllegalGoalRating);
+            StartCornerOrKeeperKick(record);
+        } else {
+            if (!ownGoal)
+                LogMessage("Ball was legal for goal\n");
+            StartGoalSequence(goal);
+        }
+    } else if (Matches(message, "Snagged")) {
+        AddRating(reinterpret_cast<Character*>(param), kSnagRating);
+        return;
+    } else if (Matches(message, "goal kick")) {
+        LogMessage("Goal kick\n");
+        SetSequence(RestartKicks::CreateGoalKick(SideOf(reinterpret_cast<const Character*>(param)) == 0));
+    } else if (Matches(message, "out of bounds far")) {
+        LogMessage("Keeper kick\n");
+        const auto& record = *reinterpret_cast<const Ball::OutOfBoundsFar*>(param);
+        AddRating(AsCharacter(record.lastToucher), kBallOutRating);
+        StartCornerOrKeeperKick(record);
+        Whistle();
+    } else if (Matches(message, "out of bounds across")) {
+        const auto& record = *reinterpret_cast<const Ball::OutOfBoundsAcross*>(param);
+        AddRating(AsCharacter(record.lastToucher), kBallOutRating);
+        StartThrowIn(record);
+        Whistle();
+    } else if (Matches(message, "free kick foul") || Matches(message, "penalty foul")) {
+        StartFoulSequence(*reinterpret_cast<const Character::FoulRecord*>(param),
+                          Matches(message, "penalty foul"));
+    } else {
+        return;
+    }
+    Pitch().RandomizeTeamStrategies();
+}
+
+State* MatchPeriod::WrapSetPiece(State* setPiece)
+{
+    const float fade = MatchSettings::Instance()->fadeLength;
+    return new IteratingState(new MatchDelay(kRestartDelay, true, true),
+                              new IteratingState(CreateFadeStep(true, fade),
+                                                 new IteratingState(setPiece, CreateFadeStep(false, fade))));
+}
+
+State* MatchPeriod::AddPlayerChanges(State* setPiece)
+{
+    State* chain = nullptr;
+    for (const PlayerChange& change : m_pendingChanges) {
+        Character* outgoing = change.first;
+        // A player sent off (or changed) meanwhile is in no team any more.
+        if (!outgoing || !outgoing->GetTeam() || !outgoing->GetTeam()->Contains(outgoing)) {
+            LogWarning("MatchPeriod::AddPlayerChanges: outgoing player is in no team; change dropped\n");
+            continue;
+        }
+        const Vector3 place = outgoing->GetActor()->GetPosition();
+        State* step = new IteratingState(
+            new SendOffPlayer({outgoing}, false, true, false, 0.0f),
+            new IteratingState(new Substitution(outgoing, change.second), new SendInPlayer({change.second}, {place})));
+        chain = chain ? new IteratingState(chain, step) : step;
+    }
+    m_pendingChanges.clear();
+    return chain ? new IteratingState(chain, setPiece) : setPiece;
+}
+
+void MatchPeriod::StartCornerOrKeeperKick(const Ball::OutOfBoundsFar& record)
+{
+    const Character* toucher = AsCharacter(record.lastToucher);
+    const SoccerTeam* touchingTeam = toucher ? toucher->GetTeam() : nullptr;
+    State* setPiece;
+    if (touchingTeam && record.left == touchingTeam->IsFirstSide()) {
+        const int touchingSide = SideOf(touchingTeam);
+        ++MatchStatistics::Instance()->corners[touchingSide == 0 ? 1 : 0];
+        setPiece = AddPlayerChanges(RestartKicks::CreateCorner(touchingSide != 0, record.negativeSide));
+        ShowBanner("message_corner", kBannerSeconds);
+    } else {
+        // Without a last toucher the side that defends the line kicks.
+        const bool attacking = touchingTeam ? SideOf(touchingTeam) != 0 : TeamOf(0).IsFirstSide() == record.left;
+        setPiece = RestartKicks::CreateKeeperKick(attacking, record.negativeSide);
+        ShowBanner("message_goalkick", kBannerSeconds);
+    }
+    SetSequence(WrapSetPiece(setPiece));
+}
+
+void MatchPeriod::StartThrowIn(const Ball::OutOfBoundsAcross& record)
+{
+    ShowBanner("message_throwin", kBannerSeconds);
+    const Character* toucher = AsCharacter(record.lastToucher);
+    bool attacking;
+    if (toucher) {
+        attacking = SideOf(toucher) != 0;
+    } else {
+        // Nobody touched it: the side that defends the half where it left throws.
+        attacking = PitchPosition::FromWorld(record.position, TeamOf(0).IsFirstSide()).x < 0.0f;
+        LogWarning("MatchPeriod::StartThrowIn: ball out with no last toucher; side %d throws\n", attacking ? 0 : 1);
+    }
+    SetSequence(WrapSetPiece(RestartKicks::CreateThrowIn(attacking, record.nearSide, record.position)));
+}
+
+std::string MatchPeriod::CrowdSoundName(const char* stem, int side, bool ownGoal) const
+{
+    const bool high = GameParameters::Instance()->GetLevelNumber() <= kHighCrowdLevels;
+    bool cheer = CrowdFavours(side);
+    if (ownGoal && CrowdFavours(0) && CrowdFavours(1))
+        cheer = false;
+    return std::string(stem) + (cheer ? "cheer_" : "dismay_") + (high ? "high" : "low");
+}
+
+void MatchPeriod::PlayCrowd(const std::string& name) const
+{
+    if (Voice* voice = SoundEngine::Instance()->Play(name, true))
+        voice->Start();
+}
+
+void MatchPeriod::StartGoalSequence(const Ball::Goal& goal)
+{
+    SoccerTeam* credited = goal.scoringTeam;
+    if (!credited) {
+        LogError("MatchPeriod::StartGoalSequence: goal without a credited team\n");
+        return;
+    }
+    Character* scorer = AsCharacter(goal.scorer);
+    const int side = SideOf(credited);
+    const bool ownGoal = !credited->Contains(scorer);
+    credited->SetGoals(credited->GetGoals() + 1);
+    AddRating(scorer, kGoalRating);
+    ++MatchStatistics::Instance()->goals[side];
+
+    SetVariable("%scorer%", NameOf(scorer));
+    ShowBanner("message_goal", kBannerSeconds);
+
+    std::vector<Character*> cheer;
+    std::vector<Character*> dismay;
+    if (scorer)
+        (ownGoal ? dismay : cheer).push_back(scorer);
+    if (!ownGoal && TeamOf(1 - side).GetPlayerCount() > 0)
+        dismay.push_back(TeamOf(1 - side).GetPlayer(0));
+    const MatchSettings& settings = *MatchSettings::Instance();
+    State* sequence = new PlayerReaction(cheer, dismay, settings.goalMinStagger, settings.goalMaxStagger,
+                                         settings.goalReactionTime);
+    if (StoryActive() || GameParameters::Instance()->replays)
+        if (State* replay = RestartKicks::CreateReplay(!credited->IsFirstSide()))
+            sequence = new IteratingState(sequence, replay);
+    // In extra time the goal ends the period: no kick-off follows.
+    if (m_period < 2)
+        sequence = new IteratingState(sequence, new KickOff(side != 0));
+    SetSequence(sequence);
+    PlayCrowd(CrowdSoundName("crowd_", side, ownGoal));
+}
+
+bool MatchPeriod::RefereeSeesFoul(const Character* fouler)
+{
+    const Character* referee = Pitch().GetReferee();
+    if (!referee || !fouler)
+        return false;
+    const RefereeSettings& settings = *RefereeSettings::Instance();
+    const Actor& eye = *referee->GetActor();
+    const Actor& offender = *fouler->GetActor();
+    return eye.DistanceTo(offender) < settings.foulSpotMaxDist &&
+           eye.IsFacing(offender.GetPosition(), settings.foulSpotMaxFov);
+}
+
+bool MatchPeriod::ShouldShowCard(const Character* fouler)
+{
+    const bool cards = StoryActive() ? StoryModeGame::Instance()->cards : GameParameters::Instance()->cards;
+    const Character* referee = Pitch().GetReferee();
+    if (!cards || !referee || !fouler)
+        return false;
+    const bool firstSide = fouler->GetTeam() && fouler->GetTeam()->IsFirstSide();
+    const Actor& offender = *fouler->GetActor();
+    const float x = std::max(0.0f, PitchPosition::FromWorld(offender.GetPosition(), !firstSide).x);
+    const RefereeSettings& settings = *RefereeSettings::Instance();
+    return referee->GetActor()->DistanceTo(offender) < x * settings.redCardDistVariation + settings.redCardAwardDist;
+}
+
+void MatchPeriod::StartFoulSequence(const Character::FoulRecord& foul, bool penalty)
+{
+    Character* fouler = foul.offender;
+    if (!RefereeSeesFoul(fouler)) {
+        AddRating(fouler, kUnseenFoulRating);
+        return;
+    }
+    const bool fouledInTeam0 = SideOf(foul.fouled) == 0;
+    const int foulingSide = fouledInTeam0 ? 1 : 0;
+    const int awardedSide = 1 - foulingSide;
+    MatchStatistics& statistics = *MatchStatistics::Instance();
+    ++statistics.fouls[foulingSide];
+
+    State* kick;
+    const char* banner;
+    if (penalty) {
+        kick = RestartKicks::CreatePenalty(fouledInTeam0);
+        banner = "message_penaltykick";
+        AddRating(fouler, kPenaltyRating);
+        ++statistics.penaltyKicks[awardedSide];
+    } else {
+        kick = RestartKicks::CreateFreeKick(fouledInTeam0, foul.spot);
+        banner = "message_freekick";
+        ++statistics.freeKicks[awardedSide];
+    }
+    auto* restart = new ParallelState;
+    restart->AddState(new IteratingState(new MatchDelay(kRestartDelay, true, true), kick));
+    restart->AddState(new TBIngameMessageMenu(banner, kBannerSeconds));
+
+    if (!ShouldShowCard(fouler)) {
+        Whistle();
+        AddRating(fouler, kFoulRating);
+        SetSequence(restart);
+    } else {
+        const bool yellow = !fouler->IsBooked();
+        State* next = restart;
+        if (yellow) {
+            AddRating(fouler, kYellowRating);
+            ++statistics.yellowCards[foulingSide];
+        } else {
+            ++statistics.redCards[foulingSide];
+            AddRating(fouler, kRedRating);
+            SetVariable("%scorer%", NameOf(fouler));
+            auto* cardShow = new ParallelState;
+            cardShow->AddState(new SendOffPlayer({fouler}, true, false, false, kRedCardWalkSeconds));
+            cardShow->AddState(new TBIngameMessageMenu("message_redcard", kBannerSeconds));
+            if (statistics.redCards[foulingSide] >= kForfeitRedCards) {
+                m_forfeitSide = foulingSide;
+                delete restart;
+                next = cardShow;
+            } else {
+                next = new IteratingState(cardShow, restart);
+            }
+        }
+        const float reactionTime = MatchSettings::Instance()->penaltyReactionTime;
+        SetSequence(new IteratingState(
+            new MatchDelay(kCardDelay, true, true),
+            new IteratingState(new RedCardAward(fouler, yellow, foul.fouled),
+                               new IteratingState(new PlayerReaction({}, {fouler}, 0.0f, 0.0f, reactionTime), next))));
+    }
+    PlayCrowd(std::string("boohfoul") +
+              (GameParameters::Instance()->GetLevelNumber() <= kHighCrowdLevels ? "high" : "low"));
 }
 
 State* MatchPeriod::Update(float dt)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "characters/Character.h"
 #include "framework/Message.h"
 #include "framework/State.h"
+#include "simulation/Ball.h"
 
 #include <cstdint>
 #include <string>
@@ -29,8 +31,25 @@ public:
     void Exit() override;
     State* Update(float dt) override;
     void Render() override;
-    // Match events that reach the period through its queue.
+    // Match events that reach the period through its queue: each that stops play installs a
+    // restart sequence and keeps the ratings and statistics. Ignored while a sequence runs,
+    // the pause menu is open or the period is over.
     void OnQueuedMessage(int message, intptr_t param) override;
+
+    // The handlers' steps; each installs a sequence (the foul one only for a foul seen).
+    void StartGoalSequence(const Ball::Goal& goal);
+    void StartCornerOrKeeperKick(const Ball::OutOfBoundsFar& record);
+    void StartThrowIn(const Ball::OutOfBoundsAcross& record);
+    void StartFoulSequence(const Character::FoulRecord& foul, bool penalty);
+    // The restart chain around a set piece: play runs on for a moment, a fade to black, the
+    // set piece, a fade back. Takes the set piece.
+    static State* WrapSetPiece(State* setPiece);
+    // The pending substitutions in front of the set piece, which it takes; empties the list.
+    State* AddPlayerChanges(State* setPiece);
+    static bool RefereeSeesFoul(const Character* fouler);
+    static bool ShouldShowCard(const Character* fouler);
+    // "crowd_cheer_high" and the like, for a goal credited to (or a foul against) side.
+    std::string CrowdSoundName(const char* stem, int side, bool ownGoal) const;
 
     // Whether the score counts as level: in a story-mode round before the final, never in the
     // first leg and by the aggregate in the second; otherwise the goals of both sides now.
@@ -59,6 +78,7 @@ public:
     bool CrowdFavours(int side) const { return side == 0 ? m_crowdFavours0 : m_crowdFavours1; }
 
 private:
+    void PlayCrowd(const std::string& name) const;
     void EnterStoryLineUp();
     void ApplyEnds();
     void StartSequenceAtEnter();

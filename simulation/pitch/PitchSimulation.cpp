@@ -346,3 +346,10 @@ void PitchSimulation::Render()
 }
 
 RenderObject* PitchSimulation::GetSceneObject() const { return m_world.get(); }
+
+void PitchSimulation::RandomizeTeamStrategies()
+{
+    for (const auto& manager : m_managers)
+        if (manager)
+            manager->ChooseTactics();
+}

@@ -98,6 +98,8 @@ public:
     // Puts a side in place of the one held, which is deleted (tools and tests that bring
     // their own sides). Needs SetupMatch; side is 0 or 1.
     void SetSide(int side, std::unique_ptr<SoccerTeam> team, std::unique_ptr<TeamManager> manager);
+    // Each side's manager draws new tactics (after a stoppage).
+    void RandomizeTeamStrategies();
     // The pitch keeps the referee; null removes it.
     void SetReferee(std::unique_ptr<Character> referee);
 

@@ -42,17 +42,17 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
             const std::string& id = volume->GetCollisionName();
             const bool area = id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" ||
                               id == "guardcylinder" || id == "penaltyspot" || id == "keeperline" ||
-                              id == "spawnpoint";
+                              id == "spawnpoint" || id == "kickspot";
             EXPECT_EQ(volume->GetCollisionSetName(), area ? "" : "ball+pitchvolumes") << volume->GetName();
         }
         EXPECT_EQ(ids, (std::map<std::string, int>{{"closetrigger", 4}, {"collidecube", 8}, {"collidecylinder", 4},
-                                                   {"farplane", 1}, {"guardcylinder", 2},
+                                                   {"farplane", 1}, {"guardcylinder", 2}, {"kickspot", 4},
                                                    {"ground", 1}, {"keeperline", 2}, {"leftgoalscorearea", 1},
                                                    {"leftplane", 1}, {"nearplane", 1}, {"passhigharea", 4},
                                                    {"penaltyarea", 2}, {"penaltyspot", 2},
                                                    {"rightgoalscorearea", 1}, {"rightplane", 1},
                                                    {"spawnpoint", 2}}));
-        EXPECT_EQ(volumes, 37);
+        EXPECT_EQ(volumes, 41);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
@@ -75,6 +75,16 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
             EXPECT_EQ(std::tuple(spot.GetPosition(), line.ClosestPoint(Vector3{}), line.normal),
                       std::tuple(Vector3(39 * x, 0, 0), Vector3(50 * x, 0, 0), Vector3(-x, 0, 0)))
                 << end;
+        }
+        // A keeper's kick spots at the front corners of his goal area, each on the side whose
+        // out-of-bounds flag names it.
+        for (const auto& [name, spot] : {std::pair{"LeftGoalLeftKickSpot", Vector3(46.3f, 0, 6.1f)},
+                                         std::pair{"LeftGoalRightKickSpot", Vector3(46.3f, 0, -6.1f)},
+                                         std::pair{"RightGoalLeftKickSpot", Vector3(-46.3f, 0, -6.1f)},
+                                         std::pair{"RightGoalRightKickSpot", Vector3(-46.3f, 0, 6.1f)}}) {
+            const auto& volume = dynamic_cast<CylindricalPitchVolume&>(*find(name));
+            EXPECT_NEAR(volume.GetPosition().x, spot.x, 1e-4f) << name;
+            EXPECT_EQ(volume.GetPosition().z, spot.z) << name;
         }
         for (const char* wing : {"PassHighAreaLeftFar", "PassHighAreaLeftNear", "PassHighAreaRightFar",
                                  "PassHighAreaRightNear"})

@@ -39,6 +39,9 @@ constexpr float kCloseTriggerOffHalfWidth = 9.0f;
 // The penalty spot, scaled like the area, and the size of its painted disc.
 constexpr float kPenaltySpotDistance = 11.0f;
 constexpr float kSpotRadius = 0.11f;
+// The goal area, scaled like the penalty area: a keeper's kick is taken from its front corners.
+constexpr float kGoalAreaDepth = 3.7f;
+constexpr float kGoalAreaHalfWidth = 6.1f;
 
 template <class Volume>
 Volume* Add(Cast& cast, const char* name, const char* id)
@@ -151,6 +154,21 @@ void AddPenaltyPlaces(Cast& cast, int side)
     line->GetPlane().distance = -kHalfLength;
 }
 
+// side +1: the left goal's kick spots. A ball out over a goal line on one side of it calls for
+// the spot of that side's name: on +z at the left goal and on -z at the right one.
+void AddKickSpots(Cast& cast, int side)
+{
+    const std::string end = side > 0 ? "LeftGoal" : "RightGoal";
+    for (const bool left : {true, false}) {
+        auto* spot = new CylindricalPitchVolume();
+        spot->SetCollisionName("kickspot");
+        cast.AddDynamicMember(spot, (end + (left ? "LeftKickSpot" : "RightKickSpot")).c_str());
+        const float across = (left ? 1.0f : -1.0f) * static_cast<float>(side) * kGoalAreaHalfWidth;
+        spot->SetPosition({side * (kHalfLength - kGoalAreaDepth), 0, across});
+        spot->GetCylinder().radius = kSpotRadius;
+    }
+}
+
 // All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
 // actor's base would always touch it.
 void AddLevelPitchVolumes(Cast& cast)
@@ -168,6 +186,8 @@ void AddLevelPitchVolumes(Cast& cast)
     AddAreasAtGoal(cast, -1);
     AddPenaltyPlaces(cast, 1);
     AddPenaltyPlaces(cast, -1);
+    AddKickSpots(cast, 1);
+    AddKickSpots(cast, -1);
 }
 
 bool WritePitchVolumes(const AssetContext& context)

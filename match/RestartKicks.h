@@ -1,0 +1,21 @@
+#pragma once
+
+#include "framework/Vector.h"
+
+class State;
+
+// The set pieces that the match events start, made in one place so that the event handler
+// does not depend on how each kind is built. attacking: side 0 takes the kick; the flags
+// are the ball's records', passed on as they are.
+namespace RestartKicks {
+
+State* CreateThrowIn(bool attacking, bool touchlineFlag, const Vector3& position);
+State* CreateCorner(bool attacking, bool cornerFlag);
+State* CreateKeeperKick(bool attacking, bool cornerFlag);
+State* CreateGoalKick(bool attacking);
+State* CreateFreeKick(bool attacking, const Vector3& spot);
+State* CreatePenalty(bool attacking);
+// The replay after a goal; null while replays cannot be shown.
+State* CreateReplay(bool firstSideConceded);
+
+}  // namespace RestartKicks

@@ -1,0 +1,105 @@
+#include "match/penalties/InGamePenalty.h"
+
+#include "audio/SoundEngine.h"
+#include "audio/Voice.h"
+#include "characters/Actor.h"
+#include "characters/ActorState.h"
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/Team.h"
+#include "framework/Debug.h"
+#include "framework/Message.h"
+#include "match/penalties/PenaltyShot.h"
+#include "simulation/Ball.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+
+namespace {
+
+constexpr uint32_t kPenaltyHud = 120;
+constexpr uint32_t kPlayHud = 63;
+
+// The goal a scored penalty reports: the listeners read it after the set piece is gone.
+Ball::Goal s_penaltyGoal;
+
+void Broadcast(const char* name, intptr_t param)
+{
+    MessageServer* server = MessageServer::Instance();
+    server->SendMessage(0, server->RegisterMessage(name), param);
+}
+
+}  // namespace
+
+InGamePenalty::InGamePenalty(bool attacking) : SetPiece("penalty", attacking, 0.0f, 0.0f) {}
+
+InGamePenalty::~InGamePenalty()
+{
+    StateSlot::Set(&m_shot, nullptr, false);
+}
+
+Character* InGamePenalty::GetTaker() const
+{
+    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1);
+    return team && team->GetPlayerCount() > 0 ? team->GetPlayer(team->GetPlayerCount() - 1) : nullptr;
+}
+
+void InGamePenalty::HoldReferee(bool hold)
+{
+    Character* referee = PitchSimulation::Instance()->GetReferee();
+    if (CharacterBrain* brain = referee ? referee->GetBrain() : nullptr)
+        brain->SetMode(hold ? CharacterBrain::kFrozen : 0);
+}
+
+void InGamePenalty::Enter()
+{
+    SetPiece::Enter();
+    PitchSimulation& pitch = *PitchSimulation::Instance();
+    Character* taker = GetTaker();
+    const SoccerTeam* defending = pitch.GetTeam(IsAttacking() ? 1 : 0);
+    Character* keeper = defending && defending->GetPlayerCount() > 0 ? defending->GetPlayer(0) : nullptr;
+    if (taker && keeper)
+        StateSlot::Set(&m_shot,
+                       new PenaltyShot(taker, keeper, taker->GetControllerName(), keeper->GetControllerName(),
+                                       defending->IsFirstSide(), &m_outcome, true),
+                       true);
+    else
+        LogError("InGamePenalty: no taker or keeper; the penalty is not taken\n");
+    pitch.SetHudElements(kPenaltyHud);
+    Broadcast("message penaltykick", 0);
+    if (Character* referee = pitch.GetReferee()) {
+        const float heading = PitchAngle::FromDirection(PitchFrame::GetDirection(PitchFrame::kAlong)).angle;
+        referee->GetActor()->PlaceInState(Vector3{}, heading, new ActorState(ActorNodes::refstand));
+    }
+    HoldReferee(true);
+    // Without a shot there is nothing to wait for: it counts as missed.
+    if (!m_shot)
+        m_outcome = 2;
+}
+
+State* InGamePenalty::Update(float dt)
+{
+    StateSlot::Update(&m_shot, dt);
+    return IsKickTaken() ? nullptr : this;
+}
+
+void InGamePenalty::Render()
+{
+    if (m_shot)
+        m_shot->Render();
+}
+
+void InGamePenalty::Exit()
+{
+    SetPiece::Exit();
+    PitchSimulation::Instance()->SetHudElements(kPlayHud);
+    StateSlot::Set(&m_shot, nullptr, false);
+    if (m_outcome == 1) {
+        // The goal handling reads who scored for whom, not just the side.
+        s_penaltyGoal.scoringTeam = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1);
+        s_penaltyGoal.scorer = GetTaker();
+        Broadcast("goal scored", reinterpret_cast<intptr_t>(&s_penaltyGoal));
+    } else if (Voice* voice = SoundEngine::Instance()->Play("crowd_nearmiss_low", true)) {
+        voice->Start();
+    }
+    HoldReferee(false);
+}

@@ -1,0 +1,345 @@
+#include "match/MatchPeriod.h"
+
+#include "characters/Actor.h"
+#include "characters/Character.h"
+#include "characters/RefereeSettings.h"
+#include "characters/Team.h"
+#include "frontend/FrontEndStates.h"
+#include "frontend/TBMenu.h"
+#include "match/GameParameters.h"
+#include "match/MatchDelay.h"
+#include "match/MatchStatistics.h"
+#include "simulation/Ball.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "support/TestMatch.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A period in play: its opening sequence and banner taken away.
+MatchPeriod* StartPlaying(TestMatch& match, int period = 0, bool favours0 = true, bool favours1 = true)
+{
+    auto* state = new MatchPeriod(period, true, favours0, favours1);
+    match.Harness().MakeCurrent(state);
+    state->SetSequence(nullptr);
+    match.RunUntil([&] { return !state->GetBanner(); }, 600);
+    MatchStatistics::Instance()->Reset();
+    for (int side = 0; side < 2; ++side) {
+        TestMatch::Team(side).SetGoals(0);
+        for (int32_t i = 0; i < TestMatch::Team(side).GetPlayerCount(); ++i) {
+            TestMatch::Team(side).GetPlayer(i)->SetMatchRating(0.0f);
+            TestMatch::Team(side).GetPlayer(i)->SetBooked(false);
+        }
+    }
+    return state;
+}
+
+// Counted from the keeper; wraps round a small side.
+Character* Player(int side, int index)
+{
+    const SoccerTeam& team = TestMatch::Team(side);
+    return team.GetPlayer(index % team.GetPlayerCount());
+}
+
+Ball& TheBall()
+{
+    return *PitchSimulation::Instance()->GetBall();
+}
+
+void Send(MatchPeriod* period, const char* name, const void* record)
+{
+    MessageServer* server = MessageServer::Instance();
+    server->SendMessage(0, server->RegisterMessage(name), reinterpret_cast<intptr_t>(record));
+    period->Drain();
+}
+
+std::string BannerOf(const MatchPeriod* period)
+{
+    const auto* banner = dynamic_cast<const TBMenu*>(period->GetBanner());
+    return banner ? banner->GetScreen() : std::string();
+}
+
+// The referee sees everything (or nothing) and shows cards from anywhere (or never).
+class RefereeGuard {
+public:
+    RefereeGuard(bool sees, bool cards) 
+    {
+        RefereeSettings& s = *RefereeSettings::Instance();
+        m_saved = {s.foulSpotMaxDist, s.foulSpotMaxFov, s.redCardAwardDist, s.redCardDistVariation};
+        s.foulSpotMaxDist = sees ? 1.0e6f : 0.0f;
+        s.foulSpotMaxFov = 4.0f;
+        s.redCardAwardDist = cards ? 1.0e6f : 0.0f;
+        s.redCardDistVariation = 0.0f;
+        GameParameters::Instance()->cards = true;
+        // The referee looks at the fouler.
+        Character* referee = PitchSimulation::Instance()->GetReferee();
+        referee->GetActor()->SetPosition(Player(0, 1)->GetActor()->GetPosition() + Vector3{0.0f, 0.0f, 1.0f});
+    }
+    ~RefereeGuard()
+    {
+        RefereeSettings& s = *RefereeSettings::Instance();
+        s.foulSpotMaxDist = m_saved[0];
+        s.foulSpotMaxFov = m_saved[1];
+        s.redCardAwardDist = m_saved[2];
+        s.redCardDistVariation = m_saved[3];
+    }
+
+private:
+    std::array<float, 4> m_saved{};
+};
+
+}  // namespace
+
+TEST(MatchEventsTest, GoalsCountRateAndRestart)
+{
+    struct Case {
+        const char* name;
+        int scorerSide;
+        int creditedSide;
+        bool legal;
+        int period;
+        int goals;           // of the credited side afterwards
+        float scorerRating;  // afterwards
+        const char* banner;
+    };
+    const Case cases[] = {
+        {"legal goal", 0, 0, true, 0, 1, 2.0f, "message_goal"},
+        {"own goal, never tested for legality", 1, 0, false, 1, 1, 0.0f, "message_goal"},
+        {"illegal goal", 1, 1, false, 0, 0, -0.1f, "message_goalkick"},
+        {"extra-time goal", 1, 1, true, 2, 1, 2.0f, "message_goal"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match, c.period);
+        TheBall().ReleasePossession(c.legal ? 1 : 0);
+        Ball::Goal goal{&TestMatch::Team(c.creditedSide), Player(c.scorerSide, 3)};
+        Send(period, "goal scored", &goal);
+        EXPECT_EQ(TestMatch::Team(c.creditedSide).GetGoals(), c.goals);
+        EXPECT_EQ(TestMatch::Team(1 - c.creditedSide).GetGoals(), 0);
+        EXPECT_EQ(MatchStatistics::Instance()->goals[c.creditedSide], c.goals);
+        EXPECT_FLOAT_EQ(Player(c.scorerSide, 3)->GetMatchRating(), c.scorerRating);
+        EXPECT_EQ(BannerOf(period), c.banner);
+        EXPECT_NE(period->GetSequence(), nullptr);
+    }
+}
+
+TEST(MatchEventsTest, BallOverAGoalLineGivesACornerOrAKeeperKick)
+{
+    struct Case {
+        const char* name;
+        int toucherSide;  // -1: nobody touched it
+        bool endIsToucherFirstSide;
+        int corners[2];
+        float rating;
+        const char* banner;
+    };
+    const Case cases[] = {
+        {"defender over his own line", 0, true, {0, 1}, -0.1f, "message_corner"},
+        {"side 1 defender over his own line", 1, true, {1, 0}, -0.1f, "message_corner"},
+        {"attacker over the line", 0, false, {0, 0}, -0.1f, "message_goalkick"},
+        {"nobody touched it", -1, true, {0, 0}, 0.0f, "message_goalkick"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        Character* toucher = c.toucherSide < 0 ? nullptr : Player(c.toucherSide, 2);
+        const bool firstSide = TestMatch::Team(c.toucherSide < 0 ? 0 : c.toucherSide).IsFirstSide();
+        Ball::OutOfBoundsFar record{c.endIsToucherFirstSide ? firstSide : !firstSide, false, toucher};
+        Send(period, "out of bounds far", &record);
+        EXPECT_EQ(MatchStatistics::Instance()->corners[0], c.corners[0]);
+        EXPECT_EQ(MatchStatistics::Instance()->corners[1], c.corners[1]);
+        if (toucher) {
+            EXPECT_FLOAT_EQ(toucher->GetMatchRating(), c.rating);
+        }
+        EXPECT_EQ(BannerOf(period), c.banner);
+        EXPECT_NE(period->GetSequence(), nullptr);
+    }
+}
+
+TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
+{
+    struct Case {
+        const char* name;
+        bool sees;
+        bool card;
+        bool booked;
+        int priorReds;
+        bool penalty;
+        float rating;
+        int fouls, freeKicks, penaltyKicks, yellows, reds;
+        int forfeitSide;
+        bool stopped;  // a sequence runs
+    };
+    const Case cases[] = {
+        {"unseen", false, true, false, 0, false, 0.3f, 0, 0, 0, 0, 0, -1, false},
+        {"seen, no card", true, false, false, 0, false, 0.1f, 1, 1, 0, 0, 0, -1, true},
+        {"penalty, no card", true, false, false, 0, true, -0.4f, 1, 0, 1, 0, 0, -1, true},
+        {"yellow", true, true, false, 0, false, -0.5f, 1, 1, 0, 1, 0, -1, true},
+        {"red for a booked player", true, true, true, 0, false, -1.0f, 1, 1, 0, 0, 1, -1, true},
+        {"third red forfeits", true, true, true, 2, false, -1.0f, 1, 1, 0, 0, 3, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        RefereeGuard referee(c.sees, c.card);
+        Character* fouler = Player(0, 1);
+        fouler->SetBooked(c.booked);
+        MatchStatistics::Instance()->redCards[0] = c.priorReds;
+        Character::FoulRecord foul{fouler, Player(1, 2), fouler->GetActor()->GetPosition()};
+        Send(period, c.penalty ? "penalty foul" : "free kick foul", &foul);
+        const MatchStatistics& s = *MatchStatistics::Instance();
+        EXPECT_FLOAT_EQ(fouler->GetMatchRating(), c.rating);
+        EXPECT_FLOAT_EQ(Player(1, 2)->GetMatchRating(), 0.0f);
+        EXPECT_EQ(s.fouls[0], c.fouls);
+        EXPECT_EQ(s.fouls[1], 0);
+        EXPECT_EQ(s.freeKicks[1], c.freeKicks);
+        EXPECT_EQ(s.penaltyKicks[1], c.penaltyKicks);
+        EXPECT_EQ(s.freeKicks[0] + s.penaltyKicks[0], 0);
+        EXPECT_EQ(s.yellowCards[0], c.yellows);
+        EXPECT_EQ(s.redCards[0], c.reds);
+        EXPECT_EQ(period->GetForfeitSide(), c.forfeitSide);
+        EXPECT_EQ(period->GetSequence() != nullptr, c.stopped);
+    }
+}
+
+TEST(MatchEventsTest, EventsAreLostWhilePlayStands)
+{
+    enum Stand { kSequence, kPauseMenu, kOver };
+    for (Stand stand : {kSequence, kPauseMenu, kOver}) {
+        SCOPED_TRACE(stand);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        if (stand == kSequence)
+            period->SetSequence(new MatchDelay(100.0f, false, false));
+        else if (stand == kPauseMenu)
+            match.Harness().Script().Press(match.Harness().GetFrame(), "ingame_menu");
+        else
+            PitchSimulation::Instance()->GetClock()->SetTime(45.0f * 60.0f);
+        match.Harness().Step();
+        ASSERT_TRUE(stand != kPauseMenu || period->GetPauseMenu());
+        State* before = period->GetSequence();
+        TheBall().ReleasePossession(1);
+        Ball::Goal goal{&TestMatch::Team(0), Player(0, 3)};
+        Send(period, "goal scored", &goal);
+        Send(period, "Snagged", Player(0, 4));
+        EXPECT_EQ(TestMatch::Team(0).GetGoals(), 0);
+        EXPECT_FLOAT_EQ(Player(0, 3)->GetMatchRating(), 0.0f);
+        EXPECT_FLOAT_EQ(Player(0, 4)->GetMatchRating(), 0.0f);
+        EXPECT_EQ(period->GetSequence(), before);
+    }
+}
+
+TEST(MatchEventsTest, SnagAndThrowInRateWithoutCountingAGoal)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchPeriod* period = StartPlaying(match);
+    Send(period, "Snagged", Player(1, 4));
+    EXPECT_FLOAT_EQ(Player(1, 4)->GetMatchRating(), 0.2f);
+    EXPECT_EQ(period->GetSequence(), nullptr);
+    Ball::OutOfBoundsAcross record{true, Vector3{10.0f, 0.0f, 30.0f}, Player(1, 4)};
+    Send(period, "out of bounds across", &record);
+    EXPECT_FLOAT_EQ(Player(1, 4)->GetMatchRating(), 0.1f);
+    EXPECT_EQ(BannerOf(period), "message_throwin");
+    EXPECT_NE(period->GetSequence(), nullptr);
+}
+
+TEST(MatchEventsTest, SubstitutionsWaitForACornerAndDropPlayersNoLongerInATeam)
+{
+    struct Case {
+        const char* name;
+        bool corner;
+        bool outgoingInTeam;
+        size_t pendingAfter;
+    };
+    const Case cases[] = {
+        {"corner takes them", true, true, 0},
+        {"keeper kick leaves them", false, true, 1},
+        {"gone player dropped", true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        Character* outgoing = Player(0, 5);
+        auto incoming = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", nullptr);
+        if (!c.outgoingInTeam)
+            outgoing = incoming.get();
+        period->GetPendingChanges().push_back({outgoing, incoming.get()});
+        const bool firstSide = TestMatch::Team(0).IsFirstSide();
+        Ball::OutOfBoundsFar record{c.corner ? firstSide : !firstSide, false, Player(0, 2)};
+        Send(period, "out of bounds far", &record);
+        EXPECT_EQ(period->GetPendingChanges().size(), c.pendingAfter);
+        period->GetPendingChanges().clear();
+        // The sequence would hand the incoming player to the team: end it first.
+        period->SetSequence(nullptr);
+    }
+}
+
+TEST(MatchEventsTest, CrowdSoundsByLevelAndFavour)
+{
+    struct Case {
+        const char* level;
+        bool favours0, favours1;
+        int side;
+        bool ownGoal;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"level01", true, false, 0, false, "crowd_cheer_high"},
+        {"level02", true, false, 1, false, "crowd_dismay_high"},
+        {"level03", false, true, 1, false, "crowd_cheer_low"},
+        {"level04", true, true, 1, true, "crowd_dismay_low"},
+        {"level01", true, true, 0, false, "crowd_cheer_high"},
+        {"level02", false, true, 1, true, "crowd_cheer_high"},
+    };
+    const std::string saved = GameParameters::Instance()->GetParameter("level");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameParameters::Instance()->SetParameter("level", c.level);
+        MatchPeriod period(0, true, c.favours0, c.favours1);
+        EXPECT_EQ(period.CrowdSoundName("crowd_", c.side, c.ownGoal), c.name);
+    }
+    GameParameters::Instance()->SetParameter("level", saved);
+}
+
+TEST(MatchEventsTest, EachRestartHandsPlayBack)
+{
+    enum Kind { kThrowIn, kCorner, kKeeperKick, kFreeKick };
+    constexpr int kFrameCap = 60 * 40;
+    for (Kind kind : {kThrowIn, kCorner, kKeeperKick, kFreeKick}) {
+        SCOPED_TRACE(kind);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        RefereeGuard referee(true, false);
+        const bool firstSide = TestMatch::Team(0).IsFirstSide();
+        Ball::OutOfBoundsFar far{kind == kCorner ? firstSide : !firstSide, true, Player(0, 2)};
+        Ball::OutOfBoundsAcross across{true, Player(0, 2)->GetActor()->GetPosition(), Player(0, 2)};
+        Character::FoulRecord foul{Player(0, 1), Player(1, 2), Player(0, 1)->GetActor()->GetPosition()};
+        if (kind == kThrowIn)
+            Send(period, "out of bounds across", &across);
+        else if (kind == kFreeKick)
+            Send(period, "free kick foul", &foul);
+        else
+            Send(period, "out of bounds far", &far);
+        ASSERT_NE(period->GetSequence(), nullptr);
+        const int frames = match.RunUntil([&] { return !period->GetSequence(); }, kFrameCap);
+        // The 2 s of play before the fade come first.
+        EXPECT_GT(frames, 60);
+        EXPECT_LT(frames, kFrameCap);
+    }
+}

@@ -1,0 +1,460 @@
+#include "match/penalties/InGamePenalty.h"
+#include "match/setpieces/CornerKick.h"
+#include "match/setpieces/DirectionSelector.h"
+#include "match/setpieces/FreeKick.h"
+#include "match/setpieces/GoalKick.h"
+#include "match/setpieces/KeeperKick.h"
+#include "match/setpieces/ThrowIn.h"
+
+#include "characters/Actor.h"
+#include "characters/ActorState.h"
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/Team.h"
+#include "framework/Cast.h"
+#include "framework/Message.h"
+#include "match/MatchSettings.h"
+#include "match/game/GameTB.h"
+#include "simulation/Ball.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "support/TestMatch.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+
+State* Current(TestMatch& match)
+{
+    return match.Harness().GetGame()->GetCurrentState();
+}
+
+Character& Player(int side, int index)
+{
+    return *TestMatch::Team(side).GetPlayer(index);
+}
+
+void Put(Character& player, const Vector3& where)
+{
+    player.GetActor()->PlaceInState(where, 0.0f, new ActorState(ActorNodes::stand));
+}
+
+Vector3 Corner()
+{
+    return PitchPosition(1.0f, 1.0f).ToWorld(true);
+}
+
+// Both buttons of side 0 in the next frame, or the one named.
+void PressNext(TestMatch& match, bool a, bool b)
+{
+    const int frame = match.Harness().GetFrame();
+    if (a)
+        match.Harness().Script().Press(frame, "(0):button a");
+    if (b)
+        match.Harness().Script().Press(frame, "(0):button b");
+}
+
+// An angle brought into [0, 2 pi).
+float Wrapped(float angle)
+{
+    while (angle < 0.0f)
+        angle += 2.0f * kPi;
+    while (angle >= 2.0f * kPi)
+        angle -= 2.0f * kPi;
+    return angle;
+}
+
+}  // namespace
+
+TEST(ThrowInTest, ABallOutNearACornerIsThrownShortOfTheEndOnItsOwnSide)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.throwInDistIn = 0.5f;
+    const Vector3 corner = Corner();
+    const float end = std::fabs(corner.x) - settings.throwInEdgeDistLimit;
+    struct Case {
+        float x;
+        bool positiveLine;
+        float wantX;
+    };
+    for (const Case& c : {Case{std::fabs(corner.x) + 3.0f, true, end}, Case{-std::fabs(corner.x) - 3.0f, false, -end},
+                          Case{end, false, end}, Case{4.0f, true, 4.0f}}) {
+        SCOPED_TRACE(c.x);
+        // The positive line lies along the pitch's across axis.
+        const Vector3 across = PitchFrame::GetDirection(c.positiveLine ? PitchFrame::kAcross : PitchFrame::kAcrossBack);
+        const float lineZ = across.z * std::fabs(corner.z);
+        ThrowIn throwIn(true, c.positiveLine, Vector3(c.x, 1.5f, lineZ));
+        Vector3 spot, direction;
+        throwIn.GetTakerPlacement(spot, direction);
+        EXPECT_FLOAT_EQ(spot.x, c.wantX);
+        EXPECT_EQ(spot.y, 0.0f);
+        // A little inside, thrown towards the pitch.
+        EXPECT_NEAR(std::fabs(spot.z), std::fabs(corner.z) - 0.5f, 1e-4f);
+        EXPECT_LT(direction.z * lineZ, 0.0f);
+    }
+}
+
+TEST(ThrowInTest, TheKeeperNeverThrowsAndAHumanAimsWithExactlyOneButton)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start(1));
+    MatchSettings::Instance()->aiSetPieceDelay = 0.0f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    const Vector3 out(10.0f, 0.0f, std::fabs(Corner().z));
+    // The keeper stands on the spot, yet an outfield player takes it.
+    Put(Player(0, 0), out);
+    auto* throwIn = new ThrowIn(true, true, out);
+    match.Harness().MakeCurrent(throwIn);
+    Character* taker = throwIn->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    EXPECT_NE(taker, &Player(0, 0));
+    EXPECT_STREQ(taker->GetActor()->GetStateName(), "throwinwait");
+    ASSERT_NE(throwIn->GetAim().GetSelector(), nullptr);
+    const float straight = PitchAngle::FromDirection(PitchFrame::GetDirection(PitchFrame::kAcrossBack)).angle;
+    EXPECT_NEAR(throwIn->GetAim().GetSelector()->GetAngle(), straight, 1e-4f);
+
+    // Both at once is no throw, and a human is never thrown for however long he waits.
+    PressNext(match, true, true);
+    match.Harness().RunFrames(30);
+    ASSERT_EQ(Current(match), throwIn);
+    EXPECT_FALSE(throwIn->GetAim().IsStarted());
+    EXPECT_EQ(taker->GetCommand().strike, 0);
+    EXPECT_NE(taker->GetBrain()->GetOrder().code, 1);
+
+    PressNext(match, false, true);
+    match.Harness().Step();
+    EXPECT_TRUE(throwIn->GetAim().IsStarted() || Current(match) != throwIn);
+}
+
+TEST(ThrowInTest, TheComputerThrowsToATeamMateOnceTheDelayHasRun)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->aiSetPieceDelay = 0.5f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    auto* throwIn = new ThrowIn(false, false, Vector3(-5.0f, 0.0f, -std::fabs(Corner().z)));
+    match.Harness().MakeCurrent(throwIn);
+    Character* taker = throwIn->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    EXPECT_EQ(taker->GetTeam(), &TestMatch::Team(1));
+    EXPECT_EQ(throwIn->GetAim().GetSelector(), nullptr);
+    match.Harness().RunFrames(static_cast<int>(0.5f / GameHarness::kFrameTime) - 2);
+    ASSERT_EQ(Current(match), throwIn);
+    EXPECT_NE(taker->GetBrain()->GetOrder().code, 1);
+    match.Harness().RunFrames(3);
+    if (Current(match) == throwIn) {
+        EXPECT_EQ(taker->GetBrain()->GetOrder().code, 1);
+        EXPECT_EQ(taker->GetBrain()->GetOrder().target->GetTeam(), taker->GetTeam());
+    }
+    match.RunUntil([&] { return Current(match) != throwIn; }, 600);
+    EXPECT_NE(Current(match), throwIn);
+}
+
+TEST(CornerKickTest, TheTakerFacesADiagonalAndTheCameraIsNamedByItsSideAndCorner)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->cornerDistIn = 1.0f;
+    struct Case {
+        bool attacking;
+        bool negativeCorner;
+    };
+    for (const Case& c : {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+        SCOPED_TRACE(std::to_string(c.attacking) + std::to_string(c.negativeCorner));
+        CornerKick corner(c.attacking, c.negativeCorner);
+        Vector3 spot, direction;
+        corner.GetTakerPlacement(spot, direction);
+        const float angle = Wrapped(PitchAngle::FromDirection(direction).angle);
+        const float eighths = angle / (kPi / 4.0f);
+        EXPECT_NEAR(eighths, std::round(eighths), 1e-4f);
+        EXPECT_EQ(static_cast<int>(std::round(eighths)) % 2, 1);
+        // Near the defending goal's corner on the flag's side, pointing at the centre.
+        const bool takerFirst = TestMatch::Team(c.attacking ? 0 : 1).IsFirstSide();
+        const PitchPosition at = PitchPosition::FromWorld(spot, !takerFirst);
+        EXPECT_LT(at.x, -0.9f);
+        EXPECT_EQ(at.z < 0.0f, c.negativeCorner);
+        EXPECT_GT(direction.x * -spot.x + direction.z * -spot.z, 0.0f);
+
+        const std::string side = takerFirst ? "Right " : "Left ";
+        const std::string end = c.negativeCorner != !takerFirst ? "Near" : "Far";
+        EXPECT_EQ(corner.GetCameraName(), "Corner " + side + end);
+        EXPECT_EQ(corner.GetTaker(), &Player(c.attacking ? 0 : 1, 1));
+    }
+}
+
+TEST(CornerKickTest, AHumanWhoWaitsHasThePassMadeAndItEndsWhenHeLosesTheBall)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start(1));
+    MatchSettings::Instance()->aiSetPieceDelay = 0.3f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    auto* corner = new CornerKick(true, false);
+    match.Harness().MakeCurrent(corner);
+    Character* taker = corner->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    ASSERT_NE(corner->GetAim().GetSelector(), nullptr);
+    EXPECT_TRUE(taker->GetActor()->HasBall());
+    match.RunUntil([&] { return taker->GetBrain()->GetOrder().code == 1 || Current(match) != corner; }, 60);
+    EXPECT_EQ(taker->GetBrain()->GetOrder().code, 1);
+    match.RunUntil([&] { return Current(match) != corner; }, 600);
+    EXPECT_NE(Current(match), corner);
+    EXPECT_FALSE(taker->GetActor()->HasBall());
+}
+
+TEST(FreeKickTest, AFoulSpotOutsideIsBroughtOntoThePitchAndInsideTheLines)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    const float margin = MatchSettings::Instance()->freekickLineDistLimit;
+    const Vector3 corner = Corner();
+    const float cx = std::fabs(corner.x), cz = std::fabs(corner.z);
+    struct Case {
+        Vector3 foul;
+        Vector3 kickSpot;
+        Vector3 placed;
+    };
+    for (const Case& c : {Case{{cx + 10, 0, 0}, {cx, 0, 0}, {cx - margin, 0, 0}},
+                          Case{{-cx - 4, 0, -cz - 4}, {-cx, 0, -cz}, {-cx + margin, 0, -cz + margin}},
+                          Case{{3, 2, cz - 1}, {3, 2, cz - 1}, {3, 0, cz - margin}},
+                          Case{{-7, 0, 5}, {-7, 0, 5}, {-7, 0, 5}}}) {
+        SCOPED_TRACE(c.foul.x);
+        FreeKick kick(true, c.foul);
+        EXPECT_NEAR(kick.GetKickSpot().x, c.kickSpot.x, 1e-3f);
+        EXPECT_NEAR(kick.GetKickSpot().z, c.kickSpot.z, 1e-3f);
+        Vector3 spot, direction;
+        kick.GetTakerPlacement(spot, direction);
+        EXPECT_NEAR(spot.x, c.placed.x, 1e-3f);
+        EXPECT_EQ(spot.y, 0.0f);
+        EXPECT_NEAR(spot.z, c.placed.z, 1e-3f);
+    }
+}
+
+TEST(FreeKickTest, TheKeeperNeverTakesItAndTheCountdownRunsFromTheFirstUpdate)
+{
+    struct Case {
+        float delay;
+        float fade;
+        int framesToOrder;
+    };
+    // A zero delay orders in the first update; a delay shorter than the fade runs out
+    // while the picture comes back.
+    for (const Case& c : {Case{0.0f, 0.0f, 1}, Case{0.2f, 1.0f, static_cast<int>(0.2f / GameHarness::kFrameTime)}}) {
+        SCOPED_TRACE(c.delay);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchSettings::Instance()->aiSetPieceDelay = c.delay;
+        MatchSettings::Instance()->fadeLength = c.fade;
+        const Vector3 foul(-20.0f, 0.0f, 4.0f);
+        Put(Player(1, 0), foul);
+        auto* kick = new FreeKick(false, foul);
+        match.Harness().MakeCurrent(kick);
+        Character* taker = kick->GetTaker();
+        ASSERT_NE(taker, nullptr);
+        EXPECT_NE(taker, &Player(1, 0));
+        EXPECT_FALSE(taker->IsKeeper());
+        const int frames = match.RunUntil([&] { return taker->GetBrain()->GetOrder().code == 1; }, 200);
+        EXPECT_LE(frames, c.framesToOrder + 1);
+        EXPECT_GE(frames, c.framesToOrder - 2);
+        EXPECT_EQ(Current(match), kick);
+        if (c.fade > 0.0f) {
+            EXPECT_NE(kick->GetFadeIn(), nullptr);
+        }
+        const Character* receiver = taker->GetBrain()->GetOrder().target;
+        ASSERT_NE(receiver, nullptr);
+        EXPECT_FALSE(receiver->IsKeeper());
+    }
+}
+
+TEST(FreeKickTest, BothButtonsAtOnceKeepAHumanAiming)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start(1));
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    MatchSettings::Instance()->aiSetPieceDelay = 100.0f;
+    auto* kick = new FreeKick(true, Vector3(5.0f, 0.0f, 5.0f));
+    match.Harness().MakeCurrent(kick);
+    ASSERT_NE(kick->GetAim().GetSelector(), nullptr);
+    Character* taker = kick->GetTaker();
+    PressNext(match, true, true);
+    match.Harness().Step();
+    EXPECT_FALSE(kick->GetAim().IsStarted());
+    EXPECT_EQ(taker->GetCommand().strike, 0);
+    // A button held on from the last frame is no press: one let go and pressed again is.
+    match.Harness().Step();
+    PressNext(match, true, false);
+    match.Harness().Step();
+    EXPECT_TRUE(kick->GetAim().IsStarted());
+}
+
+TEST(GoalKickTest, AKeeperBeyondHisLineComesBackWithTheBall)
+{
+    for (const bool attacking : {true, false}) {
+        SCOPED_TRACE(attacking);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchSettings::Instance()->goalkickEndDistLimit = 1.5f;
+        const float limit = std::fabs(Corner().x) - 1.5f;
+        Character& keeper = Player(attacking ? 0 : 1, 0);
+        const Vector3 own = PitchPosition(-1.0f, 0.1f).ToWorld(keeper.GetTeam()->IsFirstSide());
+        const Vector3 beyond(own.x + (own.x > 0 ? 3.0f : -3.0f), 0.0f, own.z);
+        Put(keeper, beyond);
+        PitchSimulation::Instance()->GetBall()->SetPosition(beyond);
+        auto* kick = new GoalKick(attacking);
+        match.Harness().MakeCurrent(kick);
+        EXPECT_NEAR(std::fabs(keeper.GetActor()->GetPosition().x), limit, 1e-3f);
+        EXPECT_NEAR(keeper.GetActor()->GetPosition().z, own.z, 1e-3f);
+        EXPECT_STREQ(keeper.GetActor()->GetStateName(), "keeperkickwait");
+        EXPECT_TRUE(keeper.GetActor()->HasBall());
+    }
+}
+
+TEST(GoalKickTest, NoPassWhileAnyoneIsOutOfPlaceThenToPlayerOneAndItEndsAsTheBallLeaves)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->aiSetPieceDelay = 0.0f;
+    Character& keeper = Player(0, 0);
+    const Vector3 own = PitchPosition(-0.9f, 0.0f).ToWorld(keeper.GetTeam()->IsFirstSide());
+    Put(keeper, own);
+    PitchSimulation::Instance()->GetBall()->SetPosition(own);
+    auto* kick = new GoalKick(true);
+    match.Harness().MakeCurrent(kick);
+    ASSERT_TRUE(keeper.GetActor()->HasBall());
+    // A visible player far from his place: the kick waits for him, and he sets off.
+    Character& late = Player(1, 3);
+    const Vector3 far = PitchPosition(0.9f, 0.9f).ToWorld(TestMatch::Team(1).IsFirstSide());
+    late.GetActor()->PlaceInState(far, 0.0f, new ActorState(ActorNodes::inactive));
+    match.Harness().Step();
+    if (!kick->AllInPlace()) {
+        EXPECT_NE(keeper.GetBrain()->GetOrder().code, 1);
+        EXPECT_STRNE(late.GetActor()->GetStateName(), "inactive");
+    }
+    int frames = match.RunUntil([&] { return kick->AllInPlace() || Current(match) != kick; }, 1200);
+    EXPECT_LT(frames, 1200) << "a player never reached his place";
+    frames = match.RunUntil([&] { return keeper.GetBrain()->GetOrder().code == 1 || Current(match) != kick; }, 5);
+    if (Current(match) == kick) {
+        EXPECT_EQ(keeper.GetBrain()->GetOrder().target, &Player(0, 1));
+    }
+    match.RunUntil([&] { return Current(match) != kick; }, 600);
+    EXPECT_NE(Current(match), kick);
+    EXPECT_FALSE(TestMatch::Team(0).HasBall());
+}
+
+TEST(KeeperKickTest, TheSpotIsNamedBySideAndFlagAndAMissingOneFallsBackToTheGoalLine)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    for (const bool attacking : {true, false}) {
+        for (const bool left : {true, false}) {
+            SCOPED_TRACE(std::to_string(attacking) + std::to_string(left));
+            KeeperKick kick(attacking, left);
+            const bool first = TestMatch::Team(attacking ? 0 : 1).IsFirstSide();
+            const std::string name = std::string(first ? "LeftGoal" : "RightGoal") + (left ? "Left" : "Right") + "KickSpot";
+            EXPECT_EQ(kick.GetSpotName(), name);
+            Vector3 spot, direction;
+            kick.GetTakerPlacement(spot, direction);
+            // The spot lies by the keeper's own goal, on the side a ball out there flags.
+            const PitchPosition at = PitchPosition::FromWorld(spot, first);
+            EXPECT_LT(at.x, -0.8f);
+            EXPECT_EQ(at.z <= 0.0f, left);
+        }
+    }
+    Cast* objects = CastManager::Instance()->GetCast("objects");
+    ASSERT_NE(objects, nullptr);
+    KeeperKick kick(true, true);
+    CastMember* member = objects->FindByName(kick.GetSpotName().c_str());
+    ASSERT_NE(member, nullptr);
+    ASSERT_TRUE(objects->RemoveMember(member->object));
+    LogCapture log;
+    Vector3 spot, direction;
+    kick.GetTakerPlacement(spot, direction);
+    EXPECT_TRUE(log.Contains(kick.GetSpotName()));
+    const Vector3 line = PitchPosition(-1.0f, 0.0f).ToWorld(TestMatch::Team(0).IsFirstSide());
+    EXPECT_NEAR(spot.x, line.x, 1e-3f);
+    EXPECT_NEAR(spot.z, line.z, 1e-3f);
+}
+
+TEST(KeeperKickTest, TheKeeperHoldsTheBallOnTheSpotAndTheKickEndsIt)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start(1));
+    MatchSettings::Instance()->aiSetPieceDelay = 0.2f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    auto* kick = new KeeperKick(true, false);
+    match.Harness().MakeCurrent(kick);
+    Character* keeper = kick->GetTaker();
+    ASSERT_NE(keeper, nullptr);
+    EXPECT_TRUE(keeper->IsKeeper());
+    EXPECT_TRUE(keeper->GetActor()->HasBall());
+    Vector3 spot, direction;
+    kick->GetTakerPlacement(spot, direction);
+    const Vector3 ball = PitchSimulation::Instance()->GetBall()->GetPosition();
+    EXPECT_NEAR(std::hypot(ball.x - spot.x, ball.z - spot.z), 0.0f, 1.0f);
+    match.RunUntil([&] { return Current(match) != kick; }, 600);
+    EXPECT_NE(Current(match), kick);
+    EXPECT_FALSE(keeper->GetActor()->HasBall());
+}
+
+namespace {
+
+// The "goal scored" messages whose record names the scorer, as the goal handling reads them.
+class GoalListener : public MessageListener {
+public:
+    GoalListener() : m_goal(MessageServer::Instance()->RegisterMessage("goal scored"))
+    {
+        MessageServer::Instance()->RegisterListener(this);
+    }
+    ~GoalListener() override { MessageServer::Instance()->UnregisterListener(this); }
+    int OnMessage(int message, intptr_t param) override
+    {
+        if (message == m_goal && param)
+            goals.push_back(*reinterpret_cast<const Ball::Goal*>(param));
+        return 0;
+    }
+    std::vector<Ball::Goal> goals;
+
+private:
+    int m_goal;
+};
+
+}  // namespace
+
+TEST(InGamePenaltyTest, AScoredPenaltyIsOneGoalByTheTakerAndTheRefereeIsHeldUntilItEnds)
+{
+    for (const bool attacking : {true, false}) {
+        SCOPED_TRACE(attacking);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        auto* penalty = new InGamePenalty(attacking);
+        match.Harness().MakeCurrent(penalty);
+        SoccerTeam& kicking = TestMatch::Team(attacking ? 0 : 1);
+        Character* taker = penalty->GetTaker();
+        ASSERT_EQ(taker, kicking.GetPlayer(kicking.GetPlayerCount() - 1));
+        ASSERT_NE(penalty->GetShot(), nullptr);
+        CharacterBrain* referee = PitchSimulation::Instance()->GetReferee()->GetBrain();
+        EXPECT_EQ(referee->GetMode(), CharacterBrain::kFrozen);
+        EXPECT_NEAR(PitchSimulation::Instance()->GetReferee()->GetActor()->GetPosition().x, 0.0f, 1e-3f);
+
+        GoalListener listener;
+        match.RunUntil([&] { return Current(match) != penalty; }, 1800);
+        ASSERT_NE(Current(match), penalty) << "the penalty never ended";
+        EXPECT_EQ(referee->GetMode(), 0);
+        // A goal is raised by the ball as it goes in, then reported by the penalty on leaving,
+        // both naming the taker for his side; a miss raises none.
+        int byTaker = 0;
+        for (const Ball::Goal& goal : listener.goals)
+            byTaker += goal.scoringTeam == &kicking && goal.scorer == taker;
+        EXPECT_EQ(byTaker, static_cast<int>(listener.goals.size()));
+        EXPECT_TRUE(byTaker == 0 || byTaker == 2) << byTaker;
+    }
+}

@@ -1,0 +1,100 @@
+#include "match/setpieces/KeeperKick.h"
+
+#include "characters/Actor.h"
+#include "characters/ActorState.h"
+#include "characters/Character.h"
+#include "characters/Team.h"
+#include "framework/Cast.h"
+#include "framework/Debug.h"
+#include "match/MatchSettings.h"
+#include "match/setpieces/FreeKick.h"
+#include "match/setpieces/GoalKick.h"
+#include "scene/RenderObject.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+
+#include <cfloat>
+
+namespace {
+
+bool KeeperOnFirstSide(const Character* keeper)
+{
+    return keeper && keeper->GetTeam() && keeper->GetTeam()->IsFirstSide();
+}
+
+}  // namespace
+
+KeeperKick::KeeperKick(bool attacking, bool leftSpot)
+    : SetPiece("goalkick", attacking, MatchSettings::Instance()->fadeLength, MatchSettings::Instance()->fadeLength),
+      m_leftSpot(leftSpot)
+{
+}
+
+Character* KeeperKick::GetTaker() const
+{
+    return GoalKick::KickingKeeper(IsAttacking());
+}
+
+std::string KeeperKick::GetSpotName() const
+{
+    return std::string(KeeperOnFirstSide(GetTaker()) ? "LeftGoal" : "RightGoal") +
+           (m_leftSpot ? "LeftKickSpot" : "RightKickSpot");
+}
+
+void KeeperKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
+{
+    const bool first = KeeperOnFirstSide(GetTaker());
+    direction = PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack);
+    const std::string name = GetSpotName();
+    Cast* objects = CastManager::Instance()->GetCast("objects");
+    const CastMember* member = objects ? objects->FindByName(name.c_str()) : nullptr;
+    if (const auto* object = member ? dynamic_cast<const RenderObject*>(member->object) : nullptr) {
+        spot = object->GetPosition();
+        return;
+    }
+    LogError("KeeperKick: no kick spot \"%s\" among the level's objects; the ball goes on the goal line\n",
+             name.c_str());
+    // The centre of the keeper's own goal line.
+    spot = PitchPosition(-1.0f, 0.0f).ToWorld(first);
+}
+
+void KeeperKick::Enter()
+{
+    SetPiece::Enter();
+    Character* keeper = GetTaker();
+    if (keeper) {
+        const bool first = KeeperOnFirstSide(keeper);
+        const float heading =
+            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack))
+                .angle;
+        // A keeper holds a ball to kick only in his own waiting node, with the ball at his feet.
+        Vector3 spot, direction;
+        GetTakerPlacement(spot, direction);
+        GoalKick::KeeperTakesBall(*keeper, spot, heading);
+        m_aim.Begin(*keeper, heading, -FLT_MAX, FLT_MAX);
+    }
+    m_aiDelay = MatchSettings::Instance()->aiSetPieceDelay;
+    KickAim::PushCamera("Throw In", keeper ? keeper->GetActor() : nullptr);
+}
+
+State* KeeperKick::Update(float dt)
+{
+    if (Character* keeper = GetTaker()) {
+        m_aim.Update(*keeper, ActorNodes::keeperkickwait);
+        m_aiDelay -= dt;
+        // Human or not, a keeper who waits too long is made to pass.
+        if (m_aiDelay <= 0.0f) {
+            // Put back in his waiting node every frame, he would never make the pass.
+            m_aim.HandOver();
+            FreeKick::OrderPassToNearest(*keeper, false);
+        }
+    }
+    return SetPiece::Update(dt);
+}
+
+void KeeperKick::Exit()
+{
+    SetPiece::Exit();
+    m_aim.End();
+    KickAim::PopCamera();
+}

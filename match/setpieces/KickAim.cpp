@@ -1,0 +1,149 @@
+#include "match/setpieces/KickAim.h"
+
+#include "characters/Actor.h"
+#include "characters/ActorState.h"
+#include "characters/Character.h"
+#include "characters/CharacterBrain.h"
+#include "characters/Team.h"
+#include "input/InputController.h"
+#include "match/game/GameTB.h"
+#include "match/setpieces/DirectionSelector.h"
+#include "scene/pitch/CameraControl.h"
+#include "simulation/Ball.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "scene/pitch/TBWorld.h"
+
+namespace {
+
+const char* const kComputer = "ai";
+// The collision step that lets a turned taker keep the ball at his feet.
+constexpr float kTurnSettleStep = 0.01f;
+// One collision step resolves the taker's touch of the ball, so that he holds it.
+constexpr float kSettleStep = 0.1f;
+
+}  // namespace
+
+KickAim::~KickAim()
+{
+    End();
+}
+
+bool KickAim::IsComputer(const Character& player)
+{
+    return !player.GetBrain() || player.GetBrain()->GetName() == kComputer;
+}
+
+void KickAim::Begin(const Character& taker, float angle, float minimum, float maximum)
+{
+    End();
+    m_started = false;
+    if (IsComputer(taker))
+        return;
+    m_selector =
+        new DirectionSelector(taker.GetBrain()->GetName(), taker.GetActor()->GetPosition(), angle, minimum, maximum);
+    if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
+        world->AddRenderObject(m_selector);
+}
+
+void KickAim::BeginAround(const Character& taker, const Vector3& direction, float limit)
+{
+    const float angle = PitchAngle::FromDirection(direction).angle;
+    Begin(taker, angle, angle - limit, angle + limit);
+}
+
+void KickAim::Update(Character& taker, const ActorStateNode& waiting)
+{
+    if (!IsComputer(taker) && !m_started) {
+        const std::string& prefix = taker.GetBrain()->GetName();
+        BufferedInputController& input = *BufferedInputController::Instance();
+        const bool a = input.GetAction(prefix + "button a", InputController::kPressEdge) != 0.0f;
+        const bool b = input.GetAction(prefix + "button b", InputController::kPressEdge) != 0.0f;
+        m_started = a != b;
+        Actor& actor = *taker.GetActor();
+        if (m_started) {
+            ActorCommand& command = taker.GetCommand();
+            command.SetDirection(actor.GetHeading());
+            command.strike = 1;
+        } else if (m_selector) {
+            actor.PlaceInState(actor.GetPosition(), m_selector->GetAngle(), new ActorState(waiting));
+            CollisionManager::Instance()->Update(kTurnSettleStep);
+        }
+    }
+    if (m_selector && m_started)
+        m_selector->SetAngle(taker.GetActor()->GetHeading());
+}
+
+void KickAim::End()
+{
+    if (!m_selector)
+        return;
+    if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
+        world->RemoveRenderObject(m_selector);
+    delete m_selector;
+    m_selector = nullptr;
+}
+
+void KickAim::OrderPass(Character& taker, Character* receiver)
+{
+    if (CharacterBrain* brain = taker.GetBrain())
+        brain->GetOrder() = TeamOrder{1, Vector3::Zero, receiver};
+    // A steered taker's brain reads the controller, not orders: the pass is made for him as
+    // his button would.
+    if (!taker.IsSelected())
+        return;
+    ActorCommand& command = taker.GetCommand();
+    if (!command.hold) {
+        command.code = ActorInput::Pass;
+        if (receiver && receiver->GetActor())
+            command.targetPosition = receiver->GetActor()->GetPosition();
+    }
+    command.hold = 1;
+}
+
+void KickAim::PushCamera(const std::string& name, TrackedObject* target)
+{
+    if (GameTB* game = GameTB::Current())
+        game->PushCamera(name);
+    SetCameraTarget(target);
+}
+
+void KickAim::PopCamera()
+{
+    if (GameTB* game = GameTB::Current())
+        game->PopCamera();
+    SetCameraTarget(PitchSimulation::Instance()->GetBall());
+}
+
+void KickAim::FaceOutfieldPlayers(const Vector3& point)
+{
+    PitchSimulation& pitch = *PitchSimulation::Instance();
+    for (int side = 0; side < PitchSimulation::kSides; ++side) {
+        const SoccerTeam* team = pitch.GetTeam(side);
+        for (int32_t i = 1; team && i < team->GetPlayerCount(); ++i) {
+            Actor& actor = *team->GetPlayer(i)->GetActor();
+            const float heading = PitchAngle::FromDirection(point - actor.GetPosition()).angle;
+            actor.PlaceInState(actor.GetPosition(), heading, new ActorState(ActorNodes::inactive));
+        }
+    }
+}
+
+void KickAim::SettleTaker(Character* taker, const ActorStateNode& waiting, bool attacking)
+{
+    if (taker) {
+        Actor& actor = *taker->GetActor();
+        actor.PlaceInState(actor.GetPosition(), actor.GetHeading(), new ActorState(waiting));
+    }
+    CollisionManager::Instance()->Update(kSettleStep);
+    FreeDefendingKeeper(attacking);
+}
+
+void KickAim::FreeDefendingKeeper(bool attacking)
+{
+    const SoccerTeam* defending = PitchSimulation::Instance()->GetTeam(attacking ? 1 : 0);
+    if (defending && defending->GetPlayerCount() > 0) {
+        Actor& keeper = *defending->GetPlayer(0)->GetActor();
+        keeper.PlaceInState(keeper.GetPosition(), keeper.GetHeading(), new ActorState(ActorNodes::stand));
+    }
+}

@@ -1,0 +1,75 @@
+#include "match/setpieces/ThrowIn.h"
+
+#include "characters/Actor.h"
+#include "characters/ActorState.h"
+#include "characters/Character.h"
+#include "characters/Team.h"
+#include "match/MatchSettings.h"
+#include "match/setpieces/FreeKick.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+
+#include <cmath>
+
+namespace {
+
+const MatchSettings& Settings() { return *MatchSettings::Instance(); }
+
+}  // namespace
+
+ThrowIn::ThrowIn(bool attacking, bool positiveLine, const Vector3& outPosition)
+    : SetPiece("throwin", attacking, MatchSettings::Instance()->fadeLength, MatchSettings::Instance()->fadeLength),
+      m_positiveLine(positiveLine), m_outPosition(outPosition)
+{
+}
+
+void ThrowIn::GetTakerPlacement(Vector3& spot, Vector3& direction) const
+{
+    spot = m_outPosition;
+    spot.y = 0.0f;
+    direction = PitchFrame::GetDirection(m_positiveLine ? PitchFrame::kAcrossBack : PitchFrame::kAcross);
+    spot = spot + direction * Settings().throwInDistIn;
+    const float limit = std::fabs(PitchPosition(1.0f, 1.0f).ToWorld(true).x) - Settings().throwInEdgeDistLimit;
+    if (std::fabs(spot.x) >= limit)
+        spot.x = std::copysign(limit, spot.x);
+}
+
+Character* ThrowIn::GetTaker() const
+{
+    return FreeKick::NearestOutfieldPlayer(IsAttacking());
+}
+
+void ThrowIn::Enter()
+{
+    SetPiece::Enter();
+    KickAim::FaceOutfieldPlayers(m_outPosition);
+    Character* taker = GetTaker();
+    if (taker) {
+        Vector3 spot, direction;
+        GetTakerPlacement(spot, direction);
+        m_aim.BeginAround(*taker, direction, Settings().throwInAngleLimit);
+    }
+    KickAim::SettleTaker(taker, ActorNodes::throwinwait, IsAttacking());
+    m_aiDelay = Settings().aiSetPieceDelay;
+    KickAim::PushCamera("Throw In", taker ? taker->GetActor() : nullptr);
+}
+
+State* ThrowIn::Update(float dt)
+{
+    Character* taker = GetTaker();
+    if (taker) {
+        m_aim.Update(*taker, ActorNodes::throwinwait);
+        m_aiDelay -= dt;
+        // A person is never thrown for.
+        if (m_aiDelay <= 0.0f && KickAim::IsComputer(*taker))
+            KickAim::OrderPass(*taker, ChooseReceiver(taker, false));
+    }
+    return SetPiece::Update(dt);
+}
+
+void ThrowIn::Exit()
+{
+    m_aim.End();
+    SetPiece::Exit();
+    KickAim::PopCamera();
+}
