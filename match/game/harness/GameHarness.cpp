@@ -96,13 +96,13 @@ bool GameHarness::MountData()
     return true;
 }
 
-bool GameHarness::Start(const std::string& gameSize)
+bool GameHarness::Start(const std::string& gameSize, bool cutScenes)
 {
     if (!MountData())
         return false;
     {
         std::ofstream config(kConfigFile);
-        config << "GameSize " << gameSize << "\nsound 0\n";
+        config << "GameSize " << gameSize << "\nsound 0\nCutScenes " << (cutScenes ? 1 : 0) << "\n";
     }
     SettingsManager* settings = SettingsManager::Instance();
     settings->UnloadAll();

@@ -130,23 +130,6 @@ void AddAreasAtGoal(Cast& cast, int side)
     guard->GetCylinder().length = kGoalHeight;
 }
 
-// All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
-// actor's base would always touch it.
-void AddLevelPitchVolumes(Cast& cast)
-{
-    const float out = kHalfLength + kOutMargin, across = kHalfWidth + kOutMargin;
-    AddPlane(cast, "GroundPlane", "ground", Vector3::UnitY, 0.0f);
-    AddPlane(cast, "LeftEndPlane", "leftplane", {-1, 0, 0}, -out);
-    AddPlane(cast, "RightEndPlane", "rightplane", {1, 0, 0}, -out);
-    // The near touchline is on the pitch's across axis, which points along -z.
-    AddPlane(cast, "NearTouchPlane", "nearplane", {0, 0, 1}, -across);
-    AddPlane(cast, "FarTouchPlane", "farplane", {0, 0, -1}, -across);
-    AddGoal(cast, 1);
-    AddGoal(cast, -1);
-    AddAreasAtGoal(cast, 1);
-    AddAreasAtGoal(cast, -1);
-}
-
 bool WritePitchVolumes(const AssetContext& context)
 {
     bool ok = true;
@@ -163,5 +146,22 @@ bool WritePitchVolumes(const AssetContext& context)
 const GeneratorRegistrar kVolumes("world.pitchvolumes", &WritePitchVolumes);
 
 }  // namespace
+
+// All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
+// actor's base would always touch it.
+void AddLevelPitchVolumes(Cast& cast)
+{
+    const float out = kHalfLength + kOutMargin, across = kHalfWidth + kOutMargin;
+    AddPlane(cast, "GroundPlane", "ground", Vector3::UnitY, 0.0f);
+    AddPlane(cast, "LeftEndPlane", "leftplane", {-1, 0, 0}, -out);
+    AddPlane(cast, "RightEndPlane", "rightplane", {1, 0, 0}, -out);
+    // The near touchline is on the pitch's across axis, which points along -z.
+    AddPlane(cast, "NearTouchPlane", "nearplane", {0, 0, 1}, -across);
+    AddPlane(cast, "FarTouchPlane", "farplane", {0, 0, -1}, -across);
+    AddGoal(cast, 1);
+    AddGoal(cast, -1);
+    AddAreasAtGoal(cast, 1);
+    AddAreasAtGoal(cast, -1);
+}
 
 }  // namespace assets::world
