@@ -26,7 +26,7 @@ std::string ShotText(const std::string& actorAnims, const std::string& fades, co
 // A script around the given actor and shot sections.
 std::string Script(const std::string& actors, const std::string& shots)
 {
-    return "[Scene] \"intro scene\"\n{\n\"level\" \"level01\"\n" + actors + shots + "}\n";
+    return "[Scene] \"test\"\n{\n\"level\" \"level01\"\n" + actors + shots + "}\n";
 }
 
 const std::string kActor = "[SceneActor] \"actor\"\n{\n\"name\" \"a\"\n}\n";
@@ -174,7 +174,7 @@ TEST_F(CutSceneScriptTest, PageHalvesItsSizeUntilARasterIsMade)
 std::string PaperAfterApply(const char* texture, bool withPage)
 {
     std::filesystem::create_directories("paper");
-    WriteImage(("paper/" + std::string(texture) + ".png").c_str(), 4, 4, {200, 200, 200, 255});
+    WriteImage(("paper/" + std::string(texture) + ".bmp").c_str(), 4, 4, {200, 200, 200, 255});
     WriteGridModel("paper/sheet.dff", 1, 0.0f, "paper", texture, false);
     Clump clump;
     clump.LoadClump("paper/sheet.dff", "paper/", true);
