@@ -215,15 +215,16 @@ TEST_F(CutScenePlayerTest, NewspaperJumpsToItsPromptAndHoldsEverythingThere)
 TEST_F(CutScenePlayerTest, OutroPlaysSeventeenShotsOneAtHalfSpeed)
 {
     Start();
+    LogCapture log;
     CutScenes* scene = Play(new CutScenes("<PP>cutScenes\\Outro\\"));
     EXPECT_EQ(scene->GetSoundtrack(), 2);
-    ASSERT_GE(scene->GetScene().Shots().size(), 17u);
+    ASSERT_GE(scene->GetScene().Shots().size(), 17u) << log.Text();
     bool halfSpeedSeen = false;
     while (scene->GetShotIndex() < CutScenes::kOutroParticleShot) {
         if (scene->GetReplaySpeed() == 0.5f && !halfSpeedSeen) {
             const float before = scene->GetShotTime();
-            scene->Update(0.1f);
-            EXPECT_NEAR(scene->GetShotTime() - before, 0.05f, 1e-5f);
+            harness->Step();
+            EXPECT_NEAR(scene->GetShotTime() - before, GameHarness::kFrameTime * 0.5f, 1e-5f);
             halfSpeedSeen = true;
         }
         ASSERT_TRUE(scene->AdvanceShot());
@@ -231,12 +232,12 @@ TEST_F(CutScenePlayerTest, OutroPlaysSeventeenShotsOneAtHalfSpeed)
     EXPECT_TRUE(halfSpeedSeen);
 }
 
-// The level's "referee_particles" is not found after the casts' reload yet.
-TEST_F(CutScenePlayerTest, DISABLED_OutroDrivesTheRefereesParticlesInItsSeventeenthShot)
+TEST_F(CutScenePlayerTest, OutroDrivesTheRefereesParticlesInItsSeventeenthShot)
 {
     Start();
+    LogCapture log;
     CutScenes* scene = Play(new CutScenes("<PP>cutScenes\\Outro\\"));
-    ASSERT_NE(scene->GetParticleDriver(), nullptr);
+    ASSERT_NE(scene->GetParticleDriver(), nullptr) << log.Text();
     while (scene->GetShotIndex() < CutScenes::kOutroParticleShot)
         ASSERT_TRUE(scene->AdvanceShot());
     scene->Update(0.25f);
