@@ -23,6 +23,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 namespace assets::cutscenes {
@@ -308,16 +309,32 @@ bool WriteOutroSettings(const AssetContext& context)
     return WriteCastFile(objects, to + "/objects/objects.txt") && ok;
 }
 
+// A path of one node through the points of the function, eight keys a second.
+RtAnimAnimation* PointPath(float seconds, const std::function<Vec3(float)>& at)
+{
+    RtAnimAnimation* anim = RtAnimAnimationCreate(1, seconds);
+    const int keys = static_cast<int>(seconds * 8.0f);
+    for (int k = 0; k <= keys; ++k) {
+        RtAnimKeyFrame key{};
+        key.time = seconds * static_cast<float>(k) / static_cast<float>(keys);
+        key.rot[0] = 1.0f;
+        const Vec3 p = at(key.time);
+        std::copy(&p.x, &p.x + 3, key.trans);
+        anim->tracks[0].keys.push_back(key);
+    }
+    return anim;
+}
+
 bool WriteOutroProps(const std::string& dir)
 {
     // The particles fly a loop over the centre spot; their emission follows the controller's
     // height: from nothing up to twice the level's own and back.
     const float seconds = 3.0f;
-    bool ok = WriteAnimation(chars::BuildLocatorAnimation(seconds, [](float t) {
+    bool ok = WriteAnimation(PointPath(seconds, [](float t) {
                                  return Vec3{std::sin(t * 2.1f) * 3, 2.5f + std::sin(t * 3.0f), 7 + std::cos(t * 2.1f) * 3};
                              }),
                              dir + "/Props/s17_emitter.anm");
-    ok = WriteAnimation(chars::BuildLocatorAnimation(seconds, [=](float t) { return Vec3{0, -2 * std::sin(t / seconds * 3.14159f), 0}; }),
+    ok = WriteAnimation(PointPath(seconds, [=](float t) { return Vec3{0, -2 * std::sin(t / seconds * 3.14159f), 0}; }),
                         dir + "/Props/s17_controller.anm") && ok;
     RpClump* clump = world::PathClump();
     ok = clump && WriteClumpFile(clump, dir + "/Props/s17_emitter.dff") && ok;
