@@ -16,6 +16,7 @@
 #include "frontend/cutscenes/CutScenes.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/GameElements.h"
@@ -113,6 +114,10 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
     const bool waiting = scene->IsWaitingForButton() && scene->GetShotIndex() == CutScenes::kNewspaperPromptShot;
     harness.RunFrames(20);
     SaveFrame("newspaper_prompt.png");
+    for (const auto& actor : scene->GetScene().Actors())
+        if (const AnimatedClump* clump = actor->GetClump())
+            std::printf("cutscene_demo: %s at (%.2f, %.2f, %.2f)%s\n", actor->GetName().c_str(), clump->GetPosition().x,
+                        clump->GetPosition().y, clump->GetPosition().z, actor->IsBorrowed() ? ", the team's" : "");
     const bool held = scene->IsWaitingForButton();
     harness.Script().Press(harness.GetFrame(), "(menu):button a");
     harness.Step();
@@ -141,6 +146,8 @@ bool CheatOutroReturnsToMain(GameHarness& harness)
             std::printf("cutscene_demo: frame %d emission %.2f\n", harness.GetFrame(), emission);
             ++printed;
         }
+        if (emission > 0.0f && most == 0.0f)
+            SaveFrame("outro_shot17.png");
         most = std::max(most, emission);
         return Menu(harness) != nullptr;
     });
