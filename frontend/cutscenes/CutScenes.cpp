@@ -401,14 +401,16 @@ void CutScenes::UpdateShot(int index, float time, float step)
         if (!clump)
             continue;
         const float t = anim.IsIdle() ? IdleTime(static_cast<int>(j), time, anim.GetAnimationDuration()) : time;
-        clump->SetTime(t);
-        clump->Update(step);
+        // Placed before its update, which is what moves the model: a shot that holds (the
+        // newspaper's prompt) shows the actor where its locator put it.
         if (Locator* locator = anim.GetLocator()) {
             locator->SetTime(t);
             locator->Update(step);
             clump->SetPosition(locator->GetPosition());
             clump->SetRotation(locator->GetRotation());
         }
+        clump->SetTime(t);
+        clump->Update(step);
     }
 }
 

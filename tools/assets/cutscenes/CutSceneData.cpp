@@ -127,9 +127,9 @@ bool WriteProps(const std::string& dir)
 {
     MeshBuilder paper;
     paper.UseMaterial(paper.Material("paper"));
-    // Read from the front (-z): the page runs from right to left in x.
-    paper.Quad({-0.3f, 1.0f, 0}, {0.3f, 1.0f, 0}, {0.3f, 1.8f, 0}, {-0.3f, 1.8f, 0}, 1, 1, 0, 0);
-    paper.Quad({0.3f, 1.0f, 0.01f}, {-0.3f, 1.0f, 0.01f}, {-0.3f, 1.8f, 0.01f}, {0.3f, 1.8f, 0.01f}, 0, 1, 1, 0);
+    // Read from the front (+z, where the actors face).
+    paper.Quad({-0.3f, 1.0f, 0}, {0.3f, 1.0f, 0}, {0.3f, 1.8f, 0}, {-0.3f, 1.8f, 0}, 0, 1, 1, 0);
+    paper.Quad({0.3f, 1.0f, -0.01f}, {-0.3f, 1.0f, -0.01f}, {-0.3f, 1.8f, -0.01f}, {0.3f, 1.8f, -0.01f}, 1, 1, 0, 0);
     MeshBuilder plate;
     plate.UseMaterial(plate.Material("", {120, 120, 128, 255}));
     plate.Box({-0.6f, 0.0f, -0.6f}, {0.6f, 0.7f, 0.6f});
@@ -234,10 +234,10 @@ bool WriteIntro(const AssetContext& context, const char* folder, const char* lev
     const char* hn = scene.Actors()[0]->GetName().c_str();
     const char* rn = scene.Actors()[1]->GetName().c_str();
     const std::vector<ShotPlan> plans = {
-        {3.0f, Orbit(3.0f, {0, 1, 0}, -0.6f, 9, 3), {{hn, "idle", kLeft, kLeft}, {rn, "idle", kRight, kRight}}, {kFadeIn}},
-        {2.5f, Orbit(2.5f, {-1.2f, 1.2f, 0}, 0.3f, 4, 1.6f), {{hn, "cheer", kLeft, kLeft}, {rn, "dismay", kRight, kRight}},
+        {3.0f, Orbit(3.0f, {0, 1, 0}, 2.5f, 9, 3), {{hn, "idle", kLeft, kLeft}, {rn, "idle", kRight, kRight}}, {kFadeIn}},
+        {2.5f, Orbit(2.5f, {-1.2f, 1.2f, 0}, 3.4f, 4, 1.6f), {{hn, "cheer", kLeft, kLeft}, {rn, "dismay", kRight, kRight}},
          {SceneFade(1, 0.0f, 0.3f, flash, "", 1)}, 1.0f, true},
-        {3.0f, Orbit(3.0f, {0, 1, 0}, 0.8f, 7, 2.2f, -0.5f),
+        {3.0f, Orbit(3.0f, {0, 1, 0}, 3.9f, 7, 2.2f, -0.5f),
          {{hn, "cheer2", kLeft, kLeft + Vec3{0, 0, 1}}, {rn, "idle", kRight, kRight}}, {kFadeOut}},
     };
     ok = AddShots(scene, dir, "intro", plans) && ok;
@@ -250,10 +250,10 @@ bool WriteIntros(const AssetContext& context)
            WriteIntro(context, "primate_intro", "level04", Race::Primate, Race::Rhino, {1, 0.9f, 0.6f, 0.8f});
 }
 
-// The home team's places: the goalie in front, the six players in a row behind.
+// The home team's places, facing +z: the goalie in front, the six players in a row behind.
 Vec3 TeamPlace(int i)
 {
-    return i == 0 ? Vec3{0, 0, -1.5f} : Vec3{-3.75f + 1.5f * static_cast<float>(i - 1) * 1.0f, 0, 0.5f};
+    return i == 0 ? Vec3{0, 0, 1.5f} : Vec3{-3.75f + 1.5f * static_cast<float>(i - 1), 0, -0.5f};
 }
 
 std::string TeamActor(int i)
@@ -332,7 +332,7 @@ bool WriteOutroProps(const std::string& dir)
     // height: from nothing up to twice the level's own and back.
     const float seconds = 3.0f;
     bool ok = WriteAnimation(PointPath(seconds, [](float t) {
-                                 return Vec3{std::sin(t * 2.1f) * 3, 2.5f + std::sin(t * 3.0f), 7 + std::cos(t * 2.1f) * 3};
+                                 return Vec3{std::sin(t * 2.1f) * 3, 2.5f + std::sin(t * 3.0f), std::cos(t * 2.1f) * 3};
                              }),
                              dir + "/Props/s17_emitter.anm");
     ok = WriteAnimation(PointPath(seconds, [=](float t) { return Vec3{0, -2 * std::sin(t / seconds * 3.14159f), 0}; }),
@@ -359,7 +359,8 @@ bool WriteOutro(const AssetContext& context)
     for (int i = 0; i < 17; ++i) {
         const float seconds = i == 16 ? 3.0f : 1.2f;
         const Vec3 target = TeamPlace(i % 7) + Vec3{0, 1, 0};
-        ShotPlan plan{seconds, Orbit(seconds, target, -1.2f + 0.3f * static_cast<float>(i), 3.5f + (i % 3) * 2.0f, 1.8f),
+        // From in front of the team, swinging from one side to the other over the shots.
+        ShotPlan plan{seconds, Orbit(seconds, target, 2.4f + 0.09f * static_cast<float>(i), 3.5f + (i % 3) * 2.0f, 1.8f),
                       TeamParts(anims[i % 4]), {}};
         plan.cameraClump = i % 4 == 1;
         plans.push_back(plan);
@@ -372,7 +373,8 @@ bool WriteOutro(const AssetContext& context)
     plans[10].fades = {SceneFade(7, 0.0f, 0.8f, {0, 0, 0, 1}, "goalie")};
     plans[12].fades = {SceneFade(8, 0.0f, 0.8f, {0, 0, 0, 1}, "player1")};
     plans[14].replaySpeed = 0.5f;
-    plans[16].camera = {{0, {0, 6, -9}, {0, 2.5f, 7}}, {3.0f, {2, 5, -6}, {0, 2.5f, 7}}};
+    // Over the team towards the referee's particles behind it.
+    plans[16].camera = {{0, {0, 6, 10}, {0, 2.5f, -7}}, {3.0f, {2, 5, 7}, {0, 2.5f, -7}}};
     plans[16].fades = {kFadeOut};
     ok = AddShots(scene, dir, "outro", plans) && ok;
     return WriteScript(scene, dir + "/script.txt") && ok;
@@ -465,18 +467,18 @@ std::unique_ptr<Scene> NewspaperScene(const std::string& dir, bool happy, bool& 
     scene.Actors().push_back(std::make_unique<SceneActor>("newspaper", "newspaper.dff", "props"));
     scene.Actors().push_back(std::make_unique<SceneActor>("plate", "plate.dff", "props"));
     AddTeamActors(scene);
-    const Vec3 plateAt{0, 0, -3.5f}, paperAt{0, 0, -2.6f};
+    const Vec3 plateAt{0, 0, 4.5f}, paperAt{0, 0, 2.0f};
     std::vector<Part> printing = {{"plate", "idle", plateAt, plateAt}};
     std::vector<Part> reading = TeamParts(happy ? "cheer" : "dismay");
     reading.push_back({"newspaper", "idle", paperAt, paperAt});
     const std::vector<ShotPlan> plans = {
-        {2.0f, Orbit(2.0f, plateAt + Vec3{0, 0.7f, 0}, 0.2f, 1.6f, 1.9f), printing, {kFadeIn}},
-        {2.0f, {{0, {0, 1.6f, -5.5f}, paperAt + Vec3{0, 1.4f, 0}}, {2.0f, {0, 1.5f, -4.0f}, paperAt + Vec3{0, 1.4f, 0}}},
+        {2.0f, Orbit(2.0f, plateAt + Vec3{0, 0.7f, 0}, 3.3f, 1.6f, 1.9f), printing, {kFadeIn}},
+        {2.0f, {{0, {0, 1.6f, 5.5f}, paperAt + Vec3{0, 1.4f, 0}}, {2.0f, {0, 1.5f, 4.0f}, paperAt + Vec3{0, 1.4f, 0}}},
          {{"newspaper", "idle", paperAt + Vec3{0, 1.5f, 0}, paperAt}},
          {},
          1.0f,
          true},
-        {4.0f, Orbit(4.0f, {0, 1.2f, -1}, 0.0f, 6.5f, 2.2f, 0.2f), reading, {}},
+        {4.0f, Orbit(4.0f, {0, 1.2f, 1}, 3.14159f, 6.5f, 2.2f, 0.2f), reading, {}},
     };
     ok = AddShots(scene, dir, happy ? "happy" : "sad", plans) && ok;
     return made;
