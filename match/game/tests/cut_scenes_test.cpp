@@ -1,5 +1,10 @@
 #include "frontend/cutscenes/CutScenes.h"
 
+#include "characters/Actor.h"
+#include "characters/Character.h"
+#include "characters/CharacterRace.h"
+#include "characters/Team.h"
+#include "framework/AsciiSerializer.h"
 #include "framework/FileSystem.h"
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "match/game/GameTB.h"
@@ -112,10 +117,10 @@ protected:
         FileSystem::Instance()->InvalidateDiskCache();
     }
 
-    GameTB& Start(bool cutScenes = true)
+    GameTB& Start(bool cutScenes = true, const char* gameSize = "XL")
     {
         harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        EXPECT_TRUE(harness->Start("XL", cutScenes));
+        EXPECT_TRUE(harness->Start(gameSize, cutScenes));
         return *harness->GetGame();
     }
     // Made current in the game: its Enter runs there.
@@ -127,6 +132,95 @@ protected:
 
     std::unique_ptr<GameHarness> harness;
 };
+
+// A home team of the race: a keeper and outfield players, count members in all.
+std::unique_ptr<SoccerTeam> MakeTeam(const std::string& race, int count)
+{
+    auto team = std::make_unique<SoccerTeam>(true);
+    for (int i = 0; i < count; ++i)
+        team->AddPlayer(std::make_unique<Character>(i == 0 ? Character::kGoalkeeper : Character::kFieldPlayer,
+                                                    race + (i == 0 ? "Gk00" : "Pl00"), nullptr));
+    return team;
+}
+
+std::unique_ptr<Scene> ReadNewspaper()
+{
+    auto scene = std::make_unique<Scene>();
+    FileSystem* files = FileSystem::Instance();
+    File* file = files->OpenRead("<PP>cutScenes\\newspaper\\script_happy.txt");
+    EXPECT_NE(file, nullptr);
+    if (!file)
+        return scene;
+    {
+        AsciiSerializer reader(file, false);
+        reader.SerializeObject("intro scene", scene.get());
+    }
+    files->Close(file);
+    return scene;
+}
+
+TEST_F(CutScenePlayerTest, HomeTeamLendsItsPlayersToTheNewspaper)
+{
+    Start();
+    LogCapture log;
+    std::unique_ptr<SoccerTeam> team = MakeTeam("Panda", 8);
+    const int clumpAnimations = team->GetPlayer(1)->GetActor()->GetClump()->GetAnimationCount();
+    {
+        std::unique_ptr<Scene> scene = ReadNewspaper();
+        scene->Init(Scene::kNewspaperFolder, team.get());
+        for (int i = 0; i < 7; ++i) {
+            const SceneActor* actor = scene->FindActor(i == 0 ? "goalie" : "player" + std::to_string(i));
+            ASSERT_NE(actor, nullptr) << i;
+            EXPECT_TRUE(actor->IsBorrowed()) << i;
+            EXPECT_EQ(actor->GetClump(), team->GetPlayer(i)->GetActor()->GetClump()) << i;
+            EXPECT_EQ(actor->GetRaceName(), "Panda") << i;
+        }
+        // Loaded from the goalie's race folder, with its idle there.
+        const SceneActor* paper = scene->FindActor("newspaper");
+        EXPECT_TRUE(paper->IsLoaded() && !paper->IsBorrowed());
+        EXPECT_EQ(paper->GetRaceName(), "Panda");
+        EXPECT_EQ(scene->GetRaceName(), "Panda");
+        for (const auto& anim : scene->Shots()[1]->ActorAnims())
+            EXPECT_GT(anim->GetAnimationDuration(), 0.0f) << anim->GetActorName();
+        EXPECT_GT(team->GetPlayer(1)->GetActor()->GetClump()->GetAnimationCount(), clumpAnimations);
+    }
+    EXPECT_TRUE(log.Contains("Scene::Init Could not load actor named player7"));
+    // The scene is gone; the players' models are not.
+    for (int i = 0; i < 8; ++i)
+        EXPECT_NE(team->GetPlayer(i)->GetActor()->GetClump()->GetRwClump(), nullptr) << i;
+}
+
+TEST_F(CutScenePlayerTest, PrimateGoalieWearsItsCutSceneModelWithItsOwnTextures)
+{
+    // The game size that has the primates.
+    Start(false, "XXL");
+    std::unique_ptr<SoccerTeam> team = MakeTeam("Primate", 2);
+    ASSERT_EQ(team->GetPlayer(0)->GetRace()->GetRaceName(), "Primate");
+    AnimatedClump* own = team->GetPlayer(0)->GetActor()->GetClump();
+    own->SetInvisibleAtomics({1});
+    const std::string textures = own->GetTexturePath();
+    std::unique_ptr<Scene> scene = ReadNewspaper();
+    scene->Init(Scene::kNewspaperFolder, team.get());
+    const SceneActor* goalie = scene->FindActor("goalie");
+    ASSERT_TRUE(goalie && goalie->IsLoaded());
+    EXPECT_FALSE(goalie->IsBorrowed());
+    EXPECT_NE(goalie->GetClump(), own);
+    EXPECT_EQ(goalie->GetClump()->GetTexturePath(), textures);
+    EXPECT_EQ(goalie->GetClump()->GetInvisibleAtomics(), (std::vector<int>{1}));
+    EXPECT_EQ(scene->FindActor("player1")->GetClump(), team->GetPlayer(1)->GetActor()->GetClump());
+}
+
+TEST_F(CutScenePlayerTest, WithoutATeamIdleComesFromTheSceneFolder)
+{
+    Start();
+    std::unique_ptr<Scene> scene = ReadNewspaper();
+    scene->Init(Scene::kNewspaperFolder, nullptr);
+    EXPECT_EQ(scene->GetRaceName(), "");
+    for (const auto& actor : scene->Actors())
+        EXPECT_TRUE(actor->IsLoaded() && !actor->IsBorrowed() && actor->GetRaceName().empty()) << actor->GetName();
+    for (const auto& anim : scene->Shots()[2]->ActorAnims())
+        EXPECT_GT(anim->GetAnimationDuration(), 0.0f) << anim->GetActorName();
+}
 
 TEST_F(CutScenePlayerTest, DisabledSceneDoesNothingAndEndsAtOnce)
 {
