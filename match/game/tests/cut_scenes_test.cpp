@@ -317,8 +317,13 @@ TEST_F(CutScenePlayerTest, OutroPlaysSeventeenShotsOneAtHalfSpeed)
     while (scene->GetShotIndex() < CutScenes::kOutroParticleShot) {
         if (scene->GetReplaySpeed() == 0.5f && !halfSpeedSeen) {
             const float before = scene->GetShotTime();
+            auto* spline = dynamic_cast<SplineCameraControl*>(harness->GetGame()->GetActiveCamera());
+            ASSERT_NE(spline, nullptr);
+            const float path = spline->GetTime();
             harness->Step();
             EXPECT_NEAR(scene->GetShotTime() - before, GameHarness::kFrameTime * 0.5f, 1e-5f);
+            // The camera path runs at the same half speed.
+            EXPECT_NEAR(spline->GetTime() - path, GameHarness::kFrameTime * 0.5f, 1e-5f);
             halfSpeedSeen = true;
         }
         ASSERT_TRUE(scene->AdvanceShot());
