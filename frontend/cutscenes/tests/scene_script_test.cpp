@@ -86,6 +86,9 @@ TEST_F(CutSceneScriptTest, CountsAndSectionsDecideWhatIsMade)
          Script("", "\"num shots\" 1\n" + ShotText("", "\"num fades\" 1\n[SceneFade] \"fade\"\n{\n\"fadeType\" 2\n}\n")), 0, 1,
          0, "only 0 [SceneFade]"},
         {"missing count makes nothing", Script(kActor, ""), 0, 0, 0, ""},
+        {"cut off in a section", "[Scene] \"test\"\n{\n\"num actors\" 3\n" + kActor + "[SceneActor] \"actor\"\n{\n\"na", 2, 0,
+         0, "only 2 [SceneActor] sections follow"},
+        {"not a script", std::string("\x01\x02[\xff\"\n}\n\"num shots\" 9\n", 16), 0, 0, 0, ""},
     };
     for (const Case& c : cases) {
         LogCapture log;
