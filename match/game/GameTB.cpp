@@ -18,7 +18,6 @@
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/CutScenes.h"
-#include "frontend/cutscenes/CutScenes.h"
 #include "frontend/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
