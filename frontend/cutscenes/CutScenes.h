@@ -26,6 +26,8 @@ public:
     // The outro's shot whose particles follow their path.
     static constexpr int kOutroParticleShot = 16;
     static constexpr int kPromptText = 30453;
+    // The page number that shows no page.
+    static constexpr int kNoPage = 8;
 
     // The intros and the outro: the folder's "script.txt".
     explicit CutScenes(const std::string& folder);
@@ -66,7 +68,9 @@ public:
     bool IsNewspaper() const { return m_newspaper; }
     bool IsOutro() const { return m_outro; }
     bool IsHappy() const { return m_happy; }
-    int GetPageNumber() const { return m_pageNumber; }
+    bool IsPrimateIntro() const { return m_primateIntro; }
+    int GetPage() const { return m_pageNumber; }
+    int GetStoryRound() const { return m_storyRound; }
     // The soundtrack Update starts: 0 panda intro, 1 primate intro, 2 outro, 3 happy and 4
     // sad newspaper.
     int GetSoundtrack() const;
