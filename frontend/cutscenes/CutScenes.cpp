@@ -246,11 +246,8 @@ void CutScenes::Exit()
 {
     if (!m_enabled)
         return;
-    if (TBWorld* world = PitchSimulation::Instance()->GetWorld()) {
+    if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
         world->SetNight(false);
-        // The stadium lists the lights of the casts the scene loaded; it goes while they live.
-        world->Unload();
-    }
     if (PrimaryCamera* camera = Primary())
         camera->SetViewWindow(kDefaultViewWindow, kDefaultViewWindow);
     if (m_cameraPushed) {
