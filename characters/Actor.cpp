@@ -500,13 +500,14 @@ void Actor::OnCollision(const std::vector<Collidable*>& hits)
         const std::string& name = hit->GetCollisionName();
         if (name == "ball") {
             auto* ball = dynamic_cast<CarriedBall*>(hit);
-            if (ball && ballContact && m_listener) {
+            if (ball && ballContact && inPlay && m_listener) {
                 const bool deflects = GetAction() && GetAction()->HasEvent(static_cast<int32_t>(ActionEventType::Deflect));
                 m_listener->OnBallTouched(*ball, GetState()->GetNode().canHoldBall, deflects);
             }
         } else if (name == "character") {
             auto* other = dynamic_cast<Actor*>(hit);
-            if (other && !IsInSpecialState()) {
+            // A player walking on or off the pitch passes through the others.
+            if (other && inPlay && other->inPlay && !IsInSpecialState()) {
                 OnCharacterContact(*other);
                 if (m_listener)
                     m_listener->OnActorCollision(*other);

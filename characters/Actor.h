@@ -128,6 +128,7 @@ public:
     bool pitchVolumeContact = true;
     bool ballContact = true;
     bool replaceRequested = false;
+    // Cleared while the player walks on or off: he neither touches the ball nor bumps into anybody.
     bool inPlay = true;
     bool goalReaction = true;
 

@@ -33,7 +33,10 @@ CharacterBrain::CharacterBrain(Actor* actor, Character* character, CharacterRace
 
 void CharacterBrain::Run(int32_t runMode, ActorCommand& command)
 {
-    if (runMode == kThink)
+    // A second hold of its own: the match flow's hold never lowers it.
+    if (m_penalty)
+        ClearInput(command);
+    else if (runMode == kThink)
         Think(command);
     else if (runMode == kHumanInput)
         ProcessInput(command);
@@ -327,7 +330,7 @@ void CharacterBrain::ProcessInput(ActorCommand& command)
     ControllerInput in = GetControllerInput(m_name);
     in.ToCameraSpace();
     const bool moving = in.x != 0.0f || in.y != 0.0f;
-    command.SetDirection(moving ? AngleTo(PitchAngle(in.GetStickHeading()).ToDirection()) : m_actor->GetHeading());
+    command.SetDirection(moving ? in.GetWorldHeading() : m_actor->GetHeading());
     const bool full = m_charging && m_actor->kickPower >= 1.0f;
     // Only the first branch that matches runs; a while charging falls through to b.
     if (in.buttonAPressed && in.buttonBHeld)

@@ -37,8 +37,8 @@ public:
     CharacterBrain(const CharacterBrain&) = delete;
     CharacterBrain& operator=(const CharacterBrain&) = delete;
 
-    // kThink: Think; kHumanInput: ProcessInput; any other mode clears the input code unless
-    // the command holds it. A shot being charged ends once the actor has lost the ball.
+    // kThink: Think; kHumanInput: ProcessInput; any other mode, or the penalty flag raised,
+    // clears the input code unless the command holds it. A shot being charged ends once the actor has lost the ball.
     void Run(int32_t runMode, ActorCommand& command);
 
     // A person's controller, read under the brain's name, turned into the command.
@@ -76,7 +76,8 @@ public:
     void SetMode(int32_t mode) { m_mode = mode; }
     bool IsCharging() const { return m_charging != 0; }
     void SetCharging(bool charging) { m_charging = charging ? 1 : 0; }
-    // Raised on the taker and the keeper while a penalty is taken; nothing reads it yet.
+    // Raised on the taker, the keeper and the referee while a penalty is taken: the brain
+    // then gives no commands whatever its mode and hold.
     bool IsInPenalty() const { return m_penalty != 0; }
     void SetInPenalty(bool penalty) { m_penalty = penalty ? 1 : 0; }
 

@@ -389,7 +389,7 @@ void KeeperBrain::ProcessInput(ActorCommand& command)
     ControllerInput in = GetControllerInput(GetName());
     in.ToCameraSpace();
     if (in.x != 0.0f || in.y != 0.0f)
-        command.SetDirection(HeadingOf(PitchAngle(in.GetStickHeading()).ToDirection()));
+        command.SetDirection(in.GetWorldHeading());
     if (in.buttonAPressed) {
         SetCode(command, ActorInput::Pass);
         if (!command.hold) {

@@ -75,6 +75,15 @@ void Team::SendToBench(Character* character)
         actor->SetPosition(kBenchPosition);
 }
 
+std::unique_ptr<Character> Team::TakeFromBench(Character* character)
+{
+    const auto found = std::find(m_bench.begin(), m_bench.end(), character);
+    if (found == m_bench.end())
+        return nullptr;
+    m_bench.erase(found);
+    return std::unique_ptr<Character>(character);
+}
+
 bool Team::Contains(const Character* character) const
 {
     return std::any_of(m_members.begin(), m_members.end(),

@@ -30,6 +30,9 @@ public:
     // Borrowed: the bench keeps a character that is no member, and whoever benched it deletes
     // it (the pitch simulation's DeleteBench at the end of a match).
     virtual void SendToBench(Character* character);
+    // Off the bench and handed to the caller, who then owns him; null when he does not sit
+    // there.
+    std::unique_ptr<Character> TakeFromBench(Character* character);
     // Forgets the bench without deleting it.
     virtual void ClearBench() { m_bench.clear(); }
     // A period starts: up to the first five members leave (handed back, oldest first, for
@@ -71,6 +74,8 @@ public:
     void Render() override;
 
     bool IsFirstSide() const { return m_firstSide; }
+    // The sides change ends every period.
+    void SetFirstSide(bool firstSide) { m_firstSide = firstSide; }
     int32_t GetGoals() const { return m_goals; }
     void SetGoals(int32_t goals) { m_goals = goals; }
     // A forfeited match: 3 goals, else 0.

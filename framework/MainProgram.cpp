@@ -146,3 +146,11 @@ void MainProgram::Exit()
     while (!m_stack.empty())
         Pop();
 }
+
+void MainProgram::SetTextureSetPath(const std::string& folder)
+{
+    m_textureSetPath = folder;
+    FileSystem* files = FileSystem::Instance();
+    files->RemoveAlias("<TP>");
+    files->AddAlias("<TP>", m_textureSetPath.c_str());
+}

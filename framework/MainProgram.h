@@ -45,6 +45,8 @@ public:
     const std::string& GetProjectPath() const { return m_projectPath; }
     // "TextureSet" followed by a backslash: the folder "<TP>" stands for.
     const std::string& GetTextureSetPath() const { return m_textureSetPath; }
+    // Changes the folder and re-registers "<TP>" for it.
+    void SetTextureSetPath(const std::string& folder);
 
 private:
     struct Request {

@@ -157,3 +157,14 @@ void ParallelState::Render()
         if (m_subs[i].state)
             m_subs[i].state->Render();
 }
+
+SubStateHolder::~SubStateHolder()
+{
+    Hold(nullptr);
+}
+
+void SubStateHolder::Render()
+{
+    if (m_held)
+        m_held->Render();
+}

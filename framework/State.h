@@ -50,6 +50,27 @@ private:
     bool m_entered = false;
 };
 
+// A state that runs one sub-state at a time in its slot and draws it. Deleting it exits and
+// deletes the sub-state it still holds.
+class SubStateHolder : public State {
+public:
+    SubStateHolder() = default;
+    ~SubStateHolder() override;
+    SubStateHolder(const SubStateHolder&) = delete;
+    SubStateHolder& operator=(const SubStateHolder&) = delete;
+
+    void Render() override;
+
+    // Null when none is held. Owned; valid until the next Update.
+    State* GetHeld() const { return m_held; }
+
+protected:
+    // Exits and deletes the held state, then holds and enters the new one (null: none).
+    void Hold(State* state) { StateSlot::Set(&m_held, state, state != nullptr); }
+
+    State* m_held = nullptr;
+};
+
 // Runs its sub-states side by side, each in its own slot: a sub-state that finishes is
 // exited (and deleted when owned), one that hands over is replaced by its successor.
 // It finishes once no remaining sub-state can finish by itself, that is when every one

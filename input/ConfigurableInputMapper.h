@@ -63,6 +63,18 @@ public:
             m_claims[player] = claimed;
     }
 
+    // A shared device, or one neither player claims.
+    bool IsFree() const { return m_shared || (!m_claims[0] && !m_claims[1]); }
+    // A claim on a device that is not free is refused (false, nothing changes); otherwise the
+    // player's claim is set (other player numbers change nothing) and true returned.
+    bool SetClaim(int player, bool claim)
+    {
+        if (claim && !IsFree())
+            return false;
+        SetClaimed(player, claim);
+        return true;
+    }
+
     const Bindings& GetBindings() const { return m_bindings; }
     // kUnbound also when the action has no binding at all.
     int GetBinding(const std::string& action) const;

@@ -4,6 +4,7 @@
 #include "framework/Singleton.h"
 #include "framework/Vector.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,10 @@ struct ControllerInput {
     // The stick's heading on the pitch (radians, in (-pi, pi]): x and y taken along the pitch
     // frame's first and third axes.
     float GetStickHeading() const;
+    // After ToCameraSpace: the world heading of (x, 0, y), measured as actors measure
+    // theirs. Taking it through the pitch frame again would turn it twice on a pitch that
+    // does not lie along the world axes.
+    float GetWorldHeading() const { return std::atan2(x, y); }
 };
 
 // Rotates v from the primary camera's heading frame into world space: x runs to the

@@ -7,7 +7,7 @@
 #include "scene/RwGraphics.h"
 #include "text/TextDisplay.h"
 
-void RenderMenuInView(const Vector3& offset, const Quaternion& turn)
+void RenderMenuInView(const Vector3& offset, const Quaternion& turn, const std::function<void()>& overlay, bool cursor)
 {
     Menu* menu = Menu::Instance();
     Camera* camera = RwGraphics::Instance()->GetCamera();
@@ -24,7 +24,9 @@ void RenderMenuInView(const Vector3& offset, const Quaternion& turn)
     menu->SetPosition(cameraPosition + cameraRotation.Rotate(offset));
     menu->SetRotation(cameraRotation * turn);
     menu->Render();
+    if (overlay)
+        overlay();
     text->PopAttributes();
-    if (menu->IsMouseMode())
+    if (cursor && menu->IsMouseMode())
         menu->DrawMouseCursor();
 }

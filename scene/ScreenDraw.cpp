@@ -153,3 +153,21 @@ void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const Screen
     cache->Flush();
     saver.Restore();
 }
+
+void DrawWorldMarker(const Vector3 points[4], RwRaster* texture)
+{
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateShadeMode, rwShadeFlat);
+    saver.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(texture));
+    saver.Set(rwRenderStateVertexAlphaEnable, 0);
+    saver.Set(rwRenderStateSrcBlend, rwBlendSrcAlpha);
+    saver.Set(rwRenderStateDestBlend, rwBlendInvSrcAlpha);
+    saver.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
+    saver.Set(rwRenderStateZWriteEnable, 0);
+    saver.Set(rwRenderStateZTestEnable, 1);
+    const bool setStates = s_set3DStates;
+    s_set3DStates = false;
+    DrawTexturedQuad3D(points, texture, {0.0f, 0.0f, 1.0f, 1.0f}, Color::White);
+    s_set3DStates = setStates;
+    saver.Restore();
+}

@@ -34,3 +34,6 @@ void DrawRotatedTexturedRect(RwRaster* texture, const ScreenRect& rect, const Sc
 // The corners in the order p0 (u, v), p1 (u + du, v), p2 (u, v + dv), p3 (u + du, v + dv),
 // drawn as a strip into the current camera.
 void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const ScreenRect& uv, const Color& colour);
+// A marker lying in the world (a player's cursor, the aiming arrow): the whole texture, white,
+// blended by its alpha, flat and clamped, tested against depth but never writing it.
+void DrawWorldMarker(const Vector3 points[4], RwRaster* texture);

@@ -1,8 +1,6 @@
 #include "scene/SelectionCursor.h"
 
-#include "engine/core/RwTexture.h"
 #include "match/settings/GameSettings.h"
-#include "scene/RenderStateSaver.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Texture.h"
 #include "scene/Wireframe.h"
@@ -28,21 +26,7 @@ void SelectionCursor::Render()
     for (int i = 0; i < 4; ++i)
         points[i] = m_rotation.Rotate({corners[i].x * scale.x, corners[i].y * scale.y, corners[i].z}) + m_position;
 
-    RwRaster* raster = m_texture ? m_texture->GetRaster() : nullptr;
-    RenderStateSaver saver;
-    saver.Set(rwRenderStateShadeMode, rwShadeFlat);
-    saver.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(raster));
-    saver.Set(rwRenderStateVertexAlphaEnable, 0);
-    saver.Set(rwRenderStateSrcBlend, rwBlendSrcAlpha);
-    saver.Set(rwRenderStateDestBlend, rwBlendInvSrcAlpha);
-    saver.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
-    saver.Set(rwRenderStateZWriteEnable, 0);
-    saver.Set(rwRenderStateZTestEnable, 1);
-    const bool setStates = GetDraw3DStates();
-    SetDraw3DStates(false);
-    DrawTexturedQuad3D(points, raster, {0.0f, 0.0f, 1.0f, 1.0f}, Color::White);
-    SetDraw3DStates(setStates);
-    saver.Restore();
+    DrawWorldMarker(points, m_texture ? m_texture->GetRaster() : nullptr);
 
     if (GameSettings::Instance()->displayCollisionData) {
         WireFrameCube outline;

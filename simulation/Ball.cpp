@@ -162,7 +162,7 @@ void Ball::BounceOffPlane(Vector3& velocity, bool& rolling, const Vector3& norma
 
 bool Ball::TakePossession(BallToucher* holder)
 {
-    if (m_held)
+    if (m_held || !m_inPlay)
         return false;
     if (m_canBeHeld && holder) {
         m_held = true;
@@ -410,6 +410,8 @@ void Ball::PlayDeflect()
 
 void Ball::HitGoalArea(bool left)
 {
+    if (!m_inPlay)
+        return;
     BallToucher* toucher = m_lastToucher;
     if (!toucher)
         return;
@@ -425,6 +427,8 @@ void Ball::HitGoalArea(bool left)
 
 void Ball::HitEndPlane(bool left)
 {
+    if (!m_inPlay)
+        return;
     m_farRecord = OutOfBoundsFar{left, PitchPosition::FromWorld(GetPosition(), left).z <= 0.0f, m_lastToucher};
     static const int outFar = Message("out of bounds far");
     MessageServer::Instance()->SendMessage(0, outFar, reinterpret_cast<intptr_t>(&m_farRecord));
@@ -432,6 +436,8 @@ void Ball::HitEndPlane(bool left)
 
 void Ball::HitSidePlane(bool nearSide)
 {
+    if (!m_inPlay)
+        return;
     m_acrossRecord = OutOfBoundsAcross{nearSide, GetPosition(), m_lastToucher};
     static const int outAcross = Message("out of bounds across");
     MessageServer::Instance()->SendMessage(0, outAcross, reinterpret_cast<intptr_t>(&m_acrossRecord));

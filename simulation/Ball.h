@@ -67,7 +67,7 @@ public:
     // rolling flag instead.
     static void BounceOffPlane(Vector3& velocity, bool& rolling, const Vector3& normal, bool allowRolling);
 
-    // False, changing nothing, while the ball is held. Otherwise true; a holder (when the
+    // False, changing nothing, while the ball is held or out of play. Otherwise true; a holder (when the
     // ball can be held) then holds it, becomes the last toucher and the kick flag is set.
     bool TakePossession(BallToucher* holder) override;
     // The last toucher stays.
@@ -101,7 +101,8 @@ public:
     // Set on every take; the release decides it: whether the ball may score.
     uint32_t GetKickFlag() const { return m_kickFlag; }
     bool IsLegalForGoal() const { return m_kickFlag != 0; }
-    // Cleared by the rules while players are sent on or off; true from construction.
+    // Cleared by the rules while players are sent on or off; true from construction. While
+    // clear nobody can take the ball and it raises no goal or out-of-bounds message.
     bool IsInPlay() const { return m_inPlay; }
     void SetInPlay(bool inPlay) { m_inPlay = inPlay; }
     bool IsTournamentBall() const { return m_tournament; }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -118,4 +119,46 @@ TEST(ActorCommandTest, SetDirectionKeepsASetPiecesAim)
     command.SetDirection(2.0f);
     EXPECT_EQ(command.direction, 1.0f);
     EXPECT_EQ(ActorCommand{}.target, nullptr);
+}
+
+TEST(ActorStateTest, AStateStaysItselfUntilItSwitchesAndForgetsWhatItSawMeanwhile)
+{
+    constexpr int32_t kEndAction = 0, kContactFoot = 2, kWhistleShort = 5;
+    const struct {
+        const ActorStateNode& node;
+        int32_t code;
+        std::vector<int32_t> events;
+        const char* next;  // null: the same object stays
+    } cases[] = {
+        {stand, ActorInput::None, {}, nullptr},
+        {stand, ActorInput::None, {kContactFoot, kWhistleShort}, nullptr},
+        {inactive, ActorInput::Shoot, {kContactFoot}, nullptr},
+        {stand, ActorInput::None, {kEndAction}, "stand"},
+        {inactive, ActorInput::Shoot, {kEndAction, kContactFoot}, "inactive"},
+        {kickoff, ActorInput::Pass, {}, "pass"},
+        {kickoff, ActorInput::Shoot, {kWhistleShort}, "shoot"},
+    };
+    for (const auto& c : cases) {
+        ActorState state(c.node);
+        EXPECT_EQ(state.GetCommand().code, 0);
+        ActorCommand command;
+        command.code = c.code;
+        state.SetCommand(command);
+        for (const int32_t event : c.events)
+            state.MarkEvent(event);
+        std::unique_ptr<State> fresh;
+        State* next = state.Update(1.0f / 60.0f);
+        if (next != &state)
+            fresh.reset(next);
+        ASSERT_EQ(fresh == nullptr, c.next == nullptr) << c.node.name << " code " << c.code;
+        const ActorState& result = fresh ? static_cast<const ActorState&>(*fresh) : state;
+        EXPECT_STREQ(result.GetNode().name, c.next ? c.next : c.node.name);
+        for (const int32_t event : c.events) {
+            EXPECT_FALSE(state.HasFired(event)) << c.node.name << " event " << event;
+            EXPECT_FALSE(result.HasFired(event)) << c.node.name << " event " << event;
+        }
+        // What was forgotten does not switch it later either.
+        if (!fresh)
+            EXPECT_EQ(state.Update(1.0f / 60.0f), &state) << c.node.name;
+    }
 }

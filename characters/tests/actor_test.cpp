@@ -391,6 +391,34 @@ TEST_F(ActorTest, VolumesPushTheActorBackAndATargetPostKeepsItOnItsCircle)
     EXPECT_GT(actor->GetPosition().z, 3.0f);
 }
 
+// A player walking on or off is out of play: contacts with the ball and with other players
+// go unheard, his own and theirs, while the pitch volumes still hold him.
+TEST_F(ActorTest, AnActorOutOfPlayNeitherTouchesTheBallNorBumpsIntoAnybody)
+{
+    const struct {
+        bool ownInPlay, otherInPlay;
+        std::vector<std::string> ownLog, otherLog;
+    } cases[] = {
+        {true, true, {"ball", "collision"}, {"collision"}},
+        {false, true, {}, {}},
+        {true, false, {"ball"}, {}},
+    };
+    for (const auto& c : cases) {
+        Recorder ears[2];
+        auto own = MakeActor(ears[0], stand);
+        auto other = MakeActor(ears[1], stand, {0.5f, 0.0f, 0.0f});
+        own->inPlay = c.ownInPlay;
+        other->inPlay = c.otherInPlay;
+        own->OnCollision({&ball, other.get()});
+        other->OnCollision({own.get()});
+        EXPECT_EQ(ears[0].log, c.ownLog) << c.ownInPlay << c.otherInPlay;
+        EXPECT_EQ(ears[1].log, c.otherLog) << c.ownInPlay << c.otherInPlay;
+        own->ReleaseBall();
+        ball.ReleasePossession(1);
+        ball.ForgetToucher(&ears[0]);
+    }
+}
+
 TEST_F(ActorTest, TheBallLocatorEndsAtItsDurationAndAnEmptyNameDropsIt)
 {
     CharacterAction action;

@@ -38,6 +38,8 @@ TEST_F(BrainTest, RunModeChoosesTheAnswerAndOtherModesClearTheCode)
         uint8_t hold;
         const char* answered;
         int32_t code;
+        // The penalty flag: a hold of its own that neither mode nor the frozen state lowers.
+        bool penalty = false;
     } cases[] = {
         {CharacterBrain::kThink, 0, 0, "think", ActorInput::Pass},
         {CharacterBrain::kHumanInput, 0, 0, "input", ActorInput::Pass},
@@ -46,10 +48,14 @@ TEST_F(BrainTest, RunModeChoosesTheAnswerAndOtherModesClearTheCode)
         {CharacterBrain::kThink, CharacterBrain::kFrozen, 0, "think", ActorInput::None},
         {CharacterBrain::kHumanInput, CharacterBrain::kFrozen, 0, "input", ActorInput::None},
         {CharacterBrain::kHumanInput, CharacterBrain::kFrozen, 1, "input", ActorInput::Pass},
+        {CharacterBrain::kThink, 0, 0, "", ActorInput::None, true},
+        {CharacterBrain::kHumanInput, 0, 0, "", ActorInput::None, true},
+        {CharacterBrain::kHumanInput, 0, 1, "", ActorInput::Pass, true},
     };
     for (const auto& c : cases) {
         ProbeBrain brain(nullptr, nullptr, nullptr);
         brain.SetMode(c.brainMode);
+        brain.SetInPenalty(c.penalty);
         ActorCommand command;
         command.code = ActorInput::Pass;
         command.hold = c.hold;

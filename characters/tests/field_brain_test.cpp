@@ -6,6 +6,9 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "audio/SoundEngine.h"
+#include "engine/core/RwFrame.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
 #include "match/MatchSettings.h"
@@ -239,3 +242,43 @@ TEST_F(HumanBrainTest, AWithBHeldIsASpecialMoveOnlyWithEnoughEnergy)
 }
 
 } // namespace
+
+namespace {
+
+// The stick is read in the view: pushed right, the player runs toward the screen's right,
+// whichever way the camera looks down the pitch.
+TEST_F(HumanBrainTest, StickRightRunsTowardTheScreensRight)
+{
+    Camera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    ASSERT_NE(camera, nullptr);
+    RwFrame* frame = camera->GetFrame();
+    ASSERT_NE(frame, nullptr);
+    const RwV3d yAxis{0.0f, 1.0f, 0.0f};
+    for (const float degrees : {0.0f, 90.0f, 200.0f}) {
+        SCOPED_TRACE(degrees);
+        RwFrameRotate(frame, &yAxis, degrees, rwCombineReplace);
+        const RwV3d& right = RwFrameGetLTM(frame)->right;
+        // The engine draws the camera's right axis toward the screen's left.
+        const Vector3 screenRight{-right.x, 0.0f, -right.z};
+
+        Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 1.0f, ActorNodes::stand);
+        player->GetBrain()->SetName("(0):");
+        script.Add(90, {{"right", 1.0f}});
+        ActorCommand command;
+        // He starts at the end of his stand and turns as he sets off: judge the last half
+        // second.
+        Vector3 turned;
+        for (int i = 0; i < 90; ++i) {
+            if (i == 60)
+                turned = player->GetActor()->GetPosition();
+            Step(*player, command);
+            Frame({{player->GetActor(), &command}}, kFrame);
+        }
+        const Vector3 moved = player->GetActor()->GetPosition() - turned;
+        EXPECT_GT(moved.Length(), 1.0f);
+        EXPECT_GT(moved.Dot(screenRight), 0.9f * moved.Length());
+        home->RemoveAll();
+    }
+}
+
+}  // namespace

@@ -5,6 +5,8 @@
 #include "characters/CharacterRace.h"
 #include "characters/KeeperBrain.h"
 #include "characters/Team.h"
+#include "input/InputController.h"
+#include "input/ScriptedInputMapper.h"
 #include "framework/Cast.h"
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
@@ -343,6 +345,67 @@ TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
         EXPECT_EQ(command.code, kSaveCodes[cell]);
         EXPECT_GT(time, 0.0f);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A person in goal under "(0):": a passes toward the team-mate the stick points at, b
+// charges a kick that goes on release.
+class HumanKeeperTest : public KeeperBrainTest {
+protected:
+    void SetUp() override
+    {
+        KeeperBrainTest::SetUp();
+        script.Register(*BufferedInputController::Instance());
+        GetControllerInput("(0):");
+        Brain().SetName("(0):");
+        ASSERT_TRUE(ball.TakePossession(keeper));
+        keeper->GetActor()->TakeBall(&ball);
+    }
+    void TearDown() override
+    {
+        BufferedInputController::DestroyInstance();
+        KeeperBrainTest::TearDown();
+    }
+    void Step(ActorCommand& command)
+    {
+        BufferedInputController::Instance()->Update(1.0f / 60.0f);
+        Brain().Run(CharacterBrain::kHumanInput, command);
+    }
+    ScriptedInputMapper script{"(0):"};
+};
+
+TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
+{
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    Put(*mate, goal + forward * 20.0f + left * 4.0f, Heading(forward));
+    script.Add(1, {{"button a", 1.0f}});
+    ActorCommand pass;
+    pass.direction = Heading(forward);
+    Step(pass);
+    EXPECT_EQ(pass.code, ActorInput::Pass);
+    EXPECT_LT((Vector3(pass.targetPosition.x, 0.0f, pass.targetPosition.z) - mate->GetActor()->GetPosition()).Length(), 3.0f);
+
+    const int held = 20;
+    script.Add(held, {{"button b", 1.0f}});
+    script.Add(1, {});
+    ActorCommand kick;
+    int shotAt = -1;
+    for (int frame = 0; frame <= held && shotAt < 0; ++frame) {
+        Step(kick);
+        if (kick.code == ActorInput::Shoot)
+            shotAt = frame;
+        else
+            EXPECT_EQ(kick.code, frame == 0 ? ActorInput::Run : ActorInput::None) << frame;
+    }
+    EXPECT_EQ(shotAt, held);
+    EXPECT_TRUE(kick.hold);
+    EXPECT_GT(keeper->GetActor()->kickPower, 0.0f);
+    EXPECT_LT(keeper->GetActor()->kickPower, 1.0f);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST_F(CharacterData, EveryActionPlaysOnItsRaceModel)
         ASSERT_NE(race, nullptr) << raceName;
         EXPECT_GT(race->GetRotationSpeed(), 0.0f) << raceName;
         EXPECT_GT(race->GetKeeperSaveGridWidth(), 1.0f) << raceName;
-        EXPECT_GT(race->GetKeeperSaveGridHeight(), 1.0f) << raceName;
+        EXPECT_GT(race->GetKeeperSaveGridHeight(), 0.5f) << raceName;
 
         const std::string model = std::string(raceName) + "/" + raceName + ".DFF";
         AnimatedClump* clump = ActorClumpCache::Instance()->GetClump(StagePath("Characters/" + std::string(raceName) + "/Textures24Bit/"),

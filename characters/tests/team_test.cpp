@@ -109,6 +109,25 @@ TEST_F(TeamTest, RemovingANonMemberChangesNothingAndAPeriodStartEmptiesTheSide)
     EXPECT_TRUE(team.GetBench().empty());
 }
 
+TEST_F(TeamTest, TakingFromTheBenchHandsOnlyABenchedCharacterBack)
+{
+    SoccerTeam team(true);
+    Fill(team, 2);
+    auto* first = new Character(Character::kFieldPlayer, "PandaPl01", &team);
+    auto* second = new Character(Character::kFieldPlayer, "PandaPl02", &team);
+    team.SendToBench(first);
+    team.SendToBench(second);
+    EXPECT_EQ(team.TakeFromBench(team.GetPlayer(0)), nullptr);
+    std::unique_ptr<Character> taken = team.TakeFromBench(first);
+    EXPECT_EQ(taken.get(), first);
+    EXPECT_EQ(team.GetBench(), (std::vector<Character*>{second}));
+    EXPECT_EQ(team.TakeFromBench(first), nullptr);
+    team.ReplacePlayer(team.GetPlayer(1), std::move(taken));
+    EXPECT_TRUE(team.Contains(first));
+    std::unique_ptr<Character>(team.TakeFromBench(second)).reset();
+    EXPECT_TRUE(team.GetBench().empty());
+}
+
 TEST_F(TeamTest, SelectsTheFirstMemberAndMarksOnlyAPersonsChoice)
 {
     SoccerTeam team(true);

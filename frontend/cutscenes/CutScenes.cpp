@@ -14,6 +14,7 @@
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/CutSceneProps.h"
+#include "frontend/story/StoryModeGame.h"
 #include "input/InputController.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
@@ -42,8 +43,6 @@ constexpr float kLoadingSeconds = 5.0f;
 constexpr float kDefaultViewWindow = 0.8f;
 // The ball waits out of sight while a cut scene plays.
 const Vector3 kBallParking{0.0f, -1000.0f, 0.0f};
-// The stadium of each story round.
-constexpr int kRoundLevels[] = {1, 1, 2, 2, 3, 3, 4};
 // Only the first members' statistics survive the casts' reload.
 constexpr size_t kKeptMembers = 10;
 
@@ -131,6 +130,7 @@ CutScenes::CutScenes(const std::string& folder, const std::string& scriptName, i
     if (m_newspaper) {
         m_pageNumber = pageNumber;
         m_storyRound = StoryModeGame::Instance()->round;
+        m_storyLevel = StoryModeGame::Instance()->GetLevelNumber();
     }
 }
 
@@ -156,9 +156,8 @@ void CutScenes::LoadStadium()
 {
     std::string levelFolder = "data/pc/" + m_scene.level + "/";
     if (m_newspaper) {
-        const bool known = m_storyRound >= 0 && m_storyRound < static_cast<int>(std::size(kRoundLevels));
         char name[32];
-        std::snprintf(name, sizeof name, "data/pc/level%02d/", known ? kRoundLevels[m_storyRound] : 0);
+        std::snprintf(name, sizeof name, "data/pc/level%02d/", m_storyLevel);
         levelFolder = name;
     }
     FileSystem* files = FileSystem::Instance();

@@ -111,6 +111,8 @@ private:
     std::unique_ptr<OutroParticleDriver> m_particles;
     int m_pageNumber;
     int m_storyRound = 0;
+    // The newspaper's stadium, that of the round it reports on.
+    int m_storyLevel = 1;
     bool m_forceAdvance = false;
     bool m_happy = false;
     bool m_primateIntro = false;

@@ -17,8 +17,7 @@
 #include "framework/Settings.h"
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
-#include "frontend/cutscenes/CutScenes.h"
-#include "frontend/TBMenu.h"
+#include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/InputMappers.h"
@@ -276,6 +275,7 @@ bool GameTB::Enter()
     CreateSubCameras();
 
     LoadOrSaveCasts(true, true, true);
+    StorySaveGame::Instance()->LoadTable();
     CastManager::Instance()->Dump();
     RefreshObjectsBrowser();
     ShapeCollisionTable::Init();
@@ -413,12 +413,7 @@ void GameTB::Update(float dt)
     if (!m_entered)
         return;
     // File reads are synchronous: nothing waits to be completed here.
-    if (m_returnToMenu) {
-        SetCurrentState(new TBMenu("main"));
-        const char* career = StoryModeGame::Instance()->GetName();
-        StoryModeGame::Instance()->NewGame(career ? career : "");
-        m_returnToMenu = false;
-    }
+    ReturnToMenuWhenAsked();
     RwGraphics* graphics = RwGraphics::Instance();
     if (CameraControl* active = GetActiveCamera()) {
         active->Update(dt);
@@ -445,8 +440,21 @@ void GameTB::Update(float dt)
             new TBMenu("main")));
     if (Action("cheat quit", 1) != 0.0f)
         SetCurrentState(new TBMenu("main"));
+    // A menu that ended itself asking for the main menu leaves the slot empty.
+    if (!m_state)
+        ReturnToMenuWhenAsked();
     if (!m_state)
         CloseRenderWindow();
+}
+
+void GameTB::ReturnToMenuWhenAsked()
+{
+    if (!m_returnToMenu)
+        return;
+    SetCurrentState(new TBMenu("main"));
+    const char* career = StoryModeGame::Instance()->GetName();
+    StoryModeGame::Instance()->NewGame(career ? career : "");
+    m_returnToMenu = false;
 }
 
 void GameTB::RenderPlayers()
@@ -517,6 +525,7 @@ void GameTB::Render()
     const float width = current->GetWidth(), height = current->GetHeight();
     TextDisplay::Instance()->SetArea({0.0f, 0.0f, width, height});
     HudItem::SetScreenSize(static_cast<int>(width), static_cast<int>(height));
+    TBMenu::SetScreenSize(static_cast<int>(width), static_cast<int>(height));
     graphics->BeginRender();
     const float black[4] = {m_clearColor.r, m_clearColor.g, m_clearColor.b, m_clearColor.a};
     primary->Clear(black, kClearColourAndDepth);

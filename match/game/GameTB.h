@@ -110,6 +110,8 @@ public:
     static bool s_inMatch;
 
 private:
+    // The main menu in place of the current state when RequestMainMenu asked for it.
+    void ReturnToMenuWhenAsked();
     void ReadGameSize();
     void StartSound();
     void LoadTextTable();

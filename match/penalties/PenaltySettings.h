@@ -26,10 +26,11 @@ public:
     float optimumDownOffset = 0.8f;
     float worstBallToGoalTime = 1.0f;
     float bestBallToGoalTime = 0.6f;
-    // The keeper dives when the time left of "Time after kick" passes the read time, so
-    // these lie about a flight time below it.
-    float minimumReadTime = 3.2f;
-    float maximumReadTime = 3.6f;
+    // The keeper dives when the time left of "Time after kick" passes the read time: 0.15 to
+    // 0.4 s after the kick, as a save meets the ball about 0.4 s into the dive and the ball
+    // flies 0.6 to 1 s.
+    float minimumReadTime = 3.6f;
+    float maximumReadTime = 3.85f;
     float aiWorstSaveProb = 0.2f;
     float aiBestSaveProb = 0.6f;
     float keyboardInputTime = 0.2f;

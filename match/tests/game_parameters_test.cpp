@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -73,14 +74,22 @@ protected:
                                    "[GameParameters] \"Game Parameters\"\n{\n" + entries);
     }
     std::string File() const { return Dir("user.txt"); }
-    // The values the toggles were handed, by id; the toggles that got none are left out.
-    std::map<int, int> ForcedToggles() const
+    // The toggles' values, by id.
+    std::map<int, int> ToggleValues() const
     {
         std::map<int, int> values;
         for (int id = 0; id < TBMenuToggles::kCount; ++id)
-            if (const TBMenuToggle* toggle = TBMenuToggles::Instance()->GetToggle(id); toggle->force)
-                values[id] = toggle->value;
+            values[id] = TBMenuToggles::Instance()->GetToggle(id)->value;
         return values;
+    }
+    // The toggles still waiting to be applied.
+    std::vector<int> PendingToggles() const
+    {
+        std::vector<int> pending;
+        for (int id = 0; id < TBMenuToggles::kCount; ++id)
+            if (TBMenuToggles::Instance()->GetToggle(id)->IsPending())
+                pending.push_back(id);
+        return pending;
     }
     Cast* user = nullptr;
 };
@@ -98,17 +107,18 @@ TEST_F(UserFileTest, ReadingHandsTheOptionsToTheTogglesAndFreesTheDevices)
                   " \"Replays\" 0\n \"Resolution\" 2\n \"Quality\" 7\n \"GraphicsMode\" 1\n \"Shirts1\" 6\n"
                   " \"Shirts2\" 1\n \"Player1Device\" 2\n \"Player2Device\" 9\n}\n");
     GameParameters parameters;
-    ASSERT_TRUE(Load(parameters));
-
-    const std::map<int, int> handed = {{0, 3}, {1, 4}, {2, 2}, {3, 5}, {4, 6},  {5, 1},
-                                       {6, 2}, {7, 9}, {8, 0}, {11, 0}, {12, 7}};
-    EXPECT_EQ(ForcedToggles(), handed);
+    // Out-of-range values (quality 7, device 9) are clamped into their option tables, and
+    // the load says so.
+    EXPECT_FALSE(Load(parameters));
+    const std::map<int, int> handed = {{0, 3}, {1, 4}, {2, 2},  {3, 5},  {4, 6},  {5, 1},  {6, 2},
+                                       {7, 4}, {8, 0}, {9, 0}, {10, 0}, {11, 0}, {12, 2}, {13, 1}};
+    EXPECT_EQ(ToggleValues(), handed);
+    // Applied at once but the resolution, and the devices until they are counted.
+    EXPECT_EQ(PendingToggles(), (std::vector<int>{2, 6, 7}));
     EXPECT_EQ(parameters.playerDevices[0], 0);
     EXPECT_EQ(parameters.playerDevices[1], 0);
     EXPECT_EQ(parameters.resolution, 2);
     EXPECT_EQ(parameters.graphicsMode, 1);
-    EXPECT_EQ(TBMenuToggles::Instance()->GetApplyCount(), 1);
-    EXPECT_FALSE(TBMenuToggles::Instance()->GetLastAllowResolutionChange());
 }
 
 TEST_F(UserFileTest, WritingHandsNothingOver)
@@ -117,8 +127,7 @@ TEST_F(UserFileTest, WritingHandsNothingOver)
     parameters.playerDevices[0] = 2;
     ASSERT_TRUE(Save(parameters));
     EXPECT_EQ(parameters.playerDevices[0], 2);
-    EXPECT_TRUE(ForcedToggles().empty());
-    EXPECT_EQ(TBMenuToggles::Instance()->GetApplyCount(), 0);
+    EXPECT_TRUE(PendingToggles().empty());
 }
 
 // Everything but the two devices, which reading gives back to the toggles.
@@ -128,7 +137,8 @@ TEST_F(UserFileTest, ChangedParametersReadBackEqual)
     table_test::ChangeEveryValue(saved);
     ASSERT_TRUE(Save(saved));
     GameParameters loaded;
-    ASSERT_TRUE(Load(loaded));
+    // The changed devices and quality lie outside the toggles' tables: reported, still read.
+    EXPECT_FALSE(Load(loaded));
     saved.playerDevices[0] = saved.playerDevices[1] = 0;
     EXPECT_EQ(Write(loaded), Write(saved));
     EXPECT_NE(Write(loaded), Write(*std::make_unique<GameParameters>()));

@@ -128,8 +128,8 @@ TEST(PenaltySettingsTest, FreshTableIsWrittenInFileOrder)
  "Optimum down offset" 0.800000
  "Worst ball to goal time" 1.000000
  "Best ball to goal time" 0.600000
- "Minimum read time" 3.200000
- "Maximum read time" 3.600000
+ "Minimum read time" 3.600000
+ "Maximum read time" 3.850000
  "AI worst save prob." 0.200000
  "AI best save prob." 0.600000
  "Keyboard input time" 0.200000

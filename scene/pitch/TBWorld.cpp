@@ -6,9 +6,12 @@
 #include "framework/FileSystem.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
+#include "scene/Light.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Collidable.h"
 #include "simulation/CollisionManager.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -97,6 +100,13 @@ void TBWorld::DestroyAtmosphere()
         for (const char* name : kAtmosphereNames)
             if (CastMember* member = cast->FindByName(name))
                 cast->RemoveMember(member->object);
+    // The sky dome lets go of its light only in the current world, and the game may have
+    // made none current before its stadium goes.
+    if (m_skydome) {
+        const auto& lights = GetLights();
+        if (std::find(lights.begin(), lights.end(), &m_skydome->GetLight()) != lights.end())
+            RemoveLight(&m_skydome->GetLight());
+    }
     m_fog.reset();
     m_skydome.reset();
     m_lensflares.reset();

@@ -159,7 +159,10 @@ TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
               std::vector<int>({320, view, 160, view / 2}))
         << "resized, the camera follows; a hidden cursor is held at the view's centre";
     EXPECT_EQ(g_seen.stages, (std::vector<std::string>{"----", "S---", "SI--", "SIR-", "SIRW"}));
-    EXPECT_EQ(log.Count("***"), 0) << log.Text();  // windowed, "Resolution" 9 is not looked at
+    // Windowed, "Resolution" 9 chooses no mode; the option toggles clamp it, and the load of
+    // the user file says so.
+    EXPECT_EQ(log.Count("***"), 2) << log.Text();
+    EXPECT_EQ(log.Count("screen_resolution 9 is out of range"), 1) << log.Text();
 }
 
 TEST(AppRun, ExitTheCloseBoxAndCloseRenderWindowTogetherShutDownOnce)

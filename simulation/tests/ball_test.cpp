@@ -411,6 +411,37 @@ TEST_F(BallTest, ThePitchVolumesRaiseTheirEventsWithTheirRecords)
     }
 }
 
+// While players walk on or off the ball is out of play: nobody takes it and it crosses the
+// lines without a word; back in play it does both again.
+TEST_F(BallTest, ABallOutOfPlayCannotBeTakenAndRaisesNoEvent)
+{
+    const struct {
+        const char* what;
+        Vector3 from, velocity;
+    } cases[] = {
+        {"into the right goal", {-45, 1, 0}, {-20, 0, 0}},
+        {"wide of the left goal", {45, 1, 10}, {20, 0, 0}},
+        {"over the near touchline", {0, 1, -30}, {0, 0, -10}},
+    };
+    for (const auto& c : cases) {
+        for (const bool inPlay : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (inPlay ? " in play" : " out of play"));
+            TearDown();
+            SetUp();
+            Toucher first(true);
+            Kick(c.from, c.velocity, &first);
+            ball->SetInPlay(inPlay);
+            Toucher taker(false);
+            EXPECT_EQ(ball->TakePossession(&taker), inPlay);
+            EXPECT_EQ(ball->IsHeld(), inPlay);
+            ball->ReleasePossession(1);
+            EventLog log;
+            Frames(60);
+            EXPECT_EQ(log.events.empty(), !inPlay);
+        }
+    }
+}
+
 TEST_F(BallTest, ABallRestingInTheNetRaisesTheGoalEveryFrameAndTheHolderLetsGo)
 {
     Toucher scorer(true);

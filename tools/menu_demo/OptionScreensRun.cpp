@@ -226,7 +226,9 @@ bool RunStoryTeamScreen(const DemoFrame& frame)
     Press(owner, frame, {}, "menu_story_team.png");
     const std::string typed = Menu::Instance()->Variables()["storyteamname"];
     std::printf("typed with Shift on the first letter: \"storyteamname\" is \"%s\"\n", typed.c_str());
-    Press(owner, frame, Key(&MenuKeys::down));
+    // Past the career's three options.
+    for (int i = 0; i < 4 && Selected() != "ok"; ++i)
+        Press(owner, frame, Key(&MenuKeys::down));
     const bool onOk = Selected() == "ok";
     frame(owner, Key(&MenuKeys::select), "");
     owner.Exit();

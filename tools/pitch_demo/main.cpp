@@ -5,6 +5,7 @@
 // With --bench: a ball kicked about for 10,000 simulated seconds, timed.
 
 #include "characters/Character.h"
+#include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
@@ -226,6 +227,8 @@ bool PlayDemo(const std::string& out)
     auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
     Character& striker = *owned;
     pitch->GetTeam(0)->AddPlayer(std::move(owned));
+    // He only lends his name to the kicks: left to think, he would chase the shots.
+    striker.GetBrain()->SetMode(CharacterBrain::kFrozen);
     ReplayEngine::Instance()->SetEnabled(true);
     EventPrinter events;
     const float radius = pitch->GetBall()->GetRadius();

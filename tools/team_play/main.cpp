@@ -5,12 +5,14 @@
 // did; exits 1 on a NaN position, a player far off the pitch, or a side that never passed,
 // shot or tackled.
 //
-//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events]
+//     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--gallery N]
 //
 // --bench: the AI's think time per frame (cache clearing, both managers, every field brain's
 // Think) as median and 99th percentile, with the path checker's queries per frame.
 // --human: side 0 is steered by "(0):" under a script: run, pass, switch, charge and shoot.
 // --events: every match message in order after the summary, so that two runs can be compared.
+// --gallery N: N seeded shots from 15 to 25 m at side 0's keeper, everybody else held; prints
+// the share of shots on target that drew a save and the share saved.
 
 #include "ai/TeamManager.h"
 #include "ai/TeamStrategy.h"
@@ -71,6 +73,7 @@ struct Options {
     bool bench = false;
     bool human = false;
     bool events = false;
+    int gallery = 0;  // shots at side 0's keeper instead of a match
 };
 
 // What both sides did, by side.
@@ -296,7 +299,7 @@ std::unique_ptr<ScriptedInputMapper> MakeScript(int frames)
 {
     auto script = std::make_unique<ScriptedInputMapper>("(0):");
     for (int round = 0; round * kRoundFrames < frames; ++round) {
-        script->Add(90, {{"right", 1.0f}});
+        script->Add(60, {{"right", 1.0f}});
         script->Add(1, {{"button a", 1.0f}});
         script->Add(30, {{"up", 1.0f}});
         script->Add(1, {});
@@ -304,7 +307,7 @@ std::unique_ptr<ScriptedInputMapper> MakeScript(int frames)
         script->Add(60, {{"left", 1.0f}});
         script->Add(1, {});
         script->Add(90, {{"button b", 1.0f}, {"left", 0.5f}});
-        script->Add(kRoundFrames - 274, {});
+        script->Add(kRoundFrames - 244, {});
     }
     return script;
 }
@@ -414,6 +417,108 @@ void Report(const Tally& tally, const Bench* bench)
                     Percentile(bench->pathQueries, 0.99));
 }
 
+// One gallery shot, kicked by the shooter from where it lies; the keeper thinks only when
+// given, else he is held out of the way so that the shot shows where it would go.
+struct GalleryResult {
+    bool goal = false;
+    bool dove = false;
+    bool touched = false;
+};
+
+GalleryResult GalleryShot(Tally& tally, Referee& referee, Character& shooter, Character& keeper, bool keeperPlays,
+                          const Vector3& from, const Vector3& velocity, const Vector3& guard, float heading)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    Ball& ball = *pitch->GetBall();
+    KickOff();
+    keeper.GetBrain()->SetMode(keeperPlays ? 0 : CharacterBrain::kFrozen);
+    keeper.GetBrain()->GetOrder().code = 1;  // left to his own thinking
+    keeper.GetActor()->PlaceInState(keeperPlays ? guard : guard + Vector3(0.0f, 0.0f, 40.0f), heading,
+                                    new ActorState(ActorNodes::stand));
+    ball.TakePossession(&shooter);
+    ball.ReleasePossession(1);
+    ball.SetPosition(from);
+    ball.SetVelocity(velocity);
+    const int goalsBefore = tally.goals[0] + tally.goals[1];
+    referee.restart = false;
+    GalleryResult result;
+    const uint32_t flags = PitchSimulation::kUpdateAll & ~PitchSimulation::kUpdateManagers;
+    for (int frame = 0; frame < 180 && !referee.restart; ++frame) {
+        pitch->Update(kFrame, flags);
+        result.dove |= std::strncmp(keeper.GetActor()->GetStateName(), "save", 4) == 0;
+        result.touched |= ball.GetLastToucher() == &keeper || keeper.GetActor()->HasBall();
+        if (tally.goals[0] + tally.goals[1] != goalsBefore) {
+            result.goal = true;
+            break;
+        }
+    }
+    referee.restart = false;
+    return result;
+}
+
+int RunGallery(const Options& options, Tally& tally)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    Referee referee(tally);
+    PlaceTeams();
+    SoccerTeam& defending = *pitch->GetTeam(0);
+    SoccerTeam& attacking = *pitch->GetTeam(1);
+    Character* keeper = nullptr;
+    for (int i = 0; i < defending.GetPlayerCount(); ++i) {
+        if (defending.GetPlayer(i)->IsKeeper())
+            keeper = defending.GetPlayer(i);
+    }
+    if (!keeper || attacking.GetPlayerCount() == 0)
+        return Fail("no keeper or no shooter");
+    Character& shooter = *attacking.GetPlayer(attacking.GetPlayerCount() - 1);
+    // Everybody else stands held along the far touchline.
+    for (SoccerTeam* team : {&defending, &attacking}) {
+        for (int i = 0; i < team->GetPlayerCount(); ++i) {
+            Character& player = *team->GetPlayer(i);
+            if (&player == keeper)
+                continue;
+            player.GetBrain()->SetMode(CharacterBrain::kFrozen);
+            player.GetActor()->PlaceInState({-20.0f + 4.0f * static_cast<float>(i) + (team == &attacking ? 2.0f : 0.0f),
+                                             0.0f, -30.0f}, 0.0f, new ActorState(ActorNodes::stand));
+        }
+    }
+    const Vector3 goal = PitchPosition(-1.0f, 0.0f).ToWorld(true);
+    Vector3 forward = PitchPosition(1.0f, 0.0f).ToWorld(true) - goal;
+    forward.Normalize();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 lateral = up.Cross(forward);
+    const float heading = std::atan2(forward.x, forward.z);
+    const Vector3 guard = goal + forward * 2.0f;
+    const float radius = pitch->GetBall()->GetRadius();
+    Random::Seed(options.seed);
+    int onTarget = 0, dove = 0, saved = 0, wideSaves = 0;
+    for (int shot = 0; shot < options.gallery; ++shot) {
+        const float distance = 15.0f + 10.0f * Random::Unit();
+        const float angle = (Random::Unit() * 2.0f - 1.0f) * 0.6f;
+        const Vector3 from = goal + (forward * std::cos(angle) + lateral * std::sin(angle)) * distance + up * radius;
+        const Vector3 target = goal + lateral * ((Random::Unit() * 2.0f - 1.0f) * 3.6f) + up * (0.2f + 2.3f * Random::Unit());
+        const float speed = 16.0f + 8.0f * Random::Unit();
+        const float time = (target - from).Length() / speed;
+        const Vector3 velocity = (target - from) / time + up * (0.5f * 9.81f * time);
+        const GalleryResult free = GalleryShot(tally, referee, shooter, *keeper, false, from, velocity, guard, heading);
+        const GalleryResult kept = GalleryShot(tally, referee, shooter, *keeper, true, from, velocity, guard, heading);
+        if (IsNan(keeper->GetActor()->GetPosition()))
+            return Fail("the keeper's position became NaN");
+        if (!free.goal) {
+            wideSaves += kept.dove;
+            continue;
+        }
+        ++onTarget;
+        dove += kept.dove;
+        saved += !kept.goal;
+    }
+    std::printf("gallery: %d shots, %d on target; of those %d (%.0f %%) drew a save and %d (%.0f %%) were kept out; "
+                "%d dives at shots going wide\n",
+                options.gallery, onTarget, dove, onTarget ? 100.0 * dove / onTarget : 0.0, saved,
+                onTarget ? 100.0 * saved / onTarget : 0.0, wideSaves);
+    return onTarget > 0 && dove > 0 ? 0 : Fail("the keeper never tried a save");
+}
+
 int RunMatch(const Options& options, Tally& tally)
 {
     Bench bench;
@@ -469,7 +574,7 @@ int Run(const Options& options)
         PitchSimulation::Instance()->SetupMatch();
         Tally tally;
         if (loaded && MakeSides())
-            result = RunMatch(options, tally);
+            result = options.gallery > 0 ? RunGallery(options, tally) : RunMatch(options, tally);
         if (options.events)
             for (const std::string& event : tally.log)
                 std::printf("%s\n", event.c_str());
@@ -503,12 +608,14 @@ int main(int argc, char** argv)
             options.events = true;
         else if (arg == "--seconds" && i + 1 < argc)
             options.seconds = std::strtof(argv[++i], nullptr);
+        else if (arg == "--gallery" && i + 1 < argc)
+            options.gallery = std::atoi(argv[++i]);
         else if (arg == "--seed" && i + 1 < argc)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else
             options.folder = arg;
     }
     if (options.folder.empty())
-        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events]");
+        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--gallery N]");
     return Run(options);
 }

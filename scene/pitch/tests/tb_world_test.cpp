@@ -10,6 +10,7 @@
 #include "framework/FileSystem.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
+#include "scene/Light.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/TBWorld.h"
 #include "simulation/Collidable.h"
@@ -156,6 +157,19 @@ TEST_F(TBWorldTest, UnloadTakesTheWorldOutOfItsCollisionSetAndTheAtmosphereOutOf
     // Destruction unloads as well.
     EXPECT_EQ(BallSet()->GetMemberCount(), 0);
     EXPECT_EQ(display->GetMemberCount(), 0);
+}
+
+// The game lets go of the current world before its stadium goes.
+TEST_F(TBWorldTest, UnloadWhileAnotherWorldIsCurrentTakesTheSkyLightOut)
+{
+    TBWorld world;
+    ASSERT_TRUE(world.Load("<LP>wall.bsp", "<LP>"));
+    ASSERT_NE(world.GetSkydome(), nullptr);
+    Light* sky = &world.GetSkydome()->GetLight();
+    ASSERT_EQ(world.GetLights(), std::vector<Light*>{sky});
+    RwGraphics::Instance()->SetWorld(nullptr);
+    world.Unload();
+    EXPECT_TRUE(world.GetLights().empty());
 }
 
 TEST_F(TBWorldTest, DressingIsShownAndHiddenByName)

@@ -383,16 +383,20 @@ Clip MirrorClip(const Clip& src, const char* name)
 
 // ---------------------------------------------------------------- locomotion
 
+// A stand takes its next command only when its loop ends: a short loop keeps a pushed
+// stick from waiting on a long sway.
+constexpr float kStandLoop = 0.5f;
+
 Clip StandLoop()
 {
-    return Loop("stand", 2.4f, [](float p) {
+    return Loop("stand", kStandLoop, [](float p) {
         Pose s = Stand();
         const float b = std::sin(kTau * p);
-        s.chest.bend += 1.5f * b;
-        s.head.bend -= 1.0f * b;
-        s.arm[0].down += 2 * b;
-        s.arm[1].down += 2 * b;
-        s.tail2.twist = 8 * std::sin(kTau * p + 1);
+        s.chest.bend += 0.8f * b;
+        s.head.bend -= 0.5f * b;
+        s.arm[0].down += 1 * b;
+        s.arm[1].down += 1 * b;
+        s.tail2.twist = 3 * std::sin(kTau * p + 1);
         return s;
     });
 }
@@ -614,7 +618,9 @@ void AddKicks(std::vector<Clip>& clips)
     clips.push_back(Kick("pass", 0.32f, 0.8f, 0.2f));
     clips.push_back(Kick("shoot", 0.42f, 1.0f, 1.0f));
     clips.push_back(Kick("kickoff", 0.34f, 0.9f, 0.1f));
-    clips.push_back(Kick("penaltyshot", 0.5f, 1.2f, 1.0f));
+    // The run-up lasts about a second and the foot meets the ball near its end, when the
+    // penalty kick releases it.
+    clips.push_back(Kick("penaltyshot", 0.78f, 1.0f, 0.5f));
     clips.push_back(Snag());
 }
 
@@ -730,10 +736,10 @@ Clip SaveCentre(const char* name, int height)
 
 Clip StandWithBall()
 {
-    return HoldingLoop(Loop("standwithball", 2.4f, [](float p) {
+    return HoldingLoop(Loop("standwithball", kStandLoop, [](float p) {
         Pose s = HoldBall(Stand());
-        s.chest.bend += 1.5f * std::sin(kTau * p);
-        s.head.twist = 10 * std::sin(kTau * p);
+        s.chest.bend += 0.8f * std::sin(kTau * p);
+        s.head.twist = 3 * std::sin(kTau * p);
         return s;
     }));
 }

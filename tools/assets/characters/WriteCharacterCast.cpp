@@ -47,6 +47,9 @@ const std::map<std::string, float> kDrainPerAction = {{"slidetackle", 4.0f}, {"s
                                                      {"penaltyshot", 1.0f}};
 
 constexpr float kBoundRadius = 0.4f;
+// A third of the goal's 6 m width and 2.4 m height.
+constexpr float kSaveCellWidth = 2.0f;
+constexpr float kSaveCellHeight = 0.8f;
 constexpr float kLyingRadius = 0.7f;
 // Above the head, from the bind pose: the body's own height.
 constexpr float kHeadroom = 0.3f;
@@ -94,13 +97,6 @@ std::vector<float> FootPlants(const Clip& clip)
     }
     std::sort(plants.begin(), plants.end());
     return plants;
-}
-
-// Where a save's hands meet the ball, in the keeper's frame at the start of the save.
-Vec3 SaveContact(const Clip& clip)
-{
-    const Vec3 moved = clip.move ? clip.move(clip.contact) : Vec3{};
-    return moved + BallInHands(clip.pose(clip.contact));
 }
 
 void FillAction(CharacterAction& action, const std::string& name, const std::string& clipName)
@@ -154,25 +150,18 @@ struct RaceTuning {
 // The heavy races turn slower.
 const RaceTuning kTunings[] = {{"Lizard", 9.0f}, {"Panda", 8.0f}, {"Primate", 7.0f}, {"Rhino", 6.0f}, {"Weasel", 8.0f}};
 
-// Sets the race's tuning and its save grid: three columns centred on the side and centre saves'
-// contacts, three rows on the low, middle and top ones.
+// Sets the race's tuning and its save grid: three by three cells, each about a third of the goal,
+// so that a penalty aimed at the optimum offsets reaches the outer cells.
 void TuneRace(CharacterRace& race, float rotationSpeed)
 {
-    const auto contact = [](const char* clipName) {
-        const Clip* clip = FindClip(clipName);
-        return clip ? SaveContact(*clip) : Vec3{};
-    };
-    const float side = std::fabs(contact("savemiddleleft").x - contact("savemiddlecenter").x);
-    const float low = contact("savebottomcenter").y;
-    const float top = contact("savetopcenter").y;
     const Clip* header = FindClip("header");
     const float headerBall = header && header->ballAt ? header->ballAt(header->contact >= 0 ? header->contact : 0).y : 2.3f;
     CharacterRace::Tuning tuning;
     tuning.headBoneIndex = kHead;
     tuning.rotationSpeed = rotationSpeed;
     // The keeper's brain reads these as one cell's size.
-    tuning.saveGridWidth = side;
-    tuning.saveGridHeight = 0.5f * (top - low);
+    tuning.saveGridWidth = kSaveCellWidth;
+    tuning.saveGridHeight = kSaveCellHeight;
     tuning.minHeaderHeight = headerBall - kHeaderBelow;
     tuning.maxHeaderHeight = headerBall + kHeaderAbove;
     race.SetTuning(tuning);

@@ -159,6 +159,14 @@ void Image::FillPolygon(const std::vector<std::pair<float, float>>& corners, Rgb
         }
 }
 
+void Image::OutlinedPolygon(const std::vector<std::pair<float, float>>& corners, Rgba fill, Rgba rim, float rimWidth,
+                            int samples)
+{
+    FillPolygon(corners, fill, samples);
+    for (size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++)
+        Line(corners[j].first, corners[j].second, corners[i].first, corners[i].second, rimWidth, rim);
+}
+
 void Image::Line(float x0, float y0, float x1, float y1, float width, Rgba c)
 {
     const float dx = x1 - x0, dy = y1 - y0;

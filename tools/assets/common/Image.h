@@ -49,6 +49,9 @@ public:
     // The polygon (corners in order, either way round) blended with its coverage, sampled
     // samples x samples times a pixel.
     void FillPolygon(const std::vector<std::pair<float, float>>& corners, Rgba c, int samples = 4);
+    // The polygon filled, then each of its edges drawn over it as a line of the rim's colour.
+    void OutlinedPolygon(const std::vector<std::pair<float, float>>& corners, Rgba fill, Rgba rim, float rimWidth,
+                         int samples = 4);
     // A line of the given width, anti-aliased.
     void Line(float x0, float y0, float x1, float y1, float width, Rgba c);
     // Multiplies each pixel's RGB by (1 + amount * n) with n = tileable fractal noise in -1..1.

@@ -24,9 +24,7 @@ const std::vector<std::pair<float, float>> kArrow = {
 Image DrawArrow()
 {
     Image image(kSize, kSize, {0, 0, 0, 0});
-    image.FillPolygon(kArrow, kFill, kSamples);
-    for (size_t i = 0, j = kArrow.size() - 1; i < kArrow.size(); j = i++)
-        image.Line(kArrow[j].first, kArrow[j].second, kArrow[i].first, kArrow[i].second, kRimWidth, kRim);
+    image.OutlinedPolygon(kArrow, kFill, kRim, kRimWidth, kSamples);
     return image;
 }
 

@@ -39,5 +39,8 @@ const std::vector<std::pair<int32_t, std::string>>& ScreenLabels();
 // their labels.
 std::vector<std::pair<std::string, std::string>> OptionScreens();
 std::vector<std::pair<int32_t, std::string>> OptionScreenLabels();
+// The story mode's screens, which Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> StoryScreens();
+std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
 
 }  // namespace assets::menus

@@ -1,5 +1,5 @@
-// The options screen, where the option toggles are stepped, and the story mode's team-name
-// screen. Written as the screen reader takes them: one root, no declaration, mark-up in
+// The options screen, where the option toggles are stepped, the controls screen, where keys
+// are assigned, the credits, and the story mode's team-name screen. Written as the screen reader takes them: one root, no declaration, mark-up in
 // square brackets, actions joined by ';' alone.
 #include "tools/assets/menus/MenuAssets.h"
 
@@ -14,7 +14,9 @@ namespace {
 enum Label {
     kOptions = 70500, kFxVolume, kMusicVolume, kResolution, kHalfTime, kShirts1, kShirts2, kDevice1, kDevice2,
     kCards, kReplays, kQuality, kAccept, kDecline,
-    kTeamName = 70520, kOk, kBack,
+    kTeamName = 70520, kOk, kBack, kStoryShirts,
+    kControls = 70530, kPlayer1, kPlayer2, kUp, kDown, kRight, kLeft, kPrimary, kSecondary, kAssign, kReset,
+    kCredits = 70545,
 };
 
 const std::pair<int32_t, std::string> kLabels[] = {
@@ -23,7 +25,22 @@ const std::pair<int32_t, std::string> kLabels[] = {
     {kShirts2, "Shirts, team 2"},  {kDevice1, "Controls, player 1"}, {kDevice2, "Controls, player 2"},
     {kCards, "Cards"},             {kReplays, "Replays"},            {kQuality, "Texture quality"},
     {kAccept, "Accept"},           {kDecline, "Decline"},            {kTeamName, "Name your team"},
-    {kOk, "OK"},                   {kBack, "Back"},
+    {kOk, "OK"},                   {kBack, "Back"},                  {kStoryShirts, "Shirts"},
+    {kControls, "Controls"},
+    {kPlayer1, "Player 1"},        {kPlayer2, "Player 2"},           {kUp, "Up"},
+    {kDown, "Down"},               {kRight, "Right"},                {kLeft, "Left"},
+    {kPrimary, "Pass / shoot"},    {kSecondary, "Tackle / lob"},     {kAssign, "Done"},
+    {kReset, "Defaults"},          {kCredits, "Credits"},
+};
+
+// The keys' variables and actions, in the order the key-assignment check reads them.
+const struct {
+    Label label;
+    const char* variable;
+    const char* action;
+} kKeyRows[] = {
+    {kUp, "up", "up"},       {kDown, "down", "down"},         {kRight, "right", "right"},
+    {kLeft, "left", "left"}, {kPrimary, "primary", "button a"}, {kSecondary, "secondary", "button b"},
 };
 
 // One option: its label and its toggle, which edits the published value of the same name
@@ -47,6 +64,13 @@ const Option kOptionRows[] = {
     {kCards, "var_cards", R"(maxValue="1" wrap="1")", ""},
     {kReplays, "replays", R"(maxValue="1" wrap="1")", ""},
     {kQuality, "quality", R"(maxValue="%maxDetailLevel%")", ""},
+};
+
+// The match options a career keeps from its start.
+const Option kStoryOptionRows[] = {
+    {kHalfTime, "story_half_time_duration", R"(maxValue="%maxSingleDuration%")", ""},
+    {kStoryShirts, "story_shirts", R"(maxValue="7" wrap="1")", ""},
+    {kCards, "story_cards", R"(maxValue="1" wrap="1")", ""},
 };
 
 // Rows of options, the labels ending left of the middle and the values starting right of it.
@@ -96,10 +120,11 @@ std::string Title(Label label, float y)
     return text;
 }
 
-std::string Screen(const std::string& attributes, const std::string& items)
+// OnLoad places the plane first; more actions follow it.
+std::string Screen(const std::string& attributes, const std::string& items, const char* more = "")
 {
-    char onLoad[60];
-    std::snprintf(onLoad, sizeof onLoad, "SetPosition 0,0,%g", PlaneDistance());
+    char onLoad[100];
+    std::snprintf(onLoad, sizeof onLoad, "SetPosition 0,0,%g%s", PlaneDistance(), more);
     return std::string("<Screen OnLoad=\"") + onLoad + "\" " + attributes + ">\n" + items + "</Screen>\n";
 }
 
@@ -117,14 +142,62 @@ std::string Options()
     return Screen(R"(OnBack="Decline;SetMenu main" selected="fx_volume")", items);
 }
 
+// Two columns of six keys; a button shows its key's variable and captures a new key.
+std::string Controls()
+{
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"40,24\" size=\"720,560\"/>\n";
+    char title[200];
+    std::snprintf(title, sizeof title,
+                  "  <StaticText name=\"title\" position=\"%g,44\" text=\"[font menu_buttons]%s[/font]\" "
+                  "halign=\"center\" OnUpdate=\"CheckKeyAssignment\"/>\n",
+                  kMiddle, Text(kControls).c_str());
+    items += title;
+    for (int player = 0; player < 2; ++player) {
+        const float column = player == 0 ? 60.0f : 420.0f;
+        char text[400];
+        std::snprintf(text, sizeof text, "  <StaticText position=\"%g,110\" text=\"%s\" halign=\"left\"/>\n", column,
+                      Text(player == 0 ? kPlayer1 : kPlayer2).c_str());
+        items += text;
+        float y = 150;
+        for (const auto& row : kKeyRows) {
+            std::snprintf(text, sizeof text,
+                          "  <StaticText position=\"%g,%g\" text=\"%s\" halign=\"left\"/>\n"
+                          "  <TextButton name=\"key%d_%s\" position=\"%g,%g\" text=\"%%key_player%d_%s%%\" "
+                          "halign=\"left\" OnSelect=\"AssignKey (%d):%s\"/>\n",
+                          column, y, Text(row.label).c_str(), player, row.variable, column + 170, y, player + 1,
+                          row.variable, player, row.action);
+            items += text;
+            y += 40;
+        }
+    }
+    items += Button("assign", kAssign, kMiddle - 200, 450, "Controls assign options");
+    items += Button("reset", kReset, kMiddle, 450, "Controls reset");
+    items += Button("decline", kDecline, kMiddle + 200, 450, "Controls decline;SetMenu options");
+    return Screen(R"(OnBack="Controls decline;SetMenu options" selected="key0_up")", items);
+}
+
+// The credits scroll through this item's area by themselves and lead back to "main".
+std::string Credits()
+{
+    std::string items = "  <Image texture=\"" + std::string(kBackground) + "\" position=\"0,0\" size=\"800,600\" is3d=\"0\"/>\n";
+    items += "  <Image name=\"creditsText\" texture=\"" + std::string(kPanel) + "\" position=\"100,40\" size=\"600,500\"/>\n";
+    items += Button("back", kBack, kMiddle, 560, "SetMenu main");
+    return Screen(R"(OnBack="SetMenu main" selected="back")", items, ";InitCredits");
+}
+
 std::string StoryTeamSelect()
 {
-    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"170,120\" size=\"460,380\"/>\n";
-    items += Title(kTeamName, 150);
-    items += "  <TextField name=\"teamname\" position=\"0,250\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"120,80\" size=\"560,460\"/>\n";
+    items += Title(kTeamName, 110);
+    items += "  <TextField name=\"teamname\" position=\"0,180\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
-    items += Button("ok", kOk, kMiddle, 350, "EnterStoryMode");
-    items += Button("back", kBack, kMiddle, 410, "SetMenu story_slots");
+    float y = 240;
+    for (const Option& option : kStoryOptionRows) {
+        items += Row(option, y);
+        y += kRowHeight;
+    }
+    items += Button("ok", kOk, kMiddle, y + 30, "EnterStoryMode");
+    items += Button("back", kBack, kMiddle, y + 80, "SetMenu story_slots");
     return Screen(R"(OnBack="SetMenu story_slots" selected="teamname")", items);
 }
 
@@ -132,7 +205,10 @@ std::string StoryTeamSelect()
 
 std::vector<std::pair<std::string, std::string>> OptionScreens()
 {
-    return {{"options", Options()}, {"story_team_select", StoryTeamSelect()}};
+    return {{"options", Options()},
+            {"controls", Controls()},
+            {"credits", Credits()},
+            {"story_team_select", StoryTeamSelect()}};
 }
 
 std::vector<std::pair<int32_t, std::string>> OptionScreenLabels()

@@ -237,6 +237,8 @@ std::vector<std::pair<std::string, std::string>> Screens()
     };
     const auto options = OptionScreens();
     screens.insert(screens.end(), options.begin(), options.end());
+    const auto story = StoryScreens();
+    screens.insert(screens.end(), story.begin(), story.end());
     return screens;
 }
 

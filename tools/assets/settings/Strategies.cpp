@@ -71,8 +71,9 @@ constexpr Shape kKickAndRush{-0.05f, 0.3f, 1.35f, 1.0f, 0.25f, 0.2f};
 constexpr Shape kCounter{-0.12f, 0.3f, 0.6f, 0.7f, 0.45f, 0.0f};
 constexpr Shape kAllOut{0.3f, 0.45f, 0.9f, 1.1f, 0.3f, 0.1f};
 
-// The taker is placed by the set piece itself; these are where the others wait.
-constexpr PitchPosition kKickoffAttack[kSlots] = {{-0.92f, 0.0f}, {-0.5f, 0.0f}, {-0.2f, -0.5f}, {-0.2f, 0.5f}, {-0.04f, 0.06f}};
+// The taker is placed by the set piece itself; these are where the others wait, the right
+// wide player within a short pass of the spot for the kick-off's first ball.
+constexpr PitchPosition kKickoffAttack[kSlots] = {{-0.92f, 0.0f}, {-0.5f, 0.0f}, {-0.2f, -0.5f}, {-0.1f, 0.22f}, {-0.04f, 0.06f}};
 // Outside the centre circle (9.15 m is 0.18 along).
 constexpr PitchPosition kKickoffDefend[kSlots] = {{-0.92f, 0.0f}, {-0.55f, 0.0f}, {-0.3f, -0.45f}, {-0.3f, 0.45f}, {-0.22f, 0.0f}};
 constexpr PitchPosition kGoalkickAttack[kSlots] = {{-0.92f, 0.0f}, {-0.62f, 0.0f}, {-0.3f, -0.6f}, {-0.3f, 0.6f}, {0.1f, 0.0f}};

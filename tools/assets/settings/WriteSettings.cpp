@@ -29,8 +29,10 @@ void ShipMatchSettings(MatchSettings& s)
 {
     s.fadeLength = 0.5f;
     s.directionArrowFileName = "<PP>\\Misc\\arrow.png";
-    s.directionArrowWidth = 1.0f;
+    // Tilted up, so that the broadcast camera sees more than its edge.
+    s.directionArrowWidth = 1.5f;
     s.directionArrowHeight = 4.0f;
+    s.directionArrowAngleToGround = 0.35f;
     s.cornerDistIn = kPlacedInside;
     s.throwInDistIn = kPlacedInside;
     s.goalkickEndDistLimit = 1.0f;

@@ -38,18 +38,21 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
                 continue;
             ++volumes;
             ++ids[volume->GetCollisionName()];
-            // The areas are only looked up by name: the ball passes through them.
+            // The areas and markers are only looked up by name: the ball passes through them.
             const std::string& id = volume->GetCollisionName();
-            const bool area =
-                id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" || id == "guardcylinder";
+            const bool area = id == "penaltyarea" || id == "passhigharea" || id == "closetrigger" ||
+                              id == "guardcylinder" || id == "penaltyspot" || id == "keeperline" ||
+                              id == "spawnpoint";
             EXPECT_EQ(volume->GetCollisionSetName(), area ? "" : "ball+pitchvolumes") << volume->GetName();
         }
         EXPECT_EQ(ids, (std::map<std::string, int>{{"closetrigger", 4}, {"collidecube", 8}, {"collidecylinder", 4},
                                                    {"farplane", 1}, {"guardcylinder", 2},
-                                                   {"ground", 1}, {"leftgoalscorearea", 1}, {"leftplane", 1},
-                                                   {"nearplane", 1}, {"passhigharea", 4}, {"penaltyarea", 2},
-                                                   {"rightgoalscorearea", 1}, {"rightplane", 1}}));
-        EXPECT_EQ(volumes, 31);
+                                                   {"ground", 1}, {"keeperline", 2}, {"leftgoalscorearea", 1},
+                                                   {"leftplane", 1}, {"nearplane", 1}, {"passhigharea", 4},
+                                                   {"penaltyarea", 2}, {"penaltyspot", 2},
+                                                   {"rightgoalscorearea", 1}, {"rightplane", 1},
+                                                   {"spawnpoint", 2}}));
+        EXPECT_EQ(volumes, 37);
         const auto find = [&](const char* name) { return objects.FindByName(name)->object; };
         const auto& left = dynamic_cast<PlanarPitchVolume&>(*find("LeftEndPlane")).GetPlane();
         const auto& nearPlane = dynamic_cast<PlanarPitchVolume&>(*find("NearTouchPlane")).GetPlane();
@@ -64,6 +67,15 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
         const auto& penalty = dynamic_cast<CubicPitchVolume&>(*find("LeftPenaltyArea"));
         EXPECT_EQ(std::tuple(penalty.GetPosition(), penalty.GetCube().size),
                   std::tuple(Vector3(39, 0, -13.5f), Vector3(11, 10, 27)));
+        // Each goal's penalty spot 11 m out, and its keeper's line on the goal line, facing in.
+        for (const auto& [end, x] : {std::pair{"Left", 1.0f}, std::pair{"Right", -1.0f}}) {
+            const std::string side = end;
+            const auto& spot = dynamic_cast<CylindricalPitchVolume&>(*find((side + "PenaltySpot").c_str()));
+            const auto& line = dynamic_cast<PlanarPitchVolume&>(*find((side + "KeeperLine").c_str())).GetPlane();
+            EXPECT_EQ(std::tuple(spot.GetPosition(), line.ClosestPoint(Vector3{}), line.normal),
+                      std::tuple(Vector3(39 * x, 0, 0), Vector3(50 * x, 0, 0), Vector3(-x, 0, 0)))
+                << end;
+        }
         for (const char* wing : {"PassHighAreaLeftFar", "PassHighAreaLeftNear", "PassHighAreaRightFar",
                                  "PassHighAreaRightNear"})
             EXPECT_NE(dynamic_cast<CubicPitchVolume*>(find(wing)), nullptr) << wing;

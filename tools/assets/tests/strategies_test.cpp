@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -18,6 +19,8 @@ enum Slot { kKeeper, kLastDefender, kLeftWide, kRightWide, kForward, kSlots };
 // The penalty area in pitch units: 16.5 m of 50 deep, 20.15 m of 32.67 to each side.
 constexpr float kAreaFrom = 0.67f;
 constexpr float kAreaHalfWidth = 0.62f;
+// Metres a kick-off's first pass covers at most.
+constexpr float kShortPass = 12.0f;
 
 bool InArea(const PitchPosition& p, bool attacked)
 {
@@ -105,11 +108,18 @@ TEST_F(ShippedStrategies, OpenPlayStrategiesTellApart)
 TEST_F(ShippedStrategies, SetPiecesPlaceTheTeamsAsTheRulesWant)
 {
     const PitchPosition centre(0.0f, 0.0f);
+    float nearestMate = 1e9f;
     for (int slot = 0; slot < kSlots; ++slot) {
         SCOPED_TRACE(slot);
         // A kick-off: everybody in the own half.
         EXPECT_LT(Get("kickoff_attack").GetTacticalPosition(slot, centre).x, 0.0f);
         EXPECT_LT(Get("kickoff_defend").GetTacticalPosition(slot, centre).x, 0.0f);
+        // The team-mate the taker plays to stands within a short pass of him.
+        if (slot != kKeeper && slot != kForward) {
+            const auto& attack = Get("kickoff_attack");
+            const Vector3 taker = attack.GetTacticalPosition(kForward, centre).ToWorld(true);
+            nearestMate = std::min(nearestMate, (attack.GetTacticalPosition(slot, centre).ToWorld(true) - taker).Length());
+        }
         // A penalty at either end: nobody but the defending keeper (and the taker, placed by
         // the kick itself) in that area.
         const PitchPosition attackingSpot(0.78f, 0.0f);
@@ -120,6 +130,7 @@ TEST_F(ShippedStrategies, SetPiecesPlaceTheTeamsAsTheRulesWant)
         // A goal kick: the side that does not kick stays out of the kicker's area.
         EXPECT_FALSE(InArea(Get("goalkick_defend").GetTacticalPosition(slot, {0.9f, 0.3f}), true));
     }
+    EXPECT_LT(nearestMate, kShortPass);
     EXPECT_TRUE(InArea(Get("penalty_defend").GetTacticalPosition(kKeeper, {-0.78f, 0.0f}), false));
     // A corner from either side: the attackers in the box, the defenders in their own.
     for (float z : {-1.0f, 1.0f}) {

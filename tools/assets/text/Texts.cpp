@@ -87,6 +87,8 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), labels.begin(), labels.end());
     const auto options = menus::OptionScreenLabels();
     t.insert(t.end(), options.begin(), options.end());
+    const auto story = menus::StoryScreenLabels();
+    t.insert(t.end(), story.begin(), story.end());
 }
 
 void Credits(Texts& t)

@@ -97,6 +97,8 @@ bool WriteLevelSky(const AssetContext& context, const Theme& theme);
 bool WriteLevelCameras(const AssetContext& context, const Theme& theme);
 // The elements every level's objects cast holds besides its pitch volumes.
 void AddLevelElements(Cast& cast);
+// "LeftSpawnPoint" and "RightSpawnPoint", where players walk off and come on.
+void AddSpawnPoints(Cast& cast);
 
 // A camera path: positions and look-at points sampled at even steps over the duration.
 struct CameraPath {

@@ -36,6 +36,9 @@ constexpr float kCloseTriggerOnDepth = 7.0f;
 constexpr float kCloseTriggerOnHalfWidth = 7.0f;
 constexpr float kCloseTriggerOffDepth = 9.0f;
 constexpr float kCloseTriggerOffHalfWidth = 9.0f;
+// The penalty spot, scaled like the area, and the size of its painted disc.
+constexpr float kPenaltySpotDistance = 11.0f;
+constexpr float kSpotRadius = 0.11f;
 
 template <class Volume>
 Volume* Add(Cast& cast, const char* name, const char* id)
@@ -130,6 +133,24 @@ void AddAreasAtGoal(Cast& cast, int side)
     guard->GetCylinder().length = kGoalHeight;
 }
 
+// side +1: the penalty spot and the keeper's line at the left goal. In no collision set: the
+// kick looks them up by name, and the ball passes through.
+void AddPenaltyPlaces(Cast& cast, int side)
+{
+    const std::string end = side > 0 ? "Left" : "Right";
+    auto* spot = new CylindricalPitchVolume();
+    spot->SetCollisionName("penaltyspot");
+    cast.AddDynamicMember(spot, (end + "PenaltySpot").c_str());
+    spot->SetPosition({side * (kHalfLength - kPenaltySpotDistance), 0, 0});
+    spot->GetCylinder().radius = kSpotRadius;
+    auto* line = new PlanarPitchVolume();
+    line->SetCollisionName("keeperline");
+    cast.AddDynamicMember(line, (end + "KeeperLine").c_str());
+    // On the goal line, facing into the pitch.
+    line->GetPlane().normal = {-static_cast<float>(side), 0, 0};
+    line->GetPlane().distance = -kHalfLength;
+}
+
 bool WritePitchVolumes(const AssetContext& context)
 {
     bool ok = true;
@@ -137,6 +158,7 @@ bool WritePitchVolumes(const AssetContext& context)
         Cast objects("objects");
         AddLevelPitchVolumes(objects);
         AddLevelElements(objects);
+        AddSpawnPoints(objects);
         const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
         ok = WriteCastFile(objects, context.Path(file)) && ok;
     }
@@ -162,6 +184,8 @@ void AddLevelPitchVolumes(Cast& cast)
     AddGoal(cast, -1);
     AddAreasAtGoal(cast, 1);
     AddAreasAtGoal(cast, -1);
+    AddPenaltyPlaces(cast, 1);
+    AddPenaltyPlaces(cast, -1);
 }
 
 }  // namespace assets::world

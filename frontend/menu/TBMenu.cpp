@@ -1,0 +1,282 @@
+#include "frontend/menu/TBMenu.h"
+
+#include "audio/TBMusic.h"
+#include "framework/Debug.h"
+#include "framework/FileSystem.h"
+#include "frontend/menu/MenuCommands.h"
+#include "frontend/menu/TBMenuToggles.h"
+#include "input/ConfigurableInputMapper.h"
+#include "input/InputController.h"
+#include "input/MouseInput.h"
+#include "input/PlatformInputDevices.h"
+#include "match/game/GameTB.h"
+#include "menus/Menu.h"
+#include "menus/MenuItem.h"
+#include "menus/MenuToggleButton.h"
+#include "menus/MenuView.h"
+#include "menus/XmlParser.h"
+#include "text/TextManager.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kCreditsItem = "creditsText";
+constexpr float kCreditsSpeed = 50.0f;  // menu units per second
+
+void Deliver(MessageListener* listener, const char* message, intptr_t param = 0)
+{
+    DeliverMessage(listener, MessageServer::Instance()->RegisterMessage(message), param);
+}
+
+// The menu's own listener hears positions as the text "x y".
+void DeliverPoint(const char* message, int x, int y)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d %d", x, y);
+    Deliver(Menu::Instance(), message, reinterpret_cast<intptr_t>(text));
+}
+
+bool Fires(const char* action)
+{
+    return BufferedInputController::Instance()->GetAction(action, 0) != 0.0f;
+}
+
+// The menu keys of one frame; opposite directions cancel each other.
+struct MenuKeys {
+    bool up = Fires("(menu):up");
+    bool down = Fires("(menu):down");
+    bool left = Fires("(menu):left");
+    bool right = Fires("(menu):right");
+    bool select = Fires("(menu):button a") || Fires("(menu):button b");
+    bool back = Fires("(menu):back");
+
+    bool Any() const { return up || down || left || right || select || back; }
+    bool AnyDirection() const { return up || down || left || right; }
+    void CancelOpposites()
+    {
+        if (up && down)
+            up = down = false;
+        if (left && right)
+            left = right = false;
+    }
+};
+
+}  // namespace
+
+TBMenu::Scale TBMenu::ScreenScale;
+
+void TBMenu::SetScreenSize(int width, int height)
+{
+    ScreenScale.x = static_cast<float>(width) * 0.00125f;
+    ScreenScale.y = static_cast<float>(height) * 0.0016666667f;
+    Menu::Instance()->SetScale(ScreenScale.x, ScreenScale.y);
+}
+
+TBMenu::TBMenu(const std::string& screen) : m_screenName(screen)
+{
+    SetName(screen.c_str());
+}
+
+TBMenu::~TBMenu()
+{
+    delete m_next;
+}
+
+void TBMenu::SetNext(State* next)
+{
+    if (next != m_next)
+        delete m_next;
+    m_next = next;
+}
+
+void TBMenu::Enter()
+{
+    PublishTextVariables();
+    Menu* menu = Menu::Instance();
+    menu->SetOwner(this);
+    CreateMenu();
+    menu->SetFadeState(Menu::kFadingIn);
+    UpdateMenuVariables();
+    m_returnToMainOnExit = false;
+    TBMusic* music = TBMusic::Instance();
+    if (!music->HasMusic())
+        music->PlayMenuMusic();
+}
+
+bool TBMenu::CreateMenu()
+{
+    const std::string path = "<PP>\\Menu\\Screens\\" + m_screenName + ".xml";
+    File* file = FileSystem::Instance()->Open(path.c_str(), "r");
+    RegisterToggleEditValues();
+    if (!file) {
+        LogError("TBMenu::CreateMenu could not find menu <%s>\n", m_screenName.c_str());
+        return false;
+    }
+    std::unique_ptr<XmlNode> root = XmlParser().Parse(file);
+    Menu* menu = Menu::Instance();
+    const bool loaded = menu->LoadScreen(std::move(root));
+    menu->SetFadeState(Menu::kFadingIn);
+    FileSystem::Instance()->Close(file);
+    if (!loaded)
+        LogError("TBMenu::CreateMenu: the menu <%s> could not be built\n", m_screenName.c_str());
+    return loaded;
+}
+
+void TBMenu::PublishTextVariables()
+{
+    TextManager* texts = TextManager::Instance();
+    Menu* menu = Menu::Instance();
+    for (const int32_t number : texts->GetTextNumbers())
+        menu->SetVariable("%" + std::to_string(number) + "%", texts->GetText(number, 0));
+}
+
+void TBMenu::Exit()
+{
+    TBMenuToggles::Instance()->Revert();
+    Menu* menu = Menu::Instance();
+    menu->SetOwner(nullptr);
+    menu->ClearScreen();
+    if (m_returnToMainOnExit)
+        if (GameTB* game = GameTB::Current())
+            game->RequestMainMenu();
+}
+
+State* TBMenu::Update(float dt)
+{
+    State* result = this;
+    Menu* menu = Menu::Instance();
+    const int fade = menu->GetFadeState();
+    if (fade == Menu::kShown) {
+        PollMenuInput();
+        UpdateMenuVariables();
+    } else if (fade == Menu::kGone) {
+        result = m_next;
+        m_next = nullptr;
+    }
+    if (m_leaveAtOnce) {
+        result = m_next;
+        m_next = nullptr;
+    }
+    if (result == this)
+        menu->Update(dt);
+    if (menu->HasItem(kCreditsItem, 0))
+        m_creditsScroll += dt * kCreditsSpeed;
+    return result;
+}
+
+void TBMenu::StartKeyCapture(const std::string& action)
+{
+    m_captureAction = action;
+    if (ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0))
+        keyboard->CaptureBinding(m_captureAction, true);
+    m_keyCapturePending = true;
+}
+
+void TBMenu::PollMenuInput()
+{
+    Menu* menu = Menu::Instance();
+    if (m_keyCapturePending) {
+        ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0);
+        // Without a keyboard the capture could never end.
+        if (!keyboard || keyboard->CaptureBinding(m_captureAction, false)) {
+            m_keyCapturePending = false;
+            if (MenuItem* selected = menu->GetSelectedItem()) {
+                selected->SetBlinking(false);
+                selected->SetString("");
+            }
+        }
+        return;
+    }
+    MenuItem* selected = menu->GetSelectedItem();
+    MenuKeys keys;
+    if (keys.Any())
+        menu->SetMouseMode(false);
+    MouseInput* mouse = MouseInput::Instance();
+    int x = 0, y = 0;
+    mouse->GetPosition(x, y);
+    const uint32_t pressed = mouse->GetButtonsPressed();
+    if (pressed & (MouseInput::kLeft | MouseInput::kRight)) {
+        menu->SetMouseMode(true);
+        DeliverPoint("menu click", x, y);
+        // The click may have moved the selection.
+        selected = menu->GetSelectedItem();
+        if (selected) {
+            Deliver(selected, "menu click");
+            if (dynamic_cast<MenuToggleButton*>(selected)) {
+                keys.right = keys.right || (pressed & MouseInput::kLeft);
+                keys.left = keys.left || (pressed & MouseInput::kRight);
+            } else {
+                keys.select = true;
+            }
+        }
+    }
+    keys.CancelOpposites();
+    if (keys.select) {
+        if (selected)
+            Deliver(selected, "menu select");
+        return;
+    }
+    if (keys.back) {
+        Deliver(menu, "menu back");
+        return;
+    }
+    if (selected) {
+        const std::pair<bool, const char*> moves[] = {
+            {keys.up, "menu up"}, {keys.down, "menu down"}, {keys.left, "menu left"}, {keys.right, "menu right"}};
+        for (const auto& [on, message] : moves)
+            if (on)
+                Deliver(selected, message);
+    } else if (keys.AnyDirection()) {
+        menu->SelectNext();
+    }
+    int dx = 0, dy = 0;
+    mouse->GetDelta(dx, dy);
+    // Only a moving mouse hovers: a resting pointer would take the screen's first
+    // selection away before a key could use it.
+    if (dx != 0 || dy != 0) {
+        menu->SetMouseMode(true);
+        DeliverPoint("menu mouse move", x, y);
+    }
+}
+
+void TBMenu::Render()
+{
+    RenderMenuInView(
+        m_position, m_rotation,
+        [this] {
+            if (Menu::Instance()->HasItem(kCreditsItem, 0))
+                DrawCredits();
+        },
+        m_drawMouseCursor);
+}
+
+int TBMenu::OnMessage(int message, intptr_t param)
+{
+    const char* word = MessageServer::Instance()->GetMessageName(message);
+    if (!word || !param)
+        return 0;
+    const auto& parameter = *reinterpret_cast<const MenuActionParameter*>(param);
+    const std::string argument = parameter.argument ? parameter.argument : "";
+    MenuCommandCall call{*this, parameter, argument};
+    Menu* menu = Menu::Instance();
+    menu_commands::Dispatch(word, call, menu->GetFadeState());
+    if (call.switched)
+        menu->SetFadeState(Menu::kFadingOut);
+    return 0;
+}
+
+TBIngameMenu::TBIngameMenu(const std::string& screen, int flags) : TBMenu(screen), m_flags(flags) {}
+
+TBIngameMessageMenu::TBIngameMessageMenu(const std::string& screen, float seconds, bool, bool)
+    : TBMenu(screen), m_remaining(seconds)
+{
+}
+
+State* TBIngameMessageMenu::Update(float dt)
+{
+    m_remaining -= dt;
+    if (m_remaining <= 0.0f)
+        return nullptr;
+    return TBMenu::Update(dt);
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+// The front-end menu state: shows one XML screen of the menu and turns the screen's
+// command words into changes of the flow of play.
+
+#include "framework/Message.h"
+#include "framework/Quaternion.h"
+#include "framework/State.h"
+#include "framework/Vector.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct MenuActionParameter;
+
+// One screen from Enter to Exit. A command that picks a successor (none included) starts
+// the fade-out, and Update hands the successor over once the screen is gone; "RunCode"
+// hands over at the next update. A null successor ends the state.
+class TBMenu : public State, public MessageListener {
+public:
+    // The menu and text scale (width / 800, height / 600), written by SetScreenSize.
+    struct Scale {
+        float x = 1.0f;
+        float y = 1.0f;
+    };
+    static Scale ScreenScale;
+    // Called by the game state's render every frame with the camera raster's size; also
+    // sets the menu's scale. Click positions stay in pixels.
+    static void SetScreenSize(int width, int height);
+    static void SetMenuMousePosition(int width, int height) { SetScreenSize(width, height); }
+
+    explicit TBMenu(const std::string& screen);
+    // Deletes a successor it never handed over.
+    ~TBMenu() override;
+
+    void Enter() override;
+    // Reverts the option toggles, lets the screen go and, after "BackToMain", asks the game
+    // state for the main menu.
+    void Exit() override;
+    State* Update(float dt) override;
+    void Render() override;
+    // Runs one command word of the screen; 0 (never stops an action text).
+    int OnMessage(int message, intptr_t param) override;
+
+    // "<PP>\Menu\Screens\<screen>.xml"; false (logged) when the file is missing or broken,
+    // and the screen stays empty.
+    bool CreateMenu();
+    // One frame of keys, joystick and mouse.
+    void PollMenuInput();
+    // Every numbered text as the variable "%<number>%".
+    void PublishTextVariables();
+    // Every variable the screens show, from the state of the game.
+    void UpdateMenuVariables();
+    // Each toggle's value under "%<name>%" in the edit values; "%numOfDevices%".
+    void RegisterToggleEditValues();
+    // Scrolls the credits text through the "creditsText" item; at the end, back to "main".
+    void DrawCredits();
+
+    // The successor is owned until Update hands it over; a previous one is deleted. Also
+    // used by the commands, which then start the fade-out.
+    void SetNext(State* next);
+    State* GetNext() const { return m_next; }
+    void SetLeaveAtOnce(bool leave) { m_leaveAtOnce = leave; }
+    void SetReturnToMainOnExit(bool on) { m_returnToMainOnExit = on; }
+    bool GetReturnToMainOnExit() const { return m_returnToMainOnExit; }
+    // A key capture for the input action; PollMenuInput ends it with the next key.
+    void StartKeyCapture(const std::string& action);
+    bool IsCapturingKey() const { return m_keyCapturePending; }
+    void SetDrawMouseCursor(bool on) { m_drawMouseCursor = on; }
+
+    const std::string& GetScreen() const { return m_screenName; }
+    const Vector3& GetPosition() const { return m_position; }
+    const Quaternion& GetRotation() const { return m_rotation; }
+    void SetPosition(const Vector3& position) { m_position = position; }
+    void SetRotation(const Quaternion& rotation) { m_rotation = rotation; }
+    float GetCreditsScroll() const { return m_creditsScroll; }
+    void SetCreditsScroll(float scroll) { m_creditsScroll = scroll; }
+
+    // Where the credits' lines stand for a scroll offset, s pixels per menu unit and a
+    // number of lines: the lines to print with their y in pixels, and whether the last one
+    // has passed the top.
+    struct CreditsLayout {
+        std::vector<std::pair<int, float>> printed;
+        bool ended = false;
+    };
+    static CreditsLayout LayOutCredits(float scroll, float s, int lines);
+
+private:
+    Vector3 m_position;
+    Quaternion m_rotation;
+    std::string m_screenName;
+    State* m_next = nullptr;
+    bool m_keyCapturePending = false;
+    std::string m_captureAction;
+    float m_creditsScroll = 0.0f;
+    bool m_returnToMainOnExit = false;
+    bool m_leaveAtOnce = false;
+    bool m_drawMouseCursor = true;
+};
+
+// The in-match menu: the pause screen "ingame_menu" or the statistics "game_stat".
+class TBIngameMenu : public TBMenu {
+public:
+    TBIngameMenu(const std::string& screen, int flags);
+
+    int GetFlags() const { return m_flags; }
+
+private:
+    int m_flags;
+};
+
+// A message screen shown for a time in seconds, then finished.
+class TBIngameMessageMenu : public TBMenu {
+public:
+    TBIngameMessageMenu(const std::string& screen, float seconds, bool flag1 = false, bool flag2 = false);
+    State* Update(float dt) override;
+
+    float GetRemaining() const { return m_remaining; }
+
+private:
+    float m_remaining;
+};

@@ -1,0 +1,136 @@
+#include "frontend/story/PlayersGainedSelection.h"
+
+#include "framework/Debug.h"
+#include "frontend/story/StoryModeGame.h"
+
+#include <algorithm>
+
+namespace {
+
+using Members = std::vector<TeamDescription::Member>;
+
+constexpr size_t kSmallTeam = 5;
+constexpr size_t kFullTeam = 7;
+
+GainedSelectionMaker& SelectionMaker()
+{
+    static GainedSelectionMaker maker;
+    return maker;
+}
+
+const TeamDescription::Member* FindMember(const Members& list, const std::string& name)
+{
+    const auto found = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.variation == name; });
+    return found == list.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+bool MakeGainedOffer(const TeamDescription& own, const TeamDescription& other, GainedOffer& offer)
+{
+    offer = GainedOffer();
+    const Members& ownMembers = own.GetMembers();
+    if (ownMembers.size() == kSmallTeam) {
+        for (const auto& member : other.GetMembers())
+            if (!member.isSub)
+                offer.candidates.push_back(member);
+        offer.screen = "3dmenues//TrainingMainSelection4p";
+        offer.outfieldToPick = 2;
+        return true;
+    }
+    if (ownMembers.size() == kFullTeam) {
+        offer.candidates = ownMembers;
+        offer.candidates.insert(offer.candidates.end(), other.GetMembers().begin(), other.GetMembers().end());
+        offer.screen = "3dmenues//TrainingMainSelection12p";
+        offer.mode = 1;
+        offer.keepersToPick = 1;
+        offer.outfieldToPick = 6;
+        offer.startPicked = static_cast<int>(kFullTeam);
+        return true;
+    }
+    return false;
+}
+
+Members ComposeGainedTeam(const Members& own, const Members& other, const std::vector<std::string>& chosen)
+{
+    if (own.size() == kSmallTeam) {
+        Members team = own;
+        for (const std::string& name : chosen)
+            team.push_back({name, false});
+        return team;
+    }
+    if (own.size() != kFullTeam)
+        return own;
+    Members team;
+    for (const std::string& name : chosen) {
+        const TeamDescription::Member* found = FindMember(own, name);
+        if (!found)
+            found = FindMember(other, name);
+        if (!found)
+            continue;
+        if (found->isSub)
+            team.insert(team.begin(), *found);
+        else
+            team.push_back(*found);
+    }
+    return team;
+}
+
+void SetGainedSelectionMaker(GainedSelectionMaker maker)
+{
+    SelectionMaker() = std::move(maker);
+}
+
+PlayersGainedSelection::PlayersGainedSelection(TeamDescription* own, TeamDescription* other)
+    : m_own(own), m_other(other)
+{
+}
+
+PlayersGainedSelection::~PlayersGainedSelection()
+{
+    delete m_child;
+}
+
+void PlayersGainedSelection::Enter()
+{
+    DebugTrace("PlayersGainedSelection::Enter\n");
+    StoryModeGame::Instance()->active = true;
+    GainedOffer offer;
+    if (!m_own || !m_other || !MakeGainedOffer(*m_own, *m_other, offer)) {
+        LogWarning("PlayersGainedSelection::Enter: no selection for a story team of %d members; it stays as it is\n",
+                   m_own ? static_cast<int>(m_own->GetMembers().size()) : 0);
+        return;
+    }
+    State* selection = SelectionMaker() ? SelectionMaker()(offer, m_chosen) : nullptr;
+    if (!selection) {
+        LogWarning("PlayersGainedSelection::Enter: no selection screen; the story team stays as it is\n");
+        return;
+    }
+    m_picking = true;
+    StateSlot::Set(&m_child, selection, true);
+}
+
+State* PlayersGainedSelection::Update(float dt)
+{
+    StateSlot::Update(&m_child, dt);
+    return m_child ? this : nullptr;
+}
+
+void PlayersGainedSelection::Render()
+{
+    if (m_child)
+        m_child->Render();
+}
+
+void PlayersGainedSelection::Exit()
+{
+    DebugTrace("PlayersGainedSelection::Exit\n");
+    StoryModeGame* game = StoryModeGame::Instance();
+    if (m_picking && m_own && m_other) {
+        m_own->GetMembers() = ComposeGainedTeam(m_own->GetMembers(), m_other->GetMembers(), m_chosen);
+        // The snapshot is kept by member index, so it follows the new list.
+        game->RefreshMembers();
+        game->SaveTrainingStats();
+    }
+    game->active = false;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+// The story mode's menu commands, as the front-end menu runs them: each returns what it
+// decides about the menu's successor.
+
+#include <string>
+
+class State;
+
+// A command's decision: when decided, the menu fades out to the state (none when null),
+// which the menu then owns.
+struct StoryChoice {
+    bool decided = false;
+    State* next = nullptr;
+
+    static StoryChoice Stay() { return {}; }
+    static StoryChoice To(State* state) { return {true, state}; }
+};
+
+namespace story_commands {
+
+// "StartGame StoryMode" and "StartGame LastStory" on the slot chosen in "storyslot". A
+// missing career file leaves everything as it was (logged), the current slot included.
+StoryChoice StartGame(const std::string& mode);
+// "EnterStoryMode": a career under the typed name ("storyteamname", mark-up and blanks
+// trimmed) in the current slot, then the intro and the first round. Nothing for an empty
+// name, and nothing more (logged) when the career could not be written.
+StoryChoice EnterStoryMode();
+// "NextRound": the round-start snapshot, then the gained selection.
+StoryChoice NextRound();
+// "RestartMatch": the leg again, its training kept; no successor.
+StoryChoice RestartMatch();
+// "Training": the training, or the match start once it is passed.
+StoryChoice Training();
+
+// "Save": the career into its slot (one routine for every menu).
+void Save();
+// "DeleteStory" on the chosen slot.
+void DeleteStory();
+// "LoadSavegameMeta": the slot table from its file.
+void LoadSavegameMeta();
+// "SelectedStory": "story_create" for a free chosen slot, else "story_load".
+void SelectedStory();
+// "CheckLegEntry": the leg screen's buttons for a resumed, a first or another leg.
+void CheckLegEntry();
+// "CheckMatchstartEntry": the match-start screen's buttons for a resumed career or not.
+void CheckMatchstartEntry();
+// "CheckRoundResultType": the final has no home and away legs to show.
+void CheckRoundResultType();
+
+// The "storyslot" choice as a slot number; -1 when nothing is chosen ("NULL" or unset); a
+// text that is no number reads as 0.
+int ChosenSlot();
+// The typed text without its leading and trailing mark-up tags and blanks.
+std::string TrimmedName(const std::string& typed);
+
+}  // namespace story_commands

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "framework/Message.h"
+#include "framework/State.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class Character;
+class ParallelState;
+
+// One period of a match (0 and 1 the halves, 2 and 3 extra time): the intro or kick-off,
+// play on the match clock with possession counted, the end-of-period show, and then the
+// state that follows (the next period, the half-time selection, the shoot-out, the forfeit
+// screens) or null when the match is over. It holds at most one sequence, one pause menu
+// and one message banner at a time, and queues the match events for its Update.
+class MatchPeriod : public State, public MessageQueuedListener {
+public:
+    static constexpr int kPeriods = 4;
+    // The clock minute at which each period ends.
+    static constexpr int kEndMinute[kPeriods] = {45, 90, 105, 120};
+
+    MatchPeriod(int period, bool extraTimeAllowed, bool crowdFavoursTeam0, bool crowdFavoursTeam1);
+    ~MatchPeriod() override;
+
+    void Enter() override;
+    void Exit() override;
+    State* Update(float dt) override;
+    void Render() override;
+    // Match events that reach the period through its queue.
+    void OnQueuedMessage(int message, intptr_t param) override;
+
+    // Whether the score counts as level: in a story-mode round before the final, never in the
+    // first leg and by the aggregate in the second; otherwise the goals of both sides now.
+    static bool IsLevel();
+    // A delay and a fade side by side, both owned by the returned state; the caller owns it.
+    static ParallelState* CreateFadeStep(bool direction, float duration);
+
+    // "%60501%" to "%60504%".
+    static std::string PeriodName(int period);
+
+    int GetPeriod() const { return m_period; }
+    bool IsOver() const { return m_periodOver; }
+    bool IsFinalShowRunning() const { return m_finalShowRunning; }
+    // -1 for none; set by the foul sequence (and test hooks) to the side that forfeits.
+    int GetForfeitSide() const { return m_forfeitSide; }
+    void SetForfeitSide(int side) { m_forfeitSide = side; }
+    // Null while play runs.
+    State* GetSequence() const { return m_sequence; }
+    State* GetPauseMenu() const { return m_pauseMenu; }
+    State* GetBanner() const { return m_banner; }
+    // Replaces the running sequence (the old one exits and goes; the new one enters).
+    void SetSequence(State* sequence);
+
+    using PlayerChange = std::pair<Character*, Character*>;
+    std::vector<PlayerChange>& GetPendingChanges() { return m_pendingChanges; }
+    bool CrowdFavours(int side) const { return side == 0 ? m_crowdFavours0 : m_crowdFavours1; }
+
+private:
+    void EnterStoryLineUp();
+    void ApplyEnds();
+    void StartSequenceAtEnter();
+    void StartMainMusicAndBanner();
+    void ShowBanner(const std::string& screen, float seconds);
+    bool IsEndReached() const;
+    bool IsFinalPeriod() const;
+    void StartEndShow();
+    State* CreateEndReaction() const;
+    // Most valuable player, possession shares and the statistics text.
+    void FillStatistics(Character* mostValuable);
+    Character* FindMostValuable() const;
+    void CountPossession();
+    State* ReadCheats();
+    State* Forfeit();
+    bool ReadAction(const char* name) const;
+    State* NextState();
+
+    int m_period;
+    State* m_sequence = nullptr;
+    State* m_pauseMenu = nullptr;
+    State* m_banner = nullptr;
+    bool m_kickOffBannerDone = false;
+    bool m_extraTimeAllowed;
+    int m_forfeitSide = -1;
+    bool m_periodOver = false;
+    int32_t m_possessionSecond = 0;
+    int32_t m_possessionMinute = 0;
+    std::vector<PlayerChange> m_pendingChanges;
+    bool m_crowdFavours0;
+    bool m_crowdFavours1;
+    bool m_finalShowRunning = false;
+};

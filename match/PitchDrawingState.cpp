@@ -1,0 +1,10 @@
+#include "match/PitchDrawingState.h"
+
+#include "simulation/pitch/PitchSimulation.h"
+
+void PitchDrawingState::Render()
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    if (pitch->IsSetUp())
+        pitch->Render();
+}

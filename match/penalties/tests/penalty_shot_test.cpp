@@ -1,0 +1,338 @@
+// One penalty kick on the first level with the default data's sides: the outcome, what the
+// kick borrows and gives back, the computer keeper's read, a person's stick and buttons.
+#include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
+#include "framework/Cast.h"
+#include "framework/Message.h"
+#include "match/penalties/PenaltyShot.h"
+#include "scene/GameElement.h"
+#include "scene/pitch/CameraControl.h"
+#include "support/PenaltyTest.h"
+#include "tests/support/LogCapture.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCap = 900;
+
+class PenaltyShotTest : public PenaltyTest {
+protected:
+    void SetUp() override
+    {
+        PenaltyTest::SetUp();
+        taker = PenaltyMatch::LastPlayer(0);
+        keeper = PenaltyMatch::Keeper(1);
+        ASSERT_TRUE(taker && keeper);
+    }
+
+    PenaltyShot* Start(const std::string& takerController, const std::string& keeperController, bool left = true)
+    {
+        auto* shot = new PenaltyShot(taker, keeper, takerController, keeperController, left, &result, true);
+        Harness().MakeCurrent(shot);
+        return shot;
+    }
+
+    static void SendGoal()
+    {
+        MessageServer* server = MessageServer::Instance();
+        server->SendMessage(0, server->RegisterMessage("goal scored"), 0);
+    }
+
+    Character* taker = nullptr;
+    Character* keeper = nullptr;
+    int32_t result = -1;
+};
+
+// The brains, names, control flags, ball-contact bytes and cameras as the match had them.
+struct Borrowed {
+    std::string takerName, keeperName;
+    bool takerSelected, keeperSelected, takerHeld, keeperHeld, takerContact, keeperContact;
+    size_t cameras;
+
+    static Borrowed Of(const Character& taker, const Character& keeper, const GameTB& game)
+    {
+        return {taker.GetControllerName(),     keeper.GetControllerName(),   taker.IsSelected(),
+                keeper.IsSelected(),           taker.GetBrain()->IsInPenalty(), keeper.GetBrain()->IsInPenalty(),
+                taker.GetActor()->ballContact, keeper.GetActor()->ballContact, game.GetCameraStack().size()};
+    }
+    bool operator==(const Borrowed&) const = default;
+};
+
+TEST_F(PenaltyShotTest, KickBorrowsControlAndCameraAndGivesThemBack)
+{
+    const Borrowed before = Borrowed::Of(*taker, *keeper, Game());
+    ASSERT_EQ(before.cameras, 1u);
+    Start("(0):", "ai");
+    const Borrowed during = Borrowed::Of(*taker, *keeper, Game());
+    const std::string camera = Game().GetActiveCamera()->GetName();
+    Harness().Step();
+    SendGoal();
+    const Borrowed afterGoal = Borrowed::Of(*taker, *keeper, Game());
+    Harness().MakeCurrent(nullptr);
+
+    EXPECT_EQ(during, (Borrowed{"(0):", "ai", true, false, true, true, true, true, 2u}));
+    EXPECT_EQ(camera, "Cameras|Penalty Left");
+    EXPECT_FALSE(afterGoal.takerContact);
+    EXPECT_FALSE(afterGoal.keeperContact);
+    EXPECT_EQ(Borrowed::Of(*taker, *keeper, Game()), before);
+    EXPECT_EQ(result, PenaltyContext::kScored);
+}
+
+TEST_F(PenaltyShotTest, GoalCountsOnceAndAMissIsFixedAtTheDecisionTime)
+{
+    // Far over the bar: no goal comes by itself.
+    Settings().defaultShotY = 30.0f;
+    Settings().aiWaitBeforeShot = 0.2f;
+    Settings().timeAfterKick = 2.0f;
+    // Just under 60 frames: the frame count, not rounding, decides.
+    Settings().goalDecisionTime = 0.99f;
+    Start("ai", "ai");
+    int kickFrame = -1, missFrame = -1;
+    Run(kCap, [&](int frame) {
+        if (kickFrame < 0 && TheBall().GetVelocity().LengthSquared() > 1.0f)
+            kickFrame = frame;
+        if (missFrame < 0 && result == PenaltyContext::kMissed)
+            missFrame = frame;
+    });
+    ASSERT_GE(kickFrame, 0);
+    // The movement starts in the frame after the kick.
+    EXPECT_EQ(missFrame - kickFrame, 60);
+    EXPECT_EQ(Harness().GetProblem(), "");
+
+    // A goal before the decision counts; later reports change nothing.
+    Settings().defaultShotY = 30.0f;
+    Start("ai", "ai");
+    Harness().Step();
+    SendGoal();
+    SendGoal();
+    std::vector<int32_t> seen;
+    Run(kCap, [&](int) {
+        if (seen.empty() || seen.back() != result)
+            seen.push_back(result);
+    });
+    EXPECT_EQ(seen, (std::vector<int32_t>{PenaltyContext::kScored}));
+}
+
+TEST_F(PenaltyShotTest, DecisionTimeBeyondTheKickStillEndsItMissed)
+{
+    Settings().defaultShotY = 30.0f;
+    Settings().aiWaitBeforeShot = 0.2f;
+    Settings().timeAfterKick = 1.0f;
+    Settings().goalDecisionTime = 5.0f;
+    Start("ai", "ai");
+    std::vector<int32_t> seen;
+    const int frames = Run(kCap, [&](int) { seen.push_back(result); });
+    ASSERT_LT(frames, kCap);
+    EXPECT_EQ(Game().GetCurrentState(), nullptr);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[seen.size() - 2], PenaltyContext::kOpen);
+    EXPECT_EQ(seen.back(), PenaltyContext::kMissed);
+}
+
+TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
+{
+    Cast* objects = CastManager::Instance()->GetCast("objects");
+    ASSERT_NE(objects, nullptr);
+    auto* spot = dynamic_cast<GameElement*>(objects->FindByName("LeftPenaltySpot")->object);
+    ASSERT_NE(spot, nullptr);
+    spot->SetPosition(Vector3(36.0f, 0.0f, 0.0f));
+    Start("ai", "ai");
+    EXPECT_EQ(keeper->GetActor()->GetPosition(), Vector3(50.0f, 0.0f, 0.0f));
+    EXPECT_NEAR(taker->GetActor()->GetPosition().x, 36.0f, 0.05f);
+    EXPECT_TRUE(taker->GetActor()->HasBall());
+    Harness().MakeCurrent(nullptr);
+    spot->SetPosition(Vector3(39.0f, 0.0f, 0.0f));
+
+    // The right side's objects gone: the defaults of that side, logged once by name.
+    LogCapture log;
+    for (const char* name : {"RightPenaltySpot", "RightKeeperLine"})
+        Game().DeleteGameElement(dynamic_cast<GameElement*>(objects->FindByName(name)->object));
+    Start("ai", "ai", false);
+    EXPECT_EQ(keeper->GetActor()->GetPosition(), Vector3(-50.0f, 0.0f, 0.0f));
+    EXPECT_NEAR(taker->GetActor()->GetPosition().x, -39.0f, 0.05f);
+    Run(kCap);
+    EXPECT_EQ(Harness().GetProblem(), "");
+    EXPECT_EQ(log.Count("\"RightPenaltySpot\""), 1);
+    EXPECT_EQ(log.Count("\"RightKeeperLine\""), 1);
+    EXPECT_NE(result, PenaltyContext::kOpen);
+    // Back for the tests after: the level's casts read again.
+    Game().LoadOrSaveCasts(true, true, false);
+}
+
+// A person takes the kick: a held charges the power until its release; the stick aims. A
+// person keeps goal with his stick.
+TEST_F(PenaltyShotTest, PersonScoresTopLeftPastAWrongKeeperAndAKeeperWithTheRightStickSaves)
+{
+    Settings().worstPowerUpTime = Settings().bestPowerUpTime = 0.5f;
+    Settings().optimumPowerLevel = 0.8f;
+    struct Case {
+        const char* name;
+        PenaltyMatch::PersonsKick kick;
+        int32_t result, aim, dive;
+        float quality;
+    };
+    // Held 26 frames: a power of 0.87 (p 1.08); held 11: 0.37 (p 0.46).
+    const std::vector<Case> cases = {
+        {"top left, keeper to his left", PenaltyMatch::TopLeftPastTheKeeper(), PenaltyContext::kScored, 16, 14,
+         2.0f - 0.8667f / 0.8f},
+        {"low left, softly, keeper low to his right", PenaltyMatch::LowLeftSaved(), PenaltyContext::kMissed, 22, 22,
+         0.3667f / 0.8f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PenaltyMatch::ScriptPersonsKick(Harness().Script(), Harness().GetFrame(), c.kick);
+        PenaltyShot* shot = Start("(0):", "(1):");
+        Vector3 atGoal;
+        int32_t before = PenaltyContext::kOpen;
+        PenaltyContext seen;
+        Run(kCap, [&](int) {
+            if (shot && Game().GetCurrentState() == shot)
+                seen = shot->GetContext();
+            else
+                shot = nullptr;
+            if (before == PenaltyContext::kOpen && result == PenaltyContext::kScored)
+                atGoal = TheBall().GetPosition();
+            before = result;
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(seen.aimCode, c.aim);
+        EXPECT_EQ(seen.diveCode, c.dive);
+        EXPECT_NEAR(seen.shotQuality, c.quality, 0.03f);
+        if (c.result == PenaltyContext::kScored) {
+            // The taker's left at the left goal is -z; high, but under the bar.
+            EXPECT_LT(atGoal.z, -1.5f);
+            EXPECT_GT(atGoal.y, 1.2f);
+        } else {
+            EXPECT_EQ(TheBall().GetLastToucher(), keeper);
+        }
+        EXPECT_EQ(Harness().GetProblem(), "");
+    }
+}
+
+// The keeper's dive, the movement alone, on a kick placed by the first two phases.
+class PenaltyMovementTest : public PenaltyShotTest {
+protected:
+    PenaltyContext Context(const std::string& keeperController)
+    {
+        PenaltyContext context;
+        context.taker = taker;
+        context.keeper = keeper;
+        context.takerController = "ai";
+        context.keeperController = keeperController;
+        context.result = &result;
+        context.saveInput.code = 16;
+        return context;
+    }
+};
+
+TEST_F(PenaltyMovementTest, ComputerKeeperDivesInTheFrameTheReadTimeIsPassed)
+{
+    Settings().timeAfterKick = 1.0f;
+    Settings().minimumReadTime = 0.1f;
+    Settings().maximumReadTime = 0.9f;
+    for (int run = 0; run < 5; ++run) {
+        PenaltyContext context = Context("ai");
+        PenaltyMovement movement(&context);
+        movement.Enter();
+        const float read = context.readTime;
+        constexpr float kDt = 1.0f / 60.0f;
+        int divedAt = -1;
+        float timerAt = 0.0f;
+        for (int frame = 0; frame < 70 && divedAt < 0; ++frame) {
+            movement.Update(kDt);
+            if (movement.HasDived()) {
+                divedAt = frame;
+                timerAt = movement.GetTimer();
+            }
+        }
+        ASSERT_GE(divedAt, 0) << read;
+        EXPECT_LT(timerAt, read);
+        EXPECT_GE(timerAt + kDt, read);
+        EXPECT_EQ(std::string(keeper->GetActor()->GetStateName()).rfind("save", 0), 0u);
+    }
+}
+
+TEST_F(PenaltyMovementTest, ComputerKeeperReadsTheKickWithItsSaveProbability)
+{
+    Settings().minimumReadTime = 0.2f;
+    Settings().maximumReadTime = 0.6f;
+    Settings().saveProbShotFraction = 0.3f;
+    Settings().saveProbSkillFraction = 0.4f;
+    Settings().saveProbReadFraction = 0.2f;
+    Settings().aiWorstSaveProb = 0.2f;
+    Settings().aiBestSaveProb = 0.6f;
+    const float skill = keeper->GetVariation()->GetAverageStatistic().current / 100.0f;
+    for (const float quality : {0.0f, 0.5f, 1.0f}) {
+        int right = 0;
+        float reads = 0.0f;
+        constexpr int kDraws = 1000;
+        for (int i = 0; i < kDraws; ++i) {
+            PenaltyContext context = Context("ai");
+            context.shotQuality = quality;
+            PenaltyMovement movement(&context);
+            movement.Enter();
+            right += context.saveInput.code == 16;
+            reads += context.readTime;
+            EXPECT_GE(context.readTime, 0.2f);
+            EXPECT_LE(context.readTime, 0.6f);
+        }
+        // The read draw is uniform: the chance of reading is its mean; a guess is right one
+        // time in nine.
+        const float read = (1.0f - quality) * 0.3f + (0.2f + 0.4f * skill) * 0.4f + 0.5f * 0.2f;
+        const float expected = read + (1.0f - read) / 9.0f;
+        EXPECT_NEAR(static_cast<float>(right) / kDraws, expected, 0.05f) << quality;
+        EXPECT_NEAR(reads / kDraws, 0.4f, 0.02f);
+    }
+}
+
+TEST_F(PenaltyMovementTest, PersonsKeeperDivesOnlyByTheStickAfterTheWindow)
+{
+    // Between 11 and 12 frames.
+    Settings().keyboardInputTime = 0.19f;
+    Settings().timeAfterKick = 1.5f;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, const char*>> presses;
+        int32_t code;  // 0: never dives
+        int frame;     // the dive's frame
+    };
+    const std::vector<Case> cases = {
+        {"still", {}, 0, -1},
+        // Right then up inside the window: his left column, the top row.
+        {"right then up", {{10, "(1):right"}, {15, "(1):up"}}, 14, 10 + 12},
+        {"left and down", {{5, "(1):left"}, {5, "(1):down"}}, 22, 5 + 12},
+        // Up after the window has run out is too late: the middle row.
+        {"late up", {{5, "(1):left"}, {30, "(1):up"}}, 19, 5 + 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PenaltyContext context = Context("(1):");
+        const int first = Harness().GetFrame();
+        for (const auto& [frame, action] : c.presses)
+            Harness().Script().Press(first + frame, action);
+        Harness().MakeCurrent(new PenaltyMovement(&context));
+        int dived = -1;
+        int32_t code = 0;
+        Run(kCap, [&](int frame) {
+            // The context outlives the movement, which goes in its last frame.
+            if (dived < 0 && context.diveCode != 0) {
+                dived = frame;
+                const std::string state = keeper->GetActor()->GetStateName();
+                static const char* const kSaves[] = {"savetopleft",      "savetopcenter",    "savetopright",
+                                                     "savemiddleleft",   "savemiddlecenter", "savemiddleright",
+                                                     "savebottomleft",   "savebottomcenter", "savebottomright"};
+                for (int i = 0; i < 9; ++i)
+                    if (state == kSaves[i])
+                        code = 14 + i;
+                EXPECT_EQ(code, context.diveCode);
+            }
+        });
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(dived, c.frame);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// The referee's whistle and cards on the harness, with his real animations deciding how long
+// each takes: the players held meanwhile, the referee free, a card books only when yellow.
+#include "characters/Character.h"
+#include "characters/RefereeBrain.h"
+#include "match/PlayerHold.h"
+#include "framework/State.h"
+#include "match/game/GameTB.h"
+#include "match/setpieces/RefereeStates.h"
+#include "scene/pitch/CameraControl.h"
+#include "simulation/Ball.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "match/game/harness/MatchSides.h"
+#include "support/MatchOnHarness.h"
+
+#include <cmath>
+#include <set>
+
+namespace {
+
+constexpr int kCap = 1500;
+
+RefereeBrain& RefereeBrainOf() { return *dynamic_cast<RefereeBrain*>(PitchSimulation::Instance()->GetReferee()->GetBrain()); }
+
+std::string ActiveCamera()
+{
+    const CameraControl* active = GameTB::Current()->GetActiveCamera();
+    return active && active->GetName() ? active->GetName() : "";
+}
+
+// What the referee and the players did, frame by frame, until the state ended.
+struct Sequence {
+    std::set<int32_t> refereeStates;
+    bool alwaysHeld = true;
+    bool refereeHeld = false;
+    std::set<std::string> cameras;
+    bool followsReferee = true;
+    int frames = 0;
+};
+
+// The state made current unless it is already.
+Sequence Watch(setpiecetest::MatchOnHarness& test, State* state)
+{
+    Sequence seen;
+    if (test.Harness().GetGame()->GetCurrentState() != state)
+        test.Harness().MakeCurrent(state);
+    seen.frames = test.RunWith(kCap, [&](int) {
+        seen.refereeStates.insert(RefereeBrainOf().GetState());
+        for (Character* player : PlayerHold::AllPlayers())
+            seen.alwaysHeld = seen.alwaysHeld && PlayerHold::IsHeld(player);
+        seen.refereeHeld = seen.refereeHeld || PlayerHold::IsHeld(PitchSimulation::Instance()->GetReferee());
+        seen.cameras.insert(ActiveCamera());
+        seen.followsReferee = seen.followsReferee && GetCameraTarget() == PitchSimulation::Instance()->GetReferee()->GetActor();
+    });
+    return seen;
+}
+
+bool NobodyHeld()
+{
+    for (Character* player : PlayerHold::AllPlayers())
+        if (PlayerHold::IsHeld(player))
+            return false;
+    return true;
+}
+
+class RefereeStatesTest : public setpiecetest::MatchOnHarness {
+protected:
+    void SetUp() override
+    {
+        MatchOnHarness::SetUp();
+        ResetSides();
+    }
+};
+
+}  // namespace
+
+TEST_F(RefereeStatesTest, AWhistleHoldsThePlayersUntilTheRefereeHasBlownIt)
+{
+    const struct {
+        bool shortWhistle;
+        int32_t state;
+    } cases[] = {{true, RefereeBrain::kShortWhistle}, {false, RefereeBrain::kLongWhistle}};
+    for (const auto& c : cases) {
+        const std::string camera = ActiveCamera();
+        const Sequence seen = Watch(*this, new RefereeWhistle(c.shortWhistle));
+        ASSERT_TRUE(StateEnded()) << c.shortWhistle;
+        EXPECT_GT(seen.frames, 5);
+        EXPECT_EQ(seen.refereeStates, (std::set<int32_t>{c.state}));
+        EXPECT_TRUE(seen.alwaysHeld);
+        EXPECT_FALSE(seen.refereeHeld);
+        EXPECT_EQ(seen.cameras, (std::set<std::string>{camera}));
+        EXPECT_TRUE(seen.followsReferee);
+        EXPECT_EQ(GetCameraTarget(), PitchSimulation::Instance()->GetBall());
+        EXPECT_EQ(RefereeBrainOf().GetState(), RefereeBrain::kFollowing);
+        EXPECT_TRUE(NobodyHeld());
+    }
+}
+
+TEST_F(RefereeStatesTest, AWhistleWhileTheRefereeIsBusyStartsNothingAndWaitsForHim)
+{
+    RefereeBrainOf().Whistle(true);
+    const Sequence seen = Watch(*this, new RefereeWhistle(false));
+    ASSERT_TRUE(StateEnded());
+    EXPECT_EQ(seen.refereeStates, (std::set<int32_t>{RefereeBrain::kShortWhistle}));
+    EXPECT_EQ(RefereeBrainOf().GetState(), RefereeBrain::kFollowing);
+}
+
+TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
+{
+    for (const bool yellow : {true, false}) {
+        ResetSides();
+        Character* offender = &Player(0, 2);
+        Character* fouled = &Player(1, 2);
+        // The foul a few steps from the referee, who then needs little time to come over.
+        const Vector3 referee = Referee()->GetActor()->GetPosition();
+        offender->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 0.0f}, 0.0f, new ActorState(ActorNodes::stand));
+        fouled->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 2.0f}, 0.0f, new ActorState(ActorNodes::stand));
+        const std::string camera = ActiveCamera();
+        const size_t stack = GameTB::Current()->GetCameraStack().size();
+        harness->MakeCurrent(new RedCardAward(offender, yellow, fouled));
+        // Both turned to face the referee on entry.
+        for (Character* player : {offender, fouled}) {
+            const Vector3 toReferee = Referee()->GetActor()->GetPosition() - player->GetActor()->GetPosition();
+            EXPECT_NEAR(player->GetActor()->GetHeading(), PitchAngle::FromDirection(toReferee).angle, 1e-4f);
+            EXPECT_STREQ(player->GetActor()->GetStateName(), "stand");
+        }
+        EXPECT_EQ(RefereeBrainOf().GetRedCardPlayer(), offender);
+        const Sequence seen = Watch(*this, harness->GetGame()->GetCurrentState());
+        ASSERT_TRUE(StateEnded()) << yellow;
+        EXPECT_TRUE(seen.refereeStates.count(RefereeBrain::kCardShow)) << yellow;
+        EXPECT_TRUE(seen.alwaysHeld);
+        EXPECT_FALSE(seen.refereeHeld);
+        EXPECT_EQ(seen.cameras, (std::set<std::string>{"Cameras|Referee"}));
+        EXPECT_TRUE(seen.followsReferee);
+        EXPECT_EQ(GetCameraTarget(), PitchSimulation::Instance()->GetBall());
+        EXPECT_EQ(offender->IsBooked(), yellow);
+        EXPECT_FALSE(fouled->IsBooked());
+        EXPECT_EQ(ActiveCamera(), camera);
+        EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack);
+        EXPECT_TRUE(NobodyHeld());
+    }
+}
+
+TEST_F(RefereeStatesTest, WithoutARefereeTheStatesEndAtOnce)
+{
+    PitchSimulation::Instance()->SetReferee(nullptr);
+    EXPECT_EQ(Run(new RefereeWhistle(true), 10), 1);
+    EXPECT_EQ(Run(new RedCardAward(&Player(0, 1), true, nullptr), 10), 1);
+    EXPECT_TRUE(Player(0, 1).IsBooked());
+    EXPECT_TRUE(NobodyHeld());
+}

@@ -1,0 +1,107 @@
+// What the set pieces and the walks on and off the pitch read from the default data.
+#include "ai/TeamStrategy.h"
+#include "framework/Cast.h"
+#include "framework/FileSystem.h"
+#include "match/MatchSettings.h"
+#include "scene/Texture.h"
+#include "simulation/CollisionManager.h"
+#include "simulation/PitchVolume.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "support/AssetTestSupport.h"
+#include "tests/support/LogCapture.h"
+#include "tools/assets/world/Levels.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace assets {
+namespace {
+
+TEST(SetPieceData, TheTwelveSetPieceFormationsAreFiled)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    Cast teams("Teams");
+    std::vector<std::unique_ptr<TeamStrategy>> formations;
+    std::vector<std::string> names;
+    for (const char* kind : {"kickoff", "goalkick", "corner", "throwin", "penalty", "freekick"})
+        for (const char* suffix : {"_attack", "_defend"}) {
+            names.push_back(std::string(kind) + suffix);
+            formations.push_back(std::make_unique<TeamStrategy>());
+            teams.AddMember(formations.back().get(), TeamStrategy::MemberName(names.back().c_str()).c_str(), false);
+        }
+    ASSERT_EQ(formations.size(), 12u);
+    // The file's other members (the team descriptions, the open-play strategies) have no
+    // object here, which the reader reports; the twelve must read whole.
+    LogCapture log;
+    LoadSettings(&teams, "<PP>Teams.txt");
+    for (size_t i = 0; i < formations.size(); ++i) {
+        EXPECT_TRUE(formations[i]->IsValid()) << names[i];
+        EXPECT_EQ(formations[i]->GetSlotCount(), 5) << names[i];
+        EXPECT_EQ(log.Count(names[i]), 0) << log.Text();
+        teams.RemoveMember(formations[i].get());
+    }
+    teams.Clear();
+}
+
+TEST(SetPieceData, EveryLevelHasASpawnPointBeyondTheNearTouchLineInEachSidesHalf)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    for (const char* level : {"level01", "level02", "level03", "level04"}) {
+        SCOPED_TRACE(level);
+        test::StageAliases aliases(stage, level);
+        Cast objects("objects");
+        ASSERT_TRUE(LoadSettings(&objects, "<SP>objects\\objects.txt"));
+        const struct {
+            const char* name;
+            bool firstSide;
+        } points[] = {{"LeftSpawnPoint", true}, {"RightSpawnPoint", false}};
+        for (const auto& point : points) {
+            const CastMember* member = objects.FindByName(point.name);
+            ASSERT_NE(member, nullptr) << point.name;
+            const auto* volume = dynamic_cast<const PitchVolume*>(member->object);
+            ASSERT_NE(volume, nullptr) << point.name;
+            // With the areas, where no active member ever tests against it.
+            EXPECT_EQ(volume->GetCollisionSetName(), "") << point.name;
+            const Vector3 at = volume->GetPosition();
+            // Beyond the near touch line, on the cameras' side, a few units off the pitch.
+            EXPECT_LT(at.z, -world::kHalfWidth - 1.0f) << point.name;
+            EXPECT_GT(at.z, -world::kHalfWidth - 6.0f) << point.name;
+            EXPECT_EQ(at.y, 0.0f) << point.name;
+            // In the half that side defends.
+            EXPECT_LT(PitchPosition::FromWorld(at, point.firstSide).x, 0.0f) << point.name;
+        }
+        objects.Clear();
+    }
+    CollisionManager::DestroyInstance();
+}
+
+TEST(SetPieceData, TheAimingArrowIsAnImageTheMatchSettingsName)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    ASSERT_TRUE(test::EngineUp());
+    test::StageAliases aliases(stage, "level01");
+    MatchSettings settings;
+    Cast cast("matchsettings");
+    cast.AddMember(&settings, "Match Settings", false);
+    ASSERT_TRUE(LoadSettings(&cast, "<PP>matchsettings.txt"));
+    cast.RemoveMember(&settings);
+    EXPECT_EQ(settings.directionArrowFileName, "<PP>\\Misc\\arrow.png");
+    EXPECT_GT(settings.directionArrowWidth, 0.0f);
+    EXPECT_GT(settings.directionArrowHeight, settings.directionArrowWidth);
+    LogCapture log;
+    const Texture* arrow = TextureManager::Instance()->CreateTexture(settings.directionArrowFileName.c_str(), nullptr,
+                                                                     false);
+    ASSERT_NE(arrow, nullptr) << log.Text();
+    EXPECT_NE(arrow->GetRaster(), nullptr);
+    TextureManager::Instance()->Shutdown();
+}
+
+}  // namespace
+}  // namespace assets

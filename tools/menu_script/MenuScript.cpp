@@ -1,0 +1,197 @@
+#include "tools/menu_script/MenuScript.h"
+
+#include "framework/Factory.h"
+#include "framework/GameState.h"
+#include "frontend/menu/TBMenu.h"
+#include "match/game/GameTB.h"
+#include "menus/Menu.h"
+#include "shell/MainApp.h"
+#include "tools/editor_script/EditorScript.h"
+
+#include <memory>
+
+namespace menu_script {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kTickCap = 6000;
+
+void Key(SDL_Scancode code, bool down)
+{
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.windowID = SDL_GetWindowID(editor_script::GameWindow());
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = code;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(code);
+    editor_script::Push(event);
+}
+
+struct Script {
+    std::vector<Step> steps;
+    size_t next = 0;
+    int ticks = 0;
+    std::vector<SDL_Scancode> release;
+
+    void Tick()
+    {
+        if (!release.empty()) {
+            for (auto code = release.rbegin(); code != release.rend(); ++code)
+                Key(*code, false);
+            release.clear();
+            return;
+        }
+        if (++ticks > kTickCap) {
+            editor_script::Check(false, "the script ends within its ticks");
+            steps.clear();
+            theApp.PostQuitMessage(1);
+            return;
+        }
+        if (next < steps.size() && steps[next]())
+            ++next;
+    }
+};
+
+Script& TheScript()
+{
+    static Script script;
+    return script;
+}
+
+// Made by Run, which names the program.
+std::unique_ptr<editor_script::Capture>& TheCapture()
+{
+    static std::unique_ptr<editor_script::Capture> capture;
+    return capture;
+}
+
+// The folder the demo runner settles on.
+std::string& PicturesFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+// The game itself, with the script run before each of its updates.
+class ScriptedGame : public GameState {
+public:
+    bool Enter() override
+    {
+        if (TheCapture())
+            platform::SetPresentHook(TheCapture().get());
+        return m_game.Enter();
+    }
+    bool Exit() override { return m_game.Exit(); }
+    void Update(float dt) override
+    {
+        TheScript().Tick();
+        m_game.Update(dt);
+    }
+    void Render() override { m_game.Render(); }
+    int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
+
+private:
+    GameTB m_game;
+};
+
+GameState* MakeScriptedGame()
+{
+    return new ScriptedGame();
+}
+
+}  // namespace
+
+std::vector<Step>& Steps()
+{
+    return TheScript().steps;
+}
+
+TBMenu* ScreenMenu()
+{
+    return dynamic_cast<TBMenu*>(Menu::Instance()->GetOwner());
+}
+
+bool OnScreen(const char* screen)
+{
+    const TBMenu* menu = ScreenMenu();
+    return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
+}
+
+void Press(std::vector<SDL_Scancode> codes)
+{
+    for (SDL_Scancode code : codes)
+        Key(code, true);
+    TheScript().release = std::move(codes);
+}
+
+Step WaitFor(const char* screen)
+{
+    return [screen] { return OnScreen(screen); };
+}
+
+Step Choose(const char* item)
+{
+    return [item] {
+        if (Menu::Instance()->GetFadeState() != Menu::kShown)
+            return false;
+        if (Menu::Instance()->GetSelectedItemName() != item) {
+            Press({SDL_SCANCODE_DOWN});
+            return false;
+        }
+        Press({SDL_SCANCODE_SPACE});
+        return true;
+    };
+}
+
+Step PressKeys(std::vector<SDL_Scancode> codes)
+{
+    return [codes] {
+        Press(codes);
+        return true;
+    };
+}
+
+Step Do(std::function<void()> act)
+{
+    return [act] {
+        act();
+        return true;
+    };
+}
+
+Step Picture(const char* name)
+{
+    return [name] {
+        if (TheCapture())
+            TheCapture()->pending = PicturesFolder() + "/" + name + ".png";
+        return true;
+    };
+}
+
+bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
+{
+    std::error_code error;
+    if (fresh)
+        fs::remove_all(work, error);
+    fs::create_directories(work / "data" / "Savegames", error);
+    for (const char* entry : {"Turfbolt.dat", "icons"}) {
+        const fs::path link = work / "data" / entry;
+        if (!fs::exists(link))
+            fs::create_symlink(fs::absolute(game / "data" / entry), link, error);
+    }
+    return fs::exists(work / "data" / "Turfbolt.dat");
+}
+
+int Run(const char* program, char* argv0, const fs::path& work, const fs::path& pictures)
+{
+    TheCapture() = std::make_unique<editor_script::Capture>(program);
+    FactoryRegistry::GameStates().Register("GameTB", &MakeScriptedGame);
+    const std::string folder = work.string();
+    const std::string pictureFolder = pictures.string();
+    char* args[] = {argv0, const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
+    return editor_script::RunDemo(program, 3, args, PicturesFolder(), &MakeScriptedGame);
+}
+
+}  // namespace menu_script
