@@ -23,6 +23,8 @@ public:
     static constexpr int kPageNumbers = 9;
     // The page number that shows no page.
     static constexpr int kNoPage = 8;
+    // The page shown before the career's first training.
+    static constexpr int kBeforeFirstTraining = 7;
 
     // Tries the size, then half of it while the width stays at least kMinimumWidth. Without
     // any raster there is no page (logged): DrawImage and ApplyToClump do nothing. The camera

@@ -39,7 +39,7 @@ constexpr int kWidth = 1280, kHeight = 720;
 constexpr int kBenchRuns = 10;
 constexpr int kBenchFrames = 600;
 // The newspaper page before the first training.
-constexpr int kBeforeFirstTraining = 7;
+constexpr int kBeforeFirstTraining = NewspaperPage::kBeforeFirstTraining;
 
 bool g_pictures = false;
 std::string g_outDir;
