@@ -416,24 +416,36 @@ void AsciiSerializer::BeginSection(const char* type, const char* instance)
     }
 
     Cursor& cursor = m_cursors.back();
-    const bool anyInstance = !m_anyInstance.empty() && m_anyInstance == instance;
-    int found = -1;
-    if (cursor.section >= 0) {
+    const int found = FindChild(type, instance);
+    if (found >= 0) {
+        m_sections[static_cast<size_t>(found)].used = true;
         const std::vector<int>& children = m_sections[static_cast<size_t>(cursor.section)].children;
-        auto isUsed = [&](size_t i) { return m_sections[static_cast<size_t>(children[i])].used; };
-        for (size_t i = cursor.firstUnreadChild; i < children.size(); ++i) {
-            Section& child = m_sections[static_cast<size_t>(children[i])];
-            if (child.used || child.type != type || (child.instance != instance && !anyInstance))
-                continue;
-            child.used = true;
-            found = children[i];
-            while (cursor.firstUnreadChild < children.size() && isUsed(cursor.firstUnreadChild))
-                ++cursor.firstUnreadChild;
-            break;
-        }
+        while (cursor.firstUnreadChild < children.size() &&
+               m_sections[static_cast<size_t>(children[cursor.firstUnreadChild])].used)
+            ++cursor.firstUnreadChild;
     }
     // A section missing from the file still opens, empty, so EndSection stays paired.
     m_cursors.push_back({found});
+}
+
+int AsciiSerializer::FindChild(const char* type, const char* instance) const
+{
+    const Cursor& cursor = m_cursors.back();
+    if (cursor.section < 0)
+        return -1;
+    const bool anyInstance = !m_anyInstance.empty() && m_anyInstance == instance;
+    const std::vector<int>& children = m_sections[static_cast<size_t>(cursor.section)].children;
+    for (size_t i = cursor.firstUnreadChild; i < children.size(); ++i) {
+        const Section& child = m_sections[static_cast<size_t>(children[i])];
+        if (!child.used && child.type == type && (child.instance == instance || anyInstance))
+            return children[i];
+    }
+    return -1;
+}
+
+bool AsciiSerializer::HasSection(const char* type, const char* instance) const
+{
+    return m_writing || FindChild(type ? type : "", instance ? instance : "") >= 0;
 }
 
 void AsciiSerializer::EndSection()

@@ -47,6 +47,7 @@ public:
     void SerializeObject(const char* name, Object* object) override;
     void BeginSection(const char* type, const char* instance) override;
     void EndSection() override;
+    bool HasSection(const char* type, const char* instance) const override;
 
 private:
     struct Entry {
@@ -72,6 +73,9 @@ private:
     };
 
     void Parse();
+    // The first unread child of the current section of that type and instance name; -1 when
+    // there is none.
+    int FindChild(const char* type, const char* instance) const;
     void ParseLine(const char* line, int lineNumber, int& current, int& depth, bool& done);
     // The value text of the first unread entry with that key in the current section.
     const std::string* FindValue(const char* key);

@@ -15,3 +15,8 @@ void Serializer::SerializeObject(const char* name, Object* object)
 }
 
 void Serializer::SerializeButton(const char*, const char*) {}
+
+bool Serializer::HasSection(const char*, const char*) const
+{
+    return true;
+}

@@ -32,6 +32,9 @@ public:
     // Finds (reading) or opens (writing) the section of that type and instance name.
     virtual void BeginSection(const char* type, const char* instance) = 0;
     virtual void EndSection() = 0;
+    // Reading: whether an unread section of that type and instance name follows in the
+    // current section. Serializers that cannot tell answer true.
+    virtual bool HasSection(const char* type, const char* instance) const;
     // An editor hint for the entries that follow ("popup", "angle", "combobox [a][b]")
     // or the signal "changed". Files carry no hints.
     virtual void SerializeButton(const char* option, const char* second);

@@ -4,6 +4,7 @@
 #include "framework/State.h"
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
+#include "frontend/cutscenes/CutSceneProps.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/PlayersGainedSelection.h"
@@ -132,7 +133,8 @@ StoryChoice Training()
         return StoryChoice::To(MakeStoryScreen("matchstart"));
     game->resumePending = false;
     if (game->round == 0 && game->firstLeg) {
-        State* intro = new IteratingState(new StoryModeLoading(0, 0, 0), new CutScenes(kNewspaperFolder));
+        State* newspaper = new CutScenes(kNewspaperFolder, "script_happy.txt", NewspaperPage::kBeforeFirstTraining);
+        State* intro = new IteratingState(new StoryModeLoading(0, 0, 0), newspaper);
         return StoryChoice::To(new IteratingState(intro, MakeStoryScreen("training")));
     }
     return StoryChoice::To(MakeStoryScreen("training"));

@@ -360,6 +360,9 @@ bool GameTB::Exit()
     SetCurrentState(nullptr);
     // The browser's windows go before the objects they show.
     DestroyObjectsBrowser();
+    // A loaded stadium lists the lights of the casts: it lets go of them while they live.
+    if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
+        world->Unload();
     ReleaseCasts();
     // The quiet elements are the game's own, and no cast has deleted them.
     std::vector<GameElement*> quiet;

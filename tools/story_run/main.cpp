@@ -134,7 +134,14 @@ void SecondRun()
         Check(TeamDescription::Find(StoryModeGame::kStoryTeam)->GetTeamName() == "Bolts", "the story team is Bolts");
     }));
     s.push_back(Choose("continue"));
-    s.push_back(WaitFor("training"));
+    // The first leg's training opens with the newspaper, which waits for the button.
+    s.push_back([ticks = 0]() mutable {
+        if (OnScreen("training"))
+            return true;
+        if (!OnScreen("leg_display") && ++ticks % 30 == 0)
+            Press({SDL_SCANCODE_SPACE});
+        return false;
+    });
     s.push_back(Choose("OK"));
     s.push_back(WaitFor("matchstart"));
     s.push_back(Picture("matchstart"));

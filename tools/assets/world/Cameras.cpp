@@ -63,6 +63,45 @@ const CameraPath kIntros[6] = {
     {9.0f, &Intro4Eye, &Intro4Target},  {12.0f, &Intro5Eye, &Intro5Target}, {11.0f, &Intro6Eye, &Intro6Target},
 };
 
+RtAnimAnimation* PathAnimation(const CameraPath& path)
+{
+    RtAnimAnimation* anim = RtAnimAnimationCreate(1, path.duration);
+    if (!anim)
+        return nullptr;
+    const int steps = std::max(1, int(std::ceil(path.duration / kKeyStep)));
+    float prev[4] = {1, 0, 0, 0};
+    for (int i = 0; i <= steps; ++i) {
+        const float time = i == steps ? path.duration : i * kKeyStep;
+        const Frame3 f = CameraPathFrame(path, time);
+        RtAnimKeyFrame key{};
+        key.time = time;
+        ToQuaternion(f, key.rot);
+        // Keep neighbouring keys in the same hemisphere so interpolation takes the short way.
+        if (key.rot[0] * prev[0] + key.rot[1] * prev[1] + key.rot[2] * prev[2] + key.rot[3] * prev[3] < 0)
+            for (float& c : key.rot)
+                c = -c;
+        std::copy(key.rot, key.rot + 4, prev);
+        key.trans[0] = f.pos.x;
+        key.trans[1] = f.pos.y;
+        key.trans[2] = f.pos.z;
+        anim->tracks[0].keys.push_back(key);
+    }
+    return anim;
+}
+
+bool WritePath(const AssetContext& context, const Theme& theme, const std::string& name, const CameraPath& path)
+{
+    const std::string base = context.Path(std::string(theme.folder) + "/camera/" + name);
+    RtAnimAnimation* anim = PathAnimation(path);
+    RpClump* clump = PathClump();
+    const bool ok = anim && clump && WriteClumpFile(clump, base + ".dff") && WriteAnimationFile(anim, base + ".anm");
+    RtAnimAnimationDestroy(anim);
+    RpClumpDestroy(clump);
+    return ok;
+}
+
+}  // namespace
+
 // Rotation matrix (rows right, up, at) to a unit quaternion, w first, for the key frames.
 void ToQuaternion(const Frame3& f, float q[4])
 {
@@ -103,32 +142,6 @@ void ToQuaternion(const Frame3& f, float q[4])
     q[3] = z / n;
 }
 
-RtAnimAnimation* PathAnimation(const CameraPath& path)
-{
-    RtAnimAnimation* anim = RtAnimAnimationCreate(1, path.duration);
-    if (!anim)
-        return nullptr;
-    const int steps = std::max(1, int(std::ceil(path.duration / kKeyStep)));
-    float prev[4] = {1, 0, 0, 0};
-    for (int i = 0; i <= steps; ++i) {
-        const float time = i == steps ? path.duration : i * kKeyStep;
-        const Frame3 f = CameraPathFrame(path, time);
-        RtAnimKeyFrame key{};
-        key.time = time;
-        ToQuaternion(f, key.rot);
-        // Keep neighbouring keys in the same hemisphere so interpolation takes the short way.
-        if (key.rot[0] * prev[0] + key.rot[1] * prev[1] + key.rot[2] * prev[2] + key.rot[3] * prev[3] < 0)
-            for (float& c : key.rot)
-                c = -c;
-        std::copy(key.rot, key.rot + 4, prev);
-        key.trans[0] = f.pos.x;
-        key.trans[1] = f.pos.y;
-        key.trans[2] = f.pos.z;
-        anim->tracks[0].keys.push_back(key);
-    }
-    return anim;
-}
-
 // The clump that carries a path: a root frame and a small camera body, hidden.
 RpClump* PathClump()
 {
@@ -142,19 +155,6 @@ RpClump* PathClump()
             RpAtomicSetFlags(atomic, RpAtomicGetFlags(atomic) & ~RwUInt32(rpAtomicRender));
     return clump;
 }
-
-bool WritePath(const AssetContext& context, const Theme& theme, const std::string& name, const CameraPath& path)
-{
-    const std::string base = context.Path(std::string(theme.folder) + "/camera/" + name);
-    RtAnimAnimation* anim = PathAnimation(path);
-    RpClump* clump = PathClump();
-    const bool ok = anim && clump && WriteClumpFile(clump, base + ".dff") && WriteAnimationFile(anim, base + ".anm");
-    RtAnimAnimationDestroy(anim);
-    RpClumpDestroy(clump);
-    return ok;
-}
-
-}  // namespace
 
 Frame3 CameraPathFrame(const CameraPath& path, float seconds)
 {

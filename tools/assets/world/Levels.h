@@ -9,6 +9,7 @@
 #include <string>
 
 class Cast;
+struct RpClump;
 
 namespace assets {
 struct AssetContext;
@@ -111,5 +112,11 @@ Frame3 CameraPathFrame(const CameraPath& path, float seconds);
 // The main path ("camera") and the intro paths ("camera01"...) of a level.
 CameraPath MainCameraPath();
 CameraPath IntroCameraPath(int level, int number);  // number from 1
+// The ground, end and touch planes, the goals and the areas at them, for a level's "objects".
+void AddLevelPitchVolumes(Cast& cast);
+// A camera frame's rotation as a unit key-frame quaternion, w first.
+void ToQuaternion(const Frame3& frame, float q[4]);
+// The hidden clump that carries a camera path: a root frame and a small camera body.
+RpClump* PathClump();
 
 }  // namespace assets::world

@@ -169,6 +169,24 @@ void AddKickSpots(Cast& cast, int side)
     }
 }
 
+bool WritePitchVolumes(const AssetContext& context)
+{
+    bool ok = true;
+    for (int i = 0; i < kLevelCount; ++i) {
+        Cast objects("objects");
+        AddLevelPitchVolumes(objects);
+        AddLevelElements(objects);
+        AddSpawnPoints(objects);
+        const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
+        ok = WriteCastFile(objects, context.Path(file)) && ok;
+    }
+    return ok;
+}
+
+const GeneratorRegistrar kVolumes("world.pitchvolumes", &WritePitchVolumes);
+
+}  // namespace
+
 // All in "ball+pitchvolumes"; the ground may never join "characters+pitchvolumes", where a standing
 // actor's base would always touch it.
 void AddLevelPitchVolumes(Cast& cast)
@@ -189,23 +207,5 @@ void AddLevelPitchVolumes(Cast& cast)
     AddKickSpots(cast, 1);
     AddKickSpots(cast, -1);
 }
-
-bool WritePitchVolumes(const AssetContext& context)
-{
-    bool ok = true;
-    for (int i = 0; i < kLevelCount; ++i) {
-        Cast objects("objects");
-        AddLevelPitchVolumes(objects);
-        AddLevelElements(objects);
-        AddSpawnPoints(objects);
-        const std::string file = std::string(LevelTheme(i).folder) + "/settings/objects/objects.txt";
-        ok = WriteCastFile(objects, context.Path(file)) && ok;
-    }
-    return ok;
-}
-
-const GeneratorRegistrar kVolumes("world.pitchvolumes", &WritePitchVolumes);
-
-}  // namespace
 
 }  // namespace assets::world
