@@ -1,8 +1,7 @@
 // A single match on the harness: "Panda01" against "Lizard01" on level01, both sides played by
 // the computer, "Halftime Duration" 0 (the clock at 22.5), from the intro through every
-// whistle and kick-off to the statistics screens and the menu "main". The match rules on
-// goals and balls out come later; until then a listener here puts the ball back on the
-// centre spot (a goal still counts).
+// whistle and kick-off to the statistics screens and the menu "main"; goals, balls out and
+// fouls stop and restart play as the match period rules.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
 //
@@ -17,7 +16,6 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
-#include "framework/Message.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
 #include "match/GameParameters.h"
@@ -27,8 +25,6 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "menus/Menu.h"
-#include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenSession.h"
@@ -51,65 +47,6 @@ int Fail(const std::string& what)
     std::fprintf(stderr, "match_run: %s\n", what.c_str());
     return 1;
 }
-
-// Puts the ball back on the centre spot after a goal or a ball out, counting the goal.
-class CentreSpot : public MessageListener {
-public:
-    CentreSpot()
-    {
-        MessageServer* server = MessageServer::Instance();
-        m_goal = server->RegisterMessage("goal scored");
-        m_outFar = server->RegisterMessage("out of bounds far");
-        m_outAcross = server->RegisterMessage("out of bounds across");
-        server->RegisterListener(this);
-    }
-    ~CentreSpot() override { MessageServer::Instance()->UnregisterListener(this); }
-
-    // Only open play is restarted here: the shoot-out's goals are its own.
-    void SetActive(bool active) { m_active = active; }
-
-    int OnMessage(int message, intptr_t param) override
-    {
-        if (!m_active)
-            return 0;
-        if (message == m_goal && param) {
-            const auto& goal = *reinterpret_cast<const Ball::Goal*>(param);
-            if (goal.scoringTeam)
-                goal.scoringTeam->SetGoals(goal.scoringTeam->GetGoals() + 1);
-            ++goals;
-            std::printf("match_run: goal at clock %.0f s\n", PitchSimulation::Instance()->GetClock()->GetTime());
-        }
-        if (message == m_goal || message == m_outFar || message == m_outAcross)
-            m_restart = true;
-        return 0;
-    }
-
-    // After the frame's update, not inside the ball's own.
-    void Restart()
-    {
-        Ball* ball = PitchSimulation::Instance()->GetBall();
-        if (!m_restart || !ball)
-            return;
-        m_restart = false;
-        ++restarts;
-        ball->ReleasePossession(1);
-        for (int side = 0; side < PitchSimulation::kSides; ++side)
-            for (int32_t i = 0; i < PitchSimulation::Instance()->GetTeam(side)->GetPlayerCount(); ++i)
-                PitchSimulation::Instance()->GetTeam(side)->GetPlayer(i)->LetGoOfBall();
-        ball->SetPosition(PitchFrame::GetCentre() + PitchFrame::GetDirection(PitchFrame::kUp) * ball->GetRadius());
-        ball->SetVelocity(Vector3{});
-    }
-
-    int goals = 0;
-    int restarts = 0;
-
-private:
-    int m_goal;
-    int m_outFar;
-    int m_outAcross;
-    bool m_restart = false;
-    bool m_active = false;
-};
 
 struct Options {
     std::string folder;
@@ -184,7 +121,6 @@ int Run(platform::Window* window, const std::string& archive, const Options& opt
     parameters.SetParameter("teamtwo", "Lizard01");
     parameters.SetParameter("level", "level01");
     parameters.halftimeDuration = 0;
-    CentreSpot centre;
     Director director(options.run);
     harness.MakeCurrent(new SingleMatch);
 
@@ -226,10 +162,8 @@ int Run(platform::Window* window, const std::string& archive, const Options& opt
                 std::printf("match_run: frame %d: screen \"%s\"\n", harness.GetFrame(), shown->GetScreen().c_str());
             closing = shown->GetScreen();
         }
-        centre.SetActive(period && !period->IsOver());
         if (!harness.Step())
             break;
-        centre.Restart();
         if (timed) {
             wallSeconds += std::chrono::duration<double>(Clock::now() - before).count();
             clockSeconds += PitchSimulation::Instance()->GetClock()->GetTime() - clockBefore;
@@ -241,9 +175,9 @@ int Run(platform::Window* window, const std::string& archive, const Options& opt
     const auto* menu = dynamic_cast<const TBMenu*>(harness.GetGame()->GetCurrentState());
     const SoccerTeam* team0 = PitchSimulation::Instance()->GetTeam(0);
     const SoccerTeam* team1 = PitchSimulation::Instance()->GetTeam(1);
-    std::printf("match_run: run \"%s\": %d frames, %d periods, score %d:%d, %d goals seen, %d restarts, %s\n",
+    std::printf("match_run: run \"%s\": %d frames, %d periods, score %d:%d, %s\n",
                 options.run.c_str(), harness.GetFrame(), periods, team0 ? team0->GetGoals() : -1,
-                team1 ? team1->GetGoals() : -1, centre.goals, centre.restarts,
+                team1 ? team1->GetGoals() : -1,
                 harness.GetProblem().empty() ? "no NaN" : harness.GetProblem().c_str());
     if (lastPeriod == kShootoutShown)
         std::printf("match_run: shoot-out result %d\n", StoryModeGame::Instance()->penaltyResult);
