@@ -105,7 +105,9 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
 {
     auto* scene = new CutScenes(Scene::kNewspaperFolder, "script_happy.txt", kBeforeFirstTraining);
     harness.MakeCurrent(new IteratingState(scene, new TBMenu("main")));
+    // The scene owns its page and frees it when it ends: ask now, before the frames run.
     const NewspaperPage* page = scene->GetNewspaperPage();
+    const bool hasPage = page && page->HasPage();
     if (page)
         SaveCamera(page->GetCamera(), "newspaper_page.png");
     std::printf("cutscene_demo: the page shows %s\n",
@@ -121,7 +123,7 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
     const bool held = scene->IsWaitingForButton();
     harness.Script().Press(harness.GetFrame(), "(menu):button a");
     harness.Step();
-    return Check(page && page->HasPage(), "the newspaper has its page") &&
+    return Check(hasPage, "the newspaper has its page") &&
            Check(waiting && held, "it waits at its third shot") &&
            Check(Menu(harness) != nullptr, "\"(menu):button a\" ends it");
 }
