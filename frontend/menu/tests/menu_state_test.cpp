@@ -26,6 +26,8 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include "tests/support/NullDeviceSuite.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -44,26 +46,12 @@ struct Successor : State {
     int& deleted;
 };
 
-class MenuStateTest : public ::testing::Test {
+class MenuStateTest : public NullDeviceSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceNull);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    }
-    static void TearDownTestSuite()
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
     void SetUp() override
     {
-        std::filesystem::remove_all("Data");
-        std::filesystem::remove_all("data");
+        ClearDataFolders();
         std::filesystem::create_directories("data/Savegames");
-        FileSystem::Instance()->InvalidateDiskCache();
         PlatformInputDevices::Instance()->GetInputMapper(0)->SetDefaults();
         harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
         ASSERT_TRUE(harness->Start("XL"));

@@ -22,6 +22,8 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include "tests/support/NullDeviceSuite.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,26 +31,12 @@
 
 namespace {
 
-class StoryRoadTest : public ::testing::Test {
+class StoryRoadTest : public NullDeviceSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceNull);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    }
-    static void TearDownTestSuite()
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
     void SetUp() override
     {
-        std::filesystem::remove_all("Data");
-        std::filesystem::remove_all("data");
+        ClearDataFolders();
         std::filesystem::create_directories("data/Savegames");
-        FileSystem::Instance()->InvalidateDiskCache();
         Start();
     }
     void TearDown() override

@@ -17,6 +17,8 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include "tests/support/NullDeviceSuite.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -96,25 +98,11 @@ TEST(CutSceneTimingTest, RaceHiddenAtomicsKeepTheBody)
     EXPECT_TRUE(CutScenes::GetRaceHiddenAtomics("panda").empty());
 }
 
-class CutScenePlayerTest : public ::testing::Test {
+class CutScenePlayerTest : public NullDeviceSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceNull);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    }
-    static void TearDownTestSuite()
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
     void SetUp() override
     {
-        std::filesystem::remove_all("Data");
-        std::filesystem::remove_all("data");
-        FileSystem::Instance()->InvalidateDiskCache();
+        ClearDataFolders();
     }
 
     GameTB& Start(bool cutScenes = true, const char* gameSize = "XL")

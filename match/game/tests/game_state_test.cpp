@@ -39,6 +39,8 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include "tests/support/NullDeviceSuite.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -124,27 +126,13 @@ REGISTER_FACTORY(GameElements, ProbeElement);
 
 namespace {
 
-class GameStateTest : public ::testing::Test {
+class GameStateTest : public NullDeviceSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceNull);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-    }
-    static void TearDownTestSuite()
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
 
     void SetUp() override
     {
-        std::filesystem::remove_all("Data");
-        std::filesystem::remove_all("data");
+        ClearDataFolders();
         g_log.clear();
-        FileSystem::Instance()->InvalidateDiskCache();
     }
 
     GameTB& Start(const std::string& size = "XL")
