@@ -29,9 +29,9 @@ struct SharedWord {
     bool closes;
 };
 constexpr SharedWord kSharedWords[] = {
-    {"SetMenu", false},           {"SwitchDevice", false}, {"ToggleFXVolume", false}, {"ToggleMusicVolume", false},
-    {"Accept", true},             {"Decline", true},       {"BackToMain", false},     {"Nothing", false},
-    {"AssignKey", false},         {"CheckKeyAssignment", false}, {"Controls", false},  {"SetPosition", false},
+    {"SetMenu", false},   {"SwitchDevice", false},       {"ToggleFXVolume", false}, {"ToggleMusicVolume", false},
+    {"Accept", true},     {"Decline", true},             {"BackToMain", false},     {"Nothing", false},
+    {"AssignKey", false}, {"CheckKeyAssignment", false}, {"Controls", false},       {"SetPosition", false},
     {"SetRotation", false},
 };
 
