@@ -10,9 +10,8 @@
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 
 namespace {
@@ -51,17 +50,17 @@ std::string MemberName(const Character& character, bool marked)
 // 1 to 4 mark a field player, 5 and up a bench player.
 void SelectSubstitute(const std::string& argument)
 {
-    char* end = nullptr;
-    errno = 0;
-    const long n = std::strtol(argument.c_str(), &end, 10);
-    if (argument.empty() || *end != '\0' || errno != 0 || n < 1 || n > 1000) {
+    int n = 0;
+    const char* last = argument.data() + argument.size();
+    const auto [end, error] = std::from_chars(argument.data(), last, n);
+    if (error != std::errc() || end != last || n < 1) {
         LogWarning("TBIngameMenu::OnMessage: SelectSubstitute needs a number from 1, not \"%s\"\n", argument.c_str());
         return;
     }
     if (n <= kFieldSlots)
-        TBIngameMenu::s_selectedSubstitutionPlayer = static_cast<int>(n) - 1;
+        TBIngameMenu::s_selectedSubstitutionPlayer = n - 1;
     else
-        TBIngameMenu::s_selectedSubstitute = static_cast<int>(n) - kFieldSlots - 1;
+        TBIngameMenu::s_selectedSubstitute = n - kFieldSlots - 1;
 }
 
 void RenderPitchBeneath(bool render)
