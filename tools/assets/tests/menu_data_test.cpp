@@ -61,7 +61,8 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
     const std::map<std::string, std::string> screens = ScreenTexts();
     for (const char* name : {"main", "message_throwin", "message_corner", "message_goalkick", "message_goal",
                              "message_freekick", "message_penaltykick", "message_redcard", "message_dynamic",
-                             "game_stat", "game_stat_wbg", "fouloverkill_penalty", "ingame_menu", "select_players",
+                             "game_stat", "game_stat_wbg", "fouloverkill_penalty", "ingame_menu", "ingame_options",
+                             "ingame_controls", "ingame_substitution", "select_players",
                              "select_team_one", "select_team_two", "select_level", "3dMenues/AllStarMulti10p"})
         EXPECT_TRUE(screens.contains(name)) << name;
     char onLoad[60];
