@@ -9,6 +9,7 @@
 #include "match/MatchLoading.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
+#include "menus/MenuImage.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "text/TextManager.h"
 #include "tests/support/OffscreenEngine.h"
@@ -44,6 +45,13 @@ std::string Variable(const std::string& key)
 {
     return Menu::Instance()->Variables()[key];
 }
+
+// A candidate's picture whose hit test the test decides.
+class ProbeImage : public MenuImage {
+public:
+    bool HitTest(float, float) const override { return hit; }
+    bool hit = false;
+};
 
 // Ten candidates as a single match offers them: two keepers, then eight outfield players.
 class PlayerSelectionTest : public ::testing::Test {
@@ -364,6 +372,71 @@ TEST_F(PlayerSelectionTest, CountersCommandsAndPromptFollowThePicks)
     EXPECT_EQ(Variable("%players_to_select%"), "0");
     EXPECT_EQ(Variable("%s5p_command%"), "%20551%");
     StoryModeGame::Instance()->active = false;
+    selection.Exit();
+}
+
+TEST_F(PlayerSelectionTest, CandidateItemsShowPicksInTheirSideColourAndFollowTheMouse)
+{
+    PlayerSelection selection(Request(2, 2, 8));
+    selection.Enter();
+    Send(selection, "SelectPlayer", "1");
+    Send(selection, "SelectPlayer", "2");
+    Menu::Instance()->SetMouseMode(true);
+    const Color green(0.0f, 1.0f, 0.0f, 1.0f), red(1.0f, 0.0f, 0.0f, 1.0f), white(1.0f, 1.0f, 1.0f, 1.0f);
+    struct Case {
+        const char* argument;
+        bool startEnabled, hit;
+        bool enabled;
+        Color colour;
+        int cursor;
+    };
+    const Case cases[] = {
+        {"1 3", true, false, false, white, 1},  {"0 3", false, false, true, white, 1},
+        {"1 1", false, false, true, green, 1},  {"1 2", false, false, true, red, 1},
+        {"2 5", false, true, true, white, 4},   {"2 6", false, false, true, white, 1},
+        {"1 11", false, false, false, white, 1}, {"1", false, true, false, white, 1},
+        {"7 1", false, true, false, white, 1},
+    };
+    for (const Case& c : cases) {
+        ProbeImage item;
+        item.hit = c.hit;
+        if (!c.startEnabled)
+            item.Disable();
+        *Menu::Instance()->GetEditValue(PlayerSelection::kCursorVariable) = 1;
+        Send(selection, "PlayerSelectionVis", c.argument, &item);
+        EXPECT_EQ(item.IsEnabled(), c.enabled) << c.argument;
+        EXPECT_EQ(item.GetColor().r, c.colour.r) << c.argument;
+        EXPECT_EQ(item.GetColor().g, c.colour.g) << c.argument;
+        EXPECT_EQ(selection.GetCursor(), c.cursor) << c.argument;
+    }
+    selection.Exit();
+}
+
+// The accept button shows only with a full squad and takes the selection when a pick has
+// just completed it.
+TEST_F(PlayerSelectionTest, AcceptShowsWithAFullSquad)
+{
+    PlayerSelection selection(Request(3, 1, 4));
+    selection.Enter();
+    ProbeImage accept;
+    const auto finished = [&] { Send(selection, "PlayerSelectionFinished", "", &accept); };
+    finished();
+    EXPECT_FALSE(accept.IsVisible());
+    for (const char* n : {"1", "3", "4", "5"})
+        Send(selection, "SelectPlayer", n);
+    finished();
+    EXPECT_FALSE(accept.IsVisible());
+    EXPECT_FALSE(accept.IsSelected());
+    Send(selection, "SelectPlayer", "6");
+    finished();
+    EXPECT_TRUE(accept.IsVisible());
+    EXPECT_TRUE(accept.IsSelected());
+    accept.Deselect();
+    finished();
+    EXPECT_FALSE(accept.IsSelected()) << "selected again without a new pick";
+    Send(selection, "SelectPlayer", "6");
+    finished();
+    EXPECT_FALSE(accept.IsVisible());
     selection.Exit();
 }
 
