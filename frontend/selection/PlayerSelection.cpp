@@ -105,8 +105,13 @@ PlayerSelection::PlayerSelection(const PlayerSelectionResult& request)
 PlayerSelection::~PlayerSelection()
 {
     // A selection deleted without Exit must not leave the screens a dangling cursor.
+    UnpublishCursor();
+}
+
+void PlayerSelection::UnpublishCursor()
+{
     Menu* menu = Menu::Instance();
-    if (m_cursorPublished && menu->GetEditValue(kCursorVariable) == &m_cursor)
+    if (menu->GetEditValue(kCursorVariable) == &m_cursor)
         menu->SetEditValue(kCursorVariable, nullptr);
 }
 
@@ -421,7 +426,6 @@ void PlayerSelection::Enter()
             output->clear();
     // Before the screen is built, so that its widgets find the cursor.
     Menu::Instance()->SetEditValue(kCursorVariable, &m_cursor);
-    m_cursorPublished = true;
     EnterScene();
     PublishCandidates();
     m_cursor = 0;
@@ -508,10 +512,7 @@ void PlayerSelection::Exit()
 {
     WriteOutputs();
     ExitScene();
-    Menu* menu = Menu::Instance();
-    if (menu->GetEditValue(kCursorVariable) == &m_cursor)
-        menu->SetEditValue(kCursorVariable, nullptr);
-    m_cursorPublished = false;
+    UnpublishCursor();
 }
 
 void PlayerSelection::Render()

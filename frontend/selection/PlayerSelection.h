@@ -87,6 +87,8 @@ private:
     void PublishCounters() const;
     void PublishPrompt() const;
     void WriteOutputs();
+    // Only while the menu still holds this selection's cursor.
+    void UnpublishCursor();
 
     void EnterScene();
     void UpdateScene(float dt);
@@ -105,5 +107,4 @@ private:
     bool m_justCompleted = false;
     float m_pickTimer = 0.0f;
     bool m_backPressed = false;
-    bool m_cursorPublished = false;
 };

@@ -4,6 +4,7 @@
 #include "characters/Team.h"
 #include "framework/Message.h"
 #include "framework/Random.h"
+#include "frontend/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "match/GameParameters.h"
 #include "match/MatchLoading.h"
@@ -438,6 +439,24 @@ TEST_F(PlayerSelectionTest, AcceptShowsWithAFullSquad)
     finished();
     EXPECT_FALSE(accept.IsVisible());
     selection.Exit();
+}
+
+// While the screen fades in, a press of back already shows the way out.
+TEST_F(PlayerSelectionTest, BackShowsTheQuitButton)
+{
+    auto* selection = new PlayerSelection(Request(3, 1, 4));
+    s_harness->MakeCurrent(selection);
+    s_harness->Step();
+    Menu* menu = Menu::Instance();
+    ASSERT_TRUE(menu->HasItem("quit", 0));
+    EXPECT_FALSE(menu->GetItem("quit", 0)->IsVisible());
+    s_harness->Script().Press(s_harness->GetFrame(), "(menu):back");
+    s_harness->Step();
+    EXPECT_TRUE(selection->IsBackPressed());
+    EXPECT_TRUE(menu->GetItem("quit", 0)->IsVisible());
+    s_harness->Step();
+    EXPECT_TRUE(menu->GetItem("quit", 0)->IsVisible()) << "shown until the selection ends";
+    s_harness->MakeCurrent(new TBMenu("main"));
 }
 
 TEST_F(PlayerSelectionTest, NothingEndsTheSelectionOnTheNextUpdate)
