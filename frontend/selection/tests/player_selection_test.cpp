@@ -2,6 +2,7 @@
 
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "framework/FileSystem.h"
 #include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/TBMenu.h"
@@ -62,7 +63,7 @@ protected:
         s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
         ASSERT_TRUE(s_harness->Start("XXL"));
         MatchSetup setup;
-        setup.levelFolder = "<PP>level01\\";
+        setup.levelFolder = FileSystem::Instance()->ExpandAliases("<PP>") + "level01\\";
         setup.teamOne.members = {{"PandaGk00", true},  {"LizardGk01", true}, {"PandaPl00", false},
                                  {"PandaPl01", false}, {"LizardPl04", false}, {"RhinoPl00", false},
                                  {"RhinoPl05", false}, {"PrimatePl01", false}, {"PrimatePl06", false},
@@ -126,11 +127,12 @@ protected:
         return indices;
     }
 
-    // Updates until the pending automatic pick has been made (at most five seconds).
+    // Updates in quarter seconds until the pending automatic pick has been made (at most five
+    // seconds).
     static void AwaitAutomaticPick(PlayerSelection& selection)
     {
-        for (int frame = 0; frame < 300 && selection.GetPickTimer() > 0.0f; ++frame)
-            selection.Update(GameHarness::kFrameTime);
+        for (int step = 0; step < 20 && selection.GetPickTimer() > 0.0f; ++step)
+            selection.Update(0.25f);
     }
 
     static std::unique_ptr<GameHarness> s_harness;
