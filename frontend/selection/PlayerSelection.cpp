@@ -4,7 +4,6 @@
 #include "frontend/selection/SelectionBench.h"
 
 #include "audio/SoundEngine.h"
-#include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "framework/Debug.h"
@@ -536,18 +535,9 @@ void PlayerSelection::UpdateScene(float dt)
         m_request.sceneObject->Update(dt);
     if (m_fade)
         m_fade->Update(dt);
-    std::vector<bool> seated(m_request.candidates.size(), false);
-    for (size_t i = 0; i < seated.size(); ++i)
-        seated[i] = std::string(m_request.candidates[i]->GetActor()->GetStateName()) == "satdown";
-    m_bench->Update(dt, m_picked, m_cursor, GetCurrentChooser());
     // In turns the chooser has moved on by the time a pick rises: it wears the shirt of the
     // side that took it.
-    if (m_request.mode != 2)
-        return;
-    for (size_t i = 0; i < seated.size(); ++i)
-        if (seated[i] && IsPicked(static_cast<int>(i)) &&
-            std::string(m_request.candidates[i]->GetActor()->GetStateName()) != "satdown")
-            SetShirt(m_request.candidates[i], GetCandidateSide(static_cast<int>(i)));
+    m_bench->Update(dt, m_picked, m_cursor, [this](int candidate) { return GetCandidateSide(candidate); });
 }
 
 void PlayerSelection::UpdateMenu(float dt)

@@ -1,5 +1,7 @@
 #include "frontend/selection/PlayerSelection.h"
 
+#include "frontend/selection/SelectionBench.h"
+
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/FileSystem.h"
@@ -347,6 +349,25 @@ TEST_F(PlayerSelectionTest, ChooserAndSidesFollowTheCustomTeamsAndTheOutputs)
         selection.Exit();
     }
     StoryModeGame::Instance()->active = false;
+}
+
+// Two sides in turns: by the time a pick rises the other side is choosing, yet it wears the
+// shirt of the side that took it.
+TEST_F(PlayerSelectionTest, PicksInTurnsRiseInTheShirtOfTheSideThatTookThem)
+{
+    PlayerSelection selection(Request(2, 2, 8));
+    selection.Enter();
+    Send(selection, "SelectPlayer", "1");
+    Send(selection, "SelectPlayer", "2");
+    Send(selection, "SelectPlayer", "3");
+    for (int frame = 0; frame < 5; ++frame)
+        selection.Update(GameHarness::kFrameTime);
+    const SelectionBench* bench = selection.GetBench();
+    EXPECT_EQ(bench->GetShirtSide(0), 0);
+    EXPECT_EQ(bench->GetShirtSide(1), 1);
+    EXPECT_EQ(bench->GetShirtSide(2), 0);
+    EXPECT_EQ(bench->GetShirtSide(3), -1);
+    selection.Exit();
 }
 
 TEST_F(PlayerSelectionTest, CountersCommandsAndPromptFollowThePicks)
