@@ -54,4 +54,9 @@ std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
 std::vector<std::pair<std::string, std::string>> SingleMatchScreens();
 std::vector<std::pair<int32_t, std::string>> SingleMatchScreenLabels();
 
+// The squad selection's screens and the macros other selection screens share, which
+// Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> SelectionScreens();
+std::vector<std::pair<int32_t, std::string>> SelectionScreenLabels();
+
 }  // namespace assets::menus

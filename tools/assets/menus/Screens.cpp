@@ -253,6 +253,8 @@ std::vector<std::pair<std::string, std::string>> Screens()
     screens.insert(screens.end(), story.begin(), story.end());
     const auto single = SingleMatchScreens();
     screens.insert(screens.end(), single.begin(), single.end());
+    const auto selection = SelectionScreens();
+    screens.insert(screens.end(), selection.begin(), selection.end());
     const auto ingame = IngameScreens();
     screens.insert(screens.end(), ingame.begin(), ingame.end());
     return screens;
