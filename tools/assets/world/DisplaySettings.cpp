@@ -134,9 +134,9 @@ struct Free {
 };
 
 const Free kFree[] = {
-    {"Goal Left Far", {62, 9, 14}, {44, 1, 0}},     {"Goal Left Middle", {64, 6, 0}, {44, 1, 0}},
+    {"Goal Left Far", {62, 9, 14}, {44, 1, 0}},     {"Goal Left Middle", {56, 5, 0}, {38, 0.5f, 0}},
     {"Goal Left Near", {62, 9, -14}, {44, 1, 0}},   {"Goal Right Far", {-62, 9, 14}, {-44, 1, 0}},
-    {"Goal Right Middle", {-64, 6, 0}, {-44, 1, 0}}, {"Goal Right Near", {-62, 9, -14}, {-44, 1, 0}},
+    {"Goal Right Middle", {-56, 5, 0}, {-38, 0.5f, 0}}, {"Goal Right Near", {-62, 9, -14}, {-44, 1, 0}},
     {"Whole Field", {0, 70, -70}, {0, 0, 2}},       {"Kick Off", {0, 14, -30}, {0, 0, 0}},
     {"Penalty Left", {33, 4, 0}, {50, 1.2f, 0}},    {"Penalty Right", {-33, 4, 0}, {-50, 1.2f, 0}},
     {"Menu", {-20, 6, -36}, {0, 2, 0}},
