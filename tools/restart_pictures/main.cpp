@@ -118,10 +118,14 @@ std::function<void(int)> Sender(GameHarness& harness, const char* name, const vo
     };
 }
 
-void StepSeconds(GameHarness& harness, float seconds)
+// held: an action pressed all the while (empty: none).
+void StepSeconds(GameHarness& harness, float seconds, const std::string& held = std::string())
 {
-    for (int frame = 0; frame < static_cast<int>(seconds * kFramesPerSecond); ++frame)
+    for (int frame = 0; frame < static_cast<int>(seconds * kFramesPerSecond); ++frame) {
+        if (!held.empty())
+            harness.Script().Press(harness.GetFrame(), held);
         harness.Step();
+    }
 }
 
 // Writes the frame just drawn; true without a folder (the null device draws nothing).
@@ -153,7 +157,8 @@ bool ThrowIn(GameHarness& harness, const std::string& folder)
     if (!StepUntil(harness, "the throw-in camera", [&] { return TopCamera(harness) == kTouchLineCamera; },
                    Sender(harness, "out of bounds across", &record)))
         return false;
-    StepSeconds(harness, MatchSettings::Instance()->fadeLength + kSettleSeconds);
+    // Turned to one side: pointing down the line of sight, the arrow would show only its edge.
+    StepSeconds(harness, MatchSettings::Instance()->fadeLength + kSettleSeconds, "(0):right");
     std::printf("restart_pictures: frame %d: throw-in aimed by \"(0):\"\n", harness.GetFrame());
     const bool saved = Picture(folder, "throwin.png");
     // A person's throw is never taken for him.

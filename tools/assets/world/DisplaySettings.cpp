@@ -123,7 +123,7 @@ const Tracking kTracking[] = {
     {"Corner Right Far", 0.35f, 2.3562f, {0, 0, -18}, {0, 0, -26}, false, ""},
     {"Corner Right Near", 0.35f, 0.7854f, {0, 0, -18}, {0, 0, -26}, false, ""},
     {"Fly", 0.3f, 0.0f, {0, 0, -8}, {0, 0, -14}, true, ""},
-    {"Throw In", 0.4f, 0.0f, {0, 0, -16}, {0, 0, -24}, true, ""},
+    {"Throw In", 0.7f, 0.0f, {0, 0, -16}, {0, 0, -24}, true, ""},
     {"Referee", 0.25f, 0.0f, {0, 0, -6}, {0, 0, -10}, true, ""},
 };
 
