@@ -1,6 +1,7 @@
 // The goal replay on the harness over a short recording: how often it is shown and through
 // which cameras, what "next camera" and the menu buttons do, and that it leaves nothing behind.
 #include "framework/Object.h"
+#include "input/InputController.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/setpieces/ActionReplay.h"
@@ -217,6 +218,21 @@ TEST_F(ActionReplayTest, EitherMenuButtonSkipsItInEitherShowing)
         EXPECT_NEAR(watched.frames, c.frame, 1);
         ExpectLeftAsBefore(camera);
     }
+}
+
+// Only a press skips: a button still held from play is no request to skip.
+TEST_F(ActionReplayTest, AMenuButtonHeldFromItsStartDoesNotSkipIt)
+{
+    RecordPlay();
+    // Pressed during play already, with the button watched as the match's menus watch it.
+    BufferedInputController::Instance()->GetAction("(menu):button a", InputController::kPressEdge);
+    const int first = harness->GetFrame();
+    for (int frame = first; frame < first + kShowingFrames; ++frame)
+        harness->Script().Press(frame, "(menu):button a");
+    ASSERT_TRUE(harness->Step());
+    Start(true);
+
+    EXPECT_NEAR(Watch(10 * kShowingFrames).frames, 2 * kShowingFrames, 4);
 }
 
 TEST(ActionReplayMarkTest, TheMarkBlinksEveryThirdOfASecond)
