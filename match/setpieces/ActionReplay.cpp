@@ -75,8 +75,10 @@ State* ActionReplay::Update(float dt)
     StartShowing();
     PopGoalCamera();
     if (GameTB* game = GameTB::Current()) {
+        const size_t depth = game->GetCameraStack().size();
         game->PushCamera(GoalCameraName(m_leftGoal));
-        m_goalCameraPushed = true;
+        // An unknown name pushes nothing: popping then would take the player's own camera.
+        m_goalCameraPushed = game->GetCameraStack().size() > depth;
     }
     return this;
 }

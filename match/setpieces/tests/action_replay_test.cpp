@@ -1,6 +1,8 @@
 // The goal replay on the harness over a short recording: how often it is shown and through
 // which cameras, what "next camera" and the menu buttons do, and that it leaves nothing behind.
+#include "framework/Cast.h"
 #include "framework/Object.h"
+#include "framework/TimeInfo.h"
 #include "input/InputController.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
@@ -10,6 +12,7 @@
 #include "simulation/ReplayEngine.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
+#include "text/TextDisplay.h"
 
 #include <string>
 #include <vector>
@@ -167,6 +170,7 @@ TEST_F(ActionReplayTest, WithoutInputItIsShownTwiceThenThroughTheCameraOfTheGoal
         const Ball& ball = *PitchSimulation::Instance()->GetBall();
         ASSERT_GT((ball.GetPosition() - kBallStart).Length(), 1.0f) << "the ball rolled while recorded";
         Start(c.leftGoal);
+        EXPECT_EQ(ball.GetVelocity(), Vector3::Zero);
         ASSERT_TRUE(harness->Step());
         // The first showing starts where the recording did.
         EXPECT_LT((ball.GetPosition() - kBallStart).Length(), 0.5f);
@@ -218,6 +222,50 @@ TEST_F(ActionReplayTest, EitherMenuButtonSkipsItInEitherShowing)
         EXPECT_NEAR(watched.frames, c.frame, 1);
         ExpectLeftAsBefore(camera);
     }
+}
+
+// The data may lack the goal camera; the player's own camera must stay.
+TEST_F(ActionReplayTest, WithoutItsGoalCameraTheSecondShowingKeepsThePlayersCamera)
+{
+    CastMember* member = CastManager::Instance()->GetCast("cameras")->FindByName("Cameras|Goal Left Middle");
+    ASSERT_NE(member, nullptr);
+    member->object->SetName("Cameras|Gone");
+    RecordPlay();
+    const std::string camera = ActiveCamera(*harness->GetGame());
+    Start(true);
+
+    const Watched watched = Watch(10 * kShowingFrames);
+    member->object->SetName("Cameras|Goal Left Middle");
+
+    EXPECT_EQ(watched.cameras, std::vector<std::string>{camera});
+    EXPECT_NEAR(watched.frames, 2 * kShowingFrames, 4);
+    ExpectLeftAsBefore(camera);
+}
+
+// The bars and the mark are drawn over whatever text settings the frame had, and leave them.
+TEST_F(ActionReplayTest, DrawingItLeavesTheTextSettingsAsTheyWere)
+{
+    RecordPlay();
+    ActionReplay* replay = Start(true);
+    TextDisplay& text = *TextDisplay::Instance();
+    text.SetArea({10.0f, 20.0f, 30.0f, 40.0f});
+    text.SetHorizontalAlign(kAlignCenter);
+    text.SetVerticalAlign(kAlignBottom);
+    text.SetColor(Color(0.5f, 0.25f, 0.0f, 1.0f));
+    text.SetScale(3.0f, 3.0f);
+    const TextAttributes attributes = text.Attributes();
+
+    for (int frame = 0; frame < 30; ++frame) {
+        TimeInfo::Instance()->AddFrame(GameHarness::kFrameTime);
+        replay->Render();
+    }
+
+    EXPECT_EQ(text.GetArea(), (TextRect{10.0f, 20.0f, 30.0f, 40.0f}));
+    EXPECT_EQ(text.GetHorizontalAlign(), kAlignCenter);
+    EXPECT_EQ(text.GetVerticalAlign(), kAlignBottom);
+    EXPECT_EQ(text.Attributes().color, attributes.color);
+    EXPECT_EQ(text.Attributes().scaleX, attributes.scaleX);
+    EXPECT_EQ(text.Attributes().font, attributes.font);
 }
 
 // Only a press skips: a button still held from play is no request to skip.
