@@ -1,6 +1,7 @@
 #include "match/RestartKicks.h"
 
 #include "match/penalties/InGamePenalty.h"
+#include "match/setpieces/ActionReplay.h"
 #include "match/setpieces/CornerKick.h"
 #include "match/setpieces/FreeKick.h"
 #include "match/setpieces/GoalKick.h"
@@ -39,9 +40,9 @@ State* CreatePenalty(bool attacking)
     return new InGamePenalty(attacking);
 }
 
-State* CreateReplay(bool)
+State* CreateReplay(bool leftGoal)
 {
-    return nullptr;
+    return new ActionReplay(leftGoal);
 }
 
 }  // namespace RestartKicks

@@ -15,7 +15,8 @@ State* CreateKeeperKick(bool attacking, bool cornerFlag);
 State* CreateGoalKick(bool attacking);
 State* CreateFreeKick(bool attacking, const Vector3& spot);
 State* CreatePenalty(bool attacking);
-// The replay after a goal; null while replays cannot be shown.
-State* CreateReplay(bool firstSideConceded);
+// The replay after a goal into the left goal (leftGoal) or the right one; never null. It
+// ends at once while the recorder is disabled.
+State* CreateReplay(bool leftGoal);
 
 }  // namespace RestartKicks

@@ -460,8 +460,11 @@ void GameTB::Update(float dt)
         sound->SetListenerPoint(0, {static_cast<int>(at.x), static_cast<int>(at.z)});
     }
     sound->Update(dt);
+    const size_t cameraDepth = m_cameraStack.size();
     StateSlot::Update(&m_state, dt);
-    UpdateCameraKeys();
+    // A state that just popped its camera may have done so for the same key.
+    if (m_cameraStack.size() == cameraDepth)
+        UpdateCameraKeys();
 
     std::vector<GameElement*> deletions;
     deletions.swap(m_pendingDeletions);

@@ -9,6 +9,7 @@
 #include "framework/Random.h"
 #include "framework/Settings.h"
 #include "framework/State.h"
+#include "framework/TimeInfo.h"
 #include "match/game/GameTB.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -156,6 +157,8 @@ bool GameHarness::Step()
         return false;
     m_script.SetFrame(m_frame);
     m_tap.SetTime(m_frame, m_frame * static_cast<double>(kFrameTime));
+    // As the program's tick does: blinking marks and menu animations run on this time.
+    TimeInfo::Instance()->AddFrame(kFrameTime);
     BufferedInputController::Instance()->Update(kFrameTime);
     m_game->Update(kFrameTime);
     m_game->Render();

@@ -123,7 +123,7 @@ const Tracking kTracking[] = {
     {"Corner Right Far", 0.35f, 2.3562f, {0, 0, -18}, {0, 0, -26}, false, ""},
     {"Corner Right Near", 0.35f, 0.7854f, {0, 0, -18}, {0, 0, -26}, false, ""},
     {"Fly", 0.3f, 0.0f, {0, 0, -8}, {0, 0, -14}, true, ""},
-    {"Throw In", 0.4f, 0.0f, {0, 0, -16}, {0, 0, -24}, true, ""},
+    {"Throw In", 0.7f, 0.0f, {0, 0, -16}, {0, 0, -24}, true, ""},
     {"Referee", 0.25f, 0.0f, {0, 0, -6}, {0, 0, -10}, true, ""},
 };
 
@@ -134,9 +134,9 @@ struct Free {
 };
 
 const Free kFree[] = {
-    {"Goal Left Far", {62, 9, 14}, {44, 1, 0}},     {"Goal Left Middle", {64, 6, 0}, {44, 1, 0}},
+    {"Goal Left Far", {62, 9, 14}, {44, 1, 0}},     {"Goal Left Middle", {56, 5, 0}, {38, 0.5f, 0}},
     {"Goal Left Near", {62, 9, -14}, {44, 1, 0}},   {"Goal Right Far", {-62, 9, 14}, {-44, 1, 0}},
-    {"Goal Right Middle", {-64, 6, 0}, {-44, 1, 0}}, {"Goal Right Near", {-62, 9, -14}, {-44, 1, 0}},
+    {"Goal Right Middle", {-56, 5, 0}, {-38, 0.5f, 0}}, {"Goal Right Near", {-62, 9, -14}, {-44, 1, 0}},
     {"Whole Field", {0, 70, -70}, {0, 0, 2}},       {"Kick Off", {0, 14, -30}, {0, 0, 0}},
     {"Penalty Left", {33, 4, 0}, {50, 1.2f, 0}},    {"Penalty Right", {-33, 4, 0}, {-50, 1.2f, 0}},
     {"Menu", {-20, 6, -36}, {0, 2, 0}},
