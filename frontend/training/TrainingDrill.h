@@ -14,6 +14,15 @@ class CharacterVariation;
 
 class TrainingDrill : public State {
 public:
+    // The drills by the training session's mode that runs them.
+    enum Drill { kPassing = 2, kDribbling = 3, kShooting = 4, kKeeping = 5 };
+    using Maker = State* (*)();
+    // A later registration of the drill replaces the earlier one (REGISTER_TRAINING_DRILL).
+    static void Register(Drill drill, Maker make);
+    // A new drill for the session's mode; the caller owns it. Null (logged) for a mode
+    // without a drill.
+    static State* Make(int mode);
+
     // No camera slot: the camera is pushed on entry and popped on exit, no choice is kept.
     static constexpr int kNoCameraSlot = -1;
     static constexpr float kMessageSeconds = 1.5f;
@@ -43,7 +52,8 @@ public:
     // win", the round slot and Judge; an empty round slot asks NextRound, and when that has
     // none left the points are settled and the results shown. Null once they are closed.
     State* Update(float dt) override;
-    // The round (which draws the pitch), then the message or results, then the pause menu.
+    // The round (which draws the pitch; without a round the frame draws it), then the message
+    // or results, then the pause menu.
     void Render() override;
 
     const Look& GetLook() const { return m_look; }
@@ -54,8 +64,8 @@ public:
     // Owned; valid until the next Update. Null between rounds.
     State* GetRound() const { return m_round; }
 
-    // The whole-number designer value of the key in the game settings' table, or the
-    // fallback when the key is missing or not a number.
+    // The whole-number training value of the key in the game settings ("Passes Training
+    // duration", ...), or the fallback (logged) for another key.
     static int Setting(const char* key, int fallback);
     // Seconds as the countdown shows them: at least two digits.
     static std::string CountdownText(int seconds);
@@ -112,3 +122,14 @@ private:
     bool m_finished = false;
     bool m_perfect = false;
 };
+
+namespace training_detail {
+struct Registered {};
+}  // namespace training_detail
+
+#define TB_TRAINING_DRILL_CONCAT2(a, b) a##b
+#define TB_TRAINING_DRILL_CONCAT(a, b) TB_TRAINING_DRILL_CONCAT2(a, b)
+// REGISTER_TRAINING_DRILL(TrainingDrill::kShooting, [] () -> State* { return new X(true); })
+#define REGISTER_TRAINING_DRILL(drill, maker)                                                   \
+    [[maybe_unused]] static const ::training_detail::Registered TB_TRAINING_DRILL_CONCAT(      \
+        tbTrainingDrill_, __COUNTER__) = (::TrainingDrill::Register(drill, maker), ::training_detail::Registered())
