@@ -8,15 +8,17 @@
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
-#include "match/MatchDelay.h"
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/training/DrillResults.h"
+#include "match/MatchDelay.h"
+#include "match/settings/GameSettings.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -164,8 +166,10 @@ State* Dribbling::Update(float dt)
         return m_delay ? this : nullptr;
     if (!m_started && !m_delay) {
         m_started = true;
-        if (Voice* voice = SoundEngine::Instance()->Play("whistle_long", true))
-            voice->Start();
+        // A try lost during its start delay never started: no whistle at its end.
+        if (*m_result == kRunning)
+            if (Voice* voice = SoundEngine::Instance()->Play("whistle_long", true))
+                voice->Start();
     }
     PitchSimulation::Instance()->Update(dt, kTryMask);
     if (*m_result == kRunning && !m_lostBallHandled && !m_dribbler->HasBall()) {
@@ -237,7 +241,7 @@ void Dribbling::Decide(Result result)
 void Dribbling::StartDelay()
 {
     // The try advances the pitch itself; the delay only keeps the time.
-    StateSlot::Set(&m_delay, new IteratingState(new MatchDelay(kDelaySeconds, false, false), nullptr), true);
+    StateSlot::Set(&m_delay, new MatchDelay(kDelaySeconds, false, false), true);
 }
 
 // ---------------------------------------------------------------- TrainingDribblings
@@ -249,13 +253,13 @@ const TrainingDrill::Look kLook{"%20902%", "RightToLeftMedium", 2, kHudMask, "%2
 }  // namespace
 
 TrainingDribblings::TrainingDribblings()
-    : TrainingDrill(kLook), m_tries(Setting("Dribbling Training tries", 5))
+    : TrainingDrill(kLook), m_tries(std::max(GameSettings::Instance()->dribblingTrainingTries, 0))
 {
 }
 
 int TrainingDribblings::PointsFor(int passed, int tries, int perfectBonus)
 {
-    return passed + (passed >= tries ? perfectBonus : 0);
+    return passed + (tries > 0 && passed >= tries ? perfectBonus : 0);
 }
 
 void TrainingDribblings::Begin()
@@ -293,7 +297,10 @@ void TrainingDribblings::Judge()
 
 void TrainingDribblings::WinAtOnce()
 {
-    // The next judgement records the cut try as the last one passed.
+    // The tries skipped count as passed; the next judgement records the last.
+    const int firstUnmarked = m_recorded ? m_started : std::max(m_started - 1, 0);
+    for (int attempt = firstUnmarked; attempt < m_tries - 1; ++attempt)
+        PenaltyDisplayControl::Instance()->SetMark(0, attempt, true);
     m_passed = m_tries - 1;
     m_started = m_tries;
     m_tryResult = Dribbling::kPassed;
@@ -308,7 +315,7 @@ bool TrainingDribblings::Perfect() const
 
 int TrainingDribblings::Points() const
 {
-    return PointsFor(m_passed, m_tries, Setting("Dribbling Training perfectbonus", 1));
+    return PointsFor(m_passed, m_tries, GameSettings::Instance()->dribblingTrainingPerfectBonus);
 }
 
 void TrainingDribblings::PublishResults(int points)
@@ -316,3 +323,5 @@ void TrainingDribblings::PublishResults(int points)
     PublishMemberValues("%training_player_subselect_", ChosenMember(TrainingSettings::Instance()->chosenIndex),
                         RaisedValues{0, points, 0});
 }
+
+REGISTER_TRAINING_DRILL(TrainingDrill::kDribbling, []() -> State* { return new TrainingDribblings(); });

@@ -14,8 +14,10 @@
 #include "match/MatchSettings.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
+#include "match/settings/GameSettings.h"
 #include "simulation/pitch/PitchSimulation.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -46,14 +48,14 @@ Character* FirstPlayer(int side)
 TrainingPenalties::TrainingPenalties(bool shooting)
     : TrainingDrill(shooting ? kShootingLook : kKeepingLook),
       m_shooting(shooting),
-      m_tries(Setting("Penalty Training tries", 5))
+      m_tries(std::max(GameSettings::Instance()->penaltyTrainingTries, 0))
 {
 }
 
 int TrainingPenalties::PointsFor(bool shooting, int goals, int tries, int perfectBonus)
 {
     const int won = shooting ? goals : tries - goals;
-    return won + (won >= tries ? perfectBonus : 0);
+    return won + (tries > 0 && won >= tries ? perfectBonus : 0);
 }
 
 bool TrainingPenalties::UserSucceeded(bool shooting, int32_t kickResult)
@@ -150,7 +152,7 @@ bool TrainingPenalties::MayPause() const { return GetRound() != nullptr; }
 
 int TrainingPenalties::Points() const
 {
-    return PointsFor(m_shooting, m_goals, m_tries, Setting("Penalty Training perfectbonus", 1));
+    return PointsFor(m_shooting, m_goals, m_tries, GameSettings::Instance()->penaltyTrainingPerfectBonus);
 }
 
 bool TrainingPenalties::Perfect() const
@@ -169,3 +171,6 @@ void TrainingPenalties::PublishResults(int points)
         PublishMemberValues("%training_player_goalie_", CharacterVariation::Find(settings->keeperName),
                             RaisedValues{points, points, points});
 }
+
+REGISTER_TRAINING_DRILL(TrainingDrill::kShooting, []() -> State* { return new TrainingPenalties(true); });
+REGISTER_TRAINING_DRILL(TrainingDrill::kKeeping, []() -> State* { return new TrainingPenalties(false); });
