@@ -47,4 +47,8 @@ std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
 std::vector<std::pair<std::string, std::string>> SingleMatchScreens();
 std::vector<std::pair<int32_t, std::string>> SingleMatchScreenLabels();
 
+// The story leg's training screens, which Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> TrainingScreens();
+std::vector<std::pair<int32_t, std::string>> TrainingScreenLabels();
+
 }  // namespace assets::menus

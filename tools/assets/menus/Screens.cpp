@@ -241,6 +241,8 @@ std::vector<std::pair<std::string, std::string>> Screens()
     screens.insert(screens.end(), story.begin(), story.end());
     const auto single = SingleMatchScreens();
     screens.insert(screens.end(), single.begin(), single.end());
+    const auto training = TrainingScreens();
+    screens.insert(screens.end(), training.begin(), training.end());
     return screens;
 }
 

@@ -91,6 +91,8 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), story.begin(), story.end());
     const auto single = menus::SingleMatchScreenLabels();
     t.insert(t.end(), single.begin(), single.end());
+    const auto training = menus::TrainingScreenLabels();
+    t.insert(t.end(), training.begin(), training.end());
 }
 
 void Credits(Texts& t)
