@@ -139,4 +139,19 @@ TEST_F(TrainingMenuTest, TheSelectionScreenFollowsTheTeamSize)
         EXPECT_EQ(TrainingMode::SelectionScreen(c.kind, c.size), c.screen) << c.kind << " " << c.size;
 }
 
+TEST_F(TrainingMenuTest, EachSelectionScreenSeatsItsCandidates)
+{
+    const std::pair<const char*, int> screens[] = {{"3dMenues\\TrainingMainSelection3p", 3},
+                                                   {"3dMenues\\TrainingMainSelection5p", 5},
+                                                   {"3dMenues\\TrainingMainSelection7p", 7}};
+    for (const auto& [screen, count] : screens) {
+        TrainingMode selection(screen);
+        ASSERT_TRUE(selection.CreateMenu()) << screen;
+        const std::string last = "pick_" + std::to_string(count);
+        const std::string beyond = "pick_" + std::to_string(count + 1);
+        EXPECT_TRUE(Menu::Instance()->HasItem(last.c_str())) << screen;
+        EXPECT_FALSE(Menu::Instance()->HasItem(beyond.c_str())) << screen;
+    }
+}
+
 }  // namespace

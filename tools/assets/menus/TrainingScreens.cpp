@@ -1,5 +1,5 @@
 // The story leg's training screens: the start, the chosen members before each drill, the
-// points after it and the four drills' results. Written as the screen reader takes them:
+// points after it, the four drills' results and the member selections. Written as the screen reader takes them:
 // one root, no declaration, mark-up in square brackets, actions joined by ';' alone.
 #include "tools/assets/menus/MenuAssets.h"
 
@@ -145,6 +145,17 @@ std::string PassingResults()
     return Results(rows, 3);
 }
 
+// The squad selection for count candidates under the title and the prompt the training sets
+// for the member selections ("s7p") or the one-player drills ("s3p").
+std::string Selection(int count, const std::string& size)
+{
+    std::string screen = SelectionScreen(count);
+    const std::string items =
+        Title("%" + size + "_title%", 60) + StaticText("[scale 0.7]%" + size + "_command%[/scale]", kMiddle, 110);
+    screen.insert(screen.rfind("</Screen>"), items);
+    return screen;
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> TrainingScreens()
@@ -157,6 +168,9 @@ std::vector<std::pair<std::string, std::string>> TrainingScreens()
         {"training_results_2", Results(MemberRow("training_player_subselect", 200), 1)},
         {"training_results_3", Results(MemberRow("training_player_subselect", 200), 1)},
         {"training_results_4", Results(MemberRow("training_player_goalie", 200), 1)},
+        {"3dMenues/TrainingMainSelection3p", Selection(3, "s3p")},
+        {"3dMenues/TrainingMainSelection5p", Selection(5, "s7p")},
+        {"3dMenues/TrainingMainSelection7p", Selection(7, "s7p")},
     };
 }
 
