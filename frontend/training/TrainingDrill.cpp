@@ -4,10 +4,9 @@
 #include "audio/TBMusic.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
-#include "frontend/menu/TBMenu.h"
+#include "frontend/ingame/TBIngameMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/TrainingSettings.h"
-#include "input/InputController.h"
 #include "match/game/GameTB.h"
 #include "match/settings/GameSettings.h"
 #include "menus/Menu.h"
@@ -15,7 +14,6 @@
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cstring>
-#include <map>
 #include <utility>
 
 namespace {
@@ -23,25 +21,7 @@ namespace {
 constexpr const char* kMessageScreen = "message_dynamic";
 constexpr const char* kPerfectText = "%50206%";
 
-std::map<int, TrainingDrill::Maker>& Drills()
-{
-    static std::map<int, TrainingDrill::Maker> drills;
-    return drills;
-}
-
 }  // namespace
-
-void TrainingDrill::Register(Drill drill, Maker make) { Drills()[drill] = make; }
-
-State* TrainingDrill::Make(int mode)
-{
-    const auto found = Drills().find(mode);
-    if (found == Drills().end() || !found->second) {
-        LogError("TrainingDrill::Make: no drill for mode %d\n", mode);
-        return nullptr;
-    }
-    return found->second();
-}
 
 TrainingDrill::TrainingDrill(const Look& look) : m_look(look) {}
 
@@ -90,7 +70,7 @@ State* TrainingDrill::Update(float dt)
         return this;
     }
     if (!m_screen && MayPause() && ReadAction("ingame_menu")) {
-        StateSlot::Set(&m_menu, new TBIngameMenu("ingame_menu", 0), true);
+        StateSlot::Set(&m_menu, new TBIngameMenu("ingame_menu", false), true);
         return this;
     }
     StateSlot::Update(&m_screen, dt);
@@ -115,7 +95,7 @@ void TrainingDrill::Render()
 {
     if (m_round)
         m_round->Render();
-    else if (PitchSimulation::Instance()->IsSetUp())
+    else if (!m_finished && PitchSimulation::Instance()->IsSetUp())
         PitchSimulation::Instance()->Render();
     if (m_screen)
         m_screen->Render();
@@ -130,10 +110,11 @@ void TrainingDrill::Settle()
     PublishResults(points);
     m_finished = true;
     m_perfect = Perfect();
-    State* results = new TBIngameMenu(m_look.results, 0);
+    State* results = new TBIngameMenu(m_look.results, m_look.resultsOverPitch);
     if (m_perfect) {
         Menu::Instance()->SetVariable("%dynamic_message%", kPerfectText);
-        results = new IteratingState(new TBIngameMessageMenu(kMessageScreen, kMessageSeconds), results);
+        // No round draws the pitch any more: the message does.
+        results = new IteratingState(new TBIngameMessageMenu(kMessageScreen, kMessageSeconds, false, true), results);
         SoundEngine::Instance()->Play("perfect", true);
     }
     StateSlot::Set(&m_screen, results, true);
@@ -174,11 +155,6 @@ std::string TrainingDrill::CountdownText(int seconds)
 {
     const std::string text = std::to_string(seconds);
     return text.size() == 1 ? "0" + text : text;
-}
-
-bool TrainingDrill::ReadAction(const char* action)
-{
-    return BufferedInputController::Instance()->GetAction(action, InputController::kValue) != 0.0f;
 }
 
 void TrainingDrill::SetHudText(const char* element, const std::string& text)

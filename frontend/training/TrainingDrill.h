@@ -35,6 +35,7 @@ public:
         uint32_t hudMask;  // PitchSimulation::HudFlag bits shown during the drill
         const char* intro;  // "%dynamic_message%" of the intro message
         const char* results;  // results screen
+        bool resultsOverPitch = true;  // the results screen drawn over the pitch
     };
 
     explicit TrainingDrill(const Look& look);
@@ -52,7 +53,7 @@ public:
     // win", the round slot and Judge; an empty round slot asks NextRound, and when that has
     // none left the points are settled and the results shown. Null once they are closed.
     State* Update(float dt) override;
-    // The round (which draws the pitch; without a round the frame draws it), then the message
+    // The round (which draws the pitch; between rounds the frame draws it), then the message
     // or results, then the pause menu.
     void Render() override;
 

@@ -224,7 +224,7 @@ int Passes::OnMessage(int message, intptr_t)
 const TrainingDrill::Look TrainingPasses::kLook = {
     "%20901%", "IsometricMedium", 1,
     PitchSimulation::kHudDrillCounters | PitchSimulation::kHudPlayer1Name | PitchSimulation::kHudPlayer1Energy,
-    "%20402%", "training_results_1"};
+    "%20402%", "training_results_1", false};
 
 TrainingPasses::TrainingPasses() : TrainingDrill(kLook) {}
 
