@@ -87,8 +87,10 @@ TEST_F(PenaltyDrillTest, KicksDecidedAsTheyEndAreMarkedAndCounted)
     PenaltySettings::Instance()->goalDecisionTime = 100.0f;
     auto* drill = new Drill(false);
     Harness().MakeCurrent(drill);
+    const std::string rows = PenaltyDisplayControl::DescribeRow(0) + "|" + PenaltyDisplayControl::DescribeRow(1);
     ASSERT_TRUE(RunToResults(drill));
 
+    EXPECT_EQ(rows, "eeeee|-----");
     EXPECT_EQ(drill->GetKicks(), 5);
     EXPECT_EQ(drill->GetGoals(), 0);
     EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "sssss");
@@ -97,16 +99,21 @@ TEST_F(PenaltyDrillTest, KicksDecidedAsTheyEndAreMarkedAndCounted)
     Harness().MakeCurrent(nullptr);
 }
 
-TEST_F(PenaltyDrillTest, TheWinCheatEndsTheShootingDrillPerfectWithTheShooterRaised)
+TEST_F(PenaltyDrillTest, TheShootingDrillPausesOnlyDuringAKickAndTheWinCheatEndsItPerfect)
 {
     ASSERT_TRUE(LoadFor(true));
     const int shooting = static_cast<int>(TrainingSettings::Instance()->chosen[0]->shooting.level);
     auto* drill = new Drill(true);
     Harness().MakeCurrent(drill);
+    const bool pausableBeforeKick = drill->MayPause();
     ASSERT_TRUE(StepUntil(kCap, [&] { return drill->GetRound() != nullptr; }));
+    const bool pausableDuringKick = drill->MayPause();
     Harness().Script().Press(Harness().GetFrame(), "cheat win");
     ASSERT_TRUE(RunToResults(drill));
 
+    EXPECT_FALSE(pausableBeforeKick);
+    EXPECT_TRUE(pausableDuringKick);
+    EXPECT_FALSE(drill->MayPause());
     EXPECT_EQ(drill->GetGoals(), 5);
     EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "sssss");
     EXPECT_TRUE(drill->IsPerfect());
@@ -115,23 +122,6 @@ TEST_F(PenaltyDrillTest, TheWinCheatEndsTheShootingDrillPerfectWithTheShooterRai
     Harness().MakeCurrent(nullptr);
     EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "-----");
     EXPECT_EQ(PitchSimulation::Instance()->GetHudMask(), 0x3Fu);
-}
-
-TEST_F(PenaltyDrillTest, ThePauseMenuMayOpenOnlyWhileAKickRuns)
-{
-    ASSERT_TRUE(LoadFor(true));
-    auto* drill = new Drill(true);
-    Harness().MakeCurrent(drill);
-    const bool beforeKick = drill->GetRound() == nullptr && drill->MayPause();
-    ASSERT_TRUE(StepUntil(kCap, [&] { return drill->GetRound() != nullptr; }));
-    const bool duringKick = drill->MayPause();
-    Harness().Script().Press(Harness().GetFrame(), "cheat win");
-    ASSERT_TRUE(RunToResults(drill));
-
-    EXPECT_FALSE(beforeKick);
-    EXPECT_TRUE(duringKick);
-    EXPECT_FALSE(drill->MayPause());
-    Harness().MakeCurrent(nullptr);
 }
 
 TEST_F(PenaltyDrillTest, TheKeepingDrillsTakerWearsTheStoryShirtWithItsNumberColour)
