@@ -4,7 +4,7 @@
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
-// career on its leg screen with "continue" chosen, on to the training and the match start,
+// career on its leg screen with "continue" chosen, on to the training,
 // where "Save" writes it again; the program quits. The story match is not built yet, so the
 // road ends there.
 // Both runs print the career file and the slot table unscrambled; pictures of the screens land
@@ -142,13 +142,11 @@ void SecondRun()
             Press({SDL_SCANCODE_SPACE});
         return false;
     });
-    s.push_back(Choose("OK"));
-    s.push_back(WaitFor("matchstart"));
-    s.push_back(Picture("matchstart"));
+    s.push_back(Picture("training"));
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
         Check(StorySaveGame::Instance()->slots[kCareerSlot].displayName == "Bolts", "the slot keeps its career");
-        std::printf("on the match start; the story match is not built yet\n");
+        std::printf("on the training; training_run plays it through to the match start\n");
     }));
     s.push_back(Quit());
 }

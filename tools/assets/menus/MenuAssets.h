@@ -58,5 +58,10 @@ std::vector<std::pair<int32_t, std::string>> SingleMatchScreenLabels();
 // Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> SelectionScreens();
 std::vector<std::pair<int32_t, std::string>> SelectionScreenLabels();
+// The screen of a selection with count candidates, on the shared macros.
+std::string SelectionScreen(int count);
+// The story leg's training screens, which Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> TrainingScreens();
+std::vector<std::pair<int32_t, std::string>> TrainingScreenLabels();
 
 }  // namespace assets::menus

@@ -257,6 +257,8 @@ std::vector<std::pair<std::string, std::string>> Screens()
     screens.insert(screens.end(), selection.begin(), selection.end());
     const auto ingame = IngameScreens();
     screens.insert(screens.end(), ingame.begin(), ingame.end());
+    const auto training = TrainingScreens();
+    screens.insert(screens.end(), training.begin(), training.end());
     return screens;
 }
 

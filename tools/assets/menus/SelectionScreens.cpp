@@ -80,7 +80,8 @@ std::string Candidate(int n, int count)
            "\" NAME_TEXT=\"[scale 0.5]%character" + number + "_name%[/scale]\"/>\n";
 }
 
-// The screen of a selection with count candidates.
+}  // namespace
+
 std::string SelectionScreen(int count)
 {
     char position[60];
@@ -92,8 +93,6 @@ std::string SelectionScreen(int count)
     return "<Screen OnLoad=\"" + std::string(position) + "\" OnBack=\"BackToMain\" selected=\"selector\">\n" + items +
            "</Screen>\n";
 }
-
-}  // namespace
 
 std::vector<std::pair<std::string, std::string>> SelectionScreens()
 {

@@ -15,7 +15,7 @@ namespace {
 enum Label {
     kSlots = 70600, kCreate, kLoad, kDelete, kBack, kOverwrite, kYes, kNo,
     kLeg = 70620, kOk, kContinue, kQuit, kSave, kFinal, kRoundWon, kRoundLost, kNextRound, kPlayAgain,
-    kChampions, kMatchStart, kTraining, kTrainingStandIn,
+    kChampions, kMatchStart,
 };
 
 const std::pair<int32_t, std::string> kLabels[] = {
@@ -39,8 +39,6 @@ const std::pair<int32_t, std::string> kLabels[] = {
     {kPlayAgain, "Play the round again?"},
     {kChampions, "Champions! The career is won."},
     {kMatchStart, "Ready for the match"},
-    {kTraining, "Training"},
-    {kTrainingStandIn, "The training drills come later: straight to the match start."},
 };
 
 constexpr float kMiddle = 0.0f;
@@ -171,15 +169,6 @@ std::string WinPlaceHolder()
     return Screen("", R"(OnBack="SetMenu main" selected="OK")", items);
 }
 
-// Until the drills exist the training screen only leads on to the match start.
-std::string Training()
-{
-    std::string items = Panel(120, 170, 560, 260) + Title(Text(kTraining), 200) +
-                        StaticText(Text(kTrainingStandIn), kMiddle, 260);
-    items += Button("OK", Text(kContinue), kMiddle, 340, "SetMenu matchstart");
-    return Screen("", R"(OnBack="SetMenu matchstart" selected="OK")", items);
-}
-
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> StoryScreens()
@@ -193,7 +182,6 @@ std::vector<std::pair<std::string, std::string>> StoryScreens()
         {"round_lost", RoundResult(false)},
         {"win_place_holder", WinPlaceHolder()},
         {"matchstart", MatchAhead(Text(kMatchStart), "StartMatch", "CheckMatchstartEntry")},
-        {"training", Training()},
     };
 }
 

@@ -71,7 +71,6 @@ TEST_F(StoryScreensTest, ButtonsLeadWhereTheCareerGoes)
         {"win_place_holder", "", {{"OK", "SetMenu main"}}},
         {"matchstart", "CheckMatchstartEntry",
          {{"OK", "StartMatch"}, {"continue", "StartMatch"}, {"quit", "BackToMain"}, {"Save", "Save"}}},
-        {"training", "", {{"OK", "SetMenu matchstart"}}},
     };
     for (const auto& s : screens) {
         SCOPED_TRACE(s.screen);

@@ -95,6 +95,8 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), selection.begin(), selection.end());
     const auto ingame = menus::IngameScreenLabels();
     t.insert(t.end(), ingame.begin(), ingame.end());
+    const auto training = menus::TrainingScreenLabels();
+    t.insert(t.end(), training.begin(), training.end());
 }
 
 void Credits(Texts& t)

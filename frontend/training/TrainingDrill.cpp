@@ -1,0 +1,176 @@
+#include "frontend/training/TrainingDrill.h"
+
+#include "audio/SoundEngine.h"
+#include "audio/TBMusic.h"
+#include "framework/Cast.h"
+#include "framework/Debug.h"
+#include "frontend/ingame/TBIngameMenu.h"
+#include "frontend/story/StoryModeGame.h"
+#include "frontend/story/TrainingSettings.h"
+#include "match/game/GameTB.h"
+#include "match/settings/GameSettings.h"
+#include "menus/Menu.h"
+#include "scene/GameElements.h"
+#include "simulation/pitch/PitchSimulation.h"
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr const char* kMessageScreen = "message_dynamic";
+constexpr const char* kPerfectText = "%50206%";
+
+}  // namespace
+
+TrainingDrill::TrainingDrill(const Look& look) : m_look(look) {}
+
+TrainingDrill::~TrainingDrill()
+{
+    StateSlot::Set(&m_round, nullptr, false);
+    StateSlot::Set(&m_screen, nullptr, false);
+    StateSlot::Set(&m_menu, nullptr, false);
+}
+
+void TrainingDrill::Enter()
+{
+    m_finished = false;
+    m_perfect = false;
+    SetHudText("TrainingName", m_look.title);
+    if (GameTB* game = GameTB::Current()) {
+        if (m_look.cameraSlot != kNoCameraSlot)
+            game->PopCamera();
+        game->PushCamera(m_look.camera);
+        if (m_look.cameraSlot != kNoCameraSlot)
+            game->RestoreCameraChoice(m_look.cameraSlot);
+    }
+    PitchSimulation::Instance()->SetHudElements(m_look.hudMask);
+    PlayLevelMusic();
+    ShowMessage(m_look.intro);
+    Begin();
+}
+
+void TrainingDrill::Exit()
+{
+    EndRound();
+    End();
+    if (GameTB* game = GameTB::Current()) {
+        if (m_look.cameraSlot != kNoCameraSlot)
+            game->StoreCameraChoice(m_look.cameraSlot);
+        else
+            game->PopCamera();
+    }
+    TBMusic::Instance()->PlayMenuMusic();
+}
+
+State* TrainingDrill::Update(float dt)
+{
+    if (m_menu) {
+        StateSlot::Update(&m_menu, dt);
+        return this;
+    }
+    if (!m_screen && MayPause() && ReadAction("ingame_menu")) {
+        StateSlot::Set(&m_menu, new TBIngameMenu("ingame_menu", false), true);
+        return this;
+    }
+    StateSlot::Update(&m_screen, dt);
+    if (m_finished)
+        return m_screen ? this : nullptr;
+    if (m_round && ReadAction("cheat win"))
+        WinAtOnce();
+    AdvanceRound(dt);
+    Judge();
+    if (!m_round) {
+        if (State* next = NextRound()) {
+            StateSlot::Set(&m_round, next, true);
+            RoundEntered();
+        } else {
+            Settle();
+        }
+    }
+    return this;
+}
+
+void TrainingDrill::Render()
+{
+    if (m_round)
+        m_round->Render();
+    else if (!m_finished && PitchSimulation::Instance()->IsSetUp())
+        PitchSimulation::Instance()->Render();
+    if (m_screen)
+        m_screen->Render();
+    if (m_menu)
+        m_menu->Render();
+}
+
+void TrainingDrill::Settle()
+{
+    const int points = Points();
+    TrainingSettings::Instance()->points = points;
+    PublishResults(points);
+    m_finished = true;
+    m_perfect = Perfect();
+    State* results = new TBIngameMenu(m_look.results, m_look.resultsOverPitch);
+    if (m_perfect) {
+        Menu::Instance()->SetVariable("%dynamic_message%", kPerfectText);
+        // No round draws the pitch any more: the message does.
+        results = new IteratingState(new TBIngameMessageMenu(kMessageScreen, kMessageSeconds, false, true), results);
+        SoundEngine::Instance()->Play("perfect", true);
+    }
+    StateSlot::Set(&m_screen, results, true);
+}
+
+void TrainingDrill::ShowMessage(const std::string& text)
+{
+    Menu::Instance()->SetVariable("%dynamic_message%", text);
+    StateSlot::Set(&m_screen, new TBIngameMessageMenu(kMessageScreen, kMessageSeconds), true);
+}
+
+void TrainingDrill::PlayLevelMusic() const
+{
+    TBMusic::Instance()->PlayMainMusic(StoryModeGame::Instance()->GetLevelNumber(), false);
+}
+
+int TrainingDrill::Setting(const char* key, int fallback)
+{
+    using G = GameSettings;
+    static const std::pair<const char*, int32_t G::*> kKeys[] = {
+        {"Passes Training duration", &G::passesTrainingDuration},
+        {"Passes Training cycles for one point", &G::passesTrainingCyclesForOnePoint},
+        {"Passes Training cycles for perfect", &G::passesTrainingCyclesForPerfect},
+        {"Passes Training perfectbonus", &G::passesTrainingPerfectBonus},
+        {"Dribbling Training tries", &G::dribblingTrainingTries},
+        {"Dribbling Training perfectbonus", &G::dribblingTrainingPerfectBonus},
+        {"Penalty Training tries", &G::penaltyTrainingTries},
+        {"Penalty Training perfectbonus", &G::penaltyTrainingPerfectBonus},
+    };
+    for (const auto& [name, field] : kKeys)
+        if (std::strcmp(name, key) == 0)
+            return GameSettings::Instance()->*field;
+    LogWarning("TrainingDrill::Setting: no training setting \"%s\"; %d taken\n", key, fallback);
+    return fallback;
+}
+
+std::string TrainingDrill::CountdownText(int seconds)
+{
+    const std::string text = std::to_string(seconds);
+    return text.size() == 1 ? "0" + text : text;
+}
+
+void TrainingDrill::SetHudText(const char* element, const std::string& text)
+{
+    if (const Cast* hud = CastManager::Instance()->GetCast("hud"))
+        HudElement::SetItemParameter(*hud, element, "text", text.c_str());
+}
+
+void TrainingDrill::PlayFeedback(bool passed)
+{
+    SoundEngine::Instance()->Play(passed ? "feedbacktrainingpassed" : "feedbacktrainingfailed", true);
+}
+
+CharacterVariation* TrainingDrill::ChosenMember(int place)
+{
+    if (place < 0 || place >= TrainingSettings::kChosen)
+        return nullptr;
+    return TrainingSettings::Instance()->chosen[place];
+}

@@ -1,0 +1,280 @@
+// A story leg's training on the default data, headless, on the game harness:
+//     training_run <game folder> [--bench]
+// A career is started; on "training" three members are picked; the passing drill is played by
+// scripted passes round the triangle until a cycle counts; the dribbling, shooting and keeping
+// drills end by "cheat win"; each results screen is waited for; the members' levels are printed
+// before and after; "AdvanceTraining" after the last drill leads to "matchstart", where "Save"
+// writes step 2.
+// --bench: from "StartTraining" to the passing drill's first frame (median of 10) and the
+// drill's frame on the null device (median of 300 frames).
+// Exits 1 when a step does not come as described.
+#include "characters/Actor.h"
+#include "characters/Character.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
+#include "characters/TeamDescription.h"
+#include "framework/Debug.h"
+#include "framework/Message.h"
+#include "frontend/menu/TBMenu.h"
+#include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StorySaveGame.h"
+#include "frontend/story/TrainingSettings.h"
+#include "frontend/training/TrainingMode.h"
+#include "frontend/training/TrainingSession.h"
+#include "match/game/harness/GameHarness.h"
+#include "menus/Menu.h"
+#include "simulation/pitch/PitchSimulation.h"
+#include "tools/common/ConsoleSink.h"
+#include "tools/common/OffscreenSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCareerSlot = 2;
+constexpr int kScreenCap = 600;
+constexpr int kDrillCap = 60 * 60;
+// Frames between the scripted passes: time for the ball to arrive and be held.
+constexpr int kPassGap = 50;
+
+int g_failures = 0;
+
+void Check(bool ok, const char* what)
+{
+    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
+    g_failures += ok ? 0 : 1;
+}
+
+TBMenu* ShownMenu()
+{
+    auto* menu = dynamic_cast<TBMenu*>(Menu::Instance()->GetOwner());
+    return menu && Menu::Instance()->GetFadeState() == Menu::kShown ? menu : nullptr;
+}
+
+// The menu once the screen is fully shown, or null after the cap (reported).
+TBMenu* WaitFor(GameHarness& harness, const std::string& screen, int cap = kScreenCap)
+{
+    for (int i = 0; i < cap; ++i) {
+        if (TBMenu* menu = ShownMenu(); menu && menu->GetScreen() == screen)
+            return menu;
+        harness.Step();
+    }
+    Check(false, ("the screen " + screen + " shows").c_str());
+    return nullptr;
+}
+
+void Command(TBMenu* menu, const char* word)
+{
+    MenuActionParameter parameter;
+    parameter.argument = "";
+    menu->OnMessage(MessageServer::Instance()->RegisterMessage(word), reinterpret_cast<intptr_t>(&parameter));
+}
+
+// The three chosen members and the keeper; the settings forget them when the training ends.
+std::vector<const CharacterVariation*> Trained()
+{
+    const TrainingSettings* settings = TrainingSettings::Instance();
+    std::vector<const CharacterVariation*> trained(std::begin(settings->chosen), std::end(settings->chosen));
+    trained.push_back(CharacterVariation::Find(settings->keeperName));
+    return trained;
+}
+
+void PrintLevels(const char* when, const std::vector<const CharacterVariation*>& trained)
+{
+    std::printf("levels %s:\n", when);
+    for (const CharacterVariation* member : trained)
+        if (member)
+            std::printf("  %-12s energy %5.1f  speed %5.1f  shooting %5.1f\n", member->GetKeyName().c_str(),
+                        member->energy.level, member->speed.level, member->shooting.level);
+}
+
+// The members who train, as the squad selection would hand them over: the keeper first.
+void PickMembers()
+{
+    const TeamDescription* team = TeamDescription::Find(StoryModeGame::kStoryTeam);
+    TrainingSettings* settings = TrainingSettings::Instance();
+    settings->selection.clear();
+    for (const auto& entry : team->GetMembers())
+        if (settings->selection.size() < 4 && (entry.isSub || !settings->selection.empty()))
+            settings->selection.push_back({CharacterVariation::Find(entry.variation)});
+}
+
+// The cycles the passing drill counted, as its HUD shows them.
+int Cycles()
+{
+    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(0);
+    return team ? team->GetGoals() : 0;
+}
+
+// The passing drill by scripted passes: whoever holds the ball passes to the next player round
+// the triangle.
+bool PlayPasses(GameHarness& harness)
+{
+    int sinceLast = 0;
+    for (int frame = 0; frame < kDrillCap && Cycles() < 1; ++frame) {
+        const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(0);
+        for (int i = 0; team && i < team->GetPlayerCount() && sinceLast > kPassGap; ++i) {
+            Character* holder = team->GetPlayer(i);
+            if (!holder->GetActor()->HasBall())
+                continue;
+            const Character* mate = team->GetPlayer((i + 1) % team->GetPlayerCount());
+            holder->Pass(mate->GetActor()->GetPosition(), true);
+            sinceLast = 0;
+        }
+        ++sinceLast;
+        harness.Step();
+    }
+    std::printf("passing: %d cycle(s) at frame %d\n", Cycles(), harness.GetFrame());
+    return Cycles() >= 1;
+}
+
+// Runs the drill started from "training_load" to its results screen and closes it.
+bool RunDrill(GameHarness& harness, int counter)
+{
+    TBMenu* load = WaitFor(harness, "training_load");
+    if (!load)
+        return false;
+    Command(load, "StartTraining");
+    const std::string results = "training_results_" + std::to_string(counter + 1);
+    if (counter == 0)
+        Check(PlayPasses(harness), "the passing drill counts a cycle by scripted passes");
+    for (int i = 0; i < kDrillCap; ++i) {
+        if (TBMenu* menu = ShownMenu(); menu && menu->GetScreen() == results)
+            break;
+        if (counter != 0 && i % 60 == 30)
+            harness.Script().Press(harness.GetFrame() + 1, "cheat win");
+        harness.Step();
+    }
+    TBMenu* screen = WaitFor(harness, results, 1);
+    std::printf("%s: %d point(s)\n", results.c_str(), TrainingSettings::Instance()->points);
+    if (!screen)
+        return false;
+    Command(screen, "Nothing");
+    TBMenu* advance = WaitFor(harness, "training_advance");
+    if (!advance)
+        return false;
+    Command(advance, "AdvanceTraining");
+    return true;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double Seconds(const std::chrono::steady_clock::time_point& since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// "StartTraining" to the passing drill's first frame, ten times, then the drill's frames.
+int Bench(GameHarness& harness)
+{
+    constexpr int kRuns = 10, kFrames = 300;
+    constexpr uint32_t kPassingHud = PitchSimulation::kHudDrillCounters | PitchSimulation::kHudPlayer1Name |
+                                     PitchSimulation::kHudPlayer1Energy;
+    std::vector<double> starts, frames;
+    for (int run = 0; run < kRuns; ++run) {
+        TrainingSettings::Instance()->drillCounter = 0;
+        PitchSimulation::Instance()->SetHudElements(0);
+        harness.MakeCurrent(new TrainingMode("training_load"));
+        TBMenu* load = WaitFor(harness, "training_load");
+        if (!load)
+            return 1;
+        const auto start = std::chrono::steady_clock::now();
+        Command(load, "StartTraining");
+        for (int i = 0; i < kScreenCap && PitchSimulation::Instance()->GetHudMask() != kPassingHud; ++i)
+            harness.Step();
+        harness.Step();
+        starts.push_back(Seconds(start));
+        for (int i = 0; run == 0 && i < kFrames; ++i) {
+            if (i == 100)
+                MessageServer::Instance()->SendMessage(0, MessageServer::Instance()->RegisterMessage("did pass"), 0);
+            const auto frame = std::chrono::steady_clock::now();
+            harness.Step();
+            frames.push_back(Seconds(frame) * 1000.0);
+        }
+        harness.Script().Press(harness.GetFrame() + 1, "cheat skip");
+        harness.Step();
+    }
+    std::printf("bench: StartTraining to the drill's first frame: median %.3f s, worst %.3f s (%d runs)\n",
+                Median(starts), *std::max_element(starts.begin(), starts.end()), kRuns);
+    std::printf("bench: passing drill frame on the null device: median %.3f ms, worst %.3f ms (%d frames)\n",
+                Median(frames), *std::max_element(frames.begin(), frames.end()), kFrames);
+    return 0;
+}
+
+int Run(platform::Window* window, const std::string& archive, bool bench)
+{
+    GameHarness harness(window, archive);
+    if (!harness.Start())
+        return 1;
+    std::filesystem::create_directories("data/Savegames");
+    Check(StorySaveGame::Instance()->StartCareer(kCareerSlot, "Bolts", "Bolts"), "a career starts");
+    if (bench) {
+        PickMembers();
+        harness.MakeCurrent(new TrainingSession(TrainingSession::kPrepare));
+        const int result = Bench(harness);
+        harness.Stop();
+        return result;
+    }
+    harness.MakeCurrent(new TrainingMode("training"));
+    TBMenu* training = WaitFor(harness, "training");
+    if (!training)
+        return 1;
+    Check(Menu::Instance()->HasItem("select") && Menu::Instance()->HasItem("Save") && Menu::Instance()->HasItem("quit"),
+          "training offers the selection, Save and the way back");
+    PickMembers();
+    harness.MakeCurrent(new TrainingSession(TrainingSession::kPrepare));
+    const std::vector<const CharacterVariation*> trained = Trained();
+    PrintLevels("before", trained);
+    const float speedBefore = trained[1]->speed.level;
+    for (int counter = 0; counter < 4; ++counter) {
+        if (counter == 1 || counter == 2) {
+            // The one-player drills: the member at place 1 is chosen, as the selection would.
+            TrainingSettings::Instance()->selection = {{TrainingSettings::Instance()->chosen[1]}};
+            harness.MakeCurrent(new TrainingSession(TrainingSession::kChooseMember));
+        }
+        if (!RunDrill(harness, counter))
+            return 1;
+    }
+    PrintLevels("after", trained);
+    Check(trained[1]->speed.level > speedBefore, "the dribbler's speed rose by the drill's points");
+    TBMenu* start = WaitFor(harness, "matchstart");
+    Check(start && StoryModeGame::Instance()->trainingPassed, "after the fourth drill the match start follows");
+    if (start) {
+        Command(start, "Save");
+        const StorySaveGame::Slot* slot = StorySaveGame::Instance()->GetSlot(kCareerSlot);
+        std::printf("slot progress: %s\n", slot ? slot->progress.c_str() : "none");
+        Check(slot && slot->progress.find("% 2<") != std::string::npos, "Save on the match start writes step 2");
+    }
+    harness.Stop();
+    return g_failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: training_run <game folder> [--bench]\n");
+        return 2;
+    }
+    ConsoleSink console(false);
+    Debug::Instance()->SetSink(&console);
+    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    tools::OffscreenSession session("training_run", 800, 600);
+    int result = 1;
+    if (session.Start(tools::OffscreenSession::kWindowOnly))
+        result = Run(session.GetWindow(), archive, argc > 2 && std::strcmp(argv[2], "--bench") == 0);
+    Debug::Instance()->SetSink(nullptr);
+    return result;
+}
