@@ -1,15 +1,17 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the story mode with pushed key events:
-//     story_run <game folder> <work folder> first|second
+//     story_run <game folder> <work folder> first|second|third
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
 // career on its leg screen with "continue" chosen, on to the training and the match start,
-// where "Save" writes it again; the program quits. The story match is not built yet, so the
-// road ends there.
-// Both runs print the career file and the slot table unscrambled; pictures of the screens land
-// in <work folder>/pictures. The exit code is 0 when the
-// program ended with 123 and every check held.
+// where "Save" writes it again. Both legs are played: the squad picked, each period of the
+// first leg cut short with a cheat, the second won by one; the round's screen follows, then
+// the gained players' pick (or the round again), and "Save" on the next leg's screen.
+// third: the career continues on that leg's screen after the restart.
+// Every run prints the career file and the slot table unscrambled; pictures of the screens
+// land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
+// every check held.
 
 #include "characters/TeamDescription.h"
 #include "framework/CryptedStdFile.h"
@@ -19,6 +21,8 @@
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
 #include "match/game/GameTB.h"
+#include "simulation/MatchClock.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "menus/Menu.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
@@ -27,6 +31,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
@@ -72,6 +77,88 @@ menu_script::Step Quit()
         PrintFiles();
         theApp.PostQuitMessage(kNormalExit);
     });
+}
+
+std::string ShownScreen()
+{
+    const TBMenu* menu = ScreenMenu();
+    return menu ? menu->GetScreen() : std::string();
+}
+
+// Keys for a squad selection on screen; false when none runs.
+bool PickSquad()
+{
+    return false;
+}
+
+void DecideRound()
+{
+    const StoryModeGame& career = *StoryModeGame::Instance();
+    const bool won = OnScreen("round_won");
+    std::printf("round %d %s on aggregate %d:%d (shoot-out %d)\n", career.round + 1, won ? "won" : "lost",
+                career.GetTotalGoals(true), career.GetTotalGoals(false), career.penaltyResult);
+    Check(won == career.IsRoundWon(), "the round's screen tells its result");
+}
+
+// On "round_won" the next round, through the gained players' pick; on "round_lost" the
+// round again from its first leg.
+menu_script::Step AfterTheRound()
+{
+    return [choose = menu_script::Step(), chosen = false]() mutable {
+        if (!choose)
+            choose = Choose(OnScreen("round_won") ? "next" : "yes");
+        if (!chosen) {
+            chosen = choose();
+            return false;
+        }
+        PickSquad();
+        return true;
+    };
+}
+
+// The letters of a cheat, typed one key per update while the match clock runs.
+class CheatTyper {
+public:
+    explicit CheatTyper(const char* cheat) : m_cheat(cheat) {}
+
+    // True while it types: from the first update of a running clock to the cheat's end.
+    bool Update()
+    {
+        const MatchClock* clock = PitchSimulation::Instance()->GetClock();
+        const float time = clock ? clock->GetTime() : 0.0f;
+        const bool running = time > m_lastTime;
+        m_lastTime = time;
+        if (m_next == 0 && !running)
+            return false;
+        const char c = m_cheat[m_next];
+        Press({c == ' ' ? SDL_SCANCODE_SPACE : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'A'))});
+        if (++m_next == m_cheat.size())
+            m_next = 0;
+        return true;
+    }
+
+private:
+    std::string m_cheat;
+    size_t m_next = 0;
+    float m_lastTime = 0.0f;
+};
+
+// From the match start to the screen after the match: the squad picked, the cheat typed in
+// every period, the match's screens and the newspaper passed with the select key.
+menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
+{
+    return [typer = std::make_shared<CheatTyper>(cheat), ticks = 0, screenAfter]() mutable {
+        ++ticks;
+        const std::string shown = ShownScreen();
+        if (!shown.empty() && shown.rfind(screenAfter, 0) == 0 && Menu::Instance()->GetFadeState() == Menu::kShown)
+            return true;
+        if (PickSquad())
+            return false;
+        // Banners go by themselves; statistics screens and the newspaper wait for the key.
+        if (!typer->Update() && shown.rfind("message", 0) != 0 && ticks % 30 == 0)
+            Press({SDL_SCANCODE_RETURN});
+        return false;
+    };
 }
 
 void ToTheSlots()
@@ -148,8 +235,51 @@ void SecondRun()
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
         Check(StorySaveGame::Instance()->slots[kCareerSlot].displayName == "Bolts", "the slot keeps its career");
-        std::printf("on the match start; the story match is not built yet\n");
     }));
+    s.push_back(Choose("OK"));
+    s.push_back(PlayLeg("CHEAT SKIP", "leg_display"));
+    s.push_back(Do([] {
+        const StoryModeGame& career = *StoryModeGame::Instance();
+        std::printf("first leg booked %d:%d; the second leg is due\n", career.awayGoals1, career.homeGoals2);
+        Check(!career.firstLeg, "the second leg is due");
+    }));
+    s.push_back(Picture("second_leg_display"));
+    s.push_back(Choose("OK"));
+    s.push_back(WaitFor("training"));
+    s.push_back(Choose("OK"));
+    s.push_back(WaitFor("matchstart"));
+    s.push_back(Choose("OK"));
+    s.push_back(PlayLeg("CHEAT WIN", "round_"));
+    s.push_back(Do(DecideRound));
+    s.push_back(Picture("round_result"));
+    s.push_back(AfterTheRound());
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Picture("next_round_leg_display"));
+    s.push_back(Choose("Save"));
+    s.push_back(Do([] {
+        const StorySlot& slot = StorySaveGame::Instance()->slots[kCareerSlot];
+        std::printf("saved: slot 3: %s, %s, %s\n", slot.displayName.c_str(), slot.date.c_str(), slot.progress.c_str());
+        Check(slot.displayName == "Bolts", "the slot keeps its career");
+    }));
+    s.push_back(Quit());
+}
+
+// The career after the restart: the round the second run reached, still due.
+void ThirdRun()
+{
+    ToTheSlots();
+    auto& s = Steps();
+    s.push_back(Choose("story_load"));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([] {
+        const StoryModeGame& career = *StoryModeGame::Instance();
+        std::printf("continued: round %d, %s leg, %zu members\n", career.round + 1, career.firstLeg ? "first" : "second",
+                    TeamDescription::Find(StoryModeGame::kStoryTeam)->GetMembers().size());
+        Check(career.teamName == "Bolts", "the career is Bolts");
+        Check(career.firstLeg, "a new round starts with its first leg");
+        Check(Menu::Instance()->GetSelectedItemName() == "continue", "a resumed career goes on with continue");
+    }));
+    s.push_back(Picture("continued_leg_display"));
     s.push_back(Quit());
 }
 
@@ -157,20 +287,22 @@ void SecondRun()
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 || (std::strcmp(argv[3], "first") != 0 && std::strcmp(argv[3], "second") != 0)) {
-        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second\n");
+    const std::string run = argc == 4 ? argv[3] : "";
+    if (run != "first" && run != "second" && run != "third") {
+        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second|third\n");
         return 2;
     }
-    const bool second = std::strcmp(argv[3], "second") == 0;
-    g_second = second;
+    g_second = run != "first";
     const fs::path work = fs::absolute(argv[2]) / "game";
-    if (!PrepareWorkFolder(argv[1], work, !second)) {
+    if (!PrepareWorkFolder(argv[1], work, run == "first")) {
         std::fprintf(stderr, "story_run: no game data in %s\n", argv[1]);
         return 1;
     }
-    if (second)
+    if (run == "first")
+        FirstRun();
+    else if (run == "second")
         SecondRun();
     else
-        FirstRun();
+        ThirdRun();
     return Run("story_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
 }
