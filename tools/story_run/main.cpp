@@ -1,14 +1,15 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the story mode with pushed key events:
-//     story_run <game folder> <work folder> first|second|third
+//     story_run <game folder> <work folder> first|second|third|fourth
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
 // career on its leg screen with "continue" chosen, on to the training and the match start,
-// where "Save" writes it again. Both legs are played: the squad picked, each period of the
-// first leg cut short with a cheat, the second won by one; the round's screen follows, then
+// where "Save" writes it again; the first leg is played (the squad picked, each period cut
+// short with a cheat) and "Save" on the second leg's screen.
+// third: the second leg is played and won with a cheat; the round's screen follows, then
 // the gained players' pick (or the round again), and "Save" on the next leg's screen.
-// third: the career continues on that leg's screen after the restart.
+// fourth: the career continues on that leg's screen after the restart.
 // Every run prints the career file and the slot table unscrambled; pictures of the screens
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
 // every check held.
@@ -156,7 +157,7 @@ menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
             return false;
         // Banners go by themselves; statistics screens and the newspaper wait for the key.
         if (!typer->Update() && shown.rfind("message", 0) != 0 && ticks % 30 == 0)
-            Press({SDL_SCANCODE_RETURN});
+            Press({SDL_SCANCODE_SPACE});
         return false;
     };
 }
@@ -244,7 +245,28 @@ void SecondRun()
         Check(!career.firstLeg, "the second leg is due");
     }));
     s.push_back(Picture("second_leg_display"));
-    s.push_back(Choose("OK"));
+    s.push_back(Choose("Save"));
+    s.push_back(Do([] {
+        Check(StorySaveGame::Instance()->slots[kCareerSlot].progress == "<scale 0.4><br>%30320% 3</scale>",
+              "the second leg is step 3");
+    }));
+    s.push_back(Quit());
+}
+
+// The second leg after the restart: the match won, the round decided and its screen, then
+// the next round's first leg saved.
+void ThirdRun()
+{
+    ToTheSlots();
+    auto& s = Steps();
+    s.push_back(Choose("story_load"));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([] {
+        const StoryModeGame& career = *StoryModeGame::Instance();
+        Check(!career.firstLeg, "the second leg is due after the restart");
+        std::printf("continued on the second leg; the first was booked %d:%d\n", career.awayGoals1, career.homeGoals2);
+    }));
+    s.push_back(Choose("continue"));
     s.push_back(WaitFor("training"));
     s.push_back(Choose("OK"));
     s.push_back(WaitFor("matchstart"));
@@ -264,8 +286,8 @@ void SecondRun()
     s.push_back(Quit());
 }
 
-// The career after the restart: the round the second run reached, still due.
-void ThirdRun()
+// The career after the restart: the round the third run reached, still due.
+void FourthRun()
 {
     ToTheSlots();
     auto& s = Steps();
@@ -288,8 +310,8 @@ void ThirdRun()
 int main(int argc, char** argv)
 {
     const std::string run = argc == 4 ? argv[3] : "";
-    if (run != "first" && run != "second" && run != "third") {
-        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second|third\n");
+    if (run != "first" && run != "second" && run != "third" && run != "fourth") {
+        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second|third|fourth\n");
         return 2;
     }
     g_second = run != "first";
@@ -302,7 +324,9 @@ int main(int argc, char** argv)
         FirstRun();
     else if (run == "second")
         SecondRun();
-    else
+    else if (run == "third")
         ThirdRun();
+    else
+        FourthRun();
     return Run("story_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
 }
