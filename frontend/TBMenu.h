@@ -1,3 +1,4 @@
 #pragma once
 
+#include "frontend/ingame/TBIngameMenu.h"
 #include "frontend/menu/TBMenu.h"

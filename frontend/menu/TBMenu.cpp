@@ -260,23 +260,18 @@ int TBMenu::OnMessage(int message, intptr_t param)
     const std::string argument = parameter.argument ? parameter.argument : "";
     MenuCommandCall call{*this, parameter, argument};
     Menu* menu = Menu::Instance();
-    menu_commands::Dispatch(word, call, menu->GetFadeState());
+    RunCommand(word, call, menu->GetFadeState());
     if (call.switched)
         menu->SetFadeState(Menu::kFadingOut);
     return 0;
 }
 
-TBIngameMenu::TBIngameMenu(const std::string& screen, int flags) : TBMenu(screen), m_flags(flags) {}
-
-TBIngameMessageMenu::TBIngameMessageMenu(const std::string& screen, float seconds, bool, bool)
-    : TBMenu(screen), m_remaining(seconds)
+void TBMenu::RunCommand(const std::string& word, MenuCommandCall& call, int fadeState)
 {
+    menu_commands::Dispatch(word, call, fadeState);
 }
 
-State* TBIngameMessageMenu::Update(float dt)
+TBMenu* TBMenu::CreateScreen(const std::string& screen) const
 {
-    m_remaining -= dt;
-    if (m_remaining <= 0.0f)
-        return nullptr;
-    return TBMenu::Update(dt);
+    return new TBMenu(screen);
 }

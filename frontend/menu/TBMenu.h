@@ -8,11 +8,13 @@
 #include "framework/State.h"
 #include "framework/Vector.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 struct MenuActionParameter;
+struct MenuCommandCall;
 
 // One screen from Enter to Exit. A command that picks a successor (none included) starts
 // the fade-out, and Update hands the successor over once the screen is gone; "RunCode"
@@ -54,6 +56,12 @@ public:
     void UpdateMenuVariables();
     // Each toggle's value under "%<name>%" in the edit values; "%numOfDevices%".
     void RegisterToggleEditValues();
+    // A single match with an all-star side: draws its pool and either shares it out and
+    // starts the match or loads it onto the bench for the players to pick. Sets the
+    // successor and fades out; without a successor (logged) the screen stays. The first
+    // seeds the game's random sequence from the clock.
+    void StartSingleMatch();
+    void StartSingleMatch(uint32_t seed);
     // Scrolls the credits text through the "creditsText" item; at the end, back to "main".
     void DrawCredits();
 
@@ -68,6 +76,9 @@ public:
     void StartKeyCapture(const std::string& action);
     bool IsCapturingKey() const { return m_keyCapturePending; }
     void SetDrawMouseCursor(bool on) { m_drawMouseCursor = on; }
+    // The menu state that "SetMenu" and "Controls assign" open on the screen, owned by the
+    // caller; in-match menus stay in-match menus.
+    virtual TBMenu* CreateScreen(const std::string& screen) const;
 
     const std::string& GetScreen() const { return m_screenName; }
     const Vector3& GetPosition() const { return m_position; }
@@ -86,6 +97,11 @@ public:
     };
     static CreditsLayout LayOutCredits(float scroll, float s, int lines);
 
+protected:
+    // Runs one command word of the screen in the fade state; a subclass may take a vocabulary
+    // of its own.
+    virtual void RunCommand(const std::string& word, MenuCommandCall& call, int fadeState);
+
 private:
     Vector3 m_position;
     Quaternion m_rotation;
@@ -97,27 +113,4 @@ private:
     bool m_returnToMainOnExit = false;
     bool m_leaveAtOnce = false;
     bool m_drawMouseCursor = true;
-};
-
-// The in-match menu: the pause screen "ingame_menu" or the statistics "game_stat".
-class TBIngameMenu : public TBMenu {
-public:
-    TBIngameMenu(const std::string& screen, int flags);
-
-    int GetFlags() const { return m_flags; }
-
-private:
-    int m_flags;
-};
-
-// A message screen shown for a time in seconds, then finished.
-class TBIngameMessageMenu : public TBMenu {
-public:
-    TBIngameMessageMenu(const std::string& screen, float seconds, bool flag1 = false, bool flag2 = false);
-    State* Update(float dt) override;
-
-    float GetRemaining() const { return m_remaining; }
-
-private:
-    float m_remaining;
 };

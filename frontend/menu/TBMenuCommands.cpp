@@ -59,7 +59,7 @@ void CheckGameVersion(MenuCommandCall&)
 
 void SetMenu(MenuCommandCall& call)
 {
-    call.SetSuccessor(new TBMenu(call.argument));
+    call.SetSuccessor(call.menu.CreateScreen(call.argument));
 }
 
 void EndMenu(MenuCommandCall& call)
@@ -177,7 +177,7 @@ void Controls(MenuCommandCall& call)
             return;
         if (Cast* inputs = CastManager::Instance()->GetCast("inputs"))
             SaveSettings(inputs, menu_keys::kKeyFile);
-        call.SetSuccessor(new TBMenu(tokens.NextToken()));
+        call.SetSuccessor(call.menu.CreateScreen(tokens.NextToken()));
     } else if (what == "reset") {
         ResetAllBindings();
     } else if (what == "decline") {

@@ -74,8 +74,9 @@ private:
     // The second side's automatic pick once the timer runs out.
     void UpdateAutomaticPick(float dt);
     void AutomaticPick();
-    // The candidate the automatic pick takes among the outfield players; -1 when none is free.
-    int ChooseAutomaticOutfieldPlayer(int start) const;
+    // The free candidate in [first, first + count) that the automatic pick takes, searching
+    // once from first + start and passing over the cursor's; -1 when none is free.
+    int ChooseAutomaticCandidate(int first, int count, int start) const;
     void PlayPickSound() const;
 
     void Normalize();
@@ -89,6 +90,7 @@ private:
 
     void EnterScene();
     void UpdateScene(float dt);
+    void UpdateMenu(float dt);
     void RenderScene();
     void ExitScene();
 

@@ -87,7 +87,7 @@ public:
 private:
     void SeatCandidates(const std::vector<bool>& picked, int gapCount);
     void PlaceCamera();
-    void UpdateCandidate(Character& candidate, size_t index, bool picked, int chooser);
+    void UpdateCandidate(Character& candidate, size_t index, float dt, bool picked, int chooser);
 
     std::vector<Character*> m_candidates;
     Seating m_seating;
@@ -96,4 +96,6 @@ private:
     float m_cameraDistance = kMinCameraDistance;
     float m_savedViewWindow[2] = {0.5f, 0.5f};
     bool m_entered = false;
+    // Only a camera this bench put on the stack is taken off again.
+    bool m_pushedCamera = false;
 };

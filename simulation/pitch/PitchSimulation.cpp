@@ -229,12 +229,13 @@ void PitchSimulation::ResetMatchClock(const float* rate)
 void PitchSimulation::Update(float dt, uint32_t flags)
 {
     m_lastUpdateFlags = flags;
-    ActorSurroundings::clockRunning = (flags & kUpdateClock) != 0;
+    const bool clockRuns = (flags & kUpdateClock) != 0 && m_active;
+    ActorSurroundings::clockRunning = clockRuns;
     if (flags & kClearCaches)
         m_registry->ClearCaches();
     if (flags & kUpdateCollisions)
         CollisionManager::Instance()->Update(dt);
-    if (flags & kUpdateClock)
+    if (clockRuns)
         m_clock->Update(dt);
     for (int side = 0; side < kSides; ++side) {
         const auto index = static_cast<size_t>(side);

@@ -121,6 +121,10 @@ public:
     bool GetCardDisplay() const { return m_cardDisplay; }
     void SetCardDisplay(bool display) { m_cardDisplay = display; }
     uint32_t GetLastUpdateFlags() const { return m_lastUpdateFlags; }
+    // Cleared while a menu stands over the pitch: the clock does not run then, whatever the
+    // update mask asks.
+    bool IsActive() const { return m_active; }
+    void SetActive(bool active) { m_active = active; }
 
 private:
     void CreateSide(int side);
@@ -141,4 +145,5 @@ private:
     uint32_t m_hudMask = 0;
     bool m_cardDisplay = true;
     uint32_t m_lastUpdateFlags = 0;
+    bool m_active = true;
 };

@@ -27,7 +27,13 @@ MatchPeriod* StartPlaying(TestMatch& match, int period = 0, bool favours0 = true
     auto* state = new MatchPeriod(period, true, favours0, favours1);
     match.Harness().MakeCurrent(state);
     state->SetSequence(nullptr);
-    match.RunUntil([&] { return !state->GetBanner(); }, 600);
+    // Until the kick-off banner's time is up: play may stop while it fades out.
+    match.RunUntil(
+        [&] {
+            const auto* banner = dynamic_cast<const TBIngameMessageMenu*>(state->GetBanner());
+            return !banner || banner->GetRemaining() <= 0.0f;
+        },
+        600);
     MatchStatistics::Instance()->Reset();
     for (int side = 0; side < 2; ++side) {
         TestMatch::Team(side).SetGoals(0);

@@ -39,6 +39,13 @@ const std::vector<std::pair<int32_t, std::string>>& ScreenLabels();
 // their labels.
 std::vector<std::pair<std::string, std::string>> OptionScreens();
 std::vector<std::pair<int32_t, std::string>> OptionScreenLabels();
+// The options and controls screens with the actions that close them: the front end's lead
+// back to a screen, the in-match copies close the menu or return to the pause menu.
+std::string OptionsScreen(const std::string& accept, const std::string& decline);
+std::string ControlsScreen(const std::string& assign, const std::string& decline);
+// The screens reached from the pause menu, which Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> IngameScreens();
+std::vector<std::pair<int32_t, std::string>> IngameScreenLabels();
 // The story mode's screens, which Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> StoryScreens();
 std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
@@ -46,5 +53,10 @@ std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
 // The single-match screens, which Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> SingleMatchScreens();
 std::vector<std::pair<int32_t, std::string>> SingleMatchScreenLabels();
+
+// The squad selection's screens and the macros other selection screens share, which
+// Screens() also lists, and their labels.
+std::vector<std::pair<std::string, std::string>> SelectionScreens();
+std::vector<std::pair<int32_t, std::string>> SelectionScreenLabels();
 
 }  // namespace assets::menus

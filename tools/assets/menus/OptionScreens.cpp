@@ -128,7 +128,9 @@ std::string Screen(const std::string& attributes, const std::string& items, cons
     return std::string("<Screen OnLoad=\"") + onLoad + "\" " + attributes + ">\n" + items + "</Screen>\n";
 }
 
-std::string Options()
+}  // namespace
+
+std::string OptionsScreen(const std::string& accept, const std::string& decline)
 {
     std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"90,24\" size=\"620,560\"/>\n";
     items += Title(kOptions, 44);
@@ -137,13 +139,13 @@ std::string Options()
         items += Row(option, y);
         y += kRowHeight;
     }
-    items += Button("accept", kAccept, kMiddle - 100, y + 24, "Accept;SetMenu main");
-    items += Button("decline", kDecline, kMiddle + 100, y + 24, "Decline;SetMenu main");
-    return Screen(R"(OnBack="Decline;SetMenu main" selected="fx_volume")", items);
+    items += Button("accept", kAccept, kMiddle - 100, y + 24, accept.c_str());
+    items += Button("decline", kDecline, kMiddle + 100, y + 24, decline.c_str());
+    return Screen("OnBack=\"" + decline + R"(" selected="fx_volume")", items);
 }
 
 // Two columns of six keys; a button shows its key's variable and captures a new key.
-std::string Controls()
+std::string ControlsScreen(const std::string& assign, const std::string& decline)
 {
     std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"40,24\" size=\"720,560\"/>\n";
     char title[200];
@@ -170,11 +172,13 @@ std::string Controls()
             y += 40;
         }
     }
-    items += Button("assign", kAssign, kMiddle - 200, 450, "Controls assign options");
+    items += Button("assign", kAssign, kMiddle - 200, 450, assign.c_str());
     items += Button("reset", kReset, kMiddle, 450, "Controls reset");
-    items += Button("decline", kDecline, kMiddle + 200, 450, "Controls decline;SetMenu options");
-    return Screen(R"(OnBack="Controls decline;SetMenu options" selected="key0_up")", items);
+    items += Button("decline", kDecline, kMiddle + 200, 450, decline.c_str());
+    return Screen("OnBack=\"" + decline + R"(" selected="key0_up")", items);
 }
+
+namespace {
 
 // The credits scroll through this item's area by themselves and lead back to "main".
 std::string Credits()
@@ -205,8 +209,8 @@ std::string StoryTeamSelect()
 
 std::vector<std::pair<std::string, std::string>> OptionScreens()
 {
-    return {{"options", Options()},
-            {"controls", Controls()},
+    return {{"options", OptionsScreen("Accept;SetMenu main", "Decline;SetMenu main")},
+            {"controls", ControlsScreen("Controls assign options", "Controls decline;SetMenu options")},
             {"credits", Credits()},
             {"story_team_select", StoryTeamSelect()}};
 }

@@ -7,6 +7,7 @@
 #include "tools/assets/menus/MenuAssets.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -110,28 +111,35 @@ enum Label {
     kThrowIn = 70200, kCorner, kGoalKick, kGoal, kFreeKick, kPenalty, kRedCard,
     kGoals = 70300, kCorners, kFreeKicks, kPenaltyKicks, kFouls, kYellowCards, kRedCards, kPossession,
     kMostValuable, kContinue, kForfeit,
-    kPause = 70400, kResume, kBackToMain,
+    kPause = 70400, kResume, kBackToMain, kSubstitution,
 };
+
+struct ColumnButton {
+    const char* name;
+    Label label;
+    const char* action;
+};
+
+// Centred buttons from y down, step apart.
+std::string ButtonColumn(std::initializer_list<ColumnButton> buttons, float y, float step)
+{
+    std::string items;
+    for (const ColumnButton& button : buttons) {
+        items += Button(button.name, button.label, y, button.action);
+        y += step;
+    }
+    return items;
+}
 
 std::string Main()
 {
     std::string items = Element("PalmTree", {{"texture", kPalm}, {"position", "-40,140"}, {"size", "230,460"}});
     items += Element("PalmTree", {{"texture", kPalm}, {"position", "620,110"}, {"size", "210,420"}});
     items += Image(kDefaultLogo, 200, 24, 400, 150, false, "gamelogo");
-    const struct {
-        const char* name;
-        Label label;
-        const char* action;
-    } buttons[] = {
-        {"single", kSingle, "SetMenu select_players"}, {"storymode", kStory, "SetMenu story_slots"},
-        {"options", kOptions, "SetMenu options"},      {"controls", kControls, "SetMenu controls"},
-        {"credits", kCredits, "SetMenu credits"},      {"quit", kQuit, "QuitGame"},
-    };
-    float y = 215;
-    for (const auto& button : buttons) {
-        items += Button(button.name, button.label, y, button.action);
-        y += 52;
-    }
+    items += ButtonColumn({{"single", kSingle, "SetMenu select_players"}, {"storymode", kStory, "SetMenu story_slots"},
+                           {"options", kOptions, "SetMenu options"},      {"controls", kControls, "SetMenu controls"},
+                           {"credits", kCredits, "SetMenu credits"},      {"quit", kQuit, "QuitGame"}},
+                          215, 52);
     items += Static("[scale 0.6]%build_info%[/scale]", 12, 574, "left", "build_info");
     return Screen({{"OnLoad", OnLoad("CheckGameVersion")}, {"OnBack", "QuitGame"}, {"selected", "single"}}, items);
 }
@@ -191,10 +199,14 @@ std::string Forfeit()
 
 std::string Pause()
 {
-    std::string items = Image(kPanel, 230, 170, 340, 250);
-    items += Static(Big(Text(kPause)), kCentreX, 196);
-    items += Button("resume", kResume, 280, "Nothing");
-    items += Button("backtomain", kBackToMain, 340, "BackToMain");
+    std::string items = Image(kPanel, 230, 130, 340, 360);
+    items += Static(Big(Text(kPause)), kCentreX, 156);
+    items += ButtonColumn({{"resume", kResume, "Nothing"},
+                           {"options", kOptions, "SetMenu ingame_options"},
+                           {"controls", kControls, "SetMenu ingame_controls"},
+                           {"substitution", kSubstitution, "SetMenu ingame_substitution"},
+                           {"backtomain", kBackToMain, "BackToMain"}},
+                          230, 48);
     return Screen({{"OnLoad", OnLoad()}, {"OnBack", "Nothing"}, {"selected", "resume"}}, items);
 }
 
@@ -241,6 +253,10 @@ std::vector<std::pair<std::string, std::string>> Screens()
     screens.insert(screens.end(), story.begin(), story.end());
     const auto single = SingleMatchScreens();
     screens.insert(screens.end(), single.begin(), single.end());
+    const auto selection = SelectionScreens();
+    screens.insert(screens.end(), selection.begin(), selection.end());
+    const auto ingame = IngameScreens();
+    screens.insert(screens.end(), ingame.begin(), ingame.end());
     return screens;
 }
 
@@ -256,6 +272,7 @@ const std::vector<std::pair<int32_t, std::string>>& ScreenLabels()
         {kMostValuable, "Player of the match"}, {kContinue, "Continue"},
         {kForfeit, "Three red cards: the match is lost"},
         {kPause, "Pause"}, {kResume, "Resume"}, {kBackToMain, "Back to the main menu"},
+        {kSubstitution, "Substitution"},
     };
     return labels;
 }

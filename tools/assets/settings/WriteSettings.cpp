@@ -50,6 +50,12 @@ void ShipMatchSettings(MatchSettings& s)
     // Seconds a keeper may start his save early: the worst lands before the ball arrives.
     s.worstKeeperSaveMisjudgement = 1.1f;
     s.bestKeeperSaveMisjudgement = 0.4f;
+    // Two units across (the size is scaled by 0.8 and cut to whole units), under a seat 1.5 wide.
+    s.playerSelectTextureA = "<PP>\\Misc\\plyr_select_a.png";
+    s.playerSelectTextureB = "<PP>\\Misc\\plyr_select_b.png";
+    s.playerSelectWidth = 2.5f;
+    s.playerSelectHeight = 2.5f;
+    s.playerSelectRotSpeed = 2.0f;
 }
 
 // The code's loft default is the number 20, which read as radians would lob every pass. A

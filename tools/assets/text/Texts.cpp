@@ -91,6 +91,10 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), story.begin(), story.end());
     const auto single = menus::SingleMatchScreenLabels();
     t.insert(t.end(), single.begin(), single.end());
+    const auto selection = menus::SelectionScreenLabels();
+    t.insert(t.end(), selection.begin(), selection.end());
+    const auto ingame = menus::IngameScreenLabels();
+    t.insert(t.end(), ingame.begin(), ingame.end());
 }
 
 void Credits(Texts& t)

@@ -1,0 +1,184 @@
+#include "frontend/ingame/TBIngameMenu.h"
+
+#include "characters/Character.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
+#include "framework/Debug.h"
+#include "frontend/menu/MenuCommands.h"
+#include "menus/Menu.h"
+#include "simulation/ReplayEngine.h"
+#include "simulation/pitch/PitchSimulation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+namespace {
+
+constexpr int kFieldSlots = 4;
+constexpr int kBenchSlots = 2;
+constexpr const char* kNobody = "N/A";
+constexpr const char* kMark = " XXX";
+
+// The front-end words an in-match menu also takes, with the same bodies; some close the menu
+// here, where the front end moves on to another screen instead.
+struct SharedWord {
+    const char* word;
+    bool closes;
+};
+constexpr SharedWord kSharedWords[] = {
+    {"SetMenu", false},           {"SwitchDevice", false}, {"ToggleFXVolume", false}, {"ToggleMusicVolume", false},
+    {"Accept", true},             {"Decline", true},       {"BackToMain", false},     {"Nothing", false},
+    {"AssignKey", false},         {"CheckKeyAssignment", false}, {"Controls", false},  {"SetPosition", false},
+    {"SetRotation", false},
+};
+
+std::string Numbered(const char* format, int n)
+{
+    char name[40];
+    std::snprintf(name, sizeof name, format, n);
+    return name;
+}
+
+std::string MemberName(const Character& character, bool marked)
+{
+    const CharacterVariation* variation = character.GetVariation();
+    return (variation ? variation->GetDisplayName() : kNobody) + (marked ? kMark : "");
+}
+
+// 1 to 4 mark a field player, 5 and up a bench player.
+void SelectSubstitute(const std::string& argument)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(argument.c_str(), &end, 10);
+    if (argument.empty() || *end != '\0' || errno != 0 || n < 1 || n > 1000) {
+        LogWarning("TBIngameMenu::OnMessage: SelectSubstitute needs a number from 1, not \"%s\"\n", argument.c_str());
+        return;
+    }
+    if (n <= kFieldSlots)
+        TBIngameMenu::s_selectedSubstitutionPlayer = static_cast<int>(n) - 1;
+    else
+        TBIngameMenu::s_selectedSubstitute = static_cast<int>(n) - kFieldSlots - 1;
+}
+
+void RenderPitchBeneath(bool render)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    if (render && pitch->IsSetUp())
+        pitch->Render();
+}
+
+}  // namespace
+
+int TBIngameMenu::s_selectedSubstitutionPlayer = 0;
+int TBIngameMenu::s_selectedSubstitute = 0;
+
+TBIngameMenu::TBIngameMenu(const std::string& screen, bool renderPitch) : TBMenu(screen), m_renderPitch(renderPitch) {}
+
+void TBIngameMenu::Enter()
+{
+    TBMenu::Enter();
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    m_savedHudMask = pitch->GetHudMask();
+    pitch->SetHudElements(0);
+    ReplayEngine::Instance()->SetPaused(true);
+    pitch->SetActive(false);
+    m_entered = true;
+}
+
+void TBIngameMenu::Exit()
+{
+    if (m_entered) {
+        PitchSimulation* pitch = PitchSimulation::Instance();
+        pitch->SetHudElements(m_savedHudMask);
+        ReplayEngine::Instance()->SetPaused(false);
+        pitch->SetActive(true);
+        m_entered = false;
+    }
+    TBMenu::Exit();
+}
+
+State* TBIngameMenu::Update(float dt)
+{
+    PublishSubstitutionVariables();
+    return TBMenu::Update(dt);
+}
+
+void TBIngameMenu::Render()
+{
+    RenderPitchBeneath(m_renderPitch);
+    TBMenu::Render();
+}
+
+void TBIngameMenu::PublishSubstitutionVariables()
+{
+    Menu* menu = Menu::Instance();
+    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(0);
+    int k = 1;
+    if (team)
+        for (int32_t i = 0; i < team->GetPlayerCount() && k <= kFieldSlots; ++i) {
+            const Character& player = *team->GetPlayer(i);
+            if (player.GetKind() == Character::kGoalkeeper)
+                continue;
+            menu->SetVariable(Numbered("%%subst_player_%d%%", k), MemberName(player, s_selectedSubstitutionPlayer == k - 1));
+            ++k;
+        }
+    for (; k <= kFieldSlots; ++k)
+        menu->SetVariable(Numbered("%%subst_player_%d%%", k), kNobody);
+    int j = 1;
+    if (team)
+        for (const Character* sitting : team->GetBench()) {
+            menu->SetVariable(Numbered("%%subst_subst_%d%%", j), MemberName(*sitting, s_selectedSubstitute == j - 1));
+            ++j;
+        }
+    for (; j <= kBenchSlots; ++j)
+        menu->SetVariable(Numbered("%%subst_subst_%d%%", j), kNobody);
+}
+
+void TBIngameMenu::RunCommand(const std::string& word, MenuCommandCall& call, int fadeState)
+{
+    if (word == "SelectSubstitute") {
+        SelectSubstitute(call.argument);
+        return;
+    }
+    // "CreateSubstitute" is known and does nothing: the exchange itself is not made here.
+    const auto* shared = std::find_if(std::begin(kSharedWords), std::end(kSharedWords),
+                                      [&](const SharedWord& row) { return word == row.word; });
+    if (shared == std::end(kSharedWords))
+        return;
+    if (menu_commands::Dispatch(word, call, fadeState) && shared->closes)
+        call.SetSuccessor(nullptr);
+}
+
+TBMenu* TBIngameMenu::CreateScreen(const std::string& screen) const
+{
+    return new TBIngameMenu(screen, false);
+}
+
+TBIngameMessageMenu::TBIngameMessageMenu(const std::string& screen, float seconds, bool drawMouseCursor,
+                                         bool renderPitch)
+    : TBMenu(screen), m_remaining(seconds), m_renderPitch(renderPitch)
+{
+    SetDrawMouseCursor(drawMouseCursor);
+}
+
+State* TBIngameMessageMenu::Update(float dt)
+{
+    m_remaining -= dt;
+    Menu* menu = Menu::Instance();
+    // A banner still fading in waits until it has been fully seen.
+    if (m_remaining <= 0.0f && menu->GetFadeState() == Menu::kShown) {
+        SetNext(nullptr);
+        menu->SetFadeState(Menu::kFadingOut);
+    }
+    return TBMenu::Update(dt);
+}
+
+void TBIngameMessageMenu::Render()
+{
+    RenderPitchBeneath(m_renderPitch);
+    TBMenu::Render();
+}
