@@ -4,6 +4,7 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "frontend/cutscenes/CutScenes.h"
+#include "frontend/selection/PlayerSelection.h"
 #include "frontend/story/StoryMatchRules.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
@@ -130,3 +131,11 @@ void StoryModeMatch::Render()
 [[maybe_unused]] static const bool kRegistered = (MenuLaunchedCodeFragment::Register("StoryModeMatch", [] {
     return static_cast<MenuLaunchedCodeFragment*>(new StoryModeMatch(story_match::IsHomeLeg()));
 }), true);
+
+// The story's picks (the line-up here, the gained players between rounds) run on the squad
+// selection, which lies above the game library with the story's other states.
+[[maybe_unused]] static const bool kSelectionInstalled =
+    (story_selection::SetDefaultMaker([](const PlayerSelectionResult& request) -> State* {
+         return new IteratingState(new PlayerSelection(request), nullptr);
+     }),
+     true);

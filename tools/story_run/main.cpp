@@ -86,10 +86,26 @@ std::string ShownScreen()
     return menu ? menu->GetScreen() : std::string();
 }
 
-// Keys for a squad selection on screen; false when none runs.
+// Keys for a squad selection on screen, one every few updates: the pick under the cursor
+// changed, then the cursor moved on, until the squad is complete and the accept button
+// (which the screen then selects) is pressed. False when no selection is on screen.
 bool PickSquad()
 {
-    return false;
+    static int ticks = 0;
+    static bool moveNext = false;
+    const std::string shown = ShownScreen();
+    if (shown.find("Selection") == std::string::npos)
+        return false;
+    if (Menu::Instance()->GetFadeState() != Menu::kShown || ++ticks % 8 != 0)
+        return true;
+    if (Menu::Instance()->GetSelectedItemName() == "accept") {
+        std::printf("squad picked on \"%s\"\n", shown.c_str());
+        Press({SDL_SCANCODE_SPACE});
+        return true;
+    }
+    Press({moveNext ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_SPACE});
+    moveNext = !moveNext;
+    return true;
 }
 
 void DecideRound()
@@ -113,7 +129,7 @@ menu_script::Step AfterTheRound()
             return false;
         }
         PickSquad();
-        return true;
+        return OnScreen("leg_display");
     };
 }
 
@@ -275,7 +291,12 @@ void ThirdRun()
     s.push_back(Do(DecideRound));
     s.push_back(Picture("round_result"));
     s.push_back(AfterTheRound());
-    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([] {
+        std::string members;
+        for (const auto& member : TeamDescription::Find(StoryModeGame::kStoryTeam)->GetMembers())
+            members += " " + member.variation;
+        std::printf("the story team now:%s\n", members.c_str());
+    }));
     s.push_back(Picture("next_round_leg_display"));
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
