@@ -5,6 +5,7 @@
 #include "characters/TeamDescription.h"
 #include "frontend/story/PlayersGainedSelection.h"
 #include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StoryModeMatch.h"
 #include "frontend/story/StorySelection.h"
 #include "match/GameParameters.h"
@@ -138,6 +139,13 @@ TEST_F(StoryMatchPlayTest, ASevenMemberTeamBringsItsBench)
     members.push_back({"LizardGk00", true});
     members.push_back({"LizardPl00", false});
     StoryModeGame::Instance()->firstLeg = false;
+    // The stadium before the cut scenes shows at most five of the team, and the opponent
+    // only when asked.
+    const StoryModeLoading alone(false, 0, 0);
+    const StoryModeLoading both(true, 0, 0);
+    EXPECT_EQ(std::make_tuple(alone.GetSetup().teamOne.members.size(), alone.GetSetup().teamTwo.members.size(),
+                              both.GetSetup().teamTwo.teamName, alone.GetSetup().createReferee),
+              std::make_tuple(size_t{5}, size_t{0}, StoryModeGame::Instance()->GetOpponentTeamName(), false));
     PickWith({"LizardGk00", "LizardPl00", "PandaPl00", "PandaPl02", "PandaPl03"});
     auto* match = new StoryModeMatch(true);
     harness->MakeCurrent(match);
