@@ -189,6 +189,22 @@ void ToTheSlots()
     s.push_back(Choose("slot2"));
 }
 
+// "Save" on the leg screen shown: the slot keeps the career at the step given; then the
+// program quits.
+void SaveAndQuit(int step)
+{
+    auto& s = Steps();
+    s.push_back(Choose("Save"));
+    s.push_back(Do([step] {
+        const StorySlot& slot = StorySaveGame::Instance()->slots[kCareerSlot];
+        std::printf("saved: slot 3: %s, %s, %s\n", slot.displayName.c_str(), slot.date.c_str(), slot.progress.c_str());
+        Check(slot.displayName == "Bolts", "the slot keeps its career");
+        const std::string progress = "<scale 0.4><br>%30320% " + std::to_string(step) + "</scale>";
+        Check(slot.progress == progress, ("the career is at step " + std::to_string(step)).c_str());
+    }));
+    s.push_back(Quit());
+}
+
 void FirstRun()
 {
     ToTheSlots();
@@ -210,13 +226,7 @@ void FirstRun()
         Check(StoryModeGame::Instance()->teamName == "Bolts", "the career takes the typed name");
         Check(StorySaveGame::Instance()->currentSlot == kCareerSlot, "the career runs in the third slot");
     }));
-    s.push_back(Choose("Save"));
-    s.push_back(Do([] {
-        const StorySlot& slot = StorySaveGame::Instance()->slots[kCareerSlot];
-        std::printf("slot 3: %s, %s, %s\n", slot.displayName.c_str(), slot.date.c_str(), slot.progress.c_str());
-        Check(slot.progress == "<scale 0.4><br>%30320% 1</scale>", "the first leg is step 1");
-    }));
-    s.push_back(Quit());
+    SaveAndQuit(1);
 }
 
 void SecondRun()
@@ -261,12 +271,7 @@ void SecondRun()
         Check(!career.firstLeg, "the second leg is due");
     }));
     s.push_back(Picture("second_leg_display"));
-    s.push_back(Choose("Save"));
-    s.push_back(Do([] {
-        Check(StorySaveGame::Instance()->slots[kCareerSlot].progress == "<scale 0.4><br>%30320% 3</scale>",
-              "the second leg is step 3");
-    }));
-    s.push_back(Quit());
+    SaveAndQuit(3);
 }
 
 // The second leg after the restart: the match won, the round decided and its screen, then
@@ -298,13 +303,7 @@ void ThirdRun()
         std::printf("the story team now:%s\n", members.c_str());
     }));
     s.push_back(Picture("next_round_leg_display"));
-    s.push_back(Choose("Save"));
-    s.push_back(Do([] {
-        const StorySlot& slot = StorySaveGame::Instance()->slots[kCareerSlot];
-        std::printf("saved: slot 3: %s, %s, %s\n", slot.displayName.c_str(), slot.date.c_str(), slot.progress.c_str());
-        Check(slot.displayName == "Bolts", "the slot keeps its career");
-    }));
-    s.push_back(Quit());
+    SaveAndQuit(5);
 }
 
 // The career after the restart: the round the third run reached, still due.
