@@ -100,6 +100,9 @@ bool PickSquad()
         return true;
     if (Menu::Instance()->GetSelectedItemName() == "accept") {
         std::printf("squad picked on \"%s\"\n", shown.c_str());
+        static std::string picture;
+        picture = "picked_" + shown.substr(shown.find("Selection"));
+        Picture(picture.c_str())();
         Press({SDL_SCANCODE_SPACE});
         return true;
     }
@@ -167,8 +170,8 @@ menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
     return [typer = std::make_shared<CheatTyper>(cheat), ticks = 0, screenAfter]() mutable {
         ++ticks;
         const std::string shown = ShownScreen();
-        if (!shown.empty() && shown.rfind(screenAfter, 0) == 0 && Menu::Instance()->GetFadeState() == Menu::kShown)
-            return true;
+        if (!shown.empty() && shown.rfind(screenAfter, 0) == 0)
+            return Menu::Instance()->GetFadeState() == Menu::kShown;
         if (PickSquad())
             return false;
         // Banners go by themselves; statistics screens and the newspaper wait for the key.
@@ -252,7 +255,8 @@ void SecondRun()
     s.push_back([ticks = 0]() mutable {
         if (OnScreen("training"))
             return true;
-        if (!OnScreen("leg_display") && ++ticks % 30 == 0)
+        // Only while no screen is up, so that no press lands on a screen fading in.
+        if (ShownScreen().empty() && ++ticks % 30 == 0)
             Press({SDL_SCANCODE_SPACE});
         return false;
     });
