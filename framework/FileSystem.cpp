@@ -117,6 +117,8 @@ void SyncFolder(const std::string& folder)
     close(fd);
 }
 
+thread_local FolderSyncBatch* t_folderSyncBatch = nullptr;
+
 // A file on disk opened for reading. In text mode ("r") a carriage return before a line
 // feed is dropped, as the data files were written on a platform that stores line ends so.
 class DiskReadFile : public File {
@@ -315,7 +317,8 @@ public:
             LogError("FileSystem: could not store %s: %s\n", m_target.c_str(), std::strerror(error));
             return false;
         }
-        SyncFolder(m_folder);
+        if (!FolderSyncBatch::Defer(m_folder))
+            SyncFolder(m_folder);
         if (FileSystem::Exists())
             FileSystem::Instance()->InvalidateDiskCache(m_folder);
         m_stored = true;
@@ -790,3 +793,25 @@ int64_t FileLength(const char* name)
 }
 
 }  // namespace FileUtil
+
+FolderSyncBatch::FolderSyncBatch() : m_outer(t_folderSyncBatch)
+{
+    t_folderSyncBatch = this;
+}
+
+FolderSyncBatch::~FolderSyncBatch()
+{
+    t_folderSyncBatch = m_outer;
+    for (const std::string& folder : m_folders)
+        SyncFolder(folder);
+}
+
+bool FolderSyncBatch::Defer(const std::string& folder)
+{
+    FolderSyncBatch* batch = t_folderSyncBatch;
+    if (!batch)
+        return false;
+    if (std::find(batch->m_folders.begin(), batch->m_folders.end(), folder) == batch->m_folders.end())
+        batch->m_folders.push_back(folder);
+    return true;
+}

@@ -68,6 +68,26 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// While one lives on this thread, a folder that files are stored in is synced once, when the
+// batch ends, instead of once per file: for files replaced together whose names are known
+// already (a save and its index). Each file is whole on disk before its rename either way;
+// the renames are on disk once the batch has ended.
+class FolderSyncBatch {
+public:
+    FolderSyncBatch();
+    ~FolderSyncBatch();
+    FolderSyncBatch(const FolderSyncBatch&) = delete;
+    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+
+    // For the file layer: false when no batch lives on this thread, so the caller syncs
+    // the folder itself.
+    static bool Defer(const std::string& folder);
+
+private:
+    std::vector<std::string> m_folders;
+    FolderSyncBatch* m_outer;
+};
+
 namespace FileUtil {
 // Size in bytes; 0 when the file does not exist ("FileUtil::FileLength: file not found: %s\n").
 int64_t FileLength(const char* name);

@@ -164,6 +164,34 @@ TEST_F(AtomicWriteTest, TheOldContentStaysUntilCloseAndAnAbandonedWriteLeavesNoT
     EXPECT_EQ(Entries(Path("Saves")), (std::set<std::string>{"user.txt"}));
 }
 
+TEST_F(AtomicWriteTest, ABatchSyncsItsFolderOnceAfterEveryFileIsWhole)
+{
+    ASSERT_TRUE(WriteThroughLayer(Dir("Saves\\a.txt"), "a0\n"));
+    const std::string folder = fsys::canonical(Path("Saves")).string();
+    std::vector<std::string> synced;
+    g_onSync = [&](const std::string& path) {
+        synced.push_back(path == folder ? "folder holding " + ReadRaw(Path("Saves/a.txt")) + ReadRaw(Path("Saves/b.txt"))
+                                        : "file");
+    };
+    {
+        FolderSyncBatch outer;
+        {
+            FolderSyncBatch inner;
+            EXPECT_TRUE(WriteThroughLayer(Dir("Saves\\a.txt"), "a1\n"));
+        }
+        synced.push_back("inner ended");
+        EXPECT_TRUE(WriteThroughLayer(Dir("Saves\\b.txt"), "b1\n"));
+        EXPECT_TRUE(WriteThroughLayer(Dir("Saves\\a.txt"), "a2\n"));
+    }
+    synced.push_back("outer ended");
+    EXPECT_TRUE(WriteThroughLayer(Dir("Saves\\b.txt"), "b2\n"));
+    g_onSync = nullptr;
+    EXPECT_EQ(synced, (std::vector<std::string>{"file", "folder holding a1\n", "inner ended", "file", "file",
+                                                "folder holding a2\nb1\n", "outer ended", "file",
+                                                "folder holding a2\nb2\n"}));
+    EXPECT_FALSE(FolderSyncBatch::Defer(folder));
+}
+
 // Another program writing: it holds its temporary until told to let go.
 class ForeignWriter {
 public:

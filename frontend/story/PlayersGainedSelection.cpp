@@ -2,6 +2,10 @@
 
 #include "framework/Debug.h"
 #include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StoryModeLoading.h"
+#include "frontend/story/StorySelection.h"
+#include "match/MatchLoading.h"
+#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 
@@ -11,6 +15,8 @@ using Members = std::vector<TeamDescription::Member>;
 
 constexpr size_t kSmallTeam = 5;
 constexpr size_t kFullTeam = 7;
+// Of the twelve on offer to a full team, the other team's five sit apart from its line-up.
+constexpr int kOtherTeamOnOffer = 5;
 
 GainedSelectionMaker& SelectionMaker()
 {
@@ -46,6 +52,8 @@ bool MakeGainedOffer(const TeamDescription& own, const TeamDescription& other, G
         offer.keepersToPick = 1;
         offer.outfieldToPick = 6;
         offer.startPicked = static_cast<int>(kFullTeam);
+        offer.lineUpSize = static_cast<int>(kFullTeam);
+        offer.benchGapCount = kOtherTeamOnOffer;
         return true;
     }
     return false;
@@ -81,6 +89,35 @@ void SetGainedSelectionMaker(GainedSelectionMaker maker)
     SelectionMaker() = std::move(maker);
 }
 
+State* SelectOnThePitch(const GainedOffer& offer, std::vector<std::string>& chosen)
+{
+    const auto split = offer.candidates.begin() + offer.startPicked;
+    MatchSetup setup;
+    setup.levelFolder = StoryModeLoading::LevelFolder();
+    setup.teamOne = {"no_team_one_name", Members(offer.candidates.begin(), split), 0};
+    setup.teamTwo = {"no_team_two_name", Members(split, offer.candidates.end()), 0};
+    setup.showBenches = true;
+    // The loading hands over to nothing that should run before the pick.
+    State* handedOver = MatchLoading::RunAtOnce(std::move(setup));
+    StateSlot::Set(&handedOver, nullptr, false);
+
+    PlayerSelectionResult request;
+    request.mode = offer.mode;
+    request.screen = offer.screen;
+    request.sceneObject = PitchSimulation::Instance()->GetSceneObject();
+    request.candidates = story_selection::PitchPlayers();
+    request.goalkeepersToPick = offer.keepersToPick;
+    request.outfieldPlayersToPick = offer.outfieldToPick;
+    request.firstPrefix = "(0):";
+    for (size_t i = 0; i < request.candidates.size(); ++i) {
+        request.startPicked.push_back(static_cast<int>(i) < offer.startPicked);
+        request.pickable.push_back(true);
+    }
+    request.lineUpSize = offer.lineUpSize;
+    request.benchGapCount = offer.benchGapCount;
+    return story_selection::Make(std::move(request), chosen);
+}
+
 PlayersGainedSelection::PlayersGainedSelection(TeamDescription* own, TeamDescription* other)
     : m_own(own), m_other(other)
 {
@@ -88,7 +125,7 @@ PlayersGainedSelection::PlayersGainedSelection(TeamDescription* own, TeamDescrip
 
 PlayersGainedSelection::~PlayersGainedSelection()
 {
-    delete m_child;
+    StateSlot::Set(&m_child, nullptr, false);
 }
 
 void PlayersGainedSelection::Enter()
@@ -101,7 +138,7 @@ void PlayersGainedSelection::Enter()
                    m_own ? static_cast<int>(m_own->GetMembers().size()) : 0);
         return;
     }
-    State* selection = SelectionMaker() ? SelectionMaker()(offer, m_chosen) : nullptr;
+    State* selection = SelectionMaker() ? SelectionMaker()(offer, m_chosen) : SelectOnThePitch(offer, m_chosen);
     if (!selection) {
         LogWarning("PlayersGainedSelection::Enter: no selection screen; the story team stays as it is\n");
         return;

@@ -17,7 +17,10 @@ struct GainedOffer {
     int mode = 0;
     int keepersToPick = 0;
     int outfieldToPick = 0;
-    int startPicked = 0;  // the first candidates, picked at the start
+    int startPicked = 0;  // the first candidates, the own team's, picked at the start
+    // A line-up change: the own team's candidates form the line-up, the other's sit apart.
+    int lineUpSize = 0;
+    int benchGapCount = 0;
 };
 
 // The offer for the two teams; false for an own team of neither five nor seven members.
@@ -32,9 +35,11 @@ std::vector<TeamDescription::Member> ComposeGainedTeam(const std::vector<TeamDes
                                                        const std::vector<std::string>& chosen);
 
 // The selection state for an offer; it fills the chosen names before it ends. Null when no
-// selection screen can be shown.
+// selection screen can be shown. By default both teams' offered players are loaded onto the
+// story level and picked on the squad selection; an empty function brings that back.
 using GainedSelectionMaker = std::function<State*(const GainedOffer& offer, std::vector<std::string>& chosen)>;
 void SetGainedSelectionMaker(GainedSelectionMaker maker);
+State* SelectOnThePitch(const GainedOffer& offer, std::vector<std::string>& chosen);
 
 // Runs the pick and, on Exit, rebuilds the story team from it, refreshes the career's member
 // names and takes the round-start snapshot of the new list. Without a pick (no screen, or a

@@ -1,6 +1,8 @@
 #include "frontend/story/StoryMatchRules.h"
 
+#include "framework/Debug.h"
 #include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StoryModeLoading.h"
 #include "match/settings/GameSettings.h"
 
 #include <algorithm>
@@ -11,6 +13,7 @@ namespace {
 
 constexpr size_t kFullTeam = 7;
 constexpr size_t kBench = 2;
+constexpr size_t kLineUp = 5;
 constexpr const char* kNewspaper = "<PP>cutScenes\\newspaper\\";
 constexpr const char* kOutro = "<PP>cutScenes\\Outro\\";
 constexpr const char* kHappy = "script_happy.txt";
@@ -54,6 +57,14 @@ std::vector<TeamDescription::Member> LineUp(const std::vector<TeamDescription::M
     return list;
 }
 
+std::vector<std::string> FirstFive(const std::vector<TeamDescription::Member>& team)
+{
+    std::vector<std::string> names;
+    for (size_t i = 0; i < team.size() && i < kLineUp; ++i)
+        names.push_back(team[i].variation);
+    return names;
+}
+
 bool IsHomeLeg()
 {
     return !IsFinal() && !StoryModeGame::Instance()->firstLeg;
@@ -68,6 +79,29 @@ float OpponentAggression(int round)
 {
     const GameSettings* settings = GameSettings::Instance();
     return settings->firstRoundAggression + static_cast<float>(round) * settings->perRoundAggression;
+}
+
+MatchSetup PlaySetup(const std::vector<std::string>& selected)
+{
+    StoryModeGame* game = StoryModeGame::Instance();
+    const TeamDescription* story = TeamDescription::Find(StoryModeGame::kStoryTeam);
+    const TeamDescription* opponent = TeamDescription::Find(game->GetOpponentName());
+    MatchSetup setup;
+    setup.levelFolder = StoryModeLoading::LevelFolder();
+    if (story) {
+        setup.teamOne.teamName = story->GetTeamName();
+        setup.teamOne.members = LineUp(story->GetMembers(), selected);
+        setup.teamOne.benchCount = std::max<int32_t>(0, static_cast<int32_t>(setup.teamOne.members.size()) -
+                                                            static_cast<int32_t>(kLineUp));
+    }
+    if (opponent)
+        setup.teamTwo = {opponent->GetTeamName(), opponent->GetMembers(), 0};
+    else
+        LogWarning("story_match::PlaySetup: no opponent \"%s\"; its side stays empty\n", game->GetOpponentName().c_str());
+    setup.createReferee = true;
+    setup.computerAggression = OpponentAggression(game->round);
+    setup.showSpectators = true;
+    return setup;
 }
 
 CutScene AfterMatch(int ownGoals, int opponentGoals)

@@ -4,6 +4,7 @@
 // screen, line-up, venue, opponent's aggression and the cut scene after it.
 
 #include "characters/TeamDescription.h"
+#include "match/MatchSetup.h"
 
 #include <string>
 #include <vector>
@@ -19,12 +20,21 @@ const char* SelectionScreen(size_t teamSize);
 std::vector<TeamDescription::Member> LineUp(const std::vector<TeamDescription::Member>& team,
                                             const std::vector<std::string>& selected);
 
+// The line-up when no pick can be made: the first five members' short names.
+std::vector<std::string> FirstFive(const std::vector<TeamDescription::Member>& team);
+
 // The own team plays at home in the second leg of a round before the final.
 bool IsHomeLeg();
 // A match that may go to extra time and a shoot-out: a second leg or the final.
 bool IsDecisive();
 // The opponent's aggression in a round: the first round's, raised by each round after it.
 float OpponentAggression(int round);
+
+// The match of the leg due, with the story team's selected members (short names, in
+// selection order): the line-up and bench from LineUp, the round's opponent whole, the
+// referee, the opponent's aggression and the spectators. An opponent without a description
+// leaves its side empty (logged).
+MatchSetup PlaySetup(const std::vector<std::string>& selected);
 
 // The cut scene after a booked match: the outro after a won final, else the newspaper with
 // its script and page.

@@ -161,6 +161,8 @@ bool StorySaveGame::WriteCareer()
 
 bool StorySaveGame::Save()
 {
+    // The table only dates a file it names already, so one folder sync serves both.
+    FolderSyncBatch batch;
     if (!WriteCareer())
         return false;
     Slot& slot = slots[currentSlot];

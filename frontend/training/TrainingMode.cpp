@@ -1,7 +1,10 @@
 #include "frontend/training/TrainingMode.h"
 
+#include "framework/Debug.h"
 #include "framework/Message.h"
+#include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/story/StoryCommands.h"
+#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/Scene.h"
@@ -105,6 +108,9 @@ int TrainingMode::OnMessage(int message, intptr_t param)
             TrainingSettings::Instance()->Reset();
             Leave(nullptr);
         }
+    } else if (word == "StartMatch") {
+        if (shown)
+            StartMatch();
     } else if (word == "SetPosition" || word == "SetRotation") {
         TBMenu::OnMessage(message, param);
     } else if (word == "CheckMatchstartEntry") {
@@ -121,6 +127,18 @@ int TrainingMode::OnMessage(int message, intptr_t param)
         StartTraining();
     }
     return 0;
+}
+
+void TrainingMode::StartMatch()
+{
+    // The story match lies above this library and registers itself under its name.
+    State* match = MenuLaunchedCodeFragment::GetFactory().Create("StoryModeMatch");
+    if (!match) {
+        LogError("TrainingMode::StartMatch: the program has no story match\n");
+        return;
+    }
+    StoryModeGame::Instance()->resumePending = false;
+    Leave(match);
 }
 
 void TrainingMode::Leave(State* next)

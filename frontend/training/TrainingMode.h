@@ -15,9 +15,9 @@ public:
     // The kinds of CreateMainSelection.
     enum Selection { kTrainingMembers = 0, kDribbler = 1, kShooter = 2 };
 
-    // "SetMenu", "Save" and "BackToMain" act only while the screen is shown; "SetPosition",
-    // "SetRotation", "CheckMatchstartEntry", "AdvanceTraining", "StartTraining" and the
-    // selections at any time. 0 (never stops an action text).
+    // "SetMenu", "Save", "BackToMain" and "StartMatch" act only while the screen is shown;
+    // "SetPosition", "SetRotation", "CheckMatchstartEntry", "AdvanceTraining", "StartTraining"
+    // and the selections at any time. 0 (never stops an action text).
     int OnMessage(int message, intptr_t param) override;
 
     // Loads the members to pick from (all of the story team, or the three chosen for the
@@ -40,6 +40,8 @@ private:
     void StartTraining();
     // The successor at once, without the fade-out.
     void LeaveNow(State* next);
+    // The story match of the leg due; nothing (logged) in a program without it.
+    void StartMatch();
     // The successor, then the fade-out.
     void Leave(State* next);
 };

@@ -1,15 +1,18 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the story mode with pushed key events:
-//     story_run <game folder> <work folder> first|second
+//     story_run <game folder> <work folder> first|second|third|fourth
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
-// career on its leg screen with "continue" chosen, on to the training,
-// where "Save" writes it again; the program quits. The story match is not built yet, so the
-// road ends there.
-// Both runs print the career file and the slot table unscrambled; pictures of the screens land
-// in <work folder>/pictures. The exit code is 0 when the
-// program ended with 123 and every check held.
+// career on its leg screen with "continue" chosen, on to the match start (the training
+// counted as passed: training_run plays it), where "Save" writes it again; the first leg is played (the squad picked, each period cut
+// short with a cheat) and "Save" on the second leg's screen.
+// third: the second leg is played and won with a cheat; the round's screen follows, then
+// the gained players' pick (or the round again), and "Save" on the next leg's screen.
+// fourth: the career continues on that leg's screen after the restart.
+// Every run prints the career file and the slot table unscrambled; pictures of the screens
+// land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
+// every check held.
 
 #include "characters/TeamDescription.h"
 #include "framework/CryptedStdFile.h"
@@ -19,6 +22,8 @@
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
 #include "match/game/GameTB.h"
+#include "simulation/MatchClock.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "menus/Menu.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
@@ -27,6 +32,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
@@ -74,6 +80,114 @@ menu_script::Step Quit()
     });
 }
 
+std::string ShownScreen()
+{
+    const TBMenu* menu = ScreenMenu();
+    return menu ? menu->GetScreen() : std::string();
+}
+
+// Keys for a squad selection on screen, one every few updates: the pick under the cursor
+// changed, then the cursor moved on, until the squad is complete and the accept button
+// (which the screen then selects) is pressed. False when no selection is on screen.
+bool PickSquad()
+{
+    static int ticks = 0;
+    static bool moveNext = false;
+    const std::string shown = ShownScreen();
+    if (shown.find("Selection") == std::string::npos)
+        return false;
+    if (Menu::Instance()->GetFadeState() != Menu::kShown || ++ticks % 8 != 0)
+        return true;
+    if (Menu::Instance()->GetSelectedItemName() == "accept") {
+        std::printf("squad picked on \"%s\"\n", shown.c_str());
+        static std::string picture;
+        picture = "picked_" + shown.substr(shown.find("Selection"));
+        Picture(picture.c_str())();
+        Press({SDL_SCANCODE_SPACE});
+        return true;
+    }
+    Press({moveNext ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_SPACE});
+    moveNext = !moveNext;
+    return true;
+}
+
+void DecideRound()
+{
+    const StoryModeGame& career = *StoryModeGame::Instance();
+    const bool won = OnScreen("round_won");
+    std::printf("round %d %s on aggregate %d:%d (shoot-out %d)\n", career.round + 1, won ? "won" : "lost",
+                career.GetTotalGoals(true), career.GetTotalGoals(false), career.penaltyResult);
+    Check(won == career.IsRoundWon(), "the round's screen tells its result");
+}
+
+// On "round_won" the next round, through the gained players' pick; on "round_lost" the
+// round again from its first leg.
+menu_script::Step AfterTheRound()
+{
+    return [choose = menu_script::Step(), chosen = false]() mutable {
+        if (!choose)
+            choose = Choose(OnScreen("round_won") ? "next" : "yes");
+        if (!chosen) {
+            chosen = choose();
+            return false;
+        }
+        PickSquad();
+        return OnScreen("leg_display");
+    };
+}
+
+// The letters of a cheat, typed one key per update while the match clock runs.
+class CheatTyper {
+public:
+    explicit CheatTyper(const char* cheat) : m_cheat(cheat) {}
+
+    // True while it types: from the first update of a running clock to the cheat's end.
+    bool Update()
+    {
+        const MatchClock* clock = PitchSimulation::Instance()->GetClock();
+        const float time = clock ? clock->GetTime() : 0.0f;
+        const bool running = time > m_lastTime;
+        m_lastTime = time;
+        if (m_next == 0 && !running)
+            return false;
+        const char c = m_cheat[m_next];
+        Press({c == ' ' ? SDL_SCANCODE_SPACE : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'A'))});
+        if (++m_next == m_cheat.size())
+            m_next = 0;
+        return true;
+    }
+
+private:
+    std::string m_cheat;
+    size_t m_next = 0;
+    float m_lastTime = 0.0f;
+};
+
+// From the match start to the screen after the match: the squad picked, the cheat typed in
+// every period, the match's screens and the newspaper passed with the select key.
+menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
+{
+    return [typer = std::make_shared<CheatTyper>(cheat), ticks = 0, screenAfter]() mutable {
+        ++ticks;
+        const std::string shown = ShownScreen();
+        if (!shown.empty() && shown.rfind(screenAfter, 0) == 0)
+            return Menu::Instance()->GetFadeState() == Menu::kShown;
+        if (PickSquad())
+            return false;
+        // Banners go by themselves; statistics screens and the newspaper wait for the key.
+        if (!typer->Update() && shown.rfind("message", 0) != 0 && ticks % 30 == 0)
+            Press({SDL_SCANCODE_SPACE});
+        return false;
+    };
+}
+
+// training_run plays the drills; here the leg's training counts as passed, so "continue"
+// leads straight to the match start.
+Step SkipTraining()
+{
+    return Do([] { StoryModeGame::Instance()->trainingPassed = true; });
+}
+
 void ToTheSlots()
 {
     auto& s = Steps();
@@ -83,6 +197,22 @@ void ToTheSlots()
     s.push_back(Picture(g_second ? "story_slots_again" : "story_slots"));
     // The slot's button chooses it and moves on to what can be done with it.
     s.push_back(Choose("slot2"));
+}
+
+// "Save" on the leg screen shown: the slot keeps the career at the step given; then the
+// program quits.
+void SaveAndQuit(int step)
+{
+    auto& s = Steps();
+    s.push_back(Choose("Save"));
+    s.push_back(Do([step] {
+        const StorySlot& slot = StorySaveGame::Instance()->slots[kCareerSlot];
+        std::printf("saved: slot 3: %s, %s, %s\n", slot.displayName.c_str(), slot.date.c_str(), slot.progress.c_str());
+        Check(slot.displayName == "Bolts", "the slot keeps its career");
+        const std::string progress = "<scale 0.4><br>%30320% " + std::to_string(step) + "</scale>";
+        Check(slot.progress == progress, ("the career is at step " + std::to_string(step)).c_str());
+    }));
+    s.push_back(Quit());
 }
 
 void FirstRun()
@@ -106,13 +236,7 @@ void FirstRun()
         Check(StoryModeGame::Instance()->teamName == "Bolts", "the career takes the typed name");
         Check(StorySaveGame::Instance()->currentSlot == kCareerSlot, "the career runs in the third slot");
     }));
-    s.push_back(Choose("Save"));
-    s.push_back(Do([] {
-        const StorySlot& slot = StorySaveGame::Instance()->slots[kCareerSlot];
-        std::printf("slot 3: %s, %s, %s\n", slot.displayName.c_str(), slot.date.c_str(), slot.progress.c_str());
-        Check(slot.progress == "<scale 0.4><br>%30320% 1</scale>", "the first leg is step 1");
-    }));
-    s.push_back(Quit());
+    SaveAndQuit(1);
 }
 
 void SecondRun()
@@ -133,21 +257,72 @@ void SecondRun()
         Check(!Menu::Instance()->HasItem("OK"), "a resumed career has no OK");
         Check(TeamDescription::Find(StoryModeGame::kStoryTeam)->GetTeamName() == "Bolts", "the story team is Bolts");
     }));
+    s.push_back(SkipTraining());
     s.push_back(Choose("continue"));
-    // The first leg's training opens with the newspaper, which waits for the button.
-    s.push_back([ticks = 0]() mutable {
-        if (OnScreen("training"))
-            return true;
-        if (!OnScreen("leg_display") && ++ticks % 30 == 0)
-            Press({SDL_SCANCODE_SPACE});
-        return false;
-    });
-    s.push_back(Picture("training"));
+    s.push_back(WaitFor("matchstart"));
+    s.push_back(Picture("matchstart"));
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
         Check(StorySaveGame::Instance()->slots[kCareerSlot].displayName == "Bolts", "the slot keeps its career");
-        std::printf("on the training; training_run plays it through to the match start\n");
     }));
+    s.push_back(Choose("OK"));
+    s.push_back(PlayLeg("CHEAT SKIP", "leg_display"));
+    s.push_back(Do([] {
+        const StoryModeGame& career = *StoryModeGame::Instance();
+        std::printf("first leg booked %d:%d; the second leg is due\n", career.awayGoals1, career.homeGoals2);
+        Check(!career.firstLeg, "the second leg is due");
+    }));
+    s.push_back(Picture("second_leg_display"));
+    SaveAndQuit(3);
+}
+
+// The second leg after the restart: the match won, the round decided and its screen, then
+// the next round's first leg saved.
+void ThirdRun()
+{
+    ToTheSlots();
+    auto& s = Steps();
+    s.push_back(Choose("story_load"));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([] {
+        const StoryModeGame& career = *StoryModeGame::Instance();
+        Check(!career.firstLeg, "the second leg is due after the restart");
+        std::printf("continued on the second leg; the first was booked %d:%d\n", career.awayGoals1, career.homeGoals2);
+    }));
+    s.push_back(SkipTraining());
+    s.push_back(Choose("continue"));
+    s.push_back(WaitFor("matchstart"));
+    s.push_back(Choose("OK"));
+    s.push_back(PlayLeg("CHEAT WIN", "round_"));
+    s.push_back(Do(DecideRound));
+    s.push_back(Picture("round_result"));
+    s.push_back(AfterTheRound());
+    s.push_back(Do([] {
+        std::string members;
+        for (const auto& member : TeamDescription::Find(StoryModeGame::kStoryTeam)->GetMembers())
+            members += " " + member.variation;
+        std::printf("the story team now:%s\n", members.c_str());
+    }));
+    s.push_back(Picture("next_round_leg_display"));
+    SaveAndQuit(5);
+}
+
+// The career after the restart: the round the third run reached, still due.
+void FourthRun()
+{
+    ToTheSlots();
+    auto& s = Steps();
+    s.push_back(Choose("story_load"));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([] {
+        const StoryModeGame& career = *StoryModeGame::Instance();
+        std::printf("continued: round %d, %s leg, %zu members\n", career.round + 1, career.firstLeg ? "first" : "second",
+                    TeamDescription::Find(StoryModeGame::kStoryTeam)->GetMembers().size());
+        Check(career.teamName == "Bolts", "the career is Bolts");
+        Check(career.firstLeg, "a new round starts with its first leg");
+        Check(Menu::Instance()->GetSelectedItemName() == "continue", "a resumed career goes on with continue");
+    }));
+    s.push_back(Picture("continued_leg_display"));
     s.push_back(Quit());
 }
 
@@ -155,20 +330,24 @@ void SecondRun()
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 || (std::strcmp(argv[3], "first") != 0 && std::strcmp(argv[3], "second") != 0)) {
-        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second\n");
+    const std::string run = argc == 4 ? argv[3] : "";
+    if (run != "first" && run != "second" && run != "third" && run != "fourth") {
+        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second|third|fourth\n");
         return 2;
     }
-    const bool second = std::strcmp(argv[3], "second") == 0;
-    g_second = second;
+    g_second = run != "first";
     const fs::path work = fs::absolute(argv[2]) / "game";
-    if (!PrepareWorkFolder(argv[1], work, !second)) {
+    if (!PrepareWorkFolder(argv[1], work, run == "first")) {
         std::fprintf(stderr, "story_run: no game data in %s\n", argv[1]);
         return 1;
     }
-    if (second)
-        SecondRun();
-    else
+    if (run == "first")
         FirstRun();
+    else if (run == "second")
+        SecondRun();
+    else if (run == "third")
+        ThirdRun();
+    else
+        FourthRun();
     return Run("story_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
 }

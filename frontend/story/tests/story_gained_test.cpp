@@ -87,8 +87,9 @@ TEST_F(StoryGainedTest, OfferDependsOnTheTeamSize)
     GainedOffer offer;
     ASSERT_TRUE(MakeGainedOffer(*Team("Panda01"), *Team("Panda02"), offer));
     EXPECT_EQ(StoryTest::Names(offer.candidates), (NameList{"PandaPl04", "PandaPl05", "PandaPl06", "PandaPl07"}));
-    EXPECT_EQ(std::make_tuple(offer.screen, offer.mode, offer.keepersToPick, offer.outfieldToPick, offer.startPicked),
-              std::make_tuple(std::string("3dmenues//TrainingMainSelection4p"), 0, 0, 2, 0));
+    EXPECT_EQ(std::make_tuple(offer.screen, offer.mode, offer.keepersToPick, offer.outfieldToPick, offer.startPicked,
+                              offer.lineUpSize),
+              std::make_tuple(std::string("3dmenues//TrainingMainSelection4p"), 0, 0, 2, 0, 0));
 
     Team("Panda01")->GetMembers().push_back({"LizardGk00", true});
     Team("Panda01")->GetMembers().push_back({"LizardPl00", false});
@@ -96,8 +97,9 @@ TEST_F(StoryGainedTest, OfferDependsOnTheTeamSize)
     EXPECT_EQ(offer.candidates.size(), 12u);
     EXPECT_EQ(offer.candidates[5].variation, "LizardGk00");
     EXPECT_EQ(offer.candidates[7].variation, "PandaGk01");
-    EXPECT_EQ(std::make_tuple(offer.screen, offer.mode, offer.keepersToPick, offer.outfieldToPick, offer.startPicked),
-              std::make_tuple(std::string("3dmenues//TrainingMainSelection12p"), 1, 1, 6, 7));
+    EXPECT_EQ(std::make_tuple(offer.screen, offer.mode, offer.keepersToPick, offer.outfieldToPick, offer.startPicked,
+                              offer.lineUpSize, offer.benchGapCount),
+              std::make_tuple(std::string("3dmenues//TrainingMainSelection12p"), 1, 1, 6, 7, 7, 5));
 
     Team("Panda01")->GetMembers().pop_back();
     EXPECT_FALSE(MakeGainedOffer(*Team("Panda01"), *Team("Panda02"), offer));
@@ -124,6 +126,7 @@ TEST_F(StoryGainedTest, SnapshotFollowsTheNewList)
 TEST_F(StoryGainedTest, WithoutASelectionTheTeamStays)
 {
     LogCapture log;
+    SetGainedSelectionMaker([](const GainedOffer&, NameList&) -> State* { return nullptr; });
     State* holder = nullptr;
     StateSlot::Set(&holder, new PlayersGainedSelection(Team("Panda01"), Team("Panda02")), true);
     StateSlot::Update(&holder, 0.1f);

@@ -96,3 +96,46 @@ TEST_F(StoryMatchTest, LineUpTakesTheSelectedThenTheBench)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StoryMatchTest, MatchSetupFollowsTheRound)
+{
+    GameSettings::Instance()->firstRoundAggression = 10.0f;
+    GameSettings::Instance()->perRoundAggression = 2.0f;
+    Team("Panda02")->SetTeamName("Bamboo Wanderers");
+    const std::vector<std::string> five = {"PandaGk00", "PandaPl01", "PandaPl00", "PandaPl02", "PandaPl03"};
+    MatchSetup setup = story_match::PlaySetup(five);
+    EXPECT_EQ(setup.levelFolder.substr(setup.levelFolder.size() - 8), "level01\\");
+    EXPECT_EQ(std::make_tuple(setup.teamOne.teamName, Names(setup.teamOne.members), setup.teamOne.benchCount),
+              std::make_tuple(std::string("Bamboo Rovers"),
+                              std::vector<std::string>{"PandaGk00*", "PandaPl01", "PandaPl00", "PandaPl02", "PandaPl03"},
+                              0));
+    EXPECT_EQ(std::make_tuple(setup.teamTwo.teamName, Names(setup.teamTwo.members), setup.teamTwo.benchCount),
+              std::make_tuple(std::string("Bamboo Wanderers"), Names(Squad("Panda", 1)), 0));
+    EXPECT_EQ(std::make_tuple(setup.createReferee, setup.computerAggression, setup.showBenches, setup.showSpectators),
+              std::make_tuple(true, 10.0f, false, true));
+
+    // Round 3, a team of seven: the two left out sit on the bench; the opponent is harder.
+    Game()->round = 3;
+    Team("Panda01")->GetMembers().push_back({"PandaGk01", true});
+    Team("Panda01")->GetMembers().push_back({"PandaPl04", false});
+    setup = story_match::PlaySetup(five);
+    EXPECT_EQ(Names(setup.teamOne.members), (std::vector<std::string>{"PandaGk00*", "PandaPl01", "PandaPl00", "PandaPl02",
+                                                                       "PandaPl03", "PandaGk01*", "PandaPl04"}));
+    EXPECT_EQ(setup.teamOne.benchCount, 2);
+    EXPECT_EQ(setup.teamTwo.teamName, Game()->GetOpponentTeamName());
+    EXPECT_EQ(setup.computerAggression, 16.0f);
+    EXPECT_EQ(setup.levelFolder.substr(setup.levelFolder.size() - 8), "level02\\");
+    GameSettings::DestroyInstance();
+}
+
+TEST_F(StoryMatchTest, WithoutAPickTheFirstFivePlay)
+{
+    Team("Panda01")->GetMembers().push_back({"PandaGk01", true});
+    EXPECT_EQ(story_match::FirstFive(Team("Panda01")->GetMembers()),
+              (std::vector<std::string>{"PandaGk00", "PandaPl00", "PandaPl01", "PandaPl02", "PandaPl03"}));
+    EXPECT_EQ(story_match::FirstFive(Members(2, {"PandaGk00", true})).size(), 2u);
+}
+
+}  // namespace
