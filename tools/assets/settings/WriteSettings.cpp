@@ -50,6 +50,11 @@ void ShipMatchSettings(MatchSettings& s)
     // Seconds a keeper may start his save early: the worst lands before the ball arrives.
     s.worstKeeperSaveMisjudgement = 1.1f;
     s.bestKeeperSaveMisjudgement = 0.4f;
+    // Without a late reaction and a misread crossing a keeper reaches every shot on target.
+    s.worstKeeperReactionDelay = 0.25f;
+    s.bestKeeperReactionDelay = 0.15f;
+    s.worstKeeperCrossingError = 1.6f;
+    s.bestKeeperCrossingError = 0.8f;
 }
 
 // The code's loft default is the number 20, which read as radians would lob every pass. A
