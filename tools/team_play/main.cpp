@@ -54,6 +54,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -266,7 +267,18 @@ struct Bench {
     std::vector<double> pathQueries;
     // The frames in which nobody holds the ball, so both keepers predict its path.
     std::vector<double> freeBallMs;
+    // The same in the thread's processor time: on a busy machine a wall-clock frame may
+    // include a whole scheduler slice given to another process.
+    std::vector<double> thinkCpuMs;
+    std::vector<double> freeBallCpuMs;
 };
+
+double ThreadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
 
 // What a keeper weighs each frame: the free ball's crossing and his guard point. Both are
 // queries, so the frame's own Think is not disturbed (his Think also draws random numbers).
@@ -291,6 +303,7 @@ void TimeThinking(Bench& bench, float dt)
     using Clock = std::chrono::steady_clock;
     PitchSimulation* pitch = PitchSimulation::Instance();
     const uint64_t queries = PathChecker::GetQueryCount();
+    const double cpuStart = ThreadCpuMs();
     const auto start = Clock::now();
     pitch->GetUtilityRegistry()->ClearCaches();
     for (int side = 0; side < kSides; ++side) {
@@ -314,9 +327,13 @@ void TimeThinking(Bench& bench, float dt)
     }
     const auto end = Clock::now();
     const double ms = std::chrono::duration<double, std::milli>(end - start).count();
+    const double cpu = ThreadCpuMs() - cpuStart;
     bench.thinkMs.push_back(ms);
-    if (HoldingSide() < 0)
+    bench.thinkCpuMs.push_back(cpu);
+    if (HoldingSide() < 0) {
         bench.freeBallMs.push_back(ms);
+        bench.freeBallCpuMs.push_back(cpu);
+    }
     bench.pathQueries.push_back(static_cast<double>(PathChecker::GetQueryCount() - queries));
 }
 
@@ -476,6 +493,11 @@ void Report(const Tally& tally, const Bench* bench)
                 "percentile %.4f ms, worst %.4f ms\n",
                 bench->freeBallMs.size(), Percentile(bench->freeBallMs, 0.5), Percentile(bench->freeBallMs, 0.99),
                 Percentile(bench->freeBallMs, 1.0));
+    std::printf("in processor time: all frames median %.4f ms, worst %.4f ms; ball free median %.4f ms, 99th "
+                "percentile %.4f ms, worst %.4f ms\n",
+                Percentile(bench->thinkCpuMs, 0.5), Percentile(bench->thinkCpuMs, 1.0),
+                Percentile(bench->freeBallCpuMs, 0.5), Percentile(bench->freeBallCpuMs, 0.99),
+                Percentile(bench->freeBallCpuMs, 1.0));
 }
 
 // One gallery shot, kicked by the shooter from where it lies; the keeper thinks only when
