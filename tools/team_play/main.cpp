@@ -14,10 +14,11 @@
 // --human: side 0 is steered by "(0):" under a script: run, pass, switch, charge and shoot.
 // --events: every match message in order after the summary, so that two runs can be compared.
 // --twice: plays the run again in the same process; exits 1 unless both tell the same story.
-// --swap: "Lizard01" plays as side 0 and "Panda01" as side 1.
+// --swap: "Lizard01" plays as side 0 and "Panda01" as side 1. --ends: side 1 plays from the
+// first side's end.
 // --gallery N: N seeded shots from 15 to 25 m at side 0's keeper, everybody else held; prints
-// the share of shots on target that drew a save and the share saved. --keeper-skill S gives
-// that keeper the skill S (0 to 100).
+// the share of shots on target that drew a save and the share saved. --gallery-side 1 shoots
+// at side 1's keeper instead; --keeper-skill S gives that keeper the skill S (0 to 100).
 
 #include "ai/TeamManager.h"
 #include "ai/TeamStrategy.h"
@@ -86,6 +87,8 @@ struct Options {
     bool twice = false;  // a second run in the same process must give the same messages
     int gallery = 0;  // shots at side 0's keeper instead of a match
     float keeperSkill = -1.0f;  // the gallery keeper's skill; his own when negative
+    int gallerySide = 0;  // whose keeper faces the gallery
+    bool switchEnds = false;  // side 1 plays from the first side's end
 };
 
 // What both sides did, by side.
@@ -544,8 +547,8 @@ int RunGallery(const Options& options, Tally& tally)
     PitchSimulation* pitch = PitchSimulation::Instance();
     Referee referee(tally);
     PlaceTeams();
-    SoccerTeam& defending = *pitch->GetTeam(0);
-    SoccerTeam& attacking = *pitch->GetTeam(1);
+    SoccerTeam& defending = *pitch->GetTeam(options.gallerySide);
+    SoccerTeam& attacking = *pitch->GetTeam(1 - options.gallerySide);
     Character* keeper = nullptr;
     for (int i = 0; i < defending.GetPlayerCount(); ++i) {
         if (defending.GetPlayer(i)->IsKeeper())
@@ -568,8 +571,9 @@ int RunGallery(const Options& options, Tally& tally)
                                              0.0f, -30.0f}, 0.0f, new ActorState(ActorNodes::stand));
         }
     }
-    const Vector3 goal = PitchPosition(-1.0f, 0.0f).ToWorld(true);
-    Vector3 forward = PitchPosition(1.0f, 0.0f).ToWorld(true) - goal;
+    const bool first = defending.IsFirstSide();
+    const Vector3 goal = PitchPosition(-1.0f, 0.0f).ToWorld(first);
+    Vector3 forward = PitchPosition(1.0f, 0.0f).ToWorld(first) - goal;
     forward.Normalize();
     const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
     const Vector3 lateral = up.Cross(forward);
@@ -657,6 +661,10 @@ int PlayOnce(const Options& options, std::vector<std::string>& log)
     Random::Seed(options.seed);
     PitchSimulation::Instance()->SetupMatch();
     Tally tally;
+    if (options.switchEnds) {
+        PitchSimulation::Instance()->GetTeam(0)->SetFirstSide(false);
+        PitchSimulation::Instance()->GetTeam(1)->SetFirstSide(true);
+    }
     if (loaded && MakeSides())
         result = options.gallery > 0 ? RunGallery(options, tally) : RunMatch(options, tally);
     log = std::move(tally.log);
@@ -730,10 +738,14 @@ int main(int argc, char** argv)
             options.twice = true;
         else if (arg == "--swap")
             std::swap(s_teams[0], s_teams[1]);
+        else if (arg == "--ends")
+            options.switchEnds = true;
         else if (arg == "--seconds" && i + 1 < argc)
             options.seconds = std::strtof(argv[++i], nullptr);
         else if (arg == "--gallery" && i + 1 < argc)
             options.gallery = std::atoi(argv[++i]);
+        else if (arg == "--gallery-side" && i + 1 < argc)
+            options.gallerySide = std::atoi(argv[++i]) == 1 ? 1 : 0;
         else if (arg == "--keeper-skill" && i + 1 < argc)
             options.keeperSkill = std::strtof(argv[++i], nullptr);
         else if (arg == "--seed" && i + 1 < argc)
@@ -742,6 +754,6 @@ int main(int argc, char** argv)
             options.folder = arg;
     }
     if (options.folder.empty())
-        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--swap] [--gallery N] [--keeper-skill S]");
+        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--swap] [--ends] [--gallery N] [--gallery-side 0|1] [--keeper-skill S]");
     return Run(options);
 }
