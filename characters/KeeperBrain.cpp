@@ -287,6 +287,11 @@ void KeeperBrain::Think(ActorCommand& command)
     float time = 0.0f;
     Vector3 crossing;
     const bool crosses = !anyHolder && PredictCrossing(time, crossing);
+    // His reaction runs from the moment he first sees the ball heading his way.
+    if (!crosses)
+        m_sightedAt = -1.0f;
+    else if (m_sightedAt < 0.0f)
+        m_sightedAt = time;
     if (actor->HasBall()) {
         LeaveGuardCircle(command);
         CharacterBrain::Think(command);
@@ -325,9 +330,10 @@ void KeeperBrain::Think(ActorCommand& command)
 
 void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& command)
 {
-    // A misread crossing may pick the wrong save; a slow reaction starts the right one late.
+    // A misread crossing may pick the wrong save; a slow reaction starts it late, but starts it.
     const SaveChoice& save = ChooseSave(crossing + m_misjudgement.crossing, time);
-    if (save.time + m_misjudgement.early - m_misjudgement.late < time) {
+    const bool reacted = m_sightedAt < 0.0f || time <= m_sightedAt - m_misjudgement.late;
+    if (!reacted || save.time + m_misjudgement.early < time) {
         SetCode(command, ActorInput::None);
         return;
     }
@@ -353,6 +359,7 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
     }
     command.SetDirection(heading);
     command.hold = 1;
+    m_sightedAt = -1.0f;
     DrawMisjudgement();
 }
 

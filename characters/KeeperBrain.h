@@ -53,9 +53,9 @@ public:
     bool IsBallInCloseTrigger() const;
     void DrawDebug() const;
 
-    // How a keeper of a skill (0 to 100, clamped) misreads one shot, from three draws in
-    // [0, 1] and two in [-1, 1]: an early start, a late reaction and an error in the
-    // predicted crossing (x, y on the keeper plane). The worst keeper errs by the settings'
+    // How a keeper of a skill (0 to 100, clamped) misreads one shot, from two draws in
+    // [0, 1] and two in [-1, 1]: how early he starts a save, how long after first seeing the
+    // shot he reacts at all, and an error in the predicted crossing (x, y on the keeper plane). The worst keeper errs by the settings'
     // worst values, the best by their best ones.
     struct Misjudgement {
         float early = 0.0f;
@@ -87,6 +87,8 @@ private:
     CharacterRace* m_keeperRace;
     Statistic m_skill;
     Misjudgement m_misjudgement;
+    // The time to the crossing when the current shot was first seen; negative between shots.
+    float m_sightedAt = -1.0f;
     Vector3 m_debugPoint;
     std::array<SaveChoice, 9> m_saves;
 };

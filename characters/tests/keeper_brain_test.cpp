@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -503,7 +504,7 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
 namespace {
 
 // A keeper who misreads the crossing dives for the cell of his misread point, and one slow
-// to react starts only when the ball is his reaction closer than the save's own time.
+// to react starts only once the ball has flown his reaction time since he first saw it.
 TEST_F(KeeperBrainTest, AMisreadShotStartsTheSaveOfTheMisreadCellLate)
 {
     MatchSettings& s = *MatchSettings::Instance();
@@ -520,11 +521,13 @@ TEST_F(KeeperBrainTest, AMisreadShotStartsTheSaveOfTheMisreadCellLate)
         const KeeperBrain::Misjudgement m = Brain().GetFullMisjudgement();
         Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
         ActorCommand command;
-        float time = 0.0f, previous = 1.0e9f;
+        float time = 0.0f, previous = 1.0e9f, sighted = -1.0f;
         Vector3 crossing;
         for (int frame = 0; frame < 90 && command.code == ActorInput::None; ++frame) {
             previous = time;
             ASSERT_TRUE(Brain().PredictCrossing(time, crossing)) << frame;
+            if (sighted < 0.0f)
+                sighted = time;
             Brain().Think(command);
             if (command.code == ActorInput::None)
                 pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
@@ -533,9 +536,10 @@ TEST_F(KeeperBrainTest, AMisreadShotStartsTheSaveOfTheMisreadCellLate)
         const int cell = Brain().SaveCell(crossing.x + m.crossing.x, crossing.y + m.crossing.y);
         EXPECT_EQ(command.code, kSaveCodes[cell]);
         misread += cell != Brain().SaveCell(crossing.x, crossing.y);
-        const float due = Brain().ChooseSave(crossing + m.crossing, time).time + m.early - m.late;
+        const float due = std::min(Brain().ChooseSave(crossing + m.crossing, time).time + m.early, sighted - m.late);
         EXPECT_LE(time, due + 1e-4f);
         EXPECT_GT(previous, due - 1e-4f);
+        EXPECT_LT(time, sighted);
         command = ActorCommand{};
         Put(*keeper, keeperAt, Heading(forward));
     }

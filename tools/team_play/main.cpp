@@ -228,8 +228,13 @@ void KickOff()
     for (int side = 0; side < kSides; ++side) {
         SoccerTeam& team = *pitch->GetTeam(side);
         for (int i = 0; i < team.GetPlayerCount(); ++i) {
-            if (Actor* actor = team.GetPlayer(i)->GetActor())
-                actor->ReleaseBall();
+            Actor* actor = team.GetPlayer(i)->GetActor();
+            if (!actor)
+                continue;
+            actor->ReleaseBall();
+            // A state kept for the ball (a keeper standing with it) would wait for ever.
+            if (const char* state = actor->GetStateName(); state && std::strstr(state, "withball"))
+                actor->PlaceInState(actor->GetPosition(), actor->GetHeading(), new ActorState(ActorNodes::stand));
         }
     }
     ball.SetPosition(PitchFrame::GetCentre() + PitchFrame::GetDirection(PitchFrame::kUp) * ball.GetRadius());
@@ -583,7 +588,7 @@ int RunGallery(const Options& options, Tally& tally)
     Random::Seed(options.seed);
     if (brain)
         brain->DrawMisjudgement();
-    int onTarget = 0, dove = 0, saved = 0, wideSaves = 0;
+    int onTarget = 0, dove = 0, saved = 0, wideSaves = 0, untouched = 0;
     for (int shot = 0; shot < options.gallery; ++shot) {
         const float distance = 15.0f + 10.0f * Random::Unit();
         const float angle = (Random::Unit() * 2.0f - 1.0f) * 0.6f;
@@ -603,6 +608,7 @@ int RunGallery(const Options& options, Tally& tally)
         ++onTarget;
         dove += kept.dove;
         saved += !kept.goal;
+        untouched += !kept.goal && !kept.touched;
     }
     const MatchSettings& tuning = *MatchSettings::Instance();
     std::printf("gallery: keeper skill %.0f; misjudgement %.2f-%.2f s early, reaction %.2f-%.2f s, crossing error "
@@ -614,6 +620,7 @@ int RunGallery(const Options& options, Tally& tally)
                 "%d dives at shots going wide\n",
                 options.gallery, onTarget, dove, onTarget ? 100.0 * dove / onTarget : 0.0, saved,
                 onTarget ? 100.0 * saved / onTarget : 0.0, wideSaves);
+    std::printf("gallery: %d of the shots kept out never touched the keeper\n", untouched);
     return onTarget > 0 && dove > 0 ? 0 : Fail("the keeper never tried a save");
 }
 
