@@ -18,6 +18,7 @@
 // after P seconds of play, for a quick run.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
+#include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
@@ -146,10 +147,11 @@ public:
         bool bannered = false;
         if (banner && banner != m_banner) {
             if (const auto* menu = dynamic_cast<const TBMenu*>(banner))
-                ++kinds[menu->GetScreen()];
+                CountBanner(menu->GetScreen());
             bannered = true;
         }
         m_banner = banner;
+        WatchKeepers(period);
         // A sequence hands over to its successors in the slot: a stoppage lasts while any runs.
         const bool stopped = period && !period->IsOver() && period->GetSequence();
         if (period)
@@ -159,7 +161,7 @@ public:
         if (m_stopped)
             longestStoppage = std::max(longestStoppage, frame - m_since);
         if (stopped && period == m_period && !bannered)
-            ++kinds["goal kick"];
+            ++unannounced;
         m_period = period;
         m_stopped = stopped;
         m_since = frame;
@@ -172,13 +174,46 @@ public:
         int32_t yellows[2] = {};
         int32_t reds[2] = {};
         int32_t fouls[2] = {};
+        int32_t freeKicks = 0;
+        int32_t penalties = 0;
     };
 
+    // Restarts by kind, from the period's banners.
     std::map<std::string, int> kinds;
+    // Stoppages without a banner of the period's own: fouls (theirs runs inside the
+    // sequence) and keepers' catches.
+    int unannounced = 0;
     int longestStoppage = 0;
+    // The longest a keeper stood in a state kept for the ball without it, in play, by side.
+    int strandedKeeper[2] = {};
     Sheet sheet;
 
 private:
+    void CountBanner(const std::string& screen)
+    {
+        static const std::map<std::string, std::string> kNames = {
+            {"message_goal", "kick-off after a goal"}, {"message_throwin", "throw-in"},
+            {"message_corner", "corner"}, {"message_goalkick", "keeper kick"}};
+        const auto name = kNames.find(screen);
+        if (name != kNames.end())
+            ++kinds[name->second];
+    }
+
+    void WatchKeepers(const MatchPeriod* period)
+    {
+        for (int side = 0; side < 2; ++side) {
+            const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(side);
+            bool stranded = false;
+            for (int i = 0; period && team && !period->GetSequence() && i < team->GetPlayerCount(); ++i) {
+                const Character* player = team->GetPlayer(i);
+                const char* state = player->IsKeeper() ? player->GetActor()->GetStateName() : nullptr;
+                stranded = stranded || (state && std::strstr(state, "withball") && !player->GetActor()->HasBall());
+            }
+            m_stranded[side] = stranded ? m_stranded[side] + 1 : 0;
+            strandedKeeper[side] = std::max(strandedKeeper[side], m_stranded[side]);
+        }
+    }
+
     void Copy(const MatchStatistics& s)
     {
         for (int side = 0; side < 2; ++side) {
@@ -188,12 +223,15 @@ private:
             sheet.reds[side] = s.redCards[side];
             sheet.fouls[side] = s.fouls[side];
         }
+        sheet.freeKicks = s.freeKicks[0] + s.freeKicks[1];
+        sheet.penalties = s.penaltyKicks[0] + s.penaltyKicks[1];
     }
 
     const State* m_banner = nullptr;
     const MatchPeriod* m_period = nullptr;
     bool m_stopped = false;
     int m_since = 0;
+    int m_stranded[2] = {};
 };
 
 double Median(std::vector<double> values)
@@ -321,14 +359,19 @@ int RunOne(GameHarness& harness, const Options& options)
 int ReportMatch(uint32_t seed, const Watcher& watcher, int played)
 {
     const Watcher::Sheet& s = watcher.sheet;
+    std::map<std::string, int> all = watcher.kinds;
+    all["free kick"] = s.freeKicks;
+    all["penalty"] = s.penalties;
+    all["goal kick"] = std::max(0, watcher.unannounced - s.freeKicks - s.penalties);
     std::string kinds;
-    for (const auto& [kind, count] : watcher.kinds)
-        kinds += " " + kind + "=" + std::to_string(count);
+    for (const auto& [kind, count] : all)
+        kinds += " " + kind + " " + std::to_string(count) + ",";
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
-                "%.1f s;%s\n",
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s;%s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
-                watcher.longestStoppage / 60.0, kinds.c_str());
+                watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
+                kinds.c_str());
     if (played != 0)
         return played;
     if (watcher.longestStoppage > kLongestStoppageFrames)

@@ -51,9 +51,9 @@ void ShipMatchSettings(MatchSettings& s)
     s.worstKeeperSaveMisjudgement = 1.1f;
     s.bestKeeperSaveMisjudgement = 0.4f;
     // Without a late reaction and a misread crossing a keeper reaches every shot on target.
-    s.worstKeeperReactionDelay = 0.25f;
-    s.bestKeeperReactionDelay = 0.15f;
-    s.worstKeeperCrossingError = 1.6f;
+    s.worstKeeperReactionDelay = 0.5f;
+    s.bestKeeperReactionDelay = 0.3f;
+    s.worstKeeperCrossingError = 1.5f;
     s.bestKeeperCrossingError = 0.8f;
 }
 
