@@ -167,6 +167,13 @@ public:
         m_since = frame;
     }
 
+    // A stoppage still running when the run stops counts to that frame.
+    void Finish(int frame)
+    {
+        if (m_stopped)
+            longestStoppage = std::max(longestStoppage, frame - m_since);
+    }
+
     // The statistics screen's figures, as the match left them.
     struct Sheet {
         std::string names[2];
@@ -306,6 +313,7 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         if (menu && menu->GetScreen() == "main")
             break;
     }
+    watcher.Finish(harness.GetFrame());
     const auto* menu = dynamic_cast<const TBMenu*>(harness.GetGame()->GetCurrentState());
     const SoccerTeam* team0 = PitchSimulation::Instance()->GetTeam(0);
     const SoccerTeam* team1 = PitchSimulation::Instance()->GetTeam(1);
