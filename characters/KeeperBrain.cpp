@@ -106,11 +106,27 @@ KeeperBrain::KeeperBrain(Actor* actor, Character* character, CharacterRace* race
     DrawMisjudgement();
 }
 
-void KeeperBrain::DrawMisjudgement()
+KeeperBrain::Misjudgement KeeperBrain::ScaleMisjudgement(float skill, float early, float late, float errorX,
+                                                         float errorY)
 {
     const MatchSettings& s = *MatchSettings::Instance();
-    m_misjudgement = std::fabs(Random::Unit()) *
-                     Math::Lerp(s.worstKeeperSaveMisjudgement, s.bestKeeperSaveMisjudgement, m_skill.level / kPercent);
+    const float t = std::clamp(skill / kPercent, 0.0f, 1.0f);
+    const float reach = Math::Lerp(s.worstKeeperCrossingError, s.bestKeeperCrossingError, t);
+    Misjudgement m;
+    m.early = early * Math::Lerp(s.worstKeeperSaveMisjudgement, s.bestKeeperSaveMisjudgement, t);
+    m.late = late * Math::Lerp(s.worstKeeperReactionDelay, s.bestKeeperReactionDelay, t);
+    m.crossing = Vector3(errorX * reach, errorY * reach, 0.0f);
+    return m;
+}
+
+void KeeperBrain::DrawMisjudgement()
+{
+    // One draw each, in a fixed order, so that a seeded match repeats.
+    const float early = Random::Unit();
+    const float late = Random::Unit();
+    const float x = Random::Signed();
+    const float y = Random::Signed();
+    m_misjudgement = ScaleMisjudgement(m_skill.level, early, late, x, y);
 }
 
 bool KeeperBrain::OnFirstSide() const { return GetCharacter() && GetCharacter()->IsOnFirstSide(); }
@@ -271,6 +287,11 @@ void KeeperBrain::Think(ActorCommand& command)
     float time = 0.0f;
     Vector3 crossing;
     const bool crosses = !anyHolder && PredictCrossing(time, crossing);
+    // His reaction runs from the moment he first sees the ball heading his way.
+    if (!crosses)
+        m_sightedAt = -1.0f;
+    else if (m_sightedAt < 0.0f)
+        m_sightedAt = time;
     if (actor->HasBall()) {
         LeaveGuardCircle(command);
         CharacterBrain::Think(command);
@@ -309,8 +330,10 @@ void KeeperBrain::Think(ActorCommand& command)
 
 void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& command)
 {
-    const SaveChoice& save = ChooseSave(crossing, time);
-    if (save.time + m_misjudgement < time) {
+    // A misread crossing may pick the wrong save; a slow reaction starts it late, but starts it.
+    const SaveChoice& save = ChooseSave(crossing + m_misjudgement.crossing, time);
+    const bool reacted = m_sightedAt < 0.0f || time <= m_sightedAt - m_misjudgement.late;
+    if (!reacted || save.time + m_misjudgement.early < time) {
         SetCode(command, ActorInput::None);
         return;
     }
@@ -336,6 +359,7 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
     }
     command.SetDirection(heading);
     command.hold = 1;
+    m_sightedAt = -1.0f;
     DrawMisjudgement();
 }
 

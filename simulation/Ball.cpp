@@ -178,6 +178,13 @@ void Ball::ReleasePossession(int flag)
     m_kickFlag = static_cast<uint32_t>(flag);
 }
 
+const Ball::Goal* Ball::AwardGoal(SoccerTeam* team, BallToucher* scorer)
+{
+    m_goalRecord = Goal{team, scorer};
+    m_kickFlag = 1;
+    return &m_goalRecord;
+}
+
 void Ball::ForgetToucher(const BallToucher* toucher)
 {
     if (!toucher)

@@ -101,6 +101,10 @@ public:
     // Set on every take; the release decides it: whether the ball may score.
     uint32_t GetKickFlag() const { return m_kickFlag; }
     bool IsLegalForGoal() const { return m_kickFlag != 0; }
+    // A goal given by the rules rather than seen crossing the line (a penalty decided by its
+    // own shot): it becomes the ball's goal record, legal for goal. The record stays valid
+    // until the ball's next goal, so listeners may read it after the giver is gone.
+    const Goal* AwardGoal(SoccerTeam* team, BallToucher* scorer);
     // Cleared by the rules while players are sent on or off; true from construction. While
     // clear nobody can take the ball and it raises no goal or out-of-bounds message.
     bool IsInPlay() const { return m_inPlay; }

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -134,6 +135,47 @@ TEST_F(KeeperBrainTest, TheMisjudgementShrinksWithSkill)
         EXPECT_LE(largest, limit * 1.0001f) << skill;
         EXPECT_GT(largest, limit * 0.9f) << skill;
     }
+}
+
+TEST_F(KeeperBrainTest, EveryErrorScalesFromTheWorstToTheBestKeeperWithSkill)
+{
+    MatchSettings& s = *MatchSettings::Instance();
+    s.worstKeeperSaveMisjudgement = 0.8f;
+    s.bestKeeperSaveMisjudgement = 0.2f;
+    s.worstKeeperReactionDelay = 0.4f;
+    s.bestKeeperReactionDelay = 0.1f;
+    s.worstKeeperCrossingError = 1.0f;
+    s.bestKeeperCrossingError = 0.2f;
+    const struct {
+        float skill, early, late, x, y;
+        float wantEarly, wantLate, wantX, wantY;
+    } cases[] = {
+        {0.0f, 1.0f, 1.0f, 1.0f, -1.0f, 0.8f, 0.4f, 1.0f, -1.0f},
+        {100.0f, 1.0f, 1.0f, 1.0f, -1.0f, 0.2f, 0.1f, 0.2f, -0.2f},
+        {50.0f, 1.0f, 1.0f, -1.0f, 1.0f, 0.5f, 0.25f, -0.6f, 0.6f},
+        {25.0f, 0.5f, 0.0f, 0.5f, 0.0f, 0.325f, 0.0f, 0.4f, 0.0f},
+        {-20.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.8f, 0.4f, 1.0f, 1.0f},
+        {130.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.2f, 0.1f, 0.2f, 0.2f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.skill);
+        const KeeperBrain::Misjudgement m = KeeperBrain::ScaleMisjudgement(c.skill, c.early, c.late, c.x, c.y);
+        EXPECT_NEAR(m.early, c.wantEarly, 1e-5f);
+        EXPECT_NEAR(m.late, c.wantLate, 1e-5f);
+        EXPECT_NEAR(m.crossing.x, c.wantX, 1e-5f);
+        EXPECT_NEAR(m.crossing.y, c.wantY, 1e-5f);
+        EXPECT_EQ(m.crossing.z, 0.0f);
+    }
+    // The same seed draws the same misjudgement again.
+    Brain().SetSkill(40.0f);
+    Random::Seed(11);
+    Brain().DrawMisjudgement();
+    const KeeperBrain::Misjudgement first = Brain().GetFullMisjudgement();
+    Random::Seed(11);
+    Brain().DrawMisjudgement();
+    EXPECT_EQ(Brain().GetFullMisjudgement().late, first.late);
+    EXPECT_EQ(Brain().GetFullMisjudgement().crossing.x, first.crossing.x);
+    EXPECT_GT(first.late, 0.0f);
 }
 
 TEST_F(KeeperBrainTest, TheGuardPointLiesOnTheRimWithinTheGuardAngle)
@@ -455,6 +497,53 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
     EXPECT_TRUE(kick.hold);
     EXPECT_GT(keeper->GetActor()->kickPower, 0.0f);
     EXPECT_LT(keeper->GetActor()->kickPower, 1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// A keeper who misreads the crossing dives for the cell of his misread point, and one slow
+// to react starts only once the ball has flown his reaction time since he first saw it.
+TEST_F(KeeperBrainTest, AMisreadShotStartsTheSaveOfTheMisreadCellLate)
+{
+    MatchSettings& s = *MatchSettings::Instance();
+    const float w = keeper->GetRace()->GetKeeperSaveGridWidth();
+    s.worstKeeperCrossingError = s.bestKeeperCrossingError = 2.0f * w;
+    s.worstKeeperReactionDelay = s.bestKeeperReactionDelay = 0.3f;
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const Vector3 from = keeperAt + forward * 14.0f + Vector3{0.0f, 1.6f, 0.0f};
+    int misread = 0;
+    for (const uint32_t seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+        SCOPED_TRACE(seed);
+        Random::Seed(seed);
+        Brain().DrawMisjudgement();
+        const KeeperBrain::Misjudgement m = Brain().GetFullMisjudgement();
+        Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
+        ActorCommand command;
+        float time = 0.0f, previous = 1.0e9f, sighted = -1.0f;
+        Vector3 crossing;
+        for (int frame = 0; frame < 90 && command.code == ActorInput::None; ++frame) {
+            previous = time;
+            ASSERT_TRUE(Brain().PredictCrossing(time, crossing)) << frame;
+            if (sighted < 0.0f)
+                sighted = time;
+            Brain().Think(command);
+            if (command.code == ActorInput::None)
+                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
+        }
+        ASSERT_NE(command.code, ActorInput::None);
+        const int cell = Brain().SaveCell(crossing.x + m.crossing.x, crossing.y + m.crossing.y);
+        EXPECT_EQ(command.code, kSaveCodes[cell]);
+        misread += cell != Brain().SaveCell(crossing.x, crossing.y);
+        const float due = std::min(Brain().ChooseSave(crossing + m.crossing, time).time + m.early, sighted - m.late);
+        EXPECT_LE(time, due + 1e-4f);
+        EXPECT_GT(previous, due - 1e-4f);
+        EXPECT_LT(time, sighted);
+        command = ActorCommand{};
+        Put(*keeper, keeperAt, Heading(forward));
+    }
+    EXPECT_GT(misread, 0);
 }
 
 }  // namespace

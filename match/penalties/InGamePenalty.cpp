@@ -19,9 +19,6 @@ namespace {
 constexpr uint32_t kPenaltyHud = 120;
 constexpr uint32_t kPlayHud = 63;
 
-// The goal a scored penalty reports: the listeners read it after the set piece is gone.
-Ball::Goal s_penaltyGoal;
-
 void Broadcast(const char* name, intptr_t param)
 {
     MessageServer* server = MessageServer::Instance();
@@ -93,11 +90,13 @@ void InGamePenalty::Exit()
     SetPiece::Exit();
     PitchSimulation::Instance()->SetHudElements(kPlayHud);
     StateSlot::Set(&m_shot, nullptr, false);
+    PitchSimulation& pitch = *PitchSimulation::Instance();
     if (m_outcome == 1) {
-        // The goal handling reads who scored for whom, not just the side.
-        s_penaltyGoal.scoringTeam = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1);
-        s_penaltyGoal.scorer = GetTaker();
-        Broadcast("goal scored", reinterpret_cast<intptr_t>(&s_penaltyGoal));
+        // The ball's own raise fell while the sequence ran, when events are ignored; this one
+        // comes after it, and the shot's release may have left the ball illegal for goal.
+        if (Ball* ball = pitch.GetBall())
+            Broadcast("goal scored",
+                      reinterpret_cast<intptr_t>(ball->AwardGoal(pitch.GetTeam(IsAttacking() ? 0 : 1), GetTaker())));
     } else if (Voice* voice = SoundEngine::Instance()->Play("crowd_nearmiss_low", true)) {
         voice->Start();
     }

@@ -67,7 +67,7 @@ void FreeKick::OrderPassToNearest(Character& taker, bool skipKeepers)
 
 Character* FreeKick::GetTaker() const
 {
-    return NearestOutfieldPlayer(IsAttacking());
+    return m_taker ? m_taker : NearestOutfieldPlayer(IsAttacking());
 }
 
 void FreeKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
@@ -87,6 +87,9 @@ void FreeKick::Enter()
 {
     SetPiece::Enter();
     KickAim::FaceOutfieldPlayers(m_kickSpot);
+    // Kept from now on: a team-mate lined up nearer the ball would otherwise become the
+    // taker while standing "inactive", and the kick would never be taken.
+    m_taker = NearestOutfieldPlayer(IsAttacking());
     Character* taker = GetTaker();
     // The arrow turns all the way round.
     if (taker)

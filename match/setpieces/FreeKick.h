@@ -19,7 +19,8 @@ public:
     // The kick spot kept "freekick line dist limit" inside every line; the taker's side's
     // direction of play.
     void GetTakerPlacement(Vector3& spot, Vector3& direction) const override;
-    // The kicking side's outfield player nearest the ball, chosen afresh on every call.
+    // The kicking side's outfield player nearest the ball: chosen afresh until Enter has
+    // lined everybody up, then the one Enter settled behind the ball.
     Character* GetTaker() const override;
 
     const Vector3& GetKickSpot() const { return m_kickSpot; }
@@ -35,4 +36,5 @@ private:
     Vector3 m_kickSpot;
     KickAim m_aim;
     float m_aiDelay = 0.0f;
+    Character* m_taker = nullptr;
 };

@@ -4,22 +4,30 @@
 // fouls stop and restart play as the match period rules.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
+//               [--matches N [--seed S] [--period-seconds P]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
 // second half, then a golden goal in extra time. shootout: level through extra time to the
 // shoot-out. forfeit: side 1 forfeits during the first half.
 // --bench: match-clock seconds per wall-clock second from the first kick-off to the final
-// whistle (update and null-device render, one core).
+// whistle (update and null-device render, one core), with the median frame.
+// --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
+// seed, cards and replays on; prints each one's score and its restarts by kind and fails a
+// match whose stoppage lasts over 60 s of play. --period-seconds P cuts each period short
+// after P seconds of play, for a quick run.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
+#include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
+#include "framework/Random.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
 #include "match/GameParameters.h"
 #include "match/MatchPeriod.h"
+#include "match/MatchStatistics.h"
 #include "match/SingleMatch.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
@@ -29,11 +37,15 @@
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,6 +53,12 @@ namespace {
 constexpr int kFrameCap = 60 * 60 * 60;
 constexpr int kMenuPressEvery = 30;
 constexpr int kShootoutShown = 99;
+// No stoppage may hold play up longer than this.
+constexpr int kLongestStoppageFrames = 60 * 60;
+const char* const kTeamNames[] = {"Panda01", "Lizard01", "Rhino01", "Primate01",
+                                  "Panda02", "Lizard02", "Rhino02", "Primate02"};
+constexpr int kTeamCount = 8;
+constexpr int kLevelCount = 4;
 
 int Fail(const std::string& what)
 {
@@ -52,6 +70,9 @@ struct Options {
     std::string folder;
     std::string run = "match";
     bool bench = false;
+    int matches = 0;
+    uint32_t seed = 1;
+    float periodSeconds = 0.0f;  // 0: each period runs its full time
 };
 
 const TBMenu* ShownMenu()
@@ -68,7 +89,7 @@ MatchPeriod* Period(GameHarness& harness)
 // What the run does to the period on this frame: skips, scores and the forfeit.
 class Director {
 public:
-    explicit Director(const std::string& run) : m_run(run) {}
+    Director(const std::string& run, float periodSeconds) : m_run(run), m_cutFrames(static_cast<int>(periodSeconds * 60.0f)) {}
 
     void Act(GameHarness& harness, MatchPeriod* period)
     {
@@ -82,9 +103,13 @@ public:
             m_periodFrame = frame;
             m_acted = false;
         }
-        if (m_run != "match" && m_period == 0 && frame == m_periodFrame + 1)
+        if ((m_run != "match" || m_cutFrames > 0) && m_period == 0 && frame == m_periodFrame + 1)
             harness.Script().Press(frame + 1, "(0):button a");
         const bool playing = !period->GetSequence() && !period->IsOver();
+        if (playing && m_cutFrames > 0 && !m_acted && m_run == "match" && frame >= m_periodFrame + m_cutFrames) {
+            m_acted = true;
+            harness.Script().Press(frame + 1, "cheat skip");
+        }
         if (!playing || m_acted || m_run == "match" || frame < m_periodFrame + 30)
             return;
         m_acted = true;
@@ -105,35 +130,149 @@ public:
 
 private:
     std::string m_run;
+    int m_cutFrames = 0;
     int m_period = -1;
     int m_periodFrame = 0;
     bool m_acted = false;
 };
 
-int Run(platform::Window* window, const std::string& archive, const Options& options)
-{
-    GameHarness harness(window, archive);
-    if (!harness.Start())
-        return Fail("the game does not start");
-    GameParameters& parameters = *GameParameters::Instance();
-    parameters.SetParameter("players", "0");
-    parameters.SetParameter("teamone", "Panda01");
-    parameters.SetParameter("teamtwo", "Lizard01");
-    parameters.SetParameter("level", "level01");
-    parameters.halftimeDuration = 0;
-    Director director(options.run);
-    harness.MakeCurrent(new SingleMatch);
 
-    using Clock = std::chrono::steady_clock;
+// What one match did, seen from outside the period: each new banner names a restart, a
+// stoppage without one is a keeper's goal kick; each stoppage is timed.
+class Watcher {
+public:
+    void Watch(const MatchPeriod* period, int frame)
+    {
+        const State* banner = period ? period->GetBanner() : nullptr;
+        bool bannered = false;
+        if (banner && banner != m_banner) {
+            if (const auto* menu = dynamic_cast<const TBMenu*>(banner))
+                CountBanner(menu->GetScreen());
+            bannered = true;
+        }
+        m_banner = banner;
+        WatchKeepers(period);
+        // A sequence hands over to its successors in the slot: a stoppage lasts while any runs.
+        const bool stopped = period && !period->IsOver() && period->GetSequence();
+        if (period)
+            Copy(*MatchStatistics::Instance());
+        if (stopped == m_stopped && period == m_period)
+            return;
+        if (m_stopped)
+            longestStoppage = std::max(longestStoppage, frame - m_since);
+        if (stopped && period == m_period && !bannered)
+            ++unannounced;
+        m_period = period;
+        m_stopped = stopped;
+        m_since = frame;
+    }
+
+    // A stoppage still running when the run stops counts to that frame.
+    void Finish(int frame)
+    {
+        if (m_stopped)
+            longestStoppage = std::max(longestStoppage, frame - m_since);
+    }
+
+    // The statistics screen's figures, as the match left them.
+    struct Sheet {
+        std::string names[2];
+        int32_t goals[2] = {};
+        int32_t yellows[2] = {};
+        int32_t reds[2] = {};
+        int32_t fouls[2] = {};
+        int32_t freeKicks = 0;
+        int32_t penalties = 0;
+    };
+
+    // Restarts by kind, from the period's banners.
+    std::map<std::string, int> kinds;
+    // Stoppages without a banner of the period's own: fouls (theirs runs inside the
+    // sequence) and keepers' catches.
+    int unannounced = 0;
+    int longestStoppage = 0;
+    // The longest a keeper stood in a state kept for the ball without it, in play, by side.
+    int strandedKeeper[2] = {};
+    Sheet sheet;
+
+private:
+    void CountBanner(const std::string& screen)
+    {
+        static const std::map<std::string, std::string> kNames = {
+            {"message_goal", "kick-off after a goal"}, {"message_throwin", "throw-in"},
+            {"message_corner", "corner"}, {"message_goalkick", "keeper kick"}};
+        const auto name = kNames.find(screen);
+        if (name != kNames.end())
+            ++kinds[name->second];
+    }
+
+    void WatchKeepers(const MatchPeriod* period)
+    {
+        for (int side = 0; side < 2; ++side) {
+            const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(side);
+            bool stranded = false;
+            for (int i = 0; period && team && !period->GetSequence() && i < team->GetPlayerCount(); ++i) {
+                const Character* player = team->GetPlayer(i);
+                const char* state = player->IsKeeper() ? player->GetActor()->GetStateName() : nullptr;
+                stranded = stranded || (state && std::strstr(state, "withball") && !player->GetActor()->HasBall());
+            }
+            m_stranded[side] = stranded ? m_stranded[side] + 1 : 0;
+            strandedKeeper[side] = std::max(strandedKeeper[side], m_stranded[side]);
+        }
+    }
+
+    void Copy(const MatchStatistics& s)
+    {
+        for (int side = 0; side < 2; ++side) {
+            sheet.names[side] = s.teamNames[side];
+            sheet.goals[side] = s.goals[side];
+            sheet.yellows[side] = s.yellowCards[side];
+            sheet.reds[side] = s.redCards[side];
+            sheet.fouls[side] = s.fouls[side];
+        }
+        sheet.freeKicks = s.freeKicks[0] + s.freeKicks[1];
+        sheet.penalties = s.penaltyKicks[0] + s.penaltyKicks[1];
+    }
+
+    const State* m_banner = nullptr;
+    const MatchPeriod* m_period = nullptr;
+    bool m_stopped = false;
+    int m_since = 0;
+    int m_stranded[2] = {};
+};
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const auto middle = values.begin() + static_cast<long>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// The timing of the play frames of a run.
+struct Timing {
     double wallSeconds = 0.0;
     float clockSeconds = 0.0f;
+    std::vector<double> frameMs;
+};
+
+// Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
+// without a NaN.
+int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing)
+{
+    Director director(options.run, options.periodSeconds);
+    const int firstFrame = harness.GetFrame();
+
+    using Clock = std::chrono::steady_clock;
     bool started = false;
     int periods = 0;
     int lastPeriod = -1;
     std::string closing;
-    while (harness.GetFrame() < kFrameCap) {
+    while (harness.GetFrame() - firstFrame < kFrameCap) {
         MatchPeriod* period = Period(harness);
         director.Act(harness, period);
+        watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
             lastPeriod = kShootoutShown;
@@ -165,30 +304,116 @@ int Run(platform::Window* window, const std::string& archive, const Options& opt
         if (!harness.Step())
             break;
         if (timed) {
-            wallSeconds += std::chrono::duration<double>(Clock::now() - before).count();
-            clockSeconds += PitchSimulation::Instance()->GetClock()->GetTime() - clockBefore;
+            const double seconds = std::chrono::duration<double>(Clock::now() - before).count();
+            timing.wallSeconds += seconds;
+            timing.frameMs.push_back(seconds * 1000.0);
+            timing.clockSeconds += PitchSimulation::Instance()->GetClock()->GetTime() - clockBefore;
         }
         const auto* menu = dynamic_cast<const TBMenu*>(harness.GetGame()->GetCurrentState());
         if (menu && menu->GetScreen() == "main")
             break;
     }
+    watcher.Finish(harness.GetFrame());
     const auto* menu = dynamic_cast<const TBMenu*>(harness.GetGame()->GetCurrentState());
     const SoccerTeam* team0 = PitchSimulation::Instance()->GetTeam(0);
     const SoccerTeam* team1 = PitchSimulation::Instance()->GetTeam(1);
     std::printf("match_run: run \"%s\": %d frames, %d periods, score %d:%d, %s\n",
-                options.run.c_str(), harness.GetFrame(), periods, team0 ? team0->GetGoals() : -1,
+                options.run.c_str(), harness.GetFrame() - firstFrame, periods, team0 ? team0->GetGoals() : -1,
                 team1 ? team1->GetGoals() : -1,
                 harness.GetProblem().empty() ? "no NaN" : harness.GetProblem().c_str());
     if (lastPeriod == kShootoutShown)
         std::printf("match_run: shoot-out result %d\n", StoryModeGame::Instance()->penaltyResult);
-    if (options.bench && wallSeconds > 0.0)
-        std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second\n",
-                    clockSeconds, wallSeconds, clockSeconds / wallSeconds);
     if (!harness.GetProblem().empty())
         return Fail(harness.GetProblem());
     if (!menu || menu->GetScreen() != "main")
         return Fail("the match did not return to \"main\"");
     return 0;
+}
+
+void PrintTiming(const Timing& timing)
+{
+    if (timing.wallSeconds > 0.0)
+        std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second; "
+                    "median frame %.3f ms over %zu frames\n",
+                    timing.clockSeconds, timing.wallSeconds, timing.clockSeconds / timing.wallSeconds,
+                    Median(timing.frameMs), timing.frameMs.size());
+}
+
+void SetUpMatch(const char* teamOne, const char* teamTwo, const std::string& level)
+{
+    GameParameters& parameters = *GameParameters::Instance();
+    parameters.SetParameter("players", "0");
+    parameters.SetParameter("teamone", teamOne);
+    parameters.SetParameter("teamtwo", teamTwo);
+    parameters.SetParameter("level", level.c_str());
+    parameters.halftimeDuration = 0;
+    parameters.cards = true;
+    parameters.replays = true;
+}
+
+int RunOne(GameHarness& harness, const Options& options)
+{
+    SetUpMatch("Panda01", "Lizard01", "level01");
+    harness.MakeCurrent(new SingleMatch);
+    Watcher watcher;
+    Timing timing;
+    const int result = PlayMatch(harness, options, watcher, timing);
+    if (options.bench)
+        PrintTiming(timing);
+    return result;
+}
+
+// The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
+int ReportMatch(uint32_t seed, const Watcher& watcher, int played)
+{
+    const Watcher::Sheet& s = watcher.sheet;
+    std::map<std::string, int> all = watcher.kinds;
+    all["free kick"] = s.freeKicks;
+    all["penalty"] = s.penalties;
+    all["goal kick"] = std::max(0, watcher.unannounced - s.freeKicks - s.penalties);
+    std::string kinds;
+    for (const auto& [kind, count] : all)
+        kinds += " " + kind + " " + std::to_string(count) + ",";
+    std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s;%s\n",
+                seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
+                s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
+                watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
+                kinds.c_str());
+    if (played != 0)
+        return played;
+    if (watcher.longestStoppage > kLongestStoppageFrames)
+        return Fail("seed " + std::to_string(seed) + ": a stoppage held play up over 60 s");
+    return 0;
+}
+
+int RunMany(GameHarness& harness, const Options& options)
+{
+    int failures = 0;
+    Timing timing;
+    for (int m = 0; m < options.matches; ++m) {
+        const uint32_t seed = options.seed + static_cast<uint32_t>(m);
+        const int one = static_cast<int>(seed % kTeamCount);
+        // Never a side against itself.
+        const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
+        SetUpMatch(kTeamNames[one], kTeamNames[two], "level0" + std::to_string(1 + seed % kLevelCount));
+        Random::Seed(seed);
+        harness.MakeCurrent(new SingleMatch);
+        Watcher watcher;
+        failures += ReportMatch(seed, watcher, PlayMatch(harness, options, watcher, timing)) != 0;
+    }
+    if (options.bench)
+        PrintTiming(timing);
+    std::printf("match_run: %d of %d matches failed\n", failures, options.matches);
+    return failures == 0 ? 0 : 1;
+}
+
+int Run(platform::Window* window, const std::string& archive, const Options& options)
+{
+    GameHarness harness(window, archive);
+    if (!harness.Start())
+        return Fail("the game does not start");
+    return options.matches > 0 ? RunMany(harness, options) : RunOne(harness, options);
 }
 
 }  // namespace
@@ -201,11 +426,18 @@ int main(int argc, char** argv)
             options.bench = true;
         else if (std::strcmp(argv[i], "--run") == 0 && i + 1 < argc)
             options.run = argv[++i];
+        else if (std::strcmp(argv[i], "--matches") == 0 && i + 1 < argc)
+            options.matches = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
+            options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
+            options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
             options.folder = argv[i];
     }
     if (options.folder.empty())
-        return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]");
+        return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
+                    "[--matches N [--seed S] [--period-seconds P]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = std::filesystem::absolute(options.folder + "/data/Turfbolt.dat").string();

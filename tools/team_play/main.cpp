@@ -6,14 +6,19 @@
 // shot or tackled.
 //
 //     team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--gallery N]
+//               [--keeper-skill S]
 //
 // --bench: the AI's think time per frame (cache clearing, both managers, every field brain's
-// Think) as median and 99th percentile, with the path checker's queries per frame.
+// Think, each keeper's crossing and guard point) as median and 99th percentile, with the path
+// checker's queries per frame, and again over the frames in which the ball is free.
 // --human: side 0 is steered by "(0):" under a script: run, pass, switch, charge and shoot.
 // --events: every match message in order after the summary, so that two runs can be compared.
 // --twice: plays the run again in the same process; exits 1 unless both tell the same story.
+// --swap: "Lizard01" plays as side 0 and "Panda01" as side 1. --ends: side 1 plays from the
+// first side's end.
 // --gallery N: N seeded shots from 15 to 25 m at side 0's keeper, everybody else held; prints
-// the share of shots on target that drew a save and the share saved.
+// the share of shots on target that drew a save and the share saved. --gallery-side 1 shoots
+// at side 1's keeper instead; --keeper-skill S gives that keeper the skill S (0 to 100).
 
 #include "ai/TeamManager.h"
 #include "ai/TeamStrategy.h"
@@ -24,6 +29,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
+#include "characters/KeeperBrain.h"
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
@@ -49,6 +55,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,7 +66,8 @@ constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kAggression = 50.0f;
 constexpr float kStrayLimit = 5.0f;
 constexpr int kSides = PitchSimulation::kSides;
-const char* const kTeams[kSides] = {"Panda01", "Lizard01"};
+// The sides' teams; --swap plays them the other way round.
+const char* s_teams[kSides] = {"Panda01", "Lizard01"};
 constexpr int kMaxPlayers = 16;
 constexpr int kSettleFrames = 120;
 
@@ -78,6 +86,9 @@ struct Options {
     bool events = false;
     bool twice = false;  // a second run in the same process must give the same messages
     int gallery = 0;  // shots at side 0's keeper instead of a match
+    float keeperSkill = -1.0f;  // the gallery keeper's skill; his own when negative
+    int gallerySide = 0;  // whose keeper faces the gallery
+    bool switchEnds = false;  // side 1 plays from the first side's end
 };
 
 // What both sides did, by side.
@@ -194,9 +205,9 @@ bool MakeSides()
 {
     PitchSimulation* pitch = PitchSimulation::Instance();
     for (int side = 0; side < kSides; ++side) {
-        const TeamDescription* description = TeamDescription::Find(kTeams[side]);
+        const TeamDescription* description = TeamDescription::Find(s_teams[side]);
         if (!description)
-            return Fail("no team description ", kTeams[side]) == 0;
+            return Fail("no team description ", s_teams[side]) == 0;
         SoccerTeam* team = pitch->GetTeam(side);
         team->SetAggression(kAggression);
         for (const TeamDescription::Member& member : description->GetMembers()) {
@@ -217,8 +228,13 @@ void KickOff()
     for (int side = 0; side < kSides; ++side) {
         SoccerTeam& team = *pitch->GetTeam(side);
         for (int i = 0; i < team.GetPlayerCount(); ++i) {
-            if (Actor* actor = team.GetPlayer(i)->GetActor())
-                actor->ReleaseBall();
+            Actor* actor = team.GetPlayer(i)->GetActor();
+            if (!actor)
+                continue;
+            actor->ReleaseBall();
+            // A state kept for the ball (a keeper standing with it) would wait for ever.
+            if (const char* state = actor->GetStateName(); state && std::strstr(state, "withball"))
+                actor->PlaceInState(actor->GetPosition(), actor->GetHeading(), new ActorState(ActorNodes::stand));
         }
     }
     ball.SetPosition(PitchFrame::GetCentre() + PitchFrame::GetDirection(PitchFrame::kUp) * ball.GetRadius());
@@ -257,15 +273,45 @@ float OffPitch(const Vector3& world)
 struct Bench {
     std::vector<double> thinkMs;
     std::vector<double> pathQueries;
+    // The frames in which nobody holds the ball, so both keepers predict its path.
+    std::vector<double> freeBallMs;
+    // The same in the thread's processor time: on a busy machine a wall-clock frame may
+    // include a whole scheduler slice given to another process.
+    std::vector<double> thinkCpuMs;
+    std::vector<double> freeBallCpuMs;
 };
 
+double ThreadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
+
+// What a keeper weighs each frame: the free ball's crossing and his guard point. Both are
+// queries, so the frame's own Think is not disturbed (his Think also draws random numbers).
+void KeeperQueries(const Character& player)
+{
+    const auto* keeper = dynamic_cast<const KeeperBrain*>(player.GetBrain());
+    if (!keeper)
+        return;
+    float time = 0.0f;
+    Vector3 crossing;
+    KeeperBrain::GuardPoint guard;
+    if (HoldingSide() < 0)
+        keeper->PredictCrossing(time, crossing);
+    keeper->Guard(guard);
+}
+
 // The AI's share of a frame, timed on its own: the caches, both managers, then each field
-// brain's Think on a copy of its command (the frame's update thinks again for real).
+// brain's Think on a copy of its command (the frame's update thinks again for real) and
+// each keeper's queries.
 void TimeThinking(Bench& bench, float dt)
 {
     using Clock = std::chrono::steady_clock;
     PitchSimulation* pitch = PitchSimulation::Instance();
     const uint64_t queries = PathChecker::GetQueryCount();
+    const double cpuStart = ThreadCpuMs();
     const auto start = Clock::now();
     pitch->GetUtilityRegistry()->ClearCaches();
     for (int side = 0; side < kSides; ++side) {
@@ -277,14 +323,25 @@ void TimeThinking(Bench& bench, float dt)
         SoccerTeam& team = *pitch->GetTeam(side);
         for (int i = 0; i < team.GetPlayerCount(); ++i) {
             Character& player = *team.GetPlayer(i);
-            if (player.GetKind() != Character::kFieldPlayer || player.IsSelected())
+            if (player.IsSelected())
                 continue;
+            if (player.GetKind() == Character::kGoalkeeper) {
+                KeeperQueries(player);
+                continue;
+            }
             ActorCommand scratch = player.GetCommand();
             player.GetBrain()->Think(scratch);
         }
     }
     const auto end = Clock::now();
-    bench.thinkMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    const double ms = std::chrono::duration<double, std::milli>(end - start).count();
+    const double cpu = ThreadCpuMs() - cpuStart;
+    bench.thinkMs.push_back(ms);
+    bench.thinkCpuMs.push_back(cpu);
+    if (HoldingSide() < 0) {
+        bench.freeBallMs.push_back(ms);
+        bench.freeBallCpuMs.push_back(cpu);
+    }
     bench.pathQueries.push_back(static_cast<double>(PathChecker::GetQueryCount() - queries));
 }
 
@@ -421,7 +478,7 @@ void Report(const Tally& tally, const Bench* bench)
             strategies += (strategies.empty() ? "" : " > ") + name;
         std::printf("side %d (%s): %d passes (\"did pass\"), %d shots (\"did shot\"), %d snags (\"Snagged\"), %d fouls, "
                     "%d goals; strategies %s\n",
-                    side, kTeams[side], tally.passes[side], tally.shots[side], tally.snags[side], tally.fouls[side],
+                    side, s_teams[side], tally.passes[side], tally.shots[side], tally.snags[side], tally.fouls[side],
                     tally.goals[side], strategies.c_str());
     }
     std::printf("possession changed %d times; ball back on the spot %d times; players sent to their places stood "
@@ -433,12 +490,22 @@ void Report(const Tally& tally, const Bench* bench)
     if (tally.selectedPasses + tally.selectedShots + tally.switches > 0)
         std::printf("side 0's selected player under the script: %d passes, %d shots, %d switches\n",
                     tally.selectedPasses, tally.selectedShots, tally.switches);
-    if (bench)
-        std::printf("AI think time per frame over %zu frames: median %.4f ms, 99th percentile %.4f ms, worst %.4f ms; "
-                    "path-checker queries per frame: median %.0f, 99th percentile %.0f\n",
-                    bench->thinkMs.size(), Percentile(bench->thinkMs, 0.5), Percentile(bench->thinkMs, 0.99),
-                    Percentile(bench->thinkMs, 1.0), Percentile(bench->pathQueries, 0.5),
-                    Percentile(bench->pathQueries, 0.99));
+    if (!bench)
+        return;
+    std::printf("AI think time per frame over %zu frames: median %.4f ms, 99th percentile %.4f ms, worst %.4f ms; "
+                "path-checker queries per frame: median %.0f, 99th percentile %.0f\n",
+                bench->thinkMs.size(), Percentile(bench->thinkMs, 0.5), Percentile(bench->thinkMs, 0.99),
+                Percentile(bench->thinkMs, 1.0), Percentile(bench->pathQueries, 0.5),
+                Percentile(bench->pathQueries, 0.99));
+    std::printf("with the ball free (both keepers predicting its path) over %zu frames: median %.4f ms, 99th "
+                "percentile %.4f ms, worst %.4f ms\n",
+                bench->freeBallMs.size(), Percentile(bench->freeBallMs, 0.5), Percentile(bench->freeBallMs, 0.99),
+                Percentile(bench->freeBallMs, 1.0));
+    std::printf("in processor time: all frames median %.4f ms, worst %.4f ms; ball free median %.4f ms, 99th "
+                "percentile %.4f ms, worst %.4f ms\n",
+                Percentile(bench->thinkCpuMs, 0.5), Percentile(bench->thinkCpuMs, 1.0),
+                Percentile(bench->freeBallCpuMs, 0.5), Percentile(bench->freeBallCpuMs, 0.99),
+                Percentile(bench->freeBallCpuMs, 1.0));
 }
 
 // One gallery shot, kicked by the shooter from where it lies; the keeper thinks only when
@@ -485,8 +552,8 @@ int RunGallery(const Options& options, Tally& tally)
     PitchSimulation* pitch = PitchSimulation::Instance();
     Referee referee(tally);
     PlaceTeams();
-    SoccerTeam& defending = *pitch->GetTeam(0);
-    SoccerTeam& attacking = *pitch->GetTeam(1);
+    SoccerTeam& defending = *pitch->GetTeam(options.gallerySide);
+    SoccerTeam& attacking = *pitch->GetTeam(1 - options.gallerySide);
     Character* keeper = nullptr;
     for (int i = 0; i < defending.GetPlayerCount(); ++i) {
         if (defending.GetPlayer(i)->IsKeeper())
@@ -494,6 +561,9 @@ int RunGallery(const Options& options, Tally& tally)
     }
     if (!keeper || attacking.GetPlayerCount() == 0)
         return Fail("no keeper or no shooter");
+    auto* brain = dynamic_cast<KeeperBrain*>(keeper->GetBrain());
+    if (brain && options.keeperSkill >= 0.0f)
+        brain->SetSkill(options.keeperSkill);
     Character& shooter = *attacking.GetPlayer(attacking.GetPlayerCount() - 1);
     // Everybody else stands held along the far touchline.
     for (SoccerTeam* team : {&defending, &attacking}) {
@@ -506,8 +576,9 @@ int RunGallery(const Options& options, Tally& tally)
                                              0.0f, -30.0f}, 0.0f, new ActorState(ActorNodes::stand));
         }
     }
-    const Vector3 goal = PitchPosition(-1.0f, 0.0f).ToWorld(true);
-    Vector3 forward = PitchPosition(1.0f, 0.0f).ToWorld(true) - goal;
+    const bool first = defending.IsFirstSide();
+    const Vector3 goal = PitchPosition(-1.0f, 0.0f).ToWorld(first);
+    Vector3 forward = PitchPosition(1.0f, 0.0f).ToWorld(first) - goal;
     forward.Normalize();
     const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
     const Vector3 lateral = up.Cross(forward);
@@ -515,7 +586,9 @@ int RunGallery(const Options& options, Tally& tally)
     const Vector3 guard = goal + forward * 2.0f;
     const float radius = pitch->GetBall()->GetRadius();
     Random::Seed(options.seed);
-    int onTarget = 0, dove = 0, saved = 0, wideSaves = 0;
+    if (brain)
+        brain->DrawMisjudgement();
+    int onTarget = 0, dove = 0, saved = 0, wideSaves = 0, untouched = 0;
     for (int shot = 0; shot < options.gallery; ++shot) {
         const float distance = 15.0f + 10.0f * Random::Unit();
         const float angle = (Random::Unit() * 2.0f - 1.0f) * 0.6f;
@@ -535,11 +608,19 @@ int RunGallery(const Options& options, Tally& tally)
         ++onTarget;
         dove += kept.dove;
         saved += !kept.goal;
+        untouched += !kept.goal && !kept.touched;
     }
+    const MatchSettings& tuning = *MatchSettings::Instance();
+    std::printf("gallery: keeper skill %.0f; misjudgement %.2f-%.2f s early, reaction %.2f-%.2f s, crossing error "
+                "%.2f-%.2f m (worst-best)\n",
+                brain ? brain->GetSkill() : 0.0f, tuning.worstKeeperSaveMisjudgement, tuning.bestKeeperSaveMisjudgement,
+                tuning.worstKeeperReactionDelay, tuning.bestKeeperReactionDelay, tuning.worstKeeperCrossingError,
+                tuning.bestKeeperCrossingError);
     std::printf("gallery: %d shots, %d on target; of those %d (%.0f %%) drew a save and %d (%.0f %%) were kept out; "
                 "%d dives at shots going wide\n",
                 options.gallery, onTarget, dove, onTarget ? 100.0 * dove / onTarget : 0.0, saved,
                 onTarget ? 100.0 * saved / onTarget : 0.0, wideSaves);
+    std::printf("gallery: %d of the shots kept out never touched the keeper\n", untouched);
     return onTarget > 0 && dove > 0 ? 0 : Fail("the keeper never tried a save");
 }
 
@@ -563,7 +644,7 @@ int RunMatch(const Options& options, Tally& tally)
         return 0;
     for (int side = 0; side < kSides; ++side) {
         if (tally.passes[side] == 0 || tally.shots[side] == 0 || tally.snags[side] + tally.fouls[side] == 0)
-            return Fail("a side never passed, shot or tackled: ", kTeams[side]);
+            return Fail("a side never passed, shot or tackled: ", s_teams[side]);
     }
     return 0;
 }
@@ -587,6 +668,10 @@ int PlayOnce(const Options& options, std::vector<std::string>& log)
     Random::Seed(options.seed);
     PitchSimulation::Instance()->SetupMatch();
     Tally tally;
+    if (options.switchEnds) {
+        PitchSimulation::Instance()->GetTeam(0)->SetFirstSide(false);
+        PitchSimulation::Instance()->GetTeam(1)->SetFirstSide(true);
+    }
     if (loaded && MakeSides())
         result = options.gallery > 0 ? RunGallery(options, tally) : RunMatch(options, tally);
     log = std::move(tally.log);
@@ -658,16 +743,24 @@ int main(int argc, char** argv)
             options.events = true;
         else if (arg == "--twice")
             options.twice = true;
+        else if (arg == "--swap")
+            std::swap(s_teams[0], s_teams[1]);
+        else if (arg == "--ends")
+            options.switchEnds = true;
         else if (arg == "--seconds" && i + 1 < argc)
             options.seconds = std::strtof(argv[++i], nullptr);
         else if (arg == "--gallery" && i + 1 < argc)
             options.gallery = std::atoi(argv[++i]);
+        else if (arg == "--gallery-side" && i + 1 < argc)
+            options.gallerySide = std::atoi(argv[++i]) == 1 ? 1 : 0;
+        else if (arg == "--keeper-skill" && i + 1 < argc)
+            options.keeperSkill = std::strtof(argv[++i], nullptr);
         else if (arg == "--seed" && i + 1 < argc)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else
             options.folder = arg;
     }
     if (options.folder.empty())
-        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--gallery N]");
+        return Fail("usage: team_play <stage folder> [--seconds S] [--seed N] [--bench] [--human] [--events] [--twice] [--swap] [--ends] [--gallery N] [--gallery-side 0|1] [--keeper-skill S]");
     return Run(options);
 }

@@ -9,6 +9,7 @@
 #include "match/GameParameters.h"
 #include "match/MatchDelay.h"
 #include "match/MatchStatistics.h"
+#include "match/penalties/PenaltySettings.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
@@ -18,6 +19,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -348,4 +350,38 @@ TEST(MatchEventsTest, EachRestartHandsPlayBack)
         EXPECT_GT(frames, 60);
         EXPECT_LT(frames, kFrameCap);
     }
+}
+
+TEST(MatchEventsTest, AScoredPenaltyIsOneGoalForTheKickingSideAndTwoForTheTaker)
+{
+    PenaltySettings& settings = *PenaltySettings::Instance();
+    // A true kick and a keeper who moves only after the decision: the penalty goes in.
+    float* const tuned[] = {&settings.worstPowerErrorAi, &settings.bestPowerErrorAi, &settings.minimumReadTime,
+                            &settings.maximumReadTime};
+    std::vector<float> saved;
+    for (float* value : tuned) {
+        saved.push_back(*value);
+        *value = 0.0f;
+    }
+    for (const int awarded : {0, 1}) {
+        SCOPED_TRACE(awarded);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        RefereeGuard referee(true, false);
+        const SoccerTeam& kicking = TestMatch::Team(awarded);
+        Character* taker = kicking.GetPlayer(kicking.GetPlayerCount() - 1);
+        Character::FoulRecord foul{Player(1 - awarded, 1), Player(awarded, 2), Player(1 - awarded, 1)->GetActor()->GetPosition()};
+        Send(period, "penalty foul", &foul);
+        ASSERT_NE(period->GetSequence(), nullptr);
+        match.RunUntil([&] { return kicking.GetGoals() > 0; }, 60 * 30);
+        // Long enough for any second report of the same goal to be handled.
+        match.RunUntil([] { return false; }, 120);
+        EXPECT_EQ(kicking.GetGoals(), 1);
+        EXPECT_EQ(TestMatch::Team(1 - awarded).GetGoals(), 0);
+        EXPECT_EQ(MatchStatistics::Instance()->goals[awarded], 1);
+        EXPECT_FLOAT_EQ(taker->GetMatchRating(), 2.0f);
+    }
+    for (size_t i = 0; i < saved.size(); ++i)
+        *tuned[i] = saved[i];
 }

@@ -275,6 +275,29 @@ TEST(FreeKickTest, TheKeeperNeverTakesItAndTheCountdownRunsFromTheFirstUpdate)
     }
 }
 
+// A team-mate standing nearer the ball once the sides are lined up does not take over:
+// standing "inactive" he could never kick, and play would never restart.
+TEST(FreeKickTest, TheTakerLinedUpBehindTheBallKeepsTheKick)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->aiSetPieceDelay = 0.5f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    auto* kick = new FreeKick(true, Vector3(-10.0f, 0.0f, 3.0f));
+    match.Harness().MakeCurrent(kick);
+    Character* taker = kick->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    Character* other = nullptr;
+    for (int32_t i = 1; i < TestMatch::Team(0).GetPlayerCount() && !other; ++i)
+        other = &Player(0, i) != taker ? &Player(0, i) : nullptr;
+    ASSERT_NE(other, nullptr);
+    const Vector3 ball = PitchSimulation::Instance()->GetBall()->GetPosition();
+    other->GetActor()->PlaceInState(Vector3(ball.x, 0.0f, ball.z + 0.3f), 0.0f, new ActorState(ActorNodes::inactive));
+    EXPECT_EQ(kick->GetTaker(), taker);
+    match.RunUntil([&] { return Current(match) != kick; }, 600);
+    EXPECT_NE(Current(match), kick);
+}
+
 TEST(FreeKickTest, BothButtonsAtOnceKeepAHumanAiming)
 {
     TestMatch match;
