@@ -534,7 +534,8 @@ void PlayerSelection::UpdateScene(float dt)
         m_request.sceneObject->Update(dt);
     if (m_fade)
         m_fade->Update(dt);
-    m_bench->Update(dt, m_picked, m_cursor, GetCurrentChooser());
+    // By the candidate's side: in turns, whoever is next has the turn when a pick stands up.
+    m_bench->Update(dt, m_picked, m_cursor, [this](int candidate) { return GetCandidateSide(candidate); });
 }
 
 void PlayerSelection::UpdateMenu(float dt)
