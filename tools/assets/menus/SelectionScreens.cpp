@@ -2,6 +2,7 @@
 // by which side, the cursor the keys move along the bench, the prompt, what is left to pick,
 // and the buttons to accept and to leave. The candidate card and the controls are macros,
 // so that other selection screens can lay out their own number of candidates.
+#include "scene/RwGraphicsSettings.h"
 #include "tools/assets/menus/MenuAssets.h"
 
 #include <cstdio>
@@ -25,6 +26,8 @@ constexpr int kAllStarCandidates = 10;
 constexpr float kCardWidth = 72.0f, kCardHeight = 56.0f, kCardGap = 6.0f;
 constexpr float kCardTop = 440.0f;
 constexpr float kScreenWidth = 800.0f;
+// The primary camera's view window while the bench is shown.
+constexpr float kBenchViewWindow = 0.5f;
 
 std::string Text(int number)
 {
@@ -84,7 +87,7 @@ std::string Candidate(int n, int count)
 std::string SelectionScreen(int count)
 {
     char position[60];
-    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", PlaneDistance());
+    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", BenchPlaneDistance());
     std::string items = "  <Macro name=\"selection_controls\" LAST_CANDIDATE=\"" + std::to_string(count - 1) +
                         "\" CANDIDATES=\"" + std::to_string(count) + "\"/>\n";
     for (int n = 1; n <= count; ++n)
@@ -94,6 +97,12 @@ std::string SelectionScreen(int count)
 }
 
 }  // namespace
+
+float BenchPlaneDistance()
+{
+    // The bench narrows the view window, so the plane stands farther off to fill the same height.
+    return PlaneDistance() * RwGraphicsSettings().viewY / kBenchViewWindow;
+}
 
 std::vector<std::pair<std::string, std::string>> SelectionScreens()
 {
