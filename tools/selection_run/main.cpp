@@ -297,6 +297,7 @@ void AutoRun()
     s.push_back(Do([] {
         const PlayerSelection* selection = Selection();
         Check(selection && selection->IsSquadComplete(), "the squads are complete");
+        Check(Menu::Instance()->GetSelectedItemName() == "accept", "the computer's last pick chooses accept");
         PrintSquads("picked");
         Check(PlayerSelectionResult::SingleMatchOutput(1).size() == 5, "the computer completed side two");
     }));
