@@ -299,6 +299,9 @@ void PlayerSelection::AutomaticPick()
     m_picked[chosen] = !m_picked[chosen];
     PlayPickSound();
     m_pickNumber = p + 1;
+    // When the computer completes the squads the accept button is chosen, as after a person's
+    // pick: the keys could not reach it from the bench otherwise.
+    m_justCompleted = IsSquadComplete();
 }
 
 void PlayerSelection::UpdateAutomaticPick(float dt)

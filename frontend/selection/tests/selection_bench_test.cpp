@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
@@ -289,14 +290,24 @@ TEST_F(SelectionBenchTest, TheMarkersHoverOverTheCursorsCandidate)
     const std::vector<bool> picked(3, false);
     bench.Enter(Candidates(), picked, 0);
 
-    bench.Update(GameHarness::kFrameTime, picked, 2, 0);
-    const Vector3 over = candidates[2]->GetActor()->GetPosition();
-    for (int side : {0, 1}) {
-        const Vector3 marker = bench.GetMarker(side).GetPosition();
-        EXPECT_FLOAT_EQ(marker.x, over.x);
-        EXPECT_FLOAT_EQ(marker.y, over.y + 0.1f);
-        EXPECT_FLOAT_EQ(marker.z, over.z);
+    // Each side has its own picture, and both lie flat.
+    ASSERT_NE(bench.GetMarker(0).GetTexture(), nullptr);
+    ASSERT_NE(bench.GetMarker(1).GetTexture(), nullptr);
+    EXPECT_NE(bench.GetMarker(0).GetTexture(), bench.GetMarker(1).GetTexture());
+    for (int side : {0, 1})
+        EXPECT_NEAR(std::abs(bench.GetMarker(side).GetRotation().Rotate(Vector3::UnitZ).y), 1.0f, 1e-5f);
+
+    for (size_t cursor : {size_t{0}, size_t{2}}) {
+        bench.Update(GameHarness::kFrameTime, picked, static_cast<int>(cursor), 0);
+        const Vector3 over = candidates[cursor]->GetActor()->GetPosition();
+        for (int side : {0, 1}) {
+            const Vector3 marker = bench.GetMarker(side).GetPosition();
+            EXPECT_FLOAT_EQ(marker.x, over.x);
+            EXPECT_FLOAT_EQ(marker.y, over.y + 0.1f);
+            EXPECT_FLOAT_EQ(marker.z, over.z);
+        }
     }
+    const Vector3 over = candidates[2]->GetActor()->GetPosition();
     // A cursor off the bench leaves them where they were.
     bench.Update(GameHarness::kFrameTime, picked, 3, 1);
     EXPECT_FLOAT_EQ(bench.GetMarker(1).GetPosition().x, over.x);

@@ -54,6 +54,8 @@ std::vector<std::pair<int32_t, std::string>> StoryScreenLabels();
 std::vector<std::pair<std::string, std::string>> SingleMatchScreens();
 std::vector<std::pair<int32_t, std::string>> SingleMatchScreenLabels();
 
+// The same for the squad selection's screens, seen through the bench's narrower view.
+float BenchPlaneDistance();
 // The squad selection's screens and the macros other selection screens share, which
 // Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> SelectionScreens();

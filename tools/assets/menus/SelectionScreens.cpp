@@ -4,6 +4,8 @@
 // so that other selection screens can lay out their own number of candidates.
 #include "tools/assets/menus/MenuAssets.h"
 
+#include "scene/RwGraphicsSettings.h"
+
 #include <cstdio>
 #include <string>
 
@@ -25,6 +27,8 @@ constexpr int kAllStarCandidates = 10;
 constexpr float kCardWidth = 72.0f, kCardHeight = 56.0f, kCardGap = 6.0f;
 constexpr float kCardTop = 440.0f;
 constexpr float kScreenWidth = 800.0f;
+// The primary camera's view window while the bench is shown.
+constexpr float kBenchViewWindow = 0.5f;
 
 std::string Text(int number)
 {
@@ -82,10 +86,16 @@ std::string Candidate(int n, int count)
 
 }  // namespace
 
+float BenchPlaneDistance()
+{
+    // The bench narrows the view window, so the plane stands farther off to fill the same height.
+    return PlaneDistance() * RwGraphicsSettings().viewY / kBenchViewWindow;
+}
+
 std::string SelectionScreen(int count)
 {
     char position[60];
-    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", PlaneDistance());
+    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", BenchPlaneDistance());
     std::string items = "  <Macro name=\"selection_controls\" LAST_CANDIDATE=\"" + std::to_string(count - 1) +
                         "\" CANDIDATES=\"" + std::to_string(count) + "\"/>\n";
     for (int n = 1; n <= count; ++n)
