@@ -26,7 +26,7 @@ constexpr int kDrills = 4;
 // A story team of this size picks on its own screen; any other size on the larger one.
 constexpr size_t kSmallTeam = 5;
 
-// TODO(h-select): new PlayerSelection(request) once the selection is built.
+// Until the squad selection is linked in there is none to run, and the screen stays.
 State* MakePlayerSelection(const PlayerSelectionResult&) { return nullptr; }
 
 TrainingMode::SelectionMaker s_selectionMaker = MakePlayerSelection;

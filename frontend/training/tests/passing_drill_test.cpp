@@ -65,6 +65,17 @@ TEST(PassingCountdownTest, ShowsAtLeastTwoDigits)
         EXPECT_EQ(TrainingDrill::CountdownText(seconds), text);
 }
 
+TEST(TrainingSettingTest, ReadsWholeNumberKeysAndFallsBackOtherwise)
+{
+    GameSettings::Instance()->penaltyTrainingTries = 7;
+    EXPECT_EQ(TrainingDrill::Setting("Penalty Training tries", 5), 7);
+    EXPECT_EQ(TrainingDrill::Setting("Passes Training duration", 1), 45);
+    // A number of another type, and no key at all.
+    EXPECT_EQ(TrainingDrill::Setting("Pass default dist", 3), 3);
+    EXPECT_EQ(TrainingDrill::Setting("Passes Training", 3), 3);
+    GameSettings::DestroyInstance();
+}
+
 class PassingDrillTest : public TrainingSuite {
 protected:
     void SetUp() override
