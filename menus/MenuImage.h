@@ -34,6 +34,7 @@ public:
     // Null when the texture manager could not make it; then drawn untextured.
     const Texture* GetTexture() const { return m_texture; }
     const Color& GetColor() const { return m_color; }
+    void SetColor(const Color& color) { m_color = color; }
     const Vector4& GetHitRect() const { return m_hitRect; }
 
 protected:

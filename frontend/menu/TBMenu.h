@@ -8,6 +8,7 @@
 #include "framework/State.h"
 #include "framework/Vector.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +56,12 @@ public:
     void UpdateMenuVariables();
     // Each toggle's value under "%<name>%" in the edit values; "%numOfDevices%".
     void RegisterToggleEditValues();
+    // A single match with an all-star side: draws its pool and either shares it out and
+    // starts the match or loads it onto the bench for the players to pick. Sets the
+    // successor and fades out; without a successor (logged) the screen stays. The first
+    // seeds the game's random sequence from the clock.
+    void StartSingleMatch();
+    void StartSingleMatch(uint32_t seed);
     // Scrolls the credits text through the "creditsText" item; at the end, back to "main".
     void DrawCredits();
 

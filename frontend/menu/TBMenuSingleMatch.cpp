@@ -1,9 +1,14 @@
 // The command words of the single-match screens: players, both teams and the stadium are
 // chosen one screen after another, and the choices wait in the game parameters.
 
+#include "frontend/menu/SingleMatchPool.h"
+
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
+#include "framework/Random.h"
+#include "framework/StringUtil.h"
 #include "frontend/menu/MenuCommands.h"
+#include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenu.h"
 #include "match/GainedObjects.h"
 #include "match/GameParameters.h"
@@ -11,6 +16,8 @@
 #include "menus/MenuItem.h"
 #include "menus/TextInput.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 namespace {
@@ -148,3 +155,163 @@ REGISTER_MENU_COMMAND("AdvanceMenu", AdvanceMenu);
 REGISTER_MENU_COMMAND("BackStepMenu", BackStepMenu);
 REGISTER_MENU_COMMAND("CheckSingleList", CheckSingleList);
 REGISTER_MENU_COMMAND("CheckLevelList", CheckLevelList);
+
+namespace single_match {
+
+namespace {
+
+constexpr int kDrawnTeams = 7;
+constexpr int kMaxRepeats = 1000;
+constexpr int kMaxKeeperRedraws = 1000;
+constexpr int kMaxPlayerRedraws = 100;
+constexpr int kFirstVariantTeams = 4;
+constexpr int kOutfieldDraws = 8;
+constexpr int kSharedEntries = 11;
+constexpr const char* kSingleMatchStart = "SingleMatchStart";
+
+SelectionStarter g_selectionStarter = nullptr;
+
+const char* VariantDigits(int team)
+{
+    return team < kFirstVariantTeams ? "01" : "02";
+}
+
+int DrawTeam(int ownTeam, int maxRedraws)
+{
+    int team = Random::Range(0, kDrawnTeams);
+    for (int redraw = 0; team == ownTeam && redraw < maxRedraws; ++redraw)
+        team = Random::Range(0, kDrawnTeams);
+    return team;
+}
+
+std::vector<int> DrawKeeperTeams(int ownTeam)
+{
+    std::vector<int> teams;
+    for (int k = 0; k < 2; ++k) {
+        int team = DrawTeam(ownTeam, kMaxKeeperRedraws);
+        for (int repeat = 1; repeat < kMaxRepeats && std::find(teams.begin(), teams.end(), team) != teams.end(); ++repeat)
+            team = DrawTeam(ownTeam, kMaxKeeperRedraws);
+        teams.push_back(team);
+    }
+    return teams;
+}
+
+std::pair<int, int> DrawPlayer(int ownTeam)
+{
+    const int team = DrawTeam(ownTeam, kMaxPlayerRedraws);
+    const int number = team < kFirstVariantTeams ? Random::Range(0, 3) : Random::Range(4, 7);
+    return {team, number};
+}
+
+}  // namespace
+
+int TeamIndex(const std::string& code)
+{
+    for (int i = 0; i < kTeamCodeCount; ++i)
+        if (code == kTeamCodes[i])
+            return i;
+    return -1;
+}
+
+std::string KeeperName(int team)
+{
+    std::string name = kTeamCodes[team];
+    ReplaceNoCase(name, VariantDigits(team), team < kFirstVariantTeams ? "Gk00" : "Gk01");
+    return name;
+}
+
+std::string PlayerName(int team, int number)
+{
+    std::string name = kTeamCodes[team];
+    ReplaceNoCase(name, VariantDigits(team), "Pl");
+    return name + FormatString("0%d", number);
+}
+
+std::vector<Member> DrawPool(int ownTeam)
+{
+    std::vector<Member> pool;
+    for (int team : DrawKeeperTeams(ownTeam))
+        pool.push_back({KeeperName(team), true});
+    std::vector<std::pair<int, int>> drawn;
+    for (int k = 0; k < kOutfieldDraws; ++k) {
+        std::pair<int, int> player = DrawPlayer(ownTeam);
+        for (int repeat = 1; repeat < kMaxRepeats && std::find(drawn.begin(), drawn.end(), player) != drawn.end();
+             ++repeat)
+            player = DrawPlayer(ownTeam);
+        drawn.push_back(player);
+        pool.push_back({PlayerName(player.first, player.second), false});
+    }
+    return pool;
+}
+
+void SharePool(const std::vector<Member>& pool, std::vector<TeamMember> (&lists)[2])
+{
+    for (size_t i = 0; i < pool.size() && i < kSharedEntries; ++i) {
+        if (i == 2)
+            continue;
+        const int team = i < 2 ? static_cast<int>(i) : static_cast<int>(i + 1) % 2;
+        lists[team].push_back({pool[i].variation, true});
+    }
+}
+
+Choice ReadChoice(const GameParameters& parameters)
+{
+    const std::string players = parameters.GetParameter("players");
+    const int32_t* custom = parameters.customTeam;
+    Choice choice;
+    if (players == "0" || (players == "1" && custom[0] == 0)) {
+        choice.layout = Layout::kAllRandom;
+    } else if (custom[0] && custom[1]) {
+        choice.layout = Layout::kTwoHumans;
+        return choice;
+    } else {
+        choice.layout = Layout::kOnePicker;
+        choice.sideOneFirst = custom[0] == 1;
+    }
+    choice.ownTeam = TeamIndex(parameters.GetParameter(custom[0] ? "teamtwo" : "teamone"));
+    return choice;
+}
+
+void SetSelectionStarter(SelectionStarter starter)
+{
+    g_selectionStarter = starter;
+}
+
+SelectionStarter GetSelectionStarter()
+{
+    return g_selectionStarter;
+}
+
+}  // namespace single_match
+
+void TBMenu::StartSingleMatch()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    StartSingleMatch(static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+}
+
+void TBMenu::StartSingleMatch(uint32_t seed)
+{
+    using namespace single_match;
+    GameParameters* parameters = GameParameters::Instance();
+    const Choice choice = ReadChoice(*parameters);
+    Random::Seed(seed);
+    const std::vector<Member> pool = DrawPool(choice.ownTeam);
+    State* next = nullptr;
+    if (choice.layout == Layout::kAllRandom) {
+        parameters->memberListsStale = 0;
+        for (std::vector<TeamMember>& list : parameters->memberLists)
+            list.clear();
+        SharePool(pool, parameters->memberLists);
+        next = MenuLaunchedCodeFragment::GetFactory().Create(kSingleMatchStart);
+    } else if (SelectionStarter start = GetSelectionStarter()) {
+        parameters->memberListsStale = 1;
+        next = start({pool, choice.layout, choice.sideOneFirst});
+    }
+    if (!next) {
+        LogError("TBMenu::StartSingleMatch: this program cannot start the match\n");
+        return;
+    }
+    SetNext(next);
+    Menu::Instance()->SetFadeState(Menu::kFadingOut);
+}

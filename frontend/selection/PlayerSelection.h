@@ -74,8 +74,9 @@ private:
     // The second side's automatic pick once the timer runs out.
     void UpdateAutomaticPick(float dt);
     void AutomaticPick();
-    // The candidate the automatic pick takes among the outfield players; -1 when none is free.
-    int ChooseAutomaticOutfieldPlayer(int start) const;
+    // The free candidate in [first, first + count) that the automatic pick takes, searching
+    // once from first + start and passing over the cursor's; -1 when none is free.
+    int ChooseAutomaticCandidate(int first, int count, int start) const;
     void PlayPickSound() const;
 
     void Normalize();
@@ -86,9 +87,12 @@ private:
     void PublishCounters() const;
     void PublishPrompt() const;
     void WriteOutputs();
+    // Only while the menu still holds this selection's cursor.
+    void UnpublishCursor();
 
     void EnterScene();
     void UpdateScene(float dt);
+    void UpdateMenu(float dt);
     void RenderScene();
     void ExitScene();
 
@@ -103,5 +107,4 @@ private:
     bool m_justCompleted = false;
     float m_pickTimer = 0.0f;
     bool m_backPressed = false;
-    bool m_cursorPublished = false;
 };

@@ -16,6 +16,9 @@ public:
     // "SetMenu" is refused with a warning and every other word is left to the owner. 0.
     int OnMessage(int message, intptr_t param) override;
 
+    // The selection that made the menu; borrowed.
+    MessageListener* GetOwner() const { return m_owner; }
+
 private:
     MessageListener* m_owner;
 };

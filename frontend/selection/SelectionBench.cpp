@@ -155,6 +155,7 @@ SelectionBench::~SelectionBench() = default;
 void SelectionBench::Enter(const std::vector<Character*>& candidates, const std::vector<bool>& picked, int gapCount)
 {
     m_candidates = candidates;
+    m_shirtSides.assign(m_candidates.size(), -1);
     SeatCandidates(picked, gapCount);
     const GameParameters* parameters = GameParameters::Instance();
     m_variation = DrawShirtVariation(parameters->shirts[0], parameters->shirts[1]);
@@ -221,6 +222,12 @@ void SelectionBench::Exit()
 
 void SelectionBench::Update(float dt, const std::vector<bool>& picked, int cursor, int chooser)
 {
+    Update(dt, picked, cursor, [chooser](int) { return chooser; });
+}
+
+void SelectionBench::Update(float dt, const std::vector<bool>& picked, int cursor,
+                            const std::function<int(int)>& sideOf)
+{
     if (cursor >= 0 && static_cast<size_t>(cursor) < m_candidates.size()) {
         const Vector3 over = m_candidates[static_cast<size_t>(cursor)]->GetActor()->GetPosition() +
                              Vector3(0.0f, kMarkerLift, 0.0f);
@@ -230,10 +237,10 @@ void SelectionBench::Update(float dt, const std::vector<bool>& picked, int curso
     for (auto& marker : m_markers)
         marker->Update(dt);
     for (size_t i = 0; i < m_candidates.size(); ++i)
-        UpdateCandidate(*m_candidates[i], i, dt, i < picked.size() && picked[i], chooser);
+        UpdateCandidate(*m_candidates[i], i, dt, i < picked.size() && picked[i], sideOf(static_cast<int>(i)));
 }
 
-void SelectionBench::UpdateCandidate(Character& candidate, size_t index, float dt, bool picked, int chooser)
+void SelectionBench::UpdateCandidate(Character& candidate, size_t index, float dt, bool picked, int side)
 {
     candidate.Update(dt);
     Actor* actor = candidate.GetActor();
@@ -241,7 +248,7 @@ void SelectionBench::UpdateCandidate(Character& candidate, size_t index, float d
     // Between the two, the actor is still moving and finishes that first.
     if (state == "satdown" && picked) {
         actor->PlaceInState(m_seating.seats[index], 0.0f, new ActorState(ActorNodes::standup));
-        SetShirt(candidate, chooser);
+        SetShirt(candidate, side);
     } else if (state == "stoodup" && !picked) {
         actor->PlaceInState(m_seating.seats[index], 0.0f, new ActorState(ActorNodes::sitdown));
         SetShirt(candidate, -1);
@@ -255,10 +262,13 @@ void SelectionBench::Render(int chooser) const
     m_markers[chooser == 1 ? 1 : 0]->Render();
 }
 
-void SelectionBench::SetShirt(Character& candidate, int side) const
+void SelectionBench::SetShirt(Character& candidate, int side)
 {
     if (StoryModeGame::Instance()->active)
         return;
+    const auto at = std::find(m_candidates.begin(), m_candidates.end(), &candidate);
+    if (at != m_candidates.end())
+        m_shirtSides[static_cast<size_t>(at - m_candidates.begin())] = side;
     const int teamShirt = side < 0 ? 0 : GameParameters::Instance()->shirts[side == 1 ? 1 : 0];
     const FileSystem* files = FileSystem::Instance();
     const Shirt shirt = ChooseShirt(RaceOf(candidate), MemberNameOf(candidate),
@@ -269,6 +279,11 @@ void SelectionBench::SetShirt(Character& candidate, int side) const
                                                shirt.mirror))
         LogWarning("SelectionBench::SetShirt: no shirt \"%s\"; the candidate keeps the one he wears\n",
                    shirt.shirtPath.c_str());
+}
+
+int SelectionBench::GetShirtSide(size_t candidate) const
+{
+    return candidate < m_shirtSides.size() ? m_shirtSides[candidate] : -1;
 }
 
 const SelectionCursor& SelectionBench::GetMarker(int side) const

@@ -7,6 +7,7 @@
 #include "framework/Color.h"
 #include "framework/Vector.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,14 +69,20 @@ public:
     // Gives the view window back and pops the bench camera; nothing without an Enter.
     void Exit();
     // Moves the markers over the cursor's candidate, updates the candidates and lets those
-    // that sit or stand still rise when picked (in the chooser's shirt) or sit down when not.
-    // A cursor outside the candidates leaves the markers where they are.
+    // that sit or stand still rise when picked, in the shirt of the side sideOf (candidate
+    // index) names, or sit down when not. A cursor outside the candidates leaves the markers
+    // where they are.
+    void Update(float dt, const std::vector<bool>& picked, int cursor, const std::function<int(int)>& sideOf);
+    // Every candidate rises in the chooser's shirt: for selections with one picking side.
     void Update(float dt, const std::vector<bool>& picked, int cursor, int chooser);
     // Every candidate, then the chooser's marker only.
     void Render(int chooser) const;
     // Dresses the candidate: side -1 in the variation, 0 or 1 in that team's shirt (numbers
     // from the game parameters). Nothing while the story mode runs, whose team keeps its own.
-    void SetShirt(Character& candidate, int side) const;
+    void SetShirt(Character& candidate, int side);
+    // The side whose shirt the candidate last put on (-1 for the variation); -1 for a
+    // candidate the bench has not dressed.
+    int GetShirtSide(size_t candidate) const;
 
     int GetShirtVariation() const { return m_variation; }
     const std::vector<Vector3>& GetSeats() const { return m_seating.seats; }
@@ -87,11 +94,13 @@ public:
 private:
     void SeatCandidates(const std::vector<bool>& picked, int gapCount);
     void PlaceCamera();
-    void UpdateCandidate(Character& candidate, size_t index, float dt, bool picked, int chooser);
+    void UpdateCandidate(Character& candidate, size_t index, float dt, bool picked, int side);
 
     std::vector<Character*> m_candidates;
     Seating m_seating;
     std::unique_ptr<SelectionCursor> m_markers[2];
+    // By candidate: what SetShirt last put on.
+    std::vector<int> m_shirtSides;
     int m_variation = 0;
     float m_cameraDistance = kMinCameraDistance;
     float m_savedViewWindow[2] = {0.5f, 0.5f};

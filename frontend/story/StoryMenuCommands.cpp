@@ -24,8 +24,9 @@ void StartSingleMatch(MenuCommandCall& call)
     const GameParameters* parameters = GameParameters::Instance();
     if (parameters->GetParameter("level") == "NULL")
         return;
+    // It sets the successor and starts the fade-out itself.
     if (parameters->customTeam[0] != 0 || parameters->customTeam[1] != 0) {
-        LogWarning("StartGame: all-star squads cannot be picked yet; choose two teams\n");
+        call.menu.StartSingleMatch();
         return;
     }
     MenuLaunchedCodeFragment* start = MenuLaunchedCodeFragment::GetFactory().Create(kSingleMatchStart);

@@ -259,6 +259,29 @@ TEST_F(SelectionBenchTest, ACandidateRisesOnlyFromHisSeatAndSitsOnlyOnceStanding
     bench.Exit();
 }
 
+TEST_F(SelectionBenchTest, EachRisingCandidateWearsTheShirtOfHisOwnSideAndTheVariationOnceSeated)
+{
+    MakeCandidates({"PandaGk00", "PandaGk01", "LizardPl00"});
+    SelectionBench bench;
+    std::vector<bool> picked = {true, false, false};
+    bench.Enter(Candidates(), picked, 0);
+    EXPECT_EQ((std::vector<int>{bench.GetShirtSide(0), bench.GetShirtSide(1), bench.GetShirtSide(2)}),
+              (std::vector<int>{-1, -1, -1}));
+
+    // Picked by the two sides in turn: whoever's turn it is now, each stands in his side's shirt.
+    picked = {true, true, true};
+    const std::vector<int> sides = {0, 1, 0};
+    bench.Update(GameHarness::kFrameTime, picked, 2, [&](int candidate) { return sides[candidate]; });
+    EXPECT_EQ((std::vector<int>{bench.GetShirtSide(0), bench.GetShirtSide(1), bench.GetShirtSide(2)}),
+              (std::vector<int>{-1, 1, 0}));
+
+    picked[1] = false;
+    ASSERT_GT(FramesUntil(bench, picked, 1, "sitdown"), 0);
+    EXPECT_EQ(bench.GetShirtSide(1), -1);
+    EXPECT_EQ(bench.GetShirtSide(7), -1);
+    bench.Exit();
+}
+
 TEST_F(SelectionBenchTest, TheMarkersHoverOverTheCursorsCandidate)
 {
     MakeCandidates({"PandaGk00", "RhinoPl00", "PrimatePl01"});
@@ -286,13 +309,15 @@ TEST_F(SelectionBenchTest, TheStoryTeamKeepsItsShirts)
     SelectionBench bench;
     StoryModeGame::Instance()->active = true;
     bench.Enter(Candidates(), {false, false}, 0);
-    bench.SetShirt(*candidates[1], 0);
+    bench.SetShirt(*candidates[1], 1);
     EXPECT_EQ(candidates[0]->GetActor()->GetShirtMaterialCount(), 0);
     EXPECT_EQ(candidates[1]->GetActor()->GetShirtMaterialCount(), 0);
+    EXPECT_EQ(bench.GetShirtSide(1), -1);
 
     StoryModeGame::Instance()->active = false;
-    bench.SetShirt(*candidates[1], 0);
+    bench.SetShirt(*candidates[1], 1);
     EXPECT_GT(candidates[1]->GetActor()->GetShirtMaterialCount(), 0);
+    EXPECT_EQ(bench.GetShirtSide(1), 1);
     bench.Exit();
 }
 
