@@ -1,0 +1,264 @@
+// The dribbling drill on the first level: a try's outcome for each thing that can end it,
+// the defenders' orders, their Speed kept, and the frame's marks and points.
+#include "audio/SoundEngine.h"
+#include "audio/Voice.h"
+#include "characters/Actor.h"
+#include "characters/CharacterBrain.h"
+#include "framework/Message.h"
+#include "frontend/story/TrainingSettings.h"
+#include "frontend/training/TrainingDribblings.h"
+#include "match/penalties/PenaltyDisplayControl.h"
+#include "simulation/Ball.h"
+#include "simulation/frame/PitchCoordinates.h"
+#include "support/DrillPitch.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float kDt = GameHarness::kFrameTime;
+constexpr int kCap = 600;
+
+void Send(const char* name, intptr_t param = 0)
+{
+    MessageServer* server = MessageServer::Instance();
+    server->SendMessage(0, server->RegisterMessage(name), param);
+}
+
+class DribblingTest : public DrillPitch {
+protected:
+    void SetUp() override
+    {
+        DrillPitch::SetUp();
+        // The dribbler, then the four others of the team, the keeper built as a field player.
+        ASSERT_TRUE(Load(Members({1}, false), Members({0, 2, 3, 4}, false)));
+    }
+
+    // A try entered and settled as the frame does it, run until its start delay is over.
+    static void StartTry(Dribbling& attempt)
+    {
+        attempt.Enter();
+        attempt.Update(0.1f);
+        for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame)
+            attempt.Update(kDt);
+    }
+    // Frames until the try ends, or the cap.
+    static int RunOut(Dribbling& attempt)
+    {
+        int frames = 0;
+        while (frames < kCap && attempt.Update(kDt) == &attempt)
+            ++frames;
+        return frames;
+    }
+};
+
+TEST_F(DribblingTest, EachEventDecidesTheTryOnceAndOnlyAfterTheStartDelay)
+{
+    SoccerTeam* own = PitchSimulation::Instance()->GetTeam(0);
+    SoccerTeam* other = PitchSimulation::Instance()->GetTeam(1);
+    Ball::Goal ownGoal{own, nullptr}, theirGoal{other, nullptr};
+    Character::CollisionReport bumped{nullptr, nullptr}, bystander{nullptr, nullptr};
+    const struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const void*>> events;
+        int32_t result;
+        int32_t goals;
+    } cases[] = {
+        {"a goal for the dribbler", {{"goal scored", &ownGoal}}, Dribbling::kPassed, 1},
+        {"a shot that goes in", {{"did shot", nullptr}, {"goal scored", &ownGoal}}, Dribbling::kFailed, 0},
+        {"an own goal", {{"goal scored", &theirGoal}}, Dribbling::kFailed, 0},
+        {"a pass", {{"did pass", nullptr}}, Dribbling::kFailed, 0},
+        {"the ball out far", {{"out of bounds far", nullptr}}, Dribbling::kFailed, 0},
+        {"the ball out across", {{"out of bounds across", nullptr}}, Dribbling::kFailed, 0},
+        {"the dribbler runs into a defender", {{"actor collision", &bumped}}, Dribbling::kFailed, 0},
+        {"two defenders collide", {{"actor collision", &bystander}, {"goal scored", &ownGoal}}, Dribbling::kPassed, 1},
+    };
+    for (const Case& c : cases) {
+        own->SetGoals(0);
+        int32_t result = -1;
+        Dribbling attempt(&result);
+        attempt.Enter();
+        // Still in the start delay: nothing counts.
+        Send("goal scored", reinterpret_cast<intptr_t>(&theirGoal));
+        const int32_t early = result;
+        StartTry(attempt);
+        Actor* dribbler = Player(0, 0)->GetActor();
+        bumped = {dribbler, Player(1, 0)->GetActor()};
+        bystander = {Player(1, 0)->GetActor(), Player(1, 1)->GetActor()};
+        for (const auto& [name, param] : c.events)
+            Send(name, reinterpret_cast<intptr_t>(param));
+        EXPECT_EQ(early, Dribbling::kRunning) << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(own->GetGoals(), c.goals) << c.name;
+        EXPECT_EQ(std::string(dribbler->GetStateName()) == "fallover",
+                  std::string(c.name) == "the dribbler runs into a defender")
+            << c.name;
+        // The try ends by itself 1.5 s after its outcome, nothing changing it meanwhile.
+        Send("goal scored", reinterpret_cast<intptr_t>(&ownGoal));
+        const int frames = RunOut(attempt);
+        EXPECT_NEAR(frames * kDt, Dribbling::kDelaySeconds, 3 * kDt) << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+        attempt.Exit();
+    }
+}
+
+TEST_F(DribblingTest, TheDribblerStartsWithTheBallAndLosingItFailsTheTry)
+{
+    int32_t result = -1;
+    Dribbling attempt(&result);
+    StartTry(attempt);
+    Actor* dribbler = Player(0, 0)->GetActor();
+    const PitchPosition start = PitchPosition::FromWorld(dribbler->GetPosition(), true);
+    const bool held = dribbler->HasBall();
+    dribbler->ReleaseBall();
+    PitchSimulation::Instance()->GetBall()->SetPosition(Vector3(0.0f, 5.0f, 0.0f));
+    attempt.Update(kDt);
+    attempt.Exit();
+
+    EXPECT_TRUE(held);
+    EXPECT_NEAR(start.x, -0.9f, 0.02f);
+    EXPECT_NEAR(start.z, 0.0f, 0.02f);
+    EXPECT_EQ(result, Dribbling::kFailed);
+}
+
+// Playing voices of the sound event.
+int Playing(const char* event)
+{
+    SoundEngine* sounds = SoundEngine::Instance();
+    int count = 0;
+    for (int i = 0; i < sounds->GetTemporaryVoiceCount(); ++i)
+        count += sounds->GetTemporaryVoice(i)->GetEvent() == sounds->FindAudioEvent(event) ? 1 : 0;
+    return count;
+}
+
+TEST_F(DribblingTest, TheLongWhistleSoundsOnceWhenTheStartDelayRunsOutAndNotForATryLostBefore)
+{
+    // Voices without a sound card: made, never cleared, as a try does not run the sound
+    // engine's update.
+    SoundEngine* sounds = SoundEngine::Instance();
+    const bool enabled = sounds->IsEnabled();
+    sounds->SetEnabled(true);
+    for (const bool lostEarly : {true, false}) {
+        const int before = Playing("whistle_long");
+        int32_t result = -1;
+        Dribbling attempt(&result);
+        attempt.Enter();
+        attempt.Update(0.1f);
+        if (lostEarly) {
+            Player(0, 0)->GetActor()->ReleaseBall();
+            PitchSimulation::Instance()->GetBall()->SetPosition(Vector3(0.0f, 5.0f, 0.0f));
+        }
+        int duringDelay = 0;
+        for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame) {
+            duringDelay += Playing("whistle_long") - before;
+            attempt.Update(kDt);
+        }
+        const int atStart = Playing("whistle_long") - before;
+        attempt.Update(kDt);
+        attempt.Update(kDt);
+        const int later = Playing("whistle_long") - before;
+        attempt.Exit();
+
+        EXPECT_EQ(duringDelay, 0) << lostEarly;
+        EXPECT_EQ(atStart, lostEarly ? 0 : 1) << lostEarly;
+        EXPECT_EQ(later, atStart) << lostEarly;
+    }
+    sounds->SetEnabled(enabled);
+}
+
+TEST_F(DribblingTest, DefendersShadowOnTheirLineUntilTheDribblerComesWithinReach)
+{
+    // How near along the pitch each defender lets him come before he attacks; he comes from
+    // the defenders' far end.
+    const float reach[Dribbling::kDefenders] = {0.5f, 0.45f, 0.4f, 0.35f};
+    const float lines[Dribbling::kDefenders] = {-0.7f, -0.3f, 0.1f, 0.5f};
+    for (int i = 0; i < Dribbling::kDefenders; ++i) {
+        const float threshold = lines[i] + reach[i];
+        for (const float x : {threshold - 0.3f, threshold - 0.005f, threshold + 0.005f, threshold + 0.6f}) {
+            const TeamOrder order = Dribbling::DefenderOrder(i, PitchPosition(x, 0.25f));
+            const bool attacks = x < threshold;
+            EXPECT_EQ(order.code, attacks ? 6 : 0) << "defender " << i << " at " << x;
+            if (attacks)
+                continue;
+            const PitchPosition at = PitchPosition::FromWorld(order.point, false);
+            EXPECT_NEAR(at.x, lines[i], 1e-4f) << "defender " << i;
+            EXPECT_NEAR(at.z, 0.25f, 1e-4f) << "defender " << i;
+        }
+        EXPECT_NEAR(Dribbling::DefenderSpot(i).x, lines[i], 1e-6f);
+    }
+}
+
+TEST_F(DribblingTest, DefendersGetTheirWholeSpeedBackHoweverTheTryEnds)
+{
+    const float dribblerLevel = Player(0, 0)->GetVariation()->speed.level;
+    for (const bool cutShort : {false, true}) {
+        std::vector<Statistic> before;
+        for (int i = 0; i < Dribbling::kDefenders; ++i) {
+            Statistic& speed = Player(1, i)->GetVariation()->speed;
+            // Below what a level may be set to, and a current value under the level.
+            speed.level = 40.0f + static_cast<float>(i);
+            speed.current = 30.0f;
+            before.push_back(speed);
+        }
+        int32_t result = -1;
+        auto attempt = std::make_unique<Dribbling>(&result);
+        StartTry(*attempt);
+        const float during = Player(1, 2)->GetVariation()->speed.level;
+        if (cutShort) {
+            // Dropped by its holder as a skipped session drops it.
+            attempt.reset();
+        } else {
+            Send("did pass");
+            RunOut(*attempt);
+            attempt->Exit();
+        }
+        EXPECT_EQ(during, dribblerLevel);
+        for (int i = 0; i < Dribbling::kDefenders; ++i) {
+            const Statistic& speed = Player(1, i)->GetVariation()->speed;
+            EXPECT_EQ(speed.level, before[static_cast<size_t>(i)].level) << i << (cutShort ? " cut short" : "");
+            EXPECT_EQ(speed.current, before[static_cast<size_t>(i)].current) << i << (cutShort ? " cut short" : "");
+        }
+    }
+}
+
+TEST_F(DribblingTest, ATrysMarkShowsOnceDecidedAndTheWinCheatEndsTheDrillPerfect)
+{
+    TrainingSettings* settings = TrainingSettings::Instance();
+    settings->chosen[0] = Player(0, 0)->GetVariation();
+    settings->chosenIndex = 0;
+    const int speed = static_cast<int>(settings->chosen[0]->speed.level);
+    auto* drill = new TrainingDribblings();
+    Harness().MakeCurrent(drill);
+    const auto running = [&] { return dynamic_cast<Dribbling*>(drill->GetRound()); };
+    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && running()->HasStarted(); }));
+    Ball::Goal goal{PitchSimulation::Instance()->GetTeam(0), nullptr};
+    Send("goal scored", reinterpret_cast<intptr_t>(&goal));
+    Harness().Step();
+    const std::string decided = PenaltyDisplayControl::DescribeRow(0);
+    const bool stillDelaying = running() && running()->IsDelaying();
+    Harness().Script().Press(Harness().GetFrame(), "cheat win");
+    ASSERT_TRUE(StepUntil(kCap, [&] { return drill->IsFinished(); }));
+
+    EXPECT_EQ(decided, "seeee");
+    EXPECT_TRUE(stillDelaying);
+    EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "sssss");
+    EXPECT_EQ(drill->GetPassed(), 5);
+    EXPECT_TRUE(drill->IsPerfect());
+    EXPECT_EQ(settings->points, 6);
+    EXPECT_EQ(Variable("%training_player_subselect_speed%"), std::to_string(speed + 6));
+    Harness().MakeCurrent(nullptr);
+    EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "-----");
+}
+
+TEST_F(DribblingTest, PointsAreThePassedTriesWithTheBonusOnlyForAll)
+{
+    const struct {
+        int passed, tries, points;
+    } cases[] = {{5, 5, 6}, {4, 5, 4}, {0, 5, 0}, {0, 0, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TrainingDribblings::PointsFor(c.passed, c.tries, 1), c.points) << c.passed << " of " << c.tries;
+}
+
+}  // namespace
