@@ -13,8 +13,6 @@
 #include "scene/GameElements.h"
 #include "simulation/pitch/PitchSimulation.h"
 
-#include <cstring>
-#include <utility>
 
 namespace {
 
@@ -133,21 +131,9 @@ void TrainingDrill::PlayLevelMusic() const
 
 int TrainingDrill::Setting(const char* key, int fallback)
 {
-    using G = GameSettings;
-    static const std::pair<const char*, int32_t G::*> kKeys[] = {
-        {"Passes Training duration", &G::passesTrainingDuration},
-        {"Passes Training cycles for one point", &G::passesTrainingCyclesForOnePoint},
-        {"Passes Training cycles for perfect", &G::passesTrainingCyclesForPerfect},
-        {"Passes Training perfectbonus", &G::passesTrainingPerfectBonus},
-        {"Dribbling Training tries", &G::dribblingTrainingTries},
-        {"Dribbling Training perfectbonus", &G::dribblingTrainingPerfectBonus},
-        {"Penalty Training tries", &G::penaltyTrainingTries},
-        {"Penalty Training perfectbonus", &G::penaltyTrainingPerfectBonus},
-    };
-    for (const auto& [name, field] : kKeys)
-        if (std::strcmp(name, key) == 0)
-            return GameSettings::Instance()->*field;
-    LogWarning("TrainingDrill::Setting: no training setting \"%s\"; %d taken\n", key, fallback);
+    if (const std::optional<int32_t> value = GameSettings::Instance()->GetInt(key))
+        return *value;
+    LogWarning("TrainingDrill::Setting: no whole-number setting \"%s\"; %d taken\n", key, fallback);
     return fallback;
 }
 

@@ -65,8 +65,8 @@ public:
     // Owned; valid until the next Update. Null between rounds.
     State* GetRound() const { return m_round; }
 
-    // The whole-number training value of the key in the game settings ("Passes Training
-    // duration", ...), or the fallback (logged) for another key.
+    // The whole-number value of the key in the game settings ("Passes Training duration"),
+    // or the fallback (logged) for another key.
     static int Setting(const char* key, int fallback);
     // Seconds as the countdown shows them: at least two digits.
     static std::string CountdownText(int seconds);

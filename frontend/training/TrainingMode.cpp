@@ -8,7 +8,7 @@
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/Scene.h"
-#include "frontend/selection/PlayerSelection.h"
+#include "frontend/selection/PlayerSelectionResult.h"
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingSession.h"
 #include "characters/Character.h"
@@ -20,6 +20,8 @@
 #include "menus/Menu.h"
 #include "simulation/pitch/PitchSimulation.h"
 
+#include <utility>
+
 namespace {
 
 // The newspaper's pages before the first and the second leg's match.
@@ -29,10 +31,10 @@ constexpr int kDrills = 4;
 // A story team of this size picks on its own screen; any other size on the larger one.
 constexpr size_t kSmallTeam = 5;
 
-// TODO(h-select): new PlayerSelection(request) once the selection is built.
-State* MakePlayerSelection(const PlayerSelectionResult&) { return nullptr; }
+// Without the squad selection linked in there is none to run, and the screen stays.
+State* NoSelection(const PlayerSelectionResult&) { return nullptr; }
 
-TrainingMode::SelectionMaker s_selectionMaker = MakePlayerSelection;
+TrainingMode::SelectionMaker s_selectionMaker = NoSelection;
 
 // Hands the selection's picks, which are the loaded characters, to the training as members
 // before the characters go.
@@ -195,7 +197,10 @@ void TrainingMode::StartTraining()
     LeaveNow(new TrainingSession(TrainingDrill::kPassing + settings->drillCounter));
 }
 
-void TrainingMode::SetSelectionMaker(SelectionMaker maker) { s_selectionMaker = maker ? maker : MakePlayerSelection; }
+TrainingMode::SelectionMaker TrainingMode::SetSelectionMaker(SelectionMaker maker)
+{
+    return std::exchange(s_selectionMaker, maker ? maker : NoSelection);
+}
 
 std::string TrainingMode::SelectionScreen(int kind, size_t teamSize)
 {

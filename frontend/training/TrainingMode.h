@@ -26,10 +26,10 @@ public:
     void CreateMainSelection(int kind);
     // The selection screen for the kind and the size of the story team.
     static std::string SelectionScreen(int kind, size_t teamSize);
-    // Makes the selection state from the request; tests put in their own. Null restores
-    // the squad selection.
+    // Makes the selection state from the request. The squad selection, which sits above the
+    // menus, puts its own in; tests put in theirs. Returns the maker it replaces.
     using SelectionMaker = State* (*)(const PlayerSelectionResult& request);
-    static void SetSelectionMaker(SelectionMaker maker);
+    static SelectionMaker SetSelectionMaker(SelectionMaker maker);
 
 private:
     // By the drill counter: the next member selection, "training_load", or, after the last

@@ -75,3 +75,11 @@ void GameSettings::Serialize(Serializer& serializer, const char* descriptor)
     SerializeKeys<GameSettings>(serializer, *this, kKeys);
     serializer.EndSection();
 }
+
+std::optional<int32_t> GameSettings::GetInt(const std::string& key) const
+{
+    for (const Key& row : kKeys)
+        if (const auto* field = std::get_if<int32_t G::*>(&row.field); field && key == row.key)
+            return this->**field;
+    return std::nullopt;
+}

@@ -4,6 +4,8 @@
 #include "framework/Singleton.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 // Debug switches and the tuning of players, passes, tackles ("snags"), keepers, AI
 // aggression, special moves and the training modes. Kept in the cast "global" as "Game
@@ -15,6 +17,8 @@ public:
 
     // Section "GameSettings", the keys in file order.
     void Serialize(Serializer& serializer, const char* descriptor) override;
+    // The whole-number value filed under the key; none for another key or one of another type.
+    std::optional<int32_t> GetInt(const std::string& key) const;
 
     bool displayCollisionData = false;
     bool ballDebugMode = false;

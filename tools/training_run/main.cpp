@@ -1,6 +1,7 @@
 // A story leg's training on the default data, headless, on the game harness:
 //     training_run <game folder> [--bench]
-// A career is started; on "training" three members are picked; the passing drill is played by
+// A career is started; on "training" the squad selection opens and three members are picked
+// (set directly, not by keys); the passing drill is played by
 // scripted passes round the triangle until a cycle counts; the dribbling, shooting and keeping
 // drills end by "cheat win"; each results screen is waited for; the members' levels are printed
 // before and after; "AdvanceTraining" after the last drill leads to "matchstart", where "Save"
@@ -232,6 +233,11 @@ int Run(platform::Window* window, const std::string& archive, bool bench)
         return 1;
     Check(Menu::Instance()->HasItem("select") && Menu::Instance()->HasItem("Save") && Menu::Instance()->HasItem("quit"),
           "training offers the selection, Save and the way back");
+    Command(training, "SelectMainPlayers");
+    const size_t teamSize = TeamDescription::Find(StoryModeGame::kStoryTeam)->GetMembers().size();
+    Check(WaitFor(harness, TrainingMode::SelectionScreen(TrainingMode::kTrainingMembers, teamSize)) != nullptr,
+          "SelectMainPlayers opens the squad selection");
+    // The picks are set as the selection would hand them over.
     PickMembers();
     harness.MakeCurrent(new TrainingSession(TrainingSession::kPrepare));
     const std::vector<const CharacterVariation*> trained = Trained();

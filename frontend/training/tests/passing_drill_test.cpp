@@ -1,6 +1,7 @@
 // The passing drill: the cycle rule, the points, the countdown, and the drill on the story
 // stadium with the clock, the resets and the debug win.
 #include "characters/Actor.h"
+#include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "frontend/training/TrainingPasses.h"
@@ -10,6 +11,7 @@
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/TrainingSuite.h"
+#include "tests/support/HudText.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +67,17 @@ TEST(PassingCountdownTest, ShowsAtLeastTwoDigits)
         EXPECT_EQ(TrainingDrill::CountdownText(seconds), text);
 }
 
+TEST(TrainingSettingTest, ReadsWholeNumberKeysAndFallsBackOtherwise)
+{
+    GameSettings::Instance()->penaltyTrainingTries = 7;
+    EXPECT_EQ(TrainingDrill::Setting("Penalty Training tries", 5), 7);
+    EXPECT_EQ(TrainingDrill::Setting("Passes Training duration", 1), 45);
+    // A number of another type, and no key at all.
+    EXPECT_EQ(TrainingDrill::Setting("Pass default dist", 3), 3);
+    EXPECT_EQ(TrainingDrill::Setting("Passes Training", 3), 3);
+    GameSettings::DestroyInstance();
+}
+
 class PassingDrillTest : public TrainingSuite {
 protected:
     void SetUp() override
@@ -93,6 +106,7 @@ protected:
 TEST_F(PassingDrillTest, TheClockWaitsForTheFirstPass)
 {
     EXPECT_EQ(passes->RemainingSeconds(), 45);
+    EXPECT_EQ(HudText("CountdownSeconds"), "45");
     harness->RunFrames(30);
     EXPECT_FALSE(passes->IsReleased());
     EXPECT_EQ(ClockTime(), 0.0f);
@@ -106,14 +120,17 @@ TEST_F(PassingDrillTest, TheClockWaitsForTheFirstPass)
 
 TEST_F(PassingDrillTest, BallOutPutsEverybodyBackAndMutesEventsForASecond)
 {
-    const Vector3 spot = PlayerAt(1);
+    // Player 0 stays: leaving his spot would release the ball.
+    const Vector3 spots[] = {PlayerAt(0), PlayerAt(2)};
+    Character* third = PitchSimulation::Instance()->GetTeam(0)->GetPlayer(2);
+    third->GetActor()->PlaceInState(spots[1] + Vector3(5.0f, 0.0f, 5.0f), 0.0f, new ActorState(ActorNodes::stand));
     Ball* ball = PitchSimulation::Instance()->GetBall();
     ball->SetPosition(ball->GetPosition() + Vector3(20.0f, 0.0f, 20.0f));
     Send("out of bounds far");
     harness->Step();
     EXPECT_TRUE(passes->IsResetting());
-    EXPECT_LT((ball->GetPosition() - PlayerAt(0)).Length(), 2.0f);
-    EXPECT_LT((PlayerAt(1) - spot).Length(), 0.5f);
+    EXPECT_LT((PlayerAt(2) - spots[1]).Length(), 0.5f);
+    EXPECT_LT((ball->GetPosition() - spots[0]).Length(), 2.0f);
 
     Send("did pass");
     harness->RunFrames(30);
@@ -144,6 +161,7 @@ TEST_F(PassingDrillTest, TimeUpShowsTheResults)
     PitchSimulation::Instance()->GetClock()->SetTime(40.2f);
     harness->Step();
     EXPECT_EQ(passes->RemainingSeconds(), 5);
+    EXPECT_EQ(HudText("CountdownSeconds"), "05");
     PitchSimulation::Instance()->GetClock()->SetTime(45.0f);
     harness->Step();
     ASSERT_TRUE(drill->IsFinished());

@@ -30,11 +30,11 @@ protected:
     {
         TrainingSuite::SetUp();
         FakeSelection::request.reset();
-        TrainingMode::SetSelectionMaker(FakeSelection::Make);
+        squadSelection = TrainingMode::SetSelectionMaker(FakeSelection::Make);
     }
     void TearDown() override
     {
-        TrainingMode::SetSelectionMaker(nullptr);
+        TrainingMode::SetSelectionMaker(squadSelection);
         TrainingSuite::TearDown();
     }
     // The successor the command leaves on a menu on the screen; valid until the next call.
@@ -47,6 +47,7 @@ protected:
     }
 
     std::unique_ptr<TrainingMode> menu;
+    TrainingMode::SelectionMaker squadSelection = nullptr;
 };
 
 TEST_F(TrainingMenuTest, StartTrainingRunsTheDrillOfTheCounter)

@@ -4,6 +4,8 @@
 #include "frontend/training/TrainingSession.h"
 
 #include "menus/Menu.h"
+#include "simulation/Ball.h"
+#include "simulation/pitch/PitchSimulation.h"
 #include "support/TrainingSuite.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +20,17 @@ protected:
         for (CharacterVariation* pick : picks)
             TrainingSettings::Instance()->selection.push_back({pick});
     }
-    // Enters and exits a session that starts no drill.
+    // Enters and exits a session that starts no drill; the rag ball is in play meanwhile.
     static void RunChoice(int mode)
     {
+        const Ball* ball = PitchSimulation::Instance()->GetBall();
+        ASSERT_NE(ball, nullptr);
         TrainingSession session(mode);
         session.Enter();
         EXPECT_EQ(session.GetChild(), nullptr);
+        EXPECT_FALSE(ball->IsTournamentBall());
         session.Exit();
+        EXPECT_TRUE(ball->IsTournamentBall());
     }
     static std::vector<std::string> Names(const std::vector<MatchSetup::Member>& side)
     {

@@ -16,6 +16,7 @@
 #include "scene/HudItems.h"
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "tests/support/HudText.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -81,15 +82,6 @@ Members MembersOf(const char* description)
 std::string ControllerOf(int side)
 {
     return PitchSimulation::Instance()->GetTeam(side)->GetControlledPlayers().GetControllerName();
-}
-
-std::string HudText(const char* element)
-{
-    const Cast* hud = CastManager::Instance()->GetCast("hud");
-    const CastMember* member = hud ? hud->FindByName(element) : nullptr;
-    const auto* hudElement = member ? dynamic_cast<HudElement*>(member->object) : nullptr;
-    const HudItem* item = hudElement ? hudElement->GetItem() : nullptr;
-    return item ? item->GetParameter("text") : "?";
 }
 
 class MatchLoadingTest : public ::testing::Test {
