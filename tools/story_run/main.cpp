@@ -183,7 +183,7 @@ menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
 
 // training_run plays the drills; here the leg's training counts as passed, so "continue"
 // leads straight to the match start.
-Step SkipTraining()
+menu_script::Step SkipTraining()
 {
     return Do([] { StoryModeGame::Instance()->trainingPassed = true; });
 }
