@@ -4,6 +4,7 @@
 #include "characters/Character.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
+#include "framework/Random.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
 #include "match/GameParameters.h"
@@ -372,6 +373,8 @@ TEST(MatchEventsTest, AScoredPenaltyIsOneGoalForTheKickingSideAndTwoForTheTaker)
         const SoccerTeam& kicking = TestMatch::Team(awarded);
         Character* taker = kicking.GetPlayer(kicking.GetPlayerCount() - 1);
         Character::FoulRecord foul{Player(1 - awarded, 1), Player(awarded, 2), Player(1 - awarded, 1)->GetActor()->GetPosition()};
+        // The taker's corner and the keeper's guess are drawn: one sequence for every run.
+        Random::Seed(1);
         Send(period, "penalty foul", &foul);
         ASSERT_NE(period->GetSequence(), nullptr);
         match.RunUntil([&] { return kicking.GetGoals() > 0; }, 60 * 30);
