@@ -188,6 +188,19 @@ menu_script::Step SkipTraining()
     return Do([] { StoryModeGame::Instance()->trainingPassed = true; });
 }
 
+// A resumed career's match start offers "continue" where a new leg's offers "OK".
+menu_script::Step StartTheMatch()
+{
+    return [choose = menu_script::Step{}]() mutable {
+        if (!choose) {
+            if (!OnScreen("matchstart") || Menu::Instance()->GetFadeState() != Menu::kShown)
+                return false;
+            choose = Choose(Menu::Instance()->HasItem("OK") ? "OK" : "continue");
+        }
+        return choose();
+    };
+}
+
 void ToTheSlots()
 {
     auto& s = Steps();
@@ -265,7 +278,7 @@ void SecondRun()
     s.push_back(Do([] {
         Check(StorySaveGame::Instance()->slots[kCareerSlot].displayName == "Bolts", "the slot keeps its career");
     }));
-    s.push_back(Choose("OK"));
+    s.push_back(StartTheMatch());
     s.push_back(PlayLeg("CHEAT SKIP", "leg_display"));
     s.push_back(Do([] {
         const StoryModeGame& career = *StoryModeGame::Instance();
@@ -292,7 +305,7 @@ void ThirdRun()
     s.push_back(SkipTraining());
     s.push_back(Choose("continue"));
     s.push_back(WaitFor("matchstart"));
-    s.push_back(Choose("OK"));
+    s.push_back(StartTheMatch());
     s.push_back(PlayLeg("CHEAT WIN", "round_"));
     s.push_back(Do(DecideRound));
     s.push_back(Picture("round_result"));
