@@ -131,7 +131,7 @@ TEST(RestartFacingTest, AHumanTakerFacesHisAimAndKicksTheBallIntoThePitch)
              PitchSimulation::Instance()->GetBall()->SetPosition(own);
              return new GoalKick(true);
          },
-         // A person's keeper loses the ball in his second frame of waiting, before any press.
+         // Facing only: a person's keeper drops the ball in his second frame of waiting.
          [&](SetPiece* p) { return aimOf(static_cast<GoalKick*>(p)); }, Case::kInward, false},
         {"keeper kick", [] { return new KeeperKick(true, true); },
          [&](SetPiece* p) { return aimOf(static_cast<KeeperKick*>(p)); }},
@@ -175,8 +175,8 @@ TEST(RestartFacingTest, AHumanTakerFacesHisAimAndKicksTheBallIntoThePitch)
             continue;
 
         // The person kicks: the ball leaves along his facing and, from a line, a second on is
-        // still on the pitch. The harness stops with the set piece, so the flight is read from the ball's
-        // velocity then.
+        // still on the pitch. The harness stops with the set piece, so the flight is read
+        // from the ball's velocity then.
         const Ball& ball = *PitchSimulation::Instance()->GetBall();
         const Vector3 start = ball.GetPosition();
         const Vector3 facing = Facing(actor);
