@@ -101,7 +101,7 @@ void Passes::ResetPositions()
     for (int i = 0; i < PlayerCount(); ++i) {
         m_spots[i] = PitchPosition(kSpots[i][0], kSpots[i][1]).ToWorld(true);
         Character* player = m_team->GetPlayer(i);
-        const float heading = PitchAngle::FromDirection(PitchFrame::GetCentre() - m_spots[i]).angle;
+        const float heading = PitchAngle::FromDirection(PitchFrame::GetCentre() - m_spots[i]).ToWorldHeading();
         player->GetActor()->ReleaseBall();
         player->GetActor()->PlaceInState(m_spots[i], heading, new ActorState(ActorNodes::stand));
         if (CharacterBrain* brain = player->GetBrain())

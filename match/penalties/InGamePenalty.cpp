@@ -64,7 +64,7 @@ void InGamePenalty::Enter()
     pitch.SetHudElements(kPenaltyHud);
     Broadcast("message penaltykick", 0);
     if (Character* referee = pitch.GetReferee()) {
-        const float heading = PitchAngle::FromDirection(PitchFrame::GetDirection(PitchFrame::kAlong)).angle;
+        const float heading = PitchAngle::FromDirection(PitchFrame::GetDirection(PitchFrame::kAlong)).ToWorldHeading();
         referee->GetActor()->PlaceInState(Vector3{}, heading, new ActorState(ActorNodes::refstand));
     }
     HoldReferee(true);

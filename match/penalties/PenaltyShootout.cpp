@@ -30,8 +30,7 @@ const Vector3 kParked(100000.0f, 100000.0f, 100000.0f);
 
 float FixedHeading()
 {
-    const Vector3 along = PitchFrame::GetDirection(PitchFrame::kAlong);
-    return std::atan2(along.x, along.z);
+    return PitchAngle::FromDirection(PitchFrame::GetDirection(PitchFrame::kAlong)).ToWorldHeading();
 }
 
 void PlaceReferee(const Vector3& at)

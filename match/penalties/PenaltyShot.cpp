@@ -224,8 +224,8 @@ float PenaltyPreShot::KeeperHeading(bool leftSide)
 {
     // The left goal is the one the first side defends: its keeper faces the first side's
     // direction of play.
-    const Vector3 facing = PitchFrame::GetDirection(leftSide ? PitchFrame::kAlong : PitchFrame::kAlongBack);
-    return std::atan2(facing.x, facing.z);
+    return PitchAngle::FromDirection(PitchFrame::GetDirection(leftSide ? PitchFrame::kAlong : PitchFrame::kAlongBack))
+        .ToWorldHeading();
 }
 
 namespace {

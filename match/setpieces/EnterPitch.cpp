@@ -46,7 +46,7 @@ PitchSimulation& Pitch()
 float PlayHeading(bool firstSide)
 {
     return PitchAngle::FromDirection(PitchFrame::GetDirection(firstSide ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-        .angle;
+        .ToWorldHeading();
 }
 
 }  // namespace
@@ -104,7 +104,7 @@ void EnterPitch::PlaceReferee()
         return;
     const Vector3 facing = PitchFrame::GetDirection(PitchFrame::kAcross);
     const Vector3 position = PitchFrame::GetCentre() - facing * RefereeSettings::Instance()->distFromBall;
-    referee->GetActor()->PlaceInState(position, PitchAngle::FromDirection(facing).angle,
+    referee->GetActor()->PlaceInState(position, PitchAngle::FromDirection(facing).ToWorldHeading(),
                                       new ActorState(ActorNodes::refstand));
     PlayerHold::Set(referee, true);
 }

@@ -93,7 +93,7 @@ void FreeKick::Enter()
     Character* taker = GetTaker();
     // The arrow turns all the way round.
     if (taker)
-        m_aim.Begin(*taker, taker->GetActor()->GetHeading(), -FLT_MAX, FLT_MAX);
+        m_aim.Begin(*taker, PitchAngle::FromWorldHeading(taker->GetActor()->GetHeading()).angle, -FLT_MAX, FLT_MAX);
     KickAim::SettleTaker(taker, ActorNodes::kickoff, IsAttacking());
     KickAim::PushCamera("Throw In", taker ? taker->GetActor() : nullptr);
     m_aiDelay = Settings().aiSetPieceDelay;

@@ -87,15 +87,14 @@ void GoalKick::Enter()
     Character* keeper = GetTaker();
     if (keeper) {
         const bool first = keeper->GetTeam() && keeper->GetTeam()->IsFirstSide();
-        const float heading =
-            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-                .angle;
+        const PitchAngle heading =
+            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack));
         const float limit =
             std::fabs(PitchPosition(1.0f, 1.0f).ToWorld(true).x) - MatchSettings::Instance()->goalkickEndDistLimit;
         Vector3 position = keeper->GetActor()->GetPosition();
         position.x = std::clamp(position.x, -limit, limit);
-        KeeperTakesBall(*keeper, position, heading);
-        m_aim.Begin(*keeper, heading, -FLT_MAX, FLT_MAX);
+        KeeperTakesBall(*keeper, position, heading.ToWorldHeading());
+        m_aim.Begin(*keeper, heading.angle, -FLT_MAX, FLT_MAX);
     }
     SetBallContact(false);
     m_aiDelay = MatchSettings::Instance()->aiSetPieceDelay;

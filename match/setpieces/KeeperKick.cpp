@@ -64,14 +64,13 @@ void KeeperKick::Enter()
     Character* keeper = GetTaker();
     if (keeper) {
         const bool first = KeeperOnFirstSide(keeper);
-        const float heading =
-            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-                .angle;
+        const PitchAngle heading =
+            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack));
         // A keeper holds a ball to kick only in his own waiting node, with the ball at his feet.
         Vector3 spot, direction;
         GetTakerPlacement(spot, direction);
-        GoalKick::KeeperTakesBall(*keeper, spot, heading);
-        m_aim.Begin(*keeper, heading, -FLT_MAX, FLT_MAX);
+        GoalKick::KeeperTakesBall(*keeper, spot, heading.ToWorldHeading());
+        m_aim.Begin(*keeper, heading.angle, -FLT_MAX, FLT_MAX);
     }
     m_aiDelay = MatchSettings::Instance()->aiSetPieceDelay;
     KickAim::PushCamera("Throw In", keeper ? keeper->GetActor() : nullptr);

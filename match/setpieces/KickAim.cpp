@@ -67,12 +67,13 @@ void KickAim::Update(Character& taker, const ActorStateNode& waiting)
             command.SetDirection(actor.GetHeading());
             command.strike = 1;
         } else if (m_selector) {
-            actor.PlaceInState(actor.GetPosition(), m_selector->GetAngle(), new ActorState(waiting));
+            actor.PlaceInState(actor.GetPosition(), PitchAngle(m_selector->GetAngle()).ToWorldHeading(),
+                              new ActorState(waiting));
             CollisionManager::Instance()->Update(kTurnSettleStep);
         }
     }
     if (m_selector && m_started)
-        m_selector->SetAngle(taker.GetActor()->GetHeading());
+        m_selector->SetAngle(PitchAngle::FromWorldHeading(taker.GetActor()->GetHeading()).angle);
 }
 
 void KickAim::End()
@@ -123,7 +124,7 @@ void KickAim::FaceOutfieldPlayers(const Vector3& point)
         const SoccerTeam* team = pitch.GetTeam(side);
         for (int32_t i = 1; team && i < team->GetPlayerCount(); ++i) {
             Actor& actor = *team->GetPlayer(i)->GetActor();
-            const float heading = PitchAngle::FromDirection(point - actor.GetPosition()).angle;
+            const float heading = PitchAngle::FromDirection(point - actor.GetPosition()).ToWorldHeading();
             actor.PlaceInState(actor.GetPosition(), heading, new ActorState(ActorNodes::inactive));
         }
     }

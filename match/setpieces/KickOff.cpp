@@ -110,7 +110,7 @@ void KickOff::PlaceReferee(Character* taker)
     const bool firstSide = taker->GetTeam() && taker->GetTeam()->IsFirstSide();
     const Vector3 facing = PitchFrame::GetDirection(firstSide ? PitchFrame::kAcrossBack : PitchFrame::kAcross);
     const Vector3 position = PitchFrame::GetCentre() - facing * RefereeSettings::Instance()->distFromBall;
-    Place(*referee, position, PitchAngle::FromDirection(facing).angle, ActorNodes::refstand);
+    Place(*referee, position, PitchAngle::FromDirection(facing).ToWorldHeading(), ActorNodes::refstand);
 }
 
 void KickOff::FaceReceiver(Character* taker)
@@ -120,7 +120,7 @@ void KickOff::FaceReceiver(Character* taker)
     if (!receiver || !receiver->GetActor() || !actor)
         return;
     const Vector3 toReceiver = receiver->GetActor()->GetPosition() - actor->GetPosition();
-    Place(*taker, actor->GetPosition(), PitchAngle::FromDirection(toReceiver).angle, ActorNodes::kickoff);
+    Place(*taker, actor->GetPosition(), PitchAngle::FromDirection(toReceiver).ToWorldHeading(), ActorNodes::kickoff);
 }
 
 State* KickOff::Update(float dt)

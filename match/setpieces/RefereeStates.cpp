@@ -43,7 +43,7 @@ void FaceReferee(Character* player, const Character* referee)
         return;
     Actor* actor = player->GetActor();
     const Vector3 toReferee = referee->GetActor()->GetPosition() - actor->GetPosition();
-    actor->PlaceInState(actor->GetPosition(), PitchAngle::FromDirection(toReferee).angle,
+    actor->PlaceInState(actor->GetPosition(), PitchAngle::FromDirection(toReferee).ToWorldHeading(),
                         new ActorState(ActorNodes::stand));
 }
 

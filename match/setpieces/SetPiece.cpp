@@ -83,7 +83,7 @@ void SetPiece::PlacePlayers()
         const PitchPosition ball = PitchPosition::FromWorld(spot, first);
         const float heading =
             PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-                .angle;
+                .ToWorldHeading();
         for (int32_t i = 0; i < team->GetPlayerCount(); ++i) {
             Character& player = *team->GetPlayer(i);
             const Vector3 place = strategy->GetTacticalPosition(player.GetRoleIndex(), ball).ToWorld(first);
@@ -105,7 +105,7 @@ void SetPiece::Enter()
     }
     Vector3 spot, direction;
     GetTakerPlacement(spot, direction);
-    const float heading = PitchAngle::FromDirection(direction).angle;
+    const float heading = PitchAngle::FromDirection(direction).ToWorldHeading();
     if (Ball* ball = pitch->GetBall()) {
         ball->SetVelocity(Vector3{});
         ball->SetPosition(spot);

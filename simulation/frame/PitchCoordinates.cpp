@@ -145,3 +145,14 @@ Quaternion PitchAngle::ToRotation() const
     frame.FromMatrix(TheFrame().pitchToWorld);
     return frame * Quaternion(angle, PitchFrame::GetDirection(PitchFrame::kUp));
 }
+
+float PitchAngle::ToWorldHeading() const
+{
+    const Vector3 d = ToDirection();
+    return std::atan2(d.x, d.z);
+}
+
+PitchAngle PitchAngle::FromWorldHeading(float heading)
+{
+    return FromDirection(Vector3(std::sin(heading), 0.0f, std::cos(heading)));
+}

@@ -65,4 +65,9 @@ struct PitchAngle {
     Vector3 ToDirection() const;
     // The pitch frame's rotation, then this heading about its up axis.
     Quaternion ToRotation() const;
+
+    // Characters turn in the world, not the pitch: their heading is about the world's up
+    // axis, 0 facing +z. The pitch frame may lie any way round, so the two never mix unconverted.
+    float ToWorldHeading() const;
+    static PitchAngle FromWorldHeading(float heading);
 };

@@ -4,6 +4,7 @@
 #include "match/setpieces/FreeKick.h"
 #include "match/setpieces/GoalKick.h"
 #include "match/setpieces/KeeperKick.h"
+#include "match/setpieces/KickOff.h"
 #include "match/setpieces/ThrowIn.h"
 
 #include "characters/Actor.h"
@@ -23,7 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -72,7 +75,132 @@ float Wrapped(float angle)
     return angle;
 }
 
+// Where a character faces in the world, read straight from his heading.
+Vector3 Facing(const Actor& actor)
+{
+    return {std::sin(actor.GetHeading()), 0.0f, std::cos(actor.GetHeading())};
+}
+
+Vector3 Flat(Vector3 v)
+{
+    v.y = 0.0f;
+    v.Normalize();
+    return v;
+}
+
+float FlatDistance(const Vector3& a, const Vector3& b)
+{
+    return std::hypot(a.x - b.x, a.z - b.z);
+}
+
 }  // namespace
+
+// On level01 the pitch frame lies half a turn from the world, so a taker turned by a pitch
+// angle taken for a world heading faces away from his arrow and kicks the ball off the pitch.
+TEST(RestartFacingTest, AHumanTakerFacesHisAimAndKicksTheBallIntoThePitch)
+{
+    struct Case {
+        const char* what;
+        std::function<SetPiece*()> make;
+        // The person's arrow; null where he has none.
+        std::function<const DirectionSelector*(SetPiece*)> arrow;
+        // Without an arrow: whom he faces, the nearest team-mate (a kick-off's receiver) or
+        // the goal he attacks (a penalty), else into the pitch.
+        enum { kInward, kTeamMate, kGoal } facing = kInward;
+        // Kicked by a press of "button a" and watched.
+        bool kick = true;
+    };
+    const auto aimOf = [](auto* piece) { return piece->GetAim().GetSelector(); };
+    const Case cases[] = {
+        {"throw-in",
+         [] {
+             const float line = PitchFrame::GetDirection(PitchFrame::kAcross).z * (std::fabs(Corner().z) + 1.0f);
+             return new ThrowIn(true, true, Vector3(8.0f, 0.0f, line));
+         },
+         [&](SetPiece* p) { return aimOf(static_cast<ThrowIn*>(p)); }},
+        {"corner", [] { return new CornerKick(true, false); },
+         [&](SetPiece* p) { return aimOf(static_cast<CornerKick*>(p)); }},
+        {"free kick", [] { return new FreeKick(true, Vector3(6.0f, 0.0f, -9.0f)); },
+         [&](SetPiece* p) { return aimOf(static_cast<FreeKick*>(p)); }},
+        {"goal kick",
+         [] {
+             // The keeper holds the ball in his own area, as after a catch.
+             Character& keeper = Player(0, 0);
+             const Vector3 own = PitchPosition(-0.9f, 0.0f).ToWorld(keeper.GetTeam()->IsFirstSide());
+             Put(keeper, own);
+             PitchSimulation::Instance()->GetBall()->SetPosition(own);
+             return new GoalKick(true);
+         },
+         // Facing only: a person's keeper drops the ball in his second frame of waiting.
+         [&](SetPiece* p) { return aimOf(static_cast<GoalKick*>(p)); }, Case::kInward, false},
+        {"keeper kick", [] { return new KeeperKick(true, true); },
+         [&](SetPiece* p) { return aimOf(static_cast<KeeperKick*>(p)); }},
+        {"kick-off", [] { return new KickOff(true); }, [](SetPiece*) { return nullptr; }, Case::kTeamMate},
+        {"penalty", [] { return new InGamePenalty(true); }, [](SetPiece*) { return nullptr; }, Case::kGoal, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestMatch match;
+        ASSERT_TRUE(match.Start(1));
+        // The fault shows only where pitch angles and world headings differ.
+        ASSERT_GT(std::fabs(std::remainder(PitchAngle(0.0f).ToWorldHeading(), 2.0f * kPi)), 1.0f);
+        MatchSettings::Instance()->fadeLength = 0.0f;
+        MatchSettings::Instance()->aiSetPieceDelay = 100.0f;
+        SetPiece* piece = c.make();
+        match.Harness().MakeCurrent(piece);
+        match.Harness().Step();
+        ASSERT_EQ(Current(match), piece);
+        Character* taker = piece->GetTaker();
+        ASSERT_NE(taker, nullptr);
+        const Actor& actor = *taker->GetActor();
+        const Vector3 from = actor.GetPosition();
+        const Vector3 inward = Flat(PitchFrame::GetCentre() - from);
+        const DirectionSelector* arrow = c.arrow(piece);
+        if (c.facing == Case::kInward) {
+            ASSERT_NE(arrow, nullptr);
+            EXPECT_GT(Facing(actor).Dot(PitchAngle(arrow->GetAngle()).ToDirection()), 0.9f) << "facing off his arrow";
+            EXPECT_GT(Facing(actor).Dot(inward), 0.0f) << "facing out of the pitch";
+        } else if (c.facing == Case::kGoal) {
+            const bool first = taker->GetTeam()->IsFirstSide();
+            const Vector3 play = PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack);
+            EXPECT_GT(Facing(actor).Dot(play), 0.9f) << "facing away from the goal";
+        } else {
+            float best = -1.0f;
+            for (int32_t i = 0; i < taker->GetTeam()->GetPlayerCount(); ++i)
+                if (Character* mate = taker->GetTeam()->GetPlayer(i); mate != taker)
+                    best = std::max(best, Facing(actor).Dot(Flat(mate->GetActor()->GetPosition() - from)));
+            EXPECT_GT(best, 0.9f) << "facing no team-mate";
+        }
+        if (!c.kick)
+            continue;
+
+        // The person kicks: the ball leaves along his facing and, from a line, a second on is
+        // still on the pitch. The harness stops with the set piece, so the flight is read
+        // from the ball's velocity then.
+        const Ball& ball = *PitchSimulation::Instance()->GetBall();
+        const Vector3 start = ball.GetPosition();
+        const Vector3 facing = Facing(actor);
+        // Pressed now and then: a kick-off reads the button only once the whistle has gone.
+        int frames = 0;
+        match.RunUntil(
+            [&] {
+                if (frames++ % 20 == 0)
+                    match.Harness().Script().Press(match.Harness().GetFrame(), "(0):button a");
+                return FlatDistance(ball.GetPosition(), start) > 4.0f;
+            },
+            240);
+        const Vector3 ahead = ball.GetPosition() + ball.GetVelocity();
+        ASSERT_GT(FlatDistance(ahead, start), 2.0f) << "never kicked";
+        const Vector3 travel = Flat(ahead - start);
+        EXPECT_GT(travel.Dot(facing), 0.5f);
+        if (c.facing == Case::kInward) {
+            EXPECT_GT(travel.Dot(inward), 0.0f) << "kicked out of the pitch";
+            const PitchPosition at = PitchPosition::FromWorld(ahead, true);
+            EXPECT_LE(std::fabs(at.x), 1.0f);
+            EXPECT_LE(std::fabs(at.z), 1.0f);
+        }
+    }
+}
 
 TEST(ThrowInTest, ABallOutNearACornerIsThrownShortOfTheEndOnItsOwnSide)
 {

@@ -121,7 +121,9 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
         // Both turned to face the referee on entry.
         for (Character* player : {offender, fouled}) {
             const Vector3 toReferee = Referee()->GetActor()->GetPosition() - player->GetActor()->GetPosition();
-            EXPECT_NEAR(player->GetActor()->GetHeading(), PitchAngle::FromDirection(toReferee).angle, 1e-4f);
+            const float heading = player->GetActor()->GetHeading();
+            EXPECT_NEAR(std::sin(heading) * toReferee.x + std::cos(heading) * toReferee.z,
+                        std::hypot(toReferee.x, toReferee.z), 1e-3f);
             EXPECT_STREQ(player->GetActor()->GetStateName(), "stand");
         }
         EXPECT_EQ(RefereeBrainOf().GetRedCardPlayer(), offender);

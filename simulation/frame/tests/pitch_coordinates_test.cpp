@@ -90,4 +90,28 @@ TEST_F(PitchCoordinatesTest, AFrameOfItsOwnAxesCentreAndUnequalHalves)
     EXPECT_NEAR(PitchAngle::FromDirection({0, 0, 1}).angle, kPi / 2, 1e-6f);
 }
 
+// A character's heading faces where the pitch angle points, whichever way the frame lies.
+TEST_F(PitchCoordinatesTest, PitchAnglesBecomeWorldHeadingsAndBack)
+{
+    struct Frame {
+        const char* what;
+        Vector3 first, third;
+    };
+    const Frame frames[] = {
+        {"the start-up frame", {-1, 0, 0}, {0, 0, -1}},
+        {"turned half a turn from it", {1, 0, 0}, {0, 0, 1}},
+        {"along +z", {0, 0, 2}, {-1, 0, 0}},
+    };
+    for (const Frame& f : frames) {
+        PitchFrame::SetAxes(f.first, Vector3::Zero, f.third);
+        for (const float angle : {0.0f, 0.7f, kPi / 2, -2.0f, kPi}) {
+            const float heading = PitchAngle(angle).ToWorldHeading();
+            const Vector3 facing(std::sin(heading), 0.0f, std::cos(heading));
+            EXPECT_NEAR((facing - PitchAngle(angle).ToDirection()).Length(), 0.0f, 1e-5f) << f.what << " " << angle;
+            EXPECT_NEAR(std::remainder(PitchAngle::FromWorldHeading(heading).angle - angle, 2 * kPi), 0.0f, 1e-5f)
+                << f.what << " " << angle;
+        }
+    }
+}
+
 }  // namespace
