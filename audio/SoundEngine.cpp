@@ -70,6 +70,14 @@ Voice* SoundEngine::Play(const std::string& name, bool temporary)
     return CreateVoice(event, temporary);
 }
 
+bool SoundEngine::PlayOnce(const std::string& name)
+{
+    Voice* voice = Play(name, true);
+    if (voice)
+        voice->Start();
+    return voice != nullptr;
+}
+
 Voice* SoundEngine::CreateVoice(AudioEvent* event, bool temporary)
 {
     if (!m_enabled) {

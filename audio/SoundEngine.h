@@ -43,6 +43,9 @@ public:
     // no event has the name. The caller starts it; a temporary voice is destroyed by the
     // engine once it has finished and must not be kept.
     Voice* Play(const std::string& name, bool temporary);
+    // A temporary voice for the event, started at once: for a sound nobody needs to move or
+    // stop. False when no event has the name or sound is disabled.
+    bool PlayOnce(const std::string& name);
     // With sound disabled: null for a temporary voice, an eventless dummy otherwise.
     Voice* CreateVoice(AudioEvent* event, bool temporary);
     // Removes the voice from the engine, stops and deletes it.

@@ -2,7 +2,6 @@
 
 #include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
-#include "audio/Voice.h"
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/RefereeBrain.h"
@@ -405,8 +404,7 @@ std::string MatchPeriod::CrowdSoundName(const char* stem, int side, bool ownGoal
 
 void MatchPeriod::PlayCrowd(const std::string& name) const
 {
-    if (Voice* voice = SoundEngine::Instance()->Play(name, true))
-        voice->Start();
+    SoundEngine::Instance()->PlayOnce(name);
 }
 
 void MatchPeriod::StartGoalSequence(const Ball::Goal& goal)

@@ -188,6 +188,15 @@ TEST_F(EngineTest, TemporaryVoicesLiveAsLongAsTheyShouldSound)
     engine->Play("beep", true);
     engine->Update(0.02f);
     EXPECT_EQ(engine->GetTemporaryVoiceCount(), 1);
+
+    // One played once sounds until its end; an unknown name plays nothing.
+    EXPECT_TRUE(engine->PlayOnce("beep"));
+    EXPECT_FALSE(engine->PlayOnce("nothing"));
+    engine->Update(0.02f);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount(), 2);
+    Mix(4410 + 2);
+    engine->Update(0.02f);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount(), 1);
 }
 
 TEST_F(EngineTest, MutingAGroupSilencesItsVoicesAtTheNextVolumeUpdate)

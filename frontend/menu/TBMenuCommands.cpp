@@ -2,7 +2,6 @@
 // assign keys and place the menu plane.
 
 #include "audio/SoundEngine.h"
-#include "audio/Voice.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
@@ -228,8 +227,7 @@ void InitCredits(MenuCommandCall& call)
 
 void PlaySelectSound(MenuCommandCall&)
 {
-    if (Voice* voice = SoundEngine::Instance()->Play("menuselect", true))
-        voice->Start();
+    SoundEngine::Instance()->PlayOnce("menuselect");
 }
 
 }  // namespace

@@ -267,7 +267,7 @@ bool PlayerSelection::TryToggle()
 
 void PlayerSelection::PlayPickSound() const
 {
-    SoundEngine::Instance()->Play("menuselect", true);
+    SoundEngine::Instance()->PlayOnce("menuselect");
 }
 
 int PlayerSelection::ChooseAutomaticCandidate(int first, int count, int start) const

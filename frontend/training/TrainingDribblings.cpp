@@ -1,7 +1,6 @@
 #include "frontend/training/TrainingDribblings.h"
 
 #include "audio/SoundEngine.h"
-#include "audio/Voice.h"
 #include "characters/Actor.h"
 #include "characters/ActorState.h"
 #include "characters/Character.h"
@@ -168,8 +167,7 @@ State* Dribbling::Update(float dt)
         m_started = true;
         // A try lost during its start delay never started: no whistle at its end.
         if (*m_result == kRunning)
-            if (Voice* voice = SoundEngine::Instance()->Play("whistle_long", true))
-                voice->Start();
+            SoundEngine::Instance()->PlayOnce("whistle_long");
     }
     PitchSimulation::Instance()->Update(dt, kTryMask);
     if (*m_result == kRunning && !m_lostBallHandled && !m_dribbler->HasBall()) {

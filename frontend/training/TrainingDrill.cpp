@@ -113,7 +113,7 @@ void TrainingDrill::Settle()
         Menu::Instance()->SetVariable("%dynamic_message%", kPerfectText);
         // No round draws the pitch any more: the message does.
         results = new IteratingState(new TBIngameMessageMenu(kMessageScreen, kMessageSeconds, false, true), results);
-        SoundEngine::Instance()->Play("perfect", true);
+        SoundEngine::Instance()->PlayOnce("perfect");
     }
     StateSlot::Set(&m_screen, results, true);
 }
@@ -151,7 +151,7 @@ void TrainingDrill::SetHudText(const char* element, const std::string& text)
 
 void TrainingDrill::PlayFeedback(bool passed)
 {
-    SoundEngine::Instance()->Play(passed ? "feedbacktrainingpassed" : "feedbacktrainingfailed", true);
+    SoundEngine::Instance()->PlayOnce(passed ? "feedbacktrainingpassed" : "feedbacktrainingfailed");
 }
 
 CharacterVariation* TrainingDrill::ChosenMember(int place)

@@ -1,7 +1,6 @@
 #include "match/penalties/PenaltyShootout.h"
 
 #include "audio/SoundEngine.h"
-#include "audio/Voice.h"
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
@@ -48,8 +47,7 @@ void HoldReferee(bool hold)
 
 void PlaySound(const char* name)
 {
-    if (Voice* voice = SoundEngine::Instance()->Play(name, true))
-        voice->Start();
+    SoundEngine::Instance()->PlayOnce(name);
 }
 
 }  // namespace
