@@ -411,7 +411,8 @@ int RunMany(GameHarness& harness, const Options& options)
 int Run(platform::Window* window, const std::string& archive, const Options& options)
 {
     GameHarness harness(window, archive);
-    if (!harness.Start())
+    // The seeded matches draw teams of every race, which only the largest game size loads.
+    if (!harness.Start(options.matches > 0 ? "XXL" : "XL"))
         return Fail("the game does not start");
     return options.matches > 0 ? RunMany(harness, options) : RunOne(harness, options);
 }
