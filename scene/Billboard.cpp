@@ -159,7 +159,8 @@ void SerializeBlend(Serializer& serializer, const char* key, int32_t& blend, con
     int32_t stored = blend - 1;
     serializer.SerializeButton(kBlendHint, "");
     serializer.SerializeInt(key, &stored);
-    if (stored + 1 >= kFirstBlend && stored + 1 <= kLastBlend)
+    // Compared as stored: a stored extreme plus one would overflow.
+    if (stored >= kFirstBlend - 1 && stored <= kLastBlend - 1)
         blend = stored + 1;
     else
         LogWarning("%s: %s %d ignored\n", caller, key, stored);

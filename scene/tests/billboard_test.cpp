@@ -2,6 +2,8 @@
 #include "support/SceneTest.h"
 
 #include "engine/core/NullDevice.h"
+#include "framework/AsciiSerializer.h"
+#include "framework/FileSystem.h"
 #include "framework/Registration.h"
 #include "scene/Billboard.h"
 #include "scene/Camera.h"
@@ -213,6 +215,38 @@ TEST_F(BillboardTest, CountsBelowOneAreReadAsOneWithAWarning)
     const Quad quad = Build(billboard);
     EXPECT_FLOAT_EQ(quad.corners[0].u, 1.0f / 64);
     EXPECT_FLOAT_EQ(quad.corners[2].v, 1.0f - 1.0f / 64);
+}
+
+// The table stores a blend one below its number; any stored value outside 0-10, the
+// extremes of the integer included, leaves the blend as it was.
+TEST(Billboard, AStoredBlendOutsideItsRangeIsIgnoredWithAWarning)
+{
+    const struct {
+        int32_t stored;
+        int32_t blend;
+    } cases[] = {{0, 1}, {10, 11}, {-1, 5}, {11, 5}, {INT32_MAX, 5}, {INT32_MIN, 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        File* file = FileSystem::Instance()->OpenWrite("blend.txt");
+        ASSERT_NE(file, nullptr);
+        {
+            AsciiSerializer writer(file, true);
+            int32_t stored = c.stored;
+            writer.SerializeInt("Blend Src", &stored);
+        }
+        FileSystem::Instance()->Close(file);
+        file = FileSystem::Instance()->OpenRead("blend.txt");
+        ASSERT_NE(file, nullptr);
+        int32_t blend = 5;
+        LogCapture log;
+        {
+            AsciiSerializer reader(file, false);
+            SerializeBlend(reader, "Blend Src", blend, "Test");
+        }
+        FileSystem::Instance()->Close(file);
+        EXPECT_EQ(blend, c.blend);
+        EXPECT_EQ(log.Contains("Test: Blend Src"), c.blend == 5);
+    }
 }
 
 }  // namespace
