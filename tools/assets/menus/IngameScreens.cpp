@@ -22,11 +22,6 @@ constexpr int kBenchPlayers = 2;
 constexpr float kLeftColumn = -160.0f, kRightColumn = 160.0f;
 constexpr const char* kBackAction = "SetMenu ingame_menu";
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 // A centred text or button; x is its middle's distance from the screen's.
 std::string Item(const char* widget, const std::string& name, const std::string& text, float x, float y,
                  const std::string& onSelect = "")

@@ -31,6 +31,13 @@ inline constexpr int kBackgroundWidth = 512, kBackgroundHeight = 384;
 // of the primary camera's view at the game's 4:3 screen sizes.
 float PlaneDistance();
 
+// A reference to text number n, which the menu replaces by the text: "%n%".
+std::string Text(int number);
+// The panel picture at (x, y), w by h screen units.
+std::string Panel(float x, float y, float w, float h);
+// A screen placed on the menu plane that runs onLoad (when not empty) after placing itself.
+std::string PlacedScreen(const std::string& onLoad, const std::string& attributes, const std::string& items);
+
 // Each screen as (name, file text), in the order written.
 std::vector<std::pair<std::string, std::string>> Screens();
 // The text numbers the screens show, with their texts, for the text tables.

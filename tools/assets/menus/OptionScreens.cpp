@@ -82,11 +82,6 @@ constexpr float kMiddle = 0.0f;
 constexpr float kLabelRight = 380.0f - 800.0f;
 constexpr float kValueLeft = 420.0f;
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 std::string Row(const Option& option, float y)
 {
     char text[600];

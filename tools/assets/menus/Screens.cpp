@@ -29,11 +29,6 @@ float PlacedX(float x, const std::string& halign)
 
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 std::string Pair(float a, float b)
 {
     char text[40];
@@ -221,6 +216,26 @@ bool WriteScreens(const AssetContext& context)
 const GeneratorRegistrar kScreens("menus.screens", &WriteScreens);
 
 }  // namespace
+
+std::string Text(int number)
+{
+    return "%" + std::to_string(number) + "%";
+}
+
+std::string Panel(float x, float y, float w, float h)
+{
+    char line[160];
+    std::snprintf(line, sizeof line, "  <Image texture=\"%s\" position=\"%g,%g\" size=\"%g,%g\"/>\n", kPanel, x, y, w, h);
+    return line;
+}
+
+std::string PlacedScreen(const std::string& onLoad, const std::string& attributes, const std::string& items)
+{
+    char position[60];
+    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", PlaneDistance());
+    const std::string load = onLoad.empty() ? position : std::string(position) + ";" + onLoad;
+    return "<Screen OnLoad=\"" + load + "\" " + attributes + ">\n" + items + "</Screen>\n";
+}
 
 float PlaneDistance()
 {

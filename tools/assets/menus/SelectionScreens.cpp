@@ -30,11 +30,6 @@ constexpr float kScreenWidth = 800.0f;
 // The primary camera's view window while the bench is shown.
 constexpr float kBenchViewWindow = 0.5f;
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 std::string Pair(float a, float b)
 {
     char text[40];

@@ -31,11 +31,6 @@ constexpr int kLevels = 4;
 // A centred item's x is its middle's distance from the screen's.
 constexpr float kLeftColumn = -200.0f, kRightColumn = 200.0f;
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 std::string Button(const std::string& name, const std::string& text, float x, float y, const std::string& onSelect)
 {
     return "  <TextButton name=\"" + name + "\" position=\"" + std::to_string(x) + "," + std::to_string(y) +
@@ -56,14 +51,6 @@ std::string ButtonImage(const std::string& button, float x, float y)
     return line;
 }
 
-std::string Screen(const std::string& onLoad, const std::string& attributes, const std::string& items)
-{
-    char position[60];
-    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", PlaneDistance());
-    const std::string load = onLoad.empty() ? position : std::string(position) + ";" + onLoad;
-    return "<Screen OnLoad=\"" + load + "\" " + attributes + ">\n" + items + "</Screen>\n";
-}
-
 std::string Players()
 {
     std::string items = Title(Text(kPlayers));
@@ -73,7 +60,7 @@ std::string Players()
                         "SetParameter players=" + std::to_string(n) + ";AdvanceMenu select_team_one");
     items += "  <StaticText position=\"0,400\" text=\"%singlematch_players%\" halign=\"center\"/>\n";
     items += Button("back", Text(kBack), 0, 480, "SetMenu main");
-    return Screen("", R"(OnBack="SetMenu main" selected="players1")", items);
+    return PlacedScreen("", R"(OnBack="SetMenu main" selected="players1")", items);
 }
 
 // Two columns of teams, the all-star pool below them.
@@ -92,7 +79,7 @@ std::string Teams(bool first)
     items += Button("allstar", "%10204%", 0, 380, first ? "AdvanceMenu select_team_two" : "AdvanceMenu select_level");
     const std::string back = first ? "SetMenu select_players" : "BackStepMenu select_team_one";
     items += Button("back", Text(kBack), 0, 480, back);
-    return Screen("CheckSingleList", "OnBack=\"" + back + "\" selected=\"team0\"", items);
+    return PlacedScreen("CheckSingleList", "OnBack=\"" + back + "\" selected=\"team0\"", items);
 }
 
 std::string Levels()
@@ -107,7 +94,7 @@ std::string Levels()
     }
     const std::string back = "BackStepMenu select_team_two";
     items += Button("back", Text(kBack), 0, 480, back);
-    return Screen("CheckLevelList", "OnBack=\"" + back + "\" selected=\"level0\"", items);
+    return PlacedScreen("CheckLevelList", "OnBack=\"" + back + "\" selected=\"level0\"", items);
 }
 
 }  // namespace

@@ -48,11 +48,6 @@ constexpr float kRightColumn = 470.0f;
 // A centred button's x is its middle's distance from the screen's.
 constexpr float kSlotButton = -160.0f;
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 std::string StaticText(const std::string& text, float x, float y, const char* halign = "center", const char* name = "")
 {
     char line[400];
@@ -76,21 +71,6 @@ std::string Title(const std::string& text, float y)
     return StaticText("[font menu_buttons]" + text + "[/font]", kMiddle, y);
 }
 
-std::string Panel(float x, float y, float w, float h)
-{
-    char line[160];
-    std::snprintf(line, sizeof line, "  <Image texture=\"%s\" position=\"%g,%g\" size=\"%g,%g\"/>\n", kPanel, x, y, w, h);
-    return line;
-}
-
-std::string Screen(const std::string& onLoad, const std::string& attributes, const std::string& items)
-{
-    char position[60];
-    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", PlaneDistance());
-    const std::string load = onLoad.empty() ? position : std::string(position) + ";" + onLoad;
-    return "<Screen OnLoad=\"" + load + "\" " + attributes + ">\n" + items + "</Screen>\n";
-}
-
 std::string Slots()
 {
     std::string items = Panel(60, 20, 680, 560) + Title(Text(kSlots), 40);
@@ -108,7 +88,7 @@ std::string Slots()
     items += Button("story_load", Text(kLoad), kMiddle, y + 10, "StartGame LastStory");
     items += Button("story_delete", Text(kDelete), kMiddle + 200, y + 10, "DeleteStory;LoadSavegameMeta");
     items += Button("back", Text(kBack), kMiddle, y + 64, "SetMenu main");
-    return Screen("LoadSavegameMeta", R"(OnBack="SetMenu main" selected="slot0")", items);
+    return PlacedScreen("LoadSavegameMeta", R"(OnBack="SetMenu main" selected="slot0")", items);
 }
 
 std::string Overwrite()
@@ -116,7 +96,7 @@ std::string Overwrite()
     std::string items = Panel(120, 170, 560, 260) + StaticText(Text(kOverwrite), kMiddle, 220);
     items += Button("yes", Text(kYes), kMiddle - 100, 340, "SetMenu story_team_select");
     items += Button("no", Text(kNo), kMiddle + 100, 340, "SetMenu story_slots");
-    return Screen("", R"(OnBack="SetMenu story_slots" selected="no")", items);
+    return PlacedScreen("", R"(OnBack="SetMenu story_slots" selected="no")", items);
 }
 
 // The match ahead and the way on: "OK" or, for a resumed career, "continue" (the screen's
@@ -129,7 +109,7 @@ std::string MatchAhead(const std::string& title, const char* play, const char* c
     items += Button("continue", Text(kContinue), kMiddle, 320, play);
     items += Button("Save", Text(kSave), kMiddle, 370, "Save");
     items += Button("quit", Text(kQuit), kMiddle, 420, "BackToMain");
-    return Screen(check, R"(OnBack="BackToMain" selected="OK")", items);
+    return PlacedScreen(check, R"(OnBack="BackToMain" selected="OK")", items);
 }
 
 std::string FinalRound()
@@ -137,7 +117,7 @@ std::string FinalRound()
     std::string items = Panel(120, 170, 560, 260) + Title(Text(kFinal), 200) + StaticText("%storyteam_name% - %opponent_name%", kMiddle, 250) +
                         StaticText("%level_name%", kMiddle, 284);
     items += Button("OK", Text(kOk), kMiddle, 340, "RunCode StoryModeLeg");
-    return Screen("", R"(OnBack="RunCode StoryModeLeg" selected="OK")", items);
+    return PlacedScreen("", R"(OnBack="RunCode StoryModeLeg" selected="OK")", items);
 }
 
 // The aggregate, the way it was decided and what was gained.
@@ -154,19 +134,19 @@ std::string RoundResult(bool won)
     if (won) {
         items += StaticText("%gained_head%", kMiddle, 340) + StaticText("%gained_list%", kMiddle, 374);
         items += Button("next", Text(kNextRound), kMiddle, 450, "NextRound");
-        return Screen("CheckRoundResultType", R"(OnBack="NextRound" selected="next")", items);
+        return PlacedScreen("CheckRoundResultType", R"(OnBack="NextRound" selected="next")", items);
     }
     items += StaticText(Text(kPlayAgain), kMiddle, 350);
     items += Button("yes", Text(kYes), kMiddle - 100, 420, "RunCode StoryModeContinueYes");
     items += Button("no", Text(kNo), kMiddle + 100, 420, "RunCode StoryModeContinueNo");
-    return Screen("CheckRoundResultType", R"(selected="yes")", items);
+    return PlacedScreen("CheckRoundResultType", R"(selected="yes")", items);
 }
 
 std::string WinPlaceHolder()
 {
     std::string items = Panel(120, 170, 560, 260) + Title(Text(kChampions), 230);
     items += Button("OK", Text(kContinue), kMiddle, 340, "SetMenu main");
-    return Screen("", R"(OnBack="SetMenu main" selected="OK")", items);
+    return PlacedScreen("", R"(OnBack="SetMenu main" selected="OK")", items);
 }
 
 }  // namespace

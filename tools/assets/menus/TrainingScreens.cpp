@@ -37,11 +37,6 @@ constexpr float kNameColumn = -200.0f;
 constexpr float kValueColumns[] = {20.0f, 120.0f, 220.0f};
 constexpr const char* kAttributes[] = {"energy", "speed", "shooting"};
 
-std::string Text(int number)
-{
-    return "%" + std::to_string(number) + "%";
-}
-
 std::string StaticText(const std::string& text, float x, float y)
 {
     char line[400];
@@ -57,21 +52,6 @@ std::string Button(const char* name, int label, float y, const char* onSelect)
                   "  <TextButton name=\"%s\" position=\"%g,%g\" text=\"%s\" halign=\"center\" OnSelect=\"%s\"/>\n",
                   name, kMiddle, y, Text(label).c_str(), onSelect);
     return line;
-}
-
-std::string Panel(float x, float y, float w, float h)
-{
-    char line[160];
-    std::snprintf(line, sizeof line, "  <Image texture=\"%s\" position=\"%g,%g\" size=\"%g,%g\"/>\n", kPanel, x, y, w, h);
-    return line;
-}
-
-std::string Screen(const std::string& onLoad, const std::string& attributes, const std::string& items)
-{
-    char position[60];
-    std::snprintf(position, sizeof position, "SetPosition 0,0,%g", PlaneDistance());
-    const std::string load = onLoad.empty() ? position : std::string(position) + ";" + onLoad;
-    return "<Screen OnLoad=\"" + load + "\" " + attributes + ">\n" + items + "</Screen>\n";
 }
 
 std::string Title(const std::string& text, float y)
@@ -103,7 +83,7 @@ std::string Start()
     items += Button("select", kChoose, 260, "SelectMainPlayers");
     items += Button("Save", kSave, 310, "Save");
     items += Button("quit", kBack, 360, "BackToMain");
-    return Screen("", R"(OnBack="BackToMain" selected="select")", items);
+    return PlacedScreen("", R"(OnBack="BackToMain" selected="select")", items);
 }
 
 // The three members who train with their values, the keeper, and who plays the next drill.
@@ -116,7 +96,7 @@ std::string Load()
     items += StaticText(Text(kDrillMember) + ": %training_player_subselect%", kMiddle, 350);
     items += Button("OK", kNextDrill, 430, "StartTraining");
     items += Button("quit", kBack, 480, "BackToMain");
-    return Screen("", R"(OnBack="BackToMain" selected="OK")", items);
+    return PlacedScreen("", R"(OnBack="BackToMain" selected="OK")", items);
 }
 
 std::string Advance()
@@ -124,7 +104,7 @@ std::string Advance()
     std::string items = Panel(120, 170, 560, 260) + Title(Text(kTraining), 200);
     items += StaticText(Text(kEarned) + " %add_points% " + Text(kPoints), kMiddle, 270);
     items += Button("OK", kOk, 350, "AdvanceTraining");
-    return Screen("", R"(OnBack="AdvanceTraining" selected="OK")", items);
+    return PlacedScreen("", R"(OnBack="AdvanceTraining" selected="OK")", items);
 }
 
 // The values after the drill, shown over the pitch; "Nothing" closes it.
@@ -134,7 +114,7 @@ std::string Results(const std::string& rows, int rowCount)
     std::string items = Panel(60, 90, 680, bottom + 30.0f) + Title(Text(kEarned) + " %add_points% " + Text(kPoints), 110);
     items += ValueHeads(160) + rows;
     items += Button("OK", kOk, bottom + 40.0f, "Nothing");
-    return Screen("", R"(OnBack="Nothing" selected="OK")", items);
+    return PlacedScreen("", R"(OnBack="Nothing" selected="OK")", items);
 }
 
 std::string PassingResults()
