@@ -219,10 +219,10 @@ void SingleRun()
     s.push_back(Choose("quit"));
 }
 
-// Both sides all-star; side one picks on even turns, side two on odd ones.
-void DraftRun()
+// From "main" to the bench with both sides all-star on level01.
+void ToAllStarBench(const char* players)
 {
-    ToSetUp("players2");
+    ToSetUp(players);
     auto& s = Steps();
     s.push_back(Choose("allstar"));
     s.push_back(WaitFor("select_team_two"));
@@ -230,6 +230,24 @@ void DraftRun()
     s.push_back(WaitFor("select_level"));
     s.push_back(Choose("level0"));
     s.push_back(SelectionShown());
+}
+
+// From a running match through the pause menu back to "main", and out.
+void LeaveTheMatchAndQuit()
+{
+    auto& s = Steps();
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("ingame_menu"));
+    s.push_back(Choose("backtomain"));
+    s.push_back(WaitFor("main"));
+    s.push_back(Choose("quit"));
+}
+
+// Both sides all-star; side one picks on even turns, side two on odd ones.
+void DraftRun()
+{
+    ToAllStarBench("players2");
+    auto& s = Steps();
     s.push_back(Picture("bench_start"));
     for (int candidate = 0; candidate < 10; ++candidate)
         s.push_back(Pick(candidate));
@@ -259,24 +277,14 @@ void DraftRun()
                                                 playing.end()),
               "side one plays its picks");
     }));
-    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
-    s.push_back(WaitFor("ingame_menu"));
-    s.push_back(Choose("backtomain"));
-    s.push_back(WaitFor("main"));
-    s.push_back(Choose("quit"));
+    LeaveTheMatchAndQuit();
 }
 
 // Both sides all-star with one player: the computer answers every pick for side two.
 void AutoRun()
 {
-    ToSetUp("players1");
+    ToAllStarBench("players1");
     auto& s = Steps();
-    s.push_back(Choose("allstar"));
-    s.push_back(WaitFor("select_team_two"));
-    s.push_back(Choose("allstar"));
-    s.push_back(WaitFor("select_level"));
-    s.push_back(Choose("level0"));
-    s.push_back(SelectionShown());
     // The keeper first, then the outfield players from the right-hand end.
     const int picks[] = {0, 9, 8, 7, 6};
     for (int candidate : picks) {
@@ -303,11 +311,7 @@ void AutoRun()
     }));
     s.push_back(PressKeys({SDL_SCANCODE_SPACE}));
     s.push_back([] { return Playing(); });
-    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
-    s.push_back(WaitFor("ingame_menu"));
-    s.push_back(Choose("backtomain"));
-    s.push_back(WaitFor("main"));
-    s.push_back(Choose("quit"));
+    LeaveTheMatchAndQuit();
 }
 
 }  // namespace
