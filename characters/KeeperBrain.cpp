@@ -245,12 +245,31 @@ bool KeeperBrain::IsBallInCloseTrigger() const
     return trigger && ball && ball->GetCollidable().FindImpact(*trigger, kCloseTriggerTolerance, time);
 }
 
+void KeeperBrain::FollowOrder(ActorCommand& command)
+{
+    LeaveGuardCircle(command);
+    CharacterBrain::Think(command);
+}
+
+bool KeeperBrain::SightCrossing(float& time, Vector3& crossing)
+{
+    bool anyHolder = false;
+    for (const SoccerTeam* side : ActorSurroundings::sides)
+        anyHolder = anyHolder || HolderOf(side);
+    const bool crosses = !anyHolder && PredictCrossing(time, crossing);
+    // His reaction runs from the moment he first sees the ball heading his way.
+    if (!crosses)
+        m_sightedAt = -1.0f;
+    else if (m_sightedAt < 0.0f)
+        m_sightedAt = time;
+    return crosses;
+}
+
 void KeeperBrain::Think(ActorCommand& command)
 {
     Actor* actor = GetActor();
     if (GetOrder().code == TeamOrder::kGoTo || !actor) {
-        LeaveGuardCircle(command);
-        CharacterBrain::Think(command);
+        FollowOrder(command);
         return;
     }
     // A dive runs its course: its code, sound and misjudgement were settled when it started.
@@ -262,22 +281,11 @@ void KeeperBrain::Think(ActorCommand& command)
         }
         return;
     }
-    const SoccerTeam* own = dynamic_cast<const SoccerTeam*>(GetTeam());
-    const SoccerTeam* other = OtherSide(own);
-    bool anyHolder = false;
-    for (const SoccerTeam* side : ActorSurroundings::sides)
-        anyHolder = anyHolder || HolderOf(side);
     float time = 0.0f;
     Vector3 crossing;
-    const bool crosses = !anyHolder && PredictCrossing(time, crossing);
-    // His reaction runs from the moment he first sees the ball heading his way.
-    if (!crosses)
-        m_sightedAt = -1.0f;
-    else if (m_sightedAt < 0.0f)
-        m_sightedAt = time;
+    const bool crosses = SightCrossing(time, crossing);
     if (actor->HasBall()) {
-        LeaveGuardCircle(command);
-        CharacterBrain::Think(command);
+        FollowOrder(command);
         return;
     }
     if (crosses && time <= MatchSettings::Instance()->keeperSaveReserveTime) {
@@ -288,7 +296,8 @@ void KeeperBrain::Think(ActorCommand& command)
         command.SetCode(ActorInput::None);
         return;
     }
-    Character* attacker = HolderOf(other);
+    const SoccerTeam* own = dynamic_cast<const SoccerTeam*>(GetTeam());
+    Character* attacker = HolderOf(OtherSide(own));
     if (attacker && attacker->GetActor() &&
         actor->DistanceTo(*attacker->GetActor()) <= GameSettings::Instance()->snagTriggerDistAi &&
         (CanComeOut() || attacker->GetActor()->IsInSpecialState())) {
@@ -304,8 +313,7 @@ void KeeperBrain::Think(ActorCommand& command)
             const CarriedBall* ball = ActorSurroundings::ball;
             order = TeamOrder{TeamOrder::kCollect, ball ? ball->GetBallPosition() : Vector3{}, nullptr};
         }
-        LeaveGuardCircle(command);
-        CharacterBrain::Think(command);
+        FollowOrder(command);
         return;
     }
     GuardStep(command);
