@@ -49,9 +49,7 @@ float ShootingLevel(const Character& character) { return character.GetVariation(
 GameElement* FindObject(const std::string& name)
 {
     static std::set<std::string> reported;
-    Cast* objects = CastManager::Instance()->GetCast("objects");
-    CastMember* member = objects ? objects->FindByName(name.c_str()) : nullptr;
-    auto* element = member ? dynamic_cast<GameElement*>(member->object) : nullptr;
+    auto* element = dynamic_cast<GameElement*>(CastManager::Instance()->FindObject(("objects|" + name).c_str()));
     if (!element && reported.insert(name).second)
         LogWarning("PenaltyPreShot: no \"%s\" among the level's objects; the default place stands in\n",
                    name.c_str());

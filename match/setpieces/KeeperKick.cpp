@@ -38,9 +38,8 @@ void KeeperKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
     const bool first = sides::OnFirstSide(GetTaker());
     direction = sides::PlayDirection(first);
     const std::string name = GetSpotName();
-    Cast* objects = CastManager::Instance()->GetCast("objects");
-    const CastMember* member = objects ? objects->FindByName(name.c_str()) : nullptr;
-    if (const auto* object = member ? dynamic_cast<const RenderObject*>(member->object) : nullptr) {
+    const Object* found = CastManager::Instance()->FindObject(("objects|" + name).c_str());
+    if (const auto* object = dynamic_cast<const RenderObject*>(found)) {
         spot = object->GetPosition();
         return;
     }
