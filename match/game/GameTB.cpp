@@ -482,23 +482,31 @@ void GameTB::Update(float dt)
     // A state that just popped its camera may have done so for the same key.
     if (m_cameraStack.size() == cameraDepth)
         UpdateCameraKeys();
+    DeletePendingElements();
+    ReadCheatKeys();
+    // A menu that ended itself asking for the main menu leaves the slot empty.
+    if (!m_state)
+        ReturnToMenuWhenAsked();
+    if (!m_state)
+        CloseRenderWindow();
+}
 
+void GameTB::DeletePendingElements()
+{
     std::vector<GameElement*> deletions;
     deletions.swap(m_pendingDeletions);
     for (GameElement* element : deletions)
         DeleteGameElement(element);
+}
 
+void GameTB::ReadCheatKeys()
+{
     if (Action("cheat outro", 1) != 0.0f)
         SetCurrentState(new IteratingState(
             new IteratingState(new StoryModeLoading(0, 0, 0), new CutScenes("<PP>cutScenes\\Outro\\")),
             new TBMenu("main")));
     if (Action("cheat quit", 1) != 0.0f)
         SetCurrentState(new TBMenu("main"));
-    // A menu that ended itself asking for the main menu leaves the slot empty.
-    if (!m_state)
-        ReturnToMenuWhenAsked();
-    if (!m_state)
-        CloseRenderWindow();
 }
 
 void GameTB::ReturnToMenuWhenAsked()

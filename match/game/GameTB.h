@@ -131,6 +131,10 @@ private:
     void CreateCameraControls();
     void AddSingletonsToCasts();
     void UpdateCameraKeys();
+    // The elements whose deletion was asked for during the frame.
+    void DeletePendingElements();
+    // "cheat outro" shows the closing cut scenes, "cheat quit" goes back to the main menu.
+    void ReadCheatKeys();
     void TakeScreenshot();
     void RenderPlayers();
     void DestroyLights();
