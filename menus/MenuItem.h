@@ -33,9 +33,11 @@ public:
     virtual void Update(float seconds);
     // Reads the widget from its element, which must outlive the item (the menu keeps it).
     virtual void Create(XmlNode* node) = 0;
+    // Null before Create.
     virtual XmlNode* GetXmlNode() const { return m_xmlNode; }
     // Pass 0 draws the shadow, pass 1 the widget.
     virtual void Draw(int pass);
+    // Null reads as an empty name.
     virtual void SetName(const char* name);
     // The owning menu, borrowed; set before Create.
     virtual void SetMenu(Menu* menu) { m_menu = menu; }
@@ -76,11 +78,13 @@ public:
     bool IsBlinking() const { return m_blinking; }
     bool Is3d() const { return m_is3d; }
     int GetFadeMode() const { return m_fadeMode; }
+    // 0 gone to 1 shown; the delay is in seconds.
     float GetFadeProgress() const { return m_fadeProgress; }
     float GetFadeDelay() const { return m_fadeDelay; }
     const Vector3& GetFadeStartOffset() const { return m_fadeOffset; }
     const Quaternion& GetFadeStartRotation() const { return m_fadeRotation; }
     const std::string& GetUpdateAction() const { return m_updateAction; }
+    // Null before SetMenu.
     Menu* GetMenu() const { return m_menu; }
 
     // Reads "name", "fademode", "blinking" and "OnUpdate"; every Create calls it first.
