@@ -202,6 +202,7 @@ public:
     ParameterInputButton(std::string caption, Object* object, std::string name)
         : m_caption(std::move(caption)), m_object(object), m_name(std::move(name)) {}
     int Height() const override { return 24; }
+    // Borrowed; may be null.
     Object* GetObject() const { return m_object; }
     const std::string& GetName() const { return m_name; }
 
