@@ -72,6 +72,8 @@ public:
     virtual float GetFadeOffset() const;
     // Turns and moves a 3D widget's placement while it fades; unchanged outside a fade.
     virtual void GetFadeTransform(Vector3& position, Quaternion& rotation) const;
+    // Where a 3D widget is drawn: the menu plane's pose with the fade applied. Needs the menu.
+    void GetPlanePose(Vector3& position, Quaternion& rotation) const;
 
     void SetString(const std::string& text) { SetExtraText(text); }
     const std::string& GetExtraText() const { return m_extraText; }
