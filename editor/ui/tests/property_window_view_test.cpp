@@ -12,6 +12,7 @@
 #include <imgui_internal.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 namespace {
@@ -131,6 +132,23 @@ TEST(PropertyWindowView, WindowTakesTheComputedSize)
     EXPECT_EQ(window->Size.y, 137);
 }
 
+// Moves the mouse up the popup's left edge, frame by frame, until it is over the button.
+bool PointAtButton(Frames& frames, const std::function<void()>& draw, const char* popupName, const char* label,
+                   ImVec2& at)
+{
+    ImGuiWindow* popup = ImGui::FindWindowByName(popupName);
+    if (!popup)
+        return false;
+    const ImGuiID button = popup->GetID(label);
+    for (float y = popup->Pos.y + popup->Size.y - 2; y > popup->Pos.y; y -= 3) {
+        at = ImVec2(popup->Pos.x + 20, y);
+        frames.Run(draw, at);
+        if (ImGui::GetCurrentContext()->HoveredId == button)
+            return true;
+    }
+    return false;
+}
+
 TEST(PropertyWindowView, ColourModalAnswersThroughItsCallback)
 {
     editor::Modals modals;
@@ -150,6 +168,22 @@ TEST(PropertyWindowView, ColourModalAnswersThroughItsCallback)
     io.KeysDown[io.KeyMap[ImGuiKey_Escape]] = false;
     EXPECT_FALSE(modals.IsOpen());
     EXPECT_EQ(got, (Rgb8{-1, -1, -1}));
+}
+
+TEST(PropertyWindowView, ColourModalOkAnswersWithTheColourItOpenedOn)
+{
+    editor::Modals modals;
+    Rgb8 got{-1, -1, -1};
+    modals.MakeColorChooser()({127, 255, 51}, [&](Rgb8 c) { got = c; });
+    Frames frames;
+    auto draw = [&] { modals.Draw(); };
+    frames.Run(draw);
+    frames.Run(draw);
+    ImVec2 at;
+    ASSERT_TRUE(PointAtButton(frames, draw, "Color###tb_color_modal", "OK", at));
+    frames.Click(draw, at);
+    EXPECT_FALSE(modals.IsOpen());
+    EXPECT_EQ(got, (Rgb8{127, 255, 51}));
 }
 
 TEST(PropertyWindowView, FileModalAnswersWithTheChosenPathOnlyOnOk)
@@ -180,16 +214,8 @@ TEST(PropertyWindowView, FileModalAnswersWithTheChosenPathOnlyOnOk)
     ImGuiWindow* popup = ImGui::FindWindowByName("Open###tb_file_modal");
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->Size.x, 460);
-    // The OK button sits at the bottom left: walk up until the mouse is over it.
-    const ImGuiID ok = popup->GetID("OK");
     ImVec2 at;
-    bool over = false;
-    for (float y = popup->Pos.y + popup->Size.y - 2; !over && y > popup->Pos.y; y -= 3) {
-        at = ImVec2(popup->Pos.x + 20, y);
-        frames.Run(draw, at);
-        over = ImGui::GetCurrentContext()->HoveredId == ok;
-    }
-    ASSERT_TRUE(over);
+    ASSERT_TRUE(PointAtButton(frames, draw, "Open###tb_file_modal", "OK", at));
     frames.Click(draw, at);
     EXPECT_FALSE(modals.IsOpen());
     EXPECT_EQ(got, start);
