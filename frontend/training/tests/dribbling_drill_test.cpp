@@ -3,7 +3,9 @@
 #include "audio/SoundEngine.h"
 #include "audio/Voice.h"
 #include "characters/Actor.h"
+#include "characters/ActorState.h"
 #include "characters/CharacterBrain.h"
+#include "framework/MathUtil.h"
 #include "framework/Message.h"
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingDribblings.h"
@@ -214,6 +216,37 @@ TEST_F(DribblingTest, DefendersShadowOnTheirLineUntilTheDribblerComesWithinReach
         }
         EXPECT_NEAR(Dribbling::DefenderSpot(i).x, lines[i], 1e-6f);
     }
+}
+
+TEST_F(DribblingTest, DefendersStartOnTheirLinesFacingTheDribblerAndEachIsSteeredEveryFrame)
+{
+    int32_t result = -1;
+    Dribbling attempt(&result);
+    attempt.Enter();
+    Actor* dribbler = Player(0, 0)->GetActor();
+    for (int i = 0; i < Dribbling::kDefenders; ++i) {
+        const Actor* defender = Player(1, i)->GetActor();
+        const PitchPosition at = PitchPosition::FromWorld(defender->GetPosition(), false);
+        EXPECT_NEAR(at.x, Dribbling::DefenderSpot(i).x, 0.02f) << i;
+        EXPECT_NEAR(at.z, 0.0f, 0.02f) << i;
+        const float turn = std::remainder(defender->GetHeading() - dribbler->GetHeading(), Math::TwoPi);
+        EXPECT_NEAR(std::fabs(turn), Math::Pi, 1e-3f) << i;
+    }
+    // Off the middle and past the first two lines: those two shadow him, the others attack.
+    dribbler->PlaceInState(PitchPosition(-0.2f, 0.3f).ToWorld(true), dribbler->GetHeading(),
+                           new ActorState(ActorNodes::stand));
+    attempt.Update(kDt);
+    const PitchPosition seen = PitchPosition::FromWorld(dribbler->GetPosition(), false);
+    for (int i = 0; i < Dribbling::kDefenders; ++i) {
+        const TeamOrder& order = Player(1, i)->GetBrain()->GetOrder();
+        const TeamOrder expected = Dribbling::DefenderOrder(i, seen);
+        EXPECT_EQ(order.code, i < 2 ? 0 : 6) << i;
+        EXPECT_EQ(order.code, expected.code) << i;
+        EXPECT_EQ(order.target, order.code == 6 ? Player(0, 0) : nullptr) << i;
+        if (order.code == 0)
+            EXPECT_LT((order.point - expected.point).Length(), 0.01f) << i;
+    }
+    attempt.Exit();
 }
 
 TEST_F(DribblingTest, DefendersGetTheirWholeSpeedBackHoweverTheTryEnds)

@@ -11,6 +11,7 @@
 #include "support/DrillPitch.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,25 @@ TEST_F(PenaltyDrillTest, EachKickOpensOutOfBlack)
 
     EXPECT_GT(alphas[0], 127);
     EXPECT_TRUE(alphas[0] > alphas[1] && alphas[1] > alphas[2] && alphas[2] > 0) << alphas[0] << " " << alphas[1] << " " << alphas[2];
+}
+
+TEST_F(PenaltyDrillTest, EachVariantIsTheSessionsDrillOfItsModeAndItsTakerHoldsTheBallAsTheKickStarts)
+{
+    for (const bool shooting : {true, false}) {
+        std::unique_ptr<State> made(TrainingDrill::Make(shooting ? TrainingDrill::kShooting : TrainingDrill::kKeeping));
+        const auto* variant = dynamic_cast<TrainingPenalties*>(made.get());
+        ASSERT_NE(variant, nullptr) << shooting;
+        EXPECT_EQ(variant->IsShooting(), shooting);
+
+        ASSERT_TRUE(LoadFor(shooting));
+        auto* drill = new Drill(shooting);
+        Harness().MakeCurrent(drill);
+        ASSERT_TRUE(StepUntil(kCap, [&] { return drill->GetRound() != nullptr; }));
+        // The taker stands on side 0 when the user shoots, on side 1 when he keeps goal.
+        EXPECT_TRUE(Player(shooting ? 0 : 1, 0)->GetActor()->HasBall()) << shooting;
+        EXPECT_FALSE(Player(shooting ? 1 : 0, 0)->GetActor()->HasBall()) << shooting;
+        Harness().MakeCurrent(nullptr);
+    }
 }
 
 TEST_F(PenaltyDrillTest, TheKeepingDrillsTakerWearsTheStoryShirtWithItsNumberColour)
