@@ -18,10 +18,10 @@
 #include "match/game/harness/GameHarness.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
@@ -48,11 +48,8 @@ bool SaveCamera(Camera* camera, const char* name)
 {
     if (!g_pictures)
         return true;
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
     const std::string path = g_outDir + "/" + name;
-    const bool saved = image && RtPngImageWrite(image, path.c_str());
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, path, false);
     std::printf("cutscene_demo: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
 }

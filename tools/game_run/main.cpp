@@ -12,9 +12,9 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <chrono>
@@ -56,11 +56,7 @@ int Bench(platform::Window* window, const std::string& archive)
 bool WritePicture(const std::string& out)
 {
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && RtPngImageWrite(image, out.c_str());
-    if (image)
-        RwImageDestroy(image);
-    return saved;
+    return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out, false);
 }
 
 int Run(platform::Window* window, const std::string& archive, const std::string& out, int frames, bool gl)

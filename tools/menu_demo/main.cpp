@@ -17,7 +17,6 @@
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Texture.h"
@@ -117,13 +116,10 @@ bool DrawFrame(DemoOwner& owner, const std::string& png = std::string(), const s
     camera->EndUpdate();
     if (png.empty())
         return true;
-    RwImage* image = EngineUtil::GrabCameraRaster(camera->GetRwCamera());
-    if (!image)
+    if (!tools::SaveCameraPng(camera->GetRwCamera(), png))
         return false;
-    const bool written = tools::SaveOpaquePng(*image, png);
-    RwImageDestroy(image);
     std::printf("  wrote %s\n", png.c_str());
-    return written;
+    return true;
 }
 
 // Whether the menu had its cursor while "main" was up.

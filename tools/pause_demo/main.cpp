@@ -16,7 +16,6 @@
 #include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "simulation/MatchClock.h"
 #include "simulation/ReplayEngine.h"
@@ -68,10 +67,7 @@ bool WritePicture(GameHarness& harness, const std::string& out)
         return true;
     harness.RunFrames(kSettleFrames);
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, out);
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
     std::printf("pause_demo: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
     return saved;
 }

@@ -32,7 +32,6 @@
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "scene/pitch/TBWorld.h"
@@ -273,11 +272,7 @@ void PrintMessages(const MessageTap& tap, size_t& printed, std::string& last)
 bool WritePicture(const std::string& out)
 {
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, out);
-    if (image)
-        RwImageDestroy(image);
-    return saved;
+    return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
 }
 
 // Once the free kick waits for its kick: one frame with the arrow a person would aim by,

@@ -24,7 +24,6 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/setpieces/ActionReplay.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
@@ -135,10 +134,7 @@ bool Picture(const std::string& folder, const char* name)
         return true;
     const std::string path = folder + "/" + name;
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, path);
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, path);
     std::printf("restart_pictures: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
 }

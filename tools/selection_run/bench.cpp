@@ -18,7 +18,6 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenSession.h"
@@ -79,11 +78,7 @@ PlayerSelection* ShownSelection()
 bool WritePicture(const std::string& out)
 {
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, out);
-    if (image)
-        RwImageDestroy(image);
-    return saved;
+    return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
 }
 
 int BenchFrames(GameHarness& harness, const std::string& out)
