@@ -21,6 +21,7 @@
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -234,7 +235,7 @@ int main(int argc, char** argv)
         g_outDir = std::filesystem::absolute(argv[2]).string();
         std::filesystem::create_directories(g_outDir);
     }
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("cutscene_demo", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;

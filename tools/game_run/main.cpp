@@ -14,6 +14,7 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -98,7 +99,7 @@ int main(int argc, char** argv)
         else
             frames = std::atoi(argv[i]);
     }
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("game_run", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;

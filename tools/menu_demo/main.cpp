@@ -24,6 +24,7 @@
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/menu_demo/DemoOwner.h"
@@ -300,7 +301,7 @@ void UseGameSize(const char* size)
 
 int RunAll(const std::string& gameFolder, const std::string& outFolder)
 {
-    const std::string archive = std::filesystem::absolute(gameFolder + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(gameFolder);
     std::error_code error;
     std::filesystem::create_directories(outFolder, error);
     if (chdir(outFolder.c_str()) != 0 || !WriteScreens()) {

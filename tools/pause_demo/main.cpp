@@ -21,6 +21,7 @@
 #include "simulation/ReplayEngine.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -166,7 +167,7 @@ int main(int argc, char** argv)
     }
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     const auto picture = [&](int i) { return argc > i ? std::filesystem::absolute(argv[i]).string() : std::string(); };
     const int result = Run(archive, picture(2), picture(3));
     Debug::Instance()->SetSink(nullptr);

@@ -35,6 +35,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "scene/pitch/TBWorld.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/ConsoleSink.h"
@@ -363,7 +364,7 @@ int main(int argc, char** argv)
     const std::string out = argc == 3 ? std::filesystem::absolute(argv[2]).string() : std::string();
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
-    const int result = Run(std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(), out);
+    const int result = Run(tools::ArchivePath(argv[1]), out);
     Debug::Instance()->SetSink(nullptr);
     return result;
 }

@@ -31,6 +31,7 @@
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -272,7 +273,7 @@ int main(int argc, char** argv)
     }
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("restart_pictures", kWidth, kHeight);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))

@@ -20,6 +20,7 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/OffscreenCamera.h"
 
@@ -165,7 +166,7 @@ int main(int argc, char** argv)
         tools::OffscreenSession session("selection_bench", kWidth, kHeight);
         if (session.Start(tools::OffscreenSession::kWindowOnly)) {
             GameHarness harness(session.GetWindow(),
-                                std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(),
+                                tools::ArchivePath(argv[1]),
                                 rwDeviceGL);
             result = harness.Start("XXL") ? BenchFrames(harness, out) : Fail("the game does not start");
             if (result == 0)
