@@ -4,11 +4,13 @@
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
-// career on its leg screen with "continue" chosen, on to the match start (the training
-// counted as passed: training_run plays it), where "Save" writes it again; the first leg is played (the squad picked, each period cut
-// short with a cheat) and "Save" on the second leg's screen.
-// third: the second leg is played and won with a cheat; the round's screen follows, then
-// the gained players' pick (or the round again), and "Save" on the next leg's screen.
+// career on its leg screen with "continue" chosen, through its training (the squads picked,
+// each drill won with a cheat) to the match start, where "Save" writes it again; the first
+// leg is played (the squad picked, each period cut short with a cheat) and "Save" on the
+// second leg's screen.
+// third: the second leg's training counted as passed, the second leg is played and won with
+// a cheat; the round's screen follows, then the gained players' pick (or the round again),
+// and "Save" on the next leg's screen.
 // fourth: the career continues on that leg's screen after the restart.
 // Every run prints the career file and the slot table unscrambled; pictures of the screens
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
@@ -21,6 +23,7 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
+#include "frontend/story/TrainingSettings.h"
 #include "match/game/GameTB.h"
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
@@ -40,6 +43,7 @@ using namespace menu_script;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
+constexpr int kReportEvery = 300;
 
 std::string Variable(const std::string& name)
 {
@@ -184,6 +188,49 @@ menu_script::Step SkipTraining()
     return Do([] { StoryModeGame::Instance()->trainingPassed = true; });
 }
 
+// The leg's training up to the match start: the newspaper passed, the squads picked on the
+// selection screens, each drill won by the typed cheat (once: a second win would restart the
+// passing drill's last second), each results screen closed.
+menu_script::Step PlayTraining()
+{
+    struct Typing {
+        int drill = 0;  // the drill counter the cheat was typed for last
+        size_t next = 0;
+        std::string results;  // the results screen last reported
+    };
+    return [typing = std::make_shared<Typing>(), ticks = 0]() mutable {
+        static const std::string cheat = "CHEAT WIN";
+        if (OnScreen("matchstart"))
+            return true;
+        const int drill = TrainingSettings::Instance()->drillCounter;
+        const std::string shown = ShownScreen();
+        if (++ticks % kReportEvery == 0)
+            std::printf("tick %d: screen \"%s\" at \"%s\", drill counter %d\n", ticks, shown.c_str(),
+                        Menu::Instance()->GetSelectedItemName().c_str(), drill);
+        if (PickSquad())
+            return false;
+        // The drill reads the cheat once its play has started, whenever it was typed.
+        if (drill > typing->drill && shown.rfind("training", 0) != 0) {
+            const char c = cheat[typing->next];
+            Press({c == ' ' ? SDL_SCANCODE_SPACE : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'A'))});
+            if (++typing->next == cheat.size())
+                *typing = {drill, 0, typing->results};
+            return false;
+        }
+        if (shown.rfind("training_results_", 0) == 0 && shown != typing->results) {
+            typing->results = shown;
+            std::printf("%s: %d point(s)\n", shown.c_str(), TrainingSettings::Instance()->points);
+        }
+        if (shown == "training")
+            Choose("select")();
+        else if (shown.rfind("training_", 0) == 0)
+            Choose("OK")();
+        else if (shown.empty() && ticks % 30 == 0)
+            Press({SDL_SCANCODE_SPACE});  // the newspaper before the first training
+        return false;
+    };
+}
+
 // A resumed career's match start offers "continue" where a new leg's offers "OK".
 menu_script::Step StartTheMatch()
 {
@@ -214,15 +261,6 @@ void LoadCareer()
     auto& s = Steps();
     s.push_back(Choose("story_load"));
     s.push_back(WaitFor("leg_display"));
-}
-
-// From the leg screen on to the match start.
-void ToTheMatchStart()
-{
-    auto& s = Steps();
-    s.push_back(SkipTraining());
-    s.push_back(Choose("continue"));
-    s.push_back(WaitFor("matchstart"));
 }
 
 // "Save" on the leg screen shown: the slot keeps the career at the step given; then the
@@ -282,7 +320,9 @@ void SecondRun()
         Check(!Menu::Instance()->HasItem("OK"), "a resumed career has no OK");
         Check(TeamDescription::Find(StoryModeGame::kStoryTeam)->GetTeamName() == "Bolts", "the story team is Bolts");
     }));
-    ToTheMatchStart();
+    s.push_back(Choose("continue"));
+    s.push_back(PlayTraining());
+    s.push_back(Do([] { Check(StoryModeGame::Instance()->trainingPassed, "the training is passed"); }));
     s.push_back(Picture("matchstart"));
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
@@ -311,7 +351,9 @@ void ThirdRun()
         Check(!career.firstLeg, "the second leg is due after the restart");
         std::printf("continued on the second leg; the first was booked %d:%d\n", career.awayGoals1, career.homeGoals2);
     }));
-    ToTheMatchStart();
+    s.push_back(SkipTraining());
+    s.push_back(Choose("continue"));
+    s.push_back(WaitFor("matchstart"));
     s.push_back(StartTheMatch());
     s.push_back(PlayLeg("CHEAT WIN", "round_"));
     s.push_back(Do(DecideRound));

@@ -104,6 +104,32 @@ TEST_F(DribblingTest, EachEventDecidesTheTryOnceAndOnlyAfterTheStartDelay)
     }
 }
 
+TEST_F(DribblingTest, ATrysClockStartsAfreshAtPlayRateAndItsStartFrameRunsThePitchTwice)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    const float matchRate = 20.0f;
+    pitch->ResetMatchClock(&matchRate);
+    pitch->GetClock()->SetTime(600.0f);
+    int32_t result = -1;
+    Dribbling attempt(&result);
+    attempt.Enter();
+    const float atEnter = pitch->GetClock()->GetTime();
+    float played = 0.0f;
+    for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame) {
+        attempt.Update(kDt);
+        played += kDt;
+    }
+    const float atStart = pitch->GetClock()->GetTime();
+    attempt.Update(kDt);
+    const float afterStart = pitch->GetClock()->GetTime();
+    attempt.Exit();
+
+    EXPECT_EQ(atEnter, 0.0f);
+    EXPECT_NEAR(played, Dribbling::kDelaySeconds, 2 * kDt);
+    EXPECT_NEAR(atStart, played + kDt, 1e-4f);
+    EXPECT_NEAR(afterStart - atStart, kDt, 1e-4f);
+}
+
 TEST_F(DribblingTest, TheDribblerStartsWithTheBallAndLosingItFailsTheTry)
 {
     int32_t result = -1;
@@ -250,6 +276,30 @@ TEST_F(DribblingTest, ATrysMarkShowsOnceDecidedAndTheWinCheatEndsTheDrillPerfect
     EXPECT_EQ(Variable("%training_player_subselect_speed%"), std::to_string(speed + 6));
     Harness().MakeCurrent(nullptr);
     EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "-----");
+}
+
+TEST_F(DribblingTest, TheWinCheatDuringAnUndecidedTryPassesItAndEveryTryLeft)
+{
+    TrainingSettings* settings = TrainingSettings::Instance();
+    settings->chosen[0] = Player(0, 0)->GetVariation();
+    settings->chosenIndex = 0;
+    auto* drill = new TrainingDribblings();
+    Harness().MakeCurrent(drill);
+    const auto running = [&] { return dynamic_cast<Dribbling*>(drill->GetRound()); };
+    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && running()->HasStarted(); }));
+    const bool undecided = !running()->IsDelaying();
+    Harness().Script().Press(Harness().GetFrame(), "cheat win");
+    Harness().Step();
+    const bool endedAtOnce = running() == nullptr;
+    ASSERT_TRUE(StepUntil(kCap, [&] { return drill->IsFinished(); }));
+
+    EXPECT_TRUE(undecided);
+    EXPECT_TRUE(endedAtOnce);
+    EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "sssss");
+    EXPECT_EQ(drill->GetStarted(), 5);
+    EXPECT_EQ(drill->GetPassed(), 5);
+    EXPECT_EQ(settings->points, 6);
+    Harness().MakeCurrent(nullptr);
 }
 
 TEST_F(DribblingTest, PointsAreThePassedTriesWithTheBonusOnlyForAll)
