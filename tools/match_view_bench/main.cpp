@@ -12,10 +12,10 @@
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
@@ -66,11 +66,8 @@ struct Player {
 
 bool SavePicture(const std::string& path)
 {
-    RwImage* image = EngineUtil::GrabCameraRaster(RwGraphics::Instance()->GetCamera()->GetRwCamera());
-    const bool saved = image && RtPngImageWrite(image, path.c_str());
-    if (image)
-        RwImageDestroy(image);
-    return saved || Fail("cannot write " + path);
+    return tools::SaveCameraPng(RwGraphics::Instance()->GetCamera()->GetRwCamera(), path, false) ||
+           Fail("cannot write " + path);
 }
 
 double Milliseconds(std::chrono::steady_clock::duration d)
@@ -92,14 +89,20 @@ struct FrameLoad {
 // Set when the program starts, for the time to the first frame.
 std::chrono::steady_clock::time_point g_started;
 
-bool Bench(const std::string& picture)
-{
+// What the bench draws: level01, its cameras, the ball, the team and the referee.
+struct View {
     tools::Stadium stadium;
     tools::Cameras cameras;
     tools::Ball ball;
-    if (!cameras.Load() || !stadium.Load(tools::kLevels[0]) || !ball.Load())
-        return false;
     std::vector<Player> players;
+    // The ball first, then the players.
+    std::vector<RenderObject*> drawn;
+};
+
+bool LoadView(View& view)
+{
+    if (!view.cameras.Load() || !view.stadium.Load(tools::kLevels[0]) || !view.ball.Load())
+        return false;
     for (size_t i = 0; i <= std::size(kTeam); ++i) {
         const bool referee = i == std::size(kTeam);
         auto character = std::make_unique<tools::Character>();
@@ -113,38 +116,48 @@ bool Bench(const std::string& picture)
         character->SetAnimation(place.clip, 0.0f);
         // Each at its own phase of its clip.
         character->Update(0.13f * float(i));
-        players.push_back({std::move(character), place});
+        view.players.push_back({std::move(character), place});
     }
-    std::vector<RenderObject*> drawn{&ball};
-    for (Player& player : players)
-        drawn.push_back(player.character.get());
+    view.drawn.push_back(&view.ball);
+    for (Player& player : view.players)
+        view.drawn.push_back(player.character.get());
+    return true;
+}
 
-    SetCameraTarget(&ball);
-    cameras.Standard().Activate();
-    GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
-    std::vector<double> frames;
-    double startUp = 0.0;
-    FrameLoad load;
+// The play moved on to the given time and drawn.
+bool PlayFrame(View& view, float time)
+{
+    const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
+    view.ball.SetPosition({ballX, kBallRadius, 0});
+    view.ball.Update(kFrameTime);
+    for (Player& player : view.players) {
+        const bool running = player.place.clip == kRun;
+        // Idle and kicking players hold their ground; runners keep up with the ball.
+        const float x = running ? ballX + player.place.x : player.place.x;
+        player.character->SetPosition({x, 0, player.place.z});
+        player.character->Update(kFrameTime);
+    }
+    view.cameras.Standard().Update(kFrameTime);
+    view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
+    view.stadium.World().Update(kFrameTime);
+    return tools::DrawFrame(view.stadium.World(), view.drawn);
+}
+
+// The frames of play timed, with what they asked of the device; the last one stays on the
+// camera.
+bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double& startUp, FrameLoad& load)
+{
+    SetCameraTarget(&view.ball);
+    view.cameras.Standard().Activate();
     float time = 0.0f;
     for (int frame = 0; frame < kFrames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         const GLCounters before = device ? device->Counters() : GLCounters();
         time += kFrameTime;
-        const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
-        ball.SetPosition({ballX, kBallRadius, 0});
-        ball.Update(kFrameTime);
-        for (Player& player : players) {
-            const bool running = player.place.clip == kRun;
-            // Idle and kicking players hold their ground; runners keep up with the ball.
-            const float x = running ? ballX + player.place.x : player.place.x;
-            player.character->SetPosition({x, 0, player.place.z});
-            player.character->Update(kFrameTime);
-        }
-        cameras.Standard().Update(kFrameTime);
-        cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
-        stadium.World().Update(kFrameTime);
-        if (!tools::DrawFrame(stadium.World(), drawn))
+        if (!PlayFrame(view, time)) {
+            SetCameraTarget(nullptr);
             return Fail("a frame was not drawn");
+        }
         frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
         if (frame == 0)
             startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
@@ -159,19 +172,61 @@ bool Bench(const std::string& picture)
         }
     }
     SetCameraTarget(nullptr);
-    if (!picture.empty() && !SavePicture(picture))
-        return false;
-    // The same view again, counting the samples that pass the depth test: how many times each
-    // pixel is drawn, in all and by the world alone.
-    double layers[2] = {};
+    return true;
+}
+
+// The same view again, counting the samples that pass the depth test: how many times each
+// pixel is drawn, in all and by the world alone.
+bool CountLayers(View& view, GLDevice* device, double (&layers)[2])
+{
     for (int pass = 0; pass < 2 && device; ++pass) {
         device->BeginSampleCount();
-        const bool ok = tools::DrawFrame(stadium.World(), pass == 0 ? drawn : std::vector<RenderObject*>());
+        const bool ok = tools::DrawFrame(view.stadium.World(), pass == 0 ? view.drawn : std::vector<RenderObject*>());
         layers[pass] = double(device->EndSampleCount()) / (kWidth * kHeight);
         if (!ok)
             return Fail("a frame was not drawn");
     }
+    return true;
+}
 
+// What the players cost with none of them in sight: the camera turned away from the ball.
+bool TimeHidden(View& view, std::vector<double>& hidden)
+{
+    SimpleCameraControl away;
+    const Vector3 eye = view.cameras.Standard().GetPosition();
+    away.SetPosition(eye);
+    away.SetRotation(Math::LookAlong(eye - view.ball.GetPosition()));
+    away.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
+    Camera* camera = RwGraphics::Instance()->GetCamera();
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        if (!camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
+            return Fail("a frame was not drawn");
+        const auto start = std::chrono::steady_clock::now();
+        for (RenderObject* object : view.drawn)
+            object->Render();
+        hidden.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+        camera->EndUpdate();
+        RwGraphics::Instance()->Render();
+    }
+    return true;
+}
+
+// Showing the last frame again: the copy into the window and the swap alone.
+bool TimeShows(std::vector<double>& shows)
+{
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!RwGraphics::Instance()->Render())
+            return Fail("a frame was not shown");
+        shows.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+    }
+    return true;
+}
+
+void PrintPlay(const std::vector<double>& frames, double startUp, const FrameLoad& load, GLDevice* device,
+               const double (&layers)[2])
+{
     const std::vector<double> later(frames.begin() + 1, frames.end());
     std::printf("match_view_bench: %d frames of level01 at %d x %d, %zu players, the referee and the ball:\n"
                 "  median %.2f ms, p95 %.2f ms, worst %.2f ms (after the first, which took %.1f ms)\n",
@@ -184,34 +239,32 @@ bool Bench(const std::string& picture)
                 load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
                 load.dropped / kFrames);
     std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
-    // What the players cost with none of them in sight: the camera turned away from the ball.
-    SimpleCameraControl away;
-    const Vector3 eye = cameras.Standard().GetPosition();
-    away.SetPosition(eye);
-    away.SetRotation(Math::LookAlong(eye - ball.GetPosition()));
-    away.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
+}
+
+bool Bench(const std::string& picture)
+{
+    View view;
+    if (!LoadView(view))
+        return false;
+    GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
+    std::vector<double> frames;
+    double startUp = 0.0;
+    FrameLoad load;
+    if (!TimePlay(view, device, frames, startUp, load))
+        return false;
+    if (!picture.empty() && !SavePicture(picture))
+        return false;
+    double layers[2] = {};
+    if (!CountLayers(view, device, layers))
+        return false;
+    PrintPlay(frames, startUp, load, device, layers);
     std::vector<double> hidden;
-    Camera* camera = RwGraphics::Instance()->GetCamera();
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-        if (!camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
-            return Fail("a frame was not drawn");
-        const auto start = std::chrono::steady_clock::now();
-        for (RenderObject* object : drawn)
-            object->Render();
-        hidden.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-        camera->EndUpdate();
-        RwGraphics::Instance()->Render();
-    }
+    if (!TimeHidden(view, hidden))
+        return false;
     std::printf("  players and ball behind the camera: median %.3f ms to draw\n", Quantile(hidden, 0.5));
-    // Showing the last frame again: the copy into the window and the swap alone.
     std::vector<double> shows;
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!RwGraphics::Instance()->Render())
-            return Fail("a frame was not shown");
-        shows.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-    }
+    if (!TimeShows(shows))
+        return false;
     std::printf("  showing a frame (copy into the window and swap): median %.3f ms\n", Quantile(shows, 0.5));
     return true;
 }

@@ -33,21 +33,17 @@
 #include "tools/menu_script/MenuScript.h"
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace editor_script;
 using namespace menu_script;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
 constexpr int kReportEvery = 300;
-bool g_second = false;
 
 std::string Variable(const std::string& name)
 {
@@ -248,15 +244,23 @@ menu_script::Step StartTheMatch()
     };
 }
 
-void ToTheSlots()
+void ToTheSlots(const char* picture)
 {
     auto& s = Steps();
     s.push_back(WaitFor("main"));
     s.push_back(Choose("storymode"));
     s.push_back(WaitFor("story_slots"));
-    s.push_back(Picture(g_second ? "story_slots_again" : "story_slots"));
+    s.push_back(Picture(picture));
     // The slot's button chooses it and moves on to what can be done with it.
     s.push_back(Choose("slot2"));
+}
+
+// The saved career from the chosen slot, on its leg screen.
+void LoadCareer()
+{
+    auto& s = Steps();
+    s.push_back(Choose("story_load"));
+    s.push_back(WaitFor("leg_display"));
 }
 
 // "Save" on the leg screen shown: the slot keeps the career at the step given; then the
@@ -277,7 +281,7 @@ void SaveAndQuit(int step)
 
 void FirstRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots");
     auto& s = Steps();
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
@@ -301,7 +305,7 @@ void FirstRun()
 
 void SecondRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots_again");
     auto& s = Steps();
     s.push_back(Do([] {
         std::printf("slot 3 shows: %s | %s | %s\n", Variable("%savegame3%").c_str(), Variable("%savegame3_dat%").c_str(),
@@ -310,8 +314,7 @@ void SecondRun()
         Check(!Variable("%savegame3_dat%").empty(), "the third slot shows its date");
         Check(Variable("%savegame3_pro%").find("%30320% 1<") != std::string::npos, "the third slot shows step 1");
     }));
-    s.push_back(Choose("story_load"));
-    s.push_back(WaitFor("leg_display"));
+    LoadCareer();
     s.push_back(Do([] {
         Check(Menu::Instance()->GetSelectedItemName() == "continue", "a resumed career goes on with continue");
         Check(!Menu::Instance()->HasItem("OK"), "a resumed career has no OK");
@@ -340,10 +343,9 @@ void SecondRun()
 // the next round's first leg saved.
 void ThirdRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots_again");
     auto& s = Steps();
-    s.push_back(Choose("story_load"));
-    s.push_back(WaitFor("leg_display"));
+    LoadCareer();
     s.push_back(Do([] {
         const StoryModeGame& career = *StoryModeGame::Instance();
         Check(!career.firstLeg, "the second leg is due after the restart");
@@ -370,10 +372,9 @@ void ThirdRun()
 // The career after the restart: the round the third run reached, still due.
 void FourthRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots_again");
     auto& s = Steps();
-    s.push_back(Choose("story_load"));
-    s.push_back(WaitFor("leg_display"));
+    LoadCareer();
     s.push_back(Do([] {
         const StoryModeGame& career = *StoryModeGame::Instance();
         std::printf("continued: round %d, %s leg, %zu members\n", career.round + 1, career.firstLeg ? "first" : "second",
@@ -390,24 +391,9 @@ void FourthRun()
 
 int main(int argc, char** argv)
 {
-    const std::string run = argc == 4 ? argv[3] : "";
-    if (run != "first" && run != "second" && run != "third" && run != "fourth") {
-        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second|third|fourth\n");
-        return 2;
-    }
-    g_second = run != "first";
-    const fs::path work = fs::absolute(argv[2]) / "game";
-    if (!PrepareWorkFolder(argv[1], work, run == "first")) {
-        std::fprintf(stderr, "story_run: no game data in %s\n", argv[1]);
-        return 1;
-    }
-    if (run == "first")
-        FirstRun();
-    else if (run == "second")
-        SecondRun();
-    else if (run == "third")
-        ThirdRun();
-    else
-        FourthRun();
-    return Run("story_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
+    return RunFromCommandLine("story_run", argc, argv,
+                              {{"first", FirstRun, true},
+                               {"second", SecondRun, false},
+                               {"third", ThirdRun, false},
+                               {"fourth", FourthRun, false}});
 }
