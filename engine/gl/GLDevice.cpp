@@ -441,6 +441,7 @@ bool GLDevice::CreateRaster(RwRaster* raster)
         ok = gltarget::AllocateDepth(m_cache, *surface, raster->width, raster->height);
     } else {
         const bool texture = type == rwRasterTypeTexture;
+        surface->windowOrder = type == rwRasterTypeCamera;
         ok = gltarget::AllocateColour(m_cache, *surface, raster->width, raster->height,
                                       ColourFormat(raster),
                                       texture && (raster->format & rwRasterFormatMipmap),
