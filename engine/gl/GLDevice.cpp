@@ -807,7 +807,10 @@ uint32_t GLDevice::ApplyRenderStates(bool screen)
     }
     if (!screen && m_states[rwRenderStateFogEnable]) {
         features |= kShaderFog;
-        m_inputs.fogType = static_cast<int>(m_states[rwRenderStateFogType]);
+        const intptr_t type = m_states[rwRenderStateFogType];
+        features |= type == rwFogExponential ? kShaderFogExponential
+                    : type == rwFogExponential2 ? kShaderFogExponential2
+                                                : 0u;
         UnpackColour(m_states[rwRenderStateFogColor], m_inputs.fogColour);
         m_inputs.fogDensity = RwRenderStateToReal(m_states[rwRenderStateFogDensity]);
         m_inputs.fogStart = m_camera ? m_camera->fogPlane : 0.0f;
