@@ -1,7 +1,5 @@
 #include "support/EngineTestSupport.h"
 
-#include "framework/engine_bridge/EngineBridge.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -101,20 +99,6 @@ TEST(MatrixTest, VectorsIgnoreTheStepAndOnlyRegularMatricesInvert)
     EXPECT_TRUE(RwMatrixIsIdentity(&other, 1e-5f));
     Build(&m, {{'s', {1, 0, 1}, rwCombineReplace}});
     EXPECT_EQ(RwMatrixInvert(&inv, &m), nullptr);
-}
-
-TEST(MatrixTest, EngineMatricesBecomeFrameworkRotations)
-{
-    RwMatrix m;
-    RwMatrixRotate(RwMatrixSetIdentity(&m), &kY, 90, rwCombineReplace);
-    const Matrix3 r = Math::Matrix3FromRwMatrix(&m);
-    const Vector3 x = r.Transform(Vector3(1, 0, 0));
-    const RwV3d engine = Apply(&m, {1, 0, 0});
-    EXPECT_NEAR(x.x, engine.x, 1e-5f);
-    EXPECT_NEAR(x.z, engine.z, 1e-5f);
-    const Vector3 q = Math::QuaternionFromRwMatrix(&m).Rotate(Vector3(1, 0, 0));
-    EXPECT_NEAR(q.x, engine.x, 1e-5f);
-    EXPECT_NEAR(q.z, engine.z, 1e-5f);
 }
 
 TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
