@@ -1,11 +1,11 @@
 #include "menus/Menu.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RwCore.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "input/MouseInput.h"
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"

@@ -1,7 +1,7 @@
 #include "menus/MenuView.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RwCore.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"

@@ -1,8 +1,8 @@
 #include "scene/AnimatedClump.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Debug.h"
-#include "framework/engine_bridge/EngineBridge.h"
 
 #include <algorithm>
 

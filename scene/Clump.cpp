@@ -1,12 +1,12 @@
 #include "scene/Clump.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "scene/RwGraphics.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "scene/RwGraphics.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/EnginePlugins.h"

@@ -2,9 +2,9 @@
 // data's "Characters.txt", which binds every action's ball and move locators.
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RtFSManager.h"
 #include "engine/plugins/RpPlugins.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "tests/support/LogCapture.h"

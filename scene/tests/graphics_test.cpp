@@ -1,9 +1,9 @@
 // The renderer with its cameras and lights.
 #include "support/SceneTest.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/world/RpWorld.h"
 #include "framework/MathUtil.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "scene/Light.h"

@@ -8,10 +8,9 @@
 
 #include "audio/SampleManager.h"
 #include "audio/SoundEngine.h"
+#include "audio/encode/SoundFiles.h"
 #include "framework/Debug.h"
 #include "platform/Platform.h"
-
-#include "support/SoundFixtures.h"
 
 #include <cmath>
 #include <cstdio>
@@ -29,10 +28,10 @@ std::vector<uint8_t> MakeEffect()
         const double v = std::sin(2 * M_PI * 660 * t) + 0.5 * std::sin(2 * M_PI * 990 * t);
         samples[size_t(i)] = int16_t(std::lrint(9000 * v * std::exp(-t * 8)));
     }
-    fixtures::WavSpec spec;
+    sound_files::WavSpec spec;
     spec.rate = rate;
-    spec.pcm = fixtures::ToBytes(samples);
-    return fixtures::MakeWav(spec);
+    spec.pcm = sound_files::ToBytes(samples);
+    return sound_files::MakeWav(spec);
 }
 
 // Two seconds of a slow major arpeggio, 44,100 Hz stereo.
@@ -49,7 +48,7 @@ std::vector<uint8_t> MakeMusic()
         samples[size_t(i) * 2] = int16_t(std::lrint(v));
         samples[size_t(i) * 2 + 1] = int16_t(std::lrint(v * 0.8));
     }
-    return fixtures::EncodeOgg(samples, 2, rate);
+    return sound_files::EncodeOgg(samples, 2, rate);
 }
 
 void WaitWhilePlaying(Sample* sample, double maxSeconds)
@@ -64,11 +63,11 @@ int main(int argc, char** argv)
 {
     std::string effect = argc > 1 ? argv[1] : "play_sound_effect.wav";
     std::string music = argc > 2 ? argv[2] : "play_sound_music.ogg";
-    if (argc <= 1 && !fixtures::WriteFile(effect, MakeEffect())) {
+    if (argc <= 1 && !sound_files::WriteFile(effect, MakeEffect())) {
         std::fprintf(stderr, "play_sound: cannot write %s\n", effect.c_str());
         return 1;
     }
-    if (argc <= 2 && !fixtures::WriteFile(music, MakeMusic())) {
+    if (argc <= 2 && !sound_files::WriteFile(music, MakeMusic())) {
         std::fprintf(stderr, "play_sound: cannot write %s\n", music.c_str());
         return 1;
     }

@@ -3,8 +3,8 @@
 // The game folder holds data\Turfbolt.dat, or the data unpacked. Every font shows its
 // characters; tags, alignment, a missing text, text on a turned plane in the world and the
 // packed font textures follow. Fails when loading the texts or fonts logs a warning.
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RwCore.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "scene/EnginePlugins.h"

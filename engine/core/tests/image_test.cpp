@@ -191,6 +191,38 @@ TEST_F(ImageTest, ImagesAreMadeResizedAndExpanded)
     }
 }
 
+TEST_F(ImageTest, ResizingPastTheSizeLimitIsRefusedAndKeepsThePicture)
+{
+    RwImage* image = RwImageCreate(2, 1, 32);
+    ASSERT_NE(RwImageAllocatePixels(image), nullptr);
+    image->pixels[4] = 7;
+    // Width, height, and whether the resize is taken.
+    for (auto [width, height, taken] : {std::tuple{16385, 1, false}, {1, 16385, false}, {-1, 1, false}, {1, -1, false},
+                                        {16384, 1, true}, {2, 16384, true}, {0, 1, true}}) {
+        RwUInt8* before = image->pixels;
+        EXPECT_EQ(RwImageResize(image, width, height) == image, taken) << width << " x " << height;
+        if (!taken) {
+            EXPECT_EQ(std::tuple(image->pixels, image->width), std::tuple(before, 2)) << width << " x " << height;
+            continue;
+        }
+        EXPECT_EQ(std::tuple(image->width, image->height, image->stride), std::tuple(width, height, width * 4));
+        if (width > 1)
+            EXPECT_TRUE(Holds(image, {{1, 0, {7, 0, 0, 0}}})) << width << " x " << height;
+    }
+    EXPECT_EQ(RwImageResize(nullptr, 1, 1), nullptr);
+    RwImageDestroy(image);
+
+    // A palettised image keeps its whole palette.
+    image = RwImageCreate(2, 2, 8);
+    ASSERT_NE(RwImageAllocatePixels(image), nullptr);
+    image->palette[255] = {1, 2, 3, 4};
+    image->pixels[0] = 255;
+    ASSERT_EQ(RwImageResize(image, 3, 3), image);
+    ASSERT_NE(RwImageConvertTo32(image), nullptr);
+    EXPECT_TRUE(Holds(image, {{0, 0, {1, 2, 3, 4}}}));
+    RwImageDestroy(image);
+}
+
 TEST_F(ImageTest, PathFormatsAndMasks)
 {
     std::filesystem::create_directories("imgs");

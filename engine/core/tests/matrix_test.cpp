@@ -1,10 +1,9 @@
 #include "support/EngineTestSupport.h"
 
-#include "framework/engine_bridge/EngineBridge.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -103,18 +102,49 @@ TEST(MatrixTest, VectorsIgnoreTheStepAndOnlyRegularMatricesInvert)
     EXPECT_EQ(RwMatrixInvert(&inv, &m), nullptr);
 }
 
-TEST(MatrixTest, EngineMatricesBecomeFrameworkRotations)
+TEST(MatrixTest, PointsAndVectorsTransformOnlyTheCountGiven)
 {
     RwMatrix m;
-    RwMatrixRotate(RwMatrixSetIdentity(&m), &kY, 90, rwCombineReplace);
-    const Matrix3 r = Math::Matrix3FromRwMatrix(&m);
-    const Vector3 x = r.Transform(Vector3(1, 0, 0));
-    const RwV3d engine = Apply(&m, {1, 0, 0});
-    EXPECT_NEAR(x.x, engine.x, 1e-5f);
-    EXPECT_NEAR(x.z, engine.z, 1e-5f);
-    const Vector3 q = Math::QuaternionFromRwMatrix(&m).Rotate(Vector3(1, 0, 0));
-    EXPECT_NEAR(q.x, engine.x, 1e-5f);
-    EXPECT_NEAR(q.z, engine.z, 1e-5f);
+    Build(&m, {{'t', kX, rwCombineReplace}});
+    const RwV3d in[2] = {{1, 2, 3}, {4, 5, 6}};
+    using Transform = RwV3d* (*)(RwV3d*, const RwV3d*, RwInt32, const RwMatrix*);
+    for (const auto& [transform, first] : {std::pair<Transform, RwV3d>(RwV3dTransformPoints, {2, 2, 3}),
+                                           std::pair<Transform, RwV3d>(RwV3dTransformVectors, {1, 2, 3})}) {
+        RwV3d out[2] = {{0, 0, 0}, {9, 9, 9}};
+        EXPECT_EQ(transform(out, in, 1, &m), out);
+        EXPECT_TRUE(Near(out[0], first));
+        EXPECT_TRUE(Near(out[1], {9, 9, 9})) << "written past the count";
+    }
+}
+
+// Rounding left by a chain of products keeps a matrix rigid; a real scale or skew does not.
+TEST(MatrixTest, UpdatedFlagsTolerateRoundingButNotScaleOrSkew)
+{
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        RwV3d nudgeRight, nudgeUp;  // added to the rows after building
+        bool orthonormal, identity;
+    } cases[] = {
+        {"identity", {}, {}, {}, true, true},
+        {"identity with rounding", {}, {5e-7f, 0, 0}, {0, -5e-7f, 0}, true, true},
+        {"a turn with rounding", {{'r', {1, 2, 3}, rwCombineReplace, 37}}, {2e-5f, 0, 0}, {0, 0, -2e-5f}, true, false},
+        {"a step", {{'t', {0, 0, 3}, rwCombineReplace}}, {}, {}, true, false},
+        {"right scaled by 1.001", {}, {1e-3f, 0, 0}, {}, false, false},
+        {"up leaning towards right", {}, {}, {1e-3f, 0, 0}, false, false},
+        {"a scale", {{'s', {1, 2, 1}, rwCombineReplace}}, {}, {}, false, false},
+    };
+    for (const auto& c : cases) {
+        RwMatrix m;
+        Build(&m, c.steps);
+        m.right = {m.right.x + c.nudgeRight.x, m.right.y + c.nudgeRight.y, m.right.z + c.nudgeRight.z};
+        m.up = {m.up.x + c.nudgeUp.x, m.up.y + c.nudgeUp.y, m.up.z + c.nudgeUp.z};
+        m.flags = c.orthonormal ? 0 : rwMatrixTypeOrthonormal | rwMatrixInternalIdentity;  // stale
+        ASSERT_EQ(RwMatrixUpdateFlags(&m), &m);
+        EXPECT_EQ(std::pair(bool(m.flags & rwMatrixTypeOrthonormal), bool(m.flags & rwMatrixInternalIdentity)),
+                  std::pair(c.orthonormal, c.identity))
+            << c.name;
+    }
 }
 
 TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
@@ -144,6 +174,48 @@ TEST(FrameTest, WorldMatricesFollowTheHierarchyInEachCombineMode)
     RwFrameScale(RwFrameSetIdentity(parent), &twice, rwCombineReplace);
     EXPECT_TRUE(Near(RwFrameGetLTM(child)->right, {-2, 0, 0}));
     RwFrameDestroyHierarchy(parent);
+}
+
+TEST(FrameTest, WholeMatricesCombineWithTheModellingMatrixInEachMode)
+{
+    RwMatrix step;
+    Build(&step, {{'t', kX, rwCombineReplace}});
+    // The frame turns a quarter about z; the point (1, 0, 0) shows the order.
+    const struct {
+        RwOpCombineType combine;
+        RwV3d out;
+    } cases[] = {
+        {rwCombineReplace, {2, 0, 0}},
+        {rwCombinePreMultiply, {0, 2, 0}},   // the step first, then the turn
+        {rwCombinePostMultiply, {1, 1, 0}},  // the turn first, then the step
+    };
+    for (const auto& c : cases) {
+        RwFrame* frame = RwFrameCreate();
+        RwFrameRotate(frame, &kZ, 90, rwCombineReplace);
+        ASSERT_EQ(RwFrameTransform(frame, &step, c.combine), frame);
+        EXPECT_TRUE(Near(Apply(RwFrameGetLTM(frame), {1, 0, 0}), c.out)) << c.combine;
+        RwFrameDestroy(frame);
+    }
+}
+
+TEST(FrameTest, AFrameAddedElsewhereLeavesItsOldParentAndSetIdentityUndoesItsMoves)
+{
+    RwFrame* oldParent = RwFrameCreate();
+    RwFrame* newParent = RwFrameCreate();
+    RwFrame* child = RwFrameCreate();
+    RwFrameAddChild(oldParent, child);
+    ASSERT_EQ(RwFrameAddChild(newParent, child), newParent);
+    EXPECT_EQ(std::pair(RwFrameCount(oldParent), RwFrameCount(newParent)), std::pair(1, 2));
+    EXPECT_EQ(RwFrameGetRoot(child), newParent);
+
+    const RwV3d lift{0, 3, 0};
+    RwFrameTranslate(newParent, &lift, rwCombineReplace);
+    RwFrameRotate(child, &kZ, 90, rwCombineReplace);
+    EXPECT_TRUE(Near(Apply(RwFrameGetLTM(child), {1, 0, 0}), {0, 4, 0}));
+    ASSERT_EQ(RwFrameSetIdentity(child), child);
+    EXPECT_TRUE(Near(Apply(RwFrameGetLTM(child), {1, 0, 0}), {1, 3, 0}));
+    RwFrameDestroy(oldParent);
+    RwFrameDestroyHierarchy(newParent);
 }
 
 TEST(FrameTest, ChainsOfAnyDepthAndNoFrameAtAll)

@@ -1,11 +1,6 @@
 #include "support/EngineTestSupport.h"
 
-#include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
-
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include <cstring>
 
@@ -149,46 +144,6 @@ TEST(StreamTest, FileSystemsAreTriedInRegistrationOrderAndTheDiskWithoutThem)
     RwStreamClose(r, nullptr);
     EXPECT_EQ(RwStreamOpen(rwStreamFileName, rwStreamRead, "no such file.bin"), nullptr);
     EXPECT_TRUE(log.Contains("no such file.bin"));
-}
-
-TEST(StreamTest, EngineStreamsReadAndWriteThroughTheGameFileLayer)
-{
-    std::filesystem::create_directories("Assets/Sub");
-    FileSystem::Instance()->AddAlias("<XP>", "Assets\\");
-    ASSERT_TRUE(RtFSManagerOpen(-1));
-    ASSERT_TRUE(RwInstallFileSystem());
-    ASSERT_NE(VantaroFileSystem::Get(), nullptr);
-    EXPECT_EQ(RtFSManagerGetFileSystemFromName("vantaro"), VantaroFileSystem::Get());
-    // Written under an alias with backslashes, read back in another letter case.
-    RwStream* w = RwStreamOpen(rwStreamFileName, rwStreamWrite, "<XP>Sub\\Data.bin");
-    ASSERT_NE(w, nullptr);
-    RwStreamWriteChunkHeader(w, 22, 4, 0);
-    ASSERT_TRUE(RwStreamClose(w, nullptr));
-    EXPECT_TRUE(std::filesystem::exists("Assets/Sub/Data.bin"));
-
-    RwStream* r = RwStreamOpen(rwStreamFileName, rwStreamRead, "<XP>sub\\DATA.BIN");
-    ASSERT_NE(r, nullptr);
-    RwUInt32 size, version;
-    EXPECT_TRUE(RwStreamFindChunk(r, 22, &size, &version));
-    EXPECT_EQ(version, 4u);
-    RwStreamClose(r, nullptr);
-    // Without the game's file system the alias means nothing to the disk.
-    VantaroFileSystem::Uninstall();
-    EXPECT_EQ(VantaroFileSystem::Get(), nullptr);
-    {
-        LogCapture log;
-        EXPECT_EQ(RwStreamOpen(rwStreamFileName, rwStreamRead, "<XP>Sub\\Data.bin"), nullptr);
-    }
-    r = RwStreamOpen(rwStreamFileName, rwStreamRead, "Assets\\Sub\\Data.bin");
-    EXPECT_NE(r, nullptr);  // the default file system turns backslashes into slashes
-    RwStreamClose(r, nullptr);
-    RtFSManagerClose();
-    FileSystem::Instance()->RemoveAlias("<XP>");
-    // Without the manager the game's file system cannot be installed.
-    LogCapture log;
-    EXPECT_FALSE(RwInstallFileSystem());
-    EXPECT_EQ(VantaroFileSystem::Get(), nullptr);
-    EXPECT_TRUE(log.Contains("RwInstallFileSystem"));
 }
 
 }  // namespace

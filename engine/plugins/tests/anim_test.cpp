@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -14,8 +15,9 @@ RwReal AngleZ(const RtAnimKeyFrame& k)
     return 2 * std::atan2(k.rot[3], k.rot[0]) * 180 / 3.14159265f;
 }
 
-// The file read back from the bytes; when it is refused, a log line says so.
-RtAnimAnimation* ReadBytes(const std::vector<RwUInt8>& bytes)
+// The file read back from the bytes; when it is refused, a log line says so. The lines
+// logged go to `logged` when given.
+RtAnimAnimation* ReadBytes(const std::vector<RwUInt8>& bytes, std::string* logged = nullptr)
 {
     RwStream* out = RwStreamOpen(rwStreamFileName, rwStreamWrite, "file.anm");
     RwStreamWrite(out, bytes.data(), RwUInt32(bytes.size()));
@@ -23,6 +25,8 @@ RtAnimAnimation* ReadBytes(const std::vector<RwUInt8>& bytes)
     LogCapture log;
     RtAnimAnimation* anim = RtAnimAnimationRead("file.anm");
     EXPECT_EQ(anim == nullptr, log.Contains("RtAnimAnimationRead"));
+    if (logged)
+        *logged = log.Text();
     return anim;
 }
 
@@ -56,21 +60,26 @@ TEST_F(Anim, FilesRoundTripAndCorruptOnesAreRefused)
         size_t at;
         std::vector<RwUInt8> bytes;
         const char* what;
+        const char* logged;  // the refusal's own reason
     } cases[] = {
-        {4, {2, 0, 0, 0}, "a later version"},
-        {12, {1, 1, 0, 0}, "a string where the header belongs"},
-        {24, {2, 0, 0, 0}, "scheme 2"},
-        {28, {0xff, 0xff, 0, 0}, "node count beyond the file"},
-        {32, {0, 0, 0xc0, 0x7f}, "duration not a number"},
-        {56, {0xff, 0, 0, 0}, "key count beyond the track"},
-        {60, {0, 0, 0x80, 0x3f}, "first key not at time 0"},
-        {64, {0, 0, 0, 0}, "zero quaternion"},  // w of key 0 (x, y, z are 0 too)
-        {96, {0, 0, 0, 0xc0}, "keys out of order"},
+        {4, {2, 0, 0, 0}, "a later version", "has version 2, newer than 1"},
+        {12, {1, 1, 0, 0}, "a string where the header belongs", "header missing"},
+        {24, {2, 0, 0, 0}, "scheme 2", "scheme 2 is not supported"},
+        {28, {0xff, 0xff, 0, 0}, "node count beyond the file", "65535 nodes do not fit"},
+        {32, {0, 0, 0xc0, 0x7f}, "duration not a number", "bad duration"},
+        {56, {0xff, 0, 0, 0}, "key count beyond the track", "255 keys do not fit"},
+        {60, {0, 0, 0x80, 0x3f}, "first key not at time 0", "key 0 at time 1 is out of order"},
+        // w of key 0 (x, y, z are 0 too)
+        {64, {0, 0, 0, 0}, "zero quaternion", "key 0 is cut short or not a number"},
+        {96, {0, 0, 0, 0xc0}, "keys out of order", "key 1 at time -2 is out of order"},
+        {96, {0, 0, 0x80, 0x3f}, "a key at 1 s of 0.5", "key 1 at time 1 is out of order"},
     };
     for (const auto& c : cases) {
         std::vector<RwUInt8> bad = good;
         std::copy(c.bytes.begin(), c.bytes.end(), bad.begin() + long(c.at));
-        EXPECT_EQ(ReadBytes(bad), nullptr) << c.what;
+        std::string logged;
+        EXPECT_EQ(ReadBytes(bad, &logged), nullptr) << c.what;
+        EXPECT_NE(logged.find(c.logged), std::string::npos) << c.what << ": " << logged;
     }
     // A chunk 12 bytes shorter than its content: its last track reaches past it.
     std::vector<RwUInt8> shorter = good;
@@ -173,6 +182,38 @@ TEST_F(Anim, BlendingTwoPosesHalfwayGivesTheHalfwayRotation)
     EXPECT_FALSE(RtAnimInterpolatorSetKeyFrameCallBacks(two, 2));
     EXPECT_TRUE(log.Contains("node counts 2, 1, 1 differ") && log.Contains("scheme 2"));
     for (RtAnimInterpolator* i : {in[0], in[1], in[2], two})
+        RtAnimInterpolatorDestroy(i);
+}
+
+TEST_F(Anim, BlendsFollowTheArcTheShortWayRoundAndClampTheFactor)
+{
+    RtAnimInterpolator* in[3];
+    for (RtAnimInterpolator*& i : in)
+        i = RtAnimInterpolatorCreate(1, 36);
+    const struct {
+        RwReal from, to, factor, degrees, z;
+    } cases[] = {
+        {20, 100, 0.25f, 40, 2.5f},
+        {0, 90, 0.25f, 22.5f, 2.5f},     // on the arc, not the chord
+        {170, -170, 0.25f, 175, 2.5f},   // across 180, not back through 0
+        {-170, 170, 0.75f, -185, 3.5f},  // the same arc from its other end
+        {10, 13, 0.5f, 11.5f, 3},  // close enough to mix linearly
+        {20, 100, 1.5f, 100, 4},
+        {20, 100, -1, 20, 2},
+        {20, 100, std::nanf(""), 20, 2},
+    };
+    for (const auto& c : cases) {
+        in[0]->frames[0] = Key(0, c.from, {0, 0, 2});
+        in[1]->frames[0] = Key(0, c.to, {0, 0, 4});
+        ASSERT_TRUE(RtAnimInterpolatorBlend(in[2], in[0], in[1], c.factor));
+        const RwReal degrees = AngleZ(in[2]->frames[0]);
+        // A rotation by a and by a + 360 degrees is the same.
+        EXPECT_NEAR(std::remainder(degrees - c.degrees, 360.0f), 0.0f, 1e-3f) << c.from << " " << c.factor;
+        EXPECT_NEAR(in[2]->frames[0].trans[2], c.z, 1e-5f) << c.from << " " << c.factor;
+        const RwReal* q = in[2]->frames[0].rot;
+        EXPECT_NEAR(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3], 1.0f, 1e-5f) << "a unit quaternion";
+    }
+    for (RtAnimInterpolator* i : in)
         RtAnimInterpolatorDestroy(i);
 }
 

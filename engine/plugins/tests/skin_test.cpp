@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -195,6 +196,47 @@ TEST_F(Skin, BadSkinAndSkeletonDataIsRefused)
         log.Clear();
         EXPECT_EQ(ReadClump(bad), nullptr) << p.what;
         EXPECT_TRUE(log.Contains(p.what)) << p.what;
+    }
+}
+
+// The stored skin: numBones and the weights count at skin + 24 and + 28, then four bone
+// indices and four weights a vertex (6 vertices), then the skin-to-bone matrices.
+TEST_F(Skin, StoredCountsAndMatricesAreCheckedAsTheyAreRead)
+{
+    const std::vector<RwUInt8> bytes = WriteClump(l.clump);
+    const size_t skin = Find(bytes, {rwChunkSkin, 1});
+    ASSERT_LT(skin, bytes.size());
+    const size_t matrices = skin + 32 + 6 * 4 + 6 * 16;
+    const struct {
+        size_t at;
+        RwUInt32 word;
+        const char* what;  // null: read
+    } patches[] = {
+        {skin + 24, 0, "do not match"},
+        {skin + 28, 0, "do not match"},
+        {skin + 28, 5, "do not match"},
+        {matrices, 0x7fc00000, "is not a number"},
+        {matrices + 64 + 48, 0x7f800000, "is not a number"},
+        {skin + 28, 4, nullptr},
+    };
+    LogCapture log;
+    for (const auto& p : patches) {
+        std::vector<RwUInt8> patched = bytes;
+        std::memcpy(&patched[p.at], &p.word, 4);
+        log.Clear();
+        RpClump* back = ReadClump(patched);
+        EXPECT_EQ(back == nullptr, p.what != nullptr) << p.at - skin << " " << p.word;
+        if (p.what) {
+            EXPECT_TRUE(log.Contains(p.what)) << p.what;
+            continue;
+        }
+        const RpSkin* read = RpSkinGeometryGetSkin(FindLimb(back).atomic->geometry);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->maxWeightsPerVertex, 4) << "the stored count is kept";
+        // Bone 1's matrix is a step: rigid, and not the identity.
+        const RwMatrix& m = RpSkinGetSkinToBoneMatrices(read)[1];
+        EXPECT_EQ(m.flags & (rwMatrixTypeOrthonormal | rwMatrixInternalIdentity), RwUInt32(rwMatrixTypeOrthonormal));
+        RpClumpDestroy(back);
     }
 }
 

@@ -174,6 +174,118 @@ TEST_F(WorldCollisionAlone, BoxesMeetASlantedTriangleOnlyAcrossItsPlane)
     RpWorldDestroy(world);
 }
 
+// A world of one triangle.
+RpWorld* TriangleWorld(RwV3d a, RwV3d b, RwV3d c)
+{
+    RpWorldSector* s = RpWorldSectorCreate(3, 1, 0);
+    s->vertices[0] = a;
+    s->vertices[1] = b;
+    s->vertices[2] = c;
+    s->triangles[0] = {{0, 1, 2}, 0};
+    return WorldOf({s}, {});
+}
+
+// The right triangle (0, 0, 0), (4, 0, 0), (0, 4, 0) in the plane z = 0, alone in a world.
+class OneTriangle : public WorldCollisionAlone {
+protected:
+    void SetUp() override
+    {
+        WorldCollisionAlone::SetUp();
+        world = TriangleWorld({0, 0, 0}, {4, 0, 0}, {0, 4, 0});
+    }
+    void TearDown() override { RpWorldDestroy(world); }
+
+    // The distance reported for the one hit, or -1 for none.
+    RwReal Distance(RpIntersection is)
+    {
+        Recorder r;
+        RpCollisionWorldForAllIntersections(world, &is, Record, &r);
+        return r.hits.empty() ? -1 : r.hits[0].distance;
+    }
+
+    RpWorld* world = nullptr;
+};
+
+// A sphere of radius 10 reports how far the nearest point of the triangle is, whether that
+// point is a corner, on an edge or inside.
+TEST_F(OneTriangle, SpheresMeasureToTheNearestPointOfTheTriangle)
+{
+    const struct {
+        const char* nearest;
+        RwV3d centre;
+        RwReal distance;
+    } cases[] = {
+        {"corner (0, 0, 0)", {-1, -1, 1}, std::sqrt(3.0f)}, {"corner (4, 0, 0)", {5, -1, 0}, std::sqrt(2.0f)},
+        {"corner (0, 4, 0)", {-1, 6, 0}, std::sqrt(5.0f)},  {"edge along x", {2, -3, 0}, 3},
+        {"edge along y", {-2, 1, 0}, 2},                    {"slanted edge", {3, 3, 0}, std::sqrt(2.0f)},
+        {"inside", {1, 1, 5}, 5},                           {"edge along x, near its corner", {0.2f, -3, 0}, 3},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(Distance(Sphere(c.centre, 10)), c.distance / 10, 1e-5f) << c.nearest;
+}
+
+// Segments count from their start: a hit on an edge or at the segment's end counts, one
+// behind the start, past the end or beside the triangle does not.
+TEST_F(OneTriangle, SegmentsHitWithinTheTriangleAndTheirOwnLength)
+{
+    const struct {
+        const char* name;
+        RwV3d from, to;
+        RwReal distance;  // -1: no hit
+    } cases[] = {
+        {"through the middle", {1, 1, 1}, {1, 1, -3}, 0.25f},
+        {"from below", {1, 1, -1}, {1, 1, 3}, 0.25f},
+        {"ending on it", {1, 1, 1}, {1, 1, 0}, 1},
+        {"starting on it", {1, 1, 0}, {1, 1, 1}, 0},
+        {"short of it", {1, 1, 2}, {1, 1, 1}, -1},
+        {"behind the start", {1, 1, -1}, {1, 1, -3}, -1},
+        {"along its plane", {-1, 1, 0}, {5, 1, 0}, -1},
+        {"on the edge along x", {2, 0, 1}, {2, 0, -1}, 0.5f},
+        {"on the edge along y", {0, 2, 1}, {0, 2, -1}, 0.5f},
+        {"on the slanted edge", {2, 2, 1}, {2, 2, -1}, 0.5f},
+        {"through the corner (4, 0, 0)", {4, 0, 1}, {4, 0, -1}, 0.5f},
+        {"past the slanted edge", {2.5f, 2.5f, 1}, {2.5f, 2.5f, -1}, -1},
+        {"beside the edge along x", {2, -0.5f, 1}, {2, -0.5f, -1}, -1},
+        {"beside the edge along y", {-0.5f, 2, 1}, {-0.5f, 2, -1}, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(Distance(Line(c.from, c.to)), c.distance, 1e-5f) << c.name;
+}
+
+// Boxes whose bounds overlap the triangle's but lie past one of its edges miss it.
+TEST_F(OneTriangle, BoxesMeetTheTriangleOnlyWhereItIs)
+{
+    const struct {
+        const char* name;
+        RpIntersection box;
+        bool hit;
+    } cases[] = {
+        {"across it", Box({1, 1, -0.5f}, {1.5f, 1.5f, 0.5f}), true},
+        {"reaching over the slanted edge", Box({1.8f, 1.8f, -0.5f}, {2.1f, 2.1f, 0.5f}), true},
+        {"past the slanted edge", Box({2.5f, 2.5f, -0.5f}, {3, 3, 0.5f}), false},
+        {"beside the corner on x", Box({4.5f, -0.5f, -0.5f}, {5, 0.5f, 0.5f}), false},
+        {"just above it", Box({1, 1, 0.1f}, {2, 2, 1}), false},
+        {"touching it from above", Box({1, 1, 0}, {2, 2, 1}), true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Distance(c.box) >= 0, c.hit) << c.name;
+}
+
+// A few centimetres across, as the stadium's small faces are: a box inside its bounds but
+// clear of its plane still misses.
+TEST_F(WorldCollisionAlone, BoxesMeetASmallSlantedTriangleOnlyAcrossItsPlane)
+{
+    RpWorld* world = TriangleWorld({0.05f, -0.05f, 0}, {0, 0.05f, -0.05f}, {-0.05f, 0, 0.05f});
+    const RwReal half = 0.0125f;
+    for (const auto& [at, hits] : {std::pair(0.02f, size_t(0)), std::pair(0.005f, size_t(1))}) {
+        Recorder r;
+        RpIntersection box = Box({at - half, at - half, at - half}, {at + half, at + half, at + half});
+        RpCollisionWorldForAllIntersections(world, &box, Record, &r);
+        EXPECT_EQ(r.hits.size(), hits) << at;
+    }
+    RpWorldDestroy(world);
+}
+
 // The search tree must find what a plain scan finds, on a sector big enough to have one.
 TEST_F(WorldCollisionAlone, TreeAgreesWithScan)
 {

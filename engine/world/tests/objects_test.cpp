@@ -1,8 +1,10 @@
 #include "support/WorldTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 using namespace worldtest;
 
@@ -122,6 +124,36 @@ TEST_F(WorldObjects, BoundingSpheresFollowFramesAndScale)
     EXPECT_NEAR(s->center.x, 10, 1e-5);
     EXPECT_NEAR(s->radius, 3 * 2 * std::sqrt(3.0f), 1e-4);
     RpClumpDestroy(clump);
+}
+
+// The sphere is centred on the points' bounding box and reaches the farthest point, for a
+// lopsided set whose farthest points are not opposite each other.
+TEST_F(WorldObjects, GeometrySpheresAreCentredOnTheBoxOfThePoints)
+{
+    const struct {
+        std::vector<RwV3d> points;
+        RwSphere sphere;
+    } cases[] = {
+        {{{0, 0, 0}, {4, 0, 0}, {0, 6, 0}, {1, 1, 10}}, {{2, 3, 5}, std::sqrt(38.0f)}},
+        {{{-7, 2, 1}, {-3, 2, 1}, {-6, 5, 2}}, {{-5, 3.5f, 1.5f}, std::sqrt(6.5f)}},
+        {{{3, -4, 5}}, {{3, -4, 5}, 0}},
+        {{}, {{0, 0, 0}, 0}},
+    };
+    for (const auto& c : cases) {
+        RpGeometry* g = RpGeometryCreate(static_cast<RwInt32>(c.points.size()), 0, 0, 0);
+        ASSERT_NE(g, nullptr);
+        std::copy(c.points.begin(), c.points.end(), g->morphTarget[0].verts);
+        RwSphere out{{99, 99, 99}, 99};
+        ASSERT_EQ(RpMorphTargetCalcBoundingSphere(&g->morphTarget[0], &out), &g->morphTarget[0]);
+        const RwSphere& kept = g->morphTarget[0].boundingSphere;
+        for (const RwSphere& got : {out, kept}) {
+            EXPECT_NEAR(got.center.x, c.sphere.center.x, 1e-5f) << c.points.size();
+            EXPECT_NEAR(got.center.y, c.sphere.center.y, 1e-5f) << c.points.size();
+            EXPECT_NEAR(got.center.z, c.sphere.center.z, 1e-5f) << c.points.size();
+            EXPECT_NEAR(got.radius, c.sphere.radius, 1e-5f) << c.points.size();
+        }
+        RpGeometryDestroy(g);
+    }
 }
 
 TEST_F(WorldObjects, LightsAndCamerasBelongToOneWorldAtATime)

@@ -2,11 +2,11 @@
 // present in the packed archive, read through the game's file layer.
 #include "support/AssetTestSupport.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Archive.h"
 #include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "tools/assets/common/Sheet.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RtFSManager.h"
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "scene/Atmosphere.h"
 #include "scene/Light.h"
 #include "scene/RwGraphicsSettings.h"

@@ -1,9 +1,9 @@
 // The default fonts and text tables, read as the game reads them: from the packed archive.
 #include "support/AssetTestSupport.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "framework/Archive.h"
 #include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "tests/support/LogCapture.h"
 #include "text/Font.h"
 #include "text/GameText.h"

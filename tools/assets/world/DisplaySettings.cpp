@@ -1,10 +1,10 @@
 // Each level's display settings (engine clip values, fog, sky dome, lens flares and the three
 // lights in its colours) and the project's camera controls, written through their own tables.
+#include "engine/bridge/EngineBridge.h"
+#include "engine/core/RtFSManager.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
-#include "framework/engine_bridge/EngineBridge.h"
-#include "engine/core/RtFSManager.h"
 #include "scene/Atmosphere.h"
 #include "scene/Light.h"
 #include "scene/RwGraphicsSettings.h"

@@ -1,9 +1,9 @@
 #include "support/AssetTestSupport.h"
 
+#include "engine/bridge/EngineBridge.h"
 #include "engine/core/RtFSManager.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/FileSystem.h"
-#include "framework/engine_bridge/EngineBridge.h"
 #include "tests/support/OffscreenEngine.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"

@@ -1,4 +1,4 @@
-#include "framework/engine_bridge/EngineBridge.h"
+#include "engine/bridge/EngineBridge.h"
 
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
