@@ -16,7 +16,7 @@
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
 #include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

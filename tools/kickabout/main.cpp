@@ -19,7 +19,7 @@
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "support/DataActions.h"
+#include "characters/data/DataActions.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/PictureOrBench.h"

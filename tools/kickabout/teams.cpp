@@ -29,7 +29,7 @@
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/PictureOrBench.h"

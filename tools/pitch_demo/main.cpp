@@ -29,7 +29,7 @@
 #include "tools/common/PictureOrBench.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/stadium_scene/StadiumScene.h"
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 
 #include <algorithm>
 #include <chrono>

@@ -7,7 +7,7 @@
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
 #include "simulation/CarriedBall.h"
-#include "support/DataActions.h"
+#include "characters/data/DataActions.h"
 #include "tests/support/NullDeviceSuite.h"
 
 #include <gtest/gtest.h>

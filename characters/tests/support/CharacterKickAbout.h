@@ -7,7 +7,7 @@
 #include "characters/Team.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/ActorTestSupport.h"
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 
 #include <memory>
 

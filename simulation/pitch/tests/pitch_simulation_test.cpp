@@ -1,6 +1,6 @@
 // The pitch simulation: the order of its steps, the clock and HUD it feeds, what it draws
 // during a replay, and the match objects it builds, rebuilds and tears down.
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 #include "support/SceneTest.h"
 
 #include "ai/TeamManager.h"

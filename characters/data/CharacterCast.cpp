@@ -1,4 +1,4 @@
-#include "support/CharacterCast.h"
+#include "characters/data/CharacterCast.h"
 
 #include "characters/CharacterVariation.h"
 #include "framework/Cast.h"

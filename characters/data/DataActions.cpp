@@ -1,4 +1,4 @@
-#include "support/DataActions.h"
+#include "characters/data/DataActions.h"
 
 #include "characters/Actor.h"
 
