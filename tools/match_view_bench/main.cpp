@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace {
 
 constexpr int kWidth = 1280, kHeight = 720;
@@ -89,6 +91,24 @@ struct FrameLoad {
     double triangles = 0, draws = 0, states = 0, textures = 0, dropped = 0;
 };
 
+// Processor time used so far, in milliseconds: by every thread (the driver's rasterising
+// workers included), or by the calling thread alone (submission). Wall time on a machine that
+// others share says less than this.
+double CpuMilliseconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) * 1e-3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// The frames of one run of the view.
+struct Run {
+    std::vector<double> frames;
+    double cpuAll = 0, cpuCaller = 0;  // per frame, averaged
+    FrameLoad load;
+};
+
 // Set when the program starts, for the time to the first frame.
 std::chrono::steady_clock::time_point g_started;
 
@@ -122,45 +142,55 @@ bool Bench(const std::string& picture)
     SetCameraTarget(&ball);
     cameras.Standard().Activate();
     GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
-    std::vector<double> frames;
     double startUp = 0.0;
-    FrameLoad load;
     float time = 0.0f;
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        const GLCounters before = device ? device->Counters() : GLCounters();
-        time += kFrameTime;
-        const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
-        ball.SetPosition({ballX, kBallRadius, 0});
-        ball.Update(kFrameTime);
-        for (Player& player : players) {
-            const bool running = player.place.clip == kRun;
-            // Idle and kicking players hold their ground; runners keep up with the ball.
-            const float x = running ? ballX + player.place.x : player.place.x;
-            player.character->SetPosition({x, 0, player.place.z});
-            player.character->Update(kFrameTime);
+    // Every run plays the same 300 frames, whatever it draws.
+    const auto play = [&](const std::vector<RenderObject*>& objects, Run& run) {
+        time = 0.0f;
+        const double cpuAll = CpuMilliseconds(RUSAGE_SELF), cpuCaller = CpuMilliseconds(RUSAGE_THREAD);
+        for (int frame = 0; frame < kFrames; ++frame) {
+            const auto start = std::chrono::steady_clock::now();
+            const GLCounters before = device ? device->Counters() : GLCounters();
+            time += kFrameTime;
+            const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
+            ball.SetPosition({ballX, kBallRadius, 0});
+            ball.Update(kFrameTime);
+            for (Player& player : players) {
+                const bool running = player.place.clip == kRun;
+                // Idle and kicking players hold their ground; runners keep up with the ball.
+                const float x = running ? ballX + player.place.x : player.place.x;
+                player.character->SetPosition({x, 0, player.place.z});
+                player.character->Update(kFrameTime);
+            }
+            cameras.Standard().Update(kFrameTime);
+            cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
+            stadium.World().Update(kFrameTime);
+            if (!tools::DrawFrame(stadium.World(), objects))
+                return Fail("a frame was not drawn");
+            run.frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+            if (startUp == 0.0)
+                startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
+            if (const RwMetrics* metrics = RwEngineGetMetrics()) {
+                run.load.triangles += metrics->numTriangles;
+                run.load.states += metrics->device.numRenderStateChanges;
+                run.load.textures += metrics->device.numTextureStageStateChanges;
+            }
+            if (device) {
+                run.load.draws += (device->Counters().draws - before.draws) +
+                                  (device->Counters().meshDraws - before.meshDraws);
+                run.load.dropped += device->Counters().suppressed - before.suppressed;
+            }
         }
-        cameras.Standard().Update(kFrameTime);
-        cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
-        stadium.World().Update(kFrameTime);
-        if (!tools::DrawFrame(stadium.World(), drawn))
-            return Fail("a frame was not drawn");
-        frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-        if (frame == 0)
-            startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
-        if (const RwMetrics* metrics = RwEngineGetMetrics()) {
-            load.triangles += metrics->numTriangles;
-            load.states += metrics->device.numRenderStateChanges;
-            load.textures += metrics->device.numTextureStageStateChanges;
-        }
-        if (device) {
-            load.draws += (device->Counters().draws - before.draws) + (device->Counters().meshDraws - before.meshDraws);
-            load.dropped += device->Counters().suppressed - before.suppressed;
-        }
-    }
-    SetCameraTarget(nullptr);
-    if (!picture.empty() && !SavePicture(picture))
+        run.cpuAll = (CpuMilliseconds(RUSAGE_SELF) - cpuAll) / kFrames;
+        run.cpuCaller = (CpuMilliseconds(RUSAGE_THREAD) - cpuCaller) / kFrames;
+        return true;
+    };
+    Run view, bare;
+    if (!play(drawn, view) || (!picture.empty() && !SavePicture(picture)) || !play({}, bare))
         return false;
+    const std::vector<double>& frames = view.frames;
+    const FrameLoad& load = view.load;
+    SetCameraTarget(nullptr);
     // The same view again, counting the samples that pass the depth test: how many times each
     // pixel is drawn, in all and by the world alone.
     double layers[2] = {};
@@ -183,6 +213,12 @@ bool Bench(const std::string& picture)
                 "changes, %.0f repeated calls dropped\n",
                 load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
                 load.dropped / kFrames);
+    std::printf("  CPU per frame: %.2f ms in all threads, %.2f ms on the calling thread\n", view.cpuAll,
+                view.cpuCaller);
+    std::printf("  without the players and the ball: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles "
+                "and %.0f draws fewer\n",
+                Quantile(bare.frames, 0.5), bare.cpuAll, bare.cpuCaller, (load.triangles - bare.load.triangles) / kFrames,
+                (load.draws - bare.load.draws) / kFrames);
     std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
     // What the players cost with none of them in sight: the camera turned away from the ball.
     SimpleCameraControl away;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -129,6 +130,51 @@ TEST_F(Staged, ModelsReadBackSkinnedOnTheSharedSkeleton)
             ASSERT_EQ(card->matList.numMaterials, 1);
             ASSERT_NE(card->matList.materials[0]->texture, nullptr);
             EXPECT_STREQ(card->matList.materials[0]->texture->name, "weasel_card");
+        }
+        RpClumpDestroy(clump);
+    }
+}
+
+// Players seen from afar draw a simpler mesh of the same model: a stand-in for each body and
+// kit, with their materials in their order, posed by the same bones through the same binding.
+TEST_F(Staged, BodiesAndKitsCarryALowDetailMeshOnTheSameBones)
+{
+    const auto bonesUsed = [](const RpSkin* skin) {
+        std::set<int> used;
+        for (int v = 0; v < skin->numVertices; ++v)
+            for (int k = 0; k < 4; ++k)
+                if (skin->weights[v][k] > 0)
+                    used.insert(skin->boneIndices[v][k]);
+        return used;
+    };
+    const auto textures = [](const RpGeometry* g) {
+        std::vector<std::string> names;
+        for (int i = 0; i < g->matList.numMaterials; ++i)
+            names.push_back(g->matList.materials[i]->texture ? g->matList.materials[i]->texture->name : "");
+        return names;
+    };
+    for (Race race : kRaces) {
+        bool missing = false;
+        RpClump* clump = Load(race, "Textures24Bit", 2 % VariationCount(race), missing);
+        ASSERT_NE(clump, nullptr);
+        for (int index : {BodyAtomic(race), KitAtomic(race)}) {
+            SCOPED_TRACE(std::string(RaceName(race)) + " atomic " + std::to_string(index));
+            RpAtomic* atomic = clump->atomics[size_t(index)];
+            RpGeometry* full = RpAtomicGetGeometry(atomic);
+            RpGeometry* low = RpAtomicGetLowDetail(atomic);
+            ASSERT_NE(low, nullptr);
+            EXPECT_EQ(atomic->lowDetailBelow, kLowDetailBelowPixels);
+            EXPECT_LE(low->numTriangles * 2, full->numTriangles);
+            EXPECT_EQ(textures(low), textures(full));
+            const RpSkin* fullSkin = RpSkinGeometryGetSkin(full);
+            const RpSkin* lowSkin = RpSkinGeometryGetSkin(low);
+            ASSERT_NE(lowSkin, nullptr);
+            ASSERT_EQ(lowSkin->numBones, fullSkin->numBones);
+            EXPECT_EQ(std::memcmp(lowSkin->skinToBone, fullSkin->skinToBone, sizeof(RwMatrix) * size_t(kBoneCount)), 0);
+            EXPECT_EQ(bonesUsed(lowSkin), bonesUsed(fullSkin));
+        }
+        if (race == Race::Weasel) {
+            EXPECT_EQ(RpAtomicGetLowDetail(clump->atomics[kCardAtomic]), nullptr);
         }
         RpClumpDestroy(clump);
     }
