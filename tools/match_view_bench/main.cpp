@@ -145,7 +145,7 @@ bool Bench(const std::string& picture)
     double startUp = 0.0;
     float time = 0.0f;
     // Every run plays the same 300 frames, whatever it draws.
-    const auto play = [&](const std::vector<RenderObject*>& objects, Run& run) {
+    const auto play = [&](const std::vector<RenderObject*>& objects, bool world, Run& run) {
         time = 0.0f;
         const double cpuAll = CpuMilliseconds(RUSAGE_SELF), cpuCaller = CpuMilliseconds(RUSAGE_THREAD);
         for (int frame = 0; frame < kFrames; ++frame) {
@@ -165,7 +165,11 @@ bool Bench(const std::string& picture)
             cameras.Standard().Update(kFrameTime);
             cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
             stadium.World().Update(kFrameTime);
-            if (!tools::DrawFrame(stadium.World(), objects))
+            const bool drawn = world ? tools::DrawFrame(stadium.World(), objects) : tools::DrawFrame([&] {
+                for (RenderObject* object : objects)
+                    object->Render();
+            });
+            if (!drawn)
                 return Fail("a frame was not drawn");
             run.frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
             if (startUp == 0.0)
@@ -185,8 +189,9 @@ bool Bench(const std::string& picture)
         run.cpuCaller = (CpuMilliseconds(RUSAGE_THREAD) - cpuCaller) / kFrames;
         return true;
     };
-    Run view, bare;
-    if (!play(drawn, view) || (!picture.empty() && !SavePicture(picture)) || !play({}, bare))
+    Run view, bare, alone;
+    if (!play(drawn, true, view) || (!picture.empty() && !SavePicture(picture)) || !play({}, true, bare) ||
+        !play(drawn, false, alone))
         return false;
     const std::vector<double>& frames = view.frames;
     const FrameLoad& load = view.load;
@@ -219,6 +224,8 @@ bool Bench(const std::string& picture)
                 "and %.0f draws fewer\n",
                 Quantile(bare.frames, 0.5), bare.cpuAll, bare.cpuCaller, (load.triangles - bare.load.triangles) / kFrames,
                 (load.draws - bare.load.draws) / kFrames);
+    std::printf("  the players and the ball alone: median %.2f ms, CPU %.2f ms (%.2f ms calling)\n",
+                Quantile(alone.frames, 0.5), alone.cpuAll, alone.cpuCaller);
     std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
     // What the players cost with none of them in sight: the camera turned away from the ball.
     SimpleCameraControl away;

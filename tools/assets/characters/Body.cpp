@@ -32,6 +32,7 @@ struct Part {
     std::function<float(float, float)> relief;
     int rings = 6, sides = 8;
     float sweep = 1;  // the part of a full turn the columns span; below 1 the surface is open
+    bool fitted = false;  // rings and sides already fitted to another part's at the detail built
     // UVs: u runs once around (starting at azimuth u0 turns from the front), v along the axis,
     // both mapped into the rectangle (uOff, vOff) + (uScale, vScale).
     float u0 = 0.5f, uOff = 0, vOff = 0, uScale = 1, vScale = 1;
@@ -161,14 +162,29 @@ void AddPart(MeshBuilder& mesh, const Part& part)
 // rings and sides, so its vertices keep the weights of their places on the same skeleton.
 class Modeller {
 public:
-    Modeller(MeshBuilder& mesh, Detail detail) : m_mesh(mesh), m_detail(detail) {}
+    // A worn mesh (the kit) is widened at low detail so that the middles of its flat facets
+    // stay on the full surface rather than cutting into what it covers.
+    Modeller(MeshBuilder& mesh, Detail detail, bool worn = false) : m_mesh(mesh), m_detail(detail), m_worn(worn) {}
     int Material(const std::string& name) { return m_mesh.Material(name); }
     void UseMaterial(int material) { m_mesh.UseMaterial(material); }
+    int Rings(int rings) const { return m_detail == Detail::Low ? std::max(3, (rings + 2) / 2) : rings; }
+    int Sides(int sides) const
+    {
+        return m_detail == Detail::Low ? std::max(4, static_cast<int>(std::lround(static_cast<float>(sides) * 0.6f)))
+                                       : sides;
+    }
     void Add(Part part)
     {
-        if (m_detail == Detail::Low) {
-            part.rings = std::max(3, (part.rings + 2) / 2);
-            part.sides = std::max(4, static_cast<int>(std::lround(static_cast<float>(part.sides) * 0.6f)));
+        if (!part.fitted) {
+            part.rings = Rings(part.rings);
+            part.sides = Sides(part.sides);
+        }
+        if (m_worn && m_detail == Detail::Low) {
+            // The slack covers what the fewer rings cut off the belly's bulge along the body.
+            constexpr float kSlack = 1.04f;
+            const float widen = kSlack / std::cos(kPi * part.sweep / static_cast<float>(part.sides));
+            part.width *= widen;
+            part.depth *= widen;
         }
         AddPart(m_mesh, part);
     }
@@ -176,6 +192,7 @@ public:
 private:
     MeshBuilder& m_mesh;
     Detail m_detail;
+    bool m_worn;
 };
 
 // ---------------------------------------------------------------- race shapes
@@ -300,7 +317,7 @@ Part Spindle(int bone, Vec3 a, Vec3 b, float width, float depth, Vec3 side, int 
 
 // ---------------------------------------------------------------- the body
 
-constexpr int kTorsoRings = 9;
+constexpr int kTorsoRings = 9, kTorsoSides = 14;
 
 // Height along the torso, 0 at its low end and 1 at its top.
 float TorsoHeight(const Shape& s, float y)
@@ -333,7 +350,7 @@ Part Torso(const Shape& s, float low, float top, float grow)
     };
     p.relief = [s, height](float u, float phi) { return BellyRelief(s, height(u), phi); };
     p.rings = kTorsoRings;
-    p.sides = 14;
+    p.sides = kTorsoSides;
     p.j0 = {0, s.torsoLow, 0};
     p.j1 = {0, s.torsoTop, 0};
     auto at = [&](float y) { return TorsoHeight(s, y); };
@@ -349,24 +366,28 @@ float Window(float x, float edge)
 // A lighter chest and belly: a skin over the torso's front that rises just above it in the
 // middle and sinks below it at the edges, so it follows the torso in every pose and stays
 // well inside the shirt.
-Part BellyPatch(const Shape& s)
+Part BellyPatch(const Shape& s, const Modeller& m)
 {
     // An oval by height along the torso and angle around it. Its rings are the torso's second
-    // to eighth, so the patch never crosses a torso facet.
+    // to last but one, so the patch never crosses a torso facet.
     constexpr float kLow = 0.2f, kHigh = 0.8f, kHalfAngle = 0.9f;
-    const float ring = (s.torsoTop - s.torsoLow) / kTorsoRings;
+    const int torsoRings = m.Rings(kTorsoRings), torsoSides = m.Sides(kTorsoSides);
+    const float ring = (s.torsoTop - s.torsoLow) / static_cast<float>(torsoRings);
     const float low = s.torsoLow + ring, top = s.torsoTop - ring;
     Part p = Torso(s, low, top, 1.0f);
-    p.rings = kTorsoRings - 2;
+    p.rings = torsoRings - 2;
     p.relief = [s, low, top, belly = p.relief](float u, float phi) {
         const float along = (2 * TorsoHeight(s, low + (top - low) * u) - kLow - kHigh) / (kHigh - kLow);
         const float around = std::remainder(phi, 2 * kPi) / kHalfAngle;
         const float inside = Window(std::sqrt(along * along + around * around), 0.3f);
         return belly(u, phi) * (0.94f + 0.075f * inside);
     };
-    // The front 6/14 of the turn, its columns on every torso meridian and halfway between.
-    p.sweep = 6.0f / 14.0f;
-    p.sides = 12;
+    // The front 6/14 of the turn (as near as the torso's meridians allow), its columns on every
+    // torso meridian and halfway between.
+    const int meridians = static_cast<int>(std::lround(static_cast<float>(torsoSides) * 6.0f / 14.0f));
+    p.sweep = static_cast<float>(meridians) / static_cast<float>(torsoSides);
+    p.sides = 2 * meridians;
+    p.fitted = true;
     p.u0 = 0.5f + (1 - p.sweep) * 0.5f;
     p.vOff = 0.1f;
     p.vScale = 0.3f;
@@ -669,11 +690,11 @@ MeshBuilder BuildBody(Race race, Detail detail)
     m.Add(torso);
     if (race == Race::Primate || race == Race::Lizard) {
         m.UseMaterial(mat.skin2);
-        m.Add(BellyPatch(s));
+        m.Add(BellyPatch(s, m));
     } else if (race == Race::Weasel) {
         // The weasel's second skin is its tail; its belly is the cream of its throat.
         m.UseMaterial(mat.face);
-        Part belly = BellyPatch(s);
+        Part belly = BellyPatch(s, m);
         belly.vOff = 0.7f;
         belly.vScale = 0.25f;
         m.Add(belly);
@@ -687,7 +708,7 @@ MeshBuilder BuildBody(Race race, Detail detail)
 MeshBuilder BuildKit(Race race, Detail detail)
 {
     MeshBuilder mesh;
-    Modeller m(mesh, detail);
+    Modeller m(mesh, detail, true);
     const Shape s = ShapeOf(race);
     const std::string n = TextureNames(race)[0].substr(0, TextureNames(race)[0].find('_'));
     const int shirt = m.Material(n + "_shirt");

@@ -647,44 +647,53 @@ TEST_F(Staged, NothingOfTheTorsoComesThroughTheShirt)
         bool missing = false;
         RpClump* clump = Load(race, "SmallTextures24Bit", 2 % VariationCount(race), missing);
         ASSERT_NE(clump, nullptr);
-        RpGeometry* body = RpAtomicGetGeometry(clump->atomics[size_t(BodyAtomic(race))]);
-        const RpGeometry* kit = RpAtomicGetGeometry(clump->atomics[size_t(KitAtomic(race))]);
-        std::vector<std::array<Vec3, 3>> shirt;
-        float hem = 1e9f, collar = -1e9f;
-        for (int t = 0; t < kit->numTriangles; ++t) {
-            const RpTriangle& tri = kit->triangles[t];
-            const RwTexture* tex = kit->matList.materials[tri.matIndex]->texture;
-            if (!tex || ShirtTexture(race) != tex->name || !InTorsoOfShirt(kit, tri))
-                continue;
-            std::array<Vec3, 3> corners;
-            for (int k = 0; k < 3; ++k) {
-                const RwV3d& p = kit->morphTarget[0].verts[tri.vertIndex[k]];
-                corners[size_t(k)] = {p.x, p.y, p.z};
-                if (std::fabs(p.x) < 0.05f) {
-                    hem = std::min(hem, p.y);
-                    collar = std::max(collar, p.y);
+        // Both the full meshes and the low-detail ones seen from afar.
+        for (const bool low : {false, true}) {
+            SCOPED_TRACE(low ? "low detail" : "full detail");
+            const auto mesh = [&](int index) {
+                RpAtomic* atomic = clump->atomics[size_t(index)];
+                return low ? RpAtomicGetLowDetail(atomic) : RpAtomicGetGeometry(atomic);
+            };
+            RpGeometry* body = mesh(BodyAtomic(race));
+            const RpGeometry* kit = mesh(KitAtomic(race));
+            ASSERT_TRUE(body && kit);
+            std::vector<std::array<Vec3, 3>> shirt;
+            float hem = 1e9f, collar = -1e9f;
+            for (int t = 0; t < kit->numTriangles; ++t) {
+                const RpTriangle& tri = kit->triangles[t];
+                const RwTexture* tex = kit->matList.materials[tri.matIndex]->texture;
+                if (!tex || ShirtTexture(race) != tex->name || !InTorsoOfShirt(kit, tri))
+                    continue;
+                std::array<Vec3, 3> corners;
+                for (int k = 0; k < 3; ++k) {
+                    const RwV3d& p = kit->morphTarget[0].verts[tri.vertIndex[k]];
+                    corners[size_t(k)] = {p.x, p.y, p.z};
+                    if (std::fabs(p.x) < 0.05f) {
+                        hem = std::min(hem, p.y);
+                        collar = std::max(collar, p.y);
+                    }
                 }
+                shirt.push_back(corners);
             }
-            shirt.push_back(corners);
+            ASSERT_FALSE(shirt.empty());
+            const RpSkin* skin = RpSkinGeometryGetSkin(body);
+            int checked = 0, outside = 0;
+            for (int v = 0; v < body->numVertices; ++v) {
+                const RwV3d& p = body->morphTarget[0].verts[v];
+                if (!onTorso(skin, v) || p.y < hem + 0.08f || p.y > collar - 0.08f || std::hypot(p.x, p.z) < 0.02f)
+                    continue;
+                ++checked;
+                const Vec3 axis{0, p.y, 0}, out = Normalised({p.x, 0, p.z});
+                float reach = 1e9f;
+                for (const auto& t : shirt)
+                    if (const float hit = FirstHit(axis, out, t[0], t[1], t[2]); hit > 0)
+                        reach = std::min(reach, hit);
+                if (std::hypot(p.x, p.z) > reach + 1e-3f)
+                    ++outside;
+            }
+            EXPECT_GT(checked, 20);
+            EXPECT_EQ(outside, 0);
         }
-        ASSERT_FALSE(shirt.empty());
-        const RpSkin* skin = RpSkinGeometryGetSkin(body);
-        int checked = 0, outside = 0;
-        for (int v = 0; v < body->numVertices; ++v) {
-            const RwV3d& p = body->morphTarget[0].verts[v];
-            if (!onTorso(skin, v) || p.y < hem + 0.08f || p.y > collar - 0.08f || std::hypot(p.x, p.z) < 0.02f)
-                continue;
-            ++checked;
-            const Vec3 axis{0, p.y, 0}, out = Normalised({p.x, 0, p.z});
-            float reach = 1e9f;
-            for (const auto& t : shirt)
-                if (const float hit = FirstHit(axis, out, t[0], t[1], t[2]); hit > 0)
-                    reach = std::min(reach, hit);
-            if (std::hypot(p.x, p.z) > reach + 1e-3f)
-                ++outside;
-        }
-        EXPECT_GT(checked, 50);
-        EXPECT_EQ(outside, 0);
         RpClumpDestroy(clump);
     }
 }
