@@ -169,6 +169,9 @@ void World::RenderWorld()
             object->Render();
         return;
     }
+    // Alpha-tested and blended parts wait for every opaque one, so that hidden pixels of them
+    // fail the depth test instead of being shaded.
+    RpWorldBeginHoldingTransparent();
     RpWorldRender(m_world);
     bool currentStatic = true;
     MoveLights(kDynamicSet, false);
@@ -182,6 +185,7 @@ void World::RenderWorld()
         object->Render();
     }
     MoveLights(currentStatic ? kDynamicSet : kStaticSet, true);
+    RpWorldEndHoldingTransparent();
 }
 
 void World::Render()

@@ -213,6 +213,7 @@ RwCamera* RwCameraEndUpdate(RwCamera* camera)
 {
     if (!camera || g_current != camera)
         return nullptr;
+    RwImDrawHeld();
     RwIm3DEnd();
     if (RwDevice* device = RwDeviceGetCurrent())
         device->EndCameraUpdate(camera);

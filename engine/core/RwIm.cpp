@@ -16,6 +16,7 @@ struct Im3DState {
 };
 
 Im3DState g_im3d;
+void (*g_drawHeld)() = nullptr;
 
 bool ValidType(RwPrimitiveType type)
 {
@@ -72,6 +73,7 @@ bool Draw3D(RwPrimitiveType type, const RwImVertexIndex* indices, RwInt32 numInd
         LogError("%s: bad primitive (type %d, %d elements)\n", caller, int(type), n);
         return false;
     }
+    RwImDrawHeld();
     RwIm3DDraw draw{g_im3d.vertices, RwInt32(g_im3d.count), g_im3d.hasMatrix ? &g_im3d.ltm : nullptr,
                     g_im3d.flags,    type,                   indices,
                     indices ? numIndices : 0};
@@ -93,6 +95,7 @@ bool Draw2D(RwPrimitiveType type, const RwIm2DVertex* vertices, RwInt32 numVerti
         LogError("%s: bad primitive (type %d, %d elements)\n", caller, int(type), n);
         return false;
     }
+    RwImDrawHeld();
     Count(type, n, numVertices);
     return device->DrawIm2D({vertices, numVertices, type, indices, indices ? numIndices : 0});
 }
@@ -111,6 +114,17 @@ void* RwIm3DTransform(RwIm3DVertex* vertices, RwUInt32 count, const RwMatrix* lt
         g_im3d.ltm = *ltm;
     g_im3d.flags = flags;
     return vertices;
+}
+
+void RwImSetHeldDrawsCallBack(void (*callback)())
+{
+    g_drawHeld = callback;
+}
+
+void RwImDrawHeld()
+{
+    if (g_drawHeld)
+        g_drawHeld();
 }
 
 RwBool RwIm3DRenderPrimitive(RwPrimitiveType type)

@@ -52,6 +52,11 @@ RwBool RwIm3DRenderPrimitive(RwPrimitiveType type);
 RwBool RwIm3DRenderIndexedPrimitive(RwPrimitiveType type, const RwImVertexIndex* indices, RwInt32 numIndices);
 RwBool RwIm3DEnd();
 
+// Called before every immediate draw and before a camera update ends, so that draws a layer
+// above holds back go out first, in the order they were made. Null: none.
+void RwImSetHeldDrawsCallBack(void (*callback)());
+void RwImDrawHeld();
+
 RwReal RwIm2DGetNearScreenZ();  // 0
 RwReal RwIm2DGetFarScreenZ();   // 1
 RwBool RwIm2DRenderPrimitive(RwPrimitiveType type, const RwIm2DVertex* vertices, RwInt32 numVertices);

@@ -7,6 +7,7 @@
 namespace {
 
 intptr_t g_states[rwRenderStateCount];
+RwUInt32 g_zBias = 0;  // as last set, for draws that are sent later
 
 intptr_t DefaultValue(RwInt32 state)
 {
@@ -102,6 +103,7 @@ void RwRenderStateReset()
         if (Valid(s, DefaultValue(s)))
             Store(RwRenderState(s), DefaultValue(s));
     }
+    g_zBias = 0;
     if (RwDevice* d = RwDeviceGetCurrent())
         d->SetZBias(0);
 }
@@ -112,7 +114,16 @@ RwBool RwD3D8SetRenderState(RwUInt32 state, RwUInt32 value)
         LogError("RwD3D8SetRenderState: device state %u is not supported\n", state);
         return false;
     }
+    g_zBias = value;
     if (RwDevice* d = RwDeviceGetCurrent())
         d->SetZBias(RwInt32(value));
+    return true;
+}
+
+RwBool RwD3D8GetRenderState(RwUInt32 state, RwUInt32* value)
+{
+    if (state != rwD3D8RenderStateZBias || !value)
+        return false;
+    *value = g_zBias;
     return true;
 }

@@ -87,3 +87,4 @@ void RwRenderStateReset();
 // towards the camera so decals win the depth test against the surface under them.
 enum RwD3D8RenderState : RwUInt32 { rwD3D8RenderStateZBias = 47 };
 RwBool RwD3D8SetRenderState(RwUInt32 state, RwUInt32 value);
+RwBool RwD3D8GetRenderState(RwUInt32 state, RwUInt32* value);

@@ -441,6 +441,7 @@ bool GLDevice::CreateRaster(RwRaster* raster)
         ok = gltarget::AllocateDepth(m_cache, *surface, raster->width, raster->height);
     } else {
         const bool texture = type == rwRasterTypeTexture;
+        surface->windowOrder = type == rwRasterTypeCamera;
         ok = gltarget::AllocateColour(m_cache, *surface, raster->width, raster->height,
                                       ColourFormat(raster),
                                       texture && (raster->format & rwRasterFormatMipmap),
@@ -806,7 +807,10 @@ uint32_t GLDevice::ApplyRenderStates(bool screen)
     }
     if (!screen && m_states[rwRenderStateFogEnable]) {
         features |= kShaderFog;
-        m_inputs.fogType = static_cast<int>(m_states[rwRenderStateFogType]);
+        const intptr_t type = m_states[rwRenderStateFogType];
+        features |= type == rwFogExponential ? kShaderFogExponential
+                    : type == rwFogExponential2 ? kShaderFogExponential2
+                                                : 0u;
         UnpackColour(m_states[rwRenderStateFogColor], m_inputs.fogColour);
         m_inputs.fogDensity = RwRenderStateToReal(m_states[rwRenderStateFogDensity]);
         m_inputs.fogStart = m_camera ? m_camera->fogPlane : 0.0f;

@@ -26,13 +26,15 @@ uniform int uLightCount;
 uniform vec3 uLightDirection[MAX_LIGHTS];
 uniform vec3 uLightColour[MAX_LIGHTS];
 uniform vec3 uUVTransform[2];
+uniform float uFogStart;
+uniform float uFogEnd;
 #if SKINNED
 uniform vec4 uBones[MAX_BONES * 3];
 #endif
 
 FLAT_QUALIFIER out vec4 vColour;
 out vec2 vTexCoord;
-out float vDepth;
+out float vFog;  // linear fog: the share of the colour kept, unclamped; else the depth
 
 void main()
 {
@@ -41,7 +43,7 @@ void main()
     vec2 ndc = aPosition.xy / uScreenSize * 2.0 - 1.0;
     float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;
     gl_Position = vec4(ndc, aPosition.z * 2.0 - 1.0, 1.0) * w;
-    vDepth = 0.0;
+    vFog = 0.0;
     vec3 normal = aNormal;
 #else
     vec3 position = aPosition.xyz;
@@ -63,7 +65,14 @@ void main()
     normal = blendedNormal;
 #endif
     gl_Position = uTransform * vec4(position, 1.0);
-    vDepth = dot(uDepthPlane, vec4(position, 1.0));
+    float depth = dot(uDepthPlane, vec4(position, 1.0));
+#if FOG_LINEAR
+    // Linear in the depth, so interpolating it gives what each pixel would compute; a corner
+    // behind the camera must keep its negative depth for that.
+    vFog = uFogEnd > uFogStart ? (uFogEnd - depth) / (uFogEnd - uFogStart) : 1.0;
+#else
+    vFog = depth;
+#endif
 #endif
     vec4 colour = aColour;
 #if LIT
@@ -85,15 +94,12 @@ void main()
 const char* kFragmentBody = R"(
 FLAT_QUALIFIER in vec4 vColour;
 in vec2 vTexCoord;
-in float vDepth;
+in float vFog;
 
 uniform sampler2D uTexture;
 uniform int uAlphaFunction;
 uniform float uAlphaReference;
-uniform int uFogType;
 uniform vec3 uFogColour;
-uniform float uFogStart;
-uniform float uFogEnd;
 uniform float uFogDensity;
 
 out vec4 fragColour;
@@ -122,15 +128,14 @@ void main()
     if (!AlphaPasses(floor(colour.a * 255.0 + 0.5), uAlphaReference))
         discard;
 #endif
+#if FOG_EXPONENTIAL
+    float keep = exp(-uFogDensity * max(vFog, 0.0));
+#elif FOG_EXPONENTIAL2
+    float keep = exp(-(uFogDensity * max(vFog, 0.0)) * (uFogDensity * max(vFog, 0.0)));
+#else
+    float keep = vFog;
+#endif
 #if FOG
-    float d = max(vDepth, 0.0);
-    float keep;
-    if (uFogType == 2)
-        keep = exp(-uFogDensity * d);
-    else if (uFogType == 3)
-        keep = exp(-(uFogDensity * d) * (uFogDensity * d));
-    else
-        keep = uFogEnd > uFogStart ? (uFogEnd - d) / (uFogEnd - uFogStart) : 1.0;
     colour.rgb = mix(uFogColour, colour.rgb, clamp(keep, 0.0, 1.0));
 #endif
     fragColour = colour;
@@ -195,7 +200,11 @@ std::string GLShaderSource(uint32_t features, bool fragment)
     define("TEXTURED", features & kShaderTextured);
     define("ALPHA_TEST", features & kShaderAlphaTest);
     // Screen vertices carry no camera depth to fog by, nor normals to light.
-    define("FOG", (features & kShaderFog) && !(features & kShaderScreen));
+    const bool fog = (features & kShaderFog) && !(features & kShaderScreen);
+    define("FOG", fog);
+    define("FOG_EXPONENTIAL", fog && (features & kShaderFogExponential));
+    define("FOG_EXPONENTIAL2", fog && (features & kShaderFogExponential2) && !(features & kShaderFogExponential));
+    define("FOG_LINEAR", fog && !(features & (kShaderFogExponential | kShaderFogExponential2)));
     define("LIT", (features & kShaderLit) && !(features & kShaderScreen));
     define("SKINNED", (features & kShaderSkinned) && !(features & kShaderScreen));
     define("UV_TRANSFORM", features & kShaderUVTransform);
@@ -235,7 +244,9 @@ GLShaderFamily::Variant* GLShaderFamily::Get(uint32_t features)
 {
     // Features a variant cannot use collapse onto the variant without them.
     if (features & kShaderScreen)
-        features &= ~(kShaderFog | kShaderLit | kShaderSkinned);
+        features &= ~(kShaderFog | kShaderFogExponential | kShaderFogExponential2 | kShaderLit | kShaderSkinned);
+    if (!(features & kShaderFog))
+        features &= ~(kShaderFogExponential | kShaderFogExponential2);
     auto found = m_variants.find(features);
     if (found == m_variants.end())
         found = m_variants.emplace(features, Build(features)).first;
@@ -278,7 +289,6 @@ GLShaderFamily::Variant GLShaderFamily::Build(uint32_t features)
     variant.materialColour = at("uMaterialColour");
     variant.alphaFunction = at("uAlphaFunction");
     variant.alphaReference = at("uAlphaReference");
-    variant.fogType = at("uFogType");
     variant.fogColour = at("uFogColour");
     variant.fogStart = at("uFogStart");
     variant.fogEnd = at("uFogEnd");
@@ -334,7 +344,6 @@ void GLShaderFamily::Upload(Variant& v, const GLShaderInputs& in)
     send(v.materialColour, kVec4, 1, sent.materialColour, in.materialColour, &counters.materialChanges);
     send(v.alphaFunction, kInt, 1, &sent.alphaFunction, &in.alphaFunction);
     send(v.alphaReference, kFloat, 1, &sent.alphaReference, &in.alphaReference);
-    send(v.fogType, kInt, 1, &sent.fogType, &in.fogType);
     send(v.fogColour, kVec3, 1, sent.fogColour, in.fogColour);
     send(v.fogStart, kFloat, 1, &sent.fogStart, &in.fogStart);
     send(v.fogEnd, kFloat, 1, &sent.fogEnd, &in.fogEnd);

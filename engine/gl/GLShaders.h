@@ -20,6 +20,10 @@ enum GLShaderFeature : uint32_t {
     kShaderFlat = 1u << 5,       // one colour per primitive, from its first vertex
     kShaderSkinned = 1u << 6,    // positions and normals blended from bone matrices
     kShaderUVTransform = 1u << 7,  // texture coordinates through a 2D affine matrix
+    // The fog's curve, linear without either; compiled in, since the software renderer
+    // would otherwise work out every curve for every pixel.
+    kShaderFogExponential = 1u << 8,
+    kShaderFogExponential2 = 1u << 9,
 };
 
 constexpr int kMaxBones = 64;
@@ -56,7 +60,6 @@ struct GLShaderInputs {
     float materialColour[4] = {1, 1, 1, 1};
     int alphaFunction = 8;      // engine comparison codes 1 never .. 8 always
     float alphaReference = 0;   // 0..255
-    int fogType = 1;            // 1 linear, 2 exponential, 3 exponential squared
     float fogColour[3] = {0, 0, 0};
     float fogStart = 0;         // the camera's fog distance
     float fogEnd = 1;           // the camera's far plane
@@ -90,7 +93,7 @@ private:
         GLuint program = 0;
         GLint transform = -1, depthPlane = -1, worldNormal = -1, screenSize = -1;
         GLint materialColour = -1, alphaFunction = -1, alphaReference = -1;
-        GLint fogType = -1, fogColour = -1, fogStart = -1, fogEnd = -1, fogDensity = -1;
+        GLint fogColour = -1, fogStart = -1, fogEnd = -1, fogDensity = -1;
         GLint ambient = -1, lightCount = -1, lightDirection = -1, lightColour = -1;
         GLint uvTransform = -1, bones = -1;
         GLShaderInputs sent;

@@ -39,10 +39,14 @@ bool AllocateColour(GLStateCache& cache, GLSurface& surface, int width, int heig
     surface.autoMipmap = autoMipmap;
     surface.levels = mipmapped ? LevelCount(width, height) : 1;
     BindForSetup(cache, surface.texture);
+    // GL has no sized blue-first format; an unsized one with blue-first data is how to ask.
+    const GLint storage = !surface.windowOrder ? static_cast<GLint>(internalFormat)
+                          : internalFormat == GL_RGB8 ? GL_RGB
+                                                      : GL_RGBA;
+    const GLenum layout = surface.windowOrder ? GL_BGRA : GL_RGBA;
     for (int level = 0; level < surface.levels; ++level)
-        glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(internalFormat),
-                     std::max(1, width >> level), std::max(1, height >> level), 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, level, storage, std::max(1, width >> level),
+                     std::max(1, height >> level), 0, layout, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, surface.levels - 1);
     return glGetError() == GL_NO_ERROR;

@@ -23,12 +23,16 @@ struct GLSurface {
     bool hasAlpha = false;  // some texel is not opaque: drawing with it blends
     bool mipmapped = false;
     bool autoMipmap = false;
+    // Stored blue first, as windows are: showing it is then a plain copy rather than a
+    // conversion, about ten times cheaper on the software renderer.
+    bool windowOrder = false;
 };
 
 namespace gltarget {
 
 // Allocates (or reallocates, keeping the names) storage of the given size; the old
-// contents are lost. Depth surfaces get a renderbuffer, the others a texture.
+// contents are lost. Depth surfaces get a renderbuffer, the others a texture. The
+// surface's windowOrder asks for storage in the window's byte order.
 bool AllocateColour(GLStateCache& cache, GLSurface& surface, int width, int height,
                     GLenum internalFormat, bool mipmapped, bool autoMipmap);
 bool AllocateDepth(GLStateCache& cache, GLSurface& surface, int width, int height);

@@ -1,6 +1,8 @@
 // Drawing of atomics and world sectors through the device's cached meshes.
 
 #include "engine/core/RwEngine.h"
+#include "engine/core/RwIm.h"
+#include "engine/core/RwRenderState.h"
 #include "engine/world/RpWorldInternal.h"
 
 #include "framework/Debug.h"
@@ -219,6 +221,88 @@ void Count(RwInt32 numIndices, RwInt32 numVertices)
     }
 }
 
+// A draw made after its MaterialDraw was moved: the lighting points into it.
+void DrawMoved(RwDevice* device, MaterialDraw& md)
+{
+    md.draw.lighting = md.draw.lighting ? &md.lighting : nullptr;
+    md.lighting.directional = md.lights.data();
+    device->DrawMesh(md.draw);
+    Count(md.draw.numIndices, 0);
+}
+
+// The render states a transparent part was given, to draw it under them later.
+struct StateSet {
+    intptr_t values[rwRenderStateCount] = {};
+    bool known[rwRenderStateCount] = {};
+    RwUInt32 zBias = 0;
+};
+
+StateSet CurrentStates()
+{
+    StateSet set;
+    for (RwInt32 s = 1; s < rwRenderStateCount; ++s)
+        set.known[s] = RwRenderStateGet(RwRenderState(s), &set.values[s]);
+    RwD3D8GetRenderState(rwD3D8RenderStateZBias, &set.zBias);
+    return set;
+}
+
+// Sets the states of wanted that differ from had; the combined address state goes first
+// since it also sets U and V.
+void ChangeStates(const StateSet& had, const StateSet& wanted)
+{
+    for (RwInt32 s = 1; s < rwRenderStateCount; ++s)
+        if (wanted.known[s] && had.values[s] != wanted.values[s])
+            RwRenderStateSet(RwRenderState(s), wanted.values[s]);
+    if (had.zBias != wanted.zBias)
+        RwD3D8SetRenderState(rwD3D8RenderStateZBias, wanted.zBias);
+}
+
+struct HeldDraw {
+    MaterialDraw material;
+    StateSet states;
+};
+
+// Transparent parts waiting for the opaque ones of the same camera update.
+struct HeldQueue {
+    int depth = 0;
+    RwCamera* camera = nullptr;
+    std::vector<HeldDraw> draws;
+};
+
+HeldQueue g_held;
+
+void DrawHeld()
+{
+    if (g_held.draws.empty() || RwCameraGetCurrentCamera() != g_held.camera)
+        return;
+    std::vector<HeldDraw> draws;
+    draws.swap(g_held.draws);
+    RwDevice* device = RwDeviceGetCurrent();
+    if (!device)
+        return;
+    const StateSet current = CurrentStates();
+    const StateSet* had = &current;
+    for (HeldDraw& held : draws) {
+        ChangeStates(*had, held.states);
+        had = &held.states;
+        DrawMoved(device, held.material);
+    }
+    ChangeStates(*had, current);
+}
+
+// Draws the transparent parts now, or holds them while a hold is open for this camera.
+void DrawTransparent(RwDevice* device, std::vector<MaterialDraw>& parts)
+{
+    if (g_held.depth > 0 && RwCameraGetCurrentCamera() == g_held.camera) {
+        const StateSet states = CurrentStates();
+        for (MaterialDraw& md : parts)
+            g_held.draws.push_back({std::move(md), states});
+        return;
+    }
+    for (MaterialDraw& md : parts)
+        DrawMoved(device, md);
+}
+
 RwSphere BoxSphere(const RwBBox& b)
 {
     RwSphere s;
@@ -392,6 +476,8 @@ void DestroyInstance(void*& slot)
     auto* inst = static_cast<Instance*>(slot);
     if (!inst)
         return;
+    // A held part of it must not reach the device once its mesh is gone.
+    std::erase_if(g_held.draws, [&](const HeldDraw& held) { return held.material.draw.mesh == inst->mesh; });
     RwDevice* device = RwDeviceGetCurrent();
     if (inst->mesh && device && device == inst->device && device->serial == inst->serial)
         device->DestroyMesh(inst->mesh);
@@ -526,12 +612,7 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
         device->DrawMesh(md.draw);
         Count(split.numIndices, 0);
     }
-    for (MaterialDraw& md : blended) {
-        md.draw.lighting = md.draw.lighting ? &md.lighting : nullptr;
-        md.lighting.directional = md.lights.data();
-        device->DrawMesh(md.draw);
-        Count(md.draw.numIndices, 0);
-    }
+    DrawTransparent(device, blended);
     Count(0, g->numVertices);
     return atomic;
 }
@@ -583,11 +664,29 @@ RpWorld* RpWorldRender(RpWorld* world)
         }
         Count(0, s->numVertices);
     }
-    for (MaterialDraw& md : blended) {
-        md.draw.lighting = md.draw.lighting ? &md.lighting : nullptr;
-        md.lighting.directional = md.lights.data();
-        device->DrawMesh(md.draw);
-        Count(md.draw.numIndices, 0);
-    }
+    DrawTransparent(device, blended);
     return world;
+}
+
+void RpWorldBeginHoldingTransparent()
+{
+    RwCamera* camera = RwCameraGetCurrentCamera();
+    if (g_held.depth++ > 0)
+        return;
+    g_held.camera = camera;
+    RwImSetHeldDrawsCallBack(DrawHeld);
+}
+
+void RpWorldEndHoldingTransparent()
+{
+    if (g_held.depth == 0 || --g_held.depth > 0)
+        return;
+    DrawHeld();
+    if (!g_held.draws.empty()) {
+        LogWarning("RpWorldEndHoldingTransparent: the camera changed; %zu transparent parts not drawn\n",
+                   g_held.draws.size());
+        g_held.draws.clear();
+    }
+    RwImSetHeldDrawsCallBack(nullptr);
+    g_held.camera = nullptr;
 }

@@ -81,6 +81,13 @@ RwInt32 RpWorldAddMaterial(RpWorld* world, RpMaterial* material);
 
 // Draws the sectors in the current camera's view, lit by the world lights with flag 2.
 RpWorld* RpWorldRender(RpWorld* world);
+// From Begin to End in one camera update, the transparent parts of sectors and atomics wait
+// and go out after every opaque part drawn meanwhile, in the order they came and under the
+// render states they came with; an immediate draw or the end of the camera update sends
+// them first. Opaque surfaces drawn first hide what they cover of them before it is shaded.
+// Nested pairs count; End sends what waits when the outermost pair closes.
+void RpWorldBeginHoldingTransparent();
+void RpWorldEndHoldingTransparent();
 RpWorld* RpWorldAddCamera(RpWorld* world, RwCamera* camera);
 RpWorld* RpWorldRemoveCamera(RpWorld* world, RwCamera* camera);
 RpWorld* RpWorldAddLight(RpWorld* world, RpLight* light);

@@ -55,6 +55,17 @@ std::unique_ptr<DirectionalLight> MakeLight(uint32_t flags)
     return light;
 }
 
+// Draws an engine clump it does not own.
+class ClumpProbe : public RenderObject {
+public:
+    explicit ClumpProbe(RpClump* clump) : m_clump(clump) {}
+    void Render() override { RpClumpRender(m_clump); }
+    void Update(float) override {}
+
+private:
+    RpClump* m_clump;
+};
+
 class WorldTest : public SceneTest {
 protected:
     void TearDown() override
@@ -81,6 +92,30 @@ TEST_F(WorldTest, EachObjectDrawsWithItsLightSetAndAllLightsEndIn)
     world.Render();
     EXPECT_EQ(log, " S011 D101 D101 S011");
     EXPECT_EQ(Probe::LightsIn(lights), "111");
+}
+
+TEST_F(WorldTest, OpaqueObjectsDrawBeforeTransparentOnesWhateverTheirOrder)
+{
+    RpMaterial* clear = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(clear, &half);
+    const RwUInt32 flags = rpGeometryModulateMaterialColor | rpGeometryPrelit;
+    RpClump* glass = worldtest::BoxClump({0, 0, 5}, flags, {clear});
+    RpMaterialDestroy(clear);
+    RpClump* wall = worldtest::BoxClump({0, 0, 9}, flags);
+    for (const bool glassFirst : {true, false}) {
+        World world;
+        ASSERT_TRUE(world.CreateWorld());
+        ClumpProbe glassProbe(glass), wallProbe(wall);
+        world.AddRenderObject(glassFirst ? &glassProbe : &wallProbe);
+        world.AddRenderObject(glassFirst ? &wallProbe : &glassProbe);
+        std::vector<bool> blended;
+        for (const RwNullDrawRecord& draw : Drawn([&] { world.Render(); }))
+            blended.push_back(draw.transparent);
+        EXPECT_EQ(blended, (std::vector<bool>{false, true})) << (glassFirst ? "glass first" : "wall first");
+    }
+    RpClumpDestroy(glass);
+    RpClumpDestroy(wall);
 }
 
 TEST_F(WorldTest, AnUpdateKeepsOnlyDynamicLightsIn)

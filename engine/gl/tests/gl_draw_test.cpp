@@ -210,14 +210,19 @@ TEST_F(GLDraw, FogFadesByTheCameraDistanceIn3DOnlyAndShadingIsFlatOrBlended)
     const RwIm2DVertex corners[3] = {
         {0, 0, z, 1, kRed, 0, 0}, {320, 0, z, 1, kGreen, 0, 0}, {0, 240, z, 1, kBlue, 0, 0}};
     const Step triangle = [&] { RwIm2DRenderPrimitive(rwPrimTypeTriList, corners, 3); };
-    const auto fog = [](RwFogType type, float density) {
+    const auto fog = [](RwFogType type, float density, const RwMatrix* ltm = nullptr) {
         return std::vector<Step>{State(rwRenderStateFogEnable, 1), State(rwRenderStateFogColor, Argb(255, 0, 0, 0)),
                                  State(rwRenderStateFogType, type),
                                  State(rwRenderStateFogDensity, RwRenderStateFromReal(density)),
-                                 Square(7.5f, 20, kWhite)};
+                                 Square(ltm ? 3.75f : 7.5f, 20, kWhite, ltm)};
     };
+    // Turned 60 degrees about x, the square is seen at twice its distance in the middle, and
+    // its far corners lie beyond the fog's end and its near ones behind the camera.
+    const RwMatrix tilted{{1, 0, 0}, 0, {0, 0.5f, 0.8660254f}, 0, {0, -0.8660254f, 0.5f}, 0, {0, 0, 0}, 0};
     Check({
         {"linear, half way", fog(rwFogLinear, 1.0f), {{160, 120, {128, 128, 128, 255}, 3}}},
+        {"linear, half way on a tilted square", fog(rwFogLinear, 1.0f, &tilted), {{160, 120, {128, 128, 128, 255}, 3}}},
+        {"exponential on a tilted square", fog(rwFogExponential, 0.1f, &tilted), {{160, 120, {120, 120, 120, 255}, 3}}},
         {"exponential", fog(rwFogExponential, 0.1f), {{160, 120, {120, 120, 120, 255}, 3}}},  // exp(-0.75)
         {"exponential squared", fog(rwFogExponential2, 0.1f), {{160, 120, {145, 145, 145, 255}, 3}}},
         {"nearer than the fog, and 2D",

@@ -4,6 +4,7 @@
 #include "tests/support/LogCapture.h"
 
 #include <algorithm>
+#include <functional>
 #include <iomanip>
 #include <sstream>
 #include <string>
@@ -373,6 +374,80 @@ TEST_F(WorldRenderNull, SectorsNearerTheCameraDrawFirst)
         EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), c.order) << "camera over x = " << c.x;
     }
     RpWorldDestroy(walls);
+}
+
+TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStates)
+{
+    RpMaterial* clear = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(clear, &half);
+    const RwUInt32 flags = rpGeometryModulateMaterialColor | rpGeometryPrelit;
+    RpClump* glass = BoxClump({0, 0, 5}, flags, {clear});
+    RpMaterialDestroy(clear);
+    RpClump* wall = BoxClump({0, 0, 9}, flags);
+    RwIm3DVertex quad[3] = {{{0, 0, 3}, {}, 0xffffffff, 0, 0}, {{1, 0, 3}, {}, 0xffffffff, 0, 0},
+                            {{0, 1, 3}, {}, 0xffffffff, 0, 0}};
+    const auto immediate = [&] {
+        ASSERT_NE(RwIm3DTransform(quad, 3, nullptr, rwIm3DVertexXYZ), nullptr);
+        RwIm3DRenderPrimitive(rwPrimTypeTriList);
+        RwIm3DEnd();
+    };
+    // The glass goes without z writes; the wall and what follows keep them.
+    const auto glassUnseen = [&] {
+        RwRenderStateSet(rwRenderStateZWriteEnable, 0);
+        RpClumpRender(glass);
+        RwRenderStateSet(rwRenderStateZWriteEnable, 1);
+    };
+    const struct {
+        const char* name;
+        bool hold;
+        std::vector<std::function<void()>> steps;
+        std::vector<std::string> order;
+    } cases[] = {
+        {"glass first", true, {glassUnseen, [&] { RpClumpRender(wall); }}, {"wall z", "glass blend"}},
+        {"wall first", true, {[&] { RpClumpRender(wall); }, glassUnseen}, {"wall z", "glass blend"}},
+        {"an immediate draw between", true, {glassUnseen, immediate, [&] { RpClumpRender(wall); }},
+         {"glass blend", "im3d z", "wall z"}},
+        {"not holding", false, {glassUnseen, [&] { RpClumpRender(wall); }}, {"glass blend", "wall z"}},
+        {"the camera ends first", true, {glassUnseen, [&] { RwCameraEndUpdate(camera); }}, {"glass blend"}},
+    };
+    for (const auto& c : cases) {
+        device->ClearLog();
+        ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
+        if (c.hold)
+            RpWorldBeginHoldingTransparent();
+        for (const auto& step : c.steps)
+            step();
+        if (c.hold)
+            RpWorldEndHoldingTransparent();
+        RwCameraEndUpdate(camera);
+        std::vector<std::string> order;
+        for (const RwNullDrawRecord& r : device->draws)
+            order.push_back(std::string(!r.isMesh ? "im3d" : r.transparent ? "glass" : "wall") +
+                            (r.zWrite ? " z" : "") + (r.transparent ? " blend" : ""));
+        EXPECT_EQ(order, c.order) << c.name;
+        intptr_t zWrite = 0;
+        EXPECT_TRUE(RwRenderStateGet(rwRenderStateZWriteEnable, &zWrite));
+        EXPECT_EQ(zWrite, 1) << c.name << ": the states are back as they were";
+    }
+    RpClumpDestroy(glass);
+    RpClumpDestroy(wall);
+}
+
+TEST_F(WorldRenderNull, AHeldPartOfADestroyedAtomicIsNotDrawn)
+{
+    RpMaterial* clear = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(clear, &half);
+    RpClump* glass = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear});
+    RpMaterialDestroy(clear);
+    EXPECT_EQ(Draw([&] {
+                  RpWorldBeginHoldingTransparent();
+                  RpClumpRender(glass);
+                  RpClumpDestroy(glass);
+                  RpWorldEndHoldingTransparent();
+              }),
+              Draws{});
 }
 
 }  // namespace
