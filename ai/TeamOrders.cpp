@@ -18,22 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
-
-enum OrderCode : int32_t {
-    kGoTo = 0,
-    kPass = 1,
-    kCollect = 2,
-    kCloseDown = 3,
-    kDribble = 4,
-    kShoot = 5,
-    kTackle = 6,
-    kKeeper = 7,
-    kHeader = 8,
-    kSpecial = 9,
-};
 
 constexpr const char* kComputer = "ai";
 constexpr int32_t kLastDefender = 1;
@@ -44,11 +30,7 @@ constexpr float kShootingScore = 0.8f;
 
 bool InsidePitch(const PitchPosition& p) { return std::abs(p.x) < 1.0f && std::abs(p.z) < 1.0f; }
 
-bool InSpecialState(const Character& player)
-{
-    const char* state = player.GetActor() ? player.GetActor()->GetStateName() : nullptr;
-    return state && std::strncmp(state, "special", 7) == 0;
-}
+bool InSpecialState(const Character& player) { return player.GetActor() && player.GetActor()->IsInSpecialState(); }
 
 bool IsComputer(const Character& player) { return player.GetBrain() && player.GetBrain()->GetName() == kComputer; }
 
@@ -101,7 +83,7 @@ void TeamManager::DecideOrders(float dt)
     else if (Character* opposing = m_opponents ? m_opponents->GetBallHolder() : nullptr)
         OrderDefender(*opposing);
     else if (Character* player = LooseBall().ChooseBestPlayer(*m_team, *m_registry))
-        Give(*player, kCollect,
+        Give(*player, TeamOrder::kCollect,
              ball->GetBallPosition() + ball->GetCollidable().GetVelocity() * GameSettings::Instance()->aiBallObtainReadAhead,
              nullptr);
     OrderHeaders(count);
@@ -131,9 +113,9 @@ void TeamManager::GiveTacticalOrders(int32_t count, const PitchPosition& ball, b
     for (int32_t i = 0; i < count; ++i) {
         Character& player = *m_team->GetPlayer(i);
         if (player.GetKind() == Character::kGoalkeeper)
-            Give(player, kKeeper, Vector3{}, nullptr);
+            Give(player, TeamOrder::kKeeper, Vector3{}, nullptr);
         else
-            Give(player, kGoTo, TacticalPoint(player, ball, touchline), nullptr);
+            Give(player, TeamOrder::kGoTo, TacticalPoint(player, ball, touchline), nullptr);
     }
 }
 
@@ -157,20 +139,20 @@ void TeamManager::OrderHolder(Character& holder, const PitchPosition& ball, floa
     m_aggressive = false;
     m_aggressionTimer = std::max(m_aggressionTimer, kHoldingAggressionTimer);
     if (InSpecialState(holder)) {
-        Give(holder, kGoTo, holder.GetBrain() ? holder.GetBrain()->GetGoalCentre() : Vector3{}, nullptr);
+        Give(holder, TeamOrder::kGoTo, holder.GetBrain() ? holder.GetBrain()->GetGoalCentre() : Vector3{}, nullptr);
         return;
     }
     if (MaySpecialMove(holder, ball, dt)) {
-        Give(holder, kSpecial, Vector3{}, nullptr);
+        Give(holder, TeamOrder::kSpecial, Vector3{}, nullptr);
         return;
     }
     if (InsidePitch(ball) && ShootingZone().Score(&holder, *m_registry) > kShootingScore) {
-        Give(holder, kShoot, Vector3{}, nullptr);
+        Give(holder, TeamOrder::kShoot, Vector3{}, nullptr);
         return;
     }
     Character* receiver = PassReceiver().ChooseBestPlayer(*m_team, *m_registry);
     if (receiver && receiver != &holder) {
-        Give(holder, kPass, Vector3{}, receiver);
+        Give(holder, TeamOrder::kPass, Vector3{}, receiver);
         return;
     }
     // No one better placed: run on towards the own tactical point, or at the attacked goal
@@ -180,7 +162,7 @@ void TeamManager::OrderHolder(Character& holder, const PitchPosition& ball, floa
     const Vector3 from = holder.GetActor() ? holder.GetActor()->GetPosition() : Vector3{};
     if (PitchPosition::FromWorld(point - from + PitchFrame::GetCentre(), firstSide).x <= 0.0f)
         point = PitchPosition(1.0f, 0.0f).ToWorld(firstSide);
-    Give(holder, kDribble, point, nullptr);
+    Give(holder, TeamOrder::kDribble, point, nullptr);
 }
 
 void TeamManager::OrderDefender(Character& opposingHolder)
@@ -191,7 +173,8 @@ void TeamManager::OrderDefender(Character& opposingHolder)
     const int side = m_team->IsFirstSide() ? 0 : 1;
     const bool mayTackle = MatchStatistics::Instance()->redCards[side] <= 0 || !player->IsBooked();
     const bool guarded = player->IsBooked() && player->GetRoleIndex() == kLastDefender;
-    Give(*player, m_aggressive && mayTackle && !guarded ? kTackle : kCloseDown, Vector3{}, &opposingHolder);
+    const int32_t code = m_aggressive && mayTackle && !guarded ? TeamOrder::kTackle : TeamOrder::kCloseDown;
+    Give(*player, code, Vector3{}, &opposingHolder);
 }
 
 void TeamManager::OrderHeaders(int32_t count)
@@ -206,6 +189,6 @@ void TeamManager::OrderHeaders(int32_t count)
         gap = gap - PitchFrame::GetDirection(PitchFrame::kUp) * gap.Dot(PitchFrame::GetDirection(PitchFrame::kUp));
         if (gap.Length() <= MatchSettings::Instance()->aiHeaderDistance && IsComputer(player) &&
             brain->IsBallApproaching() && brain->IsFacingAttack())
-            Give(player, kHeader, Vector3{}, nullptr);
+            Give(player, TeamOrder::kHeader, Vector3{}, nullptr);
     }
 }

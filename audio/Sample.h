@@ -25,7 +25,9 @@ public:
     virtual void Stop();  // and back to the beginning
     virtual void PlayLooped();
     virtual bool IsPlaying();
+    // Clamped to the device's range on the buffer; the getter returns what was asked.
     virtual void SetFrequency(int hz);
+    // Linear, 1 at full volume.
     virtual void SetVolume(float volume);
     virtual float GetFrequency();
     virtual float GetVolume();
@@ -37,6 +39,7 @@ public:
     const std::string& GetFileName() const { return m_fileName; }
     int GetFlags() const { return m_flags; }
     float GetBaseFrequency() const { return m_baseFrequency; }
+    // Null when the file could not be loaded; the sample keeps it.
     platform::SoundBuffer* GetBuffer() const { return m_buffer.get(); }
 
 protected:

@@ -38,13 +38,17 @@ public:
     std::unique_ptr<StreamingSample> LoadStreamed(const std::string& name, const std::string& file, int flags);
     // Loads a sound effect with its instances, kept by the manager under the name.
     bool LoadEffectSamples(const std::string& name, const std::string& file, int flags);
+    // The manager keeps the instances it hands out until it goes. Null for an unknown name.
     Sample* FindSample(const std::string& name) const;
-    // The first instance that is not playing; when all play, the first one, stopped.
+    // The first instance that is not playing; when all play, the first one, stopped. Null
+    // for an unknown or empty name.
     Sample* GetFreeInstance(const std::string& name);
     int CountInstances(const std::string& name) const;
 
     // In place: 16-bit stereo to mono, and above 22,100 Hz every second frame.
     static void Resample(WaveData& wave);
+    // A buffer filled with the wave; null (logged) while sound is disabled or when the
+    // device refuses it.
     std::unique_ptr<platform::SoundBuffer> CreateSoundBuffer(const WaveData& wave, int flags);
 
     // After reading, the sound engine draws its voices' variations again.

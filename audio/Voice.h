@@ -37,7 +37,10 @@ public:
 
     bool IsActive() const { return m_active; }
     int GetPriority() const { return m_priority; }
+    // The engine's event, borrowed; null until SetEvent.
     AudioEvent* GetEvent() const { return m_event; }
+    // The bound instance of the sample manager, borrowed until the voice lets it go; null
+    // while the voice has none.
     Sample* GetSample() const { return m_sample; }
     float GetVolumeFactor() const { return m_volumeFactor; }
     float GetPitchFactor() const { return m_pitchFactor; }

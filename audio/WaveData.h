@@ -11,5 +11,5 @@ struct WaveData {
     int frames = 0;
     std::vector<uint8_t> data;
 
-    int Size() const { return int(data.size()); }
+    int Size() const { return static_cast<int>(data.size()); }
 };

@@ -20,6 +20,7 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
+#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +61,7 @@ Vector3 ToWorld(const Vector3& v, float heading)
     return {v.x * c + v.z * s, v.y, -v.x * s + v.z * c};
 }
 
-float HeadingTo(const Vector3& from, const Vector3& to) { return std::atan2(to.x - from.x, to.z - from.z); }
+float HeadingTo(const Vector3& from, const Vector3& to) { return WorldHeadingOf(to - from); }
 
 float WrapHeading(float heading)
 {
@@ -188,7 +189,14 @@ float Actor::GetHeight() const { return m_cylinder->length; }
 
 const char* Actor::GetStateName() const { return GetState()->GetNode().name; }
 
-bool Actor::IsInSpecialState() const { return std::strncmp(GetStateName(), "special", 7) == 0; }
+bool Actor::StateNameIs(const char* name) const { return std::strcmp(GetStateName(), name) == 0; }
+
+bool Actor::StateNameStartsWith(const char* prefix) const
+{
+    return std::strncmp(GetStateName(), prefix, std::strlen(prefix)) == 0;
+}
+
+bool Actor::IsInSpecialState() const { return StateNameStartsWith("special"); }
 
 void Actor::SpendEnergy(float* energy, float amount) const
 {

@@ -60,39 +60,64 @@ public:
     void Update(float dt, ActorCommand& command, float* energy, float runSpeed, float rotationSpeed,
                 int headBone);
     void ApplyCommand(float dt, ActorCommand& command, float* energy);
-    // The actor owns the state from here on.
+    // Drops the ball, stands the actor on the ground (y = 0) at rest with the world heading
+    // and enters the state, which the actor owns from here on.
     void PlaceInState(Vector3 position, float heading, ActorState* state);
+    // An action the provider does not know leaves the actor with no action and a collision
+    // cylinder of no size.
     void PlayAction(const std::string& name);
 
+    // The node's name (never null) and tests on it; a state family shares a prefix ("save").
     const char* GetStateName() const;
+    bool StateNameIs(const char* name) const;
+    bool StateNameStartsWith(const char* prefix) const;
     bool IsInSpecialState() const;
     ActorState* GetState() const { return static_cast<ActorState*>(m_state); }
 
+    // The carried ball is borrowed from the match; null when the actor has none.
     bool HasBall() const { return m_ball != nullptr; }
     CarriedBall* GetBall() const { return m_ball; }
+    // Taking a second ball replaces the first (logged); the caller settles the possession.
     void TakeBall(CarriedBall* ball);
+    // Also releases the ball's possession; nothing happens without a ball.
     void ReleaseBall();
 
+    // Between the two cylinders' surfaces, never below 0.
     float DistanceTo(const Actor& other) const;
+    // Whether the world heading to the point lies within the limit (radians) of the actor's;
+    // true for a point at the actor's own position.
     bool IsFacing(const Vector3& point, float limit) const;
     // Whether a sphere at the position plus the offset is not outside the primary camera's
     // view; true without a camera, as nothing then hides the actor.
     bool IsOnScreen(const Vector3& offset, float radius = 1.0f) const;
+    // Removes the part of the velocity that runs into the unit normal.
     void PushBack(const Vector3& normal);
+    // The base speed less what low energy costs, scaled for jogging and for running with the ball.
     float GetMoveSpeed(float energy, float baseSpeed) const;
+    // The ball locator's offset from the body's origin, turned into world axes.
     Vector3 GetBallLocatorPosition() const;
+    // Draws the carried ball towards the carry point; a state that cannot hold the ball
+    // releases it. Needs a ball (HasBall).
     void CarryBall(float dt);
     // Where a carried ball is drawn to: the ball locator on the body as it stands.
     Vector3 GetCarryPoint() const;
+    // Pushes this actor clear; a slide tackle or special move by the other knocks it over.
     void OnCharacterContact(Actor& other);
+    // Goalkeepers and referees never fall. With checkFoul, the listener hears of a strike
+    // unless the actor held the ball facing the cause.
     void FallOver(Actor& cause, bool checkFoul);
 
-    // Null when no member lies within the pass cone.
+    // Directions are world headings (radians). Null when no member lies within the pass cone.
     Actor* FindPassReceiver(float direction, const std::vector<Actor*>& team) const;
+    // The receiver's target, or a point "Pass default dist" ahead along the direction.
     Vector3 GetPassTarget(float direction, const std::vector<Actor*>& team, const std::vector<Actor*>& opponents,
                           bool allowLofted) const;
+    // The receiver's position, raised to three quarters of his height when a lofted pass is
+    // allowed and needed.
     Vector3 GetPassTargetPosition(const Actor& receiver, const std::vector<Actor*>& opponents,
                                   bool allowLofted) const;
+    // True when the ball is in a pass-high area, the target is beyond a short pass, or an
+    // opponent stands across the ground path.
     bool NeedsHighPass(const Vector3& target, const std::vector<Actor*>& opponents) const;
     bool IsBallInPassHighArea() const;
 
@@ -114,10 +139,13 @@ public:
     const Vector3& GetPosition() const override { return SimpleCollidable::GetPosition(); }
     const Quaternion& GetRotation() const override { return m_rotation; }
 
+    // Shared through the clump cache; never null.
     AnimatedClump* GetClump() const { return m_clump; }
+    // World headings in radians: 0 faces +z. The displayed one lags while the body turns.
     float GetHeading() const { return m_heading; }
     void SetHeading(float heading) { m_heading = m_displayedHeading = heading; }
     float GetDisplayedHeading() const { return m_displayedHeading; }
+    // The current action's collision cylinder, in world units.
     float GetRadius() const;
     float GetHeight() const;
     float GetIdleTimer() const { return m_idleTimer; }

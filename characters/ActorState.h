@@ -57,6 +57,13 @@ struct ActorCommand {
     // Set when the state just entered strikes the ball.
     uint8_t strike = 0;
 
+    // Ignored while the hold byte is set: a started save or set piece keeps its code.
+    void SetCode(int32_t newCode)
+    {
+        if (!hold)
+            code = newCode;
+    }
+
     // Ignored while the hold or strike byte is set: a set piece keeps its aim.
     void SetDirection(float angle)
     {

@@ -23,9 +23,9 @@
 #include "simulation/PathChecker.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
+#include "simulation/frame/PitchCoordinates.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -41,8 +41,6 @@ constexpr float kPercent = 100.0f;
 // The members of each kind that every game size has.
 const char* const kStandIns[] = {"PandaPl00", "PandaGk00", "Referee"};
 
-float HeadingOf(const Vector3& v) { return std::atan2(v.x, v.z); }
-Vector3 Along(float heading) { return {std::sin(heading), 0.0f, std::cos(heading)}; }
 Vector3 Unit(Vector3 v)
 {
     v.Normalize();
@@ -64,7 +62,6 @@ Voice* PlayAt(const char* name, const Vector3& at)
     return voice;
 }
 
-bool IsStateName(const Actor& actor, const char* name) { return std::strcmp(actor.GetStateName(), name) == 0; }
 
 }  // namespace
 
@@ -95,8 +92,7 @@ Character::Character(int32_t kind, const std::string& variationName, SoccerTeam*
     if (m_brain)
         m_brain->SetName(m_controllerName);
     PathChecker::Shared().AddObstacle(m_actor.get());
-    if (!m_command.hold)
-        m_command.code = ActorInput::None;
+    m_command.SetCode(ActorInput::None);
     m_variation->energy.current = m_variation->energy.level;
     if (kind != kReferee)
         m_tiredVoice = m_race->CreateSound(static_cast<int32_t>(RaceSound::Exhausted));
@@ -243,7 +239,7 @@ void Character::Pass(const Vector3& target, bool kick)
     if (velocity.y <= 0.0f)
         velocity.y = 0.0f;
     if (velocity == Vector3{})
-        velocity = Along(m_actor->GetHeading());
+        velocity = WorldHeadingDirection(m_actor->GetHeading());
     const float limit = ShotSpeed() * MatchSettings::Instance()->passSpeedMultiplier;
     const float speed = velocity.Length();
     if (speed > 0.0f)
@@ -260,10 +256,11 @@ void Character::Shoot(float direction, float speedFactor, bool flat, bool kick, 
                                                 m_actor->kickPower);
     m_actor->kickPower = 0.0f;
     const float speed = ShotSpeed() * speedFactor;
-    Vector3 velocity = Along(direction) * speed;
+    const Vector3 along = WorldHeadingDirection(direction);
+    Vector3 velocity = along * speed;
     // Turning the flat kick by -loft about (up x kick) raises it by the loft.
     if (!flat)
-        velocity = Along(direction) * (speed * std::cos(loft)) + Vector3::UnitY * (speed * std::sin(loft));
+        velocity = along * (speed * std::cos(loft)) + Vector3::UnitY * (speed * std::sin(loft));
     Send("did shot", nullptr);
     KickBall(velocity, kick);
 }
@@ -296,8 +293,8 @@ void Character::Header(float direction)
     if (d.y > settings.maxHeaderHeightError || flat.Length() > settings.maxHeaderStrikeDist ||
         !m_actor->IsFacing(ball->GetBallPosition(), settings.headerStrikeFov) || anyHolds)
         return;
-    const Vector3 velocity =
-        Along(direction) * Math::Lerp(settings.worstHeaderSpeed, settings.bestHeaderSpeed, Shooting().level / kPercent);
+    const float speed = Math::Lerp(settings.worstHeaderSpeed, settings.bestHeaderSpeed, Shooting().level / kPercent);
+    const Vector3 velocity = WorldHeadingDirection(direction) * speed;
     if (!m_actor->HasBall() && ball->TakePossession(this))
         m_actor->TakeBall(ball);
     if (!m_actor->HasBall())
@@ -331,10 +328,10 @@ void Character::DeflectBall(float fallbackDirection)
             nearest = path.LengthSquared();
         }
     }
-    const float direction = chosen ? HeadingOf(chosen->GetPosition() - m_actor->GetPosition()) : fallbackDirection;
+    const float direction = chosen ? WorldHeadingOf(chosen->GetPosition() - m_actor->GetPosition()) : fallbackDirection;
     const float speed = Math::Lerp(settings.minDeflectSpeed, settings.maxDeflectSpeed,
                                    m_variation->GetAverageStatistic().level / kPercent);
-    const Vector3 velocity = Along(direction) * std::cos(settings.loftDeflectAngle) +
+    const Vector3 velocity = WorldHeadingDirection(direction) * std::cos(settings.loftDeflectAngle) +
                              Vector3::UnitY * std::sin(settings.loftDeflectAngle);
     ball->SetBallVelocity(velocity * speed);
 }
@@ -352,7 +349,7 @@ void Character::OnBallTouched(CarriedBall& ball, bool canHold, bool deflect)
     if (deflect) {
         m_actor->TakeBall(&ball);
         m_actor->ReleaseBall();
-        DeflectBall(HeadingOf(ball.GetBallPosition() - m_actor->GetPosition()));
+        DeflectBall(WorldHeadingOf(ball.GetBallPosition() - m_actor->GetPosition()));
         if (m_deflectSoundTimer <= 0.0f) {
             PlaySoundAt("ballbounceoffkeeper");
             m_deflectSoundTimer = kSoundRepeatSeconds;
@@ -362,7 +359,7 @@ void Character::OnBallTouched(CarriedBall& ball, bool canHold, bool deflect)
     if (received)
         PlaySoundAt("receivepass");
     m_actor->TakeBall(&ball);
-    if (m_kind == kGoalkeeper && std::strncmp(m_actor->GetStateName(), "save", 4) != 0)
+    if (m_kind == kGoalkeeper && !m_actor->StateNameStartsWith("save"))
         Send("goal kick", this);
 }
 
@@ -445,25 +442,25 @@ void Character::OnBallLocator()
     const Actor& actor = *m_actor;
     const Vector3 at = actor.GetPosition();
     const auto throwInSound = [&] { PlaySound(static_cast<int32_t>(RaceSound::ThrowIn), at.x, at.z); };
-    if (IsStateName(actor, "throwinpass")) {
+    if (actor.StateNameIs("throwinpass")) {
         Pass(m_command.targetPosition, false);
         throwInSound();
-    } else if (IsStateName(actor, "pass") || IsStateName(actor, "keeperkickpass")) {
+    } else if (actor.StateNameIs("pass") || actor.StateNameIs("keeperkickpass")) {
         Pass(m_command.targetPosition, true);
         PlaySoundAt("pass");
-    } else if (IsStateName(actor, "throwinshot")) {
+    } else if (actor.StateNameIs("throwinshot")) {
         Shoot(m_command.direction, 1.0f, false, false, false);
         throwInSound();
-    } else if (IsStateName(actor, "shoot") || IsStateName(actor, "keeperkickshot")) {
+    } else if (actor.StateNameIs("shoot") || actor.StateNameIs("keeperkickshot")) {
         PlayShotSound();
         Shoot(m_command.direction, 1.0f, false, true, false);
-    } else if (IsStateName(actor, "snag")) {
+    } else if (actor.StateNameIs("snag")) {
         OnSnagged();
-    } else if (IsStateName(actor, "header")) {
+    } else if (actor.StateNameIs("header")) {
         Header(m_command.direction);
-    } else if (IsStateName(actor, "special_panda") || IsStateName(actor, "specialend")) {
+    } else if (actor.StateNameIs("special_panda") || actor.StateNameIs("specialend")) {
         m_actor->kickPower = 0.0f;
-        Shoot(m_command.direction, 2.0f, IsStateName(actor, "special_panda"), true, true);
+        Shoot(m_command.direction, 2.0f, actor.StateNameIs("special_panda"), true, true);
     }
 }
 
@@ -482,7 +479,7 @@ void Character::OnSnagged()
     const float contact = keeper ? settings.keeperSnagContactDist : settings.snagContactDist;
     const float attacker = keeper ? settings.keeperSnagAttackerAngle : settings.snagAttackerAngle;
     const float defender = keeper ? settings.keeperSnagDefenderAngle : settings.snagDefenderAngle;
-    const float toHolder = HeadingOf(held.GetPosition() - m_actor->GetPosition());
+    const float toHolder = WorldHeadingOf(held.GetPosition() - m_actor->GetPosition());
     if (m_actor->DistanceTo(held) > contact ||
         std::fabs(Math::AngleDifference(toHolder, m_actor->GetHeading())) > attacker ||
         std::fabs(Math::AngleDifference(toHolder - kHalfTurn, held.GetHeading())) > defender)

@@ -48,8 +48,9 @@ public:
     virtual void Update(float dt);
     virtual void Render();
 
-    // Ball play. Pass and Shoot send their message before the kick; KickBall does nothing
-    // unless the actor holds the ball.
+    // Ball play. Directions are world headings (radians); targets and velocities are in the
+    // world. Pass and Shoot send their message before the kick; KickBall does nothing unless
+    // the actor holds the ball.
     void Pass(const Vector3& target, bool kick);
     void Shoot(float direction, float speedFactor, bool flat, bool kick, bool specialLoft);
     void KickBall(const Vector3& velocity, bool kick);
@@ -88,6 +89,7 @@ public:
     SoccerTeam* GetTeam() const { return m_team; }
     // Never null after construction.
     Actor* GetActor() const { return m_actor.get(); }
+    // Borrowed from their casts; never null after construction.
     CharacterVariation* GetVariation() const { return m_variation; }
     CharacterRace* GetRace() const { return m_race; }
     // Null for a kind other than the three.

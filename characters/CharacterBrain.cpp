@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 CharacterBrain::CharacterBrain(Actor* actor, Character* character, CharacterRace* race)
@@ -46,11 +45,7 @@ void CharacterBrain::Run(int32_t runMode, ActorCommand& command)
         m_charging = 0;
 }
 
-void CharacterBrain::ClearInput(ActorCommand& command)
-{
-    if (!command.hold)
-        command.code = ActorInput::None;
-}
+void CharacterBrain::ClearInput(ActorCommand& command) { command.SetCode(ActorInput::None); }
 
 namespace {
 
@@ -64,33 +59,11 @@ constexpr float kFacingAttackAngle = 1.0f;
 
 const CarriedBall* MatchBall() { return ActorSurroundings::ball; }
 
-void SetCode(ActorCommand& command, int32_t code)
-{
-    if (!command.hold)
-        command.code = code;
-}
-
 void SetAndHold(ActorCommand& command, int32_t code)
 {
-    SetCode(command, code);
+    command.SetCode(code);
     command.hold = 1;
 }
-
-Vector3 Flat(Vector3 v)
-{
-    const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
-    return v - up * v.Dot(up);
-}
-
-bool IsState(const Actor& actor, const char* name)
-{
-    const char* state = actor.GetStateName();
-    return state && std::strcmp(state, name) == 0;
-}
-
-
-// The actor's heading convention: world x over world z, as the actor and the character turn.
-float AngleTo(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
 
 } // namespace
 
@@ -106,13 +79,13 @@ Vector3 CharacterBrain::GetGoalCentre() const
         return object ? object->GetPosition() : Vector3{};
     };
     Vector3 centre = (position("LeftPost") + position("RightPost")) * 0.5f;
-    return Flat(centre - PitchFrame::GetCentre()) + PitchFrame::GetCentre();
+    return PitchFrame::Flatten(centre - PitchFrame::GetCentre()) + PitchFrame::GetCentre();
 }
 
 Vector3 CharacterBrain::GetGoalDirection() const
 {
     const Vector3 ball = MatchBall() ? MatchBall()->GetBallPosition() : Vector3{};
-    return Flat(GetGoalCentre() - ball);
+    return PitchFrame::Flatten(GetGoalCentre() - ball);
 }
 
 bool CharacterBrain::IsFacingAttack() const
@@ -122,7 +95,7 @@ bool CharacterBrain::IsFacingAttack() const
     const ActorCommand& command = m_character->GetCommand();
     const bool firstSide = !m_character || !m_character->GetTeam() || m_character->GetTeam()->IsFirstSide();
     const Vector3 goal = PitchPosition(1.0f, 0.0f).ToWorld(firstSide);
-    const Vector3 facing(std::sin(command.direction), 0.0f, std::cos(command.direction));
+    const Vector3 facing = WorldHeadingDirection(command.direction);
     return facing.Dot(goal) > goal.Length() * std::cos(kFacingAttackAngle);
 }
 
@@ -144,13 +117,13 @@ bool CharacterBrain::CanReachHeader() const
     if (!ball || !m_actor || !m_race || (own && own->HasBall()) || (other && other->HasBall()))
         return false;
     const Vector3 velocity = ball->GetCollidable().GetVelocity();
-    const Vector3 v = Flat(velocity);
+    const Vector3 v = PitchFrame::Flatten(velocity);
     if (v.IsEqual(Vector3::Zero))
         return false;
     Vector3 u = v;
     u.Normalize();
     const float reach = MatchSettings::Instance()->maxHeaderRadius + ball->GetRadius() + m_actor->GetRadius();
-    const Vector3 r = Flat(m_actor->GetPosition() - ball->GetBallPosition());
+    const Vector3 r = PitchFrame::Flatten(m_actor->GetPosition() - ball->GetBallPosition());
     float t = 0.0f;
     if (r.Length() >= reach) {
         const float p = r.Dot(u);
@@ -175,7 +148,8 @@ bool CharacterBrain::IsBallApproaching() const
     const CarriedBall* ball = MatchBall();
     if (!ball || !m_actor)
         return false;
-    return Flat(ball->GetBallPosition() - m_actor->GetPosition()).Dot(Flat(ball->GetCollidable().GetVelocity())) < 0.0f;
+    const Vector3 away = PitchFrame::Flatten(ball->GetBallPosition() - m_actor->GetPosition());
+    return away.Dot(PitchFrame::Flatten(ball->GetCollidable().GetVelocity())) < 0.0f;
 }
 
 bool CharacterBrain::CanComeOut() const
@@ -189,30 +163,34 @@ bool CharacterBrain::CanComeOut() const
     return toHolder > toBall;
 }
 
-void CharacterBrain::Think(ActorCommand& command)
+bool CharacterBrain::Steers(ActorCommand& command) const
 {
     if (m_mode == kFrozen)
-        SetCode(command, ActorInput::None);
-    // A brain without a body leaves the command to whoever drives it.
-    if (m_mode == kFrozen || !m_actor)
+        ClearInput(command);
+    return m_mode != kFrozen && m_actor;
+}
+
+void CharacterBrain::Think(ActorCommand& command)
+{
+    if (!Steers(command))
         return;
     switch (m_order.code) {
-    case kOrderGoTo: GoTo(command, true, ActorInput::Jog); break;
-    case kOrderCollect: GoTo(command, false, ActorInput::Run); break;
-    case kOrderCloseDown: CloseDown(command); break;
-    case kOrderTackle: Tackle(command); break;
-    case kOrderPass: Pass(command); break;
-    case kOrderDribble:
+    case TeamOrder::kGoTo: GoTo(command, true, ActorInput::Jog); break;
+    case TeamOrder::kCollect: GoTo(command, false, ActorInput::Run); break;
+    case TeamOrder::kCloseDown: CloseDown(command); break;
+    case TeamOrder::kTackle: Tackle(command); break;
+    case TeamOrder::kPass: Pass(command); break;
+    case TeamOrder::kDribble:
         command.SetDirection(ClearHeadingTo(m_order.point));
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
         break;
-    case kOrderShoot: Shoot(command); break;
-    case kOrderHeader: SetAndHold(command, ActorInput::Header); break;
-    case kOrderSpecial:
+    case TeamOrder::kShoot: Shoot(command); break;
+    case TeamOrder::kHeader: SetAndHold(command, ActorInput::Header); break;
+    case TeamOrder::kSpecial:
         SetAndHold(command, SpecialCode());
         PlayRaceSound(kAiSpecialSound);
         break;
-    default: SetCode(command, ActorInput::None); break;
+    default: command.SetCode(ActorInput::None); break;
     }
 }
 
@@ -220,22 +198,22 @@ float CharacterBrain::ClearHeadingTo(const Vector3& point) const
 {
     PathChecker& checker = PathChecker::Shared();
     checker.SetMover(m_actor);
-    return AngleTo(checker.FindClearDirection(point));
+    return WorldHeadingOf(checker.FindClearDirection(point));
 }
 
 void CharacterBrain::GoTo(ActorCommand& command, bool mayStay, int32_t code)
 {
     const GameSettings& s = *GameSettings::Instance();
     const float d = GetDistanceToTargetPosition();
-    if (mayStay && ((IsState(*m_actor, "stand") && d <= s.maximumAiMoveRange) || d <= s.minimumAiMoveRange)) {
-        SetCode(command, ActorInput::None);
+    if (mayStay && ((m_actor->StateNameIs("stand") && d <= s.maximumAiMoveRange) || d <= s.minimumAiMoveRange)) {
+        command.SetCode(ActorInput::None);
         return;
     }
     const float heading = ClearHeadingTo(m_order.point);
     if (command.hold)
         return;
     command.SetDirection(heading);
-    SetCode(command, code);
+    command.SetCode(code);
 }
 
 void CharacterBrain::CloseDown(ActorCommand& command)
@@ -246,24 +224,24 @@ void CharacterBrain::CloseDown(ActorCommand& command)
     if (target && m_actor->DistanceTo(*target) <= GameSettings::Instance()->snagTriggerDistAi)
         SetAndHold(command, ActorInput::Snag);
     else
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
 }
 
 void CharacterBrain::Tackle(ActorCommand& command)
 {
     const Actor* target = m_order.target ? m_order.target->GetActor() : nullptr;
     if (!target) {
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
         return;
     }
-    command.SetDirection(AngleTo(target->GetPosition() - m_actor->GetPosition()));
+    command.SetDirection(WorldHeadingOf(target->GetPosition() - m_actor->GetPosition()));
     if (m_actor->DistanceTo(*target) > GameSettings::Instance()->slideAttackDist) {
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
         return;
     }
     // The shout belongs to the start of the slide: once the code is held, or the actor is
     // already sliding, the order only lasts.
-    const bool starts = !command.hold && (IsState(*m_actor, "startrun") || IsState(*m_actor, "run"));
+    const bool starts = !command.hold && (m_actor->StateNameIs("startrun") || m_actor->StateNameIs("run"));
     SetAndHold(command, ActorInput::Tackle);
     if (starts)
         PlayRaceSound(kTackleSound);
@@ -273,22 +251,22 @@ void CharacterBrain::Pass(ActorCommand& command)
 {
     const Actor* receiver = m_order.target ? m_order.target->GetActor() : nullptr;
     if (!receiver) {
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
         return;
     }
-    const float direction = AngleTo(receiver->GetPosition() - m_actor->GetPosition());
+    const float direction = WorldHeadingOf(receiver->GetPosition() - m_actor->GetPosition());
     command.SetDirection(direction);
     const float error = Math::AngleDifference(m_actor->GetHeading(), direction);
-    const bool waiting = IsState(*m_actor, "throwinwait") || IsState(*m_actor, "keeperkickwait");
-    if (waiting || IsState(*m_actor, "throwinpass") || IsState(*m_actor, "keeperkickpass")) {
+    const bool waiting = m_actor->StateNameIs("throwinwait") || m_actor->StateNameIs("keeperkickwait");
+    if (waiting || m_actor->StateNameIs("throwinpass") || m_actor->StateNameIs("keeperkickpass")) {
         if (waiting)
             PassNow(command, *receiver, false);
         return;
     }
-    if (std::abs(error) < GameSettings::Instance()->aiPassFov || IsState(*m_actor, "kickoff"))
+    if (std::abs(error) < GameSettings::Instance()->aiPassFov || m_actor->StateNameIs("kickoff"))
         PassNow(command, *receiver, true);
     else
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
 }
 
 void CharacterBrain::PassNow(ActorCommand& command, const Actor& receiver, bool lofted)
@@ -302,12 +280,12 @@ void CharacterBrain::PassNow(ActorCommand& command, const Actor& receiver, bool 
 
 void CharacterBrain::Shoot(ActorCommand& command)
 {
-    const float direction = AngleTo(GetGoalDirection());
+    const float direction = WorldHeadingOf(GetGoalDirection());
     command.SetDirection(direction);
     if (std::abs(Math::AngleDifference(m_actor->GetHeading(), direction)) < GameSettings::Instance()->aiPassFov)
         SetAndHold(command, ActorInput::Shoot);
     else
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
 }
 
 int32_t CharacterBrain::SpecialCode() const
@@ -323,9 +301,7 @@ void CharacterBrain::PlayRaceSound(int32_t n) const
 
 void CharacterBrain::ProcessInput(ActorCommand& command)
 {
-    if (m_mode == kFrozen)
-        SetCode(command, ActorInput::None);
-    if (m_mode == kFrozen || !m_actor)
+    if (!Steers(command))
         return;
     ControllerInput in = GetControllerInput(m_name);
     in.ToCameraSpace();
@@ -342,7 +318,7 @@ void CharacterBrain::ProcessInput(ActorCommand& command)
     else if (m_charging && (in.buttonBReleased || full))
         SetAndHold(command, ActorInput::Shoot);
     else
-        SetCode(command, moving ? ActorInput::Run : ActorInput::None);
+        command.SetCode(moving ? ActorInput::Run : ActorInput::None);
     const float power = in.buttonBHoldTime / MatchSettings::Instance()->holdTimeForMaxPower;
     m_actor->kickPower = m_charging ? std::clamp(power, 0.0f, 1.0f) : 0.0f;
 }
@@ -353,10 +329,10 @@ void CharacterBrain::SpecialOrTackle(ActorCommand& command)
     if (!variation || variation->energy.current < GameSettings::Instance()->specialEnergyThreshold)
         return;
     if (m_actor->HasBall()) {
-        SetCode(command, SpecialCode());
+        command.SetCode(SpecialCode());
         PlayRaceSound(kHumanSpecialSound);
     } else {
-        SetCode(command, ActorInput::Tackle);
+        command.SetCode(ActorInput::Tackle);
         PlayRaceSound(kTackleSound);
     }
 }
@@ -364,7 +340,7 @@ void CharacterBrain::SpecialOrTackle(ActorCommand& command)
 void CharacterBrain::PassSnagOrSwitch(ActorCommand& command)
 {
     if (m_actor->HasBall()) {
-        SetCode(command, ActorInput::Pass);
+        command.SetCode(ActorInput::Pass);
         if (!command.hold)
             command.targetPosition = m_actor->GetPassTarget(command.direction, Team::ActorsOf(m_team),
                                                             Team::ActorsOf(Opponents()), true);
@@ -384,7 +360,7 @@ void CharacterBrain::StartShotOrHeader(ActorCommand& command)
 {
     if (m_actor->HasBall()) {
         m_charging = 1;
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
     } else if (CanReachHeader()) {
         SetAndHold(command, ActorInput::Header);
     } else {

@@ -12,10 +12,23 @@ class SoccerTeam;
 class Team;
 struct ActorCommand;
 
-// What team AI asks of one player: go to the point (0), pass to the target (1), collect the
-// loose ball (2), close down (3), dribble (4), tackle (6).
+// What team AI asks of one player. The point is in the world; the target is the receiver of
+// a pass or the player to close down or tackle.
 struct TeamOrder {
-    int32_t code = 0;
+    enum Code : int32_t {
+        kGoTo = 0,
+        kPass = 1,
+        kCollect = 2,  // the loose ball
+        kCloseDown = 3,
+        kDribble = 4,  // towards the point
+        kShoot = 5,
+        kTackle = 6,
+        kKeeper = 7,  // the keeper's brain decides for itself
+        kHeader = 8,
+        kSpecial = 9,
+    };
+
+    int32_t code = kGoTo;
     Vector3 point;
     // Borrowed; null for none.
     Character* target = nullptr;
@@ -38,7 +51,8 @@ public:
     CharacterBrain& operator=(const CharacterBrain&) = delete;
 
     // kThink: Think; kHumanInput: ProcessInput; any other mode, or the penalty flag raised,
-    // clears the input code unless the command holds it. A shot being charged ends once the actor has lost the ball.
+    // clears the input code unless the command holds it. A shot being charged ends once the
+    // actor has lost the ball.
     void Run(int32_t runMode, ActorCommand& command);
 
     // A person's controller, read under the brain's name, turned into the command.
@@ -91,19 +105,9 @@ protected:
     static void ClearInput(ActorCommand& command);
 
 private:
-    // The order codes of the team's order step.
-    enum OrderCode : int32_t {
-        kOrderGoTo = 0,
-        kOrderPass = 1,
-        kOrderCollect = 2,
-        kOrderCloseDown = 3,
-        kOrderDribble = 4,
-        kOrderShoot = 5,
-        kOrderTackle = 6,
-        kOrderHeader = 8,
-        kOrderSpecial = 9,
-    };
-
+    // False when the brain gives no command this frame: frozen (the code is then cleared) or
+    // without a body, whose command is left to whoever drives the character.
+    bool Steers(ActorCommand& command) const;
     // The other side of the match; null without a character or outside a match.
     SoccerTeam* Opponents() const;
     float ClearHeadingTo(const Vector3& point) const;

@@ -7,6 +7,7 @@
 #include "match/settings/GameSettings.h"
 #include "simulation/CarriedBall.h"
 #include "simulation/Collidable.h"
+#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +17,6 @@ namespace {
 const char* const kComputer = "ai";
 
 bool HoldsBall(const Character* member) { return member->GetActor() && member->GetActor()->HasBall(); }
-
-float HeadingOf(const Vector3& v) { return std::atan2(v.x, v.z); }
 
 // The kicker's team-mate nearest in angle to the direction, seen from the ball; the first of
 // equals. Null when the kicker plays alone.
@@ -30,7 +29,7 @@ Character* NearestInAngle(const Team& team, const Character& kicker, const Vecto
         if (member == &kicker || !member->GetActor())
             continue;
         const float difference =
-            std::fabs(Math::AngleDifference(direction, HeadingOf(member->GetActor()->GetPosition() - ball)));
+            std::fabs(Math::AngleDifference(direction, WorldHeadingOf(member->GetActor()->GetPosition() - ball)));
         if (!best || difference < bestDifference) {
             best = member;
             bestDifference = difference;
@@ -149,7 +148,7 @@ void ControlledPlayerList::SelectByBallDirection(Character& kicker)
     if (!team || !ball)
         return;
     const Vector3 from = ball->GetBallPosition();
-    const float direction = HeadingOf(ball->GetCollidable().GetVelocity());
+    const float direction = WorldHeadingOf(ball->GetCollidable().GetVelocity());
     std::vector<Actor*> everyone = Team::ActorsOf(ActorSurroundings::sides[0]);
     const std::vector<Actor*> second = Team::ActorsOf(ActorSurroundings::sides[1]);
     everyone.insert(everyone.end(), second.begin(), second.end());

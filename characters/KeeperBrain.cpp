@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -47,13 +46,6 @@ constexpr struct {
     {"savetopleft", ActorInput::SaveTopLeft},
 };
 
-// Only while the command is not held: a started save keeps its code.
-void SetCode(ActorCommand& command, int32_t code)
-{
-    if (!command.hold)
-        command.code = code;
-}
-
 // Any node other than side-stepping leaves the guard circle: Actor::Update would otherwise
 // keep bending the keeper onto it.
 void LeaveGuardCircle(ActorCommand& command)
@@ -62,25 +54,20 @@ void LeaveGuardCircle(ActorCommand& command)
         command.target = nullptr;
 }
 
-bool StateBegins(const Actor& actor, const char* prefix)
-{
-    const char* state = actor.GetStateName();
-    return state && std::strncmp(state, prefix, std::strlen(prefix)) == 0;
-}
-
-// Headings as the actor turns and moves by them.
-float HeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
-Vector3 DirectionOf(float heading) { return {std::sin(heading), 0.0f, std::cos(heading)}; }
-
-Vector3 Flat(const Vector3& v)
-{
-    const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
-    return v - up * v.Dot(up);
-}
-
 Ball* MatchBall() { return dynamic_cast<Ball*>(ActorSurroundings::ball); }
 
 Character* HolderOf(const SoccerTeam* team) { return team ? team->GetBallHolder() : nullptr; }
+
+// The last listed side that is not the keeper's; null when there is none.
+const SoccerTeam* OtherSide(const SoccerTeam* own)
+{
+    const SoccerTeam* other = nullptr;
+    for (const SoccerTeam* side : ActorSurroundings::sides) {
+        if (side && side != own)
+            other = side;
+    }
+    return other;
+}
 
 // Column or row of a grid coordinate: truncated, within [0, 2]; the middle for a grid of no size.
 int GridIndex(float offset, float cell)
@@ -222,7 +209,7 @@ bool KeeperBrain::Guard(GuardPoint& guard) const
         }
     }
     const MatchSettings& settings = *MatchSettings::Instance();
-    Vector3 towards = Flat(ball->GetPosition() - goal + threat * settings.keeperGuardLookaheadTime);
+    Vector3 towards = PitchFrame::Flatten(ball->GetPosition() - goal + threat * settings.keeperGuardLookaheadTime);
     const Vector3 forward = ForwardAxis();
     // A ball straight above the goal centre gives no direction; the keeper then faces out.
     const Vector3 u = towards.Length() > 1e-6f ? towards / towards.Length() : forward;
@@ -235,9 +222,9 @@ bool KeeperBrain::Guard(GuardPoint& guard) const
     const float s = radius * radius > e * e ? std::sqrt(radius * radius - e * e) : 0.0f;
     const float k = q - s >= 0.0f ? q - s : q + s;
     const Vector3 rim = goal + u * k;
-    float heading = HeadingOf(rim - centre);
+    float heading = WorldHeadingOf(rim - centre);
 
-    const float out = HeadingOf(forward);
+    const float out = WorldHeadingOf(forward);
     float delta = Math::AngleDifference(heading, out);
     guard.clamped = std::fabs(delta) >= settings.keeperGuardAngle;
     if (guard.clamped) {
@@ -245,7 +232,7 @@ bool KeeperBrain::Guard(GuardPoint& guard) const
         heading = out + delta;
     }
     guard.heading = heading;
-    guard.position = centre + DirectionOf(heading) * radius;
+    guard.position = centre + WorldHeadingDirection(heading) * radius;
     return true;
 }
 
@@ -258,43 +245,47 @@ bool KeeperBrain::IsBallInCloseTrigger() const
     return trigger && ball && ball->GetCollidable().FindImpact(*trigger, kCloseTriggerTolerance, time);
 }
 
-void KeeperBrain::Think(ActorCommand& command)
+void KeeperBrain::FollowOrder(ActorCommand& command)
 {
-    Actor* actor = GetActor();
-    if (GetOrder().code == 0 || !actor) {
-        LeaveGuardCircle(command);
-        CharacterBrain::Think(command);
-        return;
-    }
-    // A dive runs its course: its code, sound and misjudgement were settled when it started.
-    if (StateBegins(*actor, "save")) {
-        SetCode(command, ActorInput::None);
-        if (!command.hold) {
-            command.faceAtOnce = 0;
-            command.target = nullptr;
-        }
-        return;
-    }
-    const SoccerTeam* own = dynamic_cast<const SoccerTeam*>(GetTeam());
-    const SoccerTeam* other = nullptr;
-    for (const SoccerTeam* side : ActorSurroundings::sides) {
-        if (side && side != own)
-            other = side;
-    }
+    LeaveGuardCircle(command);
+    CharacterBrain::Think(command);
+}
+
+bool KeeperBrain::SightCrossing(float& time, Vector3& crossing)
+{
     bool anyHolder = false;
     for (const SoccerTeam* side : ActorSurroundings::sides)
         anyHolder = anyHolder || HolderOf(side);
-    float time = 0.0f;
-    Vector3 crossing;
     const bool crosses = !anyHolder && PredictCrossing(time, crossing);
     // His reaction runs from the moment he first sees the ball heading his way.
     if (!crosses)
         m_sightedAt = -1.0f;
     else if (m_sightedAt < 0.0f)
         m_sightedAt = time;
+    return crosses;
+}
+
+void KeeperBrain::Think(ActorCommand& command)
+{
+    Actor* actor = GetActor();
+    if (GetOrder().code == TeamOrder::kGoTo || !actor) {
+        FollowOrder(command);
+        return;
+    }
+    // A dive runs its course: its code, sound and misjudgement were settled when it started.
+    if (actor->StateNameStartsWith("save")) {
+        command.SetCode(ActorInput::None);
+        if (!command.hold) {
+            command.faceAtOnce = 0;
+            command.target = nullptr;
+        }
+        return;
+    }
+    float time = 0.0f;
+    Vector3 crossing;
+    const bool crosses = SightCrossing(time, crossing);
     if (actor->HasBall()) {
-        LeaveGuardCircle(command);
-        CharacterBrain::Think(command);
+        FollowOrder(command);
         return;
     }
     if (crosses && time <= MatchSettings::Instance()->keeperSaveReserveTime) {
@@ -302,27 +293,27 @@ void KeeperBrain::Think(ActorCommand& command)
         return;
     }
     if (GetMode() == kFrozen) {
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         return;
     }
-    Character* attacker = HolderOf(other);
+    const SoccerTeam* own = dynamic_cast<const SoccerTeam*>(GetTeam());
+    Character* attacker = HolderOf(OtherSide(own));
     if (attacker && attacker->GetActor() &&
         actor->DistanceTo(*attacker->GetActor()) <= GameSettings::Instance()->snagTriggerDistAi &&
-        (CanComeOut() || StateBegins(*attacker->GetActor(), "special"))) {
+        (CanComeOut() || attacker->GetActor()->IsInSpecialState())) {
         LeaveGuardCircle(command);
-        SetCode(command, ActorInput::SaveBottomCenter);
+        command.SetCode(ActorInput::SaveBottomCenter);
         return;
     }
     if (!HolderOf(own) && CanComeOut() && IsBallInCloseTrigger()) {
         TeamOrder& order = GetOrder();
         if (attacker) {
-            order = TeamOrder{3, Vector3{}, attacker};
+            order = TeamOrder{TeamOrder::kCloseDown, Vector3{}, attacker};
         } else {
             const CarriedBall* ball = ActorSurroundings::ball;
-            order = TeamOrder{2, ball ? ball->GetBallPosition() : Vector3{}, nullptr};
+            order = TeamOrder{TeamOrder::kCollect, ball ? ball->GetBallPosition() : Vector3{}, nullptr};
         }
-        LeaveGuardCircle(command);
-        CharacterBrain::Think(command);
+        FollowOrder(command);
         return;
     }
     GuardStep(command);
@@ -334,18 +325,18 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
     const SaveChoice& save = ChooseSave(crossing + m_misjudgement.crossing, time);
     const bool reacted = m_sightedAt < 0.0f || time <= m_sightedAt - m_misjudgement.late;
     if (!reacted || save.time + m_misjudgement.early < time) {
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         return;
     }
     Actor* actor = GetActor();
-    SetCode(command, save.code);
+    command.SetCode(save.code);
     const Vector3& at = actor->GetPosition();
     if (m_keeperRace && save.code >= ActorInput::SaveTopLeft && save.code <= ActorInput::SaveTopRight)
         m_keeperRace->PlaySound(kHighSaveSound, at.x, at.z);
     else if (m_keeperRace && (save.code == ActorInput::SaveBottomLeft || save.code == ActorInput::SaveBottomRight))
         m_keeperRace->PlaySound(kLowCornerSaveSound, at.x, at.z);
 
-    float heading = HeadingOf(ForwardAxis());
+    float heading = WorldHeadingOf(ForwardAxis());
     GuardPoint guard;
     Vector3 leftPost, rightPost;
     if (Guard(guard) && guard.clamped && GoalPosts(leftPost, rightPost)) {
@@ -369,27 +360,27 @@ void KeeperBrain::GuardStep(ActorCommand& command)
     GuardPoint guard;
     if (!Guard(guard)) {
         LeaveGuardCircle(command);
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         return;
     }
-    const Vector3 facing = DirectionOf(actor->GetHeading());
+    const Vector3 facing = WorldHeadingDirection(actor->GetHeading());
     const Vector3 side(-facing.z, 0.0f, facing.x);
     const Vector3 offset = actor->GetPosition() - guard.position;
     const float ahead = facing.Dot(offset), across = side.Dot(offset);
     float heading = guard.heading;
     if (std::max(std::fabs(ahead), std::fabs(across)) < GameSettings::Instance()->minKeeperStepDist) {
         LeaveGuardCircle(command);
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         const CarriedBall* ball = ActorSurroundings::ball;
-        heading = ball ? HeadingOf(ball->GetBallPosition() - actor->GetPosition()) : actor->GetHeading();
+        heading = ball ? WorldHeadingOf(ball->GetBallPosition() - actor->GetPosition()) : actor->GetHeading();
     } else if (std::fabs(ahead) > std::fabs(across)) {
         LeaveGuardCircle(command);
-        SetCode(command, ahead < 0.0f ? ActorInput::StepForth : ActorInput::StepBack);
+        command.SetCode(ahead < 0.0f ? ActorInput::StepForth : ActorInput::StepBack);
     } else {
         if (!command.hold)
             command.target = FindGuardCylinder();
-        SetCode(command, across < 0.0f ? ActorInput::StepRight : ActorInput::StepLeft);
-        heading = HeadingOf(offset) + Math::HalfPi;
+        command.SetCode(across < 0.0f ? ActorInput::StepRight : ActorInput::StepLeft);
+        heading = WorldHeadingOf(offset) + Math::HalfPi;
         if (std::fabs(Math::AngleDifference(heading, guard.heading)) > Math::HalfPi)
             heading += Math::Pi;
         heading = Math::AngleDifference(heading, 0.0f);
@@ -407,7 +398,7 @@ void KeeperBrain::ProcessInput(ActorCommand& command)
     }
     Actor* actor = GetActor();
     if (GetMode() == kFrozen || !actor) {
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         return;
     }
     ControllerInput in = GetControllerInput(GetName());
@@ -415,24 +406,20 @@ void KeeperBrain::ProcessInput(ActorCommand& command)
     if (in.x != 0.0f || in.y != 0.0f)
         command.SetDirection(in.GetWorldHeading());
     if (in.buttonAPressed) {
-        SetCode(command, ActorInput::Pass);
+        command.SetCode(ActorInput::Pass);
         if (!command.hold) {
-            const SoccerTeam* own = dynamic_cast<const SoccerTeam*>(GetTeam());
-            const SoccerTeam* other = nullptr;
-            for (const SoccerTeam* side : ActorSurroundings::sides) {
-                if (side && side != own)
-                    other = side;
-            }
-            command.targetPosition = actor->GetPassTarget(command.direction, Team::ActorsOf(GetTeam()), Team::ActorsOf(other), true);
+            const SoccerTeam* other = OtherSide(dynamic_cast<const SoccerTeam*>(GetTeam()));
+            command.targetPosition =
+                actor->GetPassTarget(command.direction, Team::ActorsOf(GetTeam()), Team::ActorsOf(other), true);
         }
     } else if (in.buttonBPressed) {
         SetCharging(true);
-        SetCode(command, ActorInput::Run);
+        command.SetCode(ActorInput::Run);
     } else if (IsCharging() && (in.buttonBReleased || actor->kickPower >= 1.0f)) {
-        SetCode(command, ActorInput::Shoot);
+        command.SetCode(ActorInput::Shoot);
         command.hold = 1;
     } else {
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
     }
     const float power = in.buttonBHoldTime / MatchSettings::Instance()->holdTimeForMaxPower;
     actor->kickPower = IsCharging() ? std::clamp(power, 0.0f, 1.0f) : 0.0f;
@@ -447,7 +434,7 @@ void KeeperBrain::DrawDebug() const
     const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
     const Vector3 forward = ForwardAxis();
     const Vector3 left = up.Cross(forward);
-    const Quaternion turn = Quaternion(HeadingOf(forward), PitchFrame::GetDirection(PitchFrame::kUp));
+    const Quaternion turn = Quaternion(WorldHeadingOf(forward), PitchFrame::GetDirection(PitchFrame::kUp));
     const Vector3 origin = actor->GetPosition() + forward * actor->GetRadius();
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {

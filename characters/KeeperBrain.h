@@ -55,8 +55,8 @@ public:
 
     // How a keeper of a skill (0 to 100, clamped) misreads one shot, from two draws in
     // [0, 1] and two in [-1, 1]: how early he starts a save, how long after first seeing the
-    // shot he reacts at all, and an error in the predicted crossing (x, y on the keeper plane). The worst keeper errs by the settings'
-    // worst values, the best by their best ones.
+    // shot he reacts at all, and an error in the predicted crossing (x, y on the keeper
+    // plane). The worst keeper errs by the settings' worst values, the best by their best ones.
     struct Misjudgement {
         float early = 0.0f;
         float late = 0.0f;
@@ -76,6 +76,11 @@ public:
     Vector3 ForwardAxis() const;
 
 private:
+    // The team's order carried out as a field player would, off the guard circle.
+    void FollowOrder(ActorCommand& command);
+    // Whether a loose ball will cross the keeper plane, with PredictCrossing's time and point;
+    // notes when the keeper first saw it coming.
+    bool SightCrossing(float& time, Vector3& crossing);
     void SaveStep(const Vector3& crossing, float time, ActorCommand& command);
     void GuardStep(ActorCommand& command);
     bool OnFirstSide() const;

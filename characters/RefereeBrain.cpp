@@ -9,29 +9,13 @@
 #include "simulation/frame/PitchCoordinates.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
-// Only while the command is not held: a set piece keeps the code it was given.
-void SetCode(ActorCommand& command, int32_t code)
+void SetCodeFacing(ActorCommand& command, int32_t code, float heading)
 {
-    if (!command.hold)
-        command.code = code;
-}
-
-void SetCode(ActorCommand& command, int32_t code, float heading)
-{
-    SetCode(command, code);
+    command.SetCode(code);
     command.SetDirection(heading);
-}
-
-// Headings as the actor turns and moves by them.
-float HeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
-
-bool StateBegins(const Actor& actor, const char* prefix)
-{
-    return std::strncmp(actor.GetStateName(), prefix, std::strlen(prefix)) == 0;
 }
 
 }  // namespace
@@ -65,19 +49,19 @@ void RefereeBrain::AwardRedCard(Character* player)
 void RefereeBrain::ProcessInput(ActorCommand& command)
 {
     LogError("Referee is being controlled by an input!\n");
-    SetCode(command, ActorInput::None);
+    command.SetCode(ActorInput::None);
 }
 
 void RefereeBrain::Think(ActorCommand& command)
 {
     if (GetMode() == kFrozen) {
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         return;
     }
     switch (m_state) {
     case kFollowing: FollowPlay(command); break;
-    case kShortWhistle: SetCode(command, ActorInput::WhistleShort); break;
-    case kLongWhistle: SetCode(command, ActorInput::WhistleLong); break;
+    case kShortWhistle: command.SetCode(ActorInput::WhistleShort); break;
+    case kLongWhistle: command.SetCode(ActorInput::WhistleLong); break;
     case kCardWhistle:
     case kCardApproach:
     case kCardShow: UpdateRedCard(command); break;
@@ -122,19 +106,19 @@ void RefereeBrain::FollowPlay(ActorCommand& command)
     Actor* actor = GetActor();
     CarriedBall* ball = ActorSurroundings::ball;
     if (!actor || !ball) {
-        SetCode(command, ActorInput::None);
+        command.SetCode(ActorInput::None);
         return;
     }
     const Vector3 ballAt = ball->GetBallPosition();
     const Vector3 toTarget = TargetPoint(ballAt) - actor->GetPosition();
     const Vector3 toBall = ballAt - actor->GetPosition();
-    const float angle = std::fabs(Math::AngleDifference(HeadingOf(toBall), actor->GetHeading()));
+    const float angle = std::fabs(Math::AngleDifference(WorldHeadingOf(toBall), actor->GetHeading()));
     const int32_t next = NextMovementState(toTarget.Length(), angle);
     switch (next) {
-    case kRun: SetCode(command, ActorInput::Run, HeadingOf(toTarget)); break;
-    case kWalk: SetCode(command, ActorInput::Walk, HeadingOf(toTarget)); break;
-    case kTurn: SetCode(command, ActorInput::Walk, HeadingOf(toBall)); break;
-    case kStand: SetCode(command, ActorInput::None); break;
+    case kRun: SetCodeFacing(command, ActorInput::Run, WorldHeadingOf(toTarget)); break;
+    case kWalk: SetCodeFacing(command, ActorInput::Walk, WorldHeadingOf(toTarget)); break;
+    case kTurn: SetCodeFacing(command, ActorInput::Walk, WorldHeadingOf(toBall)); break;
+    case kStand: command.SetCode(ActorInput::None); break;
     default: LogError("Invalid status for moveState in RefereeBrain\n"); break;
     }
     m_movementState = next;
@@ -151,22 +135,22 @@ void RefereeBrain::UpdateRedCard(ActorCommand& command)
     Vector3 toPlayer = player->GetPosition() - actor->GetPosition();
     toPlayer.y = 0.0f;
     const float distance = toPlayer.Length();
-    const float heading = HeadingOf(toPlayer);
+    const float heading = WorldHeadingOf(toPlayer);
     switch (m_state) {
     case kCardWhistle:
-        SetCode(command, ActorInput::WhistleShort, heading);
+        SetCodeFacing(command, ActorInput::WhistleShort, heading);
         // The whistle nodes are named by where the referee stands when he blows.
-        if (StateBegins(*actor, "refwhistle"))
+        if (actor->StateNameStartsWith("refwhistle"))
             m_state = kCardApproach;
         break;
     case kCardApproach:
-        SetCode(command, NextMovementState(distance, 0.0f) == kRun ? ActorInput::Run : ActorInput::Walk, heading);
+        SetCodeFacing(command, NextMovementState(distance, 0.0f) == kRun ? ActorInput::Run : ActorInput::Walk, heading);
         if (distance < RefereeSettings::Instance()->redCardPresentDist)
             m_state = kCardShow;
         break;
     case kCardShow:
-        SetCode(command, ActorInput::RedCard, heading);
-        if (std::strcmp(actor->GetStateName(), "refredcardend") == 0)
+        SetCodeFacing(command, ActorInput::RedCard, heading);
+        if (actor->StateNameIs("refredcardend"))
             m_state = kFollowing;
         break;
     default: LogError("UpdateRedCard() illegally called when referee is not in red card state.\n"); break;

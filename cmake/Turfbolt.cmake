@@ -47,8 +47,30 @@ endfunction()
 # read when CTest runs, so that a caller's own choice at that time still counts.
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_LIST_DIR}/TestDrivers.cmake)
 
+# Every CTest entry runs in a scratch folder below this one, where relative paths such as
+# data/log.txt land.
+set(TB_TESTRUN ${CMAKE_BINARY_DIR}/testrun)
+
+# A CTest entry that runs in ${TB_TESTRUN}/<folder> (made here; the folder is the test's name
+# unless given, so that tests which hand files on can share one) with no message boxes.
+# TIMEOUT is in seconds of a normal build (see tb_run_timeout).
+# tb_run_test(<name> [FOLDER dir] [TIMEOUT s] [ENVIRONMENT var=value...] [PROPERTIES ...] COMMAND ...)
+function(tb_run_test name)
+  cmake_parse_arguments(A "" "FOLDER;TIMEOUT" "COMMAND;ENVIRONMENT;PROPERTIES" ${ARGN})
+  if(NOT A_FOLDER)
+    set(A_FOLDER ${name})
+  endif()
+  set(wd ${TB_TESTRUN}/${A_FOLDER})
+  file(MAKE_DIRECTORY ${wd})
+  set(env TB_NO_MESSAGE_BOX=1 ${A_ENVIRONMENT})
+  add_test(NAME ${name} COMMAND ${A_COMMAND} WORKING_DIRECTORY ${wd})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" ${A_PROPERTIES})
+  if(A_TIMEOUT)
+    tb_run_timeout(${name} ${A_TIMEOUT})
+  endif()
+endfunction()
+
 # One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
-# Each executable runs in its own scratch folder, where relative paths such as data/log.txt land.
 # tb_tests(<lib> [DEPS extra tb libs...] [LIBS external...])
 function(tb_tests lib)
   cmake_parse_arguments(A "" "" "DEPS;LIBS" ${ARGN})
@@ -61,12 +83,9 @@ function(tb_tests lib)
     target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
     tb_link(${exe} ${lib} ${A_DEPS})
     target_link_libraries(${exe} PRIVATE tb_test_support GTest::gtest GTest::gtest_main ${A_LIBS})
-    set(wd ${CMAKE_BINARY_DIR}/testrun/${exe})
-    file(MAKE_DIRECTORY ${wd})
     # One CTest entry per executable: its cases share a working folder, so they must
     # not run side by side.
-    add_test(NAME ${exe} COMMAND ${exe} WORKING_DIRECTORY ${wd})
-    set_tests_properties(${exe} PROPERTIES ENVIRONMENT "TB_NO_MESSAGE_BOX=1")
+    tb_run_test(${exe} COMMAND ${exe})
   endforeach()
 endfunction()
 

@@ -43,6 +43,8 @@ public:
 
     const std::string& GetText() const { return m_text; }
     const std::string& GetTarget() const { return m_target; }
+    // The colour to draw the text in now: hovering (with kHoverColor), then pressed (unless
+    // kNoFocusColor), then visited, else the link colour.
     LinkColor GetColor() const;
 
     void OnMouseEnter();

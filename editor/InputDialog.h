@@ -55,7 +55,8 @@ public:
     // The folder the program started in, ending with a separator.
     void SetStartDirectory(std::string directory) { m_startDirectory = std::move(directory); }
 
-    // Each returns the widget, which the dialog owns until it is destroyed.
+    // Each returns the widget, which the dialog owns until it is destroyed. The value is
+    // borrowed and must outlive the dialog; it changes only on an apply.
     ParameterInput* AddFloat(const char* label, float* value, const char* format = "%f");
     ParameterInput* AddInt(const char* label, int32_t* value, const char* format = "%d");
     ParameterInput* AddBool(const char* label, bool* value);
@@ -65,6 +66,7 @@ public:
     ParameterInput* AddVector(const char* label, Vector3* value);
     ParameterInput* AddQuaternion(const char* label, Quaternion* value);
     ParameterInput* AddComboBox(const char* label, int32_t* value, std::vector<std::string> items);
+    // The button opens the object's window through the opener; the object is borrowed.
     ParameterInput* AddButton(const char* label, const char* caption, Object* object, const char* name);
     ParameterInput* AddTitle(const char* text);
 
@@ -78,6 +80,9 @@ public:
     void OnOkButton() { m_visible = false; }
     void ApplyAll();
 
+    // Apply the widget, then ask its chooser (logged and nothing more without one). The
+    // answer writes into the widget, so the chooser must answer, or drop the request, while
+    // the widget lives.
     void PickColor(ParameterInputColor& widget);
     void BrowseFile(ParameterInputFilename& widget);
 

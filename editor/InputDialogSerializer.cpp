@@ -202,37 +202,36 @@ void InputDialogSerializer::SerializeFloat(const char* name, float* value)
     ExpireOptions();
 }
 
-void InputDialogSerializer::SerializeInt(const char* name, int32_t* value)
+template <typename T, typename AddWidget>
+void InputDialogSerializer::Exchange(Kind kind, const char* name, T* value, T Entry::*field, AddWidget addWidget)
 {
     if (m_writing) {
-        Entry& entry = Record(kInt, name);
-        entry.intValue = *value;
-        if (m_dialog && !Hidden()) {
-            int combo = FindOption("combobox");
-            if (combo >= 0)
-                m_dialog->AddComboBox(entry.key.c_str(), &entry.intValue, ComboItems(m_options[combo].text));
-            else
-                m_dialog->AddInt(entry.key.c_str(), &entry.intValue, "%d");
-        }
+        Entry& entry = Record(kind, name);
+        entry.*field = *value;
+        if (m_dialog && !Hidden())
+            addWidget(entry);
     } else if (Entry* entry = FindEntry(name)) {
-        *value = entry->intValue;
+        *value = entry->*field;
         Advance();
     }
     ExpireOptions();
 }
 
+void InputDialogSerializer::SerializeInt(const char* name, int32_t* value)
+{
+    Exchange(kInt, name, value, &Entry::intValue, [this](Entry& entry) {
+        const int combo = FindOption("combobox");
+        if (combo >= 0)
+            m_dialog->AddComboBox(entry.key.c_str(), &entry.intValue, ComboItems(m_options[combo].text));
+        else
+            m_dialog->AddInt(entry.key.c_str(), &entry.intValue, "%d");
+    });
+}
+
 void InputDialogSerializer::SerializeBool(const char* name, bool* value)
 {
-    if (m_writing) {
-        Entry& entry = Record(kBool, name);
-        entry.boolValue = *value;
-        if (m_dialog && !Hidden())
-            m_dialog->AddBool(entry.key.c_str(), &entry.boolValue);
-    } else if (Entry* entry = FindEntry(name)) {
-        *value = entry->boolValue;
-        Advance();
-    }
-    ExpireOptions();
+    Exchange(kBool, name, value, &Entry::boolValue,
+             [this](Entry& entry) { m_dialog->AddBool(entry.key.c_str(), &entry.boolValue); });
 }
 
 void InputDialogSerializer::SerializeColor(const char* name, Color* value)
@@ -255,16 +254,8 @@ void InputDialogSerializer::SerializeColor(const char* name, Color* value)
 
 void InputDialogSerializer::SerializeVector3(const char* name, Vector3* value)
 {
-    if (m_writing) {
-        Entry& entry = Record(kVector, name);
-        entry.vector = *value;
-        if (m_dialog && !Hidden())
-            m_dialog->AddVector(entry.key.c_str(), &entry.vector);
-    } else if (Entry* entry = FindEntry(name)) {
-        *value = entry->vector;
-        Advance();
-    }
-    ExpireOptions();
+    Exchange(kVector, name, value, &Entry::vector,
+             [this](Entry& entry) { m_dialog->AddVector(entry.key.c_str(), &entry.vector); });
 }
 
 void InputDialogSerializer::SerializeString(const char* name, std::string* value)
@@ -292,16 +283,8 @@ void InputDialogSerializer::SerializeString(const char* name, std::string* value
 
 void InputDialogSerializer::SerializeQuaternion(const char* name, Quaternion* value)
 {
-    if (m_writing) {
-        Entry& entry = Record(kQuaternion, name);
-        entry.quaternion = *value;
-        if (m_dialog && !Hidden())
-            m_dialog->AddQuaternion(entry.key.c_str(), &entry.quaternion);
-    } else if (Entry* entry = FindEntry(name)) {
-        *value = entry->quaternion;
-        Advance();
-    }
-    ExpireOptions();
+    Exchange(kQuaternion, name, value, &Entry::quaternion,
+             [this](Entry& entry) { m_dialog->AddQuaternion(entry.key.c_str(), &entry.quaternion); });
 }
 
 void InputDialogSerializer::SerializeObject(const char* name, Object* object)

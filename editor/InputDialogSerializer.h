@@ -82,6 +82,10 @@ private:
     void Advance();
     void ExpireOptions();
     bool Hidden() const { return FindOption("hide") >= 0; }
+    // Writing: records the value in a new entry and, with a dialog and unless hidden, lets
+    // addWidget make the entry's widget. Reading: copies the entry's value back.
+    template <typename T, typename AddWidget>
+    void Exchange(Kind kind, const char* name, T* value, T Entry::*field, AddWidget addWidget);
 
     CInputDialog* m_dialog;
     bool m_writing = false;

@@ -119,6 +119,7 @@ public:
     // Reads the icon names of the files matching the wildcard in name order; load (given
     // each file's path) takes the picture and answers false to stop.
     void LoadIcons(const std::string& wildcard, const std::function<bool(const std::string&)>& load);
+    // The icon named after the object's class (letter case aside), else the default icon.
     int GetIconIndex(const Object& object) const;
     int GetDefaultIcon() const { return m_defaultIcon; }
     int GetFolderIcon() const { return m_folderIcon; }
@@ -133,10 +134,15 @@ public:
     void OnObjectFreeing(const Object* object) override;
     void OnCastClearing(const Cast& cast) override;
 
+    // The folder of a "|"-separated path, made with its missing parents; kNone for an empty
+    // path (the top level).
     TreeModel::Item FindOrCreateFolder(const std::string& path);
+    // A last child of the folder, made as above. The object is borrowed and may be null; the
+    // game reports its freeing through OnObjectFreeing.
     TreeModel::Item InsertItem(const std::string& folder, const std::string& label, int image, Object* object);
 
-    // A window on the object; a window already open on it is replaced in its place.
+    // A window on the object; a window already open on it is replaced in its place. The
+    // entry stays valid until its window is closed and removed at the end of a UI pass.
     PropertyWindowEntry& OpenPropertyWindow(Object& object, const std::string& label, int openedFrom = 0);
     // A double click: the selected item's window, when it shows an object.
     void OnDblClk();
@@ -152,6 +158,7 @@ public:
     void UpdateAttachments(float dt);
     void RenderAttachments();
 
+    // For the windows opened from now on; windows already open keep theirs.
     void SetAttachmentMaker(AttachmentMaker maker) { m_attachmentMaker = std::move(maker); }
     void SetChoosers(ColorChooser color, FileChooser file);
 

@@ -100,11 +100,24 @@ DialogControl& ParameterInput::Add(DialogControl::Kind kind, int left, int top, 
     return control;
 }
 
-// Label then edit, for the one-number rows.
-void ParameterInputFloat::MakeControls(int x, int y, const std::string& label)
+void ParameterInput::AddNumberRow(int x, int y, const std::string& label)
 {
     Add(DialogControl::kLabel, x, y, x + 170, y + 16, label);
     Add(DialogControl::kEdit, x + 180, y, x + 240, y + 16);
+}
+
+DialogControl& ParameterInput::AddTripleGroup(int x, int y, int height, const std::string& label)
+{
+    Add(DialogControl::kGroup, x, y, x + 240, y + height, label);
+    Add(DialogControl::kEdit, x + 10, y + 20, x + 70, y + 36);
+    Add(DialogControl::kEdit, x + 75, y + 20, x + 135, y + 36);
+    Add(DialogControl::kEdit, x + 140, y + 20, x + 200, y + 36);
+    return Add(DialogControl::kButton, x + 214, y + 20, x + 230, y + 36, ">");
+}
+
+void ParameterInputFloat::MakeControls(int x, int y, const std::string& label)
+{
+    AddNumberRow(x, y, label);
 }
 
 void ParameterInputFloat::UpdateField()
@@ -119,8 +132,7 @@ void ParameterInputFloat::UpdateControl()
 
 void ParameterInputInt::MakeControls(int x, int y, const std::string& label)
 {
-    Add(DialogControl::kLabel, x, y, x + 170, y + 16, label);
-    Add(DialogControl::kEdit, x + 180, y, x + 240, y + 16);
+    AddNumberRow(x, y, label);
 }
 
 void ParameterInputInt::UpdateField()
@@ -186,11 +198,7 @@ void ParameterInputComboBox::UpdateControl()
 
 void ParameterInputColor::MakeControls(int x, int y, const std::string& label)
 {
-    Add(DialogControl::kGroup, x, y, x + 240, y + (m_alphaRow ? 70 : 50), label);
-    Add(DialogControl::kEdit, x + 10, y + 20, x + 70, y + 36);
-    Add(DialogControl::kEdit, x + 75, y + 20, x + 135, y + 36);
-    Add(DialogControl::kEdit, x + 140, y + 20, x + 200, y + 36);
-    Add(DialogControl::kButton, x + 214, y + 20, x + 230, y + 36, ">");
+    AddTripleGroup(x, y, m_alphaRow ? 70 : 50, label);
     if (m_alphaRow) {
         Add(DialogControl::kLabel, x + 10, y + 42, x + 70, y + 58, "Alpha");
         Add(DialogControl::kSlider, x + 80, y + 40, x + 230, y + 66).rangeMax = 1000000;
@@ -218,11 +226,7 @@ void ParameterInputColor::UpdateControl()
 
 void ParameterInputVector::MakeControls(int x, int y, const std::string& label)
 {
-    Add(DialogControl::kGroup, x, y, x + 240, y + 50, label);
-    Add(DialogControl::kEdit, x + 10, y + 20, x + 70, y + 36);
-    Add(DialogControl::kEdit, x + 75, y + 20, x + 135, y + 36);
-    Add(DialogControl::kEdit, x + 140, y + 20, x + 200, y + 36);
-    Add(DialogControl::kButton, x + 214, y + 20, x + 230, y + 36, ">").enabled = false;
+    AddTripleGroup(x, y, 50, label).enabled = false;
 }
 
 void ParameterInputVector::UpdateField()

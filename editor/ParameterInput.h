@@ -63,6 +63,11 @@ protected:
     DialogControl& Add(DialogControl::Kind kind, int left, int top, int right, int bottom,
                        const std::string& text = {});
     DialogControl& At(size_t i) { return m_controls[i]; }
+    // A label and the edit (control 1) of a one-number row.
+    void AddNumberRow(int x, int y, const std::string& label);
+    // A group of the height holding three edits (controls 1 to 3) and the ">" button, which
+    // it returns.
+    DialogControl& AddTripleGroup(int x, int y, int height, const std::string& label);
 
     CInputDialog* m_dialog = nullptr;
     std::vector<DialogControl> m_controls;
@@ -197,6 +202,7 @@ public:
     ParameterInputButton(std::string caption, Object* object, std::string name)
         : m_caption(std::move(caption)), m_object(object), m_name(std::move(name)) {}
     int Height() const override { return 24; }
+    // Borrowed; may be null.
     Object* GetObject() const { return m_object; }
     const std::string& GetName() const { return m_name; }
 

@@ -47,6 +47,7 @@ public:
     bool OnBeginLabelEdit(Item item);
     // Ends the edit: true when the item took the new text.
     bool OnEndLabelEdit(std::optional<std::string> text);
+    // kNone when no label is being edited.
     Item GetEditItem() const { return m_editItem; }
 
     // A copy of the item (text, images, object, state and overlay bits) under the new parent.
@@ -58,6 +59,7 @@ public:
     // The same, descending only into expanded items.
     Item GetNextVisibleItem(Item item) const;
 
+    // The items are kNone when there is none.
     bool IsDragging() const { return m_dragging; }
     Item GetDragItem() const { return m_dragItem; }
     Item GetDropItem() const { return m_dropItem; }

@@ -50,6 +50,7 @@ public:
     // Empty, 0, null for an item that does not exist.
     std::string GetItemText(Item item) const;
     bool SetItemText(Item item, const std::string& text);
+    // Borrowed: the model stores the pointer and never reads through it.
     Object* GetItemData(Item item) const;
     bool SetItemData(Item item, Object* data);
     int GetItemImage(Item item) const;

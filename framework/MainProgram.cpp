@@ -9,6 +9,8 @@
 #include "framework/Settings.h"
 #include "framework/TimeInfo.h"
 
+#include <cstdlib>
+
 namespace {
 const char* const kConfigFile = "data\\pc\\config.txt";
 }
@@ -42,6 +44,9 @@ bool MainProgram::Init()
         create();
 
     SettingsManager* settings = SettingsManager::Instance();
+    // Loaded first, so that a test run's values win over the shipped ones.
+    if (const char* testConfig = std::getenv("TB_TEST_CONFIG"); testConfig && *testConfig)
+        settings->LoadSettings(testConfig);
     settings->LoadSettings(kConfigFile);
     m_project = settings->GetString("Project");
     m_projectPath = settings->GetString("ProjectPath");

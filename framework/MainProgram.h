@@ -21,8 +21,9 @@ public:
     static void AddCoreSingletonCreator(CoreSingletonCreator creator);
 
     // Creates the core singletons, loads "data\pc\config.txt" (the shell unloads all
-    // settings before), registers the aliases "<PP>" and "<TP>" and requests the state
-    // "Game" + Project. False when that state is not registered.
+    // settings before) under the test configuration that TB_TEST_CONFIG names, if set,
+    // registers the aliases "<PP>" and "<TP>" and requests the state "Game" + Project.
+    // False when that state is not registered.
     bool Init();
 
     // Requests are carried out at the start of the next Update, in the order made.

@@ -177,6 +177,8 @@ float ControllerInput::GetStickHeading() const
     return PitchAngle::FromDirection(pitchToWorld.GetColumn(0) * x + pitchToWorld.GetColumn(2) * y).angle;
 }
 
+float ControllerInput::GetWorldHeading() const { return WorldHeadingOf({x, 0.0f, y}); }
+
 Vector3 TransformByCameraHeading(const Vector3& v)
 {
     // The stick is read every frame: warn when the heading is lost, not on every read.

@@ -4,7 +4,6 @@
 #include "framework/Singleton.h"
 #include "framework/Vector.h"
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -114,7 +113,7 @@ struct ControllerInput {
     // After ToCameraSpace: the world heading of (x, 0, y), measured as actors measure
     // theirs. Taking it through the pitch frame again would turn it twice on a pitch that
     // does not lie along the world axes.
-    float GetWorldHeading() const { return std::atan2(x, y); }
+    float GetWorldHeading() const;
 };
 
 // Rotates v from the primary camera's heading frame into world space: x runs to the

@@ -17,6 +17,19 @@ int32_t ScaleAxis(Sint16 value)
     return std::clamp(scaled, -1000, 1000);
 }
 
+// Only the first buttons are read: the masks hold one bit for each.
+constexpr int kReadButtons = 32;
+
+template <typename Test>
+uint32_t MaskOf(Test test)
+{
+    uint32_t mask = 0;
+    for (int i = 0; i < kReadButtons; ++i)
+        if (test(i))
+            mask |= 1u << i;
+    return mask;
+}
+
 }  // namespace
 
 JoystickInput::~JoystickInput()
@@ -57,7 +70,7 @@ bool JoystickInput::Poll()
 
 bool JoystickInput::IsButtonDown(int button) const
 {
-    return button >= 0 && button < 32 && m_current.buttons[button] != 0;
+    return button >= 0 && button < kReadButtons && m_current.buttons[button] != 0;
 }
 
 bool JoystickInput::WasButtonPressed(int button) const
@@ -67,20 +80,12 @@ bool JoystickInput::WasButtonPressed(int button) const
 
 uint32_t JoystickInput::GetButtonMask() const
 {
-    uint32_t mask = 0;
-    for (int i = 0; i < 32; ++i)
-        if (IsButtonDown(i))
-            mask |= 1u << i;
-    return mask;
+    return MaskOf([this](int button) { return IsButtonDown(button); });
 }
 
 uint32_t JoystickInput::GetPressedMask() const
 {
-    uint32_t mask = 0;
-    for (int i = 0; i < 32; ++i)
-        if (WasButtonPressed(i))
-            mask |= 1u << i;
-    return mask;
+    return MaskOf([this](int button) { return WasButtonPressed(button); });
 }
 
 const char* JoystickInput::GetName() const
@@ -108,9 +113,9 @@ bool DXInput::Init()
     for (int i = 0; i < count; ++i) {
         // Kept even when it failed to open: device numbers must not shift, and it reads as
         // all zero.
-        auto* joystick = new JoystickInput();
+        auto joystick = std::make_unique<JoystickInput>();
         joystick->Init(i);
-        m_joysticks.push_back(joystick);
+        m_joysticks.push_back(std::move(joystick));
     }
     return true;
 }
@@ -121,14 +126,12 @@ void DXInput::Update(float)
         return;
     // Event pumping updates SDL's joysticks only while joystick events are enabled.
     SDL_JoystickUpdate();
-    for (JoystickInput* joystick : m_joysticks)
+    for (const auto& joystick : m_joysticks)
         joystick->Poll();
 }
 
 bool DXInput::Exit()
 {
-    for (JoystickInput* joystick : m_joysticks)
-        delete joystick;
     m_joysticks.clear();
     if (m_ownsSubsystem) {
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
@@ -141,5 +144,5 @@ JoystickInput* DXInput::GetJoystick(int index) const
 {
     if (index < 0 || index >= GetJoystickCount())
         return nullptr;
-    return m_joysticks[static_cast<size_t>(index)];
+    return m_joysticks[static_cast<size_t>(index)].get();
 }

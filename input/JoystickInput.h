@@ -3,6 +3,7 @@
 #include "framework/Singleton.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 typedef struct _SDL_Joystick SDL_Joystick;
@@ -32,18 +33,21 @@ public:
     // device is gone or was never opened.
     bool Poll();
 
+    // Buttons 0..31; false for any other.
     bool IsButtonDown(int button) const;
     bool WasButtonPressed(int button) const;
     // Bit i for button i, buttons 0..31.
     uint32_t GetButtonMask() const;
     uint32_t GetPressedMask() const;
 
+    // Axes scaled to -1..1.
     float GetX() const { return m_current.x * 0.001f; }
     float GetY() const { return m_current.y * 0.001f; }
     float GetRz() const { return m_current.rz * 0.001f; }
     float GetSlider() const { return m_current.slider[0] * 0.001f; }
 
     const JoystickState& GetState() const { return m_current; }
+    // Never null: empty when the device is not open.
     const char* GetName() const;
 
 private:
@@ -64,10 +68,10 @@ public:
     bool Exit();
 
     int GetJoystickCount() const { return static_cast<int>(m_joysticks.size()); }
-    // Null outside 0..count-1.
+    // Null outside 0..count-1; valid until the next Init or Exit.
     JoystickInput* GetJoystick(int index) const;
 
 private:
-    std::vector<JoystickInput*> m_joysticks;
+    std::vector<std::unique_ptr<JoystickInput>> m_joysticks;
     bool m_ownsSubsystem = false;  // Init started SDL's joystick support itself
 };

@@ -18,8 +18,10 @@ public:
     void OnKeyDown(int key);
     void OnKeyUp(int key);
 
+    // Turns the key messages since the last update into this frame's edges. Always true.
     bool Update(float dt);
 
+    // False for a code outside 1..255.
     bool IsKeyDown(int key) const;
     bool WasKeyPressed(int key) const;
     bool WasKeyReleased(int key) const;

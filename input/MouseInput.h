@@ -15,11 +15,14 @@ public:
     // Passed for a value that stays as it is.
     static constexpr int kUnchanged = -1;
 
+    // Window pixels; the values take effect at the next Update.
     void SetState(int x, int y, uint32_t buttons);
     void SetState(int x, int y, int buttons) { SetState(x, y, static_cast<uint32_t>(buttons)); }
     void SetWheel(int notches) { m_pendingWheel = notches; }
 
+    // Makes the pending state current; the delta is 0 on the first update. Always true.
     bool Update(float dt);
+    // Moves to the point at once, with no delta at the next update.
     void ResetPosition(int x, int y);
 
     void HideCursor(bool hide);
@@ -29,6 +32,7 @@ public:
     void GetDelta(int& dx, int& dy) const { dx = m_dx; dy = m_dy; }
     uint32_t GetButtons() const { return m_buttons; }
     uint32_t GetButtonsPressed() const { return m_buttons & ~m_previousButtons; }
+    // The notches of the last wheel message before the update; 0 when there was none.
     int GetWheel() const { return m_wheel; }
 
     // The button bits of an SDL button mask.

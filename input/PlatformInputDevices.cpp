@@ -3,11 +3,8 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/JoystickInput.h"
 
-PlatformInputDevices::~PlatformInputDevices()
-{
-    for (auto& [device, mapper] : m_mappers)
-        delete mapper;
-}
+PlatformInputDevices::PlatformInputDevices() = default;
+PlatformInputDevices::~PlatformInputDevices() = default;
 
 int PlatformInputDevices::GetNumDevices() const
 {
@@ -18,17 +15,15 @@ ConfigurableInputMapper* PlatformInputDevices::GetInputMapper(int device)
 {
     if (device < 0 || device >= GetNumDevices())
         return nullptr;
-    auto it = m_mappers.find(device);
-    if (it != m_mappers.end())
-        return it->second;
-    ConfigurableInputMapper* mapper = CreateInputMapper(device);
-    m_mappers[device] = mapper;
-    return mapper;
+    std::unique_ptr<ConfigurableInputMapper>& mapper = m_mappers[device];
+    if (!mapper)
+        mapper = CreateInputMapper(device);
+    return mapper.get();
 }
 
-ConfigurableInputMapper* PlatformInputDevices::CreateInputMapper(int device)
+std::unique_ptr<ConfigurableInputMapper> PlatformInputDevices::CreateInputMapper(int device)
 {
     if (device == 0)
-        return new ConfigurableKeyboardInputMapper();
-    return new ConfigurableJoystickInputMapper(device - 1);
+        return std::make_unique<ConfigurableKeyboardInputMapper>();
+    return std::make_unique<ConfigurableJoystickInputMapper>(device - 1);
 }

@@ -3,6 +3,7 @@
 #include "framework/Singleton.h"
 
 #include <map>
+#include <memory>
 
 class ConfigurableInputMapper;
 
@@ -10,14 +11,16 @@ class ConfigurableInputMapper;
 // one configurable mapper per device, made on first request with its defaults.
 class PlatformInputDevices : public Singleton<PlatformInputDevices> {
 public:
+    PlatformInputDevices();
     ~PlatformInputDevices() override;
 
     int GetNumDevices() const;
-    // Null outside 0..GetNumDevices()-1; the same mapper every time for one index.
+    // Null outside 0..GetNumDevices()-1; the same mapper every time for one index, kept
+    // until the devices go.
     ConfigurableInputMapper* GetInputMapper(int device);
 
 private:
-    ConfigurableInputMapper* CreateInputMapper(int device);
+    static std::unique_ptr<ConfigurableInputMapper> CreateInputMapper(int device);
 
-    std::map<int, ConfigurableInputMapper*> m_mappers;
+    std::map<int, std::unique_ptr<ConfigurableInputMapper>> m_mappers;
 };

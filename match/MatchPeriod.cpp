@@ -19,6 +19,7 @@
 #include "match/RestartKicks.h"
 #include "match/MenuVariables.h"
 #include "match/MatchFade.h"
+#include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyShootout.h"
@@ -48,6 +49,23 @@ constexpr int kLastPeriod = 3;
 constexpr int kStoryFinalRound = 6;
 const char* const kListenerMessage = "something";
 const char* const kDynamicBanner = "message_dynamic";
+constexpr float kBannerSeconds = 2.0f;
+constexpr float kRestartDelay = 2.0f;
+constexpr float kCardDelay = 1.5f;
+constexpr float kRedCardWalkSeconds = 5.0f;
+constexpr int kForfeitRedCards = 3;
+constexpr int kHighCrowdLevels = 2;
+
+// Rating changes by event.
+constexpr float kSnagRating = 0.2f;
+constexpr float kGoalRating = 2.0f;
+constexpr float kIllegalGoalRating = -0.1f;
+constexpr float kBallOutRating = -0.1f;
+constexpr float kUnseenFoulRating = 0.3f;
+constexpr float kFoulRating = 0.1f;
+constexpr float kPenaltyRating = -0.5f;
+constexpr float kYellowRating = -0.5f;
+constexpr float kRedRating = -1.0f;
 
 PitchSimulation& Pitch()
 {
@@ -84,24 +102,6 @@ bool StoryActive()
 {
     return StoryModeGame::Instance()->active;
 }
-
-constexpr float kBannerSeconds = 2.0f;
-constexpr float kRestartDelay = 2.0f;
-constexpr float kCardDelay = 1.5f;
-constexpr float kRedCardWalkSeconds = 5.0f;
-constexpr int kForfeitRedCards = 3;
-constexpr int kHighCrowdLevels = 2;
-
-// Rating changes by event.
-constexpr float kSnagRating = 0.2f;
-constexpr float kGoalRating = 2.0f;
-constexpr float kIllegalGoalRating = -0.1f;
-constexpr float kBallOutRating = -0.1f;
-constexpr float kUnseenFoulRating = 0.3f;
-constexpr float kFoulRating = 0.1f;
-constexpr float kPenaltyRating = -0.5f;
-constexpr float kYellowRating = -0.5f;
-constexpr float kRedRating = -1.0f;
 
 void AddRating(Character* player, float change)
 {
@@ -140,6 +140,12 @@ void Whistle()
 bool Matches(int message, const char* name)
 {
     return message == MessageServer::Instance()->RegisterMessage(name);
+}
+
+// The crowd of the first levels is the loud one.
+const char* CrowdLevel()
+{
+    return GameParameters::Instance()->GetLevelNumber() <= kHighCrowdLevels ? "high" : "low";
 }
 
 // The statistics screen shows side 0 as home except in a story-mode first leg.
@@ -285,26 +291,7 @@ void MatchPeriod::OnQueuedMessage(int message, intptr_t param)
     if (m_sequence || m_pauseMenu || m_periodOver || !param)
         return;
     if (Matches(message, "goal scored")) {
-        const Ball::Goal& goal = *reinterpret_cast<const Ball::Goal*>(param);
-        Character* scorer = AsCharacter(goal.scorer);
-        const bool ownGoal = !goal.scoringTeam || !goal.scoringTeam->Contains(scorer);
-        if (ownGoal)
-            AddRating(scorer, -kGoalRating);
-        LogMessage("Goal scored, ownGoal=%d\n", ownGoal ? 1 : 0);
-        const Ball* ball = Pitch().GetBall();
-        if (!ownGoal && ball && !ball->IsLegalForGoal()) {
-            LogMessage("Ball was _not_ legal for goal\n");
-            Ball::OutOfBoundsFar record;
-            record.left = !goal.scoringTeam->IsFirstSide();
-            record.negativeSide = true;
-            record.lastToucher = goal.scoringTeam->GetPlayerCount() > 0 ? goal.scoringTeam->GetPlayer(0) : nullptr;
-            AddRating(scorer, kIllegalGoalRating);
-            StartCornerOrKeeperKick(record);
-        } else {
-            if (!ownGoal)
-                LogMessage("Ball was legal for goal\n");
-            StartGoalSequence(goal);
-        }
+        HandleGoalScored(*reinterpret_cast<const Ball::Goal*>(param));
     } else if (Matches(message, "Snagged")) {
         AddRating(reinterpret_cast<Character*>(param), kSnagRating);
         return;
@@ -329,6 +316,30 @@ void MatchPeriod::OnQueuedMessage(int message, intptr_t param)
         return;
     }
     Pitch().RandomizeTeamStrategies();
+}
+
+void MatchPeriod::HandleGoalScored(const Ball::Goal& goal)
+{
+    Character* scorer = AsCharacter(goal.scorer);
+    const bool ownGoal = !goal.scoringTeam || !goal.scoringTeam->Contains(scorer);
+    if (ownGoal)
+        AddRating(scorer, -kGoalRating);
+    LogMessage("Goal scored, ownGoal=%d\n", ownGoal ? 1 : 0);
+    const Ball* ball = Pitch().GetBall();
+    if (ownGoal || !ball || ball->IsLegalForGoal()) {
+        if (!ownGoal)
+            LogMessage("Ball was legal for goal\n");
+        StartGoalSequence(goal);
+        return;
+    }
+    LogMessage("Ball was _not_ legal for goal\n");
+    // As if the scoring side had put the ball out over the goal line: the other side's keeper kicks.
+    Ball::OutOfBoundsFar record;
+    record.left = !goal.scoringTeam->IsFirstSide();
+    record.negativeSide = true;
+    record.lastToucher = sides::PlayerAt(goal.scoringTeam, 0);
+    AddRating(scorer, kIllegalGoalRating);
+    StartCornerOrKeeperKick(record);
 }
 
 State* MatchPeriod::WrapSetPiece(State* setPiece)
@@ -395,11 +406,10 @@ void MatchPeriod::StartThrowIn(const Ball::OutOfBoundsAcross& record)
 
 std::string MatchPeriod::CrowdSoundName(const char* stem, int side, bool ownGoal) const
 {
-    const bool high = GameParameters::Instance()->GetLevelNumber() <= kHighCrowdLevels;
     bool cheer = CrowdFavours(side);
     if (ownGoal && CrowdFavours(0) && CrowdFavours(1))
         cheer = false;
-    return std::string(stem) + (cheer ? "cheer_" : "dismay_") + (high ? "high" : "low");
+    return std::string(stem) + (cheer ? "cheer_" : "dismay_") + CrowdLevel();
 }
 
 void MatchPeriod::PlayCrowd(const std::string& name) const
@@ -428,14 +438,14 @@ void MatchPeriod::StartGoalSequence(const Ball::Goal& goal)
     std::vector<Character*> dismay;
     if (scorer)
         (ownGoal ? dismay : cheer).push_back(scorer);
-    if (!ownGoal && TeamOf(1 - side).GetPlayerCount() > 0)
-        dismay.push_back(TeamOf(1 - side).GetPlayer(0));
+    Character* beatenKeeper = ownGoal ? nullptr : sides::PlayerAt(&TeamOf(1 - side), 0);
+    if (beatenKeeper)
+        dismay.push_back(beatenKeeper);
     const MatchSettings& settings = *MatchSettings::Instance();
     State* sequence = new PlayerReaction(cheer, dismay, settings.goalMinStagger, settings.goalMaxStagger,
                                          settings.goalReactionTime);
     if (StoryActive() || GameParameters::Instance()->replays)
-        if (State* replay = RestartKicks::CreateReplay(!credited->IsFirstSide()))
-            sequence = new IteratingState(sequence, replay);
+        sequence = new IteratingState(sequence, RestartKicks::CreateReplay(!credited->IsFirstSide()));
     // In extra time the goal ends the period: no kick-off follows.
     if (m_period < 2)
         sequence = new IteratingState(sequence, new KickOff(side != 0));
@@ -461,7 +471,7 @@ bool MatchPeriod::ShouldShowCard(const Character* fouler)
     const Character* referee = Pitch().GetReferee();
     if (!cards || !referee || !fouler)
         return false;
-    const bool firstSide = fouler->GetTeam() && fouler->GetTeam()->IsFirstSide();
+    const bool firstSide = sides::OnFirstSide(fouler);
     const Actor& offender = *fouler->GetActor();
     const float x = std::max(0.0f, PitchPosition::FromWorld(offender.GetPosition(), !firstSide).x);
     const RefereeSettings& settings = *RefereeSettings::Instance();
@@ -475,18 +485,30 @@ void MatchPeriod::StartFoulSequence(const Character::FoulRecord& foul, bool pena
         AddRating(fouler, kUnseenFoulRating);
         return;
     }
-    const bool fouledInTeam0 = SideOf(foul.fouled) == 0;
-    const int foulingSide = fouledInTeam0 ? 1 : 0;
-    const int awardedSide = 1 - foulingSide;
-    MatchStatistics& statistics = *MatchStatistics::Instance();
-    ++statistics.fouls[foulingSide];
+    const int foulingSide = SideOf(foul.fouled) == 0 ? 1 : 0;
+    ++MatchStatistics::Instance()->fouls[foulingSide];
+    State* restart = CreateFoulRestart(foul, penalty);
+    if (ShouldShowCard(fouler)) {
+        SetSequence(CreateCardSequence(foul, foulingSide, restart));
+    } else {
+        Whistle();
+        AddRating(fouler, kFoulRating);
+        SetSequence(restart);
+    }
+    PlayCrowd(std::string("boohfoul") + CrowdLevel());
+}
 
+State* MatchPeriod::CreateFoulRestart(const Character::FoulRecord& foul, bool penalty)
+{
+    const bool fouledInTeam0 = SideOf(foul.fouled) == 0;
+    const int awardedSide = fouledInTeam0 ? 0 : 1;
+    MatchStatistics& statistics = *MatchStatistics::Instance();
     State* kick;
     const char* banner;
     if (penalty) {
         kick = RestartKicks::CreatePenalty(fouledInTeam0);
         banner = "message_penaltykick";
-        AddRating(fouler, kPenaltyRating);
+        AddRating(foul.offender, kPenaltyRating);
         ++statistics.penaltyKicks[awardedSide];
     } else {
         kick = RestartKicks::CreateFreeKick(fouledInTeam0, foul.spot);
@@ -496,40 +518,38 @@ void MatchPeriod::StartFoulSequence(const Character::FoulRecord& foul, bool pena
     auto* restart = new ParallelState;
     restart->AddState(new IteratingState(new MatchDelay(kRestartDelay, true, true), kick));
     restart->AddState(new TBIngameMessageMenu(banner, kBannerSeconds));
+    return restart;
+}
 
-    if (!ShouldShowCard(fouler)) {
-        Whistle();
-        AddRating(fouler, kFoulRating);
-        SetSequence(restart);
+State* MatchPeriod::CreateCardSequence(const Character::FoulRecord& foul, int foulingSide, State* restart)
+{
+    Character* fouler = foul.offender;
+    MatchStatistics& statistics = *MatchStatistics::Instance();
+    const bool yellow = !fouler->IsBooked();
+    State* next = restart;
+    if (yellow) {
+        AddRating(fouler, kYellowRating);
+        ++statistics.yellowCards[foulingSide];
     } else {
-        const bool yellow = !fouler->IsBooked();
-        State* next = restart;
-        if (yellow) {
-            AddRating(fouler, kYellowRating);
-            ++statistics.yellowCards[foulingSide];
+        ++statistics.redCards[foulingSide];
+        AddRating(fouler, kRedRating);
+        SetVariable("%scorer%", NameOf(fouler));
+        auto* cardShow = new ParallelState;
+        cardShow->AddState(new SendOffPlayer({fouler}, true, false, false, kRedCardWalkSeconds));
+        cardShow->AddState(new TBIngameMessageMenu("message_redcard", kBannerSeconds));
+        if (statistics.redCards[foulingSide] >= kForfeitRedCards) {
+            m_forfeitSide = foulingSide;
+            delete restart;
+            next = cardShow;
         } else {
-            ++statistics.redCards[foulingSide];
-            AddRating(fouler, kRedRating);
-            SetVariable("%scorer%", NameOf(fouler));
-            auto* cardShow = new ParallelState;
-            cardShow->AddState(new SendOffPlayer({fouler}, true, false, false, kRedCardWalkSeconds));
-            cardShow->AddState(new TBIngameMessageMenu("message_redcard", kBannerSeconds));
-            if (statistics.redCards[foulingSide] >= kForfeitRedCards) {
-                m_forfeitSide = foulingSide;
-                delete restart;
-                next = cardShow;
-            } else {
-                next = new IteratingState(cardShow, restart);
-            }
+            next = new IteratingState(cardShow, restart);
         }
-        const float reactionTime = MatchSettings::Instance()->penaltyReactionTime;
-        SetSequence(new IteratingState(
-            new MatchDelay(kCardDelay, true, true),
-            new IteratingState(new RedCardAward(fouler, yellow, foul.fouled),
-                               new IteratingState(new PlayerReaction({}, {fouler}, 0.0f, 0.0f, reactionTime), next))));
     }
-    PlayCrowd(std::string("boohfoul") +
-              (GameParameters::Instance()->GetLevelNumber() <= kHighCrowdLevels ? "high" : "low"));
+    const float reactionTime = MatchSettings::Instance()->penaltyReactionTime;
+    return new IteratingState(
+        new MatchDelay(kCardDelay, true, true),
+        new IteratingState(new RedCardAward(fouler, yellow, foul.fouled),
+                           new IteratingState(new PlayerReaction({}, {fouler}, 0.0f, 0.0f, reactionTime), next)));
 }
 
 State* MatchPeriod::Update(float dt)
@@ -591,7 +611,7 @@ bool MatchPeriod::IsFinalPeriod() const
 
 Character* MatchPeriod::FindMostValuable() const
 {
-    Character* best = TeamOf(0).GetPlayerCount() > 0 ? TeamOf(0).GetPlayer(0) : nullptr;
+    Character* best = sides::PlayerAt(&TeamOf(0), 0);
     for (Character* player : PlayerHold::AllPlayers())
         if (best && player->GetMatchRating() > best->GetMatchRating())
             best = player;
@@ -686,7 +706,7 @@ State* MatchPeriod::ReadCheats()
             continue;
         TeamOf(0).SetForfeitScore(result.threeGoals0);
         TeamOf(1).SetForfeitScore(result.threeGoals1);
-        FillStatistics(TeamOf(0).GetPlayerCount() > 0 ? TeamOf(0).GetPlayer(0) : nullptr);
+        FillStatistics(sides::PlayerAt(&TeamOf(0), 0));
         SetVariable("%dynamic_message%", "%60510% " + PeriodName(m_period));
         return nullptr;
     }

@@ -79,6 +79,8 @@ public:
 
 private:
     void PlayCrowd(const std::string& name) const;
+    // A goal the ball was not legal for restarts play with a corner or keeper kick instead.
+    void HandleGoalScored(const Ball::Goal& goal);
     void EnterStoryLineUp();
     void ApplyEnds();
     void StartSequenceAtEnter();
@@ -92,12 +94,18 @@ private:
     void FillStatistics(Character* mostValuable);
     Character* FindMostValuable() const;
     void CountPossession();
+    // The free kick or penalty for the fouled side behind a pause and its banner; counted.
+    static State* CreateFoulRestart(const Character::FoulRecord& foul, bool penalty);
+    // The card, the reactions, and for a red card the walk off, before the restart (taken;
+    // deleted when the red cards forfeit the match).
+    State* CreateCardSequence(const Character::FoulRecord& foul, int foulingSide, State* restart);
     State* ReadCheats();
     State* Forfeit();
     bool ReadAction(const char* name) const;
     State* NextState();
 
     int m_period;
+    // Owned, each held in a slot (StateSlot) that exits and deletes it.
     State* m_sequence = nullptr;
     State* m_pauseMenu = nullptr;
     State* m_banner = nullptr;

@@ -67,6 +67,7 @@ public:
     void Hide();
 
     bool IsActive() const { return m_active; }
+    // 0 to kFull.
     int32_t GetProgress() const { return m_progress; }
     // Where the bar lies on the screen, in pixels.
     const Rect& GetBarRect() const { return m_barRect; }

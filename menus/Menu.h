@@ -58,6 +58,7 @@ public:
     virtual void Render();
     // Borrowed; receives the action messages. Null stops them.
     virtual void SetOwner(MessageListener* owner);
+    // Null when none is set.
     MessageListener* GetOwner() const { return m_owner; }
     // Runs the commands of an action text (separated by ';') as messages to the owner; a
     // negative answer stops the rest. Returns the last answer (0 when none ran). With an
@@ -78,11 +79,15 @@ public:
     virtual MenuItem* GetSelectedItem() const;
     virtual std::string GetSelectedItemName() const;
 
+    // Added to the places of the items drawn after it, in menu units. Render sets it back to
+    // zero before each pass; origin items set it within one.
     virtual void SetOffset(const Vector2& offset) { m_offset = offset; }
     virtual const Vector2& GetOffset() const { return m_offset; }
+    // Pixels per menu unit, per axis.
     virtual void SetScale(const Vector2& scale) { m_scale = scale; }
     void SetScale(float x, float y) { SetScale(Vector2(x, y)); }
     const Vector2& GetScale() const { return m_scale; }
+    // The menu plane in the world: the 3D items are drawn on it and ScreenToMenu maps onto it.
     virtual void SetPosition(const Vector3& position) { m_position = position; }
     virtual const Vector3& GetPosition() const { return m_position; }
     virtual void SetRotation(const Quaternion& rotation) { m_rotation = rotation; }
@@ -123,6 +128,7 @@ public:
     bool IsNoShadow() const { return m_noShadow; }
     // Draws the cursor beside the mouse; nothing without a cursor texture.
     void DrawMouseCursor() const;
+    // Null until a screen loads with a running engine; the texture manager owns it.
     const Texture* GetCursorTexture() const { return m_cursorTexture; }
 
     // Keys include their percent signs. They outlive screens.

@@ -126,9 +126,9 @@ void MenuImage::Draw(int pass)
     RenderStateSaver saver;
     saver.Set(rwRenderStateCullMode, rwCullNone);
     if (m_is3d) {
-        Quaternion rotation = m_menu->GetRotation();
-        Vector3 position = m_menu->GetPosition();
-        GetFadeTransform(position, rotation);
+        Quaternion rotation;
+        Vector3 position;
+        GetPlanePose(position, rotation);
         if (pass == 0)
             position += rotation.Rotate(menutext::kShadowShift);
         Vector3 corners[4];

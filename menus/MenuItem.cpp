@@ -132,6 +132,13 @@ float MenuItem::GetFadeOffset() const
     }
 }
 
+void MenuItem::GetPlanePose(Vector3& position, Quaternion& rotation) const
+{
+    position = m_menu->GetPosition();
+    rotation = m_menu->GetRotation();
+    GetFadeTransform(position, rotation);
+}
+
 void MenuItem::GetFadeTransform(Vector3& position, Quaternion& rotation) const
 {
     if (!IsFading())

@@ -33,9 +33,11 @@ public:
     virtual void Update(float seconds);
     // Reads the widget from its element, which must outlive the item (the menu keeps it).
     virtual void Create(XmlNode* node) = 0;
+    // Null before Create.
     virtual XmlNode* GetXmlNode() const { return m_xmlNode; }
     // Pass 0 draws the shadow, pass 1 the widget.
     virtual void Draw(int pass);
+    // Null reads as an empty name.
     virtual void SetName(const char* name);
     // The owning menu, borrowed; set before Create.
     virtual void SetMenu(Menu* menu) { m_menu = menu; }
@@ -70,17 +72,21 @@ public:
     virtual float GetFadeOffset() const;
     // Turns and moves a 3D widget's placement while it fades; unchanged outside a fade.
     virtual void GetFadeTransform(Vector3& position, Quaternion& rotation) const;
+    // Where a 3D widget is drawn: the menu plane's pose with the fade applied. Needs the menu.
+    void GetPlanePose(Vector3& position, Quaternion& rotation) const;
 
     void SetString(const std::string& text) { SetExtraText(text); }
     const std::string& GetExtraText() const { return m_extraText; }
     bool IsBlinking() const { return m_blinking; }
     bool Is3d() const { return m_is3d; }
     int GetFadeMode() const { return m_fadeMode; }
+    // 0 gone to 1 shown; the delay is in seconds.
     float GetFadeProgress() const { return m_fadeProgress; }
     float GetFadeDelay() const { return m_fadeDelay; }
     const Vector3& GetFadeStartOffset() const { return m_fadeOffset; }
     const Quaternion& GetFadeStartRotation() const { return m_fadeRotation; }
     const std::string& GetUpdateAction() const { return m_updateAction; }
+    // Null before SetMenu.
     Menu* GetMenu() const { return m_menu; }
 
     // Reads "name", "fademode", "blinking" and "OnUpdate"; every Create calls it first.

@@ -36,9 +36,9 @@ void MenuStaticText::Draw(int pass)
     m_menu->ScalePoint(x, y);
     const menutext::AlignScope align(m_hasAlign, m_align);
     const std::string shown = m_menu->ExpandVariables(m_text);
-    Quaternion rotation = m_menu->GetRotation();
-    Vector3 position = m_menu->GetPosition();
-    GetFadeTransform(position, rotation);
+    Quaternion rotation;
+    Vector3 position;
+    GetPlanePose(position, rotation);
     if (pass == 0)
         menutext::Print3D(menutext::ShadowText(shown), x, y, position + rotation.Rotate(menutext::kShadowShift), rotation);
     else

@@ -133,9 +133,9 @@ void MenuTextButton::PrintOnPlane(int pass, const std::string& text, float shado
     float x = m_x, y = m_y;
     m_menu->ScalePoint(x, y);
     const Vector3 offset(0.0f, 0.0f, m_useOffset ? -kPopOutDepth * m_popOut : 0.0f);
-    Quaternion rotation = m_menu->GetRotation();
-    Vector3 origin = m_menu->GetPosition();
-    GetFadeTransform(origin, rotation);
+    Quaternion rotation;
+    Vector3 origin;
+    GetPlanePose(origin, rotation);
     const Vector3 lift = rotation.Rotate(offset);
     const Vector3 position = pass == 0 ? origin + rotation.Rotate(menutext::kShadowShift) + lift * shadowFollow : origin + lift;
     menutext::Print3D(text, x, y, position, rotation);

@@ -47,7 +47,8 @@ public:
     RenderWindow& GetRenderWindow() { return m_renderWindow; }
     const std::string& GetStartDirectory() const { return m_startDirectory; }
 
-    // Without a panel the game runs unpaused at speed 1 again.
+    // Borrowed: the panel must be replaced or cleared (null) before it goes. Without a panel
+    // the game runs unpaused at speed 1 again.
     void SetControlPanel(CControlPanel* panel);
     // The tick advanced the game: a single step asked of the panel is spent.
     void GameUpdated();

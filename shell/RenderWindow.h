@@ -50,6 +50,7 @@ public:
     // Shuts the renderer down; the platform window is left to its owner.
     bool Destroy();
 
+    // Borrowed from its owner; null before Create.
     platform::Window* GetHandle() const { return m_window; }
     void SetFocus();
     void Invalidate() { m_invalid = true; }
@@ -59,8 +60,11 @@ public:
     // The game's part of the window, in window units: all of it unless the editor shares it.
     platform::Rect GetView() const;
 
+    // Borrowed: the host must outlive the window or be replaced first; null restores the
+    // window's own.
     void SetTickHost(TickHost* host) { m_host = host ? host : &m_defaultHost; }
     TickHost* GetTickHost() const { return m_host; }
+    // The last tick's step, in seconds.
     float GetDeltaTime() const { return m_dt; }
     bool HasFocus() const { return m_hasFocus; }
     bool IsActive() const { return m_active; }

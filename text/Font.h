@@ -59,6 +59,7 @@ public:
     // Extra advance between two characters in font pixels, 0 when the pair has none.
     float GetKerning(const std::string& pair) const;
     float GetKerning(unsigned char first, unsigned char second) const;
+    // In font pixels, before any scale.
     float GetLineHeight() const { return m_lineHeight; }
 
     // Walks the pen over a text without mark-up: visit(c, pen) for each character with the

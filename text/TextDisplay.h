@@ -49,6 +49,7 @@ public:
     void SetFont(const std::string& name);
     // Font "default", white, scale 1, global scale 1, left and top, nothing saved.
     void ResetAttributes();
+    // Saves the attributes for PopAttributes; the saves stack without limit.
     void PushAttributes();
     // Does nothing when nothing was pushed.
     void PopAttributes();
@@ -63,6 +64,7 @@ public:
     void PrintInArea(const std::string& text) { Print(text); }
     // The box around the words as laid out in the area: (1e9, 1e9, -2e9, -2e9) without words.
     void MeasureText(TextRect& out, const std::string& text);
+    // The records Print would draw, replacing what out held.
     void LayoutText(std::vector<TextRecord>& out, const std::string& text);
     // Draws the word records with their own attributes.
     void DrawLines(const std::vector<TextRecord>& records);
@@ -81,6 +83,8 @@ public:
     void SetColor(const Color& color) { m_attributes.color = color; }
     void SetScale(float x, float y) { m_attributes.scaleX = x; m_attributes.scaleY = y; }
 
+    // Where Print lays text out, in screen pixels from the top left, y downwards; lines
+    // wider than it break.
     void SetArea(const TextRect& area) { m_area = area; }
     const TextRect& GetArea() const { return m_area; }
     void SetHorizontalAlign(int32_t align) { m_horizontalAlign = align; }

@@ -121,6 +121,22 @@ TEST(ActorCommandTest, SetDirectionKeepsASetPiecesAim)
     EXPECT_EQ(ActorCommand{}.target, nullptr);
 }
 
+TEST(ActorCommandTest, SetCodeKeepsAHeldCodeButNotAStruckOne)
+{
+    const struct {
+        uint8_t hold, strike;
+        int32_t code;
+    } cases[] = {{0, 0, ActorInput::Pass}, {1, 0, ActorInput::Shoot}, {0, 1, ActorInput::Pass}};
+    for (const auto& c : cases) {
+        ActorCommand command;
+        command.code = ActorInput::Shoot;
+        command.hold = c.hold;
+        command.strike = c.strike;
+        command.SetCode(ActorInput::Pass);
+        EXPECT_EQ(command.code, c.code) << int{c.hold} << int{c.strike};
+    }
+}
+
 TEST(ActorStateTest, AStateStaysItselfUntilItSwitchesAndForgetsWhatItSawMeanwhile)
 {
     constexpr int32_t kEndAction = 0, kContactFoot = 2, kWhistleShort = 5;

@@ -62,6 +62,28 @@ std::vector<RwTexture*> ShirtTextures(const Actor& actor)
 
 using ActorTest = KickAbout;
 
+TEST_F(ActorTest, StateNamesMatchWholeOrByFamily)
+{
+    Recorder listener;
+    const struct {
+        const ActorStateNode& node;
+        const char* name;
+        bool is, startsWith, special;
+    } cases[] = {
+        {savemiddlecenter, "savemiddlecenter", true, true, false},
+        {savemiddlecenter, "save", false, true, false},
+        {savemiddlecenter, "savemiddlecentre", false, false, false},
+        {specialstart, "special", false, true, true},
+        {stand, "standwithball", false, false, false},
+    };
+    for (const auto& c : cases) {
+        auto actor = MakeActor(listener, c.node);
+        EXPECT_EQ(actor->StateNameIs(c.name), c.is) << c.node.name << " " << c.name;
+        EXPECT_EQ(actor->StateNameStartsWith(c.name), c.startsWith) << c.node.name << " " << c.name;
+        EXPECT_EQ(actor->IsInSpecialState(), c.special) << c.node.name;
+    }
+}
+
 TEST_F(ActorTest, RunningForTwoSecondsCoversTheSpeedAndTurnsNoFasterThanAllowed)
 {
     for (const float dt : {1.0f / 60.0f, 1.0f / 30.0f}) {

@@ -23,10 +23,12 @@ public:
     bool Start(platform::Window& window);
     // No backend: the caller feeds io.MousePos and friends and calls Render, which only ends the frame.
     bool StartHeadless(int width, int height);
+    // Shuts ImGui down; nothing when not started. Start and the destructor call it.
     void Stop();
 
     // The event goes to ImGui too; true when ImGui wants it kept from the game.
     bool ProcessEvent(const SDL_Event& event);
+    // Nothing until started.
     void NewFrame();
     // Ends the frame and, over a window, draws it over what the game drew.
     void Render();

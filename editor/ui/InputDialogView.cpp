@@ -51,6 +51,18 @@ void DrawGizmo(OrientationControl& gizmo, int id, float w, float h)
     }
 }
 
+void DrawCombo(DialogControl& c, float width)
+{
+    ImGui::SetNextItemWidth(width);
+    const bool valid = c.selection >= 0 && c.selection < static_cast<int>(c.items.size());
+    if (!ImGui::BeginCombo("##combo", valid ? c.items[static_cast<size_t>(c.selection)].c_str() : ""))
+        return;
+    for (size_t i = 0; i < c.items.size(); ++i)
+        if (ImGui::Selectable(c.items[i].c_str(), static_cast<int>(i) == c.selection))
+            c.selection = static_cast<int>(i);
+    ImGui::EndCombo();
+}
+
 }  // namespace
 
 void InputDialogView::Draw()
@@ -92,74 +104,80 @@ void InputDialogView::Draw()
 
 void InputDialogView::DrawControls(float top)
 {
+    int command = 0;
+    for (const auto& widget : m_dialog.Widgets())
+        for (DialogControl& c : widget->Controls())
+            if (DrawControl(*widget, c, top))
+                command = c.id;
+    if (const int pressed = DrawBottomControls(top))
+        command = pressed;
+    // Room below the bottom buttons, so the content rectangle scrolls as a whole.
+    const CInputDialog::Rect content = m_dialog.GetContentRect();
+    ImGui::SetCursorPos(ImVec2(static_cast<float>(content.right), top + content.bottom));
+    ImGui::Dummy(ImVec2(0, 0));
+    // After drawing: a command may rebuild or destroy the widgets being walked.
+    if (command)
+        m_dialog.OnCommand(command);
+}
+
+bool InputDialogView::DrawControl(ParameterInput& widget, DialogControl& c, float top)
+{
     ImDrawList* list = ImGui::GetWindowDrawList();
     const float font = ImGui::GetFontSize();
-    int command = 0;
-    for (const auto& widget : m_dialog.Widgets()) {
-        for (DialogControl& c : widget->Controls()) {
-            const float w = static_cast<float>(c.right - c.left), h = static_cast<float>(c.bottom - c.top);
-            ImGui::SetCursorPos(ImVec2(static_cast<float>(c.left), top + c.top));
-            const ImVec2 at = ImGui::GetCursorScreenPos();
-            ImGui::PushClipRect(at, ImVec2(at.x + w, at.y + h), true);
-            ImGui::PushID(c.id);
-            ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(3, std::max(0.0f, (std::min(h, 20.0f) - font) / 2)));
-            switch (c.kind) {
-            case DialogControl::kLabel: ImGui::TextUnformatted(c.text.c_str()); break;
-            case DialogControl::kEdit:
-                ImGui::SetNextItemWidth(w);
-                InputString("##edit", &c.text, ImGuiInputTextFlags_AutoSelectAll);
-                break;
-            case DialogControl::kCheck: {
-                ImGui::TextUnformatted(c.text.c_str());
-                ImGui::SetCursorPos(ImVec2(c.right - h - 2, top + c.top));
-                ImGui::Checkbox("##check", &c.checked);
-                break;
-            }
-            case DialogControl::kCombo: {
-                ImGui::SetNextItemWidth(w);
-                const bool valid = c.selection >= 0 && c.selection < static_cast<int>(c.items.size());
-                if (ImGui::BeginCombo("##combo", valid ? c.items[static_cast<size_t>(c.selection)].c_str() : "")) {
-                    for (size_t i = 0; i < c.items.size(); ++i)
-                        if (ImGui::Selectable(c.items[i].c_str(), static_cast<int>(i) == c.selection))
-                            c.selection = static_cast<int>(i);
-                    ImGui::EndCombo();
-                }
-                break;
-            }
-            case DialogControl::kGroup:
-                list->AddRect(ImVec2(at.x, at.y + font / 2), ImVec2(at.x + w - 1, at.y + h - 1),
-                              ImGui::GetColorU32(ImGuiCol_Border));
-                list->AddRectFilled(ImVec2(at.x + 6, at.y), ImVec2(at.x + 10 + ImGui::CalcTextSize(c.text.c_str()).x, at.y + font),
-                                    ImGui::GetColorU32(ImGuiCol_WindowBg));
-                list->AddText(ImVec2(at.x + 8, at.y), ImGui::GetColorU32(ImGuiCol_Text), c.text.c_str());
-                break;
-            case DialogControl::kButton:
-            case DialogControl::kTitle: {
-                ImGui::BeginDisabled(!c.enabled);
-                const bool pressed = ImGui::Button(c.text.c_str(), ImVec2(w, h));
-                ImGui::EndDisabled();
-                if (pressed)
-                    command = c.id;
-                break;
-            }
-            case DialogControl::kSlider:
-                ImGui::SetNextItemWidth(w);
-                ImGui::SliderInt("##slider", &c.position, 0, c.rangeMax, "");
-                break;
-            case DialogControl::kOrientation:
-                if (auto* q = dynamic_cast<ParameterInputQuaternion*>(widget.get()))
-                    DrawGizmo(q->Gizmo(), c.id, w, h);
-                break;
-            case DialogControl::kFrame:
-                list->AddRect(at, ImVec2(at.x + w, at.y + h), Rgb(255, 255, 255));
-                break;
-            }
-            ImGui::PopStyleVar();
-            ImGui::PopID();
-            ImGui::PopClipRect();
-        }
+    const float w = static_cast<float>(c.right - c.left), h = static_cast<float>(c.bottom - c.top);
+    ImGui::SetCursorPos(ImVec2(static_cast<float>(c.left), top + c.top));
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    ImGui::PushClipRect(at, ImVec2(at.x + w, at.y + h), true);
+    ImGui::PushID(c.id);
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(3, std::max(0.0f, (std::min(h, 20.0f) - font) / 2)));
+    bool pressed = false;
+    switch (c.kind) {
+    case DialogControl::kLabel: ImGui::TextUnformatted(c.text.c_str()); break;
+    case DialogControl::kEdit:
+        ImGui::SetNextItemWidth(w);
+        InputString("##edit", &c.text, ImGuiInputTextFlags_AutoSelectAll);
+        break;
+    case DialogControl::kCheck: {
+        ImGui::TextUnformatted(c.text.c_str());
+        ImGui::SetCursorPos(ImVec2(c.right - h - 2, top + c.top));
+        ImGui::Checkbox("##check", &c.checked);
+        break;
     }
+    case DialogControl::kCombo: DrawCombo(c, w); break;
+    case DialogControl::kGroup:
+        list->AddRect(ImVec2(at.x, at.y + font / 2), ImVec2(at.x + w - 1, at.y + h - 1),
+                      ImGui::GetColorU32(ImGuiCol_Border));
+        list->AddRectFilled(ImVec2(at.x + 6, at.y), ImVec2(at.x + 10 + ImGui::CalcTextSize(c.text.c_str()).x, at.y + font),
+                            ImGui::GetColorU32(ImGuiCol_WindowBg));
+        list->AddText(ImVec2(at.x + 8, at.y), ImGui::GetColorU32(ImGuiCol_Text), c.text.c_str());
+        break;
+    case DialogControl::kButton:
+    case DialogControl::kTitle: {
+        ImGui::BeginDisabled(!c.enabled);
+        pressed = ImGui::Button(c.text.c_str(), ImVec2(w, h));
+        ImGui::EndDisabled();
+        break;
+    }
+    case DialogControl::kSlider:
+        ImGui::SetNextItemWidth(w);
+        ImGui::SliderInt("##slider", &c.position, 0, c.rangeMax, "");
+        break;
+    case DialogControl::kOrientation:
+        if (auto* q = dynamic_cast<ParameterInputQuaternion*>(&widget))
+            DrawGizmo(q->Gizmo(), c.id, w, h);
+        break;
+    case DialogControl::kFrame:
+        list->AddRect(at, ImVec2(at.x + w, at.y + h), Rgb(255, 255, 255));
+        break;
+    }
+    ImGui::PopStyleVar();
+    ImGui::PopID();
+    ImGui::PopClipRect();
+    return pressed;
+}
 
+int InputDialogView::DrawBottomControls(float top)
+{
     const CInputDialog::Rect autoUpdate = m_dialog.GetBottomControl(CInputDialog::kAutoUpdateId);
     ImGui::SetCursorPos(ImVec2(static_cast<float>(autoUpdate.left), top + autoUpdate.top));
     const ImVec2 at = ImGui::GetCursorScreenPos();
@@ -168,6 +186,7 @@ void InputDialogView::DrawControls(float top)
     ImGui::Checkbox("Auto Update", &m_autoUpdate);
     ImGui::PopStyleVar();
     ImGui::PopClipRect();
+    int command = 0;
     for (int id : {CInputDialog::kApplyId, CInputDialog::kOkId}) {
         const CInputDialog::Rect r = m_dialog.GetBottomControl(id);
         ImGui::SetCursorPos(ImVec2(static_cast<float>(r.left), top + r.top));
@@ -175,13 +194,7 @@ void InputDialogView::DrawControls(float top)
                           ImVec2(static_cast<float>(r.right - r.left), static_cast<float>(r.bottom - r.top))))
             command = id;
     }
-    // Room below the bottom buttons, so the content rectangle scrolls as a whole.
-    const CInputDialog::Rect content = m_dialog.GetContentRect();
-    ImGui::SetCursorPos(ImVec2(static_cast<float>(content.right), top + content.bottom));
-    ImGui::Dummy(ImVec2(0, 0));
-    // After drawing: a command may rebuild or destroy the widgets being walked.
-    if (command)
-        m_dialog.OnCommand(command);
+    return command;
 }
 
 }  // namespace editor

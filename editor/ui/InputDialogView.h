@@ -1,6 +1,8 @@
 #pragma once
 
 class CInputDialog;
+class ParameterInput;
+struct DialogControl;
 
 namespace editor {
 
@@ -15,6 +17,10 @@ public:
 
 private:
     void DrawControls(float top);
+    // True when the control is a button that was pressed this frame.
+    bool DrawControl(ParameterInput& widget, DialogControl& control, float top);
+    // The identifier of the bottom button pressed this frame, or 0.
+    int DrawBottomControls(float top);
 
     CInputDialog& m_dialog;
     int m_sizedLayout = -1;

@@ -109,7 +109,9 @@ public:
     // or the window's Close.
     editor::PropertyWindow& OpenPropertyWindow(Object& object, const std::string& label);
 
+    // The menu bar's height in pixels, above the game's view.
     int GetBarHeight() const { return m_barHeight; }
+    // Null until a Create succeeds; the frame keeps it.
     CControlPanel* GetControlPanel() { return m_controlPanel.get(); }
     const MenuBar& GetMenuBar() const { return m_menu; }
     editor::Modals& GetModals() { return m_modals; }

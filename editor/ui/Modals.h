@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FileFilter.h"
 #include "editor/InputDialog.h"
 
 #include <functional>
@@ -7,6 +8,11 @@
 #include <vector>
 
 namespace editor {
+
+struct FolderListing {
+    std::vector<std::string> folders;  // ".." first, then the sub-folders by name
+    std::vector<std::string> files;    // by name
+};
 
 // The colour picker and the file browser, as modal ImGui windows in the game's window.
 // A request opens on the next Draw; the answer comes through the request's callback.
@@ -36,10 +42,17 @@ private:
     };
     void DrawColor();
     void DrawFile();
+    // Double-clicking a folder enters it; clicking a file takes its name.
+    void DrawFolder(const FolderListing& listing);
 
     ColorRequest m_color;
     FileRequest m_file;
 };
+
+// The folder's entries as the file browser lists them: the files are those that match one of
+// the filter's patterns ("*.*" matches every name), or all of them when the filter is null.
+// A folder that cannot be read lists only "..".
+FolderListing ListFolder(const std::string& folder, const FilterEntry* filter);
 
 // Splits an initial browse path ("\" or "/" separators) into its folder and file name.
 void SplitBrowsePath(const std::string& path, std::string& folder, std::string& name);

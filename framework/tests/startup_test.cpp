@@ -7,6 +7,7 @@
 #include "framework/Registration.h"
 #include "framework/Settings.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,27 @@ TEST_F(MainProgramTest, InitReadsTheConfigurationAndRequestsTheGameState)
     EXPECT_EQ(log.Count("***ERROR: "), 1);
     program->Update(0.0f);
     EXPECT_FALSE(program->HasCurrentState());
+}
+
+TEST_F(MainProgramTest, ATestConfigurationNamedByTheEnvironmentWinsOverTheShippedOne)
+{
+    std::filesystem::create_directories("data/pc");
+    std::ofstream("data/pc/config.txt") << "Project Probe\nProjectPath data\\pc\\\nTestCheats 0\n";
+    std::ofstream("startup_test_config.txt") << "TestCheats 1\n";
+    const std::string testConfig = std::filesystem::absolute("startup_test_config.txt").string();
+    const struct {
+        const char* variable;
+        const char* cheats;
+    } cases[] = {{nullptr, "0"}, {"", "0"}, {testConfig.c_str(), "1"}};
+    for (const auto& c : cases) {
+        ScopedEnv named("TB_TEST_CONFIG", c.variable);
+        SettingsManager::Instance()->UnloadAll();
+        ASSERT_TRUE(program->Init());
+        EXPECT_EQ(SettingsManager::Instance()->GetString("TestCheats") + " " + program->GetProjectName(),
+                  std::string(c.cheats) + " Probe")
+            << (c.variable ? c.variable : "unset");
+    }
+    SettingsManager::Instance()->UnloadAll();
 }
 
 class AnimateUVAction : public Object {};

@@ -44,6 +44,7 @@ public:
     bool HasPage() const { return m_texture != nullptr; }
     // The raster's size; 0 without a page.
     int GetWidth() const { return m_width; }
+    // Both kept by the page; the texture is null without a page.
     Camera* GetCamera() const { return m_camera.get(); }
     RwTexture* GetTexture() const { return m_texture; }
 
@@ -76,6 +77,7 @@ public:
     // Both paths start again at 0 once the clock passes either one's end.
     void Update(float step);
 
+    // Seconds along the paths.
     float GetTime() const { return m_time; }
     float GetBaseEmission() const { return m_baseEmission; }
 

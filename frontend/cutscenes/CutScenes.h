@@ -60,6 +60,8 @@ public:
     const std::string& GetFolder() const { return m_folder; }
     const std::string& GetScriptPath() const { return m_scriptPath; }
     bool IsEnabled() const { return m_enabled; }
+    // -1 before the first shot. The shot's time and length are in seconds of scene time,
+    // which the replay speed multiplies.
     int GetShotIndex() const { return m_shotIndex; }
     float GetShotTime() const { return m_shotTime; }
     float GetShotDuration() const { return m_shotDuration; }

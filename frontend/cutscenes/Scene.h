@@ -111,6 +111,7 @@ public:
     // Borrowed from the scene; null when no actor bears the name.
     SceneActor* GetSceneActor() const { return m_sceneActor; }
     void SetSceneActor(SceneActor* actor) { m_sceneActor = actor; }
+    // The animation's index in the actor's clump, once AddToClump has given it; 0 before.
     int32_t GetAnimationIndex() const { return m_animationIndex; }
     // The animation's length in seconds, 0 without one.
     float GetAnimationDuration() const { return m_duration; }

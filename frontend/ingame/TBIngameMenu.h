@@ -55,6 +55,7 @@ public:
     State* Update(float dt) override;
     void Render() override;
 
+    // Seconds of display time left; the fade-out starts once it reaches 0.
     float GetRemaining() const { return m_remaining; }
 
 private:

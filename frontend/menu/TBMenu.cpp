@@ -62,6 +62,52 @@ struct MenuKeys {
     }
 };
 
+// A click goes to the menu, then to the item selected after it: a toggle turns (left button
+// right, right button left), any other item is chosen. The item selected afterwards.
+MenuItem* DeliverClick(MenuKeys& keys, uint32_t pressed, int x, int y)
+{
+    Menu* menu = Menu::Instance();
+    if (!(pressed & (MouseInput::kLeft | MouseInput::kRight)))
+        return menu->GetSelectedItem();
+    menu->SetMouseMode(true);
+    DeliverPoint("menu click", x, y);
+    MenuItem* selected = menu->GetSelectedItem();
+    if (!selected)
+        return nullptr;
+    Deliver(selected, "menu click");
+    if (dynamic_cast<MenuToggleButton*>(selected)) {
+        keys.right = keys.right || (pressed & MouseInput::kLeft);
+        keys.left = keys.left || (pressed & MouseInput::kRight);
+    } else {
+        keys.select = true;
+    }
+    return selected;
+}
+
+// False when a choice or "back" has taken the frame's input.
+bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
+{
+    if (keys.select) {
+        if (selected)
+            Deliver(selected, "menu select");
+        return false;
+    }
+    if (keys.back) {
+        Deliver(Menu::Instance(), "menu back");
+        return false;
+    }
+    if (selected) {
+        const std::pair<bool, const char*> moves[] = {
+            {keys.up, "menu up"}, {keys.down, "menu down"}, {keys.left, "menu left"}, {keys.right, "menu right"}};
+        for (const auto& [on, message] : moves)
+            if (on)
+                Deliver(selected, message);
+    } else if (keys.AnyDirection()) {
+        Menu::Instance()->SelectNext();
+    }
+    return true;
+}
+
 }  // namespace
 
 TBMenu::Scale TBMenu::ScreenScale;
@@ -175,61 +221,21 @@ void TBMenu::StartKeyCapture(const std::string& action)
 
 void TBMenu::PollMenuInput()
 {
-    Menu* menu = Menu::Instance();
     if (m_keyCapturePending) {
-        ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0);
-        // Without a keyboard the capture could never end.
-        if (!keyboard || keyboard->CaptureBinding(m_captureAction, false)) {
-            m_keyCapturePending = false;
-            if (MenuItem* selected = menu->GetSelectedItem()) {
-                selected->SetBlinking(false);
-                selected->SetString("");
-            }
-        }
+        PollKeyCapture();
         return;
     }
-    MenuItem* selected = menu->GetSelectedItem();
+    Menu* menu = Menu::Instance();
     MenuKeys keys;
     if (keys.Any())
         menu->SetMouseMode(false);
     MouseInput* mouse = MouseInput::Instance();
     int x = 0, y = 0;
     mouse->GetPosition(x, y);
-    const uint32_t pressed = mouse->GetButtonsPressed();
-    if (pressed & (MouseInput::kLeft | MouseInput::kRight)) {
-        menu->SetMouseMode(true);
-        DeliverPoint("menu click", x, y);
-        // The click may have moved the selection.
-        selected = menu->GetSelectedItem();
-        if (selected) {
-            Deliver(selected, "menu click");
-            if (dynamic_cast<MenuToggleButton*>(selected)) {
-                keys.right = keys.right || (pressed & MouseInput::kLeft);
-                keys.left = keys.left || (pressed & MouseInput::kRight);
-            } else {
-                keys.select = true;
-            }
-        }
-    }
+    MenuItem* selected = DeliverClick(keys, mouse->GetButtonsPressed(), x, y);
     keys.CancelOpposites();
-    if (keys.select) {
-        if (selected)
-            Deliver(selected, "menu select");
+    if (!DeliverKeys(keys, selected))
         return;
-    }
-    if (keys.back) {
-        Deliver(menu, "menu back");
-        return;
-    }
-    if (selected) {
-        const std::pair<bool, const char*> moves[] = {
-            {keys.up, "menu up"}, {keys.down, "menu down"}, {keys.left, "menu left"}, {keys.right, "menu right"}};
-        for (const auto& [on, message] : moves)
-            if (on)
-                Deliver(selected, message);
-    } else if (keys.AnyDirection()) {
-        menu->SelectNext();
-    }
     int dx = 0, dy = 0;
     mouse->GetDelta(dx, dy);
     // Only a moving mouse hovers: a resting pointer would take the screen's first
@@ -237,6 +243,19 @@ void TBMenu::PollMenuInput()
     if (dx != 0 || dy != 0) {
         menu->SetMouseMode(true);
         DeliverPoint("menu mouse move", x, y);
+    }
+}
+
+void TBMenu::PollKeyCapture()
+{
+    ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0);
+    // Without a keyboard the capture could never end.
+    if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
+        return;
+    m_keyCapturePending = false;
+    if (MenuItem* selected = Menu::Instance()->GetSelectedItem()) {
+        selected->SetBlinking(false);
+        selected->SetString("");
     }
 }
 

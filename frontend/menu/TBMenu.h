@@ -69,7 +69,9 @@ public:
     // used by the commands, which then start the fade-out.
     void SetNext(State* next);
     State* GetNext() const { return m_next; }
+    // The next Update hands the successor over without waiting for the fade-out.
     void SetLeaveAtOnce(bool leave) { m_leaveAtOnce = leave; }
+    // Enter clears it; "BackToMain" sets it.
     void SetReturnToMainOnExit(bool on) { m_returnToMainOnExit = on; }
     bool GetReturnToMainOnExit() const { return m_returnToMainOnExit; }
     // A key capture for the input action; PollMenuInput ends it with the next key.
@@ -81,10 +83,13 @@ public:
     virtual TBMenu* CreateScreen(const std::string& screen) const;
 
     const std::string& GetScreen() const { return m_screenName; }
+    // Where the menu plane is drawn in the world.
     const Vector3& GetPosition() const { return m_position; }
     const Quaternion& GetRotation() const { return m_rotation; }
     void SetPosition(const Vector3& position) { m_position = position; }
     void SetRotation(const Quaternion& rotation) { m_rotation = rotation; }
+    // How far the credits have scrolled, in menu units; it grows 50 a second while the
+    // screen has a credits item.
     float GetCreditsScroll() const { return m_creditsScroll; }
     void SetCreditsScroll(float scroll) { m_creditsScroll = scroll; }
 
@@ -103,6 +108,9 @@ protected:
     virtual void RunCommand(const std::string& word, MenuCommandCall& call, int fadeState);
 
 private:
+    // Ends a pending key capture once the keyboard has taken a key (or there is none).
+    void PollKeyCapture();
+
     Vector3 m_position;
     Quaternion m_rotation;
     std::string m_screenName;

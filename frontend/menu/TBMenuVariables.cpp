@@ -175,19 +175,20 @@ void PublishStorySlotChoice()
     const std::string choice = GameParameters::Instance()->GetParameter("storyslot");
     MenuItem* buttons[3] = {};
     const bool haveButtons = SlotButtons(buttons);
-    if (choice == kUnset) {
+    const auto hideButtons = [&] {
         if (haveButtons)
             for (MenuItem* button : buttons)
                 ShowButton(button, false);
+    };
+    if (choice == kUnset) {
+        hideButtons();
         return;
     }
     const StorySlot* slot = StorySaveGame::Instance()->GetSlot(ChoiceNumber(choice));
     if (!slot) {
         // Only the menu's own choices are 0-4; anything else chooses no slot.
         LogWarning("TBMenu::UpdateMenuVariables: story slot \"%s\" does not exist\n", choice.c_str());
-        if (haveButtons)
-            for (MenuItem* button : buttons)
-                ShowButton(button, false);
+        hideButtons();
         return;
     }
     SetVariable("%select_newgame" + choice + "%", kChosen);

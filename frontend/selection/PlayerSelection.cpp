@@ -56,6 +56,16 @@ void SetMenuVariable(const std::string& key, const std::string& value)
     Menu::Instance()->SetVariable(key, value);
 }
 
+int CountPicked(const PlayerSelection& selection, Character::Kind kind)
+{
+    const auto& candidates = selection.GetRequest().candidates;
+    int count = 0;
+    for (size_t i = 0; i < candidates.size(); ++i)
+        if (selection.IsPicked(static_cast<int>(i)) && candidates[i]->GetKind() == kind)
+            ++count;
+    return count;
+}
+
 // Reads "a n" from an argument; false when it does not start with two ints.
 bool ReadTwoInts(const char* text, int& a, int& n)
 {
@@ -121,20 +131,12 @@ bool PlayerSelection::IsPicked(int candidate) const
 
 int PlayerSelection::CountPickedGoalkeepers() const
 {
-    int count = 0;
-    for (size_t i = 0; i < m_request.candidates.size(); ++i)
-        if (IsPicked(static_cast<int>(i)) && m_request.candidates[i]->GetKind() == Character::kGoalkeeper)
-            ++count;
-    return count;
+    return CountPicked(*this, Character::kGoalkeeper);
 }
 
 int PlayerSelection::CountPickedOutfieldPlayers() const
 {
-    int count = 0;
-    for (size_t i = 0; i < m_request.candidates.size(); ++i)
-        if (IsPicked(static_cast<int>(i)) && m_request.candidates[i]->GetKind() == Character::kFieldPlayer)
-            ++count;
-    return count;
+    return CountPicked(*this, Character::kFieldPlayer);
 }
 
 bool PlayerSelection::IsSquadComplete() const

@@ -44,6 +44,7 @@ public:
     static Seating LayOutSeats(const std::vector<std::string>& races, int gapCount);
     // How far in front of the bench the camera stands for a bench of this width.
     static float CameraDistance(float benchWidth);
+    // In the world: that far from the bench's middle along -z, raised to eye height.
     static Vector3 CameraPosition(float distance);
     // A shirt number in 0..6 that neither team wears, from the game's random sequence.
     static int DrawShirtVariation(int shirtOne, int shirtTwo);

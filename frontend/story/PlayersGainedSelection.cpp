@@ -125,7 +125,8 @@ PlayersGainedSelection::PlayersGainedSelection(TeamDescription* own, TeamDescrip
 
 PlayersGainedSelection::~PlayersGainedSelection()
 {
-    StateSlot::Set(&m_child, nullptr, false);
+    // Here, not in the base: the pick writes into m_chosen until it is gone.
+    Hold(nullptr);
 }
 
 void PlayersGainedSelection::Enter()
@@ -144,19 +145,13 @@ void PlayersGainedSelection::Enter()
         return;
     }
     m_picking = true;
-    StateSlot::Set(&m_child, selection, true);
+    Hold(selection);
 }
 
 State* PlayersGainedSelection::Update(float dt)
 {
-    StateSlot::Update(&m_child, dt);
-    return m_child ? this : nullptr;
-}
-
-void PlayersGainedSelection::Render()
-{
-    if (m_child)
-        m_child->Render();
+    StateSlot::Update(&m_held, dt);
+    return m_held ? this : nullptr;
 }
 
 void PlayersGainedSelection::Exit()

@@ -44,19 +44,17 @@ State* SelectOnThePitch(const GainedOffer& offer, std::vector<std::string>& chos
 // Runs the pick and, on Exit, rebuilds the story team from it, refreshes the career's member
 // names and takes the round-start snapshot of the new list. Without a pick (no screen, or a
 // team of neither five nor seven) the team stays as it is.
-class PlayersGainedSelection : public State {
+class PlayersGainedSelection : public SubStateHolder {
 public:
     PlayersGainedSelection(TeamDescription* own, TeamDescription* other);
     ~PlayersGainedSelection() override;
     void Enter() override;
     void Exit() override;
     State* Update(float dt) override;
-    void Render() override;
 
 private:
     TeamDescription* m_own;
     TeamDescription* m_other;
-    State* m_child = nullptr;
     bool m_picking = false;
     std::vector<std::string> m_chosen;
 };

@@ -60,8 +60,11 @@ public:
     void ResetLeg();
     // Books a finished leg; the final counts as a first leg.
     void AddLegGoals(int32_t own, int32_t opponent);
+    // After a leg: the second leg, the round finished, or (asked for a restart) the same leg
+    // again; the final is one leg.
     void AdvanceLeg();
 
+    // One side's goals in one leg.
     int32_t GetGoals(bool ownSide, bool homeLeg) const;
     // The side's goals over both legs.
     int32_t GetTotalGoals(bool ownSide) const { return GetGoals(ownSide, true) + GetGoals(ownSide, false); }
@@ -72,6 +75,7 @@ public:
     std::string GetOpponentName() const;
     // The opponent description's shown name; empty without the description.
     std::string GetOpponentTeamName() const;
+    // The round's stadium level; 1 for a round outside the table.
     int GetLevelNumber() const;
     std::string GetTeamName() const { return teamName; }
 

@@ -35,7 +35,8 @@ StoryModeLoading::StoryModeLoading(bool bothTeams, int32_t benchOne, int32_t ben
 
 StoryModeLoading::~StoryModeLoading()
 {
-    StateSlot::Set(&m_child, nullptr, false);
+    // Here, not in the base: the loading reads m_setup until it is gone.
+    Hold(nullptr);
 }
 
 std::string StoryModeLoading::LevelName()
@@ -72,7 +73,7 @@ MatchSetup::Side StoryModeLoading::StorySide(const std::string& teamCode, size_t
 void StoryModeLoading::Enter()
 {
     DebugTrace("StoryModeLoading::Enter\n");
-    StateSlot::Set(&m_child, new MatchLoading(m_setup), true);
+    Hold(new MatchLoading(m_setup));
     Update(0.0f);
 }
 
@@ -83,12 +84,6 @@ void StoryModeLoading::Exit()
 
 State* StoryModeLoading::Update(float dt)
 {
-    StateSlot::Update(&m_child, dt);
-    return m_child ? this : nullptr;
-}
-
-void StoryModeLoading::Render()
-{
-    if (m_child)
-        m_child->Render();
+    StateSlot::Update(&m_held, dt);
+    return m_held ? this : nullptr;
 }

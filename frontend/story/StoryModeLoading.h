@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-class StoryModeLoading : public State {
+class StoryModeLoading : public SubStateHolder {
 public:
     // The stadium dressing after the flag goes to the loading as given: the story team's
     // bench, the opponent's bench, the referee, the opponent's aggression, the full benches
@@ -25,7 +25,6 @@ public:
     void Exit() override;
     // Itself while the loading (or what it handed over to) runs; null after.
     State* Update(float dt) override;
-    void Render() override;
 
     // The level of the round the career has due: its data folder ("<PP>level04\") and its
     // name ("level04"), which also becomes the game parameter "level".
@@ -42,5 +41,4 @@ public:
 
 private:
     MatchSetup m_setup;
-    State* m_child = nullptr;
 };

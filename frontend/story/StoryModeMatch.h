@@ -26,7 +26,7 @@ public:
 
     bool IsHome() const { return m_home; }
     bool HasMatchStarted() const { return m_matchStarted; }
-    // Null when none runs.
+    // Null when none runs. Owned; valid until the next Update.
     State* GetMatch() const { return m_match; }
     State* GetSelection() const { return m_selection; }
 

@@ -163,13 +163,16 @@ State* Dribbling::Update(float dt)
     StateSlot::Update(&m_delay, dt);
     if (!m_entered)
         return m_delay ? this : nullptr;
+    PitchSimulation* pitch = PitchSimulation::Instance();
     if (!m_started && !m_delay) {
         m_started = true;
         // A try lost during its start delay never started: no whistle at its end.
         if (*m_result == kRunning)
             SoundEngine::Instance()->PlayOnce("whistle_long");
+        // The start frame runs the pitch twice: play begins a frame ahead of the whistle.
+        pitch->Update(dt, kTryMask);
     }
-    PitchSimulation::Instance()->Update(dt, kTryMask);
+    pitch->Update(dt, kTryMask);
     if (*m_result == kRunning && !m_lostBallHandled && !m_dribbler->HasBall()) {
         m_lostBallHandled = true;
         Decide(kFailed);

@@ -1,9 +1,14 @@
 #include "support/InputTest.h"
 
+#include "framework/Settings.h"
 #include "input/InputMappers.h"
 #include "input/VirtualKeys.h"
 
 #include <SDL.h>
+
+#include <cctype>
+#include <fstream>
+#include <vector>
 
 namespace {
 
@@ -96,11 +101,35 @@ TEST_F(InputTest, TheDefaultMapperNamesMouseAndRawKeyValuesAndTheGameMapperItsKe
               std::vector<float>({0, 0, 0, 1, 0, 0}));
     EXPECT_TRUE(raw.Capture("mouse") && mouse->IsCursorHidden());
     EXPECT_TRUE(!raw.Release("keyboard") && raw.Release("mouse") && !mouse->IsCursorHidden());
-    for (char c : std::string("CHEAT SKIP"))
-        Tap(c);
-    EXPECT_EQ(game.GetValue("cheat win"), 0.0f);
-    EXPECT_EQ(game.GetValue("cheat skip"), 1.0f);
-    EXPECT_EQ(game.GetValue("cheat skip"), 0.0f) << "a cheat fires once: the typed keys are cleared";
+}
+
+TEST_F(InputTest, TheCheatsThatEndPlayAnswerOnlyInATestConfigurationAndEachCheatOnce)
+{
+    InputMapperGameTB game;
+    SettingsManager* settings = SettingsManager::Instance();
+    const struct Case {
+        const char* config;  // null: no settings file loaded
+        bool testCheats;
+    } cases[] = {{nullptr, false}, {"TestCheats 0\n", false}, {"sound 1\n", false}, {"TestCheats 1\n", true}};
+    for (const Case& c : cases) {
+        settings->UnloadAll();
+        if (c.config) {
+            std::ofstream("input_cheats.txt") << c.config;
+            ASSERT_TRUE(settings->LoadSettings("input_cheats.txt"));
+        }
+        std::vector<float> answers;
+        for (const char* cheat : {"cheat skip", "cheat win", "cheat goal"}) {
+            for (const char* c = cheat; *c; ++c)
+                Tap(std::toupper(static_cast<unsigned char>(*c)));
+            answers.push_back(game.GetValue("cheat loose"));
+            answers.push_back(game.GetValue(cheat));
+            answers.push_back(game.GetValue(cheat));
+        }
+        // Only the cheat typed answers, and once: the typed keys are cleared.
+        const float test = c.testCheats ? 1.0f : 0.0f;
+        EXPECT_EQ(answers, std::vector<float>({0, test, 0, 0, test, 0, 0, 1, 0})) << (c.config ? c.config : "none");
+    }
+    settings->UnloadAll();
 }
 
 // A virtual joystick with eight axes (X, Y, Z, Rx, Ry, Rz, two sliders) and 16 buttons,

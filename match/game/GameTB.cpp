@@ -270,6 +270,29 @@ void GameTB::StartFirstState()
     SetCurrentState(first);
 }
 
+void GameTB::StartDrawingServices()
+{
+    TextureManager::Instance()->Initialise();
+    if (SettingsManager::Instance()->GetBool("fastLoading") &&
+        TextureManager::Instance()->ReadDictionary("<LP>\\textures.dict"))
+        LogMessage("Texture Dictionary: Read <LP>\\textures.dict\n");
+    LoadTextTable();
+    TextDisplay::Instance()->Init();
+    Immediate3DCache::Instance()->Initialise();
+}
+
+void GameTB::SetUpView()
+{
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetWorld(PitchSimulation::Instance()->GetWorld());
+    CreateLights();
+    graphics->SetCamera(graphics->GetPrimaryCamera());
+    PushCamera("StandardMedium");
+    if (CameraControl* active = GetActiveCamera())
+        active->Activate();
+    CreateSubCameras();
+}
+
 bool GameTB::Enter()
 {
     MemTrack::SetPhase(2);
@@ -280,14 +303,7 @@ bool GameTB::Enter()
     if (!m_browser)
         CreateObjectsBrowser();
     StartSound();
-
-    TextureManager::Instance()->Initialise();
-    if (SettingsManager::Instance()->GetBool("fastLoading") &&
-        TextureManager::Instance()->ReadDictionary("<LP>\\textures.dict"))
-        LogMessage("Texture Dictionary: Read <LP>\\textures.dict\n");
-    LoadTextTable();
-    TextDisplay::Instance()->Init();
-    Immediate3DCache::Instance()->Initialise();
+    StartDrawingServices();
     GameParameters::Instance()->playerCount = 1;
     m_clearColor = Color::OpaqueBlack;
     m_listenerId = MessageServer::Instance()->RegisterListener(this, 0);
@@ -298,15 +314,7 @@ bool GameTB::Enter()
     PitchSimulation::SetPitchAxes(Vector3(-1, 0, 0), Vector3(0, 1, 0), Vector3(0, 0, -1));
     PitchSimulation::SetPitchExtents(Vector3(0, 0, 0), 32.67f, 32.67f, 50.0f, 50.0f);
     gametext::CreateFonts(m_fonts);
-
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetWorld(pitch->GetWorld());
-    CreateLights();
-    graphics->SetCamera(graphics->GetPrimaryCamera());
-    PushCamera("StandardMedium");
-    if (CameraControl* active = GetActiveCamera())
-        active->Activate();
-    CreateSubCameras();
+    SetUpView();
 
     LoadOrSaveCasts(true, true, true);
     StorySaveGame::Instance()->LoadTable();
@@ -353,11 +361,8 @@ void GameTB::ReleaseCasts()
     m_gameElements.clear();
 }
 
-bool GameTB::Exit()
+void GameTB::ReleaseGameObjects()
 {
-    m_entered = false;
-    LoadingScreen::Instance()->Hide();
-    SetCurrentState(nullptr);
     // The browser's windows go before the objects they show.
     DestroyObjectsBrowser();
     // A loaded stadium lists the lights of the casts: it lets go of them while they live.
@@ -372,6 +377,30 @@ bool GameTB::Exit()
         delete element;
     }
     m_pendingDeletions.clear();
+}
+
+void GameTB::ShutDownServices()
+{
+    TextureManager::Instance()->Shutdown();
+    CastManager::Instance()->DeleteAll();
+    DebugDisplay::Instance()->Clear();
+    Immediate3DCache::Instance()->Shutdown();
+    TextManager::Instance()->Clear();
+    SoundEngine::Instance()->Exit();
+    Debug::Instance()->RemoveAllWatches();
+    MessageServer::Instance()->Clear();
+    TBMusic::SetGameSizeSource(nullptr);
+    CollisionManager* collisions = CollisionManager::Instance();
+    for (const char* set : {"characters+ball", "ball+pitchvolumes", "characters+pitchvolumes"})
+        collisions->RemoveCollisionSet(set);
+}
+
+bool GameTB::Exit()
+{
+    m_entered = false;
+    LoadingScreen::Instance()->Hide();
+    SetCurrentState(nullptr);
+    ReleaseGameObjects();
     FileSystem::Instance()->RemoveAlias("<LP>");
     if (CameraControl* active = GetActiveCamera())
         active->Deactivate();
@@ -392,19 +421,7 @@ bool GameTB::Exit()
     m_cameraStack.clear();
     m_cameraControls.clear();
     MessageServer::Instance()->UnregisterListener(this, 0);
-
-    TextureManager::Instance()->Shutdown();
-    CastManager::Instance()->DeleteAll();
-    DebugDisplay::Instance()->Clear();
-    Immediate3DCache::Instance()->Shutdown();
-    TextManager::Instance()->Clear();
-    SoundEngine::Instance()->Exit();
-    Debug::Instance()->RemoveAllWatches();
-    MessageServer::Instance()->Clear();
-    TBMusic::SetGameSizeSource(nullptr);
-    CollisionManager* collisions = CollisionManager::Instance();
-    for (const char* set : {"characters+ball", "ball+pitchvolumes", "characters+pitchvolumes"})
-        collisions->RemoveCollisionSet(set);
+    ShutDownServices();
     MemTrack::ReportUnfreed(2);
     return true;
 }
@@ -465,23 +482,31 @@ void GameTB::Update(float dt)
     // A state that just popped its camera may have done so for the same key.
     if (m_cameraStack.size() == cameraDepth)
         UpdateCameraKeys();
+    DeletePendingElements();
+    ReadCheatKeys();
+    // A menu that ended itself asking for the main menu leaves the slot empty.
+    if (!m_state)
+        ReturnToMenuWhenAsked();
+    if (!m_state)
+        CloseRenderWindow();
+}
 
+void GameTB::DeletePendingElements()
+{
     std::vector<GameElement*> deletions;
     deletions.swap(m_pendingDeletions);
     for (GameElement* element : deletions)
         DeleteGameElement(element);
+}
 
+void GameTB::ReadCheatKeys()
+{
     if (Action("cheat outro", 1) != 0.0f)
         SetCurrentState(new IteratingState(
             new IteratingState(new StoryModeLoading(0, 0, 0), new CutScenes("<PP>cutScenes\\Outro\\")),
             new TBMenu("main")));
     if (Action("cheat quit", 1) != 0.0f)
         SetCurrentState(new TBMenu("main"));
-    // A menu that ended itself asking for the main menu leaves the slot empty.
-    if (!m_state)
-        ReturnToMenuWhenAsked();
-    if (!m_state)
-        CloseRenderWindow();
 }
 
 void GameTB::ReturnToMenuWhenAsked()

@@ -88,7 +88,7 @@ public:
     // "HudElement", else "objects") unless quiet, then by the game.
     GameElement* CreateGameElement(const char* className, const char* name, bool quiet);
     // Takes the element out of the world, the vector and whichever cast holds it, and
-    // deletes it once. False.
+    // deletes it once. Answers false in every case, null included.
     bool DeleteGameElement(GameElement* element);
     // Renames a member of "objects", keeping the part up to its last "|"; false (message
     // box "name not unique") when another member already bears the resulting name.
@@ -119,9 +119,22 @@ private:
     void CreateLights();
     void CreateSubCameras();
     void StartFirstState();
+    // Textures (with the level's dictionary under "fastLoading"), the text table and display,
+    // the immediate-mode cache.
+    void StartDrawingServices();
+    // The pitch's world with its lights, the first camera and the split-screen ones.
+    void SetUpView();
+    // The browser, the casts' members and the quiet elements, with the world let go of them.
+    void ReleaseGameObjects();
+    // The process-wide services the game started or filled, back to empty.
+    void ShutDownServices();
     void CreateCameraControls();
     void AddSingletonsToCasts();
     void UpdateCameraKeys();
+    // The elements whose deletion was asked for during the frame.
+    void DeletePendingElements();
+    // "cheat outro" shows the closing cut scenes, "cheat quit" goes back to the main menu.
+    void ReadCheatKeys();
     void TakeScreenshot();
     void RenderPlayers();
     void DestroyLights();
@@ -151,6 +164,7 @@ private:
     std::vector<GameElement*> m_pendingDeletions;
     std::vector<std::unique_ptr<Light>> m_lights;
     std::unique_ptr<SubCamera> m_subCameras[2];
+    // Owned through StateSlot: SetCurrentState exits and deletes the one it replaces.
     State* m_state = nullptr;
     std::list<int> m_cameraStack;  // front = top
     bool m_returnToMenu = false;

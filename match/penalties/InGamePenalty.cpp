@@ -9,6 +9,7 @@
 #include "characters/Team.h"
 #include "framework/Debug.h"
 #include "framework/Message.h"
+#include "match/PitchSides.h"
 #include "match/penalties/PenaltyShot.h"
 #include "simulation/Ball.h"
 #include "simulation/frame/PitchCoordinates.h"
@@ -36,8 +37,7 @@ InGamePenalty::~InGamePenalty()
 
 Character* InGamePenalty::GetTaker() const
 {
-    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1);
-    return team && team->GetPlayerCount() > 0 ? team->GetPlayer(team->GetPlayerCount() - 1) : nullptr;
+    return sides::LastPlayer(PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1));
 }
 
 void InGamePenalty::HoldReferee(bool hold)
@@ -53,7 +53,7 @@ void InGamePenalty::Enter()
     PitchSimulation& pitch = *PitchSimulation::Instance();
     Character* taker = GetTaker();
     const SoccerTeam* defending = pitch.GetTeam(IsAttacking() ? 1 : 0);
-    Character* keeper = defending && defending->GetPlayerCount() > 0 ? defending->GetPlayer(0) : nullptr;
+    Character* keeper = sides::PlayerAt(defending, 0);
     if (taker && keeper)
         StateSlot::Set(&m_shot,
                        new PenaltyShot(taker, keeper, taker->GetControllerName(), keeper->GetControllerName(),

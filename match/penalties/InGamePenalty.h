@@ -32,6 +32,7 @@ public:
 private:
     void HoldReferee(bool hold);
 
+    // Owned through StateSlot.
     State* m_shot = nullptr;
     int32_t m_outcome = 0;
 };

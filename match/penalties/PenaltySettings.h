@@ -7,6 +7,8 @@
 // read and save, and when a kick without a goal counts as missed. Read from and written to
 // "<PP>penalties.txt" as the member "Penalty Settings". Every field starts at the shipped
 // file's value, so a key missing from the file never leaves a zero flight or read time.
+// Times are seconds; the shot's offsets are metres from the keeper, x to his left and y up;
+// power levels, power errors, fractions and probabilities are shares of 1.
 class PenaltySettings : public Singleton<PenaltySettings>, public Object {
 public:
     void Serialize(Serializer& serializer, const char* descriptor) override;

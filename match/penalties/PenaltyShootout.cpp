@@ -9,6 +9,8 @@
 #include "frontend/TBMenu.h"
 #include "match/Fade.h"
 #include "match/MatchSettings.h"
+#include "match/PitchSides.h"
+#include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
@@ -97,13 +99,9 @@ void PenaltyShootout::Enter()
 
 void PenaltyShootout::ParkEveryone()
 {
-    PitchSimulation* pitch = PitchSimulation::Instance();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const SoccerTeam* team = pitch->GetTeam(side);
-        for (int i = 0; team && i < team->GetPlayerCount(); ++i) {
-            Actor* actor = team->GetPlayer(i)->GetActor();
-            actor->PlaceInState(kParked, actor->GetHeading(), new ActorState(ActorNodes::inactive));
-        }
+    for (Character* player : PlayerHold::AllPlayers()) {
+        Actor* actor = player->GetActor();
+        actor->PlaceInState(kParked, actor->GetHeading(), new ActorState(ActorNodes::inactive));
     }
     PlaceReferee(kParked);
 }
@@ -116,7 +114,7 @@ void PenaltyShootout::StartKick()
     const SoccerTeam* defending = pitch->GetTeam(m_leftKicks ? 1 : 0);
     const int32_t count = kicking ? kicking->GetPlayerCount() : 0;
     Character* taker = count > 0 ? kicking->GetPlayer(TakerIndex(count, m_pair)) : nullptr;
-    Character* keeper = defending && defending->GetPlayerCount() > 0 ? defending->GetPlayer(0) : nullptr;
+    Character* keeper = sides::PlayerAt(defending, 0);
     m_kickPending = true;
     if (!taker || !keeper) {
         // Nobody to kick or to save: the kick counts as missed, and the shoot-out goes on.

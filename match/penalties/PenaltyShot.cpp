@@ -13,6 +13,8 @@
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "input/InputController.h"
+#include "match/PitchSides.h"
+#include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltySettings.h"
 #include "match/settings/LevelSettings.h"
@@ -47,9 +49,7 @@ float ShootingLevel(const Character& character) { return character.GetVariation(
 GameElement* FindObject(const std::string& name)
 {
     static std::set<std::string> reported;
-    Cast* objects = CastManager::Instance()->GetCast("objects");
-    CastMember* member = objects ? objects->FindByName(name.c_str()) : nullptr;
-    auto* element = member ? dynamic_cast<GameElement*>(member->object) : nullptr;
+    auto* element = dynamic_cast<GameElement*>(CastManager::Instance()->FindObject(("objects|" + name).c_str()));
     if (!element && reported.insert(name).second)
         LogWarning("PenaltyPreShot: no \"%s\" among the level's objects; the default place stands in\n",
                    name.c_str());
@@ -59,12 +59,8 @@ GameElement* FindObject(const std::string& name)
 // No actor keeps the ball: a placed ball must be free.
 void FreeBall()
 {
-    PitchSimulation* pitch = PitchSimulation::Instance();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const SoccerTeam* team = pitch->GetTeam(side);
-        for (int i = 0; team && i < team->GetPlayerCount(); ++i)
-            team->GetPlayer(i)->GetActor()->ReleaseBall();
-    }
+    for (Character* player : PlayerHold::AllPlayers())
+        player->GetActor()->ReleaseBall();
 }
 
 void PutBallOn(const Vector3& spot)
@@ -75,6 +71,15 @@ void PutBallOn(const Vector3& spot)
     FreeBall();
     ball->SetPosition(spot + Vector3(0.0f, ball->GetRadius(), 0.0f));
     ball->SetVelocity(Vector3{});
+}
+
+// An axis at rest keeps the last direction it was pushed in.
+void KeepPushedAxes(const ControllerInput& stick, float& x, float& y)
+{
+    if (stick.x != 0.0f)
+        x = stick.x;
+    if (stick.y != 0.0f)
+        y = stick.y;
 }
 
 void StepPitch(float dt, uint32_t mask)
@@ -224,8 +229,7 @@ float PenaltyPreShot::KeeperHeading(bool leftSide)
 {
     // The left goal is the one the first side defends: its keeper faces the first side's
     // direction of play.
-    return PitchAngle::FromDirection(PitchFrame::GetDirection(leftSide ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-        .ToWorldHeading();
+    return sides::PlayAngle(leftSide).ToWorldHeading();
 }
 
 namespace {
@@ -288,11 +292,7 @@ State* PenaltyRunUp::Update(float dt)
     if (!m_context->IsTakerAi()) {
         if (m_powerRunning)
             ChargePower();
-        const ControllerInput stick = GetControllerInput(m_context->takerController);
-        if (stick.x != 0.0f)
-            m_aimX = stick.x;
-        if (stick.y != 0.0f)
-            m_aimY = stick.y;
+        KeepPushedAxes(GetControllerInput(m_context->takerController), m_aimX, m_aimY);
     }
     StepPitch(dt, kPlacingMask);
     if (m_timer > 0.0f)
@@ -427,10 +427,7 @@ void PenaltyMovement::UpdateHumanKeeper()
             m_inputStarted = true;
             m_inputWindow = Settings().keyboardInputTime;
         }
-        if (stick.x != 0.0f)
-            m_stickX = stick.x;
-        if (stick.y != 0.0f)
-            m_stickY = stick.y;
+        KeepPushedAxes(stick, m_stickX, m_stickY);
     }
     if (m_inputStarted && m_inputWindow <= 0.0f)
         Dive(penalty::SaveCodeForStick(m_stickX, m_stickY));

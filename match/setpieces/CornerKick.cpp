@@ -5,6 +5,7 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "match/MatchSettings.h"
+#include "match/PitchSides.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
@@ -14,11 +15,6 @@
 namespace {
 
 const MatchSettings& Settings() { return *MatchSettings::Instance(); }
-
-bool TakerOnFirstSide(const Character* taker)
-{
-    return taker && taker->GetTeam() && taker->GetTeam()->IsFirstSide();
-}
 
 }  // namespace
 
@@ -30,15 +26,14 @@ CornerKick::CornerKick(bool attacking, bool negativeCorner)
 
 Character* CornerKick::GetTaker() const
 {
-    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1);
-    return team && team->GetPlayerCount() > 1 ? team->GetPlayer(1) : nullptr;
+    return sides::PlayerAt(PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1), 1);
 }
 
 void CornerKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 {
     // In the defenders' frame x = -1 is their goal line.
     const PitchPosition corner(-1.0f, m_negativeCorner ? -1.0f : 1.0f);
-    spot = corner.ToWorld(!TakerOnFirstSide(GetTaker()));
+    spot = corner.ToWorld(!sides::OnFirstSide(GetTaker()));
     float angle = PitchAngle::FromDirection(Vector3::Zero - spot).angle;
     while (angle < 0.0f)
         angle += 2.0f * std::numbers::pi_v<float>;
@@ -51,7 +46,7 @@ void CornerKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 
 std::string CornerKick::GetCameraName() const
 {
-    const bool first = TakerOnFirstSide(GetTaker());
+    const bool first = sides::OnFirstSide(GetTaker());
     const bool near = m_negativeCorner != !first;
     return std::string("Corner ") + (first ? "Right " : "Left ") + (near ? "Near" : "Far");
 }

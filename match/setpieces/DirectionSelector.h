@@ -35,5 +35,6 @@ private:
     float m_minimum;
     float m_maximum;
     float m_angle;
+    // The texture manager's; null when the arrow image could not be read.
     Texture* m_texture = nullptr;
 };

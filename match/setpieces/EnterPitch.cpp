@@ -15,6 +15,7 @@
 #include "input/KeyboardInput.h"
 #include "match/Fade.h"
 #include "match/GameParameters.h"
+#include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "scene/RenderObject.h"
@@ -43,11 +44,6 @@ PitchSimulation& Pitch()
     return *PitchSimulation::Instance();
 }
 
-float PlayHeading(bool firstSide)
-{
-    return PitchAngle::FromDirection(PitchFrame::GetDirection(firstSide ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-        .ToWorldHeading();
-}
 
 }  // namespace
 
@@ -122,7 +118,7 @@ void EnterPitch::PlaceWalkers()
         spawn[i].x -= kSpawnOffsetX;
     }
     for (Character* walker : m_walkers) {
-        const bool first = walker->GetTeam() && walker->GetTeam()->IsFirstSide();
+        const bool first = sides::OnFirstSide(walker);
         PlayerHold::Set(walker, false);
         if (Actor* actor = walker->GetActor()) {
             actor->pitchVolumeContact = false;
@@ -207,7 +203,7 @@ void EnterPitch::WalkToFormation(int side)
         if (!brain || !actor)
             continue;
         if (brain->IsAtTargetPosition()) {
-            const float heading = PlayHeading(first);
+            const float heading = sides::PlayAngle(first).ToWorldHeading();
             if (actor->GetHeading() != heading)
                 actor->PlaceInState(actor->GetPosition(), heading, new ActorState(ActorNodes::stand));
             continue;
@@ -265,13 +261,10 @@ void EnterPitch::Exit()
 {
     PlayerHold::Set(Pitch().GetReferee(), false);
     Pitch().SetHudElements(m_savedHudMask);
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        SoccerTeam* team = Pitch().GetTeam(side);
-        for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i) {
-            PlayerHold::Set(team->GetPlayer(i), false);
-            if (Actor* actor = team->GetPlayer(i)->GetActor())
-                actor->pitchVolumeContact = true;
-        }
+    for (Character* player : PlayerHold::AllPlayers()) {
+        PlayerHold::Set(player, false);
+        if (Actor* actor = player->GetActor())
+            actor->pitchVolumeContact = true;
     }
     if (Ball* ball = Pitch().GetBall())
         ball->SetCanBeHeld(true);

@@ -51,6 +51,7 @@ private:
     std::vector<Character*> m_walkers;
     // Borrowed from the game's camera controls while pushed; null when none was pushed.
     SplineCameraControl* m_camera = nullptr;
+    // Owned through StateSlot; null once ended.
     State* m_fadeIn = nullptr;
     State* m_fadeOut = nullptr;
     uint32_t m_savedHudMask = 0;

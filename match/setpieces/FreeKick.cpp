@@ -8,6 +8,7 @@
 #include "characters/Team.h"
 #include "framework/Message.h"
 #include "match/MatchSettings.h"
+#include "match/PitchSides.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
@@ -75,8 +76,7 @@ void FreeKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
     spot = m_kickSpot;
     spot.y = 0.0f;
     const Character* taker = GetTaker();
-    const bool first = taker && taker->GetTeam() && taker->GetTeam()->IsFirstSide();
-    direction = PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack);
+    direction = sides::PlayDirection(sides::OnFirstSide(taker));
     const Vector3 corner = PitchPosition(1.0f, 1.0f).ToWorld(true);
     const float margin = Settings().freekickLineDistLimit;
     spot.x = WithinLimit(spot.x, std::fabs(corner.x) - margin);

@@ -7,6 +7,8 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "match/MatchSettings.h"
+#include "match/PitchSides.h"
+#include "match/PlayerHold.h"
 #include "match/settings/GameSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
@@ -26,13 +28,9 @@ float FlatDistance(const Vector3& a, const Vector3& b) { return std::hypot(a.x -
 
 void SetBallContact(bool contact)
 {
-    PitchSimulation& pitch = *PitchSimulation::Instance();
-    for (int side = 0; side < PitchSimulation::kSides; ++side) {
-        const SoccerTeam* team = pitch.GetTeam(side);
-        for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i)
-            if (!team->GetPlayer(i)->IsKeeper())
-                team->GetPlayer(i)->GetActor()->ballContact = contact;
-    }
+    for (Character* player : PlayerHold::AllPlayers())
+        if (!player->IsKeeper())
+            player->GetActor()->ballContact = contact;
 }
 
 }  // namespace
@@ -41,8 +39,7 @@ GoalKick::GoalKick(bool attacking) : SetPiece("goalkick", attacking, 0.0f, 0.0f)
 
 Character* GoalKick::KickingKeeper(bool attacking)
 {
-    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(attacking ? 0 : 1);
-    return team && team->GetPlayerCount() > 0 ? team->GetPlayer(0) : nullptr;
+    return sides::PlayerAt(PitchSimulation::Instance()->GetTeam(attacking ? 0 : 1), 0);
 }
 
 void GoalKick::KeeperTakesBall(Character& keeper, const Vector3& position, float heading)
@@ -86,9 +83,7 @@ void GoalKick::Enter()
     }
     Character* keeper = GetTaker();
     if (keeper) {
-        const bool first = keeper->GetTeam() && keeper->GetTeam()->IsFirstSide();
-        const PitchAngle heading =
-            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack));
+        const PitchAngle heading = sides::PlayAngle(sides::OnFirstSide(keeper));
         const float limit =
             std::fabs(PitchPosition(1.0f, 1.0f).ToWorld(true).x) - MatchSettings::Instance()->goalkickEndDistLimit;
         Vector3 position = keeper->GetActor()->GetPosition();

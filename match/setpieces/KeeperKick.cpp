@@ -7,6 +7,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "match/MatchSettings.h"
+#include "match/PitchSides.h"
 #include "match/setpieces/FreeKick.h"
 #include "match/setpieces/GoalKick.h"
 #include "scene/RenderObject.h"
@@ -14,15 +15,6 @@
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cfloat>
-
-namespace {
-
-bool KeeperOnFirstSide(const Character* keeper)
-{
-    return keeper && keeper->GetTeam() && keeper->GetTeam()->IsFirstSide();
-}
-
-}  // namespace
 
 KeeperKick::KeeperKick(bool attacking, bool leftSpot)
     : SetPiece("goalkick", attacking, MatchSettings::Instance()->fadeLength, MatchSettings::Instance()->fadeLength),
@@ -37,18 +29,17 @@ Character* KeeperKick::GetTaker() const
 
 std::string KeeperKick::GetSpotName() const
 {
-    return std::string(KeeperOnFirstSide(GetTaker()) ? "LeftGoal" : "RightGoal") +
+    return std::string(sides::OnFirstSide(GetTaker()) ? "LeftGoal" : "RightGoal") +
            (m_leftSpot ? "LeftKickSpot" : "RightKickSpot");
 }
 
 void KeeperKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 {
-    const bool first = KeeperOnFirstSide(GetTaker());
-    direction = PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack);
+    const bool first = sides::OnFirstSide(GetTaker());
+    direction = sides::PlayDirection(first);
     const std::string name = GetSpotName();
-    Cast* objects = CastManager::Instance()->GetCast("objects");
-    const CastMember* member = objects ? objects->FindByName(name.c_str()) : nullptr;
-    if (const auto* object = member ? dynamic_cast<const RenderObject*>(member->object) : nullptr) {
+    const Object* found = CastManager::Instance()->FindObject(("objects|" + name).c_str());
+    if (const auto* object = dynamic_cast<const RenderObject*>(found)) {
         spot = object->GetPosition();
         return;
     }
@@ -63,9 +54,7 @@ void KeeperKick::Enter()
     SetPiece::Enter();
     Character* keeper = GetTaker();
     if (keeper) {
-        const bool first = KeeperOnFirstSide(keeper);
-        const PitchAngle heading =
-            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack));
+        const PitchAngle heading = sides::PlayAngle(sides::OnFirstSide(keeper));
         // A keeper holds a ball to kick only in his own waiting node, with the ball at his feet.
         Vector3 spot, direction;
         GetTakerPlacement(spot, direction);

@@ -25,6 +25,8 @@ constexpr float kSettleStep = 0.1f;
 
 }  // namespace
 
+KickAim::KickAim() = default;
+
 KickAim::~KickAim()
 {
     End();
@@ -41,10 +43,10 @@ void KickAim::Begin(const Character& taker, float angle, float minimum, float ma
     m_started = false;
     if (IsComputer(taker))
         return;
-    m_selector =
-        new DirectionSelector(taker.GetBrain()->GetName(), taker.GetActor()->GetPosition(), angle, minimum, maximum);
+    m_selector = std::make_unique<DirectionSelector>(taker.GetBrain()->GetName(), taker.GetActor()->GetPosition(),
+                                                     angle, minimum, maximum);
     if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
-        world->AddRenderObject(m_selector);
+        world->AddRenderObject(m_selector.get());
 }
 
 void KickAim::BeginAround(const Character& taker, const Vector3& direction, float limit)
@@ -81,9 +83,8 @@ void KickAim::End()
     if (!m_selector)
         return;
     if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
-        world->RemoveRenderObject(m_selector);
-    delete m_selector;
-    m_selector = nullptr;
+        world->RemoveRenderObject(m_selector.get());
+    m_selector.reset();
 }
 
 void KickAim::OrderPass(Character& taker, Character* receiver)

@@ -2,6 +2,7 @@
 
 #include "framework/Vector.h"
 
+#include <memory>
 #include <string>
 
 class Character;
@@ -14,7 +15,7 @@ struct ActorStateNode;
 // restart and popped after it.
 class KickAim {
 public:
-    KickAim() = default;
+    KickAim();
     KickAim(const KickAim&) = delete;
     KickAim& operator=(const KickAim&) = delete;
     // Takes the arrow out of the world.
@@ -40,7 +41,7 @@ public:
 
     bool IsStarted() const { return m_started; }
     // Null for a computer taker and after End.
-    const DirectionSelector* GetSelector() const { return m_selector; }
+    const DirectionSelector* GetSelector() const { return m_selector.get(); }
 
     // The brain's order to play the ball to the receiver.
     static void OrderPass(Character& taker, Character* receiver);
@@ -57,6 +58,6 @@ public:
     static void FreeDefendingKeeper(bool attacking);
 
 private:
-    DirectionSelector* m_selector = nullptr;
+    std::unique_ptr<DirectionSelector> m_selector;
     bool m_started = false;
 };

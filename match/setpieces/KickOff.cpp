@@ -12,6 +12,7 @@
 #include "input/InputController.h"
 #include "match/GameParameters.h"
 #include "match/MatchSettings.h"
+#include "match/PitchSides.h"
 #include "match/setpieces/RefereeStates.h"
 #include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
@@ -61,8 +62,7 @@ void KickOff::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 {
     spot = PitchFrame::GetCentre();
     const SoccerTeam* team = Pitch().GetTeam(IsAttacking() ? 0 : 1);
-    const bool firstSide = team && team->IsFirstSide();
-    direction = PitchFrame::GetDirection(firstSide ? PitchFrame::kAlong : PitchFrame::kAlongBack);
+    direction = sides::PlayDirection(team && team->IsFirstSide());
 }
 
 Character* KickOff::GetTaker() const
@@ -107,8 +107,8 @@ void KickOff::PlaceReferee(Character* taker)
     Character* referee = Pitch().GetReferee();
     if (!referee)
         return;
-    const bool firstSide = taker->GetTeam() && taker->GetTeam()->IsFirstSide();
-    const Vector3 facing = PitchFrame::GetDirection(firstSide ? PitchFrame::kAcrossBack : PitchFrame::kAcross);
+    const Vector3 facing =
+        PitchFrame::GetDirection(sides::OnFirstSide(taker) ? PitchFrame::kAcrossBack : PitchFrame::kAcross);
     const Vector3 position = PitchFrame::GetCentre() - facing * RefereeSettings::Instance()->distFromBall;
     Place(*referee, position, PitchAngle::FromDirection(facing).ToWorldHeading(), ActorNodes::refstand);
 }

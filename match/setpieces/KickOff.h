@@ -33,6 +33,7 @@ private:
     void PassAsPressed(Character* taker);
     void IssueComputerKick(Character* taker);
 
+    // Owned through StateSlot.
     State* m_whistle = nullptr;
     bool m_kicked = false;
     float m_aiDelay = 0.0f;

@@ -9,6 +9,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "match/Fade.h"
+#include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
@@ -81,9 +82,7 @@ void SetPiece::PlacePlayers()
             continue;
         const bool first = team->IsFirstSide();
         const PitchPosition ball = PitchPosition::FromWorld(spot, first);
-        const float heading =
-            PitchAngle::FromDirection(PitchFrame::GetDirection(first ? PitchFrame::kAlong : PitchFrame::kAlongBack))
-                .ToWorldHeading();
+        const float heading = sides::PlayAngle(first).ToWorldHeading();
         for (int32_t i = 0; i < team->GetPlayerCount(); ++i) {
             Character& player = *team->GetPlayer(i);
             const Vector3 place = strategy->GetTacticalPosition(player.GetRoleIndex(), ball).ToWorld(first);

@@ -5,7 +5,9 @@
 #include "framework/Singleton.h"
 
 // The ball's physics and the light direction for shadows, one set per level. Kept in the
-// cast "level" as "Level Settings"; the game reads the fields directly.
+// cast "level" as "Level Settings"; the game reads the fields directly. Gravity and the
+// decelerations are metres per second squared, speeds metres per second, the spin radians per
+// second; restitution is the share of the speed into a surface that the bounce gives back.
 class LevelSettings : public Singleton<LevelSettings>, public Object {
 public:
     LevelSettings() = default;

@@ -102,6 +102,12 @@ float PitchFrame::AcrossHalfExtent(float z)
     return z >= 0.0f ? f.acrossPositive : f.acrossNegative;
 }
 
+Vector3 PitchFrame::Flatten(const Vector3& v)
+{
+    const Vector3& up = GetDirection(kUp);
+    return v - up * v.Dot(up);
+}
+
 PitchPosition PitchPosition::FromWorld(const Vector3& world, bool firstSide)
 {
     const Frame& f = TheFrame();
@@ -146,13 +152,10 @@ Quaternion PitchAngle::ToRotation() const
     return frame * Quaternion(angle, PitchFrame::GetDirection(PitchFrame::kUp));
 }
 
-float PitchAngle::ToWorldHeading() const
-{
-    const Vector3 d = ToDirection();
-    return std::atan2(d.x, d.z);
-}
+float PitchAngle::ToWorldHeading() const { return WorldHeadingOf(ToDirection()); }
 
-PitchAngle PitchAngle::FromWorldHeading(float heading)
-{
-    return FromDirection(Vector3(std::sin(heading), 0.0f, std::cos(heading)));
-}
+PitchAngle PitchAngle::FromWorldHeading(float heading) { return FromDirection(WorldHeadingDirection(heading)); }
+
+float WorldHeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
+
+Vector3 WorldHeadingDirection(float heading) { return {std::sin(heading), 0.0f, std::cos(heading)}; }

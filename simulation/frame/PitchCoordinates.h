@@ -30,7 +30,16 @@ public:
     // (the positive side for 0).
     static float AlongHalfExtent(float x);
     static float AcrossHalfExtent(float z);
+    // The vector less its part along the pitch's up axis.
+    static Vector3 Flatten(const Vector3& v);
 };
+
+// Characters turn about the world's up axis: a heading is in radians, 0 facing +z and pi/2
+// facing +x, whatever way the pitch frame lies.
+// The heading of the direction's horizontal part, in [-pi, pi]; 0 for a vertical direction.
+float WorldHeadingOf(const Vector3& direction);
+// The unit horizontal world vector the heading faces.
+Vector3 WorldHeadingDirection(float heading);
 
 // Where something is on the pitch, seen from one side: x runs from the side's own goal line
 // (-1) to the one it attacks (1), z from touchline to touchline. The first side sees the

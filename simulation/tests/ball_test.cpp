@@ -11,14 +11,13 @@
 #include "scene/Clump.h"
 #include "scene/ParticleSystem.h"
 #include "scene/ProjectedShadow.h"
-#include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/ShapeCollision.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/NullDeviceSuite.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,14 +91,13 @@ private:
 };
 
 // The ball on the first stadium's pitch volumes and physics, on the null device.
-class BallTest : public ::testing::Test {
+class BallTest : public NullDeviceSuite {
 protected:
     static void SetUpTestSuite()
     {
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceNull);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+        NullDeviceSuite::SetUpTestSuite();
+        if (HasFatalFailure())
+            return;
         FileSystem::Instance()->AddAlias("<PP>", StagePath("").c_str());
         FileSystem::Instance()->AddAlias("<LP>", StagePath("level01/").c_str());
         FileSystem::Instance()->AddAlias("<SP>", StagePath("level01/settings/").c_str());
@@ -116,8 +114,7 @@ protected:
         delete s_volumes;
         s_volumes = nullptr;
         CollisionManager::DestroyInstance();
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
+        NullDeviceSuite::TearDownTestSuite();
     }
 
     void SetUp() override

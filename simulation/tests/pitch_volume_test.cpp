@@ -13,7 +13,7 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/ShapeCollision.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/NullDeviceSuite.h"
 
 #include <fstream>
 #include <memory>
@@ -178,21 +178,14 @@ TEST_F(PitchVolumeTest, TwoVolumesNeverMeetButABallDoes)
     EXPECT_EQ(set->GetMemberCount(), 2);
 }
 
-class PitchVolumeDrawing : public PitchVolumeTest {
+class PitchVolumeDrawing : public NullDeviceSuite {
 protected:
     static void SetUpTestSuite()
     {
-        PitchVolumeTest::SetUpTestSuite();
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceNull);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+        ShapeCollisionTable::Init();
+        NullDeviceSuite::SetUpTestSuite();
     }
-    static void TearDownTestSuite()
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
+    void TearDown() override { CollisionManager::DestroyInstance(); }
 };
 
 TEST_F(PitchVolumeDrawing, VolumesDrawTheirOutlinesOnlyWithTheSwitchOnAndWhileVisible)

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-// Sets an environment variable (null: unsets it) for the life of a scope.
+// Sets an environment variable (null: unsets it) for the life of a scope. The name is kept,
+// not copied: it must outlive the scope.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : m_name(name)

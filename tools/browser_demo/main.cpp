@@ -48,11 +48,20 @@ public:
 
 private:
     void Script();
+    void OpenBrowser();
+    void CreateElement();
+    void ApplyBasePosition();
+    void DragIntoFolder();
+    void DeleteWithWindowOpen();
+    void Add(int wait, std::function<void()> act) { m_script.steps.push_back({wait, std::move(act)}); }
     void Click(ImVec2 at, Uint8 button = SDL_BUTTON_LEFT) { m_script.Click(at, button); }
+    ImVec2 RowWhere(const std::function<bool(TreeModel::Item)>& wanted) const;
     ImVec2 RowOf(const Object* object) const;
     ImVec2 RowLabelled(const std::string& label) const;
     ImVec2 WindowControl(const std::string& label, size_t index) const;
     const CObjectSettingsDialog::PropertyWindowEntry* ElementWindow() const;
+    // The ImGui name of the element's property window; empty when none is open.
+    std::string ElementWindowName() const;
     bool InGame(const Object* object) const;
     static bool InWorld(const RenderObject* object);
 
@@ -113,11 +122,11 @@ bool ScriptedGame::InWorld(const RenderObject* object)
     return std::find(objects.begin(), objects.end(), object) != objects.end();
 }
 
-ImVec2 ScriptedGame::RowOf(const Object* object) const
+ImVec2 ScriptedGame::RowWhere(const std::function<bool(TreeModel::Item)>& wanted) const
 {
     const ObjectsBrowserTreeCtrl& tree = m_browser->Tree();
     for (TreeModel::Item item = tree.GetRootItem(); item != TreeModel::kNone; item = tree.GetNextItemInOrder(item))
-        if (object && tree.GetItemData(item) == object) {
+        if (wanted(item)) {
             ImVec2 at(-1, -1);
             m_view->GetRowCentre(item, at.x, at.y);
             return at;
@@ -125,16 +134,14 @@ ImVec2 ScriptedGame::RowOf(const Object* object) const
     return ImVec2(-1, -1);
 }
 
+ImVec2 ScriptedGame::RowOf(const Object* object) const
+{
+    return RowWhere([&](TreeModel::Item item) { return object && m_browser->Tree().GetItemData(item) == object; });
+}
+
 ImVec2 ScriptedGame::RowLabelled(const std::string& label) const
 {
-    const ObjectsBrowserTreeCtrl& tree = m_browser->Tree();
-    for (TreeModel::Item item = tree.GetRootItem(); item != TreeModel::kNone; item = tree.GetNextItemInOrder(item))
-        if (tree.GetItemText(item) == label) {
-            ImVec2 at(-1, -1);
-            m_view->GetRowCentre(item, at.x, at.y);
-            return at;
-        }
-    return ImVec2(-1, -1);
+    return RowWhere([&](TreeModel::Item item) { return m_browser->Tree().GetItemText(item) == label; });
 }
 
 const CObjectSettingsDialog::PropertyWindowEntry* ScriptedGame::ElementWindow() const
@@ -145,36 +152,45 @@ const CObjectSettingsDialog::PropertyWindowEntry* ScriptedGame::ElementWindow() 
     return nullptr;
 }
 
+std::string ScriptedGame::ElementWindowName() const
+{
+    const auto* entry = ElementWindow();
+    return entry ? entry->dialog->GetLabel() + "###" + std::to_string(entry->dialog->GetSerial()) : std::string();
+}
+
 ImVec2 ScriptedGame::WindowControl(const std::string& label, size_t index) const
 {
     const auto* entry = ElementWindow();
-    if (!entry)
-        return ImVec2(-1, -1);
-    const std::string name = entry->dialog->GetLabel() + "###" + std::to_string(entry->dialog->GetSerial());
-    const ImGuiWindow* w = ImGui::FindWindowByName(name.c_str());
-    for (const auto& widget : entry->dialog->Widgets())
-        if (w && !widget->Controls().empty() && widget->Controls()[0].text == label && index < widget->Controls().size()) {
-            const DialogControl& c = widget->Controls()[index];
-            return ImVec2(w->Pos.x - w->Scroll.x + (c.left + c.right) / 2.0f,
-                          w->Pos.y - w->Scroll.y + ImGui::GetFrameHeight() + (c.top + c.bottom) / 2.0f);
-        }
-    return ImVec2(-1, -1);
+    return entry ? DialogControlAt(ElementWindowName(), *entry->dialog, label, index) : ImVec2(-1, -1);
 }
 
 void ScriptedGame::Script()
 {
-    const auto step = [this](int wait, std::function<void()> act) { m_script.steps.push_back({wait, std::move(act)}); };
-    step(5, [] {});
-    // Edit > Objects Browser: the frame sends "show objectsettings", the game shows it.
-    step(3, [this] { Click(MenuAt("Edit")); });
-    step(3, [this] { Click(PopupRowAt(0)); });
-    step(0, [this] {
+    Add(5, [] {});
+    OpenBrowser();
+    CreateElement();
+    ApplyBasePosition();
+    DragIntoFolder();
+    DeleteWithWindowOpen();
+    Add(5, [] { CloseRenderWindow(); });
+}
+
+// Edit > Objects Browser: the frame sends "show objectsettings", the game shows it.
+void ScriptedGame::OpenBrowser()
+{
+    Add(3, [this] { Click(MenuAt("Edit")); });
+    Add(3, [this] { Click(PopupRowAt(0)); });
+    Add(0, [this] {
         const ImGuiWindow* w = ImGui::FindWindowByName("Objects Browser");
         Check(m_browser->IsVisible() && w && w->Pos.y == theApp.GetMainFrame()->GetViewRect().origin.y,
               "Edit > Objects Browser shows the browser at the view's corner");
     });
-    // "Create Game Element" from the browser's own Edit menu, then "GeParticleSystem".
-    step(3, [this] {
+}
+
+// "Create Game Element" from the browser's own Edit menu, then "GeParticleSystem" and "OK".
+void ScriptedGame::CreateElement()
+{
+    Add(3, [this] {
         const ImGuiWindow* w = ImGui::FindWindowByName("Objects Browser");
         const ImGuiStyle& style = ImGui::GetStyle();
         const float file = ImGui::CalcTextSize("File").x, edit = ImGui::CalcTextSize("Edit").x;
@@ -183,8 +199,8 @@ void ScriptedGame::Script()
                              edit / 2,
                          w->Pos.y + ImGui::GetFrameHeight() * 1.5f));
     });
-    step(3, [this] { Click(PopupRowAt(1.35f)); });
-    step(3, [this] {
+    Add(3, [this] { Click(PopupRowAt(1.35f)); });
+    Add(3, [this] {
         CCreateGameElementDialog& create = m_browser->CreateDialog();
         Check(create.IsVisible(), "Create Game Element shows its dialog");
         const auto& names = create.GetNames();
@@ -196,7 +212,7 @@ void ScriptedGame::Script()
             Click(ImVec2(w->DC.CursorStartPos.x + 180 + ImGui::GetStyle().ItemSpacing.x + 20,
                          w->DC.CursorStartPos.y + ImGui::GetFrameHeight() / 2));
     });
-    step(3, [this] {
+    Add(3, [this] {
         CastMember* member = CastManager::Instance()->GetCast("objects")->FindByName("GeParticleSystem_1");
         m_element = member ? member->object : nullptr;
         Check(m_element != nullptr, "\"Create\" adds GeParticleSystem_1 under \"objects\"");
@@ -206,8 +222,7 @@ void ScriptedGame::Script()
         if (!m_element)
             m_script.SkipToLast();
     });
-    // A double click on it opens its property window.
-    step(3, [this] {
+    Add(3, [this] {
         const ImGuiWindow* w = ImGui::FindWindowByName("Create Game Element");
         const ImGuiStyle& style = ImGui::GetStyle();
         const float create = ImGui::CalcTextSize("Create").x + style.FramePadding.x * 2;
@@ -215,14 +230,19 @@ void ScriptedGame::Script()
             Click(ImVec2(w->DC.CursorStartPos.x + 180 + style.ItemSpacing.x * 2 + create + 8,
                          w->DC.CursorStartPos.y + ImGui::GetFrameHeight() / 2));
     });
-    step(3, [this] { Check(!m_browser->CreateDialog().IsVisible(), "\"OK\" hides the create dialog"); });
+    Add(3, [this] { Check(!m_browser->CreateDialog().IsVisible(), "\"OK\" hides the create dialog"); });
+}
+
+// A double click on the element's row opens its property window; there "Base Position" x is
+// set to 12.5 and applied.
+void ScriptedGame::ApplyBasePosition()
+{
     for (bool down : {true, false, true, false})
-        step(1, [this, down] { Button(RowOf(m_element), down); });
-    step(5, [this] { Check(ElementWindow() != nullptr, "a double click opens the element's window"); });
-    step(3, [] { g_capture.pending = g_pictures + "/objects_browser.png"; });
-    // "Base Position" x set to 12.5 and applied.
-    step(3, [this] { Click(WindowControl("Base Position", 1)); });
-    step(3, [] {
+        Add(1, [this, down] { Button(RowOf(m_element), down); });
+    Add(5, [this] { Check(ElementWindow() != nullptr, "a double click opens the element's window"); });
+    Add(3, [] { g_capture.pending = g_pictures + "/objects_browser.png"; });
+    Add(3, [this] { Click(WindowControl("Base Position", 1)); });
+    Add(3, [] {
         SDL_Event e{};
         e.type = SDL_KEYDOWN;
         e.key.keysym.scancode = SDL_SCANCODE_A;
@@ -233,58 +253,64 @@ void ScriptedGame::Script()
         Push(e);
         Type("12.5");
     });
-    step(3, [this] {
+    Add(3, [this] {
         const auto* entry = ElementWindow();
         if (!entry)
             return;
-        const std::string name = entry->dialog->GetLabel() + "###" + std::to_string(entry->dialog->GetSerial());
-        const ImGuiWindow* w = ImGui::FindWindowByName(name.c_str());
+        const ImGuiWindow* w = ImGui::FindWindowByName(ElementWindowName().c_str());
         const CInputDialog::Rect apply = entry->dialog->GetBottomControl(CInputDialog::kApplyId);
         if (w)
             Click(ImVec2(w->Pos.x + (apply.left + apply.right) / 2.0f,
                          w->Pos.y + ImGui::GetFrameHeight() + (apply.top + apply.bottom) / 2.0f));
     });
-    step(3, [this] {
+    Add(3, [this] {
         auto* element = dynamic_cast<GameElement*>(m_element);
         const Vector3 p = element ? element->GetPosition() : Vector3{};
         std::printf("Base Position after Apply: %g %g %g\n", p.x, p.y, p.z);
         Check(element && p.x == 12.5f, "\"Base Position\" applied moves the element");
     });
-    // Edit > Create Folder, then the element dragged into "New Folder".
-    step(3, [this] { m_browser->OnCommand(CObjectSettingsDialog::kNewFolder); });
+}
+
+// Edit > Create Folder, then the element dragged into "New Folder".
+void ScriptedGame::DragIntoFolder()
+{
+    Add(3, [this] { m_browser->OnCommand(CObjectSettingsDialog::kNewFolder); });
     // The new folder comes last: the wheel scrolls the tree down to it.
-    step(3, [this] {
+    Add(3, [this] {
         Move(RowOf(m_element));
         SDL_Event e{};
         e.type = SDL_MOUSEWHEEL;
         e.wheel.y = -20;
         Push(e);
     });
-    step(3, [this] {
+    Add(3, [this] {
         std::printf("name before the drag: %s\n", m_element->GetName());
         Button(RowOf(m_element), true);
     });
-    step(2, [this] {
+    Add(2, [this] {
         const ImVec2 from = RowOf(m_element);
         Move(ImVec2(from.x, from.y + 10));
     });
-    step(2, [this] { Move(RowLabelled("New Folder")); });
-    step(2, [this] { Button(RowLabelled("New Folder"), false); });
-    step(3, [this] {
+    Add(2, [this] { Move(RowLabelled("New Folder")); });
+    Add(2, [this] { Button(RowLabelled("New Folder"), false); });
+    Add(3, [this] {
         std::printf("name after the drag: %s\n", m_element->GetName());
         Check(std::string(m_element->GetName()) == "New Folder|GeParticleSystem_1", "the drag renames the element");
     });
-    // "Delete" from the context menu with the window open: the window closes first.
-    step(3, [this] { Click(RowOf(m_element), SDL_BUTTON_RIGHT); });
-    step(3, [this] { Click(PopupRowAt(3.35f)); });
-    step(3, [this] {
+}
+
+// "Delete" from the context menu with the window open: the window closes first.
+void ScriptedGame::DeleteWithWindowOpen()
+{
+    Add(3, [this] { Click(RowOf(m_element), SDL_BUTTON_RIGHT); });
+    Add(3, [this] { Click(PopupRowAt(3.35f)); });
+    Add(3, [this] {
         Check(CastManager::Instance()->GetCast("objects")->FindByName("New Folder|GeParticleSystem_1") == nullptr,
               "\"Delete\" deletes the element");
         Check(m_browser->Windows().empty(), "its property window closed with it");
         Check(!InGame(m_element) && !InWorld(m_renderObject), "the game let go of it and took it out of the world");
         g_capture.pending = g_pictures + "/objects_browser_deleted.png";
     });
-    step(5, [] { CloseRenderWindow(); });
 }
 
 }  // namespace

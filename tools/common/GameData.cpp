@@ -5,12 +5,19 @@
 #include "framework/FileSystem.h"
 #include "framework/Settings.h"
 
+#include <filesystem>
+
 #include <unistd.h>
 
 namespace tools {
 
 namespace {
 const char* const kDataFile = "data\\Turfbolt.dat";
+}
+
+std::string ArchivePath(const std::string& folder)
+{
+    return std::filesystem::absolute(folder + "/data/Turfbolt.dat").string();
 }
 
 bool MountGameData(const std::string& folder, const std::string& level)

@@ -9,6 +9,10 @@ struct RpWorld;
 
 namespace tools {
 
+// The data archive a game folder holds ("<folder>/data/Turfbolt.dat"), as an absolute path,
+// whether it exists or not.
+std::string ArchivePath(const std::string& folder);
+
 // Works in the game folder, as the game does: changes into it, mounts the archive when there
 // is one, registers "<PP>", "<TP>" (the full texture set), and the level's "<LP>" and its
 // settings folder "<SP>", and reads the start-up configuration ("TextureSet"). False when the folder cannot be entered or the archive not mounted.

@@ -7,6 +7,23 @@
 
 namespace tools {
 
+namespace {
+
+// A depth-32 copy of the raster that the caller destroys; null without a raster or on failure.
+RwImage* GrabRaster(RwRaster* raster)
+{
+    if (!raster)
+        return nullptr;
+    RwImage* image = RwImageCreate(raster->width, raster->height, 32);
+    if (image && RwImageAllocatePixels(image) && RwImageSetFromRaster(image, raster))
+        return image;
+    if (image)
+        RwImageDestroy(image);
+    return nullptr;
+}
+
+}  // namespace
+
 RwMatrix LookAtMatrix(const RwV3d& eye, const RwV3d& target)
 {
     RwMatrix m;
@@ -101,14 +118,7 @@ void OffscreenCamera::End()
 
 RwImage* OffscreenCamera::Grab() const
 {
-    if (!m_raster)
-        return nullptr;
-    RwImage* image = RwImageCreate(m_width, m_height, 32);
-    if (image && RwImageAllocatePixels(image) && RwImageSetFromRaster(image, m_raster))
-        return image;
-    if (image)
-        RwImageDestroy(image);
-    return nullptr;
+    return GrabRaster(m_raster);
 }
 
 bool SaveOpaquePng(RwImage& image, const std::string& path)
@@ -117,6 +127,15 @@ bool SaveOpaquePng(RwImage& image, const std::string& path)
         for (RwInt32 x = 0; x < image.width; ++x)
             image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.stride) + static_cast<size_t>(x) * 4 + 3] = 255;
     return RtPngImageWrite(&image, path.c_str());
+}
+
+bool SaveCameraPng(RwCamera* camera, const std::string& path, bool opaque)
+{
+    RwImage* image = GrabRaster(camera ? RwCameraGetRaster(camera) : nullptr);
+    const bool saved = image && (opaque ? SaveOpaquePng(*image, path) : RtPngImageWrite(image, path.c_str()));
+    if (image)
+        RwImageDestroy(image);
+    return saved;
 }
 
 bool OffscreenCamera::SavePng(const std::string& path) const

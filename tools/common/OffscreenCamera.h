@@ -18,6 +18,10 @@ namespace tools {
 // The image as an opaque PNG file: blending leaves its own alpha in a raster, and the picture
 // is what was seen. The alpha is set in place. False when the file cannot be written.
 bool SaveOpaquePng(RwImage& image, const std::string& path);
+// What the camera's raster holds as a PNG file: opaque (as SaveOpaquePng), or with the
+// raster's own alpha. False when the camera (may be null) has no raster or the file cannot
+// be written.
+bool SaveCameraPng(RwCamera* camera, const std::string& path, bool opaque = true);
 
 // A placement at eye looking at target, screen up as near to +y as it can be.
 RwMatrix LookAtMatrix(const RwV3d& eye, const RwV3d& target);

@@ -18,10 +18,11 @@
 #include "match/game/harness/GameHarness.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
@@ -48,11 +49,8 @@ bool SaveCamera(Camera* camera, const char* name)
 {
     if (!g_pictures)
         return true;
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
     const std::string path = g_outDir + "/" + name;
-    const bool saved = image && RtPngImageWrite(image, path.c_str());
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, path, false);
     std::printf("cutscene_demo: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
 }
@@ -237,7 +235,7 @@ int main(int argc, char** argv)
         g_outDir = std::filesystem::absolute(argv[2]).string();
         std::filesystem::create_directories(g_outDir);
     }
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("cutscene_demo", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;

@@ -50,7 +50,14 @@ public:
 
 private:
     void Script();
+    void OpenWindows();
+    void PauseAndStep();
+    void HalfSpeed();
+    void ApplyViewX();
+    void Add(int wait, std::function<void()> act) { m_script.steps.push_back({wait, std::move(act)}); }
     void Click(ImVec2 at) { m_script.Click(at); }
+    void ChooseMenu(const char* popup, int row);
+    void PrintGameTime(const char* when);
     ImVec2 PropertyPoint(float left, float top, float right, float bottom) const;
     ImVec2 PropertyControl(const std::string& label, size_t index) const;
 
@@ -99,107 +106,117 @@ void StandInGame::Render()
 
 void StandInGame::Script()
 {
-    const auto menu = [this](const char* popup, int row) {
-        m_script.steps.push_back({3, [this, popup] { Click(MenuAt(popup)); }});
-        m_script.steps.push_back({3, [this, row] { Click(PopupRowAt(static_cast<float>(row))); }});
-    };
-    const auto print = [this](const char* when) {
-        m_script.steps.push_back({0, [this, when] {
-                               std::printf("game time %s: %.4f s after %d running updates\n", when, m_gameTime,
-                                           m_runningUpdates);
-                           }});
-    };
-    const auto mark = [this] { m_script.steps.push_back({0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; }}); };
-    m_script.steps.push_back({5, [] {}});
-    m_script.steps.push_back({5, [this] {
-                           CMainFrame* frame = theApp.GetMainFrame();
-                           CastMember* member = m_display->FindByName("Engine");
-                           Object* engine = member ? member->object : nullptr;
-                           if (frame && engine)
-                               m_engineWindow = &frame->OpenPropertyWindow(*engine, "Engine");
-                           Check(m_engineWindow != nullptr, "a property window on Engine of the cast display");
-                       }});
-    // Watches and Messages open beside the view's right edge, the panel last and on top.
-    menu("Debug", 1);
-    menu("Debug", 2);
-    menu("Debug", 0);
-    m_script.steps.push_back({3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; }});
+    Add(5, [] {});
+    OpenWindows();
+    PauseAndStep();
+    HalfSpeed();
+    ApplyViewX();
+    ChooseMenu("&File", 1);
+    Add(30, [] {});
+    Add(0, [] {
+        Check(false, "File > Exit closes the program");
+        CloseRenderWindow();
+    });
+}
 
-    // Pause: the game time stands while the frames go on.
-    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
-    mark();
-    print("paused");
-    m_script.steps.push_back({20, [] {}});
-    print("20 ticks later");
-    m_script.steps.push_back({0, [this] { Check(m_gameTime == m_mark, "Pause stops the game time"); }});
-    // Step: one update with time.
-    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 95, 5)); }});
-    m_script.steps.push_back({10, [] {}});
-    print("after Step");
-    m_script.steps.push_back({0, [this] { Check(m_runningUpdates == m_markUpdates + 1 && m_gameTime > m_mark, "Step advances one update"); }});
-    // Play again, then the speed 0.5 typed over the selected "1.0".
-    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); }});
-    m_script.steps.push_back({3, [this] { Click(ControlAt(CControlPanel::kTitle, 245, 5)); }});
-    m_script.steps.push_back({3, [this] { Type("0.5"); }});
-    m_script.steps.push_back({10, [] {}});
-    m_script.steps.push_back({0, [this] {
-                           std::printf("speed %s: game step %.5f s for a frame of %.5f s\n",
-                                       theApp.GetMainFrame()->GetControlPanel()->GetSpeedText().c_str(), m_lastUpdate,
-                                       m_lastFrame);
-                           Check(m_lastUpdate > 0 && std::abs(m_lastUpdate - 0.5f * m_lastFrame) < 1e-6f,
-                                 "speed 0.5 halves the game step");
-                       }});
-    // "view x" of the engine's settings set to 0.4 and applied: the view zooms in. The
-    // property window comes to the front first, by its title bar.
-    m_script.steps.push_back({3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); }});
-    m_script.steps.push_back({3, [this] { Click(PropertyControl("view x", 1)); }});
-    m_script.steps.push_back({3, [this] { Type("0.4"); }});
-    m_script.steps.push_back({3, [this] {
-                           // Its buttons lie below the window's fold: the window grows to show
-                           // them, as the user would drag its edge.
-                           ImGuiWindow* w =
-                               m_engineWindow ? ImGui::FindWindowByName(m_engineWindow->WindowName().c_str()) : nullptr;
-                           if (w)
-                               ImGui::SetWindowSize(w, ImVec2(w->Size.x, w->Size.y + 3 * ImGui::GetFrameHeight()));
-                       }});
-    m_script.steps.push_back({3, [this] {
-                           if (!m_engineWindow)
-                               return;
-                           const CInputDialog::Rect apply =
-                               m_engineWindow->Dialog().GetBottomControl(CInputDialog::kApplyId);
-                           Click(PropertyPoint(apply.left, apply.top, apply.right, apply.bottom));
-                       }});
-    m_script.steps.push_back({5, [] {
-                           std::printf("view x after Apply: %g\n", RwGraphicsSettings::Global().viewX);
-                           Check(RwGraphicsSettings::Global().viewX == 0.4f, "view x 0.4 reached the engine");
-                           g_capture.pending = g_pictures + "/editor_view_x.png";
-                       }});
-    menu("&File", 1);
-    m_script.steps.push_back({30, [] {}});
-    m_script.steps.push_back({0, [] {
-                           Check(false, "File > Exit closes the program");
-                           CloseRenderWindow();
-                       }});
+void StandInGame::ChooseMenu(const char* popup, int row)
+{
+    Add(3, [this, popup] { Click(MenuAt(popup)); });
+    Add(3, [this, row] { Click(PopupRowAt(static_cast<float>(row))); });
+}
+
+void StandInGame::PrintGameTime(const char* when)
+{
+    Add(0, [this, when] {
+        std::printf("game time %s: %.4f s after %d running updates\n", when, m_gameTime, m_runningUpdates);
+    });
+}
+
+// A property window on "Engine", then Watches and Messages beside the view's right edge and
+// the panel last and on top.
+void StandInGame::OpenWindows()
+{
+    Add(5, [this] {
+        CMainFrame* frame = theApp.GetMainFrame();
+        CastMember* member = m_display->FindByName("Engine");
+        Object* engine = member ? member->object : nullptr;
+        if (frame && engine)
+            m_engineWindow = &frame->OpenPropertyWindow(*engine, "Engine");
+        Check(m_engineWindow != nullptr, "a property window on Engine of the cast display");
+    });
+    ChooseMenu("Debug", 1);
+    ChooseMenu("Debug", 2);
+    ChooseMenu("Debug", 0);
+    Add(3, [] { g_capture.pending = g_pictures + "/editor_frame.png"; });
+}
+
+// Pause: the game time stands while the frames go on; Step: one update with time.
+void StandInGame::PauseAndStep()
+{
+    Add(3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); });
+    Add(0, [this] { m_mark = m_gameTime, m_markUpdates = m_runningUpdates; });
+    PrintGameTime("paused");
+    Add(20, [] {});
+    PrintGameTime("20 ticks later");
+    Add(0, [this] { Check(m_gameTime == m_mark, "Pause stops the game time"); });
+    Add(3, [this] { Click(ControlAt(CControlPanel::kTitle, 95, 5)); });
+    Add(10, [] {});
+    PrintGameTime("after Step");
+    Add(0, [this] {
+        Check(m_runningUpdates == m_markUpdates + 1 && m_gameTime > m_mark, "Step advances one update");
+    });
+}
+
+// Play again, then the speed 0.5 typed over the selected "1.0".
+void StandInGame::HalfSpeed()
+{
+    Add(3, [this] { Click(ControlAt(CControlPanel::kTitle, 10, 5)); });
+    Add(3, [this] { Click(ControlAt(CControlPanel::kTitle, 245, 5)); });
+    Add(3, [] { Type("0.5"); });
+    Add(10, [] {});
+    Add(0, [this] {
+        std::printf("speed %s: game step %.5f s for a frame of %.5f s\n",
+                    theApp.GetMainFrame()->GetControlPanel()->GetSpeedText().c_str(), m_lastUpdate, m_lastFrame);
+        Check(m_lastUpdate > 0 && std::abs(m_lastUpdate - 0.5f * m_lastFrame) < 1e-6f, "speed 0.5 halves the game step");
+    });
+}
+
+// "view x" of the engine's settings set to 0.4 and applied: the view zooms in. The property
+// window comes to the front first, by its title bar.
+void StandInGame::ApplyViewX()
+{
+    Add(3, [this] { Click(PropertyPoint(40, -ImGui::GetFrameHeight(), 40, -ImGui::GetFrameHeight())); });
+    Add(3, [this] { Click(PropertyControl("view x", 1)); });
+    Add(3, [] { Type("0.4"); });
+    Add(3, [this] {
+        // Its buttons lie below the window's fold: the window grows to show them, as the user
+        // would drag its edge.
+        ImGuiWindow* w = m_engineWindow ? ImGui::FindWindowByName(m_engineWindow->WindowName().c_str()) : nullptr;
+        if (w)
+            ImGui::SetWindowSize(w, ImVec2(w->Size.x, w->Size.y + 3 * ImGui::GetFrameHeight()));
+    });
+    Add(3, [this] {
+        if (!m_engineWindow)
+            return;
+        const CInputDialog::Rect apply = m_engineWindow->Dialog().GetBottomControl(CInputDialog::kApplyId);
+        Click(PropertyPoint(apply.left, apply.top, apply.right, apply.bottom));
+    });
+    Add(5, [] {
+        std::printf("view x after Apply: %g\n", RwGraphicsSettings::Global().viewX);
+        Check(RwGraphicsSettings::Global().viewX == 0.4f, "view x 0.4 reached the engine");
+        g_capture.pending = g_pictures + "/editor_view_x.png";
+    });
 }
 
 ImVec2 StandInGame::PropertyPoint(float left, float top, float right, float bottom) const
 {
-    const ImGuiWindow* w = m_engineWindow ? ImGui::FindWindowByName(m_engineWindow->WindowName().c_str()) : nullptr;
-    if (!w)
-        return ImVec2(-1, -1);
-    return ImVec2(w->Pos.x - w->Scroll.x + (left + right) / 2,
-                  w->Pos.y - w->Scroll.y + ImGui::GetFrameHeight() + (top + bottom) / 2);
+    return m_engineWindow ? DialogPointAt(m_engineWindow->WindowName(), left, top, right, bottom) : ImVec2(-1, -1);
 }
 
 ImVec2 StandInGame::PropertyControl(const std::string& label, size_t index) const
 {
-    if (m_engineWindow)
-        for (const auto& widget : m_engineWindow->Dialog().Widgets())
-            if (!widget->Controls().empty() && widget->Controls()[0].text == label && index < widget->Controls().size()) {
-                const DialogControl& c = widget->Controls()[index];
-                return PropertyPoint(c.left, c.top, c.right, c.bottom);
-            }
-    return ImVec2(-1, -1);
+    return m_engineWindow ? DialogControlAt(m_engineWindow->WindowName(), m_engineWindow->Dialog(), label, index)
+                          : ImVec2(-1, -1);
 }
 
 }  // namespace

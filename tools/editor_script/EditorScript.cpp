@@ -1,6 +1,8 @@
 #include "tools/editor_script/EditorScript.h"
 
+#include "editor/InputDialog.h"
 #include "editor/MenuBar.h"
+#include "editor/ParameterInput.h"
 #include "editor/ui/MainFrame.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Factory.h"
@@ -126,6 +128,25 @@ ImVec2 PopupRowAt(float row)
         return ImVec2(-1, -1);
     const float pitch = ImGui::GetFontSize() + ImGui::GetStyle().ItemSpacing.y;
     return ImVec2(menu->DC.CursorStartPos.x + 30, menu->DC.CursorStartPos.y + row * pitch + pitch / 2 - 2);
+}
+
+ImVec2 DialogPointAt(const std::string& window, float left, float top, float right, float bottom)
+{
+    const ImGuiWindow* w = ImGui::FindWindowByName(window.c_str());
+    if (!w)
+        return ImVec2(-1, -1);
+    return ImVec2(w->Pos.x - w->Scroll.x + (left + right) / 2,
+                  w->Pos.y - w->Scroll.y + ImGui::GetFrameHeight() + (top + bottom) / 2);
+}
+
+ImVec2 DialogControlAt(const std::string& window, const CInputDialog& dialog, const std::string& label, size_t index)
+{
+    for (const auto& widget : dialog.Widgets())
+        if (!widget->Controls().empty() && widget->Controls()[0].text == label && index < widget->Controls().size()) {
+            const DialogControl& c = widget->Controls()[index];
+            return DialogPointAt(window, c.left, c.top, c.right, c.bottom);
+        }
+    return ImVec2(-1, -1);
 }
 
 void Script::Tick()

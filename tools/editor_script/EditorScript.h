@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class CInputDialog;
 class GameState;
 
 namespace editor_script {
@@ -42,6 +43,13 @@ ImVec2 MenuAt(const std::string& popupText);
 // The middle of a row of the menu or popup opened last; a separator takes about a third of a
 // row, so rows below one are given as fractions.
 ImVec2 PopupRowAt(float row);
+
+// The middle of a rectangle given in a dialog's own coordinates, in the ImGui window of that
+// name (its contents scrolled, below its title bar); (-1, -1) when no window has the name.
+ImVec2 DialogPointAt(const std::string& window, float left, float top, float right, float bottom);
+// The middle of control index of the dialog's widget whose first control reads label, shown
+// in the ImGui window of that name; (-1, -1) when the window or the widget is missing.
+ImVec2 DialogControlAt(const std::string& window, const CInputDialog& dialog, const std::string& label, size_t index);
 
 // One step of a script: what it does, and how many game ticks the next one waits.
 struct Step {

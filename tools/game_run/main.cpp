@@ -12,9 +12,10 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <chrono>
@@ -56,11 +57,7 @@ int Bench(platform::Window* window, const std::string& archive)
 bool WritePicture(const std::string& out)
 {
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && RtPngImageWrite(image, out.c_str());
-    if (image)
-        RwImageDestroy(image);
-    return saved;
+    return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out, false);
 }
 
 int Run(platform::Window* window, const std::string& archive, const std::string& out, int frames, bool gl)
@@ -102,7 +99,7 @@ int main(int argc, char** argv)
         else
             frames = std::atoi(argv[i]);
     }
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("game_run", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;

@@ -4,7 +4,6 @@
 // and B in two shirts over their shadows on the stadium's grass. With --bench: eleven actors running about, frame times over 3,000 frames.
 
 #include "characters/Actor.h"
-#include "characters/ActorClumpCache.h"
 #include "engine/core/RwCore.h"
 #include "framework/Cast.h"
 #include "framework/Color.h"
@@ -19,14 +18,12 @@
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
-#include "simulation/CollisionManager.h"
-#include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/DataActions.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/common/PictureOrBench.h"
+#include "tools/kickabout/PitchRun.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
@@ -269,21 +266,7 @@ int Bench(DataActions& actions, Ball& ball)
 
 int Run(const std::string& folder, const std::string& out, bool bench)
 {
-    if (!tools::MountGameData(folder, kLevel))
-        return Fail("no game data in ", folder);
-    tools::OffscreenSession session("kickabout", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    if (bench)
-        graphics->SetDeviceKind(rwDeviceNull);
-    graphics->SetScreenSize(kWidth, kHeight);
-    if (!graphics->Initialise(session.GetWindow()))
-        return Fail("the rendering engine does not start", "");
-    Random::Seed(7);
-    ShapeCollisionTable::Init();
-    int result = 1;
-    {
+    return kickabout::RunOnPitch("kickabout", folder, kWidth, kHeight, bench, [&] {
         Cast level("level");
         level.AddMember(LevelSettings::Instance(), "Level Settings", false);
         if (!LoadSettings(&level, kLevelFile))
@@ -296,6 +279,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         pitch->SetupMatch();
         Ball& ball = *pitch->GetBall();
         ball.SetPosition({6.0f, ball.GetRadius(), 2.0f});
+        int result = 1;
         if (bench) {
             result = Bench(actions, ball);
         } else if ((result = PlayStory(actions, ball)) == 0 && !TakePicture(actions, out)) {
@@ -306,11 +290,8 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         CastManager::Instance()->DeleteAll();
         objects.Clear();
         level.RemoveMember(LevelSettings::Instance());
-    }
-    ActorClumpCache::DestroyInstance();
-    CollisionManager::DestroyInstance();
-    graphics->Destroy();
-    return result;
+        return result;
+    });
 }
 
 }  // namespace

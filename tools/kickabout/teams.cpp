@@ -28,14 +28,12 @@
 #include "match/settings/GameSettings.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
-#include "simulation/CollisionManager.h"
-#include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/CharacterCast.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/common/PictureOrBench.h"
+#include "tools/kickabout/PitchRun.h"
 #include "tools/common/SceneLights.h"
 
 #include <algorithm>
@@ -425,21 +423,7 @@ int Bench(SoccerTeam& team)
 
 int Run(const std::string& folder, const std::string& out, bool bench)
 {
-    if (!tools::MountGameData(folder))
-        return Fail("no game data in " + folder);
-    tools::OffscreenSession session("kickabout_teams", kWidth, kHeight);
-    if (!session.Start(tools::OffscreenSession::kWindowOnly))
-        return 1;
-    RwGraphics* graphics = RwGraphics::Instance();
-    if (bench)
-        graphics->SetDeviceKind(rwDeviceNull);
-    graphics->SetScreenSize(kWidth, kHeight);
-    if (!graphics->Initialise(session.GetWindow()))
-        return Fail("the rendering engine does not start");
-    Random::Seed(7);
-    ShapeCollisionTable::Init();
-    int result = 1;
-    {
+    return kickabout::RunOnPitch("kickabout_teams", folder, kWidth, kHeight, bench, [&] {
         Cast settings("settings");
         settings.AddMember(LevelSettings::Instance(), "Level Settings", false);
         settings.AddMember(MatchSettings::Instance(), "Match Settings", false);
@@ -458,6 +442,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         pitch->SetupMatch();
         ActorSurroundings::clockRunning = true;
         Match match{pitch, *pitch->GetBall(), *pitch->GetTeam(0), *pitch->GetTeam(1)};
+        int result = 1;
         if (!read || !placed)
             result = Fail("cannot read the settings or the level's objects");
         else if (!characters.loaded || !described)
@@ -471,11 +456,8 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         for (Object* object : {static_cast<Object*>(LevelSettings::Instance()), static_cast<Object*>(MatchSettings::Instance()),
                                static_cast<Object*>(GameSettings::Instance())})
             settings.RemoveMember(object);
-    }
-    ActorClumpCache::DestroyInstance();
-    CollisionManager::DestroyInstance();
-    graphics->Destroy();
-    return result;
+        return result;
+    });
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include "framework/Debug.h"
 #include "menus/LoadingScreen.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <cstdio>
@@ -44,10 +44,7 @@ bool Shoot(PrimaryCamera& camera, const std::string& out)
     const LoadingScreen::Rect& bar = screen->GetBarRect();
     std::printf("loading_demo: %.1f s of %.1f: progress 0x%x, bar at (%d, %d) %d x %d\n", kShotAt, kExpectedSeconds,
                 static_cast<unsigned>(screen->GetProgress()), bar.x, bar.y, bar.width, bar.height);
-    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
-    const bool saved = image && RtPngImageWrite(image, out.c_str());
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera.GetRwCamera(), out, false);
     screen->Hide();
     screen->SetClock(nullptr);
     LoadingScreen::DestroyInstance();

@@ -17,13 +17,13 @@
 #include "scene/RwGraphics.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 600;
     ConsoleSink console(false);
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("match_flow_bench", 800, 600);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;

@@ -35,6 +35,7 @@
 #include "menus/Menu.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
@@ -42,7 +43,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -441,7 +441,7 @@ int main(int argc, char** argv)
                     "[--matches N [--seed S] [--period-seconds P]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(options.folder + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(options.folder);
     tools::OffscreenSession session("match_run", 800, 600);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))

@@ -12,10 +12,10 @@
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
@@ -68,16 +68,24 @@ struct Player {
 
 bool SavePicture(const std::string& path)
 {
-    RwImage* image = EngineUtil::GrabCameraRaster(RwGraphics::Instance()->GetCamera()->GetRwCamera());
-    const bool saved = image && RtPngImageWrite(image, path.c_str());
-    if (image)
-        RwImageDestroy(image);
-    return saved || Fail("cannot write " + path);
+    return tools::SaveCameraPng(RwGraphics::Instance()->GetCamera()->GetRwCamera(), path, false) ||
+           Fail("cannot write " + path);
 }
 
 double Milliseconds(std::chrono::steady_clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// CPU time of the whole process, the driver's workers included (or with RUSAGE_THREAD of the
+// calling thread alone, where draws are submitted): unlike wall-clock time it hardly grows
+// when other programs share the machine.
+double CpuMilliseconds(int who = RUSAGE_SELF)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 double Quantile(std::vector<double> values, double q)
@@ -89,37 +97,30 @@ double Quantile(std::vector<double> values, double q)
 // What one frame asked of the device.
 struct FrameLoad {
     double triangles = 0, draws = 0, states = 0, textures = 0, dropped = 0;
+    double cpuPerFrame = 0;  // ms of all threads, after the first frame
+    double callerCpuPerFrame = 0;  // ms of the calling thread, after the first frame
 };
 
-// Processor time used so far, in milliseconds: by every thread (the driver's rasterising
-// workers included), or by the calling thread alone (submission). Wall time on a machine that
-// others share says less than this.
-double CpuMilliseconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) * 1e-3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-// The frames of one run of the view.
-struct Run {
-    std::vector<double> frames;
-    double cpuAll = 0, cpuCaller = 0;  // per frame after the first, averaged
-    FrameLoad load;
-};
+// What a timed run draws of the view.
+enum class Drawn { kAll, kWorld, kPlayers };
 
 // Set when the program starts, for the time to the first frame.
 std::chrono::steady_clock::time_point g_started;
 
-bool Bench(const std::string& picture)
-{
+// What the bench draws: level01, its cameras, the ball, the team and the referee.
+struct View {
     tools::Stadium stadium;
     tools::Cameras cameras;
     tools::Ball ball;
-    if (!cameras.Load() || !stadium.Load(tools::kLevels[0]) || !ball.Load())
-        return false;
     std::vector<Player> players;
+    // The ball first, then the players.
+    std::vector<RenderObject*> drawn;
+};
+
+bool LoadView(View& view)
+{
+    if (!view.cameras.Load() || !view.stadium.Load(tools::kLevels[0]) || !view.ball.Load())
+        return false;
     for (size_t i = 0; i <= std::size(kTeam); ++i) {
         const bool referee = i == std::size(kTeam);
         auto character = std::make_unique<tools::Character>();
@@ -133,136 +134,186 @@ bool Bench(const std::string& picture)
         character->SetAnimation(place.clip, 0.0f);
         // Each at its own phase of its clip.
         character->Update(0.13f * float(i));
-        players.push_back({std::move(character), place});
+        view.players.push_back({std::move(character), place});
     }
-    std::vector<RenderObject*> drawn{&ball};
-    for (Player& player : players)
-        drawn.push_back(player.character.get());
+    view.drawn.push_back(&view.ball);
+    for (Player& player : view.players)
+        view.drawn.push_back(player.character.get());
+    return true;
+}
 
-    SetCameraTarget(&ball);
-    cameras.Standard().Activate();
-    GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
-    double startUp = 0.0;
+// The play moved on to the given time and drawn.
+bool PlayFrame(View& view, float time, Drawn drawn)
+{
+    const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
+    view.ball.SetPosition({ballX, kBallRadius, 0});
+    view.ball.Update(kFrameTime);
+    for (Player& player : view.players) {
+        const bool running = player.place.clip == kRun;
+        // Idle and kicking players hold their ground; runners keep up with the ball.
+        const float x = running ? ballX + player.place.x : player.place.x;
+        player.character->SetPosition({x, 0, player.place.z});
+        player.character->Update(kFrameTime);
+    }
+    view.cameras.Standard().Update(kFrameTime);
+    view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
+    view.stadium.World().Update(kFrameTime);
+    if (drawn == Drawn::kPlayers)
+        return tools::DrawFrame([&] {
+            for (RenderObject* object : view.drawn)
+                object->Render();
+        });
+    return tools::DrawFrame(view.stadium.World(), drawn == Drawn::kAll ? view.drawn : std::vector<RenderObject*>());
+}
+
+// The frames of play timed, with what they asked of the device; the last one stays on the
+// camera.
+bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double& startUp, FrameLoad& load,
+              Drawn drawn = Drawn::kAll)
+{
+    SetCameraTarget(&view.ball);
+    view.cameras.Standard().Activate();
     float time = 0.0f;
-    // Every run plays the same 300 frames, whatever it draws.
-    const auto play = [&](const std::vector<RenderObject*>& objects, bool world, Run& run) {
-        time = 0.0f;
-        double cpuAll = 0.0, cpuCaller = 0.0;
-        for (int frame = 0; frame < kFrames; ++frame) {
-            // The first frame compiles shaders and fills caches.
-            if (frame == 1) {
-                cpuAll = CpuMilliseconds(RUSAGE_SELF);
-                cpuCaller = CpuMilliseconds(RUSAGE_THREAD);
-            }
-            const auto start = std::chrono::steady_clock::now();
-            const GLCounters before = device ? device->Counters() : GLCounters();
-            time += kFrameTime;
-            const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
-            ball.SetPosition({ballX, kBallRadius, 0});
-            ball.Update(kFrameTime);
-            for (Player& player : players) {
-                const bool running = player.place.clip == kRun;
-                // Idle and kicking players hold their ground; runners keep up with the ball.
-                const float x = running ? ballX + player.place.x : player.place.x;
-                player.character->SetPosition({x, 0, player.place.z});
-                player.character->Update(kFrameTime);
-            }
-            cameras.Standard().Update(kFrameTime);
-            cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
-            stadium.World().Update(kFrameTime);
-            const bool drawn = world ? tools::DrawFrame(stadium.World(), objects) : tools::DrawFrame([&] {
-                for (RenderObject* object : objects)
-                    object->Render();
-            });
-            if (!drawn)
-                return Fail("a frame was not drawn");
-            run.frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-            if (startUp == 0.0)
-                startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
-            if (const RwMetrics* metrics = RwEngineGetMetrics()) {
-                run.load.triangles += metrics->numTriangles;
-                run.load.states += metrics->device.numRenderStateChanges;
-                run.load.textures += metrics->device.numTextureStageStateChanges;
-            }
-            if (device) {
-                run.load.draws += (device->Counters().draws - before.draws) +
-                                  (device->Counters().meshDraws - before.meshDraws);
-                run.load.dropped += device->Counters().suppressed - before.suppressed;
-            }
+    double cpuAfterFirst = 0.0, callerCpuAfterFirst = 0.0;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        if (frame == 1) {
+            cpuAfterFirst = CpuMilliseconds();
+            callerCpuAfterFirst = CpuMilliseconds(RUSAGE_THREAD);
         }
-        run.cpuAll = (CpuMilliseconds(RUSAGE_SELF) - cpuAll) / (kFrames - 1);
-        run.cpuCaller = (CpuMilliseconds(RUSAGE_THREAD) - cpuCaller) / (kFrames - 1);
-        return true;
-    };
-    Run view, bare, alone;
-    if (!play(drawn, true, view) || (!picture.empty() && !SavePicture(picture)) || !play({}, true, bare) ||
-        !play(drawn, false, alone))
-        return false;
-    const std::vector<double>& frames = view.frames;
-    const FrameLoad& load = view.load;
+        const auto start = std::chrono::steady_clock::now();
+        const GLCounters before = device ? device->Counters() : GLCounters();
+        time += kFrameTime;
+        if (!PlayFrame(view, time, drawn)) {
+            SetCameraTarget(nullptr);
+            return Fail("a frame was not drawn");
+        }
+        frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+        if (frame == 0)
+            startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
+        if (const RwMetrics* metrics = RwEngineGetMetrics()) {
+            load.triangles += metrics->numTriangles;
+            load.states += metrics->device.numRenderStateChanges;
+            load.textures += metrics->device.numTextureStageStateChanges;
+        }
+        if (device) {
+            load.draws += (device->Counters().draws - before.draws) + (device->Counters().meshDraws - before.meshDraws);
+            load.dropped += device->Counters().suppressed - before.suppressed;
+        }
+    }
+    load.cpuPerFrame = (CpuMilliseconds() - cpuAfterFirst) / (kFrames - 1);
+    load.callerCpuPerFrame = (CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (kFrames - 1);
     SetCameraTarget(nullptr);
-    // The same view again, counting the samples that pass the depth test: how many times each
-    // pixel is drawn, in all and by the world alone.
-    double layers[2] = {};
+    return true;
+}
+
+// The same view again, counting the samples that pass the depth test: how many times each
+// pixel is drawn, in all and by the world alone.
+bool CountLayers(View& view, GLDevice* device, double (&layers)[2])
+{
     for (int pass = 0; pass < 2 && device; ++pass) {
         device->BeginSampleCount();
-        const bool ok = tools::DrawFrame(stadium.World(), pass == 0 ? drawn : std::vector<RenderObject*>());
+        const bool ok = tools::DrawFrame(view.stadium.World(), pass == 0 ? view.drawn : std::vector<RenderObject*>());
         layers[pass] = double(device->EndSampleCount()) / (kWidth * kHeight);
         if (!ok)
             return Fail("a frame was not drawn");
     }
+    return true;
+}
 
-    const std::vector<double> later(frames.begin() + 1, frames.end());
-    std::printf("match_view_bench: %d frames of level01 at %d x %d, %zu players, the referee and the ball:\n"
-                "  median %.2f ms, p95 %.2f ms, worst %.2f ms (after the first, which took %.1f ms)\n",
-                kFrames, kWidth, kHeight, std::size(kTeam), Quantile(frames, 0.5), Quantile(frames, 0.95),
-                *std::max_element(later.begin(), later.end()), frames.front());
-    std::printf("  start-up to the end of the first frame: %.0f ms; %d shader variants\n", startUp,
-                device ? device->ShaderVariantCount() : 0);
-    std::printf("  per frame: %.0f triangles, %.0f draws, %.0f render state changes, %.0f texture stage "
-                "changes, %.0f repeated calls dropped\n",
-                load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
-                load.dropped / kFrames);
-    std::printf("  CPU per frame after the first: %.2f ms in all threads, %.2f ms on the calling thread\n", view.cpuAll,
-                view.cpuCaller);
-    std::printf("  without the players and the ball: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles "
-                "and %.0f draws fewer\n",
-                Quantile(bare.frames, 0.5), bare.cpuAll, bare.cpuCaller, (load.triangles - bare.load.triangles) / kFrames,
-                (load.draws - bare.load.draws) / kFrames);
-    std::printf("  the players and the ball alone: median %.2f ms, CPU %.2f ms (%.2f ms calling)\n",
-                Quantile(alone.frames, 0.5), alone.cpuAll, alone.cpuCaller);
-    std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
-    // What the players cost with none of them in sight: the camera turned away from the ball.
+// What the players cost with none of them in sight: the camera turned away from the ball.
+bool TimeHidden(View& view, std::vector<double>& hidden)
+{
     SimpleCameraControl away;
-    const Vector3 eye = cameras.Standard().GetPosition();
+    const Vector3 eye = view.cameras.Standard().GetPosition();
     away.SetPosition(eye);
-    away.SetRotation(Math::LookAlong(eye - ball.GetPosition()));
+    away.SetRotation(Math::LookAlong(eye - view.ball.GetPosition()));
     away.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
-    std::vector<double> hidden;
     Camera* camera = RwGraphics::Instance()->GetCamera();
     for (int frame = 0; frame < kFrames; ++frame) {
         const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         if (!camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
             return Fail("a frame was not drawn");
         const auto start = std::chrono::steady_clock::now();
-        for (RenderObject* object : drawn)
+        for (RenderObject* object : view.drawn)
             object->Render();
         hidden.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
         camera->EndUpdate();
         RwGraphics::Instance()->Render();
     }
-    std::printf("  players and ball behind the camera: median %.3f ms to draw\n", Quantile(hidden, 0.5));
-    // Showing the last frame again: the copy into the window and the swap alone.
-    std::vector<double> shows;
-    const double cpuBeforeShows = CpuMilliseconds(RUSAGE_SELF);
+    return true;
+}
+
+// Showing the last frame again: the copy into the window and the swap alone.
+bool TimeShows(std::vector<double>& shows)
+{
     for (int frame = 0; frame < kFrames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         if (!RwGraphics::Instance()->Render())
             return Fail("a frame was not shown");
         shows.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
     }
+    return true;
+}
+
+void PrintPlay(const std::vector<double>& frames, double startUp, const FrameLoad& load, GLDevice* device,
+               const double (&layers)[2])
+{
+    const std::vector<double> later(frames.begin() + 1, frames.end());
+    std::printf("match_view_bench: %d frames of level01 at %d x %d, %zu players, the referee and the ball:\n"
+                "  median %.2f ms, p95 %.2f ms, worst %.2f ms (after the first, which took %.1f ms)\n",
+                kFrames, kWidth, kHeight, std::size(kTeam), Quantile(frames, 0.5), Quantile(frames, 0.95),
+                *std::max_element(later.begin(), later.end()), frames.front());
+    std::printf("  CPU time per frame after the first, all threads: %.2f ms, calling thread: %.2f ms\n",
+                load.cpuPerFrame, load.callerCpuPerFrame);
+    std::printf("  start-up to the end of the first frame: %.0f ms; %d shader variants\n", startUp,
+                device ? device->ShaderVariantCount() : 0);
+    std::printf("  per frame: %.0f triangles, %.0f draws, %.0f render state changes, %.0f texture stage "
+                "changes, %.0f repeated calls dropped\n",
+                load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
+                load.dropped / kFrames);
+    std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
+}
+
+bool Bench(const std::string& picture)
+{
+    View view;
+    if (!LoadView(view))
+        return false;
+    GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
+    std::vector<double> frames;
+    double startUp = 0.0;
+    FrameLoad load;
+    if (!TimePlay(view, device, frames, startUp, load))
+        return false;
+    if (!picture.empty() && !SavePicture(picture))
+        return false;
+    double layers[2] = {};
+    if (!CountLayers(view, device, layers))
+        return false;
+    PrintPlay(frames, startUp, load, device, layers);
+    // The same play without the players and the ball, and with them alone: what they cost.
+    FrameLoad world, players;
+    std::vector<double> worldFrames, playerFrames;
+    double unused = 0.0;
+    if (!TimePlay(view, device, worldFrames, unused, world, Drawn::kWorld) ||
+        !TimePlay(view, device, playerFrames, unused, players, Drawn::kPlayers))
+        return false;
+    std::printf("  without the players and the ball: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles "
+                "and %.0f draws fewer\n",
+                Quantile(worldFrames, 0.5), world.cpuPerFrame, world.callerCpuPerFrame,
+                (load.triangles - world.triangles) / kFrames, (load.draws - world.draws) / kFrames);
+    std::printf("  the players and the ball alone: median %.2f ms, CPU %.2f ms (%.2f ms calling)\n",
+                Quantile(playerFrames, 0.5), players.cpuPerFrame, players.callerCpuPerFrame);
+    std::vector<double> hidden;
+    if (!TimeHidden(view, hidden))
+        return false;
+    std::printf("  players and ball behind the camera: median %.3f ms to draw\n", Quantile(hidden, 0.5));
+    std::vector<double> shows;
+    const double cpuBeforeShows = CpuMilliseconds();
+    if (!TimeShows(shows))
+        return false;
     std::printf("  showing a frame (copy into the window and swap): median %.3f ms, CPU %.3f ms\n",
-                Quantile(shows, 0.5), (CpuMilliseconds(RUSAGE_SELF) - cpuBeforeShows) / kFrames);
+                Quantile(shows, 0.5), (CpuMilliseconds() - cpuBeforeShows) / kFrames);
     return true;
 }
 

@@ -17,7 +17,6 @@
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Texture.h"
@@ -25,6 +24,7 @@
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/menu_demo/DemoOwner.h"
@@ -117,13 +117,10 @@ bool DrawFrame(DemoOwner& owner, const std::string& png = std::string(), const s
     camera->EndUpdate();
     if (png.empty())
         return true;
-    RwImage* image = EngineUtil::GrabCameraRaster(camera->GetRwCamera());
-    if (!image)
+    if (!tools::SaveCameraPng(camera->GetRwCamera(), png))
         return false;
-    const bool written = tools::SaveOpaquePng(*image, png);
-    RwImageDestroy(image);
     std::printf("  wrote %s\n", png.c_str());
-    return written;
+    return true;
 }
 
 // Whether the menu had its cursor while "main" was up.
@@ -304,7 +301,7 @@ void UseGameSize(const char* size)
 
 int RunAll(const std::string& gameFolder, const std::string& outFolder)
 {
-    const std::string archive = std::filesystem::absolute(gameFolder + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(gameFolder);
     std::error_code error;
     std::filesystem::create_directories(outFolder, error);
     if (chdir(outFolder.c_str()) != 0 || !WriteScreens()) {

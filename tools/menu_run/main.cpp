@@ -25,7 +25,6 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -38,7 +37,6 @@ using namespace menu_script;
 
 constexpr float kCreditsMiddle = 600.0f;
 constexpr float kCreditsNearEnd = 1450.0f;
-bool g_second = false;
 
 TBMenu* CurrentMenu()
 {
@@ -121,19 +119,5 @@ void SecondRun()
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 || (std::strcmp(argv[3], "first") != 0 && std::strcmp(argv[3], "second") != 0)) {
-        std::fprintf(stderr, "usage: menu_run <game folder> <work folder> first|second\n");
-        return 2;
-    }
-    g_second = std::strcmp(argv[3], "second") == 0;
-    const fs::path work = fs::absolute(argv[2]) / "game";
-    if (!PrepareWorkFolder(argv[1], work, !g_second)) {
-        std::fprintf(stderr, "menu_run: no game data in %s\n", argv[1]);
-        return 1;
-    }
-    if (g_second)
-        SecondRun();
-    else
-        FirstRun();
-    return Run("menu_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
+    return RunFromCommandLine("menu_run", argc, argv, {{"first", FirstRun, true}, {"second", SecondRun, false}});
 }

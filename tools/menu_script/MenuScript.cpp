@@ -8,6 +8,9 @@
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace menu_script {
@@ -192,6 +195,27 @@ int Run(const char* program, char* argv0, const fs::path& work, const fs::path& 
     const std::string pictureFolder = pictures.string();
     char* args[] = {argv0, const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
     return editor_script::RunDemo(program, 3, args, PicturesFolder(), &MakeScriptedGame);
+}
+
+int RunFromCommandLine(const char* program, int argc, char** argv, const std::vector<RunKind>& runs)
+{
+    const auto run = std::find_if(runs.begin(), runs.end(), [&](const RunKind& kind) {
+        return argc == 4 && std::strcmp(argv[3], kind.name) == 0;
+    });
+    if (run == runs.end()) {
+        std::string names;
+        for (const RunKind& kind : runs)
+            names += (names.empty() ? "" : "|") + std::string(kind.name);
+        std::fprintf(stderr, "usage: %s <game folder> <work folder> %s\n", program, names.c_str());
+        return 2;
+    }
+    const fs::path work = fs::absolute(argv[2]) / "game";
+    if (!PrepareWorkFolder(argv[1], work, run->fresh)) {
+        std::fprintf(stderr, "%s: no game data in %s\n", program, argv[1]);
+        return 1;
+    }
+    run->fill();
+    return Run(program, argv[0], work, fs::absolute(argv[2]) / "pictures");
 }
 
 }  // namespace menu_script

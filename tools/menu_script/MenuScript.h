@@ -3,9 +3,12 @@
 // Drives the real program's front end with pushed key events, one scripted step per game
 // update, for the demos that play it headless:
 //
-//     menu_script::Steps().push_back(menu_script::WaitFor("main"));
-//     menu_script::Steps().push_back(menu_script::Choose("storymode"));
-//     return menu_script::Run("story_run", argv[0], work, pictures);
+//     void FirstRun()
+//     {
+//         menu_script::Steps().push_back(menu_script::WaitFor("main"));
+//         menu_script::Steps().push_back(menu_script::Choose("storymode"));
+//     }
+//     return menu_script::RunFromCommandLine("story_run", argc, argv, {{"first", FirstRun, true}});
 
 #include <SDL.h>
 
@@ -48,5 +51,18 @@ bool PrepareWorkFolder(const std::filesystem::path& game, const std::filesystem:
 // update and pictures taken into the pictures folder; a script that has not ended within its
 // updates quits with 1. The program's exit code, or 1 when a check failed.
 int Run(const char* program, char* argv0, const std::filesystem::path& work, const std::filesystem::path& pictures);
+
+// One way a demo runs: its word on the command line, what fills the steps, and whether the
+// work folder starts empty (a run that is not fresh continues what an earlier one stored).
+struct RunKind {
+    const char* name;
+    void (*fill)();
+    bool fresh;
+};
+
+// "<program> <game folder> <work folder> <run>": the program on "<work folder>/game" with the
+// run's steps, its pictures in "<work folder>/pictures". 2 (with the usage) for an unknown
+// run, 1 when the game folder has no data, else what Run returns.
+int RunFromCommandLine(const char* program, int argc, char** argv, const std::vector<RunKind>& runs);
 
 }  // namespace menu_script

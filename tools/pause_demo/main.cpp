@@ -16,12 +16,12 @@
 #include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "simulation/MatchClock.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -68,10 +68,7 @@ bool WritePicture(GameHarness& harness, const std::string& out)
         return true;
     harness.RunFrames(kSettleFrames);
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, out);
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
     std::printf("pause_demo: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
     return saved;
 }
@@ -170,7 +167,7 @@ int main(int argc, char** argv)
     }
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     const auto picture = [&](int i) { return argc > i ? std::filesystem::absolute(argv[i]).string() : std::string(); };
     const int result = Run(archive, picture(2), picture(3));
     Debug::Instance()->SetSink(nullptr);

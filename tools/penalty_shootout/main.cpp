@@ -24,6 +24,7 @@
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
@@ -32,7 +33,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -266,7 +266,7 @@ int main(int argc, char** argv)
     }
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("penalty_shootout", 800, 600);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))

@@ -248,6 +248,48 @@ void PrintPosition(const char* when, const Vector3& p)
     std::printf("benches position %s: %g %g %g\n", when, p.x, p.y, p.z);
 }
 
+// The y of the window's "Position" row typed 6 higher than start and applied. The text typed;
+// empty (reported) when the window has no such row.
+std::string TypeHigherPosition(Demo& demo, PropertyWindow& benchWindow, const Vector3& start)
+{
+    // The row's title, then its x, y and z.
+    DialogControl* y = benchWindow.Find("Position", 2);
+    if (!y) {
+        std::fprintf(stderr, "property_demo: no Position row in the benches' window\n");
+        return std::string();
+    }
+    char typed[32];
+    std::snprintf(typed, sizeof typed, "%g", start.y + 6.0f);
+    demo.Click(benchWindow.Where(*y));
+    demo.Type(typed);
+    const CInputDialog::Rect apply = benchWindow.window.Dialog().GetBottomControl(CInputDialog::kApplyId);
+    // The buttons lie below the window's fold: the window grows to show them, as the user
+    // would drag its edge.
+    if (ImGuiWindow* window = benchWindow.Window())
+        ImGui::SetWindowSize(window, ImVec2(window->Size.x, window->Size.y + 2.0f * ImGui::GetFrameHeight()));
+    demo.Frames(2);
+    demo.Click(benchWindow.Where(apply.left, apply.top, apply.right, apply.bottom));
+    return typed;
+}
+
+// The colour picker from "Start Color", answered OK, and the window applied.
+void PickStartColour(Demo& demo, PropertyWindow& systemWindow)
+{
+    DialogControl* pick = systemWindow.Find("Start Color", 4);
+    if (!pick)
+        return;
+    demo.Click(systemWindow.Where(*pick));
+    demo.Frames(2);
+    if (ImGuiWindow* modal = ImGui::FindWindowByName("Color###tb_color_modal")) {
+        // Somewhere in the hue bar, then OK (the first button on the last row).
+        const ImVec2 padding = ImGui::GetStyle().WindowPadding;
+        const float row = ImGui::GetFrameHeight();
+        demo.Click(ImVec2(modal->Pos.x + padding.x + 120, modal->Pos.y + row + padding.y + 60));
+        demo.Click(ImVec2(modal->Pos.x + padding.x + 30, modal->Pos.y + modal->Size.y - padding.y - row / 2));
+    }
+    systemWindow.window.Dialog().OnCommand(CInputDialog::kApplyId);
+}
+
 // The windows, the typed position and the picked colour; 0 when both edits reached the objects.
 int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const std::string& before,
          const std::string& after)
@@ -275,41 +317,15 @@ int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const s
 
     const Vector3 start = benches.GetPosition();
     PrintPosition("before", start);
-    // The row's title, then its x, y and z.
-    DialogControl* y = benchWindow.Find("Position", 2);
-    if (!y) {
-        std::fprintf(stderr, "property_demo: no Position row in the benches' window\n");
+    const std::string typed = TypeHigherPosition(demo, benchWindow, start);
+    if (typed.empty())
         return 1;
-    }
-    char typed[32];
-    std::snprintf(typed, sizeof typed, "%g", start.y + 6.0f);
-    demo.Click(benchWindow.Where(*y));
-    demo.Type(typed);
-    const CInputDialog::Rect apply = benchWindow.window.Dialog().GetBottomControl(CInputDialog::kApplyId);
-    // The buttons lie below the window's fold: the window grows to show them, as the user
-    // would drag its edge.
-    if (ImGuiWindow* window = benchWindow.Window())
-        ImGui::SetWindowSize(window, ImVec2(window->Size.x, window->Size.y + 2.0f * ImGui::GetFrameHeight()));
-    demo.Frames(2);
-    demo.Click(benchWindow.Where(apply.left, apply.top, apply.right, apply.bottom));
     const Vector3 moved = benches.GetPosition();
     PrintPosition("after", moved);
 
-    // The colour picker from "Start Color", answered OK.
     const std::string colourBefore = ColourText(systemWindow);
     std::printf("Start Color before:%s\n", colourBefore.c_str());
-    if (DialogControl* pick = systemWindow.Find("Start Color", 4)) {
-        demo.Click(systemWindow.Where(*pick));
-        demo.Frames(2);
-        if (ImGuiWindow* modal = ImGui::FindWindowByName("Color###tb_color_modal")) {
-            // Somewhere in the hue bar, then OK (the first button on the last row).
-            const ImVec2 padding = ImGui::GetStyle().WindowPadding;
-            const float row = ImGui::GetFrameHeight();
-            demo.Click(ImVec2(modal->Pos.x + padding.x + 120, modal->Pos.y + row + padding.y + 60));
-            demo.Click(ImVec2(modal->Pos.x + padding.x + 30, modal->Pos.y + modal->Size.y - padding.y - row / 2));
-        }
-        systemWindow.window.Dialog().OnCommand(CInputDialog::kApplyId);
-    }
+    PickStartColour(demo, systemWindow);
     const std::string colourAfter = ColourText(systemWindow);
     std::printf("Start Color after:%s\n", colourAfter.c_str());
 

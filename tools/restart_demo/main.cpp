@@ -32,10 +32,10 @@
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "scene/pitch/TBWorld.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/ConsoleSink.h"
@@ -273,11 +273,7 @@ void PrintMessages(const MessageTap& tap, size_t& printed, std::string& last)
 bool WritePicture(const std::string& out)
 {
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, out);
-    if (image)
-        RwImageDestroy(image);
-    return saved;
+    return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
 }
 
 // Once the free kick waits for its kick: one frame with the arrow a person would aim by,
@@ -368,7 +364,7 @@ int main(int argc, char** argv)
     const std::string out = argc == 3 ? std::filesystem::absolute(argv[2]).string() : std::string();
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
-    const int result = Run(std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(), out);
+    const int result = Run(tools::ArchivePath(argv[1]), out);
     Debug::Instance()->SetSink(nullptr);
     return result;
 }

@@ -24,7 +24,6 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/setpieces/ActionReplay.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
@@ -32,6 +31,7 @@
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -135,10 +135,7 @@ bool Picture(const std::string& folder, const char* name)
         return true;
     const std::string path = folder + "/" + name;
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, path);
-    if (image)
-        RwImageDestroy(image);
+    const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, path);
     std::printf("restart_pictures: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
 }
@@ -276,7 +273,7 @@ int main(int argc, char** argv)
     }
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
-    const std::string archive = std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string();
+    const std::string archive = tools::ArchivePath(argv[1]);
     tools::OffscreenSession session("restart_pictures", kWidth, kHeight);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))

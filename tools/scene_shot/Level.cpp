@@ -7,9 +7,9 @@
 #include "framework/Matrix3.h"
 #include "framework/Settings.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
@@ -149,17 +149,7 @@ Quaternion FacingAlong(Vector3 direction)
 
 bool SavePng(PrimaryCamera& camera, const std::string& path)
 {
-    RwImage* image = EngineUtil::GrabCameraRaster(camera.GetRwCamera());
-    if (!image)
-        return false;
-    // Blending leaves its own alpha in the raster: the picture is what was seen.
-    for (RwInt32 y = 0; y < image->height; ++y)
-        for (RwInt32 x = 0; x < image->width; ++x)
-            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(image->stride) + static_cast<size_t>(x) * 4 + 3] =
-                255;
-    const bool saved = RtPngImageWrite(image, path.c_str());
-    RwImageDestroy(image);
-    return saved;
+    return SaveCameraPng(camera.GetRwCamera(), path);
 }
 
 double Median(std::vector<double> values)

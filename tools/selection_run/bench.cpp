@@ -18,9 +18,9 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
-#include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/OffscreenCamera.h"
 
@@ -79,11 +79,7 @@ PlayerSelection* ShownSelection()
 bool WritePicture(const std::string& out)
 {
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
-    RwImage* image = camera ? EngineUtil::GrabCameraRaster(camera->GetRwCamera()) : nullptr;
-    const bool saved = image && tools::SaveOpaquePng(*image, out);
-    if (image)
-        RwImageDestroy(image);
-    return saved;
+    return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
 }
 
 int BenchFrames(GameHarness& harness, const std::string& out)
@@ -170,7 +166,7 @@ int main(int argc, char** argv)
         tools::OffscreenSession session("selection_bench", kWidth, kHeight);
         if (session.Start(tools::OffscreenSession::kWindowOnly)) {
             GameHarness harness(session.GetWindow(),
-                                std::filesystem::absolute(std::string(argv[1]) + "/data/Turfbolt.dat").string(),
+                                tools::ArchivePath(argv[1]),
                                 rwDeviceGL);
             result = harness.Start("XXL") ? BenchFrames(harness, out) : Fail("the game does not start");
             if (result == 0)

@@ -33,14 +33,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
 using editor_script::Check;
 using namespace menu_script;
 
@@ -197,15 +194,22 @@ void ToSetUp(const char* players)
     s.push_back(WaitFor("select_team_one"));
 }
 
+// From the first team's screen, the teams given on level01.
+void TeamsAndLevel(const char* one, const char* two)
+{
+    auto& s = Steps();
+    s.push_back(Choose(one));
+    s.push_back(WaitFor("select_team_two"));
+    s.push_back(Choose(two));
+    s.push_back(WaitFor("select_level"));
+    s.push_back(Choose("level0"));
+}
+
 void SingleRun()
 {
     ToSetUp("players1");
+    TeamsAndLevel("team0", "team1");
     auto& s = Steps();
-    s.push_back(Choose("team0"));
-    s.push_back(WaitFor("select_team_two"));
-    s.push_back(Choose("team1"));
-    s.push_back(WaitFor("select_level"));
-    s.push_back(Choose("level0"));
     s.push_back([] { return Playing(); });
     s.push_back(Do([] {
         const SoccerTeam* one = PitchSimulation::Instance()->GetTeam(0);
@@ -223,13 +227,8 @@ void SingleRun()
 void ToAllStarBench(const char* players)
 {
     ToSetUp(players);
-    auto& s = Steps();
-    s.push_back(Choose("allstar"));
-    s.push_back(WaitFor("select_team_two"));
-    s.push_back(Choose("allstar"));
-    s.push_back(WaitFor("select_level"));
-    s.push_back(Choose("level0"));
-    s.push_back(SelectionShown());
+    TeamsAndLevel("allstar", "allstar");
+    Steps().push_back(SelectionShown());
 }
 
 // From a running match through the pause menu back to "main", and out.
@@ -318,24 +317,6 @@ void AutoRun()
 
 int main(int argc, char** argv)
 {
-    const char* const runs[] = {"single", "draft", "auto"};
-    const bool known = argc == 4 && std::any_of(std::begin(runs), std::end(runs),
-                                                [&](const char* run) { return std::strcmp(argv[3], run) == 0; });
-    if (!known) {
-        std::fprintf(stderr, "usage: selection_run <game folder> <work folder> single|draft|auto\n");
-        return 2;
-    }
-    const std::string run = argv[3];
-    const fs::path work = fs::absolute(argv[2]) / "game";
-    if (!PrepareWorkFolder(argv[1], work, true)) {
-        std::fprintf(stderr, "selection_run: no game data in %s\n", argv[1]);
-        return 1;
-    }
-    if (run == "single")
-        SingleRun();
-    else if (run == "draft")
-        DraftRun();
-    else
-        AutoRun();
-    return Run("selection_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
+    return RunFromCommandLine("selection_run", argc, argv,
+                              {{"single", SingleRun, true}, {"draft", DraftRun, true}, {"auto", AutoRun, true}});
 }

@@ -73,8 +73,10 @@ private:
 // The camera controls by name, read from the cameras' settings file.
 class Cameras {
 public:
+    // Makes the cast "cameras"; false when its settings or the broadcast camera are missing.
     bool Load();
-    // The broadcast camera at the match camera's height and distance.
+    // The broadcast camera at the match camera's height and distance; only after a
+    // successful Load.
     CameraControl& Standard() { return *m_standard; }
 
 private:

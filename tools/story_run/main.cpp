@@ -4,11 +4,13 @@
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
-// career on its leg screen with "continue" chosen, on to the match start (the training
-// counted as passed: training_run plays it), where "Save" writes it again; the first leg is played (the squad picked, each period cut
-// short with a cheat) and "Save" on the second leg's screen.
-// third: the second leg is played and won with a cheat; the round's screen follows, then
-// the gained players' pick (or the round again), and "Save" on the next leg's screen.
+// career on its leg screen with "continue" chosen, through its training (the squads picked,
+// each drill won with a cheat) to the match start, where "Save" writes it again; the first
+// leg is played (the squad picked, each period cut short with a cheat) and "Save" on the
+// second leg's screen.
+// third: the second leg's training counted as passed, the second leg is played and won with
+// a cheat; the round's screen follows, then the gained players' pick (or the round again),
+// and "Save" on the next leg's screen.
 // fourth: the career continues on that leg's screen after the restart.
 // Every run prints the career file and the slot table unscrambled; pictures of the screens
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
@@ -21,6 +23,7 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
+#include "frontend/story/TrainingSettings.h"
 #include "match/game/GameTB.h"
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
@@ -30,20 +33,17 @@
 #include "tools/menu_script/MenuScript.h"
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace editor_script;
 using namespace menu_script;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
-bool g_second = false;
+constexpr int kReportEvery = 300;
 
 std::string Variable(const std::string& name)
 {
@@ -188,6 +188,49 @@ menu_script::Step SkipTraining()
     return Do([] { StoryModeGame::Instance()->trainingPassed = true; });
 }
 
+// The leg's training up to the match start: the newspaper passed, the squads picked on the
+// selection screens, each drill won by the typed cheat (once: a second win would restart the
+// passing drill's last second), each results screen closed.
+menu_script::Step PlayTraining()
+{
+    struct Typing {
+        int drill = 0;  // the drill counter the cheat was typed for last
+        size_t next = 0;
+        std::string results;  // the results screen last reported
+    };
+    return [typing = std::make_shared<Typing>(), ticks = 0]() mutable {
+        static const std::string cheat = "CHEAT WIN";
+        if (OnScreen("matchstart"))
+            return true;
+        const int drill = TrainingSettings::Instance()->drillCounter;
+        const std::string shown = ShownScreen();
+        if (++ticks % kReportEvery == 0)
+            std::printf("tick %d: screen \"%s\" at \"%s\", drill counter %d\n", ticks, shown.c_str(),
+                        Menu::Instance()->GetSelectedItemName().c_str(), drill);
+        if (PickSquad())
+            return false;
+        // The drill reads the cheat once its play has started, whenever it was typed.
+        if (drill > typing->drill && shown.rfind("training", 0) != 0) {
+            const char c = cheat[typing->next];
+            Press({c == ' ' ? SDL_SCANCODE_SPACE : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'A'))});
+            if (++typing->next == cheat.size())
+                *typing = {drill, 0, typing->results};
+            return false;
+        }
+        if (shown.rfind("training_results_", 0) == 0 && shown != typing->results) {
+            typing->results = shown;
+            std::printf("%s: %d point(s)\n", shown.c_str(), TrainingSettings::Instance()->points);
+        }
+        if (shown == "training")
+            Choose("select")();
+        else if (shown.rfind("training_", 0) == 0)
+            Choose("OK")();
+        else if (shown.empty() && ticks % 30 == 0)
+            Press({SDL_SCANCODE_SPACE});  // the newspaper before the first training
+        return false;
+    };
+}
+
 // A resumed career's match start offers "continue" where a new leg's offers "OK".
 menu_script::Step StartTheMatch()
 {
@@ -201,15 +244,23 @@ menu_script::Step StartTheMatch()
     };
 }
 
-void ToTheSlots()
+void ToTheSlots(const char* picture)
 {
     auto& s = Steps();
     s.push_back(WaitFor("main"));
     s.push_back(Choose("storymode"));
     s.push_back(WaitFor("story_slots"));
-    s.push_back(Picture(g_second ? "story_slots_again" : "story_slots"));
+    s.push_back(Picture(picture));
     // The slot's button chooses it and moves on to what can be done with it.
     s.push_back(Choose("slot2"));
+}
+
+// The saved career from the chosen slot, on its leg screen.
+void LoadCareer()
+{
+    auto& s = Steps();
+    s.push_back(Choose("story_load"));
+    s.push_back(WaitFor("leg_display"));
 }
 
 // "Save" on the leg screen shown: the slot keeps the career at the step given; then the
@@ -230,7 +281,7 @@ void SaveAndQuit(int step)
 
 void FirstRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots");
     auto& s = Steps();
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
@@ -254,7 +305,7 @@ void FirstRun()
 
 void SecondRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots_again");
     auto& s = Steps();
     s.push_back(Do([] {
         std::printf("slot 3 shows: %s | %s | %s\n", Variable("%savegame3%").c_str(), Variable("%savegame3_dat%").c_str(),
@@ -263,16 +314,15 @@ void SecondRun()
         Check(!Variable("%savegame3_dat%").empty(), "the third slot shows its date");
         Check(Variable("%savegame3_pro%").find("%30320% 1<") != std::string::npos, "the third slot shows step 1");
     }));
-    s.push_back(Choose("story_load"));
-    s.push_back(WaitFor("leg_display"));
+    LoadCareer();
     s.push_back(Do([] {
         Check(Menu::Instance()->GetSelectedItemName() == "continue", "a resumed career goes on with continue");
         Check(!Menu::Instance()->HasItem("OK"), "a resumed career has no OK");
         Check(TeamDescription::Find(StoryModeGame::kStoryTeam)->GetTeamName() == "Bolts", "the story team is Bolts");
     }));
-    s.push_back(SkipTraining());
     s.push_back(Choose("continue"));
-    s.push_back(WaitFor("matchstart"));
+    s.push_back(PlayTraining());
+    s.push_back(Do([] { Check(StoryModeGame::Instance()->trainingPassed, "the training is passed"); }));
     s.push_back(Picture("matchstart"));
     s.push_back(Choose("Save"));
     s.push_back(Do([] {
@@ -293,10 +343,9 @@ void SecondRun()
 // the next round's first leg saved.
 void ThirdRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots_again");
     auto& s = Steps();
-    s.push_back(Choose("story_load"));
-    s.push_back(WaitFor("leg_display"));
+    LoadCareer();
     s.push_back(Do([] {
         const StoryModeGame& career = *StoryModeGame::Instance();
         Check(!career.firstLeg, "the second leg is due after the restart");
@@ -323,10 +372,9 @@ void ThirdRun()
 // The career after the restart: the round the third run reached, still due.
 void FourthRun()
 {
-    ToTheSlots();
+    ToTheSlots("story_slots_again");
     auto& s = Steps();
-    s.push_back(Choose("story_load"));
-    s.push_back(WaitFor("leg_display"));
+    LoadCareer();
     s.push_back(Do([] {
         const StoryModeGame& career = *StoryModeGame::Instance();
         std::printf("continued: round %d, %s leg, %zu members\n", career.round + 1, career.firstLeg ? "first" : "second",
@@ -343,24 +391,9 @@ void FourthRun()
 
 int main(int argc, char** argv)
 {
-    const std::string run = argc == 4 ? argv[3] : "";
-    if (run != "first" && run != "second" && run != "third" && run != "fourth") {
-        std::fprintf(stderr, "usage: story_run <game folder> <work folder> first|second|third|fourth\n");
-        return 2;
-    }
-    g_second = run != "first";
-    const fs::path work = fs::absolute(argv[2]) / "game";
-    if (!PrepareWorkFolder(argv[1], work, run == "first")) {
-        std::fprintf(stderr, "story_run: no game data in %s\n", argv[1]);
-        return 1;
-    }
-    if (run == "first")
-        FirstRun();
-    else if (run == "second")
-        SecondRun();
-    else if (run == "third")
-        ThirdRun();
-    else
-        FourthRun();
-    return Run("story_run", argv[0], work, fs::absolute(argv[2]) / "pictures");
+    return RunFromCommandLine("story_run", argc, argv,
+                              {{"first", FirstRun, true},
+                               {"second", SecondRun, false},
+                               {"third", ThirdRun, false},
+                               {"fourth", FourthRun, false}});
 }

@@ -547,6 +547,21 @@ GalleryResult GalleryShot(Tally& tally, Referee& referee, Character& shooter, Ch
     return result;
 }
 
+// Everybody but the keeper stands held along the far touchline.
+void HoldAllBut(const Character& keeper, SoccerTeam& defending, SoccerTeam& attacking)
+{
+    for (SoccerTeam* team : {&defending, &attacking}) {
+        for (int i = 0; i < team->GetPlayerCount(); ++i) {
+            Character& player = *team->GetPlayer(i);
+            if (&player == &keeper)
+                continue;
+            player.GetBrain()->SetMode(CharacterBrain::kFrozen);
+            player.GetActor()->PlaceInState({-20.0f + 4.0f * static_cast<float>(i) + (team == &attacking ? 2.0f : 0.0f),
+                                             0.0f, -30.0f}, 0.0f, new ActorState(ActorNodes::stand));
+        }
+    }
+}
+
 int RunGallery(const Options& options, Tally& tally)
 {
     PitchSimulation* pitch = PitchSimulation::Instance();
@@ -565,17 +580,7 @@ int RunGallery(const Options& options, Tally& tally)
     if (brain && options.keeperSkill >= 0.0f)
         brain->SetSkill(options.keeperSkill);
     Character& shooter = *attacking.GetPlayer(attacking.GetPlayerCount() - 1);
-    // Everybody else stands held along the far touchline.
-    for (SoccerTeam* team : {&defending, &attacking}) {
-        for (int i = 0; i < team->GetPlayerCount(); ++i) {
-            Character& player = *team->GetPlayer(i);
-            if (&player == keeper)
-                continue;
-            player.GetBrain()->SetMode(CharacterBrain::kFrozen);
-            player.GetActor()->PlaceInState({-20.0f + 4.0f * static_cast<float>(i) + (team == &attacking ? 2.0f : 0.0f),
-                                             0.0f, -30.0f}, 0.0f, new ActorState(ActorNodes::stand));
-        }
-    }
+    HoldAllBut(*keeper, defending, attacking);
     const bool first = defending.IsFirstSide();
     const Vector3 goal = PitchPosition(-1.0f, 0.0f).ToWorld(first);
     Vector3 forward = PitchPosition(1.0f, 0.0f).ToWorld(first) - goal;

@@ -1,11 +1,11 @@
 // A story leg's training on the default data, headless, on the game harness:
 //     training_run <game folder> [--bench]
-// A career is started; on "training" the squad selection opens and three members are picked
-// (set directly, not by keys); the passing drill is played by
-// scripted passes round the triangle until a cycle counts; the dribbling, shooting and keeping
-// drills end by "cheat win"; each results screen is waited for; the members' levels are printed
-// before and after; "AdvanceTraining" after the last drill leads to "matchstart", where "Save"
-// writes step 2.
+// A career is started; on "training" the squad selection opens and three members are picked on
+// it by the menu's keys, as are the dribbler and the shooter on theirs; the passing drill is
+// played by scripted passes round the triangle until a cycle counts; the dribbling, shooting and
+// keeping drills end by "cheat win"; each results screen is waited for; the members' levels are
+// printed before and after; "AdvanceTraining" after the last drill leads to "matchstart", where
+// "Save" writes step 2.
 // --bench: from "StartTraining" to the passing drill's first frame (median of 10) and the
 // drill's frame on the null device (median of 300 frames).
 // Exits 1 when a step does not come as described.
@@ -17,6 +17,8 @@
 #include "framework/Debug.h"
 #include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
+#include "frontend/selection/PlayerSelection.h"
+#include "frontend/selection/PlayerSelectionMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
 #include "frontend/story/TrainingSettings.h"
@@ -44,6 +46,8 @@ constexpr int kScreenCap = 600;
 constexpr int kDrillCap = 60 * 60;
 // Frames between the scripted passes: time for the ball to arrive and be held.
 constexpr int kPassGap = 50;
+// Frames after a menu key, so that the next press is an edge of its own.
+constexpr int kKeyGap = 4;
 
 int g_failures = 0;
 
@@ -94,6 +98,64 @@ void PrintLevels(const char* when, const std::vector<const CharacterVariation*>&
         if (member)
             std::printf("  %-12s energy %5.1f  speed %5.1f  shooting %5.1f\n", member->GetKeyName().c_str(),
                         member->energy.level, member->speed.level, member->shooting.level);
+}
+
+// The selection whose screen is fully shown, or null.
+PlayerSelection* ShownSelection()
+{
+    auto* menu = dynamic_cast<PlayerSelectionMenu*>(Menu::Instance()->GetOwner());
+    auto* selection = menu ? dynamic_cast<PlayerSelection*>(menu->GetOwner()) : nullptr;
+    return selection && Menu::Instance()->GetFadeState() == Menu::kShown ? selection : nullptr;
+}
+
+void PressMenu(GameHarness& harness, const char* action)
+{
+    harness.Script().Press(harness.GetFrame(), action);
+    harness.RunFrames(kKeyGap);
+}
+
+// Picks the candidates on the selection screen by the menu's keys (right to move, select to
+// pick), then presses accept, which the completed squad chooses. The picked members' names,
+// or none when the screen or a step does not come (reported).
+std::vector<std::string> PickOnSelection(GameHarness& harness, const std::vector<int>& candidates)
+{
+    for (int i = 0; i < kScreenCap && !ShownSelection(); ++i)
+        harness.Step();
+    PlayerSelection* selection = ShownSelection();
+    Check(selection != nullptr, "the selection screen shows");
+    if (!selection)
+        return {};
+    std::vector<std::string> picked;
+    for (const int candidate : candidates) {
+        const auto& offered = selection->GetRequest().candidates;
+        for (int i = 0; i < kScreenCap && selection->GetCursor() != candidate; ++i)
+            PressMenu(harness, "(menu):right");
+        if (candidate >= static_cast<int>(offered.size()) || selection->GetCursor() != candidate)
+            break;
+        PressMenu(harness, "(menu):button a");
+        if (selection->IsPicked(candidate))
+            picked.push_back(offered[static_cast<size_t>(candidate)]->GetVariation()->GetKeyName());
+    }
+    const bool complete = selection->IsSquadComplete() && picked.size() == candidates.size();
+    Check(complete && Menu::Instance()->GetSelectedItemName() == "accept",
+          "the picks complete the squad and choose accept");
+    if (!complete)
+        return {};
+    std::printf("picked on %s:", selection->GetRequest().screen.c_str());
+    for (const std::string& name : picked)
+        std::printf(" %s", name.c_str());
+    std::printf("\n");
+    PressMenu(harness, "(menu):button a");
+    return picked;
+}
+
+// The names of the members at the places, "" for an empty place.
+std::vector<std::string> Names(const std::vector<const CharacterVariation*>& members)
+{
+    std::vector<std::string> names;
+    for (const CharacterVariation* member : members)
+        names.push_back(member ? member->GetKeyName() : "");
+    return names;
 }
 
 // The members who train, as the squad selection would hand them over: the keeper first.
@@ -237,17 +299,24 @@ int Run(platform::Window* window, const std::string& archive, bool bench)
     const size_t teamSize = TeamDescription::Find(StoryModeGame::kStoryTeam)->GetMembers().size();
     Check(WaitFor(harness, TrainingMode::SelectionScreen(TrainingMode::kTrainingMembers, teamSize)) != nullptr,
           "SelectMainPlayers opens the squad selection");
-    // The picks are set as the selection would hand them over.
-    PickMembers();
-    harness.MakeCurrent(new TrainingSession(TrainingSession::kPrepare));
+    // The keeper sits first, already picked; the next three are the members who train.
+    const std::vector<std::string> picked = PickOnSelection(harness, {1, 2, 3});
+    if (!WaitFor(harness, "training_load"))
+        return 1;
     const std::vector<const CharacterVariation*> trained = Trained();
+    const std::vector<const CharacterVariation*> chosen(trained.begin(), trained.begin() + TrainingSettings::kChosen);
+    Check(!picked.empty() && Names(chosen) == picked,
+          "the training takes the members picked on the selection");
     PrintLevels("before", trained);
     const float speedBefore = trained[1]->speed.level;
     for (int counter = 0; counter < 4; ++counter) {
         if (counter == 1 || counter == 2) {
-            // The one-player drills: the member at place 1 is chosen, as the selection would.
-            TrainingSettings::Instance()->selection = {{TrainingSettings::Instance()->chosen[1]}};
-            harness.MakeCurrent(new TrainingSession(TrainingSession::kChooseMember));
+            // The one-player drills: the second of the three is picked on the smaller screen.
+            const std::vector<std::string> one = PickOnSelection(harness, {1});
+            if (!WaitFor(harness, "training_load"))
+                return 1;
+            Check(one.size() == 1 && TrainingSettings::Instance()->chosenIndex == 1 && one[0] == picked[1],
+                  "the drill takes the member picked for it");
         }
         if (!RunDrill(harness, counter))
             return 1;

@@ -4,11 +4,9 @@
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
 #include "match/settings/GameSettings.h"
-#include "scene/RwGraphics.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "tests/support/OffscreenEngine.h"
 
 #include <algorithm>
 
@@ -37,10 +35,9 @@ DataActions* KickAbout::s_actions = nullptr;
 
 void KickAbout::SetUpTestSuite()
 {
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetDeviceKind(rwDeviceNull);
-    graphics->SetScreenSize(800, 600);
-    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    NullDeviceSuite::SetUpTestSuite();
+    if (HasFatalFailure())
+        return;
     FileSystem::Instance()->AddAlias("<PP>", StagePath("").c_str());
     ShapeCollisionTable::Init();
     s_actions = new DataActions(StagePath(""));
@@ -52,8 +49,7 @@ void KickAbout::TearDownTestSuite()
     s_actions = nullptr;
     FileSystem::Instance()->RemoveAlias("<PP>");
     ActorClumpCache::DestroyInstance();
-    RwGraphics::Instance()->Destroy();
-    CloseOffscreenWindow();
+    NullDeviceSuite::TearDownTestSuite();
 }
 
 Ball& KickAbout::StartMatch()

@@ -8,6 +8,7 @@
 #include "simulation/BallToucher.h"
 #include "simulation/CarriedBall.h"
 #include "support/DataActions.h"
+#include "tests/support/NullDeviceSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ public:
 };
 
 // The renderer on the null device, fixed random numbers and the default game settings.
-class KickAbout : public ::testing::Test {
+class KickAbout : public NullDeviceSuite {
 protected:
     static constexpr float kRunSpeed = 6.0f;
     static constexpr float kRotationSpeed = 6.0f;

@@ -11,6 +11,10 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <filesystem>
+#include <functional>
+#include <fstream>
+
 namespace {
 
 struct Thing : Object {
@@ -128,6 +132,23 @@ TEST(PropertyWindowView, WindowTakesTheComputedSize)
     EXPECT_EQ(window->Size.y, 137);
 }
 
+// Moves the mouse up the popup's left edge, frame by frame, until it is over the button.
+bool PointAtButton(Frames& frames, const std::function<void()>& draw, const char* popupName, const char* label,
+                   ImVec2& at)
+{
+    ImGuiWindow* popup = ImGui::FindWindowByName(popupName);
+    if (!popup)
+        return false;
+    const ImGuiID button = popup->GetID(label);
+    for (float y = popup->Pos.y + popup->Size.y - 2; y > popup->Pos.y; y -= 3) {
+        at = ImVec2(popup->Pos.x + 20, y);
+        frames.Run(draw, at);
+        if (ImGui::GetCurrentContext()->HoveredId == button)
+            return true;
+    }
+    return false;
+}
+
 TEST(PropertyWindowView, ColourModalAnswersThroughItsCallback)
 {
     editor::Modals modals;
@@ -147,6 +168,58 @@ TEST(PropertyWindowView, ColourModalAnswersThroughItsCallback)
     io.KeysDown[io.KeyMap[ImGuiKey_Escape]] = false;
     EXPECT_FALSE(modals.IsOpen());
     EXPECT_EQ(got, (Rgb8{-1, -1, -1}));
+}
+
+TEST(PropertyWindowView, ColourModalOkAnswersWithTheColourItOpenedOn)
+{
+    editor::Modals modals;
+    Rgb8 got{-1, -1, -1};
+    modals.MakeColorChooser()({127, 255, 51}, [&](Rgb8 c) { got = c; });
+    Frames frames;
+    auto draw = [&] { modals.Draw(); };
+    frames.Run(draw);
+    frames.Run(draw);
+    ImVec2 at;
+    ASSERT_TRUE(PointAtButton(frames, draw, "Color###tb_color_modal", "OK", at));
+    frames.Click(draw, at);
+    EXPECT_FALSE(modals.IsOpen());
+    EXPECT_EQ(got, (Rgb8{127, 255, 51}));
+}
+
+TEST(PropertyWindowView, FileModalAnswersWithTheChosenPathOnlyOnOk)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(::testing::TempDir()) / "file_modal_answer";
+    fs::create_directories(folder);
+    std::ofstream(folder / "pitch.dff") << "x";
+    const std::string start = (folder / "pitch.dff").string();
+    editor::Modals modals;
+    std::string got = "none";
+    const auto ask = [&] {
+        modals.MakeFileChooser()(start, "Geometry|*.dff||", [&](const std::string& path) { got = path; });
+    };
+    Frames frames;
+    auto draw = [&] { modals.Draw(); };
+
+    ask();
+    frames.Run(draw);
+    frames.Run(draw);
+    frames.Press(draw, ImGuiKey_Escape);
+    EXPECT_FALSE(modals.IsOpen());
+    EXPECT_EQ(got, "none");
+
+    ask();
+    frames.Run(draw);
+    frames.Run(draw);
+    ImGuiWindow* popup = ImGui::FindWindowByName("Open###tb_file_modal");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Size.x, 460);
+    ImVec2 at;
+    ASSERT_TRUE(PointAtButton(frames, draw, "Open###tb_file_modal", "OK", at));
+    frames.Click(draw, at);
+    EXPECT_FALSE(modals.IsOpen());
+    EXPECT_EQ(got, start);
+    fs::remove_all(folder);
 }
 
 TEST(FileFilter, PairsAndPatterns)
@@ -172,6 +245,39 @@ TEST(FileFilter, PairsAndPatterns)
     editor::SplitBrowsePath("\\home\\me\\select file", folder, name);
     EXPECT_EQ(folder, "/home/me");
     EXPECT_EQ(name, "select file");
+}
+
+TEST(FileBrowser, ListsTheFoldersFirstAndTheFilesTheFilterLets)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "file_browser_listing";
+    fs::remove_all(root);
+    fs::create_directories(root / "textures");
+    fs::create_directories(root / "Anims");
+    for (const char* name : {"pitch.dff", "Bench.DFF", "notes.txt"})
+        std::ofstream(root / name) << "x";
+
+    const editor::FilterEntry geometry{"Geometry", {"*.dff"}};
+    const editor::FilterEntry all{"All", {"*.*"}};
+    const editor::FilterEntry none{"Pictures", {"*.png"}};
+    const std::vector<std::string> folders{"..", "Anims", "textures"};
+    const struct {
+        const editor::FilterEntry* filter;
+        std::vector<std::string> files;
+    } cases[] = {{nullptr, {"Bench.DFF", "notes.txt", "pitch.dff"}},
+                 {&geometry, {"Bench.DFF", "pitch.dff"}},
+                 {&all, {"Bench.DFF", "notes.txt", "pitch.dff"}},
+                 {&none, {}}};
+    for (const auto& c : cases) {
+        const editor::FolderListing listing = editor::ListFolder(root.string(), c.filter);
+        EXPECT_EQ(listing.folders, folders) << (c.filter ? c.filter->description : "no filter");
+        EXPECT_EQ(listing.files, c.files) << (c.filter ? c.filter->description : "no filter");
+    }
+
+    const editor::FolderListing missing = editor::ListFolder((root / "gone").string(), nullptr);
+    EXPECT_EQ(missing.folders, (std::vector<std::string>{".."}));
+    EXPECT_TRUE(missing.files.empty());
+    fs::remove_all(root);
 }
 
 }  // namespace

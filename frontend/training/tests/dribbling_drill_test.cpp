@@ -3,7 +3,9 @@
 #include "audio/SoundEngine.h"
 #include "audio/Voice.h"
 #include "characters/Actor.h"
+#include "characters/ActorState.h"
 #include "characters/CharacterBrain.h"
+#include "framework/MathUtil.h"
 #include "framework/Message.h"
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingDribblings.h"
@@ -104,6 +106,32 @@ TEST_F(DribblingTest, EachEventDecidesTheTryOnceAndOnlyAfterTheStartDelay)
     }
 }
 
+TEST_F(DribblingTest, ATrysClockStartsAfreshAtPlayRateAndItsStartFrameRunsThePitchTwice)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    const float matchRate = 20.0f;
+    pitch->ResetMatchClock(&matchRate);
+    pitch->GetClock()->SetTime(600.0f);
+    int32_t result = -1;
+    Dribbling attempt(&result);
+    attempt.Enter();
+    const float atEnter = pitch->GetClock()->GetTime();
+    float played = 0.0f;
+    for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame) {
+        attempt.Update(kDt);
+        played += kDt;
+    }
+    const float atStart = pitch->GetClock()->GetTime();
+    attempt.Update(kDt);
+    const float afterStart = pitch->GetClock()->GetTime();
+    attempt.Exit();
+
+    EXPECT_EQ(atEnter, 0.0f);
+    EXPECT_NEAR(played, Dribbling::kDelaySeconds, 2 * kDt);
+    EXPECT_NEAR(atStart, played + kDt, 1e-4f);
+    EXPECT_NEAR(afterStart - atStart, kDt, 1e-4f);
+}
+
 TEST_F(DribblingTest, TheDribblerStartsWithTheBallAndLosingItFailsTheTry)
 {
     int32_t result = -1;
@@ -190,6 +218,37 @@ TEST_F(DribblingTest, DefendersShadowOnTheirLineUntilTheDribblerComesWithinReach
     }
 }
 
+TEST_F(DribblingTest, DefendersStartOnTheirLinesFacingTheDribblerAndEachIsSteeredEveryFrame)
+{
+    int32_t result = -1;
+    Dribbling attempt(&result);
+    attempt.Enter();
+    Actor* dribbler = Player(0, 0)->GetActor();
+    for (int i = 0; i < Dribbling::kDefenders; ++i) {
+        const Actor* defender = Player(1, i)->GetActor();
+        const PitchPosition at = PitchPosition::FromWorld(defender->GetPosition(), false);
+        EXPECT_NEAR(at.x, Dribbling::DefenderSpot(i).x, 0.02f) << i;
+        EXPECT_NEAR(at.z, 0.0f, 0.02f) << i;
+        const float turn = std::remainder(defender->GetHeading() - dribbler->GetHeading(), Math::TwoPi);
+        EXPECT_NEAR(std::fabs(turn), Math::Pi, 1e-3f) << i;
+    }
+    // Off the middle and past the first two lines: those two shadow him, the others attack.
+    dribbler->PlaceInState(PitchPosition(-0.2f, 0.3f).ToWorld(true), dribbler->GetHeading(),
+                           new ActorState(ActorNodes::stand));
+    attempt.Update(kDt);
+    const PitchPosition seen = PitchPosition::FromWorld(dribbler->GetPosition(), false);
+    for (int i = 0; i < Dribbling::kDefenders; ++i) {
+        const TeamOrder& order = Player(1, i)->GetBrain()->GetOrder();
+        const TeamOrder expected = Dribbling::DefenderOrder(i, seen);
+        EXPECT_EQ(order.code, i < 2 ? 0 : 6) << i;
+        EXPECT_EQ(order.code, expected.code) << i;
+        EXPECT_EQ(order.target, order.code == 6 ? Player(0, 0) : nullptr) << i;
+        if (order.code == 0)
+            EXPECT_LT((order.point - expected.point).Length(), 0.01f) << i;
+    }
+    attempt.Exit();
+}
+
 TEST_F(DribblingTest, DefendersGetTheirWholeSpeedBackHoweverTheTryEnds)
 {
     const float dribblerLevel = Player(0, 0)->GetVariation()->speed.level;
@@ -250,6 +309,30 @@ TEST_F(DribblingTest, ATrysMarkShowsOnceDecidedAndTheWinCheatEndsTheDrillPerfect
     EXPECT_EQ(Variable("%training_player_subselect_speed%"), std::to_string(speed + 6));
     Harness().MakeCurrent(nullptr);
     EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "-----");
+}
+
+TEST_F(DribblingTest, TheWinCheatDuringAnUndecidedTryPassesItAndEveryTryLeft)
+{
+    TrainingSettings* settings = TrainingSettings::Instance();
+    settings->chosen[0] = Player(0, 0)->GetVariation();
+    settings->chosenIndex = 0;
+    auto* drill = new TrainingDribblings();
+    Harness().MakeCurrent(drill);
+    const auto running = [&] { return dynamic_cast<Dribbling*>(drill->GetRound()); };
+    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && running()->HasStarted(); }));
+    const bool undecided = !running()->IsDelaying();
+    Harness().Script().Press(Harness().GetFrame(), "cheat win");
+    Harness().Step();
+    const bool endedAtOnce = running() == nullptr;
+    ASSERT_TRUE(StepUntil(kCap, [&] { return drill->IsFinished(); }));
+
+    EXPECT_TRUE(undecided);
+    EXPECT_TRUE(endedAtOnce);
+    EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "sssss");
+    EXPECT_EQ(drill->GetStarted(), 5);
+    EXPECT_EQ(drill->GetPassed(), 5);
+    EXPECT_EQ(settings->points, 6);
+    Harness().MakeCurrent(nullptr);
 }
 
 TEST_F(DribblingTest, PointsAreThePassedTriesWithTheBonusOnlyForAll)

@@ -2,6 +2,7 @@
 // as they end, the pause menu only during a kick, and the keeping drill's taker in the story
 // team's shirt.
 #include "characters/Actor.h"
+#include "engine/core/NullDevice.h"
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingPenalties.h"
 #include "match/penalties/PenaltyDisplayControl.h"
@@ -9,7 +10,10 @@
 #include "match/penalties/PenaltyShot.h"
 #include "support/DrillPitch.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -122,6 +126,56 @@ TEST_F(PenaltyDrillTest, TheShootingDrillPausesOnlyDuringAKickAndTheWinCheatEnds
     Harness().MakeCurrent(nullptr);
     EXPECT_EQ(PenaltyDisplayControl::DescribeRow(0), "-----");
     EXPECT_EQ(PitchSimulation::Instance()->GetHudMask(), 0x3Fu);
+}
+
+// The opacity (0-255) of the black quad over the whole screen drawn last frame, or -1.
+int BlackCoverAlpha()
+{
+    int alpha = -1;
+    for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws) {
+        const auto& c = draw.corners2D;
+        const bool covers = draw.is2D && c[0].x <= 0.0f && c[0].y <= 0.0f &&
+                            std::max({c[1].x, c[2].x, c[3].x}) >= 800.0f && std::max({c[1].y, c[2].y, c[3].y}) >= 600.0f;
+        if (covers && (c[0].emissiveColor & 0xFFFFFFu) == 0)
+            alpha = static_cast<int>(c[0].emissiveColor >> 24);
+    }
+    return alpha;
+}
+
+TEST_F(PenaltyDrillTest, EachKickOpensOutOfBlack)
+{
+    ASSERT_TRUE(LoadFor(true));
+    auto* drill = new Drill(true);
+    Harness().MakeCurrent(drill);
+    ASSERT_TRUE(StepUntil(kCap, [&] { return drill->GetRound() != nullptr; }));
+    std::vector<int> alphas;
+    for (int frame = 0; frame < 3; ++frame) {
+        Harness().Step();
+        alphas.push_back(BlackCoverAlpha());
+    }
+    Harness().MakeCurrent(nullptr);
+
+    EXPECT_GT(alphas[0], 127);
+    EXPECT_TRUE(alphas[0] > alphas[1] && alphas[1] > alphas[2] && alphas[2] > 0) << alphas[0] << " " << alphas[1] << " " << alphas[2];
+}
+
+TEST_F(PenaltyDrillTest, EachVariantIsTheSessionsDrillOfItsModeAndItsTakerHoldsTheBallAsTheKickStarts)
+{
+    for (const bool shooting : {true, false}) {
+        std::unique_ptr<State> made(TrainingDrill::Make(shooting ? TrainingDrill::kShooting : TrainingDrill::kKeeping));
+        const auto* variant = dynamic_cast<TrainingPenalties*>(made.get());
+        ASSERT_NE(variant, nullptr) << shooting;
+        EXPECT_EQ(variant->IsShooting(), shooting);
+
+        ASSERT_TRUE(LoadFor(shooting));
+        auto* drill = new Drill(shooting);
+        Harness().MakeCurrent(drill);
+        ASSERT_TRUE(StepUntil(kCap, [&] { return drill->GetRound() != nullptr; }));
+        // The taker stands on side 0 when the user shoots, on side 1 when he keeps goal.
+        EXPECT_TRUE(Player(shooting ? 0 : 1, 0)->GetActor()->HasBall()) << shooting;
+        EXPECT_FALSE(Player(shooting ? 1 : 0, 0)->GetActor()->HasBall()) << shooting;
+        Harness().MakeCurrent(nullptr);
+    }
 }
 
 TEST_F(PenaltyDrillTest, TheKeepingDrillsTakerWearsTheStoryShirtWithItsNumberColour)

@@ -103,7 +103,7 @@ bool GameHarness::Start(const std::string& gameSize, bool cutScenes)
         return false;
     {
         std::ofstream config(kConfigFile);
-        config << "GameSize " << gameSize << "\nsound 0\nCutScenes " << (cutScenes ? 1 : 0) << "\n";
+        config << "GameSize " << gameSize << "\nsound 0\nCutScenes " << (cutScenes ? 1 : 0) << "\nTestCheats 1\n";
     }
     SettingsManager* settings = SettingsManager::Instance();
     settings->UnloadAll();

@@ -78,8 +78,8 @@ public:
     GameHarness& operator=(const GameHarness&) = delete;
 
     // Mounts the data, writes and loads the test configuration ("GameSize" as given, "sound"
-    // 0, "CutScenes" 0 unless asked for), starts the renderer and enters the game state. False
-    // (on stderr) on failure.
+    // 0, "CutScenes" 0 unless asked for, the test cheats on), starts the renderer and enters
+    // the game state. False (on stderr) on failure.
     bool Start(const std::string& gameSize = "XL", bool cutScenes = false);
     // Exits and deletes the game state; the renderer stays up. Safe to call twice. The
     // game's Exit result; true when nothing ran.

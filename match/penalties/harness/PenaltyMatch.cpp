@@ -2,6 +2,7 @@
 
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "match/PitchSides.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/game/harness/MatchSides.h"
@@ -17,14 +18,12 @@ bool PenaltyMatch::SetUp(GameHarness& harness, const std::string& left, const st
 
 Character* PenaltyMatch::Keeper(int side)
 {
-    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(side);
-    return team && team->GetPlayerCount() > 0 ? team->GetPlayer(0) : nullptr;
+    return sides::PlayerAt(PitchSimulation::Instance()->GetTeam(side), 0);
 }
 
 Character* PenaltyMatch::LastPlayer(int side)
 {
-    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(side);
-    return team && team->GetPlayerCount() > 0 ? team->GetPlayer(team->GetPlayerCount() - 1) : nullptr;
+    return sides::LastPlayer(PitchSimulation::Instance()->GetTeam(side));
 }
 
 void PenaltyMatch::ScriptPersonsKick(HarnessInputScript& script, int first, const PersonsKick& kick)

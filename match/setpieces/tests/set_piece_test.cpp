@@ -7,6 +7,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "engine/core/NullDevice.h"
+#include "match/PitchSides.h"
 #include "match/game/GameTB.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -374,6 +375,45 @@ TEST_F(SetPieceTest, NobodyToReceiveGivesNull)
     ASSERT_EQ(team.GetPlayerCount(), 2);
     EXPECT_EQ(SetPiece::ChooseReceiver(&taker, true), nullptr);
     EXPECT_EQ(SetPiece::ChooseReceiver(&taker, false)->GetKind(), Character::kGoalkeeper);
+}
+
+TEST_F(SetPieceTest, ASideIsAskedForItsPlayersByPlaceAndPlaysTowardsTheGoalItAttacks)
+{
+    SoccerTeam& team = Side(0);
+    const int32_t count = team.GetPlayerCount();
+    ASSERT_GT(count, 1);
+    struct Case {
+        const SoccerTeam* team;
+        int32_t index;
+        Character* expected;
+    };
+    const Case cases[] = {{nullptr, 0, nullptr},
+                          {&team, -1, nullptr},
+                          {&team, 0, &Player(0, 0)},
+                          {&team, count - 1, &Player(0, count - 1)},
+                          {&team, count, nullptr}};
+    for (const Case& c : cases)
+        EXPECT_EQ(sides::PlayerAt(c.team, c.index), c.expected) << "index " << c.index;
+    EXPECT_EQ(sides::LastPlayer(&team), &Player(0, count - 1));
+    EXPECT_EQ(sides::LastPlayer(nullptr), nullptr);
+
+    for (const bool first : {true, false}) {
+        team.SetFirstSide(first);
+        EXPECT_EQ(sides::OnFirstSide(&Player(0, 1)), first);
+        // From the side's own goal line towards the one it attacks.
+        Vector3 towardsGoal = PitchPosition(1.0f, 0.0f).ToWorld(first) - PitchPosition(-1.0f, 0.0f).ToWorld(first);
+        towardsGoal.Normalize();
+        EXPECT_LT((sides::PlayDirection(first) - towardsGoal).Length(), 1e-5f) << "first side " << first;
+        EXPECT_NEAR(sides::PlayAngle(first).angle, PitchAngle::FromDirection(towardsGoal).angle, 1e-5f);
+    }
+    EXPECT_FALSE(sides::OnFirstSide(nullptr));
+
+    std::vector<std::unique_ptr<Character>> removed;
+    while (team.GetPlayerCount() > 0)
+        removed.push_back(team.RemovePlayer(team.GetPlayer(0)));
+    EXPECT_EQ(sides::LastPlayer(&team), nullptr);
+    for (auto& player : removed)
+        team.AddPlayer(std::move(player));
 }
 
 }  // namespace

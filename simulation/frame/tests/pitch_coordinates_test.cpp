@@ -114,4 +114,37 @@ TEST_F(PitchCoordinatesTest, PitchAnglesBecomeWorldHeadingsAndBack)
     }
 }
 
+TEST_F(PitchCoordinatesTest, WorldHeadingsIgnoreHeightAndFlatteningFollowsThePitchUp)
+{
+    struct Heading {
+        Vector3 direction;
+        float heading;
+    };
+    const Heading headings[] = {
+        {{0, 0, 1}, 0.0f}, {{1, 0, 0}, kPi / 2}, {{0, 0, -1}, kPi}, {{-1, 0, 0}, -kPi / 2}, {{2, 7, 2}, kPi / 4},
+    };
+    for (const Heading& h : headings) {
+        EXPECT_NEAR(WorldHeadingOf(h.direction), h.heading, 1e-6f) << h.heading;
+        const Vector3 facing = WorldHeadingDirection(h.heading);
+        Vector3 flat = h.direction;
+        flat.y = 0.0f;
+        flat.Normalize();
+        EXPECT_NEAR((facing - flat).Length(), 0.0f, 1e-6f) << h.heading;
+    }
+
+    struct Flattening {
+        const char* what;
+        Vector3 first, third, v, flat;
+    };
+    const Flattening cases[] = {
+        {"the start-up frame", {-1, 0, 0}, {0, 0, -1}, {1, 2, 3}, {1, 0, 3}},
+        // up = (0, 1, -1) / sqrt 2
+        {"a tilted frame", {1, 0, 0}, {0, 1, 1}, {0, 1, 0}, {0, 0.5f, 0.5f}},
+    };
+    for (const Flattening& c : cases) {
+        PitchFrame::SetAxes(c.first, Vector3::Zero, c.third);
+        EXPECT_NEAR((PitchFrame::Flatten(c.v) - c.flat).Length(), 0.0f, 1e-6f) << c.what;
+    }
+}
+
 }  // namespace

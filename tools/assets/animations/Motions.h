@@ -44,7 +44,9 @@ struct Clip {
     std::function<Vec3(float)> collisionAt;
 };
 
+// Every clip the characters play; built once, valid for the program's life.
 const std::vector<Clip>& Clips();
+// Null when no clip has the name.
 const Clip* FindClip(const std::string& name);
 
 // The animation each of the 63 action names plays (several share one).
@@ -60,6 +62,7 @@ Vec3 BallInHands(const Pose& pose);
 // The height of the lowest point of any race's model in the pose.
 float LowestFlesh(const Pose& pose);
 
+// The animations below are the caller's to destroy; null when the engine refuses one.
 RtAnimAnimation* BuildClipAnimation(const Clip& clip);
 // Two nodes, as a locator plays them: node 0 stays put, node 1 carries the point.
 RtAnimAnimation* BuildLocatorAnimation(float duration, const std::function<Vec3(float)>& at);

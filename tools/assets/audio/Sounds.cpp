@@ -50,6 +50,137 @@ int ScaleNote(const Piece& p, int degree)
     return p.root + 12 * octave + scale[degree - 7 * octave];
 }
 
+// One bar of a piece: where it starts and how long its beats are, in seconds.
+struct Bar {
+    int index;
+    double start, beat, length;
+    int degree;  // the chord's
+    bool last;   // the end of a piece that does not loop, where the notes ring out
+};
+
+void AddChord(Signal& out, const Piece& p, const Bar& at)
+{
+    const std::vector<float> padTone = p.style == 1 ? std::vector<float>{1, 0.7f, 0.5f, 0.4f, 0.3f, 0.2f}
+                                                    : std::vector<float>{1, 0.45f, 0.25f, 0.12f};
+    for (int k = 0; k < 3; ++k) {
+        Note n;
+        n.hz = MidiToHz(ScaleNote(p, at.degree + 2 * k));
+        n.harmonics = padTone;
+        n.amplitude = p.style == 1 ? 0.09f : 0.06f;
+        n.attack = p.style == 1 ? 0.02 : 0.12;
+        n.release = at.last ? 1.5 : 0.3;
+        n.vibratoHz = 5.0;
+        n.vibratoDepth = 0.003;
+        if (p.style == 1 && !at.last) {
+            for (int hit : {0, 3}) {
+                n.start = at.start + hit * at.beat;
+                n.length = hit == 0 ? 2.5 * at.beat : 0.9 * at.beat;
+                AddNote(out, n, p.loop);
+            }
+        } else {
+            n.start = at.start;
+            n.length = at.last ? at.length * 0.8 : at.length * 0.95;
+            AddNote(out, n, p.loop);
+        }
+    }
+}
+
+void AddBass(Signal& out, const Piece& p, const Bar& at)
+{
+    for (int q = 0; q < 4; ++q) {
+        if (p.style == 0 && q % 2 == 1)
+            continue;
+        if (p.style == 3 && q != 0)
+            continue;
+        Note n;
+        n.start = at.start + q * at.beat;
+        n.length = at.beat * 0.9;
+        n.hz = MidiToHz(ScaleNote(p, at.degree + (q == 2 && p.style == 4 ? 4 : 0)) - 24);
+        n.harmonics = {1, 0.5f, 0.25f};
+        n.amplitude = 0.22f;
+        n.decay = 0.35;
+        n.release = 0.05;
+        AddNote(out, n, p.loop);
+    }
+}
+
+// An arpeggio, or a melody in eighths.
+void AddMelody(Signal& out, const Piece& p, const Bar& at, Rng& rng)
+{
+    static constexpr int kArp[8] = {0, 2, 4, 2, 7, 4, 2, 4};
+    for (int e = 0; e < 8; ++e) {
+        if (at.last && e >= 4)
+            break;
+        int step = kArp[e];
+        if (p.style == 2 || p.style == 4) {
+            if (rng.Below(4) == 0)
+                continue;  // a rest
+            step = rng.Below(8);
+        }
+        Note n;
+        n.start = at.start + e * at.beat / 2;
+        n.length = at.beat / 2 * 0.9;
+        n.hz = MidiToHz(ScaleNote(p, at.degree + step) + 12);
+        n.harmonics = {1, 0.3f, 0.1f, 0.05f};
+        n.amplitude = p.style == 3 ? 0.05f : 0.08f;
+        n.decay = 0.18;
+        n.release = 0.04;
+        AddNote(out, n, p.loop);
+    }
+}
+
+void AddPercussion(Signal& out, const Piece& p, const Bar& at, Rng& rng)
+{
+    const bool wrap = p.loop;
+    for (int e = 0; e < 8; ++e) {
+        const double t = at.start + e * at.beat / 2;
+        if (at.last && e > 0)
+            break;
+        const bool downbeat = e % 4 == 0;
+        const bool backbeat = e % 4 == 2;
+        if (downbeat && p.style != 3) {
+            Hit kick;
+            kick.start = t;
+            kick.hz = 110;
+            kick.endHz = 48;
+            kick.tone = p.style == 0 ? 0.35f : 0.7f;
+            AddHit(out, kick, rng, wrap);
+        }
+        if (backbeat && (p.style == 2 || p.style == 4)) {
+            Hit snare;
+            snare.start = t;
+            snare.hz = 200;
+            snare.endHz = 180;
+            snare.toneDecay = 0.05;
+            snare.tone = 0.25f;
+            snare.noise = 0.5f;
+            snare.noiseHz = 1800;
+            snare.noiseDecay = 0.08;
+            AddHit(out, snare, rng, wrap);
+        }
+        if (p.style == 1 && at.index == p.bars - 2 && e >= 4) {
+            Hit tom;
+            tom.start = t;
+            tom.hz = 160 - 15 * e;
+            tom.endHz = 90 - 8 * e;
+            tom.toneDecay = 0.12;
+            tom.tone = 0.45f;
+            AddHit(out, tom, rng, wrap);
+        }
+        if (p.style != 3) {
+            NoiseBurst hat;
+            hat.start = t;
+            hat.length = 0.04;
+            hat.attack = 0.001;
+            hat.release = 0.035;
+            hat.hz = 3300;
+            hat.damping = 0.5;
+            hat.amplitude = downbeat ? 0.08f : 0.05f;
+            AddNoise(out, hat, rng, wrap);
+        }
+    }
+}
+
 Signal RenderPiece(const Piece& p)
 {
     Rng rng(p.seed);
@@ -57,120 +188,12 @@ Signal RenderPiece(const Piece& p)
     const double bar = 4 * beat;
     const double total = bar * p.bars;
     Signal out(size_t(Frames(p.loop ? total : total + 2.0)), 0.0f);
-    const bool wrap = p.loop;
-    const std::vector<float> padTone = p.style == 1 ? std::vector<float>{1, 0.7f, 0.5f, 0.4f, 0.3f, 0.2f}
-                                                    : std::vector<float>{1, 0.45f, 0.25f, 0.12f};
     for (int b = 0; b < p.bars; ++b) {
-        const double t0 = b * bar;
-        const int degree = p.degrees[size_t(b % 4)];
-        const bool last = !p.loop && b == p.bars - 1;
-        // Chord.
-        for (int k = 0; k < 3; ++k) {
-            Note n;
-            n.hz = MidiToHz(ScaleNote(p, degree + 2 * k));
-            n.harmonics = padTone;
-            n.amplitude = p.style == 1 ? 0.09f : 0.06f;
-            n.attack = p.style == 1 ? 0.02 : 0.12;
-            n.release = last ? 1.5 : 0.3;
-            n.vibratoHz = 5.0;
-            n.vibratoDepth = 0.003;
-            if (p.style == 1 && !last) {
-                for (int hit : {0, 3}) {
-                    n.start = t0 + hit * beat;
-                    n.length = hit == 0 ? 2.5 * beat : 0.9 * beat;
-                    AddNote(out, n, wrap);
-                }
-            } else {
-                n.start = t0;
-                n.length = last ? bar * 0.8 : bar * 0.95;
-                AddNote(out, n, wrap);
-            }
-        }
-        // Bass.
-        for (int q = 0; q < 4; ++q) {
-            if (p.style == 0 && q % 2 == 1)
-                continue;
-            if (p.style == 3 && q != 0)
-                continue;
-            Note n;
-            n.start = t0 + q * beat;
-            n.length = beat * 0.9;
-            n.hz = MidiToHz(ScaleNote(p, degree + (q == 2 && p.style == 4 ? 4 : 0)) - 24);
-            n.harmonics = {1, 0.5f, 0.25f};
-            n.amplitude = 0.22f;
-            n.decay = 0.35;
-            n.release = 0.05;
-            AddNote(out, n, wrap);
-        }
-        // Arpeggio or melody in eighths.
-        static constexpr int kArp[8] = {0, 2, 4, 2, 7, 4, 2, 4};
-        for (int e = 0; e < 8; ++e) {
-            if (last && e >= 4)
-                break;
-            int step = kArp[e];
-            if (p.style == 2 || p.style == 4) {
-                if (rng.Below(4) == 0)
-                    continue;  // a rest
-                step = rng.Below(8);
-            }
-            Note n;
-            n.start = t0 + e * beat / 2;
-            n.length = beat / 2 * 0.9;
-            n.hz = MidiToHz(ScaleNote(p, degree + step) + 12);
-            n.harmonics = {1, 0.3f, 0.1f, 0.05f};
-            n.amplitude = p.style == 3 ? 0.05f : 0.08f;
-            n.decay = 0.18;
-            n.release = 0.04;
-            AddNote(out, n, wrap);
-        }
-        // Percussion.
-        for (int e = 0; e < 8; ++e) {
-            const double t = t0 + e * beat / 2;
-            if (last && e > 0)
-                break;
-            const bool downbeat = e % 4 == 0;
-            const bool backbeat = e % 4 == 2;
-            if (downbeat && p.style != 3) {
-                Hit kick;
-                kick.start = t;
-                kick.hz = 110;
-                kick.endHz = 48;
-                kick.tone = p.style == 0 ? 0.35f : 0.7f;
-                AddHit(out, kick, rng, wrap);
-            }
-            if (backbeat && (p.style == 2 || p.style == 4)) {
-                Hit snare;
-                snare.start = t;
-                snare.hz = 200;
-                snare.endHz = 180;
-                snare.toneDecay = 0.05;
-                snare.tone = 0.25f;
-                snare.noise = 0.5f;
-                snare.noiseHz = 1800;
-                snare.noiseDecay = 0.08;
-                AddHit(out, snare, rng, wrap);
-            }
-            if (p.style == 1 && b == p.bars - 2 && e >= 4) {
-                Hit tom;
-                tom.start = t;
-                tom.hz = 160 - 15 * e;
-                tom.endHz = 90 - 8 * e;
-                tom.toneDecay = 0.12;
-                tom.tone = 0.45f;
-                AddHit(out, tom, rng, wrap);
-            }
-            if (p.style != 3) {
-                NoiseBurst hat;
-                hat.start = t;
-                hat.length = 0.04;
-                hat.attack = 0.001;
-                hat.release = 0.035;
-                hat.hz = 3300;
-                hat.damping = 0.5;
-                hat.amplitude = downbeat ? 0.08f : 0.05f;
-                AddNoise(out, hat, rng, wrap);
-            }
-        }
+        const Bar at{b, b * bar, beat, bar, p.degrees[size_t(b % 4)], !p.loop && b == p.bars - 1};
+        AddChord(out, p, at);
+        AddBass(out, p, at);
+        AddMelody(out, p, at, rng);
+        AddPercussion(out, p, at, rng);
     }
     Normalise(out, kMusicPeak);
     return out;
@@ -492,52 +515,67 @@ struct Effect {
     bool menu = false;
 };
 
-std::vector<Effect> Effects()
-{
+// The effects in the order the sound definitions list them.
+struct EffectList {
     std::vector<Effect> list;
-    auto one = [&list](const std::string& event, std::function<Signal()> make, bool menu = false) {
+
+    // sfx\<event>.wav
+    void One(const std::string& event, std::function<Signal()> make, bool menu = false)
+    {
         list.push_back({event, {"sfx\\" + event + ".wav"}, {std::move(make)}, menu});
-    };
-    auto variants = [&list](const std::string& event, std::vector<std::function<Signal()>> makes) {
+    }
+    // sfx\<event>_a.wav, _b... one a maker.
+    void Variants(const std::string& event, std::vector<std::function<Signal()>> makes)
+    {
         Effect e{event, {}, std::move(makes), false};
         for (size_t i = 0; i < e.make.size(); ++i)
             e.files.push_back("sfx\\" + event + "_" + char('a' + i) + ".wav");
         list.push_back(std::move(e));
-    };
+    }
+};
 
-    // Menus and training.
-    one("menuselect", [] { return Chime({84, 91}, 0.05, 0.12, 0.5f); }, true);
-    one("perfect", [] { return Chime({72, 76, 79, 84, 88}, 0.09, 0.6); }, true);
-    one("feedbacktrainingpassed", [] { return Chime({76, 83}, 0.15, 0.5); }, true);
-    one("feedbacktrainingfailed", [] { return Chime({67, 63}, 0.2, 0.5, 0.5f); }, true);
+// Menus and training.
+void AddMenuEffects(EffectList& effects)
+{
+    effects.One("menuselect", [] { return Chime({84, 91}, 0.05, 0.12, 0.5f); }, true);
+    effects.One("perfect", [] { return Chime({72, 76, 79, 84, 88}, 0.09, 0.6); }, true);
+    effects.One("feedbacktrainingpassed", [] { return Chime({76, 83}, 0.15, 0.5); }, true);
+    effects.One("feedbacktrainingfailed", [] { return Chime({67, 63}, 0.2, 0.5, 0.5f); }, true);
+}
 
-    // Ball and players.
-    variants("shot", {[] { return Thump(0.35, 170, 60, 0.5f, 2500, 101); },
-                      [] { return Thump(0.35, 150, 55, 0.6f, 2200, 102); }});
-    one("pass", [] { return Thump(0.25, 200, 90, 0.35f, 2000, 103, 0.6f); });
-    one("strike", [] { return Thump(0.3, 180, 70, 0.5f, 2800, 104); });
-    one("receivepass", [] { return Thump(0.18, 140, 90, 0.2f, 1500, 105, 0.5f); });
-    variants("ballbounce", {[] { return Thump(0.25, 120, 70, 0.15f, 1200, 106, 0.7f); },
-                            [] { return Thump(0.25, 130, 75, 0.15f, 1300, 107, 0.7f); }});
-    one("ballbounceoffkeeper", [] { return Thump(0.3, 110, 60, 0.4f, 1800, 108); });
-    one("deflect", [] { return Thump(0.25, 220, 100, 0.45f, 2600, 109, 0.7f); });
-    variants("run", {[] { return Swoosh(0.07, 900, 500, 110, 0.35f); },
-                     [] { return Swoosh(0.07, 1000, 550, 111, 0.35f); },
-                     [] { return Swoosh(0.07, 800, 450, 112, 0.35f); }});
-    one("whistle_short", [] { return Whistle(0.3, 113); });
-    one("whistle_long", [] { return Whistle(1.1, 114); });
+void AddBallAndPlayerEffects(EffectList& effects)
+{
+    effects.Variants("shot", {[] { return Thump(0.35, 170, 60, 0.5f, 2500, 101); },
+                              [] { return Thump(0.35, 150, 55, 0.6f, 2200, 102); }});
+    effects.One("pass", [] { return Thump(0.25, 200, 90, 0.35f, 2000, 103, 0.6f); });
+    effects.One("strike", [] { return Thump(0.3, 180, 70, 0.5f, 2800, 104); });
+    effects.One("receivepass", [] { return Thump(0.18, 140, 90, 0.2f, 1500, 105, 0.5f); });
+    effects.Variants("ballbounce", {[] { return Thump(0.25, 120, 70, 0.15f, 1200, 106, 0.7f); },
+                                    [] { return Thump(0.25, 130, 75, 0.15f, 1300, 107, 0.7f); }});
+    effects.One("ballbounceoffkeeper", [] { return Thump(0.3, 110, 60, 0.4f, 1800, 108); });
+    effects.One("deflect", [] { return Thump(0.25, 220, 100, 0.45f, 2600, 109, 0.7f); });
+    effects.Variants("run", {[] { return Swoosh(0.07, 900, 500, 110, 0.35f); },
+                             [] { return Swoosh(0.07, 1000, 550, 111, 0.35f); },
+                             [] { return Swoosh(0.07, 800, 450, 112, 0.35f); }});
+    effects.One("whistle_short", [] { return Whistle(0.3, 113); });
+    effects.One("whistle_long", [] { return Whistle(1.1, 114); });
+}
 
-    // Crowd reactions.
-    variants("crowd_cheer_high", {[] { return CrowdReaction(2.2, 520, 1.25, 1.0f, 121, 0.8f); },
-                                  [] { return CrowdReaction(2.2, 560, 1.2, 1.0f, 122, 0.8f); }});
-    one("crowd_cheer_low", [] { return CrowdReaction(2.0, 480, 1.15, 0.6f, 123, 0.55f); });
-    one("crowd_dismay_high", [] { return CrowdReaction(1.8, 330, 0.7, 0.5f, 124, 0.75f); });
-    one("crowd_dismay_low", [] { return CrowdReaction(1.6, 300, 0.75, 0.3f, 125, 0.5f); });
-    one("crowd_nearmiss_low", [] { return CrowdReaction(1.6, 280, 1.3, 0.4f, 126, 0.55f); });
-    one("boohfoulhigh", [] { return CrowdReaction(1.8, 150, 0.9, 0.3f, 127, 0.75f); });
-    one("boohfoullow", [] { return CrowdReaction(1.6, 140, 0.9, 0.2f, 128, 0.5f); });
+void AddCrowdEffects(EffectList& effects)
+{
+    effects.Variants("crowd_cheer_high", {[] { return CrowdReaction(2.2, 520, 1.25, 1.0f, 121, 0.8f); },
+                                          [] { return CrowdReaction(2.2, 560, 1.2, 1.0f, 122, 0.8f); }});
+    effects.One("crowd_cheer_low", [] { return CrowdReaction(2.0, 480, 1.15, 0.6f, 123, 0.55f); });
+    effects.One("crowd_dismay_high", [] { return CrowdReaction(1.8, 330, 0.7, 0.5f, 124, 0.75f); });
+    effects.One("crowd_dismay_low", [] { return CrowdReaction(1.6, 300, 0.75, 0.3f, 125, 0.5f); });
+    effects.One("crowd_nearmiss_low", [] { return CrowdReaction(1.6, 280, 1.3, 0.4f, 126, 0.55f); });
+    effects.One("boohfoulhigh", [] { return CrowdReaction(1.8, 150, 0.9, 0.3f, 127, 0.75f); });
+    effects.One("boohfoullow", [] { return CrowdReaction(1.6, 140, 0.9, 0.2f, 128, 0.5f); });
+}
 
-    // The races' sounds: each race's voice sits at its own pitch.
+// Each race's voice sits at its own pitch.
+void AddRaceEffects(EffectList& effects)
+{
     struct Race {
         const char* throwIn;
         const char* fouled;
@@ -562,12 +600,12 @@ std::vector<Effect> Effects()
     for (const Race& r : races) {
         const double hz = r.hz;
         const uint64_t s = r.seed;
-        one(r.throwIn, [hz, s] { return Voice(0.18, hz * 1.2, 0.9, 0, s + 1); });
-        one(r.fouled, [hz, s] { return Voice(0.45, hz * 1.5, 0.6, 0, s + 2); });
-        one(r.steal, [hz, s] { return Voice(0.3, hz, 1.4, 0, s + 3); });
-        one(r.cheer, [hz, s] { return Voice(0.7, hz * 1.1, 1.5, 0, s + 4); });
-        one(r.angry, [hz, s] { return Voice(0.6, hz * 0.8, 0.85, 0.06, s + 5); });
-        one(r.exhausted, [hz, s] {
+        effects.One(r.throwIn, [hz, s] { return Voice(0.18, hz * 1.2, 0.9, 0, s + 1); });
+        effects.One(r.fouled, [hz, s] { return Voice(0.45, hz * 1.5, 0.6, 0, s + 2); });
+        effects.One(r.steal, [hz, s] { return Voice(0.3, hz, 1.4, 0, s + 3); });
+        effects.One(r.cheer, [hz, s] { return Voice(0.7, hz * 1.1, 1.5, 0, s + 4); });
+        effects.One(r.angry, [hz, s] { return Voice(0.6, hz * 0.8, 0.85, 0.06, s + 5); });
+        effects.One(r.exhausted, [hz, s] {
             Signal in = Swoosh(0.35, hz * 6, hz * 4, s + 6, 0.35f);
             Signal out = Swoosh(0.45, hz * 4, hz * 3, s + 7, 0.3f);
             in.resize(size_t(Frames(0.4)), 0.0f);
@@ -575,20 +613,35 @@ std::vector<Effect> Effects()
             return in;
         });
         const std::string special = r.special;
-        one(special, [hz, s] { return Mix(Swoosh(0.6, 400, 3000, s + 8), Chime({72, 79, 84}, 0.06, 0.4), 0.6f); });
-        one(special + "ai", [hz, s] { return Mix(Swoosh(0.6, 3000, 400, s + 9), Chime({67, 74, 79}, 0.06, 0.4), 0.6f); });
+        effects.One(special, [hz, s] { return Mix(Swoosh(0.6, 400, 3000, s + 8), Chime({72, 79, 84}, 0.06, 0.4), 0.6f); });
+        effects.One(special + "ai", [hz, s] { return Mix(Swoosh(0.6, 3000, 400, s + 9), Chime({67, 74, 79}, 0.06, 0.4), 0.6f); });
     }
-    one("water", [] { return Bubbles(0.8, 301); });
-    one("air", [] { return Swoosh(0.8, 300, 3200, 302); });
-    one("fire", [] { return Crackle(0.8, 303); });
-    one("earth", [] { return Rumble(0.8, 304); });
-    one("slidetacklesmall", [] { return Swoosh(0.45, 2000, 900, 305, 0.5f); });
-    one("slidetacklebig", [] { return Mix(Swoosh(0.55, 1400, 500, 306), Thump(0.3, 90, 45, 0.2f, 900, 307), 0.7f); });
-    one("keeperrollsavehigh", [] { return Mix(Thump(0.3, 120, 60, 0.3f, 1500, 308), Swoosh(0.4, 1800, 800, 309), 0.5f); });
-    one("keeperrollsavelow", [] { return Mix(Thump(0.35, 95, 50, 0.3f, 1200, 310), Swoosh(0.45, 1400, 600, 311), 0.5f); });
-    one("keeperjumpsavehigh", [] { return Mix(Swoosh(0.4, 700, 2600, 312), Thump(0.3, 140, 70, 0.4f, 2000, 313), 0.8f); });
-    one("keeperjumpsavelow", [] { return Mix(Swoosh(0.45, 600, 2000, 314), Thump(0.35, 110, 55, 0.4f, 1700, 315), 0.8f); });
-    return list;
+}
+
+// The elements' specials, the tackles and the keeper's saves.
+void AddElementAndSaveEffects(EffectList& effects)
+{
+    effects.One("water", [] { return Bubbles(0.8, 301); });
+    effects.One("air", [] { return Swoosh(0.8, 300, 3200, 302); });
+    effects.One("fire", [] { return Crackle(0.8, 303); });
+    effects.One("earth", [] { return Rumble(0.8, 304); });
+    effects.One("slidetacklesmall", [] { return Swoosh(0.45, 2000, 900, 305, 0.5f); });
+    effects.One("slidetacklebig", [] { return Mix(Swoosh(0.55, 1400, 500, 306), Thump(0.3, 90, 45, 0.2f, 900, 307), 0.7f); });
+    effects.One("keeperrollsavehigh", [] { return Mix(Thump(0.3, 120, 60, 0.3f, 1500, 308), Swoosh(0.4, 1800, 800, 309), 0.5f); });
+    effects.One("keeperrollsavelow", [] { return Mix(Thump(0.35, 95, 50, 0.3f, 1200, 310), Swoosh(0.45, 1400, 600, 311), 0.5f); });
+    effects.One("keeperjumpsavehigh", [] { return Mix(Swoosh(0.4, 700, 2600, 312), Thump(0.3, 140, 70, 0.4f, 2000, 313), 0.8f); });
+    effects.One("keeperjumpsavelow", [] { return Mix(Swoosh(0.45, 600, 2000, 314), Thump(0.35, 110, 55, 0.4f, 1700, 315), 0.8f); });
+}
+
+std::vector<Effect> Effects()
+{
+    EffectList effects;
+    AddMenuEffects(effects);
+    AddBallAndPlayerEffects(effects);
+    AddCrowdEffects(effects);
+    AddRaceEffects(effects);
+    AddElementAndSaveEffects(effects);
+    return effects.list;
 }
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -15,6 +15,7 @@ inline constexpr int kRate = 22050;
 using Signal = std::vector<float>;
 
 inline int Frames(double seconds) { return int(seconds * kRate + 0.5); }
+// Equal temperament: note 69 is 440 Hz.
 double MidiToHz(double note);
 
 // Chamberlin state-variable filter (stable well below a sixth of the rate).
@@ -63,6 +64,7 @@ void AddNoise(Signal& out, const NoiseBurst& burst, Rng& rng, bool wrap);
 // Scales the peak to `peak`; a silent signal stays silent.
 void Normalise(Signal& signal, float peak);
 
+// A whole 16-bit PCM WAV file, the samples clamped to -1..1.
 std::vector<uint8_t> EncodeWav(const Signal& signal);
 // Ogg Vorbis at the given quality (libvorbisenc); empty on failure.
 std::vector<uint8_t> EncodeOgg(const Signal& signal, float quality);

@@ -486,6 +486,121 @@ void AddCrest(Modeller& m, const Materials& mat, const Shape& s, Vec3 hc, Vec3 h
     spike(kNeck, nape, Normalised({0, 0.3f, -1}), 0.045f);
 }
 
+// The part's texture coordinates mapped into that rectangle of the face texture.
+void FaceUV(Part& p, float uOff, float uScale, float vOff, float vScale)
+{
+    p.uOff = uOff;
+    p.uScale = uScale;
+    p.vOff = vOff;
+    p.vScale = vScale;
+}
+
+// The races' faces on the head centred at hc with the given radii.
+
+void AddPandaFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+{
+    m.UseMaterial(mat.face);
+    Part muzzle = Blob(kHead, hc + Vec3{0, -0.06f, s.headD * 0.8f}, {0.10f, 0.075f, 0.08f}, 5, 10);
+    FaceUV(muzzle, 0.45f, 0.1f, 0.7f, 0.2f);
+    m.Add(muzzle);
+    m.UseMaterial(mat.detail);
+    Part nose = Blob(kHead, hc + Vec3{0, -0.03f, s.headD + 0.055f}, {0.04f, 0.025f, 0.025f}, 4, 6);
+    PaletteUV(nose, kNose, 4);
+    m.Add(nose);
+    m.UseMaterial(mat.skin2);
+    for (int side = 0; side < 2; ++side) {
+        const float x = side ? -1.0f : 1.0f;
+        Part ear = Spindle(kHead, hc + Vec3{x * 0.14f, 0.13f, -0.02f}, hc + Vec3{x * 0.17f, 0.25f, -0.02f}, 0.075f, 0.035f,
+                           {1, 0, 0}, 4, 8);
+        m.Add(ear);
+    }
+    AddEyes(m, mat, hc, headRadii, {0.085f, s.headH * 0.25f, s.headD * 0.86f}, 0.03f);
+}
+
+void AddLizardFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+{
+    m.UseMaterial(mat.face);
+    // A long flat snout and jaw.
+    Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.02f}, hc + Vec3{0, -0.05f, 0.36f}, 0.11f, 0.08f, {1, 0, 0}, 6, 10);
+    snout.side = {1, 0, 0};
+    snout.a = hc + Vec3{0, -0.03f, 0.0f};
+    snout.b = hc + Vec3{0, -0.06f, 0.38f};
+    snout.width = 0.11f;
+    snout.depth = 0.07f;
+    snout.profile = [](float u) { return TubeProfile(1.0f, 0.55f, 0.25f)(u); };
+    FaceUV(snout, 0.3f, 0.4f, 0.55f, 0.4f);
+    m.Add(snout);
+    AddEyes(m, mat, hc, headRadii, {0.10f, 0.06f, 0.06f}, 0.045f);
+    AddCrest(m, mat, s, hc, headRadii);
+}
+
+void AddPrimateFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+{
+    m.UseMaterial(mat.face);
+    Part muzzle = Blob(kHead, hc + Vec3{0, -0.07f, s.headD * 0.7f}, {0.12f, 0.09f, 0.08f}, 5, 10);
+    FaceUV(muzzle, 0.4f, 0.2f, 0.7f, 0.25f);
+    m.Add(muzzle);
+    // The brow ridge.
+    m.UseMaterial(mat.skin);
+    Part brow = Spindle(kHead, hc + Vec3{0.15f, 0.06f, s.headD * 0.72f}, hc + Vec3{-0.15f, 0.06f, s.headD * 0.72f}, 0.04f,
+                        0.05f, {0, 1, 0}, 5, 6);
+    m.Add(brow);
+    AddEyes(m, mat, hc, headRadii, {0.06f, 0.0f, s.headD * 0.8f}, 0.028f);
+    m.UseMaterial(mat.face);
+    for (int side = 0; side < 2; ++side) {
+        const float x = side ? -1.0f : 1.0f;
+        Part ear = Blob(kHead, hc + Vec3{x * s.headW, 0.0f, -0.01f}, {0.025f, 0.05f, 0.04f}, 4, 6);
+        FaceUV(ear, 0.1f, 0.05f, 0.5f, 0.05f);
+        m.Add(ear);
+    }
+}
+
+void AddRhinoFace(Modeller& m, const Materials& mat, Vec3 hc, Vec3 headRadii)
+{
+    m.UseMaterial(mat.face);
+    Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.0f}, hc + Vec3{0, -0.10f, 0.42f}, 0.15f, 0.13f, {1, 0, 0}, 6, 12);
+    snout.profile = [](float u) { return std::sqrt(std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 0.7f + 0.3f)))); };
+    FaceUV(snout, 0.3f, 0.4f, 0.55f, 0.4f);
+    m.Add(snout);
+    m.UseMaterial(mat.detail);
+    Part horn = Spindle(kHead, hc + Vec3{0, 0.0f, 0.33f}, hc + Vec3{0, 0.30f, 0.42f}, 0.06f, 0.07f, {1, 0, 0}, 5, 8);
+    horn.profile = [](float u) { return u < 0.1f ? u * 10 : std::pow(1.0f - (u - 0.1f) / 0.9f, 0.8f); };
+    PaletteUV(horn, kHorn, 4);
+    m.Add(horn);
+    Part horn2 = Spindle(kHead, hc + Vec3{0, 0.05f, 0.18f}, hc + Vec3{0, 0.18f, 0.2f}, 0.04f, 0.045f, {1, 0, 0}, 4, 6);
+    horn2.profile = horn.profile;
+    PaletteUV(horn2, kHorn, 4);
+    m.Add(horn2);
+    AddEyes(m, mat, hc, headRadii, {0.13f, 0.06f, 0.13f}, 0.032f);
+    m.UseMaterial(mat.skin);
+    for (int side = 0; side < 2; ++side) {
+        const float x = side ? -1.0f : 1.0f;
+        Part ear = Spindle(kHead, hc + Vec3{x * 0.12f, 0.12f, -0.08f}, hc + Vec3{x * 0.19f, 0.27f, -0.1f}, 0.045f, 0.025f,
+                           {1, 0, 0}, 4, 6);
+        m.Add(ear);
+    }
+}
+
+void AddWeaselFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+{
+    m.UseMaterial(mat.face);
+    Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.0f}, hc + Vec3{0, -0.05f, 0.27f}, 0.09f, 0.08f, {1, 0, 0}, 5, 10);
+    snout.profile = [](float u) { return std::sqrt(std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 0.75f + 0.25f)))); };
+    FaceUV(snout, 0.3f, 0.4f, 0.6f, 0.35f);
+    m.Add(snout);
+    m.UseMaterial(mat.detail);
+    Part nose = Blob(kHead, hc + Vec3{0, -0.04f, 0.27f}, {0.025f, 0.02f, 0.02f}, 4, 6);
+    PaletteUV(nose, kNose, 4);
+    m.Add(nose);
+    AddEyes(m, mat, hc, headRadii, {0.065f, 0.04f, s.headD * 0.75f}, 0.028f);
+    m.UseMaterial(mat.skin);
+    for (int side = 0; side < 2; ++side) {
+        const float x = side ? -1.0f : 1.0f;
+        Part ear = Blob(kHead, hc + Vec3{x * 0.09f, 0.11f, -0.03f}, {0.045f, 0.045f, 0.02f}, 4, 6);
+        m.Add(ear);
+    }
+}
+
 void AddHead(Modeller& m, const Shape& s, const Materials& mat, Race race)
 {
     const Vec3 hc = J(kHead) + Vec3{0, s.headUp, s.headFwd};
@@ -499,123 +614,21 @@ void AddHead(Modeller& m, const Shape& s, const Materials& mat, Race race)
     const Vec3 headRadii{s.headW, s.headH, s.headD};
     m.Add(Blob(kHead, hc, headRadii, 9, 14));
     switch (race) {
-    case Race::Panda: {
-        m.UseMaterial(mat.face);
-        Part muzzle = Blob(kHead, hc + Vec3{0, -0.06f, s.headD * 0.8f}, {0.10f, 0.075f, 0.08f}, 5, 10);
-        muzzle.uOff = 0.45f;
-        muzzle.uScale = 0.1f;
-        muzzle.vOff = 0.7f;
-        muzzle.vScale = 0.2f;
-        m.Add(muzzle);
-        m.UseMaterial(mat.detail);
-        Part nose = Blob(kHead, hc + Vec3{0, -0.03f, s.headD + 0.055f}, {0.04f, 0.025f, 0.025f}, 4, 6);
-        PaletteUV(nose, kNose, 4);
-        m.Add(nose);
-        m.UseMaterial(mat.skin2);
-        for (int side = 0; side < 2; ++side) {
-            const float x = side ? -1.0f : 1.0f;
-            Part ear = Spindle(kHead, hc + Vec3{x * 0.14f, 0.13f, -0.02f}, hc + Vec3{x * 0.17f, 0.25f, -0.02f}, 0.075f, 0.035f,
-                               {1, 0, 0}, 4, 8);
-            m.Add(ear);
-        }
-        AddEyes(m, mat, hc, headRadii, {0.085f, s.headH * 0.25f, s.headD * 0.86f}, 0.03f);
+    case Race::Panda:
+        AddPandaFace(m, s, mat, hc, headRadii);
         break;
-    }
-    case Race::Lizard: {
-        m.UseMaterial(mat.face);
-        // A long flat snout and jaw.
-        Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.02f}, hc + Vec3{0, -0.05f, 0.36f}, 0.11f, 0.08f, {1, 0, 0}, 6, 10);
-        snout.side = {1, 0, 0};
-        snout.a = hc + Vec3{0, -0.03f, 0.0f};
-        snout.b = hc + Vec3{0, -0.06f, 0.38f};
-        snout.width = 0.11f;
-        snout.depth = 0.07f;
-        snout.profile = [](float u) { return TubeProfile(1.0f, 0.55f, 0.25f)(u); };
-        snout.uOff = 0.3f;
-        snout.uScale = 0.4f;
-        snout.vOff = 0.55f;
-        snout.vScale = 0.4f;
-        m.Add(snout);
-        AddEyes(m, mat, hc, headRadii, {0.10f, 0.06f, 0.06f}, 0.045f);
-        AddCrest(m, mat, s, hc, headRadii);
+    case Race::Lizard:
+        AddLizardFace(m, s, mat, hc, headRadii);
         break;
-    }
-    case Race::Primate: {
-        m.UseMaterial(mat.face);
-        Part muzzle = Blob(kHead, hc + Vec3{0, -0.07f, s.headD * 0.7f}, {0.12f, 0.09f, 0.08f}, 5, 10);
-        muzzle.uOff = 0.4f;
-        muzzle.uScale = 0.2f;
-        muzzle.vOff = 0.7f;
-        muzzle.vScale = 0.25f;
-        m.Add(muzzle);
-        // The brow ridge.
-        m.UseMaterial(mat.skin);
-        Part brow = Spindle(kHead, hc + Vec3{0.15f, 0.06f, s.headD * 0.72f}, hc + Vec3{-0.15f, 0.06f, s.headD * 0.72f}, 0.04f,
-                            0.05f, {0, 1, 0}, 5, 6);
-        m.Add(brow);
-        AddEyes(m, mat, hc, headRadii, {0.06f, 0.0f, s.headD * 0.8f}, 0.028f);
-        m.UseMaterial(mat.face);
-        for (int side = 0; side < 2; ++side) {
-            const float x = side ? -1.0f : 1.0f;
-            Part ear = Blob(kHead, hc + Vec3{x * s.headW, 0.0f, -0.01f}, {0.025f, 0.05f, 0.04f}, 4, 6);
-            ear.uOff = 0.1f;
-            ear.uScale = 0.05f;
-            ear.vOff = 0.5f;
-            ear.vScale = 0.05f;
-            m.Add(ear);
-        }
+    case Race::Primate:
+        AddPrimateFace(m, s, mat, hc, headRadii);
         break;
-    }
-    case Race::Rhino: {
-        m.UseMaterial(mat.face);
-        Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.0f}, hc + Vec3{0, -0.10f, 0.42f}, 0.15f, 0.13f, {1, 0, 0}, 6, 12);
-        snout.profile = [](float u) { return std::sqrt(std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 0.7f + 0.3f)))); };
-        snout.uOff = 0.3f;
-        snout.uScale = 0.4f;
-        snout.vOff = 0.55f;
-        snout.vScale = 0.4f;
-        m.Add(snout);
-        m.UseMaterial(mat.detail);
-        Part horn = Spindle(kHead, hc + Vec3{0, 0.0f, 0.33f}, hc + Vec3{0, 0.30f, 0.42f}, 0.06f, 0.07f, {1, 0, 0}, 5, 8);
-        horn.profile = [](float u) { return u < 0.1f ? u * 10 : std::pow(1.0f - (u - 0.1f) / 0.9f, 0.8f); };
-        PaletteUV(horn, kHorn, 4);
-        m.Add(horn);
-        Part horn2 = Spindle(kHead, hc + Vec3{0, 0.05f, 0.18f}, hc + Vec3{0, 0.18f, 0.2f}, 0.04f, 0.045f, {1, 0, 0}, 4, 6);
-        horn2.profile = horn.profile;
-        PaletteUV(horn2, kHorn, 4);
-        m.Add(horn2);
-        AddEyes(m, mat, hc, headRadii, {0.13f, 0.06f, 0.13f}, 0.032f);
-        m.UseMaterial(mat.skin);
-        for (int side = 0; side < 2; ++side) {
-            const float x = side ? -1.0f : 1.0f;
-            Part ear = Spindle(kHead, hc + Vec3{x * 0.12f, 0.12f, -0.08f}, hc + Vec3{x * 0.19f, 0.27f, -0.1f}, 0.045f, 0.025f,
-                               {1, 0, 0}, 4, 6);
-            m.Add(ear);
-        }
+    case Race::Rhino:
+        AddRhinoFace(m, mat, hc, headRadii);
         break;
-    }
-    case Race::Weasel: {
-        m.UseMaterial(mat.face);
-        Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.0f}, hc + Vec3{0, -0.05f, 0.27f}, 0.09f, 0.08f, {1, 0, 0}, 5, 10);
-        snout.profile = [](float u) { return std::sqrt(std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 0.75f + 0.25f)))); };
-        snout.uOff = 0.3f;
-        snout.uScale = 0.4f;
-        snout.vOff = 0.6f;
-        snout.vScale = 0.35f;
-        m.Add(snout);
-        m.UseMaterial(mat.detail);
-        Part nose = Blob(kHead, hc + Vec3{0, -0.04f, 0.27f}, {0.025f, 0.02f, 0.02f}, 4, 6);
-        PaletteUV(nose, kNose, 4);
-        m.Add(nose);
-        AddEyes(m, mat, hc, headRadii, {0.065f, 0.04f, s.headD * 0.75f}, 0.028f);
-        m.UseMaterial(mat.skin);
-        for (int side = 0; side < 2; ++side) {
-            const float x = side ? -1.0f : 1.0f;
-            Part ear = Blob(kHead, hc + Vec3{x * 0.09f, 0.11f, -0.03f}, {0.045f, 0.045f, 0.02f}, 4, 6);
-            m.Add(ear);
-        }
+    case Race::Weasel:
+        AddWeaselFace(m, s, mat, hc, headRadii);
         break;
-    }
     }
 }
 

@@ -57,6 +57,7 @@ RpHAnimHierarchy* CreateSkeletonHierarchy(int flags);
 
 struct Quat {
     float w = 1, x = 0, y = 0, z = 0;
+    // A turn of degrees about the axis (of any length).
     static Quat Axis(Vec3 axis, float degrees);
     Quat operator*(const Quat& o) const;  // o first, then this
     Vec3 Rotate(Vec3 v) const;

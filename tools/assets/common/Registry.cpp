@@ -21,6 +21,14 @@ std::vector<SheetPage>& Pages()
     return list;
 }
 
+// Stable, so that entries of one name keep the order they registered in.
+template <typename Entry>
+std::vector<Entry> SortedByName(std::vector<Entry> list)
+{
+    std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return list;
+}
+
 }  // namespace
 
 std::string AssetContext::ProjectDir() const
@@ -53,9 +61,7 @@ GeneratorRegistrar::GeneratorRegistrar(const char* name, GeneratorFn run)
 
 std::vector<Generator> RegisteredGenerators()
 {
-    std::vector<Generator> list = Generators();
-    std::stable_sort(list.begin(), list.end(), [](const Generator& a, const Generator& b) { return a.name < b.name; });
-    return list;
+    return SortedByName(Generators());
 }
 
 SheetRegistrar::SheetRegistrar(const char* name, SheetFn render)
@@ -65,9 +71,7 @@ SheetRegistrar::SheetRegistrar(const char* name, SheetFn render)
 
 std::vector<SheetPage> RegisteredSheetPages()
 {
-    std::vector<SheetPage> list = Pages();
-    std::stable_sort(list.begin(), list.end(), [](const SheetPage& a, const SheetPage& b) { return a.name < b.name; });
-    return list;
+    return SortedByName(Pages());
 }
 
 }  // namespace assets

@@ -262,18 +262,9 @@ std::vector<std::pair<std::string, std::string>> Screens()
         {"fouloverkill_penalty", Forfeit()},
         {"ingame_menu", Pause()},
     };
-    const auto options = OptionScreens();
-    screens.insert(screens.end(), options.begin(), options.end());
-    const auto story = StoryScreens();
-    screens.insert(screens.end(), story.begin(), story.end());
-    const auto single = SingleMatchScreens();
-    screens.insert(screens.end(), single.begin(), single.end());
-    const auto selection = SelectionScreens();
-    screens.insert(screens.end(), selection.begin(), selection.end());
-    const auto ingame = IngameScreens();
-    screens.insert(screens.end(), ingame.begin(), ingame.end());
-    const auto training = TrainingScreens();
-    screens.insert(screens.end(), training.begin(), training.end());
+    for (const auto& family :
+         {OptionScreens(), StoryScreens(), SingleMatchScreens(), SelectionScreens(), IngameScreens(), TrainingScreens()})
+        screens.insert(screens.end(), family.begin(), family.end());
     return screens;
 }
 

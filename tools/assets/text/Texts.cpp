@@ -83,20 +83,10 @@ void OwnTexts(Texts& t)
     t.insert(t.end(), {
         {70001, "Every font of the game"}, {70002, "A text the table does not hold:"},
     });
-    const auto& labels = menus::ScreenLabels();
-    t.insert(t.end(), labels.begin(), labels.end());
-    const auto options = menus::OptionScreenLabels();
-    t.insert(t.end(), options.begin(), options.end());
-    const auto story = menus::StoryScreenLabels();
-    t.insert(t.end(), story.begin(), story.end());
-    const auto single = menus::SingleMatchScreenLabels();
-    t.insert(t.end(), single.begin(), single.end());
-    const auto selection = menus::SelectionScreenLabels();
-    t.insert(t.end(), selection.begin(), selection.end());
-    const auto ingame = menus::IngameScreenLabels();
-    t.insert(t.end(), ingame.begin(), ingame.end());
-    const auto training = menus::TrainingScreenLabels();
-    t.insert(t.end(), training.begin(), training.end());
+    for (const auto& family : {menus::ScreenLabels(), menus::OptionScreenLabels(), menus::StoryScreenLabels(),
+                               menus::SingleMatchScreenLabels(), menus::SelectionScreenLabels(),
+                               menus::IngameScreenLabels(), menus::TrainingScreenLabels()})
+        t.insert(t.end(), family.begin(), family.end());
 }
 
 void Credits(Texts& t)

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -133,6 +134,34 @@ TEST(OffscreenCamera, SavesWhatItDrewAsAnOpaquePicture)
         }
     EXPECT_EQ(wrong, 0);
     RwImageDestroy(image);
+}
+
+TEST(OffscreenCamera, CameraPicturesAreOpaqueOnlyWhenAskedAndNeedARaster)
+{
+    OffscreenSession session("offscreen_test", 320, 240);
+    START_OR_SKIP(session, OffscreenSession::kStartEngine);
+    OffscreenCamera camera;
+    ASSERT_TRUE(camera.Create(8, 6, 1, 0.75f, 0.1f, 10, rwRasterTypeCamera));
+    ASSERT_TRUE(camera.Begin({10, 20, 30, 0}));
+    camera.End();
+    EXPECT_FALSE(tools::SaveCameraPng(nullptr, "none.png"));
+    EXPECT_FALSE(tools::SaveCameraPng(camera.Camera(), "no_such_folder/x/picture.png"));
+
+    struct Case {
+        const char* file;
+        bool opaque;
+        int alpha;
+    };
+    for (const Case& c : {Case{"opaque.png", true, 255}, Case{"as_drawn.png", false, 0}}) {
+        const std::string path = std::filesystem::absolute(c.file).string();
+        ASSERT_TRUE(tools::SaveCameraPng(camera.Camera(), path, c.opaque)) << c.file;
+        RwImage* image = RtPngImageRead(path.c_str());
+        ASSERT_NE(image, nullptr) << c.file;
+        EXPECT_EQ(image->width, 8);
+        const RwUInt8* p = image->pixels + 3 * image->stride + 4 * 4;
+        EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{10, 20, 30, c.alpha})) << c.file;
+        RwImageDestroy(image);
+    }
 }
 
 // A white square facing -z at the origin, lit by the world's lights, both sides drawn.
