@@ -43,6 +43,7 @@ enum RwChunkType : RwUInt32 {
     rwChunkMaterial = 0x131,
     rwChunkTextureRef = 0x132,
     rwChunkAtomic = 0x140,
+    rwChunkLowDetail = 0x141,
     rwChunkWorldSector = 0x150,
     rwChunkBspTree = 0x151,
     rwChunkNativeTexture = 0x160,

@@ -172,10 +172,18 @@ RwBool AtomicCopy(void* dstObject, void* dstData, const void*, const void* srcDa
     return true;
 }
 
-RwBool SkinQuery(RpAtomic* atomic, RpAtomicSkinData* out)
+// The bone matrices follow the atomic's own skin, so a low-detail mesh is drawn skinned only
+// when its skin binds the same bones in the same place.
+bool SameBones(const RpSkin* a, const RpSkin* b)
 {
-    const RpSkin* skin = atomic ? RpSkinGeometryGetSkin(atomic->geometry) : nullptr;
-    if (!skin || skin->numVertices != atomic->geometry->numVertices)
+    return a == b || (a && b && a->numBones == b->numBones &&
+                      std::memcmp(a->skinToBone, b->skinToBone, sizeof(RwMatrix) * size_t(a->numBones)) == 0);
+}
+
+RwBool SkinQuery(RpAtomic* atomic, RpGeometry* geometry, RpAtomicSkinData* out)
+{
+    const RpSkin* skin = atomic ? RpSkinGeometryGetSkin(geometry) : nullptr;
+    if (!skin || skin->numVertices != geometry->numVertices || !SameBones(skin, RpSkinGeometryGetSkin(atomic->geometry)))
         return false;
     if (skin->numBones > rpSkinMaxBones) {
         static bool warned = false;

@@ -50,6 +50,7 @@ RwBool RpAtomicDestroy(RpAtomic* atomic)
     RwPluginDestroyExtension(rwPluginClassAtomic, atomic, atomic->pluginData);
     RwObjectHasFrameSetFrame(atomic, nullptr);
     RpGeometryDestroy(atomic->geometry);
+    RpGeometryDestroy(atomic->lowDetail);
     delete atomic;
     return true;
 }
@@ -69,6 +70,22 @@ RpAtomic* RpAtomicSetGeometry(RpAtomic* atomic, RpGeometry* geometry)
 RpGeometry* RpAtomicGetGeometry(const RpAtomic* atomic)
 {
     return atomic ? atomic->geometry : nullptr;
+}
+
+RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal belowPixels)
+{
+    if (!atomic)
+        return nullptr;
+    RpGeometryAddRef(geometry);
+    RpGeometryDestroy(atomic->lowDetail);
+    atomic->lowDetail = geometry;
+    atomic->lowDetailBelow = geometry ? belowPixels : 0.0f;
+    return atomic;
+}
+
+RpGeometry* RpAtomicGetLowDetail(const RpAtomic* atomic)
+{
+    return atomic ? atomic->lowDetail : nullptr;
 }
 
 RpAtomic* RpAtomicSetFrame(RpAtomic* atomic, RwFrame* frame)
@@ -313,6 +330,7 @@ RpClump* RpClumpClone(RpClump* clump)
         n->interpolator = a->interpolator;
         n->matFXEnabled = a->matFXEnabled;
         RpAtomicSetGeometry(n, a->geometry);
+        RpAtomicSetLowDetail(n, a->lowDetail, a->lowDetailBelow);
         n->boundingSphere = a->boundingSphere;
         RwFrame* frame = RpAtomicGetFrame(a);
         if (frame) {

@@ -43,6 +43,10 @@ struct RpAtomic {
     RpClump* clump;                         // the clump the atomic is in, or null
     RwBool matFXEnabled;                    // set by the material-effects plugin
     RwUInt8* pluginData;                    // rwPluginClassAtomic
+    // A simpler mesh of the same model, drawn instead while the atomic's bounding sphere is
+    // less than lowDetailBelow pixels across on the camera's raster; one reference held.
+    RpGeometry* lowDetail;
+    RwReal lowDetailBelow;
 };
 
 // Flags rpAtomicRender | rpAtomicCollisionTest, the default render callback, no frame or geometry.
@@ -52,6 +56,11 @@ RwBool RpAtomicDestroy(RpAtomic* atomic);
 // Holds a reference to the new geometry (null allowed) and takes its first target's sphere.
 RpAtomic* RpAtomicSetGeometry(RpAtomic* atomic, RpGeometry* geometry);
 RpGeometry* RpAtomicGetGeometry(const RpAtomic* atomic);
+// The simpler mesh drawn below the given size in pixels across (null removes it). It is drawn
+// with the geometry's materials and flags, so it must list as many materials, in the same
+// order; a skinned one must be skinned by the same bones. Otherwise the geometry is drawn.
+RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal belowPixels);
+RpGeometry* RpAtomicGetLowDetail(const RpAtomic* atomic);
 RpAtomic* RpAtomicSetFrame(RpAtomic* atomic, RwFrame* frame);
 RwFrame* RpAtomicGetFrame(const RpAtomic* atomic);
 RpAtomic* RpAtomicSetFlags(RpAtomic* atomic, RwUInt32 flags);
@@ -71,8 +80,9 @@ RpClump* RpAtomicGetClump(const RpAtomic* atomic);
 // Skinned drawing. The skin plugin installs this query; the atomic render calls it for every
 // atomic it draws. It returns true for a skinned atomic after filling out: bone matrices in the
 // atomic's own space (vertex -> skinned vertex before the atomic's LTM), and per vertex four
-// bone indices and four weights (unused slots weigh 0). Arrays belong to the plugin and must
-// stay valid until the draw returns; the indices and weights are read once per geometry.
+// bone indices and four weights (unused slots weigh 0) of the geometry drawn, which is the
+// atomic's own or its low-detail mesh. Arrays belong to the plugin and must stay valid until
+// the draw returns; the indices and weights are read once per geometry.
 enum : RwInt32 { rpSkinMaxBones = 64 };  // bones the GPU path can draw
 struct RpAtomicSkinData {
     RwInt32 numBones;
@@ -80,7 +90,7 @@ struct RpAtomicSkinData {
     const RwUInt8 (*boneIndices)[4];  // geometry->numVertices entries
     const RwReal (*weights)[4];       // geometry->numVertices entries
 };
-using RpAtomicSkinQueryCallBack = RwBool (*)(RpAtomic* atomic, RpAtomicSkinData* out);
+using RpAtomicSkinQueryCallBack = RwBool (*)(RpAtomic* atomic, RpGeometry* geometry, RpAtomicSkinData* out);
 void RpAtomicSetSkinQueryCallBack(RpAtomicSkinQueryCallBack callback);
 RpAtomicSkinQueryCallBack RpAtomicGetSkinQueryCallBack();
 

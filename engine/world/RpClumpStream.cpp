@@ -11,7 +11,9 @@
 //       MorphTarget(0x122) x numMorphTargets: Data{f32 centre[3], radius; u32 hasPositions,
 //            hasNormals; [hasPositions] f32[3] x numVertices; [hasNormals] f32[3] x numVertices}
 //       MaterialList(0x130)  Extension(0x102)? }
-//   Atomic(0x140) x numAtomics: Data{u32 frameIndex, geometryIndex, flags} Extension(0x102)? }
+//   Atomic(0x140) x numAtomics: Data{u32 frameIndex, geometryIndex, flags}
+//       LowDetail(0x141)? { Data{f32 pixels across below which it is drawn} Geometry(0x121) }
+//       Extension(0x102)? }
 // Unknown chunks are skipped; every count is checked against the size of its chunk.
 
 #include "engine/world/RpClump.h"
@@ -207,6 +209,25 @@ bool ReadGeometries(ChunkIn& in, RwUInt32 count, Objects& objects)
     return in.Finish(in);
 }
 
+bool ReadLowDetail(ChunkIn& in, RpAtomic* atomic)
+{
+    ChunkIn data(nullptr, 0, kWhere);
+    RwReal below = 0;
+    if (!in.Expect(rwChunkData, data, "low detail data") || !data.Get(below) || !in.Finish(data))
+        return false;
+    if (!(below > 0.0f && below < 1e6f))
+        return Fail(kWhere, "a low-detail mesh has no size to be drawn below");
+    ChunkIn gc(nullptr, 0, kWhere);
+    if (!in.Expect(rwChunkGeometry, gc, "low detail geometry"))
+        return false;
+    RpGeometry* g = ReadGeometry(gc);
+    if (!g)
+        return false;
+    RpAtomicSetLowDetail(atomic, g, below);
+    RpGeometryDestroy(g);
+    return in.Finish(gc);
+}
+
 bool ReadAtomic(ChunkIn& in, Objects& objects)
 {
     ChunkIn data(nullptr, 0, kWhere);
@@ -227,6 +248,8 @@ bool ReadAtomic(ChunkIn& in, Objects& objects)
     while (in.Child(type, version, child)) {
         if (type == rwChunkExtension && !ReadExtension(child, rwPluginClassAtomic, atomic, atomic->pluginData))
             return false;
+        if (type == rwChunkLowDetail && (atomic->lowDetail || !ReadLowDetail(child, atomic)))
+            return Fail(kWhere, "bad low-detail mesh");
         if (!in.Finish(child))
             return false;
     }
@@ -389,6 +412,14 @@ bool BuildClump(const RpClump* clump, ChunkOut& out)
             a->object.object.flags};
         out.Bytes(d, sizeof d);
         out.End(at);
+        if (a->lowDetail) {
+            const size_t lowAt = out.Begin(rwChunkLowDetail);
+            at = out.Begin(rwChunkData);
+            out.Put(a->lowDetailBelow);
+            out.End(at);
+            WriteGeometry(out, a->lowDetail);
+            out.End(lowAt);
+        }
         if (!out.Extension(rwPluginClassAtomic, a, a->pluginData))
             return false;
         out.End(aAt);

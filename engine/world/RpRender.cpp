@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace rpworld {
 namespace {
@@ -497,6 +498,57 @@ void MarkInstanceDirty(void* slot, RwUInt32 parts)
 
 using namespace rpworld;
 
+namespace {
+
+// How many pixels across the sphere is on the camera's raster; unbounded where that cannot be
+// told (a parallel camera, no raster) or the sphere reaches the eye, so full detail is drawn.
+RwReal PixelsAcross(const RwCamera* camera, const RwSphere& sphere)
+{
+    constexpr RwReal kUnknown = std::numeric_limits<RwReal>::infinity();
+    RwFrame* frame = RwCameraGetFrame(camera);
+    if (!frame || !camera->frameBuffer || camera->projectionType != rwPerspective || camera->viewWindow.y <= 0.0f)
+        return kUnknown;
+    const RwMatrix* eye = RwFrameGetLTM(frame);
+    const RwV3d to{sphere.center.x - eye->pos.x, sphere.center.y - eye->pos.y, sphere.center.z - eye->pos.z};
+    const RwReal depth = RwV3dDotProduct(&to, &eye->at);
+    if (depth <= sphere.radius)
+        return kUnknown;
+    return sphere.radius * RwReal(camera->frameBuffer->height) / (camera->viewWindow.y * depth);
+}
+
+Source SourceOf(const RpGeometry* g)
+{
+    const RpMorphTarget& target = g->morphTarget[0];
+    return {g->numVertices, target.verts, target.normals, g->preLitLum,
+            g->numTexCoordSets > 0 ? g->texCoords[0] : nullptr, g->triangles, g->numTriangles,
+            g->matList.numMaterials};
+}
+
+bool Drawable(const RpGeometry* g)
+{
+    return g && g->numTriangles > 0 && g->numVertices > 0 && g->numMorphTargets > 0;
+}
+
+// The low-detail mesh when the atomic is small enough on screen and the mesh can stand in
+// (skinned by the same bones when the atomic is skinned); otherwise the atomic's geometry.
+RpGeometry* ChooseGeometry(RpAtomic* atomic, const RwCamera* camera, const RwSphere& sphere, bool skinned,
+                           RpAtomicSkinData& skin)
+{
+    RpGeometry* low = atomic->lowDetail;
+    if (!Drawable(low) || low->matList.numMaterials != atomic->geometry->matList.numMaterials ||
+        PixelsAcross(camera, sphere) >= atomic->lowDetailBelow)
+        return atomic->geometry;
+    if (!skinned)
+        return low;
+    RpAtomicSkinData lowSkin{};
+    if (!RpAtomicGetSkinQueryCallBack()(atomic, low, &lowSkin) || lowSkin.numBones != skin.numBones)
+        return atomic->geometry;
+    skin = lowSkin;
+    return low;
+}
+
+}  // namespace
+
 RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
 {
     if (!atomic)
@@ -504,42 +556,47 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
     RwCamera* camera = RwCameraGetCurrentCamera();
     RpGeometry* g = atomic->geometry;
     RwDevice* device = RwDeviceGetCurrent();
-    if (!camera || !device || !g || g->numTriangles <= 0 || g->numVertices <= 0 || g->numMorphTargets <= 0)
+    if (!camera || !device || !Drawable(g))
         return atomic;
 
     RpAtomicSkinData skin{};
     const RpAtomicSkinQueryCallBack query = RpAtomicGetSkinQueryCallBack();
-    const bool skinned = query && query(atomic, &skin) && skin.numBones > 0 && skin.boneMatrices &&
+    const bool skinned = query && query(atomic, g, &skin) && skin.numBones > 0 && skin.boneMatrices &&
                          skin.boneIndices && skin.weights;
     if (skinned && skin.numBones > rwDeviceMaxBones) {
         LogWarning("RpAtomicRender: %d bones, only the first %d are drawn\n", skin.numBones, int(rwDeviceMaxBones));
         skin.numBones = rwDeviceMaxBones;
     }
-    const RpMorphTarget& target = g->morphTarget[0];
-    const Source src{g->numVertices, target.verts, target.normals, g->preLitLum,
-                     g->numTexCoordSets > 0 ? g->texCoords[0] : nullptr, g->triangles, g->numTriangles,
-                     g->matList.numMaterials};
+    Source src = SourceOf(g);
     RwFrame* frame = RpAtomicGetFrame(atomic);
     const RwMatrix* ltm = frame ? RwFrameGetLTM(frame) : nullptr;
     // Skinned vertices leave the bind-pose sphere: theirs follows the bones.
-    RwSphere posed;
-    if (skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, posed) &&
-                      RwCameraFrustumTestSphere(camera, &posed) == rwSphereOutside
-                : RwCameraFrustumTestSphere(camera, RpAtomicGetWorldBoundingSphere(atomic)) == rwSphereOutside)
+    RwSphere sphere;
+    const bool bounded = skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, sphere)
+                                 : (sphere = *RpAtomicGetWorldBoundingSphere(atomic), true);
+    if (bounded && RwCameraFrustumTestSphere(camera, &sphere) == rwSphereOutside)
         return atomic;
+    if (bounded && atomic->lowDetail) {
+        g = ChooseGeometry(atomic, camera, sphere, skinned, skin);
+        src = SourceOf(g);
+    }
+    const RpMorphTarget& target = g->morphTarget[0];
     Instance* inst = Prepare(g->instance, src, skinned ? &skin : nullptr);
     if (!inst)
         return atomic;
 
-    const bool lit = (g->flags & rpGeometryLight) && target.normals;
+    // A low-detail mesh draws with the atomic's own materials and flags, so that changes made
+    // to those (colours, shirts, fading) show at every distance.
+    const RpGeometry* own = atomic->geometry;
+    const bool lit = (own->flags & rpGeometryLight) && target.normals;
     const LightSet lights = lit ? GatherLights(camera->world, rpLightLightAtomics) : LightSet{};
-    const bool modulate = g->flags & rpGeometryModulateMaterialColor;
+    const bool modulate = own->flags & rpGeometryModulateMaterialColor;
 
     // Opaque runs first, so that blended ones find the depth of everything behind them.
     std::vector<MaterialDraw> blended;
     for (const MeshSplit& split : inst->splits) {
         const RpMaterial* material =
-            split.material < g->matList.numMaterials ? g->matList.materials[split.material] : nullptr;
+            split.material < own->matList.numMaterials ? own->matList.materials[split.material] : nullptr;
         MaterialDraw md;
         SetupMaterial(md, device, material, modulate, lit, lights, src.uvs != nullptr, atomic->matFXEnabled, split);
         md.draw.mesh = inst->mesh;

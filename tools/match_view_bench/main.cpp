@@ -77,12 +77,13 @@ double Milliseconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// CPU time of the whole process, the driver's workers included: unlike wall-clock time it
-// hardly grows when other programs share the machine.
-double CpuMilliseconds()
+// CPU time of the whole process, the driver's workers included (or with RUSAGE_THREAD of the
+// calling thread alone, where draws are submitted): unlike wall-clock time it hardly grows
+// when other programs share the machine.
+double CpuMilliseconds(int who = RUSAGE_SELF)
 {
     rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+    getrusage(who, &usage);
     const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
@@ -97,7 +98,11 @@ double Quantile(std::vector<double> values, double q)
 struct FrameLoad {
     double triangles = 0, draws = 0, states = 0, textures = 0, dropped = 0;
     double cpuPerFrame = 0;  // ms of all threads, after the first frame
+    double callerCpuPerFrame = 0;  // ms of the calling thread, after the first frame
 };
+
+// What a timed run draws of the view.
+enum class Drawn { kAll, kWorld, kPlayers };
 
 // Set when the program starts, for the time to the first frame.
 std::chrono::steady_clock::time_point g_started;
@@ -138,7 +143,7 @@ bool LoadView(View& view)
 }
 
 // The play moved on to the given time and drawn.
-bool PlayFrame(View& view, float time)
+bool PlayFrame(View& view, float time, Drawn drawn)
 {
     const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
     view.ball.SetPosition({ballX, kBallRadius, 0});
@@ -153,24 +158,32 @@ bool PlayFrame(View& view, float time)
     view.cameras.Standard().Update(kFrameTime);
     view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     view.stadium.World().Update(kFrameTime);
-    return tools::DrawFrame(view.stadium.World(), view.drawn);
+    if (drawn == Drawn::kPlayers)
+        return tools::DrawFrame([&] {
+            for (RenderObject* object : view.drawn)
+                object->Render();
+        });
+    return tools::DrawFrame(view.stadium.World(), drawn == Drawn::kAll ? view.drawn : std::vector<RenderObject*>());
 }
 
 // The frames of play timed, with what they asked of the device; the last one stays on the
 // camera.
-bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double& startUp, FrameLoad& load)
+bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double& startUp, FrameLoad& load,
+              Drawn drawn = Drawn::kAll)
 {
     SetCameraTarget(&view.ball);
     view.cameras.Standard().Activate();
     float time = 0.0f;
-    double cpuAfterFirst = 0.0;
+    double cpuAfterFirst = 0.0, callerCpuAfterFirst = 0.0;
     for (int frame = 0; frame < kFrames; ++frame) {
-        if (frame == 1)
+        if (frame == 1) {
             cpuAfterFirst = CpuMilliseconds();
+            callerCpuAfterFirst = CpuMilliseconds(RUSAGE_THREAD);
+        }
         const auto start = std::chrono::steady_clock::now();
         const GLCounters before = device ? device->Counters() : GLCounters();
         time += kFrameTime;
-        if (!PlayFrame(view, time)) {
+        if (!PlayFrame(view, time, drawn)) {
             SetCameraTarget(nullptr);
             return Fail("a frame was not drawn");
         }
@@ -188,6 +201,7 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
         }
     }
     load.cpuPerFrame = (CpuMilliseconds() - cpuAfterFirst) / (kFrames - 1);
+    load.callerCpuPerFrame = (CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (kFrames - 1);
     SetCameraTarget(nullptr);
     return true;
 }
@@ -249,7 +263,8 @@ void PrintPlay(const std::vector<double>& frames, double startUp, const FrameLoa
                 "  median %.2f ms, p95 %.2f ms, worst %.2f ms (after the first, which took %.1f ms)\n",
                 kFrames, kWidth, kHeight, std::size(kTeam), Quantile(frames, 0.5), Quantile(frames, 0.95),
                 *std::max_element(later.begin(), later.end()), frames.front());
-    std::printf("  CPU time per frame after the first, all threads: %.2f ms\n", load.cpuPerFrame);
+    std::printf("  CPU time per frame after the first, all threads: %.2f ms, calling thread: %.2f ms\n",
+                load.cpuPerFrame, load.callerCpuPerFrame);
     std::printf("  start-up to the end of the first frame: %.0f ms; %d shader variants\n", startUp,
                 device ? device->ShaderVariantCount() : 0);
     std::printf("  per frame: %.0f triangles, %.0f draws, %.0f render state changes, %.0f texture stage "
@@ -276,6 +291,19 @@ bool Bench(const std::string& picture)
     if (!CountLayers(view, device, layers))
         return false;
     PrintPlay(frames, startUp, load, device, layers);
+    // The same play without the players and the ball, and with them alone: what they cost.
+    FrameLoad world, players;
+    std::vector<double> worldFrames, playerFrames;
+    double unused = 0.0;
+    if (!TimePlay(view, device, worldFrames, unused, world, Drawn::kWorld) ||
+        !TimePlay(view, device, playerFrames, unused, players, Drawn::kPlayers))
+        return false;
+    std::printf("  without the players and the ball: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles "
+                "and %.0f draws fewer\n",
+                Quantile(worldFrames, 0.5), world.cpuPerFrame, world.callerCpuPerFrame,
+                (load.triangles - world.triangles) / kFrames, (load.draws - world.draws) / kFrames);
+    std::printf("  the players and the ball alone: median %.2f ms, CPU %.2f ms (%.2f ms calling)\n",
+                Quantile(playerFrames, 0.5), players.cpuPerFrame, players.callerCpuPerFrame);
     std::vector<double> hidden;
     if (!TimeHidden(view, hidden))
         return false;

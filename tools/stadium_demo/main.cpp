@@ -5,7 +5,8 @@
 //                                               stand, and a panda half-way from run to shoot
 // The game folder holds data\Turfbolt.dat, or the data unpacked (the stage folder). Each
 // picture is checked: a scene in it, and flares exactly where the sun can be seen. Last, the
-// panda is drawn behind the camera and half out of the picture, to check how it is culled.
+// panda is drawn behind the camera and half out of the picture, to check how it is culled, and
+// near and far, to check that it draws its low-detail meshes only when small.
 #include "engine/core/RwCore.h"
 #include "engine/core/RwDevice.h"
 #include "engine/gl/GLDevice.h"
@@ -124,19 +125,57 @@ bool ShootBlend(Stadium& stadium, Runner& runner, const std::string& out)
     return DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("stadium_demo", out);
 }
 
-// How many meshes of the runner reach the device, drawn alone.
-uint32_t RunnerDraws(Runner& runner)
+// How many meshes of the runner reach the device, drawn alone, and with how many triangles.
+struct Drawn {
+    uint32_t meshes = 0, triangles = 0;
+};
+Drawn RunnerDrawn(Runner& runner)
 {
     Camera* camera = RwGraphics::Instance()->GetCamera();
     const auto* device = dynamic_cast<const GLDevice*>(RwDeviceGetCurrent());
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     if (!device || !camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
-        return 0;
-    const uint32_t before = device->Counters().meshDraws;
+        return {};
+    const uint32_t before = device->Counters().meshDraws, trianglesBefore = RwEngineGetFrameMetrics()->numTriangles;
     runner.Render();
-    const uint32_t draws = device->Counters().meshDraws - before;
+    const Drawn drawn{device->Counters().meshDraws - before, RwEngineGetFrameMetrics()->numTriangles - trianglesBefore};
     camera->EndUpdate();
-    return draws;
+    return drawn;
+}
+
+uint32_t RunnerDraws(Runner& runner)
+{
+    return RunnerDrawn(runner).meshes;
+}
+
+// A player on screen at full size draws its full meshes; one far off (smaller than at the
+// match camera) draws the simpler ones the data gives its body and kit.
+bool CheckDetailBySize(Runner& runner)
+{
+    std::vector<RpAtomic*> atomics;
+    runner.GetAtomics(atomics);
+    uint32_t full = 0, low = 0;
+    for (RpAtomic* atomic : atomics) {
+        full += uint32_t(RpAtomicGetGeometry(atomic)->numTriangles);
+        const RpGeometry* simple = RpAtomicGetLowDetail(atomic);
+        low += uint32_t((simple ? simple : RpAtomicGetGeometry(atomic))->numTriangles);
+    }
+    if (low >= full)
+        return Fail("the runner has no low-detail meshes");
+    runner.SetPosition({0, 0, 0});
+    runner.Update(0.0f);
+    const struct {
+        float distance;
+        uint32_t triangles;
+    } views[] = {{4.0f, full}, {70.0f, low}, {4.0f, full}};
+    for (const auto& view : views) {
+        LookAt({0, 1, -view.distance}, {0, 1, 0});
+        const uint32_t drawn = RunnerDrawn(runner).triangles;
+        if (drawn != view.triangles)
+            return Fail("the runner " + std::to_string(view.distance) + " m away draws " + std::to_string(drawn) +
+                        " triangles, not " + std::to_string(view.triangles));
+    }
+    return true;
 }
 
 // Characters are culled by where their bones put them: none drawn behind the camera, all of
@@ -188,7 +227,7 @@ bool MakeSheet(const std::string& outDir)
              ShootSun(stadium, eye, false, prefix + "_sun_behind_stand.png") && ok;
     }
     ok = ShootBlend(stadium, runner, outDir + "/panda_run_to_shoot.png") && ok;
-    return CheckCharacterCulling(runner) && ok;
+    return CheckCharacterCulling(runner) && CheckDetailBySize(runner) && ok;
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -123,13 +125,13 @@ TEST_F(Skin, StreamAndCloneCarryTheSkeletonAndTheSkin)
     RpAtomicSkinData data{};
     RpSkinAtomicSetHAnimHierarchy(b.atomic, b.hierarchy);
     b.hierarchy->pMatrixArray[1].pos = {0, 2, 0};
-    ASSERT_TRUE(query(b.atomic, &data));
+    ASSERT_TRUE(query(b.atomic, b.atomic->geometry, &data));
     EXPECT_EQ(data.numBones, 2);
     EXPECT_EQ(std::pair(data.weights, data.boneIndices),
               std::pair(RpSkinGetVertexBoneWeights(skin), RpSkinGetVertexBoneIndices(skin)));
     EXPECT_TRUE(Near(Transformed(data.boneMatrices[1], {2, 0, 0}), {1, 2, 0}));
     RpAtomic* plain = RpAtomicCreate();
-    EXPECT_FALSE(query(plain, &data));
+    EXPECT_FALSE(query(plain, plain->geometry, &data));
     RpAtomicDestroy(plain);
 
     // Clones get hierarchies of their own, bound to their own frames, with the matrices.
@@ -237,6 +239,43 @@ TEST_F(Skin, StoredCountsAndMatricesAreCheckedAsTheyAreRead)
         const RwMatrix& m = RpSkinGetSkinToBoneMatrices(read)[1];
         EXPECT_EQ(m.flags & (rwMatrixTypeOrthonormal | rwMatrixInternalIdentity), RwUInt32(rwMatrixTypeOrthonormal));
         RpClumpDestroy(back);
+    }
+}
+
+TEST_F(Skin, ALowDetailMeshIsDrawnSkinnedOnlyWhenBoundToTheSameBones)
+{
+    const RpSkin* own = RpSkinGeometryGetSkin(l.atomic->geometry);
+    ASSERT_NE(own, nullptr);
+    RpSkinAtomicSetHAnimHierarchy(l.atomic, l.hierarchy);
+    const RpAtomicSkinQueryCallBack query = RpAtomicGetSkinQueryCallBack();
+    RpAtomicSkinData ownData{};
+    ASSERT_TRUE(query(l.atomic, l.atomic->geometry, &ownData));
+    const RpSkinVertexIndices indices[2] = {{0, 0, 0, 0}, {1, 0, 0, 0}};
+    const RpSkinVertexWeights weights[2] = {{1, 0, 0, 0}, {1, 0, 0, 0}};
+    std::vector<RwMatrix> moved(own->skinToBone, own->skinToBone + own->numBones);
+    moved[1].pos.y += 0.5f;
+    std::vector<RwMatrix> more(own->skinToBone, own->skinToBone + own->numBones);
+    more.push_back(more.back());
+    const struct {
+        const char* name;
+        std::vector<RwMatrix> skinToBone;
+        bool skinned;
+    } cases[] = {
+        {"the same bones", std::vector<RwMatrix>(own->skinToBone, own->skinToBone + own->numBones), true},
+        {"a bone bound elsewhere", moved, false},
+        {"a bone more", more, false},
+    };
+    for (const auto& c : cases) {
+        RpGeometry* low = RpGeometryCreate(2, 0, 0);
+        RpSkin* skin = RpSkinCreate(2, RwInt32(c.skinToBone.size()), c.skinToBone.data(), indices, weights);
+        ASSERT_NE(RpSkinGeometrySetSkin(low, skin), nullptr) << c.name;
+        RpAtomicSkinData data{};
+        EXPECT_EQ(query(l.atomic, low, &data), c.skinned) << c.name;
+        if (c.skinned) {
+            EXPECT_EQ(std::tuple(data.numBones, data.boneMatrices, data.weights),
+                      std::tuple(ownData.numBones, ownData.boneMatrices, RpSkinGetVertexBoneWeights(skin)));
+        }
+        RpGeometryDestroy(low);
     }
 }
 

@@ -199,7 +199,7 @@ RwMatrix g_bones[2];
 std::vector<RwUInt8> g_boneIndices;
 std::vector<RwReal> g_weights;
 
-RwBool BenchSkin(RpAtomic*, RpAtomicSkinData* out)
+RwBool BenchSkin(RpAtomic*, RpGeometry*, RpAtomicSkinData* out)
 {
     out->numBones = 2;
     out->boneMatrices = g_bones;

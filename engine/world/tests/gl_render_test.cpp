@@ -186,7 +186,7 @@ TEST_F(WorldGL, SkinnedVerticesFollowTheirBones)
         g_indices[v][1] = 1;
         g_weights[v][1] = 1;
     }
-    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpAtomicSkinData* out) -> RwBool {
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpGeometry*, RpAtomicSkinData* out) -> RwBool {
         *out = {2, g_bones, g_indices, g_weights};
         return true;
     });

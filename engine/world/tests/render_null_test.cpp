@@ -195,7 +195,7 @@ TEST_F(WorldRenderNull, SkinnedAtomicsHandTheirBonesToTheDevice)
     static RwReal weights[24][4];
     for (auto& w : weights)
         w[0] = 1;
-    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpAtomicSkinData* out) -> RwBool {
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpGeometry*, RpAtomicSkinData* out) -> RwBool {
         *out = {2, bones, indices, weights};
         return true;
     });
@@ -239,7 +239,7 @@ TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
     static RwMatrix bones[2];
     static RwUInt8 indices[24][4];
     static RwReal weights[24][4];
-    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpAtomicSkinData* out) -> RwBool {
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpGeometry*, RpAtomicSkinData* out) -> RwBool {
         *out = {2, bones, indices, weights};
         return true;
     });
@@ -258,6 +258,74 @@ TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
         RpClumpDestroy(clump);
     }
     RpAtomicSetSkinQueryCallBack(nullptr);
+}
+
+TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
+{
+    // The box's sphere (radius sqrt 3) is 128 sqrt(3) / z pixels across, 20 at z = 11.1. The
+    // low mesh, a quad, has a plain material of its own: the box's faded one is what shows.
+    RpMaterial* faded = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(faded, &half);
+    RpClump* clump = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor, {faded});
+    RpMaterialDestroy(faded);
+    RpAtomic* atomic = clump->atomics[0];
+    RpMaterial* plain = RpMaterialCreate();
+    RpGeometry* low = MakeQuad(-1, -1, 1, 1, plain, 0);
+    RpAtomicSetLowDetail(atomic, low, 20);
+    const auto drawAt = [&](float z) {
+        const RwV3d at{0, 0, z};
+        RwFrameTranslate(RpClumpGetFrame(clump), &at, rwCombineReplace);
+        return Draw(clump);
+    };
+    const struct {
+        const char* name;
+        float z;
+        const char* drawn;
+    } distances[] = {
+        {"near", 10, "0+36 blend alpha:0.50"},
+        {"just small enough", 12, "0+6 blend alpha:0.50"},
+        {"far", 90, "0+6 blend alpha:0.50"},
+        {"the eye inside its sphere", 1.5f, "0+36 blend alpha:0.50"},
+    };
+    for (const auto& c : distances)
+        EXPECT_EQ(drawAt(c.z), (Draws{c.drawn})) << c.name;
+
+    // Far away, the low mesh stands in only where it can: drawn with the box's one material
+    // and skinned by as many bones.
+    static RpGeometry* s_low;
+    static RwInt32 s_lowBones;
+    static RwMatrix bones[2];
+    static RwUInt8 indices[24][4];
+    static RwReal weights[24][4];
+    for (auto& w : weights)
+        w[0] = 1;
+    s_low = low;
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpGeometry* geometry, RpAtomicSkinData* out) -> RwBool {
+        *out = {geometry == s_low ? s_lowBones : 2, bones, indices, weights};
+        return out->numBones > 0;
+    });
+    const struct {
+        const char* name;
+        RwInt32 lowBones;
+        const char* drawn;
+    } skins[] = {
+        {"skinned alike", 2, "0+6 blend bones:2 alpha:0.50"},
+        {"low mesh not skinned", 0, "0+36 blend bones:2 alpha:0.50"},
+        {"skinned by other bones", 3, "0+36 blend bones:2 alpha:0.50"},
+    };
+    for (const auto& c : skins) {
+        s_lowBones = c.lowBones;
+        EXPECT_EQ(drawAt(90), (Draws{c.drawn})) << c.name;
+    }
+    RpAtomicSetSkinQueryCallBack(nullptr);
+    RpGeometryAddMaterial(low, plain);
+    EXPECT_EQ(drawAt(90), (Draws{"0+36 blend alpha:0.50"})) << "a second material the box does not have";
+    RpAtomicSetLowDetail(atomic, nullptr, 20);
+    EXPECT_EQ(drawAt(90), (Draws{"0+36 blend alpha:0.50"})) << "taken away";
+    RpGeometryDestroy(low);
+    RpMaterialDestroy(plain);
+    RpClumpDestroy(clump);
 }
 
 TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 using namespace worldtest;
 
@@ -83,7 +84,9 @@ protected:
         return t;
     }
 
-    // A two-frame clump: a textured box on the root, a prelit quad on a child frame.
+    static constexpr RwReal kLowBelow = 40.0f;
+    // A two-frame clump: a textured box on the root (a quad for its low detail), a prelit quad
+    // on a child frame.
     RpClump* MakeSample()
     {
         RpMaterial* m = RpMaterialCreate();
@@ -95,6 +98,9 @@ protected:
         t->addressU = rwTextureAddressClamp;
         RpMaterialSetTexture(m, t);
         RpClump* clump = BoxClump({1, 2, 3}, rpGeometryLight | rpGeometryModulateMaterialColor, {m});
+        RpGeometry* low = MakeQuad(0, 0, 2, 2, m, rpGeometryLight);
+        RpAtomicSetLowDetail(clump->atomics[0], low, kLowBelow);
+        RpGeometryDestroy(low);
         RpGeometry* quad = MakeQuad(0, 0, 1, 1, m, rpGeometryPrelit);
         quad->preLitLum[2] = {1, 2, 3, 4};
         const RwInt32 second = RpGeometryAddMorphTarget(quad);
@@ -142,6 +148,11 @@ TEST_F(WorldStream, ClumpRoundTripAndCloneKeepEverything)
     const RpMaterial* m = GeometryOf(clump)->matList.materials[0];
     EXPECT_EQ(m->texture, GeometryOf(original)->matList.materials[0]->texture) << "from the dictionary";
     EXPECT_EQ(m->texture->addressU, rwTextureAddressClamp);
+    const RpGeometry* low = RpAtomicGetLowDetail(clump->atomics[0]);
+    ASSERT_NE(low, nullptr);
+    EXPECT_EQ(std::tuple(low->numTriangles, low->matList.numMaterials, clump->atomics[0]->lowDetailBelow),
+              std::tuple(2, 1, kLowBelow));
+    EXPECT_EQ(RpAtomicGetLowDetail(clump->atomics[1]), nullptr);
     // The two geometries of the file have separate material lists.
     EXPECT_NE(clump->atomics[1]->geometry->matList.materials[0], m);
     RpClumpDestroy(clump);
@@ -250,6 +261,14 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
     const uint8_t tri[8] = {0, 0, 3, 0, 2, 0, 0, 0};
     const size_t triangle = size_t(std::search(bytes.begin(), bytes.end(), tri, tri + 8) - bytes.begin());
     ASSERT_LT(triangle, bytes.size());
+    // The low-detail size follows its chunk's header and its data chunk's header.
+    const uint8_t lowHeader[4] = {0x41, 0x01, 0, 0};
+    const size_t lowSize = size_t(std::search(bytes.begin(), bytes.end(), lowHeader, lowHeader + 4) - bytes.begin()) +
+                           2 * rwChunkHeaderSize;
+    ASSERT_LT(lowSize, bytes.size());
+    RwReal stored;
+    std::memcpy(&stored, &bytes[lowSize], 4);
+    ASSERT_EQ(stored, kLowBelow);
     // Offsets: clump header 12, data header 12, counts at 24.
     const struct {
         size_t at;
@@ -263,10 +282,13 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
         {16, 2, "data chunk of a later version"},
         {triangle + 2, 99, "a triangle past the vertices"},
         {triangle + 6, 5, "material 5 of 1"},
+        {lowSize, 0, "a low-detail mesh drawn below 0 pixels"},
+        {lowSize, 0xbf800000, "below -1 pixels"},
+        {lowSize, 0x7fc00000, "below a size that is not a number"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bad = bytes;
-        std::memcpy(&bad[c.at], &c.value, c.at >= triangle ? 2 : 4);
+        std::memcpy(&bad[c.at], &c.value, c.at >= triangle && c.at < triangle + 8 ? 2 : 4);
         RpClump* clump = ReadClump(bad);
         EXPECT_EQ(clump, nullptr) << c.what;
         RpClumpDestroy(clump);

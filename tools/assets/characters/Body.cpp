@@ -32,6 +32,7 @@ struct Part {
     std::function<float(float, float)> relief;
     int rings = 6, sides = 8;
     float sweep = 1;  // the part of a full turn the columns span; below 1 the surface is open
+    bool fitted = false;  // rings and sides already fitted to another part's at the detail built
     // UVs: u runs once around (starting at azimuth u0 turns from the front), v along the axis,
     // both mapped into the rectangle (uOff, vOff) + (uScale, vScale).
     float u0 = 0.5f, uOff = 0, vOff = 0, uScale = 1, vScale = 1;
@@ -157,6 +158,43 @@ void AddPart(MeshBuilder& mesh, const Part& part)
     }
 }
 
+// Adds parts at the detail asked for. The low detail traces the same surfaces through fewer
+// rings and sides, so its vertices keep the weights of their places on the same skeleton.
+class Modeller {
+public:
+    // A worn mesh (the kit) is widened at low detail so that the middles of its flat facets
+    // stay on the full surface rather than cutting into what it covers.
+    Modeller(MeshBuilder& mesh, Detail detail, bool worn = false) : m_mesh(mesh), m_detail(detail), m_worn(worn) {}
+    int Material(const std::string& name) { return m_mesh.Material(name); }
+    void UseMaterial(int material) { m_mesh.UseMaterial(material); }
+    int Rings(int rings) const { return m_detail == Detail::Low ? std::max(3, (rings + 2) / 2) : rings; }
+    int Sides(int sides) const
+    {
+        return m_detail == Detail::Low ? std::max(4, static_cast<int>(std::lround(static_cast<float>(sides) * 0.6f)))
+                                       : sides;
+    }
+    void Add(Part part)
+    {
+        if (!part.fitted) {
+            part.rings = Rings(part.rings);
+            part.sides = Sides(part.sides);
+        }
+        if (m_worn && m_detail == Detail::Low) {
+            // The slack covers what the fewer rings cut off the belly's bulge along the body.
+            constexpr float kSlack = 1.04f;
+            const float widen = kSlack / std::cos(kPi * part.sweep / static_cast<float>(part.sides));
+            part.width *= widen;
+            part.depth *= widen;
+        }
+        AddPart(m_mesh, part);
+    }
+
+private:
+    MeshBuilder& m_mesh;
+    Detail m_detail;
+    bool m_worn;
+};
+
 // ---------------------------------------------------------------- race shapes
 
 struct Shape {
@@ -215,7 +253,7 @@ struct Materials {
 };
 
 // Palette cells of the "<race>_detail" texture (4 x 4 cells) and of "<race>_kit" (2 x 2).
-enum Detail { kEyeWhite, kPupil, kNose, kHorn, kClaw, kMouth, kIris, kStripe };
+enum DetailCell { kEyeWhite, kPupil, kNose, kHorn, kClaw, kMouth, kIris, kStripe };
 void PaletteUV(Part& p, int cell, int columns)
 {
     p.uScale = p.vScale = 0;
@@ -279,7 +317,7 @@ Part Spindle(int bone, Vec3 a, Vec3 b, float width, float depth, Vec3 side, int 
 
 // ---------------------------------------------------------------- the body
 
-constexpr int kTorsoRings = 9;
+constexpr int kTorsoRings = 9, kTorsoSides = 14;
 
 // Height along the torso, 0 at its low end and 1 at its top.
 float TorsoHeight(const Shape& s, float y)
@@ -312,7 +350,7 @@ Part Torso(const Shape& s, float low, float top, float grow)
     };
     p.relief = [s, height](float u, float phi) { return BellyRelief(s, height(u), phi); };
     p.rings = kTorsoRings;
-    p.sides = 14;
+    p.sides = kTorsoSides;
     p.j0 = {0, s.torsoLow, 0};
     p.j1 = {0, s.torsoTop, 0};
     auto at = [&](float y) { return TorsoHeight(s, y); };
@@ -328,39 +366,43 @@ float Window(float x, float edge)
 // A lighter chest and belly: a skin over the torso's front that rises just above it in the
 // middle and sinks below it at the edges, so it follows the torso in every pose and stays
 // well inside the shirt.
-Part BellyPatch(const Shape& s)
+Part BellyPatch(const Shape& s, const Modeller& m)
 {
     // An oval by height along the torso and angle around it. Its rings are the torso's second
-    // to eighth, so the patch never crosses a torso facet.
+    // to last but one, so the patch never crosses a torso facet.
     constexpr float kLow = 0.2f, kHigh = 0.8f, kHalfAngle = 0.9f;
-    const float ring = (s.torsoTop - s.torsoLow) / kTorsoRings;
+    const int torsoRings = m.Rings(kTorsoRings), torsoSides = m.Sides(kTorsoSides);
+    const float ring = (s.torsoTop - s.torsoLow) / static_cast<float>(torsoRings);
     const float low = s.torsoLow + ring, top = s.torsoTop - ring;
     Part p = Torso(s, low, top, 1.0f);
-    p.rings = kTorsoRings - 2;
+    p.rings = torsoRings - 2;
     p.relief = [s, low, top, belly = p.relief](float u, float phi) {
         const float along = (2 * TorsoHeight(s, low + (top - low) * u) - kLow - kHigh) / (kHigh - kLow);
         const float around = std::remainder(phi, 2 * kPi) / kHalfAngle;
         const float inside = Window(std::sqrt(along * along + around * around), 0.3f);
         return belly(u, phi) * (0.94f + 0.075f * inside);
     };
-    // The front 6/14 of the turn, its columns on every torso meridian and halfway between.
-    p.sweep = 6.0f / 14.0f;
-    p.sides = 12;
+    // The front 6/14 of the turn (as near as the torso's meridians allow), its columns on every
+    // torso meridian and halfway between.
+    const int meridians = static_cast<int>(std::lround(static_cast<float>(torsoSides) * 6.0f / 14.0f));
+    p.sweep = static_cast<float>(meridians) / static_cast<float>(torsoSides);
+    p.sides = 2 * meridians;
+    p.fitted = true;
     p.u0 = 0.5f + (1 - p.sweep) * 0.5f;
     p.vOff = 0.1f;
     p.vScale = 0.3f;
     return p;
 }
 
-void AddLimbs(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
+void AddLimbs(Modeller& m, const Shape& s, const Materials& mat, Race race)
 {
     for (int side = 0; side < 2; ++side) {
         const int up = side ? kUpperArmR : kUpperArmL;
         const int th = side ? kThighR : kThighL;
         const float x = side ? -1.0f : 1.0f;
         m.UseMaterial(race == Race::Panda ? mat.skin2 : mat.skin);
-        AddPart(m, Limb(up, up + 1, s.armR, s.foreR * 1.05f));
-        AddPart(m, Limb(up + 1, up + 2, s.foreR, s.handR * 0.8f));
+        m.Add(Limb(up, up + 1, s.armR, s.foreR * 1.05f));
+        m.Add(Limb(up + 1, up + 2, s.foreR, s.handR * 0.8f));
         m.UseMaterial(mat.hands);
         Part hand = Spindle(up + 2, J(up + 2) + Vec3{x * 0.01f, 0, 0}, J(up + 2) + Vec3{x * (0.05f + s.handR * 2.2f), 0, 0},
                             0.55f * s.handR * 1.6f, s.handR * 1.5f, {0, 1, 0});
@@ -368,15 +410,15 @@ void AddLimbs(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
         hand.anchors = {{up + 1, 0.0f}, {up + 2, 0.3f}};
         hand.j0 = J(up + 2);
         hand.j1 = hand.b;
-        AddPart(m, hand);
+        m.Add(hand);
         // Legs.
         m.UseMaterial(race == Race::Panda ? mat.skin2 : mat.skin);
-        AddPart(m, Limb(th, th + 1, s.thighR, s.shinR * 1.1f));
-        AddPart(m, Limb(th + 1, th + 2, s.shinR, s.shinR * 0.8f));
+        m.Add(Limb(th, th + 1, s.thighR, s.shinR * 1.1f));
+        m.Add(Limb(th + 1, th + 2, s.shinR, s.shinR * 0.8f));
         Part foot = Spindle(th + 2, J(th + 2) + Vec3{0, -0.04f, -0.08f}, J(th + 2) + Vec3{0, -0.04f, s.footLen + 0.02f},
                             s.footR, 0.05f, {1, 0, 0});
         foot.anchors = {{th + 2, 0}};
-        AddPart(m, foot);
+        m.Add(foot);
         // Claws on hands and feet for the scaly and horny races.
         if (race == Race::Lizard || race == Race::Rhino) {
             m.UseMaterial(mat.detail);
@@ -384,7 +426,7 @@ void AddLimbs(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
                 Part claw = Spindle(th + 2, J(th + 2) + Vec3{k * 0.035f, -0.06f, s.footLen - 0.02f},
                                     J(th + 2) + Vec3{k * 0.035f, -0.065f, s.footLen + 0.07f}, 0.018f, 0.014f, {1, 0, 0}, 3, 4);
                 PaletteUV(claw, kClaw, 4);
-                AddPart(m, claw);
+                m.Add(claw);
             }
         }
     }
@@ -402,7 +444,7 @@ Vec3 OnEllipsoid(Vec3 centre, Vec3 radii, Vec3 dir, Vec3& normal)
 
 // A pair of eyes set into the head's surface in the direction `look` (for the left eye;
 // the right one mirrors it), bulging out by half their size.
-void AddEyes(MeshBuilder& m, const Materials& mat, Vec3 centre, Vec3 radii, Vec3 look, float size)
+void AddEyes(Modeller& m, const Materials& mat, Vec3 centre, Vec3 radii, Vec3 look, float size)
 {
     m.UseMaterial(mat.detail);
     for (int side = 0; side < 2; ++side) {
@@ -412,23 +454,23 @@ void AddEyes(MeshBuilder& m, const Materials& mat, Vec3 centre, Vec3 radii, Vec3
         const Vec3 c = surface + normal * (size * 0.1f);
         Part white = Blob(kHead, c, {size, size * 1.1f, size * 0.8f}, 4, 6);
         PaletteUV(white, kEyeWhite, 4);
-        AddPart(m, white);
+        m.Add(white);
         Part pupil = Blob(kHead, c + normal * (size * 0.62f), Vec3{size * 0.5f, size * 0.6f, size * 0.45f}, 4, 6);
         PaletteUV(pupil, kPupil, 4);
-        AddPart(m, pupil);
+        m.Add(pupil);
     }
 }
 
 // Spikes along the middle of the head from the brow to the nape, and one on the neck, each
 // rooted in the surface it stands on and pointing out of it.
-void AddCrest(MeshBuilder& m, const Materials& mat, const Shape& s, Vec3 hc, Vec3 headRadii)
+void AddCrest(Modeller& m, const Materials& mat, const Shape& s, Vec3 hc, Vec3 headRadii)
 {
     m.UseMaterial(mat.detail);
     auto spike = [&](int bone, Vec3 base, Vec3 normal, float height) {
         Part p = Spindle(bone, base - normal * 0.01f, base + normal * height, 0.012f, 0.03f, {1, 0, 0}, 3, 4);
         p.profile = [](float u) { return 1.0f - u; };
         PaletteUV(p, kStripe, 4);
-        AddPart(m, p);
+        m.Add(p);
     };
     for (int k = 0; k < 4; ++k) {
         const float a = 0.35f + 0.45f * static_cast<float>(k);  // from the brow over the crown
@@ -455,27 +497,27 @@ void FaceUV(Part& p, float uOff, float uScale, float vOff, float vScale)
 
 // The races' faces on the head centred at hc with the given radii.
 
-void AddPandaFace(MeshBuilder& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+void AddPandaFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
 {
     m.UseMaterial(mat.face);
     Part muzzle = Blob(kHead, hc + Vec3{0, -0.06f, s.headD * 0.8f}, {0.10f, 0.075f, 0.08f}, 5, 10);
     FaceUV(muzzle, 0.45f, 0.1f, 0.7f, 0.2f);
-    AddPart(m, muzzle);
+    m.Add(muzzle);
     m.UseMaterial(mat.detail);
     Part nose = Blob(kHead, hc + Vec3{0, -0.03f, s.headD + 0.055f}, {0.04f, 0.025f, 0.025f}, 4, 6);
     PaletteUV(nose, kNose, 4);
-    AddPart(m, nose);
+    m.Add(nose);
     m.UseMaterial(mat.skin2);
     for (int side = 0; side < 2; ++side) {
         const float x = side ? -1.0f : 1.0f;
         Part ear = Spindle(kHead, hc + Vec3{x * 0.14f, 0.13f, -0.02f}, hc + Vec3{x * 0.17f, 0.25f, -0.02f}, 0.075f, 0.035f,
                            {1, 0, 0}, 4, 8);
-        AddPart(m, ear);
+        m.Add(ear);
     }
     AddEyes(m, mat, hc, headRadii, {0.085f, s.headH * 0.25f, s.headD * 0.86f}, 0.03f);
 }
 
-void AddLizardFace(MeshBuilder& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+void AddLizardFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
 {
     m.UseMaterial(mat.face);
     // A long flat snout and jaw.
@@ -487,79 +529,79 @@ void AddLizardFace(MeshBuilder& m, const Shape& s, const Materials& mat, Vec3 hc
     snout.depth = 0.07f;
     snout.profile = [](float u) { return TubeProfile(1.0f, 0.55f, 0.25f)(u); };
     FaceUV(snout, 0.3f, 0.4f, 0.55f, 0.4f);
-    AddPart(m, snout);
+    m.Add(snout);
     AddEyes(m, mat, hc, headRadii, {0.10f, 0.06f, 0.06f}, 0.045f);
     AddCrest(m, mat, s, hc, headRadii);
 }
 
-void AddPrimateFace(MeshBuilder& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+void AddPrimateFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
 {
     m.UseMaterial(mat.face);
     Part muzzle = Blob(kHead, hc + Vec3{0, -0.07f, s.headD * 0.7f}, {0.12f, 0.09f, 0.08f}, 5, 10);
     FaceUV(muzzle, 0.4f, 0.2f, 0.7f, 0.25f);
-    AddPart(m, muzzle);
+    m.Add(muzzle);
     // The brow ridge.
     m.UseMaterial(mat.skin);
     Part brow = Spindle(kHead, hc + Vec3{0.15f, 0.06f, s.headD * 0.72f}, hc + Vec3{-0.15f, 0.06f, s.headD * 0.72f}, 0.04f,
                         0.05f, {0, 1, 0}, 5, 6);
-    AddPart(m, brow);
+    m.Add(brow);
     AddEyes(m, mat, hc, headRadii, {0.06f, 0.0f, s.headD * 0.8f}, 0.028f);
     m.UseMaterial(mat.face);
     for (int side = 0; side < 2; ++side) {
         const float x = side ? -1.0f : 1.0f;
         Part ear = Blob(kHead, hc + Vec3{x * s.headW, 0.0f, -0.01f}, {0.025f, 0.05f, 0.04f}, 4, 6);
         FaceUV(ear, 0.1f, 0.05f, 0.5f, 0.05f);
-        AddPart(m, ear);
+        m.Add(ear);
     }
 }
 
-void AddRhinoFace(MeshBuilder& m, const Materials& mat, Vec3 hc, Vec3 headRadii)
+void AddRhinoFace(Modeller& m, const Materials& mat, Vec3 hc, Vec3 headRadii)
 {
     m.UseMaterial(mat.face);
     Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.0f}, hc + Vec3{0, -0.10f, 0.42f}, 0.15f, 0.13f, {1, 0, 0}, 6, 12);
     snout.profile = [](float u) { return std::sqrt(std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 0.7f + 0.3f)))); };
     FaceUV(snout, 0.3f, 0.4f, 0.55f, 0.4f);
-    AddPart(m, snout);
+    m.Add(snout);
     m.UseMaterial(mat.detail);
     Part horn = Spindle(kHead, hc + Vec3{0, 0.0f, 0.33f}, hc + Vec3{0, 0.30f, 0.42f}, 0.06f, 0.07f, {1, 0, 0}, 5, 8);
     horn.profile = [](float u) { return u < 0.1f ? u * 10 : std::pow(1.0f - (u - 0.1f) / 0.9f, 0.8f); };
     PaletteUV(horn, kHorn, 4);
-    AddPart(m, horn);
+    m.Add(horn);
     Part horn2 = Spindle(kHead, hc + Vec3{0, 0.05f, 0.18f}, hc + Vec3{0, 0.18f, 0.2f}, 0.04f, 0.045f, {1, 0, 0}, 4, 6);
     horn2.profile = horn.profile;
     PaletteUV(horn2, kHorn, 4);
-    AddPart(m, horn2);
+    m.Add(horn2);
     AddEyes(m, mat, hc, headRadii, {0.13f, 0.06f, 0.13f}, 0.032f);
     m.UseMaterial(mat.skin);
     for (int side = 0; side < 2; ++side) {
         const float x = side ? -1.0f : 1.0f;
         Part ear = Spindle(kHead, hc + Vec3{x * 0.12f, 0.12f, -0.08f}, hc + Vec3{x * 0.19f, 0.27f, -0.1f}, 0.045f, 0.025f,
                            {1, 0, 0}, 4, 6);
-        AddPart(m, ear);
+        m.Add(ear);
     }
 }
 
-void AddWeaselFace(MeshBuilder& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
+void AddWeaselFace(Modeller& m, const Shape& s, const Materials& mat, Vec3 hc, Vec3 headRadii)
 {
     m.UseMaterial(mat.face);
     Part snout = Spindle(kHead, hc + Vec3{0, -0.02f, 0.0f}, hc + Vec3{0, -0.05f, 0.27f}, 0.09f, 0.08f, {1, 0, 0}, 5, 10);
     snout.profile = [](float u) { return std::sqrt(std::max(0.0f, std::sin(kPi * std::min(1.0f, u * 0.75f + 0.25f)))); };
     FaceUV(snout, 0.3f, 0.4f, 0.6f, 0.35f);
-    AddPart(m, snout);
+    m.Add(snout);
     m.UseMaterial(mat.detail);
     Part nose = Blob(kHead, hc + Vec3{0, -0.04f, 0.27f}, {0.025f, 0.02f, 0.02f}, 4, 6);
     PaletteUV(nose, kNose, 4);
-    AddPart(m, nose);
+    m.Add(nose);
     AddEyes(m, mat, hc, headRadii, {0.065f, 0.04f, s.headD * 0.75f}, 0.028f);
     m.UseMaterial(mat.skin);
     for (int side = 0; side < 2; ++side) {
         const float x = side ? -1.0f : 1.0f;
         Part ear = Blob(kHead, hc + Vec3{x * 0.09f, 0.11f, -0.03f}, {0.045f, 0.045f, 0.02f}, 4, 6);
-        AddPart(m, ear);
+        m.Add(ear);
     }
 }
 
-void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
+void AddHead(Modeller& m, const Shape& s, const Materials& mat, Race race)
 {
     const Vec3 hc = J(kHead) + Vec3{0, s.headUp, s.headFwd};
     m.UseMaterial(mat.skin);
@@ -567,10 +609,10 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
     neck.a = J(kNeck) - Vec3{0, 0.08f, 0};
     neck.b = hc;
     neck.anchors = {{kChest, -0.3f}, {kNeck, 0.3f}, {kHead, 0.9f}};
-    AddPart(m, neck);
+    m.Add(neck);
     m.UseMaterial(mat.face);
     const Vec3 headRadii{s.headW, s.headH, s.headD};
-    AddPart(m, Blob(kHead, hc, headRadii, 9, 14));
+    m.Add(Blob(kHead, hc, headRadii, 9, 14));
     switch (race) {
     case Race::Panda:
         AddPandaFace(m, s, mat, hc, headRadii);
@@ -590,7 +632,7 @@ void AddHead(MeshBuilder& m, const Shape& s, const Materials& mat, Race race)
     }
 }
 
-void AddTail(MeshBuilder& m, const Materials& mat, Race race)
+void AddTail(Modeller& m, const Materials& mat, Race race)
 {
     Part tail;
     tail.j0 = J(kTail1);
@@ -629,10 +671,10 @@ void AddTail(MeshBuilder& m, const Materials& mat, Race race)
     m.UseMaterial(race == Race::Weasel ? mat.skin2 : mat.skin);
     if (race == Race::Panda)
         m.UseMaterial(mat.skin);
-    AddPart(m, tail);
+    m.Add(tail);
 }
 
-Materials MakeMaterials(MeshBuilder& m, Race race)
+Materials MakeMaterials(Modeller& m, Race race)
 {
     const std::string n = [&] {
         std::string s = RaceName(race);
@@ -649,35 +691,37 @@ Materials MakeMaterials(MeshBuilder& m, Race race)
     return mat;
 }
 
-MeshBuilder BuildBody(Race race)
+MeshBuilder BuildBody(Race race, Detail detail)
 {
-    MeshBuilder m;
+    MeshBuilder mesh;
+    Modeller m(mesh, detail);
     const Shape s = ShapeOf(race);
     Materials mat = MakeMaterials(m, race);
     Part torso = Torso(s, s.torsoLow, s.torsoTop, 1.0f);
     torso.uScale = 2;  // the fur repeats twice around
     m.UseMaterial(mat.skin);
-    AddPart(m, torso);
+    m.Add(torso);
     if (race == Race::Primate || race == Race::Lizard) {
         m.UseMaterial(mat.skin2);
-        AddPart(m, BellyPatch(s));
+        m.Add(BellyPatch(s, m));
     } else if (race == Race::Weasel) {
         // The weasel's second skin is its tail; its belly is the cream of its throat.
         m.UseMaterial(mat.face);
-        Part belly = BellyPatch(s);
+        Part belly = BellyPatch(s, m);
         belly.vOff = 0.7f;
         belly.vScale = 0.25f;
-        AddPart(m, belly);
+        m.Add(belly);
     }
     AddHead(m, s, mat, race);
     AddLimbs(m, s, mat, race);
     AddTail(m, mat, race);
-    return m;
+    return mesh;
 }
 
-MeshBuilder BuildKit(Race race)
+MeshBuilder BuildKit(Race race, Detail detail)
 {
-    MeshBuilder m;
+    MeshBuilder mesh;
+    Modeller m(mesh, detail, true);
     const Shape s = ShapeOf(race);
     const std::string n = TextureNames(race)[0].substr(0, TextureNames(race)[0].find('_'));
     const int shirt = m.Material(n + "_shirt");
@@ -695,38 +739,38 @@ MeshBuilder BuildKit(Race race)
     // The profile runs from the hem (s 0) up; the texture runs from the collar down.
     body.vScale = -0.8f;
     body.vOff = 0.8f;
-    AddPart(m, body);
+    m.Add(body);
     for (int side = 0; side < 2; ++side) {
         const int up = side ? kUpperArmR : kUpperArmL;
         Part sleeve = Limb(up, up + 1, s.armR * 1.3f, s.armR * 1.15f, 8, 4);
         sleeve.b = Lerp(J(up), J(up + 1), 0.55f);
         sleeve.vOff = 0.8f;
         sleeve.vScale = 0.2f;
-        AddPart(m, sleeve);
+        m.Add(sleeve);
     }
     m.UseMaterial(kit);
     // Shorts: the hips and the tops of the thighs (kit cell 0), socks (1), boots (2).
     Part shorts = Torso(s, s.torsoLow - 0.03f, s.torsoLow + 0.3f, 1.09f);
     PaletteUV(shorts, 0, 2);
-    AddPart(m, shorts);
+    m.Add(shorts);
     for (int side = 0; side < 2; ++side) {
         const int th = side ? kThighR : kThighL;
         Part leg = Limb(th, th + 1, s.thighR * 1.25f, s.thighR * 1.12f, 8, 4);
         leg.b = Lerp(J(th), J(th + 1), 0.45f);
         PaletteUV(leg, 0, 2);
-        AddPart(m, leg);
+        m.Add(leg);
         Part sock = Limb(th + 1, th + 2, s.shinR * 1.15f, s.shinR * 0.95f, 8, 4);
         sock.a = Lerp(J(th + 1), J(th + 2), 0.12f);
         sock.b = J(th + 2) + Vec3{0, 0.02f, 0};
         PaletteUV(sock, 1, 2);
-        AddPart(m, sock);
+        m.Add(sock);
         Part boot = Spindle(th + 2, J(th + 2) + Vec3{0, -0.035f, -0.1f}, J(th + 2) + Vec3{0, -0.035f, s.footLen + 0.05f},
                             s.footR * 1.22f, 0.065f, {1, 0, 0}, 5, 8);
         boot.anchors = {{th + 2, 0}};
         PaletteUV(boot, 2, 2);
-        AddPart(m, boot);
+        m.Add(boot);
     }
-    return m;
+    return mesh;
 }
 
 MeshBuilder BuildCard()
@@ -831,11 +875,12 @@ std::string ShirtTexture(Race race)
     return TextureNames(race)[5];
 }
 
-std::vector<MeshBuilder> BuildCharacterMeshes(Race race)
+std::vector<MeshBuilder> BuildCharacterMeshes(Race race, Detail detail)
 {
     std::vector<MeshBuilder> meshes(2);
-    meshes[size_t(BodyAtomic(race))] = BuildBody(race);
-    meshes[size_t(KitAtomic(race))] = BuildKit(race);
+    meshes[size_t(BodyAtomic(race))] = BuildBody(race, detail);
+    meshes[size_t(KitAtomic(race))] = BuildKit(race, detail);
+    // Two quads have nothing to leave out.
     if (race == Race::Weasel)
         meshes.push_back(BuildCard());
     return meshes;
@@ -848,14 +893,26 @@ RpClump* BuildCharacter(Race race)
     RpClumpSetFrame(clump, root);
     BuildSkeletonFrames(root);
     constexpr uint32_t flags = kGeoNormals | kGeoTextured | kGeoLight | kGeoModulate;
-    for (const MeshBuilder& mesh : BuildCharacterMeshes(race)) {
-        RpAtomic* atomic = mesh.BuildAtomic(root, flags);
+    const std::vector<MeshBuilder> full = BuildCharacterMeshes(race, Detail::Full);
+    const std::vector<MeshBuilder> low = BuildCharacterMeshes(race, Detail::Low);
+    for (size_t i = 0; i < full.size(); ++i) {
+        RpAtomic* atomic = full[i].BuildAtomic(root, flags);
         if (!atomic) {
             RpClumpDestroy(clump);
             return nullptr;
         }
-        RpSkinGeometrySetSkin(RpAtomicGetGeometry(atomic), MakeSkin(mesh));
         RpClumpAddAtomic(clump, atomic);
+        RpSkinGeometrySetSkin(RpAtomicGetGeometry(atomic), MakeSkin(full[i]));
+        if (low[i].TriangleCount() >= full[i].TriangleCount())
+            continue;
+        RpGeometry* lowGeometry = low[i].BuildGeometry(flags);
+        if (!lowGeometry || !RpSkinGeometrySetSkin(lowGeometry, MakeSkin(low[i]))) {
+            RpGeometryDestroy(lowGeometry);
+            RpClumpDestroy(clump);
+            return nullptr;
+        }
+        RpAtomicSetLowDetail(atomic, lowGeometry, kLowDetailBelowPixels);
+        RpGeometryDestroy(lowGeometry);
     }
     return clump;
 }

@@ -46,10 +46,14 @@ std::string ShirtTexture(Race race);
 inline constexpr float kShirtBackU = 0.75f;
 inline constexpr float kShirtNumberV = 0.32f;
 
-// The model as the engine writes it: skinned atomics on the shared skeleton.
+// The model as the engine writes it: skinned atomics on the shared skeleton, each body and
+// kit with its low-detail mesh for players seen from afar.
 RpClump* BuildCharacter(Race race);
+// Below this many pixels across its bounding sphere an atomic draws its low-detail mesh.
+inline constexpr float kLowDetailBelowPixels = 90.0f;
+enum class Detail { Full, Low };
 // The meshes of the model in bind pose, atomic by atomic (for triangle budgets and tests).
-std::vector<MeshBuilder> BuildCharacterMeshes(Race race);
+std::vector<MeshBuilder> BuildCharacterMeshes(Race race, Detail detail = Detail::Full);
 
 // Texture painters, full size; the folder is "Var0<n>", "Common" or "Shirt00".
 struct TextureFile {

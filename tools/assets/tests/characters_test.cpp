@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -129,6 +130,51 @@ TEST_F(Staged, ModelsReadBackSkinnedOnTheSharedSkeleton)
             ASSERT_EQ(card->matList.numMaterials, 1);
             ASSERT_NE(card->matList.materials[0]->texture, nullptr);
             EXPECT_STREQ(card->matList.materials[0]->texture->name, "weasel_card");
+        }
+        RpClumpDestroy(clump);
+    }
+}
+
+// Players seen from afar draw a simpler mesh of the same model: a stand-in for each body and
+// kit, with their materials in their order, posed by the same bones through the same binding.
+TEST_F(Staged, BodiesAndKitsCarryALowDetailMeshOnTheSameBones)
+{
+    const auto bonesUsed = [](const RpSkin* skin) {
+        std::set<int> used;
+        for (int v = 0; v < skin->numVertices; ++v)
+            for (int k = 0; k < 4; ++k)
+                if (skin->weights[v][k] > 0)
+                    used.insert(skin->boneIndices[v][k]);
+        return used;
+    };
+    const auto textures = [](const RpGeometry* g) {
+        std::vector<std::string> names;
+        for (int i = 0; i < g->matList.numMaterials; ++i)
+            names.push_back(g->matList.materials[i]->texture ? g->matList.materials[i]->texture->name : "");
+        return names;
+    };
+    for (Race race : kRaces) {
+        bool missing = false;
+        RpClump* clump = Load(race, "Textures24Bit", 2 % VariationCount(race), missing);
+        ASSERT_NE(clump, nullptr);
+        for (int index : {BodyAtomic(race), KitAtomic(race)}) {
+            SCOPED_TRACE(std::string(RaceName(race)) + " atomic " + std::to_string(index));
+            RpAtomic* atomic = clump->atomics[size_t(index)];
+            RpGeometry* full = RpAtomicGetGeometry(atomic);
+            RpGeometry* low = RpAtomicGetLowDetail(atomic);
+            ASSERT_NE(low, nullptr);
+            EXPECT_EQ(atomic->lowDetailBelow, kLowDetailBelowPixels);
+            EXPECT_LE(low->numTriangles * 2, full->numTriangles);
+            EXPECT_EQ(textures(low), textures(full));
+            const RpSkin* fullSkin = RpSkinGeometryGetSkin(full);
+            const RpSkin* lowSkin = RpSkinGeometryGetSkin(low);
+            ASSERT_NE(lowSkin, nullptr);
+            ASSERT_EQ(lowSkin->numBones, fullSkin->numBones);
+            EXPECT_EQ(std::memcmp(lowSkin->skinToBone, fullSkin->skinToBone, sizeof(RwMatrix) * size_t(kBoneCount)), 0);
+            EXPECT_EQ(bonesUsed(lowSkin), bonesUsed(fullSkin));
+        }
+        if (race == Race::Weasel) {
+            EXPECT_EQ(RpAtomicGetLowDetail(clump->atomics[kCardAtomic]), nullptr);
         }
         RpClumpDestroy(clump);
     }
@@ -601,44 +647,53 @@ TEST_F(Staged, NothingOfTheTorsoComesThroughTheShirt)
         bool missing = false;
         RpClump* clump = Load(race, "SmallTextures24Bit", 2 % VariationCount(race), missing);
         ASSERT_NE(clump, nullptr);
-        RpGeometry* body = RpAtomicGetGeometry(clump->atomics[size_t(BodyAtomic(race))]);
-        const RpGeometry* kit = RpAtomicGetGeometry(clump->atomics[size_t(KitAtomic(race))]);
-        std::vector<std::array<Vec3, 3>> shirt;
-        float hem = 1e9f, collar = -1e9f;
-        for (int t = 0; t < kit->numTriangles; ++t) {
-            const RpTriangle& tri = kit->triangles[t];
-            const RwTexture* tex = kit->matList.materials[tri.matIndex]->texture;
-            if (!tex || ShirtTexture(race) != tex->name || !InTorsoOfShirt(kit, tri))
-                continue;
-            std::array<Vec3, 3> corners;
-            for (int k = 0; k < 3; ++k) {
-                const RwV3d& p = kit->morphTarget[0].verts[tri.vertIndex[k]];
-                corners[size_t(k)] = {p.x, p.y, p.z};
-                if (std::fabs(p.x) < 0.05f) {
-                    hem = std::min(hem, p.y);
-                    collar = std::max(collar, p.y);
+        // Both the full meshes and the low-detail ones seen from afar.
+        for (const bool low : {false, true}) {
+            SCOPED_TRACE(low ? "low detail" : "full detail");
+            const auto mesh = [&](int index) {
+                RpAtomic* atomic = clump->atomics[size_t(index)];
+                return low ? RpAtomicGetLowDetail(atomic) : RpAtomicGetGeometry(atomic);
+            };
+            RpGeometry* body = mesh(BodyAtomic(race));
+            const RpGeometry* kit = mesh(KitAtomic(race));
+            ASSERT_TRUE(body && kit);
+            std::vector<std::array<Vec3, 3>> shirt;
+            float hem = 1e9f, collar = -1e9f;
+            for (int t = 0; t < kit->numTriangles; ++t) {
+                const RpTriangle& tri = kit->triangles[t];
+                const RwTexture* tex = kit->matList.materials[tri.matIndex]->texture;
+                if (!tex || ShirtTexture(race) != tex->name || !InTorsoOfShirt(kit, tri))
+                    continue;
+                std::array<Vec3, 3> corners;
+                for (int k = 0; k < 3; ++k) {
+                    const RwV3d& p = kit->morphTarget[0].verts[tri.vertIndex[k]];
+                    corners[size_t(k)] = {p.x, p.y, p.z};
+                    if (std::fabs(p.x) < 0.05f) {
+                        hem = std::min(hem, p.y);
+                        collar = std::max(collar, p.y);
+                    }
                 }
+                shirt.push_back(corners);
             }
-            shirt.push_back(corners);
+            ASSERT_FALSE(shirt.empty());
+            const RpSkin* skin = RpSkinGeometryGetSkin(body);
+            int checked = 0, outside = 0;
+            for (int v = 0; v < body->numVertices; ++v) {
+                const RwV3d& p = body->morphTarget[0].verts[v];
+                if (!onTorso(skin, v) || p.y < hem + 0.08f || p.y > collar - 0.08f || std::hypot(p.x, p.z) < 0.02f)
+                    continue;
+                ++checked;
+                const Vec3 axis{0, p.y, 0}, out = Normalised({p.x, 0, p.z});
+                float reach = 1e9f;
+                for (const auto& t : shirt)
+                    if (const float hit = FirstHit(axis, out, t[0], t[1], t[2]); hit > 0)
+                        reach = std::min(reach, hit);
+                if (std::hypot(p.x, p.z) > reach + 1e-3f)
+                    ++outside;
+            }
+            EXPECT_GT(checked, 20);
+            EXPECT_EQ(outside, 0);
         }
-        ASSERT_FALSE(shirt.empty());
-        const RpSkin* skin = RpSkinGeometryGetSkin(body);
-        int checked = 0, outside = 0;
-        for (int v = 0; v < body->numVertices; ++v) {
-            const RwV3d& p = body->morphTarget[0].verts[v];
-            if (!onTorso(skin, v) || p.y < hem + 0.08f || p.y > collar - 0.08f || std::hypot(p.x, p.z) < 0.02f)
-                continue;
-            ++checked;
-            const Vec3 axis{0, p.y, 0}, out = Normalised({p.x, 0, p.z});
-            float reach = 1e9f;
-            for (const auto& t : shirt)
-                if (const float hit = FirstHit(axis, out, t[0], t[1], t[2]); hit > 0)
-                    reach = std::min(reach, hit);
-            if (std::hypot(p.x, p.z) > reach + 1e-3f)
-                ++outside;
-        }
-        EXPECT_GT(checked, 50);
-        EXPECT_EQ(outside, 0);
         RpClumpDestroy(clump);
     }
 }
