@@ -71,9 +71,10 @@ function(tb_run_test name)
 endfunction()
 
 # One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
-# tb_tests(<lib> [DEPS extra tb libs...] [LIBS external...])
+# tb_tests(<lib> [DATA] [DEPS extra tb libs...] [LIBS external...]); DATA: the tests read the
+# default data's archive, named to them as TB_DATA_ARCHIVE and built before them.
 function(tb_tests lib)
-  cmake_parse_arguments(A "" "" "DEPS;LIBS" ${ARGN})
+  cmake_parse_arguments(A "DATA" "" "DEPS;LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
   foreach(src ${tests})
@@ -83,6 +84,10 @@ function(tb_tests lib)
     target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
     tb_link(${exe} ${lib} ${A_DEPS})
     target_link_libraries(${exe} PRIVATE tb_test_support GTest::gtest GTest::gtest_main ${A_LIBS})
+    if(A_DATA)
+      target_compile_definitions(${exe} PRIVATE TB_DATA_ARCHIVE="${CMAKE_BINARY_DIR}/game/data/Turfbolt.dat")
+      add_dependencies(${exe} data)
+    endif()
     # One CTest entry per executable: its cases share a working folder, so they must
     # not run side by side.
     tb_run_test(${exe} COMMAND ${exe})
