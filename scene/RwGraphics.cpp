@@ -64,23 +64,7 @@ bool RwGraphics::Initialise(platform::Window* window)
         return false;
     }
 
-    int bestDepth = 0;
-    m_chosenMode = 0;
-    m_videoModes.clear();
-    LogMessage("available video modes:\n");
-    const int modeCount = RwEngineGetNumVideoModes();
-    for (int i = 0; i < modeCount; ++i) {
-        RwVideoMode mode;
-        if (!RwEngineGetVideoModeInfo(&mode, i))
-            continue;
-        if (mode.width == m_width && mode.height == m_height && mode.depth > bestDepth) {
-            bestDepth = mode.depth;
-            m_chosenMode = i;
-        }
-        m_videoModes.push_back(mode);
-        LogMessage("\t%d: %dx%dx%d %dHz format: %d %s\n", i, mode.width, mode.height, mode.depth,
-                   mode.refRate, mode.format, (mode.flags & rwVideoModeExclusive) ? "(EXCLUSIVE)" : "");
-    }
+    ChooseVideoMode();
     if (m_fullScreen) {
         RwD3D8EngineSetRefreshRate(kFullScreenRefreshRate);
         RwEngineSetVideoMode(m_chosenMode);
@@ -126,6 +110,27 @@ bool RwGraphics::Initialise(platform::Window* window)
     // Marked even without a primary camera, so that Destroy stops the engine.
     m_initialised = true;
     return m_primaryCamera != nullptr;
+}
+
+void RwGraphics::ChooseVideoMode()
+{
+    int bestDepth = 0;
+    m_chosenMode = 0;
+    m_videoModes.clear();
+    LogMessage("available video modes:\n");
+    const int modeCount = RwEngineGetNumVideoModes();
+    for (int i = 0; i < modeCount; ++i) {
+        RwVideoMode mode;
+        if (!RwEngineGetVideoModeInfo(&mode, i))
+            continue;
+        if (mode.width == m_width && mode.height == m_height && mode.depth > bestDepth) {
+            bestDepth = mode.depth;
+            m_chosenMode = i;
+        }
+        m_videoModes.push_back(mode);
+        LogMessage("\t%d: %dx%dx%d %dHz format: %d %s\n", i, mode.width, mode.height, mode.depth,
+                   mode.refRate, mode.format, (mode.flags & rwVideoModeExclusive) ? "(EXCLUSIVE)" : "");
+    }
 }
 
 void RwGraphics::Destroy()

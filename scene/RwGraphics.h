@@ -91,6 +91,9 @@ public:
 private:
     static RwTexture* TextureReadCallBack(const char* name, const char* maskName);
     void RemoveCameraFromWorld();
+    // Lists the device's modes into the log and m_videoModes, choosing the deepest one of the
+    // asked size (mode 0 when none has it).
+    void ChooseVideoMode();
 
     int m_width = 0;
     int m_height = 0;
