@@ -30,6 +30,14 @@ int Half(int value)
     return value >= 0 ? value / 2 : -((-value + 1) / 2);
 }
 
+// A pixel measure from a stored position or scale, which may hold any float: kept far inside
+// int so that alignment sums cannot overflow either; not a number places at 0.
+int Pixels(float value)
+{
+    constexpr float kLimit = 1 << 24;
+    return std::isnan(value) ? 0 : static_cast<int>(std::clamp(value, -kLimit, kLimit));
+}
+
 }  // namespace
 
 HudTextService::~HudTextService() = default;
@@ -94,10 +102,10 @@ void HudItem::Render()
     const float sy = s_screenScaleY * m_scaleY;
     int width = 0, height = 0;
     GetSize(width, height);
-    const auto scaledWidth = static_cast<int>(static_cast<float>(width) * sx);
-    const auto scaledHeight = static_cast<int>(static_cast<float>(height) * sy);
-    m_pixelX = static_cast<int>(s_screenScaleX * m_position.x);
-    m_pixelY = static_cast<int>(s_screenScaleY * m_position.y);
+    const int scaledWidth = Pixels(static_cast<float>(width) * sx);
+    const int scaledHeight = Pixels(static_cast<float>(height) * sy);
+    m_pixelX = Pixels(s_screenScaleX * m_position.x);
+    m_pixelY = Pixels(s_screenScaleY * m_position.y);
     if (m_horizontalAlign == kCenter)
         m_pixelX -= Half(scaledWidth);
     else if (m_horizontalAlign == kRight)
@@ -186,9 +194,9 @@ void HudMeter::GetSize(int& width, int& height) const
     HudImage::GetSize(width, height);
     const float level = GetLevel();
     if (m_growType == kTopToBottom || m_growType == kBottomToTop)
-        height = static_cast<int>(static_cast<float>(height) * level);
+        height = Pixels(static_cast<float>(height) * level);
     else
-        width = static_cast<int>(static_cast<float>(width) * level);
+        width = Pixels(static_cast<float>(width) * level);
 }
 
 void HudMeter::Draw(int x, int y, float sx, float sy)
@@ -196,8 +204,8 @@ void HudMeter::Draw(int x, int y, float sx, float sy)
     if (!m_texture || !m_texture->GetRaster())
         return;
     const float level = GetLevel();
-    auto w = static_cast<float>(static_cast<int>(static_cast<float>(m_nativeWidth) * sx));
-    auto h = static_cast<float>(static_cast<int>(static_cast<float>(m_nativeHeight) * sy));
+    auto w = static_cast<float>(Pixels(static_cast<float>(m_nativeWidth) * sx));
+    auto h = static_cast<float>(Pixels(static_cast<float>(m_nativeHeight) * sy));
     ScreenRect uv{0.0f, 0.0f, 1.0f, 1.0f};
     const bool vertical = m_growType == kTopToBottom || m_growType == kBottomToTop;
     // The shown part's share of the texture, and for the far edges the skipped part's.
@@ -205,8 +213,8 @@ void HudMeter::Draw(int x, int y, float sx, float sy)
         if (size <= 0.0f)
             return;
         if (fromFarEdge)
-            start = static_cast<float>(static_cast<int>(size * (1.0f - level))) / size;
-        const auto shown = static_cast<float>(static_cast<int>(size * level));
+            start = static_cast<float>(Pixels(size * (1.0f - level))) / size;
+        const auto shown = static_cast<float>(Pixels(size * level));
         extent = shown / size;
         size = shown;
     };

@@ -273,6 +273,45 @@ TEST_F(HudItemTest, ATruncatedOrCorruptTableLeavesAnElementThatDrawsSafely)
     }
 }
 
+TEST_F(HudItemTest, AnyStoredPositionOrScaleIsDrawnAtAPixelThatFitsAnInt)
+{
+    const float nan = std::nanf("");
+    const float huge = 5.6e9f;
+    struct Case {
+        float position, scale;
+        float x, meterWidth;  // the corner, centred by half the scaled width; a meter's width is whole pixels
+    };
+    const Case cases[] = {
+        {100, 1, 50, 100},
+        {huge, 1, 16777216 - 50, 100},
+        {-huge, 1, -16777216 - 50, 100},
+        {100, huge, 100 - 8388608, 16777216},
+        {nan, 1, -50, 100},
+        {100, nan, 100, 0},
+    };
+    for (const Case& c : cases) {
+        for (bool meter : {false, true}) {
+            std::unique_ptr<HudImage> item = meter ? std::make_unique<HudMeter>() : std::make_unique<HudImage>();
+            item->SetImage("hud\\bar.bmp", 100, 20);
+            if (meter)
+                static_cast<HudMeter&>(*item).SetMeter(1.0f, HudMeter::kLeftToRight);
+            item->SetAlignment(HudItem::kCenter, HudItem::kTop);
+            item->SetPosition({c.position, 0, 0});
+            item->SetScale(c.scale, 1);
+            const std::vector<Rect> rects = Rects(*item);
+            if (meter && c.meterWidth == 0) {
+                EXPECT_TRUE(rects.empty()) << c.position << " " << c.scale;
+                continue;
+            }
+            ASSERT_EQ(rects.size(), 1u) << c.position << " " << c.scale << " " << meter;
+            EXPECT_EQ(rects[0][0], c.x) << c.position << " " << c.scale << " " << meter;
+            if (meter) {
+                EXPECT_EQ(rects[0][2], c.meterWidth) << c.position << " " << c.scale;
+            }
+        }
+    }
+}
+
 TEST_F(HudItemTest, SettingAnItemParameterByNameReachesOnlyAHudElementWithAnItem)
 {
     Cast cast("hud");
