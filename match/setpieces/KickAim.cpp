@@ -69,13 +69,22 @@ void KickAim::Update(Character& taker, const ActorStateNode& waiting)
             command.SetDirection(actor.GetHeading());
             command.strike = 1;
         } else if (m_selector) {
-            actor.PlaceInState(actor.GetPosition(), PitchAngle(m_selector->GetAngle()).ToWorldHeading(),
-                              new ActorState(waiting));
-            CollisionManager::Instance()->Update(kTurnSettleStep);
+            TurnWaiting(actor, PitchAngle(m_selector->GetAngle()).ToWorldHeading(), waiting);
         }
     }
     if (m_selector && m_started)
         m_selector->SetAngle(PitchAngle::FromWorldHeading(taker.GetActor()->GetHeading()).angle);
+}
+
+void KickAim::TurnWaiting(Actor& actor, float heading, const ActorStateNode& waiting)
+{
+    Ball* held = actor.HasBall() ? PitchSimulation::Instance()->GetBall() : nullptr;
+    actor.PlaceInState(actor.GetPosition(), heading, new ActorState(waiting));
+    // Placing lets go of the ball. A keeper carries it in his hands, beyond the reach of the
+    // settling step, and would drop it: it goes back to him as when he was first placed.
+    if (held && PitchFrame::Flatten(held->GetPosition() - actor.GetPosition()).Length() > actor.GetRadius() + held->GetRadius())
+        held->SetPosition(actor.GetPosition());
+    CollisionManager::Instance()->Update(kTurnSettleStep);
 }
 
 void KickAim::End()

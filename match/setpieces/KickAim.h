@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+class Actor;
 class Character;
 class DirectionSelector;
 class TrackedObject;
@@ -58,6 +59,9 @@ public:
     static void FreeDefendingKeeper(bool attacking);
 
 private:
+    // The waiting taker turned to the heading where he stands, still holding a ball he held.
+    static void TurnWaiting(Actor& actor, float heading, const ActorStateNode& waiting);
+
     std::unique_ptr<DirectionSelector> m_selector;
     bool m_started = false;
 };
