@@ -40,6 +40,12 @@ Character* InGamePenalty::GetTaker() const
     return sides::LastPlayer(PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1));
 }
 
+void InGamePenalty::GetTakerPlacement(Vector3& spot, Vector3& direction) const
+{
+    spot = PitchFrame::GetCentre();
+    direction = Vector3{};
+}
+
 void InGamePenalty::HoldReferee(bool hold)
 {
     Character* referee = PitchSimulation::Instance()->GetReferee();
@@ -65,7 +71,7 @@ void InGamePenalty::Enter()
     Broadcast("message penaltykick", 0);
     if (Character* referee = pitch.GetReferee()) {
         const float heading = PitchAngle::FromDirection(PitchFrame::GetDirection(PitchFrame::kAlong)).ToWorldHeading();
-        referee->GetActor()->PlaceInState(Vector3{}, heading, new ActorState(ActorNodes::refstand));
+        referee->GetActor()->PlaceInState(PitchFrame::GetCentre(), heading, new ActorState(ActorNodes::refstand));
     }
     HoldReferee(true);
     // Without a shot there is nothing to wait for: it counts as missed.

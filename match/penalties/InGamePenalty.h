@@ -19,8 +19,8 @@ public:
 
     // Once the shot has an outcome.
     bool IsKickTaken() const override { return m_outcome != 0; }
-    // Nothing: the shot places ball, taker and keeper itself.
-    void GetTakerPlacement(Vector3&, Vector3&) const override {}
+    // The centre spot and no direction: the shot places ball, taker and keeper itself.
+    void GetTakerPlacement(Vector3& spot, Vector3& direction) const override;
     // The last player of the kicking side.
     Character* GetTaker() const override;
 

@@ -9,11 +9,11 @@
 #include "framework/Message.h"
 #include "match/MatchSettings.h"
 #include "match/PitchSides.h"
+#include "match/setpieces/PitchPlacement.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cfloat>
-#include <cmath>
 #include <vector>
 
 namespace {
@@ -27,14 +27,6 @@ Vector3 OntoPitch(const Vector3& spot)
     PitchPosition position = PitchPosition::FromWorld(spot, false);
     position.Clamp();
     return position.ToWorld(false);
-}
-
-// The value pulled back to the limit when it lies at or beyond it, keeping its sign.
-float WithinLimit(float value, float limit)
-{
-    if (std::fabs(value) < limit)
-        return value;
-    return value > 0.0f ? limit : -limit;
 }
 
 }  // namespace
@@ -77,10 +69,8 @@ void FreeKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
     spot.y = 0.0f;
     const Character* taker = GetTaker();
     direction = sides::PlayDirection(sides::OnFirstSide(taker));
-    const Vector3 corner = PitchPosition(1.0f, 1.0f).ToWorld(true);
     const float margin = Settings().freekickLineDistLimit;
-    spot.x = WithinLimit(spot.x, std::fabs(corner.x) - margin);
-    spot.z = WithinLimit(spot.z, std::fabs(corner.z) - margin);
+    spot = placement::WithinTouchlines(placement::WithinEnds(spot, margin), margin);
 }
 
 void FreeKick::Enter()

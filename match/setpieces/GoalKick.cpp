@@ -10,21 +10,18 @@
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/settings/GameSettings.h"
+#include "match/setpieces/PitchPlacement.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
-#include <algorithm>
 #include <cfloat>
-#include <cmath>
 #include <cstring>
 
 namespace {
 
 constexpr float kSettleStep = 0.01f;
-
-float FlatDistance(const Vector3& a, const Vector3& b) { return std::hypot(a.x - b.x, a.z - b.z); }
 
 void SetBallContact(bool contact)
 {
@@ -68,7 +65,8 @@ void GoalKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 {
     const Ball* ball = PitchSimulation::Instance()->GetBall();
     spot = ball ? ball->GetPosition() : Vector3{};
-    direction = Vector3(1.0f, 0.0f, 0.0f);
+    // No direction: the keeper is placed where the ball lies, not behind it.
+    direction = Vector3{};
 }
 
 void GoalKick::Enter()
@@ -84,10 +82,8 @@ void GoalKick::Enter()
     Character* keeper = GetTaker();
     if (keeper) {
         const PitchAngle heading = sides::PlayAngle(sides::OnFirstSide(keeper));
-        const float limit =
-            std::fabs(PitchPosition(1.0f, 1.0f).ToWorld(true).x) - MatchSettings::Instance()->goalkickEndDistLimit;
-        Vector3 position = keeper->GetActor()->GetPosition();
-        position.x = std::clamp(position.x, -limit, limit);
+        const Vector3 position =
+            placement::WithinEnds(keeper->GetActor()->GetPosition(), MatchSettings::Instance()->goalkickEndDistLimit);
         KeeperTakesBall(*keeper, position, heading.ToWorldHeading());
         m_aim.Begin(*keeper, heading.angle, -FLT_MAX, FLT_MAX);
     }
@@ -121,7 +117,7 @@ void GoalKick::SendPlayersToPlaces()
                 brain->GetOrder() = TeamOrder{0, target, nullptr};
             if (!actor.IsOnScreen(Vector3{}) && !actor.IsOnScreen(target - actor.GetPosition()))
                 actor.PlaceInState(target, actor.GetHeading(), new ActorState(ActorNodes::stand));
-            if (FlatDistance(actor.GetPosition(), target) > range) {
+            if (PitchFrame::Flatten(actor.GetPosition() - target).Length() > range) {
                 m_allInPlace = false;
                 // "inactive" takes no orders: a player placed there would never set off.
                 if (std::strcmp(actor.GetStateName(), "inactive") == 0)

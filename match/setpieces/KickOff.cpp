@@ -13,6 +13,7 @@
 #include "match/GameParameters.h"
 #include "match/MatchSettings.h"
 #include "match/PitchSides.h"
+#include "match/setpieces/PitchPlacement.h"
 #include "match/setpieces/RefereeStates.h"
 #include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
@@ -97,8 +98,7 @@ void KickOff::PlaceReceiver(Character* taker)
     Character* receiver = ChooseReceiver(taker, true);
     if (!receiver || !receiver->GetActor() || !taker->GetActor())
         return;
-    Vector3 position = receiver->GetActor()->GetPosition();
-    position.x = taker->GetActor()->GetPosition().x;
+    const Vector3 position = placement::LevelAlong(receiver->GetActor()->GetPosition(), taker->GetActor()->GetPosition());
     Place(*receiver, position, receiver->GetActor()->GetHeading(), ActorNodes::inactive);
 }
 

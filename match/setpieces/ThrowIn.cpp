@@ -6,10 +6,9 @@
 #include "characters/Team.h"
 #include "match/MatchSettings.h"
 #include "match/setpieces/FreeKick.h"
+#include "match/setpieces/PitchPlacement.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
-
-#include <cmath>
 
 namespace {
 
@@ -28,10 +27,7 @@ void ThrowIn::GetTakerPlacement(Vector3& spot, Vector3& direction) const
     spot = m_outPosition;
     spot.y = 0.0f;
     direction = PitchFrame::GetDirection(m_positiveLine ? PitchFrame::kAcrossBack : PitchFrame::kAcross);
-    spot = spot + direction * Settings().throwInDistIn;
-    const float limit = std::fabs(PitchPosition(1.0f, 1.0f).ToWorld(true).x) - Settings().throwInEdgeDistLimit;
-    if (std::fabs(spot.x) >= limit)
-        spot.x = std::copysign(limit, spot.x);
+    spot = placement::WithinEnds(spot + direction * Settings().throwInDistIn, Settings().throwInEdgeDistLimit);
 }
 
 Character* ThrowIn::GetTaker() const

@@ -616,3 +616,60 @@ TEST(InGamePenaltyTest, AScoredPenaltyIsOneGoalByTheTakerAndTheRefereeIsHeldUnti
         EXPECT_TRUE(byTaker == 0 || byTaker == 2) << byTaker;
     }
 }
+
+// A stadium whose pitch runs along the world's z axis, off the origin and shorter than
+// level01's, so that the players it places stay within level01's walls.
+TEST(RestartFrameTest, OnATurnedAndMovedPitchRestartsPlaceByThePitchNotTheWorld)
+{
+    constexpr float kHalfLength = 25.0f;
+    constexpr float kHalfWidth = 20.0f;
+    const auto along = [](const Vector3& p) {
+        return PitchFrame::GetDirection(PitchFrame::kAlong).Dot(p - PitchFrame::GetCentre());
+    };
+    for (const bool attacking : {true, false}) {
+        SCOPED_TRACE(attacking);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        PitchSimulation::SetPitchAxes({0.0f, 0.0f, 1.0f}, Vector3::Zero, {-1.0f, 0.0f, 0.0f});
+        PitchSimulation::SetPitchExtents({5.0f, 0.0f, 2.0f}, kHalfWidth, kHalfWidth, kHalfLength, kHalfLength);
+
+        // The receiver of a kick-off stands level with the taker along the pitch.
+        auto* kickOff = new KickOff(attacking);
+        match.Harness().MakeCurrent(kickOff);
+        Character* taker = kickOff->GetTaker();
+        ASSERT_NE(taker, nullptr);
+        const Character* receiver = SetPiece::ChooseReceiver(taker, true);
+        ASSERT_NE(receiver, nullptr);
+        EXPECT_NEAR(along(receiver->GetActor()->GetPosition()), along(taker->GetActor()->GetPosition()), 1e-3f);
+
+        // A keeper beyond his goal line comes back to the limit inside it.
+        MatchSettings::Instance()->goalkickEndDistLimit = 1.5f;
+        Character& keeper = Player(attacking ? 0 : 1, 0);
+        const Vector3 beyond = PitchPosition(-1.1f, 0.2f).ToWorld(keeper.GetTeam()->IsFirstSide());
+        Put(keeper, beyond);
+        PitchSimulation::Instance()->GetBall()->SetPosition(beyond);
+        match.Harness().MakeCurrent(new GoalKick(attacking));
+        const Vector3 kept = keeper.GetActor()->GetPosition();
+        EXPECT_NEAR(std::fabs(along(kept)), kHalfLength - 1.5f, 1e-3f);
+        EXPECT_NEAR(PitchFrame::Flatten(kept - beyond).Length(), kHalfLength * 0.1f + 1.5f, 1e-3f);
+        EXPECT_TRUE(keeper.GetActor()->HasBall());
+
+        // A throw-in near a corner and a free kick beyond both lines come inside by the
+        // pitch's own lines.
+        MatchSettings::Instance()->throwInEdgeDistLimit = 2.0f;
+        MatchSettings::Instance()->freekickLineDistLimit = 3.0f;
+        Vector3 spot, direction;
+        ThrowIn(attacking, true, PitchPosition(0.99f, 1.0f).ToWorld(true)).GetTakerPlacement(spot, direction);
+        EXPECT_NEAR(along(spot), kHalfLength - 2.0f, 1e-3f);
+        FreeKick(attacking, PitchPosition(1.0f, -1.0f).ToWorld(true)).GetTakerPlacement(spot, direction);
+        EXPECT_NEAR(along(spot), kHalfLength - 3.0f, 1e-3f);
+        EXPECT_NEAR(PitchFrame::GetDirection(PitchFrame::kAcross).Dot(spot - PitchFrame::GetCentre()), 3.0f - kHalfWidth,
+                    1e-3f);
+
+        // The referee of a penalty stands on the centre spot.
+        match.Harness().MakeCurrent(new InGamePenalty(attacking));
+        const Vector3 referee = PitchSimulation::Instance()->GetReferee()->GetActor()->GetPosition();
+        EXPECT_NEAR(PitchFrame::Flatten(referee - PitchFrame::GetCentre()).Length(), 0.0f, 1e-3f);
+    }
+    PitchFrame::Reset();
+}
