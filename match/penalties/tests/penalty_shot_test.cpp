@@ -11,6 +11,7 @@
 #include "support/PenaltyTest.h"
 #include "tests/support/LogCapture.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,32 @@ TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
     EXPECT_NE(result, PenaltyContext::kOpen);
     // Back for the tests after: the level's casts read again.
     Game().LoadOrSaveCasts(true, true, false);
+}
+
+// With no power error the computer's kick goes where it aims, inside the posts and under the
+// bar: in at every corner of either goal past a keeper who stays on his line.
+TEST_F(PenaltyShotTest, AComputersTrueKickScoresInEveryCorner)
+{
+    constexpr int kCorners = 4;
+    constexpr int kMaxSeeds = 12;
+    Settings().worstPowerErrorAi = Settings().bestPowerErrorAi = 0.0f;
+    Settings().minimumReadTime = Settings().maximumReadTime = 0.0f;
+    Settings().aiWaitBeforeShot = 0.1f;
+    Settings().goalDecisionTime = Settings().timeAfterKick = 1.5f;
+    std::set<int32_t> corners;
+    for (int seed = 1; seed <= kMaxSeeds && static_cast<int>(corners.size()) < kCorners; ++seed) {
+        SCOPED_TRACE(seed);
+        Random::Seed(seed);
+        PenaltyShot* shot = Start("ai", "ai", seed % 2 == 0);
+        int32_t aim = 0;
+        Run(kCap, [&](int) {
+            if (Game().GetCurrentState() == shot)
+                aim = shot->GetContext().aimCode;
+        });
+        EXPECT_EQ(result, PenaltyContext::kScored) << "aimed at cell " << aim;
+        corners.insert(aim);
+    }
+    EXPECT_EQ(static_cast<int>(corners.size()), kCorners);
 }
 
 // A person takes the kick: a held charges the power until its release; the stick aims. A

@@ -20,7 +20,6 @@
 #include <array>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -355,19 +354,16 @@ TEST(MatchEventsTest, EachRestartHandsPlayBack)
 
 TEST(MatchEventsTest, AScoredPenaltyIsOneGoalForTheKickingSideAndTwoForTheTaker)
 {
-    PenaltySettings& settings = *PenaltySettings::Instance();
-    // A true kick and a keeper who moves only after the decision: the penalty goes in.
-    float* const tuned[] = {&settings.worstPowerErrorAi, &settings.bestPowerErrorAi, &settings.minimumReadTime,
-                            &settings.maximumReadTime};
-    std::vector<float> saved;
-    for (float* value : tuned) {
-        saved.push_back(*value);
-        *value = 0.0f;
-    }
     for (const int awarded : {0, 1}) {
         SCOPED_TRACE(awarded);
         TestMatch match;
         ASSERT_TRUE(match.Start());
+        // A true kick and a keeper who moves only after the decision: the penalty goes in.
+        // Set once the match is loaded, as loading reads the settings from the data.
+        PenaltySettings& settings = *PenaltySettings::Instance();
+        for (float* value : {&settings.worstPowerErrorAi, &settings.bestPowerErrorAi, &settings.minimumReadTime,
+                             &settings.maximumReadTime})
+            *value = 0.0f;
         MatchPeriod* period = StartPlaying(match);
         RefereeGuard referee(true, false);
         const SoccerTeam& kicking = TestMatch::Team(awarded);
@@ -385,6 +381,4 @@ TEST(MatchEventsTest, AScoredPenaltyIsOneGoalForTheKickingSideAndTwoForTheTaker)
         EXPECT_EQ(MatchStatistics::Instance()->goals[awarded], 1);
         EXPECT_FLOAT_EQ(taker->GetMatchRating(), 2.0f);
     }
-    for (size_t i = 0; i < saved.size(); ++i)
-        *tuned[i] = saved[i];
 }
