@@ -65,8 +65,9 @@ void GoalKick::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 {
     const Ball* ball = PitchSimulation::Instance()->GetBall();
     spot = ball ? ball->GetPosition() : Vector3{};
-    // No direction: the keeper is placed where the ball lies, not behind it.
-    direction = Vector3{};
+    // Only the base's first placement, a body radius from the ball, reads it: Enter then puts
+    // the keeper back where he stood.
+    direction = PitchFrame::GetDirection(PitchFrame::kAlongBack);
 }
 
 void GoalKick::Enter()

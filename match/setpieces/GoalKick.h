@@ -17,7 +17,8 @@ public:
 
     // Once neither side holds the ball.
     bool IsKickTaken() const override;
-    // Where the ball lies, with no direction; the keeper and the ball are placed again by Enter.
+    // Where the ball lies, facing back along the pitch; the keeper and the ball are placed again
+    // by Enter.
     void GetTakerPlacement(Vector3& spot, Vector3& direction) const override;
     // Player 0, the keeper, of the kicking side.
     Character* GetTaker() const override;

@@ -82,7 +82,8 @@ void KickAim::TurnWaiting(Actor& actor, float heading, const ActorStateNode& wai
     actor.PlaceInState(actor.GetPosition(), heading, new ActorState(waiting));
     // Placing lets go of the ball. A keeper carries it in his hands, beyond the reach of the
     // settling step, and would drop it: it goes back to him as when he was first placed.
-    if (held && PitchFrame::Flatten(held->GetPosition() - actor.GetPosition()).Length() > actor.GetRadius() + held->GetRadius())
+    const float reach = actor.GetRadius() + (held ? held->GetRadius() : 0.0f);
+    if (held && PitchFrame::Flatten(held->GetPosition() - actor.GetPosition()).Length() > reach)
         held->SetPosition(actor.GetPosition());
     CollisionManager::Instance()->Update(kTurnSettleStep);
 }

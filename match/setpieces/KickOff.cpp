@@ -98,7 +98,8 @@ void KickOff::PlaceReceiver(Character* taker)
     Character* receiver = ChooseReceiver(taker, true);
     if (!receiver || !receiver->GetActor() || !taker->GetActor())
         return;
-    const Vector3 position = placement::LevelAlong(receiver->GetActor()->GetPosition(), taker->GetActor()->GetPosition());
+    const Vector3 position =
+        placement::LevelAlong(receiver->GetActor()->GetPosition(), taker->GetActor()->GetPosition());
     Place(*receiver, position, receiver->GetActor()->GetHeading(), ActorNodes::inactive);
 }
 

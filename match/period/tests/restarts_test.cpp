@@ -663,8 +663,8 @@ TEST(RestartFrameTest, OnATurnedAndMovedPitchRestartsPlaceByThePitchNotTheWorld)
         EXPECT_NEAR(along(spot), kHalfLength - 2.0f, 1e-3f);
         FreeKick(attacking, PitchPosition(1.0f, -1.0f).ToWorld(true)).GetTakerPlacement(spot, direction);
         EXPECT_NEAR(along(spot), kHalfLength - 3.0f, 1e-3f);
-        EXPECT_NEAR(PitchFrame::GetDirection(PitchFrame::kAcross).Dot(spot - PitchFrame::GetCentre()), 3.0f - kHalfWidth,
-                    1e-3f);
+        const Vector3& across = PitchFrame::GetDirection(PitchFrame::kAcross);
+        EXPECT_NEAR(across.Dot(spot - PitchFrame::GetCentre()), 3.0f - kHalfWidth, 1e-3f);
 
         // The referee of a penalty stands on the centre spot.
         match.Harness().MakeCurrent(new InGamePenalty(attacking));
