@@ -37,9 +37,8 @@ constexpr uint32_t kFlightMask = 477;
 // What the collision world is advanced by after placing, so that the taker takes the ball.
 constexpr float kSettleSeconds = 0.1f;
 constexpr float kPercent = 100.0f;
-// Where a level without its penalty objects puts them: the left goal line and spot (+x).
-constexpr float kGoalLineX = 50.0f;
-constexpr float kSpotX = 39.0f;
+// How far from its goal line a level without its penalty objects puts the spot.
+constexpr float kSpotDistance = 11.0f;
 
 const PenaltySettings& Settings() { return *PenaltySettings::Instance(); }
 
@@ -81,6 +80,9 @@ void KeepPushedAxes(const ControllerInput& stick, float& x, float& y)
     if (stick.y != 0.0f)
         y = stick.y;
 }
+
+// The middle of the goal line the left side (the first) or the right one defends.
+Vector3 GoalLineCentre(bool leftSide) { return PitchPosition(-1.0f, 0.0f).ToWorld(leftSide); }
 
 void StepPitch(float dt, uint32_t mask)
 {
@@ -215,14 +217,14 @@ Vector3 PenaltyPreShot::KeeperPoint(bool leftSide)
         return plane->GetPlane().ClosestPoint(PitchFrame::GetCentre());
     if (line)
         return line->GetPosition();
-    return Vector3(leftSide ? kGoalLineX : -kGoalLineX, 0.0f, 0.0f);
+    return GoalLineCentre(leftSide);
 }
 
 Vector3 PenaltyPreShot::SpotPoint(bool leftSide)
 {
     if (const GameElement* spot = FindPenaltySpot(leftSide))
         return spot->GetPosition();
-    return Vector3(leftSide ? kSpotX : -kSpotX, 0.0f, 0.0f);
+    return GoalLineCentre(leftSide) + sides::PlayDirection(leftSide) * kSpotDistance;
 }
 
 float PenaltyPreShot::KeeperHeading(bool leftSide)
