@@ -105,8 +105,12 @@ std::vector<std::pair<std::string, std::string>> SelectionScreens()
         {"macro_selection_candidate", CandidateMacro()},
         {"macro_selection_controls", ControlsMacro()},
         {"3dMenues/AllStarMulti10p", SelectionScreen(kAllStarCandidates)},
-        // The story's: its match line-up, and the players gained after a round.
+        // The story's: its match line-up, and the players gained after a round. At half time
+        // a side short of players after red cards, or of bench after a change, picks on fewer.
+        {"3dMenues/InGameSelection3p", SelectionScreen(3)},
+        {"3dMenues/InGameSelection4p", SelectionScreen(4)},
         {"3dMenues/InGameSelection5p", SelectionScreen(5)},
+        {"3dMenues/InGameSelection6p", SelectionScreen(6)},
         {"3dMenues/InGameSelection7p", SelectionScreen(7)},
         {"3dMenues/TrainingMainSelection4p", SelectionScreen(4)},
         {"3dMenues/TrainingMainSelection12p", SelectionScreen(12)},
