@@ -104,8 +104,10 @@ bool PickSquad()
         return true;
     if (Menu::Instance()->GetSelectedItemName() == "accept") {
         std::printf("squad picked on \"%s\"\n", shown.c_str());
+        // Numbered: the story match's squad and its half-time line-up share a screen.
+        static int pictures = 0;
         static std::string picture;
-        picture = "picked_" + shown.substr(shown.find("Selection"));
+        picture = "picked_" + std::to_string(++pictures) + "_" + shown.substr(shown.find("Selection"));
         Picture(picture.c_str())();
         Press({SDL_SCANCODE_SPACE});
         return true;
