@@ -61,8 +61,6 @@ constexpr int kForfeitRedCards = 3;
 constexpr int kHighCrowdLevels = 2;
 constexpr size_t kLineUpPlayers = 5;
 constexpr size_t kHalfTimeBench = 2;
-// The selection mode in which one side picks alone, keeper first.
-constexpr int32_t kSingleSidePick = 3;
 
 // Rating changes by event.
 constexpr float kSnagRating = 0.2f;
@@ -245,30 +243,18 @@ void MatchPeriod::EnterStoryLineUp()
 
 PlayerSelectionResult MatchPeriod::HalfTimeRequest(std::vector<Character*>* lineUp)
 {
-    const SoccerTeam& team = TeamOf(0);
-    PlayerSelectionResult request;
-    request.candidates = PlayersOf(0);
-    const int32_t players = static_cast<int32_t>(request.candidates.size());
-    const std::vector<Character*>& bench = team.GetBench();
-    request.candidates.insert(request.candidates.end(), bench.begin(),
-                              bench.begin() + static_cast<std::ptrdiff_t>(std::min(bench.size(), kHalfTimeBench)));
+    std::vector<Character*> candidates = PlayersOf(0);
+    const auto players = static_cast<int32_t>(candidates.size());
+    const std::vector<Character*>& bench = TeamOf(0).GetBench();
+    candidates.insert(candidates.end(), bench.begin(),
+                      bench.begin() + static_cast<std::ptrdiff_t>(std::min(bench.size(), kHalfTimeBench)));
     char screen[64];
-    std::snprintf(screen, sizeof screen, "3dmenues\\IngameSelection%dp", static_cast<int>(request.candidates.size()));
-    request.mode = kSingleSidePick;
-    request.screen = screen;
-    request.sceneObject = Pitch().GetSceneObject();
-    request.firstPrefix = "(0):";
+    std::snprintf(screen, sizeof screen, "3dmenues\\IngameSelection%dp", static_cast<int>(candidates.size()));
     // Without its keeper (sent off) the side could never pick one: the first player stands
     // in and the rest are field players.
-    const bool keeperFirst = !request.candidates.empty() && request.candidates.front()->IsKeeper();
-    request.goalkeepersToPick = keeperFirst ? 1 : 0;
-    request.outfieldPlayersToPick = keeperFirst ? players - 1 : players;
-    for (size_t i = 0; i < request.candidates.size(); ++i) {
-        request.startPicked.push_back(i == 0);
-        request.pickable.push_back(i != 0);
-    }
-    request.firstOutput = lineUp;
-    return request;
+    const bool keeperFirst = !candidates.empty() && candidates.front()->IsKeeper();
+    return PlayerSelectionResult::SingleSideFromFirst(screen, std::move(candidates), keeperFirst ? 1 : 0,
+                                                      keeperFirst ? players - 1 : players, lineUp);
 }
 
 State* MatchPeriod::CreateHalfTimeSelection(MatchPeriod* next) const
