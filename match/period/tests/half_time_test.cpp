@@ -119,9 +119,7 @@ TEST(HalfTimeTest, TheChoiceOffersTheSideAndUpToTwoOfItsBench)
         first.flip();
         EXPECT_EQ(request.pickable, first);
         EXPECT_EQ(request.firstPrefix, "(0):");
-        EXPECT_EQ(request.secondPrefix, "");
         EXPECT_EQ(request.firstOutput, &lineUp);
-        EXPECT_EQ(request.sceneObject, PitchSimulation::Instance()->GetSceneObject());
     }
 }
 
@@ -186,45 +184,37 @@ TEST(HalfTimeTest, TheChosenLineUpPlaysTheSecondHalf)
 }
 
 // The whole turn at half time: the first half's end, the choice on the bench through the
-// screen's words, then the second half with the picks in the order made.
+// screen's words, then the second half with the picks in the order made. (A single match
+// goes on to the second half at once; the period tests cover that.)
 TEST(HalfTimeTest, AStoryHalfTimeGoesThroughTheChoice)
 {
-    for (bool story : {true, false}) {
-        SCOPED_TRACE(story ? "story" : "single match");
-        StoryActive active(story);
-        TestMatch match;
-        ASSERT_TRUE(match.Start());
-        const Names first = Players(0);
-        auto* period = new MatchPeriod(0, false, true, true);
-        match.Harness().MakeCurrent(period);
-        period->SetSequence(nullptr);
-        PitchSimulation::Instance()->GetClock()->SetTime(45.0f * 60.0f);
-        GameHarness& harness = match.Harness();
-        // A press every few frames: each closes the end-of-half screen shown at the time.
-        for (int frame = 0; frame < 3000 && harness.GetGame()->GetCurrentState() == period; ++frame) {
-            if (frame % 5 == 0)
-                harness.Script().Press(harness.GetFrame(), "(menu):button a");
-            harness.Step();
-        }
-        State* next = harness.GetGame()->GetCurrentState();
-        ASSERT_NE(next, period);
-        const auto* second = dynamic_cast<MatchPeriod*>(next);
-        if (!story) {
-            ASSERT_NE(second, nullptr);
-            EXPECT_EQ(second->GetPeriod(), 1);
-            continue;
-        }
-        ASSERT_EQ(second, nullptr) << "the choice comes first";
-        EXPECT_EQ(Menu::Instance()->Variables()["%s7p_title%"], "%20524%");
-        EXPECT_EQ(Menu::Instance()->Variables()["%s7p_selection_accept%"], "%30322%");
-        for (const char* word : {"SelectPlayer 5", "SelectPlayer 2", "SelectPlayer 4", "SelectPlayer 3", "Nothing"})
-            Menu::Instance()->ExecuteActions(nullptr, word);
-        for (int frame = 0; frame < 10 && !second; ++frame) {
-            harness.Step();
-            second = dynamic_cast<MatchPeriod*>(harness.GetGame()->GetCurrentState());
-        }
-        ASSERT_NE(second, nullptr);
-        EXPECT_EQ(second->GetPeriod(), 1);
-        EXPECT_EQ(Players(0), (Names{first[0], first[4], first[1], first[3], first[2]}));
+    StoryActive story(true);
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    const Names first = Players(0);
+    auto* period = new MatchPeriod(0, false, true, true);
+    GameHarness& harness = match.Harness();
+    harness.MakeCurrent(period);
+    period->SetSequence(nullptr);
+    PitchSimulation::Instance()->GetClock()->SetTime(45.0f * 60.0f);
+    // A press every few frames: each closes the end-of-half screen shown at the time.
+    for (int frame = 0; frame < 3000 && harness.GetGame()->GetCurrentState() == period; ++frame) {
+        if (frame % 5 == 0)
+            harness.Script().Press(harness.GetFrame(), "(menu):button a");
+        harness.Step();
     }
+    ASSERT_NE(harness.GetGame()->GetCurrentState(), period);
+    const auto* second = dynamic_cast<MatchPeriod*>(harness.GetGame()->GetCurrentState());
+    ASSERT_EQ(second, nullptr) << "the choice comes first";
+    EXPECT_EQ(Menu::Instance()->Variables()["%s7p_title%"], "%20524%");
+    EXPECT_EQ(Menu::Instance()->Variables()["%s7p_selection_accept%"], "%30322%");
+    for (const char* word : {"SelectPlayer 5", "SelectPlayer 2", "SelectPlayer 4", "SelectPlayer 3", "Nothing"})
+        Menu::Instance()->ExecuteActions(nullptr, word);
+    for (int frame = 0; frame < 10 && !second; ++frame) {
+        harness.Step();
+        second = dynamic_cast<MatchPeriod*>(harness.GetGame()->GetCurrentState());
+    }
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->GetPeriod(), 1);
+    EXPECT_EQ(Players(0), (Names{first[0], first[4], first[1], first[3], first[2]}));
 }
