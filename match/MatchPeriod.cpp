@@ -11,6 +11,7 @@
 #include "framework/Debug.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
+#include "frontend/selection/PlayerSelection.h"
 #include "input/InputController.h"
 #include "match/GameParameters.h"
 #include "match/MatchDelay.h"
@@ -36,7 +37,10 @@
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -55,6 +59,8 @@ constexpr float kCardDelay = 1.5f;
 constexpr float kRedCardWalkSeconds = 5.0f;
 constexpr int kForfeitRedCards = 3;
 constexpr int kHighCrowdLevels = 2;
+constexpr size_t kLineUpPlayers = 5;
+constexpr size_t kHalfTimeBench = 2;
 
 // Rating changes by event.
 constexpr float kSnagRating = 0.2f;
@@ -198,8 +204,64 @@ void MatchPeriod::Enter()
 
 void MatchPeriod::EnterStoryLineUp()
 {
-    // The half-time selection does not exist yet: the line-up of the first half plays on.
-    LogMessage("MatchPeriod::Enter: no half-time selection; side 0 keeps its line-up\n");
+    std::vector<Character*> chosen;
+    chosen.swap(m_halfTimeLineUp);
+    SoccerTeam& team = TeamOf(0);
+    const std::vector<Character*> bench = team.GetBench();
+    const auto onSide = [&](const Character* member) {
+        return team.Contains(member) || std::find(bench.begin(), bench.end(), member) != bench.end();
+    };
+    // Never a side without players: with nobody of it chosen, the first half's line-up plays on.
+    if (std::none_of(chosen.begin(), chosen.end(), onSide)) {
+        LogWarning("MatchPeriod::Enter: no second-half line-up chosen; side 0 keeps its line-up\n");
+        return;
+    }
+    // The bench is only forgotten by RemoveAll: its members are ours to place from here on.
+    std::vector<std::unique_ptr<Character>> offered = team.RemoveAll();
+    for (Character* member : bench)
+        offered.emplace_back(member);
+    size_t playing = 0;
+    for (Character* member : chosen) {
+        const auto found =
+            std::find_if(offered.begin(), offered.end(), [&](const auto& o) { return o.get() == member; });
+        if (found == offered.end())
+            continue;
+        const bool plays = playing < kLineUpPlayers;
+        LogMessage("MatchPeriod::Enter: second half %s %s\n", plays ? "plays" : "bench", NameOf(member).c_str());
+        if (plays) {
+            team.AddPlayer(std::move(*found));
+            ++playing;
+        } else {
+            team.SendToBench(found->release());
+        }
+    }
+    // Whoever was left out (not offered, or not picked from a short bench) waits on the bench.
+    for (auto& member : offered)
+        if (member)
+            team.SendToBench(member.release());
+}
+
+PlayerSelectionResult MatchPeriod::HalfTimeRequest(std::vector<Character*>* lineUp)
+{
+    std::vector<Character*> candidates = PlayersOf(0);
+    const auto players = static_cast<int32_t>(candidates.size());
+    const std::vector<Character*>& bench = TeamOf(0).GetBench();
+    candidates.insert(candidates.end(), bench.begin(),
+                      bench.begin() + static_cast<std::ptrdiff_t>(std::min(bench.size(), kHalfTimeBench)));
+    char screen[64];
+    std::snprintf(screen, sizeof screen, "3dmenues\\IngameSelection%dp", static_cast<int>(candidates.size()));
+    // Without its keeper (sent off) the side could never pick one: the first player stands
+    // in and the rest are field players.
+    const bool keeperFirst = !candidates.empty() && candidates.front()->IsKeeper();
+    return PlayerSelectionResult::SingleSideFromFirst(screen, std::move(candidates), keeperFirst ? 1 : 0,
+                                                      keeperFirst ? players - 1 : players, lineUp);
+}
+
+State* MatchPeriod::CreateHalfTimeSelection(MatchPeriod* next) const
+{
+    SetVariable("%s7p_title%", "%20524%");
+    SetVariable("%s7p_selection_accept%", "%30322%");
+    return new IteratingState(new PlayerSelection(HalfTimeRequest(&next->m_halfTimeLineUp)), next);
 }
 
 void MatchPeriod::ApplyEnds()
@@ -729,8 +791,10 @@ State* MatchPeriod::NextState()
 {
     const bool continues = m_period == 0 || (m_period == 1 && m_extraTimeAllowed && IsLevel()) ||
                            (m_period == 2 && IsLevel());
-    if (continues)
-        return new MatchPeriod(m_period + 1, m_extraTimeAllowed, m_crowdFavours0, m_crowdFavours1);
+    if (continues) {
+        auto* next = new MatchPeriod(m_period + 1, m_extraTimeAllowed, m_crowdFavours0, m_crowdFavours1);
+        return m_period == 0 && StoryActive() ? CreateHalfTimeSelection(next) : next;
+    }
     if (m_period >= 2 && IsLevel())
         return new PenaltyShootout(&StoryModeGame::Instance()->penaltyResult);
     SetVariable("%match_period%", "%60512%");

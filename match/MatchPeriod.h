@@ -12,6 +12,7 @@
 
 class Character;
 class ParallelState;
+struct PlayerSelectionResult;
 
 // One period of a match (0 and 1 the halves, 2 and 3 extra time): the intro or kick-off,
 // play on the match clock with possession counted, the end-of-period show, and then the
@@ -60,6 +61,14 @@ public:
     // "%60501%" to "%60504%".
     static std::string PeriodName(int period);
 
+    // The half-time choice of side 0's line-up in a story match: its players in team order
+    // and up to two of its bench, the keeper kept in; the picks go into lineUp, which must
+    // outlive the selection.
+    static PlayerSelectionResult HalfTimeRequest(std::vector<Character*>* lineUp);
+    // Side 0's second-half line-up as chosen at half time, applied by Enter in a story match's
+    // period 1: the first five play, the rest sit on the bench. Empty keeps the first half's.
+    std::vector<Character*>& GetHalfTimeLineUp() { return m_halfTimeLineUp; }
+
     int GetPeriod() const { return m_period; }
     bool IsOver() const { return m_periodOver; }
     bool IsFinalShowRunning() const { return m_finalShowRunning; }
@@ -82,6 +91,7 @@ private:
     // A goal the ball was not legal for restarts play with a corner or keeper kick instead.
     void HandleGoalScored(const Ball::Goal& goal);
     void EnterStoryLineUp();
+    State* CreateHalfTimeSelection(MatchPeriod* next) const;
     void ApplyEnds();
     void StartSequenceAtEnter();
     void StartMainMusicAndBanner();
@@ -119,4 +129,5 @@ private:
     bool m_crowdFavours0;
     bool m_crowdFavours1;
     bool m_finalShowRunning = false;
+    std::vector<Character*> m_halfTimeLineUp;
 };

@@ -39,4 +39,9 @@ struct PlayerSelectionResult {
     // The picks of a single match by side; they live for the whole run and are valid only
     // while the characters in them are (the loading the selection ran on).
     static std::vector<Character*>& SingleMatchOutput(int side);
+    // Side one picks alone under "(0):" on the pitch's scene, starting from the first
+    // candidate (the keeper), who stays picked; the picks go into firstOutput.
+    static PlayerSelectionResult SingleSideFromFirst(std::string screen, std::vector<Character*> candidates,
+                                                     int32_t goalkeepers, int32_t outfieldPlayers,
+                                                     std::vector<Character*>* firstOutput);
 };

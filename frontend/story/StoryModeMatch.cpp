@@ -20,8 +20,6 @@ constexpr int kKeepersToPick = 1;
 constexpr int kOutfieldToPick = 4;
 constexpr size_t kSmallTeam = 5;
 constexpr size_t kFullTeam = 7;
-// The mode in which one side picks alone, keeper first.
-constexpr int kSingleSidePick = 3;
 
 std::vector<TeamDescription::Member> StoryMembers()
 {
@@ -62,19 +60,10 @@ void StoryModeMatch::StartSelection()
     setup.showBenches = true;
     m_match = MatchLoading::RunAtOnce(std::move(setup));
 
-    PlayerSelectionResult request;
-    request.mode = kSingleSidePick;
-    request.screen = story_match::SelectionScreen(members.size());
-    request.sceneObject = PitchSimulation::Instance()->GetSceneObject();
-    request.candidates = story_selection::PitchPlayers();
-    request.goalkeepersToPick = kKeepersToPick;
-    request.outfieldPlayersToPick = kOutfieldToPick;
-    request.firstPrefix = "(0):";
-    // The keeper on offer starts picked and stays so.
-    for (size_t i = 0; i < request.candidates.size(); ++i) {
-        request.startPicked.push_back(i == 0);
-        request.pickable.push_back(i != 0);
-    }
+    // The keeper on offer starts picked and stays so; the pick fills its own outputs.
+    PlayerSelectionResult request = PlayerSelectionResult::SingleSideFromFirst(
+        story_match::SelectionScreen(members.size()), story_selection::PitchPlayers(), kKeepersToPick,
+        kOutfieldToPick, nullptr);
     Menu::Instance()->SetVariable("%s7p_title%", "%20524%");
     Menu::Instance()->SetVariable("%s7p_selection_accept%", "%30316%");
     StateSlot::Set(&m_selection, story_selection::Make(std::move(request), m_selected), true);

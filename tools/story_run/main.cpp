@@ -6,8 +6,8 @@
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
 // career on its leg screen with "continue" chosen, through its training (the squads picked,
 // each drill won with a cheat) to the match start, where "Save" writes it again; the first
-// leg is played (the squad picked, each period cut short with a cheat) and "Save" on the
-// second leg's screen.
+// leg is played (the squad picked, each period cut short with a cheat, the line-up chosen
+// again at half time) and "Save" on the second leg's screen.
 // third: the second leg's training counted as passed, the second leg is played and won with
 // a cheat; the round's screen follows, then the gained players' pick (or the round again),
 // and "Save" on the next leg's screen.
@@ -16,6 +16,9 @@
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
 // every check held.
 
+#include "characters/Character.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
 #include "characters/TeamDescription.h"
 #include "framework/CryptedStdFile.h"
 #include "framework/File.h"
@@ -35,6 +38,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,8 +104,10 @@ bool PickSquad()
         return true;
     if (Menu::Instance()->GetSelectedItemName() == "accept") {
         std::printf("squad picked on \"%s\"\n", shown.c_str());
+        // Numbered: the story match's squad and its half-time line-up share a screen.
+        static int pictures = 0;
         static std::string picture;
-        picture = "picked_" + shown.substr(shown.find("Selection"));
+        picture = "picked_" + std::to_string(++pictures) + "_" + shown.substr(shown.find("Selection"));
         Picture(picture.c_str())();
         Press({SDL_SCANCODE_SPACE});
         return true;
@@ -163,17 +169,47 @@ private:
     float m_lastTime = 0.0f;
 };
 
+int g_halfTimeChoices = 0;
+
+std::string Names(const std::vector<Character*>& characters)
+{
+    std::string names;
+    for (const Character* character : characters)
+        names += " " + character->GetVariation()->GetKeyName();
+    return names;
+}
+
+// Called once the half-time choice has handed over to the second half.
+void PrintSecondHalf()
+{
+    ++g_halfTimeChoices;
+    const SoccerTeam& team = *PitchSimulation::Instance()->GetTeam(0);
+    std::vector<Character*> players;
+    for (int32_t i = 0; i < team.GetPlayerCount(); ++i)
+        players.push_back(team.GetPlayer(i));
+    std::printf("second half line-up:%s; bench:%s\n", Names(players).c_str(), Names(team.GetBench()).c_str());
+    Check(team.GetPlayerCount() == 5, "five play the second half");
+}
+
 // From the match start to the screen after the match: the squad picked, the cheat typed in
-// every period, the match's screens and the newspaper passed with the select key.
+// every period, the line-up chosen again at half time, the match's screens and the newspaper
+// passed with the select key.
 menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
 {
-    return [typer = std::make_shared<CheatTyper>(cheat), ticks = 0, screenAfter]() mutable {
+    return [typer = std::make_shared<CheatTyper>(cheat), ticks = 0, screenAfter, picks = 0,
+            picking = false]() mutable {
         ++ticks;
         const std::string shown = ShownScreen();
         if (!shown.empty() && shown.rfind(screenAfter, 0) == 0)
             return Menu::Instance()->GetFadeState() == Menu::kShown;
-        if (PickSquad())
+        if (PickSquad()) {
+            picking = true;
             return false;
+        }
+        // The squad before the match, then the line-up at half time.
+        if (picking && ++picks == 2)
+            PrintSecondHalf();
+        picking = false;
         // Banners go by themselves; statistics screens and the newspaper wait for the key.
         if (!typer->Update() && shown.rfind("message", 0) != 0 && ticks % 30 == 0)
             Press({SDL_SCANCODE_SPACE});
@@ -334,6 +370,7 @@ void SecondRun()
         const StoryModeGame& career = *StoryModeGame::Instance();
         std::printf("first leg booked %d:%d; the second leg is due\n", career.awayGoals1, career.homeGoals2);
         Check(!career.firstLeg, "the second leg is due");
+        Check(g_halfTimeChoices == 1, "the line-up was chosen at half time");
     }));
     s.push_back(Picture("second_leg_display"));
     SaveAndQuit(3);

@@ -67,8 +67,10 @@ float BenchPlaneDistance();
 // Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> SelectionScreens();
 std::vector<std::pair<int32_t, std::string>> SelectionScreenLabels();
-// The screen of a selection with count candidates, on the shared macros.
+// The screen of a selection with count candidates, on the shared macros; the accept button
+// shows the given text (variables allowed), else the squad's own.
 std::string SelectionScreen(int count);
+std::string SelectionScreen(int count, const std::string& accept);
 // The story leg's training screens, which Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> TrainingScreens();
 std::vector<std::pair<int32_t, std::string>> TrainingScreenLabels();

@@ -24,6 +24,7 @@ const std::pair<int32_t, std::string> kLabels[] = {
 };
 
 constexpr int kAllStarCandidates = 10;
+const char* const kStoryAccept = "%s7p_selection_accept%";
 constexpr float kCardWidth = 72.0f, kCardHeight = 56.0f, kCardGap = 6.0f;
 constexpr float kCardTop = 440.0f;
 constexpr float kScreenWidth = 800.0f;
@@ -60,8 +61,8 @@ std::string ControlsMacro()
            "  <GridButton name=\"selector\" value=\"selected_character\" minValue=\"0\" maxValue=\"LAST_CANDIDATE\" "
            "gridWidth=\"CANDIDATES\" wrap=\"1\" target=\"prompt\" position=\"0,400\" text=\"\" "
            "OnChange=\"PlayerSelectionChanged\" OnSelect=\"PlayerSelectionToggle\"/>\n"
-           "  <TextButton name=\"accept\" position=\"0,520\" text=\"" + Text(kAccept) +
-           "\" halign=\"center\" OnUpdate=\"PlayerSelectionFinished\" OnSelect=\"Nothing\"/>\n"
+           "  <TextButton name=\"accept\" position=\"0,520\" text=\"ACCEPT_TEXT\" halign=\"center\" "
+           "OnUpdate=\"PlayerSelectionFinished\" OnSelect=\"Nothing\"/>\n"
            "  <TextButton name=\"quit\" position=\"0,560\" text=\"" + Text(kQuit) +
            "\" halign=\"center\" OnSelect=\"BackToMain\" OnClick=\"BackToMain\"/>\n"
            "</Macro>\n";
@@ -89,10 +90,15 @@ float BenchPlaneDistance()
 
 std::string SelectionScreen(int count)
 {
+    return SelectionScreen(count, Text(kAccept));
+}
+
+std::string SelectionScreen(int count, const std::string& accept)
+{
     char position[60];
     std::snprintf(position, sizeof position, "SetPosition 0,0,%g", BenchPlaneDistance());
     std::string items = "  <Macro name=\"selection_controls\" LAST_CANDIDATE=\"" + std::to_string(count - 1) +
-                        "\" CANDIDATES=\"" + std::to_string(count) + "\"/>\n";
+                        "\" CANDIDATES=\"" + std::to_string(count) + "\" ACCEPT_TEXT=\"" + accept + "\"/>\n";
     for (int n = 1; n <= count; ++n)
         items += Candidate(n, count);
     return "<Screen OnLoad=\"" + std::string(position) + "\" OnBack=\"BackToMain\" selected=\"selector\">\n" + items +
@@ -105,9 +111,14 @@ std::vector<std::pair<std::string, std::string>> SelectionScreens()
         {"macro_selection_candidate", CandidateMacro()},
         {"macro_selection_controls", ControlsMacro()},
         {"3dMenues/AllStarMulti10p", SelectionScreen(kAllStarCandidates)},
-        // The story's: its match line-up, and the players gained after a round.
-        {"3dMenues/InGameSelection5p", SelectionScreen(5)},
-        {"3dMenues/InGameSelection7p", SelectionScreen(7)},
+        // The story match's line-up, before the match and again at half time, accepted with the
+        // words the story sets for each. At half time a side short of players after red cards,
+        // or of bench after a change, picks on fewer.
+        {"3dMenues/InGameSelection3p", SelectionScreen(3, kStoryAccept)},
+        {"3dMenues/InGameSelection4p", SelectionScreen(4, kStoryAccept)},
+        {"3dMenues/InGameSelection5p", SelectionScreen(5, kStoryAccept)},
+        {"3dMenues/InGameSelection6p", SelectionScreen(6, kStoryAccept)},
+        {"3dMenues/InGameSelection7p", SelectionScreen(7, kStoryAccept)},
         {"3dMenues/TrainingMainSelection4p", SelectionScreen(4)},
         {"3dMenues/TrainingMainSelection12p", SelectionScreen(12)},
     };

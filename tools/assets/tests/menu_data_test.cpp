@@ -63,7 +63,9 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
                              "message_freekick", "message_penaltykick", "message_redcard", "message_dynamic",
                              "game_stat", "game_stat_wbg", "fouloverkill_penalty", "ingame_menu", "ingame_options",
                              "ingame_controls", "ingame_substitution", "select_players",
-                             "select_team_one", "select_team_two", "select_level", "3dMenues/AllStarMulti10p"})
+                             "select_team_one", "select_team_two", "select_level", "3dMenues/AllStarMulti10p",
+                             "3dMenues/InGameSelection3p", "3dMenues/InGameSelection4p", "3dMenues/InGameSelection5p",
+                             "3dMenues/InGameSelection6p", "3dMenues/InGameSelection7p"})
         EXPECT_TRUE(screens.contains(name)) << name;
     char onLoad[60];
     std::snprintf(onLoad, sizeof onLoad, "OnLoad=\"SetPosition 0,0,%g", menus::PlaneDistance());
