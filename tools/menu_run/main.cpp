@@ -2,9 +2,9 @@
 // drives the front end with pushed key events:
 //     menu_run <game folder> <work folder> first|second
 // first: no error logged up to "main"; "main" to "options", three presses lower the effects
-// volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up" becomes Q and "Controls assign"
-// writes the key file; "credits" returns to "main" by itself (started near its end, so the
-// run stays short); "QuitGame" ends the program with 123.
+// volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
+// becomes Q and "Controls assign" writes the key file; "credits" returns to "main" by itself
+// (started near its end, so the run stays short); "QuitGame" ends the program with 123.
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
 // Pictures of the options, controls and credits screens land in <work folder>/pictures.
