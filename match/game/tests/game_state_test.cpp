@@ -687,8 +687,11 @@ TEST_F(GameStateTest, OnlyADamagedUserFileIsReportedAtStart)
         {"an empty save folder", [] { std::filesystem::create_directories("Data/SaveGames"); }, nullptr},
         {"garbage", [&] { write(std::string("\x01\xff\x7f garbage\n", 13)); }, "Data\\SaveGames\\user.txt: line 1"},
         {"cut off inside its object",
-         [&] { write("# --- Game Parameters\nOBJECT START\n[GameParameters] \"Game Parameters\"\n{\n\"resolution\" 2\n"); },
-         "Data\\SaveGames\\user.txt"},
+         [&] {
+             write("# --- Game Parameters\nOBJECT START\n[GameParameters] \"Game Parameters\"\n"
+                   "{\n\"resolution\" 2\n");
+         },
+         "user.txt: the object Game Parameters at line 2 was read with the problems above"},
         {"a folder in its place", [] { std::filesystem::create_directories("Data/SaveGames/user.txt"); },
          "Data/SaveGames/user.txt: Is a directory"},
     };

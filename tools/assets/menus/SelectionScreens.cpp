@@ -67,7 +67,8 @@ std::string ControlsMacro()
            "  <GridButton name=\"selector\" value=\"selected_character\" minValue=\"0\" maxValue=\"LAST_CANDIDATE\" "
            "gridWidth=\"IN_A_ROW\" wrap=\"1\" target=\"prompt\" position=\"0,400\" text=\"\" "
            "OnChange=\"PlayerSelectionChanged\" OnSelect=\"PlayerSelectionToggle\"/>\n"
-           "  <TextButton name=\"accept\" position=\"0,520\" text=\"ACCEPT_TEXT\" halign=\"center\" OnUpdate=\"PlayerSelectionFinished\" OnSelect=\"Nothing\"/>\n"
+           "  <TextButton name=\"accept\" position=\"0,520\" text=\"ACCEPT_TEXT\" halign=\"center\" "
+           "OnUpdate=\"PlayerSelectionFinished\" OnSelect=\"Nothing\"/>\n"
            "  <TextButton name=\"quit\" position=\"0,560\" text=\"" + Text(kQuit) +
            "\" halign=\"center\" OnSelect=\"BackToMain\" OnClick=\"BackToMain\"/>\n"
            "</Macro>\n";
