@@ -13,6 +13,7 @@
 #include "framework/Debug.h"
 #include "framework/DebugDisplay.h"
 #include "framework/Factory.h"
+#include "framework/FileSystem.h"
 #include "framework/Matrix3.h"
 #include "framework/Message.h"
 #include "editor/ObjectSettingsDialog.h"
@@ -33,6 +34,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 const GameTB::CastEntry GameTB::kCastTable[kCastCount] = {
     {"<PP>", "Characters"},
@@ -57,6 +59,8 @@ namespace {
 
 const char* const kCameraPrefix = "Cameras|";
 const char* const kUserFile = "Data\\SaveGames\\user.txt";
+const char* const kSaveFolder = "Data\\SaveGames\\";
+const char* const kLevelAlias = "<SP>";
 // Ahead of the camera so that a new element shows in the middle of the view.
 constexpr float kPlaceAhead = 10.0f;
 const Vector3 kBallStart(0.0f, 10.0f, 0.0f);
@@ -70,6 +74,21 @@ void AddSingleton(const char* cast, const char* member, Object* object)
 {
     if (Cast* target = GetCast(cast))
         target->AddMember(object, member, false);
+}
+
+// False for a file that may rightly be absent: a save file before the first save, and a
+// level's cast before any level is loaded. A file that is there but unreadable is loaded, so
+// that its fault is reported.
+bool LoadExpected(const GameTB::CastEntry& entry, const std::string& file)
+{
+    const std::string_view directory = entry.directory;
+    if (directory.starts_with(kLevelAlias) && FileSystem::Instance()->GetAlias(kLevelAlias).empty())
+        return false;
+    if (directory == kSaveFolder && !FileSystem::Instance()->FileExists(file.c_str())) {
+        DebugTrace("GameTB::LoadOrSaveCasts: no %s yet\n", file.c_str());
+        return false;
+    }
+    return true;
 }
 
 // The part of the name after its first "|", or the whole name.
@@ -178,6 +197,8 @@ void GameTB::LoadOrSaveCasts(bool load, bool objects, bool characters)
             continue;
         const std::string file = std::string(entry.directory) + name + ".txt";
         const bool scrambled = name == "gained";
+        if (load && !LoadExpected(entry, file))
+            continue;
         if (load)
             LoadSettings(cast, file.c_str(), scrambled);
         else

@@ -66,7 +66,9 @@ public:
     void CreateSettingsCasts();
     // Loads or saves every table cast; "objects" only with objects, "Characters" only with
     // characters. Loading "objects" first takes its members out of the world, the vector
-    // of game elements and the cast, and puts the new ones into the world.
+    // of game elements and the cast, and puts the new ones into the world. A save file not
+    // written yet, or a level's cast while no level is set, is passed over without a word:
+    // the cast keeps what it holds.
     void LoadOrSaveCasts(bool load, bool objects, bool characters);
 
     // Makes the control of "Cameras|<name>" the active one; an unknown name changes nothing.

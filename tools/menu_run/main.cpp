@@ -1,10 +1,10 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the front end with pushed key events:
 //     menu_run <game folder> <work folder> first|second
-// first: "main" to "options", three presses lower the effects volume from 10 to 7, "Accept"
-// writes the user file; on "controls" the key of "(0):up" becomes Q and "Controls assign"
-// writes the key file; "credits" returns to "main" by itself (started near its end, so the
-// run stays short); "QuitGame" ends the program with 123.
+// first: no error logged up to "main"; "main" to "options", three presses lower the effects
+// volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
+// becomes Q and "Controls assign" writes the key file; "credits" returns to "main" by itself
+// (started near its end, so the run stays short); "QuitGame" ends the program with 123.
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
 // Pictures of the options, controls and credits screens land in <work folder>/pictures.
@@ -26,6 +26,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -77,8 +78,25 @@ void Volume(SDL_Scancode code, int to)
     }));
 }
 
+// The lines of the program's log that report an error.
+std::string LoggedErrors()
+{
+    std::ifstream log("data/log.txt");
+    std::string line, errors;
+    while (std::getline(log, line))
+        if (line.find("***ERROR") != std::string::npos)
+            errors += line + "\n";
+    return errors;
+}
+
 void FirstRun()
 {
+    Steps().push_back(WaitFor("main"));
+    Steps().push_back(Do([] {
+        const std::string errors = LoggedErrors();
+        std::printf("%s", errors.c_str());
+        Check(errors.empty(), "a first start logs no error");
+    }));
     Volume(SDL_SCANCODE_LEFT, 7);
     auto& s = Steps();
     s.push_back(Choose("controls"));

@@ -67,10 +67,17 @@ float BenchPlaneDistance();
 // Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> SelectionScreens();
 std::vector<std::pair<int32_t, std::string>> SelectionScreenLabels();
-// The screen of a selection with count candidates, on the shared macros; the accept button
-// shows the given text (variables allowed), else the squad's own.
-std::string SelectionScreen(int count);
-std::string SelectionScreen(int count, const std::string& accept);
+// What a selection screen shows besides the bench, as texts or variables; an empty one is
+// left out, and an empty accept text is the shared one.
+struct SelectionTexts {
+    std::string title;
+    std::string command;
+    std::string accept;
+};
+// The line-up's and the training members' texts, which the game sets before the screen.
+inline const SelectionTexts kLineUpTexts = {"%s7p_title%", "%s7p_command%", "%s7p_selection_accept%"};
+// The screen of a selection with count candidates, on the shared macros.
+std::string SelectionScreen(int count, const SelectionTexts& texts);
 // The story leg's training screens, which Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> TrainingScreens();
 std::vector<std::pair<int32_t, std::string>> TrainingScreenLabels();

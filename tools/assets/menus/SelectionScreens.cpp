@@ -24,10 +24,16 @@ const std::pair<int32_t, std::string> kLabels[] = {
 };
 
 constexpr int kAllStarCandidates = 10;
-const char* const kStoryAccept = "%s7p_selection_accept%";
 constexpr float kCardWidth = 72.0f, kCardHeight = 56.0f, kCardGap = 6.0f;
+// The lowest row's top; rows above it stand a card and its name higher.
 constexpr float kCardTop = 440.0f;
+constexpr float kRowStep = kCardHeight + 24.0f;
 constexpr float kScreenWidth = 800.0f;
+// As many cards as the screen's width takes; more go into rows of equal length.
+constexpr int kMostInARow = static_cast<int>((kScreenWidth + kCardGap) / (kCardWidth + kCardGap));
+// Between the counters and the bench, so that a wide screen, which shows less of the
+// menu's height, still shows them.
+constexpr float kTitleY = 120.0f, kCommandY = 165.0f;
 // The primary camera's view window while the bench is shown.
 constexpr float kBenchViewWindow = 0.5f;
 
@@ -59,7 +65,7 @@ std::string ControlsMacro()
            "  <StaticText position=\"0,76\" text=\"[scale 0.7]" + Text(kKeepersLeft) + " %goalies_to_select%   " +
            Text(kFieldLeft) + " %fieldplayers_to_select%[/scale]\" halign=\"center\"/>\n"
            "  <GridButton name=\"selector\" value=\"selected_character\" minValue=\"0\" maxValue=\"LAST_CANDIDATE\" "
-           "gridWidth=\"CANDIDATES\" wrap=\"1\" target=\"prompt\" position=\"0,400\" text=\"\" "
+           "gridWidth=\"IN_A_ROW\" wrap=\"1\" target=\"prompt\" position=\"0,400\" text=\"\" "
            "OnChange=\"PlayerSelectionChanged\" OnSelect=\"PlayerSelectionToggle\"/>\n"
            "  <TextButton name=\"accept\" position=\"0,520\" text=\"ACCEPT_TEXT\" halign=\"center\" "
            "OnUpdate=\"PlayerSelectionFinished\" OnSelect=\"Nothing\"/>\n"
@@ -68,16 +74,35 @@ std::string ControlsMacro()
            "</Macro>\n";
 }
 
+int InARow(int count)
+{
+    const int rows = (count + kMostInARow - 1) / kMostInARow;
+    return (count + rows - 1) / rows;
+}
+
+// Candidate n of count, in rows from the left, the last row at the bottom.
 std::string Candidate(int n, int count)
 {
-    const float row = static_cast<float>(count) * kCardWidth + static_cast<float>(count - 1) * kCardGap;
-    const float left = (kScreenWidth - row) * 0.5f + static_cast<float>(n - 1) * (kCardWidth + kCardGap);
+    const int inARow = InARow(count);
+    const int rows = (count + inARow - 1) / inARow;
+    const int row = (n - 1) / inARow;
+    const int column = (n - 1) % inARow;
+    const int inThisRow = row + 1 < rows ? inARow : count - row * inARow;
+    const float width = static_cast<float>(inThisRow) * kCardWidth + static_cast<float>(inThisRow - 1) * kCardGap;
+    const float left = (kScreenWidth - width) * 0.5f + static_cast<float>(column) * (kCardWidth + kCardGap);
+    const float top = kCardTop - static_cast<float>(rows - 1 - row) * kRowStep;
     const std::string number = std::to_string(n);
     return "  <Macro name=\"selection_candidate\" PICK_ITEM=\"pick_" + number + "\" HOVER_ITEM=\"hover_" + number +
-           "\" CARD_POSITION=\"" + Pair(left, kCardTop) + "\" PICK_LOOK=\"PlayerSelectionVis 1 " + number +
+           "\" CARD_POSITION=\"" + Pair(left, top) + "\" PICK_LOOK=\"PlayerSelectionVis 1 " + number +
            "\" HOVER_LOOK=\"PlayerSelectionVis 2 " + number + "\" PICK_ACTION=\"SelectPlayer " + number +
-           "\" NAME_POSITION=\"" + Pair(left + kCardWidth * 0.5f - kScreenWidth * 0.5f, kCardTop + kCardHeight + 4.0f) +
+           "\" NAME_POSITION=\"" + Pair(left + kCardWidth * 0.5f - kScreenWidth * 0.5f, top + kCardHeight + 4.0f) +
            "\" NAME_TEXT=\"[scale 0.5]%character" + number + "_name%[/scale]\"/>\n";
+}
+
+std::string CentredText(const std::string& text, float y)
+{
+    return "  <StaticText position=\"0," + std::to_string(static_cast<int>(y)) + "\" text=\"" + text +
+           "\" halign=\"center\"/>\n";
 }
 
 }  // namespace
@@ -88,19 +113,19 @@ float BenchPlaneDistance()
     return PlaneDistance() * RwGraphicsSettings().viewY / kBenchViewWindow;
 }
 
-std::string SelectionScreen(int count)
-{
-    return SelectionScreen(count, Text(kAccept));
-}
-
-std::string SelectionScreen(int count, const std::string& accept)
+std::string SelectionScreen(int count, const SelectionTexts& texts)
 {
     char position[60];
     std::snprintf(position, sizeof position, "SetPosition 0,0,%g", BenchPlaneDistance());
+    const std::string accept = texts.accept.empty() ? Text(kAccept) : texts.accept;
     std::string items = "  <Macro name=\"selection_controls\" LAST_CANDIDATE=\"" + std::to_string(count - 1) +
-                        "\" CANDIDATES=\"" + std::to_string(count) + "\" ACCEPT_TEXT=\"" + accept + "\"/>\n";
+                        "\" IN_A_ROW=\"" + std::to_string(InARow(count)) + "\" ACCEPT_TEXT=\"" + accept + "\"/>\n";
     for (int n = 1; n <= count; ++n)
         items += Candidate(n, count);
+    if (!texts.title.empty())
+        items += CentredText("[font menu_buttons]" + texts.title + "[/font]", kTitleY);
+    if (!texts.command.empty())
+        items += CentredText("[scale 0.7]" + texts.command + "[/scale]", kCommandY);
     return "<Screen OnLoad=\"" + std::string(position) + "\" OnBack=\"BackToMain\" selected=\"selector\">\n" + items +
            "</Screen>\n";
 }
@@ -110,17 +135,17 @@ std::vector<std::pair<std::string, std::string>> SelectionScreens()
     return {
         {"macro_selection_candidate", CandidateMacro()},
         {"macro_selection_controls", ControlsMacro()},
-        {"3dMenues/AllStarMulti10p", SelectionScreen(kAllStarCandidates)},
-        // The story match's line-up, before the match and again at half time, accepted with the
-        // words the story sets for each. At half time a side short of players after red cards,
-        // or of bench after a change, picks on fewer.
-        {"3dMenues/InGameSelection3p", SelectionScreen(3, kStoryAccept)},
-        {"3dMenues/InGameSelection4p", SelectionScreen(4, kStoryAccept)},
-        {"3dMenues/InGameSelection5p", SelectionScreen(5, kStoryAccept)},
-        {"3dMenues/InGameSelection6p", SelectionScreen(6, kStoryAccept)},
-        {"3dMenues/InGameSelection7p", SelectionScreen(7, kStoryAccept)},
-        {"3dMenues/TrainingMainSelection4p", SelectionScreen(4)},
-        {"3dMenues/TrainingMainSelection12p", SelectionScreen(12)},
+        {"3dMenues/AllStarMulti10p", SelectionScreen(kAllStarCandidates, {})},
+        // The story match's line-up, before the match and again at half time, and the players
+        // gained after a round, accepted with the words the story sets for each. At half time a
+        // side short of players after red cards, or of bench after a change, picks on fewer.
+        {"3dMenues/InGameSelection3p", SelectionScreen(3, kLineUpTexts)},
+        {"3dMenues/InGameSelection4p", SelectionScreen(4, kLineUpTexts)},
+        {"3dMenues/InGameSelection5p", SelectionScreen(5, kLineUpTexts)},
+        {"3dMenues/InGameSelection6p", SelectionScreen(6, kLineUpTexts)},
+        {"3dMenues/InGameSelection7p", SelectionScreen(7, kLineUpTexts)},
+        {"3dMenues/TrainingMainSelection4p", SelectionScreen(4, {"", "%s4p_command%", ""})},
+        {"3dMenues/TrainingMainSelection12p", SelectionScreen(12, {"", "%s12p_command%", ""})},
     };
 }
 

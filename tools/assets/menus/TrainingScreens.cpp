@@ -125,17 +125,6 @@ std::string PassingResults()
     return Results(rows, 3);
 }
 
-// The squad selection for count candidates under the title and the prompt the training sets
-// for the member selections ("s7p") or the one-player drills ("s3p").
-std::string Selection(int count, const std::string& size)
-{
-    std::string screen = SelectionScreen(count);
-    const std::string items =
-        Title("%" + size + "_title%", 60) + StaticText("[scale 0.7]%" + size + "_command%[/scale]", kMiddle, 110);
-    screen.insert(screen.rfind("</Screen>"), items);
-    return screen;
-}
-
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> TrainingScreens()
@@ -148,9 +137,9 @@ std::vector<std::pair<std::string, std::string>> TrainingScreens()
         {"training_results_2", Results(MemberRow("training_player_subselect", 200), 1)},
         {"training_results_3", Results(MemberRow("training_player_subselect", 200), 1)},
         {"training_results_4", Results(MemberRow("training_player_goalie", 200), 1)},
-        {"3dMenues/TrainingMainSelection3p", Selection(3, "s3p")},
-        {"3dMenues/TrainingMainSelection5p", Selection(5, "s7p")},
-        {"3dMenues/TrainingMainSelection7p", Selection(7, "s7p")},
+        {"3dMenues/TrainingMainSelection3p", SelectionScreen(3, {"%s3p_title%", "%s3p_command%", ""})},
+        {"3dMenues/TrainingMainSelection5p", SelectionScreen(5, kLineUpTexts)},
+        {"3dMenues/TrainingMainSelection7p", SelectionScreen(7, kLineUpTexts)},
     };
 }
 

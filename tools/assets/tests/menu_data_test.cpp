@@ -94,6 +94,66 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
     }
 }
 
+// Each candidate's card on the screen, and the cursor's keys moving through them as they
+// stand: a row of the grid is a row of cards.
+TEST(MenuData, EverySelectionCardIsOnTheScreenInTheRowsTheKeysFollow)
+{
+    struct Case {
+        const char* screen;
+        int count;
+        int rows;
+        const char* title;  // a text the screen shows besides the bench, or null
+    };
+    const Case cases[] = {
+        {"3dMenues/AllStarMulti10p", 10, 1, nullptr},
+        {"3dMenues/InGameSelection5p", 5, 1, "%s7p_title%"},
+        {"3dMenues/InGameSelection7p", 7, 1, "%s7p_title%"},
+        {"3dMenues/TrainingMainSelection3p", 3, 1, "%s3p_title%"},
+        {"3dMenues/TrainingMainSelection4p", 4, 1, "%s4p_command%"},
+        {"3dMenues/TrainingMainSelection12p", 12, 2, "%s12p_command%"},
+    };
+    // Cards stand above the accept button.
+    constexpr float kWidth = 800.0f, kAcceptY = 520.0f, kCard = 72.0f, kCardHeight = 56.0f;
+    std::map<std::string, std::string> screens = ScreenTexts();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.screen);
+        std::string error;
+        const std::unique_ptr<XmlNode> root = Parse(screens[c.screen], error);
+        ASSERT_NE(root, nullptr) << error;
+        int inARow = 0;
+        std::vector<std::pair<float, float>> cards;
+        for (const auto& child : root->children) {
+            if (child->GetAttribute("name") == "selection_controls")
+                inARow = std::stoi(child->GetAttribute("IN_A_ROW"));
+            float x = 0.0f, y = 0.0f;
+            if (child->GetAttribute("name") == "selection_candidate" &&
+                std::sscanf(child->GetAttribute("CARD_POSITION").c_str(), "%f,%f", &x, &y) == 2)
+                cards.emplace_back(x, y);
+        }
+        ASSERT_EQ(static_cast<int>(cards.size()), c.count);
+        ASSERT_GT(inARow, 0);
+        EXPECT_EQ((c.count + inARow - 1) / inARow, c.rows);
+        std::map<float, int> rowLengths;
+        for (int i = 0; i < c.count; ++i) {
+            const auto [x, y] = cards[i];
+            EXPECT_TRUE(x >= 0.0f && x + kCard <= kWidth && y >= 0.0f && y + kCardHeight <= kAcceptY)
+                << "card " << i + 1;
+            ++rowLengths[y];
+            if (i % inARow != 0) {
+                EXPECT_EQ(y, cards[i - 1].second) << "card " << i + 1 << " leaves its row";
+                EXPECT_GE(x, cards[i - 1].first + kCard) << "card " << i + 1 << " covers the one before";
+            }
+        }
+        ASSERT_EQ(static_cast<int>(rowLengths.size()), c.rows);
+        const auto [shortest, longest] = std::minmax_element(
+            rowLengths.begin(), rowLengths.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+        EXPECT_LE(longest->second - shortest->second, 1) << "rows of unequal length";
+        if (c.title) {
+            EXPECT_NE(screens[c.screen].find(c.title), std::string::npos);
+        }
+    }
+}
+
 TEST(MenuData, TheMainScreenLoadsWithItsLogoAndItsButtons)
 {
     ASSERT_TRUE(test::EngineUp());

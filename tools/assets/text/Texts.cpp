@@ -30,8 +30,11 @@ void TrainingTexts(Texts& t)
     t.insert(t.end(), {
         {20402, "Pass the ball to your team-mates!"}, {20403, "Dribble around the cones!"},
         {20404, "Shoot past the keeper!"}, {20405, "Keep the ball out of the goal!"},
-        {20520, "Choose your players"}, {20521, "Choose three players"}, {20522, "Choose four players"},
-        {20524, "Choose your line-up"}, {20536, "Choose twelve players"},
+        // What each selection asks for: one of the three members for a drill, two of the
+        // opponent's players for a team of five, seven of both teams for a team of seven.
+        {20520, "Choose your players"}, {20521, "Choose the player for this drill"},
+        {20522, "Choose two players to join your team"}, {20524, "Choose your line-up"},
+        {20536, "Choose your seven from both teams"},
     });
     for (int p = 0; p < 10; ++p)
         t.emplace_back(20541 + p, "Choose player " + std::to_string(p + 1));
