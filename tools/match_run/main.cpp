@@ -22,6 +22,7 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
+#include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
@@ -241,6 +242,39 @@ private:
     int m_stranded[2] = {};
 };
 
+// Shots by the side that held the ball as it was struck, and the keepers' catches (each starts
+// his kick) by the keeper's side.
+class ShotCounter : public MessageListener {
+public:
+    ShotCounter() { MessageServer::Instance()->RegisterListener(this); }
+    ~ShotCounter() override { MessageServer::Instance()->UnregisterListener(this); }
+    ShotCounter(const ShotCounter&) = delete;
+    ShotCounter& operator=(const ShotCounter&) = delete;
+
+    int OnMessage(int message, intptr_t param) override
+    {
+        static const int didShot = MessageServer::Instance()->RegisterMessage("did shot");
+        static const int goalKick = MessageServer::Instance()->RegisterMessage("goal kick");
+        const PitchSimulation& pitch = *PitchSimulation::Instance();
+        if (message == didShot) {
+            for (int side = 0; side < 2; ++side) {
+                shots[side] += pitch.GetTeam(side) && pitch.GetTeam(side)->HasBall();
+                playShots[side] += inPlay && pitch.GetTeam(side) && pitch.GetTeam(side)->HasBall();
+            }
+        } else if (message == goalKick && param) {
+            const auto* keeper = reinterpret_cast<const Character*>(param);
+            catches[keeper->GetTeam() == pitch.GetTeam(1) ? 1 : 0] += 1;
+        }
+        return 0;
+    }
+
+    int shots[2] = {};
+    int playShots[2] = {};
+    int catches[2] = {};
+    bool inPlay = false;
+    int playFrames = 0;
+};
+
 double Median(std::vector<double> values)
 {
     if (values.empty())
@@ -259,7 +293,8 @@ struct Timing {
 
 // Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
 // without a NaN.
-int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing)
+int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing,
+              ShotCounter* counter = nullptr)
 {
     Director director(options.run, options.periodSeconds);
     const int firstFrame = harness.GetFrame();
@@ -272,6 +307,10 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
     while (harness.GetFrame() - firstFrame < kFrameCap) {
         MatchPeriod* period = Period(harness);
         director.Act(harness, period);
+        if (counter)
+            counter->inPlay = period && !period->GetSequence() && !period->IsOver();
+        if (counter && counter->inPlay)
+            ++counter->playFrames;
         watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
@@ -364,7 +403,7 @@ int RunOne(GameHarness& harness, const Options& options)
 }
 
 // The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
-int ReportMatch(uint32_t seed, const Watcher& watcher, int played)
+int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counter, int played)
 {
     const Watcher::Sheet& s = watcher.sheet;
     std::map<std::string, int> all = watcher.kinds;
@@ -375,11 +414,13 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, int played)
     for (const auto& [kind, count] : all)
         kinds += " " + kind + " " + std::to_string(count) + ",";
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
-                "%.1f s; keeper stranded without the ball %.1f s:%.1f s;%s\n",
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d;%s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
                 watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
-                kinds.c_str());
+                counter.shots[0], counter.shots[1], counter.playFrames / 60.0, counter.playShots[0], counter.playShots[1], counter.catches[0], counter.catches[1], kinds.c_str());
+    // A long seeded run is read as it goes.
+    std::fflush(stdout);
     if (played != 0)
         return played;
     if (watcher.longestStoppage > kLongestStoppageFrames)
@@ -400,7 +441,9 @@ int RunMany(GameHarness& harness, const Options& options)
         Random::Seed(seed);
         harness.MakeCurrent(new SingleMatch);
         Watcher watcher;
-        failures += ReportMatch(seed, watcher, PlayMatch(harness, options, watcher, timing)) != 0;
+        ShotCounter counter;
+        const int played = PlayMatch(harness, options, watcher, timing, &counter);
+        failures += ReportMatch(seed, watcher, counter, played) != 0;
     }
     if (options.bench)
         PrintTiming(timing);
