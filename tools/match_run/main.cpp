@@ -4,7 +4,7 @@
 // fouls stop and restart play as the match period rules.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P]]
+//               [--matches N [--seed S] [--period-seconds P] [--swap]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
@@ -13,9 +13,11 @@
 // --bench: match-clock seconds per wall-clock second from the first kick-off to the final
 // whistle (update and null-device render, one core), with the median frame.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
-// seed, cards and replays on; prints each one's score and its restarts by kind and fails a
-// match whose stoppage lasts over 60 s of play. --period-seconds P cuts each period short
-// after P seconds of play, for a quick run.
+// seed, cards and replays on; prints each one's score, shots and keepers' catches by side, its
+// seconds of play and its restarts by kind, and fails a match whose stoppage lasts over 60 s of
+// play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
+// --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
+// teams'.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
 #include "characters/Actor.h"
@@ -74,6 +76,7 @@ struct Options {
     int matches = 0;
     uint32_t seed = 1;
     float periodSeconds = 0.0f;  // 0: each period runs its full time
+    bool swap = false;  // each seed's two teams change sides
 };
 
 const TBMenu* ShownMenu()
@@ -437,7 +440,7 @@ int RunMany(GameHarness& harness, const Options& options)
         const int one = static_cast<int>(seed % kTeamCount);
         // Never a side against itself.
         const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
-        SetUpMatch(kTeamNames[one], kTeamNames[two], "level0" + std::to_string(1 + seed % kLevelCount));
+        SetUpMatch(kTeamNames[options.swap ? two : one], kTeamNames[options.swap ? one : two], "level0" + std::to_string(1 + seed % kLevelCount));
         Random::Seed(seed);
         harness.MakeCurrent(new SingleMatch);
         Watcher watcher;
@@ -474,6 +477,8 @@ int main(int argc, char** argv)
             options.matches = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else if (std::strcmp(argv[i], "--swap") == 0)
+            options.swap = true;
         else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
             options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
@@ -481,7 +486,7 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P]]");
+                    "[--matches N [--seed S] [--period-seconds P] [--swap]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);
