@@ -251,18 +251,12 @@ void KeeperBrain::FollowOrder(ActorCommand& command)
     CharacterBrain::Think(command);
 }
 
-bool KeeperBrain::SightCrossing(float& time, Vector3& crossing)
+bool KeeperBrain::SightCrossing(float& time, Vector3& crossing) const
 {
     bool anyHolder = false;
     for (const SoccerTeam* side : ActorSurroundings::sides)
         anyHolder = anyHolder || HolderOf(side);
-    const bool crosses = !anyHolder && PredictCrossing(time, crossing);
-    // His reaction runs from the moment he first sees the ball heading his way.
-    if (!crosses)
-        m_sightedAt = -1.0f;
-    else if (m_sightedAt < 0.0f)
-        m_sightedAt = time;
-    return crosses;
+    return !anyHolder && PredictCrossing(time, crossing);
 }
 
 void KeeperBrain::Think(ActorCommand& command)
@@ -323,7 +317,10 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
 {
     // A misread crossing may pick the wrong save; a slow reaction starts it late, but starts it.
     const SaveChoice& save = ChooseSave(crossing + m_misjudgement.crossing, time);
-    const bool reacted = m_sightedAt < 0.0f || time <= m_sightedAt - m_misjudgement.late;
+    // Timed from the strike, not from his first look: the side that moves second would
+    // otherwise see every shot of the other side a frame late.
+    const Ball* ball = MatchBall();
+    const bool reacted = !ball || ball->GetFlightTime() >= m_misjudgement.late;
     if (!reacted || save.time + m_misjudgement.early < time) {
         command.SetCode(ActorInput::None);
         return;
@@ -350,7 +347,6 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
     }
     command.SetDirection(heading);
     command.hold = 1;
-    m_sightedAt = -1.0f;
     DrawMisjudgement();
 }
 

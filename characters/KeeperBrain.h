@@ -54,8 +54,8 @@ public:
     void DrawDebug() const;
 
     // How a keeper of a skill (0 to 100, clamped) misreads one shot, from two draws in
-    // [0, 1] and two in [-1, 1]: how early he starts a save, how long after first seeing the
-    // shot he reacts at all, and an error in the predicted crossing (x, y on the keeper
+    // [0, 1] and two in [-1, 1]: how early he starts a save, how long after the ball was struck
+    // he reacts at all, and an error in the predicted crossing (x, y on the keeper
     // plane). The worst keeper errs by the settings' worst values, the best by their best ones.
     struct Misjudgement {
         float early = 0.0f;
@@ -78,9 +78,8 @@ public:
 private:
     // The team's order carried out as a field player would, off the guard circle.
     void FollowOrder(ActorCommand& command);
-    // Whether a loose ball will cross the keeper plane, with PredictCrossing's time and point;
-    // notes when the keeper first saw it coming.
-    bool SightCrossing(float& time, Vector3& crossing);
+    // Whether a loose ball will cross the keeper plane, with PredictCrossing's time and point.
+    bool SightCrossing(float& time, Vector3& crossing) const;
     void SaveStep(const Vector3& crossing, float time, ActorCommand& command);
     void GuardStep(ActorCommand& command);
     bool OnFirstSide() const;
@@ -92,8 +91,6 @@ private:
     CharacterRace* m_keeperRace;
     Statistic m_skill;
     Misjudgement m_misjudgement;
-    // The time to the crossing when the current shot was first seen; negative between shots.
-    float m_sightedAt = -1.0f;
     Vector3 m_debugPoint;
     std::array<SaveChoice, 9> m_saves;
 };

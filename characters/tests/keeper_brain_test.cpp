@@ -504,7 +504,7 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
 namespace {
 
 // A keeper who misreads the crossing dives for the cell of his misread point, and one slow
-// to react starts only once the ball has flown his reaction time since he first saw it.
+// to react starts only once the ball has flown his reaction time since it was struck.
 TEST_F(KeeperBrainTest, AMisreadShotStartsTheSaveOfTheMisreadCellLate)
 {
     MatchSettings& s = *MatchSettings::Instance();
@@ -544,6 +544,46 @@ TEST_F(KeeperBrainTest, AMisreadShotStartsTheSaveOfTheMisreadCellLate)
         Put(*keeper, keeperAt, Heading(forward));
     }
     EXPECT_GT(misread, 0);
+}
+
+// The side updated second sees a shot of the side updated first in the frame of the kick; the
+// other keeper sees one of the second side's shots only a frame later. However late he first
+// looks, a slow keeper dives when the ball has flown the same time.
+TEST_F(KeeperBrainTest, HowLateHeFirstLooksDoesNotDelayHisDive)
+{
+    MatchSettings& s = *MatchSettings::Instance();
+    s.worstKeeperSaveMisjudgement = s.bestKeeperSaveMisjudgement = 0.0f;
+    s.worstKeeperCrossingError = s.bestKeeperCrossingError = 0.0f;
+    s.worstKeeperReactionDelay = s.bestKeeperReactionDelay = 0.9f;
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const Vector3 from = keeperAt + forward * 14.0f + Vector3{0.0f, 1.6f, 0.0f};
+    int diveFrame[3] = {};
+    const int firstLook[3] = {0, 1, 3};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(firstLook[i]);
+        Random::Seed(2);
+        Brain().DrawMisjudgement();
+        const float late = Brain().GetFullMisjudgement().late;
+        Put(*keeper, keeperAt, Heading(forward));
+        Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
+        ActorCommand command;
+        int frame = 0;
+        for (; frame < 90; ++frame) {
+            if (frame >= firstLook[i]) {
+                Brain().Think(command);
+                if (command.code != ActorInput::None)
+                    break;
+            }
+            pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateCollisions);
+        }
+        diveFrame[i] = frame;
+        // Slow enough that the reaction, not the save's own timing, decides.
+        EXPECT_GT(late, 0.45f);
+        EXPECT_NEAR(frame * kFrame, late, kFrame + 1e-4f);
+        EXPECT_LT(frame, 90);
+    }
+    EXPECT_EQ(diveFrame[1], diveFrame[0]);
+    EXPECT_EQ(diveFrame[2], diveFrame[0]);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 // fouls stop and restart play as the match period rules.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P]]
+//               [--matches N [--seed S] [--period-seconds P] [--swap]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
@@ -13,15 +13,18 @@
 // --bench: match-clock seconds per wall-clock second from the first kick-off to the final
 // whistle (update and null-device render, one core), with the median frame.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
-// seed, cards and replays on; prints each one's score and its restarts by kind and fails a
-// match whose stoppage lasts over 60 s of play. --period-seconds P cuts each period short
-// after P seconds of play, for a quick run.
+// seed, cards and replays on; prints each one's score, shots and keepers' catches by side, its
+// seconds of play and its restarts by kind, and fails a match whose stoppage lasts over 60 s of
+// play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
+// --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
+// teams'.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
+#include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
@@ -73,6 +76,7 @@ struct Options {
     int matches = 0;
     uint32_t seed = 1;
     float periodSeconds = 0.0f;  // 0: each period runs its full time
+    bool swap = false;  // each seed's two teams change sides
 };
 
 const TBMenu* ShownMenu()
@@ -241,6 +245,39 @@ private:
     int m_stranded[2] = {};
 };
 
+// Shots by the side that held the ball as it was struck, and the keepers' catches (each starts
+// his kick) by the keeper's side.
+class ShotCounter : public MessageListener {
+public:
+    ShotCounter() { MessageServer::Instance()->RegisterListener(this); }
+    ~ShotCounter() override { MessageServer::Instance()->UnregisterListener(this); }
+    ShotCounter(const ShotCounter&) = delete;
+    ShotCounter& operator=(const ShotCounter&) = delete;
+
+    int OnMessage(int message, intptr_t param) override
+    {
+        static const int didShot = MessageServer::Instance()->RegisterMessage("did shot");
+        static const int goalKick = MessageServer::Instance()->RegisterMessage("goal kick");
+        const PitchSimulation& pitch = *PitchSimulation::Instance();
+        if (message == didShot) {
+            for (int side = 0; side < 2; ++side) {
+                shots[side] += pitch.GetTeam(side) && pitch.GetTeam(side)->HasBall();
+                playShots[side] += inPlay && pitch.GetTeam(side) && pitch.GetTeam(side)->HasBall();
+            }
+        } else if (message == goalKick && param) {
+            const auto* keeper = reinterpret_cast<const Character*>(param);
+            catches[keeper->GetTeam() == pitch.GetTeam(1) ? 1 : 0] += 1;
+        }
+        return 0;
+    }
+
+    int shots[2] = {};
+    int playShots[2] = {};
+    int catches[2] = {};
+    bool inPlay = false;
+    int playFrames = 0;
+};
+
 double Median(std::vector<double> values)
 {
     if (values.empty())
@@ -259,7 +296,8 @@ struct Timing {
 
 // Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
 // without a NaN.
-int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing)
+int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing,
+              ShotCounter* counter = nullptr)
 {
     Director director(options.run, options.periodSeconds);
     const int firstFrame = harness.GetFrame();
@@ -272,6 +310,10 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
     while (harness.GetFrame() - firstFrame < kFrameCap) {
         MatchPeriod* period = Period(harness);
         director.Act(harness, period);
+        if (counter)
+            counter->inPlay = period && !period->GetSequence() && !period->IsOver();
+        if (counter && counter->inPlay)
+            ++counter->playFrames;
         watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
@@ -364,7 +406,7 @@ int RunOne(GameHarness& harness, const Options& options)
 }
 
 // The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
-int ReportMatch(uint32_t seed, const Watcher& watcher, int played)
+int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counter, int played)
 {
     const Watcher::Sheet& s = watcher.sheet;
     std::map<std::string, int> all = watcher.kinds;
@@ -375,11 +417,13 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, int played)
     for (const auto& [kind, count] : all)
         kinds += " " + kind + " " + std::to_string(count) + ",";
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
-                "%.1f s; keeper stranded without the ball %.1f s:%.1f s;%s\n",
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d;%s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
                 watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
-                kinds.c_str());
+                counter.shots[0], counter.shots[1], counter.playFrames / 60.0, counter.playShots[0], counter.playShots[1], counter.catches[0], counter.catches[1], kinds.c_str());
+    // A long seeded run is read as it goes.
+    std::fflush(stdout);
     if (played != 0)
         return played;
     if (watcher.longestStoppage > kLongestStoppageFrames)
@@ -396,11 +440,13 @@ int RunMany(GameHarness& harness, const Options& options)
         const int one = static_cast<int>(seed % kTeamCount);
         // Never a side against itself.
         const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
-        SetUpMatch(kTeamNames[one], kTeamNames[two], "level0" + std::to_string(1 + seed % kLevelCount));
+        SetUpMatch(kTeamNames[options.swap ? two : one], kTeamNames[options.swap ? one : two], "level0" + std::to_string(1 + seed % kLevelCount));
         Random::Seed(seed);
         harness.MakeCurrent(new SingleMatch);
         Watcher watcher;
-        failures += ReportMatch(seed, watcher, PlayMatch(harness, options, watcher, timing)) != 0;
+        ShotCounter counter;
+        const int played = PlayMatch(harness, options, watcher, timing, &counter);
+        failures += ReportMatch(seed, watcher, counter, played) != 0;
     }
     if (options.bench)
         PrintTiming(timing);
@@ -431,6 +477,8 @@ int main(int argc, char** argv)
             options.matches = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else if (std::strcmp(argv[i], "--swap") == 0)
+            options.swap = true;
         else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
             options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
@@ -438,7 +486,7 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P]]");
+                    "[--matches N [--seed S] [--period-seconds P] [--swap]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);
