@@ -297,6 +297,10 @@ TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
         checker[i] = ((i % 64 + i / 64) % 2) ? kWhite : Argb(255, 0, 0, 0);
     RwRaster* mipmapped = MakeTexture(64, 64, checker, rwRasterFormatMipmap | rwRasterFormatAutoMipmap);
     RwRaster* plain = MakeTexture(64, 64, std::vector<uint32_t>(64 * 64, Argb(255, 0, 200, 0)));
+    // Levels of a strip keep one texel across where the other side runs out.
+    const RwInt32 levels = rwRasterFormatMipmap | rwRasterFormatAutoMipmap;
+    RwRaster* wide = MakeTexture(4, 1, std::vector<uint32_t>(4, kGreen), levels);
+    RwRaster* tall = MakeTexture(1, 4, std::vector<uint32_t>(4, kGreen), levels);
     Check({
         {"four texels", {Texture(four), Rect(0, 0, 200, 200, kWhite)},
          {{50, 50, kRedPixel}, {150, 50, kGreenPixel}, {50, 150, kBluePixel}, {150, 150, {255, 255, 0, 255}}}},
@@ -320,6 +324,11 @@ TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
          {Texture(mipmapped, rwFilterLinearMipLinear), Rect(0, 0, 4, 4, kWhite),
           Texture(plain, rwFilterLinearMipLinear), Rect(10, 0, 4, 4, kWhite)},
          {{2, 2, {128, 128, 128, 255}, 12}, {12, 2, {0, 200, 0, 255}}},
+         {255, 0, 0, 255}},
+        {"mip levels of strips",
+         {Texture(wide, rwFilterLinearMipLinear), Rect(0, 0, 4, 4, kWhite), Texture(tall, rwFilterLinearMipLinear),
+          Rect(10, 0, 4, 4, kWhite)},
+         {{2, 2, kGreenPixel}, {12, 2, kGreenPixel}},
          {255, 0, 0, 255}},
     });
 }
@@ -429,6 +438,22 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
         tooMany.numIndices = 7;
         EXPECT_FALSE(Device()->DrawMesh(tooMany));
     };
+    // The same quad sampling past the texture's right edge (u > 1 next to the middle of the
+    // view) or its top edge (v < 0, the lower half) into a clear border.
+    const RwV2d pastRight[4] = {{1.05f, 0}, {0, 0}, {0, 1}, {1.05f, 1}}, pastTop[4] = {{0, -1}, {1, -1}, {1, 1}, {0, 1}};
+    std::vector<void*> borderMeshes;
+    const auto drawBordered = [&](const RwV2d* borderUVs, RwInt32 addressU, RwInt32 addressV) -> Step {
+        RwDeviceMeshData withUVs = data;
+        withUVs.uvs = borderUVs;
+        borderMeshes.push_back(Device()->CreateMesh(withUVs));
+        return [&draw, mesh = borderMeshes.back(), addressU, addressV] {
+            RwDeviceMeshDraw own = draw;
+            own.mesh = mesh;
+            own.addressU = addressU;
+            own.addressV = addressV;
+            EXPECT_TRUE(Device()->DrawMesh(own));
+        };
+    };
     // Under the cull state of the immediate draws, none; the mesh's own says what is drawn.
     const auto drawCulled = [&](const RwMatrix* ltm, bool cullBack) -> Step {
         return [&draw, ltm, cullBack] {
@@ -464,7 +489,16 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
         {"a mesh culling its back faces", {drawCulled(nullptr, true), drawCulled(&turned, true)},
          {{80, 120, kBlackPixel}, {240, 120, {0, 64, 255, 255}, 2}}},
         {"a mesh showing its back faces", {drawCulled(nullptr, false)}, {{80, 120, {0, 64, 0, 255}, 2}}},
+        // Opaque or not, what the alpha test drops there shows the blue background.
+        {"a mesh bordered across", {drawBordered(pastRight, rwTextureAddressBorder, rwTextureAddressWrap)},
+         {{5, 120, {0, 64, 0, 255}, 2}, {155, 120, kBluePixel}},
+         {0, 0, 255, 255}},
+        {"a mesh bordered down", {drawBordered(pastTop, rwTextureAddressWrap, rwTextureAddressBorder)},
+         {{80, 60, {0, 64, 0, 255}, 2}, {80, 180, kBluePixel}},
+         {0, 0, 255, 255}},
     });
+    for (void* bordered : borderMeshes)
+        Device()->DestroyMesh(bordered);
     // Outside a camera update nothing draws.
     EXPECT_FALSE(Device()->DrawMesh(draw));
     const RwIm2DVertex corner[3] = {};
