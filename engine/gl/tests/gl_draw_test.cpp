@@ -152,6 +152,15 @@ TEST_F(GLDraw, WaitingSmallDrawsReachGLBeforeWhatReadsClearsCountsOrChangesTheir
         bool drawnWithDoomed = false;
     } cases[] = {
         {"read back", [&] { seen = Read(cam.raster); }, kRedPixel},
+        {"copied out", [&] {
+             RwRaster* copy = RwRasterCreate(320, 240, 32, rwRasterTypeCameraTexture);
+             const RwRect whole{0, 0, 320, 240};
+             ASSERT_NE(RwRasterPushContext(copy), nullptr);
+             EXPECT_NE(RwRasterRenderScaled(cam.raster, &whole), nullptr);
+             RwRasterPopContext();
+             seen = Read(copy);
+             RwRasterDestroy(copy);
+         }, kRedPixel},
         {"cleared", [&] { RwCameraClear(cam.camera, &black, rwCameraClearImage); }, kBlackPixel},
         {"its texture refilled", [&] { RwRasterSetFromImage(texture, blue); }, kRedPixel},
         {"its texture destroyed", [&] { RwRasterDestroy(std::exchange(doomed, nullptr)); }, kRedPixel, true},
@@ -297,10 +306,10 @@ TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
         checker[i] = ((i % 64 + i / 64) % 2) ? kWhite : Argb(255, 0, 0, 0);
     RwRaster* mipmapped = MakeTexture(64, 64, checker, rwRasterFormatMipmap | rwRasterFormatAutoMipmap);
     RwRaster* plain = MakeTexture(64, 64, std::vector<uint32_t>(64 * 64, Argb(255, 0, 200, 0)));
-    // Levels of a strip keep one texel across where the other side runs out.
-    const RwInt32 levels = rwRasterFormatMipmap | rwRasterFormatAutoMipmap;
-    RwRaster* wide = MakeTexture(4, 1, std::vector<uint32_t>(4, kGreen), levels);
-    RwRaster* tall = MakeTexture(1, 4, std::vector<uint32_t>(4, kGreen), levels);
+    // Levels of a strip keep one texel across where the other side runs out; left as made, not
+    // made again from the first, they must still be there for the texture to sample.
+    RwRaster* wide = MakeTexture(4, 1, std::vector<uint32_t>(4, kGreen), rwRasterFormatMipmap);
+    RwRaster* tall = MakeTexture(1, 4, std::vector<uint32_t>(4, kGreen), rwRasterFormatMipmap);
     Check({
         {"four texels", {Texture(four), Rect(0, 0, 200, 200, kWhite)},
          {{50, 50, kRedPixel}, {150, 50, kGreenPixel}, {50, 150, kBluePixel}, {150, 150, {255, 255, 0, 255}}}},

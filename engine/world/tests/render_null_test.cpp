@@ -507,6 +507,10 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
         RwIm3DRenderPrimitive(rwPrimTypeTriList);
         RwIm3DEnd();
     };
+    const RwIm2DVertex corners[3] = {{0, 0, RwIm2DGetNearScreenZ(), 1, 0xffffffff, 0, 0},
+                                     {8, 0, RwIm2DGetNearScreenZ(), 1, 0xffffffff, 0, 0},
+                                     {0, 8, RwIm2DGetNearScreenZ(), 1, 0xffffffff, 0, 0}};
+    const auto screen = [&] { EXPECT_TRUE(RwIm2DRenderPrimitive(rwPrimTypeTriList, corners, 3)); };
     // The glass goes without z writes and with a z bias; the wall and what follows keep the
     // defaults.
     const auto glassUnseen = [&] {
@@ -532,6 +536,7 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
         {"wall first", true, {drawWall, glassUnseen}, {"wall z", "glass blend bias:1"}, 2},
         {"an immediate draw between", true, {glassUnseen, immediate, drawWall},
          {"glass blend bias:1", "im3d z", "wall z"}, 0},
+        {"a screen draw between", true, {glassUnseen, screen, drawWall}, {"glass blend bias:1", "im2d z", "wall z"}, 0},
         {"not holding", false, {glassUnseen, drawWall}, {"glass blend bias:1", "wall z"}, 0},
         {"the camera ends first", true, {glassUnseen, [&] { RwCameraEndUpdate(camera); }}, {"glass blend bias:1"}, 0},
         {"a hold within a hold", true, {begin, glassUnseen, end, drawWall}, {"wall z", "glass blend bias:1"}, 2},
@@ -551,7 +556,7 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
         RwCameraEndUpdate(camera);
         std::vector<std::string> order;
         for (const RwNullDrawRecord& r : device->draws)
-            order.push_back(std::string(!r.isMesh ? "im3d" : r.transparent ? "glass" : "wall") +
+            order.push_back(std::string(r.is2D ? "im2d" : !r.isMesh ? "im3d" : r.transparent ? "glass" : "wall") +
                             (r.zWrite ? " z" : "") + (r.transparent ? " blend" : "") +
                             (r.zBias ? " bias:" + std::to_string(r.zBias) : ""));
         EXPECT_EQ(order, c.order) << c.name;

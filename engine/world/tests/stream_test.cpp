@@ -295,4 +295,58 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
     }
 }
 
+TEST_F(WorldStream, ALowDetailMeshIsReadOnceAndOnlyWithItsGeometry)
+{
+    RpClump* original = MakeSample();
+    const std::vector<uint8_t> bytes = WriteClump(original);
+    RpClumpDestroy(original);
+    // Chunk headers are type, version, size. The first atomic's low-detail chunk follows the
+    // atomic's header and its data chunk of three words.
+    const uint8_t lowHeader[4] = {0x41, 0x01, 0, 0};
+    const size_t low = size_t(std::search(bytes.begin(), bytes.end(), lowHeader, lowHeader + 4) - bytes.begin());
+    ASSERT_LT(low, bytes.size());
+    const size_t atomic = low - 3 * rwChunkHeaderSize;
+    ASSERT_EQ(bytes[atomic], 0x40);
+    const auto sizeAt = [](const std::vector<uint8_t>& b, size_t header) {
+        RwUInt32 size;
+        std::memcpy(&size, &b[header + 8], 4);
+        return size;
+    };
+    const auto resize = [&](std::vector<uint8_t>& b, size_t header, long change) {
+        const RwUInt32 size = RwUInt32(long(sizeAt(b, header)) + change);
+        std::memcpy(&b[header + 8], &size, 4);
+    };
+    const size_t lowEnd = low + rwChunkHeaderSize + sizeAt(bytes, low);
+    const std::vector<uint8_t> lowChunk(bytes.begin() + long(low), bytes.begin() + long(lowEnd));
+    // The clump and the atomic hold whatever is added or taken away.
+    const auto spliced = [&](size_t at, size_t remove, const std::vector<uint8_t>& insert) {
+        std::vector<uint8_t> b = bytes;
+        b.erase(b.begin() + long(at), b.begin() + long(at + remove));
+        b.insert(b.begin() + long(at), insert.begin(), insert.end());
+        for (size_t header : {size_t(0), atomic})
+            resize(b, header, long(insert.size()) - long(remove));
+        return b;
+    };
+    std::vector<uint8_t> twice = spliced(lowEnd, 0, lowChunk);
+    // Only the size and its data chunk are left of the chunk.
+    std::vector<uint8_t> dataOnly(lowChunk.begin(), lowChunk.begin() + 2 * rwChunkHeaderSize + 4);
+    const RwUInt32 dataSize = rwChunkHeaderSize + 4;
+    std::memcpy(&dataOnly[8], &dataSize, 4);
+    std::vector<uint8_t> withoutGeometry = spliced(low, lowChunk.size(), dataOnly);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool read;
+    } cases[] = {
+        {"as written", spliced(low, 0, {}), true},
+        {"twice", twice, false},
+        {"without its geometry", withoutGeometry, false},
+    };
+    for (const auto& c : cases) {
+        RpClump* clump = ReadClump(c.bytes);
+        EXPECT_EQ(clump != nullptr, c.read) << c.what;
+        RpClumpDestroy(clump);
+    }
+}
+
 }  // namespace
