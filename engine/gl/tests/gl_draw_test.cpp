@@ -133,6 +133,8 @@ TEST_F(GLDraw, WaitingSmallDrawsReachGLBeforeWhatReadsClearsCountsOrChangesTheir
     uint64_t samples = kNotCounted;
     RwRaster* doomed = nullptr;
     const RwRGBA black{0, 0, 0, 255};
+    // Made before the update: making a raster also sends what waits.
+    RwRaster* copy = RwRasterCreate(320, 240, 32, rwRasterTypeCameraTexture);
     RwMatrix identity;
     RwMatrixSetIdentity(&identity);
     const RwDeviceLighting dark = {{0, 0, 0, 1}, nullptr, 0, {0, 0, 0, 1}};
@@ -153,13 +155,11 @@ TEST_F(GLDraw, WaitingSmallDrawsReachGLBeforeWhatReadsClearsCountsOrChangesTheir
     } cases[] = {
         {"read back", [&] { seen = Read(cam.raster); }, kRedPixel},
         {"copied out", [&] {
-             RwRaster* copy = RwRasterCreate(320, 240, 32, rwRasterTypeCameraTexture);
              const RwRect whole{0, 0, 320, 240};
              ASSERT_NE(RwRasterPushContext(copy), nullptr);
              EXPECT_NE(RwRasterRenderScaled(cam.raster, &whole), nullptr);
              RwRasterPopContext();
              seen = Read(copy);
-             RwRasterDestroy(copy);
          }, kRedPixel},
         {"cleared", [&] { RwCameraClear(cam.camera, &black, rwCameraClearImage); }, kBlackPixel},
         {"its texture refilled", [&] { RwRasterSetFromImage(texture, blue); }, kRedPixel},
@@ -211,6 +211,7 @@ TEST_F(GLDraw, WaitingSmallDrawsReachGLBeforeWhatReadsClearsCountsOrChangesTheir
     }
     RwImageDestroy(red);
     RwImageDestroy(blue);
+    RwRasterDestroy(copy);
     Device()->DestroyMesh(mesh);
 }
 

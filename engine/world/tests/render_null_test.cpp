@@ -394,8 +394,21 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
     RpAtomicSetLowDetail(atomic, nullptr, 20);
     EXPECT_EQ(drawAt(90), (Draws{"0+36 blend alpha:0.50"})) << "taken away";
     RpGeometryDestroy(low);
-    RpMaterialDestroy(plain);
     RpClumpDestroy(clump);
+
+    // A low mesh that was drawn leaves the device once replaced, or with its atomic.
+    const RwInt32 meshesBefore = device->liveMeshes;
+    RpClump* far = BoxClump({0, 0, 90});
+    for (int i = 0; i < 2; ++i) {
+        RpGeometry* quad = MakeQuad(-1, -1, 1, 1, plain, 0);
+        RpAtomicSetLowDetail(far->atomics[0], quad, 20);
+        RpGeometryDestroy(quad);
+        EXPECT_EQ(Draw(far), (Draws{"0+6"}));
+    }
+    EXPECT_EQ(device->liveMeshes, meshesBefore + 1) << "the first went when replaced";
+    RpClumpDestroy(far);
+    EXPECT_EQ(device->liveMeshes, meshesBefore) << "the second with its atomic";
+    RpMaterialDestroy(plain);
 }
 
 TEST_F(WorldRenderNull, ALowDetailMeshIsCulledByItsOwnBounds)

@@ -285,6 +285,7 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
         {lowSize, 0, "a low-detail mesh drawn below 0 pixels"},
         {lowSize, 0xbf800000, "below -1 pixels"},
         {lowSize, 0x7fc00000, "below a size that is not a number"},
+        {lowSize, 0x49742400, "below a million pixels"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bad = bytes;
@@ -295,7 +296,7 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
     }
 }
 
-TEST_F(WorldStream, ALowDetailMeshIsReadOnceAndOnlyWithItsGeometry)
+TEST_F(WorldStream, ALowDetailChunkIsReadOnceAndWhole)
 {
     RpClump* original = MakeSample();
     const std::vector<uint8_t> bytes = WriteClump(original);
@@ -327,23 +328,35 @@ TEST_F(WorldStream, ALowDetailMeshIsReadOnceAndOnlyWithItsGeometry)
             resize(b, header, long(insert.size()) - long(remove));
         return b;
     };
-    std::vector<uint8_t> twice = spliced(lowEnd, 0, lowChunk);
-    // Only the size and its data chunk are left of the chunk.
-    std::vector<uint8_t> dataOnly(lowChunk.begin(), lowChunk.begin() + 2 * rwChunkHeaderSize + 4);
-    const RwUInt32 dataSize = rwChunkHeaderSize + 4;
-    std::memcpy(&dataOnly[8], &dataSize, 4);
-    std::vector<uint8_t> withoutGeometry = spliced(low, lowChunk.size(), dataOnly);
+    // Its parts: the data chunk holding the size, then the geometry chunk.
+    const size_t dataEnd = 2 * rwChunkHeaderSize + 4;
+    const std::vector<uint8_t> sizeChunk(lowChunk.begin() + rwChunkHeaderSize, lowChunk.begin() + long(dataEnd));
+    const std::vector<uint8_t> geometryChunk(lowChunk.begin() + long(dataEnd), lowChunk.end());
+    // A chunk of the type and version of the one given, around the parts.
+    const auto chunk = [](const std::vector<uint8_t>& like, const std::vector<std::vector<uint8_t>>& parts) {
+        std::vector<uint8_t> out(like.begin(), like.begin() + rwChunkHeaderSize);
+        for (const auto& part : parts)
+            out.insert(out.end(), part.begin(), part.end());
+        const RwUInt32 total = RwUInt32(out.size() - rwChunkHeaderSize);
+        std::memcpy(&out[8], &total, 4);
+        return out;
+    };
+    std::vector<uint8_t> twice = lowChunk;
+    twice.insert(twice.end(), lowChunk.begin(), lowChunk.end());
+    // What stands in the atomic where the chunk was.
     const struct {
         const char* what;
-        std::vector<uint8_t> bytes;
+        std::vector<uint8_t> low;
         bool read;
     } cases[] = {
-        {"as written", spliced(low, 0, {}), true},
+        {"as written", chunk(lowChunk, {sizeChunk, geometryChunk}), true},
         {"twice", twice, false},
-        {"without its geometry", withoutGeometry, false},
+        {"without its geometry", chunk(lowChunk, {sizeChunk}), false},
+        {"with an empty size", chunk(lowChunk, {chunk(sizeChunk, {}), geometryChunk}), false},
+        {"with an empty geometry", chunk(lowChunk, {sizeChunk, chunk(geometryChunk, {})}), false},
     };
     for (const auto& c : cases) {
-        RpClump* clump = ReadClump(c.bytes);
+        RpClump* clump = ReadClump(spliced(low, lowChunk.size(), c.low));
         EXPECT_EQ(clump != nullptr, c.read) << c.what;
         RpClumpDestroy(clump);
     }
