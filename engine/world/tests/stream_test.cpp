@@ -1,5 +1,7 @@
 #include "support/WorldTestSupport.h"
 
+#include "engine/core/NullDevice.h"
+
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -360,6 +362,21 @@ TEST_F(WorldStream, ALowDetailChunkIsReadOnceAndWhole)
         EXPECT_EQ(clump != nullptr, c.read) << c.what;
         RpClumpDestroy(clump);
     }
+
+    // Read, drawn far off and destroyed, the low mesh leaves nothing on the device.
+    RwNullDevice* device = RwNullDeviceGet();
+    const RwInt32 meshesBefore = device->liveMeshes;
+    CameraRig rig{64};
+    RpClump* clump = ReadClump(bytes);
+    ASSERT_NE(clump, nullptr);
+    const RwV3d far{0, 0, 90};
+    RwFrameTranslate(RpClumpGetFrame(clump), &far, rwCombineReplace);
+    ASSERT_NE(RwCameraBeginUpdate(rig.camera), nullptr);
+    RpClumpRender(clump);
+    RwCameraEndUpdate(rig.camera);
+    EXPECT_EQ(device->liveMeshes, meshesBefore + 1);
+    RpClumpDestroy(clump);
+    EXPECT_EQ(device->liveMeshes, meshesBefore);
 }
 
 }  // namespace

@@ -172,6 +172,17 @@ TEST_F(Staged, BodiesAndKitsCarryALowDetailMeshOnTheSameBones)
             ASSERT_EQ(lowSkin->numBones, fullSkin->numBones);
             EXPECT_EQ(std::memcmp(lowSkin->skinToBone, fullSkin->skinToBone, sizeof(RwMatrix) * size_t(kBoneCount)), 0);
             EXPECT_EQ(bonesUsed(lowSkin), bonesUsed(fullSkin));
+            if (index == BodyAtomic(race)) {
+                // Every limb, the neck and the head carry a part of the body of their own.
+                std::set<int> leading;
+                for (const RpSkin* skin : {fullSkin, lowSkin})
+                    for (int v = 0; v < skin->numVertices; ++v)
+                        for (int k = 0; k < 4; ++k)
+                            if (skin->weights[v][k] > 0.5f)
+                                leading.insert(skin->boneIndices[v][k]);
+                for (int bone = kPelvis; bone <= kFootR; ++bone)
+                    EXPECT_EQ(leading.count(bone), 1u) << "bone " << bone;
+            }
         }
         if (race == Race::Weasel) {
             EXPECT_EQ(RpAtomicGetLowDetail(clump->atomics[kCardAtomic]), nullptr);
