@@ -173,15 +173,16 @@ TEST_F(Staged, BodiesAndKitsCarryALowDetailMeshOnTheSameBones)
             EXPECT_EQ(std::memcmp(lowSkin->skinToBone, fullSkin->skinToBone, sizeof(RwMatrix) * size_t(kBoneCount)), 0);
             EXPECT_EQ(bonesUsed(lowSkin), bonesUsed(fullSkin));
             if (index == BodyAtomic(race)) {
-                // Every limb, the neck and the head carry a part of the body of their own.
-                std::set<int> leading;
-                for (const RpSkin* skin : {fullSkin, lowSkin})
+                // In both meshes every limb, the neck and the head lead a part of the body.
+                for (const RpSkin* skin : {fullSkin, lowSkin}) {
+                    std::set<int> leading;
                     for (int v = 0; v < skin->numVertices; ++v)
                         for (int k = 0; k < 4; ++k)
                             if (skin->weights[v][k] > 0.5f)
                                 leading.insert(skin->boneIndices[v][k]);
-                for (int bone = kPelvis; bone <= kFootR; ++bone)
-                    EXPECT_EQ(leading.count(bone), 1u) << "bone " << bone;
+                    for (int bone = kPelvis; bone <= kFootR; ++bone)
+                        EXPECT_EQ(leading.count(bone), 1u) << "bone " << bone << (skin == lowSkin ? " (low)" : "");
+                }
             }
         }
         if (race == Race::Weasel) {
