@@ -324,6 +324,17 @@ RwReal MatrixScale(const RwMatrix& m)
     return std::max({RwV3dLength(&m.right), RwV3dLength(&m.up), RwV3dLength(&m.at)});
 }
 
+// The sphere as the frame places it; unchanged without a frame.
+RwSphere LocalToWorld(const RwSphere& local, const RwMatrix* ltm)
+{
+    if (!ltm)
+        return local;
+    RwSphere out;
+    RwV3dTransformPoints(&out.center, &local.center, 1, ltm);
+    out.radius = local.radius * MatrixScale(*ltm);
+    return out;
+}
+
 // Inside out, so that the first point grown by sets both corners.
 constexpr RwBBox kEmptyBox{{-1e30f, -1e30f, -1e30f}, {1e30f, 1e30f, 1e30f}};
 
@@ -425,11 +436,7 @@ bool SkinnedWorldSphere(void*& slot, const Source& src, const RpAtomicSkinData& 
     out = Enclose(posed);
     if (out.radius < 0.0f)
         return false;
-    if (ltm) {
-        const RwV3d local = out.center;
-        RwV3dTransformPoints(&out.center, &local, 1, ltm);
-        out.radius *= MatrixScale(*ltm);
-    }
+    out = LocalToWorld(out, ltm);
     return true;
 }
 
@@ -572,14 +579,19 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
     const RwMatrix* ltm = frame ? RwFrameGetLTM(frame) : nullptr;
     // Skinned vertices leave the bind-pose sphere: theirs follows the bones.
     RwSphere sphere;
-    const bool bounded = skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, sphere)
-                                 : (sphere = *RpAtomicGetWorldBoundingSphere(atomic), true);
-    if (bounded && RwCameraFrustumTestSphere(camera, &sphere) == rwSphereOutside)
-        return atomic;
+    bool bounded = skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, sphere)
+                           : (sphere = *RpAtomicGetWorldBoundingSphere(atomic), true);
     if (bounded && atomic->lowDetail) {
         g = ChooseGeometry(atomic, camera, sphere, skinned, skin);
-        src = SourceOf(g);
+        if (g != atomic->geometry) {
+            // Culled by the mesh drawn: a coarser one can reach past the full one's bounds.
+            src = SourceOf(g);
+            bounded = skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, sphere)
+                              : (sphere = LocalToWorld(g->morphTarget[0].boundingSphere, ltm), true);
+        }
     }
+    if (bounded && RwCameraFrustumTestSphere(camera, &sphere) == rwSphereOutside)
+        return atomic;
     const RpMorphTarget& target = g->morphTarget[0];
     Instance* inst = Prepare(g->instance, src, skinned ? &skin : nullptr);
     if (!inst)

@@ -90,6 +90,20 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
         EXPECT_FALSE(RwRenderStateGet(RwRenderState(unknown), &v)) << unknown;
     }
     EXPECT_FALSE(RwD3D8SetRenderState(46, 1));
+    // The z bias reads back as set, until a reset; only the bias and only into a value.
+    RwUInt32 bias = 7;
+    EXPECT_TRUE(RwD3D8GetRenderState(rwD3D8RenderStateZBias, &bias));
+    EXPECT_EQ(bias, 0u) << "from the start";
+    RwD3D8SetRenderState(rwD3D8RenderStateZBias, 3);
+    EXPECT_TRUE(RwD3D8GetRenderState(rwD3D8RenderStateZBias, &bias));
+    EXPECT_EQ(bias, 3u);
+    EXPECT_FALSE(RwD3D8GetRenderState(46, &bias));
+    EXPECT_FALSE(RwD3D8GetRenderState(rwD3D8RenderStateZBias, nullptr));
+    EXPECT_EQ(bias, 3u) << "a refused read leaves the value";
+    RwRenderStateReset();
+    EXPECT_TRUE(RwD3D8GetRenderState(rwD3D8RenderStateZBias, &bias));
+    EXPECT_EQ(bias, 0u) << "after a reset";
+    EXPECT_TRUE(RwRenderStateSet(rwRenderStateTextureAddress, rwTextureAddressClamp));
     // The device heard every accepted change, the last one last.
     const RwNullStateRecord& last = RwNullDeviceGet()->states.back();
     EXPECT_EQ(std::pair(last.state, last.value),

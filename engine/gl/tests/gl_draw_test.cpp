@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -114,6 +115,137 @@ TEST_F(GLDraw, SmallDrawsWithEqualStatesReachGLAsOneInTheirOrder)
     }
 }
 
+TEST_F(GLDraw, WaitingSmallDrawsReachGLBeforeWhatReadsClearsCountsOrChangesTheirTexture)
+{
+    // A red-textured square over the view waits to be drawn when the operation comes.
+    const auto oneColour = [](uint32_t argb) {
+        RwImage* image = RwImageCreate(1, 1, 32);
+        RwImageAllocatePixels(image);
+        const uint8_t rgba[4] = {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
+        std::copy(rgba, rgba + 4, image->pixels);
+        return image;
+    };
+    RwImage* red = oneColour(kRed);
+    RwImage* blue = oneColour(kBlue);
+    RwRaster* texture = MakeTexture(1, 1, {kRed});
+    Pixels seen;
+    constexpr uint64_t kNotCounted = ~uint64_t(0);
+    uint64_t samples = kNotCounted;
+    RwRaster* doomed = nullptr;
+    const RwRGBA black{0, 0, 0, 255};
+    // Made before the update: making a raster also sends what waits.
+    RwRaster* copy = RwRasterCreate(320, 240, 32, rwRasterTypeCameraTexture);
+    RwMatrix identity;
+    RwMatrixSetIdentity(&identity);
+    const RwDeviceLighting dark = {{0, 0, 0, 1}, nullptr, 0, {0, 0, 0, 1}};
+    // A quad over the view without colours: white.
+    const RwV3d positions[4] = {{-20, -20, 6}, {20, -20, 6}, {20, 20, 6}, {-20, 20, 6}};
+    const RwUInt16 quad[6] = {0, 1, 2, 0, 2, 3};
+    void* mesh = Device()->CreateMesh({4, positions, nullptr, nullptr, nullptr, nullptr, nullptr, quad, 6});
+    ASSERT_NE(mesh, nullptr);
+    RwDeviceMeshDraw meshOver{};
+    meshOver.mesh = mesh;
+    meshOver.numIndices = 6;
+    meshOver.materialColour = {1, 1, 1, 1};
+    const struct {
+        const char* name;
+        std::function<void()> operation;
+        Rgba after;
+        bool drawnWithDoomed = false;
+    } cases[] = {
+        {"read back", [&] { seen = Read(cam.raster); }, kRedPixel},
+        {"copied out", [&] {
+             const RwRect whole{0, 0, 320, 240};
+             ASSERT_NE(RwRasterPushContext(copy), nullptr);
+             EXPECT_NE(RwRasterRenderScaled(cam.raster, &whole), nullptr);
+             RwRasterPopContext();
+             seen = Read(copy);
+         }, kRedPixel},
+        {"cleared", [&] { RwCameraClear(cam.camera, &black, rwCameraClearImage); }, kBlackPixel},
+        {"its texture refilled", [&] { RwRasterSetFromImage(texture, blue); }, kRedPixel},
+        {"its texture destroyed", [&] { RwRasterDestroy(std::exchange(doomed, nullptr)); }, kRedPixel, true},
+        {"samples counted", [&] {
+             Device()->BeginSampleCount();
+             samples = Device()->EndSampleCount();
+         }, kRedPixel},
+        // Drawn after it with the z test off, so that the later of the two shows.
+        {"a larger draw over it", [&] {
+             RwRenderStateSet(rwRenderStateZTestEnable, 0);
+             RwRenderStateSet(rwRenderStateTextureRaster, 0);
+             Square3D(6, 20, kGreen, &identity);
+         }, kGreenPixel},
+        {"a 2D draw over it", [&] {
+             RwRenderStateSet(rwRenderStateZTestEnable, 0);
+             RwRenderStateSet(rwRenderStateTextureRaster, 0);
+             Rect2D(0, 0, 320, 240, kGreen);
+         }, kGreenPixel},
+        {"a mesh over it", [&] {
+             RwRenderStateSet(rwRenderStateZTestEnable, 0);
+             EXPECT_TRUE(Device()->DrawMesh(meshOver));
+         }, kWhitePixel},
+        // Lights with a black material set after it must not reach it; they are taken away once
+        // the camera is done.
+        {"lights set after it", [&] { Device()->SetLighting(&dark); }, kRedPixel},
+    };
+    for (const auto& c : cases) {
+        RwRasterSetFromImage(texture, red);
+        doomed = RwRasterCreate(1, 1, 32, rwRasterTypeTexture);
+        RwRasterSetFromImage(doomed, red);
+        RwRaster* drawnWith = c.drawnWithDoomed ? doomed : texture;
+        seen = {};
+        samples = kNotCounted;
+        RwRenderStateReset();
+        Draw(cam.camera, black, [&] {
+            Texture(drawnWith)();
+            Square3D(5, 20, kWhite);
+            c.operation();
+        });
+        Device()->SetLighting(nullptr);
+        EXPECT_TRUE(Holds(Read(cam.raster), {{160, 120, c.after}})) << c.name;
+        if (seen.width)
+            EXPECT_TRUE(Holds(seen, {{160, 120, kRedPixel}})) << c.name << ": what was read";
+        if (samples != kNotCounted)
+            EXPECT_EQ(samples, 0u) << c.name << ": the square was drawn before the count began";
+        if (doomed)
+            RwRasterDestroy(doomed);
+    }
+    RwImageDestroy(red);
+    RwImageDestroy(blue);
+    RwRasterDestroy(copy);
+    Device()->DestroyMesh(mesh);
+}
+
+TEST_F(GLDraw, SmallDrawsPastTheIndexRangeStartAnotherBatchAndUnindexedOnesKeepTheirTriangles)
+{
+    // Two lists of two triangles without indices, a red square over the view and a green one
+    // in the middle, go to GL as one draw.
+    const auto unindexed = [](float z, float s, uint32_t colour) {
+        RwIm3DVertex v[6] = {{{-s, -s, z}, {}, colour, 0, 0}, {{s, -s, z}, {}, colour, 0, 0},
+                             {{s, s, z}, {}, colour, 0, 0},   {{-s, -s, z}, {}, colour, 0, 0},
+                             {{s, s, z}, {}, colour, 0, 0},   {{-s, s, z}, {}, colour, 0, 0}};
+        ASSERT_NE(RwIm3DTransform(v, 6, nullptr, 0), nullptr);
+        EXPECT_TRUE(RwIm3DRenderPrimitive(rwPrimTypeTriList));
+        RwIm3DEnd();
+    };
+    RwRenderStateReset();
+    Draw(cam.camera, {0, 0, 0, 255}, [&] {
+        unindexed(5, 20, kRed);
+        unindexed(4, 1, kGreen);
+    });
+    EXPECT_TRUE(Holds(Read(cam.raster), {{160, 120, kGreenPixel}, {150, 115, kGreenPixel}, {170, 125, kGreenPixel},
+                                         {150, 125, kGreenPixel}, {170, 115, kGreenPixel}, {5, 5, kRedPixel}}));
+
+    // The first square's vertices are 0-3; after 16,383 squares behind the eye, the red one's
+    // are past the 16-bit indices of one batch.
+    Draw(cam.camera, {0, 0, 0, 255}, [&] {
+        Square3D(5, 20, kGreen);
+        for (int i = 0; i < 16383; ++i)
+            Square3D(-5, 0.01f, kBlue);
+        Square3D(4, 0.2f, kRed);
+    });
+    EXPECT_TRUE(Holds(Read(cam.raster), {{160, 120, kRedPixel}, {5, 5, kGreenPixel}}));
+}
+
 TEST_F(GLDraw, BlendCodesAndAlphaTests)
 {
     std::vector<Scene> scenes = {
@@ -175,6 +307,10 @@ TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
         checker[i] = ((i % 64 + i / 64) % 2) ? kWhite : Argb(255, 0, 0, 0);
     RwRaster* mipmapped = MakeTexture(64, 64, checker, rwRasterFormatMipmap | rwRasterFormatAutoMipmap);
     RwRaster* plain = MakeTexture(64, 64, std::vector<uint32_t>(64 * 64, Argb(255, 0, 200, 0)));
+    // Levels of a strip keep one texel across where the other side runs out; left as made, not
+    // made again from the first, they must still be there for the texture to sample.
+    RwRaster* wide = MakeTexture(4, 1, std::vector<uint32_t>(4, kGreen), rwRasterFormatMipmap);
+    RwRaster* tall = MakeTexture(1, 4, std::vector<uint32_t>(4, kGreen), rwRasterFormatMipmap);
     Check({
         {"four texels", {Texture(four), Rect(0, 0, 200, 200, kWhite)},
          {{50, 50, kRedPixel}, {150, 50, kGreenPixel}, {50, 150, kBluePixel}, {150, 150, {255, 255, 0, 255}}}},
@@ -198,6 +334,11 @@ TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
          {Texture(mipmapped, rwFilterLinearMipLinear), Rect(0, 0, 4, 4, kWhite),
           Texture(plain, rwFilterLinearMipLinear), Rect(10, 0, 4, 4, kWhite)},
          {{2, 2, {128, 128, 128, 255}, 12}, {12, 2, {0, 200, 0, 255}}},
+         {255, 0, 0, 255}},
+        {"mip levels of strips",
+         {Texture(wide, rwFilterLinearMipLinear), Rect(0, 0, 4, 4, kWhite), Texture(tall, rwFilterLinearMipLinear),
+          Rect(10, 0, 4, 4, kWhite)},
+         {{2, 2, kGreenPixel}, {12, 2, kGreenPixel}},
          {255, 0, 0, 255}},
     });
 }
@@ -307,6 +448,31 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
         tooMany.numIndices = 7;
         EXPECT_FALSE(Device()->DrawMesh(tooMany));
     };
+    // The same quad sampling past the texture's right edge (u > 1 next to the middle of the
+    // view) or its top edge (v < 0, the lower half) into a clear border.
+    const RwV2d pastRight[4] = {{1.05f, 0}, {0, 0}, {0, 1}, {1.05f, 1}}, pastTop[4] = {{0, -1}, {1, -1}, {1, 1}, {0, 1}};
+    std::vector<void*> borderMeshes;
+    const auto drawBordered = [&](const RwV2d* borderUVs, RwInt32 addressU, RwInt32 addressV) -> Step {
+        RwDeviceMeshData withUVs = data;
+        withUVs.uvs = borderUVs;
+        borderMeshes.push_back(Device()->CreateMesh(withUVs));
+        return [&draw, mesh = borderMeshes.back(), addressU, addressV] {
+            RwDeviceMeshDraw own = draw;
+            own.mesh = mesh;
+            own.addressU = addressU;
+            own.addressV = addressV;
+            EXPECT_TRUE(Device()->DrawMesh(own));
+        };
+    };
+    // Under the cull state of the immediate draws, none; the mesh's own says what is drawn.
+    const auto drawCulled = [&](const RwMatrix* ltm, bool cullBack) -> Step {
+        return [&draw, ltm, cullBack] {
+            RwDeviceMeshDraw own = draw;
+            own.ltm = ltm;
+            own.cullBack = cullBack;
+            EXPECT_TRUE(Device()->DrawMesh(own));
+        };
+    };
     Check({
         {"lit", {lights(&white), Square(5, 20, darkRed), lights(nullptr)}, {{160, 120, {122, 64, 0, 255}, 2}}},
         {"material colour", {lights(&halved), Square(5, 20, darkRed), lights(nullptr)},
@@ -329,7 +495,20 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
          {State(rwRenderStateAlphaTestFunction, rwAlphaTestLess), State(rwRenderStateAlphaTestFunctionRef, 255),
           drawMesh},
          {{80, 120, kBlackPixel}}},
+        // The quad winds clockwise on the screen; turned, on the right half, it does not.
+        {"a mesh culling its back faces", {drawCulled(nullptr, true), drawCulled(&turned, true)},
+         {{80, 120, kBlackPixel}, {240, 120, {0, 64, 255, 255}, 2}}},
+        {"a mesh showing its back faces", {drawCulled(nullptr, false)}, {{80, 120, {0, 64, 0, 255}, 2}}},
+        // Opaque or not, what the alpha test drops there shows the blue background.
+        {"a mesh bordered across", {drawBordered(pastRight, rwTextureAddressBorder, rwTextureAddressWrap)},
+         {{5, 120, {0, 64, 0, 255}, 2}, {155, 120, kBluePixel}},
+         {0, 0, 255, 255}},
+        {"a mesh bordered down", {drawBordered(pastTop, rwTextureAddressWrap, rwTextureAddressBorder)},
+         {{80, 60, {0, 64, 0, 255}, 2}, {80, 180, kBluePixel}},
+         {0, 0, 255, 255}},
     });
+    for (void* bordered : borderMeshes)
+        Device()->DestroyMesh(bordered);
     // Outside a camera update nothing draws.
     EXPECT_FALSE(Device()->DrawMesh(draw));
     const RwIm2DVertex corner[3] = {};

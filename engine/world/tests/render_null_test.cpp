@@ -216,14 +216,61 @@ TEST_F(WorldRenderNull, SkinnedAtomicsHandTheirBonesToTheDevice)
     RpClumpDestroy(clump);
 }
 
+TEST_F(WorldRenderNull, OnlyACompleteSkinWithBonesIsDrawnSkinnedAndCulledByItsBones)
+{
+    // The bones move the box behind the camera; a skin that is not drawn does not move it.
+    static RwMatrix bones[2];
+    static RwUInt8 indices[24][4];
+    static RwReal weights[24][4];
+    static RpAtomicSkinData s_skin;
+    const RwV3d behind{0, 0, -25};
+    for (RwMatrix& m : bones)
+        RwMatrixTranslate(RwMatrixSetIdentity(&m), &behind, rwCombineReplace);
+    for (auto& w : weights)
+        w[0] = 1;
+    RpAtomicSetSkinQueryCallBack([](RpAtomic*, RpGeometry*, RpAtomicSkinData* out) -> RwBool {
+        *out = s_skin;
+        return true;
+    });
+    const struct {
+        const char* name;
+        RpAtomicSkinData skin;
+        Draws drawn;
+    } cases[] = {
+        {"one bone", {1, bones, indices, weights}, {}},
+        {"no bones", {0, bones, indices, weights}, {"0+36"}},
+        {"no matrices", {2, nullptr, indices, weights}, {"0+36"}},
+        {"no indices", {2, bones, nullptr, weights}, {"0+36"}},
+        {"no weights", {2, bones, indices, nullptr}, {"0+36"}},
+    };
+    for (const auto& c : cases) {
+        s_skin = c.skin;
+        // Bone data is read once per geometry: each case draws a fresh one.
+        RpClump* clump = BoxClump({0, 0, 5});
+        EXPECT_EQ(Draw(clump), c.drawn) << c.name;
+        RpClumpDestroy(clump);
+    }
+    // Posed back in front, the one bone draws.
+    RwMatrixSetIdentity(&bones[0]);
+    s_skin = {1, bones, indices, weights};
+    RpClump* clump = BoxClump({0, 0, 5});
+    EXPECT_EQ(Draw(clump), (Draws{"0+36 bones:1"}));
+    RpClumpDestroy(clump);
+    RpAtomicSetSkinQueryCallBack(nullptr);
+}
+
 TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
 {
-    // The camera at the origin looks along +z to 100. Vertices 0-11 of the box hang on bone 0,
-    // the rest on bone 1, each with the one weight given; the bones move along z.
+    // The camera at the origin looks along +z to 100 and sees x up to z / 2. Vertices 0-11 of
+    // the box hang on bone 0, the rest on the bone index given (1 unless said), with the weight
+    // given shared by as many of the four slots; the bones move along z.
     struct Case {
         const char* name;
         float clumpZ, bone0Z, bone1Z, weight;
         bool drawn;
+        float clumpX = 0;
+        RwUInt8 secondIndex = 1;
+        int slots = 1;
     };
     const Case cases[] = {
         {"in view as bound", 5, 0, 0, 1, true},
@@ -235,6 +282,11 @@ TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
         {"only a face past the near plane", -20, 19.2f, 19.2f, 1, true},
         {"posed past the far plane", -20, 230, 230, 1, false},
         {"weights short of one pull towards the origin", -20, 230, 230, 0.5f, true},
+        {"weights over one reach anywhere", -20, 0, 0, 2, true},
+        {"a negative weight reaches anywhere", -20, 0, 0, -1, true},
+        {"the centre out of view at the side, a corner in", 5, 0, 0, 1, true, 3.3f, 1, 4},
+        {"out of view at the side", 5, 0, 0, 1, false, 5},
+        {"an index past the bones follows bone 0", 5, -25, 0, 1, false, 0, 7},
     };
     static RwMatrix bones[2];
     static RwUInt8 indices[24][4];
@@ -244,16 +296,17 @@ TEST_F(WorldRenderNull, SkinnedAtomicsAreCulledWhereTheirBonesPutThem)
         return true;
     });
     for (const Case& c : cases) {
-        for (int v = 0; v < 24; ++v) {
-            indices[v][0] = v < 12 ? 0 : 1;
-            weights[v][0] = c.weight;
-        }
+        for (int v = 0; v < 24; ++v)
+            for (int k = 0; k < 4; ++k) {
+                indices[v][k] = v < 12 ? 0 : c.secondIndex;
+                weights[v][k] = k < c.slots ? c.weight / float(c.slots) : 0.0f;
+            }
         const RwV3d moves[2] = {{0, 0, c.bone0Z}, {0, 0, c.bone1Z}};
         for (int b = 0; b < 2; ++b) {
             RwMatrixSetIdentity(&bones[b]);
             RwMatrixTranslate(&bones[b], &moves[b], rwCombineReplace);
         }
-        RpClump* clump = BoxClump({0, 0, c.clumpZ});
+        RpClump* clump = BoxClump({c.clumpX, 0, c.clumpZ});
         EXPECT_EQ(Draw(clump).size(), c.drawn ? 1u : 0u) << c.name;
         RpClumpDestroy(clump);
     }
@@ -290,6 +343,23 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
     };
     for (const auto& c : distances)
         EXPECT_EQ(drawAt(c.z), (Draws{c.drawn})) << c.name;
+    RwCameraSetProjection(camera, rwParallel);
+    EXPECT_EQ(drawAt(90), (Draws{"0+36 blend alpha:0.50"})) << "a parallel camera tells no size on screen";
+    RwCameraSetProjection(camera, rwPerspective);
+    // Far off, other low meshes: only one with triangles stands in.
+    const struct {
+        const char* name;
+        RwInt32 triangles;
+        const char* drawn;
+    } meshes[] = {{"one triangle", 1, "0+3 blend alpha:0.50"}, {"no triangles", 0, "0+36 blend alpha:0.50"}};
+    for (const auto& c : meshes) {
+        RpGeometry* other = MakeQuad(-1, -1, 1, 1, plain, 0);
+        other->numTriangles = c.triangles;
+        RpAtomicSetLowDetail(atomic, other, 20);
+        RpGeometryDestroy(other);
+        EXPECT_EQ(drawAt(90), (Draws{c.drawn})) << c.name;
+    }
+    RpAtomicSetLowDetail(atomic, low, 20);
 
     // Far away, the low mesh stands in only where it can: drawn with the box's one material
     // and skinned by as many bones.
@@ -324,8 +394,61 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
     RpAtomicSetLowDetail(atomic, nullptr, 20);
     EXPECT_EQ(drawAt(90), (Draws{"0+36 blend alpha:0.50"})) << "taken away";
     RpGeometryDestroy(low);
-    RpMaterialDestroy(plain);
     RpClumpDestroy(clump);
+
+    // A low mesh that was drawn leaves the device once replaced, or with its atomic.
+    const RwInt32 meshesBefore = device->liveMeshes;
+    RpClump* far = BoxClump({0, 0, 90});
+    for (int i = 0; i < 2; ++i) {
+        RpGeometry* quad = MakeQuad(-1, -1, 1, 1, plain, 0);
+        RpAtomicSetLowDetail(far->atomics[0], quad, 20);
+        RpGeometryDestroy(quad);
+        EXPECT_EQ(Draw(far), (Draws{"0+6"}));
+    }
+    EXPECT_EQ(device->liveMeshes, meshesBefore + 1) << "the first went when replaced";
+    RpClumpDestroy(far);
+    EXPECT_EQ(device->liveMeshes, meshesBefore) << "the second with its atomic";
+    RpMaterialDestroy(plain);
+}
+
+TEST_F(WorldRenderNull, ALowDetailMeshIsCulledByItsOwnBounds)
+{
+    // Far off to the right, where x = z / 2 bounds the view: the box is wholly out of view, its
+    // wider low mesh reaches back into it. A low mesh that stays inside the box's bounds is
+    // culled with it.
+    static RwMatrix bones[1];
+    static RwUInt8 indices[24][4];
+    static RwReal weights[24][4];
+    RwMatrixSetIdentity(&bones[0]);
+    for (auto& w : weights)
+        w[0] = 1;
+    const struct {
+        const char* name;
+        bool skinned;
+        float halfWidth;
+        Draws drawn;
+    } cases[] = {
+        {"reaching into view", false, 6, {"0+6"}},
+        {"skinned, reaching into view", true, 6, {"0+6 bones:1"}},
+        {"within the box", false, 1, {}},
+        {"skinned, within the box", true, 1, {}},
+    };
+    const RpAtomicSkinQueryCallBack oneBone = [](RpAtomic*, RpGeometry*, RpAtomicSkinData* out) -> RwBool {
+        *out = {1, bones, indices, weights};
+        return true;
+    };
+    for (const auto& c : cases) {
+        RpAtomicSetSkinQueryCallBack(c.skinned ? oneBone : nullptr);
+        RpClump* clump = BoxClump({48, 0, 90});
+        RpMaterial* plain = RpMaterialCreate();
+        RpGeometry* low = MakeQuad(-c.halfWidth, -1, c.halfWidth, 1, plain, 0);
+        RpMaterialDestroy(plain);
+        RpAtomicSetLowDetail(clump->atomics[0], low, 20);
+        RpGeometryDestroy(low);
+        EXPECT_EQ(Draw(clump), c.drawn) << c.name;
+        RpClumpDestroy(clump);
+    }
+    RpAtomicSetSkinQueryCallBack(nullptr);
 }
 
 TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
@@ -355,6 +478,11 @@ TEST_F(WorldRenderNull, WorldDrawsOnlySectorsInViewWithWorldLights)
     EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 lit:2", "0+12 lit:2"}));
     walls->flags &= ~RwUInt32(rpGeometryLight);
     EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6", "0+12"})) << "a world without 0x08 is not lit";
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(walls->matList.materials[0], &half);
+    walls->flags |= rpGeometryModulateMaterialColor;
+    EXPECT_EQ(Draw([&] { RpWorldRender(walls); }), (Draws{"0+6 blend alpha:0.50", "0+12 blend alpha:0.50"}))
+        << "translucent sectors";
     RpWorldDestroy(walls);
 }
 
@@ -392,24 +520,40 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
         RwIm3DRenderPrimitive(rwPrimTypeTriList);
         RwIm3DEnd();
     };
-    // The glass goes without z writes; the wall and what follows keep them.
+    const RwIm2DVertex corners[3] = {{0, 0, RwIm2DGetNearScreenZ(), 1, 0xffffffff, 0, 0},
+                                     {8, 0, RwIm2DGetNearScreenZ(), 1, 0xffffffff, 0, 0},
+                                     {0, 8, RwIm2DGetNearScreenZ(), 1, 0xffffffff, 0, 0}};
+    const auto screen = [&] { EXPECT_TRUE(RwIm2DRenderPrimitive(rwPrimTypeTriList, corners, 3)); };
+    // The glass goes without z writes and with a z bias; the wall and what follows keep the
+    // defaults.
     const auto glassUnseen = [&] {
         RwRenderStateSet(rwRenderStateZWriteEnable, 0);
+        RwD3D8SetRenderState(rwD3D8RenderStateZBias, 1);
         RpClumpRender(glass);
         RwRenderStateSet(rwRenderStateZWriteEnable, 1);
+        RwD3D8SetRenderState(rwD3D8RenderStateZBias, 0);
     };
+    const auto begin = [] { RpWorldBeginHoldingTransparent(); };
+    const auto end = [] { RpWorldEndHoldingTransparent(); };
+    const auto drawWall = [&] { RpClumpRender(wall); };
+    // sentAtEnd: the render states set while the hold ends, only those the held glass differs in
+    // and back.
     const struct {
         const char* name;
         bool hold;
         std::vector<std::function<void()>> steps;
         std::vector<std::string> order;
+        size_t sentAtEnd;
     } cases[] = {
-        {"glass first", true, {glassUnseen, [&] { RpClumpRender(wall); }}, {"wall z", "glass blend"}},
-        {"wall first", true, {[&] { RpClumpRender(wall); }, glassUnseen}, {"wall z", "glass blend"}},
-        {"an immediate draw between", true, {glassUnseen, immediate, [&] { RpClumpRender(wall); }},
-         {"glass blend", "im3d z", "wall z"}},
-        {"not holding", false, {glassUnseen, [&] { RpClumpRender(wall); }}, {"glass blend", "wall z"}},
-        {"the camera ends first", true, {glassUnseen, [&] { RwCameraEndUpdate(camera); }}, {"glass blend"}},
+        {"glass first", true, {glassUnseen, drawWall}, {"wall z", "glass blend bias:1"}, 2},
+        {"wall first", true, {drawWall, glassUnseen}, {"wall z", "glass blend bias:1"}, 2},
+        {"an immediate draw between", true, {glassUnseen, immediate, drawWall},
+         {"glass blend bias:1", "im3d z", "wall z"}, 0},
+        {"a screen draw between", true, {glassUnseen, screen, drawWall}, {"glass blend bias:1", "im2d z", "wall z"}, 0},
+        {"not holding", false, {glassUnseen, drawWall}, {"glass blend bias:1", "wall z"}, 0},
+        {"the camera ends first", true, {glassUnseen, [&] { RwCameraEndUpdate(camera); }}, {"glass blend bias:1"}, 0},
+        {"a hold within a hold", true, {begin, glassUnseen, end, drawWall}, {"wall z", "glass blend bias:1"}, 2},
+        {"after a hold", false, {begin, end, glassUnseen, drawWall}, {"glass blend bias:1", "wall z"}, 0},
     };
     for (const auto& c : cases) {
         device->ClearLog();
@@ -418,18 +562,36 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
             RpWorldBeginHoldingTransparent();
         for (const auto& step : c.steps)
             step();
+        const size_t statesBefore = device->states.size();
         if (c.hold)
             RpWorldEndHoldingTransparent();
+        EXPECT_EQ(device->states.size() - statesBefore, c.sentAtEnd) << c.name;
         RwCameraEndUpdate(camera);
         std::vector<std::string> order;
         for (const RwNullDrawRecord& r : device->draws)
-            order.push_back(std::string(!r.isMesh ? "im3d" : r.transparent ? "glass" : "wall") +
-                            (r.zWrite ? " z" : "") + (r.transparent ? " blend" : ""));
+            order.push_back(std::string(r.is2D ? "im2d" : !r.isMesh ? "im3d" : r.transparent ? "glass" : "wall") +
+                            (r.zWrite ? " z" : "") + (r.transparent ? " blend" : "") +
+                            (r.zBias ? " bias:" + std::to_string(r.zBias) : ""));
         EXPECT_EQ(order, c.order) << c.name;
         intptr_t zWrite = 0;
         EXPECT_TRUE(RwRenderStateGet(rwRenderStateZWriteEnable, &zWrite));
-        EXPECT_EQ(zWrite, 1) << c.name << ": the states are back as they were";
+        RwUInt32 zBias = 1;
+        EXPECT_TRUE(RwD3D8GetRenderState(rwD3D8RenderStateZBias, &zBias));
+        EXPECT_EQ(std::pair(zWrite, zBias), std::pair(intptr_t(1), 0u)) << c.name << ": the states are back as they were";
     }
+
+    // A hold belongs to its camera: another camera's parts are drawn at once.
+    CameraRig other{64};
+    device->ClearLog();
+    ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
+    RpWorldBeginHoldingTransparent();
+    RwCameraEndUpdate(camera);
+    ASSERT_NE(RwCameraBeginUpdate(other.camera), nullptr);
+    glassUnseen();
+    RwCameraEndUpdate(other.camera);
+    RpWorldEndHoldingTransparent();
+    ASSERT_EQ(device->draws.size(), 1u);
+    EXPECT_EQ(device->draws[0].camera, other.camera);
     RpClumpDestroy(glass);
     RpClumpDestroy(wall);
 }

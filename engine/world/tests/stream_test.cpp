@@ -1,5 +1,7 @@
 #include "support/WorldTestSupport.h"
 
+#include "engine/core/NullDevice.h"
+
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -285,6 +287,7 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
         {lowSize, 0, "a low-detail mesh drawn below 0 pixels"},
         {lowSize, 0xbf800000, "below -1 pixels"},
         {lowSize, 0x7fc00000, "below a size that is not a number"},
+        {lowSize, 0x49742400, "below a million pixels"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bad = bytes;
@@ -293,6 +296,87 @@ TEST_F(WorldStream, ClumpFieldsAreChecked)
         EXPECT_EQ(clump, nullptr) << c.what;
         RpClumpDestroy(clump);
     }
+}
+
+TEST_F(WorldStream, ALowDetailChunkIsReadOnceAndWhole)
+{
+    RpClump* original = MakeSample();
+    const std::vector<uint8_t> bytes = WriteClump(original);
+    RpClumpDestroy(original);
+    // Chunk headers are type, version, size. The first atomic's low-detail chunk follows the
+    // atomic's header and its data chunk of three words.
+    const uint8_t lowHeader[4] = {0x41, 0x01, 0, 0};
+    const size_t low = size_t(std::search(bytes.begin(), bytes.end(), lowHeader, lowHeader + 4) - bytes.begin());
+    ASSERT_LT(low, bytes.size());
+    const size_t atomic = low - 3 * rwChunkHeaderSize;
+    ASSERT_EQ(bytes[atomic], 0x40);
+    const auto sizeAt = [](const std::vector<uint8_t>& b, size_t header) {
+        RwUInt32 size;
+        std::memcpy(&size, &b[header + 8], 4);
+        return size;
+    };
+    const auto resize = [&](std::vector<uint8_t>& b, size_t header, long change) {
+        const RwUInt32 size = RwUInt32(long(sizeAt(b, header)) + change);
+        std::memcpy(&b[header + 8], &size, 4);
+    };
+    const size_t lowEnd = low + rwChunkHeaderSize + sizeAt(bytes, low);
+    const std::vector<uint8_t> lowChunk(bytes.begin() + long(low), bytes.begin() + long(lowEnd));
+    // The clump and the atomic hold whatever is added or taken away.
+    const auto spliced = [&](size_t at, size_t remove, const std::vector<uint8_t>& insert) {
+        std::vector<uint8_t> b = bytes;
+        b.erase(b.begin() + long(at), b.begin() + long(at + remove));
+        b.insert(b.begin() + long(at), insert.begin(), insert.end());
+        for (size_t header : {size_t(0), atomic})
+            resize(b, header, long(insert.size()) - long(remove));
+        return b;
+    };
+    // Its parts: the data chunk holding the size, then the geometry chunk.
+    const size_t dataEnd = 2 * rwChunkHeaderSize + 4;
+    const std::vector<uint8_t> sizeChunk(lowChunk.begin() + rwChunkHeaderSize, lowChunk.begin() + long(dataEnd));
+    const std::vector<uint8_t> geometryChunk(lowChunk.begin() + long(dataEnd), lowChunk.end());
+    // A chunk of the type and version of the one given, around the parts.
+    const auto chunk = [](const std::vector<uint8_t>& like, const std::vector<std::vector<uint8_t>>& parts) {
+        std::vector<uint8_t> out(like.begin(), like.begin() + rwChunkHeaderSize);
+        for (const auto& part : parts)
+            out.insert(out.end(), part.begin(), part.end());
+        const RwUInt32 total = RwUInt32(out.size() - rwChunkHeaderSize);
+        std::memcpy(&out[8], &total, 4);
+        return out;
+    };
+    std::vector<uint8_t> twice = lowChunk;
+    twice.insert(twice.end(), lowChunk.begin(), lowChunk.end());
+    // What stands in the atomic where the chunk was.
+    const struct {
+        const char* what;
+        std::vector<uint8_t> low;
+        bool read;
+    } cases[] = {
+        {"as written", chunk(lowChunk, {sizeChunk, geometryChunk}), true},
+        {"twice", twice, false},
+        {"without its geometry", chunk(lowChunk, {sizeChunk}), false},
+        {"with an empty size", chunk(lowChunk, {chunk(sizeChunk, {}), geometryChunk}), false},
+        {"with an empty geometry", chunk(lowChunk, {sizeChunk, chunk(geometryChunk, {})}), false},
+    };
+    for (const auto& c : cases) {
+        RpClump* clump = ReadClump(spliced(low, lowChunk.size(), c.low));
+        EXPECT_EQ(clump != nullptr, c.read) << c.what;
+        RpClumpDestroy(clump);
+    }
+
+    // Read, drawn far off and destroyed, the low mesh leaves nothing on the device.
+    RwNullDevice* device = RwNullDeviceGet();
+    const RwInt32 meshesBefore = device->liveMeshes;
+    CameraRig rig{64};
+    RpClump* clump = ReadClump(bytes);
+    ASSERT_NE(clump, nullptr);
+    const RwV3d far{0, 0, 90};
+    RwFrameTranslate(RpClumpGetFrame(clump), &far, rwCombineReplace);
+    ASSERT_NE(RwCameraBeginUpdate(rig.camera), nullptr);
+    RpClumpRender(clump);
+    RwCameraEndUpdate(rig.camera);
+    EXPECT_EQ(device->liveMeshes, meshesBefore + 1);
+    RpClumpDestroy(clump);
+    EXPECT_EQ(device->liveMeshes, meshesBefore);
 }
 
 }  // namespace

@@ -172,6 +172,18 @@ TEST_F(Staged, BodiesAndKitsCarryALowDetailMeshOnTheSameBones)
             ASSERT_EQ(lowSkin->numBones, fullSkin->numBones);
             EXPECT_EQ(std::memcmp(lowSkin->skinToBone, fullSkin->skinToBone, sizeof(RwMatrix) * size_t(kBoneCount)), 0);
             EXPECT_EQ(bonesUsed(lowSkin), bonesUsed(fullSkin));
+            if (index == BodyAtomic(race)) {
+                // In both meshes every limb, the neck and the head lead a part of the body.
+                for (const RpSkin* skin : {fullSkin, lowSkin}) {
+                    std::set<int> leading;
+                    for (int v = 0; v < skin->numVertices; ++v)
+                        for (int k = 0; k < 4; ++k)
+                            if (skin->weights[v][k] > 0.5f)
+                                leading.insert(skin->boneIndices[v][k]);
+                    for (int bone = kPelvis; bone <= kFootR; ++bone)
+                        EXPECT_EQ(leading.count(bone), 1u) << "bone " << bone << (skin == lowSkin ? " (low)" : "");
+                }
+            }
         }
         if (race == Race::Weasel) {
             EXPECT_EQ(RpAtomicGetLowDetail(clump->atomics[kCardAtomic]), nullptr);

@@ -198,6 +198,23 @@ void ExpectFacingAwayFrom(const MeshBuilder& m, Vec3 inside)
     }
 }
 
+TEST(AssetMeshes, ReversedTrianglesFaceInwardsWithTheirNormalsAndTheRestStay)
+{
+    // A box whose last face (its last two triangles) is left as it was.
+    MeshBuilder box;
+    box.Box({-1, -1, -1}, {1, 1, 1});
+    const size_t all = box.Triangles().size();
+    box.Reverse(0, all - 2);
+    for (size_t i = 0; i < all; ++i) {
+        const MeshTriangle& t = box.Triangles()[i];
+        const Vec3 a = box.Vertices()[t.v[0]].pos, b = box.Vertices()[t.v[1]].pos, c = box.Vertices()[t.v[2]].pos;
+        const Vec3 wound = Cross(b - a, c - a);
+        EXPECT_EQ(Dot(wound, a + b + c) < 0.0f, i < all - 2) << "triangle " << i;
+        for (uint32_t v : t.v)
+            EXPECT_GT(Dot(box.Vertices()[v].normal, wound), 0.0f) << "triangle " << i << ", vertex " << v;
+    }
+}
+
 TEST(AssetMeshes, PrimitivesAreClosedOutwardFacingShapes)
 {
     MeshBuilder box;
