@@ -24,7 +24,8 @@ namespace {
 
 constexpr int kFrames = 5;
 constexpr unsigned kSecondsToFrames = 60;
-constexpr unsigned kSecondsToEnd = 5;
+// Generous, so that a loaded machine never fails it: what it catches is a run that never ends.
+constexpr unsigned kSecondsToEnd = 30;
 constexpr int kServerStartMs = 20000;
 
 pid_t g_server = -1;
