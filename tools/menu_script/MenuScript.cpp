@@ -119,7 +119,8 @@ TBMenu* ScreenMenu()
 bool OnScreen(const char* screen)
 {
     const TBMenu* menu = ScreenMenu();
-    return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
+    return menu && menu->GetScreen() == screen && !menu->IsShowingNotice() &&
+           Menu::Instance()->GetFadeState() == Menu::kShown;
 }
 
 void Press(std::vector<SDL_Scancode> codes)
@@ -134,10 +135,30 @@ Step WaitFor(const char* screen)
     return [screen] { return OnScreen(screen); };
 }
 
+std::string ShownNotice()
+{
+    const TBMenu* menu = ScreenMenu();
+    Menu* shown = Menu::Instance();
+    if (!menu || !menu->IsShowingNotice() || !shown->HasItem("message") || shown->GetFadeState() != Menu::kShown)
+        return std::string();
+    return shown->ExpandVariables("%dynamic_message%");
+}
+
+Step WaitForNotice(std::string picture)
+{
+    return [picture] {
+        if (ShownNotice().empty())
+            return false;
+        Picture(picture.c_str())();
+        return true;
+    };
+}
+
 Step Choose(const char* item)
 {
     return [item] {
-        if (Menu::Instance()->GetFadeState() != Menu::kShown)
+        const TBMenu* menu = ScreenMenu();
+        if (Menu::Instance()->GetFadeState() != Menu::kShown || (menu && menu->IsShowingNotice()))
             return false;
         if (Menu::Instance()->GetSelectedItemName() != item) {
             Press({SDL_SCANCODE_DOWN});

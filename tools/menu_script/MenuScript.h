@@ -29,13 +29,17 @@ std::vector<Step>& Steps();
 
 // The menu that owns the screen (inside a game mode too), or null.
 TBMenu* ScreenMenu();
-// The screen is shown by its menu.
+// The screen is shown by its menu (not a message the menu shows in its place).
 bool OnScreen(const char* screen);
 
 // The keys go down together on this update and come up on the next.
 void Press(std::vector<SDL_Scancode> codes);
 
 Step WaitFor(const char* screen);
+// The message a menu shows in place of its screen, expanded; empty while none is shown.
+std::string ShownNotice();
+// Waits until a menu shows a message in place of its screen, and takes its picture.
+Step WaitForNotice(std::string picture);
 // Down until the item is selected, then the select key.
 Step Choose(const char* item);
 Step PressKeys(std::vector<SDL_Scancode> codes);

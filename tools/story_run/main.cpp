@@ -1,6 +1,6 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the story mode with pushed key events:
-//     story_run <game folder> <work folder> first|second|third|fourth
+//     story_run <game folder> <work folder> first|second|third|fourth|unwritable
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
@@ -12,6 +12,10 @@
 // a cheat; the round's screen follows, then the gained players' pick (or the round again),
 // and "Save" on the next leg's screen.
 // fourth: the career continues on that leg's screen after the restart.
+// unwritable: a new career whose file cannot be written, then a "Save" whose slot table
+// cannot be written: each is told on the message screen and the screen comes back to try
+// again, which works once the folder standing in the file's place is gone; a save that
+// works is told too.
 // Every run prints the career file and the slot table unscrambled; pictures of the screens
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
 // every check held.
@@ -36,6 +40,7 @@
 #include "tools/menu_script/MenuScript.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +49,7 @@ namespace {
 
 using namespace editor_script;
 using namespace menu_script;
+namespace fs = std::filesystem;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
@@ -315,12 +321,10 @@ void SaveAndQuit(int step)
     s.push_back(Quit());
 }
 
-void FirstRun()
+// On the team-name screen: "Bolts" typed.
+void TypeTheName()
 {
-    ToTheSlots("story_slots");
     auto& s = Steps();
-    s.push_back(Choose("story_create"));
-    s.push_back(WaitFor("story_team_select"));
     s.push_back(PressKeys({SDL_SCANCODE_LSHIFT, SDL_SCANCODE_B}));
     for (SDL_Scancode code : {SDL_SCANCODE_O, SDL_SCANCODE_L, SDL_SCANCODE_T, SDL_SCANCODE_S})
         s.push_back(PressKeys({code}));
@@ -328,6 +332,15 @@ void FirstRun()
         std::printf("typed team name \"%s\"\n", Variable("storyteamname").c_str());
         Check(Variable("storyteamname") == "Bolts", "the typed name is Bolts");
     }));
+}
+
+void FirstRun()
+{
+    ToTheSlots("story_slots");
+    auto& s = Steps();
+    s.push_back(Choose("story_create"));
+    s.push_back(WaitFor("story_team_select"));
+    TypeTheName();
     s.push_back(Picture("story_team_select"));
     s.push_back(Choose("ok"));
     s.push_back(WaitFor("leg_display"));
@@ -424,6 +437,67 @@ void FourthRun()
     s.push_back(Quit());
 }
 
+// A folder stands where the file goes, so that nothing can be written there; or it goes.
+void Block(const std::string& file, bool blocked)
+{
+    std::error_code error;
+    fs::remove(file, error);
+    if (blocked)
+        fs::create_directories(file, error);
+    FileSystem::Instance()->InvalidateDiskCache();
+}
+
+// The message shown in place of the screen says the text; then the screen is back.
+void ToldThen(const char* picture, const char* text, const char* screen)
+{
+    auto& s = Steps();
+    s.push_back(WaitForNotice(picture));
+    s.push_back(Do([text] {
+        std::printf("told: \"%s\"\n", ShownNotice().c_str());
+        Check(ShownNotice() == text, text);
+    }));
+    s.push_back(WaitFor(screen));
+}
+
+// Saves that cannot be written: the new career's file, then the slot table. Each failure is
+// told on the message screen and the player stays where he can try again; a save that works
+// is told too.
+void UnwritableRun()
+{
+    const std::string waiting = "data/Savegames/savegame2.txt" + std::string(StorySaveGame::kWaitingSuffix);
+    const std::string table = "data/Savegames/SaveGameMeta.txt";
+    auto& s = Steps();
+    s.push_back(WaitFor("main"));
+    s.push_back(Do([waiting] { Block(waiting, true); }));
+    ToTheSlots("story_slots");
+    s.push_back(Choose("story_create"));
+    s.push_back(WaitFor("story_team_select"));
+    TypeTheName();
+    s.push_back(Choose("ok"));
+    ToldThen("career_not_saved", "Not saved: try again", "story_team_select");
+    s.push_back(Do([waiting] {
+        Check(Variable("storyteamname") == "Bolts", "the typed name stays");
+        Check(Menu::Instance()->GetSelectedItemName() == "ok", "OK stays chosen");
+        Check(StorySaveGame::Instance()->slots[kCareerSlot].free, "the slot stays free");
+        Block(waiting, false);
+    }));
+    s.push_back(Choose("ok"));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([table] { Block(table, true); }));
+    s.push_back(Choose("Save"));
+    ToldThen("save_failed", "Not saved: try again", "leg_display");
+    s.push_back(Do([table] {
+        Check(Menu::Instance()->GetSelectedItemName() == "Save", "Save stays chosen");
+        Block(table, false);
+    }));
+    s.push_back(Choose("Save"));
+    ToldThen("saved", "Career saved", "leg_display");
+    s.push_back(Do([] {
+        Check(!StorySaveGame::Instance()->slots[kCareerSlot].date.empty(), "the save is dated");
+        theApp.PostQuitMessage(kNormalExit);
+    }));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -432,5 +506,6 @@ int main(int argc, char** argv)
                               {{"first", FirstRun, true},
                                {"second", SecondRun, false},
                                {"third", ThirdRun, false},
-                               {"fourth", FourthRun, false}});
+                               {"fourth", FourthRun, false},
+                               {"unwritable", UnwritableRun, true}});
 }

@@ -4,6 +4,7 @@
 #include "framework/FileSystem.h"
 #include "framework/MemoryFile.h"
 #include "framework/Message.h"
+#include "framework/StringUtil.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
@@ -442,6 +443,86 @@ TEST_F(MenuStateTest, ShownScreensFollowTheTogglesAndAcceptAppliesThem)
     GameParameters::Instance()->blockedDevices[1] = 3;
     Command(menu, "SwitchDevice");
     EXPECT_EQ(GameParameters::Instance()->blockedDevices[1], -1);  // player 1 is on the shared keyboard
+}
+
+// A save or settings write that fails is told on the message screen, and the player stays
+// on his screen with what he chose or typed and the button he pressed; once the file can be
+// written, the same button works.
+TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
+{
+    struct Case {
+        const char* screen;
+        std::function<void()> before;  // what the player chose or typed
+        const char* button;
+        std::string blocked;  // a folder stands where this file goes
+        std::function<bool()> kept;  // what he chose or typed is still there
+        const char* leadsTo;  // the screen the button opens once it works; null: it stays and says so
+    };
+    TBMenuToggle* halfTime = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kHalfTime);
+    const auto typed = [] { return StringUtil::Lower(Menu::Instance()->GetItem("teamname")->GetText()) == "bolts"; };
+    const Case cases[] = {
+        {"options", [&] { halfTime->value = 3; }, "accept", "data/Savegames/user.txt",
+         [&] { return halfTime->value == 3; }, "main"},
+        {"controls", [] {}, "assign", "data/Savegames/inputs.txt", [] { return true; }, "options"},
+        {"story_team_select",
+         [&] {
+             StorySaveGame::Instance()->currentSlot = 0;
+             Menu::Instance()->SelectItem("teamname");
+             for (const char letter : std::string("BOLTS")) {
+                 KeyboardInput::Instance()->OnKeyDown(vk::Letter(letter));
+                 harness->Step();
+                 KeyboardInput::Instance()->OnKeyUp(vk::Letter(letter));
+                 harness->Step();
+             }
+         },
+         "ok", "data/Savegames/savegame0.txt.new", typed, nullptr},
+        {"leg_display", [] {}, "Save",
+         "data/Savegames/SaveGameMeta.txt", [] { return true; }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.screen);
+        if (std::string(c.screen) == "leg_display")
+            ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(0, "Bolts", "Bolts"));
+        TBMenu* menu = Show(c.screen);
+        c.before();
+        std::filesystem::remove(c.blocked);
+        std::filesystem::create_directories(c.blocked);
+        Menu::Instance()->SelectItem(c.button);
+        Menu::Instance()->SetMouseMode(false);
+        LogCapture log;
+        Press({"(menu):button a"});
+        for (int i = 0; i < 120 && !Menu::Instance()->HasItem("message"); ++i)
+            harness->Step();
+        EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"),
+                  Menu::Instance()->ExpandVariables(TBMenu::kNotSavedNotice));
+        EXPECT_TRUE(log.Contains("***ERROR")) << log.Text();
+        for (int i = 0; i < 600 && menu->IsShowingNotice(); ++i)
+            harness->Step();
+        ASSERT_EQ(harness->GetGame()->GetCurrentState(), menu);
+        EXPECT_EQ(Selected(), c.button);
+        EXPECT_TRUE(c.kept());
+
+        std::filesystem::remove(c.blocked);
+        FileSystem::Instance()->InvalidateDiskCache();
+        for (int i = 0; i < 120 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+            harness->Step();
+        Press({"(menu):button a"});
+        for (int i = 0; i < 240 && harness->GetGame()->GetCurrentState() == menu && !menu->IsShowingNotice(); ++i)
+            harness->Step();
+        if (c.leadsTo) {
+            auto* next = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
+            ASSERT_NE(next, nullptr);
+            EXPECT_EQ(next->GetScreen(), c.leadsTo);
+        } else if (std::string(c.screen) == "leg_display") {
+            EXPECT_TRUE(menu->IsShowingNotice());
+            for (int i = 0; i < 120 && !Menu::Instance()->HasItem("message"); ++i)
+                harness->Step();
+            EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"),
+                      Menu::Instance()->ExpandVariables(TBMenu::kSavedNotice));
+        } else {
+            EXPECT_NE(harness->GetGame()->GetCurrentState(), menu);  // on to the career's intro
+        }
+    }
 }
 
 // The main screen adapts to the game size: without "XXL" the story mode is hidden.
