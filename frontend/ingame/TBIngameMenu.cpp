@@ -148,7 +148,7 @@ void TBIngameMenu::RunCommand(const std::string& word, MenuCommandCall& call, in
                                       [&](const SharedWord& row) { return word == row.word; });
     if (shared == std::end(kSharedWords))
         return;
-    if (menu_commands::Dispatch(word, call, fadeState) && shared->closes && !call.stopped)
+    if (menu_commands::Dispatch(word, call, fadeState) && shared->closes)
         call.SetSuccessor(nullptr);
 }
 
