@@ -15,7 +15,7 @@
 // unwritable: a new career whose file cannot be written, then a "Save" whose slot table
 // cannot be written: each is told on the message screen and the screen comes back to try
 // again, which works once the folder standing in the file's place is gone; a save that
-// works is told too.
+// works is told too; back in the main menu, the career keeps the typed name.
 // Every run prints the career file and the slot table unscrambled; pictures of the screens
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
 // every check held.
@@ -492,8 +492,14 @@ void UnwritableRun()
     }));
     s.push_back(Choose("Save"));
     ToldThen("saved", "Career saved", "leg_display");
+    s.push_back(Do([] { Check(!StorySaveGame::Instance()->slots[kCareerSlot].date.empty(), "the save is dated"); }));
+    // Back to the main menu: the career in memory keeps the typed name.
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
+    s.push_back(Picture("back_to_main"));
     s.push_back(Do([] {
-        Check(!StorySaveGame::Instance()->slots[kCareerSlot].date.empty(), "the save is dated");
+        std::printf("the story team is called \"%s\"\n", Variable("%storyteam_name%").c_str());
+        Check(Variable("%storyteam_name%") == "Bolts", "the story team keeps the typed name");
         theApp.PostQuitMessage(kNormalExit);
     }));
 }

@@ -8,6 +8,7 @@
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StoryModeRound.h"
 #include "frontend/story/StorySaveGame.h"
 #include "frontend/story/TrainingSettings.h"
 #include "characters/CharacterVariation.h"
@@ -61,6 +62,9 @@ protected:
     {
         harness.reset();
         TBMenuToggles::DestroyInstance();
+        // A career a test started must not fill the next test's slots.
+        StorySaveGame::DestroyInstance();
+        StoryModeGame::DestroyInstance();
     }
 
     // A menu on the screen, run until it is shown.
@@ -212,6 +216,33 @@ TEST_F(MenuStateTest, BackToMainFromTheTopLevelReturnsToTheMainMenu)
     auto* main = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
     ASSERT_NE(main, nullptr);  // the game did not end
     EXPECT_EQ(main->GetScreen(), "main");
+}
+
+// Leaving a career's leg screen for the main menu restarts the career in memory under the
+// name the player typed, which is what every story screen then shows.
+TEST_F(MenuStateTest, BackToMainFromACareerKeepsTheTeamsName)
+{
+    ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(0, "Bolts", "Bolts"));
+    harness->MakeCurrent(new StoryModeRound());
+    for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+        harness->Step();
+    ASSERT_TRUE(Menu::Instance()->HasItem("Save"));  // the leg's screen
+    EXPECT_EQ(Menu::Instance()->Variables()["%storyteam_name%"], "Bolts");
+    harness->Step();
+    Press({"(menu):back"});
+    TBMenu* main = nullptr;
+    for (int i = 0; i < 240 && !main; ++i) {
+        harness->Step();
+        main = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
+    }
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->GetScreen(), "main");
+    for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+        harness->Step();
+    harness->Step();
+    EXPECT_EQ(Menu::Instance()->Variables()["%storyteam_name%"], "Bolts");
+    EXPECT_EQ(StoryModeGame::Instance()->GetTeamName(), "Bolts");
+    EXPECT_EQ(StoryModeGame::Instance()->round, 0);
 }
 
 TEST_F(MenuStateTest, AMenuFreesTheSuccessorItNeverHandedOver)
