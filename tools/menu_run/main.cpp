@@ -41,6 +41,8 @@ using namespace menu_script;
 
 constexpr float kCreditsMiddle = 600.0f;
 constexpr float kCreditsNearEnd = 1450.0f;
+// How far below a text its shadow falls, in pixels at 600 high.
+constexpr float kShadowDrop = 12.0f;
 
 TBMenu* CurrentMenu()
 {
@@ -117,6 +119,17 @@ void FirstRun()
     s.push_back(WaitFor("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));
     s.push_back(Picture("credits"));
+    s.push_back([] {
+        Vector4 back, panel;
+        if (!ShownItemArea("back", back) || !ShownItemArea("creditsPanel", panel))
+            return false;
+        std::printf("\"Back\" from %g to %g on a panel from %g to %g\n", back.y, back.y + back.w, panel.y,
+                    panel.y + panel.w);
+        // On the panel, which hides its shadow.
+        Check(back.y >= panel.y && back.y + back.w + kShadowDrop <= panel.y + panel.w,
+              "the credits' Back stands whole on their panel");
+        return true;
+    });
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsNearEnd); }));
     s.push_back(WaitFor("main"));
     s.push_back(Do([] { std::printf("the credits went back to main by themselves\n"); }));

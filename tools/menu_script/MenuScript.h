@@ -10,6 +10,8 @@
 //     }
 //     return menu_script::RunFromCommandLine("story_run", argc, argv, {{"first", FirstRun, true}});
 
+#include "framework/Vector.h"
+
 #include <SDL.h>
 
 #include <filesystem>
@@ -31,6 +33,12 @@ std::vector<Step>& Steps();
 TBMenu* ScreenMenu();
 // The screen is shown by its menu (not a message the menu shows in its place).
 bool OnScreen(const char* screen);
+
+// The area, in pixels, of the first item of the name once it is shown and has been drawn;
+// false before.
+bool ShownItemArea(const std::string& name, Vector4& area);
+// The areas, in pixels, of the shown and drawn items whose text holds the part.
+std::vector<Vector4> ShownTextAreas(const std::string& part);
 
 // The keys go down together on this update and come up on the next.
 void Press(std::vector<SDL_Scancode> codes);

@@ -20,6 +20,7 @@
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
 // every check held.
 
+#include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
@@ -27,6 +28,7 @@
 #include "framework/CryptedStdFile.h"
 #include "framework/File.h"
 #include "framework/FileSystem.h"
+#include "framework/StringUtil.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
@@ -35,12 +37,16 @@
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "menus/Menu.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +60,7 @@ namespace fs = std::filesystem;
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
 constexpr int kReportEvery = 300;
+constexpr int kSecond = 60;  // updates
 
 std::string Variable(const std::string& name)
 {
@@ -96,6 +103,72 @@ std::string ShownScreen()
     return menu ? menu->GetScreen() : std::string();
 }
 
+// Where a world point shows in the primary camera's picture, in pixels from the top left;
+// false when it lies behind the camera or outside the picture.
+bool OnPicture(const Vector3& point, Vector2& pixel)
+{
+    const PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    if (!camera)
+        return false;
+    const RwV3d in{point.x, point.y, point.z};
+    RwV3d view;
+    RwV3dTransformPoints(&view, &in, 1, RwCameraGetViewMatrix(camera->GetRwCamera()));
+    if (view.z <= 0.0f)
+        return false;
+    pixel = {view.x / view.z * camera->GetWidth(), view.y / view.z * camera->GetHeight()};
+    return pixel.x >= 0.0f && pixel.x < camera->GetWidth() && pixel.y >= 0.0f && pixel.y < camera->GetHeight();
+}
+
+// The highest point in the picture of any candidate's head (the top of his collision
+// cylinder), in pixels from the top; the picture's height when none is in view.
+float HighestHead()
+{
+    float highest = RwGraphics::Instance()->GetPrimaryCamera()->GetHeight();
+    for (int side = 0; side < PitchSimulation::kSides; ++side) {
+        const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(side);
+        std::vector<Character*> people = team ? team->GetBench() : std::vector<Character*>{};
+        for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i)
+            people.push_back(team->GetPlayer(i));
+        for (const Character* person : people) {
+            const Actor* actor = person->GetActor();
+            Vector2 head;
+            if (actor && OnPicture(actor->GetPosition() + Vector3(0.0f, actor->GetHeight(), 0.0f), head))
+                highest = std::min(highest, head.y);
+        }
+    }
+    return highest;
+}
+
+// A selection screen as it first shows: no shadow copies over the stands, no prompt for a
+// keeper when none is to be picked, and the candidates' cards and names above their heads.
+// False until its cards have been drawn.
+bool CheckSelection(const std::string& screen)
+{
+    Vector4 card;
+    if (!ShownItemArea("pick_1", card))
+        return false;
+    static int pictures = 0;
+    static std::string picture;
+    picture = "selection_" + std::to_string(++pictures) + "_" + screen.substr(screen.find("Selection"));
+    Picture(picture.c_str())();
+    Menu* menu = Menu::Instance();
+    Check(menu->IsNoShadow(), "a selection draws no shadow copies");
+    const std::string prompt = StringUtil::Lower(menu->ExpandVariables("%action_on_allstar_menu%"));
+    std::printf("%s: prompt \"%s\" with %s keeper(s) to pick\n", screen.c_str(), prompt.c_str(),
+                Variable("%goalies_to_select%").c_str());
+    Check(Variable("%goalies_to_select%") != "0" || prompt.find("keeper") == std::string::npos,
+          "no keeper is asked for when none is to be picked");
+    float lowest = 0.0f;
+    for (const Vector4& area : ShownTextAreas("_name%"))
+        lowest = std::max(lowest, area.y + area.w);
+    for (int n = 1; ShownItemArea("pick_" + std::to_string(n), card); ++n)
+        lowest = std::max(lowest, card.y + card.w);
+    const float head = HighestHead();
+    std::printf("cards and names end at %g, the highest head is at %g\n", lowest, head);
+    Check(lowest < head, "the cards and names stay above the candidates' heads");
+    return true;
+}
+
 // Keys for a squad selection on screen, one every few updates: the pick under the cursor
 // changed, then the cursor moved on, until the squad is complete and the accept button
 // (which the screen then selects) is pressed. False when no selection is on screen.
@@ -103,9 +176,16 @@ bool PickSquad()
 {
     static int ticks = 0;
     static bool moveNext = false;
+    static bool checked = false;
     const std::string shown = ShownScreen();
-    if (shown.find("Selection") == std::string::npos)
+    if (shown.find("Selection") == std::string::npos) {
+        checked = false;
         return false;
+    }
+    if (!checked) {
+        checked = CheckSelection(shown);
+        return true;
+    }
     if (Menu::Instance()->GetFadeState() != Menu::kShown || ++ticks % 8 != 0)
         return true;
     if (Menu::Instance()->GetSelectedItemName() == "accept") {
@@ -321,6 +401,18 @@ void SaveAndQuit(int step)
     s.push_back(Quit());
 }
 
+// Waits up to a second for the condition, then checks it.
+menu_script::Step Within(const char* what, std::function<bool()> holds)
+{
+    return [what, holds, ticks = 0]() mutable {
+        const bool held = holds();
+        if (!held && ++ticks < kSecond)
+            return false;
+        Check(held, what);
+        return true;
+    };
+}
+
 // On the team-name screen: "Bolts" typed.
 void TypeTheName()
 {
@@ -340,7 +432,18 @@ void FirstRun()
     auto& s = Steps();
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
+    s.push_back(Within("the empty name field shows its box", [] {
+        Vector4 box;
+        return ShownItemArea("teamname_box", box);
+    }));
+    s.push_back(Picture("story_team_select_empty"));
     TypeTheName();
+    s.push_back(Within("the typed name stands in its box", [] {
+        Vector4 box, name;
+        return ShownItemArea("teamname_box", box) && ShownItemArea("teamname", name) &&
+               box.x < name.x + name.z / 2 && name.x + name.z / 2 < box.x + box.z &&
+               box.y < name.y + name.w / 2 && name.y + name.w / 2 < box.y + box.w;
+    }));
     s.push_back(Picture("story_team_select"));
     s.push_back(Choose("ok"));
     s.push_back(WaitFor("leg_display"));
@@ -352,10 +455,26 @@ void FirstRun()
     SaveAndQuit(1);
 }
 
+// Once both items are shown and drawn: their areas do not overlap.
+menu_script::Step ShownApart(const char* a, const char* b)
+{
+    return [a, b] {
+        Vector4 p, q;
+        if (!ShownItemArea(a, p) || !ShownItemArea(b, q))
+            return false;
+        const bool overlap = p.x < q.x + q.z && q.x < p.x + p.z && p.y < q.y + q.w && q.y < p.y + p.w;
+        std::printf("\"%s\" at %g..%g, \"%s\" at %g..%g\n", a, p.x, p.x + p.z, b, q.x, q.x + q.z);
+        Check(!overlap, (std::string(a) + " and " + b + " stand apart").c_str());
+        return true;
+    };
+}
+
 void SecondRun()
 {
     ToTheSlots("story_slots_again");
     auto& s = Steps();
+    s.push_back(ShownApart("story_load", "story_delete"));
+    s.push_back(Picture("story_slots_chosen"));
     s.push_back(Do([] {
         std::printf("slot 3 shows: %s | %s | %s\n", Variable("%savegame3%").c_str(), Variable("%savegame3_dat%").c_str(),
                     Variable("%savegame3_pro%").c_str());

@@ -14,6 +14,8 @@
 #include "characters/CharacterVariation.h"
 #include "match/GameParameters.h"
 #include "text/TextManager.h"
+#include "text/TextDisplay.h"
+#include "engine/core/NullDevice.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
@@ -619,6 +621,32 @@ TEST_F(MenuStateTest, CreditsScrollWhileShownAndFadingAndReturnToMain)
     auto* main = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->GetScreen(), "main");
+}
+
+// The credits' lines scroll through their item's area and are cut at its edges.
+TEST_F(MenuStateTest, CreditsAreDrawnOnlyInsideTheirArea)
+{
+    TBMenu* menu = Show("credits");
+    const Font* font = TextDisplay::Instance()->FindFont("menu");
+    ASSERT_NE(font, nullptr);
+    const Vector4 area = Menu::Instance()->GetItem("creditsText")->GetArea();
+    constexpr float kSlack = 0.01f;
+    int inside = 0, outside = 0;
+    for (const float scroll : {150.0f, 420.0f, 690.0f, 960.0f}) {
+        menu->SetCreditsScroll(scroll);
+        harness->Step();
+        for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws) {
+            if (!draw.is2D || draw.texture != font->GetRaster())
+                continue;
+            for (const RwIm2DVertex& corner : draw.corners2D) {
+                const bool in = corner.x >= area.x - kSlack && corner.x <= area.x + area.z + kSlack &&
+                                corner.y >= area.y - kSlack && corner.y <= area.y + area.w + kSlack;
+                ++(in ? inside : outside);
+            }
+        }
+    }
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(outside, 0);
 }
 
 }  // namespace
