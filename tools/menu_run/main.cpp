@@ -119,17 +119,12 @@ void FirstRun()
     s.push_back(WaitFor("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));
     s.push_back(Picture("credits"));
-    s.push_back([] {
+    // On the panel, which hides its shadow.
+    s.push_back(Within("the credits' Back stands whole on their panel", [] {
         Vector4 back, panel;
-        if (!ShownItemArea("back", back) || !ShownItemArea("creditsPanel", panel))
-            return false;
-        std::printf("\"Back\" from %g to %g on a panel from %g to %g\n", back.y, back.y + back.w, panel.y,
-                    panel.y + panel.w);
-        // On the panel, which hides its shadow.
-        Check(back.y >= panel.y && back.y + back.w + kShadowDrop <= panel.y + panel.w,
-              "the credits' Back stands whole on their panel");
-        return true;
-    });
+        return ShownItemArea("back", back) && ShownItemArea("creditsPanel", panel) && back.y >= panel.y &&
+               back.y + back.w + kShadowDrop <= panel.y + panel.w;
+    }));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsNearEnd); }));
     s.push_back(WaitFor("main"));
     s.push_back(Do([] { std::printf("the credits went back to main by themselves\n"); }));

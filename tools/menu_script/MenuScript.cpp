@@ -20,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kTickCap = 6000;
+constexpr int kSecond = 60;  // updates
 
 void Key(SDL_Scancode code, bool down)
 {
@@ -181,6 +182,17 @@ Step Do(std::function<void()> act)
 {
     return [act] {
         act();
+        return true;
+    };
+}
+
+Step Within(const char* what, std::function<bool()> holds)
+{
+    return [what, holds, ticks = 0]() mutable {
+        const bool held = holds();
+        if (!held && ++ticks < kSecond)
+            return false;
+        editor_script::Check(held, what);
         return true;
     };
 }
