@@ -195,7 +195,7 @@ std::string StoryTeamSelect()
     items += Title(kTeamName, 110);
     // A box of its own shows where the name goes before anything is typed.
     items += "  <Image name=\"teamname_box\" texture=\"" + std::string(kPanel) +
-             "\" position=\"240,168\" size=\"320,56\" color=\"150,165,215,255\"/>\n";
+             "\" position=\"240,172\" size=\"320,46\" color=\"150,165,215,255\"/>\n";
     items += "  <TextField name=\"teamname\" position=\"0,180\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
     float y = 240;
