@@ -226,7 +226,7 @@ void TBMenu::ShowNotice(const std::string& text)
     if (m_notice)
         m_notice->text = text;
     else
-        m_notice = Notice{text, menu->GetSelectedItemName()};
+        m_notice = Notice{text, menu->GetSelectedItemName(), m_position, m_rotation};
     // The screen goes at the next updates, not here: the command runs inside its items.
     menu->SetFadeState(Menu::kFadingOut);
 }
@@ -246,6 +246,8 @@ void TBMenu::UpdateNotice(float dt)
         m_notice->shown = true;
     } else if (fade == Menu::kGone) {
         const std::string selected = m_notice->selected;
+        m_position = m_notice->position;
+        m_rotation = m_notice->rotation;
         m_notice.reset();
         menu->ClearScreen();
         CreateMenu();

@@ -126,6 +126,9 @@ private:
     struct Notice {
         std::string text;
         std::string selected;
+        // The message screen places the plane its own way.
+        Vector3 position;
+        Quaternion rotation;
         float remaining = kNoticeSeconds;
         bool shown = false;  // the message screen has replaced the screen
     };
