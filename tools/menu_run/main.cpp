@@ -144,22 +144,12 @@ void SecondRun()
     s.push_back(Choose("quit"));
 }
 
-// A folder stands where the file goes, so that nothing can be written there; or it goes.
-void Block(const std::string& file, bool blocked)
-{
-    std::error_code error;
-    fs::remove(file, error);
-    if (blocked)
-        fs::create_directories(file, error);
-    FileSystem::Instance()->InvalidateDiskCache();
-}
-
 // The button on the screen cannot write its file: the message says so, the screen comes back
 // with the button chosen, and once the file can be written the button leads on.
 void TryToWrite(const char* screen, const char* button, const std::string& file, const char* told, const char* next)
 {
     auto& s = Steps();
-    s.push_back(Do([file] { Block(file, true); }));
+    s.push_back(Do([file] { BlockFile(file, true); }));
     s.push_back(Choose(button));
     s.push_back(WaitForNotice(std::string(screen) + "_not_saved"));
     s.push_back(Do([told] {
@@ -170,7 +160,7 @@ void TryToWrite(const char* screen, const char* button, const std::string& file,
     s.push_back(Do([file, button] {
         Check(Menu::Instance()->GetSelectedItemName() == button, "the button stays chosen");
         Check(!fs::is_regular_file(file), "nothing was written");
-        Block(file, false);
+        BlockFile(file, false);
     }));
     s.push_back(Choose(button));
     s.push_back(WaitFor(next));

@@ -1,6 +1,7 @@
 #include "tools/menu_script/MenuScript.h"
 
 #include "framework/Factory.h"
+#include "framework/FileSystem.h"
 #include "framework/GameState.h"
 #include "frontend/menu/TBMenu.h"
 #include "match/game/GameTB.h"
@@ -204,6 +205,15 @@ Step Picture(const char* name)
             TheCapture()->pending = PicturesFolder() + "/" + name + ".png";
         return true;
     };
+}
+
+void BlockFile(const std::string& file, bool blocked)
+{
+    std::error_code error;
+    fs::remove(file, error);
+    if (blocked)
+        fs::create_directories(file, error);
+    FileSystem::Instance()->InvalidateDiskCache();
 }
 
 bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)

@@ -57,6 +57,10 @@ Step Within(const char* what, std::function<bool()> holds);
 // A picture of the next frame, "<name>.png" in the pictures folder.
 Step Picture(const char* name);
 
+// A folder stands where the file goes (relative to the program's folder), so that nothing
+// can be written there; or, unblocked, it goes.
+void BlockFile(const std::string& file, bool blocked);
+
 // The game folder's archive and icons linked into the work folder, with save files of the
 // run's own (emptied when fresh). False when the game folder has no archive.
 bool PrepareWorkFolder(const std::filesystem::path& game, const std::filesystem::path& work, bool fresh);

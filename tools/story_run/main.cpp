@@ -45,7 +45,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,7 +53,6 @@ namespace {
 
 using namespace editor_script;
 using namespace menu_script;
-namespace fs = std::filesystem;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
@@ -544,16 +542,6 @@ void FourthRun()
     s.push_back(Quit());
 }
 
-// A folder stands where the file goes, so that nothing can be written there; or it goes.
-void Block(const std::string& file, bool blocked)
-{
-    std::error_code error;
-    fs::remove(file, error);
-    if (blocked)
-        fs::create_directories(file, error);
-    FileSystem::Instance()->InvalidateDiskCache();
-}
-
 // The message shown in place of the screen says the text; then the screen is back.
 void ToldThen(const char* picture, const char* text, const char* screen)
 {
@@ -575,7 +563,7 @@ void UnwritableRun()
     const std::string table = "data/Savegames/SaveGameMeta.txt";
     auto& s = Steps();
     s.push_back(WaitFor("main"));
-    s.push_back(Do([waiting] { Block(waiting, true); }));
+    s.push_back(Do([waiting] { BlockFile(waiting, true); }));
     ToTheSlots("story_slots");
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
@@ -586,16 +574,16 @@ void UnwritableRun()
         Check(Variable("storyteamname") == "Bolts", "the typed name stays");
         Check(Menu::Instance()->GetSelectedItemName() == "ok", "OK stays chosen");
         Check(StorySaveGame::Instance()->slots[kCareerSlot].free, "the slot stays free");
-        Block(waiting, false);
+        BlockFile(waiting, false);
     }));
     s.push_back(Choose("ok"));
     s.push_back(WaitFor("leg_display"));
-    s.push_back(Do([table] { Block(table, true); }));
+    s.push_back(Do([table] { BlockFile(table, true); }));
     s.push_back(Choose("Save"));
     ToldThen("save_failed", "Not saved: try again", "leg_display");
     s.push_back(Do([table] {
         Check(Menu::Instance()->GetSelectedItemName() == "Save", "Save stays chosen");
-        Block(table, false);
+        BlockFile(table, false);
     }));
     s.push_back(Choose("Save"));
     ToldThen("saved", "Career saved", "leg_display");

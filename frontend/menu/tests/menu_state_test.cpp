@@ -524,6 +524,7 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
         Menu::Instance()->SetMouseMode(false);
         LogCapture log;
         Press({"(menu):button a"});
+        EXPECT_TRUE(Menu::Instance()->HasItem(c.button));  // the screen fades out first
         for (int i = 0; i < 120 && !Menu::Instance()->HasItem("message"); ++i)
             harness->Step();
         EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"),
