@@ -131,9 +131,17 @@ Character* AsCharacter(BallToucher* toucher)
     return dynamic_cast<Character*>(toucher);
 }
 
+// The member's object name ("Variations|PandaPl03"), for the trace.
 std::string NameOf(const Character* player)
 {
-    return player && player->GetVariation() ? player->GetVariation()->GetName() : std::string();
+    const char* name = player && player->GetVariation() ? player->GetVariation()->GetName() : nullptr;
+    return name ? name : std::string();
+}
+
+// The member's name as the player reads it on the screens.
+std::string DisplayNameOf(const Character* player)
+{
+    return player && player->GetVariation() ? player->GetVariation()->GetDisplayName() : std::string();
 }
 
 void Whistle()
@@ -493,7 +501,7 @@ void MatchPeriod::StartGoalSequence(const Ball::Goal& goal)
     AddRating(scorer, kGoalRating);
     ++MatchStatistics::Instance()->goals[side];
 
-    SetVariable("%scorer%", NameOf(scorer));
+    SetVariable("%scorer%", DisplayNameOf(scorer));
     ShowBanner("message_goal", kBannerSeconds);
 
     std::vector<Character*> cheer;
@@ -595,7 +603,7 @@ State* MatchPeriod::CreateCardSequence(const Character::FoulRecord& foul, int fo
     } else {
         ++statistics.redCards[foulingSide];
         AddRating(fouler, kRedRating);
-        SetVariable("%scorer%", NameOf(fouler));
+        SetVariable("%scorer%", DisplayNameOf(fouler));
         auto* cardShow = new ParallelState;
         cardShow->AddState(new SendOffPlayer({fouler}, true, false, false, kRedCardWalkSeconds));
         cardShow->AddState(new TBIngameMessageMenu("message_redcard", kBannerSeconds));
@@ -684,8 +692,8 @@ void MatchPeriod::FillStatistics(Character* mostValuable)
 {
     MatchStatistics& statistics = *MatchStatistics::Instance();
     statistics.SetPossession(TeamOf(0).GetPossession(), TeamOf(1).GetPossession());
-    if (mostValuable && mostValuable->GetVariation())
-        statistics.mostValuable = mostValuable->GetVariation()->GetName();
+    if (mostValuable)
+        statistics.mostValuable = DisplayNameOf(mostValuable);
     MenuVariableSink sink;
     statistics.FillText(StatisticsHome(), sink);
 }

@@ -2,6 +2,7 @@
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
 #include "framework/Random.h"
@@ -11,6 +12,7 @@
 #include "match/MatchDelay.h"
 #include "match/MatchStatistics.h"
 #include "match/penalties/PenaltySettings.h"
+#include "menus/Menu.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
@@ -64,6 +66,16 @@ void Send(MatchPeriod* period, const char* name, const void* record)
     MessageServer* server = MessageServer::Instance();
     server->SendMessage(0, server->RegisterMessage(name), reinterpret_cast<intptr_t>(record));
     period->Drain();
+}
+
+std::string Variable(const std::string& name)
+{
+    return Menu::Instance()->Variables()[name];
+}
+
+std::string DisplayName(const Character* player)
+{
+    return player->GetVariation()->GetDisplayName();
 }
 
 std::string BannerOf(const MatchPeriod* period)
@@ -127,6 +139,7 @@ TEST(MatchEventsTest, GoalsCountRateAndRestart)
         ASSERT_TRUE(match.Start());
         MatchPeriod* period = StartPlaying(match, c.period);
         TheBall().ReleasePossession(c.legal ? 1 : 0);
+        Menu::Instance()->SetVariable("%scorer%", "");
         Ball::Goal goal{&TestMatch::Team(c.creditedSide), Player(c.scorerSide, 3)};
         Send(period, "goal scored", &goal);
         EXPECT_EQ(TestMatch::Team(c.creditedSide).GetGoals(), c.goals);
@@ -135,6 +148,9 @@ TEST(MatchEventsTest, GoalsCountRateAndRestart)
         EXPECT_FLOAT_EQ(Player(c.scorerSide, 3)->GetMatchRating(), c.scorerRating);
         EXPECT_EQ(BannerOf(period), c.banner);
         EXPECT_NE(period->GetSequence(), nullptr);
+        // The banner names the scorer as the player knows him, not by his object's name.
+        const bool counted = c.goals > 0;
+        EXPECT_EQ(Variable("%scorer%"), counted ? DisplayName(Player(c.scorerSide, 3)) : "");
     }
 }
 
@@ -204,6 +220,7 @@ TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
         Character* fouler = Player(0, 1);
         fouler->SetBooked(c.booked);
         MatchStatistics::Instance()->redCards[0] = c.priorReds;
+        Menu::Instance()->SetVariable("%scorer%", "");
         Character::FoulRecord foul{fouler, Player(1, 2), fouler->GetActor()->GetPosition()};
         Send(period, c.penalty ? "penalty foul" : "free kick foul", &foul);
         const MatchStatistics& s = *MatchStatistics::Instance();
@@ -218,6 +235,7 @@ TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
         EXPECT_EQ(s.redCards[0], c.reds);
         EXPECT_EQ(period->GetForfeitSide(), c.forfeitSide);
         EXPECT_EQ(period->GetSequence() != nullptr, c.stopped);
+        EXPECT_EQ(Variable("%scorer%"), c.reds > c.priorReds ? DisplayName(fouler) : "");
     }
 }
 
