@@ -3,9 +3,13 @@
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingSession.h"
 
+#include "framework/Cast.h"
 #include "menus/Menu.h"
+#include "scene/GameElements.h"
+#include "scene/HudItems.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "text/TextManager.h"
 #include "support/TrainingSuite.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +195,34 @@ TEST_F(TrainingSessionTest, EachDrillLoadsTheSidesItPlaysWith)
         EXPECT_FALSE(setup.createReferee || setup.showBenches || setup.showSpectators);
         EXPECT_EQ(setup.teamOne.benchCount + setup.teamTwo.benchCount, 0);
         EXPECT_TRUE(TrainingSession::IsPlayable(c.mode, setup)) << c.mode;
+    }
+}
+
+// The caption at the top of each drill is the table's text, on the HUD while the drill runs.
+TEST_F(TrainingSessionTest, EachDrillShowsItsTitleInTheTablesWords)
+{
+    TrainingSettings::Instance()->chosenIndex = 0;
+    const struct {
+        int mode;
+        int title;
+    } cases[] = {{TrainingDrill::kPassing, 20901},
+                 {TrainingDrill::kDribbling, 20902},
+                 {TrainingDrill::kShooting, 20903},
+                 {TrainingDrill::kKeeping, 20904}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        harness->MakeCurrent(new TrainingSession(c.mode));
+        const HudText* caption = nullptr;
+        for (int frame = 0; frame < 120 && !(caption && !caption->GetText().empty()); ++frame) {
+            harness->Step();
+            const auto* element =
+                dynamic_cast<const HudElement*>(CastManager::Instance()->FindObject("hud|TrainingName"));
+            caption = element ? dynamic_cast<const HudText*>(element->GetItem()) : nullptr;
+        }
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->GetText(), TextManager::Instance()->GetText(c.title));
+        EXPECT_TRUE(caption->IsVisible());
+        harness->MakeCurrent(nullptr);
     }
 }
 
