@@ -23,6 +23,7 @@
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
 #include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -526,6 +527,32 @@ TEST_F(MenuStateTest, CreditsScrollWhileShownAndFadingAndReturnToMain)
 }  // namespace
 
 namespace {
+
+// The quality option, stepped on the options screen and accepted, switches the ball's trail
+// and the players' particles and shadows: off at the lowest quality, on above it.
+TEST_F(MenuStateTest, AcceptedQualitySwitchesTrailsParticlesAndShadows)
+{
+    Menu* menu = Menu::Instance();
+    menu->SetMouseMode(false);
+    const TBMenuToggle& quality = *TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kQuality);
+    const struct {
+        const char* step;
+        int value;
+        bool effects;
+    } cases[] = {{"(menu):left", 0, false}, {"(menu):right", 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        Ball::s_highQuality = !c.effects;
+        Show("options");
+        menu->SelectItem("quality");
+        Press({c.step});
+        ASSERT_EQ(quality.value, c.value);
+        menu->SelectItem("accept");
+        Press({"(menu):button a"});
+        EXPECT_EQ(GameParameters::Instance()->quality, c.value);
+        EXPECT_EQ(Ball::s_highQuality, c.effects);
+    }
+}
 
 // "Who plays?": after a choice, the line under the buttons names it in the chosen button's
 // own words when the player comes back to the screen.
