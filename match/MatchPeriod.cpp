@@ -355,6 +355,26 @@ ParallelState* MatchPeriod::CreateFadeStep(bool direction, float duration)
     return MatchFade::CreateFadeStep(direction, duration);
 }
 
+int MatchPeriod::OnMessage(int message, intptr_t param)
+{
+    if (!Matches(message, SubstitutionChoice::kMessage))
+        return MessageQueuedListener::OnMessage(message, param);
+    if (const auto* choice = reinterpret_cast<const SubstitutionChoice*>(param))
+        AddPendingChange(choice->outgoing, choice->incoming);
+    return 0;
+}
+
+void MatchPeriod::AddPendingChange(Character* outgoing, Character* incoming)
+{
+    const auto involved = [&](const PlayerChange& change) {
+        return change.first == outgoing || change.second == incoming || change.first == incoming ||
+               change.second == outgoing;
+    };
+    std::erase_if(m_pendingChanges, involved);
+    m_pendingChanges.emplace_back(outgoing, incoming);
+    LogMessage("MatchPeriod: %s for %s at the next corner\n", NameOf(incoming).c_str(), NameOf(outgoing).c_str());
+}
+
 void MatchPeriod::OnQueuedMessage(int message, intptr_t param)
 {
     // Events raised while play stands are lost, not deferred.
@@ -425,9 +445,14 @@ State* MatchPeriod::AddPlayerChanges(State* setPiece)
     State* chain = nullptr;
     for (const PlayerChange& change : m_pendingChanges) {
         Character* outgoing = change.first;
-        // A player sent off (or changed) meanwhile is in no team any more.
-        if (!outgoing || !outgoing->GetTeam() || !outgoing->GetTeam()->Contains(outgoing)) {
-            LogWarning("MatchPeriod::AddPlayerChanges: outgoing player is in no team; change dropped\n");
+        // Found by address alone: a player sent off meanwhile has been deleted, and one who came
+        // on meanwhile cannot come on again.
+        const auto playing = [](const Character* player) {
+            return player && (TeamOf(0).Contains(player) || TeamOf(1).Contains(player));
+        };
+        if (!playing(outgoing) || !change.second || playing(change.second)) {
+            LogWarning("MatchPeriod::AddPlayerChanges: the outgoing player is in no team or the incoming one "
+                       "plays already; change dropped\n");
             continue;
         }
         const Vector3 place = outgoing->GetActor()->GetPosition();
