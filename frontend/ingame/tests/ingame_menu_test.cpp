@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -209,6 +210,47 @@ TEST_F(IngameMenuTest, SubstitutionNamesFillFromTheFirstSideAndTheMarkFollowsSel
     StateSlot::Update(&slot, kDt);
     EXPECT_EQ(Variable("%subst_subst_1%"), p4 + " XXX");
     EXPECT_EQ(TBIngameMenu::s_selectedSubstitutionPlayer, 0);
+    PitchSimulation::Instance()->DeleteBench(team);
+}
+
+// Records the substitution choices sent while it lives.
+struct ChoiceTap : MessageListener {
+    ChoiceTap() { MessageServer::Instance()->RegisterListener(this); }
+    ~ChoiceTap() override { MessageServer::Instance()->UnregisterListener(this); }
+    int OnMessage(int message, intptr_t param) override
+    {
+        if (message == MessageServer::Instance()->RegisterMessage(SubstitutionChoice::kMessage)) {
+            const auto& choice = *reinterpret_cast<const SubstitutionChoice*>(param);
+            sent.emplace_back(choice.outgoing, choice.incoming);
+        }
+        return 0;
+    }
+    std::vector<std::pair<Character*, Character*>> sent;
+};
+
+// "CreateSubstitute" sends the marked pair and closes the menu; with nobody at a mark (a single
+// match has no bench) it sends nothing and the screen stays.
+TEST_F(IngameMenuTest, CreateSubstituteSendsTheMarkedPairOrNothing)
+{
+    const std::vector<Character*> field = FieldPlayers();
+    SoccerTeam& team = *PitchSimulation::Instance()->GetTeam(0);
+    for (const bool bench : {false, true}) {
+        SCOPED_TRACE(bench ? "a bench" : "no bench");
+        if (bench)
+            team.SendToBench(team.RemovePlayer(field[3]).release());
+        StateSlot::Set(&slot, new TBIngameMenu("ingame_substitution", false), true);
+        ASSERT_TRUE(RunUntilShown());
+        Command(static_cast<TBMenu*>(slot), "SelectSubstitute", "2");
+        ChoiceTap tap;
+        LogCapture log;
+        Command(static_cast<TBMenu*>(slot), "CreateSubstitute");
+        using Sent = std::vector<std::pair<Character*, Character*>>;
+        const Sent expected = bench ? Sent{{field[1], field[3]}} : Sent{};
+        EXPECT_EQ(tap.sent, expected);
+        EXPECT_EQ(log.Contains("nobody at the bench mark"), !bench);
+        EXPECT_EQ(Menu::Instance()->GetFadeState() == Menu::kFadingOut, bench);
+        StateSlot::Set(&slot, nullptr, false);
+    }
     PitchSimulation::Instance()->DeleteBench(team);
 }
 
