@@ -41,8 +41,8 @@ constexpr float kAttackThresholds[Dribbling::kDefenders] = {-0.2f, 0.15f, 0.5f, 
 // of the middle, so that he weaves round them; the ball and the players both meet them.
 constexpr float kConeBeforeLine = 0.2f;
 constexpr float kConeAside = 0.08f;
-constexpr float kConeRadius = 0.2f;
-constexpr float kConeHeight = 0.6f;
+constexpr float kConeRadius = 0.3f;
+constexpr float kConeHeight = 0.9f;
 constexpr const char* kConeSets[] = {"ball+pitchvolumes", "characters+pitchvolumes"};
 
 int MessageId(const char* name) { return MessageServer::Instance()->RegisterMessage(name); }

@@ -12,11 +12,11 @@ namespace {
 
 // Knee-high: big enough to read from the drill's camera, low enough to keep a player's legs
 // in view behind one.
-constexpr float kBaseHalf = 0.3f;
+constexpr float kBaseHalf = 0.4f;
 constexpr float kBaseHeight = 0.03f;
-constexpr float kBottomRadius = 0.2f;
-constexpr float kTopRadius = 0.03f;
-constexpr float kHeight = 0.55f;
+constexpr float kBottomRadius = 0.3f;
+constexpr float kTopRadius = 0.04f;
+constexpr float kHeight = 0.85f;
 constexpr int kSides = 16;
 constexpr Rgba kOrange{245, 110, 20, 255};
 constexpr Rgba kWhite{245, 245, 245, 255};
