@@ -442,14 +442,14 @@ State* MatchPeriod::WrapSetPiece(State* setPiece)
 
 State* MatchPeriod::AddPlayerChanges(State* setPiece)
 {
+    // Found by address alone: a player sent off meanwhile has been deleted, and one who came on
+    // meanwhile cannot come on again.
+    const auto playing = [](const Character* player) {
+        return player && (TeamOf(0).Contains(player) || TeamOf(1).Contains(player));
+    };
     State* chain = nullptr;
     for (const PlayerChange& change : m_pendingChanges) {
         Character* outgoing = change.first;
-        // Found by address alone: a player sent off meanwhile has been deleted, and one who came
-        // on meanwhile cannot come on again.
-        const auto playing = [](const Character* player) {
-            return player && (TeamOf(0).Contains(player) || TeamOf(1).Contains(player));
-        };
         if (!playing(outgoing) || !change.second || playing(change.second)) {
             LogWarning("MatchPeriod::AddPlayerChanges: the outgoing player is in no team or the incoming one "
                        "plays already; change dropped\n");

@@ -213,6 +213,34 @@ TEST_F(IngameMenuTest, SubstitutionNamesFillFromTheFirstSideAndTheMarkFollowsSel
     PitchSimulation::Instance()->DeleteBench(team);
 }
 
+// The screen lists the side's first four field players, whoever stands first: a side whose
+// keeper was sent off, or one with a fifth field player, shows four on the pitch.
+TEST_F(IngameMenuTest, TheScreenListsTheFirstFourFieldPlayersWhoeverStandsFirst)
+{
+    SoccerTeam& team = *PitchSimulation::Instance()->GetTeam(0);
+    const std::vector<Character*> field = FieldPlayers();
+    ASSERT_EQ(field.size(), 4u);
+    const auto listed = [&] {
+        StateSlot::Set(&slot, new TBIngameMenu("ingame_substitution", false), true);
+        StateSlot::Update(&slot, kDt);
+        std::vector<std::string> players;
+        for (int k = 1; k <= 4; ++k)
+            players.push_back(Variable("%subst_player_" + std::to_string(k) + "%"));
+        // No fifth place: the screen has four.
+        players.push_back(Menu::Instance()->Variables().count("%subst_player_5%") ? "a fifth" : "");
+        StateSlot::Set(&slot, nullptr, false);
+        return players;
+    };
+    const std::vector<std::string> four = {NameOf(field[0]) + " XXX", NameOf(field[1]), NameOf(field[2]),
+                                           NameOf(field[3]), ""};
+    team.AddPlayer(std::make_unique<Character>(Character::kFieldPlayer, "PandaPl05", &team));
+    EXPECT_EQ(listed(), four) << "a fifth field player";
+    team.RemovePlayer(team.GetPlayer(team.GetPlayerCount() - 1)).reset();
+    team.RemovePlayer(team.GetPlayer(0)).reset();
+    ASSERT_EQ(team.GetPlayer(0), field[0]);
+    EXPECT_EQ(listed(), four) << "no keeper";
+}
+
 // Records the substitution choices sent while it lives.
 struct ChoiceTap : MessageListener {
     ChoiceTap() { MessageServer::Instance()->RegisterListener(this); }
