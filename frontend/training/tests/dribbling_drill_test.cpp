@@ -310,7 +310,7 @@ TEST_F(DribblingTest, ConesStandOnTheDribblersWayWhileTheDrillRuns)
     float last = start;
     for (int i = 0; i < TrainingDribblings::kCones; ++i) {
         const PitchPosition spot = PitchPosition::FromWorld(spots[static_cast<size_t>(i)], true);
-        const float defenderLine = PitchPosition::FromWorld(Dribbling::DefenderSpot(3 - i).ToWorld(false), true).x;
+        const float defenderLine = PitchPosition::FromWorld(Dribbling::DefenderSpot(Dribbling::kDefenders - 1 - i).ToWorld(false), true).x;
         EXPECT_GT(spot.x, last) << i;
         EXPECT_LT(spot.x, defenderLine) << i;
         EXPECT_NE(spot.z, 0.0f) << i;
