@@ -14,6 +14,7 @@
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -147,12 +148,16 @@ TEST(MatchEventsTest, BallOverAGoalLineGivesACornerOrAKeeperKick)
         int corners[2];
         float rating;
         const char* banner;
+        const char* warning;  // empty: none
     };
     const Case cases[] = {
-        {"defender over his own line", 0, true, {0, 1}, -0.1f, "message_corner"},
-        {"side 1 defender over his own line", 1, true, {1, 0}, -0.1f, "message_corner"},
-        {"attacker over the line", 0, false, {0, 0}, -0.1f, "message_goalkick"},
-        {"nobody touched it", -1, true, {0, 0}, 0.0f, "message_goalkick"},
+        {"defender over his own line", 0, true, {0, 1}, -0.1f, "message_corner", ""},
+        {"side 1 defender over his own line", 1, true, {1, 0}, -0.1f, "message_corner", ""},
+        {"attacker over the line", 0, false, {0, 0}, -0.1f, "message_goalkick", ""},
+        {"nobody touched it", -1, true, {0, 0}, 0.0f, "message_goalkick",
+         "MatchPeriod::StartCornerOrKeeperKick: ball out with no last toucher; side 0 kicks\n"},
+        {"nobody touched it, far end", -1, false, {0, 0}, 0.0f, "message_goalkick",
+         "MatchPeriod::StartCornerOrKeeperKick: ball out with no last toucher; side 1 kicks\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -162,7 +167,12 @@ TEST(MatchEventsTest, BallOverAGoalLineGivesACornerOrAKeeperKick)
         Character* toucher = c.toucherSide < 0 ? nullptr : Player(c.toucherSide, 2);
         const bool firstSide = TestMatch::Team(c.toucherSide < 0 ? 0 : c.toucherSide).IsFirstSide();
         Ball::OutOfBoundsFar record{c.endIsToucherFirstSide ? firstSide : !firstSide, false, toucher};
+        LogCapture log;
         Send(period, "out of bounds far", &record);
+        EXPECT_EQ(log.Count("***WARNING"), *c.warning ? 1 : 0);
+        if (*c.warning) {
+            EXPECT_TRUE(log.Contains(c.warning)) << log.Text();
+        }
         EXPECT_EQ(MatchStatistics::Instance()->corners[0], c.corners[0]);
         EXPECT_EQ(MatchStatistics::Instance()->corners[1], c.corners[1]);
         if (toucher) {
