@@ -232,7 +232,7 @@ void Lensflares::Render()
     m_drawn = 0;
     RwGraphics* graphics = RwGraphics::Instance();
     Camera* camera = graphics->GetCamera();
-    if (!camera || !graphics->GetWorld())
+    if (!camera)
         return;
     const Vector3 eye = graphics->GetCameraPosition();
     if (Raycaster::Instance()->RayTest(eye, m_position) > 0.0f)
