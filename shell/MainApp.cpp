@@ -29,6 +29,7 @@ const char* const kVersion = "1.0g";
 const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kConfigFile = "data\\pc\\config.txt";
 const char* const kUserFile = "Data\\SaveGames\\user.txt";
+const char* const kLogFile = "data\\log.txt";
 constexpr int kFallbackWidth = 800;
 constexpr int kFallbackHeight = 600;
 
@@ -92,6 +93,8 @@ Resolution SelectResolution(int index)
 bool CMainApp::InitInstance()
 {
     Debug::Instance()->Initialise();
+    // First: a fatal start-up error shows its box through it.
+    platform::InstallMessageBoxHandler();
     m_debugWindows = std::make_unique<DebugWindows>();
     LogBanner();
     GeParticleSystem::SetQualitySource([] { return GameParameters::Instance()->quality; });
@@ -102,7 +105,10 @@ bool CMainApp::InitInstance()
     m_startDirectory = std::string(directory) + "/";
     LogMessage("Starting in directory %s\n", m_startDirectory.c_str());
 
-    FileSystem::Instance()->AddDataFile(kDataFile, false);
+    // Without its data the game has nothing to show: it ends, saying why, instead of an empty window.
+    if (!FileSystem::Instance()->AddDataFile(kDataFile, false))
+        LogFatalError("CMainApp::InitInstance: the data file %s cannot be used (see %s); the game cannot start.\n",
+                      kDataFile, kLogFile);
 
     SettingsManager* settings = SettingsManager::Instance();
     settings->LoadSettings(kConfigFile);
@@ -135,7 +141,9 @@ bool CMainApp::InitInstance()
     shell_input::Init();
 
     if (!MainProgram::Instance()->Init())
-        LogMessage("CMainApp::InitInstance: the game state is missing; running with no state\n");
+        LogFatalError("CMainApp::InitInstance: the game state is missing from the data (see %s); the game cannot "
+                      "start.\n",
+                      kLogFile);
     return true;
 }
 
@@ -143,7 +151,6 @@ bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
 {
     if (!platform::Init())
         LogFatalError("CMainApp::InitInstance: the platform layer cannot start.\n");
-    platform::InstallMessageBoxHandler();
 
     // Full screen is entered by the renderer through its video mode; the window opens
     // plain at the render size.
