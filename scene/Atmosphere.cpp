@@ -190,7 +190,7 @@ void Lensflares::Serialize(Serializer& serializer, const char* descriptor)
     serializer.SerializeVector3("Light Position", &m_position);
     int32_t count = static_cast<int32_t>(m_flares.size());
     serializer.SerializeInt("count", &count);
-    count = std::max(count, 0);
+    count = serializer.BoundListCount("Lensflares::Serialize", "count", count);
     if (static_cast<size_t>(count) != m_flares.size()) {
         m_flares.resize(static_cast<size_t>(count));
         serializer.SerializeButton("changed", "");
