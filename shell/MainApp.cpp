@@ -32,6 +32,8 @@ const char* const kUserFile = "Data\\SaveGames\\user.txt";
 const char* const kLogFile = "data\\log.txt";
 constexpr int kFallbackWidth = 800;
 constexpr int kFallbackHeight = 600;
+// Beyond any display; a larger side would ask for a window and buffers no machine has.
+constexpr int kMaxScreenSide = 16384;
 
 void LogBanner()
 {
@@ -122,7 +124,7 @@ bool CMainApp::InitInstance()
         width = size.width;
         height = size.height;
     }
-    if (width <= 0 || height <= 0) {
+    if (width <= 0 || height <= 0 || width > kMaxScreenSide || height > kMaxScreenSide) {
         LogWarning("CMainApp::InitInstance: no usable screen size (%d x %d) in %s; using %d x %d\n", width,
                    height, kConfigFile, kFallbackWidth, kFallbackHeight);
         width = kFallbackWidth;
