@@ -362,6 +362,47 @@ TEST(MatchEventsTest, EachRestartHandsPlayBack)
     }
 }
 
+// A person who does not press at his keeper's restart sees him hold the ball while he could
+// aim, then pass it when made to; the match never stands still.
+TEST(MatchEventsTest, APersonsKeeperHoldsTheBallAtHisRestartUntilHeIsMadeToPassIt)
+{
+    constexpr int kFrameCap = 60 * 15;
+    for (const bool caught : {true, false}) {
+        SCOPED_TRACE(caught ? "goal kick after a catch" : "keeper kick");
+        TestMatch match;
+        ASSERT_TRUE(match.Start(1));
+        MatchPeriod* period = StartPlaying(match);
+        Actor& keeper = *Player(0, 0)->GetActor();
+        if (caught) {
+            for (int side = 0; side < 2; ++side)
+                for (int32_t i = 0; i < TestMatch::Team(side).GetPlayerCount(); ++i)
+                    Player(side, i)->GetActor()->ReleaseBall();
+            TheBall().ReleasePossession(0);
+            TheBall().SetVelocity({0.0f, 0.0f, 0.0f});
+            TheBall().SetPosition(keeper.GetPosition() + Vector3{0.0f, 0.5f, 0.0f});
+        } else {
+            Ball::OutOfBoundsFar record{TestMatch::Team(0).IsFirstSide(), false, Player(1, 2)};
+            Send(period, "out of bounds far", &record);
+        }
+        const auto waiting = [&] { return std::string(keeper.GetStateName()) == "keeperkickwait"; };
+        match.RunUntil([&] { return period->GetSequence() && keeper.HasBall() && waiting(); }, kFrameCap);
+        ASSERT_TRUE(period->GetSequence() && keeper.HasBall() && waiting());
+        int dropped = 0;
+        const BallToucher* kicker = nullptr;  // who touched the ball last as it left the keeper
+        const int frames = match.RunUntil(
+            [&] {
+                dropped += waiting() && !keeper.HasBall();
+                if (!kicker && !keeper.HasBall())
+                    kicker = TheBall().GetLastToucher();
+                return !period->GetSequence();
+            },
+            kFrameCap);
+        EXPECT_LT(frames, kFrameCap) << "the restart never ended";
+        EXPECT_EQ(dropped, 0);
+        EXPECT_EQ(kicker, Player(0, 0));
+    }
+}
+
 TEST(MatchEventsTest, AScoredPenaltyIsOneGoalForTheKickingSideAndTwoForTheTaker)
 {
     for (const int awarded : {0, 1}) {
