@@ -4,11 +4,11 @@
 // 1's goal line off a defender (a corner for side 0) and into side 1's goal (the goal, the
 // replay from the camera that was active and then from behind that goal, the kick-off); then a
 // side-0 player makes a special move with the ball.
-// Given a folder, it runs on GL and writes "throwin.png", "corner.png", "special.png" and
-// "replay.png" there: the throw-in with its arrow, the corner, the special move's particles,
-// and the second showing of the replay between its bars with the "R"; else it runs on the
-// null device. Exits 1 when a step is never reached, on a NaN, or when a picture cannot be
-// written.
+// Given a folder, it runs on GL and writes "throwin.png", "corner.png", "goal.png",
+// "replay.png" and "special.png" there: the throw-in with its arrow, the corner, the goal's
+// banner naming the scorer, the second showing of the replay between its bars with the "R",
+// and the special move's particles; else it runs on the null device. Exits 1 when a step is
+// never reached, on a NaN, or when a picture cannot be written.
 //
 //     restart_pictures <game folder> [picture folder]
 #include "characters/Actor.h"
@@ -27,6 +27,8 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/setpieces/ActionReplay.h"
+#include "frontend/TBMenu.h"
+#include "menus/Menu.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
@@ -250,6 +252,15 @@ bool Replay(GameHarness& harness, const std::string& folder)
         PlayerHold::ReleaseAll();
         return false;
     }
+    const auto banner = [] {
+        const auto* menu = dynamic_cast<const TBMenu*>(Menu::Instance()->GetOwner());
+        return menu && menu->GetScreen() == "message_goal" && Menu::Instance()->GetFadeState() == Menu::kShown;
+    };
+    if (!StepUntil(harness, "the goal's banner", banner))
+        return false;
+    std::printf("restart_pictures: frame %d: the banner names the scorer \"%s\"\n", harness.GetFrame(),
+                Menu::Instance()->Variables()["%scorer%"].c_str());
+    const bool bannerSaved = Picture(folder, "goal.png");
     const std::string goalCamera = std::string("Cameras|") +
                                    ActionReplay::GoalCameraName(!Pitch().GetTeam(0)->IsFirstSide());
     if (!StepUntil(harness, "the replay's second showing", [&] { return TopCamera(harness) == goalCamera; }))
@@ -264,7 +275,7 @@ bool Replay(GameHarness& harness, const std::string& folder)
         return false;
     std::printf("restart_pictures: frame %d: replay through \"%s\", replaying: %s\n", harness.GetFrame(),
                 goalCamera.c_str(), ReplayEngine::Instance()->IsReplaying() ? "yes" : "no");
-    const bool saved = Picture(folder, "replay.png");
+    const bool saved = Picture(folder, "replay.png") && bannerSaved;
     return StepUntil(harness, "play after the kick-off", [&] { return InPlay(harness); }, Presser(harness)) && saved;
 }
 
