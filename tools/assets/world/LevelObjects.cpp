@@ -1,8 +1,8 @@
 // The elements each level's objects cast places around the pitch volumes: the stadium dressing,
 // waving crowd flags, a scrolling board, a flip-book screen that fades, a pond, a forest, a
 // cheering mascot, smoke from a chimney, crowd sound markers, and the particle systems of the
-// ball, the ground and each team member's special move. The models and pictures they show are written here too; the elements go
-// through their own tables.
+// ball, the ground and each team member's special move. The models and pictures they show are
+// written here too; the elements go through their own tables.
 #include "framework/Cast.h"
 #include "scene/AnimatedClump.h"
 #include "scene/AnimatedClumpElement.h"
