@@ -143,9 +143,10 @@ bool WriteSettings(const AssetContext& context)
         const std::string misc = std::string(world::LevelTheme(i).folder) + "/settings/misc/misc.txt";
         ok = WriteMemberFile(context, misc, "misc", "Debug Display", DebugDisplay::Instance()) && ok;
     }
-    // No sound element is placed by default; the game still reads the cast's file.
-    Cast soundEvents("soundevents");
-    ok = WriteCastFile(soundEvents, context.Path("soundevents.txt")) && ok;
+    // No sound event changes the sound banks' values by default; the game still reads the
+    // cast's file, and an empty one would read as a damaged file.
+    ok = WriteTextFile(context.Path("soundevents.txt"),
+                       "# Sound events changed from the sound banks' values\n") && ok;
     return ok;
 }
 
