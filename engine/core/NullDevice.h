@@ -1,7 +1,8 @@
 #pragma once
 
-// The device for runs without a window or GL: rasters are CPU images (clears fill them, so
-// read-back works), drawing only leaves a record of the frame that tests can inspect.
+// The device for runs without a window or GL: rasters are CPU images (a clear fills them when
+// they are next read, written or copied, so read-back works), drawing only leaves a record of
+// the frame that tests can inspect.
 
 #include "engine/core/RwDevice.h"
 
