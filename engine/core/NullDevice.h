@@ -71,6 +71,11 @@ public:
     // Forgets the records and the show and scaled-render counts.
     void ClearLog();
 
+    bool ShowsPictures() const override { return showsPictures; }
+    // Off: nobody sees a headless run's pictures. Tests of what the picture-only effects
+    // draw switch it on.
+    bool showsPictures = false;
+
     // What the frame under way asked for, or the frame last shown until the next one starts:
     // records go with their frame, so that a headless match runs in constant memory. A frame
     // keeps its last kMaxFrameUpdates camera updates, each with the clears and states that led
