@@ -205,8 +205,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     RwCameraSetViewWindow(camera, &window);
     FrameCasters();
     // Nobody would see the picture nor its projection: the null device of a headless run.
-    const RwDevice* device = RwDeviceGetCurrent();
-    if (!device || !device->ShowsPictures()) {
+    if (!RwDeviceShowsPictures()) {
         m_result = nullptr;
         return;
     }

@@ -189,5 +189,7 @@ bool RwDeviceRegister(RwDeviceKind kind, RwDeviceCreateFunc create);
 bool RwDeviceIsRegistered(RwDeviceKind kind);
 // The device of the open engine, or null.
 RwDevice* RwDeviceGetCurrent();
+// Whether the open engine's device shows what is drawn; false without one.
+bool RwDeviceShowsPictures();
 // The window the engine was opened with (an SDL_Window*), or null.
 void* RwEngineGetWindow();
