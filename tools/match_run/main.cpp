@@ -11,7 +11,8 @@
 // second half, then a golden goal in extra time. shootout: level through extra time to the
 // shoot-out. forfeit: side 1 forfeits during the first half.
 // --bench: match-clock seconds per wall-clock second from the first kick-off to the final
-// whistle (update and null-device render, one core), with the median frame.
+// whistle (update and null-device render, one core), with the median frame, the processor
+// time of those frames and the wall time per match.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
 // seed, cards and replays on; prints each one's score, shots and keepers' catches by side, its
 // seconds of play and its restarts by kind, and fails a match whose stoppage lasts over 60 s of
@@ -49,6 +50,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include <time.h>
 
 namespace {
 
@@ -290,9 +293,21 @@ double Median(std::vector<double> values)
 // The timing of the play frames of a run.
 struct Timing {
     double wallSeconds = 0.0;
+    double cpuSeconds = 0.0;  // of this thread, which runs the whole game
     float clockSeconds = 0.0f;
     std::vector<double> frameMs;
+    double matchWallSeconds = 0.0;  // from the match's first frame to "main", every match
+    int matches = 0;
 };
+
+// Processor time of the calling thread: unlike wall time it hardly grows when other programs
+// share the machine.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 // Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
 // without a NaN.
@@ -303,6 +318,7 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
     const int firstFrame = harness.GetFrame();
 
     using Clock = std::chrono::steady_clock;
+    const auto matchStart = Clock::now();
     bool started = false;
     int periods = 0;
     int lastPeriod = -1;
@@ -331,6 +347,7 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         started = started || (period && !period->GetSequence());
         const bool timed = started && period && !period->IsOver();
         const auto before = Clock::now();
+        const double cpuBefore = timed ? ThreadCpuSeconds() : 0.0;
         const float clockBefore = PitchSimulation::Instance()->GetClock()
                                       ? PitchSimulation::Instance()->GetClock()->GetTime()
                                       : 0.0f;
@@ -348,6 +365,7 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         if (timed) {
             const double seconds = std::chrono::duration<double>(Clock::now() - before).count();
             timing.wallSeconds += seconds;
+            timing.cpuSeconds += ThreadCpuSeconds() - cpuBefore;
             timing.frameMs.push_back(seconds * 1000.0);
             timing.clockSeconds += PitchSimulation::Instance()->GetClock()->GetTime() - clockBefore;
         }
@@ -355,6 +373,8 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         if (menu && menu->GetScreen() == "main")
             break;
     }
+    timing.matchWallSeconds += std::chrono::duration<double>(Clock::now() - matchStart).count();
+    ++timing.matches;
     watcher.Finish(harness.GetFrame());
     const auto* menu = dynamic_cast<const TBMenu*>(harness.GetGame()->GetCurrentState());
     const SoccerTeam* team0 = PitchSimulation::Instance()->GetTeam(0);
@@ -374,11 +394,16 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
 
 void PrintTiming(const Timing& timing)
 {
-    if (timing.wallSeconds > 0.0)
-        std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second; "
-                    "median frame %.3f ms over %zu frames\n",
-                    timing.clockSeconds, timing.wallSeconds, timing.clockSeconds / timing.wallSeconds,
-                    Median(timing.frameMs), timing.frameMs.size());
+    if (timing.wallSeconds <= 0.0)
+        return;
+    std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second; "
+                "median frame %.3f ms over %zu frames\n",
+                timing.clockSeconds, timing.wallSeconds, timing.clockSeconds / timing.wallSeconds,
+                Median(timing.frameMs), timing.frameMs.size());
+    std::printf("match_run: the play frames took %.2f s of processor time (%.0f clock seconds per processor "
+                "second); %.2f s wall time per match from its first frame to \"main\"\n",
+                timing.cpuSeconds, timing.clockSeconds / std::max(timing.cpuSeconds, 1e-9),
+                timing.matchWallSeconds / std::max(timing.matches, 1));
 }
 
 void SetUpMatch(const char* teamOne, const char* teamTwo, const std::string& level)
