@@ -94,12 +94,15 @@ function(tb_tests lib)
   endforeach()
 endfunction()
 
-# A libFuzzer target: fuzz/<name>.cpp, built only with TB_FUZZ.
+# A libFuzzer target: fuzz/<name>.cpp, built only with TB_FUZZ. The one-definition check
+# links it without the fuzzing engine, which it does not need.
 function(tb_fuzzer name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
   if(TB_FUZZ)
     tb_executable(${name} SOURCES ${A_SOURCES} DEPS ${A_DEPS} LIBS ${A_LIBS})
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    if(NOT TB_ODR_CHECK)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    endif()
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
     set_property(GLOBAL APPEND PROPERTY TB_FUZZERS ${name})
   endif()
