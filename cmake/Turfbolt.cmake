@@ -43,6 +43,20 @@ function(tb_executable name)
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
 
+# A program that runs the game itself with a script (tools/*_run). It links the game's
+# objects first and in the game's order: where two files define one inline function
+# differently, the linker keeps the first, so the runner then keeps what the game keeps.
+# tb_game_runner(<name> SOURCES ... DEPS tb libs... [LIBS external...]), after the game.
+function(tb_game_runner name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  get_target_property(game_libs turfbolt LINK_LIBRARIES)
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${game_libs})
+  tb_link(${name} ${A_DEPS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+endfunction()
+
 # Every test CTest runs, here or in a tool's folder, starts with the drivers chosen there;
 # read when CTest runs, so that a caller's own choice at that time still counts.
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_LIST_DIR}/TestDrivers.cmake)
