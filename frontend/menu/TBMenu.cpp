@@ -164,7 +164,10 @@ bool TBMenu::CreateMenu()
     const bool loaded = menu->LoadScreen(std::move(root));
     menu->SetFadeState(Menu::kFadingIn);
     FileSystem::Instance()->Close(file);
-    if (!loaded)
+    // A run of the program that cannot be reached from inside learns its screens from this line.
+    if (loaded)
+        LogMessage("TBMenu::CreateMenu: <%s>\n", m_screenName.c_str());
+    else
         LogError("TBMenu::CreateMenu: the menu <%s> could not be built\n", m_screenName.c_str());
     return loaded;
 }

@@ -7,6 +7,7 @@
 #include "menus/Menu.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
+#include "tools/menu_script/WorkFolder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -171,20 +172,6 @@ Step Picture(const char* name)
             TheCapture()->pending = PicturesFolder() + "/" + name + ".png";
         return true;
     };
-}
-
-bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
-{
-    std::error_code error;
-    if (fresh)
-        fs::remove_all(work, error);
-    fs::create_directories(work / "data" / "Savegames", error);
-    for (const char* entry : {"Turfbolt.dat", "icons"}) {
-        const fs::path link = work / "data" / entry;
-        if (!fs::exists(link))
-            fs::create_symlink(fs::absolute(game / "data" / entry), link, error);
-    }
-    return fs::exists(work / "data" / "Turfbolt.dat");
 }
 
 int Run(const char* program, char* argv0, const fs::path& work, const fs::path& pictures)

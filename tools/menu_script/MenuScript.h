@@ -43,10 +43,6 @@ Step Do(std::function<void()> act);
 // A picture of the next frame, "<name>.png" in the pictures folder.
 Step Picture(const char* name);
 
-// The game folder's archive and icons linked into the work folder, with save files of the
-// run's own (emptied when fresh). False when the game folder has no archive.
-bool PrepareWorkFolder(const std::filesystem::path& game, const std::filesystem::path& work, bool fresh);
-
 // The program on the work folder under the offscreen driver, the script run before each game
 // update and pictures taken into the pictures folder; a script that has not ended within its
 // updates quits with 1. The program's exit code, or 1 when a check failed.
