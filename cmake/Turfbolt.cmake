@@ -84,6 +84,12 @@ function(tb_run_test name)
   endif()
 endfunction()
 
+# The target's sources may name the build tree's files as TB_DATA_ARCHIVE and TB_STAGE_DIR,
+# found at run time (tests/support/BuildTree.h), so that no path of the tree is compiled in.
+function(tb_build_tree_paths target)
+  target_compile_options(${target} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/support/BuildTree.h)
+endfunction()
+
 # One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
 # tb_tests(<lib> [DATA] [DEPS extra tb libs...] [LIBS external...]); DATA: the tests read the
 # default data's archive, named to them as TB_DATA_ARCHIVE and built before them.
@@ -99,7 +105,7 @@ function(tb_tests lib)
     tb_link(${exe} ${lib} ${A_DEPS})
     target_link_libraries(${exe} PRIVATE tb_test_support GTest::gtest GTest::gtest_main ${A_LIBS})
     if(A_DATA)
-      target_compile_definitions(${exe} PRIVATE TB_DATA_ARCHIVE="${CMAKE_BINARY_DIR}/game/data/Turfbolt.dat")
+      tb_build_tree_paths(${exe})
       add_dependencies(${exe} data)
     endif()
     # One CTest entry per executable: its cases share a working folder, so they must
