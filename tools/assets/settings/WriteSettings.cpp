@@ -56,11 +56,6 @@ void ShipMatchSettings(MatchSettings& s)
     s.playerSelectWidth = 2.5f;
     s.playerSelectHeight = 2.5f;
     s.playerSelectRotSpeed = 2.0f;
-    // Without a late reaction and a misread crossing a keeper reaches every shot on target.
-    s.worstKeeperReactionDelay = 0.5f;
-    s.bestKeeperReactionDelay = 0.3f;
-    s.worstKeeperCrossingError = 1.5f;
-    s.bestKeeperCrossingError = 0.8f;
 }
 
 // The code's loft default is the number 20, which read as radians would lob every pass. A
