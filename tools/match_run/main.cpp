@@ -13,8 +13,9 @@
 // --bench: match-clock seconds per wall-clock second from the first kick-off to the final
 // whistle (update and null-device render, one core), with the median frame.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
-// seed, cards and replays on; prints each one's score, shots and keepers' catches by side, its
-// seconds of play and its restarts by kind, and fails a match whose stoppage lasts over 60 s of
+// seed, cards and replays on; prints each one's score, cards, fouls, shots and keepers' catches by
+// side, its seconds of play and their share of the periods' time, and its restarts by kind (every
+// kind, 0 when it did not occur), and fails a match whose stoppage lasts over 60 s of
 // play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
 // --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
 // teams'.
@@ -156,6 +157,10 @@ public:
         }
         m_banner = banner;
         WatchKeepers(period);
+        if (period && !period->IsOver()) {
+            ++periodFrames;
+            playFrames += !period->GetSequence();
+        }
         // A sequence hands over to its successors in the slot: a stoppage lasts while any runs.
         const bool stopped = period && !period->IsOver() && period->GetSequence();
         if (period)
@@ -195,6 +200,9 @@ public:
     // sequence) and keepers' catches.
     int unannounced = 0;
     int longestStoppage = 0;
+    // Frames of the periods up to their final whistles, and those of them in play.
+    int periodFrames = 0;
+    int playFrames = 0;
     // The longest a keeper stood in a state kept for the ball without it, in play, by side.
     int strandedKeeper[2] = {};
     Sheet sheet;
@@ -275,7 +283,6 @@ public:
     int playShots[2] = {};
     int catches[2] = {};
     bool inPlay = false;
-    int playFrames = 0;
 };
 
 double Median(std::vector<double> values)
@@ -312,8 +319,6 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         director.Act(harness, period);
         if (counter)
             counter->inPlay = period && !period->GetSequence() && !period->IsOver();
-        if (counter && counter->inPlay)
-            ++counter->playFrames;
         watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
@@ -405,6 +410,11 @@ int RunOne(GameHarness& harness, const Options& options)
     return result;
 }
 
+// Every kind of restart, in the order a match most often has them; a kind that did not
+// occur is printed as 0.
+const char* const kRestartKinds[] = {"throw-in", "goal kick", "keeper kick", "corner", "free kick", "penalty",
+                                     "kick-off after a goal"};
+
 // The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
 int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counter, int played)
 {
@@ -414,14 +424,17 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     all["penalty"] = s.penalties;
     all["goal kick"] = std::max(0, watcher.unannounced - s.freeKicks - s.penalties);
     std::string kinds;
-    for (const auto& [kind, count] : all)
-        kinds += " " + kind + " " + std::to_string(count) + ",";
+    for (const char* kind : kRestartKinds)
+        kinds += std::string(" ") + kind + " " + std::to_string(all[kind]) + ",";
+    const double inPlay = watcher.periodFrames > 0 ? 100.0 * watcher.playFrames / watcher.periodFrames : 0.0;
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
-                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d;%s\n",
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d; "
+                "in play %.0f %% of %.0f s of periods; restarts%s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
                 watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
-                counter.shots[0], counter.shots[1], counter.playFrames / 60.0, counter.playShots[0], counter.playShots[1], counter.catches[0], counter.catches[1], kinds.c_str());
+                counter.shots[0], counter.shots[1], watcher.playFrames / 60.0, counter.playShots[0], counter.playShots[1],
+                counter.catches[0], counter.catches[1], inPlay, watcher.periodFrames / 60.0, kinds.c_str());
     // A long seeded run is read as it goes.
     std::fflush(stdout);
     if (played != 0)
