@@ -348,19 +348,57 @@ TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
     }
 }
 
+// A keeper who judges every shot right stops it wherever it crosses the goal mouth in front of
+// him, low or at his chest, from the middle of his body out to the cells of the dives.
+TEST_F(KeeperBrainTest, AKeeperWhoJudgesRightReachesEveryShotAcrossTheMiddleOfTheGoal)
+{
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->worstKeeperSaveMisjudgement = settings->bestKeeperSaveMisjudgement = 0.0f;
+    Brain().DrawMisjudgement();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    constexpr float kSpeed = 20.0f, kDistance = 16.0f, kGravity = 9.8f;
+    for (const float height : {0.3f, 1.1f}) {
+        for (const float across : {0.0f, 0.3f, 0.6f, 0.9f, -0.9f, 1.2f, 1.6f}) {
+            SCOPED_TRACE(testing::Message() << across << " m across, " << height << " m up");
+            Put(*keeper, keeperAt, Heading(forward));
+            ball.ReleasePossession(1);
+            ball.ForgetToucher(keeper);
+            const Vector3 aim = keeperAt + forward * keeper->GetActor()->GetRadius() + left * across + up * height;
+            const Vector3 from = aim + forward * kDistance + up * 0.3f;
+            const float flight = kDistance / kSpeed;
+            Launch(from, (aim - from) / flight + up * (0.5f * kGravity * flight));
+            bool touched = false;
+            for (int frame = 0; frame * kFrame < flight + 0.5f && !touched; ++frame) {
+                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateTeams |
+                                          PitchSimulation::kUpdateCollisions);
+                touched = ball.GetLastToucher() == keeper || keeper->GetActor()->HasBall();
+            }
+            EXPECT_TRUE(touched) << "in " << keeper->GetActor()->GetStateName();
+            keeper->GetActor()->ReleaseBall();
+        }
+    }
+}
+
 // Each save, started so that its contact time comes as the ball reaches the hands: a ball
-// through the hands is touched, one well beyond them flies past.
+// through the hands is touched, one well beyond them flies past. Only the saves at his body
+// (chest and feet) hold it; the dives and the leap above his head palm it away.
 TEST_F(KeeperBrainTest, EverySaveTouchesABallThroughItsHandsAtTheContact)
 {
     const struct {
         const ActorStateNode* node;
         const char* action;
+        bool holds;
     } saves[] = {
-        {&ActorNodes::savetopleft, "savetopleft"},       {&ActorNodes::savetopcenter, "savetopcenter"},
-        {&ActorNodes::savetopright, "savetopright"},     {&ActorNodes::savemiddleleft, "savemiddleleft"},
-        {&ActorNodes::savemiddlecenter, "savemiddlecenter"}, {&ActorNodes::savemiddleright, "savemiddleright"},
-        {&ActorNodes::savebottomleft, "savebottomleft"}, {&ActorNodes::savebottomcenter, "savebottomcenter"},
-        {&ActorNodes::savebottomright, "savebottomright"},
+        {&ActorNodes::savetopleft, "savetopleft", false},
+        {&ActorNodes::savetopcenter, "savetopcenter", false},
+        {&ActorNodes::savetopright, "savetopright", false},
+        {&ActorNodes::savemiddleleft, "savemiddleleft", false},
+        {&ActorNodes::savemiddlecenter, "savemiddlecenter", true},
+        {&ActorNodes::savemiddleright, "savemiddleright", false},
+        {&ActorNodes::savebottomleft, "savebottomleft", false},
+        {&ActorNodes::savebottomcenter, "savebottomcenter", true},
+        {&ActorNodes::savebottomright, "savebottomright", false},
     };
     const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
     const Vector3 keeperAt = keeper->GetActor()->GetPosition();
@@ -392,6 +430,7 @@ TEST_F(KeeperBrainTest, EverySaveTouchesABallThroughItsHandsAtTheContact)
             }
             EXPECT_EQ(touched, through) << "contact " << contact.x << ", " << contact.y << ", " << contact.z
                                         << " at " << time << " s";
+            EXPECT_EQ(keeper->GetActor()->HasBall(), through && save.holds);
             keeper->GetActor()->ReleaseBall();
         }
     }
