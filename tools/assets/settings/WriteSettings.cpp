@@ -47,6 +47,9 @@ void ShipMatchSettings(MatchSettings& s)
     s.maxDeflectSpeed = 15.0f;
     s.maxDeflectAngle = 0.5f;
     s.loftDeflectAngle = 0.3f;
+    // A pass goes at half a shot's speed, 15 to 25 m/s: one that misses its man runs out of
+    // play or is picked up instead of crossing the pitch into the far goal.
+    s.passSpeedMultiplier = 0.5f;
     // Seconds a keeper may start his save early: the worst lands before the ball arrives.
     s.worstKeeperSaveMisjudgement = 1.1f;
     s.bestKeeperSaveMisjudgement = 0.4f;
