@@ -4,7 +4,7 @@
 // fouls stop and restart play as the match period rules.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P] [--swap]]
+//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
@@ -18,7 +18,8 @@
 // kind, 0 when it did not occur), and fails a match whose stoppage lasts over 60 s of
 // play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
 // --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
-// teams'.
+// teams'. --require-incidents fails the run unless its matches together had at least one
+// corner, one foul and one card.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
 #include "characters/Actor.h"
@@ -78,6 +79,7 @@ struct Options {
     uint32_t seed = 1;
     float periodSeconds = 0.0f;  // 0: each period runs its full time
     bool swap = false;  // each seed's two teams change sides
+    bool requireIncidents = false;  // the matches together must have a corner, a foul and a card
 };
 
 const TBMenu* ShownMenu()
@@ -444,10 +446,39 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     return 0;
 }
 
+// The incidents a run's matches had together, which the default data must bring about.
+struct Incidents {
+    int corners = 0;
+    int fouls = 0;
+    int cards = 0;
+
+    void Add(const Watcher& watcher)
+    {
+        const auto corner = watcher.kinds.find("corner");
+        corners += corner != watcher.kinds.end() ? corner->second : 0;
+        const Watcher::Sheet& s = watcher.sheet;
+        fouls += s.fouls[0] + s.fouls[1];
+        cards += s.yellows[0] + s.yellows[1] + s.reds[0] + s.reds[1];
+    }
+};
+
+// 1, said, when a kind of incident never occurred.
+int MissingIncidents(const Incidents& incidents)
+{
+    std::printf("match_run: together %d corners, %d fouls, %d cards\n", incidents.corners, incidents.fouls,
+                incidents.cards);
+    std::string missing;
+    for (const auto& [count, kind] : {std::pair(incidents.corners, "corner"), std::pair(incidents.fouls, "foul"),
+                                      std::pair(incidents.cards, "card")})
+        missing += count > 0 ? "" : std::string(missing.empty() ? "" : ", ") + kind;
+    return missing.empty() ? 0 : Fail("never a " + missing + " in the matches");
+}
+
 int RunMany(GameHarness& harness, const Options& options)
 {
     int failures = 0;
     Timing timing;
+    Incidents incidents;
     for (int m = 0; m < options.matches; ++m) {
         const uint32_t seed = options.seed + static_cast<uint32_t>(m);
         const int one = static_cast<int>(seed % kTeamCount);
@@ -460,10 +491,13 @@ int RunMany(GameHarness& harness, const Options& options)
         ShotCounter counter;
         const int played = PlayMatch(harness, options, watcher, timing, &counter);
         failures += ReportMatch(seed, watcher, counter, played) != 0;
+        incidents.Add(watcher);
     }
     if (options.bench)
         PrintTiming(timing);
     std::printf("match_run: %d of %d matches failed\n", failures, options.matches);
+    if (options.requireIncidents)
+        failures += MissingIncidents(incidents);
     return failures == 0 ? 0 : 1;
 }
 
@@ -492,6 +526,8 @@ int main(int argc, char** argv)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (std::strcmp(argv[i], "--swap") == 0)
             options.swap = true;
+        else if (std::strcmp(argv[i], "--require-incidents") == 0)
+            options.requireIncidents = true;
         else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
             options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
@@ -499,7 +535,7 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P] [--swap]]");
+                    "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);
