@@ -85,6 +85,18 @@ protected:
         ball.SetBallPosition(from);
         ball.SetVelocity(velocity);
     }
+    // Runs ball, teams and collisions for up to the seconds: whether the keeper touched the ball
+    // or holds it by then.
+    bool KeeperTouchesWithin(float seconds)
+    {
+        for (int frame = 0; frame * kFrame < seconds; ++frame) {
+            pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateTeams |
+                                      PitchSimulation::kUpdateCollisions);
+            if (ball.GetLastToucher() == keeper || keeper->GetActor()->HasBall())
+                return true;
+        }
+        return false;
+    }
 
     Cast* objects = nullptr;
     CharacterCast cast{StagePath("Characters.txt")};
@@ -368,13 +380,7 @@ TEST_F(KeeperBrainTest, AKeeperWhoJudgesRightReachesEveryShotAcrossTheMiddleOfTh
             const Vector3 from = aim + forward * kDistance + up * 0.3f;
             const float flight = kDistance / kSpeed;
             Launch(from, (aim - from) / flight + up * (0.5f * kGravity * flight));
-            bool touched = false;
-            for (int frame = 0; frame * kFrame < flight + 0.5f && !touched; ++frame) {
-                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateTeams |
-                                          PitchSimulation::kUpdateCollisions);
-                touched = ball.GetLastToucher() == keeper || keeper->GetActor()->HasBall();
-            }
-            EXPECT_TRUE(touched) << "in " << keeper->GetActor()->GetStateName();
+            EXPECT_TRUE(KeeperTouchesWithin(flight + 0.5f)) << "in " << keeper->GetActor()->GetStateName();
             keeper->GetActor()->ReleaseBall();
         }
     }
@@ -422,13 +428,7 @@ TEST_F(KeeperBrainTest, EverySaveTouchesABallThroughItsHandsAtTheContact)
             ball.ReleasePossession(1);
             ball.ForgetToucher(keeper);
             Launch(from, (aim - from) / time + up * (0.5f * kGravity * time));
-            bool touched = false;
-            for (int frame = 0; frame * kFrame < time + 0.3f && !touched; ++frame) {
-                pitch->Update(kFrame, PitchSimulation::kUpdateBall | PitchSimulation::kUpdateTeams |
-                                          PitchSimulation::kUpdateCollisions);
-                touched = ball.GetLastToucher() == keeper || keeper->GetActor()->HasBall();
-            }
-            EXPECT_EQ(touched, through) << "contact " << contact.x << ", " << contact.y << ", " << contact.z
+            EXPECT_EQ(KeeperTouchesWithin(time + 0.3f), through) << "contact " << contact.x << ", " << contact.y << ", " << contact.z
                                         << " at " << time << " s";
             EXPECT_EQ(keeper->GetActor()->HasBall(), through && save.holds);
             keeper->GetActor()->ReleaseBall();
