@@ -4,7 +4,7 @@
 // fouls stop and restart play as the match period rules.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P] [--swap]]
+//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
@@ -14,11 +14,13 @@
 // whistle (update and null-device render, one core), with the median frame, the processor
 // time of those frames and the wall time per match.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
-// seed, cards and replays on; prints each one's score, shots and keepers' catches by side, its
-// seconds of play and its restarts by kind, and fails a match whose stoppage lasts over 60 s of
+// seed, cards and replays on; prints each one's score, cards, fouls, shots and keepers' catches by
+// side, its seconds of play and their share of the periods' time, and its restarts by kind (every
+// kind, 0 when it did not occur), and fails a match whose stoppage lasts over 60 s of
 // play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
 // --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
-// teams'.
+// teams'. --require-incidents fails the run unless its matches together had at least one
+// corner, one foul and one card.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
 #include "characters/Actor.h"
@@ -80,6 +82,7 @@ struct Options {
     uint32_t seed = 1;
     float periodSeconds = 0.0f;  // 0: each period runs its full time
     bool swap = false;  // each seed's two teams change sides
+    bool requireIncidents = false;  // the matches together must have a corner, a foul and a card
 };
 
 const TBMenu* ShownMenu()
@@ -159,6 +162,10 @@ public:
         }
         m_banner = banner;
         WatchKeepers(period);
+        if (period && !period->IsOver()) {
+            ++periodFrames;
+            playFrames += !period->GetSequence();
+        }
         // A sequence hands over to its successors in the slot: a stoppage lasts while any runs.
         const bool stopped = period && !period->IsOver() && period->GetSequence();
         if (period)
@@ -198,6 +205,9 @@ public:
     // sequence) and keepers' catches.
     int unannounced = 0;
     int longestStoppage = 0;
+    // Frames of the periods up to their final whistles, and those of them in play.
+    int periodFrames = 0;
+    int playFrames = 0;
     // The longest a keeper stood in a state kept for the ball without it, in play, by side.
     int strandedKeeper[2] = {};
     Sheet sheet;
@@ -278,7 +288,6 @@ public:
     int playShots[2] = {};
     int catches[2] = {};
     bool inPlay = false;
-    int playFrames = 0;
 };
 
 double Median(std::vector<double> values)
@@ -328,8 +337,6 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         director.Act(harness, period);
         if (counter)
             counter->inPlay = period && !period->GetSequence() && !period->IsOver();
-        if (counter && counter->inPlay)
-            ++counter->playFrames;
         watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
@@ -430,6 +437,11 @@ int RunOne(GameHarness& harness, const Options& options)
     return result;
 }
 
+// Every kind of restart, in the order a match most often has them; a kind that did not
+// occur is printed as 0.
+const char* const kRestartKinds[] = {"throw-in", "goal kick", "keeper kick", "corner", "free kick", "penalty",
+                                     "kick-off after a goal"};
+
 // The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
 int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counter, int played)
 {
@@ -439,14 +451,17 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     all["penalty"] = s.penalties;
     all["goal kick"] = std::max(0, watcher.unannounced - s.freeKicks - s.penalties);
     std::string kinds;
-    for (const auto& [kind, count] : all)
-        kinds += " " + kind + " " + std::to_string(count) + ",";
+    for (const char* kind : kRestartKinds)
+        kinds += std::string(" ") + kind + " " + std::to_string(all[kind]) + ",";
+    const double inPlay = watcher.periodFrames > 0 ? 100.0 * watcher.playFrames / watcher.periodFrames : 0.0;
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
-                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d;%s\n",
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d; "
+                "in play %.0f %% of %.0f s of periods; restarts%s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
                 watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
-                counter.shots[0], counter.shots[1], counter.playFrames / 60.0, counter.playShots[0], counter.playShots[1], counter.catches[0], counter.catches[1], kinds.c_str());
+                counter.shots[0], counter.shots[1], watcher.playFrames / 60.0, counter.playShots[0], counter.playShots[1],
+                counter.catches[0], counter.catches[1], inPlay, watcher.periodFrames / 60.0, kinds.c_str());
     // A long seeded run is read as it goes.
     std::fflush(stdout);
     if (played != 0)
@@ -456,10 +471,39 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     return 0;
 }
 
+// The incidents a run's matches had together, which the default data must bring about.
+struct Incidents {
+    int corners = 0;
+    int fouls = 0;
+    int cards = 0;
+
+    void Add(const Watcher& watcher)
+    {
+        const auto corner = watcher.kinds.find("corner");
+        corners += corner != watcher.kinds.end() ? corner->second : 0;
+        const Watcher::Sheet& s = watcher.sheet;
+        fouls += s.fouls[0] + s.fouls[1];
+        cards += s.yellows[0] + s.yellows[1] + s.reds[0] + s.reds[1];
+    }
+};
+
+// 1, said, when a kind of incident never occurred.
+int MissingIncidents(const Incidents& incidents)
+{
+    std::printf("match_run: together %d corners, %d fouls, %d cards\n", incidents.corners, incidents.fouls,
+                incidents.cards);
+    std::string missing;
+    for (const auto& [count, kind] : {std::pair(incidents.corners, "corner"), std::pair(incidents.fouls, "foul"),
+                                      std::pair(incidents.cards, "card")})
+        missing += count > 0 ? "" : std::string(missing.empty() ? "" : ", ") + kind;
+    return missing.empty() ? 0 : Fail("never a " + missing + " in the matches");
+}
+
 int RunMany(GameHarness& harness, const Options& options)
 {
     int failures = 0;
     Timing timing;
+    Incidents incidents;
     for (int m = 0; m < options.matches; ++m) {
         const uint32_t seed = options.seed + static_cast<uint32_t>(m);
         const int one = static_cast<int>(seed % kTeamCount);
@@ -472,10 +516,13 @@ int RunMany(GameHarness& harness, const Options& options)
         ShotCounter counter;
         const int played = PlayMatch(harness, options, watcher, timing, &counter);
         failures += ReportMatch(seed, watcher, counter, played) != 0;
+        incidents.Add(watcher);
     }
     if (options.bench)
         PrintTiming(timing);
     std::printf("match_run: %d of %d matches failed\n", failures, options.matches);
+    if (options.requireIncidents)
+        failures += MissingIncidents(incidents);
     return failures == 0 ? 0 : 1;
 }
 
@@ -504,6 +551,8 @@ int main(int argc, char** argv)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (std::strcmp(argv[i], "--swap") == 0)
             options.swap = true;
+        else if (std::strcmp(argv[i], "--require-incidents") == 0)
+            options.requireIncidents = true;
         else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
             options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
@@ -511,7 +560,7 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P] [--swap]]");
+                    "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);
