@@ -338,34 +338,55 @@ Vector3 TrackingCameraControl::GetWantedPosition()
     return GetTrackedPoint() + GetWantedRotation().ToMatrix() * m_offset;
 }
 
-Vector3 TrackingCameraControl::KeepInSight(const Vector3& eye) const
+bool TrackingCameraControl::PlaceInSight(const Vector3& point, Vector3& eye)
 {
-    const Vector3 point = GetTrackedPoint();
+    const Raycaster* rays = Raycaster::Instance();
     const Vector3 sight = point + Vector3{0.0f, kSightHeight, 0.0f};
-    Vector3 kept = eye;
+    // Something this far above the point means it lies under the stands.
+    if (rays->RayTest(sight, sight + Vector3{0.0f, kCoverHeight, 0.0f}) >= 0.0f)
+        return false;
     for (int pull = 0; pull < kMaxPulls; ++pull) {
-        const Raycaster* rays = Raycaster::Instance();
-        float hit = rays->RayTest(sight, kept);
-        float span = (kept - sight).Length();
+        float hit = rays->RayTest(sight, eye);
+        float span = (eye - sight).Length();
         // A camera lower than the clearance is over the grass, which the line below it would
         // find: that line ends no lower than the sight.
-        const Vector3 below{kept.x, std::max(kept.y - kClearance, sight.y), kept.z};
-        if (hit < 0.0f && below.y < kept.y) {
+        const Vector3 below{eye.x, std::max(eye.y - kClearance, sight.y), eye.z};
+        if (hit < 0.0f && below.y < eye.y) {
             hit = rays->RayTest(sight, below);
             span = (below - sight).Length();
         }
         if (hit < 0.0f)
-            return kept;
-        // Along the line the camera looks along, so that the followed point stays where the
-        // view puts it.
-        const Vector3 along = kept - point;
+            return true;
+        // Along the line the camera looks along, so that the point stays where the view puts it.
+        const Vector3 along = eye - point;
         const float length = along.Length();
         const float wanted = std::max(hit * span - kClearance, kNearest);
         if (length <= kNearest || wanted >= length)
-            return kept;
-        kept = point + along * (wanted / length);
+            return false;
+        eye = point + along * (wanted / length);
     }
-    return kept;
+    return false;
+}
+
+Vector3 TrackingCameraControl::KeepInSight(const Vector3& eye) const
+{
+    const Vector3 followed = GetTrackedPoint();
+    // The pitch is open sky wherever the stands stand round it: a point the camera cannot be
+    // placed for gives way to the next one towards the centre spot.
+    Vector3 toward{-followed.x, 0.0f, -followed.z};
+    const float reach = toward.Length();
+    if (reach > 0.0f)
+        toward = toward * (kCoverStep / reach);
+    Vector3 point = followed;
+    for (float moved = 0.0f; moved <= reach; moved += kCoverStep, point = point + toward) {
+        // The camera moves with the point it frames, keeping its angle to it.
+        Vector3 placed = eye + (point - followed);
+        if (PlaceInSight(point, placed))
+            return placed;
+    }
+    Vector3 placed = eye;
+    PlaceInSight(followed, placed);
+    return placed;
 }
 
 bool TrackingCameraControl::Activate()

@@ -150,6 +150,11 @@ public:
     static constexpr float kClearance = 2.5f;
     // However much stands in the way, the camera comes no nearer than this.
     static constexpr float kNearest = 3.0f;
+    // A point with something this far above it is under the stands (a ball kicked under the
+    // tiers). When the camera cannot be placed for a point, it frames the next one towards
+    // the centre spot, kCoverStep nearer.
+    static constexpr float kCoverHeight = 60.0f;
+    static constexpr float kCoverStep = 2.0f;
 
     void Serialize(Serializer& serializer, const char* descriptor) override;
     void Update(float dt) override;
@@ -168,9 +173,9 @@ public:
     Quaternion GetWantedRotation() const;
     // Where the offset puts the camera, whatever stands in the way.
     Vector3 GetWantedPosition();
-    // The eye drawn in along the line from the followed point until the world hides neither
-    // that point from it nor from the place the clearance below it. Unchanged without a
-    // current world.
+    // The eye placed in sight of the followed point, or of the nearest point towards the
+    // centre spot it can be placed for (a ball under the stands or hard against them).
+    // Unchanged without a current world.
     Vector3 KeepInSight(const Vector3& eye) const;
     const Vector3& GetCurrentOffset() const { return m_offset; }
 
@@ -197,6 +202,10 @@ public:
 private:
     // The followed position with the locked components cleared.
     Vector3 GetTrackedPoint() const;
+    // Draws the eye in along its line from the point until the world hides neither the point
+    // from it nor from the place the clearance below it; false when the point is under cover
+    // or the camera would have to come nearer than kNearest.
+    static bool PlaceInSight(const Vector3& point, Vector3& eye);
 
     Vector3 m_offset{0.0f, 0.0f, 0.0f};
     Vector3 m_minOffset{0.0f, 0.0f, 0.0f};

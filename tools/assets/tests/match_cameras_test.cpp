@@ -57,6 +57,19 @@ std::vector<Spot> StoppedPlay()
     return spots;
 }
 
+// Balls kicked over the boards and under the tiers of each stand: nothing sees them, but the
+// camera that follows them must still stay in the stadium.
+std::vector<Spot> UnderTheStands()
+{
+    std::vector<Spot> spots;
+    for (float side : {-1.0f, 1.0f}) {
+        for (float x : {-30.0f, 0.0f, 30.0f})
+            spots.push_back({"under a side stand", {x, 0.0f, side * (kSideStandZ + 4.0f)}});
+        spots.push_back({"under an end stand", {side * (kEndStandX + 4.0f), 0.0f, 10.0f}});
+    }
+    return spots;
+}
+
 // In front of every stand, or over the slope of its rows and not far behind its back row.
 bool InsideBowl(const StadiumLayout& layout, const Vector3& eye)
 {
@@ -132,6 +145,21 @@ TEST(MatchCameras, every_following_camera_stays_in_the_bowl_and_sees_the_taker_o
                         EXPECT_TRUE(InsideBowl(layout, eye));
                         EXPECT_LT(Raycaster::Instance()->RayTest(eye, seen), 0.0f);
                     }
+            if (corner)
+                continue;
+            for (bool flipped : {false, true})
+                for (const Spot& spot : UnderTheStands()) {
+                    SetCameraFlipped(flipped);
+                    tracking->SetZoom(0.5f);
+                    taker.position = spot.where;
+                    tracking->Activate();
+                    const Vector3 eye = tracking->GetPosition();
+                    SCOPED_TRACE(std::string(folder) + " " + camera.name + " " + spot.what + " at x " +
+                                 std::to_string(spot.where.x) + " z " + std::to_string(spot.where.z) +
+                                 (flipped ? " flipped" : "") + ", eye " + std::to_string(eye.x) + " " +
+                                 std::to_string(eye.y) + " " + std::to_string(eye.z));
+                    EXPECT_TRUE(InsideBowl(layout, eye));
+                }
         }
         SetCameraTarget(nullptr);
         SetCameraFlipped(false);
