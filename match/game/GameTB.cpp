@@ -514,8 +514,9 @@ void GameTB::ReturnToMenuWhenAsked()
     if (!m_returnToMenu)
         return;
     SetCurrentState(new TBMenu("main"));
-    const char* career = StoryModeGame::Instance()->GetName();
-    StoryModeGame::Instance()->NewGame(career ? career : "");
+    // Under its own team name: the record's object name ("SaveGame") is no name to show.
+    StoryModeGame* career = StoryModeGame::Instance();
+    career->NewGame(career->GetTeamName());
     m_returnToMenu = false;
 }
 
