@@ -367,7 +367,8 @@ private:
         } else if (kind == Kind::Object) {
             CastMember* member = FindMember(name);
             if (!member) {
-                Problem("LoadSettings: Object %s not found\n", name.c_str());
+                if (!m_cast.IsLeftOut(name))
+                    Problem("LoadSettings: Object %s not found\n", name.c_str());
                 return;
             }
             object = member->object;

@@ -387,6 +387,8 @@ void GameTB::ShutDownServices()
     Immediate3DCache::Instance()->Shutdown();
     TextManager::Instance()->Clear();
     SoundEngine::Instance()->Exit();
+    // A later start in this process loads them again.
+    SoundEngine::Instance()->ClearAudioEvents();
     Debug::Instance()->RemoveAllWatches();
     MessageServer::Instance()->Clear();
     TBMusic::SetGameSizeSource(nullptr);
