@@ -53,11 +53,17 @@ bool CollisionSet::Remove(Collidable* collidable)
         return false;
     m_members.erase(m_members.begin() + index);
     ForgetLastHits();
-    // An emptied set starts again where a new one would: the sets outlive a match, and a
-    // time carried into the next would round its impacts otherwise.
+    // An emptied set starts again where a new one would.
     if (m_members.empty())
-        m_setTime = kStartTime;
+        Restart();
     return true;
+}
+
+void CollisionSet::Restart()
+{
+    m_setTime = kStartTime;
+    ClearHits();
+    ForgetLastHits();
 }
 
 float CollisionSet::GetLastHit(const Collidable* a, const Collidable* b) const
@@ -181,6 +187,12 @@ std::unique_ptr<CollisionSet> CollisionManager::RemoveCollisionSet(const std::st
     if (!keep)
         set.reset();
     return set;
+}
+
+void CollisionManager::RestartSets()
+{
+    for (auto& [name, set] : m_sets)
+        set->Restart();
 }
 
 void CollisionManager::Update(float dt)

@@ -165,6 +165,15 @@ void PitchSimulation::RecreateTeams()
     m_ball->ReleasePossession(true);
     m_ball->SetPosition(kParkedBall);
     m_ball->SetVelocity(Vector3{});
+    ForgetEarlierPlay();
+}
+
+void PitchSimulation::ForgetEarlierPlay()
+{
+    // Keyed by character: a new character may reuse a deleted one's address.
+    m_registry->ClearCaches();
+    CollisionManager::Instance()->RestartSets();
+    ReplayEngine::Instance()->Reset();
 }
 
 void PitchSimulation::LendSides(bool lend)

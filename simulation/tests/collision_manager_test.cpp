@@ -277,3 +277,36 @@ TEST_F(CollisionManagerTest, AnEmptiedSetCountsItsNextMembersHitsExactlyAsANewSe
     manager->GetCollisionSet("old")->Remove(stand.get());
     EXPECT_EQ(hitsByFrame("old"), fresh);
 }
+
+// The ball stays in its sets from match to match: restarted, they count its hits exactly as
+// new sets do, however long the last match aged them.
+TEST_F(CollisionManagerTest, ARestartedSetCountsTheHitsOfTheMembersItKeptAsANewSetDoes)
+{
+    constexpr float kFrame = 1.0f / 60;
+    auto ground = Ground(log);
+    auto ball = Ball(log, "ball", {0, 100.0f, 0}, {});
+    CollisionSet* set = manager->GetCollisionSet("kept");
+    set->Add(ground.get(), false);
+    set->Add(ball.get(), true);
+    const auto hitsByFrame = [&] {
+        ball->SetPosition({0, 1.0f + (kFrame - 2e-4f), 0});
+        ball->SetVelocity({0, -1.0f, 0});
+        Age();
+        log.clear();
+        std::vector<size_t> hits;
+        for (int frame = 0; frame < 3; ++frame) {
+            manager->Update(kFrame);
+            hits.push_back(log.size());
+        }
+        return hits;
+    };
+    const std::vector<size_t> fresh = hitsByFrame();
+    EXPECT_EQ(fresh, (std::vector<size_t>{2, 4, 6}));
+    ball->SetPosition({0, 100.0f, 0});
+    ball->SetVelocity({});
+    for (int frame = 0; frame < 216000; ++frame)
+        manager->Update(kFrame);
+    manager->RestartSets();
+    EXPECT_EQ(set->GetMemberCount(), 2);
+    EXPECT_EQ(hitsByFrame(), fresh);
+}

@@ -411,6 +411,37 @@ TEST_F(PitchSimulationTest, RecreatedTeamsStartEmptyWithoutARefereeAndTheBallPar
     EXPECT_EQ(pitch->GetReferee()->GetVariation()->GetKeyName(), "Referee");
 }
 
+TEST_F(PitchSimulationTest, ANewMatchInheritsNothingOfTheLastOnesPlay)
+{
+    // The last match: a measure cached for one of its players, the collision sets run for a
+    // while and the recorder's ring part filled.
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
+    const Character* player = owned.get();
+    pitch->GetTeam(0)->AddPlayer(std::move(owned));
+    Utility<float>& measure = *pitch->GetUtilityRegistry()->Find(kMeasure);
+    measure.SetCaching(true);
+    measure.GetValue(player);
+    ReplayEngine* replay = ReplayEngine::Instance();
+    replay->SetEnabled(true);
+    for (int frame = 0; frame < 120; ++frame) {
+        replay->Tick(1.0f / 60.0f);
+        pitch->Update(1.0f / 60.0f, PitchSimulation::kUpdateCollisions);
+    }
+    CollisionSet& set = *CollisionManager::Instance()->GetCollisionSet("characters+ball");
+    ASSERT_GT(set.GetSetTime(), 10.0f);
+
+    pitch->RecreateTeams();
+    // A character of the next match may take the deleted one's address.
+    EXPECT_FALSE(measure.IsCached(player));
+    EXPECT_EQ(set.GetSetTime(), CollisionSet(CollisionSet::Kind::Managed).GetSetTime());
+    EXPECT_EQ(replay->GetClock(), 0.0f);
+    int recorded = 0;
+    for (int i = 0; i < ReplayEngine::kCapacity; ++i)
+        recorded += !replay->GetFrame(i).IsEmpty();
+    EXPECT_EQ(recorded, 0);
+    replay->SetEnabled(false);
+}
+
 TEST_F(PitchSimulationTest, ASubstitutedToucherIsForgottenByTheBall)
 {
     auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
