@@ -53,17 +53,19 @@ bool CollisionSet::Remove(Collidable* collidable)
         return false;
     m_members.erase(m_members.begin() + index);
     ForgetLastHits();
-    // An emptied set starts again where a new one would.
+    // An emptied set starts again where a new one would: the sets outlive a match, and a
+    // time carried into the next would round its impacts otherwise.
     if (m_members.empty())
-        Restart();
+        m_setTime = kStartTime;
     return true;
 }
 
 void CollisionSet::Restart()
 {
-    m_setTime = kStartTime;
     ClearHits();
     ForgetLastHits();
+    // A frame past a new set's start: the members it keeps may meet at once.
+    m_setTime = kStartTime + kRehitTime;
 }
 
 float CollisionSet::GetLastHit(const Collidable* a, const Collidable* b) const

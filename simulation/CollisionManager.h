@@ -36,8 +36,9 @@ public:
     // The last member's removal restarts the set's time.
     bool Remove(Collidable* collidable);
     bool Contains(const Collidable* collidable) const;
-    // Back to a new set's time, every last hit and found impact forgotten; members stay.
-    // Impacts are found relative to the set time, whose rounding grows with it.
+    // Back to the time of a new set that has run one frame, every last hit and found impact
+    // forgotten: the members stay, and every pair counts at once. Impacts are found relative
+    // to the set time, whose rounding grows with it.
     void Restart();
     int GetMemberCount() const { return static_cast<int>(m_members.size()); }
     Collidable* GetMember(int index) const;
