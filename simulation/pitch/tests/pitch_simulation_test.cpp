@@ -63,10 +63,15 @@ private:
 class LoggingTeam : public SoccerTeam {
 public:
     LoggingTeam(Log& log, int side) : SoccerTeam(side == 0), m_log(log), m_side(side) {}
-    void UpdateWithSelection(float dt, bool refresh) override
+    void ThinkWithSelection(float dt, bool refresh) override
     {
         m_log.push_back("team" + std::to_string(m_side) + (refresh ? " refresh" : "") + Seen());
-        SoccerTeam::UpdateWithSelection(dt, refresh);
+        SoccerTeam::ThinkWithSelection(dt, refresh);
+    }
+    void Act(float dt) override
+    {
+        m_log.push_back("team" + std::to_string(m_side) + " acts");
+        SoccerTeam::Act(dt);
     }
     void Render() override { m_log.push_back("draw team" + std::to_string(m_side)); }
 
@@ -202,7 +207,7 @@ protected:
     LoggingCollidable collidable{log};
 };
 
-TEST_F(PitchSimulationTest, RunsTheStepsInOrderWithTheSidesInterleaved)
+TEST_F(PitchSimulationTest, RunsTheStepsInOrderWithTheSidesThinkingBeforeEitherActs)
 {
     LogEverything();
     MakeHud({"TimeSeconds"});
@@ -213,6 +218,8 @@ TEST_F(PitchSimulationTest, RunsTheStepsInOrderWithTheSidesInterleaved)
                         "team0 refresh clock 2.25",
                         "manager1 difference -2 clock 2.25",
                         "team1 refresh clock 2.25",
+                        "team0 acts",
+                        "team1 acts",
                         "referee clock 2.25",
                         "world clock 2.25 ball falling"}));
     EXPECT_EQ(Parameter("TimeSeconds", "text"), "02");
@@ -231,10 +238,11 @@ TEST_F(PitchSimulationTest, EachBitRunsOnlyItsStepAndTheRefereeAlwaysRuns)
          {"manager0 difference 2 clock 0.00 cached", "manager1 difference -2 clock 0.00 cached",
           "referee clock 0.00 cached", "after clock 0.00 cached hud ''"}},
         {0x04,
-         {"team0 clock 0.00 cached", "team1 clock 0.00 cached", "referee clock 0.00 cached",
+         {"team0 clock 0.00 cached", "team1 clock 0.00 cached", "team0 acts", "team1 acts", "referee clock 0.00 cached",
           "after clock 0.00 cached hud ''"}},
         {0x0C,
-         {"team0 refresh clock 0.00 cached", "team1 refresh clock 0.00 cached", "referee clock 0.00 cached",
+         {"team0 refresh clock 0.00 cached", "team1 refresh clock 0.00 cached", "team0 acts", "team1 acts",
+          "referee clock 0.00 cached",
           "after clock 0.00 cached hud ''"}},
         {0x10, {"collisions clock 0.00 cached", "referee clock 0.00 cached", "after clock 0.00 cached hud ''"}},
         {0x20, {"referee clock 22.50 cached", "after clock 22.50 cached hud ''"}},
