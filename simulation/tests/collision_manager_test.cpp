@@ -64,6 +64,17 @@ protected:
     void TearDown() override { CollisionManager::DestroyInstance(); }
     // A frame with no dt, so that the sets' fresh pairs count from the next frame on.
     void Age() { manager->Update(0.0f); }
+    // The log's length after each of three frames, counted from an empty log.
+    std::vector<size_t> LogLengthsOverThreeFrames(float frame)
+    {
+        log.clear();
+        std::vector<size_t> lengths;
+        for (int i = 0; i < 3; ++i) {
+            manager->Update(frame);
+            lengths.push_back(log.size());
+        }
+        return lengths;
+    }
 
     CollisionManager* manager = nullptr;
     Log log;
@@ -256,12 +267,7 @@ TEST_F(CollisionManagerTest, AnEmptiedSetCountsItsNextMembersHitsExactlyAsANewSe
         set->Add(ground.get(), false);
         set->Add(ball.get(), true);
         Age();
-        log.clear();
-        std::vector<size_t> hits;
-        for (int frame = 0; frame < 3; ++frame) {
-            manager->Update(kFrame);
-            hits.push_back(log.size());
-        }
+        const std::vector<size_t> hits = LogLengthsOverThreeFrames(kFrame);
         set->Remove(ball.get());
         set->Remove(ground.get());
         return hits;
@@ -294,13 +300,7 @@ TEST_F(CollisionManagerTest, ARestartedSetCountsTheHitsOfTheMembersItKeptAtOnceA
         ball->SetVelocity({0, -1.0f, 0});
         if (age)
             Age();
-        log.clear();
-        std::vector<size_t> hits;
-        for (int frame = 0; frame < 3; ++frame) {
-            manager->Update(kFrame);
-            hits.push_back(log.size());
-        }
-        return hits;
+        return LogLengthsOverThreeFrames(kFrame);
     };
     const std::vector<size_t> fresh = hitsByFrame(true);
     EXPECT_EQ(fresh, (std::vector<size_t>{2, 4, 6}));
