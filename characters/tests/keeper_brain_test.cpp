@@ -11,6 +11,7 @@
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "match/MatchSettings.h"
+#include "match/settings/LevelSettings.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
 #include "simulation/frame/PitchCoordinates.h"
@@ -60,8 +61,9 @@ protected:
     void TearDown() override
     {
         objects->Clear();
-        // The tests tune the keeper's settings; the next one starts from the defaults.
+        // The tests tune the keeper's settings and the ball's; the next one starts from the defaults.
         MatchSettings::DestroyInstance();
+        LevelSettings::DestroyInstance();
         KickAbout::TearDown();
     }
 
@@ -321,12 +323,16 @@ TEST_F(KeeperBrainTest, AfterSideSteppingHeComesOutStraightAtTheBall)
 
 namespace {
 
-// Shots at the middle of each cell of the grid from 15 m: the keeper starts that cell's save
-// while the ball is still on its way.
+// Flat shots at the middle of each cell of the grid from 15 m: the keeper starts that cell's
+// save while the ball is still on its way. The look-ahead tells where the ball is at the end
+// of the step in which it crosses; flying flat and without drag, it is then still in front of
+// the cell it crossed.
 TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
 {
     MatchSettings* settings = MatchSettings::Instance();
     settings->bestKeeperSaveMisjudgement = 0.0f;
+    LevelSettings& level = *LevelSettings::Instance();
+    level.gravity = level.ballDecelInAir = 0.0f;
     Brain().SetSkill(100.0f);
     Brain().DrawMisjudgement();
     const float w = keeper->GetRace()->GetKeeperSaveGridWidth(), h = keeper->GetRace()->GetKeeperSaveGridHeight();
@@ -336,11 +342,7 @@ TEST_F(KeeperBrainTest, ShotsAtEachCellDrawThatCellsSaveBeforeTheCrossing)
     for (int cell = 0; cell < 9; ++cell) {
         SCOPED_TRACE(cell);
         const float x = (cell % 3 - 1) * w, y = (cell / 3 + 0.5f) * h;
-        const Vector3 from = keeperAt + forward * kDistance + up * 0.5f;
-        const Vector3 aim = keeperAt + forward * keeper->GetActor()->GetRadius() + left * x + up * y;
-        // Aimed high enough that gravity brings the ball down to the cell's height.
-        const float flight = kDistance / kSpeed;
-        Launch(from, (aim - from) / flight + up * (0.5f * 9.8f * flight));
+        Launch(keeperAt + forward * kDistance + left * x + up * y, forward * -kSpeed);
         ActorCommand command;
         float time = 0.0f;
         Vector3 crossing;

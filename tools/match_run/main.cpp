@@ -1,10 +1,12 @@
 // A single match on the harness: "Panda01" against "Lizard01" on level01, both sides played by
-// the computer, "Halftime Duration" 0 (the clock at 22.5), from the intro through every
-// whistle and kick-off to the statistics screens and the menu "main"; goals, balls out and
-// fouls stop and restart play as the match period rules.
+// the computer, at a new player's "Halftime Duration" (the clock at 6.0, a 45-minute half in
+// 450 s of play), from the intro through every whistle and kick-off to the statistics screens
+// and the menu "main"; goals, balls out and fouls stop and restart play as the match period
+// rules. A match that loads with another clock rate fails.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents]]
+//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] [--again]
+//                [--memory-slack MB]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
@@ -21,17 +23,25 @@
 // --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
 // teams'. --require-incidents fails the run unless its matches together had at least one
 // corner, one foul and one card.
+// Each seeded match also prints a digest of where the ball and every player were on every
+// frame, and the process's resident memory after it. --again: the first seed is played once
+// more after the others and must repeat its digest, since a match depends only on its seed
+// and set-up. --memory-slack MB: resident memory after the last match may exceed that after
+// the second by at most MB.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "match/GameParameters.h"
+#include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/MatchStatistics.h"
 #include "match/SingleMatch.h"
@@ -39,6 +49,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "menus/Menu.h"
+#include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
@@ -49,15 +60,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 
-// An hour of play at most; a whole match at rate 22.5 takes some 15 000 frames.
+// An hour of play at most; a whole match at rate 6.0 takes some 60 000 frames.
 constexpr int kFrameCap = 60 * 60 * 60;
 constexpr int kMenuPressEvery = 30;
 constexpr int kShootoutShown = 99;
@@ -83,6 +96,8 @@ struct Options {
     float periodSeconds = 0.0f;  // 0: each period runs its full time
     bool swap = false;  // each seed's two teams change sides
     bool requireIncidents = false;  // the matches together must have a corner, a foul and a card
+    bool again = false;  // the first seed once more at the end
+    float memorySlackMb = -1.0f;  // below 0: memory is not checked
 };
 
 const TBMenu* ShownMenu()
@@ -116,10 +131,9 @@ public:
         if ((m_run != "match" || m_cutFrames > 0) && m_period == 0 && frame == m_periodFrame + 1)
             harness.Script().Press(frame + 1, "(0):button a");
         const bool playing = !period->GetSequence() && !period->IsOver();
-        if (playing && m_cutFrames > 0 && !m_acted && m_run == "match" && frame >= m_periodFrame + m_cutFrames) {
-            m_acted = true;
+        // Pressed again while play runs on: a press on a frame that starts a stoppage is not read.
+        if (playing && m_cutFrames > 0 && m_run == "match" && frame >= m_periodFrame + m_cutFrames)
             harness.Script().Press(frame + 1, "cheat skip");
-        }
         if (!playing || m_acted || m_run == "match" || frame < m_periodFrame + 30)
             return;
         m_acted = true;
@@ -290,6 +304,49 @@ public:
     bool inPlay = false;
 };
 
+// Where the ball and every character on the pitch were, frame after frame, folded into one
+// number: two runs that differ anywhere in a match differ here.
+class PlayDigest {
+public:
+    void Fold()
+    {
+        const PitchSimulation& pitch = *PitchSimulation::Instance();
+        if (const Ball* ball = pitch.GetBall())
+            Fold(ball->GetPosition());
+        for (int side = 0; side < PitchSimulation::kSides; ++side) {
+            const SoccerTeam* team = pitch.GetTeam(side);
+            for (int i = 0; team && i < team->GetPlayerCount(); ++i)
+                Fold(team->GetPlayer(i)->GetActor()->GetPosition());
+        }
+        if (const Character* referee = pitch.GetReferee())
+            Fold(referee->GetActor()->GetPosition());
+    }
+    uint32_t GetValue() const { return m_value; }
+
+private:
+    void Fold(const Vector3& v)
+    {
+        for (const float f : {v.x, v.y, v.z}) {
+            uint32_t bits = 0;
+            std::memcpy(&bits, &f, sizeof bits);
+            // FNV-1a, a word at a time.
+            m_value = (m_value ^ bits) * 16777619u;
+        }
+    }
+
+    uint32_t m_value = 2166136261u;
+};
+
+// Resident memory of this process in megabytes; 0 when the system does not tell.
+double ResidentMb()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    if (!(statm >> pages >> resident))
+        return 0.0;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 double Median(std::vector<double> values)
 {
     if (values.empty())
@@ -318,10 +375,22 @@ double ThreadCpuSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+// Whether the loaded match's clock runs at the rate of the half-time duration SetUpMatch
+// stored; says which it runs at.
+bool ClockAsSet()
+{
+    const MatchClock* clock = PitchSimulation::Instance()->GetClock();
+    const float wanted = MatchLoading::kClockRates[GameParameters::kDefaultHalftimeDuration];
+    const float rate = clock && clock->GetRate() ? *clock->GetRate() : 0.0f;
+    std::printf("match_run: clock rate %.1f: a half of 45 minutes lasts %.0f s of play\n", rate,
+                rate > 0.0f ? 45.0f * 60.0f / rate : 0.0f);
+    return rate == wanted;
+}
+
 // Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
 // without a NaN.
 int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing,
-              ShotCounter* counter = nullptr)
+              ShotCounter* counter = nullptr, PlayDigest* digest = nullptr)
 {
     Director director(options.run, options.periodSeconds);
     const int firstFrame = harness.GetFrame();
@@ -344,6 +413,8 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
             std::printf("match_run: frame %d: penalty shoot-out\n", harness.GetFrame());
         }
         if (period && period->GetPeriod() != lastPeriod) {
+            if (lastPeriod < 0 && !ClockAsSet())
+                return Fail("the match clock does not run at the rate of the half-time duration set");
             lastPeriod = period->GetPeriod();
             ++periods;
             std::printf("match_run: frame %d: period %d at %d:%d\n", harness.GetFrame(), lastPeriod,
@@ -361,7 +432,7 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         // The statistics and forfeit screens wait for a button; the banners go by themselves.
         const TBMenu* shown = ShownMenu();
         if (shown && shown->GetScreen() != "main" && shown->GetScreen().rfind("message", 0) != 0 &&
-            harness.GetFrame() % kMenuPressEvery == 0) {
+            (harness.GetFrame() - firstFrame) % kMenuPressEvery == 0) {
             harness.Script().Press(harness.GetFrame() + 1, "(menu):button a");
             if (shown->GetScreen() != closing)
                 std::printf("match_run: frame %d: screen \"%s\"\n", harness.GetFrame(), shown->GetScreen().c_str());
@@ -369,6 +440,10 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         }
         if (!harness.Step())
             break;
+        // Nothing here reads the messages: kept, they would grow with every match.
+        harness.Tap().Clear();
+        if (digest)
+            digest->Fold();
         if (timed) {
             const double seconds = std::chrono::duration<double>(Clock::now() - before).count();
             timing.wallSeconds += seconds;
@@ -420,9 +495,13 @@ void SetUpMatch(const char* teamOne, const char* teamTwo, const std::string& lev
     parameters.SetParameter("teamone", teamOne);
     parameters.SetParameter("teamtwo", teamTwo);
     parameters.SetParameter("level", level.c_str());
-    parameters.halftimeDuration = 0;
+    parameters.halftimeDuration = GameParameters::kDefaultHalftimeDuration;
     parameters.cards = true;
     parameters.replays = true;
+    // A match reads the options again from the user file as it loads: stored there, as the
+    // options menu stores them, they hold whatever file the folder had.
+    if (Cast* user = CastManager::Instance()->GetCast("user"))
+        SaveSettings(user, TBMenuToggles::kUserFile);
 }
 
 int RunOne(GameHarness& harness, const Options& options)
@@ -497,6 +576,51 @@ int MissingIncidents(const Incidents& incidents)
                                       std::pair(incidents.cards, "card")})
         missing += count > 0 ? "" : std::string(missing.empty() ? "" : ", ") + kind;
     return missing.empty() ? 0 : Fail("never a " + missing + " in the matches");
+// One seeded match on varying teams and levels; 0 when it passed. Its digest goes out.
+int PlaySeed(GameHarness& harness, const Options& options, uint32_t seed, Timing& timing, uint32_t& digestValue,
+             Incidents& incidents)
+{
+    const int one = static_cast<int>(seed % kTeamCount);
+    // Never a side against itself.
+    const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
+    SetUpMatch(kTeamNames[options.swap ? two : one], kTeamNames[options.swap ? one : two], "level0" + std::to_string(1 + seed % kLevelCount));
+    Random::Seed(seed);
+    harness.MakeCurrent(new SingleMatch);
+    Watcher watcher;
+    ShotCounter counter;
+    PlayDigest digest;
+    const int played = PlayMatch(harness, options, watcher, timing, &counter, &digest);
+    const int result = ReportMatch(seed, watcher, counter, played);
+    incidents.Add(watcher);
+    digestValue = digest.GetValue();
+    std::printf("match_run: seed %u: play digest %08x; resident memory %.1f MB\n", seed, digestValue, ResidentMb());
+    std::fflush(stdout);
+    return result;
+}
+
+// Whether the memory held after the last match stays within the slack of that after the
+// second, the first having loaded what every match shares.
+int CheckMemory(const Options& options, double afterSecond, double afterLast)
+{
+    if (options.memorySlackMb < 0.0f || options.matches < 3)
+        return 0;
+    std::printf("match_run: resident memory %.1f MB after the second match, %.1f MB after the last\n", afterSecond,
+                afterLast);
+    if (afterLast - afterSecond > options.memorySlackMb)
+        return Fail("memory grew by more than " + std::to_string(options.memorySlackMb) + " MB");
+    return 0;
+}
+
+// The first seed once more: 0 when it repeats the first match's digest.
+int PlayAgain(GameHarness& harness, const Options& options, Timing& timing, uint32_t firstDigest)
+{
+    uint32_t digest = 0;
+    Incidents again;
+    if (PlaySeed(harness, options, options.seed, timing, digest, again) != 0)
+        return 1;
+    if (digest != firstDigest)
+        return Fail("seed " + std::to_string(options.seed) + " played again differs from its first match");
+    return 0;
 }
 
 int RunMany(GameHarness& harness, const Options& options)
@@ -504,26 +628,24 @@ int RunMany(GameHarness& harness, const Options& options)
     int failures = 0;
     Timing timing;
     Incidents incidents;
+    uint32_t firstDigest = 0;
+    double afterSecond = 0.0;
     for (int m = 0; m < options.matches; ++m) {
-        const uint32_t seed = options.seed + static_cast<uint32_t>(m);
-        const int one = static_cast<int>(seed % kTeamCount);
-        // Never a side against itself.
-        const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
-        SetUpMatch(kTeamNames[options.swap ? two : one], kTeamNames[options.swap ? one : two], "level0" + std::to_string(1 + seed % kLevelCount));
-        Random::Seed(seed);
-        harness.MakeCurrent(new SingleMatch);
-        Watcher watcher;
-        ShotCounter counter;
-        const int played = PlayMatch(harness, options, watcher, timing, &counter);
-        failures += ReportMatch(seed, watcher, counter, played) != 0;
-        incidents.Add(watcher);
+        uint32_t digest = 0;
+        failures += PlaySeed(harness, options, options.seed + static_cast<uint32_t>(m), timing, digest, incidents) != 0;
+        firstDigest = m == 0 ? digest : firstDigest;
+        afterSecond = m == 1 ? ResidentMb() : afterSecond;
     }
+    int checks = CheckMemory(options, afterSecond, ResidentMb());
+    if (options.again)
+        checks += PlayAgain(harness, options, timing, firstDigest);
     if (options.bench)
         PrintTiming(timing);
     std::printf("match_run: %d of %d matches failed\n", failures, options.matches);
     if (options.requireIncidents)
         failures += MissingIncidents(incidents);
     return failures == 0 ? 0 : 1;
+    return failures == 0 && checks == 0 ? 0 : 1;
 }
 
 int Run(platform::Window* window, const std::string& archive, const Options& options)
@@ -551,8 +673,9 @@ int main(int argc, char** argv)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (std::strcmp(argv[i], "--swap") == 0)
             options.swap = true;
-        else if (std::strcmp(argv[i], "--require-incidents") == 0)
-            options.requireIncidents = true;
+    if (options.requireIncidents)
+        checks += MissingIncidents(incidents);
+    return failures == 0 && checks == 0 ? 0 : 1;
         else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
             options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
@@ -560,7 +683,8 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents]]");
+                    "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] [--again] "
+                    "[--memory-slack MB]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);
