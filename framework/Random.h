@@ -20,4 +20,15 @@ int Below(int n);
 // lo + Next() mod (hi - lo), in [lo, hi); lo when hi is not above lo.
 int Range(int lo, int hi);
 
+// What only shows (particles) draws from a sequence of its own, so that how many particles a
+// frame gives off never changes what is played, as from match to match in one process.
+namespace Effects {
+
+void Seed(uint32_t seed);
+float Unit();
+float Signed();
+int Below(int n);
+
+}  // namespace Effects
+
 }  // namespace Random

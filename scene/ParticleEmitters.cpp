@@ -37,7 +37,7 @@ void LinearEmitter::Serialize(Serializer& serializer, const char* descriptor)
 
 float LinearEmitter::Emit()
 {
-    return m_base + m_variance * Random::Signed();
+    return m_base + m_variance * Random::Effects::Signed();
 }
 
 void PointEmitter::Serialize(Serializer& serializer, const char* descriptor)
@@ -59,9 +59,9 @@ Vector3 BoxEmitter::Emit()
 {
     // Three statements, so that the draws go to x, y and z in that order.
     Vector3 p;
-    p.x = m_position.x + m_size.x * Random::Signed();
-    p.y = m_position.y + m_size.y * Random::Signed();
-    p.z = m_position.z + m_size.z * Random::Signed();
+    p.x = m_position.x + m_size.x * Random::Effects::Signed();
+    p.y = m_position.y + m_size.y * Random::Effects::Signed();
+    p.z = m_position.z + m_size.z * Random::Effects::Signed();
     return p;
 }
 
@@ -75,8 +75,8 @@ void SphereEmitter::Serialize(Serializer& serializer, const char* descriptor)
 
 Vector3 SphereEmitter::Emit()
 {
-    const float a = Random::Unit() * 6.283185f;
-    const float b = Random::Unit() * 3.1415925f;
+    const float a = Random::Effects::Unit() * 6.283185f;
+    const float b = Random::Effects::Unit() * 3.1415925f;
     return {m_position.x + std::sin(a) * m_radius * std::cos(b), m_position.y + std::cos(a) * m_radius * std::cos(b),
             m_position.z + std::sin(b) * m_radius};
 }

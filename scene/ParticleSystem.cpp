@@ -341,7 +341,7 @@ bool SampleAtomicVertices(RpAtomic* atomic, Vector3* positions, Vector3* normals
     RwFrame* frame = RpAtomicGetFrame(atomic);
     const RwMatrix* ltm = frame ? RwFrameGetLTM(frame) : nullptr;
     for (int i = 0; i < count; ++i) {
-        const int v = Random::Below(geometry->numVertices);
+        const int v = Random::Effects::Below(geometry->numVertices);
         RwV3d position = target.verts[v];
         RwV3d normal = target.normals ? target.normals[v] : RwV3d{0.0f, 0.0f, 0.0f};
         if (bones) {

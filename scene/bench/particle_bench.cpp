@@ -14,7 +14,7 @@ constexpr float kStep = 1.0f / 60;
 
 void ParticleUpdate(benchmark::State& state)
 {
-    Random::Seed(5);
+    Random::Effects::Seed(5);
     BillboardParticleFactory factory;
     ParticleSystem system;
     system.SetParticleFactory(&factory);

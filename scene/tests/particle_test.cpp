@@ -57,7 +57,7 @@ struct Fountain {
 
 TEST(ParticleEmitters, DrawWithinTheirRangesFromTheSeededSequence)
 {
-    Random::Seed(7);
+    Random::Effects::Seed(7);
     LinearEmitter linear;
     linear.Set(10, 2);
     BoxEmitter box;
@@ -439,7 +439,7 @@ TEST_F(SampleTest, PointsLieOnThePosedMeshInTheWorld)
     hierarchy->pMatrixArray[1].pos = {0, 5, 0};
     RpSkinAtomicSetHAnimHierarchy(atomic, hierarchy);
 
-    Random::Seed(3);
+    Random::Effects::Seed(3);
     Vector3 positions[64], normals[64];
     ASSERT_TRUE(SampleAtomicVertices(atomic, positions, normals, 64));
     const std::vector<Vector3> posed{{10, 0, 0}, {11, 0, 0}, {10, 6, 0}, {11, 3.5f, 0}};
