@@ -3,7 +3,7 @@
 //     menu_run <game folder> <work folder> first|second
 // first: no error logged up to "main"; "main" to "options", three presses lower the effects
 // volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
-// becomes Q and "Controls assign" writes the key file; "credits" returns to "main" by itself
+// becomes Q and "Controls assign" writes the key file and returns to "main"; "credits" returns to "main" by itself
 // (started near its end, so the run stays short); "QuitGame" ends the program with 123.
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
@@ -106,10 +106,8 @@ void FirstRun()
     s.push_back(Picture("controls"));
     s.push_back(Do([] { Check(UpKey() == vk::Letter('Q'), "(0):up takes the key Q"); }));
     s.push_back(Choose("assign"));
-    s.push_back(WaitFor("options"));
-    s.push_back(Do([] { Check(fs::exists("data/Savegames/inputs.txt"), "Controls assign writes the key file"); }));
-    s.push_back(Choose("decline"));
     s.push_back(WaitFor("main"));
+    s.push_back(Do([] { Check(fs::exists("data/Savegames/inputs.txt"), "Controls assign writes the key file"); }));
     s.push_back(Choose("credits"));
     s.push_back(WaitFor("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));

@@ -205,7 +205,8 @@ std::string StoryTeamSelect()
 std::vector<std::pair<std::string, std::string>> OptionScreens()
 {
     return {{"options", OptionsScreen("Accept;SetMenu main", "Decline;SetMenu main")},
-            {"controls", ControlsScreen("Controls assign options", "Controls decline;SetMenu options")},
+            // Reached from "main" only: it goes back there.
+            {"controls", ControlsScreen("Controls assign main", "Controls decline;SetMenu main")},
             {"credits", Credits()},
             {"story_team_select", StoryTeamSelect()}};
 }
