@@ -51,6 +51,8 @@ bool JoystickInput::Init(int deviceIndex)
 bool JoystickInput::Poll()
 {
     m_previous = m_current;
+    const std::bitset<JoystickState::kButtons> downSincePoll = m_downSincePoll;
+    m_downSincePoll.reset();
     if (!m_joystick || !SDL_JoystickGetAttached(m_joystick)) {
         m_current = JoystickState();
         return false;
@@ -63,9 +65,20 @@ bool JoystickInput::Poll()
         *axes[i] = ScaleAxis(SDL_JoystickGetAxis(m_joystick, i));
     const int buttonCount = std::min(SDL_JoystickNumButtons(m_joystick), JoystickState::kButtons);
     for (int i = 0; i < buttonCount; ++i)
-        state.buttons[i] = SDL_JoystickGetButton(m_joystick, i) ? 0x80 : 0;
+        state.buttons[i] = SDL_JoystickGetButton(m_joystick, i) || downSincePoll.test(static_cast<size_t>(i)) ? 0x80 : 0;
     m_current = state;
     return true;
+}
+
+void JoystickInput::NoteButtonDown(int button)
+{
+    if (button >= 0 && button < JoystickState::kButtons)
+        m_downSincePoll.set(static_cast<size_t>(button));
+}
+
+int JoystickInput::GetInstanceId() const
+{
+    return m_joystick ? SDL_JoystickInstanceID(m_joystick) : -1;
 }
 
 bool JoystickInput::IsButtonDown(int button) const
@@ -128,6 +141,13 @@ void DXInput::Update(float)
     SDL_JoystickUpdate();
     for (const auto& joystick : m_joysticks)
         joystick->Poll();
+}
+
+void DXInput::NoteButtonDown(int instanceId, int button)
+{
+    for (const auto& joystick : m_joysticks)
+        if (joystick->GetInstanceId() == instanceId)
+            joystick->NoteButtonDown(button);
 }
 
 bool DXInput::Exit()

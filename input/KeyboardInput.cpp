@@ -52,21 +52,28 @@ void KeyboardInput::OnKeyDown(int key)
     m_lastPressed = key;
     m_heldKey = key;
     m_raw.set(static_cast<size_t>(key));
+    m_downSinceUpdate.set(static_cast<size_t>(key));
 }
 
 void KeyboardInput::OnKeyUp(int key)
 {
     if (!InRange(key))
         return;
-    if (m_heldKey == key)
+    // A key tapped since the last update stays the held key until the frame has seen it.
+    if (m_heldKey == key && !m_downSinceUpdate.test(static_cast<size_t>(key)))
         m_heldKey = -1;
     m_raw.reset(static_cast<size_t>(key));
 }
 
 bool KeyboardInput::Update(float)
 {
-    m_pressed = m_raw & ~m_previous;
-    m_released = m_previous & ~m_raw;
+    m_tapped = m_downSinceUpdate & ~m_raw;
+    m_downSinceUpdate.reset();
+    const std::bitset<vk::kCount> down = m_raw | m_tapped;
+    if (m_heldKey > 0 && !down.test(static_cast<size_t>(m_heldKey)))
+        m_heldKey = -1;
+    m_pressed = down & ~m_previous;
+    m_released = m_previous & ~down;
     m_lastReleased = 0;
     // Only one key per frame reaches the typed buffer: the highest code released.
     for (int key = vk::kCount - 1; key > 0; --key) {
@@ -75,7 +82,7 @@ bool KeyboardInput::Update(float)
             break;
         }
     }
-    m_previous = m_raw;
+    m_previous = down;
     if (m_lastReleased) {
         std::memmove(m_typed + 1, m_typed, kTypedKeys - 2);
         m_typed[kTypedKeys - 1] = 0;
@@ -86,7 +93,7 @@ bool KeyboardInput::Update(float)
 
 bool KeyboardInput::IsKeyDown(int key) const
 {
-    return InRange(key) && m_raw.test(static_cast<size_t>(key));
+    return InRange(key) && (m_raw.test(static_cast<size_t>(key)) || m_tapped.test(static_cast<size_t>(key)));
 }
 
 bool KeyboardInput::WasKeyPressed(int key) const

@@ -8,6 +8,9 @@
 
 // Raw keyboard state by virtual-key code, fed by key messages and turned into edges
 // once per frame by Update. Mappers read it; game code reads named actions instead.
+// A key tapped between two updates (down and up again before the frame) still reads down
+// for the frame that follows and makes both its edges, so no press is lost however long
+// a frame takes.
 class KeyboardInput : public Singleton<KeyboardInput> {
 public:
     static constexpr int kTypedKeys = 100;
@@ -21,12 +24,12 @@ public:
     // Turns the key messages since the last update into this frame's edges. Always true.
     bool Update(float dt);
 
-    // False for a code outside 1..255.
+    // Down now, or tapped before this frame's update. False for a code outside 1..255.
     bool IsKeyDown(int key) const;
     bool WasKeyPressed(int key) const;
     bool WasKeyReleased(int key) const;
 
-    // The most recent key-down whose key is still held, or -1.
+    // The most recent key-down whose key is still held (or was tapped for this frame), or -1.
     int GetHeldKey() const { return m_heldKey; }
     // After a key has been taken (typed into a field, bound to an action) it must not be
     // taken again while it is still held.
@@ -48,6 +51,9 @@ private:
     std::bitset<vk::kCount> m_raw;
     std::bitset<vk::kCount> m_pressed;
     std::bitset<vk::kCount> m_released;
+    // Keys that went down since the last update, and of those the ones let go again before it.
+    std::bitset<vk::kCount> m_downSinceUpdate;
+    std::bitset<vk::kCount> m_tapped;
     int m_lastReleased = 0;
     int m_lastPressed = 0;
     int m_heldKey = -1;

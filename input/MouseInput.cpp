@@ -10,8 +10,10 @@ void MouseInput::SetState(int x, int y, uint32_t buttons)
         m_pendingX = x;
     if (y != kUnchanged)
         m_pendingY = y;
-    if (buttons != static_cast<uint32_t>(kUnchanged))
-        m_pendingButtons = buttons;
+    if (buttons == static_cast<uint32_t>(kUnchanged))
+        return;
+    m_pressedSinceUpdate |= buttons & ~m_pendingButtons;
+    m_pendingButtons = buttons;
 }
 
 bool MouseInput::Update(float)
@@ -23,7 +25,8 @@ bool MouseInput::Update(float)
     m_previousButtons = m_buttons;
     m_x = m_pendingX;
     m_y = m_pendingY;
-    m_buttons = m_pendingButtons;
+    m_buttons = m_pendingButtons | m_pressedSinceUpdate;
+    m_pressedSinceUpdate = 0;
     m_wheel = m_pendingWheel;
     m_pendingWheel = 0;
     m_dx = first ? 0 : m_x - m_previousX;

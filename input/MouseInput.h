@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Mouse state fed by mouse messages (or, with the cursor hidden, by the tick) and made
-// current once per frame by Update.
+// current once per frame by Update. A click between two updates still reads as held for the
+// frame that follows, so that it is never lost.
 class MouseInput : public Singleton<MouseInput> {
 public:
     // Button bits.
@@ -40,6 +41,8 @@ public:
 
 private:
     uint32_t m_pendingButtons = 0;
+    // Buttons that went down since the last update, whether or not they are still down.
+    uint32_t m_pressedSinceUpdate = 0;
     int m_pendingX = 0;
     int m_pendingY = 0;
     int m_pendingWheel = 0;

@@ -143,6 +143,36 @@ TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddl
     SDL_JoystickDetachVirtual(index);
 }
 
+TEST_F(Frame, AKeyAClickAndAPadButtonLetGoBeforeTheTickEachMakeOnePress)
+{
+    shell_input::Exit();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+    shell_input::Init();
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    BufferedInputController::Instance()->RegisterInputMapper(PlatformInputDevices::Instance()->GetInputMapper(1));
+    const std::string down = "key pressed " + std::to_string(vk::Down);
+    const std::vector<std::string> actions = {down, "mouse button l", "(menu):button a"};
+    const auto edges = [&](int mode) {
+        std::vector<float> read;
+        for (const std::string& action : actions)
+            read.push_back(Action(action, mode));
+        return read;
+    };
+    edges(InputController::kPressEdge);
+    Pass(10, {Event(SDL_MOUSEMOTION, 0, 30, 40, 0)});  // no button held from before
+    // The pad's press and release come with two pumps, the key's and the click's with one.
+    SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
+    platform::PumpEvents(theApp.GetRenderWindow());
+    SDL_JoystickSetVirtualButton(stick, 0, SDL_RELEASED);
+    Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_DOWN), Event(SDL_KEYUP, SDL_SCANCODE_DOWN),
+              Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40), Event(SDL_MOUSEBUTTONUP, 1, 30, 40)});
+    EXPECT_EQ(edges(InputController::kPressEdge), std::vector<float>({1, 1, 1}));
+    Pass(10);
+    EXPECT_EQ(edges(InputController::kReleaseEdge), std::vector<float>({1, 1, 1}));
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(index);
+}
+
 TEST_F(Frame, PausedByThePanelTheStateUpdatesWithNoTimeAndPauseGameTogglesOnItsPressEdge)
 {
     CControlPanel panel;
