@@ -96,6 +96,9 @@ bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
         Deliver(Menu::Instance(), "menu back");
         return false;
     }
+    // The pointer took the highlight away: the keys go on from where it was.
+    if (!selected && keys.AnyDirection())
+        selected = Menu::Instance()->RestoreSelection();
     if (selected) {
         const std::pair<bool, const char*> moves[] = {
             {keys.up, "menu up"}, {keys.down, "menu down"}, {keys.left, "menu left"}, {keys.right, "menu right"}};

@@ -537,4 +537,34 @@ TEST_F(MenuStateTest, ARestingPointerLeavesTheScreensSelectionToTheKeys)
     EXPECT_EQ(Selected(), "");
 }
 
+TEST_F(MenuStateTest, AfterThePointerLeftTheScreenTheKeysGoOnFromItsLastItem)
+{
+    Show("main");
+    MouseInput* mouse = MouseInput::Instance();
+    // A move, read in one frame; the next frame sees the pointer resting.
+    const auto pointAt = [&](int x, int y) {
+        mouse->SetState(x, y, 0u);
+        mouse->Update(GameHarness::kFrameTime);
+        harness->Step();
+        mouse->Update(GameHarness::kFrameTime);
+    };
+    const auto pointAtItem = [&](const char* item) {
+        const Vector4 area = Menu::Instance()->GetItem(item, 0)->GetArea();
+        pointAt(static_cast<int>(area.x + area.z / 2), static_cast<int>(area.y + area.w / 2));
+    };
+    const struct {
+        const char* hovered;
+        const char* key;
+        const char* then;
+    } cases[] = {{"options", "(menu):down", "controls"}, {"credits", "(menu):up", "controls"}};
+    for (const auto& c : cases) {
+        pointAtItem(c.hovered);
+        ASSERT_EQ(Selected(), c.hovered);
+        pointAt(1, 1);
+        ASSERT_EQ(Selected(), "");
+        Press({c.key});
+        EXPECT_EQ(Selected(), c.then) << c.hovered << " " << c.key;
+    }
+}
+
 }  // namespace
