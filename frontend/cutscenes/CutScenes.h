@@ -13,7 +13,8 @@ class Team;
 
 // Plays one scripted cut scene in the stadium: the script's shots one after another, each
 // with its camera path, actor animations, fades, fog, clip planes and time multiplier. Any key
-// skips, except in the newspaper, whose third shot waits for "(menu):button a". Update returns
+// skips, except in the newspaper, whose third shot waits for a choosing key ("(menu):button a"
+// or "b") or the first player's pass key, then plays on. Update returns
 // null once it is over; the caller chains what follows. With the setting "CutScenes" other
 // than 1 it does nothing and ends at its first update.
 class CutScenes : public State {
@@ -92,6 +93,8 @@ private:
     void ApplyFades();
     void RenderShotActors(int index);
     void DrawFadeOverlay(const Color& colour, int mode);
+    // The newspaper's prompt, at the bottom of the view on a dark band.
+    void DrawPrompt();
     // Any key skips; false when the scene ends here.
     bool HandleKeys();
     SceneShot* CurrentShot() const;
