@@ -51,10 +51,9 @@ bool JoystickInput::Init(int deviceIndex)
 bool JoystickInput::Poll()
 {
     m_previous = m_current;
-    const std::bitset<JoystickState::kButtons> downSincePoll = m_downSincePoll;
-    m_downSincePoll.reset();
     if (!m_joystick || !SDL_JoystickGetAttached(m_joystick)) {
         m_current = JoystickState();
+        m_buttons.Clear();
         return false;
     }
     JoystickState state;
@@ -65,15 +64,18 @@ bool JoystickInput::Poll()
         *axes[i] = ScaleAxis(SDL_JoystickGetAxis(m_joystick, i));
     const int buttonCount = std::min(SDL_JoystickNumButtons(m_joystick), JoystickState::kButtons);
     for (int i = 0; i < buttonCount; ++i)
-        state.buttons[i] = SDL_JoystickGetButton(m_joystick, i) || downSincePoll.test(static_cast<size_t>(i)) ? 0x80 : 0;
+        m_buttons.SetNow(static_cast<size_t>(i), SDL_JoystickGetButton(m_joystick, i) != 0);
+    m_buttons.Update();
+    for (int i = 0; i < buttonCount; ++i)
+        state.buttons[i] = m_buttons.IsDown(static_cast<size_t>(i)) ? 0x80 : 0;
     m_current = state;
     return true;
 }
 
 void JoystickInput::NoteButtonDown(int button)
 {
-    if (button >= 0 && button < JoystickState::kButtons)
-        m_downSincePoll.set(static_cast<size_t>(button));
+    if (button >= 0)
+        m_buttons.Down(static_cast<size_t>(button));
 }
 
 int JoystickInput::GetInstanceId() const

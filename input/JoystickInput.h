@@ -2,7 +2,8 @@
 
 #include "framework/Singleton.h"
 
-#include <bitset>
+#include "input/PressFrames.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -31,8 +32,8 @@ public:
     // Opens the SDL joystick of that device index; false (logged) when it cannot.
     bool Init(int deviceIndex);
     // Previous state := current; current := the device now, or all zero (false) when the
-    // device is gone or was never opened. A button that went down since the last poll reads
-    // down in it, even when it is up again.
+    // device is gone or was never opened. Every press the events reported reaches a poll as
+    // down (PressFrames), also one let go again before it.
     bool Poll();
     // A button-down the events reported; kept for the next poll. Other buttons are ignored.
     void NoteButtonDown(int button);
@@ -60,7 +61,7 @@ private:
     SDL_Joystick* m_joystick = nullptr;
     JoystickState m_current;
     JoystickState m_previous;
-    std::bitset<JoystickState::kButtons> m_downSincePoll;
+    PressFrames<JoystickState::kButtons> m_buttons;
 };
 
 // The game controllers present at start-up, polled once per frame. Controllers plugged

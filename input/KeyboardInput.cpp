@@ -51,26 +51,25 @@ void KeyboardInput::OnKeyDown(int key)
         return;
     m_lastPressed = key;
     m_heldKey = key;
-    m_raw.set(static_cast<size_t>(key));
-    m_downSinceUpdate.set(static_cast<size_t>(key));
+    m_keys.Down(static_cast<size_t>(key));
 }
 
 void KeyboardInput::OnKeyUp(int key)
 {
     if (!InRange(key))
         return;
-    // A key tapped since the last update stays the held key until the frame has seen it.
-    if (m_heldKey == key && !m_downSinceUpdate.test(static_cast<size_t>(key)))
+    // A press still waiting for its frame keeps the key held until that frame has seen it.
+    if (m_heldKey == key && !m_keys.IsWaiting(static_cast<size_t>(key)))
         m_heldKey = -1;
-    m_raw.reset(static_cast<size_t>(key));
+    m_keys.Up(static_cast<size_t>(key));
 }
 
 bool KeyboardInput::Update(float)
 {
-    m_tapped = m_downSinceUpdate & ~m_raw;
-    m_downSinceUpdate.reset();
-    const std::bitset<vk::kCount> down = m_raw | m_tapped;
-    if (m_heldKey > 0 && !down.test(static_cast<size_t>(m_heldKey)))
+    m_keys.Update();
+    const std::bitset<vk::kCount>& down = m_keys.Frame();
+    const auto held = static_cast<size_t>(m_heldKey);
+    if (m_heldKey > 0 && !m_keys.IsDown(held) && !m_keys.IsHeld(held) && !m_keys.IsWaiting(held))
         m_heldKey = -1;
     m_pressed = down & ~m_previous;
     m_released = m_previous & ~down;
@@ -93,7 +92,7 @@ bool KeyboardInput::Update(float)
 
 bool KeyboardInput::IsKeyDown(int key) const
 {
-    return InRange(key) && (m_raw.test(static_cast<size_t>(key)) || m_tapped.test(static_cast<size_t>(key)));
+    return InRange(key) && m_keys.IsDown(static_cast<size_t>(key));
 }
 
 bool KeyboardInput::WasKeyPressed(int key) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Singleton.h"
+#include "input/PressFrames.h"
 #include "input/VirtualKeys.h"
 
 #include <bitset>
@@ -8,9 +9,8 @@
 
 // Raw keyboard state by virtual-key code, fed by key messages and turned into edges
 // once per frame by Update. Mappers read it; game code reads named actions instead.
-// A key tapped between two updates (down and up again before the frame) still reads down
-// for the frame that follows and makes both its edges, so no press is lost however long
-// a frame takes.
+// Every press reaches a frame as down with both its edges, also one let go again before the
+// frame (PressFrames), so no press is lost however long a frame takes.
 class KeyboardInput : public Singleton<KeyboardInput> {
 public:
     static constexpr int kTypedKeys = 100;
@@ -24,7 +24,7 @@ public:
     // Turns the key messages since the last update into this frame's edges. Always true.
     bool Update(float dt);
 
-    // Down now, or tapped before this frame's update. False for a code outside 1..255.
+    // Down in this frame (as the last update settled it). False for a code outside 1..255.
     bool IsKeyDown(int key) const;
     bool WasKeyPressed(int key) const;
     bool WasKeyReleased(int key) const;
@@ -47,13 +47,10 @@ public:
 private:
     static bool InRange(int key) { return key > 0 && key < vk::kCount; }
 
+    PressFrames<vk::kCount> m_keys;
     std::bitset<vk::kCount> m_previous;
-    std::bitset<vk::kCount> m_raw;
     std::bitset<vk::kCount> m_pressed;
     std::bitset<vk::kCount> m_released;
-    // Keys that went down since the last update, and of those the ones let go again before it.
-    std::bitset<vk::kCount> m_downSinceUpdate;
-    std::bitset<vk::kCount> m_tapped;
     int m_lastReleased = 0;
     int m_lastPressed = 0;
     int m_heldKey = -1;

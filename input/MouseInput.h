@@ -1,12 +1,13 @@
 #pragma once
 
 #include "framework/Singleton.h"
+#include "input/PressFrames.h"
 
 #include <cstdint>
 
 // Mouse state fed by mouse messages (or, with the cursor hidden, by the tick) and made
-// current once per frame by Update. A click between two updates still reads as held for the
-// frame that follows, so that it is never lost.
+// current once per frame by Update. Every click reaches a frame as held (PressFrames), also
+// one let go again before the frame.
 class MouseInput : public Singleton<MouseInput> {
 public:
     // Button bits.
@@ -41,8 +42,7 @@ public:
 
 private:
     uint32_t m_pendingButtons = 0;
-    // Buttons that went down since the last update, whether or not they are still down.
-    uint32_t m_pressedSinceUpdate = 0;
+    PressFrames<32> m_buttonFrames;  // by bit
     int m_pendingX = 0;
     int m_pendingY = 0;
     int m_pendingWheel = 0;

@@ -94,9 +94,12 @@ TEST_F(TextFieldTest, ShiftOnTheFirstLetter)
 {
     MenuTextField& field = Field("text=team bufferVar=team");
     field.Select();
+    // Shift reads as the frame has it.
     KeyboardInput::Instance()->OnKeyDown(vk::Shift);
+    KeyboardInput::Instance()->Update(0.02f);
     Type(field, 'A');
     KeyboardInput::Instance()->OnKeyUp(vk::Shift);
+    KeyboardInput::Instance()->Update(0.02f);
     Type(field, 'B');
     Type(field, 'C');
     Type(field, 188);  // punctuation is not one of the field's classes

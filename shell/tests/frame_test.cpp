@@ -130,7 +130,7 @@ TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddl
     Action("(menu):button a", InputController::kPressEdge);
     SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
     Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_W), Event(SDL_KEYDOWN, SDL_SCANCODE_KP_2),
-              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40),
+              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_LMASK | SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40),
               Event(SDL_MOUSEBUTTONDOWN, 2, 70, 80)});
     EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("mouse pos y"), Action("mouse buttons"),
                                   Action("(menu):button a", InputController::kPressEdge)}),
