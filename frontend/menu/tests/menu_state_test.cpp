@@ -567,4 +567,36 @@ TEST_F(MenuStateTest, AfterThePointerLeftTheScreenTheKeysGoOnFromItsLastItem)
     }
 }
 
+TEST_F(MenuStateTest, APadTypesTheTeamNameOnTheOnScreenKeyboardAndItsOkGoesOnToTheOptions)
+{
+    Menu::Instance()->SetVariable("storyteamname", "");
+    // A resting pointer, and no key left held by an earlier test.
+    MouseInput::Instance()->Update(GameHarness::kFrameTime);
+    KeyboardInput::Instance()->ClearHeldKey();
+    Show("story_team_select");
+    Menu::Instance()->SetMouseMode(false);
+    ASSERT_EQ(Selected(), "teamname");
+    Press({"(menu):down"});
+    ASSERT_EQ(Selected(), "keyboard");
+    // From A: B; M, N, O; Z, !, ., SPACE; DEL; OK.
+    const std::vector<std::vector<const char*>> strokes = {
+        {"(menu):right", "(menu):button a"},
+        {"(menu):down", "(menu):right", "(menu):right", "(menu):button a"},
+        {"(menu):down", "(menu):down", "(menu):right", "(menu):right", "(menu):button a"},
+        {"(menu):right", "(menu):button a"},
+        {"(menu):button a"},
+    };
+    std::vector<std::string> typed;
+    for (const auto& stroke : strokes) {
+        for (const char* action : stroke)
+            Press({action});
+        typed.push_back(Menu::Instance()->Variables()["storyteamname"]);
+    }
+    EXPECT_EQ(typed, (std::vector<std::string>{"B", "Bo", "Bo ", "Bo", "B"}));
+    Press({"(menu):right"});
+    Press({"(menu):button a"});
+    EXPECT_EQ(Selected(), "story_half_time_duration");
+    EXPECT_EQ(Menu::Instance()->GetItem("teamname", 0)->GetText(), "B");
+}
+
 }  // namespace

@@ -184,19 +184,22 @@ std::string Credits()
     return Screen(R"(OnBack="SetMenu main" selected="back")", items, ";InitCredits");
 }
 
+// The name is typed on the keyboard or, with a pad, on the on-screen keyboard below the field:
+// down from the field reaches it, and its "OK" goes on to the options.
 std::string StoryTeamSelect()
 {
-    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"120,80\" size=\"560,460\"/>\n";
-    items += Title(kTeamName, 110);
-    items += "  <TextField name=\"teamname\" position=\"0,180\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"90,16\" size=\"620,568\"/>\n";
+    items += Title(kTeamName, 40);
+    items += "  <TextField name=\"teamname\" position=\"0,100\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
-    float y = 240;
+    items += "  <VirtualKeyboard name=\"keyboard\" position=\"0,150\" OnSelect=\"TypeKey teamname;PlaySelectSound\"/>\n";
+    float y = 360;
     for (const Option& option : kStoryOptionRows) {
         items += Row(option, y);
         y += kRowHeight;
     }
-    items += Button("ok", kOk, kMiddle, y + 30, "EnterStoryMode");
-    items += Button("back", kBack, kMiddle, y + 80, "SetMenu story_slots");
+    items += Button("ok", kOk, kMiddle, y + 24, "EnterStoryMode");
+    items += Button("back", kBack, kMiddle, y + 70, "SetMenu story_slots");
     return Screen(R"(OnBack="SetMenu story_slots" selected="teamname")", items);
 }
 
