@@ -156,6 +156,17 @@ Step PressKeys(std::vector<SDL_Scancode> codes)
     };
 }
 
+Step TapKeys(std::vector<SDL_Scancode> codes)
+{
+    return [codes] {
+        for (SDL_Scancode code : codes)
+            Key(code, true);
+        for (SDL_Scancode code : codes)
+            Key(code, false);
+        return true;
+    };
+}
+
 Step Do(std::function<void()> act)
 {
     return [act] {

@@ -39,6 +39,8 @@ Step WaitFor(const char* screen);
 // Down until the item is selected, then the select key.
 Step Choose(const char* item);
 Step PressKeys(std::vector<SDL_Scancode> codes);
+// The keys go down and up again before the next frame, as a quick tap does.
+Step TapKeys(std::vector<SDL_Scancode> codes);
 Step Do(std::function<void()> act);
 // A picture of the next frame, "<name>.png" in the pictures folder.
 Step Picture(const char* name);
