@@ -219,4 +219,45 @@ TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARende
     window.reset();
 }
 
+// A window's title dragged with the mouse events alone: SDL's own idea of the pointer stays
+// where the button went down, as an X server's does while the button holds the pointer.
+TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
+{
+    UseOffscreenDriverUnlessSet();
+    ASSERT_TRUE(platform::Init());
+    auto window = platform::Window::Create({.title = "Turfbolt", .width = 640, .height = 480});
+    ASSERT_TRUE(window);
+    DebugWindows debugWindows;
+    Host host;
+    CMainFrame frame(host, FrameSetup{debugWindows, "", "", "", nullptr, "drag_positions.txt"});
+    ASSERT_TRUE(frame.Create(*window));
+    frame.OnCommand(CMainFrame::kControlPanel);
+    frame.Frame(), frame.Frame();
+    const ImGuiWindow* panel = ImGui::FindWindowByName(CControlPanel::kTitle);
+    ASSERT_NE(panel, nullptr);
+    const ImVec2 start = panel->Pos;
+    platform::EventHandler game;
+    const auto send = [&](Uint32 type, float x, float y) {
+        SDL_Event e{};
+        e.type = type;
+        e.common.timestamp = SDL_GetTicks();
+        if (type == SDL_MOUSEMOTION)
+            e.motion.x = static_cast<int>(x), e.motion.y = static_cast<int>(y), e.motion.state = SDL_BUTTON_LMASK;
+        else
+            e.button.x = static_cast<int>(x), e.button.y = static_cast<int>(y), e.button.button = SDL_BUTTON_LEFT;
+        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+        platform::PumpEvents(game, &frame);
+        frame.Frame();
+    };
+    const ImVec2 title(start.x + 20, start.y + panel->TitleBarHeight() / 2);
+    send(SDL_MOUSEMOTION, title.x, title.y);
+    send(SDL_MOUSEBUTTONDOWN, title.x, title.y);
+    for (int step = 1; step <= 5; ++step)
+        send(SDL_MOUSEMOTION, title.x + 12 * step, title.y + 8 * step);
+    send(SDL_MOUSEBUTTONUP, title.x + 60, title.y + 40);
+    EXPECT_EQ(std::vector<float>({panel->Pos.x - start.x, panel->Pos.y - start.y}), std::vector<float>({60, 40}));
+    frame.Destroy();
+    window.reset();
+}
+
 }  // namespace
