@@ -538,10 +538,15 @@ void CutScenes::Render()
         DrawPrompt();
 }
 
+std::string CutScenes::PromptMarkup()
+{
+    return "<font menu><halign center><valign bottom><scale 0.75>" + TextManager::Instance()->GetText(kPromptText) +
+           "</scale></valign></halign></font>";
+}
+
 void CutScenes::DrawPrompt()
 {
-    const std::string prompt = "<font menu><halign center><valign bottom><scale 0.75>" +
-                               TextManager::Instance()->GetText(kPromptText) + "</scale></valign></halign></font>";
+    const std::string prompt = PromptMarkup();
     TextDisplay* text = TextDisplay::Instance();
     TextRect area;
     text->MeasureText(area, prompt);

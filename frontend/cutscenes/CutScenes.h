@@ -54,6 +54,8 @@ public:
     // The atomics of a race that a shot with its own "invisible atomics" hides: all but the
     // first (the body) for most races; nothing for an unknown race.
     static std::vector<int> GetRaceHiddenAtomics(const std::string& race);
+    // The newspaper's prompt as it is printed, mark-up and all.
+    static std::string PromptMarkup();
     // The shot index after skipping shots shorter than the carried time: index and time are
     // updated, and the new duration returned in duration. False past the last shot.
     static bool NextShot(const std::vector<float>& durations, int& index, float& time, float& duration);
