@@ -13,6 +13,7 @@
 #include <imgui_internal.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -192,11 +193,23 @@ TEST_F(MainFrame, KeysReachTheGameUntilATextFieldOfTheEditorTakesTheKeyboard)
     EXPECT_EQ(std::vector<bool>({before, frame.Filter(key)}), std::vector<bool>({false, true}));
 }
 
-TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARenderWindowNotAtAll)
+// A window of the size on the offscreen driver (unless the test runs with another); null when
+// none can be made.
+std::unique_ptr<platform::Window> OpenWindow(int width, int height)
 {
     UseOffscreenDriverUnlessSet();
-    ASSERT_TRUE(platform::Init());
-    auto window = platform::Window::Create({.title = "Turfbolt", .width = 320, .height = 240});
+    if (!platform::Init())
+        return nullptr;
+    platform::WindowSettings settings;
+    settings.title = "Turfbolt";
+    settings.width = width;
+    settings.height = height;
+    return platform::Window::Create(settings);
+}
+
+TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARenderWindowNotAtAll)
+{
+    auto window = OpenWindow(320, 240);
     ASSERT_TRUE(window);
     DebugWindows debugWindows;
     struct Refusing : Host {
@@ -223,9 +236,7 @@ TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARende
 // where the button went down, as an X server's does while the button holds the pointer.
 TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
 {
-    UseOffscreenDriverUnlessSet();
-    ASSERT_TRUE(platform::Init());
-    auto window = platform::Window::Create({.title = "Turfbolt", .width = 640, .height = 480});
+    auto window = OpenWindow(640, 480);
     ASSERT_TRUE(window);
     DebugWindows debugWindows;
     Host host;
