@@ -1,7 +1,6 @@
 #pragma once
 
 #include "framework/Singleton.h"
-
 #include "input/PressFrames.h"
 
 #include <cstdint>

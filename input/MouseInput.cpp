@@ -18,7 +18,6 @@ void MouseInput::SetState(int x, int y, uint32_t buttons)
         else
             m_buttonFrames.Up(bit);
     }
-    m_pendingButtons = buttons;
 }
 
 bool MouseInput::Update(float)

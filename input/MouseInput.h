@@ -41,8 +41,7 @@ public:
     static uint32_t ButtonsFromSDL(uint32_t sdlMask);
 
 private:
-    uint32_t m_pendingButtons = 0;
-    PressFrames<32> m_buttonFrames;  // by bit
+    PressFrames<32> m_buttonFrames;  // by bit, pending presses and releases included
     int m_pendingX = 0;
     int m_pendingY = 0;
     int m_pendingWheel = 0;

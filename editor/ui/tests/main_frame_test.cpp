@@ -13,6 +13,7 @@
 #include <imgui_internal.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -240,7 +241,10 @@ TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
     ASSERT_TRUE(window);
     DebugWindows debugWindows;
     Host host;
-    CMainFrame frame(host, FrameSetup{debugWindows, "", "", "", nullptr, "drag_positions.txt"});
+    // A fresh positions file: a place kept from an earlier run could stand the panel at the edge.
+    const std::string positions = (std::filesystem::path(::testing::TempDir()) / "drag_positions.txt").string();
+    std::filesystem::remove(positions);
+    CMainFrame frame(host, FrameSetup{debugWindows, "", "", "", nullptr, positions});
     ASSERT_TRUE(frame.Create(*window));
     frame.OnCommand(CMainFrame::kControlPanel);
     frame.Frame(), frame.Frame();
@@ -269,6 +273,7 @@ TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
     EXPECT_EQ(std::vector<float>({panel->Pos.x - start.x, panel->Pos.y - start.y}), std::vector<float>({60, 40}));
     frame.Destroy();
     window.reset();
+    std::filesystem::remove(positions);
 }
 
 }  // namespace
