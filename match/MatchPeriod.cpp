@@ -131,9 +131,17 @@ Character* AsCharacter(BallToucher* toucher)
     return dynamic_cast<Character*>(toucher);
 }
 
+// The member's object name ("Variations|PandaPl03"), for the trace.
 std::string NameOf(const Character* player)
 {
-    return player && player->GetVariation() ? player->GetVariation()->GetName() : std::string();
+    const char* name = player && player->GetVariation() ? player->GetVariation()->GetName() : nullptr;
+    return name ? name : std::string();
+}
+
+// The member's name as the player reads it on the screens.
+std::string DisplayNameOf(const Character* player)
+{
+    return player && player->GetVariation() ? player->GetVariation()->GetDisplayName() : std::string();
 }
 
 void Whistle()
@@ -347,6 +355,26 @@ ParallelState* MatchPeriod::CreateFadeStep(bool direction, float duration)
     return MatchFade::CreateFadeStep(direction, duration);
 }
 
+int MatchPeriod::OnMessage(int message, intptr_t param)
+{
+    if (!Matches(message, SubstitutionChoice::kMessage))
+        return MessageQueuedListener::OnMessage(message, param);
+    if (const auto* choice = reinterpret_cast<const SubstitutionChoice*>(param))
+        AddPendingChange(choice->outgoing, choice->incoming);
+    return 0;
+}
+
+void MatchPeriod::AddPendingChange(Character* outgoing, Character* incoming)
+{
+    const auto involved = [&](const PlayerChange& change) {
+        return change.first == outgoing || change.second == incoming || change.first == incoming ||
+               change.second == outgoing;
+    };
+    std::erase_if(m_pendingChanges, involved);
+    m_pendingChanges.emplace_back(outgoing, incoming);
+    LogMessage("MatchPeriod: %s for %s at the next corner\n", NameOf(incoming).c_str(), NameOf(outgoing).c_str());
+}
+
 void MatchPeriod::OnQueuedMessage(int message, intptr_t param)
 {
     // Events raised while play stands are lost, not deferred.
@@ -414,12 +442,17 @@ State* MatchPeriod::WrapSetPiece(State* setPiece)
 
 State* MatchPeriod::AddPlayerChanges(State* setPiece)
 {
+    // Found by address alone: a player sent off meanwhile has been deleted, and one who came on
+    // meanwhile cannot come on again.
+    const auto playing = [](const Character* player) {
+        return player && (TeamOf(0).Contains(player) || TeamOf(1).Contains(player));
+    };
     State* chain = nullptr;
     for (const PlayerChange& change : m_pendingChanges) {
         Character* outgoing = change.first;
-        // A player sent off (or changed) meanwhile is in no team any more.
-        if (!outgoing || !outgoing->GetTeam() || !outgoing->GetTeam()->Contains(outgoing)) {
-            LogWarning("MatchPeriod::AddPlayerChanges: outgoing player is in no team; change dropped\n");
+        if (!playing(outgoing) || !change.second || playing(change.second)) {
+            LogWarning("MatchPeriod::AddPlayerChanges: the outgoing player is in no team or the incoming one "
+                       "plays already; change dropped\n");
             continue;
         }
         const Vector3 place = outgoing->GetActor()->GetPosition();
@@ -493,7 +526,7 @@ void MatchPeriod::StartGoalSequence(const Ball::Goal& goal)
     AddRating(scorer, kGoalRating);
     ++MatchStatistics::Instance()->goals[side];
 
-    SetVariable("%scorer%", NameOf(scorer));
+    SetVariable("%scorer%", DisplayNameOf(scorer));
     ShowBanner("message_goal", kBannerSeconds);
 
     std::vector<Character*> cheer;
@@ -595,7 +628,7 @@ State* MatchPeriod::CreateCardSequence(const Character::FoulRecord& foul, int fo
     } else {
         ++statistics.redCards[foulingSide];
         AddRating(fouler, kRedRating);
-        SetVariable("%scorer%", NameOf(fouler));
+        SetVariable("%scorer%", DisplayNameOf(fouler));
         auto* cardShow = new ParallelState;
         cardShow->AddState(new SendOffPlayer({fouler}, true, false, false, kRedCardWalkSeconds));
         cardShow->AddState(new TBIngameMessageMenu("message_redcard", kBannerSeconds));
@@ -684,8 +717,8 @@ void MatchPeriod::FillStatistics(Character* mostValuable)
 {
     MatchStatistics& statistics = *MatchStatistics::Instance();
     statistics.SetPossession(TeamOf(0).GetPossession(), TeamOf(1).GetPossession());
-    if (mostValuable && mostValuable->GetVariation())
-        statistics.mostValuable = mostValuable->GetVariation()->GetName();
+    if (mostValuable)
+        statistics.mostValuable = DisplayNameOf(mostValuable);
     MenuVariableSink sink;
     statistics.FillText(StatisticsHome(), sink);
 }

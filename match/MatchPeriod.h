@@ -32,6 +32,9 @@ public:
     void Exit() override;
     State* Update(float dt) override;
     void Render() override;
+    // A SubstitutionChoice joins the pending changes at once (the pause menu, where it is
+    // made, holds the queue up); every other message is queued.
+    int OnMessage(int message, intptr_t param) override;
     // Match events that reach the period through its queue: each that stops play installs a
     // restart sequence and keeps the ratings and statistics. Ignored while a sequence runs,
     // the pause menu is open or the period is over.
@@ -84,6 +87,8 @@ public:
 
     using PlayerChange = std::pair<Character*, Character*>;
     std::vector<PlayerChange>& GetPendingChanges() { return m_pendingChanges; }
+    // Waits for the next corner; an earlier change of either player gives way to it.
+    void AddPendingChange(Character* outgoing, Character* incoming);
     bool CrowdFavours(int side) const { return side == 0 ? m_crowdFavours0 : m_crowdFavours1; }
 
 private:

@@ -43,8 +43,8 @@ public:
         BallToucher* scorer = nullptr;
     };
 
-    // Whether the game runs at a quality that shows trails (the "Quality" game parameter
-    // above 0); the match set-up sets it.
+    // Whether the game runs at a quality that shows trails, particles and shadows (the
+    // "Quality" game parameter above 0); the quality option sets it as it is applied.
     static inline bool s_highQuality = true;
 
     // Loads the tournament ball, fits the sphere to it and joins the collision sets (made

@@ -4,6 +4,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
+#include "framework/Message.h"
 #include "frontend/menu/MenuCommands.h"
 #include "menus/Menu.h"
 #include "simulation/ReplayEngine.h"
@@ -13,6 +14,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -39,6 +41,22 @@ std::string Numbered(const char* format, int n)
     char name[40];
     std::snprintf(name, sizeof name, format, n);
     return name;
+}
+
+// The first side's players that the substitution screen lists, in player order.
+std::vector<Character*> FieldPlayers(const SoccerTeam& team)
+{
+    std::vector<Character*> players;
+    for (int32_t i = 0; i < team.GetPlayerCount() && players.size() < static_cast<size_t>(kFieldSlots); ++i)
+        if (team.GetPlayer(i)->GetKind() != Character::kGoalkeeper)
+            players.push_back(team.GetPlayer(i));
+    return players;
+}
+
+// The entry at the mark, or null when the mark stands past the end.
+Character* Marked(const std::vector<Character*>& players, int mark)
+{
+    return mark >= 0 && mark < static_cast<int>(players.size()) ? players[static_cast<size_t>(mark)] : nullptr;
 }
 
 std::string MemberName(const Character& character, bool marked)
@@ -118,11 +136,8 @@ void TBIngameMenu::PublishSubstitutionVariables()
     const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(0);
     int k = 1;
     if (team)
-        for (int32_t i = 0; i < team->GetPlayerCount() && k <= kFieldSlots; ++i) {
-            const Character& player = *team->GetPlayer(i);
-            if (player.GetKind() == Character::kGoalkeeper)
-                continue;
-            menu->SetVariable(Numbered("%%subst_player_%d%%", k), MemberName(player, s_selectedSubstitutionPlayer == k - 1));
+        for (const Character* player : FieldPlayers(*team)) {
+            menu->SetVariable(Numbered("%%subst_player_%d%%", k), MemberName(*player, s_selectedSubstitutionPlayer == k - 1));
             ++k;
         }
     for (; k <= kFieldSlots; ++k)
@@ -137,13 +152,36 @@ void TBIngameMenu::PublishSubstitutionVariables()
         menu->SetVariable(Numbered("%%subst_subst_%d%%", j), kNobody);
 }
 
+bool TBIngameMenu::SendSubstitutionChoice()
+{
+    const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(0);
+    SubstitutionChoice choice;
+    if (team) {
+        choice.outgoing = Marked(FieldPlayers(*team), s_selectedSubstitutionPlayer);
+        choice.incoming = Marked(team->GetBench(), s_selectedSubstitute);
+    }
+    if (!choice.outgoing || !choice.incoming) {
+        LogWarning("TBIngameMenu::OnMessage: CreateSubstitute: nobody at the %s mark; no substitution\n",
+                   choice.outgoing ? "bench" : "pitch");
+        return false;
+    }
+    MessageServer* server = MessageServer::Instance();
+    server->SendMessage(0, server->RegisterMessage(SubstitutionChoice::kMessage), reinterpret_cast<intptr_t>(&choice));
+    return true;
+}
+
 void TBIngameMenu::RunCommand(const std::string& word, MenuCommandCall& call, int fadeState)
 {
     if (word == "SelectSubstitute") {
         SelectSubstitute(call.argument);
         return;
     }
-    // "CreateSubstitute" is known and does nothing: the exchange itself is not made here.
+    // The match takes the change at its next corner; play goes on meanwhile.
+    if (word == "CreateSubstitute") {
+        if (SendSubstitutionChoice())
+            call.SetSuccessor(nullptr);
+        return;
+    }
     const auto* shared = std::find_if(std::begin(kSharedWords), std::end(kSharedWords),
                                       [&](const SharedWord& row) { return word == row.word; });
     if (shared == std::end(kSharedWords))

@@ -9,6 +9,16 @@
 #include <cstdint>
 #include <string>
 
+class Character;
+
+// What "CreateSubstitute" sends at once to every listener with the message kMessage: the
+// first side's marked field player and marked bench player. Valid for the send only.
+struct SubstitutionChoice {
+    static constexpr const char* kMessage = "substitution chosen";
+    Character* outgoing = nullptr;
+    Character* incoming = nullptr;
+};
+
 // Between Enter and Exit the HUD is hidden, the replay engine paused and the pitch inactive
 // (its clock stands); Exit restores all three, so each menu of a chain restores what it found.
 class TBIngameMenu : public TBMenu {
@@ -31,6 +41,9 @@ public:
     // "%subst_subst_<n>%" (at least 1 and 2) from its bench, the marked ones ending in " XXX";
     // "N/A" where nobody stands. Without a match every one reads "N/A".
     static void PublishSubstitutionVariables();
+    // Sends the marked pair as a SubstitutionChoice; false (logged, nothing sent) when either
+    // mark stands on nobody.
+    static bool SendSubstitutionChoice();
 
     bool GetRenderPitch() const { return m_renderPitch; }
 

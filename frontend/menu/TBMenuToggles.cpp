@@ -12,6 +12,7 @@
 #include "match/MenuVariables.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -278,6 +279,8 @@ void TBMenuToggles::ApplyQuality(TBMenuToggle& toggle)
     if (!toggle.IsPending())
         return;
     GameParameters::Instance()->quality = toggle.value;
+    // The lowest quality also drops the ball's trail and the players' particles and shadows.
+    Ball::s_highQuality = toggle.value != 0;
     Settle(toggle);
     MainProgram::Instance()->SetTextureSetPath(toggle.value == 2 ? "Textures24Bit\\" : "SmallTextures24Bit\\");
 }

@@ -10,10 +10,14 @@
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/training/DrillResults.h"
 #include "match/MatchDelay.h"
+#include "match/game/GameTB.h"
 #include "match/settings/GameSettings.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "simulation/Ball.h"
+#include "scene/Clump.h"
+#include "scene/GameElements.h"
 #include "simulation/CollisionManager.h"
+#include "simulation/PitchVolume.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
@@ -33,6 +37,13 @@ constexpr PitchPosition kDribblerSpot{-0.9f, 0.0f};
 constexpr float kFirstDefenderLine = -0.7f;
 constexpr float kDefenderSpacing = 0.4f;
 constexpr float kAttackThresholds[Dribbling::kDefenders] = {-0.2f, 0.15f, 0.5f, 0.85f};
+// The cones stand a little before each defender's line as the dribbler comes, to either side
+// of the middle, so that he weaves round them; the ball and the players both meet them.
+constexpr float kConeBeforeLine = 0.2f;
+constexpr float kConeAside = 0.08f;
+constexpr float kConeRadius = 0.3f;
+constexpr float kConeHeight = 0.9f;
+constexpr const char* kConeSets[] = {"ball+pitchvolumes", "characters+pitchvolumes"};
 
 int MessageId(const char* name) { return MessageServer::Instance()->RegisterMessage(name); }
 
@@ -263,13 +274,61 @@ int TrainingDribblings::PointsFor(int passed, int tries, int perfectBonus)
     return passed + (tries > 0 && passed >= tries ? perfectBonus : 0);
 }
 
+PitchPosition TrainingDribblings::ConeSpot(int cone)
+{
+    const PitchPosition line = Dribbling::DefenderSpot(Dribbling::kDefenders - 1 - cone);
+    return {line.x + kConeBeforeLine, cone % 2 == 0 ? kConeAside : -kConeAside};
+}
+
 void TrainingDribblings::Begin()
 {
     PenaltyDisplayControl::Instance()->Show(true, m_tries);
     m_recorded = false;
+    PlaceCones();
 }
 
-void TrainingDribblings::End() { PenaltyDisplayControl::Instance()->Hide(); }
+void TrainingDribblings::End()
+{
+    PenaltyDisplayControl::Instance()->Hide();
+    RemoveCones();
+}
+
+void TrainingDribblings::PlaceCones()
+{
+    GameTB* game = GameTB::Current();
+    if (!game)
+        return;
+    for (int cone = 0; cone < kCones; ++cone) {
+        // The defenders' side never changes ends in this drill.
+        const Vector3 at = ConeSpot(cone).ToWorld(false);
+        if (auto* model = dynamic_cast<ClumpElement*>(game->CreateGameElement("ClumpElement", nullptr, true))) {
+            model->GetClump()->LoadClump(kConeModel, "", false);
+            model->SetPosition(at);
+            m_cones.push_back(model);
+        }
+        for (const char* set : kConeSets) {
+            auto* volume =
+                dynamic_cast<CylindricalPitchVolume*>(game->CreateGameElement("CylindricalPitchVolume", nullptr, true));
+            if (!volume)
+                continue;
+            volume->SetCollisionName("collidecylinder");
+            volume->GetCylinder().radius = kConeRadius;
+            volume->GetCylinder().length = kConeHeight;
+            volume->SetPosition(at);
+            volume->MoveToCollisionSet(set);
+            m_cones.push_back(volume);
+        }
+    }
+}
+
+void TrainingDribblings::RemoveCones()
+{
+    std::vector<GameElement*> cones;
+    cones.swap(m_cones);
+    if (GameTB* game = GameTB::Current())
+        for (GameElement* cone : cones)
+            game->DeleteGameElement(cone);
+}
 
 State* TrainingDribblings::NextRound()
 {

@@ -10,9 +10,11 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class Actor;
 class CharacterVariation;
+class GameElement;
 class SoccerTeam;
 struct PitchPosition;
 struct TeamOrder;
@@ -81,11 +83,19 @@ public:
 
     void Serialize(Serializer&, const char*) override {}
 
+    static constexpr int kCones = 4;
+    static constexpr const char* kConeModel = "<PP>Props\\cone.dff";
+
     // Points for that many passed tries of that many, the bonus added when all passed.
     static int PointsFor(int passed, int tries, int perfectBonus);
+    // Where cone i stands, seen from the defending side: before each defender's line, to
+    // either side of the dribbler's way in turn.
+    static PitchPosition ConeSpot(int cone);
 
     int GetPassed() const { return m_passed; }
     int GetStarted() const { return m_started; }
+    // The cones' models and collision cylinders while the drill runs; the game owns them.
+    const std::vector<GameElement*>& GetCones() const { return m_cones; }
 
 protected:
     void Begin() override;
@@ -99,7 +109,13 @@ protected:
     void PublishResults(int points) override;
 
 private:
+    // Each cone a model and a collision cylinder for the ball and one for the players, made
+    // through the game; none without a game.
+    void PlaceCones();
+    void RemoveCones();
+
     int m_tries;
+    std::vector<GameElement*> m_cones;
     int32_t m_tryResult = Dribbling::kRunning;
     int m_passed = 0;
     int m_started = 0;

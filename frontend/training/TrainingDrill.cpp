@@ -34,7 +34,8 @@ void TrainingDrill::Enter()
 {
     m_finished = false;
     m_perfect = false;
-    SetHudText("TrainingName", m_look.title);
+    // A HUD text parameter is drawn as it stands, so the caption goes in as its table text.
+    SetHudText("TrainingName", Menu::Instance()->ExpandVariables(m_look.title));
     if (GameTB* game = GameTB::Current()) {
         if (m_look.cameraSlot != kNoCameraSlot)
             game->PopCamera();

@@ -29,7 +29,7 @@ public:
 
     // The furniture that tells one drill from another; all texts are borrowed literals.
     struct Look {
-        const char* title;  // caption of the HUD element "TrainingName"
+        const char* title;  // caption of the HUD element "TrainingName", a text number
         const char* camera;  // camera control name
         int cameraSlot;  // stored camera choice, or kNoCameraSlot
         uint32_t hudMask;  // PitchSimulation::HudFlag bits shown during the drill

@@ -223,7 +223,8 @@ int Passes::OnMessage(int message, intptr_t)
 
 const TrainingDrill::Look TrainingPasses::kLook = {
     "%20901%", "IsometricMedium", 1,
-    PitchSimulation::kHudDrillCounters | PitchSimulation::kHudPlayer1Name | PitchSimulation::kHudPlayer1Energy,
+    PitchSimulation::kHudDrillCounters | PitchSimulation::kHudDrillName | PitchSimulation::kHudPlayer1Name |
+        PitchSimulation::kHudPlayer1Energy,
     "%20402%", "training_results_1", false};
 
 TrainingPasses::TrainingPasses() : TrainingDrill(kLook) {}

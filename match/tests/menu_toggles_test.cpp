@@ -7,6 +7,7 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "match/GameParameters.h"
+#include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -199,6 +200,24 @@ TEST_F(MenuTogglesTest, UserFileRoundTripLeavesTheResolutionPending)
     TBMenuToggles::Instance()->Apply(true);
     EXPECT_TRUE(Pending().empty());
     EXPECT_EQ(GameParameters::Instance()->resolution, 1);
+}
+
+// A stored lowest quality switches the trails, particles and shadows off as the game starts.
+TEST_F(MenuTogglesTest, TheStoredQualitySwitchesTheEffectsAtStart)
+{
+    for (const int stored : {0, 2}) {
+        SCOPED_TRACE(stored);
+        Fresh();
+        UserCast();
+        Toggle(TBMenuToggles::kQuality).value = stored;
+        TBMenuToggles::Instance()->Apply(true);
+        Fresh();
+        Ball::s_highQuality = stored == 0;
+        ASSERT_TRUE(LoadSettings(UserCast(), TBMenuToggles::kUserFile));
+        EXPECT_EQ(GameParameters::Instance()->quality, stored);
+        EXPECT_EQ(Ball::s_highQuality, stored != 0);
+    }
+    Ball::s_highQuality = true;
 }
 
 TEST_F(MenuTogglesTest, StoredValuesAreClampedIntoTheirTables)

@@ -1,12 +1,18 @@
 // The pause menu over a running match on the default data, headless on the game harness:
-// "Panda01" against "Lizard01" on level01 plays until the kick-off banner has gone, the
-// pause key opens "ingame_menu", the substitution screen is opened from it and left, and
-// "Resume" closes the menu. Prints what the menu switched off and what came back; exits 1
-// when the pause did not stop the clock, hide the HUD and pause the replay, or play did not
-// resume as it was. Given pictures, it runs on GL and draws the pause menu (and the
-// substitution screen) over the pitch into them; else it runs on the null device.
+// "Panda01" against "Lizard01" on level01, side one with two on its bench, plays until the
+// kick-off banner has gone, the pause key opens "ingame_menu", the substitution screen is
+// opened from it, the second field player and the first bench player are marked and the
+// change is confirmed, which closes the menu; a corner then brings the substitute on. Prints
+// what the menu switched off and what came back, and the change; exits 1 when the pause did
+// not stop the clock, hide the HUD and pause the replay, play did not resume as it was, or
+// the corner did not make the change. Given pictures, it runs on GL and draws the pause menu,
+// the substitution screen and the substitute walking on into them; else it runs on the null
+// device.
 //
-//     pause_demo <game folder> [pause.png [substitution.png]]
+//     pause_demo <game folder> [pause.png [substitution.png [substitute.png]]]
+#include "characters/Character.h"
+#include "characters/CharacterVariation.h"
+#include "characters/Team.h"
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "frontend/TBMenu.h"
@@ -17,6 +23,7 @@
 #include "menus/Menu.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
 #include "simulation/MatchClock.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/pitch/PitchSimulation.h"
@@ -90,13 +97,44 @@ void PrintSwitches(const char* when)
                 Pitch().GetClock()->GetTime());
 }
 
-int RunDemo(GameHarness& harness, const std::string& pausePicture, const std::string& substitutionPicture)
+struct Pictures {
+    std::string pause, substitution, substitute;
+};
+
+// The side's bench, as a story match has one.
+const char* const kBench[] = {"PandaPl05", "PandaPl06"};
+
+// Ball out over side one's own goal line: the corner takes the waiting change first. True
+// when the pair was waiting and the substitute stands in the side afterwards.
+bool TakeCorner(GameHarness& harness, MatchPeriod& period, const std::string& picture)
+{
+    if (period.GetPendingChanges().size() != 1)
+        return false;
+    const auto [outgoing, incoming] = period.GetPendingChanges().front();
+    std::printf("pause_demo: waiting for the corner: %s for %s\n", incoming->GetVariation()->GetDisplayName().c_str(),
+                outgoing->GetVariation()->GetDisplayName().c_str());
+    SoccerTeam& team = *Pitch().GetTeam(0);
+    // A restart under way would let the corner pass unheard.
+    if (!RunUntil(harness, [&] { return !period.GetSequence(); }))
+        return false;
+    Ball::OutOfBoundsFar corner{team.IsFirstSide(), false, team.GetPlayer(1)};
+    MessageServer* server = MessageServer::Instance();
+    server->SendMessage(0, server->RegisterMessage("out of bounds far"), reinterpret_cast<intptr_t>(&corner));
+    const bool on = RunUntil(harness, [&] { return team.Contains(incoming); });
+    // The substitute on his way from the touch line.
+    harness.RunFrames(40);
+    const bool drawn = WritePicture(harness, picture);
+    std::printf("pause_demo: after the corner the substitute %s\n", on ? "plays" : "never came on");
+    return on && drawn && !team.Contains(outgoing);
+}
+
+bool RunDemo(GameHarness& harness, const Pictures& pictures)
 {
     auto* period = new MatchPeriod(0, true, true, true);
     harness.MakeCurrent(period);
     period->SetSequence(nullptr);
     if (!RunUntil(harness, [&] { return !period->GetBanner(); }))
-        return 1;
+        return false;
     harness.RunFrames(30);
     const uint32_t hud = Pitch().GetHudMask();
     PrintSwitches("playing");
@@ -107,12 +145,16 @@ int RunDemo(GameHarness& harness, const std::string& pausePicture, const std::st
         return ScreenShown("ingame_menu");
     });
     const float pausedAt = Pitch().GetClock()->GetTime();
-    ok = WritePicture(harness, pausePicture) && ok;
+    ok = WritePicture(harness, pictures.pause) && ok;
     PrintSwitches("paused");
     ok = ok && Pitch().GetHudMask() == 0 && ReplayEngine::Instance()->IsPaused() && !Pitch().IsActive() &&
          Pitch().GetClock()->GetTime() == pausedAt;
     Choose(harness, "substitution");
     ok = RunUntil(harness, [] { return ScreenShown("ingame_substitution"); }) && ok;
+    for (const char* mark : {"player2", "bench1"}) {
+        Choose(harness, mark);
+        harness.RunFrames(2);
+    }
     std::printf("pause_demo: substitution: %s / %s / %s / %s; bench %s / %s\n",
                 Menu::Instance()->Variables()["%subst_player_1%"].c_str(),
                 Menu::Instance()->Variables()["%subst_player_2%"].c_str(),
@@ -120,26 +162,24 @@ int RunDemo(GameHarness& harness, const std::string& pausePicture, const std::st
                 Menu::Instance()->Variables()["%subst_player_4%"].c_str(),
                 Menu::Instance()->Variables()["%subst_subst_1%"].c_str(),
                 Menu::Instance()->Variables()["%subst_subst_2%"].c_str());
-    ok = WritePicture(harness, substitutionPicture) && ok;
-    Choose(harness, "back");
-    ok = RunUntil(harness, [] { return ScreenShown("ingame_menu"); }) && ok;
-    Choose(harness, "resume");
+    ok = WritePicture(harness, pictures.substitution) && ok;
+    // Confirming goes back to the match; the change waits for the next corner.
+    Choose(harness, "change");
     ok = RunUntil(harness, [&] { return !period->GetPauseMenu(); }) && ok;
     // A restart that stood under the menu finishes before the clock runs again.
     ok = RunUntil(harness, [&] { return Pitch().GetClock()->GetTime() > pausedAt; }) && ok;
     PrintSwitches("resumed");
     ok = ok && Pitch().GetHudMask() == hud && !ReplayEngine::Instance()->IsPaused() && Pitch().IsActive() &&
          harness.GetProblem().empty();
-    std::printf("pause_demo: %s\n", ok ? "paused and resumed" : "FAILED");
-    return ok ? 0 : 1;
+    return TakeCorner(harness, *period, pictures.substitute) && ok;
 }
 
-int Run(const std::string& archive, const std::string& pausePicture, const std::string& substitutionPicture)
+int Run(const std::string& archive, const Pictures& pictures)
 {
     tools::OffscreenSession session("pause_demo", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
-    GameHarness harness(session.GetWindow(), archive, pausePicture.empty() ? rwDeviceNull : rwDeviceGL);
+    GameHarness harness(session.GetWindow(), archive, pictures.pause.empty() ? rwDeviceNull : rwDeviceGL);
     if (!harness.Start())
         return 1;
     GameParameters::Instance()->SetParameter("level", "level01");
@@ -149,12 +189,16 @@ int Run(const std::string& archive, const std::string& pausePicture, const std::
     Pitch().RecreateTeams();
     if (!PutSidesOnPitch("Panda01", "Lizard01"))
         return 1;
+    SoccerTeam& team = *Pitch().GetTeam(0);
+    for (const char* member : kBench)
+        team.SendToBench(new Character(Character::kFieldPlayer, member, &team));
     LineUpSides();
     float rate = PitchSimulation::s_defaultClockRate;
     Pitch().ResetMatchClock(&rate);
-    const int result = RunDemo(harness, pausePicture, substitutionPicture);
+    const bool ok = RunDemo(harness, pictures);
+    std::printf("pause_demo: %s\n", ok ? "paused, resumed and substituted" : "FAILED");
     harness.Stop();
-    return result;
+    return ok ? 0 : 1;
 }
 
 }  // namespace
@@ -162,14 +206,14 @@ int Run(const std::string& archive, const std::string& pausePicture, const std::
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pause_demo <game folder> [pause.png [substitution.png]]\n");
+        std::fprintf(stderr, "usage: pause_demo <game folder> [pause.png [substitution.png [substitute.png]]]\n");
         return 2;
     }
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(argv[1]);
     const auto picture = [&](int i) { return argc > i ? std::filesystem::absolute(argv[i]).string() : std::string(); };
-    const int result = Run(archive, picture(2), picture(3));
+    const int result = Run(archive, {picture(2), picture(3), picture(4)});
     Debug::Instance()->SetSink(nullptr);
     return result;
 }

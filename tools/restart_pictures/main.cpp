@@ -3,10 +3,11 @@
 // ball goes over side 0's touch line (a throw-in the person aims with the arrow), over side
 // 1's goal line off a defender (a corner for side 0) and into side 1's goal (the goal, the
 // replay from the camera that was active and then from behind that goal, the kick-off).
-// Given a folder, it runs on GL and writes "throwin.png", "corner.png" and "replay.png" there:
-// the throw-in with its arrow, the corner, and the second showing of the replay between its
-// bars with the "R"; else it runs on the null device. Exits 1 when a step is never reached,
-// on a NaN, or when a picture cannot be written.
+// Given a folder, it runs on GL and writes "throwin.png", "corner.png", "goal.png" and
+// "replay.png" there: the throw-in with its arrow, the corner, the goal's banner naming the
+// scorer, and the second showing of the replay between its bars with the "R"; else it runs on
+// the null device. Exits 1 when a step is never reached, on a NaN, or when a picture cannot be
+// written.
 //
 //     restart_pictures <game folder> [picture folder]
 #include "characters/Actor.h"
@@ -23,6 +24,8 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/setpieces/ActionReplay.h"
+#include "frontend/TBMenu.h"
+#include "menus/Menu.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
@@ -215,6 +218,15 @@ bool Replay(GameHarness& harness, const std::string& folder)
         PlayerHold::ReleaseAll();
         return false;
     }
+    const auto banner = [] {
+        const auto* menu = dynamic_cast<const TBMenu*>(Menu::Instance()->GetOwner());
+        return menu && menu->GetScreen() == "message_goal" && Menu::Instance()->GetFadeState() == Menu::kShown;
+    };
+    if (!StepUntil(harness, "the goal's banner", banner))
+        return false;
+    std::printf("restart_pictures: frame %d: the banner names the scorer \"%s\"\n", harness.GetFrame(),
+                Menu::Instance()->Variables()["%scorer%"].c_str());
+    const bool bannerSaved = Picture(folder, "goal.png");
     const std::string goalCamera = std::string("Cameras|") +
                                    ActionReplay::GoalCameraName(!Pitch().GetTeam(0)->IsFirstSide());
     if (!StepUntil(harness, "the replay's second showing", [&] { return TopCamera(harness) == goalCamera; }))
@@ -229,7 +241,7 @@ bool Replay(GameHarness& harness, const std::string& folder)
         return false;
     std::printf("restart_pictures: frame %d: replay through \"%s\", replaying: %s\n", harness.GetFrame(),
                 goalCamera.c_str(), ReplayEngine::Instance()->IsReplaying() ? "yes" : "no");
-    const bool saved = Picture(folder, "replay.png");
+    const bool saved = Picture(folder, "replay.png") && bannerSaved;
     return StepUntil(harness, "play after the kick-off", [&] { return InPlay(harness); }, Presser(harness)) && saved;
 }
 

@@ -1,9 +1,11 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // plays the single match's set-up with pushed key events:
 //     selection_run <game folder> <work folder> single|draft|auto
-// single: "main", one player, the first two listed teams, level01; the match runs, the pause menu opens
-// and resumes; each period is cut short as the skip cheat does and the match plays out to its
-// statistics and back to "main".
+// single: "main", one player (back once to "Who plays?", which then names that choice), the
+// first two listed teams, level01; the match runs, the pause menu opens and resumes; each period
+// is cut short as the skip cheat does and the match plays out to its statistics and back to
+// "main". Pictures of "Who plays?" after the choice, the pause menu and the final statistics
+// land in <work folder>/pictures.
 // draft: two players take the all-star pool for both sides and pick in turns (keepers first)
 // on the bench; the squad accepted, the match starts with the picks.
 // auto: one player, both sides all-star; after each of his picks the computer picks for
@@ -160,6 +162,15 @@ Step PlayOut()
         }
         const TBMenu* shown = ScreenMenu();
         const bool banner = shown && shown->GetScreen().rfind("message", 0) == 0;
+        // Each period's statistics once; the last, the final one, keeps the picture.
+        static int picturedPeriod = -1;
+        const int period = Period() ? Period()->GetPeriod() : -1;
+        if (shown && period > picturedPeriod && shown->GetScreen().rfind("game_stat", 0) == 0 &&
+            Menu::Instance()->GetFadeState() == Menu::kShown) {
+            picturedPeriod = period;
+            std::printf("player of the match: %s\n", Menu::Instance()->Variables()["%most_valuable%"].c_str());
+            Picture("statistics")();
+        }
         if (!banner && *ticks % kPressEvery == 0)
             Press({SDL_SCANCODE_SPACE});
         return false;
@@ -208,6 +219,15 @@ void TeamsAndLevel(const char* one, const char* two)
 void SingleRun()
 {
     ToSetUp("players1");
+    auto& back = Steps();
+    back.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    back.push_back(WaitFor("select_players"));
+    back.push_back(Do([] {
+        std::printf("Who plays? %s\n", Menu::Instance()->ExpandVariables("%singlematch_players%").c_str());
+    }));
+    back.push_back(Picture("select_players"));
+    back.push_back(Choose("players1"));
+    back.push_back(WaitFor("select_team_one"));
     TeamsAndLevel("team0", "team1");
     auto& s = Steps();
     s.push_back([] { return Playing(); });

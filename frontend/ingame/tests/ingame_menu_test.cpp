@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -209,6 +210,75 @@ TEST_F(IngameMenuTest, SubstitutionNamesFillFromTheFirstSideAndTheMarkFollowsSel
     StateSlot::Update(&slot, kDt);
     EXPECT_EQ(Variable("%subst_subst_1%"), p4 + " XXX");
     EXPECT_EQ(TBIngameMenu::s_selectedSubstitutionPlayer, 0);
+    PitchSimulation::Instance()->DeleteBench(team);
+}
+
+// The screen lists the side's first four field players, whoever stands first: a side whose
+// keeper was sent off, or one with a fifth field player, shows four on the pitch.
+TEST_F(IngameMenuTest, TheScreenListsTheFirstFourFieldPlayersWhoeverStandsFirst)
+{
+    SoccerTeam& team = *PitchSimulation::Instance()->GetTeam(0);
+    const std::vector<Character*> field = FieldPlayers();
+    ASSERT_EQ(field.size(), 4u);
+    const auto listed = [&] {
+        StateSlot::Set(&slot, new TBIngameMenu("ingame_substitution", false), true);
+        StateSlot::Update(&slot, kDt);
+        std::vector<std::string> players;
+        for (int k = 1; k <= 4; ++k)
+            players.push_back(Variable("%subst_player_" + std::to_string(k) + "%"));
+        // No fifth place: the screen has four.
+        players.push_back(Menu::Instance()->Variables().count("%subst_player_5%") ? "a fifth" : "");
+        StateSlot::Set(&slot, nullptr, false);
+        return players;
+    };
+    const std::vector<std::string> four = {NameOf(field[0]) + " XXX", NameOf(field[1]), NameOf(field[2]),
+                                           NameOf(field[3]), ""};
+    team.AddPlayer(std::make_unique<Character>(Character::kFieldPlayer, "PandaPl05", &team));
+    EXPECT_EQ(listed(), four) << "a fifth field player";
+    team.RemovePlayer(team.GetPlayer(team.GetPlayerCount() - 1)).reset();
+    team.RemovePlayer(team.GetPlayer(0)).reset();
+    ASSERT_EQ(team.GetPlayer(0), field[0]);
+    EXPECT_EQ(listed(), four) << "no keeper";
+}
+
+// Records the substitution choices sent while it lives.
+struct ChoiceTap : MessageListener {
+    ChoiceTap() { MessageServer::Instance()->RegisterListener(this); }
+    ~ChoiceTap() override { MessageServer::Instance()->UnregisterListener(this); }
+    int OnMessage(int message, intptr_t param) override
+    {
+        if (message == MessageServer::Instance()->RegisterMessage(SubstitutionChoice::kMessage)) {
+            const auto& choice = *reinterpret_cast<const SubstitutionChoice*>(param);
+            sent.emplace_back(choice.outgoing, choice.incoming);
+        }
+        return 0;
+    }
+    std::vector<std::pair<Character*, Character*>> sent;
+};
+
+// "CreateSubstitute" sends the marked pair and closes the menu; with nobody at a mark (a single
+// match has no bench) it sends nothing and the screen stays.
+TEST_F(IngameMenuTest, CreateSubstituteSendsTheMarkedPairOrNothing)
+{
+    const std::vector<Character*> field = FieldPlayers();
+    SoccerTeam& team = *PitchSimulation::Instance()->GetTeam(0);
+    for (const bool bench : {false, true}) {
+        SCOPED_TRACE(bench ? "a bench" : "no bench");
+        if (bench)
+            team.SendToBench(team.RemovePlayer(field[3]).release());
+        StateSlot::Set(&slot, new TBIngameMenu("ingame_substitution", false), true);
+        ASSERT_TRUE(RunUntilShown());
+        Command(static_cast<TBMenu*>(slot), "SelectSubstitute", "2");
+        ChoiceTap tap;
+        LogCapture log;
+        Command(static_cast<TBMenu*>(slot), "CreateSubstitute");
+        using Sent = std::vector<std::pair<Character*, Character*>>;
+        const Sent expected = bench ? Sent{{field[1], field[3]}} : Sent{};
+        EXPECT_EQ(tap.sent, expected);
+        EXPECT_EQ(log.Contains("nobody at the bench mark"), !bench);
+        EXPECT_EQ(Menu::Instance()->GetFadeState() == Menu::kFadingOut, bench);
+        StateSlot::Set(&slot, nullptr, false);
+    }
     PitchSimulation::Instance()->DeleteBench(team);
 }
 

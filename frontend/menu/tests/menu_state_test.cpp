@@ -23,6 +23,7 @@
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
 #include "scene/RwGraphics.h"
+#include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
@@ -73,6 +74,20 @@ protected:
         // The first frame shown starts reading the keys; edges count from the next one.
         harness->Step();
         return menu;
+    }
+    // Steps until the game's current menu shows the screen; false when it never does.
+    bool ShownAfterwards(const std::string& screen)
+    {
+        for (int i = 0; i < 480; ++i) {
+            const auto* menu = dynamic_cast<const TBMenu*>(harness->GetGame()->GetCurrentState());
+            if (menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown) {
+                // The first frame shown starts reading the keys; edges count from the next one.
+                harness->Step();
+                return true;
+            }
+            harness->Step();
+        }
+        return false;
     }
     // The command word with its argument, as the screen's action runs it.
     static void Command(TBMenu* menu, const char* word, const char* argument = "")
@@ -512,6 +527,51 @@ TEST_F(MenuStateTest, CreditsScrollWhileShownAndFadingAndReturnToMain)
 }  // namespace
 
 namespace {
+
+// The quality option, stepped on the options screen and accepted, switches the ball's trail
+// and the players' particles and shadows: off at the lowest quality, on above it.
+TEST_F(MenuStateTest, AcceptedQualitySwitchesTrailsParticlesAndShadows)
+{
+    Menu* menu = Menu::Instance();
+    menu->SetMouseMode(false);
+    const TBMenuToggle& quality = *TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kQuality);
+    const struct {
+        const char* step;
+        int value;
+        bool effects;
+    } cases[] = {{"(menu):left", 0, false}, {"(menu):right", 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        Ball::s_highQuality = !c.effects;
+        Show("options");
+        menu->SelectItem("quality");
+        Press({c.step});
+        ASSERT_EQ(quality.value, c.value);
+        menu->SelectItem("accept");
+        Press({"(menu):button a"});
+        EXPECT_EQ(GameParameters::Instance()->quality, c.value);
+        EXPECT_EQ(Ball::s_highQuality, c.effects);
+    }
+}
+
+// "Who plays?": after a choice, the line under the buttons names it in the chosen button's
+// own words when the player comes back to the screen.
+TEST_F(MenuStateTest, WhoPlaysNamesTheChoiceMadeInTheButtonsWords)
+{
+    Menu* menu = Menu::Instance();
+    menu->SetMouseMode(false);
+    for (const char* button : {"players0", "players1", "players2"}) {
+        SCOPED_TRACE(button);
+        Show("select_players");
+        menu->SelectItem(button);
+        const std::string label = menu->ExpandVariables(menu->GetSelectedItem()->GetText());
+        Press({"(menu):button a"});
+        ASSERT_TRUE(ShownAfterwards("select_team_one"));
+        Press({"(menu):back"});
+        ASSERT_TRUE(ShownAfterwards("select_players"));
+        EXPECT_EQ(menu->ExpandVariables("%singlematch_players%"), label);
+    }
+}
 
 // A pointer that lies still over no item hovers nothing: the screen's own selection stays
 // for the keys, and a moved pointer takes it.

@@ -9,11 +9,16 @@
 #include "framework/Message.h"
 #include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingDribblings.h"
+#include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
+#include "scene/Clump.h"
+#include "scene/GameElements.h"
 #include "simulation/Ball.h"
+#include "simulation/CollisionManager.h"
 #include "simulation/frame/PitchCoordinates.h"
 #include "support/DrillPitch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -280,6 +285,57 @@ TEST_F(DribblingTest, DefendersGetTheirWholeSpeedBackHoweverTheTryEnds)
             EXPECT_EQ(speed.current, before[static_cast<size_t>(i)].current) << i << (cutShort ? " cut short" : "");
         }
     }
+}
+
+// The cones the drill's text speaks of stand on the dribbler's way while the drill runs, one
+// before each defender as he comes, to either side in turn; the ball meets them; they go with
+// the drill.
+TEST_F(DribblingTest, ConesStandOnTheDribblersWayWhileTheDrillRuns)
+{
+    auto* drill = new TrainingDribblings();
+    Harness().MakeCurrent(drill);
+    Harness().Step();  // the first try places the dribbler
+    const std::vector<GameElement*> cones = drill->GetCones();
+    std::vector<Vector3> spots;
+    for (GameElement* cone : cones)
+        if (auto* model = dynamic_cast<ClumpElement*>(cone)) {
+            std::vector<RpAtomic*> atomics;
+            model->GetClump()->GetAtomics(atomics);
+            EXPECT_FALSE(atomics.empty()) << "the cone's model loads";
+            spots.push_back(model->GetPosition());
+        }
+    ASSERT_EQ(spots.size(), static_cast<size_t>(TrainingDribblings::kCones));
+    // Seen from the dribbler's side: ahead of him, each before the next defender's line.
+    const float start = PitchPosition::FromWorld(Player(0, 0)->GetActor()->GetPosition(), true).x;
+    float last = start;
+    for (int i = 0; i < TrainingDribblings::kCones; ++i) {
+        const PitchPosition spot = PitchPosition::FromWorld(spots[static_cast<size_t>(i)], true);
+        const float defenderLine = PitchPosition::FromWorld(Dribbling::DefenderSpot(Dribbling::kDefenders - 1 - i).ToWorld(false), true).x;
+        EXPECT_GT(spot.x, last) << i;
+        EXPECT_LT(spot.x, defenderLine) << i;
+        EXPECT_NE(spot.z, 0.0f) << i;
+        if (i > 0)
+            EXPECT_LT(spot.z * PitchPosition::FromWorld(spots[static_cast<size_t>(i - 1)], true).z, 0.0f) << i;
+        last = spot.x;
+    }
+    // A ball rolled at the first cone bounces back off it.
+    Player(0, 0)->GetActor()->ReleaseBall();
+    Ball& ball = *PitchSimulation::Instance()->GetBall();
+    ASSERT_FALSE(ball.IsHeld());
+    const Vector3 towards = spots[0] - PitchPosition(start, 0.0f).ToWorld(true);
+    Vector3 direction = towards;
+    direction.y = 0.0f;
+    direction.Normalize();
+    ball.SetPosition(spots[0] - direction * 2.0f + Vector3(0.0f, ball.GetRadius(), 0.0f));
+    ball.SetVelocity(direction * 8.0f);
+    for (int frame = 0; frame < 30; ++frame)
+        CollisionManager::Instance()->Update(kDt);
+    EXPECT_LT((ball.GetPosition() - spots[0]).Dot(direction), 0.0f) << "the ball stays on its side of the cone";
+
+    Harness().MakeCurrent(nullptr);
+    const std::vector<GameElement*>& left = GameTB::Current()->GetGameElements();
+    for (GameElement* cone : cones)
+        EXPECT_EQ(std::count(left.begin(), left.end(), cone), 0);
 }
 
 TEST_F(DribblingTest, ATrysMarkShowsOnceDecidedAndTheWinCheatEndsTheDrillPerfect)

@@ -3,12 +3,20 @@
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingSession.h"
 
+#include "framework/Cast.h"
 #include "menus/Menu.h"
+#include "menus/MenuItem.h"
+#include "scene/GameElements.h"
+#include "scene/HudItems.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "text/TextManager.h"
 #include "support/TrainingSuite.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -191,6 +199,73 @@ TEST_F(TrainingSessionTest, EachDrillLoadsTheSidesItPlaysWith)
         EXPECT_FALSE(setup.createReferee || setup.showBenches || setup.showSpectators);
         EXPECT_EQ(setup.teamOne.benchCount + setup.teamTwo.benchCount, 0);
         EXPECT_TRUE(TrainingSession::IsPlayable(c.mode, setup)) << c.mode;
+    }
+}
+
+// The caption at the top of each drill is the table's text, on the HUD while the drill runs.
+TEST_F(TrainingSessionTest, EachDrillShowsItsTitleInTheTablesWords)
+{
+    TrainingSettings::Instance()->chosenIndex = 0;
+    const struct {
+        int mode;
+        int title;
+    } cases[] = {{TrainingDrill::kPassing, 20901},
+                 {TrainingDrill::kDribbling, 20902},
+                 {TrainingDrill::kShooting, 20903},
+                 {TrainingDrill::kKeeping, 20904}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        harness->MakeCurrent(new TrainingSession(c.mode));
+        const HudText* caption = nullptr;
+        for (int frame = 0; frame < 120 && !(caption && !caption->GetText().empty()); ++frame) {
+            harness->Step();
+            const auto* element =
+                dynamic_cast<const HudElement*>(CastManager::Instance()->FindObject("hud|TrainingName"));
+            caption = element ? dynamic_cast<const HudText*>(element->GetItem()) : nullptr;
+        }
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->GetText(), TextManager::Instance()->GetText(c.title));
+        EXPECT_TRUE(caption->IsVisible());
+        harness->MakeCurrent(nullptr);
+    }
+}
+
+// A drill's points are shown once, on its results screen: the screen that leads on to the next
+// step does not repeat them.
+TEST_F(TrainingSessionTest, ADrillsPointsShowOnOneScreenOnly)
+{
+    TrainingSettings::Instance()->chosenIndex = 0;
+    TrainingSettings::Instance()->keeperName = keeper->GetKeyName();
+    const auto shownScreen = [] {
+        const auto* menu = dynamic_cast<const TBMenu*>(Menu::Instance()->GetOwner());
+        return menu && Menu::Instance()->GetFadeState() == Menu::kShown ? menu->GetScreen() : std::string();
+    };
+    const auto showsPoints = [] {
+        for (int i = 0; i < Menu::Instance()->GetItemCount(); ++i)
+            if (Menu::Instance()->GetItem(i)->GetText().find("%add_points%") != std::string::npos)
+                return true;
+        return false;
+    };
+    for (int mode = TrainingDrill::kPassing; mode <= TrainingDrill::kKeeping; ++mode) {
+        SCOPED_TRACE(mode);
+        harness->MakeCurrent(new TrainingSession(mode));
+        std::vector<std::string> withPoints;
+        std::string last;
+        for (int frame = 0; frame < 60 * 60 && last != "training_advance"; ++frame) {
+            const std::string screen = shownScreen();
+            if (!screen.empty() && screen != last) {
+                last = screen;
+                if (showsPoints())
+                    withPoints.push_back(screen);
+            }
+            // The drill won at once; each screen closed by its button once it stands.
+            harness->Script().Press(harness->GetFrame(), screen.empty() ? "cheat win" : "(menu):button a");
+            harness->Step();
+        }
+        EXPECT_EQ(last, "training_advance");
+        EXPECT_EQ(withPoints.size(), 1u);
+        EXPECT_TRUE(!withPoints.empty() && withPoints.front().starts_with("training_results_"));
+        harness->MakeCurrent(nullptr);
     }
 }
 

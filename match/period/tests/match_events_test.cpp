@@ -2,6 +2,7 @@
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
 #include "framework/Random.h"
@@ -11,13 +12,16 @@
 #include "match/MatchDelay.h"
 #include "match/MatchStatistics.h"
 #include "match/penalties/PenaltySettings.h"
+#include "menus/Menu.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -64,6 +68,16 @@ void Send(MatchPeriod* period, const char* name, const void* record)
     MessageServer* server = MessageServer::Instance();
     server->SendMessage(0, server->RegisterMessage(name), reinterpret_cast<intptr_t>(record));
     period->Drain();
+}
+
+std::string Variable(const std::string& name)
+{
+    return Menu::Instance()->Variables()[name];
+}
+
+std::string DisplayName(const Character* player)
+{
+    return player->GetVariation()->GetDisplayName();
 }
 
 std::string BannerOf(const MatchPeriod* period)
@@ -127,6 +141,7 @@ TEST(MatchEventsTest, GoalsCountRateAndRestart)
         ASSERT_TRUE(match.Start());
         MatchPeriod* period = StartPlaying(match, c.period);
         TheBall().ReleasePossession(c.legal ? 1 : 0);
+        Menu::Instance()->SetVariable("%scorer%", "");
         Ball::Goal goal{&TestMatch::Team(c.creditedSide), Player(c.scorerSide, 3)};
         Send(period, "goal scored", &goal);
         EXPECT_EQ(TestMatch::Team(c.creditedSide).GetGoals(), c.goals);
@@ -135,6 +150,9 @@ TEST(MatchEventsTest, GoalsCountRateAndRestart)
         EXPECT_FLOAT_EQ(Player(c.scorerSide, 3)->GetMatchRating(), c.scorerRating);
         EXPECT_EQ(BannerOf(period), c.banner);
         EXPECT_NE(period->GetSequence(), nullptr);
+        // The banner names the scorer as the player knows him, not by his object's name.
+        const bool counted = c.goals > 0;
+        EXPECT_EQ(Variable("%scorer%"), counted ? DisplayName(Player(c.scorerSide, 3)) : "");
     }
 }
 
@@ -204,6 +222,7 @@ TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
         Character* fouler = Player(0, 1);
         fouler->SetBooked(c.booked);
         MatchStatistics::Instance()->redCards[0] = c.priorReds;
+        Menu::Instance()->SetVariable("%scorer%", "");
         Character::FoulRecord foul{fouler, Player(1, 2), fouler->GetActor()->GetPosition()};
         Send(period, c.penalty ? "penalty foul" : "free kick foul", &foul);
         const MatchStatistics& s = *MatchStatistics::Instance();
@@ -218,6 +237,7 @@ TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
         EXPECT_EQ(s.redCards[0], c.reds);
         EXPECT_EQ(period->GetForfeitSide(), c.forfeitSide);
         EXPECT_EQ(period->GetSequence() != nullptr, c.stopped);
+        EXPECT_EQ(Variable("%scorer%"), c.reds > c.priorReds ? DisplayName(fouler) : "");
     }
 }
 
@@ -266,16 +286,21 @@ TEST(MatchEventsTest, SnagAndThrowInRateWithoutCountingAGoal)
 
 TEST(MatchEventsTest, SubstitutionsWaitForACornerAndDropPlayersNoLongerInATeam)
 {
+    // What became of the pair before the restart.
+    enum Meanwhile { kNothing, kOutgoingInNoTeam, kOutgoingSentOff, kIncomingPlays };
     struct Case {
         const char* name;
         bool corner;
-        bool outgoingInTeam;
+        Meanwhile meanwhile;
         size_t pendingAfter;
     };
     const Case cases[] = {
-        {"corner takes them", true, true, 0},
-        {"keeper kick leaves them", false, true, 1},
-        {"gone player dropped", true, false, 0},
+        {"corner takes them", true, kNothing, 0},
+        {"keeper kick leaves them", false, kNothing, 1},
+        {"gone player dropped", true, kOutgoingInNoTeam, 0},
+        // Removed and deleted as a red card does it: found by address alone, never read.
+        {"player sent off dropped", true, kOutgoingSentOff, 0},
+        {"substitute already on dropped", true, kIncomingPlays, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -284,17 +309,118 @@ TEST(MatchEventsTest, SubstitutionsWaitForACornerAndDropPlayersNoLongerInATeam)
         MatchPeriod* period = StartPlaying(match);
         Character* outgoing = Player(0, 5);
         auto incoming = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", nullptr);
-        if (!c.outgoingInTeam)
-            outgoing = incoming.get();
-        period->GetPendingChanges().push_back({outgoing, incoming.get()});
+        Character* substitute = incoming.get();
+        if (c.meanwhile == kOutgoingInNoTeam)
+            outgoing = substitute;
+        if (c.meanwhile == kIncomingPlays)
+            substitute = Player(0, 3);
+        period->GetPendingChanges().push_back({outgoing, substitute});
+        if (c.meanwhile == kOutgoingSentOff)
+            TestMatch::Team(0).RemovePlayer(outgoing).reset();
+        LogCapture log;
         const bool firstSide = TestMatch::Team(0).IsFirstSide();
         Ball::OutOfBoundsFar record{c.corner ? firstSide : !firstSide, false, Player(0, 2)};
         Send(period, "out of bounds far", &record);
         EXPECT_EQ(period->GetPendingChanges().size(), c.pendingAfter);
+        EXPECT_EQ(log.Count("change dropped"), c.corner && c.meanwhile != kNothing ? 1 : 0);
         period->GetPendingChanges().clear();
         // The sequence would hand the incoming player to the team: end it first.
         period->SetSequence(nullptr);
     }
+}
+
+// The substitution screen, worked with the menu keys from the pause menu: the confirmed pair
+// waits for the next corner, which brings the substitute on for the marked player.
+TEST(MatchEventsTest, AConfirmedSubstitutionIsMadeAtTheNextCorner)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchPeriod* period = StartPlaying(match);
+    SoccerTeam& team = TestMatch::Team(0);
+    for (const char* member : {"PandaPl05", "PandaPl06"})
+        team.SendToBench(new Character(Character::kFieldPlayer, member, &team));
+    const std::vector<Character*> bench = team.GetBench();
+    Character* outgoing = Player(0, 2);  // the second field player
+    Character* incoming = bench[1];
+    GameHarness& harness = match.Harness();
+    const auto press = [&](const char* action) {
+        harness.Script().Press(harness.GetFrame(), action);
+        harness.Step();
+        harness.Step();
+    };
+    const auto shown = [&](const char* screen) {
+        return match.RunUntil(
+                   [&] {
+                       const auto* menu = dynamic_cast<const TBMenu*>(period->GetPauseMenu());
+                       return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
+                   },
+                   600) < 600;
+    };
+    // Down to the item, then the select key.
+    const auto choose = [&](const char* item) {
+        for (int i = 0; i < 12 && Menu::Instance()->GetSelectedItemName() != item; ++i)
+            press("(menu):down");
+        ASSERT_EQ(Menu::Instance()->GetSelectedItemName(), item);
+        press("(menu):button a");
+    };
+    Menu::Instance()->SetMouseMode(false);
+    press("ingame_menu");
+    ASSERT_TRUE(shown("ingame_menu"));
+    choose("substitution");
+    ASSERT_TRUE(shown("ingame_substitution"));
+    EXPECT_EQ(Variable("%subst_subst_2%"), DisplayName(incoming));
+    choose("player2");
+    choose("bench2");
+    choose("change");
+    // Confirming goes back to the match, the pair waiting.
+    match.RunUntil([&] { return period->GetPauseMenu() == nullptr; }, 600);
+    EXPECT_EQ(period->GetPauseMenu(), nullptr);
+    EXPECT_EQ(period->GetPendingChanges(), (std::vector<MatchPeriod::PlayerChange>{{outgoing, incoming}}));
+
+    // A throw-in leaves it waiting; the corner takes it.
+    Ball::OutOfBoundsAcross across{true, Vector3{10.0f, 0.0f, 30.0f}, Player(1, 2)};
+    Send(period, "out of bounds across", &across);
+    EXPECT_EQ(period->GetPendingChanges().size(), 1u);
+    period->SetSequence(nullptr);
+    Ball::OutOfBoundsFar corner{team.IsFirstSide(), false, Player(0, 3)};
+    Send(period, "out of bounds far", &corner);
+    EXPECT_TRUE(period->GetPendingChanges().empty());
+    match.RunUntil([&] { return team.Contains(incoming); }, 3600);
+    EXPECT_TRUE(team.Contains(incoming));
+    EXPECT_EQ(team.GetBench(), std::vector<Character*>{bench[0]});
+}
+
+// Each player takes part in one change: a new choice for him replaces the one before.
+TEST(MatchEventsTest, ANewChoiceForAPlayerReplacesHisPendingChange)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchPeriod* period = StartPlaying(match);
+    Character* a = Player(0, 1);
+    Character* b = Player(0, 2);
+    Character* x = Player(1, 1);
+    Character* y = Player(1, 2);
+    using Changes = std::vector<MatchPeriod::PlayerChange>;
+    const struct {
+        const char* name;
+        Changes before;
+        MatchPeriod::PlayerChange added;
+        Changes after;
+    } cases[] = {
+        {"another pair joins", {{a, x}}, {b, y}, {{a, x}, {b, y}}},
+        {"the same outgoing player", {{a, x}}, {a, y}, {{a, y}}},
+        {"the same substitute", {{a, x}}, {b, x}, {{b, x}}},
+        {"the substitute was to go off", {{x, a}}, {b, x}, {{b, x}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        period->GetPendingChanges() = c.before;
+        SubstitutionChoice choice{c.added.first, c.added.second};
+        MessageServer* server = MessageServer::Instance();
+        server->SendMessage(0, server->RegisterMessage(SubstitutionChoice::kMessage), reinterpret_cast<intptr_t>(&choice));
+        EXPECT_EQ(period->GetPendingChanges(), c.after);
+    }
+    period->GetPendingChanges().clear();
 }
 
 TEST(MatchEventsTest, CrowdSoundsByLevelAndFavour)

@@ -338,7 +338,8 @@ TEST(MatchPeriodTest, MostValuablePlayerIsTheFirstOfTheHighestRating)
         Clock().SetTime(static_cast<float>(MatchPeriod::kEndMinute[0]) * kMinute);
         match.Harness().Step();
         const Character* best = TestMatch::Team(c.side).GetPlayer(c.index);
-        EXPECT_EQ(MatchStatistics::Instance()->mostValuable, best->GetVariation()->GetName());
+        // The statistics screen shows the name the player knows, not the object's.
+        EXPECT_EQ(MatchStatistics::Instance()->mostValuable, best->GetVariation()->GetDisplayName());
     }
 }
 

@@ -66,6 +66,11 @@ std::vector<TextureFile> PaintCharacterTextures(Race race);
 // to "Shirt07".
 inline constexpr int kShirtColours = 8;
 std::vector<TextureFile> PaintMatchShirts(Race race);
+// The main colour of shirt choice 1 to kShirtColours - 1, which the options' swatch of that
+// choice shows; black for any other choice.
+Rgba ShirtChoiceColour(int choice);
+// The main colour of the race's own shirt, choice 0.
+Rgba RaceShirtColour(Race race);
 // A shirt-sized picture that is clear but for the number, white, on the back's number place.
 Image PaintShirtNumber(int number);
 

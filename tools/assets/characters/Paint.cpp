@@ -350,6 +350,15 @@ Colours TeamColours(Race race)
     return {};
 }
 
+// One per further shirt colour a side may choose (colour 0 is the race's own, "Shirt00"); the
+// numbers drawn on them are black on 1, 4 and 6, white on 3 and 5, yellow on 2 and 7, so
+// each shirt is dark or light to suit.
+const Colours kShirtChoices[kShirtColours] = {
+    {},                                              {{245, 245, 245, 255}, {200, 200, 210, 255}, 0},
+    {{25, 60, 170, 255}, {15, 35, 110, 255}, 2},    {{20, 120, 50, 255}, {240, 240, 240, 255}, 1},
+    {{130, 200, 240, 255}, {250, 250, 250, 255}, 0}, {{100, 30, 140, 255}, {60, 15, 90, 255}, 3},
+    {{245, 140, 25, 255}, {250, 220, 120, 255}, 2}, {{25, 25, 28, 255}, {230, 190, 20, 255}, 1}};
+
 }  // namespace
 
 std::vector<TextureFile> PaintCharacterTextures(Race race)
@@ -392,20 +401,19 @@ std::vector<TextureFile> PaintCharacterTextures(Race race)
     return files;
 }
 
+Rgba ShirtChoiceColour(int choice)
+{
+    return choice > 0 && choice < kShirtColours ? kShirtChoices[choice].main : Rgba{0, 0, 0, 255};
+}
+
+Rgba RaceShirtColour(Race race) { return TeamColours(race).main; }
+
 std::vector<TextureFile> PaintMatchShirts(Race race)
 {
-    // One per further shirt colour a side may choose (colour 0 is the race's own, "Shirt00");
-    // the numbers drawn on them are black on 1, 4 and 6, white on 3 and 5, yellow on 2 and
-    // 7, so each shirt is dark or light to suit.
-    static const Colours kChoices[kShirtColours] = {
-        {},                                              {{245, 245, 245, 255}, {200, 200, 210, 255}, 0},
-        {{25, 60, 170, 255}, {15, 35, 110, 255}, 2},    {{20, 120, 50, 255}, {240, 240, 240, 255}, 1},
-        {{130, 200, 240, 255}, {250, 250, 250, 255}, 0}, {{100, 30, 140, 255}, {60, 15, 90, 255}, 3},
-        {{245, 140, 25, 255}, {250, 220, 120, 255}, 2}, {{25, 25, 28, 255}, {230, 190, 20, 255}, 1}};
     const std::string shirt = TextureNames(race)[5];
     std::vector<TextureFile> files;
     for (int i = 1; i < kShirtColours; ++i) {
-        const Colours& c = kChoices[i];
+        const Colours& c = kShirtChoices[i];
         files.push_back({"Shirt0" + std::to_string(i), shirt,
                          PaintShirt(c.main, c.second, c.style, uint32_t(int(race) * 100 + i))});
     }

@@ -12,14 +12,16 @@ namespace {
 // The stadiums' names in the text tables, by level number from 1.
 constexpr int kLevelNames = 20200;
 
+// The "players" choices' names in the text tables, from 0 humans; the line under the buttons
+// shows the same words for the choice made.
+constexpr int kPlayerChoices = 10201;
+
 // Labels of these screens, numbered on from the story screens' labels.
-enum Label { kPlayers = 70700, kNoHuman, kOneHuman, kTwoHumans, kTeamOne, kTeamTwo, kLevel, kBack };
+enum Label { kPlayers = 70700, kChosen = 70701, kTeamOne = 70704, kTeamTwo, kLevel, kBack };
 
 const std::pair<int32_t, std::string> kLabels[] = {
     {kPlayers, "Who plays?"},
-    {kNoHuman, "Computer against computer"},
-    {kOneHuman, "One player"},
-    {kTwoHumans, "Two players"},
+    {kChosen, "Last choice:"},
     {kTeamOne, "Choose the home team"},
     {kTeamTwo, "Choose the away team"},
     {kLevel, "Choose the stadium"},
@@ -54,11 +56,11 @@ std::string ButtonImage(const std::string& button, float x, float y)
 std::string Players()
 {
     std::string items = Title(Text(kPlayers));
-    const int labels[] = {kNoHuman, kOneHuman, kTwoHumans};
     for (int n = 0; n < 3; ++n)
-        items += Button("players" + std::to_string(n), Text(labels[n]), 0, 180.0f + 60.0f * n,
+        items += Button("players" + std::to_string(n), Text(kPlayerChoices + n), 0, 180.0f + 60.0f * n,
                         "SetParameter players=" + std::to_string(n) + ";AdvanceMenu select_team_one");
-    items += "  <StaticText position=\"0,400\" text=\"%singlematch_players%\" halign=\"center\"/>\n";
+    items += "  <StaticText position=\"0,400\" text=\"" + Text(kChosen) +
+             " %singlematch_players%\" halign=\"center\"/>\n";
     items += Button("back", Text(kBack), 0, 480, "SetMenu main");
     return PlacedScreen("", R"(OnBack="SetMenu main" selected="players1")", items);
 }

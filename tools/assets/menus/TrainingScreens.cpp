@@ -1,6 +1,7 @@
-// The story leg's training screens: the start, the chosen members before each drill, the
-// points after it, the four drills' results and the member selections. Written as the screen reader takes them:
-// one root, no declaration, mark-up in square brackets, actions joined by ';' alone.
+// The story leg's training screens: the start, the chosen members before each drill, the way
+// on after it, the four drills' results and the member selections. Written as the screen
+// reader takes them: one root, no declaration, mark-up in square brackets, actions joined by
+// ';' alone.
 #include "tools/assets/menus/MenuAssets.h"
 
 #include <cstdio>
@@ -13,7 +14,7 @@ namespace {
 // Labels of these screens, in a block of their own.
 enum Label {
     kTraining = 71100, kChoose, kSave, kBack, kNextDrill, kEarned, kPoints, kOk,
-    kEnergy, kSpeed, kShooting, kKeeper, kDrillMember,
+    kEnergy, kSpeed, kShooting, kKeeper, kDrillMember, kDrillOver,
 };
 
 const std::pair<int32_t, std::string> kLabels[] = {
@@ -30,6 +31,7 @@ const std::pair<int32_t, std::string> kLabels[] = {
     {kShooting, "Shooting"},
     {kKeeper, "Keeper"},
     {kDrillMember, "In this drill"},
+    {kDrillOver, "The drill is over."},
 };
 
 constexpr float kMiddle = 0.0f;
@@ -99,10 +101,11 @@ std::string Load()
     return PlacedScreen("", R"(OnBack="BackToMain" selected="OK")", items);
 }
 
+// After a drill's results: only the way on, so that the points are not shown twice.
 std::string Advance()
 {
     std::string items = Panel(120, 170, 560, 260) + Title(Text(kTraining), 200);
-    items += StaticText(Text(kEarned) + " %add_points% " + Text(kPoints), kMiddle, 270);
+    items += StaticText(Text(kDrillOver), kMiddle, 270);
     items += Button("OK", kOk, 350, "AdvanceTraining");
     return PlacedScreen("", R"(OnBack="AdvanceTraining" selected="OK")", items);
 }

@@ -161,7 +161,8 @@ void AddPlayers(Cast& cast)
 
 void AddDrillAndDebugTexts(Cast& cast)
 {
-    AddText(cast, "TrainingName", "", 400, 50, HudItem::kCenter, false);
+    // Below the row of a drill's try marks, which stand where the match shows its score.
+    AddText(cast, "TrainingName", "", 400, 104, HudItem::kCenter, false);
     AddText(cast, "FullCycles", "0", 20, 50, HudItem::kLeft, false);
     AddText(cast, "CountdownSeconds", "0", 780, 50, HudItem::kRight, false);
     const char* const labels[] = {"Energy", "Speed", "Shooting"};

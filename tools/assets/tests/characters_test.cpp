@@ -8,6 +8,8 @@
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
+#include "text/Font.h"
+#include "tools/assets/common/Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -290,6 +292,71 @@ TEST_F(Staged, KeepersWearTheirOwnShirtAndGloves)
         EXPECT_TRUE(std::filesystem::exists(d + "Shirt00/" + shirt));
         const std::string hands = TextureNames(race)[3] + ".png";
         EXPECT_GE(LargestDifference(CoarseColours(d + "Var00/" + hands, 2), CoarseColours(d + "Var05/" + hands, 2)), 45.0f);
+    }
+}
+
+// The mean colour of a rectangle of a 32-bit image.
+std::array<float, 3> MeanColour(const RwImage& image, int x0, int y0, int x1, int y1)
+{
+    std::array<float, 3> sum{0, 0, 0};
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            for (int c = 0; c < 3; ++c)
+                sum[size_t(c)] += float(image.pixels[y * image.stride + x * 4 + c]);
+    const float count = float((x1 - x0) * (y1 - y0));
+    for (float& channel : sum)
+        channel /= count;
+    return sum;
+}
+
+float Distance(const std::array<float, 3>& a, const std::array<float, 3>& b)
+{
+    return std::fabs(a[0] - b[0]) + std::fabs(a[1] - b[1]) + std::fabs(a[2] - b[2]);
+}
+
+// The options show a shirt choice as a swatch of the "shirts" font: the swatch a player picks
+// has the colour of the shirt his side then wears, for every race; swatch 0, each race's own
+// shirt, holds every race's colour.
+TEST_F(Staged, EachShirtSwatchShowsTheShirtItChooses)
+{
+    constexpr float kSameColour = 45;
+    for (const char* set : kTextureSets) {
+        RwImage* swatches = RwImageRead((project + "misc/fonts/" + set + "/shirts.png").c_str());
+        ASSERT_NE(swatches, nullptr) << set;
+        const std::vector<Glyph> glyphs = Font::ExtractGlyphs(*swatches);
+        ASSERT_EQ(glyphs.size(), size_t(kShirtColours)) << set;
+        // Below the collar: a colour per swatch, and for swatch 0 one per quarter.
+        const auto swatch = [&](const Glyph& g, float from, float to) {
+            const int top = int(g.height / 3);
+            return MeanColour(*swatches, int(g.x + from * g.width), top, int(g.x + to * g.width), int(g.height) - 2);
+        };
+        for (Race race : kRaces) {
+            if (race == Race::Weasel)
+                continue;
+            std::vector<std::array<float, 3>> sleeves;
+            for (int choice = 0; choice < kShirtColours; ++choice) {
+                const std::string path = project + RaceFolder(race) + "/" + set + "/Shirt0" + std::to_string(choice) +
+                                         "/" + ShirtTexture(race) + ".png";
+                RwImage* shirt = RwImageRead(path.c_str());
+                ASSERT_NE(shirt, nullptr) << path;
+                // The sleeves, between the hem and the cuffs, wear the shirt's main colour.
+                sleeves.push_back(MeanColour(*shirt, 0, shirt->height * 83 / 100, shirt->width, shirt->height * 95 / 100));
+                RwImageDestroy(shirt);
+            }
+            for (int choice = 1; choice < kShirtColours; ++choice) {
+                SCOPED_TRACE(std::string(set) + " " + RaceName(race) + " choice " + std::to_string(choice));
+                const auto shown = swatch(glyphs[size_t(choice)], 0.1f, 0.9f);
+                EXPECT_LT(Distance(shown, sleeves[size_t(choice)]), kSameColour);
+                for (int other = 1; other < kShirtColours; ++other)
+                    EXPECT_LE(Distance(shown, sleeves[size_t(choice)]), Distance(shown, sleeves[size_t(other)]));
+            }
+            float nearest = 1e9f;
+            for (int quarter = 0; quarter < 4; ++quarter)
+                nearest = std::min(nearest, Distance(swatch(glyphs[0], (float(quarter) + 0.2f) / 4, (float(quarter) + 0.8f) / 4),
+                                                     sleeves[0]));
+            EXPECT_LT(nearest, kSameColour) << set << " " << RaceName(race) << " own shirt";
+        }
+        RwImageDestroy(swatches);
     }
 }
 

@@ -14,7 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -118,6 +123,66 @@ TEST_F(TextData, BothTablesHoldEveryReferencedTextAsWritten)
         std::stable_sort(written.begin(), written.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         EXPECT_EQ(read, written);
+    }
+}
+
+// The text numbers ("%20901%") a text asks for, with where each stands.
+void CollectTextNumbers(const std::string& text, const std::string& where, std::map<int32_t, std::string>& found)
+{
+    static const std::regex kReference("%([0-9]{1,9})%");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kReference); it != std::sregex_iterator(); ++it)
+        found.emplace(std::stoi((*it)[1].str()), where);
+}
+
+std::string ReadText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The program's own sources, without the tests, the tools and their comment lines.
+void CollectFromCode(std::map<int32_t, std::string>& found)
+{
+    const std::filesystem::path root = TB_SOURCE_DIR;
+    for (const char* folder : {"audio", "characters", "editor", "engine", "framework", "frontend", "input", "match",
+                               "menus", "platform", "scene", "shell", "simulation", "text"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root / folder)) {
+            const std::string path = entry.path().string();
+            const std::string extension = entry.path().extension().string();
+            if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h") ||
+                path.find("/tests/") != std::string::npos)
+                continue;
+            std::istringstream lines(ReadText(entry.path()));
+            for (std::string line; std::getline(lines, line);) {
+                const size_t start = line.find_first_not_of(" \t");
+                if (start != std::string::npos && line.compare(start, 2, "//") != 0)
+                    CollectTextNumbers(line, path, found);
+            }
+        }
+    }
+}
+
+// Every text number the screens, cut-scene scripts, settings and the program ask for is in
+// both tables, so that none reaches the screen as "%NNNNN%" or the missing-text marker.
+TEST_F(TextData, EveryTextNumberAskedForIsInTheTables)
+{
+    std::map<int32_t, std::string> asked;
+    for (const std::string& file : test::ListFiles(test::SharedStage())) {
+        const std::string extension = std::filesystem::path(file).extension().string();
+        if (extension == ".xml" || extension == ".txt")
+            CollectTextNumbers(ReadText(test::SharedStage() + "/" + file), file, asked);
+    }
+    const size_t fromData = asked.size();
+    CollectFromCode(asked);
+    // Both sources are read: a scan that found nothing would pass whatever the tables hold.
+    EXPECT_GT(fromData, 50u);
+    EXPECT_GT(asked.size(), fromData);
+    for (const char* table : {"<PP>\\text.csv", "<PP>\\text_xsxl.csv"}) {
+        SCOPED_TRACE(table);
+        TextManager::DestroyInstance();
+        TextManager::Instance()->LoadTextFile(table);
+        for (const auto& [number, where] : asked)
+            EXPECT_TRUE(TextManager::Instance()->HasText(number)) << "%" << number << "% in " << where;
     }
 }
 

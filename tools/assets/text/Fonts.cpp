@@ -2,6 +2,7 @@
 // charset's glyphs in order on a common baseline, at least three clear columns apart, with
 // gaps inside a glyph bridged by alpha-1 pixels so that each character cuts out as one.
 #include "text/GameText.h"
+#include "tools/assets/characters/Characters.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/text/TextAssets.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -238,18 +240,23 @@ std::string InfoText(const Face& face, const Style& style, const std::string& ch
     return text;
 }
 
-// Eight shirt colours for '0'..'7', as swatches with a collar.
+// The shirt choices '0'..'7' as swatches with a collar, in the main colours of the shirts
+// the players then wear; choice 0, each race's own shirt, in a stripe per race.
 Image Shirts(int scale)
 {
-    static const Rgba colours[8] = {{220, 40, 40, 255},  {40, 80, 220, 255},   {250, 210, 40, 255},
-                                    {40, 170, 70, 255},  {245, 245, 245, 255}, {30, 30, 30, 255},
-                                    {240, 130, 30, 255}, {150, 60, 200, 255}};
-    const int w = 7 * scale, h = 9 * scale;
-    Image image(kGlyphGap + 8 * (w + kGlyphGap), h + 2, {0, 0, 0, 0});
-    for (int i = 0; i < 8; ++i) {
+    const int w = 8 * scale, h = 9 * scale;
+    Image image(kGlyphGap + chars::kShirtColours * (w + kGlyphGap), h + 2, {0, 0, 0, 0});
+    const chars::Race ownShirts[] = {chars::Race::Lizard, chars::Race::Panda, chars::Race::Primate, chars::Race::Rhino};
+    const int stripe = w / static_cast<int>(std::size(ownShirts));
+    for (int i = 0; i < chars::kShirtColours; ++i) {
         const int x = kGlyphGap + i * (w + kGlyphGap);
-        image.FillRect(x, 0, x + w, h, colours[i]);
-        image.FillRect(x + w / 3, 0, x + w - w / 3, scale, Scale(colours[i], 0.6f));
+        const Rgba colour = i == 0 ? Rgba{40, 40, 40, 255} : chars::ShirtChoiceColour(i);
+        image.FillRect(x, 0, x + w, h, colour);
+        if (i == 0)
+            for (size_t r = 0; r < std::size(ownShirts); ++r)
+                image.FillRect(x + static_cast<int>(r) * stripe, 0, x + static_cast<int>(r + 1) * stripe, h,
+                               chars::RaceShirtColour(ownShirts[r]));
+        image.FillRect(x + w / 3, 0, x + w - w / 3, scale, Scale(colour, 0.6f));
     }
     return image;
 }

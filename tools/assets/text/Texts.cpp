@@ -16,7 +16,8 @@ void StoryTexts(Texts& t)
     t.insert(t.end(), {
         {10013, "The Lizards"}, {10014, "The Rhinos"}, {10015, "The Primates"},
         {10016, "The Pandas of the North"}, {10017, "The Desert Lizards"}, {10018, "The Mountain Rhinos"},
-        {10201, "One player"}, {10202, "Two players against each other"}, {10203, "Two players together"},
+        // Who plays a single match, by the "players" choice 0 to 2.
+        {10201, "Computer against computer"}, {10202, "One player"}, {10203, "Two players"},
         {10204, "All-Star Team"},
         {10408, "You have won new players:"}, {10409, "You have won this round before: no new players."},
         {10420, "Round over:"}, {10421, "decided by goals."}, {10423, "decided on penalties."},
