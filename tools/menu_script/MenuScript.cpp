@@ -134,13 +134,13 @@ Step WaitFor(const char* screen)
     return [screen] { return OnScreen(screen); };
 }
 
-Step Choose(const char* item)
+Step Choose(const char* item, SDL_Scancode move)
 {
-    return [item] {
+    return [item, move] {
         if (Menu::Instance()->GetFadeState() != Menu::kShown)
             return false;
         if (Menu::Instance()->GetSelectedItemName() != item) {
-            Press({SDL_SCANCODE_DOWN});
+            Press({move});
             return false;
         }
         Press({SDL_SCANCODE_SPACE});

@@ -36,8 +36,8 @@ bool OnScreen(const char* screen);
 void Press(std::vector<SDL_Scancode> codes);
 
 Step WaitFor(const char* screen);
-// Down until the item is selected, then the select key.
-Step Choose(const char* item);
+// Down (or the key given) until the item is selected, then the select key.
+Step Choose(const char* item, SDL_Scancode move = SDL_SCANCODE_DOWN);
 Step PressKeys(std::vector<SDL_Scancode> codes);
 // The keys go down and up again before the next frame, as a quick tap does.
 Step TapKeys(std::vector<SDL_Scancode> codes);

@@ -329,7 +329,8 @@ void FirstRun()
         Check(Variable("storyteamname") == "Bolts", "the typed name is Bolts");
     }));
     s.push_back(Picture("story_team_select"));
-    s.push_back(Choose("ok"));
+    // Up: down from the field leads into the on-screen keyboard, which keeps up and down.
+    s.push_back(Choose("ok", SDL_SCANCODE_UP));
     s.push_back(WaitFor("leg_display"));
     s.push_back(Picture("leg_display"));
     s.push_back(Do([] {
