@@ -6,7 +6,7 @@
 #include "framework/MainProgram.h"
 #include "platform/Platform.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/ScopedEnv.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -14,7 +14,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -194,23 +193,9 @@ TEST_F(MainFrame, KeysReachTheGameUntilATextFieldOfTheEditorTakesTheKeyboard)
     EXPECT_EQ(std::vector<bool>({before, frame.Filter(key)}), std::vector<bool>({false, true}));
 }
 
-// A window of the size on the offscreen driver (unless the test runs with another); null when
-// none can be made.
-std::unique_ptr<platform::Window> OpenWindow(int width, int height)
-{
-    UseOffscreenDriverUnlessSet();
-    if (!platform::Init())
-        return nullptr;
-    platform::WindowSettings settings;
-    settings.title = "Turfbolt";
-    settings.width = width;
-    settings.height = height;
-    return platform::Window::Create(settings);
-}
-
 TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARenderWindowNotAtAll)
 {
-    auto window = OpenWindow(320, 240);
+    platform::Window* window = OffscreenWindow(320, 240);
     ASSERT_TRUE(window);
     DebugWindows debugWindows;
     struct Refusing : Host {
@@ -230,14 +215,14 @@ TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARende
     }
     hooked.push_back(platform::GetPresentHook() != nullptr);
     EXPECT_EQ(hooked, (std::vector<bool>{false, false, true, true, false}));
-    window.reset();
+    CloseOffscreenWindow();
 }
 
 // A window's title dragged with the mouse events alone: SDL's own idea of the pointer stays
 // where the button went down, as an X server's does while the button holds the pointer.
 TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
 {
-    auto window = OpenWindow(640, 480);
+    platform::Window* window = OffscreenWindow(640, 480);
     ASSERT_TRUE(window);
     DebugWindows debugWindows;
     Host host;
@@ -272,7 +257,7 @@ TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
     send(SDL_MOUSEBUTTONUP, title.x + 60, title.y + 40);
     EXPECT_EQ(std::vector<float>({panel->Pos.x - start.x, panel->Pos.y - start.y}), std::vector<float>({60, 40}));
     frame.Destroy();
-    window.reset();
+    CloseOffscreenWindow();
     std::filesystem::remove(positions);
 }
 
