@@ -15,8 +15,8 @@ public:
     // a burst of them one by one.
     static constexpr uint8_t kMaxWaiting = 4;
 
-    // A down that finds the button up is a press; a repeated down is not. Indices >= N are
-    // ignored.
+    // A down that finds the button up is a press; a repeated down is not. Here and in Up and
+    // SetNow, indices >= N are ignored.
     void Down(size_t i)
     {
         if (i >= N)
@@ -31,7 +31,11 @@ public:
             m_now.reset(i);
     }
     // What a poll of the device reads now; its presses come through Down.
-    void SetNow(size_t i, bool down) { down ? m_now.set(i) : m_now.reset(i); }
+    void SetNow(size_t i, bool down)
+    {
+        if (i < N)
+            m_now.set(i, down);
+    }
 
     // The next frame: a waiting press shows (after an up frame when needed), else the button
     // as it is now.

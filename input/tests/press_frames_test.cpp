@@ -49,6 +49,8 @@ TEST(PressFramesTest, ButtonsOutsideTheSetAreIgnored)
 {
     PressFrames<2> buttons;
     buttons.Down(2);
+    buttons.SetNow(2, true);
+    buttons.Up(2);
     buttons.Update();
     EXPECT_FALSE(buttons.IsDown(2) || buttons.IsHeld(2) || buttons.IsWaiting(2));
     EXPECT_TRUE(buttons.Frame().none());
