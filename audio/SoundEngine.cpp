@@ -289,6 +289,13 @@ void SoundEngine::RemoveAudioEvent(const std::string& name)
     m_events.erase(it);
 }
 
+void SoundEngine::ClearAudioEvents()
+{
+    while (!m_events.empty())
+        RemoveAudioEvent(m_events.begin()->first);
+    m_aliases.clear();
+}
+
 const std::vector<std::string>* SoundEngine::GetAlias(const std::string& name) const
 {
     auto it = m_aliases.find(name);

@@ -67,6 +67,9 @@ public:
     // (warned) when the name is taken.
     bool AddAudioEvent(const std::string& name, const AudioEvent* events, int count);
     void RemoveAudioEvent(const std::string& name);
+    // Forgets every event and alias, with the voices playing them: the game state loads its
+    // events afresh at each start.
+    void ClearAudioEvents();
     // The variant names of an alias, or null.
     const std::vector<std::string>* GetAlias(const std::string& name) const;
     int GetEventCount() const { return int(m_events.size()); }

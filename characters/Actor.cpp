@@ -12,6 +12,7 @@
 #include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
+#include "scene/GameElements.h"
 #include "scene/ParticleSystem.h"
 #include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
@@ -334,14 +335,10 @@ void Actor::PlaceClump(int headBone)
 
 void Actor::FindParticleSystems()
 {
-    m_actorParticles = m_groundParticles = nullptr;
-    if (Cast* objects = CastManager::Instance()->GetCast("objects")) {
-        const std::string name = "actor_particles_" + (m_listener ? m_listener->GetParticleName() : std::string());
-        if (CastMember* member = objects->FindByName(name.c_str()))
-            m_actorParticles = dynamic_cast<ParticleSystem*>(member->object);
-        if (CastMember* member = objects->FindByName("ground_particles"))
-            m_groundParticles = dynamic_cast<ParticleSystem*>(member->object);
-    }
+    const Cast* objects = CastManager::Instance()->GetCast("objects");
+    const std::string name = "actor_particles_" + (m_listener ? m_listener->GetParticleName() : std::string());
+    m_actorParticles = GeParticleSystem::FindIn(objects, name.c_str());
+    m_groundParticles = GeParticleSystem::FindIn(objects, "ground_particles");
     m_particleLookUp = false;
 }
 

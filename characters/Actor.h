@@ -29,7 +29,7 @@ public:
     virtual void OnActionEvent(const CharacterActionEvent& event) = 0;
     // The actor was knocked over by the cause in a way the rules call a foul.
     virtual void OnStrike(Actor& cause) = 0;
-    // The name the actor's particle system is kept under: its variation's.
+    // The name the actor's particle system is kept under: its variation's display name.
     virtual std::string GetParticleName() const { return ""; }
 };
 

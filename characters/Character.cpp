@@ -158,7 +158,7 @@ void Character::Render()
     }
 }
 
-std::string Character::GetParticleName() const { return m_variation->GetKeyName(); }
+std::string Character::GetParticleName() const { return m_variation->GetDisplayName(); }
 
 bool Character::IsOnFirstSide() const { return m_team && m_team->IsFirstSide(); }
 

@@ -95,6 +95,7 @@ void CharacterAction::Serialize(Serializer& serializer, const char* descriptor)
     serializer.SerializeInt("Number of events", &count);
     if (serializer.IsReading()) {
         m_events.clear();
+        count = serializer.BoundListCount("CharacterAction::Serialize", "Number of events", count);
         for (int32_t i = 0; i < count; ++i) {
             CharacterActionEvent event;
             serializer.SerializeObject("Event", &event);

@@ -139,8 +139,11 @@ void CharacterRace::CreateAll(int32_t gameSize, OwnedObjects& owner)
 {
     Cast* cast = CastManager::Instance()->CreateCast("Characters");
     for (const char* name : kRaceNames) {
-        if (!RaceInGame(name, gameSize))
+        if (!RaceInGame(name, gameSize)) {
+            // The character file describes every race; this size does without some.
+            cast->LeaveOut("Races|" + std::string(name));
             continue;
+        }
         auto race = std::make_unique<CharacterRace>(name, SoundNamesOf(name));
         cast->AddMember(race.get(), ("Races|" + std::string(name)).c_str(), false);
         owner.push_back(std::move(race));

@@ -39,7 +39,9 @@ void TeamDescription::Serialize(Serializer& serializer, const char* descriptor)
     auto count = static_cast<int32_t>(m_members.size());
     serializer.SerializeInt("Number of characters", &count);
     if (serializer.IsReading())
-        m_members.assign(static_cast<size_t>(std::max(count, 0)), Member{});
+        m_members.assign(
+            static_cast<size_t>(serializer.BoundListCount("TeamDescription::Serialize", "Number of characters", count)),
+            Member{});
     for (Member& member : m_members) {
         serializer.BeginSection("CharacterDescription", "Unknown");
         serializer.SerializeString("Character Variation", &member.variation);

@@ -7,6 +7,7 @@
 #include "framework/Quaternion.h"
 #include "framework/Vector.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -126,6 +127,12 @@ void AsciiSerializer::Parse()
     }
     if (!done && depth > 0)
         Warn("AsciiSerializer::Parse: the text ends inside %d open section(s)\n", depth);
+    m_lines = lineNumber;
+}
+
+int32_t AsciiSerializer::GetListCapacity() const
+{
+    return std::min(m_lines, kMaxListItems);
 }
 
 void AsciiSerializer::ParseLine(const char* line, int lineNumber, int& current, int& depth, bool& done)

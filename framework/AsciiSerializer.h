@@ -48,6 +48,8 @@ public:
     void BeginSection(const char* type, const char* instance) override;
     void EndSection() override;
     bool HasSection(const char* type, const char* instance) const override;
+    // The table's lines: no list in it can have more items.
+    int32_t GetListCapacity() const override;
 
 private:
     struct Entry {
@@ -90,6 +92,7 @@ private:
     bool m_writing;
     int m_depth = 0;  // writing: open sections
     int m_warnings = 0;
+    int32_t m_lines = 0;  // reading: the table lines read
     std::string m_anyInstance;
 
     std::vector<Section> m_sections;  // reading: [0] holds what stands outside any section

@@ -255,6 +255,10 @@ public:
             }
         }
 
+        // An empty file (a save cut off at its start) is as damaged as a broken one.
+        if (markers.empty() && HasFixedMember())
+            Problem("LoadSettings: %s holds no object; the cast keeps its values\n", m_file);
+
         for (size_t k = 0; k < markers.size(); ++k) {
             const size_t marker = markers[k];
             const size_t previousEnd = k == 0 ? 0 : markers[k - 1] + 1;
@@ -363,7 +367,8 @@ private:
         } else if (kind == Kind::Object) {
             CastMember* member = FindMember(name);
             if (!member) {
-                Problem("LoadSettings: Object %s not found\n", name.c_str());
+                if (!m_cast.IsLeftOut(name))
+                    Problem("LoadSettings: Object %s not found\n", name.c_str());
                 return;
             }
             object = member->object;
@@ -401,6 +406,15 @@ private:
             if (m_indexed)
                 m_index.emplace(member->name, member);
         }
+    }
+
+    // A member the file is there to describe; dynamic ones come and go with their files.
+    bool HasFixedMember() const
+    {
+        for (int i = 0; i < m_cast.GetMemberCount(); ++i)
+            if (!m_cast.GetMember(i)->dynamic)
+                return true;
+        return false;
     }
 
     CastMember* TakeEarlierDynamic(const std::string& name)

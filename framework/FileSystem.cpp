@@ -119,6 +119,15 @@ void SyncFolder(const std::string& folder)
 
 thread_local FolderSyncBatch* t_folderSyncBatch = nullptr;
 
+// A name made, replaced or removed in the folder: on disk with the folder, and listed anew.
+void NoteFolderChanged(const std::string& folder)
+{
+    if (!FolderSyncBatch::Defer(folder))
+        SyncFolder(folder);
+    if (FileSystem::Exists())
+        FileSystem::Instance()->InvalidateDiskCache(folder);
+}
+
 // A file on disk opened for reading. In text mode ("r") a carriage return before a line
 // feed is dropped, as the data files were written on a platform that stores line ends so.
 class DiskReadFile : public File {
@@ -317,10 +326,7 @@ public:
             LogError("FileSystem: could not store %s: %s\n", m_target.c_str(), std::strerror(error));
             return false;
         }
-        if (!FolderSyncBatch::Defer(m_folder))
-            SyncFolder(m_folder);
-        if (FileSystem::Exists())
-            FileSystem::Instance()->InvalidateDiskCache(m_folder);
+        NoteFolderChanged(m_folder);
         m_stored = true;
         return true;
     }
@@ -618,6 +624,39 @@ bool FileSystem::ReadAll(const char* name, std::vector<uint8_t>& out)
         out.resize(file->Read(out.data(), out.size()));
     }
     Close(file);
+    return true;
+}
+
+bool FileSystem::Rename(const char* from, const char* to)
+{
+    if (!from || !to)
+        return false;
+    std::string source, target, folder;
+    m_impl->Resolve(ExpandAliases(from), false, source, nullptr);
+    if (!m_impl->Resolve(ExpandAliases(to), true, target, &folder))
+        return false;
+    if (rename(source.c_str(), target.c_str()) != 0) {
+        LogError("FileSystem::Rename: could not rename %s to %s: %s\n", source.c_str(), target.c_str(),
+                 std::strerror(errno));
+        return false;
+    }
+    NoteFolderChanged(FolderKey(folder));
+    return true;
+}
+
+bool FileSystem::Remove(const char* name)
+{
+    if (!name)
+        return false;
+    std::string path, folder;
+    m_impl->Resolve(ExpandAliases(name), false, path, &folder);
+    if (unlink(path.c_str()) != 0) {
+        if (errno == ENOENT)
+            return true;
+        LogError("FileSystem::Remove: could not remove %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    NoteFolderChanged(FolderKey(folder));
     return true;
 }
 

@@ -45,6 +45,13 @@ public:
     // Closes and deletes the file; returns the close result. Null is allowed.
     bool Close(File* file);
 
+    // Renames a disk file over another name (aliases expanded) in one step: the old file of
+    // that name goes. False (logged) when it could not be renamed; both names are then as
+    // they were.
+    bool Rename(const char* from, const char* to);
+    // Removes a disk file; true when it is gone or was never there, false (logged) otherwise.
+    bool Remove(const char* name);
+
     // True when the name (aliases expanded) is in the archive or on disk.
     bool FileExists(const char* name) const;
     bool ExistsOnDisk(const char* name) const;

@@ -38,4 +38,14 @@ public:
     // An editor hint for the entries that follow ("popup", "angle", "combobox [a][b]")
     // or the signal "changed". Files carry no hints.
     virtual void SerializeButton(const char* option, const char* second);
+
+    // Reading: the most list items the input can describe, as each item takes at least one
+    // line of a table; inputs that are not files allow kMaxListItems.
+    virtual int32_t GetListCapacity() const;
+    // Reading: a count read under the key that sizes a list, brought within 0 and
+    // GetListCapacity, so that a damaged count never asks for billions of items; a count
+    // outside is logged under the owner ("Class::Method"). Writing: the count unchanged.
+    int32_t BoundListCount(const char* owner, const char* key, int32_t count) const;
+
+    static constexpr int32_t kMaxListItems = 1 << 16;
 };

@@ -478,6 +478,9 @@ void MatchPeriod::StartCornerOrKeeperKick(const Ball::OutOfBoundsFar& record)
     } else {
         // Without a last toucher the side that defends the line kicks.
         const bool attacking = touchingTeam ? SideOf(touchingTeam) != 0 : TeamOf(0).IsFirstSide() == record.left;
+        if (!touchingTeam)
+            LogWarning("MatchPeriod::StartCornerOrKeeperKick: ball out with no last toucher; side %d kicks\n",
+                       attacking ? 0 : 1);
         setPiece = RestartKicks::CreateKeeperKick(attacking, record.negativeSide);
         ShowBanner("message_goalkick", kBannerSeconds);
     }

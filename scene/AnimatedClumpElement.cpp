@@ -76,7 +76,7 @@ void AnimatedClumpElement::SerializeAnimations(Serializer& serializer)
 {
     auto count = static_cast<int32_t>(m_animationNames.size());
     serializer.SerializeInt("anim count", &count);
-    count = std::max(count, 0);
+    count = serializer.BoundListCount("AnimatedClumpElement::Serialize", "anim count", count);
     if (static_cast<size_t>(count) != m_animationNames.size())
         serializer.SerializeButton("changed", "");
     m_animationNames.resize(static_cast<size_t>(count));

@@ -190,7 +190,7 @@ void Lensflares::Serialize(Serializer& serializer, const char* descriptor)
     serializer.SerializeVector3("Light Position", &m_position);
     int32_t count = static_cast<int32_t>(m_flares.size());
     serializer.SerializeInt("count", &count);
-    count = std::max(count, 0);
+    count = serializer.BoundListCount("Lensflares::Serialize", "count", count);
     if (static_cast<size_t>(count) != m_flares.size()) {
         m_flares.resize(static_cast<size_t>(count));
         serializer.SerializeButton("changed", "");
@@ -232,7 +232,7 @@ void Lensflares::Render()
     m_drawn = 0;
     RwGraphics* graphics = RwGraphics::Instance();
     Camera* camera = graphics->GetCamera();
-    if (!camera || !graphics->GetWorld())
+    if (!camera)
         return;
     const Vector3 eye = graphics->GetCameraPosition();
     if (Raycaster::Instance()->RayTest(eye, m_position) > 0.0f)

@@ -261,6 +261,16 @@ void GeParticleSystem::Serialize(Serializer& serializer, const char* descriptor)
     }
 }
 
+ParticleSystem* GeParticleSystem::FindIn(const Cast* cast, const char* name)
+{
+    const CastMember* member = cast ? cast->FindByName(name) : nullptr;
+    if (!member)
+        return nullptr;
+    if (auto* element = dynamic_cast<GeParticleSystem*>(member->object))
+        return element->GetParticleSystem();
+    return dynamic_cast<ParticleSystem*>(member->object);
+}
+
 void GeParticleSystem::SetPosition(const Vector3& position)
 {
     m_position = position;

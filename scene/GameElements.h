@@ -133,6 +133,9 @@ public:
     void ResetStatus() override;
 
     virtual ParticleSystem* GetParticleSystem() { return m_system.get(); }
+    // The particle system filed under the name in the cast: a member that is one, or the one a
+    // placed element wraps (levels place them as elements). Null when there is none.
+    static ParticleSystem* FindIn(const Cast* cast, const char* name);
 
     // Where the player's graphics quality comes from (the game parameters sit above the
     // scene); null reads as medium, the parameters' default.

@@ -444,7 +444,7 @@ void SerializeMaterialActions(Serializer& serializer, ActionList& actions)
     auto count = static_cast<int32_t>(actions.size());
     serializer.SerializeInt("Actions Count", &count);
     if (serializer.IsReading())
-        ResizeActions(actions, count);
+        ResizeActions(actions, serializer.BoundListCount("SerializeMaterialActions", "Actions Count", count));
 
     for (size_t i = 0; i < actions.size(); ++i) {
         serializer.SerializeButton("hide", "");

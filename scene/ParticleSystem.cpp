@@ -16,6 +16,9 @@ REGISTER_FACTORY(RenderObjects, ParticleSystem);
 namespace {
 
 constexpr int kMaxSamples = 64;
+// Far beyond any effect's need; a damaged table's limit would otherwise let one fast emitter
+// make particles until memory runs out.
+constexpr int32_t kMaxLiveParticles = 1 << 14;
 // A particle dies when its animation passes the last frame of a 4 x 4 sheet.
 constexpr float kLastFrame = 15.0f;
 
@@ -129,6 +132,10 @@ void ParticleSystem::Serialize(Serializer& serializer, const char* descriptor)
     serializer.BeginSection("Particle System", descriptor);
     serializer.SerializeBool("Automatic generate particles", &m_automatic);
     serializer.SerializeInt("Max. Particles", &m_maxParticles);
+    if (m_maxParticles > kMaxLiveParticles) {
+        LogWarning("ParticleSystem::Serialize: Max. Particles %d read as %d\n", m_maxParticles, kMaxLiveParticles);
+        m_maxParticles = kMaxLiveParticles;
+    }
     serializer.SerializeFloat("Emitter Speed", &m_emitterSpeed);
     if (m_factory) {
         serializer.SerializeButton("popup", "");
@@ -165,11 +172,7 @@ void ParticleSystem::SerializeActions(Serializer& serializer)
     serializer.SerializeButton("hide", "");
     auto count = static_cast<int32_t>(m_actions.size());
     serializer.SerializeInt("Actions Count", &count);
-    if (count < 0) {
-        LogWarning("ParticleSystem::Serialize: Actions Count %d read as 0\n", count);
-        count = 0;
-    }
-    ResizeActions(count);
+    ResizeActions(serializer.BoundListCount("ParticleSystem::Serialize", "Actions Count", count));
 
     serializer.SerializeButton("section popup", "");
     serializer.BeginSection("Actions", "");

@@ -29,8 +29,11 @@ const char* const kVersion = "1.0g";
 const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kConfigFile = "data\\pc\\config.txt";
 const char* const kUserFile = "Data\\SaveGames\\user.txt";
+const char* const kLogFile = "data\\log.txt";
 constexpr int kFallbackWidth = 800;
 constexpr int kFallbackHeight = 600;
+// Beyond any display; a larger side would ask for a window and buffers no machine has.
+constexpr int kMaxScreenSide = 16384;
 
 void LogBanner()
 {
@@ -92,6 +95,8 @@ Resolution SelectResolution(int index)
 bool CMainApp::InitInstance()
 {
     Debug::Instance()->Initialise();
+    // First: a fatal start-up error shows its box through it.
+    platform::InstallMessageBoxHandler();
     m_debugWindows = std::make_unique<DebugWindows>();
     LogBanner();
     GeParticleSystem::SetQualitySource([] { return GameParameters::Instance()->quality; });
@@ -102,7 +107,10 @@ bool CMainApp::InitInstance()
     m_startDirectory = std::string(directory) + "/";
     LogMessage("Starting in directory %s\n", m_startDirectory.c_str());
 
-    FileSystem::Instance()->AddDataFile(kDataFile, false);
+    // Without its data the game has nothing to show: it ends, saying why, instead of an empty window.
+    if (!FileSystem::Instance()->AddDataFile(kDataFile, false))
+        LogFatalError("CMainApp::InitInstance: the data file %s cannot be used (see %s); the game cannot start.\n",
+                      kDataFile, kLogFile);
 
     SettingsManager* settings = SettingsManager::Instance();
     settings->LoadSettings(kConfigFile);
@@ -116,7 +124,7 @@ bool CMainApp::InitInstance()
         width = size.width;
         height = size.height;
     }
-    if (width <= 0 || height <= 0) {
+    if (width <= 0 || height <= 0 || width > kMaxScreenSide || height > kMaxScreenSide) {
         LogWarning("CMainApp::InitInstance: no usable screen size (%d x %d) in %s; using %d x %d\n", width,
                    height, kConfigFile, kFallbackWidth, kFallbackHeight);
         width = kFallbackWidth;
@@ -135,7 +143,9 @@ bool CMainApp::InitInstance()
     shell_input::Init();
 
     if (!MainProgram::Instance()->Init())
-        LogMessage("CMainApp::InitInstance: the game state is missing; running with no state\n");
+        LogFatalError("CMainApp::InitInstance: the game state is missing from the data (see %s); the game cannot "
+                      "start.\n",
+                      kLogFile);
     return true;
 }
 
@@ -143,7 +153,6 @@ bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
 {
     if (!platform::Init())
         LogFatalError("CMainApp::InitInstance: the platform layer cannot start.\n");
-    platform::InstallMessageBoxHandler();
 
     // Full screen is entered by the renderer through its video mode; the window opens
     // plain at the render size.

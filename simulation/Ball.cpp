@@ -9,6 +9,7 @@
 #include "match/settings/GameSettings.h"
 #include "match/settings/LevelSettings.h"
 #include "scene/Clump.h"
+#include "scene/GameElements.h"
 #include "scene/ParticleSystem.h"
 #include "scene/ProjectedShadow.h"
 #include "simulation/BallToucher.h"
@@ -290,10 +291,7 @@ void Ball::UpdateShadow()
 void Ball::UpdateParticles(float dt)
 {
     if (m_particleRefresh) {
-        m_particles = nullptr;
-        if (Cast* objects = CastManager::Instance()->GetCast("objects"))
-            if (CastMember* member = objects->FindByName("ball_particles"))
-                m_particles = dynamic_cast<ParticleSystem*>(member->object);
+        m_particles = GeParticleSystem::FindIn(CastManager::Instance()->GetCast("objects"), "ball_particles");
         m_particleRefresh = false;
     }
     if (m_particles) {

@@ -218,6 +218,22 @@ void BreakLines(std::vector<TextRecord>& records, float areaWidth)
     }
 }
 
+// The part of the glyph inside the clip, its texture rectangle cut by the same shares; false
+// when no part is.
+bool ClipGlyph(const TextRect& clip, TextDisplay::GlyphRect& glyph)
+{
+    const TextRect& r = glyph.screen;
+    const float left = std::max(r.x, clip.x), right = std::min(r.x + r.width, clip.x + clip.width);
+    const float top = std::max(r.y, clip.y), bottom = std::min(r.y + r.height, clip.y + clip.height);
+    if (right <= left || bottom <= top)
+        return false;
+    const float u = glyph.uv.width / r.width, v = glyph.uv.height / r.height;
+    glyph.uv = TextRect{glyph.uv.x + (left - r.x) * u, glyph.uv.y + (top - r.y) * v, (right - left) * u,
+                        (bottom - top) * v};
+    glyph.screen = TextRect{left, top, right - left, bottom - top};
+    return true;
+}
+
 }  // namespace
 
 TextDisplay::TextDisplay()
@@ -397,7 +413,9 @@ void TextDisplay::PlaceWord(std::vector<GlyphRect>& out, const std::string& word
         return;
     const float sx = m_attributes.scaleX * m_globalScaleX, sy = m_attributes.scaleY * m_globalScaleY;
     font->WalkGlyphs(word, sx, x, [&](float pen, const TextRect& size, const TextRect& uv) {
-        out.push_back(GlyphRect{TextRect{pen, y, size.width * sx, size.height * sy}, uv});
+        GlyphRect glyph{TextRect{pen, y, size.width * sx, size.height * sy}, uv};
+        if (!m_clip || ClipGlyph(*m_clip, glyph))
+            out.push_back(glyph);
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,8 @@ public:
         TextRect screen;
         TextRect uv;
     };
-    // The rectangles DrawWord draws for a word at (x, y) in the current attributes.
+    // The rectangles DrawWord draws for a word at (x, y) in the current attributes, cut to
+    // the clip.
     void PlaceWord(std::vector<GlyphRect>& out, const std::string& word, float x, float y) const;
     // Draws one word at (x, y) in the current attributes.
     void DrawWord(const std::string& word, float x, float y) const;
@@ -87,6 +89,10 @@ public:
     // wider than it break.
     void SetArea(const TextRect& area) { m_area = area; }
     const TextRect& GetArea() const { return m_area; }
+    // Until ClearClip, glyphs show only inside the rectangle (screen pixels), their texture
+    // cut to match; at first nothing is clipped.
+    void SetClip(const TextRect& clip) { m_clip = clip; }
+    void ClearClip() { m_clip.reset(); }
     void SetHorizontalAlign(int32_t align) { m_horizontalAlign = align; }
     int32_t GetHorizontalAlign() const { return m_horizontalAlign; }
     void SetVerticalAlign(int32_t align) { m_verticalAlign = align; }
@@ -106,6 +112,7 @@ private:
     int32_t m_horizontalAlign = kAlignLeft;
     int32_t m_verticalAlign = kAlignTop;
     TextRect m_area;
+    std::optional<TextRect> m_clip;
     float m_globalScaleX = 1.0f, m_globalScaleY = 1.0f;
     std::map<std::string, const Font*> m_fonts;
 };

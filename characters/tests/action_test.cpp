@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,28 @@ void Serialize(Object& object, const char* path, bool writing)
     object.Serialize(*serializer, "Action");
     serializer.reset();
     EXPECT_TRUE(FileSystem::Instance()->Close(file) || !writing) << path;
+}
+
+std::string ReadText(const char* path)
+{
+    std::string text;
+    File* file = FileSystem::Instance()->OpenRead(path);
+    EXPECT_NE(file, nullptr) << path;
+    if (!file)
+        return text;
+    char buffer[256];
+    for (size_t n; (n = file->Read(buffer, sizeof(buffer))) > 0;)
+        text.append(buffer, n);
+    FileSystem::Instance()->Close(file);
+    return text;
+}
+
+void WriteText(const char* path, const std::string& text)
+{
+    File* out = FileSystem::Instance()->OpenWrite(path);
+    ASSERT_NE(out, nullptr) << path;
+    out->Write(text.data(), text.size());
+    ASSERT_TRUE(FileSystem::Instance()->Close(out)) << path;
 }
 
 }  // namespace
@@ -128,20 +151,11 @@ TEST(CharacterActionTest, TheTableRoundTripsAndCreateNewEventAddsOneUnfiredConta
 
     // The editor's switch comes back set once.
     {
-        File* file = FileSystem::Instance()->OpenRead("action.txt");
-        ASSERT_NE(file, nullptr);
-        std::string text;
-        char buffer[256];
-        for (size_t n; (n = file->Read(buffer, sizeof(buffer))) > 0;)
-            text.append(buffer, n);
-        FileSystem::Instance()->Close(file);
+        std::string text = ReadText("action.txt");
         const size_t at = text.find("Create new event?");
         ASSERT_NE(at, std::string::npos);
         text.replace(text.find('0', at), 1, "1");
-        File* out = FileSystem::Instance()->OpenWrite("edited.txt");
-        ASSERT_NE(out, nullptr);
-        out->Write(text.data(), text.size());
-        ASSERT_TRUE(FileSystem::Instance()->Close(out));
+        WriteText("edited.txt", text);
     }
     CharacterAction edited;
     Serialize(edited, "edited.txt", false);
@@ -149,6 +163,24 @@ TEST(CharacterActionTest, TheTableRoundTripsAndCreateNewEventAddsOneUnfiredConta
     EXPECT_EQ(edited.GetEvents()[2].type, 2);
     EXPECT_EQ(edited.GetEvents()[2].time, -1.0f);
     EXPECT_TRUE(Fired(edited, -100.0f, 100.0f) == (Names{"End Action", "Save", "Save Prepare"}));
+}
+
+TEST(CharacterActionTest, AHugeEventCountReadsNoMoreEventsThanTheTableHasLines)
+{
+    CharacterAction written;
+    written.GetEvents() = {{3, 0.25f}};
+    Serialize(written, "action.txt", true);
+    std::string text = ReadText("action.txt");
+    const std::string key = "\"Number of events\" 1";
+    ASSERT_NE(text.find(key), std::string::npos);
+    text.replace(text.find(key), key.size(), "\"Number of events\" 2000000000");
+    WriteText("huge.txt", text);
+    CharacterAction read;
+    LogCapture log;
+    Serialize(read, "huge.txt", false);
+    EXPECT_LE(read.GetEvents().size(), static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
+    EXPECT_EQ(read.GetEvents()[0].type, 3);
+    EXPECT_EQ(log.Count("Number of events 2000000000 is more than the table can hold"), 1) << log.Text();
 }
 
 TEST(CharacterActionTest, SaveContactTakesTheSaveOrDeflectTimeAndKeepsItWithoutARate)

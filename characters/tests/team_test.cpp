@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -271,6 +274,20 @@ TEST(TeamDescriptionTest, ReadsItsMembersAndFilesItsTeamName)
     // Written with no members, read back with none.
     EXPECT_TRUE(static_cast<TeamDescription&>(*owned[0]).GetMembers().empty());
     EXPECT_EQ(TeamDescription::KeyOfTeamName("Lagoon"), "Lizard01");
+
+    // A damaged count makes no more members than the file has lines, and the load says so.
+    std::stringstream text;
+    text << std::ifstream("teams.txt").rdbuf();
+    std::string damaged = text.str();
+    const std::string key = "\"Number of characters\" 2";
+    ASSERT_NE(damaged.find(key), std::string::npos);
+    damaged.replace(damaged.find(key), key.size(), "\"Number of characters\" 2000000000");
+    std::ofstream("teams.txt") << damaged;
+    LogCapture log;
+    EXPECT_FALSE(LoadSettings(teams, "teams.txt"));
+    EXPECT_LE(lizards->GetMembers().size(), static_cast<size_t>(std::count(damaged.begin(), damaged.end(), '\n')));
+    EXPECT_EQ(lizards->GetMembers()[1].variation, "LizardPl00");
+    EXPECT_EQ(log.Count("Number of characters 2000000000 is more than the table can hold"), 1) << log.Text();
     for (const auto& object : owned)
         teams->RemoveMember(object.get());
 }

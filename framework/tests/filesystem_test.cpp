@@ -326,3 +326,36 @@ TEST_F(AtomicWriteTest, FailedWritesAreReportedAndKeepTheOldFileAndBinaryWritesS
     EXPECT_EQ(fsys::status(Path("data.bin")).permissions() & fsys::perms::all,
               fsys::perms::owner_read | fsys::perms::owner_write);
 }
+
+namespace {
+
+// A file renamed over another takes its place whole, names matched without regard to case;
+// removing what is not there is no failure, and what cannot be done leaves both names.
+TEST_F(AtomicWriteTest, RenameReplacesInOneStepAndRemoveForgetsWhatIsGone)
+{
+    ASSERT_TRUE(WriteThroughLayer(Dir("Saves\\career.txt"), "old\n"));
+    ASSERT_TRUE(WriteThroughLayer(Dir("Saves\\career.txt.new"), "new\n"));
+    EXPECT_TRUE(fs()->ExistsOnDisk(Dir("saves\\CAREER.txt").c_str()));  // listed before the rename
+    EXPECT_TRUE(fs()->Rename(Dir("SAVES\\career.txt.new").c_str(), Dir("saves\\Career.txt").c_str()));
+    EXPECT_EQ(ReadRaw(Path("Saves/career.txt")), "new\n");
+    EXPECT_EQ(Entries(Path("Saves")), (std::set<std::string>{"career.txt"}));
+    EXPECT_FALSE(fs()->ExistsOnDisk(Dir("Saves\\career.txt.new").c_str()));
+
+    LogCapture log;
+    fsys::create_directories(Path("Saves/taken/inside"));  // a folder where the file should go
+    ASSERT_TRUE(WriteThroughLayer(Dir("Saves\\other.txt"), "other\n"));
+    EXPECT_FALSE(fs()->Rename(Dir("Saves\\other.txt").c_str(), Dir("Saves\\taken").c_str()));
+    EXPECT_FALSE(fs()->Rename(Dir("Saves\\missing.txt").c_str(), Dir("Saves\\career.txt").c_str()));
+    EXPECT_EQ(log.Count("FileSystem::Rename: could not rename"), 2);
+    EXPECT_EQ(ReadRaw(Path("Saves/other.txt")), "other\n");
+    EXPECT_EQ(ReadRaw(Path("Saves/career.txt")), "new\n");
+
+    EXPECT_TRUE(fs()->Remove(Dir("saves\\OTHER.txt").c_str()));
+    EXPECT_FALSE(fs()->ExistsOnDisk(Dir("Saves\\other.txt").c_str()));
+    EXPECT_TRUE(fs()->Remove(Dir("Saves\\other.txt").c_str()));
+    EXPECT_FALSE(fs()->Remove(Dir("Saves\\taken").c_str()));
+    EXPECT_EQ(log.Count("FileSystem::Remove: could not remove"), 1);
+    EXPECT_EQ(Entries(Path("Saves")), (std::set<std::string>{"career.txt", "taken"}));
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include "framework/Vector.h"
 #include "support/StringFile.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/NullSerializer.h"
 
 #include <gtest/gtest.h>
 
@@ -302,6 +303,38 @@ TEST(AsciiSerializerTest, WritingMendsLineBreaksAndReportsWhatItCannotDo)
     AsciiSerializer(nullptr, true).SerializeObject("p", &player);
     EXPECT_EQ(player.number, 5);
     EXPECT_EQ(log.Count("AsciiSerializer::AsciiSerializer: no file to"), 2);
+}
+
+TEST(AsciiSerializerTest, AListCountIsKeptWithinWhatTheTableCanHold)
+{
+    // Four table lines (reading ends at the closing brace): no list in them has more items.
+    const std::string table = "[Squad] \"s\"\n{\n \"num players\" 2\n}\nmore after the table\n";
+    struct Case {
+        int32_t count;
+        int32_t read;
+        const char* warning;  // empty: none
+    };
+    const Case cases[] = {
+        {2, 2, ""},
+        {4, 4, ""},
+        {5, 4, "***WARNING: Squad::Serialize: num players 5 is more than the table can hold; read as 4\n"},
+        {2000000000, 4,
+         "***WARNING: Squad::Serialize: num players 2000000000 is more than the table can hold; read as 4\n"},
+        {-3, 0, "***WARNING: Squad::Serialize: num players -3 read as 0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        MemoryFile file = TextFile(table);
+        AsciiSerializer reader(&file, false);
+        LogCapture log;
+        EXPECT_EQ(reader.BoundListCount("Squad::Serialize", "num players", c.count), c.read);
+        EXPECT_EQ(log.Text(), c.warning);
+    }
+    StringFile out;
+    EXPECT_EQ(AsciiSerializer(&out, true).BoundListCount("Squad::Serialize", "num players", -3), -3);
+    // What is not a file cannot tell, and allows a generous list.
+    NullSerializer dialog(false);
+    EXPECT_EQ(dialog.BoundListCount("Squad::Serialize", "num players", 1 << 30), Serializer::kMaxListItems);
 }
 
 namespace outer::inner {

@@ -89,3 +89,9 @@ void MenuCommandCall::SetSuccessor(State* next)
     menu.SetNext(next);
     switched = true;
 }
+
+void MenuCommandCall::Stop(const std::string& notice)
+{
+    menu.ShowNotice(notice);
+    stopped = true;
+}

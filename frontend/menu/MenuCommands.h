@@ -22,9 +22,14 @@ struct MenuCommandCall {
     const std::string& argument;
     // Set by SetSuccessor; the fade-out then starts.
     bool switched = false;
+    // Set by Stop: the rest of the action text is not run.
+    bool stopped = false;
 
     // The menu's successor; null ends the menu without one.
     void SetSuccessor(State* next);
+    // For a command that failed where the player can try again: the menu tells him, and the
+    // commands after it in the same action (which would lead away) do not run.
+    void Stop(const std::string& notice);
 };
 
 using MenuCommand = void (*)(MenuCommandCall& call);

@@ -155,11 +155,16 @@ void TBMenu::Enter()
 
 bool TBMenu::CreateMenu()
 {
-    const std::string path = "<PP>\\Menu\\Screens\\" + m_screenName + ".xml";
-    File* file = FileSystem::Instance()->Open(path.c_str(), "r");
     RegisterToggleEditValues();
+    return LoadScreenFile(m_screenName);
+}
+
+bool TBMenu::LoadScreenFile(const std::string& screen)
+{
+    const std::string path = "<PP>\\Menu\\Screens\\" + screen + ".xml";
+    File* file = FileSystem::Instance()->Open(path.c_str(), "r");
     if (!file) {
-        LogError("TBMenu::CreateMenu could not find menu <%s>\n", m_screenName.c_str());
+        LogError("TBMenu::CreateMenu could not find menu <%s>\n", screen.c_str());
         return false;
     }
     std::unique_ptr<XmlNode> root = XmlParser().Parse(file);
@@ -168,7 +173,7 @@ bool TBMenu::CreateMenu()
     menu->SetFadeState(Menu::kFadingIn);
     FileSystem::Instance()->Close(file);
     if (!loaded)
-        LogError("TBMenu::CreateMenu: the menu <%s> could not be built\n", m_screenName.c_str());
+        LogError("TBMenu::CreateMenu: the menu <%s> could not be built\n", screen.c_str());
     return loaded;
 }
 
@@ -193,6 +198,10 @@ void TBMenu::Exit()
 
 State* TBMenu::Update(float dt)
 {
+    if (m_notice) {
+        UpdateNotice(dt);
+        return this;
+    }
     State* result = this;
     Menu* menu = Menu::Instance();
     const int fade = menu->GetFadeState();
@@ -212,6 +221,44 @@ State* TBMenu::Update(float dt)
     if (menu->HasItem(kCreditsItem, 0))
         m_creditsScroll += dt * kCreditsSpeed;
     return result;
+}
+
+void TBMenu::ShowNotice(const std::string& text)
+{
+    Menu* menu = Menu::Instance();
+    if (m_notice)
+        m_notice->text = text;
+    else
+        m_notice = Notice{text, menu->GetSelectedItemName(), m_position, m_rotation};
+    // The screen goes at the next updates, not here: the command runs inside its items.
+    menu->SetFadeState(Menu::kFadingOut);
+}
+
+void TBMenu::UpdateNotice(float dt)
+{
+    Menu* menu = Menu::Instance();
+    const int fade = menu->GetFadeState();
+    if (fade == Menu::kShown && m_notice->shown) {
+        m_notice->remaining -= dt;
+        if (m_notice->remaining <= 0.0f)
+            menu->SetFadeState(Menu::kFadingOut);
+    } else if (fade == Menu::kGone && !m_notice->shown) {
+        menu->ClearScreen();
+        menu->SetVariable("%dynamic_message%", m_notice->text);
+        LoadScreenFile(kNoticeScreen);
+        m_notice->shown = true;
+    } else if (fade == Menu::kGone) {
+        const std::string selected = m_notice->selected;
+        m_position = m_notice->position;
+        m_rotation = m_notice->rotation;
+        m_notice.reset();
+        menu->ClearScreen();
+        CreateMenu();
+        UpdateMenuVariables();
+        if (menu->HasItem(selected))
+            menu->SelectItem(selected.c_str());
+    }
+    menu->Update(dt);
 }
 
 void TBMenu::StartKeyCapture(const std::string& action)
@@ -285,7 +332,8 @@ int TBMenu::OnMessage(int message, intptr_t param)
     RunCommand(word, call, menu->GetFadeState());
     if (call.switched)
         menu->SetFadeState(Menu::kFadingOut);
-    return 0;
+    // A failed command keeps the rest of its action text from leading the player away.
+    return call.stopped ? -1 : 0;
 }
 
 void TBMenu::RunCommand(const std::string& word, MenuCommandCall& call, int fadeState)

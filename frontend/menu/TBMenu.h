@@ -9,6 +9,7 @@
 #include "framework/Vector.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,7 +43,8 @@ public:
     void Exit() override;
     State* Update(float dt) override;
     void Render() override;
-    // Runs one command word of the screen; 0 (never stops an action text).
+    // Runs one command word of the screen; 0, or -1 when the command failed and the rest of
+    // its action text must not run.
     int OnMessage(int message, intptr_t param) override;
 
     // "<PP>\Menu\Screens\<screen>.xml"; false (logged) when the file is missing or broken,
@@ -64,6 +66,18 @@ public:
     void StartSingleMatch(uint32_t seed);
     // Scrolls the credits text through the "creditsText" item; at the end, back to "main".
     void DrawCredits();
+
+    // The message screen that tells the player how a command went.
+    static constexpr const char* kNoticeScreen = "message_dynamic";
+    static constexpr float kNoticeSeconds = 2.0f;
+    // What it says after a save, and when a save or the settings could not be written.
+    static constexpr const char* kSavedNotice = "%30330%";
+    static constexpr const char* kNotSavedNotice = "%30331%";
+    // Fades the screen out, shows the text on the message screen for kNoticeSeconds, then
+    // builds the screen again with the same item selected. Meanwhile the state neither
+    // exits nor hands over and takes no input, so what the player chose or typed stays.
+    void ShowNotice(const std::string& text);
+    bool IsShowingNotice() const { return m_notice.has_value(); }
 
     // The successor is owned until Update hands it over; a previous one is deleted. Also
     // used by the commands, which then start the fade-out.
@@ -108,8 +122,23 @@ protected:
     virtual void RunCommand(const std::string& word, MenuCommandCall& call, int fadeState);
 
 private:
+    // What ShowNotice shows and what it brings back.
+    struct Notice {
+        std::string text;
+        std::string selected;
+        // The message screen places the plane its own way.
+        Vector3 position;
+        Quaternion rotation;
+        float remaining = kNoticeSeconds;
+        bool shown = false;  // the message screen has replaced the screen
+    };
+
     // Ends a pending key capture once the keyboard has taken a key (or there is none).
     void PollKeyCapture();
+    // "<PP>\Menu\Screens\<screen>.xml" into the menu, fading in; false when it is missing.
+    bool LoadScreenFile(const std::string& screen);
+    // One frame of a notice: the screen out, the message in and out, the screen back.
+    void UpdateNotice(float dt);
 
     Vector3 m_position;
     Quaternion m_rotation;
@@ -121,4 +150,5 @@ private:
     bool m_returnToMainOnExit = false;
     bool m_leaveAtOnce = false;
     bool m_drawMouseCursor = true;
+    std::optional<Notice> m_notice;
 };

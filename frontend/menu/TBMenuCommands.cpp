@@ -96,9 +96,10 @@ void RunCode(MenuCommandCall& call)
     call.menu.SetLeaveAtOnce(true);
 }
 
-void Accept(MenuCommandCall&)
+void Accept(MenuCommandCall& call)
 {
-    TBMenuToggles::Instance()->Apply(true);
+    if (!TBMenuToggles::Instance()->Apply(true))
+        call.Stop(TBMenu::kNotSavedNotice);
 }
 
 void Decline(MenuCommandCall&)
@@ -195,8 +196,11 @@ void Controls(MenuCommandCall& call)
         }
         if (!menu_keys::AllAssigned(Menu::Instance()->Variables()))
             return;
-        if (Cast* inputs = CastManager::Instance()->GetCast("inputs"))
-            SaveSettings(inputs, menu_keys::kKeyFile);
+        Cast* inputs = CastManager::Instance()->GetCast("inputs");
+        if (inputs && !SaveSettings(inputs, menu_keys::kKeyFile)) {
+            call.Stop(TBMenu::kNotSavedNotice);
+            return;
+        }
         call.SetSuccessor(call.menu.CreateScreen(tokens.NextToken()));
     } else if (what == "reset") {
         ResetAllBindings();

@@ -49,6 +49,8 @@ void TBMenu::DrawCredits()
     TextDisplay* display = TextDisplay::Instance();
     const TextRect saved = display->GetArea();
     display->SetArea({area.x, area.y, width, height});
+    // The lines scroll in and out of the item's area, not across the screen.
+    display->SetClip({area.x, area.y, area.z, area.w});
     display->PushAttributes();
     display->SetFont("menu");
     display->SetScale(1.0f, 1.0f);
@@ -60,5 +62,6 @@ void TBMenu::DrawCredits()
         menu->SetFadeState(Menu::kFadingOut);
     }
     display->PopAttributes();
+    display->ClearClip();
     display->SetArea(saved);
 }

@@ -156,7 +156,7 @@ int TBMenuToggles::ChooseVideoMode(const std::vector<RwVideoMode>& modes, int wi
     return best;
 }
 
-void TBMenuToggles::Apply(bool allowResolutionChange)
+bool TBMenuToggles::Apply(bool allowResolutionChange)
 {
     GameParameters* parameters = GameParameters::Instance();
     ApplyVolume(m_toggles[kFxVolume], kEffectsChannel, parameters->sfxVolume);
@@ -183,8 +183,8 @@ void TBMenuToggles::Apply(bool allowResolutionChange)
     store(m_toggles[kCards], [&](int32_t v) { parameters->cards = v != 0; });
     store(m_toggles[kReplays], [&](int32_t v) { parameters->replays = v != 0; });
     ApplyQuality(m_toggles[kQuality]);
-    if (Cast* user = CastManager::Instance()->GetCast("user"))
-        SaveSettings(user, kUserFile);
+    Cast* user = CastManager::Instance()->GetCast("user");
+    return !user || SaveSettings(user, kUserFile);
 }
 
 void TBMenuToggles::ApplyVolume(TBMenuToggle& toggle, int channel, int32_t& parameter)

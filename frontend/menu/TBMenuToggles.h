@@ -67,8 +67,9 @@ public:
     const TBMenuToggle* GetToggle(int id) const;
 
     // Applies every pending toggle (the resolution only when allowed, the devices once they
-    // are counted) and saves the cast "user" to the user file.
-    void Apply(bool allowResolutionChange);
+    // are counted) and saves the cast "user" to the user file. False (logged) when the file
+    // could not be written: the toggles are applied for this run all the same.
+    bool Apply(bool allowResolutionChange);
     // Values back to the applied ones, volumes back to their levels; forced toggles stay
     // pending.
     void Revert();

@@ -5,6 +5,7 @@
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/CutSceneProps.h"
+#include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/PlayersGainedSelection.h"
@@ -105,7 +106,7 @@ StoryChoice EnterStoryMode()
     TBMenuToggles::Instance()->StoreStoryChoices(*StoryModeGame::Instance());
     StorySaveGame* slots = StorySaveGame::Instance();
     if (!slots->StartCareer(slots->currentSlot, name, typed))
-        return StoryChoice::Stay();
+        return StoryChoice::Failed();
     GameParameters::Instance()->SetParameter("players", "1");
     return StoryChoice::To(new IteratingState(new CutScenes(kIntroFolder), new StoryModeRound()));
 }
@@ -140,9 +141,11 @@ StoryChoice Training()
     return StoryChoice::To(MakeStoryScreen("training"));
 }
 
-void Save()
+bool Save(TBMenu& menu)
 {
-    StorySaveGame::Instance()->Save();
+    const bool saved = StorySaveGame::Instance()->Save();
+    menu.ShowNotice(saved ? TBMenu::kSavedNotice : TBMenu::kNotSavedNotice);
+    return saved;
 }
 
 void DeleteStory()

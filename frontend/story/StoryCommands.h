@@ -6,15 +6,18 @@
 #include <string>
 
 class State;
+class TBMenu;
 
 // A command's decision: when decided, the menu fades out to the state (none when null),
-// which the menu then owns.
+// which the menu then owns; when failed, the player is told and stays.
 struct StoryChoice {
     bool decided = false;
     State* next = nullptr;
+    bool failed = false;
 
     static StoryChoice Stay() { return {}; }
     static StoryChoice To(State* state) { return {true, state}; }
+    static StoryChoice Failed() { return {false, nullptr, true}; }
 };
 
 namespace story_commands {
@@ -24,7 +27,7 @@ namespace story_commands {
 StoryChoice StartGame(const std::string& mode);
 // "EnterStoryMode": a career under the typed name ("storyteamname", mark-up and blanks
 // trimmed) in the current slot, then the intro and the first round. Nothing for an empty
-// name, and nothing more (logged) when the career could not be written.
+// name; failed (logged) when the career could not be written.
 StoryChoice EnterStoryMode();
 // "NextRound": the round-start snapshot, then the gained selection.
 StoryChoice NextRound();
@@ -33,8 +36,9 @@ StoryChoice RestartMatch();
 // "Training": the training, or the match start once it is passed.
 StoryChoice Training();
 
-// "Save": the career into its slot (one routine for every menu).
-void Save();
+// "Save": the career into its slot (one routine for every menu), then the menu tells the
+// player whether it worked. False when it did not.
+bool Save(TBMenu& menu);
 // "DeleteStory" on the chosen slot.
 void DeleteStory();
 // "LoadSavegameMeta": the slot table from its file.

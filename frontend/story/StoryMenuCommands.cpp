@@ -12,7 +12,9 @@ namespace {
 
 void Apply(MenuCommandCall& call, StoryChoice choice)
 {
-    if (choice.decided)
+    if (choice.failed)
+        call.Stop(TBMenu::kNotSavedNotice);
+    else if (choice.decided)
         call.SetSuccessor(choice.next);
 }
 
@@ -55,7 +57,7 @@ void EnterStoryMode(MenuCommandCall& call) { Apply(call, story_commands::EnterSt
 void NextRound(MenuCommandCall& call) { Apply(call, story_commands::NextRound()); }
 void RestartMatch(MenuCommandCall& call) { Apply(call, story_commands::RestartMatch()); }
 void Training(MenuCommandCall& call) { Apply(call, story_commands::Training()); }
-void Save(MenuCommandCall&) { story_commands::Save(); }
+void Save(MenuCommandCall& call) { call.stopped = !story_commands::Save(call.menu); }
 void DeleteStory(MenuCommandCall&) { story_commands::DeleteStory(); }
 void SelectedStory(MenuCommandCall&) { story_commands::SelectedStory(); }
 void CheckLegEntry(MenuCommandCall&) { story_commands::CheckLegEntry(); }

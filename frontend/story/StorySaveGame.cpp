@@ -132,15 +132,27 @@ bool StorySaveGame::StartCareer(int index, const std::string& teamName, const st
         return false;
     currentSlot = index;
     StoryModeGame::Instance()->NewGame(teamName);
+    // The slot's old career keeps its file until the table names the new one: the new file
+    // waits beside it and takes the name last. No sync batch: each step is on disk before
+    // the next, so that a crash never finds the table ahead of the files.
     const std::string file = CareerFileName(index);
-    if (!SaveCast("savegame", file, "StorySaveGame::StartCareer"))
+    const std::string waiting = file + kWaitingSuffix;
+    if (!SaveCast("savegame", waiting, "StorySaveGame::StartCareer"))
         return false;
     const Slot before = *slot;
+    *slot = Slot();
     slot->fileName = file;
     slot->displayName = displayName;
     slot->free = false;
     if (!WriteTable()) {
         *slot = before;
+        FileSystem::Instance()->Remove(waiting.c_str());
+        return false;
+    }
+    if (!FileSystem::Instance()->Rename(waiting.c_str(), file.c_str())) {
+        *slot = before;
+        WriteTable();
+        FileSystem::Instance()->Remove(waiting.c_str());
         return false;
     }
     WriteRewards();

@@ -18,13 +18,15 @@ struct StorySlot {
 };
 
 // The slot table, member "Metainfo" of the cast "SaveGameMeta", kept scrambled in
-// kTableFile. Every operation that writes puts a career file in place before the table
-// names it, and leaves the table as it was when a file cannot be written.
+// kTableFile. No operation leaves the table naming a career file that holds another
+// career, and each leaves the table as it was when a file cannot be written.
 class StorySaveGame : public Singleton<StorySaveGame>, public Object {
 public:
     static constexpr int kSlots = 5;
     static constexpr const char* kTableFile = "data\\Savegames\\SaveGameMeta.txt";
     static constexpr const char* kGainedFile = "Data\\SaveGames\\gained.txt";
+    // A new career's file waits under its name and this ending until the table names it.
+    static constexpr const char* kWaitingSuffix = ".new";
 
     using Slot = StorySlot;
 
@@ -41,9 +43,10 @@ public:
     // The slot, or null outside 0 to 4.
     const Slot* GetSlot(int index) const { return IsSlot(index) ? &slots[index] : nullptr; }
 
-    // A new career of the team in the slot, shown under the display name: the record restarted, its file, the table
-    // and the rewards written. False (logged, slot unchanged) when the slot is not one or
-    // the career file could not be written.
+    // A new career of the team in the slot, shown under the display name and not yet dated:
+    // the record restarted, its file, the table and the rewards written. False (logged) when
+    // the slot is not one or the career or the table could not be written: the slot and the
+    // career file it named are then as they were.
     bool StartCareer(int index, const std::string& teamName, const std::string& displayName);
     // The running career into currentSlot's file, then its date and progress into the
     // table file. False (logged) without a valid used slot or when a file could not be

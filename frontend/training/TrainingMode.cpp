@@ -103,7 +103,7 @@ int TrainingMode::OnMessage(int message, intptr_t param)
             Leave(new TrainingMode(record.argument ? record.argument : ""));
     } else if (word == "Save") {
         if (shown)
-            story_commands::Save();
+            story_commands::Save(*this);
     } else if (word == "BackToMain") {
         if (shown) {
             SetReturnToMainOnExit(true);

@@ -232,7 +232,7 @@ void TrainingSession::Exit()
     for (CharacterVariation* member : settings->chosen)
         if (member)
             member->energy.current = member->energy.level;
-    LogMessage("TrainingSession::Exit\n");
+    DebugTrace("TrainingSession::Exit\n");
 }
 
 void TrainingSession::RaiseLevels() const

@@ -387,6 +387,8 @@ void GameTB::ShutDownServices()
     Immediate3DCache::Instance()->Shutdown();
     TextManager::Instance()->Clear();
     SoundEngine::Instance()->Exit();
+    // A later start in this process loads them again.
+    SoundEngine::Instance()->ClearAudioEvents();
     Debug::Instance()->RemoveAllWatches();
     MessageServer::Instance()->Clear();
     TBMusic::SetGameSizeSource(nullptr);
@@ -514,8 +516,9 @@ void GameTB::ReturnToMenuWhenAsked()
     if (!m_returnToMenu)
         return;
     SetCurrentState(new TBMenu("main"));
-    const char* career = StoryModeGame::Instance()->GetName();
-    StoryModeGame::Instance()->NewGame(career ? career : "");
+    // Under its own team name: the record's object name ("SaveGame") is no name to show.
+    StoryModeGame* career = StoryModeGame::Instance();
+    career->NewGame(career->GetTeamName());
     m_returnToMenu = false;
 }
 

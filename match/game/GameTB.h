@@ -112,7 +112,8 @@ public:
     static bool s_inMatch;
 
 private:
-    // The main menu in place of the current state when RequestMainMenu asked for it.
+    // The main menu in place of the current state when RequestMainMenu asked for it; the
+    // career in memory starts afresh under its team name.
     void ReturnToMenuWhenAsked();
     void ReadGameSize();
     void StartSound();

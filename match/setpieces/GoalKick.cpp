@@ -135,7 +135,7 @@ State* GoalKick::Update(float dt)
     const SoccerTeam* kicking = PitchSimulation::Instance()->GetTeam(IsAttacking() ? 0 : 1);
     Character* holder = kicking ? kicking->GetBallHolder() : nullptr;
     if (m_allInPlace && holder && m_aiDelay <= 0.0f && kicking->GetPlayerCount() > 1)
-        KickAim::OrderPass(*holder, kicking->GetPlayer(1));
+        m_aim.PassFor(*holder, kicking->GetPlayer(1));
     if (Character* keeper = GetTaker())
         m_aim.Update(*keeper, ActorNodes::keeperkickwait);
     PitchSimulation::Instance()->Update(dt, kUpdateMask);

@@ -8,7 +8,6 @@
 #include "framework/Debug.h"
 #include "match/MatchSettings.h"
 #include "match/PitchSides.h"
-#include "match/setpieces/FreeKick.h"
 #include "match/setpieces/GoalKick.h"
 #include "scene/RenderObject.h"
 #include "simulation/frame/PitchCoordinates.h"
@@ -71,11 +70,8 @@ State* KeeperKick::Update(float dt)
         m_aim.Update(*keeper, ActorNodes::keeperkickwait);
         m_aiDelay -= dt;
         // Human or not, a keeper who waits too long is made to pass.
-        if (m_aiDelay <= 0.0f) {
-            // Put back in his waiting node every frame, he would never make the pass.
-            m_aim.HandOver();
-            FreeKick::OrderPassToNearest(*keeper, false);
-        }
+        if (m_aiDelay <= 0.0f)
+            m_aim.PassFor(*keeper, SetPiece::ChooseReceiver(keeper, false));
     }
     return SetPiece::Update(dt);
 }

@@ -97,6 +97,12 @@ void KickAim::End()
     m_selector.reset();
 }
 
+void KickAim::PassFor(Character& taker, Character* receiver)
+{
+    HandOver();
+    OrderPass(taker, receiver);
+}
+
 void KickAim::OrderPass(Character& taker, Character* receiver)
 {
     if (CharacterBrain* brain = taker.GetBrain())

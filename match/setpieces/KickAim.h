@@ -37,6 +37,9 @@ public:
     void Update(Character& taker, const ActorStateNode& waiting);
     // The computer takes the kick over: the human aims no more, the arrow follows the taker.
     void HandOver() { m_started = true; }
+    // The taker, a person's too, is made to pass to the receiver: his aim is handed over, as
+    // a taker put back in his waiting node every frame would never make the pass.
+    void PassFor(Character& taker, Character* receiver);
     // Out of the world and deleted; safe to call twice.
     void End();
 

@@ -3,6 +3,7 @@
 #include "support/SceneTest.h"
 
 #include "engine/world/RpWorld.h"
+#include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "scene/Billboard.h"
 #include "scene/Clump.h"
@@ -173,6 +174,24 @@ TEST_F(LevelElementTest, AParticleSystemAboveTheQualitySettingNeitherUpdatesNorR
     bare.GetParticleSystem()->SetEmitterSpeed(100.0f);
     bare.Update(0.1f);
     EXPECT_EQ(bare.GetParticleSystem()->GetLiveCount(), 0);
+}
+
+TEST_F(LevelElementTest, APlacedParticleSystemIsFoundByNameAsThePlainOneIs)
+{
+    Cast cast("objects");
+    GeParticleSystem placed;
+    ParticleSystem plain;
+    SfxElement marker;
+    cast.AddMember(&placed, "placed", false);
+    cast.AddMember(&plain, "plain", false);
+    cast.AddMember(&marker, "marker", false);
+    EXPECT_EQ(GeParticleSystem::FindIn(&cast, "placed"), placed.GetParticleSystem());
+    EXPECT_EQ(GeParticleSystem::FindIn(&cast, "plain"), &plain);
+    EXPECT_EQ(GeParticleSystem::FindIn(&cast, "marker"), nullptr);
+    EXPECT_EQ(GeParticleSystem::FindIn(&cast, "nobody"), nullptr);
+    EXPECT_EQ(GeParticleSystem::FindIn(nullptr, "placed"), nullptr);
+    while (cast.GetMemberCount() > 0)
+        cast.RemoveMember(cast.GetMember(0)->object);
 }
 
 TEST_F(LevelElementTest, AParticleSystemsTablePlacesItsSystem)

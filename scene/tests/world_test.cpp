@@ -342,6 +342,9 @@ TEST_F(AtmosphereTest, FlaresShowForASunInViewAndFadeTowardsTheEdge)
     EXPECT_EQ(FlaresDrawn(flares, {0, 1, -100}), 0);
     flares.GetFlares()[4].type = -2;
     EXPECT_EQ(FlaresDrawn(flares, {0, 1, 100}), 3);
+    // Without a world nothing can block the sun.
+    RwGraphics::Instance()->SetWorld(nullptr);
+    EXPECT_EQ(FlaresDrawn(flares, {0, 1, 100}), 3);
 }
 
 TEST_F(AtmosphereTest, AWallBetweenTheCameraAndTheSunHidesEveryFlare)

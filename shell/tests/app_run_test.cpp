@@ -202,10 +202,11 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
 {
     ScopedEnv fixedModes("TB_FIXED_VIDEO_MODES", "1");
     g_close = [] { std::raise(SIGINT); };  // Ctrl+C takes the window's close path
-    // Full screen by "Resolution" (clamped with a warning), windowed without a height at 800 x 600.
+    // Full screen by "Resolution" (clamped with a warning), windowed without a height, or with one
+    // no display has, at 800 x 600.
     const struct { int fullScreen, resolution, screenHeight, width, height, warnings; } starts[] = {
         {1, 1, 480, 1024, 768, 0}, {1, 2, 480, 1280, 960, 0}, {1, 7, 480, 1280, 960, 1}, {1, -1, 480, 800, 600, 1},
-        {1, 0, 480, 800, 600, 0}, {0, 1, 0, 800, 600, 1}};
+        {1, 0, 480, 800, 600, 0}, {0, 1, 0, 800, 600, 1}, {0, 1, 2000000000, 800, 600, 1}};
     for (const auto& start : starts) {
         // The last run's window lost its focus; the new one is in front without being told.
         theApp.GetRenderWindow().OnFocus(false);

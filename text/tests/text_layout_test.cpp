@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -269,6 +270,39 @@ TEST_F(TextLayoutTest, GlyphsAreScaledFromThePenWithSpacingAndKerning)
     spaced.GetTexCoords('b', uv);
     EXPECT_EQ(rects[1].uv, uv);
     EXPECT_EQ(display->GetTextWidth("ab?"), 3 * (11 + 11 + 1));
+}
+
+// A clip cuts each glyph and its texture by the same shares and drops what lies wholly
+// outside; once cleared, every glyph is whole again.
+TEST_F(TextLayoutTest, AClipCutsGlyphsWithTheirTextureAndDropsWhatLiesOutside)
+{
+    std::vector<TextDisplay::GlyphRect> whole, cut;
+    display->PlaceWord(whole, "abc", 10, 20);
+    ASSERT_EQ(whole.size(), 3u);
+    const TextRect& first = whole[0].screen;
+    const TextRect& second = whole[1].screen;
+    // From a quarter into the first glyph and half way down, to the middle of the second.
+    const float left = first.x + first.width / 4, top = first.y + first.height / 2;
+    display->SetClip({left, top, second.x + second.width / 2 - left, 100});
+    display->PlaceWord(cut, "abc", 10, 20);
+    display->ClearClip();
+
+    const auto near = [](const TextRect& a, const TextRect& b) {
+        const float e = 1e-5f;
+        return std::abs(a.x - b.x) < e && std::abs(a.y - b.y) < e && std::abs(a.width - b.width) < e &&
+               std::abs(a.height - b.height) < e;
+    };
+    const TextRect& a = whole[0].uv;
+    const TextRect& b = whole[1].uv;
+    ASSERT_EQ(cut.size(), 2u);  // the third glyph lies outside
+    EXPECT_TRUE(near(cut[0].screen, {left, top, first.width * 3 / 4, first.height / 2}));
+    EXPECT_TRUE(near(cut[0].uv, {a.x + a.width / 4, a.y + a.height / 2, a.width * 3 / 4, a.height / 2}));
+    EXPECT_TRUE(near(cut[1].screen, {second.x, top, second.width / 2, second.height / 2}));
+    EXPECT_TRUE(near(cut[1].uv, {b.x, b.y + b.height / 2, b.width / 2, b.height / 2}));
+
+    display->PlaceWord(cut, "abc", 10, 20);
+    ASSERT_EQ(cut.size(), 3u);
+    EXPECT_EQ(cut[2].screen, whole[2].screen);
 }
 
 TEST_F(TextLayoutTest, PushedAttributesComeBackAndAnEmptyPopChangesNothing)

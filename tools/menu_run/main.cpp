@@ -1,6 +1,6 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the front end with pushed key events:
-//     menu_run <game folder> <work folder> first|second
+//     menu_run <game folder> <work folder> first|second|unwritable
 // first: no error logged up to "main"; "main" to "options", three presses lower the effects
 // volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
 // becomes Q and "Controls assign" writes the key file and returns to "main"; "credits" returns to "main" by itself
@@ -12,6 +12,9 @@
 // pad: with a pad (SDL's virtual joystick) and nothing else, a new career's team is named
 // "Bo" on the on-screen keyboard and started; its leg screen left with the pad's back
 // button shows "main" alone, nothing of the career's screen left over.
+// unwritable: the options' "Accept" and the keys' "Controls assign" while a folder stands
+// where their files go: each is told on the message screen and the screen comes back to try
+// again, which works once the folder is gone.
 // Pictures of the options, controls and credits screens land in <work folder>/pictures.
 // The exit code is 0 when the program ended with 123 and every check held.
 
@@ -44,6 +47,8 @@ using namespace menu_script;
 
 constexpr float kCreditsMiddle = 600.0f;
 constexpr float kCreditsNearEnd = 1450.0f;
+// How far below a text its shadow falls, in pixels at 600 high.
+constexpr float kShadowDrop = 12.0f;
 
 TBMenu* CurrentMenu()
 {
@@ -118,6 +123,12 @@ void FirstRun()
     s.push_back(WaitFor("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));
     s.push_back(Picture("credits"));
+    // On the panel, which hides its shadow.
+    s.push_back(Within("the credits' Back stands whole on their panel", [] {
+        Vector4 back, panel;
+        return ShownItemArea("back", back) && ShownItemArea("creditsPanel", panel) && back.y >= panel.y &&
+               back.y + back.w + kShadowDrop <= panel.y + panel.w;
+    }));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsNearEnd); }));
     s.push_back(WaitFor("main"));
     s.push_back(Do([] { std::printf("the credits went back to main by themselves\n"); }));
@@ -276,6 +287,47 @@ void SecondRun()
     s.push_back(Choose("quit"));
 }
 
+// The button on the screen cannot write its file: the message says so, the screen comes back
+// with the button chosen, and once the file can be written the button leads on.
+void TryToWrite(const char* screen, const char* button, const std::string& file, const char* told, const char* next)
+{
+    auto& s = Steps();
+    s.push_back(Do([file] { BlockFile(file, true); }));
+    s.push_back(Choose(button));
+    s.push_back(WaitForNotice(std::string(screen) + "_not_saved"));
+    s.push_back(Do([told] {
+        std::printf("told: \"%s\"\n", ShownNotice().c_str());
+        Check(ShownNotice() == told, told);
+    }));
+    s.push_back(WaitFor(screen));
+    s.push_back(Do([file, button] {
+        Check(Menu::Instance()->GetSelectedItemName() == button, "the button stays chosen");
+        Check(!fs::is_regular_file(file), "nothing was written");
+        BlockFile(file, false);
+    }));
+    s.push_back(Choose(button));
+    s.push_back(WaitFor(next));
+    s.push_back(Do([file] { Check(fs::is_regular_file(file), "written once the folder is gone"); }));
+}
+
+// The options and the keys, whose files cannot be written at first.
+void UnwritableRun()
+{
+    auto& s = Steps();
+    s.push_back(WaitFor("main"));
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(PressKeys({SDL_SCANCODE_LEFT}));
+    TryToWrite("options", "accept", "data/Savegames/user.txt", "Not saved: try again", "main");
+    s.push_back(Do([] { Check(EffectsVolume() == 9, "the changed volume stays"); }));
+    s.push_back(Choose("controls"));
+    s.push_back(WaitFor("controls"));
+    TryToWrite("controls", "assign", "data/Savegames/inputs.txt", "Not saved: try again", "options");
+    s.push_back(Choose("decline"));
+    s.push_back(WaitFor("main"));
+    s.push_back(Choose("quit"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -283,6 +335,7 @@ int main(int argc, char** argv)
     return RunFromCommandLine("menu_run", argc, argv,
                               {{"first", FirstRun, true},
                                {"second", SecondRun, false},
+                               {"unwritable", UnwritableRun, true},
                                {"keys", KeysRun, true},
                                {"pad", PadRun, true}});
 }

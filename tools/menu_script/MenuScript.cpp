@@ -1,6 +1,7 @@
 #include "tools/menu_script/MenuScript.h"
 
 #include "framework/Factory.h"
+#include "framework/FileSystem.h"
 #include "framework/GameState.h"
 #include "frontend/menu/TBMenu.h"
 #include "match/game/GameTB.h"
@@ -20,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kTickCap = 6000;
+constexpr int kSecond = 60;  // updates
 
 void Key(SDL_Scancode code, bool down)
 {
@@ -119,7 +121,8 @@ TBMenu* ScreenMenu()
 bool OnScreen(const char* screen)
 {
     const TBMenu* menu = ScreenMenu();
-    return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
+    return menu && menu->GetScreen() == screen && !menu->IsShowingNotice() &&
+           Menu::Instance()->GetFadeState() == Menu::kShown;
 }
 
 void Press(std::vector<SDL_Scancode> codes)
@@ -134,10 +137,30 @@ Step WaitFor(const char* screen)
     return [screen] { return OnScreen(screen); };
 }
 
+std::string ShownNotice()
+{
+    const TBMenu* menu = ScreenMenu();
+    Menu* shown = Menu::Instance();
+    if (!menu || !menu->IsShowingNotice() || !shown->HasItem("message") || shown->GetFadeState() != Menu::kShown)
+        return std::string();
+    return shown->ExpandVariables("%dynamic_message%");
+}
+
+Step WaitForNotice(std::string picture)
+{
+    return [picture] {
+        if (ShownNotice().empty())
+            return false;
+        Picture(picture.c_str())();
+        return true;
+    };
+}
+
 Step Choose(const char* item, SDL_Scancode move)
 {
     return [item, move] {
-        if (Menu::Instance()->GetFadeState() != Menu::kShown)
+        const TBMenu* menu = ScreenMenu();
+        if (Menu::Instance()->GetFadeState() != Menu::kShown || (menu && menu->IsShowingNotice()))
             return false;
         if (Menu::Instance()->GetSelectedItemName() != item) {
             Press({move});
@@ -175,6 +198,17 @@ Step Do(std::function<void()> act)
     };
 }
 
+Step Within(const char* what, std::function<bool()> holds)
+{
+    return [what, holds, ticks = 0]() mutable {
+        const bool held = holds();
+        if (!held && ++ticks < kSecond)
+            return false;
+        editor_script::Check(held, what);
+        return true;
+    };
+}
+
 Step Picture(const char* name)
 {
     return [name] {
@@ -182,6 +216,15 @@ Step Picture(const char* name)
             TheCapture()->pending = PicturesFolder() + "/" + name + ".png";
         return true;
     };
+}
+
+void BlockFile(const std::string& file, bool blocked)
+{
+    std::error_code error;
+    fs::remove(file, error);
+    if (blocked)
+        fs::create_directories(file, error);
+    FileSystem::Instance()->InvalidateDiskCache();
 }
 
 bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)

@@ -10,6 +10,8 @@
 //     }
 //     return menu_script::RunFromCommandLine("story_run", argc, argv, {{"first", FirstRun, true}});
 
+#include "framework/Vector.h"
+
 #include <SDL.h>
 
 #include <filesystem>
@@ -29,21 +31,37 @@ std::vector<Step>& Steps();
 
 // The menu that owns the screen (inside a game mode too), or null.
 TBMenu* ScreenMenu();
-// The screen is shown by its menu.
+// The screen is shown by its menu (not a message the menu shows in its place).
 bool OnScreen(const char* screen);
+
+// The area, in pixels, of the first item of the name once it is shown and has been drawn;
+// false before.
+bool ShownItemArea(const std::string& name, Vector4& area);
+// The areas, in pixels, of the shown and drawn items whose text holds the part.
+std::vector<Vector4> ShownTextAreas(const std::string& part);
 
 // The keys go down together on this update and come up on the next.
 void Press(std::vector<SDL_Scancode> codes);
 
 Step WaitFor(const char* screen);
+// The message a menu shows in place of its screen, expanded; empty while none is shown.
+std::string ShownNotice();
+// Waits until a menu shows a message in place of its screen, and takes its picture.
+Step WaitForNotice(std::string picture);
 // Down (or the key given) until the item is selected, then the select key.
 Step Choose(const char* item, SDL_Scancode move = SDL_SCANCODE_DOWN);
 Step PressKeys(std::vector<SDL_Scancode> codes);
 // The keys go down and up again before the next frame, as a quick tap does.
 Step TapKeys(std::vector<SDL_Scancode> codes);
 Step Do(std::function<void()> act);
+// Waits up to a second for the condition, then checks it.
+Step Within(const char* what, std::function<bool()> holds);
 // A picture of the next frame, "<name>.png" in the pictures folder.
 Step Picture(const char* name);
+
+// A folder stands where the file goes (relative to the program's folder), so that nothing
+// can be written there; or, unblocked, it goes.
+void BlockFile(const std::string& file, bool blocked);
 
 // The game folder's archive and icons linked into the work folder, with save files of the
 // run's own (emptied when fresh). False when the game folder has no archive.

@@ -2,16 +2,19 @@
 // "Panda01" (played by "(0):") against "Lizard01" on level01, replays on. Once play runs, the
 // ball goes over side 0's touch line (a throw-in the person aims with the arrow), over side
 // 1's goal line off a defender (a corner for side 0) and into side 1's goal (the goal, the
-// replay from the camera that was active and then from behind that goal, the kick-off).
-// Given a folder, it runs on GL and writes "throwin.png", "corner.png", "goal.png" and
-// "replay.png" there: the throw-in with its arrow, the corner, the goal's banner naming the
-// scorer, and the second showing of the replay between its bars with the "R"; else it runs on
-// the null device. Exits 1 when a step is never reached, on a NaN, or when a picture cannot be
-// written.
+// replay from the camera that was active and then from behind that goal, the kick-off); then a
+// side-0 player makes a special move with the ball.
+// Given a folder, it runs on GL and writes "throwin.png", "corner.png", "goal.png",
+// "replay.png" and "special.png" there: the throw-in with its arrow, the corner, the goal's
+// banner naming the scorer, the second showing of the replay between its bars with the "R",
+// and the special move's particles; else it runs on the null device. Exits 1 when a step is
+// never reached, on a NaN, or when a picture cannot be written.
 //
 //     restart_pictures <game folder> [picture folder]
 #include "characters/Actor.h"
+#include "characters/ActorState.h"
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
 #include "framework/Message.h"
@@ -53,10 +56,13 @@ constexpr int kStepCap = 90 * kFramesPerSecond;
 // After the restart's camera comes on: the fade in is over and the person is aiming.
 constexpr float kSettleSeconds = 0.4f;
 constexpr float kShotSpeed = 18.0f;
+// Into the special move's run, where the particles stream.
+constexpr float kSpecialSeconds = 0.6f;
 // How near the goal the ball is in the replay's picture.
 constexpr float kReplayBallDistance = 9.0f;
 constexpr const char* kTouchLineCamera = "Cameras|Throw In";
 constexpr const char* kCornerCameraStem = "Cameras|Corner";
+constexpr const char* kSpecialCamera = "Fly";
 
 PitchSimulation& Pitch() { return *PitchSimulation::Instance(); }
 
@@ -179,6 +185,34 @@ bool Corner(GameHarness& harness, const std::string& folder)
     return StepUntil(harness, "play after the corner", [&] { return InPlay(harness); }, Presser(harness)) && saved;
 }
 
+// A side-0 player's special move with the ball, his body giving off his own particles.
+bool Special(GameHarness& harness, const std::string& folder)
+{
+    Character& player = *Pitch().GetTeam(0)->GetPlayer(2);
+    Actor& actor = *player.GetActor();
+    for (Character* other : PlayerHold::AllPlayers())
+        if (other->GetActor()->HasBall())
+            other->GetActor()->ReleaseBall();
+    // Nobody else moves, and the near camera follows him through the move.
+    PlayerHold::HoldAll();
+    Ball& ball = *Pitch().GetBall();
+    ball.ReleasePossession(0);
+    actor.PlaceInState(actor.GetPosition(), actor.GetHeading(), new ActorState(ActorNodes::specialstart));
+    if (ball.TakePossession(&player))
+        actor.TakeBall(&ball);
+    harness.GetGame()->PushCamera(kSpecialCamera);
+    SetCameraTarget(&actor);
+    StepSeconds(harness, kSpecialSeconds);
+    std::printf("restart_pictures: frame %d: %s in \"%s\"\n", harness.GetFrame(),
+                player.GetVariation()->GetDisplayName().c_str(), actor.GetStateName());
+    const bool saved = Picture(folder, "special.png");
+    harness.GetGame()->PopCamera();
+    SetCameraTarget(&ball);
+    PlayerHold::ReleaseAll();
+    return StepUntil(harness, "play after the special move", [&] { return InPlay(harness); }, Presser(harness)) &&
+           saved;
+}
+
 // A side-0 striker's shot from the edge of the area into side 1's goal, its keeper out of the
 // way; the recorder keeps the shot for the replay.
 void Shoot()
@@ -263,6 +297,7 @@ int Run(platform::Window* window, const std::string& archive, const std::string&
     ok = ok && ThrowIn(harness, folder);
     ok = ok && Corner(harness, folder);
     ok = ok && Replay(harness, folder);
+    ok = ok && Special(harness, folder);
     std::printf("restart_pictures: %d frames, score %d:%d, %s\n", harness.GetFrame(), Pitch().GetTeam(0)->GetGoals(),
                 Pitch().GetTeam(1)->GetGoals(), harness.GetProblem().empty() ? "no NaN" : harness.GetProblem().c_str());
     harness.Stop();

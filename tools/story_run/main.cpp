@@ -1,6 +1,6 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the story mode with pushed key events:
-//     story_run <game folder> <work folder> first|second|third|fourth
+//     story_run <game folder> <work folder> first|second|third|fourth|unwritable
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
@@ -12,10 +12,15 @@
 // a cheat; the round's screen follows, then the gained players' pick (or the round again),
 // and "Save" on the next leg's screen.
 // fourth: the career continues on that leg's screen after the restart.
+// unwritable: a new career whose file cannot be written, then a "Save" whose slot table
+// cannot be written: each is told on the message screen and the screen comes back to try
+// again, which works once the folder standing in the file's place is gone; a save that
+// works is told too; back in the main menu, the career keeps the typed name.
 // Every run prints the career file and the slot table unscrambled; pictures of the screens
 // land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
 // every check held.
 
+#include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
@@ -23,6 +28,7 @@
 #include "framework/CryptedStdFile.h"
 #include "framework/File.h"
 #include "framework/FileSystem.h"
+#include "framework/StringUtil.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
@@ -31,10 +37,13 @@
 #include "simulation/MatchClock.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "menus/Menu.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -48,6 +57,8 @@ using namespace menu_script;
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
 constexpr int kReportEvery = 300;
+// The least room between two texts that read as two, in pixels at 800 wide.
+constexpr float kBlankWidth = 20.0f;
 
 std::string Variable(const std::string& name)
 {
@@ -90,6 +101,72 @@ std::string ShownScreen()
     return menu ? menu->GetScreen() : std::string();
 }
 
+// Where a world point shows in the primary camera's picture, in pixels from the top left;
+// false when it lies behind the camera or outside the picture.
+bool OnPicture(const Vector3& point, Vector2& pixel)
+{
+    const PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    if (!camera)
+        return false;
+    const RwV3d in{point.x, point.y, point.z};
+    RwV3d view;
+    RwV3dTransformPoints(&view, &in, 1, RwCameraGetViewMatrix(camera->GetRwCamera()));
+    if (view.z <= 0.0f)
+        return false;
+    pixel = {view.x / view.z * camera->GetWidth(), view.y / view.z * camera->GetHeight()};
+    return pixel.x >= 0.0f && pixel.x < camera->GetWidth() && pixel.y >= 0.0f && pixel.y < camera->GetHeight();
+}
+
+// The highest point in the picture of any candidate's head (the top of his collision
+// cylinder), in pixels from the top; the picture's height when none is in view.
+float HighestHead()
+{
+    float highest = RwGraphics::Instance()->GetPrimaryCamera()->GetHeight();
+    for (int side = 0; side < PitchSimulation::kSides; ++side) {
+        const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(side);
+        std::vector<Character*> people = team ? team->GetBench() : std::vector<Character*>{};
+        for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i)
+            people.push_back(team->GetPlayer(i));
+        for (const Character* person : people) {
+            const Actor* actor = person->GetActor();
+            Vector2 head;
+            if (actor && OnPicture(actor->GetPosition() + Vector3(0.0f, actor->GetHeight(), 0.0f), head))
+                highest = std::min(highest, head.y);
+        }
+    }
+    return highest;
+}
+
+// A selection screen as it first shows: no shadow copies over the stands, no prompt for a
+// keeper when none is to be picked, and the candidates' cards and names above their heads.
+// False until its cards have been drawn.
+bool CheckSelection(const std::string& screen)
+{
+    Vector4 card;
+    if (!ShownItemArea("pick_1", card))
+        return false;
+    static int pictures = 0;
+    static std::string picture;
+    picture = "selection_" + std::to_string(++pictures) + "_" + screen.substr(screen.find("Selection"));
+    Picture(picture.c_str())();
+    Menu* menu = Menu::Instance();
+    Check(menu->IsNoShadow(), "a selection draws no shadow copies");
+    const std::string prompt = StringUtil::Lower(menu->ExpandVariables("%action_on_allstar_menu%"));
+    std::printf("%s: prompt \"%s\" with %s keeper(s) to pick\n", screen.c_str(), prompt.c_str(),
+                Variable("%goalies_to_select%").c_str());
+    Check(Variable("%goalies_to_select%") != "0" || prompt.find("keeper") == std::string::npos,
+          "no keeper is asked for when none is to be picked");
+    float lowest = 0.0f;
+    for (const Vector4& area : ShownTextAreas("_name%"))
+        lowest = std::max(lowest, area.y + area.w);
+    for (int n = 1; ShownItemArea("pick_" + std::to_string(n), card); ++n)
+        lowest = std::max(lowest, card.y + card.w);
+    const float head = HighestHead();
+    std::printf("cards and names end at %g, the highest head is at %g\n", lowest, head);
+    Check(lowest < head, "the cards and names stay above the candidates' heads");
+    return true;
+}
+
 // Keys for a squad selection on screen, one every few updates: the pick under the cursor
 // changed, then the cursor moved on, until the squad is complete and the accept button
 // (which the screen then selects) is pressed. False when no selection is on screen.
@@ -97,9 +174,16 @@ bool PickSquad()
 {
     static int ticks = 0;
     static bool moveNext = false;
+    static bool checked = false;
     const std::string shown = ShownScreen();
-    if (shown.find("Selection") == std::string::npos)
+    if (shown.find("Selection") == std::string::npos) {
+        checked = false;
         return false;
+    }
+    if (!checked) {
+        checked = CheckSelection(shown);
+        return true;
+    }
     if (Menu::Instance()->GetFadeState() != Menu::kShown || ++ticks % 8 != 0)
         return true;
     if (Menu::Instance()->GetSelectedItemName() == "accept") {
@@ -315,18 +399,36 @@ void SaveAndQuit(int step)
     s.push_back(Quit());
 }
 
-void FirstRun()
+// On the team-name screen: "Bolts" typed.
+void TypeTheName()
 {
-    ToTheSlots("story_slots");
     auto& s = Steps();
-    s.push_back(Choose("story_create"));
-    s.push_back(WaitFor("story_team_select"));
     s.push_back(PressKeys({SDL_SCANCODE_LSHIFT, SDL_SCANCODE_B}));
     for (SDL_Scancode code : {SDL_SCANCODE_O, SDL_SCANCODE_L, SDL_SCANCODE_T, SDL_SCANCODE_S})
         s.push_back(PressKeys({code}));
     s.push_back(Do([] {
         std::printf("typed team name \"%s\"\n", Variable("storyteamname").c_str());
         Check(Variable("storyteamname") == "Bolts", "the typed name is Bolts");
+    }));
+}
+
+void FirstRun()
+{
+    ToTheSlots("story_slots");
+    auto& s = Steps();
+    s.push_back(Choose("story_create"));
+    s.push_back(WaitFor("story_team_select"));
+    s.push_back(Within("the empty name field shows its box", [] {
+        Vector4 box;
+        return ShownItemArea("teamname_box", box);
+    }));
+    s.push_back(Picture("story_team_select_empty"));
+    TypeTheName();
+    s.push_back(Within("the typed name stands in its box", [] {
+        Vector4 box, name;
+        return ShownItemArea("teamname_box", box) && ShownItemArea("teamname", name) &&
+               box.x < name.x + name.z / 2 && name.x + name.z / 2 < box.x + box.z &&
+               box.y < name.y + name.w / 2 && name.y + name.w / 2 < box.y + box.w;
     }));
     s.push_back(Picture("story_team_select"));
     // Up: down from the field leads into the on-screen keyboard, which keeps up and down.
@@ -340,10 +442,26 @@ void FirstRun()
     SaveAndQuit(1);
 }
 
+// Once both items are shown and drawn: a blank's width at least lies between them.
+menu_script::Step ShownApart(const char* a, const char* b)
+{
+    return [a, b] {
+        Vector4 p, q;
+        if (!ShownItemArea(a, p) || !ShownItemArea(b, q))
+            return false;
+        const float gap = std::max({q.x - (p.x + p.z), p.x - (q.x + q.z), q.y - (p.y + p.w), p.y - (q.y + q.w)});
+        std::printf("\"%s\" at %g..%g, \"%s\" at %g..%g\n", a, p.x, p.x + p.z, b, q.x, q.x + q.z);
+        Check(gap >= kBlankWidth, (std::string(a) + " and " + b + " stand apart").c_str());
+        return true;
+    };
+}
+
 void SecondRun()
 {
     ToTheSlots("story_slots_again");
     auto& s = Steps();
+    s.push_back(ShownApart("story_load", "story_delete"));
+    s.push_back(Picture("story_slots_chosen"));
     s.push_back(Do([] {
         std::printf("slot 3 shows: %s | %s | %s\n", Variable("%savegame3%").c_str(), Variable("%savegame3_dat%").c_str(),
                     Variable("%savegame3_pro%").c_str());
@@ -425,6 +543,63 @@ void FourthRun()
     s.push_back(Quit());
 }
 
+// The message shown in place of the screen says the text; then the screen is back.
+void ToldThen(const char* picture, const char* text, const char* screen)
+{
+    auto& s = Steps();
+    s.push_back(WaitForNotice(picture));
+    s.push_back(Do([text] {
+        std::printf("told: \"%s\"\n", ShownNotice().c_str());
+        Check(ShownNotice() == text, text);
+    }));
+    s.push_back(WaitFor(screen));
+}
+
+// Saves that cannot be written: the new career's file, then the slot table. Each failure is
+// told on the message screen and the player stays where he can try again; a save that works
+// is told too.
+void UnwritableRun()
+{
+    const std::string waiting = "data/Savegames/savegame2.txt" + std::string(StorySaveGame::kWaitingSuffix);
+    const std::string table = "data/Savegames/SaveGameMeta.txt";
+    auto& s = Steps();
+    s.push_back(WaitFor("main"));
+    s.push_back(Do([waiting] { BlockFile(waiting, true); }));
+    ToTheSlots("story_slots");
+    s.push_back(Choose("story_create"));
+    s.push_back(WaitFor("story_team_select"));
+    TypeTheName();
+    s.push_back(Choose("ok"));
+    ToldThen("career_not_saved", "Not saved: try again", "story_team_select");
+    s.push_back(Do([waiting] {
+        Check(Variable("storyteamname") == "Bolts", "the typed name stays");
+        Check(Menu::Instance()->GetSelectedItemName() == "ok", "OK stays chosen");
+        Check(StorySaveGame::Instance()->slots[kCareerSlot].free, "the slot stays free");
+        BlockFile(waiting, false);
+    }));
+    s.push_back(Choose("ok"));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(Do([table] { BlockFile(table, true); }));
+    s.push_back(Choose("Save"));
+    ToldThen("save_failed", "Not saved: try again", "leg_display");
+    s.push_back(Do([table] {
+        Check(Menu::Instance()->GetSelectedItemName() == "Save", "Save stays chosen");
+        BlockFile(table, false);
+    }));
+    s.push_back(Choose("Save"));
+    ToldThen("saved", "Career saved", "leg_display");
+    s.push_back(Do([] { Check(!StorySaveGame::Instance()->slots[kCareerSlot].date.empty(), "the save is dated"); }));
+    // Back to the main menu: the career in memory keeps the typed name.
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
+    s.push_back(Picture("back_to_main"));
+    s.push_back(Do([] {
+        std::printf("the story team is called \"%s\"\n", Variable("%storyteam_name%").c_str());
+        Check(Variable("%storyteam_name%") == "Bolts", "the story team keeps the typed name");
+        theApp.PostQuitMessage(kNormalExit);
+    }));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -433,5 +608,6 @@ int main(int argc, char** argv)
                               {{"first", FirstRun, true},
                                {"second", SecondRun, false},
                                {"third", ThirdRun, false},
-                               {"fourth", FourthRun, false}});
+                               {"fourth", FourthRun, false},
+                               {"unwritable", UnwritableRun, true}});
 }

@@ -318,6 +318,31 @@ TEST_F(IngameMenuTest, CommandsThatNeedTheShownScreenWaitAndClosingOnesEndTheMen
     EXPECT_TRUE(std::filesystem::exists("data/Savegames/inputs.txt"));
 }
 
+// The options cannot be saved: the in-match menu stays open to try again and says so.
+TEST_F(IngameMenuTest, AnAcceptThatCannotBeSavedLeavesTheMenuOpenAndSaysSo)
+{
+    std::filesystem::remove("data/Savegames/user.txt");  // the game's start wrote it
+    std::filesystem::create_directories("data/Savegames/user.txt");
+    FileSystem::Instance()->InvalidateDiskCache();
+    auto* menu = new TBIngameMenu("ingame_options", false);
+    StateSlot::Set(&slot, menu, true);
+    ASSERT_TRUE(RunUntilShown());
+    Command(menu, "Accept");
+    EXPECT_TRUE(menu->IsShowingNotice());
+    EXPECT_EQ(menu->GetNext(), nullptr);
+    for (int i = 0; i < 4 * kFadeCap && menu->IsShowingNotice(); ++i)
+        StateSlot::Update(&slot, kDt);
+    EXPECT_EQ(slot, menu);
+    EXPECT_TRUE(Menu::Instance()->HasItem("accept"));
+
+    std::filesystem::remove("data/Savegames/user.txt");
+    FileSystem::Instance()->InvalidateDiskCache();
+    ASSERT_TRUE(RunUntilShown());
+    Command(menu, "Accept");
+    EXPECT_FALSE(menu->IsShowingNotice());
+    EXPECT_EQ(Menu::Instance()->GetFadeState(), Menu::kFadingOut);  // closing
+}
+
 TEST_F(IngameMenuTest, ABannerStaysForItsTimeAndFadesInTheFirstFrameAfter)
 {
     struct Case {

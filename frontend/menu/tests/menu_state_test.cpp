@@ -4,14 +4,18 @@
 #include "framework/FileSystem.h"
 #include "framework/MemoryFile.h"
 #include "framework/Message.h"
+#include "framework/StringUtil.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StoryModeRound.h"
 #include "frontend/story/StorySaveGame.h"
 #include "frontend/story/TrainingSettings.h"
 #include "characters/CharacterVariation.h"
 #include "match/GameParameters.h"
 #include "text/TextManager.h"
+#include "text/TextDisplay.h"
+#include "engine/core/NullDevice.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
@@ -61,6 +65,9 @@ protected:
     {
         harness.reset();
         TBMenuToggles::DestroyInstance();
+        // A career a test started must not fill the next test's slots.
+        StorySaveGame::DestroyInstance();
+        StoryModeGame::DestroyInstance();
     }
 
     // A menu on the screen, run until it is shown.
@@ -226,6 +233,33 @@ TEST_F(MenuStateTest, BackToMainFromTheTopLevelReturnsToTheMainMenu)
     auto* main = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
     ASSERT_NE(main, nullptr);  // the game did not end
     EXPECT_EQ(main->GetScreen(), "main");
+}
+
+// Leaving a career's leg screen for the main menu restarts the career in memory under the
+// name the player typed, which is what every story screen then shows.
+TEST_F(MenuStateTest, BackToMainFromACareerKeepsTheTeamsName)
+{
+    ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(0, "Bolts", "Bolts"));
+    harness->MakeCurrent(new StoryModeRound());
+    for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+        harness->Step();
+    ASSERT_TRUE(Menu::Instance()->HasItem("Save"));  // the leg's screen
+    EXPECT_EQ(Menu::Instance()->Variables()["%storyteam_name%"], "Bolts");
+    harness->Step();
+    Press({"(menu):back"});
+    TBMenu* main = nullptr;
+    for (int i = 0; i < 240 && !main; ++i) {
+        harness->Step();
+        main = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
+    }
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->GetScreen(), "main");
+    for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+        harness->Step();
+    harness->Step();
+    EXPECT_EQ(Menu::Instance()->Variables()["%storyteam_name%"], "Bolts");
+    EXPECT_EQ(StoryModeGame::Instance()->GetTeamName(), "Bolts");
+    EXPECT_EQ(StoryModeGame::Instance()->round, 0);
 }
 
 TEST_F(MenuStateTest, AMenuFreesTheSuccessorItNeverHandedOver)
@@ -459,6 +493,87 @@ TEST_F(MenuStateTest, ShownScreensFollowTheTogglesAndAcceptAppliesThem)
     EXPECT_EQ(GameParameters::Instance()->blockedDevices[1], -1);  // player 1 is on the shared keyboard
 }
 
+// A save or settings write that fails is told on the message screen, and the player stays
+// on his screen with what he chose or typed and the button he pressed; once the file can be
+// written, the same button works.
+TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
+{
+    struct Case {
+        const char* screen;
+        std::function<void()> before;  // what the player chose or typed
+        const char* button;
+        std::string blocked;  // a folder stands where this file goes
+        std::function<bool()> kept;  // what he chose or typed is still there
+        const char* leadsTo;  // the screen the button opens once it works; null: it stays and says so
+    };
+    TBMenuToggle* halfTime = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kHalfTime);
+    const auto typed = [] { return StringUtil::Lower(Menu::Instance()->GetItem("teamname")->GetText()) == "bolts"; };
+    const Case cases[] = {
+        {"options", [&] { halfTime->value = 3; }, "accept", "data/Savegames/user.txt",
+         [&] { return halfTime->value == 3; }, "main"},
+        {"controls", [] {}, "assign", "data/Savegames/inputs.txt", [] { return true; }, "options"},
+        {"story_team_select",
+         [&] {
+             StorySaveGame::Instance()->currentSlot = 0;
+             Menu::Instance()->SelectItem("teamname");
+             for (const char letter : std::string("BOLTS")) {
+                 KeyboardInput::Instance()->OnKeyDown(vk::Letter(letter));
+                 harness->Step();
+                 KeyboardInput::Instance()->OnKeyUp(vk::Letter(letter));
+                 harness->Step();
+             }
+         },
+         "ok", "data/Savegames/savegame0.txt.new", typed, nullptr},
+        {"leg_display", [] {}, "Save",
+         "data/Savegames/SaveGameMeta.txt", [] { return true; }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.screen);
+        if (std::string(c.screen) == "leg_display")
+            ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(0, "Bolts", "Bolts"));
+        TBMenu* menu = Show(c.screen);
+        c.before();
+        std::filesystem::remove(c.blocked);
+        std::filesystem::create_directories(c.blocked);
+        Menu::Instance()->SelectItem(c.button);
+        Menu::Instance()->SetMouseMode(false);
+        LogCapture log;
+        Press({"(menu):button a"});
+        EXPECT_TRUE(Menu::Instance()->HasItem(c.button));  // the screen fades out first
+        for (int i = 0; i < 120 && !Menu::Instance()->HasItem("message"); ++i)
+            harness->Step();
+        EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"),
+                  Menu::Instance()->ExpandVariables(TBMenu::kNotSavedNotice));
+        EXPECT_TRUE(log.Contains("***ERROR")) << log.Text();
+        for (int i = 0; i < 600 && menu->IsShowingNotice(); ++i)
+            harness->Step();
+        ASSERT_EQ(harness->GetGame()->GetCurrentState(), menu);
+        EXPECT_EQ(Selected(), c.button);
+        EXPECT_TRUE(c.kept());
+
+        std::filesystem::remove(c.blocked);
+        FileSystem::Instance()->InvalidateDiskCache();
+        for (int i = 0; i < 120 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+            harness->Step();
+        Press({"(menu):button a"});
+        for (int i = 0; i < 240 && harness->GetGame()->GetCurrentState() == menu && !menu->IsShowingNotice(); ++i)
+            harness->Step();
+        if (c.leadsTo) {
+            auto* next = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
+            ASSERT_NE(next, nullptr);
+            EXPECT_EQ(next->GetScreen(), c.leadsTo);
+        } else if (std::string(c.screen) == "leg_display") {
+            EXPECT_TRUE(menu->IsShowingNotice());
+            for (int i = 0; i < 120 && !Menu::Instance()->HasItem("message"); ++i)
+                harness->Step();
+            EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"),
+                      Menu::Instance()->ExpandVariables(TBMenu::kSavedNotice));
+        } else {
+            EXPECT_NE(harness->GetGame()->GetCurrentState(), menu);  // on to the career's intro
+        }
+    }
+}
+
 // The main screen adapts to the game size: without "XXL" the story mode is hidden.
 TEST_F(MenuStateTest, TheMainScreenFitsTheGameSize)
 {
@@ -522,6 +637,32 @@ TEST_F(MenuStateTest, CreditsScrollWhileShownAndFadingAndReturnToMain)
     auto* main = dynamic_cast<TBMenu*>(harness->GetGame()->GetCurrentState());
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->GetScreen(), "main");
+}
+
+// The credits' lines scroll through their item's area and are cut at its edges.
+TEST_F(MenuStateTest, CreditsAreDrawnOnlyInsideTheirArea)
+{
+    TBMenu* menu = Show("credits");
+    const Font* font = TextDisplay::Instance()->FindFont("menu");
+    ASSERT_NE(font, nullptr);
+    const Vector4 area = Menu::Instance()->GetItem("creditsText")->GetArea();
+    constexpr float kSlack = 0.01f;
+    int inside = 0, outside = 0;
+    for (const float scroll : {150.0f, 420.0f, 690.0f, 960.0f}) {
+        menu->SetCreditsScroll(scroll);
+        harness->Step();
+        for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws) {
+            if (!draw.is2D || draw.texture != font->GetRaster())
+                continue;
+            for (const RwIm2DVertex& corner : draw.corners2D) {
+                const bool in = corner.x >= area.x - kSlack && corner.x <= area.x + area.z + kSlack &&
+                                corner.y >= area.y - kSlack && corner.y <= area.y + area.w + kSlack;
+                ++(in ? inside : outside);
+            }
+        }
+    }
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(outside, 0);
 }
 
 }  // namespace

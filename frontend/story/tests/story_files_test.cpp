@@ -132,8 +132,8 @@ TEST_F(StoryFilesTest, DeletingFreesAUsedSlotOnly)
 
 TEST_F(StoryFilesTest, UnwritableFilesLeaveTheTableAsItWas)
 {
-    // The career file cannot go in place: the slot stays free.
-    BlockFile(CareerPath(2));
+    // The career file cannot be written: the slot stays free.
+    BlockFile(CareerPath(2) + StorySaveGame::kWaitingSuffix);
     LogCapture log;
     EXPECT_FALSE(Slots()->StartCareer(2, "Bolts", "Bolts"));
     EXPECT_TRUE(Slots()->slots[2].free);
@@ -153,6 +153,68 @@ TEST_F(StoryFilesTest, UnwritableFilesLeaveTheTableAsItWas)
     EXPECT_EQ(Slots()->slots[1].date, "");
     EXPECT_FALSE(Slots()->DeleteSlot(1));
     EXPECT_FALSE(Slots()->slots[1].free);
+}
+
+// A new career over a used slot: whichever write fails, the slot and the file it names
+// still hold the old career, and no waiting file stays behind.
+TEST_F(StoryFilesTest, ANewCareerOverAUsedSlotReplacesTheOldOneOnlyWhenEveryWriteWorked)
+{
+    struct Case {
+        const char* name;
+        std::string blocked;  // a folder in the file's place; empty for none
+        bool started;
+    };
+    const Case cases[] = {
+        {"the table cannot be written", kTablePath, false},
+        {"the new file cannot be written", CareerPath(1) + StorySaveGame::kWaitingSuffix, false},
+        {"nothing in the way", "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* folder : {"Data", "data/Savegames", "data/SaveGames"})
+            std::filesystem::remove_all(folder);
+        FileSystem::Instance()->InvalidateDiskCache();
+        std::fill(std::begin(Slots()->slots), std::end(Slots()->slots), StorySaveGame::Slot());
+        ASSERT_TRUE(Slots()->StartCareer(1, "Bolts", "Bolts"));
+        ASSERT_TRUE(Slots()->Save());
+        const StorySaveGame::Slot old = Slots()->slots[1];
+        if (!c.blocked.empty()) {
+            std::filesystem::remove(OnDisk(c.blocked));
+            BlockFile(c.blocked);
+        }
+        LogCapture log;
+        EXPECT_EQ(Slots()->StartCareer(1, "Other", "Other"), c.started);
+        const StorySaveGame::Slot& slot = Slots()->slots[1];
+        const std::string career = Unscrambled(CareerPath(1));
+        if (c.started) {
+            EXPECT_EQ(std::make_tuple(slot.displayName, slot.date, slot.progress),
+                      std::make_tuple(std::string("Other"), std::string(), std::string()));
+            EXPECT_NE(career.find("\"TeamName\" \"Other\""), std::string::npos);
+            EXPECT_NE(Unscrambled(kTablePath).find("\"DisplayName[1]\" \"Other\""), std::string::npos);
+        } else {
+            EXPECT_TRUE(log.Contains("***ERROR")) << log.Text();
+            EXPECT_EQ(std::make_tuple(slot.displayName, slot.date, slot.progress),
+                      std::make_tuple(old.displayName, old.date, old.progress));
+            EXPECT_NE(career.find("\"TeamName\" \"Bolts\""), std::string::npos) << career;
+        }
+        if (c.blocked.empty() || c.blocked == kTablePath)
+            EXPECT_FALSE(std::filesystem::exists(OnDisk(CareerPath(1) + StorySaveGame::kWaitingSuffix)));
+    }
+}
+
+// The new file cannot take the career's name after the table was written: the table is
+// written back as it was.
+TEST_F(StoryFilesTest, ATableWrittenForACareerThatCouldNotTakeItsNameIsWrittenBack)
+{
+    ASSERT_TRUE(Slots()->StartCareer(1, "Bolts", "Bolts"));
+    std::filesystem::remove(OnDisk(CareerPath(1)));
+    BlockFile(CareerPath(1));
+    LogCapture log;
+    EXPECT_FALSE(Slots()->StartCareer(1, "Other", "Other"));
+    EXPECT_TRUE(log.Contains("FileSystem::Rename: could not rename")) << log.Text();
+    EXPECT_EQ(Slots()->slots[1].displayName, "Bolts");
+    EXPECT_NE(Unscrambled(kTablePath).find("\"DisplayName[1]\" \"Bolts\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(OnDisk(CareerPath(1) + StorySaveGame::kWaitingSuffix)));
 }
 
 TEST_F(StoryFilesTest, FailedLoadLeavesTheCareerInMemory)

@@ -167,6 +167,11 @@ TEST_F(StoryRoadTest, TrainingMenusSpeakTheirOwnWords)
     StoryModeGame::Instance()->trainingPassed = true;
     Command(menu, "Save");
     EXPECT_EQ(StorySaveGame::Instance()->slots[1].progress, "<scale 0.4><br>%30320% 16</scale>");
+    // The save is told on the message screen; then the screen is back.
+    EXPECT_TRUE(menu->IsShowingNotice());
+    for (int i = 0; i < 600 && (menu->IsShowingNotice() || Menu::Instance()->GetFadeState() != Menu::kShown); ++i)
+        harness->Step();
+    EXPECT_EQ(Buttons(), (std::vector<std::string>{"continue*", "Save"}));  // as it was left
 
     Command(menu, "SetMenu", "training");
     auto* next = dynamic_cast<TrainingMode*>(menu->GetNext());

@@ -719,6 +719,31 @@ TEST_F(GameStateTest, OnlyADamagedUserFileIsReportedAtStart)
     }
 }
 
+// A save file cut off at its start (zero bytes) is reported like any other damaged one.
+TEST_F(GameStateTest, AnEmptySaveFileIsReportedAtStart)
+{
+    const char* const files[] = {"Data/SaveGames/user.txt", "data/Savegames/inputs.txt",
+                                 "data/Savegames/SaveGameMeta.txt", "Data/SaveGames/gained.txt"};
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        ClearDataFolders();
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        std::ofstream(file, std::ios::binary).flush();
+        const std::string name = std::filesystem::path(file).filename().string();
+        bool reported = false;
+        {
+            LogCapture log;
+            Start();
+            for (const std::string& line : log.lines)
+                reported = reported || (line.find("***WARNING") != std::string::npos &&
+                                        line.find(name + " holds no object") != std::string::npos);
+        }
+        EXPECT_TRUE(reported);
+        harness->Stop();
+        harness.reset();
+    }
+}
+
 TEST_F(GameStateTest, ScreenshotsAreNumberedFromOneWhilePressed)
 {
     GameTB& game = Start();

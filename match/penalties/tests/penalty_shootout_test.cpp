@@ -186,4 +186,26 @@ TEST_F(PenaltyShootoutTest, SeededComputerShootoutEndsOnTheResultScreen)
     EXPECT_EQ(Row(0) + " " + Row(1), "----- -----");
 }
 
+// The shoot-out as a match starts it, every player parked but the two: a computer's true kick
+// past a keeper who stays on his line scores, whoever takes it, on into sudden death.
+TEST_F(PenaltyShootoutTest, TrueComputerKicksPastAStillKeeperScoreEveryKick)
+{
+    constexpr int kKicks = 12;
+    Settings().worstPowerErrorAi = Settings().bestPowerErrorAi = 0.0f;
+    Settings().minimumReadTime = Settings().maximumReadTime = 0.0f;
+    Settings().aiWaitBeforeShot = 0.2f;
+    Settings().goalDecisionTime = Settings().timeAfterKick = 1.5f;
+    int32_t winner = -1;
+    auto* shootout = new PenaltyShootout(&winner);
+    Harness().MakeCurrent(shootout);
+    int frames = 0;
+    while (frames++ < 20000 && 2 * shootout->GetPair() + (shootout->IsLeftKicking() ? 0 : 1) < kKicks &&
+           Harness().Step()) {
+    }
+    EXPECT_EQ(winner, 0);
+    EXPECT_EQ(shootout->GetLeftGoals() + shootout->GetRightGoals(), kKicks);
+    EXPECT_EQ(Harness().GetProblem(), "");
+    Harness().MakeCurrent(nullptr);
+}
+
 }  // namespace

@@ -165,12 +165,16 @@ TEST(MatchEventsTest, BallOverAGoalLineGivesACornerOrAKeeperKick)
         int corners[2];
         float rating;
         const char* banner;
+        const char* warning;  // empty: none
     };
     const Case cases[] = {
-        {"defender over his own line", 0, true, {0, 1}, -0.1f, "message_corner"},
-        {"side 1 defender over his own line", 1, true, {1, 0}, -0.1f, "message_corner"},
-        {"attacker over the line", 0, false, {0, 0}, -0.1f, "message_goalkick"},
-        {"nobody touched it", -1, true, {0, 0}, 0.0f, "message_goalkick"},
+        {"defender over his own line", 0, true, {0, 1}, -0.1f, "message_corner", ""},
+        {"side 1 defender over his own line", 1, true, {1, 0}, -0.1f, "message_corner", ""},
+        {"attacker over the line", 0, false, {0, 0}, -0.1f, "message_goalkick", ""},
+        {"nobody touched it", -1, true, {0, 0}, 0.0f, "message_goalkick",
+         "MatchPeriod::StartCornerOrKeeperKick: ball out with no last toucher; side 0 kicks\n"},
+        {"nobody touched it, far end", -1, false, {0, 0}, 0.0f, "message_goalkick",
+         "MatchPeriod::StartCornerOrKeeperKick: ball out with no last toucher; side 1 kicks\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -180,7 +184,12 @@ TEST(MatchEventsTest, BallOverAGoalLineGivesACornerOrAKeeperKick)
         Character* toucher = c.toucherSide < 0 ? nullptr : Player(c.toucherSide, 2);
         const bool firstSide = TestMatch::Team(c.toucherSide < 0 ? 0 : c.toucherSide).IsFirstSide();
         Ball::OutOfBoundsFar record{c.endIsToucherFirstSide ? firstSide : !firstSide, false, toucher};
+        LogCapture log;
         Send(period, "out of bounds far", &record);
+        EXPECT_EQ(log.Count("***WARNING"), *c.warning ? 1 : 0);
+        if (*c.warning) {
+            EXPECT_TRUE(log.Contains(c.warning)) << log.Text();
+        }
         EXPECT_EQ(MatchStatistics::Instance()->corners[0], c.corners[0]);
         EXPECT_EQ(MatchStatistics::Instance()->corners[1], c.corners[1]);
         if (toucher) {
@@ -475,6 +484,47 @@ TEST(MatchEventsTest, EachRestartHandsPlayBack)
         // The 2 s of play before the fade come first.
         EXPECT_GT(frames, 60);
         EXPECT_LT(frames, kFrameCap);
+    }
+}
+
+// A person who does not press at his keeper's restart sees him hold the ball while he could
+// aim, then pass it when made to; the match never stands still.
+TEST(MatchEventsTest, APersonsKeeperHoldsTheBallAtHisRestartUntilHeIsMadeToPassIt)
+{
+    constexpr int kFrameCap = 60 * 15;
+    for (const bool caught : {true, false}) {
+        SCOPED_TRACE(caught ? "goal kick after a catch" : "keeper kick");
+        TestMatch match;
+        ASSERT_TRUE(match.Start(1));
+        MatchPeriod* period = StartPlaying(match);
+        Actor& keeper = *Player(0, 0)->GetActor();
+        if (caught) {
+            for (int side = 0; side < 2; ++side)
+                for (int32_t i = 0; i < TestMatch::Team(side).GetPlayerCount(); ++i)
+                    Player(side, i)->GetActor()->ReleaseBall();
+            TheBall().ReleasePossession(0);
+            TheBall().SetVelocity({0.0f, 0.0f, 0.0f});
+            TheBall().SetPosition(keeper.GetPosition() + Vector3{0.0f, 0.5f, 0.0f});
+        } else {
+            Ball::OutOfBoundsFar record{TestMatch::Team(0).IsFirstSide(), false, Player(1, 2)};
+            Send(period, "out of bounds far", &record);
+        }
+        const auto waiting = [&] { return std::string(keeper.GetStateName()) == "keeperkickwait"; };
+        match.RunUntil([&] { return period->GetSequence() && keeper.HasBall() && waiting(); }, kFrameCap);
+        ASSERT_TRUE(period->GetSequence() && keeper.HasBall() && waiting());
+        int dropped = 0;
+        const BallToucher* kicker = nullptr;  // who touched the ball last as it left the keeper
+        const int frames = match.RunUntil(
+            [&] {
+                dropped += waiting() && !keeper.HasBall();
+                if (!kicker && !keeper.HasBall())
+                    kicker = TheBall().GetLastToucher();
+                return !period->GetSequence();
+            },
+            kFrameCap);
+        EXPECT_LT(frames, kFrameCap) << "the restart never ended";
+        EXPECT_EQ(dropped, 0);
+        EXPECT_EQ(kicker, Player(0, 0));
     }
 }
 

@@ -27,6 +27,9 @@ const char* RaceName(Race race);
 int VariationCount(Race race);
 inline bool IsKeeperVariation(Race race, int variation) { return race != Race::Weasel && variation < 2; }
 
+// The display names of the race's team members in variation order; none for the referee's.
+std::vector<std::string> MemberNames(Race race);
+
 // "Characters/<Race>/<Race>.DFF" below the project folder, and the texture folder.
 std::string ModelPath(Race race);
 std::string RaceFolder(Race race);

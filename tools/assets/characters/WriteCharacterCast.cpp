@@ -264,4 +264,14 @@ const GeneratorRegistrar kCharacterCast("charactercast", &WriteCharacterCast);
 
 }  // namespace
 
+std::vector<std::string> MemberNames(Race race)
+{
+    std::vector<std::string> names;
+    const auto members = kMembers.find(RaceName(race));
+    if (members != kMembers.end())
+        for (const Member& member : members->second)
+            names.emplace_back(member.name);
+    return names;
+}
+
 }  // namespace assets::chars

@@ -175,12 +175,17 @@ std::string ControlsScreen(const std::string& assign, const std::string& decline
 
 namespace {
 
-// The credits scroll through this item's area by themselves and lead back to "main".
+// The credits scroll through the area of the unseen "creditsText", inside the panel's
+// border, are cut at its edges, and lead back to "main" by themselves. "Back" stands on the
+// panel, which hides its shadow.
 std::string Credits()
 {
     std::string items = "  <Image texture=\"" + std::string(kBackground) + "\" position=\"0,0\" size=\"800,600\" is3d=\"0\"/>\n";
-    items += "  <Image name=\"creditsText\" texture=\"" + std::string(kPanel) + "\" position=\"100,40\" size=\"600,500\"/>\n";
-    items += Button("back", kBack, kMiddle, 560, "SetMenu main");
+    items += "  <Image name=\"creditsPanel\" texture=\"" + std::string(kPanel) +
+             "\" position=\"100,30\" size=\"600,520\"/>\n";
+    items += "  <Image name=\"creditsText\" texture=\"" + std::string(kPanel) +
+             "\" position=\"130,55\" size=\"540,400\" color=\"0,0,0,0\"/>\n";
+    items += Button("back", kBack, kMiddle, 480, "SetMenu main");
     return Screen(R"(OnBack="SetMenu main" selected="back")", items, ";InitCredits");
 }
 
@@ -190,6 +195,9 @@ std::string StoryTeamSelect()
 {
     std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"90,16\" size=\"620,568\"/>\n";
     items += Title(kTeamName, 40);
+    // A box of its own shows where the name goes before anything is typed.
+    items += "  <Image name=\"teamname_box\" texture=\"" + std::string(kPanel) +
+             "\" position=\"240,92\" size=\"320,46\" color=\"150,165,215,255\"/>\n";
     items += "  <TextField name=\"teamname\" position=\"0,100\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
     items += "  <VirtualKeyboard name=\"keyboard\" position=\"0,150\" OnSelect=\"TypeKey teamname;PlaySelectSound\"/>\n";

@@ -25,8 +25,10 @@ const std::pair<int32_t, std::string> kLabels[] = {
 
 constexpr int kAllStarCandidates = 10;
 constexpr float kCardWidth = 72.0f, kCardHeight = 56.0f, kCardGap = 6.0f;
-// The lowest row's top; rows above it stand a card and its name higher.
-constexpr float kCardTop = 440.0f;
+// The lowest row's top, above the heads of the candidates standing on the bench, so that
+// no card or name covers a face or a shirt's number; rows above it stand a card and its
+// name higher.
+constexpr float kCardTop = 340.0f;
 constexpr float kRowStep = kCardHeight + 24.0f;
 constexpr float kScreenWidth = 800.0f;
 // As many cards as the screen's width takes; more go into rows of equal length.
@@ -126,8 +128,10 @@ std::string SelectionScreen(int count, const SelectionTexts& texts)
         items += CentredText("[font menu_buttons]" + texts.title + "[/font]", kTitleY);
     if (!texts.command.empty())
         items += CentredText("[scale 0.7]" + texts.command + "[/scale]", kCommandY);
-    return "<Screen OnLoad=\"" + std::string(position) + "\" OnBack=\"BackToMain\" selected=\"selector\">\n" + items +
-           "</Screen>\n";
+    // No shadows: with no panel behind the texts, each would show as a second copy over the
+    // stands.
+    return "<Screen OnLoad=\"" + std::string(position) +
+           "\" OnBack=\"BackToMain\" selected=\"selector\" noShadow=\"true\">\n" + items + "</Screen>\n";
 }
 
 std::vector<std::pair<std::string, std::string>> SelectionScreens()

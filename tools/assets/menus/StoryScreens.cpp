@@ -47,6 +47,8 @@ constexpr float kLeftColumnRight = 330.0f - 800.0f;
 constexpr float kRightColumn = 470.0f;
 // A centred button's x is its middle's distance from the screen's.
 constexpr float kSlotButton = -160.0f;
+// The buttons for a used slot stand side by side, apart by more than the wider one.
+constexpr float kCareerButton = 150.0f;
 
 std::string StaticText(const std::string& text, float x, float y, const char* halign = "center", const char* name = "")
 {
@@ -84,9 +86,9 @@ std::string Slots()
         items += StaticText(slot + "_dat%" + slot + "_pro%", kRightColumn, y - 8, "left");
         y += 62;
     }
-    items += Button("story_create", Text(kCreate), kMiddle - 200, y + 10, "StartGame StoryMode");
-    items += Button("story_load", Text(kLoad), kMiddle, y + 10, "StartGame LastStory");
-    items += Button("story_delete", Text(kDelete), kMiddle + 200, y + 10, "DeleteStory;LoadSavegameMeta");
+    items += Button("story_create", Text(kCreate), kMiddle, y + 10, "StartGame StoryMode");
+    items += Button("story_load", Text(kLoad), kMiddle - kCareerButton, y + 10, "StartGame LastStory");
+    items += Button("story_delete", Text(kDelete), kMiddle + kCareerButton, y + 10, "DeleteStory;LoadSavegameMeta");
     items += Button("back", Text(kBack), kMiddle, y + 64, "SetMenu main");
     return PlacedScreen("LoadSavegameMeta", R"(OnBack="SetMenu main" selected="slot0")", items);
 }

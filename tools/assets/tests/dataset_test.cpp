@@ -99,7 +99,7 @@ TEST_F(PackedData, NamesTheGameLooksUpAreInTheArchive)
             std::snprintf(name, sizeof name, "<PP>\\Lensflares\\<TP>\\flare_%02d.png", n);
             EXPECT_TRUE(fs->FileExists(name)) << name;
         }
-        for (const char* particle : {"smoke", "spark", "dust", "flash_sheet"}) {
+        for (const char* particle : {"smoke", "spark", "glow", "dust", "flash_sheet"}) {
             const std::string name = std::string("<PP>\\Particles\\<TP>\\") + particle + ".png";
             EXPECT_TRUE(fs->FileExists(name.c_str())) << name;
         }

@@ -42,7 +42,10 @@ void TrainingTexts(Texts& t)
     t.insert(t.end(), {
         {20551, "Your squad is complete: press fire!"},
         {20570, "Player 1:"}, {20571, "Player 2:"},
-        {20580, "Choose your keeper"}, {20581, "Choose your defenders"}, {20582, "Choose your midfield"},
+        // 20580 prompts every story selection that picks freely (the training's, the gained
+        // players'), most of which pick no keeper, and a line-up until its keeper is picked.
+        {20580, "Choose with the arrows, pick with fire"},
+        {20581, "Choose your defenders"}, {20582, "Choose your midfield"},
         {20583, "Choose your strikers"}, {20584, "Choose your substitutes"},
         {20901, "Passing training"}, {20902, "Dribbling training"}, {20903, "Shooting training"},
         {20904, "Goalkeeping training"},
@@ -54,6 +57,8 @@ void MenuTexts(Texts& t)
     t.insert(t.end(), {
         {30302, "Yes"}, {30303, "No"}, {30316, "Start the match"}, {30318, "Start training"},
         {30319, "Free slot"}, {30320, "Progress:"}, {30322, "Continue the match"},
+        // What the message screen says after a save or a failed write.
+        {30330, "Career saved"}, {30331, "Not saved: try again"},
         {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
         {50206, "Perfect!"},
         {60101, "Off"}, {60102, "On"},

@@ -1,13 +1,14 @@
 // The elements each level's objects cast places around the pitch volumes: the stadium dressing,
 // waving crowd flags, a scrolling board, a flip-book screen that fades, a pond, a forest, a
-// cheering mascot, smoke from a chimney, crowd sound markers, and the ball's and the ground's
-// particle systems. The models and pictures they show are written here too; the elements go
-// through their own tables.
+// cheering mascot, smoke from a chimney, crowd sound markers, and the particle systems of the
+// ball, the ground and each team member's special move. The models and pictures they show are
+// written here too; the elements go through their own tables.
 #include "framework/Cast.h"
 #include "scene/AnimatedClump.h"
 #include "scene/AnimatedClumpElement.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
+#include "tools/assets/characters/Characters.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Random.h"
 #include "tools/assets/common/Registry.h"
@@ -336,6 +337,38 @@ void AddParticleSystems(Cast& cast)
     }
 }
 
+// A special move's body particles, one system per team member as the actors look them up
+// ("actor_particles_" and the display name), in the colour of the race's element.
+void AddActorParticleSystems(Cast& cast)
+{
+    struct Element {
+        chars::Race race;
+        Color colour;
+    };
+    const Element elements[] = {{chars::Race::Lizard, {0.2f, 0.5f, 1.0f, 0.9f}},
+                                {chars::Race::Panda, {0.55f, 0.8f, 1.0f, 0.9f}},
+                                {chars::Race::Primate, {1.0f, 0.45f, 0.1f, 0.9f}},
+                                {chars::Race::Rhino, {0.6f, 0.4f, 0.2f, 0.9f}}};
+    for (const Element& element : elements) {
+        for (const std::string& member : chars::MemberNames(element.race)) {
+            const std::string name = "actor_particles_" + member;
+            ParticleSystem& system =
+                *AddParticles(cast, name.c_str(), "<PP>Particles\\<TP>glow.png", GeParticleSystem::kMedium)
+                     ->GetParticleSystem();
+            system.SetAutomaticGenerate(false);
+            system.SetEmitterSpeed(60.0f);
+            system.SetMaxParticles(90);
+            Color faded = element.colour;
+            faded.a = 0.0f;
+            system.SetColors(element.colour, faded);
+            system.Velocity().Set(MakeSphereEmitter({0, 0.8f, 0}, 0.8f));
+            system.Size().Set(MakeLinearEmitter(0.25f, 0.08f));
+            system.DeltaSize().Set(MakeLinearEmitter(-0.15f, 0.05f));
+            system.LifeTime().Set(MakeLinearEmitter(0.7f, 0.2f));
+        }
+    }
+}
+
 }  // namespace
 
 bool WriteLevelObjectAssets(const AssetContext& context)
@@ -353,6 +386,7 @@ void AddLevelElements(Cast& cast)
     AddMascot(cast);
     AddCrowdSounds(cast);
     AddParticleSystems(cast);
+    AddActorParticleSystems(cast);
 }
 
 namespace {

@@ -1,5 +1,6 @@
-// Particle sprites: a soft smoke puff and a dust cloud (blended by their alpha), a spark and a
-// 4 x 4 sheet of a flash that grows and fades (drawn additively).
+// Particle sprites: a soft smoke puff and a dust cloud (blended by their alpha), a spark, a
+// white glow that the players' special moves tint, and a 4 x 4 sheet of a flash that grows and
+// fades (drawn additively).
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/world/Levels.h"
 
@@ -58,6 +59,17 @@ Image Spark()
     return image;
 }
 
+// White, so that a particle system's colours tint it; opaque in the middle, soft to the edge.
+Image Glow()
+{
+    Image image(kSprite, kSprite, {255, 255, 255, 0});
+    PaintCell(image, 0, 0, kSprite, [](float r, float, float) {
+        const float edge = std::clamp(1.0f - r, 0.0f, 1.0f);
+        return Rgba{255, 255, 255, Byte(edge * edge * (3 - 2 * edge))};
+    });
+    return image;
+}
+
 // Frame k (row by row) is a flash of radius growing with k whose brightness fades out.
 Image FlashSheet()
 {
@@ -87,6 +99,7 @@ bool WriteParticles(const AssetContext& context)
     bool ok = context.WriteTextureSets("Particles", "smoke", Cloud({235, 235, 232, 255}, {150, 150, 158, 255}, 71, 0.9f));
     ok = context.WriteTextureSets("Particles", "dust", Cloud({196, 168, 120, 255}, {128, 100, 66, 255}, 93, 0.7f)) && ok;
     ok = context.WriteTextureSets("Particles", "spark", Spark()) && ok;
+    ok = context.WriteTextureSets("Particles", "glow", Glow()) && ok;
     ok = context.WriteTextureSets("Particles", "flash_sheet", FlashSheet()) && ok;
     return ok;
 }
