@@ -8,7 +8,7 @@ cd "$(dirname "$(readlink -f "$0")")"
 PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libepoxy-dev libimgui-dev libstb-dev
           libpng-dev zlib1g-dev libogg-dev libvorbis-dev libfreetype-dev fonts-dejavu-core
           libegl-dev libgl-dev libglvnd-dev libegl-mesa0 libgl1-mesa-dri libgtest-dev
-          libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
+          libbenchmark-dev xvfb xauth clang libclang-rt-14-dev ccache)
 BUILD_DIR=${TB_BUILD_DIR:-build}
 
 install_missing() {

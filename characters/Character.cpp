@@ -119,15 +119,25 @@ bool Character::SetVariation(const std::string& name)
 
 void Character::Update(float dt)
 {
+    Think(dt);
+    Act(dt);
+}
+
+void Character::Think(float dt)
+{
     for (float* timer : {&m_deflectSoundTimer, &m_strikeSoundTimer, &m_tiredVoiceTimer}) {
         if (*timer > 0.0f)
             *timer -= dt;
     }
+    if (m_brain)
+        m_brain->Run(m_selected ? CharacterBrain::kHumanInput : CharacterBrain::kThink, m_command);
+}
+
+void Character::Act(float dt)
+{
     const GameSettings& settings = *GameSettings::Instance();
     const float runSpeed =
         Math::Lerp(settings.worstRunningSpeed, settings.bestRunningSpeed, m_variation->speed.level / kPercent);
-    if (m_brain)
-        m_brain->Run(m_selected ? CharacterBrain::kHumanInput : CharacterBrain::kThink, m_command);
     m_actor->Update(dt, m_command, &m_variation->energy.current, runSpeed, m_race->GetRotationSpeed(),
                     m_race->GetHeadBoneIndex());
     if (!m_tiredVoice)

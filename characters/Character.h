@@ -45,7 +45,12 @@ public:
     Character(const Character&) = delete;
     Character& operator=(const Character&) = delete;
 
+    // Think, then Act.
     virtual void Update(float dt);
+    // The brain chooses this frame's command from what it sees; nothing moves.
+    virtual void Think(float dt);
+    // The body carries the command out: moves, plays its action, kicks.
+    virtual void Act(float dt);
     virtual void Render();
 
     // Ball play. Directions are world headings (radians); targets and velocities are in the

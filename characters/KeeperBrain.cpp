@@ -93,27 +93,11 @@ KeeperBrain::KeeperBrain(Actor* actor, Character* character, CharacterRace* race
     DrawMisjudgement();
 }
 
-KeeperBrain::Misjudgement KeeperBrain::ScaleMisjudgement(float skill, float early, float late, float errorX,
-                                                         float errorY)
-{
-    const MatchSettings& s = *MatchSettings::Instance();
-    const float t = std::clamp(skill / kPercent, 0.0f, 1.0f);
-    const float reach = Math::Lerp(s.worstKeeperCrossingError, s.bestKeeperCrossingError, t);
-    Misjudgement m;
-    m.early = early * Math::Lerp(s.worstKeeperSaveMisjudgement, s.bestKeeperSaveMisjudgement, t);
-    m.late = late * Math::Lerp(s.worstKeeperReactionDelay, s.bestKeeperReactionDelay, t);
-    m.crossing = Vector3(errorX * reach, errorY * reach, 0.0f);
-    return m;
-}
-
 void KeeperBrain::DrawMisjudgement()
 {
-    // One draw each, in a fixed order, so that a seeded match repeats.
-    const float early = Random::Unit();
-    const float late = Random::Unit();
-    const float x = Random::Signed();
-    const float y = Random::Signed();
-    m_misjudgement = ScaleMisjudgement(m_skill.level, early, late, x, y);
+    const MatchSettings& s = *MatchSettings::Instance();
+    m_misjudgement = std::fabs(Random::Unit()) *
+                     Math::Lerp(s.worstKeeperSaveMisjudgement, s.bestKeeperSaveMisjudgement, m_skill.level / kPercent);
 }
 
 bool KeeperBrain::OnFirstSide() const { return GetCharacter() && GetCharacter()->IsOnFirstSide(); }
@@ -315,13 +299,8 @@ void KeeperBrain::Think(ActorCommand& command)
 
 void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& command)
 {
-    // A misread crossing may pick the wrong save; a slow reaction starts it late, but starts it.
-    const SaveChoice& save = ChooseSave(crossing + m_misjudgement.crossing, time);
-    // Timed from the strike, not from his first look: the side that moves second would
-    // otherwise see every shot of the other side a frame late.
-    const Ball* ball = MatchBall();
-    const bool reacted = !ball || ball->GetFlightTime() >= m_misjudgement.late;
-    if (!reacted || save.time + m_misjudgement.early < time) {
+    const SaveChoice& save = ChooseSave(crossing, time);
+    if (save.time + m_misjudgement < time) {
         command.SetCode(ActorInput::None);
         return;
     }

@@ -53,25 +53,13 @@ public:
     bool IsBallInCloseTrigger() const;
     void DrawDebug() const;
 
-    // How a keeper of a skill (0 to 100, clamped) misreads one shot, from two draws in
-    // [0, 1] and two in [-1, 1]: how early he starts a save, how long after the ball was struck
-    // he reacts at all, and an error in the predicted crossing (x, y on the keeper
-    // plane). The worst keeper errs by the settings' worst values, the best by their best ones.
-    struct Misjudgement {
-        float early = 0.0f;
-        float late = 0.0f;
-        Vector3 crossing;
-    };
-    static Misjudgement ScaleMisjudgement(float skill, float early, float late, float errorX, float errorY);
-
     float GetSkill() const { return m_skill.level; }
     // The level the misjudgement is drawn from from now on, as an editor or a test sets it.
     void SetSkill(float level) { m_skill.level = level; }
     // A fresh misjudgement for the next save, from the match's random sequence.
     void DrawMisjudgement();
-    // The early start of the next save, in seconds.
-    float GetMisjudgement() const { return m_misjudgement.early; }
-    const Misjudgement& GetFullMisjudgement() const { return m_misjudgement; }
+    // How much earlier than its contact time the next save starts, in seconds.
+    float GetMisjudgement() const { return m_misjudgement; }
     // The side's forward axis: out of its goal towards the pitch.
     Vector3 ForwardAxis() const;
 
@@ -90,7 +78,7 @@ private:
 
     CharacterRace* m_keeperRace;
     Statistic m_skill;
-    Misjudgement m_misjudgement;
+    float m_misjudgement = 0.0f;
     Vector3 m_debugPoint;
     std::array<SaveChoice, 9> m_saves;
 };

@@ -32,8 +32,20 @@ Team::~Team()
 
 void Team::Update(float dt)
 {
+    Think(dt);
+    Act(dt);
+}
+
+void Team::Think(float dt)
+{
     for (auto& member : m_members)
-        member->Update(dt);
+        member->Think(dt);
+}
+
+void Team::Act(float dt)
+{
+    for (auto& member : m_members)
+        member->Act(dt);
 }
 
 void Team::Render()
@@ -156,10 +168,16 @@ void SoccerTeam::ReplacePlayer(Character* outgoing, std::unique_ptr<Character> i
 
 void SoccerTeam::UpdateWithSelection(float dt, bool refresh)
 {
+    ThinkWithSelection(dt, refresh);
+    Act(dt);
+}
+
+void SoccerTeam::ThinkWithSelection(float dt, bool refresh)
+{
     if (refresh)
         m_controlled.Refresh();
     m_cursor->Update(dt);
-    Update(dt);
+    Think(dt);
 }
 
 void SoccerTeam::Render()

@@ -20,7 +20,10 @@ public:
     Team(const Team&) = delete;
     Team& operator=(const Team&) = delete;
 
+    // Every member thinks, then every member acts.
     virtual void Update(float dt);
+    virtual void Think(float dt);
+    virtual void Act(float dt);
     virtual void Render();
     virtual void AddPlayer(std::unique_ptr<Character> character);
     // The member handed back to the caller; null when it is not a member.
@@ -68,8 +71,10 @@ public:
     void AddPlayer(std::unique_ptr<Character> character) override;
     std::unique_ptr<Character> RemovePlayer(Character* character) override;
     void ReplacePlayer(Character* outgoing, std::unique_ptr<Character> incoming) override;
-    // refresh: re-choose the selected member first.
-    virtual void UpdateWithSelection(float dt, bool refresh);
+    // refresh: re-choose the selected member first. Then the members think and act.
+    void UpdateWithSelection(float dt, bool refresh);
+    // The selection, the cursor and the members' thinking, without their acting.
+    virtual void ThinkWithSelection(float dt, bool refresh);
     // The members, with the cursor over the selected one unless a replay plays.
     void Render() override;
 

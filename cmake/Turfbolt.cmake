@@ -43,6 +43,20 @@ function(tb_executable name)
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
 
+# A program that runs the game itself with a script (tools/*_run). It links the game's
+# objects first and in the game's order: where two files define one inline function
+# differently, the linker keeps the first, so the runner then keeps what the game keeps.
+# tb_game_runner(<name> SOURCES ... DEPS tb libs... [LIBS external...]), after the game.
+function(tb_game_runner name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  get_target_property(game_libs turfbolt LINK_LIBRARIES)
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${game_libs})
+  tb_link(${name} ${A_DEPS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+endfunction()
+
 # Every test CTest runs, here or in a tool's folder, starts with the drivers chosen there;
 # read when CTest runs, so that a caller's own choice at that time still counts.
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_LIST_DIR}/TestDrivers.cmake)
@@ -70,6 +84,12 @@ function(tb_run_test name)
   endif()
 endfunction()
 
+# The target's sources may name the build tree's files as TB_DATA_ARCHIVE and TB_STAGE_DIR,
+# found at run time (tests/support/BuildTree.h), so that no path of the tree is compiled in.
+function(tb_build_tree_paths target)
+  target_compile_options(${target} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/support/BuildTree.h)
+endfunction()
+
 # One test executable per tests/*_test.cpp, so a broken test file only breaks itself.
 # tb_tests(<lib> [DATA] [DEPS extra tb libs...] [LIBS external...]); DATA: the tests read the
 # default data's archive, named to them as TB_DATA_ARCHIVE and built before them.
@@ -85,7 +105,7 @@ function(tb_tests lib)
     tb_link(${exe} ${lib} ${A_DEPS})
     target_link_libraries(${exe} PRIVATE tb_test_support GTest::gtest GTest::gtest_main ${A_LIBS})
     if(A_DATA)
-      target_compile_definitions(${exe} PRIVATE TB_DATA_ARCHIVE="${CMAKE_BINARY_DIR}/game/data/Turfbolt.dat")
+      tb_build_tree_paths(${exe})
       add_dependencies(${exe} data)
     endif()
     # One CTest entry per executable: its cases share a working folder, so they must
@@ -94,12 +114,15 @@ function(tb_tests lib)
   endforeach()
 endfunction()
 
-# A libFuzzer target: fuzz/<name>.cpp, built only with TB_FUZZ.
+# A libFuzzer target: fuzz/<name>.cpp, built only with TB_FUZZ. The one-definition check
+# links it without the fuzzing engine, which it does not need.
 function(tb_fuzzer name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS;LIBS" ${ARGN})
   if(TB_FUZZ)
     tb_executable(${name} SOURCES ${A_SOURCES} DEPS ${A_DEPS} LIBS ${A_LIBS})
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    if(NOT TB_ODR_CHECK)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    endif()
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
     set_property(GLOBAL APPEND PROPERTY TB_FUZZERS ${name})
   endif()

@@ -19,7 +19,7 @@ MenuPopup* MenuBar::FindPopup(const std::string& text)
 std::string MenuBar::GetItemText(int id) const
 {
     for (const MenuPopup& popup : m_popups)
-        for (const MenuItem& item : popup.items)
+        for (const MenuBarItem& item : popup.items)
             if (!item.separator && item.id == id)
                 return item.text;
     return {};

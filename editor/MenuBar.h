@@ -5,7 +5,7 @@
 
 // The editor frame's menu bar as data: top-level popups holding items. A command id names
 // the item that sends it; texts keep their "&" as written.
-struct MenuItem {
+struct MenuBarItem {
     std::string text;
     int id = 0;
     bool separator = false;
@@ -13,7 +13,7 @@ struct MenuItem {
 
 struct MenuPopup {
     std::string text;
-    std::vector<MenuItem> items;
+    std::vector<MenuBarItem> items;
 };
 
 class MenuBar {

@@ -255,8 +255,9 @@ public:
             }
         }
 
-        // An empty file (a save cut off at its start) is as damaged as a broken one.
-        if (markers.empty() && HasFixedMember())
+        // A zero-byte file (a save cut off at its start) is as damaged as a broken one; a file
+        // of comments alone was written to change nothing.
+        if (bytes.empty() && HasFixedMember())
             Problem("LoadSettings: %s holds no object; the cast keeps its values\n", m_file);
 
         for (size_t k = 0; k < markers.size(); ++k) {

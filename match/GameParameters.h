@@ -29,6 +29,8 @@ class GameParameters : public Singleton<GameParameters>, public Object {
 public:
     static constexpr int kCameraSlots = 3;
     static constexpr int kLevelCount = 4;
+    // A new player's match length: the clock at 6.0, a 45-minute half in 7.5 minutes.
+    static constexpr int32_t kDefaultHalftimeDuration = 2;
 
     GameParameters();
 
@@ -55,7 +57,7 @@ public:
     int32_t quality = 1;
     int32_t spareWord = 0;  // not saved
     int32_t playerCount = 1;  // players on screen; the game state sets it at each start
-    int32_t halftimeDuration = 2;  // an index into the option's durations
+    int32_t halftimeDuration = kDefaultHalftimeDuration;  // an index into the option's durations
     bool cards = true;
     bool replays = true;
     int32_t shirts[2] = {0, 3};  // by side

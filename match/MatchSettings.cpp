@@ -98,9 +98,5 @@ void MatchSettings::SerializeReactionsAndKeeper(Serializer& s)
     SerializeAngle(s, "Loft deflect angle", &loftDeflectAngle);
     s.SerializeFloat("Worst keeper save misjudgement", &worstKeeperSaveMisjudgement);
     s.SerializeFloat("Best keeper save misjudgement", &bestKeeperSaveMisjudgement);
-    s.SerializeFloat("Worst keeper reaction delay", &worstKeeperReactionDelay);
-    s.SerializeFloat("Best keeper reaction delay", &bestKeeperReactionDelay);
-    s.SerializeFloat("Worst keeper crossing error", &worstKeeperCrossingError);
-    s.SerializeFloat("Best keeper crossing error", &bestKeeperCrossingError);
     s.SerializeFloat("Pass position read ahead", &passPositionReadAhead);
 }

@@ -73,10 +73,6 @@ public:
     float loftDeflectAngle = 0.0f;
     float worstKeeperSaveMisjudgement = 0.0f;
     float bestKeeperSaveMisjudgement = 0.0f;
-    float worstKeeperReactionDelay = 0.0f;
-    float bestKeeperReactionDelay = 0.0f;
-    float worstKeeperCrossingError = 0.0f;
-    float bestKeeperCrossingError = 0.0f;
     float passPositionReadAhead = 0.0f;
 
 private:

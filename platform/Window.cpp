@@ -229,6 +229,17 @@ bool Window::IsVisible() const
     return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_SHOWN) != 0;
 }
 
+int Window::GetRefreshRate() const
+{
+    // In a window the display keeps its own mode; the window's mode is for full screen.
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(m_window);
+    const int got = IsFullscreen() ? SDL_GetWindowDisplayMode(m_window, &mode)
+                    : display >= 0 ? SDL_GetCurrentDisplayMode(display, &mode)
+                                   : -1;
+    return got == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+}
+
 bool Window::MakeCurrent()
 {
     if (SDL_GL_MakeCurrent(m_window, m_context) != 0) {

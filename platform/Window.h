@@ -51,6 +51,8 @@ public:
 
     bool IsMinimised() const;
     bool IsVisible() const;
+    // Hz of the display mode the window is shown in; 0 when the display does not say.
+    int GetRefreshRate() const;
 
     bool MakeCurrent();
     void Swap();

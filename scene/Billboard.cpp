@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 REGISTER_FACTORY(RenderObjects, Billboard);
 
@@ -88,20 +89,18 @@ void Billboard::BuildQuad(const Matrix3& view, RwIm3DVertex corners[4]) const
     }
 }
 
-void Billboard::Render()
+bool Billboard::InView() const
 {
-    RwGraphics* graphics = RwGraphics::Instance();
-    const Camera* camera = graphics->GetCamera();
+    const Camera* camera = RwGraphics::Instance()->GetCamera();
     if (!m_texture || !m_texture->GetRaster() || !camera || !camera->GetRwCamera())
-        return;
+        return false;
     const RwSphere sphere{{m_position.x, m_position.y, m_position.z}, m_size};
-    if (RwCameraFrustumTestSphere(camera->GetRwCamera(), &sphere) == rwSphereOutside)
-        return;
+    return RwCameraFrustumTestSphere(camera->GetRwCamera(), &sphere) != rwSphereOutside;
+}
 
-    RwIm3DVertex corners[4];
-    BuildQuad(graphics->GetCameraMatrix(), corners);
-    RenderStateSaver states;
-    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_texture->GetRaster()));
+void Billboard::SetDrawStates(RenderStateSaver& states) const
+{
+    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_texture ? m_texture->GetRaster() : nullptr));
     states.Set(rwRenderStateVertexAlphaEnable, 1);
     states.Set(rwRenderStateShadeMode, rwShadeFlat);
     states.Set(rwRenderStateSrcBlend, m_sourceBlend);
@@ -110,11 +109,37 @@ void Billboard::Render()
     states.Set(rwRenderStateZWriteEnable, m_zWrite);
     states.Set(rwRenderStateZTestEnable, m_zTest);
     states.Set(rwRenderStateTextureFilter, m_mipFilter ? rwFilterLinearMipLinear : rwFilterLinear);
-    if (RwIm3DTransform(corners, 4, nullptr, rwIm3DVertexUV | rwIm3DVertexXYZ | rwIm3DVertexRGBA)) {
-        RwIm3DRenderIndexedPrimitive(rwPrimTypeTriList, kQuadIndices, 6);
-        RwIm3DEnd();
-    }
+}
+
+void Billboard::Render()
+{
+    if (!InView())
+        return;
+    RwIm3DVertex corners[4];
+    BuildQuad(RwGraphics::Instance()->GetCameraMatrix(), corners);
+    RenderStateSaver states;
+    SetDrawStates(states);
+    DrawQuads(corners, 1);
     states.Restore();
+}
+
+void DrawQuads(RwIm3DVertex* corners, size_t quads)
+{
+    // Each quad's corners go round it; the index type reaches this many vertices.
+    constexpr size_t kMaxQuads = 65536 / 4;
+    std::vector<RwImVertexIndex> indices;
+    for (size_t first = 0; first < quads; first += kMaxQuads) {
+        const size_t count = std::min(quads - first, kMaxQuads);
+        indices.clear();
+        for (size_t q = 0; q < count; ++q)
+            for (const RwImVertexIndex corner : kQuadIndices)
+                indices.push_back(static_cast<RwImVertexIndex>(q * 4 + corner));
+        if (RwIm3DTransform(corners + first * 4, static_cast<RwUInt32>(count * 4), nullptr,
+                            rwIm3DVertexUV | rwIm3DVertexXYZ | rwIm3DVertexRGBA)) {
+            RwIm3DRenderIndexedPrimitive(rwPrimTypeTriList, indices.data(), static_cast<RwInt32>(indices.size()));
+            RwIm3DEnd();
+        }
+    }
 }
 
 void Billboard::Update(float) {}

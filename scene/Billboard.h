@@ -5,8 +5,10 @@
 #include "framework/Matrix3.h"
 #include "scene/RenderObject.h"
 
+#include <cstddef>
 #include <cstdint>
 
+class RenderStateSaver;
 class Texture;
 
 // A textured quad that faces the current camera, centred on the position. Owners set its
@@ -23,6 +25,11 @@ public:
     // Draws nothing without a texture, without a current camera or outside its view.
     void Render() override;
     void Update(float dt) override;
+
+    // Whether Render would draw it: a texture, a current camera and some of it in view.
+    bool InView() const;
+    // Sets the states it draws under, through the saver.
+    void SetDrawStates(RenderStateSaver& states) const;
 
     // The four corners as drawn when the camera's orientation is view: positions, UVs and
     // the packed colour. Upright keeps only the first Euler angle of view.
@@ -56,6 +63,10 @@ protected:
     float m_angle = 0.0f;
     Color m_color = Color::White;
 };
+
+// Draws quads of four corners each (as BuildQuad gives them) in one go under the current
+// states, inside a camera update.
+void DrawQuads(RwIm3DVertex* corners, size_t quads);
 
 // A billboard that plays a sprite sheet of rows x columns frames, row by row, at its speed.
 class AnimatedBillboard : public Billboard {

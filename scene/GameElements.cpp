@@ -213,10 +213,22 @@ void BillboardForest::Rebuild()
 
 void BillboardForest::Render()
 {
+    // The trees are planted alike: one draw under one set of states shows each as its own
+    // would, in the same order.
+    std::vector<RwIm3DVertex> corners;
+    const Matrix3& view = RwGraphics::Instance()->GetCameraMatrix();
+    for (const auto& tree : m_billboards) {
+        if (!tree->InView())
+            continue;
+        corners.resize(corners.size() + 4);
+        tree->BuildQuad(view, &corners[corners.size() - 4]);
+    }
+    if (corners.empty())
+        return;
     RenderStateSaver states;
     ClipAlpha(states, m_alphaClip);
-    for (auto& tree : m_billboards)
-        tree->Render();
+    m_billboards.front()->SetDrawStates(states);
+    DrawQuads(corners.data(), corners.size() / 4);
     states.Restore();
 }
 

@@ -1,5 +1,6 @@
 #include "scene/MaterialActions.h"
 
+#include "engine/core/RwDevice.h"
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
@@ -370,7 +371,9 @@ int WaterAction::Alpha(float w) const
 bool WaterAction::DoAction(Object*, float dt)
 {
     m_time += dt;
-    if (!m_clump)
+    // Waves nobody sees (a headless run's null device) are not moved; the time runs on, so
+    // they stand where they would once pictures are shown.
+    if (!m_clump || !RwDeviceShowsPictures())
         return true;
     ForEachGeometry(*m_clump, [&](RpAtomic*, RpGeometry* geometry) {
         if (!RpGeometryLock(geometry, rpGeometryLockVertices | rpGeometryLockPrelight)) {

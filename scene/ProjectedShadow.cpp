@@ -1,6 +1,7 @@
 #include "scene/ProjectedShadow.h"
 
 #include "engine/core/RwCore.h"
+#include "engine/core/RwDevice.h"
 #include "engine/world/RpClump.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
@@ -203,6 +204,11 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     const RwV2d window{k, k};
     RwCameraSetViewWindow(camera, &window);
     FrameCasters();
+    // Nobody would see the picture nor its projection: the null device of a headless run.
+    if (!RwDeviceShowsPictures()) {
+        m_result = nullptr;
+        return;
+    }
     if (count <= 0 || !clumps || !DrawCasters(clumps, count))
         return;
     m_result = m_cameraRaster.get();

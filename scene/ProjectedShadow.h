@@ -42,7 +42,8 @@ public:
     void SetLightDirection(const Quaternion& direction);
     // Draws the clumps (count 0 keeps the texture drawn last) into the shadow texture, framed
     // by the sphere round them and centred on the target. Between camera updates: the shadow
-    // camera takes its own.
+    // camera takes its own. On a device that shows no pictures only the framing is done, and
+    // there is no texture to lay down.
     void SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target);
     // One clump, framed by a sphere of the radius about the point and centred on it; a null
     // clump keeps the texture drawn last.

@@ -2,6 +2,8 @@
 
 #include "engine/core/RwRenderState.h"
 
+#include <array>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -13,8 +15,13 @@ public:
     void Set(RwRenderState state, intptr_t value);
     // Puts every saved value back, first saved first, and empties the saver.
     void Restore();
-    bool IsEmpty() const { return m_saved.empty(); }
+    bool IsEmpty() const { return m_count == 0; }
 
 private:
-    std::vector<std::pair<RwRenderState, intptr_t>> m_saved;
+    using Saved = std::pair<RwRenderState, intptr_t>;
+    // Savers live on the stack of every draw: the usual few pairs need no allocation.
+    static constexpr size_t kInline = 16;
+    std::array<Saved, kInline> m_inline{};
+    std::vector<Saved> m_more;
+    size_t m_count = 0;
 };

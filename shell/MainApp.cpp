@@ -257,8 +257,10 @@ int CMainApp::Run()
         }
         // Vsync paces the loop where it exists; elsewhere it sleeps.
         platform::Window* window = m_renderWindow.GetHandle();
-        if (window && (platform::IsHeadless() || window->GetSwapInterval() == 0))
-            limiter.Pace(*m_renderWindow.GetTickHost(), m_ticked);
+        const bool headless = platform::IsHeadless();
+        if (window && (headless || window->GetSwapInterval() == 0))
+            limiter.Pace(*m_renderWindow.GetTickHost(), m_ticked,
+                         FrameLimiter::PeriodFor(headless, window->GetRefreshRate()));
     }
     platform::Shutdown();
     m_debugWindows.reset();

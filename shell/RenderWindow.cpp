@@ -12,6 +12,7 @@
 #include "shell/ShellAudio.h"
 #include "shell/ShellInput.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -45,20 +46,31 @@ void TickHost::Sleep(uint32_t milliseconds)
     platform::Sleep(milliseconds);
 }
 
-void FrameLimiter::Pace(TickHost& host, bool ticked)
+double FrameLimiter::PeriodFor(bool headless, int refreshRate)
 {
-    uint32_t wait = ticked ? 0 : kIdleWaitMs;
-    const uint64_t now = host.Counter();
-    const uint64_t frequency = host.Frequency();
-    if (ticked && !m_first && frequency > 0 && now >= m_lastPass) {
-        const double elapsed = static_cast<double>(now - m_lastPass) / static_cast<double>(frequency);
-        if (elapsed < kMinPass)
-            wait = static_cast<uint32_t>(std::ceil((kMinPass - elapsed) * 1000.0));
+    if (headless)
+        return kMinPass;
+    return 1.0 / static_cast<double>(refreshRate > 0 ? refreshRate : kFallbackRefreshRate);
+}
+
+void FrameLimiter::Pace(TickHost& host, bool ticked, double period)
+{
+    if (!ticked) {
+        host.Sleep(kIdleWaitMs);
+        m_first = true;
+        return;
     }
-    if (wait)
-        host.Sleep(wait);
-    // Read after the sleep: measured from before it, every other pass would go unpaced.
-    m_lastPass = host.Counter();
+    const uint64_t frequency = host.Frequency();
+    const auto step = static_cast<uint64_t>(std::max(period, 0.0) * static_cast<double>(frequency));
+    const uint64_t now = host.Counter();
+    // m_next is the slot of the pass about to start. The first pass, one more than a period
+    // late and a counter that went backwards start the schedule anew, at once.
+    if (m_first || now >= m_next + step || m_next > now + step)
+        m_next = now;
+    else if (now < m_next && frequency > 0)
+        host.Sleep(static_cast<uint32_t>(
+            std::ceil(static_cast<double>(m_next - now) * 1000.0 / static_cast<double>(frequency))));
+    m_next += step;
     m_first = false;
 }
 

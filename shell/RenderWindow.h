@@ -21,18 +21,25 @@ public:
     virtual void Sleep(uint32_t milliseconds);
 };
 
-// Keeps a loop without vsync from spinning a core: passes start at least the shortest
-// tick (5 ms) apart, and after a refused tick the loop waits a little.
+// Keeps a loop that vsync does not pace from spinning a core: passes start one period
+// apart, on a schedule that does not drift, and after a refused tick the loop waits a little.
 class FrameLimiter {
 public:
     static constexpr double kMinPass = 0.005;
+    static constexpr int kFallbackRefreshRate = 60;
     static constexpr uint32_t kIdleWaitMs = 10;
 
-    // Sleeps through the host until the next pass may start.
-    void Pace(TickHost& host, bool ticked);
+    // The period for a loop without vsync: the shortest tick under the headless drivers,
+    // which show nothing; else one refresh of the display (0: unknown, taken as 60 Hz),
+    // since a frame drawn between two refreshes is never seen.
+    static double PeriodFor(bool headless, int refreshRate);
+
+    // Sleeps through the host until the next pass may start. A pass that ran late starts
+    // the schedule afresh, so slow passes are not followed by a burst of quick ones.
+    void Pace(TickHost& host, bool ticked, double period = kMinPass);
 
 private:
-    uint64_t m_lastPass = 0;
+    uint64_t m_next = 0;
     bool m_first = true;
 };
 

@@ -133,7 +133,6 @@ void Ball::SetVelocity(const Vector3& velocity)
 {
     CopiedCollidable::SetVelocity(velocity);
     m_physicsVelocity = velocity;
-    m_flightTime = 0.0f;
 }
 
 void Ball::Integrate(Vector3& velocity, bool& rolling, float dt)
@@ -221,7 +220,6 @@ void Ball::Update(float dt)
 {
     if (m_deflectTimer > 0.0f)
         m_deflectTimer -= dt;
-    m_flightTime += dt;
     if (!m_held) {
         Integrate(m_physicsVelocity, m_rolling, dt);
         const GameSettings* game = GameSettings::Instance();

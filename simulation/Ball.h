@@ -112,9 +112,6 @@ public:
     bool IsTournamentBall() const { return m_tournament; }
     bool IsTrailing() const { return m_trail; }
     float GetDeflectTimer() const { return m_deflectTimer; }
-    // Seconds of updates since the ball was last set moving from outside its own physics (a
-    // kick, a header, a carry, a placing); bounces do not count.
-    float GetFlightTime() const { return m_flightTime; }
 
     // The model; null never, a stand-in when the file is missing.
     Clump* GetClump() const { return m_clump.get(); }
@@ -173,6 +170,5 @@ private:
     bool m_trail = false;
     bool m_trailStopping = true;
     float m_deflectTimer = 0.0f;
-    float m_flightTime = 0.0f;
     SoccerTeam* m_teams[2] = {nullptr, nullptr};
 };

@@ -42,14 +42,13 @@ bool BallGoalChecker::PredictPath(const Ball& ball, Collidable* other, Vector3& 
         Ball::Integrate(m_physicsVelocity, m_rolling, kStep);
         SetVelocity(m_physicsVelocity);
         float remaining = kStep;
-        for (float u = 0.0f; !m_stopped && set.FindEarliestImpact(remaining, u);) {
+        for (float u = 0.0f; set.FindEarliestImpact(remaining, u);) {
             set.Advance(u);
             remaining -= u;
             set.Resolve();
         }
-        // Stopped, the copy stays where it met the plane: that is the crossing point asked for.
-        if (!m_stopped)
-            set.Advance(remaining);
+        // To the step's end even when stopped: the place and the time told are of one instant.
+        set.Advance(remaining);
         set.AddSetTime(kStep);
         ++steps;
     }

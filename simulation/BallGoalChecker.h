@@ -20,8 +20,8 @@ public:
     // Starts from the ball's place with the given velocity and steps 0.1 s at a time until
     // the copy meets a goal area or the keeper plane (true) or five seconds have passed
     // (false). The other collidable (the keeper's plane; null allowed) must stay alive for
-    // the call. The position is where the copy met the area or plane (after five seconds:
-    // where it got to); the time is the end of the step in which that happened.
+    // the call. The time is the end of the step in which the copy met the area or plane (or
+    // five seconds), and the position is where the copy was then.
     bool PredictPath(const Ball& ball, Collidable* other, Vector3& position, float& time,
                      const Vector3& startVelocity);
 

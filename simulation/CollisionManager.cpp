@@ -60,6 +60,14 @@ bool CollisionSet::Remove(Collidable* collidable)
     return true;
 }
 
+void CollisionSet::Restart()
+{
+    ClearHits();
+    ForgetLastHits();
+    // A frame past a new set's start: the members it keeps may meet at once.
+    m_setTime = kStartTime + kRehitTime;
+}
+
 float CollisionSet::GetLastHit(const Collidable* a, const Collidable* b) const
 {
     const int i = IndexOf(a), j = IndexOf(b);
@@ -181,6 +189,12 @@ std::unique_ptr<CollisionSet> CollisionManager::RemoveCollisionSet(const std::st
     if (!keep)
         set.reset();
     return set;
+}
+
+void CollisionManager::RestartSets()
+{
+    for (auto& [name, set] : m_sets)
+        set->Restart();
 }
 
 void CollisionManager::Update(float dt)

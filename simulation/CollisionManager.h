@@ -36,6 +36,10 @@ public:
     // The last member's removal restarts the set's time.
     bool Remove(Collidable* collidable);
     bool Contains(const Collidable* collidable) const;
+    // Back to the time of a new set that has run one frame, every last hit and found impact
+    // forgotten: the members stay, and every pair counts at once. Impacts are found relative
+    // to the set time, whose rounding grows with it.
+    void Restart();
     int GetMemberCount() const { return static_cast<int>(m_members.size()); }
     Collidable* GetMember(int index) const;
 
@@ -103,6 +107,8 @@ public:
     void Update(float dt);
 
     int GetSetCount() const { return static_cast<int>(m_sets.size()); }
+    // Restarts every set, so that what happens next does not depend on how long they ran.
+    void RestartSets();
 
 private:
     std::map<std::string, std::unique_ptr<CollisionSet>> m_sets;

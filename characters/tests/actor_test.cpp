@@ -25,6 +25,7 @@
 #include "simulation/Shape.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <algorithm>
 #include <cctype>
@@ -646,6 +647,7 @@ Vector3 At(const RwIm3DVertex& vertex) { return {vertex.objVertex.x, vertex.objV
 
 TEST_F(ActorTest, TheShadowIsCastAndDrawnOnlyWithEffectsOn)
 {
+    ScopedPicturesShown shown;
     FloorWorld floor;
     Recorder listener;
     auto actor = MakeActor(listener, stand, {1.0f, 0.0f, 2.0f});

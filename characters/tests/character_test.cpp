@@ -165,6 +165,31 @@ TEST_F(CharacterTest, AKeeperDeflectsABallFromBehindAndCatchesOneFromTheFront)
     EXPECT_EQ(messages.heard, (decltype(messages.heard){{"goal kick", Of(keeper)}}));
 }
 
+// A ball played at a player glances off him while he is still in his own kick; once he runs
+// again he traps it.
+TEST_F(CharacterTest, APlayerInHisKicksFollowThroughCannotTrapTheBall)
+{
+    const struct {
+        const ActorStateNode* node;
+        bool traps;
+    } cases[] = {{&ActorNodes::shoot, false}, {&ActorNodes::pass, false}, {&ActorNodes::run, true}};
+    Character* player = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.node->name);
+        Put(*player, {}, 0.0f, *c.node);
+        ball.ReleasePossession(1);
+        ball.ForgetToucher(player);
+        // Knee high as it arrives: no pitch stops it falling in this scene.
+        ball.SetBallPosition({0.0f, 1.0f, 6.0f});
+        ball.SetVelocity({0.0f, 0.0f, -15.0f});
+        for (int frame = 0; frame < 30 && ball.GetLastToucher() != player; ++frame)
+            pitch->Update(kFrame, PitchSimulation::kUpdateCollisions | PitchSimulation::kUpdateBall);
+        EXPECT_EQ(ball.GetLastToucher(), player);
+        EXPECT_EQ(player->GetActor()->HasBall(), c.traps);
+        player->GetActor()->ReleaseBall();
+    }
+}
+
 TEST_F(CharacterTest, AFoulInTheAreaTheFoulingSideDefendsIsAPenaltyEitherWay)
 {
     // The first side defends the left area, at +x; the second the right one, at -x.

@@ -72,7 +72,7 @@ CMainFrame::CMainFrame(FrameHost& host, FrameSetup setup)
         MenuPopup* popup = m_menu.FindPopup(item.popup);
         if (!popup)
             popup = &m_menu.AddPopup(item.popup);
-        popup->items.push_back(item.text ? MenuItem{item.text, item.id, false} : MenuItem{"", 0, true});
+        popup->items.push_back(item.text ? MenuBarItem{item.text, item.id, false} : MenuBarItem{"", 0, true});
     }
 }
 
@@ -205,7 +205,7 @@ void CMainFrame::DrawMenuBar()
     for (const MenuPopup& popup : m_menu.Popups()) {
         if (!ImGui::BeginMenu((MenuDisplayText(popup.text) + "###" + popup.text).c_str()))
             continue;
-        for (const MenuItem& item : popup.items) {
+        for (const MenuBarItem& item : popup.items) {
             if (item.separator)
                 ImGui::Separator();
             else if (ImGui::MenuItem((MenuDisplayText(item.text) + "##" + std::to_string(item.id)).c_str()))

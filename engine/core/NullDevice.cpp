@@ -6,14 +6,52 @@
 
 namespace {
 
+// A clear of a rectangle of the storage, not yet written.
+struct PendingClear {
+    RwInt32 x, y, width, height;
+    RwRGBA colour;
+};
+
+// Clears wait this many deep before they are written anyway.
+constexpr size_t kMaxPendingClears = 8;
+
 struct NullRaster {
     RwInt32 width = 0, height = 0;
     std::vector<RwUInt8> pixels;  // RGBA rows; empty for depth rasters
+    // Clears are written when the pixels are next used: a camera cleared every frame and never
+    // read back (a headless match's screen, a shadow) costs nothing.
+    std::vector<PendingClear> clears;
 };
 
 NullRaster* Storage(const RwRaster* raster)
 {
     return raster && raster->parent ? static_cast<NullRaster*>(raster->parent->deviceData) : nullptr;
+}
+
+void Fill(NullRaster& s, const PendingClear& clear)
+{
+    // One row built once and copied down.
+    std::vector<RwUInt8> row(size_t(clear.width) * 4);
+    for (size_t i = 0; i < row.size(); i += 4) {
+        row[i] = clear.colour.red;
+        row[i + 1] = clear.colour.green;
+        row[i + 2] = clear.colour.blue;
+        row[i + 3] = clear.colour.alpha;
+    }
+    for (RwInt32 y = 0; y < clear.height; ++y)
+        std::memcpy(&s.pixels[(size_t(clear.y + y) * s.width + clear.x) * 4], row.data(), row.size());
+}
+
+// The storage's pixels with every clear asked of them so far written; null without pixels.
+NullRaster* Settled(const RwRaster* raster)
+{
+    NullRaster* s = Storage(raster);
+    if (!s || s->pixels.empty())
+        return nullptr;
+    for (const PendingClear& clear : s->clears)
+        Fill(*s, clear);
+    s->clears.clear();
+    return s;
 }
 
 // Never destroyed: an engine closed from another static's destructor at exit still needs
@@ -95,8 +133,8 @@ void RwNullDevice::DestroyRaster(RwRaster* raster)
 
 bool RwNullDevice::UploadRaster(RwRaster* raster, const RwImage* image)
 {
-    NullRaster* s = Storage(raster);
-    if (!s || s->pixels.empty())
+    NullRaster* s = Settled(raster);
+    if (!s)
         return false;
     for (RwInt32 y = 0; y < raster->height; ++y) {
         std::memcpy(&s->pixels[(size_t(raster->offsetY + y) * s->width + raster->offsetX) * 4],
@@ -107,8 +145,8 @@ bool RwNullDevice::UploadRaster(RwRaster* raster, const RwImage* image)
 
 bool RwNullDevice::ReadRaster(RwRaster* raster, RwImage* image)
 {
-    NullRaster* s = Storage(raster);
-    if (!s || s->pixels.empty())
+    NullRaster* s = Settled(raster);
+    if (!s)
         return false;
     for (RwInt32 y = 0; y < raster->height; ++y) {
         std::memcpy(image->pixels + size_t(y) * image->stride,
@@ -121,9 +159,9 @@ bool RwNullDevice::ReadRaster(RwRaster* raster, RwImage* image)
 bool RwNullDevice::RenderRasterScaled(RwRaster* target, RwRaster* source, const RwRect& rect)
 {
     // Nearest-texel copy so that what a loading screen paints can be read back.
-    NullRaster* dst = Storage(target);
-    NullRaster* src = Storage(source);
-    if (!dst || !src || dst->pixels.empty() || src->pixels.empty() || source->width <= 0 || source->height <= 0)
+    NullRaster* dst = Settled(target);
+    NullRaster* src = Settled(source);
+    if (!dst || !src || source->width <= 0 || source->height <= 0)
         return false;
     ++scaledRenders;
     for (RwInt32 y = std::max(rect.y, 0); y < std::min(rect.y + rect.h, target->height); ++y) {
@@ -156,17 +194,13 @@ bool RwNullDevice::ClearCamera(RwCamera* camera, const RwRGBA& colour, RwInt32 c
     clears.push_back({camera, colour, clearMode});
     RwRaster* fb = camera->frameBuffer;
     NullRaster* s = Storage(fb);
-    if ((clearMode & rwCameraClearImage) && s && !s->pixels.empty() && fb->width > 0) {
-        // One row built once and copied down: a shadow clears its raster every frame.
-        std::vector<RwUInt8> row(size_t(fb->width) * 4);
-        for (size_t i = 0; i < row.size(); i += 4) {
-            row[i] = colour.red;
-            row[i + 1] = colour.green;
-            row[i + 2] = colour.blue;
-            row[i + 3] = colour.alpha;
-        }
-        for (RwInt32 y = 0; y < fb->height; ++y)
-            std::memcpy(&s->pixels[(size_t(fb->offsetY + y) * s->width + fb->offsetX) * 4], row.data(), row.size());
+    if ((clearMode & rwCameraClearImage) && s && !s->pixels.empty() && fb->width > 0 && fb->height > 0) {
+        // A clear of all of it makes the earlier ones moot.
+        if (fb->offsetX == 0 && fb->offsetY == 0 && fb->width == s->width && fb->height == s->height)
+            s->clears.clear();
+        else if (s->clears.size() >= kMaxPendingClears)
+            Settled(fb);
+        s->clears.push_back({fb->offsetX, fb->offsetY, fb->width, fb->height, colour});
     }
     return true;
 }

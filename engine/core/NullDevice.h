@@ -1,7 +1,8 @@
 #pragma once
 
-// The device for runs without a window or GL: rasters are CPU images (clears fill them, so
-// read-back works), drawing only leaves a record of the frame that tests can inspect.
+// The device for runs without a window or GL: rasters are CPU images (a clear fills them when
+// they are next read, written or copied, so read-back works), drawing only leaves a record of
+// the frame that tests can inspect.
 
 #include "engine/core/RwDevice.h"
 
@@ -69,6 +70,11 @@ public:
 
     // Forgets the records and the show and scaled-render counts.
     void ClearLog();
+
+    bool ShowsPictures() const override { return showsPictures; }
+    // Off: nobody sees a headless run's pictures. Tests of what the picture-only effects
+    // draw switch it on.
+    bool showsPictures = false;
 
     // What the frame under way asked for, or the frame last shown until the next one starts:
     // records go with their frame, so that a headless match runs in constant memory. A frame

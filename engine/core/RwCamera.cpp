@@ -17,16 +17,25 @@ struct Basis {
     RwV3d right, up, at, pos;
 };
 
+bool SameAxes(const RwMatrix& a, const RwMatrix& b)
+{
+    const auto same = [](const RwV3d& p, const RwV3d& q) { return p.x == q.x && p.y == q.y && p.z == q.z; };
+    return same(a.right, b.right) && same(a.up, b.up) && same(a.at, b.at) && same(a.pos, b.pos);
+}
+
 Basis CameraBasis(RwCamera* camera)
 {
-    Basis b{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
-    if (RwFrame* frame = RwCameraGetFrame(camera)) {
-        const RwMatrix* ltm = RwFrameGetLTM(frame);
-        RwMatrix m;
-        RwMatrixOrthoNormalize(&m, ltm);
-        b = {m.right, m.up, m.at, ltm->pos};
+    RwFrame* frame = RwCameraGetFrame(camera);
+    if (!frame)
+        return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
+    const RwMatrix* ltm = RwFrameGetLTM(frame);
+    if (!camera->basisKnown || !SameAxes(*ltm, camera->basisSource)) {
+        RwMatrixOrthoNormalize(&camera->basis, ltm);
+        camera->basisSource = *ltm;
+        camera->basisKnown = true;
     }
-    return b;
+    const RwMatrix& m = camera->basis;
+    return {m.right, m.up, m.at, ltm->pos};
 }
 
 struct Local {

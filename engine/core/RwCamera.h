@@ -40,6 +40,10 @@ struct RwCamera {
     // perspective (X and Y themselves for parallel), Z the distance along at. Refreshed by
     // RwCameraBeginUpdate and RwCameraGetViewMatrix.
     RwMatrix viewMatrix;
+    // The frame's LTM as last orthonormalised, and the result: culling asks for it per object.
+    RwMatrix basisSource;
+    RwMatrix basis;
+    bool basisKnown;
     RpWorld* world;  // set by the world when the camera is added to it
     RwUInt8* pluginData;
 };

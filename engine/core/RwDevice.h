@@ -166,6 +166,9 @@ public:
     virtual bool DrawMesh(const RwDeviceMeshDraw& /*draw*/) { return false; }
     // Some texel of the texture raster is not opaque (drawing with it blends).
     virtual bool RasterHasAlpha(RwRaster* /*raster*/) { return false; }
+    // Whether what is drawn reaches a picture someone sees. Where it does not, drawing that
+    // only feeds later pictures (a shadow's raster and its projection) may be left out.
+    virtual bool ShowsPictures() const { return true; }
 
     RwMetrics* metrics = nullptr;  // the frame under way, set by core
     const uint64_t serial = NextSerial();  // tells one device object from any later one
@@ -186,5 +189,7 @@ bool RwDeviceRegister(RwDeviceKind kind, RwDeviceCreateFunc create);
 bool RwDeviceIsRegistered(RwDeviceKind kind);
 // The device of the open engine, or null.
 RwDevice* RwDeviceGetCurrent();
+// Whether the open engine's device shows what is drawn; false without one.
+bool RwDeviceShowsPictures();
 // The window the engine was opened with (an SDL_Window*), or null.
 void* RwEngineGetWindow();

@@ -102,6 +102,12 @@ RwDevice* RwDeviceGetCurrent()
     return G().device;
 }
 
+bool RwDeviceShowsPictures()
+{
+    const RwDevice* device = RwDeviceGetCurrent();
+    return device && device->ShowsPictures();
+}
+
 void* RwEngineGetWindow()
 {
     return G().state >= StateOpen ? G().params.displayID : nullptr;

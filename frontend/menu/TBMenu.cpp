@@ -172,7 +172,10 @@ bool TBMenu::LoadScreenFile(const std::string& screen)
     const bool loaded = menu->LoadScreen(std::move(root));
     menu->SetFadeState(Menu::kFadingIn);
     FileSystem::Instance()->Close(file);
-    if (!loaded)
+    // A run of the program that cannot be reached from inside learns its screens from this line.
+    if (loaded)
+        LogMessage("TBMenu::CreateMenu: <%s>\n", screen.c_str());
+    else
         LogError("TBMenu::CreateMenu: the menu <%s> could not be built\n", screen.c_str());
     return loaded;
 }

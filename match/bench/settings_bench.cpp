@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <string>
 
 namespace {
 
@@ -42,7 +43,7 @@ bool MountData()
 void BM_ReadShippedSettingsAndWriteUserFile(benchmark::State& state)
 {
     if (!MountData()) {
-        state.SkipWithError("no data archive at " TB_DATA_ARCHIVE);
+        state.SkipWithError((std::string("no data archive at ") + TB_DATA_ARCHIVE).c_str());
         return;
     }
     const Shipped shipped[] = {

@@ -85,10 +85,6 @@ TEST(MatchSettingsTest, FreshTableIsWrittenInFileOrder)
  "Loft deflect angle" 0.000000
  "Worst keeper save misjudgement" 0.000000
  "Best keeper save misjudgement" 0.000000
- "Worst keeper reaction delay" 0.000000
- "Best keeper reaction delay" 0.000000
- "Worst keeper crossing error" 0.000000
- "Best keeper crossing error" 0.000000
  "Pass position read ahead" 0.000000
 }
 )table");

@@ -56,7 +56,7 @@ void BM_MenuFrame(benchmark::State& state)
     BenchRenderer renderer;
     if (!renderer.Start(state, kWidth, kHeight))
         return;
-    FileSystem::Instance()->AddAlias("<PP>", TB_STAGE_DIR "/data/pc/");
+    FileSystem::Instance()->AddAlias("<PP>", (std::string(TB_STAGE_DIR) + "/data/pc/").c_str());
     FileSystem::Instance()->AddAlias("<TP>", "Textures24Bit\\");
     std::vector<std::unique_ptr<Font>> fonts;
     if (!gametext::CreateFonts(fonts)) {

@@ -5,6 +5,7 @@
 #include "framework/Matrix3.h"
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
+#include "scene/Atmosphere.h"
 #include "scene/Clump.h"
 #include "simulation/TrackedObject.h"
 
@@ -25,6 +26,9 @@ constexpr float kHalfTurn = 3.1415925f;
 constexpr int kButtonTurn = 1;
 constexpr int kButtonFly = 2;
 constexpr int kButtonSlide = 16;
+// The first hit along a line is whichever the engine reports first, not the nearest: each
+// pull brings the camera in front of one more, and a line crosses only a few.
+constexpr int kMaxPulls = 8;
 const Quaternion kNoRotation = Quaternion::Identity;
 const Vector3 kNoPosition{0.0f, 0.0f, 0.0f};
 
@@ -316,7 +320,7 @@ Quaternion TrackingCameraControl::GetWantedRotation() const
     return q;
 }
 
-Vector3 TrackingCameraControl::GetWantedPosition()
+Vector3 TrackingCameraControl::GetTrackedPoint() const
 {
     Vector3 p = s_target ? s_target->GetPosition() : Vector3{0.0f, 0.0f, 0.0f};
     if (m_lockX)
@@ -325,13 +329,69 @@ Vector3 TrackingCameraControl::GetWantedPosition()
         p.y = 0.0f;
     if (m_lockZ)
         p.z = 0.0f;
+    return p;
+}
+
+Vector3 TrackingCameraControl::GetWantedPosition()
+{
     m_offset = m_minOffset * m_zoom + m_maxOffset * (1.0f - m_zoom);
-    return p + GetWantedRotation().ToMatrix() * m_offset;
+    return GetTrackedPoint() + GetWantedRotation().ToMatrix() * m_offset;
+}
+
+bool TrackingCameraControl::PlaceInSight(const Vector3& point, Vector3& eye)
+{
+    const Raycaster* rays = Raycaster::Instance();
+    const Vector3 sight = point + Vector3{0.0f, kSightHeight, 0.0f};
+    // Something this far above the point means it lies under the stands.
+    if (rays->RayTest(sight, sight + Vector3{0.0f, kCoverHeight, 0.0f}) >= 0.0f)
+        return false;
+    for (int pull = 0; pull < kMaxPulls; ++pull) {
+        float hit = rays->RayTest(sight, eye);
+        float span = (eye - sight).Length();
+        // A camera lower than the clearance is over the grass, which the line below it would
+        // find: that line ends no lower than the sight.
+        const Vector3 below{eye.x, std::max(eye.y - kClearance, sight.y), eye.z};
+        if (hit < 0.0f && below.y < eye.y) {
+            hit = rays->RayTest(sight, below);
+            span = (below - sight).Length();
+        }
+        if (hit < 0.0f)
+            return true;
+        // Along the line the camera looks along, so that the point stays where the view puts it.
+        const Vector3 along = eye - point;
+        const float length = along.Length();
+        const float wanted = std::max(hit * span - kClearance, kNearest);
+        if (length <= kNearest || wanted >= length)
+            return false;
+        eye = point + along * (wanted / length);
+    }
+    return false;
+}
+
+Vector3 TrackingCameraControl::KeepInSight(const Vector3& eye) const
+{
+    const Vector3 followed = GetTrackedPoint();
+    // The pitch is open sky wherever the stands stand round it: a point the camera cannot be
+    // placed for gives way to the next one towards the centre spot.
+    Vector3 toward{-followed.x, 0.0f, -followed.z};
+    const float reach = toward.Length();
+    if (reach > 0.0f)
+        toward = toward * (kCoverStep / reach);
+    Vector3 point = followed;
+    for (float moved = 0.0f; moved <= reach; moved += kCoverStep, point = point + toward) {
+        // The camera moves with the point it frames, keeping its angle to it.
+        Vector3 placed = eye + (point - followed);
+        if (PlaceInSight(point, placed))
+            return placed;
+    }
+    Vector3 placed = eye;
+    PlaceInSight(followed, placed);
+    return placed;
 }
 
 bool TrackingCameraControl::Activate()
 {
-    m_position = GetWantedPosition();
+    m_position = KeepInSight(GetWantedPosition());
     m_rotation = GetWantedRotation();
     return true;
 }
@@ -339,11 +399,13 @@ bool TrackingCameraControl::Activate()
 void TrackingCameraControl::Update(float dt)
 {
     const float t = m_blendTime == 0.0f ? 1.0f : std::min(dt / m_blendTime, 1.0f);
-    const Vector3 wanted = GetWantedPosition();
+    const Vector3 wanted = KeepInSight(GetWantedPosition());
     if ((wanted - m_position).Length() > kSnapDistance || t == 1.0f || wanted == m_position)
         m_position = wanted;
     else
         m_position = m_position * (1.0f - t) + wanted * t;
+    // The blend may cut behind what the wanted place is clear of.
+    m_position = KeepInSight(m_position);
     m_rotation = GetWantedRotation();
 }
 

@@ -135,12 +135,26 @@ private:
 };
 
 // Follows the tracked object of the moment at a zoomable offset and fixed angles, blending
-// towards the wanted position.
+// towards the wanted position. The camera never stays behind world geometry that stands
+// between it and what it follows: it is drawn in along its line of sight, in front of it.
 class TrackingCameraControl : public CameraControl {
 public:
     // A move longer than this snaps instead of blending.
     static constexpr float kSnapDistance = 50.0f;
     static constexpr float kZoomStep = 0.05f;
+    // The line of sight ends this high over the followed point: a player's middle, and off
+    // the grass he stands on.
+    static constexpr float kSightHeight = 1.0f;
+    // The camera keeps this much room in front of geometry on its line of sight, and as much
+    // above anything below it (the tiers and the crowd on them).
+    static constexpr float kClearance = 2.5f;
+    // However much stands in the way, the camera comes no nearer than this.
+    static constexpr float kNearest = 3.0f;
+    // A point with something this far above it is under the stands (a ball kicked under the
+    // tiers). When the camera cannot be placed for a point, it frames the next one towards
+    // the centre spot, kCoverStep nearer.
+    static constexpr float kCoverHeight = 60.0f;
+    static constexpr float kCoverStep = 2.0f;
 
     void Serialize(Serializer& serializer, const char* descriptor) override;
     void Update(float dt) override;
@@ -157,7 +171,12 @@ public:
     virtual bool Prepare(int) { return true; }
 
     Quaternion GetWantedRotation() const;
+    // Where the offset puts the camera, whatever stands in the way.
     Vector3 GetWantedPosition();
+    // The eye placed in sight of the followed point, or of the nearest point towards the
+    // centre spot it can be placed for (a ball under the stands or hard against them).
+    // Unchanged without a current world.
+    Vector3 KeepInSight(const Vector3& eye) const;
     const Vector3& GetCurrentOffset() const { return m_offset; }
 
     void SetOffsets(const Vector3& minimum, const Vector3& maximum)
@@ -181,6 +200,13 @@ public:
     void SetFlippable(bool flippable) { m_flippable = flippable; }
 
 private:
+    // The followed position with the locked components cleared.
+    Vector3 GetTrackedPoint() const;
+    // Draws the eye in along its line from the point until the world hides neither the point
+    // from it nor from the place the clearance below it; false when the point is under cover
+    // or the camera would have to come nearer than kNearest.
+    static bool PlaceInSight(const Vector3& point, Vector3& eye);
+
     Vector3 m_offset{0.0f, 0.0f, 0.0f};
     Vector3 m_minOffset{0.0f, 0.0f, 0.0f};
     Vector3 m_maxOffset{0.0f, 0.0f, 0.0f};

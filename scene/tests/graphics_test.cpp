@@ -7,6 +7,7 @@
 #include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "scene/Light.h"
+#include "scene/RenderStateSaver.h"
 #include "scene/RwGraphics.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
@@ -70,6 +71,44 @@ TEST_F(Graphics, StartsWithThePrimaryCameraCountsEachFrameAtTheNextAndMeasuresFr
     graphics->SetCamera(nullptr);
     EXPECT_EQ(graphics->GetCameraPosition(), Vector3(1, 2, 3));
     RwFrameSetIdentity(camera->GetFrame());
+}
+
+// Every state a saver may change, with a value that is none of the defaults.
+const std::pair<RwRenderState, intptr_t> kChanges[] = {
+    {rwRenderStateTextureRaster, 64}, {rwRenderStateTextureAddressU, 2}, {rwRenderStateTextureAddressV, 3},
+    {rwRenderStateZTestEnable, 0},    {rwRenderStateShadeMode, 1},       {rwRenderStateZWriteEnable, 0},
+    {rwRenderStateTextureFilter, 5},  {rwRenderStateSrcBlend, 2},        {rwRenderStateDestBlend, 3},
+    {rwRenderStateVertexAlphaEnable, 1}, {rwRenderStateBorderColor, 7},  {rwRenderStateFogEnable, 1},
+    {rwRenderStateFogColor, 9},       {rwRenderStateFogType, 2},         {rwRenderStateFogDensity, 11},
+    {rwRenderStateCullMode, 2},       {rwRenderStateAlphaTestFunction, 3}, {rwRenderStateAlphaTestFunctionRef, 100},
+};
+
+TEST_F(Graphics, ASaverPutsBackWhatItChangedFirstSavedFirstAndIsEmptyAfterwards)
+{
+    RwNullDevice* device = RwNullDeviceGet();
+    for (const size_t count : {0, 3, 16, 17, 18}) {
+        RwRenderStateReset();
+        std::vector<std::pair<RwRenderState, intptr_t>> expected;
+        for (size_t i = 0; i < count; ++i)
+            expected.emplace_back(kChanges[i]);
+        for (size_t i = 0; i < count; ++i) {
+            intptr_t was = 0;
+            RwRenderStateGet(kChanges[i].first, &was);
+            expected.emplace_back(kChanges[i].first, was);
+        }
+        device->ClearLog();
+        RenderStateSaver saver;
+        for (size_t i = 0; i < count; ++i)
+            saver.Set(kChanges[i].first, kChanges[i].second);
+        EXPECT_EQ(saver.IsEmpty(), count == 0);
+        saver.Restore();
+        EXPECT_TRUE(saver.IsEmpty());
+        saver.Restore();
+        std::vector<std::pair<RwRenderState, intptr_t>> sent;
+        for (const RwNullStateRecord& record : device->states)
+            sent.emplace_back(record.state, record.value);
+        EXPECT_EQ(sent, expected) << count;
+    }
 }
 
 Lines g_fallback;

@@ -6,14 +6,17 @@
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "scene/Billboard.h"
+#include "scene/Camera.h"
 #include "scene/Clump.h"
 #include "scene/EditorProxies.h"
 #include "scene/GameElements.h"
 #include "scene/Light.h"
+#include "scene/RwGraphics.h"
 #include "scene/Wireframe.h"
 #include "tests/support/LogCapture.h"
 
 #include <cmath>
+#include <tuple>
 #include <numbers>
 
 namespace {
@@ -143,6 +146,52 @@ TEST_F(LevelElementTest, AForestStandsOnTriangleCentresWithSizesThatRepeat)
         EXPECT_TRUE(forest.GetBillboards().empty()) << model << " " << texture;
         EXPECT_TRUE(forest.GetTreePositions().empty()) << model << " " << texture;
     }
+}
+
+TEST_F(LevelElementTest, AForestDrawsItsTreesInViewInOneDrawInTheirOrderUnderItsStates)
+{
+    WriteGridModel("models\\wood.dff", 8, 0.0f, "", "", false);
+    BillboardForest forest;
+    std::string table = WrittenTable(forest);
+    table = ReplaceValue(table, "position clump", "\"models\\\\wood.dff\"");
+    table = ReplaceValue(table, "texture", "\"tex\\\\leaf.bmp\"");
+    table = ReplaceValue(table, "alpha clip", "100");
+    table = ReplaceValue(table, "write z", "0");
+    ReadTable(forest, table);
+    ASSERT_EQ(forest.GetBillboards().size(), 128u);
+
+    // In the middle of the wood, looking across it: the trees behind are left out.
+    RwGraphics* graphics = RwGraphics::Instance();
+    PrimaryCamera* camera = graphics->GetPrimaryCamera();
+    graphics->SetCamera(camera);
+    const RwV3d up{0, 1, 0}, middle{4, 0.5f, 4};
+    RwFrameRotate(camera->GetFrame(), &up, 90, rwCombineReplace);
+    RwFrameTranslate(camera->GetFrame(), &middle, rwCombinePostMultiply);
+    std::vector<RwIm3DVertex> expected;
+    const Matrix3 view = graphics->GetCameraMatrix();
+    for (const auto& tree : forest.GetBillboards())
+        if (tree->InView()) {
+            expected.resize(expected.size() + 4);
+            tree->BuildQuad(view, &expected[expected.size() - 4]);
+        }
+    ASSERT_GT(expected.size(), 0u);
+    ASSERT_LT(expected.size(), 4u * 128u);
+    std::vector<RwNullDrawRecord> draws = Drawn([&] { forest.Render(); });
+    ASSERT_EQ(draws.size(), 1u);
+    const RwNullDrawRecord& d = draws[0];
+    EXPECT_EQ(std::tuple(d.numVertices, d.numIndices, d.alphaFunction, d.alphaRef, d.vertexAlpha, d.zWrite),
+              std::tuple(static_cast<RwInt32>(expected.size()), static_cast<RwInt32>(expected.size() / 4 * 6),
+                         intptr_t{rwAlphaTestGreaterEqual}, intptr_t{100}, intptr_t{1}, intptr_t{0}));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(Near(V(d.corners3D[i].objVertex), V(expected[static_cast<size_t>(i)].objVertex))) << i;
+
+    // Past it all, looking on, nothing is drawn.
+    const RwV3d away{30, 0.5f, 4};
+    RwFrameRotate(camera->GetFrame(), &up, 90, rwCombineReplace);
+    RwFrameTranslate(camera->GetFrame(), &away, rwCombinePostMultiply);
+    EXPECT_TRUE(Drawn([&] { forest.Render(); }).empty());
+    RwFrameSetIdentity(camera->GetFrame());
+    graphics->SetCamera(nullptr);
 }
 
 TEST_F(LevelElementTest, AParticleSystemAboveTheQualitySettingNeitherUpdatesNorRenders)

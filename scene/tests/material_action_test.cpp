@@ -9,6 +9,7 @@
 #include "scene/GameElements.h"
 #include "scene/MaterialActions.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <cmath>
 
@@ -162,6 +163,7 @@ TEST_F(MaterialActionTest, WaterStaysWithinItsAlphasAndHeightsAndEachSurfaceKeep
     WaterAction pondWater, lakeWater;
     pondWater.Attach(&pond, 0);
     lakeWater.Attach(&lake, 0);
+    ScopedPicturesShown shown;
     for (int frame = 0; frame < 20; ++frame) {
         pondWater.DoAction(nullptr, 0.13f);
         lakeWater.DoAction(nullptr, 0.13f);
@@ -185,6 +187,23 @@ TEST_F(MaterialActionTest, WaterStaysWithinItsAlphasAndHeightsAndEachSurfaceKeep
     WaterAction wide;
     ReadTable(wide, ReplaceValue(ReplaceValue(WrittenTable(wide), "alpha min", "-100"), "alpha max", "400"));
     EXPECT_EQ(std::pair(wide.Alpha(-1.0f), wide.Alpha(1.0f)), std::pair(0, 255));
+}
+
+TEST_F(MaterialActionTest, WavesNobodySeesStandStillAndJoinTheTimeWhenShown)
+{
+    WriteGridModel("models\\pond.dff", 4, 2.0f, "", "", true);
+    Clump pond;
+    ASSERT_TRUE(pond.LoadClump("models\\pond.dff", "", true));
+    const RwV3d& corner = pond.GetRwClump()->atomics[0]->geometry->morphTarget[0].verts[6];
+    WaterAction water;
+    water.Attach(&pond, 0);
+    for (int frame = 0; frame < 10; ++frame)
+        water.DoAction(nullptr, 0.13f);
+    EXPECT_EQ(corner.y, 2.0f) << "a headless run moves no waves";
+
+    ScopedPicturesShown shown;
+    water.DoAction(nullptr, 0.13f);
+    EXPECT_NEAR(corner.y, std::sin(corner.x * 3.0f + 1.43f) * std::sin(corner.z * 6.0f + 1.43f) * 0.2f + 2.0f, 1e-4f);
 }
 
 TEST(MaterialActionRegistry, ListsTheFourActionsInAscendingOrder)

@@ -254,6 +254,7 @@ TEST_F(ProjectionTest, TheFactoryMakesOneWithItsDefaultsAndTheTableKeepsItsValue
 
 class ShadowTest : public ProjectionTest {
 protected:
+    ScopedPicturesShown shown;
     // What SetCaster leaves on the null device.
     std::vector<RwNullDrawRecord> Cast(ProjectedShadow& shadow, RpClump* clump, int count, float radius)
     {
@@ -398,6 +399,26 @@ TEST_F(ShadowTest, AShadowThatFailedToCreateIgnoresItsCallersAndDrawsNothing)
     }
     ProjectedShadow smallest;
     EXPECT_TRUE(smallest.Create(1));
+}
+
+TEST_F(ShadowTest, WhereNoPictureIsSeenTheCasterIsFramedButNeitherDrawnNorLaidDown)
+{
+    FloorWorld floor(10, 10);
+    RwGraphics::Instance()->SetWorld(&floor);
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(32));
+    Cast(shadow, box.get(), 1, 1.9f);
+    ASSERT_NE(shadow.GetResult(), nullptr);
+    RwNullDeviceGet()->showsPictures = false;
+    EXPECT_TRUE(Cast(shadow, box.get(), 1, 0.9f).empty());
+    EXPECT_TRUE(RwNullDeviceGet()->clears.empty());
+    EXPECT_FLOAT_EQ(shadow.GetShadowCamera()->viewWindow.x, 1.1f);
+    EXPECT_EQ(shadow.GetResult(), nullptr);
+    EXPECT_TRUE(Draw(shadow).empty());
+    // Seen again, the next caster is drawn.
+    RwNullDeviceGet()->showsPictures = true;
+    EXPECT_EQ(Cast(shadow, box.get(), 1, 1.9f).size(), 4u);
+    EXPECT_FALSE(Draw(shadow).empty());
 }
 
 // The GL device with the renderer's camera 10 above a floor, looking down at it.

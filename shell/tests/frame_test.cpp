@@ -253,16 +253,52 @@ TEST_F(Frame, AClickOnPauseInTheControlPanelPausesTheGame)
     theApp.SetControlPanel(nullptr);
 }
 
-TEST_F(Frame, TheLimiterPacesPassesToTheShortestTickAndWaitsAfterARefusedOne)
+// Passes of the given length for one second of the fake clock, paced as the loop paces a
+// window without vsync; how many there were.
+int PassesInASecond(FrameLimiter& limiter, bool headless, int refreshRate, uint64_t passMicros, bool ticked = true)
 {
-    // Passes that work 0.1 ms each; the wait is in whole milliseconds, rounded up.
-    for (const auto& [ticked, period] : {std::pair{true, 5.1}, std::pair{false, 10.1}}) {
+    int passes = 0;
+    for (const uint64_t end = g_clock.now + 1'000'000; g_clock.now < end; ++passes)
+        g_clock.now += passMicros, limiter.Pace(g_clock, ticked, FrameLimiter::PeriodFor(headless, refreshRate));
+    return passes;
+}
+
+TEST_F(Frame, TheLimiterDrawsNoMoreFramesThanTheDisplayShowsAndTheShortestTickUnderHeadlessDrivers)
+{
+    struct Case {
+        bool headless;
+        int refreshRate;
+        uint64_t passMicros;
+        bool ticked;
+        int passes;
+    };
+    // The wait is in whole milliseconds; the schedule keeps the rate exact all the same.
+    const Case cases[] = {
+        {true, 0, 100, true, 200},     // headless: the shortest tick, 5 ms
+        {true, 144, 100, true, 200},   // headless shows nothing, whatever the display
+        {false, 0, 100, true, 60},     // a refused swap interval, the refresh unknown
+        {false, 75, 100, true, 75},    // ... and known
+        {false, 144, 3000, true, 144},
+        {false, 60, 20'000, true, 50}, // passes slower than the display never wait
+        {false, 60, 100, false, 99},   // refused ticks wait 10 ms each
+    };
+    for (const Case& c : cases) {
         FrameLimiter limiter;
-        int passes = 0;
-        for (const uint64_t end = g_clock.now + 1'000'000; g_clock.now < end; ++passes)
-            g_clock.now += 100, limiter.Pace(g_clock, ticked);
-        EXPECT_NEAR(passes, 1000.0 / period, 2.0) << ticked;
+        EXPECT_NEAR(PassesInASecond(limiter, c.headless, c.refreshRate, c.passMicros, c.ticked), c.passes, 1)
+            << c.headless << " " << c.refreshRate << " " << c.passMicros << " " << c.ticked;
     }
+}
+
+TEST_F(Frame, AfterSlowPassesOrAClockThatWentBackTheLimiterStartsAfreshWithoutABurstOrALongSleep)
+{
+    FrameLimiter limiter;
+    PassesInASecond(limiter, false, 60, 50'000);
+    EXPECT_NEAR(PassesInASecond(limiter, false, 60, 100), 60, 1);
+    g_clock.now -= 500'000;
+    const uint64_t before = g_clock.now;
+    limiter.Pace(g_clock, true, FrameLimiter::PeriodFor(false, 60));
+    EXPECT_LE(g_clock.now - before, 17'000u);
+    g_clock.now += 500'000;
 }
 
 }  // namespace

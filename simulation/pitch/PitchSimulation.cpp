@@ -165,6 +165,15 @@ void PitchSimulation::RecreateTeams()
     m_ball->ReleasePossession(true);
     m_ball->SetPosition(kParkedBall);
     m_ball->SetVelocity(Vector3{});
+    ForgetEarlierPlay();
+}
+
+void PitchSimulation::ForgetEarlierPlay()
+{
+    // Keyed by character: a new character may reuse a deleted one's address.
+    m_registry->ClearCaches();
+    CollisionManager::Instance()->RestartSets();
+    ReplayEngine::Instance()->Reset();
 }
 
 void PitchSimulation::LendSides(bool lend)
@@ -244,8 +253,12 @@ void PitchSimulation::Update(float dt, uint32_t flags)
             m_managers[index]->Update(dt, *m_clock, difference);
         }
         if (flags & kUpdateTeams)
-            m_teams[index]->UpdateWithSelection(dt, (flags & kRefreshSelection) != 0);
+            m_teams[index]->ThinkWithSelection(dt, (flags & kRefreshSelection) != 0);
     }
+    // Both sides decide on the same picture of the frame before either moves: a side that saw
+    // the other's kick of this frame would react a frame sooner than the other side can.
+    for (int side = 0; side < kSides && (flags & kUpdateTeams); ++side)
+        m_teams[static_cast<size_t>(side)]->Act(dt);
     if (m_referee)
         m_referee->Update(dt);
     if (flags & kUpdateBall)

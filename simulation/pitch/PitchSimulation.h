@@ -77,7 +77,8 @@ public:
     // Deletes the match objects; nothing without a match.
     void DestroyMatch();
     // Both sides start over empty with new managers, the clock at 0, no referee and the ball
-    // parked out of sight at rest; nothing without a match.
+    // parked out of sight at rest, and nothing of earlier play is left to tell on the next
+    // (ForgetEarlierPlay); nothing without a match.
     void RecreateTeams();
     // Deletes the characters on the team's bench and empties it.
     void DeleteBench(SoccerTeam& team);
@@ -131,6 +132,9 @@ private:
     void ForgetOnBall(const Character* character);
     // The ball and the actors see the current sides; false takes them back.
     void LendSides(bool lend);
+    // What outlives a match and would steer the next one: the measures' cached values, the
+    // collision sets' clocks and the replay recorder's frames.
+    void ForgetEarlierPlay();
     void UpdateHud();
     void UpdatePlayerHud(const Cast& hud, int side);
 

@@ -64,6 +64,17 @@ protected:
     void TearDown() override { CollisionManager::DestroyInstance(); }
     // A frame with no dt, so that the sets' fresh pairs count from the next frame on.
     void Age() { manager->Update(0.0f); }
+    // The log's length after each of three frames, counted from an empty log.
+    std::vector<size_t> LogLengthsOverThreeFrames(float frame)
+    {
+        log.clear();
+        std::vector<size_t> lengths;
+        for (int i = 0; i < 3; ++i) {
+            manager->Update(frame);
+            lengths.push_back(log.size());
+        }
+        return lengths;
+    }
 
     CollisionManager* manager = nullptr;
     Log log;
@@ -256,12 +267,7 @@ TEST_F(CollisionManagerTest, AnEmptiedSetCountsItsNextMembersHitsExactlyAsANewSe
         set->Add(ground.get(), false);
         set->Add(ball.get(), true);
         Age();
-        log.clear();
-        std::vector<size_t> hits;
-        for (int frame = 0; frame < 3; ++frame) {
-            manager->Update(kFrame);
-            hits.push_back(log.size());
-        }
+        const std::vector<size_t> hits = LogLengthsOverThreeFrames(kFrame);
         set->Remove(ball.get());
         set->Remove(ground.get());
         return hits;
@@ -276,4 +282,33 @@ TEST_F(CollisionManagerTest, AnEmptiedSetCountsItsNextMembersHitsExactlyAsANewSe
         manager->Update(kFrame);
     manager->GetCollisionSet("old")->Remove(stand.get());
     EXPECT_EQ(hitsByFrame("old"), fresh);
+}
+
+// The ball stays in its sets from match to match: restarted, they count its hits exactly as
+// new sets do once they have run a frame, however long the last match aged them; and at once,
+// since the next match may start with a touch.
+TEST_F(CollisionManagerTest, ARestartedSetCountsTheHitsOfTheMembersItKeptAtOnceAsANewSetDoes)
+{
+    constexpr float kFrame = 1.0f / 60;
+    auto ground = Ground(log);
+    auto ball = Ball(log, "ball", {0, 100.0f, 0}, {});
+    CollisionSet* set = manager->GetCollisionSet("kept");
+    set->Add(ground.get(), false);
+    set->Add(ball.get(), true);
+    const auto hitsByFrame = [&](bool age) {
+        ball->SetPosition({0, 1.0f + (kFrame - 2e-4f), 0});
+        ball->SetVelocity({0, -1.0f, 0});
+        if (age)
+            Age();
+        return LogLengthsOverThreeFrames(kFrame);
+    };
+    const std::vector<size_t> fresh = hitsByFrame(true);
+    EXPECT_EQ(fresh, (std::vector<size_t>{2, 4, 6}));
+    ball->SetPosition({0, 100.0f, 0});
+    ball->SetVelocity({});
+    for (int frame = 0; frame < 216000; ++frame)
+        manager->Update(kFrame);
+    manager->RestartSets();
+    EXPECT_EQ(set->GetMemberCount(), 2);
+    EXPECT_EQ(hitsByFrame(false), fresh);
 }

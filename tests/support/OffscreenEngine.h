@@ -3,6 +3,7 @@
 // The engine for tests: on the null device, or on the GL device over one hidden window that
 // a test program shares.
 
+#include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
 
 namespace platform {
@@ -28,4 +29,21 @@ public:
 
 private:
     bool m_open = false;
+};
+
+// While it lives the open null device draws, as for a screen, what only a picture needs
+// (shadows), which a headless run leaves out.
+class ScopedPicturesShown {
+public:
+    ScopedPicturesShown() { Set(true); }
+    ~ScopedPicturesShown() { Set(false); }
+    ScopedPicturesShown(const ScopedPicturesShown&) = delete;
+    ScopedPicturesShown& operator=(const ScopedPicturesShown&) = delete;
+
+private:
+    static void Set(bool shown)
+    {
+        if (RwNullDevice* device = RwNullDeviceGet())
+            device->showsPictures = shown;
+    }
 };

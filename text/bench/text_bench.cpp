@@ -44,7 +44,7 @@ void BM_MenuTextFrame(benchmark::State& state)
     if (!renderer.Start(state, 1280, 720))
         return;
     RwGraphics* graphics = RwGraphics::Instance();
-    FileSystem::Instance()->AddAlias("<PP>", TB_STAGE_DIR "/data/pc/");
+    FileSystem::Instance()->AddAlias("<PP>", (std::string(TB_STAGE_DIR) + "/data/pc/").c_str());
     FileSystem::Instance()->AddAlias("<TP>", "Textures24Bit\\");
     std::vector<std::unique_ptr<Font>> fonts;
     if (!gametext::CreateFonts(fonts)) {

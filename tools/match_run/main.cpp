@@ -1,34 +1,47 @@
 // A single match on the harness: "Panda01" against "Lizard01" on level01, both sides played by
-// the computer, "Halftime Duration" 0 (the clock at 22.5), from the intro through every
-// whistle and kick-off to the statistics screens and the menu "main"; goals, balls out and
-// fouls stop and restart play as the match period rules.
+// the computer, at a new player's "Halftime Duration" (the clock at 6.0, a 45-minute half in
+// 450 s of play), from the intro through every whistle and kick-off to the statistics screens
+// and the menu "main"; goals, balls out and fouls stop and restart play as the match period
+// rules. A match that loads with another clock rate fails.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P] [--swap]]
+//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] [--again]
+//                [--memory-slack MB]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
 // update, then each half is cut short with "cheat skip". extra: a level score after the
 // second half, then a golden goal in extra time. shootout: level through extra time to the
 // shoot-out. forfeit: side 1 forfeits during the first half.
 // --bench: match-clock seconds per wall-clock second from the first kick-off to the final
-// whistle (update and null-device render, one core), with the median frame.
+// whistle (update and null-device render, one core), with the median frame, the processor
+// time of those frames and the wall time per match.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
-// seed, cards and replays on; prints each one's score, shots and keepers' catches by side, its
-// seconds of play and its restarts by kind, and fails a match whose stoppage lasts over 60 s of
+// seed, cards and replays on; prints each one's score, cards, fouls, shots and keepers' catches by
+// side, its seconds of play and their share of the periods' time, and its restarts by kind (every
+// kind, 0 when it did not occur), and fails a match whose stoppage lasts over 60 s of
 // play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
 // --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
-// teams'.
+// teams'. --require-incidents fails the run unless its matches together had at least one
+// corner, one foul and one card.
+// Each seeded match also prints a digest of where the ball and every player were on every
+// frame, and the process's resident memory after it. --again: the first seed is played once
+// more after the others and must repeat its digest, since a match depends only on its seed
+// and set-up. --memory-slack MB: resident memory after the last match may exceed that after
+// the second by at most MB.
 // Exits 1 on a NaN, a hang (frame cap) or a match that does not end on "main".
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "match/GameParameters.h"
+#include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/MatchStatistics.h"
 #include "match/SingleMatch.h"
@@ -36,6 +49,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "menus/Menu.h"
+#include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
@@ -46,13 +60,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include <time.h>
+#include <unistd.h>
+
 namespace {
 
-// An hour of play at most; a whole match at rate 22.5 takes some 15 000 frames.
+// An hour of play at most; a whole match at rate 6.0 takes some 60 000 frames.
 constexpr int kFrameCap = 60 * 60 * 60;
 constexpr int kMenuPressEvery = 30;
 constexpr int kShootoutShown = 99;
@@ -77,6 +95,9 @@ struct Options {
     uint32_t seed = 1;
     float periodSeconds = 0.0f;  // 0: each period runs its full time
     bool swap = false;  // each seed's two teams change sides
+    bool requireIncidents = false;  // the matches together must have a corner, a foul and a card
+    bool again = false;  // the first seed once more at the end
+    float memorySlackMb = -1.0f;  // below 0: memory is not checked
 };
 
 const TBMenu* ShownMenu()
@@ -110,10 +131,9 @@ public:
         if ((m_run != "match" || m_cutFrames > 0) && m_period == 0 && frame == m_periodFrame + 1)
             harness.Script().Press(frame + 1, "(0):button a");
         const bool playing = !period->GetSequence() && !period->IsOver();
-        if (playing && m_cutFrames > 0 && !m_acted && m_run == "match" && frame >= m_periodFrame + m_cutFrames) {
-            m_acted = true;
+        // Pressed again while play runs on: a press on a frame that starts a stoppage is not read.
+        if (playing && m_cutFrames > 0 && m_run == "match" && frame >= m_periodFrame + m_cutFrames)
             harness.Script().Press(frame + 1, "cheat skip");
-        }
         if (!playing || m_acted || m_run == "match" || frame < m_periodFrame + 30)
             return;
         m_acted = true;
@@ -156,6 +176,10 @@ public:
         }
         m_banner = banner;
         WatchKeepers(period);
+        if (period && !period->IsOver()) {
+            ++periodFrames;
+            playFrames += !period->GetSequence();
+        }
         // A sequence hands over to its successors in the slot: a stoppage lasts while any runs.
         const bool stopped = period && !period->IsOver() && period->GetSequence();
         if (period)
@@ -195,6 +219,9 @@ public:
     // sequence) and keepers' catches.
     int unannounced = 0;
     int longestStoppage = 0;
+    // Frames of the periods up to their final whistles, and those of them in play.
+    int periodFrames = 0;
+    int playFrames = 0;
     // The longest a keeper stood in a state kept for the ball without it, in play, by side.
     int strandedKeeper[2] = {};
     Sheet sheet;
@@ -275,8 +302,50 @@ public:
     int playShots[2] = {};
     int catches[2] = {};
     bool inPlay = false;
-    int playFrames = 0;
 };
+
+// Where the ball and every character on the pitch were, frame after frame, folded into one
+// number: two runs that differ anywhere in a match differ here.
+class PlayDigest {
+public:
+    void Fold()
+    {
+        const PitchSimulation& pitch = *PitchSimulation::Instance();
+        if (const Ball* ball = pitch.GetBall())
+            Fold(ball->GetPosition());
+        for (int side = 0; side < PitchSimulation::kSides; ++side) {
+            const SoccerTeam* team = pitch.GetTeam(side);
+            for (int i = 0; team && i < team->GetPlayerCount(); ++i)
+                Fold(team->GetPlayer(i)->GetActor()->GetPosition());
+        }
+        if (const Character* referee = pitch.GetReferee())
+            Fold(referee->GetActor()->GetPosition());
+    }
+    uint32_t GetValue() const { return m_value; }
+
+private:
+    void Fold(const Vector3& v)
+    {
+        for (const float f : {v.x, v.y, v.z}) {
+            uint32_t bits = 0;
+            std::memcpy(&bits, &f, sizeof bits);
+            // FNV-1a, a word at a time.
+            m_value = (m_value ^ bits) * 16777619u;
+        }
+    }
+
+    uint32_t m_value = 2166136261u;
+};
+
+// Resident memory of this process in megabytes; 0 when the system does not tell.
+double ResidentMb()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    if (!(statm >> pages >> resident))
+        return 0.0;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
 
 double Median(std::vector<double> values)
 {
@@ -290,19 +359,44 @@ double Median(std::vector<double> values)
 // The timing of the play frames of a run.
 struct Timing {
     double wallSeconds = 0.0;
+    double cpuSeconds = 0.0;  // of this thread, which runs the whole game
     float clockSeconds = 0.0f;
     std::vector<double> frameMs;
+    double matchWallSeconds = 0.0;  // from the match's first frame to "main", every match
+    int matches = 0;
 };
+
+// Processor time of the calling thread: unlike wall time it hardly grows when other programs
+// share the machine.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Whether the loaded match's clock runs at the rate of the half-time duration SetUpMatch
+// stored; says which it runs at.
+bool ClockAsSet()
+{
+    const MatchClock* clock = PitchSimulation::Instance()->GetClock();
+    const float wanted = MatchLoading::kClockRates[GameParameters::kDefaultHalftimeDuration];
+    const float rate = clock && clock->GetRate() ? *clock->GetRate() : 0.0f;
+    std::printf("match_run: clock rate %.1f: a half of 45 minutes lasts %.0f s of play\n", rate,
+                rate > 0.0f ? 45.0f * 60.0f / rate : 0.0f);
+    return rate == wanted;
+}
 
 // Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
 // without a NaN.
 int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing,
-              ShotCounter* counter = nullptr)
+              ShotCounter* counter = nullptr, PlayDigest* digest = nullptr)
 {
     Director director(options.run, options.periodSeconds);
     const int firstFrame = harness.GetFrame();
 
     using Clock = std::chrono::steady_clock;
+    const auto matchStart = Clock::now();
     bool started = false;
     int periods = 0;
     int lastPeriod = -1;
@@ -312,8 +406,6 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         director.Act(harness, period);
         if (counter)
             counter->inPlay = period && !period->GetSequence() && !period->IsOver();
-        if (counter && counter->inPlay)
-            ++counter->playFrames;
         watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
@@ -321,6 +413,8 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
             std::printf("match_run: frame %d: penalty shoot-out\n", harness.GetFrame());
         }
         if (period && period->GetPeriod() != lastPeriod) {
+            if (lastPeriod < 0 && !ClockAsSet())
+                return Fail("the match clock does not run at the rate of the half-time duration set");
             lastPeriod = period->GetPeriod();
             ++periods;
             std::printf("match_run: frame %d: period %d at %d:%d\n", harness.GetFrame(), lastPeriod,
@@ -331,13 +425,14 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         started = started || (period && !period->GetSequence());
         const bool timed = started && period && !period->IsOver();
         const auto before = Clock::now();
+        const double cpuBefore = timed ? ThreadCpuSeconds() : 0.0;
         const float clockBefore = PitchSimulation::Instance()->GetClock()
                                       ? PitchSimulation::Instance()->GetClock()->GetTime()
                                       : 0.0f;
         // The statistics and forfeit screens wait for a button; the banners go by themselves.
         const TBMenu* shown = ShownMenu();
         if (shown && shown->GetScreen() != "main" && shown->GetScreen().rfind("message", 0) != 0 &&
-            harness.GetFrame() % kMenuPressEvery == 0) {
+            (harness.GetFrame() - firstFrame) % kMenuPressEvery == 0) {
             harness.Script().Press(harness.GetFrame() + 1, "(menu):button a");
             if (shown->GetScreen() != closing)
                 std::printf("match_run: frame %d: screen \"%s\"\n", harness.GetFrame(), shown->GetScreen().c_str());
@@ -345,9 +440,14 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         }
         if (!harness.Step())
             break;
+        // Nothing here reads the messages: kept, they would grow with every match.
+        harness.Tap().Clear();
+        if (digest)
+            digest->Fold();
         if (timed) {
             const double seconds = std::chrono::duration<double>(Clock::now() - before).count();
             timing.wallSeconds += seconds;
+            timing.cpuSeconds += ThreadCpuSeconds() - cpuBefore;
             timing.frameMs.push_back(seconds * 1000.0);
             timing.clockSeconds += PitchSimulation::Instance()->GetClock()->GetTime() - clockBefore;
         }
@@ -355,6 +455,8 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         if (menu && menu->GetScreen() == "main")
             break;
     }
+    timing.matchWallSeconds += std::chrono::duration<double>(Clock::now() - matchStart).count();
+    ++timing.matches;
     watcher.Finish(harness.GetFrame());
     const auto* menu = dynamic_cast<const TBMenu*>(harness.GetGame()->GetCurrentState());
     const SoccerTeam* team0 = PitchSimulation::Instance()->GetTeam(0);
@@ -374,11 +476,16 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
 
 void PrintTiming(const Timing& timing)
 {
-    if (timing.wallSeconds > 0.0)
-        std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second; "
-                    "median frame %.3f ms over %zu frames\n",
-                    timing.clockSeconds, timing.wallSeconds, timing.clockSeconds / timing.wallSeconds,
-                    Median(timing.frameMs), timing.frameMs.size());
+    if (timing.wallSeconds <= 0.0)
+        return;
+    std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second; "
+                "median frame %.3f ms over %zu frames\n",
+                timing.clockSeconds, timing.wallSeconds, timing.clockSeconds / timing.wallSeconds,
+                Median(timing.frameMs), timing.frameMs.size());
+    std::printf("match_run: the play frames took %.2f s of processor time (%.0f clock seconds per processor "
+                "second); %.2f s wall time per match from its first frame to \"main\"\n",
+                timing.cpuSeconds, timing.clockSeconds / std::max(timing.cpuSeconds, 1e-9),
+                timing.matchWallSeconds / std::max(timing.matches, 1));
 }
 
 void SetUpMatch(const char* teamOne, const char* teamTwo, const std::string& level)
@@ -388,9 +495,13 @@ void SetUpMatch(const char* teamOne, const char* teamTwo, const std::string& lev
     parameters.SetParameter("teamone", teamOne);
     parameters.SetParameter("teamtwo", teamTwo);
     parameters.SetParameter("level", level.c_str());
-    parameters.halftimeDuration = 0;
+    parameters.halftimeDuration = GameParameters::kDefaultHalftimeDuration;
     parameters.cards = true;
     parameters.replays = true;
+    // A match reads the options again from the user file as it loads: stored there, as the
+    // options menu stores them, they hold whatever file the folder had.
+    if (Cast* user = CastManager::Instance()->GetCast("user"))
+        SaveSettings(user, TBMenuToggles::kUserFile);
 }
 
 int RunOne(GameHarness& harness, const Options& options)
@@ -405,6 +516,11 @@ int RunOne(GameHarness& harness, const Options& options)
     return result;
 }
 
+// Every kind of restart, in the order a match most often has them; a kind that did not
+// occur is printed as 0.
+const char* const kRestartKinds[] = {"throw-in", "goal kick", "keeper kick", "corner", "free kick", "penalty",
+                                     "kick-off after a goal"};
+
 // The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
 int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counter, int played)
 {
@@ -414,14 +530,17 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     all["penalty"] = s.penalties;
     all["goal kick"] = std::max(0, watcher.unannounced - s.freeKicks - s.penalties);
     std::string kinds;
-    for (const auto& [kind, count] : all)
-        kinds += " " + kind + " " + std::to_string(count) + ",";
+    for (const char* kind : kRestartKinds)
+        kinds += std::string(" ") + kind + " " + std::to_string(all[kind]) + ",";
+    const double inPlay = watcher.periodFrames > 0 ? 100.0 * watcher.playFrames / watcher.periodFrames : 0.0;
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
-                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d;%s\n",
+                "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d; "
+                "in play %.0f %% of %.0f s of periods; restarts%s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
                 watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
-                counter.shots[0], counter.shots[1], counter.playFrames / 60.0, counter.playShots[0], counter.playShots[1], counter.catches[0], counter.catches[1], kinds.c_str());
+                counter.shots[0], counter.shots[1], watcher.playFrames / 60.0, counter.playShots[0], counter.playShots[1],
+                counter.catches[0], counter.catches[1], inPlay, watcher.periodFrames / 60.0, kinds.c_str());
     // A long seeded run is read as it goes.
     std::fflush(stdout);
     if (played != 0)
@@ -431,27 +550,103 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     return 0;
 }
 
+// The incidents a run's matches had together, which the default data must bring about.
+struct Incidents {
+    int corners = 0;
+    int fouls = 0;
+    int cards = 0;
+
+    void Add(const Watcher& watcher)
+    {
+        const auto corner = watcher.kinds.find("corner");
+        corners += corner != watcher.kinds.end() ? corner->second : 0;
+        const Watcher::Sheet& s = watcher.sheet;
+        fouls += s.fouls[0] + s.fouls[1];
+        cards += s.yellows[0] + s.yellows[1] + s.reds[0] + s.reds[1];
+    }
+};
+
+// 1, said, when a kind of incident never occurred.
+int MissingIncidents(const Incidents& incidents)
+{
+    std::printf("match_run: together %d corners, %d fouls, %d cards\n", incidents.corners, incidents.fouls,
+                incidents.cards);
+    std::string missing;
+    for (const auto& [count, kind] : {std::pair(incidents.corners, "corner"), std::pair(incidents.fouls, "foul"),
+                                      std::pair(incidents.cards, "card")})
+        missing += count > 0 ? "" : std::string(missing.empty() ? "" : ", ") + kind;
+    return missing.empty() ? 0 : Fail("never a " + missing + " in the matches");
+}
+
+// One seeded match on varying teams and levels; 0 when it passed. Its digest goes out.
+int PlaySeed(GameHarness& harness, const Options& options, uint32_t seed, Timing& timing, uint32_t& digestValue,
+             Incidents& incidents)
+{
+    const int one = static_cast<int>(seed % kTeamCount);
+    // Never a side against itself.
+    const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
+    SetUpMatch(kTeamNames[options.swap ? two : one], kTeamNames[options.swap ? one : two], "level0" + std::to_string(1 + seed % kLevelCount));
+    Random::Seed(seed);
+    harness.MakeCurrent(new SingleMatch);
+    Watcher watcher;
+    ShotCounter counter;
+    PlayDigest digest;
+    const int played = PlayMatch(harness, options, watcher, timing, &counter, &digest);
+    const int result = ReportMatch(seed, watcher, counter, played);
+    incidents.Add(watcher);
+    digestValue = digest.GetValue();
+    std::printf("match_run: seed %u: play digest %08x; resident memory %.1f MB\n", seed, digestValue, ResidentMb());
+    std::fflush(stdout);
+    return result;
+}
+
+// Whether the memory held after the last match stays within the slack of that after the
+// second, the first having loaded what every match shares.
+int CheckMemory(const Options& options, double afterSecond, double afterLast)
+{
+    if (options.memorySlackMb < 0.0f || options.matches < 3)
+        return 0;
+    std::printf("match_run: resident memory %.1f MB after the second match, %.1f MB after the last\n", afterSecond,
+                afterLast);
+    if (afterLast - afterSecond > options.memorySlackMb)
+        return Fail("memory grew by more than " + std::to_string(options.memorySlackMb) + " MB");
+    return 0;
+}
+
+// The first seed once more: 0 when it repeats the first match's digest.
+int PlayAgain(GameHarness& harness, const Options& options, Timing& timing, uint32_t firstDigest)
+{
+    uint32_t digest = 0;
+    Incidents again;
+    if (PlaySeed(harness, options, options.seed, timing, digest, again) != 0)
+        return 1;
+    if (digest != firstDigest)
+        return Fail("seed " + std::to_string(options.seed) + " played again differs from its first match");
+    return 0;
+}
+
 int RunMany(GameHarness& harness, const Options& options)
 {
     int failures = 0;
     Timing timing;
+    Incidents incidents;
+    uint32_t firstDigest = 0;
+    double afterSecond = 0.0;
     for (int m = 0; m < options.matches; ++m) {
-        const uint32_t seed = options.seed + static_cast<uint32_t>(m);
-        const int one = static_cast<int>(seed % kTeamCount);
-        // Never a side against itself.
-        const int two = (one + 1 + static_cast<int>((seed / kTeamCount) % (kTeamCount - 1))) % kTeamCount;
-        SetUpMatch(kTeamNames[options.swap ? two : one], kTeamNames[options.swap ? one : two], "level0" + std::to_string(1 + seed % kLevelCount));
-        Random::Seed(seed);
-        harness.MakeCurrent(new SingleMatch);
-        Watcher watcher;
-        ShotCounter counter;
-        const int played = PlayMatch(harness, options, watcher, timing, &counter);
-        failures += ReportMatch(seed, watcher, counter, played) != 0;
+        uint32_t digest = 0;
+        failures += PlaySeed(harness, options, options.seed + static_cast<uint32_t>(m), timing, digest, incidents) != 0;
+        firstDigest = m == 0 ? digest : firstDigest;
+        afterSecond = m == 1 ? ResidentMb() : afterSecond;
     }
+    int checks = CheckMemory(options, afterSecond, ResidentMb());
+    if (options.again)
+        checks += PlayAgain(harness, options, timing, firstDigest);
     if (options.bench)
         PrintTiming(timing);
     std::printf("match_run: %d of %d matches failed\n", failures, options.matches);
-    return failures == 0 ? 0 : 1;
+    if (options.requireIncidents)
+        checks += MissingIncidents(incidents);
+    return failures == 0 && checks == 0 ? 0 : 1;
 }
 
 int Run(platform::Window* window, const std::string& archive, const Options& options)
@@ -479,6 +674,12 @@ int main(int argc, char** argv)
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (std::strcmp(argv[i], "--swap") == 0)
             options.swap = true;
+        else if (std::strcmp(argv[i], "--require-incidents") == 0)
+            options.requireIncidents = true;
+        else if (std::strcmp(argv[i], "--again") == 0)
+            options.again = true;
+        else if (std::strcmp(argv[i], "--memory-slack") == 0 && i + 1 < argc)
+            options.memorySlackMb = std::strtof(argv[++i], nullptr);
         else if (std::strcmp(argv[i], "--period-seconds") == 0 && i + 1 < argc)
             options.periodSeconds = std::strtof(argv[++i], nullptr);
         else
@@ -486,7 +687,8 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P] [--swap]]");
+                    "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] [--again] "
+                    "[--memory-slack MB]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);

@@ -29,6 +29,7 @@
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
+#include "tools/menu_script/WorkFolder.h"
 
 #include <SDL.h>
 
@@ -89,22 +90,11 @@ void Volume(SDL_Scancode code, int to)
     }));
 }
 
-// The lines of the program's log that report an error.
-std::string LoggedErrors()
-{
-    std::ifstream log("data/log.txt");
-    std::string line, errors;
-    while (std::getline(log, line))
-        if (line.find("***ERROR") != std::string::npos)
-            errors += line + "\n";
-    return errors;
-}
-
 void FirstRun()
 {
     Steps().push_back(WaitFor("main"));
     Steps().push_back(Do([] {
-        const std::string errors = LoggedErrors();
+        const std::string errors = LoggedErrors("data/log.txt");
         std::printf("%s", errors.c_str());
         Check(errors.empty(), "a first start logs no error");
     }));

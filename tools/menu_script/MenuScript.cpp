@@ -8,6 +8,7 @@
 #include "menus/Menu.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
+#include "tools/menu_script/WorkFolder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -94,17 +95,43 @@ public:
         TheScript().Tick();
         m_game.Update(dt);
     }
-    void Render() override { m_game.Render(); }
+    // Every few updates, and whenever a picture waits for the next frame: the script reads
+    // the game's state, not its pictures, and drawing costs more than the rest of an update.
+    void Render() override
+    {
+        const bool picture = TheCapture() && !TheCapture()->pending.empty();
+        if (++m_updates % kDrawEvery == 0 || picture)
+            m_game.Render();
+    }
     int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
 
 private:
+    static constexpr int kDrawEvery = 4;
     GameTB m_game;
+    int m_updates = 0;
 };
 
 GameState* MakeScriptedGame()
 {
     return new ScriptedGame();
 }
+
+// Every pass of the program's loop is one step of game time, however long its frame took to
+// draw: the loop's pause between passes moves the clock on by the step instead of waiting. A
+// script then takes as many frames on a loaded machine as on an idle one, and none are drawn
+// while the program would only wait for time to pass.
+class SteppedClock : public TickHost {
+public:
+    static constexpr uint64_t kFrequency = 1'000'000;
+    static constexpr uint64_t kStep = kFrequency / 20;
+
+    uint64_t Counter() override { return m_now; }
+    uint64_t Frequency() override { return kFrequency; }
+    void Sleep(uint32_t) override { m_now += kStep; }
+
+private:
+    uint64_t m_now = 0;
+};
 
 }  // namespace
 
@@ -227,20 +254,6 @@ void BlockFile(const std::string& file, bool blocked)
     FileSystem::Instance()->InvalidateDiskCache();
 }
 
-bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
-{
-    std::error_code error;
-    if (fresh)
-        fs::remove_all(work, error);
-    fs::create_directories(work / "data" / "Savegames", error);
-    for (const char* entry : {"Turfbolt.dat", "icons"}) {
-        const fs::path link = work / "data" / entry;
-        if (!fs::exists(link))
-            fs::create_symlink(fs::absolute(game / "data" / entry), link, error);
-    }
-    return fs::exists(work / "data" / "Turfbolt.dat");
-}
-
 int Run(const char* program, char* argv0, const fs::path& work, const fs::path& pictures)
 {
     TheCapture() = std::make_unique<editor_script::Capture>(program);
@@ -248,7 +261,11 @@ int Run(const char* program, char* argv0, const fs::path& work, const fs::path& 
     const std::string folder = work.string();
     const std::string pictureFolder = pictures.string();
     char* args[] = {argv0, const_cast<char*>(folder.c_str()), const_cast<char*>(pictureFolder.c_str())};
-    return editor_script::RunDemo(program, 3, args, PicturesFolder(), &MakeScriptedGame);
+    static SteppedClock clock;
+    theApp.GetRenderWindow().SetTickHost(&clock);
+    const int code = editor_script::RunDemo(program, 3, args, PicturesFolder(), &MakeScriptedGame);
+    std::printf("%d updates\n", TheScript().ticks);
+    return code;
 }
 
 int RunFromCommandLine(const char* program, int argc, char** argv, const std::vector<RunKind>& runs)

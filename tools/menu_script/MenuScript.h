@@ -63,13 +63,11 @@ Step Picture(const char* name);
 // can be written there; or, unblocked, it goes.
 void BlockFile(const std::string& file, bool blocked);
 
-// The game folder's archive and icons linked into the work folder, with save files of the
-// run's own (emptied when fresh). False when the game folder has no archive.
-bool PrepareWorkFolder(const std::filesystem::path& game, const std::filesystem::path& work, bool fresh);
-
 // The program on the work folder under the offscreen driver, the script run before each game
 // update and pictures taken into the pictures folder; a script that has not ended within its
-// updates quits with 1. The program's exit code, or 1 when a check failed.
+// updates quits with 1. Each update is a twentieth of a second of game time whatever the
+// machine's speed, and every fourth one is drawn (and each one a picture waits for). The
+// program's exit code, or 1 when a check failed.
 int Run(const char* program, char* argv0, const std::filesystem::path& work, const std::filesystem::path& pictures);
 
 // One way a demo runs: its word on the command line, what fills the steps, and whether the

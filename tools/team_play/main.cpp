@@ -616,11 +616,8 @@ int RunGallery(const Options& options, Tally& tally)
         untouched += !kept.goal && !kept.touched;
     }
     const MatchSettings& tuning = *MatchSettings::Instance();
-    std::printf("gallery: keeper skill %.0f; misjudgement %.2f-%.2f s early, reaction %.2f-%.2f s, crossing error "
-                "%.2f-%.2f m (worst-best)\n",
-                brain ? brain->GetSkill() : 0.0f, tuning.worstKeeperSaveMisjudgement, tuning.bestKeeperSaveMisjudgement,
-                tuning.worstKeeperReactionDelay, tuning.bestKeeperReactionDelay, tuning.worstKeeperCrossingError,
-                tuning.bestKeeperCrossingError);
+    std::printf("gallery: keeper skill %.0f; misjudgement %.2f-%.2f s early (worst-best)\n",
+                brain ? brain->GetSkill() : 0.0f, tuning.worstKeeperSaveMisjudgement, tuning.bestKeeperSaveMisjudgement);
     std::printf("gallery: %d shots, %d on target; of those %d (%.0f %%) drew a save and %d (%.0f %%) were kept out; "
                 "%d dives at shots going wide\n",
                 options.gallery, onTarget, dove, onTarget ? 100.0 * dove / onTarget : 0.0, saved,

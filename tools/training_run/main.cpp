@@ -44,8 +44,8 @@ namespace {
 constexpr int kCareerSlot = 2;
 constexpr int kScreenCap = 600;
 constexpr int kDrillCap = 60 * 60;
-// Frames between the scripted passes: time for the ball to arrive and be held.
-constexpr int kPassGap = 50;
+// Frames a player holds the ball before his scripted pass, so that the drill sees him hold it.
+constexpr int kHoldFrames = 20;
 // Frames after a menu key, so that the next press is an edge of its own.
 constexpr int kKeyGap = 4;
 
@@ -180,18 +180,16 @@ int Cycles()
 // the triangle.
 bool PlayPasses(GameHarness& harness)
 {
-    int sinceLast = 0;
+    int held = 0;
     for (int frame = 0; frame < kDrillCap && Cycles() < 1; ++frame) {
         const SoccerTeam* team = PitchSimulation::Instance()->GetTeam(0);
-        for (int i = 0; team && i < team->GetPlayerCount() && sinceLast > kPassGap; ++i) {
-            Character* holder = team->GetPlayer(i);
-            if (!holder->GetActor()->HasBall())
-                continue;
-            const Character* mate = team->GetPlayer((i + 1) % team->GetPlayerCount());
-            holder->Pass(mate->GetActor()->GetPosition(), true);
-            sinceLast = 0;
-        }
-        ++sinceLast;
+        const int count = team ? team->GetPlayerCount() : 0;
+        int holder = 0;
+        while (holder < count && !team->GetPlayer(holder)->GetActor()->HasBall())
+            ++holder;
+        held = holder < count ? held + 1 : 0;
+        if (held > kHoldFrames)
+            team->GetPlayer(holder)->Pass(team->GetPlayer((holder + 1) % count)->GetActor()->GetPosition(), true);
         harness.Step();
     }
     std::printf("passing: %d cycle(s) at frame %d\n", Cycles(), harness.GetFrame());

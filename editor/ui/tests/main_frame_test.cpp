@@ -69,7 +69,7 @@ TEST_F(MainFrame, TheAddedPopupsStandBeforeTheLastTwoAndTheirItemsCountDownFrom6
     std::vector<int> ids;
     std::string texts;
     for (const char* popup : {"Lightmapping", "StreamingEditor", "Path Recording", "Memory"})
-        for (const MenuItem& item : Popup(popup).items)
+        for (const MenuBarItem& item : Popup(popup).items)
             ids.push_back(item.id), texts += item.text + "|";
     std::vector<int> expected;
     for (int id = 65436; id >= 65423; --id)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -183,6 +184,46 @@ TEST(CameraTest, SubRasterCamerasClearTheirPartAndSizesApplyAtTheNextUse)
     // The sub-raster keeps within its shrunk parent.
     ASSERT_NE(RwCameraClear(sub.camera, &black, rwCameraClearImage), nullptr);
     EXPECT_EQ((std::array<RwInt32, 2>{sub.raster->width, sub.raster->height}), (std::array<RwInt32, 2>{0, 8}));
+}
+
+// The null device writes a clear when the pixels are next used: every use sees the clears
+// asked before it, in their order, and none asked after it.
+TEST(CameraTest, NullDeviceClearsReachEveryLaterUseOfThePixelsInTheirOrder)
+{
+    ScopedEngine engine;
+    TestCamera parent(8, 4), right(0, 0);
+    const RwRect half{4, 0, 4, 4};
+    ASSERT_NE(RwRasterSubRaster(right.raster, parent.raster, &half), nullptr);
+    const RwRGBA red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
+    // More clears than wait at once, alternating, the last one green.
+    RwCameraClear(parent.camera, &red, rwCameraClearImage);
+    for (int i = 0; i < 21; ++i)
+        RwCameraClear(right.camera, i % 2 ? &blue : &green, rwCameraClearImage);
+    EXPECT_EQ(RasterPixel(parent.raster, 0, 0), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(RasterPixel(parent.raster, 7, 3), (Rgba{0, 255, 0, 255}));
+
+    // An image set after a clear stays; a clear after the image covers it.
+    RwImage* white = RwImageCreate(8, 4, 32);
+    RwImageAllocatePixels(white);
+    std::fill(white->pixels, white->pixels + 8 * 4 * 4, RwUInt8{255});
+    RwCameraClear(parent.camera, &blue, rwCameraClearImage);
+    ASSERT_NE(RwRasterSetFromImage(parent.raster, white), nullptr);
+    EXPECT_EQ(RasterPixel(parent.raster, 2, 1), (Rgba{255, 255, 255, 255}));
+    RwCameraClear(right.camera, &red, rwCameraClearImage);
+    EXPECT_EQ(RasterPixel(parent.raster, 2, 1), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(RasterPixel(parent.raster, 5, 1), (Rgba{255, 0, 0, 255}));
+    RwImageDestroy(white);
+
+    // A copy reads its source's clears and lands over its target's.
+    TestCamera target(8, 4);
+    RwCameraClear(target.camera, &blue, rwCameraClearImage);
+    RwCameraClear(parent.camera, &green, rwCameraClearImage);
+    const RwRect left{0, 0, 4, 4};
+    ASSERT_NE(RwRasterPushContext(target.raster), nullptr);
+    ASSERT_NE(RwRasterRenderScaled(parent.raster, &left), nullptr);
+    RwRasterPopContext();
+    EXPECT_EQ(RasterPixel(target.raster, 1, 1), (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(RasterPixel(target.raster, 6, 1), (Rgba{0, 0, 255, 255}));
 }
 
 TEST(CameraTest, ShowRasterEndsTheMetricsFrame)

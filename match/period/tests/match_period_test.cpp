@@ -233,6 +233,12 @@ TEST(MatchPeriodTest, AForfeitWaitsForTheSequenceThenScoresNilThree)
         TestMatch match;
         ASSERT_TRUE(match.Start());
         MatchPeriod* state = StartPlaying(match, 1);
+        // No stoppage of open play may start a sequence of its own meanwhile: the players
+        // stand and the ball lies still on the centre spot.
+        PlayerHold::HoldAll();
+        Ball& ball = *PitchSimulation::Instance()->GetBall();
+        ball.SetPosition({0.0f, ball.GetRadius(), 0.0f});
+        ball.SetVelocity({});
         SetScore(2, 2);
         state->SetSequence(new MatchDelay(0.5f, true, true));
         state->SetForfeitSide(side);

@@ -63,10 +63,15 @@ private:
 class LoggingTeam : public SoccerTeam {
 public:
     LoggingTeam(Log& log, int side) : SoccerTeam(side == 0), m_log(log), m_side(side) {}
-    void UpdateWithSelection(float dt, bool refresh) override
+    void ThinkWithSelection(float dt, bool refresh) override
     {
         m_log.push_back("team" + std::to_string(m_side) + (refresh ? " refresh" : "") + Seen());
-        SoccerTeam::UpdateWithSelection(dt, refresh);
+        SoccerTeam::ThinkWithSelection(dt, refresh);
+    }
+    void Act(float dt) override
+    {
+        m_log.push_back("team" + std::to_string(m_side) + " acts");
+        SoccerTeam::Act(dt);
     }
     void Render() override { m_log.push_back("draw team" + std::to_string(m_side)); }
 
@@ -202,7 +207,7 @@ protected:
     LoggingCollidable collidable{log};
 };
 
-TEST_F(PitchSimulationTest, RunsTheStepsInOrderWithTheSidesInterleaved)
+TEST_F(PitchSimulationTest, RunsTheStepsInOrderWithTheSidesThinkingBeforeEitherActs)
 {
     LogEverything();
     MakeHud({"TimeSeconds"});
@@ -213,6 +218,8 @@ TEST_F(PitchSimulationTest, RunsTheStepsInOrderWithTheSidesInterleaved)
                         "team0 refresh clock 2.25",
                         "manager1 difference -2 clock 2.25",
                         "team1 refresh clock 2.25",
+                        "team0 acts",
+                        "team1 acts",
                         "referee clock 2.25",
                         "world clock 2.25 ball falling"}));
     EXPECT_EQ(Parameter("TimeSeconds", "text"), "02");
@@ -231,10 +238,11 @@ TEST_F(PitchSimulationTest, EachBitRunsOnlyItsStepAndTheRefereeAlwaysRuns)
          {"manager0 difference 2 clock 0.00 cached", "manager1 difference -2 clock 0.00 cached",
           "referee clock 0.00 cached", "after clock 0.00 cached hud ''"}},
         {0x04,
-         {"team0 clock 0.00 cached", "team1 clock 0.00 cached", "referee clock 0.00 cached",
+         {"team0 clock 0.00 cached", "team1 clock 0.00 cached", "team0 acts", "team1 acts", "referee clock 0.00 cached",
           "after clock 0.00 cached hud ''"}},
         {0x0C,
-         {"team0 refresh clock 0.00 cached", "team1 refresh clock 0.00 cached", "referee clock 0.00 cached",
+         {"team0 refresh clock 0.00 cached", "team1 refresh clock 0.00 cached", "team0 acts", "team1 acts",
+          "referee clock 0.00 cached",
           "after clock 0.00 cached hud ''"}},
         {0x10, {"collisions clock 0.00 cached", "referee clock 0.00 cached", "after clock 0.00 cached hud ''"}},
         {0x20, {"referee clock 22.50 cached", "after clock 22.50 cached hud ''"}},
@@ -409,6 +417,38 @@ TEST_F(PitchSimulationTest, RecreatedTeamsStartEmptyWithoutARefereeAndTheBallPar
     ASSERT_NE(pitch->GetReferee(), nullptr);
     EXPECT_EQ(pitch->GetReferee()->GetKind(), Character::kReferee);
     EXPECT_EQ(pitch->GetReferee()->GetVariation()->GetKeyName(), "Referee");
+}
+
+TEST_F(PitchSimulationTest, ANewMatchInheritsNothingOfTheLastOnesPlay)
+{
+    // The last match: a measure cached for one of its players, the collision sets run for a
+    // while and the recorder's ring part filled.
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", pitch->GetTeam(0));
+    const Character* player = owned.get();
+    pitch->GetTeam(0)->AddPlayer(std::move(owned));
+    Utility<float>& measure = *pitch->GetUtilityRegistry()->Find(kMeasure);
+    measure.SetCaching(true);
+    measure.GetValue(player);
+    ReplayEngine* replay = ReplayEngine::Instance();
+    replay->SetEnabled(true);
+    for (int frame = 0; frame < 120; ++frame) {
+        replay->Tick(1.0f / 60.0f);
+        pitch->Update(1.0f / 60.0f, PitchSimulation::kUpdateCollisions);
+    }
+    CollisionSet& set = *CollisionManager::Instance()->GetCollisionSet("characters+ball");
+    ASSERT_GT(set.GetSetTime(), 10.0f);
+
+    pitch->RecreateTeams();
+    // A character of the next match may take the deleted one's address.
+    EXPECT_FALSE(measure.IsCached(player));
+    // Back at its start, where the rounding of impact times is a new set's.
+    EXPECT_LT(set.GetSetTime(), 1.0f);
+    EXPECT_EQ(replay->GetClock(), 0.0f);
+    int recorded = 0;
+    for (int i = 0; i < ReplayEngine::kCapacity; ++i)
+        recorded += !replay->GetFrame(i).IsEmpty();
+    EXPECT_EQ(recorded, 0);
+    replay->SetEnabled(false);
 }
 
 TEST_F(PitchSimulationTest, ASubstitutedToucherIsForgottenByTheBall)

@@ -32,6 +32,12 @@ const std::set<std::string> kKicks = {"pass",       "shoot",          "kickoff",
                                       "header",     "throwinpass",    "throwinshot",    "keeperkickpass",
                                       "keeperkickshot", "specialstart", "special_panda"};
 const std::set<std::string> kLying = {"slidetackle", "slidegetup", "fallover", "fallgetup"};
+// A ball that meets these glances off ("Deflect"): a keeper at full stretch or above his head
+// palms it away and holds only what comes at his body; a player still in his own kick's
+// follow-through cannot trap it.
+const std::set<std::string> kDeflecting = {"savetopleft",    "savetopcenter",  "savetopright",
+                                           "savemiddleleft", "savemiddleright", "savebottomleft",
+                                           "savebottomright", "shoot",          "pass"};
 const std::map<std::string, Event> kRefereeEvents = {{"refwhistleshortstatic", Event::WhistleShort},
                                                     {"refwhistleshortmoving", Event::WhistleShort},
                                                     {"refwhistlelong", Event::WhistleLong},
@@ -47,12 +53,14 @@ const std::map<std::string, float> kDrainPerAction = {{"slidetackle", 4.0f}, {"s
                                                      {"penaltyshot", 1.0f}};
 
 constexpr float kBoundRadius = 0.4f;
-// A third of the goal's 6 m width and 2.4 m height.
-constexpr float kSaveCellWidth = 2.0f;
-constexpr float kSaveCellHeight = 0.8f;
 constexpr float kLyingRadius = 0.7f;
 // A keeper on his feet flings an arm or a leg this far out to either side.
 constexpr float kSaveSpan = 0.45f;
+// The middle column of the save grid is no wider than a save on the spot reaches (a ball
+// touching its edge included): the dives to either side cover the rest, from the body's
+// side out beyond the posts. A third of the goal's 2.4 m height per row.
+constexpr float kSaveCellWidth = 2.0f * (kSaveSpan + kBallRadius);
+constexpr float kSaveCellHeight = 0.8f;
 // Above the head, from the bind pose: the body's own height.
 constexpr float kHeadroom = 0.3f;
 // A header meets balls a little below and above the ball point of the clip.
@@ -163,6 +171,9 @@ void FillAction(CharacterAction& action, const std::string& name, const std::str
         add(Event::SavePrepare, clip->contact * 0.35f);
         add(Event::Save, clip->contact);
     }
+    // Only whether the action has the event counts, not its time.
+    if (kDeflecting.count(name))
+        add(Event::Deflect, std::max(clip->contact, 0.0f));
     if (name == "slidetackle" && clip->contact >= 0.0f)
         add(Event::BeginSlideTackle, clip->contact);
     const auto referee = kRefereeEvents.find(name);
@@ -177,8 +188,8 @@ struct RaceTuning {
 // The heavy races turn slower.
 const RaceTuning kTunings[] = {{"Lizard", 9.0f}, {"Panda", 8.0f}, {"Primate", 7.0f}, {"Rhino", 6.0f}, {"Weasel", 8.0f}};
 
-// Sets the race's tuning and its save grid: three by three cells, each about a third of the goal,
-// so that a penalty aimed at the optimum offsets reaches the outer cells.
+// Sets the race's tuning and its save grid: three by three cells, the middle column as wide as a
+// save on the spot reaches, so that a penalty aimed at the optimum offsets falls in the outer ones.
 void TuneRace(CharacterRace& race, float rotationSpeed)
 {
     const Clip* header = FindClip("header");

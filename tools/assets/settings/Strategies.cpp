@@ -2,6 +2,12 @@
 // wide, 4 forward) on a grid of 4 columns along the pitch by 3 rows across it; a cell holds
 // where the slot stands while the ball is near the cell's centre, in the side's own frame
 // (x -1 its own goal line, +1 the attacked one).
+//
+// In open play the forward stays behind the wide players and outside the shooting zone (a
+// holder shoots as soon as he stands in it, and it reaches 30 m out in the middle): a forward
+// waiting in it would shoot the moment a pass reached him, with the defenders still before
+// him. He has to run at goal first. The wide players go up the wings, outside the zone, and
+// close in on the middle while their side defends.
 #include "tools/assets/settings/Strategies.h"
 
 #include "ai/TeamStrategy.h"
@@ -37,14 +43,17 @@ PitchPosition Inside(float x, float z)
 struct Shape {
     float depth;    // the whole team further up (+) or back (-)
     float push;     // how far the team moves up with the ball
-    float spread;   // distance between the last defender and the forward, 1 as usual
+    float spread;   // distance between the last defender and the others, 1 as usual
     float width;    // how wide the wide players stand, 1 as usual
     float shift;    // how far the team slides across towards the ball
     float forward;  // the forward further up (+) than the shape says
 };
 
-constexpr float kBaseX[kSlots] = {-0.92f, -0.55f, -0.15f, -0.15f, 0.3f};
-constexpr float kBaseZ[kSlots] = {0.0f, 0.0f, -0.55f, 0.55f, 0.0f};
+constexpr float kBaseX[kSlots] = {-0.92f, -0.5f, 0.0f, 0.0f, -0.3f};
+constexpr float kBaseZ[kSlots] = {0.0f, 0.0f, -0.475f, 0.475f, 0.0f};
+// How much wider the wide players stand per unit the ball is further up the pitch: from a
+// third of the width with the ball in their own area to three fifths in the other one.
+constexpr float kWidening = 0.36f;
 
 Formation OpenPlay(const Shape& s)
 {
@@ -52,7 +61,8 @@ Formation OpenPlay(const Shape& s)
         if (slot == kKeeper)
             return Inside(kBaseX[kKeeper] + 0.03f * bx, 0.12f * bz);
         const float forward = slot == kForward ? s.forward : 0.0f;
-        return Inside(kBaseX[slot] * s.spread + s.depth + s.push * bx + forward, kBaseZ[slot] * s.width + s.shift * bz);
+        return Inside(kBaseX[slot] * s.spread + s.depth + s.push * bx + forward,
+                      kBaseZ[slot] * s.width * (1.0f + kWidening * bx) + s.shift * bz);
     };
 }
 
@@ -62,14 +72,15 @@ Formation Fixed(const PitchPosition (&places)[kSlots])
     return [&places](int slot, float, float bz) { return Inside(places[slot].x, places[slot].z + 0.05f * bz); };
 }
 
-constexpr Shape kNormal{0.0f, 0.25f, 1.0f, 1.0f, 0.2f, 0.0f};
-constexpr Shape kDefend{-0.22f, 0.18f, 0.9f, 0.9f, 0.2f, -0.05f};
-constexpr Shape kAttack{0.15f, 0.28f, 1.0f, 1.05f, 0.2f, 0.05f};
+// The team follows the ball half the way up and down the pitch.
+constexpr Shape kNormal{0.0f, 0.5f, 1.0f, 1.0f, 0.2f, 0.0f};
+constexpr Shape kDefend{-0.15f, 0.45f, 1.0f, 0.9f, 0.2f, 0.0f};
+constexpr Shape kAttack{0.1f, 0.55f, 1.0f, 1.05f, 0.2f, 0.0f};
 // Long: the forward waits high for the long ball while the back stays deep.
-constexpr Shape kKickAndRush{-0.05f, 0.2f, 1.35f, 1.0f, 0.18f, 0.2f};
+constexpr Shape kKickAndRush{-0.05f, 0.45f, 1.35f, 1.0f, 0.18f, 0.2f};
 // Compact: a short, narrow block that slides hard towards the ball.
-constexpr Shape kCounter{-0.12f, 0.2f, 0.6f, 0.7f, 0.3f, 0.0f};
-constexpr Shape kAllOut{0.3f, 0.3f, 0.9f, 1.1f, 0.2f, 0.1f};
+constexpr Shape kCounter{-0.12f, 0.45f, 0.6f, 0.7f, 0.3f, 0.0f};
+constexpr Shape kAllOut{0.2f, 0.55f, 0.9f, 1.1f, 0.2f, 0.0f};
 
 // The taker is placed by the set piece itself; these are where the others wait, the right
 // wide player within a short pass of the spot for the kick-off's first ball.

@@ -43,40 +43,61 @@ void ShipMatchSettings(MatchSettings& s)
     s.goalMaxStagger = 0.3f;
     s.penaltyReactionTime = 1.5f;
     s.facingAngleError = 0.3f;
-    s.minDeflectSpeed = 5.0f;
-    s.maxDeflectSpeed = 15.0f;
-    s.maxDeflectAngle = 0.5f;
-    s.loftDeflectAngle = 0.3f;
-    // Seconds a keeper may start his save early: the worst lands before the ball arrives.
-    s.worstKeeperSaveMisjudgement = 1.1f;
-    s.bestKeeperSaveMisjudgement = 0.4f;
+    // A keeper's parry goes up and well away, to a team-mate in front of him when one is
+    // free, so that an attacker seldom has the rebound at his feet.
+    s.minDeflectSpeed = 8.0f;
+    s.maxDeflectSpeed = 18.0f;
+    s.maxDeflectAngle = 1.5f;
+    s.loftDeflectAngle = 0.6f;
+    // Shots of 29 to 42 m/s by shooting level, which a keeper who reads them right can reach.
+    s.maxShotSpeed = 42.0f;
+    // A pass goes at a little over half a shot's speed, 16 to 23 m/s: one that misses its man
+    // runs out of play or is picked up instead of crossing the pitch into the far goal.
+    s.passSpeedMultiplier = 0.55f;
+    // Seconds a keeper may start his save early: the worst is down before the ball arrives.
+    s.worstKeeperSaveMisjudgement = 0.6f;
+    s.bestKeeperSaveMisjudgement = 0.2f;
     // Two units across (the size is scaled by 0.8 and cut to whole units), under a seat 1.5 wide.
     s.playerSelectTextureA = "<PP>\\Misc\\plyr_select_a.png";
     s.playerSelectTextureB = "<PP>\\Misc\\plyr_select_b.png";
     s.playerSelectWidth = 2.5f;
     s.playerSelectHeight = 2.5f;
     s.playerSelectRotSpeed = 2.0f;
-    // Without a late reaction and a misread crossing a keeper reaches every shot on target.
-    s.worstKeeperReactionDelay = 0.5f;
-    s.bestKeeperReactionDelay = 0.3f;
-    s.worstKeeperCrossingError = 1.5f;
-    s.bestKeeperCrossingError = 0.8f;
+}
+
+// A computer side goes in for the tackle in most of its turns at defending (aggression is the
+// chance in a hundred per second), in a story from 40 in the first round to 70 in the last,
+// and slides from 3.5 m, so that a holder who keeps the ball is tackled before he has played
+// it. A slide from the front is fair only within 45 degrees of the holder's heading. A holder
+// dribbles at half his run, so that a defender can close on him.
+void ShipTackling(GameSettings& s)
+{
+    s.singleMatchAggression = 70.0f;
+    s.firstRoundAggression = 40.0f;
+    s.perRoundAggression = 5.0f;
+    s.slideAttackDist = 3.5f;
+    s.minFoulAngle = 0.785398f;
+    s.runWithBallSpeedMultiplier = 0.5f;
 }
 
 // The code's loft default is the number 20, which read as radians would lob every pass. A
-// field player snags only what lies ahead of him from a holder who faces him; the open
-// half-turns would let him take the ball from behind. The AI's move ranges are tuned in the
-// two-side kick-about: at the code's 10 and 20 m the players drift far from their formation
-// before they walk back, and at half a run's speed a jogging player falls behind a place
-// that follows a pass.
+// field player snags only what lies ahead of him (within about 60 degrees) from a holder who
+// faces him or shows him his side (within about 110 degrees), and reaches 2.5 m for it; the
+// open half-turns would let him take the ball from behind. The AI's move ranges are tuned in
+// the two-side kick-about: at the code's 10 and 20 m the players drift far from their
+// formation before they walk back, and at half a run's speed a jogging player falls behind a
+// place that follows a pass.
 void ShipGameSettings(GameSettings& s)
 {
     s.passLoftAngle = 0.35f;
-    s.snagAttackerAngle = 0.8f;
-    s.snagDefenderAngle = 1.6f;
+    s.snagAttackerAngle = 1.0f;
+    s.snagDefenderAngle = 1.9f;
+    s.snagContactDist = 2.5f;
+    s.snagTriggerDistAi = 2.0f;
     s.minimumAiMoveRange = 1.5f;
     s.maximumAiMoveRange = 3.0f;
     s.runToJogMultiplier = 0.7f;
+    ShipTackling(s);
 }
 
 // The turn that carries the shadow camera's view axis (+z) along the sunlight, which falls
@@ -107,6 +128,10 @@ void ShipRefereeSettings(RefereeSettings& s)
     s.walkToRunDist = 6.0f;
     s.foulSpotMaxDist = 20.0f;
     s.foulSpotMaxFov = 0.7854f;
+    // A foul the referee sees from close by is booked: within 2.5 m of the fouler, 4.5 m when
+    // it stops an attack at the fouler's own goal line.
+    s.redCardAwardDist = 2.5f;
+    s.redCardDistVariation = 2.0f;
 }
 
 // One object as the only member of its cast's file.
@@ -143,9 +168,10 @@ bool WriteSettings(const AssetContext& context)
         const std::string misc = std::string(world::LevelTheme(i).folder) + "/settings/misc/misc.txt";
         ok = WriteMemberFile(context, misc, "misc", "Debug Display", DebugDisplay::Instance()) && ok;
     }
-    // No sound element is placed by default; the game still reads the cast's file.
-    Cast soundEvents("soundevents");
-    ok = WriteCastFile(soundEvents, context.Path("soundevents.txt")) && ok;
+    // No sound event changes the sound banks' values by default; the game still reads the
+    // cast's file, and an empty one would read as a damaged file.
+    ok = WriteTextFile(context.Path("soundevents.txt"),
+                       "# Sound events changed from the sound banks' values\n") && ok;
     return ok;
 }
 

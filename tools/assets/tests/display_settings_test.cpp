@@ -100,14 +100,16 @@ TEST_F(DisplaySettings, TheCamerasCastHoldsTheTwentySevenControlsByTheirClasses)
     EXPECT_EQ(cameras.GetMemberCount(), 27);
     EXPECT_EQ(log.Count("***"), 0) << log.Text();
 
-    // The broadcast camera frames play from above the near touchline, looking down at it.
+    // The broadcast camera frames play from above and behind, looking down at it, near enough
+    // for the players to be seen.
     auto& standard = dynamic_cast<TrackingCameraControl&>(*controls[1]);
     SetCameraTarget(nullptr);
     standard.Activate();
     const Vector3 eye = standard.GetPosition();
     const Vector3 view = standard.GetRotation().Rotate(Vector3::UnitZ);
-    EXPECT_GT(eye.y, 10.0f);
-    EXPECT_LT(eye.z, -30.0f);
+    EXPECT_GT(eye.y, 8.0f);
+    EXPECT_LT(eye.z, -15.0f);
+    EXPECT_LT(eye.Length(), 30.0f);
     EXPECT_LT(view.y, -0.2f);
     EXPECT_GT(view.z, 0.7f);
     EXPECT_EQ(standard.nextInSequence, "LeftToRightMedium");

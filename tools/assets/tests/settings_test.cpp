@@ -141,6 +141,19 @@ TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
     EXPECT_GT(s.directionArrowWidth * s.directionArrowHeight, 0.0f);
 }
 
+// A pass by the weakest kicker still reaches a team-mate, and the strongest one's goes at
+// well under a shot's speed.
+TEST_F(ShippedSettings, PassesGoAtAPassesSpeed)
+{
+    MatchSettings s;
+    ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
+    const auto passSpeed = [&s](float shooting) {
+        return (s.minShotSpeed + (s.maxShotSpeed - s.minShotSpeed) * shooting / 100.0f) * s.passSpeedMultiplier;
+    };
+    EXPECT_GT(passSpeed(50.0f), 12.0f);
+    EXPECT_LT(passSpeed(100.0f), 26.0f);
+}
+
 // Passes are lofted by an angle a player can see, not by 20 radians.
 TEST_F(ShippedSettings, PassLoftIsAnAngle)
 {

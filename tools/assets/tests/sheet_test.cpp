@@ -2,6 +2,7 @@
 // and what it writes are real pictures.
 #include "support/AssetTestSupport.h"
 
+#include "tests/support/BuildTree.h"
 #include "tools/assets/characters/Characters.h"
 
 #include "engine/core/RwImage.h"
@@ -28,7 +29,7 @@ protected:
             return;
         s_out = std::filesystem::absolute("sheet").string();
         std::filesystem::remove_all(s_out);
-        const std::string command = std::string(TBASSET_PATH) + " --contact-sheet " + stage + " " + s_out;
+        const std::string command = std::string(build_tree::Path("tools/assets/tbasset")) + " --contact-sheet " + stage + " " + s_out;
         s_status = std::system(command.c_str());
     }
     void SetUp() override

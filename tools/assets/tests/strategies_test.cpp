@@ -22,6 +22,15 @@ constexpr float kAreaHalfWidth = 0.62f;
 // Metres a kick-off's first pass covers at most.
 constexpr float kShortPass = 12.0f;
 
+// The order step's shooting zone: a holder here shoots at once (twice the distance along the
+// pitch and once the nearness to the middle, weighed, above 0.8).
+bool InShootingZone(const PitchPosition& p)
+{
+    const float along = std::clamp((p.x + 1.0f) * 0.5f, 0.0f, 1.0f);
+    const float across = std::min(std::abs(p.z), 1.0f);
+    return (2.0f * along + (1.0f - across)) / 3.0f > 0.8f;
+}
+
 bool InArea(const PitchPosition& p, bool attacked)
 {
     return (attacked ? p.x > kAreaFrom : p.x < -kAreaFrom) && std::abs(p.z) < kAreaHalfWidth;
@@ -102,6 +111,20 @@ TEST_F(ShippedStrategies, OpenPlayStrategiesTellApart)
         EXPECT_GT(Get(name).GetTacticalPosition(kForward, {0.8f, 0.0f}).x,
                   Get(name).GetTacticalPosition(kForward, {-0.8f, 0.0f}).x + 0.2f)
             << name;
+    }
+}
+
+// Nobody waits for a pass in the shooting zone, where he would shoot the moment it reached
+// him: a shot comes after a run at goal, wherever the ball is.
+TEST_F(ShippedStrategies, OpenPlayKeepsEveryPlayerOutOfTheShootingZone)
+{
+    for (const char* name : {"Classic-Normal", "Classic-Defend", "Classic-Attack", "KickAndRush", "CounterTactics",
+                             "AllOutOffense"}) {
+        for (float bx = -1.0f; bx <= 1.0f; bx += 0.125f)
+            for (float bz = -1.0f; bz <= 1.0f; bz += 0.25f)
+                for (int slot = kLastDefender; slot < kSlots; ++slot)
+                    EXPECT_FALSE(InShootingZone(Get(name).GetTacticalPosition(slot, {bx, bz})))
+                        << name << ", slot " << slot << ", ball " << bx << ", " << bz;
     }
 }
 

@@ -113,15 +113,15 @@ struct Tracking {
 
 // clang-format off
 const Tracking kTracking[] = {
-    {"StandardMedium", 0.46f, 0.0f, {0, 0, -34}, {0, 0, -62}, true, "LeftToRightMedium"},
-    {"LeftToRightMedium", 0.38f, -1.5708f, {0, 0, -30}, {0, 0, -52}, false, "RightToLeftMedium"},
-    {"RightToLeftMedium", 0.38f, 1.5708f, {0, 0, -30}, {0, 0, -52}, false, "TopDownMedium"},
+    {"StandardMedium", 0.5f, 0.0f, {0, 0, -14}, {0, 0, -26}, true, "LeftToRightMedium"},
+    {"LeftToRightMedium", 0.5f, -1.5708f, {0, 0, -14}, {0, 0, -24}, false, "RightToLeftMedium"},
+    {"RightToLeftMedium", 0.5f, 1.5708f, {0, 0, -14}, {0, 0, -24}, false, "TopDownMedium"},
     {"TopDownMedium", 1.45f, 0.0f, {0, 0, -40}, {0, 0, -70}, true, "IsometricMedium"},
-    {"IsometricMedium", 0.62f, 0.7854f, {0, 0, -40}, {0, 0, -66}, true, "StandardMedium"},
-    {"Corner Left Far", 0.35f, -2.3562f, {0, 0, -18}, {0, 0, -26}, false, ""},
-    {"Corner Left Near", 0.35f, -0.7854f, {0, 0, -18}, {0, 0, -26}, false, ""},
-    {"Corner Right Far", 0.35f, 2.3562f, {0, 0, -18}, {0, 0, -26}, false, ""},
-    {"Corner Right Near", 0.35f, 0.7854f, {0, 0, -18}, {0, 0, -26}, false, ""},
+    {"IsometricMedium", 0.62f, 0.7854f, {0, 0, -20}, {0, 0, -34}, true, "StandardMedium"},
+    {"Corner Left Far", 0.5f, -2.3562f, {0, 0, -14}, {0, 0, -20}, false, ""},
+    {"Corner Left Near", 0.5f, -0.7854f, {0, 0, -14}, {0, 0, -20}, false, ""},
+    {"Corner Right Far", 0.5f, 2.3562f, {0, 0, -14}, {0, 0, -20}, false, ""},
+    {"Corner Right Near", 0.5f, 0.7854f, {0, 0, -14}, {0, 0, -20}, false, ""},
     {"Fly", 0.3f, 0.0f, {0, 0, -8}, {0, 0, -14}, true, ""},
     {"Throw In", 0.7f, 0.0f, {0, 0, -16}, {0, 0, -24}, true, ""},
     {"Referee", 0.25f, 0.0f, {0, 0, -6}, {0, 0, -10}, true, ""},

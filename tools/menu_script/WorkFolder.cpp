@@ -1,0 +1,33 @@
+#include "tools/menu_script/WorkFolder.h"
+
+#include <fstream>
+
+namespace menu_script {
+
+namespace fs = std::filesystem;
+
+bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
+{
+    std::error_code error;
+    if (fresh)
+        fs::remove_all(work, error);
+    fs::create_directories(work / "data" / "Savegames", error);
+    for (const char* entry : {"Turfbolt.dat", "icons"}) {
+        const fs::path link = work / "data" / entry;
+        if (!fs::exists(link))
+            fs::create_symlink(fs::absolute(game / "data" / entry), link, error);
+    }
+    return fs::exists(work / "data" / "Turfbolt.dat");
+}
+
+std::string LoggedErrors(const fs::path& log)
+{
+    std::ifstream in(log);
+    std::string line, errors;
+    while (std::getline(in, line))
+        if (line.find("***ERROR") != std::string::npos)
+            errors += line + "\n";
+    return errors;
+}
+
+}  // namespace menu_script
