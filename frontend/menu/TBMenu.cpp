@@ -7,6 +7,7 @@
 #include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/InputController.h"
+#include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
 #include "input/PlatformInputDevices.h"
 #include "match/game/GameTB.h"
@@ -306,6 +307,8 @@ void TBMenu::PollKeyCapture()
     if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
         return;
     m_keyCapturePending = false;
+    // The key just bound is taken: it must not be typed into the next field shown.
+    KeyboardInput::Instance()->ClearHeldKey();
     if (MenuItem* selected = Menu::Instance()->GetSelectedItem()) {
         selected->SetBlinking(false);
         selected->SetString("");

@@ -511,7 +511,7 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
     const Case cases[] = {
         {"options", [&] { halfTime->value = 3; }, "accept", "data/Savegames/user.txt",
          [&] { return halfTime->value == 3; }, "main"},
-        {"controls", [] {}, "assign", "data/Savegames/inputs.txt", [] { return true; }, "options"},
+        {"controls", [] {}, "assign", "data/Savegames/inputs.txt", [] { return true; }, "main"},
         {"story_team_select",
          [&] {
              StorySaveGame::Instance()->currentSlot = 0;
