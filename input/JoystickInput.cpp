@@ -53,6 +53,7 @@ bool JoystickInput::Poll()
     m_previous = m_current;
     if (!m_joystick || !SDL_JoystickGetAttached(m_joystick)) {
         m_current = JoystickState();
+        m_buttons.Clear();
         return false;
     }
     JoystickState state;
@@ -63,9 +64,23 @@ bool JoystickInput::Poll()
         *axes[i] = ScaleAxis(SDL_JoystickGetAxis(m_joystick, i));
     const int buttonCount = std::min(SDL_JoystickNumButtons(m_joystick), JoystickState::kButtons);
     for (int i = 0; i < buttonCount; ++i)
-        state.buttons[i] = SDL_JoystickGetButton(m_joystick, i) ? 0x80 : 0;
+        m_buttons.SetNow(static_cast<size_t>(i), SDL_JoystickGetButton(m_joystick, i) != 0);
+    m_buttons.Update();
+    for (int i = 0; i < buttonCount; ++i)
+        state.buttons[i] = m_buttons.IsDown(static_cast<size_t>(i)) ? 0x80 : 0;
     m_current = state;
     return true;
+}
+
+void JoystickInput::NoteButtonDown(int button)
+{
+    if (button >= 0)
+        m_buttons.Down(static_cast<size_t>(button));
+}
+
+int JoystickInput::GetInstanceId() const
+{
+    return m_joystick ? SDL_JoystickInstanceID(m_joystick) : -1;
 }
 
 bool JoystickInput::IsButtonDown(int button) const
@@ -128,6 +143,13 @@ void DXInput::Update(float)
     SDL_JoystickUpdate();
     for (const auto& joystick : m_joysticks)
         joystick->Poll();
+}
+
+void DXInput::NoteButtonDown(int instanceId, int button)
+{
+    for (const auto& joystick : m_joysticks)
+        if (joystick->GetInstanceId() == instanceId)
+            joystick->NoteButtonDown(button);
 }
 
 bool DXInput::Exit()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Singleton.h"
+#include "input/PressFrames.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,8 +31,13 @@ public:
     // Opens the SDL joystick of that device index; false (logged) when it cannot.
     bool Init(int deviceIndex);
     // Previous state := current; current := the device now, or all zero (false) when the
-    // device is gone or was never opened.
+    // device is gone or was never opened. Every press the events reported reaches a poll as
+    // down (PressFrames), also one let go again before it.
     bool Poll();
+    // A button-down the events reported; kept for the next poll. Other buttons are ignored.
+    void NoteButtonDown(int button);
+    // The SDL instance id while the device is open, else -1.
+    int GetInstanceId() const;
 
     // Buttons 0..31; false for any other.
     bool IsButtonDown(int button) const;
@@ -54,6 +60,7 @@ private:
     SDL_Joystick* m_joystick = nullptr;
     JoystickState m_current;
     JoystickState m_previous;
+    PressFrames<JoystickState::kButtons> m_buttons;
 };
 
 // The game controllers present at start-up, polled once per frame. Controllers plugged
@@ -65,6 +72,8 @@ public:
     // Opens every joystick SDL knows of; false (logged) when joystick support cannot start.
     bool Init();
     void Update(float dt);
+    // Hands a button-down event to the joystick with that instance id, for its next poll.
+    void NoteButtonDown(int instanceId, int button);
     bool Exit();
 
     int GetJoystickCount() const { return static_cast<int>(m_joysticks.size()); }

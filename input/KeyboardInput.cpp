@@ -51,22 +51,28 @@ void KeyboardInput::OnKeyDown(int key)
         return;
     m_lastPressed = key;
     m_heldKey = key;
-    m_raw.set(static_cast<size_t>(key));
+    m_keys.Down(static_cast<size_t>(key));
 }
 
 void KeyboardInput::OnKeyUp(int key)
 {
     if (!InRange(key))
         return;
-    if (m_heldKey == key)
+    // A press still waiting for its frame keeps the key held until that frame has seen it.
+    if (m_heldKey == key && !m_keys.IsWaiting(static_cast<size_t>(key)))
         m_heldKey = -1;
-    m_raw.reset(static_cast<size_t>(key));
+    m_keys.Up(static_cast<size_t>(key));
 }
 
 bool KeyboardInput::Update(float)
 {
-    m_pressed = m_raw & ~m_previous;
-    m_released = m_previous & ~m_raw;
+    m_keys.Update();
+    const std::bitset<vk::kCount>& down = m_keys.Frame();
+    const auto held = static_cast<size_t>(m_heldKey);
+    if (m_heldKey > 0 && !m_keys.IsDown(held) && !m_keys.IsHeld(held) && !m_keys.IsWaiting(held))
+        m_heldKey = -1;
+    m_pressed = down & ~m_previous;
+    m_released = m_previous & ~down;
     m_lastReleased = 0;
     // Only one key per frame reaches the typed buffer: the highest code released.
     for (int key = vk::kCount - 1; key > 0; --key) {
@@ -75,7 +81,7 @@ bool KeyboardInput::Update(float)
             break;
         }
     }
-    m_previous = m_raw;
+    m_previous = down;
     if (m_lastReleased) {
         std::memmove(m_typed + 1, m_typed, kTypedKeys - 2);
         m_typed[kTypedKeys - 1] = 0;
@@ -86,7 +92,7 @@ bool KeyboardInput::Update(float)
 
 bool KeyboardInput::IsKeyDown(int key) const
 {
-    return InRange(key) && m_raw.test(static_cast<size_t>(key));
+    return InRange(key) && m_keys.IsDown(static_cast<size_t>(key));
 }
 
 bool KeyboardInput::WasKeyPressed(int key) const

@@ -10,8 +10,14 @@ void MouseInput::SetState(int x, int y, uint32_t buttons)
         m_pendingX = x;
     if (y != kUnchanged)
         m_pendingY = y;
-    if (buttons != static_cast<uint32_t>(kUnchanged))
-        m_pendingButtons = buttons;
+    if (buttons == static_cast<uint32_t>(kUnchanged))
+        return;
+    for (size_t bit = 0; bit < 32; ++bit) {
+        if ((buttons >> bit) & 1u)
+            m_buttonFrames.Down(bit);
+        else
+            m_buttonFrames.Up(bit);
+    }
 }
 
 bool MouseInput::Update(float)
@@ -23,7 +29,8 @@ bool MouseInput::Update(float)
     m_previousButtons = m_buttons;
     m_x = m_pendingX;
     m_y = m_pendingY;
-    m_buttons = m_pendingButtons;
+    m_buttonFrames.Update();
+    m_buttons = static_cast<uint32_t>(m_buttonFrames.Frame().to_ulong());
     m_wheel = m_pendingWheel;
     m_pendingWheel = 0;
     m_dx = first ? 0 : m_x - m_previousX;

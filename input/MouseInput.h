@@ -1,11 +1,13 @@
 #pragma once
 
 #include "framework/Singleton.h"
+#include "input/PressFrames.h"
 
 #include <cstdint>
 
 // Mouse state fed by mouse messages (or, with the cursor hidden, by the tick) and made
-// current once per frame by Update.
+// current once per frame by Update. Every click reaches a frame as held (PressFrames), also
+// one let go again before the frame.
 class MouseInput : public Singleton<MouseInput> {
 public:
     // Button bits.
@@ -39,7 +41,7 @@ public:
     static uint32_t ButtonsFromSDL(uint32_t sdlMask);
 
 private:
-    uint32_t m_pendingButtons = 0;
+    PressFrames<32> m_buttonFrames;  // by bit, pending presses and releases included
     int m_pendingX = 0;
     int m_pendingY = 0;
     int m_pendingWheel = 0;

@@ -375,17 +375,33 @@ void Menu::SelectNext()
     Step(1);
 }
 
+int Menu::SelectedIndex() const
+{
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i]->IsSelected())
+            return static_cast<int>(i);
+    return -1;
+}
+
+MenuItem* Menu::RestoreSelection()
+{
+    if (MenuItem* selected = GetSelectedItem())
+        return selected;
+    if (m_beforeHover < 0 || m_beforeHover >= GetItemCount() || m_beforeHoverGeneration != m_generation)
+        return nullptr;
+    MenuItem* item = m_items[static_cast<size_t>(m_beforeHover)].get();
+    if (!item->IsSelectable())
+        return nullptr;
+    SelectItem(item);
+    return item;
+}
+
 void Menu::Step(int direction)
 {
     const int count = GetItemCount();
     if (count == 0)
         return;
-    int start = 0;
-    for (int i = 0; i < count; ++i)
-        if (m_items[static_cast<size_t>(i)]->IsSelected()) {
-            start = i;
-            break;
-        }
+    const int start = std::max(SelectedIndex(), 0);
     // The start item itself is never a candidate: coming back to it changes nothing.
     for (int i = (start + direction + count) % count; i != start; i = (i + direction + count) % count)
         if (m_items[static_cast<size_t>(i)]->IsSelectable()) {
@@ -479,6 +495,10 @@ void Menu::Click(float x, float y)
 
 void Menu::Hover(float x, float y)
 {
+    if (const int selected = SelectedIndex(); selected >= 0) {
+        m_beforeHover = selected;
+        m_beforeHoverGeneration = m_generation;
+    }
     SelectItem(static_cast<MenuItem*>(nullptr));
     for (const auto& item : m_items)
         if (item->HitTest(x, y) && item->IsSelectable())

@@ -110,6 +110,9 @@ public:
     // The previous or next selectable item, wrapping round; nothing when there is none.
     virtual void SelectPrevious();
     virtual void SelectNext();
+    // The selected item; with none, the one the pointer last took the selection from is
+    // selected again and returned. Null when neither is there or it can no longer be chosen.
+    MenuItem* RestoreSelection();
 
     // Fading in or out sets every item's fade with a delay by its place; shown makes them idle.
     virtual void SetFadeState(int state);
@@ -153,6 +156,8 @@ private:
     void Click(float x, float y);
     void Hover(float x, float y);
     void Step(int direction);
+    // -1 when nothing is selected.
+    int SelectedIndex() const;
     bool AllItemsSettled() const;
     const XmlNode* Screen() const { return m_parsedNodes.empty() ? nullptr : m_parsedNodes.front().get(); }
 
@@ -174,4 +179,7 @@ private:
     bool m_cursorTried = false;
     bool m_warnedNoOwner = false;
     uint32_t m_generation = 0;
+    // The item selected before the pointer last moved, while the screen's items stay as they are.
+    int m_beforeHover = -1;
+    uint32_t m_beforeHoverGeneration = 0;
 };

@@ -1,11 +1,13 @@
 #include "menus/MenuTextField.h"
 
 #include "framework/Registration.h"
+#include "framework/StringUtil.h"
 #include "framework/TimeInfo.h"
 #include "input/KeyboardInput.h"
 #include "menus/Menu.h"
 #include "menus/MenuLabel.h"
 #include "menus/MenuText.h"
+#include "menus/MenuVirtualKeyboard.h"
 #include "menus/XmlParser.h"
 
 #include <cstdio>
@@ -100,6 +102,29 @@ void MenuTextField::Update(float seconds)
     }
     RebuildSelectedBuffer();
     UpdatePopOut(seconds, kSpringDamping);
+}
+
+void MenuTextField::TypeOnScreenKey(const std::string& label)
+{
+    std::string& text = m_buffer.text;
+    if (label == MenuVirtualKeyboard::kDelete) {
+        if (!text.empty())
+            text.pop_back();
+    } else if (label == MenuVirtualKeyboard::kSpace) {
+        TextInput::Insert(m_buffer, " ");
+    } else if (label.size() == 1) {
+        std::string typed = label;
+        // Without a Shift key on screen: capitals where a word starts.
+        if (!text.empty() && text.back() != ' ')
+            StringUtil::ToLower(typed);
+        TextInput::Insert(m_buffer, typed);
+    } else {
+        return;
+    }
+    if (m_menu) {
+        MirrorIntoVariable();
+        RebuildSelectedBuffer();
+    }
 }
 
 std::string MenuTextField::GetShownText(int pass) const

@@ -23,6 +23,10 @@ public:
     void Draw(int pass) override;
     // The typed text without its mark-up.
     std::string GetText() const override { return m_buffer.GetText(); }
+    // A key of the on-screen keyboard, selected or not: a letter starts a word in capitals
+    // and goes on in small letters, a digit or sign goes as it is, "SPACE" types a blank and
+    // "DEL" takes the last character off. Any other label types nothing.
+    void TypeOnScreenKey(const std::string& label);
 
     // The text the pass prints: for the shadow (0) with its colours off, the caret hidden.
     std::string GetShownText(int pass) const;

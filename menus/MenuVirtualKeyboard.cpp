@@ -17,7 +17,7 @@ constexpr std::array<const char*, MenuVirtualKeyboard::kKeyCount> kLabels = {
     "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",
     "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V",
     "W", "X", "Y", "Z", "0", "1", "2", "3", "4", "5", "6",
-    "7", "8", "9", "!", ".", "SPACE", "DEL", "OK",
+    "7", "8", "9", "!", ".", MenuVirtualKeyboard::kSpace, MenuVirtualKeyboard::kDelete, MenuVirtualKeyboard::kDone,
 };
 constexpr int kLastRow = 3;
 constexpr int kLastRowColumns = 8;

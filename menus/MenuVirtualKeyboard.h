@@ -13,6 +13,10 @@ class MenuVirtualKeyboard : public MenuItem {
 public:
     static constexpr int kKeyCount = 41;
     static constexpr int kColumns = 11;
+    // The labels of the three wide keys.
+    static constexpr const char* kSpace = "SPACE";
+    static constexpr const char* kDelete = "DEL";
+    static constexpr const char* kDone = "OK";
     enum Move { kLeft, kRight, kUp, kDown };
 
     // One key as drawn: its marked-up label and its place in pixels.

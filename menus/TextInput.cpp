@@ -68,13 +68,18 @@ void HandleKey(TextBuffer& buffer, const std::string& character)
     std::string typed = character;
     if (!IsShiftHeld())
         StringUtil::ToLower(typed);
+    Insert(buffer, typed);
+}
+
+void Insert(TextBuffer& buffer, const std::string& character)
+{
     if (static_cast<int64_t>(buffer.text.size()) >= buffer.maxLength) {
         // A buffer with no room at all takes nothing.
         if (buffer.text.empty())
             return;
         buffer.text.pop_back();
     }
-    buffer.text += typed;
+    buffer.text += character;
 }
 
 }  // namespace TextInput

@@ -37,5 +37,7 @@ void AddCharacter(TextBuffer& buffer, uint8_t key);
 // Types one character: lower-cased unless Shift is held ("key pressed 16"); a full text has
 // its last character replaced instead.
 void HandleKey(TextBuffer& buffer, const std::string& character);
+// Types the character as it is, with HandleKey's rule for a full text.
+void Insert(TextBuffer& buffer, const std::string& character);
 
 }  // namespace TextInput

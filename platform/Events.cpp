@@ -93,6 +93,10 @@ void HandleEvent(const SDL_Event& event, EventHandler& handler)
         handler.OnMouseWheel(sign * event.wheel.x, sign * event.wheel.y);
         break;
     }
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        handler.OnJoystickButton({event.jbutton.which, event.jbutton.button, event.type == SDL_JOYBUTTONDOWN});
+        break;
     case SDL_JOYDEVICEADDED: {
         const int index = event.jdevice.which;
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
@@ -112,7 +116,7 @@ void HandleEvent(const SDL_Event& event, EventHandler& handler)
         break;
     }
     default:
-        // The gamepad's own added/removed events repeat the joystick ones above.
+        // The gamepad's own events repeat the joystick ones above.
         break;
     }
 }

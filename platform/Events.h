@@ -36,6 +36,13 @@ struct DeviceEvent {
     bool gamepad;  // SDL knows a gamepad mapping for it
 };
 
+// A joystick button went down or up; instanceId names the device while it is attached.
+struct JoystickButtonEvent {
+    int instanceId;
+    int button;
+    bool down;
+};
+
 // Receives what PumpEvents finds, in the order it happened. Override what you need.
 class EventHandler {
 public:
@@ -53,6 +60,7 @@ public:
     virtual void OnMouseButton(const MouseButtonEvent&) {}
     // Whole wheel notches; positive y is away from the user, positive x to the right.
     virtual void OnMouseWheel(int /*x*/, int /*y*/) {}
+    virtual void OnJoystickButton(const JoystickButtonEvent&) {}
     virtual void OnDeviceAdded(const DeviceEvent&) {}
     virtual void OnDeviceRemoved(const DeviceEvent&) {}
 };

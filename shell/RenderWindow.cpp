@@ -293,6 +293,13 @@ void RenderWindow::OnMouseWheel(int /*x*/, int y)
     shell_input::MouseWheel(y);
 }
 
+void RenderWindow::OnJoystickButton(const platform::JoystickButtonEvent& button)
+{
+    // Only the press matters: the poll reads the release from the device.
+    if (button.down)
+        shell_input::JoystickButtonDown(button.instanceId, button.button);
+}
+
 void CloseRenderWindow()
 {
     LogMessage("CloseRenderWindow\n");

@@ -86,6 +86,7 @@ public:
     void OnMouseMotion(const platform::MouseMotionEvent& motion) override;
     void OnMouseButton(const platform::MouseButtonEvent& button) override;
     void OnMouseWheel(int x, int y) override;
+    void OnJoystickButton(const platform::JoystickButtonEvent& button) override;
 
     void OnActivate(bool active);
     void OnSetFocus();

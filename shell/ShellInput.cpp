@@ -61,6 +61,11 @@ void MouseWheel(int notches)
     MouseInput::Instance()->SetWheel(notches);
 }
 
+void JoystickButtonDown(int instanceId, int button)
+{
+    DXInput::Instance()->NoteButtonDown(instanceId, button);
+}
+
 bool IsCursorHidden()
 {
     return MouseInput::Instance()->IsCursorHidden();

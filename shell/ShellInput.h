@@ -15,6 +15,8 @@ void KeyUp(SDL_Scancode scancode);
 // Window coordinates, or both unchanged while the cursor is hidden.
 void MouseState(int x, int y, uint32_t sdlButtons, bool positionKnown);
 void MouseWheel(int notches);
+// A joystick button's press event, kept for the joystick's next poll.
+void JoystickButtonDown(int instanceId, int button);
 // The tick's cursor position while the cursor is hidden; buttons stay as they are.
 void MousePosition(int x, int y);
 bool IsCursorHidden();

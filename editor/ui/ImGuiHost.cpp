@@ -81,6 +81,7 @@ bool ImGuiHost::ProcessEvent(const SDL_Event& event)
     if (!m_started || m_headless)
         return false;
     ImGui_ImplSDL2_ProcessEvent(&event);
+    TrackPointer(event);
     if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
         // ImGui counts left, right, middle; SDL left, middle, right.
         const int index = event.button.button == SDL_BUTTON_LEFT    ? 0
@@ -100,6 +101,31 @@ bool ImGuiHost::ProcessEvent(const SDL_Event& event)
     case SDL_KEYUP:
     case SDL_TEXTINPUT: return io.WantCaptureKeyboard;
     default: return false;
+    }
+}
+
+void ImGuiHost::TrackPointer(const SDL_Event& event)
+{
+    const auto place = [this](int x, int y) {
+        m_pointerKnown = true;
+        m_pointerX = static_cast<float>(x);
+        m_pointerY = static_cast<float>(y);
+    };
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        place(event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        place(event.button.x, event.button.y);
+        break;
+    case SDL_WINDOWEVENT:
+        // Gone from the window with no button held: the backend's "no pointer" stands.
+        if (event.window.event == SDL_WINDOWEVENT_LEAVE && !(m_held[0] || m_held[1] || m_held[2]))
+            m_pointerKnown = false;
+        break;
+    default:
+        break;
     }
 }
 
@@ -123,6 +149,10 @@ void ImGuiHost::NewFrame()
         // Events that SDL's own state never saw (pushed ones) hold a button too, for a drag.
         for (int i = 0; i < kHeldButtons; ++i)
             ImGui::GetIO().MouseDown[i] = ImGui::GetIO().MouseDown[i] || m_held[i];
+        // The backend asks SDL for the pointer, whose global position an X server leaves where
+        // a button went down for as long as the button is held; the events keep moving.
+        if (m_pointerKnown)
+            ImGui::GetIO().MousePos = ImVec2(m_pointerX, m_pointerY);
     }
     ImGui::NewFrame();
 }

@@ -42,12 +42,19 @@ public:
     bool IsStarted() const { return m_started; }
 
 private:
+    // Keeps the pointer's place from the mouse events.
+    void TrackPointer(const SDL_Event& event);
+
     platform::Window* m_window = nullptr;
     bool m_started = false;
     bool m_headless = false;
     // Left, right and middle as the button events left them.
     static constexpr int kHeldButtons = 3;
     bool m_held[kHeldButtons] = {};
+    // Where the last mouse event put the pointer, in window units, while it is over the
+    // window or a button holds it.
+    bool m_pointerKnown = false;
+    float m_pointerX = 0.0f, m_pointerY = 0.0f;
 };
 
 }  // namespace editor

@@ -45,10 +45,24 @@ constexpr float kDefaultViewWindow = 0.8f;
 const Vector3 kBallParking{0.0f, -1000.0f, 0.0f};
 // Only the first members' statistics survive the casts' reload.
 constexpr size_t kKeptMembers = 10;
+// The band behind the newspaper's prompt, and how far it reaches beyond the text in pixels.
+const Color kPromptBand{0.0f, 0.0f, 0.0f, 0.55f};
+constexpr float kPromptMargin = 6.0f;
 
 bool Pressed(const char* action)
 {
     return BufferedInputController::Instance()->GetAction(action, InputController::kPressEdge) != 0.0f;
+}
+
+// The newspaper's prompt asks for a key or a button: the menus' two choosing keys and the
+// first player's pass key answer it.
+bool PromptAnswered()
+{
+    bool answered = false;
+    // Every one is asked every frame, so that each is tracked before the prompt shows.
+    for (const char* action : {"(menu):button a", "(menu):button b", "(0):button a"})
+        answered = Pressed(action) || answered;
+    return answered;
 }
 
 SplineCameraControl* ActiveSpline()
@@ -333,11 +347,13 @@ int CutScenes::GetSoundtrack() const
 
 bool CutScenes::HandleKeys()
 {
+    const bool answered = PromptAnswered();
     if (m_waitingForButton) {
-        if (Pressed("(menu):button a")) {
+        if (answered) {
             m_waitingForButton = false;
             m_skippable = false;
-            m_forceAdvance = true;
+            // The prompt's shot plays on from where it was held.
+            m_forceAdvance = false;
         }
         return true;
     }
@@ -518,8 +534,25 @@ void CutScenes::Render()
         if (fade->fadeType == 1 || fade->fadeType == 2)
             DrawFadeOverlay({fade->fadeColor.r, fade->fadeColor.g, fade->fadeColor.b, fade->fadeColor.a * fade->factor},
                             fade->fadeTransType);
-    if (!m_waitingForButton)
-        return;
-    TextDisplay::Instance()->Print("<font menu><halign center><valign bottom><scale 0.75>" +
-                                   TextManager::Instance()->GetText(kPromptText) + "</scale></valign></halign></font>");
+    if (m_waitingForButton)
+        DrawPrompt();
+}
+
+std::string CutScenes::PromptMarkup()
+{
+    return "<font menu><halign center><valign bottom><scale 0.75>" + TextManager::Instance()->GetText(kPromptText) +
+           "</scale></valign></halign></font>";
+}
+
+void CutScenes::DrawPrompt()
+{
+    const std::string prompt = PromptMarkup();
+    TextDisplay* text = TextDisplay::Instance();
+    TextRect area;
+    text->MeasureText(area, prompt);
+    // On a dark band: white letters over the pitch's white lines would be lost.
+    DrawBlendedRect({area.x - kPromptMargin, area.y - kPromptMargin, area.width + 2 * kPromptMargin,
+                     area.height + 2 * kPromptMargin},
+                    kPromptBand);
+    text->Print(prompt);
 }

@@ -13,7 +13,8 @@ class Team;
 
 // Plays one scripted cut scene in the stadium: the script's shots one after another, each
 // with its camera path, actor animations, fades, fog, clip planes and time multiplier. Any key
-// skips, except in the newspaper, whose third shot waits for "(menu):button a". Update returns
+// skips, except in the newspaper, whose third shot waits for a choosing key ("(menu):button a"
+// or "b") or the first player's pass key, then plays on. Update returns
 // null once it is over; the caller chains what follows. With the setting "CutScenes" other
 // than 1 it does nothing and ends at its first update.
 class CutScenes : public State {
@@ -53,6 +54,8 @@ public:
     // The atomics of a race that a shot with its own "invisible atomics" hides: all but the
     // first (the body) for most races; nothing for an unknown race.
     static std::vector<int> GetRaceHiddenAtomics(const std::string& race);
+    // The newspaper's prompt as it is printed, mark-up and all.
+    static std::string PromptMarkup();
     // The shot index after skipping shots shorter than the carried time: index and time are
     // updated, and the new duration returned in duration. False past the last shot.
     static bool NextShot(const std::vector<float>& durations, int& index, float& time, float& duration);
@@ -92,6 +95,8 @@ private:
     void ApplyFades();
     void RenderShotActors(int index);
     void DrawFadeOverlay(const Color& colour, int mode);
+    // The newspaper's prompt, at the bottom of the view on a dark band.
+    void DrawPrompt();
     // Any key skips; false when the scene ends here.
     bool HandleKeys();
     SceneShot* CurrentShot() const;

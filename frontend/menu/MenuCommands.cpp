@@ -26,7 +26,7 @@ std::vector<Row>& Rows()
                                  "Save", "BackToMain", "RestartMatch", "EnterStoryMode", "SetParameter",
                                  "SelectedStory", "Accept", "Decline", "Nothing", "Training", "SwitchDevice",
                                  "ToggleFXVolume", "ToggleMusicVolume", "QuitGame", "AssignKey",
-                                 "CheckKeyAssignment", "Controls"})
+                                 "CheckKeyAssignment", "Controls", "TypeKey"})
             table.push_back({word, Group::kShown, nullptr});
         for (const char* word : {"SetPosition", "SetRotation", "RunCode", "LoadSavegameMeta", "InitCredits",
                                  "CheckLegEntry", "CheckRoundResultType", "CheckSingleList", "CheckLevelList"})

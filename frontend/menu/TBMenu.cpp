@@ -7,6 +7,7 @@
 #include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/InputController.h"
+#include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
 #include "input/PlatformInputDevices.h"
 #include "match/game/GameTB.h"
@@ -96,6 +97,9 @@ bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
         Deliver(Menu::Instance(), "menu back");
         return false;
     }
+    // The pointer took the highlight away: the keys go on from where it was.
+    if (!selected && keys.AnyDirection())
+        selected = Menu::Instance()->RestoreSelection();
     if (selected) {
         const std::pair<bool, const char*> moves[] = {
             {keys.up, "menu up"}, {keys.down, "menu down"}, {keys.left, "menu left"}, {keys.right, "menu right"}};
@@ -303,6 +307,8 @@ void TBMenu::PollKeyCapture()
     if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
         return;
     m_keyCapturePending = false;
+    // The key just bound is taken: it must not be typed into the next field shown.
+    KeyboardInput::Instance()->ClearHeldKey();
     if (MenuItem* selected = Menu::Instance()->GetSelectedItem()) {
         selected->SetBlinking(false);
         selected->SetString("");

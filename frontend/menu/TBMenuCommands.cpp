@@ -19,6 +19,8 @@
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
+#include "menus/MenuTextField.h"
+#include "menus/MenuVirtualKeyboard.h"
 #include "menus/TextInput.h"
 
 namespace {
@@ -144,6 +146,25 @@ void AssignKey(MenuCommandCall& call)
     call.menu.StartKeyCapture(call.argument);
 }
 
+// The on-screen keyboard's key under its cursor, typed into the text field the argument
+// names; its "OK" leaves the keyboard for the item after it.
+void TypeKey(MenuCommandCall& call)
+{
+    Menu* menu = Menu::Instance();
+    const auto* keyboard = dynamic_cast<const MenuVirtualKeyboard*>(call.parameter.source);
+    auto* field = menu->HasItem(call.argument, 0) ? dynamic_cast<MenuTextField*>(menu->GetItem(call.argument, 0)) : nullptr;
+    if (!keyboard || !field) {
+        LogWarning("TBMenu::OnMessage: TypeKey needs an on-screen keyboard and a text field, not \"%s\"\n",
+                   call.argument.c_str());
+        return;
+    }
+    const std::string key = keyboard->GetCursorLabel();
+    if (key == MenuVirtualKeyboard::kDone)
+        menu->SelectNext();
+    else
+        field->TypeOnScreenKey(key);
+}
+
 void CheckKeyAssignment(MenuCommandCall&)
 {
     Menu* menu = Menu::Instance();
@@ -248,6 +269,7 @@ REGISTER_MENU_COMMAND("ToggleFXVolume", ToggleFXVolume);
 REGISTER_MENU_COMMAND("ToggleMusicVolume", ToggleMusicVolume);
 REGISTER_MENU_COMMAND("QuitGame", EndMenu);
 REGISTER_MENU_COMMAND("AssignKey", AssignKey);
+REGISTER_MENU_COMMAND("TypeKey", TypeKey);
 REGISTER_MENU_COMMAND("CheckKeyAssignment", CheckKeyAssignment);
 REGISTER_MENU_COMMAND("Controls", Controls);
 REGISTER_MENU_COMMAND("SetPosition", SetPosition);

@@ -100,7 +100,8 @@ StoryModeLeg::StoryModeLeg(bool firstLeg) : m_firstLeg(firstLeg) {}
 
 StoryModeLeg::~StoryModeLeg()
 {
-    delete m_child;
+    // Exited, not only deleted: a menu left behind would keep its screen in the menu.
+    StateSlot::Set(&m_child, nullptr, false);
 }
 
 void StoryModeLeg::Enter()

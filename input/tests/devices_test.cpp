@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -58,15 +59,56 @@ TEST_F(InputTest, KeysAreTypedOnePerFrameHeldAndEdgedOnlyBetweenUpdates)
     EXPECT_EQ(keyboard()->GetHeldKey(), 'B');
     keyboard()->ClearHeldKey();
     EXPECT_EQ(keyboard()->GetHeldKey(), -1);
-    EXPECT_TRUE(keyboard()->IsKeyDown('B')) << "clearing the held key leaves the key down";
-    // Down and up between two updates make no edge.
-    keyboard()->OnKeyDown(vk::Space);
-    keyboard()->OnKeyUp(vk::Space);
     keyboard()->Update(0.02f);
-    EXPECT_EQ(std::vector<bool>({keyboard()->WasKeyPressed('B'), keyboard()->WasKeyPressed(vk::Space),
-                                 keyboard()->WasKeyReleased(vk::Space), keyboard()->IsKeyDown(256)}),
-              std::vector<bool>({true, false, false, false}));
-    EXPECT_EQ(keyboard()->GetLastPressedKey(), vk::Space);
+    EXPECT_TRUE(keyboard()->IsKeyDown('B')) << "clearing the held key leaves the key down";
+    EXPECT_EQ(std::vector<bool>({keyboard()->WasKeyPressed('B'), keyboard()->IsKeyDown(256)}),
+              std::vector<bool>({true, false}));
+    EXPECT_EQ(keyboard()->GetLastPressedKey(), 'B');
+}
+
+// A key, a mouse button and a joystick button pressed and let go again before a frame: the
+// next frame reads each down with its press edge, the one after released.
+TEST_F(InputTest, APressLetGoBetweenTwoFramesIsReadOnTheNextFrame)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+    ASSERT_TRUE(DXInput::Instance()->Init());
+    JoystickInput* joystick = DXInput::Instance()->GetJoystick(0);
+    ASSERT_NE(joystick, nullptr);
+    InputMapperDefault raw;
+    for (InputMapper* mapper : std::initializer_list<InputMapper*>{
+             PlatformInputDevices::Instance()->GetInputMapper(0), PlatformInputDevices::Instance()->GetInputMapper(1), &raw})
+        controller()->RegisterInputMapper(mapper);
+    MouseInput* mouse = MouseInput::Instance();
+    const struct {
+        const char* action;
+        std::function<void()> tap;
+    } taps[] = {
+        {"(menu):down", [] { keyboard()->OnKeyDown(vk::Down), keyboard()->OnKeyUp(vk::Down); }},
+        {"mouse button l", [mouse] { mouse->SetState(5, 5, MouseInput::kLeft), mouse->SetState(5, 5, 0u); }},
+        {"(menu):button a", [joystick] { joystick->NoteButtonDown(0); }},
+    };
+    for (const auto& [action, tap] : taps) {
+        Press(action);
+        Frame();
+        tap();
+        Frame();
+        const std::vector<float> next = {Press(action), Value(action)};
+        Frame();
+        EXPECT_EQ(next, std::vector<float>({1, 1})) << action;
+        EXPECT_EQ(std::vector<float>({Release(action), Value(action)}), std::vector<float>({1, 0})) << action;
+    }
+    // A letter tapped so is held for the frame that types it, then typed.
+    keyboard()->OnKeyDown('Q');
+    keyboard()->OnKeyUp('Q');
+    Frame();
+    const int held = keyboard()->GetHeldKey();
+    Frame();
+    EXPECT_EQ(std::vector<int>({held, keyboard()->GetHeldKey()}), std::vector<int>({'Q', -1}));
+    EXPECT_TRUE(keyboard()->TypedSequenceMatches("q"));
+    DXInput::Instance()->Exit();
+    SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
 TEST_F(InputTest, TheDefaultMapperNamesMouseAndRawKeyValuesAndTheGameMapperItsKeysAndCheats)

@@ -39,6 +39,7 @@ TEST_F(InputTest, DefaultsTheirNamesAndClaims)
               std::vector<bool>({true, true, true, false, false, false, false}));
     keyboard()->OnKeyDown('W');
     keyboard()->OnKeyDown(vk::Up);
+    keyboard()->Update(0.02f);
     keys.SetClaimed(1, false);
     pad.SetClaimed(0, true);
     const std::tuple<ConfigurableInputMapper*, const char*, float> values[] = {

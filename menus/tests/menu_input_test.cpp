@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,30 @@ TEST_F(MenuInputTest, MouseMovementSelectsTheLastSelectableItemHit)
     EXPECT_EQ(menu.GetSelectedItemName(), "a");
     Send("menu mouse move", "140 140");
     EXPECT_EQ(menu.GetSelectedItem(), nullptr);
+}
+
+TEST_F(MenuInputTest, TheItemThePointerLastTookTheSelectionFromComesBackWhileTheScreenStays)
+{
+    ASSERT_TRUE(Load(kOverlapping));
+    EXPECT_EQ(menu.RestoreSelection(), nullptr) << "nothing selected yet, nothing to bring back";
+    menu.SelectItem("a");
+    Send("menu mouse move", "65 65");
+    Send("menu mouse move", "500 500");
+    ASSERT_EQ(menu.GetSelectedItem(), nullptr);
+    EXPECT_EQ(menu.RestoreSelection(), menu.GetItem("c"));
+    EXPECT_EQ(menu.GetSelectedItemName(), "c");
+    EXPECT_EQ(menu.RestoreSelection(), menu.GetItem("c")) << "a selection stands as it is";
+
+    const std::function<void()> changes[] = {[&] { menu.GetItem("c")->Disable(); },
+                                             [&] { menu.RemoveItem("b"); }};
+    for (const auto& change : changes) {
+        menu.ClearScreen();
+        ASSERT_TRUE(Load(kOverlapping));
+        menu.SelectItem("c");
+        Send("menu mouse move", "500 500");
+        change();
+        EXPECT_EQ(menu.RestoreSelection(), nullptr);
+    }
 }
 
 TEST_F(MenuInputTest, AClickThatReplacesTheScreenEndsThere)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using menutest::MenuFixture;
 
@@ -94,14 +95,39 @@ TEST_F(TextFieldTest, ShiftOnTheFirstLetter)
 {
     MenuTextField& field = Field("text=team bufferVar=team");
     field.Select();
+    // Shift reads as the frame has it.
     KeyboardInput::Instance()->OnKeyDown(vk::Shift);
+    KeyboardInput::Instance()->Update(0.02f);
     Type(field, 'A');
     KeyboardInput::Instance()->OnKeyUp(vk::Shift);
+    KeyboardInput::Instance()->Update(0.02f);
     Type(field, 'B');
     Type(field, 'C');
     Type(field, 188);  // punctuation is not one of the field's classes
     Type(field, ' ');
     EXPECT_EQ(menu.Variables()["team"], "Abc ");
+}
+
+TEST_F(TextFieldTest, OnScreenKeysTypeCapitalsWhereAWordStartsAndKeepTheLength)
+{
+    const struct {
+        std::vector<std::string> keys;
+        std::string typed;
+    } cases[] = {
+        {{"R", "E", "D", "SPACE", "L", "I", "O", "N", "S"}, "Red Lions"},
+        {{"F", "C", "SPACE", "9", "!", "."}, "Fc 9!."},
+        {{"B", "DEL", "DEL", "OK", "", "X"}, "X"},
+        {std::vector<std::string>(16, "A"), "A" + std::string(14, 'a')},
+    };
+    for (const auto& c : cases) {
+        menu.ClearScreen();
+        menu.SetVariable("team", "");
+        MenuTextField& field = Field("text=team bufferVar=team");
+        for (const std::string& key : c.keys)
+            field.TypeOnScreenKey(key);
+        EXPECT_EQ(std::vector<std::string>({field.GetText(), menu.Variables()["team"]}),
+                  std::vector<std::string>({c.typed, c.typed}));
+    }
 }
 
 TEST_F(TextFieldTest, PercentSignsInValuesShowAsThey)

@@ -19,12 +19,15 @@ public:
         BufferedInputController::Instance()->UnregisterInputMapper(&m_keys);
         KeyboardInput::DestroyInstance();
     }
+    // Held or let go for the next frame.
     void Hold(bool down)
     {
+        KeyboardInput* keyboard = KeyboardInput::Instance();
         if (down)
-            KeyboardInput::Instance()->OnKeyDown(vk::Shift);
+            keyboard->OnKeyDown(vk::Shift);
         else
-            KeyboardInput::Instance()->OnKeyUp(vk::Shift);
+            keyboard->OnKeyUp(vk::Shift);
+        keyboard->Update(0.0f);
     }
 
 private:

@@ -90,12 +90,28 @@ protected:
         g_clock.now += static_cast<uint64_t>(ms * 1000);
         theApp.OnIdle(0);
     }
+    // A virtual pad plugged in before the input starts, so that it is device 1, with its
+    // mapper registered; the handle moves it. UnplugPad takes it out again.
+    SDL_Joystick* PlugInPad()
+    {
+        shell_input::Exit();
+        m_padIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+        shell_input::Init();
+        BufferedInputController::Instance()->RegisterInputMapper(PlatformInputDevices::Instance()->GetInputMapper(1));
+        return SDL_JoystickOpen(m_padIndex);
+    }
+    void UnplugPad(SDL_Joystick* stick) const
+    {
+        SDL_JoystickClose(stick);
+        SDL_JoystickDetachVirtual(m_padIndex);
+    }
     static float Action(const std::string& name, int mode = InputController::kValue)
     {
         return BufferedInputController::Instance()->GetAction(name, mode);
     }
 
     Recorder* recorder = new Recorder();  // the program deletes it
+    int m_padIndex = -1;
 };
 
 TEST_F(Frame, ShortTicksAddUpAndWithoutFocusOrVisibilityTheGameIsFrozenAndTheMouseIgnored)
@@ -122,15 +138,11 @@ TEST_F(Frame, ShortTicksAddUpAndWithoutFocusOrVisibilityTheGameIsFrozenAndTheMou
 
 TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddleButtonDoesNot)
 {
-    shell_input::Exit();
-    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
-    shell_input::Init();
-    SDL_Joystick* stick = SDL_JoystickOpen(index);
-    BufferedInputController::Instance()->RegisterInputMapper(PlatformInputDevices::Instance()->GetInputMapper(1));
+    SDL_Joystick* stick = PlugInPad();
     Action("(menu):button a", InputController::kPressEdge);
     SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
     Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_W), Event(SDL_KEYDOWN, SDL_SCANCODE_KP_2),
-              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40),
+              Event(SDL_MOUSEMOTION, 0, 10, 20, SDL_BUTTON_LMASK | SDL_BUTTON_RMASK), Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40),
               Event(SDL_MOUSEBUTTONDOWN, 2, 70, 80)});
     EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("mouse pos y"), Action("mouse buttons"),
                                   Action("(menu):button a", InputController::kPressEdge)}),
@@ -139,8 +151,32 @@ TEST_F(Frame, KeysMouseWheelAndAJoystickPresentAtStartReachTheActionsButTheMiddl
     EXPECT_EQ(std::vector<float>({Action("key event 87"), Action("key pressed 87")}), std::vector<float>({0, 1}));
     EXPECT_EQ(std::vector<int>({KeyboardInput::Instance()->GetLastReleasedKey(), MouseInput::Instance()->GetWheel()}),
               std::vector<int>({vk::Numpad(2), -2}));
-    SDL_JoystickClose(stick);
-    SDL_JoystickDetachVirtual(index);
+    UnplugPad(stick);
+}
+
+TEST_F(Frame, AKeyAClickAndAPadButtonLetGoBeforeTheTickEachMakeOnePress)
+{
+    SDL_Joystick* stick = PlugInPad();
+    const std::string down = "key pressed " + std::to_string(vk::Down);
+    const std::vector<std::string> actions = {down, "mouse button l", "(menu):button a"};
+    const auto edges = [&](int mode) {
+        std::vector<float> read;
+        for (const std::string& action : actions)
+            read.push_back(Action(action, mode));
+        return read;
+    };
+    edges(InputController::kPressEdge);
+    Pass(10, {Event(SDL_MOUSEMOTION, 0, 30, 40, 0)});  // no button held from before
+    // The pad's press and release come with two pumps, the key's and the click's with one.
+    SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
+    platform::PumpEvents(theApp.GetRenderWindow());
+    SDL_JoystickSetVirtualButton(stick, 0, SDL_RELEASED);
+    Pass(10, {Event(SDL_KEYDOWN, SDL_SCANCODE_DOWN), Event(SDL_KEYUP, SDL_SCANCODE_DOWN),
+              Event(SDL_MOUSEBUTTONDOWN, 1, 30, 40), Event(SDL_MOUSEBUTTONUP, 1, 30, 40)});
+    EXPECT_EQ(edges(InputController::kPressEdge), std::vector<float>({1, 1, 1}));
+    Pass(10);
+    EXPECT_EQ(edges(InputController::kReleaseEdge), std::vector<float>({1, 1, 1}));
+    UnplugPad(stick);
 }
 
 TEST_F(Frame, PausedByThePanelTheStateUpdatesWithNoTimeAndPauseGameTogglesOnItsPressEdge)

@@ -4,7 +4,7 @@
 // 1. The start-up plays the primate intro; a key skips it to the menu "main".
 // 2. The panda intro plays to its end, then the menu.
 // 3. The newspaper before the first training shows its page and waits at its third shot
-//    for "(menu):button a".
+//    for "(menu):button a"; the shot then plays on to the scene's end.
 // 4. "cheat outro" plays the outro; the particles' emission is printed during shot 17.
 // With --gl the pictures (a fade mid-ramp, the newspaper page, the prompt) go to the out dir.
 // --bench times the newspaper's Enter and a shot's frames at 1280 x 720 on the GL device.
@@ -121,9 +121,15 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
     const bool held = scene->IsWaitingForButton();
     harness.Script().Press(harness.GetFrame(), "(menu):button a");
     harness.Step();
+    // The scene is freed once it ends: asked only while no menu has followed it.
+    const bool playsOn = Menu(harness) == nullptr && !scene->IsWaitingForButton() &&
+                         scene->GetShotIndex() == CutScenes::kNewspaperPromptShot;
+    const int frames = RunUntil(harness, 60 * 10, [&] { return Menu(harness) != nullptr; });
+    std::printf("cutscene_demo: the prompt's shot played on %d frames after the answer\n", frames);
     return Check(hasPage, "the newspaper has its page") &&
            Check(waiting && held, "it waits at its third shot") &&
-           Check(Menu(harness) != nullptr, "\"(menu):button a\" ends it");
+           Check(playsOn, "\"(menu):button a\" answers it and its shot plays on") &&
+           Check(Menu(harness) != nullptr, "then it ends");
 }
 
 float RefereeEmission()

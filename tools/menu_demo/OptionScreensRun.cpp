@@ -159,11 +159,15 @@ MenuKeys Key(bool MenuKeys::*key)
 }
 
 // Types one key as the keyboard reports it: down for a frame, then up.
+// The key down for a frame, then up for one; the keyboard reads each as its frame has it.
 void Type(OptionsOwner& owner, const DemoFrame& frame, int key)
 {
-    KeyboardInput::Instance()->OnKeyDown(key);
+    KeyboardInput* keyboard = KeyboardInput::Instance();
+    keyboard->OnKeyDown(key);
+    keyboard->Update(0.0f);
     frame(owner, {}, "");
-    KeyboardInput::Instance()->OnKeyUp(key);
+    keyboard->OnKeyUp(key);
+    keyboard->Update(0.0f);
     frame(owner, {}, "");
 }
 
@@ -226,9 +230,9 @@ bool RunStoryTeamScreen(const DemoFrame& frame)
     Press(owner, frame, {}, "menu_story_team.png");
     const std::string typed = Menu::Instance()->Variables()["storyteamname"];
     std::printf("typed with Shift on the first letter: \"storyteamname\" is \"%s\"\n", typed.c_str());
-    // Past the career's three options.
+    // Up, past "back": down from the field leads into the on-screen keyboard.
     for (int i = 0; i < 4 && Selected() != "ok"; ++i)
-        Press(owner, frame, Key(&MenuKeys::down));
+        Press(owner, frame, Key(&MenuKeys::up));
     const bool onOk = Selected() == "ok";
     frame(owner, Key(&MenuKeys::select), "");
     owner.Exit();

@@ -3,10 +3,15 @@
 //     menu_run <game folder> <work folder> first|second|unwritable
 // first: no error logged up to "main"; "main" to "options", three presses lower the effects
 // volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
-// becomes Q and "Controls assign" writes the key file; "credits" returns to "main" by itself
+// becomes Q and "Controls assign" writes the key file and returns to "main"; "credits" returns to "main" by itself
 // (started near its end, so the run stays short); "QuitGame" ends the program with 123.
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
+// keys: on "main" two taps of Down, each let go before a frame could see it, move two items
+// down; "controls" left with Escape comes back to "main".
+// pad: with a pad (SDL's virtual joystick) and nothing else, a new career's team is named
+// "Bo" on the on-screen keyboard and started; its leg screen left with the pad's back
+// button shows "main" alone, nothing of the career's screen left over.
 // unwritable: the options' "Accept" and the keys' "Controls assign" while a folder stands
 // where their files go: each is told on the message screen and the screen comes back to try
 // again, which works once the folder is gone.
@@ -30,6 +35,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,10 +107,8 @@ void FirstRun()
     s.push_back(Picture("controls"));
     s.push_back(Do([] { Check(UpKey() == vk::Letter('Q'), "(0):up takes the key Q"); }));
     s.push_back(Choose("assign"));
-    s.push_back(WaitFor("options"));
-    s.push_back(Do([] { Check(fs::exists("data/Savegames/inputs.txt"), "Controls assign writes the key file"); }));
-    s.push_back(Choose("decline"));
     s.push_back(WaitFor("main"));
+    s.push_back(Do([] { Check(fs::exists("data/Savegames/inputs.txt"), "Controls assign writes the key file"); }));
     s.push_back(Choose("credits"));
     s.push_back(WaitFor("credits"));
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsMiddle); }));
@@ -117,6 +122,145 @@ void FirstRun()
     s.push_back(Do([] { CurrentMenu()->SetCreditsScroll(kCreditsNearEnd); }));
     s.push_back(WaitFor("main"));
     s.push_back(Do([] { std::printf("the credits went back to main by themselves\n"); }));
+    s.push_back(Choose("quit"));
+}
+
+// The screen shown after the one named, once it has gone.
+menu_script::Step WaitForScreenAfter(const char* leaving, std::string& shown)
+{
+    return [leaving, &shown] {
+        const TBMenu* menu = ScreenMenu();
+        if (!menu || menu->GetScreen() == leaving || Menu::Instance()->GetFadeState() != Menu::kShown)
+            return false;
+        shown = menu->GetScreen();
+        return true;
+    };
+}
+
+void KeysRun()
+{
+    auto& s = Steps();
+    s.push_back(WaitFor("main"));
+    s.push_back(TapKeys({SDL_SCANCODE_DOWN}));
+    s.push_back(TapKeys({SDL_SCANCODE_DOWN}));
+    // The second press gets its frame after the first one's release frame.
+    s.push_back([updates = 3]() mutable { return --updates == 0; });
+    s.push_back(Do([] {
+        const std::string selected = Menu::Instance()->GetSelectedItemName();
+        std::printf("two taps on main select \"%s\"\n", selected.c_str());
+        Check(selected == "options", "two quick taps move two items down");
+    }));
+    s.push_back(Choose("controls"));
+    s.push_back(WaitFor("controls"));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    static std::string after;
+    s.push_back(WaitForScreenAfter("controls", after));
+    s.push_back(Do([] {
+        std::printf("Escape on controls shows \"%s\"\n", after.c_str());
+        Check(after == "main", "Escape on controls goes back to main");
+    }));
+    s.push_back(Choose("quit"));
+}
+
+// SDL's virtual joystick, attached before the program starts so that it finds it, and
+// moved through a handle of the script's own.
+struct Pad {
+    enum Input { kA, kBack, kDown, kRight };
+    SDL_Joystick* stick = nullptr;
+
+    void Set(Input input, bool on) const
+    {
+        constexpr Sint16 kFull = 32767;
+        switch (input) {
+        case kA: SDL_JoystickSetVirtualButton(stick, 0, on ? SDL_PRESSED : SDL_RELEASED); break;
+        case kBack: SDL_JoystickSetVirtualButton(stick, 1, on ? SDL_PRESSED : SDL_RELEASED); break;
+        case kDown: SDL_JoystickSetVirtualAxis(stick, 1, on ? kFull : 0); break;
+        case kRight: SDL_JoystickSetVirtualAxis(stick, 0, on ? kFull : 0); break;
+        }
+    }
+} g_pad;
+
+// Each input on for an update, then off for one; an input goes on only while the screen is
+// shown.
+menu_script::Step PadPresses(std::vector<Pad::Input> inputs)
+{
+    return [inputs, next = size_t(0), on = false]() mutable {
+        if (!on && Menu::Instance()->GetFadeState() != Menu::kShown)
+            return false;
+        on = !on;
+        g_pad.Set(inputs[next], on);
+        next += on ? 0 : 1;
+        return next == inputs.size();
+    };
+}
+
+// The stick down until the item is selected, then A.
+menu_script::Step PadChoose(const char* item)
+{
+    return [item, held = std::optional<Pad::Input>()]() mutable {
+        if (held) {
+            g_pad.Set(*held, false);
+            const bool chosen = *held == Pad::kA;
+            held.reset();
+            return chosen;
+        }
+        if (Menu::Instance()->GetFadeState() != Menu::kShown)
+            return false;
+        held = Menu::Instance()->GetSelectedItemName() == item ? Pad::kA : Pad::kDown;
+        g_pad.Set(*held, true);
+        return false;
+    };
+}
+
+void PadRun()
+{
+    static int index = -1;
+    // The offscreen window never has the focus, without which SDL drops the pad's input.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0)
+        index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 2, 0);
+    auto& s = Steps();
+    s.push_back(WaitFor("main"));
+    s.push_back(Do([] {
+        g_pad.stick = SDL_JoystickOpen(index);
+        Check(g_pad.stick != nullptr, "a virtual pad is plugged in");
+    }));
+    s.push_back(PadChoose("storymode"));
+    s.push_back(WaitFor("story_slots"));
+    s.push_back(PadChoose("slot0"));
+    s.push_back(PadChoose("story_create"));
+    s.push_back(WaitFor("story_team_select"));
+    // Down from the field onto the keyboard; B, then M, N, O; past Z, !, ., SPACE and DEL to OK.
+    using P = Pad;
+    s.push_back(PadPresses({P::kDown, P::kRight, P::kA, P::kDown, P::kRight, P::kRight, P::kA}));
+    s.push_back(PadPresses({P::kDown, P::kDown, P::kRight, P::kRight, P::kRight}));
+    s.push_back(Picture("pad_team_name"));
+    s.push_back(PadPresses({P::kRight, P::kA}));
+    s.push_back(Do([] {
+        const std::string name = Menu::Instance()->Variables()["storyteamname"];
+        std::printf("the pad typed \"%s\", then \"%s\" is selected\n", name.c_str(),
+                    Menu::Instance()->GetSelectedItemName().c_str());
+        Check(name == "Bo", "the pad types the team's name");
+        Check(Menu::Instance()->GetSelectedItemName() == "story_half_time_duration", "OK goes on to the options");
+    }));
+    s.push_back(PadChoose("ok"));
+    // The intro would end by itself; a key cuts the run short.
+    s.push_back([ticks = 0]() mutable {
+        if (OnScreen("leg_display"))
+            return true;
+        if (++ticks % 30 == 0)
+            Press({SDL_SCANCODE_SPACE});
+        return false;
+    });
+    s.push_back(Picture("pad_leg_display"));
+    s.push_back(PadPresses({P::kBack}));
+    s.push_back(WaitFor("main"));
+    s.push_back(Picture("pad_back_to_main"));
+    s.push_back(Do([] {
+        Menu* menu = Menu::Instance();
+        Check(!menu->HasItem("continue") && !menu->HasItem("Save"), "nothing of the leg's screen stays on main");
+        Check(!menu->HasItem("quit", 1), "main is on screen once");
+    }));
     s.push_back(Choose("quit"));
 }
 
@@ -168,9 +312,7 @@ void UnwritableRun()
     s.push_back(Do([] { Check(EffectsVolume() == 9, "the changed volume stays"); }));
     s.push_back(Choose("controls"));
     s.push_back(WaitFor("controls"));
-    TryToWrite("controls", "assign", "data/Savegames/inputs.txt", "Not saved: try again", "options");
-    s.push_back(Choose("decline"));
-    s.push_back(WaitFor("main"));
+    TryToWrite("controls", "assign", "data/Savegames/inputs.txt", "Not saved: try again", "main");
     s.push_back(Choose("quit"));
 }
 
@@ -179,5 +321,9 @@ void UnwritableRun()
 int main(int argc, char** argv)
 {
     return RunFromCommandLine("menu_run", argc, argv,
-                              {{"first", FirstRun, true}, {"second", SecondRun, false}, {"unwritable", UnwritableRun, true}});
+                              {{"first", FirstRun, true},
+                               {"second", SecondRun, false},
+                               {"unwritable", UnwritableRun, true},
+                               {"keys", KeysRun, true},
+                               {"pad", PadRun, true}});
 }

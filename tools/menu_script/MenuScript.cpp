@@ -183,14 +183,14 @@ Step WaitForNotice(std::string picture)
     };
 }
 
-Step Choose(const char* item)
+Step Choose(const char* item, SDL_Scancode move)
 {
-    return [item] {
+    return [item, move] {
         const TBMenu* menu = ScreenMenu();
         if (Menu::Instance()->GetFadeState() != Menu::kShown || (menu && menu->IsShowingNotice()))
             return false;
         if (Menu::Instance()->GetSelectedItemName() != item) {
-            Press({SDL_SCANCODE_DOWN});
+            Press({move});
             return false;
         }
         Press({SDL_SCANCODE_SPACE});
@@ -202,6 +202,17 @@ Step PressKeys(std::vector<SDL_Scancode> codes)
 {
     return [codes] {
         Press(codes);
+        return true;
+    };
+}
+
+Step TapKeys(std::vector<SDL_Scancode> codes)
+{
+    return [codes] {
+        for (SDL_Scancode code : codes)
+            Key(code, true);
+        for (SDL_Scancode code : codes)
+            Key(code, false);
         return true;
     };
 }

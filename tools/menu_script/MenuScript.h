@@ -48,9 +48,11 @@ Step WaitFor(const char* screen);
 std::string ShownNotice();
 // Waits until a menu shows a message in place of its screen, and takes its picture.
 Step WaitForNotice(std::string picture);
-// Down until the item is selected, then the select key.
-Step Choose(const char* item);
+// Down (or the key given) until the item is selected, then the select key.
+Step Choose(const char* item, SDL_Scancode move = SDL_SCANCODE_DOWN);
 Step PressKeys(std::vector<SDL_Scancode> codes);
+// The keys go down and up again before the next frame, as a quick tap does.
+Step TapKeys(std::vector<SDL_Scancode> codes);
 Step Do(std::function<void()> act);
 // Waits up to a second for the condition, then checks it.
 Step Within(const char* what, std::function<bool()> holds);

@@ -431,7 +431,8 @@ void FirstRun()
                box.y < name.y + name.w / 2 && name.y + name.w / 2 < box.y + box.w;
     }));
     s.push_back(Picture("story_team_select"));
-    s.push_back(Choose("ok"));
+    // Up: down from the field leads into the on-screen keyboard, which keeps up and down.
+    s.push_back(Choose("ok", SDL_SCANCODE_UP));
     s.push_back(WaitFor("leg_display"));
     s.push_back(Picture("leg_display"));
     s.push_back(Do([] {
@@ -568,7 +569,7 @@ void UnwritableRun()
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
     TypeTheName();
-    s.push_back(Choose("ok"));
+    s.push_back(Choose("ok", SDL_SCANCODE_UP));
     ToldThen("career_not_saved", "Not saved: try again", "story_team_select");
     s.push_back(Do([waiting] {
         Check(Variable("storyteamname") == "Bolts", "the typed name stays");
@@ -576,7 +577,7 @@ void UnwritableRun()
         Check(StorySaveGame::Instance()->slots[kCareerSlot].free, "the slot stays free");
         BlockFile(waiting, false);
     }));
-    s.push_back(Choose("ok"));
+    s.push_back(Choose("ok", SDL_SCANCODE_UP));
     s.push_back(WaitFor("leg_display"));
     s.push_back(Do([table] { BlockFile(table, true); }));
     s.push_back(Choose("Save"));

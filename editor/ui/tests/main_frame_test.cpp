@@ -6,13 +6,14 @@
 #include "framework/MainProgram.h"
 #include "platform/Platform.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/ScopedEnv.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
 #include <imgui_internal.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -194,9 +195,7 @@ TEST_F(MainFrame, KeysReachTheGameUntilATextFieldOfTheEditorTakesTheKeyboard)
 
 TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARenderWindowNotAtAll)
 {
-    UseOffscreenDriverUnlessSet();
-    ASSERT_TRUE(platform::Init());
-    auto window = platform::Window::Create({.title = "Turfbolt", .width = 320, .height = 240});
+    platform::Window* window = OffscreenWindow(320, 240);
     ASSERT_TRUE(window);
     DebugWindows debugWindows;
     struct Refusing : Host {
@@ -216,7 +215,50 @@ TEST(MainFrameOverAWindow, PresentsTheGameUnderItsBarUntilItGoesAndWithoutARende
     }
     hooked.push_back(platform::GetPresentHook() != nullptr);
     EXPECT_EQ(hooked, (std::vector<bool>{false, false, true, true, false}));
-    window.reset();
+    CloseOffscreenWindow();
+}
+
+// A window's title dragged with the mouse events alone: SDL's own idea of the pointer stays
+// where the button went down, as an X server's does while the button holds the pointer.
+TEST(MainFrameOverAWindow, AWindowFollowsAMouseDragByItsEvents)
+{
+    platform::Window* window = OffscreenWindow(640, 480);
+    ASSERT_TRUE(window);
+    DebugWindows debugWindows;
+    Host host;
+    // A fresh positions file: a place kept from an earlier run could stand the panel at the edge.
+    const std::string positions = (std::filesystem::path(::testing::TempDir()) / "drag_positions.txt").string();
+    std::filesystem::remove(positions);
+    CMainFrame frame(host, FrameSetup{debugWindows, "", "", "", nullptr, positions});
+    ASSERT_TRUE(frame.Create(*window));
+    frame.OnCommand(CMainFrame::kControlPanel);
+    frame.Frame(), frame.Frame();
+    const ImGuiWindow* panel = ImGui::FindWindowByName(CControlPanel::kTitle);
+    ASSERT_NE(panel, nullptr);
+    const ImVec2 start = panel->Pos;
+    platform::EventHandler game;
+    const auto send = [&](Uint32 type, float x, float y) {
+        SDL_Event e{};
+        e.type = type;
+        e.common.timestamp = SDL_GetTicks();
+        if (type == SDL_MOUSEMOTION)
+            e.motion.x = static_cast<int>(x), e.motion.y = static_cast<int>(y), e.motion.state = SDL_BUTTON_LMASK;
+        else
+            e.button.x = static_cast<int>(x), e.button.y = static_cast<int>(y), e.button.button = SDL_BUTTON_LEFT;
+        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+        platform::PumpEvents(game, &frame);
+        frame.Frame();
+    };
+    const ImVec2 title(start.x + 20, start.y + panel->TitleBarHeight() / 2);
+    send(SDL_MOUSEMOTION, title.x, title.y);
+    send(SDL_MOUSEBUTTONDOWN, title.x, title.y);
+    for (int step = 1; step <= 5; ++step)
+        send(SDL_MOUSEMOTION, title.x + 12 * step, title.y + 8 * step);
+    send(SDL_MOUSEBUTTONUP, title.x + 60, title.y + 40);
+    EXPECT_EQ(std::vector<float>({panel->Pos.x - start.x, panel->Pos.y - start.y}), std::vector<float>({60, 40}));
+    frame.Destroy();
+    CloseOffscreenWindow();
+    std::filesystem::remove(positions);
 }
 
 }  // namespace

@@ -511,7 +511,7 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
     const Case cases[] = {
         {"options", [&] { halfTime->value = 3; }, "accept", "data/Savegames/user.txt",
          [&] { return halfTime->value == 3; }, "main"},
-        {"controls", [] {}, "assign", "data/Savegames/inputs.txt", [] { return true; }, "options"},
+        {"controls", [] {}, "assign", "data/Savegames/inputs.txt", [] { return true; }, "main"},
         {"story_team_select",
          [&] {
              StorySaveGame::Instance()->currentSlot = 0;
@@ -736,6 +736,68 @@ TEST_F(MenuStateTest, ARestingPointerLeavesTheScreensSelectionToTheKeys)
     mouse->Update(GameHarness::kFrameTime);
     harness->Step();
     EXPECT_EQ(Selected(), "");
+}
+
+TEST_F(MenuStateTest, AfterThePointerLeftTheScreenTheKeysGoOnFromItsLastItem)
+{
+    Show("main");
+    MouseInput* mouse = MouseInput::Instance();
+    // A move, read in one frame; the next frame sees the pointer resting.
+    const auto pointAt = [&](int x, int y) {
+        mouse->SetState(x, y, 0u);
+        mouse->Update(GameHarness::kFrameTime);
+        harness->Step();
+        mouse->Update(GameHarness::kFrameTime);
+    };
+    const auto pointAtItem = [&](const char* item) {
+        const Vector4 area = Menu::Instance()->GetItem(item, 0)->GetArea();
+        pointAt(static_cast<int>(area.x + area.z / 2), static_cast<int>(area.y + area.w / 2));
+    };
+    const struct {
+        const char* hovered;
+        const char* key;
+        const char* then;
+    } cases[] = {{"options", "(menu):down", "controls"}, {"credits", "(menu):up", "controls"}};
+    for (const auto& c : cases) {
+        pointAtItem(c.hovered);
+        ASSERT_EQ(Selected(), c.hovered);
+        pointAt(1, 1);
+        ASSERT_EQ(Selected(), "");
+        Press({c.key});
+        EXPECT_EQ(Selected(), c.then) << c.hovered << " " << c.key;
+    }
+}
+
+TEST_F(MenuStateTest, APadTypesTheTeamNameOnTheOnScreenKeyboardAndItsOkGoesOnToTheOptions)
+{
+    Menu::Instance()->SetVariable("storyteamname", "");
+    // A resting pointer, and no key left held by an earlier test.
+    MouseInput::Instance()->Update(GameHarness::kFrameTime);
+    KeyboardInput::Instance()->ClearHeldKey();
+    Show("story_team_select");
+    Menu::Instance()->SetMouseMode(false);
+    ASSERT_EQ(Selected(), "teamname");
+    Press({"(menu):down"});
+    ASSERT_EQ(Selected(), "keyboard");
+    // From A: B; M, N, O; Z, !, ., SPACE; DEL; OK.
+    const std::vector<std::vector<const char*>> strokes = {
+        {"(menu):right", "(menu):button a"},
+        {"(menu):down", "(menu):right", "(menu):right", "(menu):button a"},
+        {"(menu):down", "(menu):down", "(menu):right", "(menu):right", "(menu):button a"},
+        {"(menu):right", "(menu):button a"},
+        {"(menu):button a"},
+    };
+    std::vector<std::string> typed;
+    for (const auto& stroke : strokes) {
+        for (const char* action : stroke)
+            Press({action});
+        typed.push_back(Menu::Instance()->Variables()["storyteamname"]);
+    }
+    EXPECT_EQ(typed, (std::vector<std::string>{"B", "Bo", "Bo ", "Bo", "B"}));
+    Press({"(menu):right"});
+    Press({"(menu):button a"});
+    EXPECT_EQ(Selected(), "story_half_time_duration");
+    EXPECT_EQ(Menu::Instance()->GetItem("teamname", 0)->GetText(), "B");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -186,6 +187,45 @@ TEST_F(StoryRoadTest, TrainingMenusSpeakTheirOwnWords)
     EXPECT_TRUE(menu->GetReturnToMainOnExit());
     EXPECT_EQ(TrainingSettings::Instance()->drillCounter, 0);
     EXPECT_EQ(Menu::Instance()->GetFadeState(), Menu::kFadingOut);
+}
+
+// "Back to the main menu" from the leg's screen (its Escape) and from the match start: the
+// main menu alone is on screen, with none of the career's buttons left in it.
+TEST_F(StoryRoadTest, LeavingACareerForTheMainMenuLeavesNothingOfItsScreensBehind)
+{
+    const std::function<void(TBMenu*)> leaves[] = {
+        [this](TBMenu*) {
+            // The screen reads its keys from its first frame shown on; the press comes after it.
+            harness->Step();
+            harness->Script().Press(harness->GetFrame(), "(menu):back");
+        },
+        [this](TBMenu* leg) {
+            Command(leg, "Training");
+            TBMenu* training = WaitFor("training");
+            ASSERT_NE(training, nullptr);
+            Command(training, "SetMenu", "matchstart");
+            TBMenu* start = WaitFor("matchstart");
+            ASSERT_NE(start, nullptr);
+            Command(start, "BackToMain");
+        },
+    };
+    for (const auto& leave : leaves) {
+        Start();
+        ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(1, "Bolts", "Bolts"));
+        TBMenu* slots = Show(new TBMenu("story_slots"));
+        ASSERT_NE(slots, nullptr);
+        Command(slots, "SetParameter", "storyslot=1");
+        Command(slots, "StartGame", "LastStory");
+        TBMenu* leg = WaitFor("leg_display");
+        ASSERT_NE(leg, nullptr);
+        leave(leg);
+        TBMenu* main = WaitFor("main");
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(harness->GetGame()->GetCurrentState(), main);
+        for (const char* career : {"OK", "continue", "Save"})
+            EXPECT_FALSE(Menu::Instance()->HasItem(career)) << career;
+        EXPECT_FALSE(Menu::Instance()->HasItem("quit", 1)) << "main's own quit, once";
+    }
 }
 
 }  // namespace

@@ -289,9 +289,35 @@ TEST_F(CutScenePlayerTest, NewspaperJumpsToItsPromptAndHoldsEverythingThere)
     if (world)
         EXPECT_EQ(world->GetSkyValue(), sky);
 
+    // Answered, the prompt's shot plays on from where it was held, then the scene ends.
     harness->Script().Press(harness->GetFrame(), "(menu):button a");
     harness->Step();
+    ASSERT_EQ(game.GetCurrentState(), scene);
+    EXPECT_FALSE(scene->IsWaitingForButton());
+    EXPECT_EQ(scene->GetShotIndex(), CutScenes::kNewspaperPromptShot);
+    EXPECT_GT(scene->GetShotTime(), time);
+    const float step = GameHarness::kFrameTime * scene->GetReplaySpeed();
+    const int left = static_cast<int>((scene->GetShotDuration() - scene->GetShotTime()) / step);
+    harness->RunFrames(left - 1);
+    EXPECT_EQ(game.GetCurrentState(), scene) << "the prompt's shot is not cut short";
+    harness->RunFrames(3);
     EXPECT_NE(game.GetCurrentState(), scene);
+}
+
+TEST_F(CutScenePlayerTest, NewspaperPromptIsAnsweredByEitherChoosingKeyOrThePassKey)
+{
+    GameTB& game = Start();
+    for (const char* answer : {"(menu):button b", "(0):button a", "(menu):button a"}) {
+        CutScenes* scene = Play(new CutScenes(Scene::kNewspaperFolder, "script_happy.txt", 7));
+        harness->Step();
+        harness->Script().Press(harness->GetFrame(), "any key press");
+        harness->Step();
+        ASSERT_TRUE(scene->IsWaitingForButton()) << answer;
+        harness->Script().Press(harness->GetFrame(), answer);
+        harness->Step();
+        EXPECT_FALSE(scene->IsWaitingForButton()) << answer;
+        EXPECT_EQ(game.GetCurrentState(), scene) << answer;
+    }
 }
 
 TEST_F(CutScenePlayerTest, OutroPlaysSeventeenShotsOneAtHalfSpeed)

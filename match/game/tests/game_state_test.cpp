@@ -291,12 +291,14 @@ TEST_F(GameStateTest, EachInputDeviceIsWatchedUntilExit)
             KeyboardInput::Instance()->OnKeyDown(key);
         else
             KeyboardInput::Instance()->OnKeyUp(key);
+        KeyboardInput::Instance()->Update(0.0f);  // a key reads as its frame has it
         EXPECT_EQ(watch->HasChanged(), step.changed) << step.text;
         std::string text;
         watch->GetText(text);
         EXPECT_EQ(text, step.text);
     }
     KeyboardInput::Instance()->OnKeyUp(key);
+    KeyboardInput::Instance()->Update(0.0f);
     keyboard->SetClaimed(0, claims[0]);
     keyboard->SetClaimed(1, claims[1]);
 

@@ -189,22 +189,25 @@ std::string Credits()
     return Screen(R"(OnBack="SetMenu main" selected="back")", items, ";InitCredits");
 }
 
+// The name is typed on the keyboard or, with a pad, on the on-screen keyboard below the field:
+// down from the field reaches it, and its "OK" goes on to the options.
 std::string StoryTeamSelect()
 {
-    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"120,80\" size=\"560,460\"/>\n";
-    items += Title(kTeamName, 110);
+    std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"90,16\" size=\"620,568\"/>\n";
+    items += Title(kTeamName, 40);
     // A box of its own shows where the name goes before anything is typed.
     items += "  <Image name=\"teamname_box\" texture=\"" + std::string(kPanel) +
-             "\" position=\"240,172\" size=\"320,46\" color=\"150,165,215,255\"/>\n";
-    items += "  <TextField name=\"teamname\" position=\"0,180\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
+             "\" position=\"240,92\" size=\"320,46\" color=\"150,165,215,255\"/>\n";
+    items += "  <TextField name=\"teamname\" position=\"0,100\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
-    float y = 240;
+    items += "  <VirtualKeyboard name=\"keyboard\" position=\"0,150\" OnSelect=\"TypeKey teamname;PlaySelectSound\"/>\n";
+    float y = 360;
     for (const Option& option : kStoryOptionRows) {
         items += Row(option, y);
         y += kRowHeight;
     }
-    items += Button("ok", kOk, kMiddle, y + 30, "EnterStoryMode");
-    items += Button("back", kBack, kMiddle, y + 80, "SetMenu story_slots");
+    items += Button("ok", kOk, kMiddle, y + 24, "EnterStoryMode");
+    items += Button("back", kBack, kMiddle, y + 70, "SetMenu story_slots");
     return Screen(R"(OnBack="SetMenu story_slots" selected="teamname")", items);
 }
 
@@ -213,7 +216,8 @@ std::string StoryTeamSelect()
 std::vector<std::pair<std::string, std::string>> OptionScreens()
 {
     return {{"options", OptionsScreen("Accept;SetMenu main", "Decline;SetMenu main")},
-            {"controls", ControlsScreen("Controls assign options", "Controls decline;SetMenu options")},
+            // Reached from "main" only: it goes back there.
+            {"controls", ControlsScreen("Controls assign main", "Controls decline;SetMenu main")},
             {"credits", Credits()},
             {"story_team_select", StoryTeamSelect()}};
 }
