@@ -110,7 +110,9 @@ bool TakeCorner(GameHarness& harness, MatchPeriod& period, const std::string& pi
 {
     if (period.GetPendingChanges().size() != 1)
         return false;
-    const auto [outgoing, incoming] = period.GetPendingChanges().front();
+    // Plain names, not a structured binding, so that the lambdas below may capture them.
+    const auto outgoing = period.GetPendingChanges().front().first;
+    const auto incoming = period.GetPendingChanges().front().second;
     std::printf("pause_demo: waiting for the corner: %s for %s\n", incoming->GetVariation()->GetDisplayName().c_str(),
                 outgoing->GetVariation()->GetDisplayName().c_str());
     SoccerTeam& team = *Pitch().GetTeam(0);
