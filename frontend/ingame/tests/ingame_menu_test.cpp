@@ -304,8 +304,9 @@ TEST_F(IngameMenuTest, CommandsThatNeedTheShownScreenWaitAndClosingOnesEndTheMen
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.word) + " " + c.argument);
         StateSlot::Set(&slot, new TBIngameMenu("ingame_menu", false), true);
-        if (!c.whileFading)
+        if (!c.whileFading) {
             ASSERT_TRUE(RunUntilShown());
+        }
         auto* menu = static_cast<TBMenu*>(slot);
         Command(menu, c.word, c.argument);
         EXPECT_EQ(Menu::Instance()->GetFadeState() == Menu::kFadingOut, c.closes);

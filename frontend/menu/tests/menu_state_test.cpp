@@ -529,8 +529,9 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.screen);
-        if (std::string(c.screen) == "leg_display")
+        if (std::string(c.screen) == "leg_display") {
             ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(0, "Bolts", "Bolts"));
+        }
         TBMenu* menu = Show(c.screen);
         c.before();
         std::filesystem::remove(c.blocked);
