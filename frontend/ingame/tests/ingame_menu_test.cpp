@@ -310,8 +310,9 @@ TEST_F(IngameMenuTest, CommandsThatNeedTheShownScreenWaitAndClosingOnesEndTheMen
         auto* menu = static_cast<TBMenu*>(slot);
         Command(menu, c.word, c.argument);
         EXPECT_EQ(Menu::Instance()->GetFadeState() == Menu::kFadingOut, c.closes);
-        if (std::string(c.word) == "SetPosition")
+        if (std::string(c.word) == "SetPosition") {
             EXPECT_EQ(menu->GetPosition(), Vector3(1, 2, 3));
+        }
         const auto* next = dynamic_cast<const TBIngameMenu*>(menu->GetNext());
         EXPECT_EQ(next ? next->GetScreen() : "", c.successor ? c.successor : "");
         StateSlot::Set(&slot, nullptr, false);
@@ -359,8 +360,9 @@ TEST_F(IngameMenuTest, ABannerStaysForItsTimeAndFadesInTheFirstFrameAfter)
         int fadingFrames = 0;
         while (slot && Menu::Instance()->GetFadeState() != Menu::kFadingOut && fadingFrames < kFadeCap) {
             previous = banner->GetRemaining();
-            if (previous > 0.0f && previous <= 0.1f)
+            if (previous > 0.0f && previous <= 0.1f) {
                 EXPECT_EQ(Menu::Instance()->GetFadeState(), Menu::kShown);
+            }
             StateSlot::Update(&slot, kDt);
             ++fadingFrames;
         }
