@@ -215,7 +215,8 @@ void BillboardForest::Render()
 {
     // The trees are planted alike: one draw under one set of states shows each as its own
     // would, in the same order.
-    std::vector<RwIm3DVertex> corners;
+    std::vector<RwIm3DVertex>& corners = m_corners;
+    corners.clear();
     const Matrix3& view = RwGraphics::Instance()->GetCameraMatrix();
     for (const auto& tree : m_billboards) {
         if (!tree->InView())

@@ -108,6 +108,7 @@ private:
     int32_t m_align = kBottom;
     Color m_colour = Color::White;
     std::vector<Vector3> m_positions;
+    std::vector<RwIm3DVertex> m_corners;  // the trees in view, kept to spare a frame's allocation
     std::vector<std::unique_ptr<Billboard>> m_billboards;
     // The texture manager's; never deleted here.
     Texture* m_texture = nullptr;
