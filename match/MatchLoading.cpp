@@ -9,11 +9,11 @@
 #include "framework/FileSystem.h"
 #include "frontend/FrontEndStates.h"
 #include "match/GameParameters.h"
-#include "match/MatchStatistics.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
 #include "scene/GameElements.h"
 #include "scene/pitch/TBWorld.h"
+#include "settings/MatchStatistics.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <array>

@@ -11,7 +11,7 @@
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
 
 #include <optional>
 

@@ -8,7 +8,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
-#include "match/MatchStatistics.h"
+#include "settings/MatchStatistics.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/CharacterKickAbout.h"
 

@@ -7,9 +7,9 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Random.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/PitchVolume.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/CharacterKickAbout.h"
 

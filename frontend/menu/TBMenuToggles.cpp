@@ -9,9 +9,9 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "match/GameParameters.h"
-#include "match/MenuVariables.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "settings/MenuVariables.h"
 #include "simulation/Ball.h"
 
 #include <algorithm>

@@ -10,13 +10,13 @@
 #include "frontend/story/StoryModeGame.h"
 #include "match/GameParameters.h"
 #include "match/MatchLoading.h"
-#include "match/MatchSettings.h"
 #include "match/game/GameTB.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/SelectionCursor.h"
 #include "scene/pitch/CameraControl.h"
+#include "settings/MatchSettings.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "framework/Debug.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
 
 #include <algorithm>
 

@@ -11,14 +11,14 @@
 #include "frontend/training/DrillResults.h"
 #include "match/MatchDelay.h"
 #include "match/game/GameTB.h"
-#include "match/settings/GameSettings.h"
 #include "match/penalties/PenaltyDisplayControl.h"
-#include "simulation/Ball.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
+#include "settings/GameSettings.h"
+#include "settings/PitchCoordinates.h"
+#include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>

@@ -8,9 +8,9 @@
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/TrainingSettings.h"
 #include "match/game/GameTB.h"
-#include "match/settings/GameSettings.h"
 #include "menus/Menu.h"
 #include "scene/GameElements.h"
+#include "settings/GameSettings.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 

@@ -11,10 +11,10 @@
 #include "frontend/training/DrillResults.h"
 #include "match/Fade.h"
 #include "match/MatchLoading.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>

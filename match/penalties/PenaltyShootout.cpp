@@ -8,14 +8,14 @@
 #include "framework/Debug.h"
 #include "frontend/TBMenu.h"
 #include "match/Fade.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
 #include "menus/Menu.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>

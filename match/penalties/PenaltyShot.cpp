@@ -17,7 +17,7 @@
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/LevelSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"

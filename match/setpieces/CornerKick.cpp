@@ -4,9 +4,9 @@
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>

@@ -1,5 +1,6 @@
 #include "match/setpieces/EnterPitch.h"
 
+#include "ai/TeamStrategy.h"
 #include "audio/TBMusic.h"
 #include "characters/Actor.h"
 #include "characters/ActorState.h"
@@ -7,7 +8,6 @@
 #include "characters/CharacterBrain.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
-#include "ai/TeamStrategy.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/Random.h"
@@ -20,8 +20,8 @@
 #include "match/game/GameTB.h"
 #include "scene/RenderObject.h"
 #include "scene/pitch/CameraControl.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>

@@ -11,14 +11,14 @@
 #include "frontend/FrontEndStates.h"
 #include "input/InputController.h"
 #include "match/GameParameters.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
 #include "match/setpieces/PitchPlacement.h"
 #include "match/setpieces/RefereeStates.h"
 #include "scene/pitch/CameraControl.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "scene/pitch/CameraControl.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 namespace {

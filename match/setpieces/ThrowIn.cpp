@@ -4,10 +4,10 @@
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/setpieces/FreeKick.h"
 #include "match/setpieces/PitchPlacement.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 
 namespace {

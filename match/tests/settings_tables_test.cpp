@@ -3,10 +3,10 @@
 #include "framework/tests/support/FileTest.h"
 #include "match/GainedObjects.h"
 #include "match/GameParameters.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 #include "support/TableTestSupport.h"
 #include "tests/support/LogCapture.h"
 

@@ -8,13 +8,13 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/StringUtil.h"
-#include "match/settings/GameSettings.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
 #include "scene/pitch/TBWorld.h"
+#include "settings/GameSettings.h"
+#include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/Ball.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/Singleton.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/MatchClock.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <array>
 #include <cstdint>

@@ -10,16 +10,16 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "match/settings/GameSettings.h"
 #include "scene/Camera.h"
 #include "scene/GameElement.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameSettings.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/ShapeCollision.h"
 #include "tools/common/ConsoleSink.h"
-#include "tools/common/OffscreenCamera.h"
 #include "tools/common/GameData.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <cstdio>

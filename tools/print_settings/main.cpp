@@ -16,10 +16,10 @@
 #include "framework/Settings.h"
 #include "match/GainedObjects.h"
 #include "match/GameParameters.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 #include "tools/common/ConsoleSink.h"
 
 #include <unistd.h>

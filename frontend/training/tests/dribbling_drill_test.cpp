@@ -13,9 +13,9 @@
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "support/DrillPitch.h"
 
 #include <algorithm>

@@ -6,9 +6,9 @@
 #include "characters/CharacterBrain.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/game/GameTB.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 

@@ -1,17 +1,17 @@
 // Players walked off and on at the touch line on the harness: when each state ends, who is
 // held meanwhile, a sent-off player gone for good, and a substitute taken off the bench.
 #include "characters/Character.h"
-#include "characters/Team.h"
 #include "characters/CharacterVariation.h"
+#include "characters/Team.h"
 #include "framework/State.h"
 #include "frontend/TBMenu.h"
-#include "match/game/GameTB.h"
-#include "match/MatchSettings.h"
 #include "match/PlayerHold.h"
+#include "match/game/GameTB.h"
+#include "match/game/harness/MatchSides.h"
 #include "match/setpieces/SendOffPlayer.h"
+#include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "match/game/harness/MatchSides.h"
 #include "support/MatchOnHarness.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
 
-#include "match/settings/SettingsTable.h"
+#include "settings/SettingsTable.h"
 
 namespace {
 

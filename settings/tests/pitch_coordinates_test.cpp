@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cmath>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "match/settings/LevelSettings.h"
+#include "settings/LevelSettings.h"
 
-#include "match/settings/SettingsTable.h"
+#include "settings/SettingsTable.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "framework/AsciiSerializer.h"
 #include "framework/FileSystem.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
 #include "match/tests/support/TableTestSupport.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
 #include "tests/support/LogCapture.h"
 
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "match/MatchSettings.h"
+#include "settings/MatchSettings.h"
 
 #include "framework/Serializer.h"
-#include "match/settings/SettingsTable.h"
+#include "settings/SettingsTable.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "match/MatchStatistics.h"
+#include "settings/MatchStatistics.h"
 
-#include "match/MenuVariables.h"
+#include "settings/MenuVariables.h"
 
 #include <cmath>
 
