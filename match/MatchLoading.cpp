@@ -11,10 +11,10 @@
 #include "match/GameParameters.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/GameElements.h"
-#include "scene/pitch/TBWorld.h"
 #include "settings/MatchStatistics.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <array>
 #include <memory>

@@ -27,7 +27,8 @@
 #include "match/setpieces/RefereeStates.h"
 #include "match/setpieces/SendOffPlayer.h"
 #include "menus/Menu.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/MatchStatistics.h"
 #include "settings/MenuVariables.h"
@@ -35,7 +36,6 @@
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cmath>

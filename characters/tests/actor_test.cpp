@@ -12,6 +12,7 @@
 #include "engine/world/tests/support/WorldTestSupport.h"
 #include "framework/Color.h"
 #include "framework/MathUtil.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/ProjectedShadow.h"
@@ -23,7 +24,6 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 

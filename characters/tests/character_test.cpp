@@ -7,12 +7,12 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/GameSettings.h"
 #include "settings/MatchSettings.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/CharacterKickAbout.h"
 #include "tests/support/LogCapture.h"
 

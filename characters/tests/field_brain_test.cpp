@@ -9,11 +9,11 @@
 #include "engine/core/RwFrame.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "settings/GameSettings.h"
 #include "settings/MatchSettings.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>

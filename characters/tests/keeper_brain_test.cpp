@@ -11,12 +11,12 @@
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/ActorTestSupport.h"
 #include "tests/support/LogCapture.h"
 

@@ -4,8 +4,8 @@
 #include "characters/RefereeBrain.h"
 #include "characters/RefereeSettings.h"
 #include "characters/data/CharacterCast.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/ActorTestSupport.h"
 #include "tests/support/LogCapture.h"
 

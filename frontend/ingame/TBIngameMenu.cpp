@@ -7,8 +7,8 @@
 #include "framework/Message.h"
 #include "frontend/menu/MenuCommands.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <charconv>

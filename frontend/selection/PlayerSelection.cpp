@@ -17,8 +17,8 @@
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "text/TextManager.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 #include "frontend/selection/PlayerSelection.h"
 #include "match/GameParameters.h"
 #include "match/MatchLoading.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 namespace single_match {
 

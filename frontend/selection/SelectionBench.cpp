@@ -11,11 +11,11 @@
 #include "match/GameParameters.h"
 #include "match/MatchLoading.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/SelectionCursor.h"
-#include "scene/pitch/CameraControl.h"
 #include "settings/MatchSettings.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
 #include "match/MatchLoading.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 #include <algorithm>
 

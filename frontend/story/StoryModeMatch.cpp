@@ -12,7 +12,7 @@
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "menus/Menu.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 namespace {
 

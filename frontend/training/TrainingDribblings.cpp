@@ -12,6 +12,7 @@
 #include "match/MatchDelay.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
 #include "settings/GameSettings.h"
@@ -19,7 +20,6 @@
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cmath>

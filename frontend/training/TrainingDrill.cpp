@@ -9,9 +9,9 @@
 #include "frontend/story/TrainingSettings.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/GameElements.h"
 #include "settings/GameSettings.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 
 namespace {

@@ -9,9 +9,9 @@
 #include "frontend/story/TrainingSettings.h"
 #include "match/MatchDelay.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <limits>

@@ -13,9 +13,9 @@
 #include "match/MatchLoading.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/GameSettings.h"
 #include "settings/MatchSettings.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <string>

@@ -10,8 +10,8 @@
 #include "frontend/training/TrainingMode.h"
 #include "match/MatchLoading.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -21,16 +21,16 @@
 #include "match/GainedObjects.h"
 #include "match/GameParameters.h"
 #include "match/penalties/PenaltySettings.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/GameElement.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "scene/World.h"
-#include "scene/pitch/CameraControl.h"
 #include "settings/GameSettings.h"
 #include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cstring>

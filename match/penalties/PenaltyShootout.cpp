@@ -14,9 +14,9 @@
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>
 

@@ -5,9 +5,9 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "match/PitchSides.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cmath>
 #include <numbers>

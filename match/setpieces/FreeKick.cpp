@@ -9,9 +9,9 @@
 #include "framework/Message.h"
 #include "match/PitchSides.h"
 #include "match/setpieces/PitchPlacement.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cfloat>
 #include <vector>

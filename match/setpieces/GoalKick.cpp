@@ -9,12 +9,12 @@
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/setpieces/PitchPlacement.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/GameSettings.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cfloat>
 #include <cstring>

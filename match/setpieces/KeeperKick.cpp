@@ -8,10 +8,10 @@
 #include "framework/Debug.h"
 #include "match/PitchSides.h"
 #include "match/setpieces/GoalKick.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cfloat>
 

@@ -14,12 +14,12 @@
 #include "match/PitchSides.h"
 #include "match/setpieces/PitchPlacement.h"
 #include "match/setpieces/RefereeStates.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "characters/Team.h"
 #include "match/setpieces/FreeKick.h"
 #include "match/setpieces/PitchPlacement.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 namespace {
 

@@ -25,8 +25,8 @@
 #include "match/SingleMatch.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/MatchClock.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
 

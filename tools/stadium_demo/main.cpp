@@ -15,11 +15,11 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
+#include "pitch/CameraControl.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
-#include "scene/pitch/CameraControl.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/stadium_scene/StadiumScene.h"
 

@@ -37,6 +37,7 @@
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RwGraphics.h"
 #include "settings/GameSettings.h"
 #include "settings/LevelSettings.h"
@@ -45,7 +46,6 @@
 #include "simulation/CollisionManager.h"
 #include "simulation/PathChecker.h"
 #include "simulation/ShapeCollision.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 

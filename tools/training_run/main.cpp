@@ -26,7 +26,7 @@
 #include "frontend/training/TrainingSession.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenSession.h"
 

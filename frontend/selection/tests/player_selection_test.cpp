@@ -14,9 +14,9 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "text/TextManager.h"
+#include "pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
+#include "text/TextManager.h"
 
 #include <gtest/gtest.h>
 

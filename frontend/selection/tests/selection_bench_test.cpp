@@ -9,10 +9,10 @@
 #include "match/GameParameters.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "pitch/CameraControl.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/SelectionCursor.h"
-#include "scene/pitch/CameraControl.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/NullDeviceSuite.h"
 

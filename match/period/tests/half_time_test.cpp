@@ -9,8 +9,8 @@
 #include "frontend/story/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/MatchClock.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
 

@@ -7,9 +7,9 @@
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
 #include "match/game/GameTB.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 
 #include <gtest/gtest.h>

@@ -12,9 +12,9 @@
 #include "match/MatchDelay.h"
 #include "match/penalties/PenaltySettings.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchStatistics.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
 

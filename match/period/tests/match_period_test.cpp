@@ -12,10 +12,10 @@
 #include "match/penalties/PenaltyShootout.h"
 #include "match/setpieces/KickOff.h"
 #include "menus/Menu.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchStatistics.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 
 #include <gtest/gtest.h>

@@ -15,10 +15,10 @@
 #include "framework/Cast.h"
 #include "framework/Message.h"
 #include "match/game/GameTB.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
 

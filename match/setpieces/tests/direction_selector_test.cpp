@@ -3,11 +3,11 @@
 #include "engine/core/NullDevice.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/Texture.h"
-#include "scene/pitch/TBWorld.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
 #include "tests/support/LogCapture.h"
 

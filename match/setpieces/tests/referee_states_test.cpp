@@ -7,10 +7,10 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
 #include "match/setpieces/RefereeStates.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
 
 #include <cmath>

@@ -9,9 +9,9 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
 #include "match/setpieces/SendOffPlayer.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

@@ -11,8 +11,8 @@
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "pitch/PitchSimulation.h"
 #include "settings/GameSettings.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 

@@ -12,8 +12,8 @@
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/MatchClock.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/NullDeviceSuite.h"
 #include "tests/support/OffscreenEngine.h"
 

@@ -15,7 +15,7 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

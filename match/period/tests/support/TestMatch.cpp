@@ -6,7 +6,7 @@
 #include "match/GameParameters.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
 
 #include "engine/plugins/RtAnim.h"
 #include "framework/Debug.h"

@@ -10,9 +10,10 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
-#include "scene/pitch/TBWorld.h"
 #include "settings/GameSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
@@ -20,7 +21,6 @@
 #include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
 #include "simulation/ShapeCollision.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cstdio>
 #include <memory>

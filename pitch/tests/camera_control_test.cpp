@@ -5,8 +5,8 @@
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
+#include "pitch/CameraControl.h"
 #include "scene/Clump.h"
-#include "scene/pitch/CameraControl.h"
 #include "simulation/TrackedObject.h"
 #include "tests/support/LogCapture.h"
 

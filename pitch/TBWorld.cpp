@@ -1,4 +1,4 @@
-#include "scene/pitch/TBWorld.h"
+#include "pitch/TBWorld.h"
 
 #include "engine/world/RpCollision.h"
 #include "framework/Cast.h"

@@ -1,4 +1,4 @@
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 #include "ai/TeamManager.h"
 #include "ai/UtilityRegistry.h"
@@ -8,9 +8,9 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/StringUtil.h"
+#include "pitch/TBWorld.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
-#include "scene/pitch/TBWorld.h"
 #include "settings/GameSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
