@@ -1,7 +1,6 @@
 #include "match/GameParameters.h"
 
 #include "framework/Serializer.h"
-#include "frontend/menu/TBMenuToggles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -43,23 +42,13 @@ void GameParameters::Serialize(Serializer& s, const char* descriptor)
         s.SerializeFloat(key, &cameraZooms[slot]);
     }
     s.EndSection();
-    if (s.IsReading())
-        HandToToggles();
+    if (s.IsReading() && s_readListener)
+        s_readListener(*this);
 }
 
-void GameParameters::HandToToggles()
+void GameParameters::SetReadListener(ReadListener listener)
 {
-    const int32_t values[][2] = {
-        {0, sfxVolume},       {1, musicVolume},     {2, resolution}, {3, halftimeDuration},
-        {4, shirts[0]},       {5, shirts[1]},       {6, playerDevices[0]}, {7, playerDevices[1]},
-        {8, cards ? 1 : 0},   {11, replays ? 1 : 0}, {12, quality},
-    };
-    for (const auto& [id, value] : values)
-        TBMenuToggle::LoadExternToggleValue(id, value);
-    // The toggles claim the devices once they are counted; until then nobody holds one.
-    playerDevices[0] = 0;
-    playerDevices[1] = 0;
-    TBMenuToggles::Instance()->Apply(false);
+    s_readListener = listener;
 }
 
 void GameParameters::RebuildMemberLists()

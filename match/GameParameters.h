@@ -34,8 +34,14 @@ public:
 
     GameParameters();
 
-    // The user file's table. After reading, the values go to the option toggles, both
-    // device fields return to 0 and the toggles are applied without a resolution change.
+    // Called after each read of the table. The option toggles, which lie above, register one
+    // that takes the values, returns both device fields to 0 and applies the toggles without a
+    // resolution change.
+    using ReadListener = void (*)(GameParameters& parameters);
+    // Replaces the listener; null for none.
+    static void SetReadListener(ReadListener listener);
+
+    // The user file's table; after reading, the read listener gets the values.
     void Serialize(Serializer& serializer, const char* descriptor) override;
 
     // When the lists are stale: each side with a custom team gets one chosen entry per
@@ -74,7 +80,8 @@ public:
     std::vector<TeamMember> memberLists[2];
 
 private:
-    void HandToToggles();
+    // Constant-initialised: a listener registered at start-up finds it ready.
+    static inline ReadListener s_readListener = nullptr;
 
     std::map<std::string, std::string> m_parameters;
 };

@@ -91,6 +91,24 @@ ConfigurableInputMapper* Mapper(int32_t device)
     return PlatformInputDevices::Instance()->GetInputMapper(device);
 }
 
+// The user file's values as it is read.
+void TakeGameParameters(GameParameters& p)
+{
+    const int32_t values[][2] = {
+        {0, p.sfxVolume},       {1, p.musicVolume},     {2, p.resolution}, {3, p.halftimeDuration},
+        {4, p.shirts[0]},       {5, p.shirts[1]},       {6, p.playerDevices[0]}, {7, p.playerDevices[1]},
+        {8, p.cards ? 1 : 0},   {11, p.replays ? 1 : 0}, {12, p.quality},
+    };
+    for (const auto& [id, value] : values)
+        TBMenuToggle::LoadExternToggleValue(id, value);
+    // The toggles claim the devices once they are counted; until then nobody holds one.
+    p.playerDevices[0] = 0;
+    p.playerDevices[1] = 0;
+    TBMenuToggles::Instance()->Apply(false);
+}
+
+[[maybe_unused]] const bool s_takesGameParameters = (GameParameters::SetReadListener(&TakeGameParameters), true);
+
 }  // namespace
 
 std::string TBMenuToggle::GetText() const
