@@ -8,12 +8,12 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "frontend/FrontEndStates.h"
-#include "match/GameParameters.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
 #include "scene/GameElements.h"
+#include "settings/GameParameters.h"
 #include "settings/MatchStatistics.h"
 
 #include <array>

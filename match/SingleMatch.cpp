@@ -7,10 +7,10 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "frontend/TBMenu.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
+#include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
 
 #include <optional>

@@ -15,13 +15,13 @@
 #include "frontend/story/TrainingSettings.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuTextField.h"
 #include "menus/MenuVirtualKeyboard.h"
 #include "menus/TextInput.h"
+#include "settings/GameParameters.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "frontend/story/StoryModeGame.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameParameters.h"
 #include "settings/MenuVariables.h"
 #include "simulation/Ball.h"
 

@@ -10,9 +10,9 @@
 #include "frontend/story/TrainingSettings.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
+#include "settings/GameParameters.h"
 #include "settings/MenuVariables.h"
 #include "text/TextManager.h"
 

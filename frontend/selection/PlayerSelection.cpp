@@ -12,13 +12,13 @@
 #include "input/InputController.h"
 #include "input/MouseInput.h"
 #include "match/Fade.h"
-#include "match/GameParameters.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
+#include "settings/GameParameters.h"
 #include "text/TextManager.h"
 
 #include <algorithm>

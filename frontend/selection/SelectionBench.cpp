@@ -8,7 +8,6 @@
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
 #include "frontend/story/StoryModeGame.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
 #include "match/game/GameTB.h"
 #include "pitch/CameraControl.h"
@@ -16,6 +15,7 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/SelectionCursor.h"
+#include "settings/GameParameters.h"
 #include "settings/MatchSettings.h"
 
 #include <algorithm>

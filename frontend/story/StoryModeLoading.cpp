@@ -4,8 +4,8 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "frontend/story/StoryModeGame.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
+#include "settings/GameParameters.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,17 +12,17 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/selection/PlayerSelectionMenu.h"
-#include "match/GameParameters.h"
 #include "match/SingleMatch.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameParameters.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/common/OffscreenCamera.h"
+#include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,5 +1,7 @@
 #include "frontend/menu/TBMenu.h"
 
+#include "characters/CharacterVariation.h"
+#include "engine/core/NullDevice.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "framework/MemoryFile.h"
@@ -11,11 +13,6 @@
 #include "frontend/story/StoryModeRound.h"
 #include "frontend/story/StorySaveGame.h"
 #include "frontend/story/TrainingSettings.h"
-#include "characters/CharacterVariation.h"
-#include "match/GameParameters.h"
-#include "text/TextManager.h"
-#include "text/TextDisplay.h"
-#include "engine/core/NullDevice.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
@@ -27,9 +24,12 @@
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameParameters.h"
 #include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
+#include "text/TextDisplay.h"
+#include "text/TextManager.h"
 
 #include "tests/support/NullDeviceSuite.h"
 

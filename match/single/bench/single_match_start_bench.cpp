@@ -4,10 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include "frontend/TBMenu.h"
-#include "match/GameParameters.h"
 #include "match/SingleMatch.h"
 #include "match/game/harness/GameHarness.h"
 #include "scene/bench/BenchRenderer.h"
+#include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <chrono>

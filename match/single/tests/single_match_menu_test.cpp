@@ -5,7 +5,6 @@
 #include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
 #include "match/GainedObjects.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
@@ -14,6 +13,7 @@
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
 #include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

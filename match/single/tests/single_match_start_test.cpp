@@ -6,10 +6,10 @@
 #include "frontend/TBMenu.h"
 #include "frontend/menu/SingleMatchPool.h"
 #include "frontend/selection/PlayerSelection.h"
-#include "match/GameParameters.h"
 #include "match/SingleMatch.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
+#include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

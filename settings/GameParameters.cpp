@@ -1,4 +1,4 @@
-#include "match/GameParameters.h"
+#include "settings/GameParameters.h"
 
 #include "framework/Serializer.h"
 
