@@ -12,7 +12,7 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/selection/PlayerSelectionMenu.h"
-#include "match/SingleMatch.h"
+#include "frontend/single/SingleMatch.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"

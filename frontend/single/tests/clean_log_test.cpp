@@ -1,8 +1,8 @@
 // A clean run says nothing alarming: a warning in the log must mean a real problem.
 #include "framework/FileSystem.h"
 #include "frontend/menu/TBMenu.h"
+#include "frontend/single/SingleMatch.h"
 #include "match/MatchPeriod.h"
-#include "match/SingleMatch.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"

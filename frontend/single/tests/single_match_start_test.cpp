@@ -6,7 +6,7 @@
 #include "frontend/TBMenu.h"
 #include "frontend/menu/SingleMatchPool.h"
 #include "frontend/selection/PlayerSelection.h"
-#include "match/SingleMatch.h"
+#include "frontend/single/SingleMatch.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "settings/GameParameters.h"

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "frontend/TBMenu.h"
-#include "match/SingleMatch.h"
+#include "frontend/single/SingleMatch.h"
 #include "match/game/harness/GameHarness.h"
 #include "scene/bench/BenchRenderer.h"
 #include "settings/GameParameters.h"

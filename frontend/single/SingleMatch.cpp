@@ -1,4 +1,4 @@
-#include "match/SingleMatch.h"
+#include "frontend/single/SingleMatch.h"
 
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeRound.h"

@@ -1,4 +1,4 @@
-#include "match/SingleMatch.h"
+#include "frontend/single/SingleMatch.h"
 
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
