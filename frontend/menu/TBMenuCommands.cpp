@@ -12,7 +12,6 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuKeys.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/story/TrainingSettings.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "menus/Menu.h"
@@ -22,6 +21,7 @@
 #include "menus/MenuVirtualKeyboard.h"
 #include "menus/TextInput.h"
 #include "settings/GameParameters.h"
+#include "settings/TrainingSettings.h"
 
 namespace {
 

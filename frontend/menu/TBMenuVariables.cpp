@@ -5,15 +5,15 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuKeys.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/StorySaveGame.h"
-#include "frontend/story/TrainingSettings.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "settings/GameParameters.h"
 #include "settings/MenuVariables.h"
+#include "settings/TrainingSettings.h"
 #include "text/TextManager.h"
 
 #include <cstdlib>

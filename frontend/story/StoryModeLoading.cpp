@@ -3,8 +3,8 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "frontend/story/StoryModeGame.h"
 #include "match/MatchLoading.h"
+#include "match/StoryModeGame.h"
 #include "settings/GameParameters.h"
 
 #include <algorithm>

@@ -12,13 +12,13 @@
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/selection/PlayerSelectionResult.h"
 #include "frontend/story/StoryCommands.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingSession.h"
 #include "match/MatchLoading.h"
+#include "match/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
+#include "settings/TrainingSettings.h"
 
 #include <utility>
 

@@ -5,7 +5,7 @@
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "framework/Random.h"
-#include "frontend/story/StoryModeGame.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "pitch/CameraControl.h"

@@ -6,7 +6,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "frontend/selection/PlayerSelectionResult.h"
-#include "frontend/story/StoryModeGame.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"

@@ -1,12 +1,12 @@
-#include "frontend/story/StoryModeGame.h"
+#include "match/StoryModeGame.h"
 
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/Serializer.h"
-#include "frontend/story/TrainingSettings.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "settings/TrainingSettings.h"
 
 #include <cstdio>
 

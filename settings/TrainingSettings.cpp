@@ -1,4 +1,4 @@
-#include "frontend/story/TrainingSettings.h"
+#include "settings/TrainingSettings.h"
 
 #include <algorithm>
 

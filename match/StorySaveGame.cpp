@@ -1,4 +1,4 @@
-#include "frontend/story/StorySaveGame.h"
+#include "match/StorySaveGame.h"
 
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
@@ -6,7 +6,7 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Serializer.h"
-#include "frontend/story/StoryModeGame.h"
+#include "match/StoryModeGame.h"
 
 #include <cstdio>
 #include <ctime>
