@@ -7,7 +7,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "frontend/FrontEndStates.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/PitchSimulation.h"
