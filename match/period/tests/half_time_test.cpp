@@ -5,7 +5,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
-#include "frontend/selection/PlayerSelectionResult.h"
+#include "match/PlayerSelectionResult.h"
 #include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
