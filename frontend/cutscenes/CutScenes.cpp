@@ -15,6 +15,7 @@
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "input/InputController.h"
+#include "match/FrontEndScreens.h"
 #include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
@@ -124,6 +125,9 @@ struct KeptStoryTeam {
             }
     }
 };
+
+[[maybe_unused]] const bool s_cutSceneHook =
+    (FrontEndScreens::Get().cutScene = [](const std::string& folder) -> State* { return new CutScenes(folder); }, true);
 
 }  // namespace
 

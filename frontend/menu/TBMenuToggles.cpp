@@ -7,6 +7,7 @@
 #include "framework/MainProgram.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
+#include "match/FrontEndScreens.h"
 #include "match/StoryModeGame.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -107,7 +108,13 @@ void TakeGameParameters(GameParameters& p)
     TBMenuToggles::Instance()->Apply(false);
 }
 
-[[maybe_unused]] const bool s_takesGameParameters = (GameParameters::SetReadListener(&TakeGameParameters), true);
+[[maybe_unused]] const bool s_togglesHooked = [] {
+    GameParameters::SetReadListener(&TakeGameParameters);
+    FrontEndScreens::Get().applyOptions = [](bool allowResolutionChange) {
+        TBMenuToggles::Instance()->Apply(allowResolutionChange);
+    };
+    return true;
+}();
 
 }  // namespace
 

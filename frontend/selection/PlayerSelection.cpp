@@ -11,6 +11,7 @@
 #include "input/InputController.h"
 #include "input/MouseInput.h"
 #include "match/Fade.h"
+#include "match/FrontEndScreens.h"
 #include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
@@ -97,6 +98,12 @@ void Append(std::vector<Character*>* list, Character* character)
     if (list)
         list->push_back(character);
 }
+
+[[maybe_unused]] const bool s_selectionHook = (FrontEndScreens::Get().playerSelection =
+                                                   [](const PlayerSelectionResult& request) -> State* {
+                                                       return new PlayerSelection(request);
+                                                   },
+                                               true);
 
 }  // namespace
 
