@@ -84,4 +84,10 @@ bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& reque
 int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
                float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body);
 
+// The modes of scene_shot that draw more than its one frame: each reads "<game folder>
+// <out prefix>" or "--bench <game folder>" from argv[1] on and returns the exit code.
+int ParticleShot(int argc, char** argv);
+int ElementShot(int argc, char** argv);
+int ShadowShot(int argc, char** argv);
+
 }  // namespace tools::level
