@@ -1,7 +1,7 @@
 // Loads the first stadium with its objects cast, opens property windows on the benches and
 // the ground particles inside one offscreen game window over the drawn stadium, edits them
 // with scripted mouse and keyboard events and writes a picture before and after:
-//     property_demo <game folder> [before.png] [after.png]
+//     editor_demo properties <game folder> [before.png] [after.png]
 
 #include "editor/ui/ImGuiHost.h"
 #include "editor/ui/Modals.h"
@@ -16,8 +16,10 @@
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/editor_demo/Modes.h"
 #include "tools/scene_shot/Level.h"
 
 #include <SDL.h>
@@ -199,7 +201,7 @@ struct Demo {
         WindowFramebuffer source;
         if (!host.CapturePng(path))
             return false;
-        std::printf("property_demo: wrote %s\n", path.c_str());
+        std::printf("editor_demo: wrote %s\n", path.c_str());
         return true;
     }
     void Push(SDL_Event event)
@@ -255,7 +257,7 @@ std::string TypeHigherPosition(Demo& demo, PropertyWindow& benchWindow, const Ve
     // The row's title, then its x, y and z.
     DialogControl* y = benchWindow.Find("Position", 2);
     if (!y) {
-        std::fprintf(stderr, "property_demo: no Position row in the benches' window\n");
+        tools::Fail("no Position row in the benches' window");
         return std::string();
     }
     char typed[32];
@@ -307,7 +309,7 @@ int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const s
         demo.Click(particleWindow.Where(*settings));
     demo.Frames(2);
     if (demo.windows.size() != 3) {
-        std::fprintf(stderr, "property_demo: the particle system's window did not open\n");
+        tools::Fail("the particle system's window did not open");
         return 1;
     }
     PropertyWindow& systemWindow = demo.windows.back();
@@ -337,9 +339,9 @@ int Edit(Demo& demo, ClumpElement& benches, GeParticleSystem& particles, const s
     const bool typedReached = moved.y == std::stof(typed) && moved.x == start.x && moved.z == start.z;
     const bool colourChanged = !colourBefore.empty() && colourAfter != colourBefore;
     if (!typedReached)
-        std::fprintf(stderr, "property_demo: the typed position did not reach the benches\n");
+        tools::Fail("the typed position did not reach the benches");
     if (!colourChanged)
-        std::fprintf(stderr, "property_demo: the picked colour did not reach the particle system\n");
+        tools::Fail("the picked colour did not reach the particle system");
     return typedReached && colourChanged ? 0 : 1;
 }
 
@@ -348,7 +350,7 @@ int Run(platform::Window& window, PrimaryCamera& camera, const std::string& befo
     tools::level::LevelView level;
     const std::string failure = level.Open(camera, kViewDistance, kAimHeight);
     if (!failure.empty()) {
-        std::fprintf(stderr, "property_demo: %s\n", failure.c_str());
+        tools::Fail("%s", failure.c_str());
         return 1;
     }
     // The cast goes before the world it was placed in.
@@ -357,18 +359,18 @@ int Run(platform::Window& window, PrimaryCamera& camera, const std::string& befo
     } castsGone;
     Cast* objects = CastManager::Instance()->CreateCast("objects");
     if (!LoadSettings(objects, "<SP>objects\\objects.txt")) {
-        std::fprintf(stderr, "property_demo: cannot read the objects cast of level01\n");
+        tools::Fail("cannot read the objects cast of level01");
         return 1;
     }
     auto* benches = dynamic_cast<ClumpElement*>(CastManager::Instance()->FindObject("objects|benches"));
     auto* particles = dynamic_cast<GeParticleSystem*>(CastManager::Instance()->FindObject("objects|ground_particles"));
     if (!benches || !particles) {
-        std::fprintf(stderr, "property_demo: no benches or ground_particles in the objects cast\n");
+        tools::Fail("no benches or ground_particles in the objects cast");
         return 1;
     }
     Stadium stadium(camera, level, *objects);
     if (!stadium.Refresh()) {
-        std::fprintf(stderr, "property_demo: the stadium cannot be drawn\n");
+        tools::Fail("the stadium cannot be drawn");
         return 1;
     }
     Demo demo(window, stadium);
@@ -379,10 +381,10 @@ int Run(platform::Window& window, PrimaryCamera& camera, const std::string& befo
 
 }  // namespace
 
-int main(int argc, char** argv)
+int PropertiesDemo(int argc, char** argv)
 {
     if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: property_demo <game folder> [before.png] [after.png]\n");
+        std::fprintf(stderr, "usage: editor_demo properties <game folder> [before.png] [after.png]\n");
         return 2;
     }
     // Absolute before the game folder becomes the working one.
@@ -390,7 +392,7 @@ int main(int argc, char** argv)
     const std::string before = std::filesystem::absolute(argc > 2 ? argv[2] : "property_before.png").string();
     const std::string after = std::filesystem::absolute(argc > 3 ? argv[3] : "property_after.png").string();
 
-    tools::OffscreenSession session("property_demo", kWidth, kHeight);
+    tools::OffscreenSession session("editor_demo properties", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     RwGraphics* graphics = RwGraphics::Instance();
@@ -398,9 +400,9 @@ int main(int argc, char** argv)
     GeParticleSystem::SetQualitySource([] { return static_cast<int32_t>(GeParticleSystem::kHigh); });
     int result = 1;
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
-        std::fprintf(stderr, "property_demo: the rendering engine does not start\n");
+        tools::Fail("the rendering engine does not start");
     } else if (!tools::MountGameData(folder)) {
-        std::fprintf(stderr, "property_demo: no game data in %s\n", folder.c_str());
+        tools::Fail("no game data in %s", folder.c_str());
     } else {
         graphics->SetCamera(graphics->GetPrimaryCamera());
         result = Run(*session.GetWindow(), *graphics->GetPrimaryCamera(), before, after);

@@ -4,7 +4,7 @@
 // "Base Position" applied, a drag into "New Folder", and "Delete" from the context menu with
 // the element's window open. The game state is the game's own, with the script run after
 // each of its updates.
-//     browser_demo <game folder> <picture folder>
+//     editor_demo browser <game folder> <picture folder>
 
 #include "editor/ObjectSettingsDialog.h"
 #include "editor/ui/MainFrame.h"
@@ -19,6 +19,7 @@
 #include "scene/World.h"
 #include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
+#include "tools/editor_demo/Modes.h"
 #include "tools/editor_script/EditorScript.h"
 
 #include <SDL.h>
@@ -36,7 +37,7 @@ namespace {
 using namespace editor_script;
 
 std::string g_pictures;
-Capture g_capture("browser_demo");
+Capture g_capture("editor_demo browser");
 
 // The game state itself, on the first stadium's casts as a match loads them, with the
 // script's next step run after each of its updates.
@@ -315,9 +316,7 @@ void ScriptedGame::DeleteWithWindowOpen()
 
 }  // namespace
 
-int main(int argc, char** argv)
+int BrowserDemo(int argc, char** argv)
 {
-    const auto make = [] { return static_cast<GameState*>(new ScriptedGame); };
-    FactoryRegistry::GameStates().Register("GameTB", make);
-    return RunDemo("browser_demo", argc, argv, g_pictures, make);
+    return RunDemo("editor_demo browser", argc, argv, g_pictures, [] { return static_cast<GameState*>(new ScriptedGame); });
 }
