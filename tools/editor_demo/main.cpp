@@ -14,6 +14,7 @@
 #include "framework/TimeInfo.h"
 #include "scene/RwGraphicsSettings.h"
 #include "shell/MainApp.h"
+#include "tools/common/Modes.h"
 #include "tools/editor_demo/Modes.h"
 #include "tools/editor_script/EditorScript.h"
 
@@ -226,12 +227,7 @@ ImVec2 StandInGame::PropertyControl(const std::string& label, size_t index) cons
 
 int main(int argc, char** argv)
 {
-    static const struct {
-        const char* name;
-        int (*run)(int, char**);
-    } kModes[] = {{"browser", BrowserDemo}, {"properties", PropertiesDemo}};
-    for (const auto& mode : kModes)
-        if (argc > 1 && std::string(argv[1]) == mode.name)
-            return mode.run(argc - 1, argv + 1);
-    return RunDemo("editor_demo", argc, argv, g_pictures, [] { return static_cast<GameState*>(new StandInGame); });
+    return tools::RunMode(argc, argv, {{"browser", BrowserDemo}, {"properties", PropertiesDemo}}, [](int argc, char** argv) {
+        return RunDemo("editor_demo", argc, argv, g_pictures, [] { return static_cast<GameState*>(new StandInGame); });
+    });
 }

@@ -20,6 +20,7 @@
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Modes.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/Fail.h"
 #include "tools/scene_shot/Level.h"
@@ -156,18 +157,8 @@ int Check(const std::string& folder, const std::string& shot)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Frame(int argc, char** argv)
 {
-    static const struct {
-        const char* name;
-        int (*run)(int, char**);
-    } kModes[] = {{"particles", ParticleShot}, {"elements", ElementShot}, {"shadows", ShadowShot}};
-    for (const auto& mode : kModes)
-        if (argc > 1 && std::string(argv[1]) == mode.name)
-            return mode.run(argc - 1, argv + 1);
-
     const bool check = argc == 4 && std::string(argv[1]) == "--check";
     if (!check && argc != 3) {
         std::fprintf(stderr, "usage: scene_shot <game folder> <out.tga>\n"
@@ -185,4 +176,12 @@ int main(int argc, char** argv)
                              : check ? Check(argv[2], shot) : Run(argv[1], shot);
     Debug::Instance()->SetSink(nullptr);
     return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return tools::RunMode(argc, argv, {{"particles", ParticleShot}, {"elements", ElementShot}, {"shadows", ShadowShot}},
+                          Frame);
 }
