@@ -10,7 +10,7 @@
 // and the special move's particles; else it runs on the null device. Exits 1 when a step is
 // never reached, on a NaN, or when a picture cannot be written.
 //
-//     restart_pictures <game folder> [picture folder]
+//     game_run restarts <game folder> [picture folder]
 #include "characters/Actor.h"
 #include "characters/ActorState.h"
 #include "characters/Character.h"
@@ -40,6 +40,7 @@
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <cmath>
 #include <cstdio>
@@ -103,7 +104,7 @@ bool StepUntil(GameHarness& harness, const char* what, const std::function<bool(
         if (!harness.Step())
             break;
     }
-    std::fprintf(stderr, "restart_pictures: never reached: %s (%s)\n", what,
+    std::fprintf(stderr, "game_run: never reached: %s (%s)\n", what,
                  harness.GetProblem().empty() ? "frame cap" : harness.GetProblem().c_str());
     return false;
 }
@@ -145,7 +146,7 @@ bool Picture(const std::string& folder, const char* name)
     const std::string path = folder + "/" + name;
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
     const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, path);
-    std::printf("restart_pictures: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
+    std::printf("game_run: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
 }
 
@@ -165,7 +166,7 @@ bool ThrowIn(GameHarness& harness, const std::string& folder)
         return false;
     // Turned to one side: pointing down the line of sight, the arrow would show only its edge.
     StepSeconds(harness, MatchSettings::Instance()->fadeLength + kSettleSeconds, "(0):right");
-    std::printf("restart_pictures: frame %d: throw-in aimed by \"(0):\"\n", harness.GetFrame());
+    std::printf("game_run: frame %d: throw-in aimed by \"(0):\"\n", harness.GetFrame());
     const bool saved = Picture(folder, "throwin.png");
     // A person's throw is never taken for him.
     return StepUntil(harness, "play after the throw-in", [&] { return InPlay(harness); }, Presser(harness)) && saved;
@@ -180,7 +181,7 @@ bool Corner(GameHarness& harness, const std::string& folder)
                    Sender(harness, "out of bounds far", &record)))
         return false;
     StepSeconds(harness, MatchSettings::Instance()->fadeLength + kSettleSeconds);
-    std::printf("restart_pictures: frame %d: corner from \"%s\"\n", harness.GetFrame(), TopCamera(harness).c_str());
+    std::printf("game_run: frame %d: corner from \"%s\"\n", harness.GetFrame(), TopCamera(harness).c_str());
     const bool saved = Picture(folder, "corner.png");
     return StepUntil(harness, "play after the corner", [&] { return InPlay(harness); }, Presser(harness)) && saved;
 }
@@ -203,7 +204,7 @@ bool Special(GameHarness& harness, const std::string& folder)
     harness.GetGame()->PushCamera(kSpecialCamera);
     SetCameraTarget(&actor);
     StepSeconds(harness, kSpecialSeconds);
-    std::printf("restart_pictures: frame %d: %s in \"%s\"\n", harness.GetFrame(),
+    std::printf("game_run: frame %d: %s in \"%s\"\n", harness.GetFrame(),
                 player.GetVariation()->GetDisplayName().c_str(), actor.GetStateName());
     const bool saved = Picture(folder, "special.png");
     harness.GetGame()->PopCamera();
@@ -258,7 +259,7 @@ bool Replay(GameHarness& harness, const std::string& folder)
     };
     if (!StepUntil(harness, "the goal's banner", banner))
         return false;
-    std::printf("restart_pictures: frame %d: the banner names the scorer \"%s\"\n", harness.GetFrame(),
+    std::printf("game_run: frame %d: the banner names the scorer \"%s\"\n", harness.GetFrame(),
                 Menu::Instance()->Variables()["%scorer%"].c_str());
     const bool bannerSaved = Picture(folder, "goal.png");
     const std::string goalCamera = std::string("Cameras|") +
@@ -273,7 +274,7 @@ bool Replay(GameHarness& harness, const std::string& folder)
     };
     if (!StepUntil(harness, "the shot in the replay", shown))
         return false;
-    std::printf("restart_pictures: frame %d: replay through \"%s\", replaying: %s\n", harness.GetFrame(),
+    std::printf("game_run: frame %d: replay through \"%s\", replaying: %s\n", harness.GetFrame(),
                 goalCamera.c_str(), ReplayEngine::Instance()->IsReplaying() ? "yes" : "no");
     const bool saved = Picture(folder, "replay.png") && bannerSaved;
     return StepUntil(harness, "play after the kick-off", [&] { return InPlay(harness); }, Presser(harness)) && saved;
@@ -298,7 +299,7 @@ int Run(platform::Window* window, const std::string& archive, const std::string&
     ok = ok && Corner(harness, folder);
     ok = ok && Replay(harness, folder);
     ok = ok && Special(harness, folder);
-    std::printf("restart_pictures: %d frames, score %d:%d, %s\n", harness.GetFrame(), Pitch().GetTeam(0)->GetGoals(),
+    std::printf("game_run: %d frames, score %d:%d, %s\n", harness.GetFrame(), Pitch().GetTeam(0)->GetGoals(),
                 Pitch().GetTeam(1)->GetGoals(), harness.GetProblem().empty() ? "no NaN" : harness.GetProblem().c_str());
     harness.Stop();
     return ok && harness.GetProblem().empty() ? 0 : 1;
@@ -306,10 +307,10 @@ int Run(platform::Window* window, const std::string& archive, const std::string&
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunRestarts(int argc, char** argv)
 {
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: restart_pictures <game folder> [picture folder]\n");
+        std::fprintf(stderr, "usage: game_run restarts <game folder> [picture folder]\n");
         return 2;
     }
     std::string folder;
@@ -321,7 +322,7 @@ int main(int argc, char** argv)
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(argv[1]);
-    tools::OffscreenSession session("restart_pictures", kWidth, kHeight);
+    tools::OffscreenSession session("game_run restarts", kWidth, kHeight);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))
         result = Run(session.GetWindow(), archive, folder);

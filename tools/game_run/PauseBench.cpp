@@ -1,6 +1,6 @@
 // What a frame of each pause in play costs against a frame of open play, on the harness
 // with the default data (null device: the game's own work, not the driver's):
-//     match_flow_bench <game folder> [frames]
+//     game_run pause_bench <game folder> [frames]
 // Prints the median and 95th percentile of a whole harness frame (update and draw) for open
 // play, a delay, a fade step, a set piece waiting for its kick, a reaction and a send-off.
 #include "framework/Debug.h"
@@ -19,6 +19,7 @@
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -81,17 +82,17 @@ void Time(GameHarness& harness, const char* name, int frames, const std::functio
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunPauseBench(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: match_flow_bench <game folder> [frames]\n");
+        std::fprintf(stderr, "usage: game_run pause_bench <game folder> [frames]\n");
         return 2;
     }
     const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 600;
     ConsoleSink console(false);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(argv[1]);
-    tools::OffscreenSession session("match_flow_bench", 800, 600);
+    tools::OffscreenSession session("game_run pause_bench", 800, 600);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     int result = 1;

@@ -9,7 +9,7 @@
 // the substitution screen and the substitute walking on into them; else it runs on the null
 // device.
 //
-//     pause_demo <game folder> [pause.png [substitution.png [substitute.png]]]
+//     game_run pause_menu <game folder> [pause.png [substitution.png [substitute.png]]]
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
@@ -31,6 +31,7 @@
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -76,7 +77,7 @@ bool WritePicture(GameHarness& harness, const std::string& out)
     harness.RunFrames(kSettleFrames);
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
     const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
-    std::printf("pause_demo: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
+    std::printf("game_run: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
     return saved;
 }
 
@@ -92,7 +93,7 @@ void Choose(GameHarness& harness, const char* item)
 
 void PrintSwitches(const char* when)
 {
-    std::printf("pause_demo: %s: HUD mask 0x%X, replay %s, pitch %s, clock %.2f\n", when, Pitch().GetHudMask(),
+    std::printf("game_run: %s: HUD mask 0x%X, replay %s, pitch %s, clock %.2f\n", when, Pitch().GetHudMask(),
                 ReplayEngine::Instance()->IsPaused() ? "paused" : "running", Pitch().IsActive() ? "active" : "inactive",
                 Pitch().GetClock()->GetTime());
 }
@@ -113,7 +114,7 @@ bool TakeCorner(GameHarness& harness, MatchPeriod& period, const std::string& pi
     // Plain names, not a structured binding, so that the lambdas below may capture them.
     const auto outgoing = period.GetPendingChanges().front().first;
     const auto incoming = period.GetPendingChanges().front().second;
-    std::printf("pause_demo: waiting for the corner: %s for %s\n", incoming->GetVariation()->GetDisplayName().c_str(),
+    std::printf("game_run: waiting for the corner: %s for %s\n", incoming->GetVariation()->GetDisplayName().c_str(),
                 outgoing->GetVariation()->GetDisplayName().c_str());
     SoccerTeam& team = *Pitch().GetTeam(0);
     // A restart under way would let the corner pass unheard.
@@ -126,7 +127,7 @@ bool TakeCorner(GameHarness& harness, MatchPeriod& period, const std::string& pi
     // The substitute on his way from the touch line.
     harness.RunFrames(40);
     const bool drawn = WritePicture(harness, picture);
-    std::printf("pause_demo: after the corner the substitute %s\n", on ? "plays" : "never came on");
+    std::printf("game_run: after the corner the substitute %s\n", on ? "plays" : "never came on");
     return on && drawn && !team.Contains(outgoing);
 }
 
@@ -157,7 +158,7 @@ bool RunDemo(GameHarness& harness, const Pictures& pictures)
         Choose(harness, mark);
         harness.RunFrames(2);
     }
-    std::printf("pause_demo: substitution: %s / %s / %s / %s; bench %s / %s\n",
+    std::printf("game_run: substitution: %s / %s / %s / %s; bench %s / %s\n",
                 Menu::Instance()->Variables()["%subst_player_1%"].c_str(),
                 Menu::Instance()->Variables()["%subst_player_2%"].c_str(),
                 Menu::Instance()->Variables()["%subst_player_3%"].c_str(),
@@ -178,7 +179,7 @@ bool RunDemo(GameHarness& harness, const Pictures& pictures)
 
 int Run(const std::string& archive, const Pictures& pictures)
 {
-    tools::OffscreenSession session("pause_demo", kWidth, kHeight);
+    tools::OffscreenSession session("game_run pause_menu", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     GameHarness harness(session.GetWindow(), archive, pictures.pause.empty() ? rwDeviceNull : rwDeviceGL);
@@ -198,17 +199,17 @@ int Run(const std::string& archive, const Pictures& pictures)
     float rate = PitchSimulation::s_defaultClockRate;
     Pitch().ResetMatchClock(&rate);
     const bool ok = RunDemo(harness, pictures);
-    std::printf("pause_demo: %s\n", ok ? "paused, resumed and substituted" : "FAILED");
+    std::printf("game_run: %s\n", ok ? "paused, resumed and substituted" : "FAILED");
     harness.Stop();
     return ok ? 0 : 1;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunPauseMenu(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pause_demo <game folder> [pause.png [substitution.png [substitute.png]]]\n");
+        std::fprintf(stderr, "usage: game_run pause_menu <game folder> [pause.png [substitution.png [substitute.png]]]\n");
         return 2;
     }
     ConsoleSink console(true);

@@ -1,6 +1,6 @@
 // The cut scenes played by the game state on the default data, headless, with pushed keys:
-//     cutscene_demo <game folder> <out dir> [--gl]
-//     cutscene_demo <game folder> --bench
+//     game_run cutscenes <game folder> <out dir> [--gl]
+//     game_run cutscenes <game folder> --bench
 // 1. The start-up plays the primate intro; a key skips it to the menu "main".
 // 2. The panda intro plays to its end, then the menu.
 // 3. The newspaper before the first training shows its page and waits at its third shot
@@ -24,6 +24,7 @@
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -51,7 +52,7 @@ bool SaveCamera(Camera* camera, const char* name)
         return true;
     const std::string path = g_outDir + "/" + name;
     const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, path, false);
-    std::printf("cutscene_demo: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
+    std::printf("game_run: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
 }
 
@@ -76,7 +77,7 @@ int RunUntil(GameHarness& harness, int cap, const std::function<bool()>& done)
 
 bool Check(bool ok, const char* what)
 {
-    std::printf("cutscene_demo: %s: %s\n", what, ok ? "yes" : "NO");
+    std::printf("game_run: %s: %s\n", what, ok ? "yes" : "NO");
     return ok;
 }
 
@@ -95,7 +96,7 @@ bool PandaIntroPlaysToItsEnd(GameHarness& harness)
 {
     harness.MakeCurrent(new IteratingState(new CutScenes("<PP>cutScenes\\panda_intro\\"), new TBMenu("main")));
     const int frames = RunUntil(harness, 60 * 30, [&] { return Menu(harness) != nullptr; });
-    std::printf("cutscene_demo: the panda intro ran %d frames (%.2f s)\n", frames, frames * GameHarness::kFrameTime);
+    std::printf("game_run: the panda intro ran %d frames (%.2f s)\n", frames, frames * GameHarness::kFrameTime);
     return Check(Menu(harness) && frames > 60 * 5, "the panda intro plays to its end");
 }
 
@@ -108,7 +109,7 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
     const bool hasPage = page && page->HasPage();
     if (page)
         SaveCamera(page->GetCamera(), "newspaper_page.png");
-    std::printf("cutscene_demo: the page shows %s\n",
+    std::printf("game_run: the page shows %s\n",
                 NewspaperPage::ImageName(0, kBeforeFirstTraining).c_str());
     RunUntil(harness, 60 * 10, [&] { return scene->IsWaitingForButton(); });
     const bool waiting = scene->IsWaitingForButton() && scene->GetShotIndex() == CutScenes::kNewspaperPromptShot;
@@ -116,7 +117,7 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
     SaveFrame("newspaper_prompt.png");
     for (const auto& actor : scene->GetScene().Actors())
         if (const AnimatedClump* clump = actor->GetClump())
-            std::printf("cutscene_demo: %s at (%.2f, %.2f, %.2f)%s\n", actor->GetName().c_str(), clump->GetPosition().x,
+            std::printf("game_run: %s at (%.2f, %.2f, %.2f)%s\n", actor->GetName().c_str(), clump->GetPosition().x,
                         clump->GetPosition().y, clump->GetPosition().z, actor->IsBorrowed() ? ", the team's" : "");
     const bool held = scene->IsWaitingForButton();
     harness.Script().Press(harness.GetFrame(), "(menu):button a");
@@ -125,7 +126,7 @@ bool NewspaperWaitsForTheButton(GameHarness& harness)
     const bool playsOn = Menu(harness) == nullptr && !scene->IsWaitingForButton() &&
                          scene->GetShotIndex() == CutScenes::kNewspaperPromptShot;
     const int frames = RunUntil(harness, 60 * 10, [&] { return Menu(harness) != nullptr; });
-    std::printf("cutscene_demo: the prompt's shot played on %d frames after the answer\n", frames);
+    std::printf("game_run: the prompt's shot played on %d frames after the answer\n", frames);
     return Check(hasPage, "the newspaper has its page") &&
            Check(waiting && held, "it waits at its third shot") &&
            Check(playsOn, "\"(menu):button a\" answers it and its shot plays on") &&
@@ -149,7 +150,7 @@ bool CheatOutroReturnsToMain(GameHarness& harness)
     const int frames = RunUntil(harness, 60 * 60, [&] {
         const float emission = RefereeEmission();
         if (emission > 0.0f && harness.GetFrame() % 15 == 0) {
-            std::printf("cutscene_demo: frame %d emission %.2f\n", harness.GetFrame(), emission);
+            std::printf("game_run: frame %d emission %.2f\n", harness.GetFrame(), emission);
             ++printed;
         }
         if (emission > 0.0f && most == 0.0f)
@@ -157,7 +158,7 @@ bool CheatOutroReturnsToMain(GameHarness& harness)
         most = std::max(most, emission);
         return Menu(harness) != nullptr;
     });
-    std::printf("cutscene_demo: the outro ran %d frames\n", frames);
+    std::printf("game_run: the outro ran %d frames\n", frames);
     return Check(printed > 0 && most > 0.0f, "the referee's particles emit in shot 17") &&
            Check(Menu(harness) && Menu(harness)->GetScreen() == "main", "the outro returns to \"main\"");
 }
@@ -200,9 +201,9 @@ int Bench(platform::Window* window, const std::string& archive)
     std::vector<double> frames;
     for (int i = 0; i < kBenchFrames; ++i)
         frames.push_back(Seconds([&] { harness.Step(); }));
-    std::printf("cutscene_demo: newspaper Enter median of %d: %.1f ms (target 500 ms)\n", kBenchRuns,
+    std::printf("game_run: newspaper Enter median of %d: %.1f ms (target 500 ms)\n", kBenchRuns,
                 Median(enters) * 1000);
-    std::printf("cutscene_demo: %d frames at %d x %d: median %.2f ms, worst %.2f ms (target median 8 ms)\n",
+    std::printf("game_run: %d frames at %d x %d: median %.2f ms, worst %.2f ms (target median 8 ms)\n",
                 kBenchFrames, kWidth, kHeight, Median(frames) * 1000,
                 *std::max_element(frames.begin(), frames.end()) * 1000);
     harness.Stop();
@@ -226,10 +227,10 @@ int Run(platform::Window* window, const std::string& archive, bool gl)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunCutScenes(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: cutscene_demo <game folder> <out dir> [--gl] | --bench\n");
+        std::fprintf(stderr, "usage: game_run cutscenes <game folder> <out dir> [--gl] | --bench\n");
         return 2;
     }
     ConsoleSink console(true);
@@ -242,7 +243,7 @@ int main(int argc, char** argv)
         std::filesystem::create_directories(g_outDir);
     }
     const std::string archive = tools::ArchivePath(argv[1]);
-    tools::OffscreenSession session("cutscene_demo", kWidth, kHeight);
+    tools::OffscreenSession session("game_run cutscenes", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     const int result = bench ? Bench(session.GetWindow(), archive) : Run(session.GetWindow(), archive, gl);

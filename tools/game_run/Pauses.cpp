@@ -7,7 +7,7 @@
 // it runs on GL and draws into it the free kick as a person would aim it, with the aiming
 // arrow at the taker; else it runs on the null device.
 //
-//     restart_demo <game folder> [picture.png]
+//     game_run pauses <game folder> [picture.png]
 #include "characters/Actor.h"
 #include "engine/core/RwCore.h"
 #include "characters/Character.h"
@@ -38,6 +38,7 @@
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 #include "tools/common/ConsoleSink.h"
 
 #include <cmath>
@@ -294,7 +295,7 @@ bool TakePicture(GameHarness& harness, const Steps& steps, const std::string& ou
     harness.Step();
     world.RemoveRenderObject(&arrow);
     const bool saved = WritePicture(out);
-    std::printf("restart_demo: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
+    std::printf("game_run: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
     return saved;
 }
 
@@ -326,7 +327,7 @@ int RunDemo(GameHarness& harness, const std::string& out)
     const bool ended = harness.GetGame()->GetCurrentState() == nullptr;
     const bool sentOff = second.GetPlayerCount() == secondBefore - 1 && !second.Contains(cast.offender);
     const bool substituted = first.Contains(cast.substitute) && first.GetBench().empty();
-    std::printf("restart_demo: %d frames (%.1f s); ended: %s; side 1 has %d players (was %d); the substitute plays: "
+    std::printf("game_run: %d frames (%.1f s); ended: %s; side 1 has %d players (was %d); the substitute plays: "
                 "%s; clock %.2f; %s\n",
                 frame, static_cast<float>(frame) / kFramesPerSecond, ended ? "yes" : "no", second.GetPlayerCount(),
                 secondBefore, substituted ? "yes" : "no", Pitch().GetClock()->GetTime(),
@@ -339,7 +340,7 @@ int RunDemo(GameHarness& harness, const std::string& out)
 
 int Run(const std::string& archive, const std::string& out)
 {
-    tools::OffscreenSession session("restart_demo", kWidth, kHeight);
+    tools::OffscreenSession session("game_run pauses", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     GameHarness harness(session.GetWindow(), archive, out.empty() ? rwDeviceNull : rwDeviceGL);
@@ -347,7 +348,7 @@ int Run(const std::string& archive, const std::string& out)
         return 1;
     LoadLevelCasts(harness, kLevel);
     if (GetSpawnPoint(Pitch().GetTeam(0)).LengthSquared() == 0.0f)
-        std::fprintf(stderr, "restart_demo: no spawn points in %s; players walk to the centre\n", kLevel);
+        std::fprintf(stderr, "game_run: no spawn points in %s; players walk to the centre\n", kLevel);
     const int result = RunDemo(harness, out);
     harness.Stop();
     return result;
@@ -355,10 +356,10 @@ int Run(const std::string& archive, const std::string& out)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunPauses(int argc, char** argv)
 {
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: restart_demo <game folder> [picture.png]\n");
+        std::fprintf(stderr, "usage: game_run pauses <game folder> [picture.png]\n");
         return 2;
     }
     const std::string out = argc == 3 ? std::filesystem::absolute(argv[2]).string() : std::string();
