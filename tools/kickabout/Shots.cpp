@@ -8,6 +8,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
+#include "characters/data/CharacterCast.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
@@ -25,11 +26,12 @@
 #include "simulation/Shape.h"
 #include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
-#include "tools/common/PictureOrBench.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/common/PictureOrBench.h"
+#include "tools/kickabout/Modes.h"
 #include "tools/stadium_scene/StadiumScene.h"
-#include "characters/data/CharacterCast.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,6 +42,8 @@
 #include <vector>
 
 namespace {
+
+using tools::Fail;
 
 const char* const kLevel = "level01";
 const char* const kRightGoalArea = "objects|RightGoalArea";
@@ -54,12 +58,6 @@ const Vector3 kCameraOffset{0.0f, 0.0f, -7.0f};
 constexpr float kCameraPitch = 0.35f;
 constexpr float kCameraYaw = -1.2f;
 constexpr float kCameraBlend = 0.35f;
-
-int Fail(const std::string& what)
-{
-    std::fprintf(stderr, "pitch_demo: %s\n", what.c_str());
-    return 1;
-}
 
 int SideOf(const SoccerTeam* team) { return team == PitchSimulation::Instance()->GetTeam(0) ? 0 : 1; }
 
@@ -163,7 +161,7 @@ bool PlayShot(EventPrinter& events, Character& player, const Shot& shot)
         events.Tick();
     }
     if (events.Lines().empty() || events.Lines().front().rfind(shot.expected, 0) != 0) {
-        Fail(std::string("expected \"") + shot.expected + "\" first");
+        Fail("expected \"%s\" first", shot.expected);
         return false;
     }
     return true;
@@ -210,7 +208,7 @@ bool ReplayAndDraw(const std::string& out)
             camera.Activate();
             camera.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
             drawn = tools::DrawFrame([] { PitchSimulation::Instance()->Render(); }) &&
-                    tools::SavePicture("pitch_demo", out);
+                    tools::SavePicture("kickabout shots", out);
             if (!drawn)
                 break;
         }
@@ -278,7 +276,7 @@ bool Bench()
     }
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     std::sort(chunks.begin(), chunks.end());
-    std::printf("pitch_demo bench: %.0f simulated s (%d frames) in %.2f wall s: %.0f simulated s per wall s; per "
+    std::printf("kickabout shots bench: %.0f simulated s (%d frames) in %.2f wall s: %.0f simulated s per wall s; per "
                 "simulated minute: median %.2f ms, worst %.2f ms (target: 1,000 simulated s per wall s)\n",
                 kBenchSeconds, frames, wall, kBenchSeconds / wall, chunks[chunks.size() / 2] * 1000.0,
                 chunks.back() * 1000.0);
@@ -291,8 +289,8 @@ bool Bench()
 int Run(const std::string& folder, const std::string& out, bool bench)
 {
     if (!tools::MountGameData(folder, kLevel) || !FileSystem::Instance()->FileExists("<PP>cameras.txt"))
-        return Fail("no game data in " + folder);
-    tools::OffscreenSession session("pitch_demo", kWidth, kHeight);
+        return Fail("no game data in %s", folder.c_str());
+    tools::OffscreenSession session("kickabout shots", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     RwGraphics* graphics = RwGraphics::Instance();
@@ -307,12 +305,13 @@ int Run(const std::string& folder, const std::string& out, bool bench)
     CastManager* casts = CastManager::Instance();
     Cast* level = casts->CreateCast("level");
     level->AddMember(LevelSettings::Instance(), "Level Settings", false);
-    bool ok = LoadSettings(level, "<SP>level\\level.txt") || Fail("cannot read the level settings");
+    // Fail returns the exit code 1, so "== 0" makes a failure false.
+    bool ok = LoadSettings(level, "<SP>level\\level.txt") || Fail("cannot read the level settings") == 0;
     ok = ok && (LoadSettings(casts->CreateCast("objects"), "<SP>objects\\objects.txt") ||
-                Fail("cannot read the level's pitch volumes"));
+                Fail("cannot read the level's pitch volumes") == 0);
     PitchSimulation* pitch = PitchSimulation::Instance();
     if (ok && !pitch->SetupMatch())
-        ok = Fail("the pitch has no engine world");
+        ok = Fail("the pitch has no engine world") == 0;
     if (ok) {
         tools::Stadium stadium(pitch->GetWorld());
         ok = stadium.Load(kLevel) && (bench ? Bench() : PlayDemo(out));
@@ -331,7 +330,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunShots(int argc, char** argv)
 {
-    return tools::RunPictureOrBench("pitch_demo", argc, argv, Run);
+    return tools::RunPictureOrBench("kickabout shots", argc, argv, Run);
 }

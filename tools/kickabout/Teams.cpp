@@ -15,6 +15,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
+#include "characters/data/CharacterCast.h"
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
@@ -23,18 +24,19 @@
 #include "framework/MathUtil.h"
 #include "framework/Message.h"
 #include "framework/Random.h"
-#include "match/settings/LevelSettings.h"
 #include "match/MatchSettings.h"
 #include "match/settings/GameSettings.h"
+#include "match/settings/LevelSettings.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
-#include "characters/data/CharacterCast.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/PictureOrBench.h"
-#include "tools/kickabout/PitchRun.h"
 #include "tools/common/SceneLights.h"
+#include "tools/kickabout/Modes.h"
+#include "tools/kickabout/PitchRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,6 +48,8 @@
 #include <vector>
 
 namespace {
+
+using tools::Fail;
 
 const char* const kObjectsFile = "<SP>objects\\objects.txt";
 const char* const kLevelFile = "<SP>level\\level.txt";
@@ -61,12 +65,6 @@ constexpr uint32_t kPlaySteps = PitchSimulation::kUpdateCollisions | PitchSimula
 // Side 0 attacks the goal at x = -50, the second side the one at +50.
 constexpr float kTowardsRightGoal = -Math::Pi / 2;
 constexpr float kTowardsLeftGoal = Math::Pi / 2;
-
-int Fail(const std::string& what)
-{
-    std::fprintf(stderr, "kickabout_teams: %s\n", what.c_str());
-    return 1;
-}
 
 bool IsNan(const Vector3& v) { return std::isnan(v.x) || std::isnan(v.y) || std::isnan(v.z); }
 
@@ -381,8 +379,8 @@ int Play(Match& match, const std::string& out)
     if (!Sweep())
         return Fail("an action did not play to its end");
     if (!TakePicture(match, out))
-        return Fail("cannot draw or save " + out);
-    std::printf("kickabout_teams: wrote %s (%d x %d)\n", out.c_str(), kWidth, kHeight);
+        return Fail("cannot draw or save %s", out.c_str());
+    std::printf("kickabout: wrote %s (%d x %d)\n", out.c_str(), kWidth, kHeight);
     return 0;
 }
 
@@ -416,14 +414,14 @@ int Bench(SoccerTeam& team)
     constexpr int kWarmRuns = 20;
     for (int run = 0; run < kWarmRuns; ++run)
         warm += build();
-    std::printf("kickabout_teams bench: %d characters built: cold cache %.2f ms, warm cache %.2f ms (mean of %d)\n",
+    std::printf("kickabout teams bench: %d characters built: cold cache %.2f ms, warm cache %.2f ms (mean of %d)\n",
                 kBenchCharacters, cold, warm / kWarmRuns, kWarmRuns);
     return 0;
 }
 
 int Run(const std::string& folder, const std::string& out, bool bench)
 {
-    return kickabout::RunOnPitch("kickabout_teams", folder, kWidth, kHeight, bench, [&] {
+    return kickabout::RunOnPitch("kickabout teams", folder, kWidth, kHeight, bench, [&] {
         Cast settings("settings");
         settings.AddMember(LevelSettings::Instance(), "Level Settings", false);
         settings.AddMember(MatchSettings::Instance(), "Match Settings", false);
@@ -462,7 +460,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunTeams(int argc, char** argv)
 {
-    return tools::RunPictureOrBench("kickabout_teams", argc, argv, Run);
+    return tools::RunPictureOrBench("kickabout teams", argc, argv, Run);
 }
