@@ -6,15 +6,33 @@
 
 namespace tools {
 
-int Fail(const char* format, ...)
+namespace {
+
+void Say(const char* format, va_list args)
 {
     std::fprintf(stderr, "%s: ", program_invocation_short_name);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace
+
+int Fail(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    Say(format, args);
     va_end(args);
-    std::fputc('\n', stderr);
     return 1;
+}
+
+bool FailStep(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Say(format, args);
+    va_end(args);
+    return false;
 }
 
 }  // namespace tools

@@ -44,6 +44,7 @@
 namespace {
 
 using tools::Fail;
+using tools::FailStep;
 
 const char* const kLevel = "level01";
 const char* const kRightGoalArea = "objects|RightGoalArea";
@@ -215,7 +216,7 @@ bool ReplayAndDraw(const std::string& out)
     }
     std::printf("  %d frames replayed%s\n", frames, replay->IsFinished() ? " to the end" : "");
     SetCameraTarget(nullptr);
-    return drawn || Fail("the replay never showed the ball in the net") == 0;
+    return drawn || FailStep("the replay never showed the ball in the net");
 }
 
 // Side 0 attacks the goal at x = -50 (the pitch's along axis points along -x).
@@ -282,7 +283,7 @@ bool Bench()
                 chunks.back() * 1000.0);
     const Vector3 at = ball.GetPosition();
     if (std::isnan(at.x) || std::isnan(at.y) || std::isnan(at.z))
-        return Fail("the ball's position became NaN") == 0;
+        return FailStep("the ball's position became NaN");
     return true;
 }
 
@@ -305,13 +306,12 @@ int Run(const std::string& folder, const std::string& out, bool bench)
     CastManager* casts = CastManager::Instance();
     Cast* level = casts->CreateCast("level");
     level->AddMember(LevelSettings::Instance(), "Level Settings", false);
-    // Fail returns the exit code 1, so "== 0" makes a failure false.
-    bool ok = LoadSettings(level, "<SP>level\\level.txt") || Fail("cannot read the level settings") == 0;
+    bool ok = LoadSettings(level, "<SP>level\\level.txt") || FailStep("cannot read the level settings");
     ok = ok && (LoadSettings(casts->CreateCast("objects"), "<SP>objects\\objects.txt") ||
-                Fail("cannot read the level's pitch volumes") == 0);
+                FailStep("cannot read the level's pitch volumes"));
     PitchSimulation* pitch = PitchSimulation::Instance();
     if (ok && !pitch->SetupMatch())
-        ok = Fail("the pitch has no engine world") == 0;
+        ok = FailStep("the pitch has no engine world");
     if (ok) {
         tools::Stadium stadium(pitch->GetWorld());
         ok = stadium.Load(kLevel) && (bench ? Bench() : PlayDemo(out));
