@@ -5,7 +5,8 @@
 // The game folder holds data\Turfbolt.dat, or the data unpacked (the stage folder). The
 // second form checks a screenshot: a 24-bit TGA of the configured screen size that shows
 // more than a flat clear. The other modes draw particles, the level casts or shadows over
-// the stadium (particle_shot.cpp, element_shot.cpp, shadow_shot.cpp) or time them.
+// the stadium (particle_shot.cpp, element_shot.cpp, shadow_shot.cpp) or time them, the pitch
+// volumes (volume_shot.cpp) and every stadium as a match shows it (stadium_shot.cpp).
 #include "engine/core/RwCore.h"
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
@@ -164,7 +165,9 @@ int Frame(int argc, char** argv)
         std::fprintf(stderr, "usage: scene_shot <game folder> <out.tga>\n"
                              "       scene_shot --check <game folder> <shot.tga>\n"
                              "       scene_shot particles|elements|shadows <game folder> <out prefix>\n"
-                             "       scene_shot particles|elements|shadows --bench <game folder>\n");
+                             "       scene_shot particles|elements|shadows --bench <game folder>\n"
+                             "       scene_shot volumes <game folder> <out.png>\n"
+                             "       scene_shot stadiums <game folder> <out folder>\n");
         return 1;
     }
     ConsoleSink console;
@@ -182,6 +185,11 @@ int Frame(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    return tools::RunMode(argc, argv, {{"particles", ParticleShot}, {"elements", ElementShot}, {"shadows", ShadowShot}},
+    return tools::RunMode(argc, argv,
+                          {{"particles", ParticleShot},
+                           {"elements", ElementShot},
+                           {"shadows", ShadowShot},
+                           {"volumes", VolumeShot},
+                           {"stadiums", StadiumShot}},
                           Frame);
 }

@@ -1,8 +1,7 @@
 // The stadiums as a match shows them, through the scene classes on the default data:
-//     stadium_demo <game folder> <out folder>   pictures (PNG) of every stadium from the
-//                                               broadcast camera following a runner, towards
-//                                               the sun with its flares, the sun behind a
-//                                               stand, and a panda half-way from run to shoot
+//     scene_shot stadiums <game folder> <out folder>
+// draws pictures (PNG) of every stadium from the broadcast camera following a runner, towards
+// the sun with its flares, the sun behind a stand, and a panda half-way from run to shoot.
 // The game folder holds data\Turfbolt.dat, or the data unpacked (the stage folder). Each
 // picture is checked: a scene in it, and flares exactly where the sun can be seen. Last, the
 // panda is drawn behind the camera and half out of the picture, to check how it is culled, and
@@ -21,6 +20,8 @@
 #include "scene/RwGraphics.h"
 #include "scene/pitch/CameraControl.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Fail.h"
+#include "tools/scene_shot/Level.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <cstring>
@@ -33,6 +34,8 @@
 namespace {
 
 using tools::Cameras;
+using tools::Fail;
+using tools::FailStep;
 using tools::DrawFrame;
 using tools::kLevels;
 using tools::Stadium;
@@ -45,12 +48,6 @@ constexpr float kBlendTime = 0.25f;
 constexpr float kSunAside = 0.22f;
 constexpr float kLowEye = 0.6f;
 constexpr float kBehindGoal = 53.0f;
-
-bool Fail(const std::string& what)
-{
-    std::fprintf(stderr, "stadium_demo: %s\n", what.c_str());
-    return false;
-}
 
 // A fixed camera at the eye looking at the point.
 void LookAt(const Vector3& eye, const Vector3& target)
@@ -74,7 +71,7 @@ bool ShootStandard(Stadium& stadium, Runner& runner, CameraControl& standard, co
         standard.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
         stadium.World().Update(kFrameTime);
     }
-    const bool ok = DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("stadium_demo", out);
+    const bool ok = DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("scene_shot stadiums", out);
     SetCameraTarget(nullptr);
     return ok;
 }
@@ -89,10 +86,10 @@ bool ShootSun(Stadium& stadium, const Vector3& eye, bool wantFlares, const std::
     const float away = wantFlares ? kSunAside : 0.0f;
     LookAt(eye, eye + toSun + Vector3::UnitY.Cross(toSun) * away + Vector3{0, -away, 0});
     stadium.World().Update(0.0f);
-    if (!DrawFrame(stadium.World()) || !tools::SavePicture("stadium_demo", out))
+    if (!DrawFrame(stadium.World()) || !tools::SavePicture("scene_shot stadiums", out))
         return false;
     if ((flares->GetDrawnCount() > 0) != wantFlares)
-        return Fail(out + (wantFlares ? ": no flares towards the sun" : ": flares through a stand"));
+        return FailStep("%s: %s", out.c_str(), wantFlares ? "no flares towards the sun" : "flares through a stand");
     return true;
 }
 
@@ -106,7 +103,7 @@ bool FindSunBehindStand(Stadium& stadium, Vector3& eye)
         if (Raycaster::Instance()->RayTest(eye, sun) > 0.0f)
             return true;
     }
-    return Fail("no place where a stand hides the sun");
+    return FailStep("no place where a stand hides the sun");
 }
 
 bool ShootBlend(Stadium& stadium, Runner& runner, const std::string& out)
@@ -119,10 +116,10 @@ bool ShootBlend(Stadium& stadium, Runner& runner, const std::string& out)
     runner.SetAnimation(1, kBlendTime);
     runner.Update(kBlendTime / 2);
     if (!runner.IsBlending())
-        return Fail("the panda does not blend from run to shoot");
+        return FailStep("the panda does not blend from run to shoot");
     LookAt({-1.6f, 1.4f, -3.2f}, {0, 0.85f, 0});
     stadium.World().Update(0.0f);
-    return DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("stadium_demo", out);
+    return DrawFrame(stadium.World(), {&runner}) && tools::SavePicture("scene_shot stadiums", out);
 }
 
 // How many meshes of the runner reach the device, drawn alone, and with how many triangles.
@@ -161,7 +158,7 @@ bool CheckDetailBySize(Runner& runner)
         low += uint32_t((simple ? simple : RpAtomicGetGeometry(atomic))->numTriangles);
     }
     if (low >= full)
-        return Fail("the runner has no low-detail meshes");
+        return FailStep("the runner has no low-detail meshes");
     runner.SetPosition({0, 0, 0});
     runner.Update(0.0f);
     const struct {
@@ -172,8 +169,7 @@ bool CheckDetailBySize(Runner& runner)
         LookAt({0, 1, -view.distance}, {0, 1, 0});
         const uint32_t drawn = RunnerDrawn(runner).triangles;
         if (drawn != view.triangles)
-            return Fail("the runner " + std::to_string(view.distance) + " m away draws " + std::to_string(drawn) +
-                        " triangles, not " + std::to_string(view.triangles));
+            return FailStep("the runner %f m away draws %u triangles, not %u", view.distance, drawn, view.triangles);
     }
     return true;
 }
@@ -190,10 +186,10 @@ bool CheckCharacterCulling(Runner& runner)
     LookAt(eye, {0, 1, 0});
     const uint32_t inView = RunnerDraws(runner);
     if (inView == 0)
-        return Fail("the runner in front of the camera is not drawn");
+        return FailStep("the runner in front of the camera is not drawn");
     LookAt(eye, {0, 1, -10});
     if (RunnerDraws(runner) != 0)
-        return Fail("the runner behind the camera is drawn");
+        return FailStep("the runner behind the camera is drawn");
     // Its middle on the side of the view at five metres.
     LookAt(eye, {0, 1, 0});
     RwCamera* camera = RwGraphics::Instance()->GetCamera()->GetRwCamera();
@@ -204,7 +200,7 @@ bool CheckCharacterCulling(Runner& runner)
                         eye.z + view->at.z * kAhead + view->right.z * aside});
     runner.Update(0.0f);
     if (RunnerDraws(runner) != inView)
-        return Fail("the runner half in view is not drawn whole");
+        return FailStep("the runner half in view is not drawn whole");
     return true;
 }
 
@@ -232,10 +228,10 @@ bool MakeSheet(const std::string& outDir)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int tools::level::StadiumShot(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: stadium_demo <game folder> <out folder>\n");
+        std::fprintf(stderr, "usage: scene_shot stadiums <game folder> <out folder>\n");
         return 2;
     }
     ConsoleSink console(true);
@@ -243,7 +239,7 @@ int main(int argc, char** argv)
     std::error_code error;
     const std::string out = std::filesystem::absolute(argv[2], error).string();
     std::filesystem::create_directories(out, error);
-    const int result = error ? (Fail("bad folder"), 1) : tools::RunInStadium("stadium_demo", argv[1], kSheetWidth, kSheetHeight,
+    const int result = error ? Fail("bad folder") : tools::RunInStadium("scene_shot stadiums", argv[1], kSheetWidth, kSheetHeight,
                                                                             [&] { return MakeSheet(out); });
     Debug::Instance()->SetSink(nullptr);
     return result;

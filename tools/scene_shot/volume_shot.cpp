@@ -1,6 +1,6 @@
 // Shows the first stadium's pitch volumes where their tables put them, then throws a ball at
 // a goal post and tells what it met:
-//     collision_demo <game folder> <out.png>
+//     scene_shot volumes <game folder> <out.png>
 // The game folder holds data\Turfbolt.dat, or the data unpacked (the stage folder). The
 // picture is taken from high over the near touchline with "Display Collision Data?" on.
 // Exits with 1 when anything fails to load or the ball meets nothing.
@@ -18,15 +18,19 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/ShapeCollision.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Fail.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/scene_shot/Level.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 namespace {
+
+using tools::Fail;
 
 const char* const kWorldFile = "<LP>Objects\\Level.bsp";
 const char* const kObjectsFile = "<SP>objects\\objects.txt";
@@ -35,12 +39,6 @@ constexpr int kHeight = 720;
 constexpr float kBallRadius = 0.11f;
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr int kMostFrames = 180;
-
-int Fail(const char* what, const std::string& detail)
-{
-    std::fprintf(stderr, "collision_demo: %s%s\n", what, detail.c_str());
-    return 1;
-}
 
 // The thrown ball: says what it meets and stops there.
 class Thrown : public SimpleCollidable {
@@ -52,7 +50,7 @@ public:
         for (Collidable* hit : hits) {
             const auto* object = dynamic_cast<const Object*>(hit);
             const char* name = object && object->GetName() ? object->GetName() : "the stadium";
-            std::printf("collision_demo: the ball met \"%s\" (%s) after %.3f s at (%.2f, %.2f, %.2f)\n",
+            std::printf("scene_shot: the ball met \"%s\" (%s) after %.3f s at (%.2f, %.2f, %.2f)\n",
                         hit->GetCollisionName().c_str(), name, time, GetPosition().x, GetPosition().y,
                         GetPosition().z);
         }
@@ -101,31 +99,31 @@ int ThrowAtPost(RpWorld* world)
     }
     set->Remove(&ball);
     set->Remove(&stadium);
-    return ball.met > 0 ? 0 : Fail("the ball met nothing", "");
+    return ball.met > 0 ? 0 : Fail("the ball met nothing");
 }
 
 int Run(const std::string& folder, const std::string& out)
 {
     if (!tools::MountGameData(folder) || !FileSystem::Instance()->FileExists(kObjectsFile))
-        return Fail("no level data in ", folder);
-    tools::OffscreenSession session("collision_demo", kWidth, kHeight);
+        return Fail("no level data in %s", folder.c_str());
+    tools::OffscreenSession session("scene_shot volumes", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->SetScreenSize(kWidth, kHeight);
     if (!graphics->Initialise(session.GetWindow()))
-        return Fail("the rendering engine does not start", "");
+        return Fail("the rendering engine does not start");
     int result = 1;
     Cast volumes("objects");
     RpWorld* world = tools::ReadWorld(kWorldFile, "<LP><TP>");
     if (!world)
-        Fail("cannot read the stadium ", kWorldFile);
+        Fail("cannot read the stadium %s", kWorldFile);
     else if (RpCollisionWorldBuildData(world, nullptr), !LoadSettings(&volumes, kObjectsFile))
-        Fail("cannot read the volumes ", kObjectsFile);
+        Fail("cannot read the volumes %s", kObjectsFile);
     else if (!TakePicture(world, volumes, out))
-        Fail("cannot draw or save ", out);
+        Fail("cannot draw or save %s", out.c_str());
     else {
-        std::printf("collision_demo: wrote %s (%d x %d), %d volumes\n", out.c_str(), kWidth, kHeight,
+        std::printf("scene_shot: wrote %s (%d x %d), %d volumes\n", out.c_str(), kWidth, kHeight,
                     volumes.GetMemberCount());
         std::fflush(stdout);
         result = ThrowAtPost(world);
@@ -140,17 +138,17 @@ int Run(const std::string& folder, const std::string& out)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int tools::level::VolumeShot(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: collision_demo <game folder> <out.png>\n");
+        std::fprintf(stderr, "usage: scene_shot volumes <game folder> <out.png>\n");
         return 1;
     }
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
     std::error_code error;
     const std::string out = std::filesystem::absolute(argv[2], error).string();
-    const int result = error ? Fail("bad path ", argv[2]) : Run(argv[1], out);
+    const int result = error ? Fail("bad path %s", argv[2]) : Run(argv[1], out);
     Debug::Instance()->SetSink(nullptr);
     return result;
 }
