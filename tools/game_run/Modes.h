@@ -14,3 +14,8 @@ int RunPauseMenu(int argc, char** argv);
 int RunPauseBench(int argc, char** argv);
 // A single match's throw-in, corner, goal with its replay and a special move.
 int RunRestarts(int argc, char** argv);
+// Seeded computer shoot-outs and a person's scripted penalties (--bench: computer penalties
+// timed).
+int RunPenalties(int argc, char** argv);
+// The squad selection's bench frames and a match's start, timed on GL.
+int RunSelectionBench(int argc, char** argv);

@@ -118,6 +118,8 @@ int main(int argc, char** argv)
                            {"pauses", RunPauses},
                            {"pause_menu", RunPauseMenu},
                            {"pause_bench", RunPauseBench},
-                           {"restarts", RunRestarts}},
+                           {"restarts", RunRestarts},
+                           {"penalties", RunPenalties},
+                           {"selection_bench", RunSelectionBench}},
                           GameStateRun);
 }

@@ -1,6 +1,6 @@
 // Penalties on the default data, headless, on the game harness, between "Panda01" (left) and
 // "Lizard01" on the first level:
-//     penalty_shootout <game folder> [--count N] [--bench [N]]
+//     game_run penalties <game folder> [--count N] [--bench [N]]
 // By default N (50; 0 for none) seeded shoot-outs between the two computer sides, every kick printed
 // (taker, the cell aimed at, the cell the keeper dived to, the outcome) with each winner;
 // then a person's penalties by script: top left past a keeper diving the wrong way, and low
@@ -26,6 +26,7 @@
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -215,13 +216,13 @@ int Bench(GameHarness& harness, int count)
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         ++outcomes[result == PenaltyContext::kScored ? 0 : (record.Saved() ? 1 : 2)];
         if (!harness.GetProblem().empty()) {
-            std::fprintf(stderr, "penalty_shootout: %s\n", harness.GetProblem().c_str());
+            std::fprintf(stderr, "game_run: %s\n", harness.GetProblem().c_str());
             return 1;
         }
     }
     std::sort(ms.begin(), ms.end());
     const auto share = [&](int n) { return 100.0 * n / count; };
-    std::printf("penalty_shootout --bench: %d computer penalties; wall time per kick median %.1f ms, worst %.1f ms; "
+    std::printf("game_run penalties --bench: %d computer penalties; wall time per kick median %.1f ms, worst %.1f ms; "
                 "scored %.1f%%, saved %.1f%%, missed %.1f%%\n",
                 count, ms[ms.size() / 2], ms.back(), share(outcomes[0]), share(outcomes[1]), share(outcomes[2]));
     return 0;
@@ -242,7 +243,7 @@ int Run(platform::Window* window, const std::string& archive, int count, int ben
     int faults = 0;
     for (int i = 0; i < count; ++i)
         faults += PlayShootout(harness, i, wins) ? 0 : 1;
-    std::printf("penalty_shootout: %d shoot-outs: left won %d, right won %d; %d with faults\n", count, wins[0],
+    std::printf("game_run: %d shoot-outs: left won %d, right won %d; %d with faults\n", count, wins[0],
                 wins[1], faults);
     const bool scripted = PlayScriptedKicks(harness);
     harness.Stop();
@@ -251,10 +252,10 @@ int Run(platform::Window* window, const std::string& archive, int count, int ben
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunPenalties(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: penalty_shootout <game folder> [--count N] [--bench [N]]\n");
+        std::fprintf(stderr, "usage: game_run penalties <game folder> [--count N] [--bench [N]]\n");
         return 2;
     }
     int count = 50, bench = 0;
@@ -267,7 +268,7 @@ int main(int argc, char** argv)
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(argv[1]);
-    tools::OffscreenSession session("penalty_shootout", 800, 600);
+    tools::OffscreenSession session("game_run penalties", 800, 600);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))
         result = Run(session.GetWindow(), archive, count, bench);

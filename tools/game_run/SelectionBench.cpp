@@ -1,7 +1,7 @@
 // The squad selection's cost on GL at 1280 x 720, on the default data:
-//     selection_bench <game folder> [picture.png]
+//     game_run selection_bench <game folder> [picture.png] [--frames N]
 // Two players take the all-star pool; the ten candidates sit on the bench of level01 with
-// the markers and the selection screen over them. Prints the median and worst of 600 frames
+// the markers and the selection screen over them. Prints the median and worst of N (600) frames
 // (update and draw, one pick every 60 frames so that candidates rise meanwhile), then the
 // time from "StartGame SingleMatch" with two listed teams to the first frame of the match,
 // with and without the menu's fade-out. The last bench frame goes to the picture.
@@ -20,12 +20,15 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
-#include "tools/common/OffscreenSession.h"
 #include "tools/common/OffscreenCamera.h"
+#include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -33,8 +36,10 @@
 
 namespace {
 
+using tools::Fail;
+
 constexpr int kWidth = 1280, kHeight = 720;
-constexpr int kFrames = 600;
+constexpr int kDefaultFrames = 600;
 constexpr int kPickEvery = 60;
 constexpr int kFrameCap = 2000;
 
@@ -43,12 +48,6 @@ using Clock = std::chrono::steady_clock;
 double Milliseconds(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-int Fail(const std::string& what)
-{
-    std::fprintf(stderr, "selection_bench: %s\n", what.c_str());
-    return 1;
 }
 
 void Command(TBMenu& menu, const char* word, const char* argument)
@@ -82,7 +81,7 @@ bool WritePicture(const std::string& out)
     return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
 }
 
-int BenchFrames(GameHarness& harness, const std::string& out)
+int BenchFrames(GameHarness& harness, const std::string& out, int frameCount)
 {
     GameParameters& parameters = *GameParameters::Instance();
     parameters.SetParameter("players", "2");
@@ -99,21 +98,21 @@ int BenchFrames(GameHarness& harness, const std::string& out)
         return Fail("the selection does not show");
 
     std::vector<double> frames;
-    for (int frame = 0; frame < kFrames; ++frame) {
+    for (int frame = 0; frame < frameCount; ++frame) {
         if (frame % kPickEvery == 0)
             Command(*dynamic_cast<PlayerSelectionMenu*>(selection->GetMenu()), "SelectPlayer",
                     std::to_string(frame / kPickEvery + 1).c_str());
         const auto start = Clock::now();
         if (!harness.Step())
-            return Fail("the game ended during the selection: " + harness.GetProblem());
+            return Fail("the game ended during the selection: %s", harness.GetProblem().c_str());
         frames.push_back(Milliseconds(Clock::now() - start));
     }
     std::sort(frames.begin(), frames.end());
-    std::printf("selection_bench: bench of %zu candidates, %d frames at %d x %d: median %.2f ms, worst %.2f ms\n",
-                selection->GetRequest().candidates.size(), kFrames, kWidth, kHeight, frames[frames.size() / 2],
+    std::printf("game_run selection_bench: bench of %zu candidates, %d frames at %d x %d: median %.2f ms, worst %.2f ms\n",
+                selection->GetRequest().candidates.size(), frameCount, kWidth, kHeight, frames[frames.size() / 2],
                 frames.back());
     if (!out.empty())
-        std::printf("selection_bench: %s %s\n", WritePicture(out) ? "wrote" : "could not write", out.c_str());
+        std::printf("game_run selection_bench: %s %s\n", WritePicture(out) ? "wrote" : "could not write", out.c_str());
     return 0;
 }
 
@@ -138,10 +137,10 @@ int BenchStart(GameHarness& harness)
             faded = Clock::now();
         }
         if (!harness.Step())
-            return Fail("the game ended: " + harness.GetProblem());
+            return Fail("the game ended: %s", harness.GetProblem().c_str());
         if (dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState())) {
             const auto first = Clock::now();
-            std::printf("selection_bench: \"StartGame SingleMatch\" to the match's first frame: %.0f ms "
+            std::printf("game_run selection_bench: \"StartGame SingleMatch\" to the match's first frame: %.0f ms "
                         "(%.0f ms after the menu's fade-out)\n",
                         Milliseconds(first - commanded), Milliseconds(first - faded));
             return 0;
@@ -152,23 +151,30 @@ int BenchStart(GameHarness& harness)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunSelectionBench(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: selection_bench <game folder> [picture.png]\n");
+    std::string out;
+    int frameCount = kDefaultFrames;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--frames" && i + 1 < argc)
+            frameCount = std::max(1, std::atoi(argv[++i]));
+        else
+            out = std::filesystem::absolute(argv[i]).string();
+    }
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: game_run selection_bench <game folder> [picture.png] [--frames N]\n");
         return 2;
     }
-    const std::string out = argc == 3 ? std::filesystem::absolute(argv[2]).string() : std::string();
     ConsoleSink console;
     Debug::Instance()->SetSink(&console);
     int result = 1;
     {
-        tools::OffscreenSession session("selection_bench", kWidth, kHeight);
+        tools::OffscreenSession session("game_run selection_bench", kWidth, kHeight);
         if (session.Start(tools::OffscreenSession::kWindowOnly)) {
             GameHarness harness(session.GetWindow(),
                                 tools::ArchivePath(argv[1]),
                                 rwDeviceGL);
-            result = harness.Start("XXL") ? BenchFrames(harness, out) : Fail("the game does not start");
+            result = harness.Start("XXL") ? BenchFrames(harness, out, frameCount) : Fail("the game does not start");
             if (result == 0)
                 result = BenchStart(harness);
             harness.Stop();
