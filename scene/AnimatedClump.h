@@ -58,6 +58,7 @@ public:
     // then, on a device that shows no pictures, Update leaves the pose for Render to bring
     // up to date. Off by default, since a locator's or a path's frames are read.
     void SetPoseOnlyDrawn(bool onlyDrawn) { m_poseOnlyDrawn = onlyDrawn; }
+    bool IsPoseOnlyDrawn() const { return m_poseOnlyDrawn; }
     int GetAnimationCount() const { return static_cast<int>(m_animations.size()); }
     RtAnimAnimation* GetAnimation(int index) const;
     float GetBlendProgress() const { return m_blendProgress; }
