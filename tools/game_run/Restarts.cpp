@@ -214,8 +214,9 @@ bool Special(GameHarness& harness, const std::string& folder)
            saved;
 }
 
-// A side-0 striker's shot from the edge of the area into side 1's goal, its keeper out of the
-// way; the recorder keeps the shot for the replay.
+// A side-0 striker's shot from the edge of the area into side 1's goal, everybody else out of
+// the way (where the play before left them depends on the players' pace); the recorder keeps
+// the shot for the replay.
 void Shoot()
 {
     SoccerTeam& defenders = *Pitch().GetTeam(1);
@@ -231,7 +232,13 @@ void Shoot()
         if (player->GetActor()->HasBall())
             player->GetActor()->ReleaseBall();
     PlayerHold::HoldAll();
-    defenders.GetPlayer(0)->GetActor()->SetPosition(PitchPosition(-0.9f, -0.6f).ToWorld(defendersFirst));
+    // Along the far touch line, well away from the ball's path.
+    float along = -0.9f;
+    for (Character* player : PlayerHold::AllPlayers()) {
+        if (player != &striker)
+            player->GetActor()->SetPosition(PitchPosition(along, -0.8f).ToWorld(defendersFirst));
+        along += 0.15f;
+    }
     striker.GetActor()->SetPosition(from - direction * 1.5f);
     Ball& ball = *Pitch().GetBall();
     ball.ReleasePossession(0);
