@@ -106,7 +106,7 @@ public:
     int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
 
 private:
-    static constexpr int kDrawEvery = 4;
+    static constexpr int kDrawEvery = 8;
     GameTB m_game;
     int m_updates = 0;
 };

@@ -66,7 +66,7 @@ void BlockFile(const std::string& file, bool blocked);
 // The program on the work folder under the offscreen driver, the script run before each game
 // update and pictures taken into the pictures folder; a script that has not ended within its
 // updates quits with 1. Each update is a twentieth of a second of game time whatever the
-// machine's speed, and every fourth one is drawn (and each one a picture waits for). The
+// machine's speed, and every eighth one is drawn (and each one a picture waits for). The
 // program's exit code, or 1 when a check failed.
 int Run(const char* program, char* argv0, const std::filesystem::path& work, const std::filesystem::path& pictures);
 
