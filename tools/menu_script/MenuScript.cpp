@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr int kTickCap = 6000;
 constexpr int kSecond = 60;  // updates
+constexpr int kSkipEvery = 10;  // updates
 
 void Key(SDL_Scancode code, bool down)
 {
@@ -162,6 +163,17 @@ void Press(std::vector<SDL_Scancode> codes)
 Step WaitFor(const char* screen)
 {
     return [screen] { return OnScreen(screen); };
+}
+
+Step SkippingShows(Step until)
+{
+    return [until, ticks = 0]() mutable {
+        if (until())
+            return true;
+        if (!ScreenMenu() && ++ticks % kSkipEvery == 0)
+            Press({SDL_SCANCODE_LCTRL});
+        return false;
+    };
 }
 
 std::string ShownNotice()

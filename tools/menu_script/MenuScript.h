@@ -44,6 +44,10 @@ std::vector<Vector4> ShownTextAreas(const std::string& part);
 void Press(std::vector<SDL_Scancode> codes);
 
 Step WaitFor(const char* screen);
+// The step given, with a tap of a key that nothing binds every few updates while no menu owns
+// the screen: a player's way past the intro and the match's opening shows, which any key
+// skips.
+Step SkippingShows(Step until);
 // The message a menu shows in place of its screen, expanded; empty while none is shown.
 std::string ShownNotice();
 // Waits until a menu shows a message in place of its screen, and takes its picture.
