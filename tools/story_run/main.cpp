@@ -16,9 +16,9 @@
 // cannot be written: each is told on the message screen and the screen comes back to try
 // again, which works once the folder standing in the file's place is gone; a save that
 // works is told too; back in the main menu, the career keeps the typed name.
-// Every run skips the intro with a key, as a player may. Every run prints the career file and the slot table unscrambled; pictures of the screens
-// land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
-// every check held.
+// Every run skips the intro with a key, as a player may, and prints the career file and the
+// slot table unscrambled; pictures of the screens land in <work folder>/pictures. The exit
+// code is 0 when the program ended with 123 and every check held.
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
