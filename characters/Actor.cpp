@@ -103,6 +103,8 @@ Actor::Actor(const std::string& path, const std::string& name, CharacterActionPr
     m_shadow = std::make_unique<ProjectedShadow>();
     m_shadow->CreateInLevelLight(kShadowSize);
     m_clump->SetAnimationControl(new AnimationControlForward(1.0f));
+    // Play reads only the clump's root frame, which Update places.
+    m_clump->SetPoseOnlyDrawn(true);
     for (const char* action : ActionNames()) {
         if (CharacterAction* found = m_provider ? m_provider->GetAction(action) : nullptr)
             found->GetAnimation().GetRtAnimation();

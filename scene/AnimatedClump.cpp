@@ -1,6 +1,7 @@
 #include "scene/AnimatedClump.h"
 
 #include "engine/bridge/EngineBridge.h"
+#include "engine/core/RwDevice.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Debug.h"
 
@@ -280,6 +281,17 @@ void AnimatedClump::Update(float dt)
     }
     if (m_current < 0)
         return;
+    // The pose depends only on the time and the blend, so posing later gives the same one.
+    if (m_poseOnlyDrawn && !RwDeviceShowsPictures()) {
+        m_poseStale = true;
+        return;
+    }
+    Pose();
+}
+
+void AnimatedClump::Pose()
+{
+    m_poseStale = false;
     if (m_blending) {
         UpdateBlend();
         return;
@@ -291,6 +303,13 @@ void AnimatedClump::Update(float dt)
     RpHAnimHierarchyUpdateMatrices(hierarchy);
     ApplyBoneRotations(hierarchy);
     m_timeChanged = false;
+}
+
+void AnimatedClump::Render()
+{
+    if (m_poseStale)
+        Pose();
+    Clump::Render();
 }
 
 AnimatedClump* AnimatedClump::Clone() const

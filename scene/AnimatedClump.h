@@ -21,6 +21,8 @@ public:
     // current animation playing on the new model.
     void Serialize(Serializer& serializer, const char* descriptor) override;
     void Update(float dt) override;
+    // Brings a pose that Update left behind up to date first.
+    void Render() override;
     // The animations are shared, not owned: the source must outlive its clones.
     AnimatedClump* Clone() const override;
 
@@ -52,6 +54,11 @@ public:
 
     // An angle of 0 removes the bone's rotation.
     void SetBoneRotation(int bone, const Quaternion& rotation);
+    // Whether nothing but drawing reads the pose (the bone frames and skinning matrices):
+    // then, on a device that shows no pictures, Update leaves the pose for Render to bring
+    // up to date. Off by default, since a locator's or a path's frames are read.
+    void SetPoseOnlyDrawn(bool onlyDrawn) { m_poseOnlyDrawn = onlyDrawn; }
+    bool IsPoseOnlyDrawn() const { return m_poseOnlyDrawn; }
     int GetAnimationCount() const { return static_cast<int>(m_animations.size()); }
     RtAnimAnimation* GetAnimation(int index) const;
     float GetBlendProgress() const { return m_blendProgress; }
@@ -64,6 +71,8 @@ protected:
     void EndBlend();
     void ApplyBoneRotations(RpHAnimHierarchy* hierarchy) const;
     void UpdateBlend();
+    // The pose at the current time and blend.
+    void Pose();
 
     struct Entry {
         RtAnimAnimation* animation;
@@ -82,6 +91,8 @@ protected:
     float m_blendTime = 0.0f;
     float m_blendProgress = 0.0f;
     std::map<int, Quaternion> m_boneRotations;
+    bool m_poseOnlyDrawn = false;
+    bool m_poseStale = false;  // Update left the pose behind the time
 };
 
 // One frame that plays a root-motion animation and tells how far it moved and turned in the

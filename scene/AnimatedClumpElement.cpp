@@ -37,6 +37,8 @@ std::unique_ptr<AnimatedClump> MakeModel()
 {
     auto clump = std::make_unique<AnimatedClump>();
     clump->CreateDummyClump();
+    // The element keeps its own place: only drawing reads the model's frames.
+    clump->SetPoseOnlyDrawn(true);
     return clump;
 }
 

@@ -96,9 +96,9 @@ bool CollisionSet::FindEarliestImpact(float limit, float& time)
             Member& first = m_members[a];
             Member& second = m_members[b];
             float u = 0.0f;
-            if ((!first.active && !second.active) || !first.collidable->FindImpact(*second.collidable, limit, u))
-                continue;
-            if (!(LastHit(a, b) < m_setTime - kRehitTime))
+            // A pair that met within the rehit time is not tested: its impact would not count.
+            if ((!first.active && !second.active) || !(LastHit(a, b) < m_setTime - kRehitTime) ||
+                !first.collidable->FindImpact(*second.collidable, limit, u))
                 continue;
             if (u < best) {
                 ClearHits();

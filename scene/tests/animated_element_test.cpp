@@ -56,6 +56,15 @@ TEST_F(AnimatedElementTest, ANewGameRestartsTheStartAnimationUnderItsModesContro
     EXPECT_EQ(element.GetStatusFlags(), 0u);
 }
 
+TEST_F(AnimatedElementTest, OnlyDrawingReadsThePoseOfItsModelNewOrReadFromItsTable)
+{
+    AnimatedClumpElement element;
+    EXPECT_TRUE(element.GetClump()->IsPoseOnlyDrawn());
+    AnimatedClumpElement read;
+    ReadTable(read, WrittenTable(element));
+    EXPECT_TRUE(read.GetClump()->IsPoseOnlyDrawn());
+}
+
 TEST_F(AnimatedElementTest, ItsTableReadsCountsAtZeroOrMoreAndAlwaysRestarts)
 {
     AnimatedClumpElement element;

@@ -7,6 +7,7 @@
 #include "framework/FileSystem.h"
 #include "scene/AnimatedClump.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <cmath>
 #include <memory>
@@ -278,6 +279,42 @@ TEST_F(AnimatedClumpTest, ABoneRotationOfNoAngleIsRemoved)
     clump.SetBoneRotation(1, Quaternion::Identity);
     clump.Update(0.0f);
     EXPECT_NEAR(hierarchy->pMatrixArray[1].up.z, 0.0f, 1e-4f);
+}
+
+TEST_F(AnimatedClumpTest, APoseOnlyDrawnWaitsForTheDrawWhereNoPictureIsShown)
+{
+    // Past the blend and with a bone turned, posed at once where pictures are shown.
+    AnimatedClump posed;
+    ASSERT_TRUE(posed.LoadClump("limb.dff", "", true));
+    LoadBoth(posed);
+    posed.SetAnimation(1, 0.25f);
+    posed.SetBoneRotation(1, Quaternion(1.0f, Vector3::UnitX));
+    posed.Update(0.5f);
+    const RwMatrix want = posed.GetHierarchy()->pMatrixArray[1];
+
+    const struct {
+        bool onlyDrawn, shown;
+        float updated;  // the bone's angle after the update, and 45 once drawn
+    } cases[] = {{true, false, 0.0f}, {true, true, 45.0f}, {false, false, 45.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.onlyDrawn << c.shown);
+        std::unique_ptr<ScopedPicturesShown> shown(c.shown ? new ScopedPicturesShown : nullptr);
+        AnimatedClump clump;
+        ASSERT_TRUE(clump.LoadClump("limb.dff", "", true));
+        LoadBoth(clump);
+        clump.SetPoseOnlyDrawn(c.onlyDrawn);
+        clump.SetAnimation(1, 0.25f);
+        clump.Update(0.125f);
+        EXPECT_NEAR(BoneAngle(clump), c.updated, 0.01f);
+        EXPECT_FALSE(Drawn([&] { clump.Render(); }).empty());
+        EXPECT_NEAR(BoneAngle(clump), 45.0f, 0.01f);
+        clump.SetBoneRotation(1, Quaternion(1.0f, Vector3::UnitX));
+        clump.Update(0.375f);
+        Drawn([&] { clump.Render(); });
+        EXPECT_NEAR(BoneAngle(clump), 90.0f, 1e-3f);
+        const RwMatrix& got = clump.GetHierarchy()->pMatrixArray[1];
+        EXPECT_TRUE(Near(V(got.up), V(want.up)) && Near(V(got.at), V(want.at)) && Near(V(got.pos), V(want.pos)));
+    }
 }
 
 TEST_F(AnimatedClumpTest, TheLocatorReportsTheStepOfItsRootMotion)

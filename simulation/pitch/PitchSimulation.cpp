@@ -6,6 +6,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
+#include "engine/core/RwDevice.h"
 #include "framework/Cast.h"
 #include "framework/StringUtil.h"
 #include "match/settings/GameSettings.h"
@@ -344,6 +345,10 @@ void PitchSimulation::SetHudElements(uint32_t mask)
 
 void PitchSimulation::Render()
 {
+    // Drawing here only makes pictures: where nobody sees them (a headless run's null device)
+    // the pitch, its players and its HUD are neither culled nor drawn.
+    if (!RwDeviceShowsPictures())
+        return;
     m_world->Render();
     for (const auto& team : m_teams)
         team->Render();

@@ -91,7 +91,7 @@ public:
     // runs whatever the mask. Needs SetupMatch.
     void Update(float dt, uint32_t flags);
     // The stadium, both sides, the referee and the ball, then the HUD casts unless a replay
-    // runs. Needs SetupMatch.
+    // runs; nothing on a device that shows no pictures. Needs SetupMatch.
     void Render();
     // Shows exactly the "hud" cast's elements the mask names (HudFlag) and keeps the mask.
     void SetHudElements(uint32_t mask);

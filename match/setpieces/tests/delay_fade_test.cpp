@@ -11,6 +11,7 @@
 #include "simulation/Ball.h"
 #include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -97,6 +98,7 @@ TEST_F(DelayAndFadeTest, ADelayHoldsEveryPlayerButNotTheRefereeAndStopsTheClock)
 
 TEST_F(DelayAndFadeTest, ADelaySimulatesAndDrawsOnlyWhenAsked)
 {
+    ScopedPicturesShown shown;
     // The game draws a few meshes of its own whatever the state.
     Run(new MatchDelay(1.0f, false, false), 2);
     const int own = MeshDraws();
@@ -163,6 +165,7 @@ TEST_F(DelayAndFadeTest, AFadeCoversTheScreenWithOneQuadAndAFadeOfNoLengthDrawsN
 
 TEST_F(DelayAndFadeTest, AFadeStepDrawsTheMatchUnderTheFadeAndEndsWithIt)
 {
+    ScopedPicturesShown shown;
     const float clock = ClockTime();
     const int frames = Run(MatchFade::CreateFadeStep(false, 0.25f), 60);
     EXPECT_TRUE(StateEnded());

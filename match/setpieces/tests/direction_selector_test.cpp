@@ -10,6 +10,7 @@
 #include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
 #include "support/MatchOnHarness.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,7 @@ TEST_F(DirectionSelectorTest, TheArrowLiesAlongItsAngleFromTheOriginTiltedUp)
 
 TEST_F(DirectionSelectorTest, TheArrowDrawsOnceWithItsImageAndLeavesTheDepthBufferAlone)
 {
+    ScopedPicturesShown shown;
     DirectionSelector arrow("(0):", Vector3(0, 0, 10), 0.5f, -1.0f, 1.0f);
     ASSERT_NE(arrow.GetTexture(), nullptr);
     const RwRaster* raster = arrow.GetTexture()->GetRaster();
@@ -124,6 +126,7 @@ TEST_F(DirectionSelectorTest, TheArrowDrawsOnceWithItsImageAndLeavesTheDepthBuff
 
 TEST_F(DirectionSelectorTest, WithoutAnImageNothingIsDrawnAndOneWarningSaysSo)
 {
+    ScopedPicturesShown shown;
     MatchSettings::Instance()->directionArrowFileName.clear();
     TBWorld& world = *PitchSimulation::Instance()->GetWorld();
     // The first frame also draws the shadows' casters, into cameras of their own.

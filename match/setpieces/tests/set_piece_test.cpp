@@ -15,6 +15,7 @@
 #include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
 #include "support/MatchOnHarness.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -278,6 +279,7 @@ std::vector<float> ScreenCoversOverTheMatch()
 
 TEST_F(SetPieceTest, BothFadesAreDrawnOverTheMatchWhileTheyLast)
 {
+    ScopedPicturesShown shown;
     Character& taker = FieldPlayer(1);
     constexpr float kFade = 0.25f;
     auto* throwin = new Probe("throwin", false, &taker, At(0.2f, -0.95f), Vector3(0, 0, 1), kFade, kFade);
@@ -304,6 +306,7 @@ TEST_F(SetPieceTest, BothFadesAreDrawnOverTheMatchWhileTheyLast)
 
 TEST_F(SetPieceTest, WithoutFadesTheMatchIsDrawnWhileTheKickIsAwaited)
 {
+    ScopedPicturesShown shown;
     harness->MakeCurrent(new Probe("goalkick", true, &FieldPlayer(0), At(-0.9f, 0.2f), Vector3(1, 0, 0)));
     ASSERT_TRUE(harness->Step());
     const std::vector<RwNullDrawRecord>& draws = RwNullDeviceGet()->draws;

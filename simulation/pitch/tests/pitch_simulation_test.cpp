@@ -21,6 +21,7 @@
 #include "simulation/Shape.h"
 #include "simulation/ShapeCollision.h"
 #include "simulation/pitch/PitchSimulation.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <cstdio>
 #include <memory>
@@ -370,6 +371,7 @@ TEST_F(PitchSimulationTest, TheHudMaskShowsExactlyTheNamedElements)
 
 TEST_F(PitchSimulationTest, AReplayHidesTheHudButNotThePitch)
 {
+    ScopedPicturesShown shown;
     LogEverything();
     MakeHud({"TimeSeconds"});
     MakeHud({"PenaltyBar"}, "penaltyhud");
@@ -381,6 +383,19 @@ TEST_F(PitchSimulationTest, AReplayHidesTheHudButNotThePitch)
     ReplayEngine::Instance()->SetReplaying(true);
     pitch->Render();
     EXPECT_EQ(log, (Log{"draw world", "draw team0", "draw team1", "draw referee"}));
+}
+
+TEST_F(PitchSimulationTest, WhereNoPictureIsShownNothingOfThePitchIsDrawn)
+{
+    LogEverything();
+    MakeHud({"TimeSeconds"});
+    pitch->Render();
+    EXPECT_EQ(log, Log{});
+    {
+        ScopedPicturesShown shown;
+        pitch->Render();
+    }
+    EXPECT_EQ(log, (Log{"draw world", "draw team0", "draw team1", "draw referee", "draw TimeSeconds"}));
 }
 
 TEST_F(PitchSimulationTest, RecreatedTeamsStartEmptyWithoutARefereeAndTheBallParked)
