@@ -2,7 +2,7 @@
 // for the tactical position of every slot (and one past the ends) over a sweep of the ball.
 #include "ai/TeamStrategy.h"
 #include "framework/Cast.h"
-#include "framework/Debug.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScratch.h"
 
 #include <cmath>
@@ -16,10 +16,7 @@ constexpr const char* kScratch = "fuzz_team_strategies.txt";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Broken inputs log warnings; keep the log from filling the disk.
-    static unsigned runs = 0;
-    if (++runs % 1000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     if (!FuzzWriteScratch(kScratch, data, size))
         std::abort();
     TeamStrategy::CreateAll();

@@ -1,6 +1,7 @@
 // Music and effects may come from any tool: any bytes must be refused or decoded within
 // bounds, whole and as a stream, and every stream must come to an end.
 #include "audio/OggLoader.h"
+#include "framework/fuzz/FuzzRun.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,7 @@ extern "C" const char* __lsan_default_suppressions()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    FuzzBeginRun();
     const std::vector<uint8_t> bytes(data, data + size);
     WaveData wave;
     const bool loaded = OggLoader::Decode(bytes, "fuzz.ogg", wave);

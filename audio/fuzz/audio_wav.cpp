@@ -3,12 +3,14 @@
 #include "audio/SampleManager.h"
 #include "audio/SoundEngine.h"
 #include "audio/WavLoader.h"
+#include "framework/fuzz/FuzzRun.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    FuzzBeginRun();
     static const bool ready = [] {
         SoundEngine::Instance()->SetEnabled(true);
         return SampleManager::Instance()->Initialise(platform::SoundDevice::CreateOffline(44100));

@@ -2,7 +2,7 @@
 // and what is read must write back to the same values.
 #include "editor/RegistryFile.h"
 #include "editor/WindowPosition.h"
-#include "framework/Debug.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScratch.h"
 
 #include <cstddef>
@@ -11,10 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Broken inputs log a warning each; keep the log from filling the disk.
-    static unsigned runs = 0;
-    if (++runs % 10000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     const RegistryFile::Values values = RegistryFile::Parse(reinterpret_cast<const char*>(data), size, "fuzz");
     const std::string text = RegistryFile::Format(values);
     if (RegistryFile::Parse(text.data(), text.size(), "formatted") != values)

@@ -1,5 +1,6 @@
 // The data archive is untrusted: any bytes must be rejected or read within bounds.
 #include "framework/Archive.h"
+#include "framework/fuzz/FuzzRun.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    FuzzBeginRun();
     std::string error;
     std::unique_ptr<Archive> archive = Archive::FromMemory(std::vector<uint8_t>(data, data + size), error);
     if (!archive)

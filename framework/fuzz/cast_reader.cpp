@@ -1,11 +1,11 @@
 // Reads arbitrary bytes as a cast file, plain or scrambled, into a cast of a few
 // objects; dynamic blocks make objects through a test factory.
 #include "framework/Cast.h"
-#include "framework/Debug.h"
 #include "framework/Object.h"
 #include "framework/Registration.h"
 #include "framework/Scramble.h"
 #include "framework/Serializer.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScalars.h"
 #include "framework/fuzz/FuzzScratch.h"
 
@@ -52,10 +52,7 @@ constexpr const char* kScratch = "fuzz_cast.txt";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Broken inputs log warnings; keep the log from filling the disk.
-    static unsigned runs = 0;
-    if (++runs % 1000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     if (size == 0)
         return 0;
 

@@ -6,6 +6,7 @@
 #include "framework/File.h"
 #include "framework/MemoryFile.h"
 #include "framework/Object.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScalars.h"
 
 #include <algorithm>
@@ -141,6 +142,7 @@ void Check(File& input, bool anyInstance)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    FuzzBeginRun();
     ScratchFile plain(std::string(reinterpret_cast<const char*>(data), size));
     Check(plain, false);
     MemoryFile archived(std::vector<uint8_t>(data, data + size), true);

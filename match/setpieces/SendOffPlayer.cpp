@@ -4,13 +4,13 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
-#include "match/MatchSettings.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
-#include "scene/pitch/CameraControl.h"
+#include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 
@@ -64,6 +64,21 @@ bool WalkTowards(Character* player, const Vector3& target)
     player->SetSelected(false);
     player->GetActor()->ReleaseBall();
     return (player->GetActor()->GetPosition() - target).Length() <= SendOffPlayer::kArrivalDistance;
+}
+
+// The managers write every order anew only when play goes on: until then a team-mate's pass
+// or an opponent's challenge may still be aimed at a player who has left the pitch.
+void ForgetOrdersAimedAt(const Character* player)
+{
+    PitchSimulation* pitch = PitchSimulation::Instance();
+    for (int side = 0; side < PitchSimulation::kSides; ++side) {
+        SoccerTeam* team = pitch->GetTeam(side);
+        for (int32_t i = 0; team && i < team->GetPlayerCount(); ++i) {
+            CharacterBrain* brain = team->GetPlayer(i)->GetBrain();
+            if (brain && brain->GetOrder().target == player)
+                brain->GetOrder().target = nullptr;
+        }
+    }
 }
 
 }  // namespace
@@ -133,6 +148,7 @@ void SendOffPlayer::Exit()
             // an invisible obstacle in the collision world.
             if (team && team->Contains(player)) {
                 team->RemovePlayer(player).reset();
+                ForgetOrdersAimedAt(player);
                 break;
             }
         }
@@ -157,6 +173,7 @@ State* Substitution::Update(float)
     if (!incoming)
         incoming.reset(m_incoming);
     team->ReplacePlayer(m_outgoing, std::move(incoming));
+    ForgetOrdersAimedAt(m_outgoing);
     m_incoming->GetActor()->PlaceInState(GetSpawnPoint(team), 0.0f, new ActorState(ActorNodes::startrun));
     return nullptr;
 }

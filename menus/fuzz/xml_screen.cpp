@@ -1,8 +1,8 @@
 // Menu screens are player-facing data files: any bytes must parse without a crash or an
 // overread, and a tree that parses must load as a screen. A mismatched closing tag, which
 // ends the game, comes back here as an error instead.
-#include "framework/Debug.h"
 #include "framework/MemoryFile.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
@@ -38,9 +38,7 @@ void Check(const XmlNode& node)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static unsigned runs = 0;
-    if (++runs % 10000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     MemoryFile file(std::vector<uint8_t>(data, data + size), true);
     std::string error;
     std::unique_ptr<XmlNode> root = XmlParser().TryParse(&file, error);

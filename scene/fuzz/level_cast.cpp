@@ -3,7 +3,6 @@
 #include "engine/core/fuzz/FuzzSupport.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Cast.h"
-#include "framework/Debug.h"
 #include "framework/fuzz/FuzzScratch.h"
 #include "scene/GameElement.h"
 
@@ -18,11 +17,7 @@ constexpr const char* kScratch = "fuzz_level_cast.txt";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzOpenEngine(&RpPluginsAttachAll);
-    // Broken inputs log warnings; keep the log from filling the disk.
-    static unsigned runs = 0;
-    if (++runs % 1000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginEngineRun(&RpPluginsAttachAll);
     if (!FuzzWriteScratch(kScratch, data, size))
         std::abort();
     Cast cast("objects");

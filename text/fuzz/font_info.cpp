@@ -1,7 +1,7 @@
 // A font's info file and image come from the data: any info text, and any small image,
 // must build a font (or fail cleanly) with every glyph inside its texture.
 #include "engine/core/RwCore.h"
-#include "framework/Debug.h"
+#include "engine/core/fuzz/FuzzSupport.h"
 #include "framework/Settings.h"
 #include "text/Font.h"
 
@@ -32,12 +32,8 @@ RwImage* ImageFrom(const uint8_t* data, size_t size, int width)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool engine = RwEngineStartUp(rwDeviceNull, nullptr, nullptr);
-    static unsigned runs = 0;
-    if (!engine || size < 1)
+    if (!FuzzBeginEngineRun() || size < 1)
         return 0;
-    if (++runs % 10000 == 0)
-        Debug::Instance()->Initialise();
     const int width = 1 + data[0] % 128;
     const auto* text = reinterpret_cast<const char*>(data + 1);
     const size_t textSize = strnlen(text, size - 1);

@@ -1,6 +1,6 @@
 // Text tables are player-facing data files: any bytes must load without a crash or an
 // overread, and every entry loaded must be found again.
-#include "framework/Debug.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "text/TextManager.h"
 
 #include <cstddef>
@@ -9,9 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static unsigned runs = 0;
-    if (++runs % 10000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     TextManager* texts = TextManager::Instance();
     texts->Clear();
     texts->LoadText(reinterpret_cast<const char*>(data), size, "fuzz");

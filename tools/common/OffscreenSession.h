@@ -4,7 +4,7 @@
 // window with its GL 3.3 context and, unless the tool starts the engine some other way, the
 // engine on the GL device over that window.
 //
-//     tools::OffscreenSession session("render_frame", 800, 600);
+//     tools::OffscreenSession session("text_demo", 800, 600);
 //     if (!session.Start(tools::OffscreenSession::kStartEngine))
 //         return 1;                      // already reported on stderr
 //     ...draw...                         // the destructor takes everything down

@@ -1,9 +1,11 @@
 // Runs the game windowed, as it starts from its folder, under the offscreen driver, and drives
 // the editor frame with scripted mouse and key events: Debug > Control Panel, Watches and
 // Messages, a property window on "Engine" of the cast "display", Pause, Step, a speed of 0.5,
-// and "view x" set to 0.4 and applied. The game state of the game itself does not exist yet:
-// a stand-in state draws the first stadium and counts the game time it is given.
+// and "view x" set to 0.4 and applied. A stand-in game state draws the first stadium and
+// counts the game time it is given.
 //     editor_demo <game folder> <picture folder>
+// Its other modes drive the objects browser (Browser.cpp) and property windows without the
+// editor frame (Properties.cpp).
 
 #include "editor/ui/MainFrame.h"
 #include "framework/Cast.h"
@@ -12,6 +14,8 @@
 #include "framework/TimeInfo.h"
 #include "scene/RwGraphicsSettings.h"
 #include "shell/MainApp.h"
+#include "tools/common/Modes.h"
+#include "tools/editor_demo/Modes.h"
 #include "tools/editor_script/EditorScript.h"
 
 #include <SDL.h>
@@ -223,5 +227,7 @@ ImVec2 StandInGame::PropertyControl(const std::string& label, size_t index) cons
 
 int main(int argc, char** argv)
 {
-    return RunDemo("editor_demo", argc, argv, g_pictures, [] { return static_cast<GameState*>(new StandInGame); });
+    return tools::RunMode(argc, argv, {{"browser", BrowserDemo}, {"properties", PropertiesDemo}}, [](int argc, char** argv) {
+        return RunDemo("editor_demo", argc, argv, g_pictures, [] { return static_cast<GameState*>(new StandInGame); });
+    });
 }

@@ -41,8 +41,7 @@ int RunDemo(const char* program, int argc, char** argv, std::string& pictures, G
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("TB_NO_MESSAGE_BOX", "1", 0);
-    if (!FactoryRegistry::GameStates().Contains("GameTB"))
-        FactoryRegistry::GameStates().Register("GameTB", makeGame);
+    FactoryRegistry::GameStates().Register("GameTB", makeGame);
     const int code = theApp.Run();
     std::printf("exit code %d\n", code);
     return code == CMainApp::kExitCode && Failures() == 0 ? 0 : 1;

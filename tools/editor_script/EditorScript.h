@@ -19,7 +19,7 @@ class GameState;
 namespace editor_script {
 
 // Runs the real program windowed from the game folder (argv[1]) on the offscreen driver, with
-// makeGame standing in as "GameTB" when no game state of that name is registered, after
+// makeGame standing in as "GameTB" (in place of any registered before), after
 // making the picture folder (argv[2]) and putting its absolute path into pictures. The
 // process's exit code: 0 when the program ended as it should and no check failed.
 int RunDemo(const char* program, int argc, char** argv, std::string& pictures, GameState* (*makeGame)());

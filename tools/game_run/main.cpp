@@ -5,7 +5,8 @@
 // prints every message sent with its frame and time, checks ball, players and camera for
 // NaN each frame and draws the last frame into the picture (on the GL device with --gl,
 // else the frame is only recorded by the null device and the picture stays black).
-// --bench prints the times of Enter, Exit and one full load of the casts.
+// --bench prints the times of Enter, Exit and one full load of the casts. The other runs on
+// the game harness are its modes (Modes.h).
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "frontend/TBMenu.h"
@@ -16,7 +17,9 @@
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
+#include "tools/common/Modes.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/Modes.h"
 
 #include <chrono>
 #include <cstdio>
@@ -79,9 +82,7 @@ int Run(platform::Window* window, const std::string& archive, const std::string&
     return saved && harness.GetProblem().empty() ? 0 : 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int GameStateRun(int argc, char** argv)
 {
     if (argc < 3) {
         std::fprintf(stderr, "usage: game_run <game folder> <picture.png> [frames] [--gl] | --bench\n");
@@ -106,4 +107,19 @@ int main(int argc, char** argv)
     const int result = bench ? Bench(session.GetWindow(), archive) : Run(session.GetWindow(), archive, out, frames, gl);
     Debug::Instance()->SetSink(nullptr);
     return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return tools::RunMode(argc, argv,
+                          {{"cutscenes", RunCutScenes},
+                           {"pauses", RunPauses},
+                           {"pause_menu", RunPauseMenu},
+                           {"pause_bench", RunPauseBench},
+                           {"restarts", RunRestarts},
+                           {"penalties", RunPenalties},
+                           {"selection_bench", RunSelectionBench}},
+                          GameStateRun);
 }

@@ -4,6 +4,7 @@
 // and B in two shirts over their shadows on the stadium's grass. With --bench: eleven actors running about, frame times over 3,000 frames.
 
 #include "characters/Actor.h"
+#include "characters/data/DataActions.h"
 #include "engine/core/RwCore.h"
 #include "framework/Cast.h"
 #include "framework/Color.h"
@@ -11,18 +12,20 @@
 #include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "characters/data/DataActions.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
+#include "tools/common/Modes.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/PictureOrBench.h"
+#include "tools/kickabout/Modes.h"
 #include "tools/kickabout/PitchRun.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
@@ -34,6 +37,8 @@
 #include <vector>
 
 namespace {
+
+using tools::Fail;
 
 const char* const kLevel = "level01";
 const char* const kObjectsFile = "<SP>objects\\objects.txt";
@@ -54,12 +59,6 @@ constexpr RwV3d kPictureEye{1.2f, 1.9f, -4.2f};
 constexpr RwV3d kPictureTarget{0.0f, 0.6f, 0.0f};
 // The actors are stepped here: the pitch runs the collisions and the ball.
 constexpr uint32_t kPitchSteps = PitchSimulation::kUpdateCollisions | PitchSimulation::kUpdateBall;
-
-int Fail(const char* what, const std::string& detail)
-{
-    std::fprintf(stderr, "kickabout: %s%s\n", what, detail.c_str());
-    return 1;
-}
 
 // Tells what happens to one actor, and takes the ball when the node allows and nobody
 // holds it.
@@ -187,10 +186,10 @@ int PlayStory(DataActions& actions, Ball& ball)
     }
     std::fflush(stdout);
     if (nan)
-        return Fail("a position became NaN", "");
+        return Fail("a position became NaN");
     if (!players.a.fouled)
-        return Fail("A was never fouled", "");
-    return idled ? 0 : Fail("C never played idle", "");
+        return Fail("A was never fouled");
+    return idled ? 0 : Fail("C never played idle");
 }
 
 // A and B in their shirts on the first stadium's grass, each over its shadow.
@@ -270,10 +269,10 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         Cast level("level");
         level.AddMember(LevelSettings::Instance(), "Level Settings", false);
         if (!LoadSettings(&level, kLevelFile))
-            Fail("cannot read the level's settings ", kLevelFile);
+            Fail("cannot read the level's settings %s", kLevelFile);
         Cast objects("objects");
         if (!LoadSettings(&objects, kObjectsFile))
-            Fail("cannot read the level's objects ", kObjectsFile);
+            Fail("cannot read the level's objects %s", kObjectsFile);
         DataActions actions(FileSystem::Instance()->ExpandAliases("<PP>"));
         PitchSimulation* pitch = PitchSimulation::Instance();
         pitch->SetupMatch();
@@ -283,7 +282,7 @@ int Run(const std::string& folder, const std::string& out, bool bench)
         if (bench) {
             result = Bench(actions, ball);
         } else if ((result = PlayStory(actions, ball)) == 0 && !TakePicture(actions, out)) {
-            result = Fail("cannot draw or save ", out);
+            result = Fail("cannot draw or save %s", out.c_str());
         }
         PitchSimulation::DestroyInstance();
         // The stadium's display cast, empty by now.
@@ -294,9 +293,14 @@ int Run(const std::string& folder, const std::string& out, bool bench)
     });
 }
 
+int Kickabout(int argc, char** argv)
+{
+    return tools::RunPictureOrBench("kickabout", argc, argv, Run);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    return tools::RunPictureOrBench("kickabout", argc, argv, Run);
+    return tools::RunMode(argc, argv, {{"teams", RunTeams}, {"shots", RunShots}}, Kickabout);
 }

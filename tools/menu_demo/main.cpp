@@ -5,7 +5,8 @@
 // "main" is faded in, driven by scripted keys and mouse, and left, "message_goal" is shown, and
 // "main" is loaded once more at the smallest game size.
 // The pictures land in the out folder: menu_demo.png, menu_main_fade.png, menu_main.png,
-// menu_main_down.png and menu_message_goal.png.
+// menu_main_down.png and menu_message_goal.png; then the options and the story's team name
+// (OptionScreensRun.cpp), and the loading screen of a match load half way (menu_loading.png).
 #include "engine/core/RwCore.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
@@ -13,6 +14,7 @@
 #include "framework/Settings.h"
 #include "framework/TimeInfo.h"
 #include "input/MouseInput.h"
+#include "menus/LoadingScreen.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
@@ -24,6 +26,7 @@
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
@@ -276,6 +279,46 @@ bool RunBanner(DemoOwner& owner)
     return run.entered && drawn;
 }
 
+// The clock a match load's loading screen reads, moved by hand.
+class StepClock : public LoadingScreen::Clock {
+public:
+    static constexpr int64_t kFrequency = 1000000;
+    int64_t Counter() const override { return m_now; }
+    int64_t Frequency() const override { return kFrequency; }
+    void At(double seconds) { m_now = static_cast<int64_t>(seconds * kFrequency); }
+
+private:
+    int64_t m_now = 0;
+};
+
+// The loading screen 5 seconds into a load expected to take 10, its bar half full
+// (menu_loading.png); drawing it from the default data logs no warning.
+bool RunLoadingScreen()
+{
+    constexpr float kExpectedSeconds = 10.0f;
+    constexpr double kShotAt = 5.0;
+    ConsoleSink console(true);
+    Debug::Instance()->SetSink(&console);
+    StepClock clock;
+    LoadingScreen* screen = LoadingScreen::Instance();
+    screen->SetClock(&clock);
+    screen->Show(kExpectedSeconds, true);
+    clock.At(kShotAt);
+    screen->Update();
+    const LoadingScreen::Rect& bar = screen->GetBarRect();
+    std::printf("loading screen: %.1f s of %.1f: progress 0x%x, bar at (%d, %d) %d x %d\n", kShotAt, kExpectedSeconds,
+                static_cast<unsigned>(screen->GetProgress()), bar.x, bar.y, bar.width, bar.height);
+    const bool saved =
+        tools::SaveCameraPng(RwGraphics::Instance()->GetPrimaryCamera()->GetRwCamera(), "menu_loading.png", false);
+    screen->Hide();
+    screen->SetClock(nullptr);
+    LoadingScreen::DestroyInstance();
+    Debug::Instance()->SetSink(nullptr);
+    if (saved)
+        std::printf("  wrote menu_loading.png\n");
+    return saved && console.problems == 0;
+}
+
 // "main" at the smallest size: no story mode, and the size's own logo.
 bool RunMainSmall(DemoOwner& owner)
 {
@@ -345,6 +388,7 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     const auto frame = [](DemoOwner& each, const MenuKeys& keys, const std::string& png) { return Frame(each, keys, png); };
     const bool options = RunOptionsScreen(frame);
     const bool teamName = RunStoryTeamScreen(frame);
+    const bool loading = RunLoadingScreen();
     UseGameSize("XS");
     const bool small = RunMainSmall(owner);
     Menu::DestroyInstance();
@@ -357,8 +401,11 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
                 "fonts %s, cursor %s\n",
                 test ? "ok" : "FAILED", keys ? "ok" : "FAILED", mouse ? "ok" : "FAILED", banner ? "ok" : "FAILED",
                 small ? "ok" : "FAILED", fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
-    std::printf("menu_demo: options %s, team name %s\n", options ? "ok" : "FAILED", teamName ? "ok" : "FAILED");
-    return test && keys && mouse && banner && options && teamName && small && fontsMade && cursorLoaded ? 0 : 1;
+    std::printf("menu_demo: options %s, team name %s, loading screen %s\n", options ? "ok" : "FAILED",
+                teamName ? "ok" : "FAILED", loading ? "ok" : "FAILED");
+    return test && keys && mouse && banner && options && teamName && loading && small && fontsMade && cursorLoaded
+               ? 0
+               : 1;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "framework/Settings.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
@@ -174,17 +175,15 @@ bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& reque
     std::error_code error;
     request.prefix = request.bench ? "" : std::filesystem::absolute(argv[2], error).string();
     if (error)
-        std::fprintf(stderr, "%s: bad path %s\n", tool, argv[2]);
+        Fail("bad path %s", argv[2]);
     return !error;
 }
 
 int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
                float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body)
 {
-    if (!MountGameData(folder)) {
-        std::fprintf(stderr, "%s: no game data (%s) in the folder\n", tool, kConfigFile);
-        return 1;
-    }
+    if (!MountGameData(folder))
+        return Fail("no game data (%s) in the folder", kConfigFile);
     tools::OffscreenSession session(tool, width, height);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
@@ -192,13 +191,13 @@ int RunOnLevel(const char* tool, const std::string& folder, int width, int heigh
     graphics->SetScreenSize(width, height);
     int result = 1;
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
-        std::fprintf(stderr, "%s: the rendering engine does not start\n", tool);
+        Fail("the rendering engine does not start");
     } else {
         PrimaryCamera& camera = *graphics->GetPrimaryCamera();
         LevelView level;
         const std::string failure = level.Open(camera, distance, aimHeight);
         if (!failure.empty()) {
-            std::fprintf(stderr, "%s: %s\n", tool, failure.c_str());
+            Fail("%s", failure.c_str());
         } else {
             graphics->SetCamera(&camera);
             result = body(camera, level);

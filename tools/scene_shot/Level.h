@@ -84,4 +84,15 @@ bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& reque
 int RunOnLevel(const char* tool, const std::string& folder, int width, int height, float distance,
                float aimHeight, const std::function<int(PrimaryCamera&, LevelView&)>& body);
 
+// The modes of scene_shot that draw more than its one frame: each reads its arguments from
+// argv[1] on ("<game folder> <out prefix>" or "--bench <game folder>" for the first three)
+// and returns the exit code.
+int ParticleShot(int argc, char** argv);
+int ElementShot(int argc, char** argv);
+int ShadowShot(int argc, char** argv);
+// The pitch volumes from above, and a ball thrown at a post: "<game folder> <out.png>".
+int VolumeShot(int argc, char** argv);
+// Every stadium from the broadcast camera, checked: "<game folder> <out folder>".
+int StadiumShot(int argc, char** argv);
+
 }  // namespace tools::level

@@ -2,8 +2,8 @@
 // screen, boards, pond, forest, smoke) and the match display fed sample values, drawn through
 // the scene classes and saved; then the same with the spectators hidden, and a light shown by
 // its editor proxy:
-//     element_shot <game folder> <out prefix>    writes <prefix>_level01.png, ..._nocrowd.png, ...
-//     element_shot --bench <game folder>         frame times with and without the casts
+//     scene_shot elements <game folder> <out prefix>    writes <prefix>_level01.png, ..._nocrowd.png, ...
+//     scene_shot elements --bench <game folder>         frame times with and without the casts
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
@@ -22,6 +22,7 @@
 #include "text/TextManager.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/common/Fail.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
@@ -35,6 +36,7 @@
 namespace {
 
 using namespace tools::level;
+using tools::Fail;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1280;
@@ -47,14 +49,6 @@ constexpr int kBenchFrames = 300;
 // and what lies beyond them.
 constexpr float kViewDistance = 95.0f;
 const char* const kSpectators[] = {"spec_mods_crowd", "Crowd", "flags", "flags_01", "flags_02", "flags_03"};
-
-int Fail(const char* format, const std::string& detail)
-{
-    std::fprintf(stderr, "element_shot: ");
-    std::fprintf(stderr, format, detail.c_str());
-    std::fprintf(stderr, "\n");
-    return 1;
-}
 
 // The casts of one level, loaded the way the match loads them and emptied when it goes.
 struct Casts {
@@ -142,7 +136,7 @@ bool Saved(PrimaryCamera& camera, const std::string& path)
 {
     if (!SavePng(camera, path))
         return false;
-    std::printf("element_shot: wrote %s\n", path.c_str());
+    std::printf("scene_shot: wrote %s\n", path.c_str());
     return true;
 }
 
@@ -153,10 +147,10 @@ int ShootLevel(PrimaryCamera& camera, const LevelView& level, const Casts& casts
     for (int i = 0; i < kWarmUpFrames; ++i)
         casts.Update(kStep);
     if (!DrawFrame(camera, level.World(), &casts) || !Saved(camera, prefix + "_" + name + ".png"))
-        return Fail("cannot draw or write the shot of %s", name);
+        return Fail("cannot draw or write the shot of %s", name.c_str());
     ShowSpectators(*casts.objects, false);
     if (!DrawFrame(camera, level.World(), &casts) || !Saved(camera, prefix + "_" + name + "_nocrowd.png"))
-        return Fail("cannot draw or write the shot of %s without spectators", name);
+        return Fail("cannot draw or write the shot of %s without spectators", name.c_str());
     ShowSpectators(*casts.objects, true);
     if (name != "level01")
         return 0;
@@ -164,7 +158,7 @@ int ShootLevel(PrimaryCamera& camera, const LevelView& level, const Casts& casts
     // A sun above the centre spot, shown by its proxy.
     DirectionalLight sun;
     if (!sun.Create())
-        return Fail("cannot make a light%s", "");
+        return Fail("cannot make a light");
     sun.SetColor(Color(1.0f, 0.8f, 0.2f), 1.0f);
     sun.SetPosition(level.Centre() + Vector3(0.0f, 12.0f, 0.0f));
     sun.SetOrientation(FacingAlong(Vector3(0.3f, -1.0f, 0.2f)));
@@ -172,7 +166,7 @@ int ShootLevel(PrimaryCamera& camera, const LevelView& level, const Casts& casts
     proxy.Attach(&sun);
     proxy.Update(0.0f);
     if (!DrawFrame(camera, level.World(), nullptr, &proxy) || !Saved(camera, prefix + "_light_proxy.png"))
-        return Fail("cannot draw or write the light proxy%s", "");
+        return Fail("cannot draw or write the light proxy");
     return 0;
 }
 
@@ -189,7 +183,7 @@ int Bench(PrimaryCamera& camera, const LevelView& level, const Casts& casts)
         DrawFrame(camera, level.World(), &casts);
         with.push_back(Milliseconds(start));
     }
-    std::printf("element_shot: level01, %d x %d, %d frames, %d objects and %d HUD elements\n", kWidth, kHeight,
+    std::printf("scene_shot: level01, %d x %d, %d frames, %d objects and %d HUD elements\n", kWidth, kHeight,
                 kBenchFrames, casts.objects->GetMemberCount(), casts.hud->GetMemberCount());
     std::printf("  frame without the casts: median %.2f ms, worst %.2f ms\n", Median(bare),
                 *std::max_element(bare.begin(), bare.end()));
@@ -206,10 +200,10 @@ int RunLevel(PrimaryCamera& camera, const std::string& folder, const std::string
     LevelView level;
     const std::string failure = level.Open(camera, kViewDistance, 0.0f);
     if (!failure.empty())
-        return Fail("%s", failure);
+        return Fail("%s", failure.c_str());
     Casts casts;
     if (!casts.Load())
-        return Fail("cannot read the casts of %s", name);
+        return Fail("cannot read the casts of %s", name.c_str());
     RwGraphics::Instance()->SetCamera(&camera);
     const int result = bench ? Bench(camera, level, casts) : ShootLevel(camera, level, casts, prefix, name);
     RwGraphics::Instance()->SetCamera(nullptr);
@@ -226,7 +220,7 @@ bool LoadTexts(std::vector<std::unique_ptr<Font>>& fonts)
 
 int Run(const std::string& folder, const std::string& prefix, bool bench)
 {
-    tools::OffscreenSession session("element_shot", kWidth, kHeight);
+    tools::OffscreenSession session("scene_shot elements", kWidth, kHeight);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;
     RwGraphics* graphics = RwGraphics::Instance();
@@ -236,9 +230,9 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
     int result = 1;
     std::vector<std::unique_ptr<Font>> fonts;
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
-        Fail("the rendering engine does not start%s", "");
+        Fail("the rendering engine does not start");
     } else if (!tools::MountGameData(folder) || !LoadTexts(fonts)) {
-        Fail("no fonts or texts in %s", folder);
+        Fail("no fonts or texts in %s", folder.c_str());
     } else if (bench) {
         result = RunLevel(*graphics->GetPrimaryCamera(), folder, "level01", prefix, true);
     } else {
@@ -256,15 +250,11 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int tools::level::ElementShot(int argc, char** argv)
 {
-    const bool bench = argc == 3 && std::string(argv[1]) == "--bench";
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: element_shot <game folder> <out prefix>\n"
-                             "       element_shot --bench <game folder>\n");
-        return 2;
-    }
-    const std::string folder = std::filesystem::absolute(bench ? argv[2] : argv[1]).string();
-    const std::string prefix = bench ? "" : std::filesystem::absolute(argv[2]).string();
-    return Run(folder, prefix, bench);
+    ShotRequest request;
+    if (!ReadShotRequest("scene_shot elements", argc, argv, request))
+        return 1;
+    // Absolute: each stadium is mounted from it in turn.
+    return Run(std::filesystem::absolute(request.folder).string(), request.prefix, request.bench);
 }

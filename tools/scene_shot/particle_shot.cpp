@@ -1,8 +1,8 @@
 // Particles over the first stadium: a fountain (sphere emitter, fade in, fade out, a wind
 // above its top) with bursts of a sprite-sheet flash beside it, drawn through the scene
 // classes on the default data and saved at three moments:
-//     particle_shot <game folder> <out prefix>          writes <prefix>_1.png .. _3.png
-//     particle_shot --bench <game folder>               frame and update times
+//     scene_shot particles <game folder> <out prefix>          writes <prefix>_1.png .. _3.png
+//     scene_shot particles --bench <game folder>               frame and update times
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
@@ -11,6 +11,7 @@
 #include "scene/ParticleSystem.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
+#include "tools/common/Fail.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 namespace {
 
 using namespace tools::level;
+using tools::Fail;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1280;
@@ -37,14 +39,6 @@ constexpr int kBenchFrames = 300;
 constexpr int kBenchParticles = 2000;
 const char* const kSmoke = "<PP>Particles\\<TP>smoke.png";
 const char* const kFlash = "<PP>Particles\\<TP>flash_sheet.png";
-
-int Fail(const char* format, const std::string& detail)
-{
-    std::fprintf(stderr, "particle_shot: ");
-    std::fprintf(stderr, format, detail.c_str());
-    std::fprintf(stderr, "\n");
-    return 1;
-}
 
 // The two effects on their factories. Both systems emit along their z axis, turned up.
 struct Effects {
@@ -137,8 +131,8 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
         }
         const std::string path = prefix + "_" + std::to_string(shot + 1) + ".png";
         if (!DrawFrame(camera, world, &effects) || !SavePng(camera, path))
-            return Fail("cannot draw or write %s", path);
-        std::printf("particle_shot: wrote %s at %.1f s: %d spray and %d flash particles\n", path.c_str(), time,
+            return Fail("cannot draw or write %s", path.c_str());
+        std::printf("scene_shot: wrote %s at %.1f s: %d spray and %d flash particles\n", path.c_str(), time,
                     effects.fountain.GetLiveCount(), effects.burst.GetLiveCount());
     }
     return 0;
@@ -160,7 +154,7 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
         DrawFrame(camera, world, &effects);
         with.push_back(Milliseconds(start));
     }
-    std::printf("particle_shot: %d x %d, %d live particles (%d wanted), %d frames\n", kWidth, kHeight,
+    std::printf("scene_shot: %d x %d, %d live particles (%d wanted), %d frames\n", kWidth, kHeight,
                 effects.fountain.GetLiveCount(), kBenchParticles, kBenchFrames);
     std::printf("  particle update: median %.3f ms, worst %.3f ms\n", Median(update),
                 *std::max_element(update.begin(), update.end()));
@@ -171,12 +165,12 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int tools::level::ParticleShot(int argc, char** argv)
 {
     ShotRequest request;
-    if (!ReadShotRequest("particle_shot", argc, argv, request))
+    if (!ReadShotRequest("scene_shot particles", argc, argv, request))
         return 1;
-    return RunOnLevel("particle_shot", request.folder, kWidth, kHeight, 11.0f, 2.0f,
+    return RunOnLevel("scene_shot particles", request.folder, kWidth, kHeight, 11.0f, 2.0f,
                       [&](PrimaryCamera& camera, LevelView& level) {
                           Texture smoke, flash;
                           if (!smoke.Load(kSmoke, nullptr) || !flash.Load(kFlash, nullptr))

@@ -1,9 +1,9 @@
 // Shadows over the first stadium: a box and a ball standing on the pitch cast soft shadows
 // away from the sun, and a spot of light is projected beside them, drawn through the scene
 // classes on the default data:
-//     shadow_shot <game folder> <out prefix>     writes <prefix>_1.png (ball on the grass)
+//     scene_shot shadows <game folder> <out prefix>     writes <prefix>_1.png (ball on the grass)
 //                                                and <prefix>_2.png (ball in the air)
-//     shadow_shot --bench <game folder>          frame times with and without 12 shadows
+//     scene_shot shadows --bench <game folder>          frame times with and without 12 shadows
 #include "engine/core/RwCore.h"
 #include "engine/world/RpClump.h"
 #include "engine/world/RpCollision.h"
@@ -15,6 +15,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
 #include "tools/assets/common/Mesh.h"
+#include "tools/common/Fail.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 namespace {
 
 using namespace tools::level;
+using tools::Fail;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1280;
@@ -42,14 +44,6 @@ constexpr float kBallRadius = 0.45f;
 const char* const kBenchBall = "<PP>Balls\\tournamentball.dff";
 const char* const kBenchRaces[] = {"Lizard", "Panda", "Primate", "Rhino", "Weasel"};
 constexpr int kBenchCasters = 12;
-
-int Fail(const char* format, const std::string& detail)
-{
-    std::fprintf(stderr, "shadow_shot: ");
-    std::fprintf(stderr, format, detail.c_str());
-    std::fprintf(stderr, "\n");
-    return 1;
-}
 
 double Milliseconds(Clock::time_point from)
 {
@@ -162,11 +156,11 @@ int Shoot(PrimaryCamera& camera, const LevelView& level, const std::string& pref
     ClumpPtr ball = Solid(false, {235, 235, 225, 255});
     RwRaster* spotTexture = MakeSpot();
     if (!box || !ball || !spotTexture)
-        return Fail("cannot build the models%s", "");
+        return Fail("cannot build the models");
     Caster boxCaster, ballCaster;
     if (!boxCaster.Create(box.get(), kBoxHalf * std::sqrt(3.0f), level.SunDirection()) ||
         !ballCaster.Create(ball.get(), kBallRadius, level.SunDirection()))
-        return Fail("cannot create the shadows%s", "");
+        return Fail("cannot create the shadows");
 
     ProjectedTexture spot;
     spot.SetTexture(spotTexture);
@@ -190,9 +184,9 @@ int Shoot(PrimaryCamera& camera, const LevelView& level, const std::string& pref
         const std::string path = prefix + "_" + std::to_string(shot + 1) + ".png";
         if (!DrawFrame(camera, level.World(), {box.get(), ball.get()}, {&boxCaster, &ballCaster}, &spot) ||
             !SavePng(camera, path))
-            result = Fail("cannot draw or write %s", path);
+            result = Fail("cannot draw or write %s", path.c_str());
         else
-            std::printf("shadow_shot: wrote %s, ball %.1f above the grass\n", path.c_str(), kBallHeights[shot]);
+            std::printf("scene_shot: wrote %s, ball %.1f above the grass\n", path.c_str(), kBallHeights[shot]);
     }
     RwRasterDestroy(spotTexture);
     return result;
@@ -230,7 +224,7 @@ int Bench(PrimaryCamera& camera, const LevelView& level)
     for (const auto& model : models) {
         auto caster = std::make_unique<Caster>();
         if (!model->GetRwClump() || !caster->Create(model->GetRwClump(), 1.0f, level.SunDirection()))
-            return Fail("cannot make a caster of every model%s", "");
+            return Fail("cannot make a caster of every model");
         clumps.push_back(model->GetRwClump());
         shadows.push_back(caster.get());
         casters.push_back(std::move(caster));
@@ -248,7 +242,7 @@ int Bench(PrimaryCamera& camera, const LevelView& level)
         DrawFrame(camera, level.World(), clumps, shadows, nullptr);
         with.push_back(Milliseconds(start));
     }
-    std::printf("shadow_shot: %d x %d, %d models, %d frames, shadow texture %d\n", kWidth, kHeight,
+    std::printf("scene_shot: %d x %d, %d models, %d frames, shadow texture %d\n", kWidth, kHeight,
                 kBenchCasters, kBenchFrames, kShadowSize);
     std::printf("  casting %d shadows: median %.2f ms, worst %.2f ms\n", kBenchCasters, Median(casting),
                 *std::max_element(casting.begin(), casting.end()));
@@ -266,12 +260,12 @@ int Bench(PrimaryCamera& camera, const LevelView& level)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int tools::level::ShadowShot(int argc, char** argv)
 {
     ShotRequest request;
-    if (!ReadShotRequest("shadow_shot", argc, argv, request))
+    if (!ReadShotRequest("scene_shot shadows", argc, argv, request))
         return 1;
-    return RunOnLevel("shadow_shot", request.folder, kWidth, kHeight, 9.0f, 0.8f,
+    return RunOnLevel("scene_shot shadows", request.folder, kWidth, kHeight, 9.0f, 0.8f,
                       [&](PrimaryCamera& camera, LevelView& level) {
                           // As the stadium world does, so that projections find their triangles
                           // quickly.

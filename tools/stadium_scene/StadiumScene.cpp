@@ -3,11 +3,12 @@
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
+#include "pitch/CameraControl.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
-#include "scene/pitch/CameraControl.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
@@ -29,12 +30,6 @@ const char* const kBallTextures = "<PP>Balls\\Textures24Bit\\;<PP>Balls\\";
 const char* const kDressing[] = {"short_benches", "short_benches_shadow", "Crowd", "spec_mods_crowd",
                                  "flags", "flags_01", "flags_02", "flags_03"};
 
-bool Fail(const std::string& what)
-{
-    std::fprintf(stderr, "stadium scene: %s\n", what.c_str());
-    return false;
-}
-
 }  // namespace
 
 bool Character::Load(const std::string& race, const std::string& variation, const std::vector<std::string>& clips)
@@ -43,10 +38,10 @@ bool Character::Load(const std::string& race, const std::string& variation, cons
     const std::string textures = "<PP>Characters\\" + race + "\\<TP>";
     const std::string folders = textures + variation + "\\;" + textures + "Common\\;" + textures + "Shirt00\\";
     if (!LoadClump(FileSystem::Instance()->ExpandAliases(model), FileSystem::Instance()->ExpandAliases(folders), true) || !GetHierarchy())
-        return Fail("no character " + FileSystem::Instance()->ExpandAliases(model));
+        return FailStep("no character %s", FileSystem::Instance()->ExpandAliases(model).c_str());
     for (const std::string& clip : clips)
         if (!LoadAnimation(FileSystem::Instance()->ExpandAliases(kAnimations + clip + ".anm")))
-            return Fail("no animation " + clip);
+            return FailStep("no animation %s", clip.c_str());
     SetAnimationControl(new AnimationControlLooping(1.0f));
     SetAnimation(0, 0.0f);
     return true;
@@ -56,7 +51,7 @@ bool Ball::Load()
 {
     if (!LoadClump(FileSystem::Instance()->ExpandAliases(kBall), FileSystem::Instance()->ExpandAliases(kBallTextures), true) ||
         !GetRwClump())
-        return Fail("no ball");
+        return FailStep("no ball");
     Update(0.0f);
     return true;
 }
@@ -99,9 +94,9 @@ bool Stadium::Load(const char* level)
         m_world.RemoveRenderObject(clump.get());
     m_dressing.clear();
     if (!m_world.Load(kWorldFile, "<LP><TP>"))
-        return Fail(std::string("cannot load the stadium of ") + level);
+        return FailStep("cannot load the stadium of %s", level);
     if (!LoadSettings(m_display, "<SP>display\\display.txt"))
-        return Fail(std::string("cannot read the display settings of ") + level);
+        return FailStep("cannot read the display settings of %s", level);
     for (const char* name : kDressing) {
         auto clump = std::make_unique<Clump>();
         clump->SetName(name);
@@ -124,10 +119,10 @@ bool Cameras::Load()
         cast->AddMember(m_controls.back().get(), (std::string("Cameras|") + entry.name).c_str(), false);
     }
     if (!LoadSettings(cast, "<PP>cameras.txt"))
-        return Fail("cannot read the camera controls");
+        return FailStep("cannot read the camera controls");
     CastMember* standard = cast->FindByName("Cameras|StandardMedium");
     m_standard = standard ? dynamic_cast<CameraControl*>(standard->object) : nullptr;
-    return m_standard != nullptr || Fail("no broadcast camera");
+    return m_standard != nullptr || FailStep("no broadcast camera");
 }
 
 int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,
@@ -159,7 +154,7 @@ bool DrawFrame(const std::function<void()>& draw)
     Camera* camera = RwGraphics::Instance()->GetCamera();
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     if (!camera || !camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
-        return Fail("the camera does not begin its update");
+        return FailStep("the camera does not begin its update");
     draw();
     camera->EndUpdate();
     return RwGraphics::Instance()->Render();
@@ -178,7 +173,7 @@ bool SavePicture(const char* toolName, const std::string& path)
 {
     RwImage* image = EngineUtil::GrabCameraRaster(RwGraphics::Instance()->GetCamera()->GetRwCamera());
     if (!image)
-        return Fail("cannot read back the camera");
+        return FailStep("cannot read back the camera");
     std::unordered_set<uint32_t> colours;
     const RwInt32 pixels = image->width * image->height;
     for (RwInt32 i = 0; i < pixels && colours.size() < kMinimumColours; ++i) {
@@ -189,9 +184,9 @@ bool SavePicture(const char* toolName, const std::string& path)
     const bool saved = SaveOpaquePng(*image, path);
     RwImageDestroy(image);
     if (!saved)
-        return Fail("cannot write " + path);
+        return FailStep("cannot write %s", path.c_str());
     if (colours.size() < kMinimumColours)
-        return Fail(path + " shows next to nothing");
+        return FailStep("%s shows next to nothing", path.c_str());
     std::printf("%s: wrote %s\n", toolName, path.c_str());
     return true;
 }

@@ -37,15 +37,16 @@
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
-#include "match/MatchSettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PathChecker.h"
 #include "simulation/ShapeCollision.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -62,6 +63,9 @@
 
 namespace {
 
+using tools::Fail;
+using tools::FailStep;
+
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kAggression = 50.0f;
 constexpr float kStrayLimit = 5.0f;
@@ -70,12 +74,6 @@ constexpr int kSides = PitchSimulation::kSides;
 const char* s_teams[kSides] = {"Panda01", "Lizard01"};
 constexpr int kMaxPlayers = 16;
 constexpr int kSettleFrames = 120;
-
-int Fail(const char* what, const std::string& detail = "")
-{
-    std::fprintf(stderr, "team_play: %s%s\n", what, detail.c_str());
-    return 1;
-}
 
 struct Options {
     std::string folder;
@@ -191,7 +189,7 @@ bool LoadData()
         Cast* c = casts->CreateCast(cast);
         if (member)
             c->AddMember(object, member, false);
-        return LoadSettings(c, file) || Fail("cannot read ", file);
+        return LoadSettings(c, file) || FailStep("cannot read %s", file);
     };
     bool ok = load("level", "Level Settings", LevelSettings::Instance(), "<SP>level\\level.txt");
     ok = load("objects", nullptr, nullptr, "<SP>objects\\objects.txt") && ok;
@@ -207,7 +205,7 @@ bool MakeSides()
     for (int side = 0; side < kSides; ++side) {
         const TeamDescription* description = TeamDescription::Find(s_teams[side]);
         if (!description)
-            return Fail("no team description ", s_teams[side]) == 0;
+            return FailStep("no team description %s", s_teams[side]);
         SoccerTeam* team = pitch->GetTeam(side);
         team->SetAggression(kAggression);
         for (const TeamDescription::Member& member : description->GetMembers()) {
@@ -646,7 +644,7 @@ int RunMatch(const Options& options, Tally& tally)
         return 0;
     for (int side = 0; side < kSides; ++side) {
         if (tally.passes[side] == 0 || tally.shots[side] == 0 || tally.snags[side] + tally.fouls[side] == 0)
-            return Fail("a side never passed, shot or tackled: ", s_teams[side]);
+            return Fail("a side never passed, shot or tackled: %s", s_teams[side]);
     }
     return 0;
 }
@@ -712,7 +710,7 @@ int PlayRuns(const Options& options)
 int Run(const Options& options)
 {
     if (!tools::MountGameData(options.folder))
-        return Fail("no game data in ", options.folder);
+        return Fail("no game data in %s", options.folder.c_str());
     tools::OffscreenSession session("team_play", 320, 240);
     if (!session.Start(tools::OffscreenSession::kWindowOnly))
         return 1;

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "engine/core/RwCore.h"
+#include "framework/fuzz/FuzzRun.h"
 
-// The engine on the null device, started once for the whole fuzzing run; attach (may be
-// null) attaches the plugins the target reads.
-inline void FuzzOpenEngine(RwBool (*attach)() = nullptr)
+// The first call of every fuzz run of a target that reads through the engine: starts the
+// engine on the null device once for the whole fuzzing run, attach (may be null) attaching
+// the plugins the target reads, and keeps the log short (FuzzBeginRun). False when the
+// engine did not start.
+inline bool FuzzBeginEngineRun(RwBool (*attach)() = nullptr)
 {
     static const bool open = RwEngineStartUp(rwDeviceNull, nullptr, attach);
-    (void)open;
+    FuzzBeginRun();
+    return open;
 }
 
 inline RwStream* FuzzStream(const uint8_t* data, size_t size, RwMemory& mem)

@@ -50,7 +50,7 @@ void Walk(RwStream* stream, uint64_t length, int depth)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzOpenEngine();
+    FuzzBeginEngineRun();
     RwMemory mem;
     RwStream* stream = FuzzStream(data, size, mem);
     RwUInt32 length, version;

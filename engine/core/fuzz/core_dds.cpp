@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzOpenEngine();
+    FuzzBeginEngineRun();
     RwImage* image = RwDdsImageReadMemory(data, RwUInt32(size));
     if (image) {
         volatile RwUInt8 last = image->pixels[size_t(image->height - 1) * size_t(image->stride) +

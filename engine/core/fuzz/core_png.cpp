@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzOpenEngine();
+    FuzzBeginEngineRun();
     RwMemory mem;
     RwStream* stream = FuzzStream(data, size, mem);
     RwImage* image = RtPngImageReadStream(stream);

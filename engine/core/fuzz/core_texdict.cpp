@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzOpenEngine();
+    FuzzBeginEngineRun();
     RwMemory mem;
     RwStream* stream = FuzzStream(data, size, mem);
     RwUInt32 length, version;

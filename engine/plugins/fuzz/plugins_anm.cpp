@@ -1,3 +1,4 @@
+#include "engine/core/fuzz/FuzzSupport.h"
 #include "engine/plugins/RtAnim.h"
 
 #include <cstdint>
@@ -5,8 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool open = RwEngineStartUp(rwDeviceNull, nullptr, RtAnimPluginAttach);
-    (void)open;
+    FuzzBeginEngineRun(&RtAnimPluginAttach);
     RwMemory mem{const_cast<RwUInt8*>(data), RwUInt32(size)};
     RwStream* stream = RwStreamOpen(rwStreamMemory, rwStreamRead, &mem);
     RwUInt32 length, version;

@@ -15,7 +15,7 @@ RpCollisionTriangle* Count(RpIntersection*, RpWorldSector*, RpCollisionTriangle*
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzOpenEngine();
+    FuzzBeginEngineRun();
     RwMemory mem;
     RwStream* stream = FuzzStream(data, size, mem);
     if (RwStreamFindChunk(stream, rwChunkWorld, nullptr, nullptr)) {

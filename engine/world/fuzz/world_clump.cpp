@@ -29,8 +29,7 @@ void Pose(RpClump* clump)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Every plugin: skeletons, skins and material effects are read from the extensions.
-    static const bool open = RwEngineStartUp(rwDeviceNull, nullptr, RpPluginsAttachAll);
-    (void)open;
+    FuzzBeginEngineRun(&RpPluginsAttachAll);
     RwMemory mem;
     RwStream* stream = FuzzStream(data, size, mem);
     if (RwStreamFindChunk(stream, rwChunkClump, nullptr, nullptr)) {

@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a cut-scene script, then writes the scene and reads the text back:
 // whatever was read must write and read again to the same text.
 #include "framework/AsciiSerializer.h"
-#include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScratch.h"
 #include "frontend/cutscenes/Scene.h"
 
@@ -40,9 +40,7 @@ std::string Text(const char* path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static unsigned runs = 0;
-    if (++runs % 1000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     if (!FuzzWriteScratch(kScratch, data, size))
         std::abort();
     Scene scene;

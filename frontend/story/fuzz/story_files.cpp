@@ -3,11 +3,11 @@
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
-#include "framework/Debug.h"
 #include "framework/Scramble.h"
+#include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScratch.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/StorySaveGame.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,10 +28,7 @@ void WriteScrambled(const char* path, const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Broken inputs log warnings; keep the log from filling the disk.
-    static unsigned runs = 0;
-    if (++runs % 1000 == 0)
-        Debug::Instance()->Initialise();
+    FuzzBeginRun();
     std::filesystem::create_directories("data/Savegames");
     WriteScrambled("data/Savegames/savegame0.txt", data, size);
     WriteScrambled("data/Savegames/SaveGameMeta.txt", data, size);

@@ -1,17 +1,18 @@
 // Players walked off and on at the touch line on the harness: when each state ends, who is
 // held meanwhile, a sent-off player gone for good, and a substitute taken off the bench.
 #include "characters/Character.h"
-#include "characters/Team.h"
+#include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
+#include "characters/Team.h"
 #include "framework/State.h"
 #include "frontend/TBMenu.h"
-#include "match/game/GameTB.h"
-#include "match/MatchSettings.h"
 #include "match/PlayerHold.h"
-#include "match/setpieces/SendOffPlayer.h"
-#include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
+#include "match/setpieces/SendOffPlayer.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "simulation/Ball.h"
 #include "support/MatchOnHarness.h"
 
 #include <algorithm>
@@ -120,6 +121,11 @@ TEST_F(SendOffTest, ARedCardLastsFiveSecondsAndThePlayerIsGoneForGood)
     Place(player, {0.0f, 0.0f, 20.0f});
     SetSpawnPoints({0.0f, 0.0f, 60.0f}, {0.0f, 0.0f, 60.0f});
     const int32_t count = Side(0).GetPlayerCount();
+    // A team-mate's pass and an opponent's challenge still aimed at him.
+    CharacterBrain& mate = *Player(0, 3).GetBrain();
+    CharacterBrain& opponent = *Player(1, 2).GetBrain();
+    mate.GetOrder() = TeamOrder{TeamOrder::kPass, Vector3{}, player};
+    opponent.GetOrder() = TeamOrder{TeamOrder::kTackle, Vector3{}, player};
     harness->MakeCurrent(new SendOffPlayer({player}, true, false, false, 5.0f));
     Vector3 last;
     int frames = 0;
@@ -129,6 +135,8 @@ TEST_F(SendOffTest, ARedCardLastsFiveSecondsAndThePlayerIsGoneForGood)
     EXPECT_GT(last.z, 25.0f) << "he walked towards the spawn point";
     EXPECT_EQ(Side(0).GetPlayerCount(), count - 1);
     ExpectAllReleased();
+    EXPECT_EQ(mate.GetOrder().target, nullptr);
+    EXPECT_EQ(opponent.GetOrder().target, nullptr);
 
     // Nothing of him is left in the way: the ball rolls through where he stood.
     Ball* ball = PitchSimulation::Instance()->GetBall();

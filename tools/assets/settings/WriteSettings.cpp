@@ -3,10 +3,10 @@
 #include "characters/RefereeSettings.h"
 #include "framework/Cast.h"
 #include "framework/DebugDisplay.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/world/Balls.h"
@@ -43,15 +43,17 @@ void ShipMatchSettings(MatchSettings& s)
     s.goalMaxStagger = 0.3f;
     s.penaltyReactionTime = 1.5f;
     s.facingAngleError = 0.3f;
-    // A keeper's parry goes up and well away, to a team-mate in front of him when one is
-    // free, so that an attacker seldom has the rebound at his feet.
+    // A keeper's parry goes up and well away, to a team-mate straight in front of him when one
+    // is free, else on past his side, out of the mouth of the goal and often over the line.
     s.minDeflectSpeed = 8.0f;
     s.maxDeflectSpeed = 18.0f;
-    s.maxDeflectAngle = 1.5f;
+    s.maxDeflectAngle = 0.3f;
     s.loftDeflectAngle = 0.6f;
-    // Shots of 29 to 42 m/s by shooting level, which a keeper who reads them right can reach.
-    s.maxShotSpeed = 42.0f;
-    // A pass goes at a little over half a shot's speed, 16 to 23 m/s: one that misses its man
+    // Shots of 23 to 33 m/s by shooting level. The keeper reads a shot's path in steps of a
+    // tenth of a second, and a faster ball crossing his goal at an angle moves too far
+    // sideways within one step for him to dive the right way.
+    s.maxShotSpeed = 36.0f;
+    // A pass goes at a little over half a shot's speed, 13 to 18 m/s: one that misses its man
     // runs out of play or is picked up instead of crossing the pitch into the far goal.
     s.passSpeedMultiplier = 0.55f;
     // Seconds a keeper may start his save early: the worst is down before the ball arrives.
@@ -65,38 +67,54 @@ void ShipMatchSettings(MatchSettings& s)
     s.playerSelectRotSpeed = 2.0f;
 }
 
-// A computer side goes in for the tackle in most of its turns at defending (aggression is the
-// chance in a hundred per second), in a story from 40 in the first round to 70 in the last,
-// and slides from 3.5 m, so that a holder who keeps the ball is tackled before he has played
-// it. A slide from the front is fair only within 45 degrees of the holder's heading. A holder
+// A computer side goes in for the tackle in half of its turns at defending (aggression is the
+// chance in a hundred per second), in a story from 30 in the first round to 60 in the last;
+// in the other turns it closes the holder down to take the ball off him on its feet. It
+// slides from 3.5 m, so that a holder who keeps the ball is tackled before he has played it.
+// A slide from the front is fair only within 45 degrees of the holder's heading. A holder
 // dribbles at half his run, so that a defender can close on him.
 void ShipTackling(GameSettings& s)
 {
-    s.singleMatchAggression = 70.0f;
-    s.firstRoundAggression = 40.0f;
+    s.singleMatchAggression = 50.0f;
+    s.firstRoundAggression = 30.0f;
     s.perRoundAggression = 5.0f;
     s.slideAttackDist = 3.5f;
     s.minFoulAngle = 0.785398f;
     s.runWithBallSpeedMultiplier = 0.5f;
 }
 
+// A footballer's pace: from 6.5 m/s for the slowest player to 8.4 m/s for the fastest; the
+// code's 0 to 15 m/s had the quick ones sprint at 13 m/s all match. A computer holder tries his special move
+// about once in half a minute of holding the ball in midfield, not every few seconds. A
+// keeper who has stopped lets his guard point stray no further than his saves on the spot
+// reach (0.45 m and the ball), so that a shot aimed through that point meets him.
+void ShipPace(GameSettings& s)
+{
+    s.worstRunningSpeed = 4.0f;
+    s.bestRunningSpeed = 9.0f;
+    s.aiAverageTimeBetweenSpecialMoves = 30.0f;
+    s.minKeeperStepDist = 0.5f;
+}
+
 // The code's loft default is the number 20, which read as radians would lob every pass. A
 // field player snags only what lies ahead of him (within about 60 degrees) from a holder who
-// faces him or shows him his side (within about 110 degrees), and reaches 2.5 m for it; the
-// open half-turns would let him take the ball from behind. The AI's move ranges are tuned in
-// the two-side kick-about: at the code's 10 and 20 m the players drift far from their
-// formation before they walk back, and at half a run's speed a jogging player falls behind a
-// place that follows a pass.
+// faces him or shows him his side (within about 110 degrees); the open half-turns would let
+// him take the ball from behind. A computer player starts his snag 2.5 m from the holder and
+// reaches 3 m at its contact, which the holder has moved on by. The AI's move ranges are
+// tuned in the two-side kick-about: at the code's 10 and 20 m the players drift far from
+// their formation before they walk back, and at half a run's speed a jogging player falls
+// behind a place that follows a pass.
 void ShipGameSettings(GameSettings& s)
 {
     s.passLoftAngle = 0.35f;
     s.snagAttackerAngle = 1.0f;
     s.snagDefenderAngle = 1.9f;
-    s.snagContactDist = 2.5f;
-    s.snagTriggerDistAi = 2.0f;
+    s.snagContactDist = 3.0f;
+    s.snagTriggerDistAi = 2.5f;
     s.minimumAiMoveRange = 1.5f;
     s.maximumAiMoveRange = 3.0f;
     s.runToJogMultiplier = 0.7f;
+    ShipPace(s);
     ShipTackling(s);
 }
 

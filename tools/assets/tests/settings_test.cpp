@@ -6,11 +6,11 @@
 #include "characters/RefereeSettings.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
 #include "match/tests/support/TableTestSupport.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 #include "tests/support/LogCapture.h"
 #include "tools/assets/world/Balls.h"
 #include "tools/assets/world/Levels.h"
@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -164,6 +165,35 @@ TEST_F(ShippedSettings, PassLoftIsAnAngle)
     // A snag from behind fails: the holder must face the snagger within a right angle or so.
     EXPECT_LT(s.snagAttackerAngle, 1.6f);
     EXPECT_LT(s.snagDefenderAngle, 2.0f);
+}
+
+// The slowest player still runs and the fastest no quicker than a sprinter, so that a match
+// moves at football's pace; a holder dribbles at a run, not a walk.
+TEST_F(ShippedSettings, PlayersRunAtAFootballersPace)
+{
+    GameSettings s;
+    ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &s));
+    for (const float speedLevel : {0.0f, 100.0f}) {
+        SCOPED_TRACE(speedLevel);
+        const float run = s.worstRunningSpeed + (s.bestRunningSpeed - s.worstRunningSpeed) * speedLevel / 100.0f;
+        EXPECT_GE(run, 4.0f);
+        EXPECT_LE(run, 10.0f);
+        EXPECT_GE(run * s.runWithBallSpeedMultiplier, 2.0f);
+    }
+}
+
+// A keeper who has stopped short of his guard point still meets a shot aimed through it with a
+// save on the spot, which reaches half a save cell to either side.
+TEST_F(ShippedSettings, AStoppedKeeperStandsWithinReachOfHisGuardPoint)
+{
+    GameSettings s;
+    ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &s));
+    const std::string characters = Text("Characters.txt");
+    const std::string key = "\"Keeper save grid width\" ";
+    int races = 0;
+    for (size_t at = characters.find(key); at != std::string::npos; at = characters.find(key, at + 1), ++races)
+        EXPECT_LT(s.minKeeperStepDist, 0.5f * std::stof(characters.substr(at + key.size())));
+    EXPECT_EQ(races, 5);
 }
 
 // A ball that bounces lower each time, rolls to a stop in a few seconds, spins, and throws
