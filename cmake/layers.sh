@@ -118,8 +118,32 @@ graph() {
     END { for (e in n) print e " " n[e] }' | sort
 }
 
+# The check over the tree in $1 fails with exactly the report $2, as $3 says.
+expect_report() {
+  local out
+  if out=$(cd "$1" && check); then
+    echo "selftest: $3 passed"
+    return 1
+  fi
+  if [ "$out" != "$2" ]; then
+    printf 'selftest: unexpected report for %s:\n%s\n' "$3" "$out"
+    return 1
+  fi
+}
+
+# The check over the tree in $1 passes, as $2 says.
+expect_pass() {
+  local out
+  if ! out=$(cd "$1" && check); then
+    printf 'selftest: %s failed:\n%s\n' "$2" "$out"
+    return 1
+  fi
+}
+
 # A tree where scene/ looks down at framework/ and up at match/, and a test may include
 # anything: the check must name the one upward include and fail, then pass once it is gone.
+# Then a header of scene/ that includes SDL and names its event must fail the same way;
+# platform/ may name SDL, and comments and strings anywhere.
 selftest() {
   local tree
   tree=$(mktemp -d)
@@ -130,35 +154,15 @@ selftest() {
   printf '#include "framework/Debug.h"\n#include "match/Match.h"\n' >"$tree/scene/Scene.cpp"
   printf '#include "match/Match.h"\n' >"$tree/scene/tests/scene_test.cpp"
   touch "$tree/framework/Debug.h" "$tree/match/Match.h"
-  local out
-  if out=$(cd "$tree" && check); then
-    echo "selftest: the upward include passed"
-    return 1
-  fi
-  if [ "$out" != $'scene/Scene.cpp:2: includes match/Match.h: scene looks up at match\n1 includes look up a layer or leave the layers' ]; then
-    printf 'selftest: unexpected report:\n%s\n' "$out"
-    return 1
-  fi
+  expect_report "$tree" $'scene/Scene.cpp:2: includes match/Match.h: scene looks up at match\n1 includes look up a layer or leave the layers' \
+    "the upward include" || return 1
   sed -i 2d "$tree/scene/Scene.cpp"
-  if ! out=$(cd "$tree" && check); then
-    printf 'selftest: a tree that looks down failed:\n%s\n' "$out"
-    return 1
-  fi
-  # A header above platform that names an SDL type fails, one that includes SDL too.
+  expect_pass "$tree" "a tree that looks down" || return 1
   printf '#pragma once\n#include <SDL.h>\nvoid Filter(SDL_Event& event);\n' >"$tree/scene/Input.h"
-  if out=$(cd "$tree" && check); then
-    echo "selftest: a header naming SDL passed"
-    return 1
-  fi
-  if [ "$out" != $'scene/Input.h:2: names <SDL.h>: only platform/ headers name the window system\nscene/Input.h:3: names SDL_Event: only platform/ headers name the window system' ]; then
-    printf 'selftest: unexpected report:\n%s\n' "$out"
-    return 1
-  fi
+  expect_report "$tree" $'scene/Input.h:2: names <SDL.h>: only platform/ headers name the window system\nscene/Input.h:3: names SDL_Event: only platform/ headers name the window system' \
+    "a header naming SDL" || return 1
   rm "$tree/scene/Input.h"
-  if ! out=$(cd "$tree" && check); then
-    printf 'selftest: a tree without SDL in its headers failed:\n%s\n' "$out"
-    return 1
-  fi
+  expect_pass "$tree" "a tree without SDL in its headers above platform" || return 1
   echo "selftest: passed"
 }
 
