@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Vector.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <array>
 #include <cstdint>

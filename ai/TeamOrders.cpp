@@ -10,9 +10,9 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Random.h"
-#include "match/MatchSettings.h"
-#include "match/MatchStatistics.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
+#include "settings/MatchStatistics.h"
 #include "simulation/CarriedBall.h"
 #include "simulation/Collidable.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Object.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cstdint>
 #include <memory>

@@ -5,11 +5,11 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/CarriedBall.h"
 #include "simulation/Collidable.h"
 #include "simulation/PathChecker.h"
 #include "simulation/PitchVolume.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,19 +9,19 @@
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
-#include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/GameElements.h"
 #include "scene/ParticleSystem.h"
 #include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/Shape.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

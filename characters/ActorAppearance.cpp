@@ -9,11 +9,11 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/StringUtil.h"
-#include "match/settings/GameSettings.h"
 #include "scene/AnimatedClump.h"
 #include "scene/EngineUtil.h"
 #include "scene/ProjectedShadow.h"
 #include "scene/Wireframe.h"
+#include "settings/GameSettings.h"
 #include "simulation/Ball.h"
 
 #include <algorithm>

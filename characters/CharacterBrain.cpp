@@ -10,13 +10,13 @@
 #include "framework/KinematicSolver.h"
 #include "framework/MathUtil.h"
 #include "input/InputController.h"
-#include "match/MatchSettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/CarriedBall.h"
 #include "simulation/Collidable.h"
 #include "simulation/PathChecker.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,10 +4,10 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/MathUtil.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/CarriedBall.h"
 #include "simulation/Collidable.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

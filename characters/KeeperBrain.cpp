@@ -12,14 +12,14 @@
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "input/InputController.h"
-#include "match/MatchSettings.h"
-#include "match/settings/GameSettings.h"
 #include "scene/Wireframe.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/BallGoalChecker.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

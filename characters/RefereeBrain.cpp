@@ -5,8 +5,8 @@
 #include "characters/RefereeSettings.h"
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/CarriedBall.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
-#include "match/MatchSettings.h"
 #include "scene/SelectionCursor.h"
+#include "settings/MatchSettings.h"
 #include "simulation/ReplayEngine.h"
 
 #include <algorithm>

@@ -24,7 +24,7 @@ using FileChooser =
 
 // The property window's model: widgets stacked in 280-pixel columns, the window size
 // they need, and the commands of its buttons. The view draws it; nothing here draws.
-class CInputDialog {
+class CInputDialog : public ParameterInputHost {
 public:
     static constexpr int kAutoUpdateId = 1052;
     static constexpr int kOkId = 1002;
@@ -73,7 +73,7 @@ public:
     // Messages of the window.
     void OnCommand(int id);
     // 1092 (an orientation drag) applies and counts as handled.
-    bool OnNotify(int id);
+    bool OnNotify(int id) override;
     // Every widget shows its field again, dropping typed but unapplied texts.
     void OnSetFocus();
     // Hides without applying.
@@ -87,7 +87,7 @@ public:
     void BrowseFile(ParameterInputFilename& widget);
 
     // The next control identifier; each call takes one.
-    int TakeControlId() { return m_nextId++; }
+    int TakeControlId() override { return m_nextId++; }
 
     const std::vector<std::unique_ptr<ParameterInput>>& Widgets() const { return m_widgets; }
     const std::vector<CommandRecord>& Commands() const { return m_commands; }

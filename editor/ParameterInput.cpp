@@ -1,6 +1,5 @@
 #include "editor/ParameterInput.h"
 
-#include "editor/InputDialog.h"
 #include "framework/Matrix3.h"
 
 #include <algorithm>
@@ -72,7 +71,7 @@ bool ParseInt(const std::string& text, int32_t& value)
 
 ParameterInput::~ParameterInput() = default;
 
-void ParameterInput::Create(CInputDialog& dialog, int x, int y, const std::string& label)
+void ParameterInput::Create(ParameterInputHost& dialog, int x, int y, const std::string& label)
 {
     m_dialog = &dialog;
     MakeControls(x, y, label);

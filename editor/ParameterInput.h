@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-class CInputDialog;
 class Object;
 
 // One control of a property widget, as the view draws it: its place in the dialog's
@@ -36,6 +35,18 @@ bool ParseFloat(const std::string& text, float& value);
 // False unless the text reads as a whole number within 32 bits.
 bool ParseInt(const std::string& text, int32_t& value);
 
+// What a widget asks of the dialog it sits in.
+class ParameterInputHost {
+public:
+    // The next control identifier; each call takes one.
+    virtual int TakeControlId() = 0;
+    // A control's notification, as the window sends it; true when handled.
+    virtual bool OnNotify(int id) = 0;
+
+protected:
+    ~ParameterInputHost() = default;
+};
+
 // A property widget: a few controls bound to one field of a builder entry. The field
 // outlives the widget; the widget never touches the edited object.
 class ParameterInput {
@@ -44,7 +55,7 @@ public:
 
     // Makes the controls at the dialog's cursor, each taking the dialog's next identifier
     // in order, then shows the field.
-    void Create(CInputDialog& dialog, int x, int y, const std::string& label);
+    void Create(ParameterInputHost& dialog, int x, int y, const std::string& label);
     // Control to field.
     virtual void UpdateField() {}
     // Field to control.
@@ -69,7 +80,7 @@ protected:
     // it returns.
     DialogControl& AddTripleGroup(int x, int y, int height, const std::string& label);
 
-    CInputDialog* m_dialog = nullptr;
+    ParameterInputHost* m_dialog = nullptr;
     std::vector<DialogControl> m_controls;
 };
 

@@ -5,7 +5,7 @@
 #include "framework/Matrix3.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "match/MatchDelay.h"
 
 #include "match/PlayerHold.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "frontend/FrontEndStates.h"
-#include "match/GameParameters.h"
-#include "match/MatchStatistics.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/GameElements.h"
-#include "scene/pitch/TBWorld.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
+#include "settings/MatchStatistics.h"
 
 #include <array>
 #include <memory>

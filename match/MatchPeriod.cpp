@@ -4,24 +4,21 @@
 #include "audio/TBMusic.h"
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/CharacterVariation.h"
 #include "characters/RefereeBrain.h"
 #include "characters/RefereeSettings.h"
-#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
-#include "frontend/FrontEndStates.h"
-#include "frontend/TBMenu.h"
-#include "frontend/selection/PlayerSelection.h"
 #include "input/InputController.h"
-#include "match/GameParameters.h"
+#include "match/FrontEndScreens.h"
 #include "match/MatchDelay.h"
-#include "match/MatchSettings.h"
-#include "match/MatchStatistics.h"
-#include "match/RestartKicks.h"
-#include "match/MenuVariables.h"
 #include "match/MatchFade.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
+#include "match/PlayerSelectionResult.h"
+#include "match/RestartKicks.h"
+#include "match/StoryModeGame.h"
+#include "match/SubstitutionChoice.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "match/setpieces/EnterPitch.h"
@@ -30,12 +27,16 @@
 #include "match/setpieces/RefereeStates.h"
 #include "match/setpieces/SendOffPlayer.h"
 #include "menus/Menu.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
+#include "settings/MatchSettings.h"
+#include "settings/MatchStatistics.h"
+#include "settings/MenuVariables.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/BallToucher.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -269,7 +270,7 @@ State* MatchPeriod::CreateHalfTimeSelection(MatchPeriod* next) const
 {
     SetVariable("%s7p_title%", "%20524%");
     SetVariable("%s7p_selection_accept%", "%30322%");
-    return new IteratingState(new PlayerSelection(HalfTimeRequest(&next->m_halfTimeLineUp)), next);
+    return new IteratingState(FrontEndScreens::PlayerSelection(HalfTimeRequest(&next->m_halfTimeLineUp)), next);
 }
 
 void MatchPeriod::ApplyEnds()
@@ -304,7 +305,7 @@ void MatchPeriod::StartMainMusicAndBanner()
 
 void MatchPeriod::ShowBanner(const std::string& screen, float seconds)
 {
-    StateSlot::Set(&m_banner, new TBIngameMessageMenu(screen, seconds), true);
+    StateSlot::Set(&m_banner, FrontEndScreens::IngameMessage(screen, seconds), true);
 }
 
 void MatchPeriod::SetSequence(State* sequence)
@@ -615,7 +616,7 @@ State* MatchPeriod::CreateFoulRestart(const Character::FoulRecord& foul, bool pe
     }
     auto* restart = new ParallelState;
     restart->AddState(new IteratingState(new MatchDelay(kRestartDelay, true, true), kick));
-    restart->AddState(new TBIngameMessageMenu(banner, kBannerSeconds));
+    restart->AddState(FrontEndScreens::IngameMessage(banner, kBannerSeconds));
     return restart;
 }
 
@@ -634,7 +635,7 @@ State* MatchPeriod::CreateCardSequence(const Character::FoulRecord& foul, int fo
         SetVariable("%scorer%", DisplayNameOf(fouler));
         auto* cardShow = new ParallelState;
         cardShow->AddState(new SendOffPlayer({fouler}, true, false, false, kRedCardWalkSeconds));
-        cardShow->AddState(new TBIngameMessageMenu("message_redcard", kBannerSeconds));
+        cardShow->AddState(FrontEndScreens::IngameMessage("message_redcard", kBannerSeconds));
         if (statistics.redCards[foulingSide] >= kForfeitRedCards) {
             m_forfeitSide = foulingSide;
             delete restart;
@@ -665,7 +666,7 @@ State* MatchPeriod::Update(float dt)
     if (m_forfeitSide != -1 && !m_sequence)
         return Forfeit();
     if (ReadAction("ingame_menu") && !m_banner && !m_finalShowRunning) {
-        StateSlot::Set(&m_pauseMenu, new TBIngameMenu("ingame_menu", 0), true);
+        StateSlot::Set(&m_pauseMenu, FrontEndScreens::IngameMenu("ingame_menu", false), true);
         return this;
     }
     if (m_sequence) {
@@ -736,8 +737,8 @@ void MatchPeriod::StartEndShow()
     m_finalShowRunning = true;
     auto* walkOff = new ParallelState;
     walkOff->AddState(new SendOffPlayer(PlayerHold::AllPlayers(), false, false, true, 0.0f));
-    walkOff->AddState(new IteratingState(new TBIngameMessageMenu(kDynamicBanner, kEndBannerSeconds),
-                                         new TBIngameMenu("game_stat", 0)));
+    walkOff->AddState(new IteratingState(FrontEndScreens::IngameMessage(kDynamicBanner, kEndBannerSeconds),
+                                         FrontEndScreens::IngameMenu("game_stat", false)));
     State* show = walkOff;
     if (final)
         if (State* reaction = CreateEndReaction())
@@ -820,7 +821,7 @@ State* MatchPeriod::Forfeit()
     }
     FillStatistics(FindMostValuable());
     SetVariable("%match_period%", "%60511%");
-    return new IteratingState(new TBMenu("fouloverkill_penalty"), new TBMenu("game_stat_wbg"));
+    return new IteratingState(FrontEndScreens::Menu("fouloverkill_penalty"), FrontEndScreens::Menu("game_stat_wbg"));
 }
 
 State* MatchPeriod::NextState()

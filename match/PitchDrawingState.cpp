@@ -1,6 +1,6 @@
 #include "match/PitchDrawingState.h"
 
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 void PitchDrawingState::Render()
 {

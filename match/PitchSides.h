@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 std::vector<Character*> PlayerHold::AllPlayers()
 {

@@ -5,11 +5,11 @@
 #include "engine/world/RpClump.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
-#include "match/settings/LevelSettings.h"
 #include "scene/EngineUtil.h"
 #include "scene/ProjectedTexture.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/ScreenDraw.h"
+#include "settings/LevelSettings.h"
 
 #include <numbers>
 

@@ -1,9 +1,9 @@
 #include "scene/SelectionCursor.h"
 
-#include "match/settings/GameSettings.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Texture.h"
 #include "scene/Wireframe.h"
+#include "settings/GameSettings.h"
 
 SelectionCursor::SelectionCursor(const char* textureFile, int width, int height, int spinSpeed)
     : m_texture(TextureManager::Instance()->CreateTexture(textureFile, nullptr, false)),

@@ -7,12 +7,12 @@
 #include "framework/FileSystem.h"
 #include "framework/MainProgram.h"
 #include "framework/Settings.h"
-#include "match/GameParameters.h"
 #include "platform/Events.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameParameters.h"
 #include "shell/ShellInput.h"
 
 #include <sys/utsname.h>

@@ -6,17 +6,17 @@
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "input/InputController.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
 #include "scene/ParticleSystem.h"
 #include "scene/ProjectedShadow.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/BallToucher.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ReplayEngine.h"
 #include "simulation/ShapeCollision.h"
-#include "simulation/frame/PitchCoordinates.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
 #include "simulation/CollisionManager.h"
 
 #include <cmath>

@@ -8,8 +8,8 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
-#include "match/MatchStatistics.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchStatistics.h"
 #include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>

@@ -1,19 +1,19 @@
 // The field player's brain: orders carried out by a computer player, and a person's
 // controller under a script.
+#include "audio/SoundEngine.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
-#include "audio/SoundEngine.h"
 #include "engine/core/RwFrame.h"
-#include "scene/Camera.h"
-#include "scene/RwGraphics.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
-#include "match/MatchSettings.h"
-#include "match/settings/GameSettings.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
 #include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 #include "characters/Character.h"
 #include "characters/RefereeBrain.h"
 #include "characters/RefereeSettings.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "support/ActorTestSupport.h"
 #include "characters/data/CharacterCast.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/PitchCoordinates.h"
+#include "support/ActorTestSupport.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

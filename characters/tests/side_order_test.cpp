@@ -7,10 +7,10 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Random.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/PitchVolume.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>

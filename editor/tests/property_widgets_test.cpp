@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -170,6 +171,30 @@ TEST(PropertyWidgets, ColourPickThroughTheChooser)
         EXPECT_EQ(colour.a, 0.3f);
         EXPECT_TRUE(colour.IsSet());
     }
+}
+
+// A widget asks its dialog only for identifiers and to hear of a turned gizmo: any host does.
+TEST(PropertyWidgets, AWidgetServesAnyHost)
+{
+    struct Host : ParameterInputHost {
+        int TakeControlId() override { return next++; }
+        bool OnNotify(int id) override
+        {
+            notified.push_back(id);
+            return true;
+        }
+        int next = 7;
+        std::vector<int> notified;
+    } host;
+    Quaternion q(1.0f, 0.0f, 0.0f, 0.0f);
+    ParameterInputQuaternion widget(&q);
+    widget.Create(host, 0, 0, "turn");
+
+    ASSERT_FALSE(widget.Controls().empty());
+    for (size_t i = 0; i < widget.Controls().size(); ++i)
+        EXPECT_EQ(widget.Controls()[i].id, 7 + static_cast<int>(i));
+    widget.Gizmo().onTurn();
+    EXPECT_EQ(host.notified, std::vector<int>{OrientationControl::kNotifyId});
 }
 
 TEST(PropertyWidgets, QuaternionAnglesRoundTrip)

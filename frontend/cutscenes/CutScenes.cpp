@@ -14,10 +14,14 @@
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/CutSceneProps.h"
-#include "frontend/story/StoryModeGame.h"
 #include "input/InputController.h"
+#include "match/FrontEndScreens.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/LoadingScreen.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
@@ -25,10 +29,7 @@
 #include "scene/RenderStateSaver.h"
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
-#include "scene/pitch/CameraControl.h"
-#include "scene/pitch/TBWorld.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
 
@@ -124,6 +125,9 @@ struct KeptStoryTeam {
             }
     }
 };
+
+[[maybe_unused]] const bool s_cutSceneHook =
+    (FrontEndScreens::Get().cutScene = [](const std::string& folder) -> State* { return new CutScenes(folder); }, true);
 
 }  // namespace
 

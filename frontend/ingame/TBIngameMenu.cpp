@@ -6,9 +6,10 @@
 #include "framework/Debug.h"
 #include "framework/Message.h"
 #include "frontend/menu/MenuCommands.h"
+#include "match/FrontEndScreens.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <charconv>
@@ -87,6 +88,16 @@ void RenderPitchBeneath(bool render)
     if (render && pitch->IsSetUp())
         pitch->Render();
 }
+
+[[maybe_unused]] const bool s_ingameHooks = [] {
+    FrontEndScreens::Get().ingameMenu = [](const std::string& screen, bool renderPitch) -> State* {
+        return new TBIngameMenu(screen, renderPitch);
+    };
+    FrontEndScreens::Get().ingameMessage = [](const std::string& screen, float seconds) -> State* {
+        return new TBIngameMessageMenu(screen, seconds);
+    };
+    return true;
+}();
 
 }  // namespace
 

@@ -5,19 +5,12 @@
 // banners that close by themselves.
 
 #include "frontend/menu/TBMenu.h"
+#include "match/SubstitutionChoice.h"
 
 #include <cstdint>
 #include <string>
 
 class Character;
-
-// What "CreateSubstitute" sends at once to every listener with the message kMessage: the
-// first side's marked field player and marked bench player. Valid for the send only.
-struct SubstitutionChoice {
-    static constexpr const char* kMessage = "substitution chosen";
-    Character* outgoing = nullptr;
-    Character* incoming = nullptr;
-};
 
 // Between Enter and Exit the HUD is hidden, the replay engine paused and the pitch inactive
 // (its clock stands); Exit restores all three, so each menu of a chain restores what it found.

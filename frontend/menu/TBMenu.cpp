@@ -10,6 +10,7 @@
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
 #include "input/PlatformInputDevices.h"
+#include "match/FrontEndScreens.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
@@ -111,6 +112,12 @@ bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
     }
     return true;
 }
+
+[[maybe_unused]] const bool s_menuHooks = [] {
+    FrontEndScreens::Get().menu = [](const std::string& screen) -> State* { return new TBMenu(screen); };
+    FrontEndScreens::Get().setScreenSize = &TBMenu::SetScreenSize;
+    return true;
+}();
 
 }  // namespace
 

@@ -12,16 +12,16 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuKeys.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/story/TrainingSettings.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuTextField.h"
 #include "menus/MenuVirtualKeyboard.h"
 #include "menus/TextInput.h"
+#include "settings/GameParameters.h"
+#include "settings/TrainingSettings.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenu.h"
 #include "match/GainedObjects.h"
-#include "match/GameParameters.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/TextInput.h"
+#include "settings/GameParameters.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,13 +5,14 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/MainProgram.h"
-#include "frontend/story/StoryModeGame.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
-#include "match/MenuVariables.h"
+#include "match/FrontEndScreens.h"
+#include "match/StoryModeGame.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameParameters.h"
+#include "settings/MenuVariables.h"
 #include "simulation/Ball.h"
 
 #include <algorithm>
@@ -90,6 +91,30 @@ ConfigurableInputMapper* Mapper(int32_t device)
 {
     return PlatformInputDevices::Instance()->GetInputMapper(device);
 }
+
+// The user file's values as it is read.
+void TakeGameParameters(GameParameters& p)
+{
+    const int32_t values[][2] = {
+        {0, p.sfxVolume},       {1, p.musicVolume},     {2, p.resolution}, {3, p.halftimeDuration},
+        {4, p.shirts[0]},       {5, p.shirts[1]},       {6, p.playerDevices[0]}, {7, p.playerDevices[1]},
+        {8, p.cards ? 1 : 0},   {11, p.replays ? 1 : 0}, {12, p.quality},
+    };
+    for (const auto& [id, value] : values)
+        TBMenuToggle::LoadExternToggleValue(id, value);
+    // The toggles claim the devices once they are counted; until then nobody holds one.
+    p.playerDevices[0] = 0;
+    p.playerDevices[1] = 0;
+    TBMenuToggles::Instance()->Apply(false);
+}
+
+[[maybe_unused]] const bool s_togglesHooked = [] {
+    GameParameters::SetReadListener(&TakeGameParameters);
+    FrontEndScreens::Get().applyOptions = [](bool allowResolutionChange) {
+        TBMenuToggles::Instance()->Apply(allowResolutionChange);
+    };
+    return true;
+}();
 
 }  // namespace
 

@@ -1,19 +1,19 @@
 // The menu variables every screen may show, refreshed from the state of the game.
 
 #include "characters/CharacterVariation.h"
+#include "framework/Debug.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuKeys.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/StorySaveGame.h"
-#include "frontend/story/TrainingSettings.h"
-#include "framework/Debug.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
-#include "match/MenuVariables.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
+#include "settings/GameParameters.h"
+#include "settings/MenuVariables.h"
+#include "settings/TrainingSettings.h"
 #include "text/TextManager.h"
 
 #include <cstdlib>

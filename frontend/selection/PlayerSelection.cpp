@@ -8,17 +8,17 @@
 #include "characters/CharacterVariation.h"
 #include "framework/Debug.h"
 #include "framework/Random.h"
-#include "frontend/story/StoryModeGame.h"
 #include "input/InputController.h"
 #include "input/MouseInput.h"
 #include "match/Fade.h"
-#include "match/GameParameters.h"
+#include "match/FrontEndScreens.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
 #include "scene/RenderObject.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 #include "text/TextManager.h"
 
 #include <algorithm>
@@ -99,34 +99,13 @@ void Append(std::vector<Character*>* list, Character* character)
         list->push_back(character);
 }
 
+[[maybe_unused]] const bool s_selectionHook = (FrontEndScreens::Get().playerSelection =
+                                                   [](const PlayerSelectionResult& request) -> State* {
+                                                       return new PlayerSelection(request);
+                                                   },
+                                               true);
+
 }  // namespace
-
-std::vector<Character*>& PlayerSelectionResult::SingleMatchOutput(int side)
-{
-    static std::vector<Character*> outputs[2];
-    return outputs[side == 1 ? 1 : 0];
-}
-
-PlayerSelectionResult PlayerSelectionResult::SingleSideFromFirst(std::string screen,
-                                                                 std::vector<Character*> candidates,
-                                                                 int32_t goalkeepers, int32_t outfieldPlayers,
-                                                                 std::vector<Character*>* firstOutput)
-{
-    PlayerSelectionResult request;
-    request.mode = 3;
-    request.screen = std::move(screen);
-    request.sceneObject = PitchSimulation::Instance()->GetSceneObject();
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        request.startPicked.push_back(i == 0);
-        request.pickable.push_back(i != 0);
-    }
-    request.candidates = std::move(candidates);
-    request.goalkeepersToPick = goalkeepers;
-    request.outfieldPlayersToPick = outfieldPlayers;
-    request.firstPrefix = "(0):";
-    request.firstOutput = firstOutput;
-    return request;
-}
 
 PlayerSelection::PlayerSelection(const PlayerSelectionResult& request)
     : m_request(request), m_bench(std::make_unique<SelectionBench>())

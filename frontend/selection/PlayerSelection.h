@@ -2,7 +2,7 @@
 
 #include "framework/Message.h"
 #include "framework/State.h"
-#include "frontend/selection/PlayerSelectionResult.h"
+#include "match/PlayerSelectionResult.h"
 
 #include <memory>
 #include <vector>

@@ -8,9 +8,9 @@
 #include "framework/State.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/selection/PlayerSelection.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 
 namespace single_match {
 

@@ -4,7 +4,7 @@
 // the picks become the custom sides of the match that follows.
 
 #include "frontend/menu/SingleMatchPool.h"
-#include "frontend/selection/PlayerSelectionResult.h"
+#include "match/PlayerSelectionResult.h"
 
 #include <vector>
 

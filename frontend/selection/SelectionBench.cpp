@@ -7,16 +7,16 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
-#include "frontend/story/StoryModeGame.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
-#include "match/MatchSettings.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/SelectionCursor.h"
-#include "scene/pitch/CameraControl.h"
+#include "settings/GameParameters.h"
+#include "settings/MatchSettings.h"
 
 #include <algorithm>
 #include <cstdio>

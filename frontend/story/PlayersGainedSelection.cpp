@@ -1,11 +1,11 @@
 #include "frontend/story/PlayersGainedSelection.h"
 
 #include "framework/Debug.h"
-#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
 #include "match/MatchLoading.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "match/StoryModeGame.h"
+#include "pitch/PitchSimulation.h"
 
 #include <algorithm>
 

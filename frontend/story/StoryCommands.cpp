@@ -7,14 +7,14 @@
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/PlayersGainedSelection.h"
 #include "frontend/story/StoryModeRound.h"
-#include "frontend/story/StorySaveGame.h"
-#include "match/GameParameters.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/TextInput.h"
+#include "settings/GameParameters.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "frontend/story/StoryMatchRules.h"
 
 #include "framework/Debug.h"
-#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/settings/GameSettings.h"
+#include "match/StoryModeGame.h"
+#include "settings/GameSettings.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/story/StoryCommands.h"
-#include "match/GameParameters.h"
+#include "settings/GameParameters.h"
 
 namespace {
 

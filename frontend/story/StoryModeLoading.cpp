@@ -3,9 +3,10 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "frontend/story/StoryModeGame.h"
-#include "match/GameParameters.h"
+#include "match/FrontEndScreens.h"
 #include "match/MatchLoading.h"
+#include "match/StoryModeGame.h"
+#include "settings/GameParameters.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +15,9 @@ namespace {
 
 // A team beyond its first five would have no place in a story stadium.
 constexpr size_t kShownMembers = 5;
+
+[[maybe_unused]] const bool s_bareLoadingHook =
+    (FrontEndScreens::Get().bareLoading = []() -> State* { return new StoryModeLoading(false, 0, 0); }, true);
 
 }  // namespace
 

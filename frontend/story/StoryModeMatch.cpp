@@ -6,13 +6,13 @@
 #include "frontend/cutscenes/CutScenes.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/story/StoryMatchRules.h"
-#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
+#include "match/StoryModeGame.h"
 #include "menus/Menu.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "framework/Debug.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/training/TrainingMode.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/StorySaveGame.h"
 #include "match/GainedObjects.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 #include "menus/Menu.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // over characters standing on the pitch; what the story keeps of a pick is their short names.
 
 #include "framework/State.h"
-#include "frontend/selection/PlayerSelectionResult.h"
+#include "match/PlayerSelectionResult.h"
 
 #include <functional>
 #include <string>

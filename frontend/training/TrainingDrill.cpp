@@ -5,13 +5,13 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "frontend/ingame/TBIngameMenu.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/TrainingSettings.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
-#include "match/settings/GameSettings.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/GameElements.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "settings/GameSettings.h"
+#include "settings/TrainingSettings.h"
 
 
 namespace {

@@ -6,12 +6,12 @@
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
-#include "frontend/story/TrainingSettings.h"
 #include "match/MatchDelay.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/TrainingSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <limits>

@@ -6,16 +6,16 @@
 #include "characters/Team.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/TrainingSettings.h"
 #include "frontend/training/DrillResults.h"
 #include "match/Fade.h"
 #include "match/MatchLoading.h"
-#include "match/MatchSettings.h"
+#include "match/StoryModeGame.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
-#include "match/settings/GameSettings.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
+#include "settings/TrainingSettings.h"
 
 #include <algorithm>
 #include <string>

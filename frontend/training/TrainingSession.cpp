@@ -4,14 +4,14 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingMode.h"
 #include "match/MatchLoading.h"
+#include "match/StoryModeGame.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/TrainingSettings.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cstdio>

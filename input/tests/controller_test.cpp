@@ -4,7 +4,7 @@
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 

@@ -4,11 +4,11 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "match/GameParameters.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/GameParameters.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,17 +15,20 @@
 #include "framework/MemTrack.h"
 #include "framework/Registration.h"
 #include "framework/Settings.h"
+#include "framework/State.h"
 #include "framework/StringUtil.h"
-#include "frontend/FrontEndStates.h"
-#include "frontend/menu/TBMenu.h"
-#include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/InputMappers.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
+#include "match/FrontEndScreens.h"
 #include "match/ObjectSettings.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 #include "menus/LoadingScreen.h"
 #include "menus/Menu.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/GameElement.h"
@@ -35,15 +38,13 @@
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
 #include "scene/World.h"
-#include "scene/pitch/CameraControl.h"
-#include "scene/pitch/TBWorld.h"
+#include "settings/GameParameters.h"
 #include "shell/EditorProxyAttachment.h"
 #include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "text/Font.h"
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
@@ -265,8 +266,9 @@ void GameTB::CreateSubCameras()
 
 void GameTB::StartFirstState()
 {
-    State* menu = new TBMenu("main");
-    State* first = m_gameSize == 2 ? new IteratingState(new CutScenes("<PP>cutScenes\\primate_intro\\"), menu) : menu;
+    State* menu = FrontEndScreens::Menu("main");
+    State* first =
+        m_gameSize == 2 ? new IteratingState(FrontEndScreens::CutScene("<PP>cutScenes\\primate_intro\\"), menu) : menu;
     SetCurrentState(first);
 }
 
@@ -326,7 +328,7 @@ bool GameTB::Enter()
     const int devices = PlatformInputDevices::Instance()->GetNumDevices();
     GameParameters::Instance()->deviceCount = devices;
     Menu::Instance()->SetVariable("%numOfDevices%", std::to_string(devices - 1));
-    TBMenuToggles::Instance()->Apply(true);
+    FrontEndScreens::ApplyOptions(true);
     StartFirstState();
     m_entered = true;
     return true;
@@ -505,17 +507,17 @@ void GameTB::ReadCheatKeys()
 {
     if (Action("cheat outro", 1) != 0.0f)
         SetCurrentState(new IteratingState(
-            new IteratingState(new StoryModeLoading(0, 0, 0), new CutScenes("<PP>cutScenes\\Outro\\")),
-            new TBMenu("main")));
+            new IteratingState(FrontEndScreens::BareLoading(), FrontEndScreens::CutScene("<PP>cutScenes\\Outro\\")),
+            FrontEndScreens::Menu("main")));
     if (Action("cheat quit", 1) != 0.0f)
-        SetCurrentState(new TBMenu("main"));
+        SetCurrentState(FrontEndScreens::Menu("main"));
 }
 
 void GameTB::ReturnToMenuWhenAsked()
 {
     if (!m_returnToMenu)
         return;
-    SetCurrentState(new TBMenu("main"));
+    SetCurrentState(FrontEndScreens::Menu("main"));
     // Under its own team name: the record's object name ("SaveGame") is no name to show.
     StoryModeGame* career = StoryModeGame::Instance();
     career->NewGame(career->GetTeamName());
@@ -593,7 +595,7 @@ void GameTB::Render()
     const float width = current->GetWidth(), height = current->GetHeight();
     TextDisplay::Instance()->SetArea({0.0f, 0.0f, width, height});
     HudItem::SetScreenSize(static_cast<int>(width), static_cast<int>(height));
-    TBMenu::SetScreenSize(static_cast<int>(width), static_cast<int>(height));
+    FrontEndScreens::SetScreenSize(static_cast<int>(width), static_cast<int>(height));
     graphics->BeginRender();
     const float black[4] = {m_clearColor.r, m_clearColor.g, m_clearColor.b, m_clearColor.a};
     primary->Clear(black, kClearColourAndDepth);

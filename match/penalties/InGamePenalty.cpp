@@ -11,9 +11,9 @@
 #include "framework/Message.h"
 #include "match/PitchSides.h"
 #include "match/penalties/PenaltyShot.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 namespace {
 

@@ -6,17 +6,17 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Debug.h"
-#include "frontend/TBMenu.h"
 #include "match/Fade.h"
-#include "match/MatchSettings.h"
+#include "match/FrontEndScreens.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
 #include "menus/Menu.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cmath>
 
@@ -158,7 +158,7 @@ void PenaltyShootout::ShowResult()
 {
     m_decidedShown = true;
     m_cameraPushed = PushPenaltyCamera(m_leftKicks);
-    StateSlot::Set(&m_resultScreen, new TBIngameMenu("game_stat", 0), true);
+    StateSlot::Set(&m_resultScreen, FrontEndScreens::IngameMenu("game_stat", false), true);
 }
 
 State* PenaltyShootout::Update(float dt)

@@ -17,12 +17,12 @@
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/LevelSettings.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/LevelSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,12 +5,12 @@
 #include "input/InputController.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "simulation/Ball.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "text/TextDisplay.h"
 
 #include <cmath>

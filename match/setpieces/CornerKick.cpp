@@ -4,10 +4,10 @@
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cmath>
 #include <numbers>

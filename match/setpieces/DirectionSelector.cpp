@@ -2,10 +2,10 @@
 
 #include "framework/Debug.h"
 #include "input/InputController.h"
-#include "match/MatchSettings.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Texture.h"
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 
 #include <utility>
 

@@ -1,5 +1,6 @@
 #include "match/setpieces/EnterPitch.h"
 
+#include "ai/TeamStrategy.h"
 #include "audio/TBMusic.h"
 #include "characters/Actor.h"
 #include "characters/ActorState.h"
@@ -7,22 +8,21 @@
 #include "characters/CharacterBrain.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
-#include "ai/TeamStrategy.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/KeyboardInput.h"
 #include "match/Fade.h"
-#include "match/GameParameters.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
-#include "scene/pitch/CameraControl.h"
+#include "settings/GameParameters.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 

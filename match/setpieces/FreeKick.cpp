@@ -7,11 +7,11 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/Message.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
 #include "match/setpieces/PitchPlacement.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cfloat>
 #include <vector>

@@ -6,15 +6,15 @@
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
-#include "match/settings/GameSettings.h"
 #include "match/setpieces/PitchPlacement.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cfloat>
 #include <cstring>

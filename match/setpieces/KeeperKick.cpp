@@ -6,12 +6,12 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
-#include "match/MatchSettings.h"
 #include "match/PitchSides.h"
 #include "match/setpieces/GoalKick.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 
 #include <cfloat>
 

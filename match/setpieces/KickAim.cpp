@@ -8,12 +8,12 @@
 #include "input/InputController.h"
 #include "match/game/GameTB.h"
 #include "match/setpieces/DirectionSelector.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "scene/pitch/TBWorld.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "match/setpieces/PitchPlacement.h"
 
-#include "simulation/frame/PitchCoordinates.h"
+#include "settings/PitchCoordinates.h"
 
 #include <algorithm>
 

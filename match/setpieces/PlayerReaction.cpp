@@ -4,7 +4,7 @@
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "match/PlayerHold.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 #include <cmath>
 #include <cstring>

@@ -5,10 +5,10 @@
 #include "framework/Color.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 namespace {
 

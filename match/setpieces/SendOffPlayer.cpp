@@ -4,13 +4,13 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
-#include "match/MatchSettings.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
-#include "scene/pitch/CameraControl.h"
+#include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 

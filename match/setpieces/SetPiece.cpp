@@ -11,9 +11,9 @@
 #include "match/Fade.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <utility>
 #include <vector>

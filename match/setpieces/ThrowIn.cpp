@@ -4,11 +4,11 @@
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/setpieces/FreeKick.h"
 #include "match/setpieces/PitchPlacement.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "framework/Cast.h"
 #include "framework/tests/support/FileTest.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "match/GameParameters.h"
+#include "settings/GameParameters.h"
 #include "support/TableTestSupport.h"
 #include "tests/support/LogCapture.h"
 

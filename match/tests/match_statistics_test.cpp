@@ -1,5 +1,5 @@
-#include "match/MatchStatistics.h"
-#include "match/MenuVariables.h"
+#include "settings/MatchStatistics.h"
+#include "settings/MenuVariables.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "framework/FileSystem.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
-#include "match/GameParameters.h"
+#include "settings/GameParameters.h"
 #include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
 

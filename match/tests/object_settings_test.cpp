@@ -1,9 +1,9 @@
 #include "framework/MainProgram.h"
 #include "framework/tests/support/FileTest.h"
 #include "match/Hud.h"
-#include "match/MatchSettings.h"
 #include "match/ObjectSettings.h"
 #include "match/penalties/PenaltySettings.h"
+#include "settings/MatchSettings.h"
 #include "support/TableTestSupport.h"
 #include "tests/support/LogCapture.h"
 

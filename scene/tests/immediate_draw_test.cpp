@@ -2,7 +2,6 @@
 
 #include "engine/core/NullDevice.h"
 #include "framework/Color.h"
-#include "match/settings/GameSettings.h"
 #include "scene/Camera.h"
 #include "scene/Immediate3DCache.h"
 #include "scene/RwGraphics.h"
@@ -10,6 +9,7 @@
 #include "scene/SelectionCursor.h"
 #include "scene/Texture.h"
 #include "scene/Wireframe.h"
+#include "settings/GameSettings.h"
 #include "tests/support/LogCapture.h"
 
 #include <functional>

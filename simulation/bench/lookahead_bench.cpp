@@ -1,6 +1,6 @@
 // What the AI's look-ahead costs each time it asks: a free running direction among the 22
 // players, and a shot's flight to the keeper over the first stadium's pitch volumes.
-#include "match/settings/LevelSettings.h"
+#include "settings/LevelSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/BallGoalChecker.h"
 #include "simulation/Collidable.h"

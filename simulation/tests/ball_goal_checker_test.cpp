@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "match/settings/LevelSettings.h"
+#include "settings/LevelSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/BallGoalChecker.h"
 #include "simulation/CollisionManager.h"

@@ -3,6 +3,7 @@
 //     game_run pause_bench <game folder> [frames]
 // Prints the median and 95th percentile of a whole harness frame (update and draw) for open
 // play, a delay, a fade step, a set piece waiting for its kick, a reaction and a send-off.
+#include "characters/Team.h"
 #include "framework/Debug.h"
 #include "match/MatchDelay.h"
 #include "match/MatchFade.h"
@@ -13,9 +14,8 @@
 #include "match/setpieces/PlayerReaction.h"
 #include "match/setpieces/SendOffPlayer.h"
 #include "match/setpieces/SetPiece.h"
-#include "characters/Team.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RwGraphics.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"

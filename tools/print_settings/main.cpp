@@ -15,11 +15,11 @@
 #include "framework/FileSystem.h"
 #include "framework/Settings.h"
 #include "match/GainedObjects.h"
-#include "match/GameParameters.h"
-#include "match/MatchSettings.h"
 #include "match/penalties/PenaltySettings.h"
-#include "match/settings/GameSettings.h"
-#include "match/settings/LevelSettings.h"
+#include "settings/GameParameters.h"
+#include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
+#include "settings/MatchSettings.h"
 #include "tools/common/ConsoleSink.h"
 
 #include <unistd.h>

@@ -5,9 +5,9 @@
 // broadcast cameras, animated characters and the ball. The data must be mounted
 // (tools::MountGameData) and the rendering engine running. Failures are reported on stderr.
 
+#include "pitch/TBWorld.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Light.h"
-#include "scene/pitch/TBWorld.h"
 #include "simulation/TrackedObject.h"
 
 #include <functional>

@@ -3,10 +3,10 @@
 #include "characters/ActorClumpCache.h"
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
-#include "match/settings/GameSettings.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameSettings.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <algorithm>
 

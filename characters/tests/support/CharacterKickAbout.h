@@ -5,9 +5,9 @@
 
 #include "characters/Character.h"
 #include "characters/Team.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "support/ActorTestSupport.h"
 #include "characters/data/CharacterCast.h"
+#include "pitch/PitchSimulation.h"
+#include "support/ActorTestSupport.h"
 
 #include <memory>
 

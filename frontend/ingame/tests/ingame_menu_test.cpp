@@ -7,8 +7,8 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/NullDeviceSuite.h"
 

@@ -3,11 +3,11 @@
 #include "frontend/selection/PlayerSelectionMenu.h"
 
 #include "framework/Message.h"
-#include "match/GameParameters.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuLabel.h"
+#include "settings/GameParameters.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/NullDeviceSuite.h"
 

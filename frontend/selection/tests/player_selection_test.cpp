@@ -8,15 +8,15 @@
 #include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/TBMenu.h"
-#include "frontend/story/StoryModeGame.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
+#include "match/StoryModeGame.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "text/TextManager.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
+#include "text/TextManager.h"
 
 #include <gtest/gtest.h>
 

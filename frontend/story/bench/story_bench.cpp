@@ -3,8 +3,8 @@
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/StorySaveGame.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,8 +6,8 @@
 #include "framework/Scramble.h"
 #include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScratch.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/StorySaveGame.h"
+#include "match/StoryModeGame.h"
+#include "match/StorySaveGame.h"
 
 #include <cstdlib>
 #include <filesystem>

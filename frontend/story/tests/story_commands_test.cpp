@@ -4,9 +4,9 @@
 #include "frontend/story/PlayersGainedSelection.h"
 #include "frontend/story/StoryCommands.h"
 #include "frontend/story/StoryModeRound.h"
-#include "match/GameParameters.h"
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
+#include "settings/GameParameters.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "support/StoryTestSupport.h"
 
 #include "frontend/story/StoryMatchRules.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -7,15 +7,15 @@
 #include "characters/CharacterBrain.h"
 #include "framework/MathUtil.h"
 #include "framework/Message.h"
-#include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingDribblings.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "scene/Clump.h"
 #include "scene/GameElements.h"
+#include "settings/PitchCoordinates.h"
+#include "settings/TrainingSettings.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
-#include "simulation/frame/PitchCoordinates.h"
 #include "support/DrillPitch.h"
 
 #include <algorithm>

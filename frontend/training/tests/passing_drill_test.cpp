@@ -7,9 +7,9 @@
 #include "frontend/training/TrainingPasses.h"
 #include "frontend/training/TrainingSession.h"
 #include "match/MatchLoading.h"
-#include "match/settings/GameSettings.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameSettings.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TrainingSuite.h"
 #include "tests/support/HudText.h"
 

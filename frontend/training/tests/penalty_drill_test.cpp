@@ -3,11 +3,11 @@
 // team's shirt.
 #include "characters/Actor.h"
 #include "engine/core/NullDevice.h"
-#include "frontend/story/TrainingSettings.h"
 #include "frontend/training/TrainingPenalties.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltySettings.h"
 #include "match/penalties/PenaltyShot.h"
+#include "settings/TrainingSettings.h"
 #include "support/DrillPitch.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 // The training menu's commands: the drills started by the drill counter, the steps after each
 // drill, and the member selections with their screens.
 #include "characters/Character.h"
-#include "frontend/selection/PlayerSelectionResult.h"
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingMode.h"
 #include "frontend/training/TrainingSession.h"
+#include "match/PlayerSelectionResult.h"
 #include "support/TrainingSuite.h"
 
 #include <gtest/gtest.h>

@@ -6,13 +6,13 @@
 #include "framework/Cast.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "text/TextManager.h"
 #include "support/TrainingSuite.h"
 #include "tests/support/LogCapture.h"
+#include "text/TextManager.h"
 
 #include <gtest/gtest.h>
 

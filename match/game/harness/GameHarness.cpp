@@ -11,11 +11,11 @@
 #include "framework/State.h"
 #include "framework/TimeInfo.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
-#include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <chrono>
 #include <cmath>

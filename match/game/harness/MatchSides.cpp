@@ -8,9 +8,9 @@
 #include "framework/FileSystem.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 
 #include <cstdio>
 #include <memory>

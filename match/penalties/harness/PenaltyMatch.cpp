@@ -6,7 +6,7 @@
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/game/harness/MatchSides.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 
 bool PenaltyMatch::SetUp(GameHarness& harness, const std::string& left, const std::string& right,
                          const std::string& level)

@@ -6,8 +6,8 @@
 #include "framework/Cast.h"
 #include "framework/Message.h"
 #include "match/penalties/PenaltyShot.h"
+#include "pitch/CameraControl.h"
 #include "scene/GameElement.h"
-#include "scene/pitch/CameraControl.h"
 #include "support/PenaltyTest.h"
 #include "tests/support/LogCapture.h"
 

@@ -9,10 +9,10 @@
 #include "input/InputController.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/GameElement.h"
-#include "scene/pitch/CameraControl.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
 

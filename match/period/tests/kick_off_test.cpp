@@ -6,10 +6,10 @@
 #include "characters/CharacterBrain.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
-#include "match/MatchSettings.h"
 #include "match/game/GameTB.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "support/TestMatch.h"
 
 #include <gtest/gtest.h>

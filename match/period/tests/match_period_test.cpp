@@ -7,15 +7,15 @@
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
 #include "match/MatchDelay.h"
-#include "match/MatchStatistics.h"
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "match/setpieces/KickOff.h"
 #include "menus/Menu.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchStatistics.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/TestMatch.h"
 
 #include <gtest/gtest.h>

@@ -7,10 +7,10 @@
 #include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
 #include "match/setpieces/ActionReplay.h"
-#include "scene/pitch/CameraControl.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/Ball.h"
 #include "simulation/ReplayEngine.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
 #include "text/TextDisplay.h"
 

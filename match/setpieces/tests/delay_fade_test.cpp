@@ -6,10 +6,10 @@
 #include "match/MatchDelay.h"
 #include "match/MatchFade.h"
 #include "match/PlayerHold.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "support/MatchOnHarness.h"
 #include "tests/support/OffscreenEngine.h"
 

@@ -3,13 +3,13 @@
 #include "engine/core/NullDevice.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
-#include "match/MatchSettings.h"
+#include "pitch/PitchSimulation.h"
+#include "pitch/TBWorld.h"
 #include "scene/Texture.h"
-#include "scene/pitch/TBWorld.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "tests/support/LogCapture.h"
+#include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "support/MatchOnHarness.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

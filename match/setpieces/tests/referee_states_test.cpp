@@ -2,15 +2,15 @@
 // each takes: the players held meanwhile, the referee free, a card books only when yellow.
 #include "characters/Character.h"
 #include "characters/RefereeBrain.h"
-#include "match/PlayerHold.h"
 #include "framework/State.h"
+#include "match/PlayerHold.h"
 #include "match/game/GameTB.h"
-#include "match/setpieces/RefereeStates.h"
-#include "scene/pitch/CameraControl.h"
-#include "simulation/Ball.h"
-#include "simulation/frame/PitchCoordinates.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "match/game/harness/MatchSides.h"
+#include "match/setpieces/RefereeStates.h"
+#include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/PitchCoordinates.h"
+#include "simulation/Ball.h"
 #include "support/MatchOnHarness.h"
 
 #include <cmath>

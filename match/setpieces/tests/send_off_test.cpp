@@ -2,17 +2,17 @@
 // held meanwhile, a sent-off player gone for good, and a substitute taken off the bench.
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
-#include "characters/Team.h"
 #include "characters/CharacterVariation.h"
+#include "characters/Team.h"
 #include "framework/State.h"
 #include "frontend/TBMenu.h"
-#include "match/game/GameTB.h"
-#include "match/MatchSettings.h"
 #include "match/PlayerHold.h"
-#include "match/setpieces/SendOffPlayer.h"
-#include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
+#include "match/setpieces/SendOffPlayer.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/MatchSettings.h"
+#include "simulation/Ball.h"
 #include "support/MatchOnHarness.h"
 
 #include <algorithm>

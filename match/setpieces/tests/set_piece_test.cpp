@@ -9,12 +9,12 @@
 #include "engine/core/NullDevice.h"
 #include "match/PitchSides.h"
 #include "match/game/GameTB.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
-#include "tests/support/LogCapture.h"
 #include "support/MatchOnHarness.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

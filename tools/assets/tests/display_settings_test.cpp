@@ -5,11 +5,11 @@
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
+#include "pitch/CameraControl.h"
 #include "scene/Atmosphere.h"
 #include "scene/Light.h"
 #include "scene/RwGraphicsSettings.h"
 #include "scene/World.h"
-#include "scene/pitch/CameraControl.h"
 #include "support/AssetTestSupport.h"
 #include "tests/support/LogCapture.h"
 

@@ -5,10 +5,10 @@
 
 #include "framework/Cast.h"
 #include "framework/Factory.h"
+#include "pitch/CameraControl.h"
+#include "pitch/TBWorld.h"
 #include "scene/Atmosphere.h"
 #include "scene/RwGraphics.h"
-#include "scene/pitch/CameraControl.h"
-#include "scene/pitch/TBWorld.h"
 #include "simulation/TrackedObject.h"
 #include "tools/assets/world/Levels.h"
 #include "tools/assets/world/Stadium.h"

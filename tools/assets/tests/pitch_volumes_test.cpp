@@ -2,7 +2,7 @@
 
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
-#include "match/settings/GameSettings.h"
+#include "settings/GameSettings.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
 #include "support/AssetTestSupport.h"

@@ -9,13 +9,13 @@
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
 #include "framework/Random.h"
-#include "match/GameParameters.h"
 #include "match/MatchLoading.h"
 #include "match/MatchSetup.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

@@ -8,12 +8,12 @@
 #include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/story/StoryModeGame.h"
-#include "frontend/story/TrainingSettings.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
+#include "match/StoryModeGame.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
+#include "settings/TrainingSettings.h"
 #include "tests/support/NullDeviceSuite.h"
 
 #include <memory>

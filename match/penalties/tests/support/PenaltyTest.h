@@ -10,8 +10,8 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/penalties/PenaltySettings.h"
 #include "match/penalties/harness/PenaltyMatch.h"
+#include "pitch/PitchSimulation.h"
 #include "simulation/Ball.h"
-#include "simulation/pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

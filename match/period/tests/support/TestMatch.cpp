@@ -3,10 +3,10 @@
 #include "characters/Character.h"
 #include "characters/Team.h"
 #include "framework/FileSystem.h"
-#include "match/GameParameters.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <filesystem>

@@ -4,7 +4,7 @@
 #include "match/PitchDrawingState.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/MatchSides.h"
-#include "simulation/pitch/PitchSimulation.h"
+#include "pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 
 namespace setpiecetest {
