@@ -15,6 +15,7 @@
 // unwritable: the options' "Accept" and the keys' "Controls assign" while a folder stands
 // where their files go: each is told on the message screen and the screen comes back to try
 // again, which works once the folder is gone.
+// Only first and pad watch the intro; the others skip it with a key, as a player may.
 // Pictures of the options, controls and credits screens land in <work folder>/pictures.
 // The exit code is 0 when the program ended with 123 and every check held.
 
@@ -140,7 +141,7 @@ menu_script::Step WaitForScreenAfter(const char* leaving, std::string& shown)
 void KeysRun()
 {
     auto& s = Steps();
-    s.push_back(WaitFor("main"));
+    s.push_back(SkippingShows(WaitFor("main")));
     s.push_back(TapKeys({SDL_SCANCODE_DOWN}));
     s.push_back(TapKeys({SDL_SCANCODE_DOWN}));
     // The second press gets its frame after the first one's release frame.
@@ -267,7 +268,7 @@ void PadRun()
 void SecondRun()
 {
     auto& s = Steps();
-    s.push_back(WaitFor("main"));
+    s.push_back(SkippingShows(WaitFor("main")));
     s.push_back(Do([] {
         std::printf("stored: effects volume %d, (0):up key %d\n", EffectsVolume(), UpKey());
         Check(EffectsVolume() == 7, "the stored effects volume is back");
@@ -304,7 +305,7 @@ void TryToWrite(const char* screen, const char* button, const std::string& file,
 void UnwritableRun()
 {
     auto& s = Steps();
-    s.push_back(WaitFor("main"));
+    s.push_back(SkippingShows(WaitFor("main")));
     s.push_back(Choose("options"));
     s.push_back(WaitFor("options"));
     s.push_back(PressKeys({SDL_SCANCODE_LEFT}));

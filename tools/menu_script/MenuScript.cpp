@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr int kTickCap = 6000;
 constexpr int kSecond = 60;  // updates
+constexpr int kSkipEvery = 10;  // updates
 
 void Key(SDL_Scancode code, bool down)
 {
@@ -106,7 +107,7 @@ public:
     int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
 
 private:
-    static constexpr int kDrawEvery = 4;
+    static constexpr int kDrawEvery = 8;
     GameTB m_game;
     int m_updates = 0;
 };
@@ -162,6 +163,17 @@ void Press(std::vector<SDL_Scancode> codes)
 Step WaitFor(const char* screen)
 {
     return [screen] { return OnScreen(screen); };
+}
+
+Step SkippingShows(Step until)
+{
+    return [until, ticks = 0]() mutable {
+        if (until())
+            return true;
+        if (!ScreenMenu() && ++ticks % kSkipEvery == 0)
+            Press({SDL_SCANCODE_LCTRL});
+        return false;
+    };
 }
 
 std::string ShownNotice()

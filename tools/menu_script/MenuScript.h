@@ -44,6 +44,10 @@ std::vector<Vector4> ShownTextAreas(const std::string& part);
 void Press(std::vector<SDL_Scancode> codes);
 
 Step WaitFor(const char* screen);
+// The step given, with a tap of a key that nothing binds every few updates while no menu owns
+// the screen: a player's way past the intro and the match's opening shows, which any key
+// skips.
+Step SkippingShows(Step until);
 // The message a menu shows in place of its screen, expanded; empty while none is shown.
 std::string ShownNotice();
 // Waits until a menu shows a message in place of its screen, and takes its picture.
@@ -66,7 +70,7 @@ void BlockFile(const std::string& file, bool blocked);
 // The program on the work folder under the offscreen driver, the script run before each game
 // update and pictures taken into the pictures folder; a script that has not ended within its
 // updates quits with 1. Each update is a twentieth of a second of game time whatever the
-// machine's speed, and every fourth one is drawn (and each one a picture waits for). The
+// machine's speed, and every eighth one is drawn (and each one a picture waits for). The
 // program's exit code, or 1 when a check failed.
 int Run(const char* program, char* argv0, const std::filesystem::path& work, const std::filesystem::path& pictures);
 

@@ -11,6 +11,7 @@
 // auto: one player, both sides all-star; after each of his picks the computer picks for
 // side two until both squads are full; a picture of the bench with everyone standing in his
 // side's shirt lands in <work folder>/pictures/bench.png.
+// Every run skips the intro and the match's opening shows with a key, as a player may.
 // The exit code is 0 when the program ended with 123 and every check held.
 
 #include "characters/Character.h"
@@ -193,7 +194,7 @@ void OpenAndResumePause()
 void ToSetUp(const char* players)
 {
     auto& s = Steps();
-    s.push_back(WaitFor("main"));
+    s.push_back(SkippingShows(WaitFor("main")));
     s.push_back(Do([] {
         GameParameters::Instance()->halftimeDuration = kShortestHalfTime;
         // As once the story mode has unlocked the all-star pool.
@@ -230,7 +231,7 @@ void SingleRun()
     back.push_back(WaitFor("select_team_one"));
     TeamsAndLevel("team0", "team1");
     auto& s = Steps();
-    s.push_back([] { return Playing(); });
+    s.push_back(SkippingShows(Playing));
     s.push_back(Do([] {
         const SoccerTeam* one = PitchSimulation::Instance()->GetTeam(0);
         const SoccerTeam* two = PitchSimulation::Instance()->GetTeam(1);
@@ -283,7 +284,7 @@ void DraftRun()
               "five each");
     }));
     s.push_back(PressKeys({SDL_SCANCODE_SPACE}));
-    s.push_back([] { return Playing(); });
+    s.push_back(SkippingShows(Playing));
     s.push_back(Do([] {
         // The match loads its own characters: the picks are compared by name.
         std::vector<std::string> playing;
@@ -329,7 +330,7 @@ void AutoRun()
         Check(PlayerSelectionResult::SingleMatchOutput(1).size() == 5, "the computer completed side two");
     }));
     s.push_back(PressKeys({SDL_SCANCODE_SPACE}));
-    s.push_back([] { return Playing(); });
+    s.push_back(SkippingShows(Playing));
     LeaveTheMatchAndQuit();
 }
 

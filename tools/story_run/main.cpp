@@ -16,9 +16,9 @@
 // cannot be written: each is told on the message screen and the screen comes back to try
 // again, which works once the folder standing in the file's place is gone; a save that
 // works is told too; back in the main menu, the career keeps the typed name.
-// Every run prints the career file and the slot table unscrambled; pictures of the screens
-// land in <work folder>/pictures. The exit code is 0 when the program ended with 123 and
-// every check held.
+// Every run skips the intro with a key, as a player may, and prints the career file and the
+// slot table unscrambled; pictures of the screens land in <work folder>/pictures. The exit
+// code is 0 when the program ended with 123 and every check held.
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
@@ -57,6 +57,8 @@ using namespace menu_script;
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
 constexpr int kReportEvery = 300;
+// Updates between presses of the select key on screens and shows that wait for it.
+constexpr int kPressEvery = 10;
 // The least room between two texts that read as two, in pixels at 800 wide.
 constexpr float kBlankWidth = 20.0f;
 
@@ -295,7 +297,7 @@ menu_script::Step PlayLeg(const char* cheat, const char* screenAfter)
             PrintSecondHalf();
         picking = false;
         // Banners go by themselves; statistics screens and the newspaper wait for the key.
-        if (!typer->Update() && shown.rfind("message", 0) != 0 && ticks % 30 == 0)
+        if (!typer->Update() && shown.rfind("message", 0) != 0 && ticks % kPressEvery == 0)
             Press({SDL_SCANCODE_SPACE});
         return false;
     };
@@ -345,7 +347,7 @@ menu_script::Step PlayTraining()
             Choose("select")();
         else if (shown.rfind("training_", 0) == 0)
             Choose("OK")();
-        else if (shown.empty() && ticks % 30 == 0)
+        else if (shown.empty() && ticks % kPressEvery == 0)
             Press({SDL_SCANCODE_SPACE});  // the newspaper before the first training
         return false;
     };
@@ -367,7 +369,7 @@ menu_script::Step StartTheMatch()
 void ToTheSlots(const char* picture)
 {
     auto& s = Steps();
-    s.push_back(WaitFor("main"));
+    s.push_back(SkippingShows(WaitFor("main")));
     s.push_back(Choose("storymode"));
     s.push_back(WaitFor("story_slots"));
     s.push_back(Picture(picture));
@@ -563,7 +565,7 @@ void UnwritableRun()
     const std::string waiting = "data/Savegames/savegame2.txt" + std::string(StorySaveGame::kWaitingSuffix);
     const std::string table = "data/Savegames/SaveGameMeta.txt";
     auto& s = Steps();
-    s.push_back(WaitFor("main"));
+    s.push_back(SkippingShows(WaitFor("main")));
     s.push_back(Do([waiting] { BlockFile(waiting, true); }));
     ToTheSlots("story_slots");
     s.push_back(Choose("story_create"));

@@ -9,6 +9,7 @@
 #include "tools/assets/common/Sheet.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,6 +49,10 @@ bool Generate(std::string& stageDir)
 const std::string& SharedStage()
 {
     static const std::string stage = [] {
+        // Made once by the tool for all the test programs that CTest runs.
+        const char* made = std::getenv("TB_ASSET_TEST_STAGE");
+        if (made && *made)
+            return EngineUp() && std::filesystem::is_directory(made) ? std::string(made) : std::string();
         std::string dir;
         return Generate(dir) ? dir : std::string();
     }();

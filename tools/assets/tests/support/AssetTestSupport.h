@@ -13,7 +13,8 @@ bool EngineUp();
 // Runs every registered generator into a fresh folder below the working folder; false when
 // one of them failed. The folder name is unique per call.
 bool Generate(std::string& stageDir);
-// The data set generated once and shared by the tests of a program (empty on failure).
+// The data set generated once and shared by the tests of a program, or the one the tool made
+// in the folder TB_ASSET_TEST_STAGE names (empty on failure).
 const std::string& SharedStage();
 // Every regular file below a folder, as paths relative to it, sorted.
 std::vector<std::string> ListFiles(const std::string& root);
