@@ -2,12 +2,11 @@
 
 #include "framework/Singleton.h"
 #include "input/PressFrames.h"
+#include "platform/Handles.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-typedef struct _SDL_Joystick SDL_Joystick;
 
 // One poll of a game controller. Axes run -1000..1000; SDL's axes are taken in the
 // device's own order X, Y, Z, Rx, Ry, Rz, then the sliders (throttle, rudder).
@@ -57,7 +56,7 @@ public:
     const char* GetName() const;
 
 private:
-    SDL_Joystick* m_joystick = nullptr;
+    platform::Joystick* m_joystick = nullptr;
     JoystickState m_current;
     JoystickState m_previous;
     PressFrames<JoystickState::kButtons> m_buttons;

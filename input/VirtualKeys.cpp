@@ -1,9 +1,13 @@
 #include "input/VirtualKeys.h"
 
+#include <SDL_scancode.h>
+
 namespace vk {
 
-int FromScancode(SDL_Scancode scancode)
+int FromScancode(platform::Scancode key)
 {
+    // The usage numbers are the window system's own scancodes.
+    const auto scancode = static_cast<SDL_Scancode>(key);
     if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
         return LetterA + (scancode - SDL_SCANCODE_A);
     // SDL orders the digit row 1..9, 0.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <SDL_scancode.h>
+#include "platform/Handles.h"
 
 // Key codes of the game: the Windows virtual-key numbers, because the bindings and the
 // key-assignment file "data\Savegames\inputs.txt" store those numbers. Letters and
@@ -70,6 +70,6 @@ constexpr int F(int n) { return F1 + (n - 1); }
 
 // The code of the key at that position of a US keyboard, so bindings such as W, A, S, D
 // stay where the hand expects them whatever the layout. 0 for keys the game has no code for.
-int FromScancode(SDL_Scancode scancode);
+int FromScancode(platform::Scancode scancode);
 
 }  // namespace vk

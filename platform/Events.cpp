@@ -17,7 +17,7 @@ std::vector<SDL_JoystickID> s_gamepads;
 
 KeyEvent ToKeyEvent(const SDL_KeyboardEvent& key)
 {
-    return {key.keysym.scancode, key.keysym.sym, key.keysym.mod, key.repeat != 0};
+    return {static_cast<Scancode>(key.keysym.scancode), key.keysym.sym, key.keysym.mod, key.repeat != 0};
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& event, EventHandler& handler)

@@ -192,7 +192,7 @@ void CMainApp::CloseMainWindow()
     platform::RequestQuit();
 }
 
-bool CMainApp::Filter(SDL_Event& event)
+bool CMainApp::Filter(platform::Event& event)
 {
     return m_frame && m_frame->Filter(event);
 }

@@ -59,7 +59,7 @@ public:
     bool CreateRenderWindow(platform::Window& window) override;
     void CloseMainWindow() override;
     // Events pass the frame, while there is one, before the render window.
-    bool Filter(SDL_Event& event) override;
+    bool Filter(platform::Event& event) override;
     bool IsPaused() const { return m_paused; }
     float GetTimeScale() const { return m_timeScale; }
     // Copied from the control panel's physics switch; nothing reads it yet.

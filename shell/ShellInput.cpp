@@ -32,12 +32,12 @@ void Exit()
     BufferedInputController::Instance()->Exit();
 }
 
-void KeyDown(SDL_Scancode scancode)
+void KeyDown(platform::Scancode scancode)
 {
     KeyboardInput::Instance()->OnKeyDown(vk::FromScancode(scancode));
 }
 
-void KeyUp(SDL_Scancode scancode)
+void KeyUp(platform::Scancode scancode)
 {
     KeyboardInput::Instance()->OnKeyUp(vk::FromScancode(scancode));
 }

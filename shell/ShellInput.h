@@ -1,6 +1,8 @@
 #pragma once
 
-#include <SDL.h>
+#include "platform/Handles.h"
+
+#include <cstdint>
 
 // Every call the shell makes into the input layer, in one place.
 namespace shell_input {
@@ -10,8 +12,8 @@ void Init();
 // Joysticks, default mapper, controller, in that order.
 void Exit();
 
-void KeyDown(SDL_Scancode scancode);
-void KeyUp(SDL_Scancode scancode);
+void KeyDown(platform::Scancode scancode);
+void KeyUp(platform::Scancode scancode);
 // Window coordinates, or both unchanged while the cursor is hidden.
 void MouseState(int x, int y, uint32_t sdlButtons, bool positionKnown);
 void MouseWheel(int notches);

@@ -76,7 +76,7 @@ void ImGuiHost::Stop()
     m_window = nullptr;
 }
 
-bool ImGuiHost::ProcessEvent(const SDL_Event& event)
+bool ImGuiHost::ProcessEvent(const platform::Event& event)
 {
     if (!m_started || m_headless)
         return false;
@@ -104,7 +104,7 @@ bool ImGuiHost::ProcessEvent(const SDL_Event& event)
     }
 }
 
-void ImGuiHost::TrackPointer(const SDL_Event& event)
+void ImGuiHost::TrackPointer(const platform::Event& event)
 {
     const auto place = [this](int x, int y) {
         m_pointerKnown = true;

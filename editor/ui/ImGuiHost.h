@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
+#include "platform/Handles.h"
 
-union SDL_Event;
+#include <string>
 
 namespace platform {
 class Window;
@@ -27,7 +27,7 @@ public:
     void Stop();
 
     // The event goes to ImGui too; true when ImGui wants it kept from the game.
-    bool ProcessEvent(const SDL_Event& event);
+    bool ProcessEvent(const platform::Event& event);
     // Nothing until started.
     void NewFrame();
     // Ends the frame and, over a window, draws it over what the game drew.
@@ -43,7 +43,7 @@ public:
 
 private:
     // Keeps the pointer's place from the mouse events.
-    void TrackPointer(const SDL_Event& event);
+    void TrackPointer(const platform::Event& event);
 
     platform::Window* m_window = nullptr;
     bool m_started = false;

@@ -268,7 +268,7 @@ void CMainFrame::BeforeSwap()
     m_imgui.DrawFrame();
 }
 
-bool CMainFrame::Filter(SDL_Event& event)
+bool CMainFrame::Filter(platform::Event& event)
 {
     if (!m_imgui.IsStarted())
         return false;

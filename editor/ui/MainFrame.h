@@ -120,7 +120,7 @@ public:
     // Events reach ImGui first. The game gets keys while ImGui takes no keyboard, and mouse
     // events, relative to the view, while ImGui wants no mouse and the pointer is over the
     // view; sizes reach it as the view's.
-    bool Filter(SDL_Event& event) override;
+    bool Filter(platform::Event& event) override;
     platform::Rect GetView(int width, int height) const override;
     void BeforeSwap() override;
 

@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 #include "platform/Window.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -189,7 +191,7 @@ GLenum ColourFormat(const RwRaster* raster)
 
 }  // namespace
 
-GLDevice::GLDevice(SDL_Window* window) : m_window(window)
+GLDevice::GLDevice(platform::NativeWindow* window) : m_window(window)
 {
     m_states[rwRenderStateZTestEnable] = 1;
     m_states[rwRenderStateZWriteEnable] = 1;

@@ -4,8 +4,7 @@
 #include "engine/gl/GLShaders.h"
 #include "engine/gl/GLStateCache.h"
 #include "engine/gl/GLTargets.h"
-
-#include <SDL.h>
+#include "platform/Handles.h"
 
 #include <unordered_set>
 #include <vector>
@@ -17,7 +16,7 @@
 // state cache at the next draw.
 class GLDevice : public RwDevice {
 public:
-    explicit GLDevice(SDL_Window* window);
+    explicit GLDevice(platform::NativeWindow* window);
     ~GLDevice() override;
 
     RwDeviceKind GetKind() const override { return rwDeviceGL; }
@@ -111,8 +110,8 @@ private:
     bool UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 parts);
     void Report();
 
-    SDL_Window* m_window = nullptr;
-    SDL_GLContext m_context = nullptr;
+    platform::NativeWindow* m_window = nullptr;
+    platform::GLContext m_context = nullptr;
     bool m_ownsContext = false;
     bool m_started = false;
 

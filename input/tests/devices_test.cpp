@@ -48,7 +48,7 @@ TEST_F(InputTest, KeysAreTypedOnePerFrameHeldAndEdgedOnlyBetweenUpdates)
     std::vector<int> codes;
     for (const SDL_Scancode key :
          {SDL_SCANCODE_0, SDL_SCANCODE_9, SDL_SCANCODE_RSHIFT, SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_AUDIOPLAY})
-        codes.push_back(vk::FromScancode(key));
+        codes.push_back(vk::FromScancode(static_cast<platform::Scancode>(key)));
     EXPECT_EQ(codes, std::vector<int>({'0', '9', vk::Shift, vk::Return, 0}));
     for (int key : {-1, 0, 256, 100000})
         keyboard()->OnKeyDown(key);

@@ -1,6 +1,6 @@
 #include "framework/Cast.h"
 #include "framework/tests/support/FileTest.h"
-#include "frontend/menu/TBMenuToggles.h"
+#include "match/TBMenuToggles.h"
 #include "settings/GameParameters.h"
 #include "support/TableTestSupport.h"
 #include "tests/support/LogCapture.h"

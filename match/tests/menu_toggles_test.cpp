@@ -1,4 +1,4 @@
-#include "frontend/menu/TBMenuToggles.h"
+#include "match/TBMenuToggles.h"
 
 #include "audio/SoundEngine.h"
 #include "engine/core/RwEngine.h"

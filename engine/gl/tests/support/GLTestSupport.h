@@ -4,6 +4,7 @@
 #include "engine/gl/GLDevice.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
