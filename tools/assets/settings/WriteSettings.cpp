@@ -43,19 +43,21 @@ void ShipMatchSettings(MatchSettings& s)
     s.goalMaxStagger = 0.3f;
     s.penaltyReactionTime = 1.5f;
     s.facingAngleError = 0.3f;
-    // A keeper's parry goes up and well away, to a team-mate straight in front of him when one
-    // is free, else on past his side, out of the mouth of the goal and often over the line.
-    s.minDeflectSpeed = 8.0f;
-    s.maxDeflectSpeed = 18.0f;
-    s.maxDeflectAngle = 0.3f;
-    s.loftDeflectAngle = 0.6f;
+    // A keeper's parry goes steeply up and well away, on past his side, out of the mouth of the
+    // goal and often over the line or the bar; only a team-mate dead ahead of him gets it. At
+    // 0.3 rad and 8 to 18 m/s most parries fell to a defender and a corner was rare.
+    s.minDeflectSpeed = 12.0f;
+    s.maxDeflectSpeed = 22.0f;
+    s.maxDeflectAngle = 0.05f;
+    s.loftDeflectAngle = 0.9f;
     // Shots of 23 to 33 m/s by shooting level. The keeper reads a shot's path in steps of a
     // tenth of a second, and a faster ball crossing his goal at an angle moves too far
     // sideways within one step for him to dive the right way.
     s.maxShotSpeed = 36.0f;
-    // A pass goes at a little over half a shot's speed, 13 to 18 m/s: one that misses its man
-    // runs out of play or is picked up instead of crossing the pitch into the far goal.
-    s.passSpeedMultiplier = 0.55f;
+    // A pass goes at 0.7 of a shot's speed, 16 to 23 m/s: one that misses its man runs out of
+    // play or is picked up instead of crossing the pitch into the far goal, and a wide one
+    // reaches the touchline (at 0.55 there were a third fewer throw-ins and corners).
+    s.passSpeedMultiplier = 0.7f;
     // Seconds a keeper may start his save early: the worst is down before the ball arrives.
     s.worstKeeperSaveMisjudgement = 0.6f;
     s.bestKeeperSaveMisjudgement = 0.2f;
@@ -99,8 +101,9 @@ void ShipPace(GameSettings& s)
 // The code's loft default is the number 20, which read as radians would lob every pass. A
 // field player snags only what lies ahead of him (within about 60 degrees) from a holder who
 // faces him or shows him his side (within about 110 degrees); the open half-turns would let
-// him take the ball from behind. A computer player starts his snag 2.5 m from the holder and
-// reaches 3 m at its contact, which the holder has moved on by. The AI's move ranges are
+// him take the ball from behind. A computer player starts his snag 3.5 m from the holder and
+// reaches 4 m at its contact, which the holder has moved on by: from 2.5 m a dribbler
+// mostly reached the shooting zone before anyone took the ball off him. The AI's move ranges are
 // tuned in the two-side kick-about: at the code's 10 and 20 m the players drift far from
 // their formation before they walk back, and at half a run's speed a jogging player falls
 // behind a place that follows a pass.
@@ -109,8 +112,8 @@ void ShipGameSettings(GameSettings& s)
     s.passLoftAngle = 0.35f;
     s.snagAttackerAngle = 1.0f;
     s.snagDefenderAngle = 1.9f;
-    s.snagContactDist = 3.0f;
-    s.snagTriggerDistAi = 2.5f;
+    s.snagContactDist = 4.0f;
+    s.snagTriggerDistAi = 3.5f;
     s.minimumAiMoveRange = 1.5f;
     s.maximumAiMoveRange = 3.0f;
     s.runToJogMultiplier = 0.7f;
@@ -146,9 +149,10 @@ void ShipRefereeSettings(RefereeSettings& s)
     s.walkToRunDist = 6.0f;
     s.foulSpotMaxDist = 20.0f;
     s.foulSpotMaxFov = 0.7854f;
-    // A foul the referee sees from close by is booked: within 2.5 m of the fouler, 4.5 m when
-    // it stops an attack at the fouler's own goal line.
-    s.redCardAwardDist = 2.5f;
+    // A foul the referee sees from close by is booked: within 3 m of the fouler, 5 m when it
+    // stops an attack at the fouler's own goal line. A booked player tackles on as before, so
+    // a wider reach books more players but sends more of them off too.
+    s.redCardAwardDist = 3.0f;
     s.redCardDistVariation = 2.0f;
 }
 

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -140,6 +141,24 @@ TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
     EXPECT_GT(s.minShotSpeed, 0.0f);
     EXPECT_GT(s.holdTimeForMaxPower, 0.0f);
     EXPECT_GT(s.directionArrowWidth * s.directionArrowHeight, 0.0f);
+}
+
+// The slowest parry, even from the ground, is over the bar from 3 m out to the edge of the goal
+// area (5.5 m), so that parries give corners instead of falling to the shooter's side.
+TEST_F(ShippedSettings, AParryClearsTheBarWithinTheGoalArea)
+{
+    MatchSettings s;
+    ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
+    LevelSettings level;
+    ASSERT_TRUE(Load((std::string(assets::world::LevelTheme(0).folder) + "/settings/level/level.txt").c_str(),
+                     "level", "Level Settings", &level));
+    const float along = s.minDeflectSpeed * std::cos(s.loftDeflectAngle);
+    const float up = s.minDeflectSpeed * std::sin(s.loftDeflectAngle);
+    for (const float out : {3.0f, 5.5f}) {
+        SCOPED_TRACE(out);
+        const float t = out / along;
+        EXPECT_GT(up * t - 0.5f * level.gravity * t * t, assets::world::kGoalHeight);
+    }
 }
 
 // A pass by the weakest kicker still reaches a team-mate, and the strongest one's goes at
