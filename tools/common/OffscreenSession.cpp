@@ -3,6 +3,7 @@
 #include "engine/core/RwEngine.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "scene/RwGraphics.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +62,14 @@ void OffscreenSession::Stop()
     if (m_platformUp)
         platform::Shutdown();
     m_platformUp = false;
+}
+
+bool StartRenderer(platform::Window* window, RwDeviceKind device, int width, int height)
+{
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetDeviceKind(device);
+    graphics->SetScreenSize(width, height);
+    return graphics->Initialise(window);
 }
 
 }  // namespace tools

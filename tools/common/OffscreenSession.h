@@ -9,6 +9,7 @@
 //         return 1;                      // already reported on stderr
 //     ...draw...                         // the destructor takes everything down
 
+#include "engine/core/RwEngine.h"
 #include "engine/core/RwTypes.h"
 
 #include <memory>
@@ -50,5 +51,9 @@ private:
     bool m_engineStarted = false;
     std::unique_ptr<platform::Window> m_window;
 };
+
+// The renderer on the given device at the given size over the window. A game harness starts
+// one of its own size only when none runs, so a tool that wants its own size starts it first.
+bool StartRenderer(platform::Window* window, RwDeviceKind device, int width, int height);
 
 }  // namespace tools

@@ -163,15 +163,6 @@ bool CheatOutroReturnsToMain(GameHarness& harness)
            Check(Menu(harness) && Menu(harness)->GetScreen() == "main", "the outro returns to \"main\"");
 }
 
-// At the demo's size: the harness keeps a renderer that runs already.
-bool StartRenderer(platform::Window* window, RwDeviceKind device)
-{
-    RwGraphics* graphics = RwGraphics::Instance();
-    graphics->SetDeviceKind(device);
-    graphics->SetScreenSize(kWidth, kHeight);
-    return graphics->Initialise(window);
-}
-
 double Seconds(const std::function<void()>& run)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -187,7 +178,7 @@ double Median(std::vector<double> values)
 
 int Bench(platform::Window* window, const std::string& archive)
 {
-    if (!StartRenderer(window, rwDeviceGL))
+    if (!tools::StartRenderer(window, rwDeviceGL, kWidth, kHeight))
         return 1;
     GameHarness harness(window, archive, rwDeviceGL);
     if (!harness.Start("XL", true))
@@ -212,7 +203,7 @@ int Bench(platform::Window* window, const std::string& archive)
 
 int Run(platform::Window* window, const std::string& archive, bool gl)
 {
-    if (!StartRenderer(window, gl ? rwDeviceGL : rwDeviceNull))
+    if (!tools::StartRenderer(window, gl ? rwDeviceGL : rwDeviceNull, kWidth, kHeight))
         return 1;
     GameHarness harness(window, archive, gl ? rwDeviceGL : rwDeviceNull);
     // The largest game size starts with the primate intro.

@@ -170,11 +170,8 @@ int RunSelectionBench(int argc, char** argv)
     int result = 1;
     {
         tools::OffscreenSession session("game_run selection_bench", kWidth, kHeight);
-        // At the bench's size: the harness starts a renderer of its own size only when none runs.
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceGL);
-        graphics->SetScreenSize(kWidth, kHeight);
-        if (session.Start(tools::OffscreenSession::kWindowOnly) && graphics->Initialise(session.GetWindow())) {
+        if (session.Start(tools::OffscreenSession::kWindowOnly) &&
+            tools::StartRenderer(session.GetWindow(), rwDeviceGL, kWidth, kHeight)) {
             GameHarness harness(session.GetWindow(),
                                 tools::ArchivePath(argv[1]),
                                 rwDeviceGL);

@@ -27,7 +27,6 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
-#include "scene/RwGraphics.h"
 #include "settings/TrainingSettings.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/OffscreenSession.h"
@@ -46,6 +45,7 @@
 namespace {
 
 constexpr int kCareerSlot = 2;
+constexpr int kGLWidth = 1280, kGLHeight = 720;
 constexpr int kScreenCap = 600;
 constexpr int kDrillCap = 60 * 60;
 // Frames a player holds the ball before his scripted pass, so that the drill sees him hold it.
@@ -298,14 +298,8 @@ enum class Mode { kPlay, kBench, kGLBench };
 int Run(platform::Window* window, const std::string& archive, Mode mode)
 {
     const bool gl = mode == Mode::kGLBench;
-    if (gl) {
-        // At the bench's size: the harness keeps a renderer that runs already.
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceGL);
-        graphics->SetScreenSize(1280, 720);
-        if (!graphics->Initialise(window))
-            return 1;
-    }
+    if (gl && !tools::StartRenderer(window, rwDeviceGL, kGLWidth, kGLHeight))
+        return 1;
     GameHarness harness(window, archive, gl ? rwDeviceGL : rwDeviceNull);
     if (!harness.Start())
         return 1;
@@ -378,7 +372,7 @@ int main(int argc, char** argv)
     const std::string option = argc > 2 ? argv[2] : "";
     const Mode mode = option == "--bench" ? Mode::kBench : option == "--gl-bench" ? Mode::kGLBench : Mode::kPlay;
     const bool gl = mode == Mode::kGLBench;
-    tools::OffscreenSession session("training_run", gl ? 1280 : 800, gl ? 720 : 600);
+    tools::OffscreenSession session("training_run", gl ? kGLWidth : 800, gl ? kGLHeight : 600);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))
         result = Run(session.GetWindow(), archive, mode);

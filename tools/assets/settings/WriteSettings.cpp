@@ -86,8 +86,9 @@ void ShipTackling(GameSettings& s)
 }
 
 // A footballer's pace: from 6.5 m/s for the slowest player to 8.4 m/s for the fastest; the
-// code's 0 to 15 m/s had the quick ones sprint at 13 m/s all match. A computer holder tries his special move
-// about once in half a minute of holding the ball in midfield, not every few seconds. A
+// code's 0 to 15 m/s had the quick ones sprint at 13 m/s all match. A computer holder tries
+// his special move about once in half a minute of holding the ball in midfield, not every
+// few seconds. A
 // keeper who has stopped lets his guard point stray no further than his saves on the spot
 // reach (0.45 m and the ball), so that a shot aimed through that point meets him.
 void ShipPace(GameSettings& s)
