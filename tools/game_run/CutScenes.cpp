@@ -21,6 +21,7 @@
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Figures.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
@@ -170,12 +171,6 @@ double Seconds(const std::function<void()>& run)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 int Bench(platform::Window* window, const std::string& archive)
 {
     if (!tools::StartRenderer(window, rwDeviceGL, kWidth, kHeight))
@@ -193,9 +188,9 @@ int Bench(platform::Window* window, const std::string& archive)
     for (int i = 0; i < kBenchFrames; ++i)
         frames.push_back(Seconds([&] { harness.Step(); }));
     std::printf("game_run: newspaper Enter median of %d: %.1f ms (target 500 ms)\n", kBenchRuns,
-                Median(enters) * 1000);
+                tools::Median(enters) * 1000);
     std::printf("game_run: %d frames at %d x %d: median %.2f ms, worst %.2f ms (target median 8 ms)\n",
-                kBenchFrames, kWidth, kHeight, Median(frames) * 1000,
+                kBenchFrames, kWidth, kHeight, tools::Median(frames) * 1000,
                 *std::max_element(frames.begin(), frames.end()) * 1000);
     harness.Stop();
     return 0;

@@ -52,6 +52,7 @@
 #include "settings/MatchStatistics.h"
 #include "simulation/Ball.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Figures.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 
@@ -347,14 +348,6 @@ double ResidentMb()
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    const auto middle = values.begin() + static_cast<long>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
 
 // The timing of the play frames of a run.
 struct Timing {
@@ -481,7 +474,7 @@ void PrintTiming(const Timing& timing)
     std::printf("match_run: %.0f match-clock seconds in %.2f s of play frames: %.0f clock seconds per second; "
                 "median frame %.3f ms over %zu frames\n",
                 timing.clockSeconds, timing.wallSeconds, timing.clockSeconds / timing.wallSeconds,
-                Median(timing.frameMs), timing.frameMs.size());
+                tools::Median(timing.frameMs), timing.frameMs.size());
     std::printf("match_run: the play frames took %.2f s of processor time (%.0f clock seconds per processor "
                 "second); %.2f s wall time per match from its first frame to \"main\"\n",
                 timing.cpuSeconds, timing.clockSeconds / std::max(timing.cpuSeconds, 1e-9),

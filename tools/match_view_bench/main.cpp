@@ -15,6 +15,7 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Figures.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
@@ -75,17 +76,6 @@ bool SavePicture(const std::string& path)
 double Milliseconds(std::chrono::steady_clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// CPU time of the whole process, the driver's workers included (or with RUSAGE_THREAD of the
-// calling thread alone, where draws are submitted): unlike wall-clock time it hardly grows
-// when other programs share the machine.
-double CpuMilliseconds(int who = RUSAGE_SELF)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 double Quantile(std::vector<double> values, double q)
@@ -177,8 +167,8 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
     double cpuAfterFirst = 0.0, callerCpuAfterFirst = 0.0;
     for (int frame = 0; frame < kFrames; ++frame) {
         if (frame == 1) {
-            cpuAfterFirst = CpuMilliseconds();
-            callerCpuAfterFirst = CpuMilliseconds(RUSAGE_THREAD);
+            cpuAfterFirst = tools::CpuMilliseconds();
+            callerCpuAfterFirst = tools::CpuMilliseconds(RUSAGE_THREAD);
         }
         const auto start = std::chrono::steady_clock::now();
         const GLCounters before = device ? device->Counters() : GLCounters();
@@ -200,8 +190,8 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
             load.dropped += device->Counters().suppressed - before.suppressed;
         }
     }
-    load.cpuPerFrame = (CpuMilliseconds() - cpuAfterFirst) / (kFrames - 1);
-    load.callerCpuPerFrame = (CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (kFrames - 1);
+    load.cpuPerFrame = (tools::CpuMilliseconds() - cpuAfterFirst) / (kFrames - 1);
+    load.callerCpuPerFrame = (tools::CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (kFrames - 1);
     SetCameraTarget(nullptr);
     return true;
 }
@@ -309,11 +299,11 @@ bool Bench(const std::string& picture)
         return false;
     std::printf("  players and ball behind the camera: median %.3f ms to draw\n", Quantile(hidden, 0.5));
     std::vector<double> shows;
-    const double cpuBeforeShows = CpuMilliseconds();
+    const double cpuBeforeShows = tools::CpuMilliseconds();
     if (!TimeShows(shows))
         return false;
     std::printf("  showing a frame (copy into the window and swap): median %.3f ms, CPU %.3f ms\n",
-                Quantile(shows, 0.5), (CpuMilliseconds() - cpuBeforeShows) / kFrames);
+                Quantile(shows, 0.5), (tools::CpuMilliseconds() - cpuBeforeShows) / kFrames);
     return true;
 }
 

@@ -153,12 +153,6 @@ bool SavePng(PrimaryCamera& camera, const std::string& path)
     return SaveCameraPng(camera.GetRwCamera(), path);
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
 double Milliseconds(std::chrono::steady_clock::time_point from)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();

@@ -63,8 +63,6 @@ Quaternion FacingAlong(Vector3 direction);
 
 // The camera's picture as an opaque PNG; false when it cannot be read or written.
 bool SavePng(PrimaryCamera& camera, const std::string& path);
-// The middle value (the upper one of an even count); 0 for none.
-double Median(std::vector<double> values);
 // Since the time point.
 double Milliseconds(std::chrono::steady_clock::time_point from);
 

@@ -23,6 +23,7 @@
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/common/Fail.h"
+#include "tools/common/Figures.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
@@ -185,9 +186,9 @@ int Bench(PrimaryCamera& camera, const LevelView& level, const Casts& casts)
     }
     std::printf("scene_shot: level01, %d x %d, %d frames, %d objects and %d HUD elements\n", kWidth, kHeight,
                 kBenchFrames, casts.objects->GetMemberCount(), casts.hud->GetMemberCount());
-    std::printf("  frame without the casts: median %.2f ms, worst %.2f ms\n", Median(bare),
+    std::printf("  frame without the casts: median %.2f ms, worst %.2f ms\n", tools::Median(bare),
                 *std::max_element(bare.begin(), bare.end()));
-    std::printf("  frame with the casts:    median %.2f ms, worst %.2f ms\n", Median(with),
+    std::printf("  frame with the casts:    median %.2f ms, worst %.2f ms\n", tools::Median(with),
                 *std::max_element(with.begin(), with.end()));
     return 0;
 }

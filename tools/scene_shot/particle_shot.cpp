@@ -12,6 +12,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
 #include "tools/common/Fail.h"
+#include "tools/common/Figures.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
@@ -156,10 +157,10 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
     }
     std::printf("scene_shot: %d x %d, %d live particles (%d wanted), %d frames\n", kWidth, kHeight,
                 effects.fountain.GetLiveCount(), kBenchParticles, kBenchFrames);
-    std::printf("  particle update: median %.3f ms, worst %.3f ms\n", Median(update),
+    std::printf("  particle update: median %.3f ms, worst %.3f ms\n", tools::Median(update),
                 *std::max_element(update.begin(), update.end()));
-    std::printf("  frame without particles: median %.2f ms\n", Median(bare));
-    std::printf("  frame with particles:    median %.2f ms\n", Median(with));
+    std::printf("  frame without particles: median %.2f ms\n", tools::Median(bare));
+    std::printf("  frame with particles:    median %.2f ms\n", tools::Median(with));
     return 0;
 }
 

@@ -16,6 +16,7 @@
 #include "scene/World.h"
 #include "tools/assets/common/Mesh.h"
 #include "tools/common/Fail.h"
+#include "tools/common/Figures.h"
 #include "tools/scene_shot/Level.h"
 
 #include <algorithm>
@@ -244,13 +245,13 @@ int Bench(PrimaryCamera& camera, const LevelView& level)
     }
     std::printf("scene_shot: %d x %d, %d models, %d frames, shadow texture %d\n", kWidth, kHeight,
                 kBenchCasters, kBenchFrames, kShadowSize);
-    std::printf("  casting %d shadows: median %.2f ms, worst %.2f ms\n", kBenchCasters, Median(casting),
+    std::printf("  casting %d shadows: median %.2f ms, worst %.2f ms\n", kBenchCasters, tools::Median(casting),
                 *std::max_element(casting.begin(), casting.end()));
-    std::printf("  frame without shadows: median %.2f ms, worst %.2f ms\n", Median(bare),
+    std::printf("  frame without shadows: median %.2f ms, worst %.2f ms\n", tools::Median(bare),
                 *std::max_element(bare.begin(), bare.end()));
     std::printf("  frame with shadows laid down (casting not counted): median %.2f ms, worst %.2f ms\n",
-                Median(with), *std::max_element(with.begin(), with.end()));
-    std::printf("  added by the shadows: median %.2f ms\n", Median(casting) + Median(with) - Median(bare));
+                tools::Median(with), *std::max_element(with.begin(), with.end()));
+    std::printf("  added by the shadows: median %.2f ms\n", tools::Median(casting) + tools::Median(with) - tools::Median(bare));
     int triangles = 0;
     for (const Caster* caster : shadows)
         triangles += caster->shadow.GetProjector()->GetDrawnTriangles();

@@ -29,6 +29,7 @@
 #include "pitch/PitchSimulation.h"
 #include "settings/TrainingSettings.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Figures.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
@@ -39,8 +40,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -229,24 +228,9 @@ bool RunDrill(GameHarness& harness, int counter)
     return true;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
 double Seconds(const std::chrono::steady_clock::time_point& since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// Processor time of the whole process so far, in ms.
-double ProcessorMilliseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 // "StartTraining" to the passing drill's first frame, ten times on the null device, then the
@@ -276,19 +260,19 @@ int Bench(GameHarness& harness, bool gl)
             if (i == 100)
                 MessageServer::Instance()->SendMessage(0, MessageServer::Instance()->RegisterMessage("did pass"), 0);
             const auto frame = std::chrono::steady_clock::now();
-            const double before = ProcessorMilliseconds();
+            const double before = tools::CpuMilliseconds();
             harness.Step();
             frames.push_back(Seconds(frame) * 1000.0);
-            processor += ProcessorMilliseconds() - before;
+            processor += tools::CpuMilliseconds() - before;
         }
         harness.Script().Press(harness.GetFrame() + 1, "cheat skip");
         harness.Step();
     }
     if (!gl)
         std::printf("bench: StartTraining to the drill's first frame: median %.3f s, worst %.3f s (%d runs)\n",
-                    Median(starts), *std::max_element(starts.begin(), starts.end()), kRuns);
+                    tools::Median(starts), *std::max_element(starts.begin(), starts.end()), kRuns);
     std::printf("bench: passing drill frame on %s: median %.3f ms, worst %.3f ms, processor %.3f ms (%d frames)\n",
-                gl ? "GL at 1280 x 720" : "the null device", Median(frames), *std::max_element(frames.begin(), frames.end()), processor / kFrames,
+                gl ? "GL at 1280 x 720" : "the null device", tools::Median(frames), *std::max_element(frames.begin(), frames.end()), processor / kFrames,
                 kFrames);
     return 0;
 }
