@@ -25,7 +25,8 @@ float Fade::GetAlpha() const
 
 void Fade::Render()
 {
-    if (m_duration <= 0.0f)
+    // A clear fade would blend the whole screen to what it was, at the cost of every pixel.
+    if (m_duration <= 0.0f || GetAlpha() <= 0.0f)
         return;
     Camera* camera = RwGraphics::Instance()->GetCamera();
     if (!camera)

@@ -10,7 +10,7 @@ public:
 
     // Null on the frame the time runs out.
     State* Update(float dt) override;
-    // Nothing for a fade of no length, whose opacity is undefined.
+    // Nothing for a fade of no length, whose opacity is undefined, nor for a clear one.
     void Render() override;
 
     // 0 (clear) to 1 (black); 1 for a finished fade to black, 0 for a finished fade from it.

@@ -54,15 +54,21 @@ int MeshDraws()
         std::count_if(draws.begin(), draws.end(), [&](const auto& d) { return d.isMesh && d.camera == screen; }));
 }
 
-// Draws its fade every frame without ever moving it on.
-class StillFade : public State {
+// Draws its fade every frame, still or moved on, and never ends: a fade kept past its end.
+class KeptFade : public State {
 public:
-    StillFade(bool fromBlack, float seconds) : m_fade(fromBlack, seconds) {}
-    State* Update(float) override { return this; }
+    KeptFade(bool fromBlack, float seconds, bool moving = false) : m_fade(fromBlack, seconds), m_moving(moving) {}
+    State* Update(float dt) override
+    {
+        if (m_moving)
+            m_fade.Update(dt);
+        return this;
+    }
     void Render() override { m_fade.Render(); }
 
 private:
     Fade m_fade;
+    bool m_moving;
 };
 
 class DelayAndFadeTest : public setpiecetest::MatchOnHarness {
@@ -156,10 +162,23 @@ TEST_F(DelayAndFadeTest, AFadeCoversTheScreenWithOneQuadAndAFadeOfNoLengthDrawsN
     for (const float seconds : {0.0f, -1.0f}) {
         EXPECT_EQ(Run(new Fade(true, seconds), 10), 1);
         EXPECT_TRUE(StateEnded());
-        Run(new StillFade(false, seconds), 2);
+        Run(new KeptFade(false, seconds), 2);
         EXPECT_EQ(FullScreenQuad(), nullptr) << seconds;
         EXPECT_EQ(Fade(false, seconds).GetAlpha(), 1.0f);
         EXPECT_EQ(Fade(true, seconds).GetAlpha(), 0.0f);
+    }
+}
+
+TEST_F(DelayAndFadeTest, AFadeFromBlackDrawsUntilItIsClearAndAFadeToBlackStaysDrawn)
+{
+    const struct {
+        bool fromBlack;
+        int frames;  // of a 0.25 s fade
+        bool drawn;
+    } cases[] = {{true, 10, true}, {true, 20, false}, {false, 20, true}};
+    for (const auto& c : cases) {
+        Run(new KeptFade(c.fromBlack, 0.25f, true), c.frames);
+        EXPECT_EQ(FullScreenQuad() != nullptr, c.drawn) << c.fromBlack << " " << c.frames;
     }
 }
 

@@ -294,8 +294,8 @@ TEST_F(SetPieceTest, BothFadesAreDrawnOverTheMatchWhileTheyLast)
     taker.KickBall(Vector3(0, 0, 8), true);
     harness->Step();
     covers.push_back(ScreenCoversOverTheMatch());
-    // The fade to black is drawn from the start, clear until the kick.
-    const std::vector<std::vector<float>> expected = {{1.0f - step, 0.0f}, {0.0f}, {step}};
+    // The fade to black waits, clear and so not drawn, until the kick.
+    const std::vector<std::vector<float>> expected = {{1.0f - step}, {}, {step}};
     ASSERT_EQ(covers.size(), expected.size());
     for (size_t phase = 0; phase < covers.size(); ++phase) {
         ASSERT_EQ(covers[phase].size(), expected[phase].size()) << phase;
