@@ -136,6 +136,8 @@ bool ProjectedShadow::Create(int32_t size)
     m_projector = std::make_unique<ProjectedTexture>();
     m_projector->SetPosition(kProjectorStart);
     m_projector->SetRotation(DefaultLightDirection());
+    // Round the casters the softened texture is clear to its edge: beyond it nothing darkens.
+    m_projector->SetClipToTexture(true);
     DebugTrace("projected shadow ok\n");
     m_created = true;
     return true;

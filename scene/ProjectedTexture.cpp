@@ -40,6 +40,59 @@ bool OutsideTexture(const RwV3d uvd[3])
            all([](const RwV3d& p) { return p.y > 1.0f; });
 }
 
+// A triangle corner with what the projection gives it; shade is the colour byte before rounding.
+struct ProjectedCorner {
+    RwV3d position;
+    RwV3d uvd;
+    float shade;
+};
+
+// A triangle clipped by the square's four sides has at most seven corners.
+struct ProjectedPolygon {
+    static constexpr int kMaxCorners = 7;
+    ProjectedCorner corners[kMaxCorners];
+    int count = 0;
+};
+
+RwV3d Lerp(const RwV3d& a, const RwV3d& b, float t)
+{
+    return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
+}
+
+// How far inside side 0..3 of the square (u >= 0, u <= 1, v >= 0, v <= 1) the corner lies.
+float InsideSide(const ProjectedCorner& corner, int side)
+{
+    const float t = side < 2 ? corner.uvd.x : corner.uvd.y;
+    return side % 2 == 0 ? t : 1.0f - t;
+}
+
+ProjectedPolygon ClipToSide(const ProjectedPolygon& in, int side)
+{
+    ProjectedPolygon out;
+    for (int i = 0; i < in.count; ++i) {
+        const ProjectedCorner& a = in.corners[i];
+        const ProjectedCorner& b = in.corners[(i + 1) % in.count];
+        const float da = InsideSide(a, side), db = InsideSide(b, side);
+        if (da >= 0.0f)
+            out.corners[out.count++] = a;
+        if ((da >= 0.0f) != (db >= 0.0f)) {
+            const float t = da / (da - db);
+            out.corners[out.count++] = {Lerp(a.position, b.position, t), Lerp(a.uvd, b.uvd, t),
+                                        a.shade + (b.shade - a.shade) * t};
+        }
+    }
+    return out;
+}
+
+bool InsideTexture(const ProjectedPolygon& polygon)
+{
+    for (int i = 0; i < polygon.count; ++i)
+        for (int side = 0; side < 4; ++side)
+            if (InsideSide(polygon.corners[i], side) < 0.0f)
+                return false;
+    return true;
+}
+
 RpCollisionTriangle* ProjectWorldTriangle(RpIntersection*, RpWorldSector*, RpCollisionTriangle* triangle, RwReal,
                                           void* data)
 {
@@ -64,6 +117,32 @@ ProjectionStep MakeProjectionStep(const RwMatrix& projector, float radius, float
     return step;
 }
 
+namespace {
+
+// The polygon as a fan of triangles round its first corner.
+void AppendFan(ProjectionStep& step, const ProjectedPolygon& polygon)
+{
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    const int vertices = 3 * (polygon.count - 2);
+    if (cache->GetVertexCount() > ProjectedTexture::kBatchVertices - vertices) {
+        cache->Flush();
+        cache->Begin(rwPrimTypeTriList, false);
+    }
+    RwIm3DVertex* out = cache->AllocVertices(vertices);
+    const auto put = [&](const ProjectedCorner& c) {
+        const auto k = static_cast<RwUInt8>(c.shade + 0.5f);
+        *out++ = RwIm3DVertex{c.position, {0.0f, 0.0f, 0.0f}, RwPackColor(k, k, k, k), c.uvd.x, c.uvd.y};
+    };
+    for (int i = 1; i + 1 < polygon.count; ++i) {
+        put(polygon.corners[0]);
+        put(polygon.corners[i]);
+        put(polygon.corners[i + 1]);
+        ++step.accepted;
+    }
+}
+
+}  // namespace
+
 bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c)
 {
     if (RwV3dDotProduct(&normal, &step.direction) > 0.0f)
@@ -74,17 +153,16 @@ bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, 
     if (OutsideTexture(uvd))
         return false;
 
-    Immediate3DCache* cache = Immediate3DCache::Instance();
-    if (cache->GetVertexCount() > ProjectedTexture::kBatchVertices - 3) {
-        cache->Flush();
-        cache->Begin(rwPrimTypeTriList, false);
+    ProjectedPolygon polygon;
+    for (int i = 0; i < 3; ++i)
+        polygon.corners[polygon.count++] = {corners[i], uvd[i], static_cast<float>(CornerByte(step, uvd[i].z))};
+    if (step.clipToTexture && !InsideTexture(polygon)) {
+        for (int side = 0; side < 4 && polygon.count >= 3; ++side)
+            polygon = ClipToSide(polygon, side);
+        if (polygon.count < 3)
+            return false;
     }
-    RwIm3DVertex* out = cache->AllocVertices(3);
-    for (int i = 0; i < 3; ++i) {
-        const RwUInt8 k = CornerByte(step, uvd[i].z);
-        out[i] = RwIm3DVertex{corners[i], {0.0f, 0.0f, 0.0f}, RwPackColor(k, k, k, k), uvd[i].x, uvd[i].y};
-    }
-    ++step.accepted;
+    AppendFan(step, polygon);
     return true;
 }
 
@@ -145,6 +223,7 @@ void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, flo
     Immediate3DCache* cache = Immediate3DCache::Instance();
     cache->Begin(rwPrimTypeTriList, false);
     ProjectionStep step = MakeProjectionStep(projector, m_radius, fadeDist, m_alpha);
+    step.clipToTexture = m_clipToTexture;
     RpIntersection query{};
     query.type = rpIntersectBox;
     query.t.box = box;

@@ -17,6 +17,8 @@ struct ProjectionStep {
     RwMatrix texture;
     RwV3d direction;  // the way the projection travels
     bool fading = false;
+    // Only the part of a triangle over the texture's square is drawn.
+    bool clipToTexture = false;
     RwUInt8 base = 0;  // the corner colour without fading
     int32_t accepted = 0;  // triangles appended since the step was made
 };
@@ -25,9 +27,10 @@ struct ProjectionStep {
 // on when fadeDist > 0. radius must be above 0.
 ProjectionStep MakeProjectionStep(const RwMatrix& projector, float radius, float fadeDist, float alpha);
 
-// Appends the triangle to the immediate-mode cache's triangle list, drawing and emptying a
-// full batch first. False, with nothing appended, when it faces away from the projector or
-// lies wholly behind it or beside the texture.
+// Appends the triangle to the immediate-mode cache's triangle list (with clipToTexture, the
+// triangles of its part over the texture's square), drawing and emptying a full batch first.
+// False, with nothing appended, when it faces away from the projector or lies wholly behind it
+// or beside the texture.
 bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c);
 
 // Lays a texture over the current world's triangles below it by projective texturing, for
@@ -72,6 +75,9 @@ public:
     }
     int32_t GetSourceBlend() const { return m_sourceBlend; }
     int32_t GetDestinationBlend() const { return m_destinationBlend; }
+    // For a texture whose edge leaves the world as it is: clamped beyond the square it would
+    // cover the rest of each triangle to no effect. Off unless set; not in the table.
+    void SetClipToTexture(bool clip) { m_clipToTexture = clip; }
     // Triangles the last Render or Project drew.
     int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
 
@@ -88,4 +94,5 @@ private:
     int32_t m_sourceBlend = rwBlendZero;
     int32_t m_destinationBlend = rwBlendInvSrcAlpha;
     int32_t m_drawnTriangles = 0;
+    bool m_clipToTexture = false;
 };

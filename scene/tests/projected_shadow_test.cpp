@@ -16,6 +16,7 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include <cmath>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -151,6 +152,66 @@ TEST_F(ProjectionTest, CornersTakeTheirUVsAndFadeWithDepth)
     EXPECT_TRUE(Near(uv(faded[1]), {0.25f, 0.5f, 0}));
     EXPECT_TRUE(Near(uv(faded[2]), {0.5f, 0.25f, 0}));
     EXPECT_TRUE(Near(V(faded[2].objVertex), {0, -2, 0.5f}));
+}
+
+TEST_F(ProjectionTest, ClippedToTheTextureOnlyThePartOverTheSquareIsDrawn)
+{
+    // As above: u = 0.5 - x / 2 and v = 0.5 - z / 2; fadeDist 1: d = depth / 2.
+    struct Case {
+        const char* name;
+        RwV3d a, b, c;
+        int triangles;
+        float area;  // covered in the texture's square
+    };
+    const Case cases[] = {
+        {"inside", {0, -0.5f, 0}, {0.5f, -0.5f, 0}, {0, -0.5f, 0.5f}, 1, 0.03125f},
+        {"over the u = 0 side", {0.5f, -0.5f, 0}, {1.5f, -0.5f, 0}, {1.5f, -0.5f, 0.5f}, 1, 0.015625f},
+        {"round the whole square", {-5, -0.5f, -5}, {9, -0.5f, -5}, {-5, -0.5f, 9}, 2, 1.0f},
+        {"over a corner", {0.5f, -0.5f, 0.5f}, {2, -0.5f, 0.5f}, {0.5f, -0.5f, 2}, 2, 0.0625f},
+    };
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    for (const Case& c : cases) {
+        ProjectionStep step = MakeProjectionStep(Downwards({0, 0, 0}), 1.0f, 1.0f, 1.0f);
+        step.clipToTexture = true;
+        EXPECT_TRUE(ProjectTriangle(step, kUp, c.a, c.b, c.c)) << c.name;
+        const std::vector<RwIm3DVertex> out(cache->GetVertices(), cache->GetVertices() + cache->GetVertexCount());
+        cache->Flush();
+        EXPECT_EQ(step.accepted, c.triangles) << c.name;
+        ASSERT_EQ(out.size(), static_cast<size_t>(3 * c.triangles)) << c.name;
+        float area = 0.0f;
+        for (size_t i = 0; i < out.size(); i += 3) {
+            const RwIm3DVertex &p = out[i], &q = out[i + 1], &r = out[i + 2];
+            area += std::fabs((q.u - p.u) * (r.v - p.v) - (r.u - p.u) * (q.v - p.v)) / 2;
+        }
+        EXPECT_NEAR(area, c.area, 1e-5f) << c.name;
+        for (const RwIm3DVertex& v : out) {
+            // New corners stay on the triangle's plane, with the uv of their place.
+            EXPECT_NEAR(v.u, 0.5f - v.objVertex.x / 2, 1e-5f) << c.name;
+            EXPECT_NEAR(v.v, 0.5f - v.objVertex.z / 2, 1e-5f) << c.name;
+            EXPECT_GE(std::min(v.u, v.v), -1e-6f) << c.name;
+            EXPECT_LE(std::max(v.u, v.v), 1.0f + 1e-6f) << c.name;
+            // A flat triangle at depth 0.5: d = 0.25 everywhere, colour 255 x (1 - 0.0625).
+            EXPECT_EQ(v.color, RwPackColor(239, 239, 239, 239)) << c.name;
+        }
+    }
+}
+
+TEST_F(ProjectionTest, AClippedCornerTakesTheShadeBetweenItsNeighbours)
+{
+    // From depth 0 (255) to depth 2 (0) across the u = 0 side at x = 1: half way down, 127.5.
+    ProjectionStep step = MakeProjectionStep(Downwards({0, 0, 0}), 1.0f, 1.0f, 1.0f);
+    step.clipToTexture = true;
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    ASSERT_TRUE(ProjectTriangle(step, kUp, {0, 0, 0}, {2, -2, 0}, {0, 0, 0.5f}));
+    const std::vector<RwIm3DVertex> out(cache->GetVertices(), cache->GetVertices() + cache->GetVertexCount());
+    cache->Flush();
+    std::vector<RwUInt32> shades;
+    for (const RwIm3DVertex& v : out)
+        if (std::fabs(v.objVertex.x - 1.0f) < 1e-5f)
+            shades.push_back(v.color);
+    ASSERT_FALSE(shades.empty());
+    for (RwUInt32 shade : shades)
+        EXPECT_EQ(shade, RwPackColor(128, 128, 128, 128));
 }
 
 TEST_F(ProjectionTest, SixHundredTrianglesGoOutInTwoBatchesWithTheZBiasOn)
