@@ -12,26 +12,46 @@ function(tb_library name)
   set_property(TARGET ${name} PROPERTY TB_DEPS "${A_DEPS}")
 endfunction()
 
-function(_tb_closure out)
+# The libraries and everything they depend on, in out; in missing, those not defined yet.
+function(_tb_closure out missing)
   set(result "")
+  set(absent "")
   set(todo ${ARGN})
   while(todo)
     list(POP_FRONT todo lib)
-    if(NOT lib IN_LIST result)
+    if(NOT TARGET ${lib})
+      list(APPEND absent ${lib})
+    elseif(NOT lib IN_LIST result)
       list(APPEND result ${lib})
       get_property(deps TARGET ${lib} PROPERTY TB_DEPS)
       list(APPEND todo ${deps})
     endif()
   endwhile()
   set(${out} ${result} PARENT_SCOPE)
+  set(${missing} ${absent} PARENT_SCOPE)
 endfunction()
 
-# Links the object files of the given libraries and of everything they depend on.
+# Links the object files of the given libraries and of everything they depend on. A library
+# of a folder read later (the front end, which a lower layer's tests may run under) is
+# linked once every folder has been read.
 function(tb_link target)
-  _tb_closure(all ${ARGN})
+  _tb_closure(all missing ${ARGN})
+  if(missing)
+    # A deferred call reads its arguments when it runs: they are written out here.
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL _tb_link_late ${target} ${ARGN})")
+    return()
+  endif()
   foreach(lib ${all})
     target_link_libraries(${target} PRIVATE ${lib})
   endforeach()
+endfunction()
+
+function(_tb_link_late target)
+  _tb_closure(all missing ${ARGN})
+  if(missing)
+    message(FATAL_ERROR "${target} links ${missing}, which no folder defines")
+  endif()
+  tb_link(${target} ${ARGN})
 endfunction()
 
 # tb_executable(<name> SOURCES ... DEPS tb libs... [LIBS external...])
