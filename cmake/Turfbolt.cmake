@@ -10,6 +10,31 @@ function(tb_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_DEPS} ${A_LIBS})
   set_property(TARGET ${name} PROPERTY TB_DEPS "${A_DEPS}")
+  set_property(GLOBAL APPEND PROPERTY TB_LIBRARIES ${name})
+endfunction()
+
+# Writes each library's sources and the libraries it links, as cmake/layers.sh links reads
+# them: "source<TAB>library<TAB>path" and "link<TAB>library<TAB>library", paths from the
+# project's root. Called once every folder has been read.
+function(tb_write_link_graph file)
+  get_property(libraries GLOBAL PROPERTY TB_LIBRARIES)
+  set(lines "")
+  foreach(lib ${libraries})
+    get_target_property(sources ${lib} SOURCES)
+    get_target_property(dir ${lib} SOURCE_DIR)
+    foreach(src ${sources})
+      cmake_path(ABSOLUTE_PATH src BASE_DIRECTORY ${dir} NORMALIZE)
+      file(RELATIVE_PATH src ${PROJECT_SOURCE_DIR} ${src})
+      string(APPEND lines "source\t${lib}\t${src}\n")
+    endforeach()
+    get_target_property(links ${lib} LINK_LIBRARIES)
+    foreach(dep ${links})
+      if(dep IN_LIST libraries)
+        string(APPEND lines "link\t${lib}\t${dep}\n")
+      endif()
+    endforeach()
+  endforeach()
+  file(CONFIGURE OUTPUT ${file} CONTENT "${lines}" @ONLY)
 endfunction()
 
 # The libraries and everything they depend on, in out; in missing, those not defined yet.
