@@ -34,8 +34,7 @@ constexpr float kCloseTriggerOnDepth = 7.0f;
 constexpr float kCloseTriggerOnHalfWidth = 7.0f;
 constexpr float kCloseTriggerOffDepth = 9.0f;
 constexpr float kCloseTriggerOffHalfWidth = 9.0f;
-// The penalty spot, scaled like the area, and the size of its painted disc.
-constexpr float kPenaltySpotDistance = 11.0f;
+// The size of the penalty spot's painted disc.
 constexpr float kSpotRadius = 0.11f;
 // The goal area, scaled like the penalty area: a keeper's kick is taken from its front corners.
 constexpr float kGoalAreaDepth = 3.7f;

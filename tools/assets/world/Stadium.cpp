@@ -147,11 +147,11 @@ void AddMarkings(const Theme& theme, MeshBuilder& m)
         Stripe(m, gx, -gw, gx + in * gd, -gw, w);
         Stripe(m, gx, gw, gx + in * gd, gw, w);
         Stripe(m, gx + in * gd, -gw - w / 2, gx + in * gd, gw + w / 2, w);
-        const float spot = gx + in * 10.5f;
+        const float spot = gx + in * kPenaltySpotDistance;
         Arc(m, spot, 0, kSpot / 2, 0, 2 * kPi, 10);
         Arc(m, spot, 0, kSpot, 0, 2 * kPi, 10);
-        // The arc outside the area: |x - spot| > pd - 10.5 from the spot.
-        const float half = std::acos((pd - 10.5f) / 8.7f);
+        // The arc outside the area: |x - spot| > pd - the spot's distance.
+        const float half = std::acos((pd - kPenaltySpotDistance) / 8.7f);
         const float facing = side < 0 ? 0.0f : kPi;
         Arc(m, spot, 0, 8.7f, facing - half, facing + half, 20);
         // Corner arcs.
