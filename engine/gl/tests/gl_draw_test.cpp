@@ -406,19 +406,19 @@ TEST_F(GLDraw, MeshesNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWithIt)
         const RwMatrix* bones;
         RwFogType type;
         float fogStart;
-        Probe probe;
+        Rgba middle;  // of the view
         uint32_t leftOut;
     };
     const Rgba white = kWhitePixel, grey{128, 128, 128, 255};
     const Case cases[] = {
-        {"nearer than the fog", &nearQuad, nullptr, nullptr, nullptr, rwFogLinear, 5, {160, 120, white}, 1},
-        {"half way into it", &halfWay, nullptr, nullptr, nullptr, rwFogLinear, 5, {160, 120, grey, 3}, 0},
-        {"moved into it by its matrix", &nearQuad, nullptr, &back, nullptr, rwFogLinear, 5, {160, 120, grey, 3}, 0},
-        {"moved into it by its bone", &nearQuad, nullptr, nullptr, &back, rwFogLinear, 5, {160, 120, grey, 3}, 0},
-        {"moved into it by an update", &nearQuad, &halfWay, nullptr, nullptr, rwFogLinear, 5, {160, 120, grey, 3}, 0},
-        {"its last corners in it", &leaning, nullptr, nullptr, nullptr, rwFogLinear, 4, {160, 120, {234, 234, 234, 255}, 2}, 0},
-        {"exponential fog", &nearQuad, nullptr, nullptr, nullptr, rwFogExponential, 5, {160, 120, {189, 189, 189, 255}, 3}, 0},
-        {"fog ending where it starts", &halfWay, nullptr, nullptr, nullptr, rwFogLinear, 10, {160, 120, white}, 1},
+        {"nearer than the fog", &nearQuad, nullptr, nullptr, nullptr, rwFogLinear, 5, white, 1},
+        {"half way into it", &halfWay, nullptr, nullptr, nullptr, rwFogLinear, 5, grey, 0},
+        {"moved into it by its matrix", &nearQuad, nullptr, &back, nullptr, rwFogLinear, 5, grey, 0},
+        {"moved into it by its bone", &nearQuad, nullptr, nullptr, &back, rwFogLinear, 5, grey, 0},
+        {"moved into it by an update", &nearQuad, &halfWay, nullptr, nullptr, rwFogLinear, 5, grey, 0},
+        {"its last corners in it", &leaning, nullptr, nullptr, nullptr, rwFogLinear, 4, {234, 234, 234, 255}, 0},
+        {"exponential fog", &nearQuad, nullptr, nullptr, nullptr, rwFogExponential, 5, {189, 189, 189, 255}, 0},
+        {"fog starting past the far plane", &halfWay, nullptr, nullptr, nullptr, rwFogLinear, 12, white, 1},
     };
     for (const Case& c : cases) {
         void* mesh = Device()->CreateMesh(meshOf(*c.created));
@@ -435,7 +435,7 @@ TEST_F(GLDraw, MeshesNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWithIt)
                 {State(rwRenderStateFogEnable, 1), State(rwRenderStateFogColor, Argb(255, 0, 0, 0)),
                  State(rwRenderStateFogType, c.type), State(rwRenderStateFogDensity, RwRenderStateFromReal(0.1f)),
                  [&] { EXPECT_TRUE(Device()->DrawMesh(draw)) << c.name; }},
-                {c.probe}}});
+                {{160, 120, c.middle, 2}}}});
         EXPECT_EQ(Device()->Counters().fogLeftOut - before, c.leftOut) << c.name;
         Device()->DestroyMesh(mesh);
     }
