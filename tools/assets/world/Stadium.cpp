@@ -140,7 +140,7 @@ void AddMarkings(const Theme& theme, MeshBuilder& m)
     for (int side = -1; side <= 1; side += 2) {
         const float gx = side * L, in = -float(side);
         // Penalty area, goal area, spot and arc.
-        const float pd = 15.7f, pw = 18.7f, gd = 5.2f, gw = 8.5f;
+        const float pd = kPenaltyAreaDepth, pw = kPenaltyAreaHalfWidth, gd = 5.2f, gw = 8.5f;
         Stripe(m, gx, -pw, gx + in * pd, -pw, w);
         Stripe(m, gx, pw, gx + in * pd, pw, w);
         Stripe(m, gx + in * pd, -pw - w / 2, gx + in * pd, pw + w / 2, w);
