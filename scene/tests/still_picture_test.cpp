@@ -102,6 +102,10 @@ TEST_F(StillPictureGL, TheKeptPictureStandsInUntilTheViewChangesOrTheHoldEnds)
         EXPECT_EQ(draws - drawsBefore, c.drawnAgain ? 1 : 0);
         EXPECT_EQ(At(60, 60), c.drawnAgain ? kBlue : kRed);
         EXPECT_EQ(At(2, 2), kWhite);
+        // Whichever it was, the next frame of the hold lays it back.
+        Frame(still, true, Color(0.0f, 1.0f, 0.0f, 1.0f));
+        EXPECT_EQ(draws - drawsBefore, c.drawnAgain ? 1 : 0);
+        EXPECT_EQ(At(60, 60), c.drawnAgain ? kBlue : kRed);
     }
 }
 
