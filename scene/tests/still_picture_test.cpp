@@ -7,7 +7,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "scene/StillPicture.h"
-#include "tests/support/OffscreenEngine.h"
+#include "support/SceneTest.h"
 
 #include <functional>
 #include <memory>
@@ -19,47 +19,22 @@ namespace {
 using Pixel = std::vector<uint8_t>;
 const Pixel kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kWhite{255, 255, 255, 255};
 
-class StillPictureGL : public ::testing::Test {
+class StillPictureGL : public SceneGLTest {
 protected:
-    void SetUp() override
-    {
-        if (!OffscreenWindow())
-            GTEST_SKIP() << "no GL 3.3 on this machine";
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceGL);
-        graphics->SetScreenSize(320, 240);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-        camera = graphics->GetPrimaryCamera();
-        camera->SetClipPlanes(0.1f, 100.0f);
-        camera->SetViewWindow(1.0f, 1.0f);
-    }
-    void TearDown() override
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
+    StillPictureGL() { width = 320, height = 240; }
     // One frame: the view (the whole camera in one colour) through the still picture, then
     // a white mark over it in the top left corner, as a menu over a paused game.
     void Frame(StillPicture& still, bool hold, const Color& colour)
     {
         const float black[4] = {0, 0, 0, 1};
         ASSERT_TRUE(camera->Clear(black, 3) && camera->BeginUpdate());
-        const float width = camera->GetWidth(), height = camera->GetHeight();
+        const float across = camera->GetWidth(), down = camera->GetHeight();
         still.Draw(hold, [&] {
             ++draws;
-            DrawFilledRect({0, 0, width, height}, colour);
+            DrawFilledRect({0, 0, across, down}, colour);
         });
         DrawFilledRect({0, 0, 8, 8}, Color::White);
         camera->EndUpdate();
-    }
-    Pixel At(int x, int y) const
-    {
-        RwRaster* raster = camera->GetRaster();
-        std::unique_ptr<RwImage, decltype(&RwImageDestroy)> image(
-            RwImageAllocatePixels(RwImageCreate(raster->width, raster->height, 32)), RwImageDestroy);
-        RwImageSetFromRaster(image.get(), raster);
-        const uint8_t* p = image->pixels + y * image->stride + x * 4;
-        return Pixel(p, p + 4);
     }
     void Move(float x)
     {
@@ -69,7 +44,6 @@ protected:
         RwFrameUpdateObjects(frame);
     }
 
-    PrimaryCamera* camera = nullptr;
     int draws = 0;
 };
 
