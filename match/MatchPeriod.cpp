@@ -328,10 +328,12 @@ void MatchPeriod::Exit()
 
 void MatchPeriod::Render()
 {
-    if (m_sequence)
-        m_sequence->Render();
-    else
-        Pitch().Render();
+    m_stillPitch.Draw(m_pauseMenu != nullptr, [this] {
+        if (m_sequence)
+            m_sequence->Render();
+        else
+            Pitch().Render();
+    });
     if (m_pauseMenu)
         m_pauseMenu->Render();
     if (m_banner)

@@ -3,6 +3,7 @@
 #include "characters/Character.h"
 #include "framework/Message.h"
 #include "framework/State.h"
+#include "scene/StillPicture.h"
 #include "simulation/Ball.h"
 
 #include <cstdint>
@@ -123,6 +124,8 @@ private:
     // Owned, each held in a slot (StateSlot) that exits and deletes it.
     State* m_sequence = nullptr;
     State* m_pauseMenu = nullptr;
+    // Nothing under the pause menu moves: the pitch is drawn once there and its picture kept.
+    StillPicture m_stillPitch;
     State* m_banner = nullptr;
     bool m_kickOffBannerDone = false;
     bool m_extraTimeAllowed;

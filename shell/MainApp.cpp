@@ -12,6 +12,7 @@
 #include "platform/Window.h"
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
+#include "scene/StillPicture.h"
 #include "settings/GameParameters.h"
 #include "shell/ShellInput.h"
 
@@ -194,7 +195,11 @@ void CMainApp::CloseMainWindow()
 
 bool CMainApp::Filter(platform::Event& event)
 {
-    return m_frame && m_frame->Filter(event);
+    if (!m_frame || !m_frame->Filter(event))
+        return false;
+    // What the editor does with the event may change the scene under a held picture.
+    StillPicture::ForgetAll();
+    return true;
 }
 
 void CMainApp::SetControlPanel(CControlPanel* panel)

@@ -92,10 +92,12 @@ State* TrainingDrill::Update(float dt)
 
 void TrainingDrill::Render()
 {
-    if (m_round)
-        m_round->Render();
-    else if (!m_finished && PitchSimulation::Instance()->IsSetUp())
-        PitchSimulation::Instance()->Render();
+    m_stillPitch.Draw(m_menu != nullptr, [this] {
+        if (m_round)
+            m_round->Render();
+        else if (!m_finished && PitchSimulation::Instance()->IsSetUp())
+            PitchSimulation::Instance()->Render();
+    });
     if (m_screen)
         m_screen->Render();
     if (m_menu)

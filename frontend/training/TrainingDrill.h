@@ -6,6 +6,7 @@
 // per try, the penalty drill one per kick), each a state in the round slot.
 
 #include "framework/State.h"
+#include "scene/StillPicture.h"
 
 #include <cstdint>
 #include <string>
@@ -120,6 +121,8 @@ private:
     State* m_round = nullptr;
     State* m_screen = nullptr;  // intro, perfect message, results
     State* m_menu = nullptr;  // pause menu
+    // Nothing under the pause menu moves: the drill is drawn once there and its picture kept.
+    StillPicture m_stillPitch;
     bool m_finished = false;
     bool m_perfect = false;
 };

@@ -7,7 +7,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "scene/Wireframe.h"
-#include "tests/support/OffscreenEngine.h"
+#include "support/SceneTest.h"
 
 #include <memory>
 #include <vector>
@@ -17,32 +17,8 @@ namespace {
 using Pixel = std::vector<uint8_t>;
 const Pixel kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255}, kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255};
 
-class ImmediateGL : public ::testing::Test {
+class ImmediateGL : public SceneGLTest {
 protected:
-    void SetUp() override
-    {
-        if (!OffscreenWindow())
-            GTEST_SKIP() << "no GL 3.3 on this machine";
-        RwGraphics* graphics = RwGraphics::Instance();
-        graphics->SetDeviceKind(rwDeviceGL);
-        graphics->SetScreenSize(800, 600);
-        ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
-        camera = graphics->GetPrimaryCamera();
-        camera->SetClipPlanes(0.1f, 100.0f);
-        camera->SetViewWindow(1.0f, 1.0f);
-    }
-    void TearDown() override
-    {
-        RwGraphics::Instance()->Destroy();
-        CloseOffscreenWindow();
-    }
-    Pixel At(int x, int y) const
-    {
-        std::unique_ptr<RwImage, decltype(&RwImageDestroy)> image(RwImageCreate(800, 600, 32), RwImageDestroy);
-        RwImageSetFromRaster(image.get(), camera->GetRaster());
-        const uint8_t* p = image->pixels + y * image->stride + x * 4;
-        return Pixel(p, p + 4);
-    }
     // Lines are a pixel wide and may fall either side of the exact position.
     bool LineNear(int x, int y) const
     {
@@ -52,8 +28,6 @@ protected:
                     return true;
         return false;
     }
-
-    PrimaryCamera* camera = nullptr;
 };
 
 TEST_F(ImmediateGL, AWireBoxAndATexturedRectangleLandOnTheirPixels)

@@ -6,8 +6,9 @@
 // what the menu switched off and what came back, and the change; exits 1 when the pause did
 // not stop the clock, hide the HUD and pause the replay, play did not resume as it was, or
 // the corner did not make the change. Given pictures, it runs on GL and draws the pause menu,
-// the substitution screen and the substitute walking on into them; else it runs on the null
-// device.
+// the substitution screen and the substitute walking on into them, and exits 1 when a menu's
+// frame over the pitch kept under it differs from the frame drawn afresh; else it runs on the
+// null device.
 //
 //     game_run pause_menu <game folder> [pause.png [substitution.png [substitute.png]]]
 #include "characters/Character.h"
@@ -17,12 +18,14 @@
 #include "framework/Debug.h"
 #include "frontend/TBMenu.h"
 #include "match/MatchPeriod.h"
+#include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "scene/StillPicture.h"
 #include "settings/GameParameters.h"
 #include "simulation/Ball.h"
 #include "simulation/MatchClock.h"
@@ -37,6 +40,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -70,15 +74,43 @@ bool ScreenShown(const char* screen)
     return menu && menu->GetScreen() == screen && Menu::Instance()->GetFadeState() == Menu::kShown;
 }
 
+// The primary camera's pixels; empty when they cannot be read.
+std::vector<uint8_t> Pixels()
+{
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    RwRaster* raster = camera ? camera->GetRaster() : nullptr;
+    RwImage* image = raster ? RwImageAllocatePixels(RwImageCreate(raster->width, raster->height, 32)) : nullptr;
+    std::vector<uint8_t> pixels;
+    if (image && RwImageSetFromRaster(image, raster))
+        pixels.assign(image->pixels, image->pixels + static_cast<size_t>(image->stride) * image->height);
+    if (image)
+        RwImageDestroy(image);
+    return pixels;
+}
+
+// The same frame drawn twice: the pitch drawn afresh, then laid from the picture kept under
+// the menu. True when both come out the same.
+bool KeptPitchAsDrawn(GameHarness& harness)
+{
+    StillPicture::ForgetAll();
+    harness.GetGame()->Render();
+    const std::vector<uint8_t> drawn = Pixels();
+    harness.GetGame()->Render();
+    const bool same = !drawn.empty() && Pixels() == drawn;
+    std::printf("game_run: the pitch kept under the menu %s\n", same ? "is as drawn" : "differs from the one drawn");
+    return same;
+}
+
 bool WritePicture(GameHarness& harness, const std::string& out)
 {
     if (out.empty())
         return true;
     harness.RunFrames(kSettleFrames);
+    const bool kept = Pitch().IsActive() || KeptPitchAsDrawn(harness);
     PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
     const bool saved = tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
     std::printf("game_run: %s %s\n", saved ? "wrote" : "could not write", out.c_str());
-    return saved;
+    return saved && kept;
 }
 
 // Picks the item as the keys would and runs its action.

@@ -91,18 +91,23 @@ public:
         return m_game.Enter();
     }
     bool Exit() override { return m_game.Exit(); }
+    // The frame after every few updates is drawn, and the one after an update that asked for
+    // a picture: the script reads the game's state, not its pictures, and drawing costs more
+    // than the rest of an update. Counted in updates: about every other pass of the loop only
+    // waits for time to pass and has none.
     void Update(float dt) override
     {
         TheScript().Tick();
+        const bool picture = TheCapture() && !TheCapture()->pending.empty();
+        m_drawNext = ++m_updates % kDrawEvery == 0 || picture;
         m_game.Update(dt);
     }
-    // Every few updates, and whenever a picture waits for the next frame: the script reads
-    // the game's state, not its pictures, and drawing costs more than the rest of an update.
     void Render() override
     {
-        const bool picture = TheCapture() && !TheCapture()->pending.empty();
-        if (++m_updates % kDrawEvery == 0 || picture)
-            m_game.Render();
+        if (!m_drawNext)
+            return;
+        m_drawNext = false;
+        m_game.Render();
     }
     int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
 
@@ -110,6 +115,7 @@ private:
     static constexpr int kDrawEvery = 8;
     GameTB m_game;
     int m_updates = 0;
+    bool m_drawNext = false;
 };
 
 GameState* MakeScriptedGame()

@@ -142,3 +142,31 @@ std::vector<RwNullDrawRecord> Drawn(const std::function<void()>& draw)
     camera->EndUpdate();
     return RwNullDeviceGet()->draws;
 }
+
+void SceneGLTest::SetUp()
+{
+    if (!OffscreenWindow())
+        GTEST_SKIP() << "no GL 3.3 on this machine";
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetDeviceKind(rwDeviceGL);
+    graphics->SetScreenSize(width, height);
+    ASSERT_TRUE(graphics->Initialise(OffscreenWindow()));
+    camera = graphics->GetPrimaryCamera();
+    camera->SetClipPlanes(0.1f, 100.0f);
+    camera->SetViewWindow(1.0f, 1.0f);
+}
+
+void SceneGLTest::TearDown()
+{
+    RwGraphics::Instance()->Destroy();
+    CloseOffscreenWindow();
+}
+
+std::vector<uint8_t> SceneGLTest::At(int x, int y) const
+{
+    RwRaster* raster = camera->GetRaster();
+    Image image(RwImageAllocatePixels(RwImageCreate(raster->width, raster->height, 32)), RwImageDestroy);
+    RwImageSetFromRaster(image.get(), raster);
+    const uint8_t* p = image->pixels + y * image->stride + x * 4;
+    return std::vector<uint8_t>(p, p + 4);
+}

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Object;
 
@@ -20,6 +21,22 @@ class SceneTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
+};
+
+class PrimaryCamera;
+
+// The renderer on the GL device over the shared offscreen window, at the size a fixture sets
+// in its constructor (800 x 600 unless it does), with the primary camera's near plane at 0.1,
+// its far plane at 100 and a 1 x 1 view window. Skipped on a machine without GL 3.3.
+class SceneGLTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The RGBA of the primary camera's pixel at x, y.
+    std::vector<uint8_t> At(int x, int y) const;
+
+    int width = 800, height = 600;
+    PrimaryCamera* camera = nullptr;
 };
 
 using Image = std::unique_ptr<RwImage, decltype(&RwImageDestroy)>;

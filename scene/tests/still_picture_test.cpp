@@ -1,0 +1,115 @@
+// A held view drawn once and laid back from the kept picture, on the GL device.
+#include <gtest/gtest.h>
+
+#include "engine/core/RwCore.h"
+#include "framework/Color.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
+#include "scene/ScreenDraw.h"
+#include "scene/StillPicture.h"
+#include "support/SceneTest.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Pixel = std::vector<uint8_t>;
+const Pixel kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kWhite{255, 255, 255, 255};
+
+class StillPictureGL : public SceneGLTest {
+protected:
+    StillPictureGL() { width = 320, height = 240; }
+    // One frame: the view (the whole camera in one colour) through the still picture, then
+    // a white mark over it in the top left corner, as a menu over a paused game.
+    void Frame(StillPicture& still, bool hold, const Color& colour)
+    {
+        const float black[4] = {0, 0, 0, 1};
+        ASSERT_TRUE(camera->Clear(black, 3) && camera->BeginUpdate());
+        const float across = camera->GetWidth(), down = camera->GetHeight();
+        still.Draw(hold, [&] {
+            ++draws;
+            DrawFilledRect({0, 0, across, down}, colour);
+        });
+        DrawFilledRect({0, 0, 8, 8}, Color::White);
+        camera->EndUpdate();
+    }
+    void Move(float x)
+    {
+        RwFrame* frame = camera->GetFrame();
+        RwFrameGetMatrix(frame)->pos.x += x;
+        RwMatrixUpdateFlags(RwFrameGetMatrix(frame));
+        RwFrameUpdateObjects(frame);
+    }
+
+    int draws = 0;
+};
+
+TEST_F(StillPictureGL, TheKeptPictureStandsInUntilTheViewChangesOrTheHoldEnds)
+{
+    struct Case {
+        std::string name;
+        std::function<void(StillPicture&)> between;
+        bool drawnAgain;
+    };
+    const Case cases[] = {
+        {"nothing", [](StillPicture&) {}, false},
+        {"the camera moved", [&](StillPicture&) { Move(0.5f); }, true},
+        {"a wider lens", [&](StillPicture&) { camera->SetViewWindow(1.5f, 1.0f); }, true},
+        {"a smaller window", [&](StillPicture&) { camera->SetSize(160, 120); }, true},
+        {"everything forgotten", [](StillPicture&) { StillPicture::ForgetAll(); }, true},
+        {"a frame without hold", [&](StillPicture& still) { Frame(still, false, Color(0.0f, 1.0f, 0.0f, 1.0f)); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        camera->SetSize(320, 240);
+        camera->SetViewWindow(1.0f, 1.0f);
+        StillPicture still;
+        draws = 0;
+        Frame(still, true, Color(1.0f, 0.0f, 0.0f, 1.0f));
+        c.between(still);
+        const int drawsBefore = draws;
+        Frame(still, true, Color(0.0f, 0.0f, 1.0f, 1.0f));
+        // The view drawn afresh is blue; the kept one is still red, and the mark is over either.
+        EXPECT_EQ(draws - drawsBefore, c.drawnAgain ? 1 : 0);
+        EXPECT_EQ(At(60, 60), c.drawnAgain ? kBlue : kRed);
+        EXPECT_EQ(At(2, 2), kWhite);
+        // Whichever it was, the next frame of the hold lays it back.
+        Frame(still, true, Color(0.0f, 1.0f, 0.0f, 1.0f));
+        EXPECT_EQ(draws - drawsBefore, c.drawnAgain ? 1 : 0);
+        EXPECT_EQ(At(60, 60), c.drawnAgain ? kBlue : kRed);
+    }
+}
+
+TEST_F(StillPictureGL, AKeptPictureIsLaidBackPixelForPixel)
+{
+    StillPicture still;
+    // Two texels, red and blue, stretched over the view: a picture with edges and blends in it.
+    std::unique_ptr<RwImage, decltype(&RwImageDestroy)> image(RwImageAllocatePixels(RwImageCreate(2, 1, 32)),
+                                                             RwImageDestroy);
+    const uint8_t texels[8] = {255, 0, 0, 255, 0, 0, 255, 128};
+    std::copy(texels, texels + 8, image->pixels);
+    RwRaster* texture = RwRasterCreate(2, 1, 32, rwRasterTypeTexture);
+    ASSERT_TRUE(texture && RwRasterSetFromImage(texture, image.get()));
+    std::vector<Pixel> rows[2];
+    int drawn = 0;
+    for (auto& row : rows) {
+        const float black[4] = {0, 0, 0, 1};
+        ASSERT_TRUE(camera->Clear(black, 3) && camera->BeginUpdate());
+        // Only the first frame draws: the second has nothing but the kept picture.
+        still.Draw(true, [&] {
+            if (drawn++ == 0)
+                DrawTexturedRect(texture, {10, 10, 300, 200}, {0, 0, 1, 1}, Color::White);
+        });
+        camera->EndUpdate();
+        for (int x = 0; x < 320; x += 3)
+            row.push_back(At(x, 100));
+    }
+    RwRasterDestroy(texture);
+    EXPECT_EQ(drawn, 1);
+    EXPECT_EQ(rows[1], rows[0]);
+}
+
+}  // namespace
