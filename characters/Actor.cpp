@@ -52,7 +52,8 @@ constexpr float kGroundWordScale = 64.0f;
 constexpr float kGroundPerSpeed = 0.05f;
 constexpr float kSlideGroundBoost = 20.0f;
 constexpr int32_t kShadowSize = 128;
-// The shadow's sphere about the clump, in cylinder radii.
+// The shadow's sphere about the clump, in cylinder radii; it reaches the top of the body too,
+// or a low light's view of a standing player would cut off his head.
 constexpr float kShadowRadii = 2.0f;
 
 // The body-space vector turned to the heading: +z is forward at heading 0.
@@ -271,7 +272,8 @@ void Actor::Update(float dt, ActorCommand& command, float* energy, float runSpee
     if (HasBall())
         CarryBall(dt);
     if (Ball::s_highQuality)
-        m_shadow->SetCaster(m_clump->GetRwClump(), m_clump->GetPosition(), kShadowRadii * GetRadius());
+        m_shadow->SetCaster(m_clump->GetRwClump(), m_clump->GetPosition(),
+                            std::max(kShadowRadii * GetRadius(), GetHeight()));
 }
 
 void Actor::RecordOrReplay()

@@ -23,6 +23,10 @@ constexpr float kSphereMargin = 0.1f;
 constexpr float kFrameScale = 1.1f;
 constexpr float kNearShare = 0.001f;
 constexpr float kProjectionZoneRadius = 10.0f;
+// The projector clamps its texture at the edges, so a caster reaching the edge would streak
+// across every ground triangle beyond it; this frame stays empty through the downsample
+// (halves it) and the blur (reads one texel either side).
+constexpr float kEmptyFrameTexels = 4.0f;
 const Vector3 kProjectorStart{0.0f, 20.0f, 0.0f};
 
 // Keeps the global 2D flag as it was, whatever the caller had.
@@ -247,6 +251,11 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
         OwnStates2D own;
         const auto side = static_cast<float>(camera->frameBuffer->width);
         DrawFilledRect({0.0f, 0.0f, side, side}, Color::White);
+        states.Set(rwRenderStateSrcBlend, rwBlendZero);
+        const float edge = kEmptyFrameTexels, inner = side - 2.0f * edge;
+        for (const ScreenRect& band : {ScreenRect{0.0f, 0.0f, side, edge}, ScreenRect{0.0f, side - edge, side, edge},
+                                       ScreenRect{0.0f, edge, edge, inner}, ScreenRect{side - edge, edge, edge, inner}})
+            DrawFilledRect(band, Color::White);
     }
     states.Restore();
     RwCameraEndUpdate(camera);

@@ -660,8 +660,10 @@ TEST_F(ActorTest, TheShadowIsCastAndDrawnOnlyWithEffectsOn)
     Frame({{actor.get(), &command}}, 1.0f / 60.0f);
     RwRaster* shadow = actor->GetShadow()->GetResult();
     ASSERT_NE(shadow, none);
-    // Framed by twice the actor's radius, and laid under it.
-    EXPECT_FLOAT_EQ(actor->GetShadow()->GetShadowCamera()->viewWindow.x, (2.0f * actor->GetRadius() + 0.1f) * 1.1f);
+    // Framed by twice the actor's radius or his height, whichever is more, and laid under him.
+    const float framed = std::max(2.0f * actor->GetRadius(), actor->GetHeight());
+    EXPECT_GT(actor->GetHeight(), 2.0f * actor->GetRadius());
+    EXPECT_FLOAT_EQ(actor->GetShadow()->GetShadowCamera()->viewWindow.x, (framed + 0.1f) * 1.1f);
 
     for (bool effects : {true, false}) {
         Ball::s_highQuality = effects;

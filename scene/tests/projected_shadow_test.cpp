@@ -289,8 +289,9 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ((std::vector<int>{clears[0].colour.red, clears[0].colour.green, clears[0].colour.blue,
                                 clears[0].colour.alpha, clears[0].clearMode}),
               (std::vector<int>{255, 255, 255, 0, 3}));
-    // The box, the inverting quad, then the two blur passes over the result.
-    ASSERT_EQ(draws.size(), 4u);
+    // The box, the inverting quad, the four bands that empty its frame, then the two blur
+    // passes over the result.
+    ASSERT_EQ(draws.size(), 8u);
     EXPECT_TRUE(draws[0].isMesh);
     EXPECT_EQ(draws[0].camera, camera);
     EXPECT_TRUE(draws[1].is2D);
@@ -298,19 +299,23 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ(draws[1].zTest, 0);
     EXPECT_EQ(std::pair(draws[1].srcBlend, draws[1].destBlend),
               Blend(rwBlendInvDestColor, rwBlendZero));
+    for (int i = 2; i < 6; ++i) {
+        EXPECT_TRUE(draws[i].is2D && draws[i].texture == nullptr && draws[i].camera == camera) << i;
+        EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend), Blend(rwBlendZero, rwBlendZero)) << i;
+    }
     RwRaster* result = shadow.GetResult();
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result, camera->frameBuffer);
-    for (int i = 2; i < 4; ++i) {
+    for (int i = 6; i < 8; ++i) {
         EXPECT_TRUE(draws[i].is2D) << i;
         EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend),
                   Blend(rwBlendOne, rwBlendZero)) << i;
         EXPECT_EQ(draws[i].zTest, 0) << i;
     }
     // Out of the result and back into it.
-    EXPECT_EQ(draws[2].texture, result);
-    EXPECT_NE(draws[3].texture, result);
-    EXPECT_EQ(draws[3].camera->frameBuffer, result);
+    EXPECT_EQ(draws[6].texture, result);
+    EXPECT_NE(draws[7].texture, result);
+    EXPECT_EQ(draws[7].camera->frameBuffer, result);
 
     // Nothing to cast keeps the texture.
     EXPECT_TRUE(Cast(shadow, box.get(), 0, 1.9f).empty());
@@ -324,11 +329,11 @@ TEST_F(ShadowTest, WithAntialiasingTheHalfSizeRasterIsTheResult)
     shadow.SetBlur(false);
     ASSERT_TRUE(shadow.Create(32));
     const std::vector<RwNullDrawRecord> draws = Cast(shadow, box.get(), 1, 1.0f);
-    ASSERT_EQ(draws.size(), 3u);
+    ASSERT_EQ(draws.size(), 7u);
     ASSERT_NE(shadow.GetResult(), nullptr);
     EXPECT_EQ(shadow.GetResult()->width, 16);
-    EXPECT_EQ(draws[2].texture, shadow.GetShadowCamera()->frameBuffer);
-    EXPECT_EQ(draws[2].camera->frameBuffer, shadow.GetResult());
+    EXPECT_EQ(draws[6].texture, shadow.GetShadowCamera()->frameBuffer);
+    EXPECT_EQ(draws[6].camera->frameBuffer, shadow.GetResult());
 }
 
 TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
@@ -417,7 +422,7 @@ TEST_F(ShadowTest, WhereNoPictureIsSeenTheCasterIsFramedButNeitherDrawnNorLaidDo
     EXPECT_TRUE(Draw(shadow).empty());
     // Seen again, the next caster is drawn.
     RwNullDeviceGet()->showsPictures = true;
-    EXPECT_EQ(Cast(shadow, box.get(), 1, 1.9f).size(), 4u);
+    EXPECT_EQ(Cast(shadow, box.get(), 1, 1.9f).size(), 8u);
     EXPECT_FALSE(Draw(shadow).empty());
 }
 
@@ -480,6 +485,36 @@ TEST_F(ShadowGL, ABoxLightsTheMiddleOfItsTextureAndDarkensThePitchUnderIt)
     const int under = Red(camera->GetRaster(), 200, 200), beside = Red(camera->GetRaster(), 200, 40);
     EXPECT_EQ(beside, 255);
     EXPECT_NEAR(under, 255 - 178, 8);
+}
+
+// A caster wider than its frame fills the texture to the edges; the texture is clamped there,
+// so unless its frame is kept empty the edge streaks across the floor triangles beyond it.
+TEST_F(ShadowGL, ACasterWiderThanItsFrameDarkensNoFloorBeyondIt)
+{
+    // Its top, 2 m wide, is all the shadow camera sees within 0.33 m of the floor.
+    box.reset(worldtest::BoxClump({0, -0.8f, 0}, rpGeometryLight | rpGeometryNormals));
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(64));
+    shadow.SetAlpha(0.7f);
+    RpClump* casters[] = {box.get()};
+    shadow.SetCaster(casters, 1, RwSphere{{0, 0, 0}, 0.2f}, {0, 0, 0});
+    RwRaster* result = shadow.GetResult();
+    ASSERT_NE(result, nullptr);
+    EXPECT_GT(Red(result, 32, 32), 230);
+    for (const auto& [x, y] : {std::pair{0, 0}, {0, 32}, {32, 63}, {63, 63}, {63, 10}})
+        EXPECT_EQ(Red(result, x, y), 0) << x << "," << y;
+
+    FloorWorld floor(40, 40);
+    RwGraphics::Instance()->SetWorld(&floor);
+    const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+    ASSERT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
+    RpWorldRender(floor.GetRwWorld());
+    shadow.Render();
+    camera->EndUpdate();
+    // The frame is 0.33 m either side; the floor squares under it reach 1 m (40 pixels a metre).
+    EXPECT_NEAR(Red(camera->GetRaster(), 200, 200), 255 - 178, 8);
+    for (const auto& [x, y] : {std::pair{228, 200}, {200, 172}, {172, 228}})
+        EXPECT_EQ(Red(camera->GetRaster(), x, y), 255) << x << "," << y;
 }
 
 }  // namespace
