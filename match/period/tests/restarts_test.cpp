@@ -295,6 +295,25 @@ TEST(ThrowInTest, TheComputerThrowsToATeamMateOnceTheDelayHasRun)
     EXPECT_NE(Current(match), throwIn);
 }
 
+// Until the throw the taker is whoever of the side stands nearest the ball.
+TEST(ThrowInTest, BeforeTheThrowTheTakerIsTheOutfieldPlayerNearestTheBall)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->aiSetPieceDelay = 10.0f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    auto* throwIn = new ThrowIn(true, true, Vector3(0.0f, 0.0f, std::fabs(Corner().z)));
+    match.Harness().MakeCurrent(throwIn);
+    match.Harness().RunFrames(5);
+    Character* taker = throwIn->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    ASSERT_TRUE(taker->GetActor()->HasBall());
+    Character* nearer = &Player(0, 1) != taker ? &Player(0, 1) : &Player(0, 2);
+    const Vector3 ball = PitchSimulation::Instance()->GetBall()->GetPosition();
+    nearer->GetActor()->PlaceInState(Vector3(ball.x + 0.1f, 0.0f, ball.z), 0.0f, new ActorState(ActorNodes::inactive));
+    EXPECT_EQ(throwIn->GetTaker(), nearer);
+}
+
 // A throw that reaches a team-mate while the picture fades out: the receiver, standing
 // "inactive" with the ball and now nearest it, must not be taken for a taker who has not
 // thrown yet, or play never restarts.
