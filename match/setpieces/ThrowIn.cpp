@@ -39,7 +39,6 @@ Character* ThrowIn::GetTaker() const
 
 void ThrowIn::Enter()
 {
-    m_thrower = nullptr;
     SetPiece::Enter();
     KickAim::FaceOutfieldPlayers(m_outPosition);
     Character* taker = GetTaker();
