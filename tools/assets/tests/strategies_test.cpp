@@ -179,6 +179,10 @@ TEST_F(ShippedStrategies, AtAThrowInATeamMateStandsAShortThrowFromTheThrower)
     Worst nearest{1e9f, ""}, farthest{0.0f, ""};
     for (float z : {-1.0f + kInside, 1.0f - kInside}) {
         for (float bx = -1.0f + kEnd; bx <= 1.0f - kEnd; bx += 0.02f) {
+            // The keeper is thrown to as well: he stays in his area, and the last defender in
+            // the middle.
+            EXPECT_TRUE(InArea(attack.GetTacticalPosition(kKeeper, {bx, z}), false)) << bx << ", " << z;
+            EXPECT_LT(std::abs(attack.GetTacticalPosition(kLastDefender, {bx, z}).z), 0.5f) << bx << ", " << z;
             const Vector3 ball = PitchPosition(bx, z).ToWorld(true);
             const auto distance = [&](const Vector3& p) { return (p - ball).Length(); };
             // "Missing" the keeper, who never throws, stands for the whole side.
