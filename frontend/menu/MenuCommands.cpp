@@ -66,6 +66,15 @@ bool FindGroup(const std::string& word, Group& group)
     return row != nullptr;
 }
 
+std::vector<std::string> WordsWithoutBody()
+{
+    std::vector<std::string> words;
+    for (const Row& row : Rows())
+        if (!row.command)
+            words.push_back(row.word);
+    return words;
+}
+
 bool Dispatch(const std::string& word, MenuCommandCall& call, int fadeState)
 {
     const Row* row = Find(word);

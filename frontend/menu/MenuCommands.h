@@ -10,6 +10,7 @@
 // A registered word that has no row is logged and never runs.
 
 #include <string>
+#include <vector>
 
 class State;
 class TBMenu;
@@ -49,6 +50,9 @@ bool Dispatch(const std::string& word, MenuCommandCall& call, int fadeState);
 
 // The word's group; false for an unknown word.
 bool FindGroup(const std::string& word, Group& group);
+
+// The table's words that no file has registered a body for, in the table's order.
+std::vector<std::string> WordsWithoutBody();
 
 struct Registered {
     Registered() {}

@@ -52,6 +52,7 @@
 #include "settings/MatchStatistics.h"
 #include "simulation/Ball.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Fail.h"
 #include "tools/common/Figures.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
@@ -81,12 +82,6 @@ const char* const kTeamNames[] = {"Panda01", "Lizard01", "Rhino01", "Primate01",
                                   "Panda02", "Lizard02", "Rhino02", "Primate02"};
 constexpr int kTeamCount = 8;
 constexpr int kLevelCount = 4;
-
-int Fail(const std::string& what)
-{
-    std::fprintf(stderr, "match_run: %s\n", what.c_str());
-    return 1;
-}
 
 struct Options {
     std::string folder;
@@ -407,7 +402,7 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
         }
         if (period && period->GetPeriod() != lastPeriod) {
             if (lastPeriod < 0 && !ClockAsSet())
-                return Fail("the match clock does not run at the rate of the half-time duration set");
+                return tools::Fail("the match clock does not run at the rate of the half-time duration set");
             lastPeriod = period->GetPeriod();
             ++periods;
             std::printf("match_run: frame %d: period %d at %d:%d\n", harness.GetFrame(), lastPeriod,
@@ -461,9 +456,9 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
     if (lastPeriod == kShootoutShown)
         std::printf("match_run: shoot-out result %d\n", StoryModeGame::Instance()->penaltyResult);
     if (!harness.GetProblem().empty())
-        return Fail(harness.GetProblem());
+        return tools::Fail("%s", harness.GetProblem().c_str());
     if (!menu || menu->GetScreen() != "main")
-        return Fail("the match did not return to \"main\"");
+        return tools::Fail("the match did not return to \"main\"");
     return 0;
 }
 
@@ -539,7 +534,7 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     if (played != 0)
         return played;
     if (watcher.longestStoppage > kLongestStoppageFrames)
-        return Fail("seed " + std::to_string(seed) + ": a stoppage held play up over 60 s");
+        return tools::Fail("seed %u: a stoppage held play up over 60 s", seed);
     return 0;
 }
 
@@ -568,7 +563,7 @@ int MissingIncidents(const Incidents& incidents)
     for (const auto& [count, kind] : {std::pair(incidents.corners, "corner"), std::pair(incidents.fouls, "foul"),
                                       std::pair(incidents.cards, "card")})
         missing += count > 0 ? "" : std::string(missing.empty() ? "" : ", ") + kind;
-    return missing.empty() ? 0 : Fail("never a " + missing + " in the matches");
+    return missing.empty() ? 0 : tools::Fail("never a %s in the matches", missing.c_str());
 }
 
 // One seeded match on varying teams and levels; 0 when it passed. Its digest goes out.
@@ -602,7 +597,7 @@ int CheckMemory(const Options& options, double afterSecond, double afterLast)
     std::printf("match_run: resident memory %.1f MB after the second match, %.1f MB after the last\n", afterSecond,
                 afterLast);
     if (afterLast - afterSecond > options.memorySlackMb)
-        return Fail("memory grew by more than " + std::to_string(options.memorySlackMb) + " MB");
+        return tools::Fail("memory grew by more than %f MB", options.memorySlackMb);
     return 0;
 }
 
@@ -614,7 +609,7 @@ int PlayAgain(GameHarness& harness, const Options& options, Timing& timing, uint
     if (PlaySeed(harness, options, options.seed, timing, digest, again) != 0)
         return 1;
     if (digest != firstDigest)
-        return Fail("seed " + std::to_string(options.seed) + " played again differs from its first match");
+        return tools::Fail("seed %u played again differs from its first match", options.seed);
     return 0;
 }
 
@@ -647,7 +642,7 @@ int Run(platform::Window* window, const std::string& archive, const Options& opt
     GameHarness harness(window, archive);
     // The seeded matches draw teams of every race, which only the largest game size loads.
     if (!harness.Start(options.matches > 0 ? "XXL" : "XL"))
-        return Fail("the game does not start");
+        return tools::Fail("the game does not start");
     return options.matches > 0 ? RunMany(harness, options) : RunOne(harness, options);
 }
 
@@ -679,9 +674,9 @@ int main(int argc, char** argv)
             options.folder = argv[i];
     }
     if (options.folder.empty())
-        return Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                    "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] [--again] "
-                    "[--memory-slack MB]]");
+        return tools::Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
+                           "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] "
+                           "[--again] [--memory-slack MB]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
     const std::string archive = tools::ArchivePath(options.folder);

@@ -15,6 +15,7 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
+#include "tools/common/Fail.h"
 #include "tools/common/Figures.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/stadium_scene/StadiumScene.h"
@@ -56,12 +57,6 @@ const Place kTeam[] = {
 };
 constexpr Place kReferee = {-6, 14, kRun};
 
-bool Fail(const std::string& what)
-{
-    std::fprintf(stderr, "match_view_bench: %s\n", what.c_str());
-    return false;
-}
-
 struct Player {
     std::unique_ptr<tools::Character> character;
     Place place;
@@ -70,7 +65,7 @@ struct Player {
 bool SavePicture(const std::string& path)
 {
     return tools::SaveCameraPng(RwGraphics::Instance()->GetCamera()->GetRwCamera(), path, false) ||
-           Fail("cannot write " + path);
+           tools::FailStep("cannot write %s", path.c_str());
 }
 
 double Milliseconds(std::chrono::steady_clock::duration d)
@@ -175,7 +170,7 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
         time += kFrameTime;
         if (!PlayFrame(view, time, drawn)) {
             SetCameraTarget(nullptr);
-            return Fail("a frame was not drawn");
+            return tools::FailStep("a frame was not drawn");
         }
         frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
         if (frame == 0)
@@ -205,7 +200,7 @@ bool CountLayers(View& view, GLDevice* device, double (&layers)[2])
         const bool ok = tools::DrawFrame(view.stadium.World(), pass == 0 ? view.drawn : std::vector<RenderObject*>());
         layers[pass] = double(device->EndSampleCount()) / (kWidth * kHeight);
         if (!ok)
-            return Fail("a frame was not drawn");
+            return tools::FailStep("a frame was not drawn");
     }
     return true;
 }
@@ -222,7 +217,7 @@ bool TimeHidden(View& view, std::vector<double>& hidden)
     for (int frame = 0; frame < kFrames; ++frame) {
         const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         if (!camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
-            return Fail("a frame was not drawn");
+            return tools::FailStep("a frame was not drawn");
         const auto start = std::chrono::steady_clock::now();
         for (RenderObject* object : view.drawn)
             object->Render();
@@ -239,7 +234,7 @@ bool TimeShows(std::vector<double>& shows)
     for (int frame = 0; frame < kFrames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         if (!RwGraphics::Instance()->Render())
-            return Fail("a frame was not shown");
+            return tools::FailStep("a frame was not shown");
         shows.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
     }
     return true;

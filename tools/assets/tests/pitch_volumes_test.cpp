@@ -7,6 +7,7 @@
 #include "simulation/PitchVolume.h"
 #include "support/AssetTestSupport.h"
 #include "tests/support/LogCapture.h"
+#include "tools/assets/world/Levels.h"
 
 #include <map>
 
@@ -63,10 +64,12 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
         EXPECT_EQ(std::tuple(area.GetPosition(), area.GetCube().size, post.GetPosition(), post.GetCylinder().radius,
                              post.GetCylinder().length),
                   std::tuple(Vector3(-52, 0, -3), Vector3(2, 2.4f, 6), Vector3(50, 0, 3), 0.1f, 2.4f));
-        // The first side defends the left goal's area, at +x.
+        // The first side defends the left goal's area, at +x: the box painted on the grass, so
+        // that a foul inside its lines is a penalty.
         const auto& penalty = dynamic_cast<CubicPitchVolume&>(*find("LeftPenaltyArea"));
         EXPECT_EQ(std::tuple(penalty.GetPosition(), penalty.GetCube().size),
-                  std::tuple(Vector3(39, 0, -13.5f), Vector3(11, 10, 27)));
+                  std::tuple(Vector3(world::kHalfLength - world::kPenaltyAreaDepth, 0, -world::kPenaltyAreaHalfWidth),
+                             Vector3(world::kPenaltyAreaDepth, 10, 2 * world::kPenaltyAreaHalfWidth)));
         // Each goal's penalty spot 11 m out, and its keeper's line on the goal line, facing in.
         for (const auto& [end, x] : {std::pair{"Left", 1.0f}, std::pair{"Right", -1.0f}}) {
             const std::string side = end;

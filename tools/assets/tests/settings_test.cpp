@@ -186,6 +186,19 @@ TEST_F(ShippedSettings, PassLoftIsAnAngle)
     EXPECT_LT(s.snagDefenderAngle, 2.0f);
 }
 
+// The side keeps its shape while it defends: of two players, the one 20 m from his place is
+// not sent at the holder ahead of a team-mate standing in his, though he is 15 m nearer the
+// ball. The defend choice weighs nearness to the ball (per 100 m) at 1.
+TEST_F(ShippedSettings, ADefenderOutOfPlaceLeavesTheHolderToOneInPlace)
+{
+    GameSettings s;
+    ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &s));
+    const auto score = [&](float toBall, float toPlace) {
+        return (1.0f - toBall / 100.0f) + s.distanceFromTacticalPositionWeighting * (1.0f - toPlace / 100.0f);
+    };
+    EXPECT_GT(score(20.0f, 2.0f), score(5.0f, 20.0f));
+}
+
 // The slowest player still runs and the fastest no quicker than a sprinter, so that a match
 // moves at football's pace; a holder dribbles at a run, not a walk.
 TEST_F(ShippedSettings, PlayersRunAtAFootballersPace)

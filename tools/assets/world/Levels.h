@@ -45,6 +45,11 @@ inline constexpr float kGoalHeight = 2.4f;
 inline constexpr float kGoalDepth = 2.0f;
 inline constexpr float kLineWidth = 0.15f;
 inline constexpr float kLineHeight = 0.03f;  // above the grass, clear of depth fighting
+// The penalty area as its lines are painted; the rules' area volume is the same box.
+inline constexpr float kPenaltyAreaDepth = 15.7f;
+inline constexpr float kPenaltyAreaHalfWidth = 18.7f;
+// From the goal line: where a penalty is taken and its spot is painted.
+inline constexpr float kPenaltySpotDistance = 11.0f;
 
 // Stands: the long ones run along z = +-kSideStandZ outwards, the end ones along x.
 inline constexpr float kSideStandZ = 40.0f;

@@ -21,9 +21,7 @@ constexpr float kOutMargin = 2.0f * kBallRadius;
 constexpr float kPostRadius = 0.1f;
 constexpr float kBarThickness = 0.2f;
 constexpr float kNetThickness = 0.1f;
-// The penalty area, scaled with this pitch (two thirds of a full one), and as tall as a lob.
-constexpr float kPenaltyDepth = 11.0f;
-constexpr float kPenaltyHalfWidth = 13.5f;
+// The areas are as tall as a lob.
 constexpr float kAreaHeight = 10.0f;
 // The wings near each goal line, from which a pass goes high into the area.
 constexpr float kWingDepth = 20.0f;
@@ -36,8 +34,7 @@ constexpr float kCloseTriggerOnDepth = 7.0f;
 constexpr float kCloseTriggerOnHalfWidth = 7.0f;
 constexpr float kCloseTriggerOffDepth = 9.0f;
 constexpr float kCloseTriggerOffHalfWidth = 9.0f;
-// The penalty spot, scaled like the area, and the size of its painted disc.
-constexpr float kPenaltySpotDistance = 11.0f;
+// The size of the penalty spot's painted disc.
 constexpr float kSpotRadius = 0.11f;
 // The goal area, scaled like the penalty area: a keeper's kick is taken from its front corners.
 constexpr float kGoalAreaDepth = 3.7f;
@@ -113,12 +110,12 @@ void AddArea(Cast& cast, const char* name, const char* id, const Vector3& low, c
 void AddAreasAtGoal(Cast& cast, int side)
 {
     const std::string end = side > 0 ? "Left" : "Right";
-    const float low = side > 0 ? kHalfLength - kPenaltyDepth : -kHalfLength;
-    AddArea(cast, (end + "PenaltyArea").c_str(), "penaltyarea", {low, 0, -kPenaltyHalfWidth},
-            {kPenaltyDepth, kAreaHeight, 2 * kPenaltyHalfWidth});
+    const float low = side > 0 ? kHalfLength - kPenaltyAreaDepth : -kHalfLength;
+    AddArea(cast, (end + "PenaltyArea").c_str(), "penaltyarea", {low, 0, -kPenaltyAreaHalfWidth},
+            {kPenaltyAreaDepth, kAreaHeight, 2 * kPenaltyAreaHalfWidth});
     const float wingLow = side > 0 ? kHalfLength - kWingDepth : -kHalfLength;
-    const float wingWidth = kHalfWidth - kPenaltyHalfWidth;
-    AddArea(cast, ("PassHighArea" + end + "Far").c_str(), "passhigharea", {wingLow, 0, kPenaltyHalfWidth},
+    const float wingWidth = kHalfWidth - kPenaltyAreaHalfWidth;
+    AddArea(cast, ("PassHighArea" + end + "Far").c_str(), "passhigharea", {wingLow, 0, kPenaltyAreaHalfWidth},
             {kWingDepth, kAreaHeight, wingWidth});
     AddArea(cast, ("PassHighArea" + end + "Near").c_str(), "passhigharea", {wingLow, 0, -kHalfWidth},
             {kWingDepth, kAreaHeight, wingWidth});

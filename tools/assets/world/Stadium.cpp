@@ -140,18 +140,18 @@ void AddMarkings(const Theme& theme, MeshBuilder& m)
     for (int side = -1; side <= 1; side += 2) {
         const float gx = side * L, in = -float(side);
         // Penalty area, goal area, spot and arc.
-        const float pd = 15.7f, pw = 18.7f, gd = 5.2f, gw = 8.5f;
+        const float pd = kPenaltyAreaDepth, pw = kPenaltyAreaHalfWidth, gd = 5.2f, gw = 8.5f;
         Stripe(m, gx, -pw, gx + in * pd, -pw, w);
         Stripe(m, gx, pw, gx + in * pd, pw, w);
         Stripe(m, gx + in * pd, -pw - w / 2, gx + in * pd, pw + w / 2, w);
         Stripe(m, gx, -gw, gx + in * gd, -gw, w);
         Stripe(m, gx, gw, gx + in * gd, gw, w);
         Stripe(m, gx + in * gd, -gw - w / 2, gx + in * gd, gw + w / 2, w);
-        const float spot = gx + in * 10.5f;
+        const float spot = gx + in * kPenaltySpotDistance;
         Arc(m, spot, 0, kSpot / 2, 0, 2 * kPi, 10);
         Arc(m, spot, 0, kSpot, 0, 2 * kPi, 10);
-        // The arc outside the area: |x - spot| > pd - 10.5 from the spot.
-        const float half = std::acos((pd - 10.5f) / 8.7f);
+        // The arc outside the area: |x - spot| > pd - the spot's distance.
+        const float half = std::acos((pd - kPenaltySpotDistance) / 8.7f);
         const float facing = side < 0 ? 0.0f : kPi;
         Arc(m, spot, 0, 8.7f, facing - half, facing + half, 20);
         // Corner arcs.
