@@ -14,6 +14,9 @@ namespace {
 
 constexpr size_t kStreamBytes = 4u << 20;  // per stream; grows for bigger draws
 constexpr float kWhite[4] = {1, 1, 1, 1};
+// Linear fog is left out of a draw only where every point keeps at least this share of its
+// colour before clamping: a margin over the shader's rounding, which must still clamp to 1.
+constexpr float kUnfoggedShare = 1.001f;
 // Only small draws (sprites, decals) are worth copying into a batch.
 constexpr RwInt32 kMaxBatchedDraw = 64;
 // 16-bit indices.
@@ -888,6 +891,20 @@ void GLDevice::SetObjectTransform(const RwMatrix* ltm)
     }
 }
 
+bool GLDevice::LinearFogReaches(const RwV3d& low, const RwV3d& high) const
+{
+    const float start = m_inputs.fogStart, end = m_inputs.fogEnd;
+    // Without a depth to fade over, the shader keeps every colour whole.
+    if (end <= start)
+        return false;
+    const float* plane = m_inputs.depthPlane;
+    const float lows[3] = {low.x, low.y, low.z}, highs[3] = {high.x, high.y, high.z};
+    float farthest = plane[3];
+    for (int axis = 0; axis < 3; ++axis)
+        farthest += std::max(plane[axis] * lows[axis], plane[axis] * highs[axis]);
+    return (end - farthest) / (end - start) < kUnfoggedShare;
+}
+
 bool GLDevice::Batchable(const RwIm3DDraw& draw) const
 {
     const RwInt32 count = draw.indices ? draw.numIndices : draw.numVertices;
@@ -1068,6 +1085,14 @@ bool GLDevice::UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 par
         mesh.present |= part;
     };
     section(rwMeshPositions, 0, data.positions, kAttribPosition, 3, GL_FLOAT, GL_FALSE);
+    if ((parts & rwMeshPositions) && data.positions) {
+        mesh.low = mesh.high = data.positions[0];
+        for (size_t i = 1; i < n; ++i) {
+            const RwV3d& p = data.positions[i];
+            mesh.low = {std::min(mesh.low.x, p.x), std::min(mesh.low.y, p.y), std::min(mesh.low.z, p.z)};
+            mesh.high = {std::max(mesh.high.x, p.x), std::max(mesh.high.y, p.y), std::max(mesh.high.z, p.z)};
+        }
+    }
     section(rwMeshNormals, 1, data.normals, kAttribNormal, 3, GL_FLOAT, GL_FALSE);
     section(rwMeshColours, 2, data.colours, kAttribColour, 4, GL_UNSIGNED_BYTE, GL_TRUE);
     section(rwMeshUVs, 3, data.uvs, kAttribTexCoord, 2, GL_FLOAT, GL_FALSE);
@@ -1183,6 +1208,13 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
             material.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
         features = ApplyRenderStates(false);
     }
+    const bool skinned = draw.boneMatrices && draw.numBones > 0 && (mesh->present & rwMeshBones);
+    // Fog that starts beyond the mesh changes none of its pixels, yet would cost each of them.
+    constexpr uint32_t kAnyFogCurve = kShaderFogExponential | kShaderFogExponential2;
+    if ((features & kShaderFog) && !(features & kAnyFogCurve) && !skinned && !LinearFogReaches(mesh->low, mesh->high)) {
+        features &= ~kShaderFog;
+        ++m_cache.counters.fogLeftOut;
+    }
     if (draw.lighting) {
         m_inputs.lights = ToLights(*draw.lighting);
         features |= kShaderLit;
@@ -1194,7 +1226,7 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         std::memcpy(m_inputs.uvTransform, rows, sizeof rows);
         features |= kShaderUVTransform;
     }
-    if (draw.boneMatrices && draw.numBones > 0 && (mesh->present & rwMeshBones)) {
+    if (skinned) {
         const int count = std::min<int>(draw.numBones, kMaxBones);
         for (int b = 0; b < count; ++b) {
             const RwMatrix& m = draw.boneMatrices[b];

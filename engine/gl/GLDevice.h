@@ -76,6 +76,8 @@ private:
         GLuint vao = 0, vertices = 0, indices = 0;
         RwInt32 numVertices = 0, numIndices = 0;
         RwUInt32 present = 0;  // RwDeviceMeshPart of the attributes uploaded
+        // The box around the positions as uploaded, in the mesh's own space.
+        RwV3d low = {0, 0, 0}, high = {0, 0, 0};
     };
     struct TargetRect {
         int x = 0, y = 0, width = 0, height = 0;
@@ -108,6 +110,9 @@ private:
     bool DrawIm3DNow(const RwIm3DDraw& draw);
     void SetObjectTransform(const RwMatrix* ltm);
     bool UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 parts);
+    // Whether the linear fog of the states last applied tints any point of the box, placed by
+    // the object transform last set.
+    bool LinearFogReaches(const RwV3d& low, const RwV3d& high) const;
     void Report();
 
     platform::NativeWindow* m_window = nullptr;

@@ -81,7 +81,7 @@ double Quantile(std::vector<double> values, double q)
 
 // What one frame asked of the device.
 struct FrameLoad {
-    double triangles = 0, draws = 0, states = 0, textures = 0, dropped = 0;
+    double triangles = 0, draws = 0, states = 0, textures = 0, dropped = 0, unfogged = 0;
     double cpuPerFrame = 0;  // ms of all threads, after the first frame
     double callerCpuPerFrame = 0;  // ms of the calling thread, after the first frame
 };
@@ -183,6 +183,7 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
         if (device) {
             load.draws += (device->Counters().draws - before.draws) + (device->Counters().meshDraws - before.meshDraws);
             load.dropped += device->Counters().suppressed - before.suppressed;
+            load.unfogged += device->Counters().fogLeftOut - before.fogLeftOut;
         }
     }
     load.cpuPerFrame = (tools::CpuMilliseconds() - cpuAfterFirst) / (kFrames - 1);
@@ -252,10 +253,10 @@ void PrintPlay(const std::vector<double>& frames, double startUp, const FrameLoa
                 load.cpuPerFrame, load.callerCpuPerFrame);
     std::printf("  start-up to the end of the first frame: %.0f ms; %d shader variants\n", startUp,
                 device ? device->ShaderVariantCount() : 0);
-    std::printf("  per frame: %.0f triangles, %.0f draws, %.0f render state changes, %.0f texture stage "
-                "changes, %.0f repeated calls dropped\n",
-                load.triangles / kFrames, load.draws / kFrames, load.states / kFrames, load.textures / kFrames,
-                load.dropped / kFrames);
+    std::printf("  per frame: %.0f triangles, %.0f draws (%.0f nearer than the fog, drawn without it), %.0f render "
+                "state changes, %.0f texture stage changes, %.0f repeated calls dropped\n",
+                load.triangles / kFrames, load.draws / kFrames, load.unfogged / kFrames, load.states / kFrames,
+                load.textures / kFrames, load.dropped / kFrames);
     std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
 }
 

@@ -374,6 +374,73 @@ TEST_F(GLDraw, FogFadesByTheCameraDistanceIn3DOnlyAndShadingIsFlatOrBlended)
     });
 }
 
+// A mesh wholly nearer than where the fog starts is drawn without the fog, and looks as it
+// would with it; where any point of it may reach the fog, it is fogged as before.
+TEST_F(GLDraw, MeshesNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWithIt)
+{
+    // A white quad facing the camera at depth 3, nearer than the fog's start at 5, over the view;
+    // its last two corners can be moved.
+    const auto quad = [](float nearZ, float farZ) {
+        return std::vector<RwV3d>{{-40, -40, nearZ}, {40, -40, nearZ}, {40, 40, farZ}, {-40, 40, farZ}};
+    };
+    const std::vector<RwV3d> nearQuad = quad(3, 3), halfWay = quad(7.5f, 7.5f);
+    // The top half leans back into the fog, which here starts at 4; the middle of the view lies
+    // at depth 4.5, where it keeps 11 / 12 of the colour.
+    const std::vector<RwV3d> leaning = quad(3, 6);
+    const RwUInt16 indices[6] = {0, 1, 2, 0, 2, 3};
+    const RwUInt8 bone[4][4] = {};
+    const RwReal weight[4][4] = {{1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}};
+    const auto meshOf = [&](const std::vector<RwV3d>& positions) {
+        return RwDeviceMeshData{4, positions.data(), nullptr, nullptr, nullptr, bone, weight, indices, 6};
+    };
+    // Moves the quad from depth 3 to 7.5, half way into the fog.
+    RwMatrix back;
+    const RwV3d backBy = {0, 0, 4.5f};
+    RwMatrixTranslate(RwMatrixSetIdentity(&back), &backBy, rwCombineReplace);
+
+    struct Case {
+        std::string name;
+        const std::vector<RwV3d>* created;
+        const std::vector<RwV3d>* updated;  // null: as created
+        const RwMatrix* ltm;
+        const RwMatrix* bones;
+        RwFogType type;
+        float fogStart;
+        Rgba middle;  // of the view
+        uint32_t leftOut;
+    };
+    const Rgba white = kWhitePixel, grey{128, 128, 128, 255};
+    const Case cases[] = {
+        {"nearer than the fog", &nearQuad, nullptr, nullptr, nullptr, rwFogLinear, 5, white, 1},
+        {"half way into it", &halfWay, nullptr, nullptr, nullptr, rwFogLinear, 5, grey, 0},
+        {"moved into it by its matrix", &nearQuad, nullptr, &back, nullptr, rwFogLinear, 5, grey, 0},
+        {"moved into it by its bone", &nearQuad, nullptr, nullptr, &back, rwFogLinear, 5, grey, 0},
+        {"moved into it by an update", &nearQuad, &halfWay, nullptr, nullptr, rwFogLinear, 5, grey, 0},
+        {"its last corners in it", &leaning, nullptr, nullptr, nullptr, rwFogLinear, 4, {234, 234, 234, 255}, 0},
+        {"exponential fog", &nearQuad, nullptr, nullptr, nullptr, rwFogExponential, 5, {189, 189, 189, 255}, 0},
+        {"fog starting past the far plane", &halfWay, nullptr, nullptr, nullptr, rwFogLinear, 12, white, 1},
+    };
+    for (const Case& c : cases) {
+        void* mesh = Device()->CreateMesh(meshOf(*c.created));
+        ASSERT_NE(mesh, nullptr) << c.name;
+        if (c.updated) {
+            EXPECT_TRUE(Device()->UpdateMesh(mesh, meshOf(*c.updated), rwMeshPositions)) << c.name;
+        }
+        RwCameraSetFogDistance(cam.camera, c.fogStart);
+        const RwDeviceMeshDraw draw = {mesh, c.ltm, 0, 6, nullptr, {1, 1, 1, 1}, nullptr, rwFilterNearest,
+                                       rwTextureAddressWrap, rwTextureAddressWrap, nullptr, false, c.bones,
+                                       c.bones ? 1 : 0, false};
+        const uint32_t before = Device()->Counters().fogLeftOut;
+        Check({{c.name,
+                {State(rwRenderStateFogEnable, 1), State(rwRenderStateFogColor, Argb(255, 0, 0, 0)),
+                 State(rwRenderStateFogType, c.type), State(rwRenderStateFogDensity, RwRenderStateFromReal(0.1f)),
+                 [&] { EXPECT_TRUE(Device()->DrawMesh(draw)) << c.name; }},
+                {{160, 120, c.middle, 2}}}});
+        EXPECT_EQ(Device()->Counters().fogLeftOut - before, c.leftOut) << c.name;
+        Device()->DestroyMesh(mesh);
+    }
+}
+
 // Front faces appear counter-clockwise on the screen: in 3D a triangle whose normal
 // (b - a) x (c - a) points at the camera; 2D follows the same rule.
 TEST_F(GLDraw, CullModesDropOneWindingEach)
