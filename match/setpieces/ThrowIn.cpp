@@ -32,7 +32,9 @@ void ThrowIn::GetTakerPlacement(Vector3& spot, Vector3& direction) const
 
 Character* ThrowIn::GetTaker() const
 {
-    return FreeKick::NearestOutfieldPlayer(IsAttacking());
+    // Kept once thrown: a team-mate who catches the ball before the picture has faded out is
+    // nearest it then, and standing "inactive" with it he would hold the restart for good.
+    return m_thrower ? m_thrower : FreeKick::NearestOutfieldPlayer(IsAttacking());
 }
 
 void ThrowIn::Enter()
@@ -60,7 +62,10 @@ State* ThrowIn::Update(float dt)
         if (m_aiDelay <= 0.0f && KickAim::IsComputer(*taker))
             KickAim::OrderPass(*taker, ChooseReceiver(taker, false));
     }
-    return SetPiece::Update(dt);
+    State* next = SetPiece::Update(dt);
+    if (!m_thrower && taker && !taker->GetActor()->HasBall())
+        m_thrower = taker;
+    return next;
 }
 
 void ThrowIn::Exit()

@@ -18,8 +18,8 @@ public:
     State* Update(float dt) override;
 
     void GetTakerPlacement(Vector3& spot, Vector3& direction) const override;
-    // The throwing side's outfield player nearest the ball, chosen afresh on every call; the
-    // keeper never throws.
+    // The throwing side's outfield player nearest the ball, chosen afresh on every call until
+    // the throw; from then on the one who threw. The keeper never throws.
     Character* GetTaker() const override;
 
     const KickAim& GetAim() const { return m_aim; }
@@ -30,4 +30,6 @@ private:
     Vector3 m_outPosition;
     KickAim m_aim;
     float m_aiDelay = 0.0f;
+    // Null until the taker has let go of the ball.
+    Character* m_thrower = nullptr;
 };

@@ -295,6 +295,61 @@ TEST(ThrowInTest, TheComputerThrowsToATeamMateOnceTheDelayHasRun)
     EXPECT_NE(Current(match), throwIn);
 }
 
+// Until the throw the taker is whoever of the side stands nearest the ball.
+TEST(ThrowInTest, BeforeTheThrowTheTakerIsTheOutfieldPlayerNearestTheBall)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->aiSetPieceDelay = 10.0f;
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    auto* throwIn = new ThrowIn(true, true, Vector3(0.0f, 0.0f, std::fabs(Corner().z)));
+    match.Harness().MakeCurrent(throwIn);
+    match.Harness().RunFrames(5);
+    Character* taker = throwIn->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    ASSERT_TRUE(taker->GetActor()->HasBall());
+    Character* nearer = &Player(0, 1) != taker ? &Player(0, 1) : &Player(0, 2);
+    const Vector3 ball = PitchSimulation::Instance()->GetBall()->GetPosition();
+    nearer->GetActor()->PlaceInState(Vector3(ball.x + 0.1f, 0.0f, ball.z), 0.0f, new ActorState(ActorNodes::inactive));
+    EXPECT_EQ(throwIn->GetTaker(), nearer);
+}
+
+// A throw that reaches a team-mate while the picture fades out: the receiver, standing
+// "inactive" with the ball and now nearest it, must not be taken for a taker who has not
+// thrown yet, or play never restarts.
+TEST(ThrowInTest, AThrowCaughtBeforeTheFadeOutEndsStillEndsTheThrowIn)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.aiSetPieceDelay = 0.0f;
+    settings.fadeLength = 1.0f;
+    auto* throwIn = new ThrowIn(true, true, Vector3(0.0f, 0.0f, std::fabs(Corner().z)));
+    match.Harness().MakeCurrent(throwIn);
+    Character* taker = throwIn->GetTaker();
+    ASSERT_NE(taker, nullptr);
+    Character* receiver = &Player(0, 1) != taker ? &Player(0, 1) : &Player(0, 2);
+    Vector3 spot, direction;
+    throwIn->GetTakerPlacement(spot, direction);
+    // Near enough to reach in a few frames, facing the thrower.
+    receiver->GetActor()->PlaceInState(spot + direction * 4.0f, PitchAngle::FromDirection(-direction).ToWorldHeading(),
+                                       new ActorState(ActorNodes::inactive));
+    // Asking for the taker afresh also forgets the distances measured before the move.
+    ASSERT_EQ(throwIn->GetTaker(), taker);
+    ASSERT_EQ(SetPiece::ChooseReceiver(taker, false), receiver);
+
+    bool caught = false;
+    const float seconds = 2.0f * settings.fadeLength + 3.0f;
+    const int frames = match.RunUntil(
+        [&] {
+            caught = caught || receiver->GetActor()->HasBall();
+            return Current(match) != throwIn;
+        },
+        static_cast<int>(seconds / GameHarness::kFrameTime));
+    ASSERT_TRUE(caught) << "the throw never reached the receiver";
+    EXPECT_NE(Current(match), throwIn) << "still running after " << frames << " frames";
+}
+
 TEST(CornerKickTest, TheTakerFacesADiagonalAndTheCameraIsNamedByItsSideAndCorner)
 {
     TestMatch match;

@@ -14,6 +14,7 @@
 #include "framework/Cast.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -101,6 +102,37 @@ constexpr Shape kThrowinDefend{-0.1f, 0.25f, 0.9f, 0.9f, 0.28f, 0.0f};
 constexpr Shape kFreekickAttack{0.1f, 0.35f, 0.9f, 1.0f, 0.25f, 0.05f};
 constexpr Shape kFreekickDefend{-0.15f, 0.25f, 0.8f, 0.8f, 0.28f, -0.05f};
 
+// At a throw-in the ball lies on an outer row. The wide player of its wing goes to the line,
+// so that he is the one nearest the ball and throws; the forward comes short a little behind
+// him and the other wide player further back, 9 to 20 m off. A computer throws to the
+// nearest team-mate at a pass's speed however near he is: to one 25 to 50 m away across the
+// pitch the throw outran him and went out over the far touch line, for a throw the other way,
+// again and again. With two men near, a sending-off still leaves one.
+constexpr float kForwardBack = 0.08f;
+constexpr float kForwardIn = 0.62f;
+constexpr float kFarWideBack = 0.2f;
+constexpr float kFarWideIn = 0.7f;
+// An end column is read for every ball beyond its centre, up to a throw's 2 m from the goal
+// line: its line-up is drawn up for a ball that far towards the end.
+constexpr float kEndColumnReach = 0.1f;
+
+Formation ThrowinAttack(const Shape& s)
+{
+    const Formation shape = OpenPlay(s);
+    return [shape](int slot, float bx, float bz) {
+        if (bz == 0.0f || slot == kKeeper || slot == kLastDefender)
+            return shape(slot, bx, bz);
+        const float wing = bz > 0.0f ? 1.0f : -1.0f;
+        const bool endColumn = std::abs(bx) > 0.5f;
+        const float ball = endColumn ? bx + std::copysign(kEndColumnReach, bx) : bx;
+        if (slot == (bz > 0.0f ? kRightWide : kLeftWide))
+            return Inside(ball, wing * kInside);
+        if (slot == kForward)
+            return Inside(ball - kForwardBack, wing * kForwardIn);
+        return Inside(ball - kFarWideBack, wing * kFarWideIn);
+    };
+}
+
 // In creation order.
 std::vector<Formation> Formations()
 {
@@ -108,7 +140,7 @@ std::vector<Formation> Formations()
             OpenPlay(kKickAndRush),     OpenPlay(kCounter),         OpenPlay(kAllOut),
             Fixed(kKickoffAttack),      Fixed(kKickoffDefend),      Fixed(kGoalkickAttack),
             Fixed(kGoalkickDefend),     Fixed(kCornerAttack),       Fixed(kCornerDefend),
-            OpenPlay(kThrowinAttack),   OpenPlay(kThrowinDefend),   Fixed(kPenaltyAttack),
+            ThrowinAttack(kThrowinAttack), OpenPlay(kThrowinDefend),   Fixed(kPenaltyAttack),
             Fixed(kPenaltyDefend),      OpenPlay(kFreekickAttack),  OpenPlay(kFreekickDefend)};
 }
 

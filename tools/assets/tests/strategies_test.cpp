@@ -164,6 +164,49 @@ TEST_F(ShippedStrategies, SetPiecesPlaceTheTeamsAsTheRulesWant)
     }
 }
 
+// A computer's throw goes to the team-mate nearest the thrower, at a pass's speed however
+// near he is; from across the pitch it outruns him. Wherever on either touch line, with the
+// side whole or cut by a sending-off, the one the throw goes to stands a short throw away.
+TEST_F(ShippedStrategies, AtAThrowInATeamMateStandsAShortThrowFromTheThrower)
+{
+    constexpr float kInside = 1.0f / 32.67f;  // the ball is thrown from a metre inside the line
+    constexpr float kEnd = 2.0f / 50.0f;      // and never within 2 m of a goal line
+    const TeamStrategy& attack = Get("throwin_attack");
+    struct Worst {
+        float metres;
+        std::string where;
+    };
+    Worst nearest{1e9f, ""}, farthest{0.0f, ""};
+    for (float z : {-1.0f + kInside, 1.0f - kInside}) {
+        for (float bx = -1.0f + kEnd; bx <= 1.0f - kEnd; bx += 0.02f) {
+            // The keeper is thrown to as well: he stays in his area, and the last defender in
+            // the middle.
+            EXPECT_TRUE(InArea(attack.GetTacticalPosition(kKeeper, {bx, z}), false)) << bx << ", " << z;
+            EXPECT_LT(std::abs(attack.GetTacticalPosition(kLastDefender, {bx, z}).z), 0.5f) << bx << ", " << z;
+            const Vector3 ball = PitchPosition(bx, z).ToWorld(true);
+            const auto distance = [&](const Vector3& p) { return (p - ball).Length(); };
+            // "Missing" the keeper, who never throws, stands for the whole side.
+            for (int missing = kKeeper; missing < kSlots; ++missing) {
+                std::vector<float> outfield;
+                for (int slot = kLastDefender; slot < kSlots; ++slot)
+                    if (slot != missing)
+                        outfield.push_back(distance(attack.GetTacticalPosition(slot, {bx, z}).ToWorld(true)));
+                // The nearest throws from the ball; the next nearest is thrown to.
+                std::sort(outfield.begin(), outfield.end());
+                const float mate = outfield[1];
+                const std::string where = "ball " + std::to_string(bx) + ", " + std::to_string(z) + " without slot " +
+                                          std::to_string(missing);
+                if (mate < nearest.metres)
+                    nearest = {mate, where};
+                if (mate > farthest.metres)
+                    farthest = {mate, where};
+            }
+        }
+    }
+    EXPECT_GE(nearest.metres, 8.0f) << nearest.where;
+    EXPECT_LE(farthest.metres, 21.0f) << farthest.where;
+}
+
 TEST_F(ShippedStrategies, TheCastWriterAndReaderKeepEveryCell)
 {
     ASSERT_TRUE(SaveSettings(&cast, "teams.txt"));
