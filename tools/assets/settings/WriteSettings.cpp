@@ -43,13 +43,15 @@ void ShipMatchSettings(MatchSettings& s)
     s.goalMaxStagger = 0.3f;
     s.penaltyReactionTime = 1.5f;
     s.facingAngleError = 0.3f;
-    // A keeper's parry goes steeply up and well away, on past his side, out of the mouth of the
-    // goal and often over the line or the bar; only a team-mate dead ahead of him gets it. At
-    // 0.3 rad and 8 to 18 m/s most parries fell to a defender and a corner was rare.
+    // A parry goes where the ball met the keeper, never to a team-mate: aimed at one dead ahead
+    // (0.05 rad), a quarter of the parries went back out towards the box. It goes up at 57
+    // degrees: one pushed back is over the bar or wide of the post and a corner. At 0.9 rad most
+    // flew on to the touchline; at 1.35 rad and these speeds they dropped into the goal area,
+    // and the goals rose.
     s.minDeflectSpeed = 12.0f;
-    s.maxDeflectSpeed = 22.0f;
-    s.maxDeflectAngle = 0.05f;
-    s.loftDeflectAngle = 0.9f;
+    s.maxDeflectSpeed = 20.0f;
+    s.maxDeflectAngle = 0.0f;
+    s.loftDeflectAngle = 1.0f;
     // Shots of 23 to 33 m/s by shooting level. The keeper reads a shot's path in steps of a
     // tenth of a second, and a faster ball crossing his goal at an angle moves too far
     // sideways within one step for him to dive the right way.
@@ -58,9 +60,12 @@ void ShipMatchSettings(MatchSettings& s)
     // play or is picked up instead of crossing the pitch into the far goal, and a wide one
     // reaches the touchline (at 0.55 there were a third fewer throw-ins and corners).
     s.passSpeedMultiplier = 0.7f;
-    // Seconds a keeper may start his save early: the worst is down before the ball arrives.
-    s.worstKeeperSaveMisjudgement = 0.6f;
-    s.bestKeeperSaveMisjudgement = 0.2f;
+    // Seconds a keeper may start his save early, up to about 0.12 s for most keepers. Early at his
+    // stretch he lies across the ball's path and meets it in front of him; in time he reaches
+    // it beside or behind him and pushes it round the post. At 0.6 to 0.2 s nearly every parry
+    // went out into play and a match had about one corner.
+    s.worstKeeperSaveMisjudgement = 0.3f;
+    s.bestKeeperSaveMisjudgement = 0.0f;
     // Two units across (the size is scaled by 0.8 and cut to whole units), under a seat 1.5 wide.
     s.playerSelectTextureA = "<PP>\\Misc\\plyr_select_a.png";
     s.playerSelectTextureB = "<PP>\\Misc\\plyr_select_b.png";

@@ -131,8 +131,10 @@ TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
     ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
     for (float value : {s.aiHeaderDistance, s.maxHeaderHeightError, s.goalReactionTime, s.goalMaxStagger,
                         s.penaltyReactionTime, s.facingAngleError, s.minDeflectSpeed, s.maxDeflectSpeed,
-                        s.maxDeflectAngle, s.loftDeflectAngle, s.fadeLength, s.goalkickEndDistLimit})
+                        s.loftDeflectAngle, s.fadeLength, s.goalkickEndDistLimit})
         EXPECT_GT(value, 0.0f);
+    // 0 is a parry that no team-mate gets.
+    EXPECT_GE(s.maxDeflectAngle, 0.0f);
     EXPECT_LE(s.goalMinStagger, s.goalMaxStagger);
     EXPECT_LT(s.minDeflectSpeed, s.maxDeflectSpeed);
     EXPECT_GT(s.cornerDistIn, 2 * assets::world::kBallRadius);
@@ -159,6 +161,21 @@ TEST_F(ShippedSettings, AParryClearsTheBarWithinTheGoalArea)
         const float t = out / along;
         EXPECT_GT(up * t - 0.5f * level.gravity * t * t, assets::world::kGoalHeight);
     }
+}
+
+// The slowest parry, pushed back at 30 degrees off the line from the keeper's spot 3 m out,
+// comes down beyond the goal line: a corner, not a loose ball for the shooter's side.
+TEST_F(ShippedSettings, AParryPushedBackCarriesOverTheGoalLine)
+{
+    MatchSettings s;
+    ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
+    LevelSettings level;
+    ASSERT_TRUE(Load((std::string(assets::world::LevelTheme(0).folder) + "/settings/level/level.txt").c_str(),
+                     "level", "Level Settings", &level));
+    const float along = s.minDeflectSpeed * std::cos(s.loftDeflectAngle);
+    const float flight = 2.0f * s.minDeflectSpeed * std::sin(s.loftDeflectAngle) / level.gravity;
+    const float range = along * flight - 0.5f * level.ballDecelInAir * flight * flight;
+    EXPECT_GT(range * std::sin(0.5236f), 3.0f);
 }
 
 // A pass by the weakest kicker still reaches a team-mate, and the strongest one's goes at
