@@ -56,6 +56,13 @@ protected:
         EXPECT_EQ(log.Text(), "");
         return loaded && log.lines.empty();
     }
+    // The match settings and the first level's, which a parried ball's flight reads.
+    bool LoadBallFlight(MatchSettings& s, LevelSettings& level) const
+    {
+        return Load("matchsettings.txt", "matchsettings", "Match Settings", &s) &&
+               Load((std::string(assets::world::LevelTheme(0).folder) + "/settings/level/level.txt").c_str(), "level",
+                    "Level Settings", &level);
+    }
     std::string stage;
 };
 
@@ -150,10 +157,8 @@ TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
 TEST_F(ShippedSettings, AParryClearsTheBarWithinTheGoalArea)
 {
     MatchSettings s;
-    ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
     LevelSettings level;
-    ASSERT_TRUE(Load((std::string(assets::world::LevelTheme(0).folder) + "/settings/level/level.txt").c_str(),
-                     "level", "Level Settings", &level));
+    ASSERT_TRUE(LoadBallFlight(s, level));
     const float along = s.minDeflectSpeed * std::cos(s.loftDeflectAngle);
     const float up = s.minDeflectSpeed * std::sin(s.loftDeflectAngle);
     for (const float out : {3.0f, 5.5f}) {
@@ -168,10 +173,8 @@ TEST_F(ShippedSettings, AParryClearsTheBarWithinTheGoalArea)
 TEST_F(ShippedSettings, AParryPushedBackCarriesOverTheGoalLine)
 {
     MatchSettings s;
-    ASSERT_TRUE(Load("matchsettings.txt", "matchsettings", "Match Settings", &s));
     LevelSettings level;
-    ASSERT_TRUE(Load((std::string(assets::world::LevelTheme(0).folder) + "/settings/level/level.txt").c_str(),
-                     "level", "Level Settings", &level));
+    ASSERT_TRUE(LoadBallFlight(s, level));
     const float along = s.minDeflectSpeed * std::cos(s.loftDeflectAngle);
     const float flight = 2.0f * s.minDeflectSpeed * std::sin(s.loftDeflectAngle) / level.gravity;
     const float range = along * flight - 0.5f * level.ballDecelInAir * flight * flight;
