@@ -280,6 +280,9 @@ bool ProjectedShadow::DrawRaster(RwRaster* source, RwRaster* target, float offse
     states.Set(rwRenderStateZTestEnable, 0);
     states.Set(rwRenderStateZWriteEnable, 0);
     states.Set(rwRenderStateFogEnable, 0);
+    // The casters' texels have alpha 0 after the inversion: a test would leave the target's
+    // old texels there.
+    states.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
     {
         OwnStates2D own;
         // Pixels are sampled at their centres: half a texel back puts each sample on the
