@@ -384,6 +384,51 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ(shadow.GetResult(), result);
 }
 
+// Casters of an update nobody sees are framed at once and drawn before the next picture, once;
+// casters dropped or a shadow gone by then are not drawn.
+TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
+{
+    struct Unseen {
+        Unseen() { ProjectedShadow::SetPictureFollows(false); }
+        ~Unseen() { ProjectedShadow::SetPictureFollows(true); }
+    } unseen;
+    RwNullDevice* device = RwNullDeviceGet();
+    const auto drawnWaiting = [&] {
+        device->ClearLog();
+        ProjectedShadow::DrawWaiting();
+        return device->draws.size();
+    };
+    ProjectedShadow waiting, dropped, emptied;
+    ASSERT_TRUE(waiting.Create(32) && dropped.Create(32) && emptied.Create(32));
+    EXPECT_TRUE(Cast(waiting, box.get(), 1, 1.9f).empty());
+    EXPECT_FLOAT_EQ(waiting.GetShadowCamera()->viewWindow.x, 2.2f);
+    EXPECT_EQ(waiting.GetResult(), nullptr);
+    Cast(dropped, box.get(), 1, 1.9f);
+    dropped.DropWaitingCasters();
+    Cast(emptied, box.get(), 1, 1.9f);
+    Cast(emptied, box.get(), 0, 1.9f);
+    {
+        ProjectedShadow gone;
+        ASSERT_TRUE(gone.Create(32));
+        Cast(gone, box.get(), 1, 1.9f);
+    }
+    // Only the waiting shadow's box, inversion, bands and softening.
+    EXPECT_EQ(drawnWaiting(), 8u);
+    EXPECT_EQ(waiting.GetResult(), waiting.GetShadowCamera()->frameBuffer);
+    EXPECT_EQ(dropped.GetResult(), nullptr);
+    EXPECT_EQ(emptied.GetResult(), nullptr);
+    EXPECT_EQ(drawnWaiting(), 0u);
+
+    // A second unseen update replaces the casters that wait; a shown one draws at once.
+    Cast(waiting, box.get(), 1, 1.9f);
+    Cast(waiting, box.get(), 1, 1.9f);
+    EXPECT_EQ(drawnWaiting(), 8u);
+    Cast(waiting, box.get(), 1, 1.9f);
+    ProjectedShadow::SetPictureFollows(true);
+    EXPECT_EQ(Cast(waiting, box.get(), 1, 1.9f).size(), 8u);
+    EXPECT_EQ(drawnWaiting(), 0u);
+}
+
 TEST_F(ShadowTest, WithAntialiasingTheHalfSizeRasterIsTheResult)
 {
     ProjectedShadow shadow;
