@@ -194,6 +194,16 @@ bool PrimaryCamera::Create(uint32_t width, uint32_t height, platform::Window* wi
     return Camera::Create(width, height, true, false, 0, 0);
 }
 
+void PrimaryCamera::SetViewWindow(float x, float y)
+{
+    Camera::SetViewWindow(x, y);
+    const float width = GetWidth(), height = GetHeight();
+    if (!m_camera || height <= 0.0f || width / height <= kLayoutAspect)
+        return;
+    const RwV2d window = {x * (width / height) / kLayoutAspect, y / kLayoutAspect};
+    RwCameraSetViewWindow(m_camera, &window);
+}
+
 bool PrimaryCamera::ShowRaster()
 {
     return m_camera && RwCameraShowRaster(m_camera, m_window ? m_window->GetSDLWindow() : nullptr, 0) != nullptr;

@@ -73,6 +73,10 @@ public:
     // window is borrowed and must outlive the camera.
     bool Create(uint32_t width, uint32_t height, platform::Window* window);
     using Camera::Create;
+    // The screens and menus are laid out for a 4:3 window: a wider one shows more at the sides
+    // (the horizontal extent widens) instead of cutting them off above and below.
+    static constexpr float kLayoutAspect = 4.0f / 3.0f;
+    void SetViewWindow(float x, float y) override;
     // False without an engine camera.
     bool ShowRaster();
     platform::Window* GetWindow() const { return m_window; }

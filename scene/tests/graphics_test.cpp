@@ -218,6 +218,33 @@ TEST_F(Graphics, ACameraTakesItsRasterFormatFromTheDepthAndCorrectsItsViewWindow
     EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.8f);
 }
 
+// The screens are laid out for 4:3: on a wider window the primary camera keeps their height
+// and shows more at the sides, where a plain camera would cut off their top and bottom.
+TEST_F(Graphics, APrimaryCameraWiderThanFourToThreeKeepsTheScreensHeight)
+{
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    const RwCamera* engine = camera->GetRwCamera();
+    float storedX = 0, storedY = 0;
+    camera->GetViewWindow(storedX, storedY);
+    const uint32_t width = static_cast<uint32_t>(camera->GetWidth()), height = static_cast<uint32_t>(camera->GetHeight());
+    struct Case {
+        uint32_t width, height;
+        float x, y;  // what the engine is given for a view window of 0.8 x 0.8
+    };
+    for (const Case& c : {Case{800, 600, 0.8f, 0.6f}, Case{1280, 720, 0.8f * (16.0f / 9.0f) * 0.75f, 0.6f},
+                          Case{1600, 600, 1.6f, 0.6f}, Case{600, 800, 0.8f, 0.8f / 0.75f}}) {
+        camera->SetSize(c.width, c.height);
+        camera->SetViewWindow(0.8f, 0.8f);
+        EXPECT_FLOAT_EQ(engine->viewWindow.x, c.x) << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(engine->viewWindow.y, c.y) << c.width << "x" << c.height;
+    }
+    // A resize re-applies the stored window for the new shape.
+    camera->SetSize(1280, 720);
+    EXPECT_FLOAT_EQ(engine->viewWindow.y, 0.6f);
+    camera->SetSize(width, height);
+    camera->SetViewWindow(storedX, storedY);
+}
+
 TEST_F(Graphics, SubCamerasTakeTheirRectangleOfTheParentsRasters)
 {
     LogCapture log;

@@ -1,17 +1,22 @@
 // The front end on the default data at 1280 x 720 on the offscreen driver: one frame of the
 // game on "options" (update and render, no stadium behind), the menu variables alone, and
 // entering a screen (texts published, XML parsed, items built); median and worst, and the
-// processor time per run over all threads.
+// processor time per run over all threads. With MENU_STATE_BENCH_PICTURE set to a file name,
+// the options frame's last picture is written there as a PNG, to compare what the player sees.
 #include <benchmark/benchmark.h>
 
 #include "frontend/menu/TBMenu.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "scene/bench/BenchRenderer.h"
 #include "tools/common/Figures.h"
+#include "tools/common/OffscreenCamera.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -43,8 +48,10 @@ std::unique_ptr<GameHarness> StartOnOptions(benchmark::State& state, BenchRender
     return harness;
 }
 
-// Times the run once an iteration, after the game has started on "options".
-void TimeOnOptions(benchmark::State& state, const std::function<void(GameHarness&)>& run)
+// Times the run once an iteration, after the game has started on "options"; with a picture
+// name (may be null or empty), the last frame drawn is written there.
+void TimeOnOptions(benchmark::State& state, const std::function<void(GameHarness&)>& run,
+                   const char* picture = nullptr)
 {
     BenchRenderer renderer;
     std::unique_ptr<GameHarness> harness = StartOnOptions(state, renderer);
@@ -60,11 +67,14 @@ void TimeOnOptions(benchmark::State& state, const std::function<void(GameHarness
     if (!runs.empty())
         state.counters["processor_ms"] = (tools::CpuMilliseconds() - processorBefore) / static_cast<double>(runs.size());
     ReportMedianAndWorst(state, runs);
+    Camera* camera = RwGraphics::Instance()->GetCamera();
+    if (picture && *picture && camera && !tools::SaveCameraPng(camera->GetRwCamera(), picture, false))
+        state.SkipWithError("the picture cannot be written");
 }
 
 void BM_OptionsFrame(benchmark::State& state)
 {
-    TimeOnOptions(state, [](GameHarness& harness) { harness.Step(); });
+    TimeOnOptions(state, [](GameHarness& harness) { harness.Step(); }, std::getenv("MENU_STATE_BENCH_PICTURE"));
 }
 BENCHMARK(BM_OptionsFrame)->Iterations(600)->UseManualTime()->Unit(benchmark::kMillisecond);
 
