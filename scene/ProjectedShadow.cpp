@@ -41,7 +41,41 @@ private:
     bool m_was;
 };
 
+
+bool s_pictureFollows = true;
+
+// The shadows whose m_waiting is not empty.
+std::vector<ProjectedShadow*>& WaitingShadows()
+{
+    static std::vector<ProjectedShadow*> shadows;
+    return shadows;
+}
+
 }  // namespace
+
+void ProjectedShadow::SetPictureFollows(bool drawn)
+{
+    s_pictureFollows = drawn;
+}
+
+void ProjectedShadow::DrawWaiting()
+{
+    std::vector<ProjectedShadow*> shadows;
+    shadows.swap(WaitingShadows());
+    for (ProjectedShadow* shadow : shadows) {
+        const std::vector<RpClump*> clumps = std::move(shadow->m_waiting);
+        shadow->m_waiting.clear();
+        shadow->DrawTexture(clumps.data(), static_cast<int32_t>(clumps.size()));
+    }
+}
+
+void ProjectedShadow::DropWaitingCasters()
+{
+    if (m_waiting.empty())
+        return;
+    m_waiting.clear();
+    std::erase(WaitingShadows(), this);
+}
 
 const Quaternion& ProjectedShadow::DefaultLightDirection()
 {
@@ -75,6 +109,7 @@ ProjectedShadow::~ProjectedShadow()
 
 void ProjectedShadow::Release()
 {
+    DropWaitingCasters();
     m_created = false;
     m_result = nullptr;
     m_projector.reset();
@@ -215,7 +250,23 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
         m_result = nullptr;
         return;
     }
-    if (count <= 0 || !clumps || !DrawCasters(clumps, count))
+    if (count <= 0 || !clumps) {
+        DropWaitingCasters();
+        return;
+    }
+    if (!s_pictureFollows) {
+        if (m_waiting.empty())
+            WaitingShadows().push_back(this);
+        m_waiting.assign(clumps, clumps + count);
+        return;
+    }
+    DropWaitingCasters();
+    DrawTexture(clumps, count);
+}
+
+void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
+{
+    if (!DrawCasters(clumps, count))
         return;
     m_result = m_cameraRaster.get();
     if (m_antialias && DrawRaster(m_cameraRaster.get(), m_antialiasRaster.get(), 0.5f))
@@ -280,6 +331,9 @@ bool ProjectedShadow::DrawRaster(RwRaster* source, RwRaster* target, float offse
     states.Set(rwRenderStateZTestEnable, 0);
     states.Set(rwRenderStateZWriteEnable, 0);
     states.Set(rwRenderStateFogEnable, 0);
+    // The casters' texels have alpha 0 after the inversion: a test would leave the target's
+    // old texels there.
+    states.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
     {
         OwnStates2D own;
         // Pixels are sampled at their centres: half a texel back puts each sample on the

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class ProjectedTexture;
 struct RpClump;
@@ -48,6 +49,15 @@ public:
     // One clump, framed by a sphere of the radius about the point and centred on it; a null
     // clump keeps the texture drawn last.
     void SetCaster(RpClump* clump, const Vector3& at, float radius);
+    // Whether a picture is drawn after the current update; true unless a caller says otherwise.
+    // For an update whose picture nobody sees SetCaster only frames its casters and keeps them
+    // waiting (borrowed: they must stay alive until the next SetCaster or DrawWaiting).
+    static void SetPictureFollows(bool drawn);
+    // Draws the texture of every shadow whose casters wait, as they stand now: before a picture
+    // after updates that were not all followed by one. Outside a camera update.
+    static void DrawWaiting();
+    // Forgets waiting casters, keeping the texture drawn last: for an owner about to destroy them.
+    void DropWaitingCasters();
     // Aims along the level's "Light direction" again when its "Update Light?" is set.
     void FollowLevelLight();
 
@@ -82,6 +92,8 @@ private:
     void Release();
     void TurnCamera(const Quaternion& direction);
     void FrameCasters();
+    // The casters' texture, softened; the result stays as it was when they cannot be drawn.
+    void DrawTexture(RpClump* const* clumps, int32_t count);
     bool DrawCasters(RpClump* const* clumps, int32_t count);
     // Draws source over the whole of target through the small camera, sampling offset texels
     // of the target along.
@@ -100,5 +112,7 @@ private:
     RwSphere m_sphere{{0.0f, 0.0f, 0.0f}, 0.0f};
     Vector3 m_target{0.0f, 0.0f, 0.0f};
     std::unique_ptr<ProjectedTexture> m_projector;
+    // Casters framed for a picture nobody saw, not drawn yet; empty when none wait.
+    std::vector<RpClump*> m_waiting;
     float m_fadeDistance = 10.0f;
 };

@@ -99,6 +99,8 @@ Ball::~Ball()
 void Ball::LoadModel(bool tournament)
 {
     FileSystem* files = FileSystem::Instance();
+    if (m_shadow)
+        m_shadow->DropWaitingCasters();
     m_clump->LoadClump(files->ExpandAliases(tournament ? kTournamentModel : kRagModel), files->ExpandAliases(kTextures),
                        true);
     m_tournament = tournament;

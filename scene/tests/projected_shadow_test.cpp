@@ -16,6 +16,7 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -383,6 +384,51 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ(shadow.GetResult(), result);
 }
 
+// Casters of an update nobody sees are framed at once and drawn before the next picture, once;
+// casters dropped or a shadow gone by then are not drawn.
+TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
+{
+    struct Unseen {
+        Unseen() { ProjectedShadow::SetPictureFollows(false); }
+        ~Unseen() { ProjectedShadow::SetPictureFollows(true); }
+    } unseen;
+    RwNullDevice* device = RwNullDeviceGet();
+    const auto drawnWaiting = [&] {
+        device->ClearLog();
+        ProjectedShadow::DrawWaiting();
+        return device->draws.size();
+    };
+    ProjectedShadow waiting, dropped, emptied;
+    ASSERT_TRUE(waiting.Create(32) && dropped.Create(32) && emptied.Create(32));
+    EXPECT_TRUE(Cast(waiting, box.get(), 1, 1.9f).empty());
+    EXPECT_FLOAT_EQ(waiting.GetShadowCamera()->viewWindow.x, 2.2f);
+    EXPECT_EQ(waiting.GetResult(), nullptr);
+    Cast(dropped, box.get(), 1, 1.9f);
+    dropped.DropWaitingCasters();
+    Cast(emptied, box.get(), 1, 1.9f);
+    Cast(emptied, box.get(), 0, 1.9f);
+    {
+        ProjectedShadow gone;
+        ASSERT_TRUE(gone.Create(32));
+        Cast(gone, box.get(), 1, 1.9f);
+    }
+    // Only the waiting shadow's box, inversion, bands and softening.
+    EXPECT_EQ(drawnWaiting(), 8u);
+    EXPECT_EQ(waiting.GetResult(), waiting.GetShadowCamera()->frameBuffer);
+    EXPECT_EQ(dropped.GetResult(), nullptr);
+    EXPECT_EQ(emptied.GetResult(), nullptr);
+    EXPECT_EQ(drawnWaiting(), 0u);
+
+    // A second unseen update replaces the casters that wait; a shown one draws at once.
+    Cast(waiting, box.get(), 1, 1.9f);
+    Cast(waiting, box.get(), 1, 1.9f);
+    EXPECT_EQ(drawnWaiting(), 8u);
+    Cast(waiting, box.get(), 1, 1.9f);
+    ProjectedShadow::SetPictureFollows(true);
+    EXPECT_EQ(Cast(waiting, box.get(), 1, 1.9f).size(), 8u);
+    EXPECT_EQ(drawnWaiting(), 0u);
+}
+
 TEST_F(ShadowTest, WithAntialiasingTheHalfSizeRasterIsTheResult)
 {
     ProjectedShadow shadow;
@@ -546,6 +592,46 @@ TEST_F(ShadowGL, ABoxLightsTheMiddleOfItsTextureAndDarkensThePitchUnderIt)
     const int under = Red(camera->GetRaster(), 200, 200), beside = Red(camera->GetRaster(), 200, 40);
     EXPECT_EQ(beside, 255);
     EXPECT_NEAR(under, 255 - 178, 8);
+}
+
+// The softening passes sample the inverted casters, whose alpha is 0 where they are; an alpha
+// test left on by earlier drawing must not keep those texels from being written, or a moving
+// caster's texture keeps pieces of where it was.
+TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
+{
+    const auto pixels = [](RwRaster* raster) {
+        Image image(RwImageCreate(raster->width, raster->height, 32), RwImageDestroy);
+        RwImageSetFromRaster(image.get(), raster);
+        return std::vector<RwUInt8>(image->pixels, image->pixels + image->height * image->stride);
+    };
+    box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
+    ClumpPtr moved(worldtest::BoxClump({0.3f, 1, -0.2f}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+    RwRenderStateSet(rwRenderStateAlphaTestFunction, rwAlphaTestGreater);
+    RwRenderStateSet(rwRenderStateAlphaTestFunctionRef, 0);
+    const RwSphere sphere{{0, 1, 0}, 1.8f};
+
+    ProjectedShadow fresh, following;
+    ASSERT_TRUE(fresh.Create(64) && following.Create(64));
+    RpClump* before[] = {box.get()};
+    RpClump* after[] = {moved.get()};
+    following.SetCaster(before, 1, sphere, {0, 0, 0});
+    ASSERT_NE(following.GetResult(), nullptr);
+    const std::vector<RwUInt8> first = pixels(following.GetResult());
+    following.SetCaster(after, 1, sphere, {0, 0, 0});
+    fresh.SetCaster(after, 1, sphere, {0, 0, 0});
+    ASSERT_NE(fresh.GetResult(), nullptr);
+    const std::vector<RwUInt8> expected = pixels(fresh.GetResult());
+    const auto differing = [](const std::vector<RwUInt8>& a, const std::vector<RwUInt8>& b) {
+        size_t n = 0;
+        for (size_t i = 0; i < a.size() && i < b.size(); i += 4)
+            n += !std::equal(&a[i], &a[i] + 4, &b[i]);
+        return n;
+    };
+    ASSERT_GT(differing(first, expected), 0u);
+    EXPECT_EQ(differing(pixels(following.GetResult()), expected), 0u);
+    intptr_t function = 0;
+    RwRenderStateGet(rwRenderStateAlphaTestFunction, &function);
+    EXPECT_EQ(function, rwAlphaTestGreater);
 }
 
 // A caster wider than its frame fills the texture to the edges; the texture is clamped there,

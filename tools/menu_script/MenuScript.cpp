@@ -6,6 +6,7 @@
 #include "frontend/menu/TBMenu.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "scene/ProjectedShadow.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/WorkFolder.h"
@@ -90,7 +91,11 @@ public:
             platform::SetPresentHook(TheCapture().get());
         return m_game.Enter();
     }
-    bool Exit() override { return m_game.Exit(); }
+    bool Exit() override
+    {
+        ProjectedShadow::SetPictureFollows(true);
+        return m_game.Exit();
+    }
     // The frame after every few updates is drawn, and the one after an update that asked for
     // a picture: the script reads the game's state, not its pictures, and drawing costs more
     // than the rest of an update. Counted in updates: about every other pass of the loop only
@@ -100,6 +105,7 @@ public:
         TheScript().Tick();
         const bool picture = TheCapture() && !TheCapture()->pending.empty();
         m_drawNext = ++m_updates % kDrawEvery == 0 || picture;
+        ProjectedShadow::SetPictureFollows(m_drawNext);
         m_game.Update(dt);
     }
     void Render() override
@@ -107,6 +113,8 @@ public:
         if (!m_drawNext)
             return;
         m_drawNext = false;
+        // Shadows of characters that were not updated since their casters last waited.
+        ProjectedShadow::DrawWaiting();
         m_game.Render();
     }
     int HandleEvent(const char* event, intptr_t a, intptr_t b) override { return m_game.HandleEvent(event, a, b); }
