@@ -41,7 +41,6 @@ private:
     bool m_was;
 };
 
-
 bool s_pictureFollows = true;
 
 // The shadows whose m_waiting is not empty.
