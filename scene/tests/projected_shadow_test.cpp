@@ -552,6 +552,7 @@ protected:
     void TearDown() override
     {
         RwGraphics::Instance()->SetWorld(nullptr);
+        floor.reset();
         box.reset();
         RwGraphics::Instance()->Destroy();
         CloseOffscreenWindow();
@@ -563,33 +564,50 @@ protected:
         return image->pixels[y * image->stride + x * 4];
     }
 
+    // The shadow, 64 texels and 0.7 dark, of the unit box at the place, framed by a sphere of
+    // the radius and laid at the origin; null when it made no texture.
+    RwRaster* CastBox(ProjectedShadow& shadow, RwV3d at, float radius)
+    {
+        box.reset(worldtest::BoxClump(at, rpGeometryLight | rpGeometryNormals));
+        if (!shadow.Create(64))
+            return nullptr;
+        shadow.SetAlpha(0.7f);
+        RpClump* casters[] = {box.get()};
+        shadow.SetCaster(casters, 1, RwSphere{at, radius}, {0, 0, 0});
+        return shadow.GetResult();
+    }
+    // The white floor as the camera sees it with the shadow laid on it.
+    RwRaster* OnTheFloor(ProjectedShadow& shadow)
+    {
+        floor = std::make_unique<FloorWorld>(40, 40);
+        RwGraphics::Instance()->SetWorld(floor.get());
+        const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+        if (!camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
+            return nullptr;
+        RpWorldRender(floor->GetRwWorld());
+        shadow.Render();
+        camera->EndUpdate();
+        return camera->GetRaster();
+    }
+
     PrimaryCamera* camera = nullptr;
     ClumpPtr box{nullptr, RpClumpDestroy};
+    std::unique_ptr<FloorWorld> floor;
 };
 
 TEST_F(ShadowGL, ABoxLightsTheMiddleOfItsTextureAndDarkensThePitchUnderIt)
 {
-    box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
     ProjectedShadow shadow;
-    ASSERT_TRUE(shadow.Create(64));
-    shadow.SetAlpha(0.7f);
-    RpClump* casters[] = {box.get()};
-    shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.8f}, {0, 0, 0});
-    RwRaster* result = shadow.GetResult();
+    RwRaster* result = CastBox(shadow, {0, 1, 0}, 1.8f);
     ASSERT_NE(result, nullptr);
     EXPECT_GT(Red(result, 32, 32), 230);
     EXPECT_LT(Red(result, 0, 0), 25);
     EXPECT_LT(Red(result, 63, 32), 25);
 
-    FloorWorld floor(40, 40);
-    RwGraphics::Instance()->SetWorld(&floor);
-    const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
-    ASSERT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
-    RpWorldRender(floor.GetRwWorld());
-    shadow.Render();
-    camera->EndUpdate();
+    RwRaster* seen = OnTheFloor(shadow);
+    ASSERT_NE(seen, nullptr);
     // The floor is white; under the box 0.7 of it is taken away, beside the shadow nothing.
-    const int under = Red(camera->GetRaster(), 200, 200), beside = Red(camera->GetRaster(), 200, 40);
+    const int under = Red(seen, 200, 200), beside = Red(seen, 200, 40);
     EXPECT_EQ(beside, 255);
     EXPECT_NEAR(under, 255 - 178, 8);
 }
@@ -639,29 +657,19 @@ TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
 TEST_F(ShadowGL, ACasterWiderThanItsFrameDarkensNoFloorBeyondIt)
 {
     // Its top, 2 m wide, is all the shadow camera sees within 0.33 m of the floor.
-    box.reset(worldtest::BoxClump({0, -0.8f, 0}, rpGeometryLight | rpGeometryNormals));
     ProjectedShadow shadow;
-    ASSERT_TRUE(shadow.Create(64));
-    shadow.SetAlpha(0.7f);
-    RpClump* casters[] = {box.get()};
-    shadow.SetCaster(casters, 1, RwSphere{{0, 0, 0}, 0.2f}, {0, 0, 0});
-    RwRaster* result = shadow.GetResult();
+    RwRaster* result = CastBox(shadow, {0, -0.8f, 0}, 0.2f);
     ASSERT_NE(result, nullptr);
     EXPECT_GT(Red(result, 32, 32), 230);
     for (const auto& [x, y] : {std::pair{0, 0}, {0, 32}, {32, 63}, {63, 63}, {63, 10}})
         EXPECT_EQ(Red(result, x, y), 0) << x << "," << y;
 
-    FloorWorld floor(40, 40);
-    RwGraphics::Instance()->SetWorld(&floor);
-    const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
-    ASSERT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
-    RpWorldRender(floor.GetRwWorld());
-    shadow.Render();
-    camera->EndUpdate();
+    RwRaster* seen = OnTheFloor(shadow);
+    ASSERT_NE(seen, nullptr);
     // The frame is 0.33 m either side; the floor squares under it reach 1 m (40 pixels a metre).
-    EXPECT_NEAR(Red(camera->GetRaster(), 200, 200), 255 - 178, 8);
+    EXPECT_NEAR(Red(seen, 200, 200), 255 - 178, 8);
     for (const auto& [x, y] : {std::pair{228, 200}, {200, 172}, {172, 228}})
-        EXPECT_EQ(Red(camera->GetRaster(), x, y), 255) << x << "," << y;
+        EXPECT_EQ(Red(seen, x, y), 255) << x << "," << y;
 }
 
 }  // namespace
