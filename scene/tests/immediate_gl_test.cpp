@@ -33,12 +33,8 @@ protected:
 TEST_F(ImmediateGL, AWireBoxAndATexturedRectangleLandOnTheirPixels)
 {
     // Two texels: red on the left, blue on the right.
-    std::unique_ptr<RwImage, decltype(&RwImageDestroy)> image(RwImageAllocatePixels(RwImageCreate(2, 1, 32)),
-                                                             RwImageDestroy);
-    const uint8_t texels[8] = {255, 0, 0, 255, 0, 0, 255, 255};
-    std::copy(texels, texels + 8, image->pixels);
-    RwRaster* texture = RwRasterCreate(2, 1, 32, rwRasterTypeTexture);
-    ASSERT_TRUE(texture && RwRasterSetFromImage(texture, image.get()));
+    RwRaster* texture = TwoTexelTexture({255, 0, 0, 255, 0, 0, 255, 255});
+    ASSERT_TRUE(texture);
 
     // A 2 x 2 square face-on 5 in front of the camera spans 0.4 of the view, 160 pixels.
     WireFrameCube box;

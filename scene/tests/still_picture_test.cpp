@@ -87,12 +87,8 @@ TEST_F(StillPictureGL, AKeptPictureIsLaidBackPixelForPixel)
 {
     StillPicture still;
     // Two texels, red and blue, stretched over the view: a picture with edges and blends in it.
-    std::unique_ptr<RwImage, decltype(&RwImageDestroy)> image(RwImageAllocatePixels(RwImageCreate(2, 1, 32)),
-                                                             RwImageDestroy);
-    const uint8_t texels[8] = {255, 0, 0, 255, 0, 0, 255, 128};
-    std::copy(texels, texels + 8, image->pixels);
-    RwRaster* texture = RwRasterCreate(2, 1, 32, rwRasterTypeTexture);
-    ASSERT_TRUE(texture && RwRasterSetFromImage(texture, image.get()));
+    RwRaster* texture = TwoTexelTexture({255, 0, 0, 255, 0, 0, 255, 128});
+    ASSERT_TRUE(texture);
     std::vector<Pixel> rows[2];
     int drawn = 0;
     for (auto& row : rows) {

@@ -162,6 +162,18 @@ void SceneGLTest::TearDown()
     CloseOffscreenWindow();
 }
 
+RwRaster* TwoTexelTexture(const uint8_t (&texels)[8])
+{
+    Image image(RwImageAllocatePixels(RwImageCreate(2, 1, 32)), RwImageDestroy);
+    std::copy(texels, texels + 8, image->pixels);
+    RwRaster* texture = RwRasterCreate(2, 1, 32, rwRasterTypeTexture);
+    if (texture && !RwRasterSetFromImage(texture, image.get())) {
+        RwRasterDestroy(texture);
+        return nullptr;
+    }
+    return texture;
+}
+
 std::vector<uint8_t> SceneGLTest::At(int x, int y) const
 {
     RwRaster* raster = camera->GetRaster();

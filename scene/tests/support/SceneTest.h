@@ -44,6 +44,9 @@ using Image = std::unique_ptr<RwImage, decltype(&RwImageDestroy)>;
 Vector3 V(const RwV3d& v);
 ::testing::AssertionResult Near(const Vector3& got, const Vector3& want, float tolerance = 1e-4f);
 
+// A 2 x 1 texture of the two RGBA texels, left then right; null when the engine refuses it.
+RwRaster* TwoTexelTexture(const uint8_t (&texels)[8]);
+
 // Written through the engine's file stream.
 void WriteEngineFile(const char* path, const std::function<bool(RwStream*)>& write);
 // Writes or reads the object's table through the game's file layer.
