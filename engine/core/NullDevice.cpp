@@ -282,6 +282,7 @@ RwNullDrawRecord RwNullDevice::Record(bool is2D, RwPrimitiveType type, RwInt32 n
     r.alphaRef = m_state[rwRenderStateAlphaTestFunctionRef];
     r.fog = m_state[rwRenderStateFogEnable];
     r.cull = m_state[rwRenderStateCullMode];
+    r.zAtFar = m_state[rwRenderStateZAtFar];
     r.zBias = m_zBias;
     return r;
 }

@@ -16,7 +16,7 @@ struct RwNullDrawRecord {
     RwUInt32 flags;      // the Im3D transform flags
     RwRaster* texture;   // the texture raster state at the draw
     RwCamera* camera;
-    intptr_t zTest, zWrite, vertexAlpha, srcBlend, destBlend, alphaFunction, alphaRef, fog, cull;
+    intptr_t zTest, zWrite, vertexAlpha, srcBlend, destBlend, alphaFunction, alphaRef, fog, cull, zAtFar;
     RwInt32 zBias;
     // Mesh draws only.
     bool isMesh = false;

@@ -48,7 +48,8 @@ bool Valid(RwInt32 state, intptr_t value)
     case rwRenderStateZTestEnable:
     case rwRenderStateZWriteEnable:
     case rwRenderStateVertexAlphaEnable:
-    case rwRenderStateFogEnable: return InRange(value, 0, 1);
+    case rwRenderStateFogEnable:
+    case rwRenderStateZAtFar: return InRange(value, 0, 1);
     case rwRenderStateShadeMode: return InRange(value, 1, 2);
     case rwRenderStateTextureFilter: return InRange(value, 0, 6);
     case rwRenderStateSrcBlend:

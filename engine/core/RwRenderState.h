@@ -29,7 +29,10 @@ enum RwRenderState : RwInt32 {
     rwRenderStateCullMode = 20,
     rwRenderStateAlphaTestFunction = 29,
     rwRenderStateAlphaTestFunctionRef = 30,  // 0..255
-    rwRenderStateCount = 31
+    // 0/1: everything drawn lies at the far depth, so with the z test on it shows only where
+    // nothing has been drawn since the z-buffer was cleared.
+    rwRenderStateZAtFar = 31,
+    rwRenderStateCount = 32
 };
 
 enum RwBlendFunction : RwInt32 {

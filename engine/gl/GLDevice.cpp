@@ -794,6 +794,7 @@ uint32_t GLDevice::ApplyRenderStates(bool screen)
                   BlendFactor(m_states[rwRenderStateDestBlend], GL_ZERO));
     m_cache.DepthTest(m_states[rwRenderStateZTestEnable] != 0);
     m_cache.DepthWrite(m_states[rwRenderStateZWriteEnable] != 0);
+    m_cache.DepthAtFar(m_states[rwRenderStateZAtFar] != 0);
     switch (m_states[rwRenderStateCullMode]) {
     case rwCullBack: m_cache.Cull(true, GL_BACK); break;
     case rwCullFront: m_cache.Cull(true, GL_FRONT); break;

@@ -24,6 +24,7 @@ void GLStateCache::Reset()
     glDisable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);  // never changed afterwards: the engine only switches the test
     glDepthMask(GL_TRUE);
+    glDepthRange(0.0, 1.0);
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
@@ -222,6 +223,15 @@ void GLStateCache::DepthWrite(bool enable)
         return;
     m_depthWrite = enable;
     glDepthMask(enable ? GL_TRUE : GL_FALSE);
+    ++counters.stateChanges;
+}
+
+void GLStateCache::DepthAtFar(bool atFar)
+{
+    if (Same(atFar == m_depthAtFar))
+        return;
+    m_depthAtFar = atFar;
+    glDepthRange(atFar ? 1.0 : 0.0, 1.0);
     ++counters.stateChanges;
 }
 

@@ -52,6 +52,8 @@ public:
     void Blend(bool enable, GLenum source, GLenum destination);
     void DepthTest(bool enable);
     void DepthWrite(bool enable);
+    // Every fragment at the far depth (a depth range of 1 to 1), or the usual 0 to 1.
+    void DepthAtFar(bool atFar);
     void Cull(bool enable, GLenum face);
     void FrontFace(GLenum winding);
     void PolygonOffset(bool enable, float factor, float units);
@@ -85,6 +87,7 @@ private:
     GLenum m_blendDestination = GL_ZERO;
     bool m_depthTest = false;
     bool m_depthWrite = true;
+    bool m_depthAtFar = false;
     bool m_cull = false;
     GLenum m_cullFace = GL_BACK;
     GLenum m_frontFace = GL_CCW;

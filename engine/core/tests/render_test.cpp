@@ -59,7 +59,7 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
         {rwRenderStateDestBlend, rwBlendInvSrcAlpha, 1, 11}, {rwRenderStateVertexAlphaEnable, 0, 0, 1},
         {rwRenderStateFogEnable, 0, 0, 1}, {rwRenderStateFogType, rwFogLinear, 1, 3},
         {rwRenderStateCullMode, rwCullNone, 1, 3}, {rwRenderStateAlphaTestFunction, rwAlphaTestGreater, 1, 8},
-        {rwRenderStateAlphaTestFunctionRef, 0, 0, 255},
+        {rwRenderStateAlphaTestFunctionRef, 0, 0, 255}, {rwRenderStateZAtFar, 0, 0, 1},
     };
     LogCapture log;
     intptr_t v = -1;
@@ -85,7 +85,7 @@ TEST_F(RenderTest, StatesTakeTheValuesTheyCanHoldAndKeepTheirsOtherwise)
     EXPECT_TRUE(RwRenderStateSet(rwRenderStateTextureAddress, rwTextureAddressClamp));
     RwRenderStateGet(rwRenderStateTextureAddressV, &v);
     EXPECT_EQ(v, rwTextureAddressClamp);
-    for (RwInt32 unknown : {0, 5, 18, 31}) {
+    for (RwInt32 unknown : {0, 5, 18, int(rwRenderStateCount)}) {
         EXPECT_FALSE(RwRenderStateSet(RwRenderState(unknown), 0)) << unknown;
         EXPECT_FALSE(RwRenderStateGet(RwRenderState(unknown), &v)) << unknown;
     }
