@@ -170,11 +170,13 @@ void TBWorld::ShowSpectators(bool visible)
 
 void TBWorld::Render()
 {
-    if (m_skydome)
-        m_skydome->Draw(m_skyValue);
     if (m_fog)
         m_fog->Render();
-    World::Render();
+    // Behind the opaque stadium the sky shades only the pixels it shows.
+    if (m_skydome)
+        RenderWorld([this] { m_skydome->Draw(m_skyValue); });
+    else
+        World::Render();
     if (m_lensflares)
         m_lensflares->Render();
 }

@@ -2,6 +2,8 @@
 
 #include "engine/core/RwCore.h"
 #include "engine/world/RpCollision.h"
+#include "engine/world/RpLight.h"
+#include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Registration.h"
@@ -77,16 +79,22 @@ void Fog::Serialize(Serializer& serializer, const char* descriptor)
     }
 }
 
-void Fog::Apply() const
+void Fog::Apply(RenderStateSaver* saver) const
 {
     RwCamera* camera = CurrentRwCamera();
     if (!camera)
         return;
+    const auto set = [saver](RwRenderState state, intptr_t value) {
+        if (saver)
+            saver->Set(state, value);
+        else
+            RwRenderStateSet(state, value);
+    };
     const auto code = kFogCodes[std::clamp<int32_t>(type, kLinear, kExponential2)];
-    RwRenderStateSet(rwRenderStateFogEnable, enable ? 1 : 0);
-    RwRenderStateSet(rwRenderStateFogType, code);
-    RwRenderStateSet(rwRenderStateFogColor, RwPackColor(ToByte(color.r), ToByte(color.g), ToByte(color.b), 255));
-    RwRenderStateSet(rwRenderStateFogDensity, RwRenderStateFromReal(density));
+    set(rwRenderStateFogEnable, enable ? 1 : 0);
+    set(rwRenderStateFogType, code);
+    set(rwRenderStateFogColor, RwPackColor(ToByte(color.r), ToByte(color.g), ToByte(color.b), 255));
+    set(rwRenderStateFogDensity, RwRenderStateFromReal(density));
     RwCameraSetFogDistance(camera, distance);
 }
 
@@ -139,7 +147,8 @@ void Skydome::Draw(float nightAlpha)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     World* world = graphics->GetWorld();
-    if (!world || !CurrentRwCamera())
+    RwCamera* camera = CurrentRwCamera();
+    if (!world || !camera)
         return;
     m_nightAlpha = nightAlpha;
     m_day->SetPosition(graphics->GetCameraPosition());
@@ -148,11 +157,18 @@ void Skydome::Draw(float nightAlpha)
     world->SaveLightStates(states);
     world->DisableLights();
     m_light->SetEnabled(true);
-    world->ReattachLights();
+    // Only the sky light moves in: the scene around the sky may be drawing with one light set out.
+    RpLight* skyLight = m_light->GetRwLight();
+    const bool addLight = skyLight && world->GetRwWorld() && !RpLightGetWorld(skyLight);
+    if (addLight)
+        RpWorldAddLight(world->GetRwWorld(), skyLight);
 
-    RwRenderStateSet(rwRenderStateZWriteEnable, 0);
-    RwRenderStateSet(rwRenderStateZTestEnable, 0);
-    m_fog->Apply();
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateZWriteEnable, 0);
+    saver.Set(rwRenderStateZTestEnable, 1);
+    saver.Set(rwRenderStateZAtFar, 1);
+    const float fogDistance = camera->fogPlane;
+    m_fog->Apply(&saver);
     m_day->Render();
     if (m_night) {
         m_night->SetPosition(graphics->GetCameraPosition());
@@ -160,11 +176,12 @@ void Skydome::Draw(float nightAlpha)
         m_night->SetAlpha(m_nightAlpha);
         m_night->Render();
     }
-    RwRenderStateSet(rwRenderStateZWriteEnable, 1);
-    RwRenderStateSet(rwRenderStateZTestEnable, 1);
+    RwCameraSetFogDistance(camera, fogDistance);
+    saver.Restore();
 
+    if (addLight)
+        RpWorldRemoveLight(world->GetRwWorld(), skyLight);
     world->RestoreLightStates(states);
-    world->ReattachLights();
 }
 
 Lensflares::Lensflares()

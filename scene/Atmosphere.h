@@ -10,6 +10,7 @@
 
 class AmbientLight;
 class Clump;
+class RenderStateSaver;
 class Texture;
 
 // The engine's fog, switched on or off for what draws after it.
@@ -22,8 +23,9 @@ public:
     void Render() override { Apply(); }
     void Update(float) override {}
 
-    // Sets the fog render states and the current camera's fog distance.
-    void Apply() const;
+    // Sets the fog render states, through the saver when given so that it can put them back,
+    // and the current camera's fog distance.
+    void Apply(RenderStateSaver* saver = nullptr) const;
 
     bool enable = false;
     int32_t type = kLinear;
@@ -32,7 +34,7 @@ public:
     float distance = 0.0f;
 };
 
-// The dome drawn round the camera before the rest of the scene, lit by a light of its own.
+// The dome drawn round the camera behind the rest of the scene, lit by a light of its own.
 class Skydome : public RenderObject {
 public:
     // The night dome is loaded only with night. The sky light joins the renderer's current
@@ -42,12 +44,15 @@ public:
 
     void Serialize(Serializer& serializer, const char* descriptor) override;
     void SetPosition(const Vector3& position) override;
-    // The sky is drawn by Draw, before the scene.
+    // The sky is drawn by Draw, behind the scene.
     void Render() override {}
     void Update(float dt) override;
 
-    // The night dome fades in by nightAlpha (0 day, 1 night). The world's lights keep their
-    // states; without a current world the dome draws unlit.
+    // The night dome fades in by nightAlpha (0 day, 1 night). The dome lies at the far depth
+    // under the z test: it shows only where nothing was drawn since the z-buffer was cleared,
+    // so it goes after the opaque scene and before the transparent parts. Render states, the
+    // camera's fog distance and the world's lights are left as they were; nothing is drawn
+    // without a current world or camera.
     void Draw(float nightAlpha);
 
     bool HasNightDome() const { return m_night != nullptr; }

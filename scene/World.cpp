@@ -162,16 +162,19 @@ void World::MoveLights(uint32_t set, bool in)
     }
 }
 
-void World::RenderWorld()
+void World::RenderWorld(const std::function<void()>& backdrop)
 {
     if (!m_world) {
+        if (backdrop)
+            backdrop();
         for (RenderObject* object : m_objects)
             object->Render();
         return;
     }
     // Alpha-tested and blended parts wait for every opaque one, so that hidden pixels of them
     // fail the depth test instead of being shaded.
-    RpWorldBeginHoldingTransparent();
+    void (*draw)(void*) = [](void* data) { (*static_cast<const std::function<void()>*>(data))(); };
+    RpWorldBeginHoldingTransparent(backdrop ? draw : nullptr, const_cast<std::function<void()>*>(&backdrop));
     RpWorldRender(m_world);
     bool currentStatic = true;
     MoveLights(kDynamicSet, false);

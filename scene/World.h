@@ -3,6 +3,7 @@
 #include "scene/RenderObject.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -64,8 +65,10 @@ public:
 protected:
     // Adds or takes out the lights whose flags equal the set exactly.
     void MoveLights(uint32_t set, bool in);
-    // The engine world with the light sets switched per object.
-    void RenderWorld();
+    // The engine world with the light sets switched per object. The backdrop, when given, is
+    // drawn after the opaque parts and before the transparent ones (see
+    // RpWorldBeginHoldingTransparent); first of all without an engine world.
+    void RenderWorld(const std::function<void()>& backdrop = nullptr);
 
     RpWorld* m_world = nullptr;
     std::list<RenderObject*> m_objects;

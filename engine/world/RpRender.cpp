@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace rpworld {
 namespace {
@@ -262,18 +263,47 @@ struct HeldDraw {
     StateSet states;
 };
 
+// Drawn under the render states it was given with, like a held part.
+struct Backdrop {
+    void (*draw)(void*) = nullptr;
+    void* data = nullptr;
+    StateSet states;
+};
+
 // Transparent parts waiting for the opaque ones of the same camera update.
 struct HeldQueue {
     int depth = 0;
     RwCamera* camera = nullptr;
     std::vector<HeldDraw> draws;
+    Backdrop backdrop;
 };
 
 HeldQueue g_held;
 
+void DrawHeld();
+
+// With the hold paused: the backdrop's own transparent parts go over it at once, and no
+// immediate draw of it sends the held parts early.
+void DrawBackdrop(const Backdrop& backdrop)
+{
+    const StateSet current = CurrentStates();
+    ChangeStates(current, backdrop.states);
+    const int depth = std::exchange(g_held.depth, 0);
+    RwImSetHeldDrawsCallBack(nullptr);
+    backdrop.draw(backdrop.data);
+    g_held.depth = depth;
+    if (depth > 0)
+        RwImSetHeldDrawsCallBack(DrawHeld);
+    ChangeStates(backdrop.states, current);
+}
+
 void DrawHeld()
 {
-    if (g_held.draws.empty() || RwCameraGetCurrentCamera() != g_held.camera)
+    if (RwCameraGetCurrentCamera() != g_held.camera)
+        return;
+    if (g_held.backdrop.draw)
+        DrawBackdrop(std::exchange(g_held.backdrop, {}));
+    if (g_held.draws.empty())
         return;
     std::vector<HeldDraw> draws;
     draws.swap(g_held.draws);
@@ -680,13 +710,20 @@ RpWorld* RpWorldRender(RpWorld* world)
     return world;
 }
 
-void RpWorldBeginHoldingTransparent()
+void RpWorldBeginHoldingTransparent(void (*backdrop)(void*), void* data)
 {
     RwCamera* camera = RwCameraGetCurrentCamera();
-    if (g_held.depth++ > 0)
+    const bool outermost = g_held.depth++ == 0;
+    if (outermost) {
+        g_held.camera = camera;
+        RwImSetHeldDrawsCallBack(DrawHeld);
+    }
+    if (!backdrop)
         return;
-    g_held.camera = camera;
-    RwImSetHeldDrawsCallBack(DrawHeld);
+    if (outermost && camera && camera->zBuffer)
+        g_held.backdrop = {backdrop, data, CurrentStates()};
+    else
+        DrawBackdrop({backdrop, data, CurrentStates()});
 }
 
 void RpWorldEndHoldingTransparent()
@@ -699,6 +736,7 @@ void RpWorldEndHoldingTransparent()
                    g_held.draws.size());
         g_held.draws.clear();
     }
+    g_held.backdrop = {};
     RwImSetHeldDrawsCallBack(nullptr);
     g_held.camera = nullptr;
 }

@@ -86,7 +86,12 @@ RpWorld* RpWorldRender(RpWorld* world);
 // render states they came with; an immediate draw or the end of the camera update sends
 // them first. Opaque surfaces drawn first hide what they cover of them before it is shaded.
 // Nested pairs count; End sends what waits when the outermost pair closes.
-void RpWorldBeginHoldingTransparent();
+// A backdrop given to the outermost Begin is drawn once, just before the first of those sends
+// (so behind the transparent parts, after the opaque ones), under the render states of Begin
+// and with nothing held meanwhile; it is meant to draw at the far depth where nothing covers
+// it. A camera without a z raster cannot hide it, so it is drawn at once there, as is one
+// given to an inner Begin.
+void RpWorldBeginHoldingTransparent(void (*backdrop)(void*) = nullptr, void* data = nullptr);
 void RpWorldEndHoldingTransparent();
 RpWorld* RpWorldAddCamera(RpWorld* world, RwCamera* camera);
 RpWorld* RpWorldRemoveCamera(RpWorld* world, RwCamera* camera);
