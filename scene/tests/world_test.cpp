@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -396,13 +397,21 @@ TEST_F(AtmosphereTest, DrawingTheSkyLeavesTheLightsAsTheyWere)
         ASSERT_EQ(world.GetLights().size(), 3u);
         RwNullDeviceGet()->ClearLog();
         Camera* camera = RwGraphics::Instance()->GetCamera();
+        RwCameraSetFogDistance(camera->GetRwCamera(), 30.0f);
         ASSERT_TRUE(camera->BeginUpdate());
         sky.Draw(0.5f);
         camera->EndUpdate();
         int meshes = 0;
-        for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws)
+        for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws) {
             meshes += draw.isMesh;
+            EXPECT_EQ(std::tuple(draw.zAtFar, draw.zTest, draw.zWrite), std::tuple(1, 1, 0)) << "behind the scene";
+        }
         EXPECT_EQ(meshes, night ? 2 : 1);
+        intptr_t atFar = -1, zWrite = -1;
+        RwRenderStateGet(rwRenderStateZAtFar, &atFar);
+        RwRenderStateGet(rwRenderStateZWriteEnable, &zWrite);
+        EXPECT_EQ(std::pair(atFar, zWrite), std::pair(intptr_t(0), intptr_t(1)));
+        EXPECT_EQ(camera->GetRwCamera()->fogPlane, 30.0f) << "the sky's fog distance is put back";
         EXPECT_TRUE(on->IsEnabled());
         EXPECT_FALSE(off->IsEnabled());
         EXPECT_FALSE(sky.GetLight().IsEnabled());

@@ -92,6 +92,27 @@ TEST_F(GLDraw, DepthTestWriteAndBias)
     });
 }
 
+// A far layer over the whole view, without z writes: where nothing was drawn since the clear,
+// however far; a half red one blends over a blue one as a night dome over the day.
+TEST_F(GLDraw, AFarLayerShowsOnlyWhereNothingWasDrawn)
+{
+    const Step far = State(rwRenderStateZAtFar, 1), noZWrite = State(rwRenderStateZWriteEnable, 0);
+    const Step halfRed = [] {
+        RwRenderStateSet(rwRenderStateVertexAlphaEnable, 1);
+        Square3D(6, 20, Argb(128, 255, 0, 0));
+    };
+    const Probe green{160, 120, kGreenPixel};
+    Check({
+        {"behind a near square", {Square(2, 0.2f, kGreen), noZWrite, far, Square(6, 20, kBlue)}, {green, {10, 10, kBluePixel}}},
+        {"behind a farther wall", {Square(9, 20, kRed), noZWrite, far, Square(6, 20, kBlue)}, {{10, 10, kRedPixel}}},
+        {"two layers blend", {Square(2, 0.2f, kGreen), noZWrite, far, Square(6, 20, kBlue), halfRed},
+         {green, {10, 10, {128, 0, 127, -1}, 2}}},
+        // Left at the far depth, the green square would let the red one through.
+        {"then the usual depths", {far, State(rwRenderStateZAtFar, 0), Square(2, 0.2f, kGreen), Square(6, 20, kRed)},
+         {green, {10, 10, kRedPixel}}},
+    });
+}
+
 TEST_F(GLDraw, SmallDrawsWithEqualStatesReachGLAsOneInTheirOrder)
 {
     // A green square over everything, then small ones in the middle, red and green in turn; with

@@ -596,6 +596,53 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
     RpClumpDestroy(wall);
 }
 
+TEST_F(WorldRenderNull, ABackdropGoesBetweenTheOpaqueAndTheHeldPartsUnderTheStatesOfBegin)
+{
+    RpMaterial* clear = RpMaterialCreate();
+    const RwRGBA half{255, 255, 255, 128};
+    RpMaterialSetColor(clear, &half);
+    RpClump* glass = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear});
+    RpMaterialDestroy(clear);
+    RpClump* wall = BoxClump({0, 0, 9}, rpGeometryPrelit);
+    RwIm2DVertex corners[3] = {{0, 0, 1, 1, 0xffffffff, 0, 0}, {8, 0, 1, 1, 0xffffffff, 0, 0}, {0, 8, 1, 1, 0xffffffff, 0, 0}};
+    // The backdrop is a screen draw, which must not send the held glass before it.
+    void (*backdrop)(void*) = [](void* v) { RwIm2DRenderPrimitive(rwPrimTypeTriList, static_cast<RwIm2DVertex*>(v), 3); };
+    const auto drawGlass = [&] { RpClumpRender(glass); };
+    const auto drawWall = [&] { RpClumpRender(wall); };
+    // Under fog switched on after Begin; the backdrop must not take it.
+    const auto foggyScreen = [&] {
+        RwRenderStateSet(rwRenderStateFogEnable, 1);
+        backdrop(corners);
+        RwRenderStateSet(rwRenderStateFogEnable, 0);
+    };
+    const struct {
+        bool zRaster;
+        std::vector<std::function<void()>> steps;
+        std::vector<std::string> order;
+    } cases[] = {
+        {true, {drawGlass, drawWall}, {"wall", "screen", "glass"}},
+        {true, {drawGlass, foggyScreen, drawWall}, {"screen", "glass", "screen fog", "wall"}},
+        {false, {drawGlass, drawWall}, {"screen", "wall", "glass"}},
+    };
+    for (const auto& c : cases) {
+        RwCameraSetZRaster(camera, c.zRaster ? rig.zRaster : nullptr);
+        device->ClearLog();
+        ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
+        RpWorldBeginHoldingTransparent(backdrop, corners);
+        for (const auto& step : c.steps)
+            step();
+        RpWorldEndHoldingTransparent();
+        RwCameraEndUpdate(camera);
+        std::vector<std::string> order;
+        for (const RwNullDrawRecord& r : device->draws)
+            order.push_back(std::string(r.is2D ? "screen" : r.transparent ? "glass" : "wall") + (r.fog ? " fog" : ""));
+        EXPECT_EQ(order, c.order) << "z raster: " << c.zRaster;
+    }
+    RwCameraSetZRaster(camera, rig.zRaster);
+    RpClumpDestroy(glass);
+    RpClumpDestroy(wall);
+}
+
 TEST_F(WorldRenderNull, AHeldPartOfADestroyedAtomicIsNotDrawn)
 {
     RpMaterial* clear = RpMaterialCreate();
