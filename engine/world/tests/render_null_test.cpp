@@ -59,6 +59,16 @@ protected:
     {
         return Draw([&] { RpClumpRender(clump); });
     }
+    // A pre-lit box of one half-transparent material.
+    static RpClump* GlassBox(const RwV3d& at)
+    {
+        RpMaterial* clear = RpMaterialCreate();
+        const RwRGBA half{255, 255, 255, 128};
+        RpMaterialSetColor(clear, &half);
+        RpClump* glass = BoxClump(at, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear});
+        RpMaterialDestroy(clear);
+        return glass;
+    }
     void AddLight(RpWorld* to, RwInt32 type, RwUInt32 flags)
     {
         lights.push_back(RpLightCreate(type));
@@ -506,13 +516,8 @@ TEST_F(WorldRenderNull, SectorsNearerTheCameraDrawFirst)
 
 TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStates)
 {
-    RpMaterial* clear = RpMaterialCreate();
-    const RwRGBA half{255, 255, 255, 128};
-    RpMaterialSetColor(clear, &half);
-    const RwUInt32 flags = rpGeometryModulateMaterialColor | rpGeometryPrelit;
-    RpClump* glass = BoxClump({0, 0, 5}, flags, {clear});
-    RpMaterialDestroy(clear);
-    RpClump* wall = BoxClump({0, 0, 9}, flags);
+    RpClump* glass = GlassBox({0, 0, 5});
+    RpClump* wall = BoxClump({0, 0, 9}, rpGeometryModulateMaterialColor | rpGeometryPrelit);
     RwIm3DVertex quad[3] = {{{0, 0, 3}, {}, 0xffffffff, 0, 0}, {{1, 0, 3}, {}, 0xffffffff, 0, 0},
                             {{0, 1, 3}, {}, 0xffffffff, 0, 0}};
     const auto immediate = [&] {
@@ -598,11 +603,7 @@ TEST_F(WorldRenderNull, HeldTransparentPartsDrawAfterOpaqueOnesUnderTheirOwnStat
 
 TEST_F(WorldRenderNull, ABackdropGoesBetweenTheOpaqueAndTheHeldPartsUnderTheStatesOfBegin)
 {
-    RpMaterial* clear = RpMaterialCreate();
-    const RwRGBA half{255, 255, 255, 128};
-    RpMaterialSetColor(clear, &half);
-    RpClump* glass = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear});
-    RpMaterialDestroy(clear);
+    RpClump* glass = GlassBox({0, 0, 5});
     RpClump* wall = BoxClump({0, 0, 9}, rpGeometryPrelit);
     RwIm2DVertex corners[3] = {{0, 0, 1, 1, 0xffffffff, 0, 0}, {8, 0, 1, 1, 0xffffffff, 0, 0}, {0, 8, 1, 1, 0xffffffff, 0, 0}};
     // The backdrop is a screen draw, which must not send the held glass before it.
@@ -645,11 +646,7 @@ TEST_F(WorldRenderNull, ABackdropGoesBetweenTheOpaqueAndTheHeldPartsUnderTheStat
 
 TEST_F(WorldRenderNull, AHeldPartOfADestroyedAtomicIsNotDrawn)
 {
-    RpMaterial* clear = RpMaterialCreate();
-    const RwRGBA half{255, 255, 255, 128};
-    RpMaterialSetColor(clear, &half);
-    RpClump* glass = BoxClump({0, 0, 5}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {clear});
-    RpMaterialDestroy(clear);
+    RpClump* glass = GlassBox({0, 0, 5});
     EXPECT_EQ(Draw([&] {
                   RpWorldBeginHoldingTransparent();
                   RpClumpRender(glass);
