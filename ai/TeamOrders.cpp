@@ -169,11 +169,10 @@ bool TeamManager::KeepsPressing(Character& opposingHolder, const Character* chos
 {
     if (!m_presser || m_pressed != &opposingHolder || !m_team->Contains(m_presser) || !m_presser->GetActor())
         return false;
-    // Only in open play while he stands on the ball doing nothing: one on the move, or turning
-    // to pass or shoot, meets the side's shape as the decision keeps it.
+    // Only while he stands on the ball doing nothing: one on the move, or turning to pass or
+    // shoot, meets the side's shape as the decision keeps it.
     const Actor& target = *opposingHolder.GetActor();
-    if (!ActorSurroundings::clockRunning || !target.StateNameIs("stand") ||
-        opposingHolder.GetCommand().code != ActorInput::None)
+    if (!target.StateNameIs("stand") || opposingHolder.GetCommand().code != ActorInput::None)
         return false;
     // Beaten, or never near: a team-mate the decision prefers stands nearer the holder.
     return !chosen || !chosen->GetActor() ||
