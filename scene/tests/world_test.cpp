@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -65,6 +66,12 @@ public:
 
 private:
     RpClump* m_clump;
+};
+
+// Draws with a backdrop, as the stadium world does.
+class BackdropWorld : public World {
+public:
+    void RenderBehind(const std::function<void()>& backdrop) { RenderWorld(backdrop); }
 };
 
 class WorldTest : public SceneTest {
@@ -117,6 +124,16 @@ TEST_F(WorldTest, OpaqueObjectsDrawBeforeTransparentOnesWhateverTheirOrder)
     }
     RpClumpDestroy(glass);
     RpClumpDestroy(wall);
+}
+
+TEST_F(WorldTest, WithoutAnEngineWorldTheBackdropGoesFirst)
+{
+    std::string log;
+    Probe probe(true, {}, log);
+    BackdropWorld world;
+    world.AddRenderObject(&probe);
+    world.RenderBehind([&] { log += " sky"; });
+    EXPECT_EQ(log, " sky S");
 }
 
 TEST_F(WorldTest, AnUpdateKeepsOnlyDynamicLightsIn)

@@ -605,31 +605,42 @@ TEST_F(WorldRenderNull, ABackdropGoesBetweenTheOpaqueAndTheHeldPartsUnderTheStat
 {
     RpClump* glass = GlassBox({0, 0, 5});
     RpClump* wall = BoxClump({0, 0, 9}, rpGeometryPrelit);
-    RwIm2DVertex corners[3] = {{0, 0, 1, 1, 0xffffffff, 0, 0}, {8, 0, 1, 1, 0xffffffff, 0, 0}, {0, 8, 1, 1, 0xffffffff, 0, 0}};
+    const RwIm2DVertex corners[3] = {{0, 0, 1, 1, 0xffffffff, 0, 0}, {8, 0, 1, 1, 0xffffffff, 0, 0}, {0, 8, 1, 1, 0xffffffff, 0, 0}};
     // The backdrop is a screen draw, which must not send the held glass before it.
-    void (*backdrop)(void*) = [](void* v) { RwIm2DRenderPrimitive(rwPrimTypeTriList, static_cast<RwIm2DVertex*>(v), 3); };
+    const auto screen = [&] { RwIm2DRenderPrimitive(rwPrimTypeTriList, corners, 3); };
     const auto drawGlass = [&] { RpClumpRender(glass); };
     const auto drawWall = [&] { RpClumpRender(wall); };
-    // Under fog switched on after Begin; the backdrop must not take it.
-    const auto foggyScreen = [&] {
-        RwRenderStateSet(rwRenderStateFogEnable, 1);
-        backdrop(corners);
-        RwRenderStateSet(rwRenderStateFogEnable, 0);
+    const auto foggy = [](const std::function<void()>& draw) {
+        return [=] {
+            RwRenderStateSet(rwRenderStateFogEnable, 1);
+            draw();
+            RwRenderStateSet(rwRenderStateFogEnable, 0);
+        };
     };
+    // Its own glass goes over it at once, not after the glass held.
+    const std::function<void()> screenAndGlass = [&] {
+        screen();
+        foggy(drawGlass)();
+    };
+    void (*backdrop)(void*) = [](void* draw) { (*static_cast<std::function<void()>*>(draw))(); };
     const struct {
         bool zRaster;
+        std::function<void()> sky;
         std::vector<std::function<void()>> steps;
         std::vector<std::string> order;
     } cases[] = {
-        {true, {drawGlass, drawWall}, {"wall", "screen", "glass"}},
-        {true, {drawGlass, foggyScreen, drawWall}, {"screen", "glass", "screen fog", "wall"}},
-        {false, {drawGlass, drawWall}, {"screen", "wall", "glass"}},
+        {true, screen, {drawGlass, drawWall}, {"wall", "screen", "glass"}},
+        // Fog switched on after Begin is not the backdrop's.
+        {true, screen, {drawGlass, foggy(screen), drawWall}, {"screen", "glass", "screen fog", "wall"}},
+        {true, screenAndGlass, {drawGlass, drawWall}, {"wall", "screen", "glass fog", "glass"}},
+        {false, screen, {drawGlass, drawWall}, {"screen", "wall", "glass"}},
     };
     for (const auto& c : cases) {
         RwCameraSetZRaster(camera, c.zRaster ? rig.zRaster : nullptr);
         device->ClearLog();
         ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
-        RpWorldBeginHoldingTransparent(backdrop, corners);
+        std::function<void()> sky = c.sky;
+        RpWorldBeginHoldingTransparent(backdrop, &sky);
         for (const auto& step : c.steps)
             step();
         RpWorldEndHoldingTransparent();
