@@ -632,7 +632,7 @@ TEST_F(WorldRenderNull, ABackdropGoesBetweenTheOpaqueAndTheHeldPartsUnderTheStat
         {true, screen, {drawGlass, drawWall}, {"wall", "screen", "glass"}},
         // Fog switched on after Begin is not the backdrop's.
         {true, screen, {drawGlass, foggy(screen), drawWall}, {"screen", "glass", "screen fog", "wall"}},
-        {true, screenAndGlass, {drawGlass, drawWall}, {"wall", "screen", "glass fog", "glass"}},
+        {true, screenAndGlass, {drawGlass, screen}, {"screen", "glass fog", "glass", "screen"}},
         {false, screen, {drawGlass, drawWall}, {"screen", "wall", "glass"}},
     };
     for (const auto& c : cases) {
