@@ -17,6 +17,7 @@
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
+#include "menus/MenuStaticText.h"
 #include "scene/RenderObject.h"
 #include "settings/GameParameters.h"
 #include "text/TextManager.h"
@@ -534,6 +535,26 @@ void PlayerSelection::EnterScene()
     m_menu = std::make_unique<PlayerSelectionMenu>(m_request.screen, this);
     m_fade = std::make_unique<Fade>(true, 1.0f);
     m_menu->Enter();
+    AlignPlates();
+}
+
+void PlayerSelection::AlignPlates() const
+{
+    Menu* menu = Menu::Instance();
+    // Screens without plates, or with fewer, are left as they are.
+    const auto find = [menu](const std::string& name) { return menu->HasItem(name) ? menu->GetItem(name) : nullptr; };
+    for (size_t i = 0; i < m_request.candidates.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        const float centre = m_bench->GetSeatScreenX(i);
+        for (const char* plate : {"pick_", "hover_"})
+            if (auto* image = dynamic_cast<MenuImage*>(find(plate + n))) {
+                const Vector4 area = image->GetArea();
+                image->SetPosition(centre - area.z * 0.5f, area.y);
+            }
+        // A text's x is how far its middle lies from the screen's.
+        if (auto* name = dynamic_cast<MenuStaticText*>(find("name_" + n)))
+            name->SetPosition(centre - Menu::kWidth * 0.5f, name->GetPosition().y);
+    }
 }
 
 void PlayerSelection::UpdateScene(float dt)

@@ -13,6 +13,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
+#include "menus/MenuStaticText.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"
@@ -434,6 +435,45 @@ TEST_F(PlayerSelectionTest, CandidateItemsShowPicksInTheirSideColourAndFollowThe
         EXPECT_EQ(selection.GetCursor(), c.cursor) << c.argument;
     }
     selection.Exit();
+}
+
+// The screen lays the plates out for average races; each candidate's plate, its hover image
+// and his name move across to stand over his own seat, a line-up change's gap included.
+TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
+{
+    struct Case {
+        const char* what;
+        int mode, gapCount;
+        std::vector<float> centres;  // at 4:3, in menu units
+    };
+    // Panda, Lizard, Panda, Panda, Lizard, Rhino, Rhino, Primate, Primate, Lizard: 19 wide, seen
+    // from 25 away, where the screen is 25 across.
+    const Case cases[] = {
+        {"ten in a row", 2, 0, {120, 168, 216, 264, 312, 376, 456, 536, 616, 680}},
+        {"the last five after a gap", 1, 5, {120, 168, 216, 264, 312, 408, 488, 568, 648, 712}},
+    };
+    Menu* menu = Menu::Instance();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerSelectionResult request = Request(c.mode, 1, 6);
+        request.lineUpSize = 5;
+        request.benchGapCount = c.gapCount;
+        PlayerSelection selection(request);
+        selection.Enter();
+        for (size_t i = 0; i < c.centres.size(); ++i) {
+            const std::string n = std::to_string(i + 1);
+            for (const std::string& plate : {"pick_" + n, "hover_" + n}) {
+                auto* image = dynamic_cast<MenuImage*>(menu->GetItem(plate));
+                ASSERT_NE(image, nullptr) << plate;
+                const Vector4 area = image->GetArea();
+                EXPECT_NEAR(area.x + area.z * 0.5f, c.centres[i], 0.01f) << plate;
+            }
+            auto* name = dynamic_cast<MenuStaticText*>(menu->GetItem("name_" + n));
+            ASSERT_NE(name, nullptr) << n;
+            EXPECT_NEAR(name->GetPosition().x, c.centres[i] - 400.0f, 0.01f) << "name " << n;
+        }
+        selection.Exit();
+    }
 }
 
 // The accept button shows only with a full squad and takes the selection when a pick has
