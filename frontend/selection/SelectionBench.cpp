@@ -36,6 +36,11 @@ constexpr RaceSeat kSeats[] = {{"Lizard", 1.5f}, {"Panda", 1.5f}, {"Primate", 2.
 constexpr float kCameraDistancePerWidth = 1.3157895f;
 // The window shape the menus are laid out for.
 constexpr float kMenuAspect = 4.0f / 3.0f;
+// What the camera shows of a candidate: the top of the tallest standing, and how far in front
+// of his seat the floor marker under the cursor reaches; and the room a plate keeps from them.
+constexpr float kStandingTop = 2.1f;
+constexpr float kMarkerReach = 1.0f;
+constexpr float kPlateClearance = 8.0f;
 constexpr float kMarkerScale = 0.8f;
 // Above the head's position so the flat marker does not sink into the ground.
 constexpr float kMarkerLift = 0.1f;
@@ -141,11 +146,31 @@ float SelectionBench::ScreenY(float y, float depth)
     return Menu::kHeight * 0.5f * (1.0f + (kCameraHeight - y) * kMenuAspect / (kViewWindow * depth));
 }
 
+float SelectionBench::PlateTop(bool below, float plateHeight, float distance)
+{
+    if (below)
+        return ScreenY(0.0f, distance - kMarkerReach) + kPlateClearance;
+    return ScreenY(kStandingTop, distance) - kPlateClearance - plateHeight;
+}
+
 float SelectionBench::GetSeatScreenX(size_t seat) const
 {
     if (seat >= m_seating.seats.size())
         return 0.0f;
     return ScreenX(m_seating.seats[seat].x - kOrigin.x, m_cameraDistance);
+}
+
+float SelectionBench::GetSeatScreenRoom(size_t seat) const
+{
+    const size_t count = m_seating.seats.size();
+    if (seat >= count)
+        return 0.0f;
+    float room = Menu::kWidth;
+    if (seat > 0)
+        room = GetSeatScreenX(seat) - GetSeatScreenX(seat - 1);
+    if (seat + 1 < count)
+        room = std::min(room, GetSeatScreenX(seat + 1) - GetSeatScreenX(seat));
+    return room;
 }
 
 int SelectionBench::DrawShirtVariation(int shirtOne, int shirtTwo)

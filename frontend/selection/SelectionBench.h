@@ -68,6 +68,12 @@ public:
     // on the left), y up from the ground, depth from the camera.
     static float ScreenX(float x, float depth);
     static float ScreenY(float y, float depth);
+    // The top, in menu units, of a name plate plateHeight high that keeps clear of what a
+    // camera that far off shows of the candidates: under their feet and the cursor's floor
+    // marker when below is set, else over their heads standing.
+    static float PlateTop(bool below, float plateHeight, float distance);
+    // Between two neighbours' name plates, in menu units.
+    static constexpr float kPlateGap = 6.0f;
     // A shirt number in 0..6 that neither team wears, from the game's random sequence.
     static int DrawShirtVariation(int shirtOne, int shirtTwo);
     // side -1: the screen's variation, which a keeper shows as its own "varNN" (NN from the
@@ -113,6 +119,9 @@ public:
     float GetCameraDistance() const { return m_cameraDistance; }
     // Where the seat's middle shows across the screen (ScreenX); 0 for no such seat.
     float GetSeatScreenX(size_t seat) const;
+    // How far across the screen the seat's nearer neighbour shows; the screen's width for a
+    // seat alone on the bench, 0 for no such seat.
+    float GetSeatScreenRoom(size_t seat) const;
     // Side 0 or 1; the bench keeps it.
     const SelectionCursor& GetMarker(int side) const;
 

@@ -438,7 +438,8 @@ TEST_F(PlayerSelectionTest, CandidateItemsShowPicksInTheirSideColourAndFollowThe
 }
 
 // The screen lays the plates out for average races; each candidate's plate, its hover image
-// and his name move across to stand over his own seat, a line-up change's gap included.
+// and his name move across to his own seat, a line-up change's gap included, no wider than
+// his neighbours leave room for, and up under this bench's feet and floor marker.
 TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
 {
     struct Case {
@@ -447,7 +448,9 @@ TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
         std::vector<float> centres;  // at 4:3, in menu units
     };
     // Panda, Lizard, Panda, Panda, Lizard, Rhino, Rhino, Primate, Primate, Lizard: 19 wide, seen
-    // from 25 away, where the screen is 25 across.
+    // from 25 away, where the screen is 25 across and the floor 1 in front of the seats shows
+    // 416.7 down.
+    constexpr float kTop = 416.67f + 8.0f;
     const Case cases[] = {
         {"ten in a row", 2, 0, {120, 168, 216, 264, 312, 376, 456, 536, 616, 680}},
         {"the last five after a gap", 1, 5, {120, 168, 216, 264, 312, 408, 488, 568, 648, 712}},
@@ -460,6 +463,7 @@ TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
         request.benchGapCount = c.gapCount;
         PlayerSelection selection(request);
         selection.Enter();
+        float right = 0.0f;
         for (size_t i = 0; i < c.centres.size(); ++i) {
             const std::string n = std::to_string(i + 1);
             for (const std::string& plate : {"pick_" + n, "hover_" + n}) {
@@ -467,7 +471,14 @@ TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
                 ASSERT_NE(image, nullptr) << plate;
                 const Vector4 area = image->GetArea();
                 EXPECT_NEAR(area.x + area.z * 0.5f, c.centres[i], 0.01f) << plate;
+                EXPECT_NEAR(area.y, kTop, 0.01f) << plate;
+                EXPECT_GE(area.x, right) << plate << " covers the one before";
             }
+            const Vector4 area = dynamic_cast<MenuImage*>(menu->GetItem("pick_" + n))->GetArea();
+            right = area.x + area.z;
+            // Between two pandas or lizards, 1.5 apart: 48 across less the gap between plates.
+            if (i < 4)
+                EXPECT_NEAR(area.z, 42.0f, 0.01f) << n;
             auto* name = dynamic_cast<MenuStaticText*>(menu->GetItem("name_" + n));
             ASSERT_NE(name, nullptr) << n;
             EXPECT_NEAR(name->GetPosition().x, c.centres[i] - 400.0f, 0.01f) << "name " << n;

@@ -32,19 +32,14 @@ constexpr int kAllStarCandidates = 10;
 constexpr int kLineUpChangeGap = 5;
 constexpr float kScreenWidth = 800.0f, kScreenHeight = 600.0f;
 // A name plate per candidate, no wider than the seats' pitch leaves room for.
-constexpr float kCardWidth = 72.0f, kCardHeight = 28.0f, kCardGap = 6.0f;
+constexpr float kCardWidth = 72.0f, kCardHeight = 28.0f;
 // Narrow plates take their names smaller.
 constexpr float kNarrowCard = 60.0f;
 // From the plate's top to its name's.
 constexpr float kNameInset = 5.0f;
-// Free room between the plates and what the bench camera shows of the candidates, and
-// between the plates and the buttons.
+// Between the plates and the buttons.
 constexpr float kClearance = 8.0f;
 constexpr float kButtonHeight = 32.0f, kButtonStep = 40.0f;
-// What the bench camera shows of a candidate: the top of a standing one, and how far in front
-// of his seat the floor marker under the cursor reaches.
-constexpr float kStandingTop = 2.1f;
-constexpr float kMarkerReach = 1.0f;
 // Between the counters and the bench, so that a wide screen, which shows less of the
 // menu's height, still shows them.
 constexpr float kTitleY = 120.0f, kCommandY = 165.0f;
@@ -58,8 +53,8 @@ std::string Pair(float a, float b)
     return text;
 }
 
-// The plates in one row at the seats of a bench of average races (the game moves each across
-// over his own seat), and the buttons.
+// The plates in one row at the seats of a bench of average races (the game moves each over his
+// own seat, and the row up or down towards the bench it shows), and the buttons.
 struct CardRow {
     std::vector<float> centres;
     float width = 0.0f;
@@ -75,13 +70,13 @@ void PlaceRow(CardRow& row, int count)
 {
     const Bench::SeatWidths widths = Bench::KnownSeatWidths();
     const float nearest = Bench::CameraDistance(widths.narrowest * static_cast<float>(count));
-    const float below = Bench::ScreenY(0.0f, nearest - kMarkerReach) + kClearance;
+    const float below = Bench::PlateTop(true, kCardHeight, nearest);
     if (below + kCardHeight + kClearance + kButtonStep + kButtonHeight <= kScreenHeight) {
         row.top = below;
         row.acceptY = row.top + kCardHeight + kClearance;
     } else {
         const float farthest = Bench::CameraDistance(widths.widest * static_cast<float>(count));
-        row.top = Bench::ScreenY(kStandingTop, farthest) - kClearance - kCardHeight;
+        row.top = Bench::PlateTop(false, kCardHeight, farthest);
         row.acceptY = row.top - kClearance - kButtonStep - kButtonHeight;
     }
     row.quitY = row.acceptY + kButtonStep;
@@ -96,7 +91,7 @@ CardRow LayOutCards(int count, int gapCount)
     for (const Vector3& seat : seating.seats)
         row.centres.push_back(Bench::ScreenX(seat.x - Bench::kOrigin.x, distance));
     const float pitch = count > 1 ? row.centres[1] - row.centres[0] : kScreenWidth;
-    row.width = std::min(kCardWidth, pitch - kCardGap);
+    row.width = std::min(kCardWidth, pitch - Bench::kPlateGap);
     PlaceRow(row, count);
     return row;
 }
