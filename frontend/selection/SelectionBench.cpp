@@ -135,9 +135,9 @@ Vector3 SelectionBench::CameraPosition(float distance)
     return kOrigin - Vector3(0.0f, 0.0f, distance) + Vector3(0.0f, kCameraHeight, 0.0f);
 }
 
-float SelectionBench::ScreenX(float x, float depth)
+float SelectionBench::ScreenX(float x, float depth, float widen)
 {
-    return Menu::kWidth * 0.5f * (1.0f - x / (kViewWindow * depth));
+    return Menu::kWidth * 0.5f * (1.0f - x / (kViewWindow * widen * depth));
 }
 
 float SelectionBench::ScreenY(float y, float depth)
@@ -157,7 +157,11 @@ float SelectionBench::GetSeatScreenX(size_t seat) const
 {
     if (seat >= m_seating.seats.size())
         return 0.0f;
-    return ScreenX(m_seating.seats[seat].x - kOrigin.x, m_cameraDistance);
+    // A window wider than the menus' shows more at the sides, while the menus stretch to it.
+    float widen = 1.0f;
+    if (const PrimaryCamera* camera = BenchViewCamera(); camera && camera->GetHeight() > 0.0f)
+        widen = std::max(1.0f, camera->GetWidth() / camera->GetHeight() / kMenuAspect);
+    return ScreenX(m_seating.seats[seat].x - kOrigin.x, m_cameraDistance, widen);
 }
 
 float SelectionBench::GetSeatScreenRoom(size_t seat) const

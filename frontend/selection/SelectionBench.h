@@ -66,7 +66,8 @@ public:
     // Where the bench camera, that far off, shows a point of the bench in a 4:3 window, in the
     // menu's 800 x 600 units: x along the bench from its middle (the first seat's side shows
     // on the left), y up from the ground, depth from the camera.
-    static float ScreenX(float x, float depth);
+    // widen: how much wider than 4:3 the window is (the view widens, the menus stretch).
+    static float ScreenX(float x, float depth, float widen = 1.0f);
     static float ScreenY(float y, float depth);
     // The top, in menu units, of a name plate plateHeight high that keeps clear of what a
     // camera that far off shows of the candidates: under their feet and the cursor's floor
@@ -117,7 +118,8 @@ public:
     const std::vector<Vector3>& GetSeats() const { return m_seating.seats; }
     float GetWidth() const { return m_seating.width; }
     float GetCameraDistance() const { return m_cameraDistance; }
-    // Where the seat's middle shows across the screen (ScreenX); 0 for no such seat.
+    // Where the seat's middle shows across the screen (ScreenX) in the primary camera's
+    // window; 0 for no such seat.
     float GetSeatScreenX(size_t seat) const;
     // How far across the screen the seat's nearer neighbour shows; the screen's width for a
     // seat alone on the bench, 0 for no such seat.
