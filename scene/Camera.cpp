@@ -110,7 +110,7 @@ bool Camera::Clear(const float colour[4], int32_t flags)
 {
     if (!m_camera)
         return false;
-    // Before this target's work begins, or finishing them would split it in two.
+    // Shadow textures are finished before this target's work begins, which they would split.
     ProjectedShadow::FinishTextures();
     const RwRGBA bytes = {RwUInt8(colour[0] * 255.0f), RwUInt8(colour[1] * 255.0f),
                           RwUInt8(colour[2] * 255.0f), RwUInt8(colour[3] * 255.0f)};

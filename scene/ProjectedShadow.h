@@ -11,9 +11,9 @@
 
 class ProjectedTexture;
 struct RpClump;
-struct ScreenRect;
 struct RwCamera;
 struct RwRaster;
+struct ScreenRect;
 
 // A soft shadow of some clumps: they are drawn from the light's direction into a texture by
 // a camera of the shadow's own, softened, and projected onto the current world by a
@@ -43,9 +43,9 @@ public:
     // The light's rotation: the shadow camera and the projector look along its third axis.
     void SetLightDirection(const Quaternion& direction);
     // Draws the clumps (count 0 keeps the texture drawn last) into the shadow texture, framed
-    // by the sphere round them and centred on the target. Between camera updates: the shadow
-    // camera takes its own. On a device that shows no pictures only the framing is done, and
-    // there is no texture to lay down.
+    // by the sphere round them and centred on the target; the next FinishTextures softens it.
+    // Between camera updates: the shadow camera takes its own. On a device that shows no
+    // pictures only the framing is done, and there is no texture to lay down.
     void SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target);
     // One clump, framed by a sphere of the radius about the point and centred on it; a null
     // clump keeps the texture drawn last.
