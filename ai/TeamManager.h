@@ -62,6 +62,10 @@ private:
     bool MaySpecialMove(const Character& holder, const PitchPosition& ball, float dt) const;
     void OrderHolder(Character& holder, const PitchPosition& ball, float dt);
     void OrderDefender(Character& opposingHolder);
+    // The member sent at the holder: the one sent before while the same holder stands on the
+    // ball and no team-mate of the decision's choice is nearer him, else that choice.
+    Character* ChooseDefender(Character& opposingHolder);
+    bool KeepsPressing(Character& opposingHolder, const Character* chosen) const;
     void OrderHeaders(int32_t count);
     // No strategy chosen yet: no score state maps to it.
     static constexpr int32_t kNoStrategy = 4;
@@ -72,6 +76,10 @@ private:
     float m_aggressionTimer = 0.0f;
     SoccerTeam* m_opponents = nullptr;
     UtilityRegistry* m_registry = nullptr;
+    // Who was last sent at which opposing holder. Borrowed: the holder is only compared, and
+    // the presser is used only while he is still a member, so one who has left is never ordered.
+    Character* m_presser = nullptr;
+    const Character* m_pressed = nullptr;
     std::array<std::string, kScoreStates> m_strategyNames{"Classic-Normal", "Classic-Defend", "Classic-Attack"};
     std::array<int32_t, kScoreStates> m_scoreStates{0, 1, 2};
     int32_t m_current = kNoStrategy;

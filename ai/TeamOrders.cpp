@@ -165,9 +165,35 @@ void TeamManager::OrderHolder(Character& holder, const PitchPosition& ball, floa
     Give(holder, TeamOrder::kDribble, point, nullptr);
 }
 
+bool TeamManager::KeepsPressing(Character& opposingHolder, const Character* chosen) const
+{
+    if (!m_presser || m_pressed != &opposingHolder || !m_team->Contains(m_presser) || !m_presser->GetActor())
+        return false;
+    // Only while he stands on the ball doing nothing: one on the move, or turning to pass or
+    // shoot, meets the side's shape as the decision keeps it.
+    const Actor& target = *opposingHolder.GetActor();
+    if (!target.StateNameIs("stand") || opposingHolder.GetCommand().code != ActorInput::None)
+        return false;
+    // Beaten, or never near: a team-mate the decision prefers stands nearer the holder.
+    return !chosen || !chosen->GetActor() ||
+           m_presser->GetActor()->DistanceTo(target) <= chosen->GetActor()->DistanceTo(target);
+}
+
+Character* TeamManager::ChooseDefender(Character& opposingHolder)
+{
+    // Chosen afresh every frame, the man sent would turn back as soon as his run took him
+    // from his place, and an opponent who stands still with the ball would never be pressed.
+    Character* chosen = Defend().ChooseBestPlayer(*m_team, *m_registry);
+    if (KeepsPressing(opposingHolder, chosen))
+        return m_presser;
+    m_presser = chosen;
+    m_pressed = &opposingHolder;
+    return chosen;
+}
+
 void TeamManager::OrderDefender(Character& opposingHolder)
 {
-    Character* player = Defend().ChooseBestPlayer(*m_team, *m_registry);
+    Character* player = ChooseDefender(opposingHolder);
     if (!player)
         return;
     const int side = m_team->IsFirstSide() ? 0 : 1;

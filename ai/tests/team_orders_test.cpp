@@ -142,6 +142,49 @@ TEST_F(TeamOrdersTest, ABallOffThePitchStartsNoShotOrSpecialMove)
     }
 }
 
+TEST_F(TeamOrdersTest, TheManSentAtAStandingHolderKeepsGoingUntilBeatenOrTheHolderChangesOrMoves)
+{
+    const Vector3 across = PitchFrame::GetDirection(PitchFrame::kAcross);
+    const Vector3 place = PitchPosition(-0.1f, 0.0f).ToWorld(true);
+    Character* first = Add(home, place);
+    Character* second = Add(home, PitchPosition(0.1f, 0.0f).ToWorld(true));
+    first->SetRoleIndex(2);
+    second->SetRoleIndex(3);
+    Character* holder = Add(away, {});
+    const auto hold = [&](Character* player, const ActorStateNode& node) {
+        Put(*player, place + across * 15.0f, 0.0f, node);
+        GiveBallTo(*player);
+    };
+    hold(holder, ActorNodes::stand);
+    const auto sent = [&](const Character* player, const Character* at) {
+        return Code(player) == 6 && player->GetBrain()->GetOrder().target == at;
+    };
+    Decide();
+    ASSERT_TRUE(sent(first, holder));
+    // Ten metres from his place, where the decision alone would send the other instead.
+    Put(*first, place + across * 10.0f, 0.0f, ActorNodes::run);
+    Decide();
+    EXPECT_TRUE(sent(first, holder));
+    EXPECT_EQ(Code(second), 0);
+    // A holder on the move meets the side's shape.
+    hold(holder, ActorNodes::run);
+    Decide();
+    EXPECT_TRUE(sent(second, holder));
+    // Standing again, with the man sent now far beyond him: the nearer one takes over.
+    hold(holder, ActorNodes::stand);
+    Put(*second, place + across * 40.0f, 0.0f, ActorNodes::run);
+    Decide();
+    EXPECT_TRUE(sent(first, holder));
+    EXPECT_EQ(Code(second), 0);
+    // A new holder is a fresh choice.
+    Put(*second, PitchPosition(0.1f, 0.0f).ToWorld(true), 0.0f, ActorNodes::stand);
+    holder->GetActor()->ReleaseBall();
+    Character* receiver = Add(away, {});
+    hold(receiver, ActorNodes::stand);
+    Decide();
+    EXPECT_TRUE(sent(second, receiver));
+}
+
 TEST_F(TeamOrdersTest, ClosingSpeedRatesFromHalfAtRestToTheEndsAtFiftyMetresASecond)
 {
     Character* player = Add(home, {0.0f, 0.0f, 0.0f});

@@ -14,7 +14,7 @@
 #include "menus/XmlParser.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/HarnessSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 
 namespace {
 
-class SingleMatchMenuTest : public ::testing::Test {
+class SingleMatchMenuTest : public HarnessSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -34,13 +34,7 @@ protected:
         std::filesystem::remove_all("data");
         std::filesystem::create_directories("data/Savegames");
         FileSystem::Instance()->InvalidateDiskCache();
-        s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        ASSERT_TRUE(s_harness->Start("XL"));
-    }
-    static void TearDownTestSuite()
-    {
-        s_harness.reset();
-        CloseOffscreenWindow();
+        StartHarness("XL");
     }
 
     void SetUp() override
@@ -105,10 +99,7 @@ protected:
         return Menu::Instance()->HasItem(item, 0) && Menu::Instance()->GetItem(item, 0)->IsVisible();
     }
 
-    static std::unique_ptr<GameHarness> s_harness;
 };
-
-std::unique_ptr<GameHarness> SingleMatchMenuTest::s_harness;
 
 TEST_F(SingleMatchMenuTest, KeysLeadFromMainThroughTheChoicesToARunningMatch)
 {

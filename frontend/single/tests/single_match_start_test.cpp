@@ -10,7 +10,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "settings/GameParameters.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/HarnessSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -131,17 +131,11 @@ TEST(SingleMatchPool, ChoicesPickTheLayoutAndTheOwnTeam)
     }
 }
 
-class SingleMatchStartTest : public ::testing::Test {
+class SingleMatchStartTest : public HarnessSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        ASSERT_TRUE(s_harness->Start("XXL"));
-    }
-    static void TearDownTestSuite()
-    {
-        s_harness.reset();
-        CloseOffscreenWindow();
+        StartHarness("XXL");
     }
 
     void SetUp() override
@@ -156,10 +150,7 @@ protected:
         }
     }
 
-    static std::unique_ptr<GameHarness> s_harness;
 };
-
-std::unique_ptr<GameHarness> SingleMatchStartTest::s_harness;
 
 TEST_F(SingleMatchStartTest, NoHumanPlayersStartTheMatchAtOnceWithTheSharedPool)
 {

@@ -14,7 +14,7 @@
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/HarnessSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -61,17 +61,11 @@ std::string Describe(const Members& members)
     return text;
 }
 
-class SingleMatchTest : public ::testing::Test {
+class SingleMatchTest : public HarnessSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        ASSERT_TRUE(s_harness->Start("XL"));
-    }
-    static void TearDownTestSuite()
-    {
-        s_harness.reset();
-        CloseOffscreenWindow();
+        StartHarness("XL");
     }
 
     void SetUp() override
@@ -89,10 +83,7 @@ protected:
         parameters->memberListsStale = 0;
     }
 
-    static std::unique_ptr<GameHarness> s_harness;
 };
-
-std::unique_ptr<GameHarness> SingleMatchTest::s_harness;
 
 TEST_F(SingleMatchTest, TheLoadingGetsTheChosenTeamsInDescriptionOrder)
 {

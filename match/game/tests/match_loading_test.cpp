@@ -18,7 +18,7 @@
 #include "simulation/MatchClock.h"
 #include "tests/support/HudText.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/HarnessSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -84,19 +84,9 @@ std::string ControllerOf(int side)
     return PitchSimulation::Instance()->GetTeam(side)->GetControlledPlayers().GetControllerName();
 }
 
-class MatchLoadingTest : public ::testing::Test {
+class MatchLoadingTest : public HarnessSuite {
 protected:
-    static void SetUpTestSuite() { Start("XXL"); }
-    static void TearDownTestSuite()
-    {
-        s_harness.reset();
-        CloseOffscreenWindow();
-    }
-    static void Start(const std::string& size)
-    {
-        s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        ASSERT_TRUE(s_harness->Start(size));
-    }
+    static void SetUpTestSuite() { StartHarness("XXL"); }
 
     void SetUp() override
     {
@@ -122,10 +112,7 @@ protected:
         return load;
     }
 
-    static std::unique_ptr<GameHarness> s_harness;
 };
-
-std::unique_ptr<GameHarness> MatchLoadingTest::s_harness;
 
 TEST_F(MatchLoadingTest, FirstLoadSetsTheLevelAliasesTheSidesTheRefereeAndTheStatistics)
 {

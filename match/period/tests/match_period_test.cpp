@@ -1,7 +1,9 @@
 #include "match/MatchPeriod.h"
 
 #include "characters/Actor.h"
+#include "characters/ActorState.h"
 #include "characters/Character.h"
+#include "characters/CharacterBrain.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "frontend/FrontEndStates.h"
@@ -14,7 +16,9 @@
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
+#include "settings/GameSettings.h"
 #include "settings/MatchStatistics.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "support/TestMatch.h"
 
@@ -414,5 +418,42 @@ TEST(MatchPeriodTest, TheWinnersCheerAtTheFinalWhistle)
             const std::string expected = c.cheering < 0 ? "" : side == c.cheering ? "cheer" : "disma";
             EXPECT_EQ(seen[side], expected) << "side " << side;
         }
+    }
+}
+
+// A person who stands still with the ball at the edge of his own area, the others in their
+// places, loses it within seconds: the man sent at him carries on until he can challenge.
+TEST(MatchPeriodTest, AnIdleHumanHolderIsChallengedWithinSecondsWhicheverWayHeFaces)
+{
+    constexpr int kChallengeFrames = 6 * 60;
+    for (const float turn : {0.0f, 1.6f, 3.1f}) {
+        SCOPED_TRACE(turn);
+        TestMatch match;
+        ASSERT_TRUE(match.Start(1));
+        StartPlaying(match, 0);
+        SoccerTeam& human = TestMatch::Team(0);
+        TestMatch::Team(1).SetAggression(GameSettings::Instance()->singleMatchAggression);
+        Character& holder = *human.GetPlayer(2);
+        ASSERT_FALSE(holder.IsKeeper());
+        const Vector3 spot = PitchPosition(-0.65f, 0.0f).ToWorld(human.IsFirstSide());
+        const float upfield = WorldHeadingOf(PitchPosition(1.0f, 0.0f).ToWorld(human.IsFirstSide()) - spot);
+        holder.GetActor()->PlaceInState(spot, upfield + turn, new ActorState(ActorNodes::stand));
+        Ball& ball = *PitchSimulation::Instance()->GetBall();
+        ball.SetPosition(spot);
+        ball.SetVelocity({});
+        ASSERT_TRUE(ball.TakePossession(&holder));
+        holder.GetActor()->TakeBall(&ball);
+        // One order step gives every other player his place for this ball.
+        match.Harness().Step();
+        for (int side = 0; side < 2; ++side) {
+            for (int i = 0; i < TestMatch::Team(side).GetPlayerCount(); ++i) {
+                Character& player = *TestMatch::Team(side).GetPlayer(i);
+                if (&player != &holder && !player.IsKeeper())
+                    player.GetActor()->PlaceInState(player.GetBrain()->GetOrder().point, 0.0f,
+                                                    new ActorState(ActorNodes::stand));
+            }
+        }
+        match.RunUntil([&] { return human.GetBallHolder() != &holder; }, kChallengeFrames);
+        EXPECT_NE(human.GetBallHolder(), &holder);
     }
 }
