@@ -329,6 +329,37 @@ protected:
     ClumpPtr box{worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy};
 };
 
+// Waiting textures soften together: each pass draws every shadow's tile through one camera of
+// their shared targets, out of each shadow's own texture first; the targets stay for the next
+// frame.
+TEST_F(ShadowTest, WaitingTexturesSoftenThroughSharedTargetsThatStay)
+{
+    ProjectedShadow first, second;
+    ASSERT_TRUE(first.Create(32) && second.Create(32));
+    RpClump* casters[] = {box.get()};
+    const auto finished = [&] {
+        first.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        second.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        RwNullDeviceGet()->ClearLog();
+        ProjectedShadow::FinishTextures();
+        return RwNullDeviceGet()->draws;
+    };
+    const std::vector<RwNullDrawRecord> draws = finished();
+    ASSERT_EQ(draws.size(), 4u);
+    const RwCamera* shared = draws[0].camera;
+    EXPECT_NE(shared, first.GetShadowCamera());
+    EXPECT_NE(shared, second.GetShadowCamera());
+    for (const RwNullDrawRecord& draw : draws)
+        EXPECT_EQ(draw.camera, shared);
+    EXPECT_EQ((std::vector<RwRaster*>{draws[0].texture, draws[1].texture}),
+              (std::vector<RwRaster*>{first.GetResult(), second.GetResult()}));
+    EXPECT_EQ(draws[2].texture, draws[3].texture);
+    // Made once, the targets are not cleared again.
+    EXPECT_EQ(RwNullDeviceGet()->clears.size(), 1u);
+    EXPECT_EQ(finished().size(), 4u);
+    EXPECT_TRUE(RwNullDeviceGet()->clears.empty());
+}
+
 // A texture that waits to be softened is left out once its shadow stops being seen or is gone.
 TEST_F(ShadowTest, ATextureWaitingToBeSoftenedIsLeftOutWhenUnseenOrGone)
 {
