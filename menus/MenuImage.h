@@ -29,6 +29,8 @@ public:
         m_rect.x = x;
         m_rect.y = y;
     }
+    // In menu units, as the element's "position" and "size".
+    void SetArea(const Vector4& area) { m_rect = area; }
 
     const std::string& GetTexturePath() const { return m_texturePath; }
     // Null when the texture manager could not make it; then drawn untextured.

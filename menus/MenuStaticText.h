@@ -14,6 +14,13 @@ public:
     Vector4 GetArea() const override { return m_area; }
     std::string GetText() const override { return m_text; }
 
+    // In menu units, as the element's "position".
+    Vector2 GetPosition() const { return Vector2(m_x, m_y); }
+    void SetPosition(float x, float y)
+    {
+        m_x = x;
+        m_y = y;
+    }
     const Vector2& GetMinArea() const { return m_minArea; }
     bool HasAlign() const { return m_hasAlign; }
     int GetAlign() const { return m_align; }

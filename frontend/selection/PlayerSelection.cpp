@@ -17,6 +17,7 @@
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"
+#include "menus/MenuStaticText.h"
 #include "scene/RenderObject.h"
 #include "settings/GameParameters.h"
 #include "text/TextManager.h"
@@ -104,6 +105,19 @@ void Append(std::vector<Character*>* list, Character* character)
                                                        return new PlayerSelection(request);
                                                    },
                                                true);
+
+// Moves the plate's middle across to centre, no wider than room leaves, and up or down to the
+// bench a camera that far off shows; returns how far down it moved.
+float AlignPlate(MenuImage& plate, float centre, float room, float distance)
+{
+    const Vector4 area = plate.GetArea();
+    // The screen put it under the nearest bench's feet or over the farthest's heads.
+    const bool below = area.y > SelectionBench::PlateTop(false, area.w, distance);
+    const float top = SelectionBench::PlateTop(below, area.w, distance);
+    const float width = std::min(area.z, room - SelectionBench::kPlateGap);
+    plate.SetArea(Vector4(centre - width * 0.5f, top, width, area.w));
+    return top - area.y;
+}
 
 }  // namespace
 
@@ -534,6 +548,25 @@ void PlayerSelection::EnterScene()
     m_menu = std::make_unique<PlayerSelectionMenu>(m_request.screen, this);
     m_fade = std::make_unique<Fade>(true, 1.0f);
     m_menu->Enter();
+    AlignPlates();
+}
+
+void PlayerSelection::AlignPlates() const
+{
+    Menu* menu = Menu::Instance();
+    // Screens without plates, or with fewer, are left as they are.
+    const auto find = [menu](const std::string& name) { return menu->HasItem(name) ? menu->GetItem(name) : nullptr; };
+    for (size_t i = 0; i < m_request.candidates.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        const float centre = m_bench->GetSeatScreenX(i);
+        float shift = 0.0f;
+        for (const char* plate : {"pick_", "hover_"})
+            if (auto* image = dynamic_cast<MenuImage*>(find(plate + n)))
+                shift = AlignPlate(*image, centre, m_bench->GetSeatScreenRoom(i), m_bench->GetCameraDistance());
+        // A text's x is how far its middle lies from the screen's.
+        if (auto* name = dynamic_cast<MenuStaticText*>(find("name_" + n)))
+            name->SetPosition(centre - Menu::kWidth * 0.5f, name->GetPosition().y + shift);
+    }
 }
 
 void PlayerSelection::UpdateScene(float dt)

@@ -91,6 +91,9 @@ private:
     void UnpublishCursor();
 
     void EnterScene();
+    // Moves each candidate's plate and name ("pick_n", "hover_n", "name_n") over his seat:
+    // the screen places them for a bench of average races.
+    void AlignPlates() const;
     void UpdateScene(float dt);
     void UpdateMenu(float dt);
     void RenderScene();

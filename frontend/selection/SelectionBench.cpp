@@ -10,6 +10,7 @@
 #include "match/MatchLoading.h"
 #include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
+#include "menus/Menu.h"
 #include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
@@ -31,11 +32,15 @@ struct RaceSeat {
 };
 // The first race also stands in for one the game does not know.
 constexpr RaceSeat kSeats[] = {{"Lizard", 1.5f}, {"Panda", 1.5f}, {"Primate", 2.5f}, {"Rhino", 2.5f}};
-constexpr float kGapWidth = 1.0f;
 // The camera frames the bench with a little room at both ends.
 constexpr float kCameraDistancePerWidth = 1.3157895f;
-constexpr float kCameraHeight = 3.5f;
-constexpr float kBenchViewWindow = 0.5f;
+// The window shape the menus are laid out for.
+constexpr float kMenuAspect = 4.0f / 3.0f;
+// What the camera shows of a candidate: the top of the tallest standing, and how far in front
+// of his seat the floor marker under the cursor reaches; and the room a plate keeps from them.
+constexpr float kStandingTop = 2.1f;
+constexpr float kMarkerReach = 1.0f;
+constexpr float kPlateClearance = 8.0f;
 constexpr float kMarkerScale = 0.8f;
 // Above the head's position so the flat marker does not sink into the ground.
 constexpr float kMarkerLift = 0.1f;
@@ -83,15 +88,34 @@ bool SelectionBench::IsKnownRace(const std::string& race)
     return std::any_of(std::begin(kSeats), std::end(kSeats), [&](const RaceSeat& seat) { return race == seat.race; });
 }
 
+SelectionBench::SeatWidths SelectionBench::KnownSeatWidths()
+{
+    SeatWidths widths{kSeats[0].width, kSeats[0].width, 0.0f};
+    for (const RaceSeat& seat : kSeats) {
+        widths.narrowest = std::min(widths.narrowest, seat.width);
+        widths.widest = std::max(widths.widest, seat.width);
+        widths.average += seat.width / static_cast<float>(std::size(kSeats));
+    }
+    return widths;
+}
+
 SelectionBench::Seating SelectionBench::LayOutSeats(const std::vector<std::string>& races, int gapCount)
 {
-    Seating seating;
+    std::vector<float> widths;
     for (const std::string& race : races)
-        seating.width += SeatWidth(race);
-    const int count = static_cast<int>(races.size());
+        widths.push_back(SeatWidth(race));
+    return LayOutWidths(widths, gapCount);
+}
+
+SelectionBench::Seating SelectionBench::LayOutWidths(const std::vector<float>& widths, int gapCount)
+{
+    Seating seating;
+    for (const float w : widths)
+        seating.width += w;
+    const int count = static_cast<int>(widths.size());
     float h = seating.width * 0.5f;
     for (int i = 0; i < count; ++i) {
-        const float w = SeatWidth(races[static_cast<size_t>(i)]);
+        const float w = widths[static_cast<size_t>(i)];
         seating.seats.push_back(kOrigin + Vector3(h - w * 0.5f, 0.0f, 0.0f));
         h -= w;
         // The gap is not counted in the width: the camera frames the seats, not the gap.
@@ -109,6 +133,48 @@ float SelectionBench::CameraDistance(float benchWidth)
 Vector3 SelectionBench::CameraPosition(float distance)
 {
     return kOrigin - Vector3(0.0f, 0.0f, distance) + Vector3(0.0f, kCameraHeight, 0.0f);
+}
+
+float SelectionBench::ScreenX(float x, float depth, float widen)
+{
+    return Menu::kWidth * 0.5f * (1.0f - x / (kViewWindow * widen * depth));
+}
+
+float SelectionBench::ScreenY(float y, float depth)
+{
+    // The window's height shows the view window over the aspect.
+    return Menu::kHeight * 0.5f * (1.0f + (kCameraHeight - y) * kMenuAspect / (kViewWindow * depth));
+}
+
+float SelectionBench::PlateTop(bool below, float plateHeight, float distance)
+{
+    if (below)
+        return ScreenY(0.0f, distance - kMarkerReach) + kPlateClearance;
+    return ScreenY(kStandingTop, distance) - kPlateClearance - plateHeight;
+}
+
+float SelectionBench::GetSeatScreenX(size_t seat) const
+{
+    if (seat >= m_seating.seats.size())
+        return 0.0f;
+    // A window wider than the menus' shows more at the sides, while the menus stretch to it.
+    float widen = 1.0f;
+    if (const PrimaryCamera* camera = BenchViewCamera(); camera && camera->GetHeight() > 0.0f)
+        widen = std::max(1.0f, camera->GetWidth() / camera->GetHeight() / kMenuAspect);
+    return ScreenX(m_seating.seats[seat].x - kOrigin.x, m_cameraDistance, widen);
+}
+
+float SelectionBench::GetSeatScreenRoom(size_t seat) const
+{
+    const size_t count = m_seating.seats.size();
+    if (seat >= count)
+        return 0.0f;
+    float room = Menu::kWidth;
+    if (seat > 0)
+        room = GetSeatScreenX(seat) - GetSeatScreenX(seat - 1);
+    if (seat + 1 < count)
+        room = std::min(room, GetSeatScreenX(seat + 1) - GetSeatScreenX(seat));
+    return room;
 }
 
 int SelectionBench::DrawShirtVariation(int shirtOne, int shirtTwo)
@@ -204,7 +270,7 @@ void SelectionBench::PlaceCamera()
     }
     if (PrimaryCamera* camera = BenchViewCamera()) {
         camera->GetViewWindow(m_savedViewWindow[0], m_savedViewWindow[1]);
-        camera->SetViewWindow(kBenchViewWindow, kBenchViewWindow);
+        camera->SetViewWindow(kViewWindow, kViewWindow);
     }
 }
 

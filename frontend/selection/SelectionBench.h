@@ -22,6 +22,14 @@ public:
     static constexpr Vector3 kOrigin{22.0f, 0.0f, 39.0f};
     // The camera keeps at least this far back, so that a short bench is not filled by two faces.
     static constexpr float kMinCameraDistance = 10.0f;
+    // The camera's height over the bench and the primary camera's view window (both
+    // directions) while the bench is shown.
+    static constexpr float kCameraHeight = 3.5f;
+    static constexpr float kViewWindow = 0.5f;
+    // Free room before the last seats of a line-up change.
+    static constexpr float kGapWidth = 1.0f;
+    // The largest offer: a full team and the other side's five, for a line-up change.
+    static constexpr int kMostCandidates = 12;
 
     // The seats, left to right as the camera sees them, and the bench's whole width.
     struct Seating {
@@ -39,13 +47,34 @@ public:
     // The room a race takes on the bench; 1.5 for a race the game does not know.
     static float SeatWidth(const std::string& race);
     static bool IsKnownRace(const std::string& race);
-    // One seat per race name in candidate order. gapCount > 0 leaves 1.0 free before the
-    // last gapCount seats (the bench of a line-up change); 0 for none.
+    // Of the races the game knows.
+    struct SeatWidths {
+        float narrowest = 0.0f;
+        float widest = 0.0f;
+        float average = 0.0f;
+    };
+    static SeatWidths KnownSeatWidths();
+    // One seat per race name in candidate order. gapCount > 0 leaves kGapWidth free before
+    // the last gapCount seats (the bench of a line-up change); 0 for none.
     static Seating LayOutSeats(const std::vector<std::string>& races, int gapCount);
+    // The same for seats of the given widths.
+    static Seating LayOutWidths(const std::vector<float>& widths, int gapCount);
     // How far in front of the bench the camera stands for a bench of this width.
     static float CameraDistance(float benchWidth);
     // In the world: that far from the bench's middle along -z, raised to eye height.
     static Vector3 CameraPosition(float distance);
+    // Where the bench camera, that far off, shows a point of the bench in a 4:3 window, in the
+    // menu's 800 x 600 units: x along the bench from its middle (the first seat's side shows
+    // on the left), y up from the ground, depth from the camera.
+    // widen: how much wider than 4:3 the window is (the view widens, the menus stretch).
+    static float ScreenX(float x, float depth, float widen = 1.0f);
+    static float ScreenY(float y, float depth);
+    // The top, in menu units, of a name plate plateHeight high that keeps clear of what a
+    // camera that far off shows of the candidates: under their feet and the cursor's floor
+    // marker when below is set, else over their heads standing.
+    static float PlateTop(bool below, float plateHeight, float distance);
+    // Between two neighbours' name plates, in menu units.
+    static constexpr float kPlateGap = 6.0f;
     // A shirt number in 0..6 that neither team wears, from the game's random sequence.
     static int DrawShirtVariation(int shirtOne, int shirtTwo);
     // side -1: the screen's variation, which a keeper shows as its own "varNN" (NN from the
@@ -89,6 +118,12 @@ public:
     const std::vector<Vector3>& GetSeats() const { return m_seating.seats; }
     float GetWidth() const { return m_seating.width; }
     float GetCameraDistance() const { return m_cameraDistance; }
+    // Where the seat's middle shows across the screen (ScreenX) in the primary camera's
+    // window; 0 for no such seat.
+    float GetSeatScreenX(size_t seat) const;
+    // How far across the screen the seat's nearer neighbour shows; the screen's width for a
+    // seat alone on the bench, 0 for no such seat.
+    float GetSeatScreenRoom(size_t seat) const;
     // Side 0 or 1; the bench keeps it.
     const SelectionCursor& GetMarker(int side) const;
 

@@ -13,9 +13,12 @@
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
+#include "menus/MenuStaticText.h"
 #include "pitch/PitchSimulation.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "settings/GameParameters.h"
-#include "tests/support/OffscreenEngine.h"
+#include "tests/support/HarnessSuite.h"
 #include "text/TextManager.h"
 
 #include <gtest/gtest.h>
@@ -58,12 +61,11 @@ public:
 };
 
 // Ten candidates as a single match offers them: two keepers, then eight outfield players.
-class PlayerSelectionTest : public ::testing::Test {
+class PlayerSelectionTest : public HarnessSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_harness = std::make_unique<GameHarness>(OffscreenWindow(), TB_DATA_ARCHIVE);
-        ASSERT_TRUE(s_harness->Start("XXL"));
+        StartHarness("XXL");
         MatchSetup setup;
         setup.levelFolder = FileSystem::Instance()->ExpandAliases("<PP>") + "level01\\";
         setup.teamOne.members = {{"PandaGk00", true},  {"LizardGk01", true}, {"PandaPl00", false},
@@ -81,8 +83,7 @@ protected:
     static void TearDownTestSuite()
     {
         s_candidates.clear();
-        s_harness.reset();
-        CloseOffscreenWindow();
+        HarnessSuite::TearDownTestSuite();
     }
 
     void SetUp() override
@@ -137,13 +138,11 @@ protected:
             selection.Update(0.25f);
     }
 
-    static std::unique_ptr<GameHarness> s_harness;
     static std::vector<Character*> s_candidates;
     std::vector<Character*> m_first;
     std::vector<Character*> m_second;
 };
 
-std::unique_ptr<GameHarness> PlayerSelectionTest::s_harness;
 std::vector<Character*> PlayerSelectionTest::s_candidates;
 
 TEST_F(PlayerSelectionTest, TheLoadedPoolHasTwoKeepersThenOutfieldPlayers)
@@ -434,6 +433,64 @@ TEST_F(PlayerSelectionTest, CandidateItemsShowPicksInTheirSideColourAndFollowThe
         EXPECT_EQ(selection.GetCursor(), c.cursor) << c.argument;
     }
     selection.Exit();
+}
+
+// The screen lays the plates out for average races; each candidate's plate, its hover image
+// and his name move across to his own seat, a line-up change's gap included, no wider than
+// his neighbours leave room for, and up under this bench's feet and floor marker.
+TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
+{
+    struct Case {
+        const char* what;
+        int mode, gapCount;
+        std::vector<float> centres;  // at 4:3, in menu units
+        uint32_t width = 800, height = 600;
+    };
+    // Panda, Lizard, Panda, Panda, Lizard, Rhino, Rhino, Primate, Primate, Lizard: 19 wide, seen
+    // from 25 away, where the screen is 25 across and the floor 1 in front of the seats shows
+    // 416.7 down.
+    constexpr float kTop = 416.67f + 8.0f;
+    const Case cases[] = {
+        {"ten in a row", 2, 0, {120, 168, 216, 264, 312, 376, 456, 536, 616, 680}},
+        {"the last five after a gap", 1, 5, {120, 168, 216, 264, 312, 408, 488, 568, 648, 712}},
+        // Shows a third more at the sides while the menu stretches: a quarter nearer the middle.
+        {"a 16:9 window", 2, 0, {120, 168, 216, 264, 312, 376, 456, 536, 616, 680}, 1280, 720},
+    };
+    Menu* menu = Menu::Instance();
+    PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    ASSERT_NE(camera, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        camera->SetSize(c.width, c.height);
+        const float narrow = 800.0f * static_cast<float>(c.height) / (600.0f * static_cast<float>(c.width));
+        PlayerSelectionResult request = Request(c.mode, 1, 6);
+        request.lineUpSize = 5;
+        request.benchGapCount = c.gapCount;
+        PlayerSelection selection(request);
+        selection.Enter();
+        float right = 0.0f;
+        for (size_t i = 0; i < c.centres.size(); ++i) {
+            const std::string n = std::to_string(i + 1);
+            for (const std::string& plate : {"pick_" + n, "hover_" + n}) {
+                auto* image = dynamic_cast<MenuImage*>(menu->GetItem(plate));
+                ASSERT_NE(image, nullptr) << plate;
+                const Vector4 area = image->GetArea();
+                EXPECT_NEAR(area.x + area.z * 0.5f, 400.0f + (c.centres[i] - 400.0f) * narrow, 0.01f) << plate;
+                EXPECT_NEAR(area.y, kTop, 0.01f) << plate;
+                EXPECT_GE(area.x, right) << plate << " covers the one before";
+            }
+            const Vector4 area = dynamic_cast<MenuImage*>(menu->GetItem("pick_" + n))->GetArea();
+            right = area.x + area.z;
+            // Between two pandas or lizards, 1.5 apart: 48 across less the gap between plates.
+            if (i < 4)
+                EXPECT_NEAR(area.z, 48.0f * narrow - 6.0f, 0.01f) << n;
+            auto* name = dynamic_cast<MenuStaticText*>(menu->GetItem("name_" + n));
+            ASSERT_NE(name, nullptr) << n;
+            EXPECT_NEAR(name->GetPosition().x, (c.centres[i] - 400.0f) * narrow, 0.01f) << "name " << n;
+        }
+        selection.Exit();
+    }
+    camera->SetSize(800, 600);
 }
 
 // The accept button shows only with a full squad and takes the selection when a pick has

@@ -76,8 +76,9 @@ struct SelectionTexts {
 };
 // The line-up's and the training members' texts, which the game sets before the screen.
 inline const SelectionTexts kLineUpTexts = {"%s7p_title%", "%s7p_command%", "%s7p_selection_accept%"};
-// The screen of a selection with count candidates, on the shared macros.
-std::string SelectionScreen(int count, const SelectionTexts& texts);
+// The screen of a selection with count candidates, on the shared macros; gapCount as the
+// bench leaves before its last seats (0 for none).
+std::string SelectionScreen(int count, const SelectionTexts& texts, int gapCount = 0);
 // The story leg's training screens, which Screens() also lists, and their labels.
 std::vector<std::pair<std::string, std::string>> TrainingScreens();
 std::vector<std::pair<int32_t, std::string>> TrainingScreenLabels();

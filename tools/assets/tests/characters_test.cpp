@@ -5,6 +5,7 @@
 #include "tools/assets/animations/Motions.h"
 #include "tools/assets/characters/Characters.h"
 #include "tools/assets/common/Sheet.h"
+#include "tools/assets/world/Stadium.h"
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
@@ -577,6 +578,28 @@ TEST_F(Staged, RestingPosesTouchThePitch)
 
 // A standing player stands in its boots: the kit reaches lower than the bare feet, and down
 // to the pitch.
+// A candidate on the squad selection's bench sits with the bottom of his hips on its plank:
+// neither sunk into it nor floating over it.
+TEST_F(Staged, SeatedCandidatesRestOnTheSelectionBench)
+{
+    RtAnimAnimation* anim = ReadAnimation("satdown");
+    ASSERT_NE(anim, nullptr);
+    for (Race race : {Race::Lizard, Race::Panda, Race::Primate, Race::Rhino}) {
+        bool missing = false;
+        Posed model(Load(race, "SmallTextures24Bit", 0, missing));
+        ASSERT_TRUE(model.Ready()) << RaceName(race);
+        model.Pose(anim, 0);
+        // Under the hip joints, between the legs' fronts and the tail's root, above the feet.
+        float hips = 1e9f;
+        for (int a = 0; a < RpClumpGetNumAtomics(model.Clump()); ++a)
+            for (const RwV3d& p : model.Vertices(a))
+                if (std::fabs(p.x) < 0.25f && std::fabs(p.z) < 0.15f && p.y > 0.15f)
+                    hips = std::min(hips, p.y);
+        EXPECT_NEAR(hips, world::kSelectionSeatHeight, 0.04f) << RaceName(race);
+    }
+    RtAnimAnimationDestroy(anim);
+}
+
 TEST_F(Staged, StandingPlayersStandInTheirBoots)
 {
     RtAnimAnimation* stand = ReadAnimation("stand");

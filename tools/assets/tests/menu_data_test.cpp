@@ -6,6 +6,7 @@
 #include "framework/Factory.h"
 #include "framework/MemoryFile.h"
 #include "framework/Object.h"
+#include "frontend/selection/SelectionBench.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/XmlParser.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -94,26 +96,35 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
     }
 }
 
-// Each candidate's card on the screen, and the cursor's keys moving through them as they
-// stand: a row of the grid is a row of cards.
-TEST(MenuData, EverySelectionCardIsOnTheScreenInTheRowsTheKeysFollow)
+float Attribute(const XmlNode& node, const char* name, int index)
+{
+    float v[2] = {-1.0f, -1.0f};
+    std::sscanf(node.GetAttribute(name).c_str(), "%f,%f", &v[0], &v[1]);
+    return v[index];
+}
+
+// Each candidate's plate on the screen, in one row the cursor's keys follow along the bench;
+// plates and buttons keep clear of what the bench camera shows of the candidates, seated or
+// standing, on the shortest and the longest bench the offer's races can make.
+TEST(MenuData, SelectionPlatesAndButtonsKeepClearOfTheCandidates)
 {
     struct Case {
         const char* screen;
         int count;
-        int rows;
         const char* title;  // a text the screen shows besides the bench, or null
     };
     const Case cases[] = {
-        {"3dMenues/AllStarMulti10p", 10, 1, nullptr},
-        {"3dMenues/InGameSelection5p", 5, 1, "%s7p_title%"},
-        {"3dMenues/InGameSelection7p", 7, 1, "%s7p_title%"},
-        {"3dMenues/TrainingMainSelection3p", 3, 1, "%s3p_title%"},
-        {"3dMenues/TrainingMainSelection4p", 4, 1, "%s4p_command%"},
-        {"3dMenues/TrainingMainSelection12p", 12, 2, "%s12p_command%"},
+        {"3dMenues/AllStarMulti10p", 10, nullptr},
+        {"3dMenues/InGameSelection3p", 3, "%s7p_title%"},
+        {"3dMenues/InGameSelection5p", 5, "%s7p_title%"},
+        {"3dMenues/InGameSelection7p", 7, "%s7p_title%"},
+        {"3dMenues/TrainingMainSelection3p", 3, "%s3p_title%"},
+        {"3dMenues/TrainingMainSelection4p", 4, "%s4p_command%"},
+        {"3dMenues/TrainingMainSelection12p", 12, "%s12p_command%"},
     };
-    // Cards stand above the accept button.
-    constexpr float kWidth = 800.0f, kAcceptY = 520.0f, kCard = 72.0f, kCardHeight = 56.0f;
+    // The tallest race standing; the feet reach in front of the seat.
+    constexpr float kHeadTop = 2.05f, kFeetForward = 0.6f, kButtonHeight = 32.0f;
+    const SelectionBench::SeatWidths widths = SelectionBench::KnownSeatWidths();
     std::map<std::string, std::string> screens = ScreenTexts();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.screen);
@@ -121,33 +132,43 @@ TEST(MenuData, EverySelectionCardIsOnTheScreenInTheRowsTheKeysFollow)
         const std::unique_ptr<XmlNode> root = Parse(screens[c.screen], error);
         ASSERT_NE(root, nullptr) << error;
         int inARow = 0;
-        std::vector<std::pair<float, float>> cards;
+        std::vector<Vector4> plates;
+        std::vector<std::pair<float, const char*>> buttons;
         for (const auto& child : root->children) {
-            if (child->GetAttribute("name") == "selection_controls")
+            if (child->GetAttribute("name") == "selection_controls") {
                 inARow = std::stoi(child->GetAttribute("IN_A_ROW"));
-            float x = 0.0f, y = 0.0f;
-            if (child->GetAttribute("name") == "selection_candidate" &&
-                std::sscanf(child->GetAttribute("CARD_POSITION").c_str(), "%f,%f", &x, &y) == 2)
-                cards.emplace_back(x, y);
+                buttons = {{Attribute(*child, "ACCEPT_POSITION", 1), "accept"},
+                           {Attribute(*child, "QUIT_POSITION", 1), "quit"}};
+            }
+            if (child->GetAttribute("name") == "selection_candidate")
+                plates.emplace_back(Attribute(*child, "CARD_POSITION", 0), Attribute(*child, "CARD_POSITION", 1),
+                                    Attribute(*child, "CARD_SIZE", 0), Attribute(*child, "CARD_SIZE", 1));
         }
-        ASSERT_EQ(static_cast<int>(cards.size()), c.count);
-        ASSERT_GT(inARow, 0);
-        EXPECT_EQ((c.count + inARow - 1) / inARow, c.rows);
-        std::map<float, int> rowLengths;
+        ASSERT_EQ(static_cast<int>(plates.size()), c.count);
+        EXPECT_EQ(inARow, c.count);
+        float bandTop = Menu::kHeight, bandBottom = 0.0f;
+        for (float width : {widths.narrowest, widths.widest}) {
+            const float distance = SelectionBench::CameraDistance(width * static_cast<float>(c.count));
+            bandTop = std::min(bandTop, SelectionBench::ScreenY(kHeadTop, distance));
+            bandBottom = std::max(bandBottom, SelectionBench::ScreenY(0.0f, distance - kFeetForward));
+        }
+        const auto clear = [&](float top, float bottom) {
+            return top >= 0.0f && bottom <= Menu::kHeight && (bottom <= bandTop || top >= bandBottom);
+        };
         for (int i = 0; i < c.count; ++i) {
-            const auto [x, y] = cards[i];
-            EXPECT_TRUE(x >= 0.0f && x + kCard <= kWidth && y >= 0.0f && y + kCardHeight <= kAcceptY)
-                << "card " << i + 1;
-            ++rowLengths[y];
-            if (i % inARow != 0) {
-                EXPECT_EQ(y, cards[i - 1].second) << "card " << i + 1 << " leaves its row";
-                EXPECT_GE(x, cards[i - 1].first + kCard) << "card " << i + 1 << " covers the one before";
+            const Vector4& p = plates[size_t(i)];
+            EXPECT_TRUE(p.x >= 0.0f && p.x + p.z <= Menu::kWidth && p.z > 0.0f) << "plate " << i + 1;
+            EXPECT_TRUE(clear(p.y, p.y + p.w)) << "plate " << i + 1 << " at " << p.y << " over the candidates";
+            if (i > 0) {
+                EXPECT_EQ(p.y, plates[size_t(i - 1)].y) << "plate " << i + 1 << " leaves the row";
+                EXPECT_GE(p.x, plates[size_t(i - 1)].x + plates[size_t(i - 1)].z) << "plate " << i + 1 << " covers the one before";
             }
         }
-        ASSERT_EQ(static_cast<int>(rowLengths.size()), c.rows);
-        const auto [shortest, longest] = std::minmax_element(
-            rowLengths.begin(), rowLengths.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
-        EXPECT_LE(longest->second - shortest->second, 1) << "rows of unequal length";
+        for (const auto& [y, name] : buttons) {
+            EXPECT_TRUE(clear(y, y + kButtonHeight)) << name << " at " << y << " over the candidates";
+            EXPECT_TRUE(y + kButtonHeight <= plates[0].y || y >= plates[0].y + plates[0].w) << name << " over the plates";
+        }
+        EXPECT_GE(std::fabs(buttons[1].first - buttons[0].first), kButtonHeight) << "the buttons overlap";
         if (c.title) {
             EXPECT_NE(screens[c.screen].find(c.title), std::string::npos);
         }

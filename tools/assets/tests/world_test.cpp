@@ -4,6 +4,7 @@
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
+#include "frontend/selection/SelectionBench.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"
 #include "tools/assets/world/Balls.h"
@@ -436,6 +437,60 @@ void CheckWinding(const RwV3d* positions, const RwV3d* normals, const RpTriangle
         const bool onGround = std::min({a.y, b.y, c.y}) > 0.0f && std::max({a.y, b.y, c.y}) < 0.1f &&
                               std::fabs(face.y) > 0.99f * Length(face);
         out.facingDown += ground && onGround && !twoSided && face.y < 0.0f;
+    }
+}
+
+// Whether the segment from a to b passes through the triangle (Moller-Trumbore).
+bool SegmentHits(Vec3 a, Vec3 b, Vec3 p, Vec3 q, Vec3 r)
+{
+    const Vec3 d = b - a, e1 = q - p, e2 = r - p, h = Cross(d, e2);
+    const float det = Dot(e1, h);
+    if (std::fabs(det) < 1e-9f)
+        return false;
+    const Vec3 s = a - p;
+    const float u = Dot(s, h) / det;
+    const Vec3 k = Cross(s, e1);
+    const float v = Dot(d, k) / det, t = Dot(e2, k) / det;
+    return u >= 0 && v >= 0 && u + v <= 1 && t > 0 && t < 1;
+}
+
+// The squad selection's camera sees every candidate whole, seated and standing, on the
+// shortest bench and on the longest the seat row is built for.
+TEST(WorldLayout, NothingOfTheLevelStandsBetweenTheBenchCameraAndTheCandidates)
+{
+    using Bench = SelectionBench;
+    const Bench::SeatWidths widths = Bench::KnownSeatWidths();
+    const Bench::Seating benches[] = {
+        Bench::LayOutWidths(std::vector<float>(3, widths.narrowest), 0),
+        Bench::LayOutWidths(std::vector<float>(Bench::kMostCandidates, widths.widest), 5),
+    };
+    // Across a candidate: feet in front of the seat, knees, hips, shoulders and the top of the
+    // head, seated and standing.
+    const Vec3 body[] = {{0, 0.05f, -0.55f}, {0, 0.45f, -0.45f}, {0, 0.5f, 0}, {0, 1.2f, 0}, {0, 1.7f, 0},
+                         {0, 0.3f, -0.1f},   {0, 1.0f, 0},       {0, 2.05f, 0}};
+    for (int level = 0; level < kLevelCount; ++level) {
+        const MeshBuilder mesh = BuildLevelMesh(LevelTheme(level));
+        const auto& v = mesh.Vertices();
+        for (const Bench::Seating& bench : benches) {
+            const float distance = Bench::CameraDistance(bench.width);
+            const Vector3 eye = Bench::CameraPosition(distance);
+            const Vec3 camera{eye.x, eye.y, eye.z};
+            int blocked = 0;
+            for (const Vector3& seat : bench.seats)
+                for (const Vec3& at : body)
+                    for (float side : {-0.3f, 0.0f, 0.3f}) {
+                        const Vec3 point{seat.x + side, at.y, seat.z + at.z};
+                        for (const MeshTriangle& t : mesh.Triangles())
+                            if (SegmentHits(camera, point, v[t.v[0]].pos, v[t.v[1]].pos, v[t.v[2]].pos)) {
+                                ADD_FAILURE() << LevelTheme(level).folder << ": (" << point.x << ", " << point.y
+                                              << ", " << point.z << ") hidden from a camera " << distance << " away";
+                                ++blocked;
+                                break;
+                            }
+                        if (blocked > 3)
+                            return;
+                    }
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include "tools/assets/world/WorldBuild.h"
 
 #include "engine/world/RpWorld.h"
+#include "frontend/selection/SelectionBench.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,11 @@ namespace assets::world {
 namespace {
 
 constexpr Rgba kWhite{255, 255, 255, 255};
+// Between the selection's seat row and the boards' turn, so no seat stands at a corner.
+constexpr float kRecessRoom = 0.5f;
+// The plank from the seats' line back: behind a standing candidate's legs, under the back of
+// a seated one.
+constexpr float kSeatFront = 0.15f, kSeatBack = 0.6f;
 
 float Smoothstep(float a, float b, float x)
 {
@@ -324,12 +330,42 @@ void AddAdBoards(MeshBuilder& m)
         const float len = Length(b - a);
         m.Quad(a, b, b + Vec3{0, h, 0}, a + Vec3{0, h, 0}, 0, 1, len / 8, 0);
     };
-    board({-bx, 0, bz}, {bx, 0, bz});
+    // The far line steps back round the selection's seat row, with a little room at its ends.
+    const SelectionRow row = SelectionRowExtent();
+    const float x0 = row.left - kRecessRoom, x1 = row.right + kRecessRoom;
+    // The recess's ends are seen from along the line as well, so from both sides.
+    auto end = [&](Vec3 a, Vec3 b) {
+        const size_t first = m.TriangleCount();
+        board(a, b);
+        m.AddBackFaces(first, m.TriangleCount());
+    };
+    board({-bx, 0, bz}, {x0, 0, bz});
+    end({x0, 0, bz}, {x0, 0, kSelectionBoardsZ});
+    board({x0, 0, kSelectionBoardsZ}, {x1, 0, kSelectionBoardsZ});
+    end({x1, 0, kSelectionBoardsZ}, {x1, 0, bz});
+    board({x1, 0, bz}, {bx, 0, bz});
     board({bx, 0, -bz}, {-bx, 0, -bz});
     board({-bx, 0, -bz}, {-bx, 0, -5});
     board({-bx, 0, 5}, {-bx, 0, bz});
     board({bx, 0, bz}, {bx, 0, 5});
     board({bx, 0, -5}, {bx, 0, -bz});
+}
+
+// A plank on trestles along the seats' line; the candidates face the pitch.
+void AddSelectionRow(MeshBuilder& m, const Theme& theme)
+{
+    const SelectionRow row = SelectionRowExtent();
+    const float front = row.z + kSeatFront, back = row.z + kSeatBack, thick = 0.06f;
+    m.UseMaterial(m.Material("", kWhite));
+    m.SetColour(theme.seatA);
+    m.Box({row.left, kSelectionSeatHeight - thick, front}, {row.right, kSelectionSeatHeight, back});
+    m.SetColour({70, 72, 80, 255});
+    const int trestles = static_cast<int>(std::ceil((row.right - row.left) / 3.0f));
+    for (int i = 0; i <= trestles; ++i) {
+        const float x = row.left + 0.1f + (row.right - row.left - 0.2f) * static_cast<float>(i) / trestles;
+        m.Box({x - 0.04f, 0, front + 0.08f}, {x + 0.04f, kSelectionSeatHeight - thick, back - 0.08f});
+    }
+    m.SetColour(kWhite);
 }
 
 void AddFloodlight(MeshBuilder& m, const Theme& theme, Vec3 base, float height)
@@ -525,6 +561,16 @@ void AddScenery(MeshBuilder& m, const Theme& theme)
 
 }  // namespace
 
+SelectionRow SelectionRowExtent()
+{
+    // The line-up change's gap moves the last seats outwards; any gap count gives the same ends.
+    const float widest = SelectionBench::KnownSeatWidths().widest;
+    const SelectionBench::Seating seating =
+        SelectionBench::LayOutWidths(std::vector<float>(SelectionBench::kMostCandidates, widest), 1);
+    return {seating.seats.back().x - widest * 0.5f, seating.seats.front().x + widest * 0.5f,
+            SelectionBench::kOrigin.z};
+}
+
 StadiumLayout LayoutFor(const Theme& theme)
 {
     StadiumLayout l;
@@ -552,6 +598,7 @@ MeshBuilder BuildLevelMesh(const Theme& theme)
     const size_t boards = m.TriangleCount();
     AddAdBoards(m);
     const size_t boardsEnd = m.TriangleCount();
+    AddSelectionRow(m, theme);
     const StadiumLayout layout = LayoutFor(theme);
     for (const StandProfile& s : layout.stands)
         AddTiers(m, theme, s.front, s.out, s.along, s.half, s.tiers, nullptr);

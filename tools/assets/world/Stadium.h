@@ -20,6 +20,20 @@ struct StadiumLayout {
     StandProfile stands[4];  // far side (+z), near side (-z), right end (+x), left end (-x)
 };
 
+// The squad selection's seat row on the far touch line, in front of the far stand: long
+// enough for the largest offer of the widest race, its plank at the height of a seated
+// character's hips. The far boards step back behind it, so the bench camera sees the
+// candidates whole.
+struct SelectionRow {
+    float left;   // least x of the seats
+    float right;  // greatest x
+    float z;      // the seats' line, where the candidates are placed
+};
+SelectionRow SelectionRowExtent();
+inline constexpr float kSelectionSeatHeight = 0.35f;
+// Where the far boards stand along the row: just in front of the scrolling board.
+inline constexpr float kSelectionBoardsZ = 39.7f;
+
 StadiumLayout LayoutFor(const Theme& theme);
 MeshBuilder BuildLevelMesh(const Theme& theme);
 void AddTiers(MeshBuilder& m, const Theme& theme, Vec3 front, Vec3 out, Vec3 along, float half, int tiers,
