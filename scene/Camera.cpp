@@ -3,6 +3,7 @@
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "platform/Window.h"
+#include "scene/ProjectedShadow.h"
 
 Camera::~Camera()
 {
@@ -109,6 +110,8 @@ bool Camera::Clear(const float colour[4], int32_t flags)
 {
     if (!m_camera)
         return false;
+    // Shadow textures are finished before this target's work begins, which they would split.
+    ProjectedShadow::FinishTextures();
     const RwRGBA bytes = {RwUInt8(colour[0] * 255.0f), RwUInt8(colour[1] * 255.0f),
                           RwUInt8(colour[2] * 255.0f), RwUInt8(colour[3] * 255.0f)};
     return RwCameraClear(m_camera, &bytes, flags) != nullptr;
@@ -116,7 +119,11 @@ bool Camera::Clear(const float colour[4], int32_t flags)
 
 bool Camera::BeginUpdate()
 {
-    return m_camera && RwCameraBeginUpdate(m_camera) != nullptr;
+    if (!m_camera)
+        return false;
+    // The frame's shadows are laid down inside the update, where no other target can be drawn.
+    ProjectedShadow::FinishTextures();
+    return RwCameraBeginUpdate(m_camera) != nullptr;
 }
 
 bool Camera::EndUpdate()

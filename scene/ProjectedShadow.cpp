@@ -11,6 +11,7 @@
 #include "scene/ScreenDraw.h"
 #include "settings/LevelSettings.h"
 
+#include <algorithm>
 #include <numbers>
 
 namespace {
@@ -28,6 +29,8 @@ constexpr float kProjectionZoneRadius = 10.0f;
 // (halves it) and the blur (reads one texel either side).
 constexpr float kEmptyFrameTexels = 4.0f;
 const Vector3 kProjectorStart{0.0f, 20.0f, 0.0f};
+// Tiles in a row of the shared softening targets.
+constexpr int32_t kSharedColumns = 8;
 
 // Keeps the global 2D flag as it was, whatever the caller had.
 class OwnStates2D {
@@ -42,6 +45,16 @@ private:
 };
 
 bool s_pictureFollows = true;
+int s_createdShadows = 0;
+
+// The whole of a texture of the side, sampled offset texels along. Pixels are sampled at their
+// centres: half a texel back puts each sample on the corner of four texels, so that linear
+// filtering averages them.
+ScreenRect OffsetTexels(float offset, float side)
+{
+    const float start = (offset - 0.5f) / side;
+    return {start, start, 1.0f, 1.0f};
+}
 
 // The shadows whose m_waiting is not empty.
 std::vector<ProjectedShadow*>& WaitingShadows()
@@ -50,7 +63,135 @@ std::vector<ProjectedShadow*>& WaitingShadows()
     return shadows;
 }
 
+// The shadows whose texture waits for FinishTextures.
+std::vector<ProjectedShadow*>& SofteningShadows()
+{
+    static std::vector<ProjectedShadow*> shadows;
+    return shadows;
+}
+
 }  // namespace
+
+struct ProjectedShadow::SharedTargets {
+    int32_t tile = 0;
+    int32_t rows = 0;
+    CameraPtr camera;
+    RasterPtr temp;
+    RasterPtr result;
+    // Re-pointed at the tile being drawn or copied.
+    RasterPtr window;
+
+    bool Make(int32_t size, int32_t rowCount)
+    {
+        tile = size;
+        rows = rowCount;
+        camera = MakeCamera(0);
+        const auto make = [&](RasterPtr& raster) {
+            raster.reset(RwRasterCreate(kSharedColumns * tile, rows * tile, 0, rwRasterTypeCameraTexture));
+            return raster != nullptr;
+        };
+        window.reset(RwRasterCreate(0, 0, 0, 0));
+        if (!camera || !window || !make(temp) || !make(result))
+            return false;
+        // The pass out of temp reads one texel beyond each tile: a neighbour's empty frame, or
+        // this where no tile was drawn yet, as the clamped edge of a texture of its own would.
+        RwCameraSetRaster(camera.get(), temp.get());
+        const RwRGBA empty{0, 0, 0, 0};
+        return RwCameraClear(camera.get(), &empty, rwCameraClearImage) != nullptr;
+    }
+    RwRaster* Tile(RwRaster* target, size_t index)
+    {
+        const auto i = static_cast<int32_t>(index);
+        const RwRect rect{(i % kSharedColumns) * tile, (i / kSharedColumns) * tile, tile, tile};
+        return RwRasterSubRaster(window.get(), target, &rect);
+    }
+    // The part of temp under the tile, sampled as OffsetTexels samples a whole texture.
+    ScreenRect TempTexels(size_t index, float offset) const
+    {
+        const auto i = static_cast<int32_t>(index);
+        const auto width = static_cast<float>(temp->width), height = static_cast<float>(temp->height);
+        const auto x = static_cast<float>((i % kSharedColumns) * tile);
+        const auto y = static_cast<float>((i / kSharedColumns) * tile);
+        const auto side = static_cast<float>(tile);
+        return {(x + offset - 0.5f) / width, (y + offset - 0.5f) / height, side / width, side / height};
+    }
+    bool DrawTile(RwRaster* target, size_t index, RwRaster* source, const ScreenRect& uv)
+    {
+        RwRaster* to = Tile(target, index);
+        if (!to)
+            return false;
+        RwCameraSetRaster(camera.get(), to);
+        return DrawRaster(camera.get(), source, uv);
+    }
+    bool CopyTile(size_t index, RwRaster* to)
+    {
+        RwRaster* from = Tile(result.get(), index);
+        if (!from || !RwRasterPushContext(to))
+            return false;
+        const RwRect whole{0, 0, tile, tile};
+        const bool copied = RwRasterRenderScaled(from, &whole) != nullptr;
+        RwRasterPopContext();
+        return copied;
+    }
+};
+
+std::unique_ptr<ProjectedShadow::SharedTargets>& ProjectedShadow::Shared()
+{
+    static std::unique_ptr<SharedTargets> shared;
+    return shared;
+}
+
+ProjectedShadow::SharedTargets* ProjectedShadow::SharedFor(int32_t tile, size_t count)
+{
+    const auto rows = static_cast<int32_t>((count + kSharedColumns - 1) / kSharedColumns);
+    std::unique_ptr<SharedTargets>& shared = Shared();
+    if (shared && shared->tile == tile && shared->rows >= rows)
+        return shared.get();
+    shared = std::make_unique<SharedTargets>();
+    if (shared->Make(tile, rows))
+        return shared.get();
+    shared.reset();
+    static bool told = false;
+    if (!std::exchange(told, true))
+        LogWarning("ProjectedShadow::FinishTextures: no shared targets for %zu shadows of %d texels; each is "
+                   "softened alone\n",
+                   count, tile);
+    return nullptr;
+}
+
+void ProjectedShadow::FinishTextures()
+{
+    std::vector<ProjectedShadow*> shadows;
+    shadows.swap(SofteningShadows());
+    // The blurred ones of the first one's size share the passes; the rest soften alone.
+    std::vector<ProjectedShadow*> together, alone;
+    const auto side = [](const ProjectedShadow* shadow) { return shadow->m_cameraRaster->width; };
+    for (ProjectedShadow* shadow : shadows) {
+        const bool shares = shadow->m_blur && !shadow->m_antialias &&
+                            (together.empty() || side(shadow) == side(together.front()));
+        (shares ? together : alone).push_back(shadow);
+    }
+    if (together.size() < 2 || !SoftenTogether(together))
+        alone.insert(alone.end(), together.begin(), together.end());
+    for (ProjectedShadow* shadow : alone)
+        shadow->SoftenAlone();
+}
+
+bool ProjectedShadow::SoftenTogether(const std::vector<ProjectedShadow*>& shadows)
+{
+    SharedTargets* shared = SharedFor(shadows.front()->m_cameraRaster->width, shadows.size());
+    if (!shared)
+        return false;
+    // Pass by pass, every tile drawn into one target before the next pass reads them.
+    const ScreenRect own = OffsetTexels(1.0f, static_cast<float>(shared->tile));
+    for (size_t i = 0; i < shadows.size(); ++i)
+        shared->DrawTile(shared->temp.get(), i, shadows[i]->m_cameraRaster.get(), own);
+    for (size_t i = 0; i < shadows.size(); ++i)
+        shared->DrawTile(shared->result.get(), i, shared->temp.get(), shared->TempTexels(i, 0.0f));
+    for (size_t i = 0; i < shadows.size(); ++i)
+        shared->CopyTile(i, shadows[i]->m_cameraRaster.get());
+    return true;
+}
 
 void ProjectedShadow::SetPictureFollows(bool drawn)
 {
@@ -66,6 +207,7 @@ void ProjectedShadow::DrawWaiting()
         shadow->m_waiting.clear();
         shadow->DrawTexture(clumps.data(), static_cast<int32_t>(clumps.size()));
     }
+    FinishTextures();
 }
 
 void ProjectedShadow::DropWaitingCasters()
@@ -109,6 +251,10 @@ ProjectedShadow::~ProjectedShadow()
 void ProjectedShadow::Release()
 {
     DropWaitingCasters();
+    std::erase(SofteningShadows(), this);
+    // The last shadow takes the shared targets with it, while the engine that made them runs.
+    if (m_created && --s_createdShadows == 0)
+        Shared().reset();
     m_created = false;
     m_result = nullptr;
     m_projector.reset();
@@ -120,10 +266,8 @@ void ProjectedShadow::Release()
     m_tempRaster.reset();
 }
 
-ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t size)
+ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t depthSize)
 {
-    if (size < 1)
-        return nullptr;
     CameraPtr camera(RwCameraCreate());
     if (!camera)
         return nullptr;
@@ -131,10 +275,12 @@ ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t size)
     if (!frame)
         return nullptr;
     RwObjectHasFrameSetFrame(camera.get(), frame);
-    RwRaster* zRaster = RwRasterCreate(size, size, 0, rwRasterTypeZBuffer);
-    if (!zRaster)
-        return nullptr;
-    RwCameraSetZRaster(camera.get(), zRaster);
+    if (depthSize > 0) {
+        RwRaster* zRaster = RwRasterCreate(depthSize, depthSize, 0, rwRasterTypeZBuffer);
+        if (!zRaster)
+            return nullptr;
+        RwCameraSetZRaster(camera.get(), zRaster);
+    }
     if (!RwCameraSetProjection(camera.get(), rwParallel))
         return nullptr;
     return camera;
@@ -144,6 +290,8 @@ bool ProjectedShadow::Create(int32_t size)
 {
     Release();
     const int32_t small = m_antialias ? size / 2 : size;
+    if (small < 1)
+        return false;
     m_shadowCamera = MakeCamera(size);
     if (!m_shadowCamera)
         return false;
@@ -178,6 +326,7 @@ bool ProjectedShadow::Create(int32_t size)
     m_projector->SetClipToTexture(true);
     DebugTrace("projected shadow ok\n");
     m_created = true;
+    ++s_createdShadows;
     return true;
 }
 
@@ -247,6 +396,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     // Nobody would see the picture nor its projection: the null device of a headless run.
     if (!RwDeviceShowsPictures()) {
         m_result = nullptr;
+        std::erase(SofteningShadows(), this);
         return;
     }
     if (count <= 0 || !clumps) {
@@ -268,6 +418,12 @@ void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
     if (!DrawCasters(clumps, count))
         return;
     m_result = m_cameraRaster.get();
+    if (Softens() && std::ranges::find(SofteningShadows(), this) == SofteningShadows().end())
+        SofteningShadows().push_back(this);
+}
+
+void ProjectedShadow::SoftenAlone()
+{
     if (m_antialias && DrawRaster(m_cameraRaster.get(), m_antialiasRaster.get(), 0.5f))
         m_result = m_antialiasRaster.get();
     if (m_blur && DrawRaster(m_result, m_tempRaster.get(), 1.0f))
@@ -316,8 +472,12 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
 
 bool ProjectedShadow::DrawRaster(RwRaster* source, RwRaster* target, float offset)
 {
-    RwCamera* camera = m_smallCamera.get();
-    RwCameraSetRaster(camera, target);
+    RwCameraSetRaster(m_smallCamera.get(), target);
+    return DrawRaster(m_smallCamera.get(), source, OffsetTexels(offset, static_cast<float>(target->width)));
+}
+
+bool ProjectedShadow::DrawRaster(RwCamera* camera, RwRaster* source, const ScreenRect& uv)
+{
     if (!RwCameraBeginUpdate(camera))
         return false;
     RenderStateSaver states;
@@ -335,11 +495,8 @@ bool ProjectedShadow::DrawRaster(RwRaster* source, RwRaster* target, float offse
     states.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
     {
         OwnStates2D own;
-        // Pixels are sampled at their centres: half a texel back puts each sample on the
-        // corner of four texels, so that linear filtering averages them.
-        const auto side = static_cast<float>(target->width);
-        const float start = (offset - 0.5f) / side;
-        DrawTexturedRect(source, {0.0f, 0.0f, side, side}, {start, start, 1.0f, 1.0f}, Color::White);
+        const auto side = static_cast<float>(camera->frameBuffer->width);
+        DrawTexturedRect(source, {0.0f, 0.0f, side, side}, uv, Color::White);
     }
     states.Restore();
     RwCameraEndUpdate(camera);

@@ -13,6 +13,7 @@ class ProjectedTexture;
 struct RpClump;
 struct RwCamera;
 struct RwRaster;
+struct ScreenRect;
 
 // A soft shadow of some clumps: they are drawn from the light's direction into a texture by
 // a camera of the shadow's own, softened, and projected onto the current world by a
@@ -42,9 +43,9 @@ public:
     // The light's rotation: the shadow camera and the projector look along its third axis.
     void SetLightDirection(const Quaternion& direction);
     // Draws the clumps (count 0 keeps the texture drawn last) into the shadow texture, framed
-    // by the sphere round them and centred on the target. Between camera updates: the shadow
-    // camera takes its own. On a device that shows no pictures only the framing is done, and
-    // there is no texture to lay down.
+    // by the sphere round them and centred on the target; the next FinishTextures softens it.
+    // Between camera updates: the shadow camera takes its own. On a device that shows no
+    // pictures only the framing is done, and there is no texture to lay down.
     void SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target);
     // One clump, framed by a sphere of the radius about the point and centred on it; a null
     // clump keeps the texture drawn last.
@@ -56,6 +57,11 @@ public:
     // Draws the texture of every shadow whose casters wait, as they stand now: before a picture
     // after updates that were not all followed by one. Outside a camera update.
     static void DrawWaiting();
+    // Softens the textures whose casters were drawn since the last call, every softening pass
+    // over all of them at once; until then those textures are unsoftened. Outside a camera
+    // update: Camera::BeginUpdate calls it, so a frame's shadows are finished before any is laid
+    // down.
+    static void FinishTextures();
     // Forgets waiting casters, keeping the texture drawn last: for an owner about to destroy them.
     void DropWaitingCasters();
     // Aims along the level's "Light direction" again when its "Update Light?" is set.
@@ -88,16 +94,30 @@ private:
     using CameraPtr = std::unique_ptr<RwCamera, CameraDeleter>;
     using RasterPtr = std::unique_ptr<RwRaster, RasterDeleter>;
 
-    static CameraPtr MakeCamera(int32_t size);
+    // The targets the softening passes of many shadows share, a tile for each shadow.
+    struct SharedTargets;
+    static std::unique_ptr<SharedTargets>& Shared();
+    // The shared targets for count tiles of the size; null (logged) when they cannot be made.
+    static SharedTargets* SharedFor(int32_t tile, size_t count);
+    static bool SoftenTogether(const std::vector<ProjectedShadow*>& shadows);
+
+    // A camera with its frame, and a z-raster of depthSize unless that is 0.
+    static CameraPtr MakeCamera(int32_t depthSize);
     void Release();
     void TurnCamera(const Quaternion& direction);
     void FrameCasters();
-    // The casters' texture, softened; the result stays as it was when they cannot be drawn.
+    // The casters' texture, left for FinishTextures to soften; the result stays as it was when
+    // they cannot be drawn.
     void DrawTexture(RpClump* const* clumps, int32_t count);
+    // The softening passes through this shadow's own rasters.
+    void SoftenAlone();
+    bool Softens() const { return m_antialias || m_blur; }
     bool DrawCasters(RpClump* const* clumps, int32_t count);
     // Draws source over the whole of target through the small camera, sampling offset texels
     // of the target along.
     bool DrawRaster(RwRaster* source, RwRaster* target, float offset);
+    // Draws the uv part of source over the whole of the camera's raster.
+    static bool DrawRaster(RwCamera* camera, RwRaster* source, const ScreenRect& uv);
 
     bool m_antialias = false;
     bool m_blur = true;

@@ -317,16 +317,68 @@ TEST_F(ProjectionTest, TheFactoryMakesOneWithItsDefaultsAndTheTableKeepsItsValue
 class ShadowTest : public ProjectionTest {
 protected:
     ScopedPicturesShown shown;
-    // What SetCaster leaves on the null device.
+    // What SetCaster and finishing the texture leave on the null device.
     std::vector<RwNullDrawRecord> Cast(ProjectedShadow& shadow, RpClump* clump, int count, float radius)
     {
         RwNullDevice* device = RwNullDeviceGet();
         device->ClearLog();
         shadow.SetCaster(&clump, count, RwSphere{{0, 1, 0}, radius}, {0, 0, 0});
+        ProjectedShadow::FinishTextures();
         return device->draws;
     }
     ClumpPtr box{worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy};
 };
+
+// Waiting textures soften together: each pass draws every shadow's tile through one camera of
+// their shared targets, out of each shadow's own texture first; the targets stay for the next
+// frame.
+TEST_F(ShadowTest, WaitingTexturesSoftenThroughSharedTargetsThatStay)
+{
+    ProjectedShadow first, second;
+    ASSERT_TRUE(first.Create(32) && second.Create(32));
+    RpClump* casters[] = {box.get()};
+    const auto finished = [&] {
+        first.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        second.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        RwNullDeviceGet()->ClearLog();
+        ProjectedShadow::FinishTextures();
+        return RwNullDeviceGet()->draws;
+    };
+    const std::vector<RwNullDrawRecord> draws = finished();
+    ASSERT_EQ(draws.size(), 4u);
+    const RwCamera* shared = draws[0].camera;
+    EXPECT_NE(shared, first.GetShadowCamera());
+    EXPECT_NE(shared, second.GetShadowCamera());
+    for (const RwNullDrawRecord& draw : draws)
+        EXPECT_EQ(draw.camera, shared);
+    EXPECT_EQ((std::vector<RwRaster*>{draws[0].texture, draws[1].texture}),
+              (std::vector<RwRaster*>{first.GetResult(), second.GetResult()}));
+    EXPECT_EQ(draws[2].texture, draws[3].texture);
+    // Made once, the targets are not cleared again.
+    EXPECT_EQ(RwNullDeviceGet()->clears.size(), 1u);
+    EXPECT_EQ(finished().size(), 4u);
+    EXPECT_TRUE(RwNullDeviceGet()->clears.empty());
+}
+
+// A texture that waits to be softened is left out once its shadow stops being seen or is gone.
+TEST_F(ShadowTest, ATextureWaitingToBeSoftenedIsLeftOutWhenUnseenOrGone)
+{
+    ProjectedShadow unseen;
+    ASSERT_TRUE(unseen.Create(32));
+    RpClump* casters[] = {box.get()};
+    unseen.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+    {
+        ProjectedShadow gone;
+        ASSERT_TRUE(gone.Create(32));
+        gone.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+    }
+    RwNullDeviceGet()->showsPictures = false;
+    unseen.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+    RwNullDeviceGet()->ClearLog();
+    ProjectedShadow::FinishTextures();
+    EXPECT_TRUE(RwNullDeviceGet()->draws.empty());
+    EXPECT_EQ(unseen.GetResult(), nullptr);
+}
 
 TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
 {
@@ -557,12 +609,13 @@ protected:
         RwGraphics::Instance()->Destroy();
         CloseOffscreenWindow();
     }
-    static int Red(RwRaster* raster, int x, int y)
+    static std::vector<RwUInt8> Pixels(RwRaster* raster)
     {
         Image image(RwImageCreate(raster->width, raster->height, 32), RwImageDestroy);
         RwImageSetFromRaster(image.get(), raster);
-        return image->pixels[y * image->stride + x * 4];
+        return std::vector<RwUInt8>(image->pixels, image->pixels + image->height * image->stride);
     }
+    static int Red(RwRaster* raster, int x, int y) { return Pixels(raster)[(y * raster->width + x) * 4]; }
 
     // The shadow, 64 texels and 0.7 dark, of the unit box at the place, framed by a sphere of
     // the radius and laid at the origin; null when it made no texture.
@@ -574,6 +627,7 @@ protected:
         shadow.SetAlpha(0.7f);
         RpClump* casters[] = {box.get()};
         shadow.SetCaster(casters, 1, RwSphere{at, radius}, {0, 0, 0});
+        ProjectedShadow::FinishTextures();
         return shadow.GetResult();
     }
     // The white floor as the camera sees it with the shadow laid on it.
@@ -612,16 +666,75 @@ TEST_F(ShadowGL, ABoxLightsTheMiddleOfItsTextureAndDarkensThePitchUnderIt)
     EXPECT_NEAR(under, 255 - 178, 8);
 }
 
+// Softened together, tile by tile in shared targets, each texture comes out texel for texel as
+// it does softened alone: its own caster, none of its neighbours', and no edge of theirs.
+TEST_F(ShadowGL, TexturesSoftenedTogetherEqualThoseSoftenedAlone)
+{
+    // More than a row of tiles, each box somewhere else in its frame.
+    constexpr int kShadows = 10;
+    std::vector<ClumpPtr> boxes;
+    for (int i = 0; i < kShadows; ++i) {
+        const RwV3d at{0.15f * static_cast<float>(i % 4) - 0.2f, 1, 0.1f * static_cast<float>(i / 4)};
+        boxes.emplace_back(worldtest::BoxClump(at, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+    }
+    ProjectedShadow together[kShadows], alone[kShadows];
+    const auto cast = [&](ProjectedShadow& shadow, int i) {
+        RpClump* casters[] = {boxes[i].get()};
+        shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.8f}, {0, 0, 0});
+    };
+    for (int i = 0; i < kShadows; ++i) {
+        ASSERT_TRUE(together[i].Create(64) && alone[i].Create(64));
+        cast(together[i], i);
+    }
+    ProjectedShadow::FinishTextures();
+    for (int i = 0; i < kShadows; ++i) {
+        cast(alone[i], i);
+        ProjectedShadow::FinishTextures();
+    }
+    for (int i = 0; i < kShadows; ++i) {
+        ASSERT_NE(together[i].GetResult(), nullptr);
+        EXPECT_EQ(Pixels(together[i].GetResult()), Pixels(alone[i].GetResult())) << i;
+    }
+    // Different casters made different textures, or equal ones would prove nothing.
+    EXPECT_NE(Pixels(alone[0].GetResult()), Pixels(alone[kShadows - 1].GetResult()));
+}
+
+// Two shadows side by side on the floor, one of a box and one of nothing: softened together,
+// each lays down its own texture, as when each is softened alone.
+TEST_F(ShadowGL, ShadowsSoftenedTogetherEachLayDownTheirOwnTexture)
+{
+    box.reset(worldtest::BoxClump({-1.5f, 1, 0}, rpGeometryLight | rpGeometryNormals));
+    floor = std::make_unique<FloorWorld>(40, 40);
+    RwGraphics::Instance()->SetWorld(floor.get());
+    const auto seen = [&](bool together) {
+        ProjectedShadow full, empty;
+        EXPECT_TRUE(full.Create(64) && empty.Create(64));
+        RpClump* casters[] = {box.get()};
+        RpClump* nothing[] = {nullptr};
+        full.SetCaster(casters, 1, RwSphere{{-1.5f, 1, 0}, 1.8f}, {-1.5f, 0, 0});
+        if (!together)
+            ProjectedShadow::FinishTextures();
+        empty.SetCaster(nothing, 1, RwSphere{{1.5f, 1, 0}, 1.8f}, {1.5f, 0, 0});
+        const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+        EXPECT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
+        RpWorldRender(floor->GetRwWorld());
+        full.Render();
+        empty.Render();
+        camera->EndUpdate();
+        return Pixels(camera->GetRaster());
+    };
+    const std::vector<RwUInt8> alone = seen(false);
+    // The box's shadow is there, 40 pixels a metre from the middle.
+    EXPECT_LT(std::min(alone[(200 * 400 + 140) * 4], alone[(200 * 400 + 260) * 4]), 255 - 150);
+    EXPECT_EQ(seen(true), alone);
+}
+
 // The softening passes sample the inverted casters, whose alpha is 0 where they are; an alpha
 // test left on by earlier drawing must not keep those texels from being written, or a moving
 // caster's texture keeps pieces of where it was.
 TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
 {
-    const auto pixels = [](RwRaster* raster) {
-        Image image(RwImageCreate(raster->width, raster->height, 32), RwImageDestroy);
-        RwImageSetFromRaster(image.get(), raster);
-        return std::vector<RwUInt8>(image->pixels, image->pixels + image->height * image->stride);
-    };
+    const auto pixels = Pixels;
     box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
     ClumpPtr moved(worldtest::BoxClump({0.3f, 1, -0.2f}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
     RwRenderStateSet(rwRenderStateAlphaTestFunction, rwAlphaTestGreater);
