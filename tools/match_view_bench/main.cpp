@@ -4,21 +4,16 @@
 // standing at different phases, the referee and the ball, seen by the broadcast camera that
 // follows the ball, at 1280 x 720. Prints the median, 95th percentile and worst of 300 frames
 // and what the engine sent to the device per frame, then what drawing the players costs with
-// the camera turned away from them, and the same view with the players' and the ball's shadows
-// as a match draws them. The last frame of the match view goes to the picture, for
+// the camera turned away from them. The last frame of the match view goes to the picture, for
 // comparing a change that must not alter what is drawn.
 #include "engine/core/RwDevice.h"
 #include "engine/core/RwEngine.h"
 #include "engine/gl/GLDevice.h"
-#include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "pitch/CameraControl.h"
 #include "scene/Camera.h"
-#include "scene/Clump.h"
-#include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
-#include "settings/LevelSettings.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/common/Figures.h"
@@ -49,10 +44,6 @@ const char* const kPlayerRaces[] = {"Lizard", "Panda", "Primate", "Rhino"};
 const std::vector<std::string> kClips = {"run", "shoot", "stand"};
 enum Clip { kRun, kKick, kIdle };
 constexpr int kRefereeCard = 2;
-// A match's shadow texture, and the sphere framing a player's: the larger of two cylinder radii
-// and the height, which for the players' actions is about the height.
-constexpr int32_t kShadowSize = 128;
-constexpr float kPlayerShadowReach = 1.8f;
 
 struct Place {
     float x, z;
@@ -96,7 +87,7 @@ struct FrameLoad {
 };
 
 // What a timed run draws of the view.
-enum class Drawn { kAll, kWorld, kPlayers, kAllShadowed };
+enum class Drawn { kAll, kWorld, kPlayers };
 
 // Set when the program starts, for the time to the first frame.
 std::chrono::steady_clock::time_point g_started;
@@ -109,36 +100,7 @@ struct View {
     std::vector<Player> players;
     // The ball first, then the players.
     std::vector<RenderObject*> drawn;
-    // One for each of drawn, made for the shadowed view.
-    std::vector<std::unique_ptr<ProjectedShadow>> shadows;
 };
-
-// The shadows fall along the level's light, which a match reads with the level's settings.
-bool MakeShadows(View& view)
-{
-    Cast level("level");
-    level.AddMember(LevelSettings::Instance(), "Level Settings", false);
-    const bool loaded = LoadSettings(&level, "<SP>level\\level.txt");
-    level.RemoveMember(LevelSettings::Instance());
-    if (!loaded)
-        return tools::FailStep("the level's settings cannot be read");
-    for (size_t i = 0; i < view.drawn.size(); ++i) {
-        view.shadows.push_back(std::make_unique<ProjectedShadow>());
-        if (!view.shadows.back()->CreateInLevelLight(kShadowSize))
-            return tools::FailStep("a shadow cannot be made");
-    }
-    return true;
-}
-
-// Each shadow cast as a match casts it in its update, then laid down before its object is drawn.
-void CastShadows(View& view)
-{
-    for (size_t i = 0; i < view.drawn.size(); ++i) {
-        auto* clump = dynamic_cast<Clump*>(view.drawn[i]);
-        const float reach = i == 0 ? kBallRadius : kPlayerShadowReach;
-        view.shadows[i]->SetCaster(clump->GetRwClump(), clump->GetPosition(), reach);
-    }
-}
 
 bool LoadView(View& view)
 {
@@ -181,16 +143,6 @@ bool PlayFrame(View& view, float time, Drawn drawn)
     view.cameras.Standard().Update(kFrameTime);
     view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     view.stadium.World().Update(kFrameTime);
-    if (drawn == Drawn::kAllShadowed) {
-        CastShadows(view);
-        return tools::DrawFrame([&] {
-            view.stadium.World().Render();
-            for (size_t i = 0; i < view.drawn.size(); ++i) {
-                view.shadows[i]->Render();
-                view.drawn[i]->Render();
-            }
-        });
-    }
     if (drawn == Drawn::kPlayers)
         return tools::DrawFrame([&] {
             for (RenderObject* object : view.drawn)
@@ -338,14 +290,6 @@ bool Bench(const std::string& picture)
                 (load.triangles - world.triangles) / kFrames, (load.draws - world.draws) / kFrames);
     std::printf("  the players and the ball alone: median %.2f ms, CPU %.2f ms (%.2f ms calling)\n",
                 Quantile(playerFrames, 0.5), players.cpuPerFrame, players.callerCpuPerFrame);
-    FrameLoad shadowed;
-    std::vector<double> shadowedFrames;
-    if (!MakeShadows(view) || !TimePlay(view, device, shadowedFrames, unused, shadowed, Drawn::kAllShadowed))
-        return false;
-    std::printf("  with the players' and the ball's shadows as a match draws them: median %.2f ms, worst %.2f ms, "
-                "CPU %.2f ms (%.2f ms calling)\n",
-                Quantile(shadowedFrames, 0.5), *std::max_element(shadowedFrames.begin() + 1, shadowedFrames.end()),
-                shadowed.cpuPerFrame, shadowed.callerCpuPerFrame);
     std::vector<double> hidden;
     if (!TimeHidden(view, hidden))
         return false;
