@@ -99,19 +99,23 @@ struct ProjectedShadow::SharedTargets {
         const RwRGBA empty{0, 0, 0, 0};
         return RwCameraClear(camera.get(), &empty, rwCameraClearImage) != nullptr;
     }
-    RwRaster* Tile(RwRaster* target, size_t index)
+    // The tile's place in a target, in texels.
+    RwRect TileRect(size_t index) const
     {
         const auto i = static_cast<int32_t>(index);
-        const RwRect rect{(i % kSharedColumns) * tile, (i / kSharedColumns) * tile, tile, tile};
+        return {(i % kSharedColumns) * tile, (i / kSharedColumns) * tile, tile, tile};
+    }
+    RwRaster* Tile(RwRaster* target, size_t index)
+    {
+        const RwRect rect = TileRect(index);
         return RwRasterSubRaster(window.get(), target, &rect);
     }
     // The part of temp under the tile, sampled as OffsetTexels samples a whole texture.
     ScreenRect TempTexels(size_t index, float offset) const
     {
-        const auto i = static_cast<int32_t>(index);
+        const RwRect rect = TileRect(index);
         const auto width = static_cast<float>(temp->width), height = static_cast<float>(temp->height);
-        const auto x = static_cast<float>((i % kSharedColumns) * tile);
-        const auto y = static_cast<float>((i / kSharedColumns) * tile);
+        const auto x = static_cast<float>(rect.x), y = static_cast<float>(rect.y);
         const auto side = static_cast<float>(tile);
         return {(x + offset - 0.5f) / width, (y + offset - 0.5f) / height, side / width, side / height};
     }

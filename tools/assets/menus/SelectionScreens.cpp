@@ -6,6 +6,7 @@
 #include "tools/assets/menus/MenuAssets.h"
 
 #include "frontend/selection/SelectionBench.h"
+#include "menus/Menu.h"
 #include "scene/RwGraphicsSettings.h"
 
 #include <algorithm>
@@ -30,7 +31,6 @@ const std::pair<int32_t, std::string> kLabels[] = {
 constexpr int kAllStarCandidates = 10;
 // The line-up change offers a full team and the other side's five, after a gap.
 constexpr int kLineUpChangeGap = 5;
-constexpr float kScreenWidth = 800.0f, kScreenHeight = 600.0f;
 // A name plate per candidate, no wider than the seats' pitch leaves room for.
 constexpr float kCardWidth = 72.0f, kCardHeight = 28.0f;
 // Narrow plates take their names smaller.
@@ -71,7 +71,7 @@ void PlaceRow(CardRow& row, int count)
     const Bench::SeatWidths widths = Bench::KnownSeatWidths();
     const float nearest = Bench::CameraDistance(widths.narrowest * static_cast<float>(count));
     const float below = Bench::PlateTop(true, kCardHeight, nearest);
-    if (below + kCardHeight + kClearance + kButtonStep + kButtonHeight <= kScreenHeight) {
+    if (below + kCardHeight + kClearance + kButtonStep + kButtonHeight <= Menu::kHeight) {
         row.top = below;
         row.acceptY = row.top + kCardHeight + kClearance;
     } else {
@@ -90,7 +90,7 @@ CardRow LayOutCards(int count, int gapCount)
     CardRow row;
     for (const Vector3& seat : seating.seats)
         row.centres.push_back(Bench::ScreenX(seat.x - Bench::kOrigin.x, distance));
-    const float pitch = count > 1 ? row.centres[1] - row.centres[0] : kScreenWidth;
+    const float pitch = count > 1 ? row.centres[1] - row.centres[0] : Menu::kWidth;
     row.width = std::min(kCardWidth, pitch - Bench::kPlateGap);
     PlaceRow(row, count);
     return row;
@@ -137,7 +137,7 @@ std::string Candidate(int n, const CardRow& row)
            "\" NAME_ITEM=\"name_" + number + "\" CARD_POSITION=\"" + Pair(left, row.top) + "\" CARD_SIZE=\"" + Pair(row.width, kCardHeight) +
            "\" PICK_LOOK=\"PlayerSelectionVis 1 " + number + "\" HOVER_LOOK=\"PlayerSelectionVis 2 " + number +
            "\" PICK_ACTION=\"SelectPlayer " + number + "\" NAME_POSITION=\"" +
-           Pair(centre - kScreenWidth * 0.5f, row.top + kNameInset) + "\" NAME_TEXT=\"[scale " + scale +
+           Pair(centre - Menu::kWidth * 0.5f, row.top + kNameInset) + "\" NAME_TEXT=\"[scale " + scale +
            "]%character" + number + "_name%[/scale]\"/>\n";
 }
 
