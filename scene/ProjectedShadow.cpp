@@ -73,69 +73,135 @@ std::vector<ProjectedShadow*>& SofteningShadows()
 }  // namespace
 
 struct ProjectedShadow::SharedTargets {
+    // Windows onto the sheets for one shadow; they follow the sheets when these grow.
+    struct Tile {
+        ProjectedShadow* owner = nullptr;
+        RasterPtr casters;
+        RasterPtr result;
+    };
+
     int32_t tile = 0;
     int32_t rows = 0;
+    // False once the sheets could not be made or grown: shadows without a tile draw alone.
+    bool usable = true;
     CameraPtr camera;
+    RasterPtr casters;
+    RasterPtr depth;
     RasterPtr temp;
     RasterPtr result;
-    // Re-pointed at the tile being drawn or copied.
+    // Re-pointed at the tile being drawn by the softening passes.
     RasterPtr window;
+    std::vector<Tile> tiles;
 
-    bool Make(int32_t size, int32_t rowCount)
+    bool Make(int32_t size)
     {
         tile = size;
-        rows = rowCount;
         camera = MakeCamera(0);
-        const auto make = [&](RasterPtr& raster) {
-            raster.reset(RwRasterCreate(kSharedColumns * tile, rows * tile, 0, rwRasterTypeCameraTexture));
-            return raster != nullptr;
-        };
         window.reset(RwRasterCreate(0, 0, 0, 0));
-        if (!camera || !window || !make(temp) || !make(result))
-            return false;
-        // The pass out of temp reads one texel beyond each tile: a neighbour's empty frame, or
-        // this where no tile was drawn yet, as the clamped edge of a texture of its own would.
-        RwCameraSetRaster(camera.get(), temp.get());
-        const RwRGBA empty{0, 0, 0, 0};
-        return RwCameraClear(camera.get(), &empty, rwCameraClearImage) != nullptr;
+        return camera && window && Grow(1);
     }
-    // The tile's place in a target, in texels.
+    bool InUse() const
+    {
+        return std::ranges::any_of(tiles, [](const Tile& t) { return t.owner != nullptr; });
+    }
+    // The tile's place in a sheet, in texels.
     RwRect TileRect(size_t index) const
     {
         const auto i = static_cast<int32_t>(index);
         return {(i % kSharedColumns) * tile, (i / kSharedColumns) * tile, tile, tile};
     }
-    RwRaster* Tile(RwRaster* target, size_t index)
+    // Sheets of rowCount rows: the casters and results drawn so far are kept, the rest is
+    // empty. The softening passes read one texel beyond a tile: a neighbour's empty frame, or
+    // this where no tile was drawn yet, as the clamped edge of a texture of its own would.
+    bool Grow(int32_t rowCount)
     {
-        const RwRect rect = TileRect(index);
-        return RwRasterSubRaster(window.get(), target, &rect);
+        const int32_t width = kSharedColumns * tile, height = rowCount * tile;
+        const RwRGBA empty{0, 0, 0, 0};
+        const auto make = [&](RasterPtr& raster, const RasterPtr& old) {
+            raster.reset(RwRasterCreate(width, height, 0, rwRasterTypeCameraTexture));
+            if (!raster)
+                return false;
+            RwCameraSetRaster(camera.get(), raster.get());
+            if (!RwCameraClear(camera.get(), &empty, rwCameraClearImage))
+                return false;
+            if (!old)
+                return true;
+            const RwRect whole{0, 0, old->width, old->height};
+            if (!RwRasterPushContext(raster.get()))
+                return false;
+            const bool copied = RwRasterRenderScaled(old.get(), &whole) != nullptr;
+            RwRasterPopContext();
+            return copied;
+        };
+        RasterPtr newCasters, newTemp, newResult;
+        RasterPtr newDepth(RwRasterCreate(width, height, 0, rwRasterTypeZBuffer));
+        if (!newDepth || !make(newCasters, casters) || !make(newTemp, nullptr) || !make(newResult, result))
+            return false;
+        // The windows move before the sheets they showed go, and back if one cannot.
+        for (size_t i = 0; i < tiles.size(); ++i) {
+            if (Point(i, newCasters.get(), newResult.get()))
+                continue;
+            for (size_t j = 0; casters && j < i; ++j)
+                Point(j, casters.get(), result.get());
+            return false;
+        }
+        casters.swap(newCasters);
+        depth.swap(newDepth);
+        temp.swap(newTemp);
+        result.swap(newResult);
+        rows = rowCount;
+        return true;
     }
-    // The part of temp under the tile, sampled as OffsetTexels samples a whole texture.
-    ScreenRect TempTexels(size_t index, float offset) const
+    bool Point(size_t index, RwRaster* casterSheet, RwRaster* resultSheet)
     {
         const RwRect rect = TileRect(index);
-        const auto width = static_cast<float>(temp->width), height = static_cast<float>(temp->height);
+        return RwRasterSubRaster(tiles[index].casters.get(), casterSheet, &rect) &&
+               RwRasterSubRaster(tiles[index].result.get(), resultSheet, &rect);
+    }
+    // The owner's tile, taken from the free ones or added (growing the sheets) when it has
+    // none; -1 when the sheets cannot grow.
+    int32_t TileOf(ProjectedShadow* owner)
+    {
+        if (owner->m_tile >= 0)
+            return owner->m_tile;
+        auto free = std::ranges::find(tiles, nullptr, &Tile::owner);
+        if (free == tiles.end()) {
+            Tile added{nullptr, RasterPtr(RwRasterCreate(0, 0, 0, 0)), RasterPtr(RwRasterCreate(0, 0, 0, 0))};
+            if (!added.casters || !added.result)
+                return -1;
+            tiles.push_back(std::move(added));
+            const auto needed = static_cast<int32_t>((tiles.size() + kSharedColumns - 1) / kSharedColumns);
+            const bool placed = needed <= rows ? Point(tiles.size() - 1, casters.get(), result.get()) : Grow(needed);
+            if (!placed) {
+                tiles.pop_back();
+                usable = false;
+                LogWarning("ProjectedShadow::SheetsFor: the shared sheets cannot take %zu shadows of %d texels; "
+                           "the rest are drawn alone\n",
+                           tiles.size() + 1, tile);
+                return -1;
+            }
+            free = tiles.end() - 1;
+        }
+        free->owner = owner;
+        owner->m_tile = static_cast<int32_t>(free - tiles.begin());
+        return owner->m_tile;
+    }
+    // The tile's part of a sheet, sampled as OffsetTexels samples a whole texture.
+    ScreenRect Texels(const RwRaster* sheet, size_t index, float offset) const
+    {
+        const RwRect rect = TileRect(index);
+        const auto width = static_cast<float>(sheet->width), height = static_cast<float>(sheet->height);
         const auto x = static_cast<float>(rect.x), y = static_cast<float>(rect.y);
         const auto side = static_cast<float>(tile);
         return {(x + offset - 0.5f) / width, (y + offset - 0.5f) / height, side / width, side / height};
     }
-    bool DrawTile(RwRaster* target, size_t index, RwRaster* source, const ScreenRect& uv)
+    bool DrawTile(RwRaster* target, size_t index, RwRaster* source, float offset)
     {
-        RwRaster* to = Tile(target, index);
-        if (!to)
+        const RwRect rect = TileRect(index);
+        if (!RwRasterSubRaster(window.get(), target, &rect))
             return false;
-        RwCameraSetRaster(camera.get(), to);
-        return DrawRaster(camera.get(), source, uv);
-    }
-    bool CopyTile(size_t index, RwRaster* to)
-    {
-        RwRaster* from = Tile(result.get(), index);
-        if (!from || !RwRasterPushContext(to))
-            return false;
-        const RwRect whole{0, 0, tile, tile};
-        const bool copied = RwRasterRenderScaled(from, &whole) != nullptr;
-        RwRasterPopContext();
-        return copied;
+        RwCameraSetRaster(camera.get(), window.get());
+        return DrawRaster(camera.get(), source, Texels(source, index, offset));
     }
 };
 
@@ -145,21 +211,19 @@ std::unique_ptr<ProjectedShadow::SharedTargets>& ProjectedShadow::Shared()
     return shared;
 }
 
-ProjectedShadow::SharedTargets* ProjectedShadow::SharedFor(int32_t tile, size_t count)
+ProjectedShadow::SharedTargets* ProjectedShadow::SheetsFor(int32_t tile)
 {
-    const auto rows = static_cast<int32_t>((count + kSharedColumns - 1) / kSharedColumns);
     std::unique_ptr<SharedTargets>& shared = Shared();
-    if (shared && shared->tile == tile && shared->rows >= rows)
-        return shared.get();
+    if (shared && shared->tile == tile)
+        return shared->usable ? shared.get() : nullptr;
+    if (shared && shared->InUse())
+        return nullptr;
     shared = std::make_unique<SharedTargets>();
-    if (shared->Make(tile, rows))
+    if (shared->Make(tile))
         return shared.get();
-    shared.reset();
-    static bool told = false;
-    if (!std::exchange(told, true))
-        LogWarning("ProjectedShadow::FinishTextures: no shared targets for %zu shadows of %d texels; each is "
-                   "softened alone\n",
-                   count, tile);
+    // Kept, unusable, so that the sheets are not tried again every frame.
+    shared->usable = false;
+    LogWarning("ProjectedShadow::SheetsFor: no shared sheets for shadows of %d texels; each is drawn alone\n", tile);
     return nullptr;
 }
 
@@ -167,34 +231,28 @@ void ProjectedShadow::FinishTextures()
 {
     std::vector<ProjectedShadow*> shadows;
     shadows.swap(SofteningShadows());
-    // The blurred ones of the first one's size share the passes; the rest soften alone.
-    std::vector<ProjectedShadow*> together, alone;
-    const auto side = [](const ProjectedShadow* shadow) { return shadow->m_cameraRaster->width; };
+    std::vector<ProjectedShadow*> sheet;
     for (ProjectedShadow* shadow : shadows) {
-        const bool shares = shadow->m_blur && !shadow->m_antialias &&
-                            (together.empty() || side(shadow) == side(together.front()));
-        (shares ? together : alone).push_back(shadow);
+        if (shadow->m_castInSheet)
+            sheet.push_back(shadow);
+        else
+            shadow->SoftenAlone();
     }
-    if (together.size() < 2 || !SoftenTogether(together))
-        alone.insert(alone.end(), together.begin(), together.end());
-    for (ProjectedShadow* shadow : alone)
-        shadow->SoftenAlone();
+    if (!sheet.empty())
+        SoftenInSheets(sheet);
 }
 
-bool ProjectedShadow::SoftenTogether(const std::vector<ProjectedShadow*>& shadows)
+void ProjectedShadow::SoftenInSheets(const std::vector<ProjectedShadow*>& shadows)
 {
-    SharedTargets* shared = SharedFor(shadows.front()->m_cameraRaster->width, shadows.size());
-    if (!shared)
-        return false;
-    // Pass by pass, every tile drawn into one target before the next pass reads them.
-    const ScreenRect own = OffsetTexels(1.0f, static_cast<float>(shared->tile));
-    for (size_t i = 0; i < shadows.size(); ++i)
-        shared->DrawTile(shared->temp.get(), i, shadows[i]->m_cameraRaster.get(), own);
-    for (size_t i = 0; i < shadows.size(); ++i)
-        shared->DrawTile(shared->result.get(), i, shared->temp.get(), shared->TempTexels(i, 0.0f));
-    for (size_t i = 0; i < shadows.size(); ++i)
-        shared->CopyTile(i, shadows[i]->m_cameraRaster.get());
-    return true;
+    SharedTargets& shared = *Shared();
+    // Pass by pass, every tile drawn into one sheet before the next pass reads them.
+    for (const ProjectedShadow* shadow : shadows)
+        shared.DrawTile(shared.temp.get(), shadow->m_tile, shared.casters.get(), 1.0f);
+    for (ProjectedShadow* shadow : shadows) {
+        shadow->m_castInSheet = false;
+        if (shared.DrawTile(shared.result.get(), shadow->m_tile, shared.temp.get(), 0.0f))
+            shadow->m_result = shared.tiles[shadow->m_tile].result.get();
+    }
 }
 
 void ProjectedShadow::SetPictureFollows(bool drawn)
@@ -256,6 +314,10 @@ void ProjectedShadow::Release()
 {
     DropWaitingCasters();
     std::erase(SofteningShadows(), this);
+    if (m_tile >= 0 && Shared())
+        Shared()->tiles[m_tile].owner = nullptr;
+    m_tile = -1;
+    m_castInSheet = false;
     // The last shadow takes the shared targets with it, while the engine that made them runs.
     if (m_created && --s_createdShadows == 0)
         Shared().reset();
@@ -419,9 +481,15 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
 
 void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
 {
-    if (!DrawCasters(clumps, count))
+    if (SharesSheets() && DrawIntoSheet(clumps, count)) {
+        m_castInSheet = true;
+        m_result = Shared()->tiles[m_tile].casters.get();
+    } else if (DrawCasters(clumps, count)) {
+        m_castInSheet = false;
+        m_result = m_cameraRaster.get();
+    } else {
         return;
-    m_result = m_cameraRaster.get();
+    }
     if (Softens() && std::ranges::find(SofteningShadows(), this) == SofteningShadows().end())
         SofteningShadows().push_back(this);
 }
@@ -432,6 +500,22 @@ void ProjectedShadow::SoftenAlone()
         m_result = m_antialiasRaster.get();
     if (m_blur && DrawRaster(m_result, m_tempRaster.get(), 1.0f))
         DrawRaster(m_tempRaster.get(), m_result, 0.0f);
+}
+
+bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
+{
+    SharedTargets* shared = SheetsFor(m_cameraRaster->width);
+    if (!shared || shared->TileOf(this) < 0)
+        return false;
+    // The camera frames the casters as for its own raster; only where they land differs.
+    RwCamera* camera = m_shadowCamera.get();
+    RwRaster* ownDepth = RwCameraGetZRaster(camera);
+    RwCameraSetRaster(camera, shared->tiles[m_tile].casters.get());
+    RwCameraSetZRaster(camera, shared->depth.get());
+    const bool drawn = DrawCasters(clumps, count);
+    RwCameraSetRaster(camera, m_cameraRaster.get());
+    RwCameraSetZRaster(camera, ownDepth);
+    return drawn;
 }
 
 void ProjectedShadow::SetCaster(RpClump* clump, const Vector3& at, float radius)

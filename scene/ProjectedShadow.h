@@ -77,7 +77,8 @@ public:
     void SetAlpha(float alpha) { m_alpha = alpha; }
     float GetAlpha() const { return m_alpha; }
 
-    // The softened texture the projector lays down: null before the first caster.
+    // The softened texture the projector lays down: null before the first caster. It may be a
+    // tile of a sheet that many shadows share, valid while the shadow lives.
     RwRaster* GetResult() const { return m_result; }
     // Both are null before Create or when it failed before making them.
     RwCamera* GetShadowCamera() const { return m_shadowCamera.get(); }
@@ -94,21 +95,27 @@ private:
     using CameraPtr = std::unique_ptr<RwCamera, CameraDeleter>;
     using RasterPtr = std::unique_ptr<RwRaster, RasterDeleter>;
 
-    // The targets the softening passes of many shadows share, a tile for each shadow.
+    // The sheets that many shadows of one size share, a tile for each shadow: its casters,
+    // the softening passes and the softened texture the projector lays down.
     struct SharedTargets;
     static std::unique_ptr<SharedTargets>& Shared();
-    // The shared targets for count tiles of the size; null (logged) when they cannot be made.
-    static SharedTargets* SharedFor(int32_t tile, size_t count);
-    static bool SoftenTogether(const std::vector<ProjectedShadow*>& shadows);
+    // The shared sheets for tiles of the size; null when they cannot be made (logged) or
+    // shadows of another size hold them.
+    static SharedTargets* SheetsFor(int32_t tile);
+    static void SoftenInSheets(const std::vector<ProjectedShadow*>& shadows);
 
     // A camera with its frame, and a z-raster of depthSize unless that is 0.
     static CameraPtr MakeCamera(int32_t depthSize);
     void Release();
     void TurnCamera(const Quaternion& direction);
     void FrameCasters();
-    // The casters' texture, left for FinishTextures to soften; the result stays as it was when
-    // they cannot be drawn.
+    // The casters' texture, left for FinishTextures to soften: in the shadow's tile of the
+    // shared sheets when it shares them, else in its own raster. The result stays as it was
+    // when they cannot be drawn.
     void DrawTexture(RpClump* const* clumps, int32_t count);
+    // Into the shadow's tile of the casters' sheet; false, with nothing drawn, without one.
+    bool DrawIntoSheet(RpClump* const* clumps, int32_t count);
+    bool SharesSheets() const { return m_blur && !m_antialias; }
     // The softening passes through this shadow's own rasters.
     void SoftenAlone();
     bool Softens() const { return m_antialias || m_blur; }
@@ -128,7 +135,11 @@ private:
     RasterPtr m_cameraRaster;
     RasterPtr m_antialiasRaster;
     RasterPtr m_tempRaster;
-    RwRaster* m_result = nullptr;  // one of the three above
+    RwRaster* m_result = nullptr;  // one of the three above, or a tile of the shared sheets
+    // The shadow's tile in the shared sheets, kept until Release; -1 without one.
+    int32_t m_tile = -1;
+    // The casters waiting to be softened are in the tile, not in m_cameraRaster.
+    bool m_castInSheet = false;
     RwSphere m_sphere{{0.0f, 0.0f, 0.0f}, 0.0f};
     Vector3 m_target{0.0f, 0.0f, 0.0f};
     std::unique_ptr<ProjectedTexture> m_projector;

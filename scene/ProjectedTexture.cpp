@@ -131,7 +131,8 @@ void AppendFan(ProjectionStep& step, const ProjectedPolygon& polygon)
     RwIm3DVertex* out = cache->AllocVertices(vertices);
     const auto put = [&](const ProjectedCorner& c) {
         const auto k = static_cast<RwUInt8>(c.shade + 0.5f);
-        *out++ = RwIm3DVertex{c.position, {0.0f, 0.0f, 0.0f}, RwPackColor(k, k, k, k), c.uvd.x, c.uvd.y};
+        *out++ = RwIm3DVertex{c.position, {0.0f, 0.0f, 0.0f}, RwPackColor(k, k, k, k),
+                              step.tileU + c.uvd.x * step.tileWidth, step.tileV + c.uvd.y * step.tileHeight};
     };
     for (int i = 1; i + 1 < polygon.count; ++i) {
         put(polygon.corners[0]);
@@ -211,8 +212,19 @@ void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, flo
     RpWorld* world = TargetWorld();
     if (!world)
         return;
+    ProjectionStep step = MakeProjectionStep(projector, m_radius, fadeDist, m_alpha);
+    step.clipToTexture = m_clipToTexture;
+    RwRaster* texture = m_raster;
+    if (texture && RwRasterIsSubRaster(texture)) {
+        texture = m_raster->parent;
+        const auto width = static_cast<float>(texture->width), height = static_cast<float>(texture->height);
+        step.tileU = static_cast<float>(m_raster->offsetX) / width;
+        step.tileV = static_cast<float>(m_raster->offsetY) / height;
+        step.tileWidth = static_cast<float>(m_raster->width) / width;
+        step.tileHeight = static_cast<float>(m_raster->height) / height;
+    }
     RenderStateSaver states;
-    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(m_raster));
+    states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(texture));
     states.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
     states.Set(rwRenderStateBorderColor, static_cast<intptr_t>(kWhite));
     states.Set(rwRenderStateVertexAlphaEnable, 1);
@@ -222,8 +234,6 @@ void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, flo
 
     Immediate3DCache* cache = Immediate3DCache::Instance();
     cache->Begin(rwPrimTypeTriList, false);
-    ProjectionStep step = MakeProjectionStep(projector, m_radius, fadeDist, m_alpha);
-    step.clipToTexture = m_clipToTexture;
     RpIntersection query{};
     query.type = rpIntersectBox;
     query.t.box = box;

@@ -19,6 +19,8 @@ struct ProjectionStep {
     bool fading = false;
     // Only the part of a triangle over the texture's square is drawn.
     bool clipToTexture = false;
+    // Where the square lies in the texture drawn from: all of it, or a tile of a sheet.
+    float tileU = 0.0f, tileV = 0.0f, tileWidth = 1.0f, tileHeight = 1.0f;
     RwUInt8 base = 0;  // the corner colour without fading
     int32_t accepted = 0;  // triangles appended since the step was made
 };
@@ -53,7 +55,8 @@ public:
     // box, then draws what is left of the batch. Inside a camera update.
     void Project(const RwMatrix& projector, const RwBBox& box, float fadeDist);
 
-    // Borrowed; it must stay alive while it is set.
+    // Borrowed; it must stay alive while it is set. A sub-raster lays down its part of its
+    // parent only: the square maps onto it, and the clip to the texture is a clip to it.
     void SetTexture(RwRaster* raster) { m_raster = raster; }
     RwRaster* GetTexture() const { return m_raster; }
     void SetAlpha(float alpha) { m_alpha = alpha; }

@@ -16,11 +16,15 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
 
+#include <epoxy/gl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -170,10 +174,19 @@ TEST_F(ProjectionTest, ClippedToTheTextureOnlyThePartOverTheSquareIsDrawn)
         {"round the whole square", {-5, -0.5f, -5}, {9, -0.5f, -5}, {-5, -0.5f, 9}, 2, 1.0f},
         {"over a corner", {0.5f, -0.5f, 0.5f}, {2, -0.5f, 0.5f}, {0.5f, -0.5f, 2}, 2, 0.0625f},
     };
+    // The whole texture, and a tile of a sheet: the square maps onto the tile and is clipped there.
+    struct Tile {
+        float u, v, width, height;
+    };
     Immediate3DCache* cache = Immediate3DCache::Instance();
+    for (const Tile& tile : {Tile{0, 0, 1, 1}, Tile{0.25f, 0.5f, 0.25f, 0.125f}})
     for (const Case& c : cases) {
         ProjectionStep step = MakeProjectionStep(Downwards({0, 0, 0}), 1.0f, 1.0f, 1.0f);
         step.clipToTexture = true;
+        step.tileU = tile.u;
+        step.tileV = tile.v;
+        step.tileWidth = tile.width;
+        step.tileHeight = tile.height;
         EXPECT_TRUE(ProjectTriangle(step, kUp, c.a, c.b, c.c)) << c.name;
         const std::vector<RwIm3DVertex> out(cache->GetVertices(), cache->GetVertices() + cache->GetVertexCount());
         cache->Flush();
@@ -184,13 +197,15 @@ TEST_F(ProjectionTest, ClippedToTheTextureOnlyThePartOverTheSquareIsDrawn)
             const RwIm3DVertex &p = out[i], &q = out[i + 1], &r = out[i + 2];
             area += std::fabs((q.u - p.u) * (r.v - p.v) - (r.u - p.u) * (q.v - p.v)) / 2;
         }
-        EXPECT_NEAR(area, c.area, 1e-5f) << c.name;
+        EXPECT_NEAR(area, c.area * tile.width * tile.height, 1e-5f) << c.name;
         for (const RwIm3DVertex& v : out) {
             // New corners stay on the triangle's plane, with the uv of their place.
-            EXPECT_NEAR(v.u, 0.5f - v.objVertex.x / 2, 1e-5f) << c.name;
-            EXPECT_NEAR(v.v, 0.5f - v.objVertex.z / 2, 1e-5f) << c.name;
-            EXPECT_GE(std::min(v.u, v.v), -1e-6f) << c.name;
-            EXPECT_LE(std::max(v.u, v.v), 1.0f + 1e-6f) << c.name;
+            EXPECT_NEAR(v.u, tile.u + (0.5f - v.objVertex.x / 2) * tile.width, 1e-5f) << c.name;
+            EXPECT_NEAR(v.v, tile.v + (0.5f - v.objVertex.z / 2) * tile.height, 1e-5f) << c.name;
+            EXPECT_GE(v.u, tile.u - 1e-6f) << c.name;
+            EXPECT_GE(v.v, tile.v - 1e-6f) << c.name;
+            EXPECT_LE(v.u, tile.u + tile.width + 1e-6f) << c.name;
+            EXPECT_LE(v.v, tile.v + tile.height + 1e-6f) << c.name;
             // A flat triangle at depth 0.5: d = 0.25 everywhere, colour 255 x (1 - 0.0625).
             EXPECT_EQ(v.color, RwPackColor(239, 239, 239, 239)) << c.name;
         }
@@ -329,35 +344,86 @@ protected:
     ClumpPtr box{worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy};
 };
 
-// Waiting textures soften together: each pass draws every shadow's tile through one camera of
-// their shared targets, out of each shadow's own texture first; the targets stay for the next
-// frame.
-TEST_F(ShadowTest, WaitingTexturesSoftenThroughSharedTargetsThatStay)
+// Where a raster's texels lie: its storage's owner and its rectangle there.
+std::tuple<const RwRaster*, int, int, int, int> Place(const RwRaster* raster)
+{
+    return {raster->parent, raster->offsetX, raster->offsetY, raster->width, raster->height};
+}
+
+// Shadows of one size draw their casters into tiles of one shared sheet and soften there, each
+// pass drawing every tile through one camera; the sheets are made (and emptied) once, each
+// tile is cleared as its casters are drawn, and a shadow keeps its tile.
+TEST_F(ShadowTest, ShadowsOfOneSizeDrawAndSoftenInSharedSheetsThatStay)
 {
     ProjectedShadow first, second;
     ASSERT_TRUE(first.Create(32) && second.Create(32));
     RpClump* casters[] = {box.get()};
-    const auto finished = [&] {
+    const auto frame = [&] {
+        RwNullDeviceGet()->ClearLog();
         first.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
         second.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
-        RwNullDeviceGet()->ClearLog();
+        const RwRaster* casterSheet = first.GetResult()->parent;
+        EXPECT_EQ(second.GetResult()->parent, casterSheet);
+        const size_t cast = RwNullDeviceGet()->draws.size();
         ProjectedShadow::FinishTextures();
-        return RwNullDeviceGet()->draws;
+        const std::vector<RwNullDrawRecord>& all = RwNullDeviceGet()->draws;
+        EXPECT_EQ(cast, 12u);  // each: the box, the inversion and four bands
+        std::vector<RwNullDrawRecord> softening(all.begin() + static_cast<long>(std::min(cast, all.size())), all.end());
+        if (softening.size() == 4)
+            EXPECT_EQ((std::vector<const RwRaster*>{softening[0].texture, softening[1].texture}),
+                      (std::vector<const RwRaster*>{casterSheet, casterSheet}));
+        return softening;
     };
-    const std::vector<RwNullDrawRecord> draws = finished();
+    const std::vector<RwNullDrawRecord> draws = frame();
     ASSERT_EQ(draws.size(), 4u);
     const RwCamera* shared = draws[0].camera;
     EXPECT_NE(shared, first.GetShadowCamera());
     EXPECT_NE(shared, second.GetShadowCamera());
     for (const RwNullDrawRecord& draw : draws)
         EXPECT_EQ(draw.camera, shared);
-    EXPECT_EQ((std::vector<RwRaster*>{draws[0].texture, draws[1].texture}),
-              (std::vector<RwRaster*>{first.GetResult(), second.GetResult()}));
     EXPECT_EQ(draws[2].texture, draws[3].texture);
-    // Made once, the targets are not cleared again.
-    EXPECT_EQ(RwNullDeviceGet()->clears.size(), 1u);
-    EXPECT_EQ(finished().size(), 4u);
-    EXPECT_TRUE(RwNullDeviceGet()->clears.empty());
+    // Results in two tiles side by side of one sheet, not the casters' nor the passes' sheet.
+    const RwRaster* sheet = first.GetResult()->parent;
+    EXPECT_EQ(Place(first.GetResult()), std::make_tuple(sheet, 0, 0, 32, 32));
+    EXPECT_EQ(Place(second.GetResult()), std::make_tuple(sheet, 32, 0, 32, 32));
+    EXPECT_NE(sheet, draws[0].texture);
+    EXPECT_NE(sheet, draws[2].texture);
+    // The sheets emptied once: casters, passes and results; then a clear per tile drawn.
+    EXPECT_EQ(RwNullDeviceGet()->clears.size(), 5u);
+    RwRaster* const kept[] = {first.GetResult(), second.GetResult()};
+    EXPECT_EQ(frame().size(), 4u);
+    const std::vector<RwNullClearRecord>& clears = RwNullDeviceGet()->clears;
+    ASSERT_EQ(clears.size(), 2u);
+    EXPECT_EQ(clears[0].camera, first.GetShadowCamera());
+    EXPECT_EQ(clears[1].camera, second.GetShadowCamera());
+    EXPECT_EQ(first.GetResult(), kept[0]);
+    EXPECT_EQ(second.GetResult(), kept[1]);
+}
+
+// A shadow of another size than the one holding the sheets, or one that antialiases or does
+// not blur, draws in rasters of its own; once nobody holds the sheets, a new size takes them.
+TEST_F(ShadowTest, ShadowsTheSheetsDoNotFitDrawAlone)
+{
+    RpClump* casters[] = {box.get()};
+    const auto cast = [&](ProjectedShadow& shadow) {
+        shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        ProjectedShadow::FinishTextures();
+        return shadow.GetResult() && RwRasterIsSubRaster(shadow.GetResult());
+    };
+    auto holder = std::make_unique<ProjectedShadow>();
+    ProjectedShadow larger, antialiased, sharp;
+    antialiased.SetAntialias(true);
+    sharp.SetBlur(false);
+    ASSERT_TRUE(holder->Create(32) && larger.Create(64) && antialiased.Create(32) && sharp.Create(32));
+    EXPECT_TRUE(cast(*holder));
+    EXPECT_FALSE(cast(larger));
+    EXPECT_EQ(larger.GetResult(), larger.GetShadowCamera()->frameBuffer);
+    EXPECT_FALSE(cast(antialiased));
+    EXPECT_FALSE(cast(sharp));
+    EXPECT_EQ(sharp.GetResult(), sharp.GetShadowCamera()->frameBuffer);
+    holder.reset();
+    EXPECT_TRUE(cast(larger));
+    EXPECT_EQ(larger.GetResult()->width, 64);
 }
 
 // A texture that waits to be softened is left out once its shadow stops being seen or is gone.
@@ -397,11 +463,12 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_FLOAT_EQ(camera->farPlane, 4.4f);
     EXPECT_FLOAT_EQ(camera->nearPlane, 0.0022f);
     EXPECT_TRUE(Near(V(RwFrameGetLTM(RwCameraGetFrame(camera))->pos), {0, 2.2f, 0}));
+    // After the three shared sheets are emptied, the shadow's tile.
     const std::vector<RwNullClearRecord>& clears = RwNullDeviceGet()->clears;
-    ASSERT_EQ(clears.size(), 1u);
-    EXPECT_EQ(clears[0].camera, camera);
-    EXPECT_EQ((std::vector<int>{clears[0].colour.red, clears[0].colour.green, clears[0].colour.blue,
-                                clears[0].colour.alpha, clears[0].clearMode}),
+    ASSERT_EQ(clears.size(), 4u);
+    EXPECT_EQ(clears[3].camera, camera);
+    EXPECT_EQ((std::vector<int>{clears[3].colour.red, clears[3].colour.green, clears[3].colour.blue,
+                                clears[3].colour.alpha, clears[3].clearMode}),
               (std::vector<int>{255, 255, 255, 0, 3}));
     // The box, the inverting quad, the four bands that empty its frame, then the two blur
     // passes over the result.
@@ -417,19 +484,22 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
         EXPECT_TRUE(draws[i].is2D && draws[i].texture == nullptr && draws[i].camera == camera) << i;
         EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend), Blend(rwBlendZero, rwBlendZero)) << i;
     }
+    // Drawn through the shadow's camera into a tile of the shared sheet, which it gives back.
+    EXPECT_EQ(camera->frameBuffer->width, 32);
+    EXPECT_FALSE(RwRasterIsSubRaster(camera->frameBuffer));
     RwRaster* result = shadow.GetResult();
     ASSERT_NE(result, nullptr);
-    EXPECT_EQ(result, camera->frameBuffer);
+    EXPECT_EQ(Place(result), std::make_tuple(result->parent, 0, 0, 32, 32));
     for (int i = 6; i < 8; ++i) {
         EXPECT_TRUE(draws[i].is2D) << i;
         EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend),
                   Blend(rwBlendOne, rwBlendZero)) << i;
         EXPECT_EQ(draws[i].zTest, 0) << i;
     }
-    // Out of the result and back into it.
-    EXPECT_EQ(draws[6].texture, result);
-    EXPECT_NE(draws[7].texture, result);
-    EXPECT_EQ(draws[7].camera->frameBuffer, result);
+    // Out of the casters' sheet, and into the result's tile last.
+    EXPECT_NE(draws[6].texture, result->parent);
+    EXPECT_NE(draws[7].texture, draws[6].texture);
+    EXPECT_EQ(Place(draws[7].camera->frameBuffer), Place(result));
 
     // Nothing to cast keeps the texture.
     EXPECT_TRUE(Cast(shadow, box.get(), 0, 1.9f).empty());
@@ -466,7 +536,7 @@ TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
     }
     // Only the waiting shadow's box, inversion, bands and softening.
     EXPECT_EQ(drawnWaiting(), 8u);
-    EXPECT_EQ(waiting.GetResult(), waiting.GetShadowCamera()->frameBuffer);
+    ASSERT_NE(waiting.GetResult(), nullptr);
     EXPECT_EQ(dropped.GetResult(), nullptr);
     EXPECT_EQ(emptied.GetResult(), nullptr);
     EXPECT_EQ(drawnWaiting(), 0u);
@@ -499,10 +569,11 @@ TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
 {
     FloorWorld floor(10, 10);
     RwGraphics::Instance()->SetWorld(&floor);
-    ProjectedShadow shadow;
-    ASSERT_TRUE(shadow.Create(32));
+    ProjectedShadow before, shadow;
+    ASSERT_TRUE(before.Create(32) && shadow.Create(32));
     shadow.SetAlpha(0.5f);
     EXPECT_TRUE(Draw(shadow).empty());  // no caster yet
+    Cast(before, box.get(), 1, 1.9f);
     Cast(shadow, box.get(), 1, 1.9f);
 
     intptr_t alphaTest = 0, fog = 0;
@@ -516,7 +587,16 @@ TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
         return value;
     };
     EXPECT_EQ(std::pair(now(rwRenderStateAlphaTestFunction), now(rwRenderStateFogEnable)), std::pair(alphaTest, fog));
-    EXPECT_EQ(draws[0].texture, shadow.GetResult());
+    // Out of the shadow's tile of the sheet: the second of the first row.
+    RwRaster* tile = shadow.GetResult();
+    ASSERT_EQ(Place(tile), std::make_tuple(tile->parent, 32, 0, 32, 32));
+    EXPECT_EQ(draws[0].texture, tile->parent);
+    const float sheetWidth = static_cast<float>(tile->parent->width);
+    for (const RwIm3DVertex& corner : std::span(draws[0].corners3D, 3)) {
+        EXPECT_GE(corner.u, 32.0f / sheetWidth);
+        EXPECT_LE(corner.u, 64.0f / sheetWidth);
+        EXPECT_LE(corner.v, 1.0f);
+    }
     EXPECT_EQ(std::pair(draws[0].srcBlend, draws[0].destBlend),
               Blend(rwBlendZero, rwBlendInvSrcColor));
     EXPECT_EQ(draws[0].fog, 0);
@@ -666,67 +746,199 @@ TEST_F(ShadowGL, ABoxLightsTheMiddleOfItsTextureAndDarkensThePitchUnderIt)
     EXPECT_NEAR(under, 255 - 178, 8);
 }
 
-// Softened together, tile by tile in shared targets, each texture comes out texel for texel as
-// it does softened alone: its own caster, none of its neighbours', and no edge of theirs.
-TEST_F(ShadowGL, TexturesSoftenedTogetherEqualThoseSoftenedAlone)
+// A shadow of another size that holds the sheets, so that shadows of 64 texels draw alone.
+std::unique_ptr<ProjectedShadow> HoldSheets(RpClump* clump)
 {
-    // More than a row of tiles, each box somewhere else in its frame.
-    constexpr int kShadows = 10;
-    std::vector<ClumpPtr> boxes;
-    for (int i = 0; i < kShadows; ++i) {
-        const RwV3d at{0.15f * static_cast<float>(i % 4) - 0.2f, 1, 0.1f * static_cast<float>(i / 4)};
-        boxes.emplace_back(worldtest::BoxClump(at, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
-    }
-    ProjectedShadow together[kShadows], alone[kShadows];
-    const auto cast = [&](ProjectedShadow& shadow, int i) {
-        RpClump* casters[] = {boxes[i].get()};
-        shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.8f}, {0, 0, 0});
-    };
-    for (int i = 0; i < kShadows; ++i) {
-        ASSERT_TRUE(together[i].Create(64) && alone[i].Create(64));
-        cast(together[i], i);
-    }
+    auto holder = std::make_unique<ProjectedShadow>();
+    EXPECT_TRUE(holder->Create(32));
+    holder->SetCaster(&clump, 1, RwSphere{{0, 1, 0}, 1.8f}, {0, 0, 0});
     ProjectedShadow::FinishTextures();
-    for (int i = 0; i < kShadows; ++i) {
-        cast(alone[i], i);
-        ProjectedShadow::FinishTextures();
-    }
-    for (int i = 0; i < kShadows; ++i) {
-        ASSERT_NE(together[i].GetResult(), nullptr);
-        EXPECT_EQ(Pixels(together[i].GetResult()), Pixels(alone[i].GetResult())) << i;
-    }
-    // Different casters made different textures, or equal ones would prove nothing.
-    EXPECT_NE(Pixels(alone[0].GetResult()), Pixels(alone[kShadows - 1].GetResult()));
+    return holder;
 }
 
-// Two shadows side by side on the floor, one of a box and one of nothing: softened together,
-// each lays down its own texture, as when each is softened alone.
-TEST_F(ShadowGL, ShadowsSoftenedTogetherEachLayDownTheirOwnTexture)
+// Drawn and softened in tiles of the shared sheets, each texture comes out texel for texel as
+// it does in rasters of its own: its own caster, none of its neighbours', and no edge of
+// theirs; also when the sheets grow a row while the frame's casters are in them, and for a
+// caster that fills its tile to the empty frame beside a neighbour's.
+TEST_F(ShadowGL, TexturesDrawnInTheSheetsEqualThoseDrawnAlone)
+{
+    struct Case {
+        const char* name;
+        int shadows;
+        bool filled;  // the first caster reaches its frame
+    };
+    const Case cases[] = {{"one", 1, false}, {"two", 2, false}, {"more than a row", 9, false},
+                          {"filled beside others", 3, true}};
+    for (const Case& c : cases) {
+        std::vector<ClumpPtr> boxes;
+        for (int i = 0; i < c.shadows; ++i) {
+            const RwV3d at = c.filled && i == 0 ? RwV3d{0, -0.8f, 0}
+                                                : RwV3d{0.15f * static_cast<float>(i % 4) - 0.2f, 1,
+                                                        0.1f * static_cast<float>(i / 4)};
+            boxes.emplace_back(worldtest::BoxClump(at, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+        }
+        const auto textures = [&](bool alone) {
+            std::unique_ptr<ProjectedShadow> holder = alone ? HoldSheets(boxes[0].get()) : nullptr;
+            std::vector<ProjectedShadow> shadows(static_cast<size_t>(c.shadows));
+            for (int i = 0; i < c.shadows; ++i) {
+                EXPECT_TRUE(shadows[i].Create(64));
+                RpClump* casters[] = {boxes[i].get()};
+                const float radius = c.filled && i == 0 ? 0.2f : 1.8f;
+                shadows[i].SetCaster(casters, 1, RwSphere{{0, radius > 1 ? 1.0f : -0.8f, 0}, radius}, {0, 0, 0});
+            }
+            ProjectedShadow::FinishTextures();
+            std::vector<std::vector<RwUInt8>> out;
+            for (ProjectedShadow& shadow : shadows) {
+                EXPECT_NE(shadow.GetResult(), nullptr) << c.name;
+                if (!shadow.GetResult())
+                    return out;
+                EXPECT_EQ(RwRasterIsSubRaster(shadow.GetResult()), !alone) << c.name;
+                out.push_back(Pixels(shadow.GetResult()));
+            }
+            return out;
+        };
+        const std::vector<std::vector<RwUInt8>> alone = textures(true);
+        const std::vector<std::vector<RwUInt8>> sheet = textures(false);
+        ASSERT_EQ(sheet.size(), alone.size()) << c.name;
+        for (size_t i = 0; i < sheet.size(); ++i)
+            EXPECT_EQ(sheet[i], alone[i]) << c.name << " " << i;
+        // Different casters made different textures, or equal ones would prove nothing.
+        if (c.shadows > 1)
+            EXPECT_NE(alone[0], alone.back()) << c.name;
+    }
+}
+
+// Two shadows side by side on the floor, one of a box and one of nothing: laid down from their
+// tiles of the sheet, each covers the floor as when laid down from a texture of its own.
+TEST_F(ShadowGL, ShadowsLaidDownFromTheSheetCoverTheFloorAsAlone)
 {
     box.reset(worldtest::BoxClump({-1.5f, 1, 0}, rpGeometryLight | rpGeometryNormals));
     floor = std::make_unique<FloorWorld>(40, 40);
     RwGraphics::Instance()->SetWorld(floor.get());
-    const auto seen = [&](bool together) {
+    const auto seen = [&](bool alone) {
+        std::unique_ptr<ProjectedShadow> holder = alone ? HoldSheets(box.get()) : nullptr;
         ProjectedShadow full, empty;
         EXPECT_TRUE(full.Create(64) && empty.Create(64));
         RpClump* casters[] = {box.get()};
         RpClump* nothing[] = {nullptr};
         full.SetCaster(casters, 1, RwSphere{{-1.5f, 1, 0}, 1.8f}, {-1.5f, 0, 0});
-        if (!together)
-            ProjectedShadow::FinishTextures();
         empty.SetCaster(nothing, 1, RwSphere{{1.5f, 1, 0}, 1.8f}, {1.5f, 0, 0});
         const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
         EXPECT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
+        EXPECT_EQ(RwRasterIsSubRaster(full.GetResult()), !alone);
         RpWorldRender(floor->GetRwWorld());
         full.Render();
         empty.Render();
         camera->EndUpdate();
         return Pixels(camera->GetRaster());
     };
-    const std::vector<RwUInt8> alone = seen(false);
+    const std::vector<RwUInt8> alone = seen(true);
     // The box's shadow is there, 40 pixels a metre from the middle.
     EXPECT_LT(std::min(alone[(200 * 400 + 140) * 4], alone[(200 * 400 + 260) * 4]), 255 - 150);
-    EXPECT_EQ(seen(true), alone);
+    EXPECT_EQ(seen(false), alone);
+}
+
+// A shadow keeps its tile: frames that draw only the other shadows leave its texture as it was,
+// and a shadow gone while its casters waited gives its tile to the next one.
+TEST_F(ShadowGL, AShadowsTextureStaysInItsTileWhileOthersDraw)
+{
+    box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
+    ClumpPtr moved(worldtest::BoxClump({0.3f, 1, -0.2f}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+    RpClump* first[] = {box.get()};
+    RpClump* second[] = {moved.get()};
+    const RwSphere sphere{{0, 1, 0}, 1.8f};
+    ProjectedShadow kept, busy;
+    ASSERT_TRUE(kept.Create(64) && busy.Create(64));
+    kept.SetCaster(first, 1, sphere, {0, 0, 0});
+    busy.SetCaster(first, 1, sphere, {0, 0, 0});
+    ProjectedShadow::FinishTextures();
+    ASSERT_NE(kept.GetResult(), nullptr);
+    const std::vector<RwUInt8> before = Pixels(kept.GetResult());
+    {
+        ProjectedShadow gone;
+        ASSERT_TRUE(gone.Create(64));
+        gone.SetCaster(second, 1, sphere, {0, 0, 0});
+        ProjectedShadow::FinishTextures();
+        ASSERT_EQ(Place(gone.GetResult()), std::make_tuple(kept.GetResult()->parent, 128, 0, 64, 64));
+        ProjectedShadow::SetPictureFollows(false);
+        gone.SetCaster(first, 1, sphere, {0, 0, 0});
+        ProjectedShadow::SetPictureFollows(true);
+    }
+    for (int frame = 0; frame < 2; ++frame) {
+        ProjectedShadow next;
+        ASSERT_TRUE(next.Create(64));
+        busy.SetCaster(second, 1, sphere, {0, 0, 0});
+        next.SetCaster(second, 1, sphere, {0, 0, 0});
+        ProjectedShadow::DrawWaiting();
+        EXPECT_EQ(Place(next.GetResult()), std::make_tuple(kept.GetResult()->parent, 128, 0, 64, 64));
+        EXPECT_NE(Pixels(busy.GetResult()), before);
+    }
+    EXPECT_EQ(Pixels(kept.GetResult()), before);
+}
+
+// Render-target switches of a frame with its shadows: glBindFramebuffer calls that change the
+// target drawn into, counted by standing in for the function.
+class TargetSwitches {
+public:
+    TargetSwitches()
+    {
+        // The first call resolves the function; the stand-in goes in after it.
+        GLint bound = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(bound));
+        s_real = epoxy_glBindFramebuffer;
+        s_count = 0;
+        epoxy_glBindFramebuffer = Count;
+    }
+    ~TargetSwitches() { epoxy_glBindFramebuffer = s_real; }
+    TargetSwitches(const TargetSwitches&) = delete;
+    TargetSwitches& operator=(const TargetSwitches&) = delete;
+    int Counted() const { return s_count; }
+
+private:
+    static void EPOXY_CALLSPEC Count(GLenum target, GLuint framebuffer)
+    {
+        if (target != GL_READ_FRAMEBUFFER)
+            ++s_count;
+        s_real(target, framebuffer);
+    }
+    static inline decltype(epoxy_glBindFramebuffer) s_real = nullptr;
+    static inline int s_count = 0;
+};
+
+// A frame switches render targets as often with one shadow as with many: all casters go into
+// one sheet, every softening pass into one, and the shadows are laid down from their tiles.
+TEST_F(ShadowGL, AFrameSwitchesTargetsAsOftenWhateverTheNumberOfShadows)
+{
+    box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
+    floor = std::make_unique<FloorWorld>(40, 40);
+    RwGraphics::Instance()->SetWorld(floor.get());
+    const auto switches = [&](int count) {
+        std::vector<ProjectedShadow> shadows(static_cast<size_t>(count));
+        for (ProjectedShadow& shadow : shadows)
+            EXPECT_TRUE(shadow.Create(64));
+        const auto frame = [&] {
+            RpClump* casters[] = {box.get()};
+            for (ProjectedShadow& shadow : shadows)
+                shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.8f}, {0, 0, 0});
+            const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+            EXPECT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
+            RpWorldRender(floor->GetRwWorld());
+            for (ProjectedShadow& shadow : shadows)
+                shadow.Render();
+            camera->EndUpdate();
+        };
+        // The first frame makes the sheets.
+        frame();
+        TargetSwitches counted;
+        frame();
+        return counted.Counted();
+    };
+    const int one = switches(1);
+    // The casters' sheet, the two softening passes, the camera.
+    EXPECT_LE(one, 4);
+    for (int count : {2, 9, 17})
+        EXPECT_EQ(switches(count), one) << count;
 }
 
 // The softening passes sample the inverted casters, whose alpha is 0 where they are; an alpha
