@@ -25,8 +25,9 @@ constexpr float kFrameScale = 1.1f;
 constexpr float kNearShare = 0.001f;
 constexpr float kProjectionZoneRadius = 10.0f;
 // The projector clamps its texture at the edges, so a caster reaching the edge would streak
-// across every ground triangle beyond it; this frame stays empty through the downsample
-// (halves it) and the blur (reads one texel either side).
+// across every ground triangle beyond it, and in a shared sheet the blur and the projector's
+// filtering would read it from a neighbour's tile; this frame stays empty through the
+// downsample (halves it) and the blur (reads one texel either side).
 constexpr float kEmptyFrameTexels = 4.0f;
 const Vector3 kProjectorStart{0.0f, 20.0f, 0.0f};
 // Tiles in a row of the shared softening targets.
@@ -175,7 +176,7 @@ struct ProjectedShadow::SharedTargets {
             if (!placed) {
                 tiles.pop_back();
                 usable = false;
-                LogWarning("ProjectedShadow::SheetsFor: the shared sheets cannot take %zu shadows of %d texels; "
+                LogWarning("ProjectedShadow::DrawIntoSheet: the shared sheets cannot take %zu shadows of %d texels; "
                            "the rest are drawn alone\n",
                            tiles.size() + 1, tile);
                 return -1;
@@ -207,8 +208,10 @@ struct ProjectedShadow::SharedTargets {
 
 std::unique_ptr<ProjectedShadow::SharedTargets>& ProjectedShadow::Shared()
 {
-    static std::unique_ptr<SharedTargets> shared;
-    return shared;
+    // Never destroyed at exit, where the device may be gone: the last shadow released takes
+    // the sheets with it, and a shadow still alive then keeps its own rasters as well.
+    static auto* shared = new std::unique_ptr<SharedTargets>();
+    return *shared;
 }
 
 ProjectedShadow::SharedTargets* ProjectedShadow::SheetsFor(int32_t tile)
