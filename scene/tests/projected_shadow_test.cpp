@@ -766,25 +766,41 @@ TEST_F(ShadowGL, TexturesDrawnInTheSheetsEqualThoseDrawnAlone)
         const char* name;
         int shadows;
         bool filled;  // the first caster reaches its frame
+        bool layered;  // under each box a lighter one, drawn after it: the nearer must stay on top
     };
-    const Case cases[] = {{"one", 1, false}, {"two", 2, false}, {"more than a row", 9, false},
-                          {"filled beside others", 3, true}};
+    const Case cases[] = {{"one", 1, false, false},
+                          {"two", 2, false, false},
+                          {"more than a row", 9, false, false},
+                          {"filled beside others", 3, true, false},
+                          {"layered", 2, false, true}};
+    // Unlit, so that each shows its own colour.
+    RpMaterial* dark = RpMaterialCreate();
+    RpMaterial* light = RpMaterialCreate();
+    const RwRGBA darkColour{40, 40, 40, 255}, lightColour{210, 210, 210, 255};
+    RpMaterialSetColor(dark, &darkColour);
+    RpMaterialSetColor(light, &lightColour);
     for (const Case& c : cases) {
-        std::vector<ClumpPtr> boxes;
+        std::vector<ClumpPtr> boxes, under;
         for (int i = 0; i < c.shadows; ++i) {
             const RwV3d at = c.filled && i == 0 ? RwV3d{0, -0.8f, 0}
                                                 : RwV3d{0.15f * static_cast<float>(i % 4) - 0.2f, 1,
                                                         0.1f * static_cast<float>(i / 4)};
-            boxes.emplace_back(worldtest::BoxClump(at, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+            if (c.layered) {
+                boxes.emplace_back(worldtest::BoxClump(at, rpGeometryModulateMaterialColor, {dark}), RpClumpDestroy);
+                under.emplace_back(worldtest::BoxClump({at.x + 0.3f, at.y - 0.5f, at.z}, rpGeometryModulateMaterialColor, {light}), RpClumpDestroy);
+            } else {
+                boxes.emplace_back(worldtest::BoxClump(at, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+            }
         }
         const auto textures = [&](bool alone) {
             std::unique_ptr<ProjectedShadow> holder = alone ? HoldSheets(boxes[0].get()) : nullptr;
             std::vector<ProjectedShadow> shadows(static_cast<size_t>(c.shadows));
             for (int i = 0; i < c.shadows; ++i) {
                 EXPECT_TRUE(shadows[i].Create(64));
-                RpClump* casters[] = {boxes[i].get()};
+                RpClump* casters[] = {boxes[i].get(), c.layered ? under[i].get() : nullptr};
                 const float radius = c.filled && i == 0 ? 0.2f : 1.8f;
-                shadows[i].SetCaster(casters, 1, RwSphere{{0, radius > 1 ? 1.0f : -0.8f, 0}, radius}, {0, 0, 0});
+                shadows[i].SetCaster(casters, c.layered ? 2 : 1, RwSphere{{0, radius > 1 ? 1.0f : -0.8f, 0}, radius},
+                                     {0, 0, 0});
             }
             ProjectedShadow::FinishTextures();
             std::vector<std::vector<RwUInt8>> out;
@@ -806,6 +822,8 @@ TEST_F(ShadowGL, TexturesDrawnInTheSheetsEqualThoseDrawnAlone)
         if (c.shadows > 1)
             EXPECT_NE(alone[0], alone.back()) << c.name;
     }
+    RpMaterialDestroy(dark);
+    RpMaterialDestroy(light);
 }
 
 // Two shadows side by side on the floor, one of a box and one of nothing: laid down from their
