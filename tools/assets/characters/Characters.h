@@ -72,8 +72,19 @@ std::vector<TextureFile> PaintMatchShirts(Race race);
 // The main colour of shirt choice 1 to kShirtColours - 1, which the options' swatch of that
 // choice shows; black for any other choice.
 Rgba ShirtChoiceColour(int choice);
-// The main colour of the race's own shirt, choice 0.
+// The main colour of the race's own shirt, choice 0, and the colour of its trim.
 Rgba RaceShirtColour(Race race);
+Rgba RaceShirtTrim(Race race);
+// The selectable teams in the game's team order (the order of TeamDescription::KeyAt), each
+// in its race's own shirt.
+struct TeamRow {
+    const char* key;
+    Race race;
+    const char* shownName;
+    int squad;  // 0: Gk00 with Pl00 to Pl03; 1: Gk01 with Pl04 to Pl07
+};
+const std::vector<TeamRow>& SelectableTeams();
+
 // A shirt-sized picture that is clear but for the number, white, on the back's number place.
 Image PaintShirtNumber(int number);
 

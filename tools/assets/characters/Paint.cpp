@@ -408,6 +408,8 @@ Rgba ShirtChoiceColour(int choice)
 
 Rgba RaceShirtColour(Race race) { return TeamColours(race).main; }
 
+Rgba RaceShirtTrim(Race race) { return TeamColours(race).second; }
+
 std::vector<TextureFile> PaintMatchShirts(Race race)
 {
     const std::string shirt = TextureNames(race)[5];

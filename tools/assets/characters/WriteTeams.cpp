@@ -20,30 +20,31 @@ namespace {
 constexpr int kHighestNumber = 11;
 constexpr int kOutfieldPerTeam = 4;
 
-struct TeamRow {
-    const char* key;
-    const char* race;
-    const char* shownName;
-    int squad;  // 0: Gk00 with Pl00 to Pl03; 1: Gk01 with Pl04 to Pl07
-};
-
-const TeamRow kTeams[] = {
-    {"Panda01", "Panda", "Bamboo Rovers", 0},      {"Panda02", "Panda", "Bamboo Wanderers", 1},
-    {"Lizard01", "Lizard", "Lagoon Lizards", 0},   {"Lizard02", "Lizard", "Marsh Basilisks", 1},
-    {"Rhino01", "Rhino", "Savanna Rhinos", 0},     {"Rhino02", "Rhino", "Thunder Horns", 1},
-    {"Primate01", "Primate", "Canopy Kings", 0},   {"Primate02", "Primate", "Volcano Apes", 1},
-};
-
 std::string Numbered(const char* prefix, int n) { return prefix + std::string(n < 10 ? "0" : "") + std::to_string(n); }
+
+}  // namespace
+
+const std::vector<TeamRow>& SelectableTeams()
+{
+    static const std::vector<TeamRow> teams = {
+        {"Panda01", Race::Panda, "Bamboo Rovers", 0},      {"Panda02", Race::Panda, "Bamboo Wanderers", 1},
+        {"Lizard01", Race::Lizard, "Lagoon Lizards", 0},   {"Lizard02", Race::Lizard, "Marsh Basilisks", 1},
+        {"Rhino01", Race::Rhino, "Savanna Rhinos", 0},     {"Rhino02", Race::Rhino, "Thunder Horns", 1},
+        {"Primate01", Race::Primate, "Canopy Kings", 0},   {"Primate02", Race::Primate, "Volcano Apes", 1},
+    };
+    return teams;
+}
+
+namespace {
 
 std::unique_ptr<TeamDescription> Describe(const TeamRow& row)
 {
     auto team = std::make_unique<TeamDescription>();
     team->SetTeamName(row.shownName);
     // The keeper comes first, flagged: the match loading reads the flag as the keeper's.
-    team->GetMembers().push_back({std::string(row.race) + Numbered("Gk", row.squad), true});
+    team->GetMembers().push_back({RaceName(row.race) + Numbered("Gk", row.squad), true});
     for (int i = 0; i < kOutfieldPerTeam; ++i)
-        team->GetMembers().push_back({std::string(row.race) + Numbered("Pl", row.squad * kOutfieldPerTeam + i), false});
+        team->GetMembers().push_back({RaceName(row.race) + Numbered("Pl", row.squad * kOutfieldPerTeam + i), false});
     return team;
 }
 
@@ -51,7 +52,7 @@ bool WriteTeams(const AssetContext& context)
 {
     Cast cast("Teams");
     std::vector<std::unique_ptr<TeamDescription>> teams;
-    for (const TeamRow& row : kTeams) {
+    for (const TeamRow& row : SelectableTeams()) {
         teams.push_back(Describe(row));
         cast.AddMember(teams.back().get(), (std::string("Descriptions|") + row.key).c_str(), false);
     }

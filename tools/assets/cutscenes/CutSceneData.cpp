@@ -39,12 +39,6 @@ struct Key {
 
 const Vec3 kLeft{-1.2f, 0, 0}, kRight{1.2f, 0, 0}, kCentre{0, 0, 0};
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 bool WriteAnimation(RtAnimAnimation* animation, const std::string& path)
 {
     const bool ok = animation && WriteAnimationFile(animation, path);

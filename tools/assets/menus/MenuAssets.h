@@ -26,6 +26,13 @@ inline constexpr int kLogoWidth = 512, kLogoHeight = 192;
 inline constexpr int kPanelWidth = 256, kPanelHeight = 128;
 inline constexpr int kPalmWidth = 256, kPalmHeight = 512;
 inline constexpr int kBackgroundWidth = 512, kBackgroundHeight = 384;
+// Twice the size the single-match screens show them at.
+inline constexpr int kCrestWidth = 80, kCrestHeight = 64;
+
+// The pictures beside the single-match screens' buttons, by team in the game's team order
+// (0 to 7) and by level (0 to 3).
+std::string TeamCrest(int team);
+std::string LevelEmblem(int level);
 
 // How far in front of the camera the menu plane stands so that its 600 units fill the height
 // of the primary camera's view at the game's 4:3 screen sizes.

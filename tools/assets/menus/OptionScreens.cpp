@@ -198,7 +198,7 @@ std::string StoryTeamSelect()
     // A box of its own shows where the name goes before anything is typed.
     items += "  <Image name=\"teamname_box\" texture=\"" + std::string(kPanel) +
              "\" position=\"240,92\" size=\"320,46\" color=\"150,165,215,255\"/>\n";
-    items += "  <TextField name=\"teamname\" position=\"0,100\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
+    items += "  <TextField name=\"teamname\" position=\"0,114\" text=\"storyteamname\" bufferVar=\"storyteamname\" "
              "halign=\"center\"/>\n";
     items += "  <VirtualKeyboard name=\"keyboard\" position=\"0,150\" OnSelect=\"TypeKey teamname;PlaySelectSound\"/>\n";
     float y = 360;

@@ -2,6 +2,7 @@
 // banners and statistics, and the palm that sways behind the menu plane.
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/menus/MenuAssets.h"
+#include "tools/assets/menus/MenuPaint.h"
 #include "tools/assets/text/TextAssets.h"
 
 #include <algorithm>
@@ -22,27 +23,6 @@ constexpr Rgba kTrough{18, 22, 30, 255};
 constexpr Rgba kRim{200, 210, 230, 255};
 constexpr Rgba kBarLow{40, 160, 60, 255};
 constexpr Rgba kBarHigh{170, 240, 90, 255};
-
-// Coverage of a rounded rectangle at the pixel's centre, with a one-pixel soft edge.
-float RoundedCoverage(float x, float y, float x0, float y0, float x1, float y1, float radius)
-{
-    const float cx = std::clamp(x, x0 + radius, x1 - radius);
-    const float cy = std::clamp(y, y0 + radius, y1 - radius);
-    const float distance = std::hypot(x - cx, y - cy) - radius;
-    return std::clamp(0.5f - distance, 0.0f, 1.0f);
-}
-
-// Blends a rounded rectangle, its colour picked per pixel.
-template <typename Colour>
-void FillRounded(Image& image, float x0, float y0, float x1, float y1, float radius, Colour colour)
-{
-    for (int y = static_cast<int>(y0); y < static_cast<int>(std::ceil(y1)); ++y)
-        for (int x = static_cast<int>(x0); x < static_cast<int>(std::ceil(x1)); ++x) {
-            const float coverage = RoundedCoverage(x + 0.5f, y + 0.5f, x0, y0, x1, y1, radius);
-            if (coverage > 0.0f)
-                image.Blend(x, y, colour(x, y), coverage);
-        }
-}
 
 // A dusk sky over a striped pitch that runs to the horizon.
 Image Pitch(int width, int height)

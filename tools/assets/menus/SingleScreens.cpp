@@ -44,12 +44,18 @@ std::string Title(const std::string& text)
     return "  <StaticText position=\"0,40\" text=\"[font menu_buttons]" + text + "[/font]\" halign=\"center\"/>\n";
 }
 
-// A small picture beside a button, hidden with it.
-std::string ButtonImage(const std::string& button, float x, float y)
+// The button's text line: its y is the top of the line, and the capitals of the buttons' font
+// run from 4 to 19 units below it.
+constexpr float kTextMiddle = 11.5f;
+constexpr float kImageWidth = kCrestWidth / 2, kImageHeight = kCrestHeight / 2;
+
+// A small picture left of a button, hidden with it and centred on its text line.
+std::string ButtonImage(const std::string& button, const std::string& texture, float x, float y)
 {
     char line[200];
-    std::snprintf(line, sizeof line, "  <Image name=\"%s_img\" texture=\"%s\" position=\"%g,%g\" size=\"40,32\"/>\n",
-                  button.c_str(), kPanel, x + 400.0f - 190.0f, y);
+    std::snprintf(line, sizeof line, "  <Image name=\"%s_img\" texture=\"%s\" position=\"%g,%g\" size=\"%g,%g\"/>\n",
+                  button.c_str(), texture.c_str(), x + 400.0f - 190.0f, y + kTextMiddle - kImageHeight / 2, kImageWidth,
+                  kImageHeight);
     return line;
 }
 
@@ -76,7 +82,7 @@ std::string Teams(bool first)
         const std::string action =
             first ? "SetParameter firstPlayer=" + name + ";AdvanceMenu select_team_two" : "AdvanceMenu select_level";
         items += Button(name, "%single_team_player" + std::to_string(i) + "%", x, y, action);
-        items += ButtonImage(name, x, y);
+        items += ButtonImage(name, TeamCrest(i), x, y);
     }
     items += Button("allstar", "%10204%", 0, 380, first ? "AdvanceMenu select_team_two" : "AdvanceMenu select_level");
     const std::string back = first ? "SetMenu select_players" : "BackStepMenu select_team_one";
@@ -92,7 +98,7 @@ std::string Levels()
         const std::string level = "level0" + std::to_string(i + 1);
         const float y = 140.0f + 60.0f * static_cast<float>(i);
         items += Button(name, Text(kLevelNames + i + 1), 0, y, "SetParameter level=" + level + ";StartGame SingleMatch");
-        items += ButtonImage(name, 0, y);
+        items += ButtonImage(name, LevelEmblem(i), 0, y);
     }
     const std::string back = "BackStepMenu select_team_two";
     items += Button("back", Text(kBack), 0, 480, back);

@@ -272,9 +272,10 @@ TEST_F(Staged, EveryTwoVariationsOfARaceLookVisiblyDifferent)
         for (size_t a = 0; a < looks.size(); ++a)
             for (size_t b = a + 1; b < looks.size(); ++b) {
                 EXPECT_GE(LargestDifference(looks[a], looks[b]), kVisible) << RaceName(race) << " Var0" << a << " and Var0" << b;
-                if (!IsKeeperVariation(race, int(a)))
+                if (!IsKeeperVariation(race, int(a))) {
                     EXPECT_GE(LargestDifference(coats[a], coats[b]), kCoatsApart)
                         << RaceName(race) << " coats of Var0" << a << " and Var0" << b;
+                }
             }
     }
 }
@@ -448,8 +449,9 @@ TEST_F(Staged, LocatorsHaveTwoNodesAndTimeTheBall)
             if (clip.ball == BallMode::Point) {
                 const RtAnimKeyFrame& first = ball->tracks[1].keys.front();
                 EXPECT_GT(first.trans[2], 0.0f);
-                if (first.trans[1] < 0.5f)
+                if (first.trans[1] < 0.5f) {
                     EXPECT_NEAR(first.trans[1], ballRadius, 2e-3f);
+                }
             }
             RtAnimAnimationDestroy(ball);
         }
