@@ -369,9 +369,10 @@ TEST_F(ShadowTest, ShadowsOfOneSizeDrawAndSoftenInSharedSheetsThatStay)
         const std::vector<RwNullDrawRecord>& all = RwNullDeviceGet()->draws;
         EXPECT_EQ(cast, 12u);  // each: the box, the inversion and four bands
         std::vector<RwNullDrawRecord> softening(all.begin() + static_cast<long>(std::min(cast, all.size())), all.end());
-        if (softening.size() == 4)
+        if (softening.size() == 4) {
             EXPECT_EQ((std::vector<const RwRaster*>{softening[0].texture, softening[1].texture}),
                       (std::vector<const RwRaster*>{casterSheet, casterSheet}));
+        }
         return softening;
     };
     const std::vector<RwNullDrawRecord> draws = frame();
@@ -819,8 +820,9 @@ TEST_F(ShadowGL, TexturesDrawnInTheSheetsEqualThoseDrawnAlone)
         for (size_t i = 0; i < sheet.size(); ++i)
             EXPECT_EQ(sheet[i], alone[i]) << c.name << " " << i;
         // Different casters made different textures, or equal ones would prove nothing.
-        if (c.shadows > 1)
+        if (c.shadows > 1) {
             EXPECT_NE(alone[0], alone.back()) << c.name;
+        }
     }
     RpMaterialDestroy(dark);
     RpMaterialDestroy(light);
