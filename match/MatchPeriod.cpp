@@ -50,7 +50,6 @@ constexpr float kKickOffBannerSeconds = 1.5f;
 constexpr float kEndBannerSeconds = 3.0f;
 constexpr float kEndReactionSeconds = 3.0f;
 constexpr float kEndReactionMaxStagger = 0.1f;
-constexpr int kLastPeriod = 3;
 constexpr int kStoryFinalRound = 6;
 const char* const kListenerMessage = "something";
 const char* const kDynamicBanner = "message_dynamic";

@@ -377,7 +377,7 @@ bool ProjectedShadow::Create(int32_t size)
     const auto makeRaster = [](RasterPtr& raster, int32_t n, const char* failure) {
         raster.reset(RwRasterCreate(n, n, 0, rwRasterTypeCameraTexture));
         if (!raster)
-            DebugTrace(failure);
+            DebugTrace("%s", failure);
         return raster != nullptr;
     };
     if (!makeRaster(m_cameraRaster, size, "could not create camera raster\n"))

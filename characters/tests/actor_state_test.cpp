@@ -174,7 +174,8 @@ TEST(ActorStateTest, AStateStaysItselfUntilItSwitchesAndForgetsWhatItSawMeanwhil
             EXPECT_FALSE(result.HasFired(event)) << c.node.name << " event " << event;
         }
         // What was forgotten does not switch it later either.
-        if (!fresh)
+        if (!fresh) {
             EXPECT_EQ(state.Update(1.0f / 60.0f), &state) << c.node.name;
+        }
     }
 }

@@ -26,7 +26,6 @@
 namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
-constexpr float kPi = 3.14159265f;
 
 class FieldBrainTest : public CharacterKickAbout {
 protected:

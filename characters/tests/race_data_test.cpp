@@ -74,8 +74,9 @@ TEST_F(CharacterData, EveryActionPlaysOnItsRaceModel)
             EXPECT_EQ(RtAnimAnimationGetNumNodes(animation), hierarchy->numNodes) << raceName << " " << name;
             EXPECT_GT(action->boundRadius, 0.0f) << name;
             // A diving body is wider than it is tall.
-            if (std::string(name).rfind("save", 0) != 0)
+            if (std::string(name).rfind("save", 0) != 0) {
                 EXPECT_GT(action->boundHeight, action->boundRadius) << name;
+            }
             EXPECT_GT(action->boundHeight, 0.0f) << name;
             if (Has(kKicks, name)) {
                 // The locator ends at the kick: before the action does, after it starts.

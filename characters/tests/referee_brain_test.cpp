@@ -21,7 +21,6 @@ namespace {
 constexpr float kFrame = 1.0f / 60.0f;
 
 float HeadingOf(const Vector3& direction) { return std::atan2(direction.x, direction.z); }
-constexpr float kPi = 3.14159265f;
 
 class RefereeBrainTest : public KickAbout {
 protected:

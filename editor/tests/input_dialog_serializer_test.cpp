@@ -242,10 +242,11 @@ TEST(InputDialogSerializer, OptionScopes)
             ParameterInput* w = window.Widget(row);
             bool hidden = std::find(c.hidden.begin(), c.hidden.end(), row) != c.hidden.end();
             ASSERT_EQ(w == nullptr, hidden) << row;
-            if (w)
+            if (w) {
                 EXPECT_EQ(w->Controls()[1].text == "180",
                           std::find(c.shownAngles.begin(), c.shownAngles.end(), row) != c.shownAngles.end())
                     << row;
+            }
         }
         for (const char* row : {"a", "b", "c"}) {
             ParameterInput* w = window.Widget(row);

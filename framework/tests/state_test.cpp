@@ -136,8 +136,9 @@ TEST(ParallelStateTest, EndsWhenEverySubStateThatCanFinishHas)
             parallel->AddState(sub);
         EXPECT_EQ(RunToEnd(parallel), frames) << subs.size();
         for (const std::string& entry : log) {
-            if (entry.ends_with(":enter"))  // whatever ran was ended
+            if (entry.ends_with(":enter")) {  // whatever ran was ended
                 EXPECT_EQ(std::count(log.begin(), log.end(), entry.substr(0, entry.find(':')) + ":exit"), 1) << entry;
+            }
         }
         EXPECT_EQ(std::count(log.begin(), log.end(), "never:enter"), 0);
     }

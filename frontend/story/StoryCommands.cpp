@@ -26,8 +26,6 @@ namespace {
 constexpr const char* kNothingChosen = "NULL";
 constexpr const char* kIntroFolder = "<PP>cutScenes\\panda_intro\\";
 constexpr const char* kNewspaperFolder = "<PP>cutScenes\\newspaper\\";
-// The newspaper page of a career's very first leg.
-constexpr int kFirstLegPage = 7;
 
 // Removes the items and selects the third, only when the screen has both items.
 void TakeOutForContinue(const char* a, const char* b)

@@ -233,8 +233,9 @@ TEST_F(HudItemTest, AHudElementCarriesItsItemsClassAndDataThroughItsTable)
         LogCapture log;
         ReadTable(other, ReplaceValue(text, "item name", c.name));
         EXPECT_EQ(other.GetItem() ? other.GetItem()->GetClassName() : "", c.item) << c.name;
-        if (other.GetItem())
+        if (other.GetItem()) {
             EXPECT_EQ(WrittenTable(*other.GetItem()), WrittenTable(*std::make_unique<HudText>())) << c.name;
+        }
     }
 }
 

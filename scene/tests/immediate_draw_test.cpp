@@ -233,8 +233,9 @@ TEST_F(ImmediateDraw, TheSelectionCursorSpinsAndShowsItsOutlineOnlyWithCollision
         ASSERT_EQ(draws.size(), display ? 2u : 1u);
         EXPECT_EQ(std::tuple(draws[0].type, draws[0].zTest, draws[0].zWrite, draws[0].vertexAlpha),
                   std::tuple(rwPrimTypeTriStrip, intptr_t(1), intptr_t(0), intptr_t(0)));
-        if (display)
+        if (display) {
             EXPECT_EQ(std::tuple(draws[1].type, draws[1].numIndices), std::tuple(rwPrimTypeLineList, 24));
+        }
     }
     GameSettings::Instance()->displayCollisionData = was;
     EXPECT_TRUE(GetDraw3DStates());

@@ -28,6 +28,9 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
+// The compiler cannot see that the replaced operator new above is what allocated these.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept
 {
     std::free(p);
@@ -37,6 +40,7 @@ void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
 }
+#pragma GCC diagnostic pop
 
 namespace {
 

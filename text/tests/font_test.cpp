@@ -274,8 +274,9 @@ TEST_F(FontFileTest, MissingTruncatedAndCorruptFilesFailOrFallBack)
         EXPECT_EQ(font.GetSpacingX(), 0.0f);
         EXPECT_EQ(font.GetCharset(), "AB");
         EXPECT_EQ(font.GetGlyphs().size(), 2u);
-        if (info.empty())
+        if (info.empty()) {
             EXPECT_TRUE(log.Contains("***WARNING: No font info file for font <fonts\\good.txt>")) << log.Text();
+        }
     }
 }
 

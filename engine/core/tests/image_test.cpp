@@ -206,8 +206,9 @@ TEST_F(ImageTest, ResizingPastTheSizeLimitIsRefusedAndKeepsThePicture)
             continue;
         }
         EXPECT_EQ(std::tuple(image->width, image->height, image->stride), std::tuple(width, height, width * 4));
-        if (width > 1)
+        if (width > 1) {
             EXPECT_TRUE(Holds(image, {{1, 0, {7, 0, 0, 0}}})) << width << " x " << height;
+        }
     }
     EXPECT_EQ(RwImageResize(nullptr, 1, 1), nullptr);
     RwImageDestroy(image);

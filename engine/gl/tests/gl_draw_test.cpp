@@ -223,10 +223,12 @@ TEST_F(GLDraw, WaitingSmallDrawsReachGLBeforeWhatReadsClearsCountsOrChangesTheir
         });
         Device()->SetLighting(nullptr);
         EXPECT_TRUE(Holds(Read(cam.raster), {{160, 120, c.after}})) << c.name;
-        if (seen.width)
+        if (seen.width) {
             EXPECT_TRUE(Holds(seen, {{160, 120, kRedPixel}})) << c.name << ": what was read";
-        if (samples != kNotCounted)
+        }
+        if (samples != kNotCounted) {
             EXPECT_EQ(samples, 0u) << c.name << ": the square was drawn before the count began";
+        }
         if (doomed)
             RwRasterDestroy(doomed);
     }
@@ -499,7 +501,7 @@ TEST_F(GLDraw, CullModesDropOneWindingEach)
 TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
 {
     const uint32_t darkRed = Argb(255, 20, 0, 0);
-    const auto lights = [this](const RwDeviceLighting* lighting) -> Step {
+    const auto lights = [](const RwDeviceLighting* lighting) -> Step {
         return [=] { Device()->SetLighting(lighting); };
     };
     const RwDeviceDirectionalLight directional[2] = {
@@ -529,7 +531,7 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
     fewer.numVertices = 3;
     EXPECT_FALSE(Device()->UpdateMesh(mesh, fewer, rwMeshAll));
     RwDeviceMeshDraw draw = {mesh, nullptr, 0, 6, &white, {1, 1, 1, 1}, MakeTexture(1, 1, {Argb(255, 0, 255, 255)}),
-                             rwFilterNearest, rwTextureAddressWrap, rwTextureAddressWrap, nullptr, false, nullptr, 0};
+                             rwFilterNearest, rwTextureAddressWrap, rwTextureAddressWrap, nullptr, false, nullptr, 0, false};
     const Step drawMesh = [&] {
         EXPECT_TRUE(Device()->DrawMesh(draw));
         RwDeviceMeshDraw tooMany = draw;

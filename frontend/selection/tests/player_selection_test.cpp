@@ -240,8 +240,9 @@ TEST_F(PlayerSelectionTest, TheAutomaticPickerCompletesSideTwo)
             const size_t before = m_second.size();
             AwaitAutomaticPick(selection);
             ASSERT_EQ(m_second.size(), before + 1);
-            if (other < 10 && selection.GetPickNumber() < 10)
+            if (other < 10 && selection.GetPickNumber() < 10) {
                 EXPECT_NE(m_second.back(), s_candidates[static_cast<size_t>(other)]);
+            }
         }
         EXPECT_EQ(m_first.size(), 5u);
         EXPECT_EQ(m_second.size(), 5u);
@@ -482,8 +483,9 @@ TEST_F(PlayerSelectionTest, EachCandidatesPlateAndNameStandOverHisSeat)
             const Vector4 area = dynamic_cast<MenuImage*>(menu->GetItem("pick_" + n))->GetArea();
             right = area.x + area.z;
             // Between two pandas or lizards, 1.5 apart: 48 across less the gap between plates.
-            if (i < 4)
+            if (i < 4) {
                 EXPECT_NEAR(area.z, 48.0f * narrow - 6.0f, 0.01f) << n;
+            }
             auto* name = dynamic_cast<MenuStaticText*>(menu->GetItem("name_" + n));
             ASSERT_NE(name, nullptr) << n;
             EXPECT_NEAR(name->GetPosition().x, (c.centres[i] - 400.0f) * narrow, 0.01f) << "name " << n;

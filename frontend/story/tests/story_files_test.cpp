@@ -197,8 +197,9 @@ TEST_F(StoryFilesTest, ANewCareerOverAUsedSlotReplacesTheOldOneOnlyWhenEveryWrit
                       std::make_tuple(old.displayName, old.date, old.progress));
             EXPECT_NE(career.find("\"TeamName\" \"Bolts\""), std::string::npos) << career;
         }
-        if (c.blocked.empty() || c.blocked == kTablePath)
+        if (c.blocked.empty() || c.blocked == kTablePath) {
             EXPECT_FALSE(std::filesystem::exists(OnDisk(CareerPath(1) + StorySaveGame::kWaitingSuffix)));
+        }
     }
 }
 

@@ -248,8 +248,9 @@ TEST_F(DribblingTest, DefendersStartOnTheirLinesFacingTheDribblerAndEachIsSteere
         EXPECT_EQ(order.code, i < 2 ? 0 : 6) << i;
         EXPECT_EQ(order.code, expected.code) << i;
         EXPECT_EQ(order.target, order.code == 6 ? Player(0, 0) : nullptr) << i;
-        if (order.code == 0)
+        if (order.code == 0) {
             EXPECT_LT((order.point - expected.point).Length(), 0.01f) << i;
+        }
     }
     attempt.Exit();
 }
@@ -314,8 +315,9 @@ TEST_F(DribblingTest, ConesStandOnTheDribblersWayWhileTheDrillRuns)
         EXPECT_GT(spot.x, last) << i;
         EXPECT_LT(spot.x, defenderLine) << i;
         EXPECT_NE(spot.z, 0.0f) << i;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(spot.z * PitchPosition::FromWorld(spots[static_cast<size_t>(i - 1)], true).z, 0.0f) << i;
+        }
         last = spot.x;
     }
     // A ball rolled at the first cone bounces back off it.

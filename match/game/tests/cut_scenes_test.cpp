@@ -286,8 +286,9 @@ TEST_F(CutScenePlayerTest, NewspaperJumpsToItsPromptAndHoldsEverythingThere)
     harness->RunFrames(5);
     EXPECT_EQ(scene->GetShotTime(), time);
     EXPECT_TRUE(scene->IsWaitingForButton());
-    if (world)
+    if (world) {
         EXPECT_EQ(world->GetSkyValue(), sky);
+    }
 
     // Answered, the prompt's shot plays on from where it was held, then the scene ends.
     harness->Script().Press(harness->GetFrame(), "(menu):button a");

@@ -118,8 +118,9 @@ TEST(MatchPeriodTest, EndsAndKickOffSideChangeEveryPeriod)
         // Later periods open with the kick-off alone and its banner; the first with the intro.
         const auto* kickOff = dynamic_cast<const KickOff*>(state->GetSequence());
         EXPECT_EQ(kickOff != nullptr, period != 0);
-        if (kickOff)
+        if (kickOff) {
             EXPECT_EQ(kickOff->IsAttacking(), team0First);
+        }
         EXPECT_EQ(state->GetBanner() != nullptr, period != 0);
         match.Harness().MakeCurrent(nullptr);
         EXPECT_FALSE(IsCameraFlipped());

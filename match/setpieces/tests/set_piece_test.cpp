@@ -147,8 +147,9 @@ TEST_F(SetPieceTest, AMissingFormationIsNamedAndItsSideStaysWhereItStands)
     for (int side = 0; side < 2; ++side)
         for (const Actor* actor : Side(side).GetActors()) {
             const Vector3 was = before[n++];
-            if (actor != FieldPlayer(1).GetActor())
+            if (actor != FieldPlayer(1).GetActor()) {
                 EXPECT_LT(FlatDistance(actor->GetPosition(), was), 1e-3f) << "side " << side;
+            }
         }
 }
 

@@ -613,8 +613,8 @@ void AddRaceEffects(EffectList& effects)
             return in;
         });
         const std::string special = r.special;
-        effects.One(special, [hz, s] { return Mix(Swoosh(0.6, 400, 3000, s + 8), Chime({72, 79, 84}, 0.06, 0.4), 0.6f); });
-        effects.One(special + "ai", [hz, s] { return Mix(Swoosh(0.6, 3000, 400, s + 9), Chime({67, 74, 79}, 0.06, 0.4), 0.6f); });
+        effects.One(special, [s] { return Mix(Swoosh(0.6, 400, 3000, s + 8), Chime({72, 79, 84}, 0.06, 0.4), 0.6f); });
+        effects.One(special + "ai", [s] { return Mix(Swoosh(0.6, 3000, 400, s + 9), Chime({67, 74, 79}, 0.06, 0.4), 0.6f); });
     }
 }
 

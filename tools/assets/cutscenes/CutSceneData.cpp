@@ -37,7 +37,7 @@ struct Key {
     Vec3 eye, target;
 };
 
-const Vec3 kLeft{-1.2f, 0, 0}, kRight{1.2f, 0, 0}, kCentre{0, 0, 0};
+const Vec3 kLeft{-1.2f, 0, 0}, kRight{1.2f, 0, 0};
 
 bool WriteAnimation(RtAnimAnimation* animation, const std::string& path)
 {
@@ -240,8 +240,10 @@ bool WriteIntro(const AssetContext& context, const char* folder, const char* lev
 
 bool WriteIntros(const AssetContext& context)
 {
-    return WriteIntro(context, "panda_intro", "level01", Race::Panda, Race::Lizard, {1, 1, 1, 0.8f}) &
-           WriteIntro(context, "primate_intro", "level04", Race::Primate, Race::Rhino, {1, 0.9f, 0.6f, 0.8f});
+    // Both are written whatever the first gives, so that one run reports every failure.
+    bool ok = WriteIntro(context, "panda_intro", "level01", Race::Panda, Race::Lizard, {1, 1, 1, 0.8f});
+    ok = WriteIntro(context, "primate_intro", "level04", Race::Primate, Race::Rhino, {1, 0.9f, 0.6f, 0.8f}) && ok;
+    return ok;
 }
 
 // The home team's places, facing +z: the goalie in front, the six players in a row behind.
@@ -507,7 +509,10 @@ bool WriteNewspaper(const AssetContext& context)
 
 bool WriteCutScenes(const AssetContext& context)
 {
-    return WriteIntros(context) & WriteOutro(context) & WriteNewspaper(context);
+    bool ok = WriteIntros(context);
+    ok = WriteOutro(context) && ok;
+    ok = WriteNewspaper(context) && ok;
+    return ok;
 }
 
 // After the level settings: the outro's settings start from level01's.

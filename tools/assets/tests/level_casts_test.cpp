@@ -100,8 +100,9 @@ TEST(LevelCasts, TheHudCastsHoldEveryElementTheMatchNamesWithItsItem)
             ASSERT_NE(element, nullptr);
             ASSERT_NE(element->GetItem(), nullptr) << cast->GetMember(i)->name;
             classes[cast->GetMember(i)->name] = element->GetItem()->GetClassName();
-            if (auto* image = dynamic_cast<HudImage*>(element->GetItem()))
+            if (auto* image = dynamic_cast<HudImage*>(element->GetItem())) {
                 EXPECT_NE(image->GetTexture(), nullptr) << cast->GetMember(i)->name;
+            }
         }
     const std::map<std::string, std::string> expected{
         {"LeftTeamName", "HudText"}, {"RightTeamName", "HudText"}, {"LeftScore", "HudText"},

@@ -148,8 +148,9 @@ TEST_F(ShippedStrategies, SetPiecesPlaceTheTeamsAsTheRulesWant)
         const PitchPosition attackingSpot(0.78f, 0.0f);
         const PitchPosition defendingSpot(-0.78f, 0.0f);
         EXPECT_FALSE(InArea(Get("penalty_attack").GetTacticalPosition(slot, attackingSpot), true));
-        if (slot != kKeeper)
+        if (slot != kKeeper) {
             EXPECT_FALSE(InArea(Get("penalty_defend").GetTacticalPosition(slot, defendingSpot), false));
+        }
         // A goal kick: the side that does not kick stays out of the kicker's area.
         EXPECT_FALSE(InArea(Get("goalkick_defend").GetTacticalPosition(slot, {0.9f, 0.3f}), true));
     }
