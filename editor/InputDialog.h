@@ -24,7 +24,7 @@ using FileChooser =
 
 // The property window's model: widgets stacked in 280-pixel columns, the window size
 // they need, and the commands of its buttons. The view draws it; nothing here draws.
-class CInputDialog : public ParameterInputHost {
+class CInputDialog final : public ParameterInputHost {
 public:
     static constexpr int kAutoUpdateId = 1052;
     static constexpr int kOkId = 1002;

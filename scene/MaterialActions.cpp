@@ -412,12 +412,13 @@ void MakeAction(std::unique_ptr<Action>& entry, const std::string& type)
     if (type.empty())
         return;
     std::unique_ptr<Object> made(FactoryRegistry::MaterialActions().Create(type.c_str()));
-    if (auto* action = dynamic_cast<Action*>(made.get())) {
-        made.release();
-        entry.reset(action);
-    } else {
+    auto* action = dynamic_cast<Action*>(made.get());
+    if (!action) {
         LogWarning("SerializeMaterialActions: no action \"%s\"; the entry stays empty\n", type.c_str());
+        return;
     }
+    made.release();
+    entry.reset(action);
 }
 
 void ResizeActions(ActionList& actions, int32_t count)
