@@ -4,7 +4,6 @@
 
 #include "engine/core/RwCore.h"
 #include "framework/Factory.h"
-#include "framework/MemoryFile.h"
 #include "framework/Object.h"
 #include "frontend/selection/SelectionBench.h"
 #include "menus/Menu.h"
@@ -32,12 +31,6 @@
 namespace {
 
 using namespace assets;
-
-std::unique_ptr<XmlNode> Parse(const std::string& text, std::string& error)
-{
-    MemoryFile file(std::vector<uint8_t>(text.begin(), text.end()), true);
-    return XmlParser().TryParse(&file, error);
-}
 
 // Answers every command of a screen's actions, and keeps them.
 class Owner : public MessageListener {
@@ -81,7 +74,7 @@ TEST(MenuData, EveryScreenTheGameOpensIsWrittenAsTheReaderTakesIt)
         const bool placed = text.find(name.starts_with("3dMenues/") ? benchOnLoad : onLoad) != std::string::npos;
         EXPECT_EQ(placed, !macro) << name;
         std::string error;
-        const std::unique_ptr<XmlNode> root = Parse(text, error);
+        const std::unique_ptr<XmlNode> root = test::ParseXml(text, error);
         ASSERT_NE(root, nullptr) << name << ": " << error;
         // One root, and no mark-up in angle brackets.
         EXPECT_EQ(std::count(text.begin(), text.end(), '<'), 2 + static_cast<long>(root->children.size())) << name;
@@ -129,7 +122,7 @@ TEST(MenuData, SelectionPlatesAndButtonsKeepClearOfTheCandidates)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.screen);
         std::string error;
-        const std::unique_ptr<XmlNode> root = Parse(screens[c.screen], error);
+        const std::unique_ptr<XmlNode> root = test::ParseXml(screens[c.screen], error);
         ASSERT_NE(root, nullptr) << error;
         int inARow = 0;
         std::vector<Vector4> plates;
@@ -182,7 +175,7 @@ TEST(MenuData, TheMainScreenLoadsWithItsLogoAndItsButtons)
     Owner owner;
     menu->SetOwner(&owner);
     std::string error;
-    ASSERT_TRUE(menu->LoadScreen(Parse(ScreenTexts()["main"], error))) << error;
+    ASSERT_TRUE(menu->LoadScreen(test::ParseXml(ScreenTexts()["main"], error))) << error;
     EXPECT_EQ(owner.commands, (std::vector<std::string>{"SetPosition", "CheckGameVersion"}));
     std::vector<std::string> buttons;
     for (int i = 0; i < menu->GetItemCount(); ++i)

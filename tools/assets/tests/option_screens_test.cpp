@@ -1,5 +1,6 @@
 // The options screen and the team-name screen as the menu builds them.
-#include "framework/MemoryFile.h"
+#include "support/AssetTestSupport.h"
+
 #include "menus/Menu.h"
 #include "menus/MenuTextField.h"
 #include "menus/MenuToggleButton.h"
@@ -29,8 +30,8 @@ protected:
     {
         for (const auto& [screen, text] : assets::menus::OptionScreens())
             if (screen == name) {
-                MemoryFile file(std::vector<uint8_t>(text.begin(), text.end()), true);
-                ASSERT_TRUE(Menu::Instance()->LoadScreen(XmlParser().Parse(&file))) << name;
+                std::string error;
+                ASSERT_TRUE(Menu::Instance()->LoadScreen(assets::test::ParseXml(text, error))) << name << ": " << error;
                 return;
             }
         FAIL() << "no screen " << name;

@@ -2,7 +2,6 @@
 #include "support/AssetTestSupport.h"
 
 #include "characters/TeamDescription.h"
-#include "framework/MemoryFile.h"
 #include "menus/XmlParser.h"
 #include "tools/assets/characters/Characters.h"
 #include "tools/assets/menus/MenuAssets.h"
@@ -23,9 +22,8 @@ std::unique_ptr<XmlNode> ReadScreen(const std::string& project, const std::strin
     std::vector<unsigned char> bytes;
     if (!test::ReadBytes(project + menus::kScreenFolder + "/" + name + ".xml", bytes))
         return nullptr;
-    MemoryFile file(std::vector<uint8_t>(bytes.begin(), bytes.end()), true);
     std::string error;
-    return XmlParser().TryParse(&file, error);
+    return test::ParseXml(std::string(bytes.begin(), bytes.end()), error);
 }
 
 // Every "<button>_img" image of a screen, by its button's name, with its texture.

@@ -1,5 +1,6 @@
 // The story mode's screens as the menu builds them: what each button does.
-#include "framework/MemoryFile.h"
+#include "support/AssetTestSupport.h"
+
 #include "menus/Menu.h"
 #include "menus/MenuToggleButton.h"
 #include "menus/XmlParser.h"
@@ -34,8 +35,8 @@ protected:
         screens.insert(screens.end(), options.begin(), options.end());
         for (const auto& [screen, text] : screens)
             if (screen == name) {
-                MemoryFile file(std::vector<uint8_t>(text.begin(), text.end()), true);
-                ASSERT_TRUE(Menu::Instance()->LoadScreen(XmlParser().Parse(&file))) << name;
+                std::string error;
+                ASSERT_TRUE(Menu::Instance()->LoadScreen(assets::test::ParseXml(text, error))) << name << ": " << error;
                 return;
             }
         FAIL() << "no screen " << name;

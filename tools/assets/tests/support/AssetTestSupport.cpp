@@ -4,6 +4,8 @@
 #include "engine/core/RtFSManager.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/FileSystem.h"
+#include "framework/MemoryFile.h"
+#include "menus/XmlParser.h"
 #include "tests/support/OffscreenEngine.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/common/Sheet.h"
@@ -96,6 +98,12 @@ StageAliases::~StageAliases()
     for (const char* alias : {"<PP>", "<TP>", "<LP>", "<SP>"})
         FileSystem::Instance()->RemoveAlias(alias);
     VantaroFileSystem::Uninstall();
+}
+
+std::unique_ptr<XmlNode> ParseXml(const std::string& text, std::string& error)
+{
+    MemoryFile file(std::vector<uint8_t>(text.begin(), text.end()), true);
+    return XmlParser().TryParse(&file, error);
 }
 
 }  // namespace assets::test

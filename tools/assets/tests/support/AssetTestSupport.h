@@ -3,8 +3,11 @@
 // Shared by the asset tests: the engine on its null device with every plugin and the PNG
 // reader, and the data set generated once per test program into a scratch folder.
 
+#include <memory>
 #include <string>
 #include <vector>
+
+struct XmlNode;
 
 namespace assets::test {
 
@@ -19,6 +22,8 @@ const std::string& SharedStage();
 // Every regular file below a folder, as paths relative to it, sorted.
 std::vector<std::string> ListFiles(const std::string& root);
 bool ReadBytes(const std::string& path, std::vector<unsigned char>& out);
+// A menu screen's XML as the menu reads it; null, with the parser's message, when it fails.
+std::unique_ptr<XmlNode> ParseXml(const std::string& text, std::string& error);
 
 // While it lives, the engine reads through the game's file layer and the game's aliases name
 // the shared stage and the level in it, as the game sets them.
