@@ -909,8 +909,10 @@ bool GLDevice::LinearFogReaches(const RwV3d& low, const RwV3d& high) const
 bool GLDevice::Batchable(const RwIm3DDraw& draw) const
 {
     const RwInt32 count = draw.indices ? draw.numIndices : draw.numVertices;
-    return m_started && m_camera && draw.vertices && !draw.ltm && !m_lit && draw.type == rwPrimTypeTriList &&
-           draw.numVertices > 0 && draw.numVertices <= kMaxBatchedDraw && count > 0 && count % 3 == 0;
+    const bool triangles = draw.type == rwPrimTypeTriList ? count % 3 == 0
+                           : draw.type == rwPrimTypeTriStrip || draw.type == rwPrimTypeTriFan;
+    return m_started && m_camera && draw.vertices && !draw.ltm && !m_lit && triangles && draw.numVertices > 0 &&
+           draw.numVertices <= kMaxBatchedDraw && count >= 3;
 }
 
 void GLDevice::AddToBatch(const RwIm3DDraw& draw)
@@ -927,12 +929,23 @@ void GLDevice::AddToBatch(const RwIm3DDraw& draw)
     }
     const auto base = static_cast<RwImVertexIndex>(m_batch.vertices.size());
     m_batch.vertices.insert(m_batch.vertices.end(), draw.vertices, draw.vertices + draw.numVertices);
-    if (draw.indices) {
-        for (RwInt32 i = 0; i < draw.numIndices; ++i)
-            m_batch.indices.push_back(static_cast<RwImVertexIndex>(base + draw.indices[i]));
-    } else {
-        for (RwInt32 i = 0; i < draw.numVertices; ++i)
-            m_batch.indices.push_back(static_cast<RwImVertexIndex>(base + i));
+    const RwInt32 count = draw.indices ? draw.numIndices : draw.numVertices;
+    const auto add = [&](RwInt32 i) {
+        m_batch.indices.push_back(static_cast<RwImVertexIndex>(base + (draw.indices ? draw.indices[i] : i)));
+    };
+    // Strips and fans become the triangles GL makes of them: the same winding, and first the
+    // vertex that flat shading takes the colour from (strip: its first; fan: its second).
+    for (RwInt32 t = 0; t + 2 < count; t += draw.type == rwPrimTypeTriList ? 3 : 1) {
+        if (draw.type == rwPrimTypeTriFan) {
+            add(t + 1);
+            add(t + 2);
+            add(0);
+        } else {
+            const RwInt32 odd = draw.type == rwPrimTypeTriStrip ? (t & 1) : 0;
+            add(t);
+            add(t + 1 + odd);
+            add(t + 2 - odd);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // Drawing through the GL device, checked by reading the camera raster back.
 #include "support/GLTestSupport.h"
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
@@ -133,6 +134,64 @@ TEST_F(GLDraw, SmallDrawsWithEqualStatesReachGLAsOneInTheirOrder)
         EXPECT_EQ(std::pair(waiting, Device()->Counters().draws - before), toggle ? std::pair(9u, 10u) : std::pair(0u, 1u));
         // The middle is the last square's, the outer ring the first's.
         EXPECT_TRUE(Holds(Read(cam.raster), {{160, 120, kRedPixel}, {5, 120, kGreenPixel}})) << toggle;
+    }
+}
+
+// Text and quads come as small strips and fans. Waiting in a batch they must make the triangles
+// GL makes of them: the same winding (half are culled) and the same last vertex, whose colour
+// flat shading spreads over each triangle. Drawn alone (an object matrix keeps them out of the
+// batch) they are GL's own.
+TEST_F(GLDraw, SmallStripsAndFansWaitInTheBatchAsTheTrianglesGLMakesOfThem)
+{
+    constexpr int kShapes = 6, kCorners = 7;
+    RwMatrix identity;
+    RwMatrixSetIdentity(&identity);
+    const auto shapes = [&](RwPrimitiveType type, bool indexed, const RwMatrix* ltm) {
+        for (int shape = 0; shape < kShapes; ++shape) {
+            // Every other shape turned the other way round, overlapping its neighbours.
+            const float x0 = -3.0f + static_cast<float>(shape), turn = shape % 2 ? -1.0f : 1.0f;
+            RwIm3DVertex v[kCorners];
+            for (int i = 0; i < kCorners; ++i) {
+                const float a = 0.5f * static_cast<float>(i), side = static_cast<float>(i % 2);
+                const RwV3d at = type == rwPrimTypeTriFan
+                                     ? RwV3d{x0 + (i ? 1.5f * std::cos(a) : 0.0f), i ? 1.5f * turn * std::sin(a) : 0.0f, 5}
+                                     : RwV3d{x0 + 0.4f * static_cast<float>(i), turn * (side * 1.5f - 0.75f), 5};
+                v[i] = {at, {}, Argb(255, 40 * i, 255 - 30 * shape, 60 * (i % 4)), 0, 0};
+            }
+            ASSERT_NE(RwIm3DTransform(v, kCorners, ltm, 0), nullptr);
+            if (indexed) {
+                // Backwards through the vertices, so that indices and vertices disagree.
+                RwImVertexIndex order[kCorners];
+                for (int i = 0; i < kCorners; ++i)
+                    order[i] = static_cast<RwImVertexIndex>(kCorners - 1 - i);
+                EXPECT_TRUE(RwIm3DRenderIndexedPrimitive(type, order, kCorners));
+            } else {
+                EXPECT_TRUE(RwIm3DRenderPrimitive(type));
+            }
+            RwIm3DEnd();
+        }
+    };
+    for (const auto& [type, indexed] : {std::pair{rwPrimTypeTriStrip, false}, {rwPrimTypeTriStrip, true},
+                                        {rwPrimTypeTriFan, false}, {rwPrimTypeTriFan, true}}) {
+        const std::string name = (type == rwPrimTypeTriFan ? "fans" : "strips") + std::string(indexed ? ", indexed" : "");
+        Pixels pictures[2];
+        uint32_t draws[2] = {};
+        for (const int batched : {0, 1}) {
+            RwRenderStateReset();
+            RwRenderStateSet(rwRenderStateShadeMode, rwShadeFlat);
+            RwRenderStateSet(rwRenderStateCullMode, rwCullBack);
+            RwRenderStateSet(rwRenderStateZTestEnable, 0);
+            const uint32_t before = Device()->Counters().draws;
+            Draw(cam.camera, {0, 0, 0, 255}, [&] { shapes(type, indexed, batched ? nullptr : &identity); });
+            draws[batched] = Device()->Counters().draws - before;
+            pictures[batched] = Read(cam.raster);
+        }
+        EXPECT_EQ(std::pair(draws[0], draws[1]), std::pair(uint32_t(kShapes), 1u)) << name;
+        size_t drawn = 0;
+        for (size_t i = 0; i < pictures[1].data.size(); i += 4)
+            drawn += pictures[1].data[i + 1] != 0;
+        EXPECT_GT(drawn, 2000u) << name << ": too little left to compare";
+        EXPECT_TRUE(pictures[0].data == pictures[1].data) << name << ": the batched picture differs";
     }
 }
 
