@@ -171,9 +171,12 @@ TEST_F(GLDraw, SmallStripsAndFansWaitInTheBatchAsTheTrianglesGLMakesOfThem)
             RwIm3DEnd();
         }
     };
-    for (const auto& [type, indexed] : {std::pair{rwPrimTypeTriStrip, false}, {rwPrimTypeTriStrip, true},
-                                        {rwPrimTypeTriFan, false}, {rwPrimTypeTriFan, true}}) {
-        const std::string name = (type == rwPrimTypeTriFan ? "fans" : "strips") + std::string(indexed ? ", indexed" : "");
+    const struct {
+        RwPrimitiveType type;
+        bool indexed;
+    } cases[] = {{rwPrimTypeTriStrip, false}, {rwPrimTypeTriStrip, true}, {rwPrimTypeTriFan, false}, {rwPrimTypeTriFan, true}};
+    for (const auto& c : cases) {
+        const std::string name = (c.type == rwPrimTypeTriFan ? "fans" : "strips") + std::string(c.indexed ? ", indexed" : "");
         Pixels pictures[2];
         uint32_t draws[2] = {};
         for (const int batched : {0, 1}) {
@@ -182,7 +185,7 @@ TEST_F(GLDraw, SmallStripsAndFansWaitInTheBatchAsTheTrianglesGLMakesOfThem)
             RwRenderStateSet(rwRenderStateCullMode, rwCullBack);
             RwRenderStateSet(rwRenderStateZTestEnable, 0);
             const uint32_t before = Device()->Counters().draws;
-            Draw(cam.camera, {0, 0, 0, 255}, [&] { shapes(type, indexed, batched ? nullptr : &identity); });
+            Draw(cam.camera, {0, 0, 0, 255}, [&] { shapes(c.type, c.indexed, batched ? nullptr : &identity); });
             draws[batched] = Device()->Counters().draws - before;
             pictures[batched] = Read(cam.raster);
         }
