@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct XmlNode;
+class XmlNode;
 
 namespace assets::test {
 
