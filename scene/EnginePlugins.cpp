@@ -3,6 +3,8 @@
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 
+#include <string>
+
 // The world and plugin libraries join the build when they exist (see CMakeLists.txt).
 #if TB_HAVE_ENGINE_PLUGINS
 #include "engine/plugins/RpPlugins.h"
@@ -54,4 +56,15 @@ void RegisterEngineImageFormats()
     if (!RwImageRegisterImageFormat("bmp", RtBmpImageRead, RtBmpImageWrite))
         LogError("RwGraphics::Initialise: Failed to register BMP image format.\n");
 #endif
+}
+
+RwTexture* ReadTextureDdsFirst(const char* name, const char* maskName, RwTextureCallBackRead fallback)
+{
+    std::string base = name ? name : "";
+    const size_t dot = base.find('.');
+    if (dot != std::string::npos && dot > 0)
+        base.resize(dot);
+    if (RwTexture* texture = RwD3D8DdsTextureRead(base.c_str(), maskName))
+        return texture;
+    return fallback ? fallback(name, maskName) : nullptr;
 }

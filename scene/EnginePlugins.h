@@ -5,3 +5,9 @@
 bool AttachEnginePlugins();
 // After RwEngineStart: the image formats beyond the engine's own.
 void RegisterEngineImageFormats();
+
+#include "engine/core/RwTexture.h"
+
+// How the game reads a texture: "grass.png" is first tried as "grass.dds" (a name whose only
+// dot stands first, as it is), then through `fallback`.
+RwTexture* ReadTextureDdsFirst(const char* name, const char* maskName, RwTextureCallBackRead fallback);

@@ -266,13 +266,5 @@ void RwGraphics::InstallTextureReadCallBack()
 
 RwTexture* RwGraphics::TextureReadCallBack(const char* name, const char* maskName)
 {
-    // "grass.png" is first tried as "grass.dds"; a name whose only dot stands first is
-    // tried as it is.
-    std::string base = name ? name : "";
-    const size_t dot = base.find('.');
-    if (dot != std::string::npos && dot > 0)
-        base.resize(dot);
-    if (RwTexture* texture = RwD3D8DdsTextureRead(base.c_str(), maskName))
-        return texture;
-    return g_previousTextureRead ? g_previousTextureRead(name, maskName) : nullptr;
+    return ReadTextureDdsFirst(name, maskName, g_previousTextureRead);
 }

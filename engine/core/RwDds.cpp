@@ -127,6 +127,7 @@ constexpr RwUInt32 kHeaderSize = 124;
 constexpr RwUInt32 kPixelFormatFourCC = 0x4;
 constexpr RwUInt32 kPixelFormatRgb = 0x40;
 constexpr RwUInt32 kPixelFormatAlphaPixels = 0x1;
+constexpr RwUInt32 kHeaderMipMapCount = 0x20000;
 constexpr RwInt32 kMaxSide = 8192;
 constexpr RwUInt32 kMaxFileSize = 128u * 1024u * 1024u;
 
@@ -151,6 +152,15 @@ RwUInt8 Channel(RwUInt32 pixel, RwUInt32 mask, RwUInt8 missing)
         ++shift;
     const RwUInt32 max = mask >> shift;
     return RwUInt8(uint64_t((pixel & mask) >> shift) * 255u / max);
+}
+
+// Whether the file says it carries smaller levels after the first.
+bool CarriesLevels(const std::vector<RwUInt8>& file)
+{
+    if (file.size() < 4 + kHeaderSize)
+        return false;
+    const RwUInt8* h = file.data() + 4;
+    return (Le32(h + 4) & kHeaderMipMapCount) && Le32(h + 24) > 1;
 }
 
 }  // namespace
@@ -256,7 +266,9 @@ RwTexture* RwD3D8DdsTextureRead(const char* name, const char* /*maskName*/)
         LogError("RwD3D8DdsTextureRead: could not read %s\n", path.c_str());
         return nullptr;
     }
-    RwTexture* texture = rwcore::TextureFromImage(image, name, nullptr);
+    // A file with smaller levels gets them whatever the mip-map flags; the device makes them
+    // again from the first, as it does for automatic mip-mapping.
+    RwTexture* texture = rwcore::TextureFromImage(image, name, nullptr, CarriesLevels(bytes));
     RwImageDestroy(image);
     return texture;
 }

@@ -46,8 +46,9 @@ void ResetPlugins();
 // The first existing file for the name over the image path, or empty.
 std::string FindImageFile(const std::string& name);
 
-// A texture raster made from the image with the current mip-map flags; null on failure.
-RwTexture* TextureFromImage(RwImage* image, const char* name, const char* mask);
+// A texture raster made from the image with the current mip-map flags, or with smaller levels
+// made from it whatever the flags when `levels` is set; null on failure.
+RwTexture* TextureFromImage(RwImage* image, const char* name, const char* mask, bool levels = false);
 
 // Case-insensitive ASCII comparison.
 bool EqualsNoCaseAscii(const char* a, const char* b);

@@ -34,14 +34,14 @@ std::string WithoutExtension(const char* name)
 
 }  // namespace
 
-RwTexture* rwcore::TextureFromImage(RwImage* image, const char* name, const char* mask)
+RwTexture* rwcore::TextureFromImage(RwImage* image, const char* name, const char* mask, bool levels)
 {
     if (!image || !RwImageConvertTo32(image))
         return nullptr;
     RwInt32 flags = rwRasterTypeTexture | rwRasterFormat8888;
-    if (g_mipmapping)
+    if (g_mipmapping || levels)
         flags |= rwRasterFormatMipmap;
-    if (g_autoMipmapping)
+    if (g_autoMipmapping || levels)
         flags |= rwRasterFormatAutoMipmap;
     RwRaster* raster = RwRasterCreate(image->width, image->height, 32, flags);
     if (!raster || !RwRasterSetFromImage(raster, image)) {
@@ -55,7 +55,7 @@ RwTexture* rwcore::TextureFromImage(RwImage* image, const char* name, const char
     }
     RwTextureSetName(texture, name);
     RwTextureSetMaskName(texture, mask);
-    if (g_mipmapping)
+    if (g_mipmapping || levels)
         texture->filter = rwFilterLinearMipLinear;
     return texture;
 }

@@ -106,6 +106,42 @@ TEST_F(TextureTest, ReadCallBackChainTriesDdsFirstThenFallsBackAndAMissSetsError
     EXPECT_EQ(g_texturesDestroyed, 4);
 }
 
+// A DDS file that says it carries smaller levels gets a texture with levels even while the
+// mip-map flags are off; one that only half says so (the flag or a count alone) does not.
+TEST_F(TextureTest, ADdsThatCarriesSmallerLevelsGivesATextureWithLevels)
+{
+    const struct {
+        const char* name;
+        uint32_t flags, count;
+        bool levels;
+    } cases[] = {
+        {"levels", 0x21007, 3, true},
+        {"the count flag with one level", 0x21007, 1, false},
+        {"a count without its flag", 0x1007, 3, false},
+    };
+    RwTextureSetMipmapping(false);
+    RwTextureSetAutoMipmapping(false);
+    for (const auto& c : cases) {
+        // 4 x 4 texels, then the 2 x 2 and 1 x 1 levels.
+        std::vector<unsigned char> file = MakeDds(4, 4, nullptr, std::vector<unsigned char>(21 * 4, 200), 32);
+        for (int i = 0; i < 4; ++i) {
+            file[8 + i] = static_cast<unsigned char>(c.flags >> (8 * i));
+            file[28 + i] = static_cast<unsigned char>(c.count >> (8 * i));
+        }
+        WriteFileBytes("paint.dds", file);
+        RwTexture* t = RwD3D8DdsTextureRead("paint", nullptr);
+        ASSERT_NE(t, nullptr) << c.name;
+        EXPECT_EQ((std::vector<bool>{(t->raster->format & rwRasterFormatMipmap) != 0,
+                                     (t->raster->format & rwRasterFormatAutoMipmap) != 0,
+                                     t->filter == rwFilterLinearMipLinear}),
+                  std::vector<bool>(3, c.levels))
+            << c.name;
+        EXPECT_EQ(RasterPixel(t->raster, 3, 3), (Rgba{200, 200, 200, 200})) << c.name;
+        RwTextureDestroy(t);
+    }
+    EXPECT_FALSE(RwTextureGetMipmapping());
+}
+
 // The game's exit order: a material holds a texture read into a dictionary, and the
 // dictionary is destroyed first.
 TEST_F(TextureTest, ADictionaryHoldsItsOwnReferenceOfEachTexture)

@@ -2,6 +2,7 @@
 
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
+#include "scene/EnginePlugins.h"
 
 #include <cstdio>
 
@@ -50,10 +51,22 @@ auto ReadChunk(const std::string& path, const std::string& textureFolder, RwUInt
     return result;
 }
 
+RwTextureCallBackRead g_imageRead = nullptr;
+
+RwTexture* ReadAsTheGame(const char* name, const char* maskName)
+{
+    return ReadTextureDdsFirst(name, maskName, g_imageRead);
+}
+
 }  // namespace
 
 bool RegisterImageReaders()
 {
+    // Textures are found as the game finds them, pictures with smaller levels among them.
+    if (RwTextureGetReadCallBack() != &ReadAsTheGame) {
+        g_imageRead = RwTextureGetReadCallBack();
+        RwTextureSetReadCallBack(&ReadAsTheGame);
+    }
     return RwImageRegisterImageFormat("png", &RtPngImageRead, nullptr);
 }
 
