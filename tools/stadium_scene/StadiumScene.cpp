@@ -6,6 +6,7 @@
 #include "pitch/CameraControl.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
+#include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
 #include "tools/common/Fail.h"
@@ -97,14 +98,24 @@ bool Stadium::Load(const char* level)
         return FailStep("cannot load the stadium of %s", level);
     if (!LoadSettings(m_display, "<SP>display\\display.txt"))
         return FailStep("cannot read the display settings of %s", level);
+    const std::string textures = files->ExpandAliases("<LP><TP>");
+    const auto model = [&](const char* name) { return files->ExpandAliases(std::string("<LP>Objects\\") + name + ".dff"); };
+    // The lines as the level's objects place them: blended, writing no depth.
+    auto markings = std::make_unique<ClumpElement>();
+    markings->SetName("markings");
+    markings->GetClump()->LoadClump(model("markings"), textures, true);
+    markings->SetBlend(true, rwBlendSrcAlpha, rwBlendInvSrcAlpha);
+    markings->SetZWrite(false);
+    m_dressing.push_back(std::move(markings));
     for (const char* name : kDressing) {
         auto clump = std::make_unique<Clump>();
         clump->SetName(name);
-        clump->LoadClump(files->ExpandAliases(std::string("<LP>Objects\\") + name + ".dff"),
-                         files->ExpandAliases("<LP><TP>"), true);
-        clump->Update(0.0f);
-        m_world.AddRenderObject(clump.get());
+        clump->LoadClump(model(name), textures, true);
         m_dressing.push_back(std::move(clump));
+    }
+    for (auto& dressing : m_dressing) {
+        dressing->Update(0.0f);
+        m_world.AddRenderObject(dressing.get());
     }
     m_world.ShowShortBenches(true);
     m_world.ShowSpectators(true);

@@ -67,7 +67,7 @@ private:
     DirectionalLight m_objects;
     std::unique_ptr<TBWorld> m_ownWorld;
     TBWorld& m_world;
-    std::vector<std::unique_ptr<Clump>> m_dressing;
+    std::vector<std::unique_ptr<RenderObject>> m_dressing;
 };
 
 // The camera controls by name, read from the cameras' settings file.

@@ -261,4 +261,38 @@ bool WritePng(const Image& image, const std::string& path)
                           static_cast<RwUInt32>(image.Width()) * 3);
 }
 
+bool WriteDds(const Image& image, const std::string& path)
+{
+    std::vector<Image> levels{image};
+    while (levels.back().Width() > 1 || levels.back().Height() > 1)
+        levels.push_back(levels.back().Half());
+    std::string file(128, '\0');
+    const auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + size_t(i)] = static_cast<char>(v >> (8 * i));
+    };
+    file.replace(0, 4, "DDS ");
+    put(4, 124);
+    put(8, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000);  // caps, height, width, pitch, pixel format, level count
+    put(12, static_cast<uint32_t>(image.Height()));
+    put(16, static_cast<uint32_t>(image.Width()));
+    put(20, static_cast<uint32_t>(image.Width()) * 4);
+    put(28, static_cast<uint32_t>(levels.size()));
+    put(76, 32);
+    put(80, 0x41);  // RGB with alpha
+    put(88, 32);
+    put(92, 0x00ff0000);
+    put(96, 0x0000ff00);
+    put(100, 0x000000ff);
+    put(104, 0xff000000);
+    put(108, 0x1000 | 0x8 | 0x400000);  // a texture, complex, with levels
+    for (const Image& level : levels)
+        for (int y = 0; y < level.Height(); ++y)
+            for (int x = 0; x < level.Width(); ++x) {
+                const Rgba p = level.Get(x, y);
+                file += {static_cast<char>(p.b), static_cast<char>(p.g), static_cast<char>(p.r), static_cast<char>(p.a)};
+            }
+    return WriteTextFile(path, file);
+}
+
 }  // namespace assets

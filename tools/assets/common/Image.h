@@ -73,5 +73,7 @@ float FractalNoise(float x, float y, int period, int octaves, uint32_t seed);
 // making missing folders. No time stamp or other varying chunk is written. False (logged)
 // when the file could not be written.
 bool WritePng(const Image& image, const std::string& path);
+// Uncompressed 32-bit DDS carrying every smaller level (each the average of the one above).
+bool WriteDds(const Image& image, const std::string& path);
 
 }  // namespace assets

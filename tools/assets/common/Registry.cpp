@@ -42,11 +42,14 @@ std::string AssetContext::Path(const std::string& rel) const
 }
 
 bool AssetContext::WriteTextureSets(const std::string& folder, const std::string& name, const Image& image,
-                                    int minSmall) const
+                                    int minSmall, TextureFile kind) const
 {
     const bool small = image.Width() / 2 >= minSmall && image.Height() / 2 >= minSmall;
-    return WritePng(image, Path(folder + "/" + kTextureSets[0] + "/" + name + ".png")) &&
-           WritePng(small ? image.Half() : image, Path(folder + "/" + kTextureSets[1] + "/" + name + ".png"));
+    const bool dds = kind == TextureFile::kDdsWithLevels;
+    const auto write = dds ? &WriteDds : &WritePng;
+    const std::string file = "/" + name + (dds ? ".dds" : ".png");
+    return write(image, Path(folder + "/" + kTextureSets[0] + file)) &&
+           write(small ? image.Half() : image, Path(folder + "/" + kTextureSets[1] + file));
 }
 
 bool AssetContext::WriteTexture(const std::string& folder, const std::string& name, const Image& image) const

@@ -26,10 +26,11 @@ struct AssetContext {
     std::string ProjectDir() const;                   // stageDir/data/pc
     std::string Path(const std::string& rel) const;   // ProjectDir()/rel
 
-    // Writes the image as "<folder>/<set>/<name>.png" for both texture sets (the small set
-    // at half size, but not below minSmall pixels on a side).
-    bool WriteTextureSets(const std::string& folder, const std::string& name, const Image& image,
-                          int minSmall = 16) const;
+    enum class TextureFile { kPng, kDdsWithLevels };
+    // Writes the image as "<folder>/<set>/<name>.png" (or ".dds") for both texture sets (the
+    // small set at half size, but not below minSmall pixels on a side).
+    bool WriteTextureSets(const std::string& folder, const std::string& name, const Image& image, int minSmall = 16,
+                          TextureFile kind = TextureFile::kPng) const;
     // Writes the image once, as "<folder>/<name>.png" (for folders that are not texture sets).
     bool WriteTexture(const std::string& folder, const std::string& name, const Image& image) const;
 };

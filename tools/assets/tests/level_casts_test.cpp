@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/world/RpWorld.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "scene/AnimatedClump.h"
@@ -44,9 +45,9 @@ TEST(LevelCasts, EveryLevelsObjectsReadWithoutAWordAndShowWhatTheyName)
         LogCapture log;
         Cast objects("objects");
         ASSERT_TRUE(LoadSettings(&objects, "<SP>objects\\objects.txt")) << log.Text();
-        for (const char* name : {"benches", "benches_shadow", "short_benches", "short_benches_shadow", "Crowd",
-                                 "spec_mods_crowd", "flags", "flags_01", "flags_02", "flags_03", "scroll_board",
-                                 "pond", "big_screen"}) {
+        for (const char* name : {"markings", "benches", "benches_shadow", "short_benches", "short_benches_shadow",
+                                 "Crowd", "spec_mods_crowd", "flags", "flags_01", "flags_02", "flags_03",
+                                 "scroll_board", "pond", "big_screen"}) {
             auto* element = Find<ClumpElement>(objects, name);
             ASSERT_NE(element, nullptr) << name;
             // A real model, not the stand-in a missing file gives.
@@ -54,6 +55,14 @@ TEST(LevelCasts, EveryLevelsObjectsReadWithoutAWordAndShowWhatTheyName)
             element->GetClump()->GetAtomics(atomics);
             EXPECT_FALSE(atomics.empty()) << name;
         }
+        // Far lines stay whole only where the paint's texture has smaller levels.
+        std::vector<RpAtomic*> lines;
+        Find<ClumpElement>(objects, "markings")->GetClump()->GetAtomics(lines);
+        ASSERT_FALSE(lines.empty());
+        const RpMaterialList& paint = lines[0]->geometry->matList;
+        ASSERT_EQ(paint.numMaterials, 1);
+        ASSERT_NE(paint.materials[0]->texture, nullptr);
+        EXPECT_TRUE(paint.materials[0]->texture->raster->format & rwRasterFormatMipmap);
         auto& flags = *Find<ClumpElement>(objects, "flags_02");
         ASSERT_EQ(ActionTypes(flags), std::vector<std::string>{"AnimatedTextureAction"});
         EXPECT_EQ(dynamic_cast<AnimatedTextureAction&>(*flags.GetActions()[0]).GetFrames().size(), 6u);

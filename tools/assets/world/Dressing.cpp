@@ -215,6 +215,7 @@ MeshBuilder CrowdFlags(const Theme& theme, int stand, int variant)
 bool WriteLevelDressing(const AssetContext& context, const Theme& theme)
 {
     bool ok = true;
+    ok = WriteModel(context, theme, "markings", BuildMarkings(theme)) && ok;
     ok = WriteModel(context, theme, "benches", Benches(theme, 9.0f)) && ok;
     ok = WriteModel(context, theme, "benches_shadow", BenchShadows(9.0f)) && ok;
     ok = WriteModel(context, theme, "short_benches", Benches(theme, 4.8f)) && ok;

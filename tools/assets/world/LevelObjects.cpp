@@ -234,6 +234,11 @@ Action* AddAction(ClumpElement& element)
 
 void AddDressing(Cast& cast)
 {
+    // The lines are paint on the grass: they hide nothing, and a shadow laid on the grass
+    // darkens them once.
+    ClumpElement* markings = AddModel(cast, "markings", "markings");
+    markings->SetBlend(true, kSourceAlpha, kInverseSourceAlpha);
+    markings->SetZWrite(false);
     for (const char* name : {"benches", "short_benches", "Crowd", "spec_mods_crowd", "flags"})
         AddModel(cast, name, name);
     // Shadows darken the grass under the benches and never hide what is drawn after them.

@@ -79,6 +79,8 @@ void BakeTheme(const Theme& theme, MeshBuilder& mesh, float occlusion = 1.0f);
 Image PaintGrass(const Theme& theme);
 Image PaintGround(const Theme& theme, Rgba base, uint32_t salt);
 Image PaintNet();
+// Paint across a line: the middle quarter painted, the rest clear.
+Image PaintLines();
 Image PaintConcrete(const Theme& theme);
 Image PaintSeats(const Theme& theme);
 Image PaintRoof(const Theme& theme);

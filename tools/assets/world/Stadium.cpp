@@ -109,29 +109,51 @@ void AddGround(const Theme& theme, MeshBuilder& m)
     }
 }
 
-// A ground stripe from a to b (on the grass), width w.
+// A line is drawn kLineSpread times as wide as it is painted, with the paint in the middle of
+// a texture that is clear on both sides and runs across the line. Far away, where the paint is
+// thinner than a pixel and its edges would break into dashes, the texture's smaller levels
+// spread it thinly over the whole width. v stays put, so only the width picks the level.
+constexpr float kLineSpread = 4.0f;
+constexpr float kPaintU0 = 0.0f, kPaintU1 = 1.0f, kPaintV = 0.5f;
+
+// A ground stripe from a to b (on the grass), painted w wide.
 void Stripe(MeshBuilder& m, float x0, float z0, float x1, float z1, float w)
 {
     const Vec3 a{x0, kLineHeight, z0}, b{x1, kLineHeight, z1};
     const Vec3 d = Normalised(b - a);
-    const Vec3 side = Vec3{-d.z, 0, d.x} * (w / 2);
-    m.Quad(a + side, b + side, b - side, a - side);
+    const Vec3 side = Vec3{-d.z, 0, d.x} * (w * kLineSpread / 2);
+    m.Quad(b + side, b - side, a - side, a + side, kPaintU0, kPaintV, kPaintU1, kPaintV);
 }
 
 // An arc of a line around (cx, cz) from angle a0 to a1 (radians, x towards z).
 void Arc(MeshBuilder& m, float cx, float cz, float r, float a0, float a1, int segments)
 {
-    const float w = kLineWidth / 2;
+    const float w = kLineWidth * kLineSpread / 2;
     for (int i = 0; i < segments; ++i) {
         const float s0 = a0 + (a1 - a0) * i / segments, s1 = a0 + (a1 - a0) * (i + 1) / segments;
         auto at = [&](float a, float rr) { return Vec3{cx + std::cos(a) * rr, kLineHeight, cz + std::sin(a) * rr}; };
-        m.Quad(at(s0, r + w), at(s0, r - w), at(s1, r - w), at(s1, r + w));
+        m.Quad(at(s0, r + w), at(s0, r - w), at(s1, r - w), at(s1, r + w), kPaintU0, kPaintV, kPaintU1, kPaintV);
     }
+}
+
+// A painted spot: a disc, all of it from the paint in the texture's middle.
+void Spot(MeshBuilder& m, float cx, float cz, float r)
+{
+    constexpr int kSegments = 12;
+    const Vec3 up{0, 1, 0};
+    const uint32_t centre = m.Vertex({cx, kLineHeight, cz}, up, 0.5f, kPaintV);
+    std::vector<uint32_t> rim;
+    for (int i = 0; i <= kSegments; ++i) {
+        const float a = 2 * kPi * static_cast<float>(i) / kSegments;
+        rim.push_back(m.Vertex({cx + std::cos(a) * r, kLineHeight, cz + std::sin(a) * r}, up, 0.5f, kPaintV));
+    }
+    for (size_t i = 0; i < kSegments; ++i)
+        m.Triangle(centre, rim[i + 1], rim[i]);
 }
 
 void AddMarkings(const Theme& theme, MeshBuilder& m)
 {
-    m.UseMaterial(m.Material("", kWhite));
+    m.UseMaterial(m.Material("lines", kWhite));
     // Paint stays bright whatever the light: the lines must read from the far stand.
     m.SetColour(Scale(Lit(theme, {250, 250, 245, 255}, {0, 1, 0}), 1.35f));
     const float L = kHalfLength, W = kHalfWidth, w = kLineWidth;
@@ -154,8 +176,7 @@ void AddMarkings(const Theme& theme, MeshBuilder& m)
         Stripe(m, gx, gw, gx + in * gd, gw, w);
         Stripe(m, gx + in * gd, -gw - w / 2, gx + in * gd, gw + w / 2, w);
         const float spot = gx + in * kPenaltySpotDistance;
-        Arc(m, spot, 0, kSpot / 2, 0, 2 * kPi, 10);
-        Arc(m, spot, 0, kSpot, 0, 2 * kPi, 10);
+        Spot(m, spot, 0, kSpot + w / 2);
         // The arc outside the area: |x - spot| > pd - the spot's distance.
         const float half = std::acos((pd - kPenaltySpotDistance) / 8.7f);
         const float facing = side < 0 ? 0.0f : kPi;
@@ -166,7 +187,7 @@ void AddMarkings(const Theme& theme, MeshBuilder& m)
             Arc(m, gx, end * W, 0.95f, a0, a0 + kPi / 2, 8);
         }
     }
-    Arc(m, 0, 0, kSpot, 0, 2 * kPi, 10);
+    Spot(m, 0, 0, kSpot + w / 2);
 }
 
 void AddGoal(MeshBuilder& m, int side)
@@ -623,6 +644,12 @@ MeshBuilder BuildLevelMesh(const Theme& theme)
     for (size_t i = scenery; i < sceneryEnd; ++i)
         if (m.Materials()[size_t(m.Triangles()[i].material)].texture == "stone")
             m.Reverse(i, i + 1);
+    return m;
+}
+
+MeshBuilder BuildMarkings(const Theme& theme)
+{
+    MeshBuilder m;
     AddMarkings(theme, m);
     return m;
 }
@@ -648,6 +675,8 @@ bool WriteLevelTextures(const AssetContext& context, const Theme& theme)
     put("terrain", PaintGround(theme, theme.terrain, 4));
     put("stone", PaintGround(theme, {214, 182, 132, 255}, 6));
     put("net", PaintNet());
+    // With its smaller levels: far lines rely on them (see Stripe).
+    ok = context.WriteTextureSets(folder, "lines", PaintLines(), 16, AssetContext::TextureFile::kDdsWithLevels) && ok;
     put("concrete", PaintConcrete(theme));
     put("seats", PaintSeats(theme));
     put("roof", PaintRoof(theme));

@@ -36,6 +36,8 @@ inline constexpr float kSelectionBoardsZ = 39.7f;
 
 StadiumLayout LayoutFor(const Theme& theme);
 MeshBuilder BuildLevelMesh(const Theme& theme);
+// The lines painted on the pitch: a model of their own, drawn over the grass.
+MeshBuilder BuildMarkings(const Theme& theme);
 void AddTiers(MeshBuilder& m, const Theme& theme, Vec3 front, Vec3 out, Vec3 along, float half, int tiers,
               StandProfile* profile);
 

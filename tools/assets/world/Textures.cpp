@@ -55,6 +55,16 @@ Image PaintNet()
     return img;
 }
 
+Image PaintLines()
+{
+    // Clear texels are white too: the smaller levels fade the paint without darkening it.
+    Image img(64, 4, {255, 255, 255, 0});
+    for (int y = 0; y < img.Height(); ++y)
+        for (int x = 24; x < 40; ++x)
+            img.Set(x, y, {255, 255, 255, 255});
+    return img;
+}
+
 Image PaintConcrete(const Theme& theme)
 {
     Image img(128, 128);
