@@ -14,7 +14,6 @@
 
 #include <cstring>
 #include <exception>
-#include <string>
 
 namespace {
 

@@ -292,7 +292,7 @@ bool WriteDds(const Image& image, const std::string& path)
                 const Rgba p = level.Get(x, y);
                 file += {static_cast<char>(p.b), static_cast<char>(p.g), static_cast<char>(p.r), static_cast<char>(p.a)};
             }
-    return WriteTextFile(path, file);
+    return WriteTextFile(path, file);  // bytes as they are
 }
 
 }  // namespace assets
