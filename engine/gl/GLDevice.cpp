@@ -696,15 +696,25 @@ bool GLDevice::ShowRaster(RwCamera* camera, void* window, RwUInt32 /*flags*/)
     platform::PresentHook* hook = platform::GetPresentHook();
     const platform::Rect view = hook ? hook->GetView(width, height) : platform::Rect{0, 0, width, height};
     m_cache.BindBlitFramebuffers(read, 0);
-    m_cache.Scissor(false, 0, 0, 0, 0);
-    if (view.x != 0 || view.y != 0 || view.width != width || view.height != height) {
-        // Around a smaller view the window would show what the last swap left.
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
     // The window's first row is its bottom: the copy turns the picture over.
-    const bool sameSize = view.width == rect.width && view.height == rect.height;
     const int bottom = height - view.y - view.height;
+    // Around a smaller view the window would show what the last swap left. Only the bands
+    // around it are cleared: the copy covers the view, and clearing it too costs a software
+    // renderer a pass over every pixel of every frame, idle menus included.
+    const int top = bottom + view.height, right = view.x + view.width;
+    const TargetRect bands[] = {{0, top, width, height - top},
+                                {0, 0, width, bottom},
+                                {0, bottom, view.x, view.height},
+                                {right, bottom, width - right, view.height}};
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    for (const TargetRect& band : bands)
+        if (band.width > 0 && band.height > 0) {
+            m_cache.Scissor(true, band.x, band.y, band.width, band.height);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    // The copy obeys the scissor test.
+    m_cache.Scissor(false, 0, 0, 0, 0);
+    const bool sameSize = view.width == rect.width && view.height == rect.height;
     glBlitFramebuffer(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, view.x, bottom + view.height,
                       view.x + view.width, bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     if (hook)

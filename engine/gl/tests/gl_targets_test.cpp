@@ -2,6 +2,8 @@
 // textures, presenting, resizing and scaled copies.
 #include "support/GLTestSupport.h"
 
+#include "platform/Window.h"
+
 namespace {
 
 using GLTargets = GLEngineTest;
@@ -180,6 +182,80 @@ TEST_F(GLTargets, MetricsCountTextureBindsAndStateChangesThatReachGL)
     const RwMetrics next = frame(1, 1, false);
     EXPECT_LT(next.device.numTextureStageStateChanges, 5u);
     EXPECT_EQ(next.numTriangles, 2u);
+}
+
+// The editor's bar and margins share the window with the game's frame: around the view the
+// window is black whatever the last frames left there, and the frame fills the view.
+TEST_F(GLTargets, AroundASmallerViewTheWindowIsBlackAndTheViewHoldsTheFrame)
+{
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(static_cast<SDL_Window*>(RwEngineGetWindow()), &width, &height);
+    ASSERT_GT(width, 60);
+    ASSERT_GT(height, 60);
+    // Margins of 10, 20, 30 and 40 pixels: left, top, right, bottom.
+    const platform::Rect view{10, 20, width - 40, height - 60};
+    struct Hook : platform::PresentHook {
+        platform::Rect view;
+        bool paintRed = true;
+        std::vector<uint8_t> window;
+        platform::Rect GetView(int, int) const override { return view; }
+        void BeforeSwap() override
+        {
+            GLint drawn = 0, read = 0;
+            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+            glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+            const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            if (paintRed) {
+                glDisable(GL_SCISSOR_TEST);
+                glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+                glClear(GL_COLOR_BUFFER_BIT);
+            } else {
+                int w = 0, h = 0;
+                SDL_GL_GetDrawableSize(SDL_GL_GetCurrentWindow(), &w, &h);
+                window.assign(size_t(w) * h * 4, 0);
+                glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, window.data());
+            }
+            if (scissor)
+                glEnable(GL_SCISSOR_TEST);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawn));
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+        }
+    } hook;
+    hook.view = view;
+    platform::SetPresentHook(&hook);
+    TestCamera whole = MakeCamera(width, height);
+    TestCamera inView = MakeCamera(view.width, view.height);
+    // Two red windows, so that either buffer of a swap chain holds red where nothing is drawn.
+    for (int i = 0; i < 2; ++i) {
+        Clear(whole.camera, {0, 255, 0, 255});
+        EXPECT_NE(RwCameraShowRaster(whole.camera, nullptr, 0), nullptr);
+    }
+    hook.paintRed = false;
+    Draw(inView.camera, {30, 60, 90, 255}, [] { Rect2D(0, 0, 4, 4, Argb(255, 255, 255, 255)); });
+    EXPECT_NE(RwCameraShowRaster(inView.camera, nullptr, 0), nullptr);
+    platform::SetPresentHook(nullptr);
+    ASSERT_EQ(hook.window.size(), size_t(width) * height * 4);
+    // The window's rows, read from its bottom, top first as the probes count them.
+    Pixels shown{width, height, {}};
+    for (int y = height - 1; y >= 0; --y)
+        shown.data.insert(shown.data.end(), hook.window.begin() + ptrdiff_t(y) * width * 4,
+                          hook.window.begin() + ptrdiff_t(y + 1) * width * 4);
+    const int right = view.x + view.width, bottom = view.y + view.height;
+    constexpr Rgba kBackground{30, 60, 90, 255};
+    EXPECT_TRUE(Holds(shown, {{0, 0, kBlack},
+                              {width - 1, 0, kBlack},
+                              {5, height / 2, kBlack},
+                              {width - 1, height - 1, kBlack},
+                              {right, view.y, kBlack},
+                              {view.x, bottom, kBlack},
+                              {view.x, view.y - 1, kBlack},
+                              {view.x - 1, view.y, kBlack},
+                              {view.x, view.y, kWhite},
+                              {view.x + 3, view.y + 3, kWhite},
+                              {view.x + 4, view.y + 4, kBackground},
+                              {right - 1, bottom - 1, kBackground},
+                              {width / 2, height / 2, kBackground}}));
 }
 
 }  // namespace
