@@ -124,6 +124,15 @@ std::string ForThisUser()
     return kDefaultFolder;
 }
 
+void KeepInWorkingFolder()
+{
+    const std::string chosen = Variable(kVariable);
+    std::error_code error;
+    const std::string folder = fs::absolute(chosen.empty() ? kDefaultFolder : chosen, error).string();
+    setenv(kVariable, folder.c_str(), 1);
+    Use(folder);
+}
+
 std::string LogPath()
 {
     return Get() + "/log.txt";

@@ -20,6 +20,11 @@ void Use(const std::string& folder);
 // else "$HOME/.local/share/turfbolt"; "data" when none of them is set.
 std::string ForThisUser();
 
+// For a tool or test that leaves its working folder for a game folder, where a player's older
+// saves lie: the folder kVariable names (else "data"), taken from the working folder now, is
+// put in use and in kVariable for the game and the programs it starts.
+void KeepInWorkingFolder();
+
 // The log file in the folder in use.
 std::string LogPath();
 

@@ -65,6 +65,19 @@ TEST_F(PlayerFolderTest, TheFolderOfThisUserFollowsTheVariablesInOrder)
     }
 }
 
+// A program that leaves its working folder keeps its files where it started, in the folder
+// named for it or in "data".
+TEST_F(PlayerFolderTest, ProgramsThatMoveKeepTheirFilesWhereTheyStarted)
+{
+    for (const char* chosen : {static_cast<const char*>(nullptr), "mine"}) {
+        ScopedEnv variable(player_folder::kVariable, chosen);
+        player_folder::KeepInWorkingFolder();
+        const std::string expected = (fs::current_path() / (chosen ? chosen : "data")).string();
+        EXPECT_EQ(player_folder::Get(), expected);
+        EXPECT_EQ(player_folder::ForThisUser(), expected);
+    }
+}
+
 TEST_F(PlayerFolderTest, OldSavesAreTakenOverOnceAndStayWhereTheyWere)
 {
     WriteRaw("Data/SaveGames/user.txt", "options");

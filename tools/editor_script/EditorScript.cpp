@@ -35,10 +35,8 @@ int RunDemo(const char* program, int argc, char** argv, std::string& pictures, G
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     pictures = std::filesystem::absolute(argv[2]).string();
     std::filesystem::create_directories(pictures);
-    // A run keeps its saves and log where it was started (or where its caller said, taken from
-    // there): runs in one game folder side by side would share them.
-    const char* chosen = std::getenv(player_folder::kVariable);
-    setenv(player_folder::kVariable, std::filesystem::absolute(chosen && *chosen ? chosen : "data").c_str(), 1);
+    // Runs in one game folder side by side would share their saves and log.
+    player_folder::KeepInWorkingFolder();
     if (std::filesystem::current_path(argv[1]), !std::filesystem::exists("data/Turfbolt.dat")) {
         std::fprintf(stderr, "%s: no game data in %s\n", program, argv[1]);
         return 1;
