@@ -4,15 +4,17 @@
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
-// career on its leg screen with "continue" chosen, through its training (the squads picked,
-// each drill won with a cheat) to the match start, where "Save" writes it again; the first
+// career on its leg screen with "continue" chosen, through its training (a key pressed as its
+// menu appears acts on it; the squads picked, each drill won with a cheat) to the match
+// start, where "Save" writes it again; the first
 // leg is played (the squad picked, each period cut short with a cheat, the line-up chosen
 // again at half time) and "Save" on the second leg's screen.
 // third: the second leg's training counted as passed, the second leg is played and won with
 // a cheat; the round's screen follows, then the gained players' pick (or the round again),
 // and "Save" on the next leg's screen.
 // fourth: the career continues on that leg's screen after the restart.
-// newcareer: a new career named "Bolts" plays its first leg at once, without a reload: the
+// newcareer: a new career named "Bolts" is saved on its leg's screen, where a key pressed as
+// the screen comes back acts on it; its first leg is played at once, without a reload: the
 // score line and the statistics name the story team "Bolts".
 // unwritable: a new career whose file cannot be written, then a "Save" whose slot table
 // cannot be written: each is told on the message screen and the screen comes back to try
@@ -107,6 +109,12 @@ std::string ShownScreen()
 {
     const TBMenu* menu = ScreenMenu();
     return menu ? menu->GetScreen() : std::string();
+}
+
+// Within a second the item is selected.
+menu_script::Step SelectedWithin(const char* item, const char* what)
+{
+    return Within(what, [item] { return Menu::Instance()->GetSelectedItemName() == item; });
 }
 
 // Where a world point shows in the primary camera's picture, in pixels from the top left;
@@ -484,6 +492,10 @@ void SecondRun()
         Check(TeamDescription::Find(StoryModeGame::kStoryTeam)->GetTeamName() == "Bolts", "the story team is Bolts");
     }));
     s.push_back(Choose("continue"));
+    // The newspaper passed; a key as the training menu appears acts on it.
+    s.push_back(SkippingShows(PressWhileFadingIn("training", {SDL_SCANCODE_DOWN}), SDL_SCANCODE_SPACE));
+    s.push_back(WaitFor("training"));
+    s.push_back(SelectedWithin("Save", "Down pressed as the training menu appears moves to Save"));
     s.push_back(PlayTraining());
     s.push_back(Do([] { Check(StoryModeGame::Instance()->trainingPassed, "the training is passed"); }));
     s.push_back(Picture("matchstart"));
@@ -598,6 +610,12 @@ void NewCareerRun()
     TypeTheName();
     s.push_back(Choose("ok", SDL_SCANCODE_UP));
     s.push_back(SkippingShows(WaitFor("leg_display")));
+    // A key as the screen comes back after "Career saved" acts on it.
+    s.push_back(Choose("Save"));
+    s.push_back(WaitForNotice("career_saved"));
+    s.push_back(PressWhileFadingIn("leg_display", {SDL_SCANCODE_DOWN}));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(SelectedWithin("continue", "Down pressed as the leg's screen comes back moves on from Save"));
     s.push_back(SkipTraining());
     s.push_back(Choose("continue"));
     s.push_back(WaitFor("matchstart"));
