@@ -777,6 +777,29 @@ TEST_F(MenuStateTest, AfterThePointerLeftTheScreenTheKeysGoOnFromItsLastItem)
     EXPECT_EQ(next ? next->GetScreen() : "", "options");
 }
 
+// Buttons side by side answer the arrows that point to them; Down still reaches the next.
+TEST_F(MenuStateTest, ButtonsSideBySideAnswerLeftAndRight)
+{
+    const struct {
+        const char* screen;
+        const char* from;
+        const char* key;
+        const char* to;
+    } cases[] = {
+        {"round_lost", "yes", "(menu):right", "no"}, {"round_lost", "no", "(menu):left", "yes"},
+        {"round_lost", "yes", "(menu):left", "yes"}, {"round_lost", "yes", "(menu):down", "no"},
+        {"options", "accept", "(menu):right", "decline"}, {"options", "decline", "(menu):left", "accept"},
+        {"controls", "assign", "(menu):right", "reset"}, {"controls", "reset", "(menu):right", "decline"},
+        {"overwrite", "no", "(menu):left", "yes"},
+    };
+    for (const auto& c : cases) {
+        Show(c.screen);
+        Menu::Instance()->SelectItem(c.from);
+        Press({c.key});
+        EXPECT_EQ(Selected(), c.to) << c.screen << ": " << c.from << " " << c.key;
+    }
+}
+
 // The player sees a screen as it appears: his keys then act on it once it is shown, in the
 // order he pressed them.
 TEST_F(MenuStateTest, KeysPressedWhileTheScreenAppearsActOnItInTheirOrder)
@@ -789,6 +812,8 @@ TEST_F(MenuStateTest, KeysPressedWhileTheScreenAppearsActOnItInTheirOrder)
     } cases[] = {
         {"main", {"(menu):down", "(menu):down", "(menu):button a"}, "options", "options"},
         {"main", {"(menu):up"}, "quit", ""},
+        {"round_lost", {"(menu):right"}, "no", ""},
+        {"round_lost", {"(menu):right", "(menu):left"}, "yes", ""},
         {"credits", {"(menu):back"}, "back", "main"},
     };
     for (const auto& c : cases) {
