@@ -550,11 +550,14 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
         OwnStates2D own;
         const auto side = static_cast<float>(camera->frameBuffer->width);
         DrawFilledRect({0.0f, 0.0f, side, side}, Color::White);
-        states.Set(rwRenderStateSrcBlend, rwBlendZero);
+        // A saver of its own: one that changed a state twice would restore the first change.
+        RenderStateSaver frame;
+        frame.Set(rwRenderStateSrcBlend, rwBlendZero);
         const float edge = kEmptyFrameTexels, inner = side - 2.0f * edge;
         for (const ScreenRect& band : {ScreenRect{0.0f, 0.0f, side, edge}, ScreenRect{0.0f, side - edge, side, edge},
                                        ScreenRect{0.0f, edge, edge, inner}, ScreenRect{side - edge, edge, edge, inner}})
             DrawFilledRect(band, Color::White);
+        frame.Restore();
     }
     states.Restore();
     RwCameraEndUpdate(camera);

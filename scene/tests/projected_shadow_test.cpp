@@ -507,6 +507,35 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ(shadow.GetResult(), result);
 }
 
+// Casting, softening and laying down a shadow leave every render state as the caller had it,
+// whatever the caller had: the blends included, which the casters' pass changes more than once.
+TEST_F(ShadowTest, AShadowLeavesTheRenderStatesAsItFoundThem)
+{
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(32));
+    const std::pair<RwRenderState, intptr_t> callers[][4] = {
+        {{rwRenderStateSrcBlend, rwBlendSrcAlpha}, {rwRenderStateDestBlend, rwBlendInvSrcAlpha},
+         {rwRenderStateZTestEnable, 1}, {rwRenderStateFogEnable, 1}},
+        {{rwRenderStateSrcBlend, rwBlendOne}, {rwRenderStateDestBlend, rwBlendOne},
+         {rwRenderStateZTestEnable, 0}, {rwRenderStateVertexAlphaEnable, 1}},
+    };
+    const auto all = [] {
+        std::vector<intptr_t> states(rwRenderStateCount, 0);
+        for (RwInt32 s = 1; s < rwRenderStateCount; ++s)
+            RwRenderStateGet(static_cast<RwRenderState>(s), &states[static_cast<size_t>(s)]);
+        return states;
+    };
+    for (const auto& caller : callers) {
+        for (const auto& [state, value] : caller)
+            RwRenderStateSet(state, value);
+        const std::vector<intptr_t> before = all();
+        Cast(shadow, box.get(), 1, 1.9f);
+        EXPECT_EQ(all(), before);
+        shadow.Render();
+        EXPECT_EQ(all(), before);
+    }
+}
+
 // Casters of an update nobody sees are framed at once and drawn before the next picture, once;
 // casters dropped or a shadow gone by then are not drawn.
 TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
