@@ -66,6 +66,9 @@ void ShipMatchSettings(MatchSettings& s)
     // went out into play and a match had about one corner.
     s.worstKeeperSaveMisjudgement = 0.3f;
     s.bestKeeperSaveMisjudgement = 0.0f;
+    // A keeper reads a ball a second and a half before it reaches him: a hard pass rolling at
+    // 16 m/s wide of his dive leaves him time to side-step into its path first.
+    s.keeperSaveReserveTime = 1.5f;
     // Two units across (the size is scaled by 0.8 and cut to whole units), under a seat 1.5 wide.
     s.playerSelectTextureA = "<PP>\\Misc\\plyr_select_a.png";
     s.playerSelectTextureB = "<PP>\\Misc\\plyr_select_b.png";
