@@ -353,8 +353,11 @@ private:
         }
     }
 
+    // A player whose pass comes after he lost the ball says so all the same: no pass.
     void CountPass(const Character& passer)
     {
+        if (!passer.GetActor()->HasBall())
+            return;
         if (inPlay)
             figures.Pass(SideOf(passer), &passer);
         else
