@@ -338,13 +338,10 @@ void KeeperBrain::StepTowardsCrossing(const Vector3& crossing, const SaveChoice&
 {
     // Standing still, he would watch a ball rolling wider than his dive reaches go past him
     // into the goal: until the dive is due he side-steps towards where it will cross. A ball
-    // in the air he leaves to the dive, which pushes it round the post.
-    const Ball* ball = MatchBall();
-    const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
-    const bool rolling = ball && ball->GetBallPosition().Dot(up) <= kOnGround * ball->GetRadius() &&
-                         std::fabs(ball->GetPhysicsVelocity().Dot(up)) < kRollingRise;
+    // in the air, or one rolling wide of the posts, he leaves to the dive, which pushes it
+    // round the post.
     const float reach = std::fabs(save.point.x) + kSaveReachSlack;
-    if (!rolling || std::fabs(crossing.x) <= reach) {
+    if (std::fabs(crossing.x) <= reach || !RollsIntoGoal()) {
         command.SetCode(ActorInput::None);
         return;
     }
@@ -354,6 +351,27 @@ void KeeperBrain::StepTowardsCrossing(const Vector3& crossing, const SaveChoice&
     command.SetDirection(WorldHeadingOf(ForwardAxis()));
     // The crossing's x runs to his left as he faces out of his goal.
     command.SetCode(crossing.x > 0.0f ? ActorInput::StepLeft : ActorInput::StepRight);
+}
+
+bool KeeperBrain::RollsIntoGoal() const
+{
+    const Ball* ball = MatchBall();
+    Vector3 leftPost, rightPost;
+    if (!ball || !GoalPosts(leftPost, rightPost))
+        return false;
+    const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 velocity = ball->GetPhysicsVelocity();
+    if (ball->GetBallPosition().Dot(up) > kOnGround * ball->GetRadius() || std::fabs(velocity.Dot(up)) >= kRollingRise)
+        return false;
+    // Where its straight path meets the goal line, between the posts or not.
+    const Vector3 forward = ForwardAxis();
+    const float closing = -PitchFrame::Flatten(velocity).Dot(forward);
+    if (closing <= 0.0f)
+        return false;
+    const Vector3 at = ball->GetBallPosition() + PitchFrame::Flatten(velocity) * ((ball->GetBallPosition() - leftPost).Dot(forward) / closing);
+    const Vector3 across = rightPost - leftPost;
+    const float along = (at - leftPost).Dot(across) / across.LengthSquared();
+    return along >= 0.0f && along <= 1.0f;
 }
 
 void KeeperBrain::GuardStep(ActorCommand& command)
