@@ -6,9 +6,14 @@
 #include "ai/UtilityRegistry.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "pitch/PitchSimulation.h"
+#include "framework/MathUtil.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
 #include "settings/MatchStatistics.h"
 #include "support/CharacterKickAbout.h"
 
@@ -238,6 +243,109 @@ TEST_F(TeamOrdersTest, TheLastDefenderIsHeldWhileTheHolderIsInHisArea)
     if (!raider->GetActor()->HasBall())
         GiveBallTo(*raider);
     EXPECT_EQ(measure.Evaluate(visitor), 1.0f);
+}
+
+// Who heads: a computer player within the header distance of a ball coming at him at head
+// height, facing the goal he attacks. The first side attacks -x.
+TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
+{
+    MatchSettings::Instance()->aiHeaderDistance = 3.0f;
+    Character* player = Add(home, {0.0f, 0.0f, 0.0f});
+    const CharacterRace& race = *player->GetRace();
+    const float head = 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight());
+    const float attack = WorldHeadingOf({-1.0f, 0.0f, 0.0f});
+    struct Case {
+        const char* story;
+        const char* brain;
+        float gap;      // ball ahead of him, towards the attacked goal (m)
+        float speed;    // towards him (m/s)
+        float heading;  // his
+        bool heads;
+    };
+    const Case cases[] = {
+        {"computer, near, coming, facing", "ai", 2.0f, 10.0f, attack, true},
+        {"a person's player", "(0):", 2.0f, 10.0f, attack, false},
+        {"beyond the header distance", "ai", 3.5f, 10.0f, attack, false},
+        {"going away", "ai", 2.0f, -10.0f, attack, false},
+        {"facing his own goal", "ai", 2.0f, 10.0f, attack + Math::Pi, false},
+    };
+    for (const Case& c : cases) {
+        player->GetBrain()->SetName(c.brain);
+        player->GetCommand().direction = c.heading;
+        ball.ReleasePossession(1);
+        ball.SetPosition({-c.gap, head, 0.0f});
+        ball.SetVelocity({c.speed, 0.0f, 0.0f});
+        Decide();
+        EXPECT_EQ(Code(player) == 8, c.heads) << c.story << " gave " << Code(player);
+    }
+}
+
+// Who goes for a loose ball: the one the ball is nearer and coming at, not the one it is
+// running away from; he runs to where it will be.
+TEST_F(TeamOrdersTest, ThePlayerARollingBallComesAtGoesForItWhereItWillBe)
+{
+    Character* behind = Add(home, {-4.0f, 0.0f, 0.0f});
+    Character* ahead = Add(home, {12.0f, 0.0f, 0.0f});
+    const Vector3 velocity{15.0f, 0.0f, 0.0f};
+    ball.ReleasePossession(1);
+    ball.SetPosition({0.0f, ball.GetRadius(), 0.0f});
+    ball.SetVelocity(velocity);
+    Decide();
+    EXPECT_EQ(Code(behind), 0);
+    ASSERT_EQ(Code(ahead), 2);
+    const Vector3 expected = Vector3{0.0f, ball.GetRadius(), 0.0f} + velocity * GameSettings::Instance()->aiBallObtainReadAhead;
+    EXPECT_LT((ahead->GetBrain()->GetOrder().point - expected).Length(), 1e-3f);
+    // At rest, the nearer one goes.
+    ball.SetVelocity({});
+    Decide();
+    EXPECT_EQ(Code(behind), 2);
+    EXPECT_EQ(Code(ahead), 0);
+}
+
+// The holder outside the shooting zone passes to the team-mate furthest up; furthest up
+// himself, he runs on, at the attacked goal when his own place lies behind him.
+TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)
+{
+    Character* holder = Add(home, PitchPosition(-0.2f, 0.0f).ToWorld(true));
+    Character* mate = Add(home, PitchPosition(0.1f, 0.3f).ToWorld(true));
+    holder->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    GiveBallTo(*holder);
+    Decide();
+    EXPECT_EQ(Code(holder), 1);
+    EXPECT_EQ(holder->GetBrain()->GetOrder().target, mate);
+    // The strategy's place for role 1 lies at -0.3 along: behind a holder at 0.2.
+    Put(*mate, PitchPosition(-0.6f, 0.3f).ToWorld(true), 0.0f, ActorNodes::stand);
+    Put(*holder, PitchPosition(0.2f, 0.0f).ToWorld(true), 0.0f, ActorNodes::standwithball);
+    if (!holder->GetActor()->HasBall())
+        GiveBallTo(*holder);
+    Decide();
+    EXPECT_EQ(Code(holder), 4);
+    EXPECT_LT((holder->GetBrain()->GetOrder().point - PitchPosition(1.0f, 0.0f).ToWorld(true)).Length(), 1e-3f);
+}
+
+// A computer holder with the energy for it tries his special move only near the centre.
+TEST_F(TeamOrdersTest, ASpecialMoveStartsOnlyWithinItsCircleAndForTheComputer)
+{
+    Character* holder = Add(home, {});
+    Add(home, PitchPosition(0.9f, 0.9f).ToWorld(true));
+    holder->GetVariation()->energy.current = 100.0f;
+    const float radius = GameSettings::Instance()->aiSpecialMovePitchRadius;
+    struct Case {
+        float along;
+        const char* brain;
+        bool special;
+    } cases[] = {{radius - 0.1f, "ai", true}, {radius + 0.1f, "ai", false}, {0.0f, "(0):", false}};
+    for (const Case& c : cases) {
+        holder->GetBrain()->SetName(c.brain);
+        Put(*holder, PitchPosition(c.along, 0.0f).ToWorld(true), 0.0f, ActorNodes::standwithball);
+        if (!holder->GetActor()->HasBall())
+            GiveBallTo(*holder);
+        ball.SetPosition(holder->GetActor()->GetPosition());
+        // So long a step that the move's chance is certain.
+        Decide(1000.0f);
+        EXPECT_EQ(Code(holder) == 9, c.special) << c.along << " " << c.brain << " gave " << Code(holder);
+    }
 }
 
 } // namespace
