@@ -13,7 +13,9 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +119,22 @@ TEST_F(FieldBrainTest, OnlyAPassInPlayIsLoftedAndADribblerRuns)
     Put(*passer, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
     passer->GetBrain()->GetOrder() = TeamOrder{4, Vector3{0.0f, 0.0f, 20.0f}, nullptr};
     EXPECT_EQ(Think(*passer), ActorInput::Run);
+    // Told to shoot, he turns at the goal: with no level, the one at the centre spot.
+    Put(*passer, {10.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+    ball.SetPosition({10.0f, ball.GetRadius(), 0.0f});
+    passer->GetBrain()->GetOrder() = TeamOrder{5, Vector3{}, nullptr};
+    ActorCommand shot;
+    passer->GetBrain()->Think(shot);
+    EXPECT_NEAR(shot.direction, WorldHeadingOf({-1.0f, 0.0f, 0.0f}), 1e-4f);
+}
+
+TEST_F(FieldBrainTest, HeIsAtHisPlaceWithinTheSmallerMoveRangeWhereverItLies)
+{
+    Character* player = Add(home, "PandaPl00", {20.0f, 0.0f, 10.0f}, 0.0f, ActorNodes::stand);
+    const float range = GameSettings::Instance()->minimumAiMoveRange;
+    player->GetBrain()->GetOrder() = TeamOrder{0, Vector3{20.0f, 0.0f, 10.0f + 0.5f * range}, nullptr};
+    EXPECT_NEAR(player->GetBrain()->GetDistanceToTargetPosition(), 0.5f * range, 1e-4f);
+    EXPECT_TRUE(player->GetBrain()->IsAtTargetPosition());
 }
 
 TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
@@ -137,6 +155,22 @@ TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
         ball.SetVelocity({-5.0f, c.rise, 0.0f});
         EXPECT_EQ(player->GetBrain()->CanReachHeader(), c.reachable) << c.height << " " << c.rise;
     }
+    // Beyond reach, it is judged where its path comes by him: at the height it has fallen or
+    // risen to by then, and never when the path passes wide of him.
+    const float gravity = LevelSettings::Instance()->gravity, speed = 5.0f, gap = 8.0f;
+    const float rise = 0.5f * gravity * gap / speed;  // back at the same height as it comes by
+    Put(*player, {3.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    struct Path {
+        float across;
+        float rise;
+        bool reachable;
+    };
+    for (const Path& path : std::vector<Path>{{0.0f, rise, true}, {0.0f, 0.0f, false}, {7.0f, rise, false}}) {
+        ball.SetPosition({3.0f - gap, inWindow, path.across});
+        ball.SetVelocity({speed, path.rise, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), path.reachable) << path.across << " " << path.rise;
+    }
+    Put(*player, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
     // One beyond reach that moves away from him never comes within it.
     ball.SetPosition({-8.0f, inWindow, 0.0f});
     ball.SetVelocity({-5.0f, 0.0f, 0.0f});

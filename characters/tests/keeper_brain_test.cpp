@@ -535,3 +535,36 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
 }
 
 }  // namespace
+
+namespace {
+
+// Frozen by the match flow, a keeper answers nothing, a computer one with the ball far off
+// and a person's with his button pressed; free again, the person's press passes.
+TEST_F(HumanKeeperTest, AFrozenKeeperAnswersNothing)
+{
+    script.Add(1, {{"button a", 1.0f}});
+    script.Add(1, {});
+    script.Add(1, {{"button a", 1.0f}});
+    Brain().SetMode(CharacterBrain::kFrozen);
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    Step(command);
+    EXPECT_EQ(command.code, ActorInput::None);
+    Brain().SetMode(0);
+    Step(command);
+    Step(command);
+    EXPECT_EQ(command.code, ActorInput::Pass);
+
+    keeper->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    ball.SetBallPosition(goal + forward * 40.0f);
+    ball.SetVelocity({});
+    Brain().SetName("ai");
+    Brain().SetMode(CharacterBrain::kFrozen);
+    ActorCommand computer;
+    computer.code = ActorInput::Run;
+    Brain().Think(computer);
+    EXPECT_EQ(computer.code, ActorInput::None);
+}
+
+}  // namespace
