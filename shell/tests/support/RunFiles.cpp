@@ -9,7 +9,7 @@
 
 namespace shelltest {
 
-bool WriteRunFiles(int fullScreen, int resolution, int height)
+bool WriteRunFiles(int fullScreen, int resolution, int height, int width)
 {
     static const bool packed = [] {
         for (const char* folder : {"stage", "data/pc", "Data/SaveGames"})
@@ -17,7 +17,7 @@ bool WriteRunFiles(int fullScreen, int resolution, int height)
         std::string error;
         return Archive::Pack("data/Turfbolt.dat", "stage", error);
     }();
-    std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth 640\nscreenHeight " << height
+    std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth " << width << "\nscreenHeight " << height
                                         << "\nfullscreen " << fullScreen;
     std::ofstream("Data/SaveGames/user.txt") << "OBJECT START\nclass type: \"GameParameters\"\n[GameParameters] "
                                              << "\"Game Parameters\"\n{\n \"Resolution\" " << resolution << "\n}\n";
