@@ -8,6 +8,7 @@
 #include "framework/MainProgram.h"
 #include "framework/PlayerFolder.h"
 #include "framework/Settings.h"
+#include "platform/DisplayModes.h"
 #include "platform/Events.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
@@ -20,6 +21,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -98,6 +100,25 @@ bool ClaimPlayerFolder()
     return false;
 }
 
+// Bounds the size by the display: its usable area in a window (the editor's bar included),
+// its largest mode in full screen. Said in the log when it is smaller.
+void FitDisplay(bool fullScreen, int& width, int& height)
+{
+    int mostWidth = 0, mostHeight = 0;
+    // Video is brought up here for the display's size; a failure is fatal right after.
+    if (!platform::Init() || !platform::GetLargestWindow(fullScreen, mostWidth, mostHeight))
+        return;
+    if (!fullScreen)
+        mostHeight -= CMainFrame::MenuBarHeight();
+    if (width <= mostWidth && height <= mostHeight)
+        return;
+    const int fitWidth = std::min(width, mostWidth), fitHeight = std::min(height, mostHeight);
+    LogWarning("CMainApp::InitInstance: the display holds at most %d x %d; %d x %d becomes %d x %d\n", mostWidth,
+               mostHeight, width, height, fitWidth, fitHeight);
+    width = fitWidth;
+    height = fitHeight;
+}
+
 }  // namespace
 
 Resolution SelectResolution(int index)
@@ -153,6 +174,7 @@ bool CMainApp::InitInstance()
         width = kFallbackWidth;
         height = kFallbackHeight;
     }
+    FitDisplay(m_fullScreen, width, height);
 
     LogMessage("Starting in mode: %d %d\n", width, height);
     RwGraphics* graphics = RwGraphics::Instance();

@@ -110,6 +110,8 @@ void StoryModeLeg::Enter()
     DebugTrace("StoryModeLeg::Enter\n");
     StoryModeGame* game = StoryModeGame::Instance();
     game->active = true;
+    // A cut scene before the first leg (a new career's intro) reloaded the casts.
+    game->NameStoryTeam();
     game->ResetLeg();
     game->restartRequested = false;
     // A leg that is not the one due ends at once.

@@ -11,6 +11,7 @@
 #include "framework/GameState.h"
 #include "input/InputController.h"
 #include "input/MouseInput.h"
+#include "platform/Platform.h"
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -36,6 +37,7 @@ namespace {
 struct Seen {
     int updates = 0, renders = 0, width = 0, height = 0, bar = 0, cursorX = 0, cursorY = 0;
     int whistles = 0, sounding = 0;  // voices the game got, and frames with its sample playing
+    int firstCamera[2] = {}, firstView[2] = {}, firstWindow[2] = {};  // sizes at the first update
     uint32_t windowId = 0;  // set by the first frame, which starts the shutdown samples
     bool stateExited = false;
     bool hadFrame = false, pausedOrScaled = false;
@@ -105,6 +107,11 @@ struct ProbeState : GameState {
             PlayWhistle(g_seen.updates == 0, dt);
         if (g_seen.updates++ == 0) {
             g_seen.windowId = SDL_GetWindowID(window);
+            const PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+            const platform::Rect view = theApp.GetRenderWindow().GetView();
+            g_seen.firstCamera[0] = camera->GetWidth(), g_seen.firstCamera[1] = camera->GetHeight();
+            g_seen.firstView[0] = view.width, g_seen.firstView[1] = view.height;
+            SDL_GetWindowSize(window, &g_seen.firstWindow[0], &g_seen.firstWindow[1]);
             RwEngineGetVideoModeInfo(&g_seen.mode, RwEngineGetCurrentVideoMode());
             SDL_SetWindowSize(window, 320, 200);
             shell_input::HideCursor(true);
@@ -152,10 +159,11 @@ int RunApp()
     return code;
 }
 
-// One whole run with the given "fullscreen", "Resolution" and "screenHeight"; the exit code.
-int RunWith(int fullScreen, int resolution, int height = 480)
+// One whole run with the given "fullscreen", "Resolution", "screenHeight" and "screenWidth"; the
+// exit code.
+int RunWith(int fullScreen, int resolution, int height = 480, int width = 640)
 {
-    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height));
+    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height, width));
     return RunApp();
 }
 
@@ -227,6 +235,24 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
         EXPECT_EQ(RunWith(start.fullScreen, start.resolution, start.screenHeight), 123);
         EXPECT_EQ(std::vector<int>({g_seen.mode.width, g_seen.mode.height}), std::vector({start.width, start.height}));
         EXPECT_EQ(log.Count("***WARNING: CMainApp::InitInstance: "), start.warnings) << log.Text();
+    }
+}
+
+TEST(AppRun, ASizeLargerThanTheDisplayIsBoundedAndTheGameRendersAtTheSizeTheWindowGot)
+{
+    SDL_Rect display{};
+    ASSERT_TRUE(platform::Init());
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &display), 0) << SDL_GetError();
+    // Windowed a size no display has; full screen one that no mode has.
+    for (const int fullScreen : {0, 2}) {
+        LogCapture log;
+        EXPECT_EQ(RunWith(fullScreen, 0, 16384, 16384), 123);
+        EXPECT_EQ(log.Count("the display holds at most"), 1) << log.Text();
+        EXPECT_LE(g_seen.firstWindow[0], fullScreen ? 16384 : display.w);
+        EXPECT_LE(g_seen.firstWindow[1], fullScreen ? 16384 : display.h);
+        EXPECT_LT(g_seen.firstWindow[0], 16384);
+        EXPECT_EQ(std::vector<int>(g_seen.firstCamera, g_seen.firstCamera + 2),
+                  std::vector<int>(g_seen.firstView, g_seen.firstView + 2));
     }
 }
 

@@ -11,7 +11,7 @@
 
 namespace shelltest {
 
-bool WriteRunFiles(int fullScreen, int resolution, int height)
+bool WriteRunFiles(int fullScreen, int resolution, int height, int width)
 {
     setenv(player_folder::kVariable, "data", 1);
     static const bool packed = [] {
@@ -20,7 +20,7 @@ bool WriteRunFiles(int fullScreen, int resolution, int height)
         std::string error;
         return Archive::Pack("data/Turfbolt.dat", "stage", error);
     }();
-    std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth 640\nscreenHeight " << height
+    std::ofstream("data/pc/config.txt") << "Project ShellTest\nscreenWidth " << width << "\nscreenHeight " << height
                                         << "\nfullscreen " << fullScreen;
     std::ofstream("Data/SaveGames/user.txt") << "OBJECT START\nclass type: \"GameParameters\"\n[GameParameters] "
                                              << "\"Game Parameters\"\n{\n \"Resolution\" " << resolution << "\n}\n";
