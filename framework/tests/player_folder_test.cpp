@@ -65,19 +65,6 @@ TEST_F(PlayerFolderTest, TheFolderOfThisUserFollowsTheVariablesInOrder)
     }
 }
 
-// A program that leaves its working folder keeps its files where it started, in the folder
-// named for it or in "data".
-TEST_F(PlayerFolderTest, ProgramsThatMoveKeepTheirFilesWhereTheyStarted)
-{
-    for (const char* chosen : {static_cast<const char*>(nullptr), "mine"}) {
-        ScopedEnv variable(player_folder::kVariable, chosen);
-        player_folder::KeepInWorkingFolder();
-        const std::string expected = (fs::current_path() / (chosen ? chosen : "data")).string();
-        EXPECT_EQ(player_folder::Get(), expected);
-        EXPECT_EQ(player_folder::ForThisUser(), expected);
-    }
-}
-
 TEST_F(PlayerFolderTest, OldSavesAreTakenOverOnceAndStayWhereTheyWere)
 {
     WriteRaw("Data/SaveGames/user.txt", "options");
@@ -106,17 +93,6 @@ TEST_F(PlayerFolderTest, OldSavesAreTakenOverOnceAndStayWhereTheyWere)
         EXPECT_EQ(player_folder::TakeOverOldFiles(), 0) << same;
     }
     EXPECT_FALSE(fs::exists("DATA"));
-}
-
-TEST_F(PlayerFolderTest, ASaveFolderThatCannotBeFilledIsLeftEmptyAndSaidSo)
-{
-    WriteRaw("data/SaveGames/user.txt", "options");
-    WriteRaw("./home", "a file where the folder should be");
-    player_folder::Use("home/turfbolt");
-    LogCapture log;
-    EXPECT_EQ(player_folder::TakeOverOldFiles(), -1);
-    EXPECT_TRUE(log.Contains("could not copy the saves of ")) << log.Text();
-    EXPECT_EQ(ReadRaw("data/SaveGames/user.txt"), "options");
 }
 
 TEST_F(PlayerFolderTest, OnlyOneProcessClaimsAFolder)
