@@ -220,7 +220,7 @@ void GameTB::CreateInputs()
     }
     // A first run has no file: the defaults stand.
     if (FileSystem::Instance()->FileExists(kInputsFile))
-        LoadSettings(inputs, kInputsFile);
+        LoadPlayerSettings(inputs, kInputsFile);
 }
 
 void GameTB::CreateLights()
