@@ -79,7 +79,10 @@ void SingleMatch::Enter()
     std::unique_ptr<MatchLoading> loading = CreateLoading();
     if (!loading)
         return;
-    Hold(new IteratingState(loading.release(), new MatchPeriod(0, true, true, true)));
+    // The career record keeps the last shoot-out's winner, a single match's too.
+    MatchRules rules;
+    rules.shootoutWinner = &StoryModeGame::Instance()->penaltyResult;
+    Hold(new IteratingState(loading.release(), new MatchPeriod(0, true, true, true, rules)));
 }
 
 void SingleMatch::Exit()

@@ -75,6 +75,20 @@ bool IsDecisive()
     return IsFinal() || !StoryModeGame::Instance()->firstLeg;
 }
 
+MatchRules Rules()
+{
+    StoryModeGame& career = *StoryModeGame::Instance();
+    MatchRules rules;
+    rules.storyLeg = career.active;
+    rules.finalRound = IsFinal();
+    rules.firstLeg = career.firstLeg;
+    rules.bookedGoals[0] = career.GetTotalGoals(true);
+    rules.bookedGoals[1] = career.GetTotalGoals(false);
+    rules.cards = career.cards;
+    rules.shootoutWinner = &career.penaltyResult;
+    return rules;
+}
+
 float OpponentAggression(int round)
 {
     const GameSettings* settings = GameSettings::Instance();

@@ -74,7 +74,7 @@ void StoryModeMatch::StartSelection()
 void StoryModeMatch::StartMatch()
 {
     StoryModeLoading::PublishLevel();
-    auto* match = new MatchPeriod(0, story_match::IsDecisive(), m_home, !m_home);
+    auto* match = new MatchPeriod(0, story_match::IsDecisive(), m_home, !m_home, story_match::Rules());
     StateSlot::Set(&m_match, new IteratingState(new MatchLoading(story_match::PlaySetup(m_selected)), match), true);
     m_matchStarted = true;
 }
