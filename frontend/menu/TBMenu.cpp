@@ -9,6 +9,7 @@
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
 #include "input/PlatformInputDevices.h"
+#include "input/VirtualKeys.h"
 #include "match/FrontEndScreens.h"
 #include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
@@ -275,8 +276,10 @@ void TBMenu::UpdateNotice(float dt)
 void TBMenu::StartKeyCapture(const std::string& action)
 {
     m_captureAction = action;
-    if (ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0))
+    if (ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0)) {
+        m_bindingBeforeCapture = keyboard->GetBinding(m_captureAction);
         keyboard->CaptureBinding(m_captureAction, true);
+    }
     m_keyCapturePending = true;
 }
 
@@ -310,8 +313,11 @@ void TBMenu::PollMenuInput()
 void TBMenu::PollKeyCapture()
 {
     ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0);
+    // Escape gives up the capture: the action keeps the key it had.
+    if (keyboard && KeyboardInput::Instance()->GetHeldKey() == vk::Escape)
+        keyboard->SetBinding(m_captureAction, m_bindingBeforeCapture);
     // Without a keyboard the capture could never end.
-    if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
+    else if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
         return;
     m_keyCapturePending = false;
     // The key just bound is taken: it must not be typed into the next field shown.

@@ -27,6 +27,7 @@
 #include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "menus/MenuItem.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
@@ -153,6 +154,19 @@ void KeysRun()
     }));
     s.push_back(Choose("controls"));
     s.push_back(WaitFor("controls"));
+    static int upBefore = 0;
+    s.push_back(Do([] { upBefore = UpKey(); }));
+    s.push_back(Choose("key0_up"));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(Picture("controls_capture_escaped"));
+    s.push_back(Do([] {
+        Menu* menu = Menu::Instance();
+        std::printf("Escape during a capture: (0):up key %d (was %d), on \"%s\"\n", UpKey(), upBefore,
+                    ScreenMenu() ? ScreenMenu()->GetScreen().c_str() : "nothing");
+        Check(OnScreen("controls") && !CurrentMenu()->IsCapturingKey(), "Escape ends the capture on the screen");
+        Check(UpKey() == upBefore, "the action keeps its key");
+        Check(menu->HasItem("assign") && menu->GetItem("assign", 0)->IsVisible(), "Done stays shown");
+    }));
     s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
     static std::string after;
     s.push_back(WaitForScreenAfter("controls", after));

@@ -1,9 +1,14 @@
 // The default text tables: "text.csv" and "text_xsxl.csv", the same texts for both game
 // sizes, as cp1252 bytes.
+#include "match/MatchLoading.h"
+#include "match/MatchPeriod.h"
+#include "match/TBMenuToggles.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/menus/MenuAssets.h"
 #include "tools/assets/text/TextAssets.h"
+
+#include <cstdio>
 
 namespace assets::text {
 
@@ -52,6 +57,20 @@ void TrainingTexts(Texts& t)
     });
 }
 
+// The screen sizes and the halves' lengths as the game runs them.
+void OptionTexts(Texts& t)
+{
+    int width = 0, height = 0;
+    for (int value = 0; TBMenuToggles::GetResolutionSize(value, width, height); ++value)
+        t.emplace_back(60111 + value, std::to_string(width) + " x " + std::to_string(height));
+    for (int h = 0; h < MatchLoading::kClockRateCount; ++h) {
+        char minutes[32];
+        const float half = static_cast<float>(MatchPeriod::kEndMinute[0]) / MatchLoading::kClockRates[h];
+        std::snprintf(minutes, sizeof minutes, "%g minutes", half);
+        t.emplace_back(60301 + h, minutes);
+    }
+}
+
 void MenuTexts(Texts& t)
 {
     t.insert(t.end(), {
@@ -62,14 +81,11 @@ void MenuTexts(Texts& t)
         {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
         {50206, "Perfect!"},
         {60101, "Off"}, {60102, "On"},
-        {60111, "640 x 480"}, {60112, "800 x 600"}, {60113, "1024 x 768"},
         {60121, "Low"}, {60122, "Medium"}, {60123, "High"},
     });
     for (int v = 0; v <= 10; ++v)
         t.emplace_back(60201 + v, std::to_string(v * 10) + "%");
-    const char* halves[] = {"1 minute", "2 minutes", "3 minutes", "5 minutes", "10 minutes", "45 minutes"};
-    for (int h = 0; h < 6; ++h)
-        t.emplace_back(60301 + h, halves[h]);
+    OptionTexts(t);
     t.insert(t.end(), {
         {60501, "First half"}, {60502, "Second half"}, {60503, "Extra time, first half"},
         {60504, "Extra time, second half"},
