@@ -34,7 +34,9 @@ void StoryTexts(Texts& t)
 void TrainingTexts(Texts& t)
 {
     t.insert(t.end(), {
-        {20402, "Pass the ball to your team-mates!"}, {20403, "Dribble around the cones!"},
+        // What to do in each drill, shown as it starts and under its name while it runs.
+        {20402, "Pass round all three of you, again and again!"},
+        {20403, "Carry the ball past the defenders into the goal!"},
         {20404, "Shoot past the keeper!"}, {20405, "Keep the ball out of the goal!"},
         // What each selection asks for: one of the three members for a drill, two of the
         // opponent's players for a team of five, seven of both teams for a team of seven.
@@ -45,11 +47,11 @@ void TrainingTexts(Texts& t)
     for (int p = 0; p < 10; ++p)
         t.emplace_back(20541 + p, "Choose player " + std::to_string(p + 1));
     t.insert(t.end(), {
-        {20551, "Your squad is complete: press fire!"},
+        {20551, "Your squad is complete: press Return!"},
         {20570, "Player 1:"}, {20571, "Player 2:"},
         // 20580 prompts every story selection that picks freely (the training's, the gained
         // players'), most of which pick no keeper, and a line-up until its keeper is picked.
-        {20580, "Choose with the arrows, pick with fire"},
+        {20580, "Choose with the arrows, pick with Return"},
         {20581, "Choose your defenders"}, {20582, "Choose your midfield"},
         {20583, "Choose your strikers"}, {20584, "Choose your substitutes"},
         {20901, "Passing training"}, {20902, "Dribbling training"}, {20903, "Shooting training"},
