@@ -144,5 +144,52 @@ TEST(LevelCasts, TheHudCastsHoldEveryElementTheMatchNamesWithItsItem)
     TextureManager::Instance()->Shutdown();
 }
 
+// The texts over the stands and the pitch lie on their plates, each plate drawn before its
+// texts, and a drill's counters stand on the score line.
+TEST(LevelCasts, HudTextsLieOnTheirBandsAndTheDrillCountersOnTheScoreLine)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    Cast hud("hud");
+    ASSERT_TRUE(LoadSettings(&hud, "<PP>hud.txt"));
+    const auto find = [&](const std::string& name) -> std::pair<int, HudItem*> {
+        for (int i = 0; i < hud.GetMemberCount(); ++i)
+            if (hud.GetMember(i)->name == name)
+                return {i, static_cast<HudElement*>(hud.GetMember(i)->object)->GetItem()};
+        return {-1, nullptr};
+    };
+    const struct {
+        const char* band;
+        std::vector<const char*> texts;
+    } bands[] = {
+        {"ScoreBand", {"LeftTeamName", "LeftScore", "ScoreColon", "RightScore", "RightTeamName", "TimeMinutes",
+                       "TimeColon", "TimeSeconds", "FullCycles", "CountdownSeconds"}},
+        {"PlayerBand1", {"Player1Name", "EnergyBackground1"}},
+        {"PlayerBand2", {"Player2Name", "EnergyBackground2"}},
+        {"TrainingBand", {"TrainingName", "TrainingHint"}},
+    };
+    for (const auto& [bandName, texts] : bands) {
+        const auto [bandIndex, band] = find(bandName);
+        ASSERT_NE(band, nullptr) << bandName;
+        int w = 0, h = 0;
+        band->GetSize(w, h);
+        const Vector3 corner = band->GetPosition();
+        for (const char* name : texts) {
+            const auto [index, item] = find(name);
+            ASSERT_NE(item, nullptr) << name;
+            const Vector3 at = item->GetPosition();
+            EXPECT_LT(bandIndex, index) << name;
+            EXPECT_TRUE(at.x >= corner.x && at.x <= corner.x + static_cast<float>(w) && at.y >= corner.y &&
+                        at.y <= corner.y + static_cast<float>(h))
+                << name << " on " << bandName;
+        }
+    }
+    for (const char* counter : {"FullCycles", "CountdownSeconds", "TimeColon"})
+        EXPECT_EQ(find(counter).second->GetPosition().y, find("LeftScore").second->GetPosition().y) << counter;
+    hud.Clear();
+    TextureManager::Instance()->Shutdown();
+}
+
 }  // namespace
 }  // namespace assets
