@@ -87,12 +87,20 @@ MenuItem* DeliverClick(MenuKeys& keys, uint32_t pressed, int x, int y)
     return selected;
 }
 
+// A toggle that has nothing of its own to run when chosen.
+bool IsPlainToggle(const MenuItem* item)
+{
+    const XmlNode* node = item ? item->GetXmlNode() : nullptr;
+    return dynamic_cast<const MenuToggleButton*>(item) && (!node || node->GetAttribute("OnSelect").empty());
+}
+
 // False when a choice or "back" has taken the frame's input.
 bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
 {
     if (keys.select) {
+        // Choosing a plain toggle turns it on, as a click does.
         if (selected)
-            Deliver(selected, "menu select");
+            Deliver(selected, IsPlainToggle(selected) ? "menu right" : "menu select");
         return false;
     }
     if (keys.back) {

@@ -8,8 +8,11 @@
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
 // keys: on "main" two taps of Down, each let go before a frame could see it, move two items
-// down; "controls" left with Escape comes back to "main".
-// pad: with a pad (SDL's virtual joystick) and nothing else, a new career's team is named
+// down; on "controls" Escape gives up a key capture, the action keeping its key, and then
+// leaves for "main"; on "options" choosing "Cards" with Space and again with Return turns it
+// off and on.
+// pad: with a pad (SDL's virtual joystick) plugged in, choosing "Controls, player 1" on the
+// options takes it (declined); with the pad alone, a new career's team is named
 // "Bo" on the on-screen keyboard and started; its leg screen left with the pad's back
 // button shows "main" alone, nothing of the career's screen left over.
 // unwritable: the options' "Accept" and the keys' "Controls assign" while a folder stands
@@ -174,6 +177,23 @@ void KeysRun()
         std::printf("Escape on controls shows \"%s\"\n", after.c_str());
         Check(after == "main", "Escape on controls goes back to main");
     }));
+    // Choosing an option's row turns it on, with Space as with Return.
+    static std::vector<int> cards;
+    const auto noteCards = [] { cards.push_back(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kCards)->value); };
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Do(noteCards));
+    s.push_back(Choose("var_cards"));
+    s.push_back(Do(noteCards));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Do(noteCards));
+    s.push_back(Do([] {
+        std::printf("Cards chosen twice: %d, %d, %d; on \"%s\"\n", cards[0], cards[1], cards[2],
+                    ScreenMenu() ? ScreenMenu()->GetScreen().c_str() : "nothing");
+        Check(cards == std::vector<int>({1, 0, 1}) && OnScreen("options"), "choosing an option's row turns it");
+    }));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
     s.push_back(Choose("quit"));
 }
 
@@ -240,6 +260,18 @@ void PadRun()
         g_pad.stick = SDL_JoystickOpen(index);
         Check(g_pad.stick != nullptr, "a virtual pad is plugged in");
     }));
+    // With a pad plugged in, choosing "Controls, player 1" moves him onto it; declined.
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Choose("control_device1"));
+    s.push_back(Picture("pad_options_device"));
+    s.push_back(Do([] {
+        const std::string shown = Menu::Instance()->ExpandVariables("%control_device1%");
+        std::printf("Controls, player 1 chosen: \"%s\"\n", shown.c_str());
+        Check(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1)->value == 1, "choosing it takes the pad");
+    }));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
     s.push_back(PadChoose("storymode"));
     s.push_back(WaitFor("story_slots"));
     s.push_back(PadChoose("slot0"));

@@ -62,8 +62,9 @@ const Option kOptionRows[] = {
     {kHalfTime, "half_time_duration", R"(maxValue="%maxSingleDuration%")", ""},
     {kShirts1, "shirts_team1", R"(maxValue="7" wrap="1" blockedValue="%blocked_shirt_1%")", ""},
     {kShirts2, "shirts_team2", R"(maxValue="7" wrap="1" blockedValue="%blocked_shirt_2%")", ""},
-    {kDevice1, "control_device1", R"(maxValue="%numOfDevices%" blockedValue="%block_dev_1%")", "SwitchDevice"},
-    {kDevice2, "control_device2", R"(maxValue="%numOfDevices%" blockedValue="%block_dev_2%")", "SwitchDevice"},
+    // Round the devices, so that choosing the row again and again reaches each.
+    {kDevice1, "control_device1", R"(maxValue="%numOfDevices%" wrap="1" blockedValue="%block_dev_1%")", "SwitchDevice"},
+    {kDevice2, "control_device2", R"(maxValue="%numOfDevices%" wrap="1" blockedValue="%block_dev_2%")", "SwitchDevice"},
     {kCards, "var_cards", R"(maxValue="1" wrap="1")", ""},
     {kReplays, "replays", R"(maxValue="1" wrap="1")", ""},
     {kQuality, "quality", R"(maxValue="%maxDetailLevel%")", ""},
