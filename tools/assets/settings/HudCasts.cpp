@@ -1,6 +1,6 @@
 // The match display: "hud.txt" (cast "hud") with the names, score, clock, energy and power
 // meters, cards, drill texts and debug values the match fills in, and "penaltyhud.txt" (cast
-// "penaltyhud") with the shoot-out's rows of marks; the pictures they show are painted here.
+// "penaltyhud") with the shoot-out's columns of marks; the pictures they show are painted here.
 // Places are on the 800 x 600 screen every item is laid out on.
 #include "framework/Cast.h"
 #include "scene/GameElements.h"
@@ -140,7 +140,7 @@ void AddBands(Cast& cast)
     AddImage(cast, "ScoreBand", "score_band", 784, 40, 8, 5);
     AddImage(cast, "PlayerBand1", "player_band", 164, 56, 10, 530);
     AddImage(cast, "PlayerBand2", "player_band", 164, 56, 626, 530);
-    AddImage(cast, "TrainingBand", "drill_band", 520, 64, 140, 96, false);
+    AddImage(cast, "TrainingBand", "drill_band", 520, 64, 140, 52, false);
 }
 
 void AddScoreAndClock(Cast& cast)
@@ -177,10 +177,9 @@ void AddPlayers(Cast& cast)
 
 void AddDrillAndDebugTexts(Cast& cast)
 {
-    // Below the row of a drill's try marks, which stand where the match shows its score: the
-    // drill's name and what to do in it.
-    AddText(cast, "TrainingName", "", 400, 104, HudItem::kCenter, false);
-    AddText(cast, "TrainingHint", "", 400, 132, HudItem::kCenter, false, 0.8f);
+    // At the top, where the match shows its score: the drill's name and what to do in it.
+    AddText(cast, "TrainingName", "", 400, 60, HudItem::kCenter, false);
+    AddText(cast, "TrainingHint", "", 400, 88, HudItem::kCenter, false, 0.8f);
     // On the score line: the cycles before the count the match shows as its left score, the
     // seconds left after the clock's colon.
     AddText(cast, "FullCycles", "Cycles:", 362, 12, HudItem::kRight, false);
@@ -197,17 +196,20 @@ void AddDrillAndDebugTexts(Cast& cast)
     }
 }
 
-// Two rows of five marks, side 1 above side 2, each mark in its three looks.
+// Five marks a side, each in its three looks, down the side's edge of the screen: the left
+// team's on the left, the right team's on the right, clear of the statistics panel that shows
+// over the pitch once a shoot-out is decided.
 void AddPenaltyMarks(Cast& cast)
 {
+    constexpr float kEdgeInset = 24.0f, kMarkSize = 32.0f, kFirstMark = 180.0f, kMarkStep = 40.0f;
     const char* const looks[] = {"scored", "miss", "empty"};
     for (int side = 1; side <= 2; ++side)
         for (int mark = 1; mark <= 5; ++mark)
             for (const char* look : looks) {
                 char name[48];
                 std::snprintf(name, sizeof name, "PenaltyDisplay_%d_%s_p%d", mark, look, side);
-                const float x = 316.0f + 36.0f * static_cast<float>(mark - 1);
-                const float y = 60.0f + 38.0f * static_cast<float>(side - 1);
+                const float x = side == 1 ? kEdgeInset : 800.0f - kEdgeInset - kMarkSize;
+                const float y = kFirstMark + kMarkStep * static_cast<float>(mark - 1);
                 AddImage(cast, name, (std::string("penalty_") + look).c_str(), 32, 32, x, y, false);
             }
 }

@@ -12,8 +12,11 @@
 #include "scene/Texture.h"
 #include "simulation/CollisionManager.h"
 #include "support/AssetTestSupport.h"
+#include "menus/XmlParser.h"
 #include "tests/support/LogCapture.h"
+#include "tools/assets/menus/MenuAssets.h"
 
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -188,6 +191,49 @@ TEST(LevelCasts, HudTextsLieOnTheirBandsAndTheDrillCountersOnTheScoreLine)
     for (const char* counter : {"FullCycles", "CountdownSeconds", "TimeColon"})
         EXPECT_EQ(find(counter).second->GetPosition().y, find("LeftScore").second->GetPosition().y) << counter;
     hud.Clear();
+    TextureManager::Instance()->Shutdown();
+}
+
+// Once a shoot-out is decided its statistics show over the pitch: every kick's mark stays
+// in view beside their panels.
+TEST(LevelCasts, ShootOutMarksStayClearOfTheStatisticsPanel)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    Cast marks("penaltyhud");
+    ASSERT_TRUE(LoadSettings(&marks, "<PP>penaltyhud.txt"));
+    std::vector<Vector4> panels;
+    for (const auto& [name, text] : menus::Screens()) {
+        if (name != "game_stat")
+            continue;
+        std::string error;
+        const std::unique_ptr<XmlNode> root = test::ParseXml(text, error);
+        ASSERT_NE(root, nullptr) << error;
+        for (const auto& child : root->children) {
+            Vector4 r;
+            if (child->name == "Image" &&
+                std::sscanf((child->GetAttribute("position") + "," + child->GetAttribute("size")).c_str(),
+                            "%f,%f,%f,%f", &r.x, &r.y, &r.z, &r.w) == 4)
+                panels.push_back(r);
+        }
+    }
+    ASSERT_FALSE(panels.empty());
+    ASSERT_EQ(marks.GetMemberCount(), 30);
+    for (int i = 0; i < marks.GetMemberCount(); ++i) {
+        const HudItem* mark = static_cast<HudElement*>(marks.GetMember(i)->object)->GetItem();
+        int w = 0, h = 0;
+        mark->GetSize(w, h);
+        const Vector3 at = mark->GetPosition();
+        EXPECT_TRUE(at.x >= 0.0f && at.y >= 0.0f && at.x + static_cast<float>(w) <= 800.0f &&
+                    at.y + static_cast<float>(h) <= 600.0f)
+            << marks.GetMember(i)->name;
+        for (const Vector4& panel : panels)
+            EXPECT_TRUE(at.x + static_cast<float>(w) <= panel.x || at.x >= panel.x + panel.z ||
+                        at.y + static_cast<float>(h) <= panel.y || at.y >= panel.y + panel.w)
+                << marks.GetMember(i)->name;
+    }
+    marks.Clear();
     TextureManager::Instance()->Shutdown();
 }
 
