@@ -149,4 +149,52 @@ TEST_F(BrowserView, ASlowSecondClickEditsTheLabelAndEscapeKeepsTheOldOne)
     EXPECT_TRUE(scope.game->events.empty());
 }
 
+// Clicks on the arrow of the selected folder close and open it again: nothing is renamed,
+// however slowly the clicks come.
+TEST_F(BrowserView, ClicksOnTheSelectedFoldersArrowOnlyOpenAndCloseIt)
+{
+    const ImVec2 label = Row(1);
+    Frame(label, true);
+    Frame(label, false);
+    for (int i = 0; i < 30; ++i)
+        Frame(label);
+    ASSERT_EQ(browser.Tree().GetSelectedItem(), ItemAt(1));
+    // The arrow stands at the row's left, before the icon and the label.
+    const ImVec2 arrow(label.x - 52, label.y);
+    std::vector<bool> expanded;
+    for (int click = 0; click < 2; ++click) {
+        Frame(arrow, true);
+        Frame(arrow, false);
+        for (int i = 0; i < 30; ++i)
+            Frame(arrow);
+        expanded.push_back(browser.Tree().IsExpanded(ItemAt(1)));
+        EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone) << "click " << click;
+    }
+    EXPECT_EQ(expanded, (std::vector<bool>{false, true}));
+    EXPECT_EQ(browser.Tree().GetSelectedItem(), ItemAt(1));
+    EXPECT_TRUE(scope.game->events.empty());
+}
+
+// A property window taller than the room below its place keeps its bottom in the game's
+// window; what does not fit scrolls.
+TEST_F(BrowserView, APropertyWindowFitsBelowItsPlace)
+{
+    rect = editor::ViewRect{ImVec2(0, 20), ImVec2(800, 90)};
+    const ImVec2 at = Row(5);
+    Frame(at, false);
+    Frame(at, true);
+    Frame(at, false);
+    Frame(at, true);
+    Frame(at, false);
+    ASSERT_EQ(browser.Windows().size(), 1u);
+    Frame();
+    Frame();
+    const ImGuiWindow* window =
+        ImGui::FindWindowByName(("b1###" + std::to_string(browser.Windows().front().dialog->GetSerial())).c_str());
+    ASSERT_NE(window, nullptr);
+    EXPECT_GT(static_cast<float>(browser.Windows().front().dialog->GetHeight()), rect.size.y);
+    EXPECT_GE(window->Pos.y, rect.origin.y);
+    EXPECT_LE(window->Pos.y + window->Size.y, rect.origin.y + rect.size.y);
+}
+
 }  // namespace
