@@ -36,6 +36,22 @@ protected:
         frames.Run([&] { view.Draw(rect, 1.0f / 60); }, mouse, down);
         view.AfterFrame();
     }
+    // A click, then long enough for any slow-click edit to begin.
+    void ClickAndWait(ImVec2 at)
+    {
+        Frame(at, true);
+        Frame(at, false);
+        for (int i = 0; i < 30; ++i)
+            Frame(at);
+    }
+    void DoubleClick(ImVec2 at)
+    {
+        Frame(at, false);
+        Frame(at, true);
+        Frame(at, false);
+        Frame(at, true);
+        Frame(at, false);
+    }
     // Rows from the top: objects, A, a1, a2, B, b1.
     Item ItemAt(int index)
     {
@@ -93,12 +109,7 @@ TEST_F(BrowserView, ARowDraggedOntoAFolderRenamesItsObjectWhereverTheButtonGoesU
 
 TEST_F(BrowserView, ADoubleClickOpensTheRowsPropertyWindow)
 {
-    const ImVec2 at = Row(5);
-    Frame(at, false);
-    Frame(at, true);
-    Frame(at, false);
-    Frame(at, true);
-    Frame(at, false);
+    DoubleClick(Row(5));
     ASSERT_EQ(browser.Windows().size(), 1u);
     EXPECT_EQ(browser.Windows().front().label, "b1");
     Frame();
@@ -132,15 +143,9 @@ TEST_F(BrowserView, F2EditsTheSelectedLabelAndEnterSendsTheRename)
 TEST_F(BrowserView, ASlowSecondClickEditsTheLabelAndEscapeKeepsTheOldOne)
 {
     const ImVec2 at = Row(3);
-    Frame(at, true);
-    Frame(at, false);
-    for (int i = 0; i < 30; ++i)
-        Frame(at);
+    ClickAndWait(at);
     EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone) << "one click only selects";
-    Frame(at, true);
-    Frame(at, false);
-    for (int i = 0; i < 30; ++i)
-        Frame(at);
+    ClickAndWait(at);
     ASSERT_EQ(browser.Tree().GetEditItem(), ItemAt(3));
     frames.Press([&] { view.Draw(rect, 1.0f / 60); }, ImGuiKey_Escape, at);
     view.AfterFrame();
@@ -154,19 +159,13 @@ TEST_F(BrowserView, ASlowSecondClickEditsTheLabelAndEscapeKeepsTheOldOne)
 TEST_F(BrowserView, ClicksOnTheSelectedFoldersArrowOnlyOpenAndCloseIt)
 {
     const ImVec2 label = Row(1);
-    Frame(label, true);
-    Frame(label, false);
-    for (int i = 0; i < 30; ++i)
-        Frame(label);
+    ClickAndWait(label);
     ASSERT_EQ(browser.Tree().GetSelectedItem(), ItemAt(1));
     // The arrow stands at the row's left, before the icon and the label.
     const ImVec2 arrow(label.x - 52, label.y);
     std::vector<bool> expanded;
     for (int click = 0; click < 2; ++click) {
-        Frame(arrow, true);
-        Frame(arrow, false);
-        for (int i = 0; i < 30; ++i)
-            Frame(arrow);
+        ClickAndWait(arrow);
         expanded.push_back(browser.Tree().IsExpanded(ItemAt(1)));
         EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone) << "click " << click;
     }
@@ -180,12 +179,7 @@ TEST_F(BrowserView, ClicksOnTheSelectedFoldersArrowOnlyOpenAndCloseIt)
 TEST_F(BrowserView, APropertyWindowFitsBelowItsPlace)
 {
     rect = editor::ViewRect{ImVec2(0, 20), ImVec2(800, 90)};
-    const ImVec2 at = Row(5);
-    Frame(at, false);
-    Frame(at, true);
-    Frame(at, false);
-    Frame(at, true);
-    Frame(at, false);
+    DoubleClick(Row(5));
     ASSERT_EQ(browser.Windows().size(), 1u);
     Frame();
     Frame();
