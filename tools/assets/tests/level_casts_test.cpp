@@ -195,7 +195,7 @@ TEST(LevelCasts, HudTextsLieOnTheirBandsAndTheDrillCountersOnTheScoreLine)
 }
 
 // Once a shoot-out is decided its statistics show over the pitch: every kick's mark stays
-// in view beside their panels.
+// in view beside their panels, on its own team's side.
 TEST(LevelCasts, ShootOutMarksStayClearOfTheStatisticsPanel)
 {
     const std::string& stage = test::SharedStage();
@@ -228,6 +228,9 @@ TEST(LevelCasts, ShootOutMarksStayClearOfTheStatisticsPanel)
         EXPECT_TRUE(at.x >= 0.0f && at.y >= 0.0f && at.x + static_cast<float>(w) <= 800.0f &&
                     at.y + static_cast<float>(h) <= 600.0f)
             << marks.GetMember(i)->name;
+        // Each side's marks on that side's half of the screen.
+        const bool left = marks.GetMember(i)->name.ends_with("_p1");
+        EXPECT_TRUE(left ? at.x + static_cast<float>(w) <= 400.0f : at.x >= 400.0f) << marks.GetMember(i)->name;
         for (const Vector4& panel : panels)
             EXPECT_TRUE(at.x + static_cast<float>(w) <= panel.x || at.x >= panel.x + panel.z ||
                         at.y + static_cast<float>(h) <= panel.y || at.y >= panel.y + panel.w)
