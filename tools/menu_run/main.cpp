@@ -1,6 +1,6 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the front end with pushed key events:
-//     menu_run <game folder> <work folder> first|second|unwritable
+//     menu_run <game folder> <work folder> first|second|unwritable|keys|pad|firstkeys
 // first: no error logged up to "main"; "main" to "options", three presses lower the effects
 // volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
 // becomes Q and "Controls assign" writes the key file and returns to "main"; "credits" returns to "main" by itself
@@ -11,6 +11,9 @@
 // down; on "controls" Escape gives up a key capture, the action keeping its key, and then
 // leaves for "main"; on "options" choosing "Cards" with Space and again with Return turns it
 // off and on.
+// firstkeys: a key pressed while a screen appears acts on it once it is there (Down on the
+// story slots, Return on "main"); Return after the pointer has left the items of "main"
+// chooses the item lit last.
 // pad: with a pad (SDL's virtual joystick) plugged in, choosing "Controls, player 1" on the
 // options takes it (declined); with the pad alone, a new career's team is named
 // "Bo" on the on-screen keyboard and started; its leg screen left with the pad's back
@@ -197,6 +200,35 @@ void KeysRun()
     s.push_back(Choose("quit"));
 }
 
+// First keys on a new screen: one pressed while the screen still appears acts on it once it
+// is there; Return after the pointer has left the items chooses the one it last lit.
+void FirstKeysRun()
+{
+    auto& s = Steps();
+    s.push_back(SkippingShows(WaitFor("main")));
+    s.push_back(Choose("storymode"));
+    s.push_back(PressWhileFadingIn("story_slots", {SDL_SCANCODE_DOWN}));
+    s.push_back(WaitFor("story_slots"));
+    s.push_back(Within("Down pressed as the slots appear moves to the second",
+                       [] { return Menu::Instance()->GetSelectedItemName() == "slot1"; }));
+    s.push_back(Picture("story_slots_early_down"));
+    s.push_back(Choose("back"));
+    s.push_back(PressWhileFadingIn("main", {SDL_SCANCODE_RETURN}));
+    s.push_back(Within("Return pressed as main appears chooses its first item", [] { return OnScreen("select_players"); }));
+    s.push_back(Choose("back"));
+    s.push_back(WaitFor("main"));
+    // Off every item: the pointer takes the light away.
+    s.push_back(Do([] { Move({20.0f, 300.0f}); }));
+    s.push_back(Within("the pointer off the items leaves none lit", [] { return !Menu::Instance()->GetSelectedItem(); }));
+    s.push_back(Picture("main_pointer_off"));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Within("Return with the pointer off the items chooses the one lit last",
+                       [] { return OnScreen("select_players"); }));
+    s.push_back(Choose("back"));
+    s.push_back(WaitFor("main"));
+    s.push_back(Choose("quit"));
+}
+
 // SDL's virtual joystick, attached before the program starts so that it finds it, and
 // moved through a handle of the script's own.
 struct Pad {
@@ -372,5 +404,6 @@ int main(int argc, char** argv)
                                {"second", SecondRun, false},
                                {"unwritable", UnwritableRun, true},
                                {"keys", KeysRun, true},
-                               {"pad", PadRun, true}});
+                               {"pad", PadRun, true},
+                               {"firstkeys", FirstKeysRun, true}});
 }
