@@ -38,7 +38,8 @@ const ToggleDefault kDefaults[TBMenuToggles::kCount] = {
     {"control_device1", 0, kDevices},
     {"control_device2", 0, kDevices},
     {"var_cards", 1, kOnOff},
-    {"story_half_time_duration", 0, kStoryHalfTimes},
+    // The story's table starts one length up: 1 is the single match's default length.
+    {"story_half_time_duration", 1, kStoryHalfTimes},
     {"story_shirts", 0, kShirts},
     {"replays", 1, kOnOff},
     {"quality", 1, kQualities},

@@ -8,11 +8,14 @@
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
 // keys: on "main" two taps of Down, each let go before a frame could see it, move two items
-// down; "controls" left with Escape comes back to "main".
+// down; on "controls" Escape gives up a key capture, the action keeping its key, and then
+// leaves for "main"; on "options" choosing "Cards" with Space and again with Return turns it
+// off and on.
 // firstkeys: a key pressed while a screen appears acts on it once it is there (Down on the
 // story slots, Return on "main"); Return after the pointer has left the items of "main"
 // chooses the item lit last.
-// pad: with a pad (SDL's virtual joystick) and nothing else, a new career's team is named
+// pad: with a pad (SDL's virtual joystick) plugged in, choosing "Controls, player 1" on the
+// options takes it (declined); with the pad alone, a new career's team is named
 // "Bo" on the on-screen keyboard and started; its leg screen left with the pad's back
 // button shows "main" alone, nothing of the career's screen left over.
 // unwritable: the options' "Accept" and the keys' "Controls assign" while a folder stands
@@ -30,6 +33,7 @@
 #include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "menus/MenuItem.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
@@ -156,6 +160,19 @@ void KeysRun()
     }));
     s.push_back(Choose("controls"));
     s.push_back(WaitFor("controls"));
+    static int upBefore = 0;
+    s.push_back(Do([] { upBefore = UpKey(); }));
+    s.push_back(Choose("key0_up"));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(Picture("controls_capture_escaped"));
+    s.push_back(Do([] {
+        Menu* menu = Menu::Instance();
+        std::printf("Escape during a capture: (0):up key %d (was %d), on \"%s\"\n", UpKey(), upBefore,
+                    ScreenMenu() ? ScreenMenu()->GetScreen().c_str() : "nothing");
+        Check(OnScreen("controls") && !CurrentMenu()->IsCapturingKey(), "Escape ends the capture on the screen");
+        Check(UpKey() == upBefore, "the action keeps its key");
+        Check(menu->HasItem("assign") && menu->GetItem("assign", 0)->IsVisible(), "Done stays shown");
+    }));
     s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
     static std::string after;
     s.push_back(WaitForScreenAfter("controls", after));
@@ -163,6 +180,23 @@ void KeysRun()
         std::printf("Escape on controls shows \"%s\"\n", after.c_str());
         Check(after == "main", "Escape on controls goes back to main");
     }));
+    // Choosing an option's row turns it on, with Space as with Return.
+    static std::vector<int> cards;
+    const auto noteCards = [] { cards.push_back(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kCards)->value); };
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Do(noteCards));
+    s.push_back(Choose("var_cards"));
+    s.push_back(Do(noteCards));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Do(noteCards));
+    s.push_back(Do([] {
+        std::printf("Cards chosen twice: %d, %d, %d; on \"%s\"\n", cards[0], cards[1], cards[2],
+                    ScreenMenu() ? ScreenMenu()->GetScreen().c_str() : "nothing");
+        Check(cards == std::vector<int>({1, 0, 1}) && OnScreen("options"), "choosing an option's row turns it");
+    }));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
     s.push_back(Choose("quit"));
 }
 
@@ -258,6 +292,18 @@ void PadRun()
         g_pad.stick = SDL_JoystickOpen(index);
         Check(g_pad.stick != nullptr, "a virtual pad is plugged in");
     }));
+    // With a pad plugged in, choosing "Controls, player 1" moves him onto it; declined.
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Choose("control_device1"));
+    s.push_back(Picture("pad_options_device"));
+    s.push_back(Do([] {
+        const std::string shown = Menu::Instance()->ExpandVariables("%control_device1%");
+        std::printf("Controls, player 1 chosen: \"%s\"\n", shown.c_str());
+        Check(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1)->value == 1, "choosing it takes the pad");
+    }));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
     s.push_back(PadChoose("storymode"));
     s.push_back(WaitFor("story_slots"));
     s.push_back(PadChoose("slot0"));
