@@ -7,7 +7,7 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"

@@ -7,7 +7,7 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "frontend/TBMenu.h"
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
 #include "settings/GameParameters.h"

@@ -8,7 +8,7 @@
 #include "framework/Message.h"
 #include "framework/Random.h"
 #include "frontend/TBMenu.h"
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/StoryModeGame.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"

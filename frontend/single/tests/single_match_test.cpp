@@ -4,8 +4,8 @@
 #include "characters/TeamDescription.h"
 #include "framework/FileSystem.h"
 #include "frontend/TBMenu.h"
+#include "frontend/loading/MatchLoading.h"
 #include "frontend/story/StoryModeRound.h"
-#include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
@@ -13,8 +13,8 @@
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
-#include "tests/support/LogCapture.h"
 #include "tests/support/HarnessSuite.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "engine/bridge/EngineBridge.h"
 #include "framework/Archive.h"
 #include "framework/FileSystem.h"
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/TBMenuToggles.h"
 #include "settings/GameParameters.h"
 #include "tests/support/LogCapture.h"

@@ -1,6 +1,6 @@
 // The default text tables: "text.csv" and "text_xsxl.csv", the same texts for both game
 // sizes, as cp1252 bytes.
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/TBMenuToggles.h"
 #include "tools/assets/common/Files.h"

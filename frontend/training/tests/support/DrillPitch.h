@@ -9,7 +9,7 @@
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
 #include "framework/Random.h"
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/MatchSetup.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"

@@ -1,4 +1,4 @@
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
