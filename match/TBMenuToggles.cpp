@@ -8,7 +8,7 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "match/FrontEndScreens.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "settings/GameParameters.h"

@@ -4,7 +4,7 @@
 #include "frontend/loading/MatchLoading.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "pitch/PitchSimulation.h"
 
 #include <algorithm>

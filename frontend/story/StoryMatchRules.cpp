@@ -2,7 +2,7 @@
 
 #include "framework/Debug.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "settings/GameSettings.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "framework/FileSystem.h"
 #include "frontend/loading/MatchLoading.h"
 #include "match/FrontEndScreens.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "settings/GameParameters.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
 #include "match/MatchPeriod.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 

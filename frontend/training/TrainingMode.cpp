@@ -15,7 +15,7 @@
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingSession.h"
 #include "match/PlayerSelectionResult.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/TrainingSettings.h"

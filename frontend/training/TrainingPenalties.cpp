@@ -9,7 +9,7 @@
 #include "frontend/loading/MatchLoading.h"
 #include "frontend/training/DrillResults.h"
 #include "match/Fade.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
 #include "pitch/PitchSimulation.h"

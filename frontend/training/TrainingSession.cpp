@@ -7,7 +7,7 @@
 #include "frontend/loading/MatchLoading.h"
 #include "frontend/training/TrainingDrill.h"
 #include "frontend/training/TrainingMode.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/TrainingSettings.h"

@@ -9,7 +9,7 @@
 #include "framework/Random.h"
 #include "frontend/TBMenu.h"
 #include "frontend/loading/MatchLoading.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "match/game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
