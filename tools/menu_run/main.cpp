@@ -27,10 +27,10 @@
 
 #include "framework/FileSystem.h"
 #include "frontend/menu/TBMenu.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "input/VirtualKeys.h"
-#include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"

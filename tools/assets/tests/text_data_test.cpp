@@ -5,7 +5,7 @@
 #include "framework/Archive.h"
 #include "framework/FileSystem.h"
 #include "frontend/loading/MatchLoading.h"
-#include "match/TBMenuToggles.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "settings/GameParameters.h"
 #include "tests/support/LogCapture.h"
 #include "text/Font.h"
