@@ -131,9 +131,15 @@ bool Cameras::Load()
     }
     if (!LoadSettings(cast, "<PP>cameras.txt"))
         return FailStep("cannot read the camera controls");
-    CastMember* standard = cast->FindByName("Cameras|StandardMedium");
-    m_standard = standard ? dynamic_cast<CameraControl*>(standard->object) : nullptr;
+    m_standard = Find("StandardMedium");
     return m_standard != nullptr || FailStep("no broadcast camera");
+}
+
+CameraControl* Cameras::Find(const std::string& name) const
+{
+    Cast* cast = CastManager::Instance()->GetCast("cameras");
+    CastMember* member = cast ? cast->FindByName(("Cameras|" + name).c_str()) : nullptr;
+    return member ? dynamic_cast<CameraControl*>(member->object) : nullptr;
 }
 
 int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,

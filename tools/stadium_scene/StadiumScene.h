@@ -78,6 +78,8 @@ public:
     // The broadcast camera at the match camera's height and distance; only after a
     // successful Load.
     CameraControl& Standard() { return *m_standard; }
+    // The control named so in the cast, without its "Cameras|"; null when there is none.
+    CameraControl* Find(const std::string& name) const;
 
 private:
     std::vector<std::unique_ptr<Object>> m_controls;

@@ -14,7 +14,9 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
+#include "match/MatchDelay.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -293,6 +295,36 @@ TEST(ThrowInTest, TheComputerThrowsToATeamMateOnceTheDelayHasRun)
     }
     match.RunUntil([&] { return Current(match) != throwIn; }, 600);
     EXPECT_NE(Current(match), throwIn);
+}
+
+// The throw-in's camera stands behind the taker on the half's side: at a taker on the touch
+// line of that side it would stand over the crowd, so it looks from the pitch there, whichever
+// half it is, and the half's side comes back once the throw-in is over.
+TEST(ThrowInTest, TheCameraLooksAtTheTakerFromOverThePitchOnEitherLineInEitherHalf)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    const float halfWidth = std::fabs(Corner().z);
+    for (bool halfFlipped : {false, true})
+        for (bool positiveLine : {false, true}) {
+            SCOPED_TRACE(std::string(halfFlipped ? "second half, " : "first half, ") +
+                         (positiveLine ? "positive line" : "negative line"));
+            SetCameraFlipped(halfFlipped);
+            const Vector3 across = PitchFrame::GetDirection(positiveLine ? PitchFrame::kAcross : PitchFrame::kAcrossBack);
+            auto* throwIn = new ThrowIn(true, positiveLine, Vector3(4.0f, 0.0f, across.z * halfWidth));
+            match.Harness().MakeCurrent(throwIn);
+            match.Harness().Step();
+            auto* camera = dynamic_cast<TrackingCameraControl*>(match.Harness().GetGame()->GetActiveCamera());
+            ASSERT_NE(camera, nullptr);
+            EXPECT_STREQ(camera->GetName(), "Cameras|Throw In");
+            EXPECT_LT(std::fabs(camera->GetPosition().z), halfWidth) << camera->GetPosition().z;
+            EXPECT_EQ(GetCameraTarget(), throwIn->GetTaker()->GetActor());
+            match.Harness().MakeCurrent(new MatchDelay(1.0f, false, false));
+            EXPECT_EQ(IsCameraFlipped(), halfFlipped);
+            EXPECT_EQ(GetCameraTarget(), PitchSimulation::Instance()->GetBall());
+        }
+    SetCameraFlipped(false);
 }
 
 // Until the throw the taker is whoever of the side stands nearest the ball.
