@@ -7,21 +7,18 @@
 // the views whose situation begins so ("corner", "ball over"). Each picture is checked for a
 // scene in it.
 #include "framework/Cast.h"
-#include "framework/Debug.h"
 #include "framework/MathUtil.h"
 #include "match/setpieces/KickAim.h"
 #include "pitch/CameraControl.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/assets/world/RestartViews.h"
-#include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/scene_shot/Level.h"
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -111,15 +108,7 @@ int tools::level::ViewsShot(int argc, char** argv)
         std::fprintf(stderr, "usage: scene_shot views <game folder> <out folder> [situation]\n");
         return 2;
     }
-    ConsoleSink console(true);
-    Debug::Instance()->SetSink(&console);
-    std::error_code error;
-    const std::string out = std::filesystem::absolute(argv[2], error).string();
-    std::filesystem::create_directories(out, error);
     const std::string only = argc == 4 ? argv[3] : "";
-    const int result = error ? Fail("bad folder")
-                             : tools::RunInStadium("scene_shot views", argv[1], kWidth, kHeight,
-                                                   [&] { return DrawViews(out, only); });
-    Debug::Instance()->SetSink(nullptr);
-    return result;
+    return tools::RunInStadiumInto("scene_shot views", argv[1], argv[2], kWidth, kHeight,
+                                   [&](const std::string& out) { return DrawViews(out, only); });
 }

@@ -1,6 +1,7 @@
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include "framework/Cast.h"
+#include "framework/Debug.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "pitch/CameraControl.h"
@@ -9,12 +10,14 @@
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <unordered_set>
 
 namespace tools {
@@ -164,6 +167,20 @@ int RunInStadium(const char* toolName, const std::string& gameFolder, int width,
     CastManager::Instance()->DeleteAll();
     graphics->Destroy();
     return ok ? 0 : 1;
+}
+
+int RunInStadiumInto(const char* toolName, const std::string& gameFolder, const std::string& outFolder, int width,
+                     int height, const std::function<bool(const std::string& out)>& work)
+{
+    ConsoleSink console(true);
+    Debug::Instance()->SetSink(&console);
+    std::error_code error;
+    const std::string out = std::filesystem::absolute(outFolder, error).string();
+    std::filesystem::create_directories(out, error);
+    const int result =
+        error ? Fail("bad folder") : RunInStadium(toolName, gameFolder, width, height, [&] { return work(out); });
+    Debug::Instance()->SetSink(nullptr);
+    return result;
 }
 
 bool DrawFrame(const std::function<void()>& draw)

@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,11 +111,18 @@ std::vector<Camera> LoadCameras(Cast& cast)
     return cameras;
 }
 
-TEST(MatchCameras, every_following_camera_stays_in_the_bowl_and_sees_the_taker_on_every_stadium)
+struct Stadium {
+    const char* folder;
+    const std::vector<Camera>& cameras;
+    const StadiumLayout& layout;
+};
+
+// The body on every stadium, with its camera controls read from the data and its world current;
+// the cameras follow the taker.
+void OnEveryStadium(Taker& taker, const std::function<void(const Stadium&)>& body)
 {
     const std::string stage = test::SharedStage();
     ASSERT_FALSE(stage.empty());
-    Taker taker;
     for (int level = 0; level < kLevelCount; ++level) {
         const char* folder = LevelTheme(level).folder;
         test::StageAliases aliases(stage, folder);
@@ -126,7 +133,21 @@ TEST(MatchCameras, every_following_camera_stays_in_the_bowl_and_sees_the_taker_o
         ASSERT_TRUE(world.Load("<LP>Objects\\Level.bsp", "<LP><TP>"));
         const StadiumLayout layout = LayoutFor(LevelTheme(level));
         SetCameraTarget(&taker);
-        for (const Camera& camera : cameras) {
+        body({folder, cameras, layout});
+        SetCameraTarget(nullptr);
+        SetCameraFlipped(false);
+        world.Unload();
+        RwGraphics::Instance()->SetWorld(nullptr);
+    }
+}
+
+TEST(MatchCameras, every_following_camera_stays_in_the_bowl_and_sees_the_taker_on_every_stadium)
+{
+    Taker taker;
+    OnEveryStadium(taker, [&](const Stadium& stadium) {
+        const char* folder = stadium.folder;
+        const StadiumLayout& layout = stadium.layout;
+        for (const Camera& camera : stadium.cameras) {
             auto* tracking = dynamic_cast<TrackingCameraControl*>(camera.control.get());
             if (!tracking)
                 continue;
@@ -166,11 +187,7 @@ TEST(MatchCameras, every_following_camera_stays_in_the_bowl_and_sees_the_taker_o
                     EXPECT_TRUE(InsideBowl(layout, eye));
                 }
         }
-        SetCameraTarget(nullptr);
-        SetCameraFlipped(false);
-        world.Unload();
-        RwGraphics::Instance()->SetWorld(nullptr);
-    }
+    });
 }
 
 namespace views {
@@ -265,23 +282,13 @@ bool Project(const Eye& eye, const Vector3& point, float& x, float& y)
 TEST(MatchCameras, the_restart_views_show_the_pitch_from_the_open_near_enough_on_every_stadium)
 {
     using namespace views;
-    const std::string stage = test::SharedStage();
-    ASSERT_FALSE(stage.empty());
     Taker taker;
-    int failed = 0;
-    for (int level = 0; level < kLevelCount; ++level) {
-        const char* folder = LevelTheme(level).folder;
-        test::StageAliases aliases(stage, folder);
-        Cast cast("cameras");
-        std::vector<Camera> cameras = LoadCameras(cast);
-        ASSERT_TRUE(LoadSettings(&cast, "<PP>cameras.txt"));
-        TBWorld world;
-        ASSERT_TRUE(world.Load("<LP>Objects\\Level.bsp", "<LP><TP>"));
-        const StadiumLayout layout = LayoutFor(LevelTheme(level));
-        SetCameraTarget(&taker);
+    OnEveryStadium(taker, [&](const Stadium& stadium) {
+        const char* folder = stadium.folder;
+        const StadiumLayout& layout = stadium.layout;
         for (const RestartView& view : RestartViews()) {
             CameraControl* control = nullptr;
-            for (const Camera& camera : cameras)
+            for (const Camera& camera : stadium.cameras)
                 if (camera.name == view.camera)
                     control = camera.control.get();
             ASSERT_NE(control, nullptr) << view.camera;
@@ -304,7 +311,6 @@ TEST(MatchCameras, the_restart_views_show_the_pitch_from_the_open_near_enough_on
             const bool ok = InsideBowl(layout, eye.pos) && inView &&
                             (chosen || (picture.nearest >= kClearSight && distance <= kFarthest)) &&
                             (view.kind == RestartView::kReplay || picture.groundShare >= kGroundShare);
-            failed += ok ? 0 : 1;
             EXPECT_TRUE(ok) << folder << " " << view.what << " through " << view.camera << " at x "
                             << view.followed.x << " z " << view.followed.z << (view.flipped ? " flipped" : "")
                             << ": eye " << eye.pos.x << " " << eye.pos.y << " " << eye.pos.z << ", inside "
@@ -312,12 +318,7 @@ TEST(MatchCameras, the_restart_views_show_the_pitch_from_the_open_near_enough_on
                             << picture.groundShare << ", in view " << inView << " (" << x << ", " << y
                             << "), distance " << distance;
         }
-        SetCameraTarget(nullptr);
-        SetCameraFlipped(false);
-        world.Unload();
-        RwGraphics::Instance()->SetWorld(nullptr);
-    }
-    std::printf("%d restart views fail\n", failed);
+    });
 }
 
 }  // namespace
