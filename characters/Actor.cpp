@@ -538,8 +538,11 @@ void Actor::OnActionEvent(const CharacterActionEvent& event)
     if (m_listener)
         m_listener->OnActionEvent(event);
     if (event.type == static_cast<int32_t>(ActionEventType::ContactFoot)) {
-        if (Voice* voice = SoundEngine::Instance()->Play("run", true))
+        if (Voice* voice = SoundEngine::Instance()->Play("run", true)) {
             voice->SetPosition(SoundPoint{static_cast<int>(GetPosition().x), static_cast<int>(GetPosition().z)});
+            // Play leaves the voice unstarted, and the engine drops an unstarted one-shot.
+            voice->Start();
+        }
     } else if (event.type == static_cast<int32_t>(ActionEventType::EndAction) &&
                &GetState()->GetNode() == &ActorNodes::penaltyshot) {
         PlaceInState(GetPosition(), m_heading, new ActorState(ActorNodes::penaltywait));

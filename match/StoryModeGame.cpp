@@ -59,7 +59,15 @@ void StoryModeGame::NewGame(std::string name)
     trainingPassed = false;
     if (GameTB* game = GameTB::Current())
         game->LoadOrSaveCasts(true, true, true);
+    // The reload gave the story team its stored name back.
+    NameStoryTeam();
     ResetRound();
+}
+
+void StoryModeGame::NameStoryTeam()
+{
+    if (TeamDescription* team = TeamDescription::Find(kStoryTeam))
+        team->SetTeamName(teamName);
 }
 
 void StoryModeGame::ResetRound()

@@ -52,7 +52,8 @@ public:
     // with a warning.
     void Serialize(Serializer& serializer, const char* descriptor) override;
 
-    // Round 0, no members, every cast reloaded when a game runs, the round reset.
+    // Round 0, no members, every cast reloaded when a game runs, the story team named, the
+    // round reset.
     void NewGame(std::string teamName);
     // All goals and the shoot-out cleared, the first leg due; then ResetLeg.
     void ResetRound();
@@ -84,6 +85,9 @@ public:
     void RestoreTrainingStats();
     // Member1-Member7 from the story team's list, in its order.
     void RefreshMembers();
+    // The story team shows the career's name; nothing without the team. A reload of the
+    // casts gives it its stored name back.
+    void NameStoryTeam();
 
     // A short name whose third character from the end is "k" is a keeper's ("PandaGk01").
     static bool IsKeeperName(const std::string& shortName);

@@ -375,6 +375,27 @@ void Menu::SelectNext()
     Step(1);
 }
 
+void Menu::SelectBeside(const MenuItem& from, int direction)
+{
+    const Vector4 here = from.GetArea();
+    const float middle = here.x + here.z / 2;
+    MenuItem* nearest = nullptr;
+    float nearestDistance = 0.0f;
+    for (const auto& item : m_items) {
+        const Vector4 area = item->GetArea();
+        const bool sameRow = area.w > 0.0f && area.y < here.y + here.w && here.y < area.y + area.w;
+        const float distance = (area.x + area.z / 2 - middle) * static_cast<float>(direction);
+        if (item.get() == &from || !sameRow || distance <= 0.0f || !item->IsSelectable() || !item->IsVisible())
+            continue;
+        if (!nearest || distance < nearestDistance) {
+            nearest = item.get();
+            nearestDistance = distance;
+        }
+    }
+    if (nearest)
+        SelectItem(nearest);
+}
+
 int Menu::SelectedIndex() const
 {
     for (size_t i = 0; i < m_items.size(); ++i)

@@ -110,6 +110,9 @@ public:
     // The previous or next selectable item, wrapping round; nothing when there is none.
     virtual void SelectPrevious();
     virtual void SelectNext();
+    // The nearest shown, selectable item on the same row as the item (their drawn areas
+    // overlap in height), to its left (direction < 0) or right; nothing when there is none.
+    void SelectBeside(const MenuItem& from, int direction);
     // The selected item; with none, the one the pointer last took the selection from is
     // selected again and returned. Null when neither is there or it can no longer be chosen.
     MenuItem* RestoreSelection();

@@ -74,6 +74,8 @@ bool MenuTextButton::HandleNavigation(int message)
         m_menu->SelectPrevious();
     } else if (message == MessageId("menu down")) {
         m_menu->SelectNext();
+    } else if (message == MessageId("menu left") || message == MessageId("menu right")) {
+        m_menu->SelectBeside(*this, message == MessageId("menu left") ? -1 : 1);
     } else {
         return false;
     }

@@ -6,8 +6,8 @@
 
 // The ordinary selectable line of text: one text while not selected, another while selected,
 // popping out of the menu plane while selected and springing back through it when left. It
-// runs its "OnSelect" on "menu select" and moves the selection on "menu up" and "menu down",
-// only while idle and selected. Drawn as 3D text on the menu plane, a dark shadow first.
+// runs its "OnSelect" on "menu select", moves the selection on "menu up" and "menu down", and
+// to the item beside it on "menu left" and "menu right", only while idle and selected. Drawn as 3D text on the menu plane, a dark shadow first.
 class MenuTextButton : public MenuItem {
 public:
     // How far a fully popped-out text stands in front of the plane, in world units.
@@ -44,8 +44,8 @@ protected:
     // Reads "position", "text", "selectedText" and "halign"; className names the widget in
     // the warning about an unknown "halign".
     void ReadTextAttributes(XmlNode* node, const char* className);
-    // "menu select", "menu up" and "menu down" while idle and selected; true when the
-    // message was one of them and acted on.
+    // "menu select" and the four directions while idle and selected; true when the message
+    // was one of them and acted on.
     bool HandleNavigation(int message);
     // One frame of the pop-out: up while selected, the spring (keeping damping of its
     // velocity per frame) when not.

@@ -74,4 +74,25 @@ std::vector<DisplayMode> GetDisplayModes(int display)
     return result;
 }
 
+bool GetLargestWindow(bool fullscreen, int& width, int& height, int display)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return false;
+    if (fullscreen) {
+        const std::vector<DisplayMode> modes = GetDisplayModes(display);
+        width = height = 0;
+        for (const DisplayMode& mode : modes) {
+            width = std::max(width, mode.width);
+            height = std::max(height, mode.height);
+        }
+        return width > 0 && height > 0;
+    }
+    SDL_Rect area{};
+    if (SDL_GetDisplayUsableBounds(display, &area) != 0 || area.w <= 0 || area.h <= 0)
+        return false;
+    width = area.w;
+    height = area.h;
+    return true;
+}
+
 }  // namespace platform

@@ -21,6 +21,9 @@ struct DisplayMode {
 // A display that lists nothing also gets the fixed list, with a warning.
 std::vector<DisplayMode> GetDisplayModes(int display = 0);
 bool UsesFixedDisplayModes();
+// The largest window the display holds: in a window its usable area, in full screen its
+// largest mode. False when video is not up or the display does not say.
+bool GetLargestWindow(bool fullscreen, int& width, int& height, int display = 0);
 // 800 x 600, 1024 x 768 and 1280 x 960, at 32 bits and 60 Hz.
 const std::vector<DisplayMode>& FixedDisplayModes();
 // SDL's list made into ours: sorted, duplicates (same mode in other pixel layouts)

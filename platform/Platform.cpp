@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +14,10 @@ namespace platform {
 namespace {
 
 Uint32 s_subsystems = 0;  // what Init brought up, to release exactly that
+// Blocks this large or larger are mapped on their own and go back to the system when freed.
+// Left to itself the allocator raises this bound with each such block freed, and a
+// stadium's textures, freed with its match, then stayed resident until the next one.
+constexpr int kMappedBlockBytes = 128 * 1024;
 thread_local int t_displayWork = 0;
 
 bool IsHeadlessDriver(const char* name)
@@ -67,6 +73,7 @@ bool Init()
     if (s_subsystems)
         return true;
     [[maybe_unused]] static const bool hooked = on_exit(&EndWithoutTeardown, nullptr) == 0;
+    [[maybe_unused]] static const bool mapped = mallopt(M_MMAP_THRESHOLD, kMappedBlockBytes) == 1;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         LogError("platform::Init: no video: %s (headless runs set SDL_VIDEODRIVER=offscreen)\n",
                  SDL_GetError());

@@ -23,8 +23,12 @@ struct MixerCore {
     int rate = 44100;
     std::vector<SoundBuffer*> buffers;
     std::vector<float> accumulator;
+    std::vector<float> gains;  // the limiter's, one per frame of the period
+    float limiterGain = 1.0f;  // where the last period left it
 
     void Mix(int16_t* out, int frames);
+    // Writes the sum scaled by the headroom, and by the limiter where that still reaches the ceiling.
+    void Limit(const float* acc, int16_t* out, int frames);
 };
 
 }  // namespace sound_detail
@@ -39,6 +43,13 @@ bool ValidFormat(const PcmFormat& f)
     return (f.channels == 1 || f.channels == 2) && (f.bits == 8 || f.bits == 16) &&
            f.rate >= kSoundFrequencyMin && f.rate <= kSoundFrequencyMax;
 }
+
+// Below full scale, so that no output sample is ever clipped.
+constexpr float kCeiling = 32000.0f;
+// The limiter falls to a peak over this time, within the period being mixed, and recovers
+// over the release time.
+constexpr float kAttackSeconds = 0.002f;
+constexpr float kReleaseSeconds = 0.25f;
 
 // One sample as a float in the 16-bit range.
 inline float SampleAt(const uint8_t* data, int bits, size_t index)
@@ -126,10 +137,31 @@ void sound_detail::MixerCore::Mix(int16_t* out, int frames)
         b->m_position = pos;
     }
 
-    for (size_t i = 0; i < size_t(frames) * 2; ++i) {
-        const float v = std::clamp(acc[i], -32768.0f, 32767.0f);
-        out[i] = int16_t(std::lrint(v));
+    Limit(acc, out, frames);
+}
+
+void sound_detail::MixerCore::Limit(const float* acc, int16_t* out, int frames)
+{
+    if (gains.size() < size_t(frames))
+        gains.resize(size_t(frames));
+    // Both channels share the gain, so that nothing moves between left and right.
+    for (size_t i = 0; i < size_t(frames); ++i) {
+        const float peak = std::max(std::fabs(acc[i * 2]), std::fabs(acc[i * 2 + 1])) * kSoundMixHeadroom;
+        gains[i] = peak > kCeiling ? kCeiling / peak : 1.0f;
     }
+    // Only ever lowered: every frame stays within the ceiling.
+    const float attack = 1.0f / (kAttackSeconds * float(rate));
+    for (int i = frames - 2; i >= 0; --i)
+        gains[size_t(i)] = std::min(gains[size_t(i)], gains[size_t(i) + 1] + attack);
+    const float release = 1.0f - std::exp(-1.0f / (kReleaseSeconds * float(rate)));
+    float gain = limiterGain;
+    for (size_t i = 0; i < size_t(frames); ++i) {
+        gain = std::min(gains[i], gain + (1.0f - gain) * release);
+        const float scale = kSoundMixHeadroom * gain;
+        out[i * 2] = int16_t(std::lrint(acc[i * 2] * scale));
+        out[i * 2 + 1] = int16_t(std::lrint(acc[i * 2 + 1] * scale));
+    }
+    limiterGain = gain;
 }
 
 // ---- SoundBuffer ----

@@ -144,7 +144,8 @@ public:
     SoundResult DuplicateBuffer(const SoundBuffer* original, std::unique_ptr<SoundBuffer>* out);
 
     // Mixes every playing buffer into interleaved S16 stereo frames at Rate(), advancing
-    // their positions. SDL's audio thread calls it; tests call it directly.
+    // their positions; the sum is scaled by kSoundMixHeadroom and never reaches full scale.
+    // SDL's audio thread calls it; tests call it directly.
     void Mix(int16_t* out, int frames);
 
 private:
@@ -153,6 +154,10 @@ private:
     std::shared_ptr<sound_detail::MixerCore> m_core;
     uint32_t m_deviceId = 0;
 };
+
+// Every mix is scaled by this, so that a few loud sounds at once still fit below full
+// scale with their levels as set; a limiter takes down only what would still reach it.
+inline constexpr float kSoundMixHeadroom = 0.5f;
 
 // The gain factor of a volume in hundredths of a decibel: 1 at 0, 0 at -10000 and below.
 float SoundGainFromVolume(int hundredthsDb);

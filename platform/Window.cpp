@@ -5,6 +5,8 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
+
 #if defined(__SANITIZE_ADDRESS__)
 #define TB_LEAK_CHECKED 1
 #elif defined(__has_feature)
@@ -33,6 +35,27 @@ constexpr int kMaxSide = 16384;
 bool ValidSize(int width, int height)
 {
     return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide;
+}
+
+// The largest framebuffer the current context renders to, each side; the fixed bound where
+// GL does not say.
+void MaxDrawableSize(int& width, int& height)
+{
+    GLint viewport[2] = {0, 0}, renderbuffer = 0, texture = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    width = height = kMaxSide;
+    const auto lower = [](int& side, GLint limit) {
+        if (limit > 0)
+            side = std::min(side, static_cast<int>(limit));
+    };
+    for (int* side : {&width, &height}) {
+        lower(*side, renderbuffer);
+        lower(*side, texture);
+    }
+    lower(width, viewport[0]);
+    lower(height, viewport[1]);
 }
 
 void RequestContextAttributes()
@@ -116,6 +139,16 @@ std::unique_ptr<Window> Window::Create(const WindowSettings& settings)
     LogMessage("Window::Create: OpenGL %s on %s\n",
                reinterpret_cast<const char*>(glGetString(GL_VERSION)),
                reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    int mostWidth = 0, mostHeight = 0;
+    MaxDrawableSize(mostWidth, mostHeight);
+    if (width > mostWidth || height > mostHeight) {
+        const int fitWidth = std::min(width, mostWidth), fitHeight = std::min(height, mostHeight);
+        LogWarning("Window::Create: OpenGL draws at most %d x %d; %d x %d becomes %d x %d\n", mostWidth, mostHeight,
+                   width, height, fitWidth, fitHeight);
+        width = fitWidth;
+        height = fitHeight;
+        SDL_SetWindowSize(window->m_window, width, height);
+    }
 
     window->SetSwapInterval(settings.swapInterval.value_or(IsHeadless() ? 0 : 1));
     if (settings.fullscreen && !window->EnterFullscreen(width, height)) {
@@ -146,7 +179,9 @@ void Window::GetDrawableSize(int& width, int& height) const
 
 bool Window::SetSize(int width, int height)
 {
-    if (!ValidSize(width, height)) {
+    int mostWidth = 0, mostHeight = 0;
+    MaxDrawableSize(mostWidth, mostHeight);
+    if (!ValidSize(width, height) || width > mostWidth || height > mostHeight) {
         LogError("Window::SetSize: bad size %d x %d, size unchanged\n", width, height);
         return false;
     }

@@ -12,6 +12,7 @@
 #include "settings/LevelSettings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numbers>
 
 namespace {
@@ -32,6 +33,10 @@ constexpr float kEmptyFrameTexels = 4.0f;
 const Vector3 kProjectorStart{0.0f, 20.0f, 0.0f};
 // Tiles in a row of the shared softening targets.
 constexpr int32_t kSharedColumns = 8;
+// Texels round the casters' bounds that may still differ from an empty tile: the bounds'
+// rounding, then one texel spread by each softening pass.
+constexpr RwInt32 kCasterMargin = 2;
+constexpr RwInt32 kSofteningReach = 2;
 
 // Keeps the global 2D flag as it was, whatever the caller had.
 class OwnStates2D {
@@ -55,6 +60,38 @@ ScreenRect OffsetTexels(float offset, float side)
 {
     const float start = (offset - 0.5f) / side;
     return {start, start, 1.0f, 1.0f};
+}
+
+// An empty rectangle grows to whatever it is joined with.
+RwRect Union(const RwRect& a, const RwRect& b)
+{
+    if (a.w <= 0 || a.h <= 0)
+        return b;
+    if (b.w <= 0 || b.h <= 0)
+        return a;
+    const RwInt32 x = std::min(a.x, b.x), y = std::min(a.y, b.y);
+    return {x, y, std::max(a.x + a.w, b.x + b.w) - x, std::max(a.y + a.h, b.y + b.h) - y};
+}
+
+// Grown by the margin on every side and kept within a square of the side.
+RwRect GrownWithin(const RwRect& r, RwInt32 margin, RwInt32 side)
+{
+    const RwInt32 x0 = std::max(r.x - margin, 0), y0 = std::max(r.y - margin, 0);
+    const RwInt32 x1 = std::min(r.x + r.w + margin, side), y1 = std::min(r.y + r.h + margin, side);
+    return {x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
+}
+
+ScreenRect ToScreen(const RwRect& r)
+{
+    return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.w), static_cast<float>(r.h)};
+}
+
+// The part of a in b, empty when they do not meet.
+ScreenRect Within(const ScreenRect& a, const ScreenRect& b)
+{
+    const float x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+    const float x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
+    return {x0, y0, std::max(x1 - x0, 0.0f), std::max(y1 - y0, 0.0f)};
 }
 
 // The shadows whose m_waiting is not empty.
@@ -151,6 +188,10 @@ struct ProjectedShadow::SharedTargets {
         temp.swap(newTemp);
         result.swap(newResult);
         rows = rowCount;
+        // The passes' sheet starts empty: every tile is softened whole once more.
+        for (Tile& t : tiles)
+            if (t.owner)
+                t.owner->m_unsoftened = Whole();
         return true;
     }
     bool Point(size_t index, RwRaster* casterSheet, RwRaster* resultSheet)
@@ -185,24 +226,38 @@ struct ProjectedShadow::SharedTargets {
         }
         free->owner = owner;
         owner->m_tile = static_cast<int32_t>(free - tiles.begin());
+        // Whatever the tile holds, its new owner draws it whole first.
+        owner->m_touched = Whole();
         return owner->m_tile;
     }
-    // The tile's part of a sheet, sampled as OffsetTexels samples a whole texture.
-    ScreenRect Texels(const RwRaster* sheet, size_t index, float offset) const
+    RwRect Whole() const { return {0, 0, tile, tile}; }
+    // A part of the tile (in its texels) in a sheet.
+    RwRect InSheet(size_t index, const RwRect& part) const
     {
         const RwRect rect = TileRect(index);
+        return {rect.x + part.x, rect.y + part.y, part.w, part.h};
+    }
+    // The part of the tile in a sheet, sampled as OffsetTexels samples a whole texture.
+    static ScreenRect Texels(const RwRaster* sheet, const RwRect& rect, float offset)
+    {
         const auto width = static_cast<float>(sheet->width), height = static_cast<float>(sheet->height);
         const auto x = static_cast<float>(rect.x), y = static_cast<float>(rect.y);
-        const auto side = static_cast<float>(tile);
-        return {(x + offset - 0.5f) / width, (y + offset - 0.5f) / height, side / width, side / height};
+        return {(x + offset - 0.5f) / width, (y + offset - 0.5f) / height, static_cast<float>(rect.w) / width,
+                static_cast<float>(rect.h) / height};
     }
-    bool DrawTile(RwRaster* target, size_t index, RwRaster* source, float offset)
+    // The window pointed at the part of the tile in the sheet.
+    RwRaster* Window(RwRaster* sheet, size_t index, const RwRect& part)
     {
-        const RwRect rect = TileRect(index);
-        if (!RwRasterSubRaster(window.get(), target, &rect))
+        const RwRect rect = InSheet(index, part);
+        return RwRasterSubRaster(window.get(), sheet, &rect) ? window.get() : nullptr;
+    }
+    bool DrawTile(RwRaster* target, size_t index, const RwRect& part, RwRaster* source, float offset)
+    {
+        RwRaster* to = Window(target, index, part);
+        if (!to)
             return false;
-        RwCameraSetRaster(camera.get(), window.get());
-        return DrawRaster(camera.get(), source, Texels(source, index, offset));
+        RwCameraSetRaster(camera.get(), to);
+        return DrawRaster(camera.get(), source, Texels(source, InSheet(index, part), offset));
     }
 };
 
@@ -248,13 +303,22 @@ void ProjectedShadow::FinishTextures()
 void ProjectedShadow::SoftenInSheets(const std::vector<ProjectedShadow*>& shadows)
 {
     SharedTargets& shared = *Shared();
+    // Only where the casters' sheet changed, and as far as each pass spreads it: elsewhere the
+    // tile holds what softening it whole would give.
+    const auto part = [&](const ProjectedShadow* shadow) {
+        return GrownWithin(shadow->m_unsoftened, kSofteningReach, shared.tile);
+    };
     // Pass by pass, every tile drawn into one sheet before the next pass reads them.
+    const auto drawn = [&](const ProjectedShadow* shadow) { return part(shadow).w > 0 && part(shadow).h > 0; };
     for (const ProjectedShadow* shadow : shadows)
-        shared.DrawTile(shared.temp.get(), shadow->m_tile, shared.casters.get(), 1.0f);
+        if (drawn(shadow))
+            shared.DrawTile(shared.temp.get(), shadow->m_tile, part(shadow), shared.casters.get(), 1.0f);
     for (ProjectedShadow* shadow : shadows) {
         shadow->m_castInSheet = false;
-        if (shared.DrawTile(shared.result.get(), shadow->m_tile, shared.temp.get(), 0.0f))
+        if (!drawn(shadow) ||
+            shared.DrawTile(shared.result.get(), shadow->m_tile, part(shadow), shared.temp.get(), 0.0f))
             shadow->m_result = shared.tiles[shadow->m_tile].result.get();
+        shadow->m_unsoftened = RwRect{};
     }
 }
 
@@ -510,14 +574,29 @@ bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
     SharedTargets* shared = SheetsFor(m_cameraRaster->width);
     if (!shared || shared->TileOf(this) < 0)
         return false;
+    // Only the part of the tile the casters cover now or covered last is drawn again; the rest
+    // holds what an empty tile does.
+    const RwRect casters = CastersRect(clumps, count, shared->tile);
+    const RwRect redrawn = Union(casters, m_touched);
     // The camera frames the casters as for its own raster; only where they land differs.
     RwCamera* camera = m_shadowCamera.get();
     RwRaster* ownDepth = RwCameraGetZRaster(camera);
-    RwCameraSetRaster(camera, shared->tiles[m_tile].casters.get());
     RwCameraSetZRaster(camera, shared->depth.get());
-    const bool drawn = DrawCasters(clumps, count);
+    bool drawn = true;
+    if (redrawn.w > 0 && redrawn.h > 0) {
+        RwRaster* cleared = shared->Window(shared->casters.get(), m_tile, redrawn);
+        RwCameraSetRaster(camera, cleared);
+        const RwRGBA white{255, 255, 255, 0};
+        drawn = cleared && RwCameraClear(camera, &white, rwCameraClearImage | rwCameraClearZ);
+        RwCameraSetRaster(camera, shared->tiles[m_tile].casters.get());
+        drawn = drawn && DrawCasters(clumps, count, ToScreen(redrawn));
+    }
     RwCameraSetRaster(camera, m_cameraRaster.get());
     RwCameraSetZRaster(camera, ownDepth);
+    if (drawn) {
+        m_touched = casters;
+        m_unsoftened = Union(m_unsoftened, redrawn);
+    }
     return drawn;
 }
 
@@ -526,12 +605,68 @@ void ProjectedShadow::SetCaster(RpClump* clump, const Vector3& at, float radius)
     SetCaster(&clump, clump ? 1 : 0, RwSphere{{at.x, at.y, at.z}, radius}, at);
 }
 
+RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32_t side) const
+{
+    const RwRect whole{0, 0, side, side};
+    RwCamera* camera = m_shadowCamera.get();
+    RwReal clip[16];
+    RwCameraGetClipMatrix(camera, clip);
+    const RwReal perClip = 0.5f * static_cast<RwReal>(side);
+    struct Bounds {
+        RwReal clip[16];
+        RwReal radiusScale;
+        RwReal x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+        bool known = true;
+    } bounds{};
+    std::copy(clip, clip + 16, bounds.clip);
+    bounds.radiusScale = 1.0f / camera->viewWindow.x;
+    // Each atomic's sphere in clip space (the camera is parallel: a sphere stays round).
+    const auto grow = [](RpAtomic* atomic, void* data) -> RpAtomic* {
+        auto& b = *static_cast<Bounds*>(data);
+        RwSphere sphere;
+        if (!RpAtomicGetPosedWorldSphere(atomic, &sphere)) {
+            b.known = false;
+            return nullptr;
+        }
+        const RwV3d& c = sphere.center;
+        const RwReal x = b.clip[0] * c.x + b.clip[4] * c.y + b.clip[8] * c.z + b.clip[12];
+        const RwReal y = b.clip[1] * c.x + b.clip[5] * c.y + b.clip[9] * c.z + b.clip[13];
+        const RwReal r = sphere.radius * b.radiusScale;
+        b.x0 = std::min(b.x0, x - r);
+        b.x1 = std::max(b.x1, x + r);
+        b.y0 = std::min(b.y0, y - r);
+        b.y1 = std::max(b.y1, y + r);
+        return atomic;
+    };
+    for (int32_t i = 0; i < count && bounds.known; ++i)
+        if (clumps[i])
+            RpClumpForAllAtomics(clumps[i], grow, &bounds);
+    if (!bounds.known || camera->projectionType != rwParallel)
+        return whole;
+    if (bounds.x0 > bounds.x1)
+        return {};
+    // Clip x grows to the right of the raster, clip y to its top row, which the target keeps
+    // first.
+    const auto left = static_cast<RwInt32>(std::floor((bounds.x0 + 1.0f) * perClip));
+    const auto top = static_cast<RwInt32>(std::floor((1.0f - bounds.y1) * perClip));
+    const auto right = static_cast<RwInt32>(std::ceil((bounds.x1 + 1.0f) * perClip));
+    const auto bottom = static_cast<RwInt32>(std::ceil((1.0f - bounds.y0) * perClip));
+    return GrownWithin({left, top, right - left, bottom - top}, kCasterMargin, side);
+}
+
 bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
 {
     RwCamera* camera = m_shadowCamera.get();
     const RwRGBA white{255, 255, 255, 0};
     if (!RwCameraClear(camera, &white, rwCameraClearImage | rwCameraClearZ))
         return false;
+    const auto side = static_cast<float>(camera->frameBuffer->width);
+    return DrawCasters(clumps, count, {0.0f, 0.0f, side, side});
+}
+
+bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part)
+{
+    RwCamera* camera = m_shadowCamera.get();
     RwFrameUpdateObjects(RwCameraGetFrame(camera));
     if (!RwCameraBeginUpdate(camera))
         return false;
@@ -549,12 +684,18 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
     {
         OwnStates2D own;
         const auto side = static_cast<float>(camera->frameBuffer->width);
-        DrawFilledRect({0.0f, 0.0f, side, side}, Color::White);
-        states.Set(rwRenderStateSrcBlend, rwBlendZero);
+        DrawFilledRect(part, Color::White);
+        // A saver of its own: one that changed a state twice would restore the first change.
+        RenderStateSaver frame;
+        frame.Set(rwRenderStateSrcBlend, rwBlendZero);
         const float edge = kEmptyFrameTexels, inner = side - 2.0f * edge;
         for (const ScreenRect& band : {ScreenRect{0.0f, 0.0f, side, edge}, ScreenRect{0.0f, side - edge, side, edge},
-                                       ScreenRect{0.0f, edge, edge, inner}, ScreenRect{side - edge, edge, edge, inner}})
-            DrawFilledRect(band, Color::White);
+                                       ScreenRect{0.0f, edge, edge, inner}, ScreenRect{side - edge, edge, edge, inner}}) {
+            const ScreenRect drawn = Within(band, part);
+            if (drawn.w > 0.0f && drawn.h > 0.0f)
+                DrawFilledRect(drawn, Color::White);
+        }
+        frame.Restore();
     }
     states.Restore();
     RwCameraEndUpdate(camera);
@@ -586,8 +727,9 @@ bool ProjectedShadow::DrawRaster(RwCamera* camera, RwRaster* source, const Scree
     states.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
     {
         OwnStates2D own;
-        const auto side = static_cast<float>(camera->frameBuffer->width);
-        DrawTexturedRect(source, {0.0f, 0.0f, side, side}, uv, Color::White);
+        const RwRaster* target = camera->frameBuffer;
+        DrawTexturedRect(source, {0.0f, 0.0f, static_cast<float>(target->width), static_cast<float>(target->height)},
+                         uv, Color::White);
     }
     states.Restore();
     RwCameraEndUpdate(camera);

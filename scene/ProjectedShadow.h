@@ -119,7 +119,14 @@ private:
     // The softening passes through this shadow's own rasters.
     void SoftenAlone();
     bool Softens() const { return m_antialias || m_blur; }
+    // Clears the camera's raster, then draws the casters into it.
     bool DrawCasters(RpClump* const* clumps, int32_t count);
+    // Draws the casters into the cleared part (in texels) of the camera's raster, and inverts
+    // that part.
+    bool DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part);
+    // The texels of a tile of the side the casters may cover, with a margin; the whole tile
+    // when that cannot be told, empty for none.
+    RwRect CastersRect(RpClump* const* clumps, int32_t count, int32_t side) const;
     // Draws source over the whole of target through the small camera, sampling offset texels
     // of the target along.
     bool DrawRaster(RwRaster* source, RwRaster* target, float offset);
@@ -140,6 +147,10 @@ private:
     int32_t m_tile = -1;
     // The casters waiting to be softened are in the tile, not in m_cameraRaster.
     bool m_castInSheet = false;
+    // The part of the tile where the casters last drawn may have left anything but what an
+    // empty tile holds, and the part drawn since the last softening (in the tile's texels).
+    RwRect m_touched{0, 0, 0, 0};
+    RwRect m_unsoftened{0, 0, 0, 0};
     RwSphere m_sphere{{0.0f, 0.0f, 0.0f}, 0.0f};
     Vector3 m_target{0.0f, 0.0f, 0.0f};
     std::unique_ptr<ProjectedTexture> m_projector;

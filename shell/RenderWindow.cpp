@@ -90,6 +90,13 @@ bool RenderWindow::Create(platform::Window* window)
     window->GetSize(width, height);
     const platform::Rect view = GetView();
     window->SetSize(graphics->GetWidth() + width - view.width, graphics->GetHeight() + height - view.height);
+    // The window may not get the size asked for: the game renders at the size it got.
+    const platform::Rect got = GetView();
+    if (got.width != graphics->GetWidth() || got.height != graphics->GetHeight()) {
+        LogWarning("RenderWindow::Create: the view is %d x %d, not %d x %d; the game renders at its size\n", got.width,
+                   got.height, graphics->GetWidth(), graphics->GetHeight());
+        graphics->SetScreenSize(got.width, got.height);
+    }
     SetFocus();
 
     Debug::Instance()->AddWatch("fps", &m_fps, "Statistics");

@@ -3,6 +3,8 @@
 #include "support/ActorTestSupport.h"
 #include "support/SceneTest.h"
 
+#include "audio/SoundEngine.h"
+#include "audio/Voice.h"
 #include "characters/ActorClumpCache.h"
 #include "engine/core/NullDevice.h"
 #include "engine/core/RwCore.h"
@@ -109,6 +111,32 @@ TEST_F(ActorTest, RunningForTwoSecondsCoversTheSpeedAndTurnsNoFasterThanAllowed)
         EXPECT_NEAR(actor->GetHeading(), Math::HalfPi, 1e-4f);
         EXPECT_FALSE(std::isnan(actor->GetPosition().x));
     }
+}
+
+TEST_F(ActorTest, EveryFootContactOfARunStartsAFootstep)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    ASSERT_NE(engine->AddAudioEvent("run", AudioEvent{}), nullptr);
+    CharacterAction* running = s_actions->GetAction("run");
+    const float stride = running->GetDuration();
+    ASSERT_GT(stride, 0.0f);
+    for (const float at : {0.25f, 0.75f})
+        running->GetEvents().emplace_back(static_cast<int32_t>(ActionEventType::ContactFoot), stride * at);
+    Recorder listener;
+    auto actor = MakeActor(listener, run);
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    for (int i = 0; i < 60; ++i)
+        Frame({{actor.get(), &command}}, 1.0f / 60.0f);
+
+    const auto contacts = std::count(listener.log.begin(), listener.log.end(), "Contact Foot");
+    EXPECT_GE(contacts, 2);
+    EXPECT_EQ(engine->GetTemporaryVoiceCount(), contacts);
+    for (int i = 0; i < engine->GetTemporaryVoiceCount(); ++i)
+        EXPECT_TRUE(engine->GetTemporaryVoice(i)->IsActive()) << i;
+    running->GetEvents().clear();
+    SoundEngine::DestroyInstance();
 }
 
 TEST_F(ActorTest, LowEnergySlowsTheActorLinearlyToTheRemainingShare)

@@ -133,6 +133,13 @@ GLLights ToLights(const RwDeviceLighting& lighting)
     return lights;
 }
 
+// Whether the lighting brightens anything: colours are clamped to 1 after the light is added.
+bool AddsLight(const RwDeviceLighting& lighting)
+{
+    const RwRGBAReal& a = lighting.ambient;
+    return a.red != 0 || a.green != 0 || a.blue != 0 || (lighting.directional && lighting.numDirectional > 0);
+}
+
 // Whether an alpha of 255 passes the alpha test: for draws that can only make opaque
 // fragments, the test then decides nothing.
 bool OpaquePasses(intptr_t function, intptr_t reference)
@@ -1239,7 +1246,9 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         features &= ~kShaderFog;
         ++m_cache.counters.fogLeftOut;
     }
-    if (draw.lighting) {
+    // Lighting that adds nothing keeps every colour as it is: the shader need not light at all,
+    // which spares it blending and turning the normals (a shadow's casters are lit so).
+    if (draw.lighting && AddsLight(*draw.lighting)) {
         m_inputs.lights = ToLights(*draw.lighting);
         features |= kShaderLit;
     }

@@ -75,6 +75,10 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic);
 RwSphere* RpAtomicGetBoundingSphere(RpAtomic* atomic);
 // The sphere moved by the frame's LTM; the radius grows with the largest axis scale.
 RwSphere* RpAtomicGetWorldBoundingSphere(RpAtomic* atomic);
+// The world sphere every vertex of the atomic's own geometry lies within as it is posed now (by
+// its bones when skinned). False without a geometry to draw, or when its skin's weights let the
+// vertices reach anywhere.
+RwBool RpAtomicGetPosedWorldSphere(RpAtomic* atomic, RwSphere* sphere);
 RpClump* RpAtomicGetClump(const RpAtomic* atomic);
 
 // Skinned drawing. The skin plugin installs this query; the atomic render calls it for every

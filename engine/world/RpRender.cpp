@@ -586,6 +586,24 @@ RpGeometry* ChooseGeometry(RpAtomic* atomic, const RwCamera* camera, const RwSph
 
 }  // namespace
 
+RwBool RpAtomicGetPosedWorldSphere(RpAtomic* atomic, RwSphere* sphere)
+{
+    if (!atomic || !sphere || !Drawable(atomic->geometry))
+        return false;
+    RpGeometry* g = atomic->geometry;
+    RpAtomicSkinData skin{};
+    const RpAtomicSkinQueryCallBack query = RpAtomicGetSkinQueryCallBack();
+    const bool skinned = query && query(atomic, g, &skin) && skin.numBones > 0 && skin.boneMatrices &&
+                         skin.boneIndices && skin.weights;
+    if (!skinned) {
+        *sphere = *RpAtomicGetWorldBoundingSphere(atomic);
+        return true;
+    }
+    skin.numBones = std::min<RwInt32>(skin.numBones, rwDeviceMaxBones);
+    RwFrame* frame = RpAtomicGetFrame(atomic);
+    return SkinnedWorldSphere(g->instance, SourceOf(g), skin, frame ? RwFrameGetLTM(frame) : nullptr, *sphere);
+}
+
 RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
 {
     if (!atomic)

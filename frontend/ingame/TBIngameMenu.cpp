@@ -24,17 +24,11 @@ constexpr int kBenchSlots = 2;
 constexpr const char* kNobody = "N/A";
 constexpr const char* kMark = " XXX";
 
-// The front-end words an in-match menu also takes, with the same bodies; some close the menu
-// here, where the front end moves on to another screen instead.
-struct SharedWord {
-    const char* word;
-    bool closes;
-};
-constexpr SharedWord kSharedWords[] = {
-    {"SetMenu", false},   {"SwitchDevice", false},       {"ToggleFXVolume", false}, {"ToggleMusicVolume", false},
-    {"Accept", true},     {"Decline", true},             {"BackToMain", false},     {"Nothing", false},
-    {"AssignKey", false}, {"CheckKeyAssignment", false}, {"Controls", false},       {"SetPosition", false},
-    {"SetRotation", false},
+// The front-end words an in-match menu also takes, with the same bodies. "Accept" and
+// "Decline" close nothing: the screen's action goes on to the screen it came from.
+constexpr const char* kSharedWords[] = {
+    "SetMenu",   "SwitchDevice",       "ToggleFXVolume", "ToggleMusicVolume", "Accept",      "Decline", "BackToMain",
+    "Nothing",   "AssignKey",          "CheckKeyAssignment", "Controls",      "SetPosition", "SetRotation",
 };
 
 std::string Numbered(const char* format, int n)
@@ -194,11 +188,9 @@ void TBIngameMenu::RunCommand(const std::string& word, MenuCommandCall& call, in
         return;
     }
     const auto* shared = std::find_if(std::begin(kSharedWords), std::end(kSharedWords),
-                                      [&](const SharedWord& row) { return word == row.word; });
-    if (shared == std::end(kSharedWords))
-        return;
-    if (menu_commands::Dispatch(word, call, fadeState) && shared->closes)
-        call.SetSuccessor(nullptr);
+                                      [&](const char* each) { return word == each; });
+    if (shared != std::end(kSharedWords))
+        menu_commands::Dispatch(word, call, fadeState);
 }
 
 TBMenu* TBIngameMenu::CreateScreen(const std::string& screen) const

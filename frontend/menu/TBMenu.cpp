@@ -46,12 +46,31 @@ bool Fires(const char* action)
 
 // The menu keys of one frame; opposite directions cancel each other.
 struct MenuKeys {
-    bool up = Fires("(menu):up");
-    bool down = Fires("(menu):down");
-    bool left = Fires("(menu):left");
-    bool right = Fires("(menu):right");
-    bool select = Fires("(menu):button a") || Fires("(menu):button b");
-    bool back = Fires("(menu):back");
+    bool up = false;
+    bool down = false;
+    bool left = false;
+    bool right = false;
+    bool select = false;
+    bool back = false;
+
+    static MenuKeys Read()
+    {
+        return {Fires("(menu):up"),
+                Fires("(menu):down"),
+                Fires("(menu):left"),
+                Fires("(menu):right"),
+                Fires("(menu):button a") || Fires("(menu):button b"),
+                Fires("(menu):back")};
+    }
+    // One bit a key, in the order of the fields.
+    uint8_t Bits() const
+    {
+        return static_cast<uint8_t>(up | down << 1 | left << 2 | right << 3 | select << 4 | back << 5);
+    }
+    static MenuKeys FromBits(uint8_t bits)
+    {
+        return {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0, (bits & 32) != 0};
+    }
 
     bool Any() const { return up || down || left || right || select || back; }
     bool AnyDirection() const { return up || down || left || right; }
@@ -89,6 +108,10 @@ MenuItem* DeliverClick(MenuKeys& keys, uint32_t pressed, int x, int y)
 // False when a choice or "back" has taken the frame's input.
 bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
 {
+    // The pointer took the highlight away: select chooses where it was, and the arrows go on
+    // from there.
+    if (!selected && (keys.select || keys.AnyDirection()))
+        selected = Menu::Instance()->RestoreSelection();
     if (keys.select) {
         if (selected)
             Deliver(selected, "menu select");
@@ -98,9 +121,6 @@ bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
         Deliver(Menu::Instance(), "menu back");
         return false;
     }
-    // The pointer took the highlight away: the keys go on from where it was.
-    if (!selected && keys.AnyDirection())
-        selected = Menu::Instance()->RestoreSelection();
     if (selected) {
         const std::pair<bool, const char*> moves[] = {
             {keys.up, "menu up"}, {keys.down, "menu down"}, {keys.left, "menu left"}, {keys.right, "menu right"}};
@@ -219,6 +239,8 @@ State* TBMenu::Update(float dt)
     if (fade == Menu::kShown) {
         PollMenuInput();
         UpdateMenuVariables();
+    } else if (fade == Menu::kFadingIn) {
+        KeepEarlyKeys();
     } else if (fade == Menu::kGone) {
         result = m_next;
         m_next = nullptr;
@@ -253,6 +275,9 @@ void TBMenu::UpdateNotice(float dt)
         m_notice->remaining -= dt;
         if (m_notice->remaining <= 0.0f)
             menu->SetFadeState(Menu::kFadingOut);
+    } else if (fade == Menu::kShown) {
+        // Asked for while the screen was being built (by its OnLoad), so it faded in first.
+        menu->SetFadeState(Menu::kFadingOut);
     } else if (fade == Menu::kGone && !m_notice->shown) {
         menu->ClearScreen();
         menu->SetVariable("%dynamic_message%", m_notice->text);
@@ -287,7 +312,14 @@ void TBMenu::PollMenuInput()
         return;
     }
     Menu* menu = Menu::Instance();
-    MenuKeys keys;
+    MenuKeys keys = MenuKeys::Read();
+    // Keys pressed while the screen appeared come first, one frame's keys at a time.
+    if (!m_earlyKeys.empty()) {
+        if (keys.Any() && m_earlyKeys.size() < kMaxEarlyKeys)
+            m_earlyKeys.push_back(keys.Bits());
+        keys = MenuKeys::FromBits(m_earlyKeys.front());
+        m_earlyKeys.erase(m_earlyKeys.begin());
+    }
     if (keys.Any())
         menu->SetMouseMode(false);
     MouseInput* mouse = MouseInput::Instance();
@@ -305,6 +337,13 @@ void TBMenu::PollMenuInput()
         menu->SetMouseMode(true);
         DeliverPoint("menu mouse move", x, y);
     }
+}
+
+void TBMenu::KeepEarlyKeys()
+{
+    const MenuKeys keys = MenuKeys::Read();
+    if (keys.Any() && m_earlyKeys.size() < kMaxEarlyKeys)
+        m_earlyKeys.push_back(keys.Bits());
 }
 
 void TBMenu::PollKeyCapture()

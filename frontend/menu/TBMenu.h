@@ -50,7 +50,8 @@ public:
     // "<PP>\Menu\Screens\<screen>.xml"; false (logged) when the file is missing or broken,
     // and the screen stays empty.
     bool CreateMenu();
-    // One frame of keys, joystick and mouse.
+    // One frame of keys, joystick and mouse; keys pressed while the screen faded in are
+    // taken first, a frame's keys at a time.
     void PollMenuInput();
     // Every numbered text as the variable "%<number>%".
     void PublishTextVariables();
@@ -135,6 +136,9 @@ private:
 
     // Ends a pending key capture once the keyboard has taken a key (or there is none).
     void PollKeyCapture();
+    // Notes the menu keys pressed this frame while the screen fades in: the player sees the
+    // screen and means it.
+    void KeepEarlyKeys();
     // "<PP>\Menu\Screens\<screen>.xml" into the menu, fading in; false when it is missing.
     bool LoadScreenFile(const std::string& screen);
     // One frame of a notice: the screen out, the message in and out, the screen back.
@@ -151,4 +155,8 @@ private:
     bool m_leaveAtOnce = false;
     bool m_drawMouseCursor = true;
     std::optional<Notice> m_notice;
+    // Presses beyond this while the screen appears are dropped, as the keyboard drops a burst.
+    static constexpr size_t kMaxEarlyKeys = 4;
+    // One entry a frame that had menu keys, the oldest first.
+    std::vector<uint8_t> m_earlyKeys;
 };

@@ -90,7 +90,8 @@ State* StoryModeRound::Update(float dt)
         return new StoryModeRound();
     }
     game->trainingPassed = true;
-    StorySaveGame::Instance()->WriteCareer();
+    // With its slot's date and progress, so that the slot tells what the file holds.
+    StorySaveGame::Instance()->Save();
     return MakeStoryScreen("win_place_holder");
 }
 
@@ -109,6 +110,8 @@ void StoryModeLeg::Enter()
     DebugTrace("StoryModeLeg::Enter\n");
     StoryModeGame* game = StoryModeGame::Instance();
     game->active = true;
+    // A cut scene before the first leg (a new career's intro) reloaded the casts.
+    game->NameStoryTeam();
     game->ResetLeg();
     game->restartRequested = false;
     // A leg that is not the one due ends at once.
@@ -186,7 +189,7 @@ StoryModeContinueNo::StoryModeContinueNo()
 {
     StoryModeGame* game = StoryModeGame::Instance();
     game->NewGame(game->GetTeamName());
-    StorySaveGame::Instance()->WriteCareer();
+    StorySaveGame::Instance()->Save();
 }
 
 State* StoryModeContinueNo::Update(float)

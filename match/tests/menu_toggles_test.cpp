@@ -171,8 +171,9 @@ TEST(DeviceClaimTest, AClaimedJoystickRefusesTheOtherPlayer)
     EXPECT_TRUE(keyboard.SetClaim(1, true));
 }
 
-// Player 1 chose the first joystick. A start without it plugged in plays on the keyboard and
-// keeps the choice in the user file; the next start with it plugged in plays on it.
+// Player 1 chose the first joystick. A start without it plugged in plays on the keyboard, and
+// the user file written then (options accepted) keeps the choice; the next start with it
+// plugged in plays on it.
 TEST_F(MenuTogglesTest, AChosenPadNotPluggedInIsPlayedWithoutAndStaysChosen)
 {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
@@ -186,11 +187,12 @@ TEST_F(MenuTogglesTest, AChosenPadNotPluggedInIsPlayedWithoutAndStaysChosen)
         // As the game starts: the file read, then the devices counted and the toggles applied.
         ASSERT_TRUE(LoadSettings(UserCast(), TBMenuToggles::kUserFile));
         GameParameters::Instance()->deviceCount = PlatformInputDevices::Instance()->GetNumDevices();
-        TBMenuToggles::Instance()->Apply(true);
+        TBMenuToggles::Instance()->ApplyPending(true);
         const ConfigurableInputMapper* pad = PlatformInputDevices::Instance()->GetInputMapper(1);
         const std::vector<int> played = {GameParameters::Instance()->playerDevices[0],
                                          Toggle(TBMenuToggles::kDevice1).value, pad && pad->IsClaimed(0)};
         EXPECT_EQ(played, plugged ? std::vector<int>({1, 1, 1}) : std::vector<int>({0, 0, 0}));
+        ASSERT_TRUE(TBMenuToggles::Instance()->Apply(true));
         Fresh();
         ASSERT_TRUE(LoadSettings(UserCast(), TBMenuToggles::kUserFile));
         EXPECT_EQ(GameParameters::Instance()->deviceChoices[0], 1);

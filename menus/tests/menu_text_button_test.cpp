@@ -88,6 +88,34 @@ TEST_F(MenuTextButtonTest, KeysActOnlyOnTheIdleSelectedButton)
     EXPECT_FALSE(Item(2)->IsSelectable());
 }
 
+// Buttons side by side answer the arrows that point to them: the nearest on the same row,
+// shown and enabled; at the row's end the selection stays.
+TEST_F(MenuTextButtonTest, LeftAndRightReachTheNearestButtonBesideOnTheSameRow)
+{
+    Load("<Screen><TextButton name=a area=100,300,60,20/><TextButton name=b area=300,300,60,20/>"
+         "<TextButton name=c area=500,310,60,20/><TextButton name=d area=300,400,60,20/>"
+         "<TextButton name=e area=200,270,60,20/><TextButton name=f area=700,300,60,20/></Screen>");
+    for (int i = 0; i < 6; ++i)
+        Pass(1, i);
+    Item(5)->Hide();
+    const struct {
+        int from;
+        const char* message;
+        int to;
+    } cases[] = {{0, "menu right", 1}, {1, "menu right", 2}, {2, "menu right", 2}, {2, "menu left", 1},
+                 {1, "menu left", 0},  {0, "menu left", 0},  {3, "menu left", 3},  {3, "menu right", 3},
+                 {4, "menu right", 4}};
+    for (const auto& c : cases) {
+        menu->SelectItem(Item(c.from));
+        Send(c.from, c.message);
+        EXPECT_EQ(menu->GetSelectedItem(), Item(c.to)) << c.from << " " << c.message;
+    }
+    Item(1)->Disable();
+    menu->SelectItem(Item(0));
+    Send(0, "menu right");
+    EXPECT_EQ(menu->GetSelectedItem(), Item(2));
+}
+
 TEST_F(MenuTextButtonTest, AReleasedButtonSwingsBehindThePlaneAndComesToRest)
 {
     Load("<Screen><TextButton name=a OnUpdate=Tick/><TextButton name=b useOffset=False/>"

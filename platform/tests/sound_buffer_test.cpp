@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -60,7 +61,7 @@ TEST(SoundMixer, HalfVolumeSampleBySample)
     ASSERT_EQ(buffer->Play(false), kSoundOk);
     const std::vector<int16_t> out = Mix(*device, 400);
     for (int i = 0; i < 300; ++i) {
-        ASSERT_NEAR(out[2 * i], mono[i] / 2.0, 1.0) << i;
+        ASSERT_NEAR(out[2 * i], mono[i] / 2.0 * kSoundMixHeadroom, 1.0) << i;
         ASSERT_EQ(out[2 * i + 1], out[2 * i]) << i;
     }
     // Played once: silence after the end, stopped, back at the start.
@@ -88,23 +89,62 @@ TEST(SoundMixer, StereoChannelsStaySeparateAndVoicesAdd)
     b->Play(false);
     std::vector<int16_t> out = Mix(*device, 100);
     for (int i = 0; i < 100; ++i) {
-        ASSERT_EQ(out[2 * i], 1500 + i);
-        ASSERT_EQ(out[2 * i + 1], -1500 - i);
+        ASSERT_NEAR(out[2 * i], (1500 + i) * kSoundMixHeadroom, 0.5);
+        ASSERT_NEAR(out[2 * i + 1], (-1500 - i) * kSoundMixHeadroom, 0.5);
     }
-    // The sum is clipped, not wrapped.
+    // Within the headroom a sum past full scale keeps its level.
     a->SetPosition(0);
     a->Play(false);
     b->Stop();
     loud->Play(false);
     out = Mix(*device, 10);
-    EXPECT_EQ(out[0], 31000);
-    EXPECT_EQ(out[1], 28000);
-    loud->SetPosition(0);
-    ASSERT_EQ(loud->Play(false), kSoundOk);
-    auto louder = MakeBuffer(*device, std::vector<int16_t>(100, 30000), 44100, 1);
-    louder->Play(false);
-    out = Mix(*device, 10);
-    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[0], 31000 * kSoundMixHeadroom);
+    EXPECT_EQ(out[1], 28000 * kSoundMixHeadroom);
+}
+
+TEST(SoundMixer, ALoudSumIsLimitedBelowFullScaleAndTheLevelReturnsAfterIt)
+{
+    // Voices at once, their level, and whether the right channel carries a third of it.
+    const struct {
+        int voices;
+        int16_t level;
+        bool stereo;
+    } cases[] = {{3, 30000, false}, {8, 32767, false}, {8, -32768, false}, {40, 20000, false}, {4, 30000, true}};
+    for (const auto& c : cases) {
+        auto device = SoundDevice::CreateOffline(44100);
+        auto quiet = MakeBuffer(*device, std::vector<int16_t>(100, 1000), 44100, 1);
+        quiet->Play(true);
+        // The loud voices begin a little after the quiet one, within the same period.
+        constexpr int kLead = 20;
+        std::vector<int16_t> pcm(size_t(kLead * (c.stereo ? 2 : 1)), 0);
+        for (int i = 0; i < 4410; ++i) {
+            pcm.push_back(c.level);
+            if (c.stereo)
+                pcm.push_back(int16_t(c.level / 3));
+        }
+        std::vector<std::unique_ptr<SoundBuffer>> loud;
+        for (int v = 0; v < c.voices; ++v) {
+            loud.push_back(MakeBuffer(*device, pcm, 44100, c.stereo ? 2 : 1));
+            loud.back()->Play(false);
+        }
+        const std::vector<int16_t> during = Mix(*device, 4410);
+        // The gain falls ahead of the peak, from the first frame on, not at once on it.
+        EXPECT_LT(during[0], 1000 * kSoundMixHeadroom - 10) << c.voices;
+        int peak = 0;
+        for (size_t i = 0; i < during.size(); i += 2) {
+            peak = std::max({peak, std::abs(int(during[i])), std::abs(int(during[i + 1]))});
+            // One gain for both sides: the picture does not move.
+            const bool loud = c.stereo && i / 2 >= size_t(kLead);
+            const double right = loud ? (c.voices * (c.level / 3) + 1000.0) / (c.voices * c.level + 1000.0) : 1.0;
+            ASSERT_NEAR(during[i + 1], during[i] * right, 2.0) << c.voices << " frame " << i / 2;
+        }
+        EXPECT_LT(peak, 32767) << c.voices;
+        EXPECT_GT(peak, 30000) << c.voices << ": limited, not silenced";
+
+        // A second and a half later the quiet voice is back at its own level.
+        Mix(*device, 66150);
+        EXPECT_NEAR(Mix(*device, 10)[0], 1000 * kSoundMixHeadroom, 2.0) << c.voices;
+    }
 }
 
 TEST(SoundMixer, SilentVolumeAndEightBitData)
@@ -122,9 +162,9 @@ TEST(SoundMixer, SilentVolumeAndEightBitData)
     buffer->Play(false);
     std::vector<int16_t> out = Mix(*device, 4);
     EXPECT_EQ(out[0], 0);
-    EXPECT_EQ(out[2], 127 * 256);
-    EXPECT_EQ(out[4], -128 * 256);
-    EXPECT_EQ(out[6], 64 * 256);
+    EXPECT_EQ(out[2], 127 * 256 * kSoundMixHeadroom);
+    EXPECT_EQ(out[4], -128 * 256 * kSoundMixHeadroom);
+    EXPECT_EQ(out[6], 64 * 256 * kSoundMixHeadroom);
 
     buffer->SetVolume(kSoundVolumeMin);
     buffer->Play(true);
@@ -141,7 +181,7 @@ TEST(SoundMixer, ResamplesToTheDeviceRateAndFollowsFrequencyChanges)
     buffer->Play(true);
     std::vector<int16_t> out = Mix(*device, 200);
     for (int i = 0; i < 200; ++i)
-        ASSERT_NEAR(out[2 * i], 10 * i, 1) << i;  // half steps between the samples
+        ASSERT_NEAR(out[2 * i], 10 * i * kSoundMixHeadroom, 1) << i;  // half steps between the samples
     uint32_t play = 0, write = 0;
     buffer->GetPosition(&play, &write);
     EXPECT_EQ(play, 100u * 2);
@@ -241,7 +281,7 @@ TEST(SoundBuffer, DuplicatesShareDataButNotTheirState)
     original->Unlock(p1, n1, p2, n2);
     copy->Play(false);
     std::vector<int16_t> out = Mix(*device, 10);
-    EXPECT_EQ(out[0], 2000);
+    EXPECT_EQ(out[0], 2000 * kSoundMixHeadroom);
     uint32_t play = 0, status = 0;
     copy->GetPosition(&play, nullptr);
     EXPECT_EQ(play, 5u * 2);

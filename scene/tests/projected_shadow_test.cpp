@@ -507,6 +507,59 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ(shadow.GetResult(), result);
 }
 
+// Once its tile is drawn whole, a shadow inverts and softens again only round its casters and
+// where they were: a caster near the middle of its frame leaves the tile's edges alone.
+TEST_F(ShadowTest, AfterItsFirstTextureAShadowRedrawsOnlyRoundItsCasters)
+{
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(64));
+    ClumpPtr small(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+    // The inverting quad and the two passes' quads, as wide as they are drawn.
+    const auto widths = [&] {
+        std::vector<float> out;
+        for (const RwNullDrawRecord& draw : Cast(shadow, small.get(), 1, 3.0f))
+            if (draw.is2D && (draw.texture || draw.srcBlend == rwBlendInvDestColor))
+                out.push_back(draw.corners2D[1].x - draw.corners2D[0].x);
+        return out;
+    };
+    EXPECT_EQ(widths(), (std::vector<float>{64, 64, 64}));
+    const std::vector<float> later = widths();
+    ASSERT_EQ(later.size(), 3u);
+    for (float width : later) {
+        EXPECT_GT(width, 8.0f);
+        EXPECT_LT(width, 48.0f);
+    }
+}
+
+// Casting, softening and laying down a shadow leave every render state as the caller had it,
+// whatever the caller had: the blends included, which the casters' pass changes more than once.
+TEST_F(ShadowTest, AShadowLeavesTheRenderStatesAsItFoundThem)
+{
+    ProjectedShadow shadow;
+    ASSERT_TRUE(shadow.Create(32));
+    const std::pair<RwRenderState, intptr_t> callers[][4] = {
+        {{rwRenderStateSrcBlend, rwBlendSrcAlpha}, {rwRenderStateDestBlend, rwBlendInvSrcAlpha},
+         {rwRenderStateZTestEnable, 1}, {rwRenderStateFogEnable, 1}},
+        {{rwRenderStateSrcBlend, rwBlendOne}, {rwRenderStateDestBlend, rwBlendOne},
+         {rwRenderStateZTestEnable, 0}, {rwRenderStateVertexAlphaEnable, 1}},
+    };
+    const auto all = [] {
+        std::vector<intptr_t> states(rwRenderStateCount, 0);
+        for (RwInt32 s = 1; s < rwRenderStateCount; ++s)
+            RwRenderStateGet(static_cast<RwRenderState>(s), &states[static_cast<size_t>(s)]);
+        return states;
+    };
+    for (const auto& caller : callers) {
+        for (const auto& [state, value] : caller)
+            RwRenderStateSet(state, value);
+        const std::vector<intptr_t> before = all();
+        Cast(shadow, box.get(), 1, 1.9f);
+        EXPECT_EQ(all(), before);
+        shadow.Render();
+        EXPECT_EQ(all(), before);
+    }
+}
+
 // Casters of an update nobody sees are framed at once and drawn before the next picture, once;
 // casters dropped or a shadow gone by then are not drawn.
 TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
@@ -995,6 +1048,40 @@ TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
     intptr_t function = 0;
     RwRenderStateGet(rwRenderStateAlphaTestFunction, &function);
     EXPECT_EQ(function, rwAlphaTestGreater);
+}
+
+// A shadow draws and softens again only the part of its tile its casters cover now or covered
+// last: step by step, as the caster moves about its frame and leaves it, and as other shadows
+// take tiles and the sheets grow, its softened texture equals that of a shadow drawn afresh.
+TEST_F(ShadowGL, ATextureDrawnInPartsEqualsOneDrawnWhole)
+{
+    // A frame wide enough for the box to move about in, and out of.
+    const RwSphere sphere{{0, 1, 0}, 5.0f};
+    const RwV3d steps[] = {{0, 1, 0},        {2, 1, -1.5f}, {2, 1, -1.5f}, {-2.5f, 1.2f, 1.5f},
+                           {30, 1, 30},      {0, 1, 0.5f},  {-1, 1, 0},    {1.5f, 1, 2}};
+    ProjectedShadow following;
+    ASSERT_TRUE(following.Create(64));
+    std::vector<std::unique_ptr<ProjectedShadow>> others;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        ClumpPtr caster(worldtest::BoxClump(steps[i], rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+        RpClump* casters[] = {caster.get()};
+        following.SetCaster(casters, 1, sphere, {0, 0, 0});
+        // In a tile nobody drew before: it stays taken.
+        others.push_back(std::make_unique<ProjectedShadow>());
+        ProjectedShadow& fresh = *others.back();
+        ASSERT_TRUE(fresh.Create(64));
+        fresh.SetCaster(casters, 1, sphere, {0, 0, 0});
+        ProjectedShadow::FinishTextures();
+        ASSERT_TRUE(following.GetResult() && fresh.GetResult()) << i;
+        EXPECT_NE(following.GetResult()->parent, nullptr) << i;
+        EXPECT_EQ(Pixels(following.GetResult()), Pixels(fresh.GetResult())) << "step " << i;
+        // Shadows that stay take the tiles after it: the sheets grow a row on the way.
+        for (int n = 0; n < 2; ++n) {
+            others.push_back(std::make_unique<ProjectedShadow>());
+            ASSERT_TRUE(others.back()->Create(64));
+            others.back()->SetCaster(casters, 1, sphere, {0, 0, 0});
+        }
+    }
 }
 
 // A caster wider than its frame fills the texture to the edges; the texture is clamped there,

@@ -7,9 +7,11 @@
 #include "editor/ui/MainFrame.h"
 #include "engine/core/RwCore.h"
 #include "framework/Factory.h"
+#include "framework/PlayerFolder.h"
 #include "framework/GameState.h"
 #include "input/InputController.h"
 #include "input/MouseInput.h"
+#include "platform/Platform.h"
 #include "platform/Window.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -20,16 +22,22 @@
 #include "tests/support/ScopedEnv.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
 struct Seen {
     int updates = 0, renders = 0, width = 0, height = 0, bar = 0, cursorX = 0, cursorY = 0;
     int whistles = 0, sounding = 0;  // voices the game got, and frames with its sample playing
+    int firstCamera[2] = {}, firstView[2] = {}, firstWindow[2] = {};  // sizes at the first update
     uint32_t windowId = 0;  // set by the first frame, which starts the shutdown samples
     bool stateExited = false;
     bool hadFrame = false, pausedOrScaled = false;
@@ -99,6 +107,11 @@ struct ProbeState : GameState {
             PlayWhistle(g_seen.updates == 0, dt);
         if (g_seen.updates++ == 0) {
             g_seen.windowId = SDL_GetWindowID(window);
+            const PrimaryCamera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+            const platform::Rect view = theApp.GetRenderWindow().GetView();
+            g_seen.firstCamera[0] = camera->GetWidth(), g_seen.firstCamera[1] = camera->GetHeight();
+            g_seen.firstView[0] = view.width, g_seen.firstView[1] = view.height;
+            SDL_GetWindowSize(window, &g_seen.firstWindow[0], &g_seen.firstWindow[1]);
             RwEngineGetVideoModeInfo(&g_seen.mode, RwEngineGetCurrentVideoMode());
             SDL_SetWindowSize(window, 320, 200);
             shell_input::HideCursor(true);
@@ -130,21 +143,28 @@ struct Watchdog : TickHost {
     uint32_t slept = 0;
 };
 
-// One whole run with the given "fullscreen", "Resolution" and "screenHeight"; the exit code.
-int RunWith(int fullScreen, int resolution, int height = 480)
+// One whole run on the files written last; the exit code.
+int RunApp()
 {
     [[maybe_unused]] static const bool registered = [] {
         FactoryRegistry::GameStates().Register(shelltest::kStateClass,
                                                [] { return static_cast<GameState*>(new ProbeState); });
         return true;
     }();
-    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height));
     g_seen = Seen();
     Watchdog watchdog;
     theApp.GetRenderWindow().SetTickHost(&watchdog);
     const int code = theApp.Run();
     theApp.GetRenderWindow().SetTickHost(nullptr);
     return code;
+}
+
+// One whole run with the given "fullscreen", "Resolution", "screenHeight" and "screenWidth"; the
+// exit code.
+int RunWith(int fullScreen, int resolution, int height = 480, int width = 640)
+{
+    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height, width));
+    return RunApp();
 }
 
 TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
@@ -160,9 +180,10 @@ TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
         << "resized, the camera follows; a hidden cursor is held at the view's centre";
     EXPECT_EQ(g_seen.stages, (std::vector<std::string>{"----", "S---", "SI--", "SIR-", "SIRW"}));
     // Windowed, "Resolution" 9 chooses no mode; the option toggles clamp it, and the load of
-    // the user file says so.
-    EXPECT_EQ(log.Count("***"), 2) << log.Text();
+    // the user file says so and keeps the file as it was.
+    EXPECT_EQ(log.Count("***"), 3) << log.Text();
     EXPECT_EQ(log.Count("screen_resolution 9 is out of range"), 1) << log.Text();
+    EXPECT_EQ(log.Count("user.txt was read as damaged; it is kept as "), 1) << log.Text();
 }
 
 TEST(AppRun, ExitTheCloseBoxAndCloseRenderWindowTogetherShutDownOnce)
@@ -217,6 +238,24 @@ TEST(AppRun, EachStartTakesTheModeItsSettingsName)
     }
 }
 
+TEST(AppRun, ASizeLargerThanTheDisplayIsBoundedAndTheGameRendersAtTheSizeTheWindowGot)
+{
+    SDL_Rect display{};
+    ASSERT_TRUE(platform::Init());
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &display), 0) << SDL_GetError();
+    // Windowed a size no display has; full screen one that no mode has.
+    for (const int fullScreen : {0, 2}) {
+        LogCapture log;
+        EXPECT_EQ(RunWith(fullScreen, 0, 16384, 16384), 123);
+        EXPECT_EQ(log.Count("the display holds at most"), 1) << log.Text();
+        EXPECT_LE(g_seen.firstWindow[0], fullScreen ? 16384 : display.w);
+        EXPECT_LE(g_seen.firstWindow[1], fullScreen ? 16384 : display.h);
+        EXPECT_LT(g_seen.firstWindow[0], 16384);
+        EXPECT_EQ(std::vector<int>(g_seen.firstCamera, g_seen.firstCamera + 2),
+                  std::vector<int>(g_seen.firstView, g_seen.firstView + 2));
+    }
+}
+
 TEST(AppRun, WithoutASoundDeviceItSaysWhyAndRunsSilentToTheNormalEnd)
 {
     ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
@@ -239,10 +278,37 @@ TEST(AppRun, WithoutASoundDeviceItSaysWhyAndRunsSilentToTheNormalEnd)
     SoundEngine::DestroyInstance();
 }
 
+// A second game on the save folder of a running one ends before it touches anything there,
+// and says why.
+TEST(AppRun, ASecondGameOnTheSameSaveFolderEndsAndLeavesTheFirstOnesLogAlone)
+{
+    EXPECT_TRUE(shelltest::WriteRunFiles(0, 0));
+    // A folder this process has not claimed: the lock held below stands for another game's.
+    ScopedEnv folder(player_folder::kVariable, "second"), noBox("TB_NO_MESSAGE_BOX", "1");
+    std::filesystem::remove_all("second");
+    ASSERT_TRUE(player_folder::MakeFolders("second"));
+    std::ofstream("second/log.txt") << "the first game's log\n";
+    const int first = open("second/turfbolt.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_EQ(flock(first, LOCK_EX | LOCK_NB), 0);
+    testing::internal::CaptureStderr();
+    const int code = RunApp();
+    const std::string told = testing::internal::GetCapturedStderr();
+    close(first);
+    EXPECT_EQ(code, 1);
+    std::ifstream log("second/log.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}), "the first game's log\n");
+    EXPECT_NE(told.find("Turfbolt is already running and using the save folder " +
+                        std::filesystem::absolute("second").string()),
+              std::string::npos)
+        << told;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("second"), std::filesystem::directory_iterator()), 2);
+}
+
 TEST(AppRun, WithTheEngineTakenTheRendererCannotStartAndTheProgramEndsWithCode1)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT({ RwEngineInit(nullptr, 0, 0); std::exit(theApp.Run()); }, ::testing::ExitedWithCode(1),
+    // A folder of its own: this process still holds the one of the runs before.
+    EXPECT_EXIT({ setenv(player_folder::kVariable, "taken", 1); RwEngineInit(nullptr, 0, 0); std::exit(theApp.Run()); }, ::testing::ExitedWithCode(1),
                 "the renderer failed to start");
 }
 

@@ -1,14 +1,12 @@
 // One frame of the collision manager as a match has it: eleven players and the ball in
 // "characters+ball", the ball's stand-in with the first stadium's pitch volumes and world in
 // "ball+pitchvolumes", all from the default data.
+#include "engine/core/RwCore.h"
 #include "engine/world/RpCollision.h"
 #include "engine/world/RpWorld.h"
-#include "framework/Cast.h"
-#include "framework/FileSystem.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/PitchVolume.h"
-#include "simulation/ShapeCollision.h"
-#include "tests/support/OffscreenEngine.h"
+#include "support/FirstStadium.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,52 +54,53 @@ RpWorld* ReadWorld()
 
 void BM_CollisionManagerFrame(benchmark::State& state)
 {
-    ScopedEngine engine(rwDeviceNull, RpWorldPluginAttach);
-    RpWorld* world = ReadWorld();
-    Cast volumes("objects");
-    FileSystem::Instance()->AddAlias("<SP>", (kLevel + "settings/").c_str());
-    if (!world || !LoadSettings(&volumes, "<SP>objects\\objects.txt")) {
+    // The stadium's objects file holds its dressing too, which needs the whole renderer.
+    RpWorld* world = first_stadium::Open(TB_STAGE_DIR) ? ReadWorld() : nullptr;
+    if (!world) {
+        first_stadium::Close();
         state.SkipWithError("no default data: build the data target first");
         return;
     }
-    ShapeCollisionTable::Init();
-    CollisionManager* manager = CollisionManager::Instance();
-    CollisionSet* characters = manager->GetCollisionSet("characters+ball");
-    CollisionSet* pitch = manager->GetCollisionSet("ball+pitchvolumes");
-    SimpleCollidable stadium(std::make_unique<WorldGeometry>(world));
-    pitch->Add(&stadium, false);
+    // The collidables go before the world and the engine.
+    {
+        CollisionManager* manager = CollisionManager::Instance();
+        CollisionSet* characters = manager->GetCollisionSet("characters+ball");
+        CollisionSet* pitch = manager->GetCollisionSet("ball+pitchvolumes");
+        SimpleCollidable stadium(std::make_unique<WorldGeometry>(world));
+        pitch->Add(&stadium, false);
 
-    std::vector<std::unique_ptr<SimpleCollidable>> players;
-    for (int i = 0; i < kPlayers; ++i) {
-        players.push_back(std::make_unique<SimpleCollidable>(
-            std::make_unique<AxisAlignedCylinder>(Vector3::UnitY, 0.4f, 1.8f)));
-        characters->Add(players.back().get(), true);
-    }
-    CopiedCollidable ball(std::make_unique<Sphere>(0.11f));
-    auto copy = std::make_unique<CollisionDoppelGanger>(ball, std::make_unique<Sphere>(0.11f));
-    pitch->Add(copy.get(), true);
-    ball.AddCopy(std::move(copy));
-    characters->Add(&ball, true);
-
-    std::mt19937 rng(2024);
-    std::vector<Scene> scenes;
-    for (int i = 0; i < kScenes; ++i)
-        scenes.push_back(MakeScene(rng));
-    manager->Update(0.0f);
-    int frame = 0;
-    for (auto _ : state) {
-        const Scene& scene = scenes[frame++ % kScenes];
+        std::vector<std::unique_ptr<SimpleCollidable>> players;
         for (int i = 0; i < kPlayers; ++i) {
-            players[i]->SetPosition(scene[i].position);
-            players[i]->SetVelocity(scene[i].velocity);
+            players.push_back(std::make_unique<SimpleCollidable>(
+                std::make_unique<AxisAlignedCylinder>(Vector3::UnitY, 0.4f, 1.8f)));
+            characters->Add(players.back().get(), true);
         }
-        ball.SetPosition(scene.back().position);
-        ball.SetVelocity(scene.back().velocity);
-        manager->Update(kFrame);
+        CopiedCollidable ball(std::make_unique<Sphere>(0.11f));
+        auto copy = std::make_unique<CollisionDoppelGanger>(ball, std::make_unique<Sphere>(0.11f));
+        pitch->Add(copy.get(), true);
+        ball.AddCopy(std::move(copy));
+        characters->Add(&ball, true);
+
+        std::mt19937 rng(2024);
+        std::vector<Scene> scenes;
+        for (int i = 0; i < kScenes; ++i)
+            scenes.push_back(MakeScene(rng));
+        manager->Update(0.0f);
+        int frame = 0;
+        for (auto _ : state) {
+            const Scene& scene = scenes[frame++ % kScenes];
+            for (int i = 0; i < kPlayers; ++i) {
+                players[i]->SetPosition(scene[i].position);
+                players[i]->SetVelocity(scene[i].velocity);
+            }
+            ball.SetPosition(scene.back().position);
+            ball.SetVelocity(scene.back().velocity);
+            manager->Update(kFrame);
+        }
     }
     CollisionManager::DestroyInstance();
-    volumes.Clear();
     RpWorldDestroy(world);
+    first_stadium::Close();
 }
 BENCHMARK(BM_CollisionManagerFrame)
     ->Unit(benchmark::kMicrosecond)

@@ -5,7 +5,8 @@
 // 2. The panda intro plays to its end, then the menu.
 // 3. The newspaper before the first training shows its page and waits at its third shot
 //    for "(menu):button a"; the shot then plays on to the scene's end.
-// 4. "cheat outro" plays the outro; the particles' emission is printed during shot 17.
+// 4. "cheat outro" plays the outro for a story team of every race; the particles' emission
+//    is printed during shot 17.
 // With --gl the pictures (a fade mid-ramp, the newspaper page, the prompt) go to the out dir.
 // --bench times the newspaper's Enter and a shot's frames at 1280 x 720 on the GL device.
 #include "framework/Cast.h"
@@ -14,8 +15,11 @@
 #include "frontend/TBMenu.h"
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "frontend/cutscenes/CutScenes.h"
+#include "characters/TeamDescription.h"
+#include "match/StoryModeGame.h"
 #include "match/game/GameTB.h"
 #include "match/game/harness/GameHarness.h"
+#include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/GameElements.h"
@@ -142,13 +146,34 @@ float RefereeEmission()
     return element && element->GetParticleSystem() ? element->GetParticleSystem()->GetEmitterSpeed() : -1.0f;
 }
 
+// The outro's shots 1, 4, 8 and 12, counted in frames from its first one.
+bool SaveOutroShot(int outroFrame)
+{
+    constexpr int kShotFrames = 72;  // 1.2 s
+    for (int shot : {1, 4, 8, 12})
+        if (outroFrame == kShotFrames / 2 + (shot - 1) * kShotFrames)
+            return SaveFrame(("outro_shot" + std::to_string(shot) + ".png").c_str());
+    return true;
+}
+
 bool CheatOutroReturnsToMain(GameHarness& harness)
 {
+    // A story team of every race, as gained players make it.
+    TeamDescription* story = TeamDescription::Find(StoryModeGame::kStoryTeam);
+    if (story)
+        story->GetMembers() = {{"PandaGk00", true},
+                               {"LizardPl00", false},
+                               {"RhinoPl00", false},
+                               {"PrimatePl00", false},
+                               {"PandaPl00", false}};
     harness.Script().Press(harness.GetFrame(), "cheat outro");
     harness.Step();
     int printed = 0;
     float most = 0.0f;
+    int outroFrames = 0;
     const int frames = RunUntil(harness, 60 * 60, [&] {
+        if (dynamic_cast<const SplineCameraControl*>(harness.GetGame()->GetActiveCamera()))
+            SaveOutroShot(++outroFrames);
         const float emission = RefereeEmission();
         if (emission > 0.0f && harness.GetFrame() % 15 == 0) {
             std::printf("game_run: frame %d emission %.2f\n", harness.GetFrame(), emission);

@@ -1,19 +1,29 @@
 // The view a player has during a match, timed on the default data:
-//     match_view_bench <game folder> [picture.png]
-// level01 with its dressing, sky, fog and flares, eleven players running, kicking and
-// standing at different phases, the referee and the ball, seen by the broadcast camera that
-// follows the ball, at 1280 x 720. Prints the median, 95th percentile and worst of 300 frames
-// and what the engine sent to the device per frame, then what drawing the players costs with
-// the camera turned away from them. The last frame of the match view goes to the picture, for
-// comparing a change that must not alter what is drawn.
+//     match_view_bench <game folder> [picture.png] [--frames N]
+// level01 with its objects as a match loads them (dressing, screen, boards, pond, forest, mascot
+// and the chimney's smoke), its sky, fog and flares, eleven players running, kicking and
+// standing at different phases, the referee and the ball, each with its shadow, dust where the
+// players run, and the display of a half in play, seen by the broadcast camera that follows
+// the ball, at 1280 x 720 and the default quality. Prints the median, 95th percentile and worst
+// of 300 frames (the play's update, the drawing and the showing) and what the engine sent to the
+// device per frame, then the same play without the shadows, without the particles and without
+// the players and the ball, and what drawing the players costs with the camera turned away from
+// them. The last frame of the match view goes to the picture, for comparing a change that must
+// not alter what is drawn.
 #include "engine/core/RwDevice.h"
 #include "engine/core/RwEngine.h"
 #include "engine/gl/GLDevice.h"
+#include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/MathUtil.h"
+#include "framework/Random.h"
 #include "pitch/CameraControl.h"
 #include "scene/Camera.h"
+#include "scene/GameElements.h"
+#include "scene/ParticleSystem.h"
+#include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameParameters.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/common/Figures.h"
@@ -24,6 +34,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -34,7 +45,9 @@
 namespace {
 
 constexpr int kWidth = 1280, kHeight = 720;
-constexpr int kFrames = 300;
+constexpr int kDefaultFrames = 300;
+// Frames in each timed run; at least 2, as the first is timed apart.
+int g_frames = kDefaultFrames;
 constexpr float kFrameTime = 1.0f / 30.0f;
 constexpr float kBallRadius = 0.11f;
 // The ball runs up and down the pitch through the centre circle, the play following it.
@@ -44,6 +57,15 @@ const char* const kPlayerRaces[] = {"Lizard", "Panda", "Primate", "Rhino"};
 const std::vector<std::string> kClips = {"run", "shoot", "stand"};
 enum Clip { kRun, kKick, kIdle };
 constexpr int kRefereeCard = 2;
+// As the game's players and ball cast theirs: a texture of this size, the players framed by a
+// sphere of a standing player's height about their feet, the ball by its own.
+constexpr int32_t kShadowSize = 128;
+constexpr float kPlayerShadowRadius = 1.8f;
+// The ball's shadow fades from its ground alpha to its high alpha over this height.
+constexpr float kBallShadowFade = 6.0f, kBallShadowHigh = 0.2f, kBallShadowGround = 0.5f;
+// Dust from the feet as the game raises it: a share of the speed, kept in 64ths.
+constexpr float kDustPerSpeed = 0.05f, kDustSteps = 64.0f;
+const char* const kDust = "ground_particles";
 
 struct Place {
     float x, z;
@@ -57,14 +79,22 @@ const Place kTeam[] = {
 };
 constexpr Place kReferee = {-6, 14, kRun};
 
+// What a timed run leaves out of the match frame.
+enum Left : unsigned { kNothing = 0, kShadows = 1, kParticles = 2, kPlayers = 4 };
+
+// The game's "Quality" as the particle systems read it; below the lowest, none runs.
+int32_t g_particleQuality = GeParticleSystem::kMedium;
+
 struct Player {
     std::unique_ptr<tools::Character> character;
     Place place;
+    std::unique_ptr<ProjectedShadow> shadow;
+    float dust = 0.0f;  // particles owed, carried to the next frame
 };
 
 bool SavePicture(const std::string& path)
 {
-    return tools::SaveCameraPng(RwGraphics::Instance()->GetCamera()->GetRwCamera(), path, false) ||
+    return tools::SaveCameraPng(RwGraphics::Instance()->GetCamera()->GetRwCamera(), path) ||
            tools::FailStep("cannot write %s", path.c_str());
 }
 
@@ -86,26 +116,36 @@ struct FrameLoad {
     double callerCpuPerFrame = 0;  // ms of the calling thread, after the first frame
 };
 
-// What a timed run draws of the view.
-enum class Drawn { kAll, kWorld, kPlayers };
-
 // Set when the program starts, for the time to the first frame.
 std::chrono::steady_clock::time_point g_started;
 
-// What the bench draws: level01, its cameras, the ball, the team and the referee.
+// What the bench draws: level01 with its objects, its cameras, the ball, the team, the referee
+// and the match display.
 struct View {
     tools::Stadium stadium;
     tools::Cameras cameras;
+    tools::MatchHud hud;
     tools::Ball ball;
+    std::unique_ptr<ProjectedShadow> ballShadow;
     std::vector<Player> players;
-    // The ball first, then the players.
-    std::vector<RenderObject*> drawn;
+    ParticleSystem* dust = nullptr;
 };
+
+std::unique_ptr<ProjectedShadow> MakeShadow()
+{
+    auto shadow = std::make_unique<ProjectedShadow>();
+    return shadow->CreateInLevelLight(kShadowSize) ? std::move(shadow) : nullptr;
+}
 
 bool LoadView(View& view)
 {
-    if (!view.cameras.Load() || !view.stadium.Load(tools::kLevels[0]) || !view.ball.Load())
+    if (!view.cameras.Load() || !view.stadium.Load(tools::kLevels[0], tools::Stadium::Dressing::kLevelObjects) ||
+        !view.ball.Load() || !view.hud.Load(kWidth, kHeight))
         return false;
+    view.dust = GeParticleSystem::FindIn(view.stadium.Objects(), kDust);
+    view.ballShadow = MakeShadow();
+    if (!view.dust || !view.ballShadow)
+        return tools::FailStep("no %s or no shadow", kDust);
     for (size_t i = 0; i <= std::size(kTeam); ++i) {
         const bool referee = i == std::size(kTeam);
         auto character = std::make_unique<tools::Character>();
@@ -119,16 +159,35 @@ bool LoadView(View& view)
         character->SetAnimation(place.clip, 0.0f);
         // Each at its own phase of its clip.
         character->Update(0.13f * float(i));
-        view.players.push_back({std::move(character), place});
+        view.players.push_back({std::move(character), place, MakeShadow()});
+        if (!view.players.back().shadow)
+            return tools::FailStep("no shadow");
     }
-    view.drawn.push_back(&view.ball);
-    for (Player& player : view.players)
-        view.drawn.push_back(player.character.get());
     return true;
 }
 
-// The play moved on to the given time and drawn.
-bool PlayFrame(View& view, float time, Drawn drawn)
+// Dust from a runner's feet for the distance it ran this frame, at the game's rate.
+void RaiseDust(ParticleSystem& dust, Player& player, float distance)
+{
+    const float ground = std::floor(distance / kFrameTime * kDustPerSpeed * kDustSteps) / kDustSteps;
+    player.dust += ground * dust.GetEmitterSpeed() * kFrameTime;
+    for (; player.dust > 0.0f; player.dust -= 1.0f)
+        if (Particle* particle = dust.Emit())
+            particle->SetPosition(player.character->GetPosition());
+}
+
+void CastShadows(View& view)
+{
+    for (Player& player : view.players)
+        player.shadow->SetCaster(player.character->GetRwClump(), player.character->GetPosition(),
+                                 kPlayerShadowRadius);
+    const float height = std::clamp(1.0f - view.ball.GetPosition().y / kBallShadowFade, 0.0f, 1.0f);
+    view.ballShadow->SetAlpha(height * (kBallShadowGround - kBallShadowHigh) + kBallShadowHigh);
+    view.ballShadow->SetCaster(view.ball.GetRwClump(), view.ball.GetPosition(), kBallRadius);
+}
+
+// The play moved on to the given time, as the game updates it.
+void Play(View& view, float time, unsigned left)
 {
     const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
     view.ball.SetPosition({ballX, kBallRadius, 0});
@@ -137,30 +196,52 @@ bool PlayFrame(View& view, float time, Drawn drawn)
         const bool running = player.place.clip == kRun;
         // Idle and kicking players hold their ground; runners keep up with the ball.
         const float x = running ? ballX + player.place.x : player.place.x;
+        const float ran = std::fabs(x - player.character->GetPosition().x);
         player.character->SetPosition({x, 0, player.place.z});
         player.character->Update(kFrameTime);
+        if (!(left & (kParticles | kPlayers)))
+            RaiseDust(*view.dust, player, ran);
     }
+    if (!(left & (kShadows | kPlayers)))
+        CastShadows(view);
     view.cameras.Standard().Update(kFrameTime);
     view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
+    g_particleQuality = left & kParticles ? GeParticleSystem::kLow - 1 : GameParameters::Instance()->quality;
     view.stadium.World().Update(kFrameTime);
-    if (drawn == Drawn::kPlayers)
-        return tools::DrawFrame([&] {
-            for (RenderObject* object : view.drawn)
-                object->Render();
-        });
-    return tools::DrawFrame(view.stadium.World(), drawn == Drawn::kAll ? view.drawn : std::vector<RenderObject*>());
+}
+
+// The match as the game draws it: the stadium, each player and the ball over its shadow, the
+// display.
+void Draw(View& view, unsigned left)
+{
+    view.stadium.World().Render();
+    if (!(left & kPlayers)) {
+        const bool shadows = !(left & kShadows);
+        for (Player& player : view.players) {
+            if (shadows)
+                player.shadow->Render();
+            player.character->Render();
+        }
+        if (shadows)
+            view.ballShadow->Render();
+        view.ball.Render();
+    }
+    view.hud.Render();
 }
 
 // The frames of play timed, with what they asked of the device; the last one stays on the
 // camera.
 bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double& startUp, FrameLoad& load,
-              Drawn drawn = Drawn::kAll)
+              unsigned left = kNothing)
 {
     SetCameraTarget(&view.ball);
     view.cameras.Standard().Activate();
+    // Every run raises the same dust.
+    Random::Seed(7);
+    view.dust->Reset();
     float time = 0.0f;
     double cpuAfterFirst = 0.0, callerCpuAfterFirst = 0.0;
-    for (int frame = 0; frame < kFrames; ++frame) {
+    for (int frame = 0; frame < g_frames; ++frame) {
         if (frame == 1) {
             cpuAfterFirst = tools::CpuMilliseconds();
             callerCpuAfterFirst = tools::CpuMilliseconds(RUSAGE_THREAD);
@@ -168,7 +249,8 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
         const auto start = std::chrono::steady_clock::now();
         const GLCounters before = device ? device->Counters() : GLCounters();
         time += kFrameTime;
-        if (!PlayFrame(view, time, drawn)) {
+        Play(view, time, left);
+        if (!tools::DrawFrame([&] { Draw(view, left); })) {
             SetCameraTarget(nullptr);
             return tools::FailStep("a frame was not drawn");
         }
@@ -186,8 +268,8 @@ bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double&
             load.unfogged += device->Counters().fogLeftOut - before.fogLeftOut;
         }
     }
-    load.cpuPerFrame = (tools::CpuMilliseconds() - cpuAfterFirst) / (kFrames - 1);
-    load.callerCpuPerFrame = (tools::CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (kFrames - 1);
+    load.cpuPerFrame = (tools::CpuMilliseconds() - cpuAfterFirst) / (g_frames - 1);
+    load.callerCpuPerFrame = (tools::CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (g_frames - 1);
     SetCameraTarget(nullptr);
     return true;
 }
@@ -198,7 +280,7 @@ bool CountLayers(View& view, GLDevice* device, double (&layers)[2])
 {
     for (int pass = 0; pass < 2 && device; ++pass) {
         device->BeginSampleCount();
-        const bool ok = tools::DrawFrame(view.stadium.World(), pass == 0 ? view.drawn : std::vector<RenderObject*>());
+        const bool ok = tools::DrawFrame([&] { Draw(view, pass == 0 ? kNothing : kPlayers); });
         layers[pass] = double(device->EndSampleCount()) / (kWidth * kHeight);
         if (!ok)
             return tools::FailStep("a frame was not drawn");
@@ -215,13 +297,14 @@ bool TimeHidden(View& view, std::vector<double>& hidden)
     away.SetRotation(Math::LookAlong(eye - view.ball.GetPosition()));
     away.ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     Camera* camera = RwGraphics::Instance()->GetCamera();
-    for (int frame = 0; frame < kFrames; ++frame) {
+    for (int frame = 0; frame < g_frames; ++frame) {
         const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         if (!camera->Clear(black, rwCameraClearImage | rwCameraClearZ) || !camera->BeginUpdate())
             return tools::FailStep("a frame was not drawn");
         const auto start = std::chrono::steady_clock::now();
-        for (RenderObject* object : view.drawn)
-            object->Render();
+        for (Player& player : view.players)
+            player.character->Render();
+        view.ball.Render();
         hidden.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
         camera->EndUpdate();
         RwGraphics::Instance()->Render();
@@ -232,7 +315,7 @@ bool TimeHidden(View& view, std::vector<double>& hidden)
 // Showing the last frame again: the copy into the window and the swap alone.
 bool TimeShows(std::vector<double>& shows)
 {
-    for (int frame = 0; frame < kFrames; ++frame) {
+    for (int frame = 0; frame < g_frames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         if (!RwGraphics::Instance()->Render())
             return tools::FailStep("a frame was not shown");
@@ -242,12 +325,13 @@ bool TimeShows(std::vector<double>& shows)
 }
 
 void PrintPlay(const std::vector<double>& frames, double startUp, const FrameLoad& load, GLDevice* device,
-               const double (&layers)[2])
+               const double (&layers)[2], int particles)
 {
     const std::vector<double> later(frames.begin() + 1, frames.end());
-    std::printf("match_view_bench: %d frames of level01 at %d x %d, %zu players, the referee and the ball:\n"
+    std::printf("match_view_bench: %d frames of level01 at %d x %d, %zu players, the referee and the ball with "
+                "their shadows, %d particles at the end:\n"
                 "  median %.2f ms, p95 %.2f ms, worst %.2f ms (after the first, which took %.1f ms)\n",
-                kFrames, kWidth, kHeight, std::size(kTeam), Quantile(frames, 0.5), Quantile(frames, 0.95),
+                g_frames, kWidth, kHeight, std::size(kTeam), particles, Quantile(frames, 0.5), Quantile(frames, 0.95),
                 *std::max_element(later.begin(), later.end()), frames.front());
     std::printf("  CPU time per frame after the first, all threads: %.2f ms, calling thread: %.2f ms\n",
                 load.cpuPerFrame, load.callerCpuPerFrame);
@@ -255,13 +339,47 @@ void PrintPlay(const std::vector<double>& frames, double startUp, const FrameLoa
                 device ? device->ShaderVariantCount() : 0);
     std::printf("  per frame: %.0f triangles, %.0f draws (%.0f nearer than the fog, drawn without it), %.0f render "
                 "state changes, %.0f texture stage changes, %.0f repeated calls dropped\n",
-                load.triangles / kFrames, load.draws / kFrames, load.unfogged / kFrames, load.states / kFrames,
-                load.textures / kFrames, load.dropped / kFrames);
-    std::printf("  each pixel drawn %.2f times on average (%.2f by the world alone)\n", layers[0], layers[1]);
+                load.triangles / g_frames, load.draws / g_frames, load.unfogged / g_frames, load.states / g_frames,
+                load.textures / g_frames, load.dropped / g_frames);
+    std::printf("  each pixel drawn %.2f times on average (%.2f without the players and the ball)\n", layers[0],
+                layers[1]);
+}
+
+// The particles live in the stadium's systems at the end of the last run.
+int LiveParticles(View& view)
+{
+    int live = 0;
+    const Cast& objects = *view.stadium.Objects();
+    for (int i = 0; i < objects.GetMemberCount(); ++i)
+        if (auto* element = dynamic_cast<GeParticleSystem*>(objects.GetMember(i)->object))
+            live += element->GetParticleSystem()->GetLiveCount();
+    return live;
+}
+
+// The same play with one part left out at a time: what each part costs.
+bool TimeWithout(View& view, GLDevice* device, const FrameLoad& all)
+{
+    const struct {
+        unsigned left;
+        const char* name;
+    } parts[] = {{kShadows, "the shadows"}, {kParticles, "the particles"}, {kPlayers, "the players and the ball"}};
+    for (const auto& part : parts) {
+        FrameLoad load;
+        std::vector<double> frames;
+        double unused = 0.0;
+        if (!TimePlay(view, device, frames, unused, load, part.left))
+            return false;
+        std::printf("  without %s: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles and %.0f draws "
+                    "fewer\n",
+                    part.name, Quantile(frames, 0.5), load.cpuPerFrame, load.callerCpuPerFrame,
+                    (all.triangles - load.triangles) / g_frames, (all.draws - load.draws) / g_frames);
+    }
+    return true;
 }
 
 bool Bench(const std::string& picture)
 {
+    GeParticleSystem::SetQualitySource([] { return g_particleQuality; });
     View view;
     if (!LoadView(view))
         return false;
@@ -271,25 +389,15 @@ bool Bench(const std::string& picture)
     FrameLoad load;
     if (!TimePlay(view, device, frames, startUp, load))
         return false;
+    const int particles = LiveParticles(view);
     if (!picture.empty() && !SavePicture(picture))
         return false;
     double layers[2] = {};
     if (!CountLayers(view, device, layers))
         return false;
-    PrintPlay(frames, startUp, load, device, layers);
-    // The same play without the players and the ball, and with them alone: what they cost.
-    FrameLoad world, players;
-    std::vector<double> worldFrames, playerFrames;
-    double unused = 0.0;
-    if (!TimePlay(view, device, worldFrames, unused, world, Drawn::kWorld) ||
-        !TimePlay(view, device, playerFrames, unused, players, Drawn::kPlayers))
+    PrintPlay(frames, startUp, load, device, layers, particles);
+    if (!TimeWithout(view, device, load))
         return false;
-    std::printf("  without the players and the ball: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles "
-                "and %.0f draws fewer\n",
-                Quantile(worldFrames, 0.5), world.cpuPerFrame, world.callerCpuPerFrame,
-                (load.triangles - world.triangles) / kFrames, (load.draws - world.draws) / kFrames);
-    std::printf("  the players and the ball alone: median %.2f ms, CPU %.2f ms (%.2f ms calling)\n",
-                Quantile(playerFrames, 0.5), players.cpuPerFrame, players.callerCpuPerFrame);
     std::vector<double> hidden;
     if (!TimeHidden(view, hidden))
         return false;
@@ -299,7 +407,7 @@ bool Bench(const std::string& picture)
     if (!TimeShows(shows))
         return false;
     std::printf("  showing a frame (copy into the window and swap): median %.3f ms, CPU %.3f ms\n",
-                Quantile(shows, 0.5), (tools::CpuMilliseconds() - cpuBeforeShows) / kFrames);
+                Quantile(shows, 0.5), (tools::CpuMilliseconds() - cpuBeforeShows) / g_frames);
     return true;
 }
 
@@ -308,13 +416,21 @@ bool Bench(const std::string& picture)
 int main(int argc, char** argv)
 {
     g_started = std::chrono::steady_clock::now();
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: match_view_bench <game folder> [picture.png]\n");
+    std::string picture;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
+            g_frames = std::max(2, std::atoi(argv[++i]));
+        else if (picture.empty())
+            picture = argv[i];
+        else
+            argc = 0;
+    }
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: match_view_bench <game folder> [picture.png] [--frames N]\n");
         return 2;
     }
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);
-    const std::string picture = argc == 3 ? argv[2] : "";
     const int result = tools::RunInStadium("match_view_bench", argv[1], kWidth, kHeight, [&] { return Bench(picture); });
     Debug::Instance()->SetSink(nullptr);
     return result;

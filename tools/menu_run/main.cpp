@@ -1,6 +1,6 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the front end with pushed key events:
-//     menu_run <game folder> <work folder> first|second|unwritable
+//     menu_run <game folder> <work folder> first|second|unwritable|keys|pad|firstkeys
 // first: no error logged up to "main"; "main" to "options", three presses lower the effects
 // volume from 10 to 7, "Accept" writes the user file; on "controls" the key of "(0):up"
 // becomes Q and "Controls assign" writes the key file and returns to "main"; "credits" returns to "main" by itself
@@ -9,6 +9,9 @@
 // "Accept", "QuitGame".
 // keys: on "main" two taps of Down, each let go before a frame could see it, move two items
 // down; "controls" left with Escape comes back to "main".
+// firstkeys: a key pressed while a screen appears acts on it once it is there (Down on the
+// story slots, Return on "main"); Return after the pointer has left the items of "main"
+// chooses the item lit last.
 // pad: with a pad (SDL's virtual joystick) and nothing else, unplugged on "main" and plugged
 // in again, a new career's team is named "Bo" on the on-screen keyboard and started; its leg
 // screen left with the pad's back button shows "main" alone, nothing of the career's screen
@@ -165,6 +168,35 @@ void KeysRun()
         std::printf("Escape on controls shows \"%s\"\n", after.c_str());
         Check(after == "main", "Escape on controls goes back to main");
     }));
+    s.push_back(Choose("quit"));
+}
+
+// First keys on a new screen: one pressed while the screen still appears acts on it once it
+// is there; Return after the pointer has left the items chooses the one it last lit.
+void FirstKeysRun()
+{
+    auto& s = Steps();
+    s.push_back(SkippingShows(WaitFor("main")));
+    s.push_back(Choose("storymode"));
+    s.push_back(PressWhileFadingIn("story_slots", {SDL_SCANCODE_DOWN}));
+    s.push_back(WaitFor("story_slots"));
+    s.push_back(Within("Down pressed as the slots appear moves to the second",
+                       [] { return Menu::Instance()->GetSelectedItemName() == "slot1"; }));
+    s.push_back(Picture("story_slots_early_down"));
+    s.push_back(Choose("back"));
+    s.push_back(PressWhileFadingIn("main", {SDL_SCANCODE_RETURN}));
+    s.push_back(Within("Return pressed as main appears chooses its first item", [] { return OnScreen("select_players"); }));
+    s.push_back(Choose("back"));
+    s.push_back(WaitFor("main"));
+    // Off every item: the pointer takes the light away.
+    s.push_back(Do([] { Move({20.0f, 300.0f}); }));
+    s.push_back(Within("the pointer off the items leaves none lit", [] { return !Menu::Instance()->GetSelectedItem(); }));
+    s.push_back(Picture("main_pointer_off"));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Within("Return with the pointer off the items chooses the one lit last",
+                       [] { return OnScreen("select_players"); }));
+    s.push_back(Choose("back"));
+    s.push_back(WaitFor("main"));
     s.push_back(Choose("quit"));
 }
 
@@ -419,5 +451,6 @@ int main(int argc, char** argv)
                                {"unwritable", UnwritableRun, true},
                                {"keys", KeysRun, true},
                                {"pad", PadRun, true},
-                               {"padless", PadlessRun, false}});
+                               {"padless", PadlessRun, false},
+                               {"firstkeys", FirstKeysRun, true}});
 }

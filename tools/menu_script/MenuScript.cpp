@@ -179,13 +179,13 @@ Step WaitFor(const char* screen)
     return [screen] { return OnScreen(screen); };
 }
 
-Step SkippingShows(Step until)
+Step SkippingShows(Step until, SDL_Scancode key)
 {
-    return [until, ticks = 0]() mutable {
+    return [until, key, ticks = 0]() mutable {
         if (until())
             return true;
         if (!ScreenMenu() && ++ticks % kSkipEvery == 0)
-            Press({SDL_SCANCODE_LCTRL});
+            Press({key});
         return false;
     };
 }
@@ -205,6 +205,18 @@ Step WaitForNotice(std::string picture)
         if (ShownNotice().empty())
             return false;
         Picture(picture.c_str())();
+        return true;
+    };
+}
+
+Step PressWhileFadingIn(const char* screen, std::vector<SDL_Scancode> codes)
+{
+    return [screen, codes] {
+        const TBMenu* menu = ScreenMenu();
+        if (!menu || menu->GetScreen() != screen || menu->IsShowingNotice() ||
+            Menu::Instance()->GetFadeState() != Menu::kFadingIn)
+            return false;
+        Press(codes);
         return true;
     };
 }

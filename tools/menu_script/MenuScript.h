@@ -46,12 +46,15 @@ void Press(std::vector<SDL_Scancode> codes);
 Step WaitFor(const char* screen);
 // The step given, with a tap of a key that nothing binds every few updates while no menu owns
 // the screen: a player's way past the intro and the match's opening shows, which any key
-// skips.
-Step SkippingShows(Step until);
+// skips. The select key also answers the newspaper's prompt.
+Step SkippingShows(Step until, SDL_Scancode key = SDL_SCANCODE_LCTRL);
 // The message a menu shows in place of its screen, expanded; empty while none is shown.
 std::string ShownNotice();
 // Waits until a menu shows a message in place of its screen, and takes its picture.
 Step WaitForNotice(std::string picture);
+// Waits until the screen's menu has it fading in, then the keys go down: a player's keys on a
+// screen that is still appearing.
+Step PressWhileFadingIn(const char* screen, std::vector<SDL_Scancode> codes);
 // Down (or the key given) until the item is selected, then the select key.
 Step Choose(const char* item, SDL_Scancode move = SDL_SCANCODE_DOWN);
 Step PressKeys(std::vector<SDL_Scancode> codes);

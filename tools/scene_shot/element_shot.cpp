@@ -25,6 +25,7 @@
 #include "tools/common/Fail.h"
 #include "tools/common/Figures.h"
 #include "tools/scene_shot/Level.h"
+#include "tools/stadium_scene/StadiumScene.h"
 
 #include <algorithm>
 #include <chrono>
@@ -82,27 +83,11 @@ struct Casts {
     }
 };
 
-// Values as the match would write them halfway through a first half.
+// Values as the match would write them halfway through a first half, with a booking and a
+// shoot-out's marks shown as well.
 void FeedHud(const Casts& casts)
 {
-    const Cast& hud = *casts.hud;
-    const char* const values[][3] = {
-        {"LeftTeamName", "text", "Pandas"},  {"RightTeamName", "text", "Zebras"},     {"LeftScore", "text", "2"},
-        {"RightScore", "text", "1"},         {"TimeMinutes", "text", "23"},           {"TimeSeconds", "text", "07"},
-        {"Player1Name", "text", "Bo"},       {"Player1Name", "color", "0,255,0,255"}, {"Player2Name", "text", "Zed"},
-        {"EnergyMeter1", "level", "0.7"},    {"EnergyMeter1", "color", "0,255,0,255"},
-        {"EnergyMeter2", "level", "0.15"},   {"EnergyMeter2", "color", "255,0,0,255"},
-        {"EnergyDefaultLevel1", "level", "0.9"}, {"EnergyDefaultLevel2", "level", "0.8"},
-        {"PowerBar", "level", "0.6"},
-    };
-    for (const auto& value : values)
-        HudElement::SetItemParameter(hud, value[0], value[1], value[2]);
-    for (int i = 0; i < hud.GetMemberCount(); ++i) {
-        const CastMember* member = hud.GetMember(i);
-        auto* element = dynamic_cast<HudElement*>(member->object);
-        if (element && element->GetItem() && member->name.rfind("EnergyMeter", 0) == 0)
-            element->GetItem()->SetColorParameterUsed(true);
-    }
+    tools::FeedMatchHud(*casts.hud);
     if (auto* card = dynamic_cast<HudElement*>(CastManager::Instance()->FindObject("hud|YellowCard2")))
         card->GetItem()->SetVisible(true);
     for (const char* mark : {"PenaltyDisplay_1_scored_p1", "PenaltyDisplay_2_miss_p1", "PenaltyDisplay_3_empty_p1",
@@ -211,14 +196,6 @@ int RunLevel(PrimaryCamera& camera, const std::string& folder, const std::string
     return result;
 }
 
-// The HUD's texts draw in the game's fonts.
-bool LoadTexts(std::vector<std::unique_ptr<Font>>& fonts)
-{
-    TextManager::Instance()->LoadTextFile(gametext::TextTableFor("XXL").c_str());
-    TextDisplay::Instance()->Init();
-    return gametext::CreateFonts(fonts);
-}
-
 int Run(const std::string& folder, const std::string& prefix, bool bench)
 {
     tools::OffscreenSession session("scene_shot elements", kWidth, kHeight);
@@ -232,7 +209,7 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
     std::vector<std::unique_ptr<Font>> fonts;
     if (!graphics->Initialise(session.GetWindow()) || !graphics->GetPrimaryCamera()) {
         Fail("the rendering engine does not start");
-    } else if (!tools::MountGameData(folder) || !LoadTexts(fonts)) {
+    } else if (!tools::MountGameData(folder) || !tools::LoadTexts(fonts)) {
         Fail("no fonts or texts in %s", folder.c_str());
     } else if (bench) {
         result = RunLevel(*graphics->GetPrimaryCamera(), folder, "level01", prefix, true);
@@ -241,9 +218,8 @@ int Run(const std::string& folder, const std::string& prefix, bool bench)
         for (const char* name : {"level01", "level02"})
             result = RunLevel(*graphics->GetPrimaryCamera(), folder, name, prefix, false) || result;
     }
-    // The display forgets the fonts before they go, and both go before the engine.
-    TextDisplay::Instance()->Reset();
-    fonts.clear();
+    // The fonts and textures go before the engine.
+    tools::ForgetTexts(fonts);
     TextureManager::Instance()->Shutdown();
     graphics->Destroy();
     return result;

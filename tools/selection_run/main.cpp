@@ -1,6 +1,6 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // plays the single match's set-up with pushed key events:
-//     selection_run <game folder> <work folder> single|draft|auto
+//     selection_run <game folder> <work folder> single|draft|auto|pause
 // single: "main", one player (back once to "Who plays?", which then names that choice), the
 // first two listed teams, level01; the match runs, the pause menu opens and resumes; each period
 // is cut short as the skip cheat does and the match plays out to its statistics and back to
@@ -11,6 +11,9 @@
 // auto: one player, both sides all-star; after each of his picks the computer picks for
 // side two until both squads are full; a picture of the bench with everyone standing in his
 // side's shirt lands in <work folder>/pictures/bench.png.
+// pause: in a single match the pause menu's options go back to it with Escape, with
+// "decline" reached by Right from "accept" (the changed volume is not kept) and with
+// "accept" (it is).
 // Every run skips the intro and the match's opening shows with a key, as a player may.
 // The exit code is 0 when the program ended with 123 and every check held.
 
@@ -23,6 +26,7 @@
 #include "frontend/single/SingleMatch.h"
 #include "match/GainedObjects.h"
 #include "match/MatchPeriod.h"
+#include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
@@ -263,6 +267,83 @@ void LeaveTheMatchAndQuit()
     s.push_back(Choose("quit"));
 }
 
+// Down until the item is selected; nothing chosen.
+Step DownTo(const char* item)
+{
+    return [item] {
+        if (Menu::Instance()->GetSelectedItemName() == item)
+            return true;
+        Press({SDL_SCANCODE_DOWN});
+        return false;
+    };
+}
+
+int EffectsVolume(bool applied)
+{
+    const auto* toggle = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume);
+    return applied ? toggle->applied : toggle->value;
+}
+
+// On the pause menu: its options, the effects volume one step down, then the button beside
+// "accept" reached with the arrow given and Return pressed on it.
+void ChangeTheOptions(SDL_Scancode beside, const char* button, const char* picture)
+{
+    auto& s = Steps();
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("ingame_options"));
+    s.push_back(PressKeys({SDL_SCANCODE_LEFT}));
+    s.push_back(DownTo("accept"));
+    s.push_back(PressKeys({beside}));
+    s.push_back(Within((std::string(button) + " is reached from accept with an arrow").c_str(),
+                       [button] { return Menu::Instance()->GetSelectedItemName() == button; }));
+    s.push_back(Picture(picture));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Within("the options go back to the pause menu", [] { return OnScreen("ingame_menu"); }));
+}
+
+// The pause menu's sub-screens lead back to it: Escape on the options, and their "decline"
+// (reached with Right from "accept"), which keeps what was there, and "accept" (Right, then
+// Left), which keeps the change.
+void PauseRun()
+{
+    ToSetUp("players1");
+    TeamsAndLevel("team0", "team1");
+    auto& s = Steps();
+    s.push_back(SkippingShows(Playing));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("ingame_menu"));
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("ingame_options"));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(Within("Escape on the options goes back to the pause menu", [] { return OnScreen("ingame_menu"); }));
+    s.push_back(Picture("pause_after_options"));
+    static int before = 0;
+    s.push_back(Do([] { before = EffectsVolume(true); }));
+    ChangeTheOptions(SDL_SCANCODE_RIGHT, "decline", "ingame_options_decline");
+    s.push_back(Do([] {
+        std::printf("effects volume %d, applied %d, after decline from %d\n", EffectsVolume(false), EffectsVolume(true),
+                    before);
+        Check(EffectsVolume(true) == before && EffectsVolume(false) == before, "decline keeps the volume as it was");
+    }));
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("ingame_options"));
+    s.push_back(PressKeys({SDL_SCANCODE_LEFT}));
+    s.push_back(DownTo("accept"));
+    s.push_back(PressKeys({SDL_SCANCODE_RIGHT}));
+    s.push_back(PressKeys({SDL_SCANCODE_LEFT}));
+    s.push_back(Within("accept is reached back from decline with Left",
+                       [] { return Menu::Instance()->GetSelectedItemName() == "accept"; }));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Within("accept goes back to the pause menu", [] { return OnScreen("ingame_menu"); }));
+    s.push_back(Do([] {
+        std::printf("effects volume applied %d after accept\n", EffectsVolume(true));
+        Check(EffectsVolume(true) == before - 1, "accept keeps the lowered volume");
+    }));
+    s.push_back(Choose("resume"));
+    s.push_back([] { return Playing() && !ScreenMenu(); });
+    LeaveTheMatchAndQuit();
+}
+
 // Both sides all-star; side one picks on even turns, side two on odd ones.
 void DraftRun()
 {
@@ -339,5 +420,8 @@ void AutoRun()
 int main(int argc, char** argv)
 {
     return RunFromCommandLine("selection_run", argc, argv,
-                              {{"single", SingleRun, true}, {"draft", DraftRun, true}, {"auto", AutoRun, true}});
+                              {{"single", SingleRun, true},
+                               {"draft", DraftRun, true},
+                               {"auto", AutoRun, true},
+                               {"pause", PauseRun, true}});
 }

@@ -5,11 +5,20 @@
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "pitch/CameraControl.h"
+#include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
+#include "scene/GameElement.h"
 #include "scene/GameElements.h"
+#include "scene/HudItems.h"
 #include "scene/RwGraphics.h"
 #include "scene/RwGraphicsSettings.h"
+#include "scene/Texture.h"
+#include "settings/LevelSettings.h"
+#include "text/Font.h"
+#include "text/GameText.h"
+#include "text/TextDisplay.h"
+#include "text/TextManager.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
@@ -33,6 +42,10 @@ const char* const kBall = "<PP>Balls\\tournamentball.dff";
 const char* const kBallTextures = "<PP>Balls\\Textures24Bit\\;<PP>Balls\\";
 const char* const kDressing[] = {"short_benches", "short_benches_shadow", "Crowd", "spec_mods_crowd",
                                  "flags", "flags_01", "flags_02", "flags_03"};
+// The HUD groups a match period shows.
+constexpr uint32_t kPeriodHud = PitchSimulation::kHudTeamNames | PitchSimulation::kHudScore |
+                                PitchSimulation::kHudTime | PitchSimulation::kHudPlayerNames |
+                                PitchSimulation::kHudEnergy | PitchSimulation::kHudPowerBar;
 
 }  // namespace
 
@@ -65,6 +78,8 @@ Stadium::Stadium(TBWorld* world)
 {
     m_display = CastManager::Instance()->CreateCast("display");
     m_display->AddMember(&RwGraphicsSettings::Global(), "Engine", false);
+    m_level = CastManager::Instance()->CreateCast("level");
+    m_level->AddMember(LevelSettings::Instance(), "Level Settings", false);
     m_ambient.Create();
     m_sun.Create();
     m_objects.Create();
@@ -77,30 +92,52 @@ Stadium::Stadium(TBWorld* world)
 
 Stadium::~Stadium()
 {
-    for (auto& clump : m_dressing)
-        m_world.RemoveRenderObject(clump.get());
+    ClearDressing();
     for (Light* light : Lights())
         m_world.RemoveLight(light);
     m_world.Unload();
     for (Object* object : {static_cast<Object*>(&RwGraphicsSettings::Global()), static_cast<Object*>(&m_ambient),
                            static_cast<Object*>(&m_sun), static_cast<Object*>(&m_objects)})
         m_display->RemoveMember(object);
+    m_level->RemoveMember(LevelSettings::Instance());
 }
 
-bool Stadium::Load(const char* level)
+void Stadium::ClearDressing()
+{
+    for (auto& object : m_dressing)
+        m_world.RemoveRenderObject(object.get());
+    m_dressing.clear();
+    if (!m_objectCast)
+        return;
+    for (int i = 0; i < m_objectCast->GetMemberCount(); ++i)
+        if (auto* object = dynamic_cast<RenderObject*>(m_objectCast->GetMember(i)->object))
+            m_world.RemoveRenderObject(object);
+    m_objectCast->Clear();
+}
+
+bool Stadium::Load(const char* level, Dressing dressing)
 {
     FileSystem* files = FileSystem::Instance();
     files->RemoveAlias("<LP>");
     files->RemoveAlias("<SP>");
     files->AddAlias("<LP>", (std::string("<PP>") + level + "\\").c_str());
     files->AddAlias("<SP>", (std::string("<PP>") + level + "\\settings\\").c_str());
-    for (auto& clump : m_dressing)
-        m_world.RemoveRenderObject(clump.get());
-    m_dressing.clear();
+    ClearDressing();
     if (!m_world.Load(kWorldFile, "<LP><TP>"))
         return FailStep("cannot load the stadium of %s", level);
-    if (!LoadSettings(m_display, "<SP>display\\display.txt"))
-        return FailStep("cannot read the display settings of %s", level);
+    if (!LoadSettings(m_display, "<SP>display\\display.txt") || !LoadSettings(m_level, "<SP>level\\level.txt"))
+        return FailStep("cannot read the display or level settings of %s", level);
+    if (!(dressing == Dressing::kModels ? LoadModels() : LoadObjects()))
+        return FailStep("cannot read the objects of %s", level);
+    m_world.ShowShortBenches(true);
+    m_world.ShowBenches(false);
+    m_world.ShowSpectators(true);
+    return true;
+}
+
+bool Stadium::LoadModels()
+{
+    FileSystem* files = FileSystem::Instance();
     const std::string textures = files->ExpandAliases("<LP><TP>");
     const auto model = [&](const char* name) { return files->ExpandAliases(std::string("<LP>Objects\\") + name + ".dff"); };
     // The lines as the level's objects place them: blended, writing no depth.
@@ -116,13 +153,80 @@ bool Stadium::Load(const char* level)
         clump->LoadClump(model(name), textures, true);
         m_dressing.push_back(std::move(clump));
     }
-    for (auto& dressing : m_dressing) {
-        dressing->Update(0.0f);
-        m_world.AddRenderObject(dressing.get());
+    for (auto& object : m_dressing) {
+        object->Update(0.0f);
+        m_world.AddRenderObject(object.get());
     }
-    m_world.ShowShortBenches(true);
-    m_world.ShowSpectators(true);
     return true;
+}
+
+bool Stadium::LoadObjects()
+{
+    m_objectCast = CastManager::Instance()->CreateCast("objects");
+    if (!LoadSettings(m_objectCast, "<SP>objects\\objects.txt"))
+        return false;
+    for (int i = 0; i < m_objectCast->GetMemberCount(); ++i)
+        if (auto* object = dynamic_cast<RenderObject*>(m_objectCast->GetMember(i)->object))
+            m_world.AddRenderObject(object);
+    return true;
+}
+
+MatchHud::MatchHud() : m_hud(CastManager::Instance()->CreateCast("hud")) {}
+
+MatchHud::~MatchHud()
+{
+    m_hud->Clear();
+    ForgetTexts(m_fonts);
+}
+
+bool MatchHud::Load(int width, int height)
+{
+    HudItem::SetScreenSize(width, height);
+    if (!LoadTexts(m_fonts) || !LoadSettings(m_hud, "<PP>hud.txt"))
+        return FailStep("cannot read the fonts, texts or the display of a match");
+    PitchSimulation::Instance()->SetHudElements(kPeriodHud);
+    FeedMatchHud(*m_hud);
+    return true;
+}
+
+void MatchHud::Render() const
+{
+    RenderCast(*m_hud);
+}
+
+bool LoadTexts(std::vector<std::unique_ptr<Font>>& fonts)
+{
+    TextManager::Instance()->LoadTextFile(gametext::TextTableFor("XXL").c_str());
+    TextDisplay::Instance()->Init();
+    return gametext::CreateFonts(fonts);
+}
+
+void ForgetTexts(std::vector<std::unique_ptr<Font>>& fonts)
+{
+    // The display forgets the fonts before they go.
+    TextDisplay::Instance()->Reset();
+    fonts.clear();
+}
+
+void FeedMatchHud(const Cast& hud)
+{
+    const char* const values[][3] = {
+        {"LeftTeamName", "text", "Pandas"},  {"RightTeamName", "text", "Zebras"},     {"LeftScore", "text", "2"},
+        {"RightScore", "text", "1"},         {"TimeMinutes", "text", "23"},           {"TimeSeconds", "text", "07"},
+        {"Player1Name", "text", "Bo"},       {"Player1Name", "color", "0,255,0,255"}, {"Player2Name", "text", "Zed"},
+        {"EnergyMeter1", "level", "0.7"},    {"EnergyMeter1", "color", "0,255,0,255"},
+        {"EnergyMeter2", "level", "0.15"},   {"EnergyMeter2", "color", "255,0,0,255"},
+        {"EnergyDefaultLevel1", "level", "0.9"}, {"EnergyDefaultLevel2", "level", "0.8"},
+        {"PowerBar", "level", "0.6"},
+    };
+    for (const auto& value : values)
+        HudElement::SetItemParameter(hud, value[0], value[1], value[2]);
+    for (int i = 0; i < hud.GetMemberCount(); ++i) {
+        const CastMember* member = hud.GetMember(i);
+        auto* element = dynamic_cast<HudElement*>(member->object);
+        if (element && element->GetItem() && member->name.rfind("EnergyMeter", 0) == 0)
+            element->GetItem()->SetColorParameterUsed(true);
+    }
 }
 
 bool Cameras::Load()
@@ -165,6 +269,8 @@ int RunInStadium(const char* toolName, const std::string& gameFolder, int width,
     graphics->SetWorld(nullptr);
     graphics->SetCamera(nullptr);
     CastManager::Instance()->DeleteAll();
+    // The textures go before the engine that holds them.
+    TextureManager::Instance()->Shutdown();
     graphics->Destroy();
     return ok ? 0 : 1;
 }

@@ -17,6 +17,7 @@
 
 class Cast;
 class CameraControl;
+class Font;
 class Object;
 class RenderObject;
 
@@ -48,20 +49,32 @@ public:
 // One stadium with everything a match puts into it before the players.
 class Stadium {
 public:
+    // What dresses the world: the named models of the stands alone, or the level's objects cast
+    // as a match reads it (dressing, screen, boards, pond, forest, mascot and particle systems).
+    enum class Dressing { kModels, kLevelObjects };
+
     // The stadium fills the given world (borrowed; a match's), else one of its own.
     explicit Stadium(TBWorld* world = nullptr);
     ~Stadium();
     Stadium(const Stadium&) = delete;
     Stadium& operator=(const Stadium&) = delete;
 
-    // Another level replaces the one loaded.
-    bool Load(const char* level);
+    // Another level replaces the one loaded, with its display and level settings.
+    bool Load(const char* level, Dressing dressing = Dressing::kModels);
     TBWorld& World() { return m_world; }
+    // The level's objects cast; null unless loaded with Dressing::kLevelObjects.
+    Cast* Objects() const { return m_objectCast; }
 
 private:
     std::vector<Light*> Lights() { return {&m_ambient, &m_sun, &m_objects}; }
 
+    void ClearDressing();
+    bool LoadModels();
+    bool LoadObjects();
+
     Cast* m_display;
+    Cast* m_level;
+    Cast* m_objectCast = nullptr;
     AmbientLight m_ambient;
     DirectionalLight m_sun;
     DirectionalLight m_objects;
@@ -85,6 +98,31 @@ private:
     std::vector<std::unique_ptr<Object>> m_controls;
     CameraControl* m_standard = nullptr;
 };
+
+// The match display of a half in play, with the texts and fonts it draws in: the cast "hud"
+// read as the match reads it, its groups shown as during a period, fed sample values.
+class MatchHud {
+public:
+    MatchHud();
+    ~MatchHud();
+    MatchHud(const MatchHud&) = delete;
+    MatchHud& operator=(const MatchHud&) = delete;
+
+    // False, with what failed on stderr, when the fonts, texts or the cast do not load.
+    bool Load(int width, int height);
+    void Render() const;
+
+private:
+    Cast* m_hud;
+    std::vector<std::unique_ptr<Font>> m_fonts;
+};
+
+// Loads the game's texts and fonts, which the HUD draws in; false when any is missing. The
+// caller keeps the fonts until the text display has forgotten them (ForgetTexts).
+bool LoadTexts(std::vector<std::unique_ptr<Font>>& fonts);
+void ForgetTexts(std::vector<std::unique_ptr<Font>>& fonts);
+// Writes the values a match writes halfway through a first half into the HUD cast's items.
+void FeedMatchHud(const Cast& hud);
 
 // Mounts the game folder's data, starts the engine over a hidden window of the size and runs
 // the work, then takes it all down. 1 when any of it fails (reported on stderr with the

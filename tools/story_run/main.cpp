@@ -1,17 +1,21 @@
 // Runs the real program from a scratch copy of the game folder under the offscreen driver and
 // drives the story mode with pushed key events:
-//     story_run <game folder> <work folder> first|second|third|fourth|unwritable
+//     story_run <game folder> <work folder> first|second|third|fourth|newcareer|unwritable
 // first: "main" to the story slots; the third slot, a new career named "Bolts" (typed), its
 // options left as they are; "Save" on the first leg's screen; the program quits.
 // second: the third slot shows "Bolts", the date and step 1; "story_load" continues the
-// career on its leg screen with "continue" chosen, through its training (the squads picked,
-// each drill won with a cheat) to the match start, where "Save" writes it again; the first
+// career on its leg screen with "continue" chosen, through its training (a key pressed as its
+// menu appears acts on it; the squads picked, each drill won with a cheat) to the match
+// start, where "Save" writes it again; the first
 // leg is played (the squad picked, each period cut short with a cheat, the line-up chosen
 // again at half time) and "Save" on the second leg's screen.
 // third: the second leg's training counted as passed, the second leg is played and won with
 // a cheat; the round's screen follows, then the gained players' pick (or the round again),
 // and "Save" on the next leg's screen.
 // fourth: the career continues on that leg's screen after the restart.
+// newcareer: a new career named "Bolts" is saved on its leg's screen, where a key pressed as
+// the screen comes back acts on it; its first leg is played at once, without a reload: the
+// score line and the statistics name the story team "Bolts".
 // unwritable: a new career whose file cannot be written, then a "Save" whose slot table
 // cannot be written: each is told on the message screen and the screen comes back to try
 // again, which works once the folder standing in the file's place is gone; a save that
@@ -25,6 +29,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
+#include "framework/Cast.h"
 #include "framework/CryptedStdFile.h"
 #include "framework/File.h"
 #include "framework/FileSystem.h"
@@ -36,6 +41,8 @@
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
+#include "scene/GameElements.h"
+#include "scene/HudItems.h"
 #include "scene/RwGraphics.h"
 #include "settings/TrainingSettings.h"
 #include "shell/MainApp.h"
@@ -46,6 +53,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,6 +109,12 @@ std::string ShownScreen()
 {
     const TBMenu* menu = ScreenMenu();
     return menu ? menu->GetScreen() : std::string();
+}
+
+// Within a second the item is selected.
+menu_script::Step SelectedWithin(const char* item, const char* what)
+{
+    return Within(what, [item] { return Menu::Instance()->GetSelectedItemName() == item; });
 }
 
 // Where a world point shows in the primary camera's picture, in pixels from the top left;
@@ -478,6 +492,10 @@ void SecondRun()
         Check(TeamDescription::Find(StoryModeGame::kStoryTeam)->GetTeamName() == "Bolts", "the story team is Bolts");
     }));
     s.push_back(Choose("continue"));
+    // The newspaper passed; a key as the training menu appears acts on it.
+    s.push_back(SkippingShows(PressWhileFadingIn("training", {SDL_SCANCODE_DOWN}), SDL_SCANCODE_SPACE));
+    s.push_back(WaitFor("training"));
+    s.push_back(SelectedWithin("Save", "Down pressed as the training menu appears moves to Save"));
     s.push_back(PlayTraining());
     s.push_back(Do([] { Check(StoryModeGame::Instance()->trainingPassed, "the training is passed"); }));
     s.push_back(Picture("matchstart"));
@@ -545,6 +563,78 @@ void FourthRun()
     s.push_back(Quit());
 }
 
+// The text a HUD item of the level shows; empty without the item.
+std::string HudText(const char* item)
+{
+    const Cast* hud = CastManager::Instance()->GetCast("hud");
+    const CastMember* member = hud ? hud->FindByName(item) : nullptr;
+    const auto* element = member ? dynamic_cast<const HudElement*>(member->object) : nullptr;
+    return element && element->GetItem() ? element->GetItem()->GetParameter("text") : std::string();
+}
+
+// The team names a match shows, each set once: on the score line while the clock runs, and
+// on the statistics screens.
+struct ShownNames {
+    std::set<std::string> scoreLine;
+    std::set<std::string> statistics;
+};
+
+// The step given, noting the names shown meanwhile.
+menu_script::Step NotingNames(ShownNames& names, menu_script::Step step)
+{
+    return [&names, step] {
+        const MatchClock* clock = PitchSimulation::Instance()->GetClock();
+        if (clock && clock->GetTime() > 0.0f && !ScreenMenu()) {
+            if (names.scoreLine.empty())
+                Picture("first_leg_score_line")();
+            for (const char* item : {"LeftTeamName", "RightTeamName"})
+                names.scoreLine.insert(HudText(item));
+        }
+        if (ShownScreen().rfind("game_stat", 0) == 0 && Menu::Instance()->GetFadeState() == Menu::kShown) {
+            if (names.statistics.empty())
+                Picture("first_leg_statistics")();
+            for (const char* variable : {"%home_team_name%", "%away_team_name%"})
+                names.statistics.insert(Menu::Instance()->ExpandVariables(variable));
+        }
+        return step();
+    };
+}
+
+// A new career's first leg straight away: the match names the story team as it was typed.
+void NewCareerRun()
+{
+    ToTheSlots("story_slots");
+    auto& s = Steps();
+    s.push_back(Choose("story_create"));
+    s.push_back(WaitFor("story_team_select"));
+    TypeTheName();
+    s.push_back(Choose("ok", SDL_SCANCODE_UP));
+    s.push_back(SkippingShows(WaitFor("leg_display")));
+    // A key as the screen comes back after "Career saved" acts on it.
+    s.push_back(Choose("Save"));
+    s.push_back(WaitForNotice("career_saved"));
+    s.push_back(PressWhileFadingIn("leg_display", {SDL_SCANCODE_DOWN}));
+    s.push_back(WaitFor("leg_display"));
+    s.push_back(SelectedWithin("continue", "Down pressed as the leg's screen comes back moves on from Save"));
+    s.push_back(SkipTraining());
+    s.push_back(Choose("continue"));
+    s.push_back(WaitFor("matchstart"));
+    s.push_back(StartTheMatch());
+    static ShownNames names;
+    s.push_back(NotingNames(names, PlayLeg("CHEAT SKIP", "leg_display")));
+    s.push_back(Do([] {
+        const std::set<std::string> expected = {"Bolts", StoryModeGame::Instance()->GetOpponentTeamName()};
+        for (const auto& [where, seen] : {std::pair{"score line", &names.scoreLine}, {"statistics", &names.statistics}}) {
+            std::string shown;
+            for (const std::string& name : *seen)
+                shown += " \"" + name + "\"";
+            std::printf("the %s named%s\n", where, shown.c_str());
+            Check(*seen == expected, (std::string("the ") + where + " names Bolts and the opponent").c_str());
+        }
+    }));
+    s.push_back(Quit());
+}
+
 // The message shown in place of the screen says the text; then the screen is back.
 void ToldThen(const char* picture, const char* text, const char* screen)
 {
@@ -562,22 +652,22 @@ void ToldThen(const char* picture, const char* text, const char* screen)
 // is told too.
 void UnwritableRun()
 {
-    const std::string waiting = "data/Savegames/savegame2.txt" + std::string(StorySaveGame::kWaitingSuffix);
+    const std::string career = "data/Savegames/savegame2.txt";
     const std::string table = "data/Savegames/SaveGameMeta.txt";
     auto& s = Steps();
     s.push_back(SkippingShows(WaitFor("main")));
-    s.push_back(Do([waiting] { BlockFile(waiting, true); }));
+    s.push_back(Do([career] { BlockFile(career, true); }));
     ToTheSlots("story_slots");
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
     TypeTheName();
     s.push_back(Choose("ok", SDL_SCANCODE_UP));
     ToldThen("career_not_saved", "Not saved: try again", "story_team_select");
-    s.push_back(Do([waiting] {
+    s.push_back(Do([career] {
         Check(Variable("storyteamname") == "Bolts", "the typed name stays");
         Check(Menu::Instance()->GetSelectedItemName() == "ok", "OK stays chosen");
         Check(StorySaveGame::Instance()->slots[kCareerSlot].free, "the slot stays free");
-        BlockFile(waiting, false);
+        BlockFile(career, false);
     }));
     s.push_back(Choose("ok", SDL_SCANCODE_UP));
     s.push_back(WaitFor("leg_display"));
@@ -611,5 +701,6 @@ int main(int argc, char** argv)
                                {"second", SecondRun, false},
                                {"third", ThirdRun, false},
                                {"fourth", FourthRun, false},
+                               {"newcareer", NewCareerRun, true},
                                {"unwritable", UnwritableRun, true}});
 }

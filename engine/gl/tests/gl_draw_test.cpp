@@ -659,6 +659,28 @@ TEST_F(GLDraw, LightingOfImmediateModeAndMeshDraws)
          {{80, 60, {0, 64, 0, 255}, 2}, {80, 180, kBluePixel}},
          {0, 0, 255, 255}},
     });
+    // Light that adds nothing leaves the mesh without light: no prelit colour is black, not
+    // the white of an unlit draw; a little of any kind lights it.
+    const RwDeviceDirectionalLight green = {{0, 0, 1}, {0, 0.5f, 0, 1}};
+    const struct {
+        const char* name;
+        RwDeviceLighting lighting;
+        Rgba middle;
+    } faint[] = {
+        {"no light at all", {{0, 0, 0, 1}, directional, 0, {1, 1, 1, 1}}, kBlackPixel},
+        {"green ambient", {{0, 0.25f, 0, 1}, nullptr, 0, {1, 1, 1, 1}}, {0, 64, 0, 255}},
+        {"blue ambient", {{0, 0, 0.5f, 1}, nullptr, 0, {1, 1, 1, 1}}, {0, 0, 128, 255}},
+        {"a green light", {{0, 0, 0, 1}, &green, 1, {1, 1, 1, 1}}, {0, 128, 0, 255}},
+    };
+    std::vector<Scene> scenes;
+    for (const auto& c : faint)
+        scenes.push_back({c.name, {[&] {
+                              RwDeviceMeshDraw own = draw;
+                              own.lighting = &c.lighting;
+                              EXPECT_TRUE(Device()->DrawMesh(own));
+                          }},
+                          {{80, 120, c.middle, 2}}});
+    Check(scenes);
     for (void* bordered : borderMeshes)
         Device()->DestroyMesh(bordered);
     // Outside a camera update nothing draws.

@@ -7,6 +7,7 @@
 #include "match/game/harness/GameHarness.h"
 #include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
+#include "menus/MenuItem.h"
 #include "pitch/PitchSimulation.h"
 #include "simulation/ReplayEngine.h"
 #include "tests/support/LogCapture.h"
@@ -295,8 +296,9 @@ TEST_F(IngameMenuTest, CommandsThatNeedTheShownScreenWaitAndClosingOnesEndTheMen
         {"Nothing", "", true, false, nullptr},
         {"SetPosition", "1,2,3", true, false, nullptr},
         {"StartGame", "SingleMatch", false, false, nullptr},
-        {"Accept", "", false, true, nullptr},
-        {"Decline", "", false, true, nullptr},
+        // The options screen's action goes on to the pause menu.
+        {"Accept", "", false, false, nullptr},
+        {"Decline", "", false, false, nullptr},
         {"Nothing", "", false, true, nullptr},
         {"SetMenu", "ingame_options", false, true, "ingame_options"},
         {"Controls", "assign ingame_menu", false, true, "ingame_menu"},
@@ -340,9 +342,12 @@ TEST_F(IngameMenuTest, AnAcceptThatCannotBeSavedLeavesTheMenuOpenAndSaysSo)
     std::filesystem::remove("data/Savegames/user.txt");
     FileSystem::Instance()->InvalidateDiskCache();
     ASSERT_TRUE(RunUntilShown());
-    Command(menu, "Accept");
+    Menu::Instance()->SelectItem("accept");
+    DeliverMessage(Menu::Instance()->GetItem("accept"), MessageServer::Instance()->RegisterMessage("menu select"), 0);
     EXPECT_FALSE(menu->IsShowingNotice());
-    EXPECT_EQ(Menu::Instance()->GetFadeState(), Menu::kFadingOut);  // closing
+    EXPECT_EQ(Menu::Instance()->GetFadeState(), Menu::kFadingOut);  // back to the pause menu
+    const auto* next = dynamic_cast<const TBIngameMenu*>(menu->GetNext());
+    EXPECT_EQ(next ? next->GetScreen() : "", "ingame_menu");
 }
 
 TEST_F(IngameMenuTest, ABannerStaysForItsTimeAndFadesInTheFirstFrameAfter)

@@ -37,9 +37,11 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -151,6 +153,15 @@ TEST_F(MenuStateTest, KeysAndClicksDriveTheScreen)
     EXPECT_EQ(Toggle(TBMenuToggles::kHalfTime), half);
     Press({"(menu):down"});
     EXPECT_NE(Selected(), "half_time_duration");
+
+    // Without a selection (none the pointer took), select does nothing and a direction
+    // selects an item.
+    menu->SelectItem(static_cast<MenuItem*>(nullptr));
+    Press({"(menu):button a"});
+    EXPECT_EQ(Selected(), "");
+    EXPECT_EQ(menu->GetFadeState(), Menu::kShown);
+    Press({"(menu):down"});
+    EXPECT_NE(Selected(), "");
     menu->SelectItem("half_time_duration");
 
     // A left click on a toggle steps it forward, a right click back.
@@ -161,14 +172,6 @@ TEST_F(MenuStateTest, KeysAndClicksDriveTheScreen)
     // A click on another item selects it.
     Click("replays", MouseInput::kLeft);
     EXPECT_EQ(Selected(), "replays");
-
-    // Without a selection, select does nothing and a direction selects an item.
-    menu->SelectItem(static_cast<MenuItem*>(nullptr));
-    Press({"(menu):button a"});
-    EXPECT_EQ(Selected(), "");
-    EXPECT_EQ(menu->GetFadeState(), Menu::kShown);
-    Press({"(menu):down"});
-    EXPECT_NE(Selected(), "");
 }
 
 TEST_F(MenuStateTest, KeyCaptureHoldsTheMenuUntilTheNextKey)
@@ -523,7 +526,7 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
                  harness->Step();
              }
          },
-         "ok", "data/Savegames/savegame0.txt.new", typed, nullptr},
+         "ok", "data/Savegames/savegame0.txt", typed, nullptr},
         {"leg_display", [] {}, "Save",
          "data/Savegames/SaveGameMeta.txt", [] { return true; }, nullptr},
     };
@@ -573,6 +576,30 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
             EXPECT_NE(harness->GetGame()->GetCurrentState(), menu);  // on to the career's intro
         }
     }
+}
+
+// A slot table that cannot be read is told once on the message screen as the slots open; the
+// slots then show the careers found.
+TEST_F(MenuStateTest, AnUnreadableSlotTableIsToldOnceAndTheSlotsShowTheCareersFound)
+{
+    ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(1, "Bolts", "Bolts"));
+    std::ofstream(FileSystem::Instance()->ResolveDiskPath(StorySaveGame::kTableFile), std::ios::trunc) << "garbage";
+    StorySaveGame::Instance()->slots[1] = StorySaveGame::Slot();
+    auto* menu = new TBMenu("story_slots");
+    harness->MakeCurrent(menu);
+    for (int i = 0; i < 240 && !Menu::Instance()->HasItem("message"); ++i)
+        harness->Step();
+    EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"), "Career list repaired");
+    for (int i = 0; i < 600 && menu->IsShowingNotice(); ++i)
+        harness->Step();
+    for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+        harness->Step();
+    EXPECT_TRUE(Menu::Instance()->HasItem("slot1"));
+    EXPECT_EQ(Menu::Instance()->Variables()["%savegame2%"], "Bolts");
+    for (int i = 0; i < 30; ++i)
+        harness->Step();
+    EXPECT_FALSE(menu->IsShowingNotice());
+    EXPECT_EQ(harness->GetGame()->GetCurrentState(), menu);
 }
 
 // The main screen adapts to the game size: without "XXL" the story mode is hidden.
@@ -741,7 +768,7 @@ TEST_F(MenuStateTest, ARestingPointerLeavesTheScreensSelectionToTheKeys)
 
 TEST_F(MenuStateTest, AfterThePointerLeftTheScreenTheKeysGoOnFromItsLastItem)
 {
-    Show("main");
+    TBMenu* shown = Show("main");
     MouseInput* mouse = MouseInput::Instance();
     // A move, read in one frame; the next frame sees the pointer resting.
     const auto pointAt = [&](int x, int y) {
@@ -766,6 +793,68 @@ TEST_F(MenuStateTest, AfterThePointerLeftTheScreenTheKeysGoOnFromItsLastItem)
         ASSERT_EQ(Selected(), "");
         Press({c.key});
         EXPECT_EQ(Selected(), c.then) << c.hovered << " " << c.key;
+    }
+    // The select key chooses the item lit last.
+    pointAtItem("options");
+    pointAt(1, 1);
+    Press({"(menu):button a"});
+    const auto* next = dynamic_cast<const TBMenu*>(shown->GetNext());
+    EXPECT_EQ(next ? next->GetScreen() : "", "options");
+}
+
+// Buttons side by side answer the arrows that point to them; Down still reaches the next.
+TEST_F(MenuStateTest, ButtonsSideBySideAnswerLeftAndRight)
+{
+    const struct {
+        const char* screen;
+        const char* from;
+        const char* key;
+        const char* to;
+    } cases[] = {
+        {"round_lost", "yes", "(menu):right", "no"}, {"round_lost", "no", "(menu):left", "yes"},
+        {"round_lost", "yes", "(menu):left", "yes"}, {"round_lost", "yes", "(menu):down", "no"},
+        {"options", "accept", "(menu):right", "decline"}, {"options", "decline", "(menu):left", "accept"},
+        {"controls", "assign", "(menu):right", "reset"}, {"controls", "reset", "(menu):right", "decline"},
+        {"overwrite", "no", "(menu):left", "yes"},
+    };
+    for (const auto& c : cases) {
+        Show(c.screen);
+        Menu::Instance()->SelectItem(c.from);
+        Press({c.key});
+        EXPECT_EQ(Selected(), c.to) << c.screen << ": " << c.from << " " << c.key;
+    }
+}
+
+// The player sees a screen as it appears: his keys then act on it once it is shown, in the
+// order he pressed them.
+TEST_F(MenuStateTest, KeysPressedWhileTheScreenAppearsActOnItInTheirOrder)
+{
+    const struct {
+        const char* screen;
+        std::vector<const char*> presses;
+        const char* selected;
+        const char* next;  // the screen chosen, or none
+    } cases[] = {
+        {"main", {"(menu):down", "(menu):down", "(menu):button a"}, "options", "options"},
+        {"main", {"(menu):up"}, "quit", ""},
+        {"round_lost", {"(menu):right"}, "no", ""},
+        {"round_lost", {"(menu):right", "(menu):left"}, "yes", ""},
+        {"credits", {"(menu):back"}, "back", "main"},
+    };
+    for (const auto& c : cases) {
+        auto* menu = new TBMenu(c.screen);
+        harness->MakeCurrent(menu);
+        harness->Step();
+        for (const char* action : c.presses)
+            Press({action});
+        ASSERT_EQ(Menu::Instance()->GetFadeState(), Menu::kFadingIn) << c.screen;
+        for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+            harness->Step();
+        for (size_t i = 0; i <= c.presses.size(); ++i)
+            harness->Step();
+        EXPECT_EQ(Selected(), c.selected) << c.screen << " " << c.presses.back();
+        const auto* next = dynamic_cast<const TBMenu*>(menu->GetNext());
+        EXPECT_EQ(next ? next->GetScreen() : "", c.next) << c.screen << " " << c.presses.back();
     }
 }
 

@@ -208,6 +208,13 @@ TEST_F(StoryRecordTest, FiveMemberCareerIsWrittenInFileOrder)
     EXPECT_NE(Write(*Game()).find("\"Activated\" 1"), std::string::npos);
 }
 
+TEST_F(StoryRecordTest, ANewCareerNamesTheStoryTeamAtOnce)
+{
+    Team("Panda01")->SetTeamName("Bamboo Rovers");
+    Game()->NewGame("Bolts");
+    EXPECT_EQ(Team("Panda01")->GetTeamName(), "Bolts");
+}
+
 TEST_F(StoryRecordTest, ReadingRebuildsAndRenamesTheStoryTeam)
 {
     Team("Panda01")->GetMembers() = Squad("Panda", 0);

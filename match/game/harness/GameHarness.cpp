@@ -60,6 +60,13 @@ void HarnessInputScript::Press(int frame, const std::string& action, float value
     m_entries.push_back({frame, action, value});
 }
 
+void HarnessInputScript::SetFrame(int frame)
+{
+    // Kept, they would grow with every match of a long run and be searched on every read.
+    std::erase_if(m_entries, [frame](const Entry& entry) { return entry.frame < frame; });
+    m_frame = frame;
+}
+
 int MessageTap::OnMessage(int message, intptr_t param)
 {
     const char* name = MessageServer::Instance()->GetMessageName(message);

@@ -34,7 +34,8 @@ public:
 
     // The action reads value on that frame only.
     void Press(int frame, const std::string& action, float value = 1.0f);
-    void SetFrame(int frame) { m_frame = frame; }
+    // Forgets the presses of the frames before it.
+    void SetFrame(int frame);
 
 private:
     struct Entry {

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -131,11 +132,21 @@ std::unique_ptr<SoccerTeam> MakeTeam(const std::string& race, int count)
     return team;
 }
 
-std::unique_ptr<Scene> ReadNewspaper()
+// A home team of the races in order, the keeper first.
+std::unique_ptr<SoccerTeam> MakeMixedTeam(const std::vector<std::string>& races)
+{
+    auto team = std::make_unique<SoccerTeam>(true);
+    for (size_t i = 0; i < races.size(); ++i)
+        team->AddPlayer(std::make_unique<Character>(i == 0 ? Character::kGoalkeeper : Character::kFieldPlayer,
+                                                    races[i] + (i == 0 ? "Gk00" : "Pl00"), nullptr));
+    return team;
+}
+
+std::unique_ptr<Scene> ReadScript(const std::string& path)
 {
     auto scene = std::make_unique<Scene>();
     FileSystem* files = FileSystem::Instance();
-    File* file = files->OpenRead("<PP>cutScenes\\newspaper\\script_happy.txt");
+    File* file = files->OpenRead(path.c_str());
     EXPECT_NE(file, nullptr);
     if (!file)
         return scene;
@@ -145,6 +156,11 @@ std::unique_ptr<Scene> ReadNewspaper()
     }
     files->Close(file);
     return scene;
+}
+
+std::unique_ptr<Scene> ReadNewspaper()
+{
+    return ReadScript("<PP>cutScenes\\newspaper\\script_happy.txt");
 }
 
 TEST_F(CutScenePlayerTest, HomeTeamLendsItsPlayersToTheNewspaper)
@@ -208,6 +224,53 @@ TEST_F(CutScenePlayerTest, WithoutATeamIdleComesFromTheSceneFolder)
         EXPECT_TRUE(actor->IsLoaded() && !actor->IsBorrowed() && actor->GetRaceName().empty()) << actor->GetName();
     for (const auto& anim : scene->Shots()[2]->ActorAnims())
         EXPECT_GT(anim->GetAnimationDuration(), 0.0f) << anim->GetActorName();
+}
+
+// A story team holds any mix of races once gained players have joined it: every file a cut
+// scene reads is there whichever race stands in whichever place.
+TEST_F(CutScenePlayerTest, EveryCutSceneFindsItsFilesForAnyMixOfRaces)
+{
+    // The game size that has the primates.
+    Start(false, "XXL");
+    const std::vector<std::string> races = {"Panda", "Lizard", "Rhino", "Primate"};
+    // Each race once in every place of the seven, the keeper's included.
+    std::vector<std::unique_ptr<SoccerTeam>> teams;
+    for (size_t first = 0; first < races.size(); ++first) {
+        std::vector<std::string> mix;
+        for (size_t i = 0; i < 7; ++i)
+            mix.push_back(races[(first + i) % races.size()]);
+        teams.push_back(MakeMixedTeam(mix));
+    }
+    struct Case {
+        const char* folder;
+        const char* script;
+        bool withTeam;
+    };
+    const Case cases[] = {
+        {"<PP>cutScenes\\panda_intro\\", "script.txt", false},
+        {"<PP>cutScenes\\primate_intro\\", "script.txt", false},
+        {"<PP>cutScenes\\Outro\\", "script.txt", true},
+        {Scene::kNewspaperFolder, "script_happy.txt", true},
+        {Scene::kNewspaperFolder, "script_sad.txt", true},
+    };
+    for (const Case& c : cases) {
+        std::vector<SoccerTeam*> homes = {nullptr};
+        for (size_t i = 0; c.withTeam && i < teams.size(); ++i)
+            homes.push_back(teams[i].get());
+        for (SoccerTeam* home : homes) {
+            SCOPED_TRACE(std::string(c.folder) + c.script + (home ? " with a team whose keeper is a " +
+                                                                        home->GetPlayer(0)->GetRace()->GetRaceName()
+                                                                  : " without a team"));
+            LogCapture log;
+            std::unique_ptr<Scene> scene = ReadScript(std::string(c.folder) + c.script);
+            ASSERT_FALSE(scene->Shots().empty());
+            scene->Init(c.folder, home);
+            const auto error = std::find_if(log.lines.begin(), log.lines.end(), [](const std::string& line) {
+                return line.find("***ERROR") != std::string::npos;
+            });
+            EXPECT_EQ(log.Count("***ERROR"), 0) << "the first: " << (error != log.lines.end() ? *error : "");
+        }
+    }
 }
 
 TEST_F(CutScenePlayerTest, DisabledSceneDoesNothingAndEndsAtOnce)

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace assets::cutscenes {
 
@@ -174,10 +175,36 @@ struct ShotPlan {
     float fov = 0.7f;
 };
 
+// The script's names of a part's clip ("idle" for the race's own loop) and of its place.
+std::string AnimFile(const Part& part)
+{
+    return std::string(part.anim) == "idle" ? "idle" : std::string(part.anim) + ".anm";
+}
+
+std::string PlaceFile(const std::string& prefix, size_t shot, const Part& part)
+{
+    return prefix + "_s" + std::to_string(shot + 1) + "_" + part.actor + ".anm";
+}
+
+// The clips and places the shots' actors play, written into dir: the actors read them from
+// the race folder of the player they stand for, or from the scene's folder.
+bool WriteActorFiles(const std::string& dir, const std::string& prefix, const std::vector<ShotPlan>& plans)
+{
+    bool ok = true;
+    std::set<std::string> clips;
+    for (size_t i = 0; i < plans.size(); ++i)
+        for (const Part& part : plans[i].parts) {
+            if (AnimFile(part) != "idle" && clips.insert(part.anim).second)
+                ok = WriteClip(dir + "/" + AnimFile(part), part.anim) && ok;
+            ok = WritePlace(dir + "/" + PlaceFile(prefix, i, part), part.from, part.to, plans[i].seconds) && ok;
+        }
+    return ok;
+}
+
 // Writes the shots' camera paths, clips and places into dir, and adds the shots to the scene.
 bool AddShots(Scene& scene, const std::string& dir, const std::string& prefix, const std::vector<ShotPlan>& plans)
 {
-    bool ok = true;
+    bool ok = WriteActorFiles(dir, prefix, plans);
     for (size_t i = 0; i < plans.size(); ++i) {
         const ShotPlan& plan = plans[i];
         auto shot = std::make_unique<SceneShot>();
@@ -187,14 +214,8 @@ bool AddShots(Scene& scene, const std::string& dir, const std::string& prefix, c
         shot->fogDistance = 140.0f;
         shot->fogDensity = 1.0f;
         shot->replaySpeed = plan.replaySpeed;
-        for (const Part& part : plan.parts) {
-            const std::string anim = std::string(part.anim) == "idle" ? "idle" : std::string(part.anim) + ".anm";
-            if (anim != "idle")
-                ok = WriteClip(dir + "/" + anim, part.anim) && ok;
-            const std::string place = prefix + "_s" + std::to_string(i + 1) + "_" + part.actor + ".anm";
-            ok = WritePlace(dir + "/" + place, part.from, part.to, plan.seconds) && ok;
-            shot->ActorAnims().push_back(std::make_unique<ActorAnim>(part.actor, anim, place));
-        }
+        for (const Part& part : plan.parts)
+            shot->ActorAnims().push_back(std::make_unique<ActorAnim>(part.actor, AnimFile(part), PlaceFile(prefix, i, part)));
         for (const SceneFade& fade : plan.fades)
             shot->Fades().push_back(std::make_unique<SceneFade>(fade.fadeType, fade.fadeStart, fade.fadeEnd,
                                                                 fade.fadeColor, fade.fadeObjName, fade.fadeTransType));
@@ -246,10 +267,12 @@ bool WriteIntros(const AssetContext& context)
     return ok;
 }
 
-// The home team's places, facing +z: the goalie in front, the six players in a row behind.
+// The home team's places, facing +z: one row, the goalie in its middle, where no camera that
+// looks at the row from in front passes through him.
 Vec3 TeamPlace(int i)
 {
-    return i == 0 ? Vec3{0, 0, 1.5f} : Vec3{-3.75f + 1.5f * static_cast<float>(i - 1), 0, -0.5f};
+    const int place = i == 0 ? 3 : i <= 3 ? i - 1 : i;
+    return Vec3{-4.5f + 1.5f * static_cast<float>(place), 0, -0.5f};
 }
 
 std::string TeamActor(int i)
@@ -344,8 +367,6 @@ bool WriteOutro(const AssetContext& context)
 {
     const std::string dir = context.Path("cutScenes/Outro");
     bool ok = WriteModel(dir, Race::Panda, "player") && WriteClip(dir + "/idle_loop.anm", "idle");
-    for (Race race : {Race::Lizard, Race::Panda, Race::Primate, Race::Rhino})
-        ok = WriteClip(dir + "/" + chars::RaceName(race) + "/idle_loop.anm", "idle") && ok;
     ok = WriteOutroProps(dir) && WriteOutroSettings(context) && ok;
     const std::unique_ptr<Scene> made = MakeScene("level01", "cutscene", 1);
     Scene& scene = *made;
@@ -366,13 +387,20 @@ bool WriteOutro(const AssetContext& context)
     plans[4].fades = {SceneFade(4, 0.0f, 1.0f)};
     plans[6].fades = {SceneFade(5, 0.2f, 1.0f, {0, 0, 0, 1}, "mascot")};
     plans[8].fades = {SceneFade(6, 0.2f, 1.0f, {0, 0, 0, 1}, "mascot")};
+    // The goalie fades out in shot 11 and back in at the end of shot 13: an actor keeps the
+    // alpha its last fade gave it.
     plans[10].fades = {SceneFade(7, 0.0f, 0.8f, {0, 0, 0, 1}, "goalie")};
-    plans[12].fades = {SceneFade(8, 0.0f, 0.8f, {0, 0, 0, 1}, "player1")};
+    plans[12].fades = {SceneFade(8, 0.0f, 0.8f, {0, 0, 0, 1}, "goalie")};
     plans[14].replaySpeed = 0.5f;
     // Over the team towards the referee's particles behind it.
     plans[16].camera = {{0, {0, 6, 10}, {0, 2.5f, -7}}, {3.0f, {2, 5, 7}, {0, 2.5f, -7}}};
     plans[16].fades = {kFadeOut};
     ok = AddShots(scene, dir, "outro", plans) && ok;
+    // The home team's players may be of any race, each reading from his race's folder.
+    for (Race race : {Race::Lizard, Race::Panda, Race::Primate, Race::Rhino}) {
+        const std::string raceDir = dir + "/" + chars::RaceName(race);
+        ok = WriteClip(raceDir + "/idle_loop.anm", "idle") && WriteActorFiles(raceDir, "outro", plans) && ok;
+    }
     return WriteScript(scene, dir + "/script.txt") && ok;
 }
 

@@ -1,5 +1,6 @@
-// The screens the pause menu leads to: options and keys as in the front end, but closing back
-// into the match, and the substitution screen, whose names the in-match menu fills each frame.
+// The screens the pause menu leads to: options and keys as in the front end, but going back
+// to the pause menu, and the substitution screen, whose names the in-match menu fills each
+// frame.
 #include "tools/assets/menus/MenuAssets.h"
 
 #include <cstdio>
@@ -60,7 +61,8 @@ std::string Substitution()
 
 std::vector<std::pair<std::string, std::string>> IngameScreens()
 {
-    return {{"ingame_options", OptionsScreen("Accept", "Decline")},
+    const std::string back = kBackAction;
+    return {{"ingame_options", OptionsScreen("Accept;" + back, "Decline;" + back)},
             {"ingame_controls", ControlsScreen("Controls assign ingame_menu", "Controls decline;SetMenu ingame_menu")},
             {"ingame_substitution", Substitution()}};
 }
