@@ -98,14 +98,16 @@ void TakeGameParameters(GameParameters& p)
 {
     const int32_t values[][2] = {
         {0, p.sfxVolume},       {1, p.musicVolume},     {2, p.resolution}, {3, p.halftimeDuration},
-        {4, p.shirts[0]},       {5, p.shirts[1]},       {6, p.playerDevices[0]}, {7, p.playerDevices[1]},
+        {4, p.shirts[0]},       {5, p.shirts[1]},       {6, p.deviceChoices[0]}, {7, p.deviceChoices[1]},
         {8, p.cards ? 1 : 0},   {11, p.replays ? 1 : 0}, {12, p.quality},
     };
     for (const auto& [id, value] : values)
         TBMenuToggle::LoadExternToggleValue(id, value);
     // The toggles claim the devices once they are counted; until then nobody holds one.
-    p.playerDevices[0] = 0;
-    p.playerDevices[1] = 0;
+    for (int player = 0; player < kPlayers; ++player) {
+        p.deviceChoices[player] = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1 + player)->value;
+        p.playerDevices[player] = 0;
+    }
     TBMenuToggles::Instance()->ApplyPending(false);
 }
 
@@ -267,7 +269,9 @@ void TBMenuToggles::ApplyDevice(int player)
         if (ConfigurableInputMapper* chosen = Mapper(device))
             chosen->SetClaim(player, true);
         toggle.applied = toggle.value;
+        parameters->deviceChoices[player] = device;
     } else {
+        // A joystick not plugged in this run: played without, still the player's choice.
         toggle.value = toggle.applied;
         device = toggle.value;
     }

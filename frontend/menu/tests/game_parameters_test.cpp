@@ -131,7 +131,7 @@ TEST_F(UserFileTest, WritingHandsNothingOver)
     EXPECT_TRUE(PendingToggles().empty());
 }
 
-// Everything but the two devices, which reading gives back to the toggles.
+// Everything, the two devices chosen as the toggles take them: into their table.
 TEST_F(UserFileTest, ChangedParametersReadBackEqual)
 {
     GameParameters saved;
@@ -140,7 +140,8 @@ TEST_F(UserFileTest, ChangedParametersReadBackEqual)
     GameParameters loaded;
     // The changed devices and quality lie outside the toggles' tables: reported, still read.
     EXPECT_FALSE(Load(loaded));
-    saved.playerDevices[0] = saved.playerDevices[1] = 0;
+    const int lastDevice = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1)->options->GetCount() - 1;
+    saved.deviceChoices[0] = saved.deviceChoices[1] = lastDevice;
     EXPECT_EQ(Write(loaded), Write(saved));
     EXPECT_NE(Write(loaded), Write(*std::make_unique<GameParameters>()));
 }
