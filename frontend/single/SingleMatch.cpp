@@ -8,8 +8,8 @@
 #include "framework/FileSystem.h"
 #include "frontend/TBMenu.h"
 #include "frontend/loading/MatchLoading.h"
-#include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
+#include "match/period/MatchPeriod.h"
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
 

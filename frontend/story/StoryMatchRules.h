@@ -4,8 +4,8 @@
 // screen, line-up, venue, opponent's aggression and the cut scene after it.
 
 #include "characters/TeamDescription.h"
-#include "match/MatchPeriod.h"
 #include "match/MatchSetup.h"
+#include "match/period/MatchPeriod.h"
 
 #include <string>
 #include <vector>

@@ -9,8 +9,8 @@
 #include "frontend/story/StoryMatchRules.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
-#include "match/MatchPeriod.h"
 #include "match/game/StoryModeGame.h"
+#include "match/period/MatchPeriod.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 

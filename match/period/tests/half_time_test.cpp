@@ -1,6 +1,6 @@
 // The story's second-half line-up: offered at half time on the bench, applied as the second
 // half starts.
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"

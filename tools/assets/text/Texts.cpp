@@ -2,7 +2,7 @@
 // sizes, as cp1252 bytes.
 #include "frontend/loading/MatchLoading.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/menus/MenuAssets.h"

@@ -1,4 +1,4 @@
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 
 #include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
@@ -16,10 +16,10 @@
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/PlayerSelectionResult.h"
-#include "match/RestartKicks.h"
 #include "match/SubstitutionChoice.h"
 #include "match/game/GameTB.h"
 #include "match/penalties/PenaltyShootout.h"
+#include "match/period/RestartKicks.h"
 #include "match/setpieces/EnterPitch.h"
 #include "match/setpieces/KickOff.h"
 #include "match/setpieces/PlayerReaction.h"
