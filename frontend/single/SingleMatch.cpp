@@ -10,6 +10,7 @@
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/game/GameTB.h"
+#include "scene/GameElementRegistry.h"
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
 
@@ -74,8 +75,8 @@ std::unique_ptr<MatchLoading> SingleMatch::CreateLoading()
 
 void SingleMatch::Enter()
 {
-    if (GameTB* game = GameTB::Current())
-        game->LoadOrSaveCasts(true, true, true);
+    if (GameElementRegistry* elements = GameElementRegistry::Current())
+        elements->LoadOrSaveCasts(true, true, true);
     std::unique_ptr<MatchLoading> loading = CreateLoading();
     if (!loading)
         return;

@@ -2,19 +2,17 @@
 
 #include "framework/Color.h"
 #include "framework/GameState.h"
+#include "pitch/CameraStack.h"
+#include "scene/GameElementRegistry.h"
 
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CameraControl;
 class Font;
-class GameElement;
 class InputMapperGameTB;
 class Light;
 class Object;
-class RenderObject;
 class ObjectsBrowser;
 class CObjectSettingsDialog;
 namespace editor {
@@ -23,20 +21,15 @@ class ObjectsBrowserView;
 class State;
 class SubCamera;
 
-// The game's one top-level state: owns the settings casts, the camera controls and their
-// stack, the fonts, the game's input mapper, the world's lights, and the current State
-// that is the flow of play. While it exists it is the current game (GameTB::Current).
+// The game's one top-level state: owns the settings casts, the camera stack and the element
+// registry (both registered while the game exists), the fonts, the game's input mapper, the
+// world's lights, and the current State that is the flow of play. While it exists it is the
+// current game (GameTB::Current).
 class GameTB : public GameState {
 public:
-    // One cast-table entry: its settings file is directory + name + ".txt".
-    struct CastEntry {
-        const char* directory;
-        const char* name;
-    };
+    using CastEntry = GameElementRegistry::CastEntry;
     static constexpr int kCastCount = 16;
     static const CastEntry kCastTable[kCastCount];
-    // The camera controls' names by index; 0 is "Free Camera".
-    static constexpr int kCameraCount = 27;
 
     GameTB();
     ~GameTB() override;
@@ -64,44 +57,18 @@ public:
     // The casts of the table and their singletons, "savegame", "SaveGameMeta" and the
     // camera controls; every cast that existed before is deleted.
     void CreateSettingsCasts();
-    // Loads or saves every table cast; "objects" only with objects, "Characters" only with
-    // characters. Loading "objects" first takes its members out of the world, the vector
-    // of game elements and the cast, and puts the new ones into the world. A save file not
-    // written yet, or a level's cast while no level is set, is passed over without a word:
-    // the cast keeps what it holds.
-    void LoadOrSaveCasts(bool load, bool objects, bool characters);
+    // Registered as the current stack while the game exists.
+    CameraStack& GetCameras() { return m_cameras; }
+    const CameraStack& GetCameras() const { return m_cameras; }
 
-    // Makes the control of "Cameras|<name>" the active one; an unknown name changes nothing.
-    void PushCamera(const std::string& name);
-    // Back to the control below the top; an empty stack stays empty.
-    void PopCamera();
-    // Null while the stack is empty.
-    CameraControl* GetActiveCamera() const;
-    // Remembers the base camera and its zoom in the slot (0 to 2) and saves the user file.
-    void StoreCameraChoice(int slot);
-    // With one entry on the stack, brings back the slot's camera; an unknown name leaves the
-    // stack as it is (logged).
-    void RestoreCameraChoice(int slot);
-    // The stack's indices, top first.
-    const std::list<int>& GetCameraStack() const { return m_cameraStack; }
-    const std::vector<std::unique_ptr<CameraControl>>& GetCameraControls() const { return m_cameraControls; }
-
-    // Null for a class the factory does not hold. Owned by its cast ("hud" for a
-    // "HudElement", else "objects") unless quiet, then by the game.
-    GameElement* CreateGameElement(const char* className, const char* name, bool quiet);
-    // Takes the element out of the world, the vector and whichever cast holds it, and
-    // deletes it once. Answers false in every case, null included.
-    bool DeleteGameElement(GameElement* element);
-    // Renames a member of "objects", keeping the part up to its last "|"; false (message
-    // box "name not unique") when another member already bears the resulting name.
-    bool RenameObject(Object* object, const char* name);
+    // Registered as the current registry while the game exists.
+    GameElementRegistry& GetElements() { return m_elements; }
+    const GameElementRegistry& GetElements() const { return m_elements; }
     void ResetObjects();
-    void RefreshObjectsBrowser();
     // A browser of the caller's, told of what the game frees and refilled by it; null for
     // none. Enter makes the game's own only when the editor frame exists and none was set.
-    void SetObjectsBrowser(ObjectsBrowser* browser) { m_browser = browser; }
-    ObjectsBrowser* GetObjectsBrowser() const { return m_browser; }
-    const std::vector<GameElement*>& GetGameElements() const { return m_gameElements; }
+    void SetObjectsBrowser(ObjectsBrowser* browser) { m_elements.SetObjectsBrowser(browser); }
+    ObjectsBrowser* GetObjectsBrowser() const { return m_elements.GetObjectsBrowser(); }
 
     // Null before Enter and after Exit.
     State* GetCurrentState() const { return m_state; }
@@ -131,45 +98,30 @@ private:
     void ReleaseGameObjects();
     // The process-wide services the game started or filled, back to empty.
     void ShutDownServices();
-    void CreateCameraControls();
     void AddSingletonsToCasts();
-    void UpdateCameraKeys();
-    // The elements whose deletion was asked for during the frame.
-    void DeletePendingElements();
     // "cheat outro" shows the closing cut scenes, "cheat quit" goes back to the main menu.
     void ReadCheatKeys();
     void TakeScreenshot();
     void RenderPlayers();
     void DestroyLights();
-    void ReleaseCasts();
-    int FindCameraIndex(const std::string& name) const;
-    void ClearObjectsCast();
-    // Out of the renderer's world when it is there.
-    static void TakeOutOfWorld(RenderObject* object);
 
     int m_listenerId = 0;
     bool m_entered = false;
     void CreateObjectsBrowser();
     void DestroyObjectsBrowser();
 
-    // Null without an editor frame (full screen, headless): the browser is optional.
-    ObjectsBrowser* m_browser = nullptr;
     std::unique_ptr<CObjectSettingsDialog> m_ownBrowser;
     std::unique_ptr<editor::ObjectsBrowserView> m_browserView;
     std::vector<std::unique_ptr<Object>> m_startupObjects;
-    std::vector<std::unique_ptr<CameraControl>> m_cameraControls;
-    // In creation order; owned by their cast unless made quiet (see m_quietElements).
-    std::vector<GameElement*> m_gameElements;
-    std::vector<GameElement*> m_quietElements;
     Color m_clearColor;
     std::vector<std::unique_ptr<Font>> m_fonts;
     std::unique_ptr<InputMapperGameTB> m_inputMapper;
-    std::vector<GameElement*> m_pendingDeletions;
     std::vector<std::unique_ptr<Light>> m_lights;
     std::unique_ptr<SubCamera> m_subCameras[2];
+    CameraStack m_cameras;
+    GameElementRegistry m_elements{kCastTable};
     // Owned through StateSlot: SetCurrentState exits and deletes the one it replaces.
     State* m_state = nullptr;
-    std::list<int> m_cameraStack;  // front = top
     bool m_returnToMenu = false;
     bool m_gameSizeKnown = false;
     int m_gameSize = 0;

@@ -6,9 +6,9 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "input/InputController.h"
-#include "match/game/GameTB.h"
 #include "match/setpieces/DirectionSelector.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
 #include "settings/PitchCoordinates.h"
@@ -122,15 +122,15 @@ void KickAim::OrderPass(Character& taker, Character* receiver)
 
 void KickAim::PushCamera(const std::string& name, TrackedObject* target)
 {
-    if (GameTB* game = GameTB::Current())
-        game->PushCamera(name);
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->PushCamera(name);
     SetCameraTarget(target);
 }
 
 void KickAim::PopCamera()
 {
-    if (GameTB* game = GameTB::Current())
-        game->PopCamera();
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->PopCamera();
     SetCameraTarget(PitchSimulation::Instance()->GetBall());
 }
 

@@ -4,8 +4,8 @@
 #include "characters/RefereeBrain.h"
 #include "framework/Color.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
@@ -70,8 +70,8 @@ void RedCardAward::Enter()
     if (RefereeBrain* brain = RefereeBrainOf(referee))
         brain->AwardRedCard(m_offender);
     PlayerHold::HoldAll();
-    if (GameTB* game = GameTB::Current())
-        game->PushCamera("Referee");
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->PushCamera("Referee");
     FaceReferee(m_offender, referee);
     FaceReferee(m_fouled, referee);
     FollowReferee(referee);
@@ -82,8 +82,8 @@ void RedCardAward::Exit()
     if (m_yellow && m_offender)
         m_offender->SetBooked(true);
     PlayerHold::ReleaseAll();
-    if (GameTB* game = GameTB::Current())
-        game->PopCamera();
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->PopCamera();
     FollowBall();
 }
 

@@ -172,7 +172,7 @@ bool CheatOutroReturnsToMain(GameHarness& harness)
     float most = 0.0f;
     int outroFrames = 0;
     const int frames = RunUntil(harness, 60 * 60, [&] {
-        if (dynamic_cast<const SplineCameraControl*>(harness.GetGame()->GetActiveCamera()))
+        if (dynamic_cast<const SplineCameraControl*>(harness.GetGame()->GetCameras().GetActiveCamera()))
             SaveOutroShot(++outroFrames);
         const float emission = RefereeEmission();
         if (emission > 0.0f && harness.GetFrame() % 15 == 0) {

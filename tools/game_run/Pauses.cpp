@@ -28,6 +28,7 @@
 #include "match/setpieces/SendOffPlayer.h"
 #include "match/setpieces/SetPiece.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
 #include "scene/Camera.h"
@@ -80,14 +81,14 @@ public:
     {
         m_taker = NearestFieldPlayer();
         SetPiece::Enter();
-        GameTB::Current()->PushCamera("Throw In");
+        CameraStack::Current()->PushCamera("Throw In");
         if (m_taker)
             SetCameraTarget(m_taker->GetActor());
     }
     void Exit() override
     {
         SetPiece::Exit();
-        GameTB::Current()->PopCamera();
+        CameraStack::Current()->PopCamera();
         SetCameraTarget(Pitch().GetBall());
     }
     State* Update(float dt) override

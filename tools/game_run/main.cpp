@@ -49,7 +49,7 @@ int Bench(platform::Window* window, const std::string& archive)
         if (!harness.Start())
             return 1;
         enter += harness.GetEnterSeconds();
-        casts += Seconds([&] { harness.GetGame()->LoadOrSaveCasts(true, true, true); });
+        casts += Seconds([&] { harness.GetGame()->GetElements().LoadOrSaveCasts(true, true, true); });
         exit += Seconds([&] { harness.Stop(); });
     }
     std::printf("game_run: mean of %d runs: Enter %.1f ms, Exit %.1f ms, LoadOrSaveCasts (load all) %.1f ms\n",

@@ -202,7 +202,7 @@ bool GameHarness::CheckFinite()
         }
     }
     // A path camera tells no position of its own; the camera's frame is checked below.
-    CameraControl* control = m_game->GetActiveCamera();
+    CameraControl* control = m_game->GetCameras().GetActiveCamera();
     if (control && !dynamic_cast<SplineCameraControl*>(control)) {
         if (!Finite(control->GetPosition())) {
             m_problem = "camera control at " + Describe(control->GetPosition());

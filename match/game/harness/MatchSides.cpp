@@ -95,7 +95,7 @@ void LoadLevelCasts(GameHarness& harness, const std::string& level)
     files->AddAlias("<LP>", ("data\\pc\\" + level + "\\").c_str());
     files->AddAlias("<SP>", ("data\\pc\\" + level + "\\settings\\").c_str());
     if (GameTB* game = harness.GetGame())
-        game->LoadOrSaveCasts(true, true, false);
+        game->GetElements().LoadOrSaveCasts(true, true, false);
 }
 
 void SetSpawnPoints(const Vector3& left, const Vector3& right)
