@@ -4,15 +4,13 @@
 #include "audio/SfxLoaderUtil.h"
 #include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
-#include "editor/ObjectSettingsDialog.h"
-#include "editor/ui/MainFrame.h"
-#include "editor/ui/ObjectsBrowserView.h"
 #include "engine/core/RwCore.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/DebugDisplay.h"
 #include "framework/FileSystem.h"
 #include "framework/MemTrack.h"
+#include "framework/ObjectsBrowser.h"
 #include "framework/Registration.h"
 #include "framework/Settings.h"
 #include "framework/State.h"
@@ -29,6 +27,7 @@
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
+#include "platform/Events.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/GameElement.h"
@@ -40,9 +39,6 @@
 #include "scene/World.h"
 #include "settings/GameParameters.h"
 #include "settings/PitchCoordinates.h"
-#include "shell/EditorProxyAttachment.h"
-#include "shell/MainApp.h"
-#include "shell/RenderWindow.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
@@ -56,7 +52,6 @@
 
 REGISTER_FACTORY(GameStates, GameTB);
 
-bool GameTB::s_inMatch = true;
 int GameTB::s_screenshotCounter = 1;
 
 namespace {
@@ -136,25 +131,15 @@ void GameTB::AddOwnedObject(Object* object)
 // Only the editor frame shows a browser; without it the game runs with none.
 void GameTB::CreateObjectsBrowser()
 {
-    CMainFrame* frame = theApp.GetMainFrame();
-    if (!frame)
-        return;
-    m_ownBrowser = std::make_unique<CObjectSettingsDialog>();
-    m_ownBrowser->SetAttachmentMaker(&AttachEditorProxy);
-    m_browserView = std::make_unique<editor::ObjectsBrowserView>(*m_ownBrowser, frame->GetModals());
-    m_browserView->LoadIcons("data\\icons\\*.bmp", true);
-    frame->SetObjectsBrowser(m_browserView.get());
+    if (const BrowserMaker& make = GetBrowserMaker())
+        m_ownBrowser = make();
     m_elements.SetObjectsBrowser(m_ownBrowser.get());
 }
 
 void GameTB::DestroyObjectsBrowser()
 {
-    if (m_browserView)
-        if (CMainFrame* frame = theApp.GetMainFrame())
-            frame->SetObjectsBrowser(nullptr);
-    m_browserView.reset();
-    m_ownBrowser.reset();
     m_elements.SetObjectsBrowser(nullptr);
+    m_ownBrowser.reset();
 }
 
 void GameTB::SetCurrentState(State* state)
@@ -431,8 +416,11 @@ void GameTB::Update(float dt)
     // A menu that ended itself asking for the main menu leaves the slot empty.
     if (!m_state)
         ReturnToMenuWhenAsked();
-    if (!m_state)
-        CloseRenderWindow();
+    // Nothing left to play: the program ends as when its window is closed.
+    if (!m_state) {
+        LogMessage("CloseRenderWindow\n");
+        platform::RequestQuit();
+    }
 }
 
 void GameTB::ReadCheatKeys()

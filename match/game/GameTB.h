@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Color.h"
+#include "framework/GameHost.h"
 #include "framework/GameState.h"
 #include "pitch/CameraStack.h"
 #include "scene/GameElementRegistry.h"
@@ -14,10 +15,6 @@ class InputMapperGameTB;
 class Light;
 class Object;
 class ObjectsBrowser;
-class CObjectSettingsDialog;
-namespace editor {
-class ObjectsBrowserView;
-}
 class State;
 class SubCamera;
 
@@ -25,7 +22,7 @@ class SubCamera;
 // registry (both registered while the game exists), the fonts, the game's input mapper, the
 // world's lights, and the current State that is the flow of play. While it exists it is the
 // current game (GameTB::Current).
-class GameTB : public GameState {
+class GameTB : public GameState, public GameHost {
 public:
     using CastEntry = GameElementRegistry::CastEntry;
     static constexpr int kCastCount = 16;
@@ -49,8 +46,7 @@ public:
     // 0 "XS", 1 "XL", 2 "XXL"; 0 when "GameSize" was missing or unknown.
     int GetGameSize() const { return m_gameSize; }
     bool IsGameSizeKnown() const { return m_gameSizeKnown; }
-    // The next Update replaces the current state by the menu "main".
-    void RequestMainMenu() { m_returnToMenu = true; }
+    void RequestMainMenu() override { m_returnToMenu = true; }
     // Taken over: deleted by Exit, after the casts let go of it.
     void AddOwnedObject(Object* object);
 
@@ -65,18 +61,15 @@ public:
     GameElementRegistry& GetElements() { return m_elements; }
     const GameElementRegistry& GetElements() const { return m_elements; }
     void ResetObjects();
-    // A browser of the caller's, told of what the game frees and refilled by it; null for
-    // none. Enter makes the game's own only when the editor frame exists and none was set.
-    void SetObjectsBrowser(ObjectsBrowser* browser) { m_elements.SetObjectsBrowser(browser); }
-    ObjectsBrowser* GetObjectsBrowser() const { return m_elements.GetObjectsBrowser(); }
+    // Enter asks the shell's maker for one only when none was set.
+    void SetObjectsBrowser(ObjectsBrowser* browser) override { m_elements.SetObjectsBrowser(browser); }
+    ObjectsBrowser* GetObjectsBrowser() const override { return m_elements.GetObjectsBrowser(); }
 
     // Null before Enter and after Exit.
     State* GetCurrentState() const { return m_state; }
     // Replaces the current state (old: Exit, delete; new: Enter).
     void SetCurrentState(State* state);
     int GetScreenshotCounter() const { return s_screenshotCounter; }
-    // The program-wide flag SingleMatch keeps set while a match runs: screenshots only then.
-    static bool s_inMatch;
 
 private:
     // The main menu in place of the current state when RequestMainMenu asked for it; the
@@ -110,8 +103,8 @@ private:
     void CreateObjectsBrowser();
     void DestroyObjectsBrowser();
 
-    std::unique_ptr<CObjectSettingsDialog> m_ownBrowser;
-    std::unique_ptr<editor::ObjectsBrowserView> m_browserView;
+    // From the shell's maker; shown by the editor frame until it goes.
+    std::shared_ptr<ObjectsBrowser> m_ownBrowser;
     std::vector<std::unique_ptr<Object>> m_startupObjects;
     Color m_clearColor;
     std::vector<std::unique_ptr<Font>> m_fonts;

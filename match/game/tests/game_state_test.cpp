@@ -12,6 +12,7 @@
 
 #include "framework/Cast.h"
 #include "framework/Debug.h"
+#include "framework/GameHost.h"
 #include "framework/FileSystem.h"
 #include "framework/Message.h"
 #include "framework/Registration.h"
@@ -30,6 +31,7 @@
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/GameElement.h"
+#include "scene/GameElementRegistry.h"
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
@@ -632,6 +634,40 @@ TEST_F(GameStateTest, LevelObjectsReloadAndDeleteWithoutDanglingPointers)
     EXPECT_FALSE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
     game.HandleEvent("save settings", 0, 0);
     EXPECT_TRUE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
+}
+
+TEST_F(GameStateTest, ServicesAndTheShellsBrowserBelongToTheGameWhileItExists)
+{
+    std::weak_ptr<ObjectsBrowser> made;
+    int asked = 0;
+    GameHost::SetBrowserMaker([&] {
+        ++asked;
+        auto browser = std::make_shared<RecordingBrowser>();
+        made = browser;
+        return browser;
+    });
+    GameTB& game = Start();
+    GameHost::SetBrowserMaker(nullptr);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(game.GetObjectsBrowser(), made.lock().get());
+    EXPECT_NE(game.GetObjectsBrowser(), nullptr);
+    EXPECT_EQ(GameHost::Current(), &game);
+    EXPECT_EQ(CameraStack::Current(), &game.GetCameras());
+    EXPECT_EQ(GameElementRegistry::Current(), &game.GetElements());
+
+    // Asking for the main menu through the host takes effect on the next update.
+    harness->MakeCurrent(new ProbeState);
+    GameHost::Current()->RequestMainMenu();
+    harness->Step();
+    auto* menu = dynamic_cast<TBMenu*>(game.GetCurrentState());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->GetScreen(), "main");
+
+    ASSERT_TRUE(harness->Stop());
+    EXPECT_TRUE(made.expired());
+    EXPECT_EQ(GameHost::Current(), nullptr);
+    EXPECT_EQ(CameraStack::Current(), nullptr);
+    EXPECT_EQ(GameElementRegistry::Current(), nullptr);
 }
 
 TEST_F(GameStateTest, BrowserIsToldBeforeCastMembersAreFreed)
