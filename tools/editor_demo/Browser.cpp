@@ -14,7 +14,7 @@
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "scene/GameElement.h"
 #include "scene/RwGraphics.h"
 #include "scene/World.h"

@@ -9,16 +9,16 @@
 //    is printed during shot 17.
 // With --gl the pictures (a fade mid-ramp, the newspaper page, the prompt) go to the out dir.
 // --bench times the newspaper's Enter and a shot's frames at 1280 x 720 on the GL device.
+#include "characters/TeamDescription.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/State.h"
 #include "frontend/TBMenu.h"
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "frontend/cutscenes/CutScenes.h"
-#include "characters/TeamDescription.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "match/StoryModeGame.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
 #include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"

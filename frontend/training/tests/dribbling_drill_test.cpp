@@ -8,7 +8,7 @@
 #include "framework/MathUtil.h"
 #include "framework/Message.h"
 #include "frontend/training/TrainingDribblings.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "scene/Clump.h"
 #include "scene/GameElementRegistry.h"

@@ -1,5 +1,5 @@
 // The game state's casts and what it resets of the game elements.
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 
 #include "ai/TeamStrategy.h"
 #include "characters/Actor.h"

@@ -1,4 +1,4 @@
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
@@ -10,7 +10,7 @@
 #include "framework/Settings.h"
 #include "framework/State.h"
 #include "framework/TimeInfo.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"

@@ -1,4 +1,4 @@
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 
 #include "audio/SampleManager.h"
 #include "audio/SfxLoaderUtil.h"
