@@ -4,8 +4,6 @@ bool GameHost::s_inMatch = true;
 
 namespace {
 
-GameHost* s_current = nullptr;
-
 GameHost::BrowserMaker& Maker()
 {
     static GameHost::BrowserMaker maker;
@@ -13,22 +11,6 @@ GameHost::BrowserMaker& Maker()
 }
 
 }  // namespace
-
-GameHost::GameHost()
-{
-    s_current = this;
-}
-
-GameHost::~GameHost()
-{
-    if (s_current == this)
-        s_current = nullptr;
-}
-
-GameHost* GameHost::Current()
-{
-    return s_current;
-}
 
 void GameHost::SetBrowserMaker(BrowserMaker maker)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/CurrentInstance.h"
+
 #include <functional>
 #include <memory>
 
@@ -7,15 +9,12 @@ class ObjectsBrowser;
 
 // What the program around the game asks of it and lends it: the shell lends the editor
 // frame's objects browser, the front end's screens ask for the main menu. The game implements
-// it and is the current host while it exists.
-class GameHost {
+// it and is the current host (Current) from its construction until it goes.
+class GameHost : public CurrentInstance<GameHost> {
 public:
     // Makes the browser that the editor frame shows; the frame shows it until the last holder
     // lets go.
     using BrowserMaker = std::function<std::shared_ptr<ObjectsBrowser>()>;
-
-    // The game under construction or running; null when none exists.
-    static GameHost* Current();
 
     // The next Update replaces the current state by the menu "main".
     virtual void RequestMainMenu() = 0;
@@ -33,8 +32,8 @@ public:
     static bool s_inMatch;
 
 protected:
-    GameHost();
-    virtual ~GameHost();
+    GameHost() { SetCurrent(this); }
+    virtual ~GameHost() = default;
 
     GameHost(const GameHost&) = delete;
     GameHost& operator=(const GameHost&) = delete;

@@ -56,7 +56,7 @@ int GameTB::s_screenshotCounter = 1;
 
 namespace {
 
-GameTB* s_current = nullptr;
+GameTB* s_game = nullptr;
 
 constexpr float kLoadingSeconds = 1.0f;
 constexpr uint32_t kLightFlags = 0x103;
@@ -104,7 +104,7 @@ private:
 
 GameTB::GameTB() : m_clearColor(Color::OpaqueBlack)
 {
-    s_current = this;
+    s_game = this;
     CameraStack::SetCurrent(&m_cameras);
     GameElementRegistry::SetCurrent(&m_elements);
 }
@@ -113,13 +113,13 @@ GameTB::~GameTB()
 {
     StateSlot::Set(&m_state, nullptr, false);
     DestroyObjectsBrowser();
-    if (s_current == this)
-        s_current = nullptr;
+    if (s_game == this)
+        s_game = nullptr;
 }
 
 GameTB* GameTB::Current()
 {
-    return s_current;
+    return s_game;
 }
 
 void GameTB::AddOwnedObject(Object* object)

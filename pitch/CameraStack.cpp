@@ -12,8 +12,6 @@ namespace {
 const char* const kCameraPrefix = "Cameras|";
 const char* const kUserFile = "Data\\SaveGames\\user.txt";
 
-CameraStack* s_current = nullptr;
-
 Cast* GetCast(const char* name)
 {
     return CastManager::Instance()->GetCast(name);
@@ -36,21 +34,7 @@ std::string AfterPrefix(const char* name)
 
 CameraStack::CameraStack() = default;
 
-CameraStack::~CameraStack()
-{
-    if (s_current == this)
-        s_current = nullptr;
-}
-
-CameraStack* CameraStack::Current()
-{
-    return s_current;
-}
-
-void CameraStack::SetCurrent(CameraStack* stack)
-{
-    s_current = stack;
-}
+CameraStack::~CameraStack() = default;
 
 void CameraStack::CreateControls()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/CurrentInstance.h"
+
 #include <list>
 #include <memory>
 #include <string>
@@ -8,20 +10,15 @@
 class CameraControl;
 
 // The game's camera controls and the stack of those in use: the top one is active and places
-// the view. The game makes one and registers it for its lifetime; the match flow, the set
-// pieces and the front end push their views on the registered one.
-class CameraStack {
+// the view. The game makes one and registers it (Current is null while no game runs); the
+// match flow, the set pieces and the front end push their views on the registered one.
+class CameraStack : public CurrentInstance<CameraStack> {
 public:
     CameraStack();
     ~CameraStack();
 
     CameraStack(const CameraStack&) = delete;
     CameraStack& operator=(const CameraStack&) = delete;
-
-    // The registered stack; null while no game runs.
-    static CameraStack* Current();
-    // Borrowed: the stack must be unregistered (null) before it goes.
-    static void SetCurrent(CameraStack* stack);
 
     // The controls of the camera control table, each a member "Cameras|<name>" of the cast
     // "cameras" when it exists; the controls made before go, and the stack empties. A class

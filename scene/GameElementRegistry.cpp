@@ -22,8 +22,6 @@ const char* const kLevelAlias = "<SP>";
 // Ahead of the camera so that a new element shows in the middle of the view.
 constexpr float kPlaceAhead = 10.0f;
 
-GameElementRegistry* s_current = nullptr;
-
 Cast* GetCast(const char* name)
 {
     return CastManager::Instance()->GetCast(name);
@@ -47,22 +45,6 @@ bool LoadExpected(const GameElementRegistry::CastEntry& entry, const std::string
 }  // namespace
 
 GameElementRegistry::GameElementRegistry(std::span<const CastEntry> casts) : m_casts(casts) {}
-
-GameElementRegistry::~GameElementRegistry()
-{
-    if (s_current == this)
-        s_current = nullptr;
-}
-
-GameElementRegistry* GameElementRegistry::Current()
-{
-    return s_current;
-}
-
-void GameElementRegistry::SetCurrent(GameElementRegistry* registry)
-{
-    s_current = registry;
-}
 
 void GameElementRegistry::TakeOutOfWorld(RenderObject* object)
 {

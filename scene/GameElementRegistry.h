@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/CurrentInstance.h"
+
 #include <span>
 #include <vector>
 
@@ -10,9 +12,9 @@ class RenderObject;
 
 // The game's elements, made by class name into the cast "objects" or "hud" (or quietly, kept
 // by the registry alone), and the settings casts they are loaded from, shown in the objects
-// browser. The game makes one and registers it for its lifetime; the match and the front end
-// make and delete their elements on the registered one.
-class GameElementRegistry {
+// browser. The game makes one and registers it (Current is null while no game runs); the match
+// and the front end make and delete their elements on the registered one.
+class GameElementRegistry : public CurrentInstance<GameElementRegistry> {
 public:
     // One cast: its settings file is directory + name + ".txt".
     struct CastEntry {
@@ -23,15 +25,9 @@ public:
     // The casts LoadOrSaveCasts reads and writes and the browser shows, in that order; the
     // table must outlive the registry.
     explicit GameElementRegistry(std::span<const CastEntry> casts);
-    ~GameElementRegistry();
 
     GameElementRegistry(const GameElementRegistry&) = delete;
     GameElementRegistry& operator=(const GameElementRegistry&) = delete;
-
-    // The registered registry; null while no game runs.
-    static GameElementRegistry* Current();
-    // Borrowed: the registry must be unregistered (null) before it goes.
-    static void SetCurrent(GameElementRegistry* registry);
 
     // Null for a class the factory does not hold. Owned by its cast ("hud" for a
     // "HudElement", else "objects") unless quiet, then by the registry.
