@@ -129,6 +129,7 @@ void Character::Think(float dt)
         if (*timer > 0.0f)
             *timer -= dt;
     }
+    m_keeperKickAnnounced = m_keeperKickAnnounced && m_actor && m_actor->HasBall();
     if (m_brain)
         m_brain->Run(m_selected ? CharacterBrain::kHumanInput : CharacterBrain::kThink, m_command);
 }
@@ -370,7 +371,15 @@ void Character::OnBallTouched(CarriedBall& ball, bool canHold, bool deflect)
         PlaySoundAt("receivepass");
     m_actor->TakeBall(&ball);
     if (m_kind == kGoalkeeper && !m_actor->StateNameStartsWith("save"))
-        Send("goal kick", this);
+        AnnounceKeeperKick();
+}
+
+void Character::AnnounceKeeperKick()
+{
+    if (m_keeperKickAnnounced)
+        return;
+    m_keeperKickAnnounced = m_actor->HasBall();
+    Send("goal kick", this);
 }
 
 void Character::OnActorCollision(Actor& other)
@@ -430,7 +439,7 @@ void Character::OnActionEvent(const CharacterActionEvent& event)
     case ActionEventType::PutAwayCard: m_cardShown = false; break;
     case ActionEventType::TriggerGoalKick:
         if (m_kind == kGoalkeeper)
-            Send("goal kick", this);
+            AnnounceKeeperKick();
         break;
     default: break;
     }

@@ -131,6 +131,9 @@ private:
     Statistic& Shooting() const;
     float ShotSpeed() const;
     bool FoulInPenaltyArea() const;
+    // "goal kick" for a keeper: once while he holds the ball, however many of his actions
+    // announce the kick on the way to it.
+    void AnnounceKeeperKick();
 
     CollisionReport m_collision;
     SoccerTeam* m_team;
@@ -151,5 +154,6 @@ private:
     float m_deflectSoundTimer = 0.0f;
     float m_strikeSoundTimer = 0.0f;
     float m_tiredVoiceTimer = 0.0f;
+    bool m_keeperKickAnnounced = false;
     std::string m_controllerName = "ai";
 };

@@ -34,6 +34,11 @@ constexpr int32_t kHighSaveSound = 11;
 // The ball counts as in the close trigger when it meets the volume within this time step.
 constexpr float kCloseTriggerTolerance = 0.1f;
 constexpr float kPercent = 100.0f;
+// How far beyond a save's hands a ball still meets his body or fingertips (m).
+constexpr float kSaveReachSlack = 0.3f;
+// A ball rolls while its centre is within this many radii of the grass and it barely rises (m/s).
+constexpr float kOnGround = 2.0f;
+constexpr float kRollingRise = 1.0f;
 
 constexpr struct {
     const char* action;
@@ -301,7 +306,7 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
 {
     const SaveChoice& save = ChooseSave(crossing, time);
     if (save.time + m_misjudgement < time) {
-        command.SetCode(ActorInput::None);
+        StepTowardsCrossing(crossing, save, command);
         return;
     }
     Actor* actor = GetActor();
@@ -327,6 +332,46 @@ void KeeperBrain::SaveStep(const Vector3& crossing, float time, ActorCommand& co
     command.SetDirection(heading);
     command.hold = 1;
     DrawMisjudgement();
+}
+
+void KeeperBrain::StepTowardsCrossing(const Vector3& crossing, const SaveChoice& save, ActorCommand& command)
+{
+    // Standing still, he would watch a ball rolling wider than his dive reaches go past him
+    // into the goal: until the dive is due he side-steps towards where it will cross. A ball
+    // in the air, or one rolling wide of the posts, he leaves to the dive, which pushes it
+    // round the post.
+    const float reach = std::fabs(save.point.x) + kSaveReachSlack;
+    if (std::fabs(crossing.x) <= reach || !RollsIntoGoal()) {
+        command.SetCode(ActorInput::None);
+        return;
+    }
+    LeaveGuardCircle(command);
+    if (!command.hold)
+        command.faceAtOnce = 1;
+    command.SetDirection(WorldHeadingOf(ForwardAxis()));
+    // The crossing's x runs to his left as he faces out of his goal.
+    command.SetCode(crossing.x > 0.0f ? ActorInput::StepLeft : ActorInput::StepRight);
+}
+
+bool KeeperBrain::RollsIntoGoal() const
+{
+    const Ball* ball = MatchBall();
+    Vector3 leftPost, rightPost;
+    if (!ball || !GoalPosts(leftPost, rightPost))
+        return false;
+    const Vector3& up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 velocity = ball->GetPhysicsVelocity();
+    if (ball->GetBallPosition().Dot(up) > kOnGround * ball->GetRadius() || std::fabs(velocity.Dot(up)) >= kRollingRise)
+        return false;
+    // Where its straight path meets the goal line, between the posts or not.
+    const Vector3 forward = ForwardAxis();
+    const float closing = -PitchFrame::Flatten(velocity).Dot(forward);
+    if (closing <= 0.0f)
+        return false;
+    const Vector3 at = ball->GetBallPosition() + PitchFrame::Flatten(velocity) * ((ball->GetBallPosition() - leftPost).Dot(forward) / closing);
+    const Vector3 across = rightPost - leftPost;
+    const float along = (at - leftPost).Dot(across) / across.LengthSquared();
+    return along >= 0.0f && along <= 1.0f;
 }
 
 void KeeperBrain::GuardStep(ActorCommand& command)

@@ -69,6 +69,10 @@ private:
     // Whether a loose ball will cross the keeper plane, with PredictCrossing's time and point.
     bool SightCrossing(float& time, Vector3& crossing) const;
     void SaveStep(const Vector3& crossing, float time, ActorCommand& command);
+    // A save not yet due: a side-step towards a crossing beyond the save's reach, else nothing.
+    void StepTowardsCrossing(const Vector3& crossing, const SaveChoice& save, ActorCommand& command);
+    // Whether the ball rolls along the grass on a line that enters his goal between the posts.
+    bool RollsIntoGoal() const;
     void GuardStep(ActorCommand& command);
     bool OnFirstSide() const;
     // "Left" or "Right": the keeper's own end.

@@ -1,5 +1,6 @@
 #include "editor/RegistryFile.h"
 
+#include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Scramble.h"
@@ -36,7 +37,7 @@ RegistryFile::RegistryFile(std::string path) : m_path(std::move(path))
     m_open = Read(values);
 }
 
-bool RegistryFile::Read(Values& values) const
+bool RegistryFile::Read(Values& values, bool* damaged) const
 {
     values.clear();
     FileSystem* files = FileSystem::Instance();
@@ -48,7 +49,10 @@ bool RegistryFile::Read(Values& values) const
     std::vector<uint8_t> bytes;
     if (error || status.type() != std::filesystem::file_type::regular || !files->ReadAll(m_path.c_str(), bytes))
         return false;
-    values = Parse(reinterpret_cast<const char*>(bytes.data()), bytes.size(), m_path);
+    int skipped = 0;
+    values = Parse(reinterpret_cast<const char*>(bytes.data()), bytes.size(), m_path, &skipped);
+    if (damaged)
+        *damaged = skipped > 0;
     return true;
 }
 
@@ -67,7 +71,11 @@ bool RegistryFile::QueryValue(const std::string& name, std::vector<uint8_t>& byt
 bool RegistryFile::SetValue(const std::string& name, const std::vector<uint8_t>& bytes)
 {
     Values values;
-    if (!m_open || name.empty() || name.find_first_of("\r\n") != std::string::npos || !Read(values))
+    bool damaged = false;
+    if (!m_open || name.empty() || name.find_first_of("\r\n") != std::string::npos || !Read(values, &damaged))
+        return false;
+    // The lines skipped would be gone with the write.
+    if (damaged && KeepDamagedCopy(m_path.c_str()).empty())
         return false;
     values[name] = bytes;
     const std::string text = Format(values);
@@ -84,7 +92,7 @@ bool RegistryFile::SetValue(const std::string& name, const std::vector<uint8_t>&
     return files->Close(out);
 }
 
-RegistryFile::Values RegistryFile::Parse(const char* text, size_t size, const std::string& origin)
+RegistryFile::Values RegistryFile::Parse(const char* text, size_t size, const std::string& origin, int* skipped)
 {
     Values values;
     int reported = 0;
@@ -94,8 +102,12 @@ RegistryFile::Values RegistryFile::Parse(const char* text, size_t size, const st
         while (end < size && text[end] != '\n')
             ++end;
         ++lineNumber;
-        if (!ParseLine(std::string(text + start, end - start), values) && reported++ < kMaxReportedLines)
-            LogWarning("RegistryFile::Parse: line %zu of %s is no value; skipped\n", lineNumber, origin.c_str());
+        if (!ParseLine(std::string(text + start, end - start), values)) {
+            if (skipped)
+                ++*skipped;
+            if (reported++ < kMaxReportedLines)
+                LogWarning("RegistryFile::Parse: line %zu of %s is no value; skipped\n", lineNumber, origin.c_str());
+        }
         start = end + 1;
     }
     return values;

@@ -26,15 +26,17 @@ public:
     bool QueryValue(const std::string& name, std::vector<uint8_t>& bytes) const;
     // Writes the whole file anew through the file layer; false (the old file kept) when
     // the key is closed or the file cannot be written. Names holding a line feed are refused.
+    // A file with malformed lines is kept beside itself first (KeepDamagedCopy).
     bool SetValue(const std::string& name, const std::vector<uint8_t>& bytes);
 
     // The values of a file's text; malformed lines are skipped, each reported once with
-    // the file's name (at most a few reports per text).
-    static Values Parse(const char* text, size_t size, const std::string& origin);
+    // the file's name (at most a few reports per text) and counted in skipped when given.
+    static Values Parse(const char* text, size_t size, const std::string& origin, int* skipped = nullptr);
     static std::string Format(const Values& values);
 
 private:
-    bool Read(Values& values) const;
+    // damaged, when given, tells whether any line was skipped.
+    bool Read(Values& values, bool* damaged = nullptr) const;
 
     std::string m_path;
     bool m_open = false;

@@ -224,8 +224,9 @@ bool QuotedText(std::string_view text, size_t start, std::string& out)
 
 class CastReader {
 public:
-    CastReader(Cast& cast, const char* file, FactoryRegistry& registry)
-        : m_cast(cast), m_file(file), m_registry(registry)
+    // needsObject: a file with no object at all is damaged, not only an empty one.
+    CastReader(Cast& cast, const char* file, FactoryRegistry& registry, bool needsObject)
+        : m_cast(cast), m_file(file), m_registry(registry), m_needsObject(needsObject)
     {
         for (int i = 0; i < cast.GetMemberCount(); ++i) {
             CastMember* member = cast.GetMember(i);
@@ -255,9 +256,9 @@ public:
             }
         }
 
-        // A zero-byte file (a save cut off at its start) is as damaged as a broken one; a file
-        // of comments alone was written to change nothing.
-        if (bytes.empty() && HasFixedMember())
+        // A zero-byte file (a save cut off at its start) is as damaged as a broken one; a data
+        // file of comments alone was written to change nothing, but a player's file never is.
+        if (markers.empty() && (bytes.empty() || m_needsObject) && HasFixedMember())
             Problem("LoadSettings: %s holds no object; the cast keeps its values\n", m_file);
 
         for (size_t k = 0; k < markers.size(); ++k) {
@@ -467,6 +468,7 @@ private:
     std::unordered_map<std::string, CastMember*> m_index;
     // The dynamic members the cast held before this read, by name, in member order.
     std::unordered_map<std::string, std::vector<CastMember*>> m_earlierDynamic;
+    bool m_needsObject;
     bool m_indexed = false;
     int m_problems = 0;
 };
@@ -518,12 +520,11 @@ bool SaveSettings(Cast* cast, const char* file, bool scrambled)
     return true;
 }
 
-bool LoadSettings(Cast* cast, const char* file, bool scrambled)
-{
-    return LoadSettings(cast, file, scrambled, FactoryRegistry::GameElements());
-}
+namespace {
 
-bool LoadSettings(Cast* cast, const char* file, bool scrambled, FactoryRegistry& registry)
+constexpr const char* kDamagedTag = "damaged";
+
+bool ReadCastFile(Cast* cast, const char* file, bool scrambled, FactoryRegistry& registry, bool needsObject)
 {
     std::vector<uint8_t> bytes;
     bool opened = false;
@@ -544,6 +545,38 @@ bool LoadSettings(Cast* cast, const char* file, bool scrambled, FactoryRegistry&
         LogError("Could not load cast from \"%s\"\n", file ? file : "(no file)");
         return false;
     }
-    CastReader reader(*cast, file, registry);
+    CastReader reader(*cast, file, registry, needsObject);
     return reader.Read(bytes);
+}
+
+}  // namespace
+
+bool LoadSettings(Cast* cast, const char* file, bool scrambled)
+{
+    return LoadSettings(cast, file, scrambled, FactoryRegistry::GameElements());
+}
+
+bool LoadSettings(Cast* cast, const char* file, bool scrambled, FactoryRegistry& registry)
+{
+    return ReadCastFile(cast, file, scrambled, registry, false);
+}
+
+bool LoadPlayerSettings(Cast* cast, const char* file, bool scrambled)
+{
+    if (ReadCastFile(cast, file, scrambled, FactoryRegistry::GameElements(), true))
+        return true;
+    KeepDamagedCopy(file);
+    return false;
+}
+
+std::string KeepDamagedCopy(const char* file)
+{
+    FileSystem* files = FileSystem::Instance();
+    if (!file || !files->ExistsOnDisk(file))
+        return {};
+    const std::string copy = files->KeepCopy(file, kDamagedTag);
+    if (!copy.empty())
+        LogWarning("%s was read as damaged; it is kept as %s\n", files->ShownPath(file).c_str(),
+                   files->ShownPath(copy).c_str());
+    return copy;
 }

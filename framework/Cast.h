@@ -112,3 +112,13 @@ bool SaveSettings(Cast* cast, const char* file, bool scrambled = false);
 // read all the same.
 bool LoadSettings(Cast* cast, const char* file, bool scrambled = false);
 bool LoadSettings(Cast* cast, const char* file, bool scrambled, FactoryRegistry& registry);
+
+// LoadSettings for a file the player's play wrote (options, keys, rewards, careers): one that
+// holds no object is as damaged as a broken one, and a damaged one is kept (KeepDamagedCopy)
+// before anything can write over it. The caller tells a missing file from a damaged one.
+bool LoadPlayerSettings(Cast* cast, const char* file, bool scrambled = false);
+
+// A disk file that was read as damaged, copied beside itself with the ending ".damaged"
+// (logged with both paths); the copy's name, or empty when there is no such file or no copy
+// could be made.
+std::string KeepDamagedCopy(const char* file);

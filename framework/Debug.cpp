@@ -1,6 +1,6 @@
 #include "framework/Debug.h"
 
-#include <sys/stat.h>
+#include "framework/PlayerFolder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,10 +14,6 @@
 
 namespace {
 
-// The log is written here directly, not through the file layer: it has to work
-// before anything is mounted, and the file layer itself logs.
-constexpr const char* kLogDir = "data";
-constexpr const char* kLogPath = "data/log.txt";
 constexpr size_t kFormatBufferSize = 8 * 1024;
 
 // Guards the log file, every member of Debug and the list of sink calls under way. Nothing
@@ -45,13 +41,14 @@ thread_local int t_sinkDepth = 0;
 std::atomic<MessageBoxHandler> g_messageBoxHandler{nullptr};
 std::atomic<bool> g_inMessageBox{false};
 
+// The log is written directly, not through the file layer: it has to work before anything
+// is mounted, and the file layer itself logs.
 FILE* OpenLog(const char* mode)
 {
-    FILE* f = std::fopen(kLogPath, mode);
-    if (!f && errno == ENOENT) {
-        ::mkdir(kLogDir, 0777);
-        f = std::fopen(kLogPath, mode);
-    }
+    const std::string path = player_folder::LogPath();
+    FILE* f = std::fopen(path.c_str(), mode);
+    if (!f && errno == ENOENT && player_folder::MakeFolders(player_folder::Get()))
+        f = std::fopen(path.c_str(), mode);
     return f;
 }
 
@@ -190,7 +187,7 @@ void Debug::Initialise()
     if (FILE* f = OpenLog("w"))
         std::fclose(f);
     else
-        std::fprintf(stderr, "Debug::Initialise: cannot create %s\n", kLogPath);
+        std::fprintf(stderr, "Debug::Initialise: cannot create %s\n", player_folder::LogPath().c_str());
 }
 
 void Debug::Append(const char* text, int* counter)
@@ -412,6 +409,14 @@ void LogFatalError(const char* format, ...)
     });
     va_end(args);
     std::exit(1);
+}
+
+void MessageBoxUnlogged(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    WithFormatted(format, args, [](const char* text) { ShowMessageBox(text); });
+    va_end(args);
 }
 
 void DebugTrace(const char* /*format*/, ...) {}

@@ -39,7 +39,7 @@ public:
     Debug();
     ~Debug() override;
 
-    // Zeroes the counters and empties the log file "data\log.txt".
+    // Zeroes the counters and empties the log file (player_folder::LogPath).
     void Initialise();
     void Log(const char* text);      // appended as is
     void Error(const char* text);    // "***ERROR: " prefix, error count raised
@@ -107,6 +107,9 @@ void LogStatus(const char* format, ...) TB_PRINTF(1, 2);
 // Logs and shows a box; returns when it is closed. Without a display, or with the
 // environment variable TB_NO_MESSAGE_BOX set, the text only goes to the log.
 void LogMessageBox(const char* format, ...) TB_PRINTF(1, 2);
+// Shows the box (or writes stderr, as LogMessageBox would) and leaves the log alone: for a
+// start that must not touch the log of the program that owns it.
+void MessageBoxUnlogged(const char* format, ...) TB_PRINTF(1, 2);
 // Logs as an error, shows the box and ends the program with exit code 1.
 [[noreturn]] void LogFatalError(const char* format, ...) TB_PRINTF(1, 2);
 // Trace output goes nowhere.

@@ -3,6 +3,7 @@
 #include "framework/Archive.h"
 #include "framework/Debug.h"
 #include "framework/MemoryFile.h"
+#include "framework/PlayerFolder.h"
 #include "framework/StringUtil.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
@@ -117,15 +119,51 @@ void SyncFolder(const std::string& folder)
     close(fd);
 }
 
+void FoldBackslashes(std::string& text)
+{
+    size_t w = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && w > 0 && text[w - 1] == '\\')
+            continue;
+        text[w++] = text[i];
+    }
+    text.resize(w);
+}
+
 thread_local FolderSyncBatch* t_folderSyncBatch = nullptr;
+std::atomic<FileSystem::ChangeListener> g_changeListener{nullptr};
 
 // A name made, replaced or removed in the folder: on disk with the folder, and listed anew.
-void NoteFolderChanged(const std::string& folder)
+void NoteFolderChanged(const std::string& folder, const std::string& path)
 {
     if (!FolderSyncBatch::Defer(folder))
         SyncFolder(folder);
     if (FileSystem::Exists())
         FileSystem::Instance()->InvalidateDiskCache(folder);
+    if (const FileSystem::ChangeListener listener = g_changeListener)
+        listener(path);
+}
+
+// "data\SaveGames", what lies in it and "data\log.txt" (any case) with "data" replaced by
+// the player folder; other names as they are.
+void IntoPlayerFolder(std::string& expanded)
+{
+    const size_t first = expanded.find('\\');
+    if (first == std::string::npos || !EqualsNoCase(expanded.substr(0, first), "data"))
+        return;
+    const size_t second = expanded.find('\\', first + 1);
+    const std::string next = expanded.substr(first + 1, second == std::string::npos ? second : second - first - 1);
+    const bool saves = EqualsNoCase(next, "savegames");
+    const bool log = second == std::string::npos && EqualsNoCase(next, "log.txt");
+    if (!saves && !log)
+        return;
+    std::string folder = player_folder::Get();
+    // The working folder's own: the name stays as spelt, so that it finds what it always did.
+    if (EqualsNoCase(folder, "data"))
+        return;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    expanded.replace(0, first, folder);
+    FoldBackslashes(expanded);
 }
 
 // A file on disk opened for reading. In text mode ("r") a carriage return before a line
@@ -326,7 +364,7 @@ public:
             LogError("FileSystem: could not store %s: %s\n", m_target.c_str(), std::strerror(error));
             return false;
         }
-        NoteFolderChanged(m_folder);
+        NoteFolderChanged(m_folder, m_target);
         m_stored = true;
         return true;
     }
@@ -348,17 +386,6 @@ private:
 bool operator!=(const timespec& a, const timespec& b)
 {
     return a.tv_sec != b.tv_sec || a.tv_nsec != b.tv_nsec;
-}
-
-void FoldBackslashes(std::string& text)
-{
-    size_t w = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && w > 0 && text[w - 1] == '\\')
-            continue;
-        text[w++] = text[i];
-    }
-    text.resize(w);
 }
 
 // Replaces every occurrence of what (compared without regard to case) by with; lower
@@ -434,7 +461,7 @@ bool FileSystem::AddDataFile(const char* name, bool cache)
     const std::string path = ResolveDiskPath(name);
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
-        LogFatalError("FileSystem::AddDataFile: data file not found: %s\n", name);
+        LogFatalError("FileSystem::AddDataFile: data file not found: %s\n", ShownPath(name).c_str());
     std::string error;
     std::unique_ptr<Archive> archive = Archive::Open(path, cache, error);
     if (!archive) {
@@ -461,6 +488,7 @@ std::string FileSystem::ExpandAliases(const std::string& name) const
     }
     std::replace(result.begin(), result.end(), '/', '\\');
     FoldBackslashes(result);
+    IntoPlayerFolder(result);
     return result;
 }
 
@@ -640,7 +668,7 @@ bool FileSystem::Rename(const char* from, const char* to)
                  std::strerror(errno));
         return false;
     }
-    NoteFolderChanged(FolderKey(folder));
+    NoteFolderChanged(FolderKey(folder), target);
     return true;
 }
 
@@ -656,8 +684,39 @@ bool FileSystem::Remove(const char* name)
         LogError("FileSystem::Remove: could not remove %s: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    NoteFolderChanged(FolderKey(folder));
+    NoteFolderChanged(FolderKey(folder), path);
     return true;
+}
+
+std::string FileSystem::KeepCopy(const char* name, const char* tag)
+{
+    constexpr int kMaxCopies = 100;
+    std::vector<uint8_t> bytes;
+    if (!name || !tag || !ExistsOnDisk(name) || !ReadAll(name, bytes)) {
+        LogError("FileSystem::KeepCopy: cannot read %s\n", name ? ResolveDiskPath(name).c_str() : "(no name)");
+        return {};
+    }
+    for (int n = 1; n <= kMaxCopies; ++n) {
+        const std::string copy = std::string(name) + "." + tag + (n == 1 ? "" : "-" + std::to_string(n));
+        std::vector<uint8_t> held;
+        if (ExistsOnDisk(copy.c_str()) && ReadAll(copy.c_str(), held) && held == bytes)
+            return copy;
+        std::error_code error;
+        if (std::filesystem::exists(ResolveDiskPath(copy), error))
+            continue;
+        File* out = OpenWriteBinary(copy.c_str());
+        if (!out)
+            break;
+        const bool written = out->Write(bytes.data(), bytes.size()) == bytes.size();
+        // Only a successful Close puts the copy in place.
+        if (!written)
+            delete out;
+        if (written && Close(out))
+            return copy;
+        break;
+    }
+    LogError("FileSystem::KeepCopy: could not keep a copy of %s\n", ResolveDiskPath(name).c_str());
+    return {};
 }
 
 std::string FileSystem::ResolveDiskPath(const std::string& name) const
@@ -665,6 +724,18 @@ std::string FileSystem::ResolveDiskPath(const std::string& name) const
     std::string path;
     m_impl->Resolve(ExpandAliases(name), false, path, nullptr);
     return path;
+}
+
+std::string FileSystem::ShownPath(const std::string& name) const
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(ResolveDiskPath(name), error);
+    return error ? ResolveDiskPath(name) : absolute.lexically_normal().string();
+}
+
+void FileSystem::SetChangeListener(ChangeListener listener)
+{
+    g_changeListener = listener;
 }
 
 void FileSystem::InvalidateDiskCache(const std::string& folder)

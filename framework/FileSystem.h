@@ -12,7 +12,8 @@
 // "Data\SaveGames\user.txt"); at the operating-system boundary a backslash becomes "/" and
 // each path component is matched without regard to case. Where several folders match
 // ("Data" and "data"), each is looked in: the one spelt as asked first, then the others
-// in byte order.
+// in byte order. The player's files, "data\SaveGames\..." and "data\log.txt" in any case,
+// lie in the player folder (framework/PlayerFolder.h).
 class FileSystem : public Singleton<FileSystem> {
 public:
     FileSystem();
@@ -24,7 +25,7 @@ public:
     void RemoveDataFiles();
 
     // Every registered alias replaced (compared without regard to case), "/" turned into
-    // "\", doubled backslashes folded.
+    // "\", doubled backslashes folded, and a player's file moved into the player folder.
     std::string ExpandAliases(const std::string& name) const;
     // Each registered alias folder replaced by its alias, doubled backslashes folded.
     std::string CollapseAliases(const std::string& name) const;
@@ -51,6 +52,11 @@ public:
     bool Rename(const char* from, const char* to);
     // Removes a disk file; true when it is gone or was never there, false (logged) otherwise.
     bool Remove(const char* name);
+    // Copies a disk file beside itself to name + "." + tag, or, where that holds other bytes,
+    // to the first free name + "." + tag + "-2", "-3"...; a copy holding the same bytes already
+    // serves. The copy's name, or empty (logged) when there is no file or no copy could be
+    // written.
+    std::string KeepCopy(const char* name, const char* tag);
 
     // True when the name (aliases expanded) is in the archive or on disk.
     bool FileExists(const char* name) const;
@@ -62,6 +68,8 @@ public:
     // component matched without regard to case. When no match exists, the components
     // that do not exist stay as spelt.
     std::string ResolveDiskPath(const std::string& name) const;
+    // The path to show the player: ResolveDiskPath, absolute.
+    std::string ShownPath(const std::string& name) const;
 
     // Size in bytes of an archive entry or disk file; -1 when there is none.
     int64_t FileSize(const char* name) const;
@@ -69,6 +77,11 @@ public:
     // folder), or of every folder when none is given. The layer does this itself for what it
     // creates; changes made by others are noticed through the folder's modification time.
     void InvalidateDiskCache(const std::string& folder = std::string());
+
+    // For tests that look at the disk between the steps of a save: called after each file the
+    // layer stores, renames or removes, with its operating-system path. Null for none.
+    using ChangeListener = void (*)(const std::string& path);
+    static void SetChangeListener(ChangeListener listener);
 
 private:
     struct Impl;  // aliases, archives and the cache of folder listings with its lock

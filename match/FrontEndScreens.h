@@ -34,6 +34,6 @@ public:
     static State* PlayerSelection(const PlayerSelectionResult& request);
     // The menus' and their text's scale for a screen of that size.
     static void SetScreenSize(int width, int height);
-    // The player's options put in force, as the options screen does.
+    // The player's options as read put in force, as the options screen does; nothing is written.
     static void ApplyOptions(bool allowResolutionChange);
 };

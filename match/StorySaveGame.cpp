@@ -8,8 +8,10 @@
 #include "framework/Serializer.h"
 #include "match/StoryModeGame.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -117,6 +119,13 @@ int StorySaveGame::ProgressStep()
     return kStepsPerRound * game->round + (game->firstLeg ? 0 : 2) + (game->trainingPassed ? 1 : 0) + 1;
 }
 
+std::string StorySaveGame::ProgressText()
+{
+    char progress[64];
+    std::snprintf(progress, sizeof progress, "<scale 0.4><br>%%30320%% %d</scale>", ProgressStep());
+    return progress;
+}
+
 StorySaveGame::Slot* StorySaveGame::GetSlot(int index, const char* caller)
 {
     if (IsSlot(index))
@@ -132,31 +141,53 @@ bool StorySaveGame::StartCareer(int index, const std::string& teamName, const st
         return false;
     currentSlot = index;
     StoryModeGame::Instance()->NewGame(teamName);
-    // The slot's old career keeps its file until the table names the new one: the new file
-    // waits beside it and takes the name last. No sync batch: each step is on disk before
-    // the next, so that a crash never finds the table ahead of the files.
-    const std::string file = CareerFileName(index);
-    const std::string waiting = file + kWaitingSuffix;
-    if (!SaveCast("savegame", waiting, "StorySaveGame::StartCareer"))
-        return false;
+    // While the file changes hands the table names nothing in the slot, so that a crash at any
+    // step leaves no entry naming a file that holds another career. No sync batch: each step
+    // is on disk before the next.
     const Slot before = *slot;
-    *slot = Slot();
-    slot->fileName = file;
-    slot->displayName = displayName;
-    slot->free = false;
-    if (!WriteTable()) {
+    // The old career is in its file again: the slot shows it, whether or not the table can.
+    const auto undo = [&] {
         *slot = before;
-        FileSystem::Instance()->Remove(waiting.c_str());
+        if (!before.free)
+            WriteTable();
+    };
+    if (!before.free && !WriteSlot(index, Slot()))
+        return false;
+    FileSystem* files = FileSystem::Instance();
+    const std::string file = CareerFileName(index);
+    // The file may hold a career the table does not name (a deleted slot's, or one a damaged
+    // table lost): it is kept, whatever the slot said.
+    std::string kept;
+    if (files->ExistsOnDisk(file.c_str()) && (kept = files->KeepCopy(file.c_str(), kReplacedTag)).empty()) {
+        undo();
         return false;
     }
-    if (!FileSystem::Instance()->Rename(waiting.c_str(), file.c_str())) {
-        *slot = before;
-        WriteTable();
-        FileSystem::Instance()->Remove(waiting.c_str());
+    if (!SaveCast("savegame", file, "StorySaveGame::StartCareer")) {
+        undo();
+        return false;
+    }
+    Slot started;
+    started.fileName = file;
+    started.displayName = displayName;
+    started.free = false;
+    if (!WriteSlot(index, started)) {
+        if (kept.empty() ? files->Remove(file.c_str()) : files->Rename(kept.c_str(), file.c_str()))
+            undo();
         return false;
     }
     WriteRewards();
     return true;
+}
+
+bool StorySaveGame::WriteSlot(int index, const Slot& entry)
+{
+    Slot& slot = slots[index];
+    const Slot before = slot;
+    slot = entry;
+    if (WriteTable())
+        return true;
+    slot = before;
+    return false;
 }
 
 bool StorySaveGame::WriteCareer()
@@ -177,16 +208,10 @@ bool StorySaveGame::Save()
     FolderSyncBatch batch;
     if (!WriteCareer())
         return false;
-    Slot& slot = slots[currentSlot];
-    const Slot before = slot;
-    char progress[64];
-    std::snprintf(progress, sizeof progress, "<scale 0.4><br>%%30320%% %d</scale>", ProgressStep());
-    slot.progress = progress;
-    slot.date = LocalDate();
-    if (WriteTable())
-        return true;
-    slot = before;
-    return false;
+    Slot dated = slots[currentSlot];
+    dated.progress = ProgressText();
+    dated.date = LocalDate();
+    return WriteSlot(currentSlot, dated);
 }
 
 bool StorySaveGame::LoadCareer(int index)
@@ -194,13 +219,8 @@ bool StorySaveGame::LoadCareer(int index)
     Slot* slot = GetSlot(index, "StorySaveGame::LoadCareer");
     if (!slot || slot->free)
         return false;
-    Cast* cast = CastManager::Instance()->GetCast("savegame");
     const CareerBackup backup;
-    StoryModeGame* game = StoryModeGame::Instance();
-    // A file without a round of its own is no career.
-    game->round = -1;
-    const bool loaded = cast && LoadSettings(cast, slot->fileName.c_str(), true);
-    if (loaded && game->round >= 0 && game->round < StoryModeGame::kRounds)
+    if (ReadCareerFile(slot->fileName))
         return true;
     backup.Restore();
     LogError("StorySaveGame::LoadCareer: could not load the career of slot %d from \"%s\"\n", index,
@@ -208,36 +228,75 @@ bool StorySaveGame::LoadCareer(int index)
     return false;
 }
 
+bool StorySaveGame::ReadCareerFile(const std::string& file)
+{
+    Cast* cast = CastManager::Instance()->GetCast("savegame");
+    StoryModeGame* game = StoryModeGame::Instance();
+    // A file without a round of its own is no career.
+    game->round = -1;
+    return cast && LoadPlayerSettings(cast, file.c_str(), true) && game->round >= 0 &&
+           game->round < StoryModeGame::kRounds;
+}
+
 bool StorySaveGame::DeleteSlot(int index)
 {
     Slot* slot = GetSlot(index, "StorySaveGame::DeleteSlot");
     if (!slot || slot->free)
         return false;
-    const Slot before = *slot;
-    *slot = Slot();
-    if (WriteTable())
-        return true;
-    *slot = before;
-    return false;
+    return WriteSlot(index, Slot());
+}
+
+int StorySaveGame::FindCareers(Slot (&found)[kSlots])
+{
+    const CareerBackup backup;
+    int careers = 0;
+    for (int i = 0; i < kSlots; ++i) {
+        found[i] = Slot();
+        const std::string file = CareerFileName(i);
+        if (!FileSystem::Instance()->FileExists(file.c_str()) || !ReadCareerFile(file))
+            continue;
+        found[i].displayName = StoryModeGame::Instance()->teamName;
+        found[i].fileName = file;
+        found[i].progress = ProgressText();
+        found[i].free = false;
+        ++careers;
+    }
+    backup.Restore();
+    return careers;
 }
 
 bool StorySaveGame::LoadTable()
 {
-    if (!FileSystem::Instance()->FileExists(kTableFile))
-        return true;
+    const bool present = FileSystem::Instance()->FileExists(kTableFile);
     Cast* cast = CastManager::Instance()->GetCast("SaveGameMeta");
-    Slot before[kSlots];
-    std::copy(std::begin(slots), std::end(slots), before);
-    if (cast && LoadSettings(cast, kTableFile, true))
+    if (present && cast && LoadPlayerSettings(cast, kTableFile, true))
         return true;
-    std::copy(std::begin(before), std::end(before), slots);
-    LogError("StorySaveGame::LoadTable: could not read %s; the slots stay as they were\n", kTableFile);
+    Slot found[kSlots];
+    const int careers = FindCareers(found);
+    // A first start: nothing saved yet.
+    if (!present && careers == 0)
+        return true;
+    std::copy(std::begin(found), std::end(found), slots);
+    // Told once, not at every reading of the same damage.
+    m_tableNotice = m_tableNotice || !m_tableTold;
+    LogError("StorySaveGame::LoadTable: %s %s; the slots list the %d career file(s) found\n",
+             FileSystem::Instance()->ShownPath(kTableFile).c_str(), present ? "could not be read" : "is missing",
+             careers);
     return false;
+}
+
+bool StorySaveGame::TakeTableNotice()
+{
+    m_tableTold = m_tableTold || m_tableNotice;
+    return std::exchange(m_tableNotice, false);
 }
 
 bool StorySaveGame::WriteTable()
 {
-    return SaveCast("SaveGameMeta", kTableFile, "StorySaveGame::WriteTable");
+    if (!SaveCast("SaveGameMeta", kTableFile, "StorySaveGame::WriteTable"))
+        return false;
+    m_tableTold = false;
+    return true;
 }
 
 bool StorySaveGame::WriteRewards()

@@ -105,13 +105,13 @@ void TakeGameParameters(GameParameters& p)
     // The toggles claim the devices once they are counted; until then nobody holds one.
     p.playerDevices[0] = 0;
     p.playerDevices[1] = 0;
-    TBMenuToggles::Instance()->Apply(false);
+    TBMenuToggles::Instance()->ApplyPending(false);
 }
 
 [[maybe_unused]] const bool s_togglesHooked = [] {
     GameParameters::SetReadListener(&TakeGameParameters);
     FrontEndScreens::Get().applyOptions = [](bool allowResolutionChange) {
-        TBMenuToggles::Instance()->Apply(allowResolutionChange);
+        TBMenuToggles::Instance()->ApplyPending(allowResolutionChange);
     };
     return true;
 }();
@@ -183,6 +183,13 @@ int TBMenuToggles::ChooseVideoMode(const std::vector<RwVideoMode>& modes, int wi
 
 bool TBMenuToggles::Apply(bool allowResolutionChange)
 {
+    ApplyPending(allowResolutionChange);
+    Cast* user = CastManager::Instance()->GetCast("user");
+    return !user || SaveSettings(user, kUserFile);
+}
+
+void TBMenuToggles::ApplyPending(bool allowResolutionChange)
+{
     GameParameters* parameters = GameParameters::Instance();
     ApplyVolume(m_toggles[kFxVolume], kEffectsChannel, parameters->sfxVolume);
     ApplyVolume(m_toggles[kMusicVolume], kMusicChannel, parameters->musicVolume);
@@ -208,8 +215,6 @@ bool TBMenuToggles::Apply(bool allowResolutionChange)
     store(m_toggles[kCards], [&](int32_t v) { parameters->cards = v != 0; });
     store(m_toggles[kReplays], [&](int32_t v) { parameters->replays = v != 0; });
     ApplyQuality(m_toggles[kQuality]);
-    Cast* user = CastManager::Instance()->GetCast("user");
-    return !user || SaveSettings(user, kUserFile);
 }
 
 void TBMenuToggles::ApplyVolume(TBMenuToggle& toggle, int channel, int32_t& parameter)

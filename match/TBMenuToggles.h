@@ -66,9 +66,12 @@ public:
     TBMenuToggle* GetToggle(int id);
     const TBMenuToggle* GetToggle(int id) const;
 
-    // Applies every pending toggle (the resolution only when allowed, the devices once they
-    // are counted) and saves the cast "user" to the user file. False (logged) when the file
-    // could not be written: the toggles are applied for this run all the same.
+    // Applies every pending toggle: the resolution only when allowed, the devices once they
+    // are counted. Writes nothing: what was read stays as the player's file holds it.
+    void ApplyPending(bool allowResolutionChange);
+    // ApplyPending, then the cast "user" saved to the user file: the player's choice. False
+    // (logged) when the file could not be written: the toggles are applied for this run all
+    // the same.
     bool Apply(bool allowResolutionChange);
     // Values back to the applied ones, volumes back to their levels; forced toggles stay
     // pending.

@@ -17,9 +17,8 @@ struct Frame {
     float alongPositive = 0.0f;
 };
 
-// Half the length and half the width of the pitch the frame starts with.
-constexpr float kStartAlong = 50.0f;
-constexpr float kStartAcross = 32.67f;
+constexpr float kStartAlong = PitchFrame::kHalfLength;
+constexpr float kStartAcross = PitchFrame::kHalfWidth;
 constexpr float kPi = std::numbers::pi_v<float>;
 
 // A zero extent gives 0 rather than infinity: the pitch has no room on that side.

@@ -9,6 +9,11 @@
 // is the frame of a 100 x 65.34 pitch centred on the origin, attacked along -x.
 class PitchFrame {
 public:
+    // The pitch every level is built on and every match plays on: half its length (goal line
+    // to centre line) and half its width, in metres. The level generator draws the same.
+    static constexpr float kHalfLength = 50.0f;
+    static constexpr float kHalfWidth = 32.67f;
+
     // The six named directions: each pitch axis and its negation.
     enum Direction { kAlong, kAlongBack, kUp, kDown, kAcross, kAcrossBack, kDirectionCount };
 

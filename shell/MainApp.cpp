@@ -6,6 +6,7 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/MainProgram.h"
+#include "framework/PlayerFolder.h"
 #include "framework/Settings.h"
 #include "platform/DisplayModes.h"
 #include "platform/Events.h"
@@ -32,7 +33,6 @@ const char* const kVersion = "1.0g";
 const char* const kDataFile = "data\\Turfbolt.dat";
 const char* const kConfigFile = "data\\pc\\config.txt";
 const char* const kUserFile = "Data\\SaveGames\\user.txt";
-const char* const kLogFile = "data\\log.txt";
 constexpr int kFallbackWidth = 800;
 constexpr int kFallbackHeight = 600;
 // Beyond any display; a larger side would ask for a window and buffers no machine has.
@@ -76,10 +76,28 @@ int ReadResolution()
     CastManager* casts = CastManager::Instance();
     Cast* user = casts->CreateCast("user");
     user->AddMember(parameters, "Game Parameters", false);
-    LoadSettings(user, kUserFile);
+    LoadPlayerSettings(user, kUserFile);
     user->RemoveMember(parameters);
     casts->DeleteAll();
     return parameters->resolution;
+}
+
+// The log as the player's system writes its path, for the boxes that send him to it.
+std::string ShownLogPath()
+{
+    return FileSystem::Instance()->ShownPath(player_folder::LogPath());
+}
+
+// The player's folder for this run, claimed before its log is emptied: a second game on the
+// same folder would empty the first one's log and write its files between the first one's.
+bool ClaimPlayerFolder()
+{
+    player_folder::Use(player_folder::ForThisUser());
+    if (player_folder::Claim())
+        return true;
+    MessageBoxUnlogged("Turfbolt is already running and using the save folder %s; this second start ends.",
+                       FileSystem::Instance()->ShownPath(player_folder::Get()).c_str());
+    return false;
 }
 
 // Bounds the size by the display: its usable area in a window (the editor's bar included),
@@ -116,11 +134,15 @@ Resolution SelectResolution(int index)
 
 bool CMainApp::InitInstance()
 {
-    Debug::Instance()->Initialise();
-    // First: a fatal start-up error shows its box through it.
+    // First: a refused or fatal start shows its box through it.
     platform::InstallMessageBoxHandler();
+    if (!ClaimPlayerFolder())
+        return false;
+    Debug::Instance()->Initialise();
     m_debugWindows = std::make_unique<DebugWindows>();
     LogBanner();
+    LogMessage("Saves and log in %s\n", FileSystem::Instance()->ShownPath(player_folder::Get()).c_str());
+    player_folder::TakeOverOldFiles();
     GeParticleSystem::SetQualitySource([] { return GameParameters::Instance()->quality; });
 
     char directory[300] = "";
@@ -132,7 +154,7 @@ bool CMainApp::InitInstance()
     // Without its data the game has nothing to show: it ends, saying why, instead of an empty window.
     if (!FileSystem::Instance()->AddDataFile(kDataFile, false))
         LogFatalError("CMainApp::InitInstance: the data file %s cannot be used (see %s); the game cannot start.\n",
-                      kDataFile, kLogFile);
+                      FileSystem::Instance()->ShownPath(kDataFile).c_str(), ShownLogPath().c_str());
 
     SettingsManager* settings = SettingsManager::Instance();
     settings->LoadSettings(kConfigFile);
@@ -168,7 +190,7 @@ bool CMainApp::InitInstance()
     if (!MainProgram::Instance()->Init())
         LogFatalError("CMainApp::InitInstance: the game state is missing from the data (see %s); the game cannot "
                       "start.\n",
-                      kLogFile);
+                      ShownLogPath().c_str());
     return true;
 }
 
@@ -191,9 +213,9 @@ bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
         return CreateRenderWindow(*m_mainWnd);
 
     // The about box links to this run's log.
-    const char* const log = "data/log.txt";
+    const std::string log = ShownLogPath();
     m_frame = std::make_unique<CMainFrame>(
-        *this, FrameSetup{*m_debugWindows, kVersion, log, m_startDirectory + log,
+        *this, FrameSetup{*m_debugWindows, kVersion, log, log,
                               [](const std::string& target) { return platform::OpenUrl(target.c_str()); }});
     if (!m_frame->Create(*m_mainWnd)) {
         // The game runs without its editor when only ImGui failed.

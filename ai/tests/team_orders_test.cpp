@@ -6,9 +6,15 @@
 #include "ai/UtilityRegistry.h"
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
+#include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "pitch/PitchSimulation.h"
+#include "framework/MathUtil.h"
+#include "framework/Random.h"
+#include "settings/GameSettings.h"
+#include "settings/MatchSettings.h"
 #include "settings/MatchStatistics.h"
 #include "support/CharacterKickAbout.h"
 
@@ -91,6 +97,8 @@ TEST_F(TeamOrdersTest, OnlyTheStrategysSlotsGetOrdersAndTheKeeperPositionsItself
     Decide();
     for (const Character* player : players)
         EXPECT_NE(Code(player), 0);
+    // Not even the keeper, the first member, is told to position himself.
+    EXPECT_EQ(Code(players[0]), kUntouched);
 }
 
 TEST_F(TeamOrdersTest, AnAggressiveSideTacklesUnlessACardedLastDefenderWouldHaveTo)
@@ -166,6 +174,12 @@ TEST_F(TeamOrdersTest, TheManSentAtAStandingHolderKeepsGoingUntilBeatenOrTheHold
     Decide();
     EXPECT_TRUE(sent(first, holder));
     EXPECT_EQ(Code(second), 0);
+    // Exactly as near the holder as the other, on the far side of him: not beaten.
+    const Vector3 holderAt = holder->GetActor()->GetPosition();
+    Put(*first, holderAt + (holderAt - second->GetActor()->GetPosition()), 0.0f, ActorNodes::run);
+    Decide();
+    EXPECT_TRUE(sent(first, holder));
+    Put(*first, place + across * 10.0f, 0.0f, ActorNodes::run);
     // A holder on the move meets the side's shape.
     hold(holder, ActorNodes::run);
     Decide();
@@ -238,6 +252,191 @@ TEST_F(TeamOrdersTest, TheLastDefenderIsHeldWhileTheHolderIsInHisArea)
     if (!raider->GetActor()->HasBall())
         GiveBallTo(*raider);
     EXPECT_EQ(measure.Evaluate(visitor), 1.0f);
+}
+
+// Who heads: a computer player within the header distance of a ball coming at him at head
+// height, facing the goal he attacks. The first side attacks -x.
+TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
+{
+    MatchSettings::Instance()->aiHeaderDistance = 3.0f;
+    Character* player = Add(home, {0.0f, 0.0f, 0.0f});
+    const CharacterRace& race = *player->GetRace();
+    const float head = 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight());
+    const float attack = WorldHeadingOf({-1.0f, 0.0f, 0.0f});
+    struct Case {
+        const char* story;
+        const char* brain;
+        float gap;      // ball ahead of him, towards the attacked goal (m)
+        float speed;    // towards him (m/s)
+        float heading;  // his
+        bool heads;
+    };
+    const Case cases[] = {
+        {"computer, near, coming, facing", "ai", 2.0f, 10.0f, attack, true},
+        {"a person's player", "(0):", 2.0f, 10.0f, attack, false},
+        {"beyond the header distance", "ai", 3.5f, 10.0f, attack, false},
+        {"going away", "ai", 2.0f, -10.0f, attack, false},
+        {"facing his own goal", "ai", 2.0f, 10.0f, attack + Math::Pi, false},
+    };
+    for (const Case& c : cases) {
+        player->GetBrain()->SetName(c.brain);
+        player->GetCommand().direction = c.heading;
+        ball.ReleasePossession(1);
+        ball.SetPosition({-c.gap, head, 0.0f});
+        ball.SetVelocity({c.speed, 0.0f, 0.0f});
+        Decide();
+        EXPECT_EQ(Code(player) == 8, c.heads) << c.story << " gave " << Code(player);
+    }
+}
+
+// Who goes for a loose ball: the one the ball is nearer and coming at, not the one it is
+// running away from; he runs to where it will be.
+TEST_F(TeamOrdersTest, ThePlayerARollingBallComesAtGoesForItWhereItWillBe)
+{
+    Character* behind = Add(home, {-4.0f, 0.0f, 0.0f});
+    Character* ahead = Add(home, {12.0f, 0.0f, 0.0f});
+    const Vector3 velocity{15.0f, 0.0f, 0.0f};
+    ball.ReleasePossession(1);
+    ball.SetPosition({0.0f, ball.GetRadius(), 0.0f});
+    ball.SetVelocity(velocity);
+    Decide();
+    EXPECT_EQ(Code(behind), 0);
+    ASSERT_EQ(Code(ahead), 2);
+    const Vector3 expected = Vector3{0.0f, ball.GetRadius(), 0.0f} + velocity * GameSettings::Instance()->aiBallObtainReadAhead;
+    EXPECT_LT((ahead->GetBrain()->GetOrder().point - expected).Length(), 1e-3f);
+    // At rest, the nearer one goes.
+    ball.SetVelocity({});
+    Decide();
+    EXPECT_EQ(Code(behind), 2);
+    EXPECT_EQ(Code(ahead), 0);
+}
+
+// The holder outside the shooting zone passes to the team-mate furthest up; furthest up
+// himself, he runs on, at the attacked goal when his own place lies behind him.
+TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)
+{
+    Character* holder = Add(home, PitchPosition(-0.2f, 0.0f).ToWorld(true));
+    Character* mate = Add(home, PitchPosition(0.1f, 0.3f).ToWorld(true));
+    holder->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    GiveBallTo(*holder);
+    Decide();
+    EXPECT_EQ(Code(holder), 1);
+    EXPECT_EQ(holder->GetBrain()->GetOrder().target, mate);
+    // The strategy's place for role 1 lies at -0.3 along: behind a holder at 0.2.
+    Put(*mate, PitchPosition(-0.6f, 0.3f).ToWorld(true), 0.0f, ActorNodes::stand);
+    Put(*holder, PitchPosition(0.2f, 0.0f).ToWorld(true), 0.0f, ActorNodes::standwithball);
+    if (!holder->GetActor()->HasBall())
+        GiveBallTo(*holder);
+    Decide();
+    EXPECT_EQ(Code(holder), 4);
+    EXPECT_LT((holder->GetBrain()->GetOrder().point - PitchPosition(1.0f, 0.0f).ToWorld(true)).Length(), 1e-3f);
+}
+
+// A computer holder with the energy for it tries his special move only near the centre.
+TEST_F(TeamOrdersTest, ASpecialMoveStartsOnlyWithinItsCircleAndForTheComputer)
+{
+    Character* holder = Add(home, {});
+    Add(home, PitchPosition(0.9f, 0.9f).ToWorld(true));
+    holder->GetVariation()->energy.current = 100.0f;
+    // The circle's centre moved up the pitch.
+    GameSettings::Instance()->aiSpecialMoveCentreYOffset = 0.3f;
+    const float radius = GameSettings::Instance()->aiSpecialMovePitchRadius, centre = 0.3f;
+    struct Case {
+        float along;
+        const char* brain;
+        bool special;
+    } cases[] = {{centre + radius - 0.1f, "ai", true},
+                 {centre - radius - 0.1f, "ai", false},
+                 {centre + radius + 0.1f, "ai", false},
+                 {centre, "(0):", false}};
+    for (const Case& c : cases) {
+        holder->GetBrain()->SetName(c.brain);
+        Put(*holder, PitchPosition(c.along, 0.0f).ToWorld(true), 0.0f, ActorNodes::standwithball);
+        if (!holder->GetActor()->HasBall())
+            GiveBallTo(*holder);
+        ball.SetPosition(holder->GetActor()->GetPosition());
+        // So long a step that the move's chance is certain.
+        Decide(1000.0f);
+        EXPECT_EQ(Code(holder) == 9, c.special) << c.along << " " << c.brain << " gave " << Code(holder);
+    }
+    GameSettings::Instance()->aiSpecialMoveCentreYOffset = 0.0f;
+}
+
+// A side rolls for aggression once per "Time between aggression changes": at 30 it goes in
+// for the tackle in about three of ten rolls, and never while it has the ball.
+TEST_F(TeamOrdersTest, TheAggressionRollComesOutAtTheSidesShareAndDropsWithTheBall)
+{
+    Character* defender = Add(home, {0.0f, 0.0f, 0.0f});
+    Character* holder = Add(away, {2.0f, 0.0f, 0.0f});
+    GiveBallTo(*holder);
+    home->SetAggression(30.0f);
+    Random::Seed(7);
+    int aggressive = 0;
+    constexpr int kRolls = 400;
+    for (int i = 0; i < kRolls; ++i) {
+        Decide(2.0f);
+        aggressive += manager->IsAggressive();
+    }
+    EXPECT_NEAR(static_cast<float>(aggressive) / kRolls, 0.3f, 0.07f);
+    // Own ball: not aggressive, whatever the roll.
+    home->SetAggression(100.0f);
+    Decide(2.0f);
+    ASSERT_TRUE(manager->IsAggressive());
+    holder->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    GiveBallTo(*defender);
+    Decide();
+    EXPECT_FALSE(manager->IsAggressive());
+}
+
+// The second side counts its own red cards: one of them keeps its carded players from
+// tackling, one of the first side's does not.
+TEST_F(TeamOrdersTest, TheSecondSideReadsItsOwnRedCards)
+{
+    TeamManager* visitors = pitch->GetTeamManager(1);
+    visitors->SetStrategy("Classic-Normal");
+    away->SetAggression(100.0f);
+    Character* defender = Add(away, {0.0f, 0.0f, 0.0f});
+    Character* holder = Add(home, {2.0f, 0.0f, 0.0f});
+    defender->SetRoleIndex(2);
+    defender->SetBooked(true);
+    GiveBallTo(*holder);
+    const auto decide = [&] {
+        pitch->GetUtilityRegistry()->ClearCaches();
+        visitors->DecideOrders(2.0f);
+    };
+    MatchStatistics::Instance()->redCards[0] = 1;
+    decide();
+    EXPECT_EQ(Code(defender), 6);
+    MatchStatistics::Instance()->redCards[1] = 1;
+    decide();
+    EXPECT_EQ(Code(defender), 3);
+}
+
+// With the computer switched off every member stands at his place on the touch line.
+TEST_F(TeamOrdersTest, SwitchedOffTheSideLinesUpOnTheTouchLine)
+{
+    GameSettings::Instance()->aiDeactivate = true;
+    Character* player = Add(home, {0.0f, 0.0f, 0.0f});
+    ball.SetPosition({10.0f, ball.GetRadius(), 0.0f});
+    Decide();
+    GameSettings::Instance()->aiDeactivate = false;
+    EXPECT_EQ(Code(player), 0);
+    const float across = PitchPosition::FromWorld(player->GetBrain()->GetOrder().point, true).z;
+    EXPECT_NEAR(across, 1.0f, 1e-4f);
+}
+
+// A holder already in his special move runs on at the goal he attacks.
+TEST_F(TeamOrdersTest, AHolderInHisSpecialMoveRunsAtTheGoal)
+{
+    Character* holder = Add(home, {});
+    Put(*holder, {}, 0.0f, ActorNodes::specialmove);
+    GiveBallTo(*holder);
+    ball.SetPosition(holder->GetActor()->GetPosition());
+    Decide();
+    EXPECT_EQ(Code(holder), 0);
+    EXPECT_LT((holder->GetBrain()->GetOrder().point - holder->GetBrain()->GetGoalCentre()).Length(), 1e-3f);
 }
 
 } // namespace

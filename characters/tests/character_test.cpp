@@ -165,6 +165,39 @@ TEST_F(CharacterTest, AKeeperDeflectsABallFromBehindAndCatchesOneFromTheFront)
     EXPECT_EQ(messages.heard, (decltype(messages.heard){{"goal kick", Of(keeper)}}));
 }
 
+// The catch and every action on the way to the kick announce it; the match hears it once per
+// catch, and again only after the keeper has let the ball go.
+TEST_F(CharacterTest, AKeeperAnnouncesHisKickOncePerCatch)
+{
+    Character* keeper = Add(home, Character::kGoalkeeper, "PandaGk00", {});
+    const auto trigger = [&] {
+        keeper->OnActionEvent(CharacterActionEvent(static_cast<int32_t>(ActionEventType::TriggerGoalKick), -1.0f));
+    };
+    const auto catchBall = [&] {
+        ball.ReleasePossession(1);
+        ball.SetPosition({0.0f, 0.5f, 0.5f});
+        keeper->OnBallTouched(ball, true, false);
+        ASSERT_TRUE(keeper->GetActor()->HasBall());
+    };
+    Put(*keeper, {}, 0.0f, ActorNodes::stand);
+    catchBall();
+    // Each set piece puts him in its node and hands him the ball again within the frame.
+    for (const ActorStateNode* node : {&ActorNodes::standwithball, &ActorNodes::kickoff, &ActorNodes::keeperkickwait}) {
+        Put(*keeper, {}, 0.0f, *node);
+        catchBall();
+        trigger();
+        keeper->Update(kFrame);
+    }
+    EXPECT_EQ(messages.Names(), (std::vector<std::string>{"goal kick"}));
+
+    keeper->GetActor()->ReleaseBall();
+    keeper->Update(kFrame);
+    Put(*keeper, {}, 0.0f, ActorNodes::stand);
+    catchBall();
+    trigger();
+    EXPECT_EQ(messages.Names(), (std::vector<std::string>{"goal kick", "goal kick"}));
+}
+
 // A ball played at a player glances off him while he is still in his own kick; once he runs
 // again he traps it.
 TEST_F(CharacterTest, APlayerInHisKicksFollowThroughCannotTrapTheBall)

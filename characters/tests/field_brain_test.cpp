@@ -13,7 +13,9 @@
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "settings/GameSettings.h"
+#include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
+#include "settings/PitchCoordinates.h"
 #include "support/CharacterKickAbout.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +100,43 @@ TEST_F(FieldBrainTest, AnAiPassTurnsFirstExceptAtARestart)
     }
 }
 
+// A pass from a restart's wait goes along the ground however far the man; one in play to a
+// man beyond "Max short pass dist" is lofted to his chest. A holder told to dribble runs.
+TEST_F(FieldBrainTest, OnlyAPassInPlayIsLoftedAndADribblerRuns)
+{
+    Character* passer = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    const float far = GameSettings::Instance()->maxShortPassDist + 5.0f;
+    Character* receiver = Add(home, "PandaPl01", {0.0f, 0.0f, far}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*passer);
+    for (const ActorStateNode* node : {&ActorNodes::keeperkickwait, &ActorNodes::kickoff}) {
+        Put(*passer, {0.0f, 0.0f, 0.0f}, 0.0f, *node);
+        passer->GetBrain()->GetOrder() = TeamOrder{1, Vector3{}, receiver};
+        ActorCommand command;
+        passer->GetBrain()->Think(command);
+        ASSERT_EQ(command.code, ActorInput::Pass) << node->name;
+        EXPECT_EQ(command.targetPosition.y > 0.0f, node == &ActorNodes::kickoff) << node->name;
+    }
+    Put(*passer, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+    passer->GetBrain()->GetOrder() = TeamOrder{4, Vector3{0.0f, 0.0f, 20.0f}, nullptr};
+    EXPECT_EQ(Think(*passer), ActorInput::Run);
+    // Told to shoot, he turns at the goal: with no level, the one at the centre spot.
+    Put(*passer, {10.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+    ball.SetPosition({10.0f, ball.GetRadius(), 0.0f});
+    passer->GetBrain()->GetOrder() = TeamOrder{5, Vector3{}, nullptr};
+    ActorCommand shot;
+    passer->GetBrain()->Think(shot);
+    EXPECT_NEAR(shot.direction, WorldHeadingOf({-1.0f, 0.0f, 0.0f}), 1e-4f);
+}
+
+TEST_F(FieldBrainTest, HeIsAtHisPlaceWithinTheSmallerMoveRangeWhereverItLies)
+{
+    Character* player = Add(home, "PandaPl00", {20.0f, 0.0f, 10.0f}, 0.0f, ActorNodes::stand);
+    const float range = GameSettings::Instance()->minimumAiMoveRange;
+    player->GetBrain()->GetOrder() = TeamOrder{0, Vector3{20.0f, 0.0f, 10.0f + 0.5f * range}, nullptr};
+    EXPECT_NEAR(player->GetBrain()->GetDistanceToTargetPosition(), 0.5f * range, 1e-4f);
+    EXPECT_TRUE(player->GetBrain()->IsAtTargetPosition());
+}
+
 TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
 {
     Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
@@ -116,6 +155,26 @@ TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
         ball.SetVelocity({-5.0f, c.rise, 0.0f});
         EXPECT_EQ(player->GetBrain()->CanReachHeader(), c.reachable) << c.height << " " << c.rise;
     }
+    // Beyond reach, it is judged where its path comes by him: at the height it has fallen or
+    // risen to by then, and never when the path passes wide of him.
+    const float gravity = LevelSettings::Instance()->gravity, speed = 5.0f, gap = 8.0f;
+    const float rise = 0.5f * gravity * gap / speed;  // back at the same height as it comes by
+    Put(*player, {3.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    struct Path {
+        float across;
+        float rise;
+        bool reachable;
+    };
+    for (const Path& path : std::vector<Path>{{0.0f, rise, true}, {0.0f, 0.0f, false}, {7.0f, rise, false}}) {
+        ball.SetPosition({3.0f - gap, inWindow, path.across});
+        ball.SetVelocity({speed, path.rise, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), path.reachable) << path.across << " " << path.rise;
+    }
+    Put(*player, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    // One beyond reach that moves away from him never comes within it.
+    ball.SetPosition({-8.0f, inWindow, 0.0f});
+    ball.SetVelocity({-5.0f, 0.0f, 0.0f});
+    EXPECT_FALSE(player->GetBrain()->CanReachHeader());
     // A ball that does not move across the pitch, or one somebody holds, is never headed.
     ball.SetVelocity({0.0f, 1.0f, 0.0f});
     EXPECT_FALSE(player->GetBrain()->CanReachHeader());
@@ -190,6 +249,20 @@ TEST_F(HumanBrainTest, HoldingBWithTheBallShootsOnceThePowerIsFull)
     EXPECT_NEAR(static_cast<float>(shotAt), framesToFull, 3.0f);
     EXPECT_EQ(shotAt, fullFrom);
     EXPECT_TRUE(command.hold);
+}
+
+TEST_F(HumanBrainTest, AWithTheBallPassesTowardTheTeamMateAhead)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+    Character* mate = Add(home, "PandaPl01", {0.0f, 0.0f, 10.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*player);
+    player->GetBrain()->SetName("(0):");
+    script.Add(1, {{"button a", 1.0f}});
+    ActorCommand command;
+    Step(*player, command);
+    EXPECT_EQ(command.code, ActorInput::Pass);
+    EXPECT_TRUE(command.hold);
+    EXPECT_LT((command.targetPosition - mate->GetActor()->GetPosition()).Length(), 0.5f);
 }
 
 TEST_F(HumanBrainTest, AFarFromAnyHolderSwitchesAndABesideAHolderSnags)

@@ -29,6 +29,8 @@
 namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
+// "Keeper save reserve time" as the default data ships it.
+constexpr float kShippedReserveTime = 1.5f;
 // By grid cell, bottom row first, each row from the keeper's right.
 constexpr int32_t kSaveCodes[9] = {ActorInput::SaveBottomRight, ActorInput::SaveBottomCenter, ActorInput::SaveBottomLeft,
                                    ActorInput::SaveMiddleRight, ActorInput::SaveMiddleCenter, ActorInput::SaveMiddleLeft,
@@ -388,6 +390,39 @@ TEST_F(KeeperBrainTest, AKeeperWhoJudgesRightReachesEveryShotAcrossTheMiddleOfTh
     }
 }
 
+// A long pass that nobody reached rolls on into his goal: he stops it wherever it passes him
+// between the posts, from a gentle roll to a hard one.
+TEST_F(KeeperBrainTest, AKeeperStopsABallRollingIntoHisGoal)
+{
+    const auto post = [](const char* name) {
+        const auto* object = dynamic_cast<const Collidable*>(CastManager::Instance()->FindObject(name));
+        return object ? object->GetPosition() : Vector3{};
+    };
+    const Vector3 leftPost = post("objects|LeftGoalLeftPost"), rightPost = post("objects|LeftGoalRightPost");
+    ASSERT_GT((leftPost - rightPost).Length(), 1.0f);
+    const Vector3 goalCentre = (leftPost + rightPost) * 0.5f;
+    const float halfGoal = (leftPost - rightPost).Length() * 0.5f;
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const Vector3 lift{0.0f, ball.GetRadius(), 0.0f};
+    MatchSettings::Instance()->keeperSaveReserveTime = kShippedReserveTime;
+    for (const float speed : {8.0f, 16.0f}) {
+        for (const float across : {0.0f, 1.0f, -1.7f, 2.4f}) {
+            SCOPED_TRACE(testing::Message() << speed << " m/s, into the goal " << across << " m across");
+            ASSERT_LT(std::fabs(across), halfGoal);
+            Put(*keeper, keeperAt, Heading(forward));
+            ball.ReleasePossession(1);
+            ball.ForgetToucher(keeper);
+            const Vector3 into = goalCentre + left * across;
+            const Vector3 from = keeperAt + forward * 25.0f + left * (across * 0.5f);
+            Vector3 path = PitchFrame::Flatten(into - from);
+            path.Normalize();
+            Launch(from + lift, path * speed);
+            EXPECT_TRUE(KeeperTouchesWithin(30.0f / speed + 1.0f)) << "in " << keeper->GetActor()->GetStateName();
+            keeper->GetActor()->ReleaseBall();
+        }
+    }
+}
+
 // Each save, started so that its contact time comes as the ball reaches the hands: a ball
 // through the hands is touched, one well beyond them flies past. Only the saves at his body
 // (chest and feet) hold it; the dives and the leap above his head palm it away.
@@ -497,6 +532,39 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
     EXPECT_TRUE(kick.hold);
     EXPECT_GT(keeper->GetActor()->kickPower, 0.0f);
     EXPECT_LT(keeper->GetActor()->kickPower, 1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// Frozen by the match flow, a keeper answers nothing, a computer one with the ball far off
+// and a person's with his button pressed; free again, the person's press passes.
+TEST_F(HumanKeeperTest, AFrozenKeeperAnswersNothing)
+{
+    script.Add(1, {{"button a", 1.0f}});
+    script.Add(1, {});
+    script.Add(1, {{"button a", 1.0f}});
+    Brain().SetMode(CharacterBrain::kFrozen);
+    ActorCommand command;
+    command.code = ActorInput::Run;
+    Step(command);
+    EXPECT_EQ(command.code, ActorInput::None);
+    Brain().SetMode(0);
+    Step(command);
+    Step(command);
+    EXPECT_EQ(command.code, ActorInput::Pass);
+
+    keeper->GetActor()->ReleaseBall();
+    ball.ReleasePossession(1);
+    ball.SetBallPosition(goal + forward * 40.0f);
+    ball.SetVelocity({});
+    Brain().SetName("ai");
+    Brain().SetMode(CharacterBrain::kFrozen);
+    ActorCommand computer;
+    computer.code = ActorInput::Run;
+    Brain().Think(computer);
+    EXPECT_EQ(computer.code, ActorInput::None);
 }
 
 }  // namespace

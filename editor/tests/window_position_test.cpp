@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,23 @@ TEST(RegistryFileTest, TruncatedAndCorruptLinesAreSkippedAndReported)
     EXPECT_EQ(log.Count("test.txt"), 3);
     for (const char* line : {"line 4 of", "line 5 of", "line 6 of"})
         EXPECT_TRUE(log.Contains(line)) << line;
+}
+
+// A write drops the lines it cannot read: the file is kept as it was before it goes.
+TEST_F(WindowPositionTest, AFileWithDamagedLinesIsKeptBeforeItIsWrittenAnew)
+{
+    const std::string damaged = "Control Panel=0102\nObjects Browser=01020\n";
+    std::filesystem::create_directories(fs::path(DiskPath()).parent_path());
+    std::ofstream(DiskPath(), std::ios::binary) << damaged;
+    LogCapture log;
+    RegistryFile key(file);
+    ASSERT_TRUE(key.SetValue("Control Panel", {3}));
+    EXPECT_TRUE(log.Contains("was read as damaged; it is kept as ")) << log.Text();
+    std::ifstream copy(DiskPath() + ".damaged", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), damaged);
+    std::ifstream now(DiskPath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(now), {}), "Control Panel=03\n");
+    fs::remove(DiskPath() + ".damaged");
 }
 
 TEST(RegistryFileTest, FormatReadsBack)

@@ -145,8 +145,10 @@ TEST_F(ArchiveTest, DamagedArchivesAreRejectedWithTheirReason)
 TEST_F(ArchiveTest, AMissingArchiveEndsTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Named as the system writes the path, for the player to look for it.
+    const std::string path = (std::filesystem::current_path() / Path("data/Turfbolt.dat")).string();
     EXPECT_EXIT(fs()->AddDataFile(Dir("data\\Turfbolt.dat").c_str(), false), ::testing::ExitedWithCode(1),
-                "data file not found");
+                "data file not found: " + path);
 }
 
 TEST(ScrambleTest, TheKeyRestartsWithEveryFileAndHexIsUppercaseSixtyFourPairsALine)

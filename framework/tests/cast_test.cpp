@@ -273,6 +273,47 @@ TEST_F(CastTest, DamagedBlocksAreReportedAndNeverSpoilTheOthers)
     EXPECT_FALSE(log.Contains("the object B") || log.Contains("the object E"));
 }
 
+// A player's file that holds nothing readable is damaged however it came to be so, and is kept
+// beside itself before the game can write over it; the data files keep their own rule.
+TEST_F(CastTest, DamagedPlayerFilesAreReportedAndKeptBesideThemselves)
+{
+    CastTestElement element;
+    element.size = 7;
+    Add(element, "E");
+    ASSERT_TRUE(SaveSettings(cast, Dir("good.txt").c_str(), true));
+    const std::string scrambled = ReadRaw(Path("good.txt"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool scrambled;
+    };
+    const Case cases[] = {
+        {"blanks alone", " \n\t\n\n", false},
+        {"its comment alone", std::string(kRule) + "E\n", false},
+        {"scrambled and cut to 100 bytes", scrambled.substr(0, 100), true},
+        {"not scrambled", "[CastTestElement] \"E\"\n{\n}\n", true},
+        {"a damaged object", std::string(kRule) + "E\nOBJECT START\n[CastTestElement] \"E\"\n{\n \"Size\" 2\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteRaw(Path("player.txt"), c.bytes);
+        std::filesystem::remove(Path("player.txt.damaged"));
+        LogCapture log;
+        EXPECT_FALSE(LoadPlayerSettings(cast, Dir("player.txt").c_str(), c.scrambled));
+        EXPECT_TRUE(log.Contains("player.txt was read as damaged; it is kept as ")) << log.Text();
+        EXPECT_EQ(ReadRaw(Path("player.txt.damaged")), c.bytes);
+        EXPECT_EQ(ReadRaw(Path("player.txt")), c.bytes);
+    }
+    LogCapture log;
+    WriteRaw(Path("data.txt"), std::string(kRule) + "E\n");
+    EXPECT_TRUE(LoadSettings(cast, Dir("data.txt").c_str()));
+    EXPECT_TRUE(LoadPlayerSettings(cast, Dir("good.txt").c_str(), true));
+    EXPECT_EQ(element.size, 7);
+    EXPECT_FALSE(LoadPlayerSettings(cast, Dir("missing.txt").c_str()));
+    EXPECT_FALSE(log.Contains("damaged")) << log.Text();
+    EXPECT_FALSE(std::filesystem::exists(Path("good.txt.damaged")) || std::filesystem::exists(Path("data.txt.damaged")));
+}
+
 TEST_F(CastTest, FilesThatCannotBeReadOrWrittenLeaveMembersAndOldFilesAsTheyWere)
 {
     CastTestElement element;

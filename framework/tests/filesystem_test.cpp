@@ -1,4 +1,5 @@
 #include "framework/FileSystem.h"
+#include "framework/PlayerFolder.h"
 #include "support/FileTest.h"
 #include "tests/support/LogCapture.h"
 
@@ -135,6 +136,67 @@ TEST_F(DiskTest, NamesResolveInEveryFolderThatMatchesAndWhatIsNoFileIsRefused)
                                   fs()->OpenWrite("")}),
               std::vector<File*>(5, nullptr));
     EXPECT_EQ(log.Count("unsupported mode") + log.Count("names no file to write") + fs()->Close(nullptr), 3);
+}
+
+// The game's names of the player's files, and only those, lead into the player folder; each
+// change the layer makes there is told to a listener.
+TEST_F(DiskTest, ThePlayersFilesLieInThePlayerFolder)
+{
+    const std::string home = Path("home/turfbolt").string();
+    player_folder::Use(home);
+    struct Case {
+        const char* name;
+        std::string disk;
+    };
+    const Case cases[] = {
+        {"Data\\SaveGames\\user.txt", home + "/SaveGames/user.txt"},
+        {"data/Savegames/savegame0.txt", home + "/Savegames/savegame0.txt"},
+        {"DATA\\SAVEGAMES", home + "/SAVEGAMES"},
+        {"data\\log.txt", home + "/log.txt"},
+        {"data\\pc\\config.txt", "data/pc/config.txt"},
+        {"data\\log.txt\\x", "data/log.txt/x"},
+        {"data\\SaveGamesOld\\user.txt", "data/SaveGamesOld/user.txt"},
+        {"olddata\\SaveGames\\user.txt", "olddata/SaveGames/user.txt"},
+        {"Turfbolt.dat", "Turfbolt.dat"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fs()->ResolveDiskPath(c.name), c.disk) << c.name;
+
+    static std::vector<std::string> changed;
+    changed.clear();
+    FileSystem::SetChangeListener([](const std::string& path) { changed.push_back(path); });
+    ASSERT_TRUE(WriteThroughLayer("Data\\SaveGames\\user.txt", "options"));
+    EXPECT_TRUE(fs()->Remove("DATA\\savegames\\USER.TXT"));
+    FileSystem::SetChangeListener(nullptr);
+    ASSERT_TRUE(WriteThroughLayer("Data\\SaveGames\\user.txt", "again"));
+    EXPECT_EQ(ReadRaw(home + "/SaveGames/user.txt"), "again");
+    EXPECT_EQ(changed, std::vector<std::string>(2, home + "/SaveGames/user.txt"));
+    EXPECT_EQ(fs()->ShownPath("data/log.txt"), (fsys::current_path() / home / "log.txt").string());
+    player_folder::Use("data");
+}
+
+TEST_F(DiskTest, ACopyIsKeptOnceForTheSameBytesAndUnderTheFirstFreeNameForOthers)
+{
+    const std::string name = Dir("user.txt");
+    const auto keep = [&] { return fs()->KeepCopy(name.c_str(), "damaged"); };
+    WriteRaw(Path("user.txt"), "one");
+    EXPECT_EQ(keep(), name + ".damaged");
+    EXPECT_EQ(keep(), name + ".damaged");
+    WriteRaw(Path("user.txt"), "two");
+    EXPECT_EQ(keep(), name + ".damaged-2");
+    WriteRaw(Path("user.txt"), "one");
+    EXPECT_EQ(keep(), name + ".damaged");
+    EXPECT_EQ(std::pair(ReadRaw(Path("user.txt.damaged")), ReadRaw(Path("user.txt.damaged-2"))),
+              std::pair(std::string("one"), std::string("two")));
+    EXPECT_EQ(Entries(m_dir), (std::set<std::string>{"user.txt", "user.txt.damaged", "user.txt.damaged-2"}));
+
+    LogCapture log;
+    EXPECT_EQ(fs()->KeepCopy(Dir("none.txt").c_str(), "damaged"), "");
+    EXPECT_TRUE(log.Contains("FileSystem::KeepCopy: cannot read"));
+    // A name taken by something else is passed over.
+    fsys::create_directories(Path("taken.txt.damaged"));
+    WriteRaw(Path("taken.txt"), "x");
+    EXPECT_EQ(fs()->KeepCopy(Dir("taken.txt").c_str(), "damaged"), Dir("taken.txt") + ".damaged-2");
 }
 
 using AtomicWriteTest = FileTest;

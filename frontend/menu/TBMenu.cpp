@@ -275,6 +275,9 @@ void TBMenu::UpdateNotice(float dt)
         m_notice->remaining -= dt;
         if (m_notice->remaining <= 0.0f)
             menu->SetFadeState(Menu::kFadingOut);
+    } else if (fade == Menu::kShown) {
+        // Asked for while the screen was being built (by its OnLoad), so it faded in first.
+        menu->SetFadeState(Menu::kFadingOut);
     } else if (fade == Menu::kGone && !m_notice->shown) {
         menu->ClearScreen();
         menu->SetVariable("%dynamic_message%", m_notice->text);

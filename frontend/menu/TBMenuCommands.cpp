@@ -207,7 +207,7 @@ void Controls(MenuCommandCall& call)
     } else if (what == "decline") {
         Cast* inputs = CastManager::Instance()->GetCast("inputs");
         if (inputs && FileSystem::Instance()->FileExists(menu_keys::kKeyFile))
-            LoadSettings(inputs, menu_keys::kKeyFile);
+            LoadPlayerSettings(inputs, menu_keys::kKeyFile);
         else
             ResetAllBindings();
     }

@@ -153,9 +153,11 @@ void DeleteStory()
         StorySaveGame::Instance()->DeleteSlot(slot);
 }
 
-void LoadSavegameMeta()
+bool LoadSavegameMeta()
 {
-    StorySaveGame::Instance()->LoadTable();
+    StorySaveGame* slots = StorySaveGame::Instance();
+    slots->LoadTable();
+    return slots->TakeTableNotice();
 }
 
 void SelectedStory()

@@ -41,8 +41,9 @@ StoryChoice Training();
 bool Save(TBMenu& menu);
 // "DeleteStory" on the chosen slot.
 void DeleteStory();
-// "LoadSavegameMeta": the slot table from its file.
-void LoadSavegameMeta();
+// "LoadSavegameMeta": the slot table from its file. True when the player is to be told that
+// it could not be read and lists the careers found instead.
+bool LoadSavegameMeta();
 // "SelectedStory": "story_create" for a free chosen slot, else "story_load".
 void SelectedStory();
 // "CheckLegEntry": the leg screen's buttons for a resumed, a first or another leg.

@@ -63,10 +63,15 @@ void SelectedStory(MenuCommandCall&) { story_commands::SelectedStory(); }
 void CheckLegEntry(MenuCommandCall&) { story_commands::CheckLegEntry(); }
 void CheckRoundResultType(MenuCommandCall&) { story_commands::CheckRoundResultType(); }
 
+// What the message screen says when the slot table was damaged or missing.
+constexpr const char* kCareersFoundNotice = "%30332%";
+
 void LoadSavegameMeta(MenuCommandCall& call)
 {
-    story_commands::LoadSavegameMeta();
+    const bool tell = story_commands::LoadSavegameMeta();
     call.menu.UpdateMenuVariables();
+    if (tell)
+        call.menu.ShowNotice(kCareersFoundNotice);
 }
 
 }  // namespace

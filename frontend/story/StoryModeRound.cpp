@@ -90,7 +90,8 @@ State* StoryModeRound::Update(float dt)
         return new StoryModeRound();
     }
     game->trainingPassed = true;
-    StorySaveGame::Instance()->WriteCareer();
+    // With its slot's date and progress, so that the slot tells what the file holds.
+    StorySaveGame::Instance()->Save();
     return MakeStoryScreen("win_place_holder");
 }
 
@@ -188,7 +189,7 @@ StoryModeContinueNo::StoryModeContinueNo()
 {
     StoryModeGame* game = StoryModeGame::Instance();
     game->NewGame(game->GetTeamName());
-    StorySaveGame::Instance()->WriteCareer();
+    StorySaveGame::Instance()->Save();
 }
 
 State* StoryModeContinueNo::Update(float)

@@ -200,7 +200,9 @@ void GameTB::LoadOrSaveCasts(bool load, bool objects, bool characters)
         const bool scrambled = name == "gained";
         if (load && !LoadExpected(entry, file))
             continue;
-        if (load)
+        if (load && entry.directory == std::string_view(kSaveFolder))
+            LoadPlayerSettings(cast, file.c_str(), scrambled);
+        else if (load)
             LoadSettings(cast, file.c_str(), scrambled);
         else
             SaveSettings(cast, file.c_str(), scrambled);

@@ -39,6 +39,7 @@
 #include "scene/Texture.h"
 #include "scene/World.h"
 #include "settings/GameParameters.h"
+#include "settings/PitchCoordinates.h"
 #include "shell/EditorProxyAttachment.h"
 #include "shell/MainApp.h"
 #include "shell/RenderWindow.h"
@@ -219,7 +220,7 @@ void GameTB::CreateInputs()
     }
     // A first run has no file: the defaults stand.
     if (FileSystem::Instance()->FileExists(kInputsFile))
-        LoadSettings(inputs, kInputsFile);
+        LoadPlayerSettings(inputs, kInputsFile);
 }
 
 void GameTB::CreateLights()
@@ -314,7 +315,8 @@ bool GameTB::Enter()
     pitch->SetupMatch();
     CreateInputs();
     PitchSimulation::SetPitchAxes(Vector3(-1, 0, 0), Vector3(0, 1, 0), Vector3(0, 0, -1));
-    PitchSimulation::SetPitchExtents(Vector3(0, 0, 0), 32.67f, 32.67f, 50.0f, 50.0f);
+    PitchSimulation::SetPitchExtents(Vector3(0, 0, 0), PitchFrame::kHalfWidth, PitchFrame::kHalfWidth,
+                                     PitchFrame::kHalfLength, PitchFrame::kHalfLength);
     gametext::CreateFonts(m_fonts);
     SetUpView();
 

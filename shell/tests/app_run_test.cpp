@@ -7,6 +7,7 @@
 #include "editor/ui/MainFrame.h"
 #include "engine/core/RwCore.h"
 #include "framework/Factory.h"
+#include "framework/PlayerFolder.h"
 #include "framework/GameState.h"
 #include "input/InputController.h"
 #include "input/MouseInput.h"
@@ -21,10 +22,15 @@
 #include "tests/support/ScopedEnv.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -137,22 +143,28 @@ struct Watchdog : TickHost {
     uint32_t slept = 0;
 };
 
-// One whole run with the given "fullscreen", "Resolution", "screenHeight" and "screenWidth"; the
-// exit code.
-int RunWith(int fullScreen, int resolution, int height = 480, int width = 640)
+// One whole run on the files written last; the exit code.
+int RunApp()
 {
     [[maybe_unused]] static const bool registered = [] {
         FactoryRegistry::GameStates().Register(shelltest::kStateClass,
                                                [] { return static_cast<GameState*>(new ProbeState); });
         return true;
     }();
-    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height, width));
     g_seen = Seen();
     Watchdog watchdog;
     theApp.GetRenderWindow().SetTickHost(&watchdog);
     const int code = theApp.Run();
     theApp.GetRenderWindow().SetTickHost(nullptr);
     return code;
+}
+
+// One whole run with the given "fullscreen", "Resolution", "screenHeight" and "screenWidth"; the
+// exit code.
+int RunWith(int fullScreen, int resolution, int height = 480, int width = 640)
+{
+    EXPECT_TRUE(shelltest::WriteRunFiles(fullScreen, resolution, height, width));
+    return RunApp();
 }
 
 TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
@@ -168,9 +180,10 @@ TEST(AppRun, WindowedItDrawsThenShutsDownStateInputRendererWindowInThatOrder)
         << "resized, the camera follows; a hidden cursor is held at the view's centre";
     EXPECT_EQ(g_seen.stages, (std::vector<std::string>{"----", "S---", "SI--", "SIR-", "SIRW"}));
     // Windowed, "Resolution" 9 chooses no mode; the option toggles clamp it, and the load of
-    // the user file says so.
-    EXPECT_EQ(log.Count("***"), 2) << log.Text();
+    // the user file says so and keeps the file as it was.
+    EXPECT_EQ(log.Count("***"), 3) << log.Text();
     EXPECT_EQ(log.Count("screen_resolution 9 is out of range"), 1) << log.Text();
+    EXPECT_EQ(log.Count("user.txt was read as damaged; it is kept as "), 1) << log.Text();
 }
 
 TEST(AppRun, ExitTheCloseBoxAndCloseRenderWindowTogetherShutDownOnce)
@@ -265,10 +278,37 @@ TEST(AppRun, WithoutASoundDeviceItSaysWhyAndRunsSilentToTheNormalEnd)
     SoundEngine::DestroyInstance();
 }
 
+// A second game on the save folder of a running one ends before it touches anything there,
+// and says why.
+TEST(AppRun, ASecondGameOnTheSameSaveFolderEndsAndLeavesTheFirstOnesLogAlone)
+{
+    EXPECT_TRUE(shelltest::WriteRunFiles(0, 0));
+    // A folder this process has not claimed: the lock held below stands for another game's.
+    ScopedEnv folder(player_folder::kVariable, "second"), noBox("TB_NO_MESSAGE_BOX", "1");
+    std::filesystem::remove_all("second");
+    ASSERT_TRUE(player_folder::MakeFolders("second"));
+    std::ofstream("second/log.txt") << "the first game's log\n";
+    const int first = open("second/turfbolt.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_EQ(flock(first, LOCK_EX | LOCK_NB), 0);
+    testing::internal::CaptureStderr();
+    const int code = RunApp();
+    const std::string told = testing::internal::GetCapturedStderr();
+    close(first);
+    EXPECT_EQ(code, 1);
+    std::ifstream log("second/log.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}), "the first game's log\n");
+    EXPECT_NE(told.find("Turfbolt is already running and using the save folder " +
+                        std::filesystem::absolute("second").string()),
+              std::string::npos)
+        << told;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("second"), std::filesystem::directory_iterator()), 2);
+}
+
 TEST(AppRun, WithTheEngineTakenTheRendererCannotStartAndTheProgramEndsWithCode1)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT({ RwEngineInit(nullptr, 0, 0); std::exit(theApp.Run()); }, ::testing::ExitedWithCode(1),
+    // A folder of its own: this process still holds the one of the runs before.
+    EXPECT_EXIT({ setenv(player_folder::kVariable, "taken", 1); RwEngineInit(nullptr, 0, 0); std::exit(theApp.Run()); }, ::testing::ExitedWithCode(1),
                 "the renderer failed to start");
 }
 

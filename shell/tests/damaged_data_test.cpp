@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Archive.h"
+#include "framework/PlayerFolder.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -52,6 +53,7 @@ int RunProgram(const fs::path& folder)
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setenv("TB_NO_MESSAGE_BOX", "1", 1);
+        setenv(player_folder::kVariable, "data", 1);
         execl(TB_GAME_PROGRAM, TB_GAME_PROGRAM, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -90,8 +92,12 @@ TEST(DamagedDataTest, WithAnArchiveItCannotUseTheProgramEndsWithCode1AndSaysWhy)
 {
     const Bytes real = ReadAll(TB_DATA_ARCHIVE);
     ASSERT_GT(real.size(), 1000u);
-    const std::string unusable = "CMainApp::InitInstance: the data file data\\Turfbolt.dat cannot be used";
-    const std::string noGame = "CMainApp::InitInstance: the game state is missing from the data";
+    // The paths as the system writes them, so that the player can find both files.
+    const fs::path folder = fs::absolute("damaged_run");
+    const std::string see = " (see " + (folder / "data" / "log.txt").string() + ")";
+    const std::string unusable =
+        "CMainApp::InitInstance: the data file " + (folder / "data" / "Turfbolt.dat").string() + " cannot be used" + see;
+    const std::string noGame = "CMainApp::InitInstance: the game state is missing from the data" + see;
     struct Case {
         const char* name;
         std::function<Bytes()> damage;
@@ -112,7 +118,6 @@ TEST(DamagedDataTest, WithAnArchiveItCannotUseTheProgramEndsWithCode1AndSaysWhy)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path folder = fs::absolute("damaged_run");
         fs::remove_all(folder);
         fs::create_directories(folder / "data");
         {

@@ -3,6 +3,7 @@
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/FileSystem.h"
+#include "framework/PlayerFolder.h"
 #include "framework/Settings.h"
 
 #include <filesystem>
@@ -22,6 +23,7 @@ std::string ArchivePath(const std::string& folder)
 
 bool MountGameData(const std::string& folder, const std::string& level)
 {
+    player_folder::KeepInWorkingFolder();
     if (chdir(folder.c_str()) != 0)
         return false;
     FileSystem* files = FileSystem::Instance();

@@ -8,6 +8,7 @@
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
+#include "framework/PlayerFolder.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "shell/MainApp.h"
@@ -34,6 +35,8 @@ int RunDemo(const char* program, int argc, char** argv, std::string& pictures, G
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     pictures = std::filesystem::absolute(argv[2]).string();
     std::filesystem::create_directories(pictures);
+    // Runs in one game folder side by side would share their saves and log.
+    player_folder::KeepInWorkingFolder();
     if (std::filesystem::current_path(argv[1]), !std::filesystem::exists("data/Turfbolt.dat")) {
         std::fprintf(stderr, "%s: no game data in %s\n", program, argv[1]);
         return 1;

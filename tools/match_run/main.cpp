@@ -5,7 +5,8 @@
 // rules. A match that loads with another clock rate fails.
 //
 //     match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench]
-//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] [--again]
+//               [--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents [--min-passing PCT]]
+//                [--again]
 //                [--memory-slack MB]]
 //
 // match: the intro plays and the halves run out. skip: the intro is skipped on its second
@@ -17,12 +18,15 @@
 // time of those frames and the wall time per match.
 // --matches N: N whole matches in turn, seeds S, S + 1, ..., teams and level varying with the
 // seed, cards and replays on; prints each one's score, cards, fouls, shots and keepers' catches by
-// side, its seconds of play and their share of the periods' time, and its restarts by kind (every
-// kind, 0 when it did not occur), and fails a match whose stoppage lasts over 60 s of
+// side, its seconds of play and their share of the periods' time, its restarts by kind (every
+// kind, 0 when it did not occur) and its play's figures (open-play passes reaching a team-mate,
+// shots inside the area, the median shot's distance, repeat shots, goals without a shot), then
+// the same for the whole run a match; it fails a match whose stoppage lasts over 60 s of
 // play. --period-seconds P cuts each period short after P seconds of play, for a quick run.
 // --swap: each seed's two teams change sides, so that a side's advantage shows apart from the
 // teams'. --require-incidents fails the run unless its matches together had at least one
-// corner, one foul and one card.
+// corner, one foul and one card, and at least PCT % of their open-play passes (default 1)
+// reached a team-mate.
 // Each seeded match also prints a digest of where the ball and every player were on every
 // frame, and the process's resident memory after it. --again: the first seed is played once
 // more after the others and must repeat its digest, since a match depends only on its seed
@@ -32,6 +36,7 @@
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
+#include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
@@ -56,6 +61,7 @@
 #include "tools/common/Figures.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/match_run/PlayFigures.h"
 
 #include <algorithm>
 #include <chrono>
@@ -94,6 +100,7 @@ struct Options {
     float periodSeconds = 0.0f;  // 0: each period runs its full time
     bool swap = false;  // each seed's two teams change sides
     bool requireIncidents = false;  // the matches together must have a corner, a foul and a card
+    int minPassing = 1;  // with requireIncidents: the least share of passes reaching a team-mate, in %
     bool again = false;  // the first seed once more at the end
     float memorySlackMb = -1.0f;  // below 0: memory is not checked
 };
@@ -270,36 +277,113 @@ private:
     int m_stranded[2] = {};
 };
 
-// Shots by the side that held the ball as it was struck, and the keepers' catches (each starts
-// his kick) by the keeper's side.
-class ShotCounter : public MessageListener {
+// Shots by the side that held the ball as it was struck, the keepers' catches by the keeper's
+// side (one per catch, however often the keeper's actions announce his kick), and the play's
+// figures: open-play passes, where shots come from, open-play goals with and without a shot.
+class PlayListener : public MessageListener {
 public:
-    ShotCounter() { MessageServer::Instance()->RegisterListener(this); }
-    ~ShotCounter() override { MessageServer::Instance()->UnregisterListener(this); }
-    ShotCounter(const ShotCounter&) = delete;
-    ShotCounter& operator=(const ShotCounter&) = delete;
+    PlayListener() { MessageServer::Instance()->RegisterListener(this); }
+    ~PlayListener() override { MessageServer::Instance()->UnregisterListener(this); }
+    PlayListener(const PlayListener&) = delete;
+    PlayListener& operator=(const PlayListener&) = delete;
 
     int OnMessage(int message, intptr_t param) override
     {
         static const int didShot = MessageServer::Instance()->RegisterMessage("did shot");
+        static const int didPass = MessageServer::Instance()->RegisterMessage("did pass");
         static const int goalKick = MessageServer::Instance()->RegisterMessage("goal kick");
-        const PitchSimulation& pitch = *PitchSimulation::Instance();
-        if (message == didShot) {
-            for (int side = 0; side < 2; ++side) {
-                shots[side] += pitch.GetTeam(side) && pitch.GetTeam(side)->HasBall();
-                playShots[side] += inPlay && pitch.GetTeam(side) && pitch.GetTeam(side)->HasBall();
-            }
-        } else if (message == goalKick && param) {
-            const auto* keeper = reinterpret_cast<const Character*>(param);
-            catches[keeper->GetTeam() == pitch.GetTeam(1) ? 1 : 0] += 1;
-        }
+        static const int goalScored = MessageServer::Instance()->RegisterMessage("goal scored");
+        if (message == didShot)
+            CountShot();
+        else if (message == didPass && param)
+            CountPass(*reinterpret_cast<const Character*>(param));
+        else if (message == goalKick && param)
+            CountCatch(reinterpret_cast<const Character*>(param));
+        else if (message == goalScored && inPlay && !m_goalHeard)
+            CountGoal();
         return 0;
+    }
+
+    // After each frame: who got the ball, or whether play stopped.
+    void Watch(const MatchPeriod* period)
+    {
+        const PitchSimulation& pitch = *PitchSimulation::Instance();
+        for (int side = 0; side < 2; ++side)
+            figures.Holder(side, pitch.GetTeam(side) ? pitch.GetTeam(side)->GetBallHolder() : nullptr);
+        const bool stopped = !period || period->GetSequence() || period->IsOver();
+        if (stopped)
+            figures.Stop();
+        // Play runs on for a frame or two before the goal stops it; the next goal comes after.
+        if (m_goalHeard && stopped)
+            m_goalStopped = true;
+        if (m_goalStopped && !stopped)
+            m_goalHeard = m_goalStopped = false;
+        if (m_catcher && !m_catcher->GetActor()->HasBall())
+            m_catcher = nullptr;
     }
 
     int shots[2] = {};
     int playShots[2] = {};
     int catches[2] = {};
     bool inPlay = false;
+    int frame = 0;
+    PlayFigures figures;
+
+private:
+    static int SideOf(const Character& player)
+    {
+        return player.GetTeam() == PitchSimulation::Instance()->GetTeam(1) ? 1 : 0;
+    }
+
+    void CountShot()
+    {
+        const PitchSimulation& pitch = *PitchSimulation::Instance();
+        for (int side = 0; side < 2; ++side) {
+            const Character* shooter = pitch.GetTeam(side) ? pitch.GetTeam(side)->GetBallHolder() : nullptr;
+            if (!shooter)
+                continue;
+            ++shots[side];
+            playShots[side] += inPlay;
+            const Vector3 at = shooter->GetActor()->GetPosition();
+            const Vector3 goal = shooter->GetBrain() ? shooter->GetBrain()->GetGoalCentre() : at;
+            const auto* area = dynamic_cast<const Collidable*>(CastManager::Instance()->FindObject(
+                shooter->GetTeam()->IsFirstSide() ? "objects|RightPenaltyArea" : "objects|LeftPenaltyArea"));
+            float time = 0.0f;
+            const bool inArea = area && shooter->GetActor()->FindImpact(*area, 0.01f, time);
+            figures.Shot(shooter, static_cast<float>(frame) / 60.0f, at.x, at.z,
+                         PitchFrame::Flatten(goal - at).Length(), inArea);
+        }
+    }
+
+    // A player whose pass comes after he lost the ball says so all the same: no pass.
+    void CountPass(const Character& passer)
+    {
+        if (!passer.GetActor()->HasBall())
+            return;
+        if (inPlay)
+            figures.Pass(SideOf(passer), &passer);
+        else
+            figures.Kick();
+    }
+
+    void CountCatch(const Character* keeper)
+    {
+        if (keeper == m_catcher)
+            return;
+        m_catcher = keeper;
+        ++catches[SideOf(*keeper)];
+    }
+
+    // The ball tells of a goal on every step it spends in the net; the first one stops play.
+    void CountGoal()
+    {
+        m_goalHeard = true;
+        figures.Goal();
+    }
+
+    const Character* m_catcher = nullptr;
+    bool m_goalHeard = false;
+    bool m_goalStopped = false;  // and play has stopped since
 };
 
 // Where the ball and every character on the pitch were, frame after frame, folded into one
@@ -380,7 +464,7 @@ bool ClockAsSet()
 // Plays the match made current on the harness to "main" (or the frame cap); 0 when it got there
 // without a NaN.
 int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Timing& timing,
-              ShotCounter* counter = nullptr, PlayDigest* digest = nullptr)
+              PlayListener* counter = nullptr, PlayDigest* digest = nullptr)
 {
     Director director(options.run, options.periodSeconds);
     const int firstFrame = harness.GetFrame();
@@ -394,8 +478,10 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
     while (harness.GetFrame() - firstFrame < kFrameCap) {
         MatchPeriod* period = Period(harness);
         director.Act(harness, period);
-        if (counter)
+        if (counter) {
             counter->inPlay = period && !period->GetSequence() && !period->IsOver();
+            counter->frame = harness.GetFrame();
+        }
         watcher.Watch(period, harness.GetFrame());
         const auto* match = dynamic_cast<SingleMatch*>(harness.GetGame()->GetCurrentState());
         if (match && dynamic_cast<PenaltyShootout*>(match->GetHeld()) && lastPeriod != kShootoutShown) {
@@ -432,6 +518,8 @@ int PlayMatch(GameHarness& harness, const Options& options, Watcher& watcher, Ti
             break;
         // Nothing here reads the messages: kept, they would grow with every match.
         harness.Tap().Clear();
+        if (counter)
+            counter->Watch(Period(harness));
         if (digest)
             digest->Fold();
         if (timed) {
@@ -514,7 +602,7 @@ const char* const kRestartKinds[] = {"throw-in", "goal kick", "keeper kick", "co
                                      "kick-off after a goal"};
 
 // The restarts of one match by kind, its cards, and whether it kept to the stoppage bound.
-int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counter, int played)
+int ReportMatch(uint32_t seed, const Watcher& watcher, const PlayListener& counter, int played)
 {
     const Watcher::Sheet& s = watcher.sheet;
     std::map<std::string, int> all = watcher.kinds;
@@ -527,12 +615,13 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     const double inPlay = watcher.periodFrames > 0 ? 100.0 * watcher.playFrames / watcher.periodFrames : 0.0;
     std::printf("match_run: seed %u: %s %d:%d %s; cards yellow %d:%d red %d:%d; fouls %d:%d; longest stoppage "
                 "%.1f s; keeper stranded without the ball %.1f s:%.1f s; shots %d:%d (in %.0f s of play %d:%d), keepers' catches %d:%d; "
-                "in play %.0f %% of %.0f s of periods; restarts%s\n",
+                "in play %.0f %% of %.0f s of periods; restarts%s %s\n",
                 seed, s.names[0].c_str(), s.goals[0], s.goals[1], s.names[1].c_str(), s.yellows[0], s.yellows[1],
                 s.reds[0], s.reds[1], s.fouls[0], s.fouls[1],
                 watcher.longestStoppage / 60.0, watcher.strandedKeeper[0] / 60.0, watcher.strandedKeeper[1] / 60.0,
                 counter.shots[0], counter.shots[1], watcher.playFrames / 60.0, counter.playShots[0], counter.playShots[1],
-                counter.catches[0], counter.catches[1], inPlay, watcher.periodFrames / 60.0, kinds.c_str());
+                counter.catches[0], counter.catches[1], inPlay, watcher.periodFrames / 60.0, kinds.c_str(),
+                counter.figures.Describe().c_str());
     // A long seeded run is read as it goes.
     std::fflush(stdout);
     if (played != 0)
@@ -542,32 +631,62 @@ int ReportMatch(uint32_t seed, const Watcher& watcher, const ShotCounter& counte
     return 0;
 }
 
-// The incidents a run's matches had together, which the default data must bring about.
+// What a run's matches had together: the incidents the default data must bring about, and
+// the figures a match is judged by.
 struct Incidents {
+    int matches = 0;
+    int goals[2] = {};
     int corners = 0;
+    int matchesWithCorner = 0;
     int fouls = 0;
-    int cards = 0;
+    int yellows = 0;
+    int reds = 0;
+    int penalties = 0;
+    PlayFigures play;
 
-    void Add(const Watcher& watcher)
+    void Add(const Watcher& watcher, const PlayFigures& figures)
     {
         const auto corner = watcher.kinds.find("corner");
-        corners += corner != watcher.kinds.end() ? corner->second : 0;
+        const int matchCorners = corner != watcher.kinds.end() ? corner->second : 0;
         const Watcher::Sheet& s = watcher.sheet;
+        ++matches;
+        corners += matchCorners;
+        matchesWithCorner += matchCorners > 0;
+        for (int side = 0; side < 2; ++side)
+            goals[side] += s.goals[side];
         fouls += s.fouls[0] + s.fouls[1];
-        cards += s.yellows[0] + s.yellows[1] + s.reds[0] + s.reds[1];
+        yellows += s.yellows[0] + s.yellows[1];
+        reds += s.reds[0] + s.reds[1];
+        penalties += s.penalties;
+        play.Add(figures);
+    }
+
+    void Print() const
+    {
+        const double n = std::max(matches, 1);
+        std::printf("match_run: %d matches, a match: goals %.2f (side 0 %d, side 1 %d), corners %.2f (in %d of %d "
+                    "matches), fouls %.2f, yellow cards %.2f, red cards %.2f, penalties %.2f; %s\n",
+                    matches, (goals[0] + goals[1]) / n, goals[0], goals[1], corners / n, matchesWithCorner, matches,
+                    fouls / n, yellows / n, reds / n, penalties / n, play.Describe().c_str());
     }
 };
 
-// 1, said, when a kind of incident never occurred.
-int MissingIncidents(const Incidents& incidents)
+// 1, said, when a kind of incident never occurred or passes stopped reaching team-mates.
+int MissingIncidents(const Incidents& incidents, int minPassing)
 {
     std::printf("match_run: together %d corners, %d fouls, %d cards\n", incidents.corners, incidents.fouls,
-                incidents.cards);
+                incidents.yellows + incidents.reds);
     std::string missing;
     for (const auto& [count, kind] : {std::pair(incidents.corners, "corner"), std::pair(incidents.fouls, "foul"),
-                                      std::pair(incidents.cards, "card")})
+                                      std::pair(incidents.yellows + incidents.reds, "card")})
         missing += count > 0 ? "" : std::string(missing.empty() ? "" : ", ") + kind;
-    return missing.empty() ? 0 : tools::Fail("never a %s in the matches", missing.c_str());
+    if (!missing.empty())
+        return tools::Fail("never a %s in the matches", missing.c_str());
+    const PlayFigures& play = incidents.play;
+    if (play.passes == 0 || play.passesReached * 100 < minPassing * play.passes)
+        return tools::Fail("%d of %d passes reached a team-mate, under %d %%", play.passesReached, play.passes,
+                           minPassing);
+    return 0;
 }
 
 // One seeded match on varying teams and levels; 0 when it passed. Its digest goes out.
@@ -581,11 +700,11 @@ int PlaySeed(GameHarness& harness, const Options& options, uint32_t seed, Timing
     Random::Seed(seed);
     harness.MakeCurrent(new SingleMatch);
     Watcher watcher;
-    ShotCounter counter;
+    PlayListener counter;
     PlayDigest digest;
     const int played = PlayMatch(harness, options, watcher, timing, &counter, &digest);
     const int result = ReportMatch(seed, watcher, counter, played);
-    incidents.Add(watcher);
+    incidents.Add(watcher, counter.figures);
     digestValue = digest.GetValue();
     std::printf("match_run: seed %u: play digest %08x; resident memory %.1f MB\n", seed, digestValue, ResidentMb());
     std::fflush(stdout);
@@ -638,8 +757,9 @@ int RunMany(GameHarness& harness, const Options& options)
     if (options.bench)
         PrintTiming(timing);
     std::printf("match_run: %d of %d matches failed\n", failures, options.matches);
+    incidents.Print();
     if (options.requireIncidents)
-        checks += MissingIncidents(incidents);
+        checks += MissingIncidents(incidents, options.minPassing);
     return failures == 0 && checks == 0 ? 0 : 1;
 }
 
@@ -670,6 +790,8 @@ int main(int argc, char** argv)
             options.swap = true;
         else if (std::strcmp(argv[i], "--require-incidents") == 0)
             options.requireIncidents = true;
+        else if (std::strcmp(argv[i], "--min-passing") == 0 && i + 1 < argc)
+            options.minPassing = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--again") == 0)
             options.again = true;
         else if (std::strcmp(argv[i], "--memory-slack") == 0 && i + 1 < argc)
@@ -681,7 +803,7 @@ int main(int argc, char** argv)
     }
     if (options.folder.empty())
         return tools::Fail("usage: match_run <game folder> [--run match|skip|extra|shootout|forfeit] [--bench] "
-                           "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents] "
+                           "[--matches N [--seed S] [--period-seconds P] [--swap] [--require-incidents [--min-passing PCT]] "
                            "[--again] [--memory-slack MB]]");
     ConsoleSink console(true);
     Debug::Instance()->SetSink(&console);

@@ -263,13 +263,13 @@ Step Do(std::function<void()> act)
     };
 }
 
-Step Within(const char* what, std::function<bool()> holds)
+Step Within(std::string what, std::function<bool()> holds)
 {
-    return [what, holds, ticks = 0]() mutable {
+    return [what = std::move(what), holds, ticks = 0]() mutable {
         const bool held = holds();
         if (!held && ++ticks < kSecond)
             return false;
-        editor_script::Check(held, what);
+        editor_script::Check(held, what.c_str());
         return true;
     };
 }

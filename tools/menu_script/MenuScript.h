@@ -62,7 +62,7 @@ Step PressKeys(std::vector<SDL_Scancode> codes);
 Step TapKeys(std::vector<SDL_Scancode> codes);
 Step Do(std::function<void()> act);
 // Waits up to a second for the condition, then checks it.
-Step Within(const char* what, std::function<bool()> holds);
+Step Within(std::string what, std::function<bool()> holds);
 // A picture of the next frame, "<name>.png" in the pictures folder.
 Step Picture(const char* name);
 

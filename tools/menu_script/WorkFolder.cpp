@@ -1,5 +1,8 @@
 #include "tools/menu_script/WorkFolder.h"
 
+#include "framework/PlayerFolder.h"
+
+#include <cstdlib>
 #include <fstream>
 
 namespace menu_script {
@@ -12,6 +15,7 @@ bool PrepareWorkFolder(const fs::path& game, const fs::path& work, bool fresh)
     if (fresh)
         fs::remove_all(work, error);
     fs::create_directories(work / "data" / "Savegames", error);
+    setenv(player_folder::kVariable, (work / "data").c_str(), 1);
     for (const char* entry : {"Turfbolt.dat", "icons"}) {
         const fs::path link = work / "data" / entry;
         if (!fs::exists(link))

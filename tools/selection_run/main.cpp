@@ -294,7 +294,7 @@ void ChangeTheOptions(SDL_Scancode beside, const char* button, const char* pictu
     s.push_back(PressKeys({SDL_SCANCODE_LEFT}));
     s.push_back(DownTo("accept"));
     s.push_back(PressKeys({beside}));
-    s.push_back(Within((std::string(button) + " is reached from accept with an arrow").c_str(),
+    s.push_back(Within(std::string(button) + " is reached from accept with an arrow",
                        [button] { return Menu::Instance()->GetSelectedItemName() == button; }));
     s.push_back(Picture(picture));
     s.push_back(PressKeys({SDL_SCANCODE_RETURN}));

@@ -652,22 +652,22 @@ void ToldThen(const char* picture, const char* text, const char* screen)
 // is told too.
 void UnwritableRun()
 {
-    const std::string waiting = "data/Savegames/savegame2.txt" + std::string(StorySaveGame::kWaitingSuffix);
+    const std::string career = "data/Savegames/savegame2.txt";
     const std::string table = "data/Savegames/SaveGameMeta.txt";
     auto& s = Steps();
     s.push_back(SkippingShows(WaitFor("main")));
-    s.push_back(Do([waiting] { BlockFile(waiting, true); }));
+    s.push_back(Do([career] { BlockFile(career, true); }));
     ToTheSlots("story_slots");
     s.push_back(Choose("story_create"));
     s.push_back(WaitFor("story_team_select"));
     TypeTheName();
     s.push_back(Choose("ok", SDL_SCANCODE_UP));
     ToldThen("career_not_saved", "Not saved: try again", "story_team_select");
-    s.push_back(Do([waiting] {
+    s.push_back(Do([career] {
         Check(Variable("storyteamname") == "Bolts", "the typed name stays");
         Check(Menu::Instance()->GetSelectedItemName() == "ok", "OK stays chosen");
         Check(StorySaveGame::Instance()->slots[kCareerSlot].free, "the slot stays free");
-        BlockFile(waiting, false);
+        BlockFile(career, false);
     }));
     s.push_back(Choose("ok", SDL_SCANCODE_UP));
     s.push_back(WaitFor("leg_display"));

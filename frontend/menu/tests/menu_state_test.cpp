@@ -37,6 +37,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -525,7 +526,7 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
                  harness->Step();
              }
          },
-         "ok", "data/Savegames/savegame0.txt.new", typed, nullptr},
+         "ok", "data/Savegames/savegame0.txt", typed, nullptr},
         {"leg_display", [] {}, "Save",
          "data/Savegames/SaveGameMeta.txt", [] { return true; }, nullptr},
     };
@@ -575,6 +576,30 @@ TEST_F(MenuStateTest, AFailedWriteIsToldAndThePlayerStaysToTryAgain)
             EXPECT_NE(harness->GetGame()->GetCurrentState(), menu);  // on to the career's intro
         }
     }
+}
+
+// A slot table that cannot be read is told once on the message screen as the slots open; the
+// slots then show the careers found.
+TEST_F(MenuStateTest, AnUnreadableSlotTableIsToldOnceAndTheSlotsShowTheCareersFound)
+{
+    ASSERT_TRUE(StorySaveGame::Instance()->StartCareer(1, "Bolts", "Bolts"));
+    std::ofstream(FileSystem::Instance()->ResolveDiskPath(StorySaveGame::kTableFile), std::ios::trunc) << "garbage";
+    StorySaveGame::Instance()->slots[1] = StorySaveGame::Slot();
+    auto* menu = new TBMenu("story_slots");
+    harness->MakeCurrent(menu);
+    for (int i = 0; i < 240 && !Menu::Instance()->HasItem("message"); ++i)
+        harness->Step();
+    EXPECT_EQ(Menu::Instance()->ExpandVariables("%dynamic_message%"), "Career list repaired");
+    for (int i = 0; i < 600 && menu->IsShowingNotice(); ++i)
+        harness->Step();
+    for (int i = 0; i < 240 && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
+        harness->Step();
+    EXPECT_TRUE(Menu::Instance()->HasItem("slot1"));
+    EXPECT_EQ(Menu::Instance()->Variables()["%savegame2%"], "Bolts");
+    for (int i = 0; i < 30; ++i)
+        harness->Step();
+    EXPECT_FALSE(menu->IsShowingNotice());
+    EXPECT_EQ(harness->GetGame()->GetCurrentState(), menu);
 }
 
 // The main screen adapts to the game size: without "XXL" the story mode is hidden.

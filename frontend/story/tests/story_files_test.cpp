@@ -12,6 +12,41 @@ class StoryFilesTest : public StoryTest {
 protected:
     // A directory where the file should go: nothing can be written in its place.
     static void BlockFile(const std::string& name) { std::filesystem::create_directories(OnDisk(name)); }
+
+    // No save files and five free slots.
+    static void ClearSaves()
+    {
+        for (const char* folder : {"Data", "data/Savegames", "data/SaveGames"})
+            std::filesystem::remove_all(folder);
+        FileSystem::Instance()->InvalidateDiskCache();
+        std::fill(std::begin(Slots()->slots), std::end(Slots()->slots), StorySaveGame::Slot());
+    }
+
+    // The quoted value after the key in a property table's text; empty when it has none.
+    static std::string Quoted(const std::string& text, const std::string& key)
+    {
+        const std::string start = "\"" + key + "\" \"";
+        const size_t at = text.find(start);
+        if (at == std::string::npos)
+            return {};
+        const size_t from = at + start.size();
+        return text.substr(from, text.find("\"\n", from) - from);
+    }
+
+    static std::string TeamOf(const std::string& career) { return Quoted(career, "TeamName"); }
+
+    struct OnDiskSlot {
+        bool free;
+        std::string shown, team;  // the table's name, and the team of the file it names
+    };
+
+    static OnDiskSlot ReadSlot(const std::string& table, int i)
+    {
+        const std::string n = "[" + std::to_string(i) + "]";
+        const bool free = table.find("\"Free" + n + "\" 0") == std::string::npos;
+        const std::string file = Quoted(table, "FileName" + n);
+        return {free, Quoted(table, "DisplayName" + n), file.empty() ? "" : TeamOf(Unscrambled(file))};
+    }
 };
 
 TEST_F(StoryFilesTest, CareersRoundTripScrambled)
@@ -133,7 +168,7 @@ TEST_F(StoryFilesTest, DeletingFreesAUsedSlotOnly)
 TEST_F(StoryFilesTest, UnwritableFilesLeaveTheTableAsItWas)
 {
     // The career file cannot be written: the slot stays free.
-    BlockFile(CareerPath(2) + StorySaveGame::kWaitingSuffix);
+    BlockFile(CareerPath(2));
     LogCapture log;
     EXPECT_FALSE(Slots()->StartCareer(2, "Bolts", "Bolts"));
     EXPECT_TRUE(Slots()->slots[2].free);
@@ -155,67 +190,167 @@ TEST_F(StoryFilesTest, UnwritableFilesLeaveTheTableAsItWas)
     EXPECT_FALSE(Slots()->slots[1].free);
 }
 
-// A new career over a used slot: whichever write fails, the slot and the file it names
-// still hold the old career, and no waiting file stays behind.
-TEST_F(StoryFilesTest, ANewCareerOverAUsedSlotReplacesTheOldOneOnlyWhenEveryWriteWorked)
+// A new career, whatever the slot held: after every change on disk, each used slot of the
+// table names a file that holds the career it shows.
+TEST_F(StoryFilesTest, TheTableNeverNamesAFileHoldingAnotherCareer)
 {
+    static std::vector<std::string> wrong;
+    static int changes = 0;
+    FileSystem::SetChangeListener([](const std::string&) {
+        ++changes;
+        const std::string table = Unscrambled(kTablePath);
+        for (int i = 0; i < StorySaveGame::kSlots; ++i) {
+            const OnDiskSlot slot = ReadSlot(table, i);
+            if (!slot.free && slot.team != slot.shown)
+                wrong.push_back("slot " + std::to_string(i) + " shows " + slot.shown + " over " + slot.team);
+        }
+    });
     struct Case {
         const char* name;
-        std::string blocked;  // a folder in the file's place; empty for none
-        bool started;
+        std::function<void()> before;
+        const char* kept;  // the team of the copy kept of the slot's old file, or null
     };
     const Case cases[] = {
-        {"the table cannot be written", kTablePath, false},
-        {"the new file cannot be written", CareerPath(1) + StorySaveGame::kWaitingSuffix, false},
-        {"nothing in the way", "", true},
+        {"a free slot", [] {}, nullptr},
+        {"a used slot", [] { ASSERT_TRUE(Slots()->StartCareer(1, "Bolts", "Bolts")); }, "Bolts"},
+        {"a freed slot whose file stayed",
+         [] {
+             ASSERT_TRUE(Slots()->StartCareer(1, "Rovers", "Rovers"));
+             ASSERT_TRUE(Slots()->DeleteSlot(1));
+         },
+         "Rovers"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const char* folder : {"Data", "data/Savegames", "data/SaveGames"})
-            std::filesystem::remove_all(folder);
-        FileSystem::Instance()->InvalidateDiskCache();
-        std::fill(std::begin(Slots()->slots), std::end(Slots()->slots), StorySaveGame::Slot());
+        ClearSaves();
+        c.before();
+        wrong.clear();
+        changes = 0;
+        ASSERT_TRUE(Slots()->StartCareer(1, "Other", "Other"));
+        EXPECT_GE(changes, 2);
+        EXPECT_EQ(wrong, std::vector<std::string>());
+        EXPECT_EQ(ReadSlot(Unscrambled(kTablePath), 1).team, "Other");
+        const std::string kept = CareerPath(1) + "." + StorySaveGame::kReplacedTag;
+        EXPECT_EQ(TeamOf(Unscrambled(kept)), c.kept ? c.kept : "");
+    }
+    FileSystem::SetChangeListener(nullptr);
+}
+
+// A new career over a used slot: whichever write fails, the slot and the file it names still
+// hold the old career.
+TEST_F(StoryFilesTest, ANewCareerOverAUsedSlotReplacesTheOldOneOnlyWhenEveryWriteWorked)
+{
+    // Blocks the table once the new career's file is stored: the last write fails.
+    static bool blockTable = false;
+    FileSystem::SetChangeListener([](const std::string& path) {
+        if (blockTable && path == OnDisk(CareerPath(1))) {
+            blockTable = false;
+            std::filesystem::remove(OnDisk(kTablePath));
+            BlockFile(kTablePath);
+        }
+    });
+    struct Case {
+        const char* name;
+        bool tableBlocked, tableBlockedLast;
+        rlim_t fileBytes;  // the largest file the disk takes
+        bool started;
+    };
+    const Case cases[] = {
+        {"the table cannot be written", true, false, RLIM_INFINITY, false},
+        {"the table cannot be written once the career is", false, true, RLIM_INFINITY, false},
+        {"the old career cannot be kept", false, false, 4096, false},
+        {"nothing in the way", false, false, RLIM_INFINITY, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearSaves();
         ASSERT_TRUE(Slots()->StartCareer(1, "Bolts", "Bolts"));
         ASSERT_TRUE(Slots()->Save());
         const StorySaveGame::Slot old = Slots()->slots[1];
-        if (!c.blocked.empty()) {
-            std::filesystem::remove(OnDisk(c.blocked));
-            BlockFile(c.blocked);
+        if (c.tableBlocked) {
+            std::filesystem::remove(OnDisk(kTablePath));
+            BlockFile(kTablePath);
+        }
+        blockTable = c.tableBlockedLast;
+        if (c.fileBytes != RLIM_INFINITY) {
+            ASSERT_GT(ReadRaw(OnDisk(CareerPath(1))).size(), c.fileBytes);
         }
         LogCapture log;
-        EXPECT_EQ(Slots()->StartCareer(1, "Other", "Other"), c.started);
+        const bool started = [&] {
+            DiskFullAfter full(c.fileBytes);
+            return Slots()->StartCareer(1, "Other", "Other");
+        }();
+        EXPECT_EQ(started, c.started);
         const StorySaveGame::Slot& slot = Slots()->slots[1];
-        const std::string career = Unscrambled(CareerPath(1));
+        const std::string career = TeamOf(Unscrambled(CareerPath(1)));
         if (c.started) {
             EXPECT_EQ(std::make_tuple(slot.displayName, slot.date, slot.progress),
                       std::make_tuple(std::string("Other"), std::string(), std::string()));
-            EXPECT_NE(career.find("\"TeamName\" \"Other\""), std::string::npos);
-            EXPECT_NE(Unscrambled(kTablePath).find("\"DisplayName[1]\" \"Other\""), std::string::npos);
+            EXPECT_EQ(career, "Other");
+            EXPECT_EQ(ReadSlot(Unscrambled(kTablePath), 1).shown, "Other");
         } else {
             EXPECT_TRUE(log.Contains("***ERROR")) << log.Text();
             EXPECT_EQ(std::make_tuple(slot.displayName, slot.date, slot.progress),
                       std::make_tuple(old.displayName, old.date, old.progress));
-            EXPECT_NE(career.find("\"TeamName\" \"Bolts\""), std::string::npos) << career;
-        }
-        if (c.blocked.empty() || c.blocked == kTablePath) {
-            EXPECT_FALSE(std::filesystem::exists(OnDisk(CareerPath(1) + StorySaveGame::kWaitingSuffix)));
+            EXPECT_EQ(career, "Bolts");
         }
     }
+    FileSystem::SetChangeListener(nullptr);
 }
 
-// The new file cannot take the career's name after the table was written: the table is
-// written back as it was.
-TEST_F(StoryFilesTest, ATableWrittenForACareerThatCouldNotTakeItsNameIsWrittenBack)
+// A table that cannot be read never makes the careers on disk look free: the slots list the
+// career files found, and the player is told once.
+TEST_F(StoryFilesTest, ATableThatCannotBeReadListsTheCareersFound)
 {
-    ASSERT_TRUE(Slots()->StartCareer(1, "Bolts", "Bolts"));
-    std::filesystem::remove(OnDisk(CareerPath(1)));
-    BlockFile(CareerPath(1));
-    LogCapture log;
-    EXPECT_FALSE(Slots()->StartCareer(1, "Other", "Other"));
-    EXPECT_TRUE(log.Contains("FileSystem::Rename: could not rename")) << log.Text();
-    EXPECT_EQ(Slots()->slots[1].displayName, "Bolts");
-    EXPECT_NE(Unscrambled(kTablePath).find("\"DisplayName[1]\" \"Bolts\""), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(OnDisk(CareerPath(1) + StorySaveGame::kWaitingSuffix)));
+    ASSERT_TRUE(Slots()->StartCareer(0, "Bolts", "Bolts"));
+    Game()->round = 2;
+    Game()->firstLeg = false;
+    ASSERT_TRUE(Slots()->Save());
+    ASSERT_TRUE(Slots()->StartCareer(3, "Rovers", "Rovers"));
+    WriteRaw(OnDisk(CareerPath(4)), "not a career");
+    const std::string table = ReadRaw(OnDisk(kTablePath));
+    const std::string teamShown = Team("Panda01")->GetTeamName();
+    struct Case {
+        const char* name;
+        std::string bytes;  // empty: no table
+    };
+    const Case cases[] = {{"cut to 600 bytes", table.substr(0, 600)}, {"cut to one byte", table.substr(0, 1)},
+                          {"missing", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A table written anew, then damaged.
+        std::fill(std::begin(Slots()->slots), std::end(Slots()->slots), StorySaveGame::Slot());
+        ASSERT_TRUE(Slots()->WriteTable());
+        std::filesystem::remove(OnDisk(kTablePath));
+        if (!c.bytes.empty())
+            WriteRaw(OnDisk(kTablePath), c.bytes);
+        LogCapture log;
+        EXPECT_FALSE(Slots()->LoadTable());
+        EXPECT_TRUE(log.Contains("***ERROR: StorySaveGame::LoadTable: ")) << log.Text();
+        std::vector<std::string> shown;
+        for (const StorySaveGame::Slot& slot : Slots()->slots)
+            shown.push_back(slot.free ? "free" : slot.displayName + " " + slot.progress + " " + slot.fileName);
+        EXPECT_EQ(shown, (std::vector<std::string>{"Bolts <scale 0.4><br>%30320% 11</scale> " + CareerPath(0), "free",
+                                                   "free", "Rovers <scale 0.4><br>%30320% 1</scale> " + CareerPath(3),
+                                                   "free"}));
+        EXPECT_TRUE(Slots()->TakeTableNotice());
+        EXPECT_FALSE(Slots()->TakeTableNotice());
+        // The same damage read again is not told again.
+        EXPECT_FALSE(Slots()->LoadTable());
+        EXPECT_FALSE(Slots()->TakeTableNotice());
+        // The career in memory and the damaged table stay as they were.
+        EXPECT_EQ(std::make_tuple(Game()->teamName, Game()->round, Team("Panda01")->GetTeamName()),
+                  std::make_tuple(std::string("Rovers"), 0, teamShown));
+        if (!c.bytes.empty()) {
+            EXPECT_EQ(ReadRaw(OnDisk(kTablePath)), c.bytes);
+            EXPECT_EQ(ReadRaw(OnDisk(kTablePath) + ".damaged"), c.bytes);
+            std::filesystem::remove(OnDisk(kTablePath) + ".damaged");
+        }
+    }
+    // A first start has neither table nor careers, and nothing to tell.
+    ClearSaves();
+    EXPECT_TRUE(Slots()->LoadTable());
+    EXPECT_FALSE(Slots()->TakeTableNotice());
 }
 
 TEST_F(StoryFilesTest, FailedLoadLeavesTheCareerInMemory)
@@ -226,6 +361,11 @@ TEST_F(StoryFilesTest, FailedLoadLeavesTheCareerInMemory)
         Slots()->WriteCareer();
         return ReadRaw(OnDisk(CareerPath(0)));
     }();
+    const std::string noRound = [&] {
+        WriteScrambled(CareerPath(0), "# ------------------------------------------------ SaveGame\nOBJECT START\n"
+                                      "[SaveGame] \"SaveGame\"\n{\n \"TeamName\" \"Other\"\n}\n");
+        return ReadRaw(OnDisk(CareerPath(0)));
+    }();
     struct Case {
         const char* name;
         std::string bytes;  // empty: no file
@@ -233,6 +373,7 @@ TEST_F(StoryFilesTest, FailedLoadLeavesTheCareerInMemory)
     const Case cases[] = {
         {"missing file", ""},
         {"round 9", badRound},
+        {"no round", noRound},
         {"not scrambled", "[SaveGame] \"SaveGame\"\n{\n \"Round\" 1\n}\n"},
         {"truncated", badRound.substr(0, 200)},
     };
@@ -286,8 +427,9 @@ TEST_F(StoryFilesTest, TableIsReadWhenPresent)
     Slots()->slots[4].displayName = "Kept";
     LogCapture log;
     EXPECT_FALSE(Slots()->LoadTable());
-    EXPECT_EQ(Slots()->slots[4].displayName, "Kept");
-    EXPECT_TRUE(log.Contains("StorySaveGame::LoadTable: could not read"));
+    EXPECT_EQ(Slots()->slots[4].displayName, "Bolts");
+    EXPECT_TRUE(log.Contains("StorySaveGame::LoadTable: ")) << log.Text();
+    EXPECT_TRUE(log.Contains("could not be read"));
 }
 
 }  // namespace

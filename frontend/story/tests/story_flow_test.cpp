@@ -151,6 +151,11 @@ TEST_F(StoryFlowTest, FinalHasOneLegAndWritesTheWonCareer)
     EXPECT_TRUE(Game()->trainingPassed);
     EXPECT_NE(Unscrambled(CareerPath(1)).find("\"Round\" 6"), std::string::npos);
     EXPECT_NE(Unscrambled(CareerPath(1)).find("\"TrainingPassed\" 1"), std::string::npos);
+    // The slot tells what the file holds.
+    const std::string progress = "<scale 0.4><br>%30320% 26</scale>";
+    EXPECT_EQ(Slots()->slots[1].progress, progress);
+    EXPECT_FALSE(Slots()->slots[1].date.empty());
+    EXPECT_NE(Unscrambled(kTablePath).find("\"Progress[1]\" \"" + progress + "\""), std::string::npos);
     const GainedObjects* gained = GainedObjects::Instance();
     EXPECT_EQ(std::make_tuple(gained->teams[7], gained->environments[3], gained->allStarTeam),
               std::make_tuple(true, true, true));
@@ -228,11 +233,15 @@ TEST_F(StoryFlowTest, ContinueNoRestartsAndWritesTheCareer)
     ASSERT_TRUE(Slots()->StartCareer(3, "Bolts", "Bolts"));
     Game()->round = 4;
     Game()->trainingPassed = true;
+    ASSERT_TRUE(Slots()->Save());
     Run(new StoryModeContinueNo(), 1);
     EXPECT_EQ(log, (Log{"main"}));
     EXPECT_EQ(std::make_tuple(Game()->round, Game()->trainingPassed, Game()->teamName),
               std::make_tuple(0, false, std::string("Bolts")));
     EXPECT_NE(Unscrambled(CareerPath(3)).find("\"Round\" 0"), std::string::npos);
+    const std::string progress = "<scale 0.4><br>%30320% 1</scale>";
+    EXPECT_EQ(Slots()->slots[3].progress, progress);
+    EXPECT_NE(Unscrambled(kTablePath).find("\"Progress[3]\" \"" + progress + "\""), std::string::npos);
 
     // Without a slot nothing is written.
     Slots()->currentSlot = -1;

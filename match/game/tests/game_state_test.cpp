@@ -15,6 +15,7 @@
 #include "framework/FileSystem.h"
 #include "framework/Message.h"
 #include "framework/Registration.h"
+#include "framework/Scramble.h"
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
@@ -694,8 +695,8 @@ TEST_F(GameStateTest, OnlyADamagedUserFileIsReportedAtStart)
                    "{\n\"resolution\" 2\n");
          },
          "user.txt: the object Game Parameters at line 2 was read with the problems above"},
-        {"a folder in its place", [] { std::filesystem::create_directories("Data/SaveGames/user.txt"); },
-         "Data/SaveGames/user.txt: Is a directory"},
+        // Nothing to read there, and reading writes nothing: the first save says it cannot.
+        {"a folder in its place", [] { std::filesystem::create_directories("Data/SaveGames/user.txt"); }, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -719,29 +720,64 @@ TEST_F(GameStateTest, OnlyADamagedUserFileIsReportedAtStart)
     }
 }
 
-// A save file cut off at its start (zero bytes) is reported like any other damaged one.
-TEST_F(GameStateTest, AnEmptySaveFileIsReportedAtStart)
+// A save file with nothing in it (cut off at its start, blanks alone, a scrambled file cut to
+// its comment) is reported like any other damaged one and kept beside itself.
+TEST_F(GameStateTest, AnEmptySaveFileIsReportedAtStartAndKept)
 {
-    const char* const files[] = {"Data/SaveGames/user.txt", "data/Savegames/inputs.txt",
-                                 "data/Savegames/SaveGameMeta.txt", "Data/SaveGames/gained.txt"};
-    for (const char* file : files) {
-        SCOPED_TRACE(file);
+    std::string comment = "# ------------------------------------------------ Gained Objects\nOBJECT START\n";
+    Scramble::Apply(comment.data(), comment.size());
+    const std::string cut = Scramble::EncodeHex(reinterpret_cast<const uint8_t*>(comment.data()), comment.size())
+                                .substr(0, 100);
+    const std::pair<const char*, std::string> files[] = {
+        {"Data/SaveGames/user.txt", ""},         {"data/Savegames/inputs.txt", ""},
+        {"data/Savegames/inputs.txt", " \n\n\t\n"}, {"data/Savegames/SaveGameMeta.txt", ""},
+        {"Data/SaveGames/gained.txt", ""},       {"Data/SaveGames/gained.txt", cut},
+    };
+    for (const auto& [file, bytes] : files) {
+        SCOPED_TRACE(file + (" holding " + std::to_string(bytes.size()) + " bytes"));
         ClearDataFolders();
         std::filesystem::create_directories(std::filesystem::path(file).parent_path());
-        std::ofstream(file, std::ios::binary).flush();
+        std::ofstream(file, std::ios::binary) << bytes;
         const std::string name = std::filesystem::path(file).filename().string();
-        bool reported = false;
+        bool reported = false, kept = false;
         {
             LogCapture log;
             Start();
-            for (const std::string& line : log.lines)
+            for (const std::string& line : log.lines) {
                 reported = reported || (line.find("***WARNING") != std::string::npos &&
                                         line.find(name + " holds no object") != std::string::npos);
+                kept = kept || line.find(name + " was read as damaged; it is kept as ") != std::string::npos;
+            }
         }
-        EXPECT_TRUE(reported);
+        EXPECT_TRUE(reported && kept);
+        std::ifstream copy(std::string(file) + ".damaged", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), bytes);
         harness->Stop();
         harness.reset();
     }
+}
+
+// Reading the player's options applies them and writes nothing back.
+TEST_F(GameStateTest, StartingReadsTheUserFileWithoutWritingIt)
+{
+    std::filesystem::create_directories("Data/SaveGames");
+    std::ofstream("Data/SaveGames/user.txt") << "OBJECT START\n[GameParameters] \"Game Parameters\"\n{\n"
+                                                " \"SFX Volume\" 3\n \"Replays\" 0\n}\n";
+    static std::vector<std::string> changed;
+    changed.clear();
+    FileSystem::SetChangeListener([](const std::string& path) {
+        if (path.find("SaveGames") != std::string::npos)
+            changed.push_back(path);
+    });
+    {
+        LogCapture log;
+        Start();
+        EXPECT_FALSE(log.Contains("Could not save settings") || log.Contains("with the problems above")) << log.Text();
+    }
+    FileSystem::SetChangeListener(nullptr);
+    EXPECT_EQ(changed, std::vector<std::string>());
+    const GameParameters* parameters = GameParameters::Instance();
+    EXPECT_EQ(std::make_pair(parameters->sfxVolume, parameters->replays), std::make_pair(3, false));
 }
 
 TEST_F(GameStateTest, ScreenshotsAreNumberedFromOneWhilePressed)

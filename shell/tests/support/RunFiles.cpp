@@ -1,7 +1,9 @@
 #include "support/RunFiles.h"
 
 #include "framework/Archive.h"
+#include "framework/PlayerFolder.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +13,7 @@ namespace shelltest {
 
 bool WriteRunFiles(int fullScreen, int resolution, int height, int width)
 {
+    setenv(player_folder::kVariable, "data", 1);
     static const bool packed = [] {
         for (const char* folder : {"stage", "data/pc", "Data/SaveGames"})
             std::filesystem::create_directories(folder);

@@ -88,8 +88,11 @@ constexpr Shape kAllOut{0.2f, 0.55f, 0.9f, 1.1f, 0.2f, 0.0f};
 constexpr PitchPosition kKickoffAttack[kSlots] = {{-0.92f, 0.0f}, {-0.5f, 0.0f}, {-0.2f, -0.5f}, {-0.1f, 0.22f}, {-0.04f, 0.06f}};
 // Outside the centre circle (9.15 m is 0.18 along).
 constexpr PitchPosition kKickoffDefend[kSlots] = {{-0.92f, 0.0f}, {-0.55f, 0.0f}, {-0.3f, -0.45f}, {-0.3f, 0.45f}, {-0.22f, 0.0f}};
-constexpr PitchPosition kGoalkickAttack[kSlots] = {{-0.92f, 0.0f}, {-0.62f, 0.0f}, {-0.3f, -0.6f}, {-0.3f, 0.6f}, {0.1f, 0.0f}};
-constexpr PitchPosition kGoalkickDefend[kSlots] = {{-0.92f, 0.0f}, {-0.3f, 0.0f}, {0.2f, -0.4f}, {0.2f, 0.4f}, {0.5f, 0.0f}};
+// The keeper's kick goes to the last defender, out wide at the edge of the area; the side
+// that shot drops back to its own half. With its forward left 25 m from goal he won the ball
+// off the defender at once and shot again from where he had just shot.
+constexpr PitchPosition kGoalkickAttack[kSlots] = {{-0.92f, 0.0f}, {-0.6f, 0.55f}, {-0.3f, -0.6f}, {-0.15f, 0.3f}, {0.0f, -0.1f}};
+constexpr PitchPosition kGoalkickDefend[kSlots] = {{-0.92f, 0.0f}, {-0.5f, 0.0f}, {-0.15f, -0.45f}, {-0.15f, 0.45f}, {0.05f, 0.0f}};
 // The box is 0.67 deep and 0.62 wide in pitch units.
 constexpr PitchPosition kCornerAttack[kSlots] = {{-0.9f, 0.0f}, {0.0f, 0.0f}, {0.8f, -0.25f}, {0.8f, 0.25f}, {0.88f, 0.05f}};
 constexpr PitchPosition kCornerDefend[kSlots] = {{-0.95f, 0.0f}, {-0.85f, 0.0f}, {-0.82f, -0.3f}, {-0.82f, 0.3f}, {-0.4f, 0.0f}};

@@ -66,6 +66,9 @@ void ShipMatchSettings(MatchSettings& s)
     // went out into play and a match had about one corner.
     s.worstKeeperSaveMisjudgement = 0.3f;
     s.bestKeeperSaveMisjudgement = 0.0f;
+    // A keeper reads a ball a second and a half before it reaches him: a hard pass rolling at
+    // 16 m/s wide of his dive leaves him time to side-step into its path first.
+    s.keeperSaveReserveTime = 1.5f;
     // Two units across (the size is scaled by 0.8 and cut to whole units), under a seat 1.5 wide.
     s.playerSelectTextureA = "<PP>\\Misc\\plyr_select_a.png";
     s.playerSelectTextureB = "<PP>\\Misc\\plyr_select_b.png";
@@ -74,7 +77,7 @@ void ShipMatchSettings(MatchSettings& s)
     s.playerSelectRotSpeed = 2.0f;
 }
 
-// A computer side goes in for the tackle in half of its turns at defending (aggression is the
+// A computer side goes in for the tackle in seven of ten turns at defending (aggression is the
 // chance in a hundred per second), in a story from 30 in the first round to 60 in the last;
 // in the other turns it closes the holder down to take the ball off him on its feet. It
 // slides from 3.5 m, so that a holder who keeps the ball is tackled before he has played it.
@@ -86,7 +89,7 @@ void ShipMatchSettings(MatchSettings& s)
 void ShipTackling(GameSettings& s)
 {
     s.distanceFromTacticalPositionWeighting = 3.0f;
-    s.singleMatchAggression = 50.0f;
+    s.singleMatchAggression = 70.0f;
     s.firstRoundAggression = 30.0f;
     s.perRoundAggression = 5.0f;
     s.slideAttackDist = 3.5f;
@@ -159,10 +162,11 @@ void ShipRefereeSettings(RefereeSettings& s)
     s.walkToRunDist = 6.0f;
     s.foulSpotMaxDist = 20.0f;
     s.foulSpotMaxFov = 0.7854f;
-    // A foul the referee sees from close by is booked: within 3 m of the fouler, 5 m when it
-    // stops an attack at the fouler's own goal line. A booked player tackles on as before, so
-    // a wider reach books more players but sends more of them off too.
-    s.redCardAwardDist = 3.0f;
+    // A foul the referee sees from close by is booked: within 3.5 m of the fouler, 5.5 m when
+    // it stops an attack at the fouler's own goal line. A booked player tackles on as before,
+    // so a wider reach books more players but sends more of them off too: at 4.5 m three in
+    // four matches had a player sent off.
+    s.redCardAwardDist = 3.5f;
     s.redCardDistVariation = 2.0f;
 }
 

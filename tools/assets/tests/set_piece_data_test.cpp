@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,34 @@ TEST(SetPieceData, TheTwelveSetPieceFormationsAreFiled)
         EXPECT_EQ(log.Count(names[i]), 0) << log.Text();
         teams.RemoveMember(formations[i].get());
     }
+    teams.Clear();
+}
+
+// Where a goal kick goes: to the last defender, whom no opponent stands near, while the side
+// that shot waits outside the shooting zone (30 m out), so that it cannot win the ball back
+// at once and shoot again from where it shot.
+TEST(SetPieceData, AGoalKickGoesToAFreeManWhileTheOtherSideWaitsOutOfShootingRange)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    Cast teams("Teams");
+    TeamStrategy kicking, waiting;
+    teams.AddMember(&kicking, TeamStrategy::MemberName("goalkick_attack").c_str(), false);
+    teams.AddMember(&waiting, TeamStrategy::MemberName("goalkick_defend").c_str(), false);
+    LogCapture log;
+    LoadSettings(&teams, "<PP>Teams.txt");
+    ASSERT_TRUE(kicking.IsValid() && waiting.IsValid());
+    constexpr int32_t kReceiver = 1;
+    const Vector3 receiver = kicking.GetTacticalPosition(kReceiver, {}).ToWorld(true);
+    const Vector3 kickingGoal = PitchPosition(-1.0f, 0.0f).ToWorld(true);
+    for (int32_t slot = 1; slot < waiting.GetSlotCount(); ++slot) {
+        const Vector3 opponent = waiting.GetTacticalPosition(slot, {}).ToWorld(false);
+        EXPECT_GT((opponent - receiver).Length(), 20.0f) << slot;
+        EXPECT_GT(std::abs(opponent.x - kickingGoal.x), 35.0f) << slot;
+    }
+    teams.RemoveMember(&kicking);
+    teams.RemoveMember(&waiting);
     teams.Clear();
 }
 

@@ -57,8 +57,8 @@ void MenuTexts(Texts& t)
     t.insert(t.end(), {
         {30302, "Yes"}, {30303, "No"}, {30316, "Start the match"}, {30318, "Start training"},
         {30319, "Free slot"}, {30320, "Progress:"}, {30322, "Continue the match"},
-        // What the message screen says after a save or a failed write.
-        {30330, "Career saved"}, {30331, "Not saved: try again"},
+        // What the message screen says after a save, a failed write or an unreadable career list.
+        {30330, "Career saved"}, {30331, "Not saved: try again"}, {30332, "Career list repaired"},
         {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
         {50206, "Perfect!"},
         {60101, "Off"}, {60102, "On"},

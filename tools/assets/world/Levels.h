@@ -3,6 +3,7 @@
 // The four stadiums: their moods, the pitch and stand layout every part of a level shares
 // (world, dressing, cameras), and the painters of their textures.
 
+#include "settings/PitchCoordinates.h"
 #include "tools/assets/common/Image.h"
 #include "tools/assets/common/Mesh.h"
 
@@ -37,9 +38,9 @@ struct Theme {
 const Theme& LevelTheme(int index);  // 0..3
 inline constexpr int kLevelCount = 4;
 
-// Pitch: 100 x 65.34 centred at the origin, goal lines along z at x = +-50.
-inline constexpr float kHalfLength = 50.0f;
-inline constexpr float kHalfWidth = 32.67f;
+// Pitch: the match's own, centred at the origin, goal lines along z at x = +-kHalfLength.
+inline constexpr float kHalfLength = PitchFrame::kHalfLength;
+inline constexpr float kHalfWidth = PitchFrame::kHalfWidth;
 inline constexpr float kGoalHalfWidth = 3.0f;
 inline constexpr float kGoalHeight = 2.4f;
 inline constexpr float kGoalDepth = 2.0f;
