@@ -6,6 +6,7 @@
 #include "framework/Color.h"
 #include "framework/Debug.h"
 #include "scene/EngineUtil.h"
+#include "scene/GameElements.h"
 #include "scene/ProjectedTexture.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/ScreenDraw.h"
@@ -669,6 +670,9 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
 bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part)
 {
     RwCamera* camera = m_shadowCamera.get();
+    // Below the highest quality the casters are their low-detail meshes: softened in a small
+    // texture, their outline hardly differs.
+    camera->lowDetail = GeParticleSystem::GetQualitySetting() < GeParticleSystem::kHigh;
     RwFrameUpdateObjects(RwCameraGetFrame(camera));
     if (!RwCameraBeginUpdate(camera))
         return false;
