@@ -7,6 +7,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "engine/core/RwFrame.h"
+#include "framework/MathUtil.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
 #include "pitch/PitchSimulation.h"
@@ -181,6 +182,41 @@ TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
     ball.SetVelocity({-5.0f, 0.0f, 0.0f});
     GiveBallTo(*Add(away, "LizardPl00", {20.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand));
     EXPECT_FALSE(player->GetBrain()->CanReachHeader());
+}
+
+// Sent at the holder, a defender runs at him until the gap between them is within sliding
+// distance, then slides towards him wherever he faces; with no man to tackle he only runs.
+TEST_F(FieldBrainTest, ATacklerSlidesOnlyFromWithinSlidingDistance)
+{
+    Character* tackler = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    const float reach = GameSettings::Instance()->slideAttackDist + tackler->GetActor()->GetRadius() +
+                        holder->GetActor()->GetRadius();
+    const struct {
+        Vector3 holder;
+        bool target;
+        int32_t code;
+    } cases[] = {
+        {{0.0f, 0.0f, reach - 0.1f}, true, ActorInput::Tackle},
+        {{0.0f, 0.0f, reach}, true, ActorInput::Tackle},
+        {{reach - 0.1f, 0.0f, 0.0f}, true, ActorInput::Tackle},
+        {{0.0f, 0.0f, reach + 0.1f}, true, ActorInput::Run},
+        {{0.0f, 0.0f, -2.0f * reach}, true, ActorInput::Run},
+        {{0.0f, 0.0f, 1.0f}, false, ActorInput::Run},
+    };
+    for (const auto& c : cases) {
+        Put(*tackler, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+        Put(*holder, c.holder, 0.0f, ActorNodes::stand);
+        tackler->GetBrain()->GetOrder() = TeamOrder{6, Vector3{}, c.target ? holder : nullptr};
+        ActorCommand command;
+        tackler->GetBrain()->Think(command);
+        EXPECT_EQ(command.code, c.code) << c.holder.x << " " << c.holder.z << " " << c.target;
+        if (c.target) {
+            EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.holder)), 0.0f, 1e-4f)
+                << c.holder.x << " " << c.holder.z;
+        }
+    }
 }
 
 TEST_F(FieldBrainTest, ASlideTackleShoutsOnceAsItStarts)
