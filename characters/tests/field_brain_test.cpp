@@ -24,6 +24,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -184,37 +185,42 @@ TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
     EXPECT_FALSE(player->GetBrain()->CanReachHeader());
 }
 
-// Sent at the holder, a defender runs at him until the gap between them is within sliding
-// distance, then slides towards him wherever he faces; with no man to tackle he only runs.
-TEST_F(FieldBrainTest, ATacklerSlidesOnlyFromWithinSlidingDistance)
+// Sent at the holder, a defender runs until the gap between them is within reach (a slide's to
+// tackle, a snag's to close down), then goes in, wherever the holder faces; with no man to go
+// at he only runs.
+TEST_F(FieldBrainTest, ADefenderGoesInOnlyFromWithinReach)
 {
-    Character* tackler = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+    Character* defender = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
     Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
     GiveBallTo(*holder);
-    const float reach = GameSettings::Instance()->slideAttackDist + tackler->GetActor()->GetRadius() +
-                        holder->GetActor()->GetRadius();
-    const struct {
-        Vector3 holder;
-        bool target;
-        int32_t code;
-    } cases[] = {
-        {{0.0f, 0.0f, reach - 0.1f}, true, ActorInput::Tackle},
-        {{0.0f, 0.0f, reach}, true, ActorInput::Tackle},
-        {{reach - 0.1f, 0.0f, 0.0f}, true, ActorInput::Tackle},
-        {{0.0f, 0.0f, reach + 0.1f}, true, ActorInput::Run},
-        {{0.0f, 0.0f, -2.0f * reach}, true, ActorInput::Run},
-        {{0.0f, 0.0f, 1.0f}, false, ActorInput::Run},
-    };
-    for (const auto& c : cases) {
-        Put(*tackler, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
-        Put(*holder, c.holder, 0.0f, ActorNodes::stand);
-        tackler->GetBrain()->GetOrder() = TeamOrder{6, Vector3{}, c.target ? holder : nullptr};
-        ActorCommand command;
-        tackler->GetBrain()->Think(command);
-        EXPECT_EQ(command.code, c.code) << c.holder.x << " " << c.holder.z << " " << c.target;
-        if (c.target) {
-            EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.holder)), 0.0f, 1e-4f)
-                << c.holder.x << " " << c.holder.z;
+    const GameSettings& s = *GameSettings::Instance();
+    const float bodies = defender->GetActor()->GetRadius() + holder->GetActor()->GetRadius();
+    for (const auto& [order, reach, code] : {std::tuple{6, s.slideAttackDist + bodies, ActorInput::Tackle},
+                                             std::tuple{3, s.snagTriggerDistAi + bodies, ActorInput::Snag}}) {
+        const struct {
+            Vector3 holder;
+            bool target;
+            int32_t code;
+        } cases[] = {
+            {{0.0f, 0.0f, reach - 0.1f}, true, code},
+            {{0.0f, 0.0f, reach}, true, code},
+            {{reach - 0.1f, 0.0f, 0.0f}, true, code},
+            {{0.0f, 0.0f, reach + 0.1f}, true, ActorInput::Run},
+            {{0.0f, 0.0f, -2.0f * reach}, true, ActorInput::Run},
+            {{0.0f, 0.0f, 1.0f}, false, ActorInput::Run},
+        };
+        for (const auto& c : cases) {
+            Put(*defender, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+            Put(*holder, c.holder, 0.0f, ActorNodes::stand);
+            defender->GetBrain()->GetOrder() = TeamOrder{order, Vector3{}, c.target ? holder : nullptr};
+            ActorCommand command;
+            defender->GetBrain()->Think(command);
+            SCOPED_TRACE(testing::Message() << order << " at " << c.holder.x << " " << c.holder.z << " " << c.target);
+            EXPECT_EQ(command.code, c.code);
+            // A slide goes at the man; closing down goes at the ball.
+            if (c.target && order == 6) {
+                EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.holder)), 0.0f, 1e-4f);
+            }
         }
     }
 }
