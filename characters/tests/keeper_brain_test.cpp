@@ -291,6 +291,36 @@ TEST_F(KeeperBrainTest, NoSaveWhileAnyoneHoldsTheBall)
     EXPECT_EQ(command.hold, 0);
 }
 
+// An attacker with the ball within reach of the keeper: he goes down at his feet when the ball
+// lies between them, or whatever the ball does when the attacker is in his special move; with
+// the attacker between him and the ball he stays up.
+TEST_F(KeeperBrainTest, HeGoesDownAtTheFeetOfANearAttackerWhoExposesTheBall)
+{
+    const Vector3 at = keeper->GetActor()->GetPosition() + forward * 2.0f;
+    const struct {
+        const char* name;
+        float ball;  // from the attacker, towards the keeper
+        const ActorStateNode& node;
+        bool down;
+    } cases[] = {
+        {"the ball before him", 0.5f, ActorNodes::stand, true},
+        {"the ball behind him", -0.5f, ActorNodes::stand, false},
+        {"the ball behind him in his special move", -0.5f, ActorNodes::specialmove, true},
+    };
+    Character* attacker = AddAway(at);
+    for (const auto& c : cases) {
+        attacker->GetActor()->PlaceInState(at, Heading(-forward), new ActorState(c.node));
+        ASSERT_TRUE(ball.TakePossession(attacker));
+        attacker->GetActor()->TakeBall(&ball);
+        ball.SetBallPosition(at - forward * c.ball);
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(command.code == ActorInput::SaveBottomCenter, c.down) << c.name << " " << command.code;
+        attacker->GetActor()->ReleaseBall();
+        ball.ReleasePossession(0);
+    }
+}
+
 TEST_F(KeeperBrainTest, AfterSideSteppingHeComesOutStraightAtTheBall)
 {
     KeeperBrain::GuardPoint guard;
