@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -45,7 +46,31 @@ bool JoystickInput::Init(int deviceIndex)
         LogError("JoystickInput::Init: could not open joystick %d: %s\n", deviceIndex, SDL_GetError());
         return false;
     }
+    const SDL_JoystickGUID kind = SDL_JoystickGetGUID(m_joystick);
+    std::copy(std::begin(kind.data), std::end(kind.data), m_kind.begin());
     return true;
+}
+
+bool JoystickInput::IsLost() const
+{
+    return m_joystick && !SDL_JoystickGetAttached(m_joystick);
+}
+
+bool JoystickInput::TakeBack(int deviceIndex)
+{
+    SDL_JoystickClose(m_joystick);
+    m_joystick = nullptr;
+    m_buttons.Clear();
+    if (!Init(deviceIndex))
+        return false;
+    LogMessage("JoystickInput::TakeBack: \"%s\" answers again\n", GetName());
+    return true;
+}
+
+bool JoystickInput::IsSameKind(int deviceIndex) const
+{
+    const SDL_JoystickGUID kind = SDL_JoystickGetDeviceGUID(deviceIndex);
+    return std::equal(std::begin(kind.data), std::end(kind.data), m_kind.begin());
 }
 
 bool JoystickInput::Poll()
@@ -141,8 +166,30 @@ void DXInput::Update(float)
         return;
     // Event pumping updates SDL's joysticks only while joystick events are enabled.
     SDL_JoystickUpdate();
+    TakeBackLost();
     for (const auto& joystick : m_joysticks)
         joystick->Poll();
+}
+
+void DXInput::TakeBackLost()
+{
+    std::vector<JoystickInput*> lost;
+    for (const auto& joystick : m_joysticks)
+        if (joystick->IsLost())
+            lost.push_back(joystick.get());
+    const int count = lost.empty() ? 0 : SDL_NumJoysticks();
+    for (int device = 0; device < count && !lost.empty(); ++device) {
+        const int id = SDL_JoystickGetDeviceInstanceID(device);
+        const bool held = std::any_of(m_joysticks.begin(), m_joysticks.end(),
+                                      [id](const auto& joystick) { return joystick->GetInstanceId() == id; });
+        if (held)
+            continue;
+        auto taker = std::find_if(lost.begin(), lost.end(), [device](JoystickInput* j) { return j->IsSameKind(device); });
+        if (taker == lost.end())
+            taker = lost.begin();
+        if ((*taker)->TakeBack(device))
+            lost.erase(taker);
+    }
 }
 
 void DXInput::NoteButtonDown(int instanceId, int button)

@@ -4,6 +4,7 @@
 #include "input/PressFrames.h"
 #include "platform/Handles.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -29,6 +30,13 @@ public:
 
     // Opens the SDL joystick of that device index; false (logged) when it cannot.
     bool Init(int deviceIndex);
+    // Opened once and unplugged since: Poll reads zero until TakeBack.
+    bool IsLost() const;
+    // The unplugged device's place taken by the device of that index, plugged in again (or
+    // another in its stead); false (logged) when it cannot be opened.
+    bool TakeBack(int deviceIndex);
+    // Whether the device of that index is of the same make as the one opened last.
+    bool IsSameKind(int deviceIndex) const;
     // Previous state := current; current := the device now, or all zero (false) when the
     // device is gone or was never opened. Every press the events reported reaches a poll as
     // down (PressFrames), also one let go again before it.
@@ -57,13 +65,17 @@ public:
 
 private:
     platform::Joystick* m_joystick = nullptr;
+    // The make of the device opened last, as SDL names it: kept to know it again when it
+    // comes back.
+    std::array<uint8_t, 16> m_kind = {};
     JoystickState m_current;
     JoystickState m_previous;
     PressFrames<JoystickState::kButtons> m_buttons;
 };
 
-// The game controllers present at start-up, polled once per frame. Controllers plugged
-// in later are not seen.
+// The game controllers present at start-up, polled once per frame. One unplugged keeps its
+// number and reads zero; plugged in again (or another in its place) it answers again under
+// that number. Controllers plugged in beyond those are not seen.
 class DXInput : public Singleton<DXInput> {
 public:
     ~DXInput() override;
@@ -80,6 +92,10 @@ public:
     JoystickInput* GetJoystick(int index) const;
 
 private:
+    // Each device plugged in that no joystick holds goes to a lost joystick, one of its own
+    // kind first.
+    void TakeBackLost();
+
     std::vector<std::unique_ptr<JoystickInput>> m_joysticks;
     bool m_ownsSubsystem = false;  // Init started SDL's joystick support itself
 };

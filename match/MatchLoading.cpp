@@ -131,7 +131,8 @@ Color MatchLoading::NumberColour(int32_t shirtIndex)
 State* MatchLoading::Update(float)
 {
     LoadingScreen* screen = LoadingScreen::Instance();
-    screen->Show(kExpectedLoadSeconds, false);
+    // The picture at once: the bar waits its two seconds, the player does not wait in black.
+    screen->Show(kExpectedLoadSeconds, true);
     Progress();
     PitchSimulation* pitch = PitchSimulation::Instance();
     pitch->SetupMatch();

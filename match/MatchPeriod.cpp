@@ -178,6 +178,7 @@ MatchPeriod::MatchPeriod(int period, bool extraTimeAllowed, bool crowdFavoursTea
 
 MatchPeriod::~MatchPeriod()
 {
+    LeaveStoppedPlay();
     m_pendingChanges.clear();
     StateSlot::Set(&m_banner, nullptr, false);
     StateSlot::Set(&m_pauseMenu, nullptr, false);
@@ -322,6 +323,7 @@ void MatchPeriod::Exit()
     if (GameTB* game = GameTB::Current())
         game->StoreCameraChoice(0);
     SetCameraFlipped(false);
+    LeaveStoppedPlay();
     TBMusic::Instance()->PlayMenuMusic();
 }
 
@@ -486,12 +488,28 @@ void MatchPeriod::StartCornerOrKeeperKick(const Ball::OutOfBoundsFar& record)
         setPiece = RestartKicks::CreateKeeperKick(attacking, record.negativeSide);
         ShowBanner("message_goalkick", kBannerSeconds);
     }
+    FollowStoppedPlay();
     SetSequence(WrapSetPiece(setPiece));
+}
+
+void MatchPeriod::FollowStoppedPlay()
+{
+    if (const Ball* ball = Pitch().GetBall()) {
+        m_stoppedPlay.Set(ball->GetPosition());
+        SetCameraTarget(&m_stoppedPlay);
+    }
+}
+
+void MatchPeriod::LeaveStoppedPlay()
+{
+    if (GetCameraTarget() == &m_stoppedPlay)
+        SetCameraTarget(PitchSimulation::Instance()->GetBall());
 }
 
 void MatchPeriod::StartThrowIn(const Ball::OutOfBoundsAcross& record)
 {
     ShowBanner("message_throwin", kBannerSeconds);
+    FollowStoppedPlay();
     const Character* toucher = AsCharacter(record.lastToucher);
     bool attacking;
     if (toucher) {

@@ -3,6 +3,7 @@
 #include "characters/Character.h"
 #include "framework/Message.h"
 #include "framework/State.h"
+#include "match/StoppedPlay.h"
 #include "scene/StillPicture.h"
 #include "simulation/Ball.h"
 
@@ -45,6 +46,11 @@ public:
     void StartGoalSequence(const Ball::Goal& goal);
     void StartCornerOrKeeperKick(const Ball::OutOfBoundsFar& record);
     void StartThrowIn(const Ball::OutOfBoundsAcross& record);
+    // The cameras look where the ball went out until the restart's camera takes over.
+    void FollowStoppedPlay();
+    // The ball followed again if the cameras still look where it went out: they must not
+    // outlive the period.
+    void LeaveStoppedPlay();
     void StartFoulSequence(const Character::FoulRecord& foul, bool penalty);
     // The restart chain around a set piece: play runs on for a moment, a fade to black, the
     // set piece, a fade back. Takes the set piece.
@@ -127,6 +133,8 @@ private:
     // Nothing under the pause menu moves: the pitch is drawn once there and its picture kept.
     StillPicture m_stillPitch;
     State* m_banner = nullptr;
+    // Followed by the cameras from the ball going out until the restart's camera takes over.
+    StoppedPlay m_stoppedPlay;
     bool m_kickOffBannerDone = false;
     bool m_extraTimeAllowed;
     int m_forfeitSide = -1;

@@ -38,7 +38,8 @@ const ToggleDefault kDefaults[TBMenuToggles::kCount] = {
     {"control_device1", 0, kDevices},
     {"control_device2", 0, kDevices},
     {"var_cards", 1, kOnOff},
-    {"story_half_time_duration", 0, kStoryHalfTimes},
+    // The story's table starts one length up: 1 is the single match's default length.
+    {"story_half_time_duration", 1, kStoryHalfTimes},
     {"story_shirts", 0, kShirts},
     {"replays", 1, kOnOff},
     {"quality", 1, kQualities},
@@ -97,14 +98,16 @@ void TakeGameParameters(GameParameters& p)
 {
     const int32_t values[][2] = {
         {0, p.sfxVolume},       {1, p.musicVolume},     {2, p.resolution}, {3, p.halftimeDuration},
-        {4, p.shirts[0]},       {5, p.shirts[1]},       {6, p.playerDevices[0]}, {7, p.playerDevices[1]},
+        {4, p.shirts[0]},       {5, p.shirts[1]},       {6, p.deviceChoices[0]}, {7, p.deviceChoices[1]},
         {8, p.cards ? 1 : 0},   {11, p.replays ? 1 : 0}, {12, p.quality},
     };
     for (const auto& [id, value] : values)
         TBMenuToggle::LoadExternToggleValue(id, value);
     // The toggles claim the devices once they are counted; until then nobody holds one.
-    p.playerDevices[0] = 0;
-    p.playerDevices[1] = 0;
+    for (int player = 0; player < kPlayers; ++player) {
+        p.deviceChoices[player] = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1 + player)->value;
+        p.playerDevices[player] = 0;
+    }
     TBMenuToggles::Instance()->ApplyPending(false);
 }
 
@@ -266,7 +269,9 @@ void TBMenuToggles::ApplyDevice(int player)
         if (ConfigurableInputMapper* chosen = Mapper(device))
             chosen->SetClaim(player, true);
         toggle.applied = toggle.value;
+        parameters->deviceChoices[player] = device;
     } else {
+        // A joystick not plugged in this run: played without, still the player's choice.
         toggle.value = toggle.applied;
         device = toggle.value;
     }

@@ -118,6 +118,7 @@ void LoadingScreen::Show(float expectedSeconds, bool drawBackgroundNow)
         const RwRect screen{0, 0, static_cast<RwInt32>(width), static_cast<RwInt32>(height)};
         for (int i = 0; i < kFrameBuffers; ++i)
             PresentFrame(*camera, [&](RwRaster* target) { Blit(target, RasterOf(m_background.get()), screen); });
+        m_pictureShown = true;
     }
     m_barEmpty.reset(RwTextureRead(kBarEmptyFile, nullptr));
     m_barFilled.reset(RwTextureRead(kBarFilledFile, nullptr));
@@ -166,6 +167,7 @@ void LoadingScreen::Hide()
 void LoadingScreen::Release()
 {
     m_active = false;
+    m_pictureShown = false;
     // The window first: it looks into the filled bar's raster.
     m_barPart.reset();
     m_background.reset();
@@ -202,6 +204,7 @@ void LoadingScreen::Draw()
         Blit(target, RasterOf(m_barEmpty.get()), bar);
         DrawBar(target);
     });
+    m_pictureShown = true;
 }
 
 void LoadingScreen::DrawBar(RwRaster* target)

@@ -67,6 +67,8 @@ public:
     void Hide();
 
     bool IsActive() const { return m_active; }
+    // The picture has been put on screen since the last Show and is still there.
+    bool IsPictureShown() const { return m_pictureShown; }
     // 0 to kFull.
     int32_t GetProgress() const { return m_progress; }
     // Where the bar lies on the screen, in pixels.
@@ -109,4 +111,5 @@ private:
     int32_t m_scaleX = 0;
     int32_t m_scaleY = 0;
     bool m_warnedCrop = false;
+    bool m_pictureShown = false;
 };

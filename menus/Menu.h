@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,6 +93,9 @@ public:
     virtual const Vector3& GetPosition() const { return m_position; }
     virtual void SetRotation(const Quaternion& rotation) { m_rotation = rotation; }
     virtual const Quaternion& GetRotation() const { return m_rotation; }
+    // Where the plane is seen from, in the world; null until a view has drawn the menu.
+    void SetEye(const Vector3& eye) { m_eye = eye; }
+    const Vector3* GetEye() const { return m_eye ? &*m_eye : nullptr; }
     // Menu units to screen pixels.
     virtual void ScalePoint(float& x, float& y) const;
     virtual void ScaleVector(Vector2& v) const { ScalePoint(v.x, v.y); }
@@ -172,6 +176,7 @@ private:
     Vector2 m_scale;
     Vector3 m_position;
     Quaternion m_rotation;
+    std::optional<Vector3> m_eye;
     // The screen's root first, then each macro's, in load order.
     std::vector<std::unique_ptr<XmlNode>> m_parsedNodes;
     MessageListener* m_owner = nullptr;

@@ -63,6 +63,9 @@ void MenuImage::Create(XmlNode* node)
     if (!node)
         return;
     ReadPicture(node);
+    m_fitText = node->GetAttribute("fitText");
+    if (node->HasAttribute("fitMargin"))
+        std::sscanf(node->GetAttribute("fitMargin").c_str(), "%f", &m_fitMargin);
     if (node->HasAttribute("is3d")) {
         int is3d = 1;
         std::sscanf(node->GetAttribute("is3d").c_str(), "%d", &is3d);
@@ -108,11 +111,25 @@ void MenuImage::PlaneCorners(const Vector4& r, const Vector3& position, const Qu
         corners[i] = position + rotation.Rotate(Vector3(plane[i].x / h, plane[i].y / h, 0.0f));
 }
 
+Vector4 MenuImage::FittedRect() const
+{
+    Vector4 r = m_rect;
+    const float scale = m_menu->GetScale().x;
+    if (m_fitText.empty() || !m_menu->HasItem(m_fitText, 0) || scale <= 0.0f)
+        return r;
+    const float wanted = m_menu->GetItem(m_fitText, 0)->GetArea().z / scale + 2.0f * m_fitMargin;
+    if (wanted > r.z) {
+        r.x -= (wanted - r.z) * 0.5f;
+        r.z = wanted;
+    }
+    return r;
+}
+
 void MenuImage::Draw(int pass)
 {
     if (!m_visible || !m_menu)
         return;
-    Vector4 r = m_rect;
+    Vector4 r = FittedRect();
     if (!m_is3d)
         r.x += GetFadeOffset();
     r.x += m_menu->GetOffset().x;

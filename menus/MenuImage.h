@@ -8,7 +8,8 @@
 class Texture;
 
 // A textured rectangle: flat (under everything of the normal pass, drawn in the shadow pass
-// only) or, by default, in the menu's 3D plane with a dark shadow behind it.
+// only) or, by default, in the menu's 3D plane with a dark shadow behind it. A plate may grow
+// to hold a text of the screen whose length only shows when it is drawn.
 class MenuImage : public MenuDisplayItem {
 public:
     static constexpr const char* kTextureFolder = "<PP>\\Menu\\Screens\\Textures24Bit\\";
@@ -42,6 +43,9 @@ public:
 protected:
     // "texture", "position", "size" and "color", then the picture.
     void ReadPicture(XmlNode* node);
+    // The rectangle, widened about its middle when the text item it fits ("fitText") with its
+    // margins ("fitMargin" on each side, in menu units) is wider, as that text was last drawn.
+    Vector4 FittedRect() const;
     // The rectangle's corners on the plane at the position with the rotation, a pixel of
     // the rectangle r (in screen pixels) being 1 / H of a world unit.
     static void PlaneCorners(const Vector4& r, const Vector3& position, const Quaternion& rotation,
@@ -52,6 +56,8 @@ protected:
     Texture* m_texture = nullptr;
     Vector4 m_rect;
     Vector4 m_hitRect;
+    std::string m_fitText;
+    float m_fitMargin = 0.0f;
     Color m_color = Color(1.0f, 1.0f, 1.0f, 1.0f);
 };
 

@@ -78,6 +78,14 @@ AlignScope::~AlignScope()
         TextDisplay::Instance()->SetHorizontalAlign(m_remembered);
 }
 
+Vector3 PopOutOffset(const Vector3& anchor, const Vector3& eye, float depth)
+{
+    const float inFront = anchor.z - eye.z;
+    if (inFront <= 0.0f)
+        return Vector3(0.0f, 0.0f, -depth);
+    return (eye - anchor) * (depth / inFront);
+}
+
 void Print3D(const std::string& text, float x, float y, const Vector3& position, const Quaternion& rotation)
 {
     TextDisplay3D* display = TextDisplay3D::Instance();

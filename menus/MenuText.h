@@ -43,6 +43,12 @@ private:
     int m_remembered = 0;
 };
 
+// How far a text popped out by depth towards the viewer moves, in its plane's frame (the
+// viewer on the plane's -z side): along the line from its anchor to the eye, so that the
+// anchor stays where it is seen and the text only grows about it. Straight out of the plane,
+// (0, 0, -depth), when the eye is not in front of the plane.
+Vector3 PopOutOffset(const Vector3& anchor, const Vector3& eye, float depth);
+
 // Prints the text on the menu plane at layout point (x, y), the plane at the position
 // with the rotation.
 void Print3D(const std::string& text, float x, float y, const Vector3& position, const Quaternion& rotation);

@@ -130,14 +130,32 @@ std::string MenuTextButton::BlinkText() const
     return m_menu->Variables()[m_extraText];
 }
 
+Vector3 MenuTextButton::PlaneAnchor() const
+{
+    constexpr int kRight = 1, kCentre = 2;
+    float x = m_rect.x;
+    if (m_hasAlign && m_align == kRight)
+        x += m_rect.z;
+    else if (m_hasAlign && m_align == kCentre)
+        x += m_rect.z * 0.5f;
+    const float y = m_rect.y + m_rect.w * 0.5f;
+    const Vector2 screen = Menu::ScreenSize();
+    if (screen.y <= 0.0f)
+        return Vector3();
+    return Vector3(-(x - screen.x * 0.5f) / screen.y, -(y - screen.y * 0.5f) / screen.y, 0.0f);
+}
+
 void MenuTextButton::PrintOnPlane(int pass, const std::string& text, float shadowFollow) const
 {
     float x = m_x, y = m_y;
     m_menu->ScalePoint(x, y);
-    const Vector3 offset(0.0f, 0.0f, m_useOffset ? -kPopOutDepth * m_popOut : 0.0f);
     Quaternion rotation;
     Vector3 origin;
     GetPlanePose(origin, rotation);
+    const float depth = m_useOffset ? kPopOutDepth * m_popOut : 0.0f;
+    Vector3 offset(0.0f, 0.0f, -depth);
+    if (const Vector3* eye = m_menu->GetEye(); eye && depth != 0.0f)
+        offset = menutext::PopOutOffset(PlaneAnchor(), rotation.Conjugate().Rotate(*eye - origin), depth);
     const Vector3 lift = rotation.Rotate(offset);
     const Vector3 position = pass == 0 ? origin + rotation.Rotate(menutext::kShadowShift) + lift * shadowFollow : origin + lift;
     menutext::Print3D(text, x, y, position, rotation);

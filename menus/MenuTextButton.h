@@ -60,6 +60,9 @@ protected:
     // shadow pass (0) at the shadow offset and shadowFollow of the pop-out, the normal pass
     // at the full pop-out.
     void PrintOnPlane(int pass, const std::string& text, float shadowFollow) const;
+    // Where the text is held as it pops out, in the plane's frame: the point of the last hit
+    // rectangle its alignment keeps, at half its height.
+    Vector3 PlaneAnchor() const;
     // The hit rectangle from the shown text (or the fixed "area"), and the debug box.
     void MeasureRect(const std::string& display);
     // Inside the rectangle: left and top edges in, right and bottom out.

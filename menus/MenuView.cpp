@@ -21,6 +21,7 @@ void RenderMenuInView(const Vector3& offset, const Quaternion& turn, const std::
     const RwMatrix* ltm = RwFrameGetLTM(camera->GetFrame());
     const Quaternion cameraRotation = Math::QuaternionFromRwMatrix(ltm);
     const Vector3 cameraPosition(ltm->pos.x, ltm->pos.y, ltm->pos.z);
+    menu->SetEye(cameraPosition);
     menu->SetPosition(cameraPosition + cameraRotation.Rotate(offset));
     menu->SetRotation(cameraRotation * turn);
     menu->Render();

@@ -7,6 +7,7 @@
 #include "framework/Serializer.h"
 #include "scene/Atmosphere.h"
 #include "scene/Clump.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/TrackedObject.h"
 
 #include <algorithm>
@@ -322,7 +323,8 @@ Quaternion TrackingCameraControl::GetWantedRotation() const
 
 Vector3 TrackingCameraControl::GetTrackedPoint() const
 {
-    Vector3 p = s_target ? s_target->GetPosition() : Vector3{0.0f, 0.0f, 0.0f};
+    // The picture stays the pitch: a target far beyond its lines is framed at their edge.
+    Vector3 p = s_target ? PitchFrame::KeepInside(s_target->GetPosition(), -kBeyondLines) : Vector3{0.0f, 0.0f, 0.0f};
     if (m_lockX)
         p.x = 0.0f;
     if (m_lockY)
@@ -349,8 +351,8 @@ bool TrackingCameraControl::PlaceInSight(const Vector3& point, Vector3& eye)
         float hit = rays->RayTest(sight, eye);
         float span = (eye - sight).Length();
         // A camera lower than the clearance is over the grass, which the line below it would
-        // find: that line ends no lower than the sight.
-        const Vector3 below{eye.x, std::max(eye.y - kClearance, sight.y), eye.z};
+        // find: that line ends no lower than a player's middle.
+        const Vector3 below{eye.x, std::max(eye.y - kClearance, point.y + kOverGrass), eye.z};
         if (hit < 0.0f && below.y < eye.y) {
             hit = rays->RayTest(sight, below);
             span = (below - sight).Length();
@@ -368,7 +370,7 @@ bool TrackingCameraControl::PlaceInSight(const Vector3& point, Vector3& eye)
     return false;
 }
 
-Vector3 TrackingCameraControl::KeepInSight(const Vector3& eye) const
+Vector3 TrackingCameraControl::KeepInSight(const Vector3& eye, Vector3& framed) const
 {
     const Vector3 followed = GetTrackedPoint();
     // The pitch is open sky wherever the stands stand round it: a point the camera cannot be
@@ -380,18 +382,30 @@ Vector3 TrackingCameraControl::KeepInSight(const Vector3& eye) const
     Vector3 point = followed;
     for (float moved = 0.0f; moved <= reach; moved += kCoverStep, point = point + toward) {
         // The camera moves with the point it frames, keeping its angle to it.
-        Vector3 placed = eye + (point - followed);
-        if (PlaceInSight(point, placed))
+        const Vector3 moving = eye + (point - followed);
+        Vector3 placed = moving;
+        // Drawn in towards a point short of the followed one, it could leave that one behind it.
+        if (PlaceInSight(point, placed) && (moved == 0.0f || placed == moving)) {
+            framed = point;
             return placed;
+        }
     }
+    framed = followed;
     Vector3 placed = eye;
     PlaceInSight(followed, placed);
     return placed;
 }
 
+bool TrackingCameraControl::StandsOverPitch()
+{
+    const Vector3 wanted = GetWantedPosition();
+    return PitchFrame::Flatten(PitchFrame::KeepInside(wanted, 0.0f) - wanted).Length() == 0.0f;
+}
+
 bool TrackingCameraControl::Activate()
 {
-    m_position = KeepInSight(GetWantedPosition());
+    Vector3 framed;
+    m_position = KeepInSight(GetWantedPosition(), framed);
     m_rotation = GetWantedRotation();
     return true;
 }
@@ -399,13 +413,16 @@ bool TrackingCameraControl::Activate()
 void TrackingCameraControl::Update(float dt)
 {
     const float t = m_blendTime == 0.0f ? 1.0f : std::min(dt / m_blendTime, 1.0f);
-    const Vector3 wanted = KeepInSight(GetWantedPosition());
+    Vector3 framed;
+    const Vector3 wanted = KeepInSight(GetWantedPosition(), framed);
     if ((wanted - m_position).Length() > kSnapDistance || t == 1.0f || wanted == m_position)
         m_position = wanted;
     else
         m_position = m_position * (1.0f - t) + wanted * t;
-    // The blend may cut behind what the wanted place is clear of.
-    m_position = KeepInSight(m_position);
+    // The blend may cut behind what the wanted place is clear of: drawn in towards the same
+    // point, not moved on with it a second time, which would carry the camera off a frame
+    // at a time.
+    PlaceInSight(framed, m_position);
     m_rotation = GetWantedRotation();
 }
 

@@ -142,14 +142,21 @@ public:
     // A move longer than this snaps instead of blending.
     static constexpr float kSnapDistance = 50.0f;
     static constexpr float kZoomStep = 0.05f;
-    // The line of sight ends this high over the followed point: a player's middle, and off
-    // the grass he stands on.
-    static constexpr float kSightHeight = 1.0f;
+    // The line of sight ends this high over the followed point: over a player's head and a
+    // goal's crossbar, which the camera looks past or through the net under it, as over the
+    // boards and the benches.
+    static constexpr float kSightHeight = 2.6f;
+    // The line below the camera ends no lower than this over the followed point, off the
+    // grass the camera is over.
+    static constexpr float kOverGrass = 1.0f;
     // The camera keeps this much room in front of geometry on its line of sight, and as much
     // above anything below it (the tiers and the crowd on them).
     static constexpr float kClearance = 2.5f;
     // However much stands in the way, the camera comes no nearer than this.
     static constexpr float kNearest = 3.0f;
+    // What is followed is framed no farther beyond the lines than this: a ball in the net, a
+    // player on the touch line or walking off, not one kicked up into the stands.
+    static constexpr float kBeyondLines = 1.0f;
     // A point with something this far above it is under the stands (a ball kicked under the
     // tiers). When the camera cannot be placed for a point, it frames the next one towards
     // the centre spot, kCoverStep nearer.
@@ -174,9 +181,12 @@ public:
     // Where the offset puts the camera, whatever stands in the way.
     Vector3 GetWantedPosition();
     // The eye placed in sight of the followed point, or of the nearest point towards the
-    // centre spot it can be placed for (a ball under the stands or hard against them).
-    // Unchanged without a current world.
-    Vector3 KeepInSight(const Vector3& eye) const;
+    // centre spot it can be placed for (a ball under the stands or hard against them), moved
+    // with that point; framed receives the point. Unchanged without a current world.
+    Vector3 KeepInSight(const Vector3& eye, Vector3& framed) const;
+    // Whether the camera, where it wants to be, stands over the pitch: inside its lines, where
+    // no stand, board or crowd can come between it and a player there.
+    bool StandsOverPitch();
     const Vector3& GetCurrentOffset() const { return m_offset; }
 
     void SetOffsets(const Vector3& minimum, const Vector3& maximum)

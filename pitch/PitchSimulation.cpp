@@ -37,15 +37,16 @@ struct HudGroup {
 };
 
 // In the order the names join the list; a name may come from several bits.
+// The bands are plates that the texts of their bits lie on.
 const HudGroup kHudGroups[] = {
-    {PitchSimulation::kHudTeamNames, {"LeftTeamName", "RightTeamName"}},
-    {PitchSimulation::kHudScore, {"LeftScore", "ScoreColon", "RightScore"}},
-    {PitchSimulation::kHudTime, {"TimeMinutes", "TimeColon", "TimeSeconds"}},
-    {PitchSimulation::kHudPlayerNames, {"Player1Name", "Player2Name"}},
+    {PitchSimulation::kHudTeamNames, {"ScoreBand", "LeftTeamName", "RightTeamName"}},
+    {PitchSimulation::kHudScore, {"ScoreBand", "LeftScore", "ScoreColon", "RightScore"}},
+    {PitchSimulation::kHudTime, {"ScoreBand", "TimeMinutes", "TimeColon", "TimeSeconds"}},
+    {PitchSimulation::kHudPlayerNames, {"PlayerBand1", "PlayerBand2", "Player1Name", "Player2Name"}},
     {PitchSimulation::kHudEnergy,
      {"EnergyMeter1", "EnergyMeter2", "EnergyBackground1", "EnergyBackground2", "EnergyDefaultLevel1",
       "EnergyDefaultLevel2"}},
-    {PitchSimulation::kHudPlayer1Name, {"Player1Name"}},
+    {PitchSimulation::kHudPlayer1Name, {"PlayerBand1", "Player1Name"}},
     {PitchSimulation::kHudPlayer1Energy, {"EnergyMeter1", "EnergyBackground1", "EnergyDefaultLevel1"}},
     {PitchSimulation::kHudPowerBar, {"PowerBar", "PowerBar_Normal_Background"}},
     {PitchSimulation::kHudPenaltyPowerBar, {"PowerBar_Penalty_Background"}},
@@ -53,8 +54,8 @@ const HudGroup kHudGroups[] = {
      {"DebugEnergyText1", "DebugEnergyValue1", "DebugSpeedText1", "DebugSpeedValue1", "DebugShootingText1",
       "DebugShootingValue1", "DebugEnergyText2", "DebugEnergyValue2", "DebugSpeedText2", "DebugSpeedValue2",
       "DebugShootingText2", "DebugShootingValue2"}},
-    {PitchSimulation::kHudDrillCounters, {"FullCycles", "LeftScore", "TimeColon", "CountdownSeconds"}},
-    {PitchSimulation::kHudDrillName, {"TrainingName"}},
+    {PitchSimulation::kHudDrillCounters, {"ScoreBand", "FullCycles", "LeftScore", "TimeColon", "CountdownSeconds"}},
+    {PitchSimulation::kHudDrillName, {"TrainingBand", "TrainingName", "TrainingHint"}},
 };
 
 // The HUD element names of one side's player block.

@@ -32,8 +32,8 @@ void GameParameters::Serialize(Serializer& s, const char* descriptor)
     s.SerializeInt("GraphicsMode", &graphicsMode);
     s.SerializeInt("Shirts1", &shirts[0]);
     s.SerializeInt("Shirts2", &shirts[1]);
-    s.SerializeInt("Player1Device", &playerDevices[0]);
-    s.SerializeInt("Player2Device", &playerDevices[1]);
+    s.SerializeInt("Player1Device", &deviceChoices[0]);
+    s.SerializeInt("Player2Device", &deviceChoices[1]);
     char key[32];
     for (int slot = 0; slot < kCameraSlots; ++slot) {
         std::snprintf(key, sizeof key, "Camera_%d", slot);

@@ -35,8 +35,8 @@ public:
     GameParameters();
 
     // Called after each read of the table. The option toggles, which lie above, register one
-    // that takes the values, returns both device fields to 0 and applies the toggles without a
-    // resolution change.
+    // that takes the values, returns both devices played with to 0 and applies the toggles
+    // without a resolution change.
     using ReadListener = void (*)(GameParameters& parameters);
     // Replaces the listener; null for none.
     static void SetReadListener(ReadListener listener);
@@ -72,6 +72,9 @@ public:
     int32_t graphicsMode = 0;
     std::string cameraNames[kCameraSlots];
     float cameraZooms[kCameraSlots] = {0.5f, 0.5f, 0.5f};
+    // By player: the devices the players chose, which the user file keeps, and those this run
+    // plays with, the keyboard in place of a chosen joystick that is not plugged in.
+    int32_t deviceChoices[2] = {0, 0};
     int32_t playerDevices[2] = {0, 0};
     int32_t deviceCount = -1;  // -1 until the input devices are counted
     int32_t blockedDevices[2] = {-1, -1};  // by player: the device the other one holds, -1 for none

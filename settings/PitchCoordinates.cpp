@@ -107,6 +107,19 @@ Vector3 PitchFrame::Flatten(const Vector3& v)
     return v - up * v.Dot(up);
 }
 
+Vector3 PitchFrame::KeepInside(const Vector3& world, float margin)
+{
+    const Frame& f = TheFrame();
+    Vector3 local = f.worldToPitch * (world - f.centre);
+    const auto within = [margin](float value, float halfExtent) {
+        const float limit = std::max(halfExtent - margin, 0.0f);
+        return std::clamp(value, -limit, limit);
+    };
+    local.x = within(local.x, AlongHalfExtent(local.x));
+    local.z = within(local.z, AcrossHalfExtent(local.z));
+    return f.pitchToWorld * local + f.centre;
+}
+
 PitchPosition PitchPosition::FromWorld(const Vector3& world, bool firstSide)
 {
     const Frame& f = TheFrame();

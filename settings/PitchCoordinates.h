@@ -37,6 +37,9 @@ public:
     static float AcrossHalfExtent(float z);
     // The vector less its part along the pitch's up axis.
     static Vector3 Flatten(const Vector3& v);
+    // The point moved in to at least margin inside every line (beyond them for a negative
+    // margin), at its height over the pitch; a margin past halfway puts it on the centre line.
+    static Vector3 KeepInside(const Vector3& world, float margin);
 };
 
 // Characters turn about the world's up axis: a heading is in radians, 0 facing +z and pi/2

@@ -65,13 +65,14 @@ void DrawCombo(DialogControl& c, float width)
 
 }  // namespace
 
-void InputDialogView::Draw()
+void InputDialogView::Draw(float maxHeight)
 {
     if (!m_dialog.IsVisible())
         return;
     const std::string title = m_dialog.GetLabel() + "###" + std::to_string(m_dialog.GetSerial());
     if (m_sizedLayout != m_dialog.GetLayoutSerial()) {
-        ImGui::SetNextWindowSize(ImVec2(static_cast<float>(m_dialog.GetWidth()), static_cast<float>(m_dialog.GetHeight())));
+        const float height = std::min(static_cast<float>(m_dialog.GetHeight()), maxHeight);
+        ImGui::SetNextWindowSize(ImVec2(static_cast<float>(m_dialog.GetWidth()), height));
         m_sizedLayout = m_dialog.GetLayoutSerial();
     }
     bool open = true;

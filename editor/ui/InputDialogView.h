@@ -12,7 +12,11 @@ class InputDialogView {
 public:
     explicit InputDialogView(CInputDialog& dialog) : m_dialog(dialog) {}
 
-    void Draw();
+    // Sized as its dialog lays itself out, but no taller than maxHeight, which is the room
+    // below the window's place: what does not fit scrolls.
+    void Draw(float maxHeight = kUnlimited);
+
+    static constexpr float kUnlimited = 1e9f;
     CInputDialog& Dialog() const { return m_dialog; }
 
 private:

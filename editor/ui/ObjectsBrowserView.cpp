@@ -183,6 +183,7 @@ void ObjectsBrowserView::DrawTree(float dt)
 {
     ImGui::BeginChild("##tree", ImVec2(0, 0), true);
     m_rows.clear();
+    m_toggled = false;
     const ImVec2 origin = ImGui::GetWindowPos();
     m_treeTop = origin.y;
     m_treeBottom = origin.y + ImGui::GetWindowHeight();
@@ -232,7 +233,7 @@ void ObjectsBrowserView::DrawItem(TreeModel::Item item)
     const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
     m_rows.push_back({item, min.y, max.y, min.x});
     if (ImGui::IsItemHovered() && ImGui::IsItemToggledOpen())
-        m_pressed = TreeModel::kNone;
+        m_toggled = true;
     const float iconX = min.x + ImGui::GetTreeNodeToLabelSpacing();
     const float size = std::min(static_cast<float>(kIconSize), max.y - min.y);
     DrawIcon(m_tree.GetItemImage(item), ImVec2(iconX, min.y), size, m_tree.GetOverlay(item) == 1);
@@ -286,7 +287,12 @@ void ObjectsBrowserView::HandleMouse(float dt)
     const bool hovered = ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem);
     const TreeModel::Item hit = hovered ? RowAt(io.MousePos.y) : TreeModel::kNone;
     const bool editing = m_tree.GetEditItem() != TreeModel::kNone;
-    if (hovered && ImGui::IsMouseClicked(ImGuiMouseButton_Left) && !editing) {
+    // A click on a folder's arrow only opens or closes it: it neither selects, drags nor
+    // renames.
+    if (hovered && ImGui::IsMouseClicked(ImGuiMouseButton_Left) && !editing && m_toggled) {
+        m_pressed = TreeModel::kNone;
+        m_armed = TreeModel::kNone;
+    } else if (hovered && ImGui::IsMouseClicked(ImGuiMouseButton_Left) && !editing) {
         m_pressed = hit;
         const bool slowSecond = hit != TreeModel::kNone && hit == m_tree.GetSelectedItem() && !ImGui::IsMouseDoubleClicked(0);
         m_armed = slowSecond ? hit : TreeModel::kNone;
@@ -407,6 +413,7 @@ void ObjectsBrowserView::DrawWindows(const ViewRect& viewRect)
         auto& view = m_views[serial];
         if (!view)
             view = std::make_unique<InputDialogView>(*entry.dialog);
+        float top = static_cast<float>(entry.y);
         if (entry.placePending) {
             ImGui::SetNextWindowPos(ImVec2(static_cast<float>(entry.x), static_cast<float>(entry.y)), ImGuiCond_Always);
             entry.placePending = false;
@@ -414,10 +421,12 @@ void ObjectsBrowserView::DrawWindows(const ViewRect& viewRect)
             // A new window opens at the view's right edge, clear of the browser at its left.
             const float step = ImGui::GetFrameHeight() * static_cast<float>(cascade);
             const float x = viewRect.origin.x + viewRect.size.x - static_cast<float>(entry.dialog->GetWidth()) - step;
-            ImGui::SetNextWindowPos(ImVec2(std::max(viewRect.origin.x, x), viewRect.origin.y + step), ImGuiCond_Always);
+            top = viewRect.origin.y + step;
+            ImGui::SetNextWindowPos(ImVec2(std::max(viewRect.origin.x, x), top), ImGuiCond_Always);
         }
         ++cascade;
-        view->Draw();
+        // Its bottom, buttons and all, within the game's window.
+        view->Draw(std::max(viewRect.origin.y + viewRect.size.y - top, ImGui::GetFrameHeight() * 4));
         const std::string name = entry.dialog->GetLabel() + "###" + std::to_string(serial);
         if (const ImGuiWindow* window = ImGui::FindWindowByName(name.c_str())) {
             entry.placeKnown = true;

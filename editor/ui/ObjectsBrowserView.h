@@ -66,6 +66,7 @@ private:
     std::vector<int> m_commands;
     std::vector<int> m_createCommands;
     TreeModel::Item m_pressed = TreeModel::kNone;
+    bool m_toggled = false;  // a row's arrow opened or closed it in this frame
     TreeModel::Item m_armed = TreeModel::kNone;
     double m_armedAt = 0;
     bool m_editFocus = false;

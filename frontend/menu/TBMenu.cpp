@@ -9,6 +9,7 @@
 #include "input/KeyboardInput.h"
 #include "input/MouseInput.h"
 #include "input/PlatformInputDevices.h"
+#include "input/VirtualKeys.h"
 #include "match/FrontEndScreens.h"
 #include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
@@ -105,6 +106,13 @@ MenuItem* DeliverClick(MenuKeys& keys, uint32_t pressed, int x, int y)
     return selected;
 }
 
+// A toggle that has nothing of its own to run when chosen.
+bool IsPlainToggle(const MenuItem* item)
+{
+    const XmlNode* node = item ? item->GetXmlNode() : nullptr;
+    return dynamic_cast<const MenuToggleButton*>(item) && (!node || node->GetAttribute("OnSelect").empty());
+}
+
 // False when a choice or "back" has taken the frame's input.
 bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
 {
@@ -113,8 +121,9 @@ bool DeliverKeys(const MenuKeys& keys, MenuItem* selected)
     if (!selected && (keys.select || keys.AnyDirection()))
         selected = Menu::Instance()->RestoreSelection();
     if (keys.select) {
+        // Choosing a plain toggle turns it on, as a click does.
         if (selected)
-            Deliver(selected, "menu select");
+            Deliver(selected, IsPlainToggle(selected) ? "menu right" : "menu select");
         return false;
     }
     if (keys.back) {
@@ -300,8 +309,10 @@ void TBMenu::UpdateNotice(float dt)
 void TBMenu::StartKeyCapture(const std::string& action)
 {
     m_captureAction = action;
-    if (ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0))
+    if (ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0)) {
+        m_bindingBeforeCapture = keyboard->GetBinding(m_captureAction);
         keyboard->CaptureBinding(m_captureAction, true);
+    }
     m_keyCapturePending = true;
 }
 
@@ -349,8 +360,11 @@ void TBMenu::KeepEarlyKeys()
 void TBMenu::PollKeyCapture()
 {
     ConfigurableInputMapper* keyboard = PlatformInputDevices::Instance()->GetInputMapper(0);
+    // Escape gives up the capture: the action keeps the key it had.
+    if (keyboard && KeyboardInput::Instance()->GetHeldKey() == vk::Escape)
+        keyboard->SetBinding(m_captureAction, m_bindingBeforeCapture);
     // Without a keyboard the capture could never end.
-    if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
+    else if (keyboard && !keyboard->CaptureBinding(m_captureAction, false))
         return;
     m_keyCapturePending = false;
     // The key just bound is taken: it must not be typed into the next field shown.

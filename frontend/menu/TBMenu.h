@@ -89,7 +89,8 @@ public:
     // Enter clears it; "BackToMain" sets it.
     void SetReturnToMainOnExit(bool on) { m_returnToMainOnExit = on; }
     bool GetReturnToMainOnExit() const { return m_returnToMainOnExit; }
-    // A key capture for the input action; PollMenuInput ends it with the next key.
+    // A key capture for the input action; PollMenuInput ends it with the next key, or with
+    // Escape, which puts the action's key back.
     void StartKeyCapture(const std::string& action);
     bool IsCapturingKey() const { return m_keyCapturePending; }
     void SetDrawMouseCursor(bool on) { m_drawMouseCursor = on; }
@@ -150,6 +151,7 @@ private:
     State* m_next = nullptr;
     bool m_keyCapturePending = false;
     std::string m_captureAction;
+    int m_bindingBeforeCapture = -1;
     float m_creditsScroll = 0.0f;
     bool m_returnToMainOnExit = false;
     bool m_leaveAtOnce = false;

@@ -29,6 +29,8 @@ namespace {
 
 constexpr uint32_t kTryMask = 0x1FD;
 constexpr uint32_t kHudMask = PitchSimulation::kHudEnergy | PitchSimulation::kHudPlayerNames | PitchSimulation::kHudDrillName;
+// The dribbler has set off once he stands farther than this from his spot.
+constexpr float kLeftSpotDistance = 0.01f;
 // So that the dribbler takes the ball he is put on before anything moves.
 constexpr float kSettleSeconds = 0.1f;
 // The try's clock runs in seconds of play.
@@ -122,6 +124,7 @@ void Dribbling::Enter()
 
     m_dribbler = dribbler->GetActor();
     Place(*m_dribbler, kDribblerSpot, true);
+    m_startSpot = m_dribbler->GetPosition();
     if (Ball* ball = pitch->GetBall()) {
         ball->SetPosition(m_dribbler->GetPosition() + Vector3(0.0f, ball->GetRadius(), 0.0f));
         ball->SetVelocity(Vector3{});
@@ -175,7 +178,7 @@ State* Dribbling::Update(float dt)
     if (!m_entered)
         return m_delay ? this : nullptr;
     PitchSimulation* pitch = PitchSimulation::Instance();
-    if (!m_started && !m_delay) {
+    if (!m_started && !m_delay && (PlayerHasStarted() || *m_result != kRunning)) {
         m_started = true;
         // A try lost during its start delay never started: no whistle at its end.
         if (*m_result == kRunning)
@@ -188,8 +191,15 @@ State* Dribbling::Update(float dt)
         m_lostBallHandled = true;
         Decide(kFailed);
     }
-    SteerDefenders();
+    // Until the player sets off, the defenders keep their spots.
+    if (m_started)
+        SteerDefenders();
     return *m_result != kRunning && !m_delay ? nullptr : this;
+}
+
+bool Dribbling::PlayerHasStarted() const
+{
+    return (m_dribbler->GetPosition() - m_startSpot).Length() > kLeftSpotDistance;
 }
 
 void Dribbling::SteerDefenders()

@@ -6,6 +6,7 @@
 #include "characters/Statistic.h"
 #include "framework/Message.h"
 #include "framework/State.h"
+#include "framework/Vector.h"
 #include "frontend/training/TrainingDrill.h"
 
 #include <array>
@@ -20,8 +21,10 @@ struct PitchPosition;
 struct TeamOrder;
 
 // One try on the pitch as loaded: the dribbler is player 0 of side 0, the defenders are the
-// first four players of side 1. The try writes its outcome into the frame's int and ends
-// 1.5 s after it is known.
+// first four players of side 1. After its start delay the try waits for the player: it starts,
+// with the whistle, when the dribbler leaves his spot (or a pass or shot decides it), and
+// only then do the defenders leave theirs. It writes its outcome into the frame's int and
+// ends 1.5 s after it is known.
 class Dribbling : public State, public MessageListener {
 public:
     enum Result : int32_t { kRunning = 0, kPassed = 1, kFailed = 2 };
@@ -51,12 +54,14 @@ public:
     // The length at or below which defender i attacks.
     static float AttackThreshold(int defender);
 
+    // The start delay is over and the player has set off.
     bool HasStarted() const { return m_started; }
     bool IsDelaying() const { return m_delay != nullptr; }
 
 private:
     void Place(Actor& actor, const PitchPosition& spot, bool firstSide) const;
     void TakeDefenderSpeeds();
+    bool PlayerHasStarted() const;
     void SteerDefenders();
     // Fixes the outcome, plays its sound and starts the closing delay.
     void Decide(Result result);
@@ -64,6 +69,7 @@ private:
 
     int32_t* m_result;
     Actor* m_dribbler = nullptr;
+    Vector3 m_startSpot;
     SoccerTeam* m_training = nullptr;
     SoccerTeam* m_defending = nullptr;
     // Whole Speeds, so that neither the level nor the current value is lost; the defenders

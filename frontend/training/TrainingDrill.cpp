@@ -34,8 +34,10 @@ void TrainingDrill::Enter()
 {
     m_finished = false;
     m_perfect = false;
-    // A HUD text parameter is drawn as it stands, so the caption goes in as its table text.
+    // A HUD text parameter is drawn as it stands, so the caption goes in as its table text;
+    // what to do stays under it after the intro has gone.
     SetHudText("TrainingName", Menu::Instance()->ExpandVariables(m_look.title));
+    SetHudText("TrainingHint", Menu::Instance()->ExpandVariables(m_look.intro));
     if (GameTB* game = GameTB::Current()) {
         if (m_look.cameraSlot != kNoCameraSlot)
             game->PopCamera();

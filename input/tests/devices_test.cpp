@@ -236,4 +236,86 @@ TEST_F(InputTest, AJoystickIsDevice1AndAnswersPastTheDeadZoneOnceClaimedUntilUnp
     EXPECT_FALSE(SDL_WasInit(SDL_INIT_JOYSTICK));
 }
 
+// A pad of SDL's virtual kind with two axes and four buttons, of the make the vendor number
+// gives, driven through a handle of the test's own.
+struct VirtualPad {
+    explicit VirtualPad(Uint16 vendor) : vendor(vendor) {}
+    ~VirtualPad() { Unplug(); }
+
+    void Plug()
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = 2;
+        desc.nbuttons = 4;
+        desc.vendor_id = vendor;
+        desc.product_id = 1;
+        index = SDL_JoystickAttachVirtualEx(&desc);
+        handle = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+    }
+    void Unplug()
+    {
+        if (!handle)
+            return;
+        const SDL_JoystickID id = SDL_JoystickInstanceID(handle);
+        SDL_JoystickClose(handle);
+        handle = nullptr;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            if (SDL_JoystickGetDeviceInstanceID(i) == id)
+                SDL_JoystickDetachVirtual(i);
+    }
+    void Button(bool down) const { SDL_JoystickSetVirtualButton(handle, 0, down ? SDL_PRESSED : SDL_RELEASED); }
+
+    Uint16 vendor;
+    int index = -1;
+    SDL_Joystick* handle = nullptr;
+};
+
+// Two pads of two makes, player 1 on the first: each unplugged reads zero under its number,
+// and plugged back in any order answers again under its own, for the player and the menus.
+TEST_F(InputTest, UnpluggedPadsPluggedBackAnswerAgainUnderTheirOwnNumbers)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    {
+        VirtualPad first(0x1001), second(0x2002);
+        first.Plug();
+        second.Plug();
+        ASSERT_TRUE(first.handle && second.handle) << SDL_GetError();
+        ASSERT_TRUE(DXInput::Instance()->Init());
+        PlatformInputDevices* devices = PlatformInputDevices::Instance();
+        ASSERT_EQ(devices->GetNumDevices(), 3);
+        ConfigurableInputMapper* pad1 = devices->GetInputMapper(1);
+        ASSERT_TRUE(pad1->SetClaim(0, true));
+        controller()->RegisterInputMapper(pad1);
+        const auto answers = [&](VirtualPad& pad) {
+            pad.Button(true);
+            Frame();
+            const float player = Value("(0):button a"), menu = Value("(menu):button a");
+            const bool down[] = {DXInput::Instance()->GetJoystick(0)->IsButtonDown(0),
+                                 DXInput::Instance()->GetJoystick(1)->IsButtonDown(0)};
+            pad.Button(false);
+            Frame();
+            return std::vector<float>{player, menu, down[0] ? 1.0f : 0.0f, down[1] ? 1.0f : 0.0f};
+        };
+        EXPECT_EQ(answers(first), std::vector<float>({1, 1, 1, 0}));
+        first.Unplug();
+        second.Unplug();
+        Frame();
+        EXPECT_TRUE(DXInput::Instance()->GetJoystick(0)->IsLost() && DXInput::Instance()->GetJoystick(1)->IsLost());
+        EXPECT_EQ(Value("(0):button a"), 0.0f);
+        // The second make comes back first: to its own place, not the first free one.
+        second.Plug();
+        Frame();
+        EXPECT_EQ(answers(second), std::vector<float>({0, 0, 0, 1}));
+        first.Plug();
+        Frame();
+        EXPECT_EQ(answers(first), std::vector<float>({1, 1, 1, 0}));
+        EXPECT_EQ(devices->GetNumDevices(), 3);
+        EXPECT_EQ(devices->GetInputMapper(1), pad1);
+        DXInput::Instance()->Exit();
+    }
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
 }  // namespace

@@ -15,6 +15,8 @@
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 
+#include <optional>
+
 namespace {
 
 const char* const kComputer = "ai";
@@ -22,6 +24,9 @@ const char* const kComputer = "ai";
 constexpr float kTurnSettleStep = 0.01f;
 // One collision step resolves the taker's touch of the ball, so that he holds it.
 constexpr float kSettleStep = 0.1f;
+
+// The half's side of the cameras while a restart's camera looks from the other one.
+std::optional<bool> s_halfFlipped;
 
 }  // namespace
 
@@ -122,16 +127,45 @@ void KickAim::OrderPass(Character& taker, Character* receiver)
 
 void KickAim::PushCamera(const std::string& name, TrackedObject* target)
 {
-    if (GameTB* game = GameTB::Current())
+    GameTB* game = GameTB::Current();
+    if (game)
         game->PushCamera(name);
     SetCameraTarget(target);
+    CameraControl* control = game ? game->GetActiveCamera() : nullptr;
+    LookFromPitchSide(control);
+    // Pushed before it had its target: at the taker from the first frame.
+    if (control)
+        control->Activate();
 }
 
 void KickAim::PopCamera()
 {
+    LookFromHalfSide();
     if (GameTB* game = GameTB::Current())
         game->PopCamera();
     SetCameraTarget(PitchSimulation::Instance()->GetBall());
+}
+
+void KickAim::LookFromPitchSide(CameraControl* control)
+{
+    auto* tracking = dynamic_cast<TrackingCameraControl*>(control);
+    if (!tracking || tracking->StandsOverPitch())
+        return;
+    const bool flipped = IsCameraFlipped();
+    SetCameraFlipped(!flipped);
+    if (tracking->StandsOverPitch()) {
+        if (!s_halfFlipped)
+            s_halfFlipped = flipped;
+    } else {
+        SetCameraFlipped(flipped);
+    }
+}
+
+void KickAim::LookFromHalfSide()
+{
+    if (s_halfFlipped)
+        SetCameraFlipped(*s_halfFlipped);
+    s_halfFlipped.reset();
 }
 
 void KickAim::FaceOutfieldPlayers(const Vector3& point)

@@ -6,6 +6,7 @@
 #include <string>
 
 class Actor;
+class CameraControl;
 class Character;
 class DirectionSelector;
 class TrackedObject;
@@ -49,10 +50,15 @@ public:
 
     // The brain's order to play the ball to the receiver.
     static void OrderPass(Character& taker, Character* receiver);
-    // The named camera on top of the game's stack, following the target.
+    // The named camera on top of the game's stack, following the target, from the open side.
     static void PushCamera(const std::string& name, TrackedObject* target);
-    // The restart's camera off the stack; the ball followed again.
+    // The restart's camera off the stack and the half's side back; the ball followed again.
     static void PopCamera();
+    // A restart's camera that would stand beyond the lines from the half's side, over the
+    // boards and the crowd, looks from the other side while that one stands over the pitch
+    // (from the pitch at a taker on the touch line), until LookFromHalfSide.
+    static void LookFromPitchSide(CameraControl* control);
+    static void LookFromHalfSide();
     // Every outfield player of both sides turned, where he stands, towards the point.
     static void FaceOutfieldPlayers(const Vector3& point);
     // The taker into his waiting node where he stands, the ball settled at his feet, then the

@@ -4,7 +4,7 @@
 #include "characters/RefereeBrain.h"
 #include "framework/Color.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
+#include "match/setpieces/KickAim.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/PitchCoordinates.h"
@@ -70,11 +70,9 @@ void RedCardAward::Enter()
     if (RefereeBrain* brain = RefereeBrainOf(referee))
         brain->AwardRedCard(m_offender);
     PlayerHold::HoldAll();
-    if (GameTB* game = GameTB::Current())
-        game->PushCamera("Referee");
     FaceReferee(m_offender, referee);
     FaceReferee(m_fouled, referee);
-    FollowReferee(referee);
+    KickAim::PushCamera("Referee", referee ? referee->GetActor() : nullptr);
 }
 
 void RedCardAward::Exit()
@@ -82,9 +80,7 @@ void RedCardAward::Exit()
     if (m_yellow && m_offender)
         m_offender->SetBooked(true);
     PlayerHold::ReleaseAll();
-    if (GameTB* game = GameTB::Current())
-        game->PopCamera();
-    FollowBall();
+    KickAim::PopCamera();
 }
 
 RefereeWhistle::RefereeWhistle(bool shortWhistle) : m_short(shortWhistle) {}

@@ -110,8 +110,9 @@ TEST_F(UserFileTest, ReadingHandsTheOptionsToTheTogglesAndFreesTheDevices)
     // Out-of-range values (quality 7, device 9) are clamped into their option tables, and
     // the load says so.
     EXPECT_FALSE(Load(parameters));
+    // The story's toggles (9, 10, 13) are not in the file and keep their defaults.
     const std::map<int, int> handed = {{0, 3}, {1, 4}, {2, 2},  {3, 5},  {4, 6},  {5, 1},  {6, 2},
-                                       {7, 4}, {8, 0}, {9, 0}, {10, 0}, {11, 0}, {12, 2}, {13, 1}};
+                                       {7, 4}, {8, 0}, {9, 1}, {10, 0}, {11, 0}, {12, 2}, {13, 1}};
     EXPECT_EQ(ToggleValues(), handed);
     // Applied at once but the resolution, and the devices until they are counted.
     EXPECT_EQ(PendingToggles(), (std::vector<int>{2, 6, 7}));
@@ -130,7 +131,7 @@ TEST_F(UserFileTest, WritingHandsNothingOver)
     EXPECT_TRUE(PendingToggles().empty());
 }
 
-// Everything but the two devices, which reading gives back to the toggles.
+// Everything, the two devices chosen as the toggles take them: into their table.
 TEST_F(UserFileTest, ChangedParametersReadBackEqual)
 {
     GameParameters saved;
@@ -139,7 +140,8 @@ TEST_F(UserFileTest, ChangedParametersReadBackEqual)
     GameParameters loaded;
     // The changed devices and quality lie outside the toggles' tables: reported, still read.
     EXPECT_FALSE(Load(loaded));
-    saved.playerDevices[0] = saved.playerDevices[1] = 0;
+    const int lastDevice = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1)->options->GetCount() - 1;
+    saved.deviceChoices[0] = saved.deviceChoices[1] = lastDevice;
     EXPECT_EQ(Write(loaded), Write(saved));
     EXPECT_NE(Write(loaded), Write(*std::make_unique<GameParameters>()));
 }

@@ -5,11 +5,13 @@
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "input/ConfigurableInputMapper.h"
+#include "input/JoystickInput.h"
 #include "input/PlatformInputDevices.h"
 #include "settings/GameParameters.h"
 #include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,6 +31,8 @@ protected:
     void TearDown() override { Fresh(); }
     void Fresh()
     {
+        PlatformInputDevices::DestroyInstance();
+        DXInput::DestroyInstance();
         CastManager::DestroyInstance();
         TBMenuToggles::DestroyInstance();
         GameParameters::DestroyInstance();
@@ -165,6 +169,39 @@ TEST(DeviceClaimTest, AClaimedJoystickRefusesTheOtherPlayer)
     EXPECT_TRUE(keyboard.IsShared());
     EXPECT_TRUE(keyboard.SetClaim(0, true));
     EXPECT_TRUE(keyboard.SetClaim(1, true));
+}
+
+// Player 1 chose the first joystick. A start without it plugged in plays on the keyboard, and
+// the user file written then (options accepted) keeps the choice; the next start with it
+// plugged in plays on it.
+TEST_F(MenuTogglesTest, AChosenPadNotPluggedInIsPlayedWithoutAndStaysChosen)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    GameParameters::Instance()->deviceChoices[0] = 1;
+    ASSERT_TRUE(SaveSettings(UserCast(), TBMenuToggles::kUserFile));
+    for (const bool plugged : {false, true}) {
+        SCOPED_TRACE(plugged ? "plugged in" : "not plugged in");
+        Fresh();
+        const int index = plugged ? SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0) : -1;
+        ASSERT_TRUE(DXInput::Instance()->Init());
+        // As the game starts: the file read, then the devices counted and the toggles applied.
+        ASSERT_TRUE(LoadSettings(UserCast(), TBMenuToggles::kUserFile));
+        GameParameters::Instance()->deviceCount = PlatformInputDevices::Instance()->GetNumDevices();
+        TBMenuToggles::Instance()->ApplyPending(true);
+        const ConfigurableInputMapper* pad = PlatformInputDevices::Instance()->GetInputMapper(1);
+        const std::vector<int> played = {GameParameters::Instance()->playerDevices[0],
+                                         Toggle(TBMenuToggles::kDevice1).value, pad && pad->IsClaimed(0)};
+        EXPECT_EQ(played, plugged ? std::vector<int>({1, 1, 1}) : std::vector<int>({0, 0, 0}));
+        ASSERT_TRUE(TBMenuToggles::Instance()->Apply(true));
+        Fresh();
+        ASSERT_TRUE(LoadSettings(UserCast(), TBMenuToggles::kUserFile));
+        EXPECT_EQ(GameParameters::Instance()->deviceChoices[0], 1);
+        EXPECT_EQ(Toggle(TBMenuToggles::kDevice1).value, 1);
+        DXInput::Instance()->Exit();
+        if (index >= 0)
+            SDL_JoystickDetachVirtual(index);
+    }
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
 TEST_F(MenuTogglesTest, TheDeepestExclusiveModeOfTheSizeIsChosen)

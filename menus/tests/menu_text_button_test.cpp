@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,53 @@ TEST_F(MenuTextButtonTest, APoppedOutButtonStandsInFrontOfThePlaneAndItsShadowBe
         Item(0)->Update(kFrame);
     EXPECT_TRUE(Near(Corner(Pass(1)[0], 0) - flat, Vector3(0, 0, -0.05f)));
     EXPECT_TRUE(Near(Corner(Pass(0)[0], 0) - flat, Vector3(0.02f, -0.02f, -0.05f)));
+}
+
+// Off the middle of the view, a popped-out text is seen where it stood on the plane: its
+// anchored left edge stays put, as does its line, instead of drifting away from the middle.
+TEST_F(MenuTextButtonTest, APoppedOutButtonOffTheMiddleIsSeenWhereItStood)
+{
+    constexpr float kDistance = 0.8333f;
+    Load(R"(<Screen><TextButton name=a text=value position="600,60" halign=left/></Screen>)");
+    menu->SetPosition(Vector3(0.0f, 0.0f, kDistance));
+    menu->SetRotation(Quaternion());
+    menu->SetEye(Vector3());
+    const auto seen = [](const Vector3& corner) { return Vector2(corner.x / corner.z, corner.y / corner.z); };
+    const Vector3 flatCorner = Corner(Pass(1)[0], 0);
+    const Vector2 flat = seen(flatCorner);
+    const float glyphHeight = std::fabs(Corner(Pass(1)[0], 2).y - flatCorner.y) / kDistance;
+    Item(0)->Select();
+    for (int frame = 0; frame < 10; ++frame)
+        Item(0)->Update(kFrame);
+    const Vector3 poppedCorner = Corner(Pass(1)[0], 0);
+    const Vector2 popped = seen(poppedCorner);
+
+    EXPECT_NEAR(poppedCorner.z, flatCorner.z - MenuTextButton::kPopOutDepth, 1e-4f);
+    EXPECT_NEAR(popped.x, flat.x, 1e-4f);
+    // The text grows about its middle line: its top rises by a fraction of its height.
+    EXPECT_LT(std::fabs(popped.y - flat.y), glyphHeight * 0.1f);
+}
+
+// A popped-out text comes towards the viewer along the line from him through its anchor, so
+// that the anchor is seen where it was on the plane, off the middle of the view as in it; with
+// the viewer behind the plane it comes straight out.
+TEST(MenuPopOut, TheAnchorStaysOnItsLineOfSight)
+{
+    constexpr float kDepth = 0.05f;
+    const struct {
+        Vector3 anchor;
+        Vector3 eye;
+    } cases[] = {
+        {{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -0.8f}},  {{-0.3f, 0.28f, 0.0f}, {0.0f, 0.0f, -0.8f}},
+        {{0.3f, -0.25f, 0.0f}, {0.0f, 0.0f, -0.8f}}, {{0.1f, 0.2f, 0.0f}, {0.5f, -0.4f, -2.0f}},
+    };
+    for (const auto& c : cases) {
+        const Vector3 offset = menutext::PopOutOffset(c.anchor, c.eye, kDepth);
+        const Vector3 seen = c.anchor - c.eye, popped = c.anchor + offset - c.eye;
+        EXPECT_NEAR(offset.z, -kDepth, 1e-6f);
+        EXPECT_NEAR(seen.Cross(popped).Length(), 0.0f, 1e-6f) << c.anchor.x << " " << c.anchor.y;
+    }
+    EXPECT_TRUE(Near(menutext::PopOutOffset({0.2f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.5f}, kDepth), Vector3(0, 0, -kDepth)));
 }
 
 }  // namespace

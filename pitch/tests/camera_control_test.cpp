@@ -3,9 +3,13 @@
 #include "support/SceneTest.h"
 
 #include "engine/plugins/RpPlugins.h"
+#include "engine/world/RpWorld.h"
+#include "engine/world/tests/support/WorldTestSupport.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "pitch/CameraControl.h"
+#include "pitch/TBWorld.h"
+#include "scene/RwGraphics.h"
 #include "scene/Clump.h"
 #include "simulation/TrackedObject.h"
 #include "tests/support/LogCapture.h"
@@ -75,14 +79,31 @@ TEST_F(TrackingTest, TheCameraBlendsTowardsTheTargetButSnapsOnLongMovesAndWithou
     EXPECT_TRUE(Near(control.GetPosition(), {2, 10, -20}));
     control.Update(2.0f);
     EXPECT_TRUE(Near(control.GetPosition(), {4, 10, -20}));
-    target.position = {64, 0, 0};
+    target.position = {-48, 0, 0};
     control.Update(0.1f);
-    EXPECT_TRUE(Near(control.GetPosition(), {64, 10, -20}));
+    EXPECT_TRUE(Near(control.GetPosition(), {-48, 10, -20}));
 
     control.SetBlendTime(0.0f);
-    target.position = {60, 0, 3};
+    target.position = {40, 0, 3};
     control.Update(0.01f);
-    EXPECT_TRUE(Near(control.GetPosition(), {60, 10, -17}));
+    EXPECT_TRUE(Near(control.GetPosition(), {40, 10, -17}));
+}
+
+// The pitch is 100 x 65.34: a ball in the net and a player on the line are followed where they
+// are, one kicked far over a line is framed a metre beyond it.
+TEST_F(TrackingTest, ATargetFarBeyondTheLinesIsFramedAtTheirEdge)
+{
+    const struct {
+        Vector3 target, framed;
+    } cases[] = {{{50.8f, 0.5f, 1}, {50.8f, 0.5f, 1}},   {{-10, 0, -33}, {-10, 0, -33}},
+                 {{64, 0, 2}, {51, 0, 2}},               {{-70, 3, 50}, {-51, 3, 33.67f}},
+                 {{12, 0, -45}, {12, 0, -33.67f}}};
+    for (const auto& c : cases) {
+        target.position = c.target;
+        control.Activate();
+        EXPECT_TRUE(Near(control.GetPosition(), c.framed + Vector3{0, 10, -20}, 1e-3f))
+            << c.target.x << " " << c.target.y << " " << c.target.z;
+    }
 }
 
 TEST_F(TrackingTest, OnlyAFlippableCameraTurnsToTheOtherSide)
@@ -120,6 +141,50 @@ TEST_F(TrackingTest, WithoutATargetTheCameraFramesTheOrigin)
     SetCameraTarget(nullptr);
     control.Activate();
     EXPECT_TRUE(Near(control.GetPosition(), {0, 10, -20}));
+}
+
+// A floor with a wall 4 high across it at x = 5; the camera looks from -x along its floor.
+class TrackingWallTest : public TrackingTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        SceneTest::SetUpTestSuite();
+        FileSystem::Instance()->AddAlias("<LP>", "walled\\");
+        std::filesystem::create_directories("walled");
+        RpWorld* wall = worldtest::MakeWallWorld();
+        WriteEngineFile("walled/wall.bsp", [&](RwStream* s) { return RpWorldStreamWrite(wall, s) != nullptr; });
+        RpWorldDestroy(wall);
+    }
+    void SetUp() override
+    {
+        TrackingTest::SetUp();
+        control.SetAngles(0.0f, kPi / 2);
+        control.SetOffsets({0, 2, -10}, {0, 2, -10});
+        ASSERT_TRUE(world.Load("<LP>wall.bsp", "<LP>"));
+    }
+    void TearDown() override
+    {
+        world.Unload();
+        RwGraphics::Instance()->SetWorld(nullptr);
+        TrackingTest::TearDown();
+    }
+
+    TBWorld world;
+};
+
+// Just behind the wall the target cannot be seen from the camera's side: the camera frames the
+// nearest point towards the centre spot it can see, and stays there frame after frame.
+TEST_F(TrackingWallTest, ACameraThatFramesANearerPointStaysWhereItIsPlaced)
+{
+    control.SetBlendTime(0.35f);
+    target.position = {5.5f, 0, 0};
+    control.Activate();
+    const Vector3 placed = control.GetPosition();
+    EXPECT_LT(placed.x, 5.0f - 3.0f) << "in front of the wall, at least the nearest distance";
+    for (int frame = 0; frame < 120; ++frame)
+        control.Update(1.0f / 60.0f);
+    EXPECT_TRUE(Near(control.GetPosition(), placed, 1e-3f))
+        << control.GetPosition().x << " " << control.GetPosition().y << " " << control.GetPosition().z;
 }
 
 // A two-second path from (0, 0, 0) to (0, 0, 10), with the model that carries it.

@@ -90,6 +90,28 @@ TEST_F(PitchCoordinatesTest, AFrameOfItsOwnAxesCentreAndUnequalHalves)
     EXPECT_NEAR(PitchAngle::FromDirection({0, 0, 1}).angle, kPi / 2, 1e-6f);
 }
 
+// On the same frame: a point kept a margin inside the lines (beyond them for a negative one)
+// keeps its height; a side with no room keeps it on the centre line.
+TEST_F(PitchCoordinatesTest, APointIsKeptAMarginInsideOrBeyondTheLines)
+{
+    PitchFrame::SetAxes({0, 0, 2}, Vector3::Zero, {-1, 0, 0});
+    PitchFrame::SetExtents({10, 0, 5}, 20, -3, 40, 60);
+    const struct {
+        Vector3 point;
+        float margin;
+        Vector3 kept;
+    } cases[] = {
+        {{10, 2, 80}, 5, {10, 2, 60}},    {{40, 0, 5}, 5, {25, 0, 5}},     {{5, 0, 5}, 5, {10, 0, 5}},
+        {{10, 0, -40}, -1, {10, 0, -36}}, {{12, 0, 20}, 5, {12, 0, 20}},    {{30, 1, -50}, 0, {30, 1, -35}},
+    };
+    for (const auto& c : cases) {
+        const Vector3 kept = PitchFrame::KeepInside(c.point, c.margin);
+        EXPECT_NEAR((kept - c.kept).Length(), 0.0f, 1e-4f)
+            << c.point.x << " " << c.point.y << " " << c.point.z << " by " << c.margin << ": " << kept.x << " "
+            << kept.y << " " << kept.z;
+    }
+}
+
 // A character's heading faces where the pitch angle points, whichever way the frame lies.
 TEST_F(PitchCoordinatesTest, PitchAnglesBecomeWorldHeadingsAndBack)
 {

@@ -9,6 +9,7 @@
 #include "editor/ObjectSettingsDialog.h"
 #include "editor/ui/MainFrame.h"
 #include "editor/ui/ObjectsBrowserView.h"
+#include "engine/core/RwImage.h"
 #include "framework/Cast.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
@@ -27,6 +28,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -60,6 +62,7 @@ private:
     ImVec2 RowWhere(const std::function<bool(TreeModel::Item)>& wanted) const;
     ImVec2 RowOf(const Object* object) const;
     ImVec2 RowLabelled(const std::string& label) const;
+    static bool IconShows(const std::string& picture, ImVec2 row, const char* icon);
     ImVec2 WindowControl(const std::string& label, size_t index) const;
     const CObjectSettingsDialog::PropertyWindowEntry* ElementWindow() const;
     // The ImGui name of the element's property window; empty when none is open.
@@ -140,6 +143,28 @@ ImVec2 ScriptedGame::RowWhere(const std::function<bool(TreeModel::Item)>& wanted
 ImVec2 ScriptedGame::RowOf(const Object* object) const
 {
     return RowWhere([&](TreeModel::Item item) { return object && m_browser->Tree().GetItemData(item) == object; });
+}
+
+// Whether the captured picture holds, on the row's centre line left of its label, the colour
+// at the middle of the icon file: an icon whose texture took no pixels draws a black square.
+bool ScriptedGame::IconShows(const std::string& picture, ImVec2 row, const char* icon)
+{
+    SDL_Surface* loaded = SDL_LoadBMP(FileSystem::Instance()->ResolveDiskPath(icon).c_str());
+    SDL_Surface* file = loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ABGR8888, 0) : nullptr;
+    SDL_FreeSurface(loaded);
+    RwImage* shot = RtPngImageRead(picture.c_str());
+    bool shown = false;
+    if (file && shot && row.y >= 0 && row.y < shot->height) {
+        const auto* middle = static_cast<const Uint8*>(file->pixels) + (file->h / 2) * file->pitch + (file->w / 2) * 4;
+        const RwUInt8* line = shot->pixels + static_cast<size_t>(row.y) * shot->stride;
+        for (int x = std::max(0, static_cast<int>(row.x) - 60); x < std::min(shot->width, static_cast<int>(row.x)) && !shown; ++x)
+            shown = std::abs(line[x * 4] - middle[0]) <= 2 && std::abs(line[x * 4 + 1] - middle[1]) <= 2 &&
+                    std::abs(line[x * 4 + 2] - middle[2]) <= 2;
+    }
+    if (shot)
+        RwImageDestroy(shot);
+    SDL_FreeSurface(file);
+    return shown;
 }
 
 ImVec2 ScriptedGame::RowLabelled(const std::string& label) const
@@ -250,7 +275,11 @@ void ScriptedGame::ApplyBasePosition()
         Check(ElementWindow() != nullptr, "a double click opens the element's window");
     });
     Add(3, [] { g_capture.pending = g_pictures + "/objects_browser.png"; });
-    Add(3, [this] { Click(WindowControl("Base Position", 1)); });
+    Add(1, [this] {
+        Check(IconShows(g_pictures + "/objects_browser.png", RowLabelled("penalties"), "data\\icons\\folder.bmp"),
+              "a folder's row shows the folder's icon");
+    });
+    Add(2, [this] { Click(WindowControl("Base Position", 1)); });
     Add(3, [] {
         SDL_Event e{};
         e.type = SDL_KEYDOWN;

@@ -155,7 +155,7 @@ bool ThrowIn(GameHarness& harness, const std::string& folder)
 {
     static Ball::OutOfBoundsAcross record;
     // On the touch line across from the broadcast camera, in side 0's half: the throw-in's
-    // camera looks from behind the taker, so on the near line it would stand in the crowd.
+    // camera looks from behind the taker there.
     const Vector3 eye = harness.GetGame()->GetActiveCamera()->GetPosition() - PitchFrame::GetCentre();
     const bool positiveLine = eye.Dot(PitchFrame::GetDirection(PitchFrame::kAcross)) < 0.0f;
     const float x = Pitch().GetTeam(0)->IsFirstSide() ? -0.3f : 0.3f;

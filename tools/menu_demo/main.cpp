@@ -2,10 +2,11 @@
 //     menu_demo <game folder> <out folder>
 // The game folder holds data\Turfbolt.dat (screens, pictures, fonts, texts and the cursor).
 // A test screen with a macro and groups is written into the out folder and run first; then
-// "main" is faded in, driven by scripted keys and mouse, and left, "message_goal" is shown, and
-// "main" is loaded once more at the smallest game size.
+// "main" is faded in, driven by scripted keys and mouse, and left, "message_goal" is shown, the
+// message banner holds a long and a short text, and "main" is loaded once more at the smallest
+// game size.
 // The pictures land in the out folder: menu_demo.png, menu_main_fade.png, menu_main.png,
-// menu_main_down.png and menu_message_goal.png; then the options and the story's team name
+// menu_main_down.png, menu_message_goal.png, menu_message_long.png and menu_message_short.png; then the options and the story's team name
 // (OptionScreensRun.cpp), and the loading screen of a match load half way (menu_loading.png).
 #include "engine/core/RwCore.h"
 #include "framework/Color.h"
@@ -36,6 +37,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -279,6 +281,40 @@ bool RunBanner(DemoOwner& owner)
     return run.entered && drawn;
 }
 
+// The message banner holds its text whatever its length: a period's end, the longest it says,
+// widens its plate round the text; a short word leaves the plate as wide as laid out.
+bool RunBannerFits(DemoOwner& owner)
+{
+    const struct {
+        const char* message;
+        const char* picture;
+        bool wider;
+    } cases[] = {{"%60510% %60503%", "menu_message_long.png", true}, {"%50206%", "menu_message_short.png", false}};
+    bool ok = true;
+    for (const auto& c : cases) {
+        Menu::Instance()->SetVariable("%dynamic_message%", c.message);
+        Run run;
+        run.entered = owner.Enter("message_dynamic");
+        const bool shown = FadeIn(owner, run) && DrawFrame(owner) && DrawFrame(owner, c.picture);
+        Menu* menu = Menu::Instance();
+        const MenuItem* text = menu->HasItem("message") ? menu->GetItem("message") : nullptr;
+        const MenuImage* plate = nullptr;
+        for (int i = 0; i < menu->GetItemCount() && !plate; ++i)
+            plate = dynamic_cast<const MenuImage*>(menu->GetItem(i));
+        const Vector4 area = text ? text->GetArea() : Vector4();
+        const Vector4 drawn = plate ? plate->GetHitRect() : Vector4();
+        const float laidOut = plate ? plate->GetArea().z * menu->GetScale().x : 0.0f;
+        std::printf("\"%s\": text %g to %g, plate %g to %g (laid out %g wide)\n",
+                    menu->ExpandVariables(c.message).c_str(), area.x, area.x + area.z, drawn.x, drawn.x + drawn.z,
+                    laidOut);
+        const bool holds = area.z > 0.0f && drawn.x < area.x && area.x + area.z < drawn.x + drawn.z;
+        const bool width = c.wider ? drawn.z > laidOut + 1.0f : std::fabs(drawn.z - laidOut) < 1.0f;
+        owner.Exit();
+        ok = ok && run.entered && shown && holds && width;
+    }
+    return ok;
+}
+
 // The clock a match load's loading screen reads, moved by hand.
 class StepClock : public LoadingScreen::Clock {
 public:
@@ -385,6 +421,7 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     const bool keys = RunMainKeys(owner);
     const bool mouse = RunMainMouseAndBack(owner);
     const bool banner = RunBanner(owner);
+    const bool bannerFits = RunBannerFits(owner);
     const auto frame = [](DemoOwner& each, const MenuKeys& keys, const std::string& png) { return Frame(each, keys, png); };
     const bool options = RunOptionsScreen(frame);
     const bool teamName = RunStoryTeamScreen(frame);
@@ -397,13 +434,14 @@ int RunAll(const std::string& gameFolder, const std::string& outFolder)
     graphics->SetCamera(nullptr);
     TextureManager::Instance()->Shutdown();
     graphics->Destroy();
-    std::printf("menu_demo: test screen %s, main by keys %s, main by mouse and back %s, banner %s, main at XS %s, "
-                "fonts %s, cursor %s\n",
+    std::printf("menu_demo: test screen %s, main by keys %s, main by mouse and back %s, banner %s, banners fit %s, "
+                "main at XS %s, fonts %s, cursor %s\n",
                 test ? "ok" : "FAILED", keys ? "ok" : "FAILED", mouse ? "ok" : "FAILED", banner ? "ok" : "FAILED",
+                bannerFits ? "ok" : "FAILED",
                 small ? "ok" : "FAILED", fontsMade ? "ok" : "FAILED", cursorLoaded ? "loaded" : "missing");
     std::printf("menu_demo: options %s, team name %s, loading screen %s\n", options ? "ok" : "FAILED",
                 teamName ? "ok" : "FAILED", loading ? "ok" : "FAILED");
-    return test && keys && mouse && banner && options && teamName && loading && small && fontsMade && cursorLoaded
+    return test && keys && mouse && banner && bannerFits && options && teamName && loading && small && fontsMade && cursorLoaded
                ? 0
                : 1;
 }

@@ -8,13 +8,19 @@
 // second: the stored volume and key are back; three presses raise the volume to 10 again,
 // "Accept", "QuitGame".
 // keys: on "main" two taps of Down, each let go before a frame could see it, move two items
-// down; "controls" left with Escape comes back to "main".
+// down; on "controls" Escape gives up a key capture, the action keeping its key, and then
+// leaves for "main"; on "options" choosing "Cards" with Space and again with Return turns it
+// off and on.
 // firstkeys: a key pressed while a screen appears acts on it once it is there (Down on the
 // story slots, Return on "main"); Return after the pointer has left the items of "main"
 // chooses the item lit last.
-// pad: with a pad (SDL's virtual joystick) and nothing else, a new career's team is named
-// "Bo" on the on-screen keyboard and started; its leg screen left with the pad's back
-// button shows "main" alone, nothing of the career's screen left over.
+// pad: with a pad (SDL's virtual joystick) and nothing else, unplugged on "main" and plugged
+// in again, a new career's team is named "Bo" on the on-screen keyboard and started; its leg
+// screen left with the pad's back button shows "main" alone, nothing of the career's screen
+// left over; on "options" player 1 takes the pad, which "Accept" stores in the user file.
+// Before that, choosing "Controls, player 1" with Return takes the plugged-in pad (declined).
+// padless: after pad, started without the pad: player 1 plays on the keyboard, and the user
+// file still gives him the pad.
 // unwritable: the options' "Accept" and the keys' "Controls assign" while a folder stands
 // where their files go: each is told on the message screen and the screen comes back to try
 // again, which works once the folder is gone.
@@ -30,6 +36,8 @@
 #include "match/TBMenuToggles.h"
 #include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "menus/MenuItem.h"
+#include "settings/GameParameters.h"
 #include "shell/MainApp.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
@@ -40,6 +48,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -156,6 +165,19 @@ void KeysRun()
     }));
     s.push_back(Choose("controls"));
     s.push_back(WaitFor("controls"));
+    static int upBefore = 0;
+    s.push_back(Do([] { upBefore = UpKey(); }));
+    s.push_back(Choose("key0_up"));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(Picture("controls_capture_escaped"));
+    s.push_back(Do([] {
+        Menu* menu = Menu::Instance();
+        std::printf("Escape during a capture: (0):up key %d (was %d), on \"%s\"\n", UpKey(), upBefore,
+                    ScreenMenu() ? ScreenMenu()->GetScreen().c_str() : "nothing");
+        Check(OnScreen("controls") && !CurrentMenu()->IsCapturingKey(), "Escape ends the capture on the screen");
+        Check(UpKey() == upBefore, "the action keeps its key");
+        Check(menu->HasItem("assign") && menu->GetItem("assign", 0)->IsVisible(), "Done stays shown");
+    }));
     s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
     static std::string after;
     s.push_back(WaitForScreenAfter("controls", after));
@@ -163,6 +185,23 @@ void KeysRun()
         std::printf("Escape on controls shows \"%s\"\n", after.c_str());
         Check(after == "main", "Escape on controls goes back to main");
     }));
+    // Choosing an option's row turns it on, with Space as with Return.
+    static std::vector<int> cards;
+    const auto noteCards = [] { cards.push_back(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kCards)->value); };
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Do(noteCards));
+    s.push_back(Choose("var_cards"));
+    s.push_back(Do(noteCards));
+    s.push_back(PressKeys({SDL_SCANCODE_RETURN}));
+    s.push_back(Do(noteCards));
+    s.push_back(Do([] {
+        std::printf("Cards chosen twice: %d, %d, %d; on \"%s\"\n", cards[0], cards[1], cards[2],
+                    ScreenMenu() ? ScreenMenu()->GetScreen().c_str() : "nothing");
+        Check(cards == std::vector<int>({1, 0, 1}) && OnScreen("options"), "choosing an option's row turns it");
+    }));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
     s.push_back(Choose("quit"));
 }
 
@@ -201,6 +240,21 @@ struct Pad {
     enum Input { kA, kBack, kDown, kRight };
     SDL_Joystick* stick = nullptr;
 
+    void Plug()
+    {
+        const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 2, 0);
+        stick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+    }
+    void Unplug()
+    {
+        const SDL_JoystickID id = SDL_JoystickInstanceID(stick);
+        SDL_JoystickClose(stick);
+        stick = nullptr;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            if (SDL_JoystickGetDeviceInstanceID(i) == id)
+                SDL_JoystickDetachVirtual(i);
+    }
+
     void Set(Input input, bool on) const
     {
         constexpr Sint16 kFull = 32767;
@@ -227,10 +281,10 @@ menu_script::Step PadPresses(std::vector<Pad::Input> inputs)
     };
 }
 
-// The stick down until the item is selected, then A.
-menu_script::Step PadChoose(const char* item)
+// The stick down until the item is selected, then A when it is to be chosen.
+menu_script::Step PadMoveTo(const char* item, bool choose)
 {
-    return [item, held = std::optional<Pad::Input>()]() mutable {
+    return [item, choose, held = std::optional<Pad::Input>()]() mutable {
         if (held) {
             g_pad.Set(*held, false);
             const bool chosen = *held == Pad::kA;
@@ -239,10 +293,41 @@ menu_script::Step PadChoose(const char* item)
         }
         if (Menu::Instance()->GetFadeState() != Menu::kShown)
             return false;
-        held = Menu::Instance()->GetSelectedItemName() == item ? Pad::kA : Pad::kDown;
+        const bool there = Menu::Instance()->GetSelectedItemName() == item;
+        if (there && !choose)
+            return true;
+        held = there ? Pad::kA : Pad::kDown;
         g_pad.Set(*held, true);
         return false;
     };
+}
+
+menu_script::Step PadChoose(const char* item)
+{
+    return PadMoveTo(item, true);
+}
+
+
+menu_script::Step Updates(int count)
+{
+    return [count]() mutable { return --count <= 0; };
+}
+
+// The user file's text, wherever the file layer put it.
+std::string UserFileText()
+{
+    FileSystem::Instance()->InvalidateDiskCache();
+    for (const char* path : {"data/Savegames/user.txt", "Data/SaveGames/user.txt"}) {
+        std::ifstream file(path);
+        if (file)
+            return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    return {};
+}
+
+bool UserFileGivesPlayer1ThePad()
+{
+    return UserFileText().find("\"Player1Device\" 1") != std::string::npos;
 }
 
 void PadRun()
@@ -258,6 +343,27 @@ void PadRun()
         g_pad.stick = SDL_JoystickOpen(index);
         Check(g_pad.stick != nullptr, "a virtual pad is plugged in");
     }));
+    // With a pad plugged in, choosing "Controls, player 1" moves him onto it; declined.
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Choose("control_device1"));
+    s.push_back(Picture("pad_options_device"));
+    s.push_back(Do([] {
+        const std::string shown = Menu::Instance()->ExpandVariables("%control_device1%");
+        std::printf("Controls, player 1 chosen: \"%s\"\n", shown.c_str());
+        Check(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kDevice1)->value == 1, "choosing it takes the pad");
+    }));
+    s.push_back(PressKeys({SDL_SCANCODE_ESCAPE}));
+    s.push_back(WaitFor("main"));
+    // Out and in again: it goes on as before.
+    s.push_back(PadMoveTo("storymode", false));
+    s.push_back(Do([] { g_pad.Unplug(); }));
+    s.push_back(Updates(10));
+    s.push_back(Do([] {
+        g_pad.Plug();
+        Check(g_pad.stick != nullptr, "the pad is plugged in again");
+    }));
+    s.push_back(Updates(2));
     s.push_back(PadChoose("storymode"));
     s.push_back(WaitFor("story_slots"));
     s.push_back(PadChoose("slot0"));
@@ -294,6 +400,38 @@ void PadRun()
         Check(!menu->HasItem("continue") && !menu->HasItem("Save"), "nothing of the leg's screen stays on main");
         Check(!menu->HasItem("quit", 1), "main is on screen once");
     }));
+    s.push_back(PadChoose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(PadMoveTo("control_device1", false));
+    s.push_back(PadPresses({P::kRight}));
+    s.push_back(Picture("pad_player1_on_the_pad"));
+    s.push_back(PadChoose("accept"));
+    s.push_back(WaitFor("main"));
+    s.push_back(Do([] {
+        std::printf("player 1 plays with device %d\n", GameParameters::Instance()->playerDevices[0]);
+        Check(GameParameters::Instance()->playerDevices[0] == 1, "player 1 takes the pad");
+        Check(UserFileGivesPlayer1ThePad(), "the user file gives player 1 the pad");
+    }));
+    s.push_back(Choose("quit"));
+}
+
+// After pad, without the pad.
+void PadlessRun()
+{
+    auto& s = Steps();
+    s.push_back(SkippingShows(WaitFor("main")));
+    s.push_back(Do([] {
+        std::printf("without the pad player 1 plays with device %d and chose %d\n",
+                    GameParameters::Instance()->playerDevices[0], GameParameters::Instance()->deviceChoices[0]);
+        Check(GameParameters::Instance()->playerDevices[0] == 0, "player 1 plays on the keyboard");
+        Check(UserFileGivesPlayer1ThePad(), "the user file still gives player 1 the pad");
+    }));
+    s.push_back(Choose("options"));
+    s.push_back(WaitFor("options"));
+    s.push_back(Picture("padless_options"));
+    s.push_back(Choose("accept"));
+    s.push_back(WaitFor("main"));
+    s.push_back(Do([] { Check(UserFileGivesPlayer1ThePad(), "Accept keeps the pad for player 1"); }));
     s.push_back(Choose("quit"));
 }
 
@@ -359,5 +497,6 @@ int main(int argc, char** argv)
                                {"unwritable", UnwritableRun, true},
                                {"keys", KeysRun, true},
                                {"pad", PadRun, true},
+                               {"padless", PadlessRun, false},
                                {"firstkeys", FirstKeysRun, true}});
 }

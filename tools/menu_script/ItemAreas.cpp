@@ -36,4 +36,18 @@ std::vector<Vector4> ShownTextAreas(const std::string& part)
     return areas;
 }
 
+int ShownTextCount(const std::string& said)
+{
+    Menu* menu = Menu::Instance();
+    int count = 0;
+    for (int i = 0; i < menu->GetItemCount(); ++i) {
+        const MenuItem* item = menu->GetItem(i);
+        const XmlNode* node = item ? item->GetXmlNode() : nullptr;
+        Vector4 area;
+        if (node && Drawn(*item, area) && menu->ExpandVariables(node->GetAttribute("text")).find(said) != std::string::npos)
+            ++count;
+    }
+    return count;
+}
+
 }  // namespace menu_script

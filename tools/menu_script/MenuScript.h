@@ -39,6 +39,8 @@ bool OnScreen(const char* screen);
 bool ShownItemArea(const std::string& name, Vector4& area);
 // The areas, in pixels, of the shown and drawn items whose text holds the part.
 std::vector<Vector4> ShownTextAreas(const std::string& part);
+// How many shown and drawn items say the text, their variables expanded.
+int ShownTextCount(const std::string& said);
 
 // The keys go down together on this update and come up on the next.
 void Press(std::vector<SDL_Scancode> codes);

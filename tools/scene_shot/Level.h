@@ -92,5 +92,7 @@ int ShadowShot(int argc, char** argv);
 int VolumeShot(int argc, char** argv);
 // Every stadium from the broadcast camera, checked: "<game folder> <out folder>".
 int StadiumShot(int argc, char** argv);
+// The views of a match standing still on every stadium: "<game folder> <out folder> [situation]".
+int ViewsShot(int argc, char** argv);
 
 }  // namespace tools::level

@@ -6,7 +6,8 @@
 // second form checks a screenshot: a 24-bit TGA of the configured screen size that shows
 // more than a flat clear. The other modes draw particles, the level casts or shadows over
 // the stadium (particle_shot.cpp, element_shot.cpp, shadow_shot.cpp) or time them, the pitch
-// volumes (volume_shot.cpp) and every stadium as a match shows it (stadium_shot.cpp).
+// volumes (volume_shot.cpp), every stadium as a match shows it (stadium_shot.cpp) and the
+// views of a match standing still (views_shot.cpp).
 #include "engine/core/RwCore.h"
 #include "engine/plugins/RpPlugins.h"
 #include "engine/world/RpWorld.h"
@@ -167,7 +168,8 @@ int Frame(int argc, char** argv)
                              "       scene_shot particles|elements|shadows <game folder> <out prefix>\n"
                              "       scene_shot particles|elements|shadows --bench <game folder>\n"
                              "       scene_shot volumes <game folder> <out.png>\n"
-                             "       scene_shot stadiums <game folder> <out folder>\n");
+                             "       scene_shot stadiums <game folder> <out folder>\n"
+                             "       scene_shot views <game folder> <out folder> [situation]\n");
         return 1;
     }
     ConsoleSink console;
@@ -190,6 +192,7 @@ int main(int argc, char** argv)
                            {"elements", ElementShot},
                            {"shadows", ShadowShot},
                            {"volumes", VolumeShot},
-                           {"stadiums", StadiumShot}},
+                           {"stadiums", StadiumShot},
+                           {"views", ViewsShot}},
                           Frame);
 }

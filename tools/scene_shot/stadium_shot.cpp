@@ -11,7 +11,6 @@
 #include "engine/gl/GLDevice.h"
 #include "engine/plugins/RpPlugins.h"
 #include "framework/Cast.h"
-#include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/MathUtil.h"
 #include "pitch/CameraControl.h"
@@ -19,7 +18,6 @@
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"
-#include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/scene_shot/Level.h"
 #include "tools/stadium_scene/StadiumScene.h"
@@ -27,14 +25,12 @@
 #include <cstring>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
 using tools::Cameras;
-using tools::Fail;
 using tools::FailStep;
 using tools::DrawFrame;
 using tools::kLevels;
@@ -234,13 +230,5 @@ int tools::level::StadiumShot(int argc, char** argv)
         std::fprintf(stderr, "usage: scene_shot stadiums <game folder> <out folder>\n");
         return 2;
     }
-    ConsoleSink console(true);
-    Debug::Instance()->SetSink(&console);
-    std::error_code error;
-    const std::string out = std::filesystem::absolute(argv[2], error).string();
-    std::filesystem::create_directories(out, error);
-    const int result = error ? Fail("bad folder") : tools::RunInStadium("scene_shot stadiums", argv[1], kSheetWidth, kSheetHeight,
-                                                                            [&] { return MakeSheet(out); });
-    Debug::Instance()->SetSink(nullptr);
-    return result;
+    return tools::RunInStadiumInto("scene_shot stadiums", argv[1], argv[2], kSheetWidth, kSheetHeight, MakeSheet);
 }

@@ -206,6 +206,8 @@ void ToSetUp(const char* players)
     }));
     s.push_back(Choose("single"));
     s.push_back(WaitFor("select_players"));
+    // Before any choice nothing on the screen says so.
+    s.push_back(Within("no line shows an empty choice", [] { return ShownTextCount("Nothing") == 0; }));
     s.push_back(Choose(players));
     s.push_back(WaitFor("select_team_one"));
 }

@@ -1,6 +1,7 @@
 #include "tools/stadium_scene/StadiumScene.h"
 
 #include "framework/Cast.h"
+#include "framework/Debug.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "pitch/CameraControl.h"
@@ -18,12 +19,14 @@
 #include "text/GameText.h"
 #include "text/TextDisplay.h"
 #include "text/TextManager.h"
+#include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <unordered_set>
 
 namespace tools {
@@ -235,9 +238,15 @@ bool Cameras::Load()
     }
     if (!LoadSettings(cast, "<PP>cameras.txt"))
         return FailStep("cannot read the camera controls");
-    CastMember* standard = cast->FindByName("Cameras|StandardMedium");
-    m_standard = standard ? dynamic_cast<CameraControl*>(standard->object) : nullptr;
+    m_standard = Find("StandardMedium");
     return m_standard != nullptr || FailStep("no broadcast camera");
+}
+
+CameraControl* Cameras::Find(const std::string& name) const
+{
+    Cast* cast = CastManager::Instance()->GetCast("cameras");
+    CastMember* member = cast ? cast->FindByName(("Cameras|" + name).c_str()) : nullptr;
+    return member ? dynamic_cast<CameraControl*>(member->object) : nullptr;
 }
 
 int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,
@@ -264,6 +273,20 @@ int RunInStadium(const char* toolName, const std::string& gameFolder, int width,
     TextureManager::Instance()->Shutdown();
     graphics->Destroy();
     return ok ? 0 : 1;
+}
+
+int RunInStadiumInto(const char* toolName, const std::string& gameFolder, const std::string& outFolder, int width,
+                     int height, const std::function<bool(const std::string& out)>& work)
+{
+    ConsoleSink console(true);
+    Debug::Instance()->SetSink(&console);
+    std::error_code error;
+    const std::string out = std::filesystem::absolute(outFolder, error).string();
+    std::filesystem::create_directories(out, error);
+    const int result =
+        error ? Fail("bad folder") : RunInStadium(toolName, gameFolder, width, height, [&] { return work(out); });
+    Debug::Instance()->SetSink(nullptr);
+    return result;
 }
 
 bool DrawFrame(const std::function<void()>& draw)

@@ -91,6 +91,8 @@ public:
     // The broadcast camera at the match camera's height and distance; only after a
     // successful Load.
     CameraControl& Standard() { return *m_standard; }
+    // The control named so in the cast, without its "Cameras|"; null when there is none.
+    CameraControl* Find(const std::string& name) const;
 
 private:
     std::vector<std::unique_ptr<Object>> m_controls;
@@ -127,6 +129,10 @@ void FeedMatchHud(const Cast& hud);
 // tool's name), else 0.
 int RunInStadium(const char* toolName, const std::string& gameFolder, int width, int height,
                  const std::function<bool()>& work);
+// RunInStadium for work that writes into a folder: the folder made and handed over as an
+// absolute path, the log's problems on the console.
+int RunInStadiumInto(const char* toolName, const std::string& gameFolder, const std::string& outFolder, int width,
+                     int height, const std::function<bool(const std::string& out)>& work);
 
 // Clears the current camera, lets draw fill it and shows the frame.
 bool DrawFrame(const std::function<void()>& draw);

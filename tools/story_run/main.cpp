@@ -35,6 +35,8 @@
 #include "framework/FileSystem.h"
 #include "framework/StringUtil.h"
 #include "frontend/menu/TBMenu.h"
+#include "input/ConfigurableInputMapper.h"
+#include "input/PlatformInputDevices.h"
 #include "match/StoryModeGame.h"
 #include "match/StorySaveGame.h"
 #include "match/game/GameTB.h"
@@ -47,6 +49,7 @@
 #include "settings/TrainingSettings.h"
 #include "shell/MainApp.h"
 #include "simulation/MatchClock.h"
+#include "text/TextManager.h"
 #include "tools/editor_script/EditorScript.h"
 #include "tools/menu_script/MenuScript.h"
 
@@ -64,6 +67,8 @@ using namespace menu_script;
 
 constexpr int kNormalExit = 123;
 constexpr int kCareerSlot = 2;
+// "Your squad is complete", as the selections say it.
+constexpr int32_t kSquadCompleteText = 20551;
 constexpr int kReportEvery = 300;
 // Updates between presses of the select key on screens and shows that wait for it.
 constexpr int kPressEvery = 10;
@@ -183,6 +188,19 @@ bool CheckSelection(const std::string& screen)
     return true;
 }
 
+// The complete squad is told once, with the key that takes it: the menu's own.
+void CheckCompleteSquadToldOnce()
+{
+    TextManager* texts = TextManager::Instance();
+    const std::string complete = texts->GetText(kSquadCompleteText);
+    const std::string key = Menu::Instance()->ExpandVariables(
+        PlatformInputDevices::Instance()->GetInputMapper(0)->GetTargetName("(menu):button b"));
+    std::printf("\"%s\" shown %d time(s); the key is \"%s\"\n", complete.c_str(), ShownTextCount(complete),
+                key.c_str());
+    Check(ShownTextCount(complete) == 1, "the complete squad is told once");
+    Check(!key.empty() && complete.find(key) != std::string::npos, "it names the key that takes the squad");
+}
+
 // Keys for a squad selection on screen, one every few updates: the pick under the cursor
 // changed, then the cursor moved on, until the squad is complete and the accept button
 // (which the screen then selects) is pressed. False when no selection is on screen.
@@ -204,6 +222,7 @@ bool PickSquad()
         return true;
     if (Menu::Instance()->GetSelectedItemName() == "accept") {
         std::printf("squad picked on \"%s\"\n", shown.c_str());
+        CheckCompleteSquadToldOnce();
         // Numbered: the story match's squad and its half-time line-up share a screen.
         static int pictures = 0;
         static std::string picture;

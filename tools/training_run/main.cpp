@@ -2,8 +2,9 @@
 //     training_run <game folder> [--bench | --gl-bench]
 // A career is started; on "training" the squad selection opens and three members are picked on
 // it by the menu's keys, as are the dribbler and the shooter on theirs; the passing drill is
-// played by scripted passes round the triangle until a cycle counts; the dribbling, shooting and
-// keeping drills end by "cheat win"; each results screen is waited for; the members' levels are
+// played by scripted passes round the triangle until a cycle counts; the dribbling drill is left
+// alone for 20 s, which marks no try and moves no defender, then the dribbler runs at the
+// defenders, who come for him; the dribbling, shooting and keeping drills end by "cheat win"; each results screen is waited for; the members' levels are
 // printed before and after; "AdvanceTraining" after the last drill leads to "matchstart", where
 // "Save" writes step 2.
 // --bench: from "StartTraining" to the passing drill's first frame (median of 10) and the
@@ -20,13 +21,17 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/selection/PlayerSelectionMenu.h"
+#include "frontend/training/TrainingDribblings.h"
 #include "frontend/training/TrainingMode.h"
 #include "frontend/training/TrainingSession.h"
 #include "match/StoryModeGame.h"
 #include "match/StorySaveGame.h"
 #include "match/game/harness/GameHarness.h"
+#include "match/penalties/PenaltyDisplayControl.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
+#include "settings/PitchCoordinates.h"
 #include "settings/TrainingSettings.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/Figures.h"
@@ -34,6 +39,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,6 +57,11 @@ constexpr int kDrillCap = 60 * 60;
 constexpr int kHoldFrames = 20;
 // Frames after a menu key, so that the next press is an edge of its own.
 constexpr int kKeyGap = 4;
+// Twenty seconds without a key in the dribbling drill, then two running at the defenders.
+constexpr int kLeftAlone = 20 * 60;
+constexpr int kSettingOff = 2 * 60;
+// In pitch units, how far a defender may stand from his spot and still be on it.
+constexpr float kOnSpot = 0.02f;
 
 int g_failures = 0;
 
@@ -199,6 +210,33 @@ bool PlayPasses(GameHarness& harness)
     return Cycles() >= 1;
 }
 
+// Whether the dribbling drill's defenders all stand where a try puts them.
+bool DefendersOnTheirSpots()
+{
+    const SoccerTeam* defending = PitchSimulation::Instance()->GetTeam(1);
+    for (int i = 0; defending && i < Dribbling::kDefenders && i < defending->GetPlayerCount(); ++i) {
+        const PitchPosition at = PitchPosition::FromWorld(defending->GetPlayer(i)->GetActor()->GetPosition(), false);
+        if (std::fabs(at.x - Dribbling::DefenderSpot(i).x) + std::fabs(at.z) > kOnSpot)
+            return false;
+    }
+    return defending != nullptr;
+}
+
+// The dribbling drill left alone waits for the player; once he runs at the defenders they
+// come for him.
+void LeaveTheDribblerAlone(GameHarness& harness)
+{
+    harness.RunFrames(kLeftAlone);
+    const std::string marks = PenaltyDisplayControl::DescribeRow(0);
+    std::printf("dribbling left alone for %d s: marks %s\n", kLeftAlone / 60, marks.c_str());
+    Check(marks == "eeeee" && DefendersOnTheirSpots(), "left alone, the first try waits for the player");
+    for (int i = 0; i < kSettingOff; ++i) {
+        harness.Script().Press(harness.GetFrame(), "(0):down");
+        harness.Step();
+    }
+    Check(!DefendersOnTheirSpots(), "once the dribbler sets off the defenders come for him");
+}
+
 // Runs the drill started from "training_load" to its results screen and closes it.
 bool RunDrill(GameHarness& harness, int counter)
 {
@@ -209,6 +247,8 @@ bool RunDrill(GameHarness& harness, int counter)
     const std::string results = "training_results_" + std::to_string(counter + 1);
     if (counter == 0)
         Check(PlayPasses(harness), "the passing drill counts a cycle by scripted passes");
+    if (counter == 1)
+        LeaveTheDribblerAlone(harness);
     for (int i = 0; i < kDrillCap; ++i) {
         if (TBMenu* menu = ShownMenu(); menu && menu->GetScreen() == results)
             break;
@@ -289,6 +329,8 @@ int Run(platform::Window* window, const std::string& archive, Mode mode)
         return 1;
     std::filesystem::create_directories("data/Savegames");
     Check(StorySaveGame::Instance()->StartCareer(kCareerSlot, "Bolts", "Bolts"), "a career starts");
+    // As a new career from the menu: one player, who controls the team that trains.
+    GameParameters::Instance()->SetParameter("players", "1");
     if (mode != Mode::kPlay) {
         PickMembers();
         harness.MakeCurrent(new TrainingSession(TrainingSession::kPrepare));

@@ -36,6 +36,22 @@ protected:
         frames.Run([&] { view.Draw(rect, 1.0f / 60); }, mouse, down);
         view.AfterFrame();
     }
+    // A click, then long enough for any slow-click edit to begin.
+    void ClickAndWait(ImVec2 at)
+    {
+        Frame(at, true);
+        Frame(at, false);
+        for (int i = 0; i < 30; ++i)
+            Frame(at);
+    }
+    void DoubleClick(ImVec2 at)
+    {
+        Frame(at, false);
+        Frame(at, true);
+        Frame(at, false);
+        Frame(at, true);
+        Frame(at, false);
+    }
     // Rows from the top: objects, A, a1, a2, B, b1.
     Item ItemAt(int index)
     {
@@ -93,12 +109,7 @@ TEST_F(BrowserView, ARowDraggedOntoAFolderRenamesItsObjectWhereverTheButtonGoesU
 
 TEST_F(BrowserView, ADoubleClickOpensTheRowsPropertyWindow)
 {
-    const ImVec2 at = Row(5);
-    Frame(at, false);
-    Frame(at, true);
-    Frame(at, false);
-    Frame(at, true);
-    Frame(at, false);
+    DoubleClick(Row(5));
     ASSERT_EQ(browser.Windows().size(), 1u);
     EXPECT_EQ(browser.Windows().front().label, "b1");
     Frame();
@@ -132,21 +143,52 @@ TEST_F(BrowserView, F2EditsTheSelectedLabelAndEnterSendsTheRename)
 TEST_F(BrowserView, ASlowSecondClickEditsTheLabelAndEscapeKeepsTheOldOne)
 {
     const ImVec2 at = Row(3);
-    Frame(at, true);
-    Frame(at, false);
-    for (int i = 0; i < 30; ++i)
-        Frame(at);
+    ClickAndWait(at);
     EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone) << "one click only selects";
-    Frame(at, true);
-    Frame(at, false);
-    for (int i = 0; i < 30; ++i)
-        Frame(at);
+    ClickAndWait(at);
     ASSERT_EQ(browser.Tree().GetEditItem(), ItemAt(3));
     frames.Press([&] { view.Draw(rect, 1.0f / 60); }, ImGuiKey_Escape, at);
     view.AfterFrame();
     EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone);
     EXPECT_EQ(browser.Tree().GetItemText(ItemAt(3)), "a2");
     EXPECT_TRUE(scope.game->events.empty());
+}
+
+// Clicks on the arrow of the selected folder close and open it again: nothing is renamed,
+// however slowly the clicks come.
+TEST_F(BrowserView, ClicksOnTheSelectedFoldersArrowOnlyOpenAndCloseIt)
+{
+    const ImVec2 label = Row(1);
+    ClickAndWait(label);
+    ASSERT_EQ(browser.Tree().GetSelectedItem(), ItemAt(1));
+    // The arrow stands at the row's left, before the icon and the label.
+    const ImVec2 arrow(label.x - 52, label.y);
+    std::vector<bool> expanded;
+    for (int click = 0; click < 2; ++click) {
+        ClickAndWait(arrow);
+        expanded.push_back(browser.Tree().IsExpanded(ItemAt(1)));
+        EXPECT_EQ(browser.Tree().GetEditItem(), TreeModel::kNone) << "click " << click;
+    }
+    EXPECT_EQ(expanded, (std::vector<bool>{false, true}));
+    EXPECT_EQ(browser.Tree().GetSelectedItem(), ItemAt(1));
+    EXPECT_TRUE(scope.game->events.empty());
+}
+
+// A property window taller than the room below its place keeps its bottom in the game's
+// window; what does not fit scrolls.
+TEST_F(BrowserView, APropertyWindowFitsBelowItsPlace)
+{
+    rect = editor::ViewRect{ImVec2(0, 20), ImVec2(800, 90)};
+    DoubleClick(Row(5));
+    ASSERT_EQ(browser.Windows().size(), 1u);
+    Frame();
+    Frame();
+    const ImGuiWindow* window =
+        ImGui::FindWindowByName(("b1###" + std::to_string(browser.Windows().front().dialog->GetSerial())).c_str());
+    ASSERT_NE(window, nullptr);
+    EXPECT_GT(static_cast<float>(browser.Windows().front().dialog->GetHeight()), rect.size.y);
+    EXPECT_GE(window->Pos.y, rect.origin.y);
+    EXPECT_LE(window->Pos.y + window->Size.y, rect.origin.y + rect.size.y);
 }
 
 }  // namespace

@@ -43,13 +43,29 @@ protected:
         ASSERT_TRUE(Load(Members({1}, false), Members({0, 2, 3, 4}, false)));
     }
 
-    // A try entered and settled as the frame does it, run until its start delay is over.
+    // The player moves the dribbler a step ahead, ball and all.
+    static void SetOff()
+    {
+        Actor* dribbler = Player(0, 0)->GetActor();
+        const PitchPosition at = PitchPosition::FromWorld(dribbler->GetPosition(), true);
+        dribbler->PlaceInState(PitchPosition(at.x + 0.01f, at.z).ToWorld(true), dribbler->GetHeading(),
+                               new ActorState(ActorNodes::stand));
+    }
+    // Frames until the try's start delay is over, or the cap.
+    static void SitOutDelay(Dribbling& attempt)
+    {
+        for (int frame = 0; frame < kCap && attempt.IsDelaying(); ++frame)
+            attempt.Update(kDt);
+    }
+    // A try entered and settled as the frame does it, run until its start delay is over and
+    // the player has set off.
     static void StartTry(Dribbling& attempt)
     {
         attempt.Enter();
         attempt.Update(0.1f);
-        for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame)
-            attempt.Update(kDt);
+        SitOutDelay(attempt);
+        SetOff();
+        attempt.Update(kDt);
     }
     // Frames until the try ends, or the cap.
     static int RunOut(Dribbling& attempt)
@@ -122,10 +138,13 @@ TEST_F(DribblingTest, ATrysClockStartsAfreshAtPlayRateAndItsStartFrameRunsThePit
     attempt.Enter();
     const float atEnter = pitch->GetClock()->GetTime();
     float played = 0.0f;
-    for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame) {
+    for (int frame = 0; frame < kCap && attempt.IsDelaying(); ++frame) {
         attempt.Update(kDt);
         played += kDt;
     }
+    const float afterDelay = pitch->GetClock()->GetTime();
+    SetOff();
+    attempt.Update(kDt);
     const float atStart = pitch->GetClock()->GetTime();
     attempt.Update(kDt);
     const float afterStart = pitch->GetClock()->GetTime();
@@ -133,7 +152,8 @@ TEST_F(DribblingTest, ATrysClockStartsAfreshAtPlayRateAndItsStartFrameRunsThePit
 
     EXPECT_EQ(atEnter, 0.0f);
     EXPECT_NEAR(played, Dribbling::kDelaySeconds, 2 * kDt);
-    EXPECT_NEAR(atStart, played + kDt, 1e-4f);
+    EXPECT_NEAR(afterDelay, played, 1e-4f);
+    EXPECT_NEAR(atStart - afterDelay, 2 * kDt, 1e-4f);
     EXPECT_NEAR(afterStart - atStart, kDt, 1e-4f);
 }
 
@@ -166,7 +186,10 @@ int Playing(const char* event)
     return count;
 }
 
-TEST_F(DribblingTest, TheLongWhistleSoundsOnceWhenTheStartDelayRunsOutAndNotForATryLostBefore)
+// Left alone after its start delay, a try waits: nothing is decided, no whistle sounds and the
+// defenders keep their spots; it starts, with the whistle, when the player sets off. A try lost
+// during its delay never starts and is never whistled.
+TEST_F(DribblingTest, ATryWaitsForThePlayerAndTheWhistleMarksWhenHeSetsOff)
 {
     // Voices without a sound card: made, never cleared, as a try does not run the sound
     // engine's update.
@@ -183,20 +206,39 @@ TEST_F(DribblingTest, TheLongWhistleSoundsOnceWhenTheStartDelayRunsOutAndNotForA
             Player(0, 0)->GetActor()->ReleaseBall();
             PitchSimulation::Instance()->GetBall()->SetPosition(Vector3(0.0f, 5.0f, 0.0f));
         }
-        int duringDelay = 0;
-        for (int frame = 0; frame < kCap && !attempt.HasStarted(); ++frame) {
-            duringDelay += Playing("whistle_long") - before;
+        SitOutDelay(attempt);
+        // Ten seconds left alone.
+        for (int frame = 0; frame < kCap; ++frame)
             attempt.Update(kDt);
+        const int waiting = Playing("whistle_long") - before;
+        const bool startedAlone = attempt.HasStarted();
+        const int32_t aloneResult = result;
+        std::vector<TeamOrder> orders;
+        float defendersMoved = 0.0f;
+        for (int i = 0; i < Dribbling::kDefenders; ++i) {
+            orders.push_back(Player(1, i)->GetBrain()->GetOrder());
+            const PitchPosition at = PitchPosition::FromWorld(Player(1, i)->GetActor()->GetPosition(), false);
+            defendersMoved = std::max(defendersMoved, std::fabs(at.x - Dribbling::DefenderSpot(i).x) + std::fabs(at.z));
         }
-        const int atStart = Playing("whistle_long") - before;
+        if (!lostEarly)
+            SetOff();
         attempt.Update(kDt);
         attempt.Update(kDt);
         const int later = Playing("whistle_long") - before;
+        const bool started = attempt.HasStarted();
         attempt.Exit();
 
-        EXPECT_EQ(duringDelay, 0) << lostEarly;
-        EXPECT_EQ(atStart, lostEarly ? 0 : 1) << lostEarly;
-        EXPECT_EQ(later, atStart) << lostEarly;
+        EXPECT_EQ(waiting, 0) << lostEarly;
+        EXPECT_EQ(startedAlone, lostEarly) << lostEarly;
+        EXPECT_EQ(aloneResult, lostEarly ? Dribbling::kFailed : Dribbling::kRunning) << lostEarly;
+        EXPECT_LT(defendersMoved, 0.02f) << lostEarly;
+        for (int i = 0; i < Dribbling::kDefenders; ++i) {
+            EXPECT_EQ(orders[static_cast<size_t>(i)].code, 0) << i;
+            EXPECT_LT((orders[static_cast<size_t>(i)].point - Dribbling::DefenderSpot(i).ToWorld(false)).Length(), 0.01f)
+                << i;
+        }
+        EXPECT_TRUE(started) << lostEarly;
+        EXPECT_EQ(later, lostEarly ? 0 : 1) << lostEarly;
     }
     sounds->SetEnabled(enabled);
 }
@@ -223,7 +265,7 @@ TEST_F(DribblingTest, DefendersShadowOnTheirLineUntilTheDribblerComesWithinReach
     }
 }
 
-TEST_F(DribblingTest, DefendersStartOnTheirLinesFacingTheDribblerAndEachIsSteeredEveryFrame)
+TEST_F(DribblingTest, DefendersStartOnTheirLinesFacingTheDribblerAndEachIsSteeredOnceHeSetsOff)
 {
     int32_t result = -1;
     Dribbling attempt(&result);
@@ -238,6 +280,7 @@ TEST_F(DribblingTest, DefendersStartOnTheirLinesFacingTheDribblerAndEachIsSteere
         EXPECT_NEAR(std::fabs(turn), Math::Pi, 1e-3f) << i;
     }
     // Off the middle and past the first two lines: those two shadow him, the others attack.
+    SitOutDelay(attempt);
     dribbler->PlaceInState(PitchPosition(-0.2f, 0.3f).ToWorld(true), dribbler->GetHeading(),
                            new ActorState(ActorNodes::stand));
     attempt.Update(kDt);
@@ -349,7 +392,7 @@ TEST_F(DribblingTest, ATrysMarkShowsOnceDecidedAndTheWinCheatEndsTheDrillPerfect
     auto* drill = new TrainingDribblings();
     Harness().MakeCurrent(drill);
     const auto running = [&] { return dynamic_cast<Dribbling*>(drill->GetRound()); };
-    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && running()->HasStarted(); }));
+    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && !running()->IsDelaying(); }));
     Ball::Goal goal{PitchSimulation::Instance()->GetTeam(0), nullptr};
     Send("goal scored", reinterpret_cast<intptr_t>(&goal));
     Harness().Step();
@@ -377,7 +420,7 @@ TEST_F(DribblingTest, TheWinCheatDuringAnUndecidedTryPassesItAndEveryTryLeft)
     auto* drill = new TrainingDribblings();
     Harness().MakeCurrent(drill);
     const auto running = [&] { return dynamic_cast<Dribbling*>(drill->GetRound()); };
-    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && running()->HasStarted(); }));
+    ASSERT_TRUE(StepUntil(kCap, [&] { return running() && !running()->IsDelaying(); }));
     const bool undecided = !running()->IsDelaying();
     Harness().Script().Press(Harness().GetFrame(), "cheat win");
     Harness().Step();

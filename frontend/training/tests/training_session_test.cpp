@@ -206,30 +206,40 @@ TEST_F(TrainingSessionTest, EachDrillLoadsTheSidesItPlaysWith)
     }
 }
 
-// The caption at the top of each drill is the table's text, on the HUD while the drill runs.
-TEST_F(TrainingSessionTest, EachDrillShowsItsTitleInTheTablesWords)
+// The caption at the top of each drill is the table's text, on the HUD while the drill runs,
+// and under it what to do, which stays once the intro has gone.
+TEST_F(TrainingSessionTest, EachDrillShowsItsTitleAndWhatToDoInTheTablesWords)
 {
     TrainingSettings::Instance()->chosenIndex = 0;
     const struct {
         int mode;
         int title;
-    } cases[] = {{TrainingDrill::kPassing, 20901},
-                 {TrainingDrill::kDribbling, 20902},
-                 {TrainingDrill::kShooting, 20903},
-                 {TrainingDrill::kKeeping, 20904}};
+        int hint;
+    } cases[] = {{TrainingDrill::kPassing, 20901, 20402},
+                 {TrainingDrill::kDribbling, 20902, 20403},
+                 {TrainingDrill::kShooting, 20903, 20404},
+                 {TrainingDrill::kKeeping, 20904, 20405}};
+    const auto hudText = [](const char* name) {
+        const auto* element = dynamic_cast<const HudElement*>(CastManager::Instance()->FindObject(name));
+        return element ? dynamic_cast<const HudText*>(element->GetItem()) : nullptr;
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
         harness->MakeCurrent(new TrainingSession(c.mode));
         const HudText* caption = nullptr;
         for (int frame = 0; frame < 120 && !(caption && !caption->GetText().empty()); ++frame) {
             harness->Step();
-            const auto* element =
-                dynamic_cast<const HudElement*>(CastManager::Instance()->FindObject("hud|TrainingName"));
-            caption = element ? dynamic_cast<const HudText*>(element->GetItem()) : nullptr;
+            caption = hudText("hud|TrainingName");
         }
         ASSERT_NE(caption, nullptr);
         EXPECT_EQ(caption->GetText(), TextManager::Instance()->GetText(c.title));
         EXPECT_TRUE(caption->IsVisible());
+        // Past the intro message.
+        harness->RunFrames(static_cast<int>(3.0f / GameHarness::kFrameTime));
+        const HudText* hint = hudText("hud|TrainingHint");
+        ASSERT_NE(hint, nullptr);
+        EXPECT_EQ(hint->GetText(), TextManager::Instance()->GetText(c.hint));
+        EXPECT_TRUE(hint->IsVisible());
         harness->MakeCurrent(nullptr);
     }
 }

@@ -58,11 +58,13 @@ public:
 
     std::vector<std::string> casts;
     std::vector<Shirt> shirts;
+    bool pictureWhileLoading = false;
 
 protected:
     void LoadCasts(bool objects, bool characters) override
     {
         casts.push_back(std::string("objects ") + (objects ? "1" : "0") + " characters " + (characters ? "1" : "0"));
+        pictureWhileLoading = LoadingScreen::Instance()->IsPictureShown();
         MatchLoading::LoadCasts(objects, characters);
     }
     void DressShirt(Actor& actor, const std::string& shirtPath, const std::string& numberPath, const Color& colour,
@@ -127,6 +129,9 @@ TEST_F(MatchLoadingTest, FirstLoadSetsTheLevelAliasesTheSidesTheRefereeAndTheSta
     EXPECT_EQ(first->GetLevelFolder(), folder);
     EXPECT_EQ(first->casts, (std::vector<std::string>{"objects 1 characters 1"}));
     EXPECT_TRUE(MatchLoading::CharactersLoaded());
+    // The loading picture stands on the screen from the start of the load, and goes with it.
+    EXPECT_TRUE(first->pictureWhileLoading);
+    EXPECT_FALSE(LoadingScreen::Instance()->IsPictureShown());
 
     PitchSimulation* pitch = PitchSimulation::Instance();
     EXPECT_EQ(pitch->GetTeam(0)->GetPlayerCount(), 5);

@@ -9,11 +9,14 @@
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
 #include "match/MatchDelay.h"
+#include "match/StoppedPlay.h"
 #include "match/penalties/PenaltySettings.h"
 #include "menus/Menu.h"
+#include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "settings/MatchStatistics.h"
+#include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
@@ -21,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 #include <memory>
 #include <string>
@@ -291,6 +295,37 @@ TEST(MatchEventsTest, SnagAndThrowInRateWithoutCountingAGoal)
     EXPECT_FLOAT_EQ(Player(1, 4)->GetMatchRating(), 0.1f);
     EXPECT_EQ(BannerOf(period), "message_throwin");
     EXPECT_NE(period->GetSequence(), nullptr);
+}
+
+// While the banner tells what follows, the cameras look where the ball went out, brought back
+// on the pitch away from the stands it ran on to; then at the restart's taker, or at the ball
+// when the period ends first.
+TEST(MatchEventsTest, TheCamerasLookWhereTheBallWentOutUntilTheRestartTakesThem)
+{
+    for (const bool periodEnds : {false, true}) {
+        SCOPED_TRACE(periodEnds ? "the period ends first" : "the restart takes them");
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        const float halfWidth = std::fabs(PitchPosition(1.0f, 1.0f).ToWorld(true).z);
+        const Vector3 across = PitchFrame::GetDirection(PitchFrame::kAcross);
+        const Vector3 beyond = Vector3{10.0f, 1.5f, 0.0f} + across * (halfWidth + 6.0f);
+        TheBall().ReleasePossession(0);
+        TheBall().SetPosition(beyond);
+        Ball::OutOfBoundsAcross record{true, beyond, Player(1, 4)};
+        Send(period, "out of bounds across", &record);
+        const TrackedObject* looked = GetCameraTarget();
+        ASSERT_NE(looked, nullptr);
+        const Vector3 wanted = Vector3{10.0f, 0.0f, 0.0f} + across * (halfWidth - StoppedPlay::kInside);
+        EXPECT_NEAR((looked->GetPosition() - wanted).Length(), 0.0f, 1e-3f);
+        if (periodEnds) {
+            match.Harness().MakeCurrent(new MatchDelay(1.0f, false, false));
+            EXPECT_EQ(GetCameraTarget(), &TheBall());
+        } else {
+            match.RunUntil([&] { return GetCameraTarget() != looked; }, 600);
+            EXPECT_NE(dynamic_cast<const Actor*>(GetCameraTarget()), nullptr);
+        }
+    }
 }
 
 TEST(MatchEventsTest, SubstitutionsWaitForACornerAndDropPlayersNoLongerInATeam)

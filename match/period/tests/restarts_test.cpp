@@ -14,7 +14,12 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
+#include "input/ConfigurableInputMapper.h"
+#include "input/JoystickInput.h"
+#include "input/PlatformInputDevices.h"
+#include "match/MatchDelay.h"
 #include "match/game/GameTB.h"
+#include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -22,6 +27,7 @@
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -271,6 +277,50 @@ TEST(ThrowInTest, TheKeeperNeverThrowsAndAHumanAimsWithExactlyOneButton)
     EXPECT_TRUE(throwIn->GetAim().IsStarted() || Current(match) != throwIn);
 }
 
+// Player 1 plays with a pad, which comes out and goes back in while he waits to throw: its
+// button starts his throw, as the program's tick reads it.
+TEST(ThrowInTest, APadPluggedBackWhileTheTakerWaitsStartsHisThrow)
+{
+    // The offscreen window never has the focus, without which SDL drops the pad's input.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+    ASSERT_TRUE(DXInput::Instance()->Init());
+    {
+        TestMatch match;
+        ASSERT_TRUE(match.Start(1));
+        ConfigurableInputMapper* pad = PlatformInputDevices::Instance()->GetInputMapper(1);
+        ASSERT_TRUE(pad && pad->SetClaim(0, true));
+        MatchSettings::Instance()->aiSetPieceDelay = 0.0f;
+        MatchSettings::Instance()->fadeLength = 0.0f;
+        auto* throwIn = new ThrowIn(true, true, Vector3(10.0f, 0.0f, std::fabs(Corner().z)));
+        match.Harness().MakeCurrent(throwIn);
+        const auto frames = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                DXInput::Instance()->Update(GameHarness::kFrameTime);
+                match.Harness().Step();
+            }
+        };
+        frames(5);
+        SDL_JoystickDetachVirtual(index);
+        frames(5);
+        index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+        SDL_Joystick* stick = SDL_JoystickOpen(index);
+        ASSERT_NE(stick, nullptr);
+        frames(2);
+        ASSERT_EQ(Current(match), throwIn);
+        EXPECT_FALSE(throwIn->GetAim().IsStarted());
+        SDL_JoystickSetVirtualButton(stick, 1, SDL_PRESSED);  // "BUTTON_B"
+        frames(1);
+        EXPECT_TRUE(Current(match) != throwIn || throwIn->GetAim().IsStarted());
+        SDL_JoystickClose(stick);
+    }
+    DXInput::Instance()->Exit();
+    PlatformInputDevices::DestroyInstance();
+    SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
 TEST(ThrowInTest, TheComputerThrowsToATeamMateOnceTheDelayHasRun)
 {
     TestMatch match;
@@ -293,6 +343,36 @@ TEST(ThrowInTest, TheComputerThrowsToATeamMateOnceTheDelayHasRun)
     }
     match.RunUntil([&] { return Current(match) != throwIn; }, 600);
     EXPECT_NE(Current(match), throwIn);
+}
+
+// The throw-in's camera stands behind the taker on the half's side: at a taker on the touch
+// line of that side it would stand over the crowd, so it looks from the pitch there, whichever
+// half it is, and the half's side comes back once the throw-in is over.
+TEST(ThrowInTest, TheCameraLooksAtTheTakerFromOverThePitchOnEitherLineInEitherHalf)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    MatchSettings::Instance()->fadeLength = 0.0f;
+    const float halfWidth = std::fabs(Corner().z);
+    for (bool halfFlipped : {false, true})
+        for (bool positiveLine : {false, true}) {
+            SCOPED_TRACE(std::string(halfFlipped ? "second half, " : "first half, ") +
+                         (positiveLine ? "positive line" : "negative line"));
+            SetCameraFlipped(halfFlipped);
+            const Vector3 across = PitchFrame::GetDirection(positiveLine ? PitchFrame::kAcross : PitchFrame::kAcrossBack);
+            auto* throwIn = new ThrowIn(true, positiveLine, Vector3(4.0f, 0.0f, across.z * halfWidth));
+            match.Harness().MakeCurrent(throwIn);
+            match.Harness().Step();
+            auto* camera = dynamic_cast<TrackingCameraControl*>(match.Harness().GetGame()->GetActiveCamera());
+            ASSERT_NE(camera, nullptr);
+            EXPECT_STREQ(camera->GetName(), "Cameras|Throw In");
+            EXPECT_LT(std::fabs(camera->GetPosition().z), halfWidth) << camera->GetPosition().z;
+            EXPECT_EQ(GetCameraTarget(), throwIn->GetTaker()->GetActor());
+            match.Harness().MakeCurrent(new MatchDelay(1.0f, false, false));
+            EXPECT_EQ(IsCameraFlipped(), halfFlipped);
+            EXPECT_EQ(GetCameraTarget(), PitchSimulation::Instance()->GetBall());
+        }
+    SetCameraFlipped(false);
 }
 
 // Until the throw the taker is whoever of the side stands nearest the ball.

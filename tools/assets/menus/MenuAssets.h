@@ -75,14 +75,17 @@ float BenchPlaneDistance();
 std::vector<std::pair<std::string, std::string>> SelectionScreens();
 std::vector<std::pair<int32_t, std::string>> SelectionScreenLabels();
 // What a selection screen shows besides the bench, as texts or variables; an empty one is
-// left out, and an empty accept text is the shared one.
+// left out, and an empty accept text is the shared one. The command is the text the game's
+// command variable holds while picks are left: once the squad is complete the variable says
+// what the prompt above the bench says, which is shown there alone.
 struct SelectionTexts {
     std::string title;
     std::string command;
     std::string accept;
 };
-// The line-up's and the training members' texts, which the game sets before the screen.
-inline const SelectionTexts kLineUpTexts = {"%s7p_title%", "%s7p_command%", "%s7p_selection_accept%"};
+// The line-up's and the training members' texts, which the game sets before the screen
+// ("%s7p_command%" while picks are left: "%20520%").
+inline const SelectionTexts kLineUpTexts = {"%s7p_title%", "%20520%", "%s7p_selection_accept%"};
 // The screen of a selection with count candidates, on the shared macros; gapCount as the
 // bench leaves before its last seats (0 for none).
 std::string SelectionScreen(int count, const SelectionTexts& texts, int gapCount = 0);

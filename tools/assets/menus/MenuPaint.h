@@ -30,4 +30,20 @@ void FillRounded(Image& image, float x0, float y0, float x1, float y1, float rad
         }
 }
 
+// A dark glass plate with a light rim, clear at the edges so that filtering across the
+// texture's wrap stays clear: the banners' look, also behind the match's texts.
+inline Image GlassPlate(int width, int height, float radius)
+{
+    constexpr Rgba kRim{200, 210, 230, 255};
+    constexpr float kMargin = 2, kRimWidth = 3;
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    Image image(width, height, {0, 0, 0, 0});
+    FillRounded(image, kMargin, kMargin, w - kMargin, h - kMargin, radius, [](int, int) { return WithAlpha(kRim, 200); });
+    constexpr float kInner = kMargin + kRimWidth;
+    FillRounded(image, kInner, kInner, w - kInner, h - kInner, radius - kRimWidth, [h](int, int y) {
+        return WithAlpha(Mix({30, 50, 90, 255}, {10, 16, 34, 255}, static_cast<float>(y) / h), 210);
+    });
+    return image;
+}
+
 }  // namespace assets::menus

@@ -16,7 +16,7 @@ enum Label {
     kCards, kReplays, kQuality, kAccept, kDecline,
     kTeamName = 70520, kOk, kBack, kStoryShirts,
     kControls = 70530, kPlayer1, kPlayer2, kUp, kDown, kRight, kLeft, kPrimary, kSecondary, kAssign, kReset,
-    kCredits = 70545,
+    kCredits = 70545, kShotHint, kBothKeysHint,
 };
 
 const std::pair<int32_t, std::string> kLabels[] = {
@@ -29,8 +29,11 @@ const std::pair<int32_t, std::string> kLabels[] = {
     {kControls, "Controls"},
     {kPlayer1, "Player 1"},        {kPlayer2, "Player 2"},           {kUp, "Up"},
     {kDown, "Down"},               {kRight, "Right"},                {kLeft, "Left"},
-    {kPrimary, "Pass / shoot"},    {kSecondary, "Tackle / lob"},     {kAssign, "Done"},
+    // What the two action keys do in play, as the players' brains read them.
+    {kPrimary, "Pass / steal / switch"}, {kSecondary, "Shoot / tackle"}, {kAssign, "Done"},
     {kReset, "Defaults"},          {kCredits, "Credits"},
+    {kShotHint, "Hold Shoot for a harder shot; without the ball it tackles, or heads a high ball."},
+    {kBothKeysHint, "Hold Shoot and press Pass: a special move with the ball, a tackle without (it takes energy)."},
 };
 
 // The keys' variables and actions, in the order the key-assignment check reads them.
@@ -59,8 +62,9 @@ const Option kOptionRows[] = {
     {kHalfTime, "half_time_duration", R"(maxValue="%maxSingleDuration%")", ""},
     {kShirts1, "shirts_team1", R"(maxValue="7" wrap="1" blockedValue="%blocked_shirt_1%")", ""},
     {kShirts2, "shirts_team2", R"(maxValue="7" wrap="1" blockedValue="%blocked_shirt_2%")", ""},
-    {kDevice1, "control_device1", R"(maxValue="%numOfDevices%" blockedValue="%block_dev_1%")", "SwitchDevice"},
-    {kDevice2, "control_device2", R"(maxValue="%numOfDevices%" blockedValue="%block_dev_2%")", "SwitchDevice"},
+    // Round the devices, so that choosing the row again and again reaches each.
+    {kDevice1, "control_device1", R"(maxValue="%numOfDevices%" wrap="1" blockedValue="%block_dev_1%")", "SwitchDevice"},
+    {kDevice2, "control_device2", R"(maxValue="%numOfDevices%" wrap="1" blockedValue="%block_dev_2%")", "SwitchDevice"},
     {kCards, "var_cards", R"(maxValue="1" wrap="1")", ""},
     {kReplays, "replays", R"(maxValue="1" wrap="1")", ""},
     {kQuality, "quality", R"(maxValue="%maxDetailLevel%")", ""},
@@ -139,9 +143,13 @@ std::string OptionsScreen(const std::string& accept, const std::string& decline)
     return Screen("OnBack=\"" + decline + R"(" selected="fx_volume")", items);
 }
 
-// Two columns of six keys; a button shows its key's variable and captures a new key.
+// Two columns of six keys; a button shows its key's variable and captures a new key. Below them,
+// what the action keys do beyond their labels.
 std::string ControlsScreen(const std::string& assign, const std::string& decline)
 {
+    // The key stands right of the longest action's label.
+    constexpr float kKeyColumn = 240.0f;
+    constexpr float kHintRow = 392.0f, kHintStep = 22.0f;
     std::string items = "  <Image texture=\"" + std::string(kPanel) + "\" position=\"40,24\" size=\"720,560\"/>\n";
     char title[200];
     std::snprintf(title, sizeof title,
@@ -161,11 +169,17 @@ std::string ControlsScreen(const std::string& assign, const std::string& decline
                           "  <StaticText position=\"%g,%g\" text=\"%s\" halign=\"left\"/>\n"
                           "  <TextButton name=\"key%d_%s\" position=\"%g,%g\" text=\"%%key_player%d_%s%%\" "
                           "halign=\"left\" OnSelect=\"AssignKey (%d):%s\"/>\n",
-                          column, y, Text(row.label).c_str(), player, row.variable, column + 170, y, player + 1,
+                          column, y, Text(row.label).c_str(), player, row.variable, column + kKeyColumn, y, player + 1,
                           row.variable, player, row.action);
             items += text;
             y += 40;
         }
+    }
+    for (const Label hint : {kShotHint, kBothKeysHint}) {
+        char text[200];
+        std::snprintf(text, sizeof text, "  <StaticText position=\"%g,%g\" text=\"[scale 0.6]%s[/scale]\" halign=\"center\"/>\n",
+                      kMiddle, hint == kShotHint ? kHintRow : kHintRow + kHintStep, Text(hint).c_str());
+        items += text;
     }
     items += Button("assign", kAssign, kMiddle - 200, 450, assign.c_str());
     items += Button("reset", kReset, kMiddle, 450, "Controls reset");

@@ -110,19 +110,10 @@ Image Logo(const std::string& size)
     return ok ? image : Image();
 }
 
-// A dark glass plate with a light rim, for banners and statistics.
+// For banners and statistics.
 Image Panel()
 {
-    Image image(kPanelWidth, kPanelHeight, {0, 0, 0, 0});
-    // Clear at the edges, so that filtering across the texture's wrap stays clear.
-    constexpr float kMargin = 2;
-    FillRounded(image, kMargin, kMargin, kPanelWidth - kMargin, kPanelHeight - kMargin, 24,
-                [](int, int) { return WithAlpha(kRim, 200); });
-    constexpr float kInner = kMargin + 3;
-    FillRounded(image, kInner, kInner, kPanelWidth - kInner, kPanelHeight - kInner, 21, [](int, int y) {
-        return WithAlpha(Mix({30, 50, 90, 255}, {10, 16, 34, 255}, y / static_cast<float>(kPanelHeight)), 210);
-    });
-    return image;
+    return GlassPlate(kPanelWidth, kPanelHeight, 24);
 }
 
 // A leaning trunk and a crown of drooping fronds, opaque on clear: the menu draws it dark.

@@ -139,11 +139,16 @@ std::string Main()
     return Screen({{"OnLoad", OnLoad("CheckGameVersion")}, {"OnBack", "QuitGame"}, {"selected", "single"}}, items);
 }
 
-// A plate near the top of the view, clear of play, with one line or two.
+// A plate near the top of the view, clear of play, with one line or two; a longer line
+// widens it.
 std::string Banner(const std::string& text)
 {
-    return Screen({{"OnLoad", OnLoad()}},
-                  Image(kPanel, 170, 40, 460, 110) + Static(text, kCentreX, 62, "center", "message"));
+    const std::string plate = Element("Image", {{"texture", kPanel},
+                                                {"position", "170,40"},
+                                                {"size", "460,110"},
+                                                {"fitText", "message"},
+                                                {"fitMargin", "36"}});
+    return Screen({{"OnLoad", OnLoad()}}, plate + Static(text, kCentreX, 62, "center", "message"));
 }
 
 std::string Continue(float y)

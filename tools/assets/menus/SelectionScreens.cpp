@@ -191,8 +191,9 @@ std::vector<std::pair<std::string, std::string>> SelectionScreens()
         {"3dMenues/InGameSelection5p", SelectionScreen(5, kLineUpTexts)},
         {"3dMenues/InGameSelection6p", SelectionScreen(6, kLineUpTexts)},
         {"3dMenues/InGameSelection7p", SelectionScreen(7, kLineUpTexts)},
-        {"3dMenues/TrainingMainSelection4p", SelectionScreen(4, {"", "%s4p_command%", ""})},
-        {"3dMenues/TrainingMainSelection12p", SelectionScreen(12, {"", "%s12p_command%", ""}, kLineUpChangeGap)},
+        // "%s4p_command%" and "%s12p_command%" while picks are left.
+        {"3dMenues/TrainingMainSelection4p", SelectionScreen(4, {"", "%20522%", ""})},
+        {"3dMenues/TrainingMainSelection12p", SelectionScreen(12, {"", "%20536%", ""}, kLineUpChangeGap)},
     };
 }
 

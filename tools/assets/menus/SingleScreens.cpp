@@ -17,11 +17,10 @@ constexpr int kLevelNames = 20200;
 constexpr int kPlayerChoices = 10201;
 
 // Labels of these screens, numbered on from the story screens' labels.
-enum Label { kPlayers = 70700, kChosen = 70701, kTeamOne = 70704, kTeamTwo, kLevel, kBack };
+enum Label { kPlayers = 70700, kTeamOne = 70704, kTeamTwo, kLevel, kBack };
 
 const std::pair<int32_t, std::string> kLabels[] = {
     {kPlayers, "Who plays?"},
-    {kChosen, "Last choice:"},
     {kTeamOne, "Choose the home team"},
     {kTeamTwo, "Choose the away team"},
     {kLevel, "Choose the stadium"},
@@ -65,8 +64,6 @@ std::string Players()
     for (int n = 0; n < 3; ++n)
         items += Button("players" + std::to_string(n), Text(kPlayerChoices + n), 0, 180.0f + 60.0f * n,
                         "SetParameter players=" + std::to_string(n) + ";AdvanceMenu select_team_one");
-    items += "  <StaticText position=\"0,400\" text=\"" + Text(kChosen) +
-             " %singlematch_players%\" halign=\"center\"/>\n";
     items += Button("back", Text(kBack), 0, 480, "SetMenu main");
     return PlacedScreen("", R"(OnBack="SetMenu main" selected="players1")", items);
 }

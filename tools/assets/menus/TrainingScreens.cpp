@@ -140,7 +140,8 @@ std::vector<std::pair<std::string, std::string>> TrainingScreens()
         {"training_results_2", Results(MemberRow("training_player_subselect", 200), 1)},
         {"training_results_3", Results(MemberRow("training_player_subselect", 200), 1)},
         {"training_results_4", Results(MemberRow("training_player_goalie", 200), 1)},
-        {"3dMenues/TrainingMainSelection3p", SelectionScreen(3, {"%s3p_title%", "%s3p_command%", ""})},
+        // "%s3p_command%" while the pick is left: "%20521%".
+        {"3dMenues/TrainingMainSelection3p", SelectionScreen(3, {"%s3p_title%", "%20521%", ""})},
         {"3dMenues/TrainingMainSelection5p", SelectionScreen(5, kLineUpTexts)},
         {"3dMenues/TrainingMainSelection7p", SelectionScreen(7, kLineUpTexts)},
     };

@@ -1,12 +1,13 @@
 // The match display: "hud.txt" (cast "hud") with the names, score, clock, energy and power
 // meters, cards, drill texts and debug values the match fills in, and "penaltyhud.txt" (cast
-// "penaltyhud") with the shoot-out's rows of marks; the pictures they show are painted here.
+// "penaltyhud") with the shoot-out's columns of marks; the pictures they show are painted here.
 // Places are on the 800 x 600 screen every item is laid out on.
 #include "framework/Cast.h"
 #include "scene/GameElements.h"
 #include "scene/HudItems.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
+#include "tools/assets/menus/MenuPaint.h"
 
 #include <cstdio>
 #include <memory>
@@ -78,6 +79,11 @@ bool WritePictures(const AssetContext& context)
     put("penalty_scored", Mark({60, 200, 70, 255}, false));
     put("penalty_miss", Mark({220, 50, 40, 255}, true));
     put("penalty_empty", Mark(kClear, false));
+    // The banners' plate behind the texts over the stands and the pitch, painted near the
+    // shape it is shown at.
+    put("score_band", menus::GlassPlate(1024, 48, 16));
+    put("player_band", menus::GlassPlate(256, 96, 20));
+    put("drill_band", menus::GlassPlate(512, 64, 18));
     return ok;
 }
 
@@ -98,10 +104,11 @@ void Add(Cast& cast, const std::string& name, std::unique_ptr<HudItem> item)
 }
 
 void AddText(Cast& cast, const std::string& name, const char* text, float x, float y, int32_t align,
-             bool visible = true)
+             bool visible = true, float scale = 1.0f)
 {
     auto item = std::make_unique<HudText>();
     item->SetText(text, kFont, kTextColour);
+    item->SetScale(scale, scale);
     Place(*item, x, y, align, HudItem::kTop, visible);
     Add(cast, name, std::move(item));
 }
@@ -125,6 +132,15 @@ void AddMeter(Cast& cast, const std::string& name, const char* picture, int widt
     Place(*item, grow == HudMeter::kRightToLeft ? x + static_cast<float>(width) : x, y,
           grow == HudMeter::kRightToLeft ? HudItem::kRight : HudItem::kLeft, HudItem::kTop, true);
     Add(cast, name, std::move(item));
+}
+
+// Drawn in the cast's order: each band before the texts it lies under.
+void AddBands(Cast& cast)
+{
+    AddImage(cast, "ScoreBand", "score_band", 784, 40, 8, 5);
+    AddImage(cast, "PlayerBand1", "player_band", 164, 56, 10, 530);
+    AddImage(cast, "PlayerBand2", "player_band", 164, 56, 626, 530);
+    AddImage(cast, "TrainingBand", "drill_band", 520, 64, 140, 52, false);
 }
 
 void AddScoreAndClock(Cast& cast)
@@ -161,10 +177,13 @@ void AddPlayers(Cast& cast)
 
 void AddDrillAndDebugTexts(Cast& cast)
 {
-    // Below the row of a drill's try marks, which stand where the match shows its score.
-    AddText(cast, "TrainingName", "", 400, 104, HudItem::kCenter, false);
-    AddText(cast, "FullCycles", "0", 20, 50, HudItem::kLeft, false);
-    AddText(cast, "CountdownSeconds", "0", 780, 50, HudItem::kRight, false);
+    // At the top, where the match shows its score: the drill's name and what to do in it.
+    AddText(cast, "TrainingName", "", 400, 60, HudItem::kCenter, false);
+    AddText(cast, "TrainingHint", "", 400, 88, HudItem::kCenter, false, 0.8f);
+    // On the score line: the cycles before the count the match shows as its left score, the
+    // seconds left after the clock's colon.
+    AddText(cast, "FullCycles", "Cycles:", 362, 12, HudItem::kRight, false);
+    AddText(cast, "CountdownSeconds", "0", 742, 12, HudItem::kLeft, false);
     const char* const labels[] = {"Energy", "Speed", "Shooting"};
     for (int side = 1; side <= 2; ++side) {
         const float x = side == 1 ? 20.0f : 620.0f;
@@ -177,17 +196,20 @@ void AddDrillAndDebugTexts(Cast& cast)
     }
 }
 
-// Two rows of five marks, side 1 above side 2, each mark in its three looks.
+// Five marks a side, each in its three looks, down the side's edge of the screen: the left
+// team's on the left, the right team's on the right, clear of the statistics panel that shows
+// over the pitch once a shoot-out is decided.
 void AddPenaltyMarks(Cast& cast)
 {
+    constexpr float kEdgeInset = 24.0f, kMarkSize = 32.0f, kFirstMark = 180.0f, kMarkStep = 40.0f;
     const char* const looks[] = {"scored", "miss", "empty"};
     for (int side = 1; side <= 2; ++side)
         for (int mark = 1; mark <= 5; ++mark)
             for (const char* look : looks) {
                 char name[48];
                 std::snprintf(name, sizeof name, "PenaltyDisplay_%d_%s_p%d", mark, look, side);
-                const float x = 316.0f + 36.0f * static_cast<float>(mark - 1);
-                const float y = 60.0f + 38.0f * static_cast<float>(side - 1);
+                const float x = side == 1 ? kEdgeInset : 800.0f - kEdgeInset - kMarkSize;
+                const float y = kFirstMark + kMarkStep * static_cast<float>(mark - 1);
                 AddImage(cast, name, (std::string("penalty_") + look).c_str(), 32, 32, x, y, false);
             }
 }
@@ -196,6 +218,7 @@ bool WriteHud(const AssetContext& context)
 {
     bool ok = WritePictures(context);
     Cast hud("hud");
+    AddBands(hud);
     AddScoreAndClock(hud);
     AddPlayers(hud);
     AddDrillAndDebugTexts(hud);

@@ -12,8 +12,11 @@
 #include "scene/Texture.h"
 #include "simulation/CollisionManager.h"
 #include "support/AssetTestSupport.h"
+#include "menus/XmlParser.h"
 #include "tests/support/LogCapture.h"
+#include "tools/assets/menus/MenuAssets.h"
 
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -121,7 +124,8 @@ TEST(LevelCasts, TheHudCastsHoldEveryElementTheMatchNamesWithItsItem)
         {"EnergyBackground2", "HudImage"}, {"EnergyDefaultLevel1", "HudMeter"}, {"EnergyDefaultLevel2", "HudMeter"},
         {"PowerBar", "HudMeter"}, {"PowerBar_Normal_Background", "HudImage"},
         {"PowerBar_Penalty_Background", "HudImage"}, {"FullCycles", "HudText"}, {"CountdownSeconds", "HudText"},
-        {"TrainingName", "HudText"}, {"YellowCard1", "HudImage"}, {"YellowCard2", "HudImage"},
+        {"TrainingName", "HudText"}, {"TrainingHint", "HudText"}, {"ScoreBand", "HudImage"},
+        {"PlayerBand1", "HudImage"}, {"PlayerBand2", "HudImage"}, {"TrainingBand", "HudImage"}, {"YellowCard1", "HudImage"}, {"YellowCard2", "HudImage"},
         {"DebugEnergyText1", "HudText"}, {"DebugEnergyValue1", "HudText"}, {"DebugSpeedText1", "HudText"},
         {"DebugSpeedValue1", "HudText"}, {"DebugShootingText1", "HudText"}, {"DebugShootingValue1", "HudText"},
         {"DebugEnergyText2", "HudText"}, {"DebugEnergyValue2", "HudText"}, {"DebugSpeedText2", "HudText"},
@@ -140,6 +144,99 @@ TEST(LevelCasts, TheHudCastsHoldEveryElementTheMatchNamesWithItsItem)
     EXPECT_EQ(log.Count("***"), 0) << log.Text();
     hud.Clear();
     penalties.Clear();
+    TextureManager::Instance()->Shutdown();
+}
+
+// The texts over the stands and the pitch lie on their plates, each plate drawn before its
+// texts, and a drill's counters stand on the score line.
+TEST(LevelCasts, HudTextsLieOnTheirBandsAndTheDrillCountersOnTheScoreLine)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    Cast hud("hud");
+    ASSERT_TRUE(LoadSettings(&hud, "<PP>hud.txt"));
+    const auto find = [&](const std::string& name) -> std::pair<int, HudItem*> {
+        for (int i = 0; i < hud.GetMemberCount(); ++i)
+            if (hud.GetMember(i)->name == name)
+                return {i, static_cast<HudElement*>(hud.GetMember(i)->object)->GetItem()};
+        return {-1, nullptr};
+    };
+    const struct {
+        const char* band;
+        std::vector<const char*> texts;
+    } bands[] = {
+        {"ScoreBand", {"LeftTeamName", "LeftScore", "ScoreColon", "RightScore", "RightTeamName", "TimeMinutes",
+                       "TimeColon", "TimeSeconds", "FullCycles", "CountdownSeconds"}},
+        {"PlayerBand1", {"Player1Name", "EnergyBackground1"}},
+        {"PlayerBand2", {"Player2Name", "EnergyBackground2"}},
+        {"TrainingBand", {"TrainingName", "TrainingHint"}},
+    };
+    for (const auto& [bandName, texts] : bands) {
+        const auto [bandIndex, band] = find(bandName);
+        ASSERT_NE(band, nullptr) << bandName;
+        int w = 0, h = 0;
+        band->GetSize(w, h);
+        const Vector3 corner = band->GetPosition();
+        for (const char* name : texts) {
+            const auto [index, item] = find(name);
+            ASSERT_NE(item, nullptr) << name;
+            const Vector3 at = item->GetPosition();
+            EXPECT_LT(bandIndex, index) << name;
+            EXPECT_TRUE(at.x >= corner.x && at.x <= corner.x + static_cast<float>(w) && at.y >= corner.y &&
+                        at.y <= corner.y + static_cast<float>(h))
+                << name << " on " << bandName;
+        }
+    }
+    for (const char* counter : {"FullCycles", "CountdownSeconds", "TimeColon"})
+        EXPECT_EQ(find(counter).second->GetPosition().y, find("LeftScore").second->GetPosition().y) << counter;
+    hud.Clear();
+    TextureManager::Instance()->Shutdown();
+}
+
+// Once a shoot-out is decided its statistics show over the pitch: every kick's mark stays
+// in view beside their panels, on its own team's side.
+TEST(LevelCasts, ShootOutMarksStayClearOfTheStatisticsPanel)
+{
+    const std::string& stage = test::SharedStage();
+    ASSERT_FALSE(stage.empty());
+    test::StageAliases aliases(stage, "level01");
+    Cast marks("penaltyhud");
+    ASSERT_TRUE(LoadSettings(&marks, "<PP>penaltyhud.txt"));
+    std::vector<Vector4> panels;
+    for (const auto& [name, text] : menus::Screens()) {
+        if (name != "game_stat")
+            continue;
+        std::string error;
+        const std::unique_ptr<XmlNode> root = test::ParseXml(text, error);
+        ASSERT_NE(root, nullptr) << error;
+        for (const auto& child : root->children) {
+            Vector4 r;
+            if (child->name == "Image" &&
+                std::sscanf((child->GetAttribute("position") + "," + child->GetAttribute("size")).c_str(),
+                            "%f,%f,%f,%f", &r.x, &r.y, &r.z, &r.w) == 4)
+                panels.push_back(r);
+        }
+    }
+    ASSERT_FALSE(panels.empty());
+    ASSERT_EQ(marks.GetMemberCount(), 30);
+    for (int i = 0; i < marks.GetMemberCount(); ++i) {
+        const HudItem* mark = static_cast<HudElement*>(marks.GetMember(i)->object)->GetItem();
+        int w = 0, h = 0;
+        mark->GetSize(w, h);
+        const Vector3 at = mark->GetPosition();
+        EXPECT_TRUE(at.x >= 0.0f && at.y >= 0.0f && at.x + static_cast<float>(w) <= 800.0f &&
+                    at.y + static_cast<float>(h) <= 600.0f)
+            << marks.GetMember(i)->name;
+        // Each side's marks on that side's half of the screen.
+        const bool left = marks.GetMember(i)->name.ends_with("_p1");
+        EXPECT_TRUE(left ? at.x + static_cast<float>(w) <= 400.0f : at.x >= 400.0f) << marks.GetMember(i)->name;
+        for (const Vector4& panel : panels)
+            EXPECT_TRUE(at.x + static_cast<float>(w) <= panel.x || at.x >= panel.x + panel.z ||
+                        at.y + static_cast<float>(h) <= panel.y || at.y >= panel.y + panel.w)
+                << marks.GetMember(i)->name;
+    }
+    marks.Clear();
     TextureManager::Instance()->Shutdown();
 }
 

@@ -112,8 +112,8 @@ TEST(MenuData, SelectionPlatesAndButtonsKeepClearOfTheCandidates)
         {"3dMenues/InGameSelection5p", 5, "%s7p_title%"},
         {"3dMenues/InGameSelection7p", 7, "%s7p_title%"},
         {"3dMenues/TrainingMainSelection3p", 3, "%s3p_title%"},
-        {"3dMenues/TrainingMainSelection4p", 4, "%s4p_command%"},
-        {"3dMenues/TrainingMainSelection12p", 12, "%s12p_command%"},
+        {"3dMenues/TrainingMainSelection4p", 4, "%20522%"},
+        {"3dMenues/TrainingMainSelection12p", 12, "%20536%"},
     };
     // The tallest race standing; the feet reach in front of the seat.
     constexpr float kHeadTop = 2.05f, kFeetForward = 0.6f, kButtonHeight = 32.0f;

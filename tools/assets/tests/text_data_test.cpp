@@ -4,6 +4,9 @@
 #include "engine/bridge/EngineBridge.h"
 #include "framework/Archive.h"
 #include "framework/FileSystem.h"
+#include "match/MatchLoading.h"
+#include "match/TBMenuToggles.h"
+#include "settings/GameParameters.h"
 #include "tests/support/LogCapture.h"
 #include "text/Font.h"
 #include "text/GameText.h"
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -204,6 +208,40 @@ TEST_F(TextData, TextsUseOnlyCharactersTheFontsHave)
     EXPECT_EQ(text::CsvField("a;b \"c\""), "\"a;b \"\"c\"\"\"");
     EXPECT_EQ(text::CsvField(" x"), "\" x\"");
     EXPECT_EQ(text::CsvField("plain"), "plain");
+}
+
+// Each screen-size and half-length choice reads as the size and the minutes of play it runs:
+// a single match's half runs at the clock rate of its value, a career's one rate further on.
+TEST_F(TextData, OptionTextsNameWhatTheGameRuns)
+{
+    TextManager::Instance()->LoadTextFile("<PP>\\text.csv");
+    TBMenuToggles::DestroyInstance();
+    TBMenuToggles* toggles = TBMenuToggles::Instance();
+    const auto shown = [&](int id, int value) {
+        TBMenuToggle& toggle = *toggles->GetToggle(id);
+        toggle.value = value;
+        const std::string reference = toggle.GetText();
+        return TextManager::Instance()->GetText(std::stoi(reference.substr(1)));
+    };
+    const auto minutes = [](int rate) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g minutes", 45.0 / static_cast<double>(MatchLoading::kClockRates[rate]));
+        return std::string(text);
+    };
+    int width = 0, height = 0;
+    for (int value = 0; TBMenuToggles::GetResolutionSize(value, width, height); ++value)
+        EXPECT_EQ(shown(TBMenuToggles::kResolution, value), std::to_string(width) + " x " + std::to_string(height));
+    for (int value = 0; value < MatchLoading::kClockRateCount; ++value)
+        EXPECT_EQ(shown(TBMenuToggles::kHalfTime, value), minutes(value));
+    for (int value = 0; value + 1 < MatchLoading::kClockRateCount; ++value)
+        EXPECT_EQ(shown(TBMenuToggles::kStoryHalfTime, value), minutes(value + 1));
+    TBMenuToggles::DestroyInstance();
+    // A new career's halves last as long as a new player's single match's.
+    EXPECT_EQ(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kStoryHalfTime)->value + 1,
+              GameParameters::kDefaultHalftimeDuration);
+    EXPECT_EQ(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kHalfTime)->value,
+              GameParameters::kDefaultHalftimeDuration);
+    TBMenuToggles::DestroyInstance();
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
 // The default text tables: "text.csv" and "text_xsxl.csv", the same texts for both game
 // sizes, as cp1252 bytes.
+#include "match/MatchLoading.h"
+#include "match/MatchPeriod.h"
+#include "match/TBMenuToggles.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/menus/MenuAssets.h"
 #include "tools/assets/text/TextAssets.h"
+
+#include <cstdio>
 
 namespace assets::text {
 
@@ -29,7 +34,9 @@ void StoryTexts(Texts& t)
 void TrainingTexts(Texts& t)
 {
     t.insert(t.end(), {
-        {20402, "Pass the ball to your team-mates!"}, {20403, "Dribble around the cones!"},
+        // What to do in each drill, shown as it starts and under its name while it runs.
+        {20402, "Pass round all three of you, again and again!"},
+        {20403, "Carry the ball past the defenders into the goal!"},
         {20404, "Shoot past the keeper!"}, {20405, "Keep the ball out of the goal!"},
         // What each selection asks for: one of the three members for a drill, two of the
         // opponent's players for a team of five, seven of both teams for a team of seven.
@@ -40,16 +47,30 @@ void TrainingTexts(Texts& t)
     for (int p = 0; p < 10; ++p)
         t.emplace_back(20541 + p, "Choose player " + std::to_string(p + 1));
     t.insert(t.end(), {
-        {20551, "Your squad is complete: press fire!"},
+        {20551, "Your squad is complete: press Return!"},
         {20570, "Player 1:"}, {20571, "Player 2:"},
         // 20580 prompts every story selection that picks freely (the training's, the gained
         // players'), most of which pick no keeper, and a line-up until its keeper is picked.
-        {20580, "Choose with the arrows, pick with fire"},
+        {20580, "Choose with the arrows, pick with Return"},
         {20581, "Choose your defenders"}, {20582, "Choose your midfield"},
         {20583, "Choose your strikers"}, {20584, "Choose your substitutes"},
         {20901, "Passing training"}, {20902, "Dribbling training"}, {20903, "Shooting training"},
         {20904, "Goalkeeping training"},
     });
+}
+
+// The screen sizes and the halves' lengths as the game runs them.
+void OptionTexts(Texts& t)
+{
+    int width = 0, height = 0;
+    for (int value = 0; TBMenuToggles::GetResolutionSize(value, width, height); ++value)
+        t.emplace_back(60111 + value, std::to_string(width) + " x " + std::to_string(height));
+    for (int h = 0; h < MatchLoading::kClockRateCount; ++h) {
+        char minutes[32];
+        const float half = static_cast<float>(MatchPeriod::kEndMinute[0]) / MatchLoading::kClockRates[h];
+        std::snprintf(minutes, sizeof minutes, "%g minutes", half);
+        t.emplace_back(60301 + h, minutes);
+    }
 }
 
 void MenuTexts(Texts& t)
@@ -62,14 +83,11 @@ void MenuTexts(Texts& t)
         {30453, "Press a key or a button"}, {30501, "Keyboard"}, {30502, "Joystick"},
         {50206, "Perfect!"},
         {60101, "Off"}, {60102, "On"},
-        {60111, "640 x 480"}, {60112, "800 x 600"}, {60113, "1024 x 768"},
         {60121, "Low"}, {60122, "Medium"}, {60123, "High"},
     });
     for (int v = 0; v <= 10; ++v)
         t.emplace_back(60201 + v, std::to_string(v * 10) + "%");
-    const char* halves[] = {"1 minute", "2 minutes", "3 minutes", "5 minutes", "10 minutes", "45 minutes"};
-    for (int h = 0; h < 6; ++h)
-        t.emplace_back(60301 + h, halves[h]);
+    OptionTexts(t);
     t.insert(t.end(), {
         {60501, "First half"}, {60502, "Second half"}, {60503, "Extra time, first half"},
         {60504, "Extra time, second half"},

@@ -118,10 +118,11 @@ const Tracking kTracking[] = {
     {"RightToLeftMedium", 0.5f, 1.5708f, {0, 0, -14}, {0, 0, -24}, false, "TopDownMedium"},
     {"TopDownMedium", 1.45f, 0.0f, {0, 0, -40}, {0, 0, -70}, true, "IsometricMedium"},
     {"IsometricMedium", 0.62f, 0.7854f, {0, 0, -20}, {0, 0, -34}, true, "StandardMedium"},
-    {"Corner Left Far", 0.5f, -2.3562f, {0, 0, -14}, {0, 0, -20}, false, ""},
-    {"Corner Left Near", 0.5f, -0.7854f, {0, 0, -14}, {0, 0, -20}, false, ""},
-    {"Corner Right Far", 0.5f, 2.3562f, {0, 0, -14}, {0, 0, -20}, false, ""},
-    {"Corner Right Near", 0.5f, 0.7854f, {0, 0, -14}, {0, 0, -20}, false, ""},
+    // Steep over the corner of the stands: the crowd lies small at the picture's foot.
+    {"Corner Left Far", 0.85f, -2.3562f, {0, 0, -15}, {0, 0, -21}, false, ""},
+    {"Corner Left Near", 0.85f, -0.7854f, {0, 0, -15}, {0, 0, -21}, false, ""},
+    {"Corner Right Far", 0.85f, 2.3562f, {0, 0, -15}, {0, 0, -21}, false, ""},
+    {"Corner Right Near", 0.85f, 0.7854f, {0, 0, -15}, {0, 0, -21}, false, ""},
     {"Fly", 0.3f, 0.0f, {0, 0, -8}, {0, 0, -14}, true, ""},
     {"Throw In", 0.7f, 0.0f, {0, 0, -16}, {0, 0, -24}, true, ""},
     {"Referee", 0.25f, 0.0f, {0, 0, -6}, {0, 0, -10}, true, ""},
@@ -137,7 +138,9 @@ const Free kFree[] = {
     {"Goal Left Far", {62, 9, 14}, {44, 1, 0}},     {"Goal Left Middle", {56, 5, 0}, {38, 0.5f, 0}},
     {"Goal Left Near", {62, 9, -14}, {44, 1, 0}},   {"Goal Right Far", {-62, 9, 14}, {-44, 1, 0}},
     {"Goal Right Middle", {-56, 5, 0}, {-38, 0.5f, 0}}, {"Goal Right Near", {-62, 9, -14}, {-44, 1, 0}},
-    {"Whole Field", {0, 70, -70}, {0, 0, 2}},       {"Kick Off", {0, 14, -30}, {0, 0, 0}},
+    // From the broadcast camera's place: a player walking off is more than a few pixels.
+    {"Whole Field", {kMainCameraEye.x, kMainCameraEye.y, kMainCameraEye.z}, {0, 0, -4}},
+    {"Kick Off", {0, 14, -30}, {0, 0, 0}},
     {"Penalty Left", {33, 4, 0}, {50, 1.2f, 0}},    {"Penalty Right", {-33, 4, 0}, {-50, 1.2f, 0}},
     {"Menu", {-20, 6, -36}, {0, 2, 0}},
 };
