@@ -291,6 +291,17 @@ TEST_F(KeeperBrainTest, NoSaveWhileAnyoneHoldsTheBall)
     EXPECT_EQ(command.hold, 0);
 }
 
+// With no ball on the pitch there is nothing to guard: no guard point, and nothing read from a ball.
+TEST_F(KeeperBrainTest, WithoutABallThereIsNoGuardPoint)
+{
+    KeeperBrain::GuardPoint guard;
+    ASSERT_TRUE(Brain().Guard(guard));
+    CarriedBall* const match = ActorSurroundings::ball;
+    ActorSurroundings::ball = nullptr;
+    EXPECT_FALSE(Brain().Guard(guard));
+    ActorSurroundings::ball = match;
+}
+
 // An attacker with the ball within reach of the keeper: he goes down at his feet when the ball
 // lies between them, or whatever the ball does when the attacker is in his special move; with
 // the attacker between him and the ball he stays up.
