@@ -6,12 +6,15 @@
 #include "characters/KeeperBrain.h"
 #include "characters/Team.h"
 #include "characters/data/CharacterCast.h"
+#include "engine/core/RwFrame.h"
 #include "framework/Cast.h"
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
 #include "pitch/PitchSimulation.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -543,6 +546,28 @@ protected:
     }
     ScriptedInputMapper script{"(0):"};
 };
+
+// The stick is read in the view: pushed right, the keeper turns toward the screen's right,
+// whichever way the camera looks down the pitch.
+TEST_F(HumanKeeperTest, TheStickPointsHimTowardTheScreensSideItIsPushed)
+{
+    Camera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    ASSERT_NE(camera, nullptr);
+    RwFrame* frame = camera->GetFrame();
+    ASSERT_NE(frame, nullptr);
+    const RwV3d yAxis{0.0f, 1.0f, 0.0f};
+    for (const float degrees : {90.0f, 200.0f}) {
+        SCOPED_TRACE(degrees);
+        RwFrameRotate(frame, &yAxis, degrees, rwCombineReplace);
+        const RwV3d& right = RwFrameGetLTM(frame)->right;
+        // The engine draws the camera's right axis toward the screen's left.
+        const Vector3 screenRight{-right.x, 0.0f, -right.z};
+        script.Add(1, {{"right", 1.0f}});
+        ActorCommand command;
+        Step(command);
+        EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(screenRight)), 0.0f, 1e-3f);
+    }
+}
 
 TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
 {
