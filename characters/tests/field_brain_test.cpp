@@ -193,25 +193,29 @@ TEST_F(FieldBrainTest, ADefenderGoesInOnlyFromWithinReach)
     Character* defender = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
     Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
     GiveBallTo(*holder);
-    const GameSettings& s = *GameSettings::Instance();
+    GameSettings& s = *GameSettings::Instance();
     const float bodies = defender->GetActor()->GetRadius() + holder->GetActor()->GetRadius();
-    for (const auto& [order, reach, code] : {std::tuple{6, s.slideAttackDist + bodies, ActorInput::Tackle},
-                                             std::tuple{3, s.snagTriggerDistAi + bodies, ActorInput::Snag}}) {
+    for (const auto& [order, setting, code] : {std::tuple{6, &GameSettings::slideAttackDist, ActorInput::Tackle},
+                                               std::tuple{3, &GameSettings::snagTriggerDistAi, ActorInput::Snag}}) {
+        const float kept = s.*setting;
+        const float reach = kept + bodies;
         const struct {
             Vector3 holder;
             bool target;
             int32_t code;
+            bool edge;  // the reach set to the gap itself
         } cases[] = {
-            {{0.0f, 0.0f, reach - 0.1f}, true, code},
-            {{0.0f, 0.0f, reach}, true, code},
-            {{reach - 0.1f, 0.0f, 0.0f}, true, code},
-            {{0.0f, 0.0f, reach + 0.1f}, true, ActorInput::Run},
-            {{0.0f, 0.0f, -2.0f * reach}, true, ActorInput::Run},
-            {{0.0f, 0.0f, 1.0f}, false, ActorInput::Run},
+            {{0.0f, 0.0f, reach - 0.1f}, true, code, false},
+            {{0.0f, 0.0f, reach}, true, code, true},
+            {{reach - 0.1f, 0.0f, 0.0f}, true, code, false},
+            {{0.0f, 0.0f, reach + 0.1f}, true, ActorInput::Run, false},
+            {{0.0f, 0.0f, -2.0f * reach}, true, ActorInput::Run, false},
+            {{0.0f, 0.0f, 1.0f}, false, ActorInput::Run, false},
         };
         for (const auto& c : cases) {
             Put(*defender, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
             Put(*holder, c.holder, 0.0f, ActorNodes::stand);
+            s.*setting = c.edge ? defender->GetActor()->DistanceTo(*holder->GetActor()) : kept;
             defender->GetBrain()->GetOrder() = TeamOrder{order, Vector3{}, c.target ? holder : nullptr};
             ActorCommand command;
             defender->GetBrain()->Think(command);
@@ -222,6 +226,7 @@ TEST_F(FieldBrainTest, ADefenderGoesInOnlyFromWithinReach)
                 EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.holder)), 0.0f, 1e-4f);
             }
         }
+        s.*setting = kept;
     }
 }
 
