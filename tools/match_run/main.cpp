@@ -282,7 +282,7 @@ private:
 // figures: open-play passes, where shots come from, open-play goals with and without a shot.
 class PlayListener : public MessageListener {
 public:
-    PlayListener() { MessageServer::Instance()->RegisterListener(this); }
+    PlayListener() : m_penalties(PenaltiesAwarded()) { MessageServer::Instance()->RegisterListener(this); }
     ~PlayListener() override { MessageServer::Instance()->UnregisterListener(this); }
     PlayListener(const PlayListener&) = delete;
     PlayListener& operator=(const PlayListener&) = delete;
@@ -313,6 +313,11 @@ public:
         const bool stopped = !period || period->GetSequence() || period->IsOver();
         if (stopped)
             figures.Stop();
+        // The penalty's kick sends no message: the award stands for it.
+        const int penalties = PenaltiesAwarded();
+        if (penalties > m_penalties)
+            figures.Penalty();
+        m_penalties = penalties;
         // Play runs on for a frame or two before the goal stops it; the next goal comes after.
         if (m_goalHeard && stopped)
             m_goalStopped = true;
@@ -333,6 +338,12 @@ private:
     static int SideOf(const Character& player)
     {
         return player.GetTeam() == PitchSimulation::Instance()->GetTeam(1) ? 1 : 0;
+    }
+
+    static int PenaltiesAwarded()
+    {
+        const MatchStatistics& statistics = *MatchStatistics::Instance();
+        return statistics.penaltyKicks[0] + statistics.penaltyKicks[1];
     }
 
     void CountShot()
@@ -382,6 +393,7 @@ private:
     }
 
     const Character* m_catcher = nullptr;
+    int m_penalties;
     bool m_goalHeard = false;
     bool m_goalStopped = false;  // and play has stopped since
 };
