@@ -19,7 +19,6 @@
 #include "match/RestartKicks.h"
 #include "match/StoryModeGame.h"
 #include "match/SubstitutionChoice.h"
-#include "match/game/GameTB.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "match/setpieces/EnterPitch.h"
 #include "match/setpieces/KickOff.h"
@@ -28,6 +27,7 @@
 #include "match/setpieces/SendOffPlayer.h"
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "settings/MatchSettings.h"
@@ -279,8 +279,8 @@ void MatchPeriod::ApplyEnds()
     TeamOf(0).SetFirstSide(team0First);
     TeamOf(1).SetFirstSide(!team0First);
     SetCameraFlipped(m_period == 1 || m_period == 3);
-    if (GameTB* game = GameTB::Current())
-        game->RestoreCameraChoice(0);
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->RestoreCameraChoice(0);
 }
 
 void MatchPeriod::StartSequenceAtEnter()
@@ -320,8 +320,8 @@ void MatchPeriod::Exit()
     if (replay->IsEnabled())
         replay->SetReplaying(false);
     replay->SetEnabled(false);
-    if (GameTB* game = GameTB::Current())
-        game->StoreCameraChoice(0);
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->StoreCameraChoice(0);
     SetCameraFlipped(false);
     LeaveStoppedPlay();
     TBMusic::Instance()->PlayMenuMusic();

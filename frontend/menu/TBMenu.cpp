@@ -3,6 +3,7 @@
 #include "audio/TBMusic.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/GameHost.h"
 #include "frontend/menu/MenuCommands.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/InputController.h"
@@ -12,7 +13,6 @@
 #include "input/VirtualKeys.h"
 #include "match/FrontEndScreens.h"
 #include "match/TBMenuToggles.h"
-#include "match/game/GameTB.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuToggleButton.h"
@@ -232,8 +232,8 @@ void TBMenu::Exit()
     menu->SetOwner(nullptr);
     menu->ClearScreen();
     if (m_returnToMainOnExit)
-        if (GameTB* game = GameTB::Current())
-            game->RequestMainMenu();
+        if (GameHost* host = GameHost::Current())
+            host->RequestMainMenu();
 }
 
 State* TBMenu::Update(float dt)

@@ -5,16 +5,16 @@
 #include "framework/FileSystem.h"
 #include "frontend/TBMenu.h"
 #include "frontend/story/StoryModeRound.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "match/MatchLoading.h"
 #include "match/MatchPeriod.h"
 #include "match/StoryModeGame.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
-#include "tests/support/LogCapture.h"
 #include "tests/support/HarnessSuite.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
