@@ -1,6 +1,7 @@
 #include "characters/CharacterBrain.h"
 
 #include "characters/Actor.h"
+#include "characters/CameraStick.h"
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/CharacterRace.h"
@@ -304,7 +305,7 @@ void CharacterBrain::ProcessInput(ActorCommand& command)
     if (!Steers(command))
         return;
     ControllerInput in = GetControllerInput(m_name);
-    in.ToCameraSpace();
+    ToCameraSpace(in);
     const bool moving = in.x != 0.0f || in.y != 0.0f;
     command.SetDirection(moving ? in.GetWorldHeading() : m_actor->GetHeading());
     const bool full = m_charging && m_actor->kickPower >= 1.0f;

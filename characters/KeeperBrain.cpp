@@ -1,6 +1,7 @@
 #include "characters/KeeperBrain.h"
 
 #include "characters/Actor.h"
+#include "characters/CameraStick.h"
 #include "characters/ActorState.h"
 #include "characters/Character.h"
 #include "characters/CharacterRace.h"
@@ -422,7 +423,7 @@ void KeeperBrain::ProcessInput(ActorCommand& command)
         return;
     }
     ControllerInput in = GetControllerInput(GetName());
-    in.ToCameraSpace();
+    ToCameraSpace(in);
     if (in.x != 0.0f || in.y != 0.0f)
         command.SetDirection(in.GetWorldHeading());
     if (in.buttonAPressed) {

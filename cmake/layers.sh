@@ -25,8 +25,8 @@ engine/bridge engine/gl
 engine/world
 engine/plugins
 audio
-scene
 input
+scene
 text
 menus
 simulation

@@ -5,5 +5,5 @@
 #include "framework/State.h"
 #include "frontend/cutscenes/CutScenes.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/StoryModeGame.h"
-#include "match/StorySaveGame.h"
+#include "match/game/StoryModeGame.h"
+#include "match/game/StorySaveGame.h"

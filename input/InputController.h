@@ -104,22 +104,14 @@ struct ControllerInput {
     float x = 0.0f;  // right positive
     float y = 0.0f;  // down positive
 
-    // Turns the stick from the primary camera's heading into world x and z: pushed right
-    // it runs to the screen's right, pushed down toward the camera.
-    void ToCameraSpace();
     // The stick's heading on the pitch (radians, in (-pi, pi]): x and y taken along the pitch
     // frame's first and third axes.
     float GetStickHeading() const;
-    // After ToCameraSpace: the world heading of (x, 0, y), measured as actors measure
-    // theirs. Taking it through the pitch frame again would turn it twice on a pitch that
+    // Once x and y hold world x and z (turned by the camera): the world heading of
+    // (x, 0, y), measured as actors measure theirs. Taking it through the pitch frame again would turn it twice on a pitch that
     // does not lie along the world axes.
     float GetWorldHeading() const;
 };
-
-// Rotates v from the primary camera's heading frame into world space: x runs to the
-// screen's right, z toward the camera, y up. Without a camera or with the camera's right
-// axis along up, v comes back unchanged.
-Vector3 TransformByCameraHeading(const Vector3& v);
 
 // prefix: "(0):", "(1):" or "(menu):". Read through the buffered controller.
 ControllerInput GetControllerInput(const std::string& prefix);

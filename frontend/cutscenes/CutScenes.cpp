@@ -16,7 +16,7 @@
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "input/InputController.h"
 #include "match/FrontEndScreens.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/CameraControl.h"
 #include "pitch/CameraStack.h"

@@ -13,7 +13,7 @@
 #include "input/MouseInput.h"
 #include "match/Fade.h"
 #include "match/FrontEndScreens.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
 #include "menus/MenuItem.h"

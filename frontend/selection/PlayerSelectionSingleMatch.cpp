@@ -6,9 +6,9 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/State.h"
+#include "frontend/loading/MatchLoading.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/selection/PlayerSelection.h"
-#include "match/MatchLoading.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 

@@ -1,15 +1,15 @@
 #include "frontend/single/SingleMatch.h"
 
 #include "frontend/story/StoryModeRound.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/GameHost.h"
 #include "frontend/TBMenu.h"
-#include "match/MatchLoading.h"
-#include "match/MatchPeriod.h"
+#include "frontend/loading/MatchLoading.h"
+#include "match/period/MatchPeriod.h"
 #include "scene/GameElementRegistry.h"
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
@@ -80,7 +80,10 @@ void SingleMatch::Enter()
     std::unique_ptr<MatchLoading> loading = CreateLoading();
     if (!loading)
         return;
-    Hold(new IteratingState(loading.release(), new MatchPeriod(0, true, true, true)));
+    // The career record keeps the last shoot-out's winner, a single match's too.
+    MatchRules rules;
+    rules.shootoutWinner = &StoryModeGame::Instance()->penaltyResult;
+    Hold(new IteratingState(loading.release(), new MatchPeriod(0, true, true, true, rules)));
 }
 
 void SingleMatch::Exit()

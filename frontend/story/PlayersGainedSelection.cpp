@@ -1,10 +1,10 @@
 #include "frontend/story/PlayersGainedSelection.h"
 
 #include "framework/Debug.h"
+#include "frontend/loading/MatchLoading.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
-#include "match/MatchLoading.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "pitch/PitchSimulation.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "framework/Debug.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "settings/GameSettings.h"
 
 #include <algorithm>
@@ -73,6 +73,20 @@ bool IsHomeLeg()
 bool IsDecisive()
 {
     return IsFinal() || !StoryModeGame::Instance()->firstLeg;
+}
+
+MatchRules Rules()
+{
+    StoryModeGame& career = *StoryModeGame::Instance();
+    MatchRules rules;
+    rules.storyLeg = career.active;
+    rules.finalRound = IsFinal();
+    rules.firstLeg = career.firstLeg;
+    rules.bookedGoals[0] = career.GetTotalGoals(true);
+    rules.bookedGoals[1] = career.GetTotalGoals(false);
+    rules.cards = career.cards;
+    rules.shootoutWinner = &career.penaltyResult;
+    return rules;
 }
 
 float OpponentAggression(int round)

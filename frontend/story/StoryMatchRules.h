@@ -5,6 +5,7 @@
 
 #include "characters/TeamDescription.h"
 #include "match/MatchSetup.h"
+#include "match/period/MatchPeriod.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ std::vector<std::string> FirstFive(const std::vector<TeamDescription::Member>& t
 bool IsHomeLeg();
 // A match that may go to extra time and a shoot-out: a second leg or the final.
 bool IsDecisive();
+// The rules of the leg due as the career holds them: the round, the leg, the goals booked
+// so far, the cards option, and the career's shoot-out result to write.
+MatchRules Rules();
 // The opponent's aggression in a round: the first round's, raised by each round after it.
 float OpponentAggression(int round);
 

@@ -3,9 +3,9 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/FrontEndScreens.h"
-#include "match/MatchLoading.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "settings/GameParameters.h"
 
 #include <algorithm>

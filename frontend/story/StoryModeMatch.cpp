@@ -4,13 +4,13 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "frontend/cutscenes/CutScenes.h"
+#include "frontend/loading/MatchLoading.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/story/StoryMatchRules.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
-#include "match/MatchLoading.h"
-#include "match/MatchPeriod.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
+#include "match/period/MatchPeriod.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 
@@ -74,7 +74,7 @@ void StoryModeMatch::StartSelection()
 void StoryModeMatch::StartMatch()
 {
     StoryModeLoading::PublishLevel();
-    auto* match = new MatchPeriod(0, story_match::IsDecisive(), m_home, !m_home);
+    auto* match = new MatchPeriod(0, story_match::IsDecisive(), m_home, !m_home, story_match::Rules());
     StateSlot::Set(&m_match, new IteratingState(new MatchLoading(story_match::PlaySetup(m_selected)), match), true);
     m_matchStarted = true;
 }

@@ -4,8 +4,8 @@
 #include "frontend/menu/TBMenu.h"
 #include "frontend/training/TrainingMode.h"
 #include "match/GainedObjects.h"
-#include "match/StoryModeGame.h"
-#include "match/StorySaveGame.h"
+#include "match/game/StoryModeGame.h"
+#include "match/game/StorySaveGame.h"
 #include "menus/Menu.h"
 
 namespace {

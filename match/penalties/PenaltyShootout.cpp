@@ -54,7 +54,7 @@ void PlaySound(const char* name)
 
 }  // namespace
 
-PenaltyShootout::PenaltyShootout(int32_t* winner) : m_winner(winner) { *m_winner = 0; }
+PenaltyShootout::PenaltyShootout(int32_t* winner) : m_winner(winner ? winner : &m_ownWinner) { *m_winner = 0; }
 
 PenaltyShootout::~PenaltyShootout()
 {

@@ -10,7 +10,7 @@
 // ends once the result screen "game_stat" is closed.
 class PenaltyShootout : public State {
 public:
-    // The winner must outlive the state; it is set to 0 here.
+    // The winner must outlive the state; it is set to 0 here. Null keeps it in the state.
     explicit PenaltyShootout(int32_t* winner);
     ~PenaltyShootout() override;
 
@@ -45,6 +45,7 @@ private:
     void ShowResult();
     void PopCamera();
 
+    int32_t m_ownWinner = 0;
     int32_t* m_winner;
     int32_t m_pair = 0;
     bool m_leftKicks = true;

@@ -10,7 +10,6 @@
 #include "characters/Team.h"
 #include "input/InputController.h"
 #include "match/PitchSides.h"
-#include "match/StoryModeGame.h"
 #include "match/setpieces/PitchPlacement.h"
 #include "match/setpieces/RefereeStates.h"
 #include "pitch/CameraControl.h"
@@ -52,7 +51,10 @@ void Place(Character& player, const Vector3& position, float heading, const Acto
 
 }  // namespace
 
-KickOff::KickOff(bool attackingSide) : SetPiece("kickoff", attackingSide, 0.0f, 0.0f) {}
+KickOff::KickOff(bool attackingSide, bool storyLeg)
+    : SetPiece("kickoff", attackingSide, 0.0f, 0.0f), m_storyLeg(storyLeg)
+{
+}
 
 KickOff::~KickOff()
 {
@@ -79,7 +81,7 @@ Character* KickOff::GetTaker() const
 void KickOff::Enter()
 {
     SetPiece::Enter();
-    if (StoryModeGame::Instance()->active || GameParameters::Instance()->replays)
+    if (m_storyLeg || GameParameters::Instance()->replays)
         ReplayEngine::Instance()->SetEnabled(true);
     Character* taker = GetTaker();
     if (taker) {

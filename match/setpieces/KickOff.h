@@ -8,7 +8,8 @@
 // piece delay, by the computer. No fades.
 class KickOff : public SetPiece {
 public:
-    explicit KickOff(bool attackingSide);
+    // storyLeg: replays are recorded whatever the options say.
+    explicit KickOff(bool attackingSide, bool storyLeg = false);
     ~KickOff() override;
 
     void Enter() override;
@@ -37,4 +38,5 @@ private:
     State* m_whistle = nullptr;
     bool m_kicked = false;
     float m_aiDelay = 0.0f;
+    bool m_storyLeg;
 };

@@ -18,7 +18,7 @@
 #include "frontend/cutscenes/CutScenes.h"
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"

@@ -20,7 +20,7 @@
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
 #include "game/harness/MatchSides.h"
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"

@@ -23,7 +23,7 @@
 #include "frontend/single/SingleMatch.h"
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 #include "match/PlayerHold.h"
 #include "match/setpieces/ActionReplay.h"
 #include "menus/Menu.h"

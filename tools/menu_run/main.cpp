@@ -34,7 +34,7 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "input/VirtualKeys.h"
-#include "match/TBMenuToggles.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "settings/GameParameters.h"

@@ -7,7 +7,7 @@
 #include "framework/Random.h"
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "pitch/CameraControl.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"

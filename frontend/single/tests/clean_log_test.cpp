@@ -4,7 +4,7 @@
 #include "frontend/single/SingleMatch.h"
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 #include "menus/Menu.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"

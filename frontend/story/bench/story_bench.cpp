@@ -3,8 +3,8 @@
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
-#include "match/StoryModeGame.h"
-#include "match/StorySaveGame.h"
+#include "match/game/StoryModeGame.h"
+#include "match/game/StorySaveGame.h"
 
 #include <benchmark/benchmark.h>
 

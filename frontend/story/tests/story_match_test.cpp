@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace {
 
 using StoryMatchTest = StoryTest;
@@ -54,6 +57,41 @@ TEST_F(StoryMatchTest, VenueAndStakesFollowTheLeg)
         Game()->firstLeg = c.firstLeg;
         EXPECT_EQ(std::make_pair(story_match::IsHomeLeg(), story_match::IsDecisive()), std::make_pair(c.home, c.decisive))
             << c.round << " " << c.firstLeg;
+    }
+}
+
+TEST_F(StoryMatchTest, TheMatchRulesCarryTheLegDue)
+{
+    struct Case {
+        const char* name;
+        bool active;
+        int round;
+        int firstLegOwn, firstLegOpponent;  // booked; -1: the first leg is due
+        bool cards;
+        bool finalRound;
+        std::vector<int> booked;  // side 0 (the career's team), side 1
+    };
+    const Case cases[] = {
+        {"first leg", true, 2, -1, -1, false, false, {0, 0}},
+        {"second leg after a 1:3 away", true, 2, 1, 3, true, false, {1, 3}},
+        {"the final", true, 6, -1, -1, true, true, {0, 0}},
+        {"outside a leg", false, 3, 2, 0, true, false, {2, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Game()->round = c.round;
+        Game()->ResetRound();
+        if (c.firstLegOwn >= 0) {
+            Game()->AddLegGoals(c.firstLegOwn, c.firstLegOpponent);
+            Game()->firstLeg = false;
+        }
+        Game()->active = c.active;
+        Game()->cards = c.cards;
+        const MatchRules rules = story_match::Rules();
+        EXPECT_EQ(std::make_tuple(rules.storyLeg, rules.finalRound, rules.firstLeg, rules.cards),
+                  std::make_tuple(c.active, c.finalRound, c.firstLegOwn < 0, c.cards));
+        EXPECT_EQ(std::vector<int>(rules.bookedGoals, rules.bookedGoals + 2), c.booked);
+        EXPECT_EQ(rules.shootoutWinner, &Game()->penaltyResult);
     }
 }
 

@@ -1,13 +1,13 @@
 // The story's second-half line-up: offered at half time on the bench, applied as the second
 // half starts.
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "game/GameTB.h"
 #include "match/PlayerSelectionResult.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "simulation/MatchClock.h"
@@ -23,17 +23,12 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class StoryActive {
-public:
-    explicit StoryActive(bool active) : m_saved(StoryModeGame::Instance()->active)
-    {
-        StoryModeGame::Instance()->active = active;
-    }
-    ~StoryActive() { StoryModeGame::Instance()->active = m_saved; }
-
-private:
-    bool m_saved;
-};
+MatchRules StoryLeg(bool story)
+{
+    MatchRules rules;
+    rules.storyLeg = story;
+    return rules;
+}
 
 std::string NameOf(const Character* character)
 {
@@ -146,7 +141,6 @@ TEST(HalfTimeTest, TheChosenLineUpPlaysTheSecondHalf)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StoryActive story(c.story);
         TestMatch match;
         ASSERT_TRUE(match.Start());
         std::vector<Character*> everyone;
@@ -162,7 +156,7 @@ TEST(HalfTimeTest, TheChosenLineUpPlaysTheSecondHalf)
             return result;
         };
 
-        auto* second = new MatchPeriod(1, false, true, true);
+        auto* second = new MatchPeriod(1, false, true, true, StoryLeg(c.story));
         for (int i : c.chosen)
             second->GetHalfTimeLineUp().push_back(everyone[static_cast<size_t>(i)]);
         LogCapture log;
@@ -188,11 +182,10 @@ TEST(HalfTimeTest, TheChosenLineUpPlaysTheSecondHalf)
 // goes on to the second half at once; the period tests cover that.)
 TEST(HalfTimeTest, AStoryHalfTimeGoesThroughTheChoice)
 {
-    StoryActive story(true);
     TestMatch match;
     ASSERT_TRUE(match.Start());
     const Names first = Players(0);
-    auto* period = new MatchPeriod(0, false, true, true);
+    auto* period = new MatchPeriod(0, false, true, true, StoryLeg(true));
     GameHarness& harness = match.Harness();
     harness.MakeCurrent(period);
     period->SetSequence(nullptr);

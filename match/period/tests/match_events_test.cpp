@@ -1,4 +1,4 @@
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 
 #include "characters/Actor.h"
 #include "characters/Character.h"

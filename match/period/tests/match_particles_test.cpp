@@ -4,7 +4,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "framework/Cast.h"
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 #include "scene/GameElements.h"
 #include "support/TestMatch.h"
 

@@ -1,4 +1,4 @@
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 
 #include "characters/Actor.h"
 #include "characters/ActorState.h"
@@ -70,35 +70,6 @@ void RunToHandOver(TestMatch& match, State* period)
         harness.Script().Press(frame, "(menu):button a");
     match.RunUntil([&] { return Current(match) != period; }, kShowCap);
 }
-
-class StoryGuard {
-public:
-    StoryGuard() : m_saved(*StoryModeGame::Instance()) {}
-    ~StoryGuard()
-    {
-        StoryModeGame& story = *StoryModeGame::Instance();
-        story.active = m_saved.active;
-        story.round = m_saved.round;
-        story.firstLeg = m_saved.firstLeg;
-        story.homeGoals1 = m_saved.goals[0];
-        story.homeGoals2 = m_saved.goals[1];
-        story.awayGoals1 = m_saved.goals[2];
-        story.awayGoals2 = m_saved.goals[3];
-    }
-
-private:
-    struct Saved {
-        explicit Saved(const StoryModeGame& s)
-            : active(s.active), round(s.round), firstLeg(s.firstLeg),
-              goals{s.homeGoals1, s.homeGoals2, s.awayGoals1, s.awayGoals2}
-        {
-        }
-        bool active;
-        int32_t round;
-        bool firstLeg;
-        int32_t goals[4];
-    } m_saved;
-};
 
 }  // namespace
 
@@ -378,16 +349,14 @@ TEST(MatchPeriodTest, LevelScoreInAndOutOfTheStoryMode)
         SCOPED_TRACE(c.name);
         TestMatch match;
         ASSERT_TRUE(match.Start());
-        StoryGuard guard;
-        StoryModeGame& story = *StoryModeGame::Instance();
-        story.active = c.active;
-        story.round = c.round;
-        story.homeGoals1 = story.homeGoals2 = story.awayGoals1 = story.awayGoals2 = 0;
-        story.firstLeg = true;
-        story.AddLegGoals(c.legGoals[1], c.legGoals[0]);
-        story.firstLeg = c.firstLeg;
+        MatchRules rules;
+        rules.storyLeg = c.active;
+        rules.finalRound = c.round == 6;
+        rules.firstLeg = c.firstLeg;
+        rules.bookedGoals[0] = c.legGoals[1];
+        rules.bookedGoals[1] = c.legGoals[0];
         SetScore(c.goals0, c.goals1);
-        EXPECT_EQ(MatchPeriod::IsLevel(), c.level);
+        EXPECT_EQ(MatchPeriod::IsLevel(rules), c.level);
     }
 }
 

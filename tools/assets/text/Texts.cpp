@@ -1,8 +1,8 @@
 // The default text tables: "text.csv" and "text_xsxl.csv", the same texts for both game
 // sizes, as cp1252 bytes.
-#include "match/MatchLoading.h"
-#include "match/MatchPeriod.h"
-#include "match/TBMenuToggles.h"
+#include "frontend/loading/MatchLoading.h"
+#include "frontend/menu/TBMenuToggles.h"
+#include "match/period/MatchPeriod.h"
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Registry.h"
 #include "tools/assets/menus/MenuAssets.h"

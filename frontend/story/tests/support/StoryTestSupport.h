@@ -10,8 +10,8 @@
 #include "framework/Scramble.h"
 #include "framework/tests/support/FileTest.h"
 #include "match/GainedObjects.h"
-#include "match/StoryModeGame.h"
-#include "match/StorySaveGame.h"
+#include "match/game/StoryModeGame.h"
+#include "match/game/StorySaveGame.h"
 #include "menus/Menu.h"
 
 #include <filesystem>

@@ -11,7 +11,7 @@
 #include "framework/Random.h"
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 #include "match/MatchSetup.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"

@@ -1,4 +1,4 @@
-#include "match/TBMenuToggles.h"
+#include "frontend/menu/TBMenuToggles.h"
 
 #include "audio/SoundEngine.h"
 #include "engine/core/RwEngine.h"
@@ -8,7 +8,7 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "match/FrontEndScreens.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "settings/GameParameters.h"

@@ -1,4 +1,4 @@
-#include "match/RestartKicks.h"
+#include "match/period/RestartKicks.h"
 
 #include "match/penalties/InGamePenalty.h"
 #include "match/setpieces/ActionReplay.h"

@@ -1,4 +1,4 @@
-#include "match/MatchPeriod.h"
+#include "match/period/MatchPeriod.h"
 
 #include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
@@ -16,10 +16,9 @@
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
 #include "match/PlayerSelectionResult.h"
-#include "match/RestartKicks.h"
-#include "match/StoryModeGame.h"
 #include "match/SubstitutionChoice.h"
 #include "match/penalties/PenaltyShootout.h"
+#include "match/period/RestartKicks.h"
 #include "match/setpieces/EnterPitch.h"
 #include "match/setpieces/KickOff.h"
 #include "match/setpieces/PlayerReaction.h"
@@ -50,7 +49,6 @@ constexpr float kKickOffBannerSeconds = 1.5f;
 constexpr float kEndBannerSeconds = 3.0f;
 constexpr float kEndReactionSeconds = 3.0f;
 constexpr float kEndReactionMaxStagger = 0.1f;
-constexpr int kStoryFinalRound = 6;
 const char* const kListenerMessage = "something";
 const char* const kDynamicBanner = "message_dynamic";
 constexpr float kBannerSeconds = 2.0f;
@@ -102,11 +100,6 @@ public:
 void SetVariable(const std::string& key, const std::string& text)
 {
     Menu::Instance()->SetVariable(key, text);
-}
-
-bool StoryActive()
-{
-    return StoryModeGame::Instance()->active;
 }
 
 void AddRating(Character* player, float change)
@@ -163,16 +156,17 @@ const char* CrowdLevel()
 }
 
 // The statistics screen shows side 0 as home except in a story-mode first leg.
-bool StatisticsHome()
+bool StatisticsHome(const MatchRules& rules)
 {
-    return !(StoryActive() && StoryModeGame::Instance()->firstLeg);
+    return !(rules.storyLeg && rules.firstLeg);
 }
 
 }  // namespace
 
-MatchPeriod::MatchPeriod(int period, bool extraTimeAllowed, bool crowdFavoursTeam0, bool crowdFavoursTeam1)
+MatchPeriod::MatchPeriod(int period, bool extraTimeAllowed, bool crowdFavoursTeam0, bool crowdFavoursTeam1,
+                         const MatchRules& rules)
     : m_period(period), m_extraTimeAllowed(extraTimeAllowed), m_crowdFavours0(crowdFavoursTeam0),
-      m_crowdFavours1(crowdFavoursTeam1)
+      m_crowdFavours1(crowdFavoursTeam1), m_rules(rules)
 {
 }
 
@@ -198,7 +192,7 @@ void MatchPeriod::Enter()
     for (Character* player : PlayerHold::AllPlayers())
         if (CharacterVariation* variation = player->GetVariation())
             variation->energy.current = variation->energy.level;
-    if (m_period == 1 && StoryActive())
+    if (m_period == 1 && m_rules.storyLeg)
         EnterStoryLineUp();
     SetVariable("%match_period%", PeriodName(m_period));
     SetVariable("%dynamic_message%", PeriodName(m_period));
@@ -285,7 +279,7 @@ void MatchPeriod::ApplyEnds()
 
 void MatchPeriod::StartSequenceAtEnter()
 {
-    State* kickOff = new KickOff(TeamOf(0).IsFirstSide());
+    State* kickOff = new KickOff(TeamOf(0).IsFirstSide(), m_rules.storyLeg);
     if (m_period != 0) {
         StartMainMusicAndBanner();
         SetSequence(kickOff);
@@ -341,17 +335,16 @@ void MatchPeriod::Render()
         m_banner->Render();
 }
 
-bool MatchPeriod::IsLevel()
+bool MatchPeriod::IsLevel(const MatchRules& rules)
 {
     const int goals0 = TeamOf(0).GetGoals();
     const int goals1 = TeamOf(1).GetGoals();
-    const StoryModeGame& story = *StoryModeGame::Instance();
-    if (!story.active || story.round == kStoryFinalRound)
+    if (!rules.storyLeg || rules.finalRound)
         return goals0 == goals1;
-    if (story.firstLeg)
+    if (rules.firstLeg)
         return false;
     // The second leg is the own team's home match: it plays as side 0.
-    return story.GetTotalGoals(true) + goals0 == story.GetTotalGoals(false) + goals1;
+    return rules.bookedGoals[0] + goals0 == rules.bookedGoals[1] + goals1;
 }
 
 ParallelState* MatchPeriod::CreateFadeStep(bool direction, float duration)
@@ -562,11 +555,11 @@ void MatchPeriod::StartGoalSequence(const Ball::Goal& goal)
     const MatchSettings& settings = *MatchSettings::Instance();
     State* sequence = new PlayerReaction(cheer, dismay, settings.goalMinStagger, settings.goalMaxStagger,
                                          settings.goalReactionTime);
-    if (StoryActive() || GameParameters::Instance()->replays)
+    if (m_rules.storyLeg || GameParameters::Instance()->replays)
         sequence = new IteratingState(sequence, RestartKicks::CreateReplay(!credited->IsFirstSide()));
     // In extra time the goal ends the period: no kick-off follows.
     if (m_period < 2)
-        sequence = new IteratingState(sequence, new KickOff(side != 0));
+        sequence = new IteratingState(sequence, new KickOff(side != 0, m_rules.storyLeg));
     SetSequence(sequence);
     PlayCrowd(CrowdSoundName("crowd_", side, ownGoal));
 }
@@ -583,9 +576,9 @@ bool MatchPeriod::RefereeSeesFoul(const Character* fouler)
            eye.IsFacing(offender.GetPosition(), settings.foulSpotMaxFov);
 }
 
-bool MatchPeriod::ShouldShowCard(const Character* fouler)
+bool MatchPeriod::ShouldShowCard(const Character* fouler) const
 {
-    const bool cards = StoryActive() ? StoryModeGame::Instance()->cards : GameParameters::Instance()->cards;
+    const bool cards = m_rules.storyLeg ? m_rules.cards : GameParameters::Instance()->cards;
     const Character* referee = Pitch().GetReferee();
     if (!cards || !referee || !fouler)
         return false;
@@ -710,16 +703,16 @@ bool MatchPeriod::IsEndReached() const
 {
     if (Pitch().GetClock()->Minutes() >= kEndMinute[m_period])
         return true;
-    return m_period >= 2 && !IsLevel();
+    return m_period >= 2 && !IsLevel(m_rules);
 }
 
 bool MatchPeriod::IsFinalPeriod() const
 {
     switch (m_period) {
     case 1:
-        return !m_extraTimeAllowed || !IsLevel();
+        return !m_extraTimeAllowed || !IsLevel(m_rules);
     case 2:
-        return !IsLevel();
+        return !IsLevel(m_rules);
     case 3:
         return true;
     default:
@@ -743,7 +736,7 @@ void MatchPeriod::FillStatistics(Character* mostValuable)
     if (mostValuable)
         statistics.mostValuable = DisplayNameOf(mostValuable);
     MenuVariableSink sink;
-    statistics.FillText(StatisticsHome(), sink);
+    statistics.FillText(StatisticsHome(m_rules), sink);
 }
 
 void MatchPeriod::StartEndShow()
@@ -777,8 +770,7 @@ State* MatchPeriod::CreateEndReaction() const
     } else if (goals1 > goals0) {
         cheer = PlayersOf(1);
         dismay = PlayersOf(0);
-    } else if (StoryActive() && StoryModeGame::Instance()->round == kStoryFinalRound &&
-               StoryModeGame::Instance()->firstLeg) {
+    } else if (m_rules.storyLeg && m_rules.finalRound && m_rules.firstLeg) {
         cheer = PlayerHold::AllPlayers();
     } else {
         return nullptr;
@@ -845,14 +837,14 @@ State* MatchPeriod::Forfeit()
 
 State* MatchPeriod::NextState()
 {
-    const bool continues = m_period == 0 || (m_period == 1 && m_extraTimeAllowed && IsLevel()) ||
-                           (m_period == 2 && IsLevel());
+    const bool continues = m_period == 0 || (m_period == 1 && m_extraTimeAllowed && IsLevel(m_rules)) ||
+                           (m_period == 2 && IsLevel(m_rules));
     if (continues) {
-        auto* next = new MatchPeriod(m_period + 1, m_extraTimeAllowed, m_crowdFavours0, m_crowdFavours1);
-        return m_period == 0 && StoryActive() ? CreateHalfTimeSelection(next) : next;
+        auto* next = new MatchPeriod(m_period + 1, m_extraTimeAllowed, m_crowdFavours0, m_crowdFavours1, m_rules);
+        return m_period == 0 && m_rules.storyLeg ? CreateHalfTimeSelection(next) : next;
     }
-    if (m_period >= 2 && IsLevel())
-        return new PenaltyShootout(&StoryModeGame::Instance()->penaltyResult);
+    if (m_period >= 2 && IsLevel(m_rules))
+        return new PenaltyShootout(m_rules.shootoutWinner);
     SetVariable("%match_period%", "%60512%");
     return nullptr;
 }

@@ -1,8 +1,8 @@
 #include "framework/Cast.h"
 #include "framework/tests/support/FileTest.h"
-#include "match/TBMenuToggles.h"
+#include "frontend/menu/TBMenuToggles.h"
+#include "match/tests/support/TableTestSupport.h"
 #include "settings/GameParameters.h"
-#include "support/TableTestSupport.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "match/TBMenuToggles.h"
+#include "frontend/menu/TBMenuToggles.h"
 
 #include "audio/SoundEngine.h"
 #include "engine/core/RwEngine.h"

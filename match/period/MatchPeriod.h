@@ -16,6 +16,23 @@ class Character;
 class ParallelState;
 struct PlayerSelectionResult;
 
+// What a match's rules take from the competition it is played in, given when the match
+// starts; the default is a match outside the story.
+struct MatchRules {
+    // A story leg: replays always, the career's cards, side 0's line-up chosen at half time.
+    bool storyLeg = false;
+    // Of a story leg: the final is one match; a round before it has two legs.
+    bool finalRound = false;
+    bool firstLeg = true;
+    // Of a story leg: each side's goals in the legs booked before this one, side 0 first.
+    int32_t bookedGoals[2] = {0, 0};
+    // Of a story leg: the career's cards option (outside the story the game parameters').
+    bool cards = true;
+    // Where the shoot-out writes its winner (1 side 0, 2 side 1); must outlive the match.
+    // Null: only the shoot-out knows it.
+    int32_t* shootoutWinner = nullptr;
+};
+
 // One period of a match (0 and 1 the halves, 2 and 3 extra time): the intro or kick-off,
 // play on the match clock with possession counted, the end-of-period show, and then the
 // state that follows (the next period, the half-time selection, the shoot-out, the forfeit
@@ -27,7 +44,8 @@ public:
     // The clock minute at which each period ends.
     static constexpr int kEndMinute[kPeriods] = {45, 90, 105, 120};
 
-    MatchPeriod(int period, bool extraTimeAllowed, bool crowdFavoursTeam0, bool crowdFavoursTeam1);
+    MatchPeriod(int period, bool extraTimeAllowed, bool crowdFavoursTeam0, bool crowdFavoursTeam1,
+                const MatchRules& rules = {});
     ~MatchPeriod() override;
 
     void Enter() override;
@@ -58,13 +76,13 @@ public:
     // The pending substitutions in front of the set piece, which it takes; empties the list.
     State* AddPlayerChanges(State* setPiece);
     static bool RefereeSeesFoul(const Character* fouler);
-    static bool ShouldShowCard(const Character* fouler);
+    bool ShouldShowCard(const Character* fouler) const;
     // "crowd_cheer_high" and the like, for a goal credited to (or a foul against) side.
     std::string CrowdSoundName(const char* stem, int side, bool ownGoal) const;
 
     // Whether the score counts as level: in a story-mode round before the final, never in the
     // first leg and by the aggregate in the second; otherwise the goals of both sides now.
-    static bool IsLevel();
+    static bool IsLevel(const MatchRules& rules);
     // A delay and a fade side by side, both owned by the returned state; the caller owns it.
     static ParallelState* CreateFadeStep(bool direction, float duration);
 
@@ -144,6 +162,7 @@ private:
     std::vector<PlayerChange> m_pendingChanges;
     bool m_crowdFavours0;
     bool m_crowdFavours1;
+    MatchRules m_rules;
     bool m_finalShowRunning = false;
     std::vector<Character*> m_halfTimeLineUp;
 };

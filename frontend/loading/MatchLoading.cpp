@@ -1,4 +1,4 @@
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
@@ -7,7 +7,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"

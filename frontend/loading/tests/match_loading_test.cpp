@@ -1,4 +1,4 @@
-#include "match/MatchLoading.h"
+#include "frontend/loading/MatchLoading.h"
 
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"

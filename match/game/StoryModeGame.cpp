@@ -1,4 +1,4 @@
-#include "match/StoryModeGame.h"
+#include "match/game/StoryModeGame.h"
 
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
