@@ -29,14 +29,15 @@ input
 scene
 text
 menus
-editor
-shell
 simulation
 characters
 ai
 pitch
 match
+editor
+shell
 frontend
+game
 tools
 '
 

@@ -6,6 +6,7 @@
 #include "framework/Color.h"
 #include "framework/Debug.h"
 #include "scene/EngineUtil.h"
+#include "scene/GameElements.h"
 #include "scene/ProjectedTexture.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/ScreenDraw.h"
@@ -37,6 +38,8 @@ constexpr int32_t kSharedColumns = 8;
 // rounding, then one texel spread by each softening pass.
 constexpr RwInt32 kCasterMargin = 2;
 constexpr RwInt32 kSofteningReach = 2;
+// Texels beyond the softened part that the projector's linear filter still reads.
+constexpr RwInt32 kFilterReach = 1;
 
 // Keeps the global 2D flag as it was, whatever the caller had.
 class OwnStates2D {
@@ -667,6 +670,9 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
 bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part)
 {
     RwCamera* camera = m_shadowCamera.get();
+    // Below the highest quality the casters are their low-detail meshes: softened in a small
+    // texture, their outline hardly differs.
+    camera->lowDetail = GeParticleSystem::GetQualitySetting() < GeParticleSystem::kHigh;
     RwFrameUpdateObjects(RwCameraGetFrame(camera));
     if (!RwCameraBeginUpdate(camera))
         return false;
@@ -736,10 +742,27 @@ bool ProjectedShadow::DrawRaster(RwCamera* camera, RwRaster* source, const Scree
     return true;
 }
 
+RwRect ProjectedShadow::LaidTexels() const
+{
+    const RwInt32 side = m_result->width;
+    if (m_tile < 0 || !RwRasterIsSubRaster(m_result))
+        return {0, 0, side, side};
+    if (m_touched.w <= 0 || m_touched.h <= 0)
+        return {};
+    return GrownWithin(m_touched, kSofteningReach + kFilterReach, side);
+}
+
 void ProjectedShadow::Render()
 {
     if (!m_created || !m_result)
         return;
+    // Beyond what its casters may have touched the texture is empty and darkens nothing.
+    const RwRect part = LaidTexels();
+    if (part.w <= 0 || part.h <= 0)
+        return;
+    const auto side = static_cast<float>(m_result->width);
+    m_projector->SetDrawnPart(static_cast<float>(part.x) / side, static_cast<float>(part.y) / side,
+                              static_cast<float>(part.x + part.w) / side, static_cast<float>(part.y + part.h) / side);
     RenderStateSaver states;
     states.Set(rwRenderStateFogEnable, 0);
     // The shape is in the colour; the alpha left by the inversion must not cut texels away.

@@ -127,6 +127,9 @@ private:
     // The texels of a tile of the side the casters may cover, with a margin; the whole tile
     // when that cannot be told, empty for none.
     RwRect CastersRect(RpClump* const* clumps, int32_t count, int32_t side) const;
+    // The texels of the result that may hold anything and the filter reads laying them down:
+    // round the casters in a tile of the sheets, the whole texture otherwise.
+    RwRect LaidTexels() const;
     // Draws source over the whole of target through the small camera, sampling offset texels
     // of the target along.
     bool DrawRaster(RwRaster* source, RwRaster* target, float offset);

@@ -31,13 +31,24 @@ RwUInt8 CornerByte(const ProjectionStep& step, float d)
     return static_cast<RwUInt8>(static_cast<float>(step.base) * fade);
 }
 
-// Beside the texture when all three corners are beyond one of its edges.
-bool OutsideTexture(const RwV3d uvd[3])
+// The bounds in u and v that a triangle is kept and clipped within.
+struct Bounds {
+    float u0, v0, u1, v1;
+};
+
+Bounds ClipBounds(const ProjectionStep& step)
+{
+    return step.clipToTexture ? Bounds{step.clipU0, step.clipV0, step.clipU1, step.clipV1}
+                              : Bounds{0.0f, 0.0f, 1.0f, 1.0f};
+}
+
+// Beside the bounds when all three corners are beyond one of their edges.
+bool OutsideTexture(const RwV3d uvd[3], const Bounds& b)
 {
     const auto all = [&](auto outside) { return outside(uvd[0]) && outside(uvd[1]) && outside(uvd[2]); };
-    return all([](const RwV3d& p) { return p.z < kBehind; }) || all([](const RwV3d& p) { return p.x < 0.0f; }) ||
-           all([](const RwV3d& p) { return p.x > 1.0f; }) || all([](const RwV3d& p) { return p.y < 0.0f; }) ||
-           all([](const RwV3d& p) { return p.y > 1.0f; });
+    return all([](const RwV3d& p) { return p.z < kBehind; }) || all([&](const RwV3d& p) { return p.x < b.u0; }) ||
+           all([&](const RwV3d& p) { return p.x > b.u1; }) || all([&](const RwV3d& p) { return p.y < b.v0; }) ||
+           all([&](const RwV3d& p) { return p.y > b.v1; });
 }
 
 // A triangle corner with what the projection gives it; shade is the colour byte before rounding.
@@ -59,20 +70,24 @@ RwV3d Lerp(const RwV3d& a, const RwV3d& b, float t)
     return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
 }
 
-// How far inside side 0..3 of the square (u >= 0, u <= 1, v >= 0, v <= 1) the corner lies.
-float InsideSide(const ProjectedCorner& corner, int side)
+// How far inside side 0..3 of the bounds (u >= u0, u <= u1, v >= v0, v <= v1) the corner lies.
+float InsideSide(const ProjectedCorner& corner, int side, const Bounds& b)
 {
-    const float t = side < 2 ? corner.uvd.x : corner.uvd.y;
-    return side % 2 == 0 ? t : 1.0f - t;
+    switch (side) {
+    case 0: return corner.uvd.x - b.u0;
+    case 1: return b.u1 - corner.uvd.x;
+    case 2: return corner.uvd.y - b.v0;
+    default: return b.v1 - corner.uvd.y;
+    }
 }
 
-ProjectedPolygon ClipToSide(const ProjectedPolygon& in, int side)
+ProjectedPolygon ClipToSide(const ProjectedPolygon& in, int side, const Bounds& bounds)
 {
     ProjectedPolygon out;
     for (int i = 0; i < in.count; ++i) {
         const ProjectedCorner& a = in.corners[i];
         const ProjectedCorner& b = in.corners[(i + 1) % in.count];
-        const float da = InsideSide(a, side), db = InsideSide(b, side);
+        const float da = InsideSide(a, side, bounds), db = InsideSide(b, side, bounds);
         if (da >= 0.0f)
             out.corners[out.count++] = a;
         if ((da >= 0.0f) != (db >= 0.0f)) {
@@ -84,11 +99,11 @@ ProjectedPolygon ClipToSide(const ProjectedPolygon& in, int side)
     return out;
 }
 
-bool InsideTexture(const ProjectedPolygon& polygon)
+bool InsideTexture(const ProjectedPolygon& polygon, const Bounds& bounds)
 {
     for (int i = 0; i < polygon.count; ++i)
         for (int side = 0; side < 4; ++side)
-            if (InsideSide(polygon.corners[i], side) < 0.0f)
+            if (InsideSide(polygon.corners[i], side, bounds) < 0.0f)
                 return false;
     return true;
 }
@@ -151,15 +166,16 @@ bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, 
     const RwV3d corners[3] = {a, b, c};
     RwV3d uvd[3];
     RwV3dTransformPoints(uvd, corners, 3, &step.texture);
-    if (OutsideTexture(uvd))
+    const Bounds bounds = ClipBounds(step);
+    if (OutsideTexture(uvd, bounds))
         return false;
 
     ProjectedPolygon polygon;
     for (int i = 0; i < 3; ++i)
         polygon.corners[polygon.count++] = {corners[i], uvd[i], static_cast<float>(CornerByte(step, uvd[i].z))};
-    if (step.clipToTexture && !InsideTexture(polygon)) {
+    if (step.clipToTexture && !InsideTexture(polygon, bounds)) {
         for (int side = 0; side < 4 && polygon.count >= 3; ++side)
-            polygon = ClipToSide(polygon, side);
+            polygon = ClipToSide(polygon, side, bounds);
         if (polygon.count < 3)
             return false;
     }
@@ -214,6 +230,10 @@ void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, flo
         return;
     ProjectionStep step = MakeProjectionStep(projector, m_radius, fadeDist, m_alpha);
     step.clipToTexture = m_clipToTexture;
+    step.clipU0 = m_part[0];
+    step.clipV0 = m_part[1];
+    step.clipU1 = m_part[2];
+    step.clipV1 = m_part[3];
     RwRaster* texture = m_raster;
     if (texture && RwRasterIsSubRaster(texture)) {
         texture = m_raster->parent;

@@ -17,8 +17,10 @@ struct ProjectionStep {
     RwMatrix texture;
     RwV3d direction;  // the way the projection travels
     bool fading = false;
-    // Only the part of a triangle over the texture's square is drawn.
+    // Only the part of a triangle over the texture's square is drawn; of that square, only
+    // the part within these bounds (u and v from 0 to 1) when they are narrower.
     bool clipToTexture = false;
+    float clipU0 = 0.0f, clipV0 = 0.0f, clipU1 = 1.0f, clipV1 = 1.0f;
     // Where the square lies in the texture drawn from: all of it, or a tile of a sheet.
     float tileU = 0.0f, tileV = 0.0f, tileWidth = 1.0f, tileHeight = 1.0f;
     RwUInt8 base = 0;  // the corner colour without fading
@@ -81,6 +83,15 @@ public:
     // For a texture whose edge leaves the world as it is: clamped beyond the square it would
     // cover the rest of each triangle to no effect. Off unless set; not in the table.
     void SetClipToTexture(bool clip) { m_clipToTexture = clip; }
+    // With the clip on, the part of the square (u and v from 0 to 1) outside which the texture
+    // leaves the world as it is, so that nothing is drawn there; the whole square until set.
+    void SetDrawnPart(float u0, float v0, float u1, float v1)
+    {
+        m_part[0] = u0;
+        m_part[1] = v0;
+        m_part[2] = u1;
+        m_part[3] = v1;
+    }
     // Triangles the last Render or Project drew.
     int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
 
@@ -98,4 +109,5 @@ private:
     int32_t m_destinationBlend = rwBlendInvSrcAlpha;
     int32_t m_drawnTriangles = 0;
     bool m_clipToTexture = false;
+    float m_part[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 };

@@ -1,9 +1,12 @@
 #include "shell/MainApp.h"
 
 #include "editor/DebugWindows.h"
+#include "editor/ObjectSettingsDialog.h"
 #include "editor/ui/ControlPanel.h"
+#include "editor/ui/ObjectsBrowserView.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
+#include "framework/GameHost.h"
 #include "framework/FileSystem.h"
 #include "framework/MainProgram.h"
 #include "framework/PlayerFolder.h"
@@ -16,6 +19,7 @@
 #include "scene/RwGraphics.h"
 #include "scene/StillPicture.h"
 #include "settings/GameParameters.h"
+#include "shell/EditorProxyAttachment.h"
 #include "shell/ShellInput.h"
 
 #include <sys/utsname.h>
@@ -117,6 +121,27 @@ void FitDisplay(bool fullScreen, int& width, int& height)
                mostHeight, width, height, fitWidth, fitHeight);
     width = fitWidth;
     height = fitHeight;
+}
+
+// The editor frame's objects browser with its view; the frame shows the view while it exists.
+struct FrameBrowser {
+    explicit FrameBrowser(CMainFrame& shownIn) : frame(shownIn) {}
+    ~FrameBrowser() { frame.SetObjectsBrowser(nullptr); }
+
+    CMainFrame& frame;
+    CObjectSettingsDialog dialog;
+    std::unique_ptr<editor::ObjectsBrowserView> view;
+};
+
+std::shared_ptr<ObjectsBrowser> MakeFrameBrowser(CMainFrame& frame)
+{
+    auto browser = std::make_shared<FrameBrowser>(frame);
+    browser->dialog.SetAttachmentMaker(&AttachEditorProxy);
+    browser->view = std::make_unique<editor::ObjectsBrowserView>(browser->dialog, frame.GetModals());
+    browser->view->LoadIcons("data\\icons\\*.bmp", true);
+    frame.SetObjectsBrowser(browser->view.get());
+    // The holder goes with the last copy of the dialog's pointer.
+    return std::shared_ptr<ObjectsBrowser>(browser, &browser->dialog);
 }
 
 }  // namespace
@@ -224,6 +249,8 @@ bool CMainApp::CreateMainWindow(bool fullScreen, int width, int height)
             return false;
     }
     SetControlPanel(m_frame ? m_frame->GetControlPanel() : nullptr);
+    if (m_frame)
+        GameHost::SetBrowserMaker([frame = m_frame.get()] { return MakeFrameBrowser(*frame); });
     return true;
 }
 
@@ -334,6 +361,7 @@ void CMainApp::Exit2()
     LogMessage("Exit2:: delete m_pMainWnd\n");
     // The frame's windows and ImGui go while the window's GL context still exists.
     SetControlPanel(nullptr);
+    GameHost::SetBrowserMaker(nullptr);
     m_frame.reset();
     m_mainWnd.reset();
     LogMessage("Exit2:: delete m_pMainWnd ok\n");

@@ -7,6 +7,7 @@
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
 #include "engine/core/RwFrame.h"
+#include "framework/MathUtil.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
 #include "pitch/PitchSimulation.h"
@@ -23,6 +24,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -181,6 +183,51 @@ TEST_F(FieldBrainTest, AHeaderWithinReachIsJudgedAtTheBallsPresentHeight)
     ball.SetVelocity({-5.0f, 0.0f, 0.0f});
     GiveBallTo(*Add(away, "LizardPl00", {20.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand));
     EXPECT_FALSE(player->GetBrain()->CanReachHeader());
+}
+
+// Sent at the holder, a defender runs until the gap between them is within reach (a slide's to
+// tackle, a snag's to close down), then goes in, wherever the holder faces; with no man to go
+// at he only runs.
+TEST_F(FieldBrainTest, ADefenderGoesInOnlyFromWithinReach)
+{
+    Character* defender = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    GameSettings& s = *GameSettings::Instance();
+    const float bodies = defender->GetActor()->GetRadius() + holder->GetActor()->GetRadius();
+    for (const auto& [order, setting, code] : {std::tuple{6, &GameSettings::slideAttackDist, ActorInput::Tackle},
+                                               std::tuple{3, &GameSettings::snagTriggerDistAi, ActorInput::Snag}}) {
+        const float kept = s.*setting;
+        const float reach = kept + bodies;
+        const struct {
+            Vector3 holder;
+            bool target;
+            int32_t code;
+            bool edge;  // the reach set to the gap itself
+        } cases[] = {
+            {{0.0f, 0.0f, reach - 0.1f}, true, code, false},
+            {{0.0f, 0.0f, reach}, true, code, true},
+            {{reach - 0.1f, 0.0f, 0.0f}, true, code, false},
+            {{0.0f, 0.0f, reach + 0.1f}, true, ActorInput::Run, false},
+            {{0.0f, 0.0f, -2.0f * reach}, true, ActorInput::Run, false},
+            {{0.0f, 0.0f, 1.0f}, false, ActorInput::Run, false},
+        };
+        for (const auto& c : cases) {
+            Put(*defender, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::run);
+            Put(*holder, c.holder, 0.0f, ActorNodes::stand);
+            s.*setting = c.edge ? defender->GetActor()->DistanceTo(*holder->GetActor()) : kept;
+            defender->GetBrain()->GetOrder() = TeamOrder{order, Vector3{}, c.target ? holder : nullptr};
+            ActorCommand command;
+            defender->GetBrain()->Think(command);
+            SCOPED_TRACE(testing::Message() << order << " at " << c.holder.x << " " << c.holder.z << " " << c.target);
+            EXPECT_EQ(command.code, c.code);
+            // A slide goes at the man; closing down goes at the ball.
+            if (c.target && order == 6) {
+                EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.holder)), 0.0f, 1e-4f);
+            }
+        }
+        s.*setting = kept;
+    }
 }
 
 TEST_F(FieldBrainTest, ASlideTackleShoutsOnceAsItStarts)

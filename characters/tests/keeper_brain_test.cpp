@@ -6,12 +6,15 @@
 #include "characters/KeeperBrain.h"
 #include "characters/Team.h"
 #include "characters/data/CharacterCast.h"
+#include "engine/core/RwFrame.h"
 #include "framework/Cast.h"
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/ScriptedInputMapper.h"
 #include "pitch/PitchSimulation.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -291,6 +294,47 @@ TEST_F(KeeperBrainTest, NoSaveWhileAnyoneHoldsTheBall)
     EXPECT_EQ(command.hold, 0);
 }
 
+// With no ball on the pitch there is nothing to guard: no guard point, and nothing read from a ball.
+TEST_F(KeeperBrainTest, WithoutABallThereIsNoGuardPoint)
+{
+    KeeperBrain::GuardPoint guard;
+    ASSERT_TRUE(Brain().Guard(guard));
+    CarriedBall* const match = ActorSurroundings::ball;
+    ActorSurroundings::ball = nullptr;
+    EXPECT_FALSE(Brain().Guard(guard));
+    ActorSurroundings::ball = match;
+}
+
+// An attacker with the ball within reach of the keeper: he goes down at his feet when the ball
+// lies between them, or whatever the ball does when the attacker is in his special move; with
+// the attacker between him and the ball he stays up.
+TEST_F(KeeperBrainTest, HeGoesDownAtTheFeetOfANearAttackerWhoExposesTheBall)
+{
+    const Vector3 at = keeper->GetActor()->GetPosition() + forward * 2.0f;
+    const struct {
+        const char* name;
+        float ball;  // from the attacker, towards the keeper
+        const ActorStateNode& node;
+        bool down;
+    } cases[] = {
+        {"the ball before him", 0.5f, ActorNodes::stand, true},
+        {"the ball behind him", -0.5f, ActorNodes::stand, false},
+        {"the ball behind him in his special move", -0.5f, ActorNodes::specialmove, true},
+    };
+    Character* attacker = AddAway(at);
+    for (const auto& c : cases) {
+        attacker->GetActor()->PlaceInState(at, Heading(-forward), new ActorState(c.node));
+        ASSERT_TRUE(ball.TakePossession(attacker));
+        attacker->GetActor()->TakeBall(&ball);
+        ball.SetBallPosition(at - forward * c.ball);
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(command.code == ActorInput::SaveBottomCenter, c.down) << c.name << " " << command.code;
+        attacker->GetActor()->ReleaseBall();
+        ball.ReleasePossession(0);
+    }
+}
+
 TEST_F(KeeperBrainTest, AfterSideSteppingHeComesOutStraightAtTheBall)
 {
     KeeperBrain::GuardPoint guard;
@@ -502,6 +546,28 @@ protected:
     }
     ScriptedInputMapper script{"(0):"};
 };
+
+// The stick is read in the view: pushed right, the keeper turns toward the screen's right,
+// whichever way the camera looks down the pitch.
+TEST_F(HumanKeeperTest, TheStickPointsHimTowardTheScreensSideItIsPushed)
+{
+    Camera* camera = RwGraphics::Instance()->GetPrimaryCamera();
+    ASSERT_NE(camera, nullptr);
+    RwFrame* frame = camera->GetFrame();
+    ASSERT_NE(frame, nullptr);
+    const RwV3d yAxis{0.0f, 1.0f, 0.0f};
+    for (const float degrees : {90.0f, 200.0f}) {
+        SCOPED_TRACE(degrees);
+        RwFrameRotate(frame, &yAxis, degrees, rwCombineReplace);
+        const RwV3d& right = RwFrameGetLTM(frame)->right;
+        // The engine draws the camera's right axis toward the screen's left.
+        const Vector3 screenRight{-right.x, 0.0f, -right.z};
+        script.Add(1, {{"right", 1.0f}});
+        ActorCommand command;
+        Step(command);
+        EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(screenRight)), 0.0f, 1e-3f);
+    }
+}
 
 TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
 {

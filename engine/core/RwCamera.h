@@ -44,6 +44,8 @@ struct RwCamera {
     RwMatrix basisSource;
     RwMatrix basis;
     bool basisKnown;
+    // Each atomic draws its low-detail mesh, where it has one that can stand in, however large.
+    bool lowDetail;
     RpWorld* world;  // set by the world when the camera is added to it
     RwUInt8* pluginData;
 };

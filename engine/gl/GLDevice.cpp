@@ -157,6 +157,19 @@ bool OpaquePasses(intptr_t function, intptr_t reference)
     }
 }
 
+// Whether the test throws away exactly the fragments whose alpha rounds to 0.
+bool DiscardsOnlyClear(intptr_t function, intptr_t reference)
+{
+    return (function == rwAlphaTestGreater && reference == 0) || (function == rwAlphaTestGreaterEqual && reference == 1);
+}
+
+// Whether blending a fragment of alpha 0 leaves every channel of the destination as it was.
+bool ClearLeavesDestination(intptr_t source, intptr_t destination)
+{
+    return (source == rwBlendSrcAlpha || source == rwBlendSrcAlphaSat) &&
+           (destination == rwBlendInvSrcAlpha || destination == rwBlendOne);
+}
+
 // Overrides render states for one draw and gives the caller's values back when it goes.
 class StateOverride {
 public:
@@ -822,11 +835,19 @@ uint32_t GLDevice::ApplyRenderStates(bool screen)
                           -2.0f * static_cast<float>(m_zBias));
 
     const intptr_t alphaFunction = m_states[rwRenderStateAlphaTestFunction];
-    if (alphaFunction != rwAlphaTestAlways && alphaFunction >= rwAlphaTestNever &&
+    const intptr_t alphaReference = m_states[rwRenderStateAlphaTestFunctionRef];
+    // Where a clear fragment would change neither colour nor depth, a test that throws away
+    // only those decides nothing, yet would cost each pixel.
+    const bool testDecides = !blend || m_states[rwRenderStateZWriteEnable] ||
+                             !DiscardsOnlyClear(alphaFunction, alphaReference) ||
+                             !ClearLeavesDestination(m_states[rwRenderStateSrcBlend], m_states[rwRenderStateDestBlend]);
+    if (!testDecides)
+        ++m_cache.counters.alphaTestLeftOut;
+    if (testDecides && alphaFunction != rwAlphaTestAlways && alphaFunction >= rwAlphaTestNever &&
         alphaFunction < rwAlphaTestAlways) {
         features |= kShaderAlphaTest;
         m_inputs.alphaFunction = static_cast<int>(alphaFunction);
-        m_inputs.alphaReference = static_cast<float>(m_states[rwRenderStateAlphaTestFunctionRef]);
+        m_inputs.alphaReference = static_cast<float>(alphaReference);
     }
     if (!screen && m_states[rwRenderStateFogEnable]) {
         features |= kShaderFog;

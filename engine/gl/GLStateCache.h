@@ -19,6 +19,7 @@ struct GLCounters {
     uint32_t draws = 0;            // immediate-mode draw calls
     uint32_t meshDraws = 0;        // draws of meshes kept on the device
     uint32_t fogLeftOut = 0;       // of those: drawn without the fog, which starts beyond them
+    uint32_t alphaTestLeftOut = 0;  // draws whose alpha test could only throw away what changes nothing
 };
 
 // Every GL state change of the device goes through here. The cache mirrors what GL

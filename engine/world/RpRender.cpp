@@ -566,14 +566,15 @@ bool Drawable(const RpGeometry* g)
     return g && g->numTriangles > 0 && g->numVertices > 0 && g->numMorphTargets > 0;
 }
 
-// The low-detail mesh when the atomic is small enough on screen and the mesh can stand in
+// The low-detail mesh when the atomic is small enough on screen (or the camera asks for low
+// detail) and the mesh can stand in
 // (skinned by the same bones when the atomic is skinned); otherwise the atomic's geometry.
 RpGeometry* ChooseGeometry(RpAtomic* atomic, const RwCamera* camera, const RwSphere& sphere, bool skinned,
                            RpAtomicSkinData& skin)
 {
     RpGeometry* low = atomic->lowDetail;
     if (!Drawable(low) || low->matList.numMaterials != atomic->geometry->matList.numMaterials ||
-        PixelsAcross(camera, sphere) >= atomic->lowDetailBelow)
+        (!camera->lowDetail && PixelsAcross(camera, sphere) >= atomic->lowDetailBelow))
         return atomic->geometry;
     if (!skinned)
         return low;

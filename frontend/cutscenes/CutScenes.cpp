@@ -16,15 +16,16 @@
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "input/InputController.h"
 #include "match/FrontEndScreens.h"
-#include "match/game/GameTB.h"
 #include "match/game/StoryModeGame.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Atmosphere.h"
 #include "scene/Camera.h"
+#include "scene/GameElementRegistry.h"
 #include "scene/GameElements.h"
 #include "scene/RenderStateSaver.h"
 #include "scene/RwGraphics.h"
@@ -68,8 +69,8 @@ bool PromptAnswered()
 
 SplineCameraControl* ActiveSpline()
 {
-    GameTB* game = GameTB::Current();
-    return game ? dynamic_cast<SplineCameraControl*>(game->GetActiveCamera()) : nullptr;
+    CameraStack* cameras = CameraStack::Current();
+    return cameras ? dynamic_cast<SplineCameraControl*>(cameras->GetActiveCamera()) : nullptr;
 }
 
 PrimaryCamera* Primary()
@@ -194,8 +195,8 @@ void CutScenes::ReloadCastsKeepingStoryTeam()
 {
     KeptStoryTeam kept;
     const bool story = StoryModeGame::Instance()->active && kept.Keep();
-    if (GameTB* game = GameTB::Current())
-        game->LoadOrSaveCasts(true, true, true);
+    if (GameElementRegistry* elements = GameElementRegistry::Current())
+        elements->LoadOrSaveCasts(true, true, true);
     if (story)
         kept.PutBack();
     LoadingScreen::Instance()->Update();
@@ -244,8 +245,8 @@ void CutScenes::Enter()
             ball->SetPosition(kBallParking);
             ball->Update(1.0f);
         }
-        if (GameTB* game = GameTB::Current()) {
-            game->PushCamera(kCutSceneCamera);
+        if (CameraStack* cameras = CameraStack::Current()) {
+            cameras->PushCamera(kCutSceneCamera);
             m_cameraPushed = true;
         }
         MakeNewspaperPage();
@@ -271,8 +272,8 @@ void CutScenes::Exit()
         // The shots' camera clumps go with the scene.
         if (SplineCameraControl* spline = ActiveSpline())
             spline->SetClump(nullptr);
-        if (GameTB* game = GameTB::Current())
-            game->PopCamera();
+        if (CameraStack* cameras = CameraStack::Current())
+            cameras->PopCamera();
         m_cameraPushed = false;
     }
     m_page.reset();

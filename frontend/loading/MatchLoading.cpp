@@ -7,11 +7,11 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "match/game/GameTB.h"
 #include "match/game/StoryModeGame.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
+#include "scene/GameElementRegistry.h"
 #include "scene/GameElements.h"
 #include "settings/GameParameters.h"
 #include "settings/MatchStatistics.h"
@@ -192,8 +192,8 @@ bool MatchLoading::SetLevelAliases()
 
 void MatchLoading::LoadCasts(bool objects, bool characters)
 {
-    if (GameTB* game = GameTB::Current())
-        game->LoadOrSaveCasts(true, objects, characters);
+    if (GameElementRegistry* elements = GameElementRegistry::Current())
+        elements->LoadOrSaveCasts(true, objects, characters);
 }
 
 void MatchLoading::SetControllers(int players)

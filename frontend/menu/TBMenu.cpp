@@ -3,6 +3,7 @@
 #include "audio/TBMusic.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/GameHost.h"
 #include "frontend/menu/MenuCommands.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "input/ConfigurableInputMapper.h"
@@ -12,7 +13,7 @@
 #include "input/PlatformInputDevices.h"
 #include "input/VirtualKeys.h"
 #include "match/FrontEndScreens.h"
-#include "match/game/GameTB.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuToggleButton.h"
@@ -232,8 +233,8 @@ void TBMenu::Exit()
     menu->SetOwner(nullptr);
     menu->ClearScreen();
     if (m_returnToMainOnExit)
-        if (GameTB* game = GameTB::Current())
-            game->RequestMainMenu();
+        if (GameHost* host = GameHost::Current())
+            host->RequestMainMenu();
 }
 
 State* TBMenu::Update(float dt)

@@ -7,12 +7,12 @@
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "framework/Debug.h"
+#include "framework/GameHost.h"
 #include "framework/Random.h"
 #include "input/InputController.h"
 #include "input/MouseInput.h"
 #include "match/Fade.h"
 #include "match/FrontEndScreens.h"
-#include "match/game/GameTB.h"
 #include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "menus/MenuImage.h"
@@ -411,8 +411,8 @@ int PlayerSelection::OnMessage(int message, intptr_t param)
     } else if (command == "Nothing") {
         m_finished = true;
     } else if (command == "BackToMain") {
-        if (GameTB* game = GameTB::Current())
-            game->RequestMainMenu();
+        if (GameHost* host = GameHost::Current())
+            host->RequestMainMenu();
     }
     return 0;
 }

@@ -8,10 +8,10 @@
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
 #include "frontend/loading/MatchLoading.h"
-#include "match/game/GameTB.h"
 #include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -256,11 +256,11 @@ void SelectionBench::PlaceCamera()
 {
     m_cameraDistance = CameraDistance(m_seating.width);
     m_pushedCamera = false;
-    if (GameTB* game = GameTB::Current()) {
-        const size_t before = game->GetCameraStack().size();
-        game->PushCamera(kBenchCamera);
-        m_pushedCamera = game->GetCameraStack().size() > before;
-        auto* bench = m_pushedCamera ? dynamic_cast<SimpleCameraControl*>(game->GetActiveCamera()) : nullptr;
+    if (CameraStack* cameras = CameraStack::Current()) {
+        const size_t before = cameras->GetCameraStack().size();
+        cameras->PushCamera(kBenchCamera);
+        m_pushedCamera = cameras->GetCameraStack().size() > before;
+        auto* bench = m_pushedCamera ? dynamic_cast<SimpleCameraControl*>(cameras->GetActiveCamera()) : nullptr;
         if (bench) {
             bench->SetPosition(CameraPosition(m_cameraDistance));
             bench->SetRotation(Quaternion::Identity);
@@ -281,8 +281,8 @@ void SelectionBench::Exit()
     m_entered = false;
     if (PrimaryCamera* camera = BenchViewCamera())
         camera->SetViewWindow(m_savedViewWindow[0], m_savedViewWindow[1]);
-    if (GameTB* game = GameTB::Current(); game && m_pushedCamera)
-        game->PopCamera();
+    if (CameraStack* cameras = CameraStack::Current(); cameras && m_pushedCamera)
+        cameras->PopCamera();
     m_pushedCamera = false;
 }
 

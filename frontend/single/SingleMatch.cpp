@@ -6,10 +6,11 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/GameHost.h"
 #include "frontend/TBMenu.h"
 #include "frontend/loading/MatchLoading.h"
-#include "match/game/GameTB.h"
 #include "match/period/MatchPeriod.h"
+#include "scene/GameElementRegistry.h"
 #include "settings/GameParameters.h"
 #include "settings/GameSettings.h"
 
@@ -74,8 +75,8 @@ std::unique_ptr<MatchLoading> SingleMatch::CreateLoading()
 
 void SingleMatch::Enter()
 {
-    if (GameTB* game = GameTB::Current())
-        game->LoadOrSaveCasts(true, true, true);
+    if (GameElementRegistry* elements = GameElementRegistry::Current())
+        elements->LoadOrSaveCasts(true, true, true);
     std::unique_ptr<MatchLoading> loading = CreateLoading();
     if (!loading)
         return;
@@ -87,7 +88,7 @@ void SingleMatch::Enter()
 
 void SingleMatch::Exit()
 {
-    GameTB::s_inMatch = false;
+    GameHost::s_inMatch = false;
     for (std::vector<TeamMember>& members : GameParameters::Instance()->memberLists)
         members.clear();
 }
@@ -95,7 +96,7 @@ void SingleMatch::Exit()
 State* SingleMatch::Update(float dt)
 {
     StateSlot::Update(&m_held, dt);
-    GameTB::s_inMatch = true;
+    GameHost::s_inMatch = true;
     if (!m_held)
         return new TBMenu(kMainScreen);
     return this;

@@ -9,7 +9,7 @@ class MatchLoading;
 
 // An exhibition match as the menus chose it in GameParameters ("teamone", "teamtwo",
 // "level", "players", the custom teams): the loading, then the periods, then the menu "main".
-// While it runs, GameTB::s_inMatch is set.
+// While it runs, GameHost::s_inMatch is set.
 class SingleMatch : public SubStateHolder {
 public:
     // Reads every cast again and starts the loading, which hands over to the first period. A

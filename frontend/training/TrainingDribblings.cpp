@@ -9,10 +9,10 @@
 #include "characters/Team.h"
 #include "frontend/training/DrillResults.h"
 #include "match/MatchDelay.h"
-#include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Clump.h"
+#include "scene/GameElementRegistry.h"
 #include "scene/GameElements.h"
 #include "settings/GameSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -305,20 +305,20 @@ void TrainingDribblings::End()
 
 void TrainingDribblings::PlaceCones()
 {
-    GameTB* game = GameTB::Current();
-    if (!game)
+    GameElementRegistry* elements = GameElementRegistry::Current();
+    if (!elements)
         return;
     for (int cone = 0; cone < kCones; ++cone) {
         // The defenders' side never changes ends in this drill.
         const Vector3 at = ConeSpot(cone).ToWorld(false);
-        if (auto* model = dynamic_cast<ClumpElement*>(game->CreateGameElement("ClumpElement", nullptr, true))) {
+        if (auto* model = dynamic_cast<ClumpElement*>(elements->CreateGameElement("ClumpElement", nullptr, true))) {
             model->GetClump()->LoadClump(kConeModel, "", false);
             model->SetPosition(at);
             m_cones.push_back(model);
         }
         for (const char* set : kConeSets) {
-            auto* volume =
-                dynamic_cast<CylindricalPitchVolume*>(game->CreateGameElement("CylindricalPitchVolume", nullptr, true));
+            GameElement* made = elements->CreateGameElement("CylindricalPitchVolume", nullptr, true);
+            auto* volume = dynamic_cast<CylindricalPitchVolume*>(made);
             if (!volume)
                 continue;
             volume->SetCollisionName("collidecylinder");
@@ -335,9 +335,9 @@ void TrainingDribblings::RemoveCones()
 {
     std::vector<GameElement*> cones;
     cones.swap(m_cones);
-    if (GameTB* game = GameTB::Current())
+    if (GameElementRegistry* elements = GameElementRegistry::Current())
         for (GameElement* cone : cones)
-            game->DeleteGameElement(cone);
+            elements->DeleteGameElement(cone);
 }
 
 State* TrainingDribblings::NextRound()

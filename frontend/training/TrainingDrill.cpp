@@ -5,9 +5,9 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "frontend/ingame/TBIngameMenu.h"
-#include "match/game/GameTB.h"
 #include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/GameElements.h"
 #include "settings/GameSettings.h"
@@ -38,12 +38,12 @@ void TrainingDrill::Enter()
     // what to do stays under it after the intro has gone.
     SetHudText("TrainingName", Menu::Instance()->ExpandVariables(m_look.title));
     SetHudText("TrainingHint", Menu::Instance()->ExpandVariables(m_look.intro));
-    if (GameTB* game = GameTB::Current()) {
+    if (CameraStack* cameras = CameraStack::Current()) {
         if (m_look.cameraSlot != kNoCameraSlot)
-            game->PopCamera();
-        game->PushCamera(m_look.camera);
+            cameras->PopCamera();
+        cameras->PushCamera(m_look.camera);
         if (m_look.cameraSlot != kNoCameraSlot)
-            game->RestoreCameraChoice(m_look.cameraSlot);
+            cameras->RestoreCameraChoice(m_look.cameraSlot);
     }
     PitchSimulation::Instance()->SetHudElements(m_look.hudMask);
     PlayLevelMusic();
@@ -55,11 +55,11 @@ void TrainingDrill::Exit()
 {
     EndRound();
     End();
-    if (GameTB* game = GameTB::Current()) {
+    if (CameraStack* cameras = CameraStack::Current()) {
         if (m_look.cameraSlot != kNoCameraSlot)
-            game->StoreCameraChoice(m_look.cameraSlot);
+            cameras->StoreCameraChoice(m_look.cameraSlot);
         else
-            game->PopCamera();
+            cameras->PopCamera();
     }
     TBMusic::Instance()->PlayMenuMusic();
 }

@@ -4,8 +4,8 @@
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
 #include "framework/Serializer.h"
-#include "match/game/GameTB.h"
 #include "menus/Menu.h"
+#include "scene/GameElementRegistry.h"
 #include "settings/TrainingSettings.h"
 
 #include <cstdio>
@@ -57,8 +57,8 @@ void StoryModeGame::NewGame(std::string name)
     for (std::string& member : members)
         member.clear();
     trainingPassed = false;
-    if (GameTB* game = GameTB::Current())
-        game->LoadOrSaveCasts(true, true, true);
+    if (GameElementRegistry* elements = GameElementRegistry::Current())
+        elements->LoadOrSaveCasts(true, true, true);
     // The reload gave the story team its stored name back.
     NameStoryTeam();
     ResetRound();

@@ -10,10 +10,10 @@
 #include "match/FrontEndScreens.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "match/penalties/PenaltyShot.h"
 #include "menus/Menu.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -209,8 +209,8 @@ void PenaltyShootout::Exit()
 
 void PenaltyShootout::PopCamera()
 {
-    GameTB* game = GameTB::Current();
-    if (m_cameraPushed && game)
-        game->PopCamera();
+    CameraStack* cameras = CameraStack::Current();
+    if (m_cameraPushed && cameras)
+        cameras->PopCamera();
     m_cameraPushed = false;
 }

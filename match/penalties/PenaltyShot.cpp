@@ -15,8 +15,8 @@
 #include "input/InputController.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "match/penalties/PenaltySettings.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/LevelSettings.h"
 #include "simulation/Ball.h"
@@ -96,12 +96,12 @@ void StepPitch(float dt, uint32_t mask)
 
 bool PushPenaltyCamera(bool leftSide)
 {
-    GameTB* game = GameTB::Current();
-    if (!game)
+    CameraStack* cameras = CameraStack::Current();
+    if (!cameras)
         return false;
-    const size_t before = game->GetCameraStack().size();
-    game->PushCamera(leftSide ? "Penalty Left" : "Penalty Right");
-    return game->GetCameraStack().size() > before;
+    const size_t before = cameras->GetCameraStack().size();
+    cameras->PushCamera(leftSide ? "Penalty Left" : "Penalty Right");
+    return cameras->GetCameraStack().size() > before;
 }
 
 namespace {
@@ -180,9 +180,9 @@ void PenaltyShot::Exit()
     m_entered = false;
     GiveBack(m_context->taker, m_savedTaker);
     GiveBack(m_context->keeper, m_savedKeeper);
-    GameTB* game = GameTB::Current();
-    if (m_cameraPushed && game)
-        game->PopCamera();
+    CameraStack* cameras = CameraStack::Current();
+    if (m_cameraPushed && cameras)
+        cameras->PopCamera();
     MessageServer::Instance()->UnregisterListener(this);
 }
 

@@ -17,7 +17,6 @@
 #include "match/PlayerHold.h"
 #include "match/PlayerSelectionResult.h"
 #include "match/SubstitutionChoice.h"
-#include "match/game/GameTB.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "match/period/RestartKicks.h"
 #include "match/setpieces/EnterPitch.h"
@@ -27,6 +26,7 @@
 #include "match/setpieces/SendOffPlayer.h"
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "settings/MatchSettings.h"
@@ -273,8 +273,8 @@ void MatchPeriod::ApplyEnds()
     TeamOf(0).SetFirstSide(team0First);
     TeamOf(1).SetFirstSide(!team0First);
     SetCameraFlipped(m_period == 1 || m_period == 3);
-    if (GameTB* game = GameTB::Current())
-        game->RestoreCameraChoice(0);
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->RestoreCameraChoice(0);
 }
 
 void MatchPeriod::StartSequenceAtEnter()
@@ -314,8 +314,8 @@ void MatchPeriod::Exit()
     if (replay->IsEnabled())
         replay->SetReplaying(false);
     replay->SetEnabled(false);
-    if (GameTB* game = GameTB::Current())
-        game->StoreCameraChoice(0);
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->StoreCameraChoice(0);
     SetCameraFlipped(false);
     LeaveStoppedPlay();
     TBMusic::Instance()->PlayMenuMusic();

@@ -4,7 +4,7 @@
 #include "framework/TimeInfo.h"
 #include "input/InputController.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -74,11 +74,11 @@ State* ActionReplay::Update(float dt)
         return nullptr;
     StartShowing();
     PopGoalCamera();
-    if (GameTB* game = GameTB::Current()) {
-        const size_t depth = game->GetCameraStack().size();
-        game->PushCamera(GoalCameraName(m_leftGoal));
+    if (CameraStack* cameras = CameraStack::Current()) {
+        const size_t depth = cameras->GetCameraStack().size();
+        cameras->PushCamera(GoalCameraName(m_leftGoal));
         // An unknown name pushes nothing: popping then would take the player's own camera.
-        m_goalCameraPushed = game->GetCameraStack().size() > depth;
+        m_goalCameraPushed = cameras->GetCameraStack().size() > depth;
     }
     return this;
 }
@@ -105,8 +105,8 @@ void ActionReplay::PopGoalCamera()
 {
     if (!m_goalCameraPushed)
         return;
-    if (GameTB* game = GameTB::Current())
-        game->PopCamera();
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->PopCamera();
     m_goalCameraPushed = false;
 }
 

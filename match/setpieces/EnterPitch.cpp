@@ -16,8 +16,8 @@
 #include "match/Fade.h"
 #include "match/PitchSides.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
 #include "settings/GameParameters.h"
@@ -134,10 +134,10 @@ void EnterPitch::PlaceWalkers()
 void EnterPitch::StartCamera()
 {
     m_cameraName = ChooseCameraName(GameParameters::Instance()->GetLevelNumber());
-    GameTB* game = GameTB::Current();
-    if (game) {
-        game->PushCamera(kIntroCamera);
-        m_camera = dynamic_cast<SplineCameraControl*>(game->GetActiveCamera());
+    CameraStack* cameras = CameraStack::Current();
+    if (cameras) {
+        cameras->PushCamera(kIntroCamera);
+        m_camera = dynamic_cast<SplineCameraControl*>(cameras->GetActiveCamera());
     }
     m_pathLoaded = m_camera && m_camera->Load("<LP>\\camera\\", m_cameraName + ".dff", m_cameraName + ".anm");
     // With no path the camera never finishes; the scene must not wait for it.
@@ -268,7 +268,7 @@ void EnterPitch::Exit()
     }
     if (Ball* ball = Pitch().GetBall())
         ball->SetCanBeHeld(true);
-    if (m_camera && GameTB::Current())
-        GameTB::Current()->PopCamera();
+    if (m_camera && CameraStack::Current())
+        CameraStack::Current()->PopCamera();
     m_camera = nullptr;
 }

@@ -6,9 +6,9 @@
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
 #include "input/InputController.h"
-#include "match/game/GameTB.h"
 #include "match/setpieces/DirectionSelector.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
 #include "settings/PitchCoordinates.h"
@@ -127,11 +127,11 @@ void KickAim::OrderPass(Character& taker, Character* receiver)
 
 void KickAim::PushCamera(const std::string& name, TrackedObject* target)
 {
-    GameTB* game = GameTB::Current();
-    if (game)
-        game->PushCamera(name);
+    CameraStack* cameras = CameraStack::Current();
+    if (cameras)
+        cameras->PushCamera(name);
     SetCameraTarget(target);
-    CameraControl* control = game ? game->GetActiveCamera() : nullptr;
+    CameraControl* control = cameras ? cameras->GetActiveCamera() : nullptr;
     LookFromPitchSide(control);
     // Pushed before it had its target: at the taker from the first frame.
     if (control)
@@ -141,8 +141,8 @@ void KickAim::PushCamera(const std::string& name, TrackedObject* target)
 void KickAim::PopCamera()
 {
     LookFromHalfSide();
-    if (GameTB* game = GameTB::Current())
-        game->PopCamera();
+    if (CameraStack* cameras = CameraStack::Current())
+        cameras->PopCamera();
     SetCameraTarget(PitchSimulation::Instance()->GetBall());
 }
 

@@ -5,8 +5,8 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
 #include "settings/MatchSettings.h"
@@ -106,8 +106,8 @@ void SendOffPlayer::Enter()
     if (m_follow) {
         if (!m_players.empty())
             SetCameraTarget(m_players.front()->GetActor());
-    } else if (GameTB* game = GameTB::Current()) {
-        game->PushCamera("Whole Field");
+    } else if (CameraStack* cameras = CameraStack::Current()) {
+        cameras->PushCamera("Whole Field");
     }
 }
 
@@ -157,8 +157,8 @@ void SendOffPlayer::Exit()
     SetFieldBallContact(true);
     if (m_follow)
         SetCameraTarget(pitch->GetBall());
-    else if (GameTB* game = GameTB::Current())
-        game->PopCamera();
+    else if (CameraStack* cameras = CameraStack::Current())
+        cameras->PopCamera();
 }
 
 Substitution::Substitution(Character* outgoing, Character* incoming) : m_outgoing(outgoing), m_incoming(incoming) {}

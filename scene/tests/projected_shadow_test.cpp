@@ -212,6 +212,49 @@ TEST_F(ProjectionTest, ClippedToTheTextureOnlyThePartOverTheSquareIsDrawn)
     }
 }
 
+// A texture whose drawn part is narrower than its square is clipped to that part; without the
+// clip the part is not looked at.
+TEST_F(ProjectionTest, ClippedToADrawnPartOnlyThatPartIsDrawn)
+{
+    // u = 0.5 - x / 2 and v = 0.5 - z / 2; the part is u 0.25 to 0.75 and v 0.5 to 1.
+    struct Case {
+        const char* name;
+        bool clip;
+        RwV3d a, b, c;
+        float area;  // covered in the texture's square, 0 for dropped
+    };
+    const Case cases[] = {
+        {"round the whole square", true, {-5, -0.5f, -5}, {9, -0.5f, -5}, {-5, -0.5f, 9}, 0.25f},
+        {"over the square beside the part", true, {0, -0.5f, 0.2f}, {0.4f, -0.5f, 0.2f}, {0, -0.5f, 0.8f}, 0.0f},
+        {"over the part's side", true, {0, -0.5f, 0}, {0.8f, -0.5f, 0}, {0, -0.5f, -0.8f}, 0.06875f},
+        {"beside it unclipped", false, {0, -0.5f, 0.2f}, {0.4f, -0.5f, 0.2f}, {0, -0.5f, 0.8f}, 0.03f},
+    };
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    for (const Case& c : cases) {
+        ProjectionStep step = MakeProjectionStep(Downwards({0, 0, 0}), 1.0f, 0.0f, 1.0f);
+        step.clipToTexture = c.clip;
+        step.clipU0 = 0.25f;
+        step.clipV0 = 0.5f;
+        step.clipU1 = 0.75f;
+        step.clipV1 = 1.0f;
+        EXPECT_EQ(ProjectTriangle(step, kUp, c.a, c.b, c.c), c.area > 0.0f) << c.name;
+        const std::vector<RwIm3DVertex> out(cache->GetVertices(), cache->GetVertices() + cache->GetVertexCount());
+        cache->Flush();
+        float area = 0.0f;
+        for (size_t i = 0; i + 2 < out.size(); i += 3) {
+            const RwIm3DVertex &p = out[i], &q = out[i + 1], &r = out[i + 2];
+            area += std::fabs((q.u - p.u) * (r.v - p.v) - (r.u - p.u) * (q.v - p.v)) / 2;
+        }
+        EXPECT_NEAR(area, c.area, 1e-5f) << c.name;
+        for (const RwIm3DVertex& v : out) {
+            if (!c.clip)
+                continue;
+            EXPECT_TRUE(v.u >= 0.25f - 1e-6f && v.u <= 0.75f + 1e-6f && v.v >= 0.5f - 1e-6f && v.v <= 1.0f + 1e-6f)
+                << c.name << " " << v.u << "," << v.v;
+        }
+    }
+}
+
 TEST_F(ProjectionTest, AClippedCornerTakesTheShadeBetweenItsNeighbours)
 {
     // From depth 0 (255) to depth 2 (0) across the u = 0 side at x = 1: half way down, 127.5.
@@ -750,6 +793,15 @@ protected:
         return std::vector<RwUInt8>(image->pixels, image->pixels + image->height * image->stride);
     }
     static int Red(RwRaster* raster, int x, int y) { return Pixels(raster)[(y * raster->width + x) * 4]; }
+    // Red, green and blue of every pixel: what is seen. A shadow laid down only round its
+    // casters leaves the alpha beside them as it was.
+    static std::vector<RwUInt8> Colours(RwRaster* raster)
+    {
+        std::vector<RwUInt8> colours = Pixels(raster);
+        for (size_t i = 3; i < colours.size(); i += 4)
+            colours[i] = 0;
+        return colours;
+    }
 
     // The shadow, 64 texels and 0.7 dark, of the unit box at the place, framed by a sphere of
     // the radius and laid at the origin; null when it made no texture.
@@ -903,12 +955,65 @@ TEST_F(ShadowGL, ShadowsLaidDownFromTheSheetCoverTheFloorAsAlone)
         full.Render();
         empty.Render();
         camera->EndUpdate();
-        return Pixels(camera->GetRaster());
+        return Colours(camera->GetRaster());
     };
     const std::vector<RwUInt8> alone = seen(true);
     // The box's shadow is there, 40 pixels a metre from the middle.
     EXPECT_LT(std::min(alone[(200 * 400 + 140) * 4], alone[(200 * 400 + 260) * 4]), 255 - 150);
     EXPECT_EQ(seen(false), alone);
+}
+
+// A shadow from the sheets is laid down only round its casters, where its texture holds
+// anything: with fewer triangles it darkens the floor as one laid down from the whole texture,
+// wherever the caster stands in its frame; with nothing cast it lays down nothing.
+TEST_F(ShadowGL, AShadowLaidDownRoundItsCastersDarkensTheFloorAsOneLaidWhole)
+{
+    floor = std::make_unique<FloorWorld>(40, 40);
+    RwGraphics::Instance()->SetWorld(floor.get());
+    struct Case {
+        const char* name;
+        RwV3d box;  // from the shadow's target, which the frame centres on
+        bool cast;
+    };
+    const Case cases[] = {{"in the middle", {0, 1, 0}, true},
+                          {"towards a corner", {1.8f, 0.6f, -1.7f}, true},
+                          {"by another edge", {-1.9f, 1, 0.8f}, true},
+                          {"nothing", {0, 1, 0}, false}};
+    const RwV3d target{0.5f, 0, -0.5f};
+    for (const Case& c : cases) {
+        box.reset(worldtest::BoxClump({target.x + c.box.x, c.box.y, target.z + c.box.z},
+                                      rpGeometryLight | rpGeometryNormals));
+        struct Laid {
+            std::vector<RwUInt8> colours;
+            int32_t triangles = 0;
+        };
+        const auto laid = [&](bool alone) {
+            std::unique_ptr<ProjectedShadow> holder = alone ? HoldSheets(box.get()) : nullptr;
+            ProjectedShadow shadow;
+            EXPECT_TRUE(shadow.Create(64));
+            RpClump* casters[] = {c.cast ? box.get() : nullptr};
+            shadow.SetCaster(casters, 1, RwSphere{{target.x, 1, target.z}, 3.0f}, {target.x, 0, target.z});
+            const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+            EXPECT_TRUE(camera->Clear(grey, rwCameraClearImage | rwCameraClearZ) && camera->BeginUpdate());
+            EXPECT_EQ(RwRasterIsSubRaster(shadow.GetResult()), !alone) << c.name;
+            RpWorldRender(floor->GetRwWorld());
+            shadow.Render();
+            camera->EndUpdate();
+            return Laid{Colours(camera->GetRaster()), shadow.GetProjector()->GetDrawnTriangles()};
+        };
+        const Laid whole = laid(true), round = laid(false);
+        EXPECT_EQ(round.colours, whole.colours) << c.name;
+        if (c.cast) {
+            EXPECT_LT(round.triangles, whole.triangles) << c.name;
+            // The box's shadow is there to be kept.
+            RwUInt8 darkest = 255;
+            for (size_t i = 0; i < whole.colours.size(); i += 4)
+                darkest = std::min(darkest, whole.colours[i]);
+            EXPECT_LT(darkest, 255 - 150) << c.name;
+        } else {
+            EXPECT_EQ(round.triangles, 0) << c.name;
+        }
+    }
 }
 
 // A shadow keeps its tile: frames that draw only the other shadows leave its texture as it was,

@@ -3,7 +3,7 @@
 // A suite whose tests share one game on the default data in the offscreen window: started by
 // the suite's SetUpTestSuite at the size it asks for, closed with the suite.
 
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 #include "tests/support/OffscreenEngine.h"
 
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "scene/GameElement.h"
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
@@ -84,7 +84,7 @@ bool ScriptedGame::Enter()
     FileSystem* files = FileSystem::Instance();
     files->AddAlias("<LP>", "data\\pc\\level01\\");
     files->AddAlias("<SP>", "data\\pc\\level01\\settings\\");
-    LoadOrSaveCasts(true, true, false);
+    GetElements().LoadOrSaveCasts(true, true, false);
     m_browser = dynamic_cast<CObjectSettingsDialog*>(GetObjectsBrowser());
     m_view = theApp.GetMainFrame() ? theApp.GetMainFrame()->GetObjectsBrowser() : nullptr;
     Check(m_browser && m_view, "the game state gives the editor frame its objects browser");
@@ -114,7 +114,7 @@ void ScriptedGame::Update(float dt)
 
 bool ScriptedGame::InGame(const Object* object) const
 {
-    const std::vector<GameElement*>& elements = GetGameElements();
+    const std::vector<GameElement*>& elements = GetElements().GetGameElements();
     return std::find(elements.begin(), elements.end(), object) != elements.end();
 }
 

@@ -16,9 +16,9 @@
 #include "frontend/TBMenu.h"
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "frontend/cutscenes/CutScenes.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "match/game/StoryModeGame.h"
-#include "match/game/harness/GameHarness.h"
 #include "pitch/CameraControl.h"
 #include "scene/AnimatedClump.h"
 #include "scene/Camera.h"
@@ -172,7 +172,7 @@ bool CheatOutroReturnsToMain(GameHarness& harness)
     float most = 0.0f;
     int outroFrames = 0;
     const int frames = RunUntil(harness, 60 * 60, [&] {
-        if (dynamic_cast<const SplineCameraControl*>(harness.GetGame()->GetActiveCamera()))
+        if (dynamic_cast<const SplineCameraControl*>(harness.GetGame()->GetCameras().GetActiveCamera()))
             SaveOutroShot(++outroFrames);
         const float emission = RefereeEmission();
         if (emission > 0.0f && harness.GetFrame() % 15 == 0) {

@@ -15,19 +15,20 @@
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "framework/State.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
+#include "game/harness/MatchSides.h"
 #include "match/MatchDelay.h"
 #include "match/MatchFade.h"
 #include "match/PitchDrawingState.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
-#include "match/game/harness/MatchSides.h"
 #include "match/setpieces/DirectionSelector.h"
 #include "match/setpieces/PlayerReaction.h"
 #include "match/setpieces/RefereeStates.h"
 #include "match/setpieces/SendOffPlayer.h"
 #include "match/setpieces/SetPiece.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
 #include "scene/Camera.h"
@@ -80,14 +81,14 @@ public:
     {
         m_taker = NearestFieldPlayer();
         SetPiece::Enter();
-        GameTB::Current()->PushCamera("Throw In");
+        CameraStack::Current()->PushCamera("Throw In");
         if (m_taker)
             SetCameraTarget(m_taker->GetActor());
     }
     void Exit() override
     {
         SetPiece::Exit();
-        GameTB::Current()->PopCamera();
+        CameraStack::Current()->PopCamera();
         SetCameraTarget(Pitch().GetBall());
     }
     State* Update(float dt) override

@@ -21,10 +21,10 @@
 #include "framework/TimeInfo.h"
 #include "frontend/TBMenu.h"
 #include "frontend/single/SingleMatch.h"
-#include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "match/period/MatchPeriod.h"
+#include "match/PlayerHold.h"
 #include "match/setpieces/ActionReplay.h"
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
@@ -81,7 +81,7 @@ bool InPlay(GameHarness& harness)
 
 std::string TopCamera(const GameHarness& harness)
 {
-    const CameraControl* active = harness.GetGame()->GetActiveCamera();
+    const CameraControl* active = harness.GetGame()->GetCameras().GetActiveCamera();
     return active && active->GetName() ? active->GetName() : "";
 }
 
@@ -156,7 +156,7 @@ bool ThrowIn(GameHarness& harness, const std::string& folder)
     static Ball::OutOfBoundsAcross record;
     // On the touch line across from the broadcast camera, in side 0's half: the throw-in's
     // camera looks from behind the taker there.
-    const Vector3 eye = harness.GetGame()->GetActiveCamera()->GetPosition() - PitchFrame::GetCentre();
+    const Vector3 eye = harness.GetGame()->GetCameras().GetActiveCamera()->GetPosition() - PitchFrame::GetCentre();
     const bool positiveLine = eye.Dot(PitchFrame::GetDirection(PitchFrame::kAcross)) < 0.0f;
     const float x = Pitch().GetTeam(0)->IsFirstSide() ? -0.3f : 0.3f;
     record = {positiveLine, PitchPosition(x, positiveLine ? 1.0f : -1.0f).ToWorld(true),
@@ -201,13 +201,13 @@ bool Special(GameHarness& harness, const std::string& folder)
     actor.PlaceInState(actor.GetPosition(), actor.GetHeading(), new ActorState(ActorNodes::specialstart));
     if (ball.TakePossession(&player))
         actor.TakeBall(&ball);
-    harness.GetGame()->PushCamera(kSpecialCamera);
+    harness.GetGame()->GetCameras().PushCamera(kSpecialCamera);
     SetCameraTarget(&actor);
     StepSeconds(harness, kSpecialSeconds);
     std::printf("game_run: frame %d: %s in \"%s\"\n", harness.GetFrame(),
                 player.GetVariation()->GetDisplayName().c_str(), actor.GetStateName());
     const bool saved = Picture(folder, "special.png");
-    harness.GetGame()->PopCamera();
+    harness.GetGame()->GetCameras().PopCamera();
     SetCameraTarget(&ball);
     PlayerHold::ReleaseAll();
     return StepUntil(harness, "play after the special move", [&] { return InPlay(harness); }, Presser(harness)) &&

@@ -10,14 +10,14 @@
 #include "engine/core/RwCore.h"
 #include "framework/Debug.h"
 #include "frontend/TBMenu.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/GameData.h"
-#include "tools/common/OffscreenCamera.h"
 #include "tools/common/Modes.h"
+#include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
 #include "tools/game_run/Modes.h"
 
@@ -49,7 +49,7 @@ int Bench(platform::Window* window, const std::string& archive)
         if (!harness.Start())
             return 1;
         enter += harness.GetEnterSeconds();
-        casts += Seconds([&] { harness.GetGame()->LoadOrSaveCasts(true, true, true); });
+        casts += Seconds([&] { harness.GetGame()->GetElements().LoadOrSaveCasts(true, true, true); });
         exit += Seconds([&] { harness.Stop(); });
     }
     std::printf("game_run: mean of %d runs: Enter %.1f ms, Exit %.1f ms, LoadOrSaveCasts (load all) %.1f ms\n",

@@ -50,6 +50,8 @@ void PlayFigures::Shot(Player shooter, float seconds, float x, float z, float di
 
 void PlayFigures::Kick() { m_lastKickShot = false; }
 
+void PlayFigures::Penalty() { m_lastKickShot = true; }
+
 void PlayFigures::Goal()
 {
     ++goals;

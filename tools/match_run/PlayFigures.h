@@ -29,6 +29,9 @@ public:
     void Shot(Player shooter, float seconds, float x, float z, float distance, bool inArea);
     // A kick that is neither pass nor shot, which a goal may follow (a set piece's pass).
     void Kick();
+    // A penalty awarded: a goal before the next kick came from a shot, though the penalty's
+    // kick is not one of the shots counted.
+    void Penalty();
     void Goal();
 
     int passes = 0;

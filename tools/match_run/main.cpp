@@ -47,8 +47,11 @@
 #include "frontend/loading/MatchLoading.h"
 #include "frontend/menu/TBMenuToggles.h"
 #include "frontend/single/SingleMatch.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
+#include "frontend/loading/MatchLoading.h"
+#include "match/period/MatchPeriod.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "match/penalties/PenaltyShootout.h"
 #include "match/period/MatchPeriod.h"
 #include "menus/Menu.h"
@@ -282,7 +285,7 @@ private:
 // figures: open-play passes, where shots come from, open-play goals with and without a shot.
 class PlayListener : public MessageListener {
 public:
-    PlayListener() { MessageServer::Instance()->RegisterListener(this); }
+    PlayListener() : m_penalties(PenaltiesAwarded()) { MessageServer::Instance()->RegisterListener(this); }
     ~PlayListener() override { MessageServer::Instance()->UnregisterListener(this); }
     PlayListener(const PlayListener&) = delete;
     PlayListener& operator=(const PlayListener&) = delete;
@@ -313,6 +316,11 @@ public:
         const bool stopped = !period || period->GetSequence() || period->IsOver();
         if (stopped)
             figures.Stop();
+        // The penalty's kick sends no message: the award stands for it.
+        const int penalties = PenaltiesAwarded();
+        if (penalties > m_penalties)
+            figures.Penalty();
+        m_penalties = penalties;
         // Play runs on for a frame or two before the goal stops it; the next goal comes after.
         if (m_goalHeard && stopped)
             m_goalStopped = true;
@@ -333,6 +341,12 @@ private:
     static int SideOf(const Character& player)
     {
         return player.GetTeam() == PitchSimulation::Instance()->GetTeam(1) ? 1 : 0;
+    }
+
+    static int PenaltiesAwarded()
+    {
+        const MatchStatistics& statistics = *MatchStatistics::Instance();
+        return statistics.penaltyKicks[0] + statistics.penaltyKicks[1];
     }
 
     void CountShot()
@@ -382,6 +396,7 @@ private:
     }
 
     const Character* m_catcher = nullptr;
+    int m_penalties;
     bool m_goalHeard = false;
     bool m_goalStopped = false;  // and play has stopped since
 };

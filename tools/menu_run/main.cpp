@@ -30,11 +30,11 @@
 
 #include "framework/FileSystem.h"
 #include "frontend/menu/TBMenu.h"
-#include "frontend/menu/TBMenuToggles.h"
+#include "game/GameTB.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/PlatformInputDevices.h"
 #include "input/VirtualKeys.h"
-#include "match/game/GameTB.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "settings/GameParameters.h"

@@ -4,7 +4,7 @@
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
 #include "frontend/menu/TBMenu.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "menus/Menu.h"
 #include "scene/ProjectedShadow.h"
 #include "shell/MainApp.h"

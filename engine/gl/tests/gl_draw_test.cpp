@@ -380,6 +380,42 @@ TEST_F(GLDraw, BlendCodesAndAlphaTests)
     Check(scenes);
 }
 
+// A clear red square near the camera over a far blue wall, then a small green square behind
+// the red one: the clear square must change nothing, whether the draw keeps its alpha test or
+// leaves it out because the test decides nothing.
+TEST_F(GLDraw, AnAlphaTestIsLeftOutOnlyWhereItDecidesNothing)
+{
+    const struct {
+        const char* name;
+        RwAlphaTestFunction function;
+        intptr_t reference;
+        RwBlendFunction source, destination;
+        bool blended, zWrite;
+        uint32_t leftOut;
+    } cases[] = {
+        {"greater than 0, blended over", rwAlphaTestGreater, 0, rwBlendSrcAlpha, rwBlendInvSrcAlpha, true, false, 1},
+        {"at least 1, added", rwAlphaTestGreaterEqual, 1, rwBlendSrcAlpha, rwBlendOne, true, false, 1},
+        {"saturated source", rwAlphaTestGreater, 0, rwBlendSrcAlphaSat, rwBlendInvSrcAlpha, true, false, 1},
+        {"writing depth", rwAlphaTestGreater, 0, rwBlendSrcAlpha, rwBlendInvSrcAlpha, true, true, 0},
+        {"source not scaled by alpha", rwAlphaTestGreater, 0, rwBlendOne, rwBlendInvSrcAlpha, true, false, 0},
+        {"destination scaled", rwAlphaTestGreater, 0, rwBlendSrcAlpha, rwBlendZero, true, false, 0},
+        {"a higher reference", rwAlphaTestGreater, 1, rwBlendSrcAlpha, rwBlendInvSrcAlpha, true, false, 0},
+        {"at least 0", rwAlphaTestGreaterEqual, 0, rwBlendSrcAlpha, rwBlendInvSrcAlpha, true, false, 0},
+        {"not blended", rwAlphaTestGreater, 0, rwBlendSrcAlpha, rwBlendInvSrcAlpha, false, false, 0},
+    };
+    for (const auto& c : cases) {
+        const uint32_t before = Device()->Counters().alphaTestLeftOut;
+        Check({{c.name,
+                {Square(6, 20, kBlue), State(rwRenderStateVertexAlphaEnable, c.blended),
+                 State(rwRenderStateAlphaTestFunction, c.function), State(rwRenderStateAlphaTestFunctionRef, c.reference),
+                 State(rwRenderStateSrcBlend, c.source), State(rwRenderStateDestBlend, c.destination),
+                 State(rwRenderStateZWriteEnable, c.zWrite), Square(2, 0.2f, Argb(0, 255, 0, 0)),
+                 State(rwRenderStateVertexAlphaEnable, 0), Square(4, 0.1f, kGreen)},
+                {{160, 120, kGreenPixel}, {160 + 20, 120, kBluePixel}}}});
+        EXPECT_EQ(Device()->Counters().alphaTestLeftOut - before, c.leftOut) << c.name;
+    }
+}
+
 TEST_F(GLDraw, TexturesAreSampledTopRowFirstWithTheChosenFilterAndAddressing)
 {
     RwRaster* four = MakeTexture(2, 2, {kRed, kGreen, kBlue, Argb(255, 255, 255, 0)});

@@ -355,7 +355,11 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
         EXPECT_EQ(drawAt(c.z), (Draws{c.drawn})) << c.name;
     RwCameraSetProjection(camera, rwParallel);
     EXPECT_EQ(drawAt(90), (Draws{"0+36 blend alpha:0.50"})) << "a parallel camera tells no size on screen";
+    camera->lowDetail = true;
+    EXPECT_EQ(drawAt(90), (Draws{"0+6 blend alpha:0.50"})) << "a parallel camera asking for low detail";
     RwCameraSetProjection(camera, rwPerspective);
+    EXPECT_EQ(drawAt(10), (Draws{"0+6 blend alpha:0.50"})) << "near, asking for low detail";
+    camera->lowDetail = false;
     // Far off, other low meshes: only one with triangles stands in.
     const struct {
         const char* name;

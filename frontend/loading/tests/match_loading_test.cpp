@@ -7,8 +7,8 @@
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "frontend/FrontEndStates.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/GameElements.h"
@@ -16,9 +16,9 @@
 #include "settings/GameParameters.h"
 #include "settings/MatchStatistics.h"
 #include "simulation/MatchClock.h"
+#include "tests/support/HarnessSuite.h"
 #include "tests/support/HudText.h"
 #include "tests/support/LogCapture.h"
-#include "tests/support/HarnessSuite.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "frontend/menu/TBMenu.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"

@@ -3,7 +3,7 @@
 #include "frontend/selection/PlayerSelectionMenu.h"
 
 #include "framework/Message.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuLabel.h"

@@ -5,9 +5,9 @@
 #include "characters/Actor.h"
 #include "characters/Character.h"
 #include "framework/Random.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "match/game/StoryModeGame.h"
-#include "match/game/harness/GameHarness.h"
 #include "pitch/CameraControl.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
@@ -188,7 +188,7 @@ TEST_F(SelectionBenchTest, EnterSeatsEveryoneInFrontOfTheBenchCameraAndExitGives
     ASSERT_NE(camera, nullptr);
     camera->SetViewWindow(0.7f, 0.4f);
     GameTB* game = harness->GetGame();
-    const std::list<int> stackBefore = game->GetCameraStack();
+    const std::list<int> stackBefore = game->GetCameras().GetCameraStack();
 
     LogCapture log;
     SelectionBench bench;
@@ -211,9 +211,9 @@ TEST_F(SelectionBenchTest, EnterSeatsEveryoneInFrontOfTheBenchCameraAndExitGives
     EXPECT_NE(variation, GameParameters::Instance()->shirts[0]);
     EXPECT_NE(variation, GameParameters::Instance()->shirts[1]);
 
-    auto* benchCamera = dynamic_cast<SimpleCameraControl*>(game->GetActiveCamera());
+    auto* benchCamera = dynamic_cast<SimpleCameraControl*>(game->GetCameras().GetActiveCamera());
     ASSERT_NE(benchCamera, nullptr);
-    EXPECT_EQ(game->GetCameraStack().size(), stackBefore.size() + 1);
+    EXPECT_EQ(game->GetCameras().GetCameraStack().size(), stackBefore.size() + 1);
     EXPECT_FLOAT_EQ(benchCamera->GetPosition().z, 39.0f - 25.0f);
     EXPECT_FLOAT_EQ(benchCamera->GetPosition().y, 3.5f);
     float x = 0.0f, y = 0.0f;
@@ -223,10 +223,10 @@ TEST_F(SelectionBenchTest, EnterSeatsEveryoneInFrontOfTheBenchCameraAndExitGives
     bench.Exit();
     camera->GetViewWindow(x, y);
     EXPECT_EQ(std::make_pair(x, y), std::make_pair(0.7f, 0.4f));
-    EXPECT_EQ(game->GetCameraStack(), stackBefore);
+    EXPECT_EQ(game->GetCameras().GetCameraStack(), stackBefore);
     // A second Exit must not pop a camera that is not the bench's.
     bench.Exit();
-    EXPECT_EQ(game->GetCameraStack(), stackBefore);
+    EXPECT_EQ(game->GetCameras().GetCameraStack(), stackBefore);
 }
 
 TEST_F(SelectionBenchTest, ACandidateRisesOnlyFromHisSeatAndSitsOnlyOnceStanding)

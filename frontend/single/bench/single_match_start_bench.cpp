@@ -5,7 +5,7 @@
 
 #include "frontend/TBMenu.h"
 #include "frontend/single/SingleMatch.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 #include "scene/bench/BenchRenderer.h"
 #include "settings/GameParameters.h"
 #include "tests/support/OffscreenEngine.h"

@@ -7,7 +7,7 @@
 #include "frontend/menu/SingleMatchPool.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/single/SingleMatch.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 #include "menus/Menu.h"
 #include "settings/GameParameters.h"
 #include "tests/support/HarnessSuite.h"

@@ -8,9 +8,10 @@
 #include "framework/MathUtil.h"
 #include "framework/Message.h"
 #include "frontend/training/TrainingDribblings.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "match/penalties/PenaltyDisplayControl.h"
 #include "scene/Clump.h"
+#include "scene/GameElementRegistry.h"
 #include "scene/GameElements.h"
 #include "settings/PitchCoordinates.h"
 #include "settings/TrainingSettings.h"
@@ -378,7 +379,7 @@ TEST_F(DribblingTest, ConesStandOnTheDribblersWayWhileTheDrillRuns)
     EXPECT_LT((ball.GetPosition() - spots[0]).Dot(direction), 0.0f) << "the ball stays on its side of the cone";
 
     Harness().MakeCurrent(nullptr);
-    const std::vector<GameElement*>& left = GameTB::Current()->GetGameElements();
+    const std::vector<GameElement*>& left = GameElementRegistry::Current()->GetGameElements();
     for (GameElement* cone : cones)
         EXPECT_EQ(std::count(left.begin(), left.end(), cone), 0);
 }

@@ -7,8 +7,8 @@
 #include "framework/AsciiSerializer.h"
 #include "framework/FileSystem.h"
 #include "frontend/cutscenes/CutSceneProps.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
@@ -276,10 +276,10 @@ TEST_F(CutScenePlayerTest, EveryCutSceneFindsItsFilesForAnyMixOfRaces)
 TEST_F(CutScenePlayerTest, DisabledSceneDoesNothingAndEndsAtOnce)
 {
     GameTB& game = Start(false);
-    const std::list<int> cameras = game.GetCameraStack();
+    const std::list<int> cameras = game.GetCameras().GetCameraStack();
     CutScenes* scene = Play(new CutScenes("<PP>cutScenes\\panda_intro\\"));
     EXPECT_FALSE(scene->IsEnabled());
-    EXPECT_EQ(game.GetCameraStack(), cameras);
+    EXPECT_EQ(game.GetCameras().GetCameraStack(), cameras);
     EXPECT_EQ(scene->GetShotIndex(), -1);
     EXPECT_EQ(scene->Update(0.1f), nullptr);
 }
@@ -287,25 +287,25 @@ TEST_F(CutScenePlayerTest, DisabledSceneDoesNothingAndEndsAtOnce)
 TEST_F(CutScenePlayerTest, MissingScriptLeavesTheCamerasAsTheyWere)
 {
     GameTB& game = Start();
-    const std::list<int> cameras = game.GetCameraStack();
+    const std::list<int> cameras = game.GetCameras().GetCameraStack();
     LogCapture log;
     auto* scene = new CutScenes("<PP>cutScenes\\no_such_scene\\");
     Play(scene);
     EXPECT_TRUE(log.Contains("Could not load from \"<PP>cutScenes\\no_such_scene\\script.txt\""));
     EXPECT_EQ(scene->Update(0.1f), nullptr);
     scene->Exit();
-    EXPECT_EQ(game.GetCameraStack(), cameras);
+    EXPECT_EQ(game.GetCameras().GetCameraStack(), cameras);
 }
 
 TEST_F(CutScenePlayerTest, IntroPlaysItsShotsUnderTheSplineCameraAndAnyKeySkips)
 {
     GameTB& game = Start();
-    const std::list<int> cameras = game.GetCameraStack();
+    const std::list<int> cameras = game.GetCameras().GetCameraStack();
     CutScenes* scene = Play(new CutScenes("<PP>cutScenes\\panda_intro\\"));
     ASSERT_GE(scene->GetScene().Shots().size(), 3u);
     EXPECT_EQ(scene->GetShotIndex(), 0);
     EXPECT_EQ(scene->GetSoundtrack(), 0);
-    auto* spline = dynamic_cast<SplineCameraControl*>(game.GetActiveCamera());
+    auto* spline = dynamic_cast<SplineCameraControl*>(game.GetCameras().GetActiveCamera());
     ASSERT_NE(spline, nullptr);
     EXPECT_TRUE(spline->HasPath());
     EXPECT_FLOAT_EQ(spline->GetDuration(), scene->GetShotDuration());
@@ -323,7 +323,7 @@ TEST_F(CutScenePlayerTest, IntroPlaysItsShotsUnderTheSplineCameraAndAnyKeySkips)
     harness->Script().Press(harness->GetFrame(), "any key press");
     harness->Step();
     EXPECT_NE(game.GetCurrentState(), scene);
-    EXPECT_EQ(game.GetCameraStack(), cameras);
+    EXPECT_EQ(game.GetCameras().GetCameraStack(), cameras);
 }
 
 TEST_F(CutScenePlayerTest, NewspaperJumpsToItsPromptAndHoldsEverythingThere)
@@ -395,7 +395,7 @@ TEST_F(CutScenePlayerTest, OutroPlaysSeventeenShotsOneAtHalfSpeed)
     while (scene->GetShotIndex() < CutScenes::kOutroParticleShot) {
         if (scene->GetReplaySpeed() == 0.5f && !halfSpeedSeen) {
             const float before = scene->GetShotTime();
-            auto* spline = dynamic_cast<SplineCameraControl*>(harness->GetGame()->GetActiveCamera());
+            auto* spline = dynamic_cast<SplineCameraControl*>(harness->GetGame()->GetCameras().GetActiveCamera());
             ASSERT_NE(spline, nullptr);
             const float path = spline->GetTime();
             harness->Step();

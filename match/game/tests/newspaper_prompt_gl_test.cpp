@@ -1,7 +1,7 @@
 // The newspaper's prompt drawn over the pitch on the GL device.
 #include "frontend/cutscenes/CutScenes.h"
 
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/RwGraphics.h"

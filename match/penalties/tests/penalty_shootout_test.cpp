@@ -106,7 +106,7 @@ TEST_F(PenaltyShootoutTest, MissingMarkIsLoggedOnceAndSkipped)
     EXPECT_EQ(log.Count("PenaltyDisplayControl"), 1);
     EXPECT_EQ(log.Count("\"PenaltyDisplay_3_empty_p2\""), 1);
     // The match's next load brings it back.
-    Game().LoadOrSaveCasts(true, false, false);
+    Game().GetElements().LoadOrSaveCasts(true, false, false);
     display.Show(false, 5);
     EXPECT_EQ(Row(1), "eeeee");
 }
@@ -116,7 +116,7 @@ TEST_F(PenaltyShootoutTest, DisplayDrivesTheItemsOfAReloadedCast)
     PenaltyDisplayControl& display = *PenaltyDisplayControl::Instance();
     display.Show(false, 5);
     // Every match load reads the cast again and replaces the items.
-    Game().LoadOrSaveCasts(true, false, false);
+    Game().GetElements().LoadOrSaveCasts(true, false, false);
     display.Show(false, 5);
     display.SetMark(0, 0, true);
     EXPECT_NE(PenaltyDisplayControl::FindItem(PenaltyDisplayControl::kScored, 0, 0), nullptr);
@@ -135,7 +135,7 @@ TEST_F(PenaltyShootoutTest, SeededComputerShootoutEndsOnTheResultScreen)
     Harness().MakeCurrent(shootout);
     EXPECT_EQ(Row(0) + " " + Row(1), "eeeee eeeee");
     EXPECT_EQ(PitchSimulation::Instance()->GetHudMask(), 120u);
-    EXPECT_EQ(Game().GetCameraStack().size(), 2u);
+    EXPECT_EQ(Game().GetCameras().GetCameraStack().size(), 2u);
 
     int kicks = 0;
     // Told by pair and side: a new kick may reuse the last one's address.
@@ -181,7 +181,7 @@ TEST_F(PenaltyShootoutTest, SeededComputerShootoutEndsOnTheResultScreen)
     ASSERT_EQ(Game().GetCurrentState(), shootout);
     EXPECT_TRUE(PenaltyMatch::PressUntilGone(Harness(), shootout));
     EXPECT_EQ(Game().GetCurrentState(), nullptr);
-    EXPECT_EQ(Game().GetCameraStack().size(), 1u);
+    EXPECT_EQ(Game().GetCameras().GetCameraStack().size(), 1u);
     EXPECT_EQ(PitchSimulation::Instance()->GetHudMask(), 63u);
     EXPECT_EQ(Row(0) + " " + Row(1), "----- -----");
 }

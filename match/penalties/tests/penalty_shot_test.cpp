@@ -57,7 +57,8 @@ struct Borrowed {
     {
         return {taker.GetControllerName(),     keeper.GetControllerName(),   taker.IsSelected(),
                 keeper.IsSelected(),           taker.GetBrain()->IsInPenalty(), keeper.GetBrain()->IsInPenalty(),
-                taker.GetActor()->ballContact, keeper.GetActor()->ballContact, game.GetCameraStack().size()};
+                taker.GetActor()->ballContact, keeper.GetActor()->ballContact,
+                game.GetCameras().GetCameraStack().size()};
     }
     bool operator==(const Borrowed&) const = default;
 };
@@ -68,7 +69,7 @@ TEST_F(PenaltyShotTest, KickBorrowsControlAndCameraAndGivesThemBack)
     ASSERT_EQ(before.cameras, 1u);
     Start("(0):", "ai");
     const Borrowed during = Borrowed::Of(*taker, *keeper, Game());
-    const std::string camera = Game().GetActiveCamera()->GetName();
+    const std::string camera = Game().GetCameras().GetActiveCamera()->GetName();
     Harness().Step();
     SendGoal();
     const Borrowed afterGoal = Borrowed::Of(*taker, *keeper, Game());
@@ -150,7 +151,7 @@ TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
     // The right side's objects gone: the defaults of that side, logged once by name.
     LogCapture log;
     for (const char* name : {"RightPenaltySpot", "RightKeeperLine"})
-        Game().DeleteGameElement(dynamic_cast<GameElement*>(objects->FindByName(name)->object));
+        Game().GetElements().DeleteGameElement(dynamic_cast<GameElement*>(objects->FindByName(name)->object));
     Start("ai", "ai", false);
     EXPECT_EQ(keeper->GetActor()->GetPosition(), Vector3(-50.0f, 0.0f, 0.0f));
     EXPECT_NEAR(taker->GetActor()->GetPosition().x, -39.0f, 0.05f);
@@ -160,7 +161,7 @@ TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
     EXPECT_EQ(log.Count("\"RightKeeperLine\""), 1);
     EXPECT_NE(result, PenaltyContext::kOpen);
     // Back for the tests after: the level's casts read again.
-    Game().LoadOrSaveCasts(true, true, false);
+    Game().GetElements().LoadOrSaveCasts(true, true, false);
 }
 
 // With no power error the computer's kick goes where it aims, inside the posts and under the

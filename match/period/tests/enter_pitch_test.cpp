@@ -6,9 +6,9 @@
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
+#include "game/GameTB.h"
 #include "input/InputController.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/GameElement.h"
@@ -111,11 +111,11 @@ TEST(EnterPitchTest, HudBallAndCameraDuringTheIntroAndAfter)
     PitchSimulation& pitch = *PitchSimulation::Instance();
     pitch.SetHudElements(0x3F);
     GameTB& game = *match.Harness().GetGame();
-    const size_t cameras = game.GetCameraStack().size();
+    const size_t cameras = game.GetCameras().GetCameraStack().size();
     EnterPitch* intro = StartIntro(match);
     EXPECT_EQ(pitch.GetHudMask(), kIntroHud);
     EXPECT_FALSE(pitch.GetBall()->CanBeHeld());
-    EXPECT_EQ(game.GetCameraStack().size(), cameras + 1);
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), cameras + 1);
     EXPECT_TRUE(PlayerHold::IsHeld(pitch.GetReferee()));
     match.Harness().RunFrames(30);
     ASSERT_EQ(Current(match), intro);
@@ -131,7 +131,7 @@ TEST(EnterPitchTest, HudBallAndCameraDuringTheIntroAndAfter)
     EXPECT_LT(frames, 60 * 60);
     EXPECT_EQ(pitch.GetHudMask(), 0x3Fu);
     EXPECT_TRUE(pitch.GetBall()->CanBeHeld());
-    EXPECT_EQ(game.GetCameraStack().size(), cameras);
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), cameras);
     EXPECT_FALSE(PlayerHold::IsHeld(pitch.GetReferee()));
     EXPECT_TRUE(TestMatch::Team(1).GetPlayer(0)->GetActor()->pitchVolumeContact);
 }
@@ -144,7 +144,7 @@ TEST(EnterPitchTest, MissingSpawnPointOrPathEndsWithoutACrash)
         ASSERT_TRUE(match.Start());
         auto* spawn = dynamic_cast<GameElement*>(CastManager::Instance()->FindObject("objects|LeftSpawnPoint"));
         if (spawn)
-            match.Harness().GetGame()->DeleteGameElement(spawn);
+            match.Harness().GetGame()->GetElements().DeleteGameElement(spawn);
         LogCapture log;
         StartIntro(match);
         EXPECT_TRUE(log.Contains("LeftSpawnPoint"));

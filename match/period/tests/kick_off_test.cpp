@@ -6,7 +6,7 @@
 #include "characters/CharacterBrain.h"
 #include "characters/RefereeSettings.h"
 #include "characters/Team.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
 #include "settings/MatchSettings.h"

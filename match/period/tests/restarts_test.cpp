@@ -14,11 +14,11 @@
 #include "characters/Team.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
+#include "game/GameTB.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/JoystickInput.h"
 #include "input/PlatformInputDevices.h"
 #include "match/MatchDelay.h"
-#include "match/game/GameTB.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
@@ -363,7 +363,8 @@ TEST(ThrowInTest, TheCameraLooksAtTheTakerFromOverThePitchOnEitherLineInEitherHa
             auto* throwIn = new ThrowIn(true, positiveLine, Vector3(4.0f, 0.0f, across.z * halfWidth));
             match.Harness().MakeCurrent(throwIn);
             match.Harness().Step();
-            auto* camera = dynamic_cast<TrackingCameraControl*>(match.Harness().GetGame()->GetActiveCamera());
+            CameraControl* active = match.Harness().GetGame()->GetCameras().GetActiveCamera();
+            auto* camera = dynamic_cast<TrackingCameraControl*>(active);
             ASSERT_NE(camera, nullptr);
             EXPECT_STREQ(camera->GetName(), "Cameras|Throw In");
             EXPECT_LT(std::fabs(camera->GetPosition().z), halfWidth) << camera->GetPosition().z;

@@ -3,9 +3,9 @@
 #include "framework/Cast.h"
 #include "framework/Object.h"
 #include "framework/TimeInfo.h"
+#include "game/GameTB.h"
 #include "input/InputController.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
 #include "match/setpieces/ActionReplay.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
@@ -60,7 +60,7 @@ private:
 
 std::string ActiveCamera(const GameTB& game)
 {
-    const CameraControl* active = game.GetActiveCamera();
+    const CameraControl* active = game.GetCameras().GetActiveCamera();
     return active && active->GetName() ? active->GetName() : "";
 }
 
@@ -127,7 +127,7 @@ protected:
     {
         EXPECT_TRUE(StateEnded());
         EXPECT_FALSE(Recorder().IsReplaying());
-        EXPECT_EQ(harness->GetGame()->GetCameraStack().size(), 1u);
+        EXPECT_EQ(harness->GetGame()->GetCameras().GetCameraStack().size(), 1u);
         EXPECT_EQ(ActiveCamera(*harness->GetGame()), camera);
         for (Character* player : PlayerHold::AllPlayers())
             EXPECT_FALSE(PlayerHold::IsHeld(player));

@@ -3,11 +3,12 @@
 #include "characters/Character.h"
 #include "characters/RefereeBrain.h"
 #include "framework/State.h"
+#include "game/GameTB.h"
+#include "game/harness/MatchSides.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/MatchSides.h"
 #include "match/setpieces/RefereeStates.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
@@ -24,7 +25,7 @@ RefereeBrain& RefereeBrainOf() { return *dynamic_cast<RefereeBrain*>(PitchSimula
 
 std::string ActiveCamera()
 {
-    const CameraControl* active = GameTB::Current()->GetActiveCamera();
+    const CameraControl* active = CameraStack::Current()->GetActiveCamera();
     return active && active->GetName() ? active->GetName() : "";
 }
 
@@ -116,7 +117,7 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
         offender->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 0.0f}, 0.0f, new ActorState(ActorNodes::stand));
         fouled->GetActor()->PlaceInState(referee + Vector3{4.0f, 0.0f, 2.0f}, 0.0f, new ActorState(ActorNodes::stand));
         const std::string camera = ActiveCamera();
-        const size_t stack = GameTB::Current()->GetCameraStack().size();
+        const size_t stack = CameraStack::Current()->GetCameraStack().size();
         harness->MakeCurrent(new RedCardAward(offender, yellow, fouled));
         // Both turned to face the referee on entry.
         for (Character* player : {offender, fouled}) {
@@ -138,7 +139,7 @@ TEST_F(RefereeStatesTest, AYellowCardBooksThePlayerAndARedCardDoesNot)
         EXPECT_EQ(offender->IsBooked(), yellow);
         EXPECT_FALSE(fouled->IsBooked());
         EXPECT_EQ(ActiveCamera(), camera);
-        EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack);
+        EXPECT_EQ(CameraStack::Current()->GetCameraStack().size(), stack);
         EXPECT_TRUE(NobodyHeld());
     }
 }

@@ -6,10 +6,11 @@
 #include "characters/Team.h"
 #include "framework/State.h"
 #include "frontend/TBMenu.h"
+#include "game/GameTB.h"
+#include "game/harness/MatchSides.h"
 #include "match/PlayerHold.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/MatchSides.h"
 #include "match/setpieces/SendOffPlayer.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/MatchSettings.h"
 #include "simulation/Ball.h"
@@ -100,15 +101,15 @@ TEST_F(SendOffTest, WithoutTheCameraItEndsWhenNobodyIsOnScreenOrAtTheTrackTime)
         Character* player = &Player(0, 2);
         Place(player, c.at);
         SetSpawnPoints(c.at, c.at);
-        const size_t stack = GameTB::Current()->GetCameraStack().size();
+        const size_t stack = CameraStack::Current()->GetCameraStack().size();
         harness->MakeCurrent(new SendOffPlayer({player}, false, false, false, c.minimum));
-        EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack + 1);
+        EXPECT_EQ(CameraStack::Current()->GetCameraStack().size(), stack + 1);
         int frames = 0;
         const Holds holds = Watch(*this, {player}, 300, &frames);
         EXPECT_TRUE(StateEnded());
         EXPECT_NEAR(frames * kDt, c.seconds, kDt * 1.01f) << c.at.z << " " << c.minimum;
         EXPECT_TRUE(holds.listedFree && holds.othersHeld && holds.outOfPlay && holds.onlyKeepersTouch);
-        EXPECT_EQ(GameTB::Current()->GetCameraStack().size(), stack);
+        EXPECT_EQ(CameraStack::Current()->GetCameraStack().size(), stack);
         EXPECT_TRUE(Side(0).Contains(player));
         ExpectAllReleased();
     }

@@ -219,6 +219,22 @@ TEST_F(ShippedSettings, ADefenderOutOfPlaceLeavesTheHolderToOneInPlace)
     EXPECT_GT(score(20.0f, 2.0f), score(5.0f, 20.0f));
 }
 
+// Defenders slide from close in: from 3.5 m, the last defender sent at a holder in his area,
+// a match had 1.5-1.8 penalties. The fouls lost come back from a computer side that goes in at
+// every turn, and the referee books from further than a slide starts (at 4 m a match had
+// fewer than two yellow cards).
+TEST_F(ShippedSettings, DefendersSlideFromCloseInAndTheRefereeBooksWhatHeSeesThatNear)
+{
+    GameSettings game;
+    ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &game));
+    RefereeSettings referee;
+    ASSERT_TRUE(Load("referee.txt", "referee", "Referee Settings", &referee));
+    EXPECT_LE(game.slideAttackDist, 3.0f);
+    EXPECT_GE(game.slideAttackDist, 2.5f);
+    EXPECT_GE(game.singleMatchAggression, 100.0f);
+    EXPECT_GE(referee.redCardAwardDist, game.slideAttackDist + 1.5f);
+}
+
 // The slowest player still runs and the fastest no quicker than a sprinter, so that a match
 // moves at football's pace; a holder dribbles at a run, not a walk.
 TEST_F(ShippedSettings, PlayersRunAtAFootballersPace)

@@ -64,14 +64,19 @@ TEST(PlayFiguresTest, AGoalWithoutAShotIsOneWhoseLastKickWasNotAShot)
     figures.Shot(P(kA), 30.0f, 0.0f, 0.0f, 15.0f, true);
     figures.Kick();
     figures.Goal();
-    EXPECT_EQ(figures.goals, 4);
+    // The penalty's kick sends nothing: the goal after it follows a pass struck long before.
+    figures.Pass(0, P(kA));
+    figures.Penalty();
+    figures.Goal();
+    EXPECT_EQ(figures.goals, 5);
     EXPECT_EQ(figures.goalsWithoutShot, 3);
+    EXPECT_EQ(figures.shots, 2);
 
     PlayFigures run;
     run.Add(figures);
     run.Add(figures);
-    EXPECT_EQ(run.Describe(), "passes reaching a team-mate 0 % of 2, shots inside the area 100 %, median shot "
-                              "15.0 m, repeat shots 0 of 4, goals without a shot 6 of 8");
+    EXPECT_EQ(run.Describe(), "passes reaching a team-mate 0 % of 4, shots inside the area 100 %, median shot "
+                              "15.0 m, repeat shots 0 of 4, goals without a shot 6 of 10");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 //     ASSERT_TRUE(match.Start(1));     // side 0 under "(0):"
 //     match.Harness().MakeCurrent(new KickOff(true));
 
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
 #include "support/MatchOnHarness.h"
 
 #include "characters/Team.h"
+#include "game/GameTB.h"
+#include "game/harness/MatchSides.h"
 #include "match/PitchDrawingState.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/MatchSides.h"
 #include "pitch/PitchSimulation.h"
 #include "tests/support/OffscreenEngine.h"
 

@@ -4,7 +4,7 @@
 // them: "Panda01" (side 0) against "Lizard01" (side 1), keepers first, and the referee.
 // The current state is a placeholder that stands still until a test makes its own current.
 
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 
 #include <gtest/gtest.h>
 

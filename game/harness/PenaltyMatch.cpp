@@ -1,11 +1,11 @@
-#include "match/penalties/harness/PenaltyMatch.h"
+#include "game/harness/PenaltyMatch.h"
 
 #include "characters/Character.h"
 #include "characters/Team.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
+#include "game/harness/MatchSides.h"
 #include "match/PitchSides.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
-#include "match/game/harness/MatchSides.h"
 #include "pitch/PitchSimulation.h"
 
 bool PenaltyMatch::SetUp(GameHarness& harness, const std::string& left, const std::string& right,

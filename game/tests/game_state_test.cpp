@@ -1,4 +1,4 @@
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 
 #include "ai/TeamStrategy.h"
 #include "characters/Actor.h"
@@ -13,22 +13,25 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/GameHost.h"
 #include "framework/Message.h"
 #include "framework/Registration.h"
 #include "framework/Scramble.h"
 #include "framework/StringUtil.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/TBMenu.h"
+#include "game/harness/GameHarness.h"
+#include "game/harness/MatchSides.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/KeyboardInput.h"
 #include "input/PlatformInputDevices.h"
-#include "match/game/harness/GameHarness.h"
-#include "match/game/harness/MatchSides.h"
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/GameElement.h"
+#include "scene/GameElementRegistry.h"
 #include "scene/GameElements.h"
 #include "scene/RwGraphics.h"
 #include "scene/World.h"
@@ -145,7 +148,7 @@ protected:
 
     static std::string ActiveName(const GameTB& game)
     {
-        const CameraControl* active = game.GetActiveCamera();
+        const CameraControl* active = game.GetCameras().GetActiveCamera();
         return active && active->GetName() ? active->GetName() : "";
     }
     static Cast* CastNamed(const char* name) { return CastManager::Instance()->GetCast(name); }
@@ -176,9 +179,9 @@ TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
         expected.insert(entry.name);
     EXPECT_EQ(casts, expected);
     EXPECT_EQ(casts.size(), 19u);
-    EXPECT_EQ(game.GetCameraControls().size(), 27u);
+    EXPECT_EQ(game.GetCameras().GetCameraControls().size(), 27u);
     EXPECT_EQ(CastNamed("cameras")->GetMemberCount(), 27);
-    EXPECT_EQ(game.GetCameraStack().size(), 1u);
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), 1u);
     EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
     for (const char* font : {"default", "debug", "austere", "menu", "menu_buttons", "menu_buttons_selected_green",
                              "selected", "shirts"})
@@ -361,8 +364,8 @@ TEST_F(GameStateTest, ActorsAreOnScreenWhereTheGamesCameraLooks)
     RwGraphics* graphics = RwGraphics::Instance();
     std::set<std::vector<float>> eyes;
     for (const char* camera : {"StandardMedium", "Whole Field", "Goal Left Far", "Fly"}) {
-        GameTB::Current()->PopCamera();
-        GameTB::Current()->PushCamera(camera);
+        CameraStack::Current()->PopCamera();
+        CameraStack::Current()->PushCamera(camera);
         harness->RunFrames(3);
         // The camera control has moved the frame; the null device keeps it for the test.
         const Vector3 eye = graphics->GetCameraPosition();
@@ -379,8 +382,8 @@ TEST_F(GameStateTest, ActorsAreOnScreenWhereTheGamesCameraLooks)
     }
     EXPECT_EQ(eyes.size(), 4u);  // each control placed the camera itself
     // The player's camera follows the ball.
-    GameTB::Current()->PopCamera();
-    GameTB::Current()->PushCamera("StandardMedium");
+    CameraStack::Current()->PopCamera();
+    CameraStack::Current()->PushCamera("StandardMedium");
     harness->RunFrames(3);
     EXPECT_TRUE(actor->IsOnScreen(ball->GetPosition() - actor->GetPosition()));
 }
@@ -417,8 +420,8 @@ TEST_F(GameStateTest, GameSizeChoosesTheFirstStateWithoutRegardToCase)
 TEST_F(GameStateTest, DeletionRequestsRunAfterTheStateUpdateInOrderAndOnce)
 {
     GameTB& game = Start();
-    GameElement* first = game.CreateGameElement("ProbeElement", "first", false);
-    GameElement* second = game.CreateGameElement("ProbeElement", nullptr, true);
+    GameElement* first = game.GetElements().CreateGameElement("ProbeElement", "first", false);
+    GameElement* second = game.GetElements().CreateGameElement("ProbeElement", nullptr, true);
     ASSERT_TRUE(first && second);
     static_cast<ProbeElement*>(first)->probeName = "first";
     static_cast<ProbeElement*>(second)->probeName = "quiet";
@@ -433,7 +436,7 @@ TEST_F(GameStateTest, DeletionRequestsRunAfterTheStateUpdateInOrderAndOnce)
     g_log.clear();
     harness->Step();
     EXPECT_EQ(g_log, (Log{"probe update", "delete first", "delete quiet"}));
-    EXPECT_TRUE(game.GetGameElements().empty());
+    EXPECT_TRUE(game.GetElements().GetGameElements().empty());
     EXPECT_EQ(CastNamed("objects")->FindByName("first"), nullptr);
 }
 
@@ -477,73 +480,73 @@ TEST_F(GameStateTest, ChangeCameraCyclesOnlyWithOneEntryAndWraps)
     harness->Step();
     EXPECT_EQ(ActiveName(game), "Cameras|LeftToRightMedium");
 
-    game.PopCamera();
-    game.PushCamera("CutScene");  // the last control
+    game.GetCameras().PopCamera();
+    game.GetCameras().PushCamera("CutScene");  // the last control
     harness->Script().Press(2, "change camera");
     harness->Step();
     EXPECT_EQ(ActiveName(game), "Cameras|Free Camera");
 
-    game.PushCamera("Kick Off");
+    game.GetCameras().PushCamera("Kick Off");
     harness->Script().Press(3, "change camera");
     harness->Step();
     EXPECT_EQ(ActiveName(game), "Cameras|Kick Off");
-    EXPECT_EQ(game.GetCameraStack().size(), 2u);
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), 2u);
 }
 
 TEST_F(GameStateTest, CameraStackPushesPopsAndKeepsThePlayersChoice)
 {
     LogCapture log;
     GameTB& game = Start();
-    game.PushCamera("Kick Off");
+    game.GetCameras().PushCamera("Kick Off");
     EXPECT_EQ(ActiveName(game), "Cameras|Kick Off");
-    game.PushCamera("No Such Camera");
-    EXPECT_EQ(game.GetCameraStack().size(), 2u);
-    game.PopCamera();
+    game.GetCameras().PushCamera("No Such Camera");
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), 2u);
+    game.GetCameras().PopCamera();
     EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
-    game.PopCamera();
-    game.PopCamera();  // empty stays empty
-    EXPECT_TRUE(game.GetCameraStack().empty());
-    EXPECT_EQ(game.GetActiveCamera(), nullptr);
+    game.GetCameras().PopCamera();
+    game.GetCameras().PopCamera();  // empty stays empty
+    EXPECT_TRUE(game.GetCameras().GetCameraStack().empty());
+    EXPECT_EQ(game.GetCameras().GetActiveCamera(), nullptr);
 
     // The stored choice is the base, even under a set piece's camera.
-    game.PushCamera("Whole Field");
-    game.PushCamera("Kick Off");
-    game.StoreCameraChoice(0);
+    game.GetCameras().PushCamera("Whole Field");
+    game.GetCameras().PushCamera("Kick Off");
+    game.GetCameras().StoreCameraChoice(0);
     GameParameters* parameters = GameParameters::Instance();
     EXPECT_EQ(parameters->cameraNames[0], "Whole Field");
     EXPECT_TRUE(FileSystem::Instance()->ExistsOnDisk("Data\\SaveGames\\user.txt"));
 
     // Two entries: no restore.
     parameters->cameraNames[1] = "StandardMedium";
-    game.RestoreCameraChoice(1);
+    game.GetCameras().RestoreCameraChoice(1);
     EXPECT_EQ(ActiveName(game), "Cameras|Kick Off");
-    game.PopCamera();
+    game.GetCameras().PopCamera();
     // A name no control bears (the user file is the player's) leaves the stack.
     parameters->cameraNames[1] = "Gone Camera";
-    game.RestoreCameraChoice(1);
-    EXPECT_EQ(game.GetCameraStack().size(), 1u);
+    game.GetCameras().RestoreCameraChoice(1);
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), 1u);
     EXPECT_EQ(ActiveName(game), "Cameras|Whole Field");
     EXPECT_TRUE(log.Contains("no camera \"Gone Camera\""));
     parameters->cameraNames[1] = "StandardMedium";
-    game.RestoreCameraChoice(1);
+    game.GetCameras().RestoreCameraChoice(1);
     EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
     parameters->cameraNames[0].clear();
     parameters->cameraNames[1].clear();
-    game.StoreCameraChoice(GameParameters::kCameraSlots);  // no such slot: nothing happens
-    game.RestoreCameraChoice(GameParameters::kCameraSlots);
+    game.GetCameras().StoreCameraChoice(GameParameters::kCameraSlots);  // no such slot: nothing happens
+    game.GetCameras().RestoreCameraChoice(GameParameters::kCameraSlots);
     EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
 
     // A successor no control bears is ignored the same way.
     harness->Step();
-    game.GetActiveCamera()->nextInSequence = "Gone Camera";
+    game.GetCameras().GetActiveCamera()->nextInSequence = "Gone Camera";
     harness->Script().Press(1, "next camera");
     harness->Step();
     EXPECT_EQ(ActiveName(game), "Cameras|StandardMedium");
-    game.GetActiveCamera()->nextInSequence = "Fly";
+    game.GetCameras().GetActiveCamera()->nextInSequence = "Fly";
     harness->Script().Press(2, "next camera");
     harness->Step();
     EXPECT_EQ(ActiveName(game), "Cameras|Fly");
-    EXPECT_EQ(game.GetCameraStack().size(), 1u);
+    EXPECT_EQ(game.GetCameras().GetCameraStack().size(), 1u);
 }
 
 TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
@@ -554,18 +557,18 @@ TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
         const auto& objects = world->GetRenderObjects();
         return std::find(objects.begin(), objects.end(), element) != objects.end();
     };
-    GameElement* hud = game.CreateGameElement("HudElement", nullptr, false);
+    GameElement* hud = game.GetElements().CreateGameElement("HudElement", nullptr, false);
     ASSERT_NE(hud, nullptr);
     const std::string hudName = hud->GetName();
     EXPECT_EQ(hudName.rfind("HudElement_", 0), 0u);
     EXPECT_NE(CastNamed("hud")->FindByName(hudName.c_str()), nullptr);
     EXPECT_FALSE(inWorld(hud));
-    GameElement* tree = game.CreateGameElement("ProbeElement", "Props|Tree_3", false);
-    GameElement* bush = game.CreateGameElement("ProbeElement", "Props|Bush", false);
-    GameElement* plain = game.CreateGameElement("ProbeElement", "Plain", false);
+    GameElement* tree = game.GetElements().CreateGameElement("ProbeElement", "Props|Tree_3", false);
+    GameElement* bush = game.GetElements().CreateGameElement("ProbeElement", "Props|Bush", false);
+    GameElement* plain = game.GetElements().CreateGameElement("ProbeElement", "Plain", false);
     EXPECT_TRUE(inWorld(tree));
-    EXPECT_EQ(game.CreateGameElement("NoSuchElement", nullptr, false), nullptr);
-    EXPECT_EQ(game.GetGameElements(), (std::vector<GameElement*>{hud, tree, bush, plain}));
+    EXPECT_EQ(game.GetElements().CreateGameElement("NoSuchElement", nullptr, false), nullptr);
+    EXPECT_EQ(game.GetElements().GetGameElements(), (std::vector<GameElement*>{hud, tree, bush, plain}));
 
     // "reset" brings back the designed state and the ball above the centre spot, at rest.
     tree->SetStatusFlags(0);
@@ -578,7 +581,7 @@ TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
     EXPECT_EQ(ball->GetVelocity(), Vector3(0, 0, 0));
 
     LogCapture log;
-    EXPECT_FALSE(game.RenameObject(tree, "Bush"));  // Props|Bush exists
+    EXPECT_FALSE(game.GetElements().RenameObject(tree, "Bush"));  // Props|Bush exists
     EXPECT_EQ(std::string(tree->GetName()), "Props|Tree_3");
     // The browser keeps its label only when told the rename happened.
     EXPECT_EQ(game.HandleEvent("rename object", reinterpret_cast<intptr_t>(tree), reinterpret_cast<intptr_t>("Bush")), 0);
@@ -586,14 +589,14 @@ TEST_F(GameStateTest, ElementsGoToTheirCastAndAreRenamed)
     EXPECT_EQ(std::string(tree->GetName()), "Props|Fir");
     EXPECT_TRUE(log.Contains("name not unique"));
     game.HandleEvent("delete object", reinterpret_cast<intptr_t>(bush), 0);
-    EXPECT_TRUE(game.RenameObject(tree, "Bush"));
+    EXPECT_TRUE(game.GetElements().RenameObject(tree, "Bush"));
     EXPECT_EQ(std::string(tree->GetName()), "Props|Bush");
-    EXPECT_TRUE(game.RenameObject(plain, "Other"));
+    EXPECT_TRUE(game.GetElements().RenameObject(plain, "Other"));
     EXPECT_EQ(std::string(plain->GetName()), "Other");
 
     // Deleted from the HUD cast, the element is neither drawn nor kept.
     g_log.clear();
-    game.DeleteGameElement(hud);
+    game.GetElements().DeleteGameElement(hud);
     EXPECT_EQ(CastNamed("hud")->FindByName(hudName.c_str()), nullptr);
     Object notAnElement;
     game.HandleEvent("delete object", reinterpret_cast<intptr_t>(&notAnElement), 0);
@@ -605,12 +608,12 @@ TEST_F(GameStateTest, LevelObjectsReloadAndDeleteWithoutDanglingPointers)
     GameTB& game = Start();
     AddLevelAliases();
     World* world = RwGraphics::Instance()->GetWorld();
-    GameElement* made = game.CreateGameElement("ProbeElement", "made", false);
+    GameElement* made = game.GetElements().CreateGameElement("ProbeElement", "made", false);
     ASSERT_NE(made, nullptr);
     const int hudMembers = CastNamed("hud")->GetMemberCount();
     game.HandleEvent("load settings", 0, 0);
     // The cleared cast's members left the vector with it: "reset" and Exit touch none.
-    EXPECT_TRUE(game.GetGameElements().empty());
+    EXPECT_TRUE(game.GetElements().GetGameElements().empty());
     game.HandleEvent("reset", 0, 0);
     Cast* objects = CastNamed("objects");
     ASSERT_GT(objects->GetMemberCount(), 0);
@@ -619,18 +622,52 @@ TEST_F(GameStateTest, LevelObjectsReloadAndDeleteWithoutDanglingPointers)
     auto* loaded = dynamic_cast<GameElement*>(objects->GetMember(0)->object);
     ASSERT_NE(loaded, nullptr);
     const size_t before = world->GetRenderObjects().size();
-    game.DeleteGameElement(loaded);
+    game.GetElements().DeleteGameElement(loaded);
     EXPECT_EQ(world->GetRenderObjects().size(), before - 1);
     EXPECT_EQ(std::find(world->GetRenderObjects().begin(), world->GetRenderObjects().end(), loaded),
               world->GetRenderObjects().end());
 
     // Saved without objects, the objects file is not written.
-    game.LoadOrSaveCasts(false, false, true);
+    game.GetElements().LoadOrSaveCasts(false, false, true);
     EXPECT_TRUE(std::filesystem::exists("data/pc/hud.txt"));
     EXPECT_TRUE(std::filesystem::exists("data/pc/level01/settings/level/level.txt"));
     EXPECT_FALSE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
     game.HandleEvent("save settings", 0, 0);
     EXPECT_TRUE(std::filesystem::exists("data/pc/level01/settings/objects/objects.txt"));
+}
+
+TEST_F(GameStateTest, ServicesAndTheShellsBrowserBelongToTheGameWhileItExists)
+{
+    std::weak_ptr<ObjectsBrowser> made;
+    int asked = 0;
+    GameHost::SetBrowserMaker([&] {
+        ++asked;
+        auto browser = std::make_shared<RecordingBrowser>();
+        made = browser;
+        return browser;
+    });
+    GameTB& game = Start();
+    GameHost::SetBrowserMaker(nullptr);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(game.GetObjectsBrowser(), made.lock().get());
+    EXPECT_NE(game.GetObjectsBrowser(), nullptr);
+    EXPECT_EQ(GameHost::Current(), &game);
+    EXPECT_EQ(CameraStack::Current(), &game.GetCameras());
+    EXPECT_EQ(GameElementRegistry::Current(), &game.GetElements());
+
+    // Asking for the main menu through the host takes effect on the next update.
+    harness->MakeCurrent(new ProbeState);
+    GameHost::Current()->RequestMainMenu();
+    harness->Step();
+    auto* menu = dynamic_cast<TBMenu*>(game.GetCurrentState());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->GetScreen(), "main");
+
+    ASSERT_TRUE(harness->Stop());
+    EXPECT_TRUE(made.expired());
+    EXPECT_EQ(GameHost::Current(), nullptr);
+    EXPECT_EQ(CameraStack::Current(), nullptr);
+    EXPECT_EQ(GameElementRegistry::Current(), nullptr);
 }
 
 TEST_F(GameStateTest, BrowserIsToldBeforeCastMembersAreFreed)
@@ -639,7 +676,7 @@ TEST_F(GameStateTest, BrowserIsToldBeforeCastMembersAreFreed)
     RecordingBrowser browser;
     game.SetObjectsBrowser(&browser);
     const auto make = [&](const char* name, bool quiet) {
-        auto* probe = dynamic_cast<ProbeElement*>(game.CreateGameElement("ProbeElement", name, quiet));
+        auto* probe = dynamic_cast<ProbeElement*>(game.GetElements().CreateGameElement("ProbeElement", name, quiet));
         EXPECT_NE(probe, nullptr);
         if (probe)
             probe->probeName = name;
@@ -649,8 +686,8 @@ TEST_F(GameStateTest, BrowserIsToldBeforeCastMembersAreFreed)
     ProbeElement* quiet = make("quiet", true);
     make("cleared", false);
     g_log.clear();
-    game.DeleteGameElement(loud);
-    game.DeleteGameElement(quiet);
+    game.GetElements().DeleteGameElement(loud);
+    game.GetElements().DeleteGameElement(quiet);
     game.HandleEvent("load settings", 0, 0);
     EXPECT_EQ(g_log, (Log{"freeing loud", "delete loud", "refresh", "freeing quiet", "delete quiet", "refresh",
                           "clearing objects", "delete cleared", "refresh"}));
@@ -800,8 +837,8 @@ TEST_F(GameStateTest, ScreenshotsAreNumberedFromOneWhilePressed)
 TEST_F(GameStateTest, CopyAndPasteSettingsBetweenElements)
 {
     GameTB& game = Start();
-    GameElement* from = game.CreateGameElement("ProbeElement", "from", false);
-    GameElement* to = game.CreateGameElement("ProbeElement", "to", false);
+    GameElement* from = game.GetElements().CreateGameElement("ProbeElement", "from", false);
+    GameElement* to = game.GetElements().CreateGameElement("ProbeElement", "to", false);
     from->SetGroup(7);
     game.HandleEvent("copy settings", reinterpret_cast<intptr_t>(from), reinterpret_cast<intptr_t>("from"));
     game.HandleEvent("paste settings", reinterpret_cast<intptr_t>(to), 0);
@@ -817,7 +854,7 @@ TEST_F(GameStateTest, BrowserEventsThatNoStateAnswersChangeNothing)
     GameTB& game = Start();
     RecordingBrowser browser;
     game.SetObjectsBrowser(&browser);
-    GameElement* element = game.CreateGameElement("ProbeElement", "kept", false);
+    GameElement* element = game.GetElements().CreateGameElement("ProbeElement", "kept", false);
     ASSERT_NE(element, nullptr);
     const auto scratch = [] {
         std::ifstream in("__temp__.txt", std::ios::binary);
@@ -837,7 +874,7 @@ TEST_F(GameStateTest, BrowserEventsThatNoStateAnswersChangeNothing)
     EXPECT_EQ(element->GetGroup(), 5);  // nothing pasted
     EXPECT_EQ(scratch(), copied);       // nothing copied
     EXPECT_EQ(g_log, Log{});            // nothing made, deleted, selected or refreshed
-    EXPECT_EQ(game.GetGameElements(), std::vector<GameElement*>{element});
+    EXPECT_EQ(game.GetElements().GetGameElements(), std::vector<GameElement*>{element});
     EXPECT_NE(CastNamed("objects")->FindByName("kept"), nullptr);
     EXPECT_FALSE(log.Contains("only game elements!"));
     std::filesystem::remove("__temp__.txt");

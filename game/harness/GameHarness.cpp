@@ -1,4 +1,4 @@
-#include "match/game/harness/GameHarness.h"
+#include "game/harness/GameHarness.h"
 
 #include "characters/Actor.h"
 #include "characters/Character.h"
@@ -10,7 +10,7 @@
 #include "framework/Settings.h"
 #include "framework/State.h"
 #include "framework/TimeInfo.h"
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
@@ -202,7 +202,7 @@ bool GameHarness::CheckFinite()
         }
     }
     // A path camera tells no position of its own; the camera's frame is checked below.
-    CameraControl* control = m_game->GetActiveCamera();
+    CameraControl* control = m_game->GetCameras().GetActiveCamera();
     if (control && !dynamic_cast<SplineCameraControl*>(control)) {
         if (!Finite(control->GetPosition())) {
             m_problem = "camera control at " + Describe(control->GetPosition());

@@ -1,4 +1,4 @@
-#include "match/game/harness/MatchSides.h"
+#include "game/harness/MatchSides.h"
 
 #include "ai/TeamManager.h"
 #include "characters/Character.h"
@@ -6,8 +6,8 @@
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
-#include "match/game/GameTB.h"
-#include "match/game/harness/GameHarness.h"
+#include "game/GameTB.h"
+#include "game/harness/GameHarness.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/RenderObject.h"
 #include "simulation/Ball.h"
@@ -95,7 +95,7 @@ void LoadLevelCasts(GameHarness& harness, const std::string& level)
     files->AddAlias("<LP>", ("data\\pc\\" + level + "\\").c_str());
     files->AddAlias("<SP>", ("data\\pc\\" + level + "\\settings\\").c_str());
     if (GameTB* game = harness.GetGame())
-        game->LoadOrSaveCasts(true, true, false);
+        game->GetElements().LoadOrSaveCasts(true, true, false);
 }
 
 void SetSpawnPoints(const Vector3& left, const Vector3& right)

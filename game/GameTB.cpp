@@ -1,18 +1,16 @@
-#include "match/game/GameTB.h"
+#include "game/GameTB.h"
 
 #include "audio/SampleManager.h"
 #include "audio/SfxLoaderUtil.h"
 #include "audio/SoundEngine.h"
 #include "audio/TBMusic.h"
-#include "editor/ObjectSettingsDialog.h"
-#include "editor/ui/MainFrame.h"
-#include "editor/ui/ObjectsBrowserView.h"
 #include "engine/core/RwCore.h"
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/DebugDisplay.h"
 #include "framework/FileSystem.h"
 #include "framework/MemTrack.h"
+#include "framework/ObjectsBrowser.h"
 #include "framework/Registration.h"
 #include "framework/Settings.h"
 #include "framework/State.h"
@@ -29,6 +27,7 @@
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"
+#include "platform/Events.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/GameElement.h"
@@ -40,9 +39,6 @@
 #include "scene/World.h"
 #include "settings/GameParameters.h"
 #include "settings/PitchCoordinates.h"
-#include "shell/EditorProxyAttachment.h"
-#include "shell/MainApp.h"
-#include "shell/RenderWindow.h"
 #include "simulation/Ball.h"
 #include "simulation/CollisionManager.h"
 #include "simulation/ShapeCollision.h"
@@ -56,12 +52,11 @@
 
 REGISTER_FACTORY(GameStates, GameTB);
 
-bool GameTB::s_inMatch = true;
 int GameTB::s_screenshotCounter = 1;
 
 namespace {
 
-GameTB* s_current = nullptr;
+GameTB* s_game = nullptr;
 
 constexpr float kLoadingSeconds = 1.0f;
 constexpr uint32_t kLightFlags = 0x103;
@@ -109,20 +104,22 @@ private:
 
 GameTB::GameTB() : m_clearColor(Color::OpaqueBlack)
 {
-    s_current = this;
+    s_game = this;
+    CameraStack::SetCurrent(&m_cameras);
+    GameElementRegistry::SetCurrent(&m_elements);
 }
 
 GameTB::~GameTB()
 {
     StateSlot::Set(&m_state, nullptr, false);
     DestroyObjectsBrowser();
-    if (s_current == this)
-        s_current = nullptr;
+    if (s_game == this)
+        s_game = nullptr;
 }
 
 GameTB* GameTB::Current()
 {
-    return s_current;
+    return s_game;
 }
 
 void GameTB::AddOwnedObject(Object* object)
@@ -134,25 +131,15 @@ void GameTB::AddOwnedObject(Object* object)
 // Only the editor frame shows a browser; without it the game runs with none.
 void GameTB::CreateObjectsBrowser()
 {
-    CMainFrame* frame = theApp.GetMainFrame();
-    if (!frame)
-        return;
-    m_ownBrowser = std::make_unique<CObjectSettingsDialog>();
-    m_ownBrowser->SetAttachmentMaker(&AttachEditorProxy);
-    m_browserView = std::make_unique<editor::ObjectsBrowserView>(*m_ownBrowser, frame->GetModals());
-    m_browserView->LoadIcons("data\\icons\\*.bmp", true);
-    frame->SetObjectsBrowser(m_browserView.get());
-    m_browser = m_ownBrowser.get();
+    if (const BrowserMaker& make = GetBrowserMaker())
+        m_ownBrowser = make();
+    m_elements.SetObjectsBrowser(m_ownBrowser.get());
 }
 
 void GameTB::DestroyObjectsBrowser()
 {
-    if (m_browserView)
-        if (CMainFrame* frame = theApp.GetMainFrame())
-            frame->SetObjectsBrowser(nullptr);
-    m_browserView.reset();
+    m_elements.SetObjectsBrowser(nullptr);
     m_ownBrowser.reset();
-    m_browser = nullptr;
 }
 
 void GameTB::SetCurrentState(State* state)
@@ -162,12 +149,8 @@ void GameTB::SetCurrentState(State* state)
 
 int GameTB::OnMessage(int message, intptr_t param)
 {
-    if (message == MessageServer::Instance()->RegisterMessage("delete game element") && param) {
-        auto* element = reinterpret_cast<GameElement*>(param);
-        // A second request for one element in a frame would delete it twice.
-        if (std::find(m_pendingDeletions.begin(), m_pendingDeletions.end(), element) == m_pendingDeletions.end())
-            m_pendingDeletions.push_back(element);
-    }
+    if (message == MessageServer::Instance()->RegisterMessage("delete game element") && param)
+        m_elements.RequestDeletion(reinterpret_cast<GameElement*>(param));
     return 0;
 }
 
@@ -290,8 +273,8 @@ void GameTB::SetUpView()
     graphics->SetWorld(PitchSimulation::Instance()->GetWorld());
     CreateLights();
     graphics->SetCamera(graphics->GetPrimaryCamera());
-    PushCamera("StandardMedium");
-    if (CameraControl* active = GetActiveCamera())
+    m_cameras.PushCamera("StandardMedium");
+    if (CameraControl* active = m_cameras.GetActiveCamera())
         active->Activate();
     CreateSubCameras();
 }
@@ -303,7 +286,7 @@ bool GameTB::Enter()
     TBMusic::SetGameSizeSource([this] { return m_gameSize; });
     LoadingScreen::Instance()->Show(kLoadingSeconds, true);
     CreateSettingsCasts();
-    if (!m_browser)
+    if (!m_elements.GetObjectsBrowser())
         CreateObjectsBrowser();
     StartSound();
     StartDrawingServices();
@@ -320,10 +303,10 @@ bool GameTB::Enter()
     gametext::CreateFonts(m_fonts);
     SetUpView();
 
-    LoadOrSaveCasts(true, true, true);
+    m_elements.LoadOrSaveCasts(true, true, true);
     StorySaveGame::Instance()->LoadTable();
     CastManager::Instance()->Dump();
-    RefreshObjectsBrowser();
+    m_elements.RefreshObjectsBrowser();
     ShapeCollisionTable::Init();
     SetCameraTarget(pitch->GetBall());
 
@@ -347,24 +330,6 @@ void GameTB::DestroyLights()
     }
 }
 
-// Emptying the casts deletes what they own, the game elements made loud among them.
-void GameTB::ReleaseCasts()
-{
-    // The world must never keep an element the casts are about to delete.
-    for (GameElement* element : m_gameElements)
-        TakeOutOfWorld(element);
-    if (Cast* objects = CastManager::Instance()->GetCast("objects"))
-        for (int i = 0; i < objects->GetMemberCount(); ++i)
-            TakeOutOfWorld(dynamic_cast<RenderObject*>(objects->GetMember(i)->object));
-    CastManager* casts = CastManager::Instance();
-    for (int i = 0; i < casts->GetCastCount(); ++i) {
-        Cast* cast = casts->GetCastAt(i);
-        while (cast->GetMemberCount() > 0)
-            cast->RemoveMember(cast->GetMember(0)->object);
-    }
-    m_gameElements.clear();
-}
-
 void GameTB::ReleaseGameObjects()
 {
     // The browser's windows go before the objects they show.
@@ -372,15 +337,7 @@ void GameTB::ReleaseGameObjects()
     // A loaded stadium lists the lights of the casts: it lets go of them while they live.
     if (TBWorld* world = PitchSimulation::Instance()->GetWorld())
         world->Unload();
-    ReleaseCasts();
-    // The quiet elements are the game's own, and no cast has deleted them.
-    std::vector<GameElement*> quiet;
-    quiet.swap(m_quietElements);
-    for (GameElement* element : quiet) {
-        TakeOutOfWorld(element);
-        delete element;
-    }
-    m_pendingDeletions.clear();
+    m_elements.ReleaseAll();
 }
 
 void GameTB::ShutDownServices()
@@ -408,7 +365,7 @@ bool GameTB::Exit()
     SetCurrentState(nullptr);
     ReleaseGameObjects();
     FileSystem::Instance()->RemoveAlias("<LP>");
-    if (CameraControl* active = GetActiveCamera())
+    if (CameraControl* active = m_cameras.GetActiveCamera())
         active->Deactivate();
     DestroyLights();
     RwGraphics::Instance()->SetWorld(nullptr);
@@ -424,45 +381,11 @@ bool GameTB::Exit()
 
     BufferedInputController::Instance()->UnregisterInputMapper(m_inputMapper.get());
     m_inputMapper.reset();
-    m_cameraStack.clear();
-    m_cameraControls.clear();
+    m_cameras.Clear();
     MessageServer::Instance()->UnregisterListener(this, 0);
     ShutDownServices();
     MemTrack::ReportUnfreed(2);
     return true;
-}
-
-void GameTB::UpdateCameraKeys()
-{
-    if (Action("change camera", 1) != 0.0f && m_cameraStack.size() == 1 && !m_cameraControls.empty()) {
-        const int next = (m_cameraStack.front() + 1) % static_cast<int>(m_cameraControls.size());
-        m_cameraControls[static_cast<size_t>(m_cameraStack.front())]->Deactivate();
-        m_cameraControls[static_cast<size_t>(next)]->Activate();
-        m_cameraStack.pop_front();
-        m_cameraStack.push_front(next);
-    }
-    if (m_cameraStack.size() != 1)
-        return;
-    CameraControl* active = GetActiveCamera();
-    std::string successor;
-    if (Action("next camera", 1) != 0.0f || Action("(menu):button f", 0) != 0.0f) {
-        LogMessage("\n Camera Switch\n");
-        successor = active->nextInSequence;
-    }
-    if (Action("zoom in camera", 1) != 0.0f || Action("(menu):button g", 1) != 0.0f)
-        active->ChangeZoom(true);
-    if (Action("zoom out camera", 1) != 0.0f || Action("(menu):button h", 1) != 0.0f)
-        active->ChangeZoom(false);
-    if (successor.empty())
-        return;
-    // An unknown successor would leave the stack empty.
-    if (FindCameraIndex(successor) < 0) {
-        LogWarning("GameTB::Update: no camera \"%s\" follows \"%s\"; the camera stays\n", successor.c_str(),
-                   active->GetName() ? active->GetName() : "");
-        return;
-    }
-    PopCamera();
-    PushCamera(successor);
 }
 
 void GameTB::Update(float dt)
@@ -472,7 +395,7 @@ void GameTB::Update(float dt)
     // File reads are synchronous: nothing waits to be completed here.
     ReturnToMenuWhenAsked();
     RwGraphics* graphics = RwGraphics::Instance();
-    if (CameraControl* active = GetActiveCamera()) {
+    if (CameraControl* active = m_cameras.GetActiveCamera()) {
         active->Update(dt);
         if (Camera* camera = graphics->GetCamera())
             active->ApplyToFrame(camera->GetFrame());
@@ -483,26 +406,21 @@ void GameTB::Update(float dt)
         sound->SetListenerPoint(0, {static_cast<int>(at.x), static_cast<int>(at.z)});
     }
     sound->Update(dt);
-    const size_t cameraDepth = m_cameraStack.size();
+    const size_t cameraDepth = m_cameras.GetCameraStack().size();
     StateSlot::Update(&m_state, dt);
     // A state that just popped its camera may have done so for the same key.
-    if (m_cameraStack.size() == cameraDepth)
-        UpdateCameraKeys();
-    DeletePendingElements();
+    if (m_cameras.GetCameraStack().size() == cameraDepth)
+        m_cameras.HandleCameraKeys();
+    m_elements.DeletePendingElements();
     ReadCheatKeys();
     // A menu that ended itself asking for the main menu leaves the slot empty.
     if (!m_state)
         ReturnToMenuWhenAsked();
-    if (!m_state)
-        CloseRenderWindow();
-}
-
-void GameTB::DeletePendingElements()
-{
-    std::vector<GameElement*> deletions;
-    deletions.swap(m_pendingDeletions);
-    for (GameElement* element : deletions)
-        DeleteGameElement(element);
+    // Nothing left to play: the program ends as when its window is closed.
+    if (!m_state) {
+        LogMessage("CloseRenderWindow\n");
+        platform::RequestQuit();
+    }
 }
 
 void GameTB::ReadCheatKeys()
@@ -542,7 +460,7 @@ void GameTB::RenderPlayers()
         if (!camera)
             continue;
         graphics->SetCamera(camera);
-        if (CameraControl* active = GetActiveCamera())
+        if (CameraControl* active = m_cameras.GetActiveCamera())
             active->ApplyToFrame(camera->GetFrame());
         if (!camera->BeginUpdate())
             return;
@@ -615,13 +533,14 @@ int GameTB::HandleEvent(const char* event, intptr_t p1, intptr_t p2)
         return 0;
     const std::string name = event;
     auto* object = reinterpret_cast<Object*>(p1);
+    ObjectsBrowser* browser = m_elements.GetObjectsBrowser();
     if (name == "show objectsettings") {
-        if (m_browser)
-            m_browser->Show();
+        if (browser)
+            browser->Show();
     } else if (name == "load settings") {
-        LoadOrSaveCasts(true, true, true);
+        m_elements.LoadOrSaveCasts(true, true, true);
     } else if (name == "save settings") {
-        LoadOrSaveCasts(false, true, true);
+        m_elements.LoadOrSaveCasts(false, true, true);
     } else if (name == "reload text") {
         TextManager::Instance()->Clear();
         LoadTextTable();
@@ -629,19 +548,19 @@ int GameTB::HandleEvent(const char* event, intptr_t p1, intptr_t p2)
         ResetObjects();
     } else if (name == "rename object") {
         // The browser keeps its new label only on a non-zero answer.
-        return RenameObject(object, reinterpret_cast<const char*>(p2)) ? 1 : 0;
+        return m_elements.RenameObject(object, reinterpret_cast<const char*>(p2)) ? 1 : 0;
     } else if (name == "paste settings") {
         LoadObjectSettings(kCopyFile, object);
     } else if (name == "copy settings") {
         SaveObjectSettings(kCopyFile, object, reinterpret_cast<const char*>(p2));
     } else if (name == "select gameelement") {
-        if (m_browser)
-            m_browser->SelectObject(object);
+        if (browser)
+            browser->SelectObject(object);
     } else if (name == "create game element") {
-        CreateGameElement(reinterpret_cast<const char*>(p1), nullptr, false);
+        m_elements.CreateGameElement(reinterpret_cast<const char*>(p1), nullptr, false);
     } else if (name == "delete object") {
         if (auto* element = dynamic_cast<GameElement*>(object))
-            DeleteGameElement(element);
+            m_elements.DeleteGameElement(element);
         else
             LogMessageBox("only game elements!");
     } else if (name == "Print Current Usage") {
