@@ -7,7 +7,6 @@
 #include "characters/Team.h"
 #include "game/GameTB.h"
 #include "match/PlayerSelectionResult.h"
-#include "match/game/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "simulation/MatchClock.h"
