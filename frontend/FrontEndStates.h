@@ -4,6 +4,6 @@
 
 #include "framework/State.h"
 #include "frontend/cutscenes/CutScenes.h"
+#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/game/StoryModeGame.h"
-#include "match/game/StorySaveGame.h"
+#include "frontend/story/StorySaveGame.h"

@@ -7,7 +7,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "match/game/StoryModeGame.h"
+#include "frontend/story/StoryModeGame.h"
 #include "menus/LoadingScreen.h"
 #include "pitch/PitchSimulation.h"
 #include "pitch/TBWorld.h"

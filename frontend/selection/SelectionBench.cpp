@@ -8,7 +8,7 @@
 #include "framework/FileSystem.h"
 #include "framework/Random.h"
 #include "frontend/loading/MatchLoading.h"
-#include "match/game/StoryModeGame.h"
+#include "frontend/story/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/CameraControl.h"
 #include "pitch/CameraStack.h"

@@ -1,7 +1,7 @@
 #include "frontend/single/SingleMatch.h"
 
+#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeRound.h"
-#include "match/game/StoryModeGame.h"
 
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"

@@ -2,9 +2,9 @@
 
 #include "framework/Debug.h"
 #include "frontend/loading/MatchLoading.h"
+#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
 #include "frontend/story/StorySelection.h"
-#include "match/game/StoryModeGame.h"
 #include "pitch/PitchSimulation.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "frontend/story/StoryMatchRules.h"
 
 #include "framework/Debug.h"
+#include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeLoading.h"
-#include "match/game/StoryModeGame.h"
 #include "settings/GameSettings.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "frontend/loading/MatchLoading.h"
+#include "frontend/story/StoryModeGame.h"
 #include "match/FrontEndScreens.h"
-#include "match/game/StoryModeGame.h"
 #include "settings/GameParameters.h"
 
 #include <algorithm>

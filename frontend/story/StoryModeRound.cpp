@@ -2,10 +2,10 @@
 
 #include "framework/Debug.h"
 #include "frontend/menu/TBMenu.h"
+#include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StorySaveGame.h"
 #include "frontend/training/TrainingMode.h"
 #include "match/GainedObjects.h"
-#include "match/game/StoryModeGame.h"
-#include "match/game/StorySaveGame.h"
 #include "menus/Menu.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "frontend/ingame/TBIngameMenu.h"
-#include "match/game/StoryModeGame.h"
+#include "frontend/story/StoryModeGame.h"
 #include "menus/Menu.h"
 #include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"

@@ -3,8 +3,8 @@
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
 #include "framework/Cast.h"
-#include "match/game/StoryModeGame.h"
-#include "match/game/StorySaveGame.h"
+#include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StorySaveGame.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,8 +6,8 @@
 #include "framework/Scramble.h"
 #include "framework/fuzz/FuzzRun.h"
 #include "framework/fuzz/FuzzScratch.h"
-#include "match/game/StoryModeGame.h"
-#include "match/game/StorySaveGame.h"
+#include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StorySaveGame.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -5,6 +5,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterVariation.h"
 #include "characters/Team.h"
+#include "frontend/story/StoryModeGame.h"
 #include "game/GameTB.h"
 #include "match/PlayerSelectionResult.h"
 #include "menus/Menu.h"

@@ -9,9 +9,9 @@
 #include "framework/Cast.h"
 #include "framework/Scramble.h"
 #include "framework/tests/support/FileTest.h"
+#include "frontend/story/StoryModeGame.h"
+#include "frontend/story/StorySaveGame.h"
 #include "match/GainedObjects.h"
-#include "match/game/StoryModeGame.h"
-#include "match/game/StorySaveGame.h"
 #include "menus/Menu.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "match/game/StorySaveGame.h"
+#include "frontend/story/StorySaveGame.h"
 
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
@@ -6,7 +6,7 @@
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
 #include "framework/Serializer.h"
-#include "match/game/StoryModeGame.h"
+#include "frontend/story/StoryModeGame.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "match/game/StoryModeGame.h"
+#include "frontend/story/StoryModeGame.h"
 
 #include "characters/CharacterVariation.h"
 #include "characters/TeamDescription.h"
