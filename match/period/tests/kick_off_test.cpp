@@ -8,8 +8,10 @@
 #include "characters/Team.h"
 #include "game/GameTB.h"
 #include "pitch/PitchSimulation.h"
+#include "settings/GameParameters.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
+#include "simulation/ReplayEngine.h"
 #include "support/TestMatch.h"
 
 #include <gtest/gtest.h>
@@ -124,5 +126,23 @@ TEST(KickOffTest, TheComputerKicksAfterTheDelayForAnIdleHumanAndForItself)
         match.RunUntil([&] { return Current(match) == nullptr; }, 600);
         EXPECT_EQ(Current(match), nullptr);
         EXPECT_FALSE(taker->GetActor()->HasBall());
+    }
+}
+
+TEST(KickOffTest, AStoryLegRecordsReplaysWhateverTheOptionSays)
+{
+    struct Case {
+        bool storyLeg;
+        bool replaysOption;
+        bool recording;
+    };
+    for (const Case& c : {Case{false, false, false}, Case{false, true, true}, Case{true, false, true}}) {
+        SCOPED_TRACE(testing::Message() << c.storyLeg << " " << c.replaysOption);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        GameParameters::Instance()->replays = c.replaysOption;
+        ReplayEngine::Instance()->SetEnabled(false);
+        match.Harness().MakeCurrent(new KickOff(true, c.storyLeg));
+        EXPECT_EQ(ReplayEngine::Instance()->IsEnabled(), c.recording);
     }
 }

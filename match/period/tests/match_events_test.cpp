@@ -254,6 +254,28 @@ TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
     }
 }
 
+TEST(MatchEventsTest, AStoryLegShowsCardsAsTheCareerSaysAndAnyOtherMatchAsTheOptions)
+{
+    struct Case {
+        bool storyLeg, careerCards, optionCards, shown;
+    };
+    const Case cases[] = {{false, false, true, true}, {false, true, false, false}, {true, false, true, false},
+                          {true, true, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.storyLeg << c.careerCards << c.optionCards);
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        RefereeGuard referee(true, true);
+        GameParameters::Instance()->cards = c.optionCards;
+        MatchRules rules;
+        rules.storyLeg = c.storyLeg;
+        rules.cards = c.careerCards;
+        const MatchPeriod period(0, false, true, true, rules);
+        EXPECT_EQ(period.ShouldShowCard(Player(0, 1)), c.shown);
+    }
+    GameParameters::Instance()->cards = true;
+}
+
 TEST(MatchEventsTest, EventsAreLostWhilePlayStands)
 {
     enum Stand { kSequence, kPauseMenu, kOver };
