@@ -34,7 +34,7 @@ void FillRounded(Image& image, float x0, float y0, float x1, float y1, float rad
 // texture's wrap stays clear: the banners' look, also behind the match's texts.
 inline Image GlassPlate(int width, int height, float radius)
 {
-    constexpr Rgba kRim{200, 210, 230, 255};
+    static constexpr Rgba kRim{200, 210, 230, 255};
     constexpr float kMargin = 2, kRimWidth = 3;
     const float w = static_cast<float>(width), h = static_cast<float>(height);
     Image image(width, height, {0, 0, 0, 0});
