@@ -13,7 +13,6 @@
 #include "input/PlatformInputDevices.h"
 #include "input/VirtualKeys.h"
 #include "match/FrontEndScreens.h"
-#include "frontend/menu/TBMenuToggles.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"
 #include "menus/MenuToggleButton.h"

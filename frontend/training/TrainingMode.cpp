@@ -5,7 +5,6 @@
 #include "characters/Team.h"
 #include "characters/TeamDescription.h"
 #include "framework/Debug.h"
-#include "framework/Debug.h"
 #include "framework/Message.h"
 #include "frontend/FrontEndStates.h"
 #include "frontend/cutscenes/Scene.h"

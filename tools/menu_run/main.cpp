@@ -70,11 +70,6 @@ TBMenu* CurrentMenu()
     return game ? dynamic_cast<TBMenu*>(game->GetCurrentState()) : nullptr;
 }
 
-int EffectsVolume()
-{
-    return TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume)->value;
-}
-
 int UpKey()
 {
     return PlatformInputDevices::Instance()->GetInputMapper(0)->GetBinding("(0):up");
@@ -99,7 +94,7 @@ void Volume(SDL_Scancode code, int to)
         FileSystem::Instance()->InvalidateDiskCache();
         Check(fs::exists("Data/SaveGames/user.txt") || fs::exists("data/Savegames/user.txt"),
               "Accept writes the user file");
-        Check(TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume)->applied == to, "the volume is applied");
+        Check(EffectsVolume(true) == to, "the volume is applied");
     }));
 }
 

@@ -4,6 +4,7 @@
 #include "framework/FileSystem.h"
 #include "framework/GameState.h"
 #include "frontend/menu/TBMenu.h"
+#include "frontend/menu/TBMenuToggles.h"
 #include "game/GameTB.h"
 #include "menus/Menu.h"
 #include "scene/ProjectedShadow.h"
@@ -158,6 +159,12 @@ std::vector<Step>& Steps()
 TBMenu* ScreenMenu()
 {
     return dynamic_cast<TBMenu*>(Menu::Instance()->GetOwner());
+}
+
+int EffectsVolume(bool applied)
+{
+    const auto* toggle = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume);
+    return applied ? toggle->applied : toggle->value;
 }
 
 bool OnScreen(const char* screen)

@@ -33,6 +33,8 @@ std::vector<Step>& Steps();
 TBMenu* ScreenMenu();
 // The screen is shown by its menu (not a message the menu shows in its place).
 bool OnScreen(const char* screen);
+// The options' effects volume as the screen shows it, or as applied to the game.
+int EffectsVolume(bool applied = false);
 
 // The area, in pixels, of the first item of the name once it is shown and has been drawn;
 // false before.

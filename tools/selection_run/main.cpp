@@ -28,7 +28,6 @@
 #include "game/GameTB.h"
 #include "match/GainedObjects.h"
 #include "match/period/MatchPeriod.h"
-#include "frontend/menu/TBMenuToggles.h"
 #include "menus/Menu.h"
 #include "pitch/PitchSimulation.h"
 #include "settings/GameParameters.h"
@@ -279,12 +278,6 @@ Step DownTo(const char* item)
         Press({SDL_SCANCODE_DOWN});
         return false;
     };
-}
-
-int EffectsVolume(bool applied)
-{
-    const auto* toggle = TBMenuToggles::Instance()->GetToggle(TBMenuToggles::kFxVolume);
-    return applied ? toggle->applied : toggle->value;
 }
 
 // On the pause menu: its options, the effects volume one step down, then the button beside

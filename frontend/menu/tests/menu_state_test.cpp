@@ -9,7 +9,6 @@
 #include "framework/StringUtil.h"
 #include "frontend/menu/MenuLaunchedCodeFragment.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeRound.h"
 #include "frontend/story/StorySaveGame.h"

@@ -8,7 +8,6 @@
 #include "game/GameTB.h"
 #include "game/harness/GameHarness.h"
 #include "match/GainedObjects.h"
-#include "frontend/loading/MatchLoading.h"
 #include "match/period/MatchPeriod.h"
 #include "menus/Menu.h"
 #include "menus/MenuItem.h"

@@ -5,7 +5,6 @@
 #include "framework/FileSystem.h"
 #include "frontend/TBMenu.h"
 #include "frontend/loading/MatchLoading.h"
-#include "frontend/loading/MatchLoading.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StoryModeRound.h"
 #include "game/GameTB.h"

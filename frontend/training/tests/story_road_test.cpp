@@ -7,7 +7,6 @@
 #include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/menu/TBMenuToggles.h"
-#include "frontend/menu/TBMenuToggles.h"
 #include "frontend/story/StoryModeGame.h"
 #include "frontend/story/StorySaveGame.h"
 #include "frontend/training/TrainingMode.h"
