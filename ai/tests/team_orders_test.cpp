@@ -311,6 +311,65 @@ TEST_F(TeamOrdersTest, ThePlayerARollingBallComesAtGoesForItWhereItWillBe)
     EXPECT_EQ(Code(ahead), 0);
 }
 
+// The man a pass is meant for goes to meet it on its path, or waits on it, until it has
+// run past him or someone else has touched it; a holder who loses the ball without passing
+// sends nobody.
+TEST_F(TeamOrdersTest, TheManAPassIsMeantForMeetsItOnItsPath)
+{
+    Character* passer = Add(home, PitchPosition(-0.2f, 0.0f).ToWorld(true));
+    Character* mate = Add(home, PitchPosition(0.1f, 0.3f).ToWorld(true));
+    Character* opponent = Add(away, PitchPosition(0.9f, -0.9f).ToWorld(true));
+    passer->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    const Vector3 at = mate->GetActor()->GetPosition();
+    const auto pass = [&](const Vector3& aim) {
+        GiveBallTo(*passer);
+        Decide();
+        ASSERT_EQ(Code(passer), 1);
+        ASSERT_EQ(passer->GetBrain()->GetOrder().target, mate);
+        passer->Pass(aim, true);
+        Decide();
+    };
+    // Struck 3 m wide of him: he runs to the point of its path nearest him, the passer stays.
+    const Vector3 wide = at + Vector3{0.0f, 0.0f, 3.0f};
+    pass(wide);
+    EXPECT_EQ(Code(passer), 0);
+    ASSERT_EQ(Code(mate), 2);
+    const Vector3 from = ball.GetPosition(), path = PitchFrame::Flatten(wide - from);
+    const Vector3 offset = PitchFrame::Flatten(mate->GetBrain()->GetOrder().point - from);
+    EXPECT_NEAR(offset.Cross(path).Length() / path.Length(), 0.0f, 0.05f) << "on the path";
+    EXPECT_NEAR(PitchFrame::Flatten(mate->GetBrain()->GetOrder().point - at).Dot(path), 0.0f, 0.05f) << "nearest him";
+    // Struck at him: he waits where he stands.
+    pass(at);
+    EXPECT_EQ(Code(mate), 0);
+    EXPECT_LT((mate->GetBrain()->GetOrder().point - at).Length(), 1e-3f);
+    // Once it has run past him, or an opponent has touched it, the loose-ball choice goes
+    // for it: slow, it is the passer for a ball near him.
+    const Vector3 slow = path * 0.1f;
+    ball.SetPosition(at + PitchFrame::Flatten(at - from) * 0.2f);
+    ball.SetVelocity(slow);
+    Decide();
+    ASSERT_EQ(Code(mate), 2);
+    EXPECT_LT((mate->GetBrain()->GetOrder().point - (ball.GetPosition() + slow * GameSettings::Instance()->aiBallObtainReadAhead)).Length(), 1e-3f);
+    pass(wide);
+    ball.SetVelocity(slow);
+    Decide();
+    EXPECT_EQ(Code(mate), 2) << "slow, still his";
+    ASSERT_TRUE(ball.TakePossession(opponent));
+    ball.ReleasePossession(1);
+    ball.SetVelocity(slow);
+    Decide();
+    EXPECT_EQ(Code(passer), 2);
+    // A holder told to run on who loses the ball sends nobody to meet it.
+    GiveBallTo(*passer);
+    Decide();
+    passer->GetBrain()->GetOrder().code = 4;
+    passer->Pass(wide, true);
+    ball.SetVelocity(slow);
+    Decide();
+    EXPECT_EQ(Code(passer), 2);
+}
+
 // The holder outside the shooting zone passes to the team-mate furthest up; furthest up
 // himself, he runs on, at the attacked goal when his own place lies behind him.
 TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)
