@@ -52,23 +52,23 @@ void ShipMatchSettings(MatchSettings& s)
     s.maxDeflectSpeed = 20.0f;
     s.maxDeflectAngle = 0.0f;
     s.loftDeflectAngle = 1.0f;
-    // Shots of 23 to 33 m/s by shooting level. The keeper reads a shot's path in steps of a
-    // tenth of a second, and a faster ball crossing his goal at an angle moves too far
-    // sideways within one step for him to dive the right way.
-    s.maxShotSpeed = 36.0f;
+    // Shots of 25 to 40 m/s by shooting level. The keeper reads a shot's path in steps of a
+    // tenth of a second, so a fast ball crossing his goal at an angle can beat his dive: with
+    // passes finding the forwards, shots up to 36 m/s left under 2.5 goals a match.
+    s.maxShotSpeed = 40.0f;
     // A shot at no power, as the computer strikes every shot, leaves the grass at 11 degrees:
     // flat along it, the keeper gathered nearly every one at his feet, 30 catches a match and
     // under two goals once passes found their man.
     s.minShotLoftAngle = 0.2f;
-    // A pass goes at 0.7 of a shot's speed, 16 to 23 m/s: one that misses its man runs out of
+    // A pass goes at 0.63 of a shot's speed, 16 to 25 m/s: one that misses its man runs out of
     // play or is picked up instead of crossing the pitch into the far goal, and a wide one
     // reaches the touchline (at 0.55 there were a third fewer throw-ins and corners).
-    s.passSpeedMultiplier = 0.7f;
-    // Seconds a keeper may start his save early, up to about 0.12 s for most keepers. Early at his
+    s.passSpeedMultiplier = 0.63f;
+    // Seconds a keeper may start his save early, up to 0.7 s for the weakest. Early at his
     // stretch he lies across the ball's path and meets it in front of him; in time he reaches
-    // it beside or behind him and pushes it round the post. At 0.6 to 0.2 s nearly every parry
-    // went out into play and a match had about one corner.
-    s.worstKeeperSaveMisjudgement = 0.3f;
+    // it beside or behind him and pushes it round the post. Up to 0.3 s, with shots off the
+    // grass and passes that find the forwards, a match had under 2.5 goals.
+    s.worstKeeperSaveMisjudgement = 0.7f;
     s.bestKeeperSaveMisjudgement = 0.0f;
     // A keeper reads a ball a second and a half before it reaches him: a hard pass rolling at
     // 16 m/s wide of his dive leaves him time to side-step into its path first.
