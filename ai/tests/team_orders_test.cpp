@@ -275,6 +275,7 @@ TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
         {"computer, near, coming, facing", "ai", 2.0f, 10.0f, attack, true},
         {"a person's player", "(0):", 2.0f, 10.0f, attack, false},
         {"beyond the header distance", "ai", 3.5f, 10.0f, attack, false},
+        {"within it along the grass, though farther at his height", "ai", 2.9f, 20.0f, attack, true},
         {"going away", "ai", 2.0f, -10.0f, attack, false},
         {"facing his own goal", "ai", 2.0f, 10.0f, attack + Math::Pi, false},
     };
@@ -390,6 +391,30 @@ TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)
     Decide();
     EXPECT_EQ(Code(holder), 4);
     EXPECT_LT((holder->GetBrain()->GetOrder().point - PitchPosition(1.0f, 0.0f).ToWorld(true)).Length(), 1e-3f);
+    // Behind his place, he runs on to it.
+    Put(*holder, PitchPosition(-0.5f, 0.0f).ToWorld(true), 0.0f, ActorNodes::standwithball);
+    Put(*mate, PitchPosition(-0.9f, 0.3f).ToWorld(true), 0.0f, ActorNodes::stand);
+    if (!holder->GetActor()->HasBall())
+        GiveBallTo(*holder);
+    Decide();
+    EXPECT_EQ(Code(holder), 4);
+    EXPECT_LT((holder->GetBrain()->GetOrder().point - PitchPosition(-0.3f, 0.0f).ToWorld(true)).Length(), 1e-3f);
+}
+
+// A manager not yet given the match's measures, or with no ball on the pitch, orders nobody.
+TEST_F(TeamOrdersTest, WithoutTheMatchsMeasuresOrABallNobodyIsOrdered)
+{
+    Character* player = Add(home, {});
+    TeamManager unready;
+    unready.SetTeam(home);
+    unready.SetStrategy("Classic-Normal");
+    unready.DecideOrders(1.0f / 60.0f);
+    EXPECT_EQ(Code(player), kUntouched);
+    CarriedBall* const onPitch = ActorSurroundings::ball;
+    ActorSurroundings::ball = nullptr;
+    Decide();
+    ActorSurroundings::ball = onPitch;
+    EXPECT_EQ(Code(player), kUntouched);
 }
 
 // A computer holder with the energy for it tries his special move only near the centre.
