@@ -254,6 +254,7 @@ TEST_F(ShippedSettings, DefendersSlideFromCloseInAndTheRefereeBooksWhatHeSeesTha
     EXPECT_LE(game.slideAttackDist, 2.8f);
     EXPECT_GE(game.slideAttackDist, 2.5f);
     EXPECT_GE(game.singleMatchAggression, 100.0f);
+    EXPECT_LE(game.minFoulAngle, 0.6f);
     EXPECT_GE(referee.redCardAwardDist, game.slideAttackDist + 1.5f);
 }
 
