@@ -76,6 +76,7 @@ private:
         GLuint vao = 0, vertices = 0, indices = 0;
         RwInt32 numVertices = 0, numIndices = 0;
         RwUInt32 present = 0;  // RwDeviceMeshPart of the attributes uploaded
+        bool twoBones = false;  // no vertex weighs its third or fourth bone
         // The box around the positions as uploaded, in the mesh's own space.
         RwV3d low = {0, 0, 0}, high = {0, 0, 0};
     };
