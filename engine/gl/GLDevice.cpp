@@ -1228,6 +1228,14 @@ void GLDevice::DestroyMesh(void* handle)
     delete mesh;
 }
 
+void GLDevice::StartWork()
+{
+    if (!m_started)
+        return;
+    FlushIm3D();
+    glFlush();
+}
+
 bool GLDevice::RasterHasAlpha(RwRaster* raster)
 {
     GLSurface* surface = Storage(raster);

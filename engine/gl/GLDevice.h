@@ -49,6 +49,8 @@ public:
     void DestroyMesh(void* mesh) override;
     bool DrawMesh(const RwDeviceMeshDraw& draw) override;
     bool RasterHasAlpha(RwRaster* raster) override;
+    // A software renderer's threads then draw it while the caller goes on.
+    void StartWork() override;
     size_t MeshCount() const { return m_meshes.size(); }
 
     // What tests and tools may look at.
