@@ -38,6 +38,10 @@ constexpr int32_t kSharedColumns = 8;
 // rounding, then one texel spread by each softening pass.
 constexpr RwInt32 kCasterMargin = 2;
 constexpr RwInt32 kSofteningReach = 2;
+// Below the best quality a shadow takes a tile of half its texture's side from the shared
+// sheets, softened by one pass: a quarter of the texels to draw, with a softer outline.
+constexpr int32_t kCoarseDivisor = 2;
+constexpr int32_t kFinePasses = 2, kCoarsePasses = 1;
 // Texels beyond the softened part that the projector's linear filter still reads.
 constexpr RwInt32 kFilterReach = 1;
 
@@ -309,18 +313,27 @@ void ProjectedShadow::SoftenInSheets(const std::vector<ProjectedShadow*>& shadow
     // Only where the casters' sheet changed, and as far as each pass spreads it: elsewhere the
     // tile holds what softening it whole would give.
     const auto part = [&](const ProjectedShadow* shadow) {
-        return GrownWithin(shadow->m_unsoftened, kSofteningReach, shared.tile);
+        return GrownWithin(shadow->m_unsoftened, shadow->m_passes, shared.tile);
     };
-    // Pass by pass, every tile drawn into one sheet before the next pass reads them.
+    // Pass by pass, every tile drawn into one sheet before the next pass reads them. A single
+    // pass goes straight into the result.
     const auto drawn = [&](const ProjectedShadow* shadow) { return part(shadow).w > 0 && part(shadow).h > 0; };
-    for (const ProjectedShadow* shadow : shadows)
+    std::vector<bool> softened(shadows.size(), true);
+    for (size_t i = 0; i < shadows.size(); ++i) {
+        const ProjectedShadow* shadow = shadows[i];
+        RwRaster* target = shadow->m_passes == 1 ? shared.result.get() : shared.temp.get();
         if (drawn(shadow))
-            shared.DrawTile(shared.temp.get(), shadow->m_tile, part(shadow), shared.casters.get(), 1.0f);
-    for (ProjectedShadow* shadow : shadows) {
+            softened[i] = shared.DrawTile(target, shadow->m_tile, part(shadow), shared.casters.get(), 1.0f);
+    }
+    for (size_t i = 0; i < shadows.size(); ++i) {
+        ProjectedShadow* shadow = shadows[i];
         shadow->m_castInSheet = false;
-        if (!drawn(shadow) ||
-            shared.DrawTile(shared.result.get(), shadow->m_tile, part(shadow), shared.temp.get(), 0.0f))
+        if (shadow->m_passes > 1 && drawn(shadow) && softened[i])
+            softened[i] = shared.DrawTile(shared.result.get(), shadow->m_tile, part(shadow), shared.temp.get(), 0.0f);
+        if (softened[i]) {
             shadow->m_result = shared.tiles[shadow->m_tile].result.get();
+            shadow->m_resultPasses = shadow->m_passes;
+        }
         shadow->m_unsoftened = RwRect{};
     }
 }
@@ -384,10 +397,7 @@ void ProjectedShadow::Release()
 {
     DropWaitingCasters();
     std::erase(SofteningShadows(), this);
-    if (m_tile >= 0 && Shared())
-        Shared()->tiles[m_tile].owner = nullptr;
-    m_tile = -1;
-    m_castInSheet = false;
+    ReleaseTile();
     // The last shadow takes the shared targets with it, while the engine that made them runs.
     if (m_created && --s_createdShadows == 0)
         Shared().reset();
@@ -400,6 +410,19 @@ void ProjectedShadow::Release()
     m_cameraRaster.reset();
     m_antialiasRaster.reset();
     m_tempRaster.reset();
+}
+
+void ProjectedShadow::ReleaseTile()
+{
+    if (m_tile >= 0 && Shared())
+        Shared()->tiles[m_tile].owner = nullptr;
+    m_tile = -1;
+    m_castInSheet = false;
+    m_unsoftened = RwRect{};
+    // Nothing of the sheets may be laid down once they can be made again.
+    if (m_result && RwRasterIsSubRaster(m_result))
+        m_result = nullptr;
+    m_resultPasses = 0;
 }
 
 ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t depthSize)
@@ -554,9 +577,11 @@ void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
     if (SharesSheets() && DrawIntoSheet(clumps, count)) {
         m_castInSheet = true;
         m_result = Shared()->tiles[m_tile].casters.get();
+        m_resultPasses = 0;
     } else if (DrawCasters(clumps, count)) {
         m_castInSheet = false;
         m_result = m_cameraRaster.get();
+        m_resultPasses = 0;
     } else {
         return;
     }
@@ -574,12 +599,20 @@ void ProjectedShadow::SoftenAlone()
 
 bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
 {
-    SharedTargets* shared = SheetsFor(m_cameraRaster->width);
+    const bool fine = GeParticleSystem::GetQualitySetting() >= GeParticleSystem::kHigh;
+    const int32_t side = fine ? m_cameraRaster->width : std::max(m_cameraRaster->width / kCoarseDivisor, 1);
+    // A tile of sheets of the other side is given up, so that once no shadow holds one the
+    // sheets can be made again at this side; until then the shadow draws alone.
+    if (m_tile >= 0 && Shared() && Shared()->tile != side)
+        ReleaseTile();
+    SharedTargets* shared = SheetsFor(side);
     if (!shared || shared->TileOf(this) < 0)
         return false;
+    m_passes = fine ? kFinePasses : kCoarsePasses;
     // Only the part of the tile the casters cover now or covered last is drawn again; the rest
     // holds what an empty tile does.
-    const RwRect casters = CastersRect(clumps, count, shared->tile);
+    // Below the best quality a texel is twice as wide: half the margin keeps its reach.
+    const RwRect casters = CastersRect(clumps, count, shared->tile, fine ? kCasterMargin : kCasterMargin / kCoarseDivisor);
     const RwRect redrawn = Union(casters, m_touched);
     // The camera frames the casters as for its own raster; only where they land differs.
     RwCamera* camera = m_shadowCamera.get();
@@ -608,7 +641,7 @@ void ProjectedShadow::SetCaster(RpClump* clump, const Vector3& at, float radius)
     SetCaster(&clump, clump ? 1 : 0, RwSphere{{at.x, at.y, at.z}, radius}, at);
 }
 
-RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32_t side) const
+RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32_t side, RwInt32 margin) const
 {
     const RwRect whole{0, 0, side, side};
     RwCamera* camera = m_shadowCamera.get();
@@ -654,7 +687,7 @@ RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32
     const auto top = static_cast<RwInt32>(std::floor((1.0f - bounds.y1) * perClip));
     const auto right = static_cast<RwInt32>(std::ceil((bounds.x1 + 1.0f) * perClip));
     const auto bottom = static_cast<RwInt32>(std::ceil((1.0f - bounds.y0) * perClip));
-    return GrownWithin({left, top, right - left, bottom - top}, kCasterMargin, side);
+    return GrownWithin({left, top, right - left, bottom - top}, margin, side);
 }
 
 bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
@@ -749,7 +782,9 @@ RwRect ProjectedShadow::LaidTexels() const
         return {0, 0, side, side};
     if (m_touched.w <= 0 || m_touched.h <= 0)
         return {};
-    return GrownWithin(m_touched, kSofteningReach + kFilterReach, side);
+    // A single pass spreads the casters one texel; the half texel it moves them is taken back.
+    const RwInt32 reach = m_resultPasses == kCoarsePasses ? kCoarsePasses : kSofteningReach;
+    return GrownWithin(m_touched, reach + kFilterReach, side);
 }
 
 void ProjectedShadow::Render()
@@ -772,6 +807,8 @@ void ProjectedShadow::Render()
     m_projector->SetProjectionZoneRadius(kProjectionZoneRadius);
     m_projector->SetAlpha(m_alpha);
     m_projector->SetTexture(m_result);
+    // One pass averages each texel with the next ones along: its picture lies half a texel back.
+    m_projector->SetTexelShift(m_resultPasses == 1 ? -0.5f : 0.0f);
     m_projector->SetPosition(m_target);
     m_projector->SetBlend(rwBlendZero, rwBlendInvSrcColor);
     m_projector->SetStartRadius(m_sphere.radius + kSphereMargin);
