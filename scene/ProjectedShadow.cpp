@@ -321,7 +321,7 @@ void ProjectedShadow::SoftenInSheets(const std::vector<ProjectedShadow*>& shadow
     std::vector<bool> softened(shadows.size(), true);
     for (size_t i = 0; i < shadows.size(); ++i) {
         const ProjectedShadow* shadow = shadows[i];
-        RwRaster* target = shadow->m_passes == 1 ? shared.result.get() : shared.temp.get();
+        RwRaster* target = shadow->m_passes == kCoarsePasses ? shared.result.get() : shared.temp.get();
         if (drawn(shadow))
             softened[i] = shared.DrawTile(target, shadow->m_tile, part(shadow), shared.casters.get(), 1.0f);
     }
@@ -612,7 +612,8 @@ bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
     // Only the part of the tile the casters cover now or covered last is drawn again; the rest
     // holds what an empty tile does.
     // Below the best quality a texel is twice as wide: half the margin keeps its reach.
-    const RwRect casters = CastersRect(clumps, count, shared->tile, fine ? kCasterMargin : kCasterMargin / kCoarseDivisor);
+    const RwInt32 margin = fine ? kCasterMargin : kCasterMargin / kCoarseDivisor;
+    const RwRect casters = CastersRect(clumps, count, shared->tile, margin);
     const RwRect redrawn = Union(casters, m_touched);
     // The camera frames the casters as for its own raster; only where they land differs.
     RwCamera* camera = m_shadowCamera.get();
