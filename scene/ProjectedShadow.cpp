@@ -39,9 +39,10 @@ constexpr int32_t kSharedColumns = 8;
 constexpr RwInt32 kCasterMargin = 2;
 constexpr RwInt32 kSofteningReach = 2;
 // Below the best quality a shadow takes a tile of half its texture's side from the shared
-// sheets, softened by one pass: a quarter of the texels to draw, with a softer outline.
+// sheets and is laid down from it as drawn: the projector's filter across texels twice as wide
+// softens its outline, and no softening pass splits the frame's drawing into one more target,
+// a switch that costs a frame far more than the pass's texels.
 constexpr int32_t kCoarseDivisor = 2;
-constexpr int32_t kFinePasses = 2, kCoarsePasses = 1;
 // Texels beyond the softened part that the projector's linear filter still reads.
 constexpr RwInt32 kFilterReach = 1;
 
@@ -313,27 +314,18 @@ void ProjectedShadow::SoftenInSheets(const std::vector<ProjectedShadow*>& shadow
     // Only where the casters' sheet changed, and as far as each pass spreads it: elsewhere the
     // tile holds what softening it whole would give.
     const auto part = [&](const ProjectedShadow* shadow) {
-        return GrownWithin(shadow->m_unsoftened, shadow->m_passes, shared.tile);
+        return GrownWithin(shadow->m_unsoftened, kSofteningReach, shared.tile);
     };
-    // Pass by pass, every tile drawn into one sheet before the next pass reads them. A single
-    // pass goes straight into the result.
+    // Pass by pass, every tile drawn into one sheet before the next pass reads them.
     const auto drawn = [&](const ProjectedShadow* shadow) { return part(shadow).w > 0 && part(shadow).h > 0; };
-    std::vector<bool> softened(shadows.size(), true);
-    for (size_t i = 0; i < shadows.size(); ++i) {
-        const ProjectedShadow* shadow = shadows[i];
-        RwRaster* target = shadow->m_passes == kCoarsePasses ? shared.result.get() : shared.temp.get();
+    for (const ProjectedShadow* shadow : shadows)
         if (drawn(shadow))
-            softened[i] = shared.DrawTile(target, shadow->m_tile, part(shadow), shared.casters.get(), 1.0f);
-    }
-    for (size_t i = 0; i < shadows.size(); ++i) {
-        ProjectedShadow* shadow = shadows[i];
+            shared.DrawTile(shared.temp.get(), shadow->m_tile, part(shadow), shared.casters.get(), 1.0f);
+    for (ProjectedShadow* shadow : shadows) {
         shadow->m_castInSheet = false;
-        if (shadow->m_passes > 1 && drawn(shadow) && softened[i])
-            softened[i] = shared.DrawTile(shared.result.get(), shadow->m_tile, part(shadow), shared.temp.get(), 0.0f);
-        if (softened[i]) {
+        if (!drawn(shadow) ||
+            shared.DrawTile(shared.result.get(), shadow->m_tile, part(shadow), shared.temp.get(), 0.0f))
             shadow->m_result = shared.tiles[shadow->m_tile].result.get();
-            shadow->m_resultPasses = shadow->m_passes;
-        }
         shadow->m_unsoftened = RwRect{};
     }
 }
@@ -422,7 +414,6 @@ void ProjectedShadow::ReleaseTile()
     // Nothing of the sheets may be laid down once they can be made again.
     if (m_result && RwRasterIsSubRaster(m_result))
         m_result = nullptr;
-    m_resultPasses = 0;
 }
 
 ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t depthSize)
@@ -575,13 +566,17 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
 void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
 {
     if (SharesSheets() && DrawIntoSheet(clumps, count)) {
-        m_castInSheet = true;
         m_result = Shared()->tiles[m_tile].casters.get();
-        m_resultPasses = 0;
+        m_castInSheet = !m_coarse;
+        if (m_coarse) {
+            // Laid down as drawn.
+            std::erase(SofteningShadows(), this);
+            m_unsoftened = RwRect{};
+            return;
+        }
     } else if (DrawCasters(clumps, count)) {
         m_castInSheet = false;
         m_result = m_cameraRaster.get();
-        m_resultPasses = 0;
     } else {
         return;
     }
@@ -608,7 +603,7 @@ bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
     SharedTargets* shared = SheetsFor(side);
     if (!shared || shared->TileOf(this) < 0)
         return false;
-    m_passes = fine ? kFinePasses : kCoarsePasses;
+    m_coarse = !fine;
     // Only the part of the tile the casters cover now or covered last is drawn again; the rest
     // holds what an empty tile does.
     // Below the best quality a texel is twice as wide: half the margin keeps its reach.
@@ -783,8 +778,8 @@ RwRect ProjectedShadow::LaidTexels() const
         return {0, 0, side, side};
     if (m_touched.w <= 0 || m_touched.h <= 0)
         return {};
-    // A single pass spreads the casters one texel; the half texel it moves them is taken back.
-    const RwInt32 reach = m_resultPasses == kCoarsePasses ? kCoarsePasses : kSofteningReach;
+    // Unsoftened, the casters spread no further than they were drawn.
+    const RwInt32 reach = m_result == Shared()->tiles[m_tile].result.get() ? kSofteningReach : 0;
     return GrownWithin(m_touched, reach + kFilterReach, side);
 }
 
@@ -808,8 +803,6 @@ void ProjectedShadow::Render()
     m_projector->SetProjectionZoneRadius(kProjectionZoneRadius);
     m_projector->SetAlpha(m_alpha);
     m_projector->SetTexture(m_result);
-    // One pass averages each texel with the next ones along: its picture lies half a texel back.
-    m_projector->SetTexelShift(m_resultPasses == 1 ? -0.5f : 0.0f);
     m_projector->SetPosition(m_target);
     m_projector->SetBlend(rwBlendZero, rwBlendInvSrcColor);
     m_projector->SetStartRadius(m_sphere.radius + kSphereMargin);

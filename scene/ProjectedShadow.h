@@ -114,7 +114,8 @@ private:
     // when they cannot be drawn.
     void DrawTexture(RpClump* const* clumps, int32_t count);
     // Into the shadow's tile of the casters' sheet; false, with nothing drawn, without one.
-    // Below the best quality the tile is half the side of the shadow's own texture.
+    // Below the best quality the tile is half the side of the shadow's own texture and is not
+    // softened.
     bool DrawIntoSheet(RpClump* const* clumps, int32_t count);
     // Gives the tile back to the shared sheets, with any result drawn in them.
     void ReleaseTile();
@@ -153,10 +154,8 @@ private:
     int32_t m_tile = -1;
     // The casters waiting to be softened are in the tile, not in m_cameraRaster.
     bool m_castInSheet = false;
-    // The softening passes the tile's casters wait for, and those m_result went through in the
-    // sheets (0 for a texture of the shadow's own or one not softened yet).
-    int32_t m_passes = 2;
-    int32_t m_resultPasses = 0;
+    // The tile is half the side of the shadow's texture, laid down without softening.
+    bool m_coarse = false;
     // The part of the tile where the casters last drawn may have left anything but what an
     // empty tile holds, and the part drawn since the last softening (in the tile's texels).
     RwRect m_touched{0, 0, 0, 0};

@@ -243,10 +243,6 @@ void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, flo
         step.tileWidth = static_cast<float>(m_raster->width) / width;
         step.tileHeight = static_cast<float>(m_raster->height) / height;
     }
-    if (texture && m_texelShift != 0.0f) {
-        step.tileU += m_texelShift / static_cast<float>(texture->width);
-        step.tileV += m_texelShift / static_cast<float>(texture->height);
-    }
     RenderStateSaver states;
     states.Set(rwRenderStateTextureRaster, reinterpret_cast<intptr_t>(texture));
     states.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);

@@ -92,9 +92,6 @@ public:
         m_part[2] = u1;
         m_part[3] = v1;
     }
-    // Texels (of the texture drawn from) by which every point samples further along u and v
-    // than the square maps it; 0 until set. The clip to the texture stays on the square.
-    void SetTexelShift(float texels) { m_texelShift = texels; }
     // Triangles the last Render or Project drew.
     int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
 
@@ -113,5 +110,4 @@ private:
     int32_t m_drawnTriangles = 0;
     bool m_clipToTexture = false;
     float m_part[4] = {0.0f, 0.0f, 1.0f, 1.0f};
-    float m_texelShift = 0.0f;
 };
