@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+class CarriedBall;
 class Character;
 class MatchClock;
 class SoccerTeam;
@@ -67,6 +68,13 @@ private:
     Character* ChooseDefender(Character& opposingHolder);
     bool KeepsPressing(Character& opposingHolder, const Character* chosen) const;
     void OrderHeaders(int32_t count);
+    // Notes, on the first frame after the side's holder let the ball go, the man he was
+    // ordered to pass to; a holder who did anything else leaves no receiver.
+    void FollowPass();
+    // The man the side's pass is on its way to: only the passer has touched it since, and it
+    // still comes towards him.
+    Character* PassComingTo(const CarriedBall& ball) const;
+    void MeetPass(Character& receiver, const CarriedBall& ball);
     // No strategy chosen yet: no score state maps to it.
     static constexpr int32_t kNoStrategy = 4;
 
@@ -80,6 +88,10 @@ private:
     // the presser is used only while he is still a member, so one who has left is never ordered.
     Character* m_presser = nullptr;
     const Character* m_pressed = nullptr;
+    // The side's last holder, and the pass he made: borrowed and compared like the above.
+    Character* m_lastHolder = nullptr;
+    const Character* m_passer = nullptr;
+    Character* m_receiver = nullptr;
     std::array<std::string, kScoreStates> m_strategyNames{"Classic-Normal", "Classic-Defend", "Classic-Attack"};
     std::array<int32_t, kScoreStates> m_scoreStates{0, 1, 2};
     int32_t m_current = kNoStrategy;

@@ -76,12 +76,15 @@ void TeamManager::DecideOrders(float dt)
     const int32_t count = std::min(m_team->GetPlayerCount(), m_strategy ? m_strategy->GetSlotCount() : 0);
 
     UpdateAggression(dt);
+    FollowPass();
     const PitchPosition b = PitchPosition::FromWorld(ball->GetBallPosition(), firstSide);
     GiveTacticalOrders(count, b, false);
     if (Character* holder = m_team->GetBallHolder())
         OrderHolder(*holder, b, dt);
     else if (Character* opposing = m_opponents ? m_opponents->GetBallHolder() : nullptr)
         OrderDefender(*opposing);
+    else if (Character* receiver = PassComingTo(*ball))
+        MeetPass(*receiver, *ball);
     else if (Character* player = LooseBall().ChooseBestPlayer(*m_team, *m_registry))
         Give(*player, TeamOrder::kCollect,
              ball->GetBallPosition() + ball->GetCollidable().GetVelocity() * GameSettings::Instance()->aiBallObtainReadAhead,
@@ -89,6 +92,48 @@ void TeamManager::DecideOrders(float dt)
     OrderHeaders(count);
     if (GameSettings::Instance()->aiDeactivate)
         GiveTacticalOrders(count, b, true);
+}
+
+void TeamManager::FollowPass()
+{
+    if (Character* holder = m_team->GetBallHolder()) {
+        m_lastHolder = holder;
+        m_receiver = nullptr;
+        return;
+    }
+    if (!m_lastHolder)
+        return;
+    // His brain still holds the order he acted on when the ball left him.
+    const CharacterBrain* brain = m_team->Contains(m_lastHolder) ? m_lastHolder->GetBrain() : nullptr;
+    const bool passed = brain && brain->GetOrder().code == TeamOrder::kPass && brain->GetOrder().target &&
+                        brain->GetOrder().target != m_lastHolder;
+    m_passer = m_lastHolder;
+    m_receiver = passed ? brain->GetOrder().target : nullptr;
+    m_lastHolder = nullptr;
+}
+
+Character* TeamManager::PassComingTo(const CarriedBall& ball) const
+{
+    if (!m_receiver || !m_team->Contains(m_receiver) || !m_receiver->GetActor() ||
+        ball.GetLastToucher() != static_cast<const BallToucher*>(m_passer))
+        return nullptr;
+    const Vector3 v = PitchFrame::Flatten(ball.GetCollidable().GetVelocity());
+    const Vector3 ahead = PitchFrame::Flatten(m_receiver->GetActor()->GetPosition() - ball.GetBallPosition());
+    return v.Dot(ahead) > 0.0f ? m_receiver : nullptr;
+}
+
+void TeamManager::MeetPass(Character& receiver, const CarriedBall& ball)
+{
+    // Left to the loose-ball choice, a man nearer the ball was sent after it, and the man it
+    // was meant for jogged on to his place while it ran past him: he goes to the nearest point
+    // of its path instead, and waits there for it.
+    const Vector3 v = PitchFrame::Flatten(ball.GetCollidable().GetVelocity());
+    const Vector3 at = receiver.GetActor()->GetPosition();
+    const Vector3 along = v * (1.0f / v.Length());
+    Vector3 meet = ball.GetBallPosition() + along * along.Dot(at - ball.GetBallPosition());
+    meet = at + PitchFrame::Flatten(meet - at);
+    const bool onPath = PitchFrame::Flatten(meet - at).Length() <= receiver.GetActor()->GetRadius();
+    Give(receiver, onPath ? TeamOrder::kGoTo : TeamOrder::kCollect, onPath ? at : meet, nullptr);
 }
 
 void TeamManager::UpdateAggression(float dt)

@@ -275,6 +275,7 @@ TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
         {"computer, near, coming, facing", "ai", 2.0f, 10.0f, attack, true},
         {"a person's player", "(0):", 2.0f, 10.0f, attack, false},
         {"beyond the header distance", "ai", 3.5f, 10.0f, attack, false},
+        {"within it along the grass, though farther at his height", "ai", 2.9f, 20.0f, attack, true},
         {"going away", "ai", 2.0f, -10.0f, attack, false},
         {"facing his own goal", "ai", 2.0f, 10.0f, attack + Math::Pi, false},
     };
@@ -311,6 +312,65 @@ TEST_F(TeamOrdersTest, ThePlayerARollingBallComesAtGoesForItWhereItWillBe)
     EXPECT_EQ(Code(ahead), 0);
 }
 
+// The man a pass is meant for goes to meet it on its path, or waits on it, until it has
+// run past him or someone else has touched it; a holder who loses the ball without passing
+// sends nobody.
+TEST_F(TeamOrdersTest, TheManAPassIsMeantForMeetsItOnItsPath)
+{
+    Character* passer = Add(home, PitchPosition(-0.2f, 0.0f).ToWorld(true));
+    Character* mate = Add(home, PitchPosition(0.1f, 0.3f).ToWorld(true));
+    Character* opponent = Add(away, PitchPosition(0.9f, -0.9f).ToWorld(true));
+    passer->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    const Vector3 at = mate->GetActor()->GetPosition();
+    const auto pass = [&](const Vector3& aim) {
+        GiveBallTo(*passer);
+        Decide();
+        ASSERT_EQ(Code(passer), 1);
+        ASSERT_EQ(passer->GetBrain()->GetOrder().target, mate);
+        passer->Pass(aim, true);
+        Decide();
+    };
+    // Struck 3 m wide of him: he runs to the point of its path nearest him, the passer stays.
+    const Vector3 wide = at + Vector3{0.0f, 0.0f, 3.0f};
+    pass(wide);
+    EXPECT_EQ(Code(passer), 0);
+    ASSERT_EQ(Code(mate), 2);
+    const Vector3 from = ball.GetPosition(), path = PitchFrame::Flatten(wide - from);
+    const Vector3 offset = PitchFrame::Flatten(mate->GetBrain()->GetOrder().point - from);
+    EXPECT_NEAR(offset.Cross(path).Length() / path.Length(), 0.0f, 0.05f) << "on the path";
+    EXPECT_NEAR(PitchFrame::Flatten(mate->GetBrain()->GetOrder().point - at).Dot(path), 0.0f, 0.05f) << "nearest him";
+    // Struck at him: he waits where he stands.
+    pass(at);
+    EXPECT_EQ(Code(mate), 0);
+    EXPECT_LT((mate->GetBrain()->GetOrder().point - at).Length(), 1e-3f);
+    // Once it has run past him, or an opponent has touched it, the loose-ball choice goes
+    // for it: slow, it is the passer for a ball near him.
+    const Vector3 slow = path * 0.1f;
+    ball.SetPosition(at + PitchFrame::Flatten(at - from) * 0.2f);
+    ball.SetVelocity(slow);
+    Decide();
+    ASSERT_EQ(Code(mate), 2);
+    EXPECT_LT((mate->GetBrain()->GetOrder().point - (ball.GetPosition() + slow * GameSettings::Instance()->aiBallObtainReadAhead)).Length(), 1e-3f);
+    pass(wide);
+    ball.SetVelocity(slow);
+    Decide();
+    EXPECT_EQ(Code(mate), 2) << "slow, still his";
+    ASSERT_TRUE(ball.TakePossession(opponent));
+    ball.ReleasePossession(1);
+    ball.SetVelocity(slow);
+    Decide();
+    EXPECT_EQ(Code(passer), 2);
+    // A holder told to run on who loses the ball sends nobody to meet it.
+    GiveBallTo(*passer);
+    Decide();
+    passer->GetBrain()->GetOrder().code = 4;
+    passer->Pass(wide, true);
+    ball.SetVelocity(slow);
+    Decide();
+    EXPECT_EQ(Code(passer), 2);
+}
+
 // The holder outside the shooting zone passes to the team-mate furthest up; furthest up
 // himself, he runs on, at the attacked goal when his own place lies behind him.
 TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)
@@ -331,6 +391,30 @@ TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)
     Decide();
     EXPECT_EQ(Code(holder), 4);
     EXPECT_LT((holder->GetBrain()->GetOrder().point - PitchPosition(1.0f, 0.0f).ToWorld(true)).Length(), 1e-3f);
+    // Behind his place, he runs on to it.
+    Put(*holder, PitchPosition(-0.5f, 0.0f).ToWorld(true), 0.0f, ActorNodes::standwithball);
+    Put(*mate, PitchPosition(-0.9f, 0.3f).ToWorld(true), 0.0f, ActorNodes::stand);
+    if (!holder->GetActor()->HasBall())
+        GiveBallTo(*holder);
+    Decide();
+    EXPECT_EQ(Code(holder), 4);
+    EXPECT_LT((holder->GetBrain()->GetOrder().point - PitchPosition(-0.3f, 0.0f).ToWorld(true)).Length(), 1e-3f);
+}
+
+// A manager not yet given the match's measures, or with no ball on the pitch, orders nobody.
+TEST_F(TeamOrdersTest, WithoutTheMatchsMeasuresOrABallNobodyIsOrdered)
+{
+    Character* player = Add(home, {});
+    TeamManager unready;
+    unready.SetTeam(home);
+    unready.SetStrategy("Classic-Normal");
+    unready.DecideOrders(1.0f / 60.0f);
+    EXPECT_EQ(Code(player), kUntouched);
+    CarriedBall* const onPitch = ActorSurroundings::ball;
+    ActorSurroundings::ball = nullptr;
+    Decide();
+    ActorSurroundings::ball = onPitch;
+    EXPECT_EQ(Code(player), kUntouched);
 }
 
 // A computer holder with the energy for it tries his special move only near the centre.

@@ -52,19 +52,23 @@ void ShipMatchSettings(MatchSettings& s)
     s.maxDeflectSpeed = 20.0f;
     s.maxDeflectAngle = 0.0f;
     s.loftDeflectAngle = 1.0f;
-    // Shots of 23 to 33 m/s by shooting level. The keeper reads a shot's path in steps of a
-    // tenth of a second, and a faster ball crossing his goal at an angle moves too far
-    // sideways within one step for him to dive the right way.
-    s.maxShotSpeed = 36.0f;
-    // A pass goes at 0.7 of a shot's speed, 16 to 23 m/s: one that misses its man runs out of
+    // Shots of 25 to 40 m/s by shooting level. The keeper reads a shot's path in steps of a
+    // tenth of a second, so a fast ball crossing his goal at an angle can beat his dive: with
+    // passes finding the forwards, shots up to 36 m/s left under 2.5 goals a match.
+    s.maxShotSpeed = 40.0f;
+    // A shot at no power, as the computer strikes every shot, leaves the grass at 11 degrees:
+    // flat along it, the keeper gathered nearly every one at his feet, 30 catches a match and
+    // under two goals once passes found their man.
+    s.minShotLoftAngle = 0.2f;
+    // A pass goes at 0.63 of a shot's speed, 16 to 25 m/s: one that misses its man runs out of
     // play or is picked up instead of crossing the pitch into the far goal, and a wide one
     // reaches the touchline (at 0.55 there were a third fewer throw-ins and corners).
-    s.passSpeedMultiplier = 0.7f;
-    // Seconds a keeper may start his save early, up to about 0.12 s for most keepers. Early at his
+    s.passSpeedMultiplier = 0.63f;
+    // Seconds a keeper may start his save early, up to 0.7 s for the weakest. Early at his
     // stretch he lies across the ball's path and meets it in front of him; in time he reaches
-    // it beside or behind him and pushes it round the post. At 0.6 to 0.2 s nearly every parry
-    // went out into play and a match had about one corner.
-    s.worstKeeperSaveMisjudgement = 0.3f;
+    // it beside or behind him and pushes it round the post. Up to 0.3 s, with shots off the
+    // grass and passes that find the forwards, a match had under 2.5 goals.
+    s.worstKeeperSaveMisjudgement = 0.7f;
     s.bestKeeperSaveMisjudgement = 0.0f;
     // A keeper reads a ball a second and a half before it reaches him: a hard pass rolling at
     // 16 m/s wide of his dive leaves him time to side-step into its path first.
@@ -80,11 +84,12 @@ void ShipMatchSettings(MatchSettings& s)
 // A computer side goes in for the tackle at every turn at defending in a single match
 // (aggression is the chance in a hundred per second), in a story from 30 in the first round to
 // 60 in the last; in a turn without it, it closes the holder down to take the ball off him on
-// its feet. It slides from 3 m: from 3.5 m, with the last defender sent once the holder is in
-// his area, a match had 1.5-1.8 penalties. The fouls that 3 m loses come back from tackling
-// at every turn.
-// A slide from the front is fair only within 45 degrees of the holder's heading. A holder
-// dribbles at half his run, so that a defender can close on him.
+// its feet. It slides from 2.75 m: from 3.5 m, with the last defender sent once the holder is in
+// his area, a match had 1.5-1.8 penalties, and from 3 m still 0.6-0.8 once passes found the
+// forwards. The fouls that the shorter slide loses come back from tackling at every turn and
+// from a narrower fair slide: from the front only within 34 degrees of the holder's heading
+// (at 45, under 12 fouls a match on some seeds). A holder dribbles at half his run, so that a
+// defender can close on him.
 // The side sends at the holder the player who stands nearest his own place more than the one
 // nearest the ball (1.0 in that choice): at the code's 0.7 the forward, left high by a goal
 // kick, pressed its receiver at once and shot from 20-30 m, two in five shots of a match.
@@ -94,8 +99,8 @@ void ShipTackling(GameSettings& s)
     s.singleMatchAggression = 100.0f;
     s.firstRoundAggression = 30.0f;
     s.perRoundAggression = 5.0f;
-    s.slideAttackDist = 3.0f;
-    s.minFoulAngle = 0.785398f;
+    s.slideAttackDist = 2.75f;
+    s.minFoulAngle = 0.6f;
     s.runWithBallSpeedMultiplier = 0.5f;
 }
 

@@ -181,6 +181,28 @@ TEST_F(ShippedSettings, AParryPushedBackCarriesOverTheGoalLine)
     EXPECT_GT(range * std::sin(0.5236f), 3.0f);
 }
 
+// A shot at no power, by a kicker of middling to good shooting, from the edge of the
+// goal area to the edge of the penalty area, crosses the goal line off the grass and under the
+// bar: the keeper has to reach for it.
+TEST_F(ShippedSettings, AShotAtNoPowerFromTheAreaComesInBetweenTheGrassAndTheBar)
+{
+    MatchSettings s;
+    LevelSettings level;
+    ASSERT_TRUE(LoadBallFlight(s, level));
+    for (const float shooting : {50.0f, 80.0f}) {
+        const float speed = s.minShotSpeed + (s.maxShotSpeed - s.minShotSpeed) * shooting / 100.0f;
+        const float along = speed * std::cos(s.minShotLoftAngle), up = speed * std::sin(s.minShotLoftAngle);
+        for (const float out : {5.5f, 16.5f}) {
+            SCOPED_TRACE(testing::Message() << "shooting " << shooting << ", " << out << " m out");
+            // Slowed in the air, it takes longer than at its first speed.
+            const float t = (along - std::sqrt(along * along - 2.0f * level.ballDecelInAir * out)) / level.ballDecelInAir;
+            const float height = assets::world::kBallRadius + up * t - 0.5f * level.gravity * t * t;
+            EXPECT_GT(height, 2.0f * assets::world::kBallRadius);
+            EXPECT_LT(height, assets::world::kGoalHeight - assets::world::kBallRadius);
+        }
+    }
+}
+
 // A pass by the weakest kicker still reaches a team-mate, and the strongest one's goes at
 // well under a shot's speed.
 TEST_F(ShippedSettings, PassesGoAtAPassesSpeed)
@@ -229,9 +251,10 @@ TEST_F(ShippedSettings, DefendersSlideFromCloseInAndTheRefereeBooksWhatHeSeesTha
     ASSERT_TRUE(Load("global/global.txt", "global", "Game Settings", &game));
     RefereeSettings referee;
     ASSERT_TRUE(Load("referee.txt", "referee", "Referee Settings", &referee));
-    EXPECT_LE(game.slideAttackDist, 3.0f);
+    EXPECT_LE(game.slideAttackDist, 2.8f);
     EXPECT_GE(game.slideAttackDist, 2.5f);
     EXPECT_GE(game.singleMatchAggression, 100.0f);
+    EXPECT_LE(game.minFoulAngle, 0.6f);
     EXPECT_GE(referee.redCardAwardDist, game.slideAttackDist + 1.5f);
 }
 
