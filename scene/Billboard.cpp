@@ -111,6 +111,13 @@ void Billboard::SetDrawStates(RenderStateSaver& states) const
     states.Set(rwRenderStateTextureFilter, m_mipFilter ? rwFilterLinearMipLinear : rwFilterLinear);
 }
 
+bool Billboard::DrawsLike(const Billboard& other) const
+{
+    return m_texture == other.m_texture && m_sourceBlend == other.m_sourceBlend &&
+           m_destinationBlend == other.m_destinationBlend && m_zWrite == other.m_zWrite && m_zTest == other.m_zTest &&
+           m_mipFilter == other.m_mipFilter;
+}
+
 void Billboard::Render()
 {
     if (!InView())

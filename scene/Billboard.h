@@ -30,6 +30,8 @@ public:
     bool InView() const;
     // Sets the states it draws under, through the saver.
     void SetDrawStates(RenderStateSaver& states) const;
+    // Whether the other draws under the same states, so that one DrawQuads can take both.
+    bool DrawsLike(const Billboard& other) const;
 
     // The four corners as drawn when the camera's orientation is view: positions, UVs and
     // the packed colour. Upright keeps only the first Euler angle of view.

@@ -6,6 +6,8 @@
 #include "framework/Random.h"
 #include "framework/Registration.h"
 #include "framework/Serializer.h"
+#include "scene/RenderStateSaver.h"
+#include "scene/RwGraphics.h"
 #include "scene/Texture.h"
 
 #include <algorithm>
@@ -244,8 +246,36 @@ void ParticleSystem::AddAction(std::unique_ptr<ParticleAction> action)
 
 void ParticleSystem::Render()
 {
-    for (Particle* particle : m_particles)
-        particle->Render();
+    // Billboards that draw alike go out as one batch of quads, in the particles' order, under
+    // the states each would set alone.
+    const Billboard* look = nullptr;
+    const auto flush = [&] {
+        if (m_corners.empty())
+            return;
+        RenderStateSaver states;
+        look->SetDrawStates(states);
+        DrawQuads(m_corners.data(), m_corners.size() / 4);
+        states.Restore();
+        m_corners.clear();
+    };
+    const Matrix3& view = RwGraphics::Instance()->GetCameraMatrix();
+    for (Particle* particle : m_particles) {
+        auto* sprite = dynamic_cast<BillboardParticle*>(particle);
+        if (!sprite) {
+            flush();
+            particle->Render();
+            continue;
+        }
+        const Billboard& billboard = sprite->GetBillboard();
+        if (!billboard.InView())
+            continue;
+        if (look && !look->DrawsLike(billboard))
+            flush();
+        look = &billboard;
+        m_corners.resize(m_corners.size() + 4);
+        billboard.BuildQuad(view, &m_corners[m_corners.size() - 4]);
+    }
+    flush();
 }
 
 void ParticleSystem::Update(float dt)

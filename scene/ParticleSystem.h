@@ -211,6 +211,8 @@ private:
     ParticleFactory* m_factory = nullptr;
     // Made by the factory and given back to its Release, which deletes them.
     std::list<Particle*> m_particles;
+    // The quads of Render's batch; kept so that a frame does not allocate them again.
+    std::vector<RwIm3DVertex> m_corners;
     // The editor shows these texts while the table is open.
     std::string m_newActionHint;
     std::string m_deleteActionHint;

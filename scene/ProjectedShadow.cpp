@@ -38,6 +38,11 @@ constexpr int32_t kSharedColumns = 8;
 // rounding, then one texel spread by each softening pass.
 constexpr RwInt32 kCasterMargin = 2;
 constexpr RwInt32 kSofteningReach = 2;
+// Below the best quality a shadow takes a tile of half its texture's side from the shared
+// sheets and is laid down from it as drawn: the projector's filter across texels twice as wide
+// softens its outline, and no softening pass splits the frame's drawing into one more target,
+// a switch that costs a frame far more than the pass's texels.
+constexpr int32_t kCoarseDivisor = 2;
 // Texels beyond the softened part that the projector's linear filter still reads.
 constexpr RwInt32 kFilterReach = 1;
 
@@ -384,10 +389,7 @@ void ProjectedShadow::Release()
 {
     DropWaitingCasters();
     std::erase(SofteningShadows(), this);
-    if (m_tile >= 0 && Shared())
-        Shared()->tiles[m_tile].owner = nullptr;
-    m_tile = -1;
-    m_castInSheet = false;
+    ReleaseTile();
     // The last shadow takes the shared targets with it, while the engine that made them runs.
     if (m_created && --s_createdShadows == 0)
         Shared().reset();
@@ -400,6 +402,18 @@ void ProjectedShadow::Release()
     m_cameraRaster.reset();
     m_antialiasRaster.reset();
     m_tempRaster.reset();
+}
+
+void ProjectedShadow::ReleaseTile()
+{
+    if (m_tile >= 0 && Shared())
+        Shared()->tiles[m_tile].owner = nullptr;
+    m_tile = -1;
+    m_castInSheet = false;
+    m_unsoftened = RwRect{};
+    // Nothing of the sheets may be laid down once they can be made again.
+    if (m_result && RwRasterIsSubRaster(m_result))
+        m_result = nullptr;
 }
 
 ProjectedShadow::CameraPtr ProjectedShadow::MakeCamera(int32_t depthSize)
@@ -552,8 +566,14 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
 void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
 {
     if (SharesSheets() && DrawIntoSheet(clumps, count)) {
-        m_castInSheet = true;
         m_result = Shared()->tiles[m_tile].casters.get();
+        m_castInSheet = !m_coarse;
+        if (m_coarse) {
+            // Laid down as drawn.
+            std::erase(SofteningShadows(), this);
+            m_unsoftened = RwRect{};
+            return;
+        }
     } else if (DrawCasters(clumps, count)) {
         m_castInSheet = false;
         m_result = m_cameraRaster.get();
@@ -574,12 +594,21 @@ void ProjectedShadow::SoftenAlone()
 
 bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
 {
-    SharedTargets* shared = SheetsFor(m_cameraRaster->width);
+    const bool fine = GeParticleSystem::GetQualitySetting() >= GeParticleSystem::kHigh;
+    const int32_t side = fine ? m_cameraRaster->width : std::max(m_cameraRaster->width / kCoarseDivisor, 1);
+    // A tile of sheets of the other side is given up, so that once no shadow holds one the
+    // sheets can be made again at this side; until then the shadow draws alone.
+    if (m_tile >= 0 && Shared() && Shared()->tile != side)
+        ReleaseTile();
+    SharedTargets* shared = SheetsFor(side);
     if (!shared || shared->TileOf(this) < 0)
         return false;
+    m_coarse = !fine;
     // Only the part of the tile the casters cover now or covered last is drawn again; the rest
     // holds what an empty tile does.
-    const RwRect casters = CastersRect(clumps, count, shared->tile);
+    // Below the best quality a texel is twice as wide: half the margin keeps its reach.
+    const RwInt32 margin = fine ? kCasterMargin : kCasterMargin / kCoarseDivisor;
+    const RwRect casters = CastersRect(clumps, count, shared->tile, margin);
     const RwRect redrawn = Union(casters, m_touched);
     // The camera frames the casters as for its own raster; only where they land differs.
     RwCamera* camera = m_shadowCamera.get();
@@ -608,7 +637,7 @@ void ProjectedShadow::SetCaster(RpClump* clump, const Vector3& at, float radius)
     SetCaster(&clump, clump ? 1 : 0, RwSphere{{at.x, at.y, at.z}, radius}, at);
 }
 
-RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32_t side) const
+RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32_t side, RwInt32 margin) const
 {
     const RwRect whole{0, 0, side, side};
     RwCamera* camera = m_shadowCamera.get();
@@ -654,7 +683,7 @@ RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32
     const auto top = static_cast<RwInt32>(std::floor((1.0f - bounds.y1) * perClip));
     const auto right = static_cast<RwInt32>(std::ceil((bounds.x1 + 1.0f) * perClip));
     const auto bottom = static_cast<RwInt32>(std::ceil((1.0f - bounds.y0) * perClip));
-    return GrownWithin({left, top, right - left, bottom - top}, kCasterMargin, side);
+    return GrownWithin({left, top, right - left, bottom - top}, margin, side);
 }
 
 bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
@@ -749,7 +778,9 @@ RwRect ProjectedShadow::LaidTexels() const
         return {0, 0, side, side};
     if (m_touched.w <= 0 || m_touched.h <= 0)
         return {};
-    return GrownWithin(m_touched, kSofteningReach + kFilterReach, side);
+    // Unsoftened, the casters spread no further than they were drawn.
+    const RwInt32 reach = m_result == Shared()->tiles[m_tile].result.get() ? kSofteningReach : 0;
+    return GrownWithin(m_touched, reach + kFilterReach, side);
 }
 
 void ProjectedShadow::Render()

@@ -114,7 +114,11 @@ private:
     // when they cannot be drawn.
     void DrawTexture(RpClump* const* clumps, int32_t count);
     // Into the shadow's tile of the casters' sheet; false, with nothing drawn, without one.
+    // Below the best quality the tile is half the side of the shadow's own texture and is not
+    // softened.
     bool DrawIntoSheet(RpClump* const* clumps, int32_t count);
+    // Gives the tile back to the shared sheets, with any result drawn in them.
+    void ReleaseTile();
     bool SharesSheets() const { return m_blur && !m_antialias; }
     // The softening passes through this shadow's own rasters.
     void SoftenAlone();
@@ -124,9 +128,9 @@ private:
     // Draws the casters into the cleared part (in texels) of the camera's raster, and inverts
     // that part.
     bool DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part);
-    // The texels of a tile of the side the casters may cover, with a margin; the whole tile
-    // when that cannot be told, empty for none.
-    RwRect CastersRect(RpClump* const* clumps, int32_t count, int32_t side) const;
+    // The texels of a tile of the side the casters may cover, with a margin of that many
+    // texels; the whole tile when that cannot be told, empty for none.
+    RwRect CastersRect(RpClump* const* clumps, int32_t count, int32_t side, RwInt32 margin) const;
     // The texels of the result that may hold anything and the filter reads laying them down:
     // round the casters in a tile of the sheets, the whole texture otherwise.
     RwRect LaidTexels() const;
@@ -150,6 +154,8 @@ private:
     int32_t m_tile = -1;
     // The casters waiting to be softened are in the tile, not in m_cameraRaster.
     bool m_castInSheet = false;
+    // The tile is half the side of the shadow's texture, laid down without softening.
+    bool m_coarse = false;
     // The part of the tile where the casters last drawn may have left anything but what an
     // empty tile holds, and the part drawn since the last softening (in the tile's texels).
     RwRect m_touched{0, 0, 0, 0};

@@ -169,6 +169,9 @@ public:
     // Whether what is drawn reaches a picture someone sees. Where it does not, drawing that
     // only feeds later pictures (a shadow's raster and its projection) may be left out.
     virtual bool ShowsPictures() const { return true; }
+    // Starts work on what was drawn so far while the caller goes on drawing; the picture is
+    // the same whether or not it is called.
+    virtual void StartWork() {}
 
     RwMetrics* metrics = nullptr;  // the frame under way, set by core
     const uint64_t serial = NextSerial();  // tells one device object from any later one

@@ -157,6 +157,13 @@ bool OpaquePasses(intptr_t function, intptr_t reference)
     }
 }
 
+// Whether every vertex leaves its third and fourth weights at zero.
+bool WeighsTwoBones(const RwReal (*weights)[4], size_t count)
+{
+    return std::all_of(weights, weights + count,
+                       [](const RwReal(&w)[4]) { return w[2] == 0.0f && w[3] == 0.0f; });
+}
+
 // Whether the test throws away exactly the fragments whose alpha rounds to 0.
 bool DiscardsOnlyClear(intptr_t function, intptr_t reference)
 {
@@ -1159,6 +1166,7 @@ bool GLDevice::UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 par
         glEnableVertexAttribArray(kAttribWeights);
         glVertexAttribPointer(kAttribWeights, 4, GL_FLOAT, GL_FALSE, 0, reinterpret_cast<void*>(offset + 4 * n));
         mesh.present |= rwMeshBones;
+        mesh.twoBones = WeighsTwoBones(data.weights, n);
     }
     if ((parts & rwMeshIndices) && data.indices && data.numIndices > 0) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
@@ -1218,6 +1226,14 @@ void GLDevice::DestroyMesh(void* handle)
         glDeleteVertexArrays(1, &mesh->vao);
     }
     delete mesh;
+}
+
+void GLDevice::StartWork()
+{
+    if (!m_started)
+        return;
+    FlushIm3D();
+    glFlush();
 }
 
 bool GLDevice::RasterHasAlpha(RwRaster* raster)
@@ -1290,7 +1306,7 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
             std::memcpy(r, rows, sizeof rows);
         }
         m_inputs.boneCount = count;
-        features |= kShaderSkinned;
+        features |= kShaderSkinned | (mesh->twoBones ? kShaderTwoBones : 0u);
     }
 
     m_cache.BindVertexArray(mesh->vao);

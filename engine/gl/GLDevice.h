@@ -49,6 +49,8 @@ public:
     void DestroyMesh(void* mesh) override;
     bool DrawMesh(const RwDeviceMeshDraw& draw) override;
     bool RasterHasAlpha(RwRaster* raster) override;
+    // A software renderer's threads then draw it while the caller goes on.
+    void StartWork() override;
     size_t MeshCount() const { return m_meshes.size(); }
 
     // What tests and tools may look at.
@@ -76,6 +78,7 @@ private:
         GLuint vao = 0, vertices = 0, indices = 0;
         RwInt32 numVertices = 0, numIndices = 0;
         RwUInt32 present = 0;  // RwDeviceMeshPart of the attributes uploaded
+        bool twoBones = false;  // no vertex weighs its third or fourth bone
         // The box around the positions as uploaded, in the mesh's own space.
         RwV3d low = {0, 0, 0}, high = {0, 0, 0};
     };

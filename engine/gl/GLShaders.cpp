@@ -51,7 +51,7 @@ void main()
 #if SKINNED
     vec3 blended = vec3(0.0);
     vec3 blendedNormal = vec3(0.0);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < BONE_SLOTS; ++i) {
         float w = aWeights[i];
         if (w == 0.0)
             continue;
@@ -208,6 +208,7 @@ std::string GLShaderSource(uint32_t features, bool fragment)
     define("LIT", (features & kShaderLit) && !(features & kShaderScreen));
     define("SKINNED", (features & kShaderSkinned) && !(features & kShaderScreen));
     define("UV_TRANSFORM", features & kShaderUVTransform);
+    source += (features & kShaderTwoBones) ? "#define BONE_SLOTS 2\n" : "#define BONE_SLOTS 4\n";
     source += (features & kShaderFlat) ? "#define FLAT_QUALIFIER flat\n" : "#define FLAT_QUALIFIER\n";
     source += "#define MAX_LIGHTS " + std::to_string(kMaxDirectionalLights) + "\n";
     source += "#define MAX_BONES " + std::to_string(kMaxBones) + "\n";
@@ -247,6 +248,8 @@ GLShaderFamily::Variant* GLShaderFamily::Get(uint32_t features)
         features &= ~(kShaderFog | kShaderFogExponential | kShaderFogExponential2 | kShaderLit | kShaderSkinned);
     if (!(features & kShaderFog))
         features &= ~(kShaderFogExponential | kShaderFogExponential2);
+    if (!(features & kShaderSkinned))
+        features &= ~kShaderTwoBones;
     auto found = m_variants.find(features);
     if (found == m_variants.end())
         found = m_variants.emplace(features, Build(features)).first;

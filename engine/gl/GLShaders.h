@@ -24,6 +24,8 @@ enum GLShaderFeature : uint32_t {
     // would otherwise work out every curve for every pixel.
     kShaderFogExponential = 1u << 8,
     kShaderFogExponential2 = 1u << 9,
+    // With skinning: no vertex weighs a bone past its second, so the other two are never read.
+    kShaderTwoBones = 1u << 10,
 };
 
 constexpr int kMaxBones = 64;

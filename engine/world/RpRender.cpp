@@ -750,6 +750,9 @@ void RpWorldEndHoldingTransparent()
     if (g_held.depth == 0 || --g_held.depth > 0)
         return;
     DrawHeld();
+    // The world's picture is done: it can be drawn while the caller goes on with the rest.
+    if (RwDevice* device = RwDeviceGetCurrent())
+        device->StartWork();
     if (!g_held.draws.empty()) {
         LogWarning("RpWorldEndHoldingTransparent: the camera changed; %zu transparent parts not drawn\n",
                    g_held.draws.size());

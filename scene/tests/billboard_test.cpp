@@ -7,6 +7,7 @@
 #include "framework/Registration.h"
 #include "scene/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/ParticleSystem.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
 #include "tests/support/LogCapture.h"
@@ -49,7 +50,7 @@ protected:
     void TearDown() override { RwGraphics::Instance()->SetCamera(nullptr); }
 
     // The draws one Render leaves on the null device.
-    std::vector<RwNullDrawRecord> Draw(Billboard& billboard)
+    std::vector<RwNullDrawRecord> Draw(RenderObject& billboard)
     {
         RwNullDevice* device = RwNullDeviceGet();
         EXPECT_TRUE(camera->BeginUpdate());
@@ -157,6 +158,49 @@ TEST_F(BillboardTest, OneIndexedQuadReachesTheDeviceWithItsStatesOnlyWhenTheCame
     billboard.SetPosition({0, 0, 10});
     RwGraphics::Instance()->SetCamera(nullptr);
     EXPECT_TRUE(Draw(billboard).empty());
+}
+
+// A particle system draws its billboards in view as one batch of quads in its particles' order,
+// each quad as the billboard builds it, under the states it would set alone; a billboard that
+// draws otherwise starts a new batch.
+TEST_F(BillboardTest, AParticleSystemDrawsItsBillboardsAsOneBatchPerLook)
+{
+    BillboardParticleFactory factory;
+    ParticleSystem system;
+    system.SetParticleFactory(&factory);
+    system.SetAutomaticGenerate(false);
+    system.SetMaxParticles(10);
+    const auto emit = [&](int count, const Vector3& at) {
+        system.Position().Set(MakePointEmitter(at));
+        for (int i = 0; i < count; ++i)
+            ASSERT_NE(system.Emit(), nullptr);
+    };
+    factory.Setup(&sheet, rwBlendSrcAlpha, rwBlendInvSrcAlpha, 1, 1, 1);
+    emit(2, {0, 0, 10});
+    emit(1, {0, 0, -10});  // behind the camera
+    emit(1, {1, 0, 12});
+    factory.Setup(&sheet, rwBlendSrcAlpha, rwBlendOne, 1, 1, 1);
+    emit(2, {-1, 0, 8});
+    system.Update(0.0f);
+    std::vector<Quad> quads;
+    for (Particle* particle : system.GetParticles()) {
+        const Billboard& billboard = static_cast<BillboardParticle*>(particle)->GetBillboard();
+        if (billboard.InView())
+            quads.push_back(Build(billboard, RwGraphics::Instance()->GetCameraMatrix()));
+    }
+    ASSERT_EQ(quads.size(), 5u);
+
+    const std::vector<RwNullDrawRecord> draws = Draw(system);
+    ASSERT_EQ(draws.size(), 2u);
+    using Batch = std::tuple<RwInt32, RwInt32, intptr_t, intptr_t, RwRaster*>;
+    EXPECT_EQ(Batch(draws[0].numVertices, draws[0].numIndices, draws[0].srcBlend, draws[0].destBlend, draws[0].texture),
+              Batch(12, 18, rwBlendSrcAlpha, rwBlendInvSrcAlpha, sheet.GetRaster()));
+    EXPECT_EQ(Batch(draws[1].numVertices, draws[1].numIndices, draws[1].srcBlend, draws[1].destBlend, draws[1].texture),
+              Batch(8, 12, rwBlendSrcAlpha, rwBlendOne, sheet.GetRaster()));
+    // The first corners of each batch: its first particle's quad.
+    for (const auto& [draw, quad] : {std::pair{0, 0}, std::pair{1, 3}})
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(V(draws[draw].corners3D[i].objVertex), quads[quad].Corner(i)) << draw << " " << i;
 }
 
 TEST_F(BillboardTest, AFrameIsInsetOneTexelAndFramesBeyondTheCountShowTheLast)

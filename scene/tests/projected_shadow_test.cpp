@@ -8,6 +8,7 @@
 #include "framework/Registration.h"
 #include "scene/Camera.h"
 #include "scene/EngineUtil.h"
+#include "scene/GameElements.h"
 #include "scene/Immediate3DCache.h"
 #include "scene/ProjectedShadow.h"
 #include "scene/ProjectedTexture.h"
@@ -67,6 +68,23 @@ RwMatrix Downwards(const Vector3& position)
 }
 
 const RwV3d kUp{0, 1, 0};
+
+// The player's quality setting while it lives, the default one after it.
+class ScopedQuality {
+public:
+    explicit ScopedQuality(int32_t quality)
+    {
+        s_quality = quality;
+        GeParticleSystem::SetQualitySource([] { return s_quality; });
+    }
+    ~ScopedQuality() { GeParticleSystem::SetQualitySource(nullptr); }
+    ScopedQuality(const ScopedQuality&) = delete;
+    ScopedQuality& operator=(const ScopedQuality&) = delete;
+    static void Set(int32_t quality) { s_quality = quality; }
+
+private:
+    static inline int32_t s_quality = GeParticleSystem::kHigh;
+};
 
 class ProjectionTest : public SceneTest {
 protected:
@@ -375,6 +393,8 @@ TEST_F(ProjectionTest, TheFactoryMakesOneWithItsDefaultsAndTheTableKeepsItsValue
 class ShadowTest : public ProjectionTest {
 protected:
     ScopedPicturesShown shown;
+    // The best quality unless a test says otherwise: below it the sheets' tiles are smaller.
+    ScopedQuality quality{GeParticleSystem::kHigh};
     // What SetCaster and finishing the texture leave on the null device.
     std::vector<RwNullDrawRecord> Cast(ProjectedShadow& shadow, RpClump* clump, int count, float radius)
     {
@@ -468,6 +488,45 @@ TEST_F(ShadowTest, ShadowsTheSheetsDoNotFitDrawAlone)
     holder.reset();
     EXPECT_TRUE(cast(larger));
     EXPECT_EQ(larger.GetResult()->width, 64);
+}
+
+// Below the best quality a shadow's tile in the sheets is half the side of its own texture and
+// is laid down as drawn, without softening; when the quality changes, a shadow gives its tile
+// up and draws alone until no shadow holds the sheets of the old side, then all take tiles of
+// the new side.
+TEST_F(ShadowTest, BelowTheBestQualityTheTileIsHalfTheSideAndNotSoftened)
+{
+    RpClump* casters[] = {box.get()};
+    ProjectedShadow first, second;
+    ASSERT_TRUE(first.Create(32) && second.Create(32));
+    // Each shadow's side in the sheets (0 drawn alone) and the softening passes of the frame.
+    const auto frame = [&] {
+        RwNullDeviceGet()->ClearLog();
+        first.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        second.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
+        const size_t cast = RwNullDeviceGet()->draws.size();
+        ProjectedShadow::FinishTextures();
+        const auto side = [](const ProjectedShadow& s) {
+            return RwRasterIsSubRaster(s.GetResult()) ? s.GetResult()->width : 0;
+        };
+        return std::vector<size_t>{size_t(side(first)), size_t(side(second)), RwNullDeviceGet()->draws.size() - cast};
+    };
+    ScopedQuality::Set(GeParticleSystem::kMedium);
+    EXPECT_EQ(frame(), (std::vector<size_t>{16, 16, 0}));
+    const RwRaster* coarse = first.GetResult()->parent;
+    // The casters' sheet: what the casters were drawn into.
+    EXPECT_EQ(second.GetResult()->parent, coarse);
+    EXPECT_EQ(RwNullDeviceGet()->draws.back().camera, second.GetShadowCamera());
+    ScopedQuality::Set(GeParticleSystem::kHigh);
+    // The first gives its tile up while the second holds the sheets; the second then makes
+    // them anew. Each alone softens in two passes of its own.
+    EXPECT_EQ(frame(), (std::vector<size_t>{0, 32, 2 + 2}));
+    EXPECT_EQ(first.GetResult(), first.GetShadowCamera()->frameBuffer);
+    EXPECT_EQ(frame(), (std::vector<size_t>{32, 32, 4}));
+    EXPECT_NE(first.GetResult()->parent, coarse);
+    ScopedQuality::Set(GeParticleSystem::kLow);
+    frame();
+    EXPECT_EQ(frame(), (std::vector<size_t>{16, 16, 0}));
 }
 
 // A texture that waits to be softened is left out once its shadow stops being seen or is gone.
@@ -830,6 +889,7 @@ protected:
         return camera->GetRaster();
     }
 
+    ScopedQuality quality{GeParticleSystem::kHigh};
     PrimaryCamera* camera = nullptr;
     ClumpPtr box{nullptr, RpClumpDestroy};
     std::unique_ptr<FloorWorld> floor;
@@ -961,6 +1021,40 @@ TEST_F(ShadowGL, ShadowsLaidDownFromTheSheetCoverTheFloorAsAlone)
     // The box's shadow is there, 40 pixels a metre from the middle.
     EXPECT_LT(std::min(alone[(200 * 400 + 140) * 4], alone[(200 * 400 + 260) * 4]), 255 - 150);
     EXPECT_EQ(seen(false), alone);
+}
+
+// Below the best quality the shadow, from a tile of half the side laid down unsoftened, darkens
+// the floor about as much and centred where the shadow of the best quality does.
+TEST_F(ShadowGL, TheCoarseShadowDarkensTheFloorWhereTheFineOneDoes)
+{
+    // The darkening of the floor, summed, and its centre in pixels.
+    const auto darkening = [&](int32_t level) {
+        ScopedQuality::Set(level);
+        ProjectedShadow shadow;
+        EXPECT_NE(CastBox(shadow, {0, 1, 0}, 1.8f), nullptr);
+        RwRaster* seen = OnTheFloor(shadow);
+        std::vector<double> sums{0, 0, 0};
+        if (!seen)
+            return sums;
+        const std::vector<RwUInt8> pixels = Pixels(seen);
+        for (int y = 0; y < seen->height; ++y)
+            for (int x = 0; x < seen->width; ++x) {
+                const double dark = 255 - pixels[(y * seen->width + x) * 4];
+                sums[0] += dark;
+                sums[1] += dark * x;
+                sums[2] += dark * y;
+            }
+        return std::vector<double>{sums[0], sums[1] / sums[0], sums[2] / sums[0]};
+    };
+    const std::vector<double> fine = darkening(GeParticleSystem::kHigh);
+    const std::vector<double> coarse = darkening(GeParticleSystem::kMedium);
+    ASSERT_GT(fine[0], 0.0);
+    // The box's edges fall on coarser texels: a little more of the floor is touched.
+    EXPECT_NEAR(coarse[0] / fine[0], 1.0, 0.2);
+    // A texel of the coarse tile is about 5 pixels here; the box, in the middle of its frame,
+    // has its edges as far between texels on each side.
+    EXPECT_NEAR(coarse[1], fine[1], 1.0);
+    EXPECT_NEAR(coarse[2], fine[2], 1.0);
 }
 
 // A shadow from the sheets is laid down only round its casters, where its texture holds

@@ -160,9 +160,15 @@ double Milliseconds(std::chrono::steady_clock::time_point from)
 
 bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request)
 {
-    request.bench = argc == 3 && std::string(argv[1]) == "--bench";
+    request.bench = (argc == 3 || argc == 5) && std::string(argv[1]) == "--bench";
+    if (request.bench && argc == 5) {
+        request.frames = std::string(argv[3]) == "--frames" ? std::atoi(argv[4]) : 0;
+        if (request.frames < 1)
+            request.bench = false;
+    }
     if (!request.bench && argc != 3) {
-        std::fprintf(stderr, "usage: %s <game folder> <out prefix>\n       %s --bench <game folder>\n", tool, tool);
+        std::fprintf(stderr, "usage: %s <game folder> <out prefix>\n       %s --bench <game folder> [--frames N]\n",
+                     tool, tool);
         return false;
     }
     request.folder = argv[request.bench ? 2 : 1];

@@ -2,7 +2,7 @@
 // above its top) with bursts of a sprite-sheet flash beside it, drawn through the scene
 // classes on the default data and saved at three moments:
 //     scene_shot particles <game folder> <out prefix>          writes <prefix>_1.png .. _3.png
-//     scene_shot particles --bench <game folder>               frame and update times
+//     scene_shot particles --bench <game folder> [--frames N]  frame and update times
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
@@ -139,13 +139,13 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
     return 0;
 }
 
-int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
+int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects, int frames)
 {
     // Filled to the steady state first: every particle lives 1.2 to 1.8 s.
     for (int i = 0; i < 90; ++i)
         effects.Update(kStep);
     std::vector<double> bare, with, update;
-    for (int i = 0; i < kBenchFrames; ++i) {
+    for (int i = 0; i < frames; ++i) {
         Clock::time_point start = Clock::now();
         DrawFrame(camera, world, nullptr);
         bare.push_back(Milliseconds(start));
@@ -156,7 +156,7 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects)
         with.push_back(Milliseconds(start));
     }
     std::printf("scene_shot: %d x %d, %d live particles (%d wanted), %d frames\n", kWidth, kHeight,
-                effects.fountain.GetLiveCount(), kBenchParticles, kBenchFrames);
+                effects.fountain.GetLiveCount(), kBenchParticles, frames);
     std::printf("  particle update: median %.3f ms, worst %.3f ms\n", tools::Median(update),
                 *std::max_element(update.begin(), update.end()));
     std::printf("  frame without particles: median %.2f ms\n", tools::Median(bare));
@@ -185,7 +185,8 @@ int tools::level::ParticleShot(int argc, char** argv)
                                           level.Centre() - side * 2.2f + Vector3(0, 1.2f, 0),
                                           request.bench ? kBenchParticles / 1.5f : 90.0f,
                                           request.bench ? kBenchParticles : 400);
-                          return request.bench ? Bench(camera, level.World(), effects)
+                          return request.bench ? Bench(camera, level.World(), effects,
+                                                                 request.frames > 0 ? request.frames : kBenchFrames)
                                                : Shoot(camera, level.World(), effects, request.prefix);
                       });
 }

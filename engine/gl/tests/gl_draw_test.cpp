@@ -1,6 +1,7 @@
 // Drawing through the GL device, checked by reading the camera raster back.
 #include "support/GLTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -558,6 +559,45 @@ TEST_F(GLDraw, MeshesNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWithIt)
                  [&] { EXPECT_TRUE(Device()->DrawMesh(draw)) << c.name; }},
                 {{160, 120, c.middle, 2}}}});
         EXPECT_EQ(Device()->Counters().fogLeftOut - before, c.leftOut) << c.name;
+        Device()->DestroyMesh(mesh);
+    }
+}
+
+// A skinned vertex is placed by every bone it weighs, in whichever of its four slots the
+// weight stands; only meshes that weigh no third or fourth bone may skip those.
+TEST_F(GLDraw, SkinnedMeshesArePlacedByEveryBoneTheyWeigh)
+{
+    // Over the whole view at depth 3 when its bone leaves it in place; a bone of weight 0 that
+    // moves it away must change nothing.
+    const RwV3d positions[4] = {{-40, -40, 3}, {40, -40, 3}, {40, 40, 3}, {-40, 40, 3}};
+    const RwUInt16 indices[6] = {0, 1, 2, 0, 2, 3};
+    const RwUInt8 bone[4][4] = {{0, 1, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3}};
+    RwMatrix bones[4];
+    const RwV3d away = {0, 0, 1000};
+    for (RwMatrix& m : bones)
+        RwMatrixTranslate(RwMatrixSetIdentity(&m), &away, rwCombineReplace);
+    struct Case {
+        const char* name;
+        int slot;  // the one slot that weighs 1
+        int inPlace;  // the one bone that leaves the quad where it is
+    };
+    const Case cases[] = {
+        {"first slot", 0, 0}, {"second slot", 1, 1}, {"third slot", 2, 2}, {"fourth slot", 3, 3},
+        {"first slot, its bone moving the quad away", 0, 1},
+    };
+    for (const Case& c : cases) {
+        RwReal weight[4][4] = {};
+        for (auto& w : weight)
+            w[c.slot] = 1;
+        RwMatrix placed[4];
+        std::copy(std::begin(bones), std::end(bones), placed);
+        RwMatrixSetIdentity(&placed[c.inPlace]);
+        void* mesh = Device()->CreateMesh({4, positions, nullptr, nullptr, nullptr, bone, weight, indices, 6});
+        ASSERT_NE(mesh, nullptr) << c.name;
+        const RwDeviceMeshDraw draw = {mesh, nullptr, 0, 6, nullptr, {1, 1, 1, 1}, nullptr, rwFilterNearest,
+                                       rwTextureAddressWrap, rwTextureAddressWrap, nullptr, false, placed, 4, false};
+        const Rgba middle = c.slot == c.inPlace ? kWhitePixel : kBlackPixel;
+        Check({{c.name, {[&] { EXPECT_TRUE(Device()->DrawMesh(draw)) << c.name; }}, {{160, 120, middle, 0}}}});
         Device()->DestroyMesh(mesh);
     }
 }

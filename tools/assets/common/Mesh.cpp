@@ -287,15 +287,21 @@ RpAtomic* MeshBuilder::BuildAtomic(RwFrame* frame, uint32_t flags) const
 
 RpClump* BuildClump(const MeshBuilder& mesh, uint32_t flags)
 {
+    return BuildClump(std::span<const MeshBuilder>(&mesh, 1), flags);
+}
+
+RpClump* BuildClump(std::span<const MeshBuilder> parts, uint32_t flags)
+{
     RwFrame* root = RwFrameCreate();
-    RpAtomic* atomic = mesh.BuildAtomic(root, flags);
-    if (!atomic) {
-        RwFrameDestroy(root);
-        return nullptr;
-    }
     RpClump* clump = RpClumpCreate();
     RpClumpSetFrame(clump, root);
-    RpClumpAddAtomic(clump, atomic);
+    for (const MeshBuilder& part : parts)
+        if (RpAtomic* atomic = part.BuildAtomic(root, flags))
+            RpClumpAddAtomic(clump, atomic);
+    if (clump->atomics.empty()) {
+        RpClumpDestroy(clump);
+        return nullptr;
+    }
     return clump;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -174,5 +175,10 @@ RpMaterial* CreateMaterial(const MeshMaterial& material);
 // A clump of one atomic on a root frame at the origin: the usual shape of a static model.
 // Null when the mesh is empty.
 RpClump* BuildClump(const MeshBuilder& mesh, uint32_t flags);
+
+// A clump of one atomic per part that has triangles, all on one root frame at the origin: a
+// model spread wide, whose parts out of view are then left out one by one. Null when every
+// part is empty.
+RpClump* BuildClump(std::span<const MeshBuilder> parts, uint32_t flags);
 
 }  // namespace assets

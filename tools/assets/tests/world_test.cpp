@@ -154,6 +154,25 @@ TEST_F(WorldAssets, EveryLevelReadsBackWithItsTexturesInBothSets)
         }
 }
 
+// The spectator figures stand in pieces small enough that a piece behind the broadcast camera
+// or beside its view is left out whole, every piece on one stand, off the pitch.
+TEST_F(WorldAssets, SpectatorFiguresStandInPiecesThatCanBeLeftOut)
+{
+    for (int i = 0; i < kLevelCount; ++i) {
+        SCOPED_TRACE(LevelTheme(i).folder);
+        RpClump* clump = LoadClump(Level(i) + "Objects/spec_mods_crowd.dff", Level(i) + kTextureSets[0] + "/");
+        ASSERT_NE(clump, nullptr);
+        EXPECT_GE(clump->atomics.size(), 16u);
+        for (RpAtomic* atomic : clump->atomics) {
+            const RwSphere* s = RpAtomicGetBoundingSphere(atomic);
+            EXPECT_LT(s->radius, 10.0f);
+            EXPECT_TRUE(std::fabs(s->center.x) > kHalfLength || std::fabs(s->center.z) > kHalfWidth)
+                << s->center.x << ", " << s->center.z;
+        }
+        RpClumpDestroy(clump);
+    }
+}
+
 TEST_F(WorldAssets, PitchGoalsAndStandsStandWhereTheGameExpects)
 {
     for (int i = 0; i < kLevelCount; ++i) {

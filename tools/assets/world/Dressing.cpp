@@ -7,7 +7,10 @@
 
 #include "engine/world/RpWorld.h"
 
+#include <algorithm>
 #include <cmath>
+#include <span>
+#include <vector>
 
 namespace assets::world {
 
@@ -17,9 +20,10 @@ constexpr Rgba kWhite{255, 255, 255, 255};
 constexpr float kBenchZ = -(kHalfWidth + 5.0f);
 constexpr uint32_t kPrelitFlags = kGeoPrelit | kGeoTextured | kGeoNormals;
 
-bool WriteModel(const AssetContext& context, const Theme& theme, const char* name, const MeshBuilder& mesh)
+bool WriteModel(const AssetContext& context, const Theme& theme, const char* name,
+                std::span<const MeshBuilder> parts)
 {
-    RpClump* clump = BuildClump(mesh, kPrelitFlags);
+    RpClump* clump = BuildClump(parts, kPrelitFlags);
     if (!clump) {
         std::fprintf(stderr, "tbasset: %s/%s is empty\n", theme.folder, name);
         return false;
@@ -27,6 +31,11 @@ bool WriteModel(const AssetContext& context, const Theme& theme, const char* nam
     const bool ok = WriteClumpFile(clump, context.Path(std::string(theme.folder) + "/Objects/" + name + ".dff"));
     RpClumpDestroy(clump);
     return ok;
+}
+
+bool WriteModel(const AssetContext& context, const Theme& theme, const char* name, const MeshBuilder& mesh)
+{
+    return WriteModel(context, theme, name, std::span<const MeshBuilder>(&mesh, 1));
 }
 
 // Two dugouts either side of the halfway line on the near touch line, `length` long.
@@ -103,19 +112,28 @@ MeshBuilder Crowd(const Theme& theme)
     return m;
 }
 
-// Spectator figures at the front of the end stands and along the near stand's aisles.
-MeshBuilder SpectatorModels(const Theme& theme)
+// Spectator figures at the front of the end stands and along the near stand's aisles, in
+// pieces of about this length along each stand: a piece out of view is left out whole, and
+// the near stand is behind the broadcast camera.
+constexpr float kSpectatorPiece = 15.0f;
+
+std::vector<MeshBuilder> SpectatorModels(const Theme& theme)
 {
-    MeshBuilder m;
-    const int plain = m.Material("", kWhite);
-    m.UseMaterial(plain);
+    std::vector<MeshBuilder> pieces;
     Rng rng(theme.seed + 400);
     const StadiumLayout layout = LayoutFor(theme);
     const Rgba skins[4] = {{236, 200, 170, 255}, {200, 150, 110, 255}, {140, 95, 60, 255}, {95, 65, 45, 255}};
     const Rgba shirts[4] = {theme.teamA, theme.teamB, {235, 235, 235, 255}, {50, 55, 70, 255}};
     for (int si = 0; si < 4; ++si) {
         const StandProfile& s = layout.stands[si];
+        const int count = std::max(1, int(std::ceil(2 * s.half / kSpectatorPiece)));
+        const size_t first = pieces.size();
+        pieces.resize(first + size_t(count));
+        for (size_t i = first; i < pieces.size(); ++i)
+            pieces[i].UseMaterial(pieces[i].Material("", kWhite));
         for (float a = -s.half + 1.0f; a < s.half - 1.0f; a += rng.Range(1.2f, 2.4f)) {
+            const int piece = std::min(count - 1, int((a + s.half) * float(count) / (2 * s.half)));
+            MeshBuilder& m = pieces[first + size_t(piece)];
             const int tier = rng.Below(2);
             const Vec3 feet = TierPoint(s, tier, a, 0.5f);
             const Frame3 place{Normalised(Cross({0, 1, 0}, -s.out)), {0, 1, 0}, -s.out, feet};
@@ -137,9 +155,11 @@ MeshBuilder SpectatorModels(const Theme& theme)
             }
         }
     }
-    m.SetTransform({});
-    BakeTheme(theme, m);
-    return m;
+    for (MeshBuilder& m : pieces) {
+        m.SetTransform({});
+        BakeTheme(theme, m);
+    }
+    return pieces;
 }
 
 // Flags on poles along the roofs or the top of the stands.
