@@ -52,15 +52,17 @@ void Blit(RwRaster* target, RwRaster* raster, const RwRect& rect)
     RwRasterPopContext();
 }
 
-// One presented frame of the primary camera, cleared to opaque black, then painted. The
-// camera update is always ended, so that the game's next frame can begin its own.
+// One presented frame of the primary camera, cleared to opaque black, then painted. A frame
+// whose paint copies a picture over the whole screen clears the depth alone: the copy replaces
+// every pixel of the colour. The camera update is always ended, so that the game's next frame
+// can begin its own.
 template <typename Paint>
-void PresentFrame(PrimaryCamera& camera, Paint paint)
+void PresentFrame(PrimaryCamera& camera, Paint paint, bool paintCoversAll = false)
 {
     RwGraphics* graphics = RwGraphics::Instance();
     graphics->BeginRender();
     const bool updating = camera.BeginUpdate();
-    camera.Clear(kBlack, kClearAll);
+    camera.Clear(kBlack, paintCoversAll ? rwCameraClearZ : kClearAll);
     paint(camera.GetRaster());
     if (updating)
         camera.EndUpdate();
@@ -117,7 +119,9 @@ void LoadingScreen::Show(float expectedSeconds, bool drawBackgroundNow)
     if (drawBackgroundNow && camera && m_scaleX > 0 && m_scaleY > 0) {
         const RwRect screen{0, 0, static_cast<RwInt32>(width), static_cast<RwInt32>(height)};
         for (int i = 0; i < kFrameBuffers; ++i)
-            PresentFrame(*camera, [&](RwRaster* target) { Blit(target, RasterOf(m_background.get()), screen); });
+            PresentFrame(
+                *camera, [&](RwRaster* target) { Blit(target, RasterOf(m_background.get()), screen); },
+                RasterOf(m_background.get()) != nullptr);
         m_pictureShown = true;
     }
     m_barEmpty.reset(RwTextureRead(kBarEmptyFile, nullptr));
@@ -199,11 +203,14 @@ void LoadingScreen::Draw()
         return;
     const RwRect screen{0, 0, static_cast<RwInt32>(camera->GetWidth()), static_cast<RwInt32>(camera->GetHeight())};
     const RwRect bar{m_barRect.x, m_barRect.y, m_barRect.width, m_barRect.height};
-    PresentFrame(*camera, [&](RwRaster* target) {
-        Blit(target, RasterOf(m_background.get()), screen);
-        Blit(target, RasterOf(m_barEmpty.get()), bar);
-        DrawBar(target);
-    });
+    PresentFrame(
+        *camera,
+        [&](RwRaster* target) {
+            Blit(target, RasterOf(m_background.get()), screen);
+            Blit(target, RasterOf(m_barEmpty.get()), bar);
+            DrawBar(target);
+        },
+        RasterOf(m_background.get()) != nullptr);
     m_pictureShown = true;
 }
 

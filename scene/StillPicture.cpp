@@ -55,7 +55,19 @@ void StillPicture::Draw(bool hold, const std::function<void()>& draw)
     if (Show(*camera))
         return;
     draw();
-    Keep(*camera);
+    // A view still moving would be copied only to be thrown away at the next frame: it is
+    // kept from the first frame that finds it where the frame before left it.
+    const View view = ViewOf(*camera);
+    Kept* kept = Find(*camera);
+    if (!kept)
+        kept = &m_kept.emplace_back(Kept{camera, {}, {}, nullptr});
+    if (kept->seen == view) {
+        Keep(*camera, *kept);
+        return;
+    }
+    // The raster stays for the view that stands still next; what it holds shows no view now.
+    kept->view = View{};
+    kept->seen = view;
 }
 
 StillPicture::View StillPicture::ViewOf(RwCamera& camera)
@@ -95,18 +107,15 @@ bool StillPicture::Show(RwCamera& camera)
     return kept && kept->picture && kept->view == ViewOf(camera) && Copy(kept->picture.get(), camera.frameBuffer);
 }
 
-void StillPicture::Keep(RwCamera& camera)
+void StillPicture::Keep(RwCamera& camera, Kept& kept)
 {
-    Kept* kept = Find(camera);
-    if (!kept)
-        kept = &m_kept.emplace_back(Kept{&camera, {}, nullptr});
-    kept->view = ViewOf(camera);
+    kept.view = ViewOf(camera);
     RwRaster* target = camera.frameBuffer;
-    if (!kept->picture || kept->picture->width != target->width || kept->picture->height != target->height)
-        kept->picture.reset(RwRasterCreate(target->width, target->height, 0, rwRasterTypeCameraTexture));
-    if (!kept->picture || !Copy(target, kept->picture.get())) {
+    if (!kept.picture || kept.picture->width != target->width || kept.picture->height != target->height)
+        kept.picture.reset(RwRasterCreate(target->width, target->height, 0, rwRasterTypeCameraTexture));
+    if (!kept.picture || !Copy(target, kept.picture.get())) {
         LogWarning("StillPicture::Keep: the picture could not be kept; it is drawn every frame of this hold\n");
-        kept->picture.reset();
+        kept.picture.reset();
         m_failed = true;
     }
 }

@@ -21,8 +21,9 @@ public:
 
     // Inside the current camera's update. While hold is set and a picture kept for this camera
     // still fits its view, lays that picture into the camera's raster in place of draw; else
-    // runs draw and, while hold is set, keeps what it drew. Without hold, or on a device that
-    // shows no pictures, it only runs draw and lets go of what it kept.
+    // runs draw and, while hold is set and the view stands where the frame before left it,
+    // keeps what it drew. Without hold, or on a device that shows no pictures, it only runs
+    // draw and lets go of what it kept.
     void Draw(bool hold, const std::function<void()>& draw);
     // Every picture kept anywhere is drawn afresh at its next Draw: for changes no camera
     // shows, such as an edit made in the editor while a game is paused.
@@ -44,14 +45,15 @@ private:
     // Split screens draw one view per camera.
     struct Kept {
         const RwCamera* camera = nullptr;
-        View view;
+        View view;  // what the picture shows
+        View seen;  // the view of the last frame drawn
         std::unique_ptr<RwRaster, RasterDeleter> picture;
     };
 
     static View ViewOf(RwCamera& camera);
     Kept* Find(const RwCamera& camera);
     bool Show(RwCamera& camera);
-    void Keep(RwCamera& camera);
+    void Keep(RwCamera& camera, Kept& kept);
 
     std::vector<Kept> m_kept;
     // A copy failed: the rest of this hold draws, without a warning each frame.

@@ -504,7 +504,9 @@ void CutScenes::RenderShotActors(int index)
 void CutScenes::DrawFadeOverlay(const Color& colour, int mode)
 {
     PrimaryCamera* camera = Primary();
-    if (!camera)
+    // A clear overlay, blended or added, would leave every pixel of the screen as it was: a
+    // shot's fade stays at nothing for the rest of the shot once its ramp is over.
+    if (!camera || (colour.a <= 0.0f && (mode == 0 || mode == 1)))
         return;
     RenderStateSaver states;
     states.Set(rwRenderStateShadeMode, rwShadeFlat);

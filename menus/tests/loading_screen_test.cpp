@@ -161,6 +161,28 @@ TEST_F(LoadingScreenTest, TheBarFollowsTheClockAndShowsTheFilledPictureCroppedNo
     EXPECT_TRUE(frame(144 + 512, 466) == kBackground);
 }
 
+// The background replaces every pixel, so a frame that has it clears the depth alone; one
+// without it is cleared to black. Either way the frame shows what it should.
+TEST_F(LoadingScreenTest, OnlyAFrameWithoutItsBackgroundIsClearedToBlack)
+{
+    for (const bool background : {true, false}) {
+        SCOPED_TRACE(background ? "with its background" : "without");
+        if (!background) {
+            std::filesystem::remove("data/pc/Menu/loading.png");
+            FileSystem::Instance()->InvalidateDiskCache();
+        }
+        clock.At(0);
+        screen->Show(10.0f, false);
+        clock.At(5.0);
+        RwNullDeviceGet()->ClearLog();
+        screen->Update();
+        const std::vector<RwNullClearRecord>& clears = RwNullDeviceGet()->clears;
+        ASSERT_EQ(clears.size(), 1u);
+        EXPECT_EQ(clears[0].clearMode, background ? rwCameraClearZ : rwCameraClearImage | rwCameraClearZ);
+        EXPECT_TRUE(Frame()(400, 100) == (background ? kBackground : kBlack));
+    }
+}
+
 TEST_F(LoadingScreenTest, AnExpectedTimeOfNothingCountsAsDone)
 {
     for (float expected : {0.0f, -1.0f}) {

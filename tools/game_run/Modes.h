@@ -19,3 +19,5 @@ int RunRestarts(int argc, char** argv);
 int RunPenalties(int argc, char** argv);
 // The squad selection's bench frames and a match's start, timed on GL.
 int RunSelectionBench(int argc, char** argv);
+// A frame of a menu, the loading screen, a cut scene or the walk-off, timed on GL.
+int RunScreenBench(int argc, char** argv);

@@ -9,7 +9,6 @@
 #include "engine/core/RwEngine.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
-#include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/selection/PlayerSelection.h"
 #include "frontend/selection/PlayerSelectionMenu.h"
@@ -22,10 +21,11 @@
 #include "settings/GameParameters.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/Fail.h"
-#include "tools/common/Figures.h"
+#include "tools/common/FrameTimes.h"
 #include "tools/common/GameData.h"
 #include "tools/common/OffscreenCamera.h"
 #include "tools/common/OffscreenSession.h"
+#include "tools/game_run/MenuSteps.h"
 #include "tools/game_run/Modes.h"
 
 #include <algorithm>
@@ -38,6 +38,8 @@
 
 namespace {
 
+using game_run::Command;
+using game_run::LevelScreen;
 using tools::Fail;
 
 constexpr int kWidth = 1280, kHeight = 720;
@@ -50,23 +52,6 @@ using Clock = std::chrono::steady_clock;
 double Milliseconds(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void Command(TBMenu& menu, const char* word, const char* argument)
-{
-    MenuActionParameter parameter;
-    parameter.argument = argument;
-    menu.OnMessage(MessageServer::Instance()->RegisterMessage(word), reinterpret_cast<intptr_t>(&parameter));
-}
-
-// The level screen shown, with the choices of the screens before it made.
-TBMenu* LevelScreen(GameHarness& harness)
-{
-    auto* menu = new TBMenu("select_level");
-    harness.MakeCurrent(menu);
-    for (int i = 0; i < kFrameCap && Menu::Instance()->GetFadeState() != Menu::kShown; ++i)
-        harness.Step();
-    return Menu::Instance()->GetFadeState() == Menu::kShown ? menu : nullptr;
 }
 
 PlayerSelection* ShownSelection()
@@ -99,22 +84,18 @@ int BenchFrames(GameHarness& harness, const std::string& out, int frameCount)
     if (!selection)
         return Fail("the selection does not show");
 
-    std::vector<double> frames;
-    const double processorBefore = tools::CpuMilliseconds();
-    for (int frame = 0; frame < frameCount; ++frame) {
+    const tools::FrameTimes times = tools::TimeFrames(frameCount, [&](int frame) {
         if (frame % kPickEvery == 0)
             Command(*dynamic_cast<PlayerSelectionMenu*>(selection->GetMenu()), "SelectPlayer",
                     std::to_string(frame / kPickEvery + 1).c_str());
-        const auto start = Clock::now();
-        if (!harness.Step())
-            return Fail("the game ended during the selection: %s", harness.GetProblem().c_str());
-        frames.push_back(Milliseconds(Clock::now() - start));
-    }
-    const double processor = (tools::CpuMilliseconds() - processorBefore) / frameCount;
+        return harness.Step();
+    });
+    if (times.frames < frameCount)
+        return Fail("the game ended during the selection: %s", harness.GetProblem().c_str());
     std::printf("game_run selection_bench: bench of %zu candidates, %d frames at %d x %d: median %.2f ms, worst %.2f ms, "
                 "processor %.1f ms per frame\n",
-                selection->GetRequest().candidates.size(), frameCount, kWidth, kHeight, tools::Median(frames),
-                *std::max_element(frames.begin(), frames.end()), processor);
+                selection->GetRequest().candidates.size(), frameCount, kWidth, kHeight, times.median, times.worst,
+                times.processor);
     if (!out.empty())
         std::printf("game_run selection_bench: %s %s\n", WritePicture(out) ? "wrote" : "could not write", out.c_str());
     return 0;
@@ -122,13 +103,7 @@ int BenchFrames(GameHarness& harness, const std::string& out, int frameCount)
 
 int BenchStart(GameHarness& harness)
 {
-    GameParameters& parameters = *GameParameters::Instance();
-    parameters.SetParameter("players", "0");
-    parameters.SetParameter("teamone", "Panda01");
-    parameters.SetParameter("teamtwo", "Lizard01");
-    parameters.SetParameter("level", "level01");
-    parameters.customTeam[0] = parameters.customTeam[1] = 0;
-    TBMenu* menu = LevelScreen(harness);
+    TBMenu* menu = game_run::ComputerMatchScreen(harness);
     if (!menu)
         return Fail("the level screen does not show");
     const auto commanded = Clock::now();

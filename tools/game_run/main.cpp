@@ -120,6 +120,7 @@ int main(int argc, char** argv)
                            {"pause_bench", RunPauseBench},
                            {"restarts", RunRestarts},
                            {"penalties", RunPenalties},
-                           {"selection_bench", RunSelectionBench}},
+                           {"selection_bench", RunSelectionBench},
+                           {"screen_bench", RunScreenBench}},
                           GameStateRun);
 }

@@ -1,5 +1,5 @@
 // A story leg's training on the default data, headless, on the game harness:
-//     training_run <game folder> [--bench | --gl-bench]
+//     training_run <game folder> [--bench | --gl-bench] [frames]
 // A career is started; on "training" the squad selection opens and three members are picked on
 // it by the menu's keys, as are the dribbler and the shooter on theirs; the passing drill is
 // played by scripted passes round the triangle until a cycle counts; the dribbling drill is left
@@ -8,7 +8,7 @@
 // printed before and after; "AdvanceTraining" after the last drill leads to "matchstart", where
 // "Save" writes step 2.
 // --bench: from "StartTraining" to the passing drill's first frame (median of 10) and the
-// drill's frame on the null device (median of 300 frames). --gl-bench: the same on GL at
+// drill's frame on the null device (median of 300 frames, or as many as given). --gl-bench: the same on GL at
 // 1280 x 720, with the processor time of a drill frame over all threads (the driver's too).
 // Exits 1 when a step does not come as described.
 #include "characters/Actor.h"
@@ -35,12 +35,14 @@
 #include "settings/TrainingSettings.h"
 #include "tools/common/ConsoleSink.h"
 #include "tools/common/Figures.h"
+#include "tools/common/FrameTimes.h"
 #include "tools/common/OffscreenSession.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -51,6 +53,7 @@ namespace {
 
 constexpr int kCareerSlot = 2;
 constexpr int kGLWidth = 1280, kGLHeight = 720;
+constexpr int kBenchFrames = 300;
 constexpr int kScreenCap = 600;
 constexpr int kDrillCap = 60 * 60;
 // Frames a player holds the ball before his scripted pass, so that the drill sees him hold it.
@@ -275,14 +278,13 @@ double Seconds(const std::chrono::steady_clock::time_point& since)
 
 // "StartTraining" to the passing drill's first frame, ten times on the null device, then the
 // drill's frames; on GL once, for the frames alone.
-int Bench(GameHarness& harness, bool gl)
+int Bench(GameHarness& harness, bool gl, int frameCount)
 {
     const int kRuns = gl ? 1 : 10;
-    constexpr int kFrames = 300;
     constexpr uint32_t kPassingHud = PitchSimulation::kHudDrillCounters | PitchSimulation::kHudPlayer1Name |
                                      PitchSimulation::kHudPlayer1Energy;
-    std::vector<double> starts, frames;
-    double processor = 0.0;
+    std::vector<double> starts;
+    tools::FrameTimes frames;
     for (int run = 0; run < kRuns; ++run) {
         TrainingSettings::Instance()->drillCounter = 0;
         PitchSimulation::Instance()->SetHudElements(0);
@@ -296,15 +298,13 @@ int Bench(GameHarness& harness, bool gl)
             harness.Step();
         harness.Step();
         starts.push_back(Seconds(start));
-        for (int i = 0; run == 0 && i < kFrames; ++i) {
-            if (i == 100)
-                MessageServer::Instance()->SendMessage(0, MessageServer::Instance()->RegisterMessage("did pass"), 0);
-            const auto frame = std::chrono::steady_clock::now();
-            const double before = tools::CpuMilliseconds();
-            harness.Step();
-            frames.push_back(Seconds(frame) * 1000.0);
-            processor += tools::CpuMilliseconds() - before;
-        }
+        if (run == 0)
+            frames = tools::TimeFrames(frameCount, [&](int i) {
+                if (i == 100)
+                    MessageServer::Instance()->SendMessage(0, MessageServer::Instance()->RegisterMessage("did pass"), 0);
+                harness.Step();
+                return true;
+            });
         harness.Script().Press(harness.GetFrame() + 1, "cheat skip");
         harness.Step();
     }
@@ -312,14 +312,13 @@ int Bench(GameHarness& harness, bool gl)
         std::printf("bench: StartTraining to the drill's first frame: median %.3f s, worst %.3f s (%d runs)\n",
                     tools::Median(starts), *std::max_element(starts.begin(), starts.end()), kRuns);
     std::printf("bench: passing drill frame on %s: median %.3f ms, worst %.3f ms, processor %.3f ms (%d frames)\n",
-                gl ? "GL at 1280 x 720" : "the null device", tools::Median(frames), *std::max_element(frames.begin(), frames.end()), processor / kFrames,
-                kFrames);
+                gl ? "GL at 1280 x 720" : "the null device", frames.median, frames.worst, frames.processor, frames.frames);
     return 0;
 }
 
 enum class Mode { kPlay, kBench, kGLBench };
 
-int Run(platform::Window* window, const std::string& archive, Mode mode)
+int Run(platform::Window* window, const std::string& archive, Mode mode, int frameCount)
 {
     const bool gl = mode == Mode::kGLBench;
     if (gl && !tools::StartRenderer(window, rwDeviceGL, kGLWidth, kGLHeight))
@@ -334,7 +333,7 @@ int Run(platform::Window* window, const std::string& archive, Mode mode)
     if (mode != Mode::kPlay) {
         PickMembers();
         harness.MakeCurrent(new TrainingSession(TrainingSession::kPrepare));
-        const int result = Bench(harness, gl);
+        const int result = Bench(harness, gl, frameCount);
         harness.Stop();
         return result;
     }
@@ -389,7 +388,7 @@ int Run(platform::Window* window, const std::string& archive, Mode mode)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: training_run <game folder> [--bench | --gl-bench]\n");
+        std::fprintf(stderr, "usage: training_run <game folder> [--bench | --gl-bench] [frames]\n");
         return 2;
     }
     ConsoleSink console(false);
@@ -401,7 +400,7 @@ int main(int argc, char** argv)
     tools::OffscreenSession session("training_run", gl ? kGLWidth : 800, gl ? kGLHeight : 600);
     int result = 1;
     if (session.Start(tools::OffscreenSession::kWindowOnly))
-        result = Run(session.GetWindow(), archive, mode);
+        result = Run(session.GetWindow(), archive, mode, argc > 3 ? std::max(1, std::atoi(argv[3])) : kBenchFrames);
     Debug::Instance()->SetSink(nullptr);
     return result;
 }
