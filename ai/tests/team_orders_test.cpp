@@ -270,6 +270,7 @@ TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
         float speed;    // towards him (m/s)
         float heading;  // his
         bool heads;
+        float height = 0.0f;  // of the ball; 0 is his head's
     };
     const Case cases[] = {
         {"computer, near, coming, facing", "ai", 2.0f, 10.0f, attack, true},
@@ -278,12 +279,13 @@ TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
         {"within it along the grass, though farther at his height", "ai", 2.9f, 20.0f, attack, true},
         {"going away", "ai", 2.0f, -10.0f, attack, false},
         {"facing his own goal", "ai", 2.0f, 10.0f, attack + Math::Pi, false},
+        {"over his head", "ai", 2.0f, 10.0f, attack, false, 2.0f * race.GetMaxHeaderHeight()},
     };
     for (const Case& c : cases) {
         player->GetBrain()->SetName(c.brain);
         player->GetCommand().direction = c.heading;
         ball.ReleasePossession(1);
-        ball.SetPosition({-c.gap, head, 0.0f});
+        ball.SetPosition({-c.gap, c.height > 0.0f ? c.height : head, 0.0f});
         ball.SetVelocity({c.speed, 0.0f, 0.0f});
         Decide();
         EXPECT_EQ(Code(player) == 8, c.heads) << c.story << " gave " << Code(player);
