@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -545,6 +546,21 @@ protected:
         BufferedInputController::Instance()->Update(1.0f / 60.0f);
         Brain().Run(CharacterBrain::kHumanInput, command);
     }
+    // b held for the frames, then released: the frame of the shot (-1 for none), with the
+    // codes of the frames before it.
+    int HoldBUntilTheShot(int held, ActorCommand& kick, std::vector<int32_t>* before)
+    {
+        script.Add(held, {{"button b", 1.0f}});
+        script.Add(1, {});
+        for (int frame = 0; frame <= held; ++frame) {
+            Step(kick);
+            if (kick.code == ActorInput::Shoot)
+                return frame;
+            if (before)
+                before->push_back(kick.code);
+        }
+        return -1;
+    }
     ScriptedInputMapper script{"(0):"};
 };
 
@@ -584,17 +600,11 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
     EXPECT_LT((Vector3(pass.targetPosition.x, 0.0f, pass.targetPosition.z) - mate->GetActor()->GetPosition()).Length(), 3.0f);
 
     const int held = 20;
-    script.Add(held, {{"button b", 1.0f}});
-    script.Add(1, {});
     ActorCommand kick;
-    int shotAt = -1;
-    for (int frame = 0; frame <= held && shotAt < 0; ++frame) {
-        Step(kick);
-        if (kick.code == ActorInput::Shoot)
-            shotAt = frame;
-        else
-            EXPECT_EQ(kick.code, frame == 0 ? ActorInput::Run : ActorInput::None) << frame;
-    }
+    std::vector<int32_t> codes;
+    const int shotAt = HoldBUntilTheShot(held, kick, &codes);
+    for (size_t frame = 0; frame < codes.size(); ++frame)
+        EXPECT_EQ(codes[frame], frame == 0 ? ActorInput::Run : ActorInput::None) << frame;
     EXPECT_EQ(shotAt, held);
     EXPECT_TRUE(kick.hold);
     EXPECT_GT(keeper->GetActor()->kickPower, 0.0f);
@@ -925,16 +935,8 @@ TEST_F(HumanKeeperTest, APersonsKeeperTurnsAtHisPaceAndKicksAtFullPower)
     EXPECT_EQ(turn.target, nullptr);
 
     MatchSettings::Instance()->holdTimeForMaxPower = 0.25f;
-    const int held = 40;
-    script.Add(held, {{"button b", 1.0f}});
-    script.Add(1, {});
     ActorCommand kick;
-    int shotAt = -1;
-    for (int frame = 0; frame <= held && shotAt < 0; ++frame) {
-        Step(kick);
-        if (kick.code == ActorInput::Shoot)
-            shotAt = frame;
-    }
+    const int shotAt = HoldBUntilTheShot(40, kick, nullptr);
     // Full power after a quarter of a second's hold: 15 frames, the shot on the next.
     EXPECT_GE(shotAt, 15);
     EXPECT_LE(shotAt, 17);
