@@ -15,6 +15,7 @@
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
 #include "scene/RwGraphics.h"
+#include "settings/GameSettings.h"
 #include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -544,6 +546,21 @@ protected:
         BufferedInputController::Instance()->Update(1.0f / 60.0f);
         Brain().Run(CharacterBrain::kHumanInput, command);
     }
+    // b held for the frames, then released: the frame of the shot (-1 for none), with the
+    // codes of the frames before it.
+    int HoldBUntilTheShot(int held, ActorCommand& kick, std::vector<int32_t>* before)
+    {
+        script.Add(held, {{"button b", 1.0f}});
+        script.Add(1, {});
+        for (int frame = 0; frame <= held; ++frame) {
+            Step(kick);
+            if (kick.code == ActorInput::Shoot)
+                return frame;
+            if (before)
+                before->push_back(kick.code);
+        }
+        return -1;
+    }
     ScriptedInputMapper script{"(0):"};
 };
 
@@ -583,17 +600,11 @@ TEST_F(HumanKeeperTest, APassesToTheTeamMateAheadAndBKicksOnRelease)
     EXPECT_LT((Vector3(pass.targetPosition.x, 0.0f, pass.targetPosition.z) - mate->GetActor()->GetPosition()).Length(), 3.0f);
 
     const int held = 20;
-    script.Add(held, {{"button b", 1.0f}});
-    script.Add(1, {});
     ActorCommand kick;
-    int shotAt = -1;
-    for (int frame = 0; frame <= held && shotAt < 0; ++frame) {
-        Step(kick);
-        if (kick.code == ActorInput::Shoot)
-            shotAt = frame;
-        else
-            EXPECT_EQ(kick.code, frame == 0 ? ActorInput::Run : ActorInput::None) << frame;
-    }
+    std::vector<int32_t> codes;
+    const int shotAt = HoldBUntilTheShot(held, kick, &codes);
+    for (size_t frame = 0; frame < codes.size(); ++frame)
+        EXPECT_EQ(codes[frame], frame == 0 ? ActorInput::Run : ActorInput::None) << frame;
     EXPECT_EQ(shotAt, held);
     EXPECT_TRUE(kick.hold);
     EXPECT_GT(keeper->GetActor()->kickPower, 0.0f);
@@ -631,6 +642,306 @@ TEST_F(HumanKeeperTest, AFrozenKeeperAnswersNothing)
     computer.code = ActorInput::Run;
     Brain().Think(computer);
     EXPECT_EQ(computer.code, ActorInput::None);
+}
+
+}  // namespace
+
+namespace {
+
+bool IsSave(int32_t code) { return code >= ActorInput::SaveTopLeft && code <= ActorInput::SaveBottomRight; }
+
+// A flat shot at his chest from 15 m waits for its save until the ball is due within the save's
+// contact time plus the misjudgement: a keeper who misjudges by more dives at once, one who
+// misjudges by exactly the gap dives too, one who misjudges by less waits.
+TEST_F(KeeperBrainTest, TheSaveIsDueAtItsContactTimePlusTheMisjudgement)
+{
+    LevelSettings& level = *LevelSettings::Instance();
+    level.gravity = level.ballDecelInAir = 0.0f;
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.keeperSaveReserveTime = 5.0f;
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const float h = keeper->GetRace()->GetKeeperSaveGridHeight();
+    Launch(keeperAt + forward * 15.0f + up * (1.5f * h), forward * -20.0f);
+    float time = 0.0f;
+    Vector3 crossing;
+    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+    const KeeperBrain::SaveChoice save = Brain().ChooseSave(crossing, time);
+    const float gap = time - save.time;
+    ASSERT_GT(gap, 0.1f);
+    Brain().SetSkill(100.0f);
+    // The misjudgement is |u| x the setting for the seed's first draw u: the setting is nudged
+    // until the contact time plus the misjudgement gives exactly the ball's time.
+    const auto drawExactly = [&](float wanted) {
+        settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = 1.0f;
+        Random::Seed(11);
+        Brain().DrawMisjudgement();
+        const float unit = Brain().GetMisjudgement();
+        float scale = wanted / unit;
+        for (int i = 0; i < 1000; ++i) {
+            settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = scale;
+            Random::Seed(11);
+            Brain().DrawMisjudgement();
+            const float sum = save.time + Brain().GetMisjudgement();
+            if (sum == save.time + wanted)
+                return true;
+            scale = std::nextafter(scale, sum < save.time + wanted ? 1e9f : 0.0f);
+        }
+        return false;
+    };
+    ASSERT_GT(time, 0.0f);
+    const struct {
+        const char* what;
+        float misjudgement;
+        bool dives;
+    } cases[] = {
+        {"by less", 0.5f * gap, false},
+        {"by exactly the gap", gap, true},
+        {"by more", 1.5f * gap, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(drawExactly(c.misjudgement));
+        if (c.misjudgement == gap) {
+            ASSERT_EQ(save.time + Brain().GetMisjudgement(), time);
+        }
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(command.code, c.dives ? save.code : int32_t(ActorInput::None));
+        EXPECT_EQ(command.hold, c.dives ? 1 : 0);
+    }
+}
+
+// A ball flying at him that is due for a save: he dives when it is loose, but while anyone holds
+// it, an attacker out of reach or his own team-mate, its flight means nothing yet.
+TEST_F(KeeperBrainTest, NoDiveAtABallSomeoneHolds)
+{
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.keeperSaveReserveTime = 5.0f;
+    settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = 0.0f;
+    Brain().DrawMisjudgement();
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const Vector3 far = keeperAt + forward * 25.0f;
+    Character* attacker = AddAway(far + left * 3.0f);
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    Put(*mate, far - left * 3.0f, Heading(forward));
+    for (Character* holder : {static_cast<Character*>(nullptr), attacker, mate}) {
+        SCOPED_TRACE(holder == nullptr ? "nobody" : holder == attacker ? "an attacker" : "a team-mate");
+        if (holder) {
+            ASSERT_TRUE(ball.TakePossession(holder));
+            holder->GetActor()->TakeBall(&ball);
+        }
+        Launch(keeperAt + forward * 2.0f + Vector3{0.0f, 1.0f, 0.0f}, forward * -25.0f);
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(IsSave(command.code), holder == nullptr) << command.code;
+        if (holder) {
+            holder->GetActor()->ReleaseBall();
+            ball.ReleasePossession(0);
+        }
+    }
+}
+
+// Whichever order the match lists its sides in, only the other side's holder is an attacker:
+// he goes down at an attacker's feet, never at his own team-mate's.
+TEST_F(KeeperBrainTest, OnlyTheOtherSidesHolderIsAnAttacker)
+{
+    SoccerTeam* const listed[2] = {ActorSurroundings::sides[0], ActorSurroundings::sides[1]};
+    ActorSurroundings::sides[0] = away;
+    ActorSurroundings::sides[1] = home;
+    const Vector3 at = keeper->GetActor()->GetPosition() + forward * 2.0f;
+    Character* attacker = AddAway(at);
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    for (const auto& [holder, down] : {std::pair(attacker, true), std::pair(mate, false)}) {
+        SCOPED_TRACE(down ? "an attacker" : "a team-mate");
+        Put(*attacker, at + left * 6.0f, Heading(-forward));
+        Put(*mate, at - left * 6.0f, Heading(-forward));
+        Put(*holder, at, Heading(-forward));
+        ASSERT_TRUE(ball.TakePossession(holder));
+        holder->GetActor()->TakeBall(&ball);
+        ball.SetBallPosition(at - forward * 0.5f);
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(command.code == ActorInput::SaveBottomCenter, down) << command.code;
+        holder->GetActor()->ReleaseBall();
+        ball.ReleasePossession(0);
+    }
+    ActorSurroundings::sides[0] = listed[0];
+    ActorSurroundings::sides[1] = listed[1];
+}
+
+// A shot he could only reach beyond his longest dive is none of his business: no crossing, no
+// dive; one just within it draws a save.
+TEST_F(KeeperBrainTest, NoDiveAtAShotBeyondHisFurthestSave)
+{
+    const float furthest = GameSettings::Instance()->keeperMaxSaveDist;
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    for (const auto& [across, dives] : {std::pair(furthest - 0.5f, true), std::pair(furthest + 0.5f, false)}) {
+        SCOPED_TRACE(across);
+        const Vector3 aim = keeperAt + left * across + Vector3{0.0f, 1.0f, 0.0f};
+        Launch(aim + forward * 1.5f, forward * -30.0f);
+        float time = 0.0f;
+        Vector3 crossing;
+        EXPECT_EQ(Brain().PredictCrossing(time, crossing), dives);
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(IsSave(command.code), dives) << command.code;
+    }
+}
+
+// Before the dive is due, only a ball rolling into the goal wider than the dive reaches draws
+// side-steps towards it; a ball in the air, one bouncing up, one rolling wide of the posts, or
+// any ball with a goal post missing from the level leave him standing.
+TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisReach)
+{
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.keeperSaveReserveTime = 5.0f;
+    settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = 0.0f;
+    Brain().DrawMisjudgement();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const float r = ball.GetRadius();
+    constexpr float kFrom = 20.0f, kSpeed = 12.0f;
+    const struct {
+        const char* what;
+        float across, height, rise, beyond;  // at the keeper's plane; the path's spread beyond it
+        bool removePost;
+        int32_t code;
+    } cases[] = {
+        {"rolling in to his left", 2.8f, r, 0.0f, 0.0f, false, ActorInput::StepLeft},
+        {"rolling in to his right", -2.8f, r, 0.0f, 0.0f, false, ActorInput::StepRight},
+        {"in the air", 2.8f, 1.2f, 0.0f, 0.0f, false, ActorInput::None},
+        {"bouncing up", 2.8f, r, 3.0f, 0.0f, false, ActorInput::None},
+        {"rolling wide of the post", 4.2f, r, 0.0f, 1.0f, false, ActorInput::None},
+        {"a post missing", 2.8f, r, 0.0f, 0.0f, true, ActorInput::None},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.removePost) {
+            Object* post = CastManager::Instance()->FindObject("objects|LeftGoalLeftPost");
+            ASSERT_NE(post, nullptr);
+            ASSERT_TRUE(objects->RemoveMember(post));
+        }
+        Put(*keeper, keeperAt, Heading(forward));
+        const Vector3 at = keeperAt + left * c.across + up * c.height;
+        const Vector3 from = at + forward * kFrom - left * (c.across > 0.0f ? c.beyond : -c.beyond) * (kFrom / 3.0f);
+        Vector3 path = PitchFrame::Flatten(at - from);
+        path.Normalize();
+        Launch(from, path * kSpeed + up * c.rise);
+        float time = 0.0f;
+        Vector3 crossing;
+        ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+        const KeeperBrain::SaveChoice& save = Brain().ChooseSave(crossing, time);
+        // Beyond the dive's reach and not yet due, or the case tells nothing.
+        ASSERT_GT(std::fabs(crossing.x), std::fabs(save.point.x) + 0.3f);
+        ASSERT_GT(time, save.time);
+        ActorCommand command;
+        Brain().Think(command);
+        EXPECT_EQ(command.code, c.code);
+        EXPECT_EQ(command.hold, 0);
+    }
+}
+
+// With a goal post missing from the level there is no goal to guard: no guard point.
+TEST_F(KeeperBrainTest, WithoutAGoalPostThereIsNoGuardPoint)
+{
+    ball.SetBallPosition(goal + forward * 20.0f);
+    for (const char* name : {"objects|LeftGoalLeftPost", "objects|LeftGoalRightPost"}) {
+        SCOPED_TRACE(name);
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        Object* post = CastManager::Instance()->FindObject(name);
+        ASSERT_NE(post, nullptr);
+        const Vector3 kept = dynamic_cast<Collidable*>(post)->GetPosition();
+        ASSERT_TRUE(objects->RemoveMember(post));
+        EXPECT_FALSE(Brain().Guard(guard));
+        ActorCommand command;
+        command.target = cylinder;
+        Brain().Think(command);
+        EXPECT_EQ(command.code, ActorInput::None);
+        EXPECT_EQ(command.target, nullptr);
+        objects->Clear();
+        LoadSettings(objects, "<PP>level01\\settings\\objects\\objects.txt");
+        cylinder = dynamic_cast<CylindricalPitchVolume*>(CastManager::Instance()->FindObject("objects|LeftGuardCylinder"));
+        ASSERT_NE(cylinder, nullptr);
+        ASSERT_TRUE(dynamic_cast<Collidable*>(CastManager::Instance()->FindObject(name))->GetPosition().IsEqual(kept));
+    }
+}
+
+// A ball from the side pins his guard point to the edge of the guard angle. Diving then, he
+// faces out of the goal while he stands between the posts, on a post's line included; beyond
+// them he keeps the way he faces.
+TEST_F(KeeperBrainTest, BeyondThePostsHeDivesTheWayHeFaces)
+{
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.keeperSaveReserveTime = 5.0f;
+    settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = 3.0f;
+    Brain().SetSkill(100.0f);
+    const auto post = [](const char* name) {
+        return dynamic_cast<const Collidable*>(CastManager::Instance()->FindObject(name))->GetPosition();
+    };
+    const Vector3 leftPost = post("objects|LeftGoalLeftPost"), rightPost = post("objects|LeftGoalRightPost");
+    const float low = std::min(leftPost.z, rightPost.z), high = std::max(leftPost.z, rightPost.z);
+    ASSERT_GT(high - low, 1.0f);
+    const float turned = Heading(left);
+    const struct {
+        const char* what;
+        float z;
+        bool facesOut;
+    } cases[] = {
+        {"between the posts", 0.5f * (low + high), true}, {"on the low post's line", low, true},
+        {"on the high post's line", high, true},         {"beyond the low post", low - 0.5f, false},
+        {"beyond the high post", high + 0.5f, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Vector3 at = goal + forward * 1.0f;
+        at.z = c.z;
+        Put(*keeper, at, turned);
+        ASSERT_EQ(keeper->GetActor()->GetPosition().z, c.z);
+        // A misjudgement large enough that the save is due at once.
+        for (uint32_t seed = 1; Brain().GetMisjudgement() < 1.0f && seed < 100; ++seed) {
+            Random::Seed(seed);
+            Brain().DrawMisjudgement();
+        }
+        const Vector3 from = at + forward * 2.0f + left * 8.0f + Vector3{0.0f, 1.0f, 0.0f};
+        Vector3 path = at + Vector3{0.0f, 1.0f, 0.0f} - from;
+        path.Normalize();
+        Launch(from, path * 25.0f);
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        ASSERT_TRUE(guard.clamped);
+        ActorCommand command;
+        Brain().Think(command);
+        ASSERT_TRUE(IsSave(command.code)) << command.code;
+        EXPECT_NEAR(Math::AngleDifference(command.direction, c.facesOut ? Heading(forward) : turned), 0.0f, 1e-5f);
+    }
+}
+
+// A person's keeper turns at his own pace to the stick, even from a command that turned at
+// once; and a kick charged to full power goes while b is still held.
+TEST_F(HumanKeeperTest, APersonsKeeperTurnsAtHisPaceAndKicksAtFullPower)
+{
+    ActorCommand turn;
+    turn.faceAtOnce = 1;
+    turn.target = cylinder;
+    script.Add(1, {{"right", 1.0f}});
+    Step(turn);
+    EXPECT_EQ(turn.faceAtOnce, 0);
+    EXPECT_EQ(turn.target, nullptr);
+
+    MatchSettings::Instance()->holdTimeForMaxPower = 0.25f;
+    ActorCommand kick;
+    const int shotAt = HoldBUntilTheShot(40, kick, nullptr);
+    // Full power after a quarter of a second's hold: 15 frames, the shot on the next.
+    EXPECT_GE(shotAt, 15);
+    EXPECT_LE(shotAt, 17);
+    EXPECT_TRUE(kick.hold);
+    EXPECT_EQ(keeper->GetActor()->kickPower, 1.0f);
 }
 
 }  // namespace
