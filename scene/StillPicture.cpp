@@ -62,7 +62,7 @@ void StillPicture::Draw(bool hold, const std::function<void()>& draw)
     if (!kept)
         kept = &m_kept.emplace_back(Kept{camera, {}, {}, nullptr});
     if (kept->seen == view) {
-        Keep(*camera, *kept);
+        Keep(*camera, *kept, view);
         return;
     }
     // The raster stays for the view that stands still next; what it holds shows no view now.
@@ -107,9 +107,9 @@ bool StillPicture::Show(RwCamera& camera)
     return kept && kept->picture && kept->view == ViewOf(camera) && Copy(kept->picture.get(), camera.frameBuffer);
 }
 
-void StillPicture::Keep(RwCamera& camera, Kept& kept)
+void StillPicture::Keep(RwCamera& camera, Kept& kept, const View& view)
 {
-    kept.view = ViewOf(camera);
+    kept.view = view;
     RwRaster* target = camera.frameBuffer;
     if (!kept.picture || kept.picture->width != target->width || kept.picture->height != target->height)
         kept.picture.reset(RwRasterCreate(target->width, target->height, 0, rwRasterTypeCameraTexture));

@@ -53,7 +53,7 @@ private:
     static View ViewOf(RwCamera& camera);
     Kept* Find(const RwCamera& camera);
     bool Show(RwCamera& camera);
-    void Keep(RwCamera& camera, Kept& kept);
+    void Keep(RwCamera& camera, Kept& kept, const View& view);
 
     std::vector<Kept> m_kept;
     // A copy failed: the rest of this hold draws, without a warning each frame.
