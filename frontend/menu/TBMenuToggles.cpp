@@ -114,7 +114,7 @@ void TakeGameParameters(GameParameters& p)
 [[maybe_unused]] const bool s_togglesHooked = [] {
     GameParameters::SetReadListener(&TakeGameParameters);
     FrontEndScreens::Get().applyOptions = [](bool allowResolutionChange) {
-        TBMenuToggles::Instance()->ApplyPending(allowResolutionChange);
+        TBMenuToggles::Instance()->ApplyAtStart(allowResolutionChange);
     };
     return true;
 }();
@@ -189,6 +189,14 @@ bool TBMenuToggles::Apply(bool allowResolutionChange)
     ApplyPending(allowResolutionChange);
     Cast* user = CastManager::Instance()->GetCast("user");
     return !user || SaveSettings(user, kUserFile);
+}
+
+void TBMenuToggles::ApplyAtStart(bool allowResolutionChange)
+{
+    // A new player has no user file to bring the quality in: its default picks the textures as
+    // a stored one does, rather than from his second match on.
+    m_toggles[kQuality].force = true;
+    ApplyPending(allowResolutionChange);
 }
 
 void TBMenuToggles::ApplyPending(bool allowResolutionChange)

@@ -69,6 +69,8 @@ public:
     // Applies every pending toggle: the resolution only when allowed, the devices once they
     // are counted. Writes nothing: what was read stays as the player's file holds it.
     void ApplyPending(bool allowResolutionChange);
+    // ApplyPending as the game starts, with the quality applied whether or not it was read.
+    void ApplyAtStart(bool allowResolutionChange);
     // ApplyPending, then the cast "user" saved to the user file: the player's choice. False
     // (logged) when the file could not be written: the toggles are applied for this run all
     // the same.

@@ -8,6 +8,7 @@
 #include "input/ConfigurableInputMapper.h"
 #include "input/JoystickInput.h"
 #include "input/PlatformInputDevices.h"
+#include "match/FrontEndScreens.h"
 #include "settings/GameParameters.h"
 #include "simulation/Ball.h"
 #include "tests/support/LogCapture.h"
@@ -264,6 +265,20 @@ TEST_F(MenuTogglesTest, TheStoredQualitySwitchesTheEffectsAndTexturesAtStart)
         EXPECT_EQ(GameParameters::TextureSetFor(c.stored), std::string(c.textures));
     }
     Ball::s_highQuality = true;
+    FileSystem::Instance()->RemoveAlias("<TP>");
+}
+
+// Without a user file the game starts on the default quality's textures, as it does on every
+// later start once the first match has stored the options.
+TEST_F(MenuTogglesTest, ANewPlayerStartsOnTheDefaultQualitysTextures)
+{
+    MainProgram::Instance()->SetTextureSetPath("Textures24Bit\\");
+    UserCast();
+    FrontEndScreens::ApplyOptions(true);
+    const int32_t quality = GameParameters::Instance()->quality;
+    EXPECT_EQ(FileSystem::Instance()->GetAlias("<TP>"), GameParameters::TextureSetFor(quality));
+    EXPECT_NE(quality, 2) << "the default is not the best quality, so the set must have switched";
+    EXPECT_FALSE(Toggle(TBMenuToggles::kQuality).IsPending());
     FileSystem::Instance()->RemoveAlias("<TP>");
 }
 
