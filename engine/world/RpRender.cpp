@@ -594,7 +594,7 @@ bool AddsLight(const LightSet& lights)
 // The runs of an atomic lit by no light and without pre-lit colours as one draw, when each
 // run is opaque: every texel they cover is black whatever its texture and material, so one
 // untextured draw of the runs in their order leaves the same colours and depths. False, with
-// nothing drawn, when a run would blend.
+// nothing drawn, when a run would blend or could be cut by the alpha test.
 bool DrawSilhouette(RwDevice* device, const Instance& inst, const RpGeometry* own, bool modulate, bool hasUVs,
                     const RwMatrix* ltm, const RpAtomicSkinData* skin)
 {
@@ -607,7 +607,10 @@ bool DrawSilhouette(RwDevice* device, const Instance& inst, const RpGeometry* ow
             split.material < own->matList.numMaterials ? own->matList.materials[split.material] : nullptr;
         MaterialDraw md;
         SetupMaterial(md, device, material, modulate, true, none, hasUVs, false, split);
-        if (md.draw.transparent || split.firstIndex != end)
+        // A border colour sampled may carry an alpha the alpha test would cut away.
+        const bool bordered = md.draw.texture && (md.draw.addressU == rwTextureAddressBorder ||
+                                                  md.draw.addressV == rwTextureAddressBorder);
+        if (md.draw.transparent || bordered || split.firstIndex != end)
             return false;
         end += split.numIndices;
     }
