@@ -1,5 +1,6 @@
 #include "scene/World.h"
 
+#include "engine/core/RwDevice.h"
 #include "engine/world/RpLight.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
@@ -176,6 +177,9 @@ void World::RenderWorld(const std::function<void()>& backdrop)
     void (*draw)(void*) = [](void* data) { (*static_cast<const std::function<void()>*>(data))(); };
     RpWorldBeginHoldingTransparent(backdrop ? draw : nullptr, const_cast<std::function<void()>*>(&backdrop));
     RpWorldRender(m_world);
+    // The sectors' picture is drawn while the objects are still being sent.
+    if (RwDevice* device = RwDeviceGetCurrent(); device && !m_objects.empty())
+        device->StartWork();
     bool currentStatic = true;
     MoveLights(kDynamicSet, false);
     for (RenderObject* object : m_objects) {

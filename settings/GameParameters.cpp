@@ -46,6 +46,11 @@ void GameParameters::Serialize(Serializer& s, const char* descriptor)
         s_readListener(*this);
 }
 
+const char* GameParameters::TextureSetFor(int32_t quality)
+{
+    return quality == 2 ? "Textures24Bit\\" : "SmallTextures24Bit\\";
+}
+
 void GameParameters::SetReadListener(ReadListener listener)
 {
     s_readListener = listener;

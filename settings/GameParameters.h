@@ -57,6 +57,10 @@ public:
     // "players" as a number; 0 when it is not one ("NULL").
     int GetChosenPlayers() const;
 
+    // The texture set a "Quality" draws with, as "<TP>" stands for it: the full one at the best
+    // quality, the small one below.
+    static const char* TextureSetFor(int32_t quality);
+
     int32_t headerWord = 256;  // nothing reads it
     int32_t musicVolume = 10;
     int32_t sfxVolume = 10;

@@ -356,4 +356,5 @@ void RwNullDevice::ClearLog()
     StartFrame();
     shows = 0;
     scaledRenders = 0;
+    workStarts = 0;
 }

@@ -67,8 +67,9 @@ public:
     bool UpdateMesh(void* mesh, const RwDeviceMeshData& data, RwUInt32 parts) override;
     void DestroyMesh(void* mesh) override;
     bool DrawMesh(const RwDeviceMeshDraw& draw) override;
+    void StartWork() override { ++workStarts; }
 
-    // Forgets the records and the show and scaled-render counts.
+    // Forgets the records and the show, scaled-render and work-start counts.
     void ClearLog();
 
     bool ShowsPictures() const override { return showsPictures; }
@@ -88,6 +89,7 @@ public:
     std::vector<RwNullClearRecord> clears;
     RwInt32 shows = 0;
     RwInt32 scaledRenders = 0;
+    RwInt32 workStarts = 0;  // StartWork calls
     bool started = false;
     RwVideoMode mode{};
     RwInt32 refreshRate = 0;

@@ -317,7 +317,7 @@ void TBMenuToggles::ApplyQuality(TBMenuToggle& toggle)
     // The lowest quality also drops the ball's trail and the players' particles and shadows.
     Ball::s_highQuality = toggle.value != 0;
     Settle(toggle);
-    MainProgram::Instance()->SetTextureSetPath(toggle.value == 2 ? "Textures24Bit\\" : "SmallTextures24Bit\\");
+    MainProgram::Instance()->SetTextureSetPath(GameParameters::TextureSetFor(toggle.value));
 }
 
 void TBMenuToggles::Revert()

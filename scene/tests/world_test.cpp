@@ -126,6 +126,36 @@ TEST_F(WorldTest, OpaqueObjectsDrawBeforeTransparentOnesWhateverTheirOrder)
     RpClumpDestroy(wall);
 }
 
+// Notes how many times the renderer was told to start on what it had when the object is drawn.
+class WorkProbe : public RenderObject {
+public:
+    explicit WorkProbe(std::vector<RwInt32>& seen) : m_seen(seen) {}
+    void Render() override { m_seen.push_back(RwNullDeviceGet()->workStarts); }
+    void Update(float) override {}
+
+private:
+    std::vector<RwInt32>& m_seen;
+};
+
+// The sectors go to the renderer before the objects are sent, and the whole picture once the
+// transparent parts are drawn; without objects only the whole.
+TEST_F(WorldTest, TheSectorsAreHandedOverBeforeTheObjects)
+{
+    for (const int objects : {2, 0}) {
+        World world;
+        ASSERT_TRUE(world.CreateWorld());
+        std::vector<RwInt32> seen;
+        WorkProbe first(seen), second(seen);
+        if (objects > 0) {
+            world.AddRenderObject(&first);
+            world.AddRenderObject(&second);
+        }
+        Drawn([&] { world.Render(); });
+        EXPECT_EQ(seen, std::vector<RwInt32>(static_cast<size_t>(objects), 1));
+        EXPECT_EQ(RwNullDeviceGet()->workStarts, objects > 0 ? 2 : 1);
+    }
+}
+
 TEST_F(WorldTest, WithoutAnEngineWorldTheBackdropGoesFirst)
 {
     std::string log;

@@ -4,6 +4,7 @@
 #include "framework/Debug.h"
 #include "framework/Factory.h"
 #include "framework/FileSystem.h"
+#include "framework/Settings.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
 #include "scene/Camera.h"
@@ -52,8 +53,11 @@ constexpr uint32_t kPeriodHud = PitchSimulation::kHudTeamNames | PitchSimulation
 bool Character::Load(const std::string& race, const std::string& variation, const std::vector<std::string>& clips)
 {
     const std::string model = "<PP>Characters\\" + race + "\\" + race + ".DFF";
-    const std::string textures = "<PP>Characters\\" + race + "\\<TP>";
-    const std::string folders = textures + variation + "\\;" + textures + "Common\\;" + textures + "Shirt00\\";
+    const std::string directory = "<PP>Characters\\" + race + "\\";
+    const std::string startUp = SettingsManager::Instance()->GetString("TextureSet");
+    const std::string textures = directory + (startUp.empty() ? "" : startUp + "\\");
+    const std::string folders =
+        textures + variation + "\\;" + textures + "Common\\;" + directory + "<TP>Shirt00\\";
     if (!LoadClump(FileSystem::Instance()->ExpandAliases(model), FileSystem::Instance()->ExpandAliases(folders), true) || !GetHierarchy())
         return FailStep("no character %s", FileSystem::Instance()->ExpandAliases(model).c_str());
     for (const std::string& clip : clips)
@@ -179,10 +183,15 @@ MatchHud::~MatchHud()
     ForgetTexts(m_fonts);
 }
 
+bool MatchHud::LoadFonts()
+{
+    return LoadTexts(m_fonts) || FailStep("cannot read the fonts or texts");
+}
+
 bool MatchHud::Load(int width, int height)
 {
     HudItem::SetScreenSize(width, height);
-    if (!LoadTexts(m_fonts) || !LoadSettings(m_hud, "<PP>hud.txt"))
+    if ((m_fonts.empty() && !LoadFonts()) || !LoadSettings(m_hud, "<PP>hud.txt"))
         return FailStep("cannot read the fonts, texts or the display of a match");
     PitchSimulation::Instance()->SetHudElements(kPeriodHud);
     FeedMatchHud(*m_hud);

@@ -33,6 +33,8 @@ public:
 
     // race: "Panda", "Weasel"...; variation: the texture set ("Var00"...); clips from the
     // shared animation folder, indexed in the order given. Loops its clips; starts on the first.
+    // Dressed as the game dresses its characters: the variation from the start-up
+    // configuration's "TextureSet", the shirt from the set "<TP>" stands for.
     bool Load(const std::string& race, const std::string& variation, const std::vector<std::string>& clips);
     // Hides one atomic (the referee's card when it is not shown).
     void HideAtomic(int index);
@@ -108,7 +110,11 @@ public:
     MatchHud(const MatchHud&) = delete;
     MatchHud& operator=(const MatchHud&) = delete;
 
-    // False, with what failed on stderr, when the fonts, texts or the cast do not load.
+    // The texts and fonts alone, read under the texture set "<TP>" stands for now, as the game
+    // reads them when it starts; false, with what failed on stderr, when any is missing.
+    bool LoadFonts();
+    // The fonts unless LoadFonts read them, then the cast. False, with what failed on stderr,
+    // when the fonts, texts or the cast do not load.
     bool Load(int width, int height);
     void Render() const;
 

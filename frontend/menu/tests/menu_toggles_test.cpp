@@ -4,6 +4,7 @@
 #include "engine/core/RwEngine.h"
 #include "framework/Cast.h"
 #include "framework/FileSystem.h"
+#include "framework/MainProgram.h"
 #include "input/ConfigurableInputMapper.h"
 #include "input/JoystickInput.h"
 #include "input/PlatformInputDevices.h"
@@ -239,22 +240,31 @@ TEST_F(MenuTogglesTest, UserFileRoundTripLeavesTheResolutionPending)
     EXPECT_EQ(GameParameters::Instance()->resolution, 1);
 }
 
-// A stored lowest quality switches the trails, particles and shadows off as the game starts.
-TEST_F(MenuTogglesTest, TheStoredQualitySwitchesTheEffectsAtStart)
+// A stored lowest quality switches the trails, particles and shadows off as the game starts;
+// below the best quality the textures come from the small set.
+TEST_F(MenuTogglesTest, TheStoredQualitySwitchesTheEffectsAndTexturesAtStart)
 {
-    for (const int stored : {0, 2}) {
-        SCOPED_TRACE(stored);
+    const struct {
+        int stored;
+        const char* textures;
+    } cases[] = {{0, "SmallTextures24Bit\\"}, {1, "SmallTextures24Bit\\"}, {2, "Textures24Bit\\"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
         Fresh();
         UserCast();
-        Toggle(TBMenuToggles::kQuality).value = stored;
+        Toggle(TBMenuToggles::kQuality).value = c.stored;
         TBMenuToggles::Instance()->Apply(true);
         Fresh();
-        Ball::s_highQuality = stored == 0;
+        MainProgram::Instance()->SetTextureSetPath("Elsewhere\\");
+        Ball::s_highQuality = c.stored == 0;
         ASSERT_TRUE(LoadSettings(UserCast(), TBMenuToggles::kUserFile));
-        EXPECT_EQ(GameParameters::Instance()->quality, stored);
-        EXPECT_EQ(Ball::s_highQuality, stored != 0);
+        EXPECT_EQ(GameParameters::Instance()->quality, c.stored);
+        EXPECT_EQ(Ball::s_highQuality, c.stored != 0);
+        EXPECT_EQ(FileSystem::Instance()->GetAlias("<TP>"), c.textures);
+        EXPECT_EQ(GameParameters::TextureSetFor(c.stored), std::string(c.textures));
     }
     Ball::s_highQuality = true;
+    FileSystem::Instance()->RemoveAlias("<TP>");
 }
 
 TEST_F(MenuTogglesTest, StoredValuesAreClampedIntoTheirTables)
