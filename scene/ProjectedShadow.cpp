@@ -445,6 +445,8 @@ bool ProjectedShadow::Create(int32_t size)
     m_shadowCamera = MakeCamera(size);
     if (!m_shadowCamera)
         return false;
+    // Only the casters' shape counts: each draws its opaque parts in one draw.
+    m_shadowCamera->silhouettes = true;
     TurnCamera(DefaultLightDirection());
     RwCameraSetFarClipPlane(m_shadowCamera.get(), kCreateFarClip);
     RwCameraSetNearClipPlane(m_shadowCamera.get(), kCreateNearClip);

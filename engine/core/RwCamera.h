@@ -46,6 +46,9 @@ struct RwCamera {
     bool basisKnown;
     // Each atomic draws its low-detail mesh, where it has one that can stand in, however large.
     bool lowDetail;
+    // Each atomic whose parts would all come out opaque and black (lit by no light, without
+    // pre-lit colours) draws them as one untextured draw: for a shadow's casters.
+    bool silhouettes;
     RpWorld* world;  // set by the world when the camera is added to it
     RwUInt8* pluginData;
 };

@@ -585,6 +585,50 @@ RpGeometry* ChooseGeometry(RpAtomic* atomic, const RwCamera* camera, const RwSph
     return low;
 }
 
+bool AddsLight(const LightSet& lights)
+{
+    const RwRGBAReal& a = lights.ambient;
+    return a.red != 0 || a.green != 0 || a.blue != 0 || !lights.directional.empty();
+}
+
+// The runs of an atomic lit by no light and without pre-lit colours as one draw, when each
+// run is opaque: every texel they cover is black whatever its texture and material, so one
+// untextured draw of the runs in their order leaves the same colours and depths. False, with
+// nothing drawn, when a run would blend or could be cut by the alpha test.
+bool DrawSilhouette(RwDevice* device, const Instance& inst, const RpGeometry* own, bool modulate, bool hasUVs,
+                    const RwMatrix* ltm, const RpAtomicSkinData* skin)
+{
+    if (inst.splits.empty())
+        return false;
+    const LightSet none{};
+    RwInt32 end = inst.splits.front().firstIndex;
+    for (const MeshSplit& split : inst.splits) {
+        const RpMaterial* material =
+            split.material < own->matList.numMaterials ? own->matList.materials[split.material] : nullptr;
+        MaterialDraw md;
+        SetupMaterial(md, device, material, modulate, true, none, hasUVs, false, split);
+        // A border colour sampled may carry an alpha the alpha test would cut away.
+        const bool bordered = md.draw.texture && (md.draw.addressU == rwTextureAddressBorder ||
+                                                  md.draw.addressV == rwTextureAddressBorder);
+        if (md.draw.transparent || bordered || split.firstIndex != end)
+            return false;
+        end += split.numIndices;
+    }
+    MeshSplit all = inst.splits.front();
+    all.numIndices = end - all.firstIndex;
+    MaterialDraw md;
+    SetupMaterial(md, device, nullptr, false, true, none, false, false, all);
+    md.draw.mesh = inst.mesh;
+    md.draw.ltm = ltm;
+    if (skin && inst.hasBones) {
+        md.draw.boneMatrices = skin->boneMatrices;
+        md.draw.numBones = skin->numBones;
+    }
+    device->DrawMesh(md.draw);
+    Count(all.numIndices, 0);
+    return true;
+}
+
 }  // namespace
 
 RwBool RpAtomicGetPosedWorldSphere(RpAtomic* atomic, RwSphere* sphere)
@@ -653,6 +697,11 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
     const LightSet lights = lit ? GatherLights(camera->world, rpLightLightAtomics) : LightSet{};
     const bool modulate = own->flags & rpGeometryModulateMaterialColor;
 
+    if (camera->silhouettes && lit && !src.prelit && !AddsLight(lights) &&
+        DrawSilhouette(device, *inst, own, modulate, src.uvs != nullptr, ltm, skinned ? &skin : nullptr)) {
+        Count(0, g->numVertices);
+        return atomic;
+    }
     // Opaque runs first, so that blended ones find the depth of everything behind them.
     std::vector<MaterialDraw> blended;
     for (const MeshSplit& split : inst->splits) {

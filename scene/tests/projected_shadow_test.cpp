@@ -609,6 +609,31 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ(shadow.GetResult(), result);
 }
 
+// Only the casters' shape counts: each draws its opaque parts, textured or coloured, in one
+// untextured draw, at every quality.
+TEST_F(ShadowTest, ACastersPartsAreDrawnAsOne)
+{
+    RpMaterial* textured = RpMaterialCreate();
+    RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
+    RpMaterialSetTexture(textured, texture);
+    RwTextureDestroy(texture);
+    RpMaterial* plain = RpMaterialCreate();
+    ClumpPtr parts(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals, {textured, plain}),
+                   RpClumpDestroy);
+    RpMaterialDestroy(textured);
+    RpMaterialDestroy(plain);
+    for (int level : {GeParticleSystem::kMedium, GeParticleSystem::kHigh}) {
+        ScopedQuality::Set(level);
+        ProjectedShadow shadow;
+        ASSERT_TRUE(shadow.Create(32));
+        std::vector<std::pair<RwInt32, const RwRaster*>> meshes;
+        for (const RwNullDrawRecord& draw : Cast(shadow, parts.get(), 1, 1.9f))
+            if (draw.isMesh)
+                meshes.emplace_back(draw.numIndices, draw.texture);
+        EXPECT_EQ(meshes, (std::vector<std::pair<RwInt32, const RwRaster*>>{{36, nullptr}})) << level;
+    }
+}
+
 // Once its tile is drawn whole, a shadow inverts and softens again only round its casters and
 // where they were: a caster near the middle of its frame leaves the tile's edges alone.
 TEST_F(ShadowTest, AfterItsFirstTextureAShadowRedrawsOnlyRoundItsCasters)

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <ranges>
 #include <span>
 
 using namespace worldtest;
@@ -25,12 +26,11 @@ protected:
         world = rig->world;
     }
 
-    // Clears to black, draws inside a camera update and reads the picture back.
+    // Clears (to black unless told), draws inside a camera update and reads the picture back.
     template <typename F>
-    void Draw(F draw)
+    void Draw(F draw, const RwRGBA& clear = {0, 0, 0, 255})
     {
-        const RwRGBA black{0, 0, 0, 255};
-        ASSERT_NE(RwCameraClear(camera, &black, rwCameraClearImage | rwCameraClearZ), nullptr);
+        ASSERT_NE(RwCameraClear(camera, &clear, rwCameraClearImage | rwCameraClearZ), nullptr);
         ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
         draw();
         RwCameraEndUpdate(camera);
@@ -41,9 +41,9 @@ protected:
         pixels.assign(image->pixels, image->pixels + stride * kSize);
         RwImageDestroy(image);
     }
-    void Draw(RpClump* clump)
+    void Draw(RpClump* clump, const RwRGBA& clear = {0, 0, 0, 255})
     {
-        Draw([&] { RpClumpRender(clump); });
+        Draw([&] { RpClumpRender(clump); }, clear);
     }
     // The colour where a world point landed.
     const uint8_t* At(RwV3d point) const
@@ -213,3 +213,35 @@ TEST_F(WorldGL, SkinnedVerticesFollowTheirBones)
 }
 
 }  // namespace
+
+// A silhouette, drawn as a shadow's casters are (lit by no light), leaves the very colours and
+// depths that the box's textured and coloured parts leave drawn one by one.
+TEST_F(WorldGL, ASilhouetteLeavesThePictureOfItsPartsDrawnOneByOne)
+{
+    RpMaterial* textured = RpMaterialCreate();
+    RwTexture* texture = MakeTexture(2, 2, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}});
+    RpMaterialSetTexture(textured, texture);
+    RwTextureDestroy(texture);
+    RpMaterial* red = RpMaterialCreate();
+    const RwRGBA redColour{255, 0, 0, 255};
+    RpMaterialSetColor(red, &redColour);
+    RpClump* clump = BoxClump({0.5f, 0.25f, 4}, rpGeometryLight | rpGeometryNormals | rpGeometryModulateMaterialColor,
+                              {textured, red});
+    RpMaterialDestroy(textured);
+    RpMaterialDestroy(red);
+    const RwV3d turn{1, 1, 0};
+    RwFrameRotate(RpClumpGetFrame(clump), &turn, 30, rwCombinePreMultiply);
+    const RwRGBA white{255, 255, 255, 255};
+    Draw(clump, white);
+    const std::vector<uint8_t> byParts = pixels;
+    camera->silhouettes = true;
+    Draw(clump, white);
+    camera->silhouettes = false;
+    EXPECT_EQ(pixels, byParts);
+    const auto black = std::ranges::count_if(std::views::iota(0, kSize * kSize), [&](int i) {
+        const uint8_t* p = &pixels[size_t(i / kSize * stride + i % kSize * 4)];
+        return p[0] == 0 && p[1] == 0 && p[2] == 0;
+    });
+    EXPECT_GT(black, kSize * kSize / 20) << "the box shows";
+    RpClumpDestroy(clump);
+}

@@ -672,3 +672,54 @@ TEST_F(WorldRenderNull, AHeldPartOfADestroyedAtomicIsNotDrawn)
 }
 
 }  // namespace
+
+// A camera drawing silhouettes (a shadow's) draws an atomic that would come out opaque and
+// black in one untextured draw of all its runs; one with a part that would show a colour or
+// blend keeps its own draws.
+TEST_F(WorldRenderNull, ASilhouetteIsOneUntexturedDrawOfAnAtomicThatComesOutBlack)
+{
+    const RwRGBA half{255, 255, 255, 128}, red{255, 0, 0, 255};
+    const auto box = [&](RwUInt32 flags, const RwRGBA& second, RwTextureAddressMode address = rwTextureAddressWrap) {
+        RpMaterial* solid = RpMaterialCreate();
+        RwTexture* texture = RwTextureCreate(RwRasterCreate(2, 2, 32, rwRasterTypeTexture));
+        RwTextureSetAddressing(texture, address);
+        RpMaterialSetTexture(solid, texture);
+        RwTextureDestroy(texture);
+        RpMaterial* other = RpMaterialCreate();
+        RpMaterialSetColor(other, &second);
+        RpClump* clump = BoxClump({0, 0, 5}, flags | rpGeometryModulateMaterialColor, {solid, other});
+        RpMaterialDestroy(solid);
+        RpMaterialDestroy(other);
+        return clump;
+    };
+    constexpr RwUInt32 kLit = rpGeometryLight | rpGeometryNormals;
+    camera->silhouettes = true;
+    const struct {
+        const char* name;
+        RwUInt32 flags;
+        RwRGBA second;
+        bool light;
+        Draws expected;
+        RwTextureAddressMode address = rwTextureAddressWrap;
+    } cases[] = {
+        {"lit by nothing, opaque", kLit, red, false, {"0+36 lit:0"}},
+        {"a translucent part", kLit, half, false, {"0+18 lit:0 tex", "18+18 lit:0 blend alpha:0.50"}},
+        {"pre-lit colours", kLit | rpGeometryPrelit, red, false, {"0+18 lit:0 tex", "18+18 lit:0"}},
+        {"unlit, so white", rpGeometryNormals, red, false, {"0+18 tex", "18+18"}},
+        {"a light", kLit, red, true, {"0+18 lit:0 tex", "18+18 lit:0"}},
+        {"a texture's border sampled", kLit, red, false, {"0+18 lit:0 tex", "18+18 lit:0"}, rwTextureAddressBorder},
+    };
+    for (const auto& c : cases) {
+        if (c.light)
+            AddLight(world, rpLightAmbient, rpLightLightAtomics);
+        RpClump* clump = box(c.flags, c.second, c.address);
+        EXPECT_EQ(Draw(clump), c.expected) << c.name;
+        RpClumpDestroy(clump);
+        for (RpLight* l : lights)
+            RpWorldRemoveLight(world, l);
+    }
+    RpClump* clump = box(kLit, red);
+    camera->silhouettes = false;
+    EXPECT_EQ(Draw(clump), (Draws{"0+18 lit:0 tex", "18+18 lit:0"}));
+    RpClumpDestroy(clump);
+}
