@@ -22,6 +22,7 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
 #include "support/ActorTestSupport.h"
+#include "support/SceneTest.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -942,6 +943,53 @@ TEST_F(HumanKeeperTest, APersonsKeeperTurnsAtHisPaceAndKicksAtFullPower)
     EXPECT_LE(shotAt, 17);
     EXPECT_TRUE(kick.hold);
     EXPECT_EQ(keeper->GetActor()->kickPower, 1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+Vector3 At(const RwIm3DVertex& vertex) { return {vertex.objVertex.x, vertex.objVertex.y, vertex.objVertex.z}; }
+
+// The designer's outline of the save grid stands on the plane in front of the keeper, one
+// box a cell, each over the crossing points that choose its save; the marker sphere is at
+// the keeper, in a colour of its own.
+TEST_F(KeeperBrainTest, TheSaveGridOutlineCoversEachCellOnThePlaneInFrontOfHim)
+{
+    // Cells of a designer's own size, neither a metre wide nor high.
+    CharacterRace& race = *keeper->GetRace();
+    const float w = 0.8f, h = 0.7f;
+    const std::pair kept(race.GetKeeperSaveGridWidth(), race.GetKeeperSaveGridHeight());
+    race.GetKeeperSaveGridWidth() = w;
+    race.GetKeeperSaveGridHeight() = h;
+    const std::vector<RwNullDrawRecord> draws = Drawn([&] { Brain().DrawDebug(); });
+    race.GetKeeperSaveGridWidth() = kept.first;
+    race.GetKeeperSaveGridHeight() = kept.second;
+    ASSERT_EQ(draws.size(), 10u);
+    const Actor& actor = *keeper->GetActor();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    for (int cell = 0; cell < 9; ++cell) {
+        SCOPED_TRACE(cell);
+        const RwNullDrawRecord& box = draws[static_cast<size_t>(cell)];
+        ASSERT_EQ(box.type, rwPrimTypeLineList);
+        const Vector3 corner = At(box.corners3D[0]), wide = At(box.corners3D[1]), high = At(box.corners3D[2]);
+        // Rows from the ground up, columns from 1.5 cells to his right.
+        const Vector3 offset = corner - actor.GetPosition();
+        EXPECT_NEAR(offset.Dot(forward), actor.GetRadius(), 1e-4f) << "on the keeper plane";
+        EXPECT_NEAR(offset.Dot(left), (static_cast<float>(cell % 3) - 1.5f) * w, 1e-4f);
+        EXPECT_NEAR(offset.Dot(up), static_cast<float>(cell / 3) * h, 1e-4f);
+        EXPECT_TRUE(Near(wide - corner, left * ((wide - corner).Dot(left)))) << "across the plane";
+        EXPECT_NEAR((wide - corner).Length(), w, 1e-4f);
+        EXPECT_TRUE(Near(high - wide, up * h));
+        const Vector3 middle = (corner + high) * 0.5f - actor.GetPosition();
+        EXPECT_EQ(Brain().SaveCell(middle.Dot(left), middle.Dot(up)), cell);
+        EXPECT_EQ(box.corners3D[0].color, draws[0].corners3D[0].color);
+    }
+    const RwNullDrawRecord& marker = draws[9];
+    ASSERT_EQ(marker.type, rwPrimTypeLineList);
+    // Its first point lies on its own +x, half a metre out.
+    EXPECT_TRUE(Near(At(marker.corners3D[0]), actor.GetPosition() + Vector3{0.5f, 0.0f, 0.0f}));
+    EXPECT_NE(marker.corners3D[0].color, draws[0].corners3D[0].color);
 }
 
 }  // namespace
