@@ -376,6 +376,27 @@ TEST_F(TeamOrdersTest, TheManAPassIsMeantForMeetsItOnItsPath)
     EXPECT_EQ(Code(passer), 2);
 }
 
+// A pass whose man has left the side, sent off while it ran, is nobody's to meet: the
+// loose-ball choice goes for it.
+TEST_F(TeamOrdersTest, APassWhoseManHasLeftTheSideIsLeftToTheLooseBallChoice)
+{
+    Character* passer = Add(home, PitchPosition(-0.2f, 0.0f).ToWorld(true));
+    Character* mate = Add(home, PitchPosition(0.1f, 0.3f).ToWorld(true));
+    passer->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    GiveBallTo(*passer);
+    Decide();
+    ASSERT_EQ(Code(passer), 1);
+    ASSERT_EQ(passer->GetBrain()->GetOrder().target, mate);
+    passer->Pass(mate->GetActor()->GetPosition(), true);
+    const std::unique_ptr<Character> gone = home->RemovePlayer(mate);
+    ASSERT_EQ(gone.get(), mate);
+    mate->GetBrain()->GetOrder().code = kUntouched;
+    Decide();
+    EXPECT_EQ(Code(mate), kUntouched);
+    EXPECT_EQ(Code(passer), 2);
+}
+
 // The holder outside the shooting zone passes to the team-mate furthest up; furthest up
 // himself, he runs on, at the attacked goal when his own place lies behind him.
 TEST_F(TeamOrdersTest, TheHolderPassesToTheManFurthestUpOrRunsOnHimself)

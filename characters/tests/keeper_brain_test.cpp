@@ -776,7 +776,7 @@ TEST_F(KeeperBrainTest, OnlyTheOtherSidesHolderIsAnAttacker)
 }
 
 // A shot he could only reach beyond his longest dive is none of his business: no crossing, no
-// dive; one just within it draws a save.
+// dive; one just within it draws a save, and one exactly at it is still his.
 TEST_F(KeeperBrainTest, NoDiveAtAShotBeyondHisFurthestSave)
 {
     const float furthest = GameSettings::Instance()->keeperMaxSaveDist;
@@ -792,6 +792,14 @@ TEST_F(KeeperBrainTest, NoDiveAtAShotBeyondHisFurthestSave)
         Brain().Think(command);
         EXPECT_EQ(IsSave(command.code), dives) << command.code;
     }
+    Launch(keeperAt + left * (furthest - 0.5f) + Vector3{0.0f, 1.0f, 0.0f} + forward * 1.5f, forward * -30.0f);
+    float time = 0.0f;
+    Vector3 crossing;
+    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+    GameSettings::Instance()->keeperMaxSaveDist = std::fabs(crossing.x);
+    const bool crosses = Brain().PredictCrossing(time, crossing);
+    GameSettings::Instance()->keeperMaxSaveDist = furthest;
+    EXPECT_TRUE(crosses);
 }
 
 // Before the dive is due, only a ball rolling into the goal wider than the dive reaches draws
