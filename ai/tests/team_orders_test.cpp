@@ -295,6 +295,23 @@ TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
     }
 }
 
+// A member of a kind the game does not know has no brain: he is passed over, and the ones
+// after him still get their orders, a header among them.
+TEST_F(TeamOrdersTest, AMemberWithoutABrainIsPassedOver)
+{
+    MatchSettings::Instance()->aiHeaderDistance = 3.0f;
+    Character* unknown = CharacterKickAbout::Add(home, 7, "PandaPl00", {2.0f, 0.0f, 0.0f});
+    ASSERT_EQ(unknown->GetBrain(), nullptr);
+    Character* player = Add(home, {0.0f, 0.0f, 0.0f});
+    const CharacterRace& race = *player->GetRace();
+    player->GetCommand().direction = WorldHeadingOf({-1.0f, 0.0f, 0.0f});
+    ball.ReleasePossession(1);
+    ball.SetPosition({-2.0f, 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight()), 0.0f});
+    ball.SetVelocity({10.0f, 0.0f, 0.0f});
+    Decide();
+    EXPECT_EQ(Code(player), 8);
+}
+
 // Who goes for a loose ball: the one the ball is nearer and coming at, not the one it is
 // running away from; he runs to where it will be.
 TEST_F(TeamOrdersTest, ThePlayerARollingBallComesAtGoesForItWhereItWillBe)
