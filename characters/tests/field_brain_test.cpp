@@ -401,3 +401,168 @@ TEST_F(HumanBrainTest, StickRightRunsTowardTheScreensRight)
 }
 
 }  // namespace
+
+namespace {
+
+// Told to shoot or pass, he turns first: the shot or pass goes only while the angle between his
+// heading and its way is below "AI pass FOV", an angle of exactly that still turning him; a
+// pass with no man to go to only runs.
+TEST_F(FieldBrainTest, AShotOrPassGoesOnlyOnceHeFacesItsWay)
+{
+    GameSettings& s = *GameSettings::Instance();
+    const float fov = s.aiPassFov;
+    Character* player = Add(home, "PandaPl00", {10.0f, 0.0f, 4.0f}, 0.0f, ActorNodes::standwithball);
+    Character* mate = Add(home, "PandaPl01", {16.0f, 0.0f, 12.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*player);
+    ball.SetPosition({10.0f, ball.GetRadius(), 4.0f});
+    const struct {
+        const char* what;
+        TeamOrder order;
+        Vector3 way;
+        int32_t code;
+    } cases[] = {
+        // With no level the goal he attacks is the one at the centre spot.
+        {"a shot", {5, {}, nullptr}, {-10.0f, 0.0f, -4.0f}, ActorInput::Shoot},
+        {"a pass", {1, {}, mate}, {6.0f, 0.0f, 8.0f}, ActorInput::Pass},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        player->GetBrain()->GetOrder() = c.order;
+        const float way = WorldHeadingOf(c.way);
+        struct Turn {
+            float off;       // his heading from the way
+            float fov;       // 0: the gap itself
+            int32_t code;
+        };
+        for (const Turn& turn : {Turn{0.0f, fov, c.code}, Turn{Math::Pi, fov, ActorInput::Run},
+                                 Turn{0.3f, 0.0f, ActorInput::Run}, Turn{-0.3f, 0.0f, ActorInput::Run}}) {
+            SCOPED_TRACE(turn.off);
+            Put(*player, {10.0f, 0.0f, 4.0f}, way + turn.off, ActorNodes::standwithball);
+            s.aiPassFov = turn.fov > 0.0f ? turn.fov
+                                          : std::fabs(Math::AngleDifference(player->GetActor()->GetHeading(), way));
+            ActorCommand command;
+            player->GetBrain()->Think(command);
+            s.aiPassFov = fov;
+            EXPECT_NEAR(Math::AngleDifference(command.direction, way), 0.0f, 1e-5f);
+            EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(turn.code, turn.code != ActorInput::Run));
+        }
+    }
+    player->GetBrain()->GetOrder() = TeamOrder{1, {}, nullptr};
+    EXPECT_EQ(Think(*player), ActorInput::Run);
+}
+
+// The keeper's come-out test: he may come while nobody of the other side holds the ball, or
+// while the holder is farther from him than the ball; a holder exactly as near keeps him back.
+TEST_F(FieldBrainTest, HeMayComeOutOnlyWhileTheBallIsNearerThanItsHolder)
+{
+    const Vector3 at{20.0f, 0.0f, 8.0f};
+    Character* keeper = Add(home, "PandaPl00", at, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", at + Vector3{3.0f, 0.0f, 4.0f}, 0.0f, ActorNodes::stand);
+    const struct {
+        const char* what;
+        bool held;
+        Vector3 ball;
+        bool comes;
+    } cases[] = {
+        {"nobody holds it", false, {3.0f, 0.0f, 4.0f}, true},
+        {"the ball nearer", true, {0.0f, 0.0f, 4.0f}, true},
+        {"as near as its holder", true, {5.0f, 0.0f, 0.0f}, false},
+        {"the holder nearer", true, {6.0f, 0.0f, 0.0f}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.held && !holder->GetActor()->HasBall())
+            GiveBallTo(*holder);
+        ball.SetPosition(at + c.ball);
+        EXPECT_EQ(keeper->GetBrain()->CanComeOut(), c.comes);
+    }
+}
+
+// A ball exactly the header reach away is judged where its path comes by him, not where it is:
+// flying slowly, it has dropped out of his window by then.
+TEST_F(FieldBrainTest, ABallExactlyAtHeaderReachIsJudgedWhereItComesBy)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    const float reach = MatchSettings::Instance()->maxHeaderRadius + ball.GetRadius() + player->GetActor()->GetRadius();
+    const float inWindow = 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight());
+    ball.SetVelocity({1.0f, 0.0f, 0.0f});
+    for (const auto& [gap, reachable] : {std::pair(std::nextafter(reach, 0.0f), true), std::pair(reach, false)}) {
+        SCOPED_TRACE(gap);
+        ball.SetPosition({-gap, inWindow, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), reachable);
+    }
+    // With no ball on the pitch there is nothing to head and nothing coming.
+    CarriedBall* const match = ActorSurroundings::ball;
+    ActorSurroundings::ball = nullptr;
+    const std::pair judged(player->GetBrain()->CanReachHeader(), player->GetBrain()->IsBallApproaching());
+    ActorSurroundings::ball = match;
+    EXPECT_EQ(judged, std::pair(false, false));
+}
+
+// A person's a beside the holder snags from exactly "Snag trigger dist (HUMAN)".
+TEST_F(HumanBrainTest, ASnagsFromExactlyTheTriggerDistance)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 2.5f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    player->GetBrain()->SetName("(0):");
+    GameSettings& s = *GameSettings::Instance();
+    const float kept = s.snagTriggerDistHuman;
+    s.snagTriggerDistHuman = player->GetActor()->DistanceTo(*holder->GetActor());
+    script.Add(1, {{"button a", 1.0f}});
+    ActorCommand command;
+    Step(*player, command);
+    s.snagTriggerDistHuman = kept;
+    EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(int32_t(ActorInput::Snag), true));
+}
+
+// The presses that shout: a special move with the ball plays the race's special sound, a slide
+// from a with b held or from b alone its slide-tackle sound; only b's slide holds its code.
+TEST_F(HumanBrainTest, ASpecialMoveOrASlideShoutsTheRacesSound)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    player->GetBrain()->SetName("(0):");
+    const RaceSoundNames& names = *CharacterRace::SoundNamesOf("Panda");
+    const struct {
+        const char* what;
+        bool withBall;
+        bool a;
+        int32_t code;
+        bool hold;
+        RaceSound sound;
+    } cases[] = {
+        {"a with b held, with the ball", true, true, ActorInput::SpecialPanda, false, RaceSound::SpecialHuman},
+        {"a with b held, without it", false, true, ActorInput::Tackle, false, RaceSound::SlideTackle},
+        {"b alone, without it", false, false, ActorInput::Tackle, true, RaceSound::SlideTackle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.withBall && !player->GetActor()->HasBall())
+            GiveBallTo(*player);
+        if (!c.withBall && player->GetActor()->HasBall()) {
+            player->GetActor()->ReleaseBall();
+            ball.ReleasePossession(1);
+        }
+        ball.SetPosition({0.0f, ball.GetRadius(), 30.0f});
+        engine->ClearAudioEvents();
+        ASSERT_NE(engine->AddAudioEvent(names[static_cast<size_t>(c.sound)], AudioEvent{}), nullptr);
+        script.Add(1, {});
+        if (c.a)
+            script.Add(1, {{"button a", 1.0f}, {"button b", 1.0f}});
+        else
+            script.Add(1, {{"button b", 1.0f}});
+        ActorCommand released;
+        Step(*player, released);
+        const int before = engine->GetTemporaryVoiceCount();
+        ActorCommand command;
+        Step(*player, command);
+        EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(c.code, c.hold));
+        EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    }
+    SoundEngine::DestroyInstance();
+}
+
+}  // namespace
