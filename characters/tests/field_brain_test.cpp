@@ -500,6 +500,27 @@ TEST_F(FieldBrainTest, ABallExactlyAtHeaderReachIsJudgedWhereItComesBy)
     EXPECT_EQ(judged, std::pair(false, false));
 }
 
+// A ball coming at his head is his to head only while nobody holds it, of either side.
+TEST_F(FieldBrainTest, NobodyHeadsABallEitherSideHolds)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* mate = Add(home, "PandaPl01", {-20.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* opponent = Add(away, "LizardPl00", {-20.0f, 0.0f, 5.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    for (Character* holder : {static_cast<Character*>(nullptr), mate, opponent}) {
+        SCOPED_TRACE(holder == nullptr ? "nobody" : holder == mate ? "a team-mate" : "an opponent");
+        if (holder)
+            GiveBallTo(*holder);
+        ball.SetPosition({-1.0f, 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight()), 0.0f});
+        ball.SetVelocity({5.0f, 0.0f, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), holder == nullptr);
+        if (holder) {
+            holder->GetActor()->ReleaseBall();
+            ball.ReleasePossession(1);
+        }
+    }
+}
+
 // A person's a beside the holder snags from exactly "Snag trigger dist (HUMAN)".
 TEST_F(HumanBrainTest, ASnagsFromExactlyTheTriggerDistance)
 {
