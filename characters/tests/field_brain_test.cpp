@@ -521,6 +521,76 @@ TEST_F(FieldBrainTest, NobodyHeadsABallEitherSideHolds)
     }
 }
 
+// The header window takes in its very edges: a ball within reach at exactly the race's lowest
+// or highest header height is his, one a hair beyond either is not.
+TEST_F(FieldBrainTest, TheHeaderWindowTakesInItsEdges)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    const float low = race.GetMinHeaderHeight(), high = race.GetMaxHeaderHeight();
+    for (const auto& [height, reachable] : {std::pair(low, true), std::pair(high, true),
+                                            std::pair(std::nextafter(low, 0.0f), false),
+                                            std::pair(std::nextafter(high, 100.0f), false)}) {
+        SCOPED_TRACE(height);
+        ball.SetPosition({-0.5f, height, 0.0f});
+        ball.SetVelocity({5.0f, 0.0f, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), reachable);
+    }
+}
+
+// On an open pitch a computer player heads straight for where his order sends him: jogging to
+// his place, running to a loose ball or with the ball at his feet, and at the ball when closing
+// down its holder.
+TEST_F(FieldBrainTest, OnAnOpenPitchHeHeadsStraightForHisOrdersPoint)
+{
+    const Vector3 at{10.0f, 0.0f, 4.0f};
+    Character* player = Add(home, "PandaPl00", at, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {-20.0f, 0.0f, -6.0f}, 0.0f, ActorNodes::stand);
+    ball.SetPosition({-18.0f, ball.GetRadius(), -5.0f});
+    const Vector3 point{25.0f, 0.0f, 24.0f};
+    const struct {
+        TeamOrder order;
+        Vector3 towards;
+        int32_t code;
+    } cases[] = {
+        {{0, point, nullptr}, point, ActorInput::Jog},
+        {{2, point, nullptr}, point, ActorInput::Run},
+        {{4, point, nullptr}, point, ActorInput::Run},
+        {{3, {}, holder}, {-18.0f, 0.0f, -5.0f}, ActorInput::Run},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order.code);
+        Put(*player, at, 0.0f, ActorNodes::stand);
+        player->GetBrain()->GetOrder() = c.order;
+        ActorCommand command;
+        player->GetBrain()->Think(command);
+        EXPECT_EQ(command.code, c.code);
+        EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.towards - at)), 0.0f, 1e-4f);
+    }
+}
+
+// Told to make his special move, a computer player starts his race's own, holds it and shouts.
+TEST_F(FieldBrainTest, AComputerSpecialMoveIsTheRacesOwnAndShouts)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    for (const auto& [variation, race, code] : {std::tuple("PandaPl00", "Panda", ActorInput::SpecialPanda),
+                                                std::tuple("LizardPl00", "Lizard", ActorInput::SpecialStart)}) {
+        SCOPED_TRACE(race);
+        Character* player = Add(home, variation, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+        const auto shout = static_cast<size_t>(RaceSound::SpecialComputer);
+        engine->ClearAudioEvents();
+        ASSERT_NE(engine->AddAudioEvent((*CharacterRace::SoundNamesOf(race))[shout], AudioEvent{}), nullptr);
+        player->GetBrain()->GetOrder() = TeamOrder{9, {}, nullptr};
+        const int before = engine->GetTemporaryVoiceCount();
+        ActorCommand command;
+        player->GetBrain()->Think(command);
+        EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(int32_t(code), true));
+        EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    }
+    SoundEngine::DestroyInstance();
+}
+
 // A person's a beside the holder snags from exactly "Snag trigger dist (HUMAN)".
 TEST_F(HumanBrainTest, ASnagsFromExactlyTheTriggerDistance)
 {
