@@ -1001,3 +1001,37 @@ TEST_F(KeeperBrainTest, TheSaveGridOutlineCoversEachCellOnThePlaneInFrontOfHim)
 }
 
 }  // namespace
+
+namespace {
+
+// Each side attacks the other's goal: a first-side player's goal centre is the middle of the
+// right goal's posts on the grass, the second side's that of the left goal, and his way to goal
+// runs there from the ball.
+TEST_F(KeeperBrainTest, EachSideAttacksTheGoalAtTheOtherEnd)
+{
+    const auto middle = [](const char* end) {
+        const auto post = [&](const char* name) {
+            const auto* object = dynamic_cast<const Collidable*>(
+                CastManager::Instance()->FindObject((std::string("objects|") + end + name).c_str()));
+            return object ? object->GetPosition() : Vector3{};
+        };
+        return (post("GoalLeftPost") + post("GoalRightPost")) * 0.5f;
+    };
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    Character* opponent = AddAway(goal + forward * 20.0f);
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    ball.SetBallPosition(goal + forward * 30.0f + left * 5.0f + up * 2.0f);
+    ASSERT_GT(PitchFrame::Flatten(middle("Right") - middle("Left")).Length(), 50.0f);
+    for (const auto& [player, end] : {std::pair(mate, "Right"), std::pair(opponent, "Left")}) {
+        SCOPED_TRACE(end);
+        const Vector3 centre = middle(end);
+        const Vector3 found = player->GetBrain()->GetGoalCentre();
+        EXPECT_TRUE(PitchFrame::Flatten(found - centre).IsEqual(Vector3::Zero)) << found.x << " " << found.z;
+        EXPECT_EQ(found.Dot(up), PitchFrame::GetCentre().Dot(up));
+        EXPECT_TRUE(player->GetBrain()->GetGoalDirection().IsEqual(PitchFrame::Flatten(found - ball.GetBallPosition())));
+    }
+}
+
+}  // namespace
