@@ -852,6 +852,8 @@ TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisRe
         Brain().Think(command);
         EXPECT_EQ(command.code, c.code);
         EXPECT_EQ(command.hold, 0);
+        // A side-step keeps him facing out, turned at once.
+        EXPECT_EQ(command.faceAtOnce, c.code != ActorInput::None ? 1 : 0);
     }
 }
 
@@ -1032,6 +1034,124 @@ TEST_F(KeeperBrainTest, EachSideAttacksTheGoalAtTheOtherEnd)
         EXPECT_EQ(found.Dot(up), PitchFrame::GetCentre().Dot(up));
         EXPECT_TRUE(player->GetBrain()->GetGoalDirection().IsEqual(PitchFrame::Flatten(found - ball.GetBallPosition())));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// At his guard point he stands, off the guard circle, and faces the ball; from exactly "Min
+// keeper step dist" away he steps back to it.
+TEST_F(KeeperBrainTest, AtHisGuardPointHeStandsAndFromTheStepDistanceHeSteps)
+{
+    ball.SetBallPosition(goal + forward * 30.0f + left * 4.0f);
+    KeeperBrain::GuardPoint guard;
+    ASSERT_TRUE(Brain().Guard(guard));
+    GameSettings& s = *GameSettings::Instance();
+    const float kept = s.minKeeperStepDist;
+    const Vector3 out = guard.position + forward * 0.7f;
+    const struct {
+        const char* what;
+        Vector3 at;
+        int32_t code;
+    } cases[] = {
+        {"on the point", guard.position, ActorInput::None},
+        {"the step distance out", out, ActorInput::StepBack},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Put(*keeper, c.at, Heading(forward));
+        // The offsets along and across his heading, as he measures them.
+        const Actor& actor = *keeper->GetActor();
+        const Vector3 facing = WorldHeadingDirection(actor.GetHeading()), side(-facing.z, 0.0f, facing.x);
+        const Vector3 offset = actor.GetPosition() - guard.position;
+        const float gap = std::max(std::fabs(facing.Dot(offset)), std::fabs(side.Dot(offset)));
+        s.minKeeperStepDist = c.code == ActorInput::None ? kept : gap;
+        ActorCommand command;
+        command.code = ActorInput::Run;
+        command.target = cylinder;
+        Brain().Think(command);
+        s.minKeeperStepDist = kept;
+        EXPECT_EQ(command.code, c.code);
+        EXPECT_EQ(command.target, nullptr);
+        if (c.code == ActorInput::None) {
+            EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(ball.GetBallPosition() - c.at)), 0.0f, 1e-5f);
+        }
+    }
+}
+
+// A ball rolling into his goal within the reach of the dive that is not yet due leaves him
+// standing; so does one his own team-mate holds in his area.
+TEST_F(KeeperBrainTest, HeStaysForABallWithinReachOrHeldByHisTeamMate)
+{
+    MatchSettings& settings = *MatchSettings::Instance();
+    settings.keeperSaveReserveTime = 5.0f;
+    settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = 0.0f;
+    Brain().DrawMisjudgement();
+    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
+    const Vector3 lift{0.0f, ball.GetRadius(), 0.0f};
+    Launch(keeperAt + forward * 20.0f + lift, forward * -12.0f);
+    float time = 0.0f;
+    Vector3 crossing;
+    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+    const KeeperBrain::SaveChoice& save = Brain().ChooseSave(crossing, time);
+    ASSERT_LE(std::fabs(crossing.x), std::fabs(save.point.x) + 0.3f);
+    ASSERT_GT(time, save.time);
+    ActorCommand rolling;
+    Brain().Think(rolling);
+    EXPECT_EQ(rolling.code, ActorInput::None);
+
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    const Vector3 inArea = goal + forward * 5.0f + left * 1.0f;
+    Put(*mate, inArea, Heading(forward));
+    ASSERT_TRUE(ball.TakePossession(mate));
+    mate->GetActor()->TakeBall(&ball);
+    ball.SetBallPosition(inArea + lift);
+    ball.SetVelocity({});
+    ASSERT_TRUE(Brain().IsBallInCloseTrigger());
+    Brain().GetOrder().code = 7;
+    ActorCommand held;
+    Brain().Think(held);
+    EXPECT_EQ(Brain().GetOrder().code, 7);
+    EXPECT_NE(held.code, ActorInput::Run);
+    EXPECT_NE(held.code, ActorInput::Jog);
+}
+
+// The guard point where the ray from the goal centre meets the rim off the cylinder's centre,
+// and where the goal centre lies on the rim itself: the ray's first meeting is then the goal
+// centre, behind him, and the guard angle holds him.
+TEST_F(KeeperBrainTest, TheGuardPointTakesTheRaysFirstMeetingWithTheRim)
+{
+    const auto post = [](const char* name) {
+        return dynamic_cast<const Collidable*>(CastManager::Instance()->FindObject(name))->GetPosition();
+    };
+    const Vector3 centre = (post("objects|LeftGoalLeftPost") + post("objects|LeftGoalRightPost")) * 0.5f;
+    const float radius = cylinder->GetCylinder().radius;
+    ASSERT_GT(radius, 1.2f);
+    ball.SetBallPosition(centre + forward * 20.0f);
+    const struct {
+        const char* what;
+        Vector3 cylinderAt;
+        bool clamped;
+        Vector3 expected;
+    } cases[] = {
+        {"the ray 1.1 m from the cylinder's centre", centre + left * 1.1f, false,
+         centre + forward * std::sqrt(radius * radius - 1.1f * 1.1f)},
+        {"the goal centre on the rim", centre + forward * radius, true, Vector3{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cylinder->SetPosition(c.cylinderAt);
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        EXPECT_EQ(guard.clamped, c.clamped);
+        if (!c.clamped) {
+            EXPECT_TRUE(Near(guard.position, c.expected, 1e-3f));
+        }
+    }
+    cylinder->SetPosition(goal);
 }
 
 }  // namespace
