@@ -657,3 +657,35 @@ TEST_F(HumanBrainTest, ASpecialMoveOrASlideShoutsTheRacesSound)
 }
 
 }  // namespace
+
+namespace {
+
+// Tools and tests build brains without some of their parts: without a race a brain heads
+// nothing, without an actor it lets a keeper come out, and a player of no side attacks as the
+// first side does; none of them reaches for the part it lacks.
+TEST_F(FieldBrainTest, ABrainWithoutSomeOfItsPartsAnswersWithoutThem)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {3.0f, 0.0f, 4.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    ball.SetPosition({-1.0f, 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight()), 0.0f});
+    ball.SetVelocity({5.0f, 0.0f, 0.0f});
+    ASSERT_TRUE(player->GetBrain()->CanReachHeader());
+    const CharacterBrain raceless(player->GetActor(), player, nullptr);
+    EXPECT_FALSE(raceless.CanReachHeader());
+
+    GiveBallTo(*holder);
+    ball.SetPosition({6.0f, 0.0f, 0.0f});
+    ASSERT_FALSE(player->GetBrain()->CanComeOut());
+    const CharacterBrain actorless(nullptr, player, player->GetRace());
+    EXPECT_TRUE(actorless.CanComeOut());
+
+    Character loner(Character::kFieldPlayer, "PandaPl00", nullptr);
+    EXPECT_TRUE(loner.GetBrain()->GetGoalCentre().IsEqual(player->GetBrain()->GetGoalCentre()));
+    for (const bool first : {true, false}) {
+        loner.GetCommand().direction = WorldHeadingOf(PitchPosition(first ? 1.0f : -1.0f, 0.0f).ToWorld(true));
+        EXPECT_EQ(loner.GetBrain()->IsFacingAttack(), first);
+    }
+}
+
+}  // namespace
