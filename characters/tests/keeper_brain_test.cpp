@@ -574,7 +574,7 @@ TEST_F(HumanKeeperTest, TheStickPointsHimTowardTheScreensSideItIsPushed)
     RwFrame* frame = camera->GetFrame();
     ASSERT_NE(frame, nullptr);
     const RwV3d yAxis{0.0f, 1.0f, 0.0f};
-    for (const float degrees : {90.0f, 200.0f}) {
+    for (const float degrees : {0.0f, 90.0f, 200.0f}) {
         SCOPED_TRACE(degrees);
         RwFrameRotate(frame, &yAxis, degrees, rwCombineReplace);
         const RwV3d& right = RwFrameGetLTM(frame)->right;
@@ -1057,6 +1057,9 @@ TEST_F(KeeperBrainTest, AtHisGuardPointHeStandsAndFromTheStepDistanceHeSteps)
     } cases[] = {
         {"on the point", guard.position, ActorInput::None},
         {"the step distance out", out, ActorInput::StepBack},
+        // With no step distance at all even his own point is a step away: no side of it, to
+        // his left.
+        {"on the point with no step distance", guard.position, ActorInput::StepLeft},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -1067,13 +1070,15 @@ TEST_F(KeeperBrainTest, AtHisGuardPointHeStandsAndFromTheStepDistanceHeSteps)
         const Vector3 offset = actor.GetPosition() - guard.position;
         const float gap = std::max(std::fabs(facing.Dot(offset)), std::fabs(side.Dot(offset)));
         s.minKeeperStepDist = c.code == ActorInput::None ? kept : gap;
+        ASSERT_EQ(gap == 0.0f, c.at == guard.position);
         ActorCommand command;
         command.code = ActorInput::Run;
         command.target = cylinder;
         Brain().Think(command);
         s.minKeeperStepDist = kept;
         EXPECT_EQ(command.code, c.code);
-        EXPECT_EQ(command.target, nullptr);
+        // Side-stepping, he walks the guard circle.
+        EXPECT_EQ(command.target, c.code == ActorInput::StepLeft ? cylinder : nullptr);
         if (c.code == ActorInput::None) {
             EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(ball.GetBallPosition() - c.at)), 0.0f, 1e-5f);
         }
