@@ -803,8 +803,9 @@ TEST_F(KeeperBrainTest, NoDiveAtAShotBeyondHisFurthestSave)
 }
 
 // Before the dive is due, only a ball rolling into the goal wider than the dive reaches draws
-// side-steps towards it; a ball in the air, one bouncing up, one rolling wide of the posts, or
-// any ball with a goal post missing from the level leave him standing.
+// side-steps towards it; one rolling within his reach, a ball in the air, one bouncing up, one
+// rolling wide of the posts, or any ball with a goal post missing from the level leave him
+// standing.
 TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisReach)
 {
     MatchSettings& settings = *MatchSettings::Instance();
@@ -821,6 +822,7 @@ TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisRe
         bool removePost;
         int32_t code;
     } cases[] = {
+        {"rolling in within his reach", 0.0f, r, 0.0f, 0.0f, false, ActorInput::None},
         {"rolling in to his left", 2.8f, r, 0.0f, 0.0f, false, ActorInput::StepLeft},
         {"rolling in to his right", -2.8f, r, 0.0f, 0.0f, false, ActorInput::StepRight},
         {"in the air", 2.8f, 1.2f, 0.0f, 0.0f, false, ActorInput::None},
@@ -845,8 +847,8 @@ TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisRe
         Vector3 crossing;
         ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
         const KeeperBrain::SaveChoice& save = Brain().ChooseSave(crossing, time);
-        // Beyond the dive's reach and not yet due, or the case tells nothing.
-        ASSERT_GT(std::fabs(crossing.x), std::fabs(save.point.x) + 0.3f);
+        // Not yet due, and beyond the dive's reach unless straight at him, or the case tells nothing.
+        ASSERT_EQ(std::fabs(crossing.x) > std::fabs(save.point.x) + 0.3f, c.across != 0.0f);
         ASSERT_GT(time, save.time);
         ActorCommand command;
         Brain().Think(command);
@@ -1085,27 +1087,10 @@ TEST_F(KeeperBrainTest, AtHisGuardPointHeStandsAndFromTheStepDistanceHeSteps)
     }
 }
 
-// A ball rolling into his goal within the reach of the dive that is not yet due leaves him
-// standing; so does one his own team-mate holds in his area.
-TEST_F(KeeperBrainTest, HeStaysForABallWithinReachOrHeldByHisTeamMate)
+// A ball his own team-mate holds in his area is none of his: he stays on guard.
+TEST_F(KeeperBrainTest, HeLeavesABallInHisAreaToTheTeamMateWhoHoldsIt)
 {
-    MatchSettings& settings = *MatchSettings::Instance();
-    settings.keeperSaveReserveTime = 5.0f;
-    settings.worstKeeperSaveMisjudgement = settings.bestKeeperSaveMisjudgement = 0.0f;
-    Brain().DrawMisjudgement();
-    const Vector3 keeperAt = keeper->GetActor()->GetPosition();
     const Vector3 lift{0.0f, ball.GetRadius(), 0.0f};
-    Launch(keeperAt + forward * 20.0f + lift, forward * -12.0f);
-    float time = 0.0f;
-    Vector3 crossing;
-    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
-    const KeeperBrain::SaveChoice& save = Brain().ChooseSave(crossing, time);
-    ASSERT_LE(std::fabs(crossing.x), std::fabs(save.point.x) + 0.3f);
-    ASSERT_GT(time, save.time);
-    ActorCommand rolling;
-    Brain().Think(rolling);
-    EXPECT_EQ(rolling.code, ActorInput::None);
-
     auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
     Character* mate = owned.get();
     home->AddPlayer(std::move(owned));
