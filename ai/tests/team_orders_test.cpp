@@ -1,5 +1,6 @@
 // The order step: which order each member of a side gets from the ball, the score of the
 // measures and the side's aggression.
+#include "ai/Decision.h"
 #include "ai/TeamManager.h"
 #include "ai/TeamStrategy.h"
 #include "ai/Utilities.h"
@@ -20,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -292,6 +295,23 @@ TEST_F(TeamOrdersTest, OnlyAComputerPlayerFacingTheAttackHeadsABallComingAtHim)
     }
 }
 
+// A member of a kind the game does not know has no brain: he is passed over, and the ones
+// after him still get their orders, a header among them.
+TEST_F(TeamOrdersTest, AMemberWithoutABrainIsPassedOver)
+{
+    MatchSettings::Instance()->aiHeaderDistance = 3.0f;
+    Character* unknown = CharacterKickAbout::Add(home, 7, "PandaPl00", {2.0f, 0.0f, 0.0f});
+    ASSERT_EQ(unknown->GetBrain(), nullptr);
+    Character* player = Add(home, {0.0f, 0.0f, 0.0f});
+    const CharacterRace& race = *player->GetRace();
+    player->GetCommand().direction = WorldHeadingOf({-1.0f, 0.0f, 0.0f});
+    ball.ReleasePossession(1);
+    ball.SetPosition({-2.0f, 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight()), 0.0f});
+    ball.SetVelocity({10.0f, 0.0f, 0.0f});
+    Decide();
+    EXPECT_EQ(Code(player), 8);
+}
+
 // Who goes for a loose ball: the one the ball is nearer and coming at, not the one it is
 // running away from; he runs to where it will be.
 TEST_F(TeamOrdersTest, ThePlayerARollingBallComesAtGoesForItWhereItWillBe)
@@ -370,6 +390,27 @@ TEST_F(TeamOrdersTest, TheManAPassIsMeantForMeetsItOnItsPath)
     passer->Pass(wide, true);
     ball.SetVelocity(slow);
     Decide();
+    EXPECT_EQ(Code(passer), 2);
+}
+
+// A pass whose man has left the side, sent off while it ran, is nobody's to meet: the
+// loose-ball choice goes for it.
+TEST_F(TeamOrdersTest, APassWhoseManHasLeftTheSideIsLeftToTheLooseBallChoice)
+{
+    Character* passer = Add(home, PitchPosition(-0.2f, 0.0f).ToWorld(true));
+    Character* mate = Add(home, PitchPosition(0.1f, 0.3f).ToWorld(true));
+    passer->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    GiveBallTo(*passer);
+    Decide();
+    ASSERT_EQ(Code(passer), 1);
+    ASSERT_EQ(passer->GetBrain()->GetOrder().target, mate);
+    passer->Pass(mate->GetActor()->GetPosition(), true);
+    const std::unique_ptr<Character> gone = home->RemovePlayer(mate);
+    ASSERT_EQ(gone.get(), mate);
+    mate->GetBrain()->GetOrder().code = kUntouched;
+    Decide();
+    EXPECT_EQ(Code(mate), kUntouched);
     EXPECT_EQ(Code(passer), 2);
 }
 
@@ -523,6 +564,154 @@ TEST_F(TeamOrdersTest, AHolderInHisSpecialMoveRunsAtTheGoal)
     Decide();
     EXPECT_EQ(Code(holder), 0);
     EXPECT_LT((holder->GetBrain()->GetOrder().point - holder->GetBrain()->GetGoalCentre()).Length(), 1e-3f);
+}
+
+} // namespace
+
+namespace {
+
+// Where the holder stands and where the ball lies, in his side's pitch coordinates.
+class TeamOrdersEdgeTest : public TeamOrdersTest {
+protected:
+    void Hold(Character& holder, const PitchPosition& at, const PitchPosition& ballAt)
+    {
+        Put(holder, at.ToWorld(true), 0.0f, ActorNodes::standwithball);
+        if (!holder.GetActor()->HasBall())
+            GiveBallTo(holder);
+        ball.SetPosition(ballAt.ToWorld(true) + Vector3{0.0f, ball.GetRadius(), 0.0f});
+    }
+    // Both read back exactly, as a case on an edge needs.
+    static ::testing::AssertionResult Exactly(const Vector3& world, const PitchPosition& expected)
+    {
+        const PitchPosition read = PitchPosition::FromWorld(world, true);
+        if (read.x == expected.x && read.z == expected.z)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "reads back as " << read.x << ", " << read.z;
+    }
+};
+
+// The shooting zone and the special move's circle end where they start to be outside: a ball
+// on the end line or the touch line starts neither, a holder on the circle's rim no special
+// move, a score of exactly 0.8 no shot.
+TEST_F(TeamOrdersEdgeTest, ABallOnALineOrAHolderOnTheCirclesRimCountsAsOutside)
+{
+    Character* holder = Add(home, {});
+    Add(home, PitchPosition(-0.9f, 0.9f).ToWorld(true));
+    holder->GetVariation()->energy.current = 100.0f;
+    GameSettings& s = *GameSettings::Instance();
+    ASSERT_EQ(s.aiSpecialMoveCentreYOffset, 0.0f);
+    ASSERT_EQ(s.aiSpecialMovePitchRadius, 0.5f);
+    const struct {
+        const char* what;
+        PitchPosition at, ball;
+        bool shoots, special, edge;
+    } cases[] = {
+        {"the ball just short of the end line", {0.9f, 0.0f}, {0.99f, 0.0f}, true, false, false},
+        {"the ball on the end line", {0.9f, 0.0f}, {1.0f, 0.0f}, false, false, true},
+        {"the ball just inside the touch line", {0.9f, 0.0f}, {0.9f, 0.99f}, true, false, false},
+        {"the ball on the touch line", {0.9f, 0.0f}, {0.9f, 1.0f}, false, false, true},
+        {"within the circle", {-0.49f, 0.0f}, {-0.49f, 0.0f}, false, true, false},
+        {"on the circle's rim", {-0.5f, 0.0f}, {-0.5f, 0.0f}, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Hold(*holder, c.at, c.ball);
+        if (c.edge) {
+            ASSERT_TRUE(Exactly(ball.GetPosition(), c.ball));
+            ASSERT_TRUE(Exactly(holder->GetActor()->GetPosition(), c.at));
+        }
+        // So long a step that the move's chance is certain.
+        Decide(1000.0f);
+        EXPECT_EQ(std::pair(Code(holder) == 5, Code(holder) == 9), std::pair(c.shoots, c.special)) << Code(holder);
+    }
+
+    // The holder moved up until his shooting score is exactly 0.8, then a step further.
+    holder->GetVariation()->energy.current = 0.0f;
+    Decision zone;
+    zone.AddPart({"DistanceAlongPitch", false, 2.0f});
+    zone.AddPart({"DistanceAcrossPitch", true, 1.0f});
+    const auto score = [&] {
+        pitch->GetUtilityRegistry()->ClearCaches();
+        return zone.Score(holder, *pitch->GetUtilityRegistry());
+    };
+    Hold(*holder, {0.3999f, 0.0f}, {0.3999f, 0.0f});
+    const Vector3 up = PitchPosition(1.0f, 0.0f).ToWorld(true) - PitchPosition(0.0f, 0.0f).ToWorld(true);
+    Vector3 at = holder->GetActor()->GetPosition();
+    ASSERT_LT(score(), 0.8f);
+    for (int step = 0; step < 100000 && score() < 0.8f; ++step) {
+        at.x = std::nextafter(at.x, up.x > 0.0f ? 1e9f : -1e9f);
+        holder->GetActor()->SetPosition(at);
+    }
+    ASSERT_EQ(score(), 0.8f);
+    Decide();
+    EXPECT_NE(Code(holder), 5);
+    while (score() == 0.8f) {
+        at.x = std::nextafter(at.x, up.x > 0.0f ? 1e9f : -1e9f);
+        holder->GetActor()->SetPosition(at);
+    }
+    Decide();
+    EXPECT_EQ(Code(holder), 5);
+}
+
+// The side rolls again once its timer has run down to 0, and a roll of exactly its aggression
+// makes it aggressive.
+TEST_F(TeamOrdersEdgeTest, TheAggressionRollComesAtZeroAndItsShareIsInclusive)
+{
+    Add(home, {});
+    Character* holder = Add(away, {2.0f, 0.0f, 0.0f});
+    GiveBallTo(*holder);
+    const float between = GameSettings::Instance()->timeBetweenAggressionChanges;
+    home->SetAggression(-1.0f);
+    Decide(2.0f * between);
+    ASSERT_FALSE(manager->IsAggressive());
+    ASSERT_EQ(manager->GetAggressionTimer(), between);
+    home->SetAggression(100.0f);
+    Decide(0.5f * between);
+    EXPECT_FALSE(manager->IsAggressive());
+    Decide(0.5f * between);
+    EXPECT_TRUE(manager->IsAggressive()) << "timer " << manager->GetAggressionTimer();
+
+    for (const auto& [below, aggressive] : {std::pair(true, false), std::pair(false, true)}) {
+        SCOPED_TRACE(below ? "a roll above the aggression" : "a roll of exactly the aggression");
+        Random::Seed(3);
+        const float roll = std::abs(Random::Unit()) * 100.0f;
+        Random::Seed(3);
+        home->SetAggression(below ? std::nextafter(roll, -1.0f) : roll);
+        Decide(2.0f * between);
+        EXPECT_EQ(manager->IsAggressive(), aggressive);
+    }
+}
+
+// A special move's chance in a step of dt is dt / "aiAverageTimeBetweenSpecialMoves": a draw of
+// exactly that starts it, a draw above it does not.
+TEST_F(TeamOrdersEdgeTest, ASpecialMoveStartsOnADrawOfExactlyItsChance)
+{
+    Character* holder = Add(home, {});
+    Add(home, PitchPosition(-0.9f, 0.9f).ToWorld(true));
+    holder->GetVariation()->energy.current = 100.0f;
+    GameSettings& s = *GameSettings::Instance();
+    const float average = s.aiAverageTimeBetweenSpecialMoves;
+    // Short steps, so that the side's aggression timer, kept at a second while it holds the
+    // ball, draws nothing in between.
+    s.aiAverageTimeBetweenSpecialMoves = 0.5f;
+    Hold(*holder, {0.0f, 0.0f}, {0.0f, 0.0f});
+    Decide();
+    for (const auto& [above, special] : {std::pair(true, false), std::pair(false, true)}) {
+        SCOPED_TRACE(above ? "a draw above the chance" : "a draw of exactly the chance");
+        Random::Seed(5);
+        const float draw = Random::Unit();
+        float dt = draw * s.aiAverageTimeBetweenSpecialMoves;
+        for (int i = 0; i < 100 && dt / s.aiAverageTimeBetweenSpecialMoves != draw; ++i)
+            dt = std::nextafter(dt, dt / s.aiAverageTimeBetweenSpecialMoves < draw ? 1.0f : 0.0f);
+        ASSERT_EQ(dt / s.aiAverageTimeBetweenSpecialMoves, draw);
+        if (above)
+            dt = std::nextafter(dt, 0.0f);
+        ASSERT_GT(manager->GetAggressionTimer(), dt);
+        Random::Seed(5);
+        Decide(dt);
+        EXPECT_EQ(Code(holder) == 9, special) << Code(holder);
+    }
+    s.aiAverageTimeBetweenSpecialMoves = average;
 }
 
 } // namespace

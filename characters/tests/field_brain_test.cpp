@@ -401,3 +401,291 @@ TEST_F(HumanBrainTest, StickRightRunsTowardTheScreensRight)
 }
 
 }  // namespace
+
+namespace {
+
+// Told to shoot or pass, he turns first: the shot or pass goes only while the angle between his
+// heading and its way is below "AI pass FOV", an angle of exactly that still turning him; a
+// pass with no man to go to only runs.
+TEST_F(FieldBrainTest, AShotOrPassGoesOnlyOnceHeFacesItsWay)
+{
+    GameSettings& s = *GameSettings::Instance();
+    const float fov = s.aiPassFov;
+    Character* player = Add(home, "PandaPl00", {10.0f, 0.0f, 4.0f}, 0.0f, ActorNodes::standwithball);
+    Character* mate = Add(home, "PandaPl01", {16.0f, 0.0f, 12.0f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*player);
+    ball.SetPosition({10.0f, ball.GetRadius(), 4.0f});
+    const struct {
+        const char* what;
+        TeamOrder order;
+        Vector3 way;
+        int32_t code;
+    } cases[] = {
+        // With no level the goal he attacks is the one at the centre spot.
+        {"a shot", {5, {}, nullptr}, {-10.0f, 0.0f, -4.0f}, ActorInput::Shoot},
+        {"a pass", {1, {}, mate}, {6.0f, 0.0f, 8.0f}, ActorInput::Pass},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        player->GetBrain()->GetOrder() = c.order;
+        const float way = WorldHeadingOf(c.way);
+        struct Turn {
+            float off;       // his heading from the way
+            float fov;       // 0: the gap itself
+            int32_t code;
+        };
+        for (const Turn& turn : {Turn{0.0f, fov, c.code}, Turn{Math::Pi, fov, ActorInput::Run},
+                                 Turn{0.3f, 0.0f, ActorInput::Run}, Turn{-0.3f, 0.0f, ActorInput::Run}}) {
+            SCOPED_TRACE(turn.off);
+            Put(*player, {10.0f, 0.0f, 4.0f}, way + turn.off, ActorNodes::standwithball);
+            s.aiPassFov = turn.fov > 0.0f ? turn.fov
+                                          : std::fabs(Math::AngleDifference(player->GetActor()->GetHeading(), way));
+            ActorCommand command;
+            player->GetBrain()->Think(command);
+            s.aiPassFov = fov;
+            EXPECT_NEAR(Math::AngleDifference(command.direction, way), 0.0f, 1e-5f);
+            EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(turn.code, turn.code != ActorInput::Run));
+        }
+    }
+    player->GetBrain()->GetOrder() = TeamOrder{1, {}, nullptr};
+    EXPECT_EQ(Think(*player), ActorInput::Run);
+}
+
+// The keeper's come-out test: he may come while nobody of the other side holds the ball, or
+// while the holder is farther from him than the ball; a holder exactly as near keeps him back.
+TEST_F(FieldBrainTest, HeMayComeOutOnlyWhileTheBallIsNearerThanItsHolder)
+{
+    const Vector3 at{20.0f, 0.0f, 8.0f};
+    Character* keeper = Add(home, "PandaPl00", at, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", at + Vector3{3.0f, 0.0f, 4.0f}, 0.0f, ActorNodes::stand);
+    const struct {
+        const char* what;
+        bool held;
+        Vector3 ball;
+        bool comes;
+    } cases[] = {
+        {"nobody holds it", false, {3.0f, 0.0f, 4.0f}, true},
+        {"the ball nearer", true, {0.0f, 0.0f, 4.0f}, true},
+        {"as near as its holder", true, {5.0f, 0.0f, 0.0f}, false},
+        {"the holder nearer", true, {6.0f, 0.0f, 0.0f}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.held && !holder->GetActor()->HasBall())
+            GiveBallTo(*holder);
+        ball.SetPosition(at + c.ball);
+        EXPECT_EQ(keeper->GetBrain()->CanComeOut(), c.comes);
+    }
+}
+
+// A ball exactly the header reach away is judged where its path comes by him, not where it is:
+// flying slowly, it has dropped out of his window by then.
+TEST_F(FieldBrainTest, ABallExactlyAtHeaderReachIsJudgedWhereItComesBy)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    const float reach = MatchSettings::Instance()->maxHeaderRadius + ball.GetRadius() + player->GetActor()->GetRadius();
+    const float inWindow = 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight());
+    ball.SetVelocity({1.0f, 0.0f, 0.0f});
+    for (const auto& [gap, reachable] : {std::pair(std::nextafter(reach, 0.0f), true), std::pair(reach, false)}) {
+        SCOPED_TRACE(gap);
+        ball.SetPosition({-gap, inWindow, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), reachable);
+    }
+    // With no ball on the pitch there is nothing to head and nothing coming.
+    CarriedBall* const match = ActorSurroundings::ball;
+    ActorSurroundings::ball = nullptr;
+    const std::pair judged(player->GetBrain()->CanReachHeader(), player->GetBrain()->IsBallApproaching());
+    ActorSurroundings::ball = match;
+    EXPECT_EQ(judged, std::pair(false, false));
+}
+
+// A ball coming at his head is his to head only while nobody holds it, of either side.
+TEST_F(FieldBrainTest, NobodyHeadsABallEitherSideHolds)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* mate = Add(home, "PandaPl01", {-20.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* opponent = Add(away, "LizardPl00", {-20.0f, 0.0f, 5.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    for (Character* holder : {static_cast<Character*>(nullptr), mate, opponent}) {
+        SCOPED_TRACE(holder == nullptr ? "nobody" : holder == mate ? "a team-mate" : "an opponent");
+        if (holder)
+            GiveBallTo(*holder);
+        ball.SetPosition({-1.0f, 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight()), 0.0f});
+        ball.SetVelocity({5.0f, 0.0f, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), holder == nullptr);
+        if (holder) {
+            holder->GetActor()->ReleaseBall();
+            ball.ReleasePossession(1);
+        }
+    }
+}
+
+// The header window takes in its very edges: a ball within reach at exactly the race's lowest
+// or highest header height is his, one a hair beyond either is not.
+TEST_F(FieldBrainTest, TheHeaderWindowTakesInItsEdges)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    const float low = race.GetMinHeaderHeight(), high = race.GetMaxHeaderHeight();
+    for (const auto& [height, reachable] : {std::pair(low, true), std::pair(high, true),
+                                            std::pair(std::nextafter(low, 0.0f), false),
+                                            std::pair(std::nextafter(high, 100.0f), false)}) {
+        SCOPED_TRACE(height);
+        ball.SetPosition({-0.5f, height, 0.0f});
+        ball.SetVelocity({5.0f, 0.0f, 0.0f});
+        EXPECT_EQ(player->GetBrain()->CanReachHeader(), reachable);
+    }
+}
+
+// On an open pitch a computer player heads straight for where his order sends him: jogging to
+// his place, running to a loose ball or with the ball at his feet, and at the ball when closing
+// down its holder.
+TEST_F(FieldBrainTest, OnAnOpenPitchHeHeadsStraightForHisOrdersPoint)
+{
+    const Vector3 at{10.0f, 0.0f, 4.0f};
+    Character* player = Add(home, "PandaPl00", at, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {-20.0f, 0.0f, -6.0f}, 0.0f, ActorNodes::stand);
+    ball.SetPosition({-18.0f, ball.GetRadius(), -5.0f});
+    const Vector3 point{25.0f, 0.0f, 24.0f};
+    const struct {
+        TeamOrder order;
+        Vector3 towards;
+        int32_t code;
+    } cases[] = {
+        {{0, point, nullptr}, point, ActorInput::Jog},
+        {{2, point, nullptr}, point, ActorInput::Run},
+        {{4, point, nullptr}, point, ActorInput::Run},
+        {{3, {}, holder}, {-18.0f, 0.0f, -5.0f}, ActorInput::Run},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order.code);
+        Put(*player, at, 0.0f, ActorNodes::stand);
+        player->GetBrain()->GetOrder() = c.order;
+        ActorCommand command;
+        player->GetBrain()->Think(command);
+        EXPECT_EQ(command.code, c.code);
+        EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(c.towards - at)), 0.0f, 1e-4f);
+    }
+}
+
+// Told to make his special move, a computer player starts his race's own, holds it and shouts.
+TEST_F(FieldBrainTest, AComputerSpecialMoveIsTheRacesOwnAndShouts)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    for (const auto& [variation, race, code] : {std::tuple("PandaPl00", "Panda", ActorInput::SpecialPanda),
+                                                std::tuple("LizardPl00", "Lizard", ActorInput::SpecialStart)}) {
+        SCOPED_TRACE(race);
+        Character* player = Add(home, variation, {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::standwithball);
+        const auto shout = static_cast<size_t>(RaceSound::SpecialComputer);
+        engine->ClearAudioEvents();
+        ASSERT_NE(engine->AddAudioEvent((*CharacterRace::SoundNamesOf(race))[shout], AudioEvent{}), nullptr);
+        player->GetBrain()->GetOrder() = TeamOrder{9, {}, nullptr};
+        const int before = engine->GetTemporaryVoiceCount();
+        ActorCommand command;
+        player->GetBrain()->Think(command);
+        EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(int32_t(code), true));
+        EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    }
+    SoundEngine::DestroyInstance();
+}
+
+// A person's a beside the holder snags from exactly "Snag trigger dist (HUMAN)".
+TEST_F(HumanBrainTest, ASnagsFromExactlyTheTriggerDistance)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {0.0f, 0.0f, 2.5f}, 0.0f, ActorNodes::stand);
+    GiveBallTo(*holder);
+    player->GetBrain()->SetName("(0):");
+    GameSettings& s = *GameSettings::Instance();
+    const float kept = s.snagTriggerDistHuman;
+    s.snagTriggerDistHuman = player->GetActor()->DistanceTo(*holder->GetActor());
+    script.Add(1, {{"button a", 1.0f}});
+    ActorCommand command;
+    Step(*player, command);
+    s.snagTriggerDistHuman = kept;
+    EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(int32_t(ActorInput::Snag), true));
+}
+
+// The presses that shout: a special move with the ball plays the race's special sound, a slide
+// from a with b held or from b alone its slide-tackle sound; only b's slide holds its code.
+TEST_F(HumanBrainTest, ASpecialMoveOrASlideShoutsTheRacesSound)
+{
+    SoundEngine* engine = SoundEngine::Instance();
+    engine->SetEnabled(true);
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    player->GetBrain()->SetName("(0):");
+    const RaceSoundNames& names = *CharacterRace::SoundNamesOf("Panda");
+    const struct {
+        const char* what;
+        bool withBall;
+        bool a;
+        int32_t code;
+        bool hold;
+        RaceSound sound;
+    } cases[] = {
+        {"a with b held, with the ball", true, true, ActorInput::SpecialPanda, false, RaceSound::SpecialHuman},
+        {"a with b held, without it", false, true, ActorInput::Tackle, false, RaceSound::SlideTackle},
+        {"b alone, without it", false, false, ActorInput::Tackle, true, RaceSound::SlideTackle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.withBall && !player->GetActor()->HasBall())
+            GiveBallTo(*player);
+        if (!c.withBall && player->GetActor()->HasBall()) {
+            player->GetActor()->ReleaseBall();
+            ball.ReleasePossession(1);
+        }
+        ball.SetPosition({0.0f, ball.GetRadius(), 30.0f});
+        engine->ClearAudioEvents();
+        ASSERT_NE(engine->AddAudioEvent(names[static_cast<size_t>(c.sound)], AudioEvent{}), nullptr);
+        script.Add(1, {});
+        if (c.a)
+            script.Add(1, {{"button a", 1.0f}, {"button b", 1.0f}});
+        else
+            script.Add(1, {{"button b", 1.0f}});
+        ActorCommand released;
+        Step(*player, released);
+        const int before = engine->GetTemporaryVoiceCount();
+        ActorCommand command;
+        Step(*player, command);
+        EXPECT_EQ(std::pair(command.code, command.hold != 0), std::pair(c.code, c.hold));
+        EXPECT_EQ(engine->GetTemporaryVoiceCount() - before, 1);
+    }
+    SoundEngine::DestroyInstance();
+}
+
+}  // namespace
+
+namespace {
+
+// Tools and tests build brains without some of their parts: without a race a brain heads
+// nothing, without an actor it lets a keeper come out, and a player of no side attacks as the
+// first side does; none of them reaches for the part it lacks.
+TEST_F(FieldBrainTest, ABrainWithoutSomeOfItsPartsAnswersWithoutThem)
+{
+    Character* player = Add(home, "PandaPl00", {0.0f, 0.0f, 0.0f}, 0.0f, ActorNodes::stand);
+    Character* holder = Add(away, "LizardPl00", {3.0f, 0.0f, 4.0f}, 0.0f, ActorNodes::stand);
+    const CharacterRace& race = *player->GetRace();
+    ball.SetPosition({-1.0f, 0.5f * (race.GetMinHeaderHeight() + race.GetMaxHeaderHeight()), 0.0f});
+    ball.SetVelocity({5.0f, 0.0f, 0.0f});
+    ASSERT_TRUE(player->GetBrain()->CanReachHeader());
+    const CharacterBrain raceless(player->GetActor(), player, nullptr);
+    EXPECT_FALSE(raceless.CanReachHeader());
+
+    GiveBallTo(*holder);
+    ball.SetPosition({6.0f, 0.0f, 0.0f});
+    ASSERT_FALSE(player->GetBrain()->CanComeOut());
+    const CharacterBrain actorless(nullptr, player, player->GetRace());
+    EXPECT_TRUE(actorless.CanComeOut());
+
+    Character loner(Character::kFieldPlayer, "PandaPl00", nullptr);
+    EXPECT_TRUE(loner.GetBrain()->GetGoalCentre().IsEqual(player->GetBrain()->GetGoalCentre()));
+    for (const bool first : {true, false}) {
+        loner.GetCommand().direction = WorldHeadingOf(PitchPosition(first ? 1.0f : -1.0f, 0.0f).ToWorld(true));
+        EXPECT_EQ(loner.GetBrain()->IsFacingAttack(), first);
+    }
+}
+
+}  // namespace

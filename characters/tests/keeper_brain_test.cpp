@@ -22,6 +22,7 @@
 #include "simulation/PitchVolume.h"
 #include "simulation/Shape.h"
 #include "support/ActorTestSupport.h"
+#include "support/SceneTest.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -573,7 +574,7 @@ TEST_F(HumanKeeperTest, TheStickPointsHimTowardTheScreensSideItIsPushed)
     RwFrame* frame = camera->GetFrame();
     ASSERT_NE(frame, nullptr);
     const RwV3d yAxis{0.0f, 1.0f, 0.0f};
-    for (const float degrees : {90.0f, 200.0f}) {
+    for (const float degrees : {0.0f, 90.0f, 200.0f}) {
         SCOPED_TRACE(degrees);
         RwFrameRotate(frame, &yAxis, degrees, rwCombineReplace);
         const RwV3d& right = RwFrameGetLTM(frame)->right;
@@ -775,7 +776,7 @@ TEST_F(KeeperBrainTest, OnlyTheOtherSidesHolderIsAnAttacker)
 }
 
 // A shot he could only reach beyond his longest dive is none of his business: no crossing, no
-// dive; one just within it draws a save.
+// dive; one just within it draws a save, and one exactly at it is still his.
 TEST_F(KeeperBrainTest, NoDiveAtAShotBeyondHisFurthestSave)
 {
     const float furthest = GameSettings::Instance()->keeperMaxSaveDist;
@@ -791,11 +792,20 @@ TEST_F(KeeperBrainTest, NoDiveAtAShotBeyondHisFurthestSave)
         Brain().Think(command);
         EXPECT_EQ(IsSave(command.code), dives) << command.code;
     }
+    Launch(keeperAt + left * (furthest - 0.5f) + Vector3{0.0f, 1.0f, 0.0f} + forward * 1.5f, forward * -30.0f);
+    float time = 0.0f;
+    Vector3 crossing;
+    ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+    GameSettings::Instance()->keeperMaxSaveDist = std::fabs(crossing.x);
+    const bool crosses = Brain().PredictCrossing(time, crossing);
+    GameSettings::Instance()->keeperMaxSaveDist = furthest;
+    EXPECT_TRUE(crosses);
 }
 
 // Before the dive is due, only a ball rolling into the goal wider than the dive reaches draws
-// side-steps towards it; a ball in the air, one bouncing up, one rolling wide of the posts, or
-// any ball with a goal post missing from the level leave him standing.
+// side-steps towards it; one rolling within his reach, a ball in the air, one bouncing up, one
+// rolling wide of the posts, or any ball with a goal post missing from the level leave him
+// standing.
 TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisReach)
 {
     MatchSettings& settings = *MatchSettings::Instance();
@@ -812,6 +822,7 @@ TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisRe
         bool removePost;
         int32_t code;
     } cases[] = {
+        {"rolling in within his reach", 0.0f, r, 0.0f, 0.0f, false, ActorInput::None},
         {"rolling in to his left", 2.8f, r, 0.0f, 0.0f, false, ActorInput::StepLeft},
         {"rolling in to his right", -2.8f, r, 0.0f, 0.0f, false, ActorInput::StepRight},
         {"in the air", 2.8f, 1.2f, 0.0f, 0.0f, false, ActorInput::None},
@@ -836,13 +847,15 @@ TEST_F(KeeperBrainTest, HeSideStepsOnlyTowardsABallRollingIntoHisGoalBeyondHisRe
         Vector3 crossing;
         ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
         const KeeperBrain::SaveChoice& save = Brain().ChooseSave(crossing, time);
-        // Beyond the dive's reach and not yet due, or the case tells nothing.
-        ASSERT_GT(std::fabs(crossing.x), std::fabs(save.point.x) + 0.3f);
+        // Not yet due, and beyond the dive's reach unless straight at him, or the case tells nothing.
+        ASSERT_EQ(std::fabs(crossing.x) > std::fabs(save.point.x) + 0.3f, c.across != 0.0f);
         ASSERT_GT(time, save.time);
         ActorCommand command;
         Brain().Think(command);
         EXPECT_EQ(command.code, c.code);
         EXPECT_EQ(command.hold, 0);
+        // A side-step keeps him facing out, turned at once.
+        EXPECT_EQ(command.faceAtOnce, c.code != ActorInput::None ? 1 : 0);
     }
 }
 
@@ -942,6 +955,193 @@ TEST_F(HumanKeeperTest, APersonsKeeperTurnsAtHisPaceAndKicksAtFullPower)
     EXPECT_LE(shotAt, 17);
     EXPECT_TRUE(kick.hold);
     EXPECT_EQ(keeper->GetActor()->kickPower, 1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+Vector3 At(const RwIm3DVertex& vertex) { return {vertex.objVertex.x, vertex.objVertex.y, vertex.objVertex.z}; }
+
+// The designer's outline of the save grid stands on the plane in front of the keeper, one
+// box a cell, each over the crossing points that choose its save; the marker sphere is at
+// the keeper, in a colour of its own.
+TEST_F(KeeperBrainTest, TheSaveGridOutlineCoversEachCellOnThePlaneInFrontOfHim)
+{
+    // Cells of a designer's own size, neither a metre wide nor high.
+    CharacterRace& race = *keeper->GetRace();
+    const float w = 0.8f, h = 0.7f;
+    const std::pair kept(race.GetKeeperSaveGridWidth(), race.GetKeeperSaveGridHeight());
+    race.GetKeeperSaveGridWidth() = w;
+    race.GetKeeperSaveGridHeight() = h;
+    const std::vector<RwNullDrawRecord> draws = Drawn([&] { Brain().DrawDebug(); });
+    race.GetKeeperSaveGridWidth() = kept.first;
+    race.GetKeeperSaveGridHeight() = kept.second;
+    ASSERT_EQ(draws.size(), 10u);
+    const Actor& actor = *keeper->GetActor();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    for (int cell = 0; cell < 9; ++cell) {
+        SCOPED_TRACE(cell);
+        const RwNullDrawRecord& box = draws[static_cast<size_t>(cell)];
+        ASSERT_EQ(box.type, rwPrimTypeLineList);
+        const Vector3 corner = At(box.corners3D[0]), wide = At(box.corners3D[1]), high = At(box.corners3D[2]);
+        // Rows from the ground up, columns from 1.5 cells to his right.
+        const Vector3 offset = corner - actor.GetPosition();
+        EXPECT_NEAR(offset.Dot(forward), actor.GetRadius(), 1e-4f) << "on the keeper plane";
+        EXPECT_NEAR(offset.Dot(left), (static_cast<float>(cell % 3) - 1.5f) * w, 1e-4f);
+        EXPECT_NEAR(offset.Dot(up), static_cast<float>(cell / 3) * h, 1e-4f);
+        EXPECT_TRUE(Near(wide - corner, left * ((wide - corner).Dot(left)))) << "across the plane";
+        EXPECT_NEAR((wide - corner).Length(), w, 1e-4f);
+        EXPECT_TRUE(Near(high - wide, up * h));
+        const Vector3 middle = (corner + high) * 0.5f - actor.GetPosition();
+        EXPECT_EQ(Brain().SaveCell(middle.Dot(left), middle.Dot(up)), cell);
+        EXPECT_EQ(box.corners3D[0].color, draws[0].corners3D[0].color);
+    }
+    const RwNullDrawRecord& marker = draws[9];
+    ASSERT_EQ(marker.type, rwPrimTypeLineList);
+    // Its first point lies on its own +x, half a metre out.
+    EXPECT_TRUE(Near(At(marker.corners3D[0]), actor.GetPosition() + Vector3{0.5f, 0.0f, 0.0f}));
+    EXPECT_NE(marker.corners3D[0].color, draws[0].corners3D[0].color);
+}
+
+}  // namespace
+
+namespace {
+
+// Each side attacks the other's goal: a first-side player's goal centre is the middle of the
+// right goal's posts on the grass, the second side's that of the left goal, and his way to goal
+// runs there from the ball.
+TEST_F(KeeperBrainTest, EachSideAttacksTheGoalAtTheOtherEnd)
+{
+    const auto middle = [](const char* end) {
+        const auto post = [&](const char* name) {
+            const auto* object = dynamic_cast<const Collidable*>(
+                CastManager::Instance()->FindObject((std::string("objects|") + end + name).c_str()));
+            return object ? object->GetPosition() : Vector3{};
+        };
+        return (post("GoalLeftPost") + post("GoalRightPost")) * 0.5f;
+    };
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    Character* opponent = AddAway(goal + forward * 20.0f);
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    ball.SetBallPosition(goal + forward * 30.0f + left * 5.0f + up * 2.0f);
+    ASSERT_GT(PitchFrame::Flatten(middle("Right") - middle("Left")).Length(), 50.0f);
+    for (const auto& [player, end] : {std::pair(mate, "Right"), std::pair(opponent, "Left")}) {
+        SCOPED_TRACE(end);
+        const Vector3 centre = middle(end);
+        const Vector3 found = player->GetBrain()->GetGoalCentre();
+        EXPECT_TRUE(PitchFrame::Flatten(found - centre).IsEqual(Vector3::Zero)) << found.x << " " << found.z;
+        EXPECT_EQ(found.Dot(up), PitchFrame::GetCentre().Dot(up));
+        EXPECT_TRUE(player->GetBrain()->GetGoalDirection().IsEqual(PitchFrame::Flatten(found - ball.GetBallPosition())));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// At his guard point he stands, off the guard circle, and faces the ball; from exactly "Min
+// keeper step dist" away he steps back to it.
+TEST_F(KeeperBrainTest, AtHisGuardPointHeStandsAndFromTheStepDistanceHeSteps)
+{
+    ball.SetBallPosition(goal + forward * 30.0f + left * 4.0f);
+    KeeperBrain::GuardPoint guard;
+    ASSERT_TRUE(Brain().Guard(guard));
+    GameSettings& s = *GameSettings::Instance();
+    const float kept = s.minKeeperStepDist;
+    const Vector3 out = guard.position + forward * 0.7f;
+    const struct {
+        const char* what;
+        Vector3 at;
+        int32_t code;
+    } cases[] = {
+        {"on the point", guard.position, ActorInput::None},
+        {"the step distance out", out, ActorInput::StepBack},
+        // With no step distance at all even his own point is a step away: no side of it, to
+        // his left.
+        {"on the point with no step distance", guard.position, ActorInput::StepLeft},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Put(*keeper, c.at, Heading(forward));
+        // The offsets along and across his heading, as he measures them.
+        const Actor& actor = *keeper->GetActor();
+        const Vector3 facing = WorldHeadingDirection(actor.GetHeading()), side(-facing.z, 0.0f, facing.x);
+        const Vector3 offset = actor.GetPosition() - guard.position;
+        const float gap = std::max(std::fabs(facing.Dot(offset)), std::fabs(side.Dot(offset)));
+        s.minKeeperStepDist = c.code == ActorInput::None ? kept : gap;
+        ASSERT_EQ(gap == 0.0f, c.at == guard.position);
+        ActorCommand command;
+        command.code = ActorInput::Run;
+        command.target = cylinder;
+        Brain().Think(command);
+        s.minKeeperStepDist = kept;
+        EXPECT_EQ(command.code, c.code);
+        // Side-stepping, he walks the guard circle.
+        EXPECT_EQ(command.target, c.code == ActorInput::StepLeft ? cylinder : nullptr);
+        if (c.code == ActorInput::None) {
+            EXPECT_NEAR(Math::AngleDifference(command.direction, WorldHeadingOf(ball.GetBallPosition() - c.at)), 0.0f, 1e-5f);
+        }
+    }
+}
+
+// A ball his own team-mate holds in his area is none of his: he stays on guard.
+TEST_F(KeeperBrainTest, HeLeavesABallInHisAreaToTheTeamMateWhoHoldsIt)
+{
+    const Vector3 lift{0.0f, ball.GetRadius(), 0.0f};
+    auto owned = std::make_unique<Character>(Character::kFieldPlayer, "PandaPl00", home);
+    Character* mate = owned.get();
+    home->AddPlayer(std::move(owned));
+    const Vector3 inArea = goal + forward * 5.0f + left * 1.0f;
+    Put(*mate, inArea, Heading(forward));
+    ASSERT_TRUE(ball.TakePossession(mate));
+    mate->GetActor()->TakeBall(&ball);
+    ball.SetBallPosition(inArea + lift);
+    ball.SetVelocity({});
+    ASSERT_TRUE(Brain().IsBallInCloseTrigger());
+    Brain().GetOrder().code = 7;
+    ActorCommand held;
+    Brain().Think(held);
+    EXPECT_EQ(Brain().GetOrder().code, 7);
+    EXPECT_NE(held.code, ActorInput::Run);
+    EXPECT_NE(held.code, ActorInput::Jog);
+}
+
+// The guard point where the ray from the goal centre meets the rim off the cylinder's centre,
+// and where the goal centre lies on the rim itself: the ray's first meeting is then the goal
+// centre, behind him, and the guard angle holds him.
+TEST_F(KeeperBrainTest, TheGuardPointTakesTheRaysFirstMeetingWithTheRim)
+{
+    const auto post = [](const char* name) {
+        return dynamic_cast<const Collidable*>(CastManager::Instance()->FindObject(name))->GetPosition();
+    };
+    const Vector3 centre = (post("objects|LeftGoalLeftPost") + post("objects|LeftGoalRightPost")) * 0.5f;
+    const float radius = cylinder->GetCylinder().radius;
+    ASSERT_GT(radius, 1.2f);
+    ball.SetBallPosition(centre + forward * 20.0f);
+    const struct {
+        const char* what;
+        Vector3 cylinderAt;
+        bool clamped;
+        Vector3 expected;
+    } cases[] = {
+        {"the ray 1.1 m from the cylinder's centre", centre + left * 1.1f, false,
+         centre + forward * std::sqrt(radius * radius - 1.1f * 1.1f)},
+        {"the goal centre on the rim", centre + forward * radius, true, Vector3{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cylinder->SetPosition(c.cylinderAt);
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        EXPECT_EQ(guard.clamped, c.clamped);
+        if (!c.clamped) {
+            EXPECT_TRUE(Near(guard.position, c.expected, 1e-3f));
+        }
+    }
+    cylinder->SetPosition(goal);
 }
 
 }  // namespace
