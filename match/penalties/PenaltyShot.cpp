@@ -146,6 +146,7 @@ void PenaltyShot::Take(Character* character, const std::string& controller, Save
         brain->SetInPenalty(true);
     saved.controller = character->GetControllerName();
     saved.selected = character->IsSelected();
+    saved.faceAtOnce = character->GetCommand().faceAtOnce;
     character->SetControllerName(controller);
     character->SetSelected(controller != "ai");
 }
@@ -156,14 +157,16 @@ void PenaltyShot::GiveBack(Character* character, const Saved& saved)
         brain->SetInPenalty(false);
     character->SetControllerName(saved.controller);
     character->SetSelected(saved.selected);
+    character->GetCommand().faceAtOnce = saved.faceAtOnce;
     character->GetActor()->ballContact = true;
 }
 
 void PenaltyShot::Enter()
 {
-    IteratingState::Enter();
+    // Taken before the first phase places them: what goes back is what open play had.
     Take(m_context->taker, m_context->takerController, m_savedTaker);
     Take(m_context->keeper, m_context->keeperController, m_savedKeeper);
+    IteratingState::Enter();
     m_cameraPushed = PushPenaltyCamera(m_context->leftSide);
     if (m_context->result)
         *m_context->result = PenaltyContext::kOpen;
@@ -238,15 +241,26 @@ namespace {
 
 float TakerHeading(bool leftSide) { return Math::AngleDifference(PenaltyPreShot::KeeperHeading(leftSide) + Math::Pi, 0.0f); }
 
+// The brain in a penalty clears only the code: a command left from open play, a keeper's
+// "face the ball at once" above all, would turn him away from the kick, and his dive and
+// parry with him, into his own net. He holds the heading he is placed with.
+void PlaceFacing(Character& character, const Vector3& at, float heading, const ActorStateNode& node)
+{
+    ActorCommand& command = character.GetCommand();
+    command = ActorCommand{};
+    command.direction = heading;
+    command.faceAtOnce = 1;
+    character.GetActor()->PlaceInState(at, heading, new ActorState(node));
+}
+
 }  // namespace
 
 void PenaltyPreShot::Enter()
 {
     const bool left = m_context->leftSide;
     const Vector3 spot = SpotPoint(left);
-    m_context->keeper->GetActor()->PlaceInState(KeeperPoint(left), KeeperHeading(left),
-                                                new ActorState(ActorNodes::inactive));
-    m_context->taker->GetActor()->PlaceInState(spot, TakerHeading(left), new ActorState(ActorNodes::penaltywait));
+    PlaceFacing(*m_context->keeper, KeeperPoint(left), KeeperHeading(left), ActorNodes::inactive);
+    PlaceFacing(*m_context->taker, spot, TakerHeading(left), ActorNodes::penaltywait);
     PutBallOn(spot);
     CollisionManager::Instance()->Update(kSettleSeconds);
     m_timer = m_context->IsTakerAi() ? Settings().aiWaitBeforeShot : 0.0f;
@@ -275,8 +289,7 @@ State* PenaltyPreShot::Update(float dt)
 void PenaltyPreShot::Exit()
 {
     const bool left = m_context->leftSide;
-    m_context->taker->GetActor()->PlaceInState(SpotPoint(left), TakerHeading(left),
-                                               new ActorState(ActorNodes::penaltyshot));
+    PlaceFacing(*m_context->taker, SpotPoint(left), TakerHeading(left), ActorNodes::penaltyshot);
     CollisionManager::Instance()->Update(kSettleSeconds);
 }
 

@@ -74,6 +74,8 @@ private:
     struct Saved {
         std::string controller;
         bool selected = false;
+        // The kick holds him to his heading; open play turns a field player gradually.
+        uint8_t faceAtOnce = 0;
     };
     static void Take(Character* character, const std::string& controller, Saved& saved);
     static void GiveBack(Character* character, const Saved& saved);

@@ -4,6 +4,7 @@
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "framework/Cast.h"
+#include "framework/MathUtil.h"
 #include "framework/Message.h"
 #include "match/penalties/PenaltyShot.h"
 #include "pitch/CameraControl.h"
@@ -52,19 +53,23 @@ struct Borrowed {
     std::string takerName, keeperName;
     bool takerSelected, keeperSelected, takerHeld, keeperHeld, takerContact, keeperContact;
     size_t cameras;
+    int takerFacesAtOnce, keeperFacesAtOnce;
 
-    static Borrowed Of(const Character& taker, const Character& keeper, const GameTB& game)
+    static Borrowed Of(Character& taker, Character& keeper, const GameTB& game)
     {
         return {taker.GetControllerName(),     keeper.GetControllerName(),   taker.IsSelected(),
                 keeper.IsSelected(),           taker.GetBrain()->IsInPenalty(), keeper.GetBrain()->IsInPenalty(),
                 taker.GetActor()->ballContact, keeper.GetActor()->ballContact,
-                game.GetCameras().GetCameraStack().size()};
+                game.GetCameras().GetCameraStack().size(), taker.GetCommand().faceAtOnce,
+                keeper.GetCommand().faceAtOnce};
     }
     bool operator==(const Borrowed&) const = default;
 };
 
 TEST_F(PenaltyShotTest, KickBorrowsControlAndCameraAndGivesThemBack)
 {
+    // A field player turns gradually in open play; the kick holds both to their headings.
+    taker->GetCommand().faceAtOnce = 0;
     const Borrowed before = Borrowed::Of(*taker, *keeper, Game());
     ASSERT_EQ(before.cameras, 1u);
     Start("(0):", "ai");
@@ -75,7 +80,7 @@ TEST_F(PenaltyShotTest, KickBorrowsControlAndCameraAndGivesThemBack)
     const Borrowed afterGoal = Borrowed::Of(*taker, *keeper, Game());
     Harness().MakeCurrent(nullptr);
 
-    EXPECT_EQ(during, (Borrowed{"(0):", "ai", true, false, true, true, true, true, 2u}));
+    EXPECT_EQ(during, (Borrowed{"(0):", "ai", true, false, true, true, true, true, 2u, 1, 1}));
     EXPECT_EQ(camera, "Cameras|Penalty Left");
     EXPECT_FALSE(afterGoal.takerContact);
     EXPECT_FALSE(afterGoal.keeperContact);
@@ -188,6 +193,76 @@ TEST_F(PenaltyShotTest, AComputersTrueKickScoresInEveryCorner)
         corners.insert(aim);
     }
     EXPECT_EQ(static_cast<int>(corners.size()), kCorners);
+}
+
+// A computer keeper who reads every kick dives to the cell it is aimed at: wherever he meets
+// the ball, facing the kick, his parry never carries it over his own goal line. Open play
+// leaves him a command to face the ball at once, here one that would turn him to his net.
+TEST_F(PenaltyShotTest, AKeeperWhoReadsTheKickNeverParriesItIntoHisOwnNet)
+{
+    Settings().aiWorstSaveProb = Settings().aiBestSaveProb = 2.0f;
+    Settings().saveProbSkillFraction = 1.0f;
+    Settings().saveProbShotFraction = Settings().saveProbReadFraction = 0.0f;
+    // Held 11 to 26 frames: from under half the optimum power to a little above it.
+    Settings().worstPowerUpTime = Settings().bestPowerUpTime = 0.5f;
+    Settings().optimumPowerLevel = 0.8f;
+    std::vector<PenaltyMatch::PersonsKick> kicks;
+    for (const char* row : {"(0):up", "", "(0):down"}) {
+        for (const char* column : {"(0):left", "", "(0):right"}) {
+            for (const int held : {11, 16, 21, 26}) {
+                PenaltyMatch::PersonsKick kick{held, {}, {}};
+                for (const char* action : {column, row})
+                    if (*action)
+                        kick.takerStick.push_back(action);
+                kicks.push_back(kick);
+            }
+        }
+    }
+    std::set<int32_t> aims, saved;
+    for (const PenaltyMatch::PersonsKick& kick : kicks) {
+        for (const bool left : {true, false}) {
+            PenaltyMatch::ScriptPersonsKick(Harness().Script(), Harness().GetFrame(), kick);
+            const float heading = PenaltyPreShot::KeeperHeading(left);
+            keeper->GetCommand().faceAtOnce = 1;
+            keeper->GetCommand().direction = heading + 0.75f * Math::Pi;
+            PenaltyShot* shot = Start("(0):", "ai", left);
+            const float line = std::fabs(PenaltyPreShot::KeeperPoint(left).x);
+            int32_t aim = 0;
+            int32_t dive = 0;
+            bool touch = false;
+            Vector3 keeperAt, ballAt;
+            float facing = 0.0f;
+            Run(kCap, [&](int) {
+                if (shot && Game().GetCurrentState() == shot) {
+                    aim = shot->GetContext().aimCode;
+                    dive = shot->GetContext().diveCode;
+                } else {
+                    shot = nullptr;
+                }
+                if (!touch && TheBall().GetLastToucher() == keeper) {
+                    touch = true;
+                    keeperAt = keeper->GetActor()->GetPosition();
+                    facing = keeper->GetActor()->GetHeading();
+                    ballAt = TheBall().GetPosition();
+                }
+            });
+            SCOPED_TRACE(::testing::Message() << "aim " << aim << (left ? " left goal" : " right goal") << " keeper x "
+                                              << keeperAt.x << " ball " << ballAt.x << "," << ballAt.y << ","
+                                              << ballAt.z);
+            aims.insert(aim);
+            EXPECT_EQ(dive, aim);
+            if (!touch)
+                continue;
+            saved.insert(aim);
+            EXPECT_NE(result, PenaltyContext::kScored);
+            EXPECT_LE(std::fabs(keeperAt.x), line + 0.05f);
+            EXPECT_NEAR(Math::AngleDifference(facing, heading), 0.0f, 0.01f);
+        }
+    }
+    EXPECT_EQ(aims.size(), 9u);
+    // Only the top corners are out of his reach: the power that lifts a kick into the top row
+    // also takes it wide of his dive.
+    EXPECT_EQ(saved, (std::set<int32_t>{15, 17, 18, 19, 20, 21, 22}));
 }
 
 // A person takes the kick: a held charges the power until its release; the stick aims. A

@@ -44,22 +44,27 @@ void ShipMatchSettings(MatchSettings& s)
     s.penaltyReactionTime = 1.5f;
     s.facingAngleError = 0.3f;
     // A parry goes where the ball met the keeper, never to a team-mate: aimed at one dead ahead
-    // (0.05 rad), a quarter of the parries went back out towards the box. It goes up at 57
-    // degrees: one pushed back is over the bar or wide of the post and a corner. At 0.9 rad most
-    // flew on to the touchline; at 1.35 rad and these speeds they dropped into the goal area,
-    // and the goals rose.
+    // (0.05 rad), a quarter of the parries went back out towards the box. Its loft is past the
+    // upright, so the palm sends the ball up and back over his head: one met in front of him,
+    // as nearly every save meets it, is tipped over the bar for a corner, and one met behind
+    // him goes back out. At 1.0 rad a parry flew on into the pitch, to the shooter's side or
+    // over the touchline, and a match had half a corner. Steeper, the slowest parry off the
+    // grass falls short of the line; flatter, it crosses the line under the bar.
     s.minDeflectSpeed = 12.0f;
     s.maxDeflectSpeed = 20.0f;
     s.maxDeflectAngle = 0.0f;
-    s.loftDeflectAngle = 1.0f;
+    s.loftDeflectAngle = 1.8f;
     // Shots of 25 to 40 m/s by shooting level. The keeper reads a shot's path in steps of a
     // tenth of a second, so a fast ball crossing his goal at an angle can beat his dive: with
     // passes finding the forwards, shots up to 36 m/s left under 2.5 goals a match.
     s.maxShotSpeed = 40.0f;
-    // A shot at no power, as the computer strikes every shot, leaves the grass at 11 degrees:
+    // A shot at no power, as the computer strikes every shot, leaves the grass at 10 degrees:
     // flat along it, the keeper gathered nearly every one at his feet, 30 catches a match and
-    // under two goals once passes found their man.
-    s.minShotLoftAngle = 0.2f;
+    // under two goals once passes found their man. At 11.5 degrees the hardest shots from the
+    // usual 23 m came at the keeper above his jump, and with the high ones tipped over a match
+    // had 20 corners and under 12 fouls; at 9 degrees he held so many that it had under two
+    // goals.
+    s.minShotLoftAngle = 0.18f;
     // A pass goes at 0.63 of a shot's speed, 16 to 25 m/s: one that misses its man runs out of
     // play or is picked up instead of crossing the pitch into the far goal, and a wide one
     // reaches the touchline (at 0.55 there were a third fewer throw-ins and corners).

@@ -152,33 +152,51 @@ TEST_F(ShippedSettings, MatchSettingsGiveEveryOpenValue)
     EXPECT_GT(s.directionArrowWidth * s.directionArrowHeight, 0.0f);
 }
 
-// The slowest parry, even from the ground, is over the bar from 3 m out to the edge of the goal
-// area (5.5 m), so that parries give corners instead of falling to the shooter's side.
-TEST_F(ShippedSettings, AParryClearsTheBarWithinTheGoalArea)
+// Where a parried ball, sent up as the settings send it along the flat direction given,
+// crosses the goal line that lies `out` metres behind the keeper's back: its height, or a
+// negative value when it comes down short of the line or flies away from it. Steps as the
+// ball's own, gravity and the air slowing it along its path.
+float HeightOverTheLine(const MatchSettings& s, const LevelSettings& level, float speed, float along, float from,
+                        float out)
 {
-    MatchSettings s;
-    LevelSettings level;
-    ASSERT_TRUE(LoadBallFlight(s, level));
-    const float along = s.minDeflectSpeed * std::cos(s.loftDeflectAngle);
-    const float up = s.minDeflectSpeed * std::sin(s.loftDeflectAngle);
-    for (const float out : {3.0f, 5.5f}) {
-        SCOPED_TRACE(out);
-        const float t = out / along;
-        EXPECT_GT(up * t - 0.5f * level.gravity * t * t, assets::world::kGoalHeight);
+    // `along` is 1 with the ball in front of him, -1 behind him; past the upright the loft
+    // turns the push round.
+    float back = -along * speed * std::cos(s.loftDeflectAngle), up = speed * std::sin(s.loftDeflectAngle);
+    float x = 0.0f, y = from;
+    constexpr float kStep = 1.0f / 240.0f;
+    while (y >= 0.0f && back > 0.0f) {
+        const float pace = std::hypot(back, up);
+        up -= level.gravity * kStep;
+        back -= back / pace * level.ballDecelInAir * kStep;
+        up -= up / pace * level.ballDecelInAir * kStep;
+        x += back * kStep;
+        y += up * kStep;
+        if (x >= out)
+            return y;
     }
+    return -1.0f;
 }
 
-// The slowest parry, pushed back at 30 degrees off the line from the keeper's spot 3 m out,
-// comes down beyond the goal line: a corner, not a loose ball for the shooter's side.
-TEST_F(ShippedSettings, AParryPushedBackCarriesOverTheGoalLine)
+// A ball met in front of the keeper, as his saves meet it, is pushed up and back over his
+// head: the slowest and the fastest parry, even off the grass, cross the goal line above the
+// bar from a save on his line to one 4 m out, so that it is a corner and never his own goal.
+// One met behind him goes back out, away from his goal.
+TEST_F(ShippedSettings, AParryMetInFrontGoesOverTheBarAndOneMetBehindGoesOut)
 {
     MatchSettings s;
     LevelSettings level;
     ASSERT_TRUE(LoadBallFlight(s, level));
-    const float along = s.minDeflectSpeed * std::cos(s.loftDeflectAngle);
-    const float flight = 2.0f * s.minDeflectSpeed * std::sin(s.loftDeflectAngle) / level.gravity;
-    const float range = along * flight - 0.5f * level.ballDecelInAir * flight * flight;
-    EXPECT_GT(range * std::sin(0.5236f), 3.0f);
+    const float bar = assets::world::kGoalHeight + assets::world::kBallRadius;
+    for (const float speed : {s.minDeflectSpeed, s.maxDeflectSpeed}) {
+        for (const float out : {1.0f, 2.0f, 3.0f, 4.0f}) {
+            for (const float from : {assets::world::kBallRadius, 1.0f, 2.3f}) {
+                SCOPED_TRACE(testing::Message() << speed << " m/s, " << out << " m out, from " << from << " m");
+                // The flat direction from the keeper to the ball points away from his goal.
+                EXPECT_GT(HeightOverTheLine(s, level, speed, 1.0f, from, out), bar);
+                EXPECT_LT(HeightOverTheLine(s, level, speed, -1.0f, from, out), 0.0f);
+            }
+        }
+    }
 }
 
 // A shot at no power, by a kicker of middling to good shooting, from the edge of the
@@ -201,6 +219,21 @@ TEST_F(ShippedSettings, AShotAtNoPowerFromTheAreaComesInBetweenTheGrassAndTheBar
             EXPECT_LT(height, assets::world::kGoalHeight - assets::world::kBallRadius);
         }
     }
+}
+
+// The hardest shot at no power from the usual 23 m comes at a keeper standing 3 m off his
+// line no higher than the bar, within his jump: he tips it over. From any higher it flew over
+// him, and the shots that reached him were the weaker ones, which he holds.
+TEST_F(ShippedSettings, TheHardestShotFromTheUsualRangeComesWithinTheKeepersJump)
+{
+    MatchSettings s;
+    LevelSettings level;
+    ASSERT_TRUE(LoadBallFlight(s, level));
+    const float along = s.maxShotSpeed * std::cos(s.minShotLoftAngle), up = s.maxShotSpeed * std::sin(s.minShotLoftAngle);
+    const float flight = 23.0f - 3.0f;
+    const float t = (along - std::sqrt(along * along - 2.0f * level.ballDecelInAir * flight)) / level.ballDecelInAir;
+    EXPECT_LT(assets::world::kBallRadius + up * t - 0.5f * level.gravity * t * t,
+              assets::world::kGoalHeight + assets::world::kBallRadius);
 }
 
 // A pass by the weakest kicker still reaches a team-mate, and the strongest one's goes at
