@@ -16,6 +16,7 @@
 #include "framework/Cast.h"
 #include "framework/Debug.h"
 #include "framework/FileSystem.h"
+#include "framework/MainProgram.h"
 #include "framework/MathUtil.h"
 #include "framework/Random.h"
 #include "pitch/CameraControl.h"
@@ -380,15 +381,13 @@ bool TimeWithout(View& view, GLDevice* device, const FrameLoad& all)
     return true;
 }
 
-// As the game starts once a player's options are saved: the fonts are read under the start-up
-// configuration's set, then the user file's quality picks the set everything else is read from.
+// As the game starts: the fonts are read under the start-up configuration's set, then the
+// quality picks the set everything else is read from.
 bool LoadAsTheGame(View& view)
 {
     if (!view.hud.LoadFonts())
         return false;
-    FileSystem* files = FileSystem::Instance();
-    files->RemoveAlias("<TP>");
-    files->AddAlias("<TP>", GameParameters::TextureSetFor(GameParameters::Instance()->quality));
+    MainProgram::Instance()->SetTextureSetPath(GameParameters::TextureSetFor(GameParameters::Instance()->quality));
     return LoadView(view);
 }
 
