@@ -51,6 +51,7 @@ RwBool RpAtomicDestroy(RpAtomic* atomic)
     RwObjectHasFrameSetFrame(atomic, nullptr);
     RpGeometryDestroy(atomic->geometry);
     RpGeometryDestroy(atomic->lowDetail);
+    RpGeometryDestroy(atomic->shadowDetail);
     delete atomic;
     return true;
 }
@@ -86,6 +87,21 @@ RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal be
 RpGeometry* RpAtomicGetLowDetail(const RpAtomic* atomic)
 {
     return atomic ? atomic->lowDetail : nullptr;
+}
+
+RpAtomic* RpAtomicSetShadowDetail(RpAtomic* atomic, RpGeometry* geometry)
+{
+    if (!atomic)
+        return nullptr;
+    RpGeometryAddRef(geometry);
+    RpGeometryDestroy(atomic->shadowDetail);
+    atomic->shadowDetail = geometry;
+    return atomic;
+}
+
+RpGeometry* RpAtomicGetShadowDetail(const RpAtomic* atomic)
+{
+    return atomic ? atomic->shadowDetail : nullptr;
 }
 
 RpAtomic* RpAtomicSetFrame(RpAtomic* atomic, RwFrame* frame)
@@ -331,6 +347,7 @@ RpClump* RpClumpClone(RpClump* clump)
         n->matFXEnabled = a->matFXEnabled;
         RpAtomicSetGeometry(n, a->geometry);
         RpAtomicSetLowDetail(n, a->lowDetail, a->lowDetailBelow);
+        RpAtomicSetShadowDetail(n, a->shadowDetail);
         n->boundingSphere = a->boundingSphere;
         RwFrame* frame = RpAtomicGetFrame(a);
         if (frame) {

@@ -13,6 +13,7 @@
 //       MaterialList(0x130)  Extension(0x102)? }
 //   Atomic(0x140) x numAtomics: Data{u32 frameIndex, geometryIndex, flags}
 //       LowDetail(0x141)? { Data{f32 pixels across below which it is drawn} Geometry(0x121) }
+//       ShadowDetail(0x142)? { Geometry(0x121) }
 //       Extension(0x102)? }
 // Unknown chunks are skipped; every count is checked against the size of its chunk.
 
@@ -228,6 +229,19 @@ bool ReadLowDetail(ChunkIn& in, RpAtomic* atomic)
     return in.Finish(gc);
 }
 
+bool ReadShadowDetail(ChunkIn& in, RpAtomic* atomic)
+{
+    ChunkIn gc(nullptr, 0, kWhere);
+    if (!in.Expect(rwChunkGeometry, gc, "shadow detail geometry"))
+        return false;
+    RpGeometry* g = ReadGeometry(gc);
+    if (!g)
+        return false;
+    RpAtomicSetShadowDetail(atomic, g);
+    RpGeometryDestroy(g);
+    return in.Finish(gc);
+}
+
 bool ReadAtomic(ChunkIn& in, Objects& objects)
 {
     ChunkIn data(nullptr, 0, kWhere);
@@ -250,6 +264,8 @@ bool ReadAtomic(ChunkIn& in, Objects& objects)
             return false;
         if (type == rwChunkLowDetail && (atomic->lowDetail || !ReadLowDetail(child, atomic)))
             return Fail(kWhere, "bad low-detail mesh");
+        if (type == rwChunkShadowDetail && (atomic->shadowDetail || !ReadShadowDetail(child, atomic)))
+            return Fail(kWhere, "bad shadow mesh");
         if (!in.Finish(child))
             return false;
     }
@@ -419,6 +435,11 @@ bool BuildClump(const RpClump* clump, ChunkOut& out)
             out.End(at);
             WriteGeometry(out, a->lowDetail);
             out.End(lowAt);
+        }
+        if (a->shadowDetail) {
+            const size_t shadowAt = out.Begin(rwChunkShadowDetail);
+            WriteGeometry(out, a->shadowDetail);
+            out.End(shadowAt);
         }
         if (!out.Extension(rwPluginClassAtomic, a, a->pluginData))
             return false;
