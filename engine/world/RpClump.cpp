@@ -73,13 +73,23 @@ RpGeometry* RpAtomicGetGeometry(const RpAtomic* atomic)
     return atomic ? atomic->geometry : nullptr;
 }
 
+namespace {
+
+// The slot holds the geometry (null allowed) instead of what it held.
+void Hold(RpGeometry*& slot, RpGeometry* geometry)
+{
+    RpGeometryAddRef(geometry);
+    RpGeometryDestroy(slot);
+    slot = geometry;
+}
+
+}  // namespace
+
 RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal belowPixels)
 {
     if (!atomic)
         return nullptr;
-    RpGeometryAddRef(geometry);
-    RpGeometryDestroy(atomic->lowDetail);
-    atomic->lowDetail = geometry;
+    Hold(atomic->lowDetail, geometry);
     atomic->lowDetailBelow = geometry ? belowPixels : 0.0f;
     return atomic;
 }
@@ -93,9 +103,7 @@ RpAtomic* RpAtomicSetShadowDetail(RpAtomic* atomic, RpGeometry* geometry)
 {
     if (!atomic)
         return nullptr;
-    RpGeometryAddRef(geometry);
-    RpGeometryDestroy(atomic->shadowDetail);
-    atomic->shadowDetail = geometry;
+    Hold(atomic->shadowDetail, geometry);
     return atomic;
 }
 

@@ -210,6 +210,21 @@ bool ReadGeometries(ChunkIn& in, RwUInt32 count, Objects& objects)
     return in.Finish(in);
 }
 
+// The geometry chunk that comes next handed to the setter, which takes its own reference.
+template <typename Set>
+bool ReadStandIn(ChunkIn& in, const char* what, Set set)
+{
+    ChunkIn gc(nullptr, 0, kWhere);
+    if (!in.Expect(rwChunkGeometry, gc, what))
+        return false;
+    RpGeometry* g = ReadGeometry(gc);
+    if (!g)
+        return false;
+    set(g);
+    RpGeometryDestroy(g);
+    return in.Finish(gc);
+}
+
 bool ReadLowDetail(ChunkIn& in, RpAtomic* atomic)
 {
     ChunkIn data(nullptr, 0, kWhere);
@@ -218,28 +233,8 @@ bool ReadLowDetail(ChunkIn& in, RpAtomic* atomic)
         return false;
     if (!(below > 0.0f && below < 1e6f))
         return Fail(kWhere, "a low-detail mesh has no size to be drawn below");
-    ChunkIn gc(nullptr, 0, kWhere);
-    if (!in.Expect(rwChunkGeometry, gc, "low detail geometry"))
-        return false;
-    RpGeometry* g = ReadGeometry(gc);
-    if (!g)
-        return false;
-    RpAtomicSetLowDetail(atomic, g, below);
-    RpGeometryDestroy(g);
-    return in.Finish(gc);
-}
-
-bool ReadShadowDetail(ChunkIn& in, RpAtomic* atomic)
-{
-    ChunkIn gc(nullptr, 0, kWhere);
-    if (!in.Expect(rwChunkGeometry, gc, "shadow detail geometry"))
-        return false;
-    RpGeometry* g = ReadGeometry(gc);
-    if (!g)
-        return false;
-    RpAtomicSetShadowDetail(atomic, g);
-    RpGeometryDestroy(g);
-    return in.Finish(gc);
+    return ReadStandIn(in, "low detail geometry",
+                       [&](RpGeometry* g) { RpAtomicSetLowDetail(atomic, g, below); });
 }
 
 bool ReadAtomic(ChunkIn& in, Objects& objects)
@@ -264,7 +259,9 @@ bool ReadAtomic(ChunkIn& in, Objects& objects)
             return false;
         if (type == rwChunkLowDetail && (atomic->lowDetail || !ReadLowDetail(child, atomic)))
             return Fail(kWhere, "bad low-detail mesh");
-        if (type == rwChunkShadowDetail && (atomic->shadowDetail || !ReadShadowDetail(child, atomic)))
+        if (type == rwChunkShadowDetail &&
+            (atomic->shadowDetail ||
+             !ReadStandIn(child, "shadow detail geometry", [&](RpGeometry* g) { RpAtomicSetShadowDetail(atomic, g); })))
             return Fail(kWhere, "bad shadow mesh");
         if (!in.Finish(child))
             return false;

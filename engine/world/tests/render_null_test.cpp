@@ -59,6 +59,13 @@ protected:
     {
         return Draw([&] { RpClumpRender(clump); });
     }
+    // The clump drawn with its frame moved to (0, 0, z).
+    std::vector<std::string> DrawAt(RpClump* clump, float z)
+    {
+        const RwV3d at{0, 0, z};
+        RwFrameTranslate(RpClumpGetFrame(clump), &at, rwCombineReplace);
+        return Draw(clump);
+    }
     // A pre-lit box of one half-transparent material.
     static RpClump* GlassBox(const RwV3d& at)
     {
@@ -336,11 +343,7 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
     RpMaterial* plain = RpMaterialCreate();
     RpGeometry* low = MakeQuad(-1, -1, 1, 1, plain, 0);
     RpAtomicSetLowDetail(atomic, low, 20);
-    const auto drawAt = [&](float z) {
-        const RwV3d at{0, 0, z};
-        RwFrameTranslate(RpClumpGetFrame(clump), &at, rwCombineReplace);
-        return Draw(clump);
-    };
+    const auto drawAt = [&](float z) { return DrawAt(clump, z); };
     const struct {
         const char* name;
         float z;
@@ -439,11 +442,7 @@ TEST_F(WorldRenderNull, AShadowMeshIsDrawnOnlyByACameraAskingForLowDetail)
     RpGeometry* coarse = MakeQuad(-1, -1, 1, 1, plain, 0);
     coarse->numTriangles = 1;
     RpAtomicSetShadowDetail(atomic, coarse);
-    const auto drawAt = [&](float z) {
-        const RwV3d at{0, 0, z};
-        RwFrameTranslate(RpClumpGetFrame(clump), &at, rwCombineReplace);
-        return Draw(clump);
-    };
+    const auto drawAt = [&](float z) { return DrawAt(clump, z); };
     const struct {
         const char* name;
         bool lowDetail;
