@@ -44,6 +44,7 @@ enum RwChunkType : RwUInt32 {
     rwChunkTextureRef = 0x132,
     rwChunkAtomic = 0x140,
     rwChunkLowDetail = 0x141,
+    rwChunkShadowDetail = 0x142,
     rwChunkWorldSector = 0x150,
     rwChunkBspTree = 0x151,
     rwChunkNativeTexture = 0x160,

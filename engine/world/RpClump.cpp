@@ -51,6 +51,7 @@ RwBool RpAtomicDestroy(RpAtomic* atomic)
     RwObjectHasFrameSetFrame(atomic, nullptr);
     RpGeometryDestroy(atomic->geometry);
     RpGeometryDestroy(atomic->lowDetail);
+    RpGeometryDestroy(atomic->shadowDetail);
     delete atomic;
     return true;
 }
@@ -72,13 +73,23 @@ RpGeometry* RpAtomicGetGeometry(const RpAtomic* atomic)
     return atomic ? atomic->geometry : nullptr;
 }
 
+namespace {
+
+// The slot holds the geometry (null allowed) instead of what it held.
+void Hold(RpGeometry*& slot, RpGeometry* geometry)
+{
+    RpGeometryAddRef(geometry);
+    RpGeometryDestroy(slot);
+    slot = geometry;
+}
+
+}  // namespace
+
 RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal belowPixels)
 {
     if (!atomic)
         return nullptr;
-    RpGeometryAddRef(geometry);
-    RpGeometryDestroy(atomic->lowDetail);
-    atomic->lowDetail = geometry;
+    Hold(atomic->lowDetail, geometry);
     atomic->lowDetailBelow = geometry ? belowPixels : 0.0f;
     return atomic;
 }
@@ -86,6 +97,19 @@ RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal be
 RpGeometry* RpAtomicGetLowDetail(const RpAtomic* atomic)
 {
     return atomic ? atomic->lowDetail : nullptr;
+}
+
+RpAtomic* RpAtomicSetShadowDetail(RpAtomic* atomic, RpGeometry* geometry)
+{
+    if (!atomic)
+        return nullptr;
+    Hold(atomic->shadowDetail, geometry);
+    return atomic;
+}
+
+RpGeometry* RpAtomicGetShadowDetail(const RpAtomic* atomic)
+{
+    return atomic ? atomic->shadowDetail : nullptr;
 }
 
 RpAtomic* RpAtomicSetFrame(RpAtomic* atomic, RwFrame* frame)
@@ -331,6 +355,7 @@ RpClump* RpClumpClone(RpClump* clump)
         n->matFXEnabled = a->matFXEnabled;
         RpAtomicSetGeometry(n, a->geometry);
         RpAtomicSetLowDetail(n, a->lowDetail, a->lowDetailBelow);
+        RpAtomicSetShadowDetail(n, a->shadowDetail);
         n->boundingSphere = a->boundingSphere;
         RwFrame* frame = RpAtomicGetFrame(a);
         if (frame) {

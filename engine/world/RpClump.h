@@ -47,6 +47,9 @@ struct RpAtomic {
     // less than lowDetailBelow pixels across on the camera's raster; one reference held.
     RpGeometry* lowDetail;
     RwReal lowDetailBelow;
+    // A coarser mesh still, drawn in place of lowDetail by a camera asking for low detail (a
+    // shadow's, where only the outline shows); one reference held.
+    RpGeometry* shadowDetail;
 };
 
 // Flags rpAtomicRender | rpAtomicCollisionTest, the default render callback, no frame or geometry.
@@ -61,6 +64,10 @@ RpGeometry* RpAtomicGetGeometry(const RpAtomic* atomic);
 // order; a skinned one must be skinned by the same bones. Otherwise the geometry is drawn.
 RpAtomic* RpAtomicSetLowDetail(RpAtomic* atomic, RpGeometry* geometry, RwReal belowPixels);
 RpGeometry* RpAtomicGetLowDetail(const RpAtomic* atomic);
+// The mesh a camera asking for low detail draws (null removes it), bound as the low-detail
+// mesh is; where it cannot stand in, such a camera draws the low-detail mesh.
+RpAtomic* RpAtomicSetShadowDetail(RpAtomic* atomic, RpGeometry* geometry);
+RpGeometry* RpAtomicGetShadowDetail(const RpAtomic* atomic);
 RpAtomic* RpAtomicSetFrame(RpAtomic* atomic, RwFrame* frame);
 RwFrame* RpAtomicGetFrame(const RpAtomic* atomic);
 RpAtomic* RpAtomicSetFlags(RpAtomic* atomic, RwUInt32 flags);

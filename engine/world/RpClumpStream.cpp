@@ -13,6 +13,7 @@
 //       MaterialList(0x130)  Extension(0x102)? }
 //   Atomic(0x140) x numAtomics: Data{u32 frameIndex, geometryIndex, flags}
 //       LowDetail(0x141)? { Data{f32 pixels across below which it is drawn} Geometry(0x121) }
+//       ShadowDetail(0x142)? { Geometry(0x121) }
 //       Extension(0x102)? }
 // Unknown chunks are skipped; every count is checked against the size of its chunk.
 
@@ -209,6 +210,21 @@ bool ReadGeometries(ChunkIn& in, RwUInt32 count, Objects& objects)
     return in.Finish(in);
 }
 
+// The geometry chunk that comes next handed to the setter, which takes its own reference.
+template <typename Set>
+bool ReadStandIn(ChunkIn& in, const char* what, Set set)
+{
+    ChunkIn gc(nullptr, 0, kWhere);
+    if (!in.Expect(rwChunkGeometry, gc, what))
+        return false;
+    RpGeometry* g = ReadGeometry(gc);
+    if (!g)
+        return false;
+    set(g);
+    RpGeometryDestroy(g);
+    return in.Finish(gc);
+}
+
 bool ReadLowDetail(ChunkIn& in, RpAtomic* atomic)
 {
     ChunkIn data(nullptr, 0, kWhere);
@@ -217,15 +233,8 @@ bool ReadLowDetail(ChunkIn& in, RpAtomic* atomic)
         return false;
     if (!(below > 0.0f && below < 1e6f))
         return Fail(kWhere, "a low-detail mesh has no size to be drawn below");
-    ChunkIn gc(nullptr, 0, kWhere);
-    if (!in.Expect(rwChunkGeometry, gc, "low detail geometry"))
-        return false;
-    RpGeometry* g = ReadGeometry(gc);
-    if (!g)
-        return false;
-    RpAtomicSetLowDetail(atomic, g, below);
-    RpGeometryDestroy(g);
-    return in.Finish(gc);
+    return ReadStandIn(in, "low detail geometry",
+                       [&](RpGeometry* g) { RpAtomicSetLowDetail(atomic, g, below); });
 }
 
 bool ReadAtomic(ChunkIn& in, Objects& objects)
@@ -250,6 +259,10 @@ bool ReadAtomic(ChunkIn& in, Objects& objects)
             return false;
         if (type == rwChunkLowDetail && (atomic->lowDetail || !ReadLowDetail(child, atomic)))
             return Fail(kWhere, "bad low-detail mesh");
+        if (type == rwChunkShadowDetail &&
+            (atomic->shadowDetail ||
+             !ReadStandIn(child, "shadow detail geometry", [&](RpGeometry* g) { RpAtomicSetShadowDetail(atomic, g); })))
+            return Fail(kWhere, "bad shadow mesh");
         if (!in.Finish(child))
             return false;
     }
@@ -419,6 +432,11 @@ bool BuildClump(const RpClump* clump, ChunkOut& out)
             out.End(at);
             WriteGeometry(out, a->lowDetail);
             out.End(lowAt);
+        }
+        if (a->shadowDetail) {
+            const size_t shadowAt = out.Begin(rwChunkShadowDetail);
+            WriteGeometry(out, a->shadowDetail);
+            out.End(shadowAt);
         }
         if (!out.Extension(rwPluginClassAtomic, a, a->pluginData))
             return false;

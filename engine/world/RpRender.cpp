@@ -566,23 +566,32 @@ bool Drawable(const RpGeometry* g)
     return g && g->numTriangles > 0 && g->numVertices > 0 && g->numMorphTargets > 0;
 }
 
-// The low-detail mesh when the atomic is small enough on screen (or the camera asks for low
-// detail) and the mesh can stand in
-// (skinned by the same bones when the atomic is skinned); otherwise the atomic's geometry.
+// Whether the mesh can be drawn for the atomic: as many materials, and skinned by the same
+// bones when the atomic is skinned, in which case skin becomes the mesh's.
+bool StandsIn(RpAtomic* atomic, RpGeometry* g, bool skinned, RpAtomicSkinData& skin)
+{
+    if (!Drawable(g) || g->matList.numMaterials != atomic->geometry->matList.numMaterials)
+        return false;
+    if (!skinned)
+        return true;
+    RpAtomicSkinData own{};
+    if (!RpAtomicGetSkinQueryCallBack()(atomic, g, &own) || own.numBones != skin.numBones)
+        return false;
+    skin = own;
+    return true;
+}
+
+// For a camera asking for low detail the shadow mesh, or else the low-detail mesh; for others
+// the low-detail mesh when the atomic is small enough on screen. The atomic's geometry where
+// the chosen one cannot stand in.
 RpGeometry* ChooseGeometry(RpAtomic* atomic, const RwCamera* camera, const RwSphere& sphere, bool skinned,
                            RpAtomicSkinData& skin)
 {
-    RpGeometry* low = atomic->lowDetail;
-    if (!Drawable(low) || low->matList.numMaterials != atomic->geometry->matList.numMaterials ||
-        (!camera->lowDetail && PixelsAcross(camera, sphere) >= atomic->lowDetailBelow))
+    if (camera->lowDetail && StandsIn(atomic, atomic->shadowDetail, skinned, skin))
+        return atomic->shadowDetail;
+    if (!camera->lowDetail && PixelsAcross(camera, sphere) >= atomic->lowDetailBelow)
         return atomic->geometry;
-    if (!skinned)
-        return low;
-    RpAtomicSkinData lowSkin{};
-    if (!RpAtomicGetSkinQueryCallBack()(atomic, low, &lowSkin) || lowSkin.numBones != skin.numBones)
-        return atomic->geometry;
-    skin = lowSkin;
-    return low;
+    return StandsIn(atomic, atomic->lowDetail, skinned, skin) ? atomic->lowDetail : atomic->geometry;
 }
 
 bool AddsLight(const LightSet& lights)
@@ -674,7 +683,7 @@ RpAtomic* AtomicDefaultRenderCallBack(RpAtomic* atomic)
     RwSphere sphere;
     bool bounded = skinned ? SkinnedWorldSphere(g->instance, src, skin, ltm, sphere)
                            : (sphere = *RpAtomicGetWorldBoundingSphere(atomic), true);
-    if (bounded && atomic->lowDetail) {
+    if (bounded && (atomic->lowDetail || atomic->shadowDetail)) {
         g = ChooseGeometry(atomic, camera, sphere, skinned, skin);
         if (g != atomic->geometry) {
             // Culled by the mesh drawn: a coarser one can reach past the full one's bounds.

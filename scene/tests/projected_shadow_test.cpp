@@ -634,6 +634,33 @@ TEST_F(ShadowTest, ACastersPartsAreDrawnAsOne)
     }
 }
 
+// Below the best quality a caster's coarse mesh casts, whatever its size on screen: the ball's
+// and the players' shadows rely on it. The best quality casts the full mesh.
+TEST_F(ShadowTest, BelowTheBestQualityTheCoarseMeshCasts)
+{
+    RpMaterial* plain = RpMaterialCreate();
+    ClumpPtr caster(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals, {plain}), RpClumpDestroy);
+    RpGeometry* coarse = worldtest::MakeQuad(-1, -1, 1, 1, plain, rpGeometryLight | rpGeometryNormals);
+    // A size no caster reaches: only the quality can pick the coarse mesh.
+    RpAtomicSetLowDetail(caster->atomics[0], coarse, 1.0f);
+    RpGeometryDestroy(coarse);
+    RpMaterialDestroy(plain);
+    const struct {
+        int32_t level;
+        RwInt32 indices;
+    } cases[] = {{GeParticleSystem::kLow, 6}, {GeParticleSystem::kMedium, 6}, {GeParticleSystem::kHigh, 36}};
+    for (const auto& c : cases) {
+        ScopedQuality::Set(c.level);
+        ProjectedShadow shadow;
+        ASSERT_TRUE(shadow.Create(32));
+        std::vector<RwInt32> meshes;
+        for (const RwNullDrawRecord& draw : Cast(shadow, caster.get(), 1, 1.9f))
+            if (draw.isMesh)
+                meshes.push_back(draw.numIndices);
+        EXPECT_EQ(meshes, std::vector<RwInt32>{c.indices}) << c.level;
+    }
+}
+
 // Once its tile is drawn whole, a shadow inverts and softens again only round its casters and
 // where they were: a caster near the middle of its frame leaves the tile's edges alone.
 TEST_F(ShadowTest, AfterItsFirstTextureAShadowRedrawsOnlyRoundItsCasters)

@@ -1,5 +1,5 @@
 // The view a player has during a match, timed on the default data:
-//     match_view_bench <game folder> [picture.png] [--frames N]
+//     match_view_bench <game folder> [picture.png] [--frames N] [--quality 0-2]
 // level01 with its objects as a match loads them (dressing, screen, boards, pond, forest, mascot
 // and the chimney's smoke), its sky, fog and flares, eleven players running, kicking and
 // standing at different phases, the referee and the ball, each with its shadow, dust where the
@@ -50,6 +50,8 @@ constexpr int kWidth = 1280, kHeight = 720;
 constexpr int kDefaultFrames = 300;
 // Frames in each timed run; at least 2, as the first is timed apart.
 int g_frames = kDefaultFrames;
+// The "Quality" option to draw at; negative keeps the game's default.
+int g_quality = -1;
 constexpr float kFrameTime = 1.0f / 30.0f;
 constexpr float kBallRadius = 0.11f;
 // The ball runs up and down the pitch through the centre circle, the play following it.
@@ -191,6 +193,8 @@ void CastShadows(View& view)
 // The play moved on to the given time, as the game updates it.
 void Play(View& view, float time, unsigned left)
 {
+    // Before the shadows are cast, which read it too.
+    g_particleQuality = left & kParticles ? GeParticleSystem::kLow - 1 : GameParameters::Instance()->quality;
     const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
     view.ball.SetPosition({ballX, kBallRadius, 0});
     view.ball.Update(kFrameTime);
@@ -208,7 +212,6 @@ void Play(View& view, float time, unsigned left)
         CastShadows(view);
     view.cameras.Standard().Update(kFrameTime);
     view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
-    g_particleQuality = left & kParticles ? GeParticleSystem::kLow - 1 : GameParameters::Instance()->quality;
     view.stadium.World().Update(kFrameTime);
 }
 
@@ -385,6 +388,8 @@ bool TimeWithout(View& view, GLDevice* device, const FrameLoad& all)
 // quality picks the set everything else is read from.
 bool LoadAsTheGame(View& view)
 {
+    if (g_quality >= 0)
+        GameParameters::Instance()->quality = g_quality;
     if (!view.hud.LoadFonts())
         return false;
     MainProgram::Instance()->SetTextureSetPath(GameParameters::TextureSetFor(GameParameters::Instance()->quality));
@@ -434,13 +439,15 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
             g_frames = std::max(2, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--quality") == 0 && i + 1 < argc)
+            g_quality = std::clamp(std::atoi(argv[++i]), 0, 2);
         else if (picture.empty())
             picture = argv[i];
         else
             argc = 0;
     }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: match_view_bench <game folder> [picture.png] [--frames N]\n");
+        std::fprintf(stderr, "usage: match_view_bench <game folder> [picture.png] [--frames N] [--quality 0-2]\n");
         return 2;
     }
     ConsoleSink console(true);

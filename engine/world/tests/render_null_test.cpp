@@ -59,6 +59,13 @@ protected:
     {
         return Draw([&] { RpClumpRender(clump); });
     }
+    // The clump drawn with its frame moved to (0, 0, z).
+    std::vector<std::string> DrawAt(RpClump* clump, float z)
+    {
+        const RwV3d at{0, 0, z};
+        RwFrameTranslate(RpClumpGetFrame(clump), &at, rwCombineReplace);
+        return Draw(clump);
+    }
     // A pre-lit box of one half-transparent material.
     static RpClump* GlassBox(const RwV3d& at)
     {
@@ -336,11 +343,7 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
     RpMaterial* plain = RpMaterialCreate();
     RpGeometry* low = MakeQuad(-1, -1, 1, 1, plain, 0);
     RpAtomicSetLowDetail(atomic, low, 20);
-    const auto drawAt = [&](float z) {
-        const RwV3d at{0, 0, z};
-        RwFrameTranslate(RpClumpGetFrame(clump), &at, rwCombineReplace);
-        return Draw(clump);
-    };
+    const auto drawAt = [&](float z) { return DrawAt(clump, z); };
     const struct {
         const char* name;
         float z;
@@ -422,6 +425,48 @@ TEST_F(WorldRenderNull, ALowDetailMeshStandsInOnlyWhileTheAtomicIsSmallOnScreen)
     EXPECT_EQ(device->liveMeshes, meshesBefore + 1) << "the first went when replaced";
     RpClumpDestroy(far);
     EXPECT_EQ(device->liveMeshes, meshesBefore) << "the second with its atomic";
+    RpMaterialDestroy(plain);
+}
+
+// A shadow mesh stands in only for a camera asking for low detail, near or far; elsewhere, or
+// where it cannot stand in, the atomic draws as it would without it.
+TEST_F(WorldRenderNull, AShadowMeshIsDrawnOnlyByACameraAskingForLowDetail)
+{
+    RpMaterial* plain = RpMaterialCreate();
+    RpClump* clump = BoxClump({0, 0, 5}, 0, {plain});
+    RpAtomic* atomic = clump->atomics[0];
+    RpGeometry* low = MakeQuad(-1, -1, 1, 1, plain, 0);
+    RpAtomicSetLowDetail(atomic, low, 20);
+    RpGeometryDestroy(low);
+    // One triangle, against the low quad's two and the box's twelve.
+    RpGeometry* coarse = MakeQuad(-1, -1, 1, 1, plain, 0);
+    coarse->numTriangles = 1;
+    RpAtomicSetShadowDetail(atomic, coarse);
+    const auto drawAt = [&](float z) { return DrawAt(clump, z); };
+    const struct {
+        const char* name;
+        bool lowDetail;
+        float z;
+        const char* drawn;
+    } cases[] = {
+        {"near", false, 10, "0+36"},
+        {"far", false, 90, "0+6"},
+        {"near, asking for low detail", true, 10, "0+3"},
+        {"far, asking for low detail", true, 90, "0+3"},
+    };
+    for (const auto& c : cases) {
+        camera->lowDetail = c.lowDetail;
+        EXPECT_EQ(drawAt(c.z), (Draws{c.drawn})) << c.name;
+    }
+    RpGeometryAddMaterial(coarse, plain);
+    EXPECT_EQ(drawAt(10), (Draws{"0+6"})) << "a second material the box does not have: the low mesh";
+    RpAtomicSetLowDetail(atomic, nullptr, 20);
+    EXPECT_EQ(drawAt(10), (Draws{"0+36"})) << "neither can stand in";
+    RpAtomicSetShadowDetail(atomic, nullptr);
+    EXPECT_EQ(RpAtomicGetShadowDetail(atomic), nullptr);
+    camera->lowDetail = false;
+    RpGeometryDestroy(coarse);
+    RpClumpDestroy(clump);
     RpMaterialDestroy(plain);
 }
 

@@ -103,6 +103,9 @@ protected:
         RpGeometry* low = MakeQuad(0, 0, 2, 2, m, rpGeometryLight);
         RpAtomicSetLowDetail(clump->atomics[0], low, kLowBelow);
         RpGeometryDestroy(low);
+        RpGeometry* coarse = MakeQuad(0, 0, 3, 1, m, rpGeometryLight);
+        RpAtomicSetShadowDetail(clump->atomics[0], coarse);
+        RpGeometryDestroy(coarse);
         RpGeometry* quad = MakeQuad(0, 0, 1, 1, m, rpGeometryPrelit);
         quad->preLitLum[2] = {1, 2, 3, 4};
         const RwInt32 second = RpGeometryAddMorphTarget(quad);
@@ -155,6 +158,12 @@ TEST_F(WorldStream, ClumpRoundTripAndCloneKeepEverything)
     EXPECT_EQ(std::tuple(low->numTriangles, low->matList.numMaterials, clump->atomics[0]->lowDetailBelow),
               std::tuple(2, 1, kLowBelow));
     EXPECT_EQ(RpAtomicGetLowDetail(clump->atomics[1]), nullptr);
+    const RpGeometry* coarse = RpAtomicGetShadowDetail(clump->atomics[0]);
+    ASSERT_NE(coarse, nullptr);
+    EXPECT_NE(coarse, low);
+    EXPECT_EQ(std::tuple(coarse->numTriangles, coarse->morphTarget[0].boundingSphere.radius),
+              std::tuple(2, RpAtomicGetShadowDetail(original->atomics[0])->morphTarget[0].boundingSphere.radius));
+    EXPECT_EQ(RpAtomicGetShadowDetail(clump->atomics[1]), nullptr);
     // The two geometries of the file have separate material lists.
     EXPECT_NE(clump->atomics[1]->geometry->matList.materials[0], m);
     RpClumpDestroy(clump);

@@ -167,17 +167,37 @@ public:
     Modeller(MeshBuilder& mesh, Detail detail, bool worn = false) : m_mesh(mesh), m_detail(detail), m_worn(worn) {}
     int Material(const std::string& name) { return m_mesh.Material(name); }
     void UseMaterial(int material) { m_mesh.UseMaterial(material); }
-    int Rings(int rings) const { return m_detail == Detail::Low ? std::max(3, (rings + 2) / 2) : rings; }
+    int Rings(int rings) const
+    {
+        switch (m_detail) {
+        case Detail::Low:
+            return std::max(3, (rings + 2) / 2);
+        case Detail::Shadow:
+            return std::max(3, (rings + 3) / 3);
+        default:
+            return rings;
+        }
+    }
     int Sides(int sides) const
     {
-        return m_detail == Detail::Low ? std::max(4, static_cast<int>(std::lround(static_cast<float>(sides) * 0.6f)))
-                                       : sides;
+        const float share = m_detail == Detail::Low ? 0.6f : m_detail == Detail::Shadow ? 0.4f : 1.0f;
+        return m_detail == Detail::Full ? sides
+                                        : std::max(4, static_cast<int>(std::lround(static_cast<float>(sides) * share)));
     }
     void Add(Part part)
     {
+        const int fullSides = part.sides;
         if (!part.fitted) {
             part.rings = Rings(part.rings);
             part.sides = Sides(part.sides);
+        }
+        if (m_detail == Detail::Shadow && !part.fitted && part.sweep >= 1.0f) {
+            // As wide as the full part on average round it: a polygon of few sides inside the
+            // surface would cast a thinner shadow, the head's most of all. A shadow shows no
+            // body through the kit, so the kit is not widened further.
+            const float widen = EqualAreaRadius(part.sides) / EqualAreaRadius(fullSides);
+            part.width *= widen;
+            part.depth *= widen;
         }
         if (m_worn && m_detail == Detail::Low) {
             // The slack covers what the fewer rings cut off the belly's bulge along the body.
@@ -190,6 +210,13 @@ public:
     }
 
 private:
+    // The corner radius of a regular polygon of the sides as large as the unit circle.
+    static float EqualAreaRadius(int sides)
+    {
+        const auto n = static_cast<float>(sides);
+        return std::sqrt(2 * kPi / (n * std::sin(2 * kPi / n)));
+    }
+
     MeshBuilder& m_mesh;
     Detail m_detail;
     bool m_worn;
@@ -895,6 +922,16 @@ RpClump* BuildCharacter(Race race)
     constexpr uint32_t flags = kGeoNormals | kGeoTextured | kGeoLight | kGeoModulate;
     const std::vector<MeshBuilder> full = BuildCharacterMeshes(race, Detail::Full);
     const std::vector<MeshBuilder> low = BuildCharacterMeshes(race, Detail::Low);
+    const std::vector<MeshBuilder> coarse = BuildCharacterMeshes(race, Detail::Shadow);
+    // A skinned geometry of the mesh, or null.
+    const auto skinned = [](const MeshBuilder& mesh) {
+        RpGeometry* geometry = mesh.BuildGeometry(flags);
+        if (geometry && !RpSkinGeometrySetSkin(geometry, MakeSkin(mesh))) {
+            RpGeometryDestroy(geometry);
+            return static_cast<RpGeometry*>(nullptr);
+        }
+        return geometry;
+    };
     for (size_t i = 0; i < full.size(); ++i) {
         RpAtomic* atomic = full[i].BuildAtomic(root, flags);
         if (!atomic) {
@@ -905,14 +942,19 @@ RpClump* BuildCharacter(Race race)
         RpSkinGeometrySetSkin(RpAtomicGetGeometry(atomic), MakeSkin(full[i]));
         if (low[i].TriangleCount() >= full[i].TriangleCount())
             continue;
-        RpGeometry* lowGeometry = low[i].BuildGeometry(flags);
-        if (!lowGeometry || !RpSkinGeometrySetSkin(lowGeometry, MakeSkin(low[i]))) {
+        RpGeometry* lowGeometry = skinned(low[i]);
+        RpGeometry* shadowGeometry =
+            coarse[i].TriangleCount() < low[i].TriangleCount() ? skinned(coarse[i]) : nullptr;
+        if (!lowGeometry || (!shadowGeometry && coarse[i].TriangleCount() < low[i].TriangleCount())) {
             RpGeometryDestroy(lowGeometry);
+            RpGeometryDestroy(shadowGeometry);
             RpClumpDestroy(clump);
             return nullptr;
         }
         RpAtomicSetLowDetail(atomic, lowGeometry, kLowDetailBelowPixels);
+        RpAtomicSetShadowDetail(atomic, shadowGeometry);
         RpGeometryDestroy(lowGeometry);
+        RpGeometryDestroy(shadowGeometry);
     }
     return clump;
 }

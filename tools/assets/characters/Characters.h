@@ -50,11 +50,12 @@ inline constexpr float kShirtBackU = 0.75f;
 inline constexpr float kShirtNumberV = 0.32f;
 
 // The model as the engine writes it: skinned atomics on the shared skeleton, each body and
-// kit with its low-detail mesh for players seen from afar.
+// kit with its low-detail mesh for players seen from afar and a coarser one for shadows.
 RpClump* BuildCharacter(Race race);
 // Below this many pixels across its bounding sphere an atomic draws its low-detail mesh.
 inline constexpr float kLowDetailBelowPixels = 90.0f;
-enum class Detail { Full, Low };
+// Shadow: only an outline in a small texture, so the coarsest that keeps every limb whole.
+enum class Detail { Full, Low, Shadow };
 // The meshes of the model in bind pose, atomic by atomic (for triangle budgets and tests).
 std::vector<MeshBuilder> BuildCharacterMeshes(Race race, Detail detail = Detail::Full);
 

@@ -195,6 +195,100 @@ TEST_F(Staged, BodiesAndKitsCarryALowDetailMeshOnTheSameBones)
     }
 }
 
+// The cells of a grid over the box [lo, hi] of the plane that the meshes' triangles cover, seen
+// along the axis (0 x, 1 y, 2 z) in the bind pose.
+std::vector<bool> Outline(const std::vector<const RpGeometry*>& meshes, int axis, std::array<float, 2> lo,
+                          std::array<float, 2> hi, int cells)
+{
+    const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+    std::vector<bool> covered(size_t(cells * cells));
+    const auto at = [](const RwV3d& p, int k) { return k == 0 ? p.x : k == 1 ? p.y : p.z; };
+    for (const RpGeometry* g : meshes)
+        for (int t = 0; t < g->numTriangles; ++t) {
+            std::array<std::array<float, 2>, 3> c;
+            for (int k = 0; k < 3; ++k) {
+                const RwV3d& p = g->morphTarget[0].verts[g->triangles[t].vertIndex[k]];
+                c[size_t(k)] = {(at(p, u) - lo[0]) / (hi[0] - lo[0]) * float(cells),
+                                (at(p, v) - lo[1]) / (hi[1] - lo[1]) * float(cells)};
+            }
+            const auto edge = [](const std::array<float, 2>& a, const std::array<float, 2>& b, float x, float y) {
+                return (b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0]);
+            };
+            const int x0 = std::max(0, int(std::floor(std::min({c[0][0], c[1][0], c[2][0]}))));
+            const int x1 = std::min(cells - 1, int(std::ceil(std::max({c[0][0], c[1][0], c[2][0]}))));
+            const int y0 = std::max(0, int(std::floor(std::min({c[0][1], c[1][1], c[2][1]}))));
+            const int y1 = std::min(cells - 1, int(std::ceil(std::max({c[0][1], c[1][1], c[2][1]}))));
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x) {
+                    const float px = float(x) + 0.5f, py = float(y) + 0.5f;
+                    const float e0 = edge(c[0], c[1], px, py), e1 = edge(c[1], c[2], px, py),
+                                e2 = edge(c[2], c[0], px, py);
+                    if ((e0 >= 0 && e1 >= 0 && e2 >= 0) || (e0 <= 0 && e1 <= 0 && e2 <= 0))
+                        covered[size_t(y * cells + x)] = true;
+                }
+        }
+    return covered;
+}
+
+// Shadows below the best quality are cast from a still coarser mesh of each body and kit, on
+// the same bones with the same materials, whose outline from every side is the low mesh's: no
+// limb lost, none swollen.
+TEST_F(Staged, ShadowMeshesCastTheLowMeshesOutline)
+{
+    constexpr int kCells = 64;
+    for (Race race : kRaces) {
+        SCOPED_TRACE(RaceName(race));
+        bool missing = false;
+        RpClump* clump = Load(race, "SmallTextures24Bit", 0, missing);
+        ASSERT_NE(clump, nullptr);
+        std::vector<const RpGeometry*> lows, coarse;
+        for (int index : {BodyAtomic(race), KitAtomic(race)}) {
+            RpAtomic* atomic = clump->atomics[size_t(index)];
+            RpGeometry* low = RpAtomicGetLowDetail(atomic);
+            RpGeometry* shadow = RpAtomicGetShadowDetail(atomic);
+            ASSERT_TRUE(low && shadow) << index;
+            EXPECT_LT(shadow->numTriangles * 4, low->numTriangles * 3) << index;
+            ASSERT_EQ(shadow->matList.numMaterials, low->matList.numMaterials) << index;
+            const RpSkin* lowSkin = RpSkinGeometryGetSkin(low);
+            const RpSkin* shadowSkin = RpSkinGeometryGetSkin(shadow);
+            ASSERT_NE(shadowSkin, nullptr) << index;
+            EXPECT_EQ(shadowSkin->numBones, lowSkin->numBones) << index;
+            lows.push_back(low);
+            coarse.push_back(shadow);
+        }
+        std::array<float, 3> lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+        for (const RpGeometry* g : lows)
+            for (int i = 0; i < g->numVertices; ++i) {
+                const RwV3d& p = g->morphTarget[0].verts[i];
+                for (int k = 0; k < 3; ++k) {
+                    const float value = k == 0 ? p.x : k == 1 ? p.y : p.z;
+                    lo[size_t(k)] = std::min(lo[size_t(k)], value - 0.1f);
+                    hi[size_t(k)] = std::max(hi[size_t(k)], value + 0.1f);
+                }
+            }
+        for (int axis = 0; axis < 3; ++axis) {
+            SCOPED_TRACE("seen along axis " + std::to_string(axis));
+            const size_t u = size_t((axis + 1) % 3), v = size_t((axis + 2) % 3);
+            const std::vector<bool> a = Outline(lows, axis, {lo[u], lo[v]}, {hi[u], hi[v]}, kCells);
+            const std::vector<bool> b = Outline(coarse, axis, {lo[u], lo[v]}, {hi[u], hi[v]}, kCells);
+            int both = 0, either = 0, onlyLow = 0;
+            for (size_t i = 0; i < a.size(); ++i) {
+                both += a[i] && b[i];
+                either += a[i] || b[i];
+                onlyLow += a[i] && !b[i];
+            }
+            ASSERT_GT(either, kCells * kCells / 20);
+            // The low mesh differs from the full one by about as much: up to 8 % of the
+            // outline lost and as much gained.
+            const int gained = either - both - onlyLow;
+            EXPECT_GT(both * 100, either * 85) << both << " of " << either << " cells in both";
+            EXPECT_LT(onlyLow * 100, either * 8) << onlyLow << " cells of the low mesh's outline lost";
+            EXPECT_LT(gained * 100, either * 12) << gained << " cells gained";
+        }
+        RpClumpDestroy(clump);
+    }
+}
+
 TEST_F(Staged, EveryVariationFindsAllItsTexturesInBothSets)
 {
     for (Race race : kRaces)

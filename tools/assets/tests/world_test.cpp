@@ -231,6 +231,37 @@ TEST_F(WorldAssets, BallsAreTexturedSpheresOfTheBallRadius)
     }
 }
 
+// Each ball carries a coarse stand-in with its materials in their order, as round and as big:
+// the shadows cast it below the best quality, and the view draws it only where the ball is
+// less than two pixels across.
+TEST_F(WorldAssets, BallsCarryACoarseMeshOfTheSameBall)
+{
+    for (const char* name : {"tournamentball", "ragball"}) {
+        SCOPED_TRACE(name);
+        RpClump* ball = LoadClump(Project() + "Balls/" + name + ".dff", Project() + "Balls/");
+        ASSERT_NE(ball, nullptr);
+        RpAtomic* atomic = ball->atomics[0];
+        const RpGeometry* full = atomic->geometry;
+        const RpGeometry* low = RpAtomicGetLowDetail(atomic);
+        ASSERT_NE(low, nullptr);
+        EXPECT_GT(atomic->lowDetailBelow, 0.0f);
+        EXPECT_LT(atomic->lowDetailBelow, 2.0f);
+        EXPECT_LE(low->numTriangles * 2, full->numTriangles);
+        ASSERT_EQ(low->matList.numMaterials, full->matList.numMaterials);
+        for (int i = 0; i < low->matList.numMaterials; ++i)
+            EXPECT_EQ(low->matList.materials[i]->texture != nullptr, full->matList.materials[i]->texture != nullptr)
+                << i;
+        EXPECT_EQ(low->flags, full->flags);
+        // Its corners on the ball's surface: the shadow keeps the ball's size.
+        const RwSphere& a = full->morphTarget[0].boundingSphere;
+        const RwSphere& b = low->morphTarget[0].boundingSphere;
+        EXPECT_NEAR(b.radius, a.radius, a.radius * 0.05f);
+        EXPECT_NEAR(std::hypot(b.center.x - a.center.x, b.center.y - a.center.y, b.center.z - a.center.z), 0.0f,
+                    a.radius * 0.05f);
+        RpClumpDestroy(ball);
+    }
+}
+
 TEST_F(WorldAssets, CameraPathsLookAtThePitchThroughout)
 {
     for (int i = 0; i < kLevelCount; ++i)

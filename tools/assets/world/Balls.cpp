@@ -1,6 +1,8 @@
 // The match balls: the tournament ball (white panels with dark pentagons, from a subdivided
 // icosahedron whose triangles take the colour of the nearest panel centre) and the rag ball
 // (a lumpy cloth patchwork tied with string). The bounding sphere is the collision radius.
+// Each carries a coarser mesh, drawn where the ball is about a pixel across and by the
+// shadows below the best quality, where its outline is all that shows.
 #include "tools/assets/common/Files.h"
 #include "tools/assets/common/Random.h"
 #include "tools/assets/common/Registry.h"
@@ -21,6 +23,8 @@ namespace {
 constexpr uint32_t kBallFlags = kGeoPrelit | kGeoTextured | kGeoNormals | kGeoLight;
 // Lit by the scene; the pre-lit part keeps it from going black without lights.
 constexpr Rgba kBallBase{110, 110, 110, 255};
+// Below this the coarse ball is drawn: no panel or lump of the full one can show there.
+constexpr float kBallLowDetailBelowPixels = 1.5f;
 
 struct Icosphere {
     std::vector<Vec3> points;
@@ -64,14 +68,22 @@ Icosphere Subdivide(const Icosphere& in)
     return out;
 }
 
-MeshBuilder TournamentBall()
+Icosphere Subdivided(int times)
+{
+    Icosphere s = Icosahedron();
+    for (int i = 0; i < times; ++i)
+        s = Subdivide(s);
+    return s;
+}
+
+MeshBuilder TournamentBall(int subdivisions)
 {
     const Icosphere base = Icosahedron();
     // Panel centres: pentagons on the 12 corners, hexagons on the 20 faces.
     std::vector<Vec3> pentagons = base.points, hexagons;
     for (const auto& f : base.faces)
         hexagons.push_back(Normalised(base.points[size_t(f[0])] + base.points[size_t(f[1])] + base.points[size_t(f[2])]));
-    Icosphere s = Subdivide(Subdivide(Subdivide(base)));
+    const Icosphere s = Subdivided(subdivisions);
     MeshBuilder m;
     m.UseMaterial(m.Material("tournamentball"));
     m.SetColour(kBallBase);
@@ -111,12 +123,12 @@ Image TournamentBallTexture()
     return img;
 }
 
-MeshBuilder RagBall()
+MeshBuilder RagBall(int subdivisions, int stringSegments)
 {
     MeshBuilder m;
     m.UseMaterial(m.Material("ragball"));
     m.SetColour(kBallBase);
-    const Icosphere s = Subdivide(Subdivide(Icosahedron()));
+    const Icosphere s = Subdivided(subdivisions);
     std::vector<float> bump(s.points.size());
     for (size_t i = 0; i < bump.size(); ++i) {
         const Vec3 p = s.points[i];
@@ -142,8 +154,8 @@ MeshBuilder RagBall()
     m.UseMaterial(m.Material("", {120, 95, 60, 255}));
     m.SetColour({120, 95, 60, 255});
     for (int ring = 0; ring < 2; ++ring)
-        for (int k = 0; k < 16; ++k) {
-            const float a0 = 2 * kPi * k / 16, a1 = 2 * kPi * (k + 1) / 16;
+        for (int k = 0; k < stringSegments; ++k) {
+            const float a0 = 2 * kPi * float(k) / float(stringSegments), a1 = 2 * kPi * float(k + 1) / float(stringSegments);
             const float r = kBallRadius * 1.04f;
             auto at = [&](float a) {
                 return ring ? Vec3{std::cos(a) * r, std::sin(a) * r, 0} : Vec3{0, std::sin(a) * r, std::cos(a) * r};
@@ -176,11 +188,19 @@ Image RagBallTexture()
     return img;
 }
 
-bool WriteBall(const AssetContext& context, const char* name, const MeshBuilder& mesh, const Image& texture)
+bool WriteBall(const AssetContext& context, const char* name, const MeshBuilder& mesh, const MeshBuilder& low,
+               const Image& texture)
 {
     RpClump* clump = BuildClump(mesh, kBallFlags);
     if (!clump)
         return false;
+    RpGeometry* lowGeometry = low.BuildGeometry(kBallFlags);
+    if (!lowGeometry) {
+        RpClumpDestroy(clump);
+        return false;
+    }
+    RpAtomicSetLowDetail(clump->atomics[0], lowGeometry, kBallLowDetailBelowPixels);
+    RpGeometryDestroy(lowGeometry);
     const bool ok = WriteClumpFile(clump, context.Path(std::string("Balls/") + name + ".dff")) &&
                     context.WriteTexture("Balls", name, texture);
     RpClumpDestroy(clump);
@@ -189,8 +209,9 @@ bool WriteBall(const AssetContext& context, const char* name, const MeshBuilder&
 
 bool WriteBalls(const AssetContext& context)
 {
-    const bool a = WriteBall(context, "tournamentball", TournamentBall(), TournamentBallTexture());
-    const bool b = WriteBall(context, "ragball", RagBall(), RagBallTexture());
+    const bool a =
+        WriteBall(context, "tournamentball", TournamentBall(3), TournamentBall(1), TournamentBallTexture());
+    const bool b = WriteBall(context, "ragball", RagBall(2, 16), RagBall(1, 8), RagBallTexture());
     return a && b;
 }
 
