@@ -1,5 +1,7 @@
 // One penalty kick on the first level with the default data's sides: the outcome, what the
 // kick borrows and gives back, the computer keeper's read, a person's stick and buttons.
+#include "audio/SoundEngine.h"
+#include "audio/Voice.h"
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
@@ -8,10 +10,12 @@
 #include "framework/Message.h"
 #include "match/penalties/PenaltyShot.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "scene/GameElement.h"
 #include "support/PenaltyTest.h"
 #include "tests/support/LogCapture.h"
 
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -167,6 +171,61 @@ TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
     EXPECT_NE(result, PenaltyContext::kOpen);
     // Back for the tests after: the level's casts read again.
     Game().GetElements().LoadOrSaveCasts(true, true, false);
+}
+
+// Whoever held the ball in open play lets it go: it lies at rest on the spot, on the grass,
+// and the taker has it at his feet.
+TEST_F(PenaltyShotTest, TheBallLiesOnTheSpotFreedFromWhoeverHeldIt)
+{
+    for (const bool left : {true, false}) {
+        SCOPED_TRACE(left ? "left goal" : "right goal");
+        Character* holder = PenaltyMatch::Keeper(0);
+        taker->GetActor()->ReleaseBall();
+        TheBall().ReleasePossession(0);
+        ASSERT_TRUE(TheBall().TakePossession(holder));
+        holder->GetActor()->TakeBall(&TheBall());
+        TheBall().SetVelocity(Vector3(3.0f, 1.0f, 0.0f));
+        Start("ai", "ai", left);
+        const Vector3 spot = PenaltyPreShot::SpotPoint(left);
+        const Vector3 ball = TheBall().GetPosition();
+        EXPECT_FALSE(holder->GetActor()->HasBall());
+        EXPECT_TRUE(taker->GetActor()->HasBall());
+        EXPECT_NEAR(ball.y, spot.y + TheBall().GetRadius(), 0.02f);
+        EXPECT_LT(std::hypot(ball.x - spot.x, ball.z - spot.z), 0.6f);
+        EXPECT_LT(TheBall().GetVelocity().Length(), 0.01f);
+        Harness().MakeCurrent(nullptr);
+    }
+}
+
+// The camera comes off at the end only if it went on: a game's stack without the penalty
+// views, or no game at all, leaves the player's view alone.
+TEST_F(PenaltyShotTest, TheCameraIsPushedOnlyWhereThereIsOneToTakeOff)
+{
+    CameraStack* game = CameraStack::Current();
+    ASSERT_NE(game, nullptr);
+    CameraStack bare;
+    const struct {
+        const char* what;
+        CameraStack* current;
+        bool pushed;
+    } cases[] = {{"the game's", game, true}, {"without penalty views", &bare, false}, {"none", nullptr, false}};
+    for (const auto& c : cases) {
+        for (const bool left : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << c.what << (left ? " left" : " right"));
+            CameraStack::SetCurrent(c.current);
+            const size_t before = c.current ? c.current->GetCameraStack().size() : 0;
+            EXPECT_EQ(PushPenaltyCamera(left), c.pushed);
+            if (c.current) {
+                EXPECT_EQ(c.current->GetCameraStack().size(), before + (c.pushed ? 1 : 0));
+            }
+            if (c.pushed) {
+                EXPECT_STREQ(c.current->GetActiveCamera()->GetName(),
+                             left ? "Cameras|Penalty Left" : "Cameras|Penalty Right");
+                c.current->PopCamera();
+            }
+        }
+    }
+    CameraStack::SetCurrent(game);
 }
 
 // With no power error the computer's kick goes where it aims, inside the posts and under the
@@ -330,6 +389,93 @@ protected:
         return context;
     }
 };
+
+// The kick sounds as loud as the taker's power, and goes off along the shot even when his
+// clip let the ball go in the run-up's last frame.
+TEST_F(PenaltyMovementTest, TheKickSoundsAsLoudAsItsPowerAndLeavesEvenFromABallLetGo)
+{
+    SoundEngine& sounds = *SoundEngine::Instance();
+    const bool enabled = sounds.IsEnabled();
+    sounds.SetEnabled(true);
+    const std::vector<std::string>* shots = sounds.GetAlias("shot");
+    ASSERT_NE(shots, nullptr);
+    const struct {
+        float power;
+        bool held;
+    } cases[] = {{0.0f, true}, {0.5f, true}, {1.0f, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "power " << c.power << (c.held ? " held" : " let go"));
+        PenaltyContext context = Context("ai");
+        PenaltyPreShot placing(&context);
+        placing.Enter();
+        placing.Exit();
+        Actor& actor = *taker->GetActor();
+        ASSERT_TRUE(actor.HasBall());
+        if (!c.held)
+            actor.ReleaseBall();
+        actor.kickPower = c.power;
+        const int before = sounds.GetTemporaryVoiceCount();
+        PenaltyRunUp runUp(&context);
+        runUp.Enter();
+        runUp.Exit();
+
+        ASSERT_GT(sounds.GetTemporaryVoiceCount(), before);
+        const Voice& voice = *sounds.GetTemporaryVoice(before);
+        bool isShot = false;
+        for (const std::string& name : *shots)
+            isShot = isShot || voice.GetEvent() == sounds.GetAudioEvent(name);
+        EXPECT_TRUE(isShot);
+        EXPECT_TRUE(voice.IsActive());
+        EXPECT_FLOAT_EQ(voice.GetVolume(), (c.power + 1.0f) * 0.5f);
+        EXPECT_EQ(actor.kickPower, 0.0f);
+        EXPECT_FALSE(actor.HasBall());
+        // Towards the keeper's goal at the left end, fast.
+        const Vector3 velocity = TheBall().GetVelocity();
+        EXPECT_GT(velocity.x, 10.0f);
+        EXPECT_LT(std::fabs(velocity.z), velocity.x);
+    }
+    sounds.SetEnabled(enabled);
+}
+
+// Each phase's time is decided on the frame it runs out exactly: a run-up updated by its whole
+// clip ends then, a kick is missed once exactly the decision time has passed, and a person's
+// keeper with no window at all dives in the frame he first pushes the stick.
+TEST_F(PenaltyMovementTest, EachTimeEndsInTheFrameItRunsOutExactly)
+{
+    PenaltyContext context = Context("ai");
+    PenaltyRunUp runUp(&context);
+    runUp.Enter();
+    CharacterAction* clip = taker->GetRace()->GetAction("penaltyshot");
+    ASSERT_NE(clip, nullptr);
+    ASSERT_GT(clip->GetDuration(), 0.0f);
+    std::unique_ptr<State> next(runUp.Update(clip->GetDuration()));
+    EXPECT_NE(next.get(), &runUp);
+    EXPECT_NE(dynamic_cast<PenaltyMovement*>(next.get()), nullptr);
+    if (next.get() == &runUp)
+        next.release();
+
+    // Quarter seconds add up exactly.
+    Settings().timeAfterKick = 2.0f;
+    Settings().goalDecisionTime = 0.5f;
+    Settings().minimumReadTime = Settings().maximumReadTime = 0.0f;
+    PenaltyMovement movement(&context);
+    movement.Enter();
+    result = PenaltyContext::kOpen;
+    std::vector<int32_t> seen;
+    for (int frame = 0; frame < 3; ++frame) {
+        movement.Update(0.25f);
+        seen.push_back(result);
+    }
+    EXPECT_EQ(seen, (std::vector<int32_t>{PenaltyContext::kOpen, PenaltyContext::kMissed, PenaltyContext::kMissed}));
+
+    Settings().keyboardInputTime = 0.0f;
+    PenaltyContext person = Context("(1):");
+    Harness().Script().Press(Harness().GetFrame(), "(1):left");
+    Harness().MakeCurrent(new PenaltyMovement(&person));
+    Harness().Step();
+    EXPECT_EQ(person.diveCode, 19);
+    Harness().MakeCurrent(nullptr);
+}
 
 TEST_F(PenaltyMovementTest, ComputerKeeperDivesInTheFrameTheReadTimeIsPassed)
 {
