@@ -161,6 +161,25 @@ TEST_F(KickAimTest, OnlyTheDefendingKeeperStandsFreeWhileTheTakerWaitsWithTheBal
     }
 }
 
+// A side down to its keeper still has him stand free for the other side's restart, and one
+// with nobody left is passed over.
+TEST_F(KickAimTest, ADefendingSideDownToItsKeeperOrToNobodyStillLetsTheRestartBeSet)
+{
+    std::vector<std::unique_ptr<Character>> off;
+    Actor& keeper = *Player(1, 0).GetActor();
+    for (const int left : {1, 0}) {
+        SCOPED_TRACE(::testing::Message() << left << " left on side 1");
+        AllInactive();
+        keeper.PlaceInState(keeper.GetPosition(), keeper.GetHeading(), new ActorState(ActorNodes::inactive));
+        while (Side(1).GetPlayerCount() > left)
+            off.push_back(Side(1).RemovePlayer(&Player(1, Side(1).GetPlayerCount() - 1)));
+        KickAim::FreeDefendingKeeper(true);
+        EXPECT_STREQ(keeper.GetStateName(), left ? "stand" : "inactive");
+        EXPECT_STREQ(Player(0, 0).GetActor()->GetStateName(), "inactive");
+    }
+    ResetSides();
+}
+
 // A person turns with his arrow until he presses one button: he faces it where he stands,
 // still with the ball at his feet, a keeper with it in his hands; his press strikes along his
 // heading, and from then on the arrow follows him.
