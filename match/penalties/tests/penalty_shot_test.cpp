@@ -15,6 +15,7 @@
 #include "support/PenaltyTest.h"
 #include "tests/support/LogCapture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -435,6 +436,34 @@ TEST_F(PenaltyMovementTest, TheKickSoundsAsLoudAsItsPowerAndLeavesEvenFromABallL
         EXPECT_LT(std::fabs(velocity.z), velocity.x);
     }
     sounds.SetEnabled(enabled);
+}
+
+// The run-up plays on the pitch: the taker's clip carries the ball at his foot, frame by
+// frame, until it ends.
+TEST_F(PenaltyMovementTest, TheRunUpPlaysOnThePitchFrameByFrame)
+{
+    PenaltyContext context = Context("ai");
+    PenaltyPreShot placing(&context);
+    placing.Enter();
+    placing.Exit();
+    PenaltyRunUp runUp(&context);
+    runUp.Enter();
+    const Vector3 start = TheBall().GetPosition();
+    float moved = 0.0f;
+    int frames = 0;
+    constexpr float kDt = 1.0f / 60.0f;
+    for (State* next = &runUp; next == &runUp && frames < 600; ++frames) {
+        next = runUp.Update(kDt);
+        if (next != &runUp) {
+            delete next;
+            break;
+        }
+        moved = std::max(moved, (TheBall().GetPosition() - start).Length());
+        EXPECT_TRUE(taker->GetActor()->HasBall()) << frames;
+    }
+    EXPECT_GT(moved, 0.05f);
+    // Within a frame of the clip's length, as the frame times add up.
+    EXPECT_NEAR(frames, taker->GetRace()->GetAction("penaltyshot")->GetDuration() / kDt, 1.0f);
 }
 
 // Each phase's time is decided on the frame it runs out exactly: a run-up updated by its whole
