@@ -430,6 +430,8 @@ TEST_F(PenaltyMovementTest, TheKickSoundsAsLoudAsItsPowerAndLeavesEvenFromABallL
         EXPECT_FLOAT_EQ(voice.GetVolume(), (c.power + 1.0f) * 0.5f);
         EXPECT_EQ(actor.kickPower, 0.0f);
         EXPECT_FALSE(actor.HasBall());
+        // A kick, not a drop: a goal from it counts.
+        EXPECT_TRUE(TheBall().IsLegalForGoal());
         // Towards the keeper's goal at the left end, fast.
         const Vector3 velocity = TheBall().GetVelocity();
         EXPECT_GT(velocity.x, 10.0f);
@@ -464,6 +466,43 @@ TEST_F(PenaltyMovementTest, TheRunUpPlaysOnThePitchFrameByFrame)
     EXPECT_GT(moved, 0.05f);
     // Within a frame of the clip's length, as the frame times add up.
     EXPECT_NEAR(frames, taker->GetRace()->GetAction("penaltyshot")->GetDuration() / kDt, 1.0f);
+}
+
+// The kick goes to the side of the save cell it is aimed at, and the default sideways offset
+// adds to the aim's own: one that takes the aim back sends the kick straight down the pitch at
+// the keeper, at either end.
+TEST_F(PenaltyMovementTest, TheDefaultSidewaysOffsetAddsToTheAimsOwn)
+{
+    Settings().worstPowerErrorAi = Settings().bestPowerErrorAi = 0.0f;
+    const float offset = Settings().optimumXOffset;
+    ASSERT_GT(offset, 0.5f);
+    std::set<int32_t> columns;
+    for (int seed = 1; seed <= 12 && columns.size() < 4; ++seed) {
+        for (const bool left : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << (left ? " left goal" : " right goal"));
+            PenaltyContext context = Context("ai");
+            context.leftSide = left;
+            PenaltyPreShot placing(&context);
+            placing.Enter();
+            placing.Exit();
+            PenaltyRunUp runUp(&context);
+            Settings().defaultShotX = 0.0f;
+            Random::Seed(seed);
+            const Vector3 aimed = runUp.ComputeShot();
+            // Column 0 is the keeper's left, where a positive sideways offset aims.
+            const int32_t column = (context.aimCode - 14) % 3;
+            ASSERT_NE(column, 1);
+            columns.insert(column + (left ? 0 : 10));
+            // The keeper faces the pitch: his left is +z at the left goal, -z at the right one.
+            EXPECT_GT(aimed.z * (left == (column == 0) ? 1.0f : -1.0f), 0.5f);
+            Settings().defaultShotX = column == 0 ? -offset : offset;
+            Random::Seed(seed);
+            const Vector3 straight = runUp.ComputeShot();
+            EXPECT_NEAR(straight.z, 0.0f, 1e-3f);
+            EXPECT_NEAR(straight.y, aimed.y, 1e-3f);
+        }
+    }
+    EXPECT_EQ(columns.size(), 4u);
 }
 
 // Each phase's time is decided on the frame it runs out exactly: a run-up updated by its whole
