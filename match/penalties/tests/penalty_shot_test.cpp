@@ -1,5 +1,7 @@
 // One penalty kick on the first level with the default data's sides: the outcome, what the
 // kick borrows and gives back, the computer keeper's read, a person's stick and buttons.
+#include "audio/SoundEngine.h"
+#include "audio/Voice.h"
 #include "characters/CharacterBrain.h"
 #include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
@@ -8,10 +10,13 @@
 #include "framework/Message.h"
 #include "match/penalties/PenaltyShot.h"
 #include "pitch/CameraControl.h"
+#include "pitch/CameraStack.h"
 #include "scene/GameElement.h"
 #include "support/PenaltyTest.h"
 #include "tests/support/LogCapture.h"
 
+#include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -167,6 +172,61 @@ TEST_F(PenaltyShotTest, PlacesByTheLevelsObjectsAndFallsBackWithoutThem)
     EXPECT_NE(result, PenaltyContext::kOpen);
     // Back for the tests after: the level's casts read again.
     Game().GetElements().LoadOrSaveCasts(true, true, false);
+}
+
+// Whoever held the ball in open play lets it go: it lies at rest on the spot, on the grass,
+// and the taker has it at his feet.
+TEST_F(PenaltyShotTest, TheBallLiesOnTheSpotFreedFromWhoeverHeldIt)
+{
+    for (const bool left : {true, false}) {
+        SCOPED_TRACE(left ? "left goal" : "right goal");
+        Character* holder = PenaltyMatch::Keeper(0);
+        taker->GetActor()->ReleaseBall();
+        TheBall().ReleasePossession(0);
+        ASSERT_TRUE(TheBall().TakePossession(holder));
+        holder->GetActor()->TakeBall(&TheBall());
+        TheBall().SetVelocity(Vector3(3.0f, 1.0f, 0.0f));
+        Start("ai", "ai", left);
+        const Vector3 spot = PenaltyPreShot::SpotPoint(left);
+        const Vector3 ball = TheBall().GetPosition();
+        EXPECT_FALSE(holder->GetActor()->HasBall());
+        EXPECT_TRUE(taker->GetActor()->HasBall());
+        EXPECT_NEAR(ball.y, spot.y + TheBall().GetRadius(), 0.02f);
+        EXPECT_LT(std::hypot(ball.x - spot.x, ball.z - spot.z), 0.6f);
+        EXPECT_LT(TheBall().GetVelocity().Length(), 0.01f);
+        Harness().MakeCurrent(nullptr);
+    }
+}
+
+// The camera comes off at the end only if it went on: a game's stack without the penalty
+// views, or no game at all, leaves the player's view alone.
+TEST_F(PenaltyShotTest, TheCameraIsPushedOnlyWhereThereIsOneToTakeOff)
+{
+    CameraStack* game = CameraStack::Current();
+    ASSERT_NE(game, nullptr);
+    CameraStack bare;
+    const struct {
+        const char* what;
+        CameraStack* current;
+        bool pushed;
+    } cases[] = {{"the game's", game, true}, {"without penalty views", &bare, false}, {"none", nullptr, false}};
+    for (const auto& c : cases) {
+        for (const bool left : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << c.what << (left ? " left" : " right"));
+            CameraStack::SetCurrent(c.current);
+            const size_t before = c.current ? c.current->GetCameraStack().size() : 0;
+            EXPECT_EQ(PushPenaltyCamera(left), c.pushed);
+            if (c.current) {
+                EXPECT_EQ(c.current->GetCameraStack().size(), before + (c.pushed ? 1 : 0));
+            }
+            if (c.pushed) {
+                EXPECT_STREQ(c.current->GetActiveCamera()->GetName(),
+                             left ? "Cameras|Penalty Left" : "Cameras|Penalty Right");
+                c.current->PopCamera();
+            }
+        }
+    }
+    CameraStack::SetCurrent(game);
 }
 
 // With no power error the computer's kick goes where it aims, inside the posts and under the
@@ -330,6 +390,160 @@ protected:
         return context;
     }
 };
+
+// The kick sounds as loud as the taker's power, and goes off along the shot even when his
+// clip let the ball go in the run-up's last frame.
+TEST_F(PenaltyMovementTest, TheKickSoundsAsLoudAsItsPowerAndLeavesEvenFromABallLetGo)
+{
+    SoundEngine& sounds = *SoundEngine::Instance();
+    const bool enabled = sounds.IsEnabled();
+    sounds.SetEnabled(true);
+    const std::vector<std::string>* shots = sounds.GetAlias("shot");
+    ASSERT_NE(shots, nullptr);
+    const struct {
+        float power;
+        bool held;
+    } cases[] = {{0.0f, true}, {0.5f, true}, {1.0f, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "power " << c.power << (c.held ? " held" : " let go"));
+        PenaltyContext context = Context("ai");
+        PenaltyPreShot placing(&context);
+        placing.Enter();
+        placing.Exit();
+        Actor& actor = *taker->GetActor();
+        ASSERT_TRUE(actor.HasBall());
+        if (!c.held)
+            actor.ReleaseBall();
+        actor.kickPower = c.power;
+        const int before = sounds.GetTemporaryVoiceCount();
+        PenaltyRunUp runUp(&context);
+        runUp.Enter();
+        runUp.Exit();
+
+        ASSERT_GT(sounds.GetTemporaryVoiceCount(), before);
+        const Voice& voice = *sounds.GetTemporaryVoice(before);
+        bool isShot = false;
+        for (const std::string& name : *shots)
+            isShot = isShot || voice.GetEvent() == sounds.GetAudioEvent(name);
+        EXPECT_TRUE(isShot);
+        EXPECT_TRUE(voice.IsActive());
+        EXPECT_FLOAT_EQ(voice.GetVolume(), (c.power + 1.0f) * 0.5f);
+        EXPECT_EQ(actor.kickPower, 0.0f);
+        EXPECT_FALSE(actor.HasBall());
+        // A kick, not a drop: a goal from it counts.
+        EXPECT_TRUE(TheBall().IsLegalForGoal());
+        // Towards the keeper's goal at the left end, fast.
+        const Vector3 velocity = TheBall().GetVelocity();
+        EXPECT_GT(velocity.x, 10.0f);
+        EXPECT_LT(std::fabs(velocity.z), velocity.x);
+    }
+    sounds.SetEnabled(enabled);
+}
+
+// The run-up plays on the pitch: the taker's clip carries the ball at his foot, frame by
+// frame, until it ends.
+TEST_F(PenaltyMovementTest, TheRunUpPlaysOnThePitchFrameByFrame)
+{
+    PenaltyContext context = Context("ai");
+    PenaltyPreShot placing(&context);
+    placing.Enter();
+    placing.Exit();
+    PenaltyRunUp runUp(&context);
+    runUp.Enter();
+    const Vector3 start = TheBall().GetPosition();
+    float moved = 0.0f;
+    int frames = 0;
+    constexpr float kDt = 1.0f / 60.0f;
+    for (State* next = &runUp; next == &runUp && frames < 600; ++frames) {
+        next = runUp.Update(kDt);
+        if (next != &runUp) {
+            delete next;
+            break;
+        }
+        moved = std::max(moved, (TheBall().GetPosition() - start).Length());
+        EXPECT_TRUE(taker->GetActor()->HasBall()) << frames;
+    }
+    EXPECT_GT(moved, 0.05f);
+    // Within a frame of the clip's length, as the frame times add up.
+    EXPECT_NEAR(frames, taker->GetRace()->GetAction("penaltyshot")->GetDuration() / kDt, 1.0f);
+}
+
+// The kick goes to the side of the save cell it is aimed at, and the default sideways offset
+// adds to the aim's own: one that takes the aim back sends the kick straight down the pitch at
+// the keeper, at either end.
+TEST_F(PenaltyMovementTest, TheDefaultSidewaysOffsetAddsToTheAimsOwn)
+{
+    Settings().worstPowerErrorAi = Settings().bestPowerErrorAi = 0.0f;
+    const float offset = Settings().optimumXOffset;
+    ASSERT_GT(offset, 0.5f);
+    std::set<int32_t> columns;
+    for (int seed = 1; seed <= 12 && columns.size() < 4; ++seed) {
+        for (const bool left : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << (left ? " left goal" : " right goal"));
+            PenaltyContext context = Context("ai");
+            context.leftSide = left;
+            PenaltyPreShot placing(&context);
+            placing.Enter();
+            placing.Exit();
+            PenaltyRunUp runUp(&context);
+            Settings().defaultShotX = 0.0f;
+            Random::Seed(seed);
+            const Vector3 aimed = runUp.ComputeShot();
+            // Column 0 is the keeper's left, where a positive sideways offset aims.
+            const int32_t column = (context.aimCode - 14) % 3;
+            ASSERT_NE(column, 1);
+            columns.insert(column + (left ? 0 : 10));
+            // The keeper faces the pitch: his left is +z at the left goal, -z at the right one.
+            EXPECT_GT(aimed.z * (left == (column == 0) ? 1.0f : -1.0f), 0.5f);
+            Settings().defaultShotX = column == 0 ? -offset : offset;
+            Random::Seed(seed);
+            const Vector3 straight = runUp.ComputeShot();
+            EXPECT_NEAR(straight.z, 0.0f, 1e-3f);
+            EXPECT_NEAR(straight.y, aimed.y, 1e-3f);
+        }
+    }
+    EXPECT_EQ(columns.size(), 4u);
+}
+
+// Each phase's time is decided on the frame it runs out exactly: a run-up updated by its whole
+// clip ends then, a kick is missed once exactly the decision time has passed, and a person's
+// keeper with no window at all dives in the frame he first pushes the stick.
+TEST_F(PenaltyMovementTest, EachTimeEndsInTheFrameItRunsOutExactly)
+{
+    PenaltyContext context = Context("ai");
+    PenaltyRunUp runUp(&context);
+    runUp.Enter();
+    CharacterAction* clip = taker->GetRace()->GetAction("penaltyshot");
+    ASSERT_NE(clip, nullptr);
+    ASSERT_GT(clip->GetDuration(), 0.0f);
+    std::unique_ptr<State> next(runUp.Update(clip->GetDuration()));
+    EXPECT_NE(next.get(), &runUp);
+    EXPECT_NE(dynamic_cast<PenaltyMovement*>(next.get()), nullptr);
+    if (next.get() == &runUp)
+        next.release();
+
+    // Quarter seconds add up exactly.
+    Settings().timeAfterKick = 2.0f;
+    Settings().goalDecisionTime = 0.5f;
+    Settings().minimumReadTime = Settings().maximumReadTime = 0.0f;
+    PenaltyMovement movement(&context);
+    movement.Enter();
+    result = PenaltyContext::kOpen;
+    std::vector<int32_t> seen;
+    for (int frame = 0; frame < 3; ++frame) {
+        movement.Update(0.25f);
+        seen.push_back(result);
+    }
+    EXPECT_EQ(seen, (std::vector<int32_t>{PenaltyContext::kOpen, PenaltyContext::kMissed, PenaltyContext::kMissed}));
+
+    Settings().keyboardInputTime = 0.0f;
+    PenaltyContext person = Context("(1):");
+    Harness().Script().Press(Harness().GetFrame(), "(1):left");
+    Harness().MakeCurrent(new PenaltyMovement(&person));
+    Harness().Step();
+    EXPECT_EQ(person.diveCode, 19);
+    Harness().MakeCurrent(nullptr);
+}
 
 TEST_F(PenaltyMovementTest, ComputerKeeperDivesInTheFrameTheReadTimeIsPassed)
 {

@@ -2,6 +2,9 @@
 // each takes: the players held meanwhile, the referee free, a card books only when yellow.
 #include "characters/Character.h"
 #include "characters/RefereeBrain.h"
+#include "engine/world/RpClump.h"
+#include "engine/world/RpGeometry.h"
+#include "framework/Color.h"
 #include "framework/State.h"
 #include "game/GameTB.h"
 #include "game/harness/MatchSides.h"
@@ -10,12 +13,14 @@
 #include "pitch/CameraControl.h"
 #include "pitch/CameraStack.h"
 #include "pitch/PitchSimulation.h"
+#include "scene/AnimatedClump.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "support/MatchOnHarness.h"
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -54,6 +59,26 @@ Sequence Watch(setpiecetest::MatchOnHarness& test, State* state)
         seen.followsReferee = seen.followsReferee && GetCameraTarget() == PitchSimulation::Instance()->GetReferee()->GetActor();
     });
     return seen;
+}
+
+// The card in the referee's hand: the first material of the third atomic of his model.
+RwRGBA CardColour()
+{
+    std::vector<RpAtomic*> atomics;
+    PitchSimulation::Instance()->GetReferee()->GetActor()->GetClump()->GetAtomics(atomics);
+    if (atomics.size() < 3 || !atomics[2]->geometry || atomics[2]->geometry->matList.numMaterials < 1)
+        return RwRGBA{0, 0, 0, 0};
+    return atomics[2]->geometry->matList.materials[0]->color;
+}
+
+// Whether the player stands facing the referee.
+bool FacesReferee(const Character& player)
+{
+    const Vector3 toReferee =
+        PitchSimulation::Instance()->GetReferee()->GetActor()->GetPosition() - player.GetActor()->GetPosition();
+    const float heading = player.GetActor()->GetHeading();
+    return std::fabs(std::sin(heading) * toReferee.x + std::cos(heading) * toReferee.z -
+                     std::hypot(toReferee.x, toReferee.z)) < 1e-3f;
 }
 
 bool NobodyHeld()
@@ -151,4 +176,43 @@ TEST_F(RefereeStatesTest, WithoutARefereeTheStatesEndAtOnce)
     EXPECT_EQ(Run(new RedCardAward(&Player(0, 1), true, nullptr), 10), 1);
     EXPECT_TRUE(Player(0, 1).IsBooked());
     EXPECT_TRUE(NobodyHeld());
+}
+
+// The card he shows is yellow or red as given, whatever he showed last; a card with nobody
+// fouled (or no offender) turns whoever is there to face him.
+TEST_F(RefereeStatesTest, TheRefereeShowsACardOfItsColourToWhoeverIsThere)
+{
+    const struct {
+        const char* what;
+        bool yellow;
+        bool offender, fouled;
+        RwRGBA card;
+    } cases[] = {
+        {"yellow", true, true, true, {255, 255, 0, 255}},
+        {"red, nobody fouled", false, true, false, {255, 0, 0, 255}},
+        {"yellow, no offender", true, false, true, {255, 255, 0, 255}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetSides();
+        ASSERT_TRUE(Referee()->GetActor()->SetMaterialColor(2, 0, Color(0.0f, 0.0f, 1.0f, 1.0f)));
+        Character* offender = c.offender ? &Player(0, 2) : nullptr;
+        Character* fouled = c.fouled ? &Player(1, 2) : nullptr;
+        const Vector3 referee = Referee()->GetActor()->GetPosition();
+        // Both facing away from him.
+        for (const auto& [player, offset] : {std::pair{&Player(0, 2), Vector3{4.0f, 0.0f, 0.0f}},
+                                             std::pair{&Player(1, 2), Vector3{0.0f, 0.0f, 5.0f}}})
+            player->GetActor()->PlaceInState(referee + offset, 0.0f, new ActorState(ActorNodes::stand));
+        harness->MakeCurrent(new RedCardAward(offender, c.yellow, fouled));
+        const RwRGBA card = CardColour();
+        EXPECT_EQ(card.red, c.card.red);
+        EXPECT_EQ(card.green, c.card.green);
+        EXPECT_EQ(card.blue, c.card.blue);
+        EXPECT_EQ(FacesReferee(Player(0, 2)), c.offender);
+        EXPECT_EQ(FacesReferee(Player(1, 2)), c.fouled);
+        EXPECT_EQ(RefereeBrainOf().GetRedCardPlayer(), offender);
+        harness->RunFrames(kCap);
+        EXPECT_TRUE(StateEnded());
+        EXPECT_TRUE(NobodyHeld());
+    }
 }
