@@ -4,6 +4,7 @@
 #include "engine/core/RwCore.h"
 #include "menus/Menu.h"
 #include "scene/Camera.h"
+#include "scene/RenderStateSaver.h"
 #include "scene/RwGraphics.h"
 #include "text/TextDisplay.h"
 
@@ -24,9 +25,14 @@ void RenderMenuInView(const Vector3& offset, const Quaternion& turn, const std::
     menu->SetEye(cameraPosition);
     menu->SetPosition(cameraPosition + cameraRotation.Rotate(offset));
     menu->SetRotation(cameraRotation * turn);
+    // The plane is far nearer than any fog starts: fog would leave its colours as they are,
+    // yet cost every pixel of it.
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateFogEnable, 0);
     menu->Render();
     if (overlay)
         overlay();
+    saver.Restore();
     text->PopAttributes();
     if (cursor && menu->IsMouseMode())
         menu->DrawMouseCursor();

@@ -2,6 +2,9 @@
 #include "menus/MenuImage.h"
 #include "menus/MenuStaticText.h"
 #include "menus/MenuText.h"
+#include "menus/MenuView.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "scene/Texture.h"
 #include "support/MenuDrawTest.h"
 #include "tests/support/LogCapture.h"
@@ -219,6 +222,25 @@ TEST_F(MenuWidgetsTest, ATextAreaLaysOutTheTextsDrawnAfterIt)
     const TextRect area = TextDisplay::Instance()->GetArea();
     EXPECT_EQ(area, (TextRect{200, 100, 600, 50}));
     EXPECT_EQ(Item(1)->GetArea(), Vector4(100, 200, 300, 100));
+}
+
+TEST_F(MenuWidgetsTest, TheMenuPlaneIsDrawnUnfoggedAndLeavesTheFogAsItWas)
+{
+    Load("<Screen><Image position=100,50 size=200,100/><StaticText position=0,300 text=abc/></Screen>");
+    RwGraphics* graphics = RwGraphics::Instance();
+    graphics->SetCamera(graphics->GetPrimaryCamera());
+    for (const intptr_t fog : {0, 1}) {
+        RwRenderStateSet(rwRenderStateFogEnable, fog);
+        const auto draws = Pass([] { RenderMenuInView(Vector3(0.0f, 0.0f, 1.0f), Quaternion()); });
+        // The image and three letters, each with its shadow.
+        EXPECT_EQ(draws.size(), 8u) << fog;
+        for (const RwNullDrawRecord& draw : draws)
+            EXPECT_EQ(draw.fog, 0) << fog;
+        intptr_t after = -1;
+        RwRenderStateGet(rwRenderStateFogEnable, &after);
+        EXPECT_EQ(after, fog);
+    }
+    graphics->SetCamera(nullptr);
 }
 
 }  // namespace
