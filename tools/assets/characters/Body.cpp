@@ -180,9 +180,10 @@ public:
     }
     int Sides(int sides) const
     {
-        const float share = m_detail == Detail::Low ? 0.6f : m_detail == Detail::Shadow ? 0.4f : 1.0f;
-        return m_detail == Detail::Full ? sides
-                                        : std::max(4, static_cast<int>(std::lround(static_cast<float>(sides) * share)));
+        if (m_detail == Detail::Full)
+            return sides;
+        const float share = m_detail == Detail::Low ? 0.6f : 0.4f;
+        return std::max(4, static_cast<int>(std::lround(static_cast<float>(sides) * share)));
     }
     void Add(Part part)
     {
@@ -943,9 +944,9 @@ RpClump* BuildCharacter(Race race)
         if (low[i].TriangleCount() >= full[i].TriangleCount())
             continue;
         RpGeometry* lowGeometry = skinned(low[i]);
-        RpGeometry* shadowGeometry =
-            coarse[i].TriangleCount() < low[i].TriangleCount() ? skinned(coarse[i]) : nullptr;
-        if (!lowGeometry || (!shadowGeometry && coarse[i].TriangleCount() < low[i].TriangleCount())) {
+        const bool coarser = coarse[i].TriangleCount() < low[i].TriangleCount();
+        RpGeometry* shadowGeometry = coarser ? skinned(coarse[i]) : nullptr;
+        if (!lowGeometry || (coarser && !shadowGeometry)) {
             RpGeometryDestroy(lowGeometry);
             RpGeometryDestroy(shadowGeometry);
             RpClumpDestroy(clump);
