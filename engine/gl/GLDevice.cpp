@@ -208,6 +208,21 @@ private:
     int m_count = 0;
 };
 
+bool LinearFog(uint32_t features)
+{
+    return (features & kShaderFog) && !(features & (kShaderFogExponential | kShaderFogExponential2));
+}
+
+void VertexBounds(const RwIm3DVertex* vertices, RwInt32 count, RwV3d& low, RwV3d& high)
+{
+    low = high = vertices[0].objVertex;
+    for (RwInt32 i = 1; i < count; ++i) {
+        const RwV3d& p = vertices[i].objVertex;
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+}
+
 GLenum ColourFormat(const RwRaster* raster)
 {
     switch (raster->format & rwRasterFormatPixelMask) {
@@ -951,6 +966,15 @@ bool GLDevice::LinearFogReaches(const RwV3d& low, const RwV3d& high) const
     return (end - farthest) / (end - start) < kUnfoggedShare;
 }
 
+void GLDevice::LeaveOutUnreachedFog(uint32_t& features, const RwV3d& low, const RwV3d& high)
+{
+    // Fog that starts beyond the box changes none of its pixels, yet would cost each of them.
+    if (LinearFogReaches(low, high))
+        return;
+    features &= ~kShaderFog;
+    ++m_cache.counters.fogLeftOut;
+}
+
 bool GLDevice::Batchable(const RwIm3DDraw& draw) const
 {
     const RwInt32 count = draw.indices ? draw.numIndices : draw.numVertices;
@@ -1032,6 +1056,12 @@ bool GLDevice::DrawIm3DNow(const RwIm3DDraw& draw)
     }
     SetObjectTransform(draw.ltm);
     uint32_t features = ApplyRenderStates(false);
+    if (LinearFog(features) && draw.numVertices > 0) {
+        // Every vertex, not only those the indices name: a larger box can only keep the fog.
+        RwV3d low, high;
+        VertexBounds(draw.vertices, draw.numVertices, low, high);
+        LeaveOutUnreachedFog(features, low, high);
+    }
     if (m_lit) {
         features |= kShaderLit;
         m_inputs.lights = m_imLights;
@@ -1277,12 +1307,8 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         features = ApplyRenderStates(false);
     }
     const bool skinned = draw.boneMatrices && draw.numBones > 0 && (mesh->present & rwMeshBones);
-    // Fog that starts beyond the mesh changes none of its pixels, yet would cost each of them.
-    constexpr uint32_t kAnyFogCurve = kShaderFogExponential | kShaderFogExponential2;
-    if ((features & kShaderFog) && !(features & kAnyFogCurve) && !skinned && !LinearFogReaches(mesh->low, mesh->high)) {
-        features &= ~kShaderFog;
-        ++m_cache.counters.fogLeftOut;
-    }
+    if (!skinned && LinearFog(features))
+        LeaveOutUnreachedFog(features, mesh->low, mesh->high);
     // Lighting that adds nothing keeps every colour as it is: the shader need not light at all,
     // which spares it blending and turning the normals (a shadow's casters are lit so).
     if (draw.lighting && AddsLight(*draw.lighting)) {

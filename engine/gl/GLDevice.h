@@ -116,6 +116,8 @@ private:
     // Whether the linear fog of the states last applied tints any point of the box, placed by
     // the object transform last set.
     bool LinearFogReaches(const RwV3d& low, const RwV3d& high) const;
+    // Takes the fog out of a linearly fogged draw whose box it does not reach (counted).
+    void LeaveOutUnreachedFog(uint32_t& features, const RwV3d& low, const RwV3d& high);
     void Report();
 
     platform::NativeWindow* m_window = nullptr;

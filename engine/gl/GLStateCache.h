@@ -18,7 +18,7 @@ struct GLCounters {
     uint32_t suppressed = 0;       // calls that matched the cached value and were dropped
     uint32_t draws = 0;            // immediate-mode draw calls
     uint32_t meshDraws = 0;        // draws of meshes kept on the device
-    uint32_t fogLeftOut = 0;       // of those: drawn without the fog, which starts beyond them
+    uint32_t fogLeftOut = 0;       // of both: drawn without the fog, which starts beyond them
     uint32_t alphaTestLeftOut = 0;  // draws whose alpha test could only throw away what changes nothing
 };
 

@@ -160,22 +160,29 @@ double Milliseconds(std::chrono::steady_clock::time_point from)
 
 bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request)
 {
-    request.bench = (argc == 3 || argc == 5) && std::string(argv[1]) == "--bench";
-    if (request.bench && argc == 5) {
-        request.frames = std::string(argv[3]) == "--frames" ? std::atoi(argv[4]) : 0;
-        if (request.frames < 1)
-            request.bench = false;
+    request.bench = argc >= 3 && argc <= 6 && std::string(argv[1]) == "--bench";
+    int next = 3;
+    if (request.bench && argc >= 5 && std::string(argv[3]) == "--frames") {
+        request.frames = std::atoi(argv[4]);
+        request.bench = request.frames >= 1;
+        next = 5;
     }
+    const bool picture = request.bench && argc == next + 1;
+    if (request.bench && argc > next + 1)
+        request.bench = false;
     if (!request.bench && argc != 3) {
-        std::fprintf(stderr, "usage: %s <game folder> <out prefix>\n       %s --bench <game folder> [--frames N]\n",
+        std::fprintf(stderr,
+                     "usage: %s <game folder> <out prefix>\n       %s --bench <game folder> [--frames N] [picture.png]\n",
                      tool, tool);
         return false;
     }
     request.folder = argv[request.bench ? 2 : 1];
+    const char* path = picture ? argv[next] : request.bench ? nullptr : argv[2];
     std::error_code error;
-    request.prefix = request.bench ? "" : std::filesystem::absolute(argv[2], error).string();
+    const std::string absolute = path ? std::filesystem::absolute(path, error).string() : "";
     if (error)
-        Fail("bad path %s", argv[2]);
+        Fail("bad path %s", path);
+    (picture ? request.picture : request.prefix) = absolute;
     return !error;
 }
 

@@ -72,9 +72,10 @@ struct ShotRequest {
     std::string prefix;  // absolute
     bool bench = false;
     int frames = 0;  // the bench's frames; 0 for the mode's own count
+    std::string picture;  // absolute; where a bench that can writes its last frame, or empty
 };
-// Reads "<tool> <game folder> <out prefix>" or "<tool> --bench <game folder> [--frames N]"
-// (N at least 1); false, with the usage or the fault on stderr, for anything else.
+// Reads "<tool> <game folder> <out prefix>" or "<tool> --bench <game folder> [--frames N]
+// [picture.png]" (N at least 1); false, with the usage or the fault on stderr, for anything else.
 bool ReadShotRequest(const char* tool, int argc, char** argv, ShotRequest& request);
 
 // Mounts the game data, brings the renderer up offscreen at the size, opens the level with the

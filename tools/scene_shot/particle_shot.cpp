@@ -2,7 +2,9 @@
 // above its top) with bursts of a sprite-sheet flash beside it, drawn through the scene
 // classes on the default data and saved at three moments:
 //     scene_shot particles <game folder> <out prefix>          writes <prefix>_1.png .. _3.png
-//     scene_shot particles --bench <game folder> [--frames N]  frame and update times
+//     scene_shot particles --bench <game folder> [--frames N] [picture.png]
+//                                                              frame and update times, and the
+//                                                              last frame with the particles
 #include "engine/core/RwCore.h"
 #include "engine/world/RpWorld.h"
 #include "framework/Debug.h"
@@ -139,7 +141,7 @@ int Shoot(PrimaryCamera& camera, RpWorld* world, Effects& effects, const std::st
     return 0;
 }
 
-int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects, int frames)
+int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects, int frames, const std::string& picture)
 {
     // Filled to the steady state first: every particle lives 1.2 to 1.8 s.
     for (int i = 0; i < 90; ++i)
@@ -161,6 +163,8 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects, int frames)
                 *std::max_element(update.begin(), update.end()));
     std::printf("  frame without particles: median %.2f ms\n", tools::Median(bare));
     std::printf("  frame with particles:    median %.2f ms\n", tools::Median(with));
+    if (!picture.empty() && !SavePng(camera, picture))
+        return Fail("cannot write %s", picture.c_str());
     return 0;
 }
 
@@ -186,7 +190,8 @@ int tools::level::ParticleShot(int argc, char** argv)
                                           request.bench ? kBenchParticles / 1.5f : 90.0f,
                                           request.bench ? kBenchParticles : 400);
                           return request.bench ? Bench(camera, level.World(), effects,
-                                                                 request.frames > 0 ? request.frames : kBenchFrames)
+                                                                 request.frames > 0 ? request.frames : kBenchFrames,
+                                                                 request.picture)
                                                : Shoot(camera, level.World(), effects, request.prefix);
                       });
 }

@@ -563,6 +563,50 @@ TEST_F(GLDraw, MeshesNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWithIt)
     }
 }
 
+// An immediate-mode draw wholly nearer than where the fog starts is drawn without the fog, alone
+// or in a batch, and looks as it would with it; where any of its corners may reach the fog, it is
+// fogged as before.
+TEST_F(GLDraw, ImmediateDrawsNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWithIt)
+{
+    // Moves a square from depth 3 to 7.5, half way into the fog from 5 to the far plane at 10.
+    RwMatrix back;
+    const RwV3d backBy = {0, 0, 4.5f};
+    RwMatrixTranslate(RwMatrixSetIdentity(&back), &backBy, rwCombineReplace);
+    struct Case {
+        std::string name;
+        std::vector<Step> shapes;
+        RwFogType type;
+        float fogStart;
+        std::vector<Probe> probes;
+        uint32_t leftOut;
+    };
+    const Probe white{160, 120, kWhitePixel, 0}, grey{160, 120, {128, 128, 128, 255}, 2};
+    const Case cases[] = {
+        {"nearer than the fog", {Square(3, 20, kWhite)}, rwFogLinear, 5, {white}, 1},
+        {"half way into it", {Square(7.5f, 20, kWhite)}, rwFogLinear, 5, {grey}, 0},
+        {"moved into it by its matrix", {Square(3, 20, kWhite, &back)}, rwFogLinear, 5, {grey}, 0},
+        // One batch: the small near square covers the middle, the far one after it the rest.
+        {"batched with one half way into it",
+         {Square(3, 0.2f, kWhite), Square(7.5f, 20, kWhite)},
+         rwFogLinear,
+         5,
+         {white, {5, 5, grey.want, 2}},
+         0},
+        {"exponential fog", {Square(3, 20, kWhite)}, rwFogExponential, 5, {{160, 120, {189, 189, 189, 255}, 2}}, 0},
+        {"fog starting past the far plane", {Square(7.5f, 20, kWhite)}, rwFogLinear, 12, {white}, 1},
+    };
+    for (const Case& c : cases) {
+        RwCameraSetFogDistance(cam.camera, c.fogStart);
+        std::vector<Step> steps = {State(rwRenderStateFogEnable, 1), State(rwRenderStateFogColor, Argb(255, 0, 0, 0)),
+                                   State(rwRenderStateFogType, c.type),
+                                   State(rwRenderStateFogDensity, RwRenderStateFromReal(0.1f))};
+        steps.insert(steps.end(), c.shapes.begin(), c.shapes.end());
+        const uint32_t before = Device()->Counters().fogLeftOut;
+        Check({{c.name, steps, c.probes}});
+        EXPECT_EQ(Device()->Counters().fogLeftOut - before, c.leftOut) << c.name;
+    }
+}
+
 // A skinned vertex is placed by every bone it weighs, in whichever of its four slots the
 // weight stands; only meshes that weigh no third or fourth bone may skip those.
 TEST_F(GLDraw, SkinnedMeshesArePlacedByEveryBoneTheyWeigh)
