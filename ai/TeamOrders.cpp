@@ -129,7 +129,10 @@ void TeamManager::MeetPass(Character& receiver, const CarriedBall& ball)
     // of its path instead, and waits there for it.
     const Vector3 v = PitchFrame::Flatten(ball.GetCollidable().GetVelocity());
     const Vector3 at = receiver.GetActor()->GetPosition();
-    const Vector3 along = v * (1.0f / v.Length());
+    // A pass that has all but stopped can be too slow for its length to be a float: it has no
+    // path left, and he collects it where it lies.
+    Vector3 along = v;
+    along.Normalize();
     Vector3 meet = ball.GetBallPosition() + along * along.Dot(at - ball.GetBallPosition());
     meet = at + PitchFrame::Flatten(meet - at);
     const bool onPath = PitchFrame::Flatten(meet - at).Length() <= receiver.GetActor()->GetRadius();

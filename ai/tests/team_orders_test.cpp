@@ -378,6 +378,12 @@ TEST_F(TeamOrdersTest, TheManAPassIsMeantForMeetsItOnItsPath)
     ball.SetVelocity(slow);
     Decide();
     EXPECT_EQ(Code(mate), 2) << "slow, still his";
+    // All but stopped, too slow for its speed to be a float: he collects it where it lies.
+    ball.SetVelocity(path * 1e-24f);
+    Decide();
+    ASSERT_EQ(Code(mate), 2) << "nearly still, still his";
+    const Vector3 lies = at + PitchFrame::Flatten(ball.GetPosition() - at);
+    EXPECT_LT((mate->GetBrain()->GetOrder().point - lies).Length(), 1e-3f);
     ASSERT_TRUE(ball.TakePossession(opponent));
     ball.ReleasePossession(1);
     ball.SetVelocity(slow);
