@@ -1,5 +1,7 @@
 #include "tools/game_run/MenuSteps.h"
 
+#include "engine/core/RwEngine.h"
+#include "engine/gl/GLDevice.h"
 #include "framework/Message.h"
 #include "frontend/menu/TBMenu.h"
 #include "frontend/single/SingleMatch.h"
@@ -8,6 +10,8 @@
 #include "menus/Menu.h"
 #include "settings/GameParameters.h"
 #include "tools/common/Fail.h"
+
+#include <cstdio>
 
 namespace game_run {
 
@@ -57,6 +61,22 @@ bool StartComputerMatch(GameHarness& harness)
             return true;
     }
     return tools::FailStep("the match did not start");
+}
+
+void PrintLoad(const std::function<bool()>& frame, int width, int height)
+{
+    auto* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
+    if (!device)
+        return;
+    const GLCounters before = device->Counters();
+    device->BeginSampleCount();
+    frame();
+    const double layers = double(device->EndSampleCount()) / (double(width) * height);
+    const GLCounters& after = device->Counters();
+    const RwMetrics* metrics = RwEngineGetMetrics();
+    std::printf("  per frame: %u triangles, %u draws; each pixel drawn %.2f times\n",
+                metrics ? metrics->numTriangles : 0u,
+                (after.draws - before.draws) + (after.meshDraws - before.meshDraws), layers);
 }
 
 }  // namespace game_run

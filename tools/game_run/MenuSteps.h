@@ -2,6 +2,7 @@
 
 // Steps the benches take through the front end on the game harness.
 
+#include <functional>
 #include <string>
 
 class GameHarness;
@@ -23,5 +24,9 @@ TBMenu* ComputerMatchScreen(GameHarness& harness);
 // That match started from the level screen and run to its first frame; false (reported)
 // when it does not start.
 bool StartComputerMatch(GameHarness& harness);
+
+// One more frame, counting what it asked of the device: draws, triangles and how many times
+// each pixel of the width x height picture was drawn (the samples that passed the depth test).
+void PrintLoad(const std::function<bool()>& frame, int width, int height);
 
 }  // namespace game_run

@@ -14,8 +14,6 @@
 // showing); prints their median, worst and processor time per frame over all threads, in the
 // squad selection's shape, then what one more frame asks of the device. The last timed frame
 // goes to the picture. The timed frames alone run inside tools::TimeFrames, for a profiler to count.
-#include "engine/core/RwEngine.h"
-#include "engine/gl/GLDevice.h"
 #include "frontend/TBMenu.h"
 #include "frontend/cutscenes/CutSceneProps.h"
 #include "frontend/cutscenes/CutScenes.h"
@@ -165,24 +163,6 @@ bool WritePicture(const std::string& out)
     return tools::SaveCameraPng(camera ? camera->GetRwCamera() : nullptr, out);
 }
 
-// One more frame, counting what it asked of the device: draws, triangles and how many times
-// each pixel was drawn (the samples that passed the depth test).
-void PrintLoad(const std::function<bool()>& frame)
-{
-    auto* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
-    if (!device)
-        return;
-    const GLCounters before = device->Counters();
-    device->BeginSampleCount();
-    frame();
-    const double layers = double(device->EndSampleCount()) / (kWidth * kHeight);
-    const GLCounters& after = device->Counters();
-    const RwMetrics* metrics = RwEngineGetMetrics();
-    std::printf("  per frame: %u triangles, %u draws; each pixel drawn %.2f times\n",
-                metrics ? metrics->numTriangles : 0u,
-                (after.draws - before.draws) + (after.meshDraws - before.meshDraws), layers);
-}
-
 int Bench(GameHarness& harness, const std::string& screen, const std::string& out, int frameCount)
 {
     const bool loading = screen == "loading";
@@ -207,7 +187,7 @@ int Bench(GameHarness& harness, const std::string& screen, const std::string& ou
                 "processor %.1f ms per frame\n",
                 screen.c_str(), times.frames, kWidth, kHeight, times.median, times.worst, times.processor);
     const bool written = out.empty() || WritePicture(out);
-    PrintLoad(frame);
+    game_run::PrintLoad(frame, kWidth, kHeight);
     if (!out.empty())
         std::printf("game_run screen_bench: %s %s\n", written ? "wrote" : "could not write", out.c_str());
     if (loading) {
