@@ -213,11 +213,13 @@ bool LinearFog(uint32_t features)
     return (features & kShaderFog) && !(features & (kShaderFogExponential | kShaderFogExponential2));
 }
 
-void VertexBounds(const RwIm3DVertex* vertices, RwInt32 count, RwV3d& low, RwV3d& high)
+// The box round count points, the i-th given by position(i); count at least 1.
+template <typename Position>
+void Bounds(size_t count, Position position, RwV3d& low, RwV3d& high)
 {
-    low = high = vertices[0].objVertex;
-    for (RwInt32 i = 1; i < count; ++i) {
-        const RwV3d& p = vertices[i].objVertex;
+    low = high = position(0);
+    for (size_t i = 1; i < count; ++i) {
+        const RwV3d& p = position(i);
         low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
     }
@@ -1059,7 +1061,8 @@ bool GLDevice::DrawIm3DNow(const RwIm3DDraw& draw)
     if (LinearFog(features) && draw.numVertices > 0) {
         // Every vertex, not only those the indices name: a larger box can only keep the fog.
         RwV3d low, high;
-        VertexBounds(draw.vertices, draw.numVertices, low, high);
+        const auto vertex = [&](size_t i) -> const RwV3d& { return draw.vertices[i].objVertex; };
+        Bounds(static_cast<size_t>(draw.numVertices), vertex, low, high);
         LeaveOutUnreachedFog(features, low, high);
     }
     if (m_lit) {
@@ -1175,12 +1178,7 @@ bool GLDevice::UploadMesh(Mesh& mesh, const RwDeviceMeshData& data, RwUInt32 par
     };
     section(rwMeshPositions, 0, data.positions, kAttribPosition, 3, GL_FLOAT, GL_FALSE);
     if ((parts & rwMeshPositions) && data.positions) {
-        mesh.low = mesh.high = data.positions[0];
-        for (size_t i = 1; i < n; ++i) {
-            const RwV3d& p = data.positions[i];
-            mesh.low = {std::min(mesh.low.x, p.x), std::min(mesh.low.y, p.y), std::min(mesh.low.z, p.z)};
-            mesh.high = {std::max(mesh.high.x, p.x), std::max(mesh.high.y, p.y), std::max(mesh.high.z, p.z)};
-        }
+        Bounds(n, [&](size_t i) -> const RwV3d& { return data.positions[i]; }, mesh.low, mesh.high);
     }
     section(rwMeshNormals, 1, data.normals, kAttribNormal, 3, GL_FLOAT, GL_FALSE);
     section(rwMeshColours, 2, data.colours, kAttribColour, 4, GL_UNSIGNED_BYTE, GL_TRUE);
