@@ -676,22 +676,30 @@ TEST_F(ShadowTest, BelowTheBestQualityTheCoarseMeshCasts)
 }
 
 // Once its tile is drawn whole, a shadow inverts and softens again only round its casters and
-// where they were: a caster near the middle of its frame leaves the tile's edges alone.
+// where they were: a caster near the middle of its frame leaves the tile's edges alone, and no
+// band of its empty frame is drawn again.
 TEST_F(ShadowTest, AfterItsFirstTextureAShadowRedrawsOnlyRoundItsCasters)
 {
     ProjectedShadow shadow;
     ASSERT_TRUE(shadow.Create(64));
     ClumpPtr small(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
     // The inverting quad and the two passes' quads, as wide as they are drawn.
+    size_t bandCorners = 0;
     const auto widths = [&] {
         std::vector<float> out;
-        for (const RwNullDrawRecord& draw : Cast(shadow, small.get(), 1, 3.0f))
+        bandCorners = 0;
+        for (const RwNullDrawRecord& draw : Cast(shadow, small.get(), 1, 3.0f)) {
             if (draw.is2D && (draw.texture || draw.srcBlend == rwBlendInvDestColor))
                 out.push_back(draw.corners2D[1].x - draw.corners2D[0].x);
+            if (draw.is2D && !draw.texture && draw.srcBlend == rwBlendZero)
+                bandCorners += static_cast<size_t>(draw.numVertices);
+        }
         return out;
     };
     EXPECT_EQ(widths(), (std::vector<float>{64, 64, 64}));
+    EXPECT_EQ(bandCorners, 4u * 4u);
     const std::vector<float> later = widths();
+    EXPECT_EQ(bandCorners, 0u);
     ASSERT_EQ(later.size(), 3u);
     for (float width : later) {
         EXPECT_GT(width, 8.0f);
@@ -884,6 +892,26 @@ TEST_F(ShadowTest, WhereNoPictureIsSeenTheCasterIsFramedButNeitherDrawnNorLaidDo
     // Seen again, the next caster is drawn.
     RwNullDeviceGet()->showsPictures = true;
     EXPECT_EQ(Cast(shadow, box.get(), 1, 1.9f).size(), 5u);
+    // Unseen before its texture was finished, the tile is drawn whole by the next caster seen:
+    // what the casters left there was never inverted. A small caster redraws only round itself.
+    const auto inverted = [&] {
+        std::vector<float> widths;
+        for (const RwNullDrawRecord& draw : Cast(shadow, box.get(), 1, 3.0f))
+            if (draw.is2D && draw.srcBlend == rwBlendInvDestColor)
+                widths.push_back(draw.corners2D[1].x - draw.corners2D[0].x);
+        return widths;
+    };
+    inverted();
+    const std::vector<float> small = inverted();
+    ASSERT_EQ(small.size(), 1u);
+    EXPECT_LT(small[0], 24.0f);
+    RpClump* casters[] = {box.get()};
+    shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 3.0f}, {0, 0, 0});
+    RwNullDeviceGet()->showsPictures = false;
+    shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 3.0f}, {0, 0, 0});
+    RwNullDeviceGet()->showsPictures = true;
+    EXPECT_EQ(inverted(), std::vector<float>{32.0f});
+    EXPECT_EQ(inverted(), small);
     EXPECT_FALSE(Draw(shadow).empty());
 }
 
@@ -1281,7 +1309,8 @@ TEST_F(ShadowGL, AFrameSwitchesTargetsAsOftenWhateverTheNumberOfShadows)
 
 // The softening passes sample the inverted casters, whose alpha is 0 where they are; an alpha
 // test left on by earlier drawing must not keep those texels from being written, or a moving
-// caster's texture keeps pieces of where it was.
+// caster's texture keeps pieces of where it was. Nor may a second cast before the texture is
+// finished leave any of the first uninverted.
 TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
 {
     const auto finished = [](const ProjectedShadow& shadow) {
@@ -1313,6 +1342,12 @@ TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
     };
     ASSERT_GT(differing(first, expected), 0u);
     EXPECT_EQ(differing(finished(following), expected), 0u);
+    // Cast twice before its texture is finished, it owes the first casters nothing either.
+    ProjectedShadow twice;
+    ASSERT_TRUE(twice.Create(64));
+    twice.SetCaster(before, 1, sphere, {0, 0, 0});
+    twice.SetCaster(after, 1, sphere, {0, 0, 0});
+    EXPECT_EQ(differing(finished(twice), expected), 0u);
     intptr_t function = 0;
     RwRenderStateGet(rwRenderStateAlphaTestFunction, &function);
     EXPECT_EQ(function, rwAlphaTestGreater);
