@@ -124,6 +124,8 @@ struct ProjectedShadow::SharedTargets {
         ProjectedShadow* owner = nullptr;
         RasterPtr casters;
         RasterPtr result;
+        // The part (in the tile's texels) cleared and drawn into since the last inversion.
+        RwRect uninverted{0, 0, 0, 0};
     };
 
     int32_t tile = 0;
@@ -259,6 +261,25 @@ struct ProjectedShadow::SharedTargets {
         const RwRect rect = InSheet(index, part);
         return RwRasterSubRaster(window.get(), sheet, &rect) ? window.get() : nullptr;
     }
+    // Every tile's part drawn since the last call inverted at once, with its empty frame.
+    bool Invert()
+    {
+        std::vector<ScreenRect> parts, bands;
+        for (size_t i = 0; i < tiles.size(); ++i) {
+            RwRect& part = tiles[i].uninverted;
+            if (part.w > 0 && part.h > 0)
+                AddInversion(ToScreen(TileRect(i)), ToScreen(InSheet(i, part)), parts, bands);
+            part = RwRect{};
+        }
+        if (parts.empty())
+            return true;
+        // With the casters' depth the target is the one they were drawn into: no switch.
+        RwCameraSetRaster(camera.get(), casters.get());
+        RwCameraSetZRaster(camera.get(), depth.get());
+        const bool drawn = DrawInversions(camera.get(), parts, bands);
+        RwCameraSetZRaster(camera.get(), nullptr);
+        return drawn;
+    }
     bool DrawTile(RwRaster* target, size_t index, const RwRect& part, RwRaster* source, float offset)
     {
         RwRaster* to = Window(target, index, part);
@@ -295,6 +316,8 @@ ProjectedShadow::SharedTargets* ProjectedShadow::SheetsFor(int32_t tile)
 
 void ProjectedShadow::FinishTextures()
 {
+    if (Shared())
+        Shared()->Invert();
     std::vector<ProjectedShadow*> shadows;
     shadows.swap(SofteningShadows());
     std::vector<ProjectedShadow*> sheet;
@@ -404,8 +427,19 @@ void ProjectedShadow::Release()
     m_tempRaster.reset();
 }
 
+void ProjectedShadow::DropUninverted()
+{
+    if (m_tile < 0 || !Shared() || Shared()->tiles[m_tile].uninverted.w <= 0)
+        return;
+    Shared()->tiles[m_tile].uninverted = RwRect{};
+    // Left uninverted, the tile holds what no empty tile does until casters are drawn over all
+    // of it.
+    m_touched = Shared()->Whole();
+}
+
 void ProjectedShadow::ReleaseTile()
 {
+    DropUninverted();
     if (m_tile >= 0 && Shared())
         Shared()->tiles[m_tile].owner = nullptr;
     m_tile = -1;
@@ -549,6 +583,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     if (!RwDeviceShowsPictures()) {
         m_result = nullptr;
         std::erase(SofteningShadows(), this);
+        DropUninverted();
         return;
     }
     if (count <= 0 || !clumps) {
@@ -576,7 +611,7 @@ void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
             m_unsoftened = RwRect{};
             return;
         }
-    } else if (DrawCasters(clumps, count)) {
+    } else if (DrawAlone(clumps, count)) {
         m_castInSheet = false;
         m_result = m_cameraRaster.get();
     } else {
@@ -605,6 +640,9 @@ bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
     SharedTargets* shared = SheetsFor(side);
     if (!shared || shared->TileOf(this) < 0)
         return false;
+    // Cast twice before the inversion: what the first left is inverted before it is cleared.
+    if (shared->tiles[m_tile].uninverted.w > 0 && !shared->Invert())
+        return false;
     m_coarse = !fine;
     // Only the part of the tile the casters cover now or covered last is drawn again; the rest
     // holds what an empty tile does.
@@ -623,7 +661,9 @@ bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
         const RwRGBA white{255, 255, 255, 0};
         drawn = cleared && RwCameraClear(camera, &white, rwCameraClearImage | rwCameraClearZ);
         RwCameraSetRaster(camera, shared->tiles[m_tile].casters.get());
-        drawn = drawn && DrawCasters(clumps, count, ToScreen(redrawn));
+        drawn = drawn && DrawCasters(clumps, count);
+        if (drawn)
+            shared->tiles[m_tile].uninverted = redrawn;
     }
     RwCameraSetRaster(camera, m_cameraRaster.get());
     RwCameraSetZRaster(camera, ownDepth);
@@ -688,17 +728,61 @@ RwRect ProjectedShadow::CastersRect(RpClump* const* clumps, int32_t count, int32
     return GrownWithin({left, top, right - left, bottom - top}, margin, side);
 }
 
-bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
+bool ProjectedShadow::DrawAlone(RpClump* const* clumps, int32_t count)
 {
     RwCamera* camera = m_shadowCamera.get();
     const RwRGBA white{255, 255, 255, 0};
-    if (!RwCameraClear(camera, &white, rwCameraClearImage | rwCameraClearZ))
+    if (!RwCameraClear(camera, &white, rwCameraClearImage | rwCameraClearZ) || !DrawCasters(clumps, count))
         return false;
     const auto side = static_cast<float>(camera->frameBuffer->width);
-    return DrawCasters(clumps, count, {0.0f, 0.0f, side, side});
+    const ScreenRect whole{0.0f, 0.0f, side, side};
+    std::vector<ScreenRect> parts, bands;
+    AddInversion(whole, whole, parts, bands);
+    return DrawInversions(camera, parts, bands);
 }
 
-bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part)
+void ProjectedShadow::AddInversion(const ScreenRect& tile, const ScreenRect& part, std::vector<ScreenRect>& parts,
+                                   std::vector<ScreenRect>& bands)
+{
+    parts.push_back(part);
+    const float edge = kEmptyFrameTexels, inner = tile.w - 2.0f * edge;
+    const float x0 = tile.x, y0 = tile.y, x1 = tile.x + tile.w - edge, y1 = tile.y + tile.h - edge;
+    for (const ScreenRect& band : {ScreenRect{x0, y0, tile.w, edge}, ScreenRect{x0, y1, tile.w, edge},
+                                   ScreenRect{x0, y0 + edge, edge, inner}, ScreenRect{x1, y0 + edge, edge, inner}}) {
+        const ScreenRect drawn = Within(band, part);
+        if (drawn.w > 0.0f && drawn.h > 0.0f)
+            bands.push_back(drawn);
+    }
+}
+
+bool ProjectedShadow::DrawInversions(RwCamera* camera, const std::vector<ScreenRect>& parts,
+                                     const std::vector<ScreenRect>& bands)
+{
+    if (!RwCameraBeginUpdate(camera))
+        return false;
+    // White over white is black and the casters, unlit in here, come out light.
+    RenderStateSaver states;
+    states.Set(rwRenderStateFogEnable, 0);
+    states.Set(rwRenderStateZTestEnable, 0);
+    states.Set(rwRenderStateTextureRaster, 0);
+    states.Set(rwRenderStateVertexAlphaEnable, 1);
+    states.Set(rwRenderStateSrcBlend, rwBlendInvDestColor);
+    states.Set(rwRenderStateDestBlend, rwBlendZero);
+    {
+        OwnStates2D own;
+        DrawFilledRects(parts.data(), parts.size(), Color::White);
+        // A saver of its own: one that changed a state twice would restore the first change.
+        RenderStateSaver frame;
+        frame.Set(rwRenderStateSrcBlend, rwBlendZero);
+        DrawFilledRects(bands.data(), bands.size(), Color::White);
+        frame.Restore();
+    }
+    states.Restore();
+    RwCameraEndUpdate(camera);
+    return true;
+}
+
+bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
 {
     RwCamera* camera = m_shadowCamera.get();
     // Below the highest quality the casters are their low-detail meshes: softened in a small
@@ -712,28 +796,6 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count, const S
     for (int32_t i = 0; i < count; ++i)
         if (clumps[i])
             RpClumpRender(clumps[i]);
-    // White over white is black and the casters, unlit in here, come out light.
-    states.Set(rwRenderStateZTestEnable, 0);
-    states.Set(rwRenderStateTextureRaster, 0);
-    states.Set(rwRenderStateVertexAlphaEnable, 1);
-    states.Set(rwRenderStateSrcBlend, rwBlendInvDestColor);
-    states.Set(rwRenderStateDestBlend, rwBlendZero);
-    {
-        OwnStates2D own;
-        const auto side = static_cast<float>(camera->frameBuffer->width);
-        DrawFilledRect(part, Color::White);
-        // A saver of its own: one that changed a state twice would restore the first change.
-        RenderStateSaver frame;
-        frame.Set(rwRenderStateSrcBlend, rwBlendZero);
-        const float edge = kEmptyFrameTexels, inner = side - 2.0f * edge;
-        for (const ScreenRect& band : {ScreenRect{0.0f, 0.0f, side, edge}, ScreenRect{0.0f, side - edge, side, edge},
-                                       ScreenRect{0.0f, edge, edge, inner}, ScreenRect{side - edge, edge, edge, inner}}) {
-            const ScreenRect drawn = Within(band, part);
-            if (drawn.w > 0.0f && drawn.h > 0.0f)
-                DrawFilledRect(drawn, Color::White);
-        }
-        frame.Restore();
-    }
     states.Restore();
     RwCameraEndUpdate(camera);
     return true;

@@ -43,7 +43,7 @@ public:
     // The light's rotation: the shadow camera and the projector look along its third axis.
     void SetLightDirection(const Quaternion& direction);
     // Draws the clumps (count 0 keeps the texture drawn last) into the shadow texture, framed
-    // by the sphere round them and centred on the target; the next FinishTextures softens it.
+    // by the sphere round them and centred on the target; the next FinishTextures finishes it.
     // Between camera updates: the shadow camera takes its own. On a device that shows no
     // pictures only the framing is done, and there is no texture to lay down.
     void SetCaster(RpClump* const* clumps, int32_t count, const RwSphere& sphere, const Vector3& target);
@@ -57,10 +57,10 @@ public:
     // Draws the texture of every shadow whose casters wait, as they stand now: before a picture
     // after updates that were not all followed by one. Outside a camera update.
     static void DrawWaiting();
-    // Softens the textures whose casters were drawn since the last call, every softening pass
-    // over all of them at once; until then those textures are unsoftened. Outside a camera
-    // update: Camera::BeginUpdate calls it, so a frame's shadows are finished before any is laid
-    // down.
+    // Finishes the textures whose casters were drawn since the last call: those in the shared
+    // sheets are inverted there in one pass, then every softening pass goes over all of them at
+    // once; until then those textures are neither. Outside a camera update: Camera::BeginUpdate
+    // calls it, so a frame's shadows are finished before any is laid down.
     static void FinishTextures();
     // Forgets waiting casters, keeping the texture drawn last: for an owner about to destroy them.
     void DropWaitingCasters();
@@ -117,17 +117,25 @@ private:
     // Below the best quality the tile is half the side of the shadow's own texture and is not
     // softened.
     bool DrawIntoSheet(RpClump* const* clumps, int32_t count);
+    // Forgets the inversion the tile waits for; the next casters are drawn over the whole tile.
+    void DropUninverted();
     // Gives the tile back to the shared sheets, with any result drawn in them.
     void ReleaseTile();
     bool SharesSheets() const { return m_blur && !m_antialias; }
     // The softening passes through this shadow's own rasters.
     void SoftenAlone();
     bool Softens() const { return m_antialias || m_blur; }
-    // Clears the camera's raster, then draws the casters into it.
+    // Clears the camera's own raster, draws the casters into it and inverts it.
+    bool DrawAlone(RpClump* const* clumps, int32_t count);
+    // Draws the casters into the camera's raster, cleared where they go, without inverting it.
     bool DrawCasters(RpClump* const* clumps, int32_t count);
-    // Draws the casters into the cleared part (in texels) of the camera's raster, and inverts
-    // that part.
-    bool DrawCasters(RpClump* const* clumps, int32_t count, const ScreenRect& part);
+    // The inversion of a part of a tile (both in a raster's pixels) and the bands of the tile's
+    // empty frame within that part.
+    static void AddInversion(const ScreenRect& tile, const ScreenRect& part, std::vector<ScreenRect>& parts,
+                             std::vector<ScreenRect>& bands);
+    // Inverts the parts of the camera's raster, then empties the bands: one draw each.
+    static bool DrawInversions(RwCamera* camera, const std::vector<ScreenRect>& parts,
+                               const std::vector<ScreenRect>& bands);
     // The texels of a tile of the side the casters may cover, with a margin of that many
     // texels; the whole tile when that cannot be told, empty for none.
     RwRect CastersRect(RpClump* const* clumps, int32_t count, int32_t side, RwInt32 margin) const;

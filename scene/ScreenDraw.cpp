@@ -7,7 +7,10 @@
 #include "scene/Immediate3DCache.h"
 #include "scene/RenderStateSaver.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 namespace {
 
@@ -56,13 +59,32 @@ void SetStates(RenderStateSaver& saver, Look look, RwRaster* texture, const Colo
         saver.Set(rwRenderStateTextureAddress, rwTextureAddressClamp);
 }
 
-void DrawRect(const RwIm2DVertex vertices[4], Look look, RwRaster* texture, const Color& colour)
+// Rectangles of four corners each, in builder order.
+void DrawRects(const RwIm2DVertex* vertices, size_t rects, Look look, RwRaster* texture, const Color& colour)
 {
+    // Past this the corners' indices would not fit the index type.
+    constexpr size_t kMaxRects = (size_t(std::numeric_limits<RwImVertexIndex>::max()) + 1) / 4;
     RenderStateSaver saver;
     if (s_set2DStates)
         SetStates(saver, look, texture, colour);
-    RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, vertices, 4, kRectIndices, 6);
+    std::vector<RwImVertexIndex> indices;
+    for (size_t first = 0; first < rects; first += kMaxRects) {
+        const size_t n = std::min(rects - first, kMaxRects);
+        if (n > 1) {
+            indices.resize(6 * n);
+            for (size_t r = 0; r < n; ++r)
+                for (size_t k = 0; k < 6; ++k)
+                    indices[6 * r + k] = static_cast<RwImVertexIndex>(4 * r + kRectIndices[k]);
+        }
+        RwIm2DRenderIndexedPrimitive(rwPrimTypeTriList, vertices + 4 * first, static_cast<RwInt32>(4 * n),
+                                     n > 1 ? indices.data() : kRectIndices, static_cast<RwInt32>(6 * n));
+    }
     saver.Restore();
+}
+
+void DrawRect(const RwIm2DVertex vertices[4], Look look, RwRaster* texture, const Color& colour)
+{
+    DrawRects(vertices, 1, look, texture, colour);
 }
 
 }  // namespace
@@ -89,9 +111,20 @@ bool GetDraw3DStates()
 
 void DrawFilledRect(const ScreenRect& rect, const Color& colour)
 {
-    RwIm2DVertex vertices[4];
-    BuildRect(vertices, rect, {}, PackColor(colour));
-    DrawRect(vertices, Look::Filled, nullptr, colour);
+    DrawFilledRects(&rect, 1, colour);
+}
+
+void DrawFilledRects(const ScreenRect* rects, size_t count, const Color& colour)
+{
+    if (count == 0)
+        return;
+    RwIm2DVertex one[4];
+    std::vector<RwIm2DVertex> many(count > 1 ? 4 * count : 0);
+    RwIm2DVertex* vertices = count > 1 ? many.data() : one;
+    const uint32_t packed = PackColor(colour);
+    for (size_t i = 0; i < count; ++i)
+        BuildRect(&vertices[4 * i], rects[i], {}, packed);
+    DrawRects(vertices, count, Look::Filled, nullptr, colour);
 }
 
 void DrawFilledTriangle(const Vector2& a, const Vector2& b, const Vector2& c, const Color& colour)

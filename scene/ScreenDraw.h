@@ -7,6 +7,8 @@
 
 #include "framework/Vector.h"
 
+#include <cstddef>
+
 struct Color;
 struct RwRaster;
 
@@ -23,6 +25,9 @@ bool GetDraw3DStates();
 
 // Untextured, with vertex alpha.
 void DrawFilledRect(const ScreenRect& rect, const Color& colour);
+// As DrawFilledRect for each of the count rectangles, in as few draws as the vertex indices
+// allow: for rectangles that do not overlap, the same pixels as one draw each.
+void DrawFilledRects(const ScreenRect* rects, size_t count, const Color& colour);
 void DrawFilledTriangle(const Vector2& a, const Vector2& b, const Vector2& c, const Color& colour);
 // Blended by the colour's alpha, flat, ignoring and leaving the depth buffer.
 void DrawBlendedRect(const ScreenRect& rect, const Color& colour);

@@ -216,6 +216,39 @@ TEST_F(ImmediateDraw, TheFlagsDecideWhetherTheFunctionsSetStatesAndTheyAreRestor
     RwRenderStateReset();
 }
 
+// Rectangles drawn together take as few draws as 16-bit indices allow, each rectangle's corners
+// and indices where one draw of it would put them.
+TEST_F(ImmediateDraw, RectanglesGoOutTogetherInAsFewDrawsAsTheIndicesAllow)
+{
+    constexpr size_t kPerDraw = 65536 / 4;
+    const struct {
+        size_t rects;
+        std::vector<RwInt32> vertices;  // per draw
+    } cases[] = {{0, {}}, {1, {4}}, {3, {12}}, {kPerDraw, {65536}}, {kPerDraw + 1, {65536, 4}}};
+    for (const auto& c : cases) {
+        std::vector<ScreenRect> rects;
+        for (size_t i = 0; i < c.rects; ++i)
+            rects.push_back({float(i % 100), float(i / 100), 1.0f, 2.0f});
+        const auto draws = Drawn([&] { DrawFilledRects(rects.data(), rects.size(), Color::White); });
+        std::vector<RwInt32> vertices, indices;
+        for (const RwNullDrawRecord& d : draws) {
+            vertices.push_back(d.numVertices);
+            indices.push_back(d.numIndices);
+        }
+        EXPECT_EQ(vertices, c.vertices) << c.rects;
+        for (size_t i = 0; i < vertices.size(); ++i)
+            EXPECT_EQ(indices[i], vertices[i] / 4 * 6) << c.rects;
+        if (draws.empty())
+            continue;
+        // The last draw starts at the first rectangle it was left: its corners, in builder order.
+        const ScreenRect& first = rects[(draws.size() - 1) * kPerDraw];
+        const RwIm2DVertex* corners = draws.back().corners2D;
+        EXPECT_EQ((std::vector<float>{corners[0].x, corners[0].y, corners[2].x, corners[2].y}),
+                  (std::vector<float>{first.x, first.y, first.x + 1.0f, first.y + 2.0f}))
+            << c.rects;
+    }
+}
+
 TEST_F(ImmediateDraw, TheSelectionCursorSpinsAndShowsItsOutlineOnlyWithCollisionDataOn)
 {
     SelectionCursor cursor("<PP>no such cursor.png", 2, 1, 2);

@@ -413,9 +413,10 @@ std::tuple<const RwRaster*, int, int, int, int> Place(const RwRaster* raster)
     return {raster->parent, raster->offsetX, raster->offsetY, raster->width, raster->height};
 }
 
-// Shadows of one size draw their casters into tiles of one shared sheet and soften there, each
-// pass drawing every tile through one camera; the sheets are made (and emptied) once, each
-// tile is cleared as its casters are drawn, and a shadow keeps its tile.
+// Shadows of one size draw their casters into tiles of one shared sheet, are inverted there
+// together, and soften there, each pass drawing every tile through one camera; the sheets are
+// made (and emptied) once, each tile is cleared as its casters are drawn, and a shadow keeps
+// its tile.
 TEST_F(ShadowTest, ShadowsOfOneSizeDrawAndSoftenInSharedSheetsThatStay)
 {
     ProjectedShadow first, second;
@@ -430,8 +431,17 @@ TEST_F(ShadowTest, ShadowsOfOneSizeDrawAndSoftenInSharedSheetsThatStay)
         const size_t cast = RwNullDeviceGet()->draws.size();
         ProjectedShadow::FinishTextures();
         const std::vector<RwNullDrawRecord>& all = RwNullDeviceGet()->draws;
-        EXPECT_EQ(cast, 12u);  // each: the box, the inversion and four bands
-        std::vector<RwNullDrawRecord> softening(all.begin() + static_cast<long>(std::min(cast, all.size())), all.end());
+        EXPECT_EQ(cast, 2u);  // each: the box
+        // Both tiles' inversions in one draw, the four bands of each tile's frame in another.
+        const size_t inverted = cast + 2;
+        if (all.size() >= inverted) {
+            EXPECT_EQ((std::vector<RwInt32>{all[cast].numVertices, all[cast + 1].numVertices}),
+                      (std::vector<RwInt32>{2 * 4, 2 * 4 * 4}));
+            // Through the camera of the softening passes.
+            EXPECT_EQ(all[cast].camera, all.back().camera);
+        }
+        std::vector<RwNullDrawRecord> softening(all.begin() + static_cast<long>(std::min(inverted, all.size())),
+                                                all.end());
         if (softening.size() == 4) {
             EXPECT_EQ((std::vector<const RwRaster*>{softening[0].texture, softening[1].texture}),
                       (std::vector<const RwRaster*>{casterSheet, casterSheet}));
@@ -499,7 +509,8 @@ TEST_F(ShadowTest, BelowTheBestQualityTheTileIsHalfTheSideAndNotSoftened)
     RpClump* casters[] = {box.get()};
     ProjectedShadow first, second;
     ASSERT_TRUE(first.Create(32) && second.Create(32));
-    // Each shadow's side in the sheets (0 drawn alone) and the softening passes of the frame.
+    // Each shadow's side in the sheets (0 drawn alone) and the draws that finish the frame's
+    // textures: the inversion of the tiles and their frames' bands, and the softening passes.
     const auto frame = [&] {
         RwNullDeviceGet()->ClearLog();
         first.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 1.9f}, {0, 0, 0});
@@ -512,21 +523,21 @@ TEST_F(ShadowTest, BelowTheBestQualityTheTileIsHalfTheSideAndNotSoftened)
         return std::vector<size_t>{size_t(side(first)), size_t(side(second)), RwNullDeviceGet()->draws.size() - cast};
     };
     ScopedQuality::Set(GeParticleSystem::kMedium);
-    EXPECT_EQ(frame(), (std::vector<size_t>{16, 16, 0}));
+    EXPECT_EQ(frame(), (std::vector<size_t>{16, 16, 2}));
     const RwRaster* coarse = first.GetResult()->parent;
-    // The casters' sheet: what the casters were drawn into.
+    // The casters' sheet: what the casters were drawn into and inverted in.
     EXPECT_EQ(second.GetResult()->parent, coarse);
-    EXPECT_EQ(RwNullDeviceGet()->draws.back().camera, second.GetShadowCamera());
+    EXPECT_EQ(RwNullDeviceGet()->draws.back().camera->frameBuffer, coarse);
     ScopedQuality::Set(GeParticleSystem::kHigh);
     // The first gives its tile up while the second holds the sheets; the second then makes
     // them anew. Each alone softens in two passes of its own.
-    EXPECT_EQ(frame(), (std::vector<size_t>{0, 32, 2 + 2}));
+    EXPECT_EQ(frame(), (std::vector<size_t>{0, 32, 2 + 2 + 2}));
     EXPECT_EQ(first.GetResult(), first.GetShadowCamera()->frameBuffer);
-    EXPECT_EQ(frame(), (std::vector<size_t>{32, 32, 4}));
+    EXPECT_EQ(frame(), (std::vector<size_t>{32, 32, 2 + 4}));
     EXPECT_NE(first.GetResult()->parent, coarse);
     ScopedQuality::Set(GeParticleSystem::kLow);
     frame();
-    EXPECT_EQ(frame(), (std::vector<size_t>{16, 16, 0}));
+    EXPECT_EQ(frame(), (std::vector<size_t>{16, 16, 2}));
 }
 
 // A texture that waits to be softened is left out once its shadow stops being seen or is gone.
@@ -573,36 +584,39 @@ TEST_F(ShadowTest, TheCastersAreFramedDrawnInvertedAndSoftened)
     EXPECT_EQ((std::vector<int>{clears[3].colour.red, clears[3].colour.green, clears[3].colour.blue,
                                 clears[3].colour.alpha, clears[3].clearMode}),
               (std::vector<int>{255, 255, 255, 0, 3}));
-    // The box, the inverting quad, the four bands that empty its frame, then the two blur
-    // passes over the result.
-    ASSERT_EQ(draws.size(), 8u);
+    // The box, the inverting quad over the casters' sheet, the four bands that empty the tile's
+    // frame in one draw, then the two blur passes over the result.
+    ASSERT_EQ(draws.size(), 5u);
     EXPECT_TRUE(draws[0].isMesh);
     EXPECT_EQ(draws[0].camera, camera);
     EXPECT_TRUE(draws[1].is2D);
     EXPECT_EQ(draws[1].texture, nullptr);
     EXPECT_EQ(draws[1].zTest, 0);
+    EXPECT_EQ(draws[1].numVertices, 4);
+    // Through the shared sheets' camera, which the blur passes use after it.
+    EXPECT_NE(draws[1].camera, camera);
+    EXPECT_EQ(draws[1].camera, draws[3].camera);
     EXPECT_EQ(std::pair(draws[1].srcBlend, draws[1].destBlend),
               Blend(rwBlendInvDestColor, rwBlendZero));
-    for (int i = 2; i < 6; ++i) {
-        EXPECT_TRUE(draws[i].is2D && draws[i].texture == nullptr && draws[i].camera == camera) << i;
-        EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend), Blend(rwBlendZero, rwBlendZero)) << i;
-    }
+    EXPECT_TRUE(draws[2].is2D && draws[2].texture == nullptr && draws[2].camera == draws[1].camera);
+    EXPECT_EQ(draws[2].numVertices, 4 * 4);
+    EXPECT_EQ(std::pair(draws[2].srcBlend, draws[2].destBlend), Blend(rwBlendZero, rwBlendZero));
     // Drawn through the shadow's camera into a tile of the shared sheet, which it gives back.
     EXPECT_EQ(camera->frameBuffer->width, 32);
     EXPECT_FALSE(RwRasterIsSubRaster(camera->frameBuffer));
     RwRaster* result = shadow.GetResult();
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(Place(result), std::make_tuple(result->parent, 0, 0, 32, 32));
-    for (int i = 6; i < 8; ++i) {
+    for (int i = 3; i < 5; ++i) {
         EXPECT_TRUE(draws[i].is2D) << i;
         EXPECT_EQ(std::pair(draws[i].srcBlend, draws[i].destBlend),
                   Blend(rwBlendOne, rwBlendZero)) << i;
         EXPECT_EQ(draws[i].zTest, 0) << i;
     }
     // Out of the casters' sheet, and into the result's tile last.
-    EXPECT_NE(draws[6].texture, result->parent);
-    EXPECT_NE(draws[7].texture, draws[6].texture);
-    EXPECT_EQ(Place(draws[7].camera->frameBuffer), Place(result));
+    EXPECT_NE(draws[3].texture, result->parent);
+    EXPECT_NE(draws[4].texture, draws[3].texture);
+    EXPECT_EQ(Place(draws[4].camera->frameBuffer), Place(result));
 
     // Nothing to cast keeps the texture.
     EXPECT_TRUE(Cast(shadow, box.get(), 0, 1.9f).empty());
@@ -662,22 +676,30 @@ TEST_F(ShadowTest, BelowTheBestQualityTheCoarseMeshCasts)
 }
 
 // Once its tile is drawn whole, a shadow inverts and softens again only round its casters and
-// where they were: a caster near the middle of its frame leaves the tile's edges alone.
+// where they were: a caster near the middle of its frame leaves the tile's edges alone, and no
+// band of its empty frame is drawn again.
 TEST_F(ShadowTest, AfterItsFirstTextureAShadowRedrawsOnlyRoundItsCasters)
 {
     ProjectedShadow shadow;
     ASSERT_TRUE(shadow.Create(64));
     ClumpPtr small(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
     // The inverting quad and the two passes' quads, as wide as they are drawn.
+    size_t bandCorners = 0;
     const auto widths = [&] {
         std::vector<float> out;
-        for (const RwNullDrawRecord& draw : Cast(shadow, small.get(), 1, 3.0f))
+        bandCorners = 0;
+        for (const RwNullDrawRecord& draw : Cast(shadow, small.get(), 1, 3.0f)) {
             if (draw.is2D && (draw.texture || draw.srcBlend == rwBlendInvDestColor))
                 out.push_back(draw.corners2D[1].x - draw.corners2D[0].x);
+            if (draw.is2D && !draw.texture && draw.srcBlend == rwBlendZero)
+                bandCorners += static_cast<size_t>(draw.numVertices);
+        }
         return out;
     };
     EXPECT_EQ(widths(), (std::vector<float>{64, 64, 64}));
+    EXPECT_EQ(bandCorners, 4u * 4u);
     const std::vector<float> later = widths();
+    EXPECT_EQ(bandCorners, 0u);
     ASSERT_EQ(later.size(), 3u);
     for (float width : later) {
         EXPECT_GT(width, 8.0f);
@@ -743,7 +765,7 @@ TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
         Cast(gone, box.get(), 1, 1.9f);
     }
     // Only the waiting shadow's box, inversion, bands and softening.
-    EXPECT_EQ(drawnWaiting(), 8u);
+    EXPECT_EQ(drawnWaiting(), 5u);
     ASSERT_NE(waiting.GetResult(), nullptr);
     EXPECT_EQ(dropped.GetResult(), nullptr);
     EXPECT_EQ(emptied.GetResult(), nullptr);
@@ -752,10 +774,10 @@ TEST_F(ShadowTest, CastersOfAnUnseenUpdateWaitForTheNextPicture)
     // A second unseen update replaces the casters that wait; a shown one draws at once.
     Cast(waiting, box.get(), 1, 1.9f);
     Cast(waiting, box.get(), 1, 1.9f);
-    EXPECT_EQ(drawnWaiting(), 8u);
+    EXPECT_EQ(drawnWaiting(), 5u);
     Cast(waiting, box.get(), 1, 1.9f);
     ProjectedShadow::SetPictureFollows(true);
-    EXPECT_EQ(Cast(waiting, box.get(), 1, 1.9f).size(), 8u);
+    EXPECT_EQ(Cast(waiting, box.get(), 1, 1.9f).size(), 5u);
     EXPECT_EQ(drawnWaiting(), 0u);
 }
 
@@ -766,11 +788,11 @@ TEST_F(ShadowTest, WithAntialiasingTheHalfSizeRasterIsTheResult)
     shadow.SetBlur(false);
     ASSERT_TRUE(shadow.Create(32));
     const std::vector<RwNullDrawRecord> draws = Cast(shadow, box.get(), 1, 1.0f);
-    ASSERT_EQ(draws.size(), 7u);
+    ASSERT_EQ(draws.size(), 4u);
     ASSERT_NE(shadow.GetResult(), nullptr);
     EXPECT_EQ(shadow.GetResult()->width, 16);
-    EXPECT_EQ(draws[6].texture, shadow.GetShadowCamera()->frameBuffer);
-    EXPECT_EQ(draws[6].camera->frameBuffer, shadow.GetResult());
+    EXPECT_EQ(draws[3].texture, shadow.GetShadowCamera()->frameBuffer);
+    EXPECT_EQ(draws[3].camera->frameBuffer, shadow.GetResult());
 }
 
 TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
@@ -869,7 +891,27 @@ TEST_F(ShadowTest, WhereNoPictureIsSeenTheCasterIsFramedButNeitherDrawnNorLaidDo
     EXPECT_TRUE(Draw(shadow).empty());
     // Seen again, the next caster is drawn.
     RwNullDeviceGet()->showsPictures = true;
-    EXPECT_EQ(Cast(shadow, box.get(), 1, 1.9f).size(), 8u);
+    EXPECT_EQ(Cast(shadow, box.get(), 1, 1.9f).size(), 5u);
+    // Unseen before its texture was finished, the tile is drawn whole by the next caster seen:
+    // what the casters left there was never inverted. A small caster redraws only round itself.
+    const auto inverted = [&] {
+        std::vector<float> widths;
+        for (const RwNullDrawRecord& draw : Cast(shadow, box.get(), 1, 3.0f))
+            if (draw.is2D && draw.srcBlend == rwBlendInvDestColor)
+                widths.push_back(draw.corners2D[1].x - draw.corners2D[0].x);
+        return widths;
+    };
+    inverted();
+    const std::vector<float> small = inverted();
+    ASSERT_EQ(small.size(), 1u);
+    EXPECT_LT(small[0], 24.0f);
+    RpClump* casters[] = {box.get()};
+    shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 3.0f}, {0, 0, 0});
+    RwNullDeviceGet()->showsPictures = false;
+    shadow.SetCaster(casters, 1, RwSphere{{0, 1, 0}, 3.0f}, {0, 0, 0});
+    RwNullDeviceGet()->showsPictures = true;
+    EXPECT_EQ(inverted(), std::vector<float>{32.0f});
+    EXPECT_EQ(inverted(), small);
     EXPECT_FALSE(Draw(shadow).empty());
 }
 
@@ -1267,10 +1309,14 @@ TEST_F(ShadowGL, AFrameSwitchesTargetsAsOftenWhateverTheNumberOfShadows)
 
 // The softening passes sample the inverted casters, whose alpha is 0 where they are; an alpha
 // test left on by earlier drawing must not keep those texels from being written, or a moving
-// caster's texture keeps pieces of where it was.
+// caster's texture keeps pieces of where it was. Nor may a second cast before the texture is
+// finished leave any of the first uninverted.
 TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
 {
-    const auto pixels = Pixels;
+    const auto finished = [](const ProjectedShadow& shadow) {
+        ProjectedShadow::FinishTextures();
+        return shadow.GetResult() ? Pixels(shadow.GetResult()) : std::vector<RwUInt8>{};
+    };
     box.reset(worldtest::BoxClump({0, 1, 0}, rpGeometryLight | rpGeometryNormals));
     ClumpPtr moved(worldtest::BoxClump({0.3f, 1, -0.2f}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
     RwRenderStateSet(rwRenderStateAlphaTestFunction, rwAlphaTestGreater);
@@ -1282,12 +1328,12 @@ TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
     RpClump* before[] = {box.get()};
     RpClump* after[] = {moved.get()};
     following.SetCaster(before, 1, sphere, {0, 0, 0});
-    ASSERT_NE(following.GetResult(), nullptr);
-    const std::vector<RwUInt8> first = pixels(following.GetResult());
+    const std::vector<RwUInt8> first = finished(following);
+    ASSERT_FALSE(first.empty());
     following.SetCaster(after, 1, sphere, {0, 0, 0});
     fresh.SetCaster(after, 1, sphere, {0, 0, 0});
-    ASSERT_NE(fresh.GetResult(), nullptr);
-    const std::vector<RwUInt8> expected = pixels(fresh.GetResult());
+    const std::vector<RwUInt8> expected = finished(fresh);
+    ASSERT_FALSE(expected.empty());
     const auto differing = [](const std::vector<RwUInt8>& a, const std::vector<RwUInt8>& b) {
         size_t n = 0;
         for (size_t i = 0; i < a.size() && i < b.size(); i += 4)
@@ -1295,7 +1341,13 @@ TEST_F(ShadowGL, ATextureOwesNothingToWhereTheCasterWasBefore)
         return n;
     };
     ASSERT_GT(differing(first, expected), 0u);
-    EXPECT_EQ(differing(pixels(following.GetResult()), expected), 0u);
+    EXPECT_EQ(differing(finished(following), expected), 0u);
+    // Cast twice before its texture is finished, it owes the first casters nothing either.
+    ProjectedShadow twice;
+    ASSERT_TRUE(twice.Create(64));
+    twice.SetCaster(before, 1, sphere, {0, 0, 0});
+    twice.SetCaster(after, 1, sphere, {0, 0, 0});
+    EXPECT_EQ(differing(finished(twice), expected), 0u);
     intptr_t function = 0;
     RwRenderStateGet(rwRenderStateAlphaTestFunction, &function);
     EXPECT_EQ(function, rwAlphaTestGreater);
