@@ -226,8 +226,8 @@ TEST_F(KeeperBrainTest, OrderZeroOrTheBallInHandsMakesHimAFieldPlayer)
 TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement)
 {
     const Vector3 keeperAt = keeper->GetActor()->GetPosition();
-    // A shot at the keeper's chest from 12 m: a middle save.
-    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.6f, 0.0f};
+    // A shot at the keeper's chest from 12 m, crossing him 1.24 m up: a middle save.
+    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.2f, 0.0f};
     Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
     float time = 0.0f;
     Vector3 crossing;
