@@ -437,6 +437,42 @@ TEST_F(KeeperBrainTest, AKeeperWhoJudgesRightReachesEveryShotAcrossTheMiddleOfTh
     }
 }
 
+// A ball that has got past him, lying or rolling between him and his goal line, is one to go
+// for: he does not dive at it as if it were about to cross in front of him.
+TEST_F(KeeperBrainTest, ABallThatHasGotBehindHimHeGoesForRatherThanDivesAt)
+{
+    const float radius = cylinder->GetCylinder().radius;
+    const Vector3 keeperAt = goal + forward * radius;
+    const Vector3 lift{0.0f, ball.GetRadius(), 0.0f};
+    const struct {
+        const char* what;
+        Vector3 at;
+        Vector3 velocity;
+        bool crosses;
+    } cases[] = {
+        {"at rest a metre behind him", keeperAt - forward * 1.0f + left * 0.5f, {}, false},
+        {"rolling on towards his goal behind him", keeperAt - forward * 1.0f, forward * -3.0f, false},
+        {"rolling back out past his back", keeperAt - forward * 1.0f, forward * 3.0f, false},
+        {"rolling at him from in front", keeperAt + forward * 3.0f, forward * -3.0f, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Put(*keeper, keeperAt, Heading(forward));
+        Brain().GetOrder().code = 1;
+        Launch(c.at + lift, c.velocity);
+        float time = 0.0f;
+        Vector3 crossing;
+        EXPECT_EQ(Brain().PredictCrossing(time, crossing), c.crosses);
+        ActorCommand command;
+        Brain().Think(command);
+        const bool saving = command.code >= ActorInput::SaveTopLeft && command.code <= ActorInput::SaveBottomRight;
+        if (!c.crosses) {
+            EXPECT_FALSE(saving) << command.code;
+            EXPECT_EQ(Brain().GetOrder().code, 2);
+        }
+    }
+}
+
 // A long pass that nobody reached rolls on into his goal: he stops it wherever it passes him
 // between the posts, from a gentle roll to a hard one.
 TEST_F(KeeperBrainTest, AKeeperStopsABallRollingIntoHisGoal)
