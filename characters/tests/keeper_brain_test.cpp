@@ -473,6 +473,43 @@ TEST_F(KeeperBrainTest, ABallThatHasGotBehindHimHeGoesForRatherThanDivesAt)
     }
 }
 
+// On the shipped guard cylinder and guard angle, a keeper who judges every shot right stands in
+// the way of one struck at his goal from in front of him, but one from a wide angle passes
+// beyond his dive into the goal: the goals of a match come from where the shots are taken.
+TEST_F(KeeperBrainTest, OnHisGuardPointHeStopsAShotFromInFrontButNotOneFromWide)
+{
+    Cast shipped("shipped");
+    shipped.AddMember(MatchSettings::Instance(), "Match Settings", false);
+    ASSERT_TRUE(LoadSettings(&shipped, "<PP>matchsettings.txt"));
+    shipped.Clear();
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->worstKeeperSaveMisjudgement = settings->bestKeeperSaveMisjudgement = 0.0f;
+    Brain().DrawMisjudgement();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    constexpr float kSpeed = 30.0f, kDistance = 20.0f, kGravity = 9.8f;
+    const struct {
+        float degrees;
+        bool stopped;
+    } cases[] = {{0.0f, true}, {8.0f, true}, {-8.0f, true}, {35.0f, false}, {-35.0f, false}, {45.0f, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.degrees << " degrees off straight out");
+        const float angle = c.degrees * Math::Pi / 180.0f;
+        const Vector3 from = goal + (forward * std::cos(angle) + left * std::sin(angle)) * kDistance + up * 0.3f;
+        ball.ReleasePossession(1);
+        ball.ForgetToucher(keeper);
+        Launch(from, Vector3{});
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        Put(*keeper, guard.position, guard.heading);
+        // The computer's shot: at the goal's centre, a metre up as it crosses the line.
+        const Vector3 aim = goal + up * 1.0f;
+        const float flight = (aim - from).Length() / kSpeed;
+        Launch(from, (aim - from) / flight + up * (0.5f * kGravity * flight));
+        EXPECT_EQ(KeeperTouchesWithin(flight + 0.3f), c.stopped) << "in " << keeper->GetActor()->GetStateName();
+        keeper->GetActor()->ReleaseBall();
+    }
+}
+
 // A long pass that nobody reached rolls on into his goal: he stops it wherever it passes him
 // between the posts, from a gentle roll to a hard one.
 TEST_F(KeeperBrainTest, AKeeperStopsABallRollingIntoHisGoal)
