@@ -285,6 +285,32 @@ TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement
     EXPECT_EQ(Brain().GetMisjudgement(), drawn);
 }
 
+// A shot that will cross him exactly the reserve time from now is one he reads for a save (and,
+// not yet due, waits for); one a moment later leaves him stepping to his guard point.
+TEST_F(KeeperBrainTest, HeTurnsToASaveFromTheReserveTimeOn)
+{
+    KeeperBrain::GuardPoint guard;
+    ball.SetBallPosition(goal + forward * 30.0f);
+    ASSERT_TRUE(Brain().Guard(guard));
+    const Vector3 keeperAt = guard.position + left * 2.0f;
+    const Vector3 from = keeperAt + forward * 20.0f + Vector3{0.0f, 1.0f, 0.0f};
+    for (const bool inTime : {true, false}) {
+        SCOPED_TRACE(inTime);
+        Put(*keeper, keeperAt, Heading(forward));
+        Launch(from, forward * -15.0f + Vector3{0.0f, 5.0f, 0.0f});
+        float time = 0.0f;
+        Vector3 crossing;
+        ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+        ASSERT_GT(time, 1.0f);
+        MatchSettings::Instance()->keeperSaveReserveTime = inTime ? time : std::nextafter(time, 0.0f);
+        ActorCommand command;
+        Brain().Think(command);
+        const bool stepping = command.code == ActorInput::StepLeft || command.code == ActorInput::StepRight;
+        EXPECT_EQ(stepping, !inTime) << command.code;
+        EXPECT_EQ(command.code == ActorInput::None, inTime) << command.code;
+    }
+}
+
 TEST_F(KeeperBrainTest, NoSaveWhileAnyoneHoldsTheBall)
 {
     Character* attacker = AddAway(keeper->GetActor()->GetPosition() + forward * 12.0f);
@@ -331,8 +357,12 @@ TEST_F(KeeperBrainTest, HeGoesDownAtTheFeetOfANearAttackerWhoExposesTheBall)
         attacker->GetActor()->TakeBall(&ball);
         ball.SetBallPosition(at - forward * c.ball);
         ActorCommand command;
+        command.target = cylinder;
         Brain().Think(command);
         EXPECT_EQ(command.code == ActorInput::SaveBottomCenter, c.down) << c.name << " " << command.code;
+        // Going down he leaves the guard circle, which would otherwise bend him back onto it.
+        if (c.down)
+            EXPECT_EQ(command.target, nullptr) << c.name;
         attacker->GetActor()->ReleaseBall();
         ball.ReleasePossession(0);
     }
