@@ -165,6 +165,10 @@ bool KeeperBrain::PredictCrossing(float& time, Vector3& point) const
         return false;
     const Vector3 forward = ForwardAxis();
     const Vector3 through = actor->GetPosition() + forward * actor->GetRadius();
+    // A ball already between him and his goal will not cross his plane: the look-ahead would
+    // meet the plane at once and send him diving at a ball behind him instead of going for it.
+    if (forward.Dot(ball->GetPosition() - through) < 0.0f)
+        return false;
     SimpleCollidable plane(std::make_unique<Plane>(forward, forward.Dot(through)));
     plane.SetCollisionName("keeperplane");
     BallGoalChecker checker;

@@ -20,8 +20,8 @@ public:
     // Starts from the ball's place with the given velocity and steps 0.1 s at a time until
     // the copy meets a goal area or the keeper plane (true) or five seconds have passed
     // (false). The other collidable (the keeper's plane; null allowed) must stay alive for
-    // the call. The time is the end of the step in which the copy met the area or plane (or
-    // five seconds), and the position is where the copy was then.
+    // the call. The time is the instant the copy met the area or plane (or five seconds), and
+    // the position is where the copy was then.
     bool PredictPath(const Ball& ball, Collidable* other, Vector3& position, float& time,
                      const Vector3& startVelocity);
 
@@ -39,6 +39,12 @@ private:
     void Bounce(const Collidable& hit, bool allowRolling);
 
     Vector3 m_physicsVelocity;
+    // The velocity at the step's start and what gravity and drag add over a whole step, so
+    // that a bounce within the step sees the velocity at its instant; the share of the step
+    // still to go.
+    Vector3 m_stepStart;
+    Vector3 m_stepGain;
+    float m_stepLeft = 1.0f;
     bool m_rolling = false;
     bool m_stopped = false;
 };

@@ -226,8 +226,8 @@ TEST_F(KeeperBrainTest, OrderZeroOrTheBallInHandsMakesHimAFieldPlayer)
 TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement)
 {
     const Vector3 keeperAt = keeper->GetActor()->GetPosition();
-    // A shot at the keeper's chest from 12 m: a middle save.
-    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.6f, 0.0f};
+    // A shot at the keeper's chest from 12 m, crossing him 1.24 m up: a middle save.
+    const Vector3 from = keeperAt + forward * 12.0f + Vector3{0.0f, 1.2f, 0.0f};
     Launch(from, forward * -20.0f + Vector3{0.0f, 3.0f, 0.0f});
     float time = 0.0f;
     Vector3 crossing;
@@ -285,6 +285,32 @@ TEST_F(KeeperBrainTest, ASaveStartsWhenDueKeepsItsCodeAndDrawsOneNewMisjudgement
     EXPECT_EQ(Brain().GetMisjudgement(), drawn);
 }
 
+// A shot that will cross him exactly the reserve time from now is one he reads for a save (and,
+// not yet due, waits for); one a moment later leaves him stepping to his guard point.
+TEST_F(KeeperBrainTest, HeTurnsToASaveFromTheReserveTimeOn)
+{
+    KeeperBrain::GuardPoint guard;
+    ball.SetBallPosition(goal + forward * 30.0f);
+    ASSERT_TRUE(Brain().Guard(guard));
+    const Vector3 keeperAt = guard.position + left * 2.0f;
+    const Vector3 from = keeperAt + forward * 20.0f + Vector3{0.0f, 1.0f, 0.0f};
+    for (const bool inTime : {true, false}) {
+        SCOPED_TRACE(inTime);
+        Put(*keeper, keeperAt, Heading(forward));
+        Launch(from, forward * -15.0f + Vector3{0.0f, 5.0f, 0.0f});
+        float time = 0.0f;
+        Vector3 crossing;
+        ASSERT_TRUE(Brain().PredictCrossing(time, crossing));
+        ASSERT_GT(time, 1.0f);
+        MatchSettings::Instance()->keeperSaveReserveTime = inTime ? time : std::nextafter(time, 0.0f);
+        ActorCommand command;
+        Brain().Think(command);
+        const bool stepping = command.code == ActorInput::StepLeft || command.code == ActorInput::StepRight;
+        EXPECT_EQ(stepping, !inTime) << command.code;
+        EXPECT_EQ(command.code == ActorInput::None, inTime) << command.code;
+    }
+}
+
 TEST_F(KeeperBrainTest, NoSaveWhileAnyoneHoldsTheBall)
 {
     Character* attacker = AddAway(keeper->GetActor()->GetPosition() + forward * 12.0f);
@@ -331,8 +357,12 @@ TEST_F(KeeperBrainTest, HeGoesDownAtTheFeetOfANearAttackerWhoExposesTheBall)
         attacker->GetActor()->TakeBall(&ball);
         ball.SetBallPosition(at - forward * c.ball);
         ActorCommand command;
+        command.target = cylinder;
         Brain().Think(command);
         EXPECT_EQ(command.code == ActorInput::SaveBottomCenter, c.down) << c.name << " " << command.code;
+        // Going down he leaves the guard circle, which would otherwise bend him back onto it.
+        if (c.down)
+            EXPECT_EQ(command.target, nullptr) << c.name;
         attacker->GetActor()->ReleaseBall();
         ball.ReleasePossession(0);
     }
@@ -434,6 +464,79 @@ TEST_F(KeeperBrainTest, AKeeperWhoJudgesRightReachesEveryShotAcrossTheMiddleOfTh
             EXPECT_TRUE(KeeperTouchesWithin(flight + 0.5f)) << "in " << keeper->GetActor()->GetStateName();
             keeper->GetActor()->ReleaseBall();
         }
+    }
+}
+
+// A ball that has got past him, lying or rolling between him and his goal line, is one to go
+// for: he does not dive at it as if it were about to cross in front of him.
+TEST_F(KeeperBrainTest, ABallThatHasGotBehindHimHeGoesForRatherThanDivesAt)
+{
+    const float radius = cylinder->GetCylinder().radius;
+    const Vector3 keeperAt = goal + forward * radius;
+    const Vector3 lift{0.0f, ball.GetRadius(), 0.0f};
+    const struct {
+        const char* what;
+        Vector3 at;
+        Vector3 velocity;
+        bool crosses;
+    } cases[] = {
+        {"at rest a metre behind him", keeperAt - forward * 1.0f + left * 0.5f, {}, false},
+        {"rolling on towards his goal behind him", keeperAt - forward * 1.0f, forward * -3.0f, false},
+        {"rolling back out past his back", keeperAt - forward * 1.0f, forward * 3.0f, false},
+        {"rolling at him from in front", keeperAt + forward * 3.0f, forward * -3.0f, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Put(*keeper, keeperAt, Heading(forward));
+        Brain().GetOrder().code = 1;
+        Launch(c.at + lift, c.velocity);
+        float time = 0.0f;
+        Vector3 crossing;
+        EXPECT_EQ(Brain().PredictCrossing(time, crossing), c.crosses);
+        ActorCommand command;
+        Brain().Think(command);
+        const bool saving = command.code >= ActorInput::SaveTopLeft && command.code <= ActorInput::SaveBottomRight;
+        if (!c.crosses) {
+            EXPECT_FALSE(saving) << command.code;
+            EXPECT_EQ(Brain().GetOrder().code, 2);
+        }
+    }
+}
+
+// On the shipped guard cylinder and guard angle, a keeper who judges every shot right stands in
+// the way of one struck at his goal from in front of him, but one from a wide angle passes
+// beyond his dive into the goal: the goals of a match come from where the shots are taken.
+TEST_F(KeeperBrainTest, OnHisGuardPointHeStopsAShotFromInFrontButNotOneFromWide)
+{
+    Cast shipped("shipped");
+    shipped.AddMember(MatchSettings::Instance(), "Match Settings", false);
+    ASSERT_TRUE(LoadSettings(&shipped, "<PP>matchsettings.txt"));
+    shipped.Clear();
+    MatchSettings* settings = MatchSettings::Instance();
+    settings->worstKeeperSaveMisjudgement = settings->bestKeeperSaveMisjudgement = 0.0f;
+    Brain().DrawMisjudgement();
+    const Vector3 up = PitchFrame::GetDirection(PitchFrame::kUp);
+    constexpr float kSpeed = 30.0f, kDistance = 20.0f, kGravity = 9.8f;
+    const struct {
+        float degrees;
+        bool stopped;
+    } cases[] = {{0.0f, true}, {8.0f, true}, {-8.0f, true}, {35.0f, false}, {-35.0f, false}, {45.0f, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.degrees << " degrees off straight out");
+        const float angle = c.degrees * Math::Pi / 180.0f;
+        const Vector3 from = goal + (forward * std::cos(angle) + left * std::sin(angle)) * kDistance + up * 0.3f;
+        ball.ReleasePossession(1);
+        ball.ForgetToucher(keeper);
+        Launch(from, Vector3{});
+        KeeperBrain::GuardPoint guard;
+        ASSERT_TRUE(Brain().Guard(guard));
+        Put(*keeper, guard.position, guard.heading);
+        // The computer's shot: at the goal's centre, a metre up as it crosses the line.
+        const Vector3 aim = goal + up * 1.0f;
+        const float flight = (aim - from).Length() / kSpeed;
+        Launch(from, (aim - from) / flight + up * (0.5f * kGravity * flight));
+        EXPECT_EQ(KeeperTouchesWithin(flight + 0.3f), c.stopped) << "in " << keeper->GetActor()->GetStateName();
+        keeper->GetActor()->ReleaseBall();
     }
 }
 

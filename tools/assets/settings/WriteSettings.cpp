@@ -78,6 +78,9 @@ void ShipMatchSettings(MatchSettings& s)
     // A keeper reads a ball a second and a half before it reaches him: a hard pass rolling at
     // 16 m/s wide of his dive leaves him time to side-step into its path first.
     s.keeperSaveReserveTime = 1.5f;
+    // The keeper turns round his guard cylinder no more than 11.5 degrees off straight out:
+    // wide of that the shooter sees the goal beside him (see kGuardRadius).
+    s.keeperGuardAngle = 0.2f;
     // Two units across (the size is scaled by 0.8 and cut to whole units), under a seat 1.5 wide.
     s.playerSelectTextureA = "<PP>\\Misc\\plyr_select_a.png";
     s.playerSelectTextureB = "<PP>\\Misc\\plyr_select_b.png";
@@ -89,12 +92,13 @@ void ShipMatchSettings(MatchSettings& s)
 // A computer side goes in for the tackle at every turn at defending in a single match
 // (aggression is the chance in a hundred per second), in a story from 30 in the first round to
 // 60 in the last; in a turn without it, it closes the holder down to take the ball off him on
-// its feet. It slides from 2.75 m: from 3.5 m, with the last defender sent once the holder is in
-// his area, a match had 1.5-1.8 penalties, and from 3 m still 0.6-0.8 once passes found the
-// forwards. The fouls that the shorter slide loses come back from tackling at every turn and
-// from a narrower fair slide: from the front only within 34 degrees of the holder's heading
-// (at 45, under 12 fouls a match on some seeds). A holder dribbles at half his run, so that a
-// defender can close on him.
+// its feet. It slides from 3 m: from 3.5 m, with the last defender sent once the holder is in
+// his area, a match had 1.5-1.8 penalties, and from 3 m once 0.6-0.8, before passes found the
+// forwards and keepers stood off their line (now under 0.2). The fouls come from tackling at
+// every turn and from a narrow fair slide: from the front only within 29 degrees of the
+// holder's heading. At 34 degrees and 2.75 m, once goals came from wide shots rather than the
+// keeper's misreading, a match had 11.4 fouls.
+// A holder dribbles at half his run, so that a defender can close on him.
 // The side sends at the holder the player who stands nearest his own place more than the one
 // nearest the ball (1.0 in that choice): at the code's 0.7 the forward, left high by a goal
 // kick, pressed its receiver at once and shot from 20-30 m, two in five shots of a match.
@@ -104,8 +108,8 @@ void ShipTackling(GameSettings& s)
     s.singleMatchAggression = 100.0f;
     s.firstRoundAggression = 30.0f;
     s.perRoundAggression = 5.0f;
-    s.slideAttackDist = 2.75f;
-    s.minFoulAngle = 0.6f;
+    s.slideAttackDist = 3.0f;
+    s.minFoulAngle = 0.5f;
     s.runWithBallSpeedMultiplier = 0.5f;
 }
 

@@ -101,7 +101,7 @@ TEST(PitchVolumes, EveryLevelsVolumesReadBackWithoutAWordWhereTheirTablesPutThem
                 return dynamic_cast<PitchVolume&>(*find((side + which).c_str())).GetPosition();
             };
             const Vector3 centre = (post("GoalLeftPost") + post("GoalRightPost")) * 0.5f;
-            EXPECT_EQ(std::tuple(guard.GetPosition(), guard.GetCylinder().radius), std::tuple(centre, 3.0f)) << end;
+            EXPECT_EQ(std::tuple(guard.GetPosition(), guard.GetCylinder().radius), std::tuple(centre, world::kGuardRadius)) << end;
             const auto& on = dynamic_cast<CubicPitchVolume&>(*find((side + "CloseTriggerOn").c_str()));
             const auto& off = dynamic_cast<CubicPitchVolume&>(*find((side + "CloseTriggerOff").c_str()));
             for (const CubicPitchVolume* box : {&on, &off}) {

@@ -51,6 +51,11 @@ inline constexpr float kPenaltyAreaDepth = 15.7f;
 inline constexpr float kPenaltyAreaHalfWidth = 18.7f;
 // From the goal line: where a penalty is taken and its spot is painted.
 inline constexpr float kPenaltySpotDistance = 11.0f;
+// The keeper guards from the rim of a cylinder round the goal centre. 5.5 m out he narrows
+// the angle of a shot from in front of him to nothing, but with his guard angle he cannot
+// follow a wide one round: a shot from there passes beyond his dive. At 3 m a keeper who read
+// the ball right saved nearly every shot, and a match had about one goal; at 6 m four.
+inline constexpr float kGuardRadius = 5.5f;
 
 // Stands: the long ones run along z = +-kSideStandZ outwards, the end ones along x.
 inline constexpr float kSideStandZ = 40.0f;

@@ -25,9 +25,6 @@ constexpr float kNetThickness = 0.1f;
 constexpr float kAreaHeight = 10.0f;
 // The wings near each goal line, from which a pass goes high into the area.
 constexpr float kWingDepth = 20.0f;
-// The keeper guards from the rim of a cylinder round the goal centre: far enough out to
-// narrow the angle, near enough to get back to either post.
-constexpr float kGuardRadius = 3.0f;
 // The keeper comes out for a ball inside the "On" box; the larger "Off" box keeps him from
 // turning back the moment the ball crosses the edge.
 constexpr float kCloseTriggerOnDepth = 7.0f;
