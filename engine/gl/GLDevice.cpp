@@ -177,6 +177,21 @@ bool ClearLeavesDestination(intptr_t source, intptr_t destination)
            (destination == rwBlendInvSrcAlpha || destination == rwBlendOne);
 }
 
+// Whether the alpha test, as the shader makes it, throws away a fragment of alpha 0.
+bool RejectsClear(intptr_t function, intptr_t reference)
+{
+    switch (function) {
+    case rwAlphaTestNever: return true;
+    case rwAlphaTestLess: return reference <= 0;
+    case rwAlphaTestEqual: return reference != 0;
+    case rwAlphaTestLessEqual: return reference < 0;
+    case rwAlphaTestGreater: return reference >= 0;
+    case rwAlphaTestNotEqual: return reference == 0;
+    case rwAlphaTestGreaterEqual: return reference > 0;
+    default: return false;
+    }
+}
+
 // Overrides render states for one draw and gives the caller's values back when it goes.
 class StateOverride {
 public:
@@ -1279,6 +1294,16 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         !BindTarget(m_camera->frameBuffer, m_camera->zBuffer)) {
         Report();
         return false;
+    }
+    // A part of material alpha 0, as a clump faded out, has only clear fragments. Thrown away by
+    // the alpha test, or blended so that clear leaves the picture as it was and kept out of the
+    // depth buffer, it would be shaded for nothing.
+    if (draw.transparent && draw.materialColour.alpha == 0.0f &&
+        (RejectsClear(m_states[rwRenderStateAlphaTestFunction], m_states[rwRenderStateAlphaTestFunctionRef]) ||
+         (!m_states[rwRenderStateZWriteEnable] &&
+          ClearLeavesDestination(m_states[rwRenderStateSrcBlend], m_states[rwRenderStateDestBlend])))) {
+        ++m_cache.counters.clearLeftOut;
+        return true;
     }
     SetObjectTransform(draw.ltm);
     uint32_t features = 0;

@@ -20,6 +20,7 @@ struct GLCounters {
     uint32_t meshDraws = 0;        // draws of meshes kept on the device
     uint32_t fogLeftOut = 0;       // of both: drawn without the fog, which starts beyond them
     uint32_t alphaTestLeftOut = 0;  // draws whose alpha test could only throw away what changes nothing
+    uint32_t clearLeftOut = 0;      // mesh draws left out: every fragment clear, so nothing would change
 };
 
 // Every GL state change of the device goes through here. The cache mirrors what GL

@@ -1,6 +1,7 @@
 #include "support/WorldTestSupport.h"
 
 #include "engine/core/RwDevice.h"
+#include "engine/gl/GLDevice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -128,6 +129,67 @@ TEST_F(WorldGL, LitFaceOfATexturedBoxIsBrighterThanTheAmbientOne)
     RpLightDestroy(ambient);
     RpLightDestroy(sun);
     RwFrameDestroy(sunFrame);
+}
+
+// A box faded to alpha 0 in front of a red wall, and a green box between them drawn last: the
+// faded one is left out where drawing it could change neither the picture nor the depth, and
+// drawn where its depth or its blending shows.
+TEST_F(WorldGL, AFadedOutPartIsLeftOutOnlyWhereItWouldChangeNothing)
+{
+    const auto box = [](float z, RwRGBA colour) {
+        RpMaterial* m = RpMaterialCreate();
+        RpMaterialSetColor(m, &colour);
+        RpClump* clump = BoxClump({0, 0, z}, rpGeometryModulateMaterialColor | rpGeometryPrelit, {m});
+        RpMaterialDestroy(m);
+        return clump;
+    };
+    RpClump* wall = box(8, {255, 0, 0, 255});
+    RpClump* middle = box(6, {0, 255, 0, 255});
+    RpClump* glass = box(4, {255, 255, 255, 0});
+    RpMaterial* glassColour = GeometryOf(glass)->matList.materials[0];
+    auto* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
+    ASSERT_NE(device, nullptr);
+    const std::pair<RwRenderState, intptr_t> noTest{rwRenderStateAlphaTestFunction, rwAlphaTestAlways},
+        noZWrite{rwRenderStateZWriteEnable, 0};
+    const RwRGBA green{0, 255, 0, 255}, red{255, 0, 0, 255};
+    const struct {
+        const char* name;
+        RwUInt8 alpha;
+        std::vector<std::pair<RwRenderState, intptr_t>> states;
+        bool leftOut;
+        RwRGBA centre;
+    } cases[] = {
+        {"thrown away by the alpha test", 0, {}, true, green},
+        {"premultiplied, thrown away", 0, {{rwRenderStateSrcBlend, rwBlendOne}}, true, green},
+        {"blended without z writes", 0, {noTest, noZWrite}, true, green},
+        {"added without z writes", 0, {noTest, noZWrite, {rwRenderStateDestBlend, rwBlendOne}}, true, green},
+        {"its depth hides the green box", 0, {noTest}, false, red},
+        {"a test that keeps clear", 0, {{rwRenderStateAlphaTestFunction, rwAlphaTestLessEqual}}, false, red},
+        {"premultiplied adds its colour", 0, {noTest, {rwRenderStateSrcBlend, rwBlendOne}}, false, {255, 255, 255, 255}},
+        {"all but faded out", 1, {}, false, red},
+    };
+    for (const auto& c : cases) {
+        const RwRGBA colour{255, 255, 255, c.alpha};
+        RpMaterialSetColor(glassColour, &colour);
+        const uint32_t before = device->Counters().clearLeftOut;
+        Draw([&] {
+            RwRenderStateReset();
+            RpClumpRender(wall);
+            for (const auto& [state, value] : c.states)
+                RwRenderStateSet(state, value);
+            RpClumpRender(glass);
+            RwRenderStateReset();
+            RpClumpRender(middle);
+        });
+        EXPECT_EQ(device->Counters().clearLeftOut - before, c.leftOut ? 1u : 0u) << c.name;
+        const uint8_t* centre = At({0, 0, 3});
+        const RwUInt8 expected[3] = {c.centre.red, c.centre.green, c.centre.blue};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(centre[i], expected[i], 2) << c.name << ", channel " << i;
+    }
+    RpClumpDestroy(glass);
+    RpClumpDestroy(middle);
+    RpClumpDestroy(wall);
 }
 
 TEST_F(WorldGL, UVMatrixIsReadAtEveryDraw)
