@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <malloc.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +75,15 @@ bool Init()
         return true;
     [[maybe_unused]] static const bool hooked = on_exit(&EndWithoutTeardown, nullptr) == 0;
     [[maybe_unused]] static const bool mapped = mallopt(M_MMAP_THRESHOLD, kMappedBlockBytes) == 1;
+    // A display server that goes away breaks its socket: left to the default, the next write
+    // kills the game by the signal before the display library can report the lost connection.
+    // A caller's own handler stays.
+    [[maybe_unused]] static const bool quietPipes = [] {
+        struct sigaction current {};
+        if (sigaction(SIGPIPE, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
+            return false;
+        return signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+    }();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         LogError("platform::Init: no video: %s (headless runs set SDL_VIDEODRIVER=offscreen)\n",
                  SDL_GetError());

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -110,6 +113,24 @@ TEST(DisplayWork, AFailingExitInsideItIsALostDisplayAndNoExitWithAWindowTearsDow
             << "exit " << c.code << " window " << c.window << " display work " << c.displayWork << "\n" << log;
         EXPECT_EQ(read("open.txt"), "written");
     }
+}
+
+// A display server that goes away leaves a broken socket behind; the write to it must fail
+// and be reported, not end the game by the signal.
+TEST(Platform, AWriteToABrokenConnectionFailsInsteadOfKillingTheGame)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto writeToClosedPipe = [] {
+        UseOffscreenDriverUnlessSet();
+        platform::Init();
+        int ends[2];
+        if (pipe(ends) != 0)
+            std::_Exit(3);
+        close(ends[0]);
+        const bool refused = write(ends[1], "x", 1) < 0 && errno == EPIPE;
+        std::_Exit(refused ? 0 : 2);
+    };
+    EXPECT_EXIT(writeToClosedPipe(), ::testing::ExitedWithCode(0), "");
 }
 
 using platform::DisplayMode;
