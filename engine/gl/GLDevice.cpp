@@ -140,19 +140,17 @@ bool AddsLight(const RwDeviceLighting& lighting)
     return a.red != 0 || a.green != 0 || a.blue != 0 || (lighting.directional && lighting.numDirectional > 0);
 }
 
-// Whether an alpha of 255 passes the alpha test: for draws that can only make opaque
-// fragments, the test then decides nothing.
-bool OpaquePasses(intptr_t function, intptr_t reference)
+// Whether a fragment of the alpha (0 to 255) passes the alpha test as the shader makes it.
+bool AlphaPasses(intptr_t function, intptr_t reference, intptr_t alpha)
 {
-    constexpr intptr_t kOpaque = 255;
     switch (function) {
     case rwAlphaTestNever: return false;
-    case rwAlphaTestLess: return kOpaque < reference;
-    case rwAlphaTestEqual: return kOpaque == reference;
-    case rwAlphaTestLessEqual: return kOpaque <= reference;
-    case rwAlphaTestGreater: return kOpaque > reference;
-    case rwAlphaTestNotEqual: return kOpaque != reference;
-    case rwAlphaTestGreaterEqual: return kOpaque >= reference;
+    case rwAlphaTestLess: return alpha < reference;
+    case rwAlphaTestEqual: return alpha == reference;
+    case rwAlphaTestLessEqual: return alpha <= reference;
+    case rwAlphaTestGreater: return alpha > reference;
+    case rwAlphaTestNotEqual: return alpha != reference;
+    case rwAlphaTestGreaterEqual: return alpha >= reference;
     default: return true;
     }
 }
@@ -177,19 +175,11 @@ bool ClearLeavesDestination(intptr_t source, intptr_t destination)
            (destination == rwBlendInvSrcAlpha || destination == rwBlendOne);
 }
 
-// Whether the alpha test, as the shader makes it, throws away a fragment of alpha 0.
-bool RejectsClear(intptr_t function, intptr_t reference)
+// Whether a blended fragment of alpha 0 changes neither the colour nor the depth drawn.
+bool ClearChangesNothing(const intptr_t (&states)[rwRenderStateCount])
 {
-    switch (function) {
-    case rwAlphaTestNever: return true;
-    case rwAlphaTestLess: return reference <= 0;
-    case rwAlphaTestEqual: return reference != 0;
-    case rwAlphaTestLessEqual: return reference < 0;
-    case rwAlphaTestGreater: return reference >= 0;
-    case rwAlphaTestNotEqual: return reference == 0;
-    case rwAlphaTestGreaterEqual: return reference > 0;
-    default: return false;
-    }
+    return !states[rwRenderStateZWriteEnable] &&
+           ClearLeavesDestination(states[rwRenderStateSrcBlend], states[rwRenderStateDestBlend]);
 }
 
 // Overrides render states for one draw and gives the caller's values back when it goes.
@@ -877,9 +867,8 @@ uint32_t GLDevice::ApplyRenderStates(bool screen)
     const intptr_t alphaReference = m_states[rwRenderStateAlphaTestFunctionRef];
     // Where a clear fragment would change neither colour nor depth, a test that throws away
     // only those decides nothing, yet would cost each pixel.
-    const bool testDecides = !blend || m_states[rwRenderStateZWriteEnable] ||
-                             !DiscardsOnlyClear(alphaFunction, alphaReference) ||
-                             !ClearLeavesDestination(m_states[rwRenderStateSrcBlend], m_states[rwRenderStateDestBlend]);
+    const bool testDecides =
+        !blend || !DiscardsOnlyClear(alphaFunction, alphaReference) || !ClearChangesNothing(m_states);
     if (!testDecides)
         ++m_cache.counters.alphaTestLeftOut;
     if (testDecides && alphaFunction != rwAlphaTestAlways && alphaFunction >= rwAlphaTestNever &&
@@ -1298,10 +1287,10 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
     // A part of material alpha 0, as a clump faded out, has only clear fragments. Thrown away by
     // the alpha test, or blended so that clear leaves the picture as it was and kept out of the
     // depth buffer, it would be shaded for nothing.
+    const intptr_t alphaFunction = m_states[rwRenderStateAlphaTestFunction];
+    const intptr_t alphaReference = m_states[rwRenderStateAlphaTestFunctionRef];
     if (draw.transparent && draw.materialColour.alpha == 0.0f &&
-        (RejectsClear(m_states[rwRenderStateAlphaTestFunction], m_states[rwRenderStateAlphaTestFunctionRef]) ||
-         (!m_states[rwRenderStateZWriteEnable] &&
-          ClearLeavesDestination(m_states[rwRenderStateSrcBlend], m_states[rwRenderStateDestBlend])))) {
+        (!AlphaPasses(alphaFunction, alphaReference, 0) || ClearChangesNothing(m_states))) {
         ++m_cache.counters.clearLeftOut;
         return true;
     }
@@ -1325,7 +1314,7 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         const bool bordered = draw.texture && (draw.addressU == rwTextureAddressBorder ||
                                                draw.addressV == rwTextureAddressBorder);
         if (!draw.transparent && !bordered &&
-            OpaquePasses(m_states[rwRenderStateAlphaTestFunction], m_states[rwRenderStateAlphaTestFunctionRef]))
+            AlphaPasses(alphaFunction, alphaReference, 255))
             material.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
         features = ApplyRenderStates(false);
     }
