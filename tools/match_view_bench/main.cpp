@@ -201,6 +201,10 @@ void Play(View& view, float time, unsigned left)
     const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
     view.ball.SetPosition({ballX, kBallRadius, 0});
     view.ball.Update(kFrameTime);
+    // As the game moves its camera before the play, so that the shadows are cast for the view
+    // they are seen in.
+    view.cameras.Standard().Update(kFrameTime);
+    view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     for (Player& player : view.players) {
         const bool running = player.place.clip == kRun;
         // Idle and kicking players hold their ground; runners keep up with the ball.
@@ -213,8 +217,6 @@ void Play(View& view, float time, unsigned left)
     }
     if (!(left & (kShadows | kPlayers)))
         CastShadows(view);
-    view.cameras.Standard().Update(kFrameTime);
-    view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     view.stadium.World().Update(kFrameTime);
 }
 
@@ -432,6 +434,8 @@ bool LoadAsTheGame(View& view)
 bool Bench(const std::string& picture)
 {
     GeParticleSystem::SetQualitySource([] { return g_particleQuality; });
+    // As the game casts them.
+    ProjectedShadow::SetCullOutsideView(true);
     View view;
     if (!LoadAsTheGame(view))
         return false;
