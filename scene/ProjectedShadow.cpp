@@ -620,6 +620,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     const RwV2d window{k, k};
     RwCameraSetViewWindow(camera, &window);
     FrameCasters();
+    m_outOfView = false;
     // Nobody would see the picture nor its projection: the null device of a headless run.
     if (!RwDeviceShowsPictures()) {
         m_result = nullptr;
@@ -627,7 +628,6 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
         DropUninverted();
         return;
     }
-    m_outOfView = false;
     if (count <= 0 || !clumps) {
         DropWaitingCasters();
         return;
