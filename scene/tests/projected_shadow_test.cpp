@@ -1193,6 +1193,45 @@ TEST_F(ShadowGL, TexturesDrawnInTheSheetsEqualThoseDrawnAlone)
     RpMaterialDestroy(light);
 }
 
+// Set while the camera looked beside it and cast as the camera turned back before its update, a
+// shadow lies on the floor as one cast in view, at both qualities; while it stays out of view
+// the floor the camera sees shows no trace of it.
+TEST_F(ShadowGL, AShadowCastAsTheViewTurnsToItLiesAsOneCastInView)
+{
+    const auto look = [&](float x) {
+        EngineUtil::SetFramePose({x, 10, 0}, ProjectedShadow::DefaultLightDirection(), camera->GetFrame());
+    };
+    for (const int32_t level : {GeParticleSystem::kMedium, GeParticleSystem::kHigh}) {
+        ScopedQuality::Set(level);
+        ProjectedShadow inView;
+        RwRaster* cast = CastBox(inView, {0, 1, 0}, 1.8f);
+        ASSERT_NE(cast, nullptr);
+        const std::vector<RwUInt8> expected = Colours(OnTheFloor(inView));
+        std::vector<RwUInt8> bare, turned, away;
+        {
+            ProjectedShadow none;
+            bare = Colours(OnTheFloor(none));
+        }
+        {
+            ScopedCulling culling(camera);
+            ProjectedShadow late;
+            look(12);
+            EXPECT_EQ(CastBox(late, {0, 1, 0}, 1.8f), nullptr) << level;
+            away = Colours(OnTheFloor(late));
+            look(0);
+            turned = Colours(OnTheFloor(late));
+        }
+        look(0);
+        EXPECT_NE(expected, bare) << level;
+        EXPECT_TRUE(turned == expected) << level;
+        look(12);
+        ProjectedShadow none;
+        EXPECT_TRUE(away == Colours(OnTheFloor(none))) << level;
+        look(0);
+    }
+    ScopedQuality::Set(GeParticleSystem::kHigh);
+}
+
 // Two shadows side by side on the floor, one of a box and one of nothing: laid down from their
 // tiles of the sheet, each covers the floor as when laid down from a texture of its own.
 TEST_F(ShadowGL, ShadowsLaidDownFromTheSheetCoverTheFloorAsAlone)
