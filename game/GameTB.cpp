@@ -34,6 +34,7 @@
 #include "scene/HudItems.h"
 #include "scene/Immediate3DCache.h"
 #include "scene/Light.h"
+#include "scene/ProjectedShadow.h"
 #include "scene/RwGraphics.h"
 #include "scene/Texture.h"
 #include "scene/World.h"
@@ -315,6 +316,9 @@ bool GameTB::Enter()
     Menu::Instance()->SetVariable("%numOfDevices%", std::to_string(devices - 1));
     FrontEndScreens::ApplyOptions(true);
     StartFirstState();
+    // Every picture's camera is placed before the play casts the shadows, and looks again at
+    // those it did not see as it begins.
+    ProjectedShadow::SetCullOutsideView(true);
     m_entered = true;
     return true;
 }
@@ -361,6 +365,7 @@ void GameTB::ShutDownServices()
 bool GameTB::Exit()
 {
     m_entered = false;
+    ProjectedShadow::SetCullOutsideView(false);
     LoadingScreen::Instance()->Hide();
     SetCurrentState(nullptr);
     ReleaseGameObjects();

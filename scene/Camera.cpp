@@ -111,7 +111,7 @@ bool Camera::Clear(const float colour[4], int32_t flags)
     if (!m_camera)
         return false;
     // Shadow textures are finished before this target's work begins, which they would split.
-    ProjectedShadow::FinishTextures();
+    ProjectedShadow::FinishTextures(m_camera);
     const RwRGBA bytes = {RwUInt8(colour[0] * 255.0f), RwUInt8(colour[1] * 255.0f),
                           RwUInt8(colour[2] * 255.0f), RwUInt8(colour[3] * 255.0f)};
     return RwCameraClear(m_camera, &bytes, flags) != nullptr;
@@ -122,7 +122,7 @@ bool Camera::BeginUpdate()
     if (!m_camera)
         return false;
     // The frame's shadows are laid down inside the update, where no other target can be drawn.
-    ProjectedShadow::FinishTextures();
+    ProjectedShadow::FinishTextures(m_camera);
     return RwCameraBeginUpdate(m_camera) != nullptr;
 }
 

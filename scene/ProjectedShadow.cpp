@@ -5,10 +5,12 @@
 #include "engine/world/RpClump.h"
 #include "framework/Color.h"
 #include "framework/Debug.h"
+#include "scene/Camera.h"
 #include "scene/EngineUtil.h"
 #include "scene/GameElements.h"
 #include "scene/ProjectedTexture.h"
 #include "scene/RenderStateSaver.h"
+#include "scene/RwGraphics.h"
 #include "scene/ScreenDraw.h"
 #include "settings/LevelSettings.h"
 
@@ -59,6 +61,7 @@ private:
 };
 
 bool s_pictureFollows = true;
+bool s_cullOutsideView = false;
 int s_createdShadows = 0;
 
 // The whole of a texture of the side, sampled offset texels along. Pixels are sampled at their
@@ -314,8 +317,15 @@ ProjectedShadow::SharedTargets* ProjectedShadow::SheetsFor(int32_t tile)
     return nullptr;
 }
 
-void ProjectedShadow::FinishTextures()
+void ProjectedShadow::FinishTextures(RwCamera* view)
 {
+    // Left out for a view that has turned to them since, or for another view.
+    if (view) {
+        const std::vector<ProjectedShadow*> waiting = WaitingShadows();
+        for (ProjectedShadow* shadow : waiting)
+            if (shadow->m_outOfView && !shadow->OutOfView(view))
+                shadow->DrawWaitingCasters();
+    }
     if (Shared())
         Shared()->Invert();
     std::vector<ProjectedShadow*> shadows;
@@ -358,16 +368,47 @@ void ProjectedShadow::SetPictureFollows(bool drawn)
     s_pictureFollows = drawn;
 }
 
+void ProjectedShadow::SetCullOutsideView(bool cull)
+{
+    s_cullOutsideView = cull;
+}
+
 void ProjectedShadow::DrawWaiting()
 {
-    std::vector<ProjectedShadow*> shadows;
-    shadows.swap(WaitingShadows());
-    for (ProjectedShadow* shadow : shadows) {
-        const std::vector<RpClump*> clumps = std::move(shadow->m_waiting);
-        shadow->m_waiting.clear();
-        shadow->DrawTexture(clumps.data(), static_cast<int32_t>(clumps.size()));
-    }
+    // Those out of view wait for a view to begin its update, which looks at them again.
+    const std::vector<ProjectedShadow*> waiting = WaitingShadows();
+    for (ProjectedShadow* shadow : waiting)
+        if (!shadow->m_outOfView)
+            shadow->DrawWaitingCasters();
     FinishTextures();
+}
+
+void ProjectedShadow::DrawWaitingCasters()
+{
+    const std::vector<RpClump*> clumps = std::move(m_waiting);
+    m_waiting.clear();
+    std::erase(WaitingShadows(), this);
+    DrawTexture(clumps.data(), static_cast<int32_t>(clumps.size()));
+}
+
+bool ProjectedShadow::OutOfView(RwCamera* view)
+{
+    if (!view)
+        return false;
+    AimProjector();
+    // Near the view it is cast without a closer look.
+    const float reach = 2.0f * m_shadowCamera->viewWindow.x;
+    const RwSphere near{{m_target.x, m_target.y, m_target.z}, reach};
+    if (RwCameraFrustumTestSphere(view, &near) != rwSphereOutside)
+        return false;
+    RwBBox drawn;
+    if (!m_projector->DrawnBounds(drawn))
+        return true;
+    const RwV3d centre{0.5f * (drawn.sup.x + drawn.inf.x), 0.5f * (drawn.sup.y + drawn.inf.y),
+                       0.5f * (drawn.sup.z + drawn.inf.z)};
+    const RwV3d half{drawn.sup.x - centre.x, drawn.sup.y - centre.y, drawn.sup.z - centre.z};
+    const RwSphere around{centre, std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z)};
+    return RwCameraFrustumTestSphere(view, &around) == rwSphereOutside;
 }
 
 void ProjectedShadow::DropWaitingCasters()
@@ -579,6 +620,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     const RwV2d window{k, k};
     RwCameraSetViewWindow(camera, &window);
     FrameCasters();
+    m_outOfView = false;
     // Nobody would see the picture nor its projection: the null device of a headless run.
     if (!RwDeviceShowsPictures()) {
         m_result = nullptr;
@@ -590,7 +632,14 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
         DropWaitingCasters();
         return;
     }
-    if (!s_pictureFollows) {
+    // Whatever view the picture turns out to have, its update looks at the shadow again.
+    const Camera* view = s_cullOutsideView && s_pictureFollows ? RwGraphics::Instance()->GetCamera() : nullptr;
+    m_outOfView = view && OutOfView(view->GetRwCamera());
+    // The tile is taken all the same: where each shadow lies in the sheets, which the pictures
+    // depend on, is not left to which shadows were seen first.
+    if (m_outOfView && SharesSheets())
+        TakeTile();
+    if (!s_pictureFollows || m_outOfView) {
         if (m_waiting.empty())
             WaitingShadows().push_back(this);
         m_waiting.assign(clumps, clumps + count);
@@ -602,6 +651,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
 
 void ProjectedShadow::DrawTexture(RpClump* const* clumps, int32_t count)
 {
+    m_outOfView = false;
     if (SharesSheets() && DrawIntoSheet(clumps, count)) {
         m_result = Shared()->tiles[m_tile].casters.get();
         m_castInSheet = !m_coarse;
@@ -629,16 +679,27 @@ void ProjectedShadow::SoftenAlone()
         DrawRaster(m_tempRaster.get(), m_result, 0.0f);
 }
 
-bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
+ProjectedShadow::SharedTargets* ProjectedShadow::TakeTile()
 {
-    const bool fine = GeParticleSystem::GetQualitySetting() >= GeParticleSystem::kHigh;
-    const int32_t side = fine ? m_cameraRaster->width : std::max(m_cameraRaster->width / kCoarseDivisor, 1);
+    const int32_t side = IsFine() ? m_cameraRaster->width : std::max(m_cameraRaster->width / kCoarseDivisor, 1);
     // A tile of sheets of the other side is given up, so that once no shadow holds one the
     // sheets can be made again at this side; until then the shadow draws alone.
     if (m_tile >= 0 && Shared() && Shared()->tile != side)
         ReleaseTile();
     SharedTargets* shared = SheetsFor(side);
-    if (!shared || shared->TileOf(this) < 0)
+    return shared && shared->TileOf(this) >= 0 ? shared : nullptr;
+}
+
+bool ProjectedShadow::IsFine()
+{
+    return GeParticleSystem::GetQualitySetting() >= GeParticleSystem::kHigh;
+}
+
+bool ProjectedShadow::DrawIntoSheet(RpClump* const* clumps, int32_t count)
+{
+    const bool fine = IsFine();
+    SharedTargets* shared = TakeTile();
+    if (!shared)
         return false;
     // Cast twice before the inversion: what the first left is inverted before it is cleared.
     if (shared->tiles[m_tile].uninverted.w > 0 && !shared->Invert())
@@ -847,9 +908,19 @@ RwRect ProjectedShadow::LaidTexels() const
     return GrownWithin(m_touched, reach + kFilterReach, side);
 }
 
+void ProjectedShadow::AimProjector()
+{
+    m_projector->SetRadius(m_shadowCamera->viewWindow.x);
+    m_projector->SetFadeDist(m_fadeDistance);
+    m_projector->SetProjectionZoneRadius(kProjectionZoneRadius);
+    m_projector->SetAlpha(m_alpha);
+    m_projector->SetPosition(m_target);
+    m_projector->SetStartRadius(m_sphere.radius + kSphereMargin);
+}
+
 void ProjectedShadow::Render()
 {
-    if (!m_created || !m_result)
+    if (!m_created || !m_result || m_outOfView)
         return;
     // Beyond what its casters may have touched the texture is empty and darkens nothing.
     const RwRect part = LaidTexels();
@@ -862,14 +933,9 @@ void ProjectedShadow::Render()
     states.Set(rwRenderStateFogEnable, 0);
     // The shape is in the colour; the alpha left by the inversion must not cut texels away.
     states.Set(rwRenderStateAlphaTestFunction, rwAlphaTestAlways);
-    m_projector->SetRadius(m_shadowCamera->viewWindow.x);
-    m_projector->SetFadeDist(m_fadeDistance);
-    m_projector->SetProjectionZoneRadius(kProjectionZoneRadius);
-    m_projector->SetAlpha(m_alpha);
+    AimProjector();
     m_projector->SetTexture(m_result);
-    m_projector->SetPosition(m_target);
     m_projector->SetBlend(rwBlendZero, rwBlendInvSrcColor);
-    m_projector->SetStartRadius(m_sphere.radius + kSphereMargin);
     m_projector->Render();
     states.Restore();
 }

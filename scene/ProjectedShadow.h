@@ -61,8 +61,14 @@ public:
     // sheets are inverted there in one pass, then every softening pass goes over all of them at
     // once; until then those textures are neither. Outside a camera update: Camera::BeginUpdate
     // calls it, so a frame's shadows are finished before any is laid down.
-    static void FinishTextures();
-    // Forgets waiting casters, keeping the texture drawn last: for an owner about to destroy them.
+    // With a view, first draws the textures of the shadows left out that the view sees.
+    static void FinishTextures(RwCamera* view = nullptr);
+    // While set, a shadow whose casters are set while RwGraphics' camera cannot see any ground it
+    // would darken is neither cast nor laid down; a view that sees it as its update begins (the
+    // camera turned, or another view) has it cast then. Off unless set.
+    static void SetCullOutsideView(bool cull);
+    // Forgets waiting casters, keeping the texture drawn last (not laid down while the shadow is
+    // out of view): for an owner about to destroy them.
     void DropWaitingCasters();
     // Aims along the level's "Light direction" again when its "Update Light?" is set.
     void FollowLevelLight();
@@ -104,6 +110,12 @@ private:
     static SharedTargets* SheetsFor(int32_t tile);
     static void SoftenInSheets(const std::vector<ProjectedShadow*>& shadows);
 
+    // Draws the casters kept waiting.
+    void DrawWaitingCasters();
+    // Whether the view sees none of the ground the shadow would darken, as framed now.
+    bool OutOfView(RwCamera* view);
+    // Places and sizes the projector as the shadow is laid down.
+    void AimProjector();
     // A camera with its frame, and a z-raster of depthSize unless that is 0.
     static CameraPtr MakeCamera(int32_t depthSize);
     void Release();
@@ -113,6 +125,10 @@ private:
     // shared sheets when it shares them, else in its own raster. The result stays as it was
     // when they cannot be drawn.
     void DrawTexture(RpClump* const* clumps, int32_t count);
+    // The shadow's tile in sheets of the side the quality asks for, taken if it has none; null
+    // without one.
+    SharedTargets* TakeTile();
+    static bool IsFine();
     // Into the shadow's tile of the casters' sheet; false, with nothing drawn, without one.
     // Below the best quality the tile is half the side of the shadow's own texture and is not
     // softened.
@@ -173,5 +189,7 @@ private:
     std::unique_ptr<ProjectedTexture> m_projector;
     // Casters framed for a picture nobody saw, not drawn yet; empty when none wait.
     std::vector<RpClump*> m_waiting;
+    // Its casters wait, neither cast nor laid down, as no view saw it.
+    bool m_outOfView = false;
     float m_fadeDistance = 10.0f;
 };

@@ -159,7 +159,11 @@ void AppendFan(ProjectionStep& step, const ProjectedPolygon& polygon)
 
 }  // namespace
 
-bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c)
+namespace {
+
+// The part of the triangle the step draws; false for none.
+bool ClipTriangle(const ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c,
+                  ProjectedPolygon& polygon)
 {
     if (RwV3dDotProduct(&normal, &step.direction) > 0.0f)
         return false;
@@ -170,7 +174,6 @@ bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, 
     if (OutsideTexture(uvd, bounds))
         return false;
 
-    ProjectedPolygon polygon;
     for (int i = 0; i < 3; ++i)
         polygon.corners[polygon.count++] = {corners[i], uvd[i], static_cast<float>(CornerByte(step, uvd[i].z))};
     if (step.clipToTexture && !InsideTexture(polygon, bounds)) {
@@ -179,6 +182,38 @@ bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, 
         if (polygon.count < 3)
             return false;
     }
+    return true;
+}
+
+struct DrawnBox {
+    ProjectionStep step;
+    RwBBox box{{-1e30f, -1e30f, -1e30f}, {1e30f, 1e30f, 1e30f}};
+    bool any = false;
+};
+
+RpCollisionTriangle* GrowDrawnBox(RpIntersection*, RpWorldSector*, RpCollisionTriangle* triangle, RwReal, void* data)
+{
+    auto& drawn = *static_cast<DrawnBox*>(data);
+    ProjectedPolygon polygon;
+    if (!ClipTriangle(drawn.step, triangle->normal, *triangle->vertices[0], *triangle->vertices[1],
+                      *triangle->vertices[2], polygon))
+        return triangle;
+    drawn.any = true;
+    for (int i = 0; i < polygon.count; ++i) {
+        const RwV3d& p = polygon.corners[i].position;
+        drawn.box.sup = {std::max(drawn.box.sup.x, p.x), std::max(drawn.box.sup.y, p.y), std::max(drawn.box.sup.z, p.z)};
+        drawn.box.inf = {std::min(drawn.box.inf.x, p.x), std::min(drawn.box.inf.y, p.y), std::min(drawn.box.inf.z, p.z)};
+    }
+    return triangle;
+}
+
+}  // namespace
+
+bool ProjectTriangle(ProjectionStep& step, const RwV3d& normal, const RwV3d& a, const RwV3d& b, const RwV3d& c)
+{
+    ProjectedPolygon polygon;
+    if (!ClipTriangle(step, normal, a, b, c, polygon))
+        return false;
     AppendFan(step, polygon);
     return true;
 }
@@ -202,6 +237,18 @@ RpWorld* ProjectedTexture::TargetWorld() const
     return m_radius > 0.0f && world ? world->GetRwWorld() : nullptr;
 }
 
+RwBBox ProjectedTexture::ZoneBox(const RwMatrix& projector) const
+{
+    // The box round the projector, stretched along the projection as far as the zone reaches.
+    const float reach[3] = {projector.at.x * m_projectionZoneRadius, projector.at.y * m_projectionZoneRadius,
+                            projector.at.z * m_projectionZoneRadius};
+    float sup[3] = {m_position.x + m_startRadius, m_position.y + m_startRadius, m_position.z + m_startRadius};
+    float inf[3] = {m_position.x - m_startRadius, m_position.y - m_startRadius, m_position.z - m_startRadius};
+    for (int i = 0; i < 3; ++i)
+        (reach[i] > 0.0f ? sup[i] : inf[i]) += reach[i];
+    return RwBBox{{sup[0], sup[1], sup[2]}, {inf[0], inf[1], inf[2]}};
+}
+
 void ProjectedTexture::Render()
 {
     m_drawnTriangles = 0;
@@ -210,16 +257,26 @@ void ProjectedTexture::Render()
     RwD3D8SetRenderState(rwD3D8RenderStateZBias, kZBias);
     RwMatrix projector;
     EngineUtil::BuildMatrix(&projector, m_position, m_rotation);
-    // The box round the projector, stretched along the projection as far as the zone reaches.
-    const float reach[3] = {projector.at.x * m_projectionZoneRadius, projector.at.y * m_projectionZoneRadius,
-                            projector.at.z * m_projectionZoneRadius};
-    float sup[3] = {m_position.x + m_startRadius, m_position.y + m_startRadius, m_position.z + m_startRadius};
-    float inf[3] = {m_position.x - m_startRadius, m_position.y - m_startRadius, m_position.z - m_startRadius};
-    for (int i = 0; i < 3; ++i)
-        (reach[i] > 0.0f ? sup[i] : inf[i]) += reach[i];
-    const RwBBox box{{sup[0], sup[1], sup[2]}, {inf[0], inf[1], inf[2]}};
-    Project(projector, box, m_fadeDist);
+    Project(projector, ZoneBox(projector), m_fadeDist);
     RwD3D8SetRenderState(rwD3D8RenderStateZBias, 0);
+}
+
+bool ProjectedTexture::DrawnBounds(RwBBox& bounds) const
+{
+    RpWorld* world = TargetWorld();
+    if (!world)
+        return false;
+    RwMatrix projector;
+    EngineUtil::BuildMatrix(&projector, m_position, m_rotation);
+    // Over the whole square: the drawn part only narrows it.
+    DrawnBox drawn{MakeProjectionStep(projector, m_radius, m_fadeDist, m_alpha)};
+    drawn.step.clipToTexture = m_clipToTexture;
+    RpIntersection query{};
+    query.type = rpIntersectBox;
+    query.t.box = ZoneBox(projector);
+    RpCollisionWorldForAllIntersections(world, &query, GrowDrawnBox, &drawn);
+    bounds = drawn.box;
+    return drawn.any;
 }
 
 void ProjectedTexture::Project(const RwMatrix& projector, const RwBBox& box, float fadeDist)

@@ -92,12 +92,17 @@ public:
         m_part[2] = u1;
         m_part[3] = v1;
     }
+    // The box round every point of the world that Render would draw on, whatever part is set
+    // to be drawn; false when it would draw on none.
+    bool DrawnBounds(RwBBox& bounds) const;
     // Triangles the last Render or Project drew.
     int32_t GetDrawnTriangles() const { return m_drawnTriangles; }
 
 private:
     // The current world's engine world when there is one to project on and a radius.
     RpWorld* TargetWorld() const;
+    // The world triangles met within it are those projected onto.
+    RwBBox ZoneBox(const RwMatrix& projector) const;
 
     RwRaster* m_raster = nullptr;
     float m_alpha = 0.35f;

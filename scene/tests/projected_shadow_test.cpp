@@ -86,6 +86,26 @@ private:
     static inline int32_t s_quality = GeParticleSystem::kHigh;
 };
 
+// Shadows culled outside the view of the camera, made the renderer's, while it lives.
+class ScopedCulling {
+public:
+    explicit ScopedCulling(Camera* view) : m_was(RwGraphics::Instance()->GetCamera())
+    {
+        RwGraphics::Instance()->SetCamera(view);
+        ProjectedShadow::SetCullOutsideView(true);
+    }
+    ~ScopedCulling()
+    {
+        ProjectedShadow::SetCullOutsideView(false);
+        RwGraphics::Instance()->SetCamera(m_was);
+    }
+    ScopedCulling(const ScopedCulling&) = delete;
+    ScopedCulling& operator=(const ScopedCulling&) = delete;
+
+private:
+    Camera* m_was;
+};
+
 class ProjectionTest : public SceneTest {
 protected:
     void SetUp() override
@@ -915,6 +935,92 @@ TEST_F(ShadowTest, WhereNoPictureIsSeenTheCasterIsFramedButNeitherDrawnNorLaidDo
     EXPECT_FALSE(Draw(shadow).empty());
 }
 
+// A shadow set while culling is on, whose ground no view can see, is neither cast nor laid down,
+// not even with the texture it had, and is cast once a view beginning its update sees it. The
+// renderer's camera, 10 above the floor looking down, sees 5 either side of the origin.
+// Straight down a footprint reaches 2.2 either side of its target; a light tilted 1.2 from
+// straight down, travelling towards +z, stretches it to about 1 before and 6.1 beyond the target
+// along z.
+TEST_F(ShadowTest, AShadowNoViewCanSeeIsNeitherCastNorLaidDownTillOneDoes)
+{
+    FloorWorld floor(80, 80);
+    RwGraphics::Instance()->SetWorld(&floor);
+    camera->SetClipPlanes(0.1f, 100.0f);
+    camera->SetViewWindow(0.5f, 0.5f);
+    const auto lookAt = [&](float x, float z) {
+        EngineUtil::SetFramePose({x, 10, z}, ProjectedShadow::DefaultLightDirection(), camera->GetFrame());
+    };
+    ScopedCulling culling(camera);
+    RwNullDevice* device = RwNullDeviceGet();
+    struct Case {
+        Vector3 at;
+        float tilt;
+        bool cast;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, 0.0f, true},
+        {{7, 0, 0}, 0.0f, true},         // its edge within the view
+        {{15, 0, 0}, 0.0f, false},
+        {{-3, 0, -14}, 0.0f, false},
+        {{0, 0, -10.5f}, 1.2f, true},    // only its stretched far end within the view
+        {{0, 0, 12}, 1.2f, false},       // stretched away from the view
+        {{0, 0, -25}, 1.2f, false},
+    };
+    for (const Case& c : cases) {
+        const std::string where = std::to_string(c.at.x) + ", " + std::to_string(c.at.z);
+        lookAt(0, 0);
+        ClumpPtr caster(worldtest::BoxClump({c.at.x, 1, c.at.z}, rpGeometryLight | rpGeometryNormals),
+                        RpClumpDestroy);
+        RpClump* casters[] = {caster.get()};
+        ProjectedShadow shadow;
+        ASSERT_TRUE(shadow.Create(32));
+        shadow.SetLightDirection(Quaternion(std::numbers::pi_v<float> / 2 - c.tilt, Vector3(1, 0, 0)));
+        const auto set = [&] {
+            device->ClearLog();
+            shadow.SetCaster(casters, 1, RwSphere{{c.at.x, 1, c.at.z}, 1.9f}, c.at);
+            ProjectedShadow::FinishTextures();
+        };
+        // Seen once before: the texture drawn then is not laid down where nobody sees it.
+        lookAt(c.at.x, c.at.z);
+        set();
+        lookAt(0, 0);
+        set();
+        EXPECT_EQ(!device->draws.empty(), c.cast) << where;
+        EXPECT_EQ(!Draw(shadow).empty(), c.cast) << where;
+        if (c.cast)
+            continue;
+        // Turned to it, the view has it cast as it begins, then laid down.
+        lookAt(c.at.x, c.at.z);
+        device->ClearLog();
+        ASSERT_TRUE(camera->BeginUpdate());
+        camera->EndUpdate();
+        EXPECT_FALSE(device->draws.empty()) << where;
+        EXPECT_FALSE(Draw(shadow).empty()) << where;
+    }
+    lookAt(0, 0);
+}
+
+// The sheets' tiles go to the shadows in the order they are set, seen or not: the pictures do
+// not depend on which were seen first.
+TEST_F(ShadowTest, AShadowOutOfViewTakesItsTileAllTheSame)
+{
+    FloorWorld floor(80, 80);
+    RwGraphics::Instance()->SetWorld(&floor);
+    camera->SetClipPlanes(0.1f, 100.0f);
+    camera->SetViewWindow(0.5f, 0.5f);
+    EngineUtil::SetFramePose({0, 10, 0}, ProjectedShadow::DefaultLightDirection(), camera->GetFrame());
+    ScopedCulling culling(camera);
+    ProjectedShadow away, near;
+    ASSERT_TRUE(away.Create(32) && near.Create(32));
+    ClumpPtr far(worldtest::BoxClump({30, 1, 0}, rpGeometryLight | rpGeometryNormals), RpClumpDestroy);
+    RpClump* casters[] = {far.get()};
+    away.SetCaster(casters, 1, RwSphere{{30, 1, 0}, 1.9f}, {30, 0, 0});
+    Cast(near, box.get(), 1, 1.9f);
+    EXPECT_EQ(away.GetResult(), nullptr);
+    ASSERT_NE(near.GetResult(), nullptr);
+    EXPECT_EQ(Place(near.GetResult()), std::make_tuple(near.GetResult()->parent, 32, 0, 32, 32));
+}
+
 // The GL device with the renderer's camera 10 above a floor, looking down at it.
 class ShadowGL : public ::testing::Test {
 protected:
@@ -1085,6 +1191,45 @@ TEST_F(ShadowGL, TexturesDrawnInTheSheetsEqualThoseDrawnAlone)
     }
     RpMaterialDestroy(dark);
     RpMaterialDestroy(light);
+}
+
+// Set while the camera looked beside it and cast as the camera turned back before its update, a
+// shadow lies on the floor as one cast in view, at both qualities; while it stays out of view
+// the floor the camera sees shows no trace of it.
+TEST_F(ShadowGL, AShadowCastAsTheViewTurnsToItLiesAsOneCastInView)
+{
+    const auto look = [&](float x) {
+        EngineUtil::SetFramePose({x, 10, 0}, ProjectedShadow::DefaultLightDirection(), camera->GetFrame());
+    };
+    for (const int32_t level : {GeParticleSystem::kMedium, GeParticleSystem::kHigh}) {
+        ScopedQuality::Set(level);
+        ProjectedShadow inView;
+        RwRaster* cast = CastBox(inView, {0, 1, 0}, 1.8f);
+        ASSERT_NE(cast, nullptr);
+        const std::vector<RwUInt8> expected = Colours(OnTheFloor(inView));
+        std::vector<RwUInt8> bare, turned, away;
+        {
+            ProjectedShadow none;
+            bare = Colours(OnTheFloor(none));
+        }
+        {
+            ScopedCulling culling(camera);
+            ProjectedShadow late;
+            look(12);
+            EXPECT_EQ(CastBox(late, {0, 1, 0}, 1.8f), nullptr) << level;
+            away = Colours(OnTheFloor(late));
+            look(0);
+            turned = Colours(OnTheFloor(late));
+        }
+        look(0);
+        EXPECT_NE(expected, bare) << level;
+        EXPECT_TRUE(turned == expected) << level;
+        look(12);
+        ProjectedShadow none;
+        EXPECT_TRUE(away == Colours(OnTheFloor(none))) << level;
+        look(0);
+    }
+    ScopedQuality::Set(GeParticleSystem::kHigh);
 }
 
 // Two shadows side by side on the floor, one of a box and one of nothing: laid down from their

@@ -6,10 +6,11 @@
 // players run, and the display of a half in play, seen by the broadcast camera that follows
 // the ball, at 1280 x 720 and the default quality, with the textures it picks. Prints the
 // median, 95th percentile and worst of 300 frames (the play's update, the drawing and the
-// showing) and what the engine sent to the device per frame, then the same play without the
-// shadows, without the particles and without the players and the ball, and what drawing the
-// players costs with the camera turned away from them. The last frame of the match view goes
-// to the picture, for comparing a change that must not alter what is drawn.
+// showing) and what the engine sent to the device per frame, then the same for the play without
+// the shadows, without the particles and without the players and the ball (the four take turns
+// in short blocks along one play, so that the machine's load drifting shifts them alike), and
+// what drawing the players costs with the camera turned away from them. The last frame of the
+// match view goes to the picture, for comparing a change that must not alter what is drawn.
 #include "engine/core/RwDevice.h"
 #include "engine/core/RwEngine.h"
 #include "engine/gl/GLDevice.h"
@@ -83,8 +84,10 @@ const Place kTeam[] = {
 };
 constexpr Place kReferee = {-6, 14, kRun};
 
-// What a timed run leaves out of the match frame.
+// What a timed way of drawing leaves out of the match frame.
 enum Left : unsigned { kNothing = 0, kShadows = 1, kParticles = 2, kPlayers = 4 };
+constexpr unsigned kLeftOut[] = {kNothing, kShadows, kParticles, kPlayers};
+const char* const kLeftNames[] = {"nothing", "the shadows", "the particles", "the players and the ball"};
 
 // The game's "Quality" as the particle systems read it; below the lowest, none runs.
 int32_t g_particleQuality = GeParticleSystem::kMedium;
@@ -198,6 +201,10 @@ void Play(View& view, float time, unsigned left)
     const float ballX = kBallReach * std::sin(6.2831853f * time / kBallPeriod);
     view.ball.SetPosition({ballX, kBallRadius, 0});
     view.ball.Update(kFrameTime);
+    // As the game moves its camera before the play, so that the shadows are cast for the view
+    // they are seen in.
+    view.cameras.Standard().Update(kFrameTime);
+    view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     for (Player& player : view.players) {
         const bool running = player.place.clip == kRun;
         // Idle and kicking players hold their ground; runners keep up with the ball.
@@ -210,8 +217,6 @@ void Play(View& view, float time, unsigned left)
     }
     if (!(left & (kShadows | kPlayers)))
         CastShadows(view);
-    view.cameras.Standard().Update(kFrameTime);
-    view.cameras.Standard().ApplyToFrame(RwGraphics::Instance()->GetCamera()->GetFrame());
     view.stadium.World().Update(kFrameTime);
 }
 
@@ -234,47 +239,85 @@ void Draw(View& view, unsigned left)
     view.hud.Render();
 }
 
-// The frames of play timed, with what they asked of the device; the last one stays on the
+// What one way of drawing the match (the whole frame, or one part left out) took over the frames
+// it drew, with what they asked of the device.
+struct Timed {
+    unsigned left = kNothing;
+    std::vector<double> frames;
+    FrameLoad load;
+    double cpu = 0.0, callerCpu = 0.0;  // ms over the frames after the first of the run
+};
+
+// Frames drawn one way before the next way takes over. Short, so that the load of the machine
+// drifting during a run lands on every way alike.
+constexpr int kBlockFrames = 10;
+
+// One frame of play, timed, with what it asked of the device.
+bool PlayFrame(View& view, GLDevice* device, float time, Timed& timed)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const GLCounters before = device ? device->Counters() : GLCounters();
+    Play(view, time, timed.left);
+    if (!tools::DrawFrame([&] { Draw(view, timed.left); }))
+        return tools::FailStep("a frame was not drawn");
+    timed.frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+    FrameLoad& load = timed.load;
+    if (const RwMetrics* metrics = RwEngineGetMetrics()) {
+        load.triangles += metrics->numTriangles;
+        load.states += metrics->device.numRenderStateChanges;
+        load.textures += metrics->device.numTextureStageStateChanges;
+    }
+    if (device) {
+        load.draws += (device->Counters().draws - before.draws) + (device->Counters().meshDraws - before.meshDraws);
+        load.dropped += device->Counters().suppressed - before.suppressed;
+        load.unfogged += device->Counters().fogLeftOut - before.fogLeftOut;
+    }
+    return true;
+}
+
+// g_frames frames of play for each way of drawing, the ways taking turns in blocks along one
+// play; the first frame and the last block draw the whole match, so its last frame stays on the
 // camera.
-bool TimePlay(View& view, GLDevice* device, std::vector<double>& frames, double& startUp, FrameLoad& load,
-              unsigned left = kNothing)
+bool TimePlay(View& view, GLDevice* device, std::vector<Timed>& ways, double& startUp)
 {
     SetCameraTarget(&view.ball);
     view.cameras.Standard().Activate();
-    // Every run raises the same dust.
     Random::Seed(7);
     view.dust->Reset();
-    float time = 0.0f;
-    double cpuAfterFirst = 0.0, callerCpuAfterFirst = 0.0;
-    for (int frame = 0; frame < g_frames; ++frame) {
-        if (frame == 1) {
-            cpuAfterFirst = tools::CpuMilliseconds();
-            callerCpuAfterFirst = tools::CpuMilliseconds(RUSAGE_THREAD);
-        }
-        const auto start = std::chrono::steady_clock::now();
-        const GLCounters before = device ? device->Counters() : GLCounters();
-        time += kFrameTime;
-        Play(view, time, left);
-        if (!tools::DrawFrame([&] { Draw(view, left); })) {
-            SetCameraTarget(nullptr);
-            return tools::FailStep("a frame was not drawn");
-        }
-        frames.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-        if (frame == 0)
-            startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
-        if (const RwMetrics* metrics = RwEngineGetMetrics()) {
-            load.triangles += metrics->numTriangles;
-            load.states += metrics->device.numRenderStateChanges;
-            load.textures += metrics->device.numTextureStageStateChanges;
-        }
-        if (device) {
-            load.draws += (device->Counters().draws - before.draws) + (device->Counters().meshDraws - before.meshDraws);
-            load.dropped += device->Counters().suppressed - before.suppressed;
-            load.unfogged += device->Counters().fogLeftOut - before.fogLeftOut;
+    float time = kFrameTime;
+    Timed& whole = ways.front();
+    if (!PlayFrame(view, device, time, whole)) {
+        SetCameraTarget(nullptr);
+        return false;
+    }
+    startUp = Milliseconds(std::chrono::steady_clock::now() - g_started);
+    // The whole match's turn comes last in each round.
+    std::vector<Timed*> turns;
+    for (size_t i = 1; i <= ways.size(); ++i)
+        turns.push_back(&ways[i % ways.size()]);
+    for (bool more = true; more;) {
+        more = false;
+        for (Timed* way : turns) {
+            const int block = std::min<int>(kBlockFrames, g_frames - int(way->frames.size()));
+            const double cpu = tools::CpuMilliseconds(), callerCpu = tools::CpuMilliseconds(RUSAGE_THREAD);
+            for (int frame = 0; frame < block; ++frame) {
+                time += kFrameTime;
+                if (!PlayFrame(view, device, time, *way)) {
+                    SetCameraTarget(nullptr);
+                    return false;
+                }
+            }
+            way->cpu += tools::CpuMilliseconds() - cpu;
+            way->callerCpu += tools::CpuMilliseconds(RUSAGE_THREAD) - callerCpu;
+            more = more || block > 0;
         }
     }
-    load.cpuPerFrame = (tools::CpuMilliseconds() - cpuAfterFirst) / (g_frames - 1);
-    load.callerCpuPerFrame = (tools::CpuMilliseconds(RUSAGE_THREAD) - callerCpuAfterFirst) / (g_frames - 1);
+    for (Timed& way : ways) {
+        // The first frame of the run is timed apart.
+        const int counted = std::max<int>(1, int(way.frames.size()) - (&way == &whole ? 1 : 0));
+        way.load.cpuPerFrame = way.cpu / counted;
+        way.load.callerCpuPerFrame = way.callerCpu / counted;
+    }
     SetCameraTarget(nullptr);
     return true;
 }
@@ -363,25 +406,17 @@ int LiveParticles(View& view)
     return live;
 }
 
-// The same play with one part left out at a time: what each part costs.
-bool TimeWithout(View& view, GLDevice* device, const FrameLoad& all)
+// What the match frame costs without each part: what each part costs.
+void PrintWithout(const std::vector<Timed>& ways)
 {
-    const struct {
-        unsigned left;
-        const char* name;
-    } parts[] = {{kShadows, "the shadows"}, {kParticles, "the particles"}, {kPlayers, "the players and the ball"}};
-    for (const auto& part : parts) {
-        FrameLoad load;
-        std::vector<double> frames;
-        double unused = 0.0;
-        if (!TimePlay(view, device, frames, unused, load, part.left))
-            return false;
+    const FrameLoad& all = ways.front().load;
+    for (size_t i = 1; i < ways.size(); ++i) {
+        const Timed& way = ways[i];
         std::printf("  without %s: median %.2f ms, CPU %.2f ms (%.2f ms calling), %.0f triangles and %.0f draws "
                     "fewer\n",
-                    part.name, Quantile(frames, 0.5), load.cpuPerFrame, load.callerCpuPerFrame,
-                    (all.triangles - load.triangles) / g_frames, (all.draws - load.draws) / g_frames);
+                    kLeftNames[i], Quantile(way.frames, 0.5), way.load.cpuPerFrame, way.load.callerCpuPerFrame,
+                    (all.triangles - way.load.triangles) / g_frames, (all.draws - way.load.draws) / g_frames);
     }
-    return true;
 }
 
 // As the game starts: the fonts are read under the start-up configuration's set, then the
@@ -399,14 +434,17 @@ bool LoadAsTheGame(View& view)
 bool Bench(const std::string& picture)
 {
     GeParticleSystem::SetQualitySource([] { return g_particleQuality; });
+    // As the game casts them.
+    ProjectedShadow::SetCullOutsideView(true);
     View view;
     if (!LoadAsTheGame(view))
         return false;
     GLDevice* device = dynamic_cast<GLDevice*>(RwDeviceGetCurrent());
-    std::vector<double> frames;
+    std::vector<Timed> ways;
+    for (const unsigned left : kLeftOut)
+        ways.emplace_back().left = left;
     double startUp = 0.0;
-    FrameLoad load;
-    if (!TimePlay(view, device, frames, startUp, load))
+    if (!TimePlay(view, device, ways, startUp))
         return false;
     const int particles = LiveParticles(view);
     if (!picture.empty() && !SavePicture(picture))
@@ -414,9 +452,8 @@ bool Bench(const std::string& picture)
     double layers[2] = {};
     if (!CountLayers(view, device, layers))
         return false;
-    PrintPlay(frames, startUp, load, device, layers, particles);
-    if (!TimeWithout(view, device, load))
-        return false;
+    PrintPlay(ways.front().frames, startUp, ways.front().load, device, layers, particles);
+    PrintWithout(ways);
     std::vector<double> hidden;
     if (!TimeHidden(view, hidden))
         return false;
