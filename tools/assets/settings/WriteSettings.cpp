@@ -101,10 +101,14 @@ void ShipMatchSettings(MatchSettings& s)
 // A holder dribbles at half his run, so that a defender can close on him.
 // The side sends at the holder the player who stands nearest his own place more than the one
 // nearest the ball (1.0 in that choice): at the code's 0.7 the forward, left high by a goal
-// kick, pressed its receiver at once and shot from 20-30 m, two in five shots of a match.
+// kick, pressed its receiver at once and shot from 20-30 m, two in five shots of a match. At
+// 2.5 a defender 10 m nearer the ball than the man in place goes once he is within 4 m of his
+// own: the side presses a little sooner, which opens room behind it. Over 264 matches goals
+// went from 3.1 to 3.7 a match and no 24-match set fell under 12 fouls; at 3.0 one had 2.2
+// goals, and at 2.0 fouls rose to 15.5 and repeat shots past 2 % in a set.
 void ShipTackling(GameSettings& s)
 {
-    s.distanceFromTacticalPositionWeighting = 3.0f;
+    s.distanceFromTacticalPositionWeighting = 2.5f;
     s.singleMatchAggression = 100.0f;
     s.firstRoundAggression = 30.0f;
     s.perRoundAggression = 5.0f;
