@@ -244,7 +244,9 @@ void TeamManager::OrderDefender(Character& opposingHolder)
     Character* player = ChooseDefender(opposingHolder);
     if (!player)
         return;
-    const int side = m_team->IsFirstSide() ? 0 : 1;
+    // The statistics count by the simulation's team, not by the end played to, which the
+    // sides change every period.
+    const int side = m_team == ActorSurroundings::sides[0] ? 0 : 1;
     const bool mayTackle = MatchStatistics::Instance()->redCards[side] <= 0 || !player->IsBooked();
     const bool guarded = player->IsBooked() && player->GetRoleIndex() == kLastDefender;
     const int32_t code = m_aggressive && mayTackle && !guarded ? TeamOrder::kTackle : TeamOrder::kCloseDown;

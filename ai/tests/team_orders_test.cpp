@@ -523,28 +523,45 @@ TEST_F(TeamOrdersTest, TheAggressionRollComesOutAtTheSidesShareAndDropsWithTheBa
     EXPECT_FALSE(manager->IsAggressive());
 }
 
-// The second side counts its own red cards: one of them keeps its carded players from
-// tackling, one of the first side's does not.
-TEST_F(TeamOrdersTest, TheSecondSideReadsItsOwnRedCards)
+// Each side counts its own red cards, whichever end it plays to: one of them keeps its carded
+// players from tackling, one of the other side's does not.
+TEST_F(TeamOrdersTest, EachSideReadsItsOwnRedCardsAtEitherEnd)
 {
-    TeamManager* visitors = pitch->GetTeamManager(1);
-    visitors->SetStrategy("Classic-Normal");
-    away->SetAggression(100.0f);
-    Character* defender = Add(away, {0.0f, 0.0f, 0.0f});
-    Character* holder = Add(home, {2.0f, 0.0f, 0.0f});
-    defender->SetRoleIndex(2);
-    defender->SetBooked(true);
-    GiveBallTo(*holder);
-    const auto decide = [&] {
-        pitch->GetUtilityRegistry()->ClearCaches();
-        visitors->DecideOrders(2.0f);
+    // Each is the carded defender of his side and the holder for the other.
+    Character* const players[2] = {Add(home, {0.0f, 0.0f, 0.0f}), Add(away, {2.0f, 0.0f, 0.0f})};
+    for (Character* player : players) {
+        player->SetRoleIndex(2);
+        player->SetBooked(true);
+    }
+    struct Case {
+        int side;
+        bool firstSide;
     };
-    MatchStatistics::Instance()->redCards[0] = 1;
-    decide();
-    EXPECT_EQ(Code(defender), 6);
-    MatchStatistics::Instance()->redCards[1] = 1;
-    decide();
-    EXPECT_EQ(Code(defender), 3);
+    for (const Case& c : {Case{0, true}, Case{0, false}, Case{1, false}, Case{1, true}}) {
+        SCOPED_TRACE(testing::Message() << "side " << c.side << ", first-side flag " << c.firstSide);
+        SoccerTeam* own = c.side == 0 ? home : away;
+        own->SetFirstSide(c.firstSide);
+        (c.side == 0 ? away : home)->SetFirstSide(!c.firstSide);
+        own->SetAggression(100.0f);
+        TeamManager* orders = pitch->GetTeamManager(c.side);
+        orders->SetStrategy("Classic-Normal");
+        Character* defender = players[c.side];
+        for (Character* player : players)
+            player->GetActor()->ReleaseBall();
+        ball.ReleasePossession(1);
+        GiveBallTo(*players[1 - c.side]);
+        const auto decide = [&] {
+            pitch->GetUtilityRegistry()->ClearCaches();
+            orders->DecideOrders(2.0f);
+        };
+        MatchStatistics::Instance()->Reset();
+        MatchStatistics::Instance()->redCards[1 - c.side] = 1;
+        decide();
+        EXPECT_EQ(Code(defender), 6);
+        MatchStatistics::Instance()->redCards[c.side] = 1;
+        decide();
+        EXPECT_EQ(Code(defender), 3);
+    }
 }
 
 // With the computer switched off every member stands at his place on the touch line.

@@ -207,7 +207,7 @@ TEST_F(GameStateTest, EnterBuildsCastsCamerasAndFontsAndExitTakesThemDown)
         }
     EXPECT_GT(descriptions, 0);
     EXPECT_NE(CastNamed("referee")->FindByName("Referee Settings"), nullptr);
-    EXPECT_EQ(RefereeSettings::Instance()->foulSpotMaxDist, 20.0f);  // only the file gives it
+    EXPECT_EQ(RefereeSettings::Instance()->foulSpotMaxDist, 30.0f);  // only the file gives it
     EXPECT_EQ(game.GetObjectsBrowser(), nullptr);  // no editor frame
 
     Cast* display = CastNamed("display");

@@ -254,6 +254,35 @@ TEST(MatchEventsTest, FoulsByWhatTheRefereeSeesAndTheBooking)
     }
 }
 
+// On the shipped data the referee, who follows play a few metres short of the ball, counts a
+// foul a long ball has left him well behind, as long as he faces it.
+TEST(MatchEventsTest, TheRefereeCountsAFoulHeFacesFromWhereALongBallLeftHim)
+{
+    struct Case {
+        float distance;
+        float offHeading;  // radians between his heading and the fouler
+        bool counted;
+    };
+    const Case cases[] = {{5.0f, 0.0f, true},   {28.0f, 0.0f, true},  {28.0f, -0.7f, true},
+                          {10.0f, 0.9f, false}, {10.0f, -0.9f, false}, {32.0f, 0.0f, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.distance << " m, " << c.offHeading << " rad");
+        TestMatch match;
+        ASSERT_TRUE(match.Start());
+        MatchPeriod* period = StartPlaying(match);
+        GameParameters::Instance()->cards = false;
+        Character* fouler = Player(0, 1);
+        Actor& referee = *PitchSimulation::Instance()->GetReferee()->GetActor();
+        const Vector3 at = fouler->GetActor()->GetPosition();
+        referee.SetPosition(at + Vector3{c.distance, 0.0f, 0.0f});
+        referee.SetHeading(WorldHeadingOf(at - referee.GetPosition()) + c.offHeading);
+        Character::FoulRecord foul{fouler, Player(1, 2), at};
+        Send(period, "free kick foul", &foul);
+        EXPECT_EQ(MatchStatistics::Instance()->fouls[0], c.counted ? 1 : 0);
+        GameParameters::Instance()->cards = true;
+    }
+}
+
 TEST(MatchEventsTest, AStoryLegShowsCardsAsTheCareerSaysAndAnyOtherMatchAsTheOptions)
 {
     struct Case {

@@ -101,10 +101,14 @@ void ShipMatchSettings(MatchSettings& s)
 // A holder dribbles at half his run, so that a defender can close on him.
 // The side sends at the holder the player who stands nearest his own place more than the one
 // nearest the ball (1.0 in that choice): at the code's 0.7 the forward, left high by a goal
-// kick, pressed its receiver at once and shot from 20-30 m, two in five shots of a match.
+// kick, pressed its receiver at once and shot from 20-30 m, two in five shots of a match. At
+// 2.5 a defender 10 m nearer the ball than the man in place goes once he is within 4 m of his
+// own: the side presses a little sooner, which opens room behind it. Over 264 matches goals
+// went from 3.1 to 3.7 a match and no 24-match set fell under 12 fouls; at 3.0 one had 2.2
+// goals, and at 2.0 fouls rose to 15.5 and repeat shots past 2 % in a set.
 void ShipTackling(GameSettings& s)
 {
-    s.distanceFromTacticalPositionWeighting = 3.0f;
+    s.distanceFromTacticalPositionWeighting = 2.5f;
     s.singleMatchAggression = 100.0f;
     s.firstRoundAggression = 30.0f;
     s.perRoundAggression = 5.0f;
@@ -176,13 +180,16 @@ void ShipLevelSettings(LevelSettings& s)
 void ShipRefereeSettings(RefereeSettings& s)
 {
     s.walkToRunDist = 6.0f;
-    s.foulSpotMaxDist = 20.0f;
+    // He follows play a few metres short of the ball, and a long ball leaves him up to 30 m
+    // behind the challenge it brings: at 20 m one foul in twenty went unseen (12.8 a match
+    // against 13.4), and a 24-match set could fall under 12.
+    s.foulSpotMaxDist = 30.0f;
     s.foulSpotMaxFov = 0.7854f;
     // A foul the referee sees from close by is booked: within 4.5 m of the fouler, 6.5 m when
-    // it stops an attack at the fouler's own goal line. A booked player tackles on as before,
-    // so a wider reach books more players but sends more of them off too: two in three matches
-    // have a player sent off. At 4 m, with defenders sliding from 3 m, a match had 1.6-2
-    // yellow cards.
+    // it stops an attack at the fouler's own goal line. A booked player tackles on as before
+    // until his side has a player sent off, so a wider reach books more players but sends more
+    // of them off too: 0.4 red cards a yellow at any reach, and nine matches in ten have a
+    // player sent off. At 3.5 m a match had 0.8 red cards, but a 24-match set had 2.0 yellows.
     s.redCardAwardDist = 4.5f;
     s.redCardDistVariation = 2.0f;
 }

@@ -272,6 +272,10 @@ TEST_F(ShippedSettings, ADefenderOutOfPlaceLeavesTheHolderToOneInPlace)
         return (1.0f - toBall / 100.0f) + s.distanceFromTacticalPositionWeighting * (1.0f - toPlace / 100.0f);
     };
     EXPECT_GT(score(20.0f, 2.0f), score(5.0f, 20.0f));
+    // Yet he leaves his place a little to press: 10 m nearer the ball than the man in place,
+    // he goes from 3.5 m off his own and not from 4.5 m.
+    EXPECT_GT(score(10.0f, 3.5f), score(20.0f, 0.0f));
+    EXPECT_LT(score(10.0f, 4.5f), score(20.0f, 0.0f));
 }
 
 // Defenders slide from close in: from 3.5 m, the last defender sent at a holder in his area,
