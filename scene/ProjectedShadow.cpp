@@ -395,20 +395,30 @@ bool ProjectedShadow::OutOfView(RwCamera* view)
 {
     if (!view)
         return false;
-    AimProjector();
     // Near the view it is cast without a closer look.
     const float reach = 2.0f * m_shadowCamera->viewWindow.x;
     const RwSphere near{{m_target.x, m_target.y, m_target.z}, reach};
     if (RwCameraFrustumTestSphere(view, &near) != rwSphereOutside)
         return false;
+    const RwSphere& laid = LaidSphere();
+    return laid.radius < 0.0f || RwCameraFrustumTestSphere(view, &laid) == rwSphereOutside;
+}
+
+const RwSphere& ProjectedShadow::LaidSphere()
+{
+    if (m_laidSphere)
+        return *m_laidSphere;
+    AimProjector();
+    RwSphere sphere{{0.0f, 0.0f, 0.0f}, -1.0f};
     RwBBox drawn;
-    if (!m_projector->DrawnBounds(drawn))
-        return true;
-    const RwV3d centre{0.5f * (drawn.sup.x + drawn.inf.x), 0.5f * (drawn.sup.y + drawn.inf.y),
-                       0.5f * (drawn.sup.z + drawn.inf.z)};
-    const RwV3d half{drawn.sup.x - centre.x, drawn.sup.y - centre.y, drawn.sup.z - centre.z};
-    const RwSphere around{centre, std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z)};
-    return RwCameraFrustumTestSphere(view, &around) == rwSphereOutside;
+    if (m_projector->DrawnBounds(drawn)) {
+        sphere.center = {0.5f * (drawn.sup.x + drawn.inf.x), 0.5f * (drawn.sup.y + drawn.inf.y),
+                         0.5f * (drawn.sup.z + drawn.inf.z)};
+        const RwV3d half{drawn.sup.x - sphere.center.x, drawn.sup.y - sphere.center.y, drawn.sup.z - sphere.center.z};
+        sphere.radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
+    }
+    m_laidSphere = sphere;
+    return *m_laidSphere;
 }
 
 void ProjectedShadow::DropWaitingCasters()
@@ -592,6 +602,7 @@ void ProjectedShadow::SetLightDirection(const Quaternion& direction)
     TurnCamera(direction);
     // The texture is laid down the way it was taken.
     m_projector->SetRotation(direction);
+    m_laidSphere.reset();
 }
 
 void ProjectedShadow::FrameCasters()
@@ -620,6 +631,7 @@ void ProjectedShadow::SetCaster(RpClump* const* clumps, int32_t count, const RwS
     const RwV2d window{k, k};
     RwCameraSetViewWindow(camera, &window);
     FrameCasters();
+    m_laidSphere.reset();
     m_outOfView = false;
     // Nobody would see the picture nor its projection: the null device of a headless run.
     if (!RwDeviceShowsPictures()) {
@@ -848,7 +860,7 @@ bool ProjectedShadow::DrawCasters(RpClump* const* clumps, int32_t count)
     RwCamera* camera = m_shadowCamera.get();
     // Below the highest quality the casters are their low-detail meshes: softened in a small
     // texture, their outline hardly differs.
-    camera->lowDetail = GeParticleSystem::GetQualitySetting() < GeParticleSystem::kHigh;
+    camera->lowDetail = !IsFine();
     RwFrameUpdateObjects(RwCameraGetFrame(camera));
     if (!RwCameraBeginUpdate(camera))
         return false;

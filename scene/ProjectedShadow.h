@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ProjectedTexture;
@@ -114,6 +115,9 @@ private:
     void DrawWaitingCasters();
     // Whether the view sees none of the ground the shadow would darken, as framed now.
     bool OutOfView(RwCamera* view);
+    // The sphere round that ground (radius below 0 for none), found once a framing: each view
+    // that looks again in the frame only tests it.
+    const RwSphere& LaidSphere();
     // Places and sizes the projector as the shadow is laid down.
     void AimProjector();
     // A camera with its frame, and a z-raster of depthSize unless that is 0.
@@ -191,5 +195,6 @@ private:
     std::vector<RpClump*> m_waiting;
     // Its casters wait, neither cast nor laid down, as no view saw it.
     bool m_outOfView = false;
+    std::optional<RwSphere> m_laidSphere;
     float m_fadeDistance = 10.0f;
 };
