@@ -2,6 +2,7 @@
 // fouls, snags, and how a character is built when its data is missing.
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/KeeperBrain.h"
 #include "characters/Team.h"
@@ -367,6 +368,54 @@ TEST_F(CharacterTest, AHeaderSendsALooseBallWithinReachAlongTheDirection)
     ball.SetVelocity({});
     a->Header(kPi / 2);
     EXPECT_EQ(ball.GetPhysicsVelocity(), Vector3{});
+}
+
+// On the shipped match settings, in every race: the highest ball a player goes up for meets his
+// head when his header strikes, and the lowest too; one half a metre above the highest is over
+// his head and stays where it is.
+TEST_F(CharacterTest, TheHighestBallAPlayerGoesUpForIsHeadedAndOneAboveItIsNot)
+{
+    Cast shipped("matchsettings");
+    shipped.AddMember(MatchSettings::Instance(), "Match Settings", false);
+    const bool loaded = LoadSettings(&shipped, "<PP>matchsettings.txt");
+    shipped.RemoveMember(MatchSettings::Instance());
+    ASSERT_TRUE(loaded);
+    constexpr int kFrames = 90;
+    for (const char* variation : {"PandaPl00", "LizardPl00", "PrimatePl00", "RhinoPl00", "WeaselPl00"}) {
+        SCOPED_TRACE(variation);
+        Character* player = Add(home, Character::kFieldPlayer, variation, {});
+        const CharacterRace& race = *player->GetRace();
+        // The ball point of each frame of his header, with the ball out of his way.
+        std::vector<Vector3> point;
+        Put(*player, {}, 0.0f, ActorNodes::header);
+        ball.ReleasePossession(1);
+        ball.SetPosition({0.0f, 50.0f, 50.0f});
+        ball.SetVelocity({});
+        for (int frame = 0; frame < kFrames; ++frame) {
+            player->Act(kFrame);
+            point.push_back(player->GetActor()->GetBallLocatorPosition());
+        }
+
+        // The same header with the ball held at the height where his head was a frame before.
+        const auto headed = [&](float height) {
+            Put(*player, {}, 0.0f, ActorNodes::header);
+            player->GetCommand().direction = 0.0f;
+            for (int frame = 0; frame < kFrames; ++frame) {
+                ball.ReleasePossession(1);
+                const Vector3 flat = player->GetActor()->GetPosition() + point[static_cast<size_t>(std::max(frame - 1, 0))];
+                ball.SetPosition({flat.x, height, flat.z});
+                ball.SetVelocity({});
+                player->Act(kFrame);
+                if (ball.GetPhysicsVelocity().Length() > 1.0f)
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(headed(race.GetMaxHeaderHeight()));
+        EXPECT_TRUE(headed(race.GetMinHeaderHeight()));
+        EXPECT_FALSE(headed(race.GetMaxHeaderHeight() + 0.5f));
+        home->RemovePlayer(player).reset();
+    }
 }
 
 TEST_F(CharacterTest, AMissingVariationOrKindIsLoggedAndAStandInOfTheKindBuilt)
