@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -416,6 +417,42 @@ TEST_F(CharacterTest, TheHighestBallAPlayerGoesUpForIsHeadedAndOneAboveItIsNot)
         EXPECT_FALSE(headed(race.GetMaxHeaderHeight() + 0.5f));
         home->RemovePlayer(player).reset();
     }
+    // The tests after this one play on the compiled-in values.
+    MatchSettings::DestroyInstance();
+}
+
+// On the shipped settings a slide that meets the holder from in front, up to 20 degrees off the
+// way he faces, is a fair challenge for the ball; one from 45 degrees, his side or behind him
+// brings him down with a foul.
+TEST_F(CharacterTest, ASlideFromInFrontIsFairAndOneFromTheSideOrBehindIsAFoul)
+{
+    Cast shipped("global");
+    shipped.AddMember(GameSettings::Instance(), "Game Settings", false);
+    const bool loaded = LoadSettings(&shipped, "<PP>global\\global.txt");
+    shipped.RemoveMember(GameSettings::Instance());
+    ASSERT_TRUE(loaded);
+    Character* holder = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    Character* slider = Add(away, Character::kFieldPlayer, "LizardPl00", {0.0f, 0.0f, 20.0f});
+    const struct {
+        float degrees;
+        bool foul;
+    } cases[] = {{0.0f, false}, {20.0f, false}, {-20.0f, false}, {45.0f, true}, {-90.0f, true}, {180.0f, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        const float angle = c.degrees * kPi / 180.0f;
+        Put(*holder, {}, 0.0f, ActorNodes::stand);
+        GiveBallTo(*holder);
+        Put(*slider, Vector3{std::sin(angle), 0.0f, std::cos(angle)} * 1.5f, angle + kPi, ActorNodes::slidetackle);
+        messages.heard.clear();
+        holder->GetActor()->FallOver(*slider->GetActor(), true);
+        const std::vector<std::string> heard = messages.Names();
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), "free kick foul") +
+                      std::count(heard.begin(), heard.end(), "penalty foul"),
+                  c.foul ? 1 : 0);
+        holder->GetActor()->ReleaseBall();
+        ball.ReleasePossession(1);
+    }
+    GameSettings::DestroyInstance();
 }
 
 TEST_F(CharacterTest, AMissingVariationOrKindIsLoggedAndAStandInOfTheKindBuilt)
