@@ -407,12 +407,13 @@ void Actor::ReleaseBall()
     ball->ReleasePossession(1);
 }
 
-Vector3 Actor::GetBallLocatorPosition() const
+Vector3 Actor::GetBallLocatorPosition() const { return BallLocatorToWorld(GetBallLocatorPoint()); }
+
+Vector3 Actor::BallLocatorToWorld(const Vector3& point) const
 {
     RwFrame* frame = m_clump->GetFrame();
     if (!frame)
-        return ToWorld(GetBallLocatorPoint(), m_displayedHeading);
-    const Vector3& point = GetBallLocatorPoint();
+        return ToWorld(point, m_displayedHeading);
     const RwV3d in{point.x, point.y, point.z};
     RwV3d out{};
     RwV3dTransformVectors(&out, &in, 1, RwFrameGetLTM(frame));

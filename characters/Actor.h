@@ -96,6 +96,8 @@ public:
     float GetMoveSpeed(float energy, float baseSpeed) const;
     // The ball locator's offset from the body's origin, turned into world axes.
     Vector3 GetBallLocatorPosition() const;
+    // A point of the ball locator's space, turned as the body is drawn.
+    Vector3 BallLocatorToWorld(const Vector3& point) const;
     // Draws the carried ball towards the carry point; a state that cannot hold the ball
     // releases it. Needs a ball (HasBall).
     void CarryBall(float dt);

@@ -15,6 +15,7 @@
 #include "framework/KinematicSolver.h"
 #include "framework/MathUtil.h"
 #include "framework/Message.h"
+#include "scene/AnimatedClump.h"
 #include "settings/GameSettings.h"
 #include "settings/LevelSettings.h"
 #include "settings/MatchSettings.h"
@@ -62,6 +63,16 @@ Voice* PlayAt(const char* name, const Vector3& at)
     return voice;
 }
 
+// The strike comes as the header's ball locator runs out, by when the actor has fallen back on
+// the ball point of no locator, at his feet: the ball is met where the locator ended, at the head.
+Vector3 HeaderStrikePoint(const Actor& actor)
+{
+    const CharacterAction* action = actor.GetAction();
+    Vector3 end;
+    if (action && action->GetBallLocatorEnd(end) && actor.GetActionTime() >= action->GetBallLocator()->GetDuration())
+        return actor.BallLocatorToWorld(end);
+    return actor.GetBallLocatorPosition();
+}
 
 }  // namespace
 
@@ -298,7 +309,7 @@ void Character::Header(float direction)
     if (!ball)
         return;
     const MatchSettings& settings = *MatchSettings::Instance();
-    Vector3 d = ball->GetBallPosition() - (m_actor->GetPosition() + m_actor->GetBallLocatorPosition());
+    Vector3 d = ball->GetBallPosition() - (m_actor->GetPosition() + HeaderStrikePoint(*m_actor));
     const Vector3 flat{d.x, 0.0f, d.z};
     const bool anyHolds = (m_team && m_team->HasBall()) || (Opponents() && Opponents()->HasBall());
     if (d.y > settings.maxHeaderHeightError || flat.Length() > settings.maxHeaderStrikeDist ||

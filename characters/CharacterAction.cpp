@@ -152,6 +152,17 @@ std::vector<const CharacterActionEvent*> CharacterAction::GetEventsBetween(float
     return fired;
 }
 
+bool CharacterAction::GetBallLocatorEnd(Vector3& point) const
+{
+    Locator* ball = m_ballLocator.get();
+    if (!ball || !(ball->GetDuration() > 0.0f))
+        return false;
+    ball->SetTime(std::nextafter(ball->GetDuration(), 0.0f));
+    ball->Update(0.0f);
+    point = ball->GetPosition();
+    return true;
+}
+
 std::vector<float> CharacterAction::GetEventTimes(int32_t type) const
 {
     std::vector<float> times;

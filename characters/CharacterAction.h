@@ -68,6 +68,8 @@ public:
     float GetDuration() { return m_animation.GetRtAnimation() ? m_animation.GetDuration() : 0.0f; }
     // Null when the action has none.
     Locator* GetBallLocator() const { return m_ballLocator.get(); }
+    // Where the ball locator leaves the ball on its last frame; false without one.
+    bool GetBallLocatorEnd(Vector3& point) const;
     Locator* GetCollisionLocator() const { return m_collisionLocator.get(); }
     void SetBallLocatorName(const std::string& name);
     void SetCollisionLocatorName(const std::string& name);

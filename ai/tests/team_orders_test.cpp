@@ -399,6 +399,31 @@ TEST_F(TeamOrdersTest, TheManAPassIsMeantForMeetsItOnItsPath)
     EXPECT_EQ(Code(passer), 2);
 }
 
+// A pass whose path comes by him exactly his body's radius away touches him: he waits where he
+// stands for it. A hair wider it would run past him, and he steps across to its path.
+TEST_F(TeamOrdersTest, APassGrazingItsManIsWaitedForAndOneAHairWiderIsMet)
+{
+    Character* passer = Add(home, {20.0f, 0.0f, 0.0f});
+    Character* mate = Add(home, {0.0f, 0.0f, 0.0f});
+    passer->SetRoleIndex(1);
+    mate->SetRoleIndex(2);
+    const float radius = mate->GetActor()->GetRadius();
+    for (const auto& [wide, waits] : {std::pair(radius, true), std::pair(std::nextafter(radius, 1.0f), false)}) {
+        SCOPED_TRACE(wide);
+        GiveBallTo(*passer);
+        Decide();
+        ASSERT_EQ(Code(passer), 1);
+        ASSERT_EQ(passer->GetBrain()->GetOrder().target, mate);
+        // Struck along the pitch's length, so that its nearest point to him is exact.
+        passer->GetActor()->ReleaseBall();
+        ball.SetPosition({8.0f, 1.0f, wide});
+        ball.SetVelocity({-8.0f, 0.0f, 0.0f});
+        Decide();
+        EXPECT_EQ(Code(mate), waits ? 0 : 2);
+        EXPECT_EQ(mate->GetBrain()->GetOrder().point, (waits ? Vector3{} : Vector3{0.0f, 0.0f, wide}));
+    }
+}
+
 // A pass whose man has left the side, sent off while it ran, is nobody's to meet: the
 // loose-ball choice goes for it.
 TEST_F(TeamOrdersTest, APassWhoseManHasLeftTheSideIsLeftToTheLooseBallChoice)

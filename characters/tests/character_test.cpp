@@ -2,6 +2,7 @@
 // fouls, snags, and how a character is built when its data is missing.
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
+#include "characters/CharacterRace.h"
 #include "characters/CharacterVariation.h"
 #include "characters/KeeperBrain.h"
 #include "characters/Team.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -367,6 +369,90 @@ TEST_F(CharacterTest, AHeaderSendsALooseBallWithinReachAlongTheDirection)
     ball.SetVelocity({});
     a->Header(kPi / 2);
     EXPECT_EQ(ball.GetPhysicsVelocity(), Vector3{});
+}
+
+// On the shipped match settings, in every race: the highest ball a player goes up for meets his
+// head when his header strikes, and the lowest too; one half a metre above the highest is over
+// his head and stays where it is.
+TEST_F(CharacterTest, TheHighestBallAPlayerGoesUpForIsHeadedAndOneAboveItIsNot)
+{
+    Cast shipped("matchsettings");
+    shipped.AddMember(MatchSettings::Instance(), "Match Settings", false);
+    const bool loaded = LoadSettings(&shipped, "<PP>matchsettings.txt");
+    shipped.RemoveMember(MatchSettings::Instance());
+    ASSERT_TRUE(loaded);
+    constexpr int kFrames = 90;
+    for (const char* variation : {"PandaPl00", "LizardPl00", "PrimatePl00", "RhinoPl00", "WeaselPl00"}) {
+        SCOPED_TRACE(variation);
+        Character* player = Add(home, Character::kFieldPlayer, variation, {});
+        const CharacterRace& race = *player->GetRace();
+        // The ball point of each frame of his header, with the ball out of his way.
+        std::vector<Vector3> point;
+        Put(*player, {}, 0.0f, ActorNodes::header);
+        ball.ReleasePossession(1);
+        ball.SetPosition({0.0f, 50.0f, 50.0f});
+        ball.SetVelocity({});
+        for (int frame = 0; frame < kFrames; ++frame) {
+            player->Act(kFrame);
+            point.push_back(player->GetActor()->GetBallLocatorPosition());
+        }
+
+        // The same header with the ball held at the height where his head was a frame before.
+        const auto headed = [&](float height) {
+            Put(*player, {}, 0.0f, ActorNodes::header);
+            player->GetCommand().direction = 0.0f;
+            for (int frame = 0; frame < kFrames; ++frame) {
+                ball.ReleasePossession(1);
+                const Vector3 flat = player->GetActor()->GetPosition() + point[static_cast<size_t>(std::max(frame - 1, 0))];
+                ball.SetPosition({flat.x, height, flat.z});
+                ball.SetVelocity({});
+                player->Act(kFrame);
+                if (ball.GetPhysicsVelocity().Length() > 1.0f)
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(headed(race.GetMaxHeaderHeight()));
+        EXPECT_TRUE(headed(race.GetMinHeaderHeight()));
+        EXPECT_FALSE(headed(race.GetMaxHeaderHeight() + 0.5f));
+        home->RemovePlayer(player).reset();
+    }
+    // The tests after this one play on the compiled-in values.
+    MatchSettings::DestroyInstance();
+}
+
+// On the shipped settings a slide that meets the holder from in front, up to 20 degrees off the
+// way he faces, is a fair challenge for the ball; one from 45 degrees, his side or behind him
+// brings him down with a foul.
+TEST_F(CharacterTest, ASlideFromInFrontIsFairAndOneFromTheSideOrBehindIsAFoul)
+{
+    Cast shipped("global");
+    shipped.AddMember(GameSettings::Instance(), "Game Settings", false);
+    const bool loaded = LoadSettings(&shipped, "<PP>global\\global.txt");
+    shipped.RemoveMember(GameSettings::Instance());
+    ASSERT_TRUE(loaded);
+    Character* holder = Add(home, Character::kFieldPlayer, "PandaPl00", {});
+    Character* slider = Add(away, Character::kFieldPlayer, "LizardPl00", {0.0f, 0.0f, 20.0f});
+    const struct {
+        float degrees;
+        bool foul;
+    } cases[] = {{0.0f, false}, {20.0f, false}, {-20.0f, false}, {45.0f, true}, {-90.0f, true}, {180.0f, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        const float angle = c.degrees * kPi / 180.0f;
+        Put(*holder, {}, 0.0f, ActorNodes::stand);
+        GiveBallTo(*holder);
+        Put(*slider, Vector3{std::sin(angle), 0.0f, std::cos(angle)} * 1.5f, angle + kPi, ActorNodes::slidetackle);
+        messages.heard.clear();
+        holder->GetActor()->FallOver(*slider->GetActor(), true);
+        const std::vector<std::string> heard = messages.Names();
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), "free kick foul") +
+                      std::count(heard.begin(), heard.end(), "penalty foul"),
+                  c.foul ? 1 : 0);
+        holder->GetActor()->ReleaseBall();
+        ball.ReleasePossession(1);
+    }
+    GameSettings::DestroyInstance();
 }
 
 TEST_F(CharacterTest, AMissingVariationOrKindIsLoggedAndAStandInOfTheKindBuilt)

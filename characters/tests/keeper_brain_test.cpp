@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -1144,6 +1145,31 @@ TEST_F(KeeperBrainTest, EachSideAttacksTheGoalAtTheOtherEnd)
 }  // namespace
 
 namespace {
+
+// On the shipped settings a keeper a third of a metre off his guard point holds his ground
+// rather than shuffling after every small drift of the point with the ball; 0.6 m off it he
+// steps back to it.
+TEST_F(KeeperBrainTest, OnTheShippedSettingsHeHoldsHisGroundASmallStepOffHisPoint)
+{
+    Cast shipped("global");
+    shipped.AddMember(GameSettings::Instance(), "Game Settings", false);
+    const bool loaded = LoadSettings(&shipped, "<PP>global\\global.txt");
+    shipped.RemoveMember(GameSettings::Instance());
+    ASSERT_TRUE(loaded);
+    ball.SetBallPosition(goal + forward * 30.0f + left * 4.0f);
+    KeeperBrain::GuardPoint guard;
+    ASSERT_TRUE(Brain().Guard(guard));
+    for (const auto& [off, stands] : {std::pair(0.33f, true), std::pair(0.6f, false)}) {
+        SCOPED_TRACE(off);
+        Put(*keeper, guard.position + forward * off, Heading(forward));
+        ActorCommand command;
+        command.code = ActorInput::Run;
+        command.target = cylinder;
+        Brain().Think(command);
+        EXPECT_EQ(command.code == ActorInput::None, stands) << command.code;
+    }
+    GameSettings::DestroyInstance();
+}
 
 // At his guard point he stands, off the guard circle, and faces the ball; from exactly "Min
 // keeper step dist" away he steps back to it.

@@ -432,9 +432,10 @@ void MatchPeriod::HandleGoalScored(const Ball::Goal& goal)
 State* MatchPeriod::WrapSetPiece(State* setPiece)
 {
     const float fade = MatchSettings::Instance()->fadeLength;
+    // To black before the set piece places the players, and back from it once it is over.
     return new IteratingState(new MatchDelay(kRestartDelay, true, true),
-                              new IteratingState(CreateFadeStep(true, fade),
-                                                 new IteratingState(setPiece, CreateFadeStep(false, fade))));
+                              new IteratingState(CreateFadeStep(false, fade),
+                                                 new IteratingState(setPiece, CreateFadeStep(true, fade))));
 }
 
 State* MatchPeriod::AddPlayerChanges(State* setPiece)

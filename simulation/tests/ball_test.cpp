@@ -299,6 +299,39 @@ TEST_F(BallTest, ADroppedBallBouncesLowerThenRollsToAStopAndItsTrailEnds)
     EXPECT_FALSE(ball->IsTrailing());
 }
 
+// On the shipped level, a ball dropped on the pitch from anywhere up to 3 m bounces lower each
+// time, a handful of times, and settles into a roll within three seconds; from head height it
+// bounces at least three times. Each frame's gravity meets the grass as a small fall, so a ball
+// that bounced off every such fall would hop along the grass for seconds.
+TEST_F(BallTest, ADroppedBallBouncesAHandfulOfTimesThenRolls)
+{
+    constexpr int kFrames = 400;
+    for (int cm = 0; cm <= 300; ++cm) {
+        const float height = 0.01f * static_cast<float>(cm);
+        SCOPED_TRACE(height);
+        ball->SetPosition({0.0f, ball->GetRadius() + height, 0.0f});
+        ball->SetVelocity({1.0f, 0.0f, 0.0f});
+        std::vector<int> bounces;
+        float falling = 0.0f;
+        for (int frame = 0; frame < kFrames; ++frame) {
+            Frames(1);
+            const float rise = ball->GetPhysicsVelocity().y;
+            if (falling < 0.0f && rise > 0.0f)
+                bounces.push_back(frame);
+            falling = rise;
+        }
+        EXPECT_LE(bounces.size(), 8u);
+        if (!bounces.empty()) {
+            EXPECT_LT(bounces.back() * kFrame, 3.0f);
+        }
+        if (height >= 1.8f) {
+            EXPECT_GE(bounces.size(), 3u);
+        }
+        EXPECT_NEAR(ball->GetPosition().y, ball->GetRadius(), 1e-4f);
+        EXPECT_LT(std::abs(ball->GetPhysicsVelocity().x), 1e-3f);
+    }
+}
+
 TEST_F(BallTest, AHeldBallNeitherBouncesNorTrails)
 {
     Toucher holder(true);

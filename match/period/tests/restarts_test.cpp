@@ -12,6 +12,7 @@
 #include "characters/Character.h"
 #include "characters/CharacterBrain.h"
 #include "characters/Team.h"
+#include "engine/core/NullDevice.h"
 #include "framework/Cast.h"
 #include "framework/Message.h"
 #include "game/GameTB.h"
@@ -19,13 +20,17 @@
 #include "input/JoystickInput.h"
 #include "input/PlatformInputDevices.h"
 #include "match/MatchDelay.h"
+#include "match/period/MatchPeriod.h"
 #include "pitch/CameraControl.h"
 #include "pitch/PitchSimulation.h"
+#include "scene/Camera.h"
+#include "scene/RwGraphics.h"
 #include "settings/MatchSettings.h"
 #include "settings/PitchCoordinates.h"
 #include "simulation/Ball.h"
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/OffscreenEngine.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -97,6 +102,25 @@ Vector3 Flat(Vector3 v)
 float FlatDistance(const Vector3& a, const Vector3& b)
 {
     return std::hypot(a.x - b.x, a.z - b.z);
+}
+
+// The black over the whole screen in the last frame, from 0 (clear) to 1; a frame that draws
+// no match shows the black the screen is cleared to.
+float ScreenCover()
+{
+    const RwCamera* screen = RwGraphics::Instance()->GetPrimaryCamera()->GetRwCamera();
+    bool match = false;
+    float cover = 0.0f;
+    for (const RwNullDrawRecord& d : RwNullDeviceGet()->draws) {
+        match = match || (d.isMesh && d.camera == screen);
+        const RwIm2DVertex* c = d.corners2D;
+        const float right = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
+        const float bottom = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
+        if (d.is2D && c[0].x <= 0.0f && c[0].y <= 0.0f && (c[0].emissiveColor & 0xFFFFFFu) == 0 && right >= 800.0f &&
+            bottom >= 600.0f)
+            cover = std::max(cover, static_cast<float>(c[0].emissiveColor >> 24) / 255.0f);
+    }
+    return match ? cover : 1.0f;
 }
 
 }  // namespace
@@ -808,4 +832,68 @@ TEST(RestartFrameTest, OnATurnedAndMovedPitchRestartsPlaceByThePitchNotTheWorld)
         EXPECT_NEAR(PitchFrame::Flatten(referee - PitchFrame::GetCentre()).Length(), 0.0f, 1e-3f);
     }
     PitchFrame::Reset();
+}
+
+// On the shipped settings a restart dips to black and back twice: before the kick, so that the
+// players are placed out of sight, and after it. The screen darkens and clears steadily, never
+// by a jump, each way over a third of a second to a second, which reads as a fade and not as a
+// flicker or a wait; and the computer's taker throws only once the picture is back.
+TEST(RestartSequenceTest, ARestartDipsToBlackAndBackSteadilyAroundTheKick)
+{
+    TestMatch match;
+    ASSERT_TRUE(match.Start());
+    ScopedPicturesShown shown;
+    const float line = PitchFrame::GetDirection(PitchFrame::kAcross).z * (std::fabs(Corner().z) + 1.0f);
+    match.Harness().MakeCurrent(MatchPeriod::WrapSetPiece(new ThrowIn(true, true, Vector3(8.0f, 0.0f, line))));
+    const Ball& ball = *PitchSimulation::Instance()->GetBall();
+    std::vector<float> covers;
+    int thrown = -1;
+    bool started = false, held = false, dark = false;
+    // Called before each frame: the draws are the last frame's.
+    match.RunUntil(
+        [&] {
+            if (started) {
+                covers.push_back(ScreenCover());
+                dark = dark || covers.back() > 0.99f;
+                if (dark && held && !ball.IsHeld() && thrown < 0)
+                    thrown = static_cast<int>(covers.size()) - 1;
+            }
+            started = true;
+            held = ball.IsHeld();
+            return Current(match) == nullptr;
+        },
+        static_cast<int>(20.0f / GameHarness::kFrameTime));
+    ASSERT_FALSE(covers.empty());
+    ASSERT_GE(thrown, 0) << "the throw was never taken";
+    // Each run of frames between clear and black, with the frames at either end.
+    std::vector<float> ramps;
+    int dips = 0;
+    float previous = 0.0f;
+    int between = 0;
+    for (size_t frame = 0; frame < covers.size(); ++frame) {
+        const float cover = covers[frame];
+        EXPECT_LE(std::fabs(cover - previous), 0.2f) << "frame " << frame << " jumps from " << previous << " to " << cover;
+        dips += cover > 0.99f && previous <= 0.99f;
+        if (cover > 0.01f && cover < 0.99f) {
+            ++between;
+        } else if (between > 0) {
+            ramps.push_back(static_cast<float>(between + 1) * GameHarness::kFrameTime);
+            between = 0;
+        }
+        previous = cover;
+    }
+    if (between > 0)
+        ramps.push_back(static_cast<float>(between + 1) * GameHarness::kFrameTime);
+    EXPECT_LE(previous, 0.2f) << "play comes back to a dark screen";
+    EXPECT_EQ(dips, 2);
+    EXPECT_EQ(ramps.size(), 4u);
+    for (const float seconds : ramps) {
+        EXPECT_GE(seconds, 1.0f / 3.0f);
+        EXPECT_LE(seconds, 1.0f);
+    }
+    // The picture has been back for a quarter of a second when the ball leaves his hands.
+    const int quarter = static_cast<int>(0.25f / GameHarness::kFrameTime);
+    ASSERT_GT(thrown, quarter);
+    for (int frame = thrown - quarter; frame < thrown; ++frame)
+        EXPECT_EQ(covers[static_cast<size_t>(frame)], 0.0f) << "frame " << frame << " of the throw's " << thrown;
 }
