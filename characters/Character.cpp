@@ -69,7 +69,9 @@ Vector3 HeaderStrikePoint(const Actor& actor)
 {
     const CharacterAction* action = actor.GetAction();
     Vector3 end;
-    if (action && action->GetBallLocatorEnd(end) && actor.GetActionTime() >= action->GetBallLocator()->GetDuration())
+    // Asked only once the locator has run out: reading its end moves it there.
+    if (action && action->GetBallLocator() && actor.GetActionTime() >= action->GetBallLocator()->GetDuration() &&
+        action->GetBallLocatorEnd(end))
         return actor.BallLocatorToWorld(end);
     return actor.GetBallLocatorPosition();
 }

@@ -16,6 +16,7 @@
 #include "simulation/Shape.h"
 #include "support/CharacterKickAbout.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/ShippedSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -376,11 +377,7 @@ TEST_F(CharacterTest, AHeaderSendsALooseBallWithinReachAlongTheDirection)
 // his head and stays where it is.
 TEST_F(CharacterTest, TheHighestBallAPlayerGoesUpForIsHeadedAndOneAboveItIsNot)
 {
-    Cast shipped("matchsettings");
-    shipped.AddMember(MatchSettings::Instance(), "Match Settings", false);
-    const bool loaded = LoadSettings(&shipped, "<PP>matchsettings.txt");
-    shipped.RemoveMember(MatchSettings::Instance());
-    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(LoadShippedSettings(MatchSettings::Instance(), "Match Settings", "<PP>matchsettings.txt"));
     constexpr int kFrames = 90;
     for (const char* variation : {"PandaPl00", "LizardPl00", "PrimatePl00", "RhinoPl00", "WeaselPl00"}) {
         SCOPED_TRACE(variation);
@@ -426,11 +423,7 @@ TEST_F(CharacterTest, TheHighestBallAPlayerGoesUpForIsHeadedAndOneAboveItIsNot)
 // brings him down with a foul.
 TEST_F(CharacterTest, ASlideFromInFrontIsFairAndOneFromTheSideOrBehindIsAFoul)
 {
-    Cast shipped("global");
-    shipped.AddMember(GameSettings::Instance(), "Game Settings", false);
-    const bool loaded = LoadSettings(&shipped, "<PP>global\\global.txt");
-    shipped.RemoveMember(GameSettings::Instance());
-    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(LoadShippedSettings(GameSettings::Instance(), "Game Settings", "<PP>global\\global.txt"));
     Character* holder = Add(home, Character::kFieldPlayer, "PandaPl00", {});
     Character* slider = Add(away, Character::kFieldPlayer, "LizardPl00", {0.0f, 0.0f, 20.0f});
     const struct {

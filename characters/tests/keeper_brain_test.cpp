@@ -24,6 +24,7 @@
 #include "support/ActorTestSupport.h"
 #include "support/SceneTest.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/ShippedSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -509,10 +510,7 @@ TEST_F(KeeperBrainTest, ABallThatHasGotBehindHimHeGoesForRatherThanDivesAt)
 // beyond his dive into the goal: the goals of a match come from where the shots are taken.
 TEST_F(KeeperBrainTest, OnHisGuardPointHeStopsAShotFromInFrontButNotOneFromWide)
 {
-    Cast shipped("shipped");
-    shipped.AddMember(MatchSettings::Instance(), "Match Settings", false);
-    ASSERT_TRUE(LoadSettings(&shipped, "<PP>matchsettings.txt"));
-    shipped.Clear();
+    ASSERT_TRUE(LoadShippedSettings(MatchSettings::Instance(), "Match Settings", "<PP>matchsettings.txt"));
     MatchSettings* settings = MatchSettings::Instance();
     settings->worstKeeperSaveMisjudgement = settings->bestKeeperSaveMisjudgement = 0.0f;
     Brain().DrawMisjudgement();
@@ -1151,11 +1149,7 @@ namespace {
 // steps back to it.
 TEST_F(KeeperBrainTest, OnTheShippedSettingsHeHoldsHisGroundASmallStepOffHisPoint)
 {
-    Cast shipped("global");
-    shipped.AddMember(GameSettings::Instance(), "Game Settings", false);
-    const bool loaded = LoadSettings(&shipped, "<PP>global\\global.txt");
-    shipped.RemoveMember(GameSettings::Instance());
-    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(LoadShippedSettings(GameSettings::Instance(), "Game Settings", "<PP>global\\global.txt"));
     ball.SetBallPosition(goal + forward * 30.0f + left * 4.0f);
     KeeperBrain::GuardPoint guard;
     ASSERT_TRUE(Brain().Guard(guard));
