@@ -68,10 +68,10 @@ Voice* PlayAt(const char* name, const Vector3& at)
 Vector3 HeaderStrikePoint(const Actor& actor)
 {
     const CharacterAction* action = actor.GetAction();
+    const Locator* locator = action ? action->GetBallLocator() : nullptr;
     Vector3 end;
     // Asked only once the locator has run out: reading its end moves it there.
-    if (action && action->GetBallLocator() && actor.GetActionTime() >= action->GetBallLocator()->GetDuration() &&
-        action->GetBallLocatorEnd(end))
+    if (locator && actor.GetActionTime() >= locator->GetDuration() && action->GetBallLocatorEnd(end))
         return actor.BallLocatorToWorld(end);
     return actor.GetBallLocatorPosition();
 }

@@ -9,6 +9,7 @@
 #include "match/penalties/PenaltyShot.h"
 #include "settings/TrainingSettings.h"
 #include "support/DrillPitch.h"
+#include "tests/support/ScreenCover.h"
 
 #include <algorithm>
 #include <memory>
@@ -132,13 +133,9 @@ TEST_F(PenaltyDrillTest, TheShootingDrillPausesOnlyDuringAKickAndTheWinCheatEnds
 int BlackCoverAlpha()
 {
     int alpha = -1;
-    for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws) {
-        const auto& c = draw.corners2D;
-        const bool covers = draw.is2D && c[0].x <= 0.0f && c[0].y <= 0.0f &&
-                            std::max({c[1].x, c[2].x, c[3].x}) >= 800.0f && std::max({c[1].y, c[2].y, c[3].y}) >= 600.0f;
-        if (covers && (c[0].emissiveColor & 0xFFFFFFu) == 0)
-            alpha = static_cast<int>(c[0].emissiveColor >> 24);
-    }
+    for (const RwNullDrawRecord& draw : RwNullDeviceGet()->draws)
+        if (const int cover = BlackScreenCoverAlpha(draw); cover >= 0)
+            alpha = cover;
     return alpha;
 }
 

@@ -31,6 +31,7 @@
 #include "support/TestMatch.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
+#include "tests/support/ScreenCover.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -113,12 +114,7 @@ float ScreenCover()
     float cover = 0.0f;
     for (const RwNullDrawRecord& d : RwNullDeviceGet()->draws) {
         match = match || (d.isMesh && d.camera == screen);
-        const RwIm2DVertex* c = d.corners2D;
-        const float right = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
-        const float bottom = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
-        if (d.is2D && c[0].x <= 0.0f && c[0].y <= 0.0f && (c[0].emissiveColor & 0xFFFFFFu) == 0 && right >= 800.0f &&
-            bottom >= 600.0f)
-            cover = std::max(cover, static_cast<float>(c[0].emissiveColor >> 24) / 255.0f);
+        cover = std::max(cover, static_cast<float>(BlackScreenCoverAlpha(d)) / 255.0f);
     }
     return match ? cover : 1.0f;
 }

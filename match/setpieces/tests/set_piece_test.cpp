@@ -16,6 +16,7 @@
 #include "support/MatchOnHarness.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/OffscreenEngine.h"
+#include "tests/support/ScreenCover.h"
 
 #include <gtest/gtest.h>
 
@@ -269,11 +270,9 @@ std::vector<float> ScreenCoversOverTheMatch()
     bool match = false;
     for (const RwNullDrawRecord& d : RwNullDeviceGet()->draws) {
         match = match || IsPlayer(d);
-        const RwIm2DVertex* c = d.corners2D;
-        const float right = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
-        const float bottom = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
-        if (d.is2D && match && (c[0].emissiveColor & 0xFFFFFFu) == 0 && right >= 800.0f && bottom >= 600.0f)
-            covers.push_back(static_cast<float>(c[0].emissiveColor >> 24) / 255.0f);
+        const int alpha = BlackScreenCoverAlpha(d);
+        if (match && alpha >= 0)
+            covers.push_back(static_cast<float>(alpha) / 255.0f);
     }
     return covers;
 }
