@@ -1353,6 +1353,13 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         // Without pre-lit colours light starts from black; unlit meshes draw white.
         const float base = draw.lighting ? 0.0f : 1.0f;
         glVertexAttrib4f(kAttribColour, base, base, base, 1);
+        // Nothing else varies the colour (a shadow's casters): the material colour is all of it,
+        // and the scale by 0 or 1 is exact, as the shader's would be.
+        if (!(features & (kShaderLit | kShaderUVTransform)) && !draw.texture) {
+            for (int c = 0; c < 3; ++c)
+                m_inputs.materialColour[c] *= base;
+            features |= kShaderPlainColour;
+        }
     }
     if (!(mesh->present & rwMeshNormals))
         glVertexAttrib3f(kAttribNormal, 0, 0, 1);

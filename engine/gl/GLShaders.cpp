@@ -32,8 +32,10 @@ uniform float uFogEnd;
 uniform vec4 uBones[MAX_BONES * 3];
 #endif
 
+#if !PLAIN_COLOUR
 FLAT_QUALIFIER out vec4 vColour;
 out vec2 vTexCoord;
+#endif
 out float vFog;  // linear fog: the share of the colour kept, unclamped; else the depth
 
 void main()
@@ -74,6 +76,7 @@ void main()
     vFog = depth;
 #endif
 #endif
+#if !PLAIN_COLOUR
     vec4 colour = aColour;
 #if LIT
     vec3 n = normalize(uWorldNormal * normal);
@@ -88,12 +91,17 @@ void main()
 #else
     vTexCoord = aTexCoord;
 #endif
+#endif
 }
 )";
 
 const char* kFragmentBody = R"(
+#if PLAIN_COLOUR
+uniform vec4 uMaterialColour;
+#else
 FLAT_QUALIFIER in vec4 vColour;
 in vec2 vTexCoord;
+#endif
 in float vFog;
 
 uniform sampler2D uTexture;
@@ -120,7 +128,11 @@ bool AlphaPasses(float a, float ref)
 
 void main()
 {
+#if PLAIN_COLOUR
+    vec4 colour = uMaterialColour;
+#else
     vec4 colour = vColour;
+#endif
 #if TEXTURED
     colour *= texture(uTexture, vTexCoord);
 #endif
@@ -208,6 +220,7 @@ std::string GLShaderSource(uint32_t features, bool fragment)
     define("LIT", (features & kShaderLit) && !(features & kShaderScreen));
     define("SKINNED", (features & kShaderSkinned) && !(features & kShaderScreen));
     define("UV_TRANSFORM", features & kShaderUVTransform);
+    define("PLAIN_COLOUR", features & kShaderPlainColour);
     source += (features & kShaderTwoBones) ? "#define BONE_SLOTS 2\n" : "#define BONE_SLOTS 4\n";
     source += (features & kShaderFlat) ? "#define FLAT_QUALIFIER flat\n" : "#define FLAT_QUALIFIER\n";
     source += "#define MAX_LIGHTS " + std::to_string(kMaxDirectionalLights) + "\n";
@@ -250,6 +263,11 @@ GLShaderFamily::Variant* GLShaderFamily::Get(uint32_t features)
         features &= ~(kShaderFogExponential | kShaderFogExponential2);
     if (!(features & kShaderSkinned))
         features &= ~kShaderTwoBones;
+    // A texture or light varies the colour after all; without them flat shading changes nothing.
+    if (features & (kShaderScreen | kShaderTextured | kShaderLit | kShaderUVTransform))
+        features &= ~kShaderPlainColour;
+    if (features & kShaderPlainColour)
+        features &= ~kShaderFlat;
     auto found = m_variants.find(features);
     if (found == m_variants.end())
         found = m_variants.emplace(features, Build(features)).first;

@@ -26,6 +26,9 @@ enum GLShaderFeature : uint32_t {
     kShaderFogExponential2 = 1u << 9,
     // With skinning: no vertex weighs a bone past its second, so the other two are never read.
     kShaderTwoBones = 1u << 10,
+    // Every fragment takes the material colour as it is: nothing varies across a primitive,
+    // so the vertices carry nothing but their positions (and fog depth) to the rasteriser.
+    kShaderPlainColour = 1u << 11,
 };
 
 constexpr int kMaxBones = 64;

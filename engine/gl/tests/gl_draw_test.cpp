@@ -607,6 +607,62 @@ TEST_F(GLDraw, ImmediateDrawsNearerThanTheFogAreDrawnWithoutItAsTheyWouldLookWit
     }
 }
 
+// A mesh that nothing but its material colours (no texture, no pre-lit colours, no light that
+// adds anything: a shadow's casters) comes out as the same draw through a white texel does, and
+// its vertices carry no colour to the rasteriser.
+TEST_F(GLDraw, AMeshOnlyItsMaterialColoursTakesThatColourWhole)
+{
+    const RwV3d positions[4] = {{-40, -40, 3}, {40, -40, 3}, {40, 40, 3}, {-40, 40, 3}};
+    const RwRGBA green[4] = {{0, 255, 0, 255}, {0, 255, 0, 255}, {0, 255, 0, 255}, {0, 255, 0, 255}};
+    const RwV2d uvs[4] = {};
+    const RwUInt16 indices[6] = {0, 1, 2, 0, 2, 3};
+    const RwUInt8 bone[4][4] = {};
+    const RwReal weight[4][4] = {{1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}};
+    const RwMatrix identity = [] {
+        RwMatrix m;
+        RwMatrixSetIdentity(&m);
+        return m;
+    }();
+    const RwDeviceLighting noLight = {{0, 0, 0, 1}, nullptr, 0, {1, 1, 1, 1}};
+    const RwDeviceLighting blueAmbient = {{0, 0, 0.5f, 1}, nullptr, 0, {1, 1, 1, 1}};
+    struct Case {
+        const char* name;
+        const RwRGBA* colours;
+        const RwDeviceLighting* lighting;
+        RwRGBAReal material;
+        bool skinned;
+        bool plain;
+        Rgba middle;
+    };
+    const Case cases[] = {
+        {"unlit", nullptr, nullptr, {0.5f, 1, 0.25f, 1}, false, true, {128, 255, 64, 255}},
+        {"lit by no light", nullptr, &noLight, {0.5f, 1, 0.25f, 0.5f}, false, true, {0, 0, 0, 128}},
+        {"skinned, lit by no light", nullptr, &noLight, {1, 1, 1, 1}, true, true, kBlackPixel},
+        {"pre-lit colours", green, nullptr, {1, 0.5f, 1, 1}, false, false, {0, 128, 0, 255}},
+        {"lit by an ambient light", nullptr, &blueAmbient, {1, 1, 1, 1}, false, false, {0, 0, 128, 255}},
+    };
+    RwRaster* white = MakeTexture(1, 1, {kWhite});
+    for (const Case& c : cases) {
+        void* mesh = Device()->CreateMesh({4, positions, nullptr, c.colours, uvs, bone, weight, indices, 6});
+        ASSERT_NE(mesh, nullptr) << c.name;
+        for (RwRaster* texture : {static_cast<RwRaster*>(nullptr), white}) {
+            const RwDeviceMeshDraw draw = {mesh, nullptr, 0, 6, c.lighting, c.material, texture, rwFilterNearest,
+                                           rwTextureAddressWrap, rwTextureAddressWrap, nullptr, false,
+                                           c.skinned ? &identity : nullptr, c.skinned ? 1 : 0, false};
+            const bool plain = c.plain && !texture;
+            Check({{std::string(c.name) + (texture ? " through a white texel" : ""),
+                    {[&] {
+                        EXPECT_TRUE(Device()->DrawMesh(draw)) << c.name;
+                        GLint program = 0;
+                        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+                        EXPECT_EQ(glGetAttribLocation(static_cast<GLuint>(program), "aColour") < 0, plain) << c.name;
+                    }},
+                    {{160, 120, c.middle, 1}}}});
+        }
+        Device()->DestroyMesh(mesh);
+    }
+}
+
 // A skinned vertex is placed by every bone it weighs, in whichever of its four slots the
 // weight stands; only meshes that weigh no third or fourth bone may skip those.
 TEST_F(GLDraw, SkinnedMeshesArePlacedByEveryBoneTheyWeigh)

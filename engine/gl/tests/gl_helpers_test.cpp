@@ -147,6 +147,26 @@ TEST_F(GLHelpers, VariantsCompileAndUniformsAreSentOnlyWhenTheyChange)
     EXPECT_EQ(family.VariantCount(), 0);
 }
 
+// The plain colour compiles with what leaves the colour whole (skinning, fog, the alpha test) and
+// gives way to whatever varies it, without a program of its own.
+TEST_F(GLHelpers, APlainColourGivesWayToWhatVariesTheColour)
+{
+    GLShaderFamily family(cache);
+    GLShaderInputs inputs;
+    for (uint32_t varying : {kShaderTextured, kShaderLit, kShaderUVTransform, kShaderScreen}) {
+        ASSERT_TRUE(family.Use(varying, inputs)) << varying;
+        const GLuint program = cache.Program();
+        ASSERT_TRUE(family.Use(varying | kShaderPlainColour, inputs)) << varying;
+        EXPECT_EQ(cache.Program(), program) << varying;
+    }
+    const int count = family.VariantCount();
+    const uint32_t kept = kShaderSkinned | kShaderTwoBones | kShaderFog | kShaderAlphaTest;
+    EXPECT_TRUE(family.Use(kept | kShaderPlainColour, inputs));
+    EXPECT_EQ(family.VariantCount(), count + 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    family.Shutdown();
+}
+
 TEST_F(GLHelpers, SurfacesReadBackTopRowFirstAndPairIntoFramebuffersOnce)
 {
     gltarget::FramebufferCache framebuffers(cache);
