@@ -58,7 +58,6 @@ void TextDisplay3D::DrawQuads(const std::vector<Vector3>& corners, const std::ve
 {
     RenderStateSaver saver;
     saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
-    saver.Set(rwRenderStateTextureRaster, 0);
     saver.Set(rwRenderStateCullMode, rwCullNone);
     textdraw::DrawTexturedQuads3D(corners.data(), uvs.data(), uvs.size(), font->GetRaster(), colour);
     saver.Restore();

@@ -93,6 +93,14 @@ TEST_F(TextDisplay3DTest, OnAWideScreenALayoutUnitIsAPixelAcrossAsDown)
     ExpectNear(quads[0].corners[0], Vector3(-96 * pixel, -72 * pixel, 0), "where the pixels say");
     // The glyph is scaled 1.6 across and 1.2 down, as the flat text is.
     ExpectNear(quads[0].corners[3], Vector3(-(96 + 16) * pixel, -(72 + 24) * pixel, 0), "its size in pixels");
+    // The text's own scale on top: twice as wide, half as high.
+    TextAttributes scaled = display->Attributes();
+    scaled.scaleX = 2.0f;
+    scaled.scaleY = 0.5f;
+    text->SetAttributes(scaled);
+    text->PlaceWord(quads, 96, 72, "a", Vector3(), Quaternion(), Vector3());
+    ASSERT_EQ(quads.size(), 1u);
+    ExpectNear(quads[0].corners[3], Vector3(-(96 + 32) * pixel, -(72 + 12) * pixel, 0), "scaled by its attributes");
 }
 
 TEST_F(TextDisplay3DTest, OnlyWordsDrawAndTheStatesComeBack)
