@@ -19,6 +19,11 @@ bool s_set3DStates = true;
 
 // Two triangles over the corners in builder order.
 const RwImVertexIndex kRectIndices[6] = {3, 2, 0, 2, 1, 0};
+// The two triangles a strip over a quad's four corners makes, in its order and winding.
+const RwImVertexIndex kStripQuadIndices[6] = {0, 1, 2, 1, 3, 2};
+// Quads handed to the device at a time: so few vertices that it joins them to the draws
+// around them, as it did each quad on its own.
+constexpr size_t kQuadsPerHandOver = 16;
 
 enum class Look { Filled, Blended, Textured };
 
@@ -184,6 +189,39 @@ void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const Screen
     if (s_set3DStates)
         SetStates(saver, Look::Textured, texture, colour);
     cache->Flush();
+    saver.Restore();
+}
+
+void DrawTexturedQuads3D(const Vector3* points, const ScreenRect* uvs, size_t count, RwRaster* texture,
+                         const Color& colour)
+{
+    if (count == 0)
+        return;
+    RenderStateSaver saver;
+    if (s_set3DStates)
+        SetStates(saver, Look::Textured, texture, colour);
+    Immediate3DCache* cache = Immediate3DCache::Instance();
+    for (size_t first = 0; first < count; first += kQuadsPerHandOver) {
+        const size_t n = std::min(count - first, kQuadsPerHandOver);
+        cache->Begin(rwPrimTypeTriList, true);
+        RwIm3DVertex* vertices = cache->AllocVertices(static_cast<int>(4 * n));
+        Immediate3DCache::SetPositions(vertices, points + 4 * first, static_cast<int>(4 * n));
+        Immediate3DCache::SetColors(vertices, colour, static_cast<int>(4 * n));
+        for (size_t q = 0; q < n; ++q) {
+            const ScreenRect& uv = uvs[first + q];
+            const float us[4] = {uv.x, uv.x + uv.w, uv.x, uv.x + uv.w};
+            const float vs[4] = {uv.y, uv.y, uv.y + uv.h, uv.y + uv.h};
+            for (int i = 0; i < 4; ++i) {
+                vertices[4 * q + i].u = us[i];
+                vertices[4 * q + i].v = vs[i];
+            }
+        }
+        RwImVertexIndex* indices = cache->AllocIndices(static_cast<int>(6 * n));
+        for (size_t q = 0; q < n; ++q)
+            for (size_t k = 0; k < 6; ++k)
+                indices[6 * q + k] = static_cast<RwImVertexIndex>(4 * q + kStripQuadIndices[k]);
+        cache->Flush();
+    }
     saver.Restore();
 }
 

@@ -39,6 +39,10 @@ void DrawRotatedTexturedRect(RwRaster* texture, const ScreenRect& rect, const Sc
 // The corners in the order p0 (u, v), p1 (u + du, v), p2 (u, v + dv), p3 (u + du, v + dv),
 // drawn as a strip into the current camera.
 void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const ScreenRect& uv, const Color& colour);
+// As DrawTexturedQuad3D for each of the count quads (points four by four, one uv each) with
+// one set of states: the same triangles in the same order, handed over a few quads at a time.
+void DrawTexturedQuads3D(const Vector3* points, const ScreenRect* uvs, size_t count, RwRaster* texture,
+                         const Color& colour);
 // A marker lying in the world (a player's cursor, the aiming arrow): the whole texture, white,
 // blended by its alpha, flat and clamped, tested against depth but never writing it.
 void DrawWorldMarker(const Vector3 points[4], RwRaster* texture);

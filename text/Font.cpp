@@ -89,6 +89,7 @@ Font::~Font()
 
 void Font::Release()
 {
+    ++s_revision;
     if (m_texture)
         RwTextureDestroy(m_texture);
     else if (m_raster)
@@ -179,6 +180,7 @@ bool Font::CreateFromImage(const RwImage& image, const std::string& charset, con
 
 void Font::ApplyInfo(const Settings& info)
 {
+    ++s_revision;
     if (const std::string* charset = info.GetRaw("charset"))
         SetCharset(*charset);
     if (info.GetRaw("spacingX"))
@@ -206,6 +208,7 @@ void Font::ApplyInfo(const Settings& info)
 
 void Font::SetCharset(const std::string& charset)
 {
+    ++s_revision;
     m_charset = charset;
     m_index.fill(-1);
     for (size_t i = charset.size(); i-- > 0;)
@@ -257,6 +260,7 @@ std::vector<Glyph> Font::ExtractGlyphs(const RwImage& image)
 
 bool Font::BuildTexture(const RwImage& source)
 {
+    ++s_revision;
     int64_t total = 0;
     int rowHeight = 0;
     for (const Glyph& glyph : m_glyphs) {

@@ -105,6 +105,10 @@ public:
     const std::string& GetImageDirectory() const { return m_imageDirectory; }
     const std::string& GetImageName() const { return m_imageName; }
 
+    // Goes up whenever any font is made, changed or destroyed: what was measured with fonts
+    // before may no longer hold.
+    static uint64_t Revision() { return s_revision; }
+
     // The glyphs of a 32-bit image, left to right; columns whose alpha is 0 everywhere
     // separate glyphs when three or more stand together. All glyphs share the top row.
     static std::vector<Glyph> ExtractGlyphs(const RwImage& image);
@@ -112,6 +116,8 @@ public:
     static std::string InfoFileName(const std::string& imageDirectory, const std::string& imageName);
 
 private:
+    static inline uint64_t s_revision = 0;
+
     void SetCharset(const std::string& charset);
     bool BuildTexture(const RwImage& source);
     void Release();

@@ -5,12 +5,15 @@
 #include "text/TextDraw.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <string_view>
 
 namespace {
 
 constexpr float kMeasureFar = 1e9f;
+// Past this many kept layouts (a text that changes every frame adds one a frame), all go.
+constexpr size_t kMaxKeptLayouts = 512;
 
 // The tag's name and its arguments, split at blanks and tabs.
 struct TagWords {
@@ -250,6 +253,7 @@ bool TextDisplay::Init()
 bool TextDisplay::Reset()
 {
     m_fonts.clear();
+    m_layouts.clear();
     m_saved.clear();
     m_attributes.font = nullptr;
     return true;
@@ -258,6 +262,7 @@ bool TextDisplay::Reset()
 void TextDisplay::RegisterFont(const std::string& name, const Font* font)
 {
     m_fonts[name] = font;
+    m_layouts.clear();
     if (!m_attributes.font)
         m_attributes.font = font;
 }
@@ -365,22 +370,48 @@ void TextDisplay::Layout(std::vector<TextRecord>& records, const std::string& te
     PlaceHorizontally(records, area, m_horizontalAlign);
 }
 
+const std::vector<TextRecord>& TextDisplay::CachedLayout(const std::string& text, const TextRect& area)
+{
+    if (m_layoutFontRevision != Font::Revision() || m_layouts.size() >= kMaxKeptLayouts) {
+        m_layouts.clear();
+        m_layoutFontRevision = Font::Revision();
+    }
+    // Bit patterns, so that a NaN finds its layout as any other number does.
+    const auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
+    const auto font = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(m_attributes.font));
+    const Color& c = m_attributes.color;
+    const uint32_t inputs[] = {bits(area.x), bits(area.y), bits(area.width), bits(area.height),
+                               bits(c.r), bits(c.g), bits(c.b), bits(c.a), c.set ? 1u : 0u,
+                               bits(m_attributes.scaleX), bits(m_attributes.scaleY),
+                               static_cast<uint32_t>(font), static_cast<uint32_t>(font >> 32),
+                               static_cast<uint32_t>(m_horizontalAlign), static_cast<uint32_t>(m_verticalAlign),
+                               bits(m_globalScaleX), bits(m_globalScaleY)};
+    std::string key(reinterpret_cast<const char*>(inputs), sizeof inputs);
+    key += text;
+    const auto [it, added] = m_layouts.try_emplace(std::move(key));
+    if (added)
+        Layout(it->second, text, area);
+    return it->second;
+}
+
 void TextDisplay::LayoutText(std::vector<TextRecord>& out, const std::string& text)
 {
-    Layout(out, text, m_area);
+    out = CachedLayout(text, m_area);
+}
+
+const std::vector<TextRecord>& TextDisplay::LaidOutText(const std::string& text)
+{
+    return CachedLayout(text, m_area);
 }
 
 void TextDisplay::Print(const std::string& text, float dx, float dy)
 {
-    std::vector<TextRecord> records;
-    Layout(records, text, TextRect{m_area.x + dx, m_area.y + dy, m_area.width, m_area.height});
-    DrawLines(records);
+    DrawLines(CachedLayout(text, TextRect{m_area.x + dx, m_area.y + dy, m_area.width, m_area.height}));
 }
 
 void TextDisplay::MeasureText(TextRect& out, const std::string& text)
 {
-    std::vector<TextRecord> records;
-    Layout(records, text, m_area);
+    const std::vector<TextRecord>& records = CachedLayout(text, m_area);
     float left = kMeasureFar, top = kMeasureFar, right = -kMeasureFar, bottom = -kMeasureFar;
     for (const TextRecord& record : records) {
         if (record.kind != kTextWord)

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // What a piece of text is drawn with. The font is borrowed (may be null).
@@ -67,6 +68,9 @@ public:
     void MeasureText(TextRect& out, const std::string& text);
     // The records Print would draw, replacing what out held.
     void LayoutText(std::vector<TextRecord>& out, const std::string& text);
+    // The same records without a copy: valid until the next layout, print or measure, or
+    // until fonts change.
+    const std::vector<TextRecord>& LaidOutText(const std::string& text);
     // Draws the word records with their own attributes.
     void DrawLines(const std::vector<TextRecord>& records);
     // One character's screen rectangle and its texture rectangle.
@@ -103,6 +107,9 @@ public:
     float GetGlobalScaleY() const { return m_globalScaleY; }
 
 private:
+    // Menus lay the same texts out in the same way every frame: each layout is kept, by all
+    // it depends on, until the fonts change or too many have been kept.
+    const std::vector<TextRecord>& CachedLayout(const std::string& text, const TextRect& area);
     void Layout(std::vector<TextRecord>& records, const std::string& text, const TextRect& area);
     void ApplyStyles(std::vector<TextRecord>& records);
     void Measure(std::vector<TextRecord>& records);
@@ -115,4 +122,7 @@ private:
     std::optional<TextRect> m_clip;
     float m_globalScaleX = 1.0f, m_globalScaleY = 1.0f;
     std::map<std::string, const Font*> m_fonts;
+    std::unordered_map<std::string, std::vector<TextRecord>> m_layouts;
+    // The font revision the kept layouts were made under; a registration forgets them too.
+    uint64_t m_layoutFontRevision = 0;
 };

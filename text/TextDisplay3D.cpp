@@ -17,16 +17,50 @@ constexpr float kLayoutCentreX = 400.0f, kLayoutCentreY = 300.0f;
 void TextDisplay3D::Print(const std::string& text, float x, float y)
 {
     TextDisplay* display = TextDisplay::Instance();
-    std::vector<TextRecord> records;
-    display->LayoutText(records, text);
+    const std::vector<TextRecord>& records = display->LaidOutText(text);
     const float dx = x - kLayoutCentreX * display->GetGlobalScaleX();
     const float dy = y - kLayoutCentreY * display->GetGlobalScaleY();
+    // Words in a row of one font and colour are drawn together, as the quads they would be
+    // one by one.
+    std::vector<GlyphQuad> word;
+    std::vector<Vector3> corners;
+    std::vector<TextRect> uvs;
+    const Font* runFont = nullptr;
+    Color runColour;
+    const auto drawRun = [&] {
+        if (!uvs.empty())
+            DrawQuads(corners, uvs, runFont, runColour);
+        corners.clear();
+        uvs.clear();
+    };
     for (const TextRecord& record : records) {
         if (record.kind != kTextWord)
             continue;
         m_attributes = record.attributes;
-        DrawWord(record.rect.x + dx, record.rect.y + dy, record.text, m_position, m_rotation, m_pivot);
+        const Font* font = m_attributes.font;
+        if (!font || !font->GetRaster())
+            continue;
+        if (font != runFont || !(m_attributes.color == runColour))
+            drawRun();
+        runFont = font;
+        runColour = m_attributes.color;
+        PlaceWord(word, record.rect.x + dx, record.rect.y + dy, record.text, m_position, m_rotation, m_pivot);
+        for (const GlyphQuad& quad : word) {
+            corners.insert(corners.end(), std::begin(quad.corners), std::end(quad.corners));
+            uvs.push_back(quad.uv);
+        }
     }
+    drawRun();
+}
+
+void TextDisplay3D::DrawQuads(const std::vector<Vector3>& corners, const std::vector<TextRect>& uvs, const Font* font,
+                              const Color& colour) const
+{
+    RenderStateSaver saver;
+    saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
+    saver.Set(rwRenderStateCullMode, rwCullNone);
+    textdraw::DrawTexturedQuads3D(corners.data(), uvs.data(), uvs.size(), font->GetRaster(), colour);
+    saver.Restore();
 }
 
 void TextDisplay3D::PlaceWord(std::vector<GlyphQuad>& out, float x, float y, const std::string& word,

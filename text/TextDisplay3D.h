@@ -41,6 +41,11 @@ public:
     const TextAttributes& Attributes() const { return m_attributes; }
 
 private:
+    // The glyph quads (corners four by four) in the font's texture and the colour, with the
+    // states DrawWord draws in.
+    void DrawQuads(const std::vector<Vector3>& corners, const std::vector<TextRect>& uvs, const Font* font,
+                   const Color& colour) const;
+
     TextAttributes m_attributes;
     Vector3 m_position;
     Quaternion m_rotation;

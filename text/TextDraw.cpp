@@ -2,6 +2,8 @@
 
 #include "scene/ScreenDraw.h"
 
+#include <vector>
+
 namespace textdraw {
 
 namespace {
@@ -21,6 +23,15 @@ void DrawTexturedRect(RwRaster* raster, const TextRect& screen, const TextRect& 
 void DrawTexturedQuad3D(const Vector3 (&corners)[4], RwRaster* raster, const TextRect& uv, const Color& colour)
 {
     ::DrawTexturedQuad3D(corners, raster, ToScreen(uv), colour);
+}
+
+void DrawTexturedQuads3D(const Vector3* corners, const TextRect* uvs, size_t count, RwRaster* raster,
+                         const Color& colour)
+{
+    std::vector<ScreenRect> rects(count);
+    for (size_t i = 0; i < count; ++i)
+        rects[i] = ToScreen(uvs[i]);
+    ::DrawTexturedQuads3D(corners, rects.data(), count, raster, colour);
 }
 
 }  // namespace textdraw

@@ -7,6 +7,8 @@
 #include "framework/Vector.h"
 #include "text/Font.h"
 
+#include <cstddef>
+
 struct RwRaster;
 
 namespace textdraw {
@@ -15,5 +17,8 @@ namespace textdraw {
 void DrawTexturedRect(RwRaster* raster, const TextRect& screen, const TextRect& uv, const Color& colour);
 // A quad with corners top-left, top-right, bottom-left, bottom-right (as a strip).
 void DrawTexturedQuad3D(const Vector3 (&corners)[4], RwRaster* raster, const TextRect& uv, const Color& colour);
+// The same for count quads, corners four by four, in one go.
+void DrawTexturedQuads3D(const Vector3* corners, const TextRect* uvs, size_t count, RwRaster* raster,
+                         const Color& colour);
 
 }  // namespace textdraw

@@ -30,6 +30,8 @@ struct RwNullDrawRecord {
     RwIm2DVertex corners2D[4]{};
     // 3D draws only: the first four vertices (a quad's corners), zero beyond the count.
     RwIm3DVertex corners3D[4]{};
+    // 3D draws only: all the vertices.
+    std::vector<RwIm3DVertex> vertices3D;
 };
 
 struct RwNullStateRecord {

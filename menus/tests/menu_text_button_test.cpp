@@ -30,10 +30,7 @@ protected:
     // The glyphs drawn in the pass, with their colours.
     std::vector<Rgba> Colors(int pass, int index = 0)
     {
-        std::vector<Rgba> colors;
-        for (const auto& draw : Pass(pass, index))
-            colors.push_back(ColorOf(draw));
-        return colors;
+        return QuadColours(Pass(pass, index));
     }
     void SetMenuTime(float seconds)
     {
@@ -196,12 +193,12 @@ TEST_F(MenuTextButtonTest, ABlinkingButtonShowsTheValueOfItsVariableInBothPasses
     menu->SetVariable("%key%", "Q");
     Item(0)->SetExtraText("%key%");
     SetMenuTime(0.3f);
-    EXPECT_EQ(Pass(0).size(), 1u);
-    EXPECT_EQ(Pass(1).size(), 1u);
+    EXPECT_EQ(Colors(0).size(), 1u);
+    EXPECT_EQ(Colors(1).size(), 1u);
     EXPECT_EQ(Item(0)->GetArea().z, 10.0f);
     // A plain extra text shows as it is.
     Item(0)->SetExtraText("Qa");
-    EXPECT_EQ(Pass(1).size(), 2u);
+    EXPECT_EQ(Colors(1).size(), 2u);
     // An unknown name shows empty and is entered.
     Item(0)->SetExtraText("%none%");
     EXPECT_TRUE(Pass(0).empty());
@@ -237,11 +234,11 @@ TEST_F(MenuTextButtonTest, ASelectedButtonShowsItsTextInTheSelectedFont)
     EXPECT_EQ(Pass(1)[0].texture, font.GetRaster());
     menu->SelectItem(Item(0));
     const auto selected = Pass(1);
-    ASSERT_EQ(selected.size(), 2u);
+    ASSERT_EQ(QuadColours(selected).size(), 2u);
     EXPECT_EQ(selected[0].texture, selectedFont.GetRaster());
     EXPECT_EQ(Item(0)->GetArea(), Vector4(394, 0, 12, 11));  // centred
     menu->SelectItem(Item(1));
-    EXPECT_EQ(Pass(1, 1).size(), 3u);
+    EXPECT_EQ(Colors(1, 1).size(), 3u);
 }
 
 TEST_F(MenuTextButtonTest, APoppedOutButtonStandsInFrontOfThePlaneAndItsShadowBehindIt)

@@ -184,14 +184,9 @@ TEST_F(MenuWidgetsTest, AStaticTextShadowIsUniformlyDarkWhateverItsColourTags)
     EXPECT_EQ(menutext::ShadowText("<COLOR 255 0 0>red</Color> plain"),
               "<color 0 0 0 96><ignore 255 0 0>red</ignore> plain</color>");
     Load("<Screen><StaticText name=t text=\"[color 255 0 0]ab[/color] c\"/></Screen>");
-    const auto shadow = Pass(0);
-    const auto normal = Pass(1);
-    ASSERT_EQ(shadow.size(), 3u);
-    ASSERT_EQ(normal.size(), 3u);
-    for (const auto& draw : shadow)
-        EXPECT_EQ(ColorOf(draw), (Rgba{0, 0, 0, 96}));
-    EXPECT_EQ(ColorOf(normal[0]), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(ColorOf(normal[2]), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(QuadColours(Pass(0)), std::vector<Rgba>(3, Rgba{0, 0, 0, 96}));
+    EXPECT_EQ(QuadColours(Pass(1)),
+              (std::vector<Rgba>{{255, 0, 0, 255}, {255, 0, 0, 255}, {255, 255, 255, 255}}));
 }
 
 TEST_F(MenuWidgetsTest, StaticTextAlignmentAppliesToItsDrawOnly)
@@ -233,7 +228,7 @@ TEST_F(MenuWidgetsTest, TheMenuPlaneIsDrawnUnfoggedAndLeavesTheFogAsItWas)
         RwRenderStateSet(rwRenderStateFogEnable, fog);
         const auto draws = Pass([] { RenderMenuInView(Vector3(0.0f, 0.0f, 1.0f), Quaternion()); });
         // The image and three letters, each with its shadow.
-        EXPECT_EQ(draws.size(), 8u) << fog;
+        EXPECT_EQ(QuadColours(draws).size(), 8u) << fog;
         for (const RwNullDrawRecord& draw : draws)
             EXPECT_EQ(draw.fog, 0) << fog;
         intptr_t after = -1;

@@ -57,4 +57,58 @@ TEST_F(ImmediateGL, AWireBoxAndATexturedRectangleLandOnTheirPixels)
               std::tuple(true, false, false));
 }
 
+// The whole frame the primary camera holds, RGBA rows.
+std::vector<uint8_t> Frame(PrimaryCamera* camera)
+{
+    RwRaster* raster = camera->GetRaster();
+    Image image(RwImageAllocatePixels(RwImageCreate(raster->width, raster->height, 32)), RwImageDestroy);
+    RwImageSetFromRaster(image.get(), raster);
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < image->height; ++y)
+        pixels.insert(pixels.end(), image->pixels + y * image->stride, image->pixels + y * image->stride + 4 * image->width);
+    return pixels;
+}
+
+TEST_F(ImmediateGL, QuadsHandedOverTogetherDrawThePixelsTheyDrawOneByOne)
+{
+    // Translucent texels, so that each quad blends over those before it and order shows.
+    RwRaster* texture = TwoTexelTexture({255, 40, 0, 200, 0, 90, 255, 120});
+    ASSERT_TRUE(texture);
+    // Forty overlapping quads in a fan of tilts and depths, more than one hand-over's worth,
+    // each with its own corner of the texture.
+    constexpr size_t kQuads = 40;
+    std::vector<Vector3> corners;
+    std::vector<ScreenRect> uvs;
+    for (size_t q = 0; q < kQuads; ++q) {
+        // Laid as text is, its left on the plane's +x side.
+        const float x = 1.5f - 0.07f * q, y = -1.0f + 0.04f * q, z = 4.0f + 0.05f * q, tilt = 0.02f * q;
+        const Vector3 quad[4] = {{x, y, z}, {x - 1.2f, y + tilt, z + tilt}, {x + tilt, y + 0.9f, z}, {x - 1.2f, y + 0.9f, z + 0.3f}};
+        corners.insert(corners.end(), quad, quad + 4);
+        uvs.push_back({0.1f * (q % 5), 0.0f, 0.5f + 0.01f * q, 1.0f});
+    }
+    const Color colour(0.9f, 0.8f, 1.0f, 0.7f);
+    const float black[4] = {0, 0, 0, 1};
+    std::vector<uint8_t> frames[2];
+    for (int together = 0; together < 2; ++together) {
+        ASSERT_TRUE(camera->Clear(black, 3) && camera->BeginUpdate());
+        // Culling on: a quad wound the other way round would not show.
+        RwRenderStateSet(rwRenderStateCullMode, rwCullBack);
+        if (together) {
+            DrawTexturedQuads3D(corners.data(), uvs.data(), kQuads, texture, colour);
+        } else {
+            for (size_t q = 0; q < kQuads; ++q)
+                DrawTexturedQuad3D(&corners[4 * q], texture, uvs[q], colour);
+        }
+        RwRenderStateSet(rwRenderStateCullMode, rwCullNone);
+        camera->EndUpdate();
+        frames[together] = Frame(camera);
+    }
+    RwRasterDestroy(texture);
+    size_t lit = 0;
+    for (size_t i = 0; i < frames[0].size(); i += 4)
+        lit += frames[0][i] != 0 || frames[0][i + 2] != 0;
+    EXPECT_GT(lit, 10000u);
+    EXPECT_TRUE(frames[0] == frames[1]);
+}
+
 }  // namespace

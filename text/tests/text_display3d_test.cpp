@@ -93,6 +93,14 @@ TEST_F(TextDisplay3DTest, OnAWideScreenALayoutUnitIsAPixelAcrossAsDown)
     ExpectNear(quads[0].corners[0], Vector3(-96 * pixel, -72 * pixel, 0), "where the pixels say");
     // The glyph is scaled 1.6 across and 1.2 down, as the flat text is.
     ExpectNear(quads[0].corners[3], Vector3(-(96 + 16) * pixel, -(72 + 24) * pixel, 0), "its size in pixels");
+    // The text's own scale on top: twice as wide, half as high.
+    TextAttributes scaled = display->Attributes();
+    scaled.scaleX = 2.0f;
+    scaled.scaleY = 0.5f;
+    text->SetAttributes(scaled);
+    text->PlaceWord(quads, 96, 72, "a", Vector3(), Quaternion(), Vector3());
+    ASSERT_EQ(quads.size(), 1u);
+    ExpectNear(quads[0].corners[3], Vector3(-(96 + 32) * pixel, -(72 + 12) * pixel, 0), "scaled by its attributes");
 }
 
 TEST_F(TextDisplay3DTest, OnlyWordsDrawAndTheStatesComeBack)
@@ -105,13 +113,30 @@ TEST_F(TextDisplay3DTest, OnlyWordsDrawAndTheStatesComeBack)
     device->ClearLog();
     TextDisplay::Instance()->SetArea({0, 0, 800, 600});
     TextDisplay3D::Instance()->Print("  <color 255 0 0>ab</color> <br>  c<scale 2></scale>", 0, 0);
-    ASSERT_EQ(device->draws.size(), 3u);
-    for (const RwNullDrawRecord& draw : device->draws) {
+    // The red word's two glyphs in one draw, the white one's in another: each glyph two
+    // triangles over its four corners, as a strip over them would make.
+    ASSERT_EQ(device->draws.size(), 2u);
+    const RwUInt32 red = 0xFFFF0000, white = 0xFFFFFFFF;
+    const struct {
+        RwInt32 vertices;
+        RwUInt32 colour;
+    } expected[] = {{8, red}, {4, white}};
+    for (size_t d = 0; d < 2; ++d) {
+        const RwNullDrawRecord& draw = device->draws[d];
         EXPECT_FALSE(draw.is2D);
-        EXPECT_EQ(draw.type, rwPrimTypeTriStrip);
+        EXPECT_EQ(draw.type, rwPrimTypeTriList);
+        EXPECT_EQ(draw.numVertices, expected[d].vertices);
+        EXPECT_EQ(draw.numIndices, expected[d].vertices / 4 * 6);
         EXPECT_EQ(draw.texture, font.GetRaster());
         EXPECT_EQ(draw.cull, rwCullNone);
+        for (const RwIm3DVertex& vertex : draw.vertices3D)
+            EXPECT_EQ(vertex.color, expected[d].colour) << d;
     }
+    // The second glyph of the red word lies one glyph (10 pixels) left of the first in the plane.
+    const auto& ab = device->draws[0].vertices3D;
+    ASSERT_EQ(ab.size(), 8u);
+    EXPECT_NEAR(ab[4].objVertex.x - ab[0].objVertex.x, -10.0f / 600, kTolerance);
+    EXPECT_EQ(ab[4].objVertex.y, ab[0].objVertex.y);
     EXPECT_FALSE(RwIm3DEnd());  // every quad closed its batch
     intptr_t cull = 0;
     RwRenderStateGet(rwRenderStateCullMode, &cull);

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -322,6 +324,48 @@ TEST_F(TextLayoutTest, PushedAttributesComeBackAndAnEmptyPopChangesNothing)
     EXPECT_TRUE(display->Reset());
     EXPECT_EQ(display->FindFont("wide"), nullptr);
     EXPECT_EQ(display->Attributes().font, nullptr);
+}
+
+TEST_F(TextLayoutTest, ATextIsLaidOutAfreshWhenAnythingItsLayoutHangsOnChanges)
+{
+    const std::string charset = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ<>&-";
+    const Color red(1, 0, 0);
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        const char* text;  // laid out before and after the change
+        TextRect first;    // the first word's rectangle after it
+        Color colour = Color::White;
+    } cases[] = {
+        {"nothing", [] {}, "ab", {0, 0, 20, kLine}},
+        {"the area", [&] { display->SetArea({30, 40, 200, 100}); }, "ab", {30, 40, 20, kLine}},
+        {"the alignment", [&] { display->SetHorizontalAlign(kAlignRight); }, "ab", {180, 0, 20, kLine}},
+        {"the vertical alignment", [&] { display->SetVerticalAlign(kAlignBottom); }, "ab", {0, 100 - kLine, 20, kLine}},
+        {"the global scale", [&] { display->SetGlobalScale(2, 3); }, "ab", {0, 0, 40, 3 * kLine}},
+        {"the scale", [&] { display->SetScale(1, 2); }, "ab", {0, 0, 20, 2 * kLine}},
+        {"the colour", [&] { display->SetColor(red); }, "ab", {0, 0, 20, kLine}, red},
+        {"the font", [&] { display->SetFont("wide"); }, "ab", {0, 0, 40, kLine}},
+        {"the font a tag names", [&] { display->RegisterFont("wide", &font); }, "<font wide>ab</font>", {0, 0, 20, kLine}},
+        {"the font's glyphs", [&] { ASSERT_TRUE(MakeBlockFont(font, charset, 3 * kAdvance)); }, "ab", {0, 0, 60, kLine}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(MakeBlockFont(font, charset, kAdvance));
+        display->RegisterFont("default", &font);
+        display->RegisterFont("wide", &wide);
+        display->Init();
+        display->SetArea({0, 0, 200, 100});
+        TextRect measured;
+        display->MeasureText(measured, c.text);
+        ASSERT_FALSE(Records(c.text).empty()) << c.what;
+        c.change();
+        const std::vector<TextRecord> after = Records(c.text);
+        const auto word = std::find_if(after.begin(), after.end(), [](const TextRecord& r) { return r.kind == kTextWord; });
+        ASSERT_NE(word, after.end()) << c.what;
+        EXPECT_EQ(word->rect, c.first) << c.what << ": " << Describe(*word);
+        EXPECT_EQ(word->attributes.color, c.colour) << c.what;
+        display->MeasureText(measured, c.text);
+        EXPECT_EQ(measured, c.first) << c.what;
+    }
 }
 
 }  // namespace

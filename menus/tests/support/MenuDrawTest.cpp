@@ -36,6 +36,15 @@ Vector3 Corner(const RwNullDrawRecord& draw, int i)
     return {v.x, v.y, v.z};
 }
 
+std::vector<Rgba> QuadColours(const std::vector<RwNullDrawRecord>& draws)
+{
+    std::vector<Rgba> colours;
+    for (const RwNullDrawRecord& draw : draws)
+        for (size_t i = 0; !draw.is2D && i + 3 < draw.vertices3D.size(); i += 4)
+            colours.push_back(Unpack(draw.vertices3D[i].color));
+    return colours;
+}
+
 void MenuDrawTest::SetUp()
 {
     ASSERT_TRUE(texttest::MakeBlockFont(font, kCharset, 10));

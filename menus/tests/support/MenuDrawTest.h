@@ -26,6 +26,9 @@ Rgba ColorOf(const RwNullDrawRecord& draw);
 // What the colour becomes on the way to the device.
 Rgba Expected(const Color& colour);
 Vector3 Corner(const RwNullDrawRecord& draw, int i);
+// The colour of each quad the 3D draws hold (four vertices each), in drawing order: texts
+// hand several glyphs over in one draw.
+std::vector<Rgba> QuadColours(const std::vector<RwNullDrawRecord>& draws);
 
 class MenuDrawTest : public SceneTest {
 protected:
