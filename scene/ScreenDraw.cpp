@@ -172,6 +172,21 @@ void DrawRotatedTexturedRect(RwRaster* texture, const ScreenRect& rect, const Sc
     DrawRect(vertices, Look::Textured, texture, colour);
 }
 
+namespace {
+
+// A quad's corners in the order p0 (u, v), p1 (u + du, v), p2 (u, v + dv), p3 (u + du, v + dv).
+void SetQuadUVs(RwIm3DVertex* vertices, const ScreenRect& uv)
+{
+    const float us[4] = {uv.x, uv.x + uv.w, uv.x, uv.x + uv.w};
+    const float vs[4] = {uv.y, uv.y, uv.y + uv.h, uv.y + uv.h};
+    for (int i = 0; i < 4; ++i) {
+        vertices[i].u = us[i];
+        vertices[i].v = vs[i];
+    }
+}
+
+}  // namespace
+
 void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const ScreenRect& uv, const Color& colour)
 {
     Immediate3DCache* cache = Immediate3DCache::Instance();
@@ -179,12 +194,7 @@ void DrawTexturedQuad3D(const Vector3 points[4], RwRaster* texture, const Screen
     RwIm3DVertex* vertices = cache->AllocVertices(4);
     Immediate3DCache::SetPositions(vertices, points, 4);
     Immediate3DCache::SetColors(vertices, colour, 4);
-    const float us[4] = {uv.x, uv.x + uv.w, uv.x, uv.x + uv.w};
-    const float vs[4] = {uv.y, uv.y, uv.y + uv.h, uv.y + uv.h};
-    for (int i = 0; i < 4; ++i) {
-        vertices[i].u = us[i];
-        vertices[i].v = vs[i];
-    }
+    SetQuadUVs(vertices, uv);
     RenderStateSaver saver;
     if (s_set3DStates)
         SetStates(saver, Look::Textured, texture, colour);
@@ -207,15 +217,8 @@ void DrawTexturedQuads3D(const Vector3* points, const ScreenRect* uvs, size_t co
         RwIm3DVertex* vertices = cache->AllocVertices(static_cast<int>(4 * n));
         Immediate3DCache::SetPositions(vertices, points + 4 * first, static_cast<int>(4 * n));
         Immediate3DCache::SetColors(vertices, colour, static_cast<int>(4 * n));
-        for (size_t q = 0; q < n; ++q) {
-            const ScreenRect& uv = uvs[first + q];
-            const float us[4] = {uv.x, uv.x + uv.w, uv.x, uv.x + uv.w};
-            const float vs[4] = {uv.y, uv.y, uv.y + uv.h, uv.y + uv.h};
-            for (int i = 0; i < 4; ++i) {
-                vertices[4 * q + i].u = us[i];
-                vertices[4 * q + i].v = vs[i];
-            }
-        }
+        for (size_t q = 0; q < n; ++q)
+            SetQuadUVs(vertices + 4 * q, uvs[first + q]);
         RwImVertexIndex* indices = cache->AllocIndices(static_cast<int>(6 * n));
         for (size_t q = 0; q < n; ++q)
             for (size_t k = 0; k < 6; ++k)

@@ -91,19 +91,3 @@ void TextDisplay3D::PlaceWord(std::vector<GlyphQuad>& out, float x, float y, con
     });
 }
 
-void TextDisplay3D::DrawWord(float x, float y, const std::string& word, const Vector3& position,
-                             const Quaternion& rotation, const Vector3& pivot)
-{
-    const Font* font = m_attributes.font;
-    if (!font || !font->GetRaster())
-        return;
-    std::vector<GlyphQuad> quads;
-    PlaceWord(quads, x, y, word, position, rotation, pivot);
-    RenderStateSaver saver;
-    saver.Set(rwRenderStateTextureFilter, rwFilterLinear);
-    saver.Set(rwRenderStateTextureRaster, 0);
-    saver.Set(rwRenderStateCullMode, rwCullNone);
-    for (const GlyphQuad& quad : quads)
-        textdraw::DrawTexturedQuad3D(quad.corners, font->GetRaster(), quad.uv, m_attributes.color);
-    saver.Restore();
-}

@@ -23,10 +23,8 @@ public:
     // Lays the text out and draws its words, the layout moved so that (x, y) lands where
     // (400, 300) x global scale would.
     void Print(const std::string& text, float x = 0.0f, float y = 0.0f);
-    // Draws one word in the current attributes with its left top at layout point (x, y).
-    void DrawWord(float x, float y, const std::string& word, const Vector3& position, const Quaternion& rotation,
-                  const Vector3& pivot);
-    // The quads DrawWord draws, in the current attributes; none without a font.
+    // One word's glyph quads in the current attributes, its left top at layout point (x, y);
+    // none without a font.
     void PlaceWord(std::vector<GlyphQuad>& out, float x, float y, const std::string& word, const Vector3& position,
                    const Quaternion& rotation, const Vector3& pivot) const;
     // Attributes words are placed in (Print sets them from each word).
@@ -41,8 +39,8 @@ public:
     const TextAttributes& Attributes() const { return m_attributes; }
 
 private:
-    // The glyph quads (corners four by four) in the font's texture and the colour, with the
-    // states DrawWord draws in.
+    // The glyph quads (corners four by four) in the font's texture and the colour: filtered,
+    // and seen from either side.
     void DrawQuads(const std::vector<Vector3>& corners, const std::vector<TextRect>& uvs, const Font* font,
                    const Color& colour) const;
 

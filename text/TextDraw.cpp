@@ -20,11 +20,6 @@ void DrawTexturedRect(RwRaster* raster, const TextRect& screen, const TextRect& 
     ::DrawTexturedRect(raster, ToScreen(screen), ToScreen(uv), colour);
 }
 
-void DrawTexturedQuad3D(const Vector3 (&corners)[4], RwRaster* raster, const TextRect& uv, const Color& colour)
-{
-    ::DrawTexturedQuad3D(corners, raster, ToScreen(uv), colour);
-}
-
 void DrawTexturedQuads3D(const Vector3* corners, const TextRect* uvs, size_t count, RwRaster* raster,
                          const Color& colour)
 {

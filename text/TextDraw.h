@@ -15,9 +15,7 @@ namespace textdraw {
 
 // A screen rectangle in pixels of the current camera, textured with uv of the raster.
 void DrawTexturedRect(RwRaster* raster, const TextRect& screen, const TextRect& uv, const Color& colour);
-// A quad with corners top-left, top-right, bottom-left, bottom-right (as a strip).
-void DrawTexturedQuad3D(const Vector3 (&corners)[4], RwRaster* raster, const TextRect& uv, const Color& colour);
-// The same for count quads, corners four by four, in one go.
+// count quads, corners four by four, each top-left, top-right, bottom-left, bottom-right.
 void DrawTexturedQuads3D(const Vector3* corners, const TextRect* uvs, size_t count, RwRaster* raster,
                          const Color& colour);
 
