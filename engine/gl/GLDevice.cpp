@@ -1355,7 +1355,7 @@ bool GLDevice::DrawMesh(const RwDeviceMeshDraw& draw)
         glVertexAttrib4f(kAttribColour, base, base, base, 1);
         // Nothing else varies the colour (a shadow's casters): the material colour is all of it,
         // and the scale by 0 or 1 is exact, as the shader's would be.
-        if (!(features & (kShaderLit | kShaderUVTransform)) && !draw.texture) {
+        if (!(features & kShaderColourVaries)) {
             for (int c = 0; c < 3; ++c)
                 m_inputs.materialColour[c] *= base;
             features |= kShaderPlainColour;

@@ -264,7 +264,7 @@ GLShaderFamily::Variant* GLShaderFamily::Get(uint32_t features)
     if (!(features & kShaderSkinned))
         features &= ~kShaderTwoBones;
     // A texture or light varies the colour after all; without them flat shading changes nothing.
-    if (features & (kShaderScreen | kShaderTextured | kShaderLit | kShaderUVTransform))
+    if (features & kShaderColourVaries)
         features &= ~kShaderPlainColour;
     if (features & kShaderPlainColour)
         features &= ~kShaderFlat;

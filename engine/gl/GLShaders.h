@@ -31,6 +31,9 @@ enum GLShaderFeature : uint32_t {
     kShaderPlainColour = 1u << 11,
 };
 
+// What varies the colour besides the material's: with none of it the plain-colour variant serves.
+constexpr uint32_t kShaderColourVaries = kShaderScreen | kShaderTextured | kShaderLit | kShaderUVTransform;
+
 constexpr int kMaxBones = 64;
 
 constexpr int kMaxDirectionalLights = 8;

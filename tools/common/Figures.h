@@ -31,4 +31,25 @@ inline double CpuMilliseconds(int who = RUSAGE_SELF)
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
+// Processor time summed over the spans between Start and Stop, in ms: the whole process's and
+// the calling thread's, which tells serial work from the driver's workers.
+class ProcessorTime {
+public:
+    void Start()
+    {
+        m_allStart = CpuMilliseconds();
+        m_callingStart = CpuMilliseconds(RUSAGE_THREAD);
+    }
+    void Stop()
+    {
+        all += CpuMilliseconds() - m_allStart;
+        calling += CpuMilliseconds(RUSAGE_THREAD) - m_callingStart;
+    }
+
+    double all = 0.0, calling = 0.0;
+
+private:
+    double m_allStart = 0.0, m_callingStart = 0.0;
+};
+
 }  // namespace tools

@@ -245,7 +245,7 @@ struct Timed {
     unsigned left = kNothing;
     std::vector<double> frames;
     FrameLoad load;
-    double cpu = 0.0, callerCpu = 0.0;  // ms over the frames after the first of the run
+    tools::ProcessorTime processor;  // over the frames after the first of the run
 };
 
 // Frames drawn one way before the next way takes over. Short, so that the load of the machine
@@ -299,7 +299,7 @@ bool TimePlay(View& view, GLDevice* device, std::vector<Timed>& ways, double& st
         more = false;
         for (Timed* way : turns) {
             const int block = std::min<int>(kBlockFrames, g_frames - int(way->frames.size()));
-            const double cpu = tools::CpuMilliseconds(), callerCpu = tools::CpuMilliseconds(RUSAGE_THREAD);
+            way->processor.Start();
             for (int frame = 0; frame < block; ++frame) {
                 time += kFrameTime;
                 if (!PlayFrame(view, device, time, *way)) {
@@ -307,16 +307,15 @@ bool TimePlay(View& view, GLDevice* device, std::vector<Timed>& ways, double& st
                     return false;
                 }
             }
-            way->cpu += tools::CpuMilliseconds() - cpu;
-            way->callerCpu += tools::CpuMilliseconds(RUSAGE_THREAD) - callerCpu;
+            way->processor.Stop();
             more = more || block > 0;
         }
     }
     for (Timed& way : ways) {
         // The first frame of the run is timed apart.
         const int counted = std::max<int>(1, int(way.frames.size()) - (&way == &whole ? 1 : 0));
-        way.load.cpuPerFrame = way.cpu / counted;
-        way.load.callerCpuPerFrame = way.callerCpu / counted;
+        way.load.cpuPerFrame = way.processor.all / counted;
+        way.load.callerCpuPerFrame = way.processor.calling / counted;
     }
     SetCameraTarget(nullptr);
     return true;

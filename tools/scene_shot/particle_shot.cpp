@@ -147,25 +147,21 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects, int frames, c
     for (int i = 0; i < 90; ++i)
         effects.Update(kStep);
     std::vector<double> bare, with, update;
-    // Processor time summed over the frames, all threads and the calling one: it shows where
-    // the time goes, and hardly moves when other programs share the machine.
-    double bareCpu = 0, withCpu = 0, bareCalling = 0, withCalling = 0;
+    // Processor time hardly moves when other programs share the machine.
+    tools::ProcessorTime bareCpu, withCpu;
     for (int i = 0; i < frames; ++i) {
-        double cpu = tools::CpuMilliseconds(), calling = tools::CpuMilliseconds(RUSAGE_THREAD);
+        bareCpu.Start();
         Clock::time_point start = Clock::now();
         DrawFrame(camera, world, nullptr);
         bare.push_back(Milliseconds(start));
-        bareCpu += tools::CpuMilliseconds() - cpu;
-        bareCalling += tools::CpuMilliseconds(RUSAGE_THREAD) - calling;
-        cpu = tools::CpuMilliseconds();
-        calling = tools::CpuMilliseconds(RUSAGE_THREAD);
+        bareCpu.Stop();
+        withCpu.Start();
         start = Clock::now();
         effects.Update(kStep);
         update.push_back(Milliseconds(start));
         DrawFrame(camera, world, &effects);
         with.push_back(Milliseconds(start));
-        withCpu += tools::CpuMilliseconds() - cpu;
-        withCalling += tools::CpuMilliseconds(RUSAGE_THREAD) - calling;
+        withCpu.Stop();
     }
     std::printf("scene_shot: %d x %d, %d live particles (%d wanted), %d frames\n", kWidth, kHeight,
                 effects.fountain.GetLiveCount(), kBenchParticles, frames);
@@ -175,7 +171,7 @@ int Bench(PrimaryCamera& camera, RpWorld* world, Effects& effects, int frames, c
     std::printf("  frame with particles:    median %.2f ms\n", tools::Median(with));
     std::printf("  processor time per frame without particles: %.2f ms (%.2f ms calling thread), with: %.2f ms "
                 "(%.2f ms calling thread)\n",
-                bareCpu / frames, bareCalling / frames, withCpu / frames, withCalling / frames);
+                bareCpu.all / frames, bareCpu.calling / frames, withCpu.all / frames, withCpu.calling / frames);
     if (!picture.empty() && !SavePng(camera, picture))
         return Fail("cannot write %s", picture.c_str());
     return 0;
