@@ -394,11 +394,6 @@ const std::vector<TextRecord>& TextDisplay::CachedLayout(const std::string& text
     return it->second;
 }
 
-void TextDisplay::LayoutText(std::vector<TextRecord>& out, const std::string& text)
-{
-    out = CachedLayout(text, m_area);
-}
-
 const std::vector<TextRecord>& TextDisplay::LaidOutText(const std::string& text)
 {
     return CachedLayout(text, m_area);

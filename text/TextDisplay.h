@@ -66,10 +66,8 @@ public:
     void PrintInArea(const std::string& text) { Print(text); }
     // The box around the words as laid out in the area: (1e9, 1e9, -2e9, -2e9) without words.
     void MeasureText(TextRect& out, const std::string& text);
-    // The records Print would draw, replacing what out held.
-    void LayoutText(std::vector<TextRecord>& out, const std::string& text);
-    // The same records without a copy: valid until the next layout, print or measure, or
-    // until fonts change.
+    // The records Print would draw: valid until the next layout, print or measure, or until
+    // fonts change.
     const std::vector<TextRecord>& LaidOutText(const std::string& text);
     // Draws the word records with their own attributes.
     void DrawLines(const std::vector<TextRecord>& records);

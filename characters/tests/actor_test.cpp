@@ -751,12 +751,12 @@ TEST_F(ActorTest, TheCollisionCylinderAndBallLocatorAreOutlinedOnlyWithCollision
             continue;
         // The cylinder stands on the actor's feet: its first point on the bottom ring, the
         // next on the top one.
-        const Vector3 bottom = At(lines[0].corners3D[0]), top = At(lines[0].corners3D[1]);
+        const Vector3 bottom = At(lines[0].vertices3D.at(0)), top = At(lines[0].vertices3D.at(1));
         EXPECT_NEAR(bottom.y, 0.0f, 1e-4f);
         EXPECT_NEAR(top.y, actor->GetHeight(), 1e-4f);
         EXPECT_NEAR((Vector3(bottom.x, 0.0f, bottom.z) - actor->GetPosition()).Length(), actor->GetRadius(), 1e-4f);
         // The ball locator's mark: a sphere of the ball's size about where a carried ball goes.
         const Vector3 carry = actor->GetBallLocatorPosition() + actor->GetPosition() - actor->GetCollisionLocatorPoint();
-        EXPECT_NEAR((At(lines[1].corners3D[0]) - carry).Length(), CharacterActionPlayer::GetBallRadius(), 1e-4f);
+        EXPECT_NEAR((At(lines[1].vertices3D.at(0)) - carry).Length(), CharacterActionPlayer::GetBallRadius(), 1e-4f);
     }
 }

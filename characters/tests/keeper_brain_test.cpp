@@ -1086,7 +1086,8 @@ TEST_F(KeeperBrainTest, TheSaveGridOutlineCoversEachCellOnThePlaneInFrontOfHim)
         SCOPED_TRACE(cell);
         const RwNullDrawRecord& box = draws[static_cast<size_t>(cell)];
         ASSERT_EQ(box.type, rwPrimTypeLineList);
-        const Vector3 corner = At(box.corners3D[0]), wide = At(box.corners3D[1]), high = At(box.corners3D[2]);
+        const std::vector<RwIm3DVertex>& points = box.vertices3D;
+        const Vector3 corner = At(points.at(0)), wide = At(points.at(1)), high = At(points.at(2));
         // Rows from the ground up, columns from 1.5 cells to his right.
         const Vector3 offset = corner - actor.GetPosition();
         EXPECT_NEAR(offset.Dot(forward), actor.GetRadius(), 1e-4f) << "on the keeper plane";
@@ -1097,13 +1098,13 @@ TEST_F(KeeperBrainTest, TheSaveGridOutlineCoversEachCellOnThePlaneInFrontOfHim)
         EXPECT_TRUE(Near(high - wide, up * h));
         const Vector3 middle = (corner + high) * 0.5f - actor.GetPosition();
         EXPECT_EQ(Brain().SaveCell(middle.Dot(left), middle.Dot(up)), cell);
-        EXPECT_EQ(box.corners3D[0].color, draws[0].corners3D[0].color);
+        EXPECT_EQ(box.vertices3D.at(0).color, draws[0].vertices3D.at(0).color);
     }
     const RwNullDrawRecord& marker = draws[9];
     ASSERT_EQ(marker.type, rwPrimTypeLineList);
     // Its first point lies on its own +x, half a metre out.
-    EXPECT_TRUE(Near(At(marker.corners3D[0]), actor.GetPosition() + Vector3{0.5f, 0.0f, 0.0f}));
-    EXPECT_NE(marker.corners3D[0].color, draws[0].corners3D[0].color);
+    EXPECT_TRUE(Near(At(marker.vertices3D.at(0)), actor.GetPosition() + Vector3{0.5f, 0.0f, 0.0f}));
+    EXPECT_NE(marker.vertices3D.at(0).color, draws[0].vertices3D.at(0).color);
 }
 
 }  // namespace

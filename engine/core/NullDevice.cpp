@@ -291,8 +291,6 @@ bool RwNullDevice::DrawIm3D(const RwIm3DDraw& draw)
 {
     BeginRecord();
     draws.push_back(Record(false, draw.type, draw.numVertices, draw.numIndices, draw.flags));
-    for (RwInt32 i = 0; i < std::min<RwInt32>(draw.numVertices, 4) && draw.vertices; ++i)
-        draws.back().corners3D[i] = draw.vertices[i];
     if (draw.vertices && draw.numVertices > 0)
         draws.back().vertices3D.assign(draw.vertices, draw.vertices + draw.numVertices);
     return true;

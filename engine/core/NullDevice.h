@@ -28,9 +28,7 @@ struct RwNullDrawRecord {
     RwInt32 firstIndex = 0;
     // 2D draws only: the first four vertices (a screen rectangle's corners), zero beyond the count.
     RwIm2DVertex corners2D[4]{};
-    // 3D draws only: the first four vertices (a quad's corners), zero beyond the count.
-    RwIm3DVertex corners3D[4]{};
-    // 3D draws only: all the vertices.
+    // 3D draws only: all the vertices (a quad's corners first).
     std::vector<RwIm3DVertex> vertices3D;
 };
 

@@ -200,7 +200,7 @@ TEST_F(BillboardTest, AParticleSystemDrawsItsBillboardsAsOneBatchPerLook)
     // The first corners of each batch: its first particle's quad.
     for (const auto& [draw, quad] : {std::pair{0, 0}, std::pair{1, 3}})
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(V(draws[draw].corners3D[i].objVertex), quads[quad].Corner(i)) << draw << " " << i;
+            EXPECT_EQ(V(draws[draw].vertices3D.at(i).objVertex), quads[quad].Corner(i)) << draw << " " << i;
 }
 
 TEST_F(BillboardTest, AFrameIsInsetOneTexelAndFramesBeyondTheCountShowTheLast)

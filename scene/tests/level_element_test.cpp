@@ -183,7 +183,7 @@ TEST_F(LevelElementTest, AForestDrawsItsTreesInViewInOneDrawInTheirOrderUnderIts
               std::tuple(static_cast<RwInt32>(expected.size()), static_cast<RwInt32>(expected.size() / 4 * 6),
                          intptr_t{rwAlphaTestGreaterEqual}, intptr_t{100}, intptr_t{1}, intptr_t{0}));
     for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Near(V(d.corners3D[i].objVertex), V(expected[static_cast<size_t>(i)].objVertex))) << i;
+        EXPECT_TRUE(Near(V(d.vertices3D.at(i).objVertex), V(expected[static_cast<size_t>(i)].objVertex))) << i;
 
     // Past it all, looking on, nothing is drawn.
     const RwV3d away{30, 0.5f, 4};

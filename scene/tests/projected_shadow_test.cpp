@@ -842,7 +842,8 @@ TEST_F(ShadowTest, TheProjectorTakesTheShadowsFrameAndDarkensTheWorld)
     ASSERT_EQ(Place(tile), std::make_tuple(tile->parent, 32, 0, 32, 32));
     EXPECT_EQ(draws[0].texture, tile->parent);
     const float sheetWidth = static_cast<float>(tile->parent->width);
-    for (const RwIm3DVertex& corner : std::span(draws[0].corners3D, 3)) {
+    ASSERT_GE(draws[0].vertices3D.size(), 3u);
+    for (const RwIm3DVertex& corner : std::span(draws[0].vertices3D).first(3)) {
         EXPECT_GE(corner.u, 32.0f / sheetWidth);
         EXPECT_LE(corner.u, 64.0f / sheetWidth);
         EXPECT_LE(corner.v, 1.0f);

@@ -63,7 +63,7 @@ void BM_MenuTextFrame(benchmark::State& state)
     std::vector<TextRecord> records;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        display->LayoutText(records, text);
+        records = display->LaidOutText(text);
         const auto laidOut = std::chrono::steady_clock::now();
         graphics->BeginRender();
         camera->Clear(clear, 3);

@@ -53,8 +53,7 @@ TEST_F(TextDisplay3DTest, TheLayoutCentreLandsOnThePositionAtEveryScale)
         display->SetGlobalScale(scale, scale);
         // The word's left edge at 400 x scale, its top 30 x scale below the layout centre.
         display->SetArea({400 * scale, 330 * scale, 1000, 1000});
-        std::vector<TextRecord> records;
-        display->LayoutText(records, "ab");
+        const std::vector<TextRecord> records = display->LaidOutText("ab");
         ASSERT_EQ(records.size(), 1u);
         TextDisplay3D* text = TextDisplay3D::Instance();
         text->SetAttributes(records[0].attributes);

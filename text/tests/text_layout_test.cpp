@@ -47,18 +47,14 @@ protected:
 
     std::vector<std::string> Layout(const std::string& text)
     {
-        std::vector<TextRecord> records;
-        display->LayoutText(records, text);
         std::vector<std::string> described;
-        for (const TextRecord& record : records)
+        for (const TextRecord& record : display->LaidOutText(text))
             described.push_back(Describe(record));
         return described;
     }
     std::vector<TextRecord> Records(const std::string& text)
     {
-        std::vector<TextRecord> records;
-        display->LayoutText(records, text);
-        return records;
+        return display->LaidOutText(text);
     }
 
     ScopedEngine engine;

@@ -116,7 +116,7 @@ TEST_F(DirectionSelectorTest, TheArrowDrawsOnceWithItsImageAndLeavesTheDepthBuff
         Vector3 corners[4];
         arrow.GetCorners(corners);
         for (int i = 0; i < 4; ++i) {
-            const RwV3d& drawn = draw.corners3D[i].objVertex;
+            const RwV3d& drawn = draw.vertices3D.at(i).objVertex;
             ExpectNear(Vector3(drawn.x, drawn.y, drawn.z), corners[i], "a corner");
         }
     }

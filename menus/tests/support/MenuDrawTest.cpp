@@ -22,7 +22,7 @@ Rgba Unpack(RwUInt32 packed)
 
 Rgba ColorOf(const RwNullDrawRecord& draw)
 {
-    return Unpack(draw.is2D ? draw.corners2D[0].emissiveColor : draw.corners3D[0].color);
+    return Unpack(draw.is2D ? draw.corners2D[0].emissiveColor : draw.vertices3D.at(0).color);
 }
 
 Rgba Expected(const Color& colour)
@@ -32,7 +32,7 @@ Rgba Expected(const Color& colour)
 
 Vector3 Corner(const RwNullDrawRecord& draw, int i)
 {
-    const RwV3d& v = draw.corners3D[i].objVertex;
+    const RwV3d& v = draw.vertices3D.at(i).objVertex;
     return {v.x, v.y, v.z};
 }
 
